@@ -1,0 +1,15 @@
+#include "datagen/datagen.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace datagen {
+
+bool WriteSampleGame(const std::string& dir)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
+    return !ec;
+}
+
+}  // namespace datagen
