@@ -1,0 +1,120 @@
+#pragma once
+// The command list the graphics front end hands to the backend: draws with
+// their decoded vertices and a state snapshot, frame-buffer copies, cache
+// invalidations. Backend-agnostic plain data; no GL here.
+//
+// Who implements what:
+// - Front end (platform/src/gx/, this side): every function of gx.h and
+//   mtx.h. State calls change gxState; GXBegin/GXEnd and GXCallDisplayList
+//   decode vertices on the calling thread; GXCopyDisp, GXCopyTex,
+//   GXInvalidateTexAll and draws become commands passed to the backend in
+//   call order; GXDrawDone calls the backend's drawDone. GXInit registers the
+//   data-cache store listener (DCSetStoreListener): each stored range is
+//   recorded for array bounds and forwarded as a kInvalidateRange command, so
+//   the backend must not register a listener of its own.
+// - Backend (platform/src/gx/gl/): registers a gxBackend with gxSetBackend
+//   when its render thread is ready, and replays every command kind below.
+//   Texel and palette memory named by texture/TLUT objects in a snapshot is
+//   read by the backend (it stays valid until GXDrawDone returns).
+//
+// Threads: submit is called on whichever thread made the GX call, in order
+// per thread; commands from loader threads (invalidations) interleave with
+// the main thread's whole commands, never inside one.
+
+#include <cstddef>
+#include <cstdint>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "gx/gxState.h"
+
+// One decoded vertex. Attributes absent from the vertex keep the defaults
+// below (see gxCommand::attrMask). POD, so a vector of them uploads as is.
+struct gxVertex {
+    float pos[3];        // model space
+    float nrm[3];        // as stored (not normalised); NBT keeps only N
+    float tex[8][2];     // s, t (t = 0 for one-component coordinates)
+    uint8_t clr[2][4];   // RGBA8 per colour; absent colours are 0
+    uint8_t pnMtx;       // position/normal matrix row (the current matrix when absent)
+    uint8_t texMtx[8];   // texture matrix rows (the current matrices when absent)
+    uint8_t pad[3];
+};
+static_assert(sizeof(gxVertex) == 108, "gxVertex layout is shared with the backend");
+
+enum class gxCommandKind : uint8_t {
+    kDraw,               // primitive, vtxFmt, attrMask, vertices, state
+    kCopyDisp,           // dest, clear, state (copy settings and clear values in state->copy)
+    kCopyTex,            // dest, clear, state
+    kInvalidateTexAll,   // forget every cached texture
+    kInvalidateRange,    // rangeAddr, rangeBytes: CPU finished writing this memory
+};
+const char* gxCommandKindText(int value);
+
+struct gxCommand {
+    gxCommandKind kind = gxCommandKind::kDraw;
+    std::shared_ptr<const gxState> state;  // the state at the call; shared between calls with no change between them
+
+    // kDraw. Vertices in submission order; quads are not yet split (see
+    // gxQuadIndices). Bit n of attrMask is set when GXAttr n was in the vertex.
+    GXPrimitive primitive = GX_TRIANGLES;
+    GXVtxFmt vtxFmt = GX_VTXFMT0;
+    uint32_t attrMask = 0;
+    std::vector<gxVertex> vertices;
+
+    // kCopyDisp, kCopyTex.
+    void* dest = nullptr;
+    bool clear = false;
+
+    // kInvalidateRange.
+    const void* rangeAddr = nullptr;
+    uint32_t rangeBytes = 0;
+};
+
+// The backend's entry points, registered once its render thread runs.
+struct gxBackend {
+    // Takes ownership of the command; any thread; should only queue it.
+    void (*submit)(gxCommand&& cmd);
+    // Returns once every command submitted so far has been replayed.
+    void (*drawDone)();
+};
+// Registers the backend (null detaches). Without one, commands are counted
+// and dropped and GXDrawDone returns at once, so the front end runs in tests
+// without video.
+void gxSetBackend(const gxBackend* backend);
+
+// Front-end counters since GXInit, for tests and statistics.
+struct gxFrontStats {
+    uint64_t draws = 0;
+    uint64_t vertices = 0;
+    uint64_t commands = 0;
+    uint64_t rejectedLists = 0;  // display lists cut short by bad data
+};
+gxFrontStats gxGetFrontStats();
+
+// Indices splitting a quad list into triangles (0,1,2) (0,2,3) per quad; a
+// trailing incomplete quad is dropped. Returns the index count written
+// (6 per whole quad); out must hold that many.
+uint32_t gxQuadIndices(uint32_t vertexCount, uint32_t* out);
+
+// A thread-safe FIFO of commands for a backend (or a test) that drains on
+// its own thread.
+class gxCommandQueue {
+public:
+    void Push(gxCommand&& cmd);
+    // Blocks until a command is available or Close was called; false when
+    // closed and empty.
+    bool WaitPop(gxCommand& out);
+    bool TryPop(gxCommand& out);
+    size_t Size();
+    void Close();  // wakes waiters; later pushes are dropped
+    void Reopen();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::deque<gxCommand> m_commands;
+    bool m_bClosed = false;
+};
