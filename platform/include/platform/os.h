@@ -110,7 +110,10 @@ void OSUnlockMutex(OSMutex* mutex);
 BOOL OSTryLockMutex(OSMutex* mutex);
 
 // ---- interrupts --------------------------------------------------------------
-// One recursive lock shared with every interrupt-time callback of the layer.
+// One lock shared with every interrupt-time callback of the layer. Disabling
+// takes it (once per thread; nested disables only count), restoring to TRUE
+// releases it. An OS thread must not wait (yield, sleep, join, lock a
+// contended mutex) with interrupts disabled.
 BOOL OSDisableInterrupts();           // returns the previous enable state
 BOOL OSEnableInterrupts();
 BOOL OSRestoreInterrupts(BOOL level);
@@ -121,10 +124,28 @@ BOOL OSRestoreInterrupts(BOOL level);
 OSTime OSGetTime();
 OSTick OSGetTick();
 // Platform-internal waits on time (retrace, timers) use this: returns once
-// OSGetTime() >= deadline. Gives up the CPU meanwhile.
+// OSGetTime() >= deadline. An OS thread gives up the CPU meanwhile and gets it
+// back by priority. A platform thread may call it too (a timer "interrupt"):
+// with the virtual clock it is then counted as busy from its wake-up until its
+// next OSWaitUntil or OSBlockingWaitBegin (or its end), so virtual time does not
+// run ahead of the work it triggered.
 void OSWaitUntil(OSTime deadline);
-void OSSetVirtualClock(BOOL on);  // call before other threads exist
+// Virtual clock: switch it on before other threads exist (the headless run
+// does so first thing). Time stays monotonic across a switch.
+void OSSetVirtualClock(BOOL on);
 BOOL OSIsVirtualClock();
+
+// ---- waiting on host events (platform code only) ------------------------------
+// An OS thread that must block on something outside the OS layer (a disc read
+// in flight, the render thread finishing a frame) brackets the host-level wait
+// with these two calls: Begin gives the CPU to the next ready thread, End waits
+// until the CPU is this thread's again. While any OS thread is between them the
+// virtual clock stands still, because that thread waits on work, not on time.
+// On a platform thread (not an OS thread) both calls only tell the virtual
+// clock that the thread is idle. Engine code never calls these: it waits
+// through OSYieldThread, OSJoinThread, OSLockMutex or OSSleepTicks.
+void OSBlockingWaitBegin();
+void OSBlockingWaitEnd();
 
 // ---- reporting ---------------------------------------------------------------
 void OSReport(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -132,7 +153,12 @@ void OSPanic(const char* file, int line, const char* fmt, ...) __attribute__((fo
 
 // ---- reset, save region, settings -------------------------------------------
 BOOL OSGetResetButtonState();
-// Soft reset (restart with the save region kept), or with menu set, quit.
+// Platform hook: the controller and window layers press and release the
+// button (a key, or Start+B+X held on a controller).
+void OSSetResetButtonState(BOOL down);
+// Soft reset (reset 0): the program is executed again with the same arguments
+// and the 128 bytes of the save region handed over. forceMenu set: the program
+// ends with exit code 0 (there is no system menu to return to). Does not return.
 void OSResetSystem(int reset, uint32_t resetCode, BOOL forceMenu);
 constexpr uint32_t OS_SAVE_REGION_SIZE = 128;
 void OSSetSaveRegion(void* start, void* end);
@@ -140,6 +166,8 @@ void OSGetSaveRegion(void** start, void** end);
 // The 128 bytes that survived the last soft reset (zeros on a cold start).
 const uint8_t* OSGetSavedRegionContents();
 
+// Kept in the file "settings" of $XDG_DATA_HOME/quillmere/ (default
+// ~/.local/share/quillmere/); defaults: interlaced, stereo.
 uint32_t OSGetProgressiveMode();
 void OSSetProgressiveMode(uint32_t on);
 constexpr uint32_t OS_SOUND_MODE_MONO = 0;

@@ -1,0 +1,42 @@
+// Interrupts: one lock shared by every interrupt-time callback and by code
+// that runs with interrupts disabled. The enable state is per thread, like
+// the console's per-context machine state; nesting works through the levels
+// the calls return.
+#include "platform/os.h"
+
+#include <mutex>
+
+namespace {
+
+std::mutex& InterruptLock()
+{
+    static std::mutex* s_pLock = new std::mutex;
+    return *s_pLock;
+}
+
+thread_local bool t_bDisabled = false;
+
+}  // namespace
+
+BOOL OSDisableInterrupts()
+{
+    if (t_bDisabled)
+        return FALSE;
+    InterruptLock().lock();
+    t_bDisabled = true;
+    return TRUE;
+}
+
+BOOL OSEnableInterrupts()
+{
+    if (!t_bDisabled)
+        return TRUE;
+    t_bDisabled = false;
+    InterruptLock().unlock();
+    return FALSE;
+}
+
+BOOL OSRestoreInterrupts(BOOL level)
+{
+    return level ? OSEnableInterrupts() : OSDisableInterrupts();
+}

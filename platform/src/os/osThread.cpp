@@ -1,0 +1,542 @@
+// Threads on one virtual CPU. OS threads are host threads, but only the one
+// holding the CPU token runs; it hands the token on only inside the calls that
+// wait or yield, to the ready thread of highest priority (lowest number; the
+// earliest ready among equals, so yields round-robin). Whoever makes a thread
+// ready (a finishing thread, an unlocking thread, the virtual clock) does it
+// under the scheduler lock, so no thread ever sits woken but unscheduled.
+#include "platform/os.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "os/os_local.h"
+
+namespace {
+
+struct TimedWaiter {
+    OSTime deadline;
+    OSThread* pThread;  // null: a platform thread
+    bool bWoken;
+};
+
+struct MutexWaiter {
+    const void* pWho;
+    OSThread* pThread;  // null: a platform thread
+    uint64_t nSeq;
+    bool bGranted;
+};
+
+}  // namespace
+
+struct OSThreadHost {
+    OSThreadFunc func = nullptr;
+    void* arg = nullptr;
+    std::thread host;
+    bool bSuspended = true;
+    bool bFinished = false;
+    bool bCancelled = false;  // created, never resumed, then replaced
+    uint64_t nReadySeq = 0;
+    std::vector<OSThread*> joiners;
+};
+
+struct OSMutexHost {
+    const void* pOwner = nullptr;
+    int nCount = 0;
+    std::vector<MutexWaiter*> waiters;
+};
+
+namespace {
+
+struct Scheduler {
+    OSThread mainThread;
+    OSThreadHost mainHost;
+    OSThread* pRunning = nullptr;
+    std::vector<OSThread*> ready;
+    std::vector<TimedWaiter*> timed;
+    std::map<OSThread*, OSThreadHost*> hosts;  // every record given to OSCreateThread
+    int nHostBlocked = 0;   // OS threads between OSBlockingWaitBegin and End
+    int nPlatformBusy = 0;  // platform threads woken by the virtual clock, still working
+    uint64_t nSeq = 0;
+};
+
+Scheduler& S()
+{
+    static Scheduler* s_pScheduler = new Scheduler;
+    return *s_pScheduler;
+}
+
+thread_local OSThread* t_pSelf = nullptr;
+thread_local char t_platformKey;
+
+// Busy state of a platform thread on the virtual clock; released at its end.
+struct PlatformClock {
+    bool bBusy = false;
+    ~PlatformClock();
+};
+thread_local PlatformClock t_platformClock;
+
+typedef std::unique_lock<std::mutex> Lock;
+
+const void* Me()
+{
+    return t_pSelf ? static_cast<const void*>(t_pSelf) : &t_platformKey;
+}
+
+void MakeReady(OSThread* t)
+{
+    t->state = OS_THREAD_STATE_READY;
+    t->host->nReadySeq = ++S().nSeq;
+    S().ready.push_back(t);
+}
+
+std::vector<OSThread*>::iterator BestReady()
+{
+    auto& ready = S().ready;
+    return std::min_element(ready.begin(), ready.end(), [](OSThread* a, OSThread* b) {
+        if (a->priority != b->priority)
+            return a->priority < b->priority;
+        return a->host->nReadySeq < b->host->nReadySeq;
+    });
+}
+
+// Moves the virtual clock to the earliest deadline when nothing else can run.
+bool AdvanceVirtualClock()
+{
+    Scheduler& s = S();
+    if (!os::VirtualClockOn() || s.nHostBlocked > 0 || s.nPlatformBusy > 0 || s.timed.empty())
+        return false;
+    OSTime next = s.timed.front()->deadline;
+    for (TimedWaiter* w : s.timed)
+        next = std::min(next, w->deadline);
+    if (next > OSGetTime())
+        os::SetVirtualNow(next);
+    const OSTime now = OSGetTime();
+    auto woken = std::stable_partition(s.timed.begin(), s.timed.end(),
+                                       [now](TimedWaiter* w) { return w->deadline > now; });
+    for (auto it = woken; it != s.timed.end(); ++it) {
+        (*it)->bWoken = true;
+        if ((*it)->pThread)
+            MakeReady((*it)->pThread);
+        else
+            ++s.nPlatformBusy;
+    }
+    s.timed.erase(woken, s.timed.end());
+    os::Sched().cv.notify_all();
+    return true;
+}
+
+// Gives a free CPU to the best ready thread. Scheduler lock held.
+void Schedule()
+{
+    Scheduler& s = S();
+    if (s.pRunning)
+        return;
+    for (;;) {
+        if (!s.ready.empty()) {
+            auto best = BestReady();
+            OSThread* t = *best;
+            s.ready.erase(best);
+            t->state = OS_THREAD_STATE_RUNNING;
+            s.pRunning = t;
+            os::Sched().cv.notify_all();
+            return;
+        }
+        if (!AdvanceVirtualClock())
+            return;
+    }
+}
+
+void WaitForCpu(Lock& lock, OSThread* self)
+{
+    os::Sched().cv.wait(lock, [self] { return S().pRunning == self; });
+}
+
+// The calling OS thread gives up the CPU (it is already queued wherever it
+// waits) and returns when it holds the CPU again.
+void SwitchAway(Lock& lock, OSThread* self)
+{
+    if (S().pRunning == self)
+        S().pRunning = nullptr;
+    Schedule();
+    WaitForCpu(lock, self);
+}
+
+// Hands the CPU to a ready thread of higher priority than the caller's.
+void Preempt(Lock& lock)
+{
+    OSThread* self = t_pSelf;
+    Scheduler& s = S();
+    if (!self || s.pRunning != self) {
+        Schedule();
+        return;
+    }
+    if (s.ready.empty() || (*BestReady())->priority >= self->priority)
+        return;
+    MakeReady(self);
+    SwitchAway(lock, self);
+}
+
+void ClearPlatformBusy()
+{
+    if (!t_platformClock.bBusy)
+        return;
+    t_platformClock.bBusy = false;
+    --S().nPlatformBusy;
+    Schedule();
+}
+
+PlatformClock::~PlatformClock()
+{
+    if (!bBusy)
+        return;
+    Lock lock(os::Sched().mutex);
+    ClearPlatformBusy();
+}
+
+OSThreadHost* FindHost(OSThread* t)
+{
+    auto it = S().hosts.find(t);
+    return it == S().hosts.end() ? nullptr : it->second;
+}
+
+void HostThreadMain(OSThread* t, OSThreadHost* h)
+{
+    t_pSelf = t;
+    {
+        Lock lock(os::Sched().mutex);
+        os::Sched().cv.wait(lock, [t, h] { return S().pRunning == t || h->bCancelled; });
+        if (h->bCancelled)
+            return;
+    }
+    void* result = h->func(h->arg);
+    Lock lock(os::Sched().mutex);
+    t->val = result;
+    t->state = OS_THREAD_STATE_MORIBUND;
+    h->bFinished = true;
+    for (OSThread* joiner : h->joiners)
+        MakeReady(joiner);
+    h->joiners.clear();
+    if (S().pRunning == t)
+        S().pRunning = nullptr;
+    Schedule();
+    os::Sched().cv.notify_all();
+}
+
+// Joins the host thread of a record that is being replaced or was joined.
+void ReapHost(OSThreadHost* h)
+{
+    if (h->host.joinable() && h->host.get_id() != std::this_thread::get_id())
+        h->host.join();
+}
+
+}  // namespace
+
+os::SchedulerLock& os::Sched()
+{
+    static SchedulerLock* s_pLock = new SchedulerLock;
+    return *s_pLock;
+}
+
+void os::InitThreads()
+{
+    Lock lock(Sched().mutex);
+    Scheduler& s = S();
+    s.mainThread.host = &s.mainHost;
+    s.mainThread.priority = 16;
+    s.mainThread.state = OS_THREAD_STATE_RUNNING;
+    s.mainHost.bSuspended = false;
+    s.hosts[&s.mainThread] = &s.mainHost;
+    s.pRunning = &s.mainThread;
+    t_pSelf = &s.mainThread;
+}
+
+BOOL OSCreateThread(OSThread* thread, OSThreadFunc func, void* arg, void* /*stackTop*/, uint32_t /*stackSize*/,
+                    int priority, uint16_t attr)
+{
+    if (!thread || !func || priority < OS_PRIORITY_MIN || priority > OS_PRIORITY_MAX)
+        return FALSE;
+    OSThreadHost* pOld = nullptr;
+    OSThreadHost* h = new OSThreadHost;
+    h->func = func;
+    h->arg = arg;
+    {
+        Lock lock(os::Sched().mutex);
+        pOld = FindHost(thread);
+        if (pOld && !pOld->bSuspended && !pOld->bFinished) {
+            lock.unlock();
+            delete h;
+            OSReport("OS: OSCreateThread on the record of a live thread\n");
+            return FALSE;
+        }
+        if (pOld && pOld->bSuspended) {
+            pOld->bCancelled = true;
+            os::Sched().cv.notify_all();
+        }
+        thread->host = h;
+        thread->priority = priority;
+        thread->state = OS_THREAD_STATE_READY;  // with a suspend count of one
+        thread->attr = attr;
+        thread->val = nullptr;
+        try {
+            h->host = std::thread(HostThreadMain, thread, h);
+        } catch (const std::system_error&) {
+            thread->host = nullptr;
+            S().hosts.erase(thread);
+            lock.unlock();
+            delete h;
+            if (pOld) {
+                ReapHost(pOld);
+                delete pOld;
+            }
+            OSReport("OS: the host could not create a thread\n");
+            return FALSE;
+        }
+        S().hosts[thread] = h;
+    }
+    if (pOld) {
+        ReapHost(pOld);
+        delete pOld;
+    }
+    return TRUE;
+}
+
+int32_t OSResumeThread(OSThread* thread)
+{
+    Lock lock(os::Sched().mutex);
+    OSThreadHost* h = FindHost(thread);
+    if (!h || !h->bSuspended)
+        return 0;
+    h->bSuspended = false;
+    MakeReady(thread);
+    Preempt(lock);
+    return 1;
+}
+
+void OSDetachThread(OSThread* thread)
+{
+    Lock lock(os::Sched().mutex);
+    if (thread)
+        thread->attr |= OS_THREAD_ATTR_DETACH;
+}
+
+BOOL OSJoinThread(OSThread* thread, void** val)
+{
+    Lock lock(os::Sched().mutex);
+    OSThreadHost* h = FindHost(thread);
+    OSThread* self = t_pSelf;
+    if (!h || thread == self || h == &S().mainHost)
+        return FALSE;
+    if (h->bSuspended)
+        return FALSE;  // would never end
+    if (!h->bFinished) {
+        if (self) {
+            self->state = OS_THREAD_STATE_WAITING;
+            h->joiners.push_back(self);
+            SwitchAway(lock, self);
+        } else {
+            os::Sched().cv.wait(lock, [h] { return h->bFinished; });
+        }
+    }
+    if (val)
+        *val = thread->val;
+    std::thread host = std::move(h->host);
+    lock.unlock();
+    if (host.joinable())
+        host.join();
+    return TRUE;
+}
+
+void OSYieldThread()
+{
+    OSThread* self = t_pSelf;
+    if (!self) {
+        std::this_thread::yield();
+        return;
+    }
+    Lock lock(os::Sched().mutex);
+    MakeReady(self);
+    SwitchAway(lock, self);
+}
+
+OSThread* OSGetCurrentThread()
+{
+    return t_pSelf;
+}
+
+int OSGetThreadPriority(OSThread* thread)
+{
+    Lock lock(os::Sched().mutex);
+    return thread ? thread->priority : OS_PRIORITY_MAX;
+}
+
+BOOL OSSetThreadPriority(OSThread* thread, int priority)
+{
+    if (!thread || priority < OS_PRIORITY_MIN || priority > OS_PRIORITY_MAX)
+        return FALSE;
+    Lock lock(os::Sched().mutex);
+    thread->priority = priority;
+    Preempt(lock);
+    return TRUE;
+}
+
+int32_t OSCheckActiveThreads()
+{
+    Lock lock(os::Sched().mutex);
+    int32_t n = 0;
+    for (const auto& entry : S().hosts)
+        n += entry.second->bFinished || entry.second->bCancelled ? 0 : 1;
+    return n;
+}
+
+void OSWaitUntil(OSTime deadline)
+{
+    OSThread* self = t_pSelf;
+    Lock lock(os::Sched().mutex);
+    if (!self)
+        ClearPlatformBusy();
+    if (OSGetTime() >= deadline)
+        return;
+    if (os::VirtualClockOn()) {
+        TimedWaiter w{deadline, self, false};
+        S().timed.push_back(&w);
+        if (self) {
+            self->state = OS_THREAD_STATE_WAITING;
+            SwitchAway(lock, self);  // the clock's advance makes it ready
+        } else {
+            Schedule();  // the clock may move now
+            os::Sched().cv.wait(lock, [&w] { return w.bWoken; });
+            t_platformClock.bBusy = true;  // counted by the advance
+        }
+        return;
+    }
+    if (self) {
+        self->state = OS_THREAD_STATE_WAITING;
+        S().pRunning = nullptr;
+        Schedule();
+    }
+    // A deadline centuries away waits in steps; the loop checks the time.
+    constexpr OSTime kMaxStep = OSTime(OS_TIMER_CLOCK) * 3600;
+    while (OSGetTime() < deadline) {
+        const OSTime left = std::min(deadline - OSGetTime(), kMaxStep);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(os::HostTicksToNanoseconds(left) + 1);
+        os::Sched().cv.wait_until(lock, until);
+    }
+    if (self) {
+        MakeReady(self);
+        Schedule();
+        WaitForCpu(lock, self);
+    }
+}
+
+void OSSleepTicks(OSTime ticks)
+{
+    OSWaitUntil(OSGetTime() + ticks);
+}
+
+void OSBlockingWaitBegin()
+{
+    OSThread* self = t_pSelf;
+    Lock lock(os::Sched().mutex);
+    if (!self) {
+        ClearPlatformBusy();
+        return;
+    }
+    self->state = OS_THREAD_STATE_WAITING;
+    ++S().nHostBlocked;
+    if (S().pRunning == self)
+        S().pRunning = nullptr;
+    Schedule();
+}
+
+void OSBlockingWaitEnd()
+{
+    OSThread* self = t_pSelf;
+    if (!self)
+        return;
+    Lock lock(os::Sched().mutex);
+    --S().nHostBlocked;
+    MakeReady(self);
+    Schedule();
+    WaitForCpu(lock, self);
+}
+
+void OSInitMutex(OSMutex* mutex)
+{
+    Lock lock(os::Sched().mutex);
+    mutex->host = new OSMutexHost;
+}
+
+static OSMutexHost* MutexHost(OSMutex* mutex)
+{
+    if (!mutex->host)
+        mutex->host = new OSMutexHost;  // used without OSInitMutex
+    return mutex->host;
+}
+
+void OSLockMutex(OSMutex* mutex)
+{
+    Lock lock(os::Sched().mutex);
+    OSMutexHost* m = MutexHost(mutex);
+    const void* me = Me();
+    if (m->pOwner == me || !m->pOwner) {
+        m->pOwner = me;
+        ++m->nCount;
+        return;
+    }
+    OSThread* self = t_pSelf;
+    MutexWaiter w{me, self, ++S().nSeq, false};
+    m->waiters.push_back(&w);
+    if (self) {
+        self->state = OS_THREAD_STATE_WAITING;
+        SwitchAway(lock, self);  // the unlocking thread grants it and makes it ready
+    } else {
+        os::Sched().cv.wait(lock, [&w] { return w.bGranted; });
+    }
+}
+
+void OSUnlockMutex(OSMutex* mutex)
+{
+    Lock lock(os::Sched().mutex);
+    OSMutexHost* m = MutexHost(mutex);
+    if (m->pOwner != Me()) {
+        lock.unlock();
+        OSReport("OS: OSUnlockMutex by a thread that does not own the mutex\n");
+        return;
+    }
+    if (--m->nCount > 0)
+        return;
+    m->pOwner = nullptr;
+    if (m->waiters.empty())
+        return;
+    // The waiter of highest priority first; platform threads (interrupt
+    // level) before all OS threads; the earliest among equals.
+    auto rank = [](const MutexWaiter* w) { return w->pThread ? w->pThread->priority : OS_PRIORITY_MIN - 1; };
+    auto it = std::min_element(m->waiters.begin(), m->waiters.end(), [&](MutexWaiter* a, MutexWaiter* b) {
+        return rank(a) != rank(b) ? rank(a) < rank(b) : a->nSeq < b->nSeq;
+    });
+    MutexWaiter* w = *it;
+    m->waiters.erase(it);
+    m->pOwner = w->pWho;
+    m->nCount = 1;
+    w->bGranted = true;
+    if (w->pThread)
+        MakeReady(w->pThread);
+    os::Sched().cv.notify_all();
+    Preempt(lock);
+}
+
+BOOL OSTryLockMutex(OSMutex* mutex)
+{
+    Lock lock(os::Sched().mutex);
+    OSMutexHost* m = MutexHost(mutex);
+    const void* me = Me();
+    if (m->pOwner && m->pOwner != me)
+        return FALSE;
+    m->pOwner = me;
+    ++m->nCount;
+    return TRUE;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Internals of the OS layer shared between its files.
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/os.h"
+
+namespace os {
+
+// One lock guards the scheduler: threads, the CPU token, mutexes, timed waits
+// and the virtual clock's advance. Never destroyed, so host threads still
+// waiting at program end do not touch a dead lock.
+struct SchedulerLock {
+    std::mutex mutex;
+    std::condition_variable cv;
+};
+SchedulerLock& Sched();
+
+// Time base.
+OSTime HostTicks();                   // host monotonic clock in time-base ticks
+OSTime HostTicksToNanoseconds(OSTime ticks);
+OSTime RealTimeOffset();              // OSGetTime() = HostTicks() + offset when real
+void SetVirtualNow(OSTime now);       // scheduler lock held
+bool VirtualClockOn();
+
+// Threads.
+void InitThreads();                   // makes the calling thread the main thread
+
+// Arena.
+void InitArena();
+
+// Save region hand-over across a soft reset: hex text in an environment
+// variable of the re-executed program.
+constexpr const char* kSavedRegionEnv = "QM_SAVED_REGION";
+std::string EncodeSavedRegion(const uint8_t* bytes, uint32_t size);
+bool DecodeSavedRegion(const char* text, uint8_t out[OS_SAVE_REGION_SIZE]);
+void InitSavedRegion();               // reads and clears the variable
+
+// Settings file.
+std::string SettingsFilePath();
+
+}  // namespace os

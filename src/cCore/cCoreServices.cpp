@@ -1,0 +1,167 @@
+#include "cCore/cCoreServices.h"
+
+#include <cstring>
+
+#include "platform/os.h"
+#include "cCore/cSaveRegion.h"
+#include "cCore/cThread.h"
+
+namespace {
+
+bool s_bResetPressed = false;
+bool s_bResetReleased = false;
+cResetNotifyFunc s_resetNotify = nullptr;
+cDiscStatusCheckFunc s_discStatusCheck = nullptr;
+const char* s_sCommandLine = nullptr;
+uint32_t s_nRandCounter = 0;
+
+// The standard table of the reflected polynomial 0xEDB88320.
+struct Crc32Table {
+    uint32_t entries[256];
+    constexpr Crc32Table() : entries()
+    {
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[i] = c;
+        }
+    }
+};
+constexpr Crc32Table kCrc32Table;
+
+inline uint32_t Crc32Step(uint32_t crc, uint8_t byte)
+{
+    return (crc >> 8) ^ kCrc32Table.entries[(crc ^ byte) & 0xFF];
+}
+
+}  // namespace
+
+uint32_t cCalcCRC32(const void* pData, uint32_t nLength)
+{
+    if (nLength == 0 || !pData)
+        return 0;
+    const uint8_t* p = static_cast<const uint8_t*>(pData);
+    uint32_t crc = 0xFFFFFFFFu;
+    uint32_t n = nLength;
+    for (; n >= 4; n -= 4, p += 4) {
+        crc = Crc32Step(crc, p[0]);
+        crc = Crc32Step(crc, p[1]);
+        crc = Crc32Step(crc, p[2]);
+        crc = Crc32Step(crc, p[3]);
+    }
+    for (; n > 0; --n, ++p)
+        crc = Crc32Step(crc, *p);
+    return ~crc;
+}
+
+uint32_t cIRand()
+{
+    const uint32_t ms = static_cast<uint32_t>(static_cast<uint64_t>(cGetTimeSeconds() * 1000.0));
+    const uint32_t c = s_nRandCounter;
+    s_nRandCounter = c + 1;
+    const uint32_t x = ms + (c + ms) * 59u;
+    const uint32_t q = 0x5208F10Fu / (((c + 1) & 0xFFFFFu) | 1u);
+    const uint32_t y = (x << 13) ^ x;
+    return q + y * (y * y * 15731u + 790753u);
+}
+
+int32_t cAtoI(const char* text)
+{
+    if (!text || !*text)
+        return 0;
+    const bool bNegative = text[0] == '-';
+    const char* digits = bNegative ? text + 1 : text;
+    if (!*digits)
+        return 0;
+    // Unsigned accumulation: an overflowing number wraps instead of being
+    // undefined.
+    uint32_t value = 0;
+    for (const char* p = digits; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return 0;
+        value = value * 10u + static_cast<uint32_t>(*p - '0');
+    }
+    if (bNegative)
+        value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+char cToLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool cCheckFileExt(const char* name, const char* ext)
+{
+    if (!name || !ext)
+        return false;
+    const size_t len = std::strlen(name);
+    if (len < 3)
+        return false;
+    const char* tail = name + len - 3;
+    size_t i = 0;
+    for (; tail[i] && ext[i]; ++i) {
+        if (cToLower(tail[i]) != cToLower(ext[i]))
+            return false;
+    }
+    return tail[i] == ext[i];
+}
+
+double cGetTimeSeconds()
+{
+    static OSTime s_initialTime = 0;
+    static double s_fSecondsPerTick = 0.0;
+    if (s_fSecondsPerTick == 0.0) {
+        s_initialTime = OSGetTime();
+        s_fSecondsPerTick = 1.0 / (__OSBusClock / 4);
+    }
+    return static_cast<double>(OSGetTime() - s_initialTime) * s_fSecondsPerTick;
+}
+
+void cSetCommandLine(const char* text)
+{
+    s_sCommandLine = text;
+}
+
+bool cCheckResetState()
+{
+    const bool bDown = OSGetResetButtonState() != FALSE;
+    if (bDown)
+        s_bResetPressed = true;
+    if (s_bResetPressed && !bDown)
+        s_bResetReleased = true;
+    // Once released, every check notifies until the system resets.
+    if (s_bResetReleased && s_resetNotify)
+        s_resetNotify();
+    return s_bResetReleased;
+}
+
+bool cUpdateOS()
+{
+    OSCheckActiveThreads();
+    cCheckResetState();
+    if (s_discStatusCheck)
+        s_discStatusCheck();
+    return true;
+}
+
+cResetNotifyFunc cSetResetNotify(cResetNotifyFunc func)
+{
+    cResetNotifyFunc old = s_resetNotify;
+    s_resetNotify = func;
+    return old;
+}
+
+cDiscStatusCheckFunc cSetDiscStatusCheck(cDiscStatusCheckFunc func)
+{
+    cDiscStatusCheckFunc old = s_discStatusCheck;
+    s_discStatusCheck = func;
+    return old;
+}
+
+void cHandleReset()
+{
+    cSaveRegion::HandleSaveSaveRegion();
+    OSResetSystem(0, 1, FALSE);
+}

@@ -1,0 +1,164 @@
+#include "cCore/cMemPool.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
+
+cMemPool* cMemPool::s_pPoolList = nullptr;
+cMemPool* cMemPool::s_pGlobalPool = nullptr;
+cMemPool::ResetNotifyFunc cMemPool::s_resetNotify = nullptr;
+
+cMemPool::cMemPool(const char* name, uint32_t size, bool bWarnNearLimit)
+    : m_bWarnNearLimit(bWarnNearLimit)
+{
+    std::strncpy(m_sName, name ? name : "", kNameSize);
+    m_sName[kNameSize - 1] = '\0';
+    Link();
+    if (size != 0)
+        AllocateMemory(size);
+}
+
+cMemPool::~cMemPool()
+{
+    FreePoolMemory();
+    Unlink();
+}
+
+void cMemPool::Link()
+{
+    if (!s_pPoolList) {
+        s_pPoolList = this;
+        m_pNext = m_pPrev = this;
+        return;
+    }
+    // Inserted before the head, so the ring keeps the order of construction.
+    cMemPool* pTail = s_pPoolList->m_pPrev;
+    m_pPrev = pTail;
+    m_pNext = s_pPoolList;
+    pTail->m_pNext = this;
+    s_pPoolList->m_pPrev = this;
+}
+
+void cMemPool::Unlink()
+{
+    if (s_pPoolList == this)
+        s_pPoolList = m_pNext;
+    m_pPrev->m_pNext = m_pNext;
+    m_pNext->m_pPrev = m_pPrev;
+    if (s_pPoolList == this)  // it was the only pool
+        s_pPoolList = nullptr;
+    m_pNext = m_pPrev = this;
+}
+
+void cMemPool::AllocateMemory(uint32_t size)
+{
+    const uint64_t rounded = (static_cast<uint64_t>(size) + kPoolAlign - 1) & ~uint64_t(kPoolAlign - 1);
+    const uint64_t hostBytes = rounded * kHostPoolScale;
+    uint8_t* pBlock = hostBytes <= UINT32_MAX ? static_cast<uint8_t*>(PlatformMalloc(static_cast<uint32_t>(hostBytes)))
+                                              : nullptr;
+    if (!pBlock) {
+        // The pool stays without memory; its allocations fail and log.
+        cLogError_("cMemPool \"%s\": the heap has no %llu bytes for the pool", m_sName,
+                   static_cast<unsigned long long>(hostBytes));
+        m_pStart = m_pEnd = m_pCur = nullptr;
+        m_nSize = 0;
+        return;
+    }
+    m_pStart = pBlock;
+    m_pEnd = pBlock + hostBytes;
+    m_nSize = size;
+    // Heap blocks are not zeroed; constructors rely on zeroed pool memory.
+    std::memset(m_pStart, 0, static_cast<size_t>(hostBytes));
+    m_pCur = m_pStart;
+    m_nUsed = 0;
+    m_pAllocations = nullptr;
+    m_pFreeList = nullptr;
+    m_bLocked = false;
+}
+
+bool cMemPool::AllocPoolMemory(uint32_t size)
+{
+    if (m_pStart) {
+        cLogError_("cMemPool \"%s\": already has memory; free it before giving it %u bytes", m_sName, size);
+        return false;
+    }
+    if (size == 0)
+        return true;
+    AllocateMemory(size);
+    return m_pStart != nullptr;
+}
+
+void cMemPool::Reset()
+{
+    if (!m_pStart)
+        return;
+    // A pool nothing was taken from is still all zero.
+    if (m_pCur != m_pStart) {
+        std::memset(m_pStart, 0, Capacity());
+        m_pCur = m_pStart;
+    }
+    m_nUsed = 0;
+    m_pAllocations = nullptr;
+    m_pFreeList = nullptr;
+    m_bLocked = false;
+    if (s_resetNotify)
+        s_resetNotify(this);
+}
+
+void cMemPool::FreePoolMemory()
+{
+    PlatformFree(m_pStart);
+    m_pStart = m_pEnd = m_pCur = nullptr;
+    m_pAllocations = nullptr;
+    m_nSize = 0;
+    m_nUsed = 0;
+}
+
+cMemPool* cMemPool::GetPoolFromPtr(const void* p)
+{
+    cMemPool* pPool = s_pPoolList;
+    if (!pPool)
+        return nullptr;
+    do {
+        if (pPool->Contains(p))
+            return pPool;
+        pPool = pPool->m_pNext;
+    } while (pPool != s_pPoolList);
+    return nullptr;
+}
+
+uint32_t cMemPool::CalcCRC32() const
+{
+    if (!m_pStart)
+        return 0;
+    return cCalcCRC32(m_pStart, static_cast<uint32_t>(Capacity()));
+}
+
+void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
+{
+    if (!m_pStart) {
+        cLogError_("cMemPool \"%s\": no memory for an object of %zu bytes", m_sName, nBytes);
+        return nullptr;
+    }
+    if (nAlign == 0 || (nAlign & (nAlign - 1)) != 0)
+        nAlign = alignof(std::max_align_t);
+    const uintptr_t cur = reinterpret_cast<uintptr_t>(m_pCur);
+    const uintptr_t aligned = (cur + nAlign - 1) & ~uintptr_t(nAlign - 1);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(m_pEnd);
+    if (aligned > end || nBytes > end - aligned) {
+        cLogError_("cMemPool \"%s\": full: %zu bytes asked, %zu of %zu left", m_sName, nBytes,
+                   static_cast<size_t>(end - cur), Capacity());
+        return nullptr;
+    }
+    m_pCur = reinterpret_cast<uint8_t*>(aligned + nBytes);
+    return reinterpret_cast<void*>(aligned);
+}
+
+cMemPool::ResetNotifyFunc cMemPool::SetResetNotify(ResetNotifyFunc func)
+{
+    ResetNotifyFunc old = s_resetNotify;
+    s_resetNotify = func;
+    return old;
+}
