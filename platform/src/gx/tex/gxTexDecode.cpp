@@ -1,0 +1,203 @@
+// Texture decoding entry points: checks every argument against the formats'
+// limits and the bytes given, logs the first failure, then runs the level
+// decoders.
+#include "gx/tex/gxTexDecode.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "gx/tex/gxTexDecode_local.h"
+#include "platform/os.h"
+#include "platform/ps.h"
+
+namespace gxtex {
+
+using detail::Rgba;
+
+bool GetBlockShape(uint32_t format, BlockShape* shape)
+{
+    BlockShape s;
+    switch (format) {
+    case kFmtI4:
+    case kFmtC4:
+    case kFmtCMPR: s = {8, 8, 32}; break;
+    case kFmtI8:
+    case kFmtIA4:
+    case kFmtC8: s = {8, 4, 32}; break;
+    case kFmtIA8:
+    case kFmtRGB565:
+    case kFmtRGB5A3: s = {4, 4, 32}; break;
+    case kFmtRGBA8: s = {4, 4, 64}; break;
+    default: return false;
+    }
+    *shape = s;
+    return true;
+}
+
+bool IsPaletteFormat(uint32_t format)
+{
+    return format == kFmtC4 || format == kFmtC8;
+}
+
+const char* FormatName(uint32_t format)
+{
+    static const char* const kNames[16] = {"I4", "I8",  "IA4", "IA8", "RGB565", "RGB5A3",
+                                           "RGBA8", "???", "C4", "C8", "C14X2", "???",
+                                           "???", "???", "CMPR", "???"};
+    return format < 16 ? kNames[format] : "???";
+}
+
+size_t LevelBytes(uint32_t format, uint32_t width, uint32_t height)
+{
+    BlockShape s;
+    if (!GetBlockShape(format, &s))
+        return 0;
+    const size_t blocksX = (static_cast<size_t>(width) + s.width - 1) / s.width;
+    const size_t blocksY = (static_cast<size_t>(height) + s.height - 1) / s.height;
+    return blocksX * blocksY * s.bytes;
+}
+
+static uint32_t LevelSide(uint32_t side, uint32_t level)
+{
+    return level >= 32 ? 1u : std::max(1u, side >> level);
+}
+
+size_t TextureBytes(uint32_t format, uint32_t width, uint32_t height, uint32_t levels)
+{
+    size_t total = 0;
+    for (uint32_t i = 0; i < levels; ++i) {
+        const uint32_t w = LevelSide(width, i);
+        const uint32_t h = LevelSide(height, i);
+        if (w == 1 && h == 1) {  // every further level is one block as well
+            total += static_cast<size_t>(levels - i) * LevelBytes(format, 1, 1);
+            break;
+        }
+        total += LevelBytes(format, w, h);
+    }
+    return total;
+}
+
+uint32_t FullChainLevels(uint32_t width, uint32_t height)
+{
+    if (width == 0 || height == 0)
+        return 0;
+    uint32_t side = std::max(width, height);
+    uint32_t levels = 1;
+    while (side > 1) {
+        side >>= 1;
+        ++levels;
+    }
+    return levels;
+}
+
+static bool CheckFormatAndSize(uint32_t format, uint32_t width, uint32_t height)
+{
+    if (detail::GetLevelDecoder(format) == nullptr) {
+        OSReport("GX texture: format %u (%s) is not supported\n", format, FormatName(format));
+        return false;
+    }
+    if (width < 1 || width > kMaxDimension || height < 1 || height > kMaxDimension) {
+        OSReport("GX texture: %s size %ux%u is outside 1..%u\n", FormatName(format), width, height,
+                 kMaxDimension);
+        return false;
+    }
+    return true;
+}
+
+static bool CheckBytes(const uint8_t* src, size_t srcBytes, size_t needed, uint32_t format,
+                       uint32_t width, uint32_t height, uint32_t levels)
+{
+    if (src == nullptr || srcBytes < needed) {
+        OSReport("GX texture: %s %ux%u with %u level(s) needs %zu bytes, %zu given\n",
+                 FormatName(format), width, height, levels, needed, src ? srcBytes : 0);
+        return false;
+    }
+    return true;
+}
+
+// Decodes the entries a colour-indexed format can address.
+static bool DecodePalette(const Palette* palette, uint32_t format, Rgba out[256])
+{
+    const uint32_t needed = format == kFmtC4 ? 16 : 256;
+    if (palette == nullptr || palette->data == nullptr) {
+        OSReport("GX texture: %s needs a palette and none is loaded\n", FormatName(format));
+        return false;
+    }
+    if (palette->format > kTlutRGB5A3) {
+        OSReport("GX texture: palette format %u is not supported (0..2)\n", palette->format);
+        return false;
+    }
+    if (palette->entries < needed) {
+        OSReport("GX texture: %s needs %u palette entries, %u loaded\n", FormatName(format),
+                 needed, palette->entries);
+        return false;
+    }
+    if (palette->bytes < needed * 2u) {
+        OSReport("GX texture: %s palette needs %u bytes, %zu given\n", FormatName(format),
+                 needed * 2u, palette->bytes);
+        return false;
+    }
+    Rgba (*const decode)(uint16_t) = palette->format == kTlutIA8      ? detail::DecodeIA8
+                                     : palette->format == kTlutRGB565 ? detail::DecodeRGB565
+                                                                      : detail::DecodeRGB5A3;
+    for (uint32_t i = 0; i < needed; ++i)
+        out[i] = decode(ps::LoadU16BE(palette->data + 2 * i));
+    return true;
+}
+
+bool DecodeLevel(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+                 uint32_t height, const Palette* palette, uint8_t* dst)
+{
+    if (!CheckFormatAndSize(format, width, height))
+        return false;
+    if (!CheckBytes(src, srcBytes, LevelBytes(format, width, height), format, width, height, 1))
+        return false;
+    Rgba entries[256];
+    if (IsPaletteFormat(format) && !DecodePalette(palette, format, entries))
+        return false;
+    if (dst == nullptr) {
+        OSReport("GX texture: no output buffer for %s %ux%u\n", FormatName(format), width, height);
+        return false;
+    }
+    detail::GetLevelDecoder(format)(src, width, height, entries, dst);
+    return true;
+}
+
+bool DecodeTexture(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+                   uint32_t height, uint32_t levels, const Palette* palette, DecodedTexture* out)
+{
+    if (!CheckFormatAndSize(format, width, height))
+        return false;
+    const uint32_t maxLevels = FullChainLevels(width, height);
+    if (levels < 1 || levels > maxLevels) {
+        OSReport("GX texture: %s %ux%u has 1..%u levels, %u asked\n", FormatName(format), width,
+                 height, maxLevels, levels);
+        return false;
+    }
+    if (!CheckBytes(src, srcBytes, TextureBytes(format, width, height, levels), format, width,
+                    height, levels))
+        return false;
+    Rgba entries[256];
+    if (IsPaletteFormat(format) && !DecodePalette(palette, format, entries))
+        return false;
+
+    DecodedTexture result;
+    result.levels.reserve(levels);
+    size_t texels = 0;
+    for (uint32_t i = 0; i < levels; ++i) {
+        const uint32_t w = LevelSide(width, i);
+        const uint32_t h = LevelSide(height, i);
+        result.levels.push_back({w, h, texels * 4});
+        texels += static_cast<size_t>(w) * h;
+    }
+    result.rgba.resize(texels * 4);
+    const detail::LevelDecoder decode = detail::GetLevelDecoder(format);
+    for (const DecodedLevel& level : result.levels) {
+        decode(src, level.width, level.height, entries, result.rgba.data() + level.offset);
+        src += LevelBytes(format, level.width, level.height);
+    }
+    *out = std::move(result);
+    return true;
+}
+
+}  // namespace gxtex
