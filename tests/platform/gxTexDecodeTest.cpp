@@ -22,7 +22,7 @@ Rgba TexelAt(const uint8_t* rgba, uint32_t width, uint32_t x, uint32_t y)
 }
 
 // Decodes one level, failing the test when the decoder refuses it.
-Bytes Decode(const Bytes& src, uint32_t format, uint32_t w, uint32_t h,
+Bytes Decode(const Bytes& src, GXTexFmt format, uint32_t w, uint32_t h,
              const Palette* palette = nullptr)
 {
     Bytes out(static_cast<size_t>(w) * h * 4, 0xCD);
@@ -48,26 +48,26 @@ TEST(gxTexDecode, DecodesEachTexelLayout)
 {
     struct Row {
         const char* name;
-        uint32_t format;
+        GXTexFmt format;
         Bytes bytes;  // the first bytes of one block; the rest are zero
         uint32_t x;
         Rgba expected;
     };
     const Row rows[] = {
-        {"I4 high nibble is the left texel", kFmtI4, {0x7C}, 0, {0x77, 0x77, 0x77, 0x77}},
-        {"I4 low nibble is the right texel", kFmtI4, {0x7C}, 1, {0xCC, 0xCC, 0xCC, 0xCC}},
-        {"I8 alpha equals intensity", kFmtI8, {0x5A}, 0, {0x5A, 0x5A, 0x5A, 0x5A}},
-        {"IA4 alpha in the high nibble", kFmtIA4, {0x3C}, 0, {0xCC, 0xCC, 0xCC, 0x33}},
-        {"IA8 alpha byte first", kFmtIA8, {0x40, 0xB0}, 0, {0xB0, 0xB0, 0xB0, 0x40}},
-        {"RGB565 red", kFmtRGB565, {0xF8, 0x00}, 0, {0xFF, 0x00, 0x00, 0xFF}},
-        {"RGB565 green has six bits", kFmtRGB565, {0x07, 0xE0}, 0, {0x00, 0xFF, 0x00, 0xFF}},
-        {"RGB565 mid grey replicates top bits", kFmtRGB565, {0x84, 0x10}, 0, {132, 130, 132, 255}},
-        {"RGB565 second texel", kFmtRGB565, {0x00, 0x00, 0x00, 0x1F}, 1, {0, 0, 255, 255}},
-        {"RGB5A3 opaque red", kFmtRGB5A3, {0xFC, 0x00}, 0, {0xFF, 0x00, 0x00, 0xFF}},
-        {"RGB5A3 opaque 10/20/5", kFmtRGB5A3, {0xAA, 0x85}, 0, {82, 165, 41, 255}},
-        {"RGB5A3 translucent A3 R4 G4 B4", kFmtRGB5A3, {0x3A, 0x5F}, 0, {0xAA, 0x55, 0xFF, 109}},
-        {"RGB5A3 alpha 0", kFmtRGB5A3, {0x0F, 0xFF}, 0, {0xFF, 0xFF, 0xFF, 0x00}},
-        {"RGB5A3 top translucent alpha widens to 255", kFmtRGB5A3, {0x70, 0x00}, 0, {0, 0, 0, 255}},
+        {"I4 high nibble is the left texel", GX_TF_I4, {0x7C}, 0, {0x77, 0x77, 0x77, 0x77}},
+        {"I4 low nibble is the right texel", GX_TF_I4, {0x7C}, 1, {0xCC, 0xCC, 0xCC, 0xCC}},
+        {"I8 alpha equals intensity", GX_TF_I8, {0x5A}, 0, {0x5A, 0x5A, 0x5A, 0x5A}},
+        {"IA4 alpha in the high nibble", GX_TF_IA4, {0x3C}, 0, {0xCC, 0xCC, 0xCC, 0x33}},
+        {"IA8 alpha byte first", GX_TF_IA8, {0x40, 0xB0}, 0, {0xB0, 0xB0, 0xB0, 0x40}},
+        {"RGB565 red", GX_TF_RGB565, {0xF8, 0x00}, 0, {0xFF, 0x00, 0x00, 0xFF}},
+        {"RGB565 green has six bits", GX_TF_RGB565, {0x07, 0xE0}, 0, {0x00, 0xFF, 0x00, 0xFF}},
+        {"RGB565 mid grey replicates top bits", GX_TF_RGB565, {0x84, 0x10}, 0, {132, 130, 132, 255}},
+        {"RGB565 second texel", GX_TF_RGB565, {0x00, 0x00, 0x00, 0x1F}, 1, {0, 0, 255, 255}},
+        {"RGB5A3 opaque red", GX_TF_RGB5A3, {0xFC, 0x00}, 0, {0xFF, 0x00, 0x00, 0xFF}},
+        {"RGB5A3 opaque 10/20/5", GX_TF_RGB5A3, {0xAA, 0x85}, 0, {82, 165, 41, 255}},
+        {"RGB5A3 translucent A3 R4 G4 B4", GX_TF_RGB5A3, {0x3A, 0x5F}, 0, {0xAA, 0x55, 0xFF, 109}},
+        {"RGB5A3 alpha 0", GX_TF_RGB5A3, {0x0F, 0xFF}, 0, {0xFF, 0xFF, 0xFF, 0x00}},
+        {"RGB5A3 top translucent alpha widens to 255", GX_TF_RGB5A3, {0x70, 0x00}, 0, {0, 0, 0, 255}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -87,7 +87,7 @@ TEST(gxTexDecode, RGBA8SplitsEachBlockIntoARAndGBHalves)
     src[33] = 0x44;  // B
     src[30] = 0x55;  // A of texel 15 (3, 3)
     src[63] = 0x66;  // B of texel 15
-    const Bytes out = Decode(src, kFmtRGBA8, 4, 4);
+    const Bytes out = Decode(src, GX_TF_RGBA8, 4, 4);
     EXPECT_EQ(TexelAt(out.data(), 4, 0, 0), (Rgba{0x22, 0x33, 0x44, 0x11}));
     EXPECT_EQ(TexelAt(out.data(), 4, 3, 3), (Rgba{0x00, 0x00, 0x66, 0x55}));
 }
@@ -98,45 +98,46 @@ TEST(gxTexDecode, PlacesTexelsByBlockTiling)
 {
     struct Row {
         const char* name;
-        uint32_t format, w, h;
+        GXTexFmt format;
+        uint32_t w, h;
         size_t offset;
         uint8_t marker;
         uint32_t x, y;
     };
     const Row rows[] = {
-        {"I8 first texel", kFmtI8, 10, 5, 0, 0xFF, 0, 0},
-        {"I8 end of the first row", kFmtI8, 10, 5, 7, 0xFF, 7, 0},
-        {"I8 second row of the block", kFmtI8, 10, 5, 8, 0xFF, 0, 1},
-        {"I8 last row of the block", kFmtI8, 10, 5, 27, 0xFF, 3, 3},
-        {"I8 second block is to the right", kFmtI8, 10, 5, 32, 0xFF, 8, 0},
-        {"I8 third block starts the next block row", kFmtI8, 10, 5, 65, 0xFF, 1, 4},
-        {"I8 padded corner block", kFmtI8, 10, 5, 97, 0xFF, 9, 4},
-        {"IA4 shares the 8x4 tiling", kFmtIA4, 10, 5, 97, 0xF0, 9, 4},
-        {"C8 shares the 8x4 tiling", kFmtC8, 10, 5, 97, 0xFF, 9, 4},
-        {"I4 left texel is the high nibble", kFmtI4, 9, 9, 0, 0xF0, 0, 0},
-        {"I4 right texel is the low nibble", kFmtI4, 9, 9, 0, 0x0F, 1, 0},
-        {"I4 row 2 of the block", kFmtI4, 9, 9, 9, 0x0F, 3, 2},
-        {"I4 last texel of the block", kFmtI4, 9, 9, 31, 0x0F, 7, 7},
-        {"I4 block to the right", kFmtI4, 9, 9, 32, 0xF0, 8, 0},
-        {"I4 block below", kFmtI4, 9, 9, 64, 0xF0, 0, 8},
-        {"I4 padded corner block", kFmtI4, 9, 9, 96, 0xF0, 8, 8},
-        {"C4 shares the 8x8 tiling", kFmtC4, 9, 9, 96, 0xF0, 8, 8},
-        {"IA8 within a block", kFmtIA8, 5, 5, 14, 0xFF, 3, 1},
-        {"IA8 block to the right", kFmtIA8, 5, 5, 32, 0xFF, 4, 0},
-        {"IA8 padded corner block", kFmtIA8, 5, 5, 96, 0xFF, 4, 4},
-        {"RGB565 one block row", kFmtRGB565, 6, 3, 50, 0xFF, 5, 2},
-        {"RGB5A3 4x4 blocks", kFmtRGB5A3, 6, 3, 32 + 18, 0xFF, 5, 2},
-        {"RGBA8 alpha in the first half", kFmtRGBA8, 5, 5, 18, 0xFF, 1, 2},
-        {"RGBA8 blue in the second half", kFmtRGBA8, 5, 5, 51, 0xFF, 1, 2},
-        {"RGBA8 blocks are 64 bytes", kFmtRGBA8, 5, 5, 193, 0xFF, 4, 4},
-        {"CMPR top-left sub-block", kFmtCMPR, 12, 12, 4, 0xC0, 0, 0},
-        {"CMPR top-right sub-block", kFmtCMPR, 12, 12, 13, 0x30, 5, 1},
-        {"CMPR bottom-left sub-block", kFmtCMPR, 12, 12, 22, 0x0C, 2, 6},
-        {"CMPR second tile, bottom-left", kFmtCMPR, 12, 12, 52, 0xC0, 8, 4},
-        {"CMPR corner tile, only its top-left sub-block shows", kFmtCMPR, 12, 12, 103, 0x03, 11, 11},
+        {"I8 first texel", GX_TF_I8, 10, 5, 0, 0xFF, 0, 0},
+        {"I8 end of the first row", GX_TF_I8, 10, 5, 7, 0xFF, 7, 0},
+        {"I8 second row of the block", GX_TF_I8, 10, 5, 8, 0xFF, 0, 1},
+        {"I8 last row of the block", GX_TF_I8, 10, 5, 27, 0xFF, 3, 3},
+        {"I8 second block is to the right", GX_TF_I8, 10, 5, 32, 0xFF, 8, 0},
+        {"I8 third block starts the next block row", GX_TF_I8, 10, 5, 65, 0xFF, 1, 4},
+        {"I8 padded corner block", GX_TF_I8, 10, 5, 97, 0xFF, 9, 4},
+        {"IA4 shares the 8x4 tiling", GX_TF_IA4, 10, 5, 97, 0xF0, 9, 4},
+        {"C8 shares the 8x4 tiling", GX_TF_C8, 10, 5, 97, 0xFF, 9, 4},
+        {"I4 left texel is the high nibble", GX_TF_I4, 9, 9, 0, 0xF0, 0, 0},
+        {"I4 right texel is the low nibble", GX_TF_I4, 9, 9, 0, 0x0F, 1, 0},
+        {"I4 row 2 of the block", GX_TF_I4, 9, 9, 9, 0x0F, 3, 2},
+        {"I4 last texel of the block", GX_TF_I4, 9, 9, 31, 0x0F, 7, 7},
+        {"I4 block to the right", GX_TF_I4, 9, 9, 32, 0xF0, 8, 0},
+        {"I4 block below", GX_TF_I4, 9, 9, 64, 0xF0, 0, 8},
+        {"I4 padded corner block", GX_TF_I4, 9, 9, 96, 0xF0, 8, 8},
+        {"C4 shares the 8x8 tiling", GX_TF_C4, 9, 9, 96, 0xF0, 8, 8},
+        {"IA8 within a block", GX_TF_IA8, 5, 5, 14, 0xFF, 3, 1},
+        {"IA8 block to the right", GX_TF_IA8, 5, 5, 32, 0xFF, 4, 0},
+        {"IA8 padded corner block", GX_TF_IA8, 5, 5, 96, 0xFF, 4, 4},
+        {"RGB565 one block row", GX_TF_RGB565, 6, 3, 50, 0xFF, 5, 2},
+        {"RGB5A3 4x4 blocks", GX_TF_RGB5A3, 6, 3, 32 + 18, 0xFF, 5, 2},
+        {"RGBA8 alpha in the first half", GX_TF_RGBA8, 5, 5, 18, 0xFF, 1, 2},
+        {"RGBA8 blue in the second half", GX_TF_RGBA8, 5, 5, 51, 0xFF, 1, 2},
+        {"RGBA8 blocks are 64 bytes", GX_TF_RGBA8, 5, 5, 193, 0xFF, 4, 4},
+        {"CMPR top-left sub-block", GX_TF_CMPR, 12, 12, 4, 0xC0, 0, 0},
+        {"CMPR top-right sub-block", GX_TF_CMPR, 12, 12, 13, 0x30, 5, 1},
+        {"CMPR bottom-left sub-block", GX_TF_CMPR, 12, 12, 22, 0x0C, 2, 6},
+        {"CMPR second tile, bottom-left", GX_TF_CMPR, 12, 12, 52, 0xC0, 8, 4},
+        {"CMPR corner tile, only its top-left sub-block shows", GX_TF_CMPR, 12, 12, 103, 0x03, 11, 11},
     };
     const Bytes entries = RampPaletteIA8();
-    const Palette palette{entries.data(), entries.size(), kTlutIA8, 256};
+    const Palette palette{entries.data(), entries.size(), GX_TL_IA8, 256};
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Bytes src(LevelBytes(r.format, r.w, r.h), 0);
@@ -186,7 +187,7 @@ TEST(gxTexDecode, CmprColoursInBothModes)
         src[2] = static_cast<uint8_t>(r.c1 >> 8);
         src[3] = static_cast<uint8_t>(r.c1);
         src[4] = 0x1B;  // 00 01 10 11
-        const Bytes out = Decode(src, kFmtCMPR, 4, 4);
+        const Bytes out = Decode(src, GX_TF_CMPR, 4, 4);
         for (uint32_t x = 0; x < 4; ++x)
             EXPECT_EQ(TexelAt(out.data(), 4, x, 0), r.expected[x]) << "index " << x;
     }
@@ -196,21 +197,22 @@ TEST(gxTexDecode, LooksUpPaletteInEachEntryFormat)
 {
     struct Row {
         const char* name;
-        uint32_t format, tlutFormat;
+        GXTexFmt format;
+        GXTlutFmt tlutFormat;
         uint8_t index;
         uint16_t entry;
         Rgba expected;
     };
     const Row rows[] = {
-        {"C8 with IA8 entries, alpha byte first", kFmtC8, kTlutIA8, 200, 0x80C0, {0xC0, 0xC0, 0xC0, 0x80}},
-        {"C8 with RGB565 entries", kFmtC8, kTlutRGB565, 255, 0xF800, {255, 0, 0, 255}},
-        {"C8 with RGB5A3 entries", kFmtC8, kTlutRGB5A3, 1, 0x3A5F, {0xAA, 0x55, 0xFF, 109}},
-        {"C4 uses the high nibble", kFmtC4, kTlutRGB565, 0xF0, 0x001F, {0, 0, 255, 255}},
+        {"C8 with IA8 entries, alpha byte first", GX_TF_C8, GX_TL_IA8, 200, 0x80C0, {0xC0, 0xC0, 0xC0, 0x80}},
+        {"C8 with RGB565 entries", GX_TF_C8, GX_TL_RGB565, 255, 0xF800, {255, 0, 0, 255}},
+        {"C8 with RGB5A3 entries", GX_TF_C8, GX_TL_RGB5A3, 1, 0x3A5F, {0xAA, 0x55, 0xFF, 109}},
+        {"C4 uses the high nibble", GX_TF_C4, GX_TL_RGB565, 0xF0, 0x001F, {0, 0, 255, 255}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Bytes entries(512, 0);
-        const uint32_t slot = r.format == kFmtC4 ? r.index >> 4 : r.index;
+        const uint32_t slot = r.format == GX_TF_C4 ? r.index >> 4 : r.index;
         entries[2 * slot] = static_cast<uint8_t>(r.entry >> 8);
         entries[2 * slot + 1] = static_cast<uint8_t>(r.entry);
         const Palette palette{entries.data(), entries.size(), r.tlutFormat, 256};
@@ -225,22 +227,23 @@ TEST(gxTexDecode, TextureBytesCountWholeBlocksPerLevel)
 {
     struct Row {
         const char* name;
-        uint32_t format, w, h, levels;
+        GXTexFmt format;
+        uint32_t w, h, levels;
         size_t expected;
     };
     const Row rows[] = {
-        {"RGB5A3 32x32", kFmtRGB5A3, 32, 32, 1, 2048},
-        {"RGB5A3 128x128 without mipmaps", kFmtRGB5A3, 128, 128, 1, 32768},
-        {"CMPR 64x64 full chain: small levels take a whole tile", kFmtCMPR, 64, 64, 7, 2816},
-        {"CMPR 64x64 as the engine reserves it", kFmtCMPR, 64, 64, 4, 2720},
-        {"CMPR 256x256 with six levels", kFmtCMPR, 256, 256, 6, 43680},
-        {"RGBA8 64x64 down to 4x4", kFmtRGBA8, 64, 64, 5, 21824},
-        {"RGBA8 1x1 is one 64-byte block", kFmtRGBA8, 1, 1, 1, 64},
-        {"I4 1x1 is one block", kFmtI4, 1, 1, 1, 32},
-        {"I8 9x5 pads to 2x2 blocks", kFmtI8, 9, 5, 1, 128},
-        {"RGB565 16x4 chain keeps the aspect until a side is 1", kFmtRGB565, 16, 4, 5, 288},
-        {"CMPR 1024 full chain", kFmtCMPR, 1024, 1024, 11, 699136},
-        {"unsupported format", 7, 64, 64, 1, 0},
+        {"RGB5A3 32x32", GX_TF_RGB5A3, 32, 32, 1, 2048},
+        {"RGB5A3 128x128 without mipmaps", GX_TF_RGB5A3, 128, 128, 1, 32768},
+        {"CMPR 64x64 full chain: small levels take a whole tile", GX_TF_CMPR, 64, 64, 7, 2816},
+        {"CMPR 64x64 as the engine reserves it", GX_TF_CMPR, 64, 64, 4, 2720},
+        {"CMPR 256x256 with six levels", GX_TF_CMPR, 256, 256, 6, 43680},
+        {"RGBA8 64x64 down to 4x4", GX_TF_RGBA8, 64, 64, 5, 21824},
+        {"RGBA8 1x1 is one 64-byte block", GX_TF_RGBA8, 1, 1, 1, 64},
+        {"I4 1x1 is one block", GX_TF_I4, 1, 1, 1, 32},
+        {"I8 9x5 pads to 2x2 blocks", GX_TF_I8, 9, 5, 1, 128},
+        {"RGB565 16x4 chain keeps the aspect until a side is 1", GX_TF_RGB565, 16, 4, 5, 288},
+        {"CMPR 1024 full chain", GX_TF_CMPR, 1024, 1024, 11, 699136},
+        {"unsupported format", static_cast<GXTexFmt>(7), 64, 64, 1, 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -271,7 +274,7 @@ TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
         src[levelStart[i] + 1] = static_cast<uint8_t>(colour[i]);
     }
     DecodedTexture tex;
-    ASSERT_TRUE(DecodeTexture(src.data(), src.size(), kFmtRGB565, 8, 8, 4, nullptr, &tex));
+    ASSERT_TRUE(DecodeTexture(src.data(), src.size(), GX_TF_RGB565, 8, 8, 4, nullptr, &tex));
     ASSERT_EQ(tex.levels.size(), 4u);
     ASSERT_EQ(tex.rgba.size(), (64u + 16 + 4 + 1) * 4);
     const uint32_t side[] = {8, 4, 2, 1};
@@ -290,9 +293,9 @@ TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
 
 TEST(gxTexDecode, NonSquareChainHalvesEachSideDownToOne)
 {
-    Bytes src(TextureBytes(kFmtI8, 16, 4, 5), 0);
+    Bytes src(TextureBytes(GX_TF_I8, 16, 4, 5), 0);
     DecodedTexture tex;
-    ASSERT_TRUE(DecodeTexture(src.data(), src.size(), kFmtI8, 16, 4, 5, nullptr, &tex));
+    ASSERT_TRUE(DecodeTexture(src.data(), src.size(), GX_TF_I8, 16, 4, 5, nullptr, &tex));
     ASSERT_EQ(tex.levels.size(), 5u);
     const uint32_t widths[] = {16, 8, 4, 2, 1};
     const uint32_t heights[] = {4, 2, 1, 1, 1};
@@ -307,30 +310,31 @@ TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
 {
     const Bytes big(1 << 16, 0);
     const Bytes entries = RampPaletteIA8();
-    const Palette ia8{entries.data(), entries.size(), kTlutIA8, 256};
-    const Palette sixteen{entries.data(), 32, kTlutIA8, 16};
-    const Palette badFormat{entries.data(), entries.size(), 3, 256};
-    const Palette shortBytes{entries.data(), 100, kTlutIA8, 256};
+    const Palette ia8{entries.data(), entries.size(), GX_TL_IA8, 256};
+    const Palette sixteen{entries.data(), 32, GX_TL_IA8, 16};
+    const Palette badFormat{entries.data(), entries.size(), static_cast<GXTlutFmt>(3), 256};
+    const Palette shortBytes{entries.data(), 100, GX_TL_IA8, 256};
     struct Row {
         const char* name;
-        uint32_t format, w, h, levels;
+        GXTexFmt format;
+        uint32_t w, h, levels;
         size_t bytes;
         const Palette* palette;
         const char* cause;
     };
     const Row rows[] = {
-        {"invalid format 7", 7, 8, 8, 1, big.size(), nullptr, "format 7"},
-        {"C14X2 is not decoded", 0xA, 8, 8, 1, big.size(), &ia8, "format 10"},
-        {"format beyond four bits", 16, 8, 8, 1, big.size(), nullptr, "format 16"},
-        {"zero width", kFmtI8, 0, 8, 1, big.size(), nullptr, "outside 1..1024"},
-        {"height over 1024", kFmtI8, 8, 1025, 1, big.size(), nullptr, "outside 1..1024"},
-        {"no levels", kFmtI8, 8, 8, 0, big.size(), nullptr, "levels"},
-        {"more levels than the chain has", kFmtCMPR, 64, 64, 8, big.size(), nullptr, "1..7 levels"},
-        {"too few bytes", kFmtCMPR, 64, 64, 4, 2719, nullptr, "needs 2720 bytes, 2719 given"},
-        {"C8 without a palette", kFmtC8, 8, 4, 1, 32, nullptr, "palette"},
-        {"C8 with 16 entries", kFmtC8, 8, 4, 1, 32, &sixteen, "256 palette entries, 16"},
-        {"unknown palette format", kFmtC4, 8, 8, 1, 32, &badFormat, "palette format 3"},
-        {"palette bytes short of its entries", kFmtC8, 8, 4, 1, 32, &shortBytes, "512 bytes, 100"},
+        {"invalid format 7", static_cast<GXTexFmt>(7), 8, 8, 1, big.size(), nullptr, "format 7"},
+        {"C14X2 is not decoded", GX_TF_C14X2, 8, 8, 1, big.size(), &ia8, "format 10"},
+        {"format beyond four bits", static_cast<GXTexFmt>(16), 8, 8, 1, big.size(), nullptr, "format 16"},
+        {"zero width", GX_TF_I8, 0, 8, 1, big.size(), nullptr, "outside 1..1024"},
+        {"height over 1024", GX_TF_I8, 8, 1025, 1, big.size(), nullptr, "outside 1..1024"},
+        {"no levels", GX_TF_I8, 8, 8, 0, big.size(), nullptr, "levels"},
+        {"more levels than the chain has", GX_TF_CMPR, 64, 64, 8, big.size(), nullptr, "1..7 levels"},
+        {"too few bytes", GX_TF_CMPR, 64, 64, 4, 2719, nullptr, "needs 2720 bytes, 2719 given"},
+        {"C8 without a palette", GX_TF_C8, 8, 4, 1, 32, nullptr, "palette"},
+        {"C8 with 16 entries", GX_TF_C8, 8, 4, 1, 32, &sixteen, "256 palette entries, 16"},
+        {"unknown palette format", GX_TF_C4, 8, 8, 1, 32, &badFormat, "palette format 3"},
+        {"palette bytes short of its entries", GX_TF_C8, 8, 4, 1, 32, &shortBytes, "512 bytes, 100"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -349,12 +353,12 @@ TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
 // the cut (the buffer is exactly the cut length, so ASan sees any overrun).
 TEST(gxTexDecode, EveryTruncatedTextureFailsCleanly)
 {
-    const uint32_t formats[] = {kFmtI4, kFmtI8, kFmtIA4, kFmtIA8, kFmtRGB565,
-                                kFmtRGB5A3, kFmtRGBA8, kFmtC4, kFmtC8, kFmtCMPR};
+    const GXTexFmt formats[] = {GX_TF_I4, GX_TF_I8, GX_TF_IA4, GX_TF_IA8, GX_TF_RGB565,
+                                GX_TF_RGB5A3, GX_TF_RGBA8, GX_TF_C4, GX_TF_C8, GX_TF_CMPR};
     const Bytes entries = RampPaletteIA8();
-    const Palette palette{entries.data(), entries.size(), kTlutIA8, 256};
-    for (uint32_t format : formats) {
-        SCOPED_TRACE(FormatName(format));
+    const Palette palette{entries.data(), entries.size(), GX_TL_IA8, 256};
+    for (GXTexFmt format : formats) {
+        SCOPED_TRACE(static_cast<int>(format));
         const uint32_t w = 12, h = 10, levels = 4;
         const size_t full = TextureBytes(format, w, h, levels);
         const size_t level0 = LevelBytes(format, w, h);
@@ -401,8 +405,8 @@ uint8_t Rep5(uint32_t v) { v &= 31; return static_cast<uint8_t>((v << 3) | (v >>
 uint8_t Rep6(uint32_t v) { v &= 63; return static_cast<uint8_t>((v << 2) | (v >> 4)); }
 uint8_t Rep3(uint32_t v) { v &= 7; return static_cast<uint8_t>((v << 5) | (v << 2) | (v >> 1)); }
 
-Bytes EncodeAndDecode(const datagen::RgbaImage& image, uint32_t format,
-                      const datagen::GxPalette* palette, uint32_t tlutFormat)
+Bytes EncodeAndDecode(const datagen::RgbaImage& image, GXTexFmt format,
+                      const datagen::GxPalette* palette, GXTlutFmt tlutFormat)
 {
     Bytes encoded;
     EXPECT_TRUE(datagen::EncodeGxTexture(image, format, palette, &encoded));
@@ -423,23 +427,23 @@ TEST(gxTexDecode, EncoderRoundTripsRepresentableImages)
 {
     struct Row {
         const char* name;
-        uint32_t format;
+        GXTexFmt format;
         Rgba (*texel)(uint32_t x, uint32_t y);
     };
     const Row rows[] = {
-        {"I4", kFmtI4, [](uint32_t x, uint32_t y) { const uint8_t v = Rep4(x + 3 * y); return Rgba{v, v, v, v}; }},
-        {"I8", kFmtI8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 19 + y * 7); return Rgba{v, v, v, v}; }},
-        {"IA4", kFmtIA4, [](uint32_t x, uint32_t y) { const uint8_t v = Rep4(x); return Rgba{v, v, v, Rep4(y + 5)}; }},
-        {"IA8", kFmtIA8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 21); return Rgba{v, v, v, static_cast<uint8_t>(y * 23 + 1)}; }},
-        {"RGB565", kFmtRGB565, [](uint32_t x, uint32_t y) { return Rgba{Rep5(x * 3), Rep6(y * 5 + x), Rep5(31 - x), 255}; }},
-        {"RGB5A3 opaque", kFmtRGB5A3, [](uint32_t x, uint32_t y) { return Rgba{Rep5(x * 3), Rep5(y * 2), Rep5(x + y), 255}; }},
-        {"RGB5A3 translucent", kFmtRGB5A3, [](uint32_t x, uint32_t y) { return Rgba{Rep4(x), Rep4(y), Rep4(x ^ y), Rep3((x + y) % 7)}; }},
-        {"RGBA8", kFmtRGBA8, [](uint32_t x, uint32_t y) { return Rgba{static_cast<uint8_t>(x * 17), static_cast<uint8_t>(y * 29), static_cast<uint8_t>(x * y), static_cast<uint8_t>(200 + x)}; }},
+        {"I4", GX_TF_I4, [](uint32_t x, uint32_t y) { const uint8_t v = Rep4(x + 3 * y); return Rgba{v, v, v, v}; }},
+        {"I8", GX_TF_I8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 19 + y * 7); return Rgba{v, v, v, v}; }},
+        {"IA4", GX_TF_IA4, [](uint32_t x, uint32_t y) { const uint8_t v = Rep4(x); return Rgba{v, v, v, Rep4(y + 5)}; }},
+        {"IA8", GX_TF_IA8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 21); return Rgba{v, v, v, static_cast<uint8_t>(y * 23 + 1)}; }},
+        {"RGB565", GX_TF_RGB565, [](uint32_t x, uint32_t y) { return Rgba{Rep5(x * 3), Rep6(y * 5 + x), Rep5(31 - x), 255}; }},
+        {"RGB5A3 opaque", GX_TF_RGB5A3, [](uint32_t x, uint32_t y) { return Rgba{Rep5(x * 3), Rep5(y * 2), Rep5(x + y), 255}; }},
+        {"RGB5A3 translucent", GX_TF_RGB5A3, [](uint32_t x, uint32_t y) { return Rgba{Rep4(x), Rep4(y), Rep4(x ^ y), Rep3((x + y) % 7)}; }},
+        {"RGBA8", GX_TF_RGBA8, [](uint32_t x, uint32_t y) { return Rgba{static_cast<uint8_t>(x * 17), static_cast<uint8_t>(y * 29), static_cast<uint8_t>(x * y), static_cast<uint8_t>(200 + x)}; }},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         const datagen::RgbaImage image = MakeImage(13, 7, r.texel);
-        EXPECT_EQ(EncodeAndDecode(image, r.format, nullptr, 0), image.rgba);
+        EXPECT_EQ(EncodeAndDecode(image, r.format, nullptr, GX_TL_IA8), image.rgba);
     }
 }
 
@@ -447,15 +451,17 @@ TEST(gxTexDecode, EncoderRoundTripsPaletteImages)
 {
     struct Row {
         const char* name;
-        uint32_t format, tlutFormat, entries;
+        GXTexFmt format;
+        GXTlutFmt tlutFormat;
+        uint32_t entries;
         Rgba (*texel)(uint32_t x, uint32_t y);
     };
     const Row rows[] = {
-        {"C8 with an IA8 palette", kFmtC8, kTlutIA8, 256,
+        {"C8 with an IA8 palette", GX_TF_C8, GX_TL_IA8, 256,
          [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 16 + y); return Rgba{v, v, v, static_cast<uint8_t>(255 - y)}; }},
-        {"C8 with an RGB565 palette", kFmtC8, kTlutRGB565, 256,
+        {"C8 with an RGB565 palette", GX_TF_C8, GX_TL_RGB565, 256,
          [](uint32_t x, uint32_t y) { return Rgba{Rep5(x), Rep6(y * 4), Rep5(x + y), 255}; }},
-        {"C4 with an RGB5A3 palette", kFmtC4, kTlutRGB5A3, 16,
+        {"C4 with an RGB5A3 palette", GX_TF_C4, GX_TL_RGB5A3, 16,
          [](uint32_t x, uint32_t y) {
              return (x + y) % 2 ? Rgba{Rep4(x % 4), Rep4(y % 4), 0, Rep3(2)}
                                 : Rgba{Rep5(x % 4 * 8), Rep5(y % 4 * 8), 0, 255};
@@ -486,7 +492,7 @@ TEST(gxTexDecode, CmprEncoderRoundTripsTwoColourBlocksInBothModes)
             t = {0, 0, 0, 0};
         return t;
     });
-    const Bytes out = EncodeAndDecode(image, kFmtCMPR, nullptr, 0);
+    const Bytes out = EncodeAndDecode(image, GX_TF_CMPR, nullptr, GX_TL_IA8);
     for (uint32_t y = 0; y < image.height; ++y)
         for (uint32_t x = 0; x < image.width; ++x) {
             const Rgba want = TexelAt(image.rgba.data(), image.width, x, y);
@@ -505,7 +511,7 @@ TEST(gxTexDecode, CmprEncoderKeepsGradientsClose)
         return Rgba{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(x * 4),
                     static_cast<uint8_t>(255 - x * 6), 255};
     });
-    const Bytes out = EncodeAndDecode(image, kFmtCMPR, nullptr, 0);
+    const Bytes out = EncodeAndDecode(image, GX_TF_CMPR, nullptr, GX_TL_IA8);
     int worst = 0;
     for (size_t i = 0; i < out.size(); ++i) {
         if (i % 4 == 3) {
@@ -525,10 +531,10 @@ TEST(gxTexDecode, EncodedMipChainDecodesLevelByLevel)
         return Rgba{static_cast<uint8_t>(x * 16), static_cast<uint8_t>(y * 32), 77, static_cast<uint8_t>(x * y)};
     });
     Bytes encoded;
-    ASSERT_TRUE(datagen::EncodeGxTextureChain(image, kFmtRGBA8, 5, nullptr, &encoded));
-    ASSERT_EQ(encoded.size(), TextureBytes(kFmtRGBA8, 16, 8, 5));
+    ASSERT_TRUE(datagen::EncodeGxTextureChain(image, GX_TF_RGBA8, 5, nullptr, &encoded));
+    ASSERT_EQ(encoded.size(), TextureBytes(GX_TF_RGBA8, 16, 8, 5));
     DecodedTexture tex;
-    ASSERT_TRUE(DecodeTexture(encoded.data(), encoded.size(), kFmtRGBA8, 16, 8, 5, nullptr, &tex));
+    ASSERT_TRUE(DecodeTexture(encoded.data(), encoded.size(), GX_TF_RGBA8, 16, 8, 5, nullptr, &tex));
     datagen::RgbaImage level = image;
     for (const DecodedLevel& l : tex.levels) {
         SCOPED_TRACE(l.width);

@@ -1,27 +1,13 @@
 #include "datagen/gxTextureEncode.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
+
+#include "cCore/cLog.h"
 
 namespace datagen {
 
 namespace {
-
-// Texture and palette format numbers of the hardware.
-constexpr uint32_t kFmtI4 = 0x0;
-constexpr uint32_t kFmtI8 = 0x1;
-constexpr uint32_t kFmtIA4 = 0x2;
-constexpr uint32_t kFmtIA8 = 0x3;
-constexpr uint32_t kFmtRGB565 = 0x4;
-constexpr uint32_t kFmtRGB5A3 = 0x5;
-constexpr uint32_t kFmtRGBA8 = 0x6;
-constexpr uint32_t kFmtC4 = 0x8;
-constexpr uint32_t kFmtC8 = 0x9;
-constexpr uint32_t kFmtCMPR = 0xE;
-constexpr uint32_t kTlutIA8 = 0;
-constexpr uint32_t kTlutRGB565 = 1;
-constexpr uint32_t kTlutRGB5A3 = 2;
 
 struct Texel {
     uint8_t r, g, b, a;
@@ -31,19 +17,19 @@ struct Shape {
     uint32_t width, height, bytes;
 };
 
-bool ShapeOf(uint32_t format, Shape* shape)
+bool ShapeOf(GXTexFmt format, Shape* shape)
 {
     switch (format) {
-    case kFmtI4:
-    case kFmtC4:
-    case kFmtCMPR: *shape = {8, 8, 32}; return true;
-    case kFmtI8:
-    case kFmtIA4:
-    case kFmtC8: *shape = {8, 4, 32}; return true;
-    case kFmtIA8:
-    case kFmtRGB565:
-    case kFmtRGB5A3: *shape = {4, 4, 32}; return true;
-    case kFmtRGBA8: *shape = {4, 4, 64}; return true;
+    case GX_TF_I4:
+    case GX_TF_C4:
+    case GX_TF_CMPR: *shape = {8, 8, 32}; return true;
+    case GX_TF_I8:
+    case GX_TF_IA4:
+    case GX_TF_C8: *shape = {8, 4, 32}; return true;
+    case GX_TF_IA8:
+    case GX_TF_RGB565:
+    case GX_TF_RGB5A3: *shape = {4, 4, 32}; return true;
+    case GX_TF_RGBA8: *shape = {4, 4, 64}; return true;
     default: return false;
     }
 }
@@ -97,9 +83,9 @@ uint16_t ToIA8(const Texel& t)
     return static_cast<uint16_t>((t.a << 8) | Intensity(t));
 }
 
-uint16_t ToEntry(const Texel& t, uint32_t tlutFormat)
+uint16_t ToEntry(const Texel& t, GXTlutFmt tlutFormat)
 {
-    return tlutFormat == kTlutIA8 ? ToIA8(t) : tlutFormat == kTlutRGB565 ? ToRGB565(t) : ToRGB5A3(t);
+    return tlutFormat == GX_TL_IA8 ? ToIA8(t) : tlutFormat == GX_TL_RGB565 ? ToRGB565(t) : ToRGB5A3(t);
 }
 
 // Bit replication back to 8 bits, as the texture unit widens a channel.
@@ -114,12 +100,12 @@ Texel FromRGB565(uint16_t v)
 }
 
 // The colour an entry stands for, to pick the nearest entry for a texel.
-Texel FromEntry(uint16_t v, uint32_t tlutFormat)
+Texel FromEntry(uint16_t v, GXTlutFmt tlutFormat)
 {
-    if (tlutFormat == kTlutIA8)
+    if (tlutFormat == GX_TL_IA8)
         return {static_cast<uint8_t>(v), static_cast<uint8_t>(v), static_cast<uint8_t>(v),
                 static_cast<uint8_t>(v >> 8)};
-    if (tlutFormat == kTlutRGB565)
+    if (tlutFormat == GX_TL_RGB565)
         return FromRGB565(v);
     if (v & 0x8000)
         return {Widen5((v >> 10) & 0x1F), Widen5((v >> 5) & 0x1F), Widen5(v & 0x1F), 255};
@@ -164,7 +150,7 @@ public:
     }
 
 private:
-    uint32_t m_format;
+    GXTlutFmt m_format;
     std::map<uint16_t, uint32_t> m_exact;
     std::vector<Texel> m_colours;
 };
@@ -251,10 +237,10 @@ void EncodeCmprSubBlock(const RgbaImage& image, uint32_t x0, uint32_t y0, uint8_
 // ---- blocks -------------------------------------------------------------------
 
 // Fills one block of a format whose top-left texel is (x0, y0).
-void EncodeBlock(const RgbaImage& image, uint32_t format, const Shape& shape, uint32_t x0,
+void EncodeBlock(const RgbaImage& image, GXTexFmt format, const Shape& shape, uint32_t x0,
                  uint32_t y0, const IndexMap* indices, uint8_t* out)
 {
-    if (format == kFmtCMPR) {
+    if (format == GX_TF_CMPR) {
         EncodeCmprSubBlock(image, x0, y0, out);
         EncodeCmprSubBlock(image, x0 + 4, y0, out + 8);
         EncodeCmprSubBlock(image, x0, y0 + 4, out + 16);
@@ -265,36 +251,37 @@ void EncodeBlock(const RgbaImage& image, uint32_t format, const Shape& shape, ui
     for (uint32_t i = 0; i < count; ++i) {
         const Texel t = At(image, x0 + i % shape.width, y0 + i / shape.width);
         switch (format) {
-        case kFmtI4:  // the left texel of a pair is the high nibble
+        case GX_TF_I4:  // the left texel of a pair is the high nibble
             out[i / 2] = static_cast<uint8_t>(out[i / 2] | (Quant(Intensity(t), 15) << ((i & 1) ? 0 : 4)));
             break;
-        case kFmtC4:
+        case GX_TF_C4:
             out[i / 2] = static_cast<uint8_t>(out[i / 2] | (indices->Index(t) << ((i & 1) ? 0 : 4)));
             break;
-        case kFmtI8: out[i] = Intensity(t); break;
-        case kFmtIA4: out[i] = static_cast<uint8_t>((Quant(t.a, 15) << 4) | Quant(Intensity(t), 15)); break;
-        case kFmtC8: out[i] = static_cast<uint8_t>(indices->Index(t)); break;
-        case kFmtIA8: PutU16(out + 2 * i, ToIA8(t)); break;
-        case kFmtRGB565: PutU16(out + 2 * i, ToRGB565(t)); break;
-        case kFmtRGB5A3: PutU16(out + 2 * i, ToRGB5A3(t)); break;
-        case kFmtRGBA8:  // (A, R) pairs, then (G, B) pairs
+        case GX_TF_I8: out[i] = Intensity(t); break;
+        case GX_TF_IA4: out[i] = static_cast<uint8_t>((Quant(t.a, 15) << 4) | Quant(Intensity(t), 15)); break;
+        case GX_TF_C8: out[i] = static_cast<uint8_t>(indices->Index(t)); break;
+        case GX_TF_IA8: PutU16(out + 2 * i, ToIA8(t)); break;
+        case GX_TF_RGB565: PutU16(out + 2 * i, ToRGB565(t)); break;
+        case GX_TF_RGB5A3: PutU16(out + 2 * i, ToRGB5A3(t)); break;
+        case GX_TF_RGBA8:  // (A, R) pairs, then (G, B) pairs
             out[2 * i] = t.a;
             out[2 * i + 1] = t.r;
             out[32 + 2 * i] = t.g;
             out[33 + 2 * i] = t.b;
             break;
+        default: break;  // refused before any block is encoded
         }
     }
 }
 
 }  // namespace
 
-bool BuildGxPalette(const RgbaImage& image, uint32_t tlutFormat, uint32_t entries,
+bool BuildGxPalette(const RgbaImage& image, GXTlutFmt tlutFormat, uint32_t entries,
                     GxPalette* palette)
 {
-    if (tlutFormat > kTlutRGB5A3 || entries == 0 || !ValidImage(image)) {
-        std::fprintf(stderr, "datagen: cannot build a palette (format %u, %u entries, %ux%u image)\n",
-                     tlutFormat, entries, image.width, image.height);
+    if (tlutFormat > GX_TL_RGB5A3 || entries == 0 || !ValidImage(image)) {
+        cLogError_("datagen: cannot build a palette (format %u, %u entries, %ux%u image)",
+                     static_cast<unsigned>(tlutFormat), entries, image.width, image.height);
         return false;
     }
     std::map<uint16_t, uint32_t> counts;
@@ -316,15 +303,15 @@ bool BuildGxPalette(const RgbaImage& image, uint32_t tlutFormat, uint32_t entrie
     return true;
 }
 
-bool EncodeGxTexture(const RgbaImage& image, uint32_t format, const GxPalette* palette,
+bool EncodeGxTexture(const RgbaImage& image, GXTexFmt format, const GxPalette* palette,
                      std::vector<uint8_t>* out)
 {
     Shape shape;
-    const bool indexed = format == kFmtC4 || format == kFmtC8;
+    const bool indexed = format == GX_TF_C4 || format == GX_TF_C8;
     if (!ShapeOf(format, &shape) || !ValidImage(image) ||
         (indexed && (palette == nullptr || palette->entries.empty()))) {
-        std::fprintf(stderr, "datagen: cannot encode a %ux%u image in texture format %u\n",
-                     image.width, image.height, format);
+        cLogError_("datagen: cannot encode a %ux%u image in texture format %u",
+                     image.width, image.height, static_cast<unsigned>(format));
         return false;
     }
     const IndexMap indices(indexed ? *palette : GxPalette{});
@@ -364,7 +351,7 @@ RgbaImage HalveImage(const RgbaImage& image)
     return half;
 }
 
-bool EncodeGxTextureChain(const RgbaImage& image, uint32_t format, uint32_t levels,
+bool EncodeGxTextureChain(const RgbaImage& image, GXTexFmt format, uint32_t levels,
                           const GxPalette* palette, std::vector<uint8_t>* out)
 {
     std::vector<uint8_t> chain;

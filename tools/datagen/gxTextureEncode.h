@@ -2,11 +2,11 @@
 // Encoders from RGBA8 images to the graphics chip's texture formats (tiled,
 // big-endian, as the texture decoders read them), mipmap chains and palette
 // builders, for test fixtures and the sample game. Plain functions; any thread.
-// Formats are the hardware's texture format numbers (I4 0 ... CMPR 14) and
-// palette format numbers (IA8 0, RGB565 1, RGB5A3 2).
 
 #include <cstdint>
 #include <vector>
+
+#include "platform/gx.h"
 
 namespace datagen {
 
@@ -19,7 +19,7 @@ struct RgbaImage {
 
 // A palette: entries as big-endian u16 in the palette format, two bytes each.
 struct GxPalette {
-    uint32_t format = 0;
+    GXTlutFmt format = GX_TL_IA8;
     std::vector<uint8_t> entries;
 };
 
@@ -27,13 +27,14 @@ struct GxPalette {
 // image. Exact when the image has no more distinct colours (after conversion
 // to the palette format) than slots; otherwise the most frequent colours.
 // Unused slots are zero. False on a bad palette format or an empty image.
-bool BuildGxPalette(const RgbaImage& image, uint32_t tlutFormat, uint32_t entries,
+bool BuildGxPalette(const RgbaImage& image, GXTlutFmt tlutFormat, uint32_t entries,
                     GxPalette* palette);
 
 // Encodes one level. Texels of the padding blocks repeat the image's edge.
 // C4 and C8 need a palette (each texel takes its nearest entry). False on an
-// unsupported format, an empty or inconsistent image, or a missing palette.
-bool EncodeGxTexture(const RgbaImage& image, uint32_t format, const GxPalette* palette,
+// format this layer cannot encode (C14X2, copy-only formats), an empty or
+// inconsistent image, or a missing palette.
+bool EncodeGxTexture(const RgbaImage& image, GXTexFmt format, const GxPalette* palette,
                      std::vector<uint8_t>* out);
 
 // The image at half size (each side halved, at least 1), each texel the
@@ -42,7 +43,7 @@ RgbaImage HalveImage(const RgbaImage& image);
 
 // Encodes levels 0 .. levels-1, each a halved copy of the one before, stored
 // one after another as the hardware reads a mipmap chain.
-bool EncodeGxTextureChain(const RgbaImage& image, uint32_t format, uint32_t levels,
+bool EncodeGxTextureChain(const RgbaImage& image, GXTexFmt format, uint32_t levels,
                           const GxPalette* palette, std::vector<uint8_t>* out);
 
 }  // namespace datagen

@@ -14,40 +14,40 @@ namespace gxtex {
 
 using detail::Rgba;
 
-bool GetBlockShape(uint32_t format, BlockShape* shape)
+bool GetBlockShape(GXTexFmt format, BlockShape* shape)
 {
     BlockShape s;
     switch (format) {
-    case kFmtI4:
-    case kFmtC4:
-    case kFmtCMPR: s = {8, 8, 32}; break;
-    case kFmtI8:
-    case kFmtIA4:
-    case kFmtC8: s = {8, 4, 32}; break;
-    case kFmtIA8:
-    case kFmtRGB565:
-    case kFmtRGB5A3: s = {4, 4, 32}; break;
-    case kFmtRGBA8: s = {4, 4, 64}; break;
+    case GX_TF_I4:
+    case GX_TF_C4:
+    case GX_TF_CMPR: s = {8, 8, 32}; break;
+    case GX_TF_I8:
+    case GX_TF_IA4:
+    case GX_TF_C8: s = {8, 4, 32}; break;
+    case GX_TF_IA8:
+    case GX_TF_RGB565:
+    case GX_TF_RGB5A3: s = {4, 4, 32}; break;
+    case GX_TF_RGBA8: s = {4, 4, 64}; break;
     default: return false;
     }
     *shape = s;
     return true;
 }
 
-bool IsPaletteFormat(uint32_t format)
+bool IsPaletteFormat(GXTexFmt format)
 {
-    return format == kFmtC4 || format == kFmtC8;
+    return format == GX_TF_C4 || format == GX_TF_C8;
 }
 
-const char* FormatName(uint32_t format)
+static const char* FormatName(GXTexFmt format)
 {
     static const char* const kNames[16] = {"I4", "I8",  "IA4", "IA8", "RGB565", "RGB5A3",
                                            "RGBA8", "???", "C4", "C8", "C14X2", "???",
                                            "???", "???", "CMPR", "???"};
-    return format < 16 ? kNames[format] : "???";
+    return static_cast<uint32_t>(format) < 16 ? kNames[format] : "???";
 }
 
-size_t LevelBytes(uint32_t format, uint32_t width, uint32_t height)
+size_t LevelBytes(GXTexFmt format, uint32_t width, uint32_t height)
 {
     BlockShape s;
     if (!GetBlockShape(format, &s))
@@ -62,7 +62,7 @@ static uint32_t LevelSide(uint32_t side, uint32_t level)
     return level >= 32 ? 1u : std::max(1u, side >> level);
 }
 
-size_t TextureBytes(uint32_t format, uint32_t width, uint32_t height, uint32_t levels)
+size_t TextureBytes(GXTexFmt format, uint32_t width, uint32_t height, uint32_t levels)
 {
     size_t total = 0;
     for (uint32_t i = 0; i < levels; ++i) {
@@ -90,10 +90,11 @@ uint32_t FullChainLevels(uint32_t width, uint32_t height)
     return levels;
 }
 
-static bool CheckFormatAndSize(uint32_t format, uint32_t width, uint32_t height)
+static bool CheckFormatAndSize(GXTexFmt format, uint32_t width, uint32_t height)
 {
     if (detail::GetLevelDecoder(format) == nullptr) {
-        OSReport("GX texture: format %u (%s) is not supported\n", format, FormatName(format));
+        OSReport("GX texture: format %u (%s) is not supported\n", static_cast<uint32_t>(format),
+                 FormatName(format));
         return false;
     }
     if (width < 1 || width > kMaxDimension || height < 1 || height > kMaxDimension) {
@@ -104,7 +105,7 @@ static bool CheckFormatAndSize(uint32_t format, uint32_t width, uint32_t height)
     return true;
 }
 
-static bool CheckBytes(const uint8_t* src, size_t srcBytes, size_t needed, uint32_t format,
+static bool CheckBytes(const uint8_t* src, size_t srcBytes, size_t needed, GXTexFmt format,
                        uint32_t width, uint32_t height, uint32_t levels)
 {
     if (src == nullptr || srcBytes < needed) {
@@ -116,15 +117,16 @@ static bool CheckBytes(const uint8_t* src, size_t srcBytes, size_t needed, uint3
 }
 
 // Decodes the entries a colour-indexed format can address.
-static bool DecodePalette(const Palette* palette, uint32_t format, Rgba out[256])
+static bool DecodePalette(const Palette* palette, GXTexFmt format, Rgba out[256])
 {
-    const uint32_t needed = format == kFmtC4 ? 16 : 256;
+    const uint32_t needed = format == GX_TF_C4 ? 16 : 256;
     if (palette == nullptr || palette->data == nullptr) {
         OSReport("GX texture: %s needs a palette and none is loaded\n", FormatName(format));
         return false;
     }
-    if (palette->format > kTlutRGB5A3) {
-        OSReport("GX texture: palette format %u is not supported (0..2)\n", palette->format);
+    if (static_cast<uint32_t>(palette->format) > GX_TL_RGB5A3) {
+        OSReport("GX texture: palette format %u is not supported (0..2)\n",
+                 static_cast<uint32_t>(palette->format));
         return false;
     }
     if (palette->entries < needed) {
@@ -137,15 +139,15 @@ static bool DecodePalette(const Palette* palette, uint32_t format, Rgba out[256]
                  needed * 2u, palette->bytes);
         return false;
     }
-    Rgba (*const decode)(uint16_t) = palette->format == kTlutIA8      ? detail::DecodeIA8
-                                     : palette->format == kTlutRGB565 ? detail::DecodeRGB565
+    Rgba (*const decode)(uint16_t) = palette->format == GX_TL_IA8      ? detail::DecodeIA8
+                                     : palette->format == GX_TL_RGB565 ? detail::DecodeRGB565
                                                                       : detail::DecodeRGB5A3;
     for (uint32_t i = 0; i < needed; ++i)
         out[i] = decode(ps::LoadU16BE(palette->data + 2 * i));
     return true;
 }
 
-bool DecodeLevel(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+bool DecodeLevel(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t width,
                  uint32_t height, const Palette* palette, uint8_t* dst)
 {
     if (!CheckFormatAndSize(format, width, height))
@@ -163,7 +165,7 @@ bool DecodeLevel(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t 
     return true;
 }
 
-bool DecodeTexture(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t width,
                    uint32_t height, uint32_t levels, const Palette* palette, DecodedTexture* out)
 {
     if (!CheckFormatAndSize(format, width, height))

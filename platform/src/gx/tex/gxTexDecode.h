@@ -9,23 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/gx.h"
+
 namespace gxtex {
-
-// Texture and palette format numbers, as the hardware and the library use them.
-constexpr uint32_t kFmtI4 = 0x0;      // 4-bit intensity, 8x8 blocks
-constexpr uint32_t kFmtI8 = 0x1;      // 8-bit intensity, 8x4 blocks
-constexpr uint32_t kFmtIA4 = 0x2;     // alpha high nibble, intensity low, 8x4 blocks
-constexpr uint32_t kFmtIA8 = 0x3;     // alpha byte then intensity byte, 4x4 blocks
-constexpr uint32_t kFmtRGB565 = 0x4;  // big-endian u16, 4x4 blocks
-constexpr uint32_t kFmtRGB5A3 = 0x5;  // big-endian u16, bit 15 picks the layout, 4x4 blocks
-constexpr uint32_t kFmtRGBA8 = 0x6;   // 4x4 blocks of 64 bytes: AR pairs then GB pairs
-constexpr uint32_t kFmtC4 = 0x8;      // 4-bit palette index, 8x8 blocks
-constexpr uint32_t kFmtC8 = 0x9;      // 8-bit palette index, 8x4 blocks
-constexpr uint32_t kFmtCMPR = 0xE;    // 8x8 tiles of four 4x4 compressed sub-blocks
-
-constexpr uint32_t kTlutIA8 = 0;      // palette entries laid out as the IA8 texel
-constexpr uint32_t kTlutRGB565 = 1;   // as the RGB565 texel
-constexpr uint32_t kTlutRGB5A3 = 2;   // as the RGB5A3 texel
 
 constexpr uint32_t kMaxDimension = 1024;  // width and height are stored minus one in 10 bits
 constexpr uint32_t kMaxLevels = 11;       // 1024 halved down to 1
@@ -41,7 +27,7 @@ struct BlockShape {
 struct Palette {
     const uint8_t* data = nullptr;
     size_t bytes = 0;        // bytes readable at data
-    uint32_t format = kTlutIA8;
+    GXTlutFmt format = GX_TL_IA8;
     uint32_t entries = 0;    // entries loaded; C4 needs 16, C8 256
 };
 
@@ -59,21 +45,18 @@ struct DecodedTexture {
 };
 
 // The block shape of a format this layer decodes; false for any other number.
-bool GetBlockShape(uint32_t format, BlockShape* shape);
+bool GetBlockShape(GXTexFmt format, BlockShape* shape);
 
 // True for the colour-indexed formats, which need a palette.
-bool IsPaletteFormat(uint32_t format);
-
-// Short name of a texture format for logs ("CMPR"); "???" for unknown numbers.
-const char* FormatName(uint32_t format);
+bool IsPaletteFormat(GXTexFmt format);
 
 // Bytes of one width x height level in whole blocks; 0 for an unsupported format.
-size_t LevelBytes(uint32_t format, uint32_t width, uint32_t height);
+size_t LevelBytes(GXTexFmt format, uint32_t width, uint32_t height);
 
 // Bytes of levels 0 .. levels-1 stored one after another (each level is
 // whole 32-byte blocks, so every level starts 32-byte aligned); 0 for an
 // unsupported format.
-size_t TextureBytes(uint32_t format, uint32_t width, uint32_t height, uint32_t levels);
+size_t TextureBytes(GXTexFmt format, uint32_t width, uint32_t height, uint32_t levels);
 
 // Levels of a full chain down to 1x1: floor(log2(max(width, height))) + 1;
 // 0 when a side is 0.
@@ -83,14 +66,14 @@ uint32_t FullChainLevels(uint32_t width, uint32_t height);
 // may be read at src; it must cover LevelBytes. palette is needed for C4 and
 // C8 and ignored otherwise. False (logged) on an unsupported format, a size
 // outside 1..1024, too few bytes or a missing or short palette.
-bool DecodeLevel(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+bool DecodeLevel(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t width,
                  uint32_t height, const Palette* palette, uint8_t* dst);
 
 // Decodes levels 0 .. levels-1 (the texture object's max LOD + 1) of a
 // texture stored as TextureBytes lays it out, never reading past them. On
 // failure (as DecodeLevel, or a level count outside 1..FullChainLevels) out
 // keeps its previous contents.
-bool DecodeTexture(const uint8_t* src, size_t srcBytes, uint32_t format, uint32_t width,
+bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t width,
                    uint32_t height, uint32_t levels, const Palette* palette, DecodedTexture* out);
 
 }  // namespace gxtex

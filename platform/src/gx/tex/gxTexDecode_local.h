@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/gx.h"
+
 namespace gxtex::detail {
 
 // One decoded texel, laid out as the output bytes.
@@ -30,7 +32,7 @@ using LevelDecoder = void (*)(const uint8_t* src, uint32_t width, uint32_t heigh
                               const Rgba* palette, uint8_t* dst);
 
 // The decoder of a supported format, null for any other.
-LevelDecoder GetLevelDecoder(uint32_t format);
+LevelDecoder GetLevelDecoder(GXTexFmt format);
 
 // The CMPR level decoder (its own file: the one format with a colour model).
 void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba* palette,

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gx/tex/gxTexDecode.h"
 #include "platform/ps.h"
 
 namespace gxtex::detail {
@@ -135,20 +134,20 @@ static void DecodeC8(const uint8_t* src, uint32_t w, uint32_t h, const Rgba* pal
     });
 }
 
-LevelDecoder GetLevelDecoder(uint32_t format)
+LevelDecoder GetLevelDecoder(GXTexFmt format)
 {
     switch (format) {
-    case kFmtI4: return DecodeI4;
-    case kFmtI8: return DecodeI8;
-    case kFmtIA4: return DecodeIA4;
-    case kFmtIA8: return DecodeIA8Level;
-    case kFmtRGB565: return DecodeRGB565Level;
-    case kFmtRGB5A3: return DecodeRGB5A3Level;
-    case kFmtRGBA8: return DecodeRGBA8;
-    case kFmtC4: return DecodeC4;
-    case kFmtC8: return DecodeC8;
-    case kFmtCMPR: return DecodeCmprLevel;
-    default: return nullptr;
+    case GX_TF_I4: return DecodeI4;
+    case GX_TF_I8: return DecodeI8;
+    case GX_TF_IA4: return DecodeIA4;
+    case GX_TF_IA8: return DecodeIA8Level;
+    case GX_TF_RGB565: return DecodeRGB565Level;
+    case GX_TF_RGB5A3: return DecodeRGB5A3Level;
+    case GX_TF_RGBA8: return DecodeRGBA8;
+    case GX_TF_C4: return DecodeC4;
+    case GX_TF_C8: return DecodeC8;
+    case GX_TF_CMPR: return DecodeCmprLevel;
+    default: return nullptr;  // C14X2, copy-only and invalid numbers
     }
 }
 
