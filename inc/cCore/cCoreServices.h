@@ -39,6 +39,9 @@ cResetNotifyFunc cSetResetNotify(cResetNotifyFunc func);  // returns the previou
 bool cCheckResetState();
 // Soft reset with the save region kept. Does not return.
 void cHandleReset();
+// Back to "not pressed". The system never needs it (a reset restarts the
+// program); tests do, between cases.
+void cClearResetState();
 
 // The disc-status step of cUpdateOS: the file layer installs a function that
 // reads its status and calls its error notification while the status is bad.

@@ -8,7 +8,7 @@
 
 class cLock;
 
-enum cLogType {
+enum cLogType : int {
     LOGTYPE_INFO = 0,
     LOGTYPE_WARNING = 1,
     LOGTYPE_ERROR = 2,

@@ -22,7 +22,9 @@ public:
 
     explicit cThread(cThreadPriority priority);
     virtual bool Run() = 0;
-    // Waits for a thread still running: the OS thread must not outlive its object.
+    // Waits for a thread still running, so the OS thread never writes to a
+    // freed object. A derived class is already gone by then: owners call
+    // WaitForFinish before destroying one.
     virtual ~cThread();
     cThread(const cThread&) = delete;
     cThread& operator=(const cThread&) = delete;

@@ -20,3 +20,7 @@ void OSTestSetSavedRegion(const uint8_t* bytes);
 
 // Keeps the settings file in this folder (null: the user's data folder).
 void OSTestSetSettingsDir(const char* dir);
+
+// Timed waits not yet woken (OSWaitUntil, OSSleepTicks), of OS and platform
+// threads: lets a test see that a thread has started waiting on time.
+int OSTestPendingTimedWaits();

@@ -4,6 +4,7 @@
 
 #include "platform/os.h"
 #include "cCore/cSaveRegion.h"
+#include "cCore/cStr.h"
 #include "cCore/cThread.h"
 
 namespace {
@@ -124,6 +125,110 @@ void cSetCommandLine(const char* text)
     s_sCommandLine = text;
 }
 
+// Lower-cased copy, cut to the buffer.
+static void CopyLower(char (&out)[kCommandLineSize], const char* text)
+{
+    size_t i = 0;
+    for (; text && text[i] && i < kCommandLineSize - 1; ++i)
+        out[i] = cToLower(text[i]);
+    out[i] = '\0';
+}
+
+bool cGetCommandLineValue(const char* name, cStr* pValue)
+{
+    if (pValue)
+        pValue->Set("%s", "");
+    if (!s_sCommandLine || !name || !*name)
+        return false;
+    char line[kCommandLineSize];
+    char key[kCommandLineSize];
+    CopyLower(line, s_sCommandLine);
+    CopyLower(key, name);
+    const size_t keyLen = std::strlen(key);
+    for (const char* hit = std::strstr(line, key); hit; hit = std::strstr(hit + 1, key)) {
+        if (hit == line || hit[-1] != '/')
+            continue;
+        const char* p = hit + keyLen;
+        if (*p == '\0')
+            return true;  // a flag without value
+        if (*p != ' ' && *p != '=')
+            continue;  // the start of a longer option
+        ++p;
+        while (*p == ' ')
+            ++p;
+        const char* start = p;
+        const char stop = *p == '"' ? '"' : ' ';
+        if (stop == '"')
+            start = ++p;
+        while (*p && *p != stop)
+            ++p;
+        if (pValue)
+            pValue->Set("%.*s", static_cast<int>(p - start), start);  // both bounded by the buffer
+        return true;
+    }
+    return false;
+}
+
+static bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// Index of the last separator, or -1.
+static int LastSeparator(const char* path)
+{
+    int last = -1;
+    for (int i = 0; path[i]; ++i) {
+        if (IsSeparator(path[i]))
+            last = i;
+    }
+    return last;
+}
+
+static cStr& ResultOrScratch(cStr* pResult)
+{
+    thread_local cStr s_scratch;
+    return pResult ? *pResult : s_scratch;
+}
+
+cStr& cGetFilename(const char* path, cStr* pResult)
+{
+    cStr& result = ResultOrScratch(pResult);
+    if (!path || !*path) {
+        result.Set("%s", "");
+        return result;
+    }
+    const int start = LastSeparator(path) + 1;
+    const char* name = path + start;
+    const char* dot = std::strrchr(name, '.');
+    const int len = dot ? static_cast<int>(dot - name) : static_cast<int>(std::strlen(name));
+    result.Set("%.*s", len, name);
+    return result;
+}
+
+cStr& cGetFilenameAndExt(const char* path, cStr* pResult)
+{
+    cStr& result = ResultOrScratch(pResult);
+    result.Set("%s", path ? path + LastSeparator(path) + 1 : "");
+    return result;
+}
+
+cStr& cGetPath(const char* path, cStr* pResult)
+{
+    cStr& result = ResultOrScratch(pResult);
+    const int sep = path ? LastSeparator(path) : -1;
+    result.Set("%.*s", sep > 0 ? sep : 0, path ? path : "");
+    return result;
+}
+
+cStr& cGetFileExt(const char* name, cStr* pResult)
+{
+    cStr& result = ResultOrScratch(pResult);
+    const char* dot = name ? std::strrchr(name, '.') : nullptr;
+    result.Set("%s", dot ? dot + 1 : "");
+    return result;
+}
+
 bool cCheckResetState()
 {
     const bool bDown = OSGetResetButtonState() != FALSE;
@@ -158,6 +263,12 @@ cDiscStatusCheckFunc cSetDiscStatusCheck(cDiscStatusCheckFunc func)
     cDiscStatusCheckFunc old = s_discStatusCheck;
     s_discStatusCheck = func;
     return old;
+}
+
+void cClearResetState()
+{
+    s_bResetPressed = false;
+    s_bResetReleased = false;
 }
 
 void cHandleReset()

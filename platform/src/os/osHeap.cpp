@@ -6,6 +6,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -99,10 +100,9 @@ void* OSInitAlloc(void* arenaStart, void* /*arenaEnd*/, int maxHeaps)
 {
     HeapState& st = State();
     std::lock_guard<std::mutex> lock(st.mutex);
-    st.nMaxHeaps = maxHeaps < 0 ? 0 : (maxHeaps > kMaxHeaps ? kMaxHeaps : maxHeaps);
-    for (Heap& heap : st.heaps)
-        heap = Heap{};
-    st.current = -1;
+    // Heaps already made stay: their blocks are still out.
+    const int nWanted = maxHeaps < 0 ? 0 : (maxHeaps > kMaxHeaps ? kMaxHeaps : maxHeaps);
+    st.nMaxHeaps = std::max(st.nMaxHeaps, nWanted);
     // The heap table lives on the host side; the arena only loses alignment.
     return reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(arenaStart) + 31) & ~uintptr_t(31));
 }

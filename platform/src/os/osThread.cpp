@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "os/os_local.h"
+#include "../../test/os_test.h"
 
 namespace {
 
@@ -197,10 +198,19 @@ PlatformClock::~PlatformClock()
     ClearPlatformBusy();
 }
 
-OSThreadHost* FindHost(OSThread* t)
+// Whatever host was last created on this record address.
+OSThreadHost* FindAnyHost(OSThread* t)
 {
     auto it = S().hosts.find(t);
     return it == S().hosts.end() ? nullptr : it->second;
+}
+
+// The record's live host: a record whose memory was cleared or reused for
+// something else is not a thread.
+OSThreadHost* FindHost(OSThread* t)
+{
+    OSThreadHost* h = FindAnyHost(t);
+    return h && t->host == h ? h : nullptr;
 }
 
 void HostThreadMain(OSThread* t, OSThreadHost* h)
@@ -265,7 +275,7 @@ BOOL OSCreateThread(OSThread* thread, OSThreadFunc func, void* arg, void* /*stac
     h->arg = arg;
     {
         Lock lock(os::Sched().mutex);
-        pOld = FindHost(thread);
+        pOld = FindAnyHost(thread);
         if (pOld && !pOld->bSuspended && !pOld->bFinished) {
             lock.unlock();
             delete h;
@@ -343,10 +353,12 @@ BOOL OSJoinThread(OSThread* thread, void** val)
     }
     if (val)
         *val = thread->val;
-    std::thread host = std::move(h->host);
+    // Joined: the record is no thread any more until it is created again.
+    S().hosts.erase(thread);
+    thread->host = nullptr;
     lock.unlock();
-    if (host.joinable())
-        host.join();
+    ReapHost(h);
+    delete h;
     return TRUE;
 }
 
@@ -396,10 +408,8 @@ void OSWaitUntil(OSTime deadline)
 {
     OSThread* self = t_pSelf;
     Lock lock(os::Sched().mutex);
-    if (!self)
-        ClearPlatformBusy();
     if (OSGetTime() >= deadline)
-        return;
+        return;  // a platform thread past its deadline goes on working, still busy
     if (os::VirtualClockOn()) {
         TimedWaiter w{deadline, self, false};
         S().timed.push_back(&w);
@@ -407,7 +417,10 @@ void OSWaitUntil(OSTime deadline)
             self->state = OS_THREAD_STATE_WAITING;
             SwitchAway(lock, self);  // the clock's advance makes it ready
         } else {
-            Schedule();  // the clock may move now
+            // Idle only now that its next deadline is known, or the clock
+            // could run past it.
+            ClearPlatformBusy();
+            Schedule();
             os::Sched().cv.wait(lock, [&w] { return w.bWoken; });
             t_platformClock.bBusy = true;  // counted by the advance
         }
@@ -539,4 +552,10 @@ BOOL OSTryLockMutex(OSMutex* mutex)
     m->pOwner = me;
     ++m->nCount;
     return TRUE;
+}
+
+int OSTestPendingTimedWaits()
+{
+    Lock lock(os::Sched().mutex);
+    return static_cast<int>(S().timed.size());
 }

@@ -1,14 +1,106 @@
 // Entry point of the PC build: host options first, then the system's own
-// command line.
+// command line ("/act 1 /map 2").
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "platform/os.h"
+#include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+
+#ifndef QM_DEFAULT_DATA_DIR
+#define QM_DEFAULT_DATA_DIR "sample"
+#endif
+
+namespace {
+
+struct HostOptions {
+    std::string dataDir = QM_DEFAULT_DATA_DIR;
+    bool bHeadless = false;
+    long nFrames = 0;  // 0: until the program ends itself
+    std::string capture;
+    std::string commandLine;  // the system's own; must outlive every lookup
+};
+
+void PrintUsage(FILE* out)
+{
+    std::fprintf(out,
+                 "usage: quillmere [--data DIR] [--headless] [--frames N] [--capture FILE.png] [/name value ...]\n"
+                 "  --data DIR        the game data directory (default: the sample data)\n"
+                 "  --headless        no window and no audio device; virtual clock\n"
+                 "  --frames N        end after N frames\n"
+                 "  --capture FILE    write the last frame as PNG\n"
+                 "  /name value ...   options of the game itself\n");
+}
+
+bool ParseCount(const char* text, long* pCount)
+{
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    if (!*text || *end || n <= 0)
+        return false;
+    *pCount = n;
+    return true;
+}
+
+// Host options come first; the first argument that is not one starts the
+// system's command line. False after printing what was wrong.
+bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
+{
+    int i = 1;
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+        const char* arg = argv[i];
+        const bool bHasValue = i + 1 < argc;
+        if (std::strcmp(arg, "--headless") == 0) {
+            pOptions->bHeadless = true;
+        } else if (std::strcmp(arg, "--data") == 0 && bHasValue) {
+            pOptions->dataDir = argv[++i];
+        } else if (std::strcmp(arg, "--capture") == 0 && bHasValue) {
+            pOptions->capture = argv[++i];
+        } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
+            if (!ParseCount(argv[++i], &pOptions->nFrames)) {
+                std::fprintf(stderr, "quillmere: --frames needs a positive number, not \"%s\"\n", argv[i]);
+                return false;
+            }
+        } else {
+            std::fprintf(stderr, "quillmere: unknown option or missing value: %s\n", arg);
+            return false;
+        }
+    }
+    for (; i < argc; ++i) {
+        if (!pOptions->commandLine.empty())
+            pOptions->commandLine += ' ';
+        pOptions->commandLine += argv[i];
+    }
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    (void)argc;
-    (void)argv;
+    static HostOptions s_options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            PrintUsage(stdout);
+            return 0;
+        }
+    }
+    if (!ParseOptions(argc, argv, &s_options)) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    // Before any other thread exists, so every wait sees the virtual clock.
+    if (s_options.bHeadless)
+        OSSetVirtualClock(TRUE);
     OSInit();
-    OSReport("quillmere: started");
+    cMemPool::AllocGlobalPool();
+    if (s_options.commandLine.size() >= static_cast<size_t>(kCommandLineSize))
+        cLogWarn_("quillmere: the command line is longer than %d characters; the rest is ignored", kCommandLineSize - 1);
+    cSetCommandLine(s_options.commandLine.c_str());
+    cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
+              s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
     return 0;
 }

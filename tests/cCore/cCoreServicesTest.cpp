@@ -1,0 +1,229 @@
+#include "cCore/cCoreServices.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "../test/os_test.h"
+#include "cCore/cLog.h"
+#include "cCore/cResetDisabler.h"
+#include "cCore/cSaveRegion.h"
+#include "cCore/cStr.h"
+
+TEST(cCoreServices, Crc32OfKnownTexts)
+{
+    struct Row {
+        const char* text;
+        uint32_t crc;
+    };
+    const Row rows[] = {
+        {"123456789", 0xCBF43926u},  // the standard check value; 9 = two rounds of 4 and one byte
+        {"", 0u},
+        {"a", 0xE8B7BE43u},
+        {"abc", 0x352441C2u},
+        {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(cCalcCRC32(row.text, static_cast<uint32_t>(std::strlen(row.text))), row.crc);
+    }
+}
+
+TEST(cCoreServices, AtoIIsStrictAndWrapsInsteadOfOverflowing)
+{
+    struct Row {
+        const char* text;
+        int32_t value;
+    };
+    const Row rows[] = {
+        {"-12", -12}, {"12a", 0}, {"", 0}, {"-", 0}, {" 12", 0}, {"+5", 0}, {"007", 7},
+        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+        {"2147483648", INT32_MIN},  // wraps like the console's 32-bit arithmetic
+        {"4294967297", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(cAtoI(row.text), row.value);
+    }
+    EXPECT_EQ(cAtoI(nullptr), 0);
+}
+
+TEST(cCoreServices, CommandLineForms)
+{
+    struct Row {
+        const char* line;
+        const char* name;
+        bool found;
+        const char* value;
+    };
+    const Row rows[] = {
+        {"/LEVEL=Map03 /skip", "level", true, "map03"},
+        {"/LEVEL=Map03 /skip", "skip", true, ""},
+        {"/LEVEL=Map03 /skip", "ski", false, ""},
+        {"/LEVEL=Map03 /skip", "LeVeL", true, "map03"},
+        {"/act   2 /map 3", "act", true, "2"},
+        {"/map= 3", "map", true, "3"},
+        {"/title \"Hello World\" /x", "title", true, "hello world"},
+        {"/title \"Open ended", "title", true, "open ended"},
+        {"act 1", "act", false, ""},
+        {"/a /b", "a", true, "/b"},  // a value is taken as it stands
+        {"/mapx 1 /map 2", "map", true, "2"},
+        {"", "act", false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.line) + " | " + row.name);
+        cSetCommandLine(row.line);
+        cStr value("%s", "stale");
+        EXPECT_EQ(cGetCommandLineValue(row.name, &value), row.found);
+        EXPECT_STREQ(value, row.value);
+    }
+    cSetCommandLine(nullptr);
+    cStr value;
+    EXPECT_FALSE(cGetCommandLineValue("act", &value));
+}
+
+TEST(cCoreServices, CommandLineLongerThanTheBufferIsCut)
+{
+    std::string line = "/first 1 " + std::string(300, 'x') + " /late 2";
+    cSetCommandLine(line.c_str());
+    cStr value;
+    EXPECT_TRUE(cGetCommandLineValue("first", &value));
+    EXPECT_STREQ(value, "1");
+    EXPECT_FALSE(cGetCommandLineValue("late", &value));
+    std::string quoted = "/q \"" + std::string(400, 'v');
+    cSetCommandLine(quoted.c_str());
+    EXPECT_TRUE(cGetCommandLineValue("q", &value));
+    EXPECT_EQ(std::strlen(value), 255u - 4u);
+    cSetCommandLine(nullptr);
+}
+
+TEST(cCoreServices, PathHelpers)
+{
+    struct Row {
+        const char* path;
+        const char* filename;
+        const char* filenameAndExt;
+        const char* dir;
+        const char* ext;
+    };
+    const Row rows[] = {
+        {"Game\\Act01/Map01.map", "Map01", "Map01.map", "Game\\Act01", "map"},
+        {"Map01.map", "Map01", "Map01.map", "", "map"},
+        {"/Game", "Game", "Game", "", ""},  // separator first: no directory
+        {"a/b.c/name", "name", "name", "a/b.c", "c/name"},
+        {"archive.tar.gz", "archive.tar", "archive.tar.gz", "", "gz"},
+        {"", "", "", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        cStr out;
+        EXPECT_STREQ(cGetFilename(row.path, &out), row.filename);
+        EXPECT_STREQ(cGetFilenameAndExt(row.path, &out), row.filenameAndExt);
+        EXPECT_STREQ(cGetPath(row.path, &out), row.dir);
+        EXPECT_STREQ(cGetFileExt(row.path, &out), row.ext);
+    }
+    cStr out;
+    EXPECT_STREQ(cGetFilename(nullptr, &out), "");
+}
+
+TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
+{
+    EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
+    EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
+    EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
+    EXPECT_FALSE(cCheckFileExt("", ""));
+    EXPECT_EQ(cToLower('Q'), 'q');
+    EXPECT_EQ(cToLower('['), '[');
+}
+
+TEST(cCoreServices, RandomValuesDifferWithinOneMillisecond)
+{
+    const uint32_t a = cIRand();
+    const uint32_t b = cIRand();
+    EXPECT_NE(a, b);
+}
+
+static int s_nNotified = 0;
+static void CountNotify() { ++s_nNotified; }
+
+TEST(cCoreServices, ResetNotifiesFromTheReleaseOnAndDisablerHoldsItOff)
+{
+    cClearResetState();
+    s_nNotified = 0;
+    cResetNotifyFunc old = cSetResetNotify(CountNotify);
+    EXPECT_TRUE(cUpdateOS());
+    OSTestSetResetButton(TRUE);
+    cUpdateOS();
+    cUpdateOS();
+    EXPECT_EQ(s_nNotified, 0) << "held down: not yet";
+    EXPECT_FALSE(cCheckResetState());
+    OSTestSetResetButton(FALSE);
+    {
+        cResetDisabler disabler;
+        EXPECT_TRUE(cCheckResetState());
+        cUpdateOS();
+        EXPECT_EQ(s_nNotified, 0) << "a card write is in progress";
+    }
+    cUpdateOS();
+    EXPECT_EQ(s_nNotified, 1);
+    cUpdateOS();
+    EXPECT_EQ(s_nNotified, 2) << "every later step notifies again";
+    EXPECT_EQ(cSetResetNotify(old), CountNotify);
+    cClearResetState();
+}
+
+static int s_nDiscChecks = 0;
+
+TEST(cCoreServices, UpdateOSRunsTheInstalledDiscCheck)
+{
+    s_nDiscChecks = 0;
+    cDiscStatusCheckFunc old = cSetDiscStatusCheck([] { ++s_nDiscChecks; });
+    cUpdateOS();
+    cUpdateOS();
+    cSetDiscStatusCheck(old);
+    cUpdateOS();
+    EXPECT_EQ(s_nDiscChecks, 2);
+}
+
+static uint8_t s_handedOver[OS_SAVE_REGION_SIZE];
+static int s_nResetCode = -1;
+
+TEST(cSaveRegion, HandleResetHandsTheRegionToTheNextRun)
+{
+    cSaveRegion::SetSaveRegionData(cSaveRegion::kProgressiveWord, 1);
+    cSaveRegion::SetSaveRegionData(31, 0xDEADBEEFu);
+    OSTestResetHandler old = OSTestSetResetHandler([](int reset, uint32_t code, BOOL menu, const uint8_t* region) {
+        s_nResetCode = reset == 0 && !menu ? static_cast<int>(code) : -1;
+        std::memcpy(s_handedOver, region, OS_SAVE_REGION_SIZE);
+    });
+    cHandleReset();
+    OSTestSetResetHandler(old);
+    EXPECT_EQ(s_nResetCode, 1);
+
+    // The next run: the region comes back before the heap is made.
+    cSaveRegion::SetSaveRegionData(0, 0);
+    cSaveRegion::SetSaveRegionData(31, 0);
+    OSTestSetSavedRegion(s_handedOver);
+    cSaveRegion::HandleRestoreSaveRegion();
+    EXPECT_EQ(cSaveRegion::GetSaveRegionData(0), 1u);
+    EXPECT_EQ(cSaveRegion::GetSaveRegionData(31), 0xDEADBEEFu);
+    OSTestSetSavedRegion(nullptr);
+    cSaveRegion::HandleRestoreSaveRegion();
+    EXPECT_EQ(cSaveRegion::GetSaveRegionData(31), 0u);
+}
+
+TEST(cSaveRegion, IndicesOutsideTheRegionAreRefused)
+{
+    cLogFunc previous = cLogSetCallback(nullptr, nullptr);
+    cSaveRegion::SetSaveRegionData(5, 55);
+    for (int index : {-1, 32, 1000}) {
+        cSaveRegion::SetSaveRegionData(index, 9);
+        EXPECT_EQ(cSaveRegion::GetSaveRegionData(index), 0u);
+    }
+    EXPECT_EQ(cSaveRegion::GetSaveRegionData(5), 55u);
+    cSaveRegion::SetSaveRegionData(5, 0);
+    cLogSetCallback(previous, nullptr);
+}

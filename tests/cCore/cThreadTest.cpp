@@ -1,0 +1,115 @@
+#include "cCore/cThread.h"
+
+#include <gtest/gtest.h>
+
+#include "cCore/cLock.h"
+#include "cCore/cLog.h"
+
+namespace {
+
+class RecordingThread : public cThread {
+public:
+    explicit RecordingThread(cThreadPriority priority = THREADPRIORITY_LOW) : cThread(priority) {}
+    bool Run() override
+    {
+        ++nRuns;
+        bInPrimaryInside = InPrimary();
+        pRecordInside = OSGetCurrentThread();
+        nPriorityInside = OSGetThreadPriority(pRecordInside);
+        return true;
+    }
+    int nRuns = 0;
+    bool bInPrimaryInside = true;
+    OSThread* pRecordInside = nullptr;
+    int nPriorityInside = -1;
+};
+
+struct SilenceLog {
+    cLogFunc previous = cLogSetCallback(nullptr, nullptr);
+    ~SilenceLog() { cLogSetCallback(previous, nullptr); }
+};
+
+}  // namespace
+
+TEST(cThread, StartedJoinedAndRestartedOnTheSameRecord)
+{
+    EXPECT_TRUE(cThread::InPrimary());
+    RecordingThread thread;
+    thread.WaitForFinish();  // never started: returns at once
+    EXPECT_FALSE(thread.IsRunning());
+
+    ASSERT_TRUE(thread.Start());
+    EXPECT_TRUE(thread.IsRunning());
+    EXPECT_EQ(thread.nRuns, 0) << "a LOW thread waits while the main thread runs";
+    thread.WaitForFinish();
+    EXPECT_FALSE(thread.IsRunning());
+    EXPECT_EQ(thread.nRuns, 1);
+    EXPECT_FALSE(thread.bInPrimaryInside);
+    EXPECT_EQ(thread.nPriorityInside, 31);
+    OSThread* firstRecord = thread.pRecordInside;
+
+    ASSERT_TRUE(thread.Start());
+    thread.WaitForFinish();
+    EXPECT_EQ(thread.nRuns, 2);
+    EXPECT_EQ(thread.pRecordInside, firstRecord);
+    EXPECT_TRUE(cThread::InPrimary());
+}
+
+TEST(cThread, PriorityTableOfTheConsole)
+{
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_LOW], 31);
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_NORMAL], 15);
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_HIGH], 1);
+}
+
+TEST(cThread, HighThreadRunsAtStart)
+{
+    RecordingThread thread(cThread::THREADPRIORITY_HIGH);
+    ASSERT_TRUE(thread.Start());
+    EXPECT_EQ(thread.nRuns, 1);
+    EXPECT_EQ(thread.nPriorityInside, 1);
+    thread.WaitForFinish();
+}
+
+TEST(cThread, SecondStartWhileOneRunsIsRefused)
+{
+    SilenceLog silence;
+    RecordingThread first;
+    RecordingThread second;
+    ASSERT_TRUE(first.Start());
+    EXPECT_FALSE(second.Start());
+    EXPECT_FALSE(second.IsRunning());
+    first.WaitForFinish();
+    ASSERT_TRUE(second.Start());
+    second.WaitForFinish();
+    EXPECT_EQ(first.nRuns, 1);
+    EXPECT_EQ(second.nRuns, 1);
+}
+
+TEST(cThread, YieldLetsTheLowThreadRunAndKeepsThePriority)
+{
+    RecordingThread thread;
+    ASSERT_TRUE(thread.Start());
+    OSThread* self = OSGetCurrentThread();
+    const int nPriority = OSGetThreadPriority(self);
+    cThread::Yield();
+    EXPECT_EQ(thread.nRuns, 1);
+    EXPECT_EQ(OSGetThreadPriority(self), nPriority);
+    thread.WaitForFinish();
+}
+
+TEST(cLock, IsRecursiveForItsOwner)
+{
+    cLock lock;
+    lock.Lock();
+    EXPECT_TRUE(lock.TryLock());
+    lock.Unlock();
+    lock.Unlock();
+    {
+        cLockScope scope(lock);
+        EXPECT_TRUE(lock.TryLock());
+        lock.Unlock();
+    }
+    EXPECT_NE(cThreadGetLock(), nullptr);
+    EXPECT_EQ(cThreadGetLock(), cThreadGetLock());
+}

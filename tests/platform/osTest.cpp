@@ -1,0 +1,245 @@
+// Heap, cache hooks, time base, reset, save-region hand-over and the
+// settings file of the OS layer.
+#include "platform/os.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "../test/os_test.h"
+#include "os/os_local.h"
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct TempDir {
+    std::filesystem::path path;
+    TempDir()
+    {
+        char name[] = "/tmp/qm-os-XXXXXX";
+        path = mkdtemp(name);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+};
+
+}  // namespace
+
+TEST(OSHeap, BlocksAre32ByteAlignedAndBoundedByTheHeapSize)
+{
+    static uint8_t range[1024];
+    OSInitAlloc(OSGetArenaLo(), OSGetArenaHi(), 4);
+    const OSHeapHandle heap = OSCreateHeap(range, range + sizeof(range));
+    ASSERT_GE(heap, 0);
+    struct Row {
+        uint32_t size;
+        bool fits;
+        const char* why;
+    };
+    const Row rows[] = {
+        {1, true, "rounded up to 32"},
+        {33, true, "rounded up to 64"},
+        {900, true, "32 + 64 + 928 = 1024: exactly full"},
+        {1, false, "nothing left"},
+    };
+    void* blocks[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(rows[i].why);
+        blocks[i] = OSAllocFromHeap(heap, rows[i].size);
+        EXPECT_EQ(blocks[i] != nullptr, rows[i].fits);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(blocks[i]) % 32, 0u);
+    }
+    OSFreeToHeap(heap, blocks[1]);
+    void* again = OSAllocFromHeap(heap, 64);
+    EXPECT_NE(again, nullptr) << "a freed block's room is usable again";
+    OSFreeToHeap(heap, again);
+    OSFreeToHeap(heap, blocks[0]);
+    OSFreeToHeap(heap, blocks[2]);
+    OSFreeToHeap(heap, nullptr);
+    EXPECT_EQ(OSAllocFromHeap(-1, 16), nullptr);
+    EXPECT_EQ(OSAllocFromHeap(99, 16), nullptr);
+}
+
+namespace {
+const void* s_storedAddr = nullptr;
+uint32_t s_nStoredLen = 0;
+int s_nStores = 0;
+void RecordStore(const void* addr, uint32_t len)
+{
+    s_storedAddr = addr;
+    s_nStoredLen = len;
+    ++s_nStores;
+}
+}  // namespace
+
+TEST(OSCache, StoresReachTheListenerAndInvalidatesDoNot)
+{
+    uint8_t data[64];
+    s_nStores = 0;
+    DCSetStoreListener(RecordStore);
+    DCStoreRangeNoSync(data + 8, 40);
+    EXPECT_EQ(s_storedAddr, data + 8);
+    EXPECT_EQ(s_nStoredLen, 40u);
+    DCFlushRange(data, 64);
+    DCInvalidateRange(data, 64);
+    EXPECT_EQ(s_nStores, 2);
+    DCSetStoreListener(nullptr);
+    DCStoreRange(data, 8);
+    EXPECT_EQ(s_nStores, 2);
+}
+
+TEST(OSTime, ClockValuesOfTheConsole)
+{
+    EXPECT_EQ(OS_TIMER_CLOCK, 40500000u);
+    EXPECT_EQ(__OSBusClock, 162000000u);
+    EXPECT_EQ(OSMillisecondsToTicks(1000), 40500000);
+    EXPECT_EQ(os::HostTicksToNanoseconds(81), 2000);
+    EXPECT_EQ(os::HostTicksToNanoseconds(40500000), 1000000000);
+}
+
+TEST(OSTime, RealClockIsMonotonic)
+{
+    OSTime last = OSGetTime();
+    for (int i = 0; i < 1000; ++i) {
+        const OSTime now = OSGetTime();
+        ASSERT_GE(now, last);
+        last = now;
+    }
+    OSSleepTicks(OSMillisecondsToTicks(2));
+    EXPECT_GE(OSGetTime() - last, OSMillisecondsToTicks(2));
+}
+
+namespace {
+struct ResetCall {
+    int nCalls = 0;
+    int reset = -1;
+    uint32_t code = 0;
+    BOOL menu = FALSE;
+    uint8_t region[OS_SAVE_REGION_SIZE] = {};
+};
+ResetCall s_reset;
+void RecordReset(int reset, uint32_t code, BOOL menu, const uint8_t* region)
+{
+    ++s_reset.nCalls;
+    s_reset.reset = reset;
+    s_reset.code = code;
+    s_reset.menu = menu;
+    std::memcpy(s_reset.region, region, OS_SAVE_REGION_SIZE);
+}
+}  // namespace
+
+TEST(OSReset, SoftResetHandsOverTheRegionAndHardResetDoesNot)
+{
+    uint8_t region[OS_SAVE_REGION_SIZE];
+    for (uint32_t i = 0; i < OS_SAVE_REGION_SIZE; ++i)
+        region[i] = static_cast<uint8_t>(i * 7 + 1);
+    OSSetSaveRegion(region, region + OS_SAVE_REGION_SIZE);
+    void* start = nullptr;
+    void* end = nullptr;
+    OSGetSaveRegion(&start, &end);
+    EXPECT_EQ(start, region);
+    EXPECT_EQ(end, region + OS_SAVE_REGION_SIZE);
+
+    s_reset = ResetCall{};
+    OSTestSetResetHandler(RecordReset);
+    OSResetSystem(0, 1, FALSE);
+    EXPECT_EQ(s_reset.nCalls, 1);
+    EXPECT_EQ(s_reset.code, 1u);
+    EXPECT_EQ(std::memcmp(s_reset.region, region, OS_SAVE_REGION_SIZE), 0);
+
+    OSResetSystem(1, 0, TRUE);
+    EXPECT_EQ(s_reset.menu, TRUE);
+    const uint8_t zeros[OS_SAVE_REGION_SIZE] = {};
+    EXPECT_EQ(std::memcmp(s_reset.region, zeros, OS_SAVE_REGION_SIZE), 0);
+    OSTestSetResetHandler(nullptr);
+    OSSetSaveRegion(nullptr, nullptr);
+}
+
+TEST(OSReset, ButtonStateIsInjectable)
+{
+    EXPECT_EQ(OSGetResetButtonState(), FALSE);
+    OSTestSetResetButton(TRUE);
+    EXPECT_EQ(OSGetResetButtonState(), TRUE);
+    OSSetResetButtonState(FALSE);
+    EXPECT_EQ(OSGetResetButtonState(), FALSE);
+}
+
+TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)
+{
+    uint8_t bytes[OS_SAVE_REGION_SIZE];
+    for (uint32_t i = 0; i < OS_SAVE_REGION_SIZE; ++i)
+        bytes[i] = static_cast<uint8_t>(255 - i);
+    const std::string text = os::EncodeSavedRegion(bytes, OS_SAVE_REGION_SIZE);
+    ASSERT_EQ(text.size(), 256u);
+    EXPECT_EQ(text.substr(0, 6), "fffefd");
+    uint8_t back[OS_SAVE_REGION_SIZE] = {};
+    ASSERT_TRUE(os::DecodeSavedRegion(text.c_str(), back));
+    EXPECT_EQ(std::memcmp(back, bytes, OS_SAVE_REGION_SIZE), 0);
+
+    uint8_t untouched[OS_SAVE_REGION_SIZE] = {};
+    std::string bad = text;
+    bad[100] = 'g';
+    EXPECT_FALSE(os::DecodeSavedRegion(bad.c_str(), untouched));
+    EXPECT_FALSE(os::DecodeSavedRegion(text.substr(0, 254).c_str(), untouched));
+    EXPECT_FALSE(os::DecodeSavedRegion((text + "00").c_str(), untouched));
+    EXPECT_FALSE(os::DecodeSavedRegion(nullptr, untouched));
+    EXPECT_EQ(untouched[0], 0) << "a rejected text leaves the output alone";
+
+    OSTestSetSavedRegion(bytes);
+    EXPECT_EQ(std::memcmp(OSGetSavedRegionContents(), bytes, OS_SAVE_REGION_SIZE), 0);
+    OSTestSetSavedRegion(nullptr);
+    EXPECT_EQ(OSGetSavedRegionContents()[5], 0);
+}
+
+TEST(OSSettings, DefaultsWriteAndReadBack)
+{
+    TempDir dir;
+    const std::filesystem::path folder = dir.path / "nested" / "quillmere";
+    OSTestSetSettingsDir(folder.c_str());
+    EXPECT_EQ(OSGetProgressiveMode(), 0u);
+    EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
+    EXPECT_FALSE(std::filesystem::exists(folder / "settings")) << "reading alone writes nothing";
+
+    OSSetProgressiveMode(5);  // any non-zero value is "on"
+    OSSetSoundMode(OS_SOUND_MODE_MONO);
+    EXPECT_EQ(ReadFile(folder / "settings"), "progressive=1\nsoundmode=0\n");
+
+    OSTestSetSettingsDir(folder.c_str());  // read afresh
+    EXPECT_EQ(OSGetProgressiveMode(), 1u);
+    EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_MONO);
+    OSTestSetSettingsDir(nullptr);
+}
+
+TEST(OSSettings, DamagedLinesKeepTheDefaults)
+{
+    TempDir dir;
+    std::ofstream(dir.path / "settings") << "garbage\nsoundmode=7\nprogressive=\nvolume=3\nprogressive=1";
+    OSTestSetSettingsDir(dir.path.c_str());
+    EXPECT_EQ(OSGetProgressiveMode(), 1u);
+    EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
+    OSTestSetSettingsDir(nullptr);
+}
+
+TEST(OSSettings, FolderFollowsXdgDataHome)
+{
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_DATA_HOME", "/tmp/qm-xdg", 1);
+    EXPECT_EQ(os::SettingsFilePath(), "/tmp/qm-xdg/quillmere/settings");
+    if (old)
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}

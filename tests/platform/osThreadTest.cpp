@@ -1,0 +1,364 @@
+// The one-CPU model: priorities, yields, joins, mutex hand-over, the virtual
+// clock and the interrupt lock. Suites are named OS* so the ThreadSanitizer
+// run picks them up.
+#include "platform/os.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../test/os_test.h"
+
+namespace {
+
+// A test's OS threads; each owns its record for the test's length.
+struct Worker {
+    OSThread thread;
+    std::string* pLog = nullptr;
+    char id = '?';
+    int nRounds = 0;
+    OSMutex* pMutex = nullptr;
+    bool* pStop = nullptr;
+    long nProgress = 0;
+    OSTime recorded[8] = {};
+};
+
+void* LogOnce(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    *w->pLog += w->id;
+    return nullptr;
+}
+
+void* LogAndYield(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    for (int i = 0; i < w->nRounds; ++i) {
+        *w->pLog += w->id;
+        OSYieldThread();
+    }
+    return nullptr;
+}
+
+void* SpinUntilStopped(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    while (!*w->pStop) {
+        ++w->nProgress;
+        OSYieldThread();
+    }
+    return reinterpret_cast<void*>(w->nProgress);
+}
+
+void* LockLogUnlock(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    OSLockMutex(w->pMutex);
+    *w->pLog += w->id;
+    OSUnlockMutex(w->pMutex);
+    return nullptr;
+}
+
+bool Start(Worker& w, OSThreadFunc func, int priority)
+{
+    return OSCreateThread(&w.thread, func, &w, nullptr, 0x10000, priority, 0) && OSResumeThread(&w.thread) == 1;
+}
+
+void BusyWithoutWaiting(std::chrono::milliseconds span)
+{
+    const auto until = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+// Turns the virtual clock on for one test; no other OS thread may exist.
+struct VirtualClockScope {
+    VirtualClockScope() { OSSetVirtualClock(TRUE); }
+    ~VirtualClockScope() { OSSetVirtualClock(FALSE); }
+};
+
+}  // namespace
+
+TEST(OSThread, MainThreadHoldsTheCpuAtPriority16)
+{
+    OSThread* self = OSGetCurrentThread();
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(OSGetThreadPriority(self), 16);
+    EXPECT_EQ(self->state, OS_THREAD_STATE_RUNNING);
+}
+
+TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
+{
+    bool bStop = false;
+    Worker low;
+    low.pStop = &bStop;
+    ASSERT_TRUE(Start(low, SpinUntilStopped, OS_PRIORITY_MAX));
+
+    BusyWithoutWaiting(std::chrono::milliseconds(40));
+    EXPECT_EQ(low.nProgress, 0) << "ran while the main thread held the CPU";
+
+    OSSleepTicks(OSMillisecondsToTicks(20));
+    const long nAfterWait = low.nProgress;
+    EXPECT_GT(nAfterWait, 0) << "did not run while the main thread waited";
+
+    BusyWithoutWaiting(std::chrono::milliseconds(20));
+    EXPECT_EQ(low.nProgress, nAfterWait);
+
+    bStop = true;
+    void* result = nullptr;
+    ASSERT_TRUE(OSJoinThread(&low.thread, &result));
+    EXPECT_EQ(reinterpret_cast<long>(result), low.nProgress);
+}
+
+TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
+{
+    std::string log;
+    Worker high, low;
+    high.pLog = low.pLog = &log;
+    high.id = 'H';
+    low.id = 'L';
+    ASSERT_TRUE(Start(low, LogOnce, 20));
+    EXPECT_EQ(log, "");  // lower than main: waits for main to wait
+    ASSERT_TRUE(Start(high, LogOnce, 10));
+    EXPECT_EQ(log, "H");
+    ASSERT_TRUE(OSJoinThread(&low.thread, nullptr));
+    ASSERT_TRUE(OSJoinThread(&high.thread, nullptr));
+    EXPECT_EQ(log, "HL");
+}
+
+TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
+{
+    std::string log;
+    Worker a, b;
+    a.pLog = b.pLog = &log;
+    a.id = 'a';
+    b.id = 'b';
+    a.nRounds = b.nRounds = 3;
+    ASSERT_TRUE(Start(a, LogAndYield, 20));
+    ASSERT_TRUE(Start(b, LogAndYield, 20));
+    ASSERT_TRUE(OSJoinThread(&a.thread, nullptr));
+    ASSERT_TRUE(OSJoinThread(&b.thread, nullptr));
+    EXPECT_EQ(log, "ababab");
+}
+
+TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
+{
+    bool bStop = false;
+    Worker w;
+    w.pStop = &bStop;
+    ASSERT_TRUE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0));
+    OSDetachThread(&w.thread);
+    EXPECT_EQ(w.thread.attr & OS_THREAD_ATTR_DETACH, OS_THREAD_ATTR_DETACH);
+    const int32_t nBefore = OSCheckActiveThreads();
+    OSResumeThread(&w.thread);
+    OSYieldThread();  // lower priority: a yield alone does not let it run
+    EXPECT_EQ(w.nProgress, 0);
+    OSSleepTicks(OSMillisecondsToTicks(5));
+    bStop = true;
+    void* result = nullptr;
+    ASSERT_TRUE(OSJoinThread(&w.thread, &result));
+    EXPECT_EQ(reinterpret_cast<long>(result), w.nProgress);
+    EXPECT_EQ(w.thread.state, OS_THREAD_STATE_MORIBUND);
+    EXPECT_EQ(OSCheckActiveThreads(), nBefore - 1);
+}
+
+TEST(OSThread, RefusesBadPrioritiesAndUnknownRecords)
+{
+    Worker w;
+    EXPECT_FALSE(OSCreateThread(&w.thread, LogOnce, &w, nullptr, 0, -1, 0));
+    EXPECT_FALSE(OSCreateThread(&w.thread, LogOnce, &w, nullptr, 0, 32, 0));
+    OSThread never;
+    EXPECT_FALSE(OSJoinThread(&never, nullptr));
+    EXPECT_FALSE(OSJoinThread(OSGetCurrentThread(), nullptr));
+    EXPECT_FALSE(OSSetThreadPriority(OSGetCurrentThread(), 40));
+}
+
+TEST(OSThread, RecordIsReusedAfterTheThreadEnds)
+{
+    std::string log;
+    Worker w;
+    w.pLog = &log;
+    for (char id : {'1', '2'}) {
+        w.id = id;
+        w.thread = OSThread{};
+        ASSERT_TRUE(Start(w, LogOnce, 20));
+        ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    }
+    EXPECT_EQ(log, "12");
+}
+
+TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
+{
+    OSMutex mutex;
+    OSInitMutex(&mutex);
+    std::string log;
+    Worker w;
+    w.pLog = &log;
+    w.id = 'W';
+    w.pMutex = &mutex;
+    OSLockMutex(&mutex);
+    OSLockMutex(&mutex);  // recursive for the owner
+    ASSERT_TRUE(Start(w, LockLogUnlock, 10));
+    EXPECT_EQ(log, "");  // blocked on the mutex, the CPU came back
+    EXPECT_FALSE(OSTryLockMutex(&mutex) == FALSE);  // still ours
+    OSUnlockMutex(&mutex);
+    OSUnlockMutex(&mutex);
+    EXPECT_EQ(log, "");  // one lock still held
+    OSUnlockMutex(&mutex);
+    EXPECT_EQ(log, "W");  // released: the higher-priority waiter ran at once
+    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
+    OSUnlockMutex(&mutex);
+}
+
+TEST(OSLock, PlatformThreadWaitsForTheOwner)
+{
+    OSMutex mutex;
+    OSInitMutex(&mutex);
+    std::atomic<bool> bLocked{false};
+    OSLockMutex(&mutex);
+    std::thread platform([&] {
+        OSLockMutex(&mutex);
+        bLocked = true;
+        OSUnlockMutex(&mutex);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(bLocked.load());
+    OSUnlockMutex(&mutex);
+    platform.join();
+    EXPECT_TRUE(bLocked.load());
+}
+
+TEST(OSInterrupts, CallbackIsHeldOffWhileDisabled)
+{
+    std::atomic<bool> bRan{false};
+    const BOOL level = OSDisableInterrupts();
+    EXPECT_EQ(level, TRUE);
+    EXPECT_EQ(OSDisableInterrupts(), FALSE);  // nested: already disabled
+    std::thread interrupt([&] {
+        const BOOL l = OSDisableInterrupts();
+        bRan = true;
+        OSRestoreInterrupts(l);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_FALSE(bRan.load());
+    OSRestoreInterrupts(FALSE);  // the inner restore keeps them disabled
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(bRan.load());
+    OSRestoreInterrupts(level);
+    interrupt.join();
+    EXPECT_TRUE(bRan.load());
+}
+
+TEST(OSVirtualClock, SleepAdvancesExactlyToTheDeadline)
+{
+    VirtualClockScope scope;
+    const OSTime t0 = OSGetTime();
+    BusyWithoutWaiting(std::chrono::milliseconds(5));
+    EXPECT_EQ(OSGetTime(), t0) << "virtual time moved while a thread ran";
+    OSSleepTicks(1000);
+    EXPECT_EQ(OSGetTime(), t0 + 1000);
+    OSWaitUntil(t0 + 500);  // in the past: returns at once
+    EXPECT_EQ(OSGetTime(), t0 + 1000);
+}
+
+void* SleepThreeTimes(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    for (int i = 0; i < 3; ++i) {
+        OSSleepTicks(300);
+        w->recorded[i] = OSGetTime();
+    }
+    return nullptr;
+}
+
+TEST(OSVirtualClock, WakesEachWaiterAtItsOwnDeadline)
+{
+    VirtualClockScope scope;
+    const OSTime t0 = OSGetTime();
+    Worker w;
+    ASSERT_TRUE(Start(w, SleepThreeTimes, 10));  // runs at once up to its first sleep
+    OSSleepTicks(1000);
+    EXPECT_EQ(OSGetTime(), t0 + 1000);
+    EXPECT_EQ(w.recorded[0], t0 + 300);
+    EXPECT_EQ(w.recorded[1], t0 + 600);
+    EXPECT_EQ(w.recorded[2], t0 + 900);
+    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+}
+
+struct HostEvent {
+    std::atomic<bool> bReady{false};
+};
+
+void* BlockOnHostEvent(void* arg)
+{
+    Worker* w = static_cast<Worker*>(arg);
+    HostEvent* pEvent = reinterpret_cast<HostEvent*>(w->pMutex);
+    w->recorded[0] = OSGetTime();
+    OSBlockingWaitBegin();
+    while (!pEvent->bReady.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    OSBlockingWaitEnd();
+    w->recorded[1] = OSGetTime();
+    return nullptr;
+}
+
+TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
+{
+    VirtualClockScope scope;
+    HostEvent event;
+    Worker w;
+    w.pMutex = reinterpret_cast<OSMutex*>(&event);
+    const OSTime t0 = OSGetTime();
+    ASSERT_TRUE(Start(w, BlockOnHostEvent, 10));  // now blocked on the host event
+    std::thread completion([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        event.bReady = true;
+    });
+    OSSleepTicks(100);
+    completion.join();
+    // The clock could only move once the blocked thread was done.
+    EXPECT_EQ(w.recorded[0], t0);
+    EXPECT_EQ(w.recorded[1], t0);
+    EXPECT_EQ(OSGetTime(), t0 + 100);
+    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+}
+
+TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
+{
+    VirtualClockScope scope;
+    const OSTime t0 = OSGetTime();
+    std::vector<OSTime> ticks;
+    std::atomic<bool> bStarted{false};
+    std::thread timer([&] {
+        bStarted = true;
+        for (int i = 1; i <= 4; ++i) {
+            OSWaitUntil(t0 + 200 * i);
+            ticks.push_back(OSGetTime() - t0);
+        }
+    });
+    // The main thread holds the CPU, so time stands until the timer waits.
+    while (OSTestPendingTimedWaits() == 0)
+        std::this_thread::yield();
+    OSSleepTicks(1000);
+    timer.join();
+    EXPECT_EQ(ticks, (std::vector<OSTime>{200, 400, 600, 800}));
+    EXPECT_EQ(OSGetTime(), t0 + 1000);
+}
+
+TEST(OSVirtualClock, SwitchingKeepsTimeMonotonic)
+{
+    OSTime before = OSGetTime();
+    OSSetVirtualClock(TRUE);
+    EXPECT_TRUE(OSIsVirtualClock());
+    OSSleepTicks(OSSecondsToTicks(3600));  // an hour, at once
+    const OSTime virtualEnd = OSGetTime();
+    EXPECT_GE(virtualEnd, before + OSSecondsToTicks(3600));
+    OSSetVirtualClock(FALSE);
+    EXPECT_FALSE(OSIsVirtualClock());
+    EXPECT_GE(OSGetTime(), virtualEnd);
+}
