@@ -1,0 +1,309 @@
+#include "eEngine/eZone.h"
+
+#include <memory>
+
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eGeom.h"
+#include "eEngine/eLightGrid.h"
+#include "mMath/mSphere.h"
+
+QM_DEFINE_TYPE(eZone, cObject, 7)
+
+eZone* eZone::s_pZones[kMaxZones] = {};
+eCollisionCache* eZone::s_pStaticColCache = nullptr;
+eCollisionCache* eZone::s_pDynamicColCache = nullptr;
+
+// Holds exactly the two caches; it gets its memory at Initialize.
+static cMemPool s_collisionCachePool("CollisionCache", 0, false);
+static_assert(2 * sizeof(eCollisionCache) <= eZone::kCollisionCachePoolSize * kHostPoolScale,
+              "the collision caches must fit their pool");
+
+eZone::eZone()
+    : m_pVisNodes(nullptr),
+      m_pColNodes(nullptr),
+      m_pLightGrid(nullptr),
+      m_nZoneIndex(-1),
+      m_nSurfaces(0),
+      m_hSurfaces(nullptr)
+{
+    m_localToWorld.MakeIdentity();
+    m_volume.MakeEmpty();
+}
+
+eZone::eZone(const eZone&) : eZone() {}
+
+eZone::~eZone()
+{
+    UnfileAll();
+    if (m_nZoneIndex >= 0 && m_nZoneIndex < kMaxZones && s_pZones[m_nZoneIndex] == this)
+        s_pZones[m_nZoneIndex] = nullptr;
+    if (m_pLightGrid)
+        std::destroy_at(m_pLightGrid);
+    m_pLightGrid = nullptr;
+}
+
+cBase* eZone::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<eZone>(*this) : nullptr;
+}
+
+// The scene nodes still filed here outlive the zone (they belong to other
+// pools): unfile them and clear their zone so none keeps a pointer to it.
+template <class Node, class Field>
+static void UnfileTree(Node* pNodes, int32_t nNodes, Field fieldOf, eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext,
+                       int16_t eGeom::*pIndex)
+{
+    if (!pNodes)
+        return;
+    for (int32_t i = 0; i < nNodes; ++i) {
+        eGeom*& head = fieldOf(pNodes[i]);
+        while (head) {
+            eGeom* g = head;
+            eGeom* next = g->*pNext;
+            head = (next == g) ? nullptr : next;
+            g->*pPrev = nullptr;
+            g->*pNext = nullptr;
+            g->m_pZone = nullptr;
+            g->*pIndex = -1;
+        }
+    }
+}
+
+void eZone::UnfileAll()
+{
+    if (m_pVisNodes) {
+        UnfileTree(m_pVisNodes, eOctree::NodeCount(m_visOctree.m_nLevels),
+                   [](eZoneVisNode& n) -> eGeom*& { return n.pGeomVis; }, &eGeom::m_pVisPrev, &eGeom::m_pVisNext,
+                   &eGeom::m_nVisNodeIndex);
+    }
+    if (m_pColNodes) {
+        UnfileTree(m_pColNodes, eOctree::NodeCount(m_colOctree.m_nLevels),
+                   [](eZoneColNode& n) -> eGeom*& { return n.pGeomCol; }, &eGeom::m_pColPrev, &eGeom::m_pColNext,
+                   &eGeom::m_nColNodeIndex);
+    }
+}
+
+bool eZone::ContainsPos(const mVec3& p) const
+{
+    const mVec3& lo = m_volume.minCorner;
+    const mVec3& hi = m_volume.maxCorner;
+    return lo.x <= p.x && p.x < hi.x && lo.y <= p.y && p.y < hi.y && lo.z <= p.z && p.z < hi.z;
+}
+
+eZone* eZone::GetZoneFromWorldPos(const mVec3& worldPos, mVec3* pOut)
+{
+    for (eZone* z : s_pZones) {
+        if (!z)
+            continue;
+        mVec3 local;
+        local.XformInv(worldPos, z->m_localToWorld);
+        if (z->ContainsPos(local)) {
+            *pOut = local;
+            return z;
+        }
+    }
+    *pOut = worldPos;
+    return nullptr;
+}
+
+eZone* eZone::GetZoneFromPos(const eZone* pZone, const mVec3& p, mVec3* pOut)
+{
+    if (pZone && pZone->ContainsPos(p)) {
+        *pOut = p;
+        return const_cast<eZone*>(pZone);
+    }
+    mVec3 world = p;
+    if (pZone)
+        world.Xform(p, pZone->m_localToWorld);
+    for (eZone* z : s_pZones) {
+        if (!z || z == pZone)
+            continue;
+        mVec3 local;
+        local.XformInv(world, z->m_localToWorld);
+        if (z->ContainsPos(local)) {
+            *pOut = local;
+            return z;
+        }
+    }
+    *pOut = p;
+    return nullptr;
+}
+
+// Links g at the end of a node's ring (the head stays first) and counts it in
+// the node and every ancestor up to the root.
+template <class Node>
+static void FileInNode(Node* pNodes, int32_t node, eGeom*& head, uint16_t Node::*pCount, eGeom* g,
+                       eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext)
+{
+    if (head) {
+        eGeom* last = head->*pPrev;
+        g->*pPrev = last;
+        g->*pNext = head;
+        last->*pNext = g;
+        head->*pPrev = g;
+    } else {
+        g->*pPrev = g;
+        g->*pNext = g;
+        head = g;
+    }
+    for (int32_t i = node;; i = eOctree::Parent(i)) {
+        ++(pNodes[i].*pCount);
+        if (i == 0)
+            break;
+    }
+}
+
+template <class Node>
+static void UnfileFromNode(Node* pNodes, int32_t node, eGeom*& head, uint16_t Node::*pCount, eGeom* g,
+                           eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext)
+{
+    eGeom* next = g->*pNext;
+    eGeom* prev = g->*pPrev;
+    if (next == g || !next) {
+        head = nullptr;
+    } else {
+        if (head == g)
+            head = next;
+        prev->*pNext = next;
+        next->*pPrev = prev;
+    }
+    g->*pPrev = nullptr;
+    g->*pNext = nullptr;
+    for (int32_t i = node;; i = eOctree::Parent(i)) {
+        --(pNodes[i].*pCount);
+        if (i == 0)
+            break;
+    }
+}
+
+static bool ValidNode(int32_t node, const eOctree& tree)
+{
+    return node >= 0 && node < eOctree::NodeCount(tree.m_nLevels);
+}
+
+void eZone::AddGeom(eGeom* g)
+{
+    if (g->m_nGeomFlags & eGeom::kOutsideZones)
+        return;
+    const mVec3& centre = g->m_localToZone.origin;
+    if ((g->m_nGeomFlags & eGeom::kDraw) && g->m_fVisRadius >= 0.0f && m_pVisNodes) {
+        mSphere s;
+        s.center = centre;
+        s.radius = g->m_fVisRadius;
+        const int32_t node = m_visOctree.GetNodeFromSphere(s);
+        if (node < 0)
+            return;  // outside the tree: left where it was, in both trees
+        if (node != g->m_nVisNodeIndex) {
+            RemoveGeom(g, eGeom::kDraw);
+            g->m_nVisNodeIndex = static_cast<int16_t>(node);
+            FileInNode(m_pVisNodes, node, m_pVisNodes[node].pGeomVis, &eZoneVisNode::nGeomVisCount, g,
+                       &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
+        }
+    }
+    if ((g->m_nGeomFlags & eGeom::kCollide) && g->m_fColRadius >= 0.0f && m_pColNodes) {
+        mSphere s;
+        s.center = centre;
+        s.radius = g->m_fColRadius;
+        const int32_t node = m_colOctree.GetNodeFromSphere(s);
+        if (node >= 0 && node != g->m_nColNodeIndex) {
+            RemoveGeom(g, eGeom::kCollide);
+            g->m_nColNodeIndex = static_cast<int16_t>(node);
+            FileInNode(m_pColNodes, node, m_pColNodes[node].pGeomCol, &eZoneColNode::nGeomColCount, g,
+                       &eGeom::m_pColPrev, &eGeom::m_pColNext);
+        }
+    }
+}
+
+void eZone::RemoveGeom(eGeom* g, unsigned int mask)
+{
+    if ((mask & eGeom::kDraw) && g->m_nVisNodeIndex >= 0) {
+        const int32_t node = g->m_nVisNodeIndex;
+        if (m_pVisNodes && ValidNode(node, m_visOctree))
+            UnfileFromNode(m_pVisNodes, node, m_pVisNodes[node].pGeomVis, &eZoneVisNode::nGeomVisCount, g,
+                           &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
+        g->m_nVisNodeIndex = -1;
+    }
+    if ((mask & eGeom::kCollide) && g->m_nColNodeIndex >= 0) {
+        const int32_t node = g->m_nColNodeIndex;
+        if (m_pColNodes && ValidNode(node, m_colOctree))
+            UnfileFromNode(m_pColNodes, node, m_pColNodes[node].pGeomCol, &eZoneColNode::nGeomColCount, g,
+                           &eGeom::m_pColPrev, &eGeom::m_pColNext);
+        g->m_nColNodeIndex = -1;
+    }
+}
+
+template <class Node>
+static Node* CreateNodes(const eOctree& octree, cMemPool* pPool, const char* sWhich)
+{
+    if (octree.m_nLevels < 1 || octree.m_nLevels > eOctree::kMaxLevels || !pPool) {
+        cLogError_("eZone: %s octree of %d levels refused (allowed 1 to %d)", sWhich, octree.m_nLevels,
+                   eOctree::kMaxLevels);
+        return nullptr;
+    }
+    const int32_t n = eOctree::NodeCount(octree.m_nLevels);
+    Node* pNodes = static_cast<Node*>(pPool->Alloc(sizeof(Node) * static_cast<size_t>(n), alignof(Node)));
+    if (!pNodes)
+        return nullptr;
+    for (int32_t i = 0; i < n; ++i)
+        new (&pNodes[i]) Node();
+    return pNodes;
+}
+
+bool eZone::CreateVisOctree(const eOctree& octree, cMemPool* pPool)
+{
+    eZoneVisNode* pNodes = CreateNodes<eZoneVisNode>(octree, pPool, "visibility");
+    if (!pNodes)
+        return false;
+    m_visOctree = octree;
+    m_pVisNodes = pNodes;
+    return true;
+}
+
+bool eZone::CreateColOctree(const eOctree& octree, cMemPool* pPool)
+{
+    eZoneColNode* pNodes = CreateNodes<eZoneColNode>(octree, pPool, "collision");
+    if (!pNodes)
+        return false;
+    m_colOctree = octree;
+    m_pColNodes = pNodes;
+    return true;
+}
+
+bool eZone::Initialize()
+{
+    if (s_pStaticColCache && s_pDynamicColCache)
+        return true;
+    if (s_collisionCachePool.HasMemory())
+        s_collisionCachePool.Reset();
+    else if (!s_collisionCachePool.AllocPoolMemory(kCollisionCachePoolSize))
+        return false;
+    s_pStaticColCache = s_collisionCachePool.New<eCollisionCache>();
+    s_pDynamicColCache = s_collisionCachePool.New<eCollisionCache>();
+    if (!s_pStaticColCache || !s_pDynamicColCache) {
+        cLogError_("eZone::Initialize: the collision caches do not fit the \"CollisionCache\" pool");
+        Uninitialize();
+        return false;
+    }
+    return true;
+}
+
+void eZone::Uninitialize()
+{
+    s_pStaticColCache = nullptr;
+    s_pDynamicColCache = nullptr;
+    s_collisionCachePool.FreePoolMemory();
+}
+
+void eZone::InvalidateStaticCollisionCache()
+{
+    if (s_pStaticColCache)
+        s_pStaticColCache->Invalidate();
+}
+
+void eZone::InvalidateDynamicCollisionCache()
+{
+    if (s_pDynamicColCache)
+        s_pDynamicColCache->Invalidate();
+}
