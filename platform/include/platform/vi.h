@@ -1,0 +1,69 @@
+#pragma once
+// The video interface: the video mode, the external frame buffer shown at
+// each vertical retrace (59.94 Hz), blanking, and the window it is shown in.
+// Here the picture goes to a 640x480 window (resizable, aspect kept) or,
+// headless, to SDL's offscreen driver; the last presented frame can be
+// written as PNG.
+//
+// Threads: the main OS thread calls these. VIWaitForRetrace gives up the CPU
+// until the next retrace, on the OS clock (virtual in headless runs).
+
+#include <cstdint>
+
+#include "platform/gx.h"
+#include "platform/os.h"
+
+// TV modes (GXRenderModeObj::viTVmode) and external-frame-buffer modes.
+#define VI_TV_MODE_LIST(X)                                     \
+    X(VI_TVMODE_NTSC_INT, 0, "NTSC 480 lines, interlaced")     \
+    X(VI_TVMODE_NTSC_DS, 1, "NTSC 240 lines, double strike")   \
+    X(VI_TVMODE_NTSC_PROG, 2, "NTSC 480 lines, progressive")
+enum VITVMode { VI_TV_MODE_LIST(QM_GX_ENUM_ENTRY) };
+const char* VITVModeText(int value);
+
+#define VI_XFB_MODE_LIST(X)                                            \
+    X(VI_XFBMODE_SF, 0, "single field: one field a buffer")            \
+    X(VI_XFBMODE_DF, 1, "double field: one 480-line buffer, both fields")
+enum VIXFBMode { VI_XFB_MODE_LIST(QM_GX_ENUM_ENTRY) };
+const char* VIXFBModeText(int value);
+
+constexpr uint32_t VI_FIELD_ABOVE = 1;  // VIGetNextField: the odd (upper) field
+constexpr uint32_t VI_FIELD_BELOW = 0;
+
+// Retrace period in OS ticks: 1001/60000 s (59.94 Hz) = 675,675 ticks.
+constexpr int64_t VI_RETRACE_TICKS = 675675;
+
+// Opens video: the window (or the offscreen driver) and the render thread,
+// which then replays the graphics commands. Idempotent. Without OpenGL 3.3
+// it logs the cause and the layer draws nothing.
+void VIInit();
+// Takes the mode; it becomes visible at the next VIFlush. Null is ignored.
+void VIConfigure(const GXRenderModeObj* rm);
+// Makes the calls since the last flush (frame buffer, black, mode) take
+// effect at the next retrace.
+void VIFlush();
+// Waits for the next vertical retrace, then shows the current frame buffer
+// (black while blanked).
+void VIWaitForRetrace();
+void VISetNextFrameBuffer(void* fb);
+void VISetBlack(BOOL black);
+// The field shown at the next retrace: interlaced modes alternate 0 and 1,
+// progressive ones stay 0.
+uint32_t VIGetNextField();
+// Non-zero: a cable that can carry progressive video is present (always here).
+uint32_t VIGetDTVStatus();
+uint32_t VIGetRetraceCount();  // retraces since VIInit
+uint32_t VIGetTvFormat();      // 0 NTSC
+
+// ---- platform only --------------------------------------------------------------
+// Chooses headless (no window, SDL's offscreen driver) before VIInit; a
+// missing display chooses it too.
+void VISetHeadless(BOOL headless);
+BOOL VIIsHeadless();
+// True once the window was asked to close (its close button); the program's
+// loop should then end. Events other than the window's stay queued for input.
+BOOL VIQuitRequested();
+// Writes the last presented frame (640x480) as a PNG file. Waits for the
+// render thread. FALSE (logged) when video is not running or the file cannot
+// be written.
+BOOL VIWriteScreenshotPNG(const char* path);

@@ -1,0 +1,419 @@
+#include "gx/gl/gxGlBackend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "gx/gl/gxGlDevice.h"
+#include "gx/gl/gxGlProgram.h"
+#include "gx/gl/gxGlShaderSource.h"
+#include "platform/os.h"
+
+namespace gxgl {
+
+GlBackend& GlBackend::Get()
+{
+    static GlBackend s_backend;
+    return s_backend;
+}
+
+static void SubmitCommand(gxCommand&& cmd)
+{
+    auto held = std::make_shared<gxCommand>(std::move(cmd));
+    GlDevice::Get().Post([held] { GlBackend::Get().Execute(*held); });
+}
+
+static void WaitDrawDone()
+{
+    GlDevice::Get().Finish();
+}
+
+static const gxBackend s_entryPoints = {&SubmitCommand, &WaitDrawDone};
+
+void GlBackend::Attach()
+{
+    gxSetBackend(&s_entryPoints);
+}
+
+void GlBackend::Detach()
+{
+    gxSetBackend(nullptr);
+}
+
+static void SetUpVertexLayout()
+{
+    const GLsizei stride = sizeof(gxVertex);
+    auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, pos)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, nrm)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(offsetof(gxVertex, clr)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(offsetof(gxVertex, clr) + 4));
+    for (int n = 0; n < 8; ++n) {
+        glEnableVertexAttribArray(4 + n);
+        glVertexAttribPointer(4 + n, 2, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, tex) + n * 8));
+    }
+    // Matrix rows as integers: (pn, tex0..2), (tex3..6), (tex7, padding).
+    glEnableVertexAttribArray(12);
+    glVertexAttribIPointer(12, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, pnMtx)));
+    glEnableVertexAttribArray(13);
+    glVertexAttribIPointer(13, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, texMtx) + 3));
+    glEnableVertexAttribArray(14);
+    glVertexAttribIPointer(14, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, texMtx) + 7));
+    glDisableVertexAttribArray(15);
+    glVertexAttrib3f(15, 0.0f, 0.0f, 0.0f);
+}
+
+bool GlBackend::InitGl()
+{
+    m_program = BuildProgram(kVertexShaderSource, kFragmentShaderSource, "draw");
+    if (!m_program || !m_efb.InitGl() || !m_textures.InitGl())
+        return false;
+    const GLuint block = glGetUniformBlockIndex(m_program, "Draw");
+    GLint blockSize = 0;
+    glGetActiveUniformBlockiv(m_program, block, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
+    if (block == GL_INVALID_INDEX || blockSize != static_cast<GLint>(sizeof(GlDrawUniforms))) {
+        OSReport("GX: the draw parameter block is %d bytes in GLSL, %zu in C++\n", blockSize,
+                 sizeof(GlDrawUniforms));
+        return false;
+    }
+    glUniformBlockBinding(m_program, block, 0);
+    glUseProgram(m_program);
+    for (int i = 0; i < kMaxTexMaps; ++i) {
+        char name[8] = {'u', 'T', 'e', 'x', static_cast<char>('0' + i), 0};
+        glUniform1i(glGetUniformLocation(m_program, name), i);
+    }
+    glGenBuffers(1, &m_ubo);
+    glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
+    glBufferData(GL_UNIFORM_BUFFER, sizeof(GlDrawUniforms), nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, m_ubo);
+
+    glGenVertexArrays(1, &m_vao);
+    glBindVertexArray(m_vao);
+    glGenBuffers(1, &m_vbo);
+    glGenBuffers(1, &m_ibo);
+    glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibo);
+    SetUpVertexLayout();
+    glBindVertexArray(0);
+    glGenSamplers(kMaxTexMaps, m_samplers);
+
+    glGenTextures(1, &m_presentTex);
+    glBindTexture(GL_TEXTURE_2D, m_presentTex);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kEfbWidth, kEfbHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenFramebuffers(1, &m_presentFbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_presentFbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_presentTex, 0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glGenFramebuffers(1, &m_readFbo);
+
+    m_efb.Bind();
+    m_pLastState = nullptr;
+    m_bReady = true;
+    return true;
+}
+
+void GlBackend::ReleaseGl()
+{
+    m_bReady = false;
+    for (auto& [addr, xfb] : m_xfbs)
+        glDeleteTextures(1, &xfb.tex);
+    m_xfbs.clear();
+    m_textures.ReleaseGl();
+    m_efb.ReleaseGl();
+    glDeleteFramebuffers(1, &m_readFbo);
+    glDeleteFramebuffers(1, &m_presentFbo);
+    glDeleteTextures(1, &m_presentTex);
+    glDeleteSamplers(kMaxTexMaps, m_samplers);
+    glDeleteBuffers(1, &m_ibo);
+    glDeleteBuffers(1, &m_vbo);
+    glDeleteVertexArrays(1, &m_vao);
+    glDeleteBuffers(1, &m_ubo);
+    glDeleteProgram(m_program);
+    m_program = m_ubo = m_vao = m_vbo = m_ibo = m_presentTex = m_presentFbo = m_readFbo = 0;
+    m_pLastState = nullptr;
+    std::lock_guard<std::mutex> lock(m_lastMutex);
+    m_last = GlLastDraw();
+}
+
+void GlBackend::Execute(const gxCommand& cmd)
+{
+    if (!m_bReady)
+        return;
+    switch (cmd.kind) {
+    case gxCommandKind::kDraw: Draw(cmd); break;
+    case gxCommandKind::kCopyDisp: CopyDisp(cmd); break;
+    case gxCommandKind::kCopyTex: CopyTex(cmd); break;
+    case gxCommandKind::kInvalidateTexAll: m_textures.InvalidateAll(); break;
+    case gxCommandKind::kInvalidateRange: m_textures.InvalidateRange(cmd.rangeAddr, cmd.rangeBytes); break;
+    }
+}
+
+void GlBackend::ApplyPipeline(const GlPipeline& p)
+{
+    // GX counts rows from the top; OpenGL's window rows run bottom-up.
+    const int vx = static_cast<int>(std::lround(p.viewport[0]));
+    const int vw = static_cast<int>(std::lround(p.viewport[2]));
+    const int vh = static_cast<int>(std::lround(p.viewport[3]));
+    const int vy = kEfbHeight - static_cast<int>(std::lround(p.viewport[1])) - vh;
+    glViewport(vx, vy, std::max(vw, 0), std::max(vh, 0));
+    glDepthRange(p.depthRange[0], p.depthRange[1]);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(p.scissor[0], kEfbHeight - p.scissor[1] - p.scissor[3], p.scissor[2], p.scissor[3]);
+    if (p.depthTest) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(p.depthFunc);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    glDepthMask(p.depthWrite ? GL_TRUE : GL_FALSE);
+    if (p.blend) {
+        glEnable(GL_BLEND);
+        glBlendEquation(p.blendEquation);
+        glBlendFunc(p.blendSrc, p.blendDst);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    if (p.logicOp) {
+        glEnable(GL_COLOR_LOGIC_OP);
+        glLogicOp(p.logicOpCode);
+    } else {
+        glDisable(GL_COLOR_LOGIC_OP);
+    }
+    if (p.cull) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(p.cullFace);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    const GLboolean c = p.colorMask ? GL_TRUE : GL_FALSE;
+    glColorMask(c, c, c, p.alphaMask ? GL_TRUE : GL_FALSE);
+}
+
+static GLint GlWrap(GXTexWrapMode mode)
+{
+    switch (mode) {
+    case GX_REPEAT: return GL_REPEAT;
+    case GX_MIRROR: return GL_MIRRORED_REPEAT;
+    default: return GL_CLAMP_TO_EDGE;  // clamp, and the invalid mode 3 behaves as clamp
+    }
+}
+
+static GLint GlMinFilter(GXTexFilter filter)
+{
+    switch (filter) {
+    case GX_NEAR: return GL_NEAREST;
+    case GX_NEAR_MIP_NEAR: return GL_NEAREST_MIPMAP_NEAREST;
+    case GX_LIN_MIP_NEAR: return GL_LINEAR_MIPMAP_NEAREST;
+    case GX_NEAR_MIP_LIN: return GL_NEAREST_MIPMAP_LINEAR;
+    case GX_LIN_MIP_LIN: return GL_LINEAR_MIPMAP_LINEAR;
+    default: return GL_LINEAR;
+    }
+}
+
+void GlBackend::BindTextures(const gxState& s)
+{
+    const int stages = std::clamp(static_cast<int>(s.numTevStages), 1, kMaxTevStages);
+    uint32_t bound = 0;
+    for (int i = 0; i < stages; ++i) {
+        const uint32_t map = s.tevStages[i].texMap;
+        if (map == GX_TEXMAP_NULL || (map & GX_TEX_DISABLE) != 0)
+            continue;
+        const uint32_t unit = map & 7;
+        if ((bound & (1u << unit)) || !s.texMapLoaded[unit])
+            continue;
+        bound |= 1u << unit;
+        const GXTexObj& obj = s.texMaps[unit];
+        const GXTlutObj* tlut = obj.tlutName < static_cast<uint32_t>(kGxNumTluts) ? &s.tluts[obj.tlutName] : nullptr;
+        const GlTexture& t = m_textures.Lookup(obj, tlut);
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, t.tex);
+        const GLuint smp = m_samplers[unit];
+        glBindSampler(unit, smp);
+        glSamplerParameteri(smp, GL_TEXTURE_WRAP_S, GlWrap(obj.wrapS));
+        glSamplerParameteri(smp, GL_TEXTURE_WRAP_T, GlWrap(obj.wrapT));
+        // A texture with one level samples it whatever the mip filter says.
+        const GLint minFilter = t.levels > 1 ? GlMinFilter(obj.minFilter)
+                                             : (obj.minFilter == GX_NEAR || obj.minFilter == GX_NEAR_MIP_NEAR ||
+                                                        obj.minFilter == GX_NEAR_MIP_LIN
+                                                    ? GL_NEAREST
+                                                    : GL_LINEAR);
+        glSamplerParameteri(smp, GL_TEXTURE_MIN_FILTER, minFilter);
+        glSamplerParameteri(smp, GL_TEXTURE_MAG_FILTER, obj.magFilter == GX_NEAR ? GL_NEAREST : GL_LINEAR);
+        glSamplerParameterf(smp, GL_TEXTURE_MIN_LOD, obj.minLod);
+        glSamplerParameterf(smp, GL_TEXTURE_MAX_LOD, std::max(obj.minLod, obj.maxLod));
+        glSamplerParameterf(smp, GL_TEXTURE_LOD_BIAS, obj.lodBias);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+static GLenum GlPrimitive(GXPrimitive prim)
+{
+    switch (prim) {
+    case GX_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+    case GX_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+    case GX_LINES: return GL_LINES;
+    case GX_LINESTRIP: return GL_LINE_STRIP;
+    case GX_POINTS: return GL_POINTS;
+    default: return GL_TRIANGLES;
+    }
+}
+
+void GlBackend::Draw(const gxCommand& cmd)
+{
+    if (!cmd.state || cmd.vertices.empty())
+        return;
+    const gxState& s = *cmd.state;
+    if (cmd.state.get() != m_pLastState || cmd.attrMask != m_nLastAttrMask) {
+        TranslateDrawState(s, cmd.attrMask, &m_uniforms, &m_pipeline);
+        for (int m = 0; m < kMaxTexMaps; ++m) {
+            if (s.texMapLoaded[m])
+                m_uniforms.texMaps[0] |= 1 << m;
+        }
+        glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(GlDrawUniforms), &m_uniforms);
+        m_pLastState = cmd.state.get();
+        m_nLastAttrMask = cmd.attrMask;
+    }
+    m_efb.Bind();
+    ApplyPipeline(m_pipeline);
+    BindTextures(s);
+    glUseProgram(m_program);
+    glBindVertexArray(m_vao);
+    glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(cmd.vertices.size() * sizeof(gxVertex));
+    glBufferData(GL_ARRAY_BUFFER, bytes, cmd.vertices.data(), GL_STREAM_DRAW);
+    const uint32_t count = static_cast<uint32_t>(cmd.vertices.size());
+    if (cmd.primitive == GX_QUADS || cmd.primitive == GX_QUADS2) {
+        m_indices.resize(count / 4 * 6);
+        const uint32_t n = gxQuadIndices(count, m_indices.data());
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(n * sizeof(uint32_t)), m_indices.data(),
+                     GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, nullptr);
+    } else {
+        glDrawArrays(GlPrimitive(cmd.primitive), 0, static_cast<GLsizei>(count));
+    }
+    glBindVertexArray(0);
+    // Keep the snapshot alive while m_pLastState points at it.
+    std::lock_guard<std::mutex> lock(m_lastMutex);
+    m_last.state = cmd.state;
+    m_last.primitive = cmd.primitive;
+    m_last.attrMask = cmd.attrMask;
+    m_last.vertexCount = count;
+    m_nDraws.fetch_add(1);
+    m_nVertices.fetch_add(count);
+}
+
+void GlBackend::ClearRect(const gxRect& rect, const gxCopyState& copy)
+{
+    const uint8_t rgba[4] = {copy.clearColor.r, copy.clearColor.g, copy.clearColor.b, copy.clearColor.a};
+    m_efb.Clear(static_cast<int>(rect.left), static_cast<int>(rect.top), static_cast<int>(rect.wd),
+                static_cast<int>(rect.ht), rgba, copy.clearZ);
+}
+
+void GlBackend::CopyDisp(const gxCommand& cmd)
+{
+    if (!cmd.state)
+        return;
+    const gxCopyState& c = cmd.state->copy;
+    const int w = std::clamp(static_cast<int>(c.dispSrc.wd), 1, kEfbWidth);
+    const int h = std::clamp(static_cast<int>(c.dispSrc.ht), 1, kEfbHeight);
+    Xfb& xfb = m_xfbs[cmd.dest];
+    if (xfb.tex == 0)
+        glGenTextures(1, &xfb.tex);
+    xfb.width = w;
+    xfb.height = h;
+    m_efb.CopyToTexture(xfb.tex, static_cast<int>(c.dispSrc.left), static_cast<int>(c.dispSrc.top), w, h, w, h,
+                        false, CopyFormatFor(GX_TF_RGBA8));
+    if (cmd.clear)
+        ClearRect(c.dispSrc, c);
+}
+
+void GlBackend::CopyTex(const gxCommand& cmd)
+{
+    if (!cmd.state || !cmd.dest)
+        return;
+    const gxCopyState& c = cmd.state->copy;
+    const int fmtValue = static_cast<int>(c.texDstFmt);
+    GlCopyFormat fmt = CopyFormatFor(fmtValue);
+    if (!fmt.supported) {
+        OSReport("GX: copy format 0x%X is not supported; the copy reads white\n", static_cast<unsigned>(fmtValue));
+        for (int i = 0; i < 4; ++i)
+            fmt.sel[i] = kSelOne;
+    }
+    const int dstW = std::clamp(static_cast<int>(c.texDstWd), 1, 1024);
+    const int dstH = std::clamp(static_cast<int>(c.texDstHt), 1, 1024);
+    GlTexture& t = m_textures.CopyTarget(cmd.dest, dstW, dstH, fmtValue);
+    m_efb.CopyToTexture(t.tex, static_cast<int>(c.texSrc.left), static_cast<int>(c.texSrc.top),
+                        static_cast<int>(c.texSrc.wd), static_cast<int>(c.texSrc.ht), dstW, dstH,
+                        c.texDstMipmap != GX_FALSE, fmt);
+    if (cmd.clear)
+        ClearRect(c.texSrc, c);
+}
+
+void GlBackend::Present(const void* xfb, bool black, bool toWindow)
+{
+    if (!m_bReady)
+        return;
+    auto found = m_xfbs.find(xfb);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_presentFbo);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!black && found != m_xfbs.end()) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, found->second.tex, 0);
+        glBlitFramebuffer(0, 0, found->second.width, found->second.height, 0, 0, kEfbWidth, kEfbHeight,
+                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    }
+    if (toWindow) {
+        int ww = 0, wh = 0;
+        GlDevice::Get().DrawableSize(&ww, &wh);
+        // Letterbox: the largest 4:3 rectangle centred in the window.
+        int dw = ww, dh = ww * kEfbHeight / kEfbWidth;
+        if (dh > wh) {
+            dh = wh;
+            dw = wh * kEfbWidth / kEfbHeight;
+        }
+        const int dx = (ww - dw) / 2, dy = (wh - dh) / 2;
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_presentFbo);
+        // Frame rows run from the top; the window's from the bottom.
+        glBlitFramebuffer(0, 0, kEfbWidth, kEfbHeight, dx, dy + dh, dx + dw, dy, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        GlDevice::Get().SwapWindow();
+    }
+    m_efb.Bind();
+    m_pLastState = nullptr;  // scissor and masks were changed
+}
+
+void GlBackend::ReadPresented(std::vector<uint8_t>* rgba, int* width, int* height)
+{
+    *width = kEfbWidth;
+    *height = kEfbHeight;
+    if (!m_bReady) {
+        rgba->assign(static_cast<size_t>(kEfbWidth) * kEfbHeight * 4, 0);
+        return;
+    }
+    m_efb.ReadTexture(m_presentTex, kEfbWidth, kEfbHeight, rgba);
+}
+
+void GlBackend::ResetCounts()
+{
+    m_nDraws.store(0);
+    m_nVertices.store(0);
+}
+
+GlLastDraw GlBackend::LastDraw()
+{
+    std::lock_guard<std::mutex> lock(m_lastMutex);
+    return m_last;
+}
+
+}  // namespace gxgl

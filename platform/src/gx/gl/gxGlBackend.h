@@ -1,0 +1,106 @@
+#pragma once
+// The OpenGL backend: replays the front end's commands on the render thread
+// (draws through the uber-shader, copies to textures and to external frame
+// buffers, texture-cache invalidations) and presents external frame buffers
+// for the video interface. Owns every GL object of the layer.
+//
+// Attach registers it with the front end (gxSetBackend); commands then go to
+// the render thread in submission order. Public calls other than Attach,
+// Detach and the statistics run on the render thread (post them through
+// GlDevice).
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <epoxy/gl.h>
+
+#include "gx/gl/gxGlDrawState.h"
+#include "gx/gl/gxGlEfb.h"
+#include "gx/gl/gxGlTextureCache.h"
+#include "gx/gl/gxGlUniforms.h"
+#include "gx/gxCommand.h"
+
+namespace gxgl {
+
+// What the last draw looked like, for tests.
+struct GlLastDraw {
+    std::shared_ptr<const gxState> state;
+    GXPrimitive primitive = GX_TRIANGLES;
+    uint32_t attrMask = 0;
+    uint32_t vertexCount = 0;
+};
+
+class GlBackend {
+public:
+    static GlBackend& Get();
+
+    // Render thread, with the context current.
+    bool InitGl();
+    void ReleaseGl();
+
+    // Registers with the front end (any thread); Detach undoes it.
+    void Attach();
+    void Detach();
+
+    // Render thread.
+    void Execute(const gxCommand& cmd);
+    // Shows the external frame buffer at xfb (black when black is set or
+    // nothing was copied there) and keeps it as the last presented frame.
+    void Present(const void* xfb, bool black, bool toWindow);
+    // The last presented frame (640x480 RGBA8, rows from the top).
+    void ReadPresented(std::vector<uint8_t>* rgba, int* width, int* height);
+    GlEfb& Efb() { return m_efb; }
+    GlTextureCache& Textures() { return m_textures; }
+
+    // Any thread.
+    uint64_t DrawCount() const { return m_nDraws.load(); }
+    uint64_t VertexCount() const { return m_nVertices.load(); }
+    void ResetCounts();
+    GlLastDraw LastDraw();
+
+private:
+    GlBackend() = default;
+    void Draw(const gxCommand& cmd);
+    void CopyDisp(const gxCommand& cmd);
+    void CopyTex(const gxCommand& cmd);
+    void ApplyPipeline(const GlPipeline& p);
+    void BindTextures(const gxState& s);
+    void ClearRect(const gxRect& rect, const gxCopyState& copy);
+
+    struct Xfb {
+        GLuint tex = 0;
+        int width = 0;
+        int height = 0;
+    };
+
+    bool m_bReady = false;
+    GLuint m_program = 0;
+    GLuint m_ubo = 0;
+    GLuint m_vao = 0;
+    GLuint m_vbo = 0;
+    GLuint m_ibo = 0;
+    GLuint m_samplers[kMaxTexMaps] = {};
+    GLuint m_presentTex = 0;
+    GLuint m_presentFbo = 0;
+    GLuint m_readFbo = 0;
+    GlEfb m_efb;
+    GlTextureCache m_textures;
+    std::map<const void*, Xfb> m_xfbs;
+
+    const gxState* m_pLastState = nullptr;  // the snapshot m_uniforms was built from
+    uint32_t m_nLastAttrMask = 0;
+    GlDrawUniforms m_uniforms = {};
+    GlPipeline m_pipeline;
+    std::vector<uint32_t> m_indices;
+
+    std::atomic<uint64_t> m_nDraws{0};
+    std::atomic<uint64_t> m_nVertices{0};
+    std::mutex m_lastMutex;
+    GlLastDraw m_last;
+};
+
+}  // namespace gxgl

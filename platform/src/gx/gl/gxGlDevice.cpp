@@ -1,0 +1,218 @@
+#include "gx/gl/gxGlDevice.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include "gx/gl/gxGlBackend.h"
+#include "platform/os.h"
+
+namespace gxgl {
+
+GlDevice& GlDevice::Get()
+{
+    static GlDevice s_device;
+    return s_device;
+}
+
+GlDevice::~GlDevice()
+{
+    Shutdown();
+}
+
+void GlDevice::SetHeadless(bool headless)
+{
+    if (m_bRunning || m_bFailed) {
+        OSReport("VI: the headless choice must be made before video starts\n");
+        return;
+    }
+    m_bHeadless = headless;
+}
+
+static bool DisplayAvailable()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
+}
+
+bool GlDevice::OpenVideo()
+{
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    if (!m_bHeadless && !(forced && *forced) && !DisplayAvailable())
+        m_bHeadless = true;  // nothing to show a window on
+    if (forced && std::strcmp(forced, "offscreen") == 0)
+        m_bHeadless = true;
+    if (m_bHeadless)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0 && !m_bHeadless) {
+        OSReport("VI: no display (%s); running headless\n", SDL_GetError());
+        m_bHeadless = true;
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            OSReport("VI: cannot start video: %s\n", SDL_GetError());
+            return false;
+        }
+    } else if (m_bHeadless && !SDL_WasInit(SDL_INIT_VIDEO)) {
+        OSReport("VI: cannot start offscreen video: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    const Uint32 flags = SDL_WINDOW_OPENGL | (m_bHeadless ? SDL_WINDOW_HIDDEN : SDL_WINDOW_RESIZABLE);
+    m_pWindow = SDL_CreateWindow("Quillmere", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, flags);
+    if (!m_pWindow) {
+        OSReport("VI: cannot create the window: %s\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+bool GlDevice::Start()
+{
+    if (m_bRunning)
+        return true;
+    if (m_bFailed)
+        return false;
+    if (!OpenVideo()) {
+        m_bFailed = true;
+        return false;
+    }
+    m_bQuit = false;
+    m_thread = std::thread([this] { ThreadMain(); });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_done.wait(lock, [this] { return m_bContextReady || m_bContextFailed; });
+    if (m_bContextFailed) {
+        lock.unlock();
+        m_thread.join();
+        SDL_DestroyWindow(m_pWindow);
+        m_pWindow = nullptr;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        m_bFailed = true;
+        return false;
+    }
+    m_bRunning = true;
+    static bool s_bAtExit = false;
+    if (!s_bAtExit) {
+        // Registered after the backend exists, so it runs before the
+        // backend's destructor: the render thread still finds it alive.
+        std::atexit([] { GlDevice::Get().Shutdown(); });
+        s_bAtExit = true;
+    }
+    return true;
+}
+
+void GlDevice::Shutdown()
+{
+    if (!m_bRunning)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bQuit = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    m_bRunning = false;
+    SDL_DestroyWindow(m_pWindow);
+    m_pWindow = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void GlDevice::Post(std::function<void()> task)
+{
+    if (!m_bRunning)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        ++m_nPosted;
+    }
+    m_wake.notify_one();
+}
+
+void GlDevice::Finish()
+{
+    if (!m_bRunning)
+        return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const unsigned long long target = m_nPosted;
+    if (m_nCompleted >= target)
+        return;
+    lock.unlock();
+    OSBlockingWaitBegin();
+    lock.lock();
+    m_done.wait(lock, [this, target] { return m_nCompleted >= target; });
+    lock.unlock();
+    OSBlockingWaitEnd();
+}
+
+void GlDevice::RunSync(std::function<void()> task)
+{
+    Post(std::move(task));
+    Finish();
+}
+
+void GlDevice::DrawableSize(int* w, int* h) const
+{
+    SDL_GL_GetDrawableSize(m_pWindow, w, h);
+}
+
+void GlDevice::SwapWindow()
+{
+    SDL_GL_SwapWindow(m_pWindow);
+}
+
+void GlDevice::ThreadMain()
+{
+    SDL_GLContext context = SDL_GL_CreateContext(m_pWindow);
+    bool ok = context != nullptr;
+    if (!ok)
+        OSReport("VI: cannot create an OpenGL 3.3 core context: %s\n", SDL_GetError());
+    else if (epoxy_gl_version() < 33) {
+        OSReport("VI: OpenGL %d.%d is too old (3.3 needed)\n", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+        ok = false;
+    }
+    if (ok) {
+        SDL_GL_SetSwapInterval(0);  // the video interface paces frames itself
+        ok = GlBackend::Get().InitGl();
+    }
+    if (!ok) {
+        if (context)
+            SDL_GL_DeleteContext(context);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bContextFailed = true;
+        m_done.notify_all();
+        return;
+    }
+    m_pContext = context;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bContextReady = true;
+    }
+    m_done.notify_all();
+
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty(); });
+        if (m_tasks.empty() && m_bQuit)
+            break;
+        std::function<void()> task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        lock.lock();
+        ++m_nCompleted;
+        m_done.notify_all();
+    }
+    lock.unlock();
+    GlBackend::Get().ReleaseGl();
+    SDL_GL_DeleteContext(context);
+    m_pContext = nullptr;
+}
+
+}  // namespace gxgl

@@ -1,0 +1,75 @@
+#pragma once
+// The OpenGL device: SDL's video subsystem, the window (or SDL's offscreen
+// driver when headless or when no display can be opened) and the render
+// thread that owns the OpenGL 3.3 core context. Every GL call of the layer
+// runs on that thread as a task posted here, in posting order.
+//
+// Start and Shutdown are called from the thread that starts video (VIInit);
+// Post may be called from any thread. The
+// render thread is a host thread of the platform layer: it never holds the
+// OS layer's CPU.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+struct SDL_Window;
+
+namespace gxgl {
+
+class GlDevice {
+public:
+    static GlDevice& Get();
+
+    // Chooses SDL's offscreen driver and no window; only before Start.
+    void SetHeadless(bool headless);
+    bool IsHeadless() const { return m_bHeadless; }
+
+    // Opens video and starts the render thread. Idempotent; false (logged)
+    // when no OpenGL 3.3 core context can be made, after which every posted
+    // task is dropped and drawing does nothing.
+    bool Start();
+    bool IsRunning() const { return m_bRunning; }
+    // Runs the queued tasks, ends the render thread and closes video.
+    void Shutdown();
+
+    // Runs the task on the render thread after every task posted before it;
+    // dropped when the device is not running.
+    void Post(std::function<void()> task);
+    // Posts and waits until the task has run. Gives up the OS CPU meanwhile.
+    void RunSync(std::function<void()> task);
+    // Waits until every task posted so far has run.
+    void Finish();
+
+    SDL_Window* Window() const { return m_pWindow; }
+    // Size of the window's drawable in pixels (render thread).
+    void DrawableSize(int* w, int* h) const;
+    void SwapWindow();  // render thread
+
+private:
+    GlDevice() = default;
+    ~GlDevice();
+    bool OpenVideo();
+    void ThreadMain();
+
+    bool m_bHeadless = false;
+    bool m_bRunning = false;
+    bool m_bFailed = false;
+    SDL_Window* m_pWindow = nullptr;
+    void* m_pContext = nullptr;  // SDL_GLContext, render thread only
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::deque<std::function<void()>> m_tasks;
+    unsigned long long m_nPosted = 0;
+    unsigned long long m_nCompleted = 0;
+    bool m_bQuit = false;
+    bool m_bContextReady = false;
+    bool m_bContextFailed = false;
+};
+
+}  // namespace gxgl

@@ -1,0 +1,183 @@
+// The video interface: the mode, the frame buffer shown at each retrace, the
+// retrace clock and the window's events. Presenting runs on the render
+// thread, posted in order after the graphics commands issued before it.
+
+#include "platform/vi.h"
+
+#include <mutex>
+#include <vector>
+
+#include <SDL2/SDL.h>
+
+#include "gx/gl/gxGlBackend.h"
+#include "gx/gl/gxGlDevice.h"
+#include "gx/gl/gxPngWriter.h"
+
+#define QM_VI_TEXT_CASE(name, value, note) \
+    case value: return #name;
+
+const char* VITVModeText(int value)
+{
+    switch (value) {
+        VI_TV_MODE_LIST(QM_VI_TEXT_CASE)
+    default: return "???";
+    }
+}
+
+const char* VIXFBModeText(int value)
+{
+    switch (value) {
+        VI_XFB_MODE_LIST(QM_VI_TEXT_CASE)
+    default: return "???";
+    }
+}
+
+namespace {
+
+// What the program set, what VIFlush committed, and what the last retrace
+// made current.
+struct ViRegisters {
+    const GXRenderModeObj* mode = nullptr;
+    void* frameBuffer = nullptr;
+    bool black = true;  // the console starts blanked until VISetBlack(0)
+};
+
+struct ViState {
+    bool init = false;
+    bool headlessChoice = false;
+    bool quit = false;
+    ViRegisters set, flushed, current;
+    uint32_t retraces = 0;
+    OSTime epoch = 0;  // time of retrace 0
+};
+
+ViState s_vi;
+
+bool Interlaced(const GXRenderModeObj* mode)
+{
+    return !mode || mode->viTVmode != VI_TVMODE_NTSC_PROG;
+}
+
+void PumpWindowEvents()
+{
+    if (gxgl::GlDevice::Get().IsHeadless())
+        return;
+    SDL_PumpEvents();
+    // Only the quit and window events are taken; input events stay queued
+    // for the controller layer.
+    SDL_Event events[16];
+    int n;
+    while ((n = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_QUIT, SDL_QUIT)) > 0) {
+        s_vi.quit = true;
+    }
+    while ((n = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT)) > 0) {
+        for (int i = 0; i < n; ++i) {
+            if (events[i].window.event == SDL_WINDOWEVENT_CLOSE)
+                s_vi.quit = true;
+        }
+    }
+}
+
+}  // namespace
+
+void VISetHeadless(BOOL headless)
+{
+    s_vi.headlessChoice = headless != FALSE;
+    gxgl::GlDevice::Get().SetHeadless(headless != FALSE);
+}
+
+BOOL VIIsHeadless()
+{
+    return gxgl::GlDevice::Get().IsHeadless() ? TRUE : FALSE;
+}
+
+void VIInit()
+{
+    if (s_vi.init)
+        return;
+    s_vi.init = true;
+    s_vi.set = s_vi.flushed = s_vi.current = ViRegisters();
+    s_vi.set.mode = s_vi.flushed.mode = s_vi.current.mode = &GXNtsc480IntDf;
+    s_vi.retraces = 0;
+    s_vi.epoch = OSGetTime();
+    if (gxgl::GlDevice::Get().Start())
+        gxgl::GlBackend::Get().Attach();
+}
+
+void VIConfigure(const GXRenderModeObj* rm)
+{
+    if (!rm)
+        return;
+    s_vi.set.mode = rm;
+}
+
+void VIFlush()
+{
+    s_vi.flushed = s_vi.set;
+}
+
+void VISetNextFrameBuffer(void* fb)
+{
+    s_vi.set.frameBuffer = fb;
+}
+
+void VISetBlack(BOOL black)
+{
+    s_vi.set.black = black != FALSE;
+}
+
+void VIWaitForRetrace()
+{
+    const OSTime now = OSGetTime();
+    const int64_t next = (now - s_vi.epoch) / VI_RETRACE_TICKS + 1;
+    OSWaitUntil(s_vi.epoch + next * VI_RETRACE_TICKS);
+    ++s_vi.retraces;
+    s_vi.current = s_vi.flushed;
+    PumpWindowEvents();
+    const void* fb = s_vi.current.frameBuffer;
+    const bool black = s_vi.current.black;
+    const bool toWindow = !gxgl::GlDevice::Get().IsHeadless();
+    gxgl::GlDevice::Get().Post([fb, black, toWindow] { gxgl::GlBackend::Get().Present(fb, black, toWindow); });
+}
+
+uint32_t VIGetNextField()
+{
+    if (!Interlaced(s_vi.current.mode))
+        return 0;
+    // The field shown after retrace n alternates; the next one is the
+    // opposite parity of the retrace count.
+    return (s_vi.retraces + 1) & 1;
+}
+
+uint32_t VIGetDTVStatus()
+{
+    return 1;
+}
+
+uint32_t VIGetRetraceCount()
+{
+    return s_vi.retraces;
+}
+
+uint32_t VIGetTvFormat()
+{
+    return 0;
+}
+
+BOOL VIQuitRequested()
+{
+    return s_vi.quit ? TRUE : FALSE;
+}
+
+BOOL VIWriteScreenshotPNG(const char* path)
+{
+    gxgl::GlDevice& device = gxgl::GlDevice::Get();
+    if (!device.IsRunning()) {
+        OSReport("VI: no frame to write: video is not running\n");
+        return FALSE;
+    }
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    device.RunSync([&] { gxgl::GlBackend::Get().ReadPresented(&rgba, &w, &h); });
+    return gxgl::WritePngRgb(path, rgba.data(), w, h) ? TRUE : FALSE;
+}

@@ -1,0 +1,107 @@
+#pragma once
+// Shared set-up of the drawing tests: one headless OpenGL context per test
+// process, the GX state reset before every test, and helpers that draw
+// screen-space primitives through the GX API alone.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "../test/gx_test.h"
+#include "platform/gx.h"
+#include "platform/mtx.h"
+
+class GxDrawTest : public testing::Test {
+public:
+    static void SetUpTestSuite() { s_bVideo = GXTestStartHeadless(); }
+
+protected:
+    void SetUp() override
+    {
+        if (!s_bVideo)
+            GTEST_SKIP() << "no OpenGL 3.3 context";
+        GXInit(m_fifo.data(), static_cast<uint32_t>(m_fifo.size()));
+        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        GXTestResetDrawStats();
+        UseScreenSpace();
+    }
+    void TearDown() override
+    {
+        if (s_bVideo)
+            GXDrawDone();
+    }
+
+    // Orthographic pixels: x right, y down, 0..640 x 0..480; eye z -0.5
+    // lands mid-depth. Identity position matrix; vertex colour straight to
+    // the pixel (one unlit channel, one pass-colour stage).
+    static void UseScreenSpace()
+    {
+        // The console's orthographic form: x, y to -1..1 (y = 0 at the top),
+        // eye z -near..-far to -1..0, here near 0 and far 1.
+        const Mtx44 proj = {{2.0f / 640.0f, 0.0f, 0.0f, -1.0f},
+                            {0.0f, -2.0f / 480.0f, 0.0f, 1.0f},
+                            {0.0f, 0.0f, -1.0f, -1.0f},
+                            {0.0f, 0.0f, 0.0f, 1.0f}};
+        GXSetProjection(proj, GX_ORTHOGRAPHIC);
+        const Mtx id = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+        GXLoadPosMtxImm(id, GX_PNMTX0);
+        GXLoadNrmMtxImm(id, GX_PNMTX0);
+        GXSetCurrentMtx(GX_PNMTX0);
+        GXSetViewport(0.0f, 0.0f, 640.0f, 480.0f, 0.0f, 1.0f);
+        GXSetScissor(0, 0, 640, 480);
+        GXSetCullMode(GX_CULL_NONE);
+        GXSetZMode(GX_FALSE, GX_ALWAYS, GX_FALSE);
+        GXSetBlendMode(GX_BM_NONE, GX_BL_ONE, GX_BL_ZERO, GX_LO_CLEAR);
+        GXSetNumChans(1);
+        GXSetChanCtrl(GX_COLOR0A0, GX_FALSE, GX_SRC_REG, GX_SRC_VTX, GX_LIGHT_NULL, GX_DF_NONE, GX_AF_NONE);
+        GXSetNumTexGens(0);
+        GXSetNumTevStages(1);
+        GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR0A0);
+        GXSetTevOp(GX_TEVSTAGE0, GX_PASSCLR);
+        GXClearVtxDesc();
+        GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+        GXSetVtxDesc(GX_VA_CLR0, GX_DIRECT);
+        GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
+        GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_CLR0, GX_CLR_RGBA, GX_RGBA8, 0);
+    }
+
+    // A screen rectangle of one colour with format 0 (position, colour).
+    static void DrawRect(float x0, float y0, float x1, float y1, GXColor c, float z = -0.5f)
+    {
+        GXBegin(GX_QUADS, GX_VTXFMT0, 4);
+        GXPosition3f32(x0, y0, z);
+        GXColor4u8(c.r, c.g, c.b, c.a);
+        GXPosition3f32(x1, y0, z);
+        GXColor4u8(c.r, c.g, c.b, c.a);
+        GXPosition3f32(x1, y1, z);
+        GXColor4u8(c.r, c.g, c.b, c.a);
+        GXPosition3f32(x0, y1, z);
+        GXColor4u8(c.r, c.g, c.b, c.a);
+        GXEnd();
+    }
+
+    static GXColor Pixel(int x, int y)
+    {
+        GXDrawDone();
+        return GXTestEfbPixel(x, y);
+    }
+
+    std::vector<uint8_t> m_fifo = std::vector<uint8_t>(0x10000);
+    static inline bool s_bVideo = false;
+};
+
+// Colour channels within a tolerance, with a readable failure message.
+inline testing::AssertionResult ColorNear(const GXColor& got, const GXColor& want, int tol = 1)
+{
+    const int d[4] = {got.r - want.r, got.g - want.g, got.b - want.b, got.a - want.a};
+    for (int v : d) {
+        if (std::abs(v) > tol)
+            return testing::AssertionFailure()
+                   << "got (" << int(got.r) << ", " << int(got.g) << ", " << int(got.b) << ", " << int(got.a)
+                   << ") want (" << int(want.r) << ", " << int(want.g) << ", " << int(want.b) << ", "
+                   << int(want.a) << ") within " << tol;
+    }
+    return testing::AssertionSuccess();
+}
