@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "gx/tex/gxTexDecode_local.h"
 #include "platform/os.h"
@@ -183,22 +184,27 @@ bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_
     if (IsPaletteFormat(format) && !DecodePalette(palette, format, entries))
         return false;
 
-    DecodedTexture result;
-    result.levels.reserve(levels);
+    if (out == nullptr) {
+        OSReport("GX texture: no output for %s %ux%u\n", FormatName(format), width, height);
+        return false;
+    }
+    // Nothing fails past this point, so the output's buffer is reused in place.
+    std::vector<DecodedLevel> layout;
+    layout.reserve(levels);
     size_t texels = 0;
     for (uint32_t i = 0; i < levels; ++i) {
         const uint32_t w = LevelSide(width, i);
         const uint32_t h = LevelSide(height, i);
-        result.levels.push_back({w, h, texels * 4});
+        layout.push_back({w, h, texels * 4});
         texels += static_cast<size_t>(w) * h;
     }
-    result.rgba.resize(texels * 4);
+    out->rgba.resize(texels * 4);
+    out->levels = std::move(layout);
     const detail::LevelDecoder decode = detail::GetLevelDecoder(format);
-    for (const DecodedLevel& level : result.levels) {
-        decode(src, level.width, level.height, entries, result.rgba.data() + level.offset);
+    for (const DecodedLevel& level : out->levels) {
+        decode(src, level.width, level.height, entries, out->rgba.data() + level.offset);
         src += LevelBytes(format, level.width, level.height);
     }
-    *out = std::move(result);
     return true;
 }
 

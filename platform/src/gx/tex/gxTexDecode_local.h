@@ -9,7 +9,7 @@
 
 namespace gxtex::detail {
 
-// One decoded texel, laid out as the output bytes.
+// One decoded texel, laid out as the output bytes (copied there with memcpy).
 struct Rgba {
     uint8_t r, g, b, a;
 };
