@@ -1,0 +1,189 @@
+#include "mMath/mRay.h"
+
+#include "mMath/mBox.h"
+#include "mMath/mPlane.h"
+#include "mMath/mSphere.h"
+#include "mMathTestUtil.h"
+
+static mRay Ray(mVec3 origin, mVec3 dir, float length)
+{
+    mRay r;
+    r.origin = origin;
+    r.dir = dir;
+    r.length = length;
+    return r;
+}
+
+static mBox Box(mVec3 lo, mVec3 hi)
+{
+    mBox b;
+    b.minCorner = lo;
+    b.maxCorner = hi;
+    return b;
+}
+
+TEST(mRay, BoxSlabTest)
+{
+    const mBox box = Box({1, -1, -1}, {3, 1, 1});
+    struct Row {
+        const char* name;
+        mRay ray;
+        bool hit;
+        float distance;
+        mVec3 normal;
+    } rows[] = {
+        {"along +X into x = min", Ray({-2, 0, 0}, {1, 0, 0}, 10), true, 3, {-1, 0, 0}},
+        {"along -X into x = max", Ray({5, 0.5f, 0}, {-1, 0, 0}, 10), true, 2, {1, 0, 0}},
+        {"down onto the top", Ray({2, 0, 4}, {0, 0, -1}, 10), true, 3, {0, 0, 1}},
+        {"from inside", Ray({2, 0, 0}, {1, 0, 0}, 10), false, 10, {}},
+        {"parallel, outside the slab", Ray({-2, 2, 0}, {1, 0, 0}, 10), false, 10, {}},
+        {"parallel, on the face counts inside", Ray({-2, 1, 0}, {1, 0, 0}, 10), true, 3, {-1, 0, 0}},
+        {"behind", Ray({5, 0, 0}, {1, 0, 0}, 10), false, 10, {}},
+        {"out of reach", Ray({-2, 0, 0}, {1, 0, 0}, 3), false, 3, {}},
+        {"negative length reaches 1000000", Ray({-999998, 0, 0}, {1, 0, 0}, -1), true, 999999, {-1, 0, 0}},
+        {"but not beyond", Ray({-1000000, 0, 0}, {1, 0, 0}, -1), false, 1000000, {}},
+        {"zero direction", Ray({-2, 0, 0}, {0, 0, 0}, 10), false, 10, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        mRayVolHit hit{-5, {}, {}};
+        bool inside = true;
+        EXPECT_EQ(row.ray.Intersect(box, &hit, &inside), row.hit);
+        EXPECT_FALSE(inside);  // cleared, never set
+        EXPECT_EQ(hit.distance, row.distance);
+        if (row.hit) {
+            EXPECT_EQ(hit.normal, row.normal);
+            EXPECT_TRUE(VecNear(hit.pos, row.ray.origin + row.ray.dir * row.distance, 0.0f));
+        }
+    }
+}
+
+TEST(mRay, PlaneWritesTheDistanceEvenWhenRejected)
+{
+    mPlane p;
+    p.normal.Set(0, 0, 1);
+    p.offset = 2;  // z = 2
+    struct Row {
+        const char* name;
+        mRay ray;
+        bool allowBehind, hit;
+        float distance;
+    } rows[] = {
+        {"parallel: untouched", Ray({0, 0, 0}, {1, 0, 0}, 10), true, false, -5},
+        {"ahead", Ray({0, 0, 0}, {0, 0, 1}, 10), false, true, 2},
+        {"behind, not allowed", Ray({0, 0, 5}, {0, 0, 1}, 10), false, false, -3},
+        {"behind, allowed", Ray({0, 0, 5}, {0, 0, 1}, 10), true, true, -3},
+        {"beyond the length", Ray({0, 0, 0}, {0, 0, 1}, 1), false, false, 2},
+        {"negative length is not unbounded here", Ray({0, 0, 0}, {0, 0, 1}, -1), true, false, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        mRayVolHit hit{-5, {9, 9, 9}, {9, 9, 9}};
+        EXPECT_EQ(row.ray.Intersect(p, &hit, false, row.allowBehind), row.hit);
+        EXPECT_EQ(hit.distance, row.distance);
+        EXPECT_EQ(hit.normal, mVec3(9, 9, 9));  // not asked for
+    }
+    mRayVolHit hit{};
+    ASSERT_TRUE(Ray({1, 1, 0}, {0, 0, 1}, 10).Intersect(p, &hit, true, false));
+    EXPECT_EQ(hit.normal, p.normal);
+    EXPECT_EQ(hit.pos, mVec3(1, 1, 2));
+}
+
+TEST(mRay, SphereFromOutsideAndInside)
+{
+    mSphere s;
+    s.center.Set(0, 5, 0);
+    s.radius = 1;
+    struct Row {
+        const char* name;
+        mRay ray;
+        bool hit, inside;
+        float distance;
+        mVec3 normal;
+    } rows[] = {
+        {"entering", Ray({0, 0, 0}, {0, 1, 0}, 10), true, false, 4, {0, -1, 0}},
+        {"from inside: the exit", Ray({0, 5, 0}, {0, 1, 0}, 10), true, true, 1, {0, 1, 0}},
+        {"length 0 inside", Ray({0, 5, 0}, {0, 1, 0}, 0), false, true, 0, {}},
+        {"behind", Ray({0, 0, 0}, {0, -1, 0}, 10), false, false, 10, {}},
+        {"passing by", Ray({2, 0, 0}, {0, 1, 0}, 10), false, false, 10, {}},
+        {"out of reach", Ray({0, 0, 0}, {0, 1, 0}, 3.5f), false, false, 3.5f, {}},
+        {"negative length", Ray({0, -999990, 0}, {0, 1, 0}, -1), true, false, 999994, {0, -1, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        mRayVolHit hit{-5, {}, {}};
+        bool inside = !row.inside;
+        EXPECT_EQ(row.ray.Intersect(s, &hit, &inside), row.hit);
+        EXPECT_EQ(inside, row.inside);
+        EXPECT_EQ(hit.distance, row.distance);
+        if (row.hit) {
+            EXPECT_TRUE(VecNear(hit.normal, row.normal, 1e-6f));
+        }
+    }
+}
+
+TEST(mRay, TriangleListPicksTheNearestLaterHit)
+{
+    // Two triangles facing -Y (counter-clockwise seen from y < 0) at y = 2 and
+    // y = 5, then a copy of the first.
+    const mVec3 verts[] = {{-1, 2, -1}, {1, 2, -1}, {0, 2, 1}, {-1, 5, -1}, {1, 5, -1}, {0, 5, 1}};
+    const unsigned short ccw[] = {3, 4, 5, 0, 1, 2, 0, 1, 2};
+    const unsigned short cw[] = {0, 2, 1};
+    const unsigned short farTri[] = {0, 1, 2};
+    const mRay ray = Ray({0, 0, 0}, {0, 1, 0}, 10);
+    mRayTriHit hit{};
+    ASSERT_TRUE(ray.Intersect(verts, ccw, 3, false, &hit));
+    EXPECT_EQ(hit.distance, 2.0f);
+    EXPECT_EQ(hit.index, 6);  // coincident triangles: the later one wins
+    EXPECT_EQ(hit.normal, mVec3(0, -1, 0));  // back toward the origin
+    EXPECT_FLOAT_EQ(hit.u, 0.25f);  // weights of the second and third vertex
+    EXPECT_FLOAT_EQ(hit.v, 0.5f);
+    EXPECT_FALSE(ray.Intersect(verts, cw, 1, false, &hit));
+    EXPECT_EQ(hit.distance, 10.0f);
+    ASSERT_TRUE(ray.Intersect(verts, cw, 1, true, &hit));
+    EXPECT_EQ(hit.normal, mVec3(0, 1, 0));  // a back face's normal points away
+    EXPECT_FALSE(Ray({0, 0, 0}, {0, 1, 0}, 1.5f).Intersect(verts, ccw, 3, false, &hit));
+    const mVec3 far[] = {{-1, 999999, -1}, {1, 999999, -1}, {0, 999999, 1}};
+    EXPECT_TRUE(Ray({0, 0, 0}, {0, 1, 0}, -1).Intersect(far, farTri, 1, false, &hit));
+    EXPECT_FALSE(Ray({0, -2, 0}, {0, 1, 0}, -1).Intersect(far, farTri, 1, false, &hit));
+}
+
+TEST(mRay, BoxTestAgreesWithSampledPoints)
+{
+    RandomCases rnd(1223);
+    constexpr int kSteps = 4000;
+    int hits = 0;
+    for (int i = 0; i < kPropertyCases; i++) {
+        const mVec3 lo = rnd.Vec(-4, 2);
+        const mBox box = Box(lo, lo + rnd.Vec(0.5f, 4));
+        // Aimed near the box, so that most rays hit and some graze or miss.
+        mRay ray = Ray(rnd.Vec(-8, 8), {}, 12);
+        ray.dir = lo + rnd.Vec(-1, 5) - ray.origin;
+        ray.dir.Normalize();
+        // First sample inside the box grown and shrunk by a margin.
+        auto firstInside = [&](float margin) {
+            for (int k = 0; k <= kSteps; k++) {
+                const mVec3 x = ray.origin + ray.dir * (ray.length * k / kSteps);
+                bool in = true;
+                for (int a = 0; a < 3; a++)
+                    in = in && x[a] >= box.minCorner[a] - margin && x[a] <= box.maxCorner[a] + margin;
+                if (in)
+                    return ray.length * k / kSteps;
+            }
+            return -1.0f;
+        };
+        const float grown = firstInside(0.01f), shrunk = firstInside(-0.01f);
+        if ((grown < 0) != (shrunk < 0) || grown == 0.0f)
+            continue;  // grazing, or starting inside
+        mRayVolHit hit;
+        bool inside;
+        const bool got = ray.Intersect(box, &hit, &inside);
+        ASSERT_EQ(got, grown >= 0) << i;
+        if (got) {
+            hits++;
+            ASSERT_GE(hit.distance, grown - 0.01f) << i;
+            ASSERT_LE(hit.distance, shrunk + 0.01f) << i;
+        }
+    }
+    EXPECT_GT(hits, 20);
+}

@@ -1,0 +1,100 @@
+#include "mMath/mVec3.h"
+
+#include "mMathTestUtil.h"
+
+TEST(mVec3, NormalizeReturnsTheOldLength)
+{
+    struct Row {
+        const char* name;
+        mVec3 in;
+        float len;
+        mVec3 out;
+    } rows[] = {
+        {"zero stays zero", {0, 0, 0}, 0.0f, {0, 0, 0}},
+        {"3-4-5", {3, 0, 4}, 5.0f, {0.6f, 0, 0.8f}},
+        {"negative axis", {0, -2, 0}, 2.0f, {0, -1, 0}},
+        {"squared length underflows: left as is", {1e-30f, 0, 0}, 0.0f, {1e-30f, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        mVec3 v = row.in;
+        EXPECT_EQ(v.Normalize(), row.len);
+        EXPECT_TRUE(VecNear(v, row.out, 1e-7f));
+    }
+}
+
+TEST(mVec3, MakeNormalFollowsCounterClockwiseOrder)
+{
+    struct Row {
+        const char* name;
+        mVec3 a, b, c, n;
+    } rows[] = {
+        {"counter-clockwise seen from +Z", {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 1}},
+        {"clockwise", {0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, -1}},
+        {"collinear", {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {0, 0, 0}},
+        {"coincident", {5, 5, 5}, {5, 5, 5}, {5, 5, 5}, {0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        mVec3 n(9, 9, 9);
+        n.MakeNormal(row.a, row.b, row.c);
+        EXPECT_EQ(n, row.n);
+    }
+}
+
+TEST(mVec3, DotSumsXAndYBeforeZ)
+{
+    // (1e8 - 1e8) + 1 is 1; 1e8 + (-1e8 + 1) would round to 0.
+    EXPECT_EQ(mVec3(1e8f, 1e8f, 1.0f).Dot(mVec3(1.0f, -1.0f, 1.0f)), 1.0f);
+    mVec3 c;
+    c.Cross(mVec3(1, 0, 0), mVec3(0, 1, 0));
+    EXPECT_EQ(c, mVec3(0, 0, 1));  // right-handed
+}
+
+TEST(mVec3, TransformsUseTheRowsAsAxes)
+{
+    mOCS o;
+    o.basis.SetH(90.0f);
+    o.origin.Set(10, 20, 30);
+    mVec3 v;
+    v.Xform(mVec3(1, 0, 0), o.basis);
+    EXPECT_TRUE(VecNear(v, mVec3(0, 1, 0), 1e-7f));  // local X is the basis's right
+    v.Xform(mVec3(1, 2, 3), o);
+    EXPECT_TRUE(VecNear(v, mVec3(8, 21, 33), 1e-5f));
+    v.XformVec(mVec3(1, 2, 3), o);
+    EXPECT_TRUE(VecNear(v, mVec3(-2, 1, 3), 1e-6f));
+    // Taking the frame's own origin into the frame, in place, gives 0.
+    o.origin.XformInv(o.origin, o);
+    EXPECT_EQ(o.origin, mVec3(0, 0, 0));
+}
+
+TEST(mVec3, TransformRoundTrips)
+{
+    RandomCases rnd(1201);
+    for (int i = 0; i < kPropertyCases; i++) {
+        const mOCS o = rnd.Frame();
+        const mVec3 p = rnd.Vec(-50.0f, 50.0f);
+        mVec3 a, b;
+        a.Xform(p, o.basis);
+        b.XformInv(a, o.basis);
+        ASSERT_TRUE(VecNear(b, p, 1e-4f)) << "basis, case " << i;
+        a.Xform(p, o);
+        a.XformInv(a, o);  // in place
+        ASSERT_TRUE(VecNear(a, p, 2e-4f)) << "frame, case " << i;
+        a.XformVec(p, o);
+        b.XformVecInv(a, o);
+        ASSERT_TRUE(VecNear(b, p, 1e-4f)) << "direction, case " << i;
+    }
+}
+
+TEST(mVec3, RandDirStaysWithinTheAngleOfForward)
+{
+    for (float angle : {10.0f, 45.0f, 170.0f}) {
+        for (int i = 0; i < 200; i++) {
+            mVec3 d;
+            d.RandDir(angle);
+            ASSERT_NEAR(d.Length(), 1.0f, 1e-6f);
+            ASSERT_GE(d.y, std::cos(angle * 0.017453292f) - 1e-6f) << angle;
+        }
+    }
+}
