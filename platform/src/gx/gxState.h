@@ -184,6 +184,10 @@ struct gxState {
     GXTlutObj tluts[kGxNumTluts];
 
     gxCopyState copy;
+
+    // Command-stream scratch: the BP write mask (register 0xFE), 24 bits,
+    // applied to the next BP load only.
+    uint32_t bpWriteMask = 0xFFFFFF;
 };
 
 // Puts every field to the library's start-up defaults (what GXInit sets).

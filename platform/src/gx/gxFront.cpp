@@ -1,0 +1,212 @@
+// The front end's core: the live state and its snapshots, GXInit, the FIFO
+// stub, synchronisation, copies and the hand-over of commands to the backend.
+
+#include "gx/gxFront_local.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/os.h"
+
+namespace {
+
+gxState s_state;
+std::shared_ptr<const gxState> s_pSnapshot;  // null when the state changed since the last one
+GXFifoObj s_fifo;
+
+std::mutex s_backendMutex;
+const gxBackend* s_pBackend = nullptr;
+
+std::atomic<uint64_t> s_nDraws{0}, s_nVertices{0}, s_nCommands{0}, s_nRejectedLists{0};
+
+std::mutex s_logMutex;
+std::unordered_set<const void*> s_loggedKeys;
+constexpr size_t kMaxLoggedKeys = 4096;  // beyond this, new keys are not logged at all
+bool s_bLogKeysFull = false;
+
+void OnStoredRange(const void* addr, uint32_t len)
+{
+    gxStoredRangesAdd(addr, len);
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kInvalidateRange;
+    cmd.rangeAddr = addr;
+    cmd.rangeBytes = len;
+    gxSubmit(std::move(cmd));
+}
+
+}  // namespace
+
+const gxState& gxGet() { return s_state; }
+
+gxState& gxMut()
+{
+    s_pSnapshot.reset();
+    return s_state;
+}
+
+std::shared_ptr<const gxState> gxSnapshot()
+{
+    if (!s_pSnapshot)
+        s_pSnapshot = std::make_shared<const gxState>(s_state);
+    return s_pSnapshot;
+}
+
+void gxSetBackend(const gxBackend* backend)
+{
+    std::lock_guard<std::mutex> lock(s_backendMutex);
+    s_pBackend = backend;
+}
+
+void gxSubmit(gxCommand&& cmd)
+{
+    s_nCommands.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(s_backendMutex);
+    if (s_pBackend && s_pBackend->submit)
+        s_pBackend->submit(std::move(cmd));
+}
+
+void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, std::vector<gxVertex>&& vertices)
+{
+    s_nDraws.fetch_add(1, std::memory_order_relaxed);
+    s_nVertices.fetch_add(vertices.size(), std::memory_order_relaxed);
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kDraw;
+    cmd.state = gxSnapshot();
+    cmd.primitive = primitive;
+    cmd.vtxFmt = fmt;
+    cmd.attrMask = attrMask;
+    cmd.vertices = std::move(vertices);
+    gxSubmit(std::move(cmd));
+}
+
+void gxCountRejectedList() { s_nRejectedLists.fetch_add(1, std::memory_order_relaxed); }
+
+gxFrontStats gxGetFrontStats()
+{
+    gxFrontStats stats;
+    stats.draws = s_nDraws.load();
+    stats.vertices = s_nVertices.load();
+    stats.commands = s_nCommands.load();
+    stats.rejectedLists = s_nRejectedLists.load();
+    return stats;
+}
+
+void gxLog(const char* fmt, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof(text), fmt, args);
+    va_end(args);
+    OSReport("GX: %s\n", text);
+}
+
+void gxLogOnce(const void* key, const char* fmt, ...)
+{
+    {
+        std::lock_guard<std::mutex> lock(s_logMutex);
+        if (s_loggedKeys.count(key))
+            return;
+        if (s_loggedKeys.size() >= kMaxLoggedKeys) {
+            if (!s_bLogKeysFull)
+                OSReport("GX: too many distinct errors; further ones are not logged\n");
+            s_bLogKeysFull = true;
+            return;
+        }
+        s_loggedKeys.insert(key);
+    }
+    char text[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof(text), fmt, args);
+    va_end(args);
+    OSReport("GX: %s\n", text);
+}
+
+void gxLogResetKeys()
+{
+    std::lock_guard<std::mutex> lock(s_logMutex);
+    s_loggedKeys.clear();
+    s_bLogKeysFull = false;
+}
+
+int gxLightIndex(uint32_t id)
+{
+    if (id == 0 || id >= GX_MAX_LIGHT)
+        return -1;
+    return __builtin_ctz(id);
+}
+
+GXFifoObj* GXInit(void* base, uint32_t size)
+{
+    gxStateReset(gxMut());
+    gxStoredRangesClear();
+    gxLogResetKeys();
+    s_nDraws = 0;
+    s_nVertices = 0;
+    s_nCommands = 0;
+    s_nRejectedLists = 0;
+    s_fifo.base = static_cast<uint8_t*>(base);
+    s_fifo.size = size;
+    s_fifo.readPtr = s_fifo.base;
+    s_fifo.writePtr = s_fifo.base;
+    DCSetStoreListener(&OnStoredRange);
+    return &s_fifo;
+}
+
+void GXGetFifoPtrs(GXFifoObj* fifo, void** readPtr, void** writePtr)
+{
+    const GXFifoObj& f = fifo ? *fifo : s_fifo;
+    if (readPtr)
+        *readPtr = f.readPtr;
+    if (writePtr)
+        *writePtr = f.writePtr;
+}
+
+void GXFlush() {}
+void GXPixModeSync() {}
+void GXInvalidateVtxCache() {}
+
+void GXDrawDone()
+{
+    void (*drawDone)() = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(s_backendMutex);
+        if (s_pBackend)
+            drawDone = s_pBackend->drawDone;
+    }
+    // Called outside the lock: the backend may submit nothing meanwhile, but
+    // a loader thread's invalidation must not deadlock against the wait.
+    if (drawDone)
+        drawDone();
+}
+
+void GXCopyDisp(void* dest, GXBool clear)
+{
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kCopyDisp;
+    cmd.state = gxSnapshot();
+    cmd.dest = dest;
+    cmd.clear = clear != 0;
+    gxSubmit(std::move(cmd));
+}
+
+void GXCopyTex(void* dest, GXBool clear)
+{
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kCopyTex;
+    cmd.state = gxSnapshot();
+    cmd.dest = dest;
+    cmd.clear = clear != 0;
+    gxSubmit(std::move(cmd));
+}
+
+void GXInvalidateTexAll()
+{
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kInvalidateTexAll;
+    gxSubmit(std::move(cmd));
+}

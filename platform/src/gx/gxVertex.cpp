@@ -1,0 +1,276 @@
+#include "gx/gxVertex.h"
+
+#include <cmath>
+
+#include "platform/ps.h"
+
+namespace {
+
+// Bit replication to 8 bits, as the hardware widens short colour fields.
+inline uint8_t Expand4(uint32_t v) { return static_cast<uint8_t>((v << 4) | v); }
+inline uint8_t Expand5(uint32_t v) { return static_cast<uint8_t>((v << 3) | (v >> 2)); }
+inline uint8_t Expand6(uint32_t v) { return static_cast<uint8_t>((v << 2) | (v >> 4)); }
+
+uint32_t CompBytes(uint8_t type)
+{
+    switch (type) {
+    case GX_U8:
+    case GX_S8: return 1;
+    case GX_U16:
+    case GX_S16: return 2;
+    case GX_F32: return 4;
+    default: return 0;
+    }
+}
+
+// Normals ignore the fraction field: signed types put 1.0 at 2^6 and 2^14;
+// the unsigned ones are assumed to use 2^7 and 2^15.
+float NormalScale(uint8_t type)
+{
+    switch (type) {
+    case GX_U8: return 1.0f / 128.0f;
+    case GX_S8: return 1.0f / 64.0f;
+    case GX_U16: return 1.0f / 32768.0f;
+    case GX_S16: return 1.0f / 16384.0f;
+    default: return 1.0f;
+    }
+}
+
+inline float ReadComp(const uint8_t* p, uint8_t type, float scale)
+{
+    switch (type) {
+    case GX_U8: return static_cast<float>(p[0]) * scale;
+    case GX_S8: return static_cast<float>(static_cast<int8_t>(p[0])) * scale;
+    case GX_U16: return static_cast<float>(ps::LoadU16BE(p)) * scale;
+    case GX_S16: return static_cast<float>(ps::LoadS16BE(p)) * scale;
+    default: return ps::LoadF32BE(p);
+    }
+}
+
+bool IsTex(uint8_t attr) { return attr >= GX_VA_TEX0 && attr <= GX_VA_TEX7; }
+bool IsMtxIdx(uint8_t attr) { return attr <= GX_VA_TEX7MTXIDX; }
+
+// Fills the component layout of one attribute; false with a reason when the
+// format's fields are outside what the hardware decodes.
+bool DescribeStep(uint8_t attr, const gxVtxAttrFmt& f, gxAttrStep& st, const char** reason)
+{
+    st.type = static_cast<uint8_t>(f.type);
+    if (IsMtxIdx(attr)) {
+        st.comps = 1;
+        st.compBytes = 1;
+        st.elemBytes = 1;
+        return true;
+    }
+    if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1) {
+        st.comps = 1;
+        st.compBytes = static_cast<uint8_t>(gxColorBytes(st.type));
+        st.elemBytes = st.compBytes;
+        if (st.compBytes == 0 || f.cnt > GX_CLR_RGBA) {
+            *reason = "colour type or count outside the hardware's";
+            return false;
+        }
+        return true;
+    }
+    st.compBytes = static_cast<uint8_t>(CompBytes(st.type));
+    if (st.compBytes == 0) {
+        *reason = "component type outside the hardware's";
+        return false;
+    }
+    if (attr == GX_VA_POS) {
+        if (f.cnt > GX_POS_XYZ) { *reason = "position count outside the hardware's"; return false; }
+        st.comps = (f.cnt == GX_POS_XYZ) ? 3 : 2;
+        st.scale = std::ldexp(1.0f, -static_cast<int>(f.frac & 31));
+    } else if (attr == GX_VA_NRM) {
+        if (f.cnt > GX_NRM_NBT3) { *reason = "normal count outside the hardware's"; return false; }
+        st.comps = (f.cnt == GX_NRM_XYZ) ? 3 : 9;
+        st.nbt3 = (f.cnt == GX_NRM_NBT3);
+        st.scale = NormalScale(st.type);
+    } else {
+        if (f.cnt > GX_TEX_ST) { *reason = "texture coordinate count outside the hardware's"; return false; }
+        st.comps = (f.cnt == GX_TEX_ST) ? 2 : 1;
+        st.scale = std::ldexp(1.0f, -static_cast<int>(f.frac & 31));
+    }
+    st.elemBytes = static_cast<uint32_t>(st.comps) * st.compBytes;
+    if (st.type == GX_F32)
+        st.scale = 1.0f;
+    return true;
+}
+
+uint32_t StreamBytes(const gxAttrStep& st)
+{
+    const uint32_t indices = st.nbt3 ? 3 : 1;
+    switch (st.input) {
+    case GX_INDEX8: return indices;
+    case GX_INDEX16: return 2 * indices;
+    default: return st.elemBytes;
+    }
+}
+
+}  // namespace
+
+uint32_t gxColorBytes(uint8_t type)
+{
+    switch (type) {
+    case GX_RGB565:
+    case GX_RGBA4: return 2;
+    case GX_RGB8:
+    case GX_RGBA6: return 3;
+    case GX_RGBX8:
+    case GX_RGBA8: return 4;
+    default: return 0;
+    }
+}
+
+void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
+{
+    switch (type) {
+    case GX_RGB565: {
+        const uint32_t v = ps::LoadU16BE(src);
+        rgba[0] = Expand5(v >> 11); rgba[1] = Expand6((v >> 5) & 63); rgba[2] = Expand5(v & 31); rgba[3] = 255;
+        break;
+    }
+    case GX_RGB8:
+    case GX_RGBX8:
+        rgba[0] = src[0]; rgba[1] = src[1]; rgba[2] = src[2]; rgba[3] = 255;
+        break;
+    case GX_RGBA4: {
+        const uint32_t v = ps::LoadU16BE(src);
+        rgba[0] = Expand4(v >> 12); rgba[1] = Expand4((v >> 8) & 15); rgba[2] = Expand4((v >> 4) & 15);
+        rgba[3] = Expand4(v & 15);
+        break;
+    }
+    case GX_RGBA6: {
+        const uint32_t v = (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
+        rgba[0] = Expand6(v >> 18); rgba[1] = Expand6((v >> 12) & 63); rgba[2] = Expand6((v >> 6) & 63);
+        rgba[3] = Expand6(v & 63);
+        break;
+    }
+    default:  // RGBA8
+        rgba[0] = src[0]; rgba[1] = src[1]; rgba[2] = src[2]; rgba[3] = src[3];
+        break;
+    }
+}
+
+bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(const gxArray&),
+                       gxVertexPlan* plan, const char** reason)
+{
+    if (static_cast<unsigned>(fmt) >= kGxNumVtxFmts) { *reason = "vertex format number outside 0..7"; return false; }
+    const gxVtxFmt& vf = state.vtxFmt[fmt];
+    if (!vf.setUp) { *reason = "vertex format not set up"; return false; }
+    if (state.vtxDesc[GX_VA_POS] == GX_NONE) { *reason = "no position in the vertex descriptor"; return false; }
+    gxVertexPlan p;
+    p.pnMtx = static_cast<uint8_t>(state.currentPnMtx & 63);
+    for (int i = 0; i < kGxNumTexCoords; ++i)
+        p.texMtx[i] = static_cast<uint8_t>(state.currentTexMtx[i] & 63);
+    for (uint8_t attr = GX_VA_PNMTXIDX; attr <= GX_VA_TEX7; ++attr) {
+        const GXAttrType input = state.vtxDesc[attr];
+        if (input == GX_NONE)
+            continue;
+        gxAttrStep& st = p.steps[p.numSteps];
+        st = gxAttrStep{};
+        st.attr = attr;
+        // Matrix indices are one inline byte whatever the descriptor says.
+        st.input = IsMtxIdx(attr) ? static_cast<uint8_t>(GX_DIRECT) : static_cast<uint8_t>(input);
+        if (!DescribeStep(attr, vf.attr[attr], st, reason))
+            return false;
+        // Inline NBT3 is plain NBT; indexed, each index names one 3-value group.
+        if (st.nbt3 && st.input == GX_DIRECT)
+            st.nbt3 = false;
+        else if (st.nbt3)
+            st.elemBytes = 3u * st.compBytes;
+        if (st.input != GX_DIRECT) {
+            const gxArray& array = state.arrays[attr - GX_VA_POS];
+            if (!array.base) { *reason = "indexed attribute without an array"; return false; }
+            st.base = array.base;
+            st.stride = array.stride;
+            st.limit = limitOf(array);
+        }
+        st.streamBytes = StreamBytes(st);
+        p.vertexBytes += st.streamBytes;
+        p.attrMask |= 1u << attr;
+        ++p.numSteps;
+    }
+    *plan = p;
+    return true;
+}
+
+gxVertex gxDefaultVertex(const gxVertexPlan& plan)
+{
+    gxVertex v{};
+    v.pnMtx = plan.pnMtx;
+    for (int i = 0; i < kGxNumTexCoords; ++i)
+        v.texMtx[i] = plan.texMtx[i];
+    return v;
+}
+
+const uint8_t* gxIndexedElement(const gxAttrStep& step, uint32_t index)
+{
+    const uint64_t offset = static_cast<uint64_t>(index) * step.stride;
+    if (offset + step.elemBytes > step.limit)
+        return nullptr;
+    return step.base + offset;
+}
+
+void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
+{
+    const uint8_t attr = st.attr;
+    if (attr == GX_VA_POS) {
+        v.pos[0] = ReadComp(src, st.type, st.scale);
+        v.pos[1] = ReadComp(src + st.compBytes, st.type, st.scale);
+        v.pos[2] = st.comps == 3 ? ReadComp(src + 2 * st.compBytes, st.type, st.scale) : 0.0f;
+    } else if (attr == GX_VA_NRM) {
+        // Of an NBT group only the normal is kept; binormal and tangent
+        // follow it in memory and have no consumer.
+        for (int c = 0; c < 3; ++c)
+            v.nrm[c] = ReadComp(src + c * st.compBytes, st.type, st.scale);
+    } else if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1) {
+        gxDecodeColor(st.type, src, v.clr[attr - GX_VA_CLR0]);
+    } else if (IsTex(attr)) {
+        float* t = v.tex[attr - GX_VA_TEX0];
+        t[0] = ReadComp(src, st.type, st.scale);
+        t[1] = st.comps == 2 ? ReadComp(src + st.compBytes, st.type, st.scale) : 0.0f;
+    } else if (attr == GX_VA_PNMTXIDX) {
+        v.pnMtx = src[0] & 63;
+    } else {
+        v.texMtx[attr - GX_VA_TEX0MTXIDX] = src[0] & 63;
+    }
+}
+
+gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
+                                std::vector<gxVertex>& out, size_t* used, gxDecodeError* err)
+{
+    *used = 0;
+    const gxVertex defaults = gxDefaultVertex(plan);
+    out.reserve(out.size() + count);
+    size_t pos = 0;
+    for (uint32_t n = 0; n < count; ++n) {
+        if (bytes - pos < plan.vertexBytes) {
+            err->vertex = n;
+            return gxDecodeStatus::kTruncated;
+        }
+        gxVertex v = defaults;
+        const uint8_t* p = data + pos;
+        for (uint32_t s = 0; s < plan.numSteps; ++s) {
+            const gxAttrStep& st = plan.steps[s];
+            const uint8_t* src = p;
+            if (st.input != GX_DIRECT) {
+                // NBT3 carries three indices; the first (normal) is the one read.
+                const uint32_t index = (st.input == GX_INDEX8) ? p[0] : ps::LoadU16BE(p);
+                src = gxIndexedElement(st, index);
+                if (!src) {
+                    err->vertex = n;
+                    err->attr = st.attr;
+                    err->index = index;
+                    err->limit = st.limit;
+                    return gxDecodeStatus::kIndexOutOfRange;
+                }
+            }
+            gxDecodeElement(st, src, v);
+            p += st.streamBytes;
+        }
+        out.push_back(v);
+        pos += plan.vertexBytes;
+        *used = pos;
+    }
+    return gxDecodeStatus::kOk;
+}

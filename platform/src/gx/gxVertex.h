@@ -1,0 +1,77 @@
+#pragma once
+// Vertex decoding: from the vertex descriptor, a vertex format and the
+// arrays, a plan of the bytes one vertex takes in the command stream; then
+// big-endian vertex bytes (direct data and 8/16-bit indices into arrays)
+// into gxVertex records. Pure functions over the state given: no globals,
+// no logging, any thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "gx/gxCommand.h"
+#include "gx/gxState.h"
+
+// One enabled attribute of the vertex, in stream order.
+struct gxAttrStep {
+    uint8_t attr = 0;        // GXAttr, GX_VA_PNMTXIDX .. GX_VA_TEX7
+    uint8_t input = 0;       // GXAttrType: DIRECT, INDEX8 or INDEX16
+    uint8_t type = 0;        // GXCompType
+    uint8_t comps = 0;       // components per element (1..3; 9 for NBT); colours 1
+    uint8_t compBytes = 0;   // bytes per component; for colours the bytes of a colour
+    bool nbt3 = false;       // three indices (N, B, T)
+    float scale = 1.0f;      // integer -> float factor (fraction bits, or the normal's fixed scale)
+    uint32_t elemBytes = 0;  // bytes of one element (inline or in the array)
+    uint32_t streamBytes = 0;  // bytes this attribute takes in the vertex stream
+    const uint8_t* base = nullptr;  // indexed: the array
+    uint32_t stride = 0;
+    uint64_t limit = 0;      // readable bytes from base
+};
+
+struct gxVertexPlan {
+    gxAttrStep steps[kGxNumAttrs];
+    uint32_t numSteps = 0;
+    uint32_t vertexBytes = 0;  // bytes of one vertex in the stream
+    uint32_t attrMask = 0;     // bit per GXAttr present
+    uint8_t pnMtx = 0;         // defaults for vertices without matrix indices
+    uint8_t texMtx[kGxNumTexCoords] = {};
+};
+
+enum class gxDecodeStatus : uint8_t {
+    kOk,
+    kTruncated,        // the bytes end inside a vertex
+    kIndexOutOfRange,  // an index reaches past its array's readable bytes
+};
+
+struct gxDecodeError {
+    uint32_t vertex = 0;  // vertex number within the call
+    uint8_t attr = 0;     // GXAttr
+    uint32_t index = 0;
+    uint64_t limit = 0;   // readable bytes of the array
+};
+
+// Builds the plan of format fmt under the state's descriptor. limitOf gives
+// each array's readable bytes (the caller's bounds policy). False, with a
+// static reason, when the descriptor or format cannot be decoded (format
+// not set up, no position, a type or count outside the hardware's fields,
+// an indexed attribute without an array).
+bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(const gxArray&),
+                       gxVertexPlan* plan, const char** reason);
+
+// Decodes count vertices from data (bytes available) and appends them to
+// out. On failure out holds the whole vertices before the bad one, *used the
+// bytes they took, and err says where.
+gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
+                                std::vector<gxVertex>& out, size_t* used, gxDecodeError* err);
+
+// A vertex with every attribute at its default (matrix rows from the plan).
+gxVertex gxDefaultVertex(const gxVertexPlan& plan);
+// Address of array element index of an indexed step, or null when it would
+// reach past the step's limit.
+const uint8_t* gxIndexedElement(const gxAttrStep& step, uint32_t index);
+// Decodes one element already known to be readable into v.
+void gxDecodeElement(const gxAttrStep& step, const uint8_t* src, gxVertex& v);
+// Components of a colour in one of the six colour types, to RGBA8.
+void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4]);
+// Bytes of one colour in a colour type (2, 3 or 4); 0 outside the types.
+uint32_t gxColorBytes(uint8_t type);
