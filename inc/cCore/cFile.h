@@ -1,0 +1,109 @@
+#pragma once
+// A data file in the block format: header (magic, platform id), nested
+// versioned blocks, trailer. Read through one static buffered disc record
+// (cFilePlatform), so one file is open for reading at a time, on the thread
+// that opened it. Reading is checked: a read past the file's end or the
+// current block's end yields zeros, logs once and marks the file failed
+// (sticky until the next Open). Writing creates a host file.
+
+#include <cstdint>
+
+#include "cCore/cStr.h"
+
+class cBase;
+class cFilePlatform;
+
+class cFile {
+public:
+    enum cFileStatus {
+        FS_RETRY_ERROR = 0,
+        FS_NO_DISK = 1,
+        FS_DRIVE_OPEN = 2,
+        FS_WRONG_DISK = 3,
+        FS_FATAL_ERROR = 4,
+        FS_OK = 5,
+        MAX_FILESTATUSES = 6,
+    };
+    typedef void (*ErrorNotifyFunc)(cFileStatus status);
+
+    static constexpr uint32_t kMagic = 0xFBBFFBBF;        // first word of every file
+    static constexpr uint32_t kTrailer = 0xFEEFFEEF;      // last word
+    static constexpr uint32_t kBlockStart = 0xBBBBBBBB;   // block start marker
+    static constexpr uint32_t kBlockEnd = 0xBEBEBEBE;     // block end marker
+    static constexpr uint32_t kHeaderSize = 8;            // magic + platform id
+    // Target platform ids of the header; only the console's files are read.
+    static constexpr int32_t kPlatformPC = 0;
+    static constexpr int32_t kPlatformConsole = 1;
+    static constexpr int32_t kPlatformXbox = 2;
+    static constexpr int32_t kPlatformPS2 = 3;
+
+    cFile();
+    ~cFile();  // closes
+    cFile(const cFile&) = delete;
+    cFile& operator=(const cFile&) = delete;
+
+    // Opens a console path for reading and checks the header. False (logged)
+    // when the file is missing, the header is wrong, or another file is open.
+    bool Open(const char* name);
+    // Creates a host file for writing and writes the header, each word
+    // byte-swapped when bSwap is set (as it must be on this host for files the
+    // console reads). flag is passed to PlatformCreate.
+    bool Create(const char* name, int flag, int32_t platformId, bool bSwap);
+    // Reads (reading) or writes (writing) the trailer and closes. A closed file
+    // is left alone. A failed host write shows in Failed afterwards.
+    void Close();
+
+    bool IsOpen() const { return m_pFile != nullptr; }
+    bool Failed() const { return m_bFailed; }
+    // Marks the file failed and logs the cause with the file's name and
+    // position; only the first failure is logged.
+    void Fail(const char* fmt, ...) const __attribute__((format(printf, 2, 3)));
+
+    uint32_t GetCurrentPos() const;
+    // Absolute seek. Reading: a position past the file's end fails the file
+    // and stops at the end.
+    void SetCurrentPos(uint32_t pos) const;
+    uint32_t GetLength() const;  // reading: the file's length in bytes
+
+    // Checked raw read: count bytes as stored. Past the current limit (block
+    // end or file end) the destination gets zeros and the file fails.
+    bool Read(void* dst, uint32_t count) const;
+    // Raw write of count bytes at the current position.
+    void Write(const void* src, uint32_t count) const;
+    void WriteWord(uint32_t value) const;   // swapped when the file swaps
+    void WriteHalf(uint16_t value) const;
+
+    // The end of the innermost block being read (where its end marker lies),
+    // or the file's length outside blocks. cReadBlock narrows and restores it.
+    uint32_t GetReadLimit() const { return m_nReadLimit; }
+    void SetReadLimit(uint32_t limit) const { m_nReadLimit = limit; }
+
+    // The platform layer: the console's buffered disc reader, and host files
+    // for writing.
+    bool PlatformOpen(const char* name);
+    void PlatformRead(void* dst, uint32_t count) const;
+    void PlatformWrite(const void* src, uint32_t count) const;
+    bool PlatformCreate(const char* name, int flag);
+    void PlatformClose();
+    // Whether a file can only be read. Data files on the disc always can.
+    static bool IsReadOnly(const char* name);
+
+    // The disc drive's state; the per-frame service step polls it and calls
+    // s_errorNotify while it is not FS_OK.
+    static cFileStatus GetFileStatus();
+    static const char* GetFileStatusText(cFileStatus status);  // "???" outside
+    static ErrorNotifyFunc s_errorNotify;
+
+    cFilePlatform* m_pFile = nullptr;  // the platform record; null when closed
+    bool m_bReadOnly = false;
+    bool m_bSwapEndianess = false;
+    int32_t m_nTargetPlatformId = -1;
+    cBase* m_pRootObject = nullptr;
+    cStr m_filename;
+
+private:
+    bool ReadHeader();
+
+    mutable bool m_bFailed = false;
+    mutable uint32_t m_nReadLimit = 0;
+};

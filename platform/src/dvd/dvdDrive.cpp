@@ -1,0 +1,219 @@
+// The drive thread. It stands in for the console's disc interface: one
+// transfer at a time, in the order requested, completed at interrupt time.
+// Transfers land in a buffer of the drive first and are copied to the
+// destination only at completion, so a cancelled request never writes the
+// caller's memory and the drive never touches a cancelled block again.
+
+#include "dvd_local.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "../test/dvd_test.h"
+
+namespace dvd {
+namespace {
+
+struct Drive {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::thread thread;
+    DVDCommandBlock* head = nullptr;
+    DVDCommandBlock* tail = nullptr;
+    DVDCommandBlock* busy = nullptr;  // the block being transferred
+    bool busyCanceled = false;
+    bool stop = false;
+    bool hold = false;
+    uint32_t readCount = 0;
+
+    ~Drive()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stop = true;
+        }
+        wake.notify_all();
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+Drive& TheDrive()
+{
+    static Drive drive;
+    return drive;
+}
+
+// Reads up to length bytes at offset; bytes past the file's end are zero.
+bool Transfer(int fd, uint32_t offset, uint32_t length, uint8_t* out)
+{
+    uint32_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(fd, out + done, length - done, static_cast<off_t>(offset) + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<uint32_t>(n);
+    }
+    std::memset(out + done, 0, length - done);
+    return true;
+}
+
+void Unlink(Drive& d, DVDCommandBlock* block)
+{
+    DVDCommandBlock* prev = nullptr;
+    for (DVDCommandBlock* b = d.head; b; prev = b, b = b->next) {
+        if (b != block)
+            continue;
+        (prev ? prev->next : d.head) = b->next;
+        if (d.tail == b)
+            d.tail = prev;
+        b->next = nullptr;
+        return;
+    }
+}
+
+void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok, const std::vector<uint8_t>& data)
+{
+    DVDCommandBlock* block = d.busy;
+    d.busy = nullptr;
+    if (d.busyCanceled) {
+        d.busyCanceled = false;
+        return;
+    }
+    if (ok)
+        std::memcpy(block->addr, data.data(), block->length);
+    block->transferredSize = ok ? static_cast<int32_t>(block->length) : 0;
+    block->state = ok ? DVD_STATE_END : DVD_STATE_FATAL_ERROR;
+    DVDFileInfo* fileInfo = block->fileInfo;
+    const DVDCallback callback = fileInfo->callback;
+    const int32_t result = ok ? static_cast<int32_t>(block->length) : DVD_RESULT_FATAL_ERROR;
+    // The callback may queue the next read, which takes the drive lock.
+    lock.unlock();
+    if (callback)
+        callback(result, fileInfo);
+    lock.lock();
+}
+
+void Run(Drive& d)
+{
+    std::vector<uint8_t> data;
+    std::unique_lock<std::mutex> lock(d.mutex);
+    for (;;) {
+        d.wake.wait(lock, [&] { return d.stop || (!d.hold && d.head); });
+        if (d.stop)
+            return;
+        DVDCommandBlock* block = d.head;
+        d.head = block->next;
+        if (!d.head)
+            d.tail = nullptr;
+        block->next = nullptr;
+        block->state = DVD_STATE_BUSY;
+        d.busy = block;
+        d.busyCanceled = false;
+        const int fd = block->fileInfo->hostFd;
+        const uint32_t offset = block->offset;
+        const uint32_t length = block->length;
+        lock.unlock();
+
+        data.resize(length);
+        const bool ok = Transfer(fd, offset, length, data.data());
+
+        // Completion is an interrupt: serialised with interrupt-disabled code.
+        const BOOL level = OSDisableInterrupts();
+        lock.lock();
+        Complete(d, lock, ok, data);
+        lock.unlock();
+        OSRestoreInterrupts(level);
+        lock.lock();
+    }
+}
+
+}  // namespace
+
+void DriveStart()
+{
+    Drive& d = TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    if (!d.thread.joinable())
+        d.thread = std::thread([&d] { Run(d); });
+}
+
+void DriveQueue(DVDCommandBlock* block)
+{
+    DriveStart();
+    Drive& d = TheDrive();
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        block->next = nullptr;
+        block->state = DVD_STATE_WAITING;
+        block->canceled = 0;
+        (d.tail ? d.tail->next : d.head) = block;
+        d.tail = block;
+        ++d.readCount;
+    }
+    d.wake.notify_all();
+}
+
+void DriveCancel(DVDCommandBlock* block)
+{
+    Drive& d = TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    if (block->state != DVD_STATE_WAITING && block->state != DVD_STATE_BUSY)
+        return;
+    if (block->state == DVD_STATE_BUSY)
+        d.busyCanceled = true;
+    else
+        Unlink(d, block);  // queued, possibly again while its old transfer runs
+    block->canceled = 1;
+    block->state = DVD_STATE_CANCELED;
+}
+
+int32_t DriveState(const DVDCommandBlock* block)
+{
+    Drive& d = TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    return block->state;
+}
+
+bool DriveHasPending(const DVDCommandBlock* block)
+{
+    const int32_t state = DriveState(block);
+    return state == DVD_STATE_WAITING || state == DVD_STATE_BUSY;
+}
+
+}  // namespace dvd
+
+void DVDTestHoldDrive(bool hold)
+{
+    dvd::Drive& d = dvd::TheDrive();
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        d.hold = hold;
+    }
+    d.wake.notify_all();
+}
+
+uint32_t DVDTestGetReadCount()
+{
+    dvd::Drive& d = dvd::TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    return d.readCount;
+}
+
+void DVDTestResetReadCount()
+{
+    dvd::Drive& d = dvd::TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.readCount = 0;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Test seams of the disc layer: inject drive states, hold the drive, count
+// requests. For tests only; the program never calls these.
+
+#include <cstdint>
+
+// Makes DVDGetDriveStatus report this state until cleared.
+void DVDTestSetDriveStatus(int32_t state);
+void DVDTestClearDriveStatus();
+
+// While held, the drive thread starts no new transfer, so queued requests
+// stay pending (to test cancelling). Releasing lets them run.
+void DVDTestHoldDrive(bool hold);
+
+// Number of requests queued with DVDReadAsyncPrio since the last reset.
+uint32_t DVDTestGetReadCount();
+void DVDTestResetReadCount();

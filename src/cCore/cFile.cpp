@@ -1,0 +1,198 @@
+#include "cCore/cFile.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/ps.h"
+#include "cCore/cCoreServices.h"
+#include "cCore/cFilePlatform.h"
+#include "cCore/cLog.h"
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the writer's swap flag assumes a little-endian host");
+
+cFile::ErrorNotifyFunc cFile::s_errorNotify = nullptr;
+
+// The disc step of the per-frame service: tell the game while the drive is
+// not ready.
+static void CheckDiscStatus()
+{
+    const cFile::cFileStatus status = cFile::GetFileStatus();
+    if (status != cFile::FS_OK && cFile::s_errorNotify)
+        cFile::s_errorNotify(status);
+}
+[[maybe_unused]] static const bool s_bDiscCheckInstalled = (cSetDiscStatusCheck(CheckDiscStatus), true);
+
+cFile::cFile() = default;
+
+cFile::~cFile()
+{
+    Close();
+}
+
+bool cFile::Open(const char* name)
+{
+    if (IsOpen()) {
+        cLogError_("cFile: \"%s\" is still open; \"%s\" not opened", m_filename.m_sData, name ? name : "");
+        return false;
+    }
+    m_filename.Set("%s", name ? name : "");
+    m_bFailed = false;
+    m_nTargetPlatformId = -1;
+    if (!PlatformOpen(m_filename.m_sData))
+        return false;
+    m_bReadOnly = true;
+    m_bSwapEndianess = false;
+    m_nReadLimit = GetLength();
+    if (ReadHeader())
+        return true;
+    PlatformClose();
+    return false;
+}
+
+bool cFile::ReadHeader()
+{
+    if (GetLength() < kHeaderSize) {
+        cLogError_("cFile: \"%s\" is too short (%u bytes) for a data file", m_filename.m_sData, GetLength());
+        return false;
+    }
+    uint8_t header[kHeaderSize];
+    if (!Read(header, sizeof(header)))
+        return false;  // logged
+    const uint32_t magic = ps::LoadU32BE(header);
+    const int32_t platformId = ps::LoadS32BE(header + 4);
+    if (magic == kMagic && platformId == kPlatformConsole) {
+        m_nTargetPlatformId = kPlatformConsole;
+        return true;
+    }
+    cLogError_("cFile: \"%s\" is not a console data file (magic 0x%08X, platform %d; want 0x%08X, %d)",
+               m_filename.m_sData, magic, platformId, kMagic, kPlatformConsole);
+    return false;
+}
+
+bool cFile::Create(const char* name, int flag, int32_t platformId, bool bSwap)
+{
+    if (IsOpen()) {
+        cLogError_("cFile: \"%s\" is still open; \"%s\" not created", m_filename.m_sData, name ? name : "");
+        return false;
+    }
+    m_filename.Set("%s", name ? name : "");
+    m_bFailed = false;
+    if (!PlatformCreate(m_filename.m_sData, flag))
+        return false;
+    m_nTargetPlatformId = platformId;
+    m_bReadOnly = false;
+    m_bSwapEndianess = bSwap;
+    WriteWord(kMagic);
+    WriteWord(static_cast<uint32_t>(platformId));
+    return true;
+}
+
+void cFile::Close()
+{
+    if (!m_pFile)
+        return;
+    if (m_bReadOnly) {
+        // The trailer's value is not examined; a file cut just before it
+        // still gave all its data.
+        const uint32_t pos = GetCurrentPos();
+        uint8_t trailer[4];
+        if (!m_bFailed && pos <= GetLength() && GetLength() - pos >= sizeof(trailer))
+            PlatformRead(trailer, sizeof(trailer));
+    } else {
+        WriteWord(kTrailer);
+    }
+    PlatformClose();
+}
+
+void cFile::Fail(const char* fmt, ...) const
+{
+    if (m_bFailed)
+        return;
+    m_bFailed = true;
+    char why[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(why, sizeof(why), fmt, args);
+    va_end(args);
+    cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
+}
+
+uint32_t cFile::GetCurrentPos() const
+{
+    return m_pFile ? m_pFile->GetPos() : 0;
+}
+
+void cFile::SetCurrentPos(uint32_t pos) const
+{
+    if (!m_pFile)
+        return;
+    if (m_bReadOnly && pos > GetLength()) {
+        Fail("seek to %u past the end (%u bytes)", pos, GetLength());
+        pos = GetLength();
+    }
+    m_pFile->Seek(pos);
+}
+
+uint32_t cFile::GetLength() const
+{
+    return m_pFile ? m_pFile->GetLength() : 0;
+}
+
+bool cFile::Read(void* dst, uint32_t count) const
+{
+    if (!m_pFile || !m_bReadOnly) {
+        std::memset(dst, 0, count);
+        Fail("read while not open for reading");
+        return false;
+    }
+    if (m_bFailed) {
+        std::memset(dst, 0, count);
+        return false;
+    }
+    const uint32_t pos = m_pFile->GetPos();
+    if (pos > m_nReadLimit || count > m_nReadLimit - pos) {
+        std::memset(dst, 0, count);
+        Fail("%u bytes at %u pass the %s end at %u", count, pos,
+             m_nReadLimit == GetLength() ? "file's" : "block's", m_nReadLimit);
+        return false;
+    }
+    PlatformRead(dst, count);
+    if (m_pFile->TransferFailed()) {
+        std::memset(dst, 0, count);
+        Fail("disc read failed near %u", pos);
+        return false;
+    }
+    return true;
+}
+
+void cFile::Write(const void* src, uint32_t count) const
+{
+    if (!m_pFile || m_bReadOnly) {
+        Fail("write while not open for writing");
+        return;
+    }
+    PlatformWrite(src, count);
+}
+
+void cFile::WriteWord(uint32_t value) const
+{
+    if (m_bSwapEndianess)
+        value = ps::Swap32(value);
+    Write(&value, sizeof(value));
+}
+
+void cFile::WriteHalf(uint16_t value) const
+{
+    if (m_bSwapEndianess)
+        value = ps::Swap16(value);
+    Write(&value, sizeof(value));
+}
+
+const char* cFile::GetFileStatusText(cFileStatus status)
+{
+    static const char* const kText[MAX_FILESTATUSES] = {
+        "FS_RETRY_ERROR", "FS_NO_DISK", "FS_DRIVE_OPEN", "FS_WRONG_DISK", "FS_FATAL_ERROR", "FS_OK",
+    };
+    return (status >= 0 && status < MAX_FILESTATUSES) ? kText[status] : "???";
+}

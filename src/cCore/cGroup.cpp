@@ -1,0 +1,90 @@
+#include "cCore/cGroup.h"
+
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+
+static constexpr uint32_t kBaseVersion = 1;
+
+void cGroup::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    { cWriteBlock base(file, kBaseVersion); }
+    wb.WriteInt(m_nBegin);
+    wb.WriteInt(m_nEnd);
+    for (int32_t slot = m_nBegin; slot < m_nEnd; ++slot) {
+        const cBase* pObject = m_table.m_pGet(slot);
+        if (!pObject) {
+            wb.WriteShort(static_cast<uint16_t>(0));
+            continue;
+        }
+        // A placed object's handle carries its check in the high half.
+        wb.WriteShort(static_cast<uint16_t>(m_table.m_pGetHandle(slot) >> 16));
+        wb.WriteBase(pObject);
+    }
+}
+
+bool cGroup::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion == 0)
+        return rb.Reject(GetType()->m_sTypeName, "version");
+    { cReadBlock base(file, kBaseVersion); }
+    const int32_t nFileBegin = rb.ReadInt();
+    const int32_t nFileEnd = rb.ReadInt();
+    if (rb.Failed())
+        return false;
+    if (nFileEnd < nFileBegin)
+        return rb.Reject(GetType()->m_sTypeName, "slot range");
+    if (m_nBegin == -1 && m_nEnd == -1) {
+        m_nBegin = nFileBegin;
+        m_nEnd = nFileEnd;
+    }
+    const int64_t nRecords = static_cast<int64_t>(nFileEnd) - nFileBegin;
+    for (int64_t i = 0; i < nRecords && !rb.Failed(); ++i) {
+        const uint16_t check = rb.m_nVersion == 1 ? static_cast<uint16_t>(rb.ReadUInt() >> 16) : rb.ReadUShort();
+        if (check != 0)
+            ReadRecord(rb, pPool, static_cast<int>(i < 0x7FFFFFFF ? i : 0x7FFFFFFF), check);
+    }
+    return !rb.Failed();
+}
+
+void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check)
+{
+    cBase* pObject = rb.CreateBase(pPool);
+    const int64_t slot = static_cast<int64_t>(m_nBegin) + index;
+    const bool bInRange = index < static_cast<int64_t>(m_nEnd) - m_nBegin;
+    const bool bInTable = slot >= 0 && slot < m_table.m_nSlots;
+    const cType* pType = m_table.m_pGetType();
+    if (!pObject) {
+        // Its data is already skipped; within the range the slot empties.
+        if (bInRange && bInTable)
+            m_table.m_pPlace(static_cast<int>(slot), nullptr, 0);
+        return;
+    }
+    const bool bRightClass = pObject->GetType()->IsA(pType);
+    if (bInRange && (!bInTable || !bRightClass))
+        cLogError_("%s: record %d (slot %lld) %s%s; read and dropped", GetType()->m_sTypeName, index,
+                   static_cast<long long>(slot), bRightClass ? "lies outside the table of " : "holds a ",
+                   bRightClass ? pType->m_sTypeName : pObject->GetType()->m_sTypeName);
+    if (!bInRange || !bInTable || !bRightClass) {
+        pObject->Read(rb.m_file, pPool);  // consumes its data
+        std::destroy_at(pObject);
+        return;
+    }
+    m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
+    pObject->Read(rb.m_file, pPool);
+}
+
+cGroup::~cGroup()
+{
+    if (!m_bDeleteContained)
+        return;
+    // A range read from a damaged file may reach outside the table.
+    const int32_t last = m_nEnd < m_table.m_nSlots ? m_nEnd - 1 : m_table.m_nSlots - 1;
+    for (int32_t slot = last; slot >= m_nBegin && slot >= 0; --slot)
+        m_table.m_pRemove(slot);
+}

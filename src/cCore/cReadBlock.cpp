@@ -1,0 +1,198 @@
+#include "cCore/cReadBlock.h"
+
+#include <cstring>
+
+#include "platform/ps.h"
+#include "cCore/cBase.h"
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cType.h"
+
+static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
+
+cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
+    : m_file(file), m_nOuterLimit(file.GetReadLimit())
+{
+    file.SetCurrentPos(AlignUp4(file.GetCurrentPos()));
+    const uint32_t start = file.GetCurrentPos();
+    uint8_t header[kHeaderSize];
+    if (!file.Read(header, sizeof(header)))
+        return;  // the file has failed; the version stays -1
+    m_nEndOffset = ps::LoadU32BE(header + 4);
+    m_nVersion = ps::LoadU32BE(header + 8);
+    // The end marker must follow the header and fit in the enclosing block.
+    const uint64_t markerEnd = static_cast<uint64_t>(m_nEndOffset) + 4;
+    if (m_nEndOffset < start + kHeaderSize || markerEnd > m_nOuterLimit) {
+        file.Fail("block at %u has its end at %u, outside %u..%u", start, m_nEndOffset,
+                  start + kHeaderSize, m_nOuterLimit >= 4 ? m_nOuterLimit - 4 : 0);
+        return;
+    }
+    m_bValid = true;
+    file.SetReadLimit(m_nEndOffset);
+}
+
+cReadBlock::~cReadBlock()
+{
+    m_file.SetReadLimit(m_nOuterLimit);
+    m_file.SetCurrentPos(AlignUp4(m_file.GetCurrentPos()));
+    uint8_t marker[4];
+    m_file.Read(marker, sizeof(marker));  // the end marker; its value is not examined
+}
+
+bool cReadBlock::Failed() const
+{
+    return m_file.Failed();
+}
+
+int32_t cReadBlock::ReadInt() const
+{
+    return static_cast<int32_t>(ReadUInt());
+}
+
+uint32_t cReadBlock::ReadUInt() const
+{
+    uint8_t b[4];
+    m_file.Read(b, 4);
+    return ps::LoadU32BE(b);
+}
+
+float cReadBlock::ReadFloat() const
+{
+    uint8_t b[4];
+    m_file.Read(b, 4);
+    return ps::LoadF32BE(b);
+}
+
+bool cReadBlock::ReadBool() const
+{
+    return ReadUInt() != 0;
+}
+
+int16_t cReadBlock::ReadShort() const
+{
+    return static_cast<int16_t>(ReadUShort());
+}
+
+uint16_t cReadBlock::ReadUShort() const
+{
+    uint8_t b[2];
+    m_file.Read(b, 2);
+    return ps::LoadU16BE(b);
+}
+
+int8_t cReadBlock::ReadChar() const
+{
+    return static_cast<int8_t>(ReadUChar());
+}
+
+uint8_t cReadBlock::ReadUChar() const
+{
+    uint8_t b = 0;
+    m_file.Read(&b, 1);
+    return b;
+}
+
+// Reads the stored bytes in one go, then turns each element around.
+template <class T>
+static void ReadArray(const cFile& file, T* dst, int count)
+{
+    if (count < 0) {
+        file.Fail("negative element count %d", count);
+        return;
+    }
+    if (count == 0)
+        return;
+    if (static_cast<uint64_t>(count) * sizeof(T) > file.GetReadLimit()) {
+        file.Fail("%d elements of %zu bytes cannot fit in the block", count, sizeof(T));
+        return;
+    }
+    file.Read(dst, static_cast<uint32_t>(count) * sizeof(T));
+    for (int i = 0; i < count; ++i) {
+        if constexpr (sizeof(T) == 4) {
+            uint32_t bits;
+            std::memcpy(&bits, &dst[i], 4);
+            bits = ps::Swap32(bits);
+            std::memcpy(&dst[i], &bits, 4);
+        } else {
+            uint16_t bits;
+            std::memcpy(&bits, &dst[i], 2);
+            bits = ps::Swap16(bits);
+            std::memcpy(&dst[i], &bits, 2);
+        }
+    }
+}
+
+void cReadBlock::ReadInts(int32_t* dst, int count) const { ReadArray(m_file, dst, count); }
+void cReadBlock::ReadInts(uint32_t* dst, int count) const { ReadArray(m_file, dst, count); }
+void cReadBlock::ReadFloats(float* dst, int count) const { ReadArray(m_file, dst, count); }
+void cReadBlock::ReadShorts(int16_t* dst, int count) const { ReadArray(m_file, dst, count); }
+void cReadBlock::ReadShorts(uint16_t* dst, int count) const { ReadArray(m_file, dst, count); }
+
+void cReadBlock::ReadChars(void* dst, int count) const
+{
+    if (count < 0) {
+        m_file.Fail("negative byte count %d", count);
+        return;
+    }
+    if (count > 0)
+        m_file.Read(dst, static_cast<uint32_t>(count));
+}
+
+// Skips the block of an object that is not constructed.
+static void SkipObjectBlock(const cFile& file)
+{
+    cReadBlock rb(file, 0);
+    rb.SkipToEnd();
+}
+
+cBase* cReadBlock::CreateBase(cMemPool* pPool) const
+{
+    const int32_t nId = ReadInt();
+    if (nId == -1 || Failed())
+        return nullptr;
+    const cType* pType = cType::Find(nId);
+    if (!pType) {
+        cLogWarn_("cReadBlock: unknown type id %d in \"%s\" before %u; object skipped", nId,
+                  m_file.m_filename.m_sData, m_file.GetCurrentPos());
+        SkipObjectBlock(m_file);
+        return nullptr;
+    }
+    cBase* pObject = pType->m_pNewFunc ? pType->m_pNewFunc(pPool) : nullptr;
+    if (!pObject) {
+        if (pType->m_pNewFunc)
+            cLogError_("cReadBlock: no room for a %s from \"%s\"; object skipped", pType->m_sTypeName,
+                       m_file.m_filename.m_sData);
+        SkipObjectBlock(m_file);
+    }
+    return pObject;
+}
+
+cBase* cReadBlock::ReadBase(cMemPool* pPool) const
+{
+    cBase* pObject = CreateBase(pPool);
+    if (pObject)
+        pObject->Read(m_file, pPool);  // accept or skip: the result is not needed
+    return pObject;
+}
+
+void cReadBlock::SkipBase() const
+{
+    const int32_t nId = ReadInt();
+    if (nId != -1 && !Failed())
+        SkipObjectBlock(m_file);
+}
+
+void cReadBlock::SkipToEnd() const
+{
+    if (m_bValid)
+        m_file.SetCurrentPos(m_nEndOffset);
+}
+
+bool cReadBlock::Reject(const char* sClass, const char* sWhat) const
+{
+    if (!Failed())
+        cLogWarn_("%s: %s not accepted (block version %u, ending at %u in \"%s\"); block skipped", sClass, sWhat,
+                  m_nVersion, m_nEndOffset, m_file.m_filename.m_sData);
+    SkipToEnd();
+    return false;
+}

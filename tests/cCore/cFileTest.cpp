@@ -1,0 +1,317 @@
+#include "cCore/cFile.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "../test/dvd_test.h"
+#include "cCore/cCoreServices.h"
+#include "cCore/cReadBlock.h"
+#include "cTestObjects.h"
+#include "datagen/blockWriter.h"
+#include "platform/dvd.h"
+#include "platform/ps.h"
+
+namespace {
+
+class cFileTest : public testing::Test {
+protected:
+    bool Save(const datagen::BlockWriter& w, const char* name = "f.dat")
+    {
+        return w.Save(m_data.HostPath(name));
+    }
+    static uint32_t ReadWord(const cFile& file)
+    {
+        uint8_t b[4];
+        file.Read(b, 4);
+        return ps::LoadU32BE(b);
+    }
+    cTestDataDir m_data;
+};
+
+TEST_F(cFileTest, OpenChecksMagicAndPlatform)
+{
+    const struct { const char* name; std::vector<uint8_t> bytes; bool opens; } rows[] = {
+        {"console file", datagen::BlockWriter().Header().Trailer().GetBytes(), true},
+        {"wrong magic", datagen::BlockWriter().Header(0xFBBFFBBE).Trailer().GetBytes(), false},
+        {"byte-swapped magic", datagen::BlockWriter().Header(0xBFFBBFFB).Trailer().GetBytes(), false},
+        {"pc platform", datagen::BlockWriter().Header(cFile::kMagic, 0).Trailer().GetBytes(), false},
+        {"xbox platform", datagen::BlockWriter().Header(cFile::kMagic, 2).Trailer().GetBytes(), false},
+        {"only the magic", datagen::BlockWriter().Word(cFile::kMagic).GetBytes(), false},
+        {"empty", {}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("f.dat"), row.bytes));
+        cFile file;
+        EXPECT_EQ(file.Open("/f.dat"), row.opens);
+        EXPECT_EQ(file.IsOpen(), row.opens);
+        EXPECT_EQ(file.m_nTargetPlatformId, row.opens ? 1 : -1);
+    }
+    cFile missing;
+    EXPECT_FALSE(missing.Open("/nothing.dat"));
+}
+
+TEST_F(cFileTest, OneFileOpenForReadingAtATime)
+{
+    ASSERT_TRUE(Save(datagen::BlockWriter().Header().Trailer()));
+    cFile first, second;
+    ASSERT_TRUE(first.Open("/f.dat"));
+    EXPECT_FALSE(second.Open("/f.dat"));
+    first.Close();
+    EXPECT_TRUE(second.Open("/f.dat"));
+}
+
+TEST_F(cFileTest, ReadsPastTheFileEndGiveZerosAndFailTheFile)
+{
+    ASSERT_TRUE(Save(datagen::BlockWriter().Header().Word(0x11223344)));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    EXPECT_EQ(ReadWord(file), 0x11223344u);
+    EXPECT_FALSE(file.Failed());
+    uint8_t b[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(file.Read(b, 4));
+    EXPECT_EQ(std::vector<uint8_t>(b, b + 4), std::vector<uint8_t>(4, 0));
+    EXPECT_TRUE(file.Failed());
+    file.SetCurrentPos(8);  // the failure is sticky: even valid bytes now read as zero
+    EXPECT_EQ(ReadWord(file), 0u);
+}
+
+TEST_F(cFileTest, ReadsPastTheBlockEndFailEvenInsideTheFile)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(1).End().Word(0x55555555).Word(0x55555555).Trailer();
+    ASSERT_TRUE(Save(w));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    {
+        cReadBlock rb(file, 1);
+        EXPECT_EQ(rb.m_nEndOffset, 24u);
+        EXPECT_EQ(rb.ReadInt(), 1);
+        EXPECT_FALSE(rb.Failed());
+        EXPECT_EQ(rb.ReadInt(), 0);  // would be the end marker
+        EXPECT_TRUE(rb.Failed());
+    }
+}
+
+TEST_F(cFileTest, BlockEndOffsetsOutsideTheEnclosingBlockFail)
+{
+    const struct { const char* name; uint32_t endOffset; bool ok; } rows[] = {
+        {"correct", 36, true},
+        {"before its own header", 8, false},
+        {"inside its own header", 28, false},  // the inner payload starts at 32
+        {"marker past the outer block", 40, false},
+        {"past the file", 0x7FFFFFF0, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        datagen::BlockWriter w;
+        // Outer block at 8 (end 44); inner at 20 with a given end offset.
+        w.Header().Begin(1).Begin(1).Word(0).EndAt(row.endOffset).End().Trailer();
+        ASSERT_TRUE(Save(w));
+        cFile file;
+        ASSERT_TRUE(file.Open("/f.dat"));
+        cReadBlock outer(file, 1);
+        {
+            cReadBlock inner(file, 1);
+            inner.ReadInt();
+        }
+        EXPECT_EQ(file.Failed(), !row.ok);
+    }
+}
+
+TEST_F(cFileTest, OneCharPayloadLeavesThreeGapBytesAndNestedBlocksAlign)
+{
+    datagen::BlockWriter w;
+    w.Header()
+        .Begin(1).Byte('q').End()                       // 8..24: char at 20, gap 21..23
+        .Begin(1).Half(0xBEEF).Begin(4).Int(-5).End().End()  // short, then a block at the next 4
+        .Trailer();
+    ASSERT_TRUE(Save(w));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    {
+        cReadBlock rb(file, 1);
+        EXPECT_EQ(rb.m_nEndOffset, 24u);
+        EXPECT_EQ(rb.ReadChar(), 'q');
+    }
+    EXPECT_EQ(file.GetCurrentPos(), 28u);
+    {
+        cReadBlock rb(file, 1);
+        EXPECT_EQ(rb.ReadUShort(), 0xBEEF);
+        EXPECT_EQ(file.GetCurrentPos(), 42u);
+        cReadBlock inner(file, 1);
+        EXPECT_EQ(inner.m_nVersion, 4u);
+        EXPECT_EQ(inner.ReadInt(), -5);
+    }
+    EXPECT_FALSE(file.Failed());
+    file.Close();
+}
+
+TEST_F(cFileTest, VersionZeroObjectIsSkippedToAfterItsEndMarker)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(0).Word(1).Word(2).Word(3).End().Word(0x11223344).Trailer();
+    ASSERT_TRUE(Save(w));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    cTestThing thing;
+    thing.m_name.Set("kept");
+    EXPECT_FALSE(thing.cObject::Read(file, nullptr));
+    EXPECT_EQ(file.GetCurrentPos(), 36u);
+    EXPECT_EQ(ReadWord(file), 0x11223344u);
+    EXPECT_TRUE(thing.m_name == "kept");
+    EXPECT_FALSE(file.Failed());
+}
+
+TEST_F(cFileTest, PolymorphicMembersOfNoneOrWithoutFactoryReadAsNull)
+{
+    cMemPool pool("poly", 0x4000, false);
+    datagen::BlockWriter w;
+    w.Header().Begin(1)
+        .Int(-1)                                                // none: 4 bytes
+        .Int(kTestAbstractId).Begin(1).Word(7).Word(8).End()    // no factory: skipped
+        .Int(4000).Begin(1).Word(9).End()                       // outside the table: skipped
+        .Int(0).Begin(1).End()                                  // id 0 is never registered
+        .Word(0x600DF00D)
+        .End().Trailer();
+    ASSERT_TRUE(Save(w));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    cReadBlock rb(file, 1);
+    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
+    EXPECT_EQ(file.GetCurrentPos(), 24u);
+    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
+    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
+    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
+    EXPECT_EQ(rb.ReadUInt(), 0x600DF00Du);
+    EXPECT_FALSE(rb.Failed());
+    EXPECT_EQ(pool.BytesTaken(), 0u);
+}
+
+TEST_F(cFileTest, TypedReadsConvertAndCharsStayRaw)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Float(-1.5f).Word(0x00000001).Half(0x8001).Byte(0xFE)
+        .Word(0x01020304).Word(0x3F800000).Half(0x0102).End().Trailer();
+    ASSERT_TRUE(Save(w));
+    cFile file;
+    ASSERT_TRUE(file.Open("/f.dat"));
+    cReadBlock rb(file, 1);
+    EXPECT_EQ(rb.ReadFloat(), -1.5f);
+    EXPECT_TRUE(rb.ReadBool());
+    EXPECT_EQ(rb.ReadShort(), -32767);
+    EXPECT_EQ(rb.ReadChar(), -2);
+    uint8_t raw[4];
+    rb.ReadChars(raw, 4);
+    EXPECT_EQ(raw[0], 1);  // as stored
+    EXPECT_EQ(raw[3], 4);
+    float f[1];
+    rb.ReadFloats(f, 1);
+    EXPECT_EQ(f[0], 1.0f);
+    uint16_t s[1];
+    rb.ReadShorts(s, 1);
+    EXPECT_EQ(s[0], 0x0102);
+    rb.ReadInts(static_cast<int32_t*>(nullptr), -1);  // refused before touching anything
+    EXPECT_TRUE(rb.Failed());
+}
+
+// A file of 100 KiB: word i at position 8 + 4i holds i.
+class cFileBufferTest : public cFileTest {
+protected:
+    void SetUp() override
+    {
+        datagen::BlockWriter w;
+        w.Header();
+        for (uint32_t i = 0; i < kWords; ++i)
+            w.Word(i);
+        ASSERT_TRUE(Save(w, "big.dat"));
+        ASSERT_TRUE(m_file.Open("/big.dat"));
+    }
+    static uint32_t WordAt(uint32_t pos) { return (pos - 8) / 4; }
+    static constexpr uint32_t kWords = 25600;
+    cFile m_file;
+};
+
+TEST_F(cFileBufferTest, ValueStraddlingTwoBuffersReadsWhole)
+{
+    // 32766 is not word-aligned in the stream: read it as bytes across the seam.
+    m_file.SetCurrentPos(32764);
+    EXPECT_EQ(ReadWord(m_file), WordAt(32764));
+    m_file.SetCurrentPos(32766);
+    uint8_t b[4];
+    m_file.Read(b, 4);
+    const uint32_t lo = WordAt(32764), hi = WordAt(32768);
+    EXPECT_EQ(b[0], static_cast<uint8_t>(lo >> 8));
+    EXPECT_EQ(b[1], static_cast<uint8_t>(lo));
+    EXPECT_EQ(b[2], static_cast<uint8_t>(hi >> 24));
+    EXPECT_EQ(b[3], static_cast<uint8_t>(hi >> 16));
+    EXPECT_FALSE(m_file.Failed());
+}
+
+TEST_F(cFileBufferTest, SeeksReloadOnlyWhenLeavingBothBuffers)
+{
+    DVDTestResetReadCount();
+    m_file.SetCurrentPos(40000);       // in the buffer already on its way: switch, ask for the next
+    EXPECT_EQ(ReadWord(m_file), WordAt(40000));
+    EXPECT_EQ(DVDTestGetReadCount(), 1u);
+    m_file.SetCurrentPos(40000 + 8);   // inside the current buffer: no request
+    EXPECT_EQ(ReadWord(m_file), WordAt(40008));
+    EXPECT_EQ(DVDTestGetReadCount(), 1u);
+    m_file.SetCurrentPos(100);         // backwards: cancel, reload two buffers
+    EXPECT_EQ(ReadWord(m_file), WordAt(100));
+    EXPECT_EQ(DVDTestGetReadCount(), 3u);
+    m_file.SetCurrentPos(98308);       // far ahead, into the last, partly filled buffer
+    EXPECT_EQ(ReadWord(m_file), WordAt(98308));
+    EXPECT_EQ(DVDTestGetReadCount(), 4u);  // nothing lies beyond it to ask for
+    EXPECT_FALSE(m_file.Failed());
+}
+
+TEST_F(cFileBufferTest, SequentialReadOfTheWholeFileMatches)
+{
+    std::vector<uint8_t> all(kWords * 4);
+    ASSERT_TRUE(m_file.Read(all.data(), static_cast<uint32_t>(all.size())));
+    for (uint32_t i = 0; i < kWords; i += 997)
+        EXPECT_EQ(ps::LoadU32BE(&all[i * 4]), i);
+    EXPECT_EQ(m_file.GetCurrentPos(), m_file.GetLength());
+}
+
+cFile::cFileStatus g_notified = cFile::MAX_FILESTATUSES;
+int g_notifyCount = 0;
+void RecordStatus(cFile::cFileStatus status)
+{
+    g_notified = status;
+    ++g_notifyCount;
+}
+
+TEST_F(cFileTest, DriveStatesMapToFileStatusesAndNotifyFromTheServiceStep)
+{
+    const struct { int32_t drive; cFile::cFileStatus status; } rows[] = {
+        {DVD_STATE_END, cFile::FS_OK},
+        {DVD_STATE_FATAL_ERROR, cFile::FS_FATAL_ERROR},
+        {DVD_STATE_BUSY, cFile::FS_FATAL_ERROR},  // busy keeps the previous status
+        {DVD_STATE_NO_DISK, cFile::FS_NO_DISK},
+        {DVD_STATE_COVER_OPEN, cFile::FS_DRIVE_OPEN},
+        {DVD_STATE_WRONG_DISK, cFile::FS_WRONG_DISK},
+        {DVD_STATE_RETRY, cFile::FS_RETRY_ERROR},
+        {DVD_STATE_WAITING, cFile::FS_OK},          // every other state is fine
+    };
+    cFile::s_errorNotify = RecordStatus;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.drive);
+        DVDTestSetDriveStatus(row.drive);
+        g_notifyCount = 0;
+        cUpdateOS();
+        EXPECT_EQ(cFile::GetFileStatus(), row.status);
+        EXPECT_EQ(g_notifyCount, row.status == cFile::FS_OK ? 0 : 1);
+        if (g_notifyCount) {
+            EXPECT_EQ(g_notified, row.status);
+        }
+    }
+    DVDTestClearDriveStatus();
+    cFile::s_errorNotify = nullptr;
+    EXPECT_STREQ(cFile::GetFileStatusText(cFile::FS_NO_DISK), "FS_NO_DISK");
+    EXPECT_STREQ(cFile::GetFileStatusText(static_cast<cFile::cFileStatus>(6)), "???");
+}
+
+}  // namespace

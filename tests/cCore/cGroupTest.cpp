@@ -1,0 +1,197 @@
+#include "cCore/cGroup.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "cCore/cFile.h"
+#include "cTestObjects.h"
+#include "datagen/blockWriter.h"
+
+namespace {
+
+// One cTestThing as a group stores it after its check: type id and block.
+void Thing(datagen::BlockWriter& w, const char* name, int32_t value)
+{
+    w.Int(kTestThingId).Begin(2).Begin(1).Begin(1).End().Name(name).End().Int(value).Byte(0).End();
+}
+
+class cGroupTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        for (auto& p : cTestThingMgr::s_pInstances)
+            p = nullptr;
+    }
+    // Header and a group block of the version with the file's range; records
+    // are added by fill.
+    template <class Fill>
+    void WriteGroup(uint32_t version, int32_t begin, int32_t end, Fill fill)
+    {
+        datagen::BlockWriter w;
+        w.Header().Begin(version).Begin(1).End().Int(begin).Int(end);
+        fill(w);
+        w.End().Word(0xC0DEC0DE).Trailer();
+        ASSERT_TRUE(w.Save(m_data.HostPath("g.dat")));
+    }
+    bool ReadInto(cTestThingGroup& group)
+    {
+        cFile file;
+        if (!file.Open("/g.dat"))
+            return false;
+        const bool bRead = group.Read(file, &m_pool);
+        uint8_t after[4] = {};
+        file.Read(after, 4);
+        m_bAfterIsNext = after[0] == 0xC0 && after[3] == 0xDE;  // the block was consumed exactly
+        return bRead;
+    }
+    cTestThing* Slot(int i) { return cTestThingMgr::s_pInstances[i]; }
+
+    cTestDataDir m_data;
+    cMemPool m_pool{"cGroupTest", 0x10000, false};
+    bool m_bAfterIsNext = false;
+};
+
+TEST_F(cGroupTest, VersionTwoFillsTheFileRangeAndSkipsEmptyRecords)
+{
+    cTestThing old;
+    cTestThingMgr::Add(3, &old, 0x0303);
+    WriteGroup(2, 2, 5, [](datagen::BlockWriter& w) {
+        w.Half(0x1111);
+        Thing(w, "a", 1);
+        w.Half(0);  // empty: nothing follows
+        w.Half(0x3333);
+        Thing(w, "c", 3);
+    });
+    cTestThingGroup group;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(group.m_nBegin, 2);
+    EXPECT_EQ(group.m_nEnd, 5);
+    ASSERT_NE(Slot(2), nullptr);
+    EXPECT_EQ(Slot(2)->m_handle.m_nValue, 0x11110002u);
+    EXPECT_EQ(Slot(2)->m_nValue, 1);
+    EXPECT_EQ(Slot(3), &old);  // the empty record left it
+    ASSERT_NE(Slot(4), nullptr);
+    EXPECT_EQ(cTestThingMgr::GetPtr(cTestThingMgr::Handle(0x33330004)), Slot(4));
+    EXPECT_TRUE(Slot(4)->m_name == "c");
+}
+
+TEST_F(cGroupTest, VersionOneTakesTheCheckFromTheHighHalfOfAWord)
+{
+    WriteGroup(1, 0, 2, [](datagen::BlockWriter& w) {
+        w.Word(0xABCD0000);
+        Thing(w, "x", 7);
+        w.Word(0x0000FFFF);  // high half 0: empty
+    });
+    cTestThingGroup group;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    ASSERT_NE(Slot(0), nullptr);
+    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0xABCD0000u);
+    EXPECT_EQ(Slot(1), nullptr);
+}
+
+TEST_F(cGroupTest, PresetRangePlacesFirstRecordsAndDropsSurplus)
+{
+    WriteGroup(2, 0, 5, [](datagen::BlockWriter& w) {
+        for (int i = 0; i < 5; ++i) {
+            w.Half(static_cast<uint16_t>(0x100 + i));
+            Thing(w, "r", i);
+        }
+    });
+    cTestThingGroup group;
+    group.m_nBegin = 10;
+    group.m_nEnd = 12;
+    const int destroyed = cTestThing::s_nDestroyed;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 3);  // records 2 to 4 read and destroyed
+    ASSERT_NE(Slot(10), nullptr);
+    ASSERT_NE(Slot(11), nullptr);
+    EXPECT_EQ(Slot(10)->m_nValue, 0);
+    EXPECT_EQ(Slot(11)->m_handle.m_nValue, 0x0101000Bu);
+    EXPECT_EQ(Slot(12), nullptr);
+}
+
+TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
+{
+    WriteGroup(2, 13, 18, [](datagen::BlockWriter& w) {
+        w.Half(1);
+        Thing(w, "in", 13);
+        w.Half(2);  // a holder where a thing belongs
+        w.Int(kTestHolderId).Begin(1).Begin(1).Begin(1).End().Name("h").End().Half(0).Int(-1).Int(-1).End();
+        w.Half(3);
+        Thing(w, "in", 15);
+        w.Half(4);
+        Thing(w, "out", 16);  // slot 16 of 16
+        w.Half(5);
+        w.Int(kTestAbstractId).Begin(1).Word(1).End();  // no factory, beyond the table
+    });
+    const int destroyed = cTestThing::s_nDestroyed;
+    {
+        cTestThingGroup* group = dcast<cTestThingGroup>(cTestThingGroup::New(&m_pool));
+        ASSERT_NE(group, nullptr);
+        ASSERT_TRUE(ReadInto(*group));
+        EXPECT_TRUE(m_bAfterIsNext);
+        EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 1);
+        EXPECT_NE(Slot(13), nullptr);
+        EXPECT_EQ(Slot(14), nullptr);
+        EXPECT_NE(Slot(15), nullptr);
+        // A factory-made group owns its range: it ends slots 15 and 13 and
+        // stops at the table's end.
+        std::destroy_at(group);
+    }
+    EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 3);
+    EXPECT_EQ(Slot(13), nullptr);
+    EXPECT_EQ(Slot(15), nullptr);
+}
+
+TEST_F(cGroupTest, VersionZeroAndBackwardRangesAreRejectedWhole)
+{
+    WriteGroup(0, 0, 1, [](datagen::BlockWriter& w) {
+        w.Half(9);
+        Thing(w, "no", 1);
+    });
+    cTestThingGroup group;
+    EXPECT_FALSE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(Slot(0), nullptr);
+    EXPECT_EQ(group.m_nBegin, -1);
+
+    WriteGroup(2, 5, 2, [](datagen::BlockWriter&) {});
+    EXPECT_FALSE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(group.m_nBegin, -1);
+}
+
+TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
+{
+    cTestThing a, c;
+    a.m_name.Set("a");
+    a.m_nValue = 1;
+    c.m_name.Set("c");
+    c.m_nValue = 3;
+    cTestThingMgr::Add(4, &a, 0x1111);
+    cTestThingMgr::Add(6, &c, 0x3333);
+    cTestThingGroup group;
+    group.m_nBegin = 4;
+    group.m_nEnd = 7;
+    const std::string path = m_data.HostPath("w.dat");
+    ASSERT_TRUE(group.Save(path.c_str(), 0, cFile::kPlatformConsole, true));
+
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Int(kTestThingGroupId).Begin(2).Begin(1).End().Int(4).Int(7);
+    w.Half(0x1111);
+    Thing(w, "a", 1);
+    w.Half(0);
+    w.Half(0x3333);
+    Thing(w, "c", 3);
+    w.End().End().Trailer();
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes, w.GetBytes());
+}
+
+}  // namespace

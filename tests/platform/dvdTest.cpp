@@ -1,0 +1,177 @@
+#include "platform/dvd.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../test/dvd_test.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DVDTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/qm_dvdXXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+        fs::create_directories(m_dir / "Game" / "Act01");
+        m_bytes.resize(100);
+        for (size_t i = 0; i < m_bytes.size(); ++i)
+            m_bytes[i] = static_cast<char>(i + 1);
+        std::ofstream(m_dir / "Game" / "Act01" / "Map01.map", std::ios::binary)
+            .write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+        DVDSetDataDirectory(m_dir.c_str());
+        DVDInit();
+    }
+    void TearDown() override
+    {
+        DVDTestHoldDrive(false);
+        DVDTestClearDriveStatus();
+        DVDSetDataDirectory("");
+        fs::remove_all(m_dir);
+    }
+    // Polls like the engine does; a real wait would yield.
+    static int32_t WaitFor(const DVDCommandBlock* block)
+    {
+        int32_t state;
+        while ((state = DVDGetCommandBlockStatus(block)) == DVD_STATE_BUSY || state == DVD_STATE_WAITING)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        return state;
+    }
+
+    fs::path m_dir;
+    std::vector<char> m_bytes;
+};
+
+TEST_F(DVDTest, OpensConsolePathsWithoutRegardToCase)
+{
+    const struct { const char* path; bool opens; } rows[] = {
+        {"/Game/Act01/Map01.map", true},
+        {"/GAME/act01/MAP01.MAP", true},
+        {"Game//Act01/./Map01.map", true},
+        {"/Game/Act01/Map02.map", false},
+        {"/Game/Act01", false},                   // a directory is not a file
+        {"/Game/Act01/../Act01/Map01.map", false},  // never climbs
+        {"", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        DVDFileInfo fi;
+        ASSERT_EQ(DVDOpen(row.path, &fi), row.opens ? TRUE : FALSE);
+        if (row.opens) {
+            EXPECT_EQ(fi.length, 100u);
+            EXPECT_EQ(DVDClose(&fi), TRUE);
+        }
+    }
+}
+
+std::vector<int32_t> g_results;
+void RecordResult(int32_t result, DVDFileInfo*) { g_results.push_back(result); }
+
+TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    g_results.clear();
+    std::vector<uint8_t> buf(128, 0xEE);
+    // 100 bytes rounded up to 32 is 128: the last 28 read as zero.
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 64, 64, RecordResult, 2));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    ASSERT_EQ(g_results.size(), 1u);
+    EXPECT_EQ(g_results[0], 64);
+    EXPECT_EQ(buf[0], 65);
+    EXPECT_EQ(buf[35], 100);
+    EXPECT_EQ(buf[36], 0);
+    EXPECT_EQ(buf[63], 0);
+    EXPECT_EQ(buf[64], 0xEE);  // nothing past the request
+    DVDClose(&fi);
+}
+
+TEST_F(DVDTest, RefusesRequestsBeyondThePaddedEndOrWhilePending)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    std::vector<uint8_t> buf(256);
+    EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), 64, 96, nullptr, 2));
+    EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), -32, 0, nullptr, 2));
+    DVDTestHoldDrive(true);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, nullptr, 2));
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_WAITING);
+    EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, nullptr, 2));
+    DVDTestHoldDrive(false);
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    DVDClose(&fi);
+    EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, nullptr, 2));
+}
+
+TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    g_results.clear();
+    std::vector<uint8_t> buf(32, 0xEE);
+    DVDTestHoldDrive(true);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
+    EXPECT_TRUE(DVDCancel(&fi.cb));
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    DVDTestHoldDrive(false);
+    // The same block is usable again at once, and only the new read completes.
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    ASSERT_EQ(g_results.size(), 1u);
+    EXPECT_EQ(buf[0], 33);
+    DVDClose(&fi);
+}
+
+DVDFileInfo* g_chainFile;
+uint8_t g_chainBuf[64];
+int g_chainCalls;
+void ChainNext(int32_t, DVDFileInfo* fi)
+{
+    // Interrupt-time code may start the next read, as a streaming reader does.
+    if (++g_chainCalls == 1)
+        DVDReadAsyncPrio(fi, g_chainBuf + 32, 32, 32, ChainNext, 2);
+}
+
+TEST_F(DVDTest, CallbackMayStartTheNextRead)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/game/act01/map01.map", &fi));
+    g_chainFile = &fi;
+    g_chainCalls = 0;
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, g_chainBuf, 32, 0, ChainNext, 2));
+    for (int i = 0; i < 20000 && g_chainCalls < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    EXPECT_EQ(g_chainCalls, 2);
+    EXPECT_EQ(g_chainBuf[0], 1);
+    EXPECT_EQ(g_chainBuf[63], 64);
+    DVDClose(&fi);
+}
+
+TEST_F(DVDTest, DriveStatusFollowsTheDataDirectoryAndInjection)
+{
+    EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);
+    DVDSetDataDirectory((m_dir / "missing").c_str());
+    EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_NO_DISK);
+    DVDFileInfo fi;
+    EXPECT_FALSE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    for (int32_t state : {DVD_STATE_FATAL_ERROR, DVD_STATE_BUSY, DVD_STATE_COVER_OPEN, DVD_STATE_RETRY}) {
+        DVDTestSetDriveStatus(state);
+        EXPECT_EQ(DVDGetDriveStatus(), state);
+    }
+    DVDTestClearDriveStatus();
+    DVDSetDataDirectory((m_dir.string() + "/").c_str());
+    EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);
+}
+
+}  // namespace
