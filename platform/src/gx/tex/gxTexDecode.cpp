@@ -40,14 +40,6 @@ bool IsPaletteFormat(GXTexFmt format)
     return format == GX_TF_C4 || format == GX_TF_C8;
 }
 
-static const char* FormatName(GXTexFmt format)
-{
-    static const char* const kNames[16] = {"I4", "I8",  "IA4", "IA8", "RGB565", "RGB5A3",
-                                           "RGBA8", "???", "C4", "C8", "C14X2", "???",
-                                           "???", "???", "CMPR", "???"};
-    return static_cast<uint32_t>(format) < 16 ? kNames[format] : "???";
-}
-
 size_t LevelBytes(GXTexFmt format, uint32_t width, uint32_t height)
 {
     BlockShape s;
@@ -95,11 +87,11 @@ static bool CheckFormatAndSize(GXTexFmt format, uint32_t width, uint32_t height)
 {
     if (detail::GetLevelDecoder(format) == nullptr) {
         OSReport("GX texture: format %u (%s) is not supported\n", static_cast<uint32_t>(format),
-                 FormatName(format));
+                 GXTexFmtText(format));
         return false;
     }
     if (width < 1 || width > kMaxDimension || height < 1 || height > kMaxDimension) {
-        OSReport("GX texture: %s size %ux%u is outside 1..%u\n", FormatName(format), width, height,
+        OSReport("GX texture: %s size %ux%u is outside 1..%u\n", GXTexFmtText(format), width, height,
                  kMaxDimension);
         return false;
     }
@@ -111,7 +103,7 @@ static bool CheckBytes(const uint8_t* src, size_t srcBytes, size_t needed, GXTex
 {
     if (src == nullptr || srcBytes < needed) {
         OSReport("GX texture: %s %ux%u with %u level(s) needs %zu bytes, %zu given\n",
-                 FormatName(format), width, height, levels, needed, src ? srcBytes : 0);
+                 GXTexFmtText(format), width, height, levels, needed, src ? srcBytes : 0);
         return false;
     }
     return true;
@@ -122,7 +114,7 @@ static bool DecodePalette(const Palette* palette, GXTexFmt format, Rgba out[256]
 {
     const uint32_t needed = format == GX_TF_C4 ? 16 : 256;
     if (palette == nullptr || palette->data == nullptr) {
-        OSReport("GX texture: %s needs a palette and none is loaded\n", FormatName(format));
+        OSReport("GX texture: %s needs a palette and none is loaded\n", GXTexFmtText(format));
         return false;
     }
     if (static_cast<uint32_t>(palette->format) > GX_TL_RGB5A3) {
@@ -131,12 +123,12 @@ static bool DecodePalette(const Palette* palette, GXTexFmt format, Rgba out[256]
         return false;
     }
     if (palette->entries < needed) {
-        OSReport("GX texture: %s needs %u palette entries, %u loaded\n", FormatName(format),
+        OSReport("GX texture: %s needs %u palette entries, %u loaded\n", GXTexFmtText(format),
                  needed, palette->entries);
         return false;
     }
     if (palette->bytes < needed * 2u) {
-        OSReport("GX texture: %s palette needs %u bytes, %zu given\n", FormatName(format),
+        OSReport("GX texture: %s palette needs %u bytes, %zu given\n", GXTexFmtText(format),
                  needed * 2u, palette->bytes);
         return false;
     }
@@ -159,7 +151,7 @@ bool DecodeLevel(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t 
     if (IsPaletteFormat(format) && !DecodePalette(palette, format, entries))
         return false;
     if (dst == nullptr) {
-        OSReport("GX texture: no output buffer for %s %ux%u\n", FormatName(format), width, height);
+        OSReport("GX texture: no output buffer for %s %ux%u\n", GXTexFmtText(format), width, height);
         return false;
     }
     detail::GetLevelDecoder(format)(src, width, height, entries, dst);
@@ -173,7 +165,7 @@ bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_
         return false;
     const uint32_t maxLevels = FullChainLevels(width, height);
     if (levels < 1 || levels > maxLevels) {
-        OSReport("GX texture: %s %ux%u has 1..%u levels, %u asked\n", FormatName(format), width,
+        OSReport("GX texture: %s %ux%u has 1..%u levels, %u asked\n", GXTexFmtText(format), width,
                  height, maxLevels, levels);
         return false;
     }
@@ -185,7 +177,7 @@ bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_
         return false;
 
     if (out == nullptr) {
-        OSReport("GX texture: no output for %s %ux%u\n", FormatName(format), width, height);
+        OSReport("GX texture: no output for %s %ux%u\n", GXTexFmtText(format), width, height);
         return false;
     }
     // Nothing fails past this point, so the output's buffer is reused in place.
