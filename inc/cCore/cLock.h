@@ -7,6 +7,7 @@
 class cLock {
 public:
     cLock() { OSInitMutex(&m_mutex); }
+    ~cLock() { OSFreeMutex(&m_mutex); }
     cLock(const cLock&) = delete;
     cLock& operator=(const cLock&) = delete;
 

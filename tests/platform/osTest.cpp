@@ -41,7 +41,7 @@ TEST(OSHeap, BlocksAre32ByteAlignedAndBoundedByTheHeapSize)
 {
     static uint8_t range[1024];
     OSInitAlloc(OSGetArenaLo(), OSGetArenaHi(), 4);
-    const OSHeapHandle heap = OSCreateHeap(range, range + sizeof(range));
+    static const OSHeapHandle heap = OSCreateHeap(range, range + sizeof(range));  // heaps are never destroyed
     ASSERT_GE(heap, 0);
     struct Row {
         uint32_t size;

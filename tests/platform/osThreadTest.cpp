@@ -213,6 +213,7 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
     EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
     OSUnlockMutex(&mutex);
+    OSFreeMutex(&mutex);
 }
 
 TEST(OSLock, PlatformThreadWaitsForTheOwner)
@@ -231,6 +232,7 @@ TEST(OSLock, PlatformThreadWaitsForTheOwner)
     OSUnlockMutex(&mutex);
     platform.join();
     EXPECT_TRUE(bLocked.load());
+    OSFreeMutex(&mutex);
 }
 
 TEST(OSInterrupts, CallbackIsHeldOffWhileDisabled)

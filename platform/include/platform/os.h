@@ -108,6 +108,9 @@ void OSInitMutex(OSMutex* mutex);
 void OSLockMutex(OSMutex* mutex);    // recursive for the owning thread; a contended lock waits
 void OSUnlockMutex(OSMutex* mutex);
 BOOL OSTryLockMutex(OSMutex* mutex);
+// Host side only: frees what OSInitMutex made. For a mutex whose memory goes
+// away (a lock object's destructor); refused (reported) while it is held.
+void OSFreeMutex(OSMutex* mutex);
 
 // ---- interrupts --------------------------------------------------------------
 // One lock shared with every interrupt-time callback of the layer. Disabling

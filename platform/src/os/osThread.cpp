@@ -226,6 +226,10 @@ void HostThreadMain(OSThread* t, OSThreadHost* h)
     Lock lock(os::Sched().mutex);
     t->val = result;
     t->state = OS_THREAD_STATE_MORIBUND;
+    // Nobody need join a detached thread's host thread; joins wait on the
+    // finished flag all the same.
+    if (t->attr & OS_THREAD_ATTR_DETACH)
+        h->host.detach();
     h->bFinished = true;
     for (OSThread* joiner : h->joiners)
         MakeReady(joiner);
@@ -481,6 +485,21 @@ void OSInitMutex(OSMutex* mutex)
 {
     Lock lock(os::Sched().mutex);
     mutex->host = new OSMutexHost;
+}
+
+void OSFreeMutex(OSMutex* mutex)
+{
+    Lock lock(os::Sched().mutex);
+    OSMutexHost* m = mutex ? mutex->host : nullptr;
+    if (!m)
+        return;
+    if (m->pOwner || !m->waiters.empty()) {
+        lock.unlock();
+        OSReport("OS: OSFreeMutex of a mutex in use; kept\n");
+        return;
+    }
+    delete m;
+    mutex->host = nullptr;
 }
 
 static OSMutexHost* MutexHost(OSMutex* mutex)
