@@ -7,11 +7,15 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "../test/gx_test.h"
 #include "platform/gx.h"
 #include "platform/mtx.h"
+#include "platform/os.h"
 
 class GxDrawTest : public testing::Test {
 public:
@@ -24,6 +28,7 @@ protected:
             GTEST_SKIP() << "no OpenGL 3.3 context";
         GXInit(m_fifo.data(), static_cast<uint32_t>(m_fifo.size()));
         GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        GXInvalidateTexAll();
         GXTestResetDrawStats();
         UseScreenSpace();
     }
@@ -82,6 +87,34 @@ protected:
         GXEnd();
     }
 
+    // One position-and-coordinate quad (format 1: f32 position, f32 s, t).
+    static void SetUpTexturedFormat()
+    {
+        GXClearVtxDesc();
+        GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+        GXSetVtxDesc(GX_VA_CLR0, GX_DIRECT);
+        GXSetVtxDesc(GX_VA_TEX0, GX_DIRECT);
+        GXSetVtxAttrFmt(GX_VTXFMT1, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
+        GXSetVtxAttrFmt(GX_VTXFMT1, GX_VA_CLR0, GX_CLR_RGBA, GX_RGBA8, 0);
+        GXSetVtxAttrFmt(GX_VTXFMT1, GX_VA_TEX0, GX_TEX_ST, GX_F32, 0);
+        GXSetNumTexGens(1);
+        GXSetTexCoordGen2(GX_TEXCOORD0, GX_TG_MTX2x4, GX_TG_TEX0, GX_IDENTITY, GX_FALSE, GX_PTIDENTITY);
+    }
+
+    static void DrawTexturedRect(float x0, float y0, float x1, float y1, GXColor c = GXColor{255, 255, 255, 255},
+                                 float s0 = 0.0f, float t0 = 0.0f, float s1 = 1.0f, float t1 = 1.0f)
+    {
+        GXBegin(GX_QUADS, GX_VTXFMT1, 4);
+        const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+        const float ss[4] = {s0, s1, s1, s0}, ts[4] = {t0, t0, t1, t1};
+        for (int i = 0; i < 4; ++i) {
+            GXPosition3f32(xs[i], ys[i], -0.5f);
+            GXColor4u8(c.r, c.g, c.b, c.a);
+            GXTexCoord2f32(ss[i], ts[i]);
+        }
+        GXEnd();
+    }
+
     static GXColor Pixel(int x, int y)
     {
         GXDrawDone();
@@ -90,6 +123,27 @@ protected:
 
     std::vector<uint8_t> m_fifo = std::vector<uint8_t>(0x10000);
     static inline bool s_bVideo = false;
+};
+
+// Texel memory as the hardware wants it: 32-byte aligned, and announced to
+// the layer once written (as the engine does after loading texels).
+class AlignedBytes {
+public:
+    explicit AlignedBytes(const std::vector<uint8_t>& bytes) : m_size(bytes.size())
+    {
+        m_data.reset(new (std::align_val_t(32)) uint8_t[m_size > 0 ? m_size : 1]);
+        std::memcpy(m_data.get(), bytes.data(), m_size);
+        DCStoreRangeNoSync(m_data.get(), static_cast<uint32_t>(m_size));
+    }
+    uint8_t* data() const { return m_data.get(); }
+    size_t size() const { return m_size; }
+
+private:
+    struct Deleter {
+        void operator()(uint8_t* p) const { ::operator delete[](p, std::align_val_t(32)); }
+    };
+    std::unique_ptr<uint8_t[], Deleter> m_data;
+    size_t m_size;
 };
 
 // Colour channels within a tolerance, with a readable failure message.

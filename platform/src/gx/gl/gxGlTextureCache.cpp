@@ -78,9 +78,7 @@ bool GlTextureCache::Decode(const GXTexObj& obj, const GXTlutObj* tlut, uint32_t
     gxtex::DecodedTexture decoded;
     if (!gxtex::DecodeTexture(static_cast<const uint8_t*>(obj.image), bytes, format, obj.width, obj.height, levels,
                               pPalette, &decoded)) {
-        OSReport("GX: texture at %p (%s %ux%u) drawn white\n", obj.image, GXTexFmtText(format), obj.width,
-                 obj.height);
-        return false;
+        return false;  // the decoder logged the cause
     }
     entry->begin = reinterpret_cast<uintptr_t>(obj.image);
     entry->end = entry->begin + bytes;

@@ -1,0 +1,260 @@
+// Textured quads from each texel format, built with the data generator's
+// encoders and sampled through the GX texture path: the probes check the
+// decoded colours the hardware formats give (bit expansion, palettes, both
+// compressed-block modes), plus wrap modes, the cache and bad textures.
+#include "gxDrawFixture.h"
+
+#include <string>
+
+#include "datagen/gxTextureEncode.h"
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+struct Probe {
+    int x, y;  // texel
+    GXColor want;
+};
+
+struct TextureCase {
+    const char* name;
+    GXTexFmt format;
+    Rgba texels[4][4];  // the 8x8 image as 2x2 texel cells per entry: [row][column]
+    std::vector<Probe> probes;
+    int tolerance;
+};
+
+// An 8x8 image whose 2x2 cells take the case's 16 colours.
+datagen::RgbaImage MakeImage(const TextureCase& c)
+{
+    datagen::RgbaImage img;
+    img.width = img.height = 8;
+    img.rgba.resize(8 * 8 * 4);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const Rgba& t = c.texels[y / 2][x / 2];
+            uint8_t* p = &img.rgba[(y * 8 + x) * 4];
+            p[0] = t.r;
+            p[1] = t.g;
+            p[2] = t.b;
+            p[3] = t.a;
+        }
+    }
+    return img;
+}
+
+constexpr Rgba W{255, 255, 255, 255}, K{0, 0, 0, 255}, R{255, 0, 0, 255}, G{0, 255, 0, 255}, B{0, 0, 255, 255};
+constexpr Rgba T{0, 0, 0, 0};  // transparent
+
+// Four-colour compressed blocks: each 4x4 block has white and black ends and
+// texels near the two interpolated colours (5*C0 + 3*C1) / 8 = 159 and
+// (3*C0 + 5*C1) / 8 = 95.
+constexpr Rgba G159{159, 159, 159, 255}, G95{95, 95, 95, 255};
+// Three-colour blocks: red and blue ends, a purple texel that takes the
+// average entry (C0 + C1) / 2 = (127, 0, 127), and transparent texels.
+constexpr Rgba P{128, 0, 128, 255};
+
+std::vector<TextureCase> Cases()
+{
+    return {
+        {"CMPR_FourColour", GX_TF_CMPR,
+         {{W, G159, W, G159}, {G95, K, G95, K}, {W, G159, W, G159}, {G95, K, G95, K}},
+         {{0, 0, {255, 255, 255, 255}}, {2, 0, {159, 159, 159, 255}}, {0, 2, {95, 95, 95, 255}},
+          {3, 3, {0, 0, 0, 255}}, {4, 6, {95, 95, 95, 255}}},
+         0},
+        {"CMPR_ThreeColourTransparent", GX_TF_CMPR,
+         {{R, B, R, B}, {P, T, P, T}, {R, B, R, B}, {P, T, P, T}},
+         {{0, 0, {255, 0, 0, 255}}, {2, 0, {0, 0, 255, 255}}, {0, 2, {127, 0, 127, 255}}, {7, 7, {127, 0, 127, 0}}},
+         0},
+        {"RGBA8", GX_TF_RGBA8,
+         {{R, R, {0, 255, 0, 128}, {0, 255, 0, 128}}, {R, R, {0, 255, 0, 128}, {0, 255, 0, 128}},
+          {{0, 0, 255, 64}, {0, 0, 255, 64}, {10, 20, 30, 40}, {10, 20, 30, 40}},
+          {{0, 0, 255, 64}, {0, 0, 255, 64}, {10, 20, 30, 40}, {10, 20, 30, 40}}},
+         {{1, 1, {255, 0, 0, 255}}, {6, 1, {0, 255, 0, 128}}, {1, 6, {0, 0, 255, 64}}, {6, 6, {10, 20, 30, 40}}},
+         0},
+        // Opaque: 5 bits a channel, expanded by repeating the top bits.
+        {"RGB5A3_Opaque", GX_TF_RGB5A3,
+         {{R, R, G, G}, {R, R, G, G}, {B, B, {132, 66, 33, 255}, {132, 66, 33, 255}},
+          {B, B, {132, 66, 33, 255}, {132, 66, 33, 255}}},
+         {{1, 1, {255, 0, 0, 255}}, {6, 1, {0, 255, 0, 255}}, {1, 6, {0, 0, 255, 255}}, {6, 6, {132, 66, 33, 255}}},
+         0},
+        // Translucent: 4 bits a channel and 3 of alpha (0, 36, 73, 109, 146, ...).
+        {"RGB5A3_Translucent", GX_TF_RGB5A3,
+         {{{255, 0, 0, 146}, {255, 0, 0, 146}, {0, 136, 0, 73}, {0, 136, 0, 73}},
+          {{255, 0, 0, 146}, {255, 0, 0, 146}, {0, 136, 0, 73}, {0, 136, 0, 73}},
+          {{17, 34, 51, 36}, {17, 34, 51, 36}, T, T},
+          {{17, 34, 51, 36}, {17, 34, 51, 36}, T, T}},
+         {{1, 1, {255, 0, 0, 146}}, {6, 1, {0, 136, 0, 73}}, {1, 6, {17, 34, 51, 36}}, {6, 6, {0, 0, 0, 0}}},
+         0},
+        // Colour-indexed through an IA8 palette: (I, I, I, A).
+        {"C8_PaletteIA8", GX_TF_C8,
+         {{{200, 200, 200, 100}, {200, 200, 200, 100}, {50, 50, 50, 255}, {50, 50, 50, 255}},
+          {{200, 200, 200, 100}, {200, 200, 200, 100}, {50, 50, 50, 255}, {50, 50, 50, 255}},
+          {{255, 255, 255, 0}, {255, 255, 255, 0}, K, K},
+          {{255, 255, 255, 0}, {255, 255, 255, 0}, K, K}},
+         {{1, 1, {200, 200, 200, 100}}, {6, 1, {50, 50, 50, 255}}, {1, 6, {255, 255, 255, 0}}, {6, 6, {0, 0, 0, 255}}},
+         0},
+        // Intensity formats: the intensity is also the alpha.
+        {"I4", GX_TF_I4,
+         {{K, K, {85, 85, 85, 255}, {85, 85, 85, 255}}, {K, K, {85, 85, 85, 255}, {85, 85, 85, 255}},
+          {{170, 170, 170, 255}, {170, 170, 170, 255}, W, W}, {{170, 170, 170, 255}, {170, 170, 170, 255}, W, W}},
+         {{1, 1, {0, 0, 0, 0}}, {6, 1, {85, 85, 85, 85}}, {1, 6, {170, 170, 170, 170}}, {6, 6, {255, 255, 255, 255}}},
+         0},
+        {"I8", GX_TF_I8,
+         {{K, K, {64, 64, 64, 255}, {64, 64, 64, 255}}, {K, K, {64, 64, 64, 255}, {64, 64, 64, 255}},
+          {{128, 128, 128, 255}, {128, 128, 128, 255}, W, W}, {{128, 128, 128, 255}, {128, 128, 128, 255}, W, W}},
+         {{1, 1, {0, 0, 0, 0}}, {6, 1, {64, 64, 64, 64}}, {1, 6, {128, 128, 128, 128}}, {6, 6, {255, 255, 255, 255}}},
+         0},
+        {"IA8", GX_TF_IA8,
+         {{{200, 200, 200, 100}, {200, 200, 200, 100}, {30, 30, 30, 250}, {30, 30, 30, 250}},
+          {{200, 200, 200, 100}, {200, 200, 200, 100}, {30, 30, 30, 250}, {30, 30, 30, 250}},
+          {{90, 90, 90, 0}, {90, 90, 90, 0}, W, W},
+          {{90, 90, 90, 0}, {90, 90, 90, 0}, W, W}},
+         {{1, 1, {200, 200, 200, 100}}, {6, 1, {30, 30, 30, 250}}, {1, 6, {90, 90, 90, 0}}, {6, 6, {255, 255, 255, 255}}},
+         0},
+    };
+}
+
+class GxDrawTextureTest : public GxDrawTest {
+protected:
+    void SetUp() override
+    {
+        GxDrawTest::SetUp();
+        if (IsSkipped())
+            return;
+        SetUpTexturedFormat();
+        GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
+        GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
+    }
+
+    // Loads an 8x8 texture with nearest filtering into map 0.
+    static void LoadNearest(GXTexObj* obj, const AlignedBytes& texels, GXTexFmt format, GXTexWrapMode wrap = GX_CLAMP)
+    {
+        GXInitTexObj(obj, texels.data(), 8, 8, format, wrap, wrap, GX_FALSE);
+        GXInitTexObjLOD(obj, GX_NEAR, GX_NEAR, 0.0f, 0.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
+        GXLoadTexObj(obj, GX_TEXMAP0);
+    }
+
+    // The centre pixel of texel (tx, ty) of the 8x8 texture drawn at
+    // (100, 100) with 8 pixels a texel.
+    static GXColor TexelPixel(int tx, int ty) { return Pixel(100 + tx * 8 + 4, 100 + ty * 8 + 4); }
+};
+
+}  // namespace
+
+TEST_F(GxDrawTextureTest, EachFormatDecodesToItsHardwareColours)
+{
+    for (const TextureCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const datagen::RgbaImage image = MakeImage(c);
+        datagen::GxPalette palette;
+        const bool indexed = c.format == GX_TF_C8;
+        if (indexed) {
+            ASSERT_TRUE(datagen::BuildGxPalette(image, GX_TL_IA8, 256, &palette));
+        }
+        std::vector<uint8_t> encoded;
+        ASSERT_TRUE(datagen::EncodeGxTexture(image, c.format, indexed ? &palette : nullptr, &encoded));
+        const AlignedBytes texels(encoded);
+        const AlignedBytes lut(indexed ? palette.entries : std::vector<uint8_t>(32));
+        GXTexObj obj;
+        if (indexed) {
+            GXTlutObj tlut;
+            GXInitTlutObj(&tlut, lut.data(), GX_TL_IA8, 256);
+            GXLoadTlut(&tlut, GX_TLUT0);
+            GXInitTexObjCI(&obj, texels.data(), 8, 8, GX_TF_C8, GX_CLAMP, GX_CLAMP, GX_FALSE, GX_TLUT0);
+            GXInitTexObjLOD(&obj, GX_NEAR, GX_NEAR, 0.0f, 0.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
+            GXLoadTexObj(&obj, GX_TEXMAP0);
+        } else {
+            LoadNearest(&obj, texels, c.format);
+        }
+        DrawTexturedRect(100, 100, 164, 164);
+        for (const Probe& p : c.probes) {
+            SCOPED_TRACE("texel " + std::to_string(p.x) + "," + std::to_string(p.y));
+            EXPECT_TRUE(ColorNear(TexelPixel(p.x, p.y), p.want, c.tolerance));
+        }
+        GXDrawDone();  // the texel memory goes away with this iteration
+    }
+}
+
+TEST_F(GxDrawTextureTest, RepeatAndMirrorWrapTheCoordinates)
+{
+    // Left half red, right half blue; drawn over s = 0..2 with 32 pixels a texel.
+    const TextureCase c{"", GX_TF_RGBA8, {{R, R, B, B}, {R, R, B, B}, {R, R, B, B}, {R, R, B, B}}, {}, 0};
+    std::vector<uint8_t> encoded;
+    ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(c), GX_TF_RGBA8, nullptr, &encoded));
+    const AlignedBytes texels(encoded);
+    struct Row {
+        GXTexWrapMode wrap;
+        GXColor secondLeft;   // texel 0 of the second copy
+        GXColor secondRight;  // texel 7 of the second copy
+    } rows[] = {
+        {GX_REPEAT, {255, 0, 0, 255}, {0, 0, 255, 255}},
+        {GX_MIRROR, {0, 0, 255, 255}, {255, 0, 0, 255}},
+        {GX_CLAMP, {0, 0, 255, 255}, {0, 0, 255, 255}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(GXTexWrapModeText(row.wrap));
+        GXTexObj obj;
+        LoadNearest(&obj, texels, GX_TF_RGBA8, row.wrap);
+        DrawTexturedRect(0, 0, 512, 32, GXColor{255, 255, 255, 255}, 0.0f, 0.0f, 2.0f, 1.0f);
+        EXPECT_TRUE(ColorNear(Pixel(16, 16), GXColor{255, 0, 0, 255}));
+        EXPECT_TRUE(ColorNear(Pixel(256 + 16, 16), row.secondLeft));
+        EXPECT_TRUE(ColorNear(Pixel(512 - 16, 16), row.secondRight));
+    }
+}
+
+TEST_F(GxDrawTextureTest, RewrittenTexelsAreDecodedAgainAfterAStore)
+{
+    const TextureCase red{"", GX_TF_RGBA8, {{R, R, R, R}, {R, R, R, R}, {R, R, R, R}, {R, R, R, R}}, {}, 0};
+    const TextureCase green{"", GX_TF_RGBA8, {{G, G, G, G}, {G, G, G, G}, {G, G, G, G}, {G, G, G, G}}, {}, 0};
+    std::vector<uint8_t> redBytes, greenBytes;
+    ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(red), GX_TF_RGBA8, nullptr, &redBytes));
+    ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(green), GX_TF_RGBA8, nullptr, &greenBytes));
+    AlignedBytes texels(redBytes);
+    GXTexObj obj;
+    LoadNearest(&obj, texels, GX_TF_RGBA8);
+    DrawTexturedRect(100, 100, 164, 164);
+    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
+
+    // Same address, new texels: without the store the cached decode stays.
+    std::memcpy(texels.data(), greenBytes.data(), greenBytes.size());
+    DrawTexturedRect(100, 100, 164, 164);
+    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
+    DCStoreRangeNoSync(texels.data(), static_cast<uint32_t>(texels.size()));
+    DrawTexturedRect(100, 100, 164, 164);
+    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{0, 255, 0, 255}));
+
+    // GXInvalidateTexAll forgets decodes as well.
+    std::memcpy(texels.data(), redBytes.data(), redBytes.size());
+    GXInvalidateTexAll();
+    DrawTexturedRect(100, 100, 164, 164);
+    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
+}
+
+TEST_F(GxDrawTextureTest, UnsupportedTexturesDrawWhite)
+{
+    std::vector<uint8_t> bytes(256, 0);
+    const AlignedBytes texels(bytes);
+    struct Row {
+        const char* name;
+        GXTexFmt format;
+        uint16_t w, h;
+    } rows[] = {
+        {"invalid format 7", static_cast<GXTexFmt>(7), 8, 8},
+        {"zero width", GX_TF_RGBA8, 0, 8},
+        {"wider than 1024", GX_TF_I8, 2048, 1},
+        {"depth copy format", GX_TF_Z24X8, 8, 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GXTexObj obj;
+        GXInitTexObj(&obj, texels.data(), row.w, row.h, row.format, GX_CLAMP, GX_CLAMP, GX_FALSE);
+        GXLoadTexObj(&obj, GX_TEXMAP0);
+        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        DrawTexturedRect(100, 100, 164, 164);
+        EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 255, 255, 255}));
+    }
+}
