@@ -92,6 +92,10 @@ void OSDetachThread(OSThread* thread);
 // Stores its return value in *val when val is not null. FALSE for a thread
 // never created.
 BOOL OSJoinThread(OSThread* thread, void** val);
+// Gives the CPU to a ready thread of the same or higher priority. A yield is
+// not a wait on time: a loop that yields until OSGetTime passes a value never
+// ends on the virtual clock unless another thread waits on time. Wait for a
+// time with OSWaitUntil or OSSleepTicks.
 void OSYieldThread();
 OSThread* OSGetCurrentThread();
 int OSGetThreadPriority(OSThread* thread);

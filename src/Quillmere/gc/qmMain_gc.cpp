@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/dvd.h"
 #include "platform/os.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv)
     if (s_options.commandLine.size() >= static_cast<size_t>(kCommandLineSize))
         cLogWarn_("quillmere: the command line is longer than %d characters; the rest is ignored", kCommandLineSize - 1);
     cSetCommandLine(s_options.commandLine.c_str());
+    DVDSetDataDirectory(s_options.dataDir.c_str());
     cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
     return 0;
