@@ -12,6 +12,9 @@
 #include <sstream>
 #include <string>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "../test/os_test.h"
 #include "os/os_local.h"
 
@@ -165,6 +168,68 @@ TEST(OSReset, SoftResetHandsOverTheRegionAndHardResetDoesNot)
     EXPECT_EQ(std::memcmp(s_reset.region, zeros, OS_SAVE_REGION_SIZE), 0);
     OSTestSetResetHandler(nullptr);
     OSSetSaveRegion(nullptr, nullptr);
+}
+
+namespace {
+
+// The program a soft reset starts again is this test binary: before any test
+// runs, it reports through its exit code whether the region arrived whole.
+constexpr char kResetMagic[] = "qm-soft-reset";
+constexpr int kRegionArrived = 42;
+constexpr int kRegionDamaged = 43;
+
+uint8_t ResetPattern(uint32_t i)
+{
+    return static_cast<uint8_t>(i * 13 + 5);
+}
+
+[[maybe_unused]] const bool s_bCheckedResetRun = [] {
+    OSInit();
+    const uint8_t* saved = OSGetSavedRegionContents();
+    if (std::memcmp(saved, kResetMagic, sizeof(kResetMagic)) != 0)
+        return false;
+    for (uint32_t i = sizeof(kResetMagic); i < OS_SAVE_REGION_SIZE; ++i) {
+        if (saved[i] != ResetPattern(i))
+            _exit(kRegionDamaged);
+    }
+    _exit(kRegionArrived);
+}();
+
+}  // namespace
+
+TEST(OSReset, SoftResetRestartsTheProgramWithTheRegion)
+{
+    static uint8_t region[OS_SAVE_REGION_SIZE];
+    std::memcpy(region, kResetMagic, sizeof(kResetMagic));
+    for (uint32_t i = sizeof(kResetMagic); i < OS_SAVE_REGION_SIZE; ++i)
+        region[i] = ResetPattern(i);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        OSTestSetResetHandler(nullptr);
+        OSSetSaveRegion(region, region + OS_SAVE_REGION_SIZE);
+        OSResetSystem(0, 1, FALSE);
+        _exit(1);  // not reached: the program runs again
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kRegionArrived);
+}
+
+TEST(OSReset, MenuResetQuitsWithExitCodeZero)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        OSTestSetResetHandler(nullptr);
+        OSResetSystem(1, 0, TRUE);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(OSReset, ButtonStateIsInjectable)
