@@ -84,12 +84,3 @@ TEST(cLog, DefaultOutputKeepsALongMessageWhole)
     cLogSetCallback(previous, nullptr);
     EXPECT_EQ(out, "[Error]   " + std::string(511, 'y') + "\n");
 }
-
-TEST(cLog, TypeTextOutsideTheKindsIsEmpty)
-{
-    EXPECT_STREQ(cLogTypeText(static_cast<cLogType>(4)), "");
-    EXPECT_STREQ(cLogTypeText(static_cast<cLogType>(-1)), "");
-    bool bIgnore = true;
-    EXPECT_TRUE(cAssertDisplay("x", "f", "m", 1, &bIgnore));
-    EXPECT_FALSE(bIgnore);
-}

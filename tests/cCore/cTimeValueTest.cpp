@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cCore/cDateTime.h"
-
 TEST(cTimeValue, TicksAndSeconds)
 {
     EXPECT_EQ(cTimeValue::TICKS_PER_SECOND, 600);
@@ -15,11 +13,4 @@ TEST(cTimeValue, TicksAndSeconds)
     t += cTimeValue(20);
     EXPECT_EQ(t, cTimeValue(100));
     EXPECT_LT(t - cTimeValue(101), cTimeValue());
-}
-
-TEST(cDateTime, NowIsAfter2020)
-{
-    cDateTime now;
-    now.Now();
-    EXPECT_GT(now.m_nSecondsUTC, 1577836800u);
 }
