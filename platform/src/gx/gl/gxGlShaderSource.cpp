@@ -444,41 +444,49 @@ out vec4 fragColor;
 // Frame-buffer rows are counted from the top as on the console; the GL
 // texture holds them bottom-up. Destination row 0 is the top row, as texel
 // rows are stored in memory.
-vec4 fetch(int x, int yFromTop)
+ivec4 fetch(int x, int yFromTop)
 {
     ivec2 size = textureSize(uSrc, 0);
     ivec2 p = ivec2(x, size.y - 1 - yFromTop);
-    return texelFetch(uSrc, clamp(p, ivec2(0), size - 1), 0);
+    return ivec4(floor(texelFetch(uSrc, clamp(p, ivec2(0), size - 1), 0) * 255.0 + 0.5));
 }
 
-vec4 quantise(vec4 c, vec4 bits)
+// Keeps the top n bits of an 8-bit value (the copy truncates) and expands
+// them back by repeating them, as the texture unit reads the stored texel.
+int keep(int v, int n)
 {
-    vec4 levels = exp2(bits) - 1.0;
-    return floor(c * levels + 0.5) / levels;
+    if (n >= 8) return v;
+    int q = v >> (8 - n);
+    int e = q << (8 - n);
+    for (int shift = 8 - 2 * n; shift > -n; shift -= n)
+        e |= shift >= 0 ? q << shift : q >> -shift;
+    return e & 255;
 }
 
 void main()
 {
     ivec2 d = ivec2(gl_FragCoord.xy);
-    vec4 c;
+    ivec4 c;
     if (uBox != 0) {
+        // The half-size filter averages each 2x2 block.
         int x = uRect.x + d.x * 2;
         int y = uRect.y + d.y * 2;
-        c = (fetch(x, y) + fetch(x + 1, y) + fetch(x, y + 1) + fetch(x + 1, y + 1)) * 0.25;
+        c = (fetch(x, y) + fetch(x + 1, y) + fetch(x, y + 1) + fetch(x + 1, y + 1)) >> 2;
     } else {
         c = fetch(uRect.x + d.x, uRect.y + d.y);
     }
-    float luma = dot(c.rgb, vec3(0.257, 0.504, 0.098)) + 16.0 / 255.0;
-    float src[6] = float[6](c.r, c.g, c.b, c.a, luma, 1.0);
-    vec4 o = vec4(src[uSel.x], src[uSel.y], src[uSel.z], src[uSel.w]);
+    int luma = clamp((66 * c.r + 129 * c.g + 25 * c.b + 128 >> 8) + 16, 0, 255);
+    int src[6] = int[6](c.r, c.g, c.b, c.a, luma, 255);
+    ivec4 o = ivec4(src[uSel.x], src[uSel.y], src[uSel.z], src[uSel.w]);
+    ivec4 r;
     if (uMode == 1) {
         // Opaque pixels keep 5 bits of colour; others 4 bits and 3 of alpha.
-        float a3 = floor(o.a * 7.0 + 0.5);
-        fragColor = a3 >= 7.0 ? vec4(quantise(o, vec4(5.0)).rgb, 1.0)
-                              : vec4(quantise(o, vec4(4.0)).rgb, a3 / 7.0);
+        if ((o.a >> 5) == 7) r = ivec4(keep(o.r, 5), keep(o.g, 5), keep(o.b, 5), 255);
+        else r = ivec4(keep(o.r, 4), keep(o.g, 4), keep(o.b, 4), keep(o.a, 3));
     } else {
-        fragColor = quantise(o, vec4(uBits));
+        r = ivec4(keep(o.r, uBits.x), keep(o.g, uBits.y), keep(o.b, uBits.z), keep(o.a, uBits.w));
     }
+    fragColor = vec4(r) / 255.0;
 }
 )";
 
