@@ -6,8 +6,12 @@
 
 #include <random>
 
+#include "mMath/mBox.h"
 #include "mMath/mOCS.h"
+#include "mMath/mPlane.h"
 #include "mMath/mQuat.h"
+#include "mMath/mRay.h"
+#include "mMath/mSphere.h"
 
 inline testing::AssertionResult VecNear(const mVec3& a, const mVec3& b, float tol)
 {
@@ -24,6 +28,46 @@ inline testing::AssertionResult BasisNear(const mBasis& a, const mBasis& b, floa
         r = VecNear(a.forward, b.forward, tol);
     if (r)
         r = VecNear(a.up, b.up, tol);
+    return r;
+}
+
+inline mSphere Sphere(mVec3 c, float r)
+{
+    mSphere s;
+    s.center = c;
+    s.radius = r;
+    return s;
+}
+
+inline mBox Box(mVec3 lo, mVec3 hi)
+{
+    mBox b;
+    b.minCorner = lo;
+    b.maxCorner = hi;
+    return b;
+}
+
+inline mBox EmptyBox()
+{
+    mBox b;
+    b.MakeEmpty();
+    return b;
+}
+
+inline mPlane Plane(mVec3 n, float offset)
+{
+    mPlane p;
+    p.normal = n;
+    p.offset = offset;
+    return p;
+}
+
+inline mRay Ray(mVec3 origin, mVec3 dir, float length)
+{
+    mRay r;
+    r.origin = origin;
+    r.dir = dir;
+    r.length = length;
     return r;
 }
 

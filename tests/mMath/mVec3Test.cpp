@@ -10,10 +10,9 @@ TEST(mVec3, NormalizeReturnsTheOldLength)
         float len;
         mVec3 out;
     } rows[] = {
-        {"zero stays zero", {0, 0, 0}, 0.0f, {0, 0, 0}},
-        {"3-4-5", {3, 0, 4}, 5.0f, {0.6f, 0, 0.8f}},
-        {"negative axis", {0, -2, 0}, 2.0f, {0, -1, 0}},
-        {"squared length underflows: left as is", {1e-30f, 0, 0}, 0.0f, {1e-30f, 0, 0}},
+        {"zero stays zero", {0, 0, 0}, 0, {0, 0, 0}},
+        {"3-4-5", {3, 0, 4}, 5, {0.6f, 0, 0.8f}},
+        {"squared length underflows: left as is", {1e-30f, 0, 0}, 0, {1e-30f, 0, 0}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -25,20 +24,16 @@ TEST(mVec3, NormalizeReturnsTheOldLength)
 
 TEST(mVec3, MakeNormalFollowsCounterClockwiseOrder)
 {
-    struct Row {
-        const char* name;
-        mVec3 a, b, c, n;
-    } rows[] = {
-        {"counter-clockwise seen from +Z", {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 1}},
-        {"clockwise", {0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, -1}},
-        {"collinear", {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {0, 0, 0}},
-        {"coincident", {5, 5, 5}, {5, 5, 5}, {5, 5, 5}, {0, 0, 0}},
+    const mVec3 rows[][4] = {
+        {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 0, 1}},   // counter-clockwise seen from +Z
+        {{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, -1}},  // clockwise
+        {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {0, 0, 0}},   // collinear
+        {{5, 5, 5}, {5, 5, 5}, {5, 5, 5}, {0, 0, 0}},   // coincident
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : rows) {
         mVec3 n(9, 9, 9);
-        n.MakeNormal(row.a, row.b, row.c);
-        EXPECT_EQ(n, row.n);
+        n.MakeNormal(row[0], row[1], row[2]);
+        EXPECT_EQ(n, row[3]);
     }
 }
 
@@ -57,14 +52,11 @@ TEST(mVec3, TransformsUseTheRowsAsAxes)
     o.basis.SetH(90.0f);
     o.origin.Set(10, 20, 30);
     mVec3 v;
-    v.Xform(mVec3(1, 0, 0), o.basis);
-    EXPECT_TRUE(VecNear(v, mVec3(0, 1, 0), 1e-7f));  // local X is the basis's right
     v.Xform(mVec3(1, 2, 3), o);
     EXPECT_TRUE(VecNear(v, mVec3(8, 21, 33), 1e-5f));
     v.XformVec(mVec3(1, 2, 3), o);
     EXPECT_TRUE(VecNear(v, mVec3(-2, 1, 3), 1e-6f));
-    // Taking the frame's own origin into the frame, in place, gives 0.
-    o.origin.XformInv(o.origin, o);
+    o.origin.XformInv(o.origin, o);  // the frame's own origin, in place
     EXPECT_EQ(o.origin, mVec3(0, 0, 0));
 }
 
@@ -79,22 +71,10 @@ TEST(mVec3, TransformRoundTrips)
         b.XformInv(a, o.basis);
         ASSERT_TRUE(VecNear(b, p, 1e-4f)) << "basis, case " << i;
         a.Xform(p, o);
-        a.XformInv(a, o);  // in place
+        a.XformInv(a, o);
         ASSERT_TRUE(VecNear(a, p, 2e-4f)) << "frame, case " << i;
         a.XformVec(p, o);
         b.XformVecInv(a, o);
         ASSERT_TRUE(VecNear(b, p, 1e-4f)) << "direction, case " << i;
-    }
-}
-
-TEST(mVec3, RandDirStaysWithinTheAngleOfForward)
-{
-    for (float angle : {10.0f, 45.0f, 170.0f}) {
-        for (int i = 0; i < 200; i++) {
-            mVec3 d;
-            d.RandDir(angle);
-            ASSERT_NEAR(d.Length(), 1.0f, 1e-6f);
-            ASSERT_GE(d.y, std::cos(angle * 0.017453292f) - 1e-6f) << angle;
-        }
     }
 }
