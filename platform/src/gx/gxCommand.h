@@ -80,10 +80,10 @@ struct gxBackend {
     // Returns once every command submitted so far has been replayed.
     void (*drawDone)();
 };
-// Registers the backend (null detaches). Without one, commands are counted
-// and dropped and GXDrawDone returns at once, so the front end runs in tests
-// without video.
-void gxSetBackend(const gxBackend* backend);
+// Registers the backend (null detaches) and returns the one registered
+// before. Without one, commands are counted and dropped and GXDrawDone
+// returns at once, so the front end runs in tests without video.
+const gxBackend* gxSetBackend(const gxBackend* backend);
 
 // Front-end counters since GXInit, for tests and statistics.
 struct gxFrontStats {

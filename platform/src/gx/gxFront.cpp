@@ -54,10 +54,12 @@ std::shared_ptr<const gxState> gxSnapshot()
     return s_pSnapshot;
 }
 
-void gxSetBackend(const gxBackend* backend)
+const gxBackend* gxSetBackend(const gxBackend* backend)
 {
     std::lock_guard<std::mutex> lock(s_backendMutex);
+    const gxBackend* previous = s_pBackend;
     s_pBackend = backend;
+    return previous;
 }
 
 void gxSubmit(gxCommand&& cmd)

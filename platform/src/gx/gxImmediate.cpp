@@ -21,7 +21,8 @@ struct Immediate {
     uint32_t expected = 0;
     gxVertexPlan plan;
     float fracScale[kGxNumAttrs] = {};
-    uint32_t cursor = 0;
+    uint32_t cursor = 0;  // step the next call fills
+    bool open = false;    // the last vertex in vertices is still being filled
     gxVertex defaults{};
     std::vector<gxVertex> vertices;
 };
@@ -42,6 +43,10 @@ void Fail(const char* reason)
     gxLogOnce(reason, "immediate primitive (%s, format %d): %s; the rest is not drawn",
               GXPrimitiveText(s_imm.primitive), s_imm.fmt, reason);
     s_imm.failed = true;
+    if (s_imm.open) {
+        s_imm.vertices.pop_back();  // an incomplete vertex is never drawn
+        s_imm.open = false;
+    }
 }
 
 // The step the next call fills, when it is of kind k and input kind wanted
@@ -55,13 +60,6 @@ const gxAttrStep* Next(Kind k, bool indexed)
     }
     if (s_imm.failed)
         return nullptr;
-    if (s_imm.cursor == 0) {
-        if (s_imm.vertices.size() >= s_imm.expected) {
-            Fail("more vertices than GXBegin announced");
-            return nullptr;
-        }
-        s_imm.vertices.push_back(s_imm.defaults);
-    }
     const gxAttrStep& st = s_imm.plan.steps[s_imm.cursor];
     if (KindOf(st.attr) != k) {
         Fail("attribute call out of the descriptor's order");
@@ -71,13 +69,23 @@ const gxAttrStep* Next(Kind k, bool indexed)
         Fail(indexed ? "index given for a direct attribute" : "direct data given for an indexed attribute");
         return nullptr;
     }
+    if (!s_imm.open) {
+        if (s_imm.vertices.size() >= s_imm.expected) {
+            Fail("more vertices than GXBegin announced");
+            return nullptr;
+        }
+        s_imm.vertices.push_back(s_imm.defaults);
+        s_imm.open = true;
+    }
     return &st;
 }
 
 void Advance()
 {
-    if (++s_imm.cursor == s_imm.plan.numSteps)
+    if (++s_imm.cursor == s_imm.plan.numSteps) {
         s_imm.cursor = 0;
+        s_imm.open = false;
+    }
 }
 
 gxVertex& Current() { return s_imm.vertices.back(); }
@@ -159,6 +167,7 @@ void GXBegin(GXPrimitive type, GXVtxFmt fmt, uint16_t count)
     s_imm.fmt = fmt;
     s_imm.expected = count;
     s_imm.cursor = 0;
+    s_imm.open = false;
     s_imm.vertices.clear();
     const char* reason = "";
     if ((type & 0x07) != 0 || type < GX_QUADS || type > GX_POINTS) {
@@ -183,13 +192,10 @@ void GXEnd()
         gxLogOnce(kEnd, "%s", kEnd);
         return;
     }
+    if (s_imm.open)
+        Fail("the last vertex is incomplete");
     s_imm.active = false;
-    if (s_imm.cursor != 0) {
-        s_imm.vertices.pop_back();  // an incomplete vertex is never drawn
-        s_imm.cursor = 0;
-        if (!s_imm.failed)
-            Fail("the last vertex is incomplete");
-    }
+    s_imm.cursor = 0;
     if (!s_imm.failed && s_imm.vertices.size() != s_imm.expected)
         Fail("fewer vertices than GXBegin announced");
     if (!s_imm.vertices.empty())

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "gx/gxRegisters.h"
+#include "gxFrontTestUtil.h"
+#include "platform/os.h"
+
+namespace {
+
+// Zone-style geometry: 16-bit indexed s16/8 positions and 8-bit indexed f32
+// normals, vertex format 0.
+class GxDisplayListTest : public GxFrontTest {
+protected:
+    void SetUp() override
+    {
+        GxFrontTest::SetUp();
+        // Positions (s16/8, stride 6): element n = (n + 0.5, -n, 0.25 n).
+        for (int n = 0; n < 4; ++n)
+            m_pos.U16(n * 256 + 128).U16(static_cast<uint16_t>(-n * 256)).U16(n * 64);
+        // Normals (f32, stride 12): element n = (0, n, -1).
+        for (int n = 0; n < 3; ++n)
+            m_nrm.F32(0).F32(static_cast<float>(n)).F32(-1);
+        GXClearVtxDesc();
+        GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
+        GXSetVtxDesc(GX_VA_NRM, GX_INDEX8);
+        GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_S16, 8);
+        GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_NRM, GX_NRM_XYZ, GX_F32, 0);
+        GXSetArray(GX_VA_POS, m_pos.data(), 6);
+        GXSetArrayBounds(GX_VA_POS, m_pos.size());
+        GXSetArray(GX_VA_NRM, m_nrm.data(), 12);
+        GXSetArrayBounds(GX_VA_NRM, m_nrm.size());
+    }
+    // A draw command of format 0 with (position, normal) index pairs.
+    static void Draw(BeBytes& list, uint8_t primitive, std::initializer_list<std::pair<int, int>> v)
+    {
+        list.U8(primitive | GX_VTXFMT0).U16(static_cast<uint32_t>(v.size()));
+        for (const auto& p : v)
+            list.U16(p.first).U8(p.second);
+    }
+    // Calls the list from a heap block of exactly its length, so reading
+    // past the end is caught by the address sanitiser.
+    static void Call(const BeBytes& list, uint32_t length)
+    {
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[length ? length : 1]);
+        std::memcpy(exact.get(), list.data(), length);
+        GXCallDisplayList(exact.get(), length);
+    }
+    static uint64_t Rejected() { return gxGetFrontStats().rejectedLists; }
+
+    BeBytes m_pos, m_nrm;
+};
+
+TEST_F(GxDisplayListTest, DecodesIndexedPositionsAndNormals)
+{
+    BeBytes list;
+    Draw(list, GX_TRIANGLES, {{1, 2}, {3, 0}, {0, 1}});
+    list.Pad32();
+    Call(list, list.size());
+    std::vector<gxCommand> draws = Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    ASSERT_EQ(draws[0].vertices.size(), 3u);
+    EXPECT_EQ(draws[0].primitive, GX_TRIANGLES);
+    EXPECT_EQ(draws[0].attrMask, (1u << GX_VA_POS) | (1u << GX_VA_NRM));
+    const gxVertex& v = draws[0].vertices[0];
+    EXPECT_EQ(v.pos[0], 1.5f);
+    EXPECT_EQ(v.pos[1], -1.0f);
+    EXPECT_EQ(v.pos[2], 0.25f);
+    EXPECT_EQ(v.nrm[1], 2.0f);
+    EXPECT_EQ(v.nrm[2], -1.0f);
+    EXPECT_EQ(draws[0].vertices[1].pos[0], 3.5f);
+    EXPECT_EQ(draws[0].vertices[1].nrm[1], 0.0f);
+    EXPECT_EQ(Rejected(), 0u);
+}
+
+TEST_F(GxDisplayListTest, QuadsKeepTheirVertexCountAndBothQuadOpcodes)
+{
+    BeBytes list;
+    Draw(list, GX_QUADS, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}});
+    Draw(list, GX_QUADS2, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+    Call(list, list.size());
+    std::vector<gxCommand> draws = Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].primitive, GX_QUADS);
+    EXPECT_EQ(draws[0].vertices.size(), 8u);
+    EXPECT_EQ(draws[1].primitive, GX_QUADS) << "0x88 behaves as 0x80";
+    std::vector<uint32_t> idx(12);
+    EXPECT_EQ(gxQuadIndices(static_cast<uint32_t>(draws[0].vertices.size()), idx.data()), 12u);
+}
+
+TEST_F(GxDisplayListTest, BadDataLogsAndSkipsTheRestOfTheList)
+{
+    struct Row { const char* name; void (*build)(BeBytes&); size_t drawsBefore; };
+    const Row rows[] = {
+        {"unknown command", [](BeBytes& l) { l.U8(0x18); }, 1},
+        {"position index past the declared array", [](BeBytes& l) { Draw(l, GX_TRIANGLES, {{0, 0}, {4, 0}, {1, 0}}); }, 1},
+        {"normal index past the declared array", [](BeBytes& l) { Draw(l, GX_POINTS, {{0, 3}}); }, 1},
+        {"vertex format not set up", [](BeBytes& l) { l.U8(static_cast<uint32_t>(GX_TRIANGLES) | GX_VTXFMT5).U16(1).U32(0); }, 1},
+        {"array address loaded by the list", [](BeBytes& l) { l.U8(0x08).U8(kGxCpArrayBase).U32(0x80001000); }, 1},
+        {"draw cut mid-vertex", [](BeBytes& l) { l.U8(GX_POINTS).U16(2).U16(0).U8(0).U16(1); }, 1},
+        {"CP load cut", [](BeBytes& l) { l.U8(0x08).U8(0x50).U16(0); }, 1},
+        {"XF load longer than the list", [](BeBytes& l) { l.U8(0x10).U32(0x00030000).U32(0); }, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const uint64_t before = Rejected();
+        BeBytes list;
+        Draw(list, GX_POINTS, {{1, 1}});
+        r.build(list);
+        Draw(list, GX_POINTS, {{2, 2}});  // never reached
+        // Cut rows must end at the list's end, so drop the trailing draw for them.
+        const bool cut = std::strstr(r.name, "cut") || std::strstr(r.name, "longer");
+        const uint32_t length = cut ? list.size() - 6 : list.size();
+        Call(list, length);
+        std::vector<gxCommand> draws = Draws();
+        EXPECT_EQ(draws.size(), r.drawsBefore);
+        if (!draws.empty()) {
+            EXPECT_EQ(draws[0].vertices[0].pos[0], 1.5f);
+        }
+        EXPECT_EQ(Rejected(), before + 1);
+    }
+}
+
+TEST_F(GxDisplayListTest, TruncationSweepNeverReadsPastTheLength)
+{
+    BeBytes list;
+    Draw(list, GX_TRIANGLES, {{0, 0}, {1, 1}, {2, 2}});
+    const uint32_t firstEnd = list.size();
+    Draw(list, GX_LINES, {{3, 0}, {2, 1}});
+    for (uint32_t length = 0; length < list.size(); ++length) {
+        SCOPED_TRACE(length);
+        Call(list, length);
+        std::vector<gxCommand> draws = Draws();
+        EXPECT_EQ(draws.size(), length >= firstEnd ? 1u : 0u);
+        for (const gxCommand& d : draws)
+            EXPECT_EQ(d.vertices.size(), 3u) << "no partial primitive";
+    }
+}
+
+TEST_F(GxDisplayListTest, TrailingNopPaddingAndIgnoredCommandsAreHarmless)
+{
+    BeBytes list;
+    list.U8(0x48).U8(0x44);  // invalidate vertex cache, metric
+    list.U8(0x40).U32(0).U32(32);  // nested call: ignored
+    Draw(list, GX_POINTS, {{0, 0}});
+    list.Pad32();
+    const uint64_t before = Rejected();
+    Call(list, list.size());
+    EXPECT_EQ(Draws().size(), 1u);
+    EXPECT_EQ(Rejected(), before);
+}
+
+TEST_F(GxDisplayListTest, UndeclaredArraysAreBoundedByTheStoredRange)
+{
+    GXSetArray(GX_VA_POS, m_pos.data(), 6);  // forgets the declared length
+    DCStoreRangeNoSync(const_cast<uint8_t*>(m_pos.data()), 12);  // elements 0 and 1 only
+    BeBytes ok, bad;
+    Draw(ok, GX_POINTS, {{1, 0}});
+    Draw(bad, GX_POINTS, {{2, 0}});
+    Call(ok, ok.size());
+    EXPECT_EQ(Draws().size(), 1u);
+    const uint64_t before = Rejected();
+    Call(bad, bad.size());
+    EXPECT_EQ(Draws().size(), 0u);
+    EXPECT_EQ(Rejected(), before + 1);
+    // A store touching the first range extends it (a buffer written in runs).
+    DCStoreRangeNoSync(const_cast<uint8_t*>(m_pos.data()) + 12, 12);
+    Call(bad, bad.size());
+    EXPECT_EQ(Draws().size(), 1u);
+}
+
+TEST_F(GxDisplayListTest, RegisterLoadsSetFormatsDescriptorAndMatrices)
+{
+    // Format 6 by CP words built from the hardware's bit layout: position
+    // XYZ s16 with 4 fraction bits (cnt 1, type 3, frac 4), colour 0 RGBA8
+    // (cnt bit 13, type 5 at 14), byte-dequant bit 30.
+    const uint32_t vatA = 1u | (3u << 1) | (4u << 4) | (1u << 13) | (5u << 14) | (1u << 30);
+    // Descriptor: position direct (bits 9-10 = 1), colour 0 direct (13-14 = 1), PNMTXIDX (bit 0).
+    const uint32_t vcdLow = 1u | (1u << 9) | (1u << 13);
+    BeBytes list;
+    list.U8(0x08).U8(kGxCpVatA + 6).U32(vatA);
+    list.U8(0x08).U8(kGxCpVatB + 6).U32(1u << 31);
+    list.U8(0x08).U8(kGxCpVatC + 6).U32(0);
+    list.U8(0x08).U8(kGxCpVcdLow).U32(vcdLow);
+    list.U8(0x08).U8(kGxCpVcdHigh).U32(0);
+    // XF: row 3 of the matrix memory (PNMTX1's first row) = 1, 2, 3, 4.
+    list.U8(0x10).U32((3u << 16) | 12u).F32(1).F32(2).F32(3).F32(4);
+    list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT6).U16(1).U8(3).U16(0x0018).U16(0xFFF0).U16(0x0004).U32(0x0A0B0C0D);
+    Call(list, list.size());
+    std::vector<gxCommand> draws = Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    const gxVertex& v = draws[0].vertices[0];
+    EXPECT_EQ(v.pnMtx, GX_PNMTX1);
+    EXPECT_EQ(v.pos[0], 1.5f);
+    EXPECT_EQ(v.pos[1], -1.0f);
+    EXPECT_EQ(v.clr[0][3], 0x0D);
+    const gxState& s = *draws[0].state;
+    EXPECT_EQ(s.posTexMtx[3][0], 1.0f);
+    EXPECT_EQ(s.posTexMtx[3][3], 4.0f);
+    EXPECT_EQ(s.vtxFmt[6].attr[GX_VA_POS].frac, 4);
+    // The same words describe what GXSetVtxAttrFmt sets.
+    uint32_t a, b, c;
+    gxPackVat(s.vtxFmt[6], &a, &b, &c);
+    EXPECT_EQ(a, vatA);
+}
+
+TEST(gxRegisters, VertexFormatWordsRoundTripEveryField)
+{
+    gxVtxFmt f;
+    f.attr[GX_VA_POS] = {GX_POS_XY, GX_U16, 31};
+    f.attr[GX_VA_NRM] = {GX_NRM_NBT3, GX_S8, 0};
+    f.attr[GX_VA_CLR0] = {GX_CLR_RGB, GX_RGBA6, 0};
+    f.attr[GX_VA_CLR1] = {GX_CLR_RGBA, GX_RGBA4, 0};
+    for (int t = 0; t < 8; ++t)
+        f.attr[GX_VA_TEX0 + t] = {static_cast<GXCompCnt>(t & 1), static_cast<GXCompType>(t % 5),
+                                  static_cast<uint8_t>(3 * t + 1)};
+    uint32_t a, b, c;
+    gxPackVat(f, &a, &b, &c);
+    // Spot checks against the hardware layout: TEX4 count at B bit 27, its
+    // fraction in C bits 0-4; NBT3 at A bit 31.
+    EXPECT_EQ((b >> 27) & 1, 0u);
+    EXPECT_EQ(c & 31, 13u);
+    EXPECT_EQ(a >> 31, 1u);
+    gxVtxFmt g;
+    gxUnpackVat(a, b, c, g);
+    for (int attr = GX_VA_POS; attr <= GX_VA_TEX7; ++attr) {
+        SCOPED_TRACE(GXAttrText(attr));
+        EXPECT_EQ(g.attr[attr].cnt, f.attr[attr].cnt);
+        EXPECT_EQ(g.attr[attr].type, f.attr[attr].type);
+        if (attr == GX_VA_POS || attr >= GX_VA_TEX0) {
+            EXPECT_EQ(g.attr[attr].frac, f.attr[attr].frac);
+        }
+    }
+}
+
+TEST(gxRegisters, BlendAndAlphaCompareFollowTheWriteMask)
+{
+    gxState s;
+    gxStateReset(s);
+    // Blend: src ONE (8-10), dst ZERO (5-7), subtract bit 11 with blend bit 0.
+    gxApplyBpRegister(s, kGxBpBlendMode, 1u | (1u << 3) | (1u << 8) | (1u << 11));
+    EXPECT_EQ(s.blendMode, GX_BM_SUBTRACT);
+    EXPECT_EQ(s.blendSrc, GX_BL_ONE);
+    EXPECT_FALSE(s.alphaUpdate);
+    // Only ref1 (bits 8-15) changes under the mask.
+    gxApplyBpRegister(s, kGxBpAlphaCompare, (2u) | (6u << 16) | (1u << 22));
+    gxApplyBpRegister(s, kGxBpWriteMask, 0x00FF00);
+    gxApplyBpRegister(s, kGxBpAlphaCompare, 0xFFFFFF);
+    EXPECT_EQ(s.alphaRef0, 2);
+    EXPECT_EQ(s.alphaRef1, 0xFF);
+    EXPECT_EQ(s.alphaComp0, GX_GEQUAL);
+    EXPECT_EQ(s.alphaOp, GX_AOP_OR);
+    EXPECT_EQ(s.bpWriteMask, 0xFFFFFFu) << "the mask holds for one write";
+}
+
+TEST_F(GxDisplayListTest, IndexedMatrixLoadReadsTheMatrixArray)
+{
+    BeBytes mtx;
+    for (int i = 0; i < 24; ++i)
+        mtx.F32(static_cast<float>(i));
+    GXSetArray(GX_POS_MTX_ARRAY, mtx.data(), 48);
+    GXSetArrayBounds(GX_POS_MTX_ARRAY, mtx.size());
+    BeBytes list;
+    list.U8(0x20).U32((1u << 16) | (11u << 12) | (4u * GX_PNMTX2));  // element 1, 12 words
+    Call(list, list.size());
+    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2][0], 12.0f);
+    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2 + 2][3], 23.0f);
+    const uint64_t before = Rejected();
+    BeBytes past;
+    past.U8(0x20).U32((2u << 16) | (11u << 12));
+    Call(past, past.size());
+    EXPECT_EQ(Rejected(), before + 1);
+}
+
+}  // namespace

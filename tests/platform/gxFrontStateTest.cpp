@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "gxFrontTestUtil.h"
+#include "platform/os.h"
+
+namespace {
+
+using GxFrontStateTest = GxFrontTest;
+
+TEST_F(GxFrontStateTest, TevOpShorthandsSetInputsPerStage)
+{
+    struct Row { const char* name; GXTevStageID stage; GXTevMode mode; uint8_t color[4]; uint8_t alpha[4]; };
+    const Row rows[] = {
+        {"modulate at stage 0", GX_TEVSTAGE0, GX_MODULATE, {GX_CC_ZERO, GX_CC_TEXC, GX_CC_RASC, GX_CC_ZERO},
+         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_RASA, GX_CA_ZERO}},
+        {"modulate later reads prev", GX_TEVSTAGE2, GX_MODULATE, {GX_CC_ZERO, GX_CC_TEXC, GX_CC_CPREV, GX_CC_ZERO},
+         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_APREV, GX_CA_ZERO}},
+        {"decal", GX_TEVSTAGE0, GX_DECAL, {GX_CC_RASC, GX_CC_TEXC, GX_CC_TEXA, GX_CC_ZERO},
+         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_RASA}},
+        {"blend", GX_TEVSTAGE1, GX_BLEND, {GX_CC_CPREV, GX_CC_ONE, GX_CC_TEXC, GX_CC_ZERO},
+         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_APREV, GX_CA_ZERO}},
+        {"replace", GX_TEVSTAGE0, GX_REPLACE, {GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_TEXC},
+         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_TEXA}},
+        {"pass colour", GX_TEVSTAGE3, GX_PASSCLR, {GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV},
+         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXSetTevColorOp(r.stage, GX_TEV_SUB, GX_TB_ADDHALF, GX_CS_SCALE_4, GX_FALSE, GX_TEVREG1);
+        GXSetTevOp(r.stage, r.mode);
+        const gxTevStage& st = gxGet().tevStages[r.stage];
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(st.color.in[i], r.color[i]) << "colour input " << i;
+            EXPECT_EQ(st.alpha.in[i], r.alpha[i]) << "alpha input " << i;
+        }
+        EXPECT_EQ(st.color.op, GX_TEV_ADD);
+        EXPECT_EQ(st.color.scale, GX_CS_SCALE_1);
+        EXPECT_TRUE(st.color.clamp);
+        EXPECT_EQ(st.color.outReg, GX_TEVPREV);
+    }
+}
+
+TEST_F(GxFrontStateTest, ChannelCallsSplitColourAndAlpha)
+{
+    GXSetChanCtrl(GX_COLOR0A0, GX_TRUE, GX_SRC_REG, GX_SRC_VTX, GX_LIGHT0 | GX_LIGHT3, GX_DF_CLAMP, GX_AF_SPOT);
+    GXSetChanCtrl(GX_ALPHA0, GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE);
+    const gxState& s = gxGet();
+    EXPECT_TRUE(s.chanCtrl[GX_COLOR0].enable);
+    EXPECT_EQ(s.chanCtrl[GX_COLOR0].lightMask, 0x9u);
+    EXPECT_EQ(s.chanCtrl[GX_COLOR0].attnFn, GX_AF_SPOT);
+    EXPECT_FALSE(s.chanCtrl[GX_ALPHA0].enable) << "set after COLOR0A0";
+
+    GXSetChanMatColor(GX_COLOR0A0, GXColor{1, 2, 3, 4});
+    GXSetChanMatColor(GX_COLOR0, GXColor{9, 9, 9, 99});  // rgb only
+    GXSetChanMatColor(GX_ALPHA0, GXColor{7, 7, 7, 50});  // alpha only
+    EXPECT_EQ(s.matColor[0].r, 9);
+    EXPECT_EQ(s.matColor[0].a, 50);
+    GXSetChanAmbColor(GX_COLOR1A1, GXColor{5, 6, 7, 8});
+    EXPECT_EQ(s.ambColor[1].g, 6);
+    EXPECT_EQ(s.ambColor[0].g, 0);
+}
+
+TEST_F(GxFrontStateTest, LightPresetsAndDirection)
+{
+    GXLightObj l;
+    GXInitLightDir(&l, 0.0f, 0.6f, -0.8f);
+    EXPECT_EQ(l.dir[1], -0.6f) << "stored towards the light";
+    EXPECT_EQ(l.dir[2], 0.8f);
+
+    // cutoff 60 degrees: cr = 0.5.
+    struct SpotRow { GXSpotFn fn; float a0, a1, a2; };
+    const SpotRow spots[] = {
+        {GX_SP_OFF, 1, 0, 0}, {GX_SP_FLAT, -500, 1000, 0}, {GX_SP_COS, -1, 2, 0}, {GX_SP_COS2, 0, -1, 2},
+        {GX_SP_SHARP, -3, 8, -4}, {GX_SP_RING1, -8, 24, -16}, {GX_SP_RING2, -1, 8, -8},
+    };
+    for (const SpotRow& r : spots) {
+        SCOPED_TRACE(GXSpotFnText(r.fn));
+        GXInitLightSpot(&l, 60.0f, r.fn);
+        EXPECT_NEAR(l.a[0], r.a0, 1e-3f);
+        EXPECT_NEAR(l.a[1], r.a1, 1e-3f);
+        EXPECT_NEAR(l.a[2], r.a2, 1e-3f);
+    }
+    GXInitLightSpot(&l, 95.0f, GX_SP_COS);
+    EXPECT_EQ(l.a[0], 1.0f) << "a cutoff over 90 degrees turns the spot off";
+
+    // Reference distance 10 at brightness 0.5: (1 - b) / b = 1.
+    struct DistRow { GXDistAttnFn fn; float k0, k1, k2; };
+    const DistRow dists[] = {
+        {GX_DA_OFF, 1, 0, 0}, {GX_DA_GENTLE, 1, 0.1f, 0}, {GX_DA_MEDIUM, 1, 0.05f, 0.005f}, {GX_DA_STEEP, 1, 0, 0.01f},
+    };
+    for (const DistRow& r : dists) {
+        SCOPED_TRACE(GXDistAttnFnText(r.fn));
+        GXInitLightDistAttn(&l, 10.0f, 0.5f, r.fn);
+        EXPECT_FLOAT_EQ(l.k[0], r.k0);
+        EXPECT_FLOAT_EQ(l.k[1], r.k1);
+        EXPECT_FLOAT_EQ(l.k[2], r.k2);
+    }
+    GXInitLightDistAttn(&l, 10.0f, 1.0f, GX_DA_STEEP);
+    EXPECT_EQ(l.k[2], 0.0f) << "brightness 1 is outside (0, 1): off";
+
+    GXInitLightColor(&l, GXColor{10, 20, 30, 40});
+    GXLoadLightObjImm(&l, GX_LIGHT2);
+    EXPECT_EQ(gxGet().lights[2].color.g, 20);
+    GXLoadLightObjImm(&l, static_cast<GXLightID>(GX_LIGHT0 | GX_LIGHT1));  // not one light: ignored
+    EXPECT_EQ(gxGet().lights[0].color.g, 0);
+}
+
+TEST_F(GxFrontStateTest, ProjectionAndMatrixMemoryPlacement)
+{
+    Mtx44 m;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            m[r][c] = static_cast<float>(10 * r + c);
+    GXSetProjection(m, GX_PERSPECTIVE);
+    const float persp[6] = {0, 2, 11, 12, 22, 23};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(gxGet().projection[i], persp[i]) << i;
+    GXSetProjection(m, GX_ORTHOGRAPHIC);
+    EXPECT_EQ(gxGet().projection[1], 3.0f);
+    EXPECT_EQ(gxGet().projection[3], 13.0f);
+
+    Mtx a;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            a[r][c] = static_cast<float>(r * 4 + c + 1);
+    GXLoadTexMtxImm(a, GX_PTTEXMTX1, GX_MTX2x4);  // post matrices are always 3x4
+    EXPECT_EQ(gxGet().postMtx[3][0], 1.0f);
+    EXPECT_EQ(gxGet().postMtx[5][3], 12.0f);
+    GXLoadTexMtxImm(a, GX_TEXMTX0, GX_MTX2x4);
+    EXPECT_EQ(gxGet().posTexMtx[31][3], 8.0f);
+    EXPECT_EQ(gxGet().posTexMtx[32][0], 0.0f) << "third row untouched by 2x4";
+    GXLoadNrmMtxImm(a, GX_PNMTX3);
+    EXPECT_EQ(gxGet().nrmMtx[9][0], 1.0f);
+    EXPECT_EQ(gxGet().nrmMtx[11][2], 11.0f);
+    EXPECT_EQ(gxGet().posTexMtx[GX_IDENTITY + 1][1], 1.0f) << "identity loaded at start-up";
+    EXPECT_EQ(gxGet().postMtx[GX_PTIDENTITY - 64 + 2][2], 1.0f);
+    GXLoadPosMtxImm(a, 62);  // rows 62..64 would leave the memory
+    EXPECT_EQ(gxGet().posTexMtx[62][0], 0.0f) << "ignored: identity row 62 kept";
+}
+
+TEST_F(GxFrontStateTest, TextureObjectsAreCopiedOnLoad)
+{
+    alignas(32) static uint8_t texels[64];
+    GXTexObj obj;
+    GXInitTexObj(&obj, texels, 64, 16, GX_TF_CMPR, GX_REPEAT, GX_CLAMP, GX_TRUE);
+    EXPECT_EQ(obj.minFilter, GX_LIN_MIP_LIN);
+    EXPECT_EQ(obj.maxLod, 6.0f) << "full chain of a 64-wide texture";
+    GXInitTexObjLOD(&obj, GX_LINEAR, GX_NEAR, 0.0f, 2.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
+    GXLoadTexObj(&obj, GX_TEXMAP3);
+    GXInitTexObjWrapMode(&obj, GX_MIRROR, GX_MIRROR);
+    const gxState& s = gxGet();
+    ASSERT_TRUE(s.texMapLoaded[3]);
+    EXPECT_EQ(s.texMaps[3].wrapS, GX_REPEAT) << "the map keeps what was loaded";
+    EXPECT_EQ(s.texMaps[3].maxLod, 2.0f);
+    EXPECT_EQ(s.texMaps[3].image, texels);
+
+    GXTlutObj tlut;
+    GXInitTlutObj(&tlut, texels, GX_TL_IA8, 256);
+    GXLoadTlut(&tlut, GX_TLUT0);
+    EXPECT_EQ(s.tluts[0].numEntries, 256);
+    GXInitTexObjCI(&obj, texels, 8, 8, GX_TF_C8, GX_CLAMP, GX_CLAMP, GX_FALSE, GX_TLUT0);
+    EXPECT_TRUE(obj.colorIndexed);
+    EXPECT_EQ(obj.maxLod, 0.0f);
+}
+
+TEST_F(GxFrontStateTest, DrawsShareASnapshotUntilTheStateChanges)
+{
+    GXClearVtxDesc();
+    GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
+    auto point = [] {
+        GXBegin(GX_POINTS, GX_VTXFMT0, 1);
+        GXPosition3f32(0, 0, 0);
+        GXEnd();
+    };
+    point();
+    point();
+    GXSetCullMode(GX_CULL_NONE);
+    point();
+    GXSetCopyClear(GXColor{1, 2, 3, 4}, 0x1FFFFFF);
+    GXCopyDisp(nullptr, GX_TRUE);
+    std::vector<gxCommand> all;
+    gxCommand cmd;
+    while (Queue().TryPop(cmd))
+        all.push_back(std::move(cmd));
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].state, all[1].state);
+    EXPECT_NE(all[1].state, all[2].state);
+    EXPECT_EQ(all[1].state->cullMode, GX_CULL_BACK);
+    EXPECT_EQ(all[2].state->cullMode, GX_CULL_NONE);
+    EXPECT_EQ(all[3].kind, gxCommandKind::kCopyDisp);
+    EXPECT_TRUE(all[3].clear);
+    EXPECT_EQ(all[3].state->copy.clearZ, 0xFFFFFFu) << "24-bit depth";
+    EXPECT_EQ(all[3].state->copy.clearColor.b, 3);
+    EXPECT_EQ(gxGetFrontStats().draws, 3u);
+}
+
+TEST_F(GxFrontStateTest, StoredRangesReachTheBackendAsInvalidations)
+{
+    static uint8_t block[64];
+    DCStoreRangeNoSync(block + 8, 16);
+    GXInvalidateTexAll();
+    gxCommand a, b;
+    ASSERT_TRUE(Queue().TryPop(a));
+    ASSERT_TRUE(Queue().TryPop(b));
+    EXPECT_EQ(a.kind, gxCommandKind::kInvalidateRange);
+    EXPECT_EQ(a.rangeAddr, block + 8);
+    EXPECT_EQ(a.rangeBytes, 16u);
+    EXPECT_EQ(b.kind, gxCommandKind::kInvalidateTexAll);
+    EXPECT_EQ(gxStoredRangeBytesFrom(block + 20), 4u);
+    EXPECT_EQ(gxStoredRangeBytesFrom(block + 24), 0u) << "end is exclusive";
+}
+
+TEST(gxText, NamesByValueAndUnknownValues)
+{
+    EXPECT_STREQ(GXPrimitiveText(0xA8), "GX_LINES");
+    EXPECT_STREQ(GXTexFmtText(14), "GX_TF_CMPR");
+    EXPECT_STREQ(GXTexFmtText(7), "???");
+    EXPECT_STREQ(GXPTTexMtxText(125), "GX_PTIDENTITY");
+    EXPECT_STREQ(GXChannelIDText(4), "GX_COLOR0A0");
+    EXPECT_STREQ(GXBlendFactorText(2), "GX_BL_DSTCLR");
+    EXPECT_EQ(GXAttrArrayIndex(GX_VA_TEX3), 7);
+    EXPECT_EQ(GXAttrArrayIndex(GX_VA_NBT), 1);
+    EXPECT_EQ(GXAttrArrayIndex(GX_VA_CLR0) + GX_VA_POS, GX_VA_CLR0);
+    EXPECT_EQ(GXAttrArrayIndex(GX_VA_PNMTXIDX), -1);
+}
+
+}  // namespace
