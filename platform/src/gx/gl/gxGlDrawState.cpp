@@ -303,6 +303,7 @@ static void TranslatePipeline(const gxState& s, GlPipeline* p)
     case GX_BM_SUBTRACT:  // destination minus source, factors ignored
         p->blend = true;
         p->blendEquation = gl::kFuncReverseSubtract;
+        p->blendDst = gl::kOne;
         break;
     case GX_BM_LOGIC:
         p->logicOp = true;
