@@ -14,7 +14,6 @@
 namespace gxtex {
 
 constexpr uint32_t kMaxDimension = 1024;  // width and height are stored minus one in 10 bits
-constexpr uint32_t kMaxLevels = 11;       // 1024 halved down to 1
 
 // Storage block of a format: texels across and down, and its byte size.
 struct BlockShape {
@@ -72,7 +71,8 @@ bool DecodeLevel(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t 
 // Decodes levels 0 .. levels-1 (the texture object's max LOD + 1) of a
 // texture stored as TextureBytes lays it out, never reading past them. On
 // failure (as DecodeLevel, or a level count outside 1..FullChainLevels) out
-// keeps its previous contents.
+// keeps its previous contents; on success its buffer is reused, so a caller
+// decoding many textures into one DecodedTexture allocates rarely.
 bool DecodeTexture(const uint8_t* src, size_t srcBytes, GXTexFmt format, uint32_t width,
                    uint32_t height, uint32_t levels, const Palette* palette, DecodedTexture* out);
 
