@@ -36,6 +36,9 @@ public:
     static constexpr int32_t kPlatformConsole = 1;
     static constexpr int32_t kPlatformXbox = 2;
     static constexpr int32_t kPlatformPS2 = 3;
+    // Deeper nesting only comes from damaged files; it would exhaust the stack
+    // of the recursive readers.
+    static constexpr int kMaxBlockDepth = 1024;
 
     cFile();
     ~cFile();  // closes
@@ -77,6 +80,9 @@ public:
     // or the file's length outside blocks. cReadBlock narrows and restores it.
     uint32_t GetReadLimit() const { return m_nReadLimit; }
     void SetReadLimit(uint32_t limit) const { m_nReadLimit = limit; }
+    // Blocks begun and not yet ended; cReadBlock counts.
+    int EnterBlock() const { return ++m_nBlockDepth; }
+    void LeaveBlock() const { --m_nBlockDepth; }
 
     // The platform layer: the console's buffered disc reader, and host files
     // for writing.
@@ -106,4 +112,5 @@ private:
 
     mutable bool m_bFailed = false;
     mutable uint32_t m_nReadLimit = 0;
+    mutable int m_nBlockDepth = 0;
 };

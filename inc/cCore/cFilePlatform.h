@@ -7,6 +7,7 @@
 // thread that opened it uses it.
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/dvd.h"
@@ -26,7 +27,17 @@ public:
     // Copies count bytes at the position; bytes past the file's end read as
     // zero (the caller bounds its reads; the buffers are never overrun).
     void Read(void* dst, uint32_t count);
-    uint32_t GetPos() const;
+    // The common case of Read: the bytes lie inside the current buffer, short
+    // of its end. False, with nothing read, otherwise.
+    bool ReadInBuffer(void* dst, uint32_t count)
+    {
+        if (m_nBufferPos + count >= kBufferSize || m_anBufferOffset[m_nCurBuffer] + m_nBufferPos + count > m_dvdFile.length)
+            return false;
+        std::memcpy(dst, m_aBuffers[m_nCurBuffer] + m_nBufferPos, count);
+        m_nBufferPos += count;
+        return true;
+    }
+    uint32_t GetPos() const { return m_bWriting ? m_nWritePos : m_anBufferOffset[m_nCurBuffer] + m_nBufferPos; }
     // Inside the current buffer: just moves. Inside the other: switches to it
     // and requests the one after. Elsewhere: cancels the pending read and
     // reloads synchronously.

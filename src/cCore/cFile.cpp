@@ -38,6 +38,7 @@ bool cFile::Open(const char* name)
     }
     m_filename.Set("%s", name ? name : "");
     m_bFailed = false;
+    m_nBlockDepth = 0;
     m_nTargetPlatformId = -1;
     if (!PlatformOpen(m_filename.m_sData))
         return false;
@@ -141,6 +142,11 @@ uint32_t cFile::GetLength() const
 
 bool cFile::Read(void* dst, uint32_t count) const
 {
+    if (m_pFile && m_bReadOnly && !m_bFailed) {
+        const uint32_t pos = m_pFile->GetPos();
+        if (pos <= m_nReadLimit && count <= m_nReadLimit - pos && m_pFile->ReadInBuffer(dst, count))
+            return true;
+    }
     if (!m_pFile || !m_bReadOnly) {
         std::memset(dst, 0, count);
         Fail("read while not open for reading");

@@ -137,11 +137,6 @@ void cFilePlatform::Read(void* dst, uint32_t count)
     }
 }
 
-uint32_t cFilePlatform::GetPos() const
-{
-    return m_bWriting ? m_nWritePos : m_anBufferOffset[m_nCurBuffer] + m_nBufferPos;
-}
-
 void cFilePlatform::Seek(uint32_t pos)
 {
     if (m_bWriting) {

@@ -17,7 +17,7 @@ void cName::Set(const char* fmt, ...)
     char work[kFormatSize];
     va_list args;
     va_start(args, fmt);
-    const int n = std::vsnprintf(work, sizeof(work), fmt ? fmt : "", args);
+    const int n = fmt ? std::vsnprintf(work, sizeof(work), fmt, args) : -1;
     va_end(args);
     if (n < 0)
         work[0] = '\0';

@@ -13,6 +13,8 @@ static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
 cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
     : m_file(file), m_nOuterLimit(file.GetReadLimit())
 {
+    if (file.EnterBlock() > cFile::kMaxBlockDepth)
+        file.Fail("blocks nested deeper than %d", cFile::kMaxBlockDepth);
     file.SetCurrentPos(AlignUp4(file.GetCurrentPos()));
     const uint32_t start = file.GetCurrentPos();
     uint8_t header[kHeaderSize];
@@ -33,6 +35,7 @@ cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
 
 cReadBlock::~cReadBlock()
 {
+    m_file.LeaveBlock();
     m_file.SetReadLimit(m_nOuterLimit);
     m_file.SetCurrentPos(AlignUp4(m_file.GetCurrentPos()));
     uint8_t marker[4];

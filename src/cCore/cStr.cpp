@@ -11,7 +11,7 @@
 // on what the buffer held before.
 static void FormatInto(char (&data)[cStr::kSize], const char* fmt, va_list args)
 {
-    const int n = std::vsnprintf(data, cStr::kSize, fmt ? fmt : "", args);
+    const int n = fmt ? std::vsnprintf(data, cStr::kSize, fmt, args) : -1;
     const int len = n < 0 ? 0 : (n >= cStr::kSize ? cStr::kSize - 1 : n);
     std::memset(data + len, 0, cStr::kSize - len);
 }

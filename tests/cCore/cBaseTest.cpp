@@ -156,3 +156,22 @@ TEST_F(cBaseTest, TruncatedFilesFailToLoad)
 }
 
 }  // namespace
+
+namespace {
+
+// Nesting from a damaged file must not exhaust the stack: past the depth
+// limit the load fails.
+TEST_F(cBaseTest, DeeplyNestedObjectsLoadUpToTheDepthLimit)
+{
+    for (int depth : {300, 1100}) {
+        SCOPED_TRACE(depth);
+        std::vector<cTestHolder> chain(depth);
+        for (int i = 0; i + 1 < depth; ++i)
+            chain[i].m_pFirst = &chain[i + 1];
+        ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("deep.dat"), chain[0]));
+        cMemPool pool("deep", 0x100000, false);
+        EXPECT_EQ(cBase::Load("/deep.dat", &pool, nullptr) != nullptr, depth < cFile::kMaxBlockDepth);
+    }
+}
+
+}  // namespace

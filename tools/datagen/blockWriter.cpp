@@ -127,7 +127,7 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
         cLogError_("datagen: cannot create \"%s\"", path.c_str());
         return false;
     }
-    const bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool bOk = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return (std::fclose(f) == 0) && bOk;
 }
 
