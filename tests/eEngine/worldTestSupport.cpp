@@ -11,6 +11,11 @@
 
 QM_DEFINE_TYPE(eTestSurface, eSurface, kTestSurfaceId)
 
+cBase* eTestSurface::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<eTestSurface>(*this) : nullptr;
+}
+
 eTestGeom::eTestGeom()
 {
     for (mOCS& f : m_subFrames)

@@ -19,6 +19,8 @@ class eTestSurface : public eSurface {
 public:
     eTestSurface() = default;
     eTestSurface(const eTestSurface&) = default;
+    // As the game's surface does: the engine part through eSurface's copy.
+    cBase* Copy(cMemPool* pPool) const override;
 };
 
 // A scene node with up to four named sub-objects whose zone frames the test
