@@ -23,8 +23,14 @@ namespace {
 constexpr eViewport kSafeFrame = {48, 40, 544, 400};
 constexpr uint32_t kClearDepth = 0xFFFFFF;  // 24-bit, the far end
 
+// Frames are shown two retraces apart (30 a second at 59.94 retraces). A gap
+// of one and a half tells one retrace from two whatever the wake-up latency.
+constexpr OSTime kMinRetraceGap = VI_RETRACE_TICKS * 3 / 2;
+
 bool s_bFlipTimeSet = false;
 double s_fLastFlipSeconds = 0.0;
+bool s_bFlipRetraceSet = false;
+OSTime s_lastFlipRetrace = 0;
 
 void LoadPosNrm(const mOCS& ocs)
 {
@@ -61,6 +67,22 @@ void HoldFrameRate()
         now = cGetTimeSeconds();
     }
     s_fLastFlipSeconds = now;
+}
+
+// A thirtieth of a second is a little shorter than two retraces, so the time
+// cap alone lets a frame now and then follow the last one after a single
+// retrace. Waiting until two have passed keeps shown frames 1/30 s apart; a
+// frame that was slow anyway still waits only for the next retrace.
+void WaitForFrameRetrace()
+{
+    VIWaitForRetrace();
+    OSTime now = OSGetTime();
+    while (s_bFlipRetraceSet && now - s_lastFlipRetrace < kMinRetraceGap) {
+        VIWaitForRetrace();
+        now = OSGetTime();
+    }
+    s_lastFlipRetrace = now;
+    s_bFlipRetraceSet = true;
 }
 
 }  // namespace
@@ -145,7 +167,7 @@ void eVideo::Flip()
     rs.Apply();
     GXDrawDone();
     HoldFrameRate();
-    VIWaitForRetrace();
+    WaitForFrameRetrace();
     GXCopyDisp(eVideoPlatform::s_pBuffer[eVideoPlatform::s_nCurBuffer], GX_TRUE);
     rs.Set(RS_ALPHA_UPDATE, GX_FALSE);
 }
