@@ -1,5 +1,6 @@
 #include "gx/gxVertex.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ps.h"
@@ -22,6 +23,8 @@ uint32_t CompBytes(uint8_t type)
     default: return 0;
     }
 }
+
+inline uint32_t CompBytesInline(uint8_t type) { return type <= GX_S8 ? 1 : (type <= GX_S16 ? 2 : 4); }
 
 // Normals ignore the fraction field: signed types put 1.0 at 2^6 and 2^14;
 // the unsigned ones are assumed to use 2^7 and 2^15.
@@ -47,7 +50,25 @@ inline float ReadComp(const uint8_t* p, uint8_t type, float scale)
     }
 }
 
-bool IsTex(uint8_t attr) { return attr >= GX_VA_TEX0 && attr <= GX_VA_TEX7; }
+// n components of one type: the type is chosen once, not per component.
+inline void ReadComps(const uint8_t* p, uint8_t type, float scale, int n, float* out)
+{
+    switch (type) {
+    case GX_S16:
+        for (int i = 0; i < n; ++i)
+            out[i] = static_cast<float>(ps::LoadS16BE(p + 2 * i)) * scale;
+        break;
+    case GX_F32:
+        for (int i = 0; i < n; ++i)
+            out[i] = ps::LoadF32BE(p + 4 * i);
+        break;
+    default:
+        for (int i = 0; i < n; ++i)
+            out[i] = ReadComp(p + i * CompBytesInline(type), type, scale);
+        break;
+    }
+}
+
 bool IsMtxIdx(uint8_t attr) { return attr <= GX_VA_TEX7MTXIDX; }
 
 // Fills the component layout of one attribute; false with a reason when the
@@ -211,24 +232,26 @@ const uint8_t* gxIndexedElement(const gxAttrStep& step, uint32_t index)
     return step.base + offset;
 }
 
-void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
+namespace {
+
+inline void DecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
 {
     const uint8_t attr = st.attr;
     if (attr == GX_VA_POS) {
-        v.pos[0] = ReadComp(src, st.type, st.scale);
-        v.pos[1] = ReadComp(src + st.compBytes, st.type, st.scale);
-        v.pos[2] = st.comps == 3 ? ReadComp(src + 2 * st.compBytes, st.type, st.scale) : 0.0f;
+        ReadComps(src, st.type, st.scale, st.comps, v.pos);
+        if (st.comps == 2)
+            v.pos[2] = 0.0f;
     } else if (attr == GX_VA_NRM) {
         // Of an NBT group only the normal is kept; binormal and tangent
         // follow it in memory and have no consumer.
-        for (int c = 0; c < 3; ++c)
-            v.nrm[c] = ReadComp(src + c * st.compBytes, st.type, st.scale);
+        ReadComps(src, st.type, st.scale, 3, v.nrm);
+    } else if (attr >= GX_VA_TEX0) {
+        float* t = v.tex[attr - GX_VA_TEX0];
+        ReadComps(src, st.type, st.scale, st.comps, t);
+        if (st.comps == 1)
+            t[1] = 0.0f;
     } else if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1) {
         gxDecodeColor(st.type, src, v.clr[attr - GX_VA_CLR0]);
-    } else if (IsTex(attr)) {
-        float* t = v.tex[attr - GX_VA_TEX0];
-        t[0] = ReadComp(src, st.type, st.scale);
-        t[1] = st.comps == 2 ? ReadComp(src + st.compBytes, st.type, st.scale) : 0.0f;
     } else if (attr == GX_VA_PNMTXIDX) {
         v.pnMtx = src[0] & 63;
     } else {
@@ -236,28 +259,36 @@ void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
     }
 }
 
+}  // namespace
+
+void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { DecodeElement(st, src, v); }
+
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
                                 std::vector<gxVertex>& out, size_t* used, gxDecodeError* err)
 {
     *used = 0;
+    // Whole vertices present; the rest is reported as truncated after them.
+    const uint32_t whole = plan.vertexBytes ? static_cast<uint32_t>(std::min<size_t>(count, bytes / plan.vertexBytes))
+                                            : count;
+    const size_t first = out.size();
     const gxVertex defaults = gxDefaultVertex(plan);
-    out.reserve(out.size() + count);
-    size_t pos = 0;
-    for (uint32_t n = 0; n < count; ++n) {
-        if (bytes - pos < plan.vertexBytes) {
-            err->vertex = n;
-            return gxDecodeStatus::kTruncated;
-        }
-        gxVertex v = defaults;
-        const uint8_t* p = data + pos;
+    out.reserve(first + whole);
+    const uint8_t* p = data;
+    for (uint32_t n = 0; n < whole; ++n, p += plan.vertexBytes) {
+        // Each record is written once, while it is in the cache.
+        out.push_back(defaults);
+        gxVertex& v = out.back();
+        const uint8_t* field = p;
         for (uint32_t s = 0; s < plan.numSteps; ++s) {
             const gxAttrStep& st = plan.steps[s];
-            const uint8_t* src = p;
+            const uint8_t* src = field;
             if (st.input != GX_DIRECT) {
                 // NBT3 carries three indices; the first (normal) is the one read.
-                const uint32_t index = (st.input == GX_INDEX8) ? p[0] : ps::LoadU16BE(p);
+                const uint32_t index = (st.input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
                 src = gxIndexedElement(st, index);
                 if (!src) {
+                    out.resize(first + n);
+                    *used = static_cast<size_t>(n) * plan.vertexBytes;
                     err->vertex = n;
                     err->attr = st.attr;
                     err->index = index;
@@ -265,12 +296,14 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
                     return gxDecodeStatus::kIndexOutOfRange;
                 }
             }
-            gxDecodeElement(st, src, v);
-            p += st.streamBytes;
+            DecodeElement(st, src, v);
+            field += st.streamBytes;
         }
-        out.push_back(v);
-        pos += plan.vertexBytes;
-        *used = pos;
+    }
+    *used = static_cast<size_t>(whole) * plan.vertexBytes;
+    if (whole < count) {
+        err->vertex = whole;
+        return gxDecodeStatus::kTruncated;
     }
     return gxDecodeStatus::kOk;
 }
