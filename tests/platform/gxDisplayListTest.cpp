@@ -254,6 +254,66 @@ TEST(gxRegisters, BlendAndAlphaCompareFollowTheWriteMask)
     EXPECT_EQ(s.bpWriteMask, 0xFFFFFFu) << "the mask holds for one write";
 }
 
+TEST(gxRegisters, XfLoadsReachViewportLightsAndMatrixIndices)
+{
+    gxState s;
+    gxStateReset(s);
+    auto xf = [&s](uint32_t address, float f) {
+        uint32_t v;
+        std::memcpy(&v, &f, 4);
+        return gxApplyXfWord(s, address, v);
+    };
+    // The hardware's viewport for (10, 20, 300, 200) with depth 0.25..1.
+    xf(kGxXfViewport + 0, 150.0f);
+    xf(kGxXfViewport + 1, -100.0f);
+    xf(kGxXfViewport + 2, 0.75f * 16777215.0f);
+    xf(kGxXfViewport + 3, 502.0f);
+    xf(kGxXfViewport + 4, 462.0f);
+    xf(kGxXfViewport + 5, 16777215.0f);
+    EXPECT_FLOAT_EQ(s.viewport.left, 10.0f);
+    EXPECT_FLOAT_EQ(s.viewport.top, 20.0f);
+    EXPECT_FLOAT_EQ(s.viewport.wd, 300.0f);
+    EXPECT_FLOAT_EQ(s.viewport.ht, 200.0f);
+    EXPECT_NEAR(s.viewport.nearZ, 0.25f, 1e-6f);
+    EXPECT_FLOAT_EQ(s.viewport.farZ, 1.0f);
+    // Light 1's record: colour word 3, k1 word 8, direction z word 15.
+    gxApplyXfWord(s, kGxXfLightBase + 16 + 3, 0x11223344u);
+    xf(kGxXfLightBase + 16 + 8, 0.5f);
+    xf(kGxXfLightBase + 16 + 15, -1.0f);
+    EXPECT_EQ(s.lights[1].color.g, 0x22);
+    EXPECT_EQ(s.lights[1].color.a, 0x44);
+    EXPECT_EQ(s.lights[1].k[1], 0.5f);
+    EXPECT_EQ(s.lights[1].dir[2], -1.0f);
+    // Matrix index A: position row 6, TEX0 row 30, TEX3 row 39.
+    gxApplyXfWord(s, kGxXfMatrixIndexA, 6u | (30u << 6) | (39u << 24));
+    EXPECT_EQ(s.currentPnMtx, 6u);
+    EXPECT_EQ(s.currentTexMtx[0], 30u);
+    EXPECT_EQ(s.currentTexMtx[3], 39u);
+    // Normal memory word 0x400 + 3 * 9 + 4 is row 10, column 1.
+    xf(kGxXfNrmBase + 31, 2.5f);
+    EXPECT_EQ(s.nrmMtx[10][1], 2.5f);
+    EXPECT_EQ(xf(0x2000, 1.0f), gxRegResult::kIgnored);
+}
+
+TEST(gxRegisters, DescriptorWordsSetInputTypes)
+{
+    gxState s;
+    gxStateReset(s);
+    // POS index16 (3 at bits 9-10), NRM index8 (2 at 11-12), TEX1MTXIDX (bit 2).
+    gxApplyCpRegister(s, kGxCpVcdLow, (3u << 9) | (2u << 11) | (1u << 2));
+    gxApplyCpRegister(s, kGxCpVcdHigh, (3u << 0) | (1u << 14));  // TEX0 index16, TEX7 direct
+    EXPECT_EQ(s.vtxDesc[GX_VA_POS], GX_INDEX16);
+    EXPECT_EQ(s.vtxDesc[GX_VA_NRM], GX_INDEX8);
+    EXPECT_EQ(s.vtxDesc[GX_VA_CLR0], GX_NONE);
+    EXPECT_EQ(s.vtxDesc[GX_VA_TEX1MTXIDX], GX_DIRECT);
+    EXPECT_EQ(s.vtxDesc[GX_VA_PNMTXIDX], GX_NONE);
+    EXPECT_EQ(s.vtxDesc[GX_VA_TEX0], GX_INDEX16);
+    EXPECT_EQ(s.vtxDesc[GX_VA_TEX7], GX_DIRECT);
+    gxApplyCpRegister(s, kGxCpArrayStride + 4, 0x1234);
+    EXPECT_EQ(s.arrays[4].stride, 0x34u) << "strides are 8-bit";
+    EXPECT_EQ(gxApplyCpRegister(s, 0x20, 0), gxRegResult::kIgnored);
+}
+
 TEST_F(GxDisplayListTest, IndexedMatrixLoadReadsTheMatrixArray)
 {
     BeBytes mtx;
