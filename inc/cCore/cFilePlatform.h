@@ -31,7 +31,8 @@ public:
     // of its end. False, with nothing read, otherwise.
     bool ReadInBuffer(void* dst, uint32_t count)
     {
-        if (m_nBufferPos + count >= kBufferSize || m_anBufferOffset[m_nCurBuffer] + m_nBufferPos + count > m_dvdFile.length)
+        const uint32_t pos = m_anBufferOffset[m_nCurBuffer] + m_nBufferPos;
+        if (count >= kBufferSize - m_nBufferPos || pos > m_dvdFile.length || count > m_dvdFile.length - pos)
             return false;
         std::memcpy(dst, m_aBuffers[m_nCurBuffer] + m_nBufferPos, count);
         m_nBufferPos += count;

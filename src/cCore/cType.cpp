@@ -4,10 +4,10 @@
 
 #include "cCore/cLog.h"
 
-cType* cType::s_types = nullptr;
+constinit cType* cType::s_types = nullptr;
 // Constant-initialised (all zero), so registering from any static
 // initialiser finds the table ready whatever the order of initialisation.
-cType cType::s_typesList[cType::kMaxTypes];
+constinit cType cType::s_typesList[cType::kMaxTypes];
 
 const cType* cType::InitializeType(const char* sName, uint32_t nId, const cType* pParent, NewFunc pNew)
 {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -74,20 +75,32 @@ TEST_F(DVDTest, OpensConsolePathsWithoutRegardToCase)
     }
 }
 
-std::vector<int32_t> g_results;
-void RecordResult(int32_t result, DVDFileInfo*) { g_results.push_back(result); }
+// Callbacks run on the drive thread, after the block's state turned END.
+std::atomic<int> g_calls{0};
+std::atomic<int32_t> g_lastResult{0};
+void RecordResult(int32_t result, DVDFileInfo*)
+{
+    g_lastResult = result;
+    ++g_calls;
+}
+bool WaitForCalls(int n)
+{
+    for (int i = 0; i < 40000 && g_calls < n; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    return g_calls == n;
+}
 
 TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
 {
     DVDFileInfo fi;
     ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
-    g_results.clear();
+    g_calls = 0;
     std::vector<uint8_t> buf(128, 0xEE);
     // 100 bytes rounded up to 32 is 128: the last 28 read as zero.
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 64, 64, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
-    ASSERT_EQ(g_results.size(), 1u);
-    EXPECT_EQ(g_results[0], 64);
+    ASSERT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(g_lastResult, 64);
     EXPECT_EQ(buf[0], 65);
     EXPECT_EQ(buf[35], 100);
     EXPECT_EQ(buf[36], 0);
@@ -117,7 +130,7 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
 {
     DVDFileInfo fi;
     ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
-    g_results.clear();
+    g_calls = 0;
     std::vector<uint8_t> buf(32, 0xEE);
     DVDTestHoldDrive(true);
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
@@ -127,32 +140,29 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     // The same block is usable again at once, and only the new read completes.
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
-    ASSERT_EQ(g_results.size(), 1u);
+    EXPECT_TRUE(WaitForCalls(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(g_calls, 1);  // the cancelled read never called back
     EXPECT_EQ(buf[0], 33);
     DVDClose(&fi);
 }
 
-DVDFileInfo* g_chainFile;
 uint8_t g_chainBuf[64];
-int g_chainCalls;
-void ChainNext(int32_t, DVDFileInfo* fi)
+void ChainNext(int32_t result, DVDFileInfo* fi)
 {
     // Interrupt-time code may start the next read, as a streaming reader does.
-    if (++g_chainCalls == 1)
+    if (g_calls == 0)
         DVDReadAsyncPrio(fi, g_chainBuf + 32, 32, 32, ChainNext, 2);
+    RecordResult(result, fi);
 }
 
 TEST_F(DVDTest, CallbackMayStartTheNextRead)
 {
     DVDFileInfo fi;
     ASSERT_TRUE(DVDOpen("/game/act01/map01.map", &fi));
-    g_chainFile = &fi;
-    g_chainCalls = 0;
+    g_calls = 0;
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, g_chainBuf, 32, 0, ChainNext, 2));
-    for (int i = 0; i < 20000 && g_chainCalls < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
-    EXPECT_EQ(g_chainCalls, 2);
+    ASSERT_TRUE(WaitForCalls(2));
     EXPECT_EQ(g_chainBuf[0], 1);
     EXPECT_EQ(g_chainBuf[63], 64);
     DVDClose(&fi);
