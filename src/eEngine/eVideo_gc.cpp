@@ -99,6 +99,9 @@ void eVideoPlatform::Initialize()
 
     InitPhysiqueCache();
     eRenderStateCache::SendAttributeFormats();
+    // Zones set their own frame before drawing; until then a zero frame
+    // would collapse every model matrix.
+    eVideo::SetZoneToWorldIdentity();
     ResetState();
 }
 

@@ -10,43 +10,31 @@ namespace {
 
 constexpr float kFovTol = 0.001f;  // degrees, after the asin round trip
 
-void ExpectOrtho(const mFrustum& f, float left, float right, float top, float bottom)
+void ExpectFOV(const mFrustum& f, float hfov, float vfov)
 {
-    float n, fa, l, r, t, b;
-    f.GetOrtho(&n, &fa, &l, &r, &t, &b);
-    EXPECT_FLOAT_EQ(l, left);
-    EXPECT_FLOAT_EQ(r, right);
-    EXPECT_FLOAT_EQ(t, top);
-    EXPECT_FLOAT_EQ(b, bottom);
+    float h = 0.0f, v = 0.0f;
+    f.GetFOV(&h, &v);
+    EXPECT_NEAR(h, hfov, kFovTol);
+    EXPECT_NEAR(v, vfov, kFovTol);
 }
 
 TEST(eCamera, FreshCameraDefaults)
 {
     eCamera camera;
     EXPECT_EQ(camera.m_nFlags, 0u);
-    EXPECT_EQ(camera.m_viewport.nX, 0);
-    EXPECT_EQ(camera.m_viewport.nY, 0);
-    EXPECT_EQ(camera.m_viewport.nWidth, 640);
-    EXPECT_EQ(camera.m_viewport.nHeight, 480);
-    float h = 0.0f, v = 0.0f;
-    camera.m_frustum.GetFOV(&h, &v);
-    EXPECT_NEAR(h, 55.0f, kFovTol);
-    EXPECT_NEAR(v, 41.25f, kFovTol);
+    const eViewport& vp = camera.m_viewport;
+    EXPECT_EQ(vp.nX + vp.nY, 0);
+    EXPECT_EQ(vp.nWidth, 640);
+    EXPECT_EQ(vp.nHeight, 480);
+    ExpectFOV(camera.m_frustum, 55.0f, 41.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
     EXPECT_FLOAT_EQ(camera.m_fFarClip, 1000.0f);
-    EXPECT_FALSE(eVideo::IsOrthographic(camera.m_frustum));
-    for (int i = 0; i < mFrustum::kNumPlanes; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(camera.m_worldFrustum.planes[i].normal, camera.m_frustum.planes[i].normal);
-        EXPECT_EQ(camera.m_worldFrustum.planes[i].offset, camera.m_frustum.planes[i].offset);
-    }
-    mOCS identity;
-    identity.MakeIdentity();
-    EXPECT_EQ(camera.m_cameraToWorld, identity);
+    ExpectFOV(camera.m_worldFrustum, 55.0f, 41.25f);  // identity frame: the same frustum
 }
 
-TEST(eCamera, SetOrthoFitsTheLongerSide)
+// zoom is the extent of the longer side; pixel mode ignores it.
+TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
 {
     struct Row {
         const char* name;
@@ -58,74 +46,58 @@ TEST(eCamera, SetOrthoFitsTheLongerSide)
         {"landscape", 640, 480, 0, -5.0f, 5.0f, 3.75f, -3.75f},
         {"portrait", 480, 640, 0, -3.75f, 3.75f, 5.0f, -5.0f},
         {"square counts as portrait", 400, 400, 0, -5.0f, 5.0f, 5.0f, -5.0f},
-        {"pixels ignore the zoom", 640, 480, eCamera::kFlagOrthoPixels, -320.0f, 320.0f, 240.0f, -240.0f},
+        {"pixels", 640, 480, eCamera::kFlagOrthoPixels, -320.0f, 320.0f, 240.0f, -240.0f},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        eCamera camera;
-        camera.m_nFlags = row.flags;
-        const eViewport vp = {0, 0, row.width, row.height};
-        camera.SetViewport(&vp, false);
-        camera.SetOrtho(10.0f);
-        EXPECT_TRUE(eVideo::IsOrthographic(camera.m_frustum));
-        ExpectOrtho(camera.m_frustum, row.left, row.right, row.top, row.bottom);
-        EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kNear].offset, 0.25f);  // near and far kept
-        EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
-        EXPECT_FLOAT_EQ(camera.GetOrthoZoom(), row.flags ? 640.0f : 10.0f);
+    for (bool bAdjust : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(::testing::Message() << row.name << (bAdjust ? ", refitted" : ""));
+            eCamera camera;
+            camera.m_nFlags = row.flags;
+            const eViewport vp = {0, 0, row.width, row.height};
+            if (bAdjust) {  // zoom 10 set on the full screen, then refitted to the viewport
+                camera.SetOrtho(10.0f);
+                camera.SetViewport(&vp, true);
+            } else {
+                camera.SetViewport(&vp, false);
+                camera.SetOrtho(10.0f);
+            }
+            EXPECT_TRUE(eVideo::IsOrthographic(camera.m_frustum));
+            float n, f, l, r, t, b;
+            camera.m_frustum.GetOrtho(&n, &f, &l, &r, &t, &b);
+            EXPECT_FLOAT_EQ(n, 0.25f);
+            EXPECT_FLOAT_EQ(f, 1000.0f);
+            EXPECT_FLOAT_EQ(l, row.left);
+            EXPECT_FLOAT_EQ(r, row.right);
+            EXPECT_FLOAT_EQ(t, row.top);
+            EXPECT_FLOAT_EQ(b, row.bottom);
+        }
     }
 }
 
-TEST(eCamera, AdjustFrustumKeepsTheLargerAngleOnTheLongerSide)
+TEST(eCamera, PerspectiveKeepsTheLargerAngleOnTheLongerSide)
 {
     struct Row {
         const char* name;
-        int width, height;
+        eViewport vp;
+        float fov;  // SetFOV after the viewport; 0: only the refit
         float hfov, vfov;
     };
     const Row rows[] = {
-        {"narrow portrait", 320, 480, 55.0f * 2.0f / 3.0f, 55.0f},
-        {"wide", 640, 320, 55.0f, 27.5f},
-        {"square", 480, 480, 55.0f, 55.0f},
+        {"narrow portrait", {10, 20, 320, 480}, 0.0f, 55.0f * 2.0f / 3.0f, 55.0f},
+        {"wide", {0, 0, 640, 320}, 0.0f, 55.0f, 27.5f},
+        {"square", {0, 0, 480, 480}, 0.0f, 55.0f, 55.0f},
+        {"SetFOV is horizontal", {0, 0, 640, 480}, 90.0f, 90.0f, 67.5f},
+        {"no area uses the screen's shape", {0, 0, 0, 0}, 60.0f, 60.0f, 45.0f},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         eCamera camera;
-        const eViewport vp = {10, 20, row.width, row.height};
-        camera.SetViewport(&vp, true);
-        EXPECT_EQ(camera.m_viewport.nX, 10);
-        float h = 0.0f, v = 0.0f;
-        camera.m_frustum.GetFOV(&h, &v);
-        EXPECT_NEAR(h, row.hfov, kFovTol);
-        EXPECT_NEAR(v, row.vfov, kFovTol);
-        camera.m_worldFrustum.GetFOV(&h, &v);
-        EXPECT_NEAR(v, row.vfov, kFovTol);  // the world frustum follows
+        camera.SetViewport(&row.vp, true);
+        if (row.fov != 0.0f)
+            camera.SetFOV(row.fov);
+        ExpectFOV(camera.m_frustum, row.hfov, row.vfov);
+        ExpectFOV(camera.m_worldFrustum, row.hfov, row.vfov);
     }
-}
-
-TEST(eCamera, AdjustFrustumOfAnOrthographicCameraKeepsItsZoom)
-{
-    eCamera camera;
-    camera.SetOrtho(10.0f);
-    const eViewport portrait = {0, 0, 480, 640};
-    camera.SetViewport(&portrait, true);
-    ExpectOrtho(camera.m_frustum, -3.75f, 3.75f, 5.0f, -5.0f);
-}
-
-TEST(eCamera, SetFOVTakesTheVerticalAngleFromTheViewport)
-{
-    eCamera camera;
-    camera.SetFOV(90.0f);
-    float h = 0.0f, v = 0.0f;
-    camera.m_frustum.GetFOV(&h, &v);
-    EXPECT_NEAR(h, 90.0f, kFovTol);
-    EXPECT_NEAR(v, 67.5f, kFovTol);
-    // A viewport without area uses the screen's shape rather than dividing by 0.
-    const eViewport none = {0, 0, 0, 0};
-    camera.SetViewport(&none, true);
-    camera.SetFOV(60.0f);
-    camera.m_frustum.GetFOV(&h, &v);
-    EXPECT_NEAR(h, 60.0f, kFovTol);
-    EXPECT_NEAR(v, 45.0f, kFovTol);
 }
 
 // Camera at (10, 0, 0) turned to look along -X; +Y is its right.
@@ -140,9 +112,8 @@ TEST(eCamera, WorldFrustumCullsKnownSpheres)
         const char* name;
         mVec3 center;
         float radius;
-        unsigned int mask;
+        unsigned int mask;  // a straddled plane keeps its bit clear: near 1, far 2, right 8
     };
-    // Straddling a plane leaves its bit clear: near 1, far 2, right 8.
     const Row rows[] = {
         {"ahead, wholly inside", {0.0f, 0.0f, 0.0f}, 1.0f, 127},
         {"behind the camera", {20.0f, 0.0f, 0.0f}, 1.0f, 0},
@@ -154,11 +125,10 @@ TEST(eCamera, WorldFrustumCullsKnownSpheres)
         {"across the right plane", {0.0f, 5.5f, 0.0f}, 1.0f, 119},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
         mSphere s;
         s.center = row.center;
         s.radius = row.radius;
-        EXPECT_EQ(camera.m_worldFrustum.Clip(s, mFrustum::kMaskStart), row.mask);
+        EXPECT_EQ(camera.m_worldFrustum.Clip(s, mFrustum::kMaskStart), row.mask) << row.name;
     }
 }
 
@@ -171,7 +141,6 @@ TEST(eCamera, ApplyProjectsWithTheFarClipButCullsWithTheFrustum)
     eVideoPlatform::GetProjection(&projection);
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kFar].offset, -300.0f);
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kNear].offset, 0.25f);
-    EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
     EXPECT_FLOAT_EQ(camera.m_worldFrustum.planes[mFrustum::kFar].offset, -1000.0f);
 }
 
