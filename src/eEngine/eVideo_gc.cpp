@@ -273,7 +273,8 @@ void eVideoPlatform::ResetState()
     eRenderStateCache& rs = RenderState();
     rs.Reset();
     rs.SetVertexType(GX_VTXFMT0, true);
-    // Texture maps 0-3 are forgotten by the texture code's own reset.
+    // The texture code's memory of maps 0-3 (eTexture::ApplyNull) is cleared
+    // by the texture code itself; nothing of it lives here.
     GXSetTevSwapModeTable(GX_TEV_SWAP0, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_ALPHA);
     GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_GREEN);
     ConfigureCopy();
