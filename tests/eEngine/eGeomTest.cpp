@@ -1,202 +1,94 @@
 #include "eEngine/eGeom.h"
 
 #include <memory>
-
-#include <gtest/gtest.h>
+#include <vector>
 
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "worldTestSupport.h"
-#include "worldZoneFixture.h"
 
 namespace {
 
-constexpr uint16_t kDraw = eGeom::kDraw;
-constexpr uint16_t kCollide = eGeom::kCollide;
-constexpr uint16_t kDirty = eGeom::kDirty;
-
-// Node numbers in the fixture's trees (hand-worked: cell = trunc(0.08 x
-// (50 + c)) per axis at level 3, Morton code added to 73).
-constexpr int16_t kNodeAt10_10_10 = 521;   // cells (4,4,4); ancestors 65, 8, 0
-constexpr int16_t kNodeAtM10_10_10 = 466;  // cells (3,4,4); ancestors 58, 7, 0
-constexpr int16_t kBigNodeAt10_10_10 = 8;  // radius 20: level 1, cell (1,1,1)
-
-class eGeomTest : public WorldZoneTest {
-protected:
-    // A node placed at a zone position, filed by SetZone and its first update.
-    std::unique_ptr<eTestGeom> MakeNode(eZone* pZone, float x, float y, float z, uint16_t flags = kDraw | kCollide)
-    {
-        auto g = std::make_unique<eTestGeom>();
-        g->m_fVisRadius = 1.0f;
-        g->m_fColRadius = 20.0f;
-        g->SetPosition(x, y, z);
-        g->m_nGeomFlags = static_cast<uint16_t>(g->m_nGeomFlags | flags);
-        g->SetZone(pZone);
-        g->Update(cTimeValue(20));
-        return g;
-    }
-};
+constexpr uint16_t kDraw = eGeom::kDraw, kCollide = eGeom::kCollide, kDirty = eGeom::kDirty;
 
 TEST(eGeomBasicTest, NewNodeIsUnfiledAndCopiesTakeNothing)
 {
-    eTestGeom g;
-    EXPECT_EQ(g.m_pZone, nullptr);
-    EXPECT_EQ(g.m_nGeomFlags, 0);
-    EXPECT_EQ(g.m_nSubIndex, -1);
-    EXPECT_EQ(g.m_nVisNodeIndex, -1);
-    EXPECT_EQ(g.m_nColNodeIndex, -1);
-    EXPECT_EQ(g.m_fVisRadius, -1.0f);
-    EXPECT_EQ(g.m_fColRadius, -1.0f);
-    mOCS identity;
-    identity.MakeIdentity();
-    EXPECT_EQ(g.m_localToParent, identity);
-    EXPECT_EQ(g.m_localToZone, identity);
+    eTestGeom g, parent;
+    EXPECT_TRUE(g.m_nSubIndex == -1 && g.m_nVisNodeIndex == -1 && g.m_fColRadius == -1.0f);
+    EXPECT_EQ(g.m_localToZone, MakeFrame(0, 0, 0));
     EXPECT_EQ(eGeom::GetStaticType()->m_nTypeId, 13u);
-    EXPECT_EQ(eGeom::GetStaticType()->m_pNewFunc, nullptr);
-
-    eTestGeom parent;
     parent.AddChild(&g, 2);
-    g.m_nGeomFlags = kDraw | kCollide;
-    g.m_fVisRadius = 5.0f;
-    const eTestGeom copy(g);
-    EXPECT_EQ(copy.m_pParent, nullptr);
-    EXPECT_EQ(copy.m_pPrevSibling, nullptr);
-    EXPECT_EQ(copy.m_nSubIndex, -1);
-    EXPECT_EQ(copy.m_nVisNodeIndex, -1);
-    EXPECT_EQ(copy.m_nGeomFlags, 0);
-    EXPECT_EQ(copy.m_fVisRadius, 0.0f);
+    g.m_nGeomFlags = kDraw;
+    const eTestGeom copy(g);  // unfiled, unattached, zero frames, flags and radii
+    EXPECT_TRUE(!copy.m_pParent && copy.m_nSubIndex == -1 && copy.m_nGeomFlags == 0 && copy.m_fVisRadius == 0);
     EXPECT_EQ(copy.m_localToZone.basis.right, mVec3(0, 0, 0));
-    EXPECT_EQ(parent.m_pFirstChild, &g);  // the source stays where it was
 }
 
-TEST(eGeomBasicTest, ChildrenFormARingInAttachOrder)
+TEST(eGeomBasicTest, ChildRingsKeepAttachOrderAndDetachedNodesTheirPlace)
 {
     eTestGeom parent, a, b, c, other;
     parent.AddChild(&a, 0);
     parent.AddChild(&b, 1);
     parent.AddChild(&c, 1);
-    EXPECT_EQ(parent.m_pFirstChild, &a);
     EXPECT_EQ(a.m_pNextSibling, &b);
-    EXPECT_EQ(b.m_pNextSibling, &c);
     EXPECT_EQ(c.m_pNextSibling, &a);
     EXPECT_EQ(a.m_pPrevSibling, &c);
-    EXPECT_EQ(parent.GetChild(1), &b);  // first in ring order
-    EXPECT_EQ(parent.GetChild(3), nullptr);
-
-    parent.AddChild(&b, 3);  // already a child: nothing changes, not even the index
+    EXPECT_EQ(parent.GetChild(1), &b);
+    parent.AddChild(&b, 3);  // already its child: not even the index changes
     EXPECT_EQ(b.m_nSubIndex, 1);
-    EXPECT_EQ(a.m_pNextSibling, &b);
-
-    other.AddChild(&b, 3);  // taken from its parent's ring
-    EXPECT_EQ(b.m_pParent, &other);
-    EXPECT_EQ(b.m_nSubIndex, 3);
+    other.AddChild(&b, 3);   // taken from the old ring
     EXPECT_EQ(a.m_pNextSibling, &c);
-    EXPECT_EQ(other.m_pFirstChild, &b);
-    EXPECT_EQ(b.m_pNextSibling, &b);  // a lone child links to itself
-
+    EXPECT_EQ(b.m_pNextSibling, &b);
+    a.m_localToZone = MakeFrame(11, 12, 13, 90);
     a.Detach();  // the first of several: the next becomes first
     EXPECT_EQ(parent.m_pFirstChild, &c);
-    EXPECT_EQ(c.m_pNextSibling, &c);
-    EXPECT_EQ(a.m_pParent, nullptr);
-    EXPECT_EQ(a.m_pNextSibling, nullptr);
-    EXPECT_EQ(a.m_nSubIndex, -1);
+    EXPECT_EQ(a.m_localToParent, MakeFrame(11, 12, 13, 90));
     c.Detach();  // the only one
     EXPECT_EQ(parent.m_pFirstChild, nullptr);
-    c.Detach();  // detaching a free node is harmless
-    EXPECT_EQ(c.m_pParent, nullptr);
-}
-
-TEST(eGeomBasicTest, CyclesAreRefused)
-{
-    eTestGeom a, b;
-    a.AddChild(&b, 0);
-    b.AddChild(&a, 0);
-    a.AddChild(&a, 0);
-    EXPECT_EQ(a.m_pParent, nullptr);
-    EXPECT_EQ(b.m_pFirstChild, nullptr);
-    EXPECT_EQ(a.m_pFirstChild, &b);
-}
-
-TEST(eGeomBasicTest, DetachedNodeKeepsItsPlacement)
-{
-    eTestGeom parent, child;
-    parent.AddChild(&child, -1);
-    child.m_localToParent = MakeFrame(1, 2, 3);
-    child.m_localToZone = MakeFrame(11, 12, 13, 90);
-    child.Detach();
-    EXPECT_EQ(child.m_localToParent, MakeFrame(11, 12, 13, 90));
-}
-
-TEST(eGeomBasicTest, DestroyedParentFreesItsChildren)
-{
-    eTestGeom a, b;
+    b.AddChild(&other, 0);  // other is b's parent: a cycle, refused
+    EXPECT_EQ(other.m_pParent, nullptr);
     {
-        eTestGeom parent;
-        parent.AddChild(&a, 0);
-        parent.AddChild(&b, 1);
-        a.m_localToZone = MakeFrame(5, 0, 0);
+        eTestGeom doomed;
+        doomed.AddChild(&a, 0);
     }
-    EXPECT_EQ(a.m_pParent, nullptr);
-    EXPECT_EQ(b.m_pParent, nullptr);
-    EXPECT_EQ(a.m_pNextSibling, nullptr);
-    EXPECT_EQ(a.m_localToParent, MakeFrame(5, 0, 0));
+    EXPECT_EQ(a.m_pParent, nullptr);  // freed by its parent's end
 }
 
 TEST(eGeomBasicTest, FlagChangesPassToChildrenExceptOptedOutBits)
 {
-    const struct {
-        const char* why;
-        uint16_t childFlags;  // before the parent's change
-        unsigned int on, off;
-        uint16_t parentAfter, childAfter;
-    } rows[] = {
-        {"draw passes on", 0, kDraw, 0, kDraw, kDraw},
-        {"collide passes on", 0, kCollide, 0, kCollide, kCollide},
-        {"0x100 keeps the child's own draw (off)", 0x100, kDraw, 0, kDraw, 0x100},
-        {"0x100 keeps the child's own draw (on)", 0x100 | kDraw, 0, kDraw, 0, 0x100 | kDraw},
-        {"0x200 keeps the child's own collide", 0x200, kDraw | kCollide, 0, kDraw | kCollide, 0x200 | kDraw},
-        {"0x100-0x800 never reach a child", 0, 0xF00 | 0x10, 0, 0xF00 | 0x10, 0x10},
-        {"nor are they cleared on a child", 0x400, 0x10, 0x400, 0x10, 0x400 | 0x10},
-        {"off bits pass on", kDraw | 0x10, 0x20, 0x10, 0x20, kDraw | 0x20},
+    // No draw or collide bit in the parent's final flags where the child has
+    // no zone to be filed in, so no update marks it outside every zone.
+    const struct { const char* why; uint16_t child; unsigned int on, off; uint16_t childAfter; } rows[] = {
+        {"collide passes on", 0, kCollide, 0, kCollide},
+        {"0x100 keeps the child's draw bit off", 0x100, kDraw, 0, 0x100},
+        {"0x100 keeps the child's draw bit on", 0x100 | kDraw, 0, kDraw, 0x100 | kDraw},
+        {"0x200 keeps the child's collide bit", 0x200 | kCollide, 0, kCollide, 0x200 | kCollide},
+        {"0x100-0x800 never reach a child", 0, 0xF00 | 0x10, 0, 0x10},
+        {"nor are they cleared on it", 0x400, 0x10, 0x400, 0x410},
+        {"a change passes on only its own bits", kDraw | 0x100, 0x20, 0, kDraw | 0x120},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
-        eTestGeom parent, child, grandchild;
+        eTestGeom parent, child;
         parent.AddChild(&child, 0);
-        child.AddChild(&grandchild, 0);
-        parent.m_nGeomFlags = 0;
-        child.m_nGeomFlags = row.childFlags;
-        grandchild.m_nGeomFlags = 0;
+        child.m_nGeomFlags = row.child;
         parent.SetGeomFlagsOnOff(row.on, row.off);
-        EXPECT_EQ(parent.m_nGeomFlags, row.parentAfter);
         EXPECT_EQ(child.m_nGeomFlags, row.childAfter);
     }
-}
-
-TEST(eGeomBasicTest, UnchangedFlagsDoNotVisitChildren)
-{
     eTestGeom parent, child;
     parent.AddChild(&child, 0);
-    parent.m_nGeomFlags = kDraw;
-    child.m_nGeomFlags = 0;  // out of step with the parent on purpose
-    parent.SetGeomFlagsOnOff(kDraw, 0);
+    parent.m_nGeomFlags = 0x10;
+    child.m_nGeomFlags = 0;
+    parent.SetGeomFlagsOnOff(0x10, 0);  // no change: the child is not visited
     EXPECT_EQ(child.m_nGeomFlags, 0);
-    parent.SetGeomFlagsOnOff(0x10, 0);
-    EXPECT_EQ(child.m_nGeomFlags, 0x10);  // a real change passes on its own bits only
-}
-
-TEST(eGeomBasicTest, AttachedChildTakesParentFlagsAndBecomesDirty)
-{
-    // No draw or collide bit here: those would file the child at once (and,
-    // with no zone live, mark it outside every zone).
-    eTestGeom parent, plain, optedOut;
     parent.m_nGeomFlags = 0x10 | 0x400 | 0x2000;
+    eTestGeom plain, optedOut;
     plain.m_nGeomFlags = 0x20 | kDraw;
-    optedOut.m_nGeomFlags = 0x100 | 0x200 | 0x800;
-    parent.AddChild(&plain, 0);
-    parent.AddChild(&optedOut, 1);
-    EXPECT_EQ(plain.m_nGeomFlags, kDirty | 0x10 | 0x2000);  // 0x20 and draw cleared, 0x400 not passed
-    EXPECT_EQ(optedOut.m_nGeomFlags, 0x100 | 0x200 | 0x800 | kDirty | 0x10 | 0x2000);
+    optedOut.m_nGeomFlags = 0x300;
+    parent.AddChild(&plain, 1);
+    parent.AddChild(&optedOut, 2);
+    EXPECT_EQ(plain.m_nGeomFlags, kDirty | 0x2010);  // the parent's flags, dirty, without 0x400
+    EXPECT_EQ(optedOut.m_nGeomFlags, 0x300 | kDirty | 0x2010);
 }
 
 TEST(eGeomBasicTest, FindAttachNodeSkipsSubObjectsInUse)
@@ -216,163 +108,125 @@ TEST(eGeomBasicTest, FindAttachNodeSkipsSubObjectsInUse)
     EXPECT_EQ(g.FindAttachNode(head), -1);
 }
 
-TEST_F(eGeomTest, FilingFollowsTheFlagBits)
+class eGeomTest : public WorldZoneTest {
+protected:
+    std::unique_ptr<eTestGeom> MakeNode(eZone* pZone, float x, float y, float z, uint16_t flags = kDraw | kCollide)
+    {
+        auto g = std::make_unique<eTestGeom>();
+        g->m_fVisRadius = 1.0f;
+        g->m_fColRadius = 20.0f;
+        g->m_nGeomFlags = flags;
+        g->SetZone(pZone);
+        g->MoveTo(x, y, z);
+        return g;
+    }
+    uint16_t VisCount(const eZone& z, int node) const { return z.m_pVisNodes[node].nGeomVisCount; }
+    std::vector<int> VisCounts(const eZone& z, std::initializer_list<int> nodes) const
+    {
+        std::vector<int> counts;
+        for (int node : nodes)
+            counts.push_back(VisCount(z, node));
+        return counts;
+    }
+};
+
+// Hand-worked node numbers in the fixture's trees: at level 3 the cell is
+// trunc(0.08 x (50 + c)) per axis and the Morton code is added to 73.
+TEST_F(eGeomTest, FlagsFileAndMovesRecountBothBranches)
 {
     auto g = MakeNode(&m_a, 10, 10, 10, 0);
-    EXPECT_EQ(g->m_pZone, &m_a);
     EXPECT_EQ(g->m_nVisNodeIndex, -1);
-    EXPECT_EQ(g->m_nColNodeIndex, -1);
-
-    g->SetGeomFlagsOnOff(kDraw, 0);
-    EXPECT_EQ(g->m_nVisNodeIndex, kNodeAt10_10_10);
-    EXPECT_EQ(g->m_nColNodeIndex, -1);
-    EXPECT_EQ(m_a.m_pVisNodes[kNodeAt10_10_10].pGeomVis, g.get());
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 1);
-
-    g->SetGeomFlagsOnOff(kCollide, kDraw);
-    EXPECT_EQ(g->m_nVisNodeIndex, -1);
-    EXPECT_EQ(g->m_nColNodeIndex, kBigNodeAt10_10_10);
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 0);
-    EXPECT_EQ(m_a.m_pVisNodes[kNodeAt10_10_10].pGeomVis, nullptr);
-    EXPECT_EQ(m_a.m_pColNodes[kBigNodeAt10_10_10].nGeomColCount, 1);
-    EXPECT_EQ(m_a.m_pColNodes[0].nGeomColCount, 1);
-    EXPECT_EQ(m_a.m_pColNodes[1].nGeomColCount, 0);
-}
-
-TEST_F(eGeomTest, MovingRefilesAndRecountsBothBranches)
-{
-    auto g = MakeNode(&m_a, 10, 10, 10);
+    g->SetGeomFlagsOnOff(kDraw | kCollide, 0);
+    EXPECT_EQ(g->m_nVisNodeIndex, 521);  // cells (4,4,4): ancestors 65, 8, 0
+    EXPECT_EQ(g->m_nColNodeIndex, 8);    // radius 20: level 1, cell (1,1,1)
     auto h = MakeNode(&m_a, 10, 10, 10);
-    ASSERT_EQ(g->m_nVisNodeIndex, kNodeAt10_10_10);
-    for (int node : {521, 65, 8, 0})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 2) << node;
-    EXPECT_EQ(m_a.m_pVisNodes[kNodeAt10_10_10].pGeomVis, g.get());
-    EXPECT_EQ(g->m_pVisNext, h.get());
+    EXPECT_EQ(m_a.m_pVisNodes[521].pGeomVis, g.get());
     EXPECT_EQ(h->m_pVisNext, g.get());
+    EXPECT_EQ(VisCounts(m_a, {521, 65, 8, 0}), std::vector<int>({2, 2, 2, 2}));
 
-    g->SetPosition(-10, 10, 10);
-    g->Update(cTimeValue(20));
-    EXPECT_EQ(g->m_nVisNodeIndex, kNodeAtM10_10_10);
-    for (int node : {521, 65, 8})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
-    for (int node : {466, 58, 7})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 2);
-    EXPECT_EQ(m_a.m_pVisNodes[kNodeAt10_10_10].pGeomVis, h.get());  // head moved to the next
-    EXPECT_EQ(h->m_pVisNext, h.get());
+    g->MoveTo(-10, 10, 10);  // cells (3,4,4): node 466, ancestors 58, 7, 0
+    EXPECT_EQ(g->m_nVisNodeIndex, 466);
+    EXPECT_EQ(VisCounts(m_a, {521, 65, 8, 466, 58, 7, 0}), std::vector<int>({1, 1, 1, 1, 1, 1, 2}));
+    EXPECT_EQ(m_a.m_pVisNodes[521].pGeomVis, h.get());  // the head moved on
+    g->MoveTo(-10, 10, 10);  // refiling into the same node changes nothing
+    EXPECT_EQ(VisCount(m_a, 466), 1);
 
-    // Updating in place changes nothing.
-    g->SetPosition(-10, 10, 10);
-    g->Update(cTimeValue(20));
-    EXPECT_EQ(m_a.m_pVisNodes[466].nGeomVisCount, 1);
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 2);
-
-    h.reset();  // destruction unfiles
-    for (int node : {521, 65, 8})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 0) << node;
-    EXPECT_EQ(m_a.m_pVisNodes[kNodeAt10_10_10].pGeomVis, nullptr);
+    h.reset();
+    EXPECT_EQ(VisCount(m_a, 65), 0);
+    EXPECT_EQ(m_a.m_pVisNodes[521].pGeomVis, nullptr);
+    g->SetGeomFlagsOnOff(0, kDraw);
+    EXPECT_EQ(VisCount(m_a, 0), 0);
     EXPECT_EQ(m_a.m_pColNodes[0].nGeomColCount, 1);
 }
 
-TEST_F(eGeomTest, CrossingIntoAnotherZoneRefilesThereWithTheOffset)
+TEST_F(eGeomTest, CrossingZonesRefilesWithTheOffsetAndLeavingAllUnfiles)
 {
     auto g = MakeNode(&m_a, 40, 0, 0);
-    ASSERT_EQ(g->m_pZone, &m_a);
-    g->SetPosition(60, 0, 0);  // past A's max face, inside B
-    g->Update(cTimeValue(20));
+    g->MoveTo(60, 0, 0);  // past A's max face, inside B
     EXPECT_EQ(g->m_pZone, &m_b);
     EXPECT_EQ(g->m_localToZone.origin, mVec3(-40, 0, 0));
-    EXPECT_EQ(g->m_localToParent.origin, mVec3(-40, 0, 0));  // no parent: follows the zone frame
+    EXPECT_EQ(g->m_localToParent.origin, mVec3(-40, 0, 0));  // without a parent it follows the zone
     EXPECT_EQ(g->m_nZoneChanges, 1);
     EXPECT_EQ(g->m_lastDelta, mVec3(-100, 0, 0));
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 0);
-    EXPECT_EQ(m_a.m_pColNodes[0].nGeomColCount, 0);
-    EXPECT_EQ(m_b.m_pVisNodes[0].nGeomVisCount, 1);
+    EXPECT_EQ(VisCount(m_a, 0), 0);
+    EXPECT_EQ(VisCount(m_b, 0), 1);
     EXPECT_EQ(m_b.m_pColNodes[0].nGeomColCount, 1);
-    EXPECT_FALSE(g->m_nGeomFlags & kDirty);
-}
 
-TEST_F(eGeomTest, LeavingEveryZoneUnfilesWithoutCallback)
-{
-    auto g = MakeNode(&m_a, 0, 0, 0);
-    g->SetPosition(0, 200, 0);
-    g->Update(cTimeValue(20));
-    EXPECT_EQ(g->m_pZone, &m_a);  // keeps its zone
-    EXPECT_TRUE(g->m_nGeomFlags & eGeom::kOutsideZones);
-    EXPECT_FALSE(g->m_nGeomFlags & kDirty);
-    EXPECT_EQ(g->m_localToZone.origin, mVec3(0, 200, 0));
+    g->MoveTo(0, 200, 0);  // in no zone
+    EXPECT_EQ(g->m_pZone, &m_b);
+    EXPECT_EQ(g->m_nGeomFlags & (eGeom::kOutsideZones | kDirty), eGeom::kOutsideZones);
     EXPECT_EQ(g->m_nVisNodeIndex, -1);
-    EXPECT_EQ(g->m_nColNodeIndex, -1);
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 0);
-    EXPECT_EQ(g->m_nZoneChanges, 0);
+    EXPECT_EQ(VisCount(m_b, 0), 0);
+    EXPECT_EQ(g->m_nZoneChanges, 1);
 
-    // Turning draw on recomputes a dirty frame but files nothing while outside.
-    g->SetGeomFlagsOnOff(0, kDraw);
-    g->SetPosition(0, 300, 0);
+    g->SetGeomFlagsOnOff(0, kDraw);  // draw on while outside: frame recomputed, nothing filed
+    g->m_localToParent.origin.Set(0, 300, 0);
+    g->m_nGeomFlags |= kDirty;
     g->SetGeomFlagsOnOff(kDraw, 0);
     EXPECT_EQ(g->m_localToZone.origin, mVec3(0, 300, 0));
-    EXPECT_FALSE(g->m_nGeomFlags & kDirty);
     EXPECT_EQ(g->m_nVisNodeIndex, -1);
 
-    g->SetPosition(10, 10, 10);  // back inside its zone
-    g->Update(cTimeValue(20));
-    EXPECT_FALSE(g->m_nGeomFlags & eGeom::kOutsideZones);
-    EXPECT_EQ(g->m_nVisNodeIndex, kNodeAt10_10_10);
-    EXPECT_EQ(g->m_nZoneChanges, 0);
+    g->MoveTo(0, 0, 0);  // back inside its zone
+    EXPECT_EQ(g->m_nGeomFlags & eGeom::kOutsideZones, 0);
+    EXPECT_EQ(VisCount(m_b, 0), 1);
 }
 
-TEST_F(eGeomTest, ChildFollowsItsAttachFrame)
+TEST_F(eGeomTest, ChildrenFollowTheirAttachFrameAcrossZones)
 {
     auto parent = MakeNode(&m_a, 10, 0, 0);
-    parent->m_localToParent.basis.SetH(90);  // right is +y, forward is -x
-    parent->m_nGeomFlags |= kDirty;
-    parent->Update(cTimeValue(20));
+    parent->m_localToParent.basis.SetH(90);  // right is +y
+    parent->MoveTo(10, 0, 0);
     parent->m_subFrames[2] = MakeFrame(0, 0, 5);
-
-    const struct { const char* why; int subIndex; uint16_t extra; mVec3 expected; } rows[] = {
+    const struct { const char* why; int sub; uint16_t flags; mVec3 at; } rows[] = {
         {"the parent's own frame", -1, 0, {10, 1, 0}},
         {"0x400: only the attach position", -1, eGeom::kAttachPosOnly, {11, 0, 0}},
         {"a sub-object's frame", 2, 0, {1, 0, 5}},
-        {"a sub-object without a frame: the parent's own frame", 7, 0, {10, 1, 0}},
+        {"a sub-object without a frame: the parent's own", 7, 0, {10, 1, 0}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         eTestGeom child;
-        child.m_nGeomFlags = row.extra;
-        parent->AddChild(&child, row.subIndex);
-        child.m_localToParent = MakeFrame(1, 0, 0);
-        child.m_nGeomFlags |= kDirty;
-        child.Update(cTimeValue(20));
-        EXPECT_TRUE(child.m_localToZone.origin.ApproxEqual(row.expected, 1e-5f));
+        child.m_nGeomFlags = row.flags;
+        parent->AddChild(&child, row.sub);
         EXPECT_EQ(child.m_pZone, &m_a);
+        child.MoveTo(1, 0, 0);
+        EXPECT_TRUE(child.m_localToZone.origin.ApproxEqual(row.at, 1e-5f));
         child.Detach();
     }
-}
 
-TEST_F(eGeomTest, ChildOfAParentInAnotherZoneFindsItsOwnZone)
-{
-    auto parent = MakeNode(&m_a, 45, 0, 0);
+    parent->m_localToParent.basis.MakeIdentity();
+    parent->MoveTo(45, 0, 0);
     eTestGeom child;
-    child.m_fVisRadius = 1.0f;
     parent->AddChild(&child, -1);
-    child.m_localToParent = MakeFrame(0, 2, 0);
-    child.m_nGeomFlags |= kDirty;
-    child.Update(cTimeValue(20));
-    ASSERT_EQ(child.m_pZone, &m_a);
-    EXPECT_EQ(child.m_localToZone.origin, mVec3(45, 2, 0));
-
-    parent->SetPosition(55, 0, 0);
-    parent->Update(cTimeValue(20));
+    child.MoveTo(0, 2, 0);
+    parent->MoveTo(55, 0, 0);
     ASSERT_EQ(parent->m_pZone, &m_b);
-    EXPECT_EQ(child.m_pZone, &m_a);  // not moved with its parent
-
-    child.m_nGeomFlags |= kDirty;
-    child.Update(cTimeValue(20));
+    EXPECT_EQ(child.m_pZone, &m_a);  // children find their zone at their own update
+    child.MoveTo(0, 2, 0);
     EXPECT_EQ(child.m_pZone, &m_b);
     EXPECT_EQ(child.m_localToZone.origin, mVec3(-45, 2, 0));
     EXPECT_EQ(child.m_lastDelta, mVec3(-100, 0, 0));
-    EXPECT_EQ(child.m_localToParent.origin, mVec3(0, 2, 0));  // a child keeps its offset
-    EXPECT_EQ(m_b.m_pVisNodes[0].nGeomVisCount, 2);
+    EXPECT_EQ(child.m_localToParent.origin, mVec3(0, 2, 0));
 }
 
 TEST_F(eGeomTest, SetZoneMovesTheSubtreeButSkipsBranchesAlreadyThere)
@@ -382,88 +236,55 @@ TEST_F(eGeomTest, SetZoneMovesTheSubtreeButSkipsBranchesAlreadyThere)
     parent->AddChild(&moved, 0);
     parent->AddChild(&skipped, 1);
     skipped.AddChild(&underSkipped, 0);
-    ASSERT_EQ(underSkipped.m_pZone, &m_a);
-    skipped.m_pZone = &m_b;  // as if it had already moved itself
-
+    skipped.m_pZone = &m_b;  // as if it had moved itself (radius -1: never filed)
     parent->SetZone(&m_b);
-    EXPECT_EQ(parent->m_pZone, &m_b);
     EXPECT_EQ(moved.m_pZone, &m_b);
     EXPECT_EQ(underSkipped.m_pZone, &m_a);
     EXPECT_TRUE(parent->m_nGeomFlags & kDirty);
-    EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 0);
-    EXPECT_EQ(m_b.m_pVisNodes[0].nGeomVisCount, 1);  // filed by its current frame
-
-    parent->SetZone(nullptr);
-    EXPECT_EQ(parent->m_pZone, nullptr);
-    EXPECT_EQ(m_b.m_pVisNodes[0].nGeomVisCount, 0);
-    skipped.m_pZone = nullptr;
+    EXPECT_EQ(VisCount(m_a, 0), 0);
+    EXPECT_EQ(VisCount(m_b, 0), 1);  // filed by its current frame
 }
 
-TEST_F(eGeomTest, DestroyedZoneLeavesNoNodePointingAtIt)
+TEST_F(eGeomTest, ADestroyedZoneLeavesNoNodePointingAtIt)
 {
     eTestGeom g;
     {
         eZone c;
         SetUpZone(&c, 2, 0.0f);
         g.m_fVisRadius = 1.0f;
-        g.m_fColRadius = 1.0f;
-        g.m_nGeomFlags = kDraw | kCollide;
+        g.m_nGeomFlags = kDraw;
         g.SetZone(&c);
         ASSERT_GE(g.m_nVisNodeIndex, 0);
     }
     EXPECT_EQ(eZone::s_pZones[2], nullptr);
     EXPECT_EQ(g.m_pZone, nullptr);
     EXPECT_EQ(g.m_nVisNodeIndex, -1);
-    EXPECT_EQ(g.m_nColNodeIndex, -1);
     EXPECT_EQ(g.m_pVisNext, nullptr);
 }
 
-class eGeomFileTest : public testing::Test {
-protected:
-    eTestDataDir m_data;
-};
-
-TEST_F(eGeomFileTest, BlockHoldsOnlyAnEmptyBaseBlock)
+TEST(eGeomFileTest, BlockHoldsAnEmptyBaseBlockAndVersionZeroIsSkipped)
 {
+    eTestDataDir data;
     eTestGeom g;
     {
         cFile file;
-        ASSERT_TRUE(file.Create(m_data.HostPath("g.dat").c_str(), 0, cFile::kPlatformConsole, true));
+        ASSERT_TRUE(file.Create(data.HostPath("g.dat").c_str(), 0, cFile::kPlatformConsole, true));
         g.Write(file);
     }
-    datagen::BlockWriter expected;
-    expected.Header().Begin(1).Begin(1).End().End().Trailer();
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("g.dat")), expected.GetBytes());
-
-    cFile file;
-    ASSERT_TRUE(file.Open("/g.dat"));
-    EXPECT_TRUE(g.Read(file, nullptr));
-}
-
-TEST_F(eGeomFileTest, VersionZeroIsSkippedWhole)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(0).Int(7).Int(8).End().Int(0x1234).Trailer();
-    ASSERT_TRUE(w.Save(m_data.HostPath("g.dat")));
-    cFile file;
-    ASSERT_TRUE(file.Open("/g.dat"));
-    eTestGeom g;
-    EXPECT_FALSE(g.Read(file, nullptr));
-    EXPECT_EQ(file.GetCurrentPos(), 8u + 12u + 8u + 4u);  // after the end marker
-}
-
-TEST_F(eGeomFileTest, TruncatedBlocksFail)
-{
     datagen::BlockWriter w;
     w.Header().Begin(1).Begin(1).End().End().Trailer();
-    for (size_t len = 8; len < 8 + 12 + 12 + 4; ++len) {
-        SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("g.dat"), w.Prefix(len)));
+    EXPECT_EQ(ReadHostFile(data.HostPath("g.dat")), w.GetBytes());
+    for (size_t len = 8; len <= w.Size(); ++len) {  // any cut into the block fails it
+        ASSERT_TRUE(datagen::WriteBytes(data.HostPath("g.dat"), w.Prefix(len)));
         cFile file;
         ASSERT_TRUE(file.Open("/g.dat"));
-        eTestGeom g;
-        EXPECT_FALSE(g.Read(file, nullptr));
+        EXPECT_EQ(g.Read(file, nullptr), len >= 8 + 12 + 12 + 4 + 4) << len;
     }
+    ASSERT_TRUE(datagen::BlockWriter().Header().Begin(0).Int(7).End().Int(1).Trailer().Save(data.HostPath("g.dat")));
+    cFile file;
+    ASSERT_TRUE(file.Open("/g.dat"));
+    EXPECT_FALSE(g.Read(file, nullptr));
+    EXPECT_EQ(file.GetCurrentPos(), 8u + 12u + 4u + 4u);  // after the end marker
 }
 
 }  // namespace

@@ -4,9 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
-#include "cCore/cMemPool.h"
 #include "platform/dvd.h"
 
 QM_DEFINE_TYPE(eTestSurface, eSurface, kTestSurfaceId)
@@ -24,29 +22,22 @@ eTestGeom::eTestGeom()
 
 const mOCS* eTestGeom::GetSubObjectToZone(int index) const
 {
-    if (index < 0)
-        return &m_localToZone;
-    return index < kSubObjects ? &m_subFrames[index] : nullptr;
+    return index < 0 ? &m_localToZone : (index < 4 ? &m_subFrames[index] : nullptr);
 }
 
 int eTestGeom::GetSubObjectIndex(const cName& name, int start, bool) const
 {
-    for (int i = start < 0 ? 0 : start; i < kSubObjects; ++i)
+    for (int i = start; i < 4; ++i)
         if (m_subNames[i] == name)
             return i;
     return -1;
 }
 
-void eTestGeom::OnZoneChange(const mVec3& delta)
-{
-    ++m_nZoneChanges;
-    m_lastDelta = delta;
-}
-
-void eTestGeom::SetPosition(float x, float y, float z)
+void eTestGeom::MoveTo(float x, float y, float z)
 {
     m_localToParent.origin.Set(x, y, z);
     m_nGeomFlags |= kDirty;
+    Update(cTimeValue(20));
 }
 
 eTestDataDir::eTestDataDir()
@@ -70,17 +61,26 @@ std::vector<uint8_t> ReadHostFile(const std::string& path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool WriteHostFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
 mOCS MakeFrame(float x, float y, float z, float headingDegrees)
 {
     mOCS o;
     o.basis.SetH(headingDegrees);
     o.origin.Set(x, y, z);
     return o;
+}
+
+void WorldZoneTest::SetUpZone(eZone* pZone, int slot, float worldX)
+{
+    pZone->m_localToWorld = MakeFrame(worldX, 0, 0);
+    pZone->m_volume.minCorner.Set(-50, -50, -50);
+    pZone->m_volume.maxCorner.Set(50, 50, 50);
+    eOctree tree;
+    tree.m_fSize = 100;
+    tree.m_fLooseScale = 2;
+    tree.m_nLevels = 4;
+    tree.m_volume = pZone->m_volume;
+    ASSERT_TRUE(pZone->CreateVisOctree(tree, &m_pool));
+    ASSERT_TRUE(pZone->CreateColOctree(tree, &m_pool));
+    pZone->m_nZoneIndex = slot;
+    eZone::s_pZones[slot] = pZone;
 }

@@ -1,48 +1,42 @@
 #pragma once
-// Shared pieces of the world tests: a data directory in a temporary folder,
-// a concrete scene node with named sub-objects, a surface class with a
-// factory (the engine's own has none), and file helpers.
+// Shared pieces of the world tests: a concrete scene node with named
+// sub-objects, a surface class with a factory (the engine's has none), a data
+// directory in a temporary folder, and two live zones side by side.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "cCore/cMemPool.h"
 #include "cCore/cName.h"
 #include "eEngine/eGeom.h"
 #include "eEngine/eSurface.h"
+#include "eEngine/eZone.h"
 
-// Free in the real table (44 to 63); the core tests use 60 to 63.
-constexpr uint32_t kTestSurfaceId = 58;
+constexpr uint32_t kTestSurfaceId = 58;  // free in the real table; the core tests use 60-63
 
 class eTestSurface : public eSurface {
     QM_DECLARE_TYPE(eTestSurface)
 public:
-    eTestSurface() = default;
-    eTestSurface(const eTestSurface&) = default;
-    // As the game's surface does: the engine part through eSurface's copy.
-    cBase* Copy(cMemPool* pPool) const override;
+    cBase* Copy(cMemPool* pPool) const override;  // through eSurface's copy, as the game's does
 };
 
-// A scene node with up to four named sub-objects whose zone frames the test
-// sets, and a record of its zone changes.
 class eTestGeom : public eGeom {
 public:
-    static constexpr int kSubObjects = 4;
     eTestGeom();
-
-    const mOCS* GetSubObjectToZone(int index) const override;
+    const mOCS* GetSubObjectToZone(int index) const override;  // frames 0-3, own frame below 0
     int GetSubObjectIndex(const cName& name, int start, bool flag) const override;
     void Cull(const eCamera&, const mFrustum&, unsigned int) override {}
     void CollisionCull(const eCollider&, const mSphere&) override {}
     void Draw(const eCamera&, const eDrawInfo*) override {}
-    void OnZoneChange(const mVec3& delta) override;
+    void OnZoneChange(const mVec3& delta) override { ++m_nZoneChanges, m_lastDelta = delta; }
+    void MoveTo(float x, float y, float z);  // local-to-parent origin, dirty, Update
 
-    void SetPosition(float x, float y, float z);  // local-to-parent origin, marks dirty
-
-    cName m_subNames[kSubObjects];
-    mOCS m_subFrames[kSubObjects];
+    cName m_subNames[4];
+    mOCS m_subFrames[4];
     int m_nZoneChanges = 0;
-    mVec3 m_lastDelta{0.0f, 0.0f, 0.0f};
+    mVec3 m_lastDelta{0, 0, 0};
 };
 
 // A temporary folder made the disc's data directory while it lives.
@@ -51,12 +45,33 @@ public:
     eTestDataDir();
     ~eTestDataDir();
     std::string HostPath(const char* name) const { return m_dir + "/" + name; }
-    static std::string ConsolePath(const char* name) { return std::string("/") + name; }
 
 private:
     std::string m_dir;
 };
 
 std::vector<uint8_t> ReadHostFile(const std::string& path);
-bool WriteHostFile(const std::string& path, const std::vector<uint8_t>& bytes);
 mOCS MakeFrame(float x, float y, float z, float headingDegrees = 0.0f);
+
+// Zone A at the world origin in slot 0 and zone B 100 units along +x in slot
+// 1, each a cube of edge 100 with visibility and collision trees of edge 100,
+// loose scale 2 and 4 levels: a node of radius 1 files at level 3 (cells of
+// 12.5), one of radius 20 at level 1.
+class WorldZoneTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetUpZone(&m_a, 0, 0.0f);
+        SetUpZone(&m_b, 1, 100.0f);
+    }
+    void TearDown() override
+    {
+        for (eZone*& z : eZone::s_pZones)
+            z = nullptr;
+    }
+    void SetUpZone(eZone* pZone, int slot, float worldX);
+
+    cMemPool m_pool{"worldZones", 0x100000, false};
+    eZone m_a;
+    eZone m_b;
+};
