@@ -59,8 +59,9 @@ TEST(eOctreeTest, RadiusPicksTheLevelAndCentreTheCell)
         mBox flat;  // zero height: the larger of the other two extents decides
         flat.minCorner.Set(row.x - row.r, row.y - row.r / 2, row.z);
         flat.maxCorner.Set(row.x + row.r, row.y + row.r / 2, row.z);
-        if (row.r > 0 && row.r < 100 && std::isfinite(row.x) && row.x != 50)
+        if (row.r > 0 && row.r < 100 && std::isfinite(row.x) && row.x != 50) {
             EXPECT_EQ(t.GetNodeFromBox(flat), row.node);
+        }
     }
     mSphere s;
     s.center.Set(0, 0, 0);
