@@ -48,8 +48,9 @@ public:
     eZone();
     // A new zone that holds none of the source's contents.
     eZone(const eZone&);
-    // Unfiles every scene node still filed here (they keep their zone pointer
-    // cleared), clears its live slot and deletes its light grid.
+    // Unfiles every scene node still filed here and clears their zone pointer
+    // (they outlive the zone in other pools), clears its live slot and
+    // deletes its light grid.
     ~eZone() override;
 
     cBase* Copy(cMemPool* pPool) const override;
