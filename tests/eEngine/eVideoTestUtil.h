@@ -53,5 +53,11 @@ struct VideoTest : ::testing::Test {
         eVideo::SetZoneToWorldIdentity();
         eVideoPlatform::ResetState();
     }
-    void TearDown() override { OSSetVirtualClock(FALSE); }
+    void TearDown() override
+    {
+        // Let the render thread finish what the test sent (reads wait for
+        // it), so it is idle when the process ends.
+        GXTestGetDrawStats();
+        OSSetVirtualClock(FALSE);
+    }
 };
