@@ -1,0 +1,5 @@
+#include "gcGameCore/gcStateMachineGroup.h"
+
+#include "cCore/cMemPool.h"
+
+QM_DEFINE_GROUP(gcStateMachineGroup, 245)
