@@ -7,9 +7,12 @@
 
 #include "platform/dvd.h"
 #include "platform/os.h"
+#include "platform/vi.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
+#include "eEngine/eVideo.h"
+#include "eEngine/eVideoPlatform.h"
 
 #ifndef QM_DEFAULT_DATA_DIR
 #define QM_DEFAULT_DATA_DIR "sample"
@@ -78,6 +81,26 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
     return true;
 }
 
+// Until the game flow exists, a frame is a clear to black and a flip.
+bool RunFrames(const HostOptions& options)
+{
+    for (long frame = 0; options.nFrames == 0 || frame < options.nFrames; ++frame) {
+        if (VIQuitRequested())
+            break;
+        eVideo::BeginRender();
+        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+        eVideo::EndRender();
+        eVideo::Flip();
+        if (!cUpdateOS())
+            break;
+    }
+    if (!options.capture.empty() && !VIWriteScreenshotPNG(options.capture.c_str())) {
+        cLogError_("quillmere: could not write the frame to \"%s\"", options.capture.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,5 +127,10 @@ int main(int argc, char** argv)
     DVDSetDataDirectory(s_options.dataDir.c_str());
     cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
-    return 0;
+
+    VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
+    eVideoPlatform::Initialize();
+    const bool bOk = RunFrames(s_options);
+    eVideoPlatform::Uninitialize();
+    return bOk ? 0 : 1;
 }
