@@ -195,3 +195,34 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
 }
 
 }  // namespace
+
+namespace {
+
+// A cut anywhere before the group's end marker fails the load; the group
+// that was read so far ends its objects, so no slot keeps a pointer to an
+// ended object.
+TEST_F(cGroupTest, TruncatedGroupFilesFailAndLeaveNoSlotBehind)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Int(kTestThingGroupId).Begin(2).Begin(1).End().Int(1).Int(4);
+    w.Half(0x1111);
+    Thing(w, "a", 1);
+    w.Half(0);
+    w.Half(0x3333);
+    Thing(w, "c", 3);
+    w.End().End().Trailer();
+    for (size_t cut = 0; cut + 4 < w.Size(); ++cut) {
+        SCOPED_TRACE(cut);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), w.Prefix(cut)));
+        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, nullptr), nullptr);
+        for (int slot = 0; slot < cTestThingMgr::kSlots; ++slot)
+            ASSERT_EQ(Slot(slot), nullptr) << slot;
+        m_pool.Reset();
+    }
+    ASSERT_TRUE(w.Save(m_data.HostPath("t.dat")));
+    EXPECT_NE(cBase::Load("/t.dat", &m_pool, cTestThingGroup::GetStaticType()), nullptr);
+    EXPECT_NE(Slot(1), nullptr);
+    EXPECT_NE(Slot(3), nullptr);
+}
+
+}  // namespace
