@@ -54,6 +54,9 @@ TEST(mBasis, SetDirPicksTheReferenceUp)
     b.GetHPR(&h, &p, &r);
     EXPECT_EQ(p, 90.0f);
     EXPECT_EQ(r, 0.0f);  // straight up: roll from atan2(up.x, right.x)
+    b = mBasis{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}};  // straight up, turned: all of it reads as roll
+    b.GetHPR(&h, &p, &r);
+    EXPECT_FLOAT_EQ(r, 90.0f);
 }
 
 TEST(mBasis, GetQuatBranches)

@@ -53,6 +53,9 @@ TEST(mQuat, SlerpBranches)
     half.SetAxisAngle(mVec3(1, 0, 0), 45.0f);
     EXPECT_TRUE(QuatNear(r, half, 1e-6f));
     EXPECT_NEAR(Length4(r), 1.0f, 1e-6f);
+    b.SetAxisAngle(mVec3(1, 0, 0), 4.0f);  // a.b = 0.99939: still spherical
+    r.Slerp(a, b, 0.5f);
+    EXPECT_NEAR(Length4(r), 1.0f, 1e-6f);
     b.SetAxisAngle(mVec3(1, 0, 0), 1.0f);  // a.b > 0.9999: linear weights, a little short
     r.Slerp(a, b, 0.5f);
     EXPECT_LT(Length4(r), 1.0f - 1e-8f);

@@ -18,6 +18,7 @@ TEST(mRay, BoxSlabTest)
         {"negative length reaches 1000000", Ray({-999998, 0, 0}, {1, 0, 0}, -1), 999999, {-1, 0, 0}},
         {"but not beyond", Ray({-1000000, 0, 0}, {1, 0, 0}, -1), 1000000, {}},
         {"from inside", Ray({2, 0, 0}, {1, 0, 0}, 10), 10, {}},
+        {"starting on the entry face counts inside", Ray({1, 0, 0}, {1, 0, 0}, 10), 10, {}},
         {"parallel, outside the slab", Ray({-2, 2, 0}, {1, 0, 0}, 10), 10, {}},
         {"behind", Ray({5, 0, 0}, {1, 0, 0}, 10), 10, {}},
         {"out of reach", Ray({-2, 0, 0}, {1, 0, 0}, 3), 3, {}},

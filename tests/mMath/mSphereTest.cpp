@@ -93,6 +93,7 @@ TEST(mSphere, SphereSweepOnlyWhenApproaching)
     EXPECT_EQ(f, 0.0f);
     EXPECT_EQ(c, mVec3(0, -1, 0));
     EXPECT_FALSE(Sphere({0, -1, 0}, 1).Collide(mVec3(0, -5, 0), other, &c, &f));  // moving apart
+    EXPECT_FALSE(Sphere({0, -1, 0}, 1).Collide(mVec3(5, -1, 0), other, &c, &f));  // sideways: w.v = 0
     EXPECT_FALSE(Sphere({0, -5, 0}, 1).Collide(mVec3(0, -4, 0), other, &c, &f));  // stops short
 }
 
