@@ -1,0 +1,116 @@
+#include "materialTestSupport.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "platform/os.h"
+#include "cCore/cFile.h"
+#include "eEngine/eLight.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eTextureData.h"
+
+void ResetMaterialState()
+{
+    for (eTexture*& p : eTextureMgr::s_pInstances)
+        p = nullptr;
+    for (eTextureConfig*& p : eTextureConfigMgr::s_pInstances)
+        p = nullptr;
+    for (eMaterial*& p : eMaterialMgr::s_pInstances)
+        p = nullptr;
+    for (int map = 0; map < eTexture::kNumMaps; ++map)
+        eTexture::ApplyNull(map);
+    eMaterial::ApplyNull();
+    eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
+    eMaterial::s_hLightmapTex = eTextureHandle();
+    eMaterial::s_hFrameBufferTex = eTextureHandle();
+    eMaterial::SetGlobalAmbient(0xFFFFFFFFu);
+    eMaterial::s_bFogEnabled = false;
+    eLight::s_bDirectional = false;
+    for (bool& b : eLight::s_bOmni)
+        b = false;
+    eLight::s_nOpenOmniLight = 0;
+}
+
+datagen::RgbaImage SolidImage(uint32_t size, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+{
+    datagen::RgbaImage image;
+    image.width = image.height = size;
+    for (uint32_t i = 0; i < size * size; ++i)
+        image.rgba.insert(image.rgba.end(), {r, g, b, a});
+    return image;
+}
+
+datagen::RgbaImage SplitImage(uint32_t size, const uint8_t left[4], const uint8_t right[4])
+{
+    datagen::RgbaImage image;
+    image.width = image.height = size;
+    for (uint32_t y = 0; y < size; ++y)
+        for (uint32_t x = 0; x < size; ++x) {
+            const uint8_t* c = x < size / 2 ? left : right;
+            image.rgba.insert(image.rgba.end(), c, c + 4);
+        }
+    return image;
+}
+
+void MaterialTest::SetUp()
+{
+    ResetMaterialState();
+    // As the game configuration does before any file is read.
+    m_lightmapPlaceholder.m_name.Set("( Lightmap )");
+    m_frameBufferPlaceholder.m_name.Set("( Framebuffer )");
+    eMaterial::s_hLightmapTex =
+        eTextureMgr::Add(eTextureMgr::kLightmapSlot, &m_lightmapPlaceholder, eTexture::kFixedCheck);
+    eMaterial::s_hFrameBufferTex =
+        eTextureMgr::Add(eTextureMgr::kFrameBufferSlot, &m_frameBufferPlaceholder, eTexture::kFixedCheck);
+}
+
+void MaterialTest::TearDown()
+{
+    ResetMaterialState();
+}
+
+eTextureConfig* MaterialTest::Configure(int slot, eTextureConfig::eFormat format, uint32_t size, bool bMipmaps,
+                                        bool bRenderTarget)
+{
+    eTextureConfig* pConfig = m_textures.New<eTextureConfig>();
+    if (!pConfig)
+        return nullptr;
+    eTextureConfigMgr::Add(slot, pConfig, static_cast<uint16_t>(0x200 + slot));
+    pConfig->Create(&m_textures, format, size, size, bMipmaps, bRenderTarget);
+    return pConfig;
+}
+
+eTexture* MaterialTest::PlaceTexture(int slot, const char* name)
+{
+    if (m_nTexturesUsed >= static_cast<int>(std::size(m_textureStore)))
+        return nullptr;
+    eTexture* p = &m_textureStore[m_nTexturesUsed++];
+    p->m_name.Set("%s", name);
+    eTextureMgr::Add(slot, p, static_cast<uint16_t>(0x100 + slot));
+    return p;
+}
+
+eTexture* MaterialTest::MakeTexture(int slot, eTextureConfig::eFormat format, const datagen::RgbaImage& image,
+                                    int32_t wrap, const datagen::GxPalette* pPalette)
+{
+    eTextureConfig* pConfig = Configure(slot, format, image.width);
+    std::vector<uint8_t> texels;
+    if (!pConfig || !datagen::EncodeSlotTexels(image, format, false, pPalette, &texels))
+        return nullptr;
+    eTexture* p = PlaceTexture(slot);
+    if (!p)
+        return nullptr;
+    p->m_wrapMode = static_cast<eTexture::eWrapMode>(wrap);
+    p->m_bHasData = true;
+    std::copy(texels.begin(), texels.end(), static_cast<uint8_t*>(pConfig->m_pTextureData->m_pTexels));
+    DCStoreRangeNoSync(pConfig->m_pTextureData->m_pTexels, pConfig->m_pTextureData->m_nBytes);
+    GXInitTexObjWrapMode(&pConfig->m_pTextureData->m_texObj, eTexture::WrapS(wrap), eTexture::WrapT(wrap));
+    return p;
+}
+
+bool MaterialTest::OpenFile(const datagen::BlockWriter& w, cFile* pFile, const char* name)
+{
+    if (!w.Save(m_data.HostPath(name)))
+        return false;
+    return pFile->Open((std::string("/") + name).c_str());
+}

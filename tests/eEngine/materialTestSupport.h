@@ -1,0 +1,52 @@
+#pragma once
+// Shared pieces of the texture and material tests: a "Textures" pool with
+// texture configurations created in it, the two placeholder textures in
+// slots 0 and 1 as the game configuration makes them, textures placed in
+// slots, solid and split test images, and a clean slate of every manager
+// and static the classes keep between tests.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cCore/cMemPool.h"
+#include "datagen/gxTextureEncode.h"
+#include "datagen/materialWriters.h"
+#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eTextureConfigMgr.h"
+#include "eEngine/eTextureMgr.h"
+#include "worldTestSupport.h"
+
+// Empties the texture, configuration and material managers and resets the
+// texture-map cache and the material statics.
+void ResetMaterialState();
+
+datagen::RgbaImage SolidImage(uint32_t size, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255);
+// Left half one colour, right half another.
+datagen::RgbaImage SplitImage(uint32_t size, const uint8_t left[4], const uint8_t right[4]);
+
+class MaterialTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A configuration created in the "Textures" pool and placed in its slot.
+    eTextureConfig* Configure(int slot, eTextureConfig::eFormat format, uint32_t size, bool bMipmaps = false,
+                              bool bRenderTarget = false);
+    // An empty texture placed in its slot (check 0x100 + slot).
+    eTexture* PlaceTexture(int slot, const char* name = "tex");
+    // A configured slot holding the image as its texels.
+    eTexture* MakeTexture(int slot, eTextureConfig::eFormat format, const datagen::RgbaImage& image,
+                          int32_t wrap = 0, const datagen::GxPalette* pPalette = nullptr);
+    // Writes a file of one top-level block written by fill, and opens it.
+    bool OpenFile(const datagen::BlockWriter& w, cFile* pFile, const char* name = "t.dat");
+
+    eTestDataDir m_data;
+    cMemPool m_textures{"Textures", 0x100000, false};
+    cMemPool m_pool{"materialTest", 0x40000, false};
+    eTexture m_lightmapPlaceholder;
+    eTexture m_frameBufferPlaceholder;
+    eTexture m_textureStore[8];
+    int m_nTexturesUsed = 0;
+};
