@@ -1,0 +1,117 @@
+#include "eEngine/ePalette.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "gx/gxFront_local.h"
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/materialWriters.h"
+#include "materialTestSupport.h"
+
+namespace {
+
+datagen::GxPalette Ramp()
+{
+    datagen::GxPalette p;
+    for (int i = 0; i < 256; ++i) {
+        p.entries.push_back(static_cast<uint8_t>(255 - i));  // alpha
+        p.entries.push_back(static_cast<uint8_t>(i));        // intensity
+    }
+    return p;
+}
+
+class ePaletteTest : public MaterialTest {};
+
+TEST_F(ePaletteTest, TypeAndReservation)
+{
+    EXPECT_EQ(ePalette::GetStaticType()->m_nTypeId, 12u);
+    EXPECT_EQ(ePalette().m_pData, nullptr);
+}
+
+TEST_F(ePaletteTest, PalettesReadFromOnePoolLie544BytesApart)
+{
+    datagen::BlockWriter w;
+    w.Header();
+    datagen::PaletteBlock(w, Ramp().entries);
+    datagen::PaletteBlock(w, Ramp().entries).Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    m_pool.Alloc(3, 1);  // the first reservation must align itself
+    ePalette a, b;
+    ASSERT_TRUE(a.Read(file, &m_pool));
+    ASSERT_TRUE(b.Read(file, &m_pool));
+    ASSERT_TRUE(a.m_pData && b.m_pData);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(a.m_pData) % 32, 0u);
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(b.m_pData) - reinterpret_cast<const uint8_t*>(a.m_pData), 544);
+    EXPECT_EQ(a.m_pData->m_entries[0], 255);
+    EXPECT_EQ(a.m_pData->m_entries[511], 255);
+    EXPECT_EQ(a.m_pData->m_tlutObj.lut, a.m_pData->m_entries);
+    EXPECT_EQ(a.m_pData->m_tlutObj.numEntries, 256);
+    EXPECT_EQ(a.m_pData->m_tlutObj.format, GX_TL_IA8);
+}
+
+TEST_F(ePaletteTest, ApplyAlwaysLoadsPaletteMemoryZero)
+{
+    ePalette p;
+    ASSERT_TRUE(p.Create(&m_pool));
+    p.Apply(3);
+    EXPECT_EQ(gxGet().tluts[GX_TLUT0].lut, p.m_pData->m_entries);
+    EXPECT_EQ(gxGet().tluts[GX_TLUT0].numEntries, 256);
+    EXPECT_NE(gxGet().tluts[3].lut, p.m_pData->m_entries);
+}
+
+TEST_F(ePaletteTest, CopySharesTheEntries)
+{
+    ePalette p;
+    ASSERT_TRUE(p.Create(&m_pool));
+    auto* copy = static_cast<ePalette*>(p.Copy(&m_pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->m_pData, p.m_pData);
+    std::destroy_at(copy);
+}
+
+TEST_F(ePaletteTest, VersionZeroConsoleBlockLeavesThePalette)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Begin(1).End().Begin(0).Bytes(Ramp().entries.data(), 512).End().End().Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    ePalette p;
+    EXPECT_TRUE(p.Read(file, &m_pool));
+    EXPECT_EQ(p.m_pData, nullptr);
+}
+
+TEST_F(ePaletteTest, FileRoundTripAndTruncation)
+{
+    ASSERT_TRUE(datagen::WritePaletteFile(m_data.HostPath("p.dat"), Ramp()));
+    auto* p = dcast<ePalette>(cBase::Load("/p.dat", &m_pool, ePalette::GetStaticType()));
+    ASSERT_TRUE(p && p->m_pData);
+    EXPECT_EQ(std::vector<uint8_t>(p->m_pData->m_entries, p->m_pData->m_entries + 512), Ramp().entries);
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("p2.dat"), *p));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("p.dat"));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("p2.dat")), bytes);
+
+    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 64 ? 1 : 37)) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"),
+                                        std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(len))));
+        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, ePalette::GetStaticType()), nullptr);
+    }
+}
+
+TEST_F(ePaletteTest, ShortEntriesFailAndKeepTheOldOnes)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Begin(1).End().Begin(1).Bytes(Ramp().entries.data(), 300).End().End().Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    ePalette p;
+    ASSERT_TRUE(p.Create(&m_pool));
+    ePaletteData* old = p.m_pData;
+    EXPECT_FALSE(p.Read(file, &m_pool));
+    EXPECT_EQ(p.m_pData, old);
+}
+
+}  // namespace

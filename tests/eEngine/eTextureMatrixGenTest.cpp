@@ -1,0 +1,160 @@
+#include "eEngine/eTextureMatrixGen.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "gx/gxFront_local.h"
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "materialTestSupport.h"
+
+namespace {
+
+void ExpectMatrix(const Mtx m, const float want[3][4], float tol = 1e-6f)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(m[r][c], want[r][c], tol) << "row " << r << " column " << c;
+}
+
+// (u, v) through the 2 x 4 part of a post matrix.
+void Map(const Mtx m, float u, float v, float* pu, float* pv)
+{
+    *pu = m[0][0] * u + m[0][1] * v + m[0][2] + m[0][3];
+    *pv = m[1][0] * u + m[1][1] * v + m[1][2] + m[1][3];
+}
+
+TEST(eTextureMatrixGen, DefaultsGiveTheIdentity)
+{
+    EXPECT_EQ(eTextureMatrixGen::GetStaticType()->m_nTypeId, 9u);
+    eTextureMatrixGen g;
+    for (int i = 0; i < eTextureMatrixGen::NUM_CHANNELS; ++i) {
+        SCOPED_TRACE(i);
+        const mWaveGen& w = g.m_waves[i];
+        EXPECT_EQ(w.waveType, i < 3 ? mWaveGen::kConstPeak : mWaveGen::kConstBase);
+        EXPECT_EQ(w.base, 0.0f);
+        EXPECT_EQ(w.amplitude, i < 3 ? 1.0f : 0.0f);
+        EXPECT_EQ(w.phase, 0.0f);
+        EXPECT_EQ(w.frequency, i < 3 ? 1.0f : 0.0f);
+    }
+    Mtx m;
+    g.BuildMatrix(cTimeValue(12345), m);
+    // The third column carries the centring of the third scale: -0.5 + 0.5.
+    const float want[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+    ExpectMatrix(m, want);
+}
+
+TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
+{
+    struct Row {
+        const char* name;
+        float heading, offsetU, scaleU;
+        float u, v, wantU, wantV;
+    };
+    const Row rows[] = {
+        {"quarter turn keeps the centre", 0.25f, 0.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f},
+        // Heading turns counter-clockwise: u = 1 on the centre line goes to v = 1.
+        {"quarter turn moves an edge", 0.25f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 1.0f},
+        {"offset 0.1 moves every point", 0.0f, 0.1f, 1.0f, 0.2f, 0.7f, 0.3f, 0.7f},
+        {"scale 2 about the centre", 0.0f, 0.0f, 2.0f, 0.75f, 0.25f, 1.0f, 0.25f},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        eTextureMatrixGen g;
+        g.m_waves[eTextureMatrixGen::CH_HEADING].base = row.heading;
+        g.m_waves[eTextureMatrixGen::CH_OFFSET_U].base = row.offsetU;
+        g.m_waves[eTextureMatrixGen::CH_SCALE_U].amplitude = row.scaleU;
+        Mtx m;
+        g.BuildMatrix(cTimeValue(0), m);
+        float u, v;
+        Map(m, row.u, row.v, &u, &v);
+        EXPECT_NEAR(u, row.wantU, 1e-5f);
+        EXPECT_NEAR(v, row.wantV, 1e-5f);
+    }
+}
+
+TEST(eTextureMatrixGen, WavesAreSampledAtTheTimeInSeconds)
+{
+    // Offset u follows a ramp of one period a second: 150 ticks is 0.25 s.
+    // Scale v follows a square wave of 2 periods a second around 1 +- 0.5.
+    eTextureMatrixGen g;
+    mWaveGen& ramp = g.m_waves[eTextureMatrixGen::CH_OFFSET_U];
+    ramp.waveType = mWaveGen::kRampUp;
+    ramp.amplitude = 1.0f;
+    ramp.frequency = 1.0f;
+    mWaveGen& square = g.m_waves[eTextureMatrixGen::CH_SCALE_V];
+    square.waveType = mWaveGen::kSquare;
+    square.base = 1.0f;
+    square.amplitude = 0.5f;
+    square.frequency = 2.0f;
+    struct Row {
+        int32_t ticks;
+        float offsetU, scaleV;
+    } rows[] = {{0, 0.0f, 1.5f}, {150, 0.25f, 0.5f}, {450, 0.75f, 0.5f}, {660, 0.1f, 1.5f}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ticks);
+        Mtx m;
+        g.BuildMatrix(cTimeValue(row.ticks), m);
+        EXPECT_NEAR(m[0][3], row.offsetU, 1e-5f);
+        EXPECT_NEAR(m[1][1], row.scaleV, 1e-6f);
+        EXPECT_NEAR(m[1][3], 0.5f - 0.5f * row.scaleV, 1e-6f);  // scaled about the centre
+    }
+}
+
+TEST(eTextureMatrixGen, ApplyLoadsThePostMatrixOfTheStage)
+{
+    eTextureMatrixGen g;
+    g.m_waves[eTextureMatrixGen::CH_OFFSET_V].base = 0.125f;
+    for (int stage = 0; stage < 4; ++stage) {
+        g.m_waves[eTextureMatrixGen::CH_OFFSET_U].base = 0.25f * static_cast<float>(stage);
+        g.Apply(stage, cTimeValue(0), 0);
+        const int row = static_cast<int>(eTextureMatrixGen::s_GXTexMtx[stage]) - GX_PTTEXMTX0;
+        EXPECT_EQ(eTextureMatrixGen::s_GXTexMtx[stage], 64u + 3u * static_cast<uint32_t>(stage));
+        EXPECT_FLOAT_EQ(gxGet().postMtx[row][3], 0.25f * static_cast<float>(stage));
+        EXPECT_FLOAT_EQ(gxGet().postMtx[row + 1][3], 0.125f);
+        EXPECT_FLOAT_EQ(gxGet().postMtx[row + 2][2], 1.0f);
+    }
+}
+
+class eTextureMatrixGenFileTest : public MaterialTest {};
+
+TEST_F(eTextureMatrixGenFileTest, ReadTakesSevenWavesAndKeepsThemOnFailure)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Begin(1).End();
+    for (int i = 0; i < 7; ++i)
+        w.Int(mWaveGen::kSine).Float(0.5f * i).Float(2.0f).Float(0.25f).Float(3.0f);
+    w.End().Trailer();
+    const std::vector<uint8_t> bytes = w.GetBytes();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    eTextureMatrixGen g;
+    ASSERT_TRUE(g.Read(file, &m_pool));
+    EXPECT_EQ(g.m_waves[6].waveType, mWaveGen::kSine);
+    EXPECT_EQ(g.m_waves[6].base, 3.0f);
+    EXPECT_EQ(g.m_waves[6].amplitude, 2.0f);
+    EXPECT_EQ(g.m_waves[6].phase, 0.25f);
+    EXPECT_EQ(g.m_waves[6].frequency, 3.0f);
+    file.Close();
+    {
+        cFile out;
+        ASSERT_TRUE(out.Create(m_data.HostPath("w.dat").c_str(), 0, cFile::kPlatformConsole, true));
+        g.Write(out);
+    }
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("w.dat")), bytes);
+
+    for (size_t len = 8; len + 8 < bytes.size(); ++len) {
+        SCOPED_TRACE(len);
+        datagen::BlockWriter cut;
+        cut.Bytes(bytes.data(), len);
+        cFile f;
+        ASSERT_TRUE(OpenFile(cut, &f, "t.dat"));
+        eTextureMatrixGen kept;
+        EXPECT_FALSE(kept.Read(f, &m_pool));
+        EXPECT_EQ(kept.m_waves[0].waveType, mWaveGen::kConstPeak);
+        EXPECT_EQ(kept.m_waves[6].frequency, 0.0f);
+    }
+}
+
+}  // namespace
