@@ -1,0 +1,168 @@
+// The controller library's calls: reading the ports from the host's devices
+// or from a test's script, resets, the motors, and the reset button worked
+// from a controller (Start + B + X held) or the keyboard.
+
+#include "platform/pad.h"
+
+#include <vector>
+
+#include "pad/pad_local.h"
+#include "../test/pad_test.h"
+
+#define QM_PAD_TEXT_CASE(name, value, note) \
+    case value: return #name;
+
+const char* PADErrorText(int value)
+{
+    switch (value) {
+        PAD_ERR_LIST(QM_PAD_TEXT_CASE)
+    default: return "???";
+    }
+}
+
+const char* PADMotorCommandText(int value)
+{
+    switch (value) {
+        PAD_MOTOR_LIST(QM_PAD_TEXT_CASE)
+    default: return "???";
+    }
+}
+
+namespace {
+
+// The console resets when Start, B and X stay held together this long.
+constexpr OSTime kResetComboTicks = 3 * static_cast<OSTime>(OS_TIMER_CLOCK);
+constexpr uint16_t kResetCombo = PAD_BUTTON_START | PAD_BUTTON_B | PAD_BUTTON_X;
+
+struct Library {
+    bool scripted = false;
+    PADStatus script[PAD_MAX_CONTROLLERS];
+    std::vector<uint32_t> motorCommands[PAD_MAX_CONTROLLERS];
+    std::vector<uint32_t> resetMasks;
+    OSTime comboSince = -1;      // when the combination was first seen held
+    bool resetFromPad = false;   // this library holds the reset button down
+};
+
+Library s_pad;
+
+bool ComboHeld(const PADStatus status[PAD_MAX_CONTROLLERS])
+{
+    for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
+        if (status[chan].err == PAD_ERR_NONE && (status[chan].button & kResetCombo) == kResetCombo)
+            return true;
+    }
+    return false;
+}
+
+// Presses the reset button while the key is down or the combination has
+// been held long enough; releases it only when this library pressed it.
+void UpdateResetButton(const PADStatus status[PAD_MAX_CONTROLLERS])
+{
+    const OSTime now = OSGetTime();
+    if (!ComboHeld(status))
+        s_pad.comboSince = -1;
+    else if (s_pad.comboSince < 0)
+        s_pad.comboSince = now;
+    const bool down = pad::HostResetKeyDown() || (s_pad.comboSince >= 0 && now - s_pad.comboSince >= kResetComboTicks);
+    if (down != s_pad.resetFromPad) {
+        s_pad.resetFromPad = down;
+        OSSetResetButtonState(down ? TRUE : FALSE);
+    }
+}
+
+}  // namespace
+
+void PADSetSpec(uint32_t)
+{
+}
+
+BOOL PADInit()
+{
+    if (!s_pad.scripted)
+        pad::HostStart();
+    return TRUE;
+}
+
+uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
+{
+    if (s_pad.scripted) {
+        for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan)
+            status[chan] = s_pad.script[chan];
+    } else {
+        pad::HostStart();
+        pad::HostRead(status);
+        UpdateResetButton(status);
+    }
+    uint32_t present = 0;
+    for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
+        if (status[chan].err != PAD_ERR_NO_CONTROLLER)
+            present |= PADChanBit(chan);
+    }
+    return present;
+}
+
+BOOL PADReset(uint32_t mask)
+{
+    if (s_pad.scripted) {
+        s_pad.resetMasks.push_back(mask);
+        return TRUE;
+    }
+    for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
+        if (mask & PADChanBit(chan))
+            pad::HostRumble(chan, false);
+    }
+    pad::HostForget(mask);
+    return TRUE;
+}
+
+void PADControlMotor(int32_t chan, uint32_t command)
+{
+    if (chan < 0 || chan >= PAD_MAX_CONTROLLERS || command > PAD_MOTOR_STOP_HARD)
+        return;
+    if (s_pad.scripted) {
+        s_pad.motorCommands[chan].push_back(command);
+        return;
+    }
+    pad::HostRumble(chan, command == PAD_MOTOR_RUMBLE);
+}
+
+void PADTestSetScripted(bool scripted)
+{
+    s_pad.scripted = scripted;
+    for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
+        s_pad.script[chan] = PADStatus();
+        s_pad.motorCommands[chan].clear();
+    }
+    s_pad.resetMasks.clear();
+}
+
+void PADTestSetStatus(int32_t chan, const PADStatus& status)
+{
+    if (chan >= 0 && chan < PAD_MAX_CONTROLLERS)
+        s_pad.script[chan] = status;
+}
+
+PADStatus PADTestIdleStatus()
+{
+    PADStatus s;
+    s.err = PAD_ERR_NONE;
+    return s;
+}
+
+std::vector<uint32_t> PADTestMotorCommands(int32_t chan)
+{
+    if (chan < 0 || chan >= PAD_MAX_CONTROLLERS)
+        return {};
+    return s_pad.motorCommands[chan];
+}
+
+void PADTestClearMotorCommands()
+{
+    for (std::vector<uint32_t>& commands : s_pad.motorCommands)
+        commands.clear();
+}
+
+std::vector<uint32_t> PADTestResetMasks()
+{
+    return s_pad.resetMasks;
+}

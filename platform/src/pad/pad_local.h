@@ -1,0 +1,38 @@
+#pragma once
+// Internals of the controller library shared by its files: the clamp's pure
+// functions and the host devices (SDL game controllers and the keyboard).
+
+#include <cstdint>
+
+#include "platform/pad.h"
+
+namespace pad {
+
+// The clamp of one stick: per-axis dead zone, then the octagon with flat
+// sides at axisLimit and corners at (diagonalLimit, diagonalLimit), reached
+// by shrinking the point toward the centre so its direction is kept.
+void ClampStick(int8_t* px, int8_t* py, int deadZone, int axisLimit, int diagonalLimit);
+// Below the dead zone 0, else min(value, PAD_TRIGGER_LIMIT) - dead zone.
+uint8_t ClampTrigger(uint8_t value);
+
+// A host axis (-32768..32767, y growing downward for sticks) in the
+// console's signed units, full deflection PAD_HOST_STICK_FULL.
+int8_t HostStickToPad(int16_t value);
+// A host trigger (0..32767) as 0..255.
+uint8_t HostTriggerToPad(int16_t value);
+
+// The keyboard's contribution to port 0 from SDL's key-state array
+// (indexed by scancode, numKeys entries). err is PAD_ERR_NONE.
+PADStatus KeyboardStatus(const uint8_t* keys, int numKeys);
+
+// Host devices. Start opens SDL's controller subsystem when a window exists
+// (never headless); Read fills the four records from the devices that are
+// attached, with the keyboard merged into port 0; Rumble switches a motor.
+void HostStart();
+void HostStop();
+void HostRead(PADStatus status[PAD_MAX_CONTROLLERS]);
+void HostRumble(int32_t chan, bool on);
+void HostForget(uint32_t mask);  // ports to look for again
+bool HostResetKeyDown();         // the key that works the reset button, at the last read
+
+}  // namespace pad

@@ -1,0 +1,128 @@
+#include "platform/pad.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
+
+#include <vector>
+
+#include "pad/pad_local.h"
+#include "../test/pad_test.h"
+
+namespace {
+
+TEST(pad, ClampStickKeepsDirectionInsideTheOctagon)
+{
+    struct Row {
+        const char* name;
+        int x, y;
+        int8_t ex, ey;
+    };
+    const Row rows[] = {
+        {"inside the dead zone on both axes", 14, -14, 0, 0},
+        {"dead zone per axis", 40, 14, 40, 0},
+        {"at the dead zone stays", 15, 0, 15, 0},
+        {"within the region", 59, 0, 59, 0},
+        {"past the axis limit", 90, 0, 72, 0},
+        {"past the axis limit, negative", 0, -128, 0, -72},
+        {"diagonal corner", 70, 70, 52, 52},
+        {"keyboard diagonal", -80, 80, -52, 52},
+        {"the octagon's slanted side: scaled by 104/112", 72, 40, 66, 37},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        int8_t x = static_cast<int8_t>(row.x), y = static_cast<int8_t>(row.y);
+        pad::ClampStick(&x, &y, PAD_STICK_DEAD_ZONE, PAD_STICK_AXIS_LIMIT, PAD_STICK_DIAGONAL_LIMIT);
+        EXPECT_EQ(x, row.ex);
+        EXPECT_EQ(y, row.ey);
+    }
+}
+
+TEST(pad, ClampTriggerDeadZoneAndLimit)
+{
+    const struct {
+        uint8_t in, out;
+    } rows[] = {{0, 0}, {29, 0}, {30, 0}, {31, 1}, {180, 150}, {255, 150}};
+    for (const auto& row : rows)
+        EXPECT_EQ(pad::ClampTrigger(row.in), row.out) << int(row.in);
+}
+
+TEST(pad, ClampLeavesRecordsWithErrorsAlone)
+{
+    PADStatus s[PAD_MAX_CONTROLLERS];
+    for (PADStatus& one : s) {
+        one.stickX = 100;
+        one.triggerLeft = 255;
+    }
+    s[1].err = PAD_ERR_NONE;
+    s[2].err = PAD_ERR_TRANSFER;
+    PADClamp(s);
+    EXPECT_EQ(s[1].stickX, 72);
+    EXPECT_EQ(s[1].triggerLeft, 150);
+    EXPECT_EQ(s[2].stickX, 100);
+    EXPECT_EQ(s[0].triggerLeft, 255);
+}
+
+TEST(pad, HostAxesScaleToFullDeflection)
+{
+    EXPECT_EQ(pad::HostStickToPad(32767), PAD_HOST_STICK_FULL);
+    EXPECT_EQ(pad::HostStickToPad(-32768), -PAD_HOST_STICK_FULL);
+    EXPECT_EQ(pad::HostStickToPad(0), 0);
+    EXPECT_EQ(pad::HostTriggerToPad(32767), 255);
+    EXPECT_EQ(pad::HostTriggerToPad(0), 0);
+    EXPECT_EQ(pad::HostTriggerToPad(-5), 0);
+}
+
+TEST(pad, KeyboardMapsToPortZero)
+{
+    std::vector<uint8_t> keys(SDL_NUM_SCANCODES, 0);
+    keys[SDL_SCANCODE_W] = keys[SDL_SCANCODE_D] = 1;
+    keys[SDL_SCANCODE_J] = 1;
+    keys[SDL_SCANCODE_SPACE] = keys[SDL_SCANCODE_RETURN] = keys[SDL_SCANCODE_LEFT] = 1;
+    keys[SDL_SCANCODE_Q] = 1;
+    const PADStatus s = pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size()));
+    EXPECT_EQ(s.err, PAD_ERR_NONE);
+    EXPECT_EQ(s.stickX, PAD_HOST_STICK_FULL);
+    EXPECT_EQ(s.stickY, PAD_HOST_STICK_FULL);
+    EXPECT_EQ(s.substickX, -PAD_HOST_STICK_FULL);
+    EXPECT_EQ(s.substickY, 0);
+    EXPECT_EQ(s.button, PAD_BUTTON_A | PAD_BUTTON_START | PAD_BUTTON_LEFT | PAD_TRIGGER_L);
+    EXPECT_EQ(s.triggerLeft, 255);
+    EXPECT_EQ(s.triggerRight, 0);
+    // Opposite keys cancel; a short key array is not read past its end.
+    keys[SDL_SCANCODE_S] = 1;
+    EXPECT_EQ(pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size())).stickY, 0);
+    EXPECT_EQ(pad::KeyboardStatus(keys.data(), 4).button, 0);
+}
+
+TEST(pad, ScriptedPortsAndRecordedCalls)
+{
+    PADTestSetScripted(true);
+    PADTestSetStatus(1, PADTestIdleStatus());
+    PADStatus notReady;
+    notReady.err = PAD_ERR_NOT_READY;
+    PADTestSetStatus(3, notReady);
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    EXPECT_EQ(PADRead(status), PADChanBit(1) | PADChanBit(3));
+    EXPECT_EQ(status[0].err, PAD_ERR_NO_CONTROLLER);
+    EXPECT_EQ(status[1].err, PAD_ERR_NONE);
+
+    PADControlMotor(1, PAD_MOTOR_RUMBLE);
+    PADControlMotor(1, 3);   // not a command
+    PADControlMotor(4, PAD_MOTOR_RUMBLE);  // not a port
+    PADControlMotor(1, PAD_MOTOR_STOP_HARD);
+    EXPECT_EQ(PADTestMotorCommands(1), (std::vector<uint32_t>{PAD_MOTOR_RUMBLE, PAD_MOTOR_STOP_HARD}));
+    PADReset(PADChanBit(0) | PADChanBit(2));
+    EXPECT_EQ(PADTestResetMasks(), std::vector<uint32_t>{0xA0000000u});
+    PADTestSetScripted(false);
+}
+
+TEST(pad, TextsOfErrorsAndMotorCommands)
+{
+    EXPECT_STREQ(PADErrorText(-1), "PAD_ERR_NO_CONTROLLER");
+    EXPECT_STREQ(PADErrorText(1), "???");
+    EXPECT_STREQ(PADMotorCommandText(2), "PAD_MOTOR_STOP_HARD");
+    EXPECT_STREQ(PADMotorCommandText(3), "???");
+}
+
+}  // namespace
