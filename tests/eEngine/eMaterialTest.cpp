@@ -1,0 +1,556 @@
+#include "eEngine/eMaterial.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "gx/gxFront_local.h"
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/materialWriters.h"
+#include "mMath/mFrustum.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eLight.h"
+#include "eEngine/eLightmap.h"
+#include "eEngine/eMaterialGroup.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureData.h"
+#include "eEngine/eTextureMatrixGen.h"
+#include "eEngine/eTextureStage.h"
+#include "eEngine/eVideo.h"
+#include "eEngine/eVideoPlatform.h"
+#include "materialTestSupport.h"
+
+namespace {
+
+using M = eMaterial;
+using S = eTextureStage;
+
+eRenderStateCache& RS()
+{
+    return eVideoPlatform::RenderState();
+}
+
+class eMaterialTest : public MaterialTest {
+protected:
+    void TearDown() override
+    {
+        for (M* m : m_made)
+            std::destroy_at(m);
+        eVideoPlatform::s_bNoZWrite = false;
+        MaterialTest::TearDown();
+    }
+    // A material with one texture stage (texture x rasterised colour) on the
+    // given passes, in the test pool.
+    M* Make(bool lighting, bool diffuse)
+    {
+        M* m = m_pool.New<M>();
+        m_made.push_back(m);
+        for (int p = 0; p < 2; ++p) {
+            if (!(p == 0 ? lighting : diffuse))
+                continue;
+            S* s = m->AddPass(static_cast<M::ePassID>(p))->AddTextureStage();
+            s->m_colorIn[0] = S::IN_TEXTURE;
+            s->m_colorIn[1] = S::IN_RASTER;
+            s->m_colorOp = S::OP_MUL;
+            s->m_nTextureIndex = 0;
+        }
+        return m;
+    }
+    std::vector<M*> m_made;
+};
+
+TEST(eMaterial, TypesAndDefaults)
+{
+    EXPECT_EQ(M::GetStaticType()->m_nTypeId, 5u);
+    EXPECT_EQ(eMaterialGroup::GetStaticType()->m_nTypeId, 8u);
+    EXPECT_EQ(eMaterialPass::GetStaticType()->m_nTypeId, 25u);
+    EXPECT_EQ(eMaterialMgr::kSlots, 650);
+    const M m;
+    EXPECT_EQ(m.m_nFlags, 0u);
+    EXPECT_EQ(m.m_blendMode, M::BLEND_NONE);
+    EXPECT_EQ(m.m_diffuseColor.x, 1.0f);
+    EXPECT_EQ(m.m_fOpacity, 1.0f);
+    EXPECT_EQ(m.m_pPasses[0], nullptr);
+    EXPECT_EQ(m.m_hTextures[7].m_nValue, 0u);
+}
+
+TEST_F(eMaterialTest, SecondApplyOfTheSameMaterialChangesNothing)
+{
+    M* m = Make(false, true);
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    RS().Apply();
+    RS().Set(RS_CULL_MODE, GX_CULL_ALL);  // behind the material's back
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_ALL));
+    const eMaterialState state;
+    m->Apply(nullptr, nullptr, &state, 0);  // another state: done in full
+    EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_FRONT));
+}
+
+TEST_F(eMaterialTest, RepeatedApplyWithALightmapOnlyRebindsTheLightmap)
+{
+    eTexture* a = MakeTexture(352, eTextureConfig::FORMAT_CMPR, SolidImage(16, 200, 0, 0));
+    eTexture* b = MakeTexture(353, eTextureConfig::FORMAT_CMPR, SolidImage(16, 0, 200, 0));
+    ASSERT_TRUE(a && b);
+    eLightmap lightmap;
+    lightmap.m_nStartIndex = eTextureMgr::kFirstLightmapSlot + 2;
+    lightmap.m_nNumTextures = 2;
+    M* m = Make(false, true);
+    m->m_pPasses[M::PASS_DIFFUSE]->m_pStages[0]->m_nTextureIndex = 1;
+    m->m_hTextures[4 + 1] = eMaterial::s_hLightmapTex;
+    m->Apply(nullptr, &lightmap, nullptr, 0);
+    EXPECT_EQ(eTexture::s_pLastTex[1], a->GetConfig()->m_pTextureData);
+    RS().Set(RS_CULL_MODE, GX_CULL_ALL);
+    lightmap.m_nCurrentIndex = 1;  // the next strip uses the other lightmap
+    m->Apply(nullptr, &lightmap, nullptr, 0);
+    EXPECT_EQ(eTexture::s_pLastTex[1], b->GetConfig()->m_pTextureData);
+    EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_ALL));
+}
+
+TEST_F(eMaterialTest, BlendModes)
+{
+    struct Row {
+        int32_t mode;
+        uintptr_t type, src, dst;
+    };
+    const Row rows[] = {
+        {M::BLEND_NONE, GX_BM_NONE, GX_BL_ONE, GX_BL_ZERO},
+        {M::BLEND_TRANSPARENT, GX_BM_BLEND, GX_BL_SRCALPHA, GX_BL_INVSRCALPHA},
+        {M::BLEND_ADD, GX_BM_BLEND, GX_BL_SRCALPHA, GX_BL_ONE},
+        {M::BLEND_MODULATE, GX_BM_BLEND, GX_BL_DSTCLR, GX_BL_SRCCLR},
+        {M::BLEND_SUBTRACTALPHA, GX_BM_BLEND, GX_BL_ZERO, GX_BL_INVSRCALPHA},
+        {M::BLEND_MODULATELIGHT, GX_BM_BLEND, GX_BL_DSTCLR, GX_BL_ZERO},
+        {M::BLEND_SUBTRACT, GX_BM_SUBTRACT, GX_BL_ONE, GX_BL_ZERO},
+        {9, GX_BM_SUBTRACT, GX_BL_ONE, GX_BL_ZERO},  // unknown: the blend stays as it was
+    };
+    M* m = Make(false, true);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.mode);
+        m->m_blendMode = static_cast<M::eBlendMode>(row.mode);
+        M::ApplyNull();
+        if (row.mode == 9)
+            RS().Set(RS_BLEND_TYPE, GX_BM_SUBTRACT);
+        m->Apply(nullptr, nullptr, nullptr, 0);
+        EXPECT_EQ(RS().Get(RS_BLEND_TYPE), row.type);
+        EXPECT_EQ(RS().Get(RS_BLEND_SRC), row.src);
+        EXPECT_EQ(RS().Get(RS_BLEND_DST), row.dst);
+    }
+}
+
+TEST_F(eMaterialTest, TranslucentStateTurnsOpaqueIntoTransparentAndTintsTheColour)
+{
+    M* m = Make(false, true);
+    m->m_diffuseColor = mVec3(1.0f, 0.5f, 0.0f);
+    m->m_fOpacity = 0.5f;
+    struct Row {
+        const char* name;
+        uint32_t color;
+        uintptr_t blend;
+        uintptr_t materialColor;
+    } rows[] = {
+        // 255 x 0.5 = 127; opacity 127 x 0x80 / 255 = 63.
+        {"translucent tint", 0x80FFFFFF, GX_BM_BLEND, 0x3FFF7F00},
+        // Opaque state on an opaque material: rgb tinted, alpha from the state.
+        // 255 x 0x80 / 255, 127 x 0x80 / 255, 0.
+        {"opaque tint", 0xFF8080FF, GX_BM_NONE, 0xFF803F00},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eMaterialState state;
+        state.m_nColor = row.color;
+        m->Apply(nullptr, nullptr, &state, 0);
+        EXPECT_EQ(RS().Get(RS_BLEND_TYPE), row.blend);
+        EXPECT_EQ(RS().Get(RS_MATERIAL_COLOR), row.materialColor);
+    }
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_MATERIAL_COLOR), 0x7FFF7F00u);  // (opacity, r, g, b)
+}
+
+TEST_F(eMaterialTest, RegisterOneIsDiffuseTimesAmbientWithTheBlendFactorInAlpha)
+{
+    M* m = Make(false, true);
+    M::SetGlobalAmbient(0x80FF0000u);
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_TEV_REG1_COLOR), 0x80FF0000u);
+    eMaterialState state;
+    state.m_nTextureBlendFactor = 0x33;
+    M::SetGlobalAmbient(mVec3(1.0f, 0.5f, 2.0f));  // clamped: 255, 127, 255
+    m->m_diffuseColor = mVec3(0.5f, 1.0f, -1.0f);  // clamped: 127, 255, 0
+    m->Apply(nullptr, nullptr, &state, 0);
+    // 127 x 255 / 255, 255 x 127 / 255, 0.
+    EXPECT_EQ(RS().Get(RS_TEV_REG1_COLOR), 0x337F7F00u);
+}
+
+TEST_F(eMaterialTest, FlagsSetDepthAlphaTestAndCulling)
+{
+    struct Row {
+        const char* name;
+        uint32_t flags;
+        uintptr_t zCompare, zUpdate, beforeTex, alphaFunc, alphaRef, cull;
+    };
+    const Row rows[] = {
+        {"none", 0, 1, 1, 1, GX_ALWAYS, 0, GX_CULL_FRONT},
+        {"no depth update", M::FLAG_NO_Z_UPDATE, 1, 0, 1, GX_ALWAYS, 0, GX_CULL_FRONT},
+        {"no depth compare", M::FLAG_NO_Z_COMPARE, 0, 1, 1, GX_ALWAYS, 0, GX_CULL_FRONT},
+        {"alpha test", M::FLAG_ALPHA_TEST, 1, 1, 0, GX_GEQUAL, 2, GX_CULL_FRONT},
+        {"two-sided", M::FLAG_TWO_SIDED, 1, 1, 1, GX_ALWAYS, 0, GX_CULL_NONE},
+    };
+    M* m = Make(false, true);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        m->m_nFlags = row.flags;
+        M::ApplyNull();
+        m->Apply(nullptr, nullptr, nullptr, 0);
+        EXPECT_EQ(RS().Get(RS_Z_COMPARE), row.zCompare);
+        EXPECT_EQ(RS().Get(RS_Z_UPDATE), row.zUpdate);
+        EXPECT_EQ(RS().Get(RS_Z_FUNC), static_cast<uintptr_t>(GX_LEQUAL));
+        EXPECT_EQ(RS().Get(RS_Z_COMP_BEFORE_TEX), row.beforeTex);
+        EXPECT_EQ(RS().Get(RS_ALPHA_COMPARE_FUNC), row.alphaFunc);
+        EXPECT_EQ(RS().Get(RS_ALPHA_COMPARE_REF), row.alphaRef);
+        EXPECT_EQ(RS().Get(RS_CULL_MODE), row.cull);
+    }
+    // Shadow drawing owns depth and alpha compare.
+    eVideoPlatform::s_bNoZWrite = true;
+    RS().Set(RS_Z_FUNC, GX_EQUAL);
+    m->m_nFlags = M::FLAG_ALPHA_TEST;
+    M::ApplyNull();
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_Z_FUNC), static_cast<uintptr_t>(GX_EQUAL));
+    EXPECT_EQ(RS().Get(RS_ALPHA_COMPARE_FUNC), static_cast<uintptr_t>(GX_ALWAYS));
+}
+
+TEST_F(eMaterialTest, PassesChooseBlendAndLighting)
+{
+    M* twoPass = Make(true, true);
+    eLight::s_bDirectional = true;
+    M::s_currentPass = M::PASS_LIGHTING;
+    twoPass->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_BLEND_TYPE), static_cast<uintptr_t>(GX_BM_NONE));
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_ENABLE), 1u);
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_LIGHT_MASK), eLight::kDirectionalMask);
+    EXPECT_EQ(RS().Get(RS_AMBIENT_COLOR), 0u);
+
+    M::ApplyNull();  // as the zone does between its sweeps
+    M::s_currentPass = M::PASS_DIFFUSE;
+    twoPass->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_BLEND_TYPE), static_cast<uintptr_t>(GX_BM_BLEND));
+    EXPECT_EQ(RS().Get(RS_BLEND_SRC), static_cast<uintptr_t>(GX_BL_DSTCLR));
+    EXPECT_EQ(RS().Get(RS_BLEND_DST), static_cast<uintptr_t>(GX_BL_ZERO));
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_ENABLE), 0u);
+
+    M* onePass = Make(false, true);
+    onePass->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_MAT_SRC), static_cast<uintptr_t>(GX_SRC_VTX));
+    onePass->m_nFlags = M::FLAG_UNLIT;
+    M::ApplyNull();
+    onePass->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_ENABLE), 0u);
+    EXPECT_EQ(RS().Get(RS_COLOR_CHAN_MAT_SRC), static_cast<uintptr_t>(GX_SRC_REG));
+
+    // No pass for the current pass: one stage, one generator, nothing remembered.
+    M::s_currentPass = M::PASS_LIGHTING;
+    EXPECT_FALSE(onePass->PassIsValid());
+    onePass->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(M::s_pLastMaterial, nullptr);
+    EXPECT_EQ(RS().Get(RS_NUM_TEV_STAGES), 1u);
+    EXPECT_EQ(RS().Get(RS_NUM_TEX_GENS), 1u);
+}
+
+TEST_F(eMaterialTest, FogFollowsTheGlobalSwitchAndTheMaterialFlag)
+{
+    M* m = Make(false, true);
+    M::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);
+    GXSetFog(GX_FOG_PERSP_EXP, 1.0f, 2.0f, 3.0f, 4.0f, GXColor{1, 2, 3, 4});
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(gxGet().fog.type, GX_FOG_PERSP_EXP);  // global fog off: left alone
+
+    eCamera camera;
+    camera.m_fFarClip = 500.0f;
+    M::SetGlobalFog(true, &camera, mVec3(1.0f, 0.5f, 2.0f), 10.0f, 90.0f);
+    EXPECT_EQ(gxGet().fog.type, GX_FOG_PERSP_LIN);
+    M::ApplyNull();
+    m->m_nFlags = M::FLAG_NO_FOG;
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(gxGet().fog.type, GX_FOG_NONE);
+    m->m_nFlags = 0;
+    M::ApplyNull();
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    const gxFog& fog = gxGet().fog;
+    EXPECT_EQ(fog.type, GX_FOG_PERSP_LIN);
+    EXPECT_EQ(fog.startZ, 10.0f);
+    EXPECT_EQ(fog.endZ, 90.0f);
+    EXPECT_EQ(fog.nearZ, camera.m_frustum.planes[mFrustum::kNear].offset);
+    EXPECT_EQ(fog.farZ, 500.0f);
+    EXPECT_EQ(fog.color.r, 255);
+    EXPECT_EQ(fog.color.g, 127);
+    EXPECT_EQ(fog.color.b, 255);  // 2.0 clamped, not wrapped
+    M::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);
+    EXPECT_EQ(gxGet().fog.type, GX_FOG_NONE);
+}
+
+TEST_F(eMaterialTest, DepthBiasScalesTheProjectionUntilAMaterialWithoutIt)
+{
+    mFrustum f;
+    f.SetFOV(90.0f, 60.0f, 1.0f, 1000.0f);
+    eVideo::SetProjection(f);
+    const float unbiased = gxGet().projection[4];
+    M* biased = Make(false, true);
+    biased->m_nFlags = M::FLAG_DEPTH_BIAS;
+    M* plain = Make(false, true);
+    biased->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_FLOAT_EQ(gxGet().projection[4], unbiased * 0.97f);
+    M::ApplyNull();
+    biased->Apply(nullptr, nullptr, nullptr, 0);  // already biased: not scaled twice
+    EXPECT_FLOAT_EQ(gxGet().projection[4], unbiased * 0.97f);
+    plain->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_EQ(gxGet().projection[4], unbiased);
+}
+
+TEST_F(eMaterialTest, ApplyNullAndUnresolvedStatesDrawYellowUntextured)
+{
+    M* m = Make(false, true);
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    eMaterialState state;
+    state.Apply(eMaterialHandle(0x12340007), nullptr, nullptr, 0);  // nothing in slot 7
+    EXPECT_EQ(RS().Get(RS_MATERIAL_COLOR), 0xFFFFFF00u);
+    EXPECT_EQ(RS().Get(RS_TEV_REG1_COLOR), M::s_nGlobalAmbient);
+    EXPECT_EQ(RS().Get(RS_NUM_TEV_STAGES), 1u);
+    EXPECT_EQ(RS().GetStage(0).colorIn[0], static_cast<uint32_t>(GX_CC_RASC));
+    for (int stage = 0; stage < 4; ++stage)
+        EXPECT_EQ(RS().GetStage(stage).order[1], static_cast<uint32_t>(GX_TEXMAP_NULL));
+    EXPECT_EQ(M::s_pLastMaterial, nullptr);
+
+    const eMaterialHandle h = eMaterialMgr::Add(7, m, 0x4321);
+    state.Apply(h, nullptr, nullptr, 0);
+    EXPECT_EQ(M::s_pLastMaterial, m);
+    eMaterialMgr::s_pInstances[7] = nullptr;
+}
+
+TEST_F(eMaterialTest, VerifyMaterial)
+{
+    struct StageDesc {
+        uint8_t cIn0, cIn1, cOp, aIn0, aIn1, aOp, out;
+        int16_t tex;
+    };
+    struct Row {
+        const char* name;
+        std::vector<StageDesc> stages;
+        bool ok;
+    };
+    const Row rows[] = {
+        {"one texture stage", {{1, 2, 3, 1, 2, 3, 0, 0}}, true},
+        {"first stage reads previous", {{0, 2, 3, 1, 2, 3, 0, 0}}, false},
+        {"first stage alpha reads previous", {{1, 2, 3, 0, 2, 1, 0, 0}}, false},
+        {"operation B ignores a previous input 1", {{0, 2, 2, 1, 2, 3, 0, 0}}, true},
+        {"last stage writes register 0", {{1, 2, 3, 1, 2, 3, 1, 0}}, false},
+        {"reads previous after a register-0 stage", {{1, 2, 3, 1, 2, 3, 1, 0}, {0, 3, 3, 3, 2, 3, 0, 0}}, false},
+        {"reads register 0 after it", {{1, 2, 3, 1, 2, 3, 1, 0}, {3, 2, 3, 3, 2, 3, 0, 0}}, true},
+        {"reads previous colour after a zero colour", {{1, 2, 0, 1, 2, 3, 0, 0}, {0, 2, 3, 0, 2, 3, 0, 0}}, false},
+        {"texture input without a texture", {{1, 2, 3, 2, 2, 1, 0, -1}}, false},
+        {"texture index with an empty handle", {{1, 2, 3, 2, 2, 1, 0, 2}}, false},
+        {"no texture input needs none", {{2, 4, 3, 2, 4, 3, 0, -1}}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        M* m = m_pool.New<M>();
+        m_made.push_back(m);
+        EXPECT_FALSE(m->VerifyMaterial(0, false));
+        m->m_hTextures[0] = eTextureHandle(0x11110005);
+        eMaterialPass* pass = m->AddPass(M::PASS_LIGHTING);
+        EXPECT_FALSE(m->VerifyMaterial(0, false));  // no stages
+        for (const StageDesc& d : row.stages) {
+            S* s = pass->AddTextureStage();
+            s->m_colorIn[0] = d.cIn0;
+            s->m_colorIn[1] = d.cIn1;
+            s->m_colorOp = d.cOp;
+            s->m_alphaIn[0] = d.aIn0;
+            s->m_alphaIn[1] = d.aIn1;
+            s->m_alphaOp = d.aOp;
+            s->m_output = d.out;
+            s->m_nTextureIndex = d.tex;
+        }
+        EXPECT_EQ(m->VerifyMaterial(0, false), row.ok);
+        EXPECT_FALSE(m->VerifyMaterial(1, false));
+    }
+}
+
+TEST_F(eMaterialTest, PassEditingKeepsFourStagesAtMost)
+{
+    M* m = Make(false, true);
+    eMaterialPass* pass = m->m_pPasses[M::PASS_DIFFUSE];
+    S* second = pass->AddTextureStage();
+    pass->AddTextureStage();
+    pass->AddTextureStage();
+    EXPECT_EQ(pass->AddTextureStage(), nullptr);
+    EXPECT_EQ(pass->m_nStages, 4);
+    pass->SwapTextureStage(0, 1);
+    EXPECT_EQ(pass->m_pStages[0], second);
+    pass->RemoveTextureStage(0);
+    EXPECT_EQ(pass->m_nStages, 3);
+    EXPECT_NE(pass->m_pStages[0], second);
+    EXPECT_EQ(pass->m_pStages[3], nullptr);
+    m->RemovePass(M::PASS_DIFFUSE);
+    EXPECT_EQ(m->m_pPasses[M::PASS_DIFFUSE], nullptr);
+}
+
+TEST_F(eMaterialTest, CopyHasItsOwnPassesAndEmptyHandles)
+{
+    M* m = Make(true, true);
+    m->m_name.Set("lava");
+    m->m_nFlags = M::FLAG_TWO_SIDED;
+    m->m_hTextures[1] = eTextureHandle(0x22220009);
+    S* s = m->m_pPasses[1]->m_pStages[0];
+    s->m_transform = S::XFORM_MATRIX_GEN;
+    s->CreateTextureMatrixGen();
+    auto* copy = static_cast<M*>(m->Copy(&m_pool));
+    ASSERT_NE(copy, nullptr);
+    m_made.push_back(copy);
+    EXPECT_TRUE(copy->m_name == "lava");
+    EXPECT_EQ(copy->m_nFlags, M::FLAG_TWO_SIDED);
+    EXPECT_EQ(copy->m_hTextures[1].m_nValue, 0u);
+    ASSERT_TRUE(copy->m_pPasses[0] && copy->m_pPasses[1]);
+    EXPECT_NE(copy->m_pPasses[1], m->m_pPasses[1]);
+    EXPECT_EQ(copy->m_pPasses[1]->m_pMaterial, copy);
+    EXPECT_EQ(copy->m_pPasses[1]->m_pHandles, &copy->m_hTextures[4]);
+    const S* cs = copy->m_pPasses[1]->m_pStages[0];
+    EXPECT_EQ(cs->m_pPass, copy->m_pPasses[1]);
+    EXPECT_NE(cs->m_pMatrixGen, s->m_pMatrixGen);
+    EXPECT_EQ(cs->m_colorOp, S::OP_MUL);
+}
+
+// A material block as stored, of the given version, with one pass whose
+// block has the given version and stage count.
+datagen::BlockWriter& MaterialBlock(datagen::BlockWriter& w, uint32_t version, uint32_t passVersion, int nStages)
+{
+    w.Begin(version).Begin(1).Begin(1).End().Name("rock").End();
+    w.Word(0x8).Int(2).Float(0.5f).Float(0.25f).Float(1.0f).Float(0.75f);
+    w.Int(0);  // no lighting pass
+    if (version >= 3)
+        w.Word(0).Word(0).Word(0).Word(0);
+    w.Int(1).Begin(passVersion);
+    if (passVersion >= 3)
+        w.Begin(1).End();
+    w.Int(nStages);
+    if (passVersion == 1)
+        w.Word(0x11110003).Word(0).Word(0).Word(0x22220004);
+    for (int i = 0; i < nStages; ++i)
+        w.Begin(3).Begin(1).End().Byte(1).Byte(2).Byte(1).Byte(2).Byte(3).Byte(3).Byte(0).Half(static_cast<uint16_t>(i)).Byte(0).Byte(0).End();
+    w.End();
+    if (version >= 3)
+        w.Word(0x55550006).Word(0).Word(0).Word(0);
+    return w.End();
+}
+
+TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)
+{
+    struct Row {
+        const char* name;
+        uint32_t version, passVersion;
+        int nStages;
+        bool ok;
+        uint32_t handle4, handle7;
+        int keptStages;
+    } rows[] = {
+        {"version 3", 3, 3, 2, true, 0x55550006, 0, 2},
+        {"version 2 has no handles", 2, 3, 1, true, 0, 0, 1},
+        {"version 1 is skipped", 1, 3, 1, false, 0, 0, 0},
+        {"pass version 1 stores its handles", 2, 1, 1, true, 0x11110003, 0x22220004, 1},
+        {"five stages: four kept", 3, 3, 5, true, 0x55550006, 0, 4},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        datagen::BlockWriter w;
+        w.Header();
+        MaterialBlock(w, row.version, row.passVersion, row.nStages).Int(0x7777).Trailer();
+        cFile file;
+        ASSERT_TRUE(OpenFile(w, &file));
+        M* m = m_pool.New<M>();
+        m_made.push_back(m);
+        EXPECT_EQ(m->Read(file, &m_pool), row.ok);
+        uint8_t next[4];
+        ASSERT_TRUE(file.Read(next, 4));
+        EXPECT_EQ(next[3], 0x77);
+        if (!row.ok) {
+            EXPECT_TRUE(m->m_name == "");
+            EXPECT_EQ(m->m_pPasses[1], nullptr);
+            continue;
+        }
+        EXPECT_TRUE(m->m_name == "rock");
+        EXPECT_EQ(m->m_nFlags, 8u);
+        EXPECT_EQ(m->m_blendMode, M::BLEND_ADD);
+        EXPECT_EQ(m->m_diffuseColor.y, 0.25f);
+        EXPECT_EQ(m->m_fOpacity, 0.75f);
+        EXPECT_EQ(m->m_pPasses[0], nullptr);
+        ASSERT_NE(m->m_pPasses[1], nullptr);
+        EXPECT_EQ(m->m_pPasses[1]->m_nStages, row.keptStages);
+        EXPECT_EQ(m->m_pPasses[1]->m_pStages[row.keptStages - 1]->m_nTextureIndex, row.keptStages - 1);
+        EXPECT_EQ(m->m_pPasses[1]->m_pHandles, &m->m_hTextures[4]);
+        EXPECT_EQ(m->m_hTextures[4].m_nValue, row.handle4);
+        EXPECT_EQ(m->m_hTextures[7].m_nValue, row.handle7);
+    }
+}
+
+class eMaterialGroupFileTest : public eMaterialTest {
+protected:
+    void SetUp() override
+    {
+        eMaterialTest::SetUp();
+        M* a = Make(true, true);
+        a->m_name.Set("water");
+        a->m_blendMode = M::BLEND_TRANSPARENT;
+        a->m_hTextures[0] = eTextureHandle(0x01010020);
+        a->m_hTextures[5] = eMaterial::s_hLightmapTex;
+        S* flip = a->m_pPasses[1]->AddTextureStage();
+        flip->m_transform = S::XFORM_FLIPBOOK;
+        flip->m_nColumns = 4;
+        flip->m_nLastFrame = 3;
+        S* waves = a->m_pPasses[1]->AddTextureStage();
+        waves->m_transform = S::XFORM_MATRIX_GEN;
+        waves->CreateTextureMatrixGen()->m_waves[5].waveType = mWaveGen::kSine;
+        S* scaled = a->m_pPasses[0]->AddTextureStage();
+        scaled->m_transform = S::XFORM_SCALE_OFFSET;
+        scaled->m_scale[1] = 4.0f;
+        M* b = Make(false, true);
+        b->m_name.Set("rock");
+        ASSERT_TRUE(datagen::WriteMaterialGroupFile(m_data.HostPath("m.dat"), 100,
+                                                    {{a, 0x0A0A}, {nullptr, 0}, {b, 0x0B0B}}));
+        EXPECT_EQ(eMaterialMgr::s_pInstances[100], nullptr);
+    }
+};
+
+TEST_F(eMaterialGroupFileTest, RoundTripKeepsPassesStagesAndHandles)
+{
+    auto* group = dcast<eMaterialGroup>(cBase::Load("/m.dat", &m_pool, eMaterialGroup::GetStaticType()));
+    ASSERT_NE(group, nullptr);
+    const M* a = eMaterialMgr::GetPtr(eMaterialHandle(0x0A0A0064));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->m_blendMode, M::BLEND_TRANSPARENT);
+    EXPECT_EQ(a->m_hTextures[5], eMaterial::s_hLightmapTex);
+    ASSERT_TRUE(a->m_pPasses[0] && a->m_pPasses[1]);
+    EXPECT_EQ(a->m_pPasses[1]->m_nStages, 3);
+    EXPECT_EQ(a->m_pPasses[1]->m_pStages[1]->m_nColumns, 4);
+    ASSERT_NE(a->m_pPasses[1]->m_pStages[2]->m_pMatrixGen, nullptr);
+    EXPECT_EQ(a->m_pPasses[1]->m_pStages[2]->m_pMatrixGen->m_waves[5].waveType, mWaveGen::kSine);
+    EXPECT_EQ(a->m_pPasses[0]->m_pStages[1]->m_scale[1], 4.0f);
+    EXPECT_NE(eMaterialMgr::GetPtr(eMaterialHandle(0x0B0B0066)), nullptr);
+
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("m2.dat"), *group));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("m2.dat")), ReadHostFile(m_data.HostPath("m.dat")));
+    std::destroy_at(group);
+    EXPECT_EQ(eMaterialMgr::s_pInstances[100], nullptr);
+}
+
+TEST_F(eMaterialGroupFileTest, TruncatedFileFailsAndPlacesNothing)
+{
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("m.dat"));
+    for (size_t len = 0; len + 8 < bytes.size(); ++len) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"),
+                                        std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(len))));
+        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eMaterialGroup::GetStaticType()), nullptr);
+        EXPECT_EQ(eMaterialMgr::s_pInstances[100], nullptr);
+    }
+}
+
+}  // namespace
