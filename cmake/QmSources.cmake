@@ -10,13 +10,15 @@ function(qm_glob out)
 endfunction()
 
 # A layer library that may not have sources yet: it is then an interface
-# library that passes its dependency on.
+# library that passes its dependency on. Layers are linked whole: classes
+# register their type records from static initialisers, and a data file may
+# name a class that no code refers to directly.
 function(qm_library name dirs dep)
   qm_glob(srcs ${dirs})
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/inc ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(${name} PUBLIC ${dep})
+    target_link_libraries(${name} PUBLIC "$<LINK_LIBRARY:WHOLE_ARCHIVE,${dep}>")
   else()
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${dep})
