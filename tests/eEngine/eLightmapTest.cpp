@@ -1,0 +1,156 @@
+#include "eEngine/eLightmap.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "gx/gxFront_local.h"
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/materialWriters.h"
+#include "eEngine/eTextureData.h"
+#include "materialTestSupport.h"
+
+namespace {
+
+constexpr int kRegion = 3;
+constexpr int kSlot = eTextureMgr::kFirstLightmapSlot + kRegion;
+
+class eLightmapTest : public MaterialTest {
+protected:
+    void SetUp() override
+    {
+        MaterialTest::SetUp();
+        // As the zone reader makes them: textures with wrap 1 in the
+        // region's slots, the lightmap record naming the range.
+        for (int i = 0; i < 2; ++i) {
+            m_configs[i] = Configure(kSlot + i, eTextureConfig::FORMAT_CMPR, 32);
+            std::memset(m_configs[i]->m_pTextureData->m_pTexels, 0x5A, 512);
+            PlaceTexture(kSlot + i, "lightmap")->m_wrapMode = eTexture::WRAP_CLAMP;
+        }
+        m_lightmap.m_nStartIndex = kSlot;
+        m_lightmap.m_nNumTextures = 2;
+        for (int i = 0; i < 2; ++i) {
+            datagen::RgbaImage image = SolidImage(32, static_cast<uint8_t>(100 * i), 50, 0);
+            ASSERT_TRUE(datagen::MakeTextureDesc("lm", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_CMPR, false, image,
+                                                 nullptr, &m_desc[i]));
+        }
+    }
+    std::vector<uint8_t> Slot(int i) const
+    {
+        const uint8_t* p = static_cast<const uint8_t*>(m_configs[i]->m_pTextureData->m_pTexels);
+        return std::vector<uint8_t>(p, p + 512);
+    }
+    eTextureConfig* m_configs[2] = {};
+    eLightmap m_lightmap;
+    datagen::TextureFileDesc m_desc[2];
+};
+
+TEST_F(eLightmapTest, TexturesLandInTheRegionSlotsAndApplyBindsTheCurrentOne)
+{
+    datagen::BlockWriter w;
+    w.Header();
+    datagen::LightmapBlock(w, {m_desc[0], m_desc[1]}).Int(0x7777).Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    ASSERT_TRUE(m_lightmap.Read(file, &m_pool));
+    EXPECT_EQ(Slot(0), m_desc[0].texels);
+    EXPECT_EQ(Slot(1), m_desc[1].texels);
+    EXPECT_TRUE(eTextureMgr::s_pInstances[kSlot + 1]->m_bHasData);
+    uint8_t next[4];
+    ASSERT_TRUE(file.Read(next, 4));
+    EXPECT_EQ(next[3], 0x77);
+
+    m_lightmap.m_nCurrentIndex = 1;
+    m_lightmap.Apply(2);
+    EXPECT_EQ(eTexture::s_pLastTex[2], m_configs[1]->m_pTextureData);
+    EXPECT_EQ(gxGet().texMaps[2].image, m_configs[1]->m_pTextureData->m_pTexels);
+    EXPECT_EQ(gxGet().texMaps[2].wrapS, GX_CLAMP);
+    m_lightmap.m_nCurrentIndex = 2;  // outside the range: nothing
+    eTexture::ApplyNull(2);
+    m_lightmap.Apply(2);
+    EXPECT_EQ(eTexture::s_pLastTex[2], nullptr);
+
+    file.Close();
+    {
+        cFile out;
+        ASSERT_TRUE(out.Create(m_data.HostPath("w.dat").c_str(), 0, cFile::kPlatformConsole, true));
+        m_lightmap.Write(out);
+    }
+    datagen::BlockWriter expected;
+    expected.Header();
+    datagen::LightmapBlock(expected, {m_desc[0], m_desc[1]}).Trailer();
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("w.dat")), expected.GetBytes());
+}
+
+TEST_F(eLightmapTest, StoredCountsAndMissingTexturesKeepTheFileInStep)
+{
+    struct Row {
+        const char* name;
+        int stored;
+        bool removeFirst;
+        bool first, second;  // slots that got new texels
+    } rows[] = {
+        {"fewer stored than slots", 1, false, true, false},
+        {"more stored than slots", 3, false, true, true},
+        {"a slot without texture is passed over", 2, true, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (eTextureConfig* c : m_configs)
+            std::memset(c->m_pTextureData->m_pTexels, 0x5A, 512);
+        eTexture* saved = eTextureMgr::s_pInstances[kSlot];
+        if (row.removeFirst)
+            eTextureMgr::s_pInstances[kSlot] = nullptr;
+        std::vector<datagen::TextureFileDesc> stored;
+        for (int i = 0; i < row.stored; ++i)
+            stored.push_back(m_desc[i % 2]);
+        datagen::BlockWriter w;
+        w.Header();
+        datagen::LightmapBlock(w, stored).Int(0x7777).Trailer();
+        cFile file;
+        ASSERT_TRUE(OpenFile(w, &file));
+        EXPECT_TRUE(m_lightmap.Read(file, &m_pool));
+        EXPECT_EQ(Slot(0) == m_desc[0].texels, row.first);
+        EXPECT_EQ(Slot(1) == m_desc[1].texels, row.second);
+        uint8_t next[4];
+        ASSERT_TRUE(file.Read(next, 4));
+        EXPECT_EQ(next[3], 0x77);
+        eTextureMgr::s_pInstances[kSlot] = saved;
+    }
+}
+
+TEST_F(eLightmapTest, VersionOneIsSkippedAndTheTexturesKeepTheirTexels)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Int(1);
+    datagen::TextureBlock(w, m_desc[0]).End().Int(0x7777).Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
+    EXPECT_EQ(Slot(0), std::vector<uint8_t>(512, 0x5A));
+    uint8_t next[4];
+    ASSERT_TRUE(file.Read(next, 4));
+    EXPECT_EQ(next[3], 0x77);
+}
+
+TEST_F(eLightmapTest, TruncatedBlockFailsAndLeavesTheSlots)
+{
+    datagen::BlockWriter w;
+    w.Header();
+    datagen::LightmapBlock(w, {m_desc[0], m_desc[1]}).Trailer();
+    const std::vector<uint8_t> bytes = w.GetBytes();
+    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 150 ? 1 : 29)) {
+        SCOPED_TRACE(len);
+        datagen::BlockWriter cut;
+        cut.Bytes(bytes.data(), len);
+        cFile file;
+        if (OpenFile(cut, &file, "t.dat")) {
+            EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
+        }
+        EXPECT_EQ(Slot(0), std::vector<uint8_t>(512, 0x5A));
+        EXPECT_EQ(Slot(1), std::vector<uint8_t>(512, 0x5A));
+    }
+}
+
+}  // namespace
