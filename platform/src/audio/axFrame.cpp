@@ -1,0 +1,174 @@
+// The voice library's frame: the frame callback, then every running voice
+// through its converter and volumes into the main bus, then the bus folded to
+// the stereo block the audio interface plays.
+#include "platform/ax.h"
+
+#include <algorithm>
+
+#include "audio/audio_local.h"
+#include "audio/ax_local.h"
+#include "platform/ai.h"
+#include "platform/ps.h"
+
+namespace {
+
+struct Library {
+    bool bInit = false;
+    AXUserCallback userCallback = nullptr;
+    uint32_t nMode = AX_MODE_STEREO;
+    uint8_t blocks[2][audio::kFrameBytes] = {};  // the frame's output, alternated
+    int nNextBlock = 0;
+};
+
+Library& L()
+{
+    static Library* s_pLibrary = new Library;
+    return *s_pLibrary;
+}
+
+class InterruptScope {
+public:
+    InterruptScope() : m_level(OSDisableInterrupts()) {}
+    ~InterruptScope() { OSRestoreInterrupts(m_level); }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+
+private:
+    BOOL m_level;
+};
+
+// The surround bus joins both sides at -3 dB (0.7071 in 1.15).
+constexpr int32_t kSurroundFold = 23170;
+
+int16_t Clamp16(int32_t v)
+{
+    return static_cast<int16_t>(std::clamp(v, -32767, 32767));
+}
+
+// Moves the converter on by whole input samples.
+void Step(AXVPB& v, uint32_t steps)
+{
+    for (uint32_t i = 0; i < steps; ++i) {
+        v.nSrcOld = v.nSrcNew;
+        v.bOldValid = v.bNewValid;
+        int16_t s = v.nSrcOld;
+        v.bNewValid = ax::NextInputSample(v, &s);
+        v.nSrcNew = v.bNewValid ? s : v.nSrcOld;
+    }
+}
+
+// The voice's frame, installed as the audio interface's DMA callback.
+void FrameDmaCallback()
+{
+    Library& l = L();
+    uint8_t* pBlock = l.blocks[l.nNextBlock];
+    l.nNextBlock ^= 1;
+    ax::RenderFrame(pBlock);
+    AIInitDMA(pBlock, audio::kFrameBytes);
+}
+
+}  // namespace
+
+void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
+{
+    if (!v.bSrcPrimed) {
+        v.bSrcPrimed = true;
+        v.bNewValid = true;
+        v.nSrcNew = 0;
+        Step(v, 2);
+    }
+    const uint32_t ratio = static_cast<uint32_t>(v.src.ratioHi) << 16 | v.src.ratioLo;
+    const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
+    uint32_t frac = v.src.currentAddressFrac;
+    int32_t volume = v.ve.currentVolume;
+    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+        if (!v.bOldValid) {
+            v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
+            break;
+        }
+        int32_t s = v.nSrcOld;
+        if (bInterpolate)
+            s += static_cast<int32_t>((static_cast<int64_t>(v.nSrcNew - v.nSrcOld) * frac) >> 16);
+        s = (s * volume) >> 15;
+        volume = std::clamp(volume + v.ve.currentDelta, 0, 0xFFFF);
+        pLeft[i] += (s * v.mix.vL) >> 15;
+        pRight[i] += (s * v.mix.vR) >> 15;
+        pSurround[i] += (s * v.mix.vS) >> 15;
+        const uint32_t next = frac + ratio;
+        frac = next & 0xFFFF;
+        Step(v, next >> 16);
+    }
+    v.src.currentAddressFrac = static_cast<uint16_t>(frac);
+    v.ve.currentVolume = static_cast<uint16_t>(volume);
+}
+
+void ax::RenderFrame(uint8_t* pBlock)
+{
+    Library& l = L();
+    if (l.userCallback)
+        l.userCallback();
+    int32_t left[AX_FRAME_SAMPLES] = {};
+    int32_t right[AX_FRAME_SAMPLES] = {};
+    int32_t surround[AX_FRAME_SAMPLES] = {};
+    AXVPB* voices = Voices();
+    for (int i = 0; i < AX_MAX_VOICES; ++i) {
+        AXVPB& v = voices[i];
+        if (v.bAcquired && v.state == AX_PB_STATE_RUN)
+            MixVoice(v, left, right, surround);
+    }
+    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+        // The bus saturates as the DSP's does, then the surround fold.
+        const int32_t s = (Clamp16(surround[i]) * kSurroundFold) >> 15;
+        ps::StoreS16BE(pBlock + 4 * i, Clamp16(Clamp16(left[i]) + s));
+        ps::StoreS16BE(pBlock + 4 * i + 2, Clamp16(Clamp16(right[i]) + s));
+    }
+}
+
+void AXInit()
+{
+    AIInit(nullptr);
+    {
+        InterruptScope scope;
+        Library& l = L();
+        if (l.bInit)
+            return;
+        l.bInit = true;
+        AXVPB* voices = ax::Voices();
+        for (int i = 0; i < AX_MAX_VOICES; ++i)
+            AXFreeVoice(&voices[i]);
+        l.nMode = AX_MODE_STEREO;
+    }
+    AIRegisterDMACallback(FrameDmaCallback);
+    AIInitDMA(L().blocks[0], audio::kFrameBytes);
+    AIStartDMA();
+}
+
+BOOL AXIsInit()
+{
+    InterruptScope scope;
+    return L().bInit ? TRUE : FALSE;
+}
+
+AXUserCallback AXRegisterCallback(AXUserCallback callback)
+{
+    InterruptScope scope;
+    const AXUserCallback old = L().userCallback;
+    L().userCallback = callback;
+    return old;
+}
+
+void AXSetMode(uint32_t mode)
+{
+    if (mode > AX_MODE_DPL2) {
+        OSReport("AX: AXSetMode(%u) ignored: not a mode\n", mode);
+        return;
+    }
+    InterruptScope scope;
+    L().nMode = mode;
+}
+
+uint32_t AXGetMode()
+{
+    InterruptScope scope;
+    return L().nMode;
+}

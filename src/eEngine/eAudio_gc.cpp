@@ -1,0 +1,109 @@
+// The console half of the mixer: programming voices and setting mixer levels
+// and the output mode through the voice and mixer libraries.
+#include "eEngine/eAudio.h"
+
+#include "platform/ax.h"
+#include "platform/mix.h"
+#include "platform/os.h"
+
+#include "eEngine/eAudioPlatform.h"
+#include "eEngine/eSoundData.h"
+#include "eEngine/eSoundWaveData.h"
+
+namespace {
+
+// Ratio 1.0: every sound plays at the output rate.
+constexpr AXPBSRC kUnityRatio = {1, 0, 0};
+
+}  // namespace
+
+void eAudio::PlatformStartVoice(eAudioChannel& channel)
+{
+    AXVPB* pVoice = channel.pPlatformData;
+    const eSoundWaveData* pWave = channel.pSound ? channel.pSound->m_pWaveData : nullptr;
+    if (!pVoice || !pWave)
+        return;
+    // The voice library's frame must never see a half-programmed voice.
+    const BOOL level = OSDisableInterrupts();
+    AXSetVoiceAdpcm(pVoice, pWave->m_adpcmHeader);
+    AXSetVoiceEndAddr(pVoice, pWave->m_nEndAddress);
+    AXSetVoiceSrc(pVoice, &kUnityRatio);
+    AXSetVoiceSrcType(pVoice, AX_SRC_TYPE_LINEAR);
+    if (channel.bIsLooping) {
+        AXSetVoiceLoopAddr(pVoice, pWave->m_nStartAddress);
+        AXSetVoiceLoop(pVoice, 1);
+    } else {
+        AXSetVoiceLoopAddr(pVoice, eAudioPlatform::s_nZeroBuffer * 2);
+        AXSetVoiceLoop(pVoice, 0);
+    }
+    MIXInitChannel(pVoice, 0, MIX_LEVEL_SILENT, MIX_LEVEL_SILENT, MIX_LEVEL_SILENT, MIX_PAN_CENTER, MIX_SPAN_FRONT, 0);
+    OSRestoreInterrupts(level);
+    AXSetVoiceCurrentAddr(pVoice, CalcStartAddress(*channel.pSound, channel.playTime));
+}
+
+void eAudio::PlatformSetLevels(eAudioChannel& channel, int nInput, int nPan, int nSurroundPan, bool bSurround)
+{
+    AXVPB* pVoice = channel.pPlatformData;
+    MIXSetInput(pVoice, nInput);
+    MIXSetPan(pVoice, nPan);
+    if (bSurround)
+        MIXSetSPan(pVoice, nSurroundPan);
+}
+
+void eAudio::PlatformSetVoiceState(eAudioChannel& channel, uint32_t state)
+{
+    AXSetVoiceState(channel.pPlatformData, state);
+}
+
+void eAudio::PlatformReleaseVoice(eAudioChannel& channel)
+{
+    AXSetVoiceState(channel.pPlatformData, AX_PB_STATE_RELEASE);
+    MIXReleaseChannel(channel.pPlatformData);
+}
+
+bool eAudio::PlatformIsSurround()
+{
+    return eAudioPlatform::s_bStereo && AXGetMode() != AX_MODE_STEREO;
+}
+
+void eAudio::SetOutputMode(eAudioOutputMode mode, bool bForce)
+{
+    if ((mode == AOM_MONO || mode == AOM_STEREO) && !bForce)
+        return;
+    if (mode == AOM_MONO) {
+        eAudioPlatform::s_bStereo = false;
+        OSSetSoundMode(OS_SOUND_MODE_MONO);
+        MIXSetSoundMode(MIX_SOUND_MODE_MONO);
+        return;
+    }
+    eAudioPlatform::s_bStereo = true;
+    OSSetSoundMode(OS_SOUND_MODE_STEREO);
+    switch (mode) {
+    case AOM_SURROUND:
+        MIXSetSoundMode(MIX_SOUND_MODE_SURROUND);
+        AXSetMode(AX_MODE_SURROUND);
+        break;
+    case AOM_DPL2:
+        MIXSetSoundMode(MIX_SOUND_MODE_DPL2);
+        AXSetMode(AX_MODE_DPL2);
+        break;
+    default:  // stereo, and any other value
+        MIXSetSoundMode(MIX_SOUND_MODE_STEREO);
+        AXSetMode(AX_MODE_STEREO);
+        break;
+    }
+}
+
+eAudio::eAudioOutputMode eAudio::GetOutputMode()
+{
+    if (OSGetSoundMode() == OS_SOUND_MODE_MONO)
+        return AOM_MONO;
+    switch (AXGetMode()) {
+    case AX_MODE_SURROUND:
+        return AOM_SURROUND;
+    case AX_MODE_DPL2:
+        return AOM_DPL2;
+    default:
+        return AOM_STEREO;
+    }
+}
