@@ -1,0 +1,250 @@
+// Materials drawn headless through the real graphics layer, checked at
+// probe pixels: a texture modulated by vertex colour over two combiner
+// stages, additive blending, a lightmap pass modulated by a diffuse pass,
+// alpha carried in green, and an omni light touching a vertex.
+#include "eEngine/eMaterial.h"
+
+#include <cmath>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "platform/ps.h"
+#include "gx/gxFront_local.h"
+#include "eEngine/eLight.h"
+#include "eEngine/eLightmap.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureStage.h"
+#include "eEngine/eVideoPlatform.h"
+#include "eVideoTestUtil.h"
+#include "materialTestSupport.h"
+
+namespace {
+
+using M = eMaterial;
+using S = eTextureStage;
+
+constexpr float kZ = -0.5f;  // mid-depth in the screen projection
+
+testing::AssertionResult Near(const GXColor& got, int r, int g, int b, int tol = 2)
+{
+    if (std::abs(got.r - r) <= tol && std::abs(got.g - g) <= tol && std::abs(got.b - b) <= tol)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "got (" << int(got.r) << ", " << int(got.g) << ", " << int(got.b)
+                                       << ") want (" << r << ", " << g << ", " << b << ") within " << tol;
+}
+
+class eMaterialDrawTest : public MaterialTest {
+protected:
+    void SetUp() override
+    {
+        MaterialTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideo::SetZoneToWorldIdentity();
+        eVideoPlatform::ResetState();
+        // Pixels: x right, y down, eye depth 0..-1 to the depth range.
+        const Mtx44 proj = {{2.0f / 640.0f, 0.0f, 0.0f, -1.0f},
+                            {0.0f, -2.0f / 480.0f, 0.0f, 1.0f},
+                            {0.0f, 0.0f, -1.0f, -1.0f},
+                            {0.0f, 0.0f, 0.0f, 1.0f}};
+        GXSetProjection(proj, GX_ORTHOGRAPHIC);
+        Mtx id;
+        PSMTXIdentity(id);
+        GXLoadPosMtxImm(id, GX_PNMTX0);
+        GXLoadNrmMtxImm(id, GX_PNMTX0);
+        eMaterial::ApplyNull();
+    }
+    void TearDown() override
+    {
+        for (M* m : m_made)
+            std::destroy_at(m);
+        GXTestGetDrawStats();  // the render thread is idle before the pools go
+        OSSetVirtualClock(FALSE);
+        MaterialTest::TearDown();
+    }
+
+    M* NewMaterial()
+    {
+        M* m = m_pool.New<M>();
+        m_made.push_back(m);
+        m->m_nFlags = M::FLAG_TWO_SIDED;
+        return m;
+    }
+    static S* Stage(eMaterialPass* pass, uint8_t cIn0, uint8_t cIn1, uint8_t cOp, uint8_t aIn0, uint8_t aOp,
+                    int16_t texture)
+    {
+        S* s = pass->AddTextureStage();
+        s->m_colorIn[0] = cIn0;
+        s->m_colorIn[1] = cIn1;
+        s->m_colorOp = cOp;
+        s->m_alphaIn[0] = aIn0;
+        s->m_alphaOp = aOp;
+        s->m_nTextureIndex = texture;
+        return s;
+    }
+    // A screen rectangle in vertex format 4, coordinates 0..1 across it.
+    static void DrawRect(float x0, float y0, float x1, float y1, uint32_t rgba)
+    {
+        const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+        const float ss[4] = {0, 1, 1, 0}, ts[4] = {0, 0, 1, 1};
+        eVideoPlatform::SetVertexType(GX_VTXFMT4, true);
+        eVideoPlatform::BeginPrimitive(GX_QUADS, GX_VTXFMT4, 4);
+        for (int i = 0; i < 4; ++i) {
+            GXPosition3s16(ps::QuantS16(xs[i], 4), ps::QuantS16(ys[i], 4), ps::QuantS16(kZ, 4));
+            GXColor1u32(rgba);
+            GXTexCoord2s16(ps::QuantS16(ss[i], 10), ps::QuantS16(ts[i], 10));
+            GXTexCoord2s16(ps::QuantS16(ss[i], 10), ps::QuantS16(ts[i], 10));
+        }
+        GXEnd();
+    }
+    static GXColor Pixel(int x, int y)
+    {
+        GXDrawDone();
+        return GXTestEfbPixel(x, y);
+    }
+
+    std::vector<M*> m_made;
+};
+
+const uint8_t kLeft[4] = {200, 100, 50, 255};
+const uint8_t kRight[4] = {40, 80, 160, 255};
+
+TEST_F(eMaterialDrawTest, TwoStagesMultiplyTheTextureByTheVertexColour)
+{
+    MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SplitImage(16, kLeft, kRight));
+    M* m = NewMaterial();
+    m->m_hTextures[4] = eTextureMgr::GetHandle(50);
+    eMaterialPass* pass = m->AddPass(M::PASS_DIFFUSE);
+    Stage(pass, S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    Stage(pass, S::IN_PREVIOUS, S::IN_RASTER, S::OP_MUL, S::IN_PREVIOUS, S::OP_A, -1);
+    GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+    m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
+    DrawRect(100, 100, 260, 200, 0x80FF40FFu);  // vertex colour (128, 255, 64)
+    // Texel x vertex colour: 200 x 128/255, 100 x 1, 50 x 64/255 on the left.
+    EXPECT_TRUE(Near(Pixel(120, 150), 100, 100, 12));
+    EXPECT_TRUE(Near(Pixel(240, 150), 20, 80, 40));
+    EXPECT_TRUE(Near(Pixel(300, 150), 0, 0, 0, 0));  // outside the quad
+}
+
+TEST_F(eMaterialDrawTest, AdditiveMaterialAddsTheTextureWeightedByAlpha)
+{
+    MakeTexture(50, eTextureConfig::FORMAT_RGB5A3, SolidImage(16, 96, 128, 160));  // 5-bit exact
+    M* m = NewMaterial();
+    m->m_blendMode = M::BLEND_ADD;
+    m->m_hTextures[4] = eTextureMgr::GetHandle(50);
+    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, 0);
+    GXTestClearEfb(GXColor{50, 60, 70, 255}, 0xFFFFFF);
+    m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
+    DrawRect(100, 100, 200, 200, 0xFFFFFF80u);  // vertex alpha 128
+    // 50 + 96 x 128/255, 60 + 128 x 128/255, 70 + 160 x 128/255.
+    EXPECT_TRUE(Near(Pixel(150, 150), 98, 124, 150));
+    EXPECT_TRUE(Near(Pixel(250, 150), 50, 60, 70, 0));
+}
+
+TEST_F(eMaterialDrawTest, DiffusePassModulatesTheLightmapPass)
+{
+    MakeTexture(eTextureMgr::kFirstLightmapSlot, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 128, 255, 64),
+                eTexture::WRAP_CLAMP);
+    MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SplitImage(16, kLeft, kRight));
+    eLightmap lightmap;
+    lightmap.m_nStartIndex = eTextureMgr::kFirstLightmapSlot;
+    lightmap.m_nNumTextures = 1;
+    M* m = NewMaterial();
+    m->m_nFlags |= M::FLAG_UNLIT;
+    m->m_hTextures[0] = eMaterial::s_hLightmapTex;
+    m->m_hTextures[4] = eTextureMgr::GetHandle(50);
+    Stage(m->AddPass(M::PASS_LIGHTING), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+
+    M::s_currentPass = M::PASS_LIGHTING;
+    m->Apply(nullptr, &lightmap, nullptr, 0);
+    DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
+    EXPECT_TRUE(Near(Pixel(120, 150), 128, 255, 64, 1));
+    M::ApplyNull();
+    M::s_currentPass = M::PASS_DIFFUSE;
+    m->Apply(nullptr, &lightmap, nullptr, 0);
+    DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
+    // Destination x source: the lightmap scales the diffuse texture.
+    EXPECT_TRUE(Near(Pixel(120, 150), 100, 100, 12));
+    EXPECT_TRUE(Near(Pixel(240, 150), 20, 80, 40));
+}
+
+TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
+{
+    const uint8_t opaque[4] = {255, 255, 0, 255};
+    const uint8_t clear[4] = {255, 0, 0, 255};
+    MakeTexture(50, eTextureConfig::FORMAT_CMPR_ALPHA, SplitImage(16, opaque, clear));
+    MakeTexture(51, eTextureConfig::FORMAT_CMPR, SplitImage(16, opaque, clear));
+    for (int slot : {50, 51}) {
+        SCOPED_TRACE(slot);
+        M* m = NewMaterial();
+        m->m_blendMode = M::BLEND_TRANSPARENT;
+        m->m_hTextures[4] = eTextureMgr::GetHandle(slot);
+        Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+        GXTestClearEfb(GXColor{0, 0, 255, 255}, 0xFFFFFF);
+        m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
+        DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
+        EXPECT_TRUE(Near(Pixel(120, 150), 255, 255, 0));
+        if (slot == 50)
+            EXPECT_TRUE(Near(Pixel(240, 150), 0, 0, 255));  // green 0: fully transparent
+        else
+            EXPECT_TRUE(Near(Pixel(240, 150), 255, 0, 0));  // the same texels as plain colour
+    }
+}
+
+TEST_F(eMaterialDrawTest, OmniLightAtAVertexLightsTheRestOfTheQuad)
+{
+    // Pixel (100, 100) at depth kZ in the hardware's camera space is the
+    // engine point (100, -kZ, 100) with the identity camera.
+    eVideo::SetCameraToWorldIdentity();
+    Mtx id;
+    PSMTXIdentity(id);
+    GXLoadPosMtxImm(id, GX_PNMTX0);
+    GXLoadNrmMtxImm(id, GX_PNMTX0);
+    eLight::s_nOpenOmniLight = 1;
+    eLight::SetOmni(0, mVec3(100.0f, -kZ, 100.0f), 1000.0f, mVec4(), mVec4(1, 1, 1, 1), mVec4());
+    mSphere object;
+    object.center.Set(130.0f, -kZ, 130.0f);
+    object.radius = 50.0f;
+    eLight::EnableLightsInRange(object);
+    ASSERT_TRUE(eLight::s_bOmni[0]);
+    EXPECT_EQ(gxGet().lights[1].k[0], 0.0f);
+
+    M* m = NewMaterial();
+    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_RASTER, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, -1);
+    GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+    m->Apply(nullptr, nullptr, nullptr, 0);
+    // Position and normal per vertex; each normal faces the light, the
+    // vertex on the light has distance 0.
+    GXClearVtxDesc();
+    GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+    GXSetVtxDesc(GX_VA_NRM, GX_DIRECT);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_NRM, GX_NRM_XYZ, GX_F32, 0);
+    eVideoPlatform::ApplyState();
+    const float xs[4] = {100, 160, 160, 100}, ys[4] = {100, 100, 160, 160};
+    GXBegin(GX_QUADS, GX_VTXFMT7, 4);
+    for (int i = 0; i < 4; ++i) {
+        const float dx = 100.0f - xs[i], dy = 100.0f - ys[i];
+        const float len = std::sqrt(dx * dx + dy * dy);
+        GXPosition3f32(xs[i], ys[i], kZ);
+        if (len > 0.0f)
+            GXNormal3f32(dx / len, dy / len, 0.0f);
+        else
+            GXNormal3f32(0.0f, 0.0f, 1.0f);
+    }
+    GXEnd();
+    eVideoPlatform::SetVertexType(GX_VTXFMT0, true);
+    // Far from the light the vertices are at full strength; a fault at the
+    // light's vertex would spoil both triangles.
+    const GXColor far = Pixel(155, 155);
+    EXPECT_GT(far.r, 200);
+    EXPECT_EQ(far.r, far.g);
+    EXPECT_GT(Pixel(150, 110).r, 150);
+    EXPECT_GT(Pixel(110, 150).r, 150);
+}
+
+}  // namespace
