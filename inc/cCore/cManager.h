@@ -31,7 +31,15 @@ public:
     // check, or a new random check when it is 0.
     static uint16_t MakeCheck(uint16_t check);
     // Logs and answers false for a slot outside 0..nSlots-1.
-    static bool CheckSlot(int slot, int nSlots, const cType* pType, const char* sCall);
+    // Inline so that the compiler sees the bound at every table access.
+    static bool CheckSlot(int slot, int nSlots, const cType* pType, const char* sCall)
+    {
+        if (slot >= 0 && slot < nSlots)
+            return true;
+        ReportBadSlot(slot, nSlots, pType, sCall);
+        return false;
+    }
+    static void ReportBadSlot(int slot, int nSlots, const cType* pType, const char* sCall);
 };
 
 template <class T, int N>

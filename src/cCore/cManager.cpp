@@ -14,10 +14,7 @@ uint16_t cManagerBase::MakeCheck(uint16_t check)
     return check != 0 ? check : CheckFromRandom(cIRand());
 }
 
-bool cManagerBase::CheckSlot(int slot, int nSlots, const cType* pType, const char* sCall)
+void cManagerBase::ReportBadSlot(int slot, int nSlots, const cType* pType, const char* sCall)
 {
-    if (slot >= 0 && slot < nSlots)
-        return true;
     cLogError_("%sMgr::%s: slot %d outside 0..%d", pType ? pType->m_sTypeName : "?", sCall, slot, nSlots - 1);
-    return false;
 }

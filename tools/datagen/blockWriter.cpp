@@ -1,5 +1,6 @@
 #include "datagen/blockWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -97,8 +98,9 @@ BlockWriter& BlockWriter::Bytes(const void* data, size_t count)
 
 BlockWriter& BlockWriter::Name(const char* text, int16_t length, uint16_t crc)
 {
+    // Raw bytes as given: a hand-made name may fill all 20 bytes unterminated.
     char data[cName::kSize] = {};
-    std::strncpy(data, text, cName::kSize);
+    std::memcpy(data, text, std::min(std::strlen(text), sizeof(data)));
     Word(cName::kSize).Bytes(data, sizeof(data));
     return Half(static_cast<uint16_t>(length)).Half(crc);
 }
