@@ -1,5 +1,7 @@
 #include "eEngine/eZone.h"
 
+#include "eZoneRing.h"
+
 #include <memory>
 
 #include "cCore/cLog.h"
@@ -7,11 +9,17 @@
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eGeom.h"
 #include "eEngine/eLightGrid.h"
+#include "eEngine/eListener.h"
+#include "eEngine/eSound.h"
+#include "eEngine/eTextureMgr.h"
+#include "mMath/mRay.h"
 #include "mMath/mSphere.h"
 
 QM_DEFINE_TYPE(eZone, cObject, 7)
 
 eZone* eZone::s_pZones[kMaxZones] = {};
+eSky* eZone::s_pSky = nullptr;
+eZone::PlatformWriteFunc eZone::s_platformWrite[kNumPlatforms] = {};
 eCollisionCache* eZone::s_pStaticColCache = nullptr;
 eCollisionCache* eZone::s_pDynamicColCache = nullptr;
 
@@ -23,10 +31,27 @@ static_assert(2 * sizeof(eCollisionCache) <= eZone::kCollisionCachePoolSize * kH
 eZone::eZone()
     : m_pVisNodes(nullptr),
       m_pColNodes(nullptr),
+      m_pVolNodes(nullptr),
+      m_pSndNodes(nullptr),
       m_pLightGrid(nullptr),
       m_nZoneIndex(-1),
+      m_exportOffset(0.0f, 0.0f, 0.0f),
+      m_pZoneOpaqueBin(nullptr),
+      m_pZoneBlendedBin(nullptr),
+      m_pGeomOpaqueBin(nullptr),
+      m_pGeomBlendedBin(nullptr),
+      m_pZSortedBin(nullptr),
+      m_pPostShadowBin(nullptr),
+      m_pPreBlendedBin(nullptr),
+      m_pCollidableBin(nullptr),
+      m_nMaterials(0),
+      m_hMaterials(nullptr),
       m_nSurfaces(0),
-      m_hSurfaces(nullptr)
+      m_hSurfaces(nullptr),
+      m_pVisData(nullptr),
+      m_pColData(nullptr),
+      m_nLightmapStartIndex(-1),
+      m_nLightmapTextures(0)
 {
     m_localToWorld.MakeIdentity();
     m_volume.MakeEmpty();
@@ -42,6 +67,16 @@ eZone::~eZone()
     if (m_pLightGrid)
         std::destroy_at(m_pLightGrid);
     m_pLightGrid = nullptr;
+    PlatformFree();
+    RemoveLightmapSlots(m_nLightmapStartIndex, m_nLightmapTextures);
+}
+
+void eZone::RemoveLightmapSlots(int32_t first, int32_t count) const
+{
+    if (first < 0)
+        return;
+    for (int64_t slot = first; slot < static_cast<int64_t>(first) + count && slot < eTextureMgr::kSlots; ++slot)
+        eTextureMgr::Remove(static_cast<int>(slot));
 }
 
 cBase* eZone::Copy(cMemPool* pPool) const
@@ -51,38 +86,24 @@ cBase* eZone::Copy(cMemPool* pPool) const
 
 // The scene nodes still filed here outlive the zone (they belong to other
 // pools): unfile them and clear their zone so none keeps a pointer to it.
-template <class Node, class Field>
-static void UnfileTree(Node* pNodes, int32_t nNodes, Field fieldOf, eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext,
-                       int16_t eGeom::*pIndex)
-{
-    if (!pNodes)
-        return;
-    for (int32_t i = 0; i < nNodes; ++i) {
-        eGeom*& head = fieldOf(pNodes[i]);
-        while (head) {
-            eGeom* g = head;
-            eGeom* next = g->*pNext;
-            head = (next == g) ? nullptr : next;
-            g->*pPrev = nullptr;
-            g->*pNext = nullptr;
-            g->m_pZone = nullptr;
-            g->*pIndex = -1;
-        }
-    }
-}
-
 void eZone::UnfileAll()
 {
-    if (m_pVisNodes) {
-        UnfileTree(m_pVisNodes, eOctree::NodeCount(m_visOctree.m_nLevels),
-                   [](eZoneVisNode& n) -> eGeom*& { return n.pGeomVis; }, &eGeom::m_pVisPrev, &eGeom::m_pVisNext,
-                   &eGeom::m_nVisNodeIndex);
-    }
-    if (m_pColNodes) {
-        UnfileTree(m_pColNodes, eOctree::NodeCount(m_colOctree.m_nLevels),
-                   [](eZoneColNode& n) -> eGeom*& { return n.pGeomCol; }, &eGeom::m_pColPrev, &eGeom::m_pColNext,
-                   &eGeom::m_nColNodeIndex);
-    }
+    UnfileVolumes();
+    UnfileSounds();
+    auto dropVis = [](eGeom* g) {
+        g->m_pVisPrev = g->m_pVisNext = nullptr;
+        g->m_nVisNodeIndex = -1;
+        g->m_pZone = nullptr;
+    };
+    auto dropCol = [](eGeom* g) {
+        g->m_pColPrev = g->m_pColNext = nullptr;
+        g->m_nColNodeIndex = -1;
+        g->m_pZone = nullptr;
+    };
+    eZoneRing::DropAll(m_pVisNodes, eOctree::NodeCount(m_visOctree.m_nLevels), &eZoneVisNode::pGeomVis,
+                       &eGeom::m_pVisNext, dropVis);
+    eZoneRing::DropAll(m_pColNodes, eOctree::NodeCount(m_colOctree.m_nLevels), &eZoneColNode::pGeomCol,
+                       &eGeom::m_pColNext, dropCol);
 }
 
 bool eZone::ContainsPos(const mVec3& p) const
@@ -131,53 +152,6 @@ eZone* eZone::GetZoneFromPos(const eZone* pZone, const mVec3& p, mVec3* pOut)
     return nullptr;
 }
 
-// Links g at the end of a node's ring (the head stays first) and counts it in
-// the node and every ancestor up to the root.
-template <class Node>
-static void FileInNode(Node* pNodes, int32_t node, eGeom*& head, uint16_t Node::*pCount, eGeom* g,
-                       eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext)
-{
-    if (head) {
-        eGeom* last = head->*pPrev;
-        g->*pPrev = last;
-        g->*pNext = head;
-        last->*pNext = g;
-        head->*pPrev = g;
-    } else {
-        g->*pPrev = g;
-        g->*pNext = g;
-        head = g;
-    }
-    for (int32_t i = node;; i = eOctree::Parent(i)) {
-        ++(pNodes[i].*pCount);
-        if (i == 0)
-            break;
-    }
-}
-
-template <class Node>
-static void UnfileFromNode(Node* pNodes, int32_t node, eGeom*& head, uint16_t Node::*pCount, eGeom* g,
-                           eGeom* eGeom::*pPrev, eGeom* eGeom::*pNext)
-{
-    eGeom* next = g->*pNext;
-    eGeom* prev = g->*pPrev;
-    if (next == g || !next) {
-        head = nullptr;
-    } else {
-        if (head == g)
-            head = next;
-        prev->*pNext = next;
-        next->*pPrev = prev;
-    }
-    g->*pPrev = nullptr;
-    g->*pNext = nullptr;
-    for (int32_t i = node;; i = eOctree::Parent(i)) {
-        --(pNodes[i].*pCount);
-        if (i == 0)
-            break;
-    }
-}
-
 static bool ValidNode(int32_t node, const eOctree& tree)
 {
     return node >= 0 && node < eOctree::NodeCount(tree.m_nLevels);
@@ -198,8 +172,8 @@ void eZone::AddGeom(eGeom* g)
         if (node != g->m_nVisNodeIndex) {
             RemoveGeom(g, eGeom::kDraw);
             g->m_nVisNodeIndex = static_cast<int16_t>(node);
-            FileInNode(m_pVisNodes, node, m_pVisNodes[node].pGeomVis, &eZoneVisNode::nGeomVisCount, g,
-                       &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
+            eZoneRing::File(m_pVisNodes, node, &eZoneVisNode::pGeomVis, &eZoneVisNode::nGeomVisCount, g,
+                            &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
         }
     }
     if ((g->m_nGeomFlags & eGeom::kCollide) && g->m_fColRadius >= 0.0f && m_pColNodes) {
@@ -210,8 +184,8 @@ void eZone::AddGeom(eGeom* g)
         if (node >= 0 && node != g->m_nColNodeIndex) {
             RemoveGeom(g, eGeom::kCollide);
             g->m_nColNodeIndex = static_cast<int16_t>(node);
-            FileInNode(m_pColNodes, node, m_pColNodes[node].pGeomCol, &eZoneColNode::nGeomColCount, g,
-                       &eGeom::m_pColPrev, &eGeom::m_pColNext);
+            eZoneRing::File(m_pColNodes, node, &eZoneColNode::pGeomCol, &eZoneColNode::nGeomColCount, g,
+                            &eGeom::m_pColPrev, &eGeom::m_pColNext);
         }
     }
 }
@@ -221,15 +195,15 @@ void eZone::RemoveGeom(eGeom* g, unsigned int mask)
     if ((mask & eGeom::kDraw) && g->m_nVisNodeIndex >= 0) {
         const int32_t node = g->m_nVisNodeIndex;
         if (m_pVisNodes && ValidNode(node, m_visOctree))
-            UnfileFromNode(m_pVisNodes, node, m_pVisNodes[node].pGeomVis, &eZoneVisNode::nGeomVisCount, g,
-                           &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
+            eZoneRing::Unfile(m_pVisNodes, node, &eZoneVisNode::pGeomVis, &eZoneVisNode::nGeomVisCount, g,
+                              &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
         g->m_nVisNodeIndex = -1;
     }
     if ((mask & eGeom::kCollide) && g->m_nColNodeIndex >= 0) {
         const int32_t node = g->m_nColNodeIndex;
         if (m_pColNodes && ValidNode(node, m_colOctree))
-            UnfileFromNode(m_pColNodes, node, m_pColNodes[node].pGeomCol, &eZoneColNode::nGeomColCount, g,
-                           &eGeom::m_pColPrev, &eGeom::m_pColNext);
+            eZoneRing::Unfile(m_pColNodes, node, &eZoneColNode::pGeomCol, &eZoneColNode::nGeomColCount, g,
+                              &eGeom::m_pColPrev, &eGeom::m_pColNext);
         g->m_nColNodeIndex = -1;
     }
 }
@@ -271,8 +245,56 @@ bool eZone::CreateColOctree(const eOctree& octree, cMemPool* pPool)
     return true;
 }
 
+bool eZone::CreateVolOctree(const eOctree& octree, cMemPool* pPool)
+{
+    eZoneVolNode* pNodes = CreateNodes<eZoneVolNode>(octree, pPool, "trigger-volume");
+    if (!pNodes)
+        return false;
+    m_volOctree = octree;
+    m_pVolNodes = pNodes;
+    return true;
+}
+
+bool eZone::CreateSndOctree(const eOctree& octree, cMemPool* pPool)
+{
+    eZoneSoundNode* pNodes = CreateNodes<eZoneSoundNode>(octree, pPool, "sound");
+    if (!pNodes)
+        return false;
+    m_sndOctree = octree;
+    m_pSndNodes = pNodes;
+    return true;
+}
+
+eZone* eZone::Intersect(const mRay& ray, bool, mRayTriHit* pHit)
+{
+    // No triangle test exists for static strips here, so no zone can report
+    // a hit; the hit record only gets the ray's reach.
+    for (const eZone* z : s_pZones)
+        if (z && pHit)
+            pHit->distance = ray.length;
+    return nullptr;
+}
+
+bool eZone::Intersect(const mRay& ray, float, bool bBackFaces, mRayTriHit* pHit, eMaterialHandle*, mVec2*) const
+{
+    return Intersect(ray, bBackFaces, pHit) != nullptr;
+}
+
+// The sounds and the listener reach the zones' sound trees through these.
+static void AddSoundToZone(eZone* pZone, eSound* pSound)
+{
+    pZone->AddSound(pSound);
+}
+
+static void RemoveSoundFromZone(eZone* pZone, eSound* pSound)
+{
+    pZone->RemoveSound(pSound);
+}
+
 bool eZone::Initialize()
 {
+    eSound::SetZoneFiling({&AddSoundToZone, &RemoveSoundFromZone});
+    eListener::SetCullAllSounds(&CullAllSounds);
     if (s_pStaticColCache && s_pDynamicColCache)
         return true;
     if (s_collisionCachePool.HasMemory())
@@ -291,6 +313,8 @@ bool eZone::Initialize()
 
 void eZone::Uninitialize()
 {
+    eSound::SetZoneFiling({nullptr, nullptr});
+    eListener::SetCullAllSounds(nullptr);
     s_pStaticColCache = nullptr;
     s_pDynamicColCache = nullptr;
     s_collisionCachePool.FreePoolMemory();

@@ -1,0 +1,68 @@
+#pragma once
+// What a zone read gathers before it commits: everything comes from the
+// pool passed to Read, checked, and only then becomes the zone's. Shared by
+// the zone block reader and the platform block reader.
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "cCore/cFile.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "eEngine/eZone.h"
+
+struct eZone::ReadState {
+    uint32_t nVersion = 0;
+    mBox volume;
+    mVec3 exportOffset{0.0f, 0.0f, 0.0f};
+    eOctree visOctree;
+    eZoneVisNode* pVisNodes = nullptr;
+    eOctree colOctree;
+    eZoneColNode* pColNodes = nullptr;
+    eLightGrid* pLightGrid = nullptr;
+    int32_t nMaterials = 0;
+    eMaterialHandle* hMaterials = nullptr;
+    eDrawInfo** pOpaqueBins = nullptr;
+    eDrawInfo** pBlendedBins = nullptr;
+    int32_t nSurfaces = 0;
+    eSurfaceHandle* hSurfaces = nullptr;
+    eZoneVisData* pVisData = nullptr;
+    eZoneColData* pColData = nullptr;
+    int32_t nPlacedLightmaps = 0;  // texture slots taken from m_nLightmapStartIndex on
+};
+
+namespace eZoneRead {
+
+// Bytes between the reading position and the block's end marker.
+inline uint32_t BytesLeft(const cReadBlock& rb)
+{
+    const uint32_t pos = rb.m_file.GetCurrentPos();
+    return pos < rb.m_nEndOffset ? rb.m_nEndOffset - pos : 0;
+}
+
+// Whether count records of recordBytes each can still be in the block.
+inline bool Fits(const cReadBlock& rb, int64_t count, int64_t recordBytes)
+{
+    return count >= 0 && count * recordBytes <= static_cast<int64_t>(BytesLeft(rb));
+}
+
+// count default-constructed records from the pool. True with null for 0;
+// false (the pool logs) when it is full.
+template <class T>
+bool NewArray(cMemPool* pPool, int64_t count, T** ppOut)
+{
+    *ppOut = nullptr;
+    if (count <= 0)
+        return true;
+    void* p = pPool ? pPool->Alloc(sizeof(T) * static_cast<size_t>(count), alignof(T)) : nullptr;
+    if (!p)
+        return false;
+    T* pArray = static_cast<T*>(p);
+    for (int64_t i = 0; i < count; ++i)
+        new (&pArray[i]) T();
+    *ppOut = pArray;
+    return true;
+}
+
+}  // namespace eZoneRead
