@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,22 +14,13 @@
 
 namespace {
 
+using Tags = std::vector<int32_t>;
+
 class gcEventTest : public testing::Test {
 protected:
     void SetUp() override { TestLog().clear(); }
-
-    template <class T, class... Args>
-    T* Make(Args&&... args)
-    {
-        return m_pool.New<T>(std::forward<Args>(args)...);
-    }
-    gcEvent* LoadEvent(const char* name)
-    {
-        return static_cast<gcEvent*>(cBase::Load(gcTestDataDir::ConsolePath(name).c_str(), &m_pool,
-                                                 gcEvent::GetStaticType()));
-    }
-
     cMemPool m_pool{"gcEventTest", 0x20000, false};
+    gcTestBuilder b{m_pool};
     gcTestDataDir m_dir;
 };
 
@@ -42,61 +33,38 @@ TEST_F(gcEventTest, EventWithoutActionsReturnsZeroAndLeavesTheFrame)
     EXPECT_EQ(event.Apply(gcEventParams(), frame), 0.0f);
     EXPECT_EQ(frame.fRetVal, 7.0f);
     EXPECT_EQ(frame.nFlags, gcEventStackData::kReturn);
-    EXPECT_EQ(gcEvent::s_pCurEvent, nullptr);
 }
 
-TEST_F(gcEventTest, ReturnStopsTheEventAndItsValueIsTheResult)
+TEST_F(gcEventTest, ReturnStopsTheEventAndSetsRetValWhenItHasAValue)
 {
-    struct Row {
-        const char* name;
-        bool bWithValue;
-        float expected;
-    };
-    const Row rows[] = {{"with value", true, 2.5f}, {"without value keeps RetVal", false, 0.0f}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const bool bValue : {true, false}) {
+        SCOPED_TRACE(bValue);
         TestLog().clear();
         gcEvent event("OnTest", "Owner");
-        gcValue* pValue = row.bWithValue ? Make<gcValTestNumber>(2.5f) : nullptr;
-        FillEvent(event, Make<gcDoTestRecord>(1), Make<gcDoTestReturn>(pValue), Make<gcDoTestRecord>(2));
+        FillEvent(event, b.Record(1), b.Return(bValue ? b.Num(2.5f) : nullptr), b.Record(2));
         gcEventStackData frame;
-        EXPECT_EQ(event.Apply(gcEventParams(), frame), row.expected);
-        EXPECT_EQ(TestLogTags(), std::vector<int32_t>{1});
-        EXPECT_EQ(frame.fRetVal, row.expected);
-        EXPECT_EQ(frame.nFlags & gcEventStackData::kReturn, gcEventStackData::kReturn);
+        frame.fRetVal = 1.0f;
+        frame.nFlags = gcEventStackData::kReturn | 0x10;  // a stale stop bit is cleared first
+        EXPECT_EQ(event.Apply(gcEventParams(), frame), bValue ? 2.5f : 1.0f);
+        EXPECT_EQ(TestLogTags(), Tags{1});
+        EXPECT_EQ(frame.nFlags, gcEventStackData::kReturn | 0x10);
     }
 }
 
-TEST_F(gcEventTest, StaleReturnFlagOfTheCallerIsClearedBeforeTheFirstAction)
-{
-    gcEvent event("OnTest", "Owner");
-    FillEvent(event, Make<gcDoTestRecord>(1));
-    gcEventStackData frame;
-    frame.nFlags = gcEventStackData::kReturn | 0x10;
-    event.Apply(gcEventParams(), frame);
-    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{1});
-    EXPECT_EQ(frame.nFlags, 0x10u);  // other bits stay
-}
-
-// An action that applies an inner event with its own parameters and frame,
-// recording the globals before and after.
+// Applies an inner event with its own parameters and frame and checks that
+// the globals are the outer event's again afterwards.
 class gcNestingAction : public gcAction {
 public:
-    void DoAction(const gcEventParams&) const override
+    void DoAction(const gcEventParams& params) const override
     {
-        m_pOuterEvent = gcEvent::s_pCurEvent;
-        m_pOuterParams = gcEvent::s_pCurEventParams;
-        m_pOuterFrame = gcEvent::s_pCurEventStackData;
-        const gcEventParams innerParams(nullptr, nullptr, nullptr, nullptr, nullptr);
+        const gcEvent* pEvent = gcEvent::s_pCurEvent;
+        gcEventStackData* pFrame = gcEvent::s_pCurEventStackData;
         gcEventStackData innerFrame(9.0f, 8.0f);
-        m_fInner = m_pInner->Apply(innerParams, innerFrame);
-        m_bRestored = gcEvent::s_pCurEvent == m_pOuterEvent && gcEvent::s_pCurEventParams == m_pOuterParams &&
-                      gcEvent::s_pCurEventStackData == m_pOuterFrame && gcAction::s_pCurAction == this;
+        m_fInner = m_pInner->Apply(gcEventParams(), innerFrame);
+        m_bRestored = gcEvent::s_pCurEvent == pEvent && gcEvent::s_pCurEventParams == &params &&
+                      gcEvent::s_pCurEventStackData == pFrame && gcAction::s_pCurAction == this;
     }
     const gcEvent* m_pInner = nullptr;
-    mutable const gcEvent* m_pOuterEvent = nullptr;
-    mutable const gcEventParams* m_pOuterParams = nullptr;
-    mutable gcEventStackData* m_pOuterFrame = nullptr;
     mutable float m_fInner = 0.0f;
     mutable bool m_bRestored = false;
 };
@@ -104,22 +72,17 @@ public:
 TEST_F(gcEventTest, NestedApplicationRestoresParametersFrameAndAction)
 {
     gcEvent inner("OnInner", "Callee");
-    FillEvent(inner, Make<gcDoTestRecord>(20), Make<gcDoTestReturn>(Make<gcValTestNumber>(4.0f)));
+    FillEvent(inner, b.Record(20), b.Return(b.Num(4.0f)));
     gcEvent outer("OnOuter", "Caller");
-    gcNestingAction* pNest = Make<gcNestingAction>();
+    gcNestingAction* pNest = m_pool.New<gcNestingAction>();
     pNest->m_pInner = &inner;
-    FillEvent(outer, Make<gcDoTestRecord>(10), pNest, Make<gcDoTestRecord>(11));
-
-    const gcEventParams params(nullptr, nullptr, nullptr, nullptr, nullptr);
+    FillEvent(outer, b.Record(10), pNest, b.Record(11));
     gcEventStackData frame(1.0f, 2.0f);
-    EXPECT_EQ(outer.Apply(params, frame), 0.0f);  // the inner return stops only the inner event
-    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{10, 20, 11}));
-    EXPECT_EQ(TestLog()[1].fParam1, 9.0f);  // the inner frame
-    EXPECT_EQ(TestLog()[2].fParam1, 1.0f);  // the outer frame again
+    EXPECT_EQ(outer.Apply(gcEventParams(), frame), 0.0f);  // the inner return stops only the inner event
+    EXPECT_EQ(TestLogTags(), (Tags{10, 20, 11}));
+    EXPECT_EQ(TestLog()[1].fParam1, 9.0f);
+    EXPECT_EQ(TestLog()[2].fParam1, 1.0f);
     EXPECT_EQ(pNest->m_fInner, 4.0f);
-    EXPECT_EQ(pNest->m_pOuterEvent, &outer);
-    EXPECT_EQ(pNest->m_pOuterParams, &params);
-    EXPECT_EQ(pNest->m_pOuterFrame, &frame);
     EXPECT_TRUE(pNest->m_bRestored);
     EXPECT_EQ(gcEvent::s_pCurEvent, nullptr);
     EXPECT_EQ(gcEvent::s_pCurEventParams, nullptr);
@@ -142,125 +105,89 @@ TEST_F(gcEventTest, EndlessNestingIsRefusedAndLogged)
 {
     gcTestLogCapture log;
     gcEvent event("OnLoop", "Owner");
-    gcRecursingAction* pAction = Make<gcRecursingAction>();
+    gcRecursingAction* pAction = m_pool.New<gcRecursingAction>();
     FillEvent(event, pAction);
     event.Apply(gcEventParams(), gcEventStackData());
     EXPECT_EQ(pAction->m_nCalls, gcEvent::kMaxNesting);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "Owner:OnLoop not applied"), 1);
-    EXPECT_EQ(gcEvent::s_pCurEvent, nullptr);
-}
-
-TEST_F(gcEventTest, ConstFrameIsAppliedOnACopy)
-{
-    gcEvent event("OnTest", "Owner");
-    FillEvent(event, Make<gcDoTestSetValue>(Make<gcValTestEventVar>(gcValTestEventVar::TEMP1), Make<gcValTestNumber>(3.0f)),
-              Make<gcDoTestReturn>(Make<gcValTestEventVar>(gcValTestEventVar::TEMP1)));
-    const gcEventStackData frame;
-    EXPECT_EQ(event.Apply(gcEventParams(), frame), 3.0f);
-    EXPECT_EQ(frame.fTemps[0], 0.0f);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "Owner:OnLoop not applied: events nested 64 deep"), 1);
 }
 
 TEST_F(gcEventTest, CopyIsDeepIntoThePoolOfTheNewEvent)
 {
-    gcEvent* pOriginal = Make<gcEvent>("OnCalled", "Original");
-    FillEvent(*pOriginal, Make<gcDoTestRecord>(1), Make<gcDoTestReturn>(Make<gcValTestNumber>(6.0f)));
+    gcEvent* pOriginal = m_pool.New<gcEvent>("OnCalled", "Original");
+    FillEvent(*pOriginal, b.Record(1), b.Return(b.Num(6.0f)));
     cMemPool other("gcEventCopy", 0x1000, false);
     gcEvent* pCopy = static_cast<gcEvent*>(pOriginal->Copy(&other));
     ASSERT_NE(pCopy, nullptr);
-    EXPECT_STREQ(pCopy->sName, "OnCalled");
     EXPECT_STREQ(pCopy->sOwnerName, "Original");
-    gcEvent* pRenamed = m_pool.New<gcEvent>(*pOriginal, "Renamed");
-    EXPECT_STREQ(pRenamed->sOwnerName, "Renamed");
-    for (const gcEvent* p : {pCopy, pRenamed}) {
-        ASSERT_NE(p->pAction, nullptr);
-        ASSERT_NE(p->pAction->pNextAction, nullptr);
-        EXPECT_NE(p->pAction, pOriginal->pAction);
-        EXPECT_EQ(p->pAction->pNextAction->pNextAction, nullptr);
-    }
+    EXPECT_STREQ(m_pool.New<gcEvent>(*pOriginal, "Renamed")->sOwnerName, "Renamed");
     EXPECT_TRUE(other.Contains(pCopy->pAction));
-    EXPECT_TRUE(other.Contains(static_cast<gcDoTestReturn*>(pCopy->pAction->pNextAction)->m_pValue));
+    EXPECT_TRUE(other.Contains(static_cast<gcDoTestStep*>(pCopy->pAction->pNextAction)->m_pValue));
     std::destroy_at(pOriginal);
     EXPECT_EQ(pCopy->Apply(gcEventParams(), gcEventStackData()), 6.0f);
-    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{1});
+    EXPECT_EQ(TestLogTags(), Tags{1});
 }
 
-TEST_F(gcEventTest, WrittenBlockReadsBackAndWritesTheSameBytes)
+TEST_F(gcEventTest, FileRoundTripWritesTheSameBytes)
 {
     gcEvent event("OnTest", "Owner");
-    FillEvent(event, Make<gcDoTestRecord>(5),
-              Make<gcDoTestSetValue>(Make<gcValTestEventVar>(gcValTestEventVar::PARAM2),
-                                   Make<gcValTestAdd>(Make<gcValTestNumber>(1.0f), Make<gcValTestNumber>(2.0f))),
-              Make<gcDoTestReturn>(nullptr));
+    FillEvent(event, b.Record(5), b.Step(gcDoTestStep::SET, gcValTest::PARAM2, 0, b.Add(b.Num(1.0f), b.Num(2.0f))),
+              b.Return());
     ASSERT_TRUE(datagen::WriteEventFile(m_dir.HostPath("ev.dat"), event));
-    gcEvent* pRead = LoadEvent("ev.dat");
+    auto* pRead = static_cast<gcEvent*>(cBase::Load("/ev.dat", &m_pool, gcEvent::GetStaticType()));
     ASSERT_NE(pRead, nullptr);
     ASSERT_TRUE(datagen::WriteEventFile(m_dir.HostPath("ev2.dat"), *pRead));
     EXPECT_EQ(ReadHostFile(m_dir.HostPath("ev.dat")), ReadHostFile(m_dir.HostPath("ev2.dat")));
     gcEventStackData frame;
     pRead->Apply(gcEventParams(), frame);
-    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{5});
+    EXPECT_EQ(TestLogTags(), Tags{5});
     EXPECT_EQ(frame.fInValues[1], 3.0f);
 }
 
-TEST_F(gcEventTest, EmptyEventIsTheEndMarkerAlone)
+TEST_F(gcEventTest, VersionTwoIsRejectedAndOtherMembersAreSkipped)
 {
-    gcEvent event;
-    ASSERT_TRUE(datagen::WriteEventFile(m_dir.HostPath("empty.dat"), event));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("empty.dat"));
-    // Header, top block (12) with id 83, event block (12) with the base block (16) and -1, end markers, trailer.
-    ASSERT_EQ(bytes.size(), 8u + 12 + 4 + 12 + 16 + 4 + 4 + 4 + 4);
-    EXPECT_EQ(bytes[8 + 12 + 3], 83);
-    EXPECT_EQ(bytes[8 + 16 + 11], 3);  // version 3
-    EXPECT_EQ(bytes[8 + 16 + 12 + 16], 0xFF);
-}
-
-TEST_F(gcEventTest, VersionTwoIsRejectedWithTheFileAtTheBlockEnd)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(2).Begin(1).End().Int(kTestRecordId).Begin(1).Begin(3).Begin(1).End().End().Int(1).End()
-        .Int(-1).End().Word(0xC0DEC0DE).Trailer();
-    ASSERT_TRUE(w.Save(m_dir.HostPath("v2.dat")));
-    gcEvent event("OnTest", "Owner");
-    gcDoTestRecord* pKept = Make<gcDoTestRecord>(7);
-    FillEvent(event, pKept);
-    cFile file;
-    ASSERT_TRUE(file.Open("/v2.dat"));
-    EXPECT_FALSE(event.Read(file, &m_pool));
-    uint8_t after[4] = {};
-    file.Read(after, 4);
-    EXPECT_EQ(after[0], 0xC0);
-    EXPECT_EQ(after[3], 0xDE);
-    file.Close();
-    EXPECT_FALSE(file.Failed());
-    EXPECT_EQ(event.pAction, pKept);
-}
-
-TEST_F(gcEventTest, MembersThatAreNoActionsAreSkipped)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(3).Begin(1).End();
-    w.Int(kTestNumberId).Begin(1).Begin(1).Begin(1).End().End().Float(1.0f).End();  // a value, not an action
-    w.Int(299).Begin(1).Int(5).End();                                                // an unknown type
-    w.Int(kTestRecordId).Begin(1).Begin(3).Begin(1).End().End().Int(42).End();
-    w.Int(-1).End().Trailer();
-    ASSERT_TRUE(w.Save(m_dir.HostPath("mixed.dat")));
-    gcTestLogCapture log;
-    gcEvent event;
-    cFile file;
-    ASSERT_TRUE(file.Open("/mixed.dat"));
-    EXPECT_TRUE(event.Read(file, &m_pool));
-    file.Close();
-    EXPECT_FALSE(file.Failed());
-    ASSERT_NE(event.pAction, nullptr);
-    EXPECT_EQ(static_cast<gcDoTestRecord*>(event.pAction)->m_nTag, 42);
-    EXPECT_EQ(event.pAction->pNextAction, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "is no action class"), 2);
+    auto step = [](datagen::BlockWriter& w, int32_t tag) {  // a RECORD step as stored
+        w.Int(kTestStepId).Begin(1).Begin(3).Begin(1).End().End().Int(0).Int(tag).Int(0).Int(-1).End();
+    };
+    struct Row {
+        const char* name;
+        uint32_t version;
+        bool bRead;
+        int warnings;
+    };
+    const Row rows[] = {{"version 3", 3, true, 2}, {"version 2", 2, false, 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        datagen::BlockWriter w;
+        w.Header().Begin(row.version).Begin(1).End();
+        w.Int(kTestValueId).Begin(1).Begin(1).Begin(1).Begin(1).End().End().End().Int(0).Float(1).Int(-1).Int(-1).End();
+        w.Int(299).Begin(1).Int(5).End();  // not registered
+        step(w, 42);
+        w.Int(-1).End().Word(0xC0DEC0DE).Trailer();
+        ASSERT_TRUE(w.Save(m_dir.HostPath("e.dat")));
+        gcTestLogCapture log;
+        gcEvent event;
+        gcDoTestStep* pOld = b.Record(7);
+        FillEvent(event, pOld);
+        cFile file;
+        ASSERT_TRUE(file.Open("/e.dat"));
+        EXPECT_EQ(event.Read(file, &m_pool), row.bRead);
+        uint8_t after[4] = {};
+        file.Read(after, 4);
+        EXPECT_EQ(after[0], 0xC0);  // the block was consumed exactly
+        file.Close();
+        EXPECT_FALSE(file.Failed());
+        ASSERT_NE(event.pAction, nullptr);
+        EXPECT_EQ(static_cast<gcDoTestStep*>(event.pAction)->m_nA, row.bRead ? 42 : 7);
+        EXPECT_EQ(event.pAction->pNextAction, nullptr);
+        EXPECT_EQ(log.m_lines.size(), static_cast<size_t>(row.warnings));
+    }
 }
 
 TEST_F(gcEventTest, TruncatedFileFailsAndKeepsTheOldActions)
 {
     gcEvent event("OnTest", "Owner");
-    FillEvent(event, Make<gcDoTestRecord>(1), Make<gcDoTestReturn>(Make<gcValTestNumber>(2.0f)));
+    FillEvent(event, b.Record(1), b.Return(b.Num(2.0f)));
     ASSERT_TRUE(datagen::WriteEventFile(m_dir.HostPath("full.dat"), event));
     const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("full.dat"));
     gcTestLogCapture quiet;
@@ -268,12 +195,11 @@ TEST_F(gcEventTest, TruncatedFileFailsAndKeepsTheOldActions)
         SCOPED_TRACE(n);
         ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("cut.dat"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)));
         gcEvent target;
-        gcDoTestRecord* pOld = Make<gcDoTestRecord>(99);
+        gcDoTestStep* pOld = b.Record(99);
         FillEvent(target, pOld);
         cFile file;
         ASSERT_TRUE(file.Open("/cut.dat"));
-        // The event's block starts after the top-level block's header and type id.
-        file.SetCurrentPos(8 + 12 + 4);
+        file.SetCurrentPos(8 + 12 + 4);  // after the top-level block's header and type id
         EXPECT_FALSE(target.Read(file, &m_pool));
         file.Close();
         EXPECT_EQ(target.pAction, pOld);
@@ -284,45 +210,29 @@ TEST_F(gcEventTest, TruncatedFileFailsAndKeepsTheOldActions)
 TEST_F(gcEventTest, TextFormsFollowTheFlags)
 {
     struct Row {
-        const char* name;
-        const gcAction* pAction;
+        const cBase* pNode;
         const char* expected;
     };
     const Row rows[] = {
-        {"no children at all", Make<gcDoTestRecord>(1), "TestRecord"},
-        {"children all missing", Make<gcDoTestReturn>(nullptr), "TestReturn( )"},
-        {"function form with an infix child", Make<gcDoTestReturn>(Make<gcValTestAdd>(Make<gcValTestNumber>(1.5f), Make<gcValTestNumber>(2.0f))),
-         "TestReturn( ( 1.5 + 2 ) )"},
-        {"infix with a missing first child", Make<gcDoTestReturn>(Make<gcValTestAdd>(nullptr, Make<gcValTestNumber>(3.0f))),
-         "TestReturn( (  + 3 ) )"},
+        {b.Record(1), "TestStep"},    // no children: the name only
+        {b.Return(), "TestStep( )"},  // function form, the child missing
+        {b.Return(b.Add(b.Num(1.5f), b.Num(2.0f))), "TestStep( ( 1.5 + 2 ) )"},
+        {b.Add(nullptr, b.Var(gcValTest::TEMP1)), "(  + Test )"},  // infix: the own text follows index 0
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.expected);
         char text[gcScriptText::kSize] = "";
-        row.pAction->GetTextRecursive(text);
+        if (const gcAction* pAction = dcast<const gcAction>(row.pNode))
+            pAction->GetTextRecursive(text);
+        else
+            static_cast<const gcValue*>(row.pNode)->GetTextRecursive(text);
         EXPECT_STREQ(text, row.expected);
     }
-    char value[gcScriptText::kSize] = "x=";
-    gcValTestEventVar var(gcValTestEventVar::TEMP1);
-    var.GetText(value);
-    EXPECT_STREQ(value, "x=TestEventVar");  // the friendly name less "Val"
-}
-
-TEST_F(gcEventTest, TextIsCutAtTheBufferSize)
-{
     char text[gcScriptText::kSize] = "";
     const std::string chunk(300, 'a');
     for (int i = 0; i < 5; ++i)
         gcScriptText::Append(text, chunk.c_str());
-    EXPECT_EQ(std::strlen(text), gcScriptText::kSize - 1);
-}
-
-bool TestLocation(int* pAct, int* pMap, int* pRegion)
-{
-    *pAct = 0;
-    *pMap = 2;
-    *pRegion = -1;
-    return true;
+    EXPECT_EQ(std::string(text).size(), gcScriptText::kSize - 1);
 }
 
 // Writes the report while it runs.
@@ -334,27 +244,25 @@ public:
 
 TEST_F(gcEventTest, InterceptMsgReportsTheRunningScript)
 {
-    const gcEvent::LocationFunc previous = gcEvent::SetLocationFunc(&TestLocation);
+    const auto previous = gcEvent::SetLocationFunc([](int* pAct, int* pMap, int* pRegion) {
+        *pAct = 0, *pMap = 2, *pRegion = -1;
+        return true;
+    });
     gcTestActor initiator;
     initiator.m_name.Set("Guard");
     gcEvent event("OnHit", "Guard");
-    gcReportAction* pReport = Make<gcReportAction>();
+    gcReportAction* pReport = m_pool.New<gcReportAction>();
     FillEvent(event, pReport);
     gcEventStackData frame(1.0f, 0.5f);
     frame.fTemps[1] = -2.0f;
     event.Apply(gcEventParams(&initiator, nullptr, nullptr, nullptr, nullptr), frame);
     gcEvent::SetLocationFunc(previous);
-    const std::string expected = std::string("Trouble\r\n--------------------\r\n") +
-                                 "Event: [ Guard:OnHit ]\r\n"
-                                 "Action: [ tion: tion ]\r\n"  // a class without its own type record shows gcAction's name
-                                 "Initiator: Guard <gcTestActor>\r\n"
-                                 "Participant1: <none> <<none>>\r\n"
-                                 "Participant2: <none> <<none>>\r\n"
-                                 "Param1: 1.000000\r\nParam2: 0.500000\r\n"
-                                 "Temp1: 0.000000\r\nTemp2: -2.000000\r\n"
-                                 "RetVal: 0.000000\r\n"
-                                 "Act: 1/Map: 3/Region: -1";
-    EXPECT_EQ(std::string(pReport->m_sReport), expected);
+    // A class without a type record of its own shows gcAction's name less two letters.
+    EXPECT_STREQ(pReport->m_sReport,
+                 "Trouble\r\n--------------------\r\nEvent: [ Guard:OnHit ]\r\nAction: [ tion: tion ]\r\n"
+                 "Initiator: Guard <gcTestActor>\r\nParticipant1: <none> <<none>>\r\n"
+                 "Participant2: <none> <<none>>\r\nParam1: 1.000000\r\nParam2: 0.500000\r\nTemp1: 0.000000\r\n"
+                 "Temp2: -2.000000\r\nRetVal: 0.000000\r\nAct: 1/Map: 3/Region: -1");
 }
 
 }  // namespace

@@ -2,30 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include "gcGameCore/gcAction.h"
+#include "gcGameCore/gcConstantGroup.h"
+#include "gcGameCore/gcEvent.h"
+#include "gcGameCore/gcFunctionGroup.h"
+#include "gcGameCore/gcKeyValueGroup.h"
+#include "gcGameCore/gcLValue.h"
+#include "gcGameCore/gcState.h"
+#include "gcGameCore/gcStateMachineGroup.h"
+#include "gcGameCore/gcStringGroup.h"
+#include "gcGameCore/gcTimerGroup.h"
 
 namespace {
 
-TEST(gcMsgTest, CatalogueIdsAndTexts)
-{
-    struct Row {
-        int32_t id;
-        const char* text;
-    };
-    const Row rows[] = {
-        {0, "EnterState"},  {1, "ExitState"},    {2, "Tick"},         {3, "Update"},       {4, "PostEnterState"},
-        {5, "PostExitState"}, {6, "???"},        {9, "???"},          {10, "Activate"},    {13, "Unfreeze"},
-        {14, "???"},        {99, "???"},         {100, "Stand"},      {107, "DealDamage"}, {115, "WalkBack"},
-        {120, "Blocked"},   {127, "Idle"},       {128, "Event"},      {130, "ForceStand"}, {131, "???"},
-        {-1, "???"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.id);
-        EXPECT_STREQ(gcMsgIdText(row.id), row.text);
-    }
-}
-
-TEST(gcMsgTest, PayloadEnumTextsAndRanges)
+TEST(gcMsgTest, CatalogueAndPayloadEnumTexts)
 {
     struct Row {
         const char* (*text)(int32_t);
@@ -33,40 +23,53 @@ TEST(gcMsgTest, PayloadEnumTextsAndRanges)
         const char* expected;
     };
     const Row rows[] = {
-        {&gcMsgEvent::GetEventIdText, 0, "???"},
-        {&gcMsgEvent::GetEventIdText, 1, "OnInteract"},
-        {&gcMsgEvent::GetEventIdText, 10, "Calcdamage"},
-        {&gcMsgEvent::GetEventIdText, 14, "OnMessage"},
-        {&gcMsgEvent::GetEventIdText, 15, "???"},
-        {&gcMsgPlayAnimation::GetPriorityText, 0, "Low"},
-        {&gcMsgPlayAnimation::GetPriorityText, 3, "VeryHigh"},
-        {&gcMsgPlayAnimation::GetPriorityText, 4, "???"},
-        {&gcMsgDealDamage::GetDamageDirText, 5, "F"},
-        {&gcMsgDealDamage::GetDamageDirText, 6, "???"},
-        {&gcMsgDealDamage::GetDamageDirText, -1, "???"},
+        {&gcMsgIdText, 0, "EnterState"}, {&gcMsgIdText, 5, "PostExitState"}, {&gcMsgIdText, 6, "???"},
+        {&gcMsgIdText, 10, "Activate"},  {&gcMsgIdText, 13, "Unfreeze"},     {&gcMsgIdText, 99, "???"},
+        {&gcMsgIdText, 100, "Stand"},    {&gcMsgIdText, 107, "DealDamage"},  {&gcMsgIdText, 120, "Blocked"},
+        {&gcMsgIdText, 128, "Event"},    {&gcMsgIdText, 130, "ForceStand"},  {&gcMsgIdText, 131, "???"},
+        {&gcMsgEvent::GetEventIdText, 0, "???"},        {&gcMsgEvent::GetEventIdText, 10, "Calcdamage"},
+        {&gcMsgEvent::GetEventIdText, 14, "OnMessage"}, {&gcMsgEvent::GetEventIdText, 15, "???"},
+        {&gcMsgPlayAnimation::GetPriorityText, 3, "VeryHigh"}, {&gcMsgPlayAnimation::GetPriorityText, 4, "???"},
+        {&gcMsgDealDamage::GetDamageDirText, 5, "F"},   {&gcMsgDealDamage::GetDamageDirText, -1, "???"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
         EXPECT_STREQ(row.text(row.value), row.expected);
     }
+    EXPECT_EQ(gcMsgDeactivate().nMsgId, 11);
+    EXPECT_EQ(gcMsgDeactivate().pFrom, nullptr);
 }
 
-TEST(gcMsgTest, MessagesCarryTheirIdsAndANullSender)
+TEST(gcMsgTest, TypeIdsAndParentsAreFixed)
 {
-    const gcMsgDeactivate deactivate;
-    EXPECT_EQ(deactivate.nMsgId, 11);
-    EXPECT_EQ(deactivate.pFrom, nullptr);
-    const gcMsgEvent event(gcMsgEvent::ID_ONDEATH);
-    EXPECT_EQ(event.nMsgId, 128);
-    EXPECT_EQ(event.eventId, 5);
-    const gcMsgDealDamage damage(nullptr, gcMsgDealDamage::kForced, 3.0f, gcMsgDealDamage::DD_TB, cTimeValue(40));
-    EXPECT_EQ(damage.nMsgId, 107);
-    EXPECT_FALSE(damage.bBlocked);
-    const gcMsg& asHeader = damage;
-    static_cast<const gcMsgDealDamage&>(asHeader).bBlocked = true;  // the receiver's answer
-    EXPECT_TRUE(damage.bBlocked);
-    EXPECT_EQ(gcMsgIdle(3).nMsgId, 127);
-    EXPECT_EQ(gcMsgTick(cTimeValue(20)).dT.m_nTicks, 20);
+    struct Row {
+        const cType* type;
+        uint32_t id;
+        uint32_t parent;
+        bool bFactory;
+    };
+    const Row rows[] = {
+        {gcGameObject::GetStaticType(), 70, 2, false},   {gcValue::GetStaticType(), 82, 1, false},
+        {gcEvent::GetStaticType(), 83, 1, true},         {gcAction::GetStaticType(), 84, 1, false},
+        {gcLValue::GetStaticType(), 143, 82, false},     {gcKeyValue::GetStaticType(), 65, 2, true},
+        {gcKeyValueGroup::GetStaticType(), 66, 1, true}, {gcFunction::GetStaticType(), 146, 2, true},
+        {gcFunctionGroup::GetStaticType(), 147, 1, true}, {gcString::GetStaticType(), 183, 2, true},
+        {gcStringGroup::GetStaticType(), 184, 1, true},  {gcTimer::GetStaticType(), 195, 70, true},
+        {gcTimerGroup::GetStaticType(), 196, 1, true},   {gcStateMachine::GetStaticType(), 244, 2, true},
+        {gcStateMachineGroup::GetStaticType(), 245, 1, true}, {gcState::GetStaticType(), 246, 2, true},
+        {gcConstant::GetStaticType(), 251, 2, true},     {gcConstantGroup::GetStaticType(), 252, 1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type->m_sTypeName);
+        EXPECT_EQ(row.type->m_nTypeId, row.id);
+        EXPECT_EQ(cType::Find(static_cast<int32_t>(row.id)), row.type);
+        EXPECT_EQ(row.type->m_pParentType->m_nTypeId, row.parent);
+        EXPECT_EQ(row.type->m_pNewFunc != nullptr, row.bFactory);
+    }
+    EXPECT_EQ(gcTimerMgr::kSlots, 100);
+    EXPECT_EQ(gcStateMachineMgr::kSlots, 250);
+    EXPECT_EQ(gcStringMgr::kSlots, 1000);
+    EXPECT_EQ(gcFunctionMgr::kSlots, 500);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "cCore/cFile.h"
-#include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/gcEvent.h"
@@ -15,259 +14,100 @@
 #include "gcGameCore/gcTimerMgr.h"
 #include "platform/dvd.h"
 
-QM_DEFINE_TYPE(gcDoTestRecord, gcAction, kTestRecordId)
-QM_DEFINE_TYPE(gcDoTestReturn, gcAction, kTestReturnId)
-QM_DEFINE_TYPE(gcDoTestSetValue, gcAction, kTestSetValueId)
-QM_DEFINE_TYPE(gcDoTestChangeState, gcAction, kTestChangeStateId)
-QM_DEFINE_TYPE(gcDoTestTimerActivate, gcAction, kTestTimerActivateId)
-QM_DEFINE_TYPE(gcDoTestActorEvent, gcAction, kTestActorEventId)
-QM_DEFINE_TYPE(gcValTestNumber, gcValue, kTestNumberId)
-QM_DEFINE_TYPE(gcValTestAdd, gcValue, kTestAddId)
-QM_DEFINE_TYPE(gcValTestEventVar, gcLValue, kTestEventVarId)
+QM_DEFINE_TYPE(gcDoTestStep, gcAction, kTestStepId)
+QM_DEFINE_TYPE(gcValTest, gcLValue, kTestValueId)
 QM_DEFINE_TYPE(gcTestActor, gcGameObject, kTestActorId)
 
 gcTestActor* gcTestActor::s_pActors[gcTestActor::kMaxActors] = {};
 
-std::vector<gcTestLogEntry>& TestLog()
+static void DestroyValue(gcValue* p)
 {
-    static std::vector<gcTestLogEntry> s_log;
-    return s_log;
+    if (p)
+        std::destroy_at(p);
 }
 
-std::vector<int32_t> TestLogTags()
-{
-    std::vector<int32_t> tags;
-    for (const gcTestLogEntry& e : TestLog())
-        tags.push_back(e.nTag);
-    return tags;
-}
-
-// Test classes use block version 1: the base block, then their fields.
 static gcValue* CopyValue(const gcValue* p, const void* pOwner)
 {
     return p ? static_cast<gcValue*>(p->Copy(cMemPool::GetPoolFromPtr(pOwner))) : nullptr;
 }
 
-static gcValue* ReadValue(const cReadBlock& rb, cMemPool* pPool)
+gcDoTestStep::~gcDoTestStep()
 {
-    return dcast<gcValue>(rb.ReadBase(pPool));
+    DestroyValue(m_pValue);
 }
 
-cBase* gcDoTestRecord::Copy(cMemPool* pPool) const
+cBase* gcDoTestStep::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoTestRecord>(m_nTag) : nullptr;
-}
-
-void gcDoTestRecord::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcAction::Write(file);
-    wb.WriteInt(m_nTag);
-}
-
-bool gcDoTestRecord::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestRecord", "base");
-    m_nTag = rb.ReadInt();
-    return !rb.Failed();
-}
-
-void gcDoTestRecord::DoAction(const gcEventParams& params) const
-{
-    const gcEventStackData* pFrame = gcEvent::s_pCurEventStackData;
-    TestLog().push_back({m_nTag, params.pInitiator, pFrame ? pFrame->fInValues[0] : -1.0f,
-                         pFrame ? pFrame->fInValues[1] : -1.0f, params.nEventId});
-}
-
-gcDoTestReturn::~gcDoTestReturn()
-{
-    if (m_pValue)
-        std::destroy_at(m_pValue);
-}
-
-cBase* gcDoTestReturn::Copy(cMemPool* pPool) const
-{
-    gcDoTestReturn* p = pPool ? pPool->New<gcDoTestReturn>() : nullptr;
+    gcDoTestStep* p = pPool ? pPool->New<gcDoTestStep>(m_op, m_nA, m_nB, nullptr) : nullptr;
     if (p)
         p->m_pValue = CopyValue(m_pValue, p);
     return p;
 }
 
-void gcDoTestReturn::Write(const cFile& file) const
+// Both test classes: version 1, the base block, then their fields.
+void gcDoTestStep::Write(const cFile& file) const
 {
     cWriteBlock wb(file, 1);
     gcAction::Write(file);
+    wb.WriteInt(m_op);
+    wb.WriteInt(m_nA);
+    wb.WriteInt(m_nB);
     wb.WriteBase(m_pValue);
 }
 
-bool gcDoTestReturn::Read(const cFile& file, cMemPool* pPool)
+bool gcDoTestStep::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, 1);
     if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestReturn", "base");
-    m_pValue = ReadValue(rb, pPool);
+        return rb.Failed() ? false : rb.Reject("gcDoTestStep", "block");
+    m_op = static_cast<Op>(rb.ReadInt());
+    m_nA = rb.ReadInt();
+    m_nB = rb.ReadInt();
+    m_pValue = dcast<gcValue>(rb.ReadBase(pPool));
     return !rb.Failed();
 }
 
-void gcDoTestReturn::DoAction(const gcEventParams& params) const
+void gcDoTestStep::DoAction(const gcEventParams& params) const
 {
-    gcEventStackData* pFrame = gcEvent::s_pCurEventStackData;
-    if (m_pValue)
-        pFrame->fRetVal = m_pValue->Get(params);
-    pFrame->nFlags |= gcEventStackData::kReturn;
+    gcEventStackData& frame = *gcEvent::s_pCurEventStackData;
+    gcTestActor* pActor = dcast<gcTestActor>(params.pInitiator);
+    switch (m_op) {
+    case RECORD:
+        TestLog().push_back({m_nA, params.pInitiator, frame.fInValues[0], frame.fInValues[1], params.nEventId});
+        break;
+    case RETURN:
+        if (m_pValue)
+            frame.fRetVal = m_pValue->Get(params);
+        frame.nFlags |= gcEventStackData::kReturn;
+        break;
+    case SET:
+        gcValTest(static_cast<gcValTest::Kind>(m_nA), 0.0f, nullptr, nullptr).Set(m_pValue->Get(params), params);
+        break;
+    case CHANGESTATE:
+    case FORCESTATE:
+        if (pActor)
+            pActor->m_stateInfo.ChangeState(m_nA, params, frame, cTimeValue(m_nB), m_op == FORCESTATE);
+        break;
+    case TIMER:
+        if (gcTimer* pTimer = gcTimerMgr::GetPtr(gcTimerHandle(static_cast<uint32_t>(m_nA))))
+            pTimer->Send(gcMsgActivate());
+        break;
+    case ACTOREVENT:
+        if (m_nA >= 0 && m_nA < gcTestActor::kMaxActors && gcTestActor::s_pActors[m_nA])
+            gcTestActor::s_pActors[m_nA]->Send(gcMsgEvent(static_cast<gcMsgEvent::gcEventId>(m_nB)));
+        break;
+    }
 }
 
-gcDoTestSetValue::~gcDoTestSetValue()
+gcValTest::~gcValTest()
 {
-    if (m_pTarget)
-        std::destroy_at(m_pTarget);
-    if (m_pSource)
-        std::destroy_at(m_pSource);
+    DestroyValue(m_pA);
+    DestroyValue(m_pB);
 }
 
-void gcDoTestSetValue::Write(const cFile& file) const
+cBase* gcValTest::Copy(cMemPool* pPool) const
 {
-    cWriteBlock wb(file, 1);
-    gcAction::Write(file);
-    wb.WriteBase(m_pTarget);
-    wb.WriteBase(m_pSource);
-}
-
-bool gcDoTestSetValue::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestSetValue", "base");
-    m_pTarget = dcast<gcLValue>(rb.ReadBase(pPool));
-    m_pSource = ReadValue(rb, pPool);
-    return !rb.Failed();
-}
-
-void gcDoTestSetValue::DoAction(const gcEventParams& params) const
-{
-    if (m_pTarget)
-        m_pTarget->Set(m_pSource ? m_pSource->Get(params) : 0.0f, params);
-}
-
-void gcDoTestChangeState::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcAction::Write(file);
-    wb.WriteInt(m_nState);
-    wb.WriteBool(m_bForce);
-    wb.WriteInt(m_nTimer);
-}
-
-bool gcDoTestChangeState::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestChangeState", "base");
-    m_nState = rb.ReadInt();
-    m_bForce = rb.ReadBool();
-    m_nTimer = rb.ReadInt();
-    return !rb.Failed();
-}
-
-void gcDoTestChangeState::DoAction(const gcEventParams& params) const
-{
-    if (gcTestActor* pActor = dcast<gcTestActor>(params.pInitiator))
-        pActor->m_stateInfo.ChangeState(m_nState, params, *gcEvent::s_pCurEventStackData, cTimeValue(m_nTimer),
-                                        m_bForce);
-}
-
-void gcDoTestTimerActivate::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcAction::Write(file);
-    m_hTimer.Write(wb);
-    wb.WriteBool(m_bActivate);
-}
-
-bool gcDoTestTimerActivate::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestTimerActivate", "base");
-    m_hTimer.Read(rb, pPool);
-    m_bActivate = rb.ReadBool();
-    return !rb.Failed();
-}
-
-void gcDoTestTimerActivate::DoAction(const gcEventParams&) const
-{
-    gcTimer* pTimer = gcTimerMgr::GetPtr(m_hTimer);
-    if (!pTimer)
-        return;
-    if (m_bActivate)
-        pTimer->Send(gcMsgActivate());
-    else
-        pTimer->Send(gcMsgDeactivate());
-}
-
-void gcDoTestActorEvent::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcAction::Write(file);
-    wb.WriteInt(m_nActor);
-    wb.WriteInt(m_nEventId);
-}
-
-bool gcDoTestActorEvent::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcAction::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoTestActorEvent", "base");
-    m_nActor = rb.ReadInt();
-    m_nEventId = rb.ReadInt();
-    return !rb.Failed();
-}
-
-void gcDoTestActorEvent::DoAction(const gcEventParams&) const
-{
-    if (m_nActor >= 0 && m_nActor < gcTestActor::kMaxActors && gcTestActor::s_pActors[m_nActor])
-        gcTestActor::s_pActors[m_nActor]->Send(gcMsgEvent(static_cast<gcMsgEvent::gcEventId>(m_nEventId)));
-}
-
-cBase* gcValTestNumber::Copy(cMemPool* pPool) const
-{
-    return pPool ? pPool->New<gcValTestNumber>(m_fValue) : nullptr;
-}
-
-void gcValTestNumber::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcValue::Write(file);
-    wb.WriteFloat(m_fValue);
-}
-
-bool gcValTestNumber::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcValue::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcValTestNumber", "base");
-    m_fValue = rb.ReadFloat();
-    return !rb.Failed();
-}
-
-void gcValTestNumber::GetText(char* pBuf) const
-{
-    gcScriptText::AppendF(pBuf, "%g", static_cast<double>(m_fValue));
-}
-
-gcValTestAdd::~gcValTestAdd()
-{
-    if (m_pA)
-        std::destroy_at(m_pA);
-    if (m_pB)
-        std::destroy_at(m_pB);
-}
-
-cBase* gcValTestAdd::Copy(cMemPool* pPool) const
-{
-    gcValTestAdd* p = pPool ? pPool->New<gcValTestAdd>() : nullptr;
+    gcValTest* p = pPool ? pPool->New<gcValTest>(m_kind, m_fValue, nullptr, nullptr) : nullptr;
     if (p) {
         p->m_pA = CopyValue(m_pA, p);
         p->m_pB = CopyValue(m_pB, p);
@@ -275,79 +115,69 @@ cBase* gcValTestAdd::Copy(cMemPool* pPool) const
     return p;
 }
 
-void gcValTestAdd::Write(const cFile& file) const
+void gcValTest::Write(const cFile& file) const
 {
     cWriteBlock wb(file, 1);
-    gcValue::Write(file);
+    gcLValue::Write(file);
+    wb.WriteInt(m_kind);
+    wb.WriteFloat(m_fValue);
     wb.WriteBase(m_pA);
     wb.WriteBase(m_pB);
 }
 
-bool gcValTestAdd::Read(const cFile& file, cMemPool* pPool)
-{
-    cReadBlock rb(file, 1);
-    if (rb.m_nVersion != 1 || !gcValue::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcValTestAdd", "base");
-    m_pA = ReadValue(rb, pPool);
-    m_pB = ReadValue(rb, pPool);
-    return !rb.Failed();
-}
-
-float gcValTestAdd::Get(const gcEventParams& params) const
-{
-    return (m_pA ? m_pA->Get(params) : 0.0f) + (m_pB ? m_pB->Get(params) : 0.0f);
-}
-
-void gcValTestAdd::GetText(char* pBuf) const
-{
-    gcScriptText::Append(pBuf, "+");
-}
-
-void gcValTestEventVar::Write(const cFile& file) const
-{
-    cWriteBlock wb(file, 1);
-    gcLValue::Write(file);
-    wb.WriteInt(m_var);
-}
-
-bool gcValTestEventVar::Read(const cFile& file, cMemPool* pPool)
+bool gcValTest::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, 1);
     if (rb.m_nVersion != 1 || !gcLValue::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcValTestEventVar", "base");
-    m_var = static_cast<Var>(rb.ReadInt());
+        return rb.Failed() ? false : rb.Reject("gcValTest", "block");
+    m_kind = static_cast<Kind>(rb.ReadInt());
+    m_fValue = rb.ReadFloat();
+    m_pA = dcast<gcValue>(rb.ReadBase(pPool));
+    m_pB = dcast<gcValue>(rb.ReadBase(pPool));
     return !rb.Failed();
 }
 
-float gcValTestEventVar::Get(const gcEventParams& params) const
+// The frame variable a kind names; null for the others.
+static float* FrameVar(gcValTest::Kind kind)
 {
-    const gcEventStackData* pFrame = gcEvent::s_pCurEventStackData;
-    if (!pFrame)
-        return 0.0f;
-    switch (m_var) {
-    case RETVAL: return pFrame->fRetVal;
-    case PARAM1: return pFrame->fInValues[0];
-    case PARAM2: return pFrame->fInValues[1];
-    case TEMP1: return pFrame->fTemps[0];
-    case TEMP2: return pFrame->fTemps[1];
-    case HANDLED: return params.bHandled ? 1.0f : 0.0f;
+    gcEventStackData* f = gcEvent::s_pCurEventStackData;
+    switch (kind) {
+    case gcValTest::RETVAL: return &f->fRetVal;
+    case gcValTest::PARAM1: return &f->fInValues[0];
+    case gcValTest::PARAM2: return &f->fInValues[1];
+    case gcValTest::TEMP1: return &f->fTemps[0];
+    case gcValTest::TEMP2: return &f->fTemps[1];
+    default: return nullptr;
     }
-    return 0.0f;
 }
 
-void gcValTestEventVar::Set(float fValue, const gcEventParams& params)
+float gcValTest::Get(const gcEventParams& params) const
 {
-    gcEventStackData* pFrame = gcEvent::s_pCurEventStackData;
-    if (!pFrame)
-        return;
-    switch (m_var) {
-    case RETVAL: pFrame->fRetVal = fValue; break;
-    case PARAM1: pFrame->fInValues[0] = fValue; break;
-    case PARAM2: pFrame->fInValues[1] = fValue; break;
-    case TEMP1: pFrame->fTemps[0] = fValue; break;
-    case TEMP2: pFrame->fTemps[1] = fValue; break;
-    case HANDLED: params.bHandled = fValue != 0.0f; break;
-    }
+    if (m_kind == NUMBER)
+        return m_fValue;
+    if (m_kind == HANDLED)
+        return params.bHandled ? 1.0f : 0.0f;
+    if (m_kind == ADD)
+        return (m_pA ? m_pA->Get(params) : 0.0f) + (m_pB ? m_pB->Get(params) : 0.0f);
+    return *FrameVar(m_kind);
+}
+
+void gcValTest::Set(float fValue, const gcEventParams& params)
+{
+    if (m_kind == HANDLED)
+        params.bHandled = fValue != 0.0f;
+    else if (float* p = FrameVar(m_kind))
+        *p = fValue;
+}
+
+void gcValTest::GetText(char* pBuf) const
+{
+    if (m_kind == NUMBER)
+        gcScriptText::AppendF(pBuf, "%g", static_cast<double>(m_fValue));
+    else if (m_kind == ADD)
+        gcScriptText::Append(pBuf, "+");
+    else
+        gcValue::GetText(pBuf);
 }
 
 int gcTestActor::Send(const gcMsg& msg)
@@ -365,6 +195,40 @@ void gcTestActor::Start(gcStateMachine* pMachine)
     m_stateInfo.m_pStateMachine = pMachine;
     m_stateInfo.ChangeState(0, gcEventParams(this, nullptr, nullptr, nullptr, nullptr), gcEventStackData(),
                             cTimeValue(0), false);
+}
+
+std::vector<gcTestLogEntry>& TestLog()
+{
+    static std::vector<gcTestLogEntry> s_log;
+    return s_log;
+}
+
+std::vector<int32_t> TestLogTags()
+{
+    std::vector<int32_t> tags;
+    for (const gcTestLogEntry& e : TestLog())
+        tags.push_back(e.nTag);
+    return tags;
+}
+
+static void CaptureLine(void* pUser, cLogType type, const char* text)
+{
+    static_cast<gcTestLogCapture*>(pUser)->m_lines.emplace_back(type, text);
+}
+
+gcTestLogCapture::gcTestLogCapture() : m_previous(cLogSetCallback(&CaptureLine, this)) {}
+
+gcTestLogCapture::~gcTestLogCapture()
+{
+    cLogSetCallback(m_previous, nullptr);
+}
+
+int gcTestLogCapture::Count(int type, const char* text) const
+{
+    int n = 0;
+    for (const auto& line : m_lines)
+        n += line.first == type && line.second.find(text) != std::string::npos;
+    return n;
 }
 
 gcTestDataDir::gcTestDataDir()
@@ -386,27 +250,4 @@ std::vector<uint8_t> ReadHostFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-static void CaptureLine(void* pUser, cLogType type, const char* text)
-{
-    static_cast<gcTestLogCapture*>(pUser)->m_lines.emplace_back(type, text);
-}
-
-gcTestLogCapture::gcTestLogCapture()
-{
-    m_previous = cLogSetCallback(&CaptureLine, this);
-}
-
-gcTestLogCapture::~gcTestLogCapture()
-{
-    cLogSetCallback(m_previous, nullptr);
-}
-
-int gcTestLogCapture::Count(int type, const char* text) const
-{
-    int n = 0;
-    for (const auto& line : m_lines)
-        n += line.first == type && line.second.find(text) != std::string::npos;
-    return n;
 }
