@@ -1,0 +1,429 @@
+#include "eEngine/eMemCard.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/card.h"
+#include "platform/os.h"
+#include "platform/ps.h"
+#include "../test/card_test.h"
+#include "../test/os_test.h"
+#include "cCore/cCoreServices.h"
+#include "eEngine/eMemCardPlatform.h"
+
+namespace {
+
+constexpr const char* kName = "QuillmereSave";
+constexpr int kVersion = 16;
+
+std::vector<uint8_t> Payload(size_t size, uint8_t seed)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(seed + i * 13);
+    return bytes;
+}
+
+class eMemCardTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char name[] = "/tmp/qm_memcard_XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        m_root = name;
+        CARDTestSetRoot(m_root.c_str());
+        eMemCard::Initialize("Quillmere Test", "Maker");
+        eMemCard::SetSlot(0);
+        std::vector<uint8_t> icon(eMemCard::kIconSize);
+        for (size_t i = 0; i < icon.size(); ++i)
+            icon[i] = static_cast<uint8_t>(255 - i);
+        eMemCard::SetIconData(icon.data(), static_cast<int>(icon.size()));
+        eMemCardPlatform::s_nCurMagicNum = 0;
+        eMemCardPlatform::s_nSlotFlags[0] = eMemCardPlatform::s_nSlotFlags[1] = 0;
+    }
+    void TearDown() override
+    {
+        CARDTestSetRoot(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+    std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
+    std::vector<uint8_t> ReadCardFile() const
+    {
+        std::ifstream in(FilePath(), std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    void WriteCardFile(const std::vector<uint8_t>& bytes) const
+    {
+        std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    // Whether slot A is still mounted after an operation.
+    bool Mounted() const
+    {
+        CARDFileInfo info;
+        return CARDOpen(CARD_SLOT_A, "anything", &info) != CARD_RESULT_NOCARD;
+    }
+    std::string m_root;
+};
+
+TEST_F(eMemCardTest, SaveWritesTheFileLayoutAndLoadReadsItBack)
+{
+    const std::vector<uint8_t> payload = Payload(3040, 7);
+    eMemCard::Save(kName, kVersion, payload.data(), 3040, false);
+    ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_FALSE(Mounted());
+
+    const std::vector<uint8_t> file = ReadCardFile();
+    ASSERT_EQ(file.size(), 8192u);
+    std::vector<uint8_t> zeroedCrc = file;
+    ps::StoreU32BE(zeroedCrc.data(), 0);
+    EXPECT_EQ(ps::LoadU32BE(&file[0]), cCalcCRC32(zeroedCrc.data(), 8192));
+    EXPECT_EQ(ps::LoadU32BE(&file[4]), eMemCardPlatform::s_nCurMagicNum);
+    EXPECT_EQ(ps::LoadU32BE(&file[8]), 16u);
+    EXPECT_EQ(ps::LoadU32BE(&file[12]), 3040u);
+    EXPECT_EQ(file[0x10], 255);
+    EXPECT_EQ(file[0x10 + 2047], 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[0x810])), "Quillmere Test\n");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[0x830])), "Maker\n");
+    EXPECT_TRUE(std::equal(payload.begin(), payload.end(), file.begin() + 0x850));
+    EXPECT_TRUE(std::all_of(file.begin() + 0x850 + 3040, file.end(), [](uint8_t b) { return b == 0; }));
+
+    CARDFileInfo info;
+    CARDMountAsync(CARD_SLOT_A, eMemCardPlatform::s_workArea, nullptr, nullptr);
+    ASSERT_EQ(CARDOpen(CARD_SLOT_A, kName, &info), CARD_RESULT_READY);
+    CARDStat stat;
+    ASSERT_EQ(CARDGetStatus(CARD_SLOT_A, info.fileNo, &stat), CARD_RESULT_READY);
+    EXPECT_EQ(stat.bannerFormat, 0);
+    EXPECT_EQ(stat.iconAddr, 0x10u);
+    EXPECT_EQ(stat.iconFormat, 2);  // icon 0 RGB5A3
+    EXPECT_EQ(stat.iconSpeed, 3);   // icon 0 slow, icon 1 ends the animation
+    EXPECT_EQ(stat.commentAddr, 0x810u);
+    CARDUnmount(CARD_SLOT_A);
+
+    const uint32_t saved = eMemCardPlatform::s_nCurMagicNum;
+    eMemCardPlatform::s_nCurMagicNum = 0;
+    std::vector<uint8_t> back(3040);
+    eMemCard::Load(kName, kVersion, back.data(), 3040);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_EQ(back, payload);
+    EXPECT_EQ(eMemCardPlatform::s_nCurMagicNum, saved);
+    EXPECT_FALSE(Mounted());
+}
+
+TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
+{
+    const std::vector<uint8_t> payload = Payload(100, 1);
+    eMemCard::Save(kName, kVersion, payload.data(), 100, false);
+    const std::vector<uint8_t> good = ReadCardFile();
+    struct Row {
+        const char* name;
+        size_t offset;  // byte whose lowest bit flips; SIZE_MAX for none
+        int version, size;
+    };
+    const Row rows[] = {
+        {"CRC word", 0, kVersion, 100},        {"per-save number", 5, kVersion, 100},
+        {"icon", 0x10 + 100, kVersion, 100},   {"comment", 0x831, kVersion, 100},
+        {"payload", 0x850, kVersion, 100},     {"unused tail", 8191, kVersion, 100},
+        {"other version", SIZE_MAX, 15, 100},  {"other size", SIZE_MAX, kVersion, 99},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> file = good;
+        if (row.offset != SIZE_MAX)
+            file[row.offset] ^= 1;
+        WriteCardFile(file);
+        std::vector<uint8_t> buffer(100, 0xAB);
+        eMemCard::Load(kName, row.version, buffer.data(), row.size);
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_CORRUPTED_SAVEFILE);
+        EXPECT_EQ(buffer, std::vector<uint8_t>(100, 0xAB));  // left untouched
+        EXPECT_FALSE(Mounted());
+    }
+}
+
+TEST_F(eMemCardTest, CardResultsMapToStatuses)
+{
+    const struct {
+        int32_t result;
+        eMemCard::eStatus status;
+    } rows[] = {
+        {0, eMemCard::STATUS_READY},         {-7, eMemCard::STATUS_READY},
+        {-2, eMemCard::STATUS_NOT_A_MEMORY_CARD}, {-3, eMemCard::STATUS_NO_CARD},
+        {-4, eMemCard::STATUS_NO_SAVEFILE},  {-5, eMemCard::STATUS_DAMAGED},
+        {-6, eMemCard::STATUS_CORRUPTED},    {-8, eMemCard::STATUS_NOT_ENOUGH_SPACE},
+        {-9, eMemCard::STATUS_NOT_ENOUGH_SPACE}, {-11, eMemCard::STATUS_NOT_ENOUGH_SPACE},
+        {-10, eMemCard::STATUS_NO_FILE_PERMISSION}, {-13, eMemCard::STATUS_WRONG_MARKET},
+        {-12, eMemCard::STATUS_FATAL_ERROR}, {-14, eMemCard::STATUS_FATAL_ERROR},
+        {-128, eMemCard::STATUS_FATAL_ERROR}, {-99, eMemCard::STATUS_FATAL_ERROR},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.result);
+        CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_FORMAT, row.result);
+        eMemCard::Format();
+        EXPECT_EQ(eMemCard::s_status, row.status);
+    }
+}
+
+TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
+{
+    const std::vector<uint8_t> payload = Payload(64, 3);
+    eMemCard::Save(kName, kVersion, payload.data(), 64, false);
+    struct Row {
+        const char* name;
+        CARDTestOp op;
+        int32_t result;
+        eMemCard::eStatus status;
+    };
+    const Row rows[] = {
+        {"probe", CARD_TEST_PROBE, CARD_RESULT_NOCARD, eMemCard::STATUS_NO_CARD},
+        {"mount", CARD_TEST_MOUNT, CARD_RESULT_WRONGDEVICE, eMemCard::STATUS_NOT_A_MEMORY_CARD},
+        {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED},
+        {"open", CARD_TEST_OPEN, CARD_RESULT_NOPERM, eMemCard::STATUS_NO_FILE_PERMISSION},
+        {"read", CARD_TEST_READ, CARD_RESULT_IOERROR, eMemCard::STATUS_DAMAGED},
+        {"write", CARD_TEST_WRITE, CARD_RESULT_INSSPACE, eMemCard::STATUS_NOT_ENOUGH_SPACE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> buffer(64, 0);
+        if (row.op != CARD_TEST_WRITE) {
+            CARDTestInjectResult(CARD_SLOT_A, row.op, row.result);
+            eMemCard::Load(kName, kVersion, buffer.data(), 64);
+            EXPECT_EQ(eMemCard::s_status, row.status);
+            EXPECT_EQ(buffer, std::vector<uint8_t>(64, 0));
+            EXPECT_FALSE(Mounted());
+        }
+        CARDTestInjectResult(CARD_SLOT_A, row.op, row.result);
+        // Only a save that must not replace a stranger's file reads it first.
+        eMemCard::Save(kName, kVersion, payload.data(), 64, row.op != CARD_TEST_READ);
+        EXPECT_EQ(eMemCard::s_status, row.status);
+        EXPECT_FALSE(Mounted());
+    }
+    eMemCard::Load("missing", kVersion, nullptr, 0);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
+    EXPECT_FALSE(Mounted());
+}
+
+TEST_F(eMemCardTest, BusyCardIsDamagedAfterAHundredPolls)
+{
+    OSSetVirtualClock(TRUE);  // the polls wait 10 s of virtual time
+    CARDTestSetBusyPolls(CARD_SLOT_A, 99);
+    eMemCard::Format();
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 100);
+    const double start = cGetTimeSeconds();
+    eMemCard::Format();
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_DAMAGED);
+    EXPECT_NEAR(cGetTimeSeconds() - start, 10.0, 0.2);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 0);
+    OSSetVirtualClock(FALSE);
+}
+
+int s_nResetNotifies = 0;
+void CountResetNotify()
+{
+    ++s_nResetNotifies;
+}
+
+TEST_F(eMemCardTest, ResetPressedDuringAnOperationIsActedOnAfterIt)
+{
+    s_nResetNotifies = 0;
+    cClearResetState();
+    const cResetNotifyFunc previous = cSetResetNotify(CountResetNotify);
+    OSSetVirtualClock(TRUE);
+    OSTestSetResetButton(TRUE);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 3);  // the waits check the button
+    eMemCard::Format();
+    OSTestSetResetButton(FALSE);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 3);
+    eMemCard::Format();
+    EXPECT_EQ(s_nResetNotifies, 0);
+    EXPECT_TRUE(cCheckResetState());
+    EXPECT_EQ(s_nResetNotifies, 1);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 0);
+    OSSetVirtualClock(FALSE);
+    cSetResetNotify(previous);
+    cClearResetState();
+}
+
+TEST_F(eMemCardTest, OtherSectorSizeIsNotAMemoryCard)
+{
+    EXPECT_TRUE(eMemCard::CardPresent());
+    CARDTestSetSectorSize(CARD_SLOT_A, 16384);
+    EXPECT_FALSE(eMemCard::CardPresent());
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NOT_A_MEMORY_CARD);
+}
+
+TEST_F(eMemCardTest, OverwriteOnlyTheFileLastLoadedOrSaved)
+{
+    const std::vector<uint8_t> first = Payload(32, 1), second = Payload(32, 2);
+    eMemCard::Save(kName, kVersion, first.data(), 32, false);
+    eMemCard::Save(kName, kVersion, second.data(), 32, false);  // ours: replaced
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    const std::vector<uint8_t> ours = ReadCardFile();
+
+    eMemCardPlatform::s_nCurMagicNum = 0x12345;  // as if another card was used since
+    eMemCard::Save(kName, kVersion, first.data(), 32, false);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_DIFFERENT_CARD);
+    EXPECT_EQ(ReadCardFile(), ours);
+    EXPECT_FALSE(Mounted());
+    eMemCard::Save(kName, kVersion, first.data(), 32, true);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    std::vector<uint8_t> back(32);
+    eMemCard::Load(kName, kVersion, back.data(), 32);
+    EXPECT_EQ(back, first);
+}
+
+TEST_F(eMemCardTest, PayloadsTheFileCannotHoldAreRefusedBeforeTheCard)
+{
+    const std::vector<uint8_t> big = Payload(eMemCard::kPayloadSize + 1, 0);
+    eMemCard::Save(kName, kVersion, big.data(), static_cast<int>(big.size()), true);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NOT_ENOUGH_SPACE);
+    EXPECT_FALSE(std::filesystem::exists(FilePath()));
+    eMemCard::Save(kName, kVersion, big.data(), -1, true);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+
+    eMemCard::Save(kName, kVersion, big.data(), eMemCard::kPayloadSize, true);  // exactly full
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    std::vector<uint8_t> back(eMemCard::kPayloadSize + 1, 0x55);
+    eMemCard::Load(kName, kVersion, back.data(), static_cast<int>(back.size()));
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+    EXPECT_EQ(back[0], 0x55);
+    eMemCard::Load(kName, kVersion, back.data(), eMemCard::kPayloadSize);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_TRUE(std::equal(back.begin(), back.end() - 1, big.begin()));
+}
+
+TEST_F(eMemCardTest, DeleteRemovesTheFile)
+{
+    eMemCard::Save(kName, kVersion, nullptr, 0, false);
+    ASSERT_TRUE(std::filesystem::exists(FilePath()));
+    eMemCard::Delete(kName);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_FALSE(std::filesystem::exists(FilePath()));
+    eMemCard::Delete(kName);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
+    EXPECT_FALSE(Mounted());
+}
+
+TEST_F(eMemCardTest, CardChangedFollowsPresence)
+{
+    eMemCard::SetSlot(1);
+    EXPECT_FALSE(eMemCard::CardChanged());  // still empty
+    std::filesystem::create_directories(CARDTestSlotFolder(1));
+    EXPECT_TRUE(eMemCard::CardChanged());
+    EXPECT_FALSE(eMemCard::CardChanged());
+    std::filesystem::remove(CARDTestSlotFolder(1));
+    EXPECT_TRUE(eMemCard::CardChanged());
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_CARD);
+}
+
+TEST_F(eMemCardTest, CommentNamesAreCutToFit)
+{
+    eMemCard::Initialize("A game name that runs on past thirty characters", nullptr);
+    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[0]), "A game name that runs on past \n");
+    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[1]), "\n");
+}
+
+TEST(eMemCard, SizesIconAndTexts)
+{
+    EXPECT_EQ(eMemCard::GetSaveSize(1), 1);
+    EXPECT_EQ(eMemCard::GetSaveSize(8192), 1);
+    EXPECT_EQ(eMemCard::GetSaveSize(8193), 2);
+    EXPECT_EQ(eMemCard::GetSaveSize(0), 0);
+    std::vector<uint8_t> icon(3000, 9);
+    std::memset(eMemCardPlatform::s_iconData, 0, sizeof(eMemCardPlatform::s_iconData));
+    eMemCard::SetIconData(icon.data(), 3000);  // 2048 copied, no more room
+    EXPECT_EQ(eMemCardPlatform::s_iconData[2047], 9);
+    eMemCard::SetIconData(icon.data(), 0);
+    EXPECT_STREQ(eMemCard::GetStatusText(9), "Different Card");
+    EXPECT_STREQ(eMemCard::GetStatusText(13), "Fatal Error");
+    EXPECT_STREQ(eMemCard::GetStatusText(14), "???");
+}
+
+// A child process saves; it is killed at a point the parent chooses. The
+// file must then be the old save or the new one, complete either way.
+int s_nNotifyFd = -1;
+void StallMidWrite(int32_t)
+{
+    const char c = 'w';
+    if (write(s_nNotifyFd, &c, 1) == 1)
+        pause();
+}
+
+class eMemCardCrashTest : public eMemCardTest {
+protected:
+    // Forks a writer that saves payloads seeded 1, 2, 3, ... with overwrite;
+    // when bStall, its first write stops half-way and tells the parent.
+    // Kills it there, or after usDelay microseconds.
+    void KillWriterDuringSave(bool bStall, int usDelay)
+    {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(fds[0]);
+            s_nNotifyFd = fds[1];
+            if (bStall)
+                CARDTestSetMidWriteHook(StallMidWrite);
+            for (uint8_t seed = 1;; ++seed) {
+                const std::vector<uint8_t> payload = Payload(1000, seed);
+                eMemCard::Save(kName, kVersion, payload.data(), 1000, true);
+            }
+        }
+        close(fds[1]);
+        if (bStall) {
+            char c = 0;
+            ASSERT_EQ(read(fds[0], &c, 1), 1);
+        } else {
+            usleep(static_cast<useconds_t>(usDelay));
+        }
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        close(fds[0]);
+    }
+    // Loads the file: it must be intact and one of the payloads.
+    void ExpectAWholeSave(bool bMustBeOld)
+    {
+        std::vector<uint8_t> back(1000);
+        eMemCard::Load(kName, kVersion, back.data(), 1000);
+        ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+        const uint8_t seed = back[0];
+        EXPECT_EQ(back, Payload(1000, seed));
+        if (bMustBeOld) {
+            EXPECT_EQ(seed, 0);
+        }
+    }
+};
+
+TEST_F(eMemCardCrashTest, KilledMidWriteLeavesTheOldSave)
+{
+    const std::vector<uint8_t> old = Payload(1000, 0);
+    eMemCard::Save(kName, kVersion, old.data(), 1000, true);
+    KillWriterDuringSave(true, 0);
+    ExpectAWholeSave(true);
+}
+
+TEST_F(eMemCardCrashTest, KilledAtAnyMomentLeavesAWholeSave)
+{
+    const std::vector<uint8_t> old = Payload(1000, 0);
+    eMemCard::Save(kName, kVersion, old.data(), 1000, true);
+    for (int usDelay : {0, 300, 1000, 2500, 5000, 12000}) {
+        SCOPED_TRACE(usDelay);
+        KillWriterDuringSave(false, usDelay);
+        ExpectAWholeSave(false);
+    }
+}
+
+}  // namespace
