@@ -75,8 +75,14 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
         std::destroy_at(pObject);
         return;
     }
+    // Placed first: the object's own reader may look itself up by handle.
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
-    pObject->Read(rb.m_file, pPool);
+    if (!pObject->Read(rb.m_file, pPool)) {
+        // A record that refused its block must not stay behind half-read.
+        cLogError_("%s: record %d (slot %lld) refused its data; slot emptied", GetType()->m_sTypeName, index,
+                   static_cast<long long>(slot));
+        m_table.m_pRemove(static_cast<int>(slot));
+    }
 }
 
 cGroup::~cGroup()

@@ -148,6 +148,22 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
     EXPECT_EQ(Slot(15), nullptr);
 }
 
+TEST_F(cGroupTest, ARecordThatRefusesItsBlockLeavesItsSlotEmpty)
+{
+    WriteGroup(2, 0, 2, [](datagen::BlockWriter& w) {
+        w.Half(0x0101);
+        w.Int(kTestThingId).Begin(9).Int(1).End();  // a version the class does not know
+        w.Half(0x0202);
+        Thing(w, "ok", 2);
+    });
+    cTestThingGroup group;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(Slot(0), nullptr);
+    ASSERT_NE(Slot(1), nullptr);
+    EXPECT_EQ(Slot(1)->m_nValue, 2);
+}
+
 TEST_F(cGroupTest, VersionZeroAndBackwardRangesAreRejectedWhole)
 {
     WriteGroup(0, 0, 1, [](datagen::BlockWriter& w) {
