@@ -57,9 +57,7 @@ TEST_F(eLightmapTest, TexturesLandInTheRegionSlotsAndApplyBindsTheCurrentOne)
     EXPECT_EQ(Slot(0), m_desc[0].texels);
     EXPECT_EQ(Slot(1), m_desc[1].texels);
     EXPECT_TRUE(eTextureMgr::s_pInstances[kSlot + 1]->m_bHasData);
-    uint8_t next[4];
-    ASSERT_TRUE(file.Read(next, 4));
-    EXPECT_EQ(next[3], 0x77);
+    EXPECT_TRUE(NextWordIs(file, 0x7777));
 
     m_lightmap.m_nCurrentIndex = 1;
     m_lightmap.Apply(2);
@@ -113,9 +111,7 @@ TEST_F(eLightmapTest, StoredCountsAndMissingTexturesKeepTheFileInStep)
         EXPECT_TRUE(m_lightmap.Read(file, &m_pool));
         EXPECT_EQ(Slot(0) == m_desc[0].texels, row.first);
         EXPECT_EQ(Slot(1) == m_desc[1].texels, row.second);
-        uint8_t next[4];
-        ASSERT_TRUE(file.Read(next, 4));
-        EXPECT_EQ(next[3], 0x77);
+        EXPECT_TRUE(NextWordIs(file, 0x7777));
         eTextureMgr::s_pInstances[kSlot] = saved;
     }
 }
@@ -129,9 +125,7 @@ TEST_F(eLightmapTest, VersionOneIsSkippedAndTheTexturesKeepTheirTexels)
     ASSERT_TRUE(OpenFile(w, &file));
     EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
     EXPECT_EQ(Slot(0), std::vector<uint8_t>(512, 0x5A));
-    uint8_t next[4];
-    ASSERT_TRUE(file.Read(next, 4));
-    EXPECT_EQ(next[3], 0x77);
+    EXPECT_TRUE(NextWordIs(file, 0x7777));
 }
 
 TEST_F(eLightmapTest, TruncatedBlockFailsAndLeavesTheSlots)
@@ -139,15 +133,13 @@ TEST_F(eLightmapTest, TruncatedBlockFailsAndLeavesTheSlots)
     datagen::BlockWriter w;
     w.Header();
     datagen::LightmapBlock(w, {m_desc[0], m_desc[1]}).Trailer();
-    const std::vector<uint8_t> bytes = w.GetBytes();
-    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 150 ? 1 : 29)) {
+    for (size_t len = 8; len + 8 < w.Size(); len += (len < 150 ? 1 : 29)) {
         SCOPED_TRACE(len);
         datagen::BlockWriter cut;
-        cut.Bytes(bytes.data(), len);
+        cut.Bytes(w.GetBytes().data(), len);
         cFile file;
-        if (OpenFile(cut, &file, "t.dat")) {
-            EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
-        }
+        ASSERT_TRUE(OpenFile(cut, &file, "t.dat"));
+        EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
         EXPECT_EQ(Slot(0), std::vector<uint8_t>(512, 0x5A));
         EXPECT_EQ(Slot(1), std::vector<uint8_t>(512, 0x5A));
     }

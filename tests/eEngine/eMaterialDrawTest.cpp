@@ -58,32 +58,11 @@ protected:
     }
     void TearDown() override
     {
-        for (M* m : m_made)
-            std::destroy_at(m);
         GXTestGetDrawStats();  // the render thread is idle before the pools go
         OSSetVirtualClock(FALSE);
         MaterialTest::TearDown();
     }
 
-    M* NewMaterial()
-    {
-        M* m = m_pool.New<M>();
-        m_made.push_back(m);
-        m->m_nFlags = M::FLAG_TWO_SIDED;
-        return m;
-    }
-    static S* Stage(eMaterialPass* pass, uint8_t cIn0, uint8_t cIn1, uint8_t cOp, uint8_t aIn0, uint8_t aOp,
-                    int16_t texture)
-    {
-        S* s = pass->AddTextureStage();
-        s->m_colorIn[0] = cIn0;
-        s->m_colorIn[1] = cIn1;
-        s->m_colorOp = cOp;
-        s->m_alphaIn[0] = aIn0;
-        s->m_alphaOp = aOp;
-        s->m_nTextureIndex = texture;
-        return s;
-    }
     // A screen rectangle in vertex format 4, coordinates 0..1 across it.
     static void DrawRect(float x0, float y0, float x1, float y1, uint32_t rgba)
     {
@@ -105,7 +84,6 @@ protected:
         return GXTestEfbPixel(x, y);
     }
 
-    std::vector<M*> m_made;
 };
 
 const uint8_t kLeft[4] = {200, 100, 50, 255};
@@ -114,11 +92,11 @@ const uint8_t kRight[4] = {40, 80, 160, 255};
 TEST_F(eMaterialDrawTest, TwoStagesMultiplyTheTextureByTheVertexColour)
 {
     MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SplitImage(16, kLeft, kRight));
-    M* m = NewMaterial();
+    M* m = NewMaterial(M::FLAG_TWO_SIDED);
     m->m_hTextures[4] = eTextureMgr::GetHandle(50);
     eMaterialPass* pass = m->AddPass(M::PASS_DIFFUSE);
-    Stage(pass, S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
-    Stage(pass, S::IN_PREVIOUS, S::IN_RASTER, S::OP_MUL, S::IN_PREVIOUS, S::OP_A, -1);
+    AddStage(pass, S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    AddStage(pass, S::IN_PREVIOUS, S::IN_RASTER, S::OP_MUL, S::IN_PREVIOUS, S::OP_A, -1);
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
     DrawRect(100, 100, 260, 200, 0x80FF40FFu);  // vertex colour (128, 255, 64)
@@ -131,10 +109,10 @@ TEST_F(eMaterialDrawTest, TwoStagesMultiplyTheTextureByTheVertexColour)
 TEST_F(eMaterialDrawTest, AdditiveMaterialAddsTheTextureWeightedByAlpha)
 {
     MakeTexture(50, eTextureConfig::FORMAT_RGB5A3, SolidImage(16, 96, 128, 160));  // 5-bit exact
-    M* m = NewMaterial();
+    M* m = NewMaterial(M::FLAG_TWO_SIDED);
     m->m_blendMode = M::BLEND_ADD;
     m->m_hTextures[4] = eTextureMgr::GetHandle(50);
-    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, 0);
+    AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, 0);
     GXTestClearEfb(GXColor{50, 60, 70, 255}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
     DrawRect(100, 100, 200, 200, 0xFFFFFF80u);  // vertex alpha 128
@@ -151,12 +129,12 @@ TEST_F(eMaterialDrawTest, DiffusePassModulatesTheLightmapPass)
     eLightmap lightmap;
     lightmap.m_nStartIndex = eTextureMgr::kFirstLightmapSlot;
     lightmap.m_nNumTextures = 1;
-    M* m = NewMaterial();
+    M* m = NewMaterial(M::FLAG_TWO_SIDED);
     m->m_nFlags |= M::FLAG_UNLIT;
     m->m_hTextures[0] = eMaterial::s_hLightmapTex;
     m->m_hTextures[4] = eTextureMgr::GetHandle(50);
-    Stage(m->AddPass(M::PASS_LIGHTING), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
-    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    AddStage(m->AddPass(M::PASS_LIGHTING), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
 
     M::s_currentPass = M::PASS_LIGHTING;
@@ -180,10 +158,10 @@ TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
     MakeTexture(51, eTextureConfig::FORMAT_CMPR, SplitImage(16, opaque, clear));
     for (int slot : {50, 51}) {
         SCOPED_TRACE(slot);
-        M* m = NewMaterial();
+        M* m = NewMaterial(M::FLAG_TWO_SIDED);
         m->m_blendMode = M::BLEND_TRANSPARENT;
         m->m_hTextures[4] = eTextureMgr::GetHandle(slot);
-        Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+        AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
         GXTestClearEfb(GXColor{0, 0, 255, 255}, 0xFFFFFF);
         m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
         DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
@@ -213,8 +191,8 @@ TEST_F(eMaterialDrawTest, OmniLightAtAVertexLightsTheRestOfTheQuad)
     ASSERT_TRUE(eLight::s_bOmni[0]);
     EXPECT_EQ(gxGet().lights[1].k[0], 0.0f);
 
-    M* m = NewMaterial();
-    Stage(m->AddPass(M::PASS_DIFFUSE), S::IN_RASTER, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, -1);
+    M* m = NewMaterial(M::FLAG_TWO_SIDED);
+    AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_RASTER, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, -1);
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, 0);
     // Position and normal per vertex; each normal faces the light, the

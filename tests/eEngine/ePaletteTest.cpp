@@ -24,12 +24,6 @@ datagen::GxPalette Ramp()
 
 class ePaletteTest : public MaterialTest {};
 
-TEST_F(ePaletteTest, TypeAndReservation)
-{
-    EXPECT_EQ(ePalette::GetStaticType()->m_nTypeId, 12u);
-    EXPECT_EQ(ePalette().m_pData, nullptr);
-}
-
 TEST_F(ePaletteTest, PalettesReadFromOnePoolLie544BytesApart)
 {
     datagen::BlockWriter w;
@@ -52,7 +46,7 @@ TEST_F(ePaletteTest, PalettesReadFromOnePoolLie544BytesApart)
     EXPECT_EQ(a.m_pData->m_tlutObj.format, GX_TL_IA8);
 }
 
-TEST_F(ePaletteTest, ApplyAlwaysLoadsPaletteMemoryZero)
+TEST_F(ePaletteTest, ApplyAlwaysLoadsPaletteMemoryZeroAndCopiesShareEntries)
 {
     ePalette p;
     ASSERT_TRUE(p.Create(&m_pool));
@@ -60,12 +54,6 @@ TEST_F(ePaletteTest, ApplyAlwaysLoadsPaletteMemoryZero)
     EXPECT_EQ(gxGet().tluts[GX_TLUT0].lut, p.m_pData->m_entries);
     EXPECT_EQ(gxGet().tluts[GX_TLUT0].numEntries, 256);
     EXPECT_NE(gxGet().tluts[3].lut, p.m_pData->m_entries);
-}
-
-TEST_F(ePaletteTest, CopySharesTheEntries)
-{
-    ePalette p;
-    ASSERT_TRUE(p.Create(&m_pool));
     auto* copy = static_cast<ePalette*>(p.Copy(&m_pool));
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->m_pData, p.m_pData);
@@ -95,8 +83,7 @@ TEST_F(ePaletteTest, FileRoundTripAndTruncation)
 
     for (size_t len = 0; len + 8 < bytes.size(); len += (len < 64 ? 1 : 37)) {
         SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"),
-                                        std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(len))));
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), Prefix(bytes, len)));
         EXPECT_EQ(cBase::Load("/t.dat", &m_pool, ePalette::GetStaticType()), nullptr);
     }
 }

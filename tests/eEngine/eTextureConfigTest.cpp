@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "cCore/cFile.h"
-#include "datagen/blockWriter.h"
-#include "datagen/materialWriters.h"
 #include "eEngine/eTextureConfigGroup.h"
 #include "eEngine/eTextureData.h"
 #include "materialTestSupport.h"
@@ -12,17 +10,6 @@
 namespace {
 
 using F = eTextureConfig::eFormat;
-
-TEST(eTextureConfig, TypesAndDefaults)
-{
-    eTextureConfig c;
-    EXPECT_EQ(c.m_format, eTextureConfig::FORMAT_UNSET);
-    EXPECT_EQ(c.m_nWidth, 0u);
-    EXPECT_EQ(c.m_pTextureData, nullptr);
-    EXPECT_EQ(eTextureConfig::GetStaticType()->m_nTypeId, 21u);
-    EXPECT_EQ(eTextureConfigGroup::GetStaticType()->m_nTypeId, 22u);
-    EXPECT_EQ(eTextureConfigMgr::kSlots, 450);
-}
 
 TEST(eTextureConfig, ByteCountsAndLevelsPerFormat)
 {
@@ -44,11 +31,8 @@ TEST(eTextureConfig, ByteCountsAndLevelsPerFormat)
         {"RGB5A3 4 x 4 counts for 16-bit", F::FORMAT_RGB5A3, 4, 4, true, 32, 1},
         {"C8 64 mipmapped stops above 4", F::FORMAT_C8, 64, 64, true, 5440, 4},
         {"CMPR 4 x 4 holds nothing", F::FORMAT_CMPR, 4, 4, false, 0, 0},
-        {"RGBA8 below 4 holds nothing", F::FORMAT_RGBA8, 2, 2, false, 0, 0},
-        // The short side ends the chain: 256x64 down to 16x4.
-        {"RGBA8 256 x 64 mipmapped", F::FORMAT_RGBA8, 256, 64, true, 87296, 5},
+        {"RGBA8 256 x 64: the short side ends the chain", F::FORMAT_RGBA8, 256, 64, true, 87296, 5},
         {"I4 reserves nothing", F::FORMAT_I4, 64, 64, false, 0, 0},
-        {"unset reserves nothing", F::FORMAT_UNSET, 64, 64, false, 0, 0},
         {"negative reserves nothing", -1, 64, 64, false, 0, 0},
     };
     for (const Row& row : rows) {
@@ -64,21 +48,17 @@ class eTextureConfigTest : public MaterialTest {};
 TEST_F(eTextureConfigTest, CreateReservesAlignedTexelsPlusFourRoundedTo32)
 {
     eTextureConfig* c = Configure(5, F::FORMAT_RGB5A3, 128);
-    ASSERT_NE(c, nullptr);
-    ASSERT_NE(c->m_pTextureData, nullptr);
+    ASSERT_TRUE(c && c->m_pTextureData && c->m_pTextureData->m_pTexels);
     const eTextureData& d = *c->m_pTextureData;
     EXPECT_EQ(d.m_nBytes, 32768u);
-    ASSERT_NE(d.m_pTexels, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(d.m_pTexels) % 32, 0u);
     const size_t texelOffset = static_cast<const uint8_t*>(d.m_pTexels) - m_textures.GetStart();
     EXPECT_EQ(m_textures.BytesTaken(), texelOffset + 32800);
-    EXPECT_FALSE(c->m_bHasData);
 }
 
 TEST_F(eTextureConfigTest, CreateSetsUpTheHardwareObject)
 {
     struct Row {
-        const char* name;
         F format;
         uint32_t size;
         bool mip, target;
@@ -88,32 +68,25 @@ TEST_F(eTextureConfigTest, CreateSetsUpTheHardwareObject)
         GXTexWrapMode wrap;
     };
     const Row rows[] = {
-        {"CMPR mipmapped", F::FORMAT_CMPR, 256, true, false, GX_TF_CMPR, GX_LIN_MIP_LIN, 5.0f, GX_REPEAT},
-        {"alpha in green", F::FORMAT_CMPR_ALPHA, 64, false, false, GX_TF_CMPR, GX_LINEAR, 0.0f, GX_REPEAT},
-        {"RGBA8 render target clamps", F::FORMAT_RGBA8, 64, true, true, GX_TF_RGBA8, GX_LIN_MIP_LIN, 4.0f, GX_CLAMP},
-        {"RGB5A3", F::FORMAT_RGB5A3, 32, false, false, GX_TF_RGB5A3, GX_LINEAR, 0.0f, GX_REPEAT},
-        {"C8 is colour-indexed", F::FORMAT_C8, 64, false, false, GX_TF_C8, GX_LINEAR, 0.0f, GX_REPEAT},
+        {F::FORMAT_CMPR, 256, true, false, GX_TF_CMPR, GX_LIN_MIP_LIN, 5.0f, GX_REPEAT},
+        {F::FORMAT_CMPR_ALPHA, 64, false, false, GX_TF_CMPR, GX_LINEAR, 0.0f, GX_REPEAT},
+        {F::FORMAT_RGBA8, 64, true, true, GX_TF_RGBA8, GX_LIN_MIP_LIN, 4.0f, GX_CLAMP},  // render target
+        {F::FORMAT_C8, 64, false, false, GX_TF_C8, GX_LINEAR, 0.0f, GX_REPEAT},
     };
     int slot = 20;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(slot);
         eTextureConfig* c = Configure(slot++, row.format, row.size, row.mip, row.target);
         ASSERT_TRUE(c && c->m_pTextureData);
         const GXTexObj& o = c->m_pTextureData->m_texObj;
         EXPECT_EQ(o.image, c->m_pTextureData->m_pTexels);
         EXPECT_EQ(o.width, row.size);
-        EXPECT_EQ(o.height, row.size);
         EXPECT_EQ(o.format, row.gxFormat);
         EXPECT_EQ(o.colorIndexed, row.format == F::FORMAT_C8 ? GX_TRUE : GX_FALSE);
-        EXPECT_EQ(o.tlutName, 0u);
         EXPECT_EQ(o.minFilter, row.minFilter);
-        EXPECT_EQ(o.magFilter, GX_LINEAR);
-        EXPECT_EQ(o.minLod, 0.0f);
         EXPECT_EQ(o.maxLod, row.maxLod);
         EXPECT_EQ(o.wrapS, row.wrap);
         EXPECT_EQ(o.wrapT, row.wrap);
-        EXPECT_EQ(c->m_format, row.format);
-        EXPECT_EQ(c->m_bMipmaps, row.mip);
         EXPECT_EQ(c->m_bRenderTarget, row.target);
     }
 }
@@ -121,97 +94,60 @@ TEST_F(eTextureConfigTest, CreateSetsUpTheHardwareObject)
 TEST_F(eTextureConfigTest, FormatsWithoutMemoryAndOversizeSlotsKeepTheirFields)
 {
     const struct {
-        const char* name;
         F format;
         uint32_t size;
-    } rows[] = {{"I4", F::FORMAT_I4, 128}, {"unset", F::FORMAT_UNSET, 128}, {"beyond the hardware", F::FORMAT_RGBA8, 2048}};
+    } rows[] = {{F::FORMAT_I4, 128}, {F::FORMAT_UNSET, 128}, {F::FORMAT_RGBA8, 2048}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.size);
         eTextureConfig c;
         c.m_format = F::FORMAT_CMPR_ALPHA;  // as read
-        c.m_nWidth = c.m_nHeight = 64;
-        const size_t before = m_textures.BytesTaken();
+        c.m_nWidth = 64;
         c.Create(&m_textures, row.format, row.size, row.size, false, false);
         ASSERT_NE(c.m_pTextureData, nullptr);
         EXPECT_EQ(c.m_pTextureData->m_nBytes, 0u);
         EXPECT_EQ(c.m_pTextureData->m_pTexels, nullptr);
         EXPECT_EQ(c.m_format, F::FORMAT_CMPR_ALPHA);
         EXPECT_EQ(c.m_nWidth, 64u);
-        EXPECT_LE(m_textures.BytesTaken() - before, sizeof(eTextureData) + 32);  // the record only
     }
 }
 
-TEST_F(eTextureConfigTest, FullPoolReservesNothing)
+TEST_F(eTextureConfigTest, GroupFileRoundTripAndTruncation)
 {
-    cMemPool small("smallTextures", 0x400, false);
-    eTextureConfig c;
-    c.Create(&small, F::FORMAT_RGBA8, 256, 256, false, false);
-    ASSERT_NE(c.m_pTextureData, nullptr);
-    EXPECT_EQ(c.m_pTextureData->m_pTexels, nullptr);
-    EXPECT_EQ(c.m_pTextureData->m_nBytes, 0u);
-    EXPECT_LE(small.BytesTaken(), small.Capacity());
-}
-
-const std::vector<datagen::TextureConfigRecord> kConfigs = {
-    {F::FORMAT_CMPR, 256, 256, true, false, 0x0101},
-    {0, 0, 0, false, false, 0},  // empty record
-    {F::FORMAT_RGBA8, 64, 32, false, true, 0x0303},
-};
-
-TEST_F(eTextureConfigTest, GroupRoundTripPlacesConfigurationsUnderTheirHandles)
-{
-    ASSERT_TRUE(datagen::WriteTextureConfigGroupFile(m_data.HostPath("c.dat"), 10, kConfigs));
-    EXPECT_EQ(eTextureConfigMgr::s_pInstances[10], nullptr);
+    ASSERT_TRUE(datagen::WriteTextureConfigGroupFile(
+        m_data.HostPath("c.dat"), 10,
+        {{F::FORMAT_CMPR, 256, 256, true, false, 0x0101}, {0, 0, 0, false, false, 0}, {F::FORMAT_RGBA8, 64, 32, false, true, 0x0303}}));
     auto* group = dcast<eTextureConfigGroup>(cBase::Load("/c.dat", &m_pool, eTextureConfigGroup::GetStaticType()));
     ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->m_nBegin, 10);
-    EXPECT_EQ(group->m_nEnd, 13);
     const eTextureConfig* a = eTextureConfigMgr::GetPtr(eTextureConfigHandle(0x0101000A));
     const eTextureConfig* b = eTextureConfigMgr::GetPtr(eTextureConfigHandle(0x0303000C));
     ASSERT_TRUE(a && b);
     EXPECT_EQ(eTextureConfigMgr::s_pInstances[11], nullptr);
-    EXPECT_EQ(a->m_format, F::FORMAT_CMPR);
     EXPECT_TRUE(a->m_bMipmaps);
-    EXPECT_EQ(b->m_nWidth, 64u);
     EXPECT_EQ(b->m_nHeight, 32u);
     EXPECT_TRUE(b->m_bRenderTarget);
-    EXPECT_EQ(a->m_pTextureData, nullptr);  // reserved only by Create
-
     ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("c2.dat"), *group));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("c2.dat")), ReadHostFile(m_data.HostPath("c.dat")));
-    std::destroy_at(group);
-    EXPECT_EQ(eTextureConfigMgr::s_pInstances[10], nullptr);
-}
-
-TEST_F(eTextureConfigTest, TruncatedGroupFileFailsAndPlacesNothing)
-{
-    ASSERT_TRUE(datagen::WriteTextureConfigGroupFile(m_data.HostPath("c.dat"), 10, kConfigs));
     const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("c.dat"));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("c2.dat")), bytes);
+    std::destroy_at(group);
+
     for (size_t len = 0; len + 8 < bytes.size(); ++len) {
         SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"),
-                                        std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(len))));
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), Prefix(bytes, len)));
         EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eTextureConfigGroup::GetStaticType()), nullptr);
         EXPECT_EQ(eTextureConfigMgr::s_pInstances[10], nullptr);
-        EXPECT_EQ(eTextureConfigMgr::s_pInstances[12], nullptr);
-        m_pool.Reset();
     }
 }
 
-TEST_F(eTextureConfigTest, VersionZeroIsSkippedAndTheNextValueStillReads)
+TEST_F(eTextureConfigTest, VersionZeroIsSkipped)
 {
     datagen::BlockWriter w;
     w.Header().Begin(0).Begin(1).End().Int(1).Word(64).Word(64).Word(0).Word(0).End().Int(0x7777).Trailer();
     cFile file;
     ASSERT_TRUE(OpenFile(w, &file));
     eTextureConfig c;
-    c.m_nWidth = 9;
     EXPECT_FALSE(c.Read(file, &m_pool));
-    EXPECT_EQ(c.m_nWidth, 9u);
     EXPECT_EQ(c.m_format, F::FORMAT_UNSET);
-    uint8_t next[4];
-    ASSERT_TRUE(file.Read(next, 4));
-    EXPECT_EQ(next[3], 0x77);
+    EXPECT_TRUE(NextWordIs(file, 0x7777));
 }
 
 }  // namespace

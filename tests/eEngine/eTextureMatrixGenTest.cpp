@@ -1,13 +1,8 @@
 #include "eEngine/eTextureMatrixGen.h"
 
-#include <memory>
-
 #include <gtest/gtest.h>
 
 #include "gx/gxFront_local.h"
-#include "cCore/cFile.h"
-#include "datagen/blockWriter.h"
-#include "materialTestSupport.h"
 
 namespace {
 
@@ -114,46 +109,6 @@ TEST(eTextureMatrixGen, ApplyLoadsThePostMatrixOfTheStage)
         EXPECT_FLOAT_EQ(gxGet().postMtx[row][3], 0.25f * static_cast<float>(stage));
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 1][3], 0.125f);
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 2][2], 1.0f);
-    }
-}
-
-class eTextureMatrixGenFileTest : public MaterialTest {};
-
-TEST_F(eTextureMatrixGenFileTest, ReadTakesSevenWavesAndKeepsThemOnFailure)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Begin(1).End();
-    for (int i = 0; i < 7; ++i)
-        w.Int(mWaveGen::kSine).Float(0.5f * i).Float(2.0f).Float(0.25f).Float(3.0f);
-    w.End().Trailer();
-    const std::vector<uint8_t> bytes = w.GetBytes();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    eTextureMatrixGen g;
-    ASSERT_TRUE(g.Read(file, &m_pool));
-    EXPECT_EQ(g.m_waves[6].waveType, mWaveGen::kSine);
-    EXPECT_EQ(g.m_waves[6].base, 3.0f);
-    EXPECT_EQ(g.m_waves[6].amplitude, 2.0f);
-    EXPECT_EQ(g.m_waves[6].phase, 0.25f);
-    EXPECT_EQ(g.m_waves[6].frequency, 3.0f);
-    file.Close();
-    {
-        cFile out;
-        ASSERT_TRUE(out.Create(m_data.HostPath("w.dat").c_str(), 0, cFile::kPlatformConsole, true));
-        g.Write(out);
-    }
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("w.dat")), bytes);
-
-    for (size_t len = 8; len + 8 < bytes.size(); ++len) {
-        SCOPED_TRACE(len);
-        datagen::BlockWriter cut;
-        cut.Bytes(bytes.data(), len);
-        cFile f;
-        ASSERT_TRUE(OpenFile(cut, &f, "t.dat"));
-        eTextureMatrixGen kept;
-        EXPECT_FALSE(kept.Read(f, &m_pool));
-        EXPECT_EQ(kept.m_waves[0].waveType, mWaveGen::kConstPeak);
-        EXPECT_EQ(kept.m_waves[6].frequency, 0.0f);
     }
 }
 

@@ -29,17 +29,11 @@ protected:
     void SetUp() override
     {
         MaterialTest::SetUp();
-        m_pMaterial = m_pool.New<eMaterial>();
-        ASSERT_NE(m_pMaterial, nullptr);
+        m_pMaterial = NewMaterial();
         m_pPass = m_pMaterial->AddPass(eMaterial::PASS_DIFFUSE);
         ASSERT_NE(m_pPass, nullptr);
     }
-    void TearDown() override
-    {
-        std::destroy_at(m_pMaterial);
-        MaterialTest::TearDown();
-    }
-    S* AddStage(int textureIndex)
+    S* TexStage(int textureIndex)
     {
         S* s = m_pPass->AddTextureStage();
         s->m_nTextureIndex = static_cast<int16_t>(textureIndex);
@@ -51,117 +45,63 @@ protected:
     eMaterialPass* m_pPass = nullptr;
 };
 
-TEST(eTextureStage, Defaults)
-{
-    EXPECT_EQ(S::GetStaticType()->m_nTypeId, 6u);
-    const S s;
-    EXPECT_EQ(s.m_colorIn[0], S::IN_PREVIOUS);
-    EXPECT_EQ(s.m_colorIn[1], S::IN_TEXTURE);
-    EXPECT_EQ(s.m_alphaIn[1], S::IN_TEXTURE);
-    EXPECT_EQ(s.m_colorOp, S::OP_A);
-    EXPECT_EQ(s.m_alphaOp, S::OP_A);
-    EXPECT_EQ(s.m_output, S::OUT_PREVIOUS);
-    EXPECT_EQ(s.m_nTextureIndex, -1);
-    EXPECT_EQ(s.m_transform, S::XFORM_NONE);
-    EXPECT_EQ(s.m_scale[0], 1.0f);
-    EXPECT_EQ(s.m_offset[1], 0.0f);
-    EXPECT_EQ(s.m_nColumns, 1);
-    EXPECT_EQ(s.m_nRows, 1);
-    EXPECT_EQ(s.m_nPeriod, 600);
-    EXPECT_EQ(s.m_pMatrixGen, nullptr);
-}
-
-TEST_F(eTextureStageTest, EveryColorOperationMapsToItsCombinerSetUp)
+TEST_F(eTextureStageTest, EveryOperationMapsToItsCombinerSetUp)
 {
     struct Row {
         uint8_t op;
-        uint32_t in[4];
+        uint32_t color[4], alpha[4];
         uint32_t gxOp, scale;
     };
     const Row rows[] = {
-        {0, {Z, Z, Z, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {1, {A, Z, Z, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {2, {B, Z, Z, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {3, {Z, A, B, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {4, {Z, A, B, Z}, GX_TEV_ADD, GX_CS_SCALE_2},
-        {5, {Z, A, B, Z}, GX_TEV_ADD, GX_CS_SCALE_4},
-        {6, {A, Z, Z, B}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {7, {B, Z, Z, A}, GX_TEV_SUB, GX_CS_SCALE_1},
-        {8, {B, A, GX_CC_A1, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {9, {B, A, GX_CC_APREV, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {10, {B, A, GX_CC_TEXA, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {11, {Z, Z, Z, Z}, GX_TEV_ADD, GX_CS_SCALE_1},  // beyond the table: zero
-        {255, {Z, Z, Z, Z}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {0, {Z, Z, Z, Z}, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {1, {A, Z, Z, Z}, {AA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {2, {B, Z, Z, Z}, {BA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {3, {Z, A, B, Z}, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {4, {Z, A, B, Z}, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_2},
+        {5, {Z, A, B, Z}, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_4},
+        {6, {A, Z, Z, B}, {AA, ZA, ZA, BA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {7, {B, Z, Z, A}, {BA, ZA, ZA, AA}, GX_TEV_SUB, GX_CS_SCALE_1},
+        {8, {B, A, GX_CC_A1, Z}, {BA, AA, GX_CA_A1, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        // Alpha runs from A to B where colour runs from B to A.
+        {9, {B, A, GX_CC_APREV, Z}, {AA, BA, GX_CA_TEXA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
+        {10, {B, A, GX_CC_TEXA, Z}, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},  // no alpha 10
+        {255, {Z, Z, Z, Z}, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},       // beyond both tables
     };
-    S* s = AddStage(-1);
-    s->m_colorIn[0] = S::IN_TEXTURE;
-    s->m_colorIn[1] = S::IN_RASTER;
+    S* s = TexStage(-1);
+    s->m_colorIn[0] = s->m_alphaIn[0] = S::IN_TEXTURE;
+    s->m_colorIn[1] = s->m_alphaIn[1] = S::IN_RASTER;
     for (const Row& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.op));
-        s->m_colorOp = row.op;
+        s->m_colorOp = s->m_alphaOp = row.op;
         s->m_output = row.op % 2;  // both outputs
         s->Apply(2);
         const eRenderStateCache::StageState& st = Cached(2);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(st.colorIn[i], row.in[i]) << "input " << i;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(st.colorIn[i], row.color[i]) << "colour input " << i;
+            EXPECT_EQ(st.alphaIn[i], row.alpha[i]) << "alpha input " << i;
+        }
+        const uint32_t out = row.op % 2 ? GX_TEVREG0 : GX_TEVPREV;
         EXPECT_EQ(st.colorOp[0], row.gxOp);
         EXPECT_EQ(st.colorOp[1], static_cast<uint32_t>(GX_TB_ZERO));
         EXPECT_EQ(st.colorOp[2], row.scale);
-        EXPECT_EQ(st.colorOp[3], row.op % 2 ? static_cast<uint32_t>(GX_TEVREG0) : static_cast<uint32_t>(GX_TEVPREV));
+        EXPECT_EQ(st.colorOp[3], out);
+        if (row.op != 10) {
+            EXPECT_EQ(st.alphaOp[2], row.scale);
+        }
+        EXPECT_EQ(st.alphaOp[3], out);
     }
 }
 
-TEST_F(eTextureStageTest, EveryAlphaOperationMapsToItsCombinerSetUp)
+TEST(eTextureStage, InputCodesSelectHardwareInputs)
 {
-    struct Row {
-        uint8_t op;
-        uint32_t in[4];
-        uint32_t gxOp, scale;
-    };
-    const Row rows[] = {
-        {0, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {1, {AA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {2, {BA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {3, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {4, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_2},
-        {5, {ZA, AA, BA, ZA}, GX_TEV_ADD, GX_CS_SCALE_4},
-        {6, {AA, ZA, ZA, BA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {7, {BA, ZA, ZA, AA}, GX_TEV_SUB, GX_CS_SCALE_1},
-        {8, {BA, AA, GX_CA_A1, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        // From A to B, where colour operation 10 runs from B to A.
-        {9, {AA, BA, GX_CA_TEXA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        {10, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-    };
-    S* s = AddStage(-1);
-    s->m_alphaIn[0] = S::IN_TEXTURE;
-    s->m_alphaIn[1] = S::IN_RASTER;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.op));
-        s->m_alphaOp = row.op;
-        s->Apply(1);
-        const eRenderStateCache::StageState& st = Cached(1);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(st.alphaIn[i], row.in[i]) << "input " << i;
-        EXPECT_EQ(st.alphaOp[0], row.gxOp);
-        EXPECT_EQ(st.alphaOp[2], row.scale);
-    }
-}
-
-TEST_F(eTextureStageTest, InputCodesSelectHardwareInputs)
-{
-    const struct {
-        uint8_t code;
-        uint32_t color, alpha;
-    } rows[] = {{0, GX_CC_CPREV, GX_CA_APREV}, {1, GX_CC_TEXC, GX_CA_TEXA}, {2, GX_CC_RASC, GX_CA_RASA},
-                {3, GX_CC_C0, GX_CA_A0},       {4, GX_CC_C1, GX_CA_A1},     {5, GX_CC_ZERO, GX_CA_ZERO},
-                {200, GX_CC_ZERO, GX_CA_ZERO}};
+    const uint32_t color[] = {GX_CC_CPREV, GX_CC_TEXC, GX_CC_RASC, GX_CC_C0, GX_CC_C1, GX_CC_ZERO, GX_CC_ZERO};
+    const uint32_t alpha[] = {GX_CA_APREV, GX_CA_TEXA, GX_CA_RASA, GX_CA_A0, GX_CA_A1, GX_CA_ZERO, GX_CA_ZERO};
+    const uint8_t codes[] = {0, 1, 2, 3, 4, 5, 200};  // beyond the table: zero
     S s;
-    s.m_colorOp = s.m_alphaOp = S::OP_A;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.code));
-        s.m_colorIn[0] = s.m_alphaIn[0] = row.code;
-        EXPECT_EQ(s.GetColorSetup().in[0], row.color);
-        EXPECT_EQ(s.GetAlphaSetup().in[0], row.alpha);
+    for (int i = 0; i < 7; ++i) {
+        s.m_colorIn[0] = s.m_alphaIn[0] = codes[i];
+        EXPECT_EQ(s.GetColorSetup().in[0], color[i]) << int(codes[i]);
+        EXPECT_EQ(s.GetAlphaSetup().in[0], alpha[i]) << int(codes[i]);
     }
 }
 
@@ -170,9 +110,9 @@ TEST_F(eTextureStageTest, UntexturedStagesNameTheNextCoordinateWithoutAdvancing)
     MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 1, 2, 3));
     m_pMaterial->m_hTextures[4 + 0] = eTextureMgr::GetHandle(50);
     m_pMaterial->m_hTextures[4 + 3] = eTextureMgr::GetHandle(50);
-    AddStage(0);
-    AddStage(-1);
-    AddStage(3);
+    TexStage(0);
+    TexStage(-1);
+    TexStage(3);
     m_pPass->Apply(nullptr, nullptr);
     EXPECT_EQ(Cached(0).order[0], static_cast<uint32_t>(GX_TEXCOORD0));
     EXPECT_EQ(Cached(0).order[1], static_cast<uint32_t>(GX_TEXMAP0));
@@ -204,7 +144,7 @@ TEST_F(eTextureStageTest, CoordinateSourcesAndPostMatrices)
         uint32_t mtx;
     } rows[] = {{0, GX_TG_TEX0, GX_IDENTITY}, {3, GX_TG_TEX3, GX_IDENTITY}, {4, GX_TG_POS, GX_TEXMTX2},
                 {5, GX_TG_NRM, GX_TEXMTX3},   {6, GX_TG_BINRM, GX_IDENTITY}, {9, GX_TG_TEX0, GX_IDENTITY}};
-    S* s = AddStage(1);
+    S* s = TexStage(1);
     for (const auto& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.source));
         s->m_coordSource = row.source;
@@ -216,7 +156,7 @@ TEST_F(eTextureStageTest, CoordinateSourcesAndPostMatrices)
         EXPECT_FALSE(gxGet().texGens[0].normalize);
         EXPECT_EQ(gxGet().texGens[0].postMtx, static_cast<uint32_t>(GX_PTIDENTITY));
     }
-    S* second = AddStage(1);
+    S* second = TexStage(1);
     second->m_transform = S::XFORM_SCALE_OFFSET;
     s->Apply(0);
     second->Apply(1);
@@ -227,24 +167,7 @@ TEST_F(eTextureStageTest, CoordinateSourcesAndPostMatrices)
     EXPECT_EQ(gxGet().texGens[1].postMtx, static_cast<uint32_t>(GX_PTIDENTITY));
 }
 
-TEST(eTextureStage, ScaleAndOffsetScaleAboutTheCentre)
-{
-    S s;
-    s.m_transform = S::XFORM_SCALE_OFFSET;
-    s.m_scale[0] = s.m_scale[1] = 2.0f;
-    s.m_offset[0] = s.m_offset[1] = 0.5f;
-    Mtx m;
-    ASSERT_TRUE(s.BuildPostMatrix(0, m));
-    EXPECT_EQ(m[0][0] * 0.5f + m[0][3], 0.5f);
-    EXPECT_EQ(m[0][0] * 0.0f + m[0][3], -0.5f);
-    EXPECT_EQ(m[1][1] * 0.0f + m[1][3], -0.5f);
-    EXPECT_EQ(m[0][1], 0.0f);
-    EXPECT_EQ(m[2][3], 1.0f);  // q stays 1
-    s.m_transform = S::XFORM_NONE;
-    EXPECT_FALSE(s.BuildPostMatrix(0, m));
-}
-
-TEST(eTextureStage, FlipBookFrames)
+TEST(eTextureStage, PostMatricesOfScaleOffsetAndFlipBooks)
 {
     struct Row {
         const char* name;
@@ -268,16 +191,26 @@ TEST(eTextureStage, FlipBookFrames)
         {"negative columns: whole texture", -3, 2, 60, 0, 0, 300, 1.0f, 1.0f, 0.0f, 0.0f},
         {"empty range: whole texture", 4, 2, 60, 5, 3, 300, 1.0f, 1.0f, 0.0f, 0.0f},
     };
+    Mtx m;
+    S s;
+    EXPECT_FALSE(s.BuildPostMatrix(0, m));  // no transform: the identity post-transform
+    // Scale (2, 2) about the centre, offset (0.5, 0.5): u 0.5 stays, u 0 goes to -0.5.
+    s.m_transform = S::XFORM_SCALE_OFFSET;
+    s.m_scale[0] = s.m_scale[1] = 2.0f;
+    s.m_offset[0] = s.m_offset[1] = 0.5f;
+    ASSERT_TRUE(s.BuildPostMatrix(0, m));
+    EXPECT_EQ(m[0][0] * 0.5f + m[0][3], 0.5f);
+    EXPECT_EQ(m[0][3], -0.5f);
+    EXPECT_EQ(m[1][1] * 0.5f + m[1][3], 0.5f);
+    EXPECT_EQ(m[2][3], 1.0f);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        S s;
         s.m_transform = S::XFORM_FLIPBOOK;
         s.m_nColumns = row.cols;
         s.m_nRows = row.rows;
         s.m_nPeriod = row.period;
         s.m_nFirstFrame = row.first;
         s.m_nLastFrame = row.last;
-        Mtx m;
         ASSERT_TRUE(s.BuildPostMatrix(row.ticks, m));
         EXPECT_EQ(m[0][0], row.scaleU);
         EXPECT_EQ(m[1][1], row.scaleV);
@@ -293,8 +226,8 @@ TEST_F(eTextureStageTest, AlphaInGreenAndPointSamplingSetUpTheTexture)
     MakeTexture(51, eTextureConfig::FORMAT_CMPR, SolidImage(16, 10, 20, 30));
     m_pMaterial->m_hTextures[4 + 0] = eTextureMgr::GetHandle(50);
     m_pMaterial->m_hTextures[4 + 1] = eTextureMgr::GetHandle(51);
-    S* green = AddStage(0);
-    S* plain = AddStage(1);
+    S* green = TexStage(0);
+    S* plain = TexStage(1);
     green->Apply(0);
     EXPECT_EQ(gxGet().tevStages[0].texSwap, GX_TEV_SWAP1);
     EXPECT_EQ(gxGet().swapTables[1][3], GX_CH_GREEN);
@@ -316,8 +249,8 @@ TEST_F(eTextureStageTest, PlaceholdersLoadTheScreenCopyOrLeaveTheLightmapToThePa
 {
     m_pMaterial->m_hTextures[4 + 2] = eMaterial::s_hFrameBufferTex;
     m_pMaterial->m_hTextures[4 + 3] = eMaterial::s_hLightmapTex;
-    S* screen = AddStage(2);
-    S* lightmap = AddStage(3);
+    S* screen = TexStage(2);
+    S* lightmap = TexStage(3);
     screen->Apply(0);
     EXPECT_EQ(gxGet().texMaps[2].image, eVideoPlatform::s_pFrameBufTexture);
     EXPECT_EQ(gxGet().texMaps[2].format, GX_TF_RGB565);
@@ -329,91 +262,32 @@ TEST_F(eTextureStageTest, PlaceholdersLoadTheScreenCopyOrLeaveTheLightmapToThePa
     EXPECT_EQ(Cached(1).order[1], static_cast<uint32_t>(GX_TEXMAP3));
 }
 
-// A stage block of the given version and transform kind.
-datagen::BlockWriter& StageBlock(datagen::BlockWriter& w, uint32_t version, uint8_t kind)
+// A flip-book stage block; version 3 adds the frame range.
+TEST_F(eTextureStageTest, FlipBookFrameRangeCameWithVersionThree)
 {
-    w.Begin(version).Begin(1).End();
-    w.Byte(2).Byte(3).Byte(4).Byte(0).Byte(7).Byte(9).Byte(1).Half(2).Byte(5).Byte(kind);
-    if (kind == S::XFORM_SCALE_OFFSET)
-        w.Float(0.25f).Float(0.75f).Float(2.0f).Float(3.0f);
-    if (kind == S::XFORM_FLIPBOOK) {
+    for (uint32_t version : {2u, 3u}) {
+        SCOPED_TRACE(version);
+        datagen::BlockWriter w;
+        w.Header().Begin(version).Begin(1).End();
+        w.Byte(2).Byte(3).Byte(4).Byte(0).Byte(7).Byte(9).Byte(1).Half(2).Byte(5).Byte(S::XFORM_FLIPBOOK);
         w.Half(4).Half(2).Int(60);
         if (version >= 3)
             w.Half(2).Half(5);
-    }
-    if (kind == S::XFORM_MATRIX_GEN) {
-        w.Begin(1).Begin(1).End();
-        for (int i = 0; i < 7; ++i)
-            w.Int(mWaveGen::kConstBase).Float(0.5f).Float(0.0f).Float(0.0f).Float(0.0f);
-        w.End();
-    }
-    return w.End();
-}
-
-TEST_F(eTextureStageTest, ReadFieldsPerVersionAndKind)
-{
-    struct Row {
-        const char* name;
-        uint32_t version;
-        uint8_t kind;
-        int16_t first, last;
-    } rows[] = {{"version 2 flip-book has no frame range", 2, S::XFORM_FLIPBOOK, 0, 0},
-                {"version 3 flip-book", 3, S::XFORM_FLIPBOOK, 2, 5},
-                {"scale and offset, offsets first", 3, S::XFORM_SCALE_OFFSET, 0, 0},
-                {"matrix generator", 3, S::XFORM_MATRIX_GEN, 0, 0}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        datagen::BlockWriter w;
-        w.Header();
-        StageBlock(w, row.version, row.kind).Int(0x7777).Trailer();
+        w.End().Int(0x7777).Trailer();
         cFile file;
         ASSERT_TRUE(OpenFile(w, &file));
-        S* s = m_pool.New<S>(m_pPass);
-        ASSERT_TRUE(s->Read(file, &m_pool));
-        EXPECT_EQ(s->m_colorIn[0], 2);
-        EXPECT_EQ(s->m_colorIn[1], 3);
-        EXPECT_EQ(s->m_alphaIn[0], 4);
-        EXPECT_EQ(s->m_colorOp, 7);
-        EXPECT_EQ(s->m_alphaOp, 9);
-        EXPECT_EQ(s->m_output, 1);
-        EXPECT_EQ(s->m_nTextureIndex, 2);
-        EXPECT_EQ(s->m_coordSource, 5);
-        EXPECT_EQ(s->m_transform, row.kind);
-        EXPECT_EQ(s->m_nFirstFrame, row.first);
-        EXPECT_EQ(s->m_nLastFrame, row.last);
-        if (row.kind == S::XFORM_FLIPBOOK) {
-            EXPECT_EQ(s->m_nColumns, 4);
-            EXPECT_EQ(s->m_nPeriod, 60);
-        }
-        if (row.kind == S::XFORM_SCALE_OFFSET) {
-            EXPECT_EQ(s->m_offset[1], 0.75f);
-            EXPECT_EQ(s->m_scale[0], 2.0f);
-        }
-        if (row.kind == S::XFORM_MATRIX_GEN) {
-            ASSERT_NE(s->m_pMatrixGen, nullptr);
-            EXPECT_EQ(s->m_pMatrixGen->m_waves[6].base, 0.5f);
-        }
-        uint8_t next[4];
-        ASSERT_TRUE(file.Read(next, 4));
-        EXPECT_EQ(next[3], 0x77);
-        std::destroy_at(s);
+        S s(m_pPass);
+        ASSERT_TRUE(s.Read(file, &m_pool));
+        EXPECT_TRUE(NextWordIs(file, 0x7777));
+        EXPECT_EQ(s.m_colorIn[1], 3);
+        EXPECT_EQ(s.m_alphaOp, 9);
+        EXPECT_EQ(s.m_nTextureIndex, 2);
+        EXPECT_EQ(s.m_coordSource, 5);
+        EXPECT_EQ(s.m_nRows, 2);
+        EXPECT_EQ(s.m_nPeriod, 60);
+        EXPECT_EQ(s.m_nFirstFrame, version >= 3 ? 2 : 0);
+        EXPECT_EQ(s.m_nLastFrame, version >= 3 ? 5 : 0);
     }
-}
-
-TEST_F(eTextureStageTest, CopyOwnsItsGenerator)
-{
-    S* s = AddStage(0);
-    s->m_transform = S::XFORM_MATRIX_GEN;
-    ASSERT_NE(s->CreateTextureMatrixGen(), nullptr);
-    s->m_pMatrixGen->m_waves[3].base = 0.3f;
-    auto* copy = static_cast<S*>(s->Copy(&m_pool));
-    ASSERT_TRUE(copy && copy->m_pMatrixGen);
-    EXPECT_NE(copy->m_pMatrixGen, s->m_pMatrixGen);
-    EXPECT_EQ(copy->m_pMatrixGen->m_waves[3].base, 0.3f);
-    std::destroy_at(copy);
-    S other;
-    other.m_transform = S::XFORM_FLIPBOOK;
-    EXPECT_EQ(other.CreateTextureMatrixGen(), nullptr);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 
 #include "platform/os.h"
+#include "platform/ps.h"
 #include "cCore/cFile.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eMaterial.h"
@@ -29,6 +31,17 @@ void ResetMaterialState()
     for (bool& b : eLight::s_bOmni)
         b = false;
     eLight::s_nOpenOmniLight = 0;
+}
+
+std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t len)
+{
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(len, bytes.size())));
+}
+
+bool NextWordIs(const cFile& file, uint32_t value)
+{
+    uint8_t b[4];
+    return file.Read(b, 4) && ps::LoadU32BE(b) == value;
 }
 
 datagen::RgbaImage SolidImage(uint32_t size, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
@@ -66,7 +79,32 @@ void MaterialTest::SetUp()
 
 void MaterialTest::TearDown()
 {
+    for (eMaterial* m : m_materials)
+        std::destroy_at(m);
     ResetMaterialState();
+}
+
+eMaterial* MaterialTest::NewMaterial(uint32_t flags)
+{
+    eMaterial* m = m_pool.New<eMaterial>();
+    if (m) {
+        m->m_nFlags = flags;
+        m_materials.push_back(m);
+    }
+    return m;
+}
+
+eTextureStage* MaterialTest::AddStage(eMaterialPass* pPass, uint8_t cIn0, uint8_t cIn1, uint8_t cOp, uint8_t aIn0,
+                                      uint8_t aOp, int16_t texture)
+{
+    eTextureStage* s = pPass->AddTextureStage();
+    s->m_colorIn[0] = cIn0;
+    s->m_colorIn[1] = cIn1;
+    s->m_colorOp = cOp;
+    s->m_alphaIn[0] = aIn0;
+    s->m_alphaOp = aOp;
+    s->m_nTextureIndex = texture;
+    return s;
 }
 
 eTextureConfig* MaterialTest::Configure(int slot, eTextureConfig::eFormat format, uint32_t size, bool bMipmaps,

@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
 #include "datagen/gxTextureEncode.h"
 #include "datagen/materialWriters.h"
 #include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureStage.h"
 #include "eEngine/eTextureConfigMgr.h"
 #include "eEngine/eTextureMgr.h"
 #include "worldTestSupport.h"
@@ -21,6 +24,12 @@
 // Empties the texture, configuration and material managers and resets the
 // texture-map cache and the material statics.
 void ResetMaterialState();
+
+// The first len bytes, for truncated files.
+std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t len);
+// Reads the next word of the file and compares it: the reader went on
+// after the block it refused or read.
+bool NextWordIs(const cFile& file, uint32_t value);
 
 datagen::RgbaImage SolidImage(uint32_t size, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255);
 // Left half one colour, right half another.
@@ -39,7 +48,13 @@ protected:
     // A configured slot holding the image as its texels.
     eTexture* MakeTexture(int slot, eTextureConfig::eFormat format, const datagen::RgbaImage& image,
                           int32_t wrap = 0, const datagen::GxPalette* pPalette = nullptr);
-    // Writes a file of one top-level block written by fill, and opens it.
+    // A material in the test pool, destroyed with the test.
+    eMaterial* NewMaterial(uint32_t flags = 0);
+    // A stage appended to the pass: colour inputs and operation, alpha input
+    // 1 and operation, texture index.
+    static eTextureStage* AddStage(eMaterialPass* pPass, uint8_t cIn0, uint8_t cIn1, uint8_t cOp, uint8_t aIn0,
+                                   uint8_t aOp, int16_t texture);
+    // Writes the bytes to a file of the data directory and opens it.
     bool OpenFile(const datagen::BlockWriter& w, cFile* pFile, const char* name = "t.dat");
 
     eTestDataDir m_data;
@@ -49,4 +64,5 @@ protected:
     eTexture m_frameBufferPlaceholder;
     eTexture m_textureStore[8];
     int m_nTexturesUsed = 0;
+    std::vector<eMaterial*> m_materials;
 };
