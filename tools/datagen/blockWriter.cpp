@@ -1,6 +1,5 @@
 #include "datagen/blockWriter.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -100,7 +99,7 @@ BlockWriter& BlockWriter::Name(const char* text, int16_t length, uint16_t crc)
 {
     // Raw bytes as given: a hand-made name may fill all 20 bytes unterminated.
     char data[cName::kSize] = {};
-    std::memcpy(data, text, std::min(std::strlen(text), sizeof(data)));
+    std::memcpy(data, text, strnlen(text, sizeof(data)));
     Word(cName::kSize).Bytes(data, sizeof(data));
     return Half(static_cast<uint16_t>(length)).Half(crc);
 }
