@@ -10,10 +10,8 @@
 #include "cCore/cStr.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eTextureConfigMgr.h"
-#include "eEngine/eTextureGroup.h"
 
 QM_DEFINE_TYPE(eTexture, cObject, 3)
-QM_DEFINE_GROUP(eTextureGroup, 4)
 
 namespace {
 

@@ -221,4 +221,27 @@ TEST_F(eTextureTest, GroupFileRoundTripAndTruncation)
     }
 }
 
+TEST_F(eTextureTest, ImportFindsTheSlotByNameOrConfiguration)
+{
+    Configure(61, F::FORMAT_CMPR_ALPHA, 64);
+    Configure(62, F::FORMAT_CMPR, 64);
+    Configure(63, F::FORMAT_CMPR, 128);
+    auto* group = m_pool.New<eTextureGroup>();
+    group->m_nBegin = 60;
+    group->m_nEnd = 64;
+    // "f" splits into an alpha-in-green and a colour texture.
+    EXPECT_TRUE(group->Import("/Art/64FR_Leaf.tga"));
+    ASSERT_TRUE(eTextureMgr::s_pInstances[61] && eTextureMgr::s_pInstances[62]);
+    EXPECT_TRUE(eTextureMgr::s_pInstances[61]->m_name == "64ar_leaf");
+    EXPECT_TRUE(eTextureMgr::s_pInstances[62]->m_name == "64cr_leaf");
+    EXPECT_TRUE(group->Import("/Art/128cx_rock.tga"));
+    const eTextureHandle h = eTextureMgr::GetHandle(63);
+    EXPECT_EQ(eTextureMgr::GetPtr(h)->m_wrapMode, eTexture::WRAP_CLAMP_T);
+    EXPECT_TRUE(group->Import("/Other/128cx_rock.tga"));  // the same name: replaced under its handle
+    EXPECT_EQ(eTextureMgr::GetHandle(63), h);
+    EXPECT_FALSE(group->Import("/Art/256cr_big.tga"));  // no slot of that size
+    EXPECT_FALSE(group->Import("/Art/512cr_a.tga"));
+    std::destroy_at(group);
+}
+
 }  // namespace
