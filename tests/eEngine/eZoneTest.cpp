@@ -2,7 +2,11 @@
 
 #include <memory>
 
+#include "cCore/cFile.h"
+#include "eEngine/eLightGrid.h"
+#include "eEngine/eLightmap.h"
 #include "worldTestSupport.h"
+#include "zoneTestSupport.h"
 
 namespace {
 
@@ -92,6 +96,238 @@ TEST(eZoneBasicTest, TreesAreBuiltEmptyOrRefusedAndCopiesHoldNothing)
     eZone::s_pZones[3] = &z;
     std::destroy_at(copy);
     EXPECT_EQ(eZone::s_pZones[3], &z);  // a copy is not registered
+}
+
+TEST_F(eZoneTest, MovingANodeAcrossCellsMovesTheCountsOfBothBranches)
+{
+    eTestGeom g;
+    g.m_nGeomFlags = eGeom::kDraw;
+    g.m_fVisRadius = 1;
+    g.m_localToZone.origin.Set(10, 10, 10);  // level 3 cell 521 under 65 under 8
+    m_a.AddGeom(&g);
+    g.m_localToZone.origin.Set(11, 11, 11);  // the same cell: nothing changes
+    m_a.AddGeom(&g);
+    ASSERT_EQ(g.m_nVisNodeIndex, 521);
+    for (int node : {0, 8, 65, 521})
+        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
+    g.m_localToZone.origin.Set(-10, -10, -10);  // the opposite corner's branch
+    m_a.AddGeom(&g);
+    const int16_t moved = g.m_nVisNodeIndex;
+    ASSERT_NE(moved, 521);
+    for (int node : {8, 65, 521})
+        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 0) << node;
+    for (int node = moved;; node = eOctree::Parent(node)) {
+        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
+        if (node == 0)
+            break;
+    }
+    m_a.RemoveGeom(&g, eGeom::kDraw);
+}
+
+// ---- zone files ----
+
+class eZoneFileTest : public ZoneTest {
+protected:
+    // A version-5 room with a light grid and a lightmap, read back.
+    void ReadRoom(eZone* pZone, std::vector<uint8_t>* pBytes = nullptr)
+    {
+        datagen::ZoneDesc desc = RoomDesc(5, true);
+        eLightGrid grid;
+        ASSERT_TRUE(grid.CreateLightGrid(2, 4, 16, &m_pool));
+        grid.SetSample(0, 1, 2, 3, true);
+        desc.pLightGrid = &grid;
+        ASSERT_TRUE(WriteZone("room.zon", desc));
+        ASSERT_TRUE(ReadZone("room.zon", pZone));
+        if (pBytes)
+            *pBytes = ReadHostFile(m_data.HostPath("room.zon"));
+    }
+};
+
+TEST_F(eZoneFileTest, ARoomRoundTripsToTheSameBytes)
+{
+    datagen::ZoneData built;
+    ASSERT_TRUE(datagen::BuildZone(RoomDesc(5, true), &built));
+    eZone zone;
+    std::vector<uint8_t> bytes;
+    ReadRoom(&zone, &bytes);
+
+    EXPECT_STREQ(zone.m_name.m_sData, "room");
+    EXPECT_EQ(zone.m_volume.maxCorner, mVec3(8, 8, 8));
+    EXPECT_EQ(zone.m_exportOffset, mVec3(1.5f, -2.0f, 0.25f));
+    ASSERT_NE(zone.m_pLightGrid, nullptr);
+    EXPECT_TRUE(zone.m_pLightGrid->IsLit(0, 1, 2, 3));
+    ASSERT_EQ(zone.m_nMaterials, 2);
+    EXPECT_EQ(zone.m_hMaterials[1].m_nValue, 0x00220006u);
+    ASSERT_EQ(zone.m_nSurfaces, 1);
+    EXPECT_EQ(zone.m_hSurfaces[0].m_nValue, 0x00330007u);
+    const eZoneVisData* v = zone.m_pVisData;
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->nStrips, static_cast<int32_t>(built.strips.size()));
+    // 4 floor and 4 x 4 wall corners, distinct by position.
+    EXPECT_EQ(v->nPositions, 8);
+    EXPECT_EQ(v->nTexCoords[0], 7);  // floor corners at 0 and 4, walls at 0 and 1, (0, 0) shared
+    EXPECT_EQ(v->nTexCoords[1], 4);
+    EXPECT_EQ(v->nDisplayListBytes % 32, 0);
+    ASSERT_NE(v->pLightmap, nullptr);
+    EXPECT_EQ(v->pLightmap->m_nStartIndex, kLightmapSlot);
+    EXPECT_EQ(v->pLightmap->m_nNumTextures, 1);
+    const eZoneColData* c = zone.m_pColData;
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->nTris, 10);
+    EXPECT_EQ(c->nVerts, 8);
+    // The built trees: 73 visibility nodes, counts summed to the root.
+    EXPECT_EQ(zone.m_pVisNodes[0].nZoneVisCount, v->nStrips);
+    EXPECT_EQ(zone.m_volOctree.m_nLevels, 3);
+    EXPECT_EQ(zone.m_volOctree.m_fLooseScale, 1.5f);
+    EXPECT_EQ(zone.m_sndOctree.m_fSize, 16.0f);
+    EXPECT_EQ(zone.m_volOctree.m_volume.minCorner, mVec3(-8, -8, -8));
+
+    eZone::s_platformWrite[cFile::kPlatformConsole] = &datagen::WriteConsoleZonePlatform;
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.zon"), zone));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.zon")), bytes);
+}
+
+TEST_F(eZoneFileTest, OlderVersionsKeepWhatTheyStore)
+{
+    const struct { uint32_t version; bool bOffset, bHandles; } rows[] = {
+        {2, false, false},  // no export offset, no light grid, a surface count without handles
+        {3, false, true},
+        {4, true, true},    // one more u16 per visibility node, read and dropped
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        datagen::ZoneDesc desc = RoomDesc(row.version, false);
+        eLightGrid grid;
+        desc.pLightGrid = &grid;  // not stored before version 5
+        ASSERT_TRUE(WriteZone("old.zon", desc));
+        eZone zone;
+        ASSERT_TRUE(ReadZone("old.zon", &zone));
+        EXPECT_EQ(zone.m_exportOffset, row.bOffset ? mVec3(1.5f, -2.0f, 0.25f) : mVec3(0, 0, 0));
+        EXPECT_EQ(zone.m_pLightGrid, nullptr);
+        ASSERT_EQ(zone.m_nSurfaces, 1);
+        EXPECT_EQ(zone.m_hSurfaces[0].m_nValue, row.bHandles ? 0x00330007u : 0u);
+        ASSERT_NE(zone.m_pVisData, nullptr);
+        EXPECT_EQ(zone.m_pVisData->pLightmap, nullptr);
+        EXPECT_GT(zone.m_pVisNodes[0].nZoneVisCount, 0);
+        EXPECT_EQ(zone.m_pColData->nTris, 10);
+    }
+}
+
+TEST_F(eZoneFileTest, ATruncatedFileIsRefusedAndLeavesNoLightmap)
+{
+    const datagen::ZoneDesc desc = RoomDesc(5, true);
+    datagen::ZoneData data;
+    ASSERT_TRUE(datagen::BuildZone(desc, &data));
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(eZone::GetStaticType()->m_nTypeId);
+    datagen::ZoneBlock(w, desc, data).End().Trailer();
+    LogCatcher quiet;
+    // Cuts short of the trailer: every length near the ends, every 11th between.
+    for (size_t len = 8; len + 4 < w.Size(); len += (len > 300 && len + 300 < w.Size()) ? 11 : 1) {
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.zon"), w.Prefix(len)));
+        eZone zone;
+        ASSERT_FALSE(ReadZone("cut.zon", &zone)) << len;
+        EXPECT_EQ(zone.m_pVisData, nullptr) << len;
+        EXPECT_EQ(zone.m_pVisNodes, nullptr) << len;
+        EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr) << len;
+    }
+}
+
+TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
+{
+    using Data = datagen::ZoneData;
+    const datagen::ZoneDesc room = RoomDesc(5, true);
+    const struct { const char* why; void (*damage)(Data&); } rows[] = {
+        {"a material past the table", [](Data& d) { d.strips[0].material = 2; }},
+        {"a lightmap past the textures", [](Data& d) { d.strips[0].lightmap = 1; }},
+        {"a list past the list block", [](Data& d) { d.strips.back().offset = 0x4000; }},
+        {"a strip chain that loops", [](Data& d) { d.strips[0].next = 0; }},
+        {"a node's first strip past the strips", [](Data& d) { d.visNodes[1] = static_cast<uint16_t>(d.strips.size()); }},
+        {"a position index past its array", [](Data& d) { d.displayLists[3] = 0x7F; }},
+        {"a normal index past the table", [](Data& d) { d.displayLists[5] = 252; }},
+        {"a draw in vertex format 1", [](Data& d) { d.displayLists[0] |= 1; }},
+        {"an unknown command", [](Data& d) { d.displayLists[0] = 0x61; }},
+        {"a surface past the table", [](Data& d) { d.triLists[0].surface = 1; }},
+        {"triangles past the array", [](Data& d) { d.triLists.back().count = 50; }},
+        {"a vertex past the array", [](Data& d) { d.colTris[4] = 8; }},
+        {"a list chain that loops", [](Data& d) { d.triLists[0].next = 0; }},
+        {"a collision node's list past the lists", [](Data& d) { d.colNodes[1] = 99; }},
+    };
+    LogCatcher quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        Data data;
+        ASSERT_TRUE(datagen::BuildZone(room, &data));
+        row.damage(data);
+        ASSERT_TRUE(WriteZone("bad.zon", room, data));
+        eZone zone;
+        EXPECT_FALSE(ReadZone("bad.zon", &zone));
+        EXPECT_EQ(zone.m_pVisData, nullptr);
+        EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
+    }
+}
+
+TEST_F(eZoneFileTest, MoreLightmapsThanReservedSlotsAreRefused)
+{
+    datagen::ZoneDesc desc = RoomDesc(5, true);
+    desc.lightmaps.push_back(desc.lightmaps[0]);  // a second would land in region 2's slot
+    ASSERT_TRUE(WriteZone("two.zon", desc));
+    eTexture neighbour;
+    eTextureMgr::Add(kLightmapSlot + 1, &neighbour, 0x4321);
+    LogCatcher quiet;
+    eZone zone;
+    EXPECT_FALSE(ReadZone("two.zon", &zone));
+    EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
+    EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot + 1], &neighbour);
+    EXPECT_GT(quiet.m_nErrors, 0);
+    eTextureMgr::s_pInstances[kLightmapSlot + 1] = nullptr;
+}
+
+TEST_F(eZoneFileTest, LightmapsTakeTheRegionSlotAndLeaveWithTheZone)
+{
+    auto* pZone = m_zonePool.New<eZone>();
+    ReadRoom(pZone);
+    eTexture* pTexture = eTextureMgr::s_pInstances[kLightmapSlot];
+    ASSERT_NE(pTexture, nullptr);
+    EXPECT_STREQ(pTexture->m_name.m_sData, "lm_room");
+    EXPECT_EQ(pTexture->m_wrapMode, eTexture::WRAP_CLAMP);
+    EXPECT_TRUE(pTexture->m_bHasData);
+    EXPECT_EQ(pZone->m_pVisData->pLightmap->GetTexture(0), pTexture);
+    pZone->m_nZoneIndex = 2;
+    eZone::s_pZones[2] = pZone;
+    std::destroy_at(pZone);
+    EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
+    EXPECT_EQ(eZone::s_pZones[2], nullptr);
+}
+
+TEST_F(eZoneFileTest, UnacceptedBlocksAreSkippedWhole)
+{
+    const struct { const char* why; uint32_t zoneVersion, platformVersion; } rows[] = {
+        {"zone block below version 2", 1, 2},
+        {"zone block from the future", 6, 2},
+        {"platform block of version 0", 5, 0},
+    };
+    LogCatcher quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        datagen::BlockWriter w;
+        w.Header().Begin(1).Word(eZone::GetStaticType()->m_nTypeId).Begin(row.zoneVersion);
+        w.Begin(1).Begin(1).End().Name("z").End();
+        for (int i = 0; i < 6; ++i)
+            w.Float(0);
+        for (int tree = 0; tree < 2; ++tree) {
+            w.Begin(1).Float(16).Float(2).Int(1);
+            for (int i = 0; i < 6; ++i)
+                w.Float(0);
+            w.End().Half(0).Half(0xFFFF);
+        }
+        w.Int(-1).Int(0).Int(0).Begin(row.platformVersion).Int(0).Int(0).End();
+        w.End().End().Trailer();
+        ASSERT_TRUE(w.Save(m_data.HostPath("skip.zon")));
+        eZone zone;
+        EXPECT_FALSE(ReadZone("skip.zon", &zone));
+        EXPECT_EQ(zone.m_pVisNodes, nullptr);
+    }
 }
 
 }  // namespace
