@@ -41,6 +41,7 @@ class eMaterial : public cObject {
     QM_DECLARE_TYPE(eMaterial)
 public:
     enum ePassID : int32_t { PASS_LIGHTING = 0, PASS_DIFFUSE = 1, MAX_PASSES = 2 };
+    static const char* PassText(int pass);  // "???" outside the enumeration
     enum eBlendMode : int32_t {
         BLEND_NONE = 0,           // opaque
         BLEND_TRANSPARENT = 1,    // alpha blending

@@ -69,6 +69,11 @@ public:
         XFORM_FLIPBOOK = 2,
         XFORM_MATRIX_GEN = 3,
     };
+    // Names of the codes for logs and tools; "???" outside the tables.
+    static const char* InputText(int input);
+    static const char* OperationText(int op, bool bAlpha);
+    static const char* TransformText(int kind);
+
     static constexpr uint32_t kVersion = 3;
     static constexpr int16_t kNoTexture = -1;
     static constexpr int kMaxStages = 4;

@@ -48,6 +48,11 @@ bool ReadsPrevious(uint8_t op, const uint8_t in[2])
 
 }  // namespace
 
+const char* eMaterial::PassText(int pass)
+{
+    return pass == PASS_LIGHTING ? "PASS_LIGHTING" : pass == PASS_DIFFUSE ? "PASS_DIFFUSE" : "???";
+}
+
 const char* eMaterial::BlendModeText(int mode)
 {
     switch (mode) {

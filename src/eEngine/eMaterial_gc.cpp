@@ -188,7 +188,7 @@ void eMaterial::ApplyLighting(unsigned int flags, uint32_t materialColor) const
     rs.Set(RS_MATERIAL_COLOR, materialColor);
 }
 
-void eMaterial::Apply(const eCamera*, const eLightmap* pLightmap, const eMaterialState* pState,
+void eMaterial::Apply(const eCamera* pCamera, const eLightmap* pLightmap, const eMaterialState* pState,
                       unsigned int flags) const
 {
     eRenderStateCache& rs = eVideoPlatform::RenderState();
@@ -222,7 +222,7 @@ void eMaterial::Apply(const eCamera*, const eLightmap* pLightmap, const eMateria
     ApplyDepthBias();
     const eBlendMode mode = ApplyBlend(pState);
     ApplyLighting(flags, MaterialColor(pState, mode));
-    pPass->Apply(nullptr, pLightmap);
+    pPass->Apply(pCamera, pLightmap);
 }
 
 void eMaterial::ApplyNull()

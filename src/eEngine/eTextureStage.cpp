@@ -105,7 +105,31 @@ void Identity(Mtx m)
     PSMTXIdentity(m);
 }
 
+const char* const kInputText[eTextureStage::NUM_INPUTS] = {"IN_PREVIOUS", "IN_TEXTURE", "IN_RASTER", "IN_REG0",
+                                                          "IN_REG1"};
+const char* const kOpText[eTextureStage::NUM_COLOR_OPS] = {"OP_ZERO", "OP_A", "OP_B", "OP_MUL", "OP_MUL2", "OP_MUL4",
+                                                        "OP_ADD", "OP_SUB", "OP_LERP_REG1", "OP_LERP_PREV",
+                                                        "OP_LERP_TEX"};
+const char* const kTransformText[] = {"XFORM_NONE", "XFORM_SCALE_OFFSET", "XFORM_FLIPBOOK", "XFORM_MATRIX_GEN"};
+
 }  // namespace
+
+const char* eTextureStage::InputText(int input)
+{
+    return input >= 0 && input < NUM_INPUTS ? kInputText[input] : "???";
+}
+
+const char* eTextureStage::OperationText(int op, bool bAlpha)
+{
+    if (bAlpha && op == OP_ALPHA_LERP_TEX)
+        return "OP_ALPHA_LERP_TEX";
+    return op >= 0 && op < (bAlpha ? NUM_ALPHA_OPS : NUM_COLOR_OPS) ? kOpText[op] : "???";
+}
+
+const char* eTextureStage::TransformText(int kind)
+{
+    return kind >= 0 && kind <= XFORM_MATRIX_GEN ? kTransformText[kind] : "???";
+}
 
 eTextureStage::eTextureStage(eMaterialPass* pPass)
     : m_pPass(pPass),
