@@ -1,0 +1,83 @@
+#include "eEngine/eGeomTrailConfig.h"
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+
+QM_DEFINE_TYPE(eGeomTrailConfig, cBase, 34)
+
+const char* eGeomTrailConfig::OrientationText(int orientation)
+{
+    static const char* const kNames[NUM_ORIENTATIONS] = {"ORIENTATION_CAMERA", "ORIENTATION_TWO_POINTS"};
+    return orientation >= 0 && orientation < NUM_ORIENTATIONS ? kNames[orientation] : "???";
+}
+
+eGeomTrailConfig::eGeomTrailConfig()
+    : hMaterial(),
+      orientation(ORIENTATION_TWO_POINTS),
+      nMaxSegments(3),
+      nSubdivisions(1),
+      fWidth(1.0f),
+      fFadeStart(1.0f),
+      bTextureTiled(false)
+{
+}
+
+cBase* eGeomTrailConfig::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<eGeomTrailConfig>(*this) : nullptr;
+}
+
+void eGeomTrailConfig::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cBase::Write(file);
+    hMaterial.Write(wb);
+    wb.WriteInt(static_cast<int32_t>(orientation));
+    wb.WriteInt(nMaxSegments);
+    wb.WriteInt(nSubdivisions);
+    wb.WriteFloat(fFadeStart);
+    wb.WriteFloat(fWidth);
+    wb.WriteBool(bTextureTiled);
+}
+
+// value brought within [lo, hi], logged when it was not.
+static int32_t Limit(int32_t value, int32_t lo, int32_t hi, const char* sWhat, const cFile& file)
+{
+    const int32_t limited = value < lo ? lo : (value > hi ? hi : value);
+    if (limited != value)
+        cLogWarn_("eGeomTrailConfig in \"%s\": %s %d outside %d..%d; %d used", file.m_filename.m_sData, sWhat, value,
+                  lo, hi, limited);
+    return limited;
+}
+
+bool eGeomTrailConfig::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < kMinVersion)
+        return rb.Reject("eGeomTrailConfig", "version");
+    cBase::Read(file, pPool);
+    eMaterialHandle hMat;
+    hMat.Read(rb, pPool);
+    const int32_t nOrientation = rb.ReadInt();
+    const int32_t nSegments = rb.ReadInt();
+    const int32_t nSteps = rb.ReadInt();
+    const float fFade = rb.ReadFloat();
+    const float fW = rb.ReadFloat();
+    const bool bTiled = rb.ReadBool();
+    if (rb.Failed())
+        return false;
+    hMaterial = hMat;
+    orientation = static_cast<eOrientation>(nOrientation);
+    // No segment would leave the trail without a texture step (1 / 0) and
+    // its sample array without room.
+    nMaxSegments = Limit(nSegments, kMinSegments, kMaxSegments, "maximum segments", file);
+    // Fewer than one step is raised silently: stored data rely on it.
+    nSubdivisions = nSteps < kMinSubdivisions ? kMinSubdivisions
+                                              : Limit(nSteps, kMinSubdivisions, kMaxSubdivisions, "subdivisions", file);
+    fFadeStart = fFade;
+    fWidth = fW;
+    bTextureTiled = bTiled;
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "eEngine/ePathGroup.h"
+
+#include "cCore/cMemPool.h"
+
+QM_DEFINE_GROUP(ePathGroup, 24)
