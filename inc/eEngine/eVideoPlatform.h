@@ -57,6 +57,8 @@ public:
     static eRenderStateCache* SetRenderStateCache(eRenderStateCache* pCache);
     static void ApplyState() { s_pRenderState->Apply(); }
     static void ResetState();
+    // Binds the last screen copy (CopyFrameBuffer) to a texture map.
+    static void ApplyFrameBufferTexture(int map);
     static void SetPassColor(GXTevStageID stage);
     static void SetMaterialLighting(uint32_t lightMask);
     static void SetVertexColorLighting();

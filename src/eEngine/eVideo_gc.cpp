@@ -11,6 +11,8 @@
 #include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 #include "eEngine/eVideo.h"
+#include "eEngine/eTexture.h"
+#include "eEngine/eTextureData.h"
 
 void* eVideoPlatform::s_pFifo = nullptr;
 GXFifoObj* eVideoPlatform::s_pFifoObj = nullptr;
@@ -273,8 +275,9 @@ void eVideoPlatform::ResetState()
     eRenderStateCache& rs = RenderState();
     rs.Reset();
     rs.SetVertexType(GX_VTXFMT0, true);
-    // The texture code's memory of maps 0-3 (eTexture::ApplyNull) is cleared
-    // by the texture code itself; nothing of it lives here.
+    // The texture bind cache forgets maps 0-3, so the next apply loads them.
+    for (int map = 0; map < 4; ++map)
+        eTexture::ApplyNull(map);
     GXSetTevSwapModeTable(GX_TEV_SWAP0, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_ALPHA);
     GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_GREEN);
     ConfigureCopy();
@@ -283,6 +286,11 @@ void eVideoPlatform::ResetState()
     eVideo::SetCameraToWorldIdentity();
     SetFullViewport();
     rs.Apply();
+}
+
+void eVideoPlatform::ApplyFrameBufferTexture(int map)
+{
+    eTextureData::ApplyScreenCopy(map);
 }
 
 void eVideoPlatform::SetPassColor(GXTevStageID stage)
