@@ -1,0 +1,216 @@
+#include "eEngine/eDynamicLight.h"
+
+#include "cCore/cFile.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eDynamicLightConfig.h"
+#include "eEngine/eLight.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eVideo.h"
+#include "eVideoTestUtil.h"
+#include "mMath/mRand.h"
+#include "zoneTestSupport.h"
+
+namespace {
+
+using Cfg = eDynamicLightConfig;
+
+void ExpectColor(const mVec4& got, float r, float g, float b, float a)
+{
+    EXPECT_NEAR(got.x, r, 1e-6f);
+    EXPECT_NEAR(got.y, g, 1e-6f);
+    EXPECT_NEAR(got.z, b, 1e-6f);
+    EXPECT_NEAR(got.w, a, 1e-6f);
+}
+
+TEST(eDynamicLightTest, FlickerDropsTheColourBySmoothedNoise)
+{
+    // The noise the updates will draw, taken from the same stream.
+    mRandReset();
+    const float n1 = mRand();
+    const float n2 = mRand();
+    const struct { const char* why; uint32_t color; float flicker, damping, intensity; int updates;
+                   float r, g, b, a; } rows[] = {
+        // 0x80FF4000 at half intensity: 255, 64, 0, 128 of 255, halved.
+        {"no flicker: the colour times the intensity", 0x80FF4000, 0, 0.5f, 0.5f, 2,
+         0.5f, 0.1254902f, 0, 0.2509804f},
+        {"damping 1: the noise never moves", 0xFFFFFFFF, 0.5f, 1, 1, 3, 1, 1, 1, 1},
+        {"damping 0: fresh noise", 0xFFFFFFFF, 0.5f, 0, 1, 1, 1 - 0.5f * n1, 1 - 0.5f * n1, 1 - 0.5f * n1,
+         1 - 0.5f * n1},
+        {"damping 0.5 over two updates", 0xFF000000, 1, 0.5f, 2, 2, -2 * (0.25f * n1 + 0.5f * n2),
+         -2 * (0.25f * n1 + 0.5f * n2), -2 * (0.25f * n1 + 0.5f * n2), 2 * (1 - (0.25f * n1 + 0.5f * n2))},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        Cfg cfg;
+        cfg.color = row.color;
+        cfg.fFlicker = row.flicker;
+        cfg.fDamping = row.damping;
+        eDynamicLight light;
+        light.SetConfig(cfg);
+        light.m_fIntensity = row.intensity;
+        mRandReset();
+        for (int i = 0; i < row.updates; ++i)
+            light.Update(cTimeValue(20));
+        ExpectColor(light.m_drawColor, row.r, row.g, row.b, row.a);
+    }
+}
+
+TEST(eDynamicLightTest, ConfigsRadiiAndCopies)
+{
+    Cfg cfg;
+    EXPECT_EQ(cfg.color, 0xFFFFFFFFu);
+    EXPECT_EQ(cfg.fRadius, 8.0f);
+    EXPECT_EQ(cfg.fDamping, 0.75f);
+    cfg.hMaterial = eMaterialHandle(0x12340005);
+    eDynamicLight light;
+    light.m_fVisRadius = 8;
+    light.SetConfig(cfg);  // the same radius: not dirty
+    EXPECT_EQ(light.m_nGeomFlags & eGeom::kDirty, 0);
+    EXPECT_EQ(light.m_drawInfo.hMaterial, cfg.hMaterial);
+    cfg.fRadius = 3;
+    light.SetConfig(cfg);
+    EXPECT_EQ(light.m_fVisRadius, 3.0f);
+    EXPECT_NE(light.m_nGeomFlags & eGeom::kDirty, 0);
+    EXPECT_EQ(light.m_fIntensity, 1.0f);
+
+    cMemPool pool("lightCopy", 0x1000, false);
+    auto* copy = static_cast<eDynamicLight*>(light.Copy(&pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->m_fIntensity, 0.0f);
+    EXPECT_EQ(copy->m_pLightConfig, nullptr);
+    EXPECT_TRUE(copy->m_drawInfo.hMaterial.IsNull());
+    EXPECT_EQ(eDynamicLight::GetStaticType()->m_nTypeId, 32u);
+    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 36u);
+}
+
+TEST(eDynamicLightFileTest, OlderConfigBlocksKeepTheDefaults)
+{
+    eTestDataDir data;
+    cMemPool pool("lightConfig", 0x1000, false);
+    const struct { uint32_t version; float flicker, damping; bool bRead; } rows[] = {
+        {0, 0, 0.75f, false},
+        {1, 0, 0.75f, true},
+        {2, 0.25f, 0.75f, true},
+        {3, 0.25f, 0.5f, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        datagen::BlockWriter w;
+        w.Header().Begin(1).Word(36).Begin(row.version).Begin(1).End();
+        w.Word(0x11110003).Word(0xFF336699).Float(12);
+        if (row.version >= 2)
+            w.Float(0.25f);
+        if (row.version >= 3)
+            w.Float(0.5f);
+        w.End().End().Trailer();
+        ASSERT_TRUE(w.Save(data.HostPath("c.dlc")));
+        LogCatcher quiet;
+        auto* cfg = static_cast<Cfg*>(cBase::Load("/c.dlc", &pool, Cfg::GetStaticType()));
+        ASSERT_EQ(cfg != nullptr, row.bRead);
+        if (!cfg)
+            continue;
+        EXPECT_EQ(cfg->hMaterial.m_nValue, 0x11110003u);
+        EXPECT_EQ(cfg->color, 0xFF336699u);
+        EXPECT_EQ(cfg->fRadius, 12.0f);
+        EXPECT_EQ(cfg->fFlicker, row.flicker);
+        EXPECT_EQ(cfg->fDamping, row.damping);
+        if (row.version == 3) {  // the newest block round-trips
+            ASSERT_TRUE(datagen::WriteObjectFile(data.HostPath("again.dlc"), *cfg));
+            EXPECT_EQ(ReadHostFile(data.HostPath("again.dlc")), w.GetBytes());
+        }
+    }
+}
+
+// Lights drawn in the room through the headless graphics layer.
+class eDynamicLightDrawTest : public ZoneTest {
+protected:
+    void SetUp() override
+    {
+        ZoneTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideoPlatform::ResetState();
+        ASSERT_TRUE(WriteZone("room.zon", RoomDesc(5, false)));
+        ASSERT_TRUE(ReadZone("room.zon", &m_room));
+        m_room.m_localToWorld = MakeFrame(0, 0, 100);
+        m_room.m_nZoneIndex = 0;
+        eZone::s_pZones[0] = &m_room;
+        // A material drawn in the first sweep: one stage, no texture.
+        m_lightMaterial = m_pool.New<eMaterial>();
+        m_lightMaterial->AddPass(eMaterial::PASS_LIGHTING)->AddTextureStage();
+        eMaterialMgr::Add(7, m_lightMaterial, 0x77);
+        m_cfg.hMaterial = m_lightMaterial->m_handle;
+        m_cfg.fRadius = 5;
+        eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;
+    }
+    void TearDown() override
+    {
+        GXTestGetDrawStats();
+        OSSetVirtualClock(FALSE);
+        ZoneTest::TearDown();
+    }
+
+    eZone m_room;
+    eMaterial* m_lightMaterial = nullptr;
+    Cfg m_cfg;
+};
+
+TEST_F(eDynamicLightDrawTest, EachLightTakesTheNextOmniSlotAndAFourthStillLightsTheRoom)
+{
+    eDynamicLight lights[4];
+    eCamera camera;
+    for (int i = 0; i < 4; ++i) {
+        lights[i].SetConfig(m_cfg);
+        lights[i].m_localToParent.origin.Set(static_cast<float>(i) - 2, 0, -3);
+        lights[i].m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+        lights[i].SetZone(&m_room);
+        lights[i].Update(cTimeValue(20));
+    }
+    eLight::s_nOpenOmniLight = 0;
+    eLight::EnableDirectional(true);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        eVideo::s_nRenderedDynamicTris = 0;
+        lights[i].Draw(camera, &lights[i].m_drawInfo);
+        EXPECT_EQ(eLight::s_nOpenOmniLight, std::min(i + 1, 3));
+        EXPECT_GT(eVideo::s_nRenderedDynamicTris, 0u);  // the floor inside its cube
+        EXPECT_TRUE(eLight::s_bDirectional);
+        EXPECT_FALSE(eVideoPlatform::s_bApplyTexMatrix);
+        EXPECT_EQ(eVideoPlatform::RenderState().Get(RS_Z_FUNC), static_cast<uintptr_t>(GX_LEQUAL));
+    }
+    // Slot 0 holds the first light, in world space.
+    EXPECT_EQ(eLight::s_omniSphere[0].center, mVec3(-2, 0, 97));
+    EXPECT_EQ(eLight::s_omniSphere[0].radius, 5.0f);
+    EXPECT_EQ(eLight::s_omniColor[0], lights[0].m_drawColor);
+    EXPECT_EQ(eLight::s_omniSphere[2].center, mVec3(0, 0, 97));
+    for (eDynamicLight& l : lights)
+        l.SetZone(nullptr);
+}
+
+TEST_F(eDynamicLightDrawTest, ALightWithoutAPassForTheSweepDrawsNothing)
+{
+    eDynamicLight light;
+    light.SetConfig(m_cfg);
+    light.m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+    light.SetZone(&m_room);
+    light.Update(cTimeValue(20));
+    eCamera camera;
+    eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
+    eLight::s_nOpenOmniLight = 0;
+    eVideo::s_nRenderedDynamicTris = 0;
+    light.Draw(camera, &light.m_drawInfo);
+    EXPECT_EQ(eLight::s_nOpenOmniLight, 0);
+    EXPECT_EQ(eVideo::s_nRenderedDynamicTris, 0u);
+
+    // Culled, it files itself for the post-shadow pass of its zone.
+    m_room.ResetVisBins();
+    mFrustum f;
+    f.Xform(camera.m_frustum, m_room.m_localToWorld);
+    light.Cull(camera, f, mFrustum::kMaskStart);
+    EXPECT_EQ(m_room.m_pPostShadowBin, &light.m_drawInfo);
+    EXPECT_EQ(light.m_drawInfo.pDrawable, &light);
+    light.SetZone(nullptr);
+}
+
+}  // namespace
