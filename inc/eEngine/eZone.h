@@ -18,7 +18,12 @@
 
 class cReadBlock;
 class eCamera;
+class eCollider;
+class eColliderEllipse;
+class eColliderRay;
 class eCollisionCache;
+struct eCollisionCacheTri;
+struct eCollisionRayHit;
 class eGeom;
 class eLightGrid;
 class eLightmap;
@@ -275,6 +280,35 @@ public:
     void CullSounds(const mOCS& listener);
 
     // ---- collision queries (added with the colliders) ----
+    // Collision queries. A query culls once (CollisionCullAll strings the
+    // candidates near it, zone triangle lists and model surfaces, into each
+    // live zone's ring) and then sweeps, slides and pushes out against them
+    // any number of times, before any scene node moves or zone changes.
+    // Contacts and the free distance end up in the collider.
+    static void CollisionCullAll(const eColliderEllipse& ellipse);
+    static void CollisionCullAll(const eColliderRay& ray);
+    // The same for this zone alone, with a world sphere.
+    void CollisionCull(const eCollider& collider, const mSphere& worldSphere);
+    // Appends a candidate to this zone's ring: a list's record, or a model's
+    // eModelColInfo (models call it from their eGeom::CollisionCull).
+    void AddCollisionInfo(eCollisionInfo* pInfo);
+    // One sweep: blocking and touch contacts, m_fTravel the free distance.
+    // A sweep stuck where it stands takes the previous pass's contacts in.
+    static void CollideAll(eColliderEllipse* pEllipse);
+    // Advances to the first contact and aims the rest of the move the
+    // original way, or, when blocked at once, turns it into a slide.
+    static void CollideSlide(eColliderEllipse* pEllipse);
+    // Finds the models the body overlaps and aims the sweep out of the
+    // deepest one; zone triangles never embed.
+    static void CollideEmbed(eColliderEllipse* pEllipse);
+    // The nearest front-facing hit over all candidates, in the ray's hit
+    // record; false when nothing was hit.
+    static bool CollideAllRay(eColliderRay* pRay);
+    // The ray (zone space) against one list's triangles.
+    void IntersectColTris(const mRay& zoneRay, const eZoneColTriList* pList, eSurface* pSurface,
+                          eCollisionRayHit* pHit);
+    // Triangles nFirst .. nFirst + nCount - 1 of a list in world space.
+    void FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* pList, int nFirst, int nCount) const;
 
     mOCS m_localToWorld;
     mBox m_volume;             // in the zone's own space

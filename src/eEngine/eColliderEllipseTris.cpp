@@ -1,0 +1,292 @@
+// The ellipsoid collider against blocks of world-space triangles: resting,
+// swept and embedded contacts.
+#include "eEngine/eColliderEllipse.h"
+
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eSurface.h"
+#include "mMath/mPlane.h"
+#include "mMath/mRay.h"
+#include "mMath/mSphere.h"
+
+using TP = eCollisionContact::eColTriPos;
+
+namespace {
+
+// A triangle in the collider's scaled space.
+struct ScaledTri {
+    mVec3 p[3];
+    mPlane plane;
+};
+
+// The two edge vectors from p[0] and the terms of the barycentric solve that
+// the face test and the closest-point search share.
+struct TriFrame {
+    mVec3 e1, e2;
+    float d00, d11, d01, den;
+
+    explicit TriFrame(const mVec3* p)
+        : e1(p[1] - p[0]), e2(p[2] - p[0]), d00(e1.Dot(e1)), d11(e2.Dot(e2)), d01(e1.Dot(e2)),
+          den(d00 * d11 - d01 * d01)
+    {
+    }
+    // Weights of p[1] and p[2] for a point q (relative to p[0]) in the plane.
+    void Weights(const mVec3& q, float* pW1, float* pW2) const
+    {
+        const float qe1 = q.Dot(e1), qe2 = q.Dot(e2);
+        *pW1 = (d11 * qe1 - d01 * qe2) / den;
+        *pW2 = (d00 * qe2 - d01 * qe1) / den;
+    }
+};
+
+// The plane and corners taken into scaled space: the normal goes through the
+// radii (the inverse transpose of the scaling) and is renormalised. False for
+// a triangle of no area, whose normal or barycentric denominator is 0 (small
+// triangles collapse that way when their corners are quantised): it would
+// give NaN contacts that pass every later test.
+bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, ScaledTri* pOut)
+{
+    mVec3 n;
+    n.CompMult(tri.plane.normal, radii);
+    const float len = n.Length();
+    if (!(len > 0.0f))
+        return false;
+    pOut->plane.normal = n * (1.0f / len);
+    pOut->plane.offset = tri.plane.offset / len;
+    pOut->p[0].CompMult(tri.v1, ooRadii);
+    pOut->p[1].CompMult(tri.v2, ooRadii);
+    pOut->p[2].CompMult(tri.v3, ooRadii);
+    return TriFrame(pOut->p).den > 0.0f;
+}
+
+TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
+TP CornerCode(int k) { return k == 0 ? TP::TP_ONPOINT0 : (k == 1 ? TP::TP_ONPOINT1 : TP::TP_ONPOINT2); }
+
+// The point of segment a-b nearest to centre and its feature code.
+TP ClosestOnEdge(const mVec3& centre, const mVec3* p, int from, mVec3* pClosest)
+{
+    const int to = (from + 1) % 3;
+    const mVec3& a = p[from];
+    const mVec3& b = p[to];
+    mVec3 u = b - a;
+    const float len = u.Normalize();
+    const float t = (centre - a).Dot(u);
+    if (t <= 0.0f) {
+        *pClosest = a;
+        return CornerCode(from);
+    }
+    if (t >= len) {
+        *pClosest = b;
+        return CornerCode(to);
+    }
+    pClosest->AddScaled(a, u, t);
+    return EdgeCode(from);
+}
+
+}  // namespace
+
+TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
+{
+    *pDegenerate = false;
+    const TriFrame f(p);
+    if (f.den == 0.0f) {
+        *pDegenerate = true;
+        return TP::TP_DEGENERATE;
+    }
+    float w2, w3;
+    f.Weights(foot - p[0], &w2, &w3);
+    float w1 = 1.0f - w2 - w3;
+    // Beyond exactly one edge: the nearest point lies on that edge's segment.
+    if (w2 < 0.0f && w1 > 0.0f && w3 > 0.0f)
+        return ClosestOnEdge(centre, p, 2, pClosest);
+    if (w1 < 0.0f && w2 > 0.0f && w3 > 0.0f)
+        return ClosestOnEdge(centre, p, 1, pClosest);
+    if (w3 < 0.0f && w1 > 0.0f && w2 > 0.0f)
+        return ClosestOnEdge(centre, p, 0, pClosest);
+    w1 = w1 < 0.0f ? 0.0f : w1;
+    w2 = w2 < 0.0f ? 0.0f : w2;
+    w3 = w3 < 0.0f ? 0.0f : w3;
+    const float inv = 1.0f / (w1 + w2 + w3);
+    w1 *= inv;
+    w2 *= inv;
+    w3 *= inv;
+    *pClosest = p[0] * w1 + p[1] * w2 + p[2] * w3;
+    const bool z1 = w1 == 0.0f, z2 = w2 == 0.0f, z3 = w3 == 0.0f;
+    if (z2 && z3)
+        return TP::TP_ONPOINT0;
+    if (z1 && z3)
+        return TP::TP_ONPOINT1;
+    if (z1 && z2)
+        return TP::TP_ONPOINT2;
+    if (z1)
+        return TP::TP_ONEDGE1_2;
+    if (z2)
+        return TP::TP_ONEDGE2_0;
+    if (z3)
+        return TP::TP_ONEDGE0_1;
+    return TP::TP_ONTRI;
+}
+
+bool PointInTri(const mVec3* p, const mVec3& point, bool* pDegenerate)
+{
+    *pDegenerate = false;
+    const TriFrame f(p);
+    if (f.den == 0.0f) {
+        *pDegenerate = true;
+        return true;
+    }
+    float b, g;
+    f.Weights(point - p[0], &b, &g);
+    return 1.0f - b - g >= 0.0f && b >= 0.0f && g >= 0.0f;
+}
+
+void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nTris, cBase* pObject,
+                                         eSurface* pSurface)
+{
+    const float tol = m_fColZeroTol;
+    const bool bTouchOnly = (pSurface->m_flags & kSurfTouchOnly) != 0;
+    const bool bNoSweep = (pSurface->m_flags & kSurfNoSweep) != 0;
+    const eContactType list = bTouchOnly ? CT_TOUCH : CT_NORMAL;
+    mSphere sphere;
+    sphere.center = m_position;
+    sphere.radius = 1.0f;
+    for (int i = 0; i < nTris; ++i) {
+        ScaledTri tri;
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, &tri))
+            continue;
+        const mVec3& normal = tri.plane.normal;
+        // Only triangles facing against the move can stop it, resting ones too.
+        if (m_moveDir.Dot(normal) >= kFacingTolerance)
+            continue;
+        const float s = normal.Dot(m_position) - tri.plane.offset;
+        if (s < 0.0f || m_fMoveDist < s - 1.0f)
+            continue;  // centre behind the plane, or the plane out of reach
+        if (s <= 1.0f + tol) {
+            mVec3 foot, closest;
+            foot.AddScaled(m_position, normal, -s);
+            bool bDegenerate;
+            const TP pos = FindClosestPointOnTri(m_position, foot, tri.p, &closest, &bDegenerate);
+            if (bDegenerate)
+                continue;
+            mVec3 d = m_position - closest;
+            const float len = d.Length();
+            if (len > 0.0f)
+                d *= 1.0f / len;
+            if (len <= 1.0f + tol) {
+                AddContactPoint(list, closest, d, normal, 0.0f, pObject, pSurface, pos, tri.p, false);
+                continue;
+            }
+        }
+        if (bNoSweep)
+            continue;
+        CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
+    }
+}
+
+void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
+                                   const mPlane& plane)
+{
+    const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_NORMAL;
+    const float r = sphere.radius;
+    const mVec3& c = sphere.center;
+    const mVec3& normal = plane.normal;
+
+    // The face: the sphere's point nearest the plane runs along the move.
+    mRay ray;
+    ray.origin.AddScaled(c, normal, -r);
+    ray.dir = m_moveDir;
+    ray.length = m_fMoveDist;
+    mRayVolHit planeHit;
+    bool bDegenerate;
+    if (ray.Intersect(plane, &planeHit, false, false) && PointInTri(pVerts, planeHit.pos, &bDegenerate)) {
+        AddContactPoint(list, planeHit.pos, normal, normal, planeHit.distance, pObject, pSurface, TP::TP_ONTRI,
+                        pVerts, false);
+        return;
+    }
+
+    // The edges and the corners: the nearest first touch of any of them. A
+    // corner can come first even where an edge is met later on, so both are
+    // searched.
+    mVec3 dest;
+    dest.AddScaled(c, m_moveDir, m_fMoveDist);
+    float best = m_fMoveDist;
+    TP bestPos = TP::TP_NONE;
+    mVec3 bestPoint, bestNormal;
+    for (int k = 0; k < 3; ++k) {
+        const mVec3& a = pVerts[k];
+        const mVec3& b = pVerts[(k + 1) % 3];
+        // A sphere that already reaches the edge's line beyond its ends can
+        // only meet the edge at a corner first; the segment sweep would
+        // report the moment it leaves the line instead.
+        const mVec3 e = b - a;
+        const float lenSq = e.LengthSq();
+        if (!(lenSq > 0.0f))
+            continue;
+        mVec3 w = c - a;
+        w.AddScaled(w, e, -w.Dot(e) / lenSq);
+        if (w.LengthSq() < r * r)
+            continue;
+        mVec3 centreAt, point;
+        float dist;
+        if (sphere.Collide(dest, b, a, &centreAt, &point, &dist) && dist < best) {
+            best = dist;
+            bestPos = EdgeCode(k);
+            bestPoint = point;
+            bestNormal = centreAt - point;
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        // Where the corner would enter the sphere, seen from the sphere.
+        mRay toSphere;
+        toSphere.origin = pVerts[k];
+        toSphere.dir = -m_moveDir;
+        toSphere.length = m_fMoveDist;
+        mRayVolHit hit;
+        bool bInside;
+        const bool bHit = toSphere.Intersect(sphere, &hit, &bInside);
+        if (bInside) {
+            // Already inside: the ray test would report where it leaves.
+            mVec3 n = c - pVerts[k];
+            n.Normalize();
+            AddContactPoint(list, pVerts[k], n, normal, 0.0f, pObject, pSurface, CornerCode(k), pVerts, false);
+            return;
+        }
+        if (bHit && hit.distance < best) {
+            best = hit.distance;
+            bestPos = CornerCode(k);
+            bestPoint = pVerts[k];
+            bestNormal.AddScaled(c, m_moveDir, best);
+            bestNormal -= pVerts[k];
+        }
+    }
+    if (bestPos != TP::TP_NONE) {
+        bestNormal.Normalize();
+        AddContactPoint(list, bestPoint, bestNormal, normal, best, pObject, pSurface, bestPos, pVerts, false);
+    }
+}
+
+void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nTris, cBase* pObject,
+                                         eSurface* pSurface)
+{
+    const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_EMBED;
+    for (int i = 0; i < nTris; ++i) {
+        ScaledTri tri;
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, &tri))
+            continue;
+        const mVec3& normal = tri.plane.normal;
+        const float s = normal.Dot(m_position) - tri.plane.offset;
+        if (s < 0.0f || s >= 1.0f)
+            continue;
+        mVec3 foot, closest;
+        foot.AddScaled(m_position, normal, -s);
+        bool bDegenerate;
+        const TP pos = FindClosestPointOnTri(m_position, foot, tri.p, &closest, &bDegenerate);
+        if (bDegenerate)
+            continue;
+        mVec3 d = m_position - closest;
+        const float len = d.Length();
+        if (len > 0.0f)
+            d *= 1.0f / len;
+        if (len < 1.0f + m_fColZeroTol)
+            AddContactPoint(list, closest, d, normal, len, pObject, pSurface, pos, tri.p, false);
+    }
+}

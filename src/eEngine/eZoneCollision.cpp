@@ -1,0 +1,395 @@
+// Collision queries over the live zones: gathering the candidates near a
+// query from the collision octrees, sweeping the ellipsoid against them,
+// sliding, pushing out of models, and casting rays.
+#include "eEngine/eZone.h"
+
+#include <cmath>
+#include <cstddef>
+#include <type_traits>
+
+#include "eEngine/eColliderEllipse.h"
+#include "eEngine/eColliderRay.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eCollisionModel.h"
+#include "eEngine/eGeom.h"
+#include "eEngine/eSurfaceMgr.h"
+#include "mMath/mBox.h"
+#include "mMath/mRay.h"
+#include "mMath/mScalar.h"
+#include "mMath/mSphere.h"
+
+// A ring reaches a triangle list through the candidate record at its start.
+static_assert(std::is_standard_layout_v<eZoneColTriList> && offsetof(eZoneColTriList, colInfo) == 0,
+              "the candidate record must start the triangle list");
+
+namespace {
+
+using MakerFunc = void (eColliderEllipse::*)(const eCollisionCacheTri*, int, cBase*, eSurface*);
+
+// Lists too long for the cache are decoded and tested this many triangles at
+// a time, on the stack.
+constexpr int kChunkTris = 64;
+constexpr float kVertScale = 1.0f / (1 << eZoneColData::kVertFracBits);
+
+// The surface a list names, or null when its index or handle does not
+// resolve (a version-2 zone stores no handles).
+eSurface* ListSurface(const eZone& zone, const eZoneColTriList& list)
+{
+    if (list.nSurface >= zone.m_nSurfaces || !zone.m_hSurfaces)
+        return nullptr;
+    return eSurfaceMgr::GetPtr(zone.m_hSurfaces[list.nSurface]);
+}
+
+bool IsZoneList(const eCollisionInfo* pInfo)
+{
+    return pInfo->pCollidable && pInfo->pCollidable->GetType() == eZone::GetStaticType();
+}
+
+void AddCollisionNode(eZone& zone, const eCollider& collider, const eZoneColNode& node, const mSphere& sphere)
+{
+    const eZoneColData* pData = zone.m_pColData;
+    if (node.nZoneCol != eZone::kNoIndex && pData) {
+        // Bounded by the list count, so damaged links cannot loop forever.
+        int guard = pData->nTriLists;
+        for (uint32_t i = node.nZoneCol; i != eZone::kNoIndex && guard-- > 0;) {
+            if (i >= static_cast<uint32_t>(pData->nTriLists))
+                break;
+            eZoneColTriList& list = pData->pTriLists[i];
+            list.colInfo.pCollidable = &zone;
+            const eSurface* pSurface = ListSurface(zone, list);
+            if (pSurface && (collider.m_nCollisionMask & pSurface->m_nCollisionMask))
+                zone.AddCollisionInfo(&list.colInfo);
+            i = list.nNext;
+        }
+    }
+    if (eGeom* pFirst = node.pGeomCol) {
+        eGeom* g = pFirst;
+        do {
+            const float r = g->m_fColRadius;
+            if (r > 0.0f) {
+                const float reach = r + sphere.radius;
+                if (g->m_localToZone.origin.DistSq(sphere.center) <= reach * reach)
+                    g->CollisionCull(collider, sphere);
+            }
+            g = g->m_pColNext;
+        } while (g && g != pFirst);
+    }
+}
+
+void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
+                       const mVec3& centre, float size)
+{
+    const float half = 0.5f * size * zone.m_colOctree.m_fLooseScale;
+    mBox cell;
+    cell.minCorner.Set(centre.x - half, centre.y - half, centre.z - half);
+    cell.maxCorner.Set(centre.x + half, centre.y + half, centre.z + half);
+    if (!cell.Contains(sphere))
+        return;
+    const eZoneColNode& n = zone.m_pColNodes[node];
+    if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
+        AddCollisionNode(zone, collider, n, sphere);
+    if (level + 1 >= zone.m_colOctree.m_nLevels)
+        return;
+    const float quarter = 0.25f * size;
+    for (int k = 0; k < eOctree::kChildren; ++k) {
+        const int child = eOctree::Child(node, k);
+        const eZoneColNode& c = zone.m_pColNodes[child];
+        if (!c.nZoneColCount && !c.nGeomColCount)
+            continue;
+        const mVec3 childCentre(centre.x + ((k & 1) ? quarter : -quarter), centre.y + ((k & 2) ? quarter : -quarter),
+                                centre.z + ((k & 4) ? quarter : -quarter));
+        CollisionCullNode(zone, collider, sphere, level + 1, child, childCentre, 0.5f * size);
+    }
+}
+
+// Runs maker over a zone list's triangles: from the static cache, decoded
+// into it on a miss, or in chunks when the list cannot be cached.
+void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker)
+{
+    eSurface* pSurface = ListSurface(zone, list);
+    const int count = list.nTris;
+    if (!pSurface || count == 0)
+        return;
+    if (eCollisionCache* pCache = eZone::s_pStaticColCache) {
+        eCollisionCacheTri* pRun = pCache->Find(list.nColCacheKey);
+        if (!pRun) {
+            pRun = pCache->Lock(count, &list.nColCacheKey);
+            if (pRun) {
+                zone.FillCollisionTris(pRun, &list, 0, count);
+                pCache->m_bIsLocked = false;
+            }
+        }
+        if (pRun) {
+            (pEllipse->*maker)(pRun, count, &zone, pSurface);
+            return;
+        }
+    }
+    eCollisionCacheTri chunk[kChunkTris];
+    for (int first = 0; first < count; first += kChunkTris) {
+        const int n = count - first < kChunkTris ? count - first : kChunkTris;
+        zone.FillCollisionTris(chunk, &list, first, n);
+        (pEllipse->*maker)(chunk, n, &zone, pSurface);
+    }
+}
+
+// The same for one collision surface of a model, through the dynamic cache.
+void CollideModelSurface(eModelColInfo& info, eColliderEllipse* pEllipse, MakerFunc maker)
+{
+    eSurface* pSurface = eSurfaceMgr::GetPtr(info.hSurface);
+    const int count = info.pModel->GetCollisionTrisCount(info.nSurfaceID);
+    if (!pSurface || count <= 0)
+        return;
+    if (eCollisionCache* pCache = eZone::s_pDynamicColCache) {
+        eCollisionCacheTri* pRun = pCache->Find(info.nColCacheId);
+        if (!pRun) {
+            pRun = pCache->Lock(count, &info.nColCacheId);
+            if (pRun) {
+                info.pModel->FillCollisionTris(pRun, info.nSurfaceID, 0, count);
+                pCache->m_bIsLocked = false;
+            }
+        }
+        if (pRun) {
+            (pEllipse->*maker)(pRun, count, info.pCollidable, pSurface);
+            return;
+        }
+    }
+    eCollisionCacheTri chunk[kChunkTris];
+    for (int first = 0; first < count; first += kChunkTris) {
+        const int n = count - first < kChunkTris ? count - first : kChunkTris;
+        info.pModel->FillCollisionTris(chunk, info.nSurfaceID, first, n);
+        (pEllipse->*maker)(chunk, n, info.pCollidable, pSurface);
+    }
+}
+
+// Every candidate of every live zone, in slot and ring order: zone lists when
+// bZoneLists, model surfaces always; models the body is stuck in are passed
+// through when bSkipEmbedded.
+void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists, bool bSkipEmbedded)
+{
+    for (eZone* pZone : eZone::s_pZones) {
+        if (!pZone || !pZone->m_pCollidableBin)
+            continue;
+        eCollisionInfo* pHead = pZone->m_pCollidableBin;
+        eCollisionInfo* pInfo = pHead;
+        do {
+            eCollisionInfo* pNext = pInfo->pNext;
+            if (IsZoneList(pInfo)) {
+                if (bZoneLists)
+                    CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker);
+            } else if (pInfo->pCollidable) {
+                eModelColInfo& info = *static_cast<eModelColInfo*>(pInfo);
+                if (info.pModel && !(bSkipEmbedded && pEllipse->IsGeomEmbedded(info.pCollidable)))
+                    CollideModelSurface(info, pEllipse, maker);
+            }
+            pInfo = pNext;
+        } while (pInfo && pInfo != pHead);
+    }
+}
+
+}  // namespace
+
+void eZone::CollisionCullAll(const eColliderEllipse& ellipse)
+{
+    mSphere sphere;
+    sphere.center.AddScaled(ellipse.m_nonScaledPosition, ellipse.m_nonScaledMoveDir,
+                            0.5f * ellipse.m_fNonScaledMoveDist);
+    const mVec3& r = ellipse.m_radii;
+    // Room for the whole move and twice the body.
+    sphere.radius = 2.0f * std::fmax(r.x, std::fmax(r.y, r.z)) + ellipse.m_fNonScaledMoveDist;
+    for (eZone* pZone : s_pZones)
+        if (pZone)
+            pZone->CollisionCull(ellipse, sphere);
+}
+
+void eZone::CollisionCullAll(const eColliderRay& ray)
+{
+    // An unbounded ray (negative length) reaches as far as the triangle test.
+    const float length = ray.m_ray.ReachLength();
+    mSphere sphere;
+    sphere.center.AddScaled(ray.m_ray.origin, ray.m_ray.dir, 0.5f * length);
+    sphere.radius = 0.5f * length;
+    for (eZone* pZone : s_pZones)
+        if (pZone)
+            pZone->CollisionCull(ray, sphere);
+}
+
+void eZone::CollisionCull(const eCollider& collider, const mSphere& worldSphere)
+{
+    m_pCollidableBin = nullptr;
+    if (!m_pColNodes || m_colOctree.m_nLevels <= 0)
+        return;
+    if (!m_pColNodes[0].nZoneColCount && !m_pColNodes[0].nGeomColCount)
+        return;
+    mSphere sphere;
+    sphere.center.XformInv(worldSphere.center, m_localToWorld);
+    sphere.radius = worldSphere.radius;
+    CollisionCullNode(*this, collider, sphere, 0, 0, mVec3(0.0f, 0.0f, 0.0f), m_colOctree.m_fSize);
+}
+
+void eZone::AddCollisionInfo(eCollisionInfo* pInfo)
+{
+    if (!m_pCollidableBin) {
+        pInfo->pNext = pInfo;
+        pInfo->pPrev = pInfo;
+        m_pCollidableBin = pInfo;
+        return;
+    }
+    eCollisionInfo* pTail = m_pCollidableBin->pPrev;
+    pInfo->pPrev = pTail;
+    pInfo->pNext = m_pCollidableBin;
+    pTail->pNext = pInfo;
+    m_pCollidableBin->pPrev = pInfo;
+}
+
+void eZone::CollideAll(eColliderEllipse* pEllipse)
+{
+    pEllipse->m_fTravel = pEllipse->m_fMoveDist;
+    pEllipse->m_bEmbedded = false;
+    pEllipse->ClearContacts(eColliderEllipse::CT_TOUCH);
+    pEllipse->ClearContacts(eColliderEllipse::CT_NORMAL);
+    pEllipse->m_embeddedMoveDist.Set(0.0f, 0.0f, 0.0f);
+    GatherContacts(pEllipse, &eColliderEllipse::MakeContactPoints, true, true);
+    pEllipse->VerifyTouchContacts();
+    if (pEllipse->m_fTravel == 0.0f) {
+        if (pEllipse->m_nContacts[eColliderEllipse::CT_SAVED] > 0) {
+            // Stuck where it stands: aim back along the direction of the last
+            // set-up and let the previous pass's contacts shape the slide.
+            pEllipse->SetScaled(pEllipse->m_position, pEllipse->m_fMoveDist, pEllipse->m_prevGoodDir);
+            pEllipse->AddSavedContacts();
+            pEllipse->ClearContacts(eColliderEllipse::CT_SAVED);
+        }
+    } else {
+        pEllipse->ClearContacts(eColliderEllipse::CT_SAVED);
+    }
+    pEllipse->SaveContacts();
+}
+
+void eZone::CollideSlide(eColliderEllipse* pEllipse)
+{
+    eColliderEllipse& e = *pEllipse;
+    if (std::fabs(e.m_fTravel) > e.m_fColZeroTol) {
+        // Advance to the first contact; the rest goes the original way again.
+        mVec3 start;
+        start.AddScaled(e.m_position, e.m_moveDir, e.m_fTravel);
+        e.SetScaled(start, e.m_fMoveDist - e.m_fTravel, e.m_prevGoodDir);
+        return;
+    }
+    mVec3 v = e.m_moveDir * e.m_fMoveDist;
+    e.FindSlideDirection(&v);
+    const float len = v.Length();
+    e.m_bSlid = true;
+    if (len > 0.0f)
+        e.SetScaled(e.m_position, len, v * (1.0f / len));
+    else
+        e.SetScaled(e.m_position, 0.0f, mVec3(0.0f, 0.0f, 0.0f));
+}
+
+void eZone::CollideEmbed(eColliderEllipse* pEllipse)
+{
+    eColliderEllipse& e = *pEllipse;
+    e.m_bEmbedded = false;
+    e.ClearContacts(eColliderEllipse::CT_EMBED);
+    e.m_embeddedMoveDist.Set(0.0f, 0.0f, 0.0f);
+    // Only models are pushed out of; zone triangles never embed.
+    GatherContacts(pEllipse, &eColliderEllipse::MakeEmbedContacts, false, false);
+    float depth = 0.0f;
+    mVec3 dir(0.0f, 0.0f, 0.0f);
+    for (int i = 0; i < e.m_nContacts[eColliderEllipse::CT_EMBED]; ++i) {
+        const eCollisionContact& c = e.m_pContacts[eColliderEllipse::CT_EMBED][i];
+        if (1.0f - c.fDistanceToContact > depth) {
+            depth = 1.0f - c.fDistanceToContact;
+            dir = c.normal;
+        }
+    }
+    if (depth > e.m_fColZeroTol) {
+        e.m_bEmbedded = true;
+        e.SetScaled(e.m_position, depth, dir);
+    }
+}
+
+bool eZone::CollideAllRay(eColliderRay* pRay)
+{
+    for (eZone* pZone : s_pZones) {
+        if (!pZone || !pZone->m_pCollidableBin)
+            continue;
+        mRay zoneRay;
+        zoneRay.origin.XformInv(pRay->m_ray.origin, pZone->m_localToWorld);
+        zoneRay.dir.XformVecInv(pRay->m_ray.dir, pZone->m_localToWorld);
+        zoneRay.length = pRay->m_ray.length;
+        eCollisionInfo* pHead = pZone->m_pCollidableBin;
+        eCollisionInfo* pInfo = pHead;
+        do {
+            if (IsZoneList(pInfo)) {
+                const eZoneColTriList* pList = reinterpret_cast<const eZoneColTriList*>(pInfo);
+                if (eSurface* pSurface = ListSurface(*pZone, *pList))
+                    pZone->IntersectColTris(zoneRay, pList, pSurface, &pRay->m_rayHit);
+            } else if (pInfo->pCollidable) {
+                const eModelColInfo& info = *static_cast<const eModelColInfo*>(pInfo);
+                if (info.pModel)
+                    info.pModel->IntersectColTris(zoneRay, info.nSurfaceID, &pRay->m_rayHit);
+            }
+            pInfo = pInfo->pNext;
+        } while (pInfo && pInfo != pHead);
+    }
+    return pRay->m_rayHit.fDistance != kMaxFloat;
+}
+
+// The three corners of triangle t of the zone's data, in zone space. False
+// when the triangle or a vertex lies outside the arrays.
+static bool DecodeTri(const eZoneColData& data, int t, mVec3* pCorners)
+{
+    if (t < 0 || t >= data.nTris)
+        return false;
+    for (int k = 0; k < 3; ++k) {
+        const int v = data.pTris[3 * t + k];
+        if (v >= data.nVerts)
+            return false;
+        const int16_t* p = &data.pVerts[3 * v];
+        pCorners[k].Set(p[0] * kVertScale, p[1] * kVertScale, p[2] * kVertScale);
+    }
+    return true;
+}
+
+void eZone::IntersectColTris(const mRay& zoneRay, const eZoneColTriList* pList, eSurface* pSurface,
+                             eCollisionRayHit* pHit)
+{
+    if (!m_pColData)
+        return;
+    static const unsigned short kIndices[3] = {0, 1, 2};
+    for (int t = 0; t < pList->nTris; ++t) {
+        mVec3 corners[3];
+        if (!DecodeTri(*m_pColData, pList->nFirstTri + t, corners))
+            continue;
+        mRayTriHit triHit;
+        if (zoneRay.Intersect(corners, kIndices, 1, false, &triHit) && triHit.distance < pHit->fDistance) {
+            pHit->fDistance = triHit.distance;
+            pHit->normal = triHit.normal;
+            pHit->position.Xform(triHit.pos, m_localToWorld);
+            pHit->pSurface = pSurface;
+            pHit->pObj = this;
+        }
+    }
+}
+
+void eZone::FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* pList, int nFirst, int nCount) const
+{
+    for (int i = 0; i < nCount; ++i) {
+        eCollisionCacheTri& tri = pOut[i];
+        mVec3 corners[3];
+        if (!m_pColData || !DecodeTri(*m_pColData, pList->nFirstTri + nFirst + i, corners)) {
+            // Outside the data: a triangle of no area, which every test skips.
+            tri.v1.Set(0.0f, 0.0f, 0.0f);
+            tri.v2 = tri.v1;
+            tri.v3 = tri.v1;
+            tri.plane.normal = tri.v1;
+            tri.plane.offset = 0.0f;
+            continue;
+        }
+        tri.v1.Xform(corners[0], m_localToWorld);
+        tri.v2.Xform(corners[1], m_localToWorld);
+        tri.v3.Xform(corners[2], m_localToWorld);
+        // A triangle collapsed by quantisation gets the zero normal here.
+        tri.plane.normal.MakeNormal(tri.v1, tri.v2, tri.v3);
+        tri.plane.offset = tri.plane.normal.Dot(tri.v1);
+    }
+}

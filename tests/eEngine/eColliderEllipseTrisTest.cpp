@@ -1,0 +1,259 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "eEngine/eColliderEllipse.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eSurface.h"
+#include "collisionTestSupport.h"
+
+namespace {
+
+using TP = eCollisionContact::eColTriPos;
+using CE = eColliderEllipse;
+
+const mVec3 kFloor[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
+
+eTestSurface MakeSurface(uint32_t flags)
+{
+    eTestSurface s;
+    s.m_flags = flags;
+    return s;
+}
+
+// A unit sphere at centre sweeping dir x dist against the triangles, as
+// CollideAll starts a sweep.
+CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisionCacheTri>& tris,
+         uint32_t flags = 0)
+{
+    CE e;
+    dir.Normalize();
+    e.Set(centre, dist, dir, {1, 1, 1});
+    e.m_fTravel = e.m_fMoveDist;
+    eTestSurface s = MakeSurface(flags);
+    e.MakeContactPoints(tris.data(), static_cast<int>(tris.size()), nullptr, &s);
+    return e;
+}
+
+std::vector<eCollisionCacheTri> Floor()
+{
+    return ToCacheTris({{kFloor[0], kFloor[1], kFloor[2]}});
+}
+
+TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
+{
+    const mVec3 p[3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}};
+    const struct {
+        const char* why;
+        mVec3 foot;
+        TP pos;
+        mVec3 closest;
+    } rows[] = {
+        {"inside", {0.5f, 0.5f, 0}, TP::TP_ONTRI, {0.5f, 0.5f, 0}},
+        {"exactly on edge 0-1", {1, 0, 0}, TP::TP_ONEDGE0_1, {1, 0, 0}},
+        {"exactly on corner 0", {0, 0, 0}, TP::TP_ONPOINT0, {0, 0, 0}},
+        {"beyond corner 1", {3, -1, 0}, TP::TP_ONPOINT1, {2, 0, 0}},
+        {"beyond edge 1-2", {2, 2, 0}, TP::TP_ONEDGE1_2, {1, 1, 0}},
+        {"beyond edge 2-0", {-1, 1, 0}, TP::TP_ONEDGE2_0, {0, 1, 0}},
+        {"beyond edge 0-1, past corner 0", {-1, -0.5f, 0}, TP::TP_ONPOINT0, {0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        mVec3 closest(9, 9, 9);
+        bool bDegenerate = true;
+        EXPECT_EQ(FindClosestPointOnTri(row.foot + mVec3(0, 0, 0.5f), row.foot, p, &closest, &bDegenerate), row.pos);
+        EXPECT_FALSE(bDegenerate);
+        EXPECT_TRUE(closest.ApproxEqual(row.closest, 1e-6f));
+    }
+    const mVec3 line[3] = {{0, 0, 0}, {1, 1, 0}, {2, 2, 0}};
+    mVec3 closest(9, 9, 9);
+    bool bDegenerate = false;
+    EXPECT_EQ(FindClosestPointOnTri({1, 0, 1}, {1, 0, 0}, line, &closest, &bDegenerate), TP::TP_DEGENERATE);
+    EXPECT_TRUE(bDegenerate);
+    EXPECT_EQ(closest, mVec3(9, 9, 9));
+    EXPECT_TRUE(PointInTri(line, {5, 0, 0}, &bDegenerate));  // no area counts as inside
+    EXPECT_TRUE(bDegenerate);
+    EXPECT_TRUE(PointInTri(p, {1, 1, 0}, &bDegenerate));  // on the long edge
+    EXPECT_FALSE(PointInTri(p, {1.01f, 1, 0}, &bDegenerate));
+}
+
+TEST(eColliderEllipseTrisTest, SweepAgainstOneTriangle)
+{
+    const float dCorner = 3.0f - std::sqrt(0.28f);  // the corner enters at 0.6^2 + 0.6^2 + z^2 = 1
+    const struct {
+        const char* why;
+        mVec3 centre, dir;
+        float dist;
+        uint32_t flags;
+        int nNormal, nTouch;
+        TP pos = TP::TP_NONE;
+        float distance = 0;
+        mVec3 position{0, 0, 0}, normal{0, 0, 0};
+    } rows[] = {
+        {"resting, moving sideways: the floor does not face the move", {1, 1, 1}, {1, 0, 0}, 1, 0, 0, 0},
+        {"resting within the tolerance", {1, 1, 0.9995f}, {0, 0, -1}, 1, 0, 1, 0, TP::TP_ONTRI, 0, {1, 1, 0}, {0, 0, 1}},
+        {"the face, measured from the sphere's lowest point", {1, 1, 3}, {0, 0, -1}, 5, 0, 1, 0, TP::TP_ONTRI, 2,
+         {1, 1, 0}, {0, 0, 1}},
+        {"the plane out of reach", {1, 1, 3}, {0, 0, -1}, 1.5f, 0, 0, 0},
+        {"only the edge", {2, -0.6f, 3}, {0, 0, -1}, 5, 0, 1, 0, TP::TP_ONEDGE0_1, 2.2f, {2, 0, 0}, {0, -0.6f, 0.8f}},
+        {"only the corner", {-0.6f, -0.6f, 3}, {0, 0, -1}, 5, 0, 1, 0, TP::TP_ONPOINT0, dCorner, {0, 0, 0},
+         {-0.6f, -0.6f, 3 - dCorner}},
+        {"touch-only: never blocks", {1, 1, 3}, {0, 0, -1}, 5, CE::kSurfTouchOnly, 0, 1, TP::TP_ONTRI, 2, {1, 1, 0},
+         {0, 0, 1}},
+        {"no swept hits: a fast sweep passes", {1, 1, 3}, {0, 0, -1}, 5, CE::kSurfNoSweep, 0, 0},
+        {"no swept hits: touching still blocks", {1, 1, 1}, {0, 0, -1}, 5, CE::kSurfNoSweep, 1, 0, TP::TP_ONTRI, 0,
+         {1, 1, 0}, {0, 0, 1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const CE e = Sweep(row.centre, row.dir, row.dist, Floor(), row.flags);
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], row.nNormal);
+        ASSERT_EQ(e.m_nContacts[CE::CT_TOUCH], row.nTouch);
+        const CE::eContactType t = row.nTouch ? CE::CT_TOUCH : CE::CT_NORMAL;
+        EXPECT_FLOAT_EQ(e.m_fTravel, row.nNormal ? row.distance : row.dist);
+        if (!row.nNormal && !row.nTouch)
+            continue;
+        const eCollisionContact& c = e.m_pContacts[t][0];
+        EXPECT_EQ(c.trianglePos, row.pos);
+        EXPECT_NEAR(c.fDistanceToContact, row.distance, 1e-5f);
+        EXPECT_TRUE(c.position.ApproxEqual(row.position, 1e-5f));
+        mVec3 n = row.normal;
+        n.Normalize();
+        EXPECT_TRUE(c.normal.ApproxEqual(n, 1e-5f));
+        EXPECT_EQ(c.triNormal, mVec3(0, 0, 1));
+    }
+}
+
+TEST(eColliderEllipseTrisTest, TrianglesOfNoAreaGiveNoContact)
+{
+    // Collinear corners (a zero plane normal), and a plane with two equal
+    // corners, as quantisation can leave them.
+    std::vector<eCollisionCacheTri> tris = ToCacheTris({{{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}});
+    eCollisionCacheTri flat = Floor()[0];
+    flat.v3 = flat.v2;
+    tris.push_back(flat);
+    for (const mVec3& centre : {mVec3(1, 1, 0.5f), mVec3(1, 1, 3)}) {
+        CE e = Sweep(centre, {0, 0, -1}, 5, tris);
+        eTestSurface s = MakeSurface(0);
+        e.MakeEmbedContacts(tris.data(), static_cast<int>(tris.size()), nullptr, &s);
+        EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL] + e.m_nContacts[CE::CT_EMBED], 0);
+        EXPECT_FLOAT_EQ(e.m_fTravel, 5.0f);
+    }
+}
+
+TEST(eColliderEllipseTrisTest, EmbeddedTrianglesWithinTheSphere)
+{
+    const struct {
+        const char* why;
+        float height;
+        uint32_t flags;
+        int nEmbed, nTouch;
+    } rows[] = {
+        {"half inside", 0.5f, 0, 1, 0},
+        {"touching is not embedded", 1.0f, 0, 0, 0},
+        {"centre behind the plane", -0.5f, 0, 0, 0},
+        {"touch-only surfaces report as touches", 0.5f, CE::kSurfTouchOnly, 0, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        CE e;
+        e.Set({1, 1, row.height}, 0.0f, {0, 0, 0}, {1, 1, 1});
+        eTestSurface s = MakeSurface(row.flags);
+        const std::vector<eCollisionCacheTri> tris = Floor();
+        e.MakeEmbedContacts(tris.data(), 1, nullptr, &s);
+        ASSERT_EQ(e.m_nContacts[CE::CT_EMBED], row.nEmbed);
+        ASSERT_EQ(e.m_nContacts[CE::CT_TOUCH], row.nTouch);
+        if (row.nEmbed) {
+            EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_EMBED][0].fDistanceToContact, row.height);
+            EXPECT_EQ(e.m_pContacts[CE::CT_EMBED][0].normal, mVec3(0, 0, 1));
+        }
+    }
+}
+
+// Exact distance from a point to a triangle, for the reference below.
+float DistToTri(const mVec3& p, const mVec3* t)
+{
+    mVec3 n;
+    n.Cross(t[1] - t[0], t[2] - t[0]);
+    n.Normalize();
+    const mVec3 foot = p - n * n.Dot(p - t[0]);
+    bool inside = true;
+    for (int k = 0; k < 3; ++k) {
+        mVec3 c;
+        c.Cross(t[(k + 1) % 3] - t[k], foot - t[k]);
+        inside = inside && c.Dot(n) >= 0.0f;
+    }
+    if (inside)
+        return std::fabs(n.Dot(p - t[0]));
+    float best = 1e30f;
+    for (int k = 0; k < 3; ++k) {
+        const mVec3 a = t[k], e = t[(k + 1) % 3] - a;
+        float s = (p - a).Dot(e) / e.Dot(e);
+        s = s < 0 ? 0 : (s > 1 ? 1 : s);
+        best = std::fmin(best, p.Dist(a + e * s));
+    }
+    return best;
+}
+
+// A fixed sequence of random triangles and sweeps: every sweep that would
+// touch a triangle reports the touch where a fine search along the move
+// finds it, and one that would not reports nothing.
+TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
+{
+    uint32_t seed = 2024;
+    auto rnd = [&seed](float lo, float hi) {
+        seed = seed * 1664525u + 1013904223u;
+        return lo + (hi - lo) * static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    int nChecked = 0;
+    for (int iter = 0; iter < 6000; ++iter) {
+        const mVec3 t[3] = {{rnd(-3, 3), rnd(-3, 3), rnd(-1, 1)}, {rnd(-3, 3), rnd(-3, 3), rnd(-1, 1)},
+                            {rnd(-3, 3), rnd(-3, 3), rnd(-1, 1)}};
+        mVec3 n;
+        n.Cross(t[1] - t[0], t[2] - t[0]);
+        if (n.Length() < 0.5f)
+            continue;  // slivers
+        const mVec3 start(rnd(-3, 3), rnd(-3, 3), rnd(-3, 3));
+        mVec3 dir(rnd(-1, 1), rnd(-1, 1), rnd(-1, 1));
+        dir.Normalize();
+        const float dist = rnd(0.1f, 6.0f);
+        if (DistToTri(start, t) < 1.01f)
+            continue;
+        const CE e = Sweep(start, dir, dist, ToCacheTris({{t[0], t[1], t[2]}}));
+        n.Normalize();
+        const float facing = dir.Dot(n);
+        if (facing >= -0.0001f || n.Dot(start - t[0]) < 0.0f) {
+            EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL], 0);  // not facing the move, or from behind
+            continue;
+        }
+        auto distAt = [&](float s) { return DistToTri(start + dir * s, t); };
+        // The distance is convex along the move: find its least value, then
+        // where it first comes down to 1.
+        float lo = 0, hi = dist;
+        for (int i = 0; i < 100; ++i) {
+            const float a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;
+            if (distAt(a) < distAt(b))
+                hi = b;
+            else
+                lo = a;
+        }
+        const float least = distAt(lo);
+        if (least > 1.001f) {
+            EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL], 0) << iter;
+            continue;
+        }
+        const float tLeast = lo;
+        lo = 0, hi = tLeast;
+        for (int i = 0; i < 60; ++i)
+            (distAt((lo + hi) / 2) > 1.0f ? lo : hi) = (lo + hi) / 2;
+        if (least > 0.98f || facing > -0.001f || dist - lo < 0.01f)
+            continue;  // grazing, or at the end of the move: either answer is fair
+        ++nChecked;
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], 1) << iter;
+        EXPECT_NEAR(e.m_pContacts[CE::CT_NORMAL][0].fDistanceToContact, lo, 2e-3f) << iter;
+    }
+    EXPECT_GT(nChecked, 200);
+}
+
+}  // namespace

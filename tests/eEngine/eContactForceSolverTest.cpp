@@ -1,0 +1,138 @@
+#include "eEngine/eContactForceSolver.h"
+
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "eEngine/eCollisionContact.h"
+
+namespace {
+
+std::vector<eCollisionContact> Contacts(std::initializer_list<mVec3> normals)
+{
+    std::vector<eCollisionContact> out;
+    for (mVec3 n : normals) {
+        n.Normalize();
+        eCollisionContact c{};
+        c.normal = n;
+        out.push_back(c);
+    }
+    return out;
+}
+
+mVec3 Slide(mVec3 v, const std::vector<eCollisionContact>& contacts, eContactForceSolver* pSolver = nullptr)
+{
+    eContactForceSolver local;
+    eContactForceSolver& s = pSolver ? *pSolver : local;
+    s.ComputeForces(&v, contacts.data(), static_cast<int>(contacts.size()));
+    return v;
+}
+
+TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
+{
+    const float h = 0.70710677f;
+    const struct {
+        const char* why;
+        std::vector<eCollisionContact> contacts;
+        mVec3 move, slide;
+    } rows[] = {
+        {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}},
+        {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}},
+        {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}},
+        {"floor and wall keep their common line", Contacts({{0, 0, 1}, {-1, 0, 0}}), {2, 3, -1}, {0, 3, 0}},
+        {"a wall leaves the rest of a slanted move", Contacts({{-1, 0, 0}, {0, 0, 1}}), {1, 1, 0}, {0, 1, 0}},
+        {"a contact at exactly the tolerance is not driven", Contacts({{1, 0, 0}, {0, 1, 0}}), {-0.00001f, 1, 0},
+         {-0.00001f, 1, 0}},
+        {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1},
+         {0, 1, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        eContactForceSolver s;
+        EXPECT_TRUE(Slide(row.move, row.contacts, &s).ApproxEqual(row.slide, 1e-5f));
+        for (size_t i = 0; i < row.contacts.size(); ++i)
+            EXPECT_GE(s.m_fForces[i], 0.0f);
+    }
+    eContactForceSolver s;
+    Slide({-1, -1, 0}, Contacts({{1, 0, 0}, {0, 1, 0}}), &s);
+    EXPECT_TRUE(s.m_bClamped[0] && s.m_bClamped[1]);
+    EXPECT_FLOAT_EQ(s.m_fForces[0], 1.0f);
+}
+
+TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
+{
+    // A contact of no normal cannot be driven: nothing bounds the step, so the
+    // drive ends with forces and accelerations as they were.
+    const std::vector<eCollisionContact> c = Contacts({{0, 0, 0}, {0, 0, 1}});
+    eContactForceSolver s;
+    mVec3 v(0, 0, 1);
+    s.ComputeForces(&v, c.data(), 2);
+    s.m_fAccel[0] = -1.0f;
+    s.DriveToZero(0, 2);
+    EXPECT_EQ(s.m_fForces[0], 0.0f);
+    EXPECT_EQ(s.m_fAccel[0], -1.0f);
+    EXPECT_FALSE(s.m_bClamped[0] || s.m_bFree[0]);
+
+    // Two clamped contacts with one normal: no single force step holds both,
+    // so theirs stay 0 and only the driven contact moves.
+    const std::vector<eCollisionContact> twice = Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}});
+    v.Set(0, 1, 0);
+    s.ComputeForces(&v, twice.data(), 3);
+    s.m_bClamped[0] = s.m_bClamped[1] = true;
+    s.m_fForceStep[0] = s.m_fForceStep[1] = 5.0f;
+    s.FDirection(2, 3);
+    EXPECT_EQ(s.m_fForceStep[0], 0.0f);
+    EXPECT_EQ(s.m_fForceStep[1], 0.0f);
+    EXPECT_EQ(s.m_fForceStep[2], 1.0f);
+}
+
+TEST(eContactForceSolverTest, GaussianEliminationPivotsAndRefusesSingularSystems)
+{
+    float a[32][32] = {};
+    const float rows[3][3] = {{0, 2, 1}, {1, 1, 0}, {4, 0, 1}};  // a zero first pivot
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            a[r][c] = rows[r][c];
+    const float b[3] = {5, 3, 5};  // x = (1, 2, 1)
+    float x[3] = {};
+    ASSERT_TRUE(eContactForceSolver::GaussianElimination(a, x, b, 3));
+    EXPECT_NEAR(x[0], 1.0f, 1e-6f);
+    EXPECT_NEAR(x[1], 2.0f, 1e-6f);
+    EXPECT_NEAR(x[2], 1.0f, 1e-6f);
+    for (int c = 0; c < 3; ++c)
+        a[2][c] = 2 * a[1][c];  // dependent rows
+    float untouched[3] = {7, 7, 7};
+    EXPECT_FALSE(eContactForceSolver::GaussianElimination(a, untouched, b, 3));
+    EXPECT_EQ(untouched[0], 7.0f);
+    a[1][0] = a[1][1] = a[1][2] = 0;  // a zero row
+    EXPECT_FALSE(eContactForceSolver::GaussianElimination(a, untouched, b, 3));
+}
+
+// Random contact sets (fixed seed): the slide is finite, never longer than
+// the move, and enters no contact.
+TEST(eContactForceSolverTest, SlidesEnterNoContact)
+{
+    uint32_t seed = 77;
+    auto rnd = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+    };
+    for (int iter = 0; iter < 2000; ++iter) {
+        std::vector<eCollisionContact> c;
+        const int n = 2 + iter % 6;
+        for (int i = 0; i < n; ++i) {
+            // Near-duplicates now and then, as neighbouring triangles give.
+            const mVec3 base = i > 0 && iter % 3 == 0 ? c[0].normal : mVec3(rnd(), rnd(), rnd());
+            c.push_back(Contacts({base + mVec3(rnd(), rnd(), rnd()) * (iter % 3 == 0 ? 0.001f : 1.0f)})[0]);
+        }
+        const mVec3 v(rnd(), rnd(), rnd());
+        const mVec3 out = Slide(v, c);
+        ASSERT_TRUE(std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z)) << iter;
+        EXPECT_LE(out.Length(), v.Length() * 1.001f) << iter;
+        for (const eCollisionContact& k : c)
+            EXPECT_GE(k.normal.Dot(out), -2e-3f * v.Length()) << iter;
+    }
+}
+
+}  // namespace

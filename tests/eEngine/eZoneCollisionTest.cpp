@@ -1,0 +1,285 @@
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "collisionTestSupport.h"
+#include "eEngine/eColliderRay.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eZone.h"
+
+namespace {
+
+using CE = eColliderEllipse;
+
+// A floor of edge 2h at height z, seen from above.
+void AddFloor(std::vector<ColTri>* pTris, float h, float z, int surface = 0)
+{
+    AddQuad(pTris, {-h, -h, z}, {h, -h, z}, {h, h, z}, {-h, h, z}, surface);
+}
+
+// A wall in the plane x = x0 facing -x.
+void AddWall(std::vector<ColTri>* pTris, float x0, float h)
+{
+    AddQuad(pTris, {x0, h, -h}, {x0, -h, -h}, {x0, -h, h}, {x0, h, h});
+}
+
+bool Finite(const mVec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+class eZoneCollisionTest : public CollisionTest {};
+
+TEST_F(eZoneCollisionTest, NothingToCollideWithFindsNothing)
+{
+    CE e;
+    EXPECT_EQ(Move(&e, {0, 0, 0}, {0, 0, -5}, {1, 1, 1}), mVec3(0, 0, -5));  // no live zone
+    eColliderRay ray;
+    ray.m_ray = {{0, 0, 10}, {0, 0, -1}, 20};
+    eZone::CollisionCullAll(ray);
+    EXPECT_FALSE(eZone::CollideAllRay(&ray));
+
+    // A zone whose collision tree holds nothing is cleared and not walked.
+    eZone* pEmpty = AddZone(0, {0, 0, 0}, {});
+    ASSERT_NE(pEmpty, nullptr);
+    eCollisionInfo stale;
+    pEmpty->m_pCollidableBin = &stale;
+    EXPECT_EQ(Move(&e, {0, 0, 0}, {0, 0, -5}, {1, 1, 1}), mVec3(0, 0, -5));
+    EXPECT_EQ(pEmpty->m_pCollidableBin, nullptr);
+}
+
+TEST_F(eZoneCollisionTest, MovedIntoAFloorWallCornerItRestsAgainstBoth)
+{
+    // The floor in one zone, the wall in a second zone placed 5 units along x.
+    std::vector<ColTri> floor, wall;
+    AddFloor(&floor, 20, 0);
+    AddWall(&wall, 0, 20);
+    ASSERT_NE(AddZone(0, {0, 0, 0}, floor), nullptr);
+    ASSERT_NE(AddZone(3, {5, 0, 0}, wall), nullptr);
+    CE e;
+    const mVec3 end = Move(&e, {0, 0, 3}, {10, 0, -2}, {0.5f, 0.5f, 1.0f}, true);
+    ASSERT_TRUE(Finite(end));
+    EXPECT_NEAR(end.x, 4.5f, 2e-3f);
+    EXPECT_NEAR(end.z, 1.0f, 2e-3f);
+    // Pushing on into the corner finds both, with no room to move.
+    e.Set(end, 1.0f, mVec3(0.7071068f, 0, -0.7071068f), {0.5f, 0.5f, 1.0f});
+    eZone::CollisionCullAll(e);
+    eZone::CollideAll(&e);
+    EXPECT_NEAR(e.m_fTravel, 0.0f, 2e-3f);
+    bool bFloor = false, bWall = false;
+    for (int i = 0; i < e.m_nContacts[CE::CT_NORMAL]; ++i) {
+        eCollisionContact c;
+        e.GetWorldContact(CE::CT_NORMAL, i, &c);
+        bFloor = bFloor || c.normal.ApproxEqual({0, 0, 1}, 1e-4f);
+        bWall = bWall || (c.normal.ApproxEqual({-1, 0, 0}, 1e-4f) && c.pContactObject == eZone::s_pZones[3]);
+    }
+    EXPECT_TRUE(bFloor && bWall);
+}
+
+TEST_F(eZoneCollisionTest, SlidingAlongAWallKeepsTheTangentialMove)
+{
+    std::vector<ColTri> wall;
+    AddWall(&wall, 5, 50);
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    CE e;
+    const mVec3 end = Move(&e, {0, 0, 0}, {10, 10, 0}, {1, 1, 1});
+    EXPECT_TRUE(end.ApproxEqual({4, 10, 0}, 2e-3f));
+    EXPECT_TRUE(e.m_bSlid);
+
+    // Blocked now (travel below the tolerance): the move turns into the slide
+    // at once instead of advancing.
+    const mVec3 verts[3] = {wall[0].a, wall[0].b, wall[0].c};
+    e.Set({4, 0, 0}, 2.0f, mVec3(0.6f, 0.8f, 0), {1, 1, 1});
+    e.AddContactPoint(CE::CT_NORMAL, {5, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, 0.0f, nullptr, nullptr,
+                      eCollisionContact::TP_ONTRI, verts, false);
+    e.m_fTravel = 0.0005f;
+    eZone::CollideSlide(&e);
+    EXPECT_EQ(e.m_position, mVec3(4, 0, 0));
+    EXPECT_TRUE(e.m_moveDir.ApproxEqual({0, 1, 0}, 1e-6f));
+    EXPECT_FLOAT_EQ(e.m_fMoveDist, 1.6f);
+}
+
+TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
+{
+    std::vector<ColTri> floor, box;
+    AddFloor(&floor, 20, -1.5f);
+    AddBox(&box, {-1, -1, -1}, {1, 1, 1});
+    eZone* pZone = AddZone(0, {0, 0, 0}, floor);
+    ASSERT_NE(pZone, nullptr);
+    eTestColModel* pModel = AddModel(pZone, box, {0, 0, 0});
+    // Half a unit into the model's +x face and into the zone floor, which
+    // never embeds.
+    CE e;
+    e.Set({1.5f, 0, -1.0f}, 0.0f, {0, 0, 0}, {1, 1, 1});
+    eZone::CollisionCullAll(e);
+    eZone::CollideEmbed(&e);
+    ASSERT_TRUE(e.m_bEmbedded);
+    EXPECT_TRUE(e.IsGeomEmbedded(pModel));
+    EXPECT_TRUE(e.m_moveDir.ApproxEqual({1, 0, 0}, 1e-6f));
+    EXPECT_FLOAT_EQ(e.m_fMoveDist, 0.5f);
+    eZone::CollisionCullAll(e);
+    eZone::CollideAll(&e);
+    EXPECT_FLOAT_EQ(e.m_fTravel, 0.5f);  // the model it leaves does not block
+    eZone::CollideSlide(&e);
+    EXPECT_TRUE(e.m_nonScaledPosition.ApproxEqual({2, 0, -1}, 1e-5f));
+
+    // Ignoring the model (an effect's parent) takes it out of the query.
+    CE ignoring;
+    ignoring.AddIgnore(pModel, true);
+    ignoring.Set({1.5f, 0, 0}, 0.0f, {0, 0, 0}, {1, 1, 1});
+    eZone::CollisionCullAll(ignoring);
+    eZone::CollideEmbed(&ignoring);
+    EXPECT_FALSE(ignoring.m_bEmbedded);
+}
+
+TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
+{
+    std::vector<ColTri> floor, box;
+    AddFloor(&floor, 50, 0, 3);
+    AddFloor(&floor, 50, 5, 1);  // a ceiling of mask 0x2 only
+    AddBox(&box, {-1, -1, 0}, {1, 1, 2});
+    eZone* pZone = AddZone(1, {100, 0, 0}, floor);
+    ASSERT_NE(pZone, nullptr);
+    eTestColModel* pModel = AddModel(pZone, box, {0, 0, 0});
+    const struct {
+        const char* why;
+        mVec3 origin;
+        float length;
+        float distance;
+        mVec3 position{0, 0, 0};
+        cBase* pObj = nullptr;
+        int surface = 0;
+    } rows[] = {
+        {"through the model, then the floor", {100.5f, 0.5f, 8}, 20, 6, {100.5f, 0.5f, 2}, pModel, 0},
+        {"beside the model", {110, -3, 8}, 20, 8, {110, -3, 0}, pZone, 3},
+        {"too short: the ceiling's mask is not the ray's", {110, -3, 8}, 5, -1},
+        {"an unbounded ray", {110, -3, 8}, -1, 8, {110, -3, 0}, pZone, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        eColliderRay ray;
+        ray.m_nCollisionMask = 0x1;
+        ray.m_ray = {row.origin, {0, 0, -1}, row.length};
+        eZone::CollisionCullAll(ray);
+        ASSERT_EQ(eZone::CollideAllRay(&ray), row.distance >= 0);
+        if (row.distance < 0)
+            continue;
+        EXPECT_FLOAT_EQ(ray.m_rayHit.fDistance, row.distance);
+        EXPECT_TRUE(ray.m_rayHit.position.ApproxEqual(row.position, 1e-5f));
+        EXPECT_EQ(ray.m_rayHit.normal, mVec3(0, 0, 1));
+        EXPECT_EQ(ray.m_rayHit.pObj, row.pObj);
+        EXPECT_EQ(ray.m_rayHit.pSurface, &m_surfaces[row.surface]);
+    }
+}
+
+TEST_F(eZoneCollisionTest, SurfacesTheColliderDoesNotCollideWith)
+{
+    std::vector<ColTri> floor;
+    AddFloor(&floor, 20, 0, 1);  // mask 0x2
+    ASSERT_NE(AddZone(0, {0, 0, 0}, floor), nullptr);
+    for (uint32_t mask : {0x1u, 0x2u}) {
+        CE e;
+        e.m_nCollisionMask = mask;
+        EXPECT_FLOAT_EQ(Move(&e, {0, 0, 3}, {0, 0, -3}, {1, 1, 1}).z, mask == 0x2 ? 1.0f : -3.0f);
+    }
+    // A version-2 zone stores no surface handles: its lists resolve nothing.
+    ASSERT_NE(AddZone(0, {0, 0, 0}, floor, 2), nullptr);
+    CE e;
+    EXPECT_FLOAT_EQ(Move(&e, {0, 0, 3}, {0, 0, -3}, {1, 1, 1}).z, -3.0f);
+}
+
+TEST_F(eZoneCollisionTest, ListsAreDecodedOnceOrInChunks)
+{
+    std::vector<ColTri> floor;
+    AddFloor(&floor, 20, 0);
+    eZone* pZone = AddZone(0, {0, 0, 0}, floor);
+    ASSERT_NE(pZone, nullptr);
+    CE e;
+    Move(&e, {0, 0, 3}, {0, 0, 0}, {1, 1, 1});
+    const eZoneColTriList& list = pZone->m_pColData->pTriLists[0];
+    eCollisionCacheTri* pRun = eZone::s_pStaticColCache->Find(list.nColCacheKey);
+    ASSERT_NE(pRun, nullptr);
+    EXPECT_EQ(pRun[0].plane.normal, mVec3(0, 0, 1));
+    Move(&e, {1, 0, 3}, {1, 0, 0}, {1, 1, 1});
+    EXPECT_EQ(eZone::s_pStaticColCache->Find(list.nColCacheKey), pRun);  // not decoded again
+
+    // Lists of more than 1024 triangles do not fit the cache; they still collide.
+    std::vector<ColTri> many;
+    for (int i = 0; i < 1100; ++i)
+        AddFloor(&many, 20, 0);
+    pZone = AddZone(1, {0, 0, -10}, many);
+    ASSERT_NE(pZone, nullptr);
+    EXPECT_FLOAT_EQ(Move(&e, {0, 0, -7}, {0, 0, -12}, {1, 1, 1}).z, -9.0f);
+    for (int i = 0; i < pZone->m_pColData->nTriLists; ++i) {
+        EXPECT_GT(pZone->m_pColData->pTriLists[i].nTris, eCollisionCache::kMaxTris);
+        EXPECT_EQ(pZone->m_pColData->pTriLists[i].nColCacheKey, 0u);
+    }
+}
+
+// Random ellipsoids swept through a random soup of triangles around closed
+// boxes (fixed seed): every end position is finite, and no body that starts
+// outside a box ends with its centre inside it.
+TEST_F(eZoneCollisionTest, RandomSweepsNeitherTunnelNorTurnNaN)
+{
+    uint32_t seed = 99;
+    auto rnd = [&seed](float lo, float hi) {
+        seed = seed * 1664525u + 1013904223u;
+        return lo + (hi - lo) * static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    std::vector<ColTri> tris;
+    std::vector<mBox> boxes;
+    for (int i = 0; i < 24; ++i) {
+        const mVec3 lo(rnd(-16, 10), rnd(-16, 10), rnd(-16, 10));
+        const mVec3 hi = lo + mVec3(rnd(0.5f, 8), rnd(0.5f, 8), rnd(0.5f, 8));
+        AddBox(&tris, lo, hi);
+        boxes.push_back({{}, lo, hi});
+    }
+    auto grid = [](float f) { return std::round(f * 256.0f) / 256.0f; };  // the stored 1/256 steps
+    for (int i = 0; i < 300; ++i) {
+        const mVec3 a(grid(rnd(-16, 16)), grid(rnd(-16, 16)), grid(rnd(-16, 16)));
+        const mVec3 d(grid(rnd(-4, 4)), grid(rnd(-4, 4)), grid(rnd(-4, 4)));
+        if (i % 5 == 0)
+            tris.push_back({a, a + d, a + d * 2.0f});  // no area: corners on one line
+        else
+            tris.push_back({a, a + d, a + mVec3(rnd(-4, 4), rnd(-4, 4), rnd(-4, 4))});
+    }
+    const eZone* pZone = AddZone(0, {0, 0, 0}, tris);
+    ASSERT_NE(pZone, nullptr);
+    int nFlat = 0;  // the stored soup keeps its triangles of no area
+    const eZoneColData& data = *pZone->m_pColData;
+    for (int t = 0; t < data.nTris; ++t) {
+        mVec3 p[3];
+        for (int k = 0; k < 3; ++k)
+            p[k].Set(data.pVerts[3 * data.pTris[3 * t + k]], data.pVerts[3 * data.pTris[3 * t + k] + 1],
+                     data.pVerts[3 * data.pTris[3 * t + k] + 2]);
+        mVec3 n;
+        n.MakeNormal(p[0], p[1], p[2]);
+        nFlat += n == mVec3(0, 0, 0);
+    }
+    EXPECT_GE(nFlat, 50);
+    int nBlocked = 0;
+    for (int iter = 0; iter < 400; ++iter) {
+        const mVec3 radii(rnd(0.2f, 1.5f), rnd(0.2f, 1.5f), rnd(0.2f, 1.5f));
+        const mVec3 from(rnd(-16, 16), rnd(-16, 16), rnd(-16, 16));
+        const mVec3 to = from + mVec3(rnd(-25, 25), rnd(-25, 25), rnd(-25, 25));
+        CE e;
+        const mVec3 end = Move(&e, from, to, radii, iter % 2 == 0);
+        ASSERT_TRUE(Finite(end)) << iter;
+        nBlocked += end.Dist(to) > 0.01f;
+        for (const mBox& b : boxes) {
+            auto inside = [&b](const mVec3& p, float margin) {
+                for (int a = 0; a < 3; ++a)
+                    if (p[a] <= b.minCorner[a] + margin || p[a] >= b.maxCorner[a] - margin)
+                        return false;
+                return true;
+            };
+            if (!inside(from, -0.01f)) {
+                EXPECT_FALSE(inside(end, 0.0f)) << iter;
+            }
+        }
+    }
+    EXPECT_GT(nBlocked, 150);
+}
+
+}  // namespace
