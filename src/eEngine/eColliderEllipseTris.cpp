@@ -102,9 +102,25 @@ TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p,
         return ClosestOnEdge(centre, p, 1, pClosest);
     if (w3 < 0.0f && w1 > 0.0f && w2 > 0.0f)
         return ClosestOnEdge(centre, p, 0, pClosest);
-    w1 = w1 < 0.0f ? 0.0f : w1;
-    w2 = w2 < 0.0f ? 0.0f : w2;
-    w3 = w3 < 0.0f ? 0.0f : w3;
+    if (w1 < 0.0f || w2 < 0.0f || w3 < 0.0f) {
+        // Outside across a corner. Clamping the weights would give the corner,
+        // yet beyond an obtuse corner a point of an edge lies nearer, and a
+        // body resting there would find no contact: take the nearest of the
+        // three edges' nearest points.
+        TP best = TP::TP_NONE;
+        float bestDistSq = 0.0f;
+        for (int from = 0; from < 3; ++from) {
+            mVec3 point;
+            const TP pos = ClosestOnEdge(centre, p, from, &point);
+            const float d = point.DistSq(centre);
+            if (best == TP::TP_NONE || d < bestDistSq) {
+                best = pos;
+                bestDistSq = d;
+                *pClosest = point;
+            }
+        }
+        return best;
+    }
     const float inv = 1.0f / (w1 + w2 + w3);
     w1 *= inv;
     w2 *= inv;
