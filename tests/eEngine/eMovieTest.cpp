@@ -1,0 +1,298 @@
+#include "eEngine/eMovie.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/ai.h"
+#include "platform/dvd.h"
+#include "platform/ps.h"
+#include "platform/vi.h"
+#include "../test/audio_test.h"
+#include "../test/dvd_test.h"
+#include "../test/gx_test.h"
+#include "datagen/thpWriter.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eAudioPlatform.h"
+#include "Utilities/THP/THP.h"
+#include "eVideoTestUtil.h"
+
+namespace {
+
+constexpr uint32_t kWidth = 160, kHeight = 120;
+constexpr const char* kMoviePath = "/Game/Movies/Test_eng.mov";
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+// Frame k shows these four colours in its quadrants, turned on by k places,
+// so a captured frame tells which frame it is (modulo 4).
+const Rgb kPalette[4] = {{230, 20, 20}, {20, 200, 40}, {30, 40, 220}, {240, 240, 240}};
+
+Rgb QuadrantColour(int frame, int quadrant)
+{
+    return kPalette[(quadrant + frame) % 4];
+}
+
+std::vector<uint8_t> Frame(int k, uint32_t w, uint32_t h)
+{
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            const Rgb c = QuadrantColour(k, (y >= h / 2) * 2 + (x >= w / 2));
+            uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+            p[0] = c.r;
+            p[1] = c.g;
+            p[2] = c.b;
+        }
+    }
+    return rgb;
+}
+
+datagen::ThpMovie MakeMovie(int frames, bool bAudio, uint32_t w = kWidth, uint32_t h = kHeight)
+{
+    datagen::ThpMovie movie;
+    movie.width = w;
+    movie.height = h;
+    for (int k = 0; k < frames; ++k)
+        movie.framesRgb.push_back(Frame(k, w, h));
+    if (bAudio) {
+        movie.audioChannels = 2;
+        const size_t n = static_cast<size_t>(frames / movie.fFrameRate * 32000) + 32;
+        std::vector<int16_t> tone(2 * n);
+        for (size_t i = 0; i < n; ++i)
+            tone[2 * i] = tone[2 * i + 1] = static_cast<int16_t>(std::lround(8000.0 * std::sin(2 * M_PI * 440.0 * i / 32000.0)));
+        movie.audioTracks.push_back(tone);
+    }
+    return movie;
+}
+
+class eMovieTest : public VideoTest {
+protected:
+    void SetUp() override
+    {
+        VideoTest::SetUp();
+        static const bool s_bAudio = [] {
+            AITestSetManualFrames(TRUE);
+            return eAudioPlatform::Initialize();
+        }();
+        ASSERT_TRUE(s_bAudio);
+        AITestSetManualFrames(TRUE);
+        char name[] = "/tmp/qm_movie_XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        m_dir = name;
+        std::filesystem::create_directories(m_dir + "/Game/Movies");
+        DVDSetDataDirectory(m_dir.c_str());
+        for (int f = 0; f < eAudio::kNumGroupFaders; ++f)
+            eAudio::SetGroupVolume(eAudio::ACG_BGM, f, 1.0f);
+    }
+    void TearDown() override
+    {
+        eMovie::Close();
+        DVDTestHoldDrive(false);
+        AISetWavOutput(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+        VideoTest::TearDown();
+    }
+    void WriteMovie(const std::vector<uint8_t>& bytes)
+    {
+        std::ofstream out(m_dir + "/Game/Movies/Test_eng.mov", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    // Plays to the end (at most maxUpdates), running the audio frames of
+    // each movie frame by hand. Returns the Update calls made.
+    int PlayToEnd(int maxUpdates = 200)
+    {
+        int n = 0;
+        while (n < maxUpdates) {
+            ++n;
+            const bool bMore = eMovie::Update();
+            AITestRunFrames(7, nullptr);  // 35 ms of audio for a 33 ms frame
+            if (!bMore)
+                break;
+        }
+        return n;
+    }
+    std::string m_dir;
+};
+
+TEST_F(eMovieTest, ThirtyFramesPlayWithPictureAndSound)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    WriteMovie(datagen::MakeThpFile(MakeMovie(30, true)));
+    const std::string wav = m_dir + "/movie.wav";
+    ASSERT_TRUE(AISetWavOutput(wav.c_str()));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+
+    std::vector<uint8_t> shown;
+    int w = 0, h = 0;
+    int updates = 0;
+    bool bMore = true;
+    while (bMore && updates < 100) {
+        ++updates;
+        bMore = eMovie::Update();
+        AITestRunFrames(7, nullptr);
+        if (eMovie::s_nCurrentFrame == 15 && shown.empty()) {
+            VIWaitForRetrace();  // show what was just copied out
+            ASSERT_TRUE(GXTestReadPresented(&shown, &w, &h));
+        }
+    }
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 29);
+    EXPECT_GE(updates, 30);
+    EXPECT_LE(updates, 35);  // a read late by a retrace or two at most
+    eMovie::Close();
+    AISetWavOutput(nullptr);
+
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 480);
+    const int probes[4][2] = {{40, 30}, {120, 30}, {40, 90}, {120, 90}};
+    for (int q = 0; q < 4; ++q) {
+        SCOPED_TRACE(q);
+        const uint8_t* p = &shown[(static_cast<size_t>(probes[q][1]) * w + probes[q][0]) * 4];
+        const Rgb want = QuadrantColour(15, q);
+        EXPECT_NEAR(p[0], want.r, 14);
+        EXPECT_NEAR(p[1], want.g, 14);
+        EXPECT_NEAR(p[2], want.b, 14);
+    }
+    const uint8_t* outside = &shown[(static_cast<size_t>(300) * w + 400) * 4];
+    EXPECT_LT(outside[0] + outside[1] + outside[2], 30);  // only the movie's own size is drawn
+
+    // The sink holds the tone: 16-bit stereo after a 44-byte header.
+    std::ifstream in(wav, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 44u + 4 * 16000);
+    double sum = 0.0;
+    size_t n = 0;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 4, ++n) {
+        const int16_t left = static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8);
+        sum += double(left) * left;
+    }
+    const double rms = std::sqrt(sum / n);
+    EXPECT_GT(rms, 0.5 * 8000 / std::sqrt(2.0));  // a sine of peak 8000 has an RMS of 5657
+    EXPECT_LT(rms, 1.3 * 8000 / std::sqrt(2.0));
+}
+
+TEST_F(eMovieTest, MovieWithoutAudioPlays)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    WriteMovie(datagen::MakeThpFile(MakeMovie(4, false, 32, 16)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    EXPECT_EQ(PlayToEnd(), 4);
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 3);
+}
+
+TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
+{
+    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, false, 32, 16));
+    struct Row {
+        const char* name;
+        size_t offset;
+        uint32_t value;
+    };
+    const uint32_t table = ps::LoadU32BE(&good[0x20]);
+    const Row rows[] = {
+        {"magic", 0, 0x54485000 ^ 0x01000000},
+        {"version 1.0", 4, 0x00010000},
+        {"no frames", 0x14, 0},
+        {"seventeen components", table, 17},
+        {"a component of an unknown kind", table + 4, 0x02FFFFFF},
+        {"first frame larger than the largest", 0x18, 0x100000},
+        {"picture width not tiled", table + 20, 40},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> bad = good;
+        ps::StoreU32BE(&bad[row.offset], row.value);
+        WriteMovie(bad);
+        EXPECT_FALSE(eMovie::Open(kMoviePath));
+        eMovie::Close();
+    }
+    EXPECT_FALSE(eMovie::Open("/Game/Movies/None_eng.mov"));
+    eMovie::Close();
+    WriteMovie(good);  // the player is free again after each failure
+    EXPECT_TRUE(eMovie::Open(kMoviePath));
+}
+
+TEST_F(eMovieTest, PreloadReadsAtMostTenFrames)
+{
+    for (int frames : {5, 200}) {
+        SCOPED_TRACE(frames);
+        WriteMovie(datagen::MakeThpFile(MakeMovie(frames, false, 16, 8)));
+        DVDTestResetReadCount();
+        ASSERT_TRUE(THPSimpleInit(FALSE, nullptr));
+        ASSERT_TRUE(THPSimpleOpen(kMoviePath));
+        std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
+        uint8_t* aligned = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t(31));
+        ASSERT_TRUE(THPSimpleSetBuffer(aligned));
+        ASSERT_TRUE(THPSimplePreLoad(FALSE));
+        EXPECT_EQ(DVDTestGetReadCount(), 2u + std::min(frames, 10));  // header, components, frames
+        EXPECT_EQ(THPSimpleGetTotalFrame(), static_cast<uint32_t>(frames));
+        // Closing is refused while preloaded; stopping the load frees it.
+        EXPECT_FALSE(THPSimpleClose());
+        EXPECT_TRUE(THPSimpleLoadStop());
+        EXPECT_TRUE(THPSimpleClose());
+        THPSimpleQuit();
+    }
+}
+
+TEST_F(eMovieTest, ASlowDiscDelaysTheMovieInsteadOfEndingIt)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    WriteMovie(datagen::MakeThpFile(MakeMovie(12, true, 32, 16)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    DVDTestHoldDrive(true);
+    for (int k = 0; k < 10; ++k) {
+        ASSERT_TRUE(eMovie::Update());
+        AITestRunFrames(7, nullptr);
+    }
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 9);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_TRUE(eMovie::Update());  // frame 10 is not read yet
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 9);
+    EXPECT_EQ(eMovie::s_nStalledRetraces, 5);
+    DVDTestHoldDrive(false);
+    PlayToEnd();
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
+    EXPECT_EQ(eMovie::s_nStalledRetraces, 0);
+}
+
+TEST_F(eMovieTest, AFrameLargerThanTheLargestStopsTheMovie)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    std::vector<uint8_t> bytes = datagen::MakeThpFile(MakeMovie(14, false, 32, 16));
+    // Frame 11's "next" word gives frame 12's size.
+    uint32_t at = ps::LoadU32BE(&bytes[0x28]);
+    uint32_t size = ps::LoadU32BE(&bytes[0x18]);
+    for (int k = 0; k < 11; ++k) {
+        const uint32_t next = ps::LoadU32BE(&bytes[at]);
+        at += size;
+        size = next;
+    }
+    ps::StoreU32BE(&bytes[at], 0x7FFFFFF0);
+    WriteMovie(bytes);
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    PlayToEnd();
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
+}
+
+TEST(THPVolumeTable, SquareLawGains)
+{
+    const struct {
+        int i;
+        uint16_t gain;
+    } rows[] = {{0, 0}, {1, 2}, {2, 8}, {63, 8063}, {126, 32254}, {127, 32768}};
+    for (const auto& row : rows)
+        EXPECT_EQ(THPVolumeTable[row.i], row.gain) << row.i;
+}
+
+}  // namespace
