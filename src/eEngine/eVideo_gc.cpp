@@ -12,6 +12,7 @@
 #include "mMath/mOCS.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eTexture.h"
+#include "eEngine/eROMFont.h"
 #include "eEngine/eTextureData.h"
 
 void* eVideoPlatform::s_pFifo = nullptr;
@@ -91,6 +92,7 @@ void eVideoPlatform::Initialize()
     VIInit();
     s_pFrameBufTexture = pArena + kFifoSize;
     OSSetArenaLo(pArena + kFifoSize + kFrameBufTextureSize);
+    eROMFont::Initialize();
 
     SetVideoMode(cSaveRegion::GetSaveRegionData(cSaveRegion::kProgressiveWord) != 0);
     GXSetCopyClear(GXColor{0, 0, 0, 0}, 0xFFFFFF);
@@ -109,8 +111,9 @@ void eVideoPlatform::Initialize()
 
 void eVideoPlatform::Uninitialize()
 {
-    // The boot-ROM font is released here once it exists; nothing else is
-    // given back: the arena blocks live as long as the program.
+    eROMFont::Uninitalize();
+    // Nothing else is given back: the arena blocks live as long as the
+    // program.
 }
 
 void eVideoPlatform::SetVideoMode(bool bProgressive)

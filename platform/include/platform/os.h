@@ -181,3 +181,5 @@ constexpr uint32_t OS_SOUND_MODE_MONO = 0;
 constexpr uint32_t OS_SOUND_MODE_STEREO = 1;
 uint32_t OSGetSoundMode();
 void OSSetSoundMode(uint32_t mode);
+
+#include "platform/osfont.h"  // the boot-ROM font
