@@ -122,7 +122,8 @@ void SetCommentLine(char (&line)[32], const char* name)
 {
     std::memset(line, 0, sizeof(line));
     const size_t n = name ? std::min<size_t>(std::strlen(name), eMemCard::kCommentNameMax) : 0;
-    std::memcpy(line, name, n);
+    if (n > 0)
+        std::memcpy(line, name, n);
     line[n] = '\n';
 }
 
