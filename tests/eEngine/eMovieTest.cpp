@@ -285,6 +285,31 @@ TEST_F(eMovieTest, AFrameLargerThanTheLargestStopsTheMovie)
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
 }
 
+TEST_F(eMovieTest, MovieAudioPlaysAtTheMusicVolume)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    WriteMovie(datagen::MakeThpFile(MakeMovie(3, true, 32, 16)));
+    // The square-law gain of each volume step scales the movie's samples.
+    double rms[2] = {};
+    const float faders[2] = {1.0f, 0.5f};  // volume 127, then 63
+    for (int i = 0; i < 2; ++i) {
+        eAudio::SetGroupVolume(eAudio::ACG_BGM, 1, faders[i]);
+        ASSERT_TRUE(eMovie::Open(kMoviePath));
+        EXPECT_EQ(THPSimpleGetVolume(), i == 0 ? 127 : 63);
+        ASSERT_TRUE(eMovie::Update());
+        std::vector<int16_t> out(6 * 320);
+        AITestRunFrames(6, out.data());
+        double sum = 0.0;
+        for (int16_t v : out)
+            sum += double(v) * v;
+        rms[i] = std::sqrt(sum / out.size());
+        eMovie::Close();
+    }
+    ASSERT_GT(rms[0], 3000.0);
+    EXPECT_NEAR(rms[1] / rms[0], 8063.0 / 32768.0, 0.01);
+}
+
 TEST(THPVolumeTable, SquareLawGains)
 {
     const struct {
