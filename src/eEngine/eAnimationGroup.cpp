@@ -1,0 +1,5 @@
+#include "eEngine/eAnimationGroup.h"
+
+#include "cCore/cMemPool.h"
+
+QM_DEFINE_GROUP(eAnimationGroup, 18)

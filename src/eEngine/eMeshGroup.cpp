@@ -1,0 +1,5 @@
+#include "eEngine/eMeshGroup.h"
+
+#include "cCore/cMemPool.h"
+
+QM_DEFINE_GROUP(eMeshGroup, 15)
