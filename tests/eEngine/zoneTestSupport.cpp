@@ -2,6 +2,7 @@
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eZone.h"
 
@@ -93,6 +94,9 @@ void ZoneTest::TearDown()
     for (eZone*& z : eZone::s_pZones)
         z = nullptr;
     eZone::s_platformWrite[cFile::kPlatformConsole] = nullptr;
+    // Drawing tests leave fog on in the graphics layer, not only in the
+    // materials' memory.
+    eMaterial::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);
     MaterialTest::TearDown();
 }
 
