@@ -38,13 +38,46 @@ struct TriFrame {
     }
 };
 
-// The plane and corners taken into scaled space: the normal goes through the
-// radii (the inverse transpose of the scaling) and is renormalised. False for
-// a triangle of no area, whose normal or barycentric denominator is 0 (small
-// triangles collapse that way when their corners are quantised): it would
-// give NaN contacts that pass every later test.
-bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, ScaledTri* pOut)
+// The region a sweep can touch: the box around its start and end, grown by
+// the unit radius and the tolerance. Every contact point lies within that
+// reach of the swept centre, so a triangle wholly outside the box gives no
+// contact of any kind and is skipped before its plane is worked out.
+struct Reach {
+    mVec3 lo, hi;
+
+    Reach(const mVec3& start, const mVec3& end, float grow)
+    {
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = (start[a] < end[a] ? start[a] : end[a]) - grow;
+            hi[a] = (start[a] > end[a] ? start[a] : end[a]) + grow;
+        }
+    }
+    bool Misses(const mVec3* p) const
+    {
+        for (int a = 0; a < 3; ++a) {
+            if (p[0][a] < lo[a] && p[1][a] < lo[a] && p[2][a] < lo[a])
+                return true;
+            if (p[0][a] > hi[a] && p[1][a] > hi[a] && p[2][a] > hi[a])
+                return true;
+        }
+        return false;
+    }
+};
+
+// The corners and plane taken into scaled space: the normal goes through the
+// radii (the inverse transpose of the scaling) and is renormalised. False
+// for a triangle out of reach, and for one of no area, whose normal or
+// barycentric denominator is 0 (small triangles collapse that way when their
+// corners are quantised): it would give NaN contacts that pass every later
+// test.
+bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+              ScaledTri* pOut)
 {
+    pOut->p[0].CompMult(tri.v1, ooRadii);
+    pOut->p[1].CompMult(tri.v2, ooRadii);
+    pOut->p[2].CompMult(tri.v3, ooRadii);
+    if (reach.Misses(pOut->p))
+        return false;
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
     const float len = n.Length();
@@ -52,9 +85,6 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
         return false;
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
-    pOut->p[0].CompMult(tri.v1, ooRadii);
-    pOut->p[1].CompMult(tri.v2, ooRadii);
-    pOut->p[2].CompMult(tri.v3, ooRadii);
     return TriFrame(pOut->p).den > 0.0f;
 }
 
@@ -165,9 +195,12 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     mSphere sphere;
     sphere.center = m_position;
     sphere.radius = 1.0f;
+    mVec3 end;
+    end.AddScaled(m_position, m_moveDir, m_fMoveDist);
+    const Reach reach(m_position, end, 1.0f + tol);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, &tri))
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
@@ -284,9 +317,10 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
                                          eSurface* pSurface)
 {
     const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_EMBED;
+    const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, &tri))
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         const float s = normal.Dot(m_position) - tri.plane.offset;

@@ -350,15 +350,32 @@ static bool DecodeTri(const eZoneColData& data, int t, mVec3* pCorners)
     return true;
 }
 
+static bool OutsideBox(const mVec3* p, const mVec3& lo, const mVec3& hi)
+{
+    for (int a = 0; a < 3; ++a)
+        if ((p[0][a] < lo[a] && p[1][a] < lo[a] && p[2][a] < lo[a]) ||
+            (p[0][a] > hi[a] && p[1][a] > hi[a] && p[2][a] > hi[a]))
+            return true;
+    return false;
+}
+
 void eZone::IntersectColTris(const mRay& zoneRay, const eZoneColTriList* pList, eSurface* pSurface,
                              eCollisionRayHit* pHit)
 {
     if (!m_pColData)
         return;
     static const unsigned short kIndices[3] = {0, 1, 2};
+    // Triangles wholly to one side of the ray's box cannot be hit; most of a
+    // list is skipped that way before the triangle test.
+    mVec3 end, lo, hi;
+    end.AddScaled(zoneRay.origin, zoneRay.dir, zoneRay.ReachLength());
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = zoneRay.origin[a] < end[a] ? zoneRay.origin[a] : end[a];
+        hi[a] = zoneRay.origin[a] < end[a] ? end[a] : zoneRay.origin[a];
+    }
     for (int t = 0; t < pList->nTris; ++t) {
         mVec3 corners[3];
-        if (!DecodeTri(*m_pColData, pList->nFirstTri + t, corners))
+        if (!DecodeTri(*m_pColData, pList->nFirstTri + t, corners) || OutsideBox(corners, lo, hi))
             continue;
         mRayTriHit triHit;
         if (zoneRay.Intersect(corners, kIndices, 1, false, &triHit) && triHit.distance < pHit->fDistance) {
