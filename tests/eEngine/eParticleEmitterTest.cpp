@@ -1,0 +1,326 @@
+#include "eEngine/eParticleEmitter.h"
+
+#include "platform/ps.h"
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/particleWriters.h"
+#include "eEngine/eParticleSystem.h"
+#include "worldTestSupport.h"
+
+namespace {
+
+// File header, the emitter's block header and the empty base block come
+// before the fields.
+constexpr size_t kPayload = cFile::kHeaderSize + 12 + 16;
+
+// An emitter whose every stored field holds a value of its own.
+eParticleEmitter Distinct()
+{
+    eParticleEmitter e;
+    e.m_nMaxParticles = 0x0102;
+    e.m_emitterLifetime = cTimeValue(0x03040506);
+    e.m_orientation = eParticleEmitter::WORLD;
+    e.m_bOrientAlongVelocity = true;
+    e.m_bRandomStartFrame = true;
+    e.m_lifetime = cTimeValue(1200);
+    e.m_fLifetimeTolerance = 0.25f;
+    e.m_birthDelay = cTimeValue(40);
+    e.m_fBirthDelayTolerance = 0.5f;
+    e.m_fHeadingAngleTolerance = 12;
+    e.m_fPitchAngleTolerance = 13;
+    e.m_fInitialSpeed = 0.5f;
+    e.m_fInitialSpeedTolerance = 0.125f;
+    e.m_fEndSpeed = 0.0625f;
+    e.m_fMaxSpeed = 3;
+    e.m_nStartFrame = 4;
+    e.m_nEndFrame = -5;
+    e.m_jitterRate = cTimeValue(60);
+    e.m_jitter.Set(1, 2, 3);
+    e.m_rollRate = cTimeValue(600);
+    e.m_fRollRateTolerance = 0.75f;
+    e.m_blinkRate = cTimeValue(100);
+    e.m_fBlinkFadePercent = 0.2f;
+    e.m_colorStart.Set(0.5f, 0.25f, 1);
+    e.m_colorEnd.Set(0, 1, 0.5f);
+    e.m_volumeWDH.Set(4, 5, 6);
+    e.m_fStartSize = 0.5f;
+    e.m_fSizeTolerance = 0.25f;
+    e.m_fEndSize = 2;
+    e.m_nFramesInX = 4;
+    e.m_nFramesInY = -2;
+    e.m_nFramesPerSecond = 30;
+    e.m_hMaterial = eMaterialHandle(0xCAFE0007);
+    e.m_fadeInTime = cTimeValue(50);
+    e.m_fadeOutTime = cTimeValue(80);
+    e.m_bRandomRoll = true;
+    e.m_fWindScale = 7;
+    e.m_fGravityScale = 8;
+    e.m_fAttractorInfluence = 9;
+    e.m_fEmitterInfluence = 0.375f;
+    e.m_worldAlignment.basis.SetH(90);
+    e.m_worldAlignment.origin.Set(10, 11, 12);
+    e.m_localToParent.basis.SetH(180);
+    e.m_localToParent.origin.Set(13, 14, 15);
+    e.m_attractorInitialOffset.Set(16, 17, 18);
+    e.m_nMaximumTurnRate = 19;
+    e.m_bDoCollision = true;
+    e.m_collisionRectOrigin.Set(20, 21, 22);
+    e.m_rectW.Set(23, 24, 25);
+    e.m_rectH.Set(26, 27, 28);
+    e.m_collisionPlane.normal.Set(0, 1, 0);
+    e.m_collisionPlane.offset = 29;
+    e.m_fCollisionElasticity = 0.875f;
+    return e;
+}
+
+class eParticleEmitterTest : public testing::Test {
+protected:
+    bool Read(const std::vector<uint8_t>& bytes, eParticleEmitter* pEmitter)
+    {
+        EXPECT_TRUE(datagen::WriteBytes(m_data.HostPath("e.dat"), bytes));
+        cFile file;
+        return file.Open("/e.dat") && pEmitter->Read(file, &m_pool);
+    }
+    static datagen::BlockWriter File(const eParticleEmitter& e, uint32_t version)
+    {
+        datagen::BlockWriter w;
+        datagen::EmitterBlock(w.Header(), e, version);
+        return w.Trailer();
+    }
+    eTestDataDir m_data;
+    cMemPool m_pool{"emitterTest", 0x10000, false};
+};
+
+TEST_F(eParticleEmitterTest, DefaultsAndDerivedValues)
+{
+    EXPECT_EQ(eParticleEmitter::GetStaticType()->m_nTypeId, 29u);
+    const eParticleEmitter e;
+    EXPECT_EQ(e.m_lifetime.m_nTicks, 1000);
+    EXPECT_EQ(e.m_birthDelay.m_nTicks, 100);
+    EXPECT_EQ(e.m_fInitialSpeed, 0.006f);
+    EXPECT_EQ(e.m_fEndSpeed, -1.0f);
+    EXPECT_EQ(e.m_fHeadingAngleTolerance, 30.0f);
+    EXPECT_EQ(e.m_fOneOverFadeInTime, 1.0f / 500);
+    EXPECT_EQ(e.m_fOneOverFadeOutTime, 1.0f / 500);
+    EXPECT_EQ(e.m_fMaxParticleRadius, 1.414f * 0.2f);
+    EXPECT_EQ(e.m_fAlphaZeroEnd, 0.5f);
+    EXPECT_EQ(e.m_fAlphaUpEnd, 0.5f);
+    EXPECT_EQ(e.m_fAlphaFullEnd, 1.0f);
+    EXPECT_EQ(e.m_fOOSlopeLength, 0.0f);
+    EXPECT_EQ(e.m_collisionPlane.normal, mVec3(0, 0, -1));
+    EXPECT_EQ(e.m_rectH, mVec3(0, 1, 0));
+    EXPECT_EQ(e.m_particleMinMax[1], mVec3(0.2f, 0.2f, 0.2f));
+    EXPECT_FALSE(e.m_bInterpolateColor);
+    EXPECT_STREQ(eParticleEmitter::OrientationText(eParticleEmitter::VERTICAL), "VERTICAL");
+    EXPECT_STREQ(eParticleEmitter::OrientationText(4), "???");
+}
+
+TEST_F(eParticleEmitterTest, SettersKeepTheInvariants)
+{
+    eParticleEmitter e;
+    const struct { int16_t n; float x, y; } atlas[] = {{0, 0, 0}, {-2, 0, -0.5f}, {4, 0.25f, 0.25f}};
+    for (const auto& row : atlas) {
+        e.SetFramesInX(row.n);
+        e.SetFramesInY(row.n);
+        EXPECT_EQ(e.m_fOneOverFramesInX, row.x) << row.n;
+        EXPECT_EQ(e.m_fOneOverFramesInY, row.y) << row.n;
+    }
+    const struct { int16_t fps; int32_t ticks; } rates[] = {{30, 33}, {0, 0}, {-5, 0}, {1, 1000}, {1001, 0}};
+    for (const auto& row : rates) {
+        e.SetFramesPerSecond(row.fps);
+        EXPECT_EQ(e.m_nMillisecondsPerFrame, row.ticks) << row.fps;
+    }
+    const struct { float share, zero, up, full, slope; } blinks[] = {{0.2f, 0.4f, 0.5f, 0.9f, 10}, {0, 0.5f, 0.5f, 1, 0}};
+    for (const auto& row : blinks) {
+        e.SetBlinkFadePercent(row.share);
+        EXPECT_FLOAT_EQ(e.m_fAlphaZeroEnd, row.zero);
+        EXPECT_FLOAT_EQ(e.m_fAlphaUpEnd, row.up);
+        EXPECT_FLOAT_EQ(e.m_fAlphaFullEnd, row.full);
+        EXPECT_FLOAT_EQ(e.m_fOOSlopeLength, row.slope);
+    }
+    e.SetColorStart(0.5f, 0.5f, 0.5f);
+    e.SetColorEnd(0.5f, 0.5f, 0.5f);
+    EXPECT_FALSE(e.m_bInterpolateColor);
+    e.SetColorEnd(0.5f, 0.5f, 0.50000006f);
+    EXPECT_TRUE(e.m_bInterpolateColor);
+    e.SetStartSize(0.5f);
+    e.SetEndSize(0.25f);
+    e.SetSizeTolerance(0.1f);
+    EXPECT_FLOAT_EQ(e.m_fMaxParticleRadius, 1.414f * (0.5f + 0.99f * 0.1f));
+    EXPECT_EQ(e.m_particleMinMax[0], mVec3(-0.25f, -0.25f, -0.25f));
+    e.SetFadeInTime(cTimeValue(0));
+    e.SetFadeOutTime(cTimeValue(-4));
+    EXPECT_EQ(e.m_fOneOverFadeInTime, 0.0f);
+    EXPECT_EQ(e.m_fOneOverFadeOutTime, 0.0f);
+
+    e.SetRandomRoll(true);
+    e.SetOrientAlongVelocity(true);
+    EXPECT_FALSE(e.m_bRandomRoll);
+    e.SetRandomRoll(true);
+    e.SetOrientation(eParticleEmitter::VERTICAL);
+    EXPECT_FALSE(e.m_bRandomRoll);
+    EXPECT_FALSE(e.m_bOrientAlongVelocity);
+}
+
+TEST_F(eParticleEmitterTest, SuggestedSlotsAndAcceleration)
+{
+    eParticleEmitter e;
+    e.m_nMaxParticles = 7;
+    const struct { int lifetime, delay, slots; } rows[] = {{1000, 100, 10}, {1000, 0, 7}, {0, 100, 7}, {1000, 300, 4}};
+    for (const auto& row : rows) {
+        e.SetLifetime(cTimeValue(row.lifetime));
+        e.SetBirthDelay(cTimeValue(row.delay));
+        EXPECT_EQ(e.GetSuggestedMaxParticles(), row.slots) << row.lifetime << " " << row.delay;
+    }
+    const mVec3 wind = eParticleSystem::s_wind;
+    const mVec3 gravity = eParticleSystem::s_gravity;
+    EXPECT_EQ(gravity, mVec3(0, 0, -9.8f / 600 / 600));
+    eParticleSystem::s_wind.Set(1, 2, 0);
+    eParticleSystem::s_gravity.Set(0, 0, -4);
+    e.SetWindScale(0.5f);
+    e.SetGravityScale(2);
+    mVec3 a;
+    e.ComputeAcceleration(a);
+    EXPECT_EQ(a, mVec3(0.5f, 1, -8));
+    eParticleSystem::s_wind = wind;
+    eParticleSystem::s_gravity = gravity;
+}
+
+TEST_F(eParticleEmitterTest, SizeAndAtlasFramesAtAnAge)
+{
+    eParticleEmitter e;
+    eParticle p{};
+    p.fStartSize = 1;
+    p.lifetime = cTimeValue(1000);
+    p.timeAlive = cTimeValue(250);
+    e.SetEndSize(3);
+    EXPECT_EQ(e.GetCurrentParticleSize(&p), 1.5f);
+    e.SetEndSize(0);
+    EXPECT_EQ(e.GetCurrentParticleSize(&p), 1.0f);  // an end size of 0 keeps the birth size
+    e.SetEndSize(3);
+    p.lifetime = cTimeValue(0);
+    EXPECT_EQ(e.GetCurrentParticleSize(&p), 1.0f);
+
+    struct Row {
+        const char* why;
+        int16_t columns, rows, fps, start, end;
+        bool randomStart;
+        uint8_t nStart;
+        int lifetime, age;
+        mVec2 first, second;
+    };
+    const Row rows[] = {
+        {"4 x 4 at 10 a second, age 250: frame 2", 4, 4, 10, 0, 15, false, 0, 1000, 250, {0.5f, 0}, {0.75f, 0.25f}},
+        {"frame 6 wraps to the second row", 4, 4, 10, 0, 15, false, 0, 1000, 650, {0.5f, 0.25f}, {0.75f, 0.5f}},
+        {"the birth offset shifts the clock", 4, 4, 10, 0, 15, false, 3, 1000, 250, {0.25f, 0.25f}, {0.5f, 0.5f}},
+        {"past the end frame the loop restarts", 4, 4, 10, 1, 3, false, 0, 1000, 300, {0.25f, 0}, {0.5f, 0.25f}},
+        {"reversed, 300 ticks left: 2 + 3 % 4", 4, 4, 10, 5, 2, false, 0, 400, 100, {0.25f, 0.25f}, {0.5f, 0.5f}},
+        {"reversed, 199 ticks left: frame 3", 4, 4, 10, 5, 2, false, 0, 400, 201, {0.75f, 0}, {1, 0.25f}},
+        {"no frame rate: the start frame", 4, 4, 0, 5, 9, false, 7, 1000, 250, {0.25f, 0.25f}, {0.5f, 0.5f}},
+        {"no frame rate, random start: its own frame", 4, 4, 0, 5, 9, true, 7, 1000, 250, {0.75f, 0.25f}, {1, 0.5f}},
+        {"no atlas: the whole texture", 1, 1, 10, 0, 15, false, 0, 1000, 250, {0, 0}, {1, 1}},
+        {"rows without columns: frame 0 across", 0, 4, 10, 0, 15, false, 0, 1000, 250, {0, 0}, {1, 0.25f}},
+        {"too fast for a tick: frame 0", 4, 4, 2000, 0, 15, false, 0, 1000, 250, {0, 0}, {0.25f, 0.25f}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        e.SetFramesInX(row.columns);
+        e.SetFramesInY(row.rows);
+        e.SetFramesPerSecond(row.fps);
+        e.SetStartFrame(row.start);
+        e.SetEndFrame(row.end);
+        e.m_bRandomStartFrame = row.randomStart;
+        p.nStartFrame = row.nStart;
+        p.lifetime = cTimeValue(row.lifetime);
+        p.timeAlive = cTimeValue(row.age);
+        mVec2 first(-1, -1), second(-1, -1);
+        e.GetCurrentParticleAnimUVs(&p, first, second);
+        EXPECT_EQ(first, row.first);
+        EXPECT_EQ(second, row.second);
+    }
+}
+
+TEST_F(eParticleEmitterTest, Version17FieldsSitAtTheirOffsets)
+{
+    const eParticleEmitter src = Distinct();
+    {
+        cFile raw;  // the block alone, as an effect template stores it
+        ASSERT_TRUE(raw.Create(m_data.HostPath("v17.dat").c_str(), 0, cFile::kPlatformConsole, true));
+        src.Write(raw);
+    }
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("v17.dat"));
+    ASSERT_EQ(bytes.size(), kPayload + eParticleEmitter::kPayloadBytes + 4 + 4);  // end marker, trailer
+    EXPECT_EQ(bytes, File(src, 17).GetBytes());
+    const uint8_t* p = bytes.data() + kPayload;
+    EXPECT_EQ(ps::LoadU32BE(p + eParticleEmitter::kPayloadBytes), cFile::kBlockEnd);
+    const struct { int offset, width; uint32_t value; } shorts[] = {
+        {0, 2, 0x0102}, {2, 4, 0x03040506}, {6, 2, 3}, {8, 4, 1}, {12, 4, 1}, {16, 4, 1200}, {24, 4, 40},
+        {56, 2, 4}, {58, 2, 0xFFFB}, {60, 4, 60}, {76, 4, 600}, {84, 4, 100}, {140, 2, 4}, {142, 2, 0xFFFE},
+        {144, 2, 30}, {146, 4, 0xCAFE0007}, {150, 4, 50}, {154, 4, 80}, {158, 4, 1}, {286, 2, 19}, {288, 4, 1},
+    };
+    for (const auto& f : shorts)
+        EXPECT_EQ(f.width == 2 ? ps::LoadU16BE(p + f.offset) : ps::LoadU32BE(p + f.offset), f.value) << f.offset;
+    const struct { int offset; float value; } floats[] = {
+        {20, 0.25f}, {28, 0.5f}, {32, 12}, {36, 13}, {40, 0.5f}, {44, 0.125f}, {48, 0.0625f}, {52, 3},
+        {64, 1}, {72, 3}, {80, 0.75f}, {88, 0.2f}, {92, 0.5f}, {104, 0}, {116, 4}, {124, 6}, {128, 0.5f},
+        {132, 0.25f}, {136, 2}, {162, 7}, {166, 8}, {170, 9}, {174, 0.375f}, {178, 10}, {226, 13}, {238, -1},
+        {274, 16}, {282, 18}, {292, 20}, {304, 23}, {316, 26}, {328, 0}, {332, 1}, {340, 29}, {344, 0.875f},
+    };
+    for (const auto& f : floats)
+        EXPECT_EQ(ps::LoadF32BE(p + f.offset), f.value) << f.offset;
+}
+
+TEST_F(eParticleEmitterTest, RoundTripRebuildsDerivedValues)
+{
+    ASSERT_TRUE(datagen::WriteEmitterFile(m_data.HostPath("e.dat"), Distinct()));
+    auto* e = dcast<eParticleEmitter>(cBase::Load("/e.dat", &m_pool, eParticleEmitter::GetStaticType()));
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->m_nEndFrame, -5);
+    EXPECT_EQ(e->m_orientation, eParticleEmitter::WORLD);
+    EXPECT_EQ(e->m_localToParent.origin, mVec3(13, 14, 15));
+    EXPECT_TRUE(e->m_bInterpolateColor);
+    EXPECT_EQ(e->m_fOneOverFramesInY, -0.5f);
+    EXPECT_EQ(e->m_nMillisecondsPerFrame, 33);
+    EXPECT_FLOAT_EQ(e->m_fAlphaFullEnd, 0.9f);
+    EXPECT_EQ(e->m_fOneOverFadeOutTime, 1.0f / 80);
+    EXPECT_FLOAT_EQ(e->m_fMaxParticleRadius, 1.414f * (2 + 0.99f * 0.25f));
+    EXPECT_EQ(e->m_particleMinMax[1], mVec3(2, 2, 2));
+    ASSERT_TRUE(datagen::WriteEmitterFile(m_data.HostPath("again.dat"), *e));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("e.dat"));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.dat")), bytes);
+    for (size_t len = 0; len < bytes.size() - 8; ++len) {
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), {bytes.begin(), bytes.begin() + long(len)}));
+        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eParticleEmitter::GetStaticType()), nullptr) << len;
+    }
+}
+
+TEST_F(eParticleEmitterTest, OlderVersionsKeepTheFieldsTheyLack)
+{
+    eParticleEmitter src = Distinct();
+    src.SetFramesPerSecond(10);
+    const struct { uint32_t version; bool lifetime, alignment, influence; } rows[] = {
+        {14, false, false, false}, {15, true, false, false}, {16, true, true, false}, {17, true, true, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        eParticleEmitter e;
+        e.m_emitterLifetime = cTimeValue(-7);
+        e.m_fEmitterInfluence = -7;
+        e.m_worldAlignment.origin.Set(-7, -7, -7);
+        ASSERT_TRUE(Read(File(src, row.version).GetBytes(), &e));
+        EXPECT_EQ(e.m_emitterLifetime, row.lifetime ? src.m_emitterLifetime : cTimeValue(-7));
+        EXPECT_EQ(e.m_worldAlignment.origin, row.alignment ? src.m_worldAlignment.origin : mVec3(-7, -7, -7));
+        EXPECT_EQ(e.m_fEmitterInfluence, row.influence ? src.m_fEmitterInfluence : -7.0f);
+        EXPECT_EQ(e.m_localToParent.origin, src.m_localToParent.origin);  // after the gated fields
+        EXPECT_EQ(e.m_fCollisionElasticity, src.m_fCollisionElasticity);
+        EXPECT_EQ(e.m_nMillisecondsPerFrame, 100);
+    }
+    for (uint32_t version : {13u, 18u}) {
+        eParticleEmitter e;
+        EXPECT_FALSE(Read(File(src, version).GetBytes(), &e)) << version;
+        EXPECT_EQ(e.m_nMaxParticles, 0) << version;
+        EXPECT_EQ(e.m_lifetime.m_nTicks, 1000) << version;
+    }
+}
+
+}  // namespace

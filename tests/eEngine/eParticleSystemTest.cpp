@@ -1,0 +1,546 @@
+#include "eEngine/eParticleSystem.h"
+
+#include <cmath>
+
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eParticleEmitter.h"
+#include "eEngine/eZone.h"
+#include "mMath/mRand.h"
+#include "mMath/mScalar.h"
+#include "eVideoTestUtil.h"
+#include "worldTestSupport.h"
+
+namespace {
+
+// An emitter that draws no random number of its own: particles are born at
+// rest at the system's origin, live 1000 ticks, never fade and never spin.
+void MakeQuiet(eParticleEmitter* e)
+{
+    e->SetHeadingAngleTolerance(0);
+    e->SetPitchAngleTolerance(0);
+    e->SetInitialSpeed(0);
+    e->SetFadeInTime(cTimeValue(0));
+    e->SetFadeOutTime(cTimeValue(0));
+    e->SetStartSize(2);
+    e->SetEndSize(0);
+}
+
+class eParticleSystemTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        mRandReset();
+        MakeQuiet(&m_emitter);
+        m_sys.m_pParticleEmitter = &m_emitter;
+    }
+    void Arm(int16_t slots)
+    {
+        m_emitter.m_nMaxParticles = slots;
+        m_sys.Reset(&m_pool);
+    }
+    int Live() const
+    {
+        int n = 0;
+        for (int i = 0; i < m_sys.m_nMaxParticles; ++i)
+            n += m_sys.m_pParticleList[i].IsFree() ? 0 : 1;
+        return n;
+    }
+    eParticle& First()
+    {
+        for (int i = 0; i < m_sys.m_nMaxParticles; ++i)
+            if (!m_sys.m_pParticleList[i].IsFree())
+                return m_sys.m_pParticleList[i];
+        ADD_FAILURE() << "no live particle";
+        return m_sys.m_pParticleList[0];
+    }
+    cMemPool m_pool{"particleTest", 0x200000, false};
+    eParticleEmitter m_emitter;
+    eParticleSystem m_sys;
+};
+
+TEST_F(eParticleSystemTest, ResetCarvesSlotsOnlyWhenTheCountChanges)
+{
+    EXPECT_EQ(eParticleSystem::GetStaticType()->m_nTypeId, 30u);
+    EXPECT_EQ(m_sys.m_fAlphaMod, 1.0f);
+    m_emitter.m_localToParent.origin.Set(1, 2, 3);
+    Arm(8);
+    ASSERT_EQ(m_sys.m_nMaxParticles, 8);
+    eParticle* pList = m_sys.m_pParticleList;
+    EXPECT_TRUE(m_pool.Contains(pList));
+    EXPECT_EQ(Live(), 0);
+    EXPECT_EQ(m_sys.m_localToParent.origin, mVec3(1, 2, 3));
+    EXPECT_TRUE(m_sys.m_nGeomFlags & eGeom::kDirty);
+
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(Live(), 1);
+    Arm(8);  // the same count: the same array, every slot free again
+    EXPECT_EQ(m_sys.m_pParticleList, pList);
+    EXPECT_EQ(Live(), 0);
+    EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
+    EXPECT_EQ(m_sys.m_particleSystemLifetime.m_nTicks, 0);
+    Arm(4);
+    EXPECT_NE(m_sys.m_pParticleList, pList);
+    Arm(0);
+    EXPECT_EQ(m_sys.m_pParticleList, nullptr);
+
+    cMemPool tiny{"tinyParticles", 64, false};
+    m_emitter.m_nMaxParticles = 100;
+    m_sys.Reset(&tiny);
+    EXPECT_EQ(m_sys.m_nMaxParticles, 0);
+    m_sys.Update(cTimeValue(20), 1);  // no slots: nothing to spawn into
+    EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
+}
+
+TEST_F(eParticleSystemTest, SpawnsFollowTheBirthDelay)
+{
+    struct Row {
+        const char* why;
+        int delay, emitterLifetime, dt;
+        int16_t slots;
+        std::vector<int> live;  // after each update
+    };
+    const Row rows[] = {
+        {"delay 100, steps of 20: one every fifth step", 100, 0, 20, 8, {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3}},
+        {"a step of 300 covers three delays of 100", 100, 0, 300, 8, {3, 6}},
+        {"the first step spawns however short", 100, 0, 1, 8, {1, 1}},
+        {"spawning stops at the emitter's lifetime", 10, 50, 20, 16, {2, 4, 4, 4}},
+        {"no free slot stops spawning", 0, 0, 20, 2, {2, 2}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_emitter.SetBirthDelay(cTimeValue(row.delay));
+        m_emitter.m_emitterLifetime = cTimeValue(row.emitterLifetime);
+        m_emitter.SetLifetime(cTimeValue(100000));
+        Arm(row.slots);
+        for (size_t i = 0; i < row.live.size(); ++i) {
+            m_sys.Update(cTimeValue(row.dt), 1);
+            EXPECT_EQ(Live(), row.live[i]) << "update " << i + 1;
+            EXPECT_EQ(m_sys.m_nCurrentParticles, row.live[i]) << "update " << i + 1;
+        }
+    }
+    EXPECT_EQ(s_randCounter, 3u * 16);  // 16 births; a quiet emitter draws only each position's three
+}
+
+TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
+{
+    // Every spread on: 11 draws per birth (size, spin, pitch, heading, speed,
+    // three for the position, lifetime, roll, start frame), 1 for the next
+    // delay, 3 restless kicks per particle and step near an attractor.
+    m_emitter.SetSizeTolerance(0.1f);
+    m_emitter.m_rollRate = cTimeValue(600);
+    m_emitter.m_fRollRateTolerance = 0.5f;
+    m_emitter.SetHeadingAngleTolerance(30);
+    m_emitter.SetPitchAngleTolerance(20);
+    m_emitter.SetInitialSpeed(0.5f);
+    m_emitter.SetInitialSpeedTolerance(0.1f);
+    m_emitter.SetLifetimeTolerance(0.1f);
+    m_emitter.SetBirthDelayTolerance(0.2f);
+    m_emitter.SetRandomRoll(true);
+    m_emitter.m_bRandomStartFrame = true;
+    m_emitter.m_fAttractorInfluence = 1;
+    Arm(4);
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(s_randCounter, 15u);
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(s_randCounter, 18u);
+    // A jitter step replaces the restless kicks by three jitter draws.
+    m_emitter.m_jitterRate = cTimeValue(10);
+    m_emitter.m_jitter.Set(0.1f, 0.1f, 0.1f);
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(s_randCounter, 21u);
+    m_sys.Update(cTimeValue(5), 1);  // 5 ticks since the last kick: no jitter, no kicks
+    EXPECT_EQ(s_randCounter, 21u);
+}
+
+TEST_F(eParticleSystemTest, BirthTakesPositionThenDirectionInOrder)
+{
+    mRandReset();
+    const float r1 = mRandTol();
+    const float r2 = mRandTol();
+    const float r3 = mRandTol();
+    EXPECT_EQ(r1, -0.78020453f);
+
+    m_emitter.m_volumeWDH.Set(2, 4, 6);
+    Arm(1);
+    mRandReset();
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(First().position, mVec3(0.5f * r1 * 2, 0.5f * r2 * 4, 0.5f * r3 * 6));  // width first
+
+    // The pitch around the emission axis is drawn before the heading away from it.
+    m_emitter.m_volumeWDH.Set(0, 0, 0);
+    m_emitter.SetPitchAngleTolerance(20);
+    m_emitter.SetHeadingAngleTolerance(30);
+    m_emitter.SetInitialSpeed(1);
+    Arm(1);
+    mRandReset();
+    m_sys.Update(cTimeValue(1), 1);
+    float sp, cp, sh, ch;
+    mSinCos(20 * r1, &sp, &cp);
+    mSinCos(30 * r2, &sh, &ch);
+    EXPECT_TRUE(First().velocity.ApproxEqual(mVec3(cp * sh, ch, sp * sh), 1e-6f));
+}
+
+TEST_F(eParticleSystemTest, ParticlesAgeDieAndSpin)
+{
+    m_emitter.SetBirthDelay(cTimeValue(1000000));
+    m_emitter.SetLifetime(cTimeValue(100));
+    Arm(4);
+    for (int i = 0; i < 5; ++i)
+        m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(Live(), 1);  // 100 ticks old: not yet past its lifetime
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(Live(), 0);
+    EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
+    EXPECT_EQ(m_sys.m_nLastFreeParticleSlot, 0);
+
+    m_emitter.SetLifetime(cTimeValue(0));  // never expires
+    Arm(4);
+    for (int i = 0; i < 100; ++i)
+        m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(Live(), 1);
+
+    const struct { int16_t roll; float degreesPer; int16_t after; } spins[] = {
+        {0, 1, 20},        {350, 1, 10},   {340, 1, 360},  {-350, 1, -10},
+        {-340, 1, -360},   {100, 0, 100},  {10, 0.04f, 10},  // 0.8 degrees: nothing whole
+    };
+    for (const auto& row : spins) {
+        eParticle& p = First();
+        p.nRoll = row.roll;
+        p.fDegreesPer = row.degreesPer;
+        m_sys.Update(cTimeValue(20), 1);
+        EXPECT_EQ(p.nRoll, row.after) << row.roll << " at " << row.degreesPer;
+    }
+    m_emitter.SetOrientation(eParticleEmitter::VERTICAL);  // upright quads do not spin
+    First().fDegreesPer = 1;
+    First().nRoll = 0;
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(First().nRoll, 0);
+}
+
+TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
+{
+    Arm(1);
+    struct Row {
+        const char* why;
+        mVec3 accel, pos, vel;
+        int lifetime, age;
+        float initial, end, maxSpeed, scale, pull;
+        mVec3 wantVel, wantPos;
+    };
+    const Row rows[] = {
+        {"gravity from rest", {0, 0, -0.01f}, {0, 0, 0}, {0, 0, 0}, 1000, 20, 0, -1, 0, 1, 0,
+         {0, 0, -0.2f}, {0, 0, -4}},
+        {"speed limit times its scale", {0, 0, 0}, {0, 0, 0}, {3, 4, 0}, 1000, 20, 0, -1, 1, 2, 0,
+         {1.2f, 1.6f, 0}, {24, 32, 0}},
+        {"a limit that is not reached", {0, 0, 0}, {0, 0, 0}, {0.3f, 0.4f, 0}, 1000, 20, 0, -1, 1, 1, 0,
+         {0.3f, 0.4f, 0}, {6, 8, 0}},
+        {"a quarter pulled back to the system", {0, 0, 0}, {4, 0, 0}, {0, 0, 0}, 1000, 20, 0, -1, 0, 1, 0.25f,
+         {0, 0, 0}, {3, 0, 0}},
+        {"speed profile halfway from 1 to 0", {0, 0, 0}, {0, 0, 0}, {0, 2, 0}, 100, 50, 1, 0, 0, 1, 0,
+         {0, 0.5f, 0}, {0, 10, 0}},
+        {"no profile without a lifetime", {0, 0, 0}, {0, 0, 0}, {0, 2, 0}, 0, 50, 1, 0, 0, 1, 0,
+         {0, 2, 0}, {0, 40, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_emitter.SetInitialSpeed(row.initial);
+        m_emitter.m_fEndSpeed = row.end;
+        m_emitter.m_fMaxSpeed = row.maxSpeed;
+        m_emitter.m_fEmitterInfluence = row.pull;
+        eParticle p{};
+        p.position = row.pos;
+        p.velocity = row.vel;
+        p.lifetime = cTimeValue(row.lifetime);
+        m_sys.DoParticleMovement(&p, false, row.accel, cTimeValue(20), cTimeValue(row.age), row.scale);
+        EXPECT_TRUE(p.velocity.ApproxEqual(row.wantVel, 1e-6f)) << p.velocity.x << " " << p.velocity.y;
+        EXPECT_TRUE(p.position.ApproxEqual(row.wantPos, 1e-5f)) << p.position.x << " " << p.position.y;
+    }
+
+    // The attractor bends the course by speed x influence x step / 1000,
+    // plus kicks below 1e-5.
+    m_emitter.m_fEndSpeed = -1;
+    m_emitter.m_fMaxSpeed = 0;
+    m_emitter.m_fEmitterInfluence = 0;
+    m_emitter.m_fAttractorInfluence = 1;
+    m_sys.m_attractorPoint.Set(10, 0, 0);
+    eParticle p{};
+    p.velocity.Set(0, 1, 0);
+    p.lifetime = cTimeValue(1000);
+    m_sys.DoParticleMovement(&p, false, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(20), 1);
+    EXPECT_TRUE(p.velocity.ApproxEqual(mVec3(0.02f, 1, 0), 2e-5f));
+
+    // At rest from start to end: a jitter kick has no speed to scale by and
+    // keeps its size instead of turning the velocity into NaN.
+    m_emitter.m_fAttractorInfluence = 0;
+    m_emitter.SetInitialSpeed(0);
+    m_emitter.m_fEndSpeed = 0;
+    m_emitter.m_jitter.Set(1, 1, 1);
+    p = eParticle{};
+    p.lifetime = cTimeValue(100);
+    m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
+    EXPECT_TRUE(std::isfinite(p.velocity.x) && std::isfinite(p.velocity.y) && std::isfinite(p.velocity.z));
+    EXPECT_GT(p.velocity.Length(), 0.0f);
+}
+
+TEST_F(eParticleSystemTest, BoundsZoneChangesAndSharedEmitters)
+{
+    m_emitter.SetBirthDelay(cTimeValue(20));
+    Arm(4);
+    m_sys.Update(cTimeValue(20), 1);
+    const float r = m_emitter.m_fMaxParticleRadius;
+    EXPECT_FLOAT_EQ(m_sys.m_fVisRadius, std::sqrt(3 * r * r));  // one particle on the origin
+
+    m_sys.OnZoneChange(mVec3(3, 0, 0));
+    for (int i = 0; i < 4; ++i)  // free slots (zero since carved) move too
+        EXPECT_EQ(m_sys.m_pParticleList[i].position.x, 3.0f) << i;
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_FLOAT_EQ(m_sys.m_fVisRadius, std::sqrt((3 + r) * (3 + r) + 2 * r * r));
+
+    // The emitter grows after this system was reset (another system shares
+    // it): stepping and drawing stay within this system's own slots.
+    m_emitter.m_nMaxParticles = 50;
+    m_emitter.SetBirthDelay(cTimeValue(0));
+    m_sys.Update(cTimeValue(20), 1);
+    EXPECT_EQ(m_sys.m_nCurrentParticles, 4);
+    EXPECT_EQ(Live(), 4);
+}
+
+TEST_F(eParticleSystemTest, AlphaFromFadesAndBlinking)
+{
+    Arm(1);
+    struct Row {
+        const char* why;
+        int fadeIn, fadeOut, blinkRate;
+        float blinkShare;
+        int lifetime, age;
+        float opacity, mod;
+        int alpha;
+    };
+    const Row rows[] = {
+        {"halfway into the fade-in", 100, 200, 0, 0, 1000, 50, 1, 1, 127},
+        {"mid-life", 100, 200, 0, 0, 1000, 500, 1, 1, 255},
+        {"halfway through the fade-out", 100, 200, 0, 0, 1000, 900, 1, 1, 127},
+        {"40,000 ticks left is not fading", 0, 200, 0, 0, 40000, 0, 1, 1, 255},
+        {"near the end of a long life", 0, 200, 0, 0, 40000, 39900, 1, 1, 127},
+        {"never expires: no fade-out", 0, 200, 0, 0, 0, 5000, 1, 1, 255},
+        {"blink: dark before 0.4", 0, 0, 100, 0.2f, 1000, 30, 1, 1, 0},
+        {"blink: halfway up at 0.45", 0, 0, 100, 0.2f, 1000, 45, 1, 1, 127},
+        {"blink: full at 0.7", 0, 0, 100, 0.2f, 1000, 70, 1, 1, 255},
+        {"blink: halfway down at 0.95", 0, 0, 100, 0.2f, 1000, 195, 1, 1, 127},
+        {"opacity and alpha factor", 0, 0, 0, 0, 1000, 500, 0.5f, 0.5f, 63},
+        {"an opacity above 1 saturates", 0, 0, 0, 0, 1000, 500, 2.5f, 1, 255},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_emitter.SetFadeInTime(cTimeValue(row.fadeIn));
+        m_emitter.SetFadeOutTime(cTimeValue(row.fadeOut));
+        m_emitter.m_blinkRate = cTimeValue(row.blinkRate);
+        m_emitter.SetBlinkFadePercent(row.blinkShare);
+        m_sys.m_fAlphaMod = row.mod;
+        eParticle p{};
+        p.lifetime = cTimeValue(row.lifetime);
+        p.timeAlive = cTimeValue(row.age);
+        EXPECT_EQ(m_sys.GetCurrentParticleAlpha(&p, row.opacity), row.alpha);
+    }
+}
+
+class eParticleQuadTest : public eParticleSystemTest {
+protected:
+    void SetUp() override
+    {
+        eParticleSystemTest::SetUp();
+        Arm(1);
+        m_setup.baseColor.Set(1, 1, 1);
+        m_setup.fOpacity = 1;
+        m_setup.camera.MakeIdentity();
+        m_setup.world.right.Set(0, 1, 0);
+        m_setup.world.forward.Set(-1, 0, 0);
+        m_setup.world.up.Set(0, 0, 1);
+        m_p = eParticle{};
+        m_p.fStartSize = 2;
+    }
+    void Build() { m_sys.BuildParticleQuad(&m_p, m_setup, m_quad); }
+    eParticleDrawSetup m_setup;
+    eParticle m_p;
+    eParticleVertex m_quad[4];
+};
+
+TEST_F(eParticleQuadTest, CornersFollowTheOrientation)
+{
+    using E = eParticleEmitter;
+    const float q = std::sqrt(2.0f);
+    struct Row {
+        const char* why;
+        E::eOrientation orientation;
+        bool aligned;
+        int16_t roll;
+        mVec3 velocity;
+        mVec3 c[4];
+    };
+    const Row rows[] = {
+        {"billboard", E::BILLBOARD, false, 0, {0, 0, 0}, {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}}},
+        {"billboard rolled 90", E::BILLBOARD, false, 90, {0, 0, 0}, {{-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {1, 0, 1}}},
+        {"billboard along camera-right", E::BILLBOARD, true, -999, {5, 0, 0},
+         {{-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {1, 0, 1}}},
+        {"horizontal", E::HORIZONTAL, false, 0, {0, 0, 0}, {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}},
+        {"horizontal along (1, 1)", E::HORIZONTAL, true, -999, {1, 1, 0},
+         {{-q, 0, 0}, {0, -q, 0}, {q, 0, 0}, {0, q, 0}}},
+        {"horizontal at rest aligns to +y", E::HORIZONTAL, true, -999, {0, 0, 0},
+         {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}},
+        {"vertical", E::VERTICAL, false, 0, {0, 0, 0}, {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}}},
+        {"vertical rolled: no quad", E::VERTICAL, false, 5, {0, 0, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+        {"world frame", E::WORLD, false, 0, {0, 0, 0}, {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}}},
+        {"world frame aligned: no quad", E::WORLD, true, 0, {1, 0, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_emitter.m_orientation = row.orientation;
+        m_emitter.m_bOrientAlongVelocity = row.aligned;
+        m_p.nRoll = row.roll;
+        m_p.velocity = row.velocity;
+        Build();
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(m_quad[i].pos.ApproxEqual(row.c[i], 1e-6f))
+                << i << ": " << m_quad[i].pos.x << " " << m_quad[i].pos.y << " " << m_quad[i].pos.z;
+    }
+}
+
+TEST_F(eParticleQuadTest, AlignedQuadsChaseTheVelocityAtTheTurnRate)
+{
+    m_emitter.m_orientation = eParticleEmitter::HORIZONTAL;
+    m_emitter.m_bOrientAlongVelocity = true;
+    m_emitter.m_nMaximumTurnRate = 10;
+    struct Row {
+        const char* why;
+        int16_t rollBefore;
+        mVec3 velocity;
+        int16_t rollAfter;
+    };
+    const Row rows[] = {
+        {"unaligned snaps to the target", -999, {-1, 0, 0}, 90},
+        {"half a turn away: 10 degrees", 90, {1, 0, 0}, 80},
+        {"within the rate: onto the target", -85, {1, 0, 0}, -90},
+        {"the short way round, folded back", 175, {1, 0, 0}, -175},
+        {"across the fold onto the target", 178, {0, -1, 0}, -180},
+    };
+    for (const Row& row : rows) {
+        m_p.nRoll = row.rollBefore;
+        m_p.velocity = row.velocity;
+        Build();
+        EXPECT_EQ(m_p.nRoll, row.rollAfter) << row.why;
+    }
+    // The axes follow the chased roll: 80 degrees about world Z.
+    m_p.nRoll = 90;
+    m_p.velocity.Set(1, 0, 0);
+    Build();
+    float s, c;
+    mSinCos(80, &s, &c);
+    EXPECT_TRUE(m_quad[0].pos.ApproxEqual(mVec3(s - c, -c - s, 0), 1e-6f));
+}
+
+TEST_F(eParticleQuadTest, ColoursAlphaAndAtlasCorners)
+{
+    m_emitter.SetColorStart(1, 0.5f, 0);
+    m_emitter.SetColorEnd(0, 0.5f, 1);
+    m_emitter.SetLifetime(cTimeValue(100));
+    m_emitter.SetFramesInX(4);
+    m_emitter.SetFramesInY(4);
+    m_emitter.SetFramesPerSecond(10);
+    m_emitter.SetEndFrame(15);
+    m_p.lifetime = cTimeValue(1000);
+    m_p.timeAlive = cTimeValue(250);  // a quarter of the way; atlas frame 2
+    m_setup.baseColor.Set(0.5f, 1, 8);
+    Build();
+    const uint8_t want[4] = {95, 127, 255, 255};  // 0.75 x 0.5, 0.5, 0.25 x 8 saturated
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(m_quad[0].rgba[i], want[i]) << i;
+    const mVec2 uv0[4] = {{0.5f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0}, {0.5f, 0}};
+    const mVec2 uv1[4] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_quad[i].uv0, uv0[i]) << i;
+        EXPECT_EQ(m_quad[i].uv1, uv1[i]) << i;
+    }
+    m_p.lifetime = cTimeValue(0);  // no lifetime: the start colour
+    Build();
+    EXPECT_EQ(m_quad[0].rgba[0], 127);
+    EXPECT_EQ(m_quad[0].rgba[2], 0);
+}
+
+TEST_F(eParticleSystemTest, BlockHoldsOnlyTheNode)
+{
+    eTestDataDir data;
+    cFile file;
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Int(30).Begin(2).Begin(1).Begin(1).End().End().End().End().Trailer();  // type id 30
+    ASSERT_TRUE(datagen::WriteBytes(data.HostPath("s.dat"), w.GetBytes()));
+    auto* loaded = dcast<eParticleSystem>(cBase::Load("/s.dat", &m_pool, eParticleSystem::GetStaticType()));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->m_pParticleEmitter, nullptr);
+    datagen::BlockWriter old;
+    old.Header().Begin(1).Int(30).Begin(1).Begin(1).Begin(1).End().End().End().End().Trailer();
+    ASSERT_TRUE(datagen::WriteBytes(data.HostPath("o.dat"), old.GetBytes()));
+    EXPECT_EQ(cBase::Load("/o.dat", &m_pool, eParticleSystem::GetStaticType()), nullptr);
+
+    // A copy steps particles of its own.
+    Arm(4);
+    m_sys.Update(cTimeValue(20), 1);
+    auto* copy = dcast<eParticleSystem>(m_sys.Copy(&m_pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->m_pParticleList, m_sys.m_pParticleList);
+    EXPECT_EQ(copy->m_nCurrentParticles, 1);
+    copy->OnZoneChange(mVec3(5, 0, 0));
+    EXPECT_EQ(First().position, mVec3(0, 0, 0));
+}
+
+class eParticleDrawTest : public VideoTest {
+protected:
+    void SetUp() override
+    {
+        VideoTest::SetUp();
+        mRandReset();
+        MakeQuiet(&m_emitter);
+        m_emitter.SetBirthDelay(cTimeValue(0));
+        m_sys.m_pParticleEmitter = &m_emitter;
+    }
+    cMemPool m_pool{"particleDraw", 0x200000, false};
+    eParticleEmitter m_emitter;
+    eParticleSystem m_sys;
+    eCamera m_camera;
+};
+
+TEST_F(eParticleDrawTest, OneQuadBatchPerSixteenThousandParticles)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL";
+    const struct { int16_t slots; uint64_t draws, vertices; uint32_t lastCount; } rows[] = {
+        {3, 1, 12, 12},
+        {20000, 2, 80000, 4 * (20000 - 16383)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.slots);
+        m_emitter.m_nMaxParticles = row.slots;
+        m_sys.Reset(&m_pool);
+        m_sys.Update(cTimeValue(20), 1);
+        ASSERT_EQ(m_sys.m_nCurrentParticles, row.slots);
+        GXTestResetDrawStats();
+        eVideo::s_nRenderedDynamicTris = 0;
+        m_sys.Draw(m_camera, nullptr);
+        const GXTestDrawStats stats = GXTestGetDrawStats();
+        EXPECT_EQ(stats.draws, row.draws);
+        EXPECT_EQ(stats.vertices, row.vertices);
+        EXPECT_EQ(eVideo::s_nRenderedDynamicTris, 2u * static_cast<uint32_t>(row.slots));
+        const GXTestLastDraw last = GXTestGetLastDraw();
+        EXPECT_EQ(last.primitive, GX_QUADS);
+        EXPECT_EQ(last.vertexCount, row.lastCount);
+        const uint32_t attrs = (1u << GX_VA_POS) | (1u << GX_VA_CLR0) | (1u << GX_VA_TEX0) | (1u << GX_VA_TEX1);
+        EXPECT_EQ(last.attrMask, attrs);
+    }
+    m_sys.Reset(&m_pool);  // nothing live: nothing drawn
+    GXTestResetDrawStats();
+    m_sys.Draw(m_camera, nullptr);
+    EXPECT_EQ(GXTestGetDrawStats().draws, 0u);
+}
+
+}  // namespace
