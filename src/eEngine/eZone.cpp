@@ -1,7 +1,5 @@
 #include "eEngine/eZone.h"
 
-#include "eZoneRing.h"
-
 #include <memory>
 
 #include "cCore/cLog.h"
@@ -14,6 +12,7 @@
 #include "eEngine/eTextureMgr.h"
 #include "mMath/mRay.h"
 #include "mMath/mSphere.h"
+#include "eZoneRing.h"
 
 QM_DEFINE_TYPE(eZone, cObject, 7)
 

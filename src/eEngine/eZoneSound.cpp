@@ -2,11 +2,11 @@
 // audible ones to the listener once a frame.
 #include "eEngine/eZone.h"
 
-#include "eZoneRing.h"
 #include "eEngine/eListener.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundData.h"
 #include "mMath/mSphere.h"
+#include "eZoneRing.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // live zone.
 #include "eEngine/eZone.h"
 
-#include "eZoneRing.h"
 #include "eEngine/eVolume.h"
 #include "eEngine/eVolumeQuery.h"
 #include "mMath/mSphere.h"
+#include "eZoneRing.h"
 
 namespace {
 
