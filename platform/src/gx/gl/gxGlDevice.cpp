@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 
@@ -13,13 +15,11 @@ namespace gxgl {
 
 GlDevice& GlDevice::Get()
 {
-    static GlDevice s_device;
-    return s_device;
-}
-
-GlDevice::~GlDevice()
-{
-    Shutdown();
+    // Never destroyed: a forked child exits with the render thread's
+    // condition variables still "waited on", and destroying them would hang.
+    // The render thread ends through the exit handler Start registers.
+    static GlDevice* s_pDevice = new GlDevice();
+    return *s_pDevice;
 }
 
 void GlDevice::SetHeadless(bool headless)
@@ -90,12 +90,15 @@ bool GlDevice::Start()
         return false;
     }
     m_bQuit = false;
-    m_thread = std::thread([this] { ThreadMain(); });
+    m_nOwnerPid = static_cast<int>(getpid());
+    m_pThread = new std::thread([this] { ThreadMain(); });
     std::unique_lock<std::mutex> lock(m_mutex);
     m_done.wait(lock, [this] { return m_bContextReady || m_bContextFailed; });
     if (m_bContextFailed) {
         lock.unlock();
-        m_thread.join();
+        m_pThread->join();
+        delete m_pThread;
+        m_pThread = nullptr;
         SDL_DestroyWindow(m_pWindow);
         m_pWindow = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -115,14 +118,17 @@ bool GlDevice::Start()
 
 void GlDevice::Shutdown()
 {
-    if (!m_bRunning)
+    // A forked child (a test that checks an exit code) has no render thread.
+    if (!m_bRunning || static_cast<int>(getpid()) != m_nOwnerPid)
         return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bQuit = true;
     }
     m_wake.notify_all();
-    m_thread.join();
+    m_pThread->join();
+    delete m_pThread;
+    m_pThread = nullptr;
     m_bRunning = false;
     SDL_DestroyWindow(m_pWindow);
     m_pWindow = nullptr;

@@ -9,6 +9,7 @@
 // render thread is a host thread of the platform layer: it never holds the
 // OS layer's CPU.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -50,17 +51,20 @@ public:
 
 private:
     GlDevice() = default;
-    ~GlDevice();
+    ~GlDevice() = default;
     bool OpenVideo();
     void ThreadMain();
 
     bool m_bHeadless = false;
-    bool m_bRunning = false;
+    std::atomic<bool> m_bRunning{false};  // read by posting threads
     bool m_bFailed = false;
     SDL_Window* m_pWindow = nullptr;
     void* m_pContext = nullptr;  // SDL_GLContext, render thread only
 
-    std::thread m_thread;
+    // Held by pointer: a forked child (no render thread in it) must neither
+    // join it nor destroy a joinable std::thread when it exits.
+    std::thread* m_pThread = nullptr;
+    int m_nOwnerPid = 0;  // the process that started the render thread
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
