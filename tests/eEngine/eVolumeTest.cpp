@@ -209,8 +209,6 @@ TEST_F(eVolumeTest, CopiesKeepTheShapeOnly)
     EXPECT_EQ(copy.m_pSpecificType, nullptr);
     EXPECT_EQ(copy.m_nVolNodeIndex, -1);
     EXPECT_EQ(eVolume::GetStaticType()->m_nTypeId, 28u);
-    EXPECT_STREQ(eVolume::VolumeTypeText(4), "VOLUME_INVALID");
-    EXPECT_STREQ(eVolume::VolumeTypeText(5), "???");
 }
 
 class eVolumeFileTest : public testing::Test {
