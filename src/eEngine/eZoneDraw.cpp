@@ -12,7 +12,9 @@
 #include "eEngine/eLight.h"
 #include "eEngine/eLightmap.h"
 #include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMeshMgr.h"
 #include "eEngine/eNormalTable.h"
+#include "eEngine/eSky.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "mMath/mBox.h"
@@ -469,9 +471,8 @@ void eZone::DrawAll(const eCamera& camera, bool bNoSky)
     eMaterial::ApplyNull();
     eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
 
-    // The sky (drawn here once the sky class exists) would come before the
-    // second sweep; bNoSky suppresses it.
-    (void)bNoSky;
+    if (s_pSky && !bNoSky && eMeshMgr::GetPtr(s_pSky->m_hMesh))
+        s_pSky->Draw(camera);
 
     if (bFog)
         eMaterial::SetGlobalFog(true, &camera, fog.color, fog.fNear, fog.fFar);
