@@ -90,10 +90,12 @@ void eGeomTrail::SetGeomTrailConfig(const eGeomTrailConfig* pConfig)
     if (pConfig && (!m_pConfig || m_pConfig->nMaxSegments != segments || m_nSampleSlots < segments + 1)) {
         // A configuration made in code may carry any count: at least one segment.
         const int slots = (segments > 0 ? segments : 0) + 1;
-        m_pParticleList = AllocSamples(cMemPool::GetPoolFromPtr(this), slots);
+        cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
+        m_pParticleList = AllocSamples(pPool, slots);
         m_nSampleSlots = m_pParticleList ? slots : 0;
         if (!m_pParticleList)
-            cLogError_("eGeomTrail: no pool room for %d samples; the trail records nothing", slots);
+            cLogError_("eGeomTrail: %s for %d samples; the trail records nothing",
+                       pPool ? "no pool room" : "the trail lies in no pool", slots);
     }
     m_pConfig = pConfig;
     m_localToParent.MakeIdentity();
