@@ -147,35 +147,6 @@ TEST(eColliderEllipseTrisTest, TrianglesOfNoAreaGiveNoContact)
     }
 }
 
-TEST(eColliderEllipseTrisTest, EmbeddedTrianglesWithinTheSphere)
-{
-    const struct {
-        const char* why;
-        float height;
-        uint32_t flags;
-        int nEmbed, nTouch;
-    } rows[] = {
-        {"half inside", 0.5f, 0, 1, 0},
-        {"touching is not embedded", 1.0f, 0, 0, 0},
-        {"centre behind the plane", -0.5f, 0, 0, 0},
-        {"touch-only surfaces report as touches", 0.5f, CE::kSurfTouchOnly, 0, 1},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.why);
-        CE e;
-        e.Set({1, 1, row.height}, 0.0f, {0, 0, 0}, {1, 1, 1});
-        eTestSurface s = MakeSurface(row.flags);
-        const std::vector<eCollisionCacheTri> tris = Floor();
-        e.MakeEmbedContacts(tris.data(), 1, nullptr, &s);
-        ASSERT_EQ(e.m_nContacts[CE::CT_EMBED], row.nEmbed);
-        ASSERT_EQ(e.m_nContacts[CE::CT_TOUCH], row.nTouch);
-        if (row.nEmbed) {
-            EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_EMBED][0].fDistanceToContact, row.height);
-            EXPECT_EQ(e.m_pContacts[CE::CT_EMBED][0].normal, mVec3(0, 0, 1));
-        }
-    }
-}
-
 // Exact distance from a point to a triangle, for the reference below.
 float DistToTri(const mVec3& p, const mVec3* t)
 {

@@ -87,28 +87,6 @@ TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
     EXPECT_EQ(s.m_fForceStep[2], 1.0f);
 }
 
-TEST(eContactForceSolverTest, GaussianEliminationPivotsAndRefusesSingularSystems)
-{
-    float a[32][32] = {};
-    const float rows[3][3] = {{0, 2, 1}, {1, 1, 0}, {4, 0, 1}};  // a zero first pivot
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            a[r][c] = rows[r][c];
-    const float b[3] = {5, 3, 5};  // x = (1, 2, 1)
-    float x[3] = {};
-    ASSERT_TRUE(eContactForceSolver::GaussianElimination(a, x, b, 3));
-    EXPECT_NEAR(x[0], 1.0f, 1e-6f);
-    EXPECT_NEAR(x[1], 2.0f, 1e-6f);
-    EXPECT_NEAR(x[2], 1.0f, 1e-6f);
-    for (int c = 0; c < 3; ++c)
-        a[2][c] = 2 * a[1][c];  // dependent rows
-    float untouched[3] = {7, 7, 7};
-    EXPECT_FALSE(eContactForceSolver::GaussianElimination(a, untouched, b, 3));
-    EXPECT_EQ(untouched[0], 7.0f);
-    a[1][0] = a[1][1] = a[1][2] = 0;  // a zero row
-    EXPECT_FALSE(eContactForceSolver::GaussianElimination(a, untouched, b, 3));
-}
-
 // Random contact sets (fixed seed): the slide is finite, never longer than
 // the move, and enters no contact.
 TEST(eContactForceSolverTest, SlidesEnterNoContact)

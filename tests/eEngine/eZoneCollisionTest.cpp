@@ -87,6 +87,19 @@ TEST_F(eZoneCollisionTest, SlidingAlongAWallKeepsTheTangentialMove)
     EXPECT_TRUE(end.ApproxEqual({4, 10, 0}, 2e-3f));
     EXPECT_TRUE(e.m_bSlid);
 
+    // Round by round: the sweep reaches the wall, then stands against it
+    // (travel 0) and takes the previous round's contact into the slide.
+    const mVec3 diagonal(0.7071068f, 0.7071068f, 0);
+    e.Set({0, 0, 0}, 10.0f, diagonal, {1, 1, 1});
+    eZone::CollisionCullAll(e);
+    eZone::CollideAll(&e);
+    EXPECT_NEAR(e.m_fTravel, 4.0f * 1.4142135f, 1e-4f);
+    eZone::CollideSlide(&e);
+    eZone::CollideAll(&e);
+    EXPECT_EQ(e.m_fTravel, 0.0f);
+    EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL], 2);  // resting, and the saved one
+    EXPECT_EQ(e.m_moveDir, e.m_prevGoodDir);
+
     // Blocked now (travel below the tolerance): the move turns into the slide
     // at once instead of advancing.
     const mVec3 verts[3] = {wall[0].a, wall[0].b, wall[0].c};
@@ -244,20 +257,7 @@ TEST_F(eZoneCollisionTest, RandomSweepsNeitherTunnelNorTurnNaN)
         else
             tris.push_back({a, a + d, a + mVec3(rnd(-4, 4), rnd(-4, 4), rnd(-4, 4))});
     }
-    const eZone* pZone = AddZone(0, {0, 0, 0}, tris);
-    ASSERT_NE(pZone, nullptr);
-    int nFlat = 0;  // the stored soup keeps its triangles of no area
-    const eZoneColData& data = *pZone->m_pColData;
-    for (int t = 0; t < data.nTris; ++t) {
-        mVec3 p[3];
-        for (int k = 0; k < 3; ++k)
-            p[k].Set(data.pVerts[3 * data.pTris[3 * t + k]], data.pVerts[3 * data.pTris[3 * t + k] + 1],
-                     data.pVerts[3 * data.pTris[3 * t + k] + 2]);
-        mVec3 n;
-        n.MakeNormal(p[0], p[1], p[2]);
-        nFlat += n == mVec3(0, 0, 0);
-    }
-    EXPECT_GE(nFlat, 50);
+    ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
     int nBlocked = 0;
     for (int iter = 0; iter < 400; ++iter) {
         const mVec3 radii(rnd(0.2f, 1.5f), rnd(0.2f, 1.5f), rnd(0.2f, 1.5f));
