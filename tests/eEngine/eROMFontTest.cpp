@@ -1,0 +1,140 @@
+#include "eEngine/eROMFont.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/os.h"
+#include "eEngine/eVideo.h"
+#include "eVideoTestUtil.h"
+#include "overlayTestSupport.h"
+
+namespace {
+
+struct eROMFontTest : VideoTest {
+    void SetUp() override
+    {
+        VideoTest::SetUp();
+        if (!eROMFont::s_pFontData)
+            GTEST_SKIP() << "no boot-ROM font";
+        eROMFont::SetFontSize(eROMFont::s_pFontData->cellWidth, 1);
+    }
+    int Cell() const { return eROMFont::s_pFontData->cellWidth; }
+    static int Width(const char* s)
+    {
+        int w = 0;
+        for (; *s; ++s) {
+            int32_t c = 0;
+            OSGetFontWidth(s, &c);
+            w += c;
+        }
+        return w;
+    }
+};
+
+TEST_F(eROMFontTest, StartsWithTheVideoDeviceAtTheCellSize)
+{
+    // Video start-up reserved the font in the arena and set the sizes.
+    const OSFontHeader* pFont = eROMFont::s_pFontData;
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(pFont) % 32, 0u);
+    EXPECT_LE(reinterpret_cast<const uint8_t*>(pFont) + OS_FONT_SIZE_ANSI, static_cast<uint8_t*>(OSGetArenaLo()));
+    EXPECT_TRUE(eROMFont::Initialize());  // a second start keeps the font
+    EXPECT_EQ(eROMFont::s_pFontData, pFont);
+    int size = 0, space = 0;
+    eROMFont::GetFontSize(&size, &space);
+    EXPECT_EQ(size, Cell());
+    eROMFont::SetFontSize(-3, 2);
+    eROMFont::GetFontSize(&size, &space);
+    EXPECT_EQ(size, -3);
+    EXPECT_EQ(space, 2);
+    EXPECT_EQ(eROMFont::s_nFontSize, -48);
+}
+
+TEST_F(eROMFontTest, MeasuresLines)
+{
+    const struct { const char* text; int width; int lines; } rows[] = {
+        {"", 0, 1},
+        {"Disc", Width("Disc"), 1},
+        {"ab\nlonger line", Width("longer line"), 2},
+        {"longer line\nab\n", Width("longer line"), 3},
+        {"\x99\xE9", Width("\x99\xE9"), 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(eROMFont::GetStringWidth(row.text), row.width);
+        EXPECT_EQ(eROMFont::GetStringHeight(row.text), row.lines * Cell());
+    }
+}
+
+TEST_F(eROMFontTest, LoadsASheetOnlyWhenTheGlyphNeedsAnother)
+{
+    const struct { const char* text; uint32_t loads; int width; } rows[] = {
+        {"AB", 1, Width("AB")},         // both on sheet 0
+        {"A\x84" "B", 3, Width("A\x84" "B")},  // 0x84 is the first glyph of sheet 1
+        {"x\ny", 1, Width("y")},        // the width of the last line
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const uint32_t before = eROMFont::s_nSheetLoads;
+        EXPECT_EQ(eROMFont::PrintString(0, 0, 0, row.text), row.width);
+        EXPECT_EQ(eROMFont::s_nSheetLoads - before, row.loads);
+    }
+}
+
+TEST_F(eROMFontTest, LongFormattedTextsAreCut)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL";
+    const std::string text(3000, 'x');
+    GXTestResetDrawStats();
+    eROMFont::Print("%s%s", text.c_str(), "tail");
+    const GXTestDrawStats stats = GXTestGetDrawStats();
+    // One quad a glyph, for the buffer's characters only.
+    EXPECT_EQ(stats.vertices, 4u * (eROMFont::kPrintBufferSize - 1));
+}
+
+// The start-up notice as the game configuration shows it: two lines on
+// black, each centred, the block centred on the screen.
+TEST_F(eROMFontTest, StartUpNoticeIsCentredOnScreen)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL";
+    const char* first = "Quillmere\x99 Engine";
+    const char* second = "Vid\xE9o d\xE9marr\xE9" "e, \xE9" "cran pr\xEAt";
+    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+    eVideo::Flip();
+    eVideo::BeginRender();
+    eROMFont::Print("%s\n%s", first, second);
+    eVideo::EndRender();
+    eVideo::Flip();
+    PresentedFrame frame;
+    ASSERT_TRUE(frame.Read());
+    EXPECT_TRUE(SaveOverlayPng("romfont_notice.png"));
+
+    // The lit pixels of each line's band: the second line's cells start
+    // where its baseline's descent ends, below the middle row.
+    const int split = 240 - eROMFont::s_pFontData->descent;
+    int minX[2] = {640, 640}, maxX[2] = {-1, -1}, minY = 480, maxY = -1;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (frame.Luma(x, y) > 128) {
+                const int band = y < split ? 0 : 1;
+                minX[band] = std::min(minX[band], x);
+                maxX[band] = std::max(maxX[band], x);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+            }
+    ASSERT_GE(maxX[0], 0) << "nothing drawn above the middle";
+    ASSERT_GE(maxX[1], 0) << "nothing drawn below the middle";
+    // Each line's ink is centred on x = 320 within a glyph's side bearing.
+    for (int band = 0; band < 2; ++band) {
+        SCOPED_TRACE(band);
+        EXPECT_NEAR((minX[band] + maxX[band]) / 2.0, 320.0, 3.0);
+    }
+    EXPECT_NEAR(maxX[1] - minX[1] + 1, Width(second), 4.0);
+    // Two lines one cell apart, the block about the middle row.
+    EXPECT_NEAR((minY + maxY) / 2.0, 240.0, Cell() / 2.0);
+    EXPECT_LE(maxY - minY + 1, 2 * Cell());
+    EXPECT_GT(maxY - minY + 1, Cell());
+}
+
+}  // namespace
