@@ -1,0 +1,252 @@
+// Skeletal animation: time to frames, constant and animated tracks, blend
+// weights, root-motion deltas across the loop, and the animation file.
+#include "eEngine/eAnimation.h"
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "eEngine/eAnimationGroup.h"
+#include "eEngine/eAnimationMgr.h"
+#include "mMath/mQuat.h"
+#include "platform/ps.h"
+#include "modelTestSupport.h"
+#include "zoneTestSupport.h"
+
+namespace {
+
+mQuat AboutZ(float degrees)
+{
+    mQuat q;
+    q.SetAxisAngle(mVec3(0, 0, 1), degrees);
+    return q;
+}
+
+// Node 0: position x = frame (one key per frame), rotation constant (90
+// about z). Node 1: position constant (1, 2, 3), rotation 10 degrees per frame
+// about z. Frames of 20 ticks; looping unless asked.
+datagen::AnimationDesc RampDesc(int frames, bool bLooping = true)
+{
+    datagen::AnimationDesc a;
+    a.name = "ramp";
+    a.frames = frames;
+    a.bLooping = bLooping;
+    a.nodes.resize(2);
+    a.nodes[0].rotations = {AboutZ(90)};
+    a.nodes[1].positions = {mVec3(1, 2, 3)};
+    for (int k = 0; k < frames; ++k) {
+        a.nodes[0].positions.push_back(mVec3(static_cast<float>(k), 0, 0));
+        a.nodes[1].rotations.push_back(AboutZ(10.0f * static_cast<float>(k)));
+    }
+    return a;
+}
+
+class eAnimationTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        ClearModelManagers();
+        eAnimation::s_platformWrite[cFile::kPlatformConsole] = nullptr;
+    }
+    eAnimation* Load(const datagen::AnimationDesc& desc) { return PlaceAnimation(m_data, &m_pool, 1, desc); }
+
+    eTestDataDir m_data;
+    cMemPool m_pool{"animTest", 0x40000, false};
+};
+
+TEST(eAnimationStatics, EaseTimesAreFourFramesOfTicks)
+{
+    EXPECT_EQ(eAnimation::easeInTime.m_nTicks, 80);
+    EXPECT_EQ(eAnimation::easeOutTime.m_nTicks, 80);
+    EXPECT_EQ(eAnimation::s_fEaseInRate, 1.0f / 80.0f);
+    EXPECT_EQ(eAnimation::s_fEaseOutRate, 1.0f / 80.0f);
+}
+
+TEST(eAnimationTime, TimesMapToFramesWrappedOrHeld)
+{
+    const struct {
+        const char* name;
+        bool bLooping;
+        int16_t frames;
+        int32_t length, time, usedTime, key0, key1;
+        float fraction;
+    } rows[] = {
+        {"loop end wraps to frame 0", true, 51, 1000, 1000, 0, 0, 1, 0.0f},
+        {"loop twice and a half", true, 51, 1000, 2500, 500, 25, 26, 0.0f},
+        {"loop mid-frame", true, 51, 1000, 530, 530, 26, 27, 0.5f},
+        {"held past the end", false, 51, 1000, 1500, 1000, 50, 50, 0.0f},
+        {"held mid-frame", false, 51, 1000, 510, 510, 25, 26, 0.5f},
+        {"no length: frame 0", true, 51, 0, 777, 0, 0, 0, 0.0f},
+        {"one frame never interpolates", true, 1, 1000, 130, 130, 0, 0, 0.5f},
+        {"frames the length overruns are clamped", false, 10, 1000, 990, 990, 9, 9, 0.5f},
+        {"a negative time keeps its sign", true, 51, 1000, -1010, -10, 0, 1, -0.5f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eAnimation a;
+        a.m_bLooping = row.bLooping;
+        a.m_nFrames = row.frames;
+        a.m_length = cTimeValue(row.length);
+        a.m_frameLength = cTimeValue(20);
+        eAnimation::Frames f;
+        EXPECT_EQ(a.TimeToFrames(cTimeValue(row.time), &f).m_nTicks, row.usedTime);
+        EXPECT_EQ(f.key0, row.key0);
+        EXPECT_EQ(f.key1, row.key1);
+        EXPECT_FLOAT_EQ(f.fraction, row.fraction);
+    }
+}
+
+TEST_F(eAnimationTest, ConstantTracksHoldWhileTheOtherTrackAnimates)
+{
+    const eAnimation* a = Load(RampDesc(5));
+    ASSERT_NE(a, nullptr);
+    mVec3 pos[2];
+    mQuat rot[2];
+    // 50 ticks: frame 2.5.
+    EXPECT_EQ(a->Apply(cTimeValue(50), 1.0f, pos, rot).m_nTicks, 50);
+    EXPECT_NEAR(pos[0].x, 2.5f, 1e-6f);
+    EXPECT_TRUE(QuatNear(rot[0], AboutZ(90), 2e-4f));
+    EXPECT_EQ(pos[1], mVec3(1, 2, 3));
+    EXPECT_TRUE(QuatNear(rot[1], AboutZ(25), 2e-4f));
+    // A constant rotation is the stored key, not normalised: 2^-14 steps.
+    EXPECT_EQ(rot[0].w, static_cast<float>(ps::QuantS16(AboutZ(90).w, 14)) / 16384.0f);
+}
+
+TEST_F(eAnimationTest, WeightsOverwriteBlendOrLeaveThePose)
+{
+    const eAnimation* a = Load(RampDesc(5));
+    ASSERT_NE(a, nullptr);
+    const struct { float weight; float x; float degrees; } rows[] = {
+        {1.0f, 2.0f, 20.0f},  // overwrites
+        {0.5f, 6.0f, 15.0f},  // halfway from (10, 10 degrees) toward (2, 20 degrees)
+        {0.0f, 10.0f, 10.0f}, // unchanged
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.weight);
+        mVec3 pos[2] = {mVec3(10, 0, 0), mVec3(0, 0, 0)};
+        mQuat rot[2] = {AboutZ(0), AboutZ(10)};
+        a->Apply(cTimeValue(40), row.weight, pos, rot);
+        EXPECT_NEAR(pos[0].x, row.x, 1e-5f);
+        EXPECT_TRUE(QuatNear(rot[1], AboutZ(row.degrees), 2e-4f));
+    }
+}
+
+TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
+{
+    const eAnimation* a = Load(RampDesc(30));  // frames 0-29, 580 ticks
+    ASSERT_NE(a, nullptr);
+    const struct { const char* name; int from, to; float dx, degrees; } rows[] = {
+        {"within the loop", 30, 130, 5.0f, 50.0f},
+        // 28.5 -> 29 gives 0.5, then 0 -> 1.5 gives 1.5.
+        {"across the loop end", 570, 30, 2.0f, 20.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        mVec3 d(0, 0, 0);
+        mQuat q(0, 0, 0, 1);
+        a->CalcNodeDelta(0, cTimeValue(row.from), cTimeValue(row.to), 1.0f, &d, &q);
+        EXPECT_NEAR(d.x, row.dx, 1e-4f);
+        a->CalcNodeDelta(1, cTimeValue(row.from), cTimeValue(row.to), 1.0f, &d, &q);
+        EXPECT_TRUE(QuatNear(q, AboutZ(row.degrees), 5e-4f));
+    }
+    mVec3 d(7, 7, 7);
+    mQuat q(1, 2, 3, 4);
+    a->CalcNodeDelta(2, cTimeValue(0), cTimeValue(100), 1.0f, &d, &q);
+    a->CalcNodeDelta(-1, cTimeValue(0), cTimeValue(100), 1.0f, &d, &q);
+    EXPECT_EQ(d, mVec3(7, 7, 7));
+    EXPECT_EQ(q.w, 4.0f);
+}
+
+TEST_F(eAnimationTest, AFileRoundTripsToTheSameBytes)
+{
+    ASSERT_NE(Load(RampDesc(4)), nullptr);
+    const eAnimation* a = eAnimationMgr::GetPtr(eAnimationMgr::GetHandle(1));
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(a->m_name.m_sData, "ramp");
+    EXPECT_EQ(a->m_nFrames, 4);
+    EXPECT_EQ(a->m_nNodes, 2);
+    EXPECT_EQ(a->m_length.m_nTicks, 60);
+    ASSERT_NE(a->m_pAnimationData, nullptr);
+    EXPECT_EQ(a->m_pAnimationData->nRotKeys, 5);
+    EXPECT_EQ(a->m_pAnimationData->nPosKeys, 5);
+    EXPECT_EQ(a->m_pAnimationData->pNodes[1].nFirstRotKey, 1);
+    eAnimation::s_platformWrite[cFile::kPlatformConsole] = &datagen::WriteConsoleAnimationPlatform;
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.anm"), *a));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.anm")), ReadHostFile(m_data.HostPath("anim1.anm")));
+}
+
+TEST_F(eAnimationTest, ATruncatedFileIsRefusedAndLeavesTheAnimation)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(eAnimation::GetStaticType()->m_nTypeId);
+    datagen::AnimationBlock(w, RampDesc(4)).End().Trailer();
+    LogCatcher quiet;
+    for (size_t len = 8; len + 4 < w.Size(); ++len) {
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.anm"), w.Prefix(len)));
+        eAnimation a;
+        ASSERT_FALSE(ReadObjectFile("cut.anm", &a, &m_pool)) << len;
+        EXPECT_EQ(a.m_pAnimationData, nullptr) << len;
+        EXPECT_EQ(a.m_nNodes, 0) << len;
+    }
+}
+
+TEST_F(eAnimationTest, AKeyBlockOfVersionZeroEvaluatesNoNodes)
+{
+    datagen::AnimationDesc desc = RampDesc(4);
+    desc.keyVersion = 0;
+    const eAnimation* a = Load(desc);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->m_nNodes, 2);
+    EXPECT_EQ(a->GetNumNodes(), 0);
+    mVec3 pos[2] = {mVec3(5, 5, 5), mVec3(5, 5, 5)};
+    mQuat rot[2] = {mQuat(0, 0, 0, 1), mQuat(0, 0, 0, 1)};
+    EXPECT_EQ(a->Apply(cTimeValue(30), 1.0f, pos, rot).m_nTicks, 30);
+    EXPECT_EQ(pos[0], mVec3(5, 5, 5));
+    a->CalcNodeDelta(0, cTimeValue(0), cTimeValue(30), 1.0f, pos, rot);
+    EXPECT_EQ(pos[0], mVec3(5, 5, 5));
+}
+
+TEST_F(eAnimationTest, BrokenKeyDataIsRefused)
+{
+    const struct { const char* why; void (*damage)(datagen::AnimationDesc&); } rows[] = {
+        {"frames of no length under a length", [](datagen::AnimationDesc& a) { a.frameLength = 0, a.length = 100; }},
+        {"a negative length", [](datagen::AnimationDesc& a) { a.length = -20; }},
+        {"a track without keys", [](datagen::AnimationDesc& a) { a.nodes[1].positions.clear(); }},
+        {"fewer keys than frames", [](datagen::AnimationDesc& a) { a.nodes[0].positions.pop_back(); }},
+        {"a negative frame count", [](datagen::AnimationDesc& a) { a.frames = -3; }},
+    };
+    LogCatcher quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        datagen::AnimationDesc desc = RampDesc(4);
+        row.damage(desc);
+        ASSERT_TRUE(datagen::WriteAnimationFile(m_data.HostPath("bad.anm"), desc));
+        eAnimation a;
+        EXPECT_FALSE(ReadObjectFile("bad.anm", &a, &m_pool));
+        EXPECT_EQ(a.m_pAnimationData, nullptr);
+    }
+    // First keys that are not running sums: node 1 starts at key 0 again.
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(eAnimation::GetStaticType()->m_nTypeId).Begin(4);
+    w.Begin(1).Begin(1).End().Name("x").End();
+    w.Half(1).Half(2).Int(20).Int(0).Int(1);
+    w.Begin(1).Half(0).Half(1).Half(0).Half(1).Half(0).Half(1).Half(0).Half(1);
+    w.Int(2).Half(0).Half(0).Half(0).Half(0x4000).Half(0).Half(0).Half(0).Half(0x4000);
+    w.Int(2).Half(0).Half(0).Half(0).Half(0).Half(0).Half(0);
+    w.End().End().End().Trailer();
+    ASSERT_TRUE(w.Save(m_data.HostPath("sums.anm")));
+    eAnimation a;
+    EXPECT_FALSE(ReadObjectFile("sums.anm", &a, &m_pool));
+}
+
+TEST_F(eAnimationTest, AGroupPlacesItsAnimations)
+{
+    ASSERT_TRUE(datagen::WriteAnimationGroupFile(m_data.HostPath("g.anm"), 30, {RampDesc(2), RampDesc(3)}));
+    eAnimationGroup* g = m_pool.New<eAnimationGroup>();
+    ASSERT_TRUE(ReadObjectFile("g.anm", g, &m_pool));
+    const eAnimation* a = eAnimationMgr::GetPtr(eAnimationMgr::GetHandle(31));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->m_nFrames, 3);
+    EXPECT_EQ(a->m_handle.GetCheck(), 0x101);
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// Meshes: reading and writing the mesh file, node lookup by name, and the
+// checks that refuse meshes whose indices would leave their arrays.
+#include "eEngine/eMesh.h"
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "eEngine/eMeshGroup.h"
+#include "eEngine/eMeshMgr.h"
+#include "modelTestSupport.h"
+#include "zoneTestSupport.h"
+
+namespace {
+
+// Two nodes, one bone; one triangle skinned and one rigid; a rigid and a
+// skinned collision triangle.
+datagen::MeshDesc SmallDesc()
+{
+    datagen::MeshDesc d = FigureDesc();
+    d.bCol = true;
+    datagen::ColObjectDesc o;
+    o.node = 1;
+    o.corners = {mVec3(0, 0, 0), mVec3(1, 0, 0), mVec3(0, 1, 0)};
+    d.colObjects.push_back(o);
+    datagen::ColSkinDesc s;
+    s.surface = 1;
+    for (int i = 0; i < 3; ++i) {
+        datagen::ColSkinVertex v;
+        v.pos.Set(static_cast<float>(i), 0, 1);
+        v.bones[0] = static_cast<uint8_t>(i);
+        s.corners.push_back(v);
+    }
+    d.colSkins.push_back(s);
+    return d;
+}
+
+class eMeshTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        ClearModelManagers();
+        eMesh::s_platformWrite[cFile::kPlatformConsole] = nullptr;
+    }
+    // Writes and reads a mesh file built from the description.
+    bool Read(const datagen::MeshDesc& desc, eMesh* pMesh)
+    {
+        return datagen::WriteMeshFile(m_data.HostPath("m.msh"), desc) && ReadObjectFile("m.msh", pMesh, &m_pool);
+    }
+
+    eTestDataDir m_data;
+    cMemPool m_pool{"meshTest", 0x80000, false};
+};
+
+TEST_F(eMeshTest, AFigureRoundTripsToTheSameBytes)
+{
+    eMesh* m = PlaceMesh(m_data, &m_pool, 3, SmallDesc());
+    ASSERT_NE(m, nullptr);
+    EXPECT_STREQ(m->m_name.m_sData, "figure");
+    EXPECT_EQ(m->m_nNodes, 4);
+    EXPECT_EQ(m->m_nBones, 3);
+    EXPECT_EQ(m->m_nBonesStart, 1);
+    EXPECT_EQ(m->m_pNodes[3].nParentIndex, 1);
+    EXPECT_EQ(m->m_pNodes[2].localToParent.origin, mVec3(-0.3f, 0, 0));
+    // Bind frames invert the bones' rest frames: hips 1 unit up.
+    EXPECT_EQ(m->m_pBones[0].baseToLocal.origin, mVec3(0, 0, -1));
+    EXPECT_EQ(m->GetNumMaterials(), 2);
+    EXPECT_EQ(m->GetNumSurfaces(), 2);
+    const eMeshVisData* v = m->m_pMeshVisData;
+    ASSERT_NE(v, nullptr);
+    // Every box corner once per face normal: the torso's 24 on one bone;
+    // per leg 12 bottom ones on one and 12 top ones on two.
+    EXPECT_EQ(v->nSkinVerts1, 48);
+    EXPECT_EQ(v->nSkinVerts2, 24);
+    EXPECT_EQ(v->nSkinVerts3, 0);
+    EXPECT_EQ(m->GetNumSkinVerts(), 72);
+    EXPECT_EQ(v->pSkins[0][0].nTris, 36);
+    EXPECT_EQ(v->pObjects[1][0].nNode, 1);
+    EXPECT_EQ(v->nDisplayListBytes % 32, 0);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(v->pDisplayLists) % 32, 0u);
+    ASSERT_NE(m->m_pMeshColData, nullptr);
+    EXPECT_EQ(m->m_pMeshColData->nTris, 1);
+    EXPECT_EQ(m->m_pMeshColData->pSkins[1][0].nVerts1, 3);
+
+    eMesh::s_platformWrite[cFile::kPlatformConsole] = &datagen::WriteConsoleMeshPlatform;
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.msh"), *m));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.msh")), ReadHostFile(m_data.HostPath("mesh3.msh")));
+}
+
+TEST_F(eMeshTest, ATruncatedFileIsRefusedAndLeavesTheMesh)
+{
+    const datagen::MeshDesc desc = SmallDesc();
+    datagen::MeshData data;
+    ASSERT_TRUE(datagen::BuildMesh(desc, &data));
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(eMesh::GetStaticType()->m_nTypeId);
+    datagen::MeshBlock(w, desc, data).End().Trailer();
+    LogCatcher quiet;
+    for (size_t len = 8; len + 4 < w.Size(); len += (len > 400 && len + 400 < w.Size()) ? 7 : 1) {
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.msh"), w.Prefix(len)));
+        eMesh m;
+        ASSERT_FALSE(ReadObjectFile("cut.msh", &m, &m_pool)) << len;
+        EXPECT_EQ(m.m_nNodes, 0) << len;
+        EXPECT_EQ(m.m_pMeshVisData, nullptr) << len;
+    }
+}
+
+TEST_F(eMeshTest, VersionOneNodesHaveNoNames)
+{
+    datagen::MeshDesc desc = FigureDesc();
+    desc.version = 1;
+    eMesh m;
+    ASSERT_TRUE(Read(desc, &m));
+    cName hips;
+    hips.Set("hips");
+    EXPECT_EQ(m.GetSubObjectIndex(hips, 0, false), -1);
+    EXPECT_EQ(m.m_pNodes[1].name.m_nLength, 0);
+}
+
+TEST_F(eMeshTest, NodesAreFoundByNameFromAStart)
+{
+    eMesh m;
+    ASSERT_TRUE(Read(FigureDesc(), &m));
+    const struct { const char* name; int start; bool bPartial; int found; } rows[] = {
+        {"hips", 0, false, 1},
+        {"Leg", 0, false, -1},     // only the whole name
+        {"Leg", 0, true, 2},       // a part of "leftLeg"
+        {"Leg", 3, true, 3},       // from node 3 on
+        {"leftLeg", 3, false, -1}, // before the start
+        {"root", 4, false, -1},    // start at the node count
+        {"root", -5, false, 0},    // a negative start is the first node
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        cName n;
+        n.Set("%s", row.name);
+        EXPECT_EQ(m.GetSubObjectIndex(n, row.start, row.bPartial), row.found);
+    }
+}
+
+TEST_F(eMeshTest, MissingDataCountsNothing)
+{
+    datagen::MeshDesc desc = FigureDesc();
+    desc.bVis = false;
+    eMesh m;
+    ASSERT_TRUE(Read(desc, &m));
+    EXPECT_EQ(m.GetNumMaterials(), 0);
+    EXPECT_EQ(m.GetNumSurfaces(), 0);
+    EXPECT_EQ(m.GetNumSkinVerts(), 0);
+    desc.platformVersion = 0;  // an empty platform block
+    eMesh empty;
+    ASSERT_TRUE(Read(desc, &empty));
+    EXPECT_EQ(empty.m_pMeshVisData, nullptr);
+    EXPECT_EQ(empty.m_nNodes, 4);
+}
+
+TEST_F(eMeshTest, MeshesOutsideTheLimitsAreRefused)
+{
+    using D = datagen::MeshDesc;
+    using Data = datagen::MeshData;
+    const struct { const char* why; void (*damage)(D&, Data&); } rows[] = {
+        {"43 nodes", [](D& d, Data&) { d.nodes.resize(43, d.nodes[3]); }},
+        {"no nodes", [](D& d, Data&) { d.nodes.clear(); }},
+        {"43 bones", [](D& d, Data& data) { d.nodes.resize(43, d.nodes[3]), d.bonesStart = 0, d.nBones = 43;
+                                            data.baseToLocal.resize(43); }},
+        {"bones past the nodes", [](D& d, Data&) { d.bonesStart = 2; }},
+        {"a parent after its node", [](D& d, Data&) { d.nodes[2].parent = 3; }},
+        {"a parent that is the node", [](D& d, Data&) { d.nodes[2].parent = 2; }},
+        {"9 materials", [](D&, Data& data) { data.nMaterials = 9; }},
+        {"9 surfaces", [](D& d, Data& data) { d.bCol = true, data.nSurfaces = 9; }},
+        {"a skin vertex on bone 3 of 3", [](D&, Data& data) { data.skinVerts[0][5].bones[0] = 3; }},
+        {"a two-weight vertex on bone 200", [](D&, Data& data) { data.skinVerts[1][0].bones[1] = 200; }},
+        {"an object on node 4 of 4", [](D&, Data& data) { data.objects[1][0][0] = 4; }},
+    };
+    LogCatcher quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        D desc = FigureDesc();
+        Data data;
+        ASSERT_TRUE(datagen::BuildMesh(desc, &data));
+        row.damage(desc, data);
+        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
+        eMesh m;
+        EXPECT_FALSE(ReadObjectFile("bad.msh", &m, &m_pool));
+        EXPECT_EQ(m.m_nNodes, 0);
+        EXPECT_EQ(m.m_pMeshVisData, nullptr);
+    }
+}
+
+TEST_F(eMeshTest, RecordsNamingDataOutsideTheirArraysAreRefused)
+{
+    using Data = datagen::MeshData;
+    const struct { const char* why; void (*damage)(Data&); } rows[] = {
+        {"a display list past the block", [](Data& d) { d.skins[0][0][10] = static_cast<int16_t>(d.displayLists.size() / 32); }},
+        {"a list longer than the block", [](Data& d) { d.objects[1][0][3] = static_cast<int16_t>(d.displayLists.size() + 32); }},
+        {"skin vertices past the array", [](Data& d) { d.skins[0][0][3] = 10; }},
+        {"a negative first vertex", [](Data& d) { d.skins[0][0][5] = -1; }},
+        {"more output than skin vertices", [](Data& d) { d.skins[1].push_back(d.skins[0][0]); }},
+        {"a collision triangle past the vertices", [](Data& d) { d.colTris[2] = 3; }},
+        {"a collision skin triangle past its vertices", [](Data& d) { d.colSkinTris[0] = 3; }},
+        {"collision triangles past the array", [](Data& d) { d.colObjects[0][0][2] = 1; }},
+        {"a collision skin of 2049 vertices", [](Data& d) {
+             d.colSkinVerts[0].resize(2049, d.colSkinVerts[0][0]);
+             d.colSkins[1][0][2] = 2049;
+         }},
+        {"a collision bone past the bones", [](Data& d) { d.colSkinVerts[0][1].bones[0] = 3; }},
+    };
+    LogCatcher quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const datagen::MeshDesc desc = SmallDesc();
+        Data data;
+        ASSERT_TRUE(datagen::BuildMesh(desc, &data));
+        row.damage(data);
+        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
+        eMesh m;
+        EXPECT_FALSE(ReadObjectFile("bad.msh", &m, &m_pool));
+        EXPECT_EQ(m.m_pMeshColData, nullptr);
+    }
+}
+
+TEST_F(eMeshTest, AGroupPlacesItsMeshes)
+{
+    ASSERT_TRUE(datagen::WriteMeshGroupFile(m_data.HostPath("g.msh"), 10, {FigureDesc(), SmallDesc()}));
+    eMeshGroup* g = m_pool.New<eMeshGroup>();
+    ASSERT_TRUE(ReadObjectFile("g.msh", g, &m_pool));
+    EXPECT_EQ(g->m_nBegin, 10);
+    const eMesh* m = eMeshMgr::GetPtr(eMeshMgr::GetHandle(11));
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->GetNumSurfaces(), 2);
+}
+
+}  // namespace
