@@ -1,0 +1,301 @@
+#include "eEngine/eFont.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "datagen/overlayWriters.h"
+#include "eEngine/eFontGroup.h"
+#include "eEngine/eMaterialMgr.h"
+#include "eVideoTestUtil.h"
+#include "materialTestSupport.h"
+#include "zoneTestSupport.h"
+
+namespace {
+
+constexpr uint32_t kWrap = eFontDraw::kWordWrap;
+constexpr uint32_t kKern = eFontDraw::kKerning;
+constexpr uint32_t kTags = eFontDraw::kValueTags;
+constexpr uint32_t kMeasure = eFontDraw::kMeasure;
+
+// A font of 10-pixel cells; 'a' and 'b' carry kerning entries.
+eFont TestFont(bool bKerning)
+{
+    eFont f;
+    f.m_fWidth = 10;
+    f.ResetKerningTable();
+    f.m_kernTable['a'] = {0, 1, 5, 2};
+    f.m_kernTable['b'] = {0, 3, 6, 0};
+    f.m_nFlags = bKerning ? eFont::kFlagKerning : 0;
+    return f;
+}
+
+struct LayoutResult {
+    int visible;
+    std::vector<int> breaks;
+    std::vector<float> widths;
+    int nLines;
+};
+
+LayoutResult Layout(const eFont& f, const char* text, uint32_t flags, float maxWidth,
+                    const std::vector<float>& tags = {}, int breakCapacity = eFont::kMaxBreaks)
+{
+    eFontDraw d;
+    d.sText = text;
+    d.nFlags = flags;
+    d.fMaxWidth = maxWidth;
+    d.fValueTags = tags.empty() ? nullptr : tags.data();
+    d.nMaxValueTags = static_cast<int>(tags.size());
+    int breaks[eFont::kMaxBreaks];
+    float widths[eFont::kMaxLines];
+    int nBreaks = breakCapacity;
+    int nLines = eFont::kMaxLines;
+    LayoutResult r;
+    r.visible = f.ComputeWordBreaksAndLineWidths(d, breaks, &nBreaks, widths, &nLines);
+    r.breaks.assign(breaks, breaks + nBreaks);
+    r.widths.assign(widths, widths + std::min(nLines, eFont::kMaxLines));
+    r.nLines = nLines;
+    return r;
+}
+
+TEST(eFontTest, LayoutBreaksWordsAndMeasuresLines)
+{
+    const eFont plain = TestFont(false);
+    const eFont kerned = TestFont(true);
+    using V = std::vector<int>;
+    using W = std::vector<float>;
+    const struct { const char* why; const eFont* font; const char* text; uint32_t flags; float max;
+                   std::vector<float> tags; int visible; V breaks; W widths; } rows[] = {
+        {"empty", &plain, "", kWrap, 35, {}, 0, {}, {}},
+        {"spaces only lay out as nothing", &plain, "    ", kWrap, 35, {}, 0, {}, {0}},
+        {"wraps at the last space that fits", &plain, "aa bb cc", kWrap, 35, {}, 6, {2, 5}, {20, 20, 20}},
+        {"trailing spaces are ignored", &plain, "aa bb   ", kWrap, 100, {}, 4, {}, {50}},
+        {"a long word is not broken", &plain, "abcdefgh", kWrap, 35, {}, 8, {}, {80}},
+        {"a line feed ends the line", &plain, "ab\ncde", kWrap, 100, {}, 5, {}, {20, 30}},
+        {"backslash-n ends the line", &plain, "ab\\ncde", kWrap, 100, {}, 5, {}, {20, 30}},
+        {"carriage returns are skipped", &plain, "a\r\nb", kWrap, 100, {}, 2, {}, {10, 10}},
+        {"double backslash is one character", &plain, "a\\\\b", kWrap, 100, {}, 3, {}, {30}},
+        {"other escapes are a plain backslash", &plain, "a\\qb", kWrap, 100, {}, 4, {}, {40}},
+        {"backslash-t is a break point", &plain, "aa\\tbb", kWrap, 35, {}, 4, {2}, {20, 20}},
+        {"value tags while values remain", &plain, "x^y^z^", kWrap | kTags, 1000, {1.5f, 42}, 9, {}, {90}},
+        {"tags off: '^' is a character", &plain, "x^", kWrap, 1000, {1.5f}, 2, {}, {20}},
+        // a: width 5, right 2 (left ignored at the line's start); b: left 3, width 6.
+        {"kerning", &kerned, "ab", kKern, 0, {}, 2, {}, {16}},
+        {"kerning after a space", &kerned, "a a", kKern, 0, {}, 2, {}, {25}},
+        {"kerning needs the font's flag", &plain, "ab", kKern, 0, {}, 2, {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const LayoutResult r = Layout(*row.font, row.text, row.flags, row.max, row.tags);
+        EXPECT_EQ(r.visible, row.visible);
+        EXPECT_EQ(r.breaks, row.breaks);
+        if (!row.widths.empty())
+            EXPECT_EQ(r.widths, row.widths);
+    }
+}
+
+TEST(eFontTest, LayoutCapacities)
+{
+    const eFont f = TestFont(false);
+    // A full break array: after the first break nothing adds width.
+    const LayoutResult full = Layout(f, "aa bb cc dd", kWrap, 35, {}, 2);
+    EXPECT_EQ(full.breaks, std::vector<int>({2}));
+    EXPECT_EQ(full.nLines, 2);
+    EXPECT_EQ(full.widths, std::vector<float>({20, 10}));
+    EXPECT_EQ(full.visible, 8);
+
+    // Hundreds of line feeds: counted, widths kept for the first 256 only.
+    std::string many;
+    for (int i = 0; i < 300; ++i)
+        many += "ab\n";
+    many += "abc";
+    const LayoutResult lines = Layout(f, many.c_str(), kWrap, 1000);
+    EXPECT_EQ(lines.nLines, 301);
+    ASSERT_EQ(lines.widths.size(), 256u);
+    EXPECT_EQ(lines.widths[255], 20.0f);
+    EXPECT_EQ(lines.visible, 603);
+
+    // Without kerning and wrapping only the trimmed length comes back.
+    EXPECT_EQ(Layout(f, "ab  ", 0, 0).visible, 2);
+    EXPECT_EQ(Layout(f, "   ", 0, 0).visible, 0);
+}
+
+TEST(eFontTest, MeasuringGivesTheTextRectangle)
+{
+    eFont f = TestFont(false);
+    f.m_fBaseLine = 5;
+    const struct { const char* why; const char* text; uint32_t flags; mVec2 size; } rows[] = {
+        // Base line + 2 lines of 10 + top 2 + bottom 4; widest line 30 + left 1 + right 3.
+        {"two lines", "ab\ncde", kWrap, {34, 31}},
+        {"one line: the left margin counts on the first line", "abc", kWrap, {35, 21}},
+        {"nothing visible leaves zero", "   ", kWrap, {0, 0}},
+        {"the plain path: length by line height", "abc", 0, {30, 10}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        eFontDraw d;
+        d.sText = row.text;
+        d.nFlags = row.flags | kMeasure;
+        d.fMaxWidth = 1000;
+        const float margins[4] = {1, 2, 3, 4};
+        std::copy(margins, margins + 4, d.textMargins);
+        d.textRect = {{7, 7}, {9, 9}};
+        f.PrintEx(&d);
+        EXPECT_EQ(d.textRect.size, row.size) << d.textRect.size.x << " x " << d.textRect.size.y;
+        EXPECT_EQ(d.textRect.pos, mVec2(0, 0));
+    }
+}
+
+TEST(eFontTest, CopiesAndKerningReset)
+{
+    eFont f = TestFont(true);
+    f.m_name.Set("small");
+    f.m_fScale = 2;
+    f.m_fBaseLine = 3;
+    f.m_hMaterial = eMaterialHandle(0x11110004);
+    cMemPool pool("fontCopy", 0x2000, false);
+    const eFont* copy = static_cast<eFont*>(f.Copy(&pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy->m_name.m_sData, "small");
+    EXPECT_EQ(copy->m_nFlags, f.m_nFlags);
+    EXPECT_EQ(copy->m_hMaterial, f.m_hMaterial);
+    EXPECT_EQ(copy->m_fScale, 2.0f);
+    EXPECT_EQ(copy->m_fBaseLine, 3.0f);
+    EXPECT_EQ(copy->m_kernTable['a'], f.m_kernTable['a']);
+    eFont g;
+    g.m_fWidth = 16.9f;
+    g.ResetKerningTable();
+    EXPECT_EQ(g.m_kernTable[0], (eFontCharKern{0, 0, 16, 0}));
+    EXPECT_EQ(g.m_kernTable[255], (eFontCharKern{0, 0, 16, 0}));
+    float l, t, r, b;
+    eFont::GetCellBounds(0x41, &l, &t, &r, &b);  // row 4, column 1
+    EXPECT_EQ(l, 0.0625f);
+    EXPECT_EQ(t, 0.25f);
+    EXPECT_EQ(r, 0.125f);
+    EXPECT_EQ(b, 0.3125f);
+    EXPECT_EQ(eFont::GetStaticType()->m_nTypeId, 11u);
+    EXPECT_EQ(eFontGroup::GetStaticType()->m_nTypeId, 19u);
+}
+
+class eFontFileTest : public MaterialTest {};
+
+TEST_F(eFontFileTest, VersionsOfTheFontBlock)
+{
+    eFont src = TestFont(true);
+    src.m_name.Set("menu");
+    src.m_hMaterial = eMaterialHandle(0x22220009);
+    src.m_fScale = 1.5f;
+    src.m_fBaseLine = -2;
+    const struct { uint32_t version; bool bRead; bool bTable; } rows[] = {
+        {0, false, false}, {1, true, false}, {2, true, true}, {3, true, true}, {4, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        datagen::BlockWriter w;
+        w.Header();
+        datagen::FontBlock(w, src, row.version);
+        w.Word(0x600DF00D).Trailer();
+        cFile file;
+        ASSERT_TRUE(OpenFile(w, &file));
+        eFont f;
+        LogCatcher quiet;
+        EXPECT_EQ(f.Read(file, &m_pool), row.bRead);
+        EXPECT_TRUE(NextWordIs(file, 0x600DF00D));
+        file.Close();
+        EXPECT_EQ(f.m_hMaterial, row.bRead ? src.m_hMaterial : eMaterialHandle());
+        EXPECT_EQ(f.m_fScale, row.bRead ? 1.5f : 1.0f);
+        // A version-1 font keeps the defaults: kerning off, zero table.
+        EXPECT_EQ(f.m_nFlags, row.bTable ? eFont::kFlagKerning : 0u);
+        EXPECT_EQ(f.m_fBaseLine, row.bTable ? -2.0f : 0.0f);
+        EXPECT_EQ(f.m_kernTable['b'], row.bTable ? src.m_kernTable['b'] : eFontCharKern{});
+        if (row.version == 3) {
+            ASSERT_TRUE(datagen::WriteFontGroupFile(m_data.HostPath("f.grp"), 2, {{&f, 0x0303}}));
+            eFontGroup* group = static_cast<eFontGroup*>(cBase::Load("/f.grp", &m_pool, eFontGroup::GetStaticType()));
+            ASSERT_NE(group, nullptr);
+            const eFont* got = eFontMgr::GetPtr(eFontHandle::Make(2, 0x0303));
+            ASSERT_NE(got, nullptr);
+            EXPECT_EQ(got->m_kernTable['a'], src.m_kernTable['a']);
+            ASSERT_TRUE(datagen::WriteFontGroupFile(m_data.HostPath("g.grp"), 2, {{eFontMgr::s_pInstances[2], 0x0303}}));
+            EXPECT_EQ(ReadHostFile(m_data.HostPath("g.grp")), ReadHostFile(m_data.HostPath("f.grp")));
+            std::destroy_at(group);
+        }
+    }
+}
+
+TEST_F(eFontFileTest, TruncatedFontsFail)
+{
+    eFont f = TestFont(true);
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("whole.fnt"), f));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("whole.fnt"));
+    LogCatcher quiet;
+    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 64 ? 1 : 13)) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.fnt"), Prefix(bytes, len)));
+        EXPECT_EQ(cBase::Load("/cut.fnt", &m_pool, eFont::GetStaticType()), nullptr);
+    }
+}
+
+// The glyph batch is sized by the glyphs actually drawn.
+class eFontBatchTest : public MaterialTest {
+protected:
+    void SetUp() override
+    {
+        MaterialTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideoPlatform::ResetState();
+        m_font = TestFont(true);
+        eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, eTextureHandle());
+        ASSERT_NE(m, nullptr);
+        m_materials.push_back(m);
+        m_font.m_hMaterial = eMaterialMgr::Add(3, m, 0x33);
+        eFont::BeginRender(nullptr);
+    }
+    void TearDown() override
+    {
+        eFont::EndRender();
+        GXTestGetDrawStats();
+        OSSetVirtualClock(FALSE);
+        MaterialTest::TearDown();
+    }
+    GXTestDrawStats Draw(const char* text, uint32_t flags, std::vector<float> tags = {})
+    {
+        eFontDraw d;
+        d.sText = text;
+        d.nFlags = flags;
+        d.fMaxWidth = 100;
+        d.fValueTags = tags.empty() ? nullptr : tags.data();
+        d.nMaxValueTags = static_cast<int>(tags.size());
+        GXTestResetDrawStats();
+        m_font.PrintEx(&d);
+        return GXTestGetDrawStats();
+    }
+    eFont m_font;
+};
+
+TEST_F(eFontBatchTest, OneQuadPerDrawnGlyph)
+{
+    const std::string longText(20000, 'x');
+    const struct { const char* why; std::string text; uint32_t flags; std::vector<float> tags; uint64_t draws, glyphs; } rows[] = {
+        {"spaces and breaks draw nothing", "a b\\nc  ", kWrap, {}, 1, 3},
+        {"value tags draw their digits", "v=^ ^ ^", kWrap | kTags, {1.5f, -2}, 1, 2 + 3 + 2 + 1},
+        {"escapes: one backslash", "a\\\\b\r", kWrap | kKern, {}, 1, 3},
+        {"the plain path draws every byte", "a\\nb", 0, {}, 1, 4},
+        {"long texts take several batches", longText, kWrap, {}, 2, 20000},
+        {"nothing visible draws nothing", "   ", kWrap, {}, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const GXTestDrawStats stats = Draw(row.text.c_str(), row.flags, row.tags);
+        EXPECT_EQ(stats.draws, row.draws);
+        EXPECT_EQ(stats.vertices, 4 * row.glyphs);
+    }
+    // A font without its material draws nothing.
+    m_font.m_hMaterial = eMaterialHandle();
+    EXPECT_EQ(Draw("abc", kWrap).vertices, 0u);
+}
+
+}  // namespace
