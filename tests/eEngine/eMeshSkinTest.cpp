@@ -1,0 +1,233 @@
+// Skinning and drawing a mesh by itself: bone weights, saturation and the
+// order of the skinned records; a full cache, never-drawn materials and a
+// caller's material count in DrawStatic; scaled object placement.
+#include "eEngine/eMesh.h"
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "platform/ps.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eVideoPlatform.h"
+#include "eEngine/eZone.h"
+#include "eVideoTestUtil.h"
+#include "modelTestSupport.h"
+
+namespace {
+
+struct Record {
+    int16_t pos[3];
+    int16_t nrm[3];
+};
+
+Record Decode(const uint8_t* p)
+{
+    Record r;
+    for (int k = 0; k < 3; ++k) {
+        r.pos[k] = ps::LoadS16BE(p + 2 * k);
+        r.nrm[k] = ps::LoadS16BE(p + 6 + 2 * k);
+    }
+    return r;
+}
+
+datagen::SkinVertex Vertex(const mVec3& pos, int nWeights, std::initializer_list<int> bonesAndWeights)
+{
+    datagen::SkinVertex v;
+    v.pos = pos;
+    v.normal.Set(0, 0.6f, 0.8f);
+    v.nWeights = nWeights;
+    int k = 0;
+    for (auto it = bonesAndWeights.begin(); it != bonesAndWeights.end(); it += 2, ++k) {
+        v.bones[k] = static_cast<uint8_t>(*it);
+        v.weights[k] = static_cast<uint8_t>(*(it + 1));
+    }
+    return v;
+}
+
+// Three nodes, bones 0-2 on nodes 0-2; each vertex is one degenerate
+// triangle of its own in the material's skin.
+datagen::MeshDesc SkinDesc(const std::vector<std::pair<int, datagen::SkinVertex>>& verts)
+{
+    datagen::MeshDesc d;
+    d.nodes = {{"a", -1, datagen::MeshNodeDesc::Identity()}, {"b", 0, datagen::MeshNodeDesc::Identity()},
+               {"c", 0, datagen::MeshNodeDesc::Identity()}};
+    d.bonesStart = 0;
+    d.nBones = 3;
+    for (const auto& [material, v] : verts) {
+        while (static_cast<int>(d.skins.size()) <= material)
+            d.skins.push_back({static_cast<int>(d.skins.size()), {}});
+        for (int i = 0; i < 3; ++i)
+            d.skins[static_cast<size_t>(material)].corners.push_back(v);
+    }
+    return d;
+}
+
+mOCS Frame(float x, float y, float z, float heading = 0.0f)
+{
+    mOCS o;
+    o.basis.SetH(heading);
+    o.origin.Set(x, y, z);
+    return o;
+}
+
+class eMeshSkinTest : public testing::Test {
+protected:
+    void TearDown() override { ClearModelManagers(); }
+    // The skinned records of a mesh built from verts, bones at frames.
+    std::vector<Record> Skin(const datagen::MeshDesc& desc, const mOCS (&bones)[3])
+    {
+        const eMesh* m = PlaceMesh(m_data, &m_pool, 1, desc);
+        EXPECT_NE(m, nullptr);
+        if (!m)
+            return {};
+        std::vector<uint8_t> out(static_cast<size_t>(m->GetNumSkinVerts()) * 12 + 12, 0xEE);
+        m->FillPhysiqueVerts(out.data(), bones);
+        EXPECT_EQ(out.back(), 0xEE) << "wrote past its records";
+        std::vector<Record> records;
+        for (int i = 0; i < m->GetNumSkinVerts(); ++i)
+            records.push_back(Decode(out.data() + 12 * i));
+        return records;
+    }
+
+    eTestDataDir m_data;
+    cMemPool m_pool{"skinTest", 0x40000, false};
+};
+
+TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
+{
+    const mOCS identity[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
+    const mOCS moved[3] = {Frame(1, 2, 3), Frame(0, 0, 0, 90), Frame(-4, 0, 0)};
+    const struct {
+        const char* name;
+        datagen::SkinVertex v;
+        const mOCS (&bones)[3];
+        int16_t pos[3], nrm[3];
+    } rows[] = {
+        {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), identity,
+         {1024, -2048, 512}, {0, 9830, 13107}},
+        {"one bone moved; its weight is not read", Vertex({1, -2, 0.5f}, 1, {0, 7}), moved,
+         {2048, 0, 3584}, {0, 9830, 13107}},
+        {"one bone turned 90 degrees", Vertex({1, 0, 0}, 1, {1, 255}), moved, {0, 1024, 0}, {-9830, 0, 13107}},
+        {"128 + 127 of the same place: all of it", Vertex({1, -2, 0.5f}, 2, {0, 128, 1, 127}), identity,
+         {1024, -2048, 512}, {0, 9830, 13107}},
+        {"100 + 100: 200/255 of it", Vertex({1, -2, 0.5f}, 2, {0, 100, 2, 100}), identity,
+         {803, -1606, 401}, {0, 7710, 10280}},
+        {"two places blended", Vertex({1, 0, 0}, 2, {0, 51, 2, 204}), moved, {-2048, 409, 614}, {0, 9830, 13107}},
+        {"three bones", Vertex({0, 0, 0}, 3, {0, 85, 1, 85, 2, 85}), moved, {-1024, 682, 1024}, {-3276, 6553, 13107}},
+        {"40 units saturate", Vertex({39, -31, -43}, 1, {0, 255}), moved, {32767, -29696, -32768}, {0, 9830, 13107}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<Record> r = Skin(SkinDesc({{0, row.v}}), row.bones);
+        ASSERT_EQ(r.size(), 1u);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(r[0].pos[k], row.pos[k], 1) << k;
+            EXPECT_NEAR(r[0].nrm[k], row.nrm[k], 1) << k;
+        }
+    }
+}
+
+TEST_F(eMeshSkinTest, RecordsFollowMaterialsThenWeightCounts)
+{
+    // Material 0: a two-weight vertex listed before a one-weight one;
+    // material 1: a three-weight vertex before a one-weight one.
+    const datagen::MeshDesc desc = SkinDesc({{0, Vertex({1, 0, 0}, 2, {0, 128, 1, 127})},
+                                             {0, Vertex({2, 0, 0}, 1, {0, 255})},
+                                             {1, Vertex({3, 0, 0}, 3, {0, 85, 1, 85, 2, 85})},
+                                             {1, Vertex({4, 0, 0}, 1, {1, 255})}});
+    const mOCS identity[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
+    const std::vector<Record> r = Skin(desc, identity);
+    ASSERT_EQ(r.size(), 4u);
+    const int16_t expectedX[4] = {2048, 1024, 4096, 3072};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(r[static_cast<size_t>(i)].pos[0], expectedX[i], 1) << i;
+}
+
+TEST_F(eMeshSkinTest, AMeshWithoutSkinWritesNothing)
+{
+    datagen::MeshDesc desc = FigureDesc();
+    desc.skins.clear();
+    const eMesh* m = PlaceMesh(m_data, &m_pool, 1, desc);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->GetNumSkinVerts(), 0);
+    uint8_t out[12];
+    std::memset(out, 0xEE, sizeof(out));
+    const mOCS bones[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
+    m->FillPhysiqueVerts(out, bones);
+    EXPECT_EQ(out[0], 0xEE);
+}
+
+class eMeshDrawTest : public VideoTest {
+protected:
+    void SetUp() override
+    {
+        VideoTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        eVideo::PreCull();
+        m_pMesh = PlaceMesh(m_data, &m_pool, 1, FigureDesc());
+        ASSERT_NE(m_pMesh, nullptr);
+        m_frame.MakeIdentity();
+    }
+    void TearDown() override
+    {
+        VideoTest::TearDown();
+        ClearModelManagers();
+        for (eMaterial*& p : eMaterialMgr::s_pInstances)
+            p = nullptr;
+    }
+    // Draw commands DrawStatic sends.
+    uint64_t Draws(int nMaterials, const eMaterialHandle* pMaterials)
+    {
+        GXTestResetDrawStats();
+        m_pMesh->DrawStatic(m_camera, m_frame, nMaterials, pMaterials, nullptr, 1.0f, 1.0f);
+        return GXTestGetDrawStats().draws;
+    }
+
+    eTestDataDir m_data;
+    cMemPool m_pool{"meshDrawTest", 0x40000, false};
+    eMesh* m_pMesh = nullptr;
+    eCamera m_camera;
+    mOCS m_frame;
+};
+
+TEST_F(eMeshDrawTest, DrawsEveryMaterialUpToTheMeshsOwnCount)
+{
+    eMaterialHandle materials[255];
+    EXPECT_EQ(Draws(2, materials), 2u);    // the skin and the head
+    EXPECT_EQ(Draws(255, materials), 2u);  // a count past the mesh's eight slots
+    EXPECT_EQ(Draws(1, materials), 1u);
+}
+
+TEST_F(eMeshDrawTest, ANeverDrawnMaterialIsSkipped)
+{
+    eMaterial* m = m_pool.New<eMaterial>();
+    m->m_nFlags = eZone::kMatNeverDrawn;
+    eMaterialHandle materials[2] = {eMaterialMgr::Add(20, m, 0x20), eMaterialHandle()};
+    EXPECT_EQ(Draws(2, materials), 1u);
+}
+
+TEST_F(eMeshDrawTest, AFullSkinningCacheDrawsNothingAtAll)
+{
+    uint32_t id = 0;
+    eVideoPlatform::AllocPhysiqueVerts(ePhysiqueCache::kRecordsPerBuffer - 71, &id);  // one record short
+    eMaterialHandle materials[2];
+    EXPECT_EQ(Draws(2, materials), 0u);  // the rigid head included
+    eVideo::PreCull();
+    EXPECT_EQ(Draws(2, materials), 2u);
+}
+
+TEST_F(eMeshDrawTest, AScaledMeshSpreadsItsObjectsFromNodeZero)
+{
+    const eMeshVisData* d = m_pMesh->m_pMeshVisData;
+    mOCS nodes[4] = {Frame(5, 0, 0), Frame(5, 1, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
+    eMesh::DrawVisObjects(1, d, nodes, 1.0f);
+    EXPECT_EQ(eVideoPlatform::s_localToZone.origin, mVec3(5, 1, 0));
+    eMesh::DrawVisObjects(1, d, nodes, 2.0f);
+    EXPECT_EQ(eVideoPlatform::s_localToZone.origin, mVec3(5, 2, 0));
+    EXPECT_EQ(nodes[1].origin, mVec3(5, 1, 0));  // the caller's frames are left alone
+}
+
+}  // namespace
