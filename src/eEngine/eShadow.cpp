@@ -67,6 +67,7 @@ void ClearSquareAlpha(int size)
     eVideo::SetCameraToWorldIdentity();
     eVideo::SetZoneToWorldIdentity();
     eVideo::SetLocalToZoneIdentity();
+    GXSetViewport(0.0f, 0.0f, static_cast<float>(size), static_cast<float>(size), 0.0f, 0.0f);
     GXSetScissor(0, 0, static_cast<uint32_t>(size), static_cast<uint32_t>(size));
     eRenderStateCache& rs = eVideoPlatform::RenderState();
     eVideoPlatform::SetVertexColorLighting();
@@ -186,8 +187,8 @@ void eShadow::DrawSilhouette(const eCamera& camera, const eMaterial& blend, cons
     }
     // The silhouette goes into the alpha channel of the frame's corner: the
     // colour and depth there stay as drawn, so the frame is not disturbed.
-    GXSetViewport(0.0f, 0.0f, static_cast<float>(size - 1), static_cast<float>(size - 1), 0.0f, 0.0f);
     ClearSquareAlpha(size);
+    GXSetViewport(0.0f, 0.0f, static_cast<float>(size - 1), static_cast<float>(size - 1), 0.0f, 0.0f);
     GXSetScissor(kSilhouetteBorder, kSilhouetteBorder, size - 2 * kSilhouetteBorder, size - 2 * kSilhouetteBorder);
 
     eVideoPlatform::s_bNoZWrite = true;

@@ -1,16 +1,30 @@
 #pragma once
 // Shared pieces of the overlay drawing tests: the presented frame read back
-// with pixel probes, and PNG copies of it for a person to look at, written
-// to $QM_OVERLAY_PNG_DIR or else the working directory (the build tree when
-// run by CTest).
+// with pixel probes, PNG copies of it for a person to look at (written to
+// $QM_OVERLAY_PNG_DIR or else the working directory, the build tree when run
+// by CTest), a flat test caster, and the zone tests' room drawn in plain
+// colours as the map draws its second sweep.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/gx.h"
+#include "platform/os.h"
 #include "platform/vi.h"
 #include "../test/gx_test.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eDrawInfo.h"
+#include "eEngine/eGeom.h"
+#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureStage.h"
+#include "eEngine/eVideo.h"
+#include "eEngine/eVideoPlatform.h"
+#include "eEngine/eZone.h"
+#include "eVideoTestUtil.h"
+#include "zoneTestSupport.h"
 
 struct PresentedFrame {
     std::vector<uint8_t> rgba;
@@ -39,3 +53,108 @@ inline bool SaveOverlayPng(const char* name)
 {
     return VIWriteScreenshotPNG(OverlayPngPath(name).c_str()) != 0;
 }
+
+
+// A flat caster: a bar 2 long and 0.5 wide in its local x-y plane, drawn
+// yellow with the null material when the zone draws it, and with whatever
+// is applied when drawn immediately (the silhouette pass).
+class OverlayTestCaster : public eGeom {
+public:
+    OverlayTestCaster() { m_fVisRadius = 1.5f; }
+    void Cull(const eCamera&, const mFrustum&, unsigned int) override
+    {
+        m_info.pDrawable = this;
+        if (m_pZone)
+            m_pZone->AddDrawInfo(&m_info, nullptr);
+    }
+    void CollisionCull(const eCollider&, const mSphere&) override {}
+    void Draw(const eCamera& camera, const eDrawInfo*) override
+    {
+        eMaterial::ApplyNull();
+        DrawImmediate(camera, 0);
+    }
+    void DrawImmediate(const eCamera& camera, unsigned int flags) const override
+    {
+        ++m_nImmediateDraws;
+        eVideo::SetLocalToZone(m_localToZone, 1.0f);
+        eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_NONE);
+        eVideoPlatform::SetVertexType(GX_VTXFMT5, false);
+        eVideoPlatform::BeginPrimitive(GX_QUADS, GX_VTXFMT5, 4);
+        const float c[4][2] = {{-1.0f, -0.25f}, {1.0f, -0.25f}, {1.0f, 0.25f}, {-1.0f, 0.25f}};
+        for (const auto& p : c) {
+            GXPosition3f32(p[0], p[1], 0.0f);
+            GXColor1u32(0xFFFF00FFu);
+        }
+        GXEnd();
+        eGeom::DrawImmediate(camera, flags);
+    }
+    eDrawInfo m_info;
+    mutable int m_nImmediateDraws = 0;
+};
+
+// The room of the zone tests in slot 0 at the world origin, its floor and
+// walls drawn unlit in plain colours, and one frame of it drawn the way the
+// map draws its second sweep.
+class OverlaySceneTest : public ZoneTest {
+protected:
+    void SetUp() override
+    {
+        ZoneTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideoPlatform::ResetState();
+        eMaterial* floor = PlainMaterial(5, 0.75f, 0.75f, 0.75f);
+        eMaterial* wall = PlainMaterial(6, 0.25f, 0.35f, 0.5f);
+        datagen::ZoneDesc desc = RoomDesc(5, false);
+        desc.materials = {floor->m_handle.m_nValue, wall->m_handle.m_nValue};
+        ASSERT_TRUE(WriteZone("room.zon", desc));
+        ASSERT_TRUE(ReadZone("room.zon", &m_room));
+        m_room.m_localToWorld.MakeIdentity();
+        m_room.m_nZoneIndex = 0;
+        eZone::s_pZones[0] = &m_room;
+        eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
+    }
+    void TearDown() override
+    {
+        GXTestGetDrawStats();
+        eZone::s_pZones[0] = nullptr;
+        OSSetVirtualClock(FALSE);
+        ZoneTest::TearDown();
+    }
+    // Unlit, one stage passing the material's colour.
+    eMaterial* PlainMaterial(int slot, float r, float g, float b)
+    {
+        eMaterial* m = NewMaterial(eMaterial::FLAG_UNLIT);
+        m->m_diffuseColor.Set(r, g, b);
+        AddStage(m->AddPass(eMaterial::PASS_DIFFUSE), eTextureStage::IN_RASTER, eTextureStage::IN_RASTER,
+                 eTextureStage::OP_A, eTextureStage::IN_RASTER, eTextureStage::OP_A, eTextureStage::kNoTexture);
+        eMaterialMgr::Add(slot, m, static_cast<uint16_t>(0x300 + slot));
+        return m;
+    }
+    static eCamera LookingAt(const mVec3& eye, const mVec3& target)
+    {
+        eCamera camera;
+        mOCS frame;
+        frame.LookAt(eye, target, mVec3(0.0f, 0.0f, 1.0f));
+        camera.SetCameraToWorld(frame);
+        return camera;
+    }
+    // Culls the room for the camera, draws its opaque and blended bins on
+    // a black screen and shows the frame.
+    bool DrawFrame(const eCamera& camera, PresentedFrame* pOut)
+    {
+        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+        eVideo::Flip();
+        eZone::CullAll(camera);
+        camera.BeginRender();
+        eMaterial::ApplyNull();
+        m_room.DrawOpaque(camera);
+        m_room.DrawBlended(camera);
+        camera.EndRender();
+        eVideo::Flip();
+        return pOut->Read();
+    }
+
+    eZone m_room;
+};

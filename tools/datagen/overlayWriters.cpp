@@ -257,7 +257,9 @@ eMaterial* MakeShadowMaterial(cMemPool* pPool, eTextureHandle hShadow, eTextureH
 {
     eMaterialPass* pPass = nullptr;
     eMaterial* m = NewDiffuseMaterial(pPool, eMaterial::BLEND_SUBTRACTALPHA, &pPass);
-    if (!m || !AddStage(pPass, S::IN_TEXTURE, S::IN_RASTER, S::OP_A, S::IN_TEXTURE, S::IN_RASTER, S::OP_MUL, 0) ||
+    if (!m || !AddStage(pPass, S::IN_TEXTURE, S::IN_RASTER, S::OP_A, S::IN_TEXTURE, S::IN_RASTER, S::OP_MUL, 0))
+        return nullptr;
+    if (!hRamp.IsNull() &&
         !AddStage(pPass, S::IN_PREVIOUS, S::IN_TEXTURE, S::OP_A, S::IN_PREVIOUS, S::IN_TEXTURE, S::OP_MUL, 1))
         return nullptr;
     m->m_hTextures[kDiffuse] = hShadow;

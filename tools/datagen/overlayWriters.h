@@ -69,7 +69,8 @@ RgbaImage RampImage(uint32_t size);
 // - overlay (fonts and sprites): unlit, texture x raster colour and alpha,
 //   alpha-blended;
 // - shadow: destination darkened by the projected texture's alpha times the
-//   state's alpha times the ramp (textures 0 and 1);
+//   state's alpha times the ramp (textures 0 and 1; a null ramp leaves the
+//   ramp stage out);
 // - projection: the projected texture's colour added, weighted by its alpha
 //   times the state's alpha times the ramp.
 eMaterial* MakeOverlayMaterial(cMemPool* pPool, eTextureHandle hTexture);

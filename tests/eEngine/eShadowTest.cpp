@@ -1,0 +1,269 @@
+#include "eEngine/eShadow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "datagen/overlayWriters.h"
+#include "eEngine/eShadowConfig.h"
+#include "eEngine/eTextureConfigMgr.h"
+#include "eEngine/eTextureData.h"
+#include "overlayTestSupport.h"
+
+namespace {
+
+using Cfg = eShadowConfig;
+
+class eShadowConfigTest : public MaterialTest {};
+
+TEST_F(eShadowConfigTest, BlockVersions)
+{
+    Cfg src;
+    src.hBlendMaterial = eMaterialHandle(0x11110001);
+    src.hFillMaterial = eMaterialHandle(0x22220002);
+    src.bRenderToTexture = true;
+    src.fFar = 7.5f;
+    const struct { uint32_t version; bool bRead; } rows[] = {{0, false}, {1, true}, {2, true}, {3, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        datagen::BlockWriter w;
+        w.Header();
+        const size_t start = w.Size();
+        datagen::ShadowConfigBlock(w, src, row.version);
+        // Header, empty base block and end marker around the payload.
+        if (row.version == 1)
+            EXPECT_EQ(w.Size() - start, 12u + 16u + 52u + 4u);
+        w.Word(0x5EED5EED).Trailer();
+        cFile file;
+        ASSERT_TRUE(OpenFile(w, &file));
+        Cfg cfg;
+        LogCatcher quiet;
+        EXPECT_EQ(cfg.Read(file, &m_pool), row.bRead);
+        EXPECT_TRUE(NextWordIs(file, 0x5EED5EED));
+        const Cfg& want = row.bRead ? src : Cfg();
+        EXPECT_EQ(cfg.hBlendMaterial, want.hBlendMaterial);
+        EXPECT_EQ(cfg.hFillMaterial, want.hFillMaterial);
+        EXPECT_EQ(cfg.bRenderToTexture, want.bRenderToTexture);
+        EXPECT_EQ(cfg.fFar, want.fFar);
+    }
+    // The engine writes version 2, the same bytes as the hand-laid block.
+    ASSERT_TRUE(datagen::WriteShadowConfigFile(m_data.HostPath("s.cfg"), src));
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Word(35);
+    datagen::ShadowConfigBlock(w, src, 2);
+    w.End().Trailer();
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("s.cfg")), w.GetBytes());
+    const std::vector<uint8_t> bytes = w.GetBytes();
+    LogCatcher quiet;
+    for (size_t len = 0; len + 8 < bytes.size(); ++len) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.cfg"), Prefix(bytes, len)));
+        EXPECT_EQ(cBase::Load("/cut.cfg", &m_pool, Cfg::GetStaticType()), nullptr);
+    }
+    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 35u);
+    EXPECT_EQ(eShadow::GetStaticType()->m_nTypeId, 33u);
+}
+
+TEST(eShadowTest, SetBuildsTheBoxRadius)
+{
+    Cfg cfg;
+    cfg.hBlendMaterial = eMaterialHandle(0x12340005);
+    cfg.fFar = 5;
+    eShadow shadow;
+    shadow.m_nGeomFlags = 0;
+    shadow.Set(cfg, 1.0f);
+    // The far corners lie one unit off the axis both ways, five deep.
+    EXPECT_NEAR(shadow.m_fVisRadius, std::sqrt(27.0f), 1e-5f);
+    EXPECT_NE(shadow.m_nGeomFlags & eGeom::kDirty, 0);
+    EXPECT_EQ(shadow.m_drawInfo.hMaterial, cfg.hBlendMaterial);
+    shadow.m_nGeomFlags = 0;
+    shadow.Set(cfg, 1.0f);  // the same radius: not dirty again
+    EXPECT_EQ(shadow.m_nGeomFlags & eGeom::kDirty, 0);
+
+    cMemPool pool("shadowCopy", 0x1000, false);
+    const auto* copy = static_cast<eShadow*>(shadow.Copy(&pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->m_drawInfo.hMaterial.IsNull());
+    EXPECT_FALSE(copy->m_bRenderToTexture);
+}
+
+TEST(eShadowTest, FadeFallsSmoothlyToTheClipDistance)
+{
+    const float oldClip = eShadow::s_fShadowClip;
+    eShadow::s_fShadowClip = 100;
+    OverlayTestCaster caster;
+    caster.m_fVisRadius = 4;
+    eShadow shadow;
+    caster.AddChild(&shadow, -1);
+    const struct { float distance, fade; } rows[] = {
+        {0, 1}, {96, 1}, {97, 0.75f}, {98, 0.5f}, {99.5f, 0.125f}, {100, 0}, {150, 0},
+    };
+    for (const auto& row : rows) {
+        shadow.m_fDistance = row.distance;
+        EXPECT_FLOAT_EQ(shadow.GetFade(), row.fade) << row.distance;
+    }
+    // Without a caster radius there is no band.
+    caster.m_fVisRadius = 0;
+    shadow.m_fDistance = 99.9f;
+    EXPECT_EQ(shadow.GetFade(), 1.0f);
+    shadow.Detach();
+    eShadow::s_fShadowClip = oldClip;
+}
+
+class eShadowCullTest : public WorldZoneTest {};
+
+TEST_F(eShadowCullTest, DistanceLessTheCasterRadiusAgainstTheClip)
+{
+    eShadow::s_fShadowClip = 100;
+    Cfg cfg;
+    // Rows: how far the camera stands back along -y from the node at zone
+    // A's origin, the caster's radius, and whether the shadow is filed.
+    const struct { const char* why; float back, radius; bool bParent; float distance; bool bFiled; } rows[] = {
+        {"radius 2 at 101: distance 99, drawn", 101, 2, true, 99, true},
+        {"radius 2 at 103: distance 101, not drawn", 103, 2, true, 101, false},
+        {"without a parent the radius is 0", 49, 0, false, 49, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        eCamera camera;
+        camera.SetCameraToWorld(MakeFrame(0, -row.back, 0));
+        mFrustum frustum;
+        frustum.Set(camera.m_worldFrustum);
+        OverlayTestCaster caster;
+        caster.m_fVisRadius = row.radius;
+        eShadow shadow;
+        shadow.Set(cfg, 1.0f);
+        eGeom& node = row.bParent ? static_cast<eGeom&>(caster) : shadow;
+        if (row.bParent)
+            caster.AddChild(&shadow, -1);
+        node.m_localToParent = MakeFrame(0, 0, 0);
+        node.m_nGeomFlags |= eGeom::kDirty;
+        node.SetZone(&m_a);
+        node.Update(cTimeValue(0));
+        shadow.Update(cTimeValue(0));
+        m_a.ResetVisBins();
+        shadow.Cull(camera, frustum, mFrustum::kMaskStart);
+        EXPECT_FLOAT_EQ(shadow.m_fDistance, row.distance);
+        EXPECT_EQ(m_a.m_pGeomOpaqueBin == &shadow.m_drawInfo, row.bFiled);
+        EXPECT_EQ(shadow.m_drawInfo.pDrawable, &shadow);
+        EXPECT_FLOAT_EQ(shadow.m_drawInfo.fDistance, -frustum.planes[mFrustum::kNear].offset);
+        m_a.ResetVisBins();
+        shadow.Detach();
+        shadow.SetZone(nullptr);
+        caster.SetZone(nullptr);
+    }
+}
+
+// A bar casting its silhouette onto the room's floor, seen from above at
+// an angle: the frame with the shadow against the same frame without it.
+class eShadowDrawTest : public OverlaySceneTest {
+protected:
+    static constexpr int kShadowSlot = 20;
+    static constexpr int kShadowSize = 64;
+
+    void SetUp() override
+    {
+        OverlaySceneTest::SetUp();
+        if (IsSkipped())
+            return;
+        eTextureConfig* pTarget = Configure(kShadowSlot, eTextureConfig::FORMAT_RGB5A3, kShadowSize, false, true);
+        ASSERT_NE(pTarget, nullptr);
+        eTexture* pShadowTex = PlaceTexture(kShadowSlot, "shadow");
+        // A blob in the target until the silhouette overwrites it: opaque white.
+        std::fill_n(static_cast<uint8_t*>(pTarget->m_pTextureData->m_pTexels), pTarget->m_pTextureData->m_nBytes, 0xFF);
+        DCStoreRangeNoSync(pTarget->m_pTextureData->m_pTexels, pTarget->m_pTextureData->m_nBytes);
+        // No ramp stage: the copy invalidates the decoded textures each
+        // frame, and the graphics layer binds a second freshly decoded
+        // texture over the first (reported); one texture is drawn right.
+        eMaterial* pBlend = datagen::MakeShadowMaterial(&m_pool, pShadowTex->m_handle, eTextureHandle());
+        ASSERT_NE(pBlend, nullptr);
+        m_materials.push_back(pBlend);
+        m_cfg.hBlendMaterial = eMaterialMgr::Add(8, pBlend, 0x88);
+        m_cfg.bRenderToTexture = true;
+        m_cfg.fFar = 5;
+
+        m_caster.m_localToParent = MakeFrame(0, 0, -1, 30);
+        m_caster.m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+        m_caster.SetZone(&m_room);
+        m_caster.AddChild(&m_shadow, -1);
+        m_shadow.Set(m_cfg, 1.0f);
+        m_caster.Update(cTimeValue(0));
+        m_shadow.Update(cTimeValue(0));
+        eShadow::s_fShadowClip = 100;
+    }
+    void TearDown() override
+    {
+        m_shadow.Detach();
+        m_shadow.SetZone(nullptr);
+        m_caster.SetZone(nullptr);
+        eShadow::s_fShadowClip = 100;
+        OverlaySceneTest::TearDown();
+    }
+
+    OverlayTestCaster m_caster;
+    eShadow m_shadow;
+    Cfg m_cfg;
+};
+
+TEST_F(eShadowDrawTest, SilhouetteDarkensTheFloorAndLeavesTheRestOfTheFrame)
+{
+    const eCamera camera = LookingAt(mVec3(0, -7, 5), mVec3(0, 0, -4));
+    PresentedFrame without, with;
+    // One frame first, so that every texture the shadow samples is in the
+    // graphics layer's cache before the frames compared.
+    ASSERT_TRUE(DrawFrame(camera, &with));
+    eShadow::s_fShadowClip = -1;  // not filed
+    ASSERT_TRUE(DrawFrame(camera, &without));
+    eShadow::s_fShadowClip = 100;
+    const int drawsBefore = m_caster.m_nImmediateDraws;
+    ASSERT_TRUE(DrawFrame(camera, &with));
+    EXPECT_TRUE(SaveOverlayPng("shadow_silhouette.png"));
+    EXPECT_EQ(m_caster.m_nImmediateDraws - drawsBefore, 2);  // its own draw and the silhouette
+
+    // Pixels the shadow changed: only darker, only where the floor was,
+    // and the corner where the silhouette was drawn shows what it showed.
+    const int floor = without.Luma(320, 400);
+    ASSERT_GT(floor, 150);
+    int nDarker = 0, minX = 640, maxX = -1, minY = 480, maxY = -1, nWrong = 0, nCorner = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const int before = without.Luma(x, y);
+            const int after = with.Luma(x, y);
+            if (after == before)
+                continue;
+            nWrong += after > before || std::abs(before - floor) > 2;
+            nCorner += x < 2 * kShadowSize && y < 2 * kShadowSize;
+            if (after < before - 40) {
+                ++nDarker;
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+        }
+    }
+    EXPECT_GT(nDarker, 400);
+    EXPECT_EQ(nWrong, 0);
+    EXPECT_EQ(nCorner, 0);
+    // A bar turned 30 degrees: its shadow is wider than deep on screen and
+    // fills well under its bounding box; the floor around it keeps its light.
+    EXPECT_GT(maxX - minX, maxY - minY);
+    EXPECT_LT(nDarker, (maxX - minX + 1) * (maxY - minY + 1) * 3 / 4);
+    EXPECT_LT(with.Luma((minX + maxX) / 2, (minY + maxY) / 2), floor / 2);
+    EXPECT_EQ(with.Luma(minX - 10, (minY + maxY) / 2), floor);
+}
+
+TEST_F(eShadowDrawTest, NothingWithoutAParentOrAPassForTheSweep)
+{
+    eCamera camera;
+    GXTestResetDrawStats();
+    eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;  // the blend material has no such pass
+    m_shadow.Draw(camera, &m_shadow.m_drawInfo);
+    eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
+    m_shadow.Detach();
+    m_shadow.Draw(camera, &m_shadow.m_drawInfo);
+    EXPECT_EQ(GXTestGetDrawStats().draws, 0u);
+    EXPECT_EQ(m_caster.m_nImmediateDraws, 0);
+}
+
+}  // namespace
