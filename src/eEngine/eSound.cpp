@@ -150,7 +150,8 @@ void eSound::Reevaluate(eZone* pZone)
     mVec3 posInFound;
     eZone* pFound = eZone::GetZoneFromPos(pZone, frame.origin, &posInFound);
     if (pFound == m_pZone) {
-        m_localToZone = frame;
+        m_localToZone.origin = posInFound;  // in its own zone's coordinates
+        m_localToZone.basis = frame.basis;
         FileInZone();
         m_nFlags &= ~kFlagOutsideZones;
     } else {

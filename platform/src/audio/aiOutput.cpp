@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -78,10 +79,14 @@ bool DriverFrame(uint32_t generation, int16_t out[audio::kFrameValues])
     return true;
 }
 
-void TimerThread(uint32_t generation)
+// Set by a new timer thread just before its first wait.
+std::atomic<bool> s_bTimerWaiting{false};
+
+void TimerThread(uint32_t generation, OSTime first)
 {
     int16_t frame[audio::kFrameValues];
-    OSTime next = OSGetTime() + AX_FRAME_TICKS;
+    OSTime next = first;
+    s_bTimerWaiting = true;
     for (;;) {
         OSWaitUntil(next);
         if (!DriverFrame(generation, frame))
@@ -161,8 +166,23 @@ void audio::StartOutput()
             return;
         generation = ++I().nGeneration;
     }
-    if (OSIsVirtualClock() || !OpenDevice(generation))
-        std::thread(TimerThread, generation).detach();
+    if (!OSIsVirtualClock()) {
+        if (!OpenDevice(generation))
+            std::thread(TimerThread, generation, OSGetTime() + AX_FRAME_TICKS).detach();
+        return;
+    }
+    // The virtual clock knows a platform thread only once it waits on time;
+    // until then it could move past the first frame. It stands still while
+    // this thread is in a blocking wait, so the timer's first wait is in
+    // place before time goes on: the frames fall on the same virtual times
+    // in every run.
+    OSBlockingWaitBegin();
+    s_bTimerWaiting = false;
+    std::thread(TimerThread, generation, OSGetTime() + AX_FRAME_TICKS).detach();
+    while (!s_bTimerWaiting)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));  // from the flag into the wait: a few instructions
+    OSBlockingWaitEnd();
 }
 
 void audio::StopOutput()

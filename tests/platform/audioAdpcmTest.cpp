@@ -1,0 +1,149 @@
+// DSP-ADPCM decoding against hand-worked values, and the test-data encoder
+// against the decoder.
+#include "platform/ax.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "datagen/soundWriters.h"
+#include "platform/ps.h"
+
+namespace {
+
+// Coefficient pair 1 = (0.5, -0.25) in 5.11; the others unused.
+const int16_t kCoef[16] = {0, 0, 1024, -512, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+TEST(AXDecodeAdpcm, FrameMatchesHandWorkedSamples)
+{
+    // Pair 1, scale 2; codes 7 -8 0 1 -1 3 -3 2 -2 5 -5 4 -4 6, high nibble
+    // first. Each sample is code * 4 + floor((1024 + 1024 h1 - 512 h2) / 2048):
+    // the +1024 rounds, the shift floors (s0: 123904 / 2048 = 60.5 -> 60).
+    const uint8_t frame[8] = {0x12, 0x78, 0x01, 0xF3, 0xD2, 0xE5, 0xB4, 0xC6};
+    const int16_t expected[14] = {88, -13, -28, -7, 0, 14, -5, 2, -6, 17, -10, 7, -10, 17};
+    int16_t hist1 = 100, hist2 = -40;
+    int16_t out[14];
+    AXDecodeAdpcmFrame(frame, kCoef, &hist1, &hist2, out);
+    for (int i = 0; i < 14; ++i)
+        EXPECT_EQ(out[i], expected[i]) << "sample " << i;
+    EXPECT_EQ(hist1, 17);
+    EXPECT_EQ(hist2, -10);
+}
+
+TEST(AXDecodeAdpcm, SingleSampleEdges)
+{
+    const int16_t coef[16] = {0, 0, 2048, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4096};
+    struct Row {
+        const char* name;
+        int nibble;
+        uint16_t predScale;
+        int16_t h1, h2;
+        int16_t expected;
+    };
+    const Row rows[] = {
+        {"positive saturation", 0x7, 0x1C, 32767, 0, 32767},
+        {"negative saturates at -32767, not -32768", 0x8, 0x1C, -32767, 0, -32767},
+        {"bit 7 of the predictor byte is not part of the pair", 0x1, 0x90, 10, 0, 11},
+        {"pair 0 predicts nothing", 0xF, 0x00, 30000, 30000, -1},
+        {"pair 7 second coefficient", 0x0, 0x70, 0, 3, 6},
+        {"scale 15 code -8 saturates", 0x8, 0x0F, 0, 0, -32767},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        int16_t h1 = r.h1, h2 = r.h2;
+        EXPECT_EQ(AXDecodeAdpcmSample(r.nibble, r.predScale, coef, &h1, &h2), r.expected);
+        EXPECT_EQ(h1, r.expected);
+        EXPECT_EQ(h2, r.h1);
+    }
+}
+
+TEST(AXDecodeAdpcm, HeaderIsReadBigEndian)
+{
+    uint8_t header[40];
+    for (int i = 0; i < 16; ++i)
+        ps::StoreS16BE(header + 2 * i, static_cast<int16_t>(-100 * i - 1));
+    ps::StoreU16BE(header + 32, 0x0102);
+    ps::StoreU16BE(header + 34, 0x0034);
+    ps::StoreS16BE(header + 36, -2);
+    ps::StoreS16BE(header + 38, 300);
+    AXPBADPCM p;
+    AXReadAdpcmHeader(header, &p);
+    EXPECT_EQ(p.coef[0], -1);
+    EXPECT_EQ(p.coef[15], -1501);
+    EXPECT_EQ(p.gain, 0x0102);
+    EXPECT_EQ(p.predScale, 0x34);
+    EXPECT_EQ(p.yn1, -2);
+    EXPECT_EQ(p.yn2, 300);
+}
+
+// Runs the encoder's output through the voice library's frame decoder.
+std::vector<int16_t> DecodeWithVoiceDecoder(const datagen::AdpcmSound& s)
+{
+    AXPBADPCM p;
+    AXReadAdpcmHeader(s.header, &p);
+    int16_t h1 = p.yn1, h2 = p.yn2;
+    std::vector<int16_t> out;
+    for (size_t f = 0; f + 8 <= s.bytes.size(); f += 8) {
+        int16_t frame[14];
+        AXDecodeAdpcmFrame(s.bytes.data() + f, p.coef, &h1, &h2, frame);
+        out.insert(out.end(), frame, frame + 14);
+    }
+    out.resize(static_cast<size_t>(s.nSamples));
+    return out;
+}
+
+double SnrDb(const std::vector<int16_t>& ref, const std::vector<int16_t>& got)
+{
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < ref.size(); ++i) {
+        signal += double(ref[i]) * ref[i];
+        noise += (double(got[i]) - ref[i]) * (double(got[i]) - ref[i]);
+    }
+    return 10.0 * std::log10(signal / std::max(noise, 1.0));
+}
+
+TEST(AdpcmEncoder, DecodesCloseToTheInput)
+{
+    struct Row {
+        const char* name;
+        std::vector<int16_t> pcm;
+        double minSnrDb;
+    };
+    const Row rows[] = {
+        {"440 Hz tone", datagen::MakeSineTone(440.0, 12000.0, 3200), 40.0},
+        {"5 kHz tone", datagen::MakeSineTone(5000.0, 20000.0, 3200), 30.0},
+        {"noise burst", datagen::MakeNoiseBurst(12000.0, 3200, 3), 15.0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const datagen::AdpcmSound s = datagen::EncodeDspAdpcm(r.pcm);
+        const std::vector<int16_t> voice = DecodeWithVoiceDecoder(s);
+        ASSERT_EQ(voice.size(), r.pcm.size());
+        EXPECT_GT(SnrDb(r.pcm, voice), r.minSnrDb);
+        EXPECT_EQ(voice, datagen::DecodeDspAdpcm(s)) << "the encoder's own decode differs from the voice's";
+    }
+}
+
+TEST(AdpcmEncoder, LayoutOfFramesAndHeader)
+{
+    struct Row {
+        int samples;
+        size_t bytes;
+        uint32_t endOffset;  // nibble of the last sample: 16 (n / 14) + 2 + n % 14
+    };
+    const Row rows[] = {{1, 8, 2}, {14, 8, 15}, {15, 16, 18}, {28, 16, 31}, {29, 24, 34}, {0, 0, 2}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.samples);
+        const datagen::AdpcmSound s = datagen::EncodeDspAdpcm(datagen::MakeSineTone(1000.0, 8000.0, r.samples));
+        ASSERT_EQ(s.bytes.size(), r.bytes);
+        EXPECT_EQ(s.nEndOffset, r.endOffset);
+        EXPECT_EQ(ps::LoadU16BE(s.header + 32), 0u) << "gain";
+        EXPECT_EQ(ps::LoadU16BE(s.header + 34), r.bytes ? s.bytes[0] : 0u) << "initial predictor/scale";
+        EXPECT_EQ(ps::LoadS16BE(s.header + 36), 0);
+        EXPECT_EQ(ps::LoadS16BE(s.header + 38), 0);
+    }
+}
+
+}  // namespace

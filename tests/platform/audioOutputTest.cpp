@@ -1,0 +1,87 @@
+// The output side: the WAV sink, and headless frames on the virtual clock.
+#include "platform/ai.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "audioTestUtil.h"
+
+namespace {
+
+class AIOutputTest : public AudioLayerTest {};
+
+uint32_t LE(const std::vector<uint8_t>& b, size_t at, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v |= static_cast<uint32_t>(b[at + static_cast<size_t>(i)]) << (8 * i);
+    return v;
+}
+
+TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)
+{
+    const std::string path = testing::TempDir() + "qm_audio_sink.wav";
+    std::vector<int16_t> samples(480);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(i * 37 - 9000);
+    AXVPB* v = Pcm16Voice(Upload(Pcm16Bytes(samples)), 480, false);
+    const AXPBMIX mix{AX_VOLUME_UNITY, AX_VOLUME_UNITY / 2, 0};
+    AXSetVoiceMix(v, &mix);
+    ASSERT_TRUE(AISetWavOutput(path.c_str()));
+    const std::vector<int16_t> played = Run(3);
+    ASSERT_TRUE(AISetWavOutput(nullptr));
+    Run(1);  // not written: the file is closed
+
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 44u + 3 * 640);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(LE(bytes, 4, 4), 36u + 3 * 640);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(LE(bytes, 16, 4), 16u);
+    EXPECT_EQ(LE(bytes, 20, 2), 1u) << "PCM";
+    EXPECT_EQ(LE(bytes, 22, 2), 2u) << "channels";
+    EXPECT_EQ(LE(bytes, 24, 4), 32000u);
+    EXPECT_EQ(LE(bytes, 28, 4), 128000u) << "bytes a second";
+    EXPECT_EQ(LE(bytes, 32, 2), 4u);
+    EXPECT_EQ(LE(bytes, 34, 2), 16u);
+    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
+    EXPECT_EQ(LE(bytes, 40, 4), 3u * 640);
+    for (size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(static_cast<int16_t>(LE(bytes, 44 + 2 * i, 2)), played[i]) << i;
+    EXPECT_EQ(played[0], -9000);
+    EXPECT_EQ(played[1], -4500);
+    std::remove(path.c_str());
+}
+
+TEST_F(AIOutputTest, WavSinkRefusesAPathItCannotCreate)
+{
+    EXPECT_FALSE(AISetWavOutput("/nonexistent-dir/out.wav"));
+}
+
+TEST_F(AIOutputTest, HeadlessFramesFollowTheVirtualClock)
+{
+    OSSetVirtualClock(TRUE);
+    const OSTime t0 = OSGetTime();
+    const uint32_t f0 = AITestFrameCount();
+    AITestSetManualFrames(FALSE);  // the timer thread takes over
+    OSSleepTicks(20 * AX_FRAME_TICKS);
+    const uint32_t frames = AITestFrameCount() - f0;
+    const OSTime elapsed = OSGetTime() - t0;
+    AITestSetManualFrames(TRUE);
+    // Let the stopped timer wake once more and end before real time returns.
+    OSSleepTicks(2 * AX_FRAME_TICKS);
+    const uint32_t afterStop = AITestFrameCount() - f0;
+    OSSetVirtualClock(FALSE);
+    EXPECT_EQ(elapsed, 20 * AX_FRAME_TICKS) << "the timer does not hold the clock back";
+    EXPECT_GE(frames, 19u);
+    EXPECT_LE(frames, 20u);
+    EXPECT_LE(afterStop, 20u) << "a stopped timer runs no further frame";
+}
+
+}  // namespace

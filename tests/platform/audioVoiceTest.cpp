@@ -1,0 +1,255 @@
+// Voices played through whole frames: addresses and loops, the converter,
+// volumes and the bus, the frame callback and the DMA chain.
+#include "platform/ax.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "audioTestUtil.h"
+#include "datagen/soundWriters.h"
+
+namespace {
+
+class AXVoiceTest : public AudioLayerTest {};
+
+std::vector<int16_t> Ramp(int n, int step)
+{
+    std::vector<int16_t> s(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        s[static_cast<size_t>(i)] = static_cast<int16_t>((i + 1) * step);
+    return s;
+}
+
+TEST_F(AXVoiceTest, OneShotPlaysThroughItsInclusiveEndThenStops)
+{
+    const std::vector<int16_t> samples = Ramp(10, 100);
+    AXVPB* v = Pcm16Voice(Upload(Pcm16Bytes(samples)), 10, false);
+    const std::vector<int16_t> left = Channel(Run(1), 0);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(left[static_cast<size_t>(i)], samples[static_cast<size_t>(i)]) << i;
+    for (size_t i = 10; i < left.size(); ++i)
+        ASSERT_EQ(left[i], 0) << i;
+    EXPECT_EQ(v->state, AX_PB_STATE_STOP);
+    EXPECT_EQ(Channel(Run(1), 1), std::vector<int16_t>(AX_FRAME_SAMPLES, 0)) << "the right side has volume 0";
+}
+
+TEST_F(AXVoiceTest, LoopingVoiceReturnsToItsLoopAddressAcrossFrames)
+{
+    const std::vector<int16_t> samples = Ramp(6, 1000);
+    Pcm16Voice(Upload(Pcm16Bytes(samples)), 6, true, 2);
+    const std::vector<int16_t> left = Channel(Run(2), 0);
+    // 0..5, then 2..5 again and again; 2 * 160 samples across the frame seam.
+    for (size_t i = 0; i < left.size(); ++i) {
+        const size_t expectedIndex = i < 6 ? i : 2 + (i - 6) % 4;
+        ASSERT_EQ(left[i], samples[expectedIndex]) << i;
+    }
+}
+
+TEST_F(AXVoiceTest, Pcm8ReadsSignedBytesScaledUp)
+{
+    const uint32_t address = Upload({0x7F, 0x80, 0xFF, 0x01});
+    AXVPB* v = Pcm16Voice(address, 4, false);
+    AXPBADDR addr = v->addr;
+    addr.format = AX_PB_FORMAT_PCM8;
+    addr.currentAddress = address;
+    addr.endAddress = address + 3;
+    AXSetVoiceAddr(v, &addr);
+    const std::vector<int16_t> left = Channel(Run(1), 0);
+    EXPECT_EQ(left[0], 32512);
+    EXPECT_EQ(left[1], -32768 + 1) << "the bus saturates at -32767";
+    EXPECT_EQ(left[2], -256);
+    EXPECT_EQ(left[3], 256);
+    EXPECT_EQ(left[4], 0);
+}
+
+TEST_F(AXVoiceTest, ConverterRatioAndType)
+{
+    const std::vector<int16_t> samples = {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000};
+    struct Row {
+        const char* name;
+        uint16_t hi, lo;
+        uint32_t type;
+        std::vector<int16_t> expected;
+    };
+    const Row rows[] = {
+        {"ratio 1", 1, 0, AX_SRC_TYPE_LINEAR, {0, 1000, 2000, 3000}},
+        {"ratio 0.5 linear", 0, 0x8000, AX_SRC_TYPE_LINEAR, {0, 500, 1000, 1500, 2000}},
+        {"ratio 0.5 none", 0, 0x8000, AX_SRC_TYPE_NONE, {0, 0, 1000, 1000, 2000}},
+        {"ratio 2", 2, 0, AX_SRC_TYPE_LINEAR, {0, 2000, 4000, 6000, 8000, 0}},
+        {"ratio 0.25", 0, 0x4000, AX_SRC_TYPE_LINEAR, {0, 250, 500, 750, 1000}},
+        {"a ratio above 4 plays at 4", 9, 0, AX_SRC_TYPE_LINEAR, {0, 4000, 8000, 0}},
+    };
+    const uint32_t address = Upload(Pcm16Bytes(samples));
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        AXVPB* v = Pcm16Voice(address, static_cast<uint32_t>(samples.size()), false);
+        const AXPBSRC src{r.hi, r.lo, 0};
+        AXSetVoiceSrc(v, &src);
+        AXSetVoiceSrcType(v, r.type);
+        const std::vector<int16_t> left = Channel(Run(1), 0);
+        for (size_t i = 0; i < r.expected.size(); ++i)
+            EXPECT_EQ(left[i], r.expected[i]) << i;
+        AXFreeVoice(v);
+    }
+}
+
+TEST_F(AXVoiceTest, AdpcmVoiceDecodesFramesAndReloadsItsHistoryAtTheLoop)
+{
+    // Two frames of a tone; the loop start is the first frame, so every pass
+    // decodes as the first one did, from the header's history.
+    const datagen::AdpcmSound s = datagen::EncodeDspAdpcm(datagen::MakeSineTone(2000.0, 10000.0, 28));
+    const uint32_t address = Upload(s.bytes);
+    AXVPB* v = Acquire();
+    AXSetVoiceAdpcm(v, s.header);
+    AXPBADDR addr;
+    addr.format = AX_PB_FORMAT_ADPCM;
+    addr.loopFlag = 1;
+    addr.loopAddress = address * 2;
+    addr.endAddress = address * 2 + s.nEndOffset;
+    addr.currentAddress = address * 2 + 2;
+    AXSetVoiceAddr(v, &addr);
+    const AXPBVE ve{AX_VOLUME_UNITY, 0};
+    AXSetVoiceVe(v, &ve);
+    const AXPBMIX mix{AX_VOLUME_UNITY, AX_VOLUME_UNITY, 0};
+    AXSetVoiceMix(v, &mix);
+    AXSetVoiceState(v, AX_PB_STATE_RUN);
+    const std::vector<int16_t> decoded = datagen::DecodeDspAdpcm(s);
+    const std::vector<int16_t> played = Channel(Run(1), 1);
+    for (size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(played[i], decoded[i % 28]) << i;
+}
+
+TEST_F(AXVoiceTest, CurrentAddressInsideAFrameTakesThatFramesPredictorAndScale)
+{
+    // Frame 0 has scale 0, frame 1 scale 4 with pair 0 (no prediction): its
+    // samples are the codes times 16 whatever the history.
+    const std::vector<uint8_t> frames = {0x00, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                                         0x04, 0x12, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00};
+    const uint32_t address = Upload(frames);
+    AXVPB* v = Acquire();
+    uint8_t header[40] = {};
+    AXSetVoiceAdpcm(v, header);
+    AXPBADDR addr;
+    addr.endAddress = address * 2 + 31;
+    AXSetVoiceAddr(v, &addr);
+    AXSetVoiceCurrentAddr(v, address * 2 + 16 + 2 + 2);  // frame 1, its third sample
+    const AXPBMIX mix{AX_VOLUME_UNITY, 0, 0};
+    AXSetVoiceMix(v, &mix);
+    const AXPBVE ve{AX_VOLUME_UNITY, 0};
+    AXSetVoiceVe(v, &ve);
+    AXSetVoiceState(v, AX_PB_STATE_RUN);
+    const std::vector<int16_t> left = Channel(Run(1), 0);
+    EXPECT_EQ(left[0], 3 * 16);
+    EXPECT_EQ(left[1], 4 * 16);
+    EXPECT_EQ(left[4], 7 * 16);
+    EXPECT_EQ(left[5], 0);
+}
+
+TEST_F(AXVoiceTest, StatesStopAndReleaseClearsThePlayback)
+{
+    const uint32_t address = Upload(Pcm16Bytes(Ramp(200, 10)));
+    AXVPB* v = Pcm16Voice(address, 200, true);
+    Run(1);
+    const uint32_t place = v->addr.currentAddress;
+    AXSetVoiceState(v, 3);  // not a state: stops
+    EXPECT_EQ(v->state, AX_PB_STATE_STOP);
+    EXPECT_EQ(Channel(Run(1), 0), std::vector<int16_t>(AX_FRAME_SAMPLES, 0));
+    EXPECT_EQ(v->addr.currentAddress, place) << "a stopped voice keeps its place";
+    AXSetVoiceState(v, AX_PB_STATE_RELEASE);
+    EXPECT_EQ(v->state, AX_PB_STATE_STOP);
+    EXPECT_TRUE(v->bAcquired) << "the owner keeps a released voice";
+    EXPECT_EQ(v->addr.currentAddress, 0u);
+    EXPECT_EQ(v->addr.loopFlag, 0);
+    EXPECT_EQ(v->mix.vL, AX_VOLUME_UNITY) << "levels belong to the mixer";
+}
+
+TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)
+{
+    const uint32_t address = Upload(Pcm16Bytes(std::vector<int16_t>(400, 20000)));
+    AXVPB* a = Pcm16Voice(address, 400, false);
+    AXVPB* b = Pcm16Voice(address, 400, false);
+    const AXPBMIX mixA{AX_VOLUME_UNITY, 0, AX_VOLUME_UNITY};
+    AXSetVoiceMix(a, &mixA);
+    const AXPBMIX mixB{AX_VOLUME_UNITY, AX_VOLUME_UNITY, 0};
+    AXSetVoiceMix(b, &mixB);
+    const AXPBVE rampB{0, 64};  // 0, then up 64 a sample
+    AXSetVoiceVe(b, &rampB);
+    const std::vector<int16_t> out = Run(1);
+    // The surround bus (20000 from a) joins both sides at 23170 / 32768:
+    // 14141. Right: b's ramp, 20000 * 64 i / 32768, plus that.
+    EXPECT_EQ(out[0], 32767) << "left: 20000 + 14141 saturates";
+    EXPECT_EQ(out[1], 14141);
+    EXPECT_EQ(out[2 * 10 + 1], 390 + 14141);
+    EXPECT_EQ(out[2 * 100 + 1], 3906 + 14141);
+    EXPECT_EQ(b->ve.currentVolume, 64 * 160) << "the ramp carries on in the next frame";
+}
+
+int s_nOrder = 0;
+int s_nCallbackAt = -1;
+AXVPB* s_pMuted = nullptr;
+void MuteInCallback()
+{
+    s_nCallbackAt = s_nOrder++;
+    const AXPBMIX silent{0, 0, 0};
+    AXSetVoiceMix(s_pMuted, &silent);
+}
+
+TEST_F(AXVoiceTest, FrameCallbackRunsBeforeTheVoicesAreMixed)
+{
+    s_pMuted = Pcm16Voice(Upload(Pcm16Bytes(Ramp(50, 10))), 50, false);
+    s_nOrder = 0;
+    const AXUserCallback old = AXRegisterCallback(MuteInCallback);
+    EXPECT_EQ(old, nullptr);
+    const std::vector<int16_t> left = Channel(Run(1), 0);
+    AXRegisterCallback(nullptr);
+    EXPECT_EQ(s_nCallbackAt, 0);
+    EXPECT_EQ(left[0], 0) << "the callback's settings apply to the frame that called it";
+}
+
+// A movie-player style chain: the previous (voice) frame first, then its own
+// block mixed from the voice block and given to the DMA.
+AIDCallback s_previous = nullptr;
+int16_t s_chainBlock[2 * AX_FRAME_SAMPLES];
+void ChainedCallback()
+{
+    s_previous();
+    const uint8_t* source = static_cast<const uint8_t*>(AIGetDMAStartAddr());
+    for (int i = 0; i < 2 * AX_FRAME_SAMPLES; ++i)
+        ps::StoreS16BE(&s_chainBlock[i], static_cast<int16_t>(ps::LoadS16BE(source + 2 * i) + 1));
+    AIInitDMA(s_chainBlock, sizeof(s_chainBlock));
+}
+
+TEST_F(AXVoiceTest, ChainedDmaCallbackPlaysItsOwnBlock)
+{
+    Pcm16Voice(Upload(Pcm16Bytes(Ramp(10, 100))), 10, false);
+    s_previous = AIRegisterDMACallback(ChainedCallback);
+    ASSERT_NE(s_previous, nullptr) << "the voice library's frame is installed";
+    const std::vector<int16_t> out = Run(1);
+    AIRegisterDMACallback(s_previous);
+    EXPECT_EQ(out[0], 101);
+    EXPECT_EQ(out[1], 1);
+    EXPECT_EQ(out[2 * 10], 1);
+}
+
+TEST_F(AXVoiceTest, DmaStoppedOrShortBlocksPlaySilence)
+{
+    Pcm16Voice(Upload(Pcm16Bytes(Ramp(400, 1))), 400, false);
+    AIStopDMA();
+    const std::vector<int16_t> stopped = Run(1);
+    AIStartDMA();
+    EXPECT_EQ(stopped, std::vector<int16_t>(stopped.size(), 0));
+    EXPECT_EQ(Run(1)[0], 161) << "the voice ran on while the DMA was stopped";
+    static int16_t s_short[8];
+    for (int i = 0; i < 8; ++i)
+        ps::StoreS16BE(&s_short[i], 1234);
+    const AIDCallback old = AIRegisterDMACallback(nullptr);
+    AIInitDMA(s_short, sizeof(s_short));
+    const std::vector<int16_t> shortBlock = Run(1);
+    AIRegisterDMACallback(old);
+    EXPECT_EQ(shortBlock[7], 1234);
+    EXPECT_EQ(shortBlock[8], 0) << "a block shorter than a frame is followed by silence";
+}
+
+}  // namespace
