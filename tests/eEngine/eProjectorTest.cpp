@@ -1,0 +1,242 @@
+#include "eEngine/eProjector.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "datagen/overlayWriters.h"
+#include "eEngine/eProjectorConfig.h"
+#include "gx/gxState.h"
+#include "overlayTestSupport.h"
+
+namespace {
+
+using Cfg = eProjectorConfig;
+
+class eProjectorConfigTest : public MaterialTest {};
+
+TEST_F(eProjectorConfigTest, BlockRoundTripsAndVersionZeroIsSkipped)
+{
+    Cfg src;
+    src.localToParent = MakeFrame(1, 2, 3, 90);
+    src.hBlendMaterial = eMaterialHandle(0x44440004);
+    src.bIsOrtho = true;
+    src.fNear = 0.25f;
+    src.fFar = 9;
+    src.fAngle = 45;
+    src.fWidth = 4;
+    src.fHeight = 2;
+    ASSERT_TRUE(datagen::WriteProjectorConfigFile(m_data.HostPath("p.cfg"), src));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("p.cfg"));
+    // Header, type id, block header, empty base block, 76 bytes, end marker, trailer.
+    EXPECT_EQ(bytes.size(), 8u + 12u + 4u + 12u + 16u + 76u + 4u + 4u + 4u);
+    const Cfg* got = static_cast<Cfg*>(cBase::Load("/p.cfg", &m_pool, Cfg::GetStaticType()));
+    ASSERT_NE(got, nullptr);
+    EXPECT_EQ(got->localToParent, src.localToParent);
+    EXPECT_EQ(got->hBlendMaterial, src.hBlendMaterial);
+    EXPECT_TRUE(got->bIsOrtho);
+    EXPECT_EQ(got->fNear, 0.25f);
+    EXPECT_EQ(got->fFar, 9.0f);
+    EXPECT_EQ(got->fAngle, 45.0f);
+    EXPECT_EQ(got->fWidth, 4.0f);
+    EXPECT_EQ(got->fHeight, 2.0f);
+    const Cfg* copy = static_cast<Cfg*>(got->Copy(&m_pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->localToParent, src.localToParent);
+    EXPECT_EQ(copy->fHeight, 2.0f);
+
+    LogCatcher quiet;
+    for (size_t len = 0; len + 8 < bytes.size(); ++len) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.cfg"), Prefix(bytes, len)));
+        EXPECT_EQ(cBase::Load("/cut.cfg", &m_pool, Cfg::GetStaticType()), nullptr);
+    }
+    // Version 0 is skipped whole; the reader goes on after it.
+    datagen::BlockWriter w;
+    w.Header().Begin(0).Begin(1).End().Float(1).Float(2).End().Word(0xC0FFEE00).Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    Cfg cfg;
+    EXPECT_FALSE(cfg.Read(file, &m_pool));
+    EXPECT_TRUE(NextWordIs(file, 0xC0FFEE00));
+    EXPECT_EQ(cfg.fFar, 4.0f);
+    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 43u);
+    EXPECT_EQ(eProjector::GetStaticType()->m_nTypeId, 42u);
+}
+
+TEST(eProjectorTest, ConfigBuildsTheVolume)
+{
+    Cfg cfg;
+    cfg.hBlendMaterial = eMaterialHandle(0x55550005);
+    cfg.bIsOrtho = true;
+    cfg.fWidth = 4;
+    cfg.fHeight = 2;
+    cfg.fNear = 0.5f;
+    cfg.fFar = 4;
+    eProjector p;
+    EXPECT_EQ(p.m_fIntensity, 1.0f);
+    p.m_nGeomFlags = 0;
+    p.SetConfig(cfg);
+    float n, f, l, r, t, b;
+    p.m_frustum.GetOrtho(&n, &f, &l, &r, &t, &b);
+    EXPECT_FLOAT_EQ(n, 0.5f);
+    EXPECT_FLOAT_EQ(f, 4.0f);
+    EXPECT_FLOAT_EQ(l, -2.0f);
+    EXPECT_FLOAT_EQ(r, 2.0f);
+    EXPECT_FLOAT_EQ(t, 1.0f);
+    EXPECT_FLOAT_EQ(b, -1.0f);
+    EXPECT_TRUE(eVideo::IsOrthographic(p.m_frustum));
+    EXPECT_NEAR(p.m_fVisRadius, std::sqrt(4.0f + 16.0f + 1.0f), 1e-5f);  // a far corner
+    EXPECT_NE(p.m_nGeomFlags & eGeom::kDirty, 0);
+    EXPECT_EQ(p.m_drawInfo.hMaterial, cfg.hBlendMaterial);
+    EXPECT_EQ(p.m_pConfig, &cfg);
+
+    cfg.bIsOrtho = false;
+    cfg.fAngle = 60;
+    p.SetConfig(cfg);
+    float hfov, vfov;
+    p.m_frustum.GetFOV(&hfov, &vfov);
+    EXPECT_NEAR(hfov, 60.0f, 1e-3f);
+    EXPECT_NEAR(vfov, 60.0f, 1e-3f);
+    EXPECT_FALSE(eVideo::IsOrthographic(p.m_frustum));
+
+    // A ready volume keeps the config and material.
+    mFrustum box;
+    box.SetOrtho(0, 1, -1, 1, 1, -1);
+    p.SetFrustum(box);
+    EXPECT_EQ(p.m_pConfig, &cfg);
+    EXPECT_NEAR(p.m_fVisRadius, std::sqrt(3.0f), 1e-5f);
+
+    cMemPool pool("projectorCopy", 0x1000, false);
+    const auto* copy = static_cast<eProjector*>(p.Copy(&pool));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->m_pConfig, nullptr);
+    EXPECT_TRUE(copy->m_drawInfo.hMaterial.IsNull());
+}
+
+// A projector aimed at the room's far wall: red on its left half, green on
+// its right, added to the wall.
+class eProjectorDrawTest : public OverlaySceneTest {
+protected:
+    void SetUp() override
+    {
+        OverlaySceneTest::SetUp();
+        if (IsSkipped())
+            return;
+        // Red left, green right, inside a clear border: the clamped edge
+        // texels are what the geometry outside the box receives.
+        const uint8_t red[4] = {255, 0, 0, 255};
+        const uint8_t green[4] = {0, 255, 0, 255};
+        datagen::RgbaImage image = SplitImage(64, red, green);
+        for (uint32_t y = 0; y < 64; ++y)
+            for (uint32_t x = 0; x < 64; ++x)
+                if (x < 2 || y < 2 || x > 61 || y > 61)
+                    image.rgba[(y * 64 + x) * 4 + 3] = 0;
+        eTexture* pImage = MakeTexture(20, eTextureConfig::FORMAT_RGBA8, image, 1);
+        eTexture* pRamp = MakeTexture(21, eTextureConfig::FORMAT_RGBA8, datagen::RampImage(64), 1);
+        ASSERT_TRUE(pImage && pRamp);
+        eMaterial* pBlend = datagen::MakeProjectionMaterial(&m_pool, pImage->m_handle, pRamp->m_handle);
+        ASSERT_NE(pBlend, nullptr);
+        m_materials.push_back(pBlend);
+        m_cfg.hBlendMaterial = eMaterialMgr::Add(8, pBlend, 0x88);
+        // Two units back from the wall at y = 6, turned so that it looks
+        // along +y; a box 4 wide and 2 high from 0.5 to 6.
+        m_cfg.localToParent = MakeFrame(0, 2, 0);
+        m_cfg.localToParent.basis.SetHP(0, 90);
+        m_cfg.bIsOrtho = true;
+        m_cfg.fWidth = 4;
+        m_cfg.fHeight = 2;
+        m_cfg.fNear = 0.5f;
+        m_cfg.fFar = 6;
+        m_projector.m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+        m_projector.SetZone(&m_room);
+        m_projector.SetConfig(m_cfg);
+        m_projector.Update(cTimeValue(20));
+    }
+    void TearDown() override
+    {
+        m_projector.SetZone(nullptr);
+        OverlaySceneTest::TearDown();
+    }
+
+    eProjector m_projector;
+    Cfg m_cfg;
+};
+
+TEST_F(eProjectorDrawTest, FollowsTheConfigPlacement)
+{
+    EXPECT_EQ(m_projector.m_localToParent, m_cfg.localToParent);
+    EXPECT_EQ(m_projector.m_localToZone.origin, mVec3(0, 2, 0));
+    EXPECT_EQ(m_projector.m_nGeomFlags & eGeom::kDirty, 0);
+    m_cfg.localToParent.origin.Set(1, 1, 1);
+    m_projector.Update(cTimeValue(20));
+    EXPECT_EQ(m_projector.m_localToZone.origin, mVec3(1, 1, 1));
+}
+
+TEST_F(eProjectorDrawTest, IntensityAndDepthGoThroughTheCache)
+{
+    eCamera camera;
+    camera.SetCameraToWorld(MakeFrame(0, -5, 0));
+    m_projector.m_fIntensity = 0.5f;
+    GXTestResetDrawStats();
+    m_projector.Draw(camera, &m_projector.m_drawInfo);
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    // Intensity 0.5: alpha 127 in the material colour.
+    EXPECT_EQ(rs.Get(RS_MATERIAL_COLOR) >> 24, 127u);
+    ASSERT_GT(GXTestGetDrawStats().draws, 0u);
+    const GXTestLastDraw last = GXTestGetLastDraw();
+    ASSERT_NE(last.state, nullptr);
+    EXPECT_EQ(last.state->zFunc, GX_EQUAL);
+    EXPECT_FALSE(last.state->zUpdate);
+    EXPECT_EQ(rs.Get(RS_Z_FUNC), static_cast<uintptr_t>(GX_LEQUAL));
+    EXPECT_EQ(rs.Get(RS_Z_UPDATE), static_cast<uintptr_t>(GX_TRUE));
+    EXPECT_FALSE(eVideoPlatform::s_bApplyTexMatrix);
+
+    // A material with no pass for the sweep draws nothing.
+    eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;
+    GXTestResetDrawStats();
+    m_projector.Draw(camera, &m_projector.m_drawInfo);
+    EXPECT_EQ(GXTestGetDrawStats().draws, 0u);
+}
+
+TEST_F(eProjectorDrawTest, ProjectsItsTextureOntoTheWall)
+{
+    const eCamera camera = LookingAt(mVec3(0, -5, 0), mVec3(0, 6, 0));
+    PresentedFrame with, without;
+    ASSERT_TRUE(DrawFrame(camera, &with));  // warms the texture cache
+    ASSERT_TRUE(DrawFrame(camera, &with));
+    EXPECT_TRUE(SaveOverlayPng("projector_wall.png"));
+    m_projector.SetZone(nullptr);
+    ASSERT_TRUE(DrawFrame(camera, &without));
+
+    // What changed: only brighter, inside the box's patch of the wall, red
+    // on the left of the middle and green on the right.
+    int minX = 640, maxX = -1, minY = 480, maxY = -1, nDarker = 0, nRedLeft = 0, nGreenRight = 0, nChanged = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const int dr = with.At(x, y, 0) - without.At(x, y, 0);
+            const int dg = with.At(x, y, 1) - without.At(x, y, 1);
+            const int db = with.At(x, y, 2) - without.At(x, y, 2);
+            if (dr == 0 && dg == 0 && db == 0)
+                continue;
+            ++nChanged;
+            nDarker += dr < 0 || dg < 0 || db < 0;
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+            nRedLeft += x < 310 && dr > 60 && dg == 0;
+            nGreenRight += x > 330 && dg > 60 && dr == 0;
+        }
+    }
+    EXPECT_GT(nChanged, 10000);
+    EXPECT_EQ(nDarker, 0);
+    EXPECT_GT(nRedLeft, 3000);
+    EXPECT_GT(nGreenRight, 3000);
+    // A box twice as wide as high, about the middle of the screen.
+    EXPECT_NEAR((minX + maxX) / 2.0, 320.0, 3.0);
+    EXPECT_NEAR((minY + maxY) / 2.0, 240.0, 3.0);
+    EXPECT_NEAR(static_cast<double>(maxX - minX) / (maxY - minY), 2.0, 0.1);
+}
+
+}  // namespace
