@@ -34,7 +34,8 @@ TEST(MIXLaws, PanIsEqualPowerWithTheCentreAt64)
     };
     const Row rows[] = {
         {0, 1.0f, 0.0f},
-        {32, 0.923880f, 0.382683f},
+        {1, 1.0f, 0.0f},  // 64 - 63: as far left as 127 is right
+        {32, 0.926247f, 0.376915f},
         {64, 0.707107f, 0.707107f},
         {127, 0.0f, 1.0f},
         {-5, 1.0f, 0.0f},   // clamped

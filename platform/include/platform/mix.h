@@ -2,9 +2,10 @@
 // The mixer library (MIX): one mixer channel per voice with an input level, a
 // fader, pan and surround pan, turned into the voice's main-bus volumes by the
 // sound mode. Levels are in 0.1 dB (0 = unity); at or below MIX_LEVEL_SILENT
-// a channel is silent. Pan is 0 (left) .. 64 (centre) .. 127 (right), with
-// equal power (each side -3 dB at the centre); surround pan is 0 (rear) ..
-// 127 (front), equal power between the front pair and the surround bus.
+// a channel is silent. Pan is 1 (left) .. 64 (centre) .. 127 (right), 0
+// counting as 1, with equal power (each side -3 dB at the centre); surround
+// pan is 1 (rear) .. 127 (front) alike, equal power between the front pair
+// and the surround bus.
 //
 // Threads: the setters may be called from any OS thread (they take the
 // interrupt lock) and only mark the channel; MIXUpdateSettings, called at
@@ -22,10 +23,10 @@ constexpr uint32_t MIX_SOUND_MODE_DPL2 = 3;      // as surround
 
 constexpr int MIX_LEVEL_SILENT = -960;  // -96.0 dB; this or lower is silence
 constexpr int MIX_LEVEL_MAX = 60;       // +6.0 dB; higher levels are taken as this
-constexpr int MIX_PAN_LEFT = 0;
+constexpr int MIX_PAN_LEFT = 0;    // the lowest value; 0 and 1 are both fully left
 constexpr int MIX_PAN_CENTER = 64;
 constexpr int MIX_PAN_RIGHT = 127;
-constexpr int MIX_SPAN_REAR = 0;
+constexpr int MIX_SPAN_REAR = 0;   // 0 and 1 are both fully rear
 constexpr int MIX_SPAN_FRONT = 127;
 
 void MIXInit();  // all channels released; the sound mode (stereo at start) is kept

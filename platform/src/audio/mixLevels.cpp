@@ -109,15 +109,10 @@ float MIXLevelToGain(int level)
 
 void MIXPanGains(int pan, float* pLeft, float* pRight)
 {
-    // 0..64 and 64..127 each cover half the quarter turn, so 64 is the exact
-    // centre and 127 fully right.
-    const int p = std::clamp(pan, MIX_PAN_LEFT, MIX_PAN_RIGHT);
-    const float t = p <= MIX_PAN_CENTER ? static_cast<float>(p) / 128.0f
-                                        : 0.5f + static_cast<float>(p - MIX_PAN_CENTER) / 126.0f;
-    *pLeft = std::cos(t * kHalfPi);
+    // 1..127 is symmetric about 64 (64 -/+ 63); 0 counts as 1.
+    const float t = std::clamp(static_cast<float>(pan - 1) / 126.0f, 0.0f, 1.0f);
+    *pLeft = t >= 1.0f ? 0.0f : std::cos(t * kHalfPi);  // cos of a quarter turn in floats is not quite 0
     *pRight = std::sin(t * kHalfPi);
-    if (p == MIX_PAN_RIGHT)
-        *pLeft = 0.0f;  // cos of a quarter turn in floats is not quite 0
 }
 
 void MIXInit()
