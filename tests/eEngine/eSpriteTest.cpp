@@ -9,6 +9,8 @@
 #include "eEngine/eSpriteGroup.h"
 #include "eEngine/eViewport.h"
 #include "eVideoTestUtil.h"
+#include "overlayTestSupport.h"
+#include "platform/ps.h"
 #include "materialTestSupport.h"
 #include "mMath/mVec4.h"
 #include "zoneTestSupport.h"
@@ -165,6 +167,164 @@ TEST_F(eSpriteFileTest, TruncatedFilesFail)
         SCOPED_TRACE(len);
         ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.spr"), Prefix(bytes, len)));
         EXPECT_EQ(cBase::Load("/cut.spr", &m_pool, S::GetStaticType()), nullptr);
+    }
+}
+
+// Sprites drawn headless through the graphics layer.
+class eSpriteDrawTest : public MaterialTest {
+protected:
+    void SetUp() override
+    {
+        MaterialTest::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideoPlatform::ResetState();
+        const uint8_t red[4] = {255, 0, 0, 255};
+        const uint8_t green[4] = {0, 255, 0, 255};
+        eTexture* pTexture = MakeTexture(30, eTextureConfig::FORMAT_RGBA8, SplitImage(64, red, green));
+        ASSERT_NE(pTexture, nullptr);
+        m_pMaterial = datagen::MakeOverlayMaterial(&m_pool, pTexture->m_handle);
+        ASSERT_NE(m_pMaterial, nullptr);
+        m_materials.push_back(m_pMaterial);
+        m_sprite.m_hMaterial = eMaterialMgr::Add(9, m_pMaterial, 0x99);
+        m_sprite.m_origin = S::SO_ABSOLUTE;
+    }
+    void TearDown() override
+    {
+        GXTestGetDrawStats();
+        OSSetVirtualClock(FALSE);
+        MaterialTest::TearDown();
+    }
+    // Clears the frame to black and starts the sprite camera.
+    static void BeginFrame()
+    {
+        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+        eVideo::Flip();
+        eSprite::BeginRender(nullptr);
+    }
+    static bool EndFrame(PresentedFrame* pFrame)
+    {
+        eSprite::EndRender();
+        eVideo::Flip();
+        return pFrame->Read();
+    }
+    // An untextured quad of one colour at a depth along the sprite camera's
+    // view (-1 near .. 1 far), tested less-or-equal and written.
+    static void FlatQuad(float x0, float y0, float x1, float y1, float depth, uint32_t rgba)
+    {
+        eMaterial::ApplyNull();
+        eVideoPlatform::SetVertexColorLighting();
+        eRenderStateCache& rs = eVideoPlatform::RenderState();
+        rs.Set(RS_Z_FUNC, GX_LEQUAL);
+        eVideoPlatform::SetVertexType(GX_VTXFMT4, false);
+        eVideoPlatform::BeginPrimitive(GX_QUADS, GX_VTXFMT4, 4);
+        const float c[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+        for (const auto& p : c) {
+            GXPosition3s16(ps::QuantS16(p[0], 4), ps::QuantS16(depth, 4), ps::QuantS16(p[1], 4));
+            GXColor1u32(rgba);
+            GXTexCoord2s16(0, 0);
+            GXTexCoord2s16(0, 0);
+        }
+        GXEnd();
+    }
+
+    eMaterial* m_pMaterial = nullptr;
+    S m_sprite;
+};
+
+TEST_F(eSpriteDrawTest, TiledSpriteCropsItsLastColumn)
+{
+    // A 32-texel window from texel 16 of the red | green texture: each tile
+    // is red then green; 100 units take 4 columns, the last 4 units wide.
+    m_sprite.m_texCoord1.Set(16, 0);
+    m_sprite.m_texCoord2.Set(48, 32);
+    const mVec2 pos(-50, -16);
+    const mVec2 size(100, 32);
+    BeginFrame();
+    GXTestResetDrawStats();
+    m_sprite.DrawTiled(&pos, nullptr, &size);
+    const GXTestDrawStats stats = GXTestGetDrawStats();
+    PresentedFrame frame;
+    ASSERT_TRUE(EndFrame(&frame));
+    EXPECT_TRUE(SaveOverlayPng("sprite_tiled.png"));
+    EXPECT_EQ(stats.draws, 1u);
+    EXPECT_EQ(stats.vertices, 16u);
+    // Screen (x, y) to pixel (320 + x, 240 - y); probes 5 units below the middle.
+    const struct { const char* why; int x; int r, g; } probes[] = {
+        {"first tile, red half", -42, 255, 0},
+        {"first tile, green half", -26, 0, 255},
+        {"third tile, green half", 38, 0, 255},
+        {"the cut tile starts red", 47, 255, 0},
+        {"and stays red: its window is cut, not squeezed", 49, 255, 0},
+        {"past the sprite", 52, 0, 0},
+    };
+    for (const auto& p : probes) {
+        SCOPED_TRACE(p.why);
+        EXPECT_NEAR(frame.At(320 + p.x, 245, 0), p.r, 8);
+        EXPECT_NEAR(frame.At(320 + p.x, 245, 1), p.g, 8);
+    }
+}
+
+TEST_F(eSpriteDrawTest, BatchesLimitsAndSkips)
+{
+    eSprite::BeginRender(nullptr);
+    const mVec2 pos(0, 0);
+    auto drawn = [&](const mVec2& size, bool bTiled) {
+        GXTestResetDrawStats();
+        if (bTiled)
+            m_sprite.DrawTiled(&pos, nullptr, &size);
+        else
+            m_sprite.Draw(&pos, nullptr, &size);
+        return GXTestGetDrawStats();
+    };
+    // 200 x 100 tiles of one texel: 80,000 vertices cannot be one primitive.
+    m_sprite.m_texCoord1.Set(0, 0);
+    m_sprite.m_texCoord2.Set(1, 1);
+    GXTestDrawStats stats = drawn(mVec2(200, 100), true);
+    EXPECT_EQ(stats.draws, 2u);
+    EXPECT_EQ(stats.vertices, 80000u);
+    {
+        // A window of a hundredth of a texel over the screen is refused.
+        LogCatcher quiet;
+        m_sprite.m_texCoord2.Set(0.01f, 0.01f);
+        EXPECT_EQ(drawn(mVec2(640, 480), true).draws, 0u);
+        EXPECT_EQ(quiet.m_nErrors, 1);
+    }
+    m_sprite.m_texCoord2.Set(32, 32);
+    EXPECT_EQ(drawn(mVec2(0, 10), false).draws, 0u);  // no width
+    EXPECT_EQ(drawn(mVec2(10, -0.000001f), true).draws, 0u);
+    EXPECT_EQ(drawn(mVec2(10, 10), false).vertices, 4u);
+    // Never-drawn materials are skipped; without a texture size a tiled
+    // sprite draws nothing, a plain one still draws.
+    m_pMaterial->m_nFlags |= S::kMatNeverDrawn;
+    EXPECT_EQ(drawn(mVec2(10, 10), false).draws, 0u);
+    m_pMaterial->m_nFlags &= ~S::kMatNeverDrawn;
+    m_sprite.m_hMaterial = eMaterialHandle();
+    EXPECT_EQ(drawn(mVec2(10, 10), true).draws, 0u);
+    EXPECT_EQ(drawn(mVec2(10, 10), false).vertices, 4u);
+    eSprite::EndRender();
+}
+
+TEST_F(eSpriteDrawTest, ClearViewportResetsDepthAndKeepsColour)
+{
+    for (bool bClear : {false, true}) {
+        SCOPED_TRACE(bClear);
+        BeginFrame();
+        FlatQuad(-100, -100, 100, 100, -0.5f, 0xFF0000FFu);  // red, near
+        if (bClear) {
+            const eViewport full = {0, 0, 640, 480};
+            eSprite::ClearViewport(true, true, 0, 1.0f, &full);
+            eSprite::BeginRender(nullptr);
+            EXPECT_EQ(eVideoPlatform::RenderState().Get(RS_COLOR_UPDATE), static_cast<uintptr_t>(GX_TRUE));
+        }
+        FlatQuad(-50, -50, 50, 50, 0.5f, 0x0000FFFFu);  // blue, farther
+        PresentedFrame frame;
+        ASSERT_TRUE(EndFrame(&frame));
+        // Without the clear the red quad hides the blue one.
+        EXPECT_EQ(frame.At(320, 240, 2), bClear ? 255 : 0);
+        EXPECT_EQ(frame.At(320, 240, 0), bClear ? 0 : 255);
+        EXPECT_EQ(frame.At(320 + 75, 240, 0), 255);  // red outside the blue
     }
 }
 
