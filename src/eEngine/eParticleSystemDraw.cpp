@@ -107,7 +107,8 @@ int eParticleSystem::GetCurrentParticleAlpha(const eParticle* p, float fOpacity)
             a *= static_cast<float>(remaining) * e.m_fOneOverFadeOutTime;
     }
     if (e.m_blinkRate.m_nTicks > 0) {
-        const float phase = static_cast<float>(age % e.m_blinkRate.m_nTicks) / static_cast<float>(e.m_blinkRate.m_nTicks);
+        const int32_t rate = e.m_blinkRate.m_nTicks;
+        const float phase = static_cast<float>(age % rate) / static_cast<float>(rate);
         if (phase < e.m_fAlphaZeroEnd)
             a = 0.0f;
         else if (phase <= e.m_fAlphaUpEnd)

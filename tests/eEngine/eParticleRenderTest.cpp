@@ -91,20 +91,17 @@ protected:
         return image;
     }
 
-    static Rgb Probe(const std::vector<uint8_t>& frame, int x, int y)
-    {
-        const uint8_t* p = &frame[(static_cast<size_t>(y) * 640 + x) * 4];
-        return {p[0], p[1], p[2]};
-    }
-    // The brightest pixel of a small rectangle around (x, y), tall enough
-    // to hold the centre of one puff of the column.
-    static Rgb Brightest(const std::vector<uint8_t>& frame, int x, int y)
+    // The brightest pixel of a rectangle around (x, y), tall enough to hold
+    // the centre of one puff of the column; one pixel with radius 0.
+    static Rgb Brightest(const std::vector<uint8_t>& frame, int x, int y, int radius = 3)
     {
         Rgb best{0, 0, 0};
-        for (int j = y - 13; j <= y + 13; ++j)
-            for (int i = x - 3; i <= x + 3; ++i)
-                if (Probe(frame, i, j).Sum() > best.Sum())
-                    best = Probe(frame, i, j);
+        for (int j = y - 4 * radius; j <= y + 4 * radius; ++j)
+            for (int i = x - radius; i <= x + radius; ++i) {
+                const uint8_t* p = &frame[(static_cast<size_t>(j) * 640 + i) * 4];
+                if (p[0] + p[1] + p[2] > best.Sum())
+                    best = {p[0], p[1], p[2]};
+            }
         return best;
     }
 };
@@ -134,17 +131,11 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     // of life.
     eParticleEmitter source;
     source.m_nMaxParticles = 40;
-    source.SetLifetime(cTimeValue(600));
-    source.SetBirthDelay(cTimeValue(60));
-    source.SetHeadingAngleTolerance(0);
-    source.SetPitchAngleTolerance(0);
-    source.SetInitialSpeed(0.01f);
-    source.SetFadeInTime(cTimeValue(0));
-    source.SetFadeOutTime(cTimeValue(600));
-    source.SetStartSize(1.2f);
-    source.SetEndSize(1.2f);
-    source.SetColorStart(1, 0.6f, 0.15f);
-    source.SetColorEnd(1, 0.6f, 0.15f);
+    source.SetLifetime(cTimeValue(600)), source.SetBirthDelay(cTimeValue(60));
+    source.SetHeadingAngleTolerance(0), source.SetPitchAngleTolerance(0), source.SetInitialSpeed(0.01f);
+    source.SetFadeInTime(cTimeValue(0)), source.SetFadeOutTime(cTimeValue(600));
+    source.SetStartSize(1.2f), source.SetEndSize(1.2f);
+    source.SetColorStart(1, 0.6f, 0.15f), source.SetColorEnd(1, 0.6f, 0.15f);
     source.SetMaterial(puff->m_handle);
     source.m_localToParent.basis.SetHPR(0, 90, 0);  // emit along +z
     source.m_localToParent.origin.Set(-3, 12, -3);
@@ -154,10 +145,7 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
 
     eGeomTrailConfig trailSource;
     trailSource.hMaterial = ribbon->m_handle;
-    trailSource.nMaxSegments = 12;
-    trailSource.nSubdivisions = 4;
-    trailSource.fWidth = 1.5f;
-    trailSource.fFadeStart = 1.0f;
+    trailSource.nMaxSegments = 12, trailSource.nSubdivisions = 4, trailSource.fWidth = 1.5f;
     ASSERT_TRUE(datagen::WriteTrailConfigFile(m_data.HostPath("ribbon.trl"), trailSource));
     auto* config = dcast<eGeomTrailConfig>(cBase::Load("/ribbon.trl", &m_zonePool, eGeomTrailConfig::GetStaticType()));
     ASSERT_NE(config, nullptr);
@@ -210,7 +198,7 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     // across 640 pixels), the plume 15 units ahead.
     auto sx = [](float x, float depth) { return static_cast<int>(320.0f + 614.7f * x / depth); };
     auto sy = [](float z, float depth) { return static_cast<int>(240.0f - 614.7f * z / depth); };
-    const Rgb floorPixel = Probe(frame, sx(-6, 20), sy(-4, 20));
+    const Rgb floorPixel = Brightest(frame, sx(-6, 20), sy(-4, 20), 0);
     const Rgb young = Brightest(frame, sx(-3, 15), sy(-2.5f, 15));  // a tenth of a second old
     const Rgb middle = Brightest(frame, sx(-3, 15), sy(0, 15));
     const Rgb old = Brightest(frame, sx(-3, 15), sy(2.5f, 15));     // near the end of its life
@@ -222,7 +210,7 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     // The trail: bright at its head (x = 6.2), fading toward its tail (x = -1).
     const Rgb head = Brightest(frame, sx(5.6f, 15), sy(1, 15));
     const Rgb tail = Brightest(frame, sx(0, 15), sy(1, 15));
-    const Rgb above = Probe(frame, sx(3, 15), sy(3, 15));
+    const Rgb above = Brightest(frame, sx(3, 15), sy(3, 15), 0);
     EXPECT_GT(head.Sum(), tail.Sum() + 150) << head.Sum() << " vs " << tail.Sum();
     EXPECT_GT(tail.Sum(), above.Sum()) << tail.Sum() << " vs " << above.Sum();
     EXPECT_NEAR(above.r, 20, 6);  // background above the ribbon

@@ -2,11 +2,8 @@
 
 #include <cmath>
 
-#include "cCore/cFile.h"
-#include "datagen/blockWriter.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eParticleEmitter.h"
-#include "eEngine/eZone.h"
 #include "mMath/mRand.h"
 #include "mMath/mScalar.h"
 #include "eVideoTestUtil.h"
@@ -14,8 +11,8 @@
 
 namespace {
 
-// An emitter that draws no random number of its own: particles are born at
-// rest at the system's origin, live 1000 ticks, never fade and never spin.
+// An emitter whose births draw only the three numbers of the position:
+// particles start at rest at the system's origin, never fade, never spin.
 void MakeQuiet(eParticleEmitter* e)
 {
     e->SetHeadingAngleTolerance(0);
@@ -40,6 +37,7 @@ protected:
         m_emitter.m_nMaxParticles = slots;
         m_sys.Reset(&m_pool);
     }
+    void Step(int ticks = 20) { m_sys.Update(cTimeValue(ticks), 1); }
     int Live() const
     {
         int n = 0;
@@ -63,44 +61,30 @@ protected:
 TEST_F(eParticleSystemTest, ResetCarvesSlotsOnlyWhenTheCountChanges)
 {
     EXPECT_EQ(eParticleSystem::GetStaticType()->m_nTypeId, 30u);
-    EXPECT_EQ(m_sys.m_fAlphaMod, 1.0f);
     m_emitter.m_localToParent.origin.Set(1, 2, 3);
     Arm(8);
-    ASSERT_EQ(m_sys.m_nMaxParticles, 8);
     eParticle* pList = m_sys.m_pParticleList;
     EXPECT_TRUE(m_pool.Contains(pList));
-    EXPECT_EQ(Live(), 0);
     EXPECT_EQ(m_sys.m_localToParent.origin, mVec3(1, 2, 3));
-    EXPECT_TRUE(m_sys.m_nGeomFlags & eGeom::kDirty);
-
-    m_sys.Update(cTimeValue(20), 1);
+    Step();
     EXPECT_EQ(Live(), 1);
     Arm(8);  // the same count: the same array, every slot free again
     EXPECT_EQ(m_sys.m_pParticleList, pList);
-    EXPECT_EQ(Live(), 0);
-    EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
-    EXPECT_EQ(m_sys.m_particleSystemLifetime.m_nTicks, 0);
+    EXPECT_EQ(Live() + m_sys.m_nCurrentParticles + m_sys.m_particleSystemLifetime.m_nTicks, 0);
     Arm(4);
     EXPECT_NE(m_sys.m_pParticleList, pList);
-    Arm(0);
-    EXPECT_EQ(m_sys.m_pParticleList, nullptr);
 
     cMemPool tiny{"tinyParticles", 64, false};
     m_emitter.m_nMaxParticles = 100;
-    m_sys.Reset(&tiny);
+    m_sys.Reset(&tiny);  // the pool cannot hold them: no slots, nothing to spawn into
     EXPECT_EQ(m_sys.m_nMaxParticles, 0);
-    m_sys.Update(cTimeValue(20), 1);  // no slots: nothing to spawn into
+    Step();
     EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
 }
 
 TEST_F(eParticleSystemTest, SpawnsFollowTheBirthDelay)
 {
-    struct Row {
-        const char* why;
-        int delay, emitterLifetime, dt;
-        int16_t slots;
-        std::vector<int> live;  // after each update
-    };
+    struct Row { const char* why; int delay, emitterLifetime, dt; int16_t slots; std::vector<int> live; };
     const Row rows[] = {
         {"delay 100, steps of 20: one every fifth step", 100, 0, 20, 8, {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3}},
         {"a step of 300 covers three delays of 100", 100, 0, 300, 8, {3, 6}},
@@ -112,20 +96,19 @@ TEST_F(eParticleSystemTest, SpawnsFollowTheBirthDelay)
         SCOPED_TRACE(row.why);
         m_emitter.SetBirthDelay(cTimeValue(row.delay));
         m_emitter.m_emitterLifetime = cTimeValue(row.emitterLifetime);
-        m_emitter.SetLifetime(cTimeValue(100000));
         Arm(row.slots);
         for (size_t i = 0; i < row.live.size(); ++i) {
-            m_sys.Update(cTimeValue(row.dt), 1);
+            Step(row.dt);
             EXPECT_EQ(Live(), row.live[i]) << "update " << i + 1;
             EXPECT_EQ(m_sys.m_nCurrentParticles, row.live[i]) << "update " << i + 1;
         }
     }
-    EXPECT_EQ(s_randCounter, 3u * 16);  // 16 births; a quiet emitter draws only each position's three
+    EXPECT_EQ(s_randCounter, 3u * 16);  // 16 births of three draws each
 }
 
 TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
 {
-    // Every spread on: 11 draws per birth (size, spin, pitch, heading, speed,
+    // Every spread on: 11 draws a birth (size, spin, pitch, heading, speed,
     // three for the position, lifetime, roll, start frame), 1 for the next
     // delay, 3 restless kicks per particle and step near an attractor.
     m_emitter.SetSizeTolerance(0.1f);
@@ -141,41 +124,33 @@ TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
     m_emitter.m_bRandomStartFrame = true;
     m_emitter.m_fAttractorInfluence = 1;
     Arm(4);
-    m_sys.Update(cTimeValue(20), 1);
-    EXPECT_EQ(s_randCounter, 15u);
-    m_sys.Update(cTimeValue(20), 1);
-    EXPECT_EQ(s_randCounter, 18u);
-    // A jitter step replaces the restless kicks by three jitter draws.
-    m_emitter.m_jitterRate = cTimeValue(10);
-    m_emitter.m_jitter.Set(0.1f, 0.1f, 0.1f);
-    m_sys.Update(cTimeValue(20), 1);
-    EXPECT_EQ(s_randCounter, 21u);
-    m_sys.Update(cTimeValue(5), 1);  // 5 ticks since the last kick: no jitter, no kicks
-    EXPECT_EQ(s_randCounter, 21u);
-}
+    const struct { const char* why; int jitterRate, dt; unsigned draws; } steps[] = {
+        {"a birth", 0, 20, 15}, {"kicks only", 0, 20, 18},
+        {"a jitter step instead of kicks", 10, 20, 21}, {"5 ticks since the last jitter: nothing", 10, 5, 21},
+    };
+    for (const auto& s : steps) {
+        m_emitter.m_jitterRate = cTimeValue(s.jitterRate);
+        Step(s.dt);
+        EXPECT_EQ(s_randCounter, s.draws) << s.why;
+    }
 
-TEST_F(eParticleSystemTest, BirthTakesPositionThenDirectionInOrder)
-{
     mRandReset();
-    const float r1 = mRandTol();
-    const float r2 = mRandTol();
-    const float r3 = mRandTol();
+    const float r1 = mRandTol(), r2 = mRandTol(), r3 = mRandTol();
     EXPECT_EQ(r1, -0.78020453f);
-
+    m_emitter = eParticleEmitter();
+    MakeQuiet(&m_emitter);
     m_emitter.m_volumeWDH.Set(2, 4, 6);
     Arm(1);
     mRandReset();
-    m_sys.Update(cTimeValue(20), 1);
+    Step();
     EXPECT_EQ(First().position, mVec3(0.5f * r1 * 2, 0.5f * r2 * 4, 0.5f * r3 * 6));  // width first
-
     // The pitch around the emission axis is drawn before the heading away from it.
-    m_emitter.m_volumeWDH.Set(0, 0, 0);
     m_emitter.SetPitchAngleTolerance(20);
     m_emitter.SetHeadingAngleTolerance(30);
     m_emitter.SetInitialSpeed(1);
     Arm(1);
     mRandReset();
-    m_sys.Update(cTimeValue(1), 1);
+    Step(1);
     float sp, cp, sh, ch;
     mSinCos(20 * r1, &sp, &cp);
     mSinCos(30 * r2, &sh, &ch);
@@ -188,34 +163,30 @@ TEST_F(eParticleSystemTest, ParticlesAgeDieAndSpin)
     m_emitter.SetLifetime(cTimeValue(100));
     Arm(4);
     for (int i = 0; i < 5; ++i)
-        m_sys.Update(cTimeValue(20), 1);
+        Step();
     EXPECT_EQ(Live(), 1);  // 100 ticks old: not yet past its lifetime
-    m_sys.Update(cTimeValue(20), 1);
-    EXPECT_EQ(Live(), 0);
-    EXPECT_EQ(m_sys.m_nCurrentParticles, 0);
-    EXPECT_EQ(m_sys.m_nLastFreeParticleSlot, 0);
-
+    Step();
+    EXPECT_EQ(Live() + m_sys.m_nCurrentParticles, 0);
     m_emitter.SetLifetime(cTimeValue(0));  // never expires
     Arm(4);
     for (int i = 0; i < 100; ++i)
-        m_sys.Update(cTimeValue(20), 1);
+        Step();
     EXPECT_EQ(Live(), 1);
 
     const struct { int16_t roll; float degreesPer; int16_t after; } spins[] = {
-        {0, 1, 20},        {350, 1, 10},   {340, 1, 360},  {-350, 1, -10},
-        {-340, 1, -360},   {100, 0, 100},  {10, 0.04f, 10},  // 0.8 degrees: nothing whole
+        {0, 1, 20}, {350, 1, 10}, {340, 1, 360}, {-350, 1, -10}, {-340, 1, -360}, {100, 0, 100},
+        {10, 0.04f, 10},  // 0.8 degrees: nothing whole
     };
     for (const auto& row : spins) {
-        eParticle& p = First();
-        p.nRoll = row.roll;
-        p.fDegreesPer = row.degreesPer;
-        m_sys.Update(cTimeValue(20), 1);
-        EXPECT_EQ(p.nRoll, row.after) << row.roll << " at " << row.degreesPer;
+        First().nRoll = row.roll;
+        First().fDegreesPer = row.degreesPer;
+        Step();
+        EXPECT_EQ(First().nRoll, row.after) << row.roll << " at " << row.degreesPer;
     }
     m_emitter.SetOrientation(eParticleEmitter::VERTICAL);  // upright quads do not spin
-    First().fDegreesPer = 1;
     First().nRoll = 0;
-    m_sys.Update(cTimeValue(20), 1);
+    First().fDegreesPer = 1;
+    Step();
     EXPECT_EQ(First().nRoll, 0);
 }
 
@@ -225,57 +196,40 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     struct Row {
         const char* why;
         mVec3 accel, pos, vel;
-        int lifetime, age;
+        int lifetime;
         float initial, end, maxSpeed, scale, pull;
         mVec3 wantVel, wantPos;
     };
     const Row rows[] = {
-        {"gravity from rest", {0, 0, -0.01f}, {0, 0, 0}, {0, 0, 0}, 1000, 20, 0, -1, 0, 1, 0,
-         {0, 0, -0.2f}, {0, 0, -4}},
-        {"speed limit times its scale", {0, 0, 0}, {0, 0, 0}, {3, 4, 0}, 1000, 20, 0, -1, 1, 2, 0,
-         {1.2f, 1.6f, 0}, {24, 32, 0}},
-        {"a limit that is not reached", {0, 0, 0}, {0, 0, 0}, {0.3f, 0.4f, 0}, 1000, 20, 0, -1, 1, 1, 0,
-         {0.3f, 0.4f, 0}, {6, 8, 0}},
-        {"a quarter pulled back to the system", {0, 0, 0}, {4, 0, 0}, {0, 0, 0}, 1000, 20, 0, -1, 0, 1, 0.25f,
-         {0, 0, 0}, {3, 0, 0}},
-        {"speed profile halfway from 1 to 0", {0, 0, 0}, {0, 0, 0}, {0, 2, 0}, 100, 50, 1, 0, 0, 1, 0,
-         {0, 0.5f, 0}, {0, 10, 0}},
-        {"no profile without a lifetime", {0, 0, 0}, {0, 0, 0}, {0, 2, 0}, 0, 50, 1, 0, 0, 1, 0,
-         {0, 2, 0}, {0, 40, 0}},
+        {"gravity from rest", {0, 0, -0.01f}, {0, 0, 0}, {0, 0, 0}, 1000, 0, -1, 0, 1, 0, {0, 0, -0.2f}, {0, 0, -4}},
+        {"speed limit times its scale", {}, {0, 0, 0}, {3, 4, 0}, 1000, 0, -1, 1, 2, 0, {1.2f, 1.6f, 0}, {24, 32, 0}},
+        {"a quarter pulled back", {}, {4, 0, 0}, {0, 0, 0}, 1000, 0, -1, 0, 1, 0.25f, {0, 0, 0}, {3, 0, 0}},
+        {"speed profile halfway from 1 to 0", {}, {0, 0, 0}, {0, 2, 0}, 100, 1, 0, 0, 1, 0, {0, 0.5f, 0}, {0, 10, 0}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.why);
         m_emitter.SetInitialSpeed(row.initial);
         m_emitter.m_fEndSpeed = row.end;
         m_emitter.m_fMaxSpeed = row.maxSpeed;
         m_emitter.m_fEmitterInfluence = row.pull;
         eParticle p{};
-        p.position = row.pos;
-        p.velocity = row.vel;
-        p.lifetime = cTimeValue(row.lifetime);
-        m_sys.DoParticleMovement(&p, false, row.accel, cTimeValue(20), cTimeValue(row.age), row.scale);
-        EXPECT_TRUE(p.velocity.ApproxEqual(row.wantVel, 1e-6f)) << p.velocity.x << " " << p.velocity.y;
-        EXPECT_TRUE(p.position.ApproxEqual(row.wantPos, 1e-5f)) << p.position.x << " " << p.position.y;
+        p.position = row.pos, p.velocity = row.vel, p.lifetime = cTimeValue(row.lifetime);
+        m_sys.DoParticleMovement(&p, false, row.accel, cTimeValue(20), cTimeValue(50), row.scale);
+        EXPECT_TRUE(p.velocity.ApproxEqual(row.wantVel, 1e-6f)) << row.why;
+        EXPECT_TRUE(p.position.ApproxEqual(row.wantPos, 1e-5f)) << row.why;
     }
-
     // The attractor bends the course by speed x influence x step / 1000,
     // plus kicks below 1e-5.
-    m_emitter.m_fEndSpeed = -1;
-    m_emitter.m_fMaxSpeed = 0;
-    m_emitter.m_fEmitterInfluence = 0;
+    m_emitter.m_fEndSpeed = -1, m_emitter.m_fMaxSpeed = 0, m_emitter.m_fEmitterInfluence = 0;
     m_emitter.m_fAttractorInfluence = 1;
     m_sys.m_attractorPoint.Set(10, 0, 0);
     eParticle p{};
-    p.velocity.Set(0, 1, 0);
-    p.lifetime = cTimeValue(1000);
+    p.velocity.Set(0, 1, 0), p.lifetime = cTimeValue(1000);
     m_sys.DoParticleMovement(&p, false, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(20), 1);
     EXPECT_TRUE(p.velocity.ApproxEqual(mVec3(0.02f, 1, 0), 2e-5f));
-
-    // At rest from start to end: a jitter kick has no speed to scale by and
-    // keeps its size instead of turning the velocity into NaN.
-    m_emitter.m_fAttractorInfluence = 0;
+    // At rest from start to end, a jitter kick has no speed to scale by: it
+    // keeps its size instead of making the velocity NaN.
+    m_emitter.m_fAttractorInfluence = 0, m_emitter.m_fEndSpeed = 0;
     m_emitter.SetInitialSpeed(0);
-    m_emitter.m_fEndSpeed = 0;
     m_emitter.m_jitter.Set(1, 1, 1);
     p = eParticle{};
     p.lifetime = cTimeValue(100);
@@ -284,25 +238,31 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     EXPECT_GT(p.velocity.Length(), 0.0f);
 }
 
-TEST_F(eParticleSystemTest, BoundsZoneChangesAndSharedEmitters)
+TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
 {
     m_emitter.SetBirthDelay(cTimeValue(20));
     Arm(4);
-    m_sys.Update(cTimeValue(20), 1);
+    Step();
     const float r = m_emitter.m_fMaxParticleRadius;
     EXPECT_FLOAT_EQ(m_sys.m_fVisRadius, std::sqrt(3 * r * r));  // one particle on the origin
-
     m_sys.OnZoneChange(mVec3(3, 0, 0));
     for (int i = 0; i < 4; ++i)  // free slots (zero since carved) move too
         EXPECT_EQ(m_sys.m_pParticleList[i].position.x, 3.0f) << i;
-    m_sys.Update(cTimeValue(20), 1);
+    Step();
     EXPECT_FLOAT_EQ(m_sys.m_fVisRadius, std::sqrt((3 + r) * (3 + r) + 2 * r * r));
 
+    auto* copy = dcast<eParticleSystem>(m_sys.Copy(&m_pool));  // steps particles of its own
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->m_pParticleList, m_sys.m_pParticleList);
+    EXPECT_EQ(copy->m_nCurrentParticles, 2);
+    copy->OnZoneChange(mVec3(5, 0, 0));
+    EXPECT_EQ(First().position, mVec3(3, 0, 0));
+
     // The emitter grows after this system was reset (another system shares
-    // it): stepping and drawing stay within this system's own slots.
+    // it): stepping stays within this system's own slots.
     m_emitter.m_nMaxParticles = 50;
     m_emitter.SetBirthDelay(cTimeValue(0));
-    m_sys.Update(cTimeValue(20), 1);
+    Step();
     EXPECT_EQ(m_sys.m_nCurrentParticles, 4);
     EXPECT_EQ(Live(), 4);
 }
@@ -315,34 +275,30 @@ TEST_F(eParticleSystemTest, AlphaFromFadesAndBlinking)
         int fadeIn, fadeOut, blinkRate;
         float blinkShare;
         int lifetime, age;
-        float opacity, mod;
+        float opacity;
         int alpha;
     };
     const Row rows[] = {
-        {"halfway into the fade-in", 100, 200, 0, 0, 1000, 50, 1, 1, 127},
-        {"mid-life", 100, 200, 0, 0, 1000, 500, 1, 1, 255},
-        {"halfway through the fade-out", 100, 200, 0, 0, 1000, 900, 1, 1, 127},
-        {"40,000 ticks left is not fading", 0, 200, 0, 0, 40000, 0, 1, 1, 255},
-        {"near the end of a long life", 0, 200, 0, 0, 40000, 39900, 1, 1, 127},
-        {"never expires: no fade-out", 0, 200, 0, 0, 0, 5000, 1, 1, 255},
-        {"blink: dark before 0.4", 0, 0, 100, 0.2f, 1000, 30, 1, 1, 0},
-        {"blink: halfway up at 0.45", 0, 0, 100, 0.2f, 1000, 45, 1, 1, 127},
-        {"blink: full at 0.7", 0, 0, 100, 0.2f, 1000, 70, 1, 1, 255},
-        {"blink: halfway down at 0.95", 0, 0, 100, 0.2f, 1000, 195, 1, 1, 127},
-        {"opacity and alpha factor", 0, 0, 0, 0, 1000, 500, 0.5f, 0.5f, 63},
-        {"an opacity above 1 saturates", 0, 0, 0, 0, 1000, 500, 2.5f, 1, 255},
+        {"halfway into the fade-in", 100, 200, 0, 0, 1000, 50, 1, 127},
+        {"halfway through the fade-out", 100, 200, 0, 0, 1000, 900, 1, 127},
+        {"40,000 ticks left is not fading", 0, 200, 0, 0, 40000, 0, 1, 255},
+        {"near the end of a long life", 0, 200, 0, 0, 40000, 39900, 1, 127},
+        {"never expires: no fade-out", 0, 200, 0, 0, 0, 5000, 1, 255},
+        {"blink: dark before 0.4", 0, 0, 100, 0.2f, 1000, 30, 1, 0},
+        {"blink: halfway up at 0.45", 0, 0, 100, 0.2f, 1000, 45, 1, 127},
+        {"blink: halfway down at 0.95", 0, 0, 100, 0.2f, 1000, 195, 1, 127},
+        {"opacity 0.5 x alpha factor 0.5", 0, 0, 0, 0, 1000, 500, 0.25f, 63},
+        {"an opacity above 1 saturates", 0, 0, 0, 0, 1000, 500, 5, 255},
     };
+    m_sys.m_fAlphaMod = 0.5f;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.why);
         m_emitter.SetFadeInTime(cTimeValue(row.fadeIn));
         m_emitter.SetFadeOutTime(cTimeValue(row.fadeOut));
         m_emitter.m_blinkRate = cTimeValue(row.blinkRate);
         m_emitter.SetBlinkFadePercent(row.blinkShare);
-        m_sys.m_fAlphaMod = row.mod;
         eParticle p{};
-        p.lifetime = cTimeValue(row.lifetime);
-        p.timeAlive = cTimeValue(row.age);
-        EXPECT_EQ(m_sys.GetCurrentParticleAlpha(&p, row.opacity), row.alpha);
+        p.lifetime = cTimeValue(row.lifetime), p.timeAlive = cTimeValue(row.age);
+        EXPECT_EQ(m_sys.GetCurrentParticleAlpha(&p, 2 * row.opacity), row.alpha) << row.why;
     }
 }
 
@@ -355,9 +311,7 @@ protected:
         m_setup.baseColor.Set(1, 1, 1);
         m_setup.fOpacity = 1;
         m_setup.camera.MakeIdentity();
-        m_setup.world.right.Set(0, 1, 0);
-        m_setup.world.forward.Set(-1, 0, 0);
-        m_setup.world.up.Set(0, 0, 1);
+        m_setup.world.right.Set(0, 1, 0), m_setup.world.forward.Set(-1, 0, 0), m_setup.world.up.Set(0, 0, 1);
         m_p = eParticle{};
         m_p.fStartSize = 2;
     }
@@ -371,39 +325,40 @@ TEST_F(eParticleQuadTest, CornersFollowTheOrientation)
 {
     using E = eParticleEmitter;
     const float q = std::sqrt(2.0f);
+    const mVec3 none[4] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+    const mVec3 facing[4] = {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}};    // the camera looks along +y
+    const mVec3 turned[4] = {{-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {1, 0, 1}};    // a quarter turn
+    const mVec3 flat[4] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    const mVec3 diagonal[4] = {{-q, 0, 0}, {0, -q, 0}, {q, 0, 0}, {0, q, 0}};
+    const mVec3 world[4] = {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}};   // world frame turned 90
     struct Row {
         const char* why;
         E::eOrientation orientation;
         bool aligned;
         int16_t roll;
         mVec3 velocity;
-        mVec3 c[4];
+        const mVec3* c;
     };
     const Row rows[] = {
-        {"billboard", E::BILLBOARD, false, 0, {0, 0, 0}, {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}}},
-        {"billboard rolled 90", E::BILLBOARD, false, 90, {0, 0, 0}, {{-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {1, 0, 1}}},
-        {"billboard along camera-right", E::BILLBOARD, true, -999, {5, 0, 0},
-         {{-1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {1, 0, 1}}},
-        {"horizontal", E::HORIZONTAL, false, 0, {0, 0, 0}, {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}},
-        {"horizontal along (1, 1)", E::HORIZONTAL, true, -999, {1, 1, 0},
-         {{-q, 0, 0}, {0, -q, 0}, {q, 0, 0}, {0, q, 0}}},
-        {"horizontal at rest aligns to +y", E::HORIZONTAL, true, -999, {0, 0, 0},
-         {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}},
-        {"vertical", E::VERTICAL, false, 0, {0, 0, 0}, {{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}}},
-        {"vertical rolled: no quad", E::VERTICAL, false, 5, {0, 0, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
-        {"world frame", E::WORLD, false, 0, {0, 0, 0}, {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}}},
-        {"world frame aligned: no quad", E::WORLD, true, 0, {1, 0, 0}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+        {"billboard", E::BILLBOARD, false, 0, {0, 0, 0}, facing},
+        {"billboard rolled 90", E::BILLBOARD, false, 90, {0, 0, 0}, turned},
+        {"billboard along camera-right", E::BILLBOARD, true, -999, {5, 0, 0}, turned},
+        {"horizontal", E::HORIZONTAL, false, 0, {0, 0, 0}, flat},
+        {"horizontal along (1, 1)", E::HORIZONTAL, true, -999, {1, 1, 0}, diagonal},
+        {"horizontal at rest aligns to +y", E::HORIZONTAL, true, -999, {0, 0, 0}, flat},
+        {"vertical", E::VERTICAL, false, 0, {0, 0, 0}, facing},
+        {"vertical rolled: no quad", E::VERTICAL, false, 5, {0, 0, 0}, none},
+        {"world frame", E::WORLD, false, 0, {0, 0, 0}, world},
+        {"world frame aligned: no quad", E::WORLD, true, 0, {1, 0, 0}, none},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.why);
         m_emitter.m_orientation = row.orientation;
         m_emitter.m_bOrientAlongVelocity = row.aligned;
         m_p.nRoll = row.roll;
         m_p.velocity = row.velocity;
         Build();
         for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(m_quad[i].pos.ApproxEqual(row.c[i], 1e-6f))
-                << i << ": " << m_quad[i].pos.x << " " << m_quad[i].pos.y << " " << m_quad[i].pos.z;
+            EXPECT_TRUE(m_quad[i].pos.ApproxEqual(row.c[i], 1e-6f)) << row.why << ", corner " << i;
     }
 }
 
@@ -412,27 +367,20 @@ TEST_F(eParticleQuadTest, AlignedQuadsChaseTheVelocityAtTheTurnRate)
     m_emitter.m_orientation = eParticleEmitter::HORIZONTAL;
     m_emitter.m_bOrientAlongVelocity = true;
     m_emitter.m_nMaximumTurnRate = 10;
-    struct Row {
-        const char* why;
-        int16_t rollBefore;
-        mVec3 velocity;
-        int16_t rollAfter;
-    };
-    const Row rows[] = {
+    const struct { const char* why; int16_t before; mVec3 velocity; int16_t after; } rows[] = {
         {"unaligned snaps to the target", -999, {-1, 0, 0}, 90},
         {"half a turn away: 10 degrees", 90, {1, 0, 0}, 80},
         {"within the rate: onto the target", -85, {1, 0, 0}, -90},
         {"the short way round, folded back", 175, {1, 0, 0}, -175},
         {"across the fold onto the target", 178, {0, -1, 0}, -180},
     };
-    for (const Row& row : rows) {
-        m_p.nRoll = row.rollBefore;
+    for (const auto& row : rows) {
+        m_p.nRoll = row.before;
         m_p.velocity = row.velocity;
         Build();
-        EXPECT_EQ(m_p.nRoll, row.rollAfter) << row.why;
+        EXPECT_EQ(m_p.nRoll, row.after) << row.why;
     }
-    // The axes follow the chased roll: 80 degrees about world Z.
-    m_p.nRoll = 90;
+    m_p.nRoll = 90;  // the axes follow the chased roll: 80 degrees about world Z
     m_p.velocity.Set(1, 0, 0);
     Build();
     float s, c;
@@ -468,42 +416,8 @@ TEST_F(eParticleQuadTest, ColoursAlphaAndAtlasCorners)
     EXPECT_EQ(m_quad[0].rgba[2], 0);
 }
 
-TEST_F(eParticleSystemTest, BlockHoldsOnlyTheNode)
-{
-    eTestDataDir data;
-    cFile file;
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Int(30).Begin(2).Begin(1).Begin(1).End().End().End().End().Trailer();  // type id 30
-    ASSERT_TRUE(datagen::WriteBytes(data.HostPath("s.dat"), w.GetBytes()));
-    auto* loaded = dcast<eParticleSystem>(cBase::Load("/s.dat", &m_pool, eParticleSystem::GetStaticType()));
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->m_pParticleEmitter, nullptr);
-    datagen::BlockWriter old;
-    old.Header().Begin(1).Int(30).Begin(1).Begin(1).Begin(1).End().End().End().End().Trailer();
-    ASSERT_TRUE(datagen::WriteBytes(data.HostPath("o.dat"), old.GetBytes()));
-    EXPECT_EQ(cBase::Load("/o.dat", &m_pool, eParticleSystem::GetStaticType()), nullptr);
-
-    // A copy steps particles of its own.
-    Arm(4);
-    m_sys.Update(cTimeValue(20), 1);
-    auto* copy = dcast<eParticleSystem>(m_sys.Copy(&m_pool));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_NE(copy->m_pParticleList, m_sys.m_pParticleList);
-    EXPECT_EQ(copy->m_nCurrentParticles, 1);
-    copy->OnZoneChange(mVec3(5, 0, 0));
-    EXPECT_EQ(First().position, mVec3(0, 0, 0));
-}
-
 class eParticleDrawTest : public VideoTest {
 protected:
-    void SetUp() override
-    {
-        VideoTest::SetUp();
-        mRandReset();
-        MakeQuiet(&m_emitter);
-        m_emitter.SetBirthDelay(cTimeValue(0));
-        m_sys.m_pParticleEmitter = &m_emitter;
-    }
     cMemPool m_pool{"particleDraw", 0x200000, false};
     eParticleEmitter m_emitter;
     eParticleSystem m_sys;
@@ -514,12 +428,13 @@ TEST_F(eParticleDrawTest, OneQuadBatchPerSixteenThousandParticles)
 {
     if (!StartVideoOnce().bHaveGL)
         GTEST_SKIP() << "no OpenGL";
+    MakeQuiet(&m_emitter);
+    m_emitter.SetBirthDelay(cTimeValue(0));
+    m_sys.m_pParticleEmitter = &m_emitter;
     const struct { int16_t slots; uint64_t draws, vertices; uint32_t lastCount; } rows[] = {
-        {3, 1, 12, 12},
-        {20000, 2, 80000, 4 * (20000 - 16383)},
+        {3, 1, 12, 12}, {20000, 2, 80000, 4 * (20000 - 16383)},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.slots);
         m_emitter.m_nMaxParticles = row.slots;
         m_sys.Reset(&m_pool);
         m_sys.Update(cTimeValue(20), 1);
@@ -534,8 +449,7 @@ TEST_F(eParticleDrawTest, OneQuadBatchPerSixteenThousandParticles)
         const GXTestLastDraw last = GXTestGetLastDraw();
         EXPECT_EQ(last.primitive, GX_QUADS);
         EXPECT_EQ(last.vertexCount, row.lastCount);
-        const uint32_t attrs = (1u << GX_VA_POS) | (1u << GX_VA_CLR0) | (1u << GX_VA_TEX0) | (1u << GX_VA_TEX1);
-        EXPECT_EQ(last.attrMask, attrs);
+        EXPECT_EQ(last.attrMask, (1u << GX_VA_POS) | (1u << GX_VA_CLR0) | (1u << GX_VA_TEX0) | (1u << GX_VA_TEX1));
     }
     m_sys.Reset(&m_pool);  // nothing live: nothing drawn
     GXTestResetDrawStats();
