@@ -155,13 +155,21 @@ void WalkText(const eFont& f, eFontDraw* d, const Layout& L, Emit emit)
     eSprite::GetScreenPos(d->textJustify, mVec2(m[eFontDraw::kLeft], m[eFontDraw::kBottom]), d->textRect.size,
                           &start, &d->destRect);
     float y = start.y + static_cast<float>(L.nLines - 1) * lineH;
-    float x = d->textRect.pos.x;
-    if (column != eColumn::kRight)
-        x += m[eFontDraw::kLeft];
-    if (column == eColumn::kCentre)
-        x += (destW - L.Width(0)) / 2.0f;
-    else if (column == eColumn::kRight)
-        x += destW - L.Width(0) - m[eFontDraw::kRight];
+    // Every line starts the same way when drawn: the left margin (left and
+    // centre columns) and the justification within destRect. A measurement
+    // is the text's own size, whatever the destination; the margins are
+    // added to it once, at the end.
+    auto lineStartX = [&](int line) {
+        float lx = d->textRect.pos.x;
+        if (!bMeasure && column != eColumn::kRight)
+            lx += m[eFontDraw::kLeft];
+        if (!bMeasure && column == eColumn::kCentre)
+            lx += (destW - L.Width(line)) / 2.0f;
+        else if (!bMeasure && column == eColumn::kRight)
+            lx += destW - L.Width(line) - m[eFontDraw::kRight];
+        return lx;
+    };
+    float x = lineStartX(0);
 
     int line = 0;
     int nextBreak = 0;
@@ -170,11 +178,7 @@ void WalkText(const eFont& f, eFontDraw* d, const Layout& L, Emit emit)
     auto newLine = [&] {
         ++line;
         y -= lineH;
-        x = d->textRect.pos.x;
-        if (!bMeasure && column == eColumn::kCentre)
-            x += (destW - L.Width(line)) / 2.0f;
-        else if (!bMeasure && column == eColumn::kRight)
-            x += destW - L.Width(line);
+        x = lineStartX(line);
         bLineStart = true;
     };
     auto glyph = [&](uint8_t c) {

@@ -1,5 +1,7 @@
 #include "eEngine/eFont.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "eEngine/eFontGroup.h"
 #include "eEngine/eMaterialMgr.h"
 #include "eVideoTestUtil.h"
+#include "overlayTestSupport.h"
 #include "materialTestSupport.h"
 #include "zoneTestSupport.h"
 
@@ -129,7 +132,7 @@ TEST(eFontTest, MeasuringGivesTheTextRectangle)
     const struct { const char* why; const char* text; uint32_t flags; mVec2 size; } rows[] = {
         // Base line + 2 lines of 10 + top 2 + bottom 4; widest line 30 + left 1 + right 3.
         {"two lines", "ab\ncde", kWrap, {34, 31}},
-        {"one line: the left margin counts on the first line", "abc", kWrap, {35, 21}},
+        {"one line", "abc", kWrap, {34, 21}},
         {"nothing visible leaves zero", "   ", kWrap, {0, 0}},
         {"the plain path: length by line height", "abc", 0, {30, 10}},
     };
@@ -296,6 +299,105 @@ TEST_F(eFontBatchTest, OneQuadPerDrawnGlyph)
     // A font without its material draws nothing.
     m_font.m_hMaterial = eMaterialHandle();
     EXPECT_EQ(Draw("abc", kWrap).vertices, 0u);
+}
+
+// A dialog-like panel: a background, a tiled border and an icon drawn as
+// sprites, and wrapped text in a font made from the OS font, centred at
+// the top of the panel.
+TEST_F(eFontBatchTest, DialogPanelWithText)
+{
+    datagen::FontSheet sheet;
+    ASSERT_TRUE(datagen::BuildFontSheet(16, &sheet));
+    ASSERT_EQ(sheet.image.width, 256u);
+    EXPECT_GT(sheet.kern['W'].nWidth, sheet.kern['i'].nWidth);
+    eTexture* pGlyphs = MakeTexture(40, eTextureConfig::FORMAT_RGBA8, sheet.image);
+    eTexture* pBack = MakeTexture(41, eTextureConfig::FORMAT_RGBA8, SolidImage(64, 30, 40, 90));
+    const uint8_t light[4] = {200, 200, 220, 255};
+    const uint8_t dark[4] = {90, 90, 120, 255};
+    eTexture* pBorder = MakeTexture(42, eTextureConfig::FORMAT_RGBA8, SplitImage(64, light, dark));
+    ASSERT_TRUE(pGlyphs && pBack && pBorder);
+    auto material = [&](int slot, eTexture* pTexture) {
+        eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, pTexture->m_handle);
+        m_materials.push_back(m);
+        return eMaterialMgr::Add(slot, m, static_cast<uint16_t>(0x400 + slot));
+    };
+    eFont font;
+    font.m_fWidth = 16;
+    font.m_nFlags = eFont::kFlagKerning;
+    std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
+    font.m_hMaterial = material(10, pGlyphs);
+
+    eSprite back;
+    back.m_hMaterial = material(11, pBack);
+    back.m_origin = eSprite::SO_MIDCENTER;
+    back.m_position.Set(0, 0);
+    back.m_size.Set(400, 200);
+    back.m_texCoord2.Set(64, 64);
+    eRect panel;
+    back.GetScreenPos(&panel.pos, nullptr);
+    panel.size = back.m_size;
+    eSprite border;
+    border.m_hMaterial = material(12, pBorder);
+    border.m_texCoord2.Set(64, 8);
+    eSprite icon = back;
+    icon.m_origin = eSprite::SO_LOWERLEFT;
+    icon.m_position.Set(8, 8);
+    icon.m_size.Set(24, 24);
+    icon.m_hMaterial = border.m_hMaterial;
+
+    eFontDraw d;
+    d.sText = "Save your progress? The memory card in slot A holds three profiles.\nYes       No";
+    d.nFlags = eFontDraw::kWordWrap | eFontDraw::kKerning | eFontDraw::kMeasure;
+    d.textJustify = eSprite::SO_UPPERCENTER;
+    d.fMaxWidth = 320;
+    std::fill(std::begin(d.textMargins), std::end(d.textMargins), 12.0f);
+    d.destRect = panel;
+    font.PrintEx(&d);
+    EXPECT_LE(d.textRect.size.x, 320.0f + 24.0f);
+    const float lines = (d.textRect.size.y - 24.0f) / 16.0f;
+    EXPECT_EQ(lines, std::floor(lines));
+    EXPECT_GE(lines, 3.0f);
+
+    eFont::EndRender();
+    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+    eVideo::Flip();
+    eSprite::BeginRender(nullptr);
+    back.Draw(nullptr, nullptr, nullptr);
+    const mVec2 borderPos(panel.pos.x, panel.pos.y + panel.size.y - 8);
+    const mVec2 borderSize(panel.size.x, 8);
+    border.DrawTiled(&borderPos, nullptr, &borderSize);
+    mVec2 iconPos;
+    eSprite::GetScreenPos(icon.m_origin, icon.m_position, icon.m_size, &iconPos, &panel);
+    icon.Draw(&iconPos, nullptr, nullptr);
+    d.nFlags &= ~eFontDraw::kMeasure;
+    d.textRect.pos = panel.pos;
+    d.nColor = 0xFFFFFFFF;
+    font.PrintEx(&d);
+    eSprite::EndRender();
+    eVideo::Flip();
+    PresentedFrame frame;
+    ASSERT_TRUE(frame.Read());
+    EXPECT_TRUE(SaveOverlayPng("font_panel.png"));
+
+    // The panel in screen pixels: x from 120, y from 140, 400 x 200.
+    EXPECT_EQ(frame.Luma(20, 20), 0);
+    EXPECT_NEAR(frame.At(320, 320, 2), 90, 3);  // background below the text
+    EXPECT_NEAR(frame.At(130, 330, 0), 200, 3);  // the icon in the lower-left corner
+    EXPECT_NEAR(frame.At(124, 144, 0), 200, 3);  // the border's light half...
+    EXPECT_NEAR(frame.At(160, 144, 0), 90, 3);   // ...and its dark half
+    int minX = 640, maxX = -1, minY = 480, maxY = -1;
+    for (int y = 150; y < 300; ++y)  // above the icon
+        for (int x = 120; x < 520; ++x)
+            if (frame.Luma(x, y) > 180) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    ASSERT_GE(maxX, 0) << "no text";
+    EXPECT_NEAR((minX + maxX) / 2.0, 320.0, 12.0);
+    EXPECT_GE(minX, 120 + 12);
+    EXPECT_LE(maxX, 520 - 12);
+    EXPECT_LT(minY, 140 + 40);  // at the top of the panel
+    EXPECT_GT(maxY - minY, static_cast<int>(lines - 1) * 16);
 }
 
 }  // namespace
