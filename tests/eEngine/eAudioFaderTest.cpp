@@ -38,6 +38,7 @@ TEST(eAudioFader, FadesEndWhereTheyShould)
         {"1.0 to 0.5 takes half the fade time", 1.0f, true, 0.5f, false, kFadeTime, 4, 0.5f},
         {"down to 0.3 stops exactly on it", 1.0f, true, 0.3f, false, kFadeTime, 6, 0.3f},
         {"up to 0.8 stops exactly on it", 0.25f, true, 0.8f, true, kFadeTime, 5, 0.8f},
+        {"at the target: up, ends on the next step", 0.4f, true, 0.4f, true, kFadeTime, 1, 0.4f},
         {"untargeted up clamps at 1", 0.6f, false, 0.0f, true, cTimeValue(32), 2, 1.0f},
         {"untargeted down clamps at 0", 0.3f, false, 0.0f, false, kFadeTime, 3, 0.0f},
     };
@@ -54,18 +55,6 @@ TEST(eAudioFader, FadesEndWhereTheyShould)
     }
 }
 
-TEST(eAudioFader, TargetDecidesTheDirection)
-{
-    eAudioFader f;
-    f.m_fVolScale = 0.4f;
-    f.FadeToTarget(kFadeTime, 0.4f);
-    EXPECT_EQ(f.m_fadeDir, eAudioFader::FADE_UP) << "at the target: up, done on the next step";
-    EXPECT_EQ(StepsUntilDone(f), 1);
-    EXPECT_EQ(f.m_fVolScale, 0.4f);
-    f.FadeToTarget(kFadeTime, 0.1f);
-    EXPECT_EQ(f.m_fadeDir, eAudioFader::FADE_DOWN);
-}
-
 TEST(eAudioFader, PlainFadeKeepsAnEarlierTargetButFullFadeDropsIt)
 {
     eAudioFader f;
@@ -79,15 +68,6 @@ TEST(eAudioFader, PlainFadeKeepsAnEarlierTargetButFullFadeDropsIt)
     StepsUntilDone(f);
     EXPECT_EQ(f.m_fVolScale, 0.0f);
     EXPECT_FALSE(f.m_bUseTargetValue);
-}
-
-TEST(eAudioFader, GainIsVolumeTimesScale)
-{
-    eAudioFader f;
-    EXPECT_EQ(f.GetGain(), 1.0f);
-    f.m_fVolume = 0.5f;
-    f.m_fVolScale = 0.25f;
-    EXPECT_EQ(f.GetGain(), 0.125f);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -80,25 +79,6 @@ protected:
     eSoundData* m_pTone = nullptr;
 };
 
-TEST_F(eAudioPlatformTest, StartUpGivesEveryChannelItsOwnVoiceAndAZeroBuffer)
-{
-    std::set<const AXVPB*> voices;
-    for (const eAudioChannel& c : eAudio::s_channels)
-        voices.insert(c.pPlatformData);
-    EXPECT_EQ(voices.size(), 32u);
-    EXPECT_EQ(voices.count(nullptr), 0u);
-    ASSERT_NE(eAudioPlatform::s_nZeroBuffer, 0u);
-    std::vector<uint8_t> zeros(256, 0xEE);
-    ARQRequest r;
-    ARQPostRequest(&r, 0, ARQ_TYPE_ARAM_TO_MRAM, ARQ_PRIORITY_HIGH, eAudioPlatform::s_nZeroBuffer,
-                   reinterpret_cast<uintptr_t>(zeros.data()), 256, nullptr);
-    EXPECT_EQ(zeros, std::vector<uint8_t>(256, 0));
-    const AXVPB* first = eAudio::s_channels[0].pPlatformData;
-    EXPECT_TRUE(eAudioPlatform::Initialize());
-    EXPECT_EQ(eAudio::s_channels[0].pPlatformData, first) << "voices are taken once";
-    EXPECT_EQ(ARTestLiveBlocks(), m_nBaseBlocks + 1);
-}
-
 TEST_F(eAudioPlatformTest, ToneKeepsItsFrequencyAndLevelInMonoAndStereo)
 {
     struct Row {
@@ -142,26 +122,6 @@ TEST_F(eAudioPlatformTest, PannedToneFavoursItsSide)
         EXPECT_LT(Db(Rms(far) / Rms(near)), -40.0);
         EXPECT_NEAR(ZeroCrossings(near), 2 * kToneHz * kFrames / 200, 2);
     }
-}
-
-TEST_F(eAudioPlatformTest, ChannelOverlayLines)
-{
-    const int h = eAudio::Play(eAudio::ACG_BGM, m_pTone, true, cTimeValue(300), 0.5f, false, 0.0f, mVec3(0, 0, 0));
-    char lines[eAudioPlatform::kChannelLines][eAudioPlatform::kChannelLineSize];
-    mOCS listener;
-    listener.MakeIdentity();
-    eAudioPlatform::FormatChannelLines(listener, lines);
-    EXPECT_STREQ(lines[0], "ChName         Time   LoopVol Pan Pos");
-    EXPECT_STREQ(lines[1], "00lm_Tone        0.50 On   50   0 Off ");
-    EXPECT_STREQ(lines[2], "01               0.00 Off 100   0 Off ");
-    static int s_nLines = 0;
-    s_nLines = 0;
-    const auto old = eAudioPlatform::SetDrawTextHook(
-        [](cHandle<eFont>, const char (*)[eAudioPlatform::kChannelLineSize], int count) { s_nLines = count; });
-    eAudioPlatform::DrawChannels(listener, cHandle<eFont>());
-    eAudioPlatform::SetDrawTextHook(old);
-    EXPECT_EQ(s_nLines, 33);
-    eAudio::FreeChannel(h);
 }
 
 }  // namespace

@@ -45,15 +45,9 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
         eAudio::StopChannel(r.handle, cTimeValue(0), true);  // must not touch memory for invalid ones
         EXPECT_EQ(eAudio::Update3DChannel(r.handle, kOrigin, 1.0f), r.valid ? r.handle : -1);
     }
-}
-
-TEST_F(eAudioTest, CheckValuesKeepBit22AndWrap)
-{
-    const eSoundData* s = MakeSound(600);
     eAudio::s_nMagicNum = 0x7FFFFF;
-    const int h = eAudio::Play(eAudio::ACG_BGM, s, true, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
-    EXPECT_EQ(h, 0x40000000) << "(0x7FFFFF + 1) & 0x3FFFFF | 0x400000, channel 0";
-    EXPECT_EQ(eAudio::s_nMagicNum, 0x400000);
+    EXPECT_EQ(eAudio::Play(eAudio::ACG_BGM, s, true, cTimeValue(0), 1.0f, false, 0.0f, kOrigin), 0x40000000)
+        << "check values wrap in 22 bits and keep bit 22: (0x7FFFFF + 1) & 0x3FFFFF | 0x400000, channel 0";
 }
 
 TEST_F(eAudioTest, FullGroupAndUnplayableSoundsAnswerMinusOne)
@@ -75,18 +69,12 @@ TEST_F(eAudioTest, FullGroupAndUnplayableSoundsAnswerMinusOne)
 
 TEST_F(eAudioTest, GroupTextsAndRanges)
 {
-    EXPECT_STREQ(eAudio::GetAudioGroupText(eAudio::ACG_BGM), "Music");
-    EXPECT_STREQ(eAudio::GetAudioGroupText(eAudio::ACG_VO), "VoiceOver");
-    EXPECT_STREQ(eAudio::GetAudioGroupText(eAudio::ACG_UI), "UI");
-    EXPECT_STREQ(eAudio::GetAudioGroupText(eAudio::ACG_SFX), "SoundEffects");
-    EXPECT_STREQ(eAudio::GetAudioGroupText(eAudio::ACG_MAXGROUPS), "???");
-    EXPECT_STREQ(eAudio::GetAudioGroupText(static_cast<eAudio::eAudioChannelGroup>(-1)), "???");
-    const int expected[] = {0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3};
-    for (int i = 0; i <= 10; ++i)
-        EXPECT_EQ(eAudio::GetGroupFromChannel(i), expected[i]) << i;
-    EXPECT_EQ(eAudio::GetGroupFromChannel(31), eAudio::ACG_SFX);
-    EXPECT_EQ(eAudio::GetGroupFromChannel(-1), eAudio::ACG_SFX) << "anything else is 3";
-    EXPECT_EQ(eAudio::FindLRUChannel(eAudio::ACG_SFX), -1);
+    const char* texts[] = {"Music", "VoiceOver", "UI", "SoundEffects", "???"};
+    for (int g = -1; g <= 4; ++g)
+        EXPECT_STREQ(eAudio::GetAudioGroupText(static_cast<eAudio::eAudioChannelGroup>(g)), texts[g < 0 ? 4 : g]);
+    const int expected[] = {3, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3};  // channels -1 to 10; anything else is 3
+    for (int i = -1; i <= 10; ++i)
+        EXPECT_EQ(eAudio::GetGroupFromChannel(i), expected[i + 1]) << i;
 }
 
 TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)

@@ -94,20 +94,6 @@ TEST_F(eListenerTest, OfferedSoundsPlayAndStopBeyondTheirRadius)
     EXPECT_EQ(ChannelOf(s->m_nChannelId).playTime, cTimeValue(123)) << "from its play position";
 }
 
-TEST_F(eListenerTest, OnlyActiveSoundsInAZoneAreStopped)
-{
-    eSound* inactive = ZoneSound(5.0f);
-    eSound* zoneless = ZoneSound(5.0f);
-    s_offers = {inactive, zoneless};
-    Frame(0.0f);
-    inactive->SetFlagsOnOff(0, eSound::kFlagActive);
-    zoneless->m_pZone = nullptr;
-    s_offers.clear();
-    Frame(100.0f);
-    EXPECT_NE(inactive->m_nChannelId, -1);
-    EXPECT_NE(zoneless->m_nChannelId, -1);
-}
-
 TEST_F(eListenerTest, FullSoundEffectsGroupIsTriedAgainNextFrame)
 {
     const eSoundData* filler = MakeSound(600, 32000, true);

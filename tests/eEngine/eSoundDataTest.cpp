@@ -234,36 +234,4 @@ TEST_F(eSoundDataTest, GroupReleasesItsSoundsWhenDestroyed)
     EXPECT_EQ(eSoundDataMgr::s_pInstances[601], nullptr);
 }
 
-TEST(eSoundDataNames, SettingsFromFilename)
-{
-    struct Row {
-        const char* path;
-        bool ok, looping;
-        eSoundDataChannels channels;
-    };
-    const Row rows[] = {
-        {"ls_Rain.wav", true, true, SDC_STEREO},
-        {"sm_Step_01", true, false, SDC_MONO},
-        {"SOUND/dir\\LM_X.wav", true, true, SDC_MONO},
-        {"xm_Step", false, false, SDC_MONO},
-        {"sx_Step", false, false, SDC_MONO},
-        {"smStep", false, false, SDC_MONO},
-        {"sm_Step-2", false, false, SDC_MONO},
-        {"sm_", true, false, SDC_MONO},
-        {"sm_0123456789abcdef", true, false, SDC_MONO},   // 19 characters
-        {"sm_0123456789abcdefg", false, false, SDC_MONO}, // 20
-        {"", false, false, SDC_MONO},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.path);
-        bool looping = !r.looping;
-        eSoundDataChannels channels = r.channels == SDC_MONO ? SDC_STEREO : SDC_MONO;
-        ASSERT_EQ(eSoundData::GetSettingsFromFilename(r.path, &looping, &channels), r.ok);
-        if (r.ok) {
-            EXPECT_EQ(looping, r.looping);
-            EXPECT_EQ(channels, r.channels);
-        }
-    }
-}
-
 }  // namespace

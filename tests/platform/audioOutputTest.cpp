@@ -40,28 +40,20 @@ TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.size(), 44u + 3 * 640);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
-    EXPECT_EQ(LE(bytes, 4, 4), 36u + 3 * 640);
-    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(LE(bytes, 16, 4), 16u);
-    EXPECT_EQ(LE(bytes, 20, 2), 1u) << "PCM";
-    EXPECT_EQ(LE(bytes, 22, 2), 2u) << "channels";
-    EXPECT_EQ(LE(bytes, 24, 4), 32000u);
-    EXPECT_EQ(LE(bytes, 28, 4), 128000u) << "bytes a second";
-    EXPECT_EQ(LE(bytes, 32, 2), 4u);
-    EXPECT_EQ(LE(bytes, 34, 2), 16u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4) + std::string(bytes.begin() + 8, bytes.begin() + 16),
+              "RIFFWAVEfmt ");
     EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    EXPECT_EQ(LE(bytes, 40, 4), 3u * 640);
+    // RIFF size 36 + data, format size 16, PCM 1, 2 channels, 32000 Hz,
+    // 128000 bytes a second, 4 a frame, 16 bits, 1920 data bytes
+    const uint32_t fields[][3] = {{4, 4, 36 + 1920}, {16, 4, 16}, {20, 2, 1}, {22, 2, 2}, {24, 4, 32000}, {28, 4, 128000},
+                                  {32, 2, 4}, {34, 2, 16}, {40, 4, 1920}};
+    for (const auto& f : fields)
+        EXPECT_EQ(LE(bytes, f[0], static_cast<int>(f[1])), f[2]) << "at " << f[0];
     for (size_t i = 0; i < played.size(); ++i)
         ASSERT_EQ(static_cast<int16_t>(LE(bytes, 44 + 2 * i, 2)), played[i]) << i;
     EXPECT_EQ(played[0], -9000);
     EXPECT_EQ(played[1], -4500);
     std::remove(path.c_str());
-}
-
-TEST_F(AIOutputTest, WavSinkRefusesAPathItCannotCreate)
-{
-    EXPECT_FALSE(AISetWavOutput("/nonexistent-dir/out.wav"));
 }
 
 TEST_F(AIOutputTest, HeadlessFramesFollowTheVirtualClock)

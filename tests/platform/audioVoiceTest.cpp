@@ -47,23 +47,6 @@ TEST_F(AXVoiceTest, LoopingVoiceReturnsToItsLoopAddressAcrossFrames)
     }
 }
 
-TEST_F(AXVoiceTest, Pcm8ReadsSignedBytesScaledUp)
-{
-    const uint32_t address = Upload({0x7F, 0x80, 0xFF, 0x01});
-    AXVPB* v = Pcm16Voice(address, 4, false);
-    AXPBADDR addr = v->addr;
-    addr.format = AX_PB_FORMAT_PCM8;
-    addr.currentAddress = address;
-    addr.endAddress = address + 3;
-    AXSetVoiceAddr(v, &addr);
-    const std::vector<int16_t> left = Channel(Run(1), 0);
-    EXPECT_EQ(left[0], 32512);
-    EXPECT_EQ(left[1], -32768 + 1) << "the bus saturates at -32767";
-    EXPECT_EQ(left[2], -256);
-    EXPECT_EQ(left[3], 256);
-    EXPECT_EQ(left[4], 0);
-}
-
 TEST_F(AXVoiceTest, ConverterRatioAndType)
 {
     const std::vector<int16_t> samples = {0, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000};
@@ -78,7 +61,6 @@ TEST_F(AXVoiceTest, ConverterRatioAndType)
         {"ratio 0.5 linear", 0, 0x8000, AX_SRC_TYPE_LINEAR, {0, 500, 1000, 1500, 2000}},
         {"ratio 0.5 none", 0, 0x8000, AX_SRC_TYPE_NONE, {0, 0, 1000, 1000, 2000}},
         {"ratio 2", 2, 0, AX_SRC_TYPE_LINEAR, {0, 2000, 4000, 6000, 8000, 0}},
-        {"ratio 0.25", 0, 0x4000, AX_SRC_TYPE_LINEAR, {0, 250, 500, 750, 1000}},
         {"a ratio above 4 plays at 4", 9, 0, AX_SRC_TYPE_LINEAR, {0, 4000, 8000, 0}},
     };
     const uint32_t address = Upload(Pcm16Bytes(samples));
@@ -147,24 +129,6 @@ TEST_F(AXVoiceTest, CurrentAddressInsideAFrameTakesThatFramesPredictorAndScale)
     EXPECT_EQ(left[5], 0);
 }
 
-TEST_F(AXVoiceTest, StatesStopAndReleaseClearsThePlayback)
-{
-    const uint32_t address = Upload(Pcm16Bytes(Ramp(200, 10)));
-    AXVPB* v = Pcm16Voice(address, 200, true);
-    Run(1);
-    const uint32_t place = v->addr.currentAddress;
-    AXSetVoiceState(v, 3);  // not a state: stops
-    EXPECT_EQ(v->state, AX_PB_STATE_STOP);
-    EXPECT_EQ(Channel(Run(1), 0), std::vector<int16_t>(AX_FRAME_SAMPLES, 0));
-    EXPECT_EQ(v->addr.currentAddress, place) << "a stopped voice keeps its place";
-    AXSetVoiceState(v, AX_PB_STATE_RELEASE);
-    EXPECT_EQ(v->state, AX_PB_STATE_STOP);
-    EXPECT_TRUE(v->bAcquired) << "the owner keeps a released voice";
-    EXPECT_EQ(v->addr.currentAddress, 0u);
-    EXPECT_EQ(v->addr.loopFlag, 0);
-    EXPECT_EQ(v->mix.vL, AX_VOLUME_UNITY) << "levels belong to the mixer";
-}
-
 TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)
 {
     const uint32_t address = Upload(Pcm16Bytes(std::vector<int16_t>(400, 20000)));
@@ -184,28 +148,6 @@ TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)
     EXPECT_EQ(out[2 * 10 + 1], 390 + 14141);
     EXPECT_EQ(out[2 * 100 + 1], 3906 + 14141);
     EXPECT_EQ(b->ve.currentVolume, 64 * 160) << "the ramp carries on in the next frame";
-}
-
-int s_nOrder = 0;
-int s_nCallbackAt = -1;
-AXVPB* s_pMuted = nullptr;
-void MuteInCallback()
-{
-    s_nCallbackAt = s_nOrder++;
-    const AXPBMIX silent{0, 0, 0};
-    AXSetVoiceMix(s_pMuted, &silent);
-}
-
-TEST_F(AXVoiceTest, FrameCallbackRunsBeforeTheVoicesAreMixed)
-{
-    s_pMuted = Pcm16Voice(Upload(Pcm16Bytes(Ramp(50, 10))), 50, false);
-    s_nOrder = 0;
-    const AXUserCallback old = AXRegisterCallback(MuteInCallback);
-    EXPECT_EQ(old, nullptr);
-    const std::vector<int16_t> left = Channel(Run(1), 0);
-    AXRegisterCallback(nullptr);
-    EXPECT_EQ(s_nCallbackAt, 0);
-    EXPECT_EQ(left[0], 0) << "the callback's settings apply to the frame that called it";
 }
 
 // A movie-player style chain: the previous (voice) frame first, then its own
@@ -231,25 +173,6 @@ TEST_F(AXVoiceTest, ChainedDmaCallbackPlaysItsOwnBlock)
     EXPECT_EQ(out[0], 101);
     EXPECT_EQ(out[1], 1);
     EXPECT_EQ(out[2 * 10], 1);
-}
-
-TEST_F(AXVoiceTest, DmaStoppedOrShortBlocksPlaySilence)
-{
-    Pcm16Voice(Upload(Pcm16Bytes(Ramp(400, 1))), 400, false);
-    AIStopDMA();
-    const std::vector<int16_t> stopped = Run(1);
-    AIStartDMA();
-    EXPECT_EQ(stopped, std::vector<int16_t>(stopped.size(), 0));
-    EXPECT_EQ(Run(1)[0], 161) << "the voice ran on while the DMA was stopped";
-    static int16_t s_short[8];
-    for (int i = 0; i < 8; ++i)
-        ps::StoreS16BE(&s_short[i], 1234);
-    const AIDCallback old = AIRegisterDMACallback(nullptr);
-    AIInitDMA(s_short, sizeof(s_short));
-    const std::vector<int16_t> shortBlock = Run(1);
-    AIRegisterDMACallback(old);
-    EXPECT_EQ(shortBlock[7], 1234);
-    EXPECT_EQ(shortBlock[8], 0) << "a block shorter than a frame is followed by silence";
 }
 
 }  // namespace
