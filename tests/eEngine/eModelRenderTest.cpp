@@ -51,6 +51,7 @@ protected:
             GTEST_SKIP() << "no OpenGL";
         OSSetVirtualClock(TRUE);
         eVideoPlatform::ResetState();
+        eMaterial::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);  // no fog in this room
         m_skin = Lit(0.8f, 0.3f, 0.2f);
         m_head = Lit(0.2f, 0.8f, 0.3f);
         datagen::ZoneDesc room = RoomDesc(5, false);
