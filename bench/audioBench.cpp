@@ -63,8 +63,8 @@ void BM_Mix32AdpcmVoicesOneSecond(benchmark::State& state)
         benchmark::DoNotOptimize(out.data());
     }
     // Seconds of work per second of sound: below 1 keeps up with the output.
-    state.counters["realTimeShare"] =
-        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["realTimeShare"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     for (AXVPB* v : voices) {
         MIXReleaseChannel(v);
         AXFreeVoice(v);

@@ -150,7 +150,8 @@ private:
     // The console half (eAudio_gc.cpp): the voice and mixer calls.
     static void PlatformStartVoice(eAudioChannel& channel);
     static void PlatformSetLevels(eAudioChannel& channel, int nInput, int nPan, int nSurroundPan, bool bSurround);
-    static void PlatformSetVoiceState(eAudioChannel& channel, uint32_t state);
+    static void PlatformRunVoice(eAudioChannel& channel);
+    static void PlatformStopVoice(eAudioChannel& channel);
     static void PlatformReleaseVoice(eAudioChannel& channel);
     static bool PlatformIsSurround();
 };

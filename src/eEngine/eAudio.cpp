@@ -11,14 +11,6 @@ namespace {
 
 constexpr const char* kGroupTexts[eAudio::kNumGroups] = {"Music", "VoiceOver", "UI", "SoundEffects"};
 
-constexpr uint32_t kFrameNibbles = 16;  // an ADPCM frame: 2 header nibbles, 14 samples
-constexpr uint32_t kFrameSamples = 14;
-constexpr uint32_t kFirstSample = 2;
-
-// Voice states passed to the voice library.
-constexpr uint32_t kVoiceStop = 0;
-constexpr uint32_t kVoiceRun = 1;
-
 // Pan positions of the mixer library: 64 + 63 x pan.
 constexpr int kPanCentre = 64;
 constexpr float kPanRange = 63.0f;
@@ -239,7 +231,7 @@ void eAudio::ResumeChannel(int handle, cTimeValue time)
         return;
     c->fader.Fade(time, true);
     if (!c->bPaused)
-        PlatformSetVoiceState(*c, kVoiceRun);
+        PlatformRunVoice(*c);
 }
 
 void eAudio::FreeChannel(int handle)
@@ -309,25 +301,6 @@ bool eAudio::IsSilent(const eAudioChannel& channel)
     return groupFader.m_fadeDir != eAudioFader::FADE_UP && groupFader.GetGain() == 0.0f;
 }
 
-// The sample at the play position: n = truncate(seconds x sample rate), in
-// 8-byte ADPCM frames of 2 header nibbles and 14 samples. A sound with no
-// length, a negative time or a position past the samples starts at the first
-// sample.
-uint32_t eAudio::CalcStartAddress(const eSoundData& sound, cTimeValue t)
-{
-    const eSoundWaveData& wave = *sound.m_pWaveData;
-    const uint32_t first = wave.m_nStartAddress + kFirstSample;
-    if (sound.m_length <= 0 || t.m_nTicks <= 0)
-        return first;
-    const int32_t ticks = t.m_nTicks % sound.m_length;
-    const int32_t rate = sound.m_nFrequency > 0 ? sound.m_nFrequency : kDefaultSampleRate;
-    const double seconds = static_cast<double>(ticks) / cTimeValue::TICKS_PER_SECOND;
-    const uint32_t n = static_cast<uint32_t>(seconds * rate);
-    const uint32_t address = wave.m_nStartAddress + kFrameNibbles * (n / kFrameSamples) + kFirstSample +
-                             n % kFrameSamples;
-    return address > wave.m_nEndAddress ? first : address;
-}
-
 void eAudio::UpdateChannel(int index, cTimeValue step, const mOCS& listener, bool bSurround)
 {
     eAudioChannel& c = s_channels[index];
@@ -349,7 +322,7 @@ void eAudio::UpdateChannel(int index, cTimeValue step, const mOCS& listener, boo
     PlatformSetLevels(c, nInput, nPan, nSurroundPan, bSurround);
 
     if (bStarting) {
-        PlatformSetVoiceState(c, kVoiceRun);
+        PlatformRunVoice(c);
         c.bPaused = false;
     }
     if (!c.bIsLooping && c.playTime > cTimeValue(c.pSound->m_length) + AUDIO_PLAY_TOL) {
@@ -358,7 +331,7 @@ void eAudio::UpdateChannel(int index, cTimeValue step, const mOCS& listener, boo
     }
     if (IsSilent(c)) {
         if (c.b3D || c.bFreeOnStop)
-            PlatformSetVoiceState(c, kVoiceStop);
+            PlatformStopVoice(c);
         if (c.bFreeOnStop) {
             FreeChannel(index);
             return;

@@ -14,8 +14,29 @@ namespace {
 
 // Ratio 1.0: every sound plays at the output rate.
 constexpr AXPBSRC kUnityRatio = {1, 0, 0};
+// A frame's samples follow its predictor/scale byte (2 nibbles).
+constexpr uint32_t kFirstSampleNibble = 2;
 
 }  // namespace
+
+// The sample at the play position: n = truncate(seconds x sample rate), in
+// 8-byte ADPCM frames of 2 header nibbles and 14 samples. A sound with no
+// length, a negative time or a position past the samples starts at the first
+// sample.
+uint32_t eAudio::CalcStartAddress(const eSoundData& sound, cTimeValue t)
+{
+    const eSoundWaveData& wave = *sound.m_pWaveData;
+    const uint32_t first = wave.m_nStartAddress + kFirstSampleNibble;
+    if (sound.m_length <= 0 || t.m_nTicks <= 0)
+        return first;
+    const int32_t ticks = t.m_nTicks % sound.m_length;
+    const int32_t rate = sound.m_nFrequency > 0 ? sound.m_nFrequency : kDefaultSampleRate;
+    const double seconds = static_cast<double>(ticks) / cTimeValue::TICKS_PER_SECOND;
+    const uint32_t n = static_cast<uint32_t>(seconds * rate);
+    const uint32_t address = wave.m_nStartAddress + AX_ADPCM_FRAME_NIBBLES * (n / AX_ADPCM_FRAME_SAMPLES) +
+                             kFirstSampleNibble + n % AX_ADPCM_FRAME_SAMPLES;
+    return address > wave.m_nEndAddress ? first : address;
+}
 
 void eAudio::PlatformStartVoice(eAudioChannel& channel)
 {
@@ -50,9 +71,14 @@ void eAudio::PlatformSetLevels(eAudioChannel& channel, int nInput, int nPan, int
         MIXSetSPan(pVoice, nSurroundPan);
 }
 
-void eAudio::PlatformSetVoiceState(eAudioChannel& channel, uint32_t state)
+void eAudio::PlatformRunVoice(eAudioChannel& channel)
 {
-    AXSetVoiceState(channel.pPlatformData, state);
+    AXSetVoiceState(channel.pPlatformData, AX_PB_STATE_RUN);
+}
+
+void eAudio::PlatformStopVoice(eAudioChannel& channel)
+{
+    AXSetVoiceState(channel.pPlatformData, AX_PB_STATE_STOP);
 }
 
 void eAudio::PlatformReleaseVoice(eAudioChannel& channel)

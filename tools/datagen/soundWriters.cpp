@@ -180,7 +180,8 @@ std::vector<int16_t> MakeSineTone(double hz, double amplitude, int n)
 {
     std::vector<int16_t> out(static_cast<size_t>(std::max(n, 0)));
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * kPi * hz * static_cast<double>(i) / kSoundSampleRate)));
+        out[i] = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2.0 * kPi * hz * static_cast<double>(i) / kSoundSampleRate)));
     return out;
 }
 

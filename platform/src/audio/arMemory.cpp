@@ -113,7 +113,8 @@ BOOL ARFree(uint32_t address, uint32_t* pLength)
 {
     InterruptScope scope;
     AudioMemory& m = M();
-    auto it = std::find_if(m.blocks.begin(), m.blocks.end(), [address](const Block& b) { return b.address == address; });
+    auto it = std::find_if(m.blocks.begin(), m.blocks.end(),
+                           [address](const Block& b) { return b.address == address; });
     if (it == m.blocks.end()) {
         OSReport("AR: ARFree of 0x%08X: no block starts there\n", address);
         return FALSE;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/ai.h"
 #include "platform/ax.h"
 
 namespace audio {
@@ -15,7 +16,8 @@ uint8_t* Memory();
 
 // One output frame: AX_FRAME_SAMPLES stereo pairs.
 constexpr int kFrameValues = AX_FRAME_SAMPLES * 2;
-constexpr uint32_t kFrameBytes = kFrameValues * 2;  // 640: big-endian s16, left then right
+constexpr uint32_t kFrameBytes = AI_DMA_FRAME_BYTES;  // kFrameValues big-endian s16, left then right
+static_assert(kFrameBytes == kFrameValues * 2, "a frame is 160 pairs of 16-bit samples");
 
 // Runs one frame as the DMA interrupt of the audio interface: the registered
 // DMA callback (normally the voice layer's frame), then copies the block the
