@@ -279,6 +279,11 @@ void GlBackend::Draw(const gxCommand& cmd)
         glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(GlDrawUniforms), &m_uniforms);
         m_pLastState = cmd.state.get();
         m_nLastAttrMask = cmd.attrMask;
+        static bool s_bDstAlphaLogged = false;
+        if (s.dstAlphaEnable && !s_bDstAlphaLogged) {
+            OSReport("GX: constant destination alpha is not supported; the drawn alpha is written\n");
+            s_bDstAlphaLogged = true;
+        }
     }
     m_efb.Bind();
     ApplyPipeline(m_pipeline);
