@@ -48,7 +48,7 @@ public:
     // Version 2, then the platform block through s_platformWrite of the
     // file's target platform (nothing when that entry is empty).
     void Write(const cFile& file) const override;
-    // Versions 1 and 2 (version 1 nodes have no names) with the console
+    // Version 1 and later (version 1 nodes have no names) with the console
     // platform block. Refused (logged, false, the mesh as it was): node
     // counts outside 1..42, bones beyond 42 or outside the nodes, a parent
     // not below its node, more than 8 materials or surfaces, vertex, record

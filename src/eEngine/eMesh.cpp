@@ -144,7 +144,8 @@ bool eMesh::ReadHierarchy(const cReadBlock& rb, cMemPool* pPool, ReadState* pSta
 bool eMesh::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
-    if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
+    // Later versions append fields, which the block's end skips.
+    if (rb.m_nVersion < kMinVersion)
         return rb.Reject("eMesh", "version");
     const cName oldName = m_name;
     if (!cObject::Read(file, pPool)) {

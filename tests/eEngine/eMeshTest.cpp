@@ -104,7 +104,7 @@ TEST_F(eMeshTest, ATruncatedFileIsRefusedAndLeavesTheMesh)
     }
 }
 
-TEST_F(eMeshTest, VersionOneNodesHaveNoNames)
+TEST_F(eMeshTest, VersionOneNodesHaveNoNamesAndVersionZeroIsRefused)
 {
     datagen::MeshDesc desc = FigureDesc();
     desc.version = 1;
@@ -114,6 +114,15 @@ TEST_F(eMeshTest, VersionOneNodesHaveNoNames)
     hips.Set("hips");
     EXPECT_EQ(m.GetSubObjectIndex(hips, 0, false), -1);
     EXPECT_EQ(m.m_pNodes[1].name.m_nLength, 0);
+    desc.version = 3;  // later versions read as the newest
+    eMesh later;
+    ASSERT_TRUE(Read(desc, &later));
+    EXPECT_EQ(later.GetSubObjectIndex(hips, 0, false), 1);
+    desc.version = 0;
+    LogCatcher quiet;
+    eMesh refused;
+    EXPECT_FALSE(Read(desc, &refused));
+    EXPECT_EQ(refused.m_nNodes, 0);
 }
 
 TEST_F(eMeshTest, NodesAreFoundByNameFromAStart)
