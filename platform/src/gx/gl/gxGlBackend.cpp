@@ -275,8 +275,10 @@ void GlBackend::Draw(const gxCommand& cmd)
             if (s.texMapLoaded[m])
                 m_uniforms.texMaps[0] |= 1 << m;
         }
+        // New storage each time (orphaning): rewriting the block in place
+        // would make the driver finish the draws that still read it.
         glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(GlDrawUniforms), &m_uniforms);
+        glBufferData(GL_UNIFORM_BUFFER, sizeof(GlDrawUniforms), &m_uniforms, GL_STREAM_DRAW);
         m_pLastState = cmd.state.get();
         m_nLastAttrMask = cmd.attrMask;
         static bool s_bDstAlphaLogged = false;

@@ -60,6 +60,15 @@ int CopyStorageFormat(int gxFormat)
     }
 }
 
+static bool IsPlainCopy(const GlCopyFormat& f)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (f.sel[i] != i || f.bits[i] != 8)
+            return false;
+    }
+    return !f.rgb5a3;
+}
+
 bool GlEfb::InitGl()
 {
     glGenTextures(1, &m_colorTex);
@@ -182,15 +191,27 @@ void GlEfb::CopyToTexture(GLuint dst, int x, int y, int w, int h, int dstW, int 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, m_copyFbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, dst, 0);
-    glViewport(0, 0, dstW, dstH);
-    glBindTexture(GL_TEXTURE_2D, m_colorTex);
-    FullTargetPass(m_copyProgram, m_emptyVao, [&] {
-        glUniform4i(m_locRect, x, y, w, h);
-        glUniform1i(m_locBox, box ? 1 : 0);
-        glUniform4i(m_locSel, fmt.sel[0], fmt.sel[1], fmt.sel[2], fmt.sel[3]);
-        glUniform4i(m_locBits, fmt.bits[0], fmt.bits[1], fmt.bits[2], fmt.bits[3]);
-        glUniform1i(m_locMode, fmt.rgb5a3 ? 1 : 0);
-    });
+    if (IsPlainCopy(fmt) && !box && dstW == w && dstH == h) {
+        // A full-precision copy is a blit (no fragment work); swapping the
+        // destination rows puts the frame buffer's top row first.
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_fbo);
+        const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        glBlitFramebuffer(x, kEfbHeight - y - h, x + w, kEfbHeight - y, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        if (scissor)
+            glEnable(GL_SCISSOR_TEST);
+    } else {
+        glViewport(0, 0, dstW, dstH);
+        glBindTexture(GL_TEXTURE_2D, m_colorTex);
+        FullTargetPass(m_copyProgram, m_emptyVao, [&] {
+            glUniform4i(m_locRect, x, y, w, h);
+            glUniform1i(m_locBox, box ? 1 : 0);
+            glUniform4i(m_locSel, fmt.sel[0], fmt.sel[1], fmt.sel[2], fmt.sel[3]);
+            glUniform4i(m_locBits, fmt.bits[0], fmt.bits[1], fmt.bits[2], fmt.bits[3]);
+            glUniform1i(m_locMode, fmt.rgb5a3 ? 1 : 0);
+        });
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, m_copyFbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
