@@ -16,8 +16,6 @@ class eAudioPlatform {
 public:
     static constexpr uint32_t kZeroBufferSize = 256;  // bytes of silence one-shots loop to
     static constexpr uint32_t kBlockTableEntries = 768;
-    static constexpr int kChannelLines = 33;         // the header and one line a channel
-    static constexpr int kChannelLineSize = 64;
 
     // AI, AX, the sound mode from the console's setting (stereo when it is
     // stereo, else mono), audio memory and its queue, the mixer library, a
@@ -37,20 +35,12 @@ public:
     // and returns once the copy is done.
     static void FillARAM(uint32_t address, const void* pSource, uint32_t size);
 
-    // Debug overlay of the 32 channels under the header
-    // "ChName         Time   LoopVol Pan Pos". The lines go to the text
-    // drawing hook; without one nothing is drawn.
+    // Debug overlay: the 32 channels (name, play time, loop, volume, pan as
+    // the listener hears it, positional) in the font over a dark quad, under
+    // the header "ChName         Time   LoopVol Pan Pos", in screen space.
+    // Nothing without the font. Draws inside the caller's video frame.
     static void DrawChannels(const mOCS& listener, cHandle<eFont> hFont);
-    // The overlay's text: lines[0] the header, lines[1 + i] channel i.
-    static void FormatChannelLines(const mOCS& listener, char lines[kChannelLines][kChannelLineSize]);
-    // Draws the overlay's lines in a font over a backing quad; installed by
-    // the font system. Returns the previous hook.
-    typedef void (*DrawTextFunc)(cHandle<eFont> hFont, const char (*lines)[kChannelLineSize], int count);
-    static DrawTextFunc SetDrawTextHook(DrawTextFunc func);
 
     static bool s_bStereo;
     static uint32_t s_nZeroBuffer;  // audio-memory byte address of 256 zero bytes
-
-private:
-    static DrawTextFunc s_pDrawText;
 };

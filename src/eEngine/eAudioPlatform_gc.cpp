@@ -9,21 +9,36 @@
 #include "platform/ai.h"
 #include "platform/ar.h"
 #include "platform/ax.h"
+#include "platform/gx.h"
 #include "platform/mix.h"
 #include "platform/os.h"
 
 #include "cCore/cLog.h"
 #include "cCore/cThread.h"
 #include "eEngine/eAudio.h"
+#include "eEngine/eFont.h"
+#include "eEngine/eFontMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eSoundData.h"
+#include "eEngine/eVideoPlatform.h"
 
 bool eAudioPlatform::s_bStereo = false;
 uint32_t eAudioPlatform::s_nZeroBuffer = 0;
-eAudioPlatform::DrawTextFunc eAudioPlatform::s_pDrawText = nullptr;
 
 namespace {
 
 uint32_t s_blockTable[eAudioPlatform::kBlockTableEntries];
+
+// The overlay's layout in screen space (centred, y up, 640 x 480).
+constexpr int kOverlayLines = 1 + eAudio::kNumChannels;  // the header, then a line a channel
+constexpr int kOverlayLineSize = 64;
+constexpr int kOverlayColumns = 39;
+constexpr float kOverlayLeft = -300.0f;
+constexpr float kOverlayTop = 224.0f;
+constexpr float kOverlayMargin = 4.0f;
+constexpr uint32_t kOverlayBack = 0xC0000000;  // 0xAARRGGBB
+constexpr uint32_t kOverlayText = 0xFFFFFFFF;
+constexpr uint32_t kOverlayRule = 0xFF808080;
 bool s_bVoicesAcquired = false;
 
 // Runs at interrupt level once an audio frame: only the mixer library's
@@ -114,20 +129,15 @@ void eAudioPlatform::FillARAM(uint32_t address, const void* pSource, uint32_t si
     WaitForTransfers();
 }
 
-eAudioPlatform::DrawTextFunc eAudioPlatform::SetDrawTextHook(DrawTextFunc func)
+// One line a channel: index, sound name, play time in seconds, loop flag,
+// volume in percent, pan as the listener hears a positional channel (-99 left
+// .. 99 right), positional flag.
+static void FormatChannelLines(const mOCS& listener, char lines[kOverlayLines][kOverlayLineSize])
 {
-    const DrawTextFunc old = s_pDrawText;
-    s_pDrawText = func;
-    return old;
-}
-
-void eAudioPlatform::FormatChannelLines(const mOCS& listener, char lines[kChannelLines][kChannelLineSize])
-{
-    std::snprintf(lines[0], kChannelLineSize, "ChName         Time   LoopVol Pan Pos");
+    std::snprintf(lines[0], kOverlayLineSize, "ChName         Time   LoopVol Pan Pos");
     for (int i = 0; i < eAudio::kNumChannels; ++i) {
         const eAudioChannel& c = eAudio::s_channels[i];
         const char* sName = c.pSound ? c.pSound->m_name.m_sData : "";
-        // Pan as the listener hears a 3D channel: -99 left .. 99 right.
         int nPan = 0;
         if (c.b3D) {
             mVec3 d = c.position - listener.origin;
@@ -136,7 +146,7 @@ void eAudioPlatform::FormatChannelLines(const mOCS& listener, char lines[kChanne
             local.XformInv(d, listener.basis);
             nPan = static_cast<int>(99.0f * local.x);
         }
-        std::snprintf(lines[1 + i], kChannelLineSize, "%02d%-13.13s%6.2f %s%3d %3d %s", i, sName,
+        std::snprintf(lines[1 + i], kOverlayLineSize, "%02d%-13.13s%6.2f %s%3d %3d %s", i, sName,
                       static_cast<double>(c.playTime.GetSeconds()), c.bIsLooping ? "On  " : "Off ",
                       static_cast<int>(100.0f * c.fader.GetGain()), nPan, c.b3D ? "On  " : "Off ");
     }
@@ -144,9 +154,22 @@ void eAudioPlatform::FormatChannelLines(const mOCS& listener, char lines[kChanne
 
 void eAudioPlatform::DrawChannels(const mOCS& listener, cHandle<eFont> hFont)
 {
-    if (!s_pDrawText)
+    const eFont* pFont = eFontMgr::GetPtr(hFont);
+    if (!pFont)
         return;
-    char lines[kChannelLines][kChannelLineSize];
+    char lines[kOverlayLines][kOverlayLineSize];
     FormatChannelLines(listener, lines);
-    s_pDrawText(hFont, lines, kChannelLines);
+    const float fAdvance = pFont->m_fWidth * pFont->m_fScale;
+    const float fRight = kOverlayLeft + kOverlayColumns * fAdvance;
+    const float fBottom = kOverlayTop - kOverlayLines * fAdvance;
+    eFont::BeginRender(nullptr);
+    eMaterial::ApplyNull();
+    eVideoPlatform::SetVertexColorLighting();
+    eVideoPlatform::SetPassColor(GX_TEVSTAGE0);
+    eVideoPlatform::DrawQuad(kOverlayLeft - kOverlayMargin, kOverlayTop + kOverlayMargin, fRight + kOverlayMargin,
+                             fBottom - kOverlayMargin, kOverlayBack, 0.0f);
+    eVideoPlatform::DrawLine(kOverlayLeft, kOverlayTop - fAdvance, fRight, kOverlayTop - fAdvance, kOverlayRule);
+    for (int i = 0; i < kOverlayLines; ++i)
+        pFont->Print(lines[i], kOverlayLeft, kOverlayTop - i * fAdvance, kOverlayText);
+    eFont::EndRender();
 }
