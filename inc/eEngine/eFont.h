@@ -73,6 +73,7 @@ public:
     // Scale 1, width 16, base line 0, kerning table zero and unused.
     eFont();
     eFont(const eFont& other);  // name, handle, flags, material, metrics, kerning table
+    eFont& operator=(const eFont&) = default;
 
     cBase* Copy(cMemPool* pPool) const override;
     void Write(const cFile& file) const override;  // version 3

@@ -94,8 +94,9 @@ TEST(eFontTest, LayoutBreaksWordsAndMeasuresLines)
         const LayoutResult r = Layout(*row.font, row.text, row.flags, row.max, row.tags);
         EXPECT_EQ(r.visible, row.visible);
         EXPECT_EQ(r.breaks, row.breaks);
-        if (!row.widths.empty())
+        if (!row.widths.empty()) {
             EXPECT_EQ(r.widths, row.widths);
+        }
     }
 }
 

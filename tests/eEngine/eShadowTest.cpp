@@ -33,8 +33,9 @@ TEST_F(eShadowConfigTest, BlockVersions)
         const size_t start = w.Size();
         datagen::ShadowConfigBlock(w, src, row.version);
         // Header, empty base block and end marker around the payload.
-        if (row.version == 1)
+        if (row.version == 1) {
             EXPECT_EQ(w.Size() - start, 12u + 16u + 52u + 4u);
+        }
         w.Word(0x5EED5EED).Trailer();
         cFile file;
         ASSERT_TRUE(OpenFile(w, &file));
