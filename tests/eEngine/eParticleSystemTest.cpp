@@ -430,7 +430,11 @@ TEST_F(eParticleDrawTest, OneQuadBatchPerSixteenThousandParticles)
         GTEST_SKIP() << "no OpenGL";
     MakeQuiet(&m_emitter);
     m_emitter.SetBirthDelay(cTimeValue(0));
+    // Small and well ahead of the camera, so the rasteriser has little to do.
+    m_emitter.SetStartSize(0.01f);
+    m_emitter.m_localToParent.origin.Set(0, 50, 0);
     m_sys.m_pParticleEmitter = &m_emitter;
+    m_camera.Apply();
     const struct { int16_t slots; uint64_t draws, vertices; uint32_t lastCount; } rows[] = {
         {3, 1, 12, 12}, {20000, 2, 80000, 4 * (20000 - 16383)},
     };
