@@ -21,14 +21,11 @@ using S = eSprite;
 
 TEST(eSpriteTest, OriginTexts)
 {
-    const struct { int origin; const char* text; } rows[] = {
-        {S::SO_ABSOLUTE, "Absolute"},       {S::SO_UPPERLEFT, "Upper Left"},     {S::SO_UPPERCENTER, "Upper Center"},
-        {S::SO_UPPERRIGHT, "Upper Right"},  {S::SO_MIDLEFT, "Mid Left"},         {S::SO_MIDCENTER, "Mid Center"},
-        {S::SO_MIDRIGHT, "Mid Right"},      {S::SO_LOWERLEFT, "Lower Left"},     {S::SO_LOWERCENTER, "Lower Center"},
-        {S::SO_LOWERRIGHT, "Lower Right"},  {S::SO_MAXCOUNT, "???"},             {-1, "???"},
-    };
-    for (const auto& row : rows)
-        EXPECT_STREQ(S::GetOriginText(row.origin), row.text) << row.origin;
+    const char* texts[] = {"Absolute",   "Upper Left", "Upper Center", "Upper Right", "Mid Left", "Mid Center",
+                           "Mid Right",  "Lower Left", "Lower Center", "Lower Right", "???"};
+    for (int origin = 0; origin <= S::SO_MAXCOUNT; ++origin)
+        EXPECT_STREQ(S::GetOriginText(origin), texts[origin]) << origin;
+    EXPECT_STREQ(S::GetOriginText(-1), "???");
 }
 
 TEST(eSpriteTest, ScreenPositionsByOrigin)
