@@ -425,7 +425,10 @@ int32_t DecodeAudio(const uint8_t* data, uint32_t size, int32_t track)
 
 BOOL THPSimpleInit(BOOL audioSystem, THPReadCallback readCallback)
 {
-    s_player = Player();
+    {
+        InterruptsOff off;
+        s_player = Player();
+    }
     if (!THPInit())
         return FALSE;
     s_player.audioSystem = audioSystem != FALSE;
@@ -475,6 +478,7 @@ BOOL THPSimpleOpen(const char* path)
         s_player.audioExist = false;
         return FALSE;
     }
+    InterruptsOff off;
     s_player.open = true;
     s_player.preLoaded = s_player.audioPlaying = s_player.loop = false;
     ResetReadState();
@@ -488,6 +492,7 @@ BOOL THPSimpleClose()
     if (!s_player.open || s_player.preLoaded || s_player.audioPlaying || s_player.readProgress)
         return FALSE;
     DVDClose(&s_player.fileInfo);
+    InterruptsOff off;
     s_player.open = false;
     s_player.audioExist = false;
     return TRUE;
@@ -507,6 +512,7 @@ BOOL THPSimpleSetBuffer(uint8_t* buffer)
 {
     if (!s_player.open || s_player.preLoaded || !buffer || reinterpret_cast<uintptr_t>(buffer) % kAlign != 0)
         return FALSE;
+    InterruptsOff off;  // the mix reads the audio buffers
     uint8_t* p = buffer;
     s_player.yImage = p;
     p += PlaneBytes();
