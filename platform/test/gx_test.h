@@ -41,5 +41,9 @@ struct GXTestLastDraw {
 };
 GXTestLastDraw GXTestGetLastDraw();
 
+// Draw with the generic combiner program instead of the programs
+// specialised per configuration (both must give the same pixels).
+void GXTestForceGenericProgram(bool on);
+
 // Decoded textures and texture copies held by the backend's cache.
 size_t GXTestTextureCacheSize();

@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include "gx/gl/gxGlDrawState.h"
+#include "gx/gl/gxGlProgramCache.h"
 #include "gx/gl/gxGlTextureCache.h"
 #include "gx/gl/gxPngWriter.h"
 
@@ -141,6 +142,27 @@ TEST(GxDrawStateTest, CullDepthBlendAndScissor)
     EXPECT_EQ(t.p.scissor[1], 400);
     EXPECT_EQ(t.p.scissor[2], 40);  // clipped to the 640x480 frame buffer
     EXPECT_EQ(t.p.scissor[3], 80);
+}
+
+TEST(GxDrawStateTest, SpecialisedProgramsAreKeyedByTheUsedStagesOnly)
+{
+    gxState s = DefaultState();
+    s.numTevStages = 1;
+    Translated a = Translate(s);
+    s.tevStages[3].color.in[0] = GX_CC_TEXC;  // a stage beyond the count
+    s.tevRegs[2] = GXColorS10{1, 2, 3, 4};    // register values stay uniforms
+    Translated b = Translate(s);
+    EXPECT_EQ(FragmentKey(a.u), FragmentKey(b.u));
+    EXPECT_EQ(SpecialisedFragmentDefines(a.u), SpecialisedFragmentDefines(b.u));
+
+    s.tevStages[0].alpha.op = GX_TEV_SUB;
+    EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
+    s = DefaultState();
+    s.alphaComp0 = GX_GEQUAL;
+    EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
+    s = DefaultState();
+    s.numTevStages = 2;
+    EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
 }
 
 TEST(GxDrawStateTest, TextureObjectLevelsFollowTheLodRange)

@@ -76,13 +76,19 @@ protected:
 
 TEST_F(GxDrawTevTest, OneStageFollowsTheFixedPointEquation)
 {
-    for (const TevCase& c : Cases()) {
-        SCOPED_TRACE(c.name);
-        GXSetTevColorIn(GX_TEVSTAGE0, c.in[0], c.in[1], c.in[2], c.in[3]);
-        GXSetTevColorOp(GX_TEVSTAGE0, c.op, c.bias, c.scale, c.clamp, GX_TEVPREV);
-        DrawRect(10, 10, 50, 50, GXColor{255, 255, 255, 255});
-        EXPECT_TRUE(ColorNear(Pixel(30, 30), c.want, 0));
+    // Both the program specialised for each configuration and the generic
+    // one that reads the configuration from uniforms.
+    for (bool generic : {false, true}) {
+        GXTestForceGenericProgram(generic);
+        for (const TevCase& c : Cases()) {
+            SCOPED_TRACE(testing::Message() << c.name << (generic ? " (generic)" : " (specialised)"));
+            GXSetTevColorIn(GX_TEVSTAGE0, c.in[0], c.in[1], c.in[2], c.in[3]);
+            GXSetTevColorOp(GX_TEVSTAGE0, c.op, c.bias, c.scale, c.clamp, GX_TEVPREV);
+            DrawRect(10, 10, 50, 50, GXColor{255, 255, 255, 255});
+            EXPECT_TRUE(ColorNear(Pixel(30, 30), c.want, 0));
+        }
     }
+    GXTestForceGenericProgram(false);
 }
 
 TEST_F(GxDrawTevTest, AlphaCombinerSubtractsAndCompares)

@@ -5,8 +5,6 @@
 #include <cstddef>
 
 #include "gx/gl/gxGlDevice.h"
-#include "gx/gl/gxGlProgram.h"
-#include "gx/gl/gxGlShaderSource.h"
 #include "platform/os.h"
 
 namespace gxgl {
@@ -69,23 +67,8 @@ static void SetUpVertexLayout()
 
 bool GlBackend::InitGl()
 {
-    m_program = BuildProgram(kVertexShaderSource, kFragmentShaderSource, "draw");
-    if (!m_program || !m_efb.InitGl() || !m_textures.InitGl())
+    if (!m_programs.InitGl() || !m_efb.InitGl() || !m_textures.InitGl())
         return false;
-    const GLuint block = glGetUniformBlockIndex(m_program, "Draw");
-    GLint blockSize = 0;
-    glGetActiveUniformBlockiv(m_program, block, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
-    if (block == GL_INVALID_INDEX || blockSize != static_cast<GLint>(sizeof(GlDrawUniforms))) {
-        OSReport("GX: the draw parameter block is %d bytes in GLSL, %zu in C++\n", blockSize,
-                 sizeof(GlDrawUniforms));
-        return false;
-    }
-    glUniformBlockBinding(m_program, block, 0);
-    glUseProgram(m_program);
-    for (int i = 0; i < kMaxTexMaps; ++i) {
-        char name[8] = {'u', 'T', 'e', 'x', static_cast<char>('0' + i), 0};
-        glUniform1i(glGetUniformLocation(m_program, name), i);
-    }
     glGenBuffers(1, &m_ubo);
     glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
     glBufferData(GL_UNIFORM_BUFFER, sizeof(GlDrawUniforms), nullptr, GL_DYNAMIC_DRAW);
@@ -134,8 +117,8 @@ void GlBackend::ReleaseGl()
     glDeleteBuffers(1, &m_vbo);
     glDeleteVertexArrays(1, &m_vao);
     glDeleteBuffers(1, &m_ubo);
-    glDeleteProgram(m_program);
-    m_program = m_ubo = m_vao = m_vbo = m_ibo = m_presentTex = m_presentFbo = m_readFbo = 0;
+    m_programs.ReleaseGl();
+    m_ubo = m_vao = m_vbo = m_ibo = m_presentTex = m_presentFbo = m_readFbo = 0;
     m_pLastState = nullptr;
     std::lock_guard<std::mutex> lock(m_lastMutex);
     m_last = GlLastDraw();
@@ -279,6 +262,7 @@ void GlBackend::Draw(const gxCommand& cmd)
         // would make the driver finish the draws that still read it.
         glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
         glBufferData(GL_UNIFORM_BUFFER, sizeof(GlDrawUniforms), &m_uniforms, GL_STREAM_DRAW);
+        m_nProgram = m_bForceGeneric ? m_programs.Generic() : m_programs.ProgramFor(m_uniforms);
         m_pLastState = cmd.state.get();
         m_nLastAttrMask = cmd.attrMask;
         static bool s_bDstAlphaLogged = false;
@@ -290,7 +274,7 @@ void GlBackend::Draw(const gxCommand& cmd)
     m_efb.Bind();
     ApplyPipeline(m_pipeline);
     BindTextures(s);
-    glUseProgram(m_program);
+    glUseProgram(m_nProgram);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(cmd.vertices.size() * sizeof(gxVertex));

@@ -20,6 +20,7 @@
 
 #include "gx/gl/gxGlDrawState.h"
 #include "gx/gl/gxGlEfb.h"
+#include "gx/gl/gxGlProgramCache.h"
 #include "gx/gl/gxGlTextureCache.h"
 #include "gx/gl/gxGlUniforms.h"
 #include "gx/gxCommand.h"
@@ -54,6 +55,13 @@ public:
     // The last presented frame (640x480 RGBA8, rows from the top).
     void ReadPresented(std::vector<uint8_t>* rgba, int* width, int* height);
     GlEfb& Efb() { return m_efb; }
+    // Draws with the generic program only (tests compare it with the
+    // specialised ones).
+    void ForceGenericProgram(bool on)
+    {
+        m_bForceGeneric = on;
+        m_pLastState = nullptr;
+    }
     GlTextureCache& Textures() { return m_textures; }
 
     // Any thread.
@@ -78,7 +86,9 @@ private:
     };
 
     bool m_bReady = false;
-    GLuint m_program = 0;
+    GlProgramCache m_programs;
+    GLuint m_nProgram = 0;  // the program of the current parameter block
+    bool m_bForceGeneric = false;
     GLuint m_ubo = 0;
     GLuint m_vao = 0;
     GLuint m_vbo = 0;

@@ -182,9 +182,30 @@ void main()
 }
 )";
 
-const char* const kFragmentShaderSource =
-    "#version 330 core\n" QM_GLSL_DRAW_BLOCK
-    R"(
+const char* const kFragmentShaderHeader = "#version 330 core\n" QM_GLSL_DRAW_BLOCK;
+
+const char* const kFragmentGenericDefines =
+    "#define K_TEV_COLOR_IN uTevColorIn\n"
+    "#define K_TEV_ALPHA_IN uTevAlphaIn\n"
+    "#define K_TEV_COLOR_OP uTevColorOp\n"
+    "#define K_TEV_ALPHA_OP uTevAlphaOp\n"
+    "#define K_TEV_ORDER uTevOrder\n"
+    "#define K_TEV_SEL uTevSel\n"
+    "#define K_TEV_DEST uTevDest\n"
+    "#define K_NUM_STAGES uPix.y\n"
+    "#define K_ALPHA_OP uPix.x\n"
+    "#define K_ALPHA_COMP0 uAlphaCmp.x\n"
+    "#define K_ALPHA_COMP1 uAlphaCmp.z\n"
+    "#define K_FOG_KIND uPix.z\n"
+    "#define K_FOG_ORTHO uPix.w\n"
+    "#define K_TEX_MAPS uTexMaps.x\n"
+    "#define K_NUM_TEXGENS uVtx.z\n";
+
+// The fragment stage after its header: the combiner's configuration is
+// read through K_* names, which the header makes either the uniforms
+// (generic program) or constants of one configuration (a specialised
+// program the compiler can unroll and fold).
+const char* const kFragmentShaderBody = R"(
 uniform sampler2D uTex0;
 uniform sampler2D uTex1;
 uniform sampler2D uTex2;
@@ -203,7 +224,7 @@ out vec4 fragColor;
 
 ivec4 sampleMap(int map, vec2 uv)
 {
-    if (map < 0 || (uTexMaps.x & (1 << map)) == 0) return ivec4(255);
+    if (map < 0 || (K_TEX_MAPS & (1 << map)) == 0) return ivec4(255);
     vec4 t;
     switch (map) {
     case 0: t = texture(uTex0, uv); break;
@@ -221,7 +242,7 @@ ivec4 sampleMap(int map, vec2 uv)
 vec2 texCoord(int n)
 {
     // A coordinate the generators do not produce reads coordinate 0.
-    vec3 c = vTex[n < uVtx.z ? n : 0];
+    vec3 c = vTex[n < K_NUM_TEXGENS ? n : 0];
     if (c.z == 0.0) return clamp(c.xy * 0.5, -1.0, 1.0);
     return c.xy / c.z;
 }
@@ -307,7 +328,7 @@ bool alphaTest(int a)
 {
     bool r[2];
     for (int i = 0; i < 2; ++i) {
-        int f = i == 0 ? uAlphaCmp.x : uAlphaCmp.z;
+        int f = i == 0 ? K_ALPHA_COMP0 : K_ALPHA_COMP1;
         int ref = i == 0 ? uAlphaCmp.y : uAlphaCmp.w;
         bool p;
         if (f == 0) p = false;
@@ -320,18 +341,18 @@ bool alphaTest(int a)
         else p = true;
         r[i] = p;
     }
-    if (uPix.x == 0) return r[0] && r[1];
-    if (uPix.x == 1) return r[0] || r[1];
-    if (uPix.x == 2) return r[0] != r[1];
+    if (K_ALPHA_OP == 0) return r[0] && r[1];
+    if (K_ALPHA_OP == 1) return r[0] || r[1];
+    if (K_ALPHA_OP == 2) return r[0] != r[1];
     return r[0] == r[1];
 }
 
 float fogFactor()
 {
     float d = gl_FragCoord.z;
-    float ze = uPix.w != 0 ? uFog.x * d : (uFog.y - d != 0.0 ? uFog.x / (uFog.y - d) : 1e30);
+    float ze = K_FOG_ORTHO != 0 ? uFog.x * d : (uFog.y - d != 0.0 ? uFog.x / (uFog.y - d) : 1e30);
     float f = clamp(ze - uFog.z, 0.0, 1.0);
-    int kind = uPix.z;
+    int kind = K_FOG_KIND;
     if (kind == 4) return 1.0 - exp2(-8.0 * f);
     if (kind == 5) return 1.0 - exp2(-8.0 * f * f);
     if (kind == 6) return exp2(-8.0 * (1.0 - f));
@@ -345,12 +366,12 @@ void main()
     ivec4 ras0 = ivec4(floor(vClr0 * 255.0 + 0.5));
     ivec4 ras1 = ivec4(floor(vClr1 * 255.0 + 0.5));
     int lastC = 0, lastA = 0;
-    for (int s = 0; s < uPix.y; ++s) {
-        ivec4 order = uTevOrder[s];
-        ivec4 sel = uTevSel[s];
+    for (int s = 0; s < K_NUM_STAGES; ++s) {
+        ivec4 order = K_TEV_ORDER[s];
+        ivec4 sel = K_TEV_SEL[s];
         ivec4 tex = ivec4(255);
         if (order.x >= 0) {
-            tex = uVtx.z == 0 ? ivec4(0) : sampleMap(order.x, texCoord(order.y));
+            tex = K_NUM_TEXGENS == 0 ? ivec4(0) : sampleMap(order.x, texCoord(order.y));
             tex = swizzle(tex, sel.w);
         }
         ivec4 ras = order.z == 0 ? ras0 : (order.z == 1 ? ras1 : ivec4(0));
@@ -360,18 +381,18 @@ void main()
         else kc = ivec3(konstValue(sel.x, 0));
         int ka = konstValue(sel.y, 3);
 
-        ivec4 ci = uTevColorIn[s];
+        ivec4 ci = K_TEV_COLOR_IN[s];
         ivec3 a = colorInput(ci.x, reg, tex, ras, kc);
         ivec3 b = colorInput(ci.y, reg, tex, ras, kc);
         ivec3 c = colorInput(ci.z, reg, tex, ras, kc);
         ivec3 d = colorInput(ci.w, reg, tex, ras, kc);
-        ivec4 ai = uTevAlphaIn[s];
+        ivec4 ai = K_TEV_ALPHA_IN[s];
         int aa = alphaInput(ai.x, reg, tex, ras, ka);
         int ab = alphaInput(ai.y, reg, tex, ras, ka);
         int ac = alphaInput(ai.z, reg, tex, ras, ka);
         int ad = alphaInput(ai.w, reg, tex, ras, ka);
 
-        ivec4 cop = uTevColorOp[s];
+        ivec4 cop = K_TEV_COLOR_OP[s];
         ivec3 rc;
         if (cop.y == 3) {
             bvec3 per;
@@ -384,7 +405,7 @@ void main()
         }
         rc = cop.w != 0 ? clamp(rc, 0, 255) : clamp(rc, -1024, 1023);
 
-        ivec4 aop = uTevAlphaOp[s];
+        ivec4 aop = K_TEV_ALPHA_OP[s];
         int ra;
         if (aop.y == 3) {
             int kind = (aop.z << 1) | (aop.x & 1);
@@ -401,7 +422,7 @@ void main()
         }
         ra = aop.w != 0 ? clamp(ra, 0, 255) : clamp(ra, -1024, 1023);
 
-        ivec4 dest = uTevDest[s];
+        ivec4 dest = K_TEV_DEST[s];
         reg[dest.x].rgb = rc;
         reg[dest.y].a = ra;
         lastC = dest.x;
@@ -410,7 +431,7 @@ void main()
     ivec3 rgb = reg[lastC].rgb & 255;
     int alpha = reg[lastA].a & 255;
     if (!alphaTest(alpha)) discard;
-    if (uPix.z != 0) {
+    if (K_FOG_KIND != 0) {
         int f = int(floor(256.0 * fogFactor()));
         rgb = (rgb * (256 - f) + ivec3(uFogColor.rgb) * f) >> 8;
     }

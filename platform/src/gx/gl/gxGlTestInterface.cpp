@@ -87,3 +87,8 @@ size_t GXTestTextureCacheSize()
     GlDevice::Get().RunSync([&] { n = GlBackend::Get().Textures().Size(); });
     return n;
 }
+
+void GXTestForceGenericProgram(bool on)
+{
+    GlDevice::Get().RunSync([on] { GlBackend::Get().ForceGenericProgram(on); });
+}

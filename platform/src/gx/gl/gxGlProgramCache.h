@@ -1,0 +1,47 @@
+#pragma once
+// The uber-shader's programs: one generic program that reads the whole
+// combiner configuration from the parameter block, and programs specialised
+// for one configuration (stage count, inputs, operations, orders, alpha
+// compare and fog kind as constants), built on first use. A specialised
+// program lets the shader compiler unroll the stages and drop every unused
+// path, which is what makes software rasterisers fast enough. Render thread.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <epoxy/gl.h>
+
+#include "gx/gl/gxGlUniforms.h"
+
+namespace gxgl {
+
+class GlProgramCache {
+public:
+    // Builds the generic program; false (logged) when it does not compile or
+    // its parameter block does not match GlDrawUniforms.
+    bool InitGl();
+    void ReleaseGl();
+
+    // The program for this configuration: specialised, or the generic one
+    // when the specialised one fails to build or the cache is full.
+    GLuint ProgramFor(const GlDrawUniforms& u);
+    GLuint Generic() const { return m_generic; }
+    size_t Size() const { return m_programs.size(); }
+
+private:
+    GLuint Build(const std::string& defines, const char* name);
+
+    GLuint m_generic = 0;
+    std::map<std::vector<int32_t>, GLuint> m_programs;  // 0 = failed, use the generic one
+};
+
+// The configuration a specialised program is built for: stage count, alpha
+// compare, fog kind, bound maps, generator count and the used stages' fields.
+std::vector<int32_t> FragmentKey(const GlDrawUniforms& u);
+// GLSL constants for the K_* names of the fragment body, from FragmentKey's
+// fields only (unused stages read zero).
+std::string SpecialisedFragmentDefines(const GlDrawUniforms& u);
+
+}  // namespace gxgl
