@@ -87,7 +87,7 @@ constexpr int PAD_TRIGGER_LIMIT = 180;      // above: full; the clamped range is
 constexpr int PAD_HOST_STICK_FULL = 80;
 
 // Chooses the reading format; accepted and ignored (there is one).
-void PADSetSpec(uint32_t spec);
+void PADSetSpec(uint32_t model);
 // Starts the library; idempotent. TRUE.
 BOOL PADInit();
 // Reads all four ports into status[0..3]. A port without a controller reads

@@ -431,7 +431,9 @@ int32_t CARDGetStatus(int32_t chan, int32_t fileNo, CARDStat* stat)
     if (card::ReadWhole(StatusPath(chan, name), &text) &&
         !card::ParseStatus(std::string(text.begin(), text.end()), &out))
         return Finish(chan, CARD_RESULT_BROKEN, nullptr);
-    std::strncpy(out.fileName, name.c_str(), sizeof(out.fileName));
+    // The stored name fills the field; it is terminated only when shorter.
+    std::memset(out.fileName, 0, sizeof(out.fileName));
+    std::memcpy(out.fileName, name.data(), std::min(name.size(), sizeof(out.fileName)));
     struct stat host {};
     if (::stat(DataPath(chan, name).c_str(), &host) != 0)
         return Finish(chan, CARD_RESULT_NOFILE, nullptr);
