@@ -5,14 +5,18 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ai.h"
 #include "platform/dvd.h"
 #include "platform/os.h"
 #include "platform/vi.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
+#include "mMath/mOCS.h"
 
 #ifndef QM_DEFAULT_DATA_DIR
 #define QM_DEFAULT_DATA_DIR "sample"
@@ -25,6 +29,7 @@ struct HostOptions {
     bool bHeadless = false;
     long nFrames = 0;  // 0: until the program ends itself
     std::string capture;
+    std::string audioWav;  // the mixed sound output, when asked
     std::string commandLine;  // the system's own; must outlive every lookup
 };
 
@@ -36,6 +41,7 @@ void PrintUsage(FILE* out)
                  "  --headless        no window and no audio device; virtual clock\n"
                  "  --frames N        end after N frames\n"
                  "  --capture FILE    write the last frame as PNG\n"
+                 "  --audio-wav FILE  write the mixed sound output as WAV\n"
                  "  /name value ...   options of the game itself\n");
 }
 
@@ -63,6 +69,8 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
             pOptions->dataDir = argv[++i];
         } else if (std::strcmp(arg, "--capture") == 0 && bHasValue) {
             pOptions->capture = argv[++i];
+        } else if (std::strcmp(arg, "--audio-wav") == 0 && bHasValue) {
+            pOptions->audioWav = argv[++i];
         } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
             if (!ParseCount(argv[++i], &pOptions->nFrames)) {
                 std::fprintf(stderr, "quillmere: --frames needs a positive number, not \"%s\"\n", argv[i]);
@@ -81,9 +89,14 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
     return true;
 }
 
-// Until the game flow exists, a frame is a clear to black and a flip.
+constexpr int32_t kFrameTicks = 20;  // one 30 Hz frame
+
+// Until the game flow exists, a frame is a clear to black, a flip and the
+// mixer's step.
 bool RunFrames(const HostOptions& options)
 {
+    mOCS listener;
+    listener.MakeIdentity();
     for (long frame = 0; options.nFrames == 0 || frame < options.nFrames; ++frame) {
         if (VIQuitRequested())
             break;
@@ -91,6 +104,7 @@ bool RunFrames(const HostOptions& options)
         eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
         eVideo::EndRender();
         eVideo::Flip();
+        eAudio::Update(cTimeValue(kFrameTicks), listener);
         if (!cUpdateOS())
             break;
     }
@@ -130,7 +144,16 @@ int main(int argc, char** argv)
 
     VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
     eVideoPlatform::Initialize();
-    const bool bOk = RunFrames(s_options);
+    eAudioPlatform::Initialize();
+    eAudio::Initialize();
+    bool bOk = true;
+    if (!s_options.audioWav.empty() && !AISetWavOutput(s_options.audioWav.c_str())) {
+        cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
+        bOk = false;
+    }
+    bOk = bOk && RunFrames(s_options);
+    eAudio::Uninitialize();
+    eAudioPlatform::Uninitialize();
     eVideoPlatform::Uninitialize();
     return bOk ? 0 : 1;
 }
