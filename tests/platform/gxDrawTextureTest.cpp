@@ -258,3 +258,40 @@ TEST_F(GxDrawTextureTest, UnsupportedTexturesDrawWhite)
         EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 255, 255, 255}));
     }
 }
+
+TEST_F(GxDrawTextureTest, MipLevelsAreChosenByMinificationWithinTheLodRange)
+{
+    // Level 0 (16x16) red, level 1 (8x8) green, stored one after the other.
+    auto solid = [](uint32_t size, Rgba c) {
+        datagen::RgbaImage img;
+        img.width = img.height = size;
+        for (uint32_t i = 0; i < size * size; ++i)
+            img.rgba.insert(img.rgba.end(), {c.r, c.g, c.b, c.a});
+        return img;
+    };
+    std::vector<uint8_t> level0, level1;
+    ASSERT_TRUE(datagen::EncodeGxTexture(solid(16, R), GX_TF_RGB5A3, nullptr, &level0));
+    ASSERT_TRUE(datagen::EncodeGxTexture(solid(8, G), GX_TF_RGB5A3, nullptr, &level1));
+    std::vector<uint8_t> chain = level0;
+    chain.insert(chain.end(), level1.begin(), level1.end());
+    const AlignedBytes texels(chain);
+    struct Row {
+        const char* name;
+        float size;    // pixels the 16x16 texture is drawn over
+        float maxLod;  // levels 0..maxLod are read
+        GXColor want;
+    } rows[] = {
+        {"full size reads level 0", 16, 1, {255, 0, 0, 255}},
+        {"half size reads level 1", 8, 1, {0, 255, 0, 255}},
+        {"max LOD 0 keeps level 0", 8, 0, {255, 0, 0, 255}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GXTexObj obj;
+        GXInitTexObj(&obj, texels.data(), 16, 16, GX_TF_RGB5A3, GX_CLAMP, GX_CLAMP, GX_TRUE);
+        GXInitTexObjLOD(&obj, GX_NEAR_MIP_NEAR, GX_NEAR, 0.0f, row.maxLod, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
+        GXLoadTexObj(&obj, GX_TEXMAP0);
+        DrawTexturedRect(100, 100, 100 + row.size, 100 + row.size);
+        EXPECT_TRUE(ColorNear(Pixel(100 + static_cast<int>(row.size) / 2, 102), row.want, 0));
+    }
+}
