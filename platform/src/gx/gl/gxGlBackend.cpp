@@ -333,7 +333,11 @@ void GlBackend::CopyTex(const gxCommand& cmd)
     const int fmtValue = static_cast<int>(c.texDstFmt);
     GlCopyFormat fmt = CopyFormatFor(fmtValue);
     if (!fmt.supported) {
-        OSReport("GX: copy format 0x%X is not supported; the copy reads white\n", static_cast<unsigned>(fmtValue));
+        static uint64_t s_logged = 0;  // one line per format number (all fit in 6 bits)
+        const uint64_t bit = 1ull << (static_cast<unsigned>(fmtValue) & 63);
+        if (!(s_logged & bit))
+            OSReport("GX: copy format 0x%X is not supported; the copy reads white\n", static_cast<unsigned>(fmtValue));
+        s_logged |= bit;
         for (int i = 0; i < 4; ++i)
             fmt.sel[i] = kSelOne;
     }

@@ -58,7 +58,7 @@ struct GlDrawUniforms {
     int32_t texGen[kMaxTexGens][4];  // kind, source row, matrix row, post row | normalise << 8
     int32_t texGen2[kMaxTexGens][4];  // projective (3x4), emboss source coord, unused, unused
     int32_t vtx[4];       // projection type, default position matrix row, tex gen count, presence bits
-    int32_t vtx2[4];      // post-transforms on, channel count, unused, unused
+    int32_t vtx2[4];      // post-transforms on, channel count (informational), unused, unused
     int32_t tevColorIn[kMaxTevStages][4];  // a, b, c, d
     int32_t tevAlphaIn[kMaxTevStages][4];
     int32_t tevColorOp[kMaxTevStages][4];  // op, bias, scale, clamp
