@@ -5,6 +5,8 @@
 #include "cCore/cBase.h"
 #include "cCore/cName.h"
 
+class cReadBlock;
+
 class cObject : public cBase {
     QM_DECLARE_ABSTRACT_TYPE(cObject)
 public:
@@ -18,4 +20,10 @@ public:
     ~cObject() override;
 
     cName m_name;
+
+protected:
+    // Reads the cObject part inside a derived class's block rb. On failure the
+    // name is unchanged and the rest of rb is skipped (unless the file has
+    // already failed), so the caller returns false at once.
+    bool ReadObjectPart(const cReadBlock& rb, cMemPool* pPool);
 };

@@ -29,4 +29,13 @@ bool cObject::Read(const cFile& file, cMemPool* pPool)
     return true;
 }
 
+bool cObject::ReadObjectPart(const cReadBlock& rb, cMemPool* pPool)
+{
+    if (cObject::Read(rb.m_file, pPool))
+        return true;
+    if (!rb.Failed())
+        rb.SkipToEnd();
+    return false;
+}
+
 cObject::~cObject() = default;

@@ -121,10 +121,8 @@ bool eAnimation::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < kVersion)
         return rb.Reject("eAnimation", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     auto fail = [&](const char* sWhat) {
         m_name = oldName;
         return sWhat ? rb.Reject("eAnimation", sWhat) : (rb.SkipToEnd(), false);

@@ -133,12 +133,8 @@ bool eMaterial::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < kMinVersion)
         return rb.Reject("eMaterial", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        m_name = oldName;
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     const uint32_t nFlags = rb.ReadUInt();
     const int32_t blend = rb.ReadInt();
     mVec3 diffuse;

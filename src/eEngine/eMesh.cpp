@@ -148,10 +148,8 @@ bool eMesh::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < kMinVersion)
         return rb.Reject("eMesh", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     ReadState st;
     st.nVersion = rb.m_nVersion;
     if (!ReadHierarchy(rb, pPool, &st) || !PlatformRead(file, pPool, &st) || rb.Failed()) {

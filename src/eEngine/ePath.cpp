@@ -77,12 +77,8 @@ bool ePath::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion == 0)
         return rb.Reject("ePath", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        m_name = oldName;
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     const int32_t nPoints = rb.ReadInt();
     const float fLength = rb.ReadFloat();
     if (rb.Failed()) {

@@ -58,12 +58,8 @@ bool eSoundData::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
         return rb.Reject("eSoundData", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        m_name = oldName;
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     const int32_t nLength = rb.ReadInt();
     const bool bLooping = rb.ReadBool();
     const int32_t nFrequency = rb.ReadInt();

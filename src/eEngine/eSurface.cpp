@@ -36,12 +36,8 @@ bool eSurface::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion == 0)
         return rb.Reject("eSurface", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        m_name = oldName;
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     const uint32_t nMask = rb.ReadUInt();
     const float fFriction = rb.ReadFloat();
     const uint32_t nFlags = rb.m_nVersion >= 2 ? rb.ReadUInt() : m_flags;

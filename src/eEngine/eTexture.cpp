@@ -97,12 +97,8 @@ bool eTexture::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < kVersion)
         return rb.Reject("eTexture", "version");
     const cName oldName = m_name;
-    if (!cObject::Read(file, pPool)) {
-        m_name = oldName;
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    if (!ReadObjectPart(rb, pPool))
         return false;
-    }
     const int32_t wrap = rb.ReadInt();
     const bool bTexels = rb.ReadInt() != 0;
     TextureDesc desc = {eTextureConfig::FORMAT_UNSET, 0, 0, false, false};

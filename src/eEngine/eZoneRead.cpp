@@ -74,8 +74,8 @@ bool eZone::Read(const cFile& file, cMemPool* pPool)
         RemoveLightmapSlots(m_nLightmapStartIndex, st.nPlacedLightmaps);
         return sWhat ? rb.Reject("eZone", sWhat) : (rb.SkipToEnd(), false);
     };
-    if (!cObject::Read(file, pPool))
-        return fail(nullptr);
+    if (!ReadObjectPart(rb, pPool))
+        return false;
     st.nVersion = rb.m_nVersion;
     rb.ReadFloats(st.volume.minCorner.v, 3);
     rb.ReadFloats(st.volume.maxCorner.v, 3);
