@@ -125,6 +125,19 @@ BOOL OSDisableInterrupts();           // returns the previous enable state
 BOOL OSEnableInterrupts();
 BOOL OSRestoreInterrupts(BOOL level);
 
+// Holds the interrupt lock for one scope: disables on construction, restores
+// the previous state on destruction.
+class OSInterruptScope {
+public:
+    OSInterruptScope() : m_level(OSDisableInterrupts()) {}
+    ~OSInterruptScope() { OSRestoreInterrupts(m_level); }
+    OSInterruptScope(const OSInterruptScope&) = delete;
+    OSInterruptScope& operator=(const OSInterruptScope&) = delete;
+
+private:
+    BOOL m_level;
+};
+
 // ---- time --------------------------------------------------------------------
 // Monotonic; in a headless run the clock is virtual and advances only when
 // every thread waits (see OSSetVirtualClock).

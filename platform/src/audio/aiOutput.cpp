@@ -39,17 +39,6 @@ Interface& I()
     return *s_pInterface;
 }
 
-class InterruptScope {
-public:
-    InterruptScope() : m_level(OSDisableInterrupts()) {}
-    ~InterruptScope() { OSRestoreInterrupts(m_level); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 // The frame proper. Interrupt lock held.
 void FrameLocked(int16_t out[audio::kFrameValues])
 {
@@ -70,7 +59,7 @@ void FrameLocked(int16_t out[audio::kFrameValues])
 bool DriverFrame(uint32_t generation, int16_t out[audio::kFrameValues])
 {
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         if (I().nGeneration != generation)
             return false;
         FrameLocked(out);
@@ -151,7 +140,7 @@ bool OpenDevice(uint32_t generation)
 void audio::RunFrame(int16_t out[kFrameValues])
 {
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         FrameLocked(out);
     }
     WavWriteFrame(out);
@@ -161,7 +150,7 @@ void audio::StartOutput()
 {
     uint32_t generation;
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         if (I().bManual)
             return;
         generation = ++I().nGeneration;
@@ -189,7 +178,7 @@ void audio::StopOutput()
 {
     SDL_AudioDeviceID device;
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         ++I().nGeneration;
         device = I().device;
         I().device = 0;
@@ -203,7 +192,7 @@ void audio::StopOutput()
 void AIInit(uint8_t* /*stack*/)
 {
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         if (I().bInit)
             return;
         I().bInit = true;
@@ -213,13 +202,13 @@ void AIInit(uint8_t* /*stack*/)
 
 BOOL AICheckInit()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return I().bInit ? TRUE : FALSE;
 }
 
 AIDCallback AIRegisterDMACallback(AIDCallback callback)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     const AIDCallback old = I().callback;
     I().callback = callback;
     return old;
@@ -227,38 +216,38 @@ AIDCallback AIRegisterDMACallback(AIDCallback callback)
 
 void AIInitDMA(const void* start, uint32_t length)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     I().pStart = static_cast<const uint8_t*>(start);
     I().nLength = length;
 }
 
 void AIStartDMA()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     I().bDmaOn = true;
 }
 
 void AIStopDMA()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     I().bDmaOn = false;
 }
 
 BOOL AIGetDMAEnableFlag()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return I().bDmaOn ? TRUE : FALSE;
 }
 
 const void* AIGetDMAStartAddr()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return I().pStart;
 }
 
 uint32_t AIGetDMALength()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return I().nLength;
 }
 
@@ -277,7 +266,7 @@ void AITestSetManualFrames(BOOL manual)
 {
     bool bStart;
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         bStart = I().bManual && !manual && I().bInit;
         I().bManual = manual != FALSE;
     }
@@ -299,6 +288,6 @@ void AITestRunFrames(int count, int16_t* out)
 
 uint32_t AITestFrameCount()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return I().nFrames;
 }

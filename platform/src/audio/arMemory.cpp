@@ -35,18 +35,6 @@ AudioMemory& M()
     return *s_pMemory;
 }
 
-// Serialises the bookkeeping with interrupt-time readers.
-class InterruptScope {
-public:
-    InterruptScope() : m_level(OSDisableInterrupts()) {}
-    ~InterruptScope() { OSRestoreInterrupts(m_level); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 constexpr uint32_t RoundUp32(uint32_t n) { return (n + (AR_DMA_ALIGN - 1)) & ~(AR_DMA_ALIGN - 1); }
 
 }  // namespace
@@ -61,7 +49,7 @@ uint8_t* audio::Memory()
 
 uint32_t ARInit(uint32_t* /*stackIndexAddr*/, uint32_t numEntries)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     AudioMemory& m = M();
     audio::Memory();
     if (!m.bInit) {
@@ -73,13 +61,13 @@ uint32_t ARInit(uint32_t* /*stackIndexAddr*/, uint32_t numEntries)
 
 BOOL ARCheckInit()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return M().bInit ? TRUE : FALSE;
 }
 
 uint32_t ARAlloc(uint32_t length)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     AudioMemory& m = M();
     if (!m.bInit) {
         OSReport("AR: ARAlloc before ARInit\n");
@@ -111,7 +99,7 @@ uint32_t ARAlloc(uint32_t length)
 
 BOOL ARFree(uint32_t address, uint32_t* pLength)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     AudioMemory& m = M();
     auto it = std::find_if(m.blocks.begin(), m.blocks.end(),
                            [address](const Block& b) { return b.address == address; });
@@ -145,7 +133,7 @@ void ARQPostRequest(ARQRequest* request, uint32_t owner, uint32_t type, uint32_t
 {
     if (!request)
         return;
-    InterruptScope scope;  // the callback runs at interrupt level
+    OSInterruptScope scope;  // the callback runs at interrupt level
     request->next = nullptr;
     request->owner = owner;
     request->type = type;
@@ -175,7 +163,7 @@ void ARQPostRequest(ARQRequest* request, uint32_t owner, uint32_t type, uint32_t
 
 ARQObserver ARQTestSetObserver(ARQObserver observer)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     const ARQObserver old = M().observer;
     M().observer = observer;
     return old;
@@ -183,12 +171,12 @@ ARQObserver ARQTestSetObserver(ARQObserver observer)
 
 int ARTestLiveBlocks()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return static_cast<int>(M().blocks.size());
 }
 
 void ARTestFreeAll()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     M().blocks.clear();
 }

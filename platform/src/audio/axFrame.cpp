@@ -26,17 +26,6 @@ Library& L()
     return *s_pLibrary;
 }
 
-class InterruptScope {
-public:
-    InterruptScope() : m_level(OSDisableInterrupts()) {}
-    ~InterruptScope() { OSRestoreInterrupts(m_level); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 // The surround bus joins both sides at -3 dB (0.7071 in 1.15).
 constexpr int32_t kSurroundFold = 23170;
 
@@ -128,7 +117,7 @@ void AXInit()
 {
     AIInit(nullptr);
     {
-        InterruptScope scope;
+        OSInterruptScope scope;
         Library& l = L();
         if (l.bInit)
             return;
@@ -145,13 +134,13 @@ void AXInit()
 
 BOOL AXIsInit()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return L().bInit ? TRUE : FALSE;
 }
 
 AXUserCallback AXRegisterCallback(AXUserCallback callback)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     const AXUserCallback old = L().userCallback;
     L().userCallback = callback;
     return old;
@@ -163,12 +152,12 @@ void AXSetMode(uint32_t mode)
         OSReport("AX: AXSetMode(%u) ignored: not a mode\n", mode);
         return;
     }
-    InterruptScope scope;
+    OSInterruptScope scope;
     L().nMode = mode;
 }
 
 uint32_t AXGetMode()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return L().nMode;
 }

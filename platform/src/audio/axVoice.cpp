@@ -8,17 +8,6 @@
 
 namespace {
 
-class InterruptScope {
-public:
-    InterruptScope() : m_level(OSDisableInterrupts()) {}
-    ~InterruptScope() { OSRestoreInterrupts(m_level); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 constexpr uint32_t kMaxRatio = 4u << 16;  // the converter reads at most 4 inputs an output
 
 // A voice as acquired: stopped, ADPCM, ratio 1.0, linear, silent.
@@ -56,7 +45,7 @@ void ax::ResetPlayback(AXVPB& v)
 
 AXVPB* AXAcquireVoice(uint32_t priority, AXVoiceCallback callback, uint32_t userContext)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     AXVPB* voices = ax::Voices();
     for (int i = 0; i < AX_MAX_VOICES; ++i) {
         AXVPB& v = voices[i];
@@ -77,7 +66,7 @@ void AXFreeVoice(AXVPB* voice)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     ClearVoice(*voice);
 }
 
@@ -87,7 +76,7 @@ void AXSetVoiceAdpcm(AXVPB* voice, const uint8_t header[AX_ADPCM_HEADER_SIZE])
         return;
     AXPBADPCM adpcm;
     AXReadAdpcmHeader(header, &adpcm);
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->adpcm = adpcm;
     voice->adpcmLoop = AXPBADPCMLOOP{adpcm.predScale, adpcm.yn1, adpcm.yn2};
     voice->nPredScale = adpcm.predScale;
@@ -98,7 +87,7 @@ void AXSetVoiceAdpcmLoop(AXVPB* voice, const AXPBADPCMLOOP* loop)
 {
     if (!voice || !loop)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->adpcmLoop = *loop;
 }
 
@@ -106,7 +95,7 @@ void AXSetVoiceAddr(AXVPB* voice, const AXPBADDR* addr)
 {
     if (!voice || !addr)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->addr = *addr;
     ax::ResetPlayback(*voice);
 }
@@ -115,7 +104,7 @@ void AXSetVoiceLoop(AXVPB* voice, uint32_t loop)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->addr.loopFlag = loop ? 1 : 0;
 }
 
@@ -123,7 +112,7 @@ void AXSetVoiceLoopAddr(AXVPB* voice, uint32_t address)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->addr.loopAddress = address;
 }
 
@@ -131,7 +120,7 @@ void AXSetVoiceEndAddr(AXVPB* voice, uint32_t address)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->addr.endAddress = address;
 }
 
@@ -139,7 +128,7 @@ void AXSetVoiceCurrentAddr(AXVPB* voice, uint32_t address)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->addr.currentAddress = address;
     if (voice->addr.format == AX_PB_FORMAT_ADPCM && address % AX_ADPCM_FRAME_NIBBLES != 0) {
         // Entering a frame past its header: its predictor/scale still applies.
@@ -158,7 +147,7 @@ void AXSetVoiceSrc(AXVPB* voice, const AXPBSRC* src)
         s.ratioHi = static_cast<uint16_t>(kMaxRatio >> 16);
         s.ratioLo = 0;
     }
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->src = s;
 }
 
@@ -166,7 +155,7 @@ void AXSetVoiceSrcType(AXVPB* voice, uint32_t type)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->srcType = type;
 }
 
@@ -174,7 +163,7 @@ void AXSetVoiceVe(AXVPB* voice, const AXPBVE* ve)
 {
     if (!voice || !ve)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->ve = *ve;
 }
 
@@ -182,7 +171,7 @@ void AXSetVoiceMix(AXVPB* voice, const AXPBMIX* mix)
 {
     if (!voice || !mix)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     voice->mix = *mix;
 }
 
@@ -190,7 +179,7 @@ void AXSetVoiceState(AXVPB* voice, uint32_t state)
 {
     if (!voice)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     if (state == AX_PB_STATE_RUN) {
         voice->state = AX_PB_STATE_RUN;
         return;

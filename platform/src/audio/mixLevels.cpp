@@ -33,17 +33,6 @@ Mixer& X()
     return *s_pMixer;
 }
 
-class InterruptScope {
-public:
-    InterruptScope() : m_level(OSDisableInterrupts()) {}
-    ~InterruptScope() { OSRestoreInterrupts(m_level); }
-    InterruptScope(const InterruptScope&) = delete;
-    InterruptScope& operator=(const InterruptScope&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 constexpr float kHalfPi = 1.57079632679f;
 
 Channel* Find(AXVPB* voice)
@@ -58,7 +47,7 @@ Channel* Find(AXVPB* voice)
 template <class F>
 void Change(AXVPB* voice, F change)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     if (Channel* c = Find(voice)) {
         change(*c);
         c->bDirty = true;
@@ -68,7 +57,7 @@ void Change(AXVPB* voice, F change)
 template <class F>
 int Query(AXVPB* voice, F get, int fallback)
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     const Channel* c = Find(voice);
     return c ? get(*c) : fallback;
 }
@@ -117,7 +106,7 @@ void MIXPanGains(int pan, float* pLeft, float* pRight)
 
 void MIXInit()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     Mixer& x = X();
     for (Channel& c : x.channels)
         c = Channel();
@@ -132,7 +121,7 @@ void MIXInitChannel(AXVPB* voice, uint32_t mode, int input, int auxA, int auxB, 
 {
     if (!voice || voice->index < 0 || voice->index >= AX_MAX_VOICES)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     Channel& c = X().channels[voice->index];
     c.bActive = true;
     c.bDirty = true;
@@ -151,7 +140,7 @@ void MIXReleaseChannel(AXVPB* voice)
 {
     if (!voice || voice->index < 0 || voice->index >= AX_MAX_VOICES)
         return;
-    InterruptScope scope;
+    OSInterruptScope scope;
     X().channels[voice->index] = Channel();
 }
 
@@ -186,20 +175,20 @@ void MIXSetSoundMode(uint32_t mode)
         OSReport("MIX: MIXSetSoundMode(%u) ignored: not a mode\n", mode);
         return;
     }
-    InterruptScope scope;
+    OSInterruptScope scope;
     X().nSoundMode = mode;
     X().bAllDirty = true;
 }
 
 uint32_t MIXGetSoundMode()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     return X().nSoundMode;
 }
 
 void MIXUpdateSettings()
 {
-    InterruptScope scope;
+    OSInterruptScope scope;
     Mixer& x = X();
     AXVPB* voices = ax::Voices();
     for (int i = 0; i < AX_MAX_VOICES; ++i) {

@@ -105,17 +105,6 @@ alignas(32) uint8_t s_outBuffer[2][kDmaBytes];
 int s_nOutBuffer = 0;
 const uint8_t* s_pLastDmaBlock = nullptr;
 
-class InterruptsOff {
-public:
-    InterruptsOff() : m_level(OSDisableInterrupts()) {}
-    ~InterruptsOff() { OSRestoreInterrupts(m_level); }
-    InterruptsOff(const InterruptsOff&) = delete;
-    InterruptsOff& operator=(const InterruptsOff&) = delete;
-
-private:
-    BOOL m_level;
-};
-
 uint32_t RoundUp(uint32_t n)
 {
     return (n + kAlign - 1) / kAlign * kAlign;
@@ -414,7 +403,7 @@ int32_t DecodeAudio(const uint8_t* data, uint32_t size, int32_t track)
     AudioBuffer& ab = s_player.audioBuffer[s_player.audioDecodeIndex];
     const uint32_t samples = THPAudioDecode(ab.buffer, data + static_cast<size_t>(track) * size, size,
                                             s_player.audioInfo.sndChannels, s_player.header.audioMaxSamples);
-    InterruptsOff off;
+    OSInterruptScope off;
     ab.curPtr = ab.buffer;
     ab.validSample = samples;
     s_player.audioDecodeIndex = (s_player.audioDecodeIndex + 1) % THP_AUDIO_BUFFERS;
@@ -426,7 +415,7 @@ int32_t DecodeAudio(const uint8_t* data, uint32_t size, int32_t track)
 BOOL THPSimpleInit(BOOL audioSystem, THPReadCallback readCallback)
 {
     {
-        InterruptsOff off;
+        OSInterruptScope off;
         s_player = Player();
     }
     if (!THPInit())
@@ -434,7 +423,7 @@ BOOL THPSimpleInit(BOOL audioSystem, THPReadCallback readCallback)
     s_player.audioSystem = audioSystem != FALSE;
     s_player.readCallback = readCallback;
     {
-        InterruptsOff off;
+        OSInterruptScope off;
         s_pLastDmaBlock = nullptr;
         s_player.oldCallback = AIRegisterDMACallback(MixAudio);
         if (!s_player.oldCallback && s_player.audioSystem) {
@@ -454,7 +443,7 @@ BOOL THPSimpleInit(BOOL audioSystem, THPReadCallback readCallback)
 
 void THPSimpleQuit()
 {
-    InterruptsOff off;
+    OSInterruptScope off;
     if (s_player.initialized)
         AIRegisterDMACallback(s_player.oldCallback);
     s_player.initialized = false;
@@ -478,7 +467,7 @@ BOOL THPSimpleOpen(const char* path)
         s_player.audioExist = false;
         return FALSE;
     }
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.open = true;
     s_player.preLoaded = s_player.audioPlaying = s_player.loop = false;
     ResetReadState();
@@ -492,7 +481,7 @@ BOOL THPSimpleClose()
     if (!s_player.open || s_player.preLoaded || s_player.audioPlaying || s_player.readProgress)
         return FALSE;
     DVDClose(&s_player.fileInfo);
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.open = false;
     s_player.audioExist = false;
     return TRUE;
@@ -512,7 +501,7 @@ BOOL THPSimpleSetBuffer(uint8_t* buffer)
 {
     if (!s_player.open || s_player.preLoaded || !buffer || reinterpret_cast<uintptr_t>(buffer) % kAlign != 0)
         return FALSE;
-    InterruptsOff off;  // the mix reads the audio buffers
+    OSInterruptScope off;  // the mix reads the audio buffers
     uint8_t* p = buffer;
     s_player.yImage = p;
     p += PlaneBytes();
@@ -559,14 +548,14 @@ BOOL THPSimplePreLoad(BOOL loop)
 
 BOOL THPSimpleAudioStart()
 {
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.audioPlaying = true;
     return TRUE;
 }
 
 BOOL THPSimpleAudioStop()
 {
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.audioPlaying = false;
     return TRUE;
 }
@@ -576,7 +565,7 @@ BOOL THPSimpleLoadStop()
     if (!s_player.open || s_player.audioPlaying)
         return FALSE;
     {
-        InterruptsOff off;
+        OSInterruptScope off;
         if (s_player.readProgress)
             DVDCancel(&s_player.fileInfo.cb);
         ResetReadState();
@@ -594,7 +583,7 @@ int32_t THPSimpleDecode(int32_t track)
         return THP_DECODE_NOT_READ;
     ReadBuffer* pBuf;
     {
-        InterruptsOff off;
+        OSInterruptScope off;
         pBuf = &s_player.readBuffer[s_player.decodeIndex];
         if (!pBuf->valid)
             return s_player.readError ? THP_DECODE_READ_FAILED : THP_DECODE_NOT_READ;
@@ -602,7 +591,7 @@ int32_t THPSimpleDecode(int32_t track)
     if (s_player.audioExist) {
         if (track < 0 || static_cast<uint32_t>(track) >= s_player.audioInfo.sndNumTracks)
             return THP_DECODE_BAD_TRACK;
-        InterruptsOff off;
+        OSInterruptScope off;
         if (s_player.audioBuffer[s_player.audioDecodeIndex].validSample != 0)
             return THP_DECODE_AUDIO_BUSY;
     }
@@ -629,7 +618,7 @@ int32_t THPSimpleDecode(int32_t track)
         }
         data += ComponentBytes(i, size);
     }
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.curFrame = pBuf->frameNumber;
     pBuf->valid = false;
     s_player.decodeIndex = (s_player.decodeIndex + 1) % THP_READ_BUFFERS;
@@ -657,7 +646,7 @@ BOOL THPSimpleSetVolume(int32_t volume, int32_t time)
         time > THP_MAX_RAMP_MS)
         return FALSE;
     const int32_t samplesPerMs = AIGetDSPSampleRate() == AI_SAMPLERATE_48KHZ ? 48 : 32;
-    InterruptsOff off;
+    OSInterruptScope off;
     s_player.targetVolume = static_cast<float>(volume);
     if (time > 0) {
         s_player.rampCount = samplesPerMs * time;
@@ -671,7 +660,7 @@ BOOL THPSimpleSetVolume(int32_t volume, int32_t time)
 
 int32_t THPSimpleGetVolume()
 {
-    InterruptsOff off;
+    OSInterruptScope off;
     return static_cast<int32_t>(s_player.curVolume);
 }
 
