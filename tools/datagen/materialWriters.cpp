@@ -7,6 +7,7 @@
 #include "eEngine/eTextureGroup.h"
 #include "eEngine/eTextureConfigGroup.h"
 #include "eEngine/ePalette.h"
+#include "datagen/slotLease.h"
 
 namespace datagen {
 
@@ -27,43 +28,6 @@ bool GxFormatOf(int32_t format, GXTexFmt* pFmt)
     case eTextureConfig::FORMAT_C8: *pFmt = GX_TF_C8; return true;
     default: return false;
     }
-}
-
-// Puts objects into a manager's slots while a group is written and gives
-// the slots their old contents back afterwards.
-template <class Mgr, class T>
-class SlotLease {
-public:
-    SlotLease(int begin, int count) : m_begin(begin)
-    {
-        m_saved.assign(Mgr::s_pInstances + begin, Mgr::s_pInstances + begin + count);
-    }
-    ~SlotLease()
-    {
-        for (size_t i = 0; i < m_saved.size(); ++i)
-            Mgr::s_pInstances[m_begin + static_cast<int>(i)] = m_saved[i];
-    }
-    void Place(int index, T* pObject, uint16_t check)
-    {
-        if (pObject && check != 0)
-            Mgr::Add(m_begin + index, pObject, check);
-        else
-            Mgr::s_pInstances[m_begin + index] = nullptr;
-    }
-
-private:
-    int m_begin;
-    std::vector<T*> m_saved;
-};
-
-bool CheckRange(const char* what, int begin, size_t count, int nSlots)
-{
-    const int64_t end = static_cast<int64_t>(begin) + static_cast<int64_t>(count);
-    if (begin >= 0 && end <= nSlots)
-        return true;
-    cLogError_("datagen: %s slots %d to %lld outside the manager's %d", what, begin, static_cast<long long>(end),
-               nSlots);
-    return false;
 }
 
 }  // namespace
@@ -148,7 +112,7 @@ BlockWriter& PaletteBlock(BlockWriter& w, const std::vector<uint8_t>& entries)
 
 bool WriteTextureGroupFile(const std::string& path, int beginSlot, const std::vector<TextureRecord>& records)
 {
-    if (!CheckRange("texture", beginSlot, records.size(), eTextureMgr::kSlots))
+    if (!CheckSlotRange("texture", beginSlot, records.size(), eTextureMgr::kSlots))
         return false;
     BlockWriter w;
     w.Header().Begin(kTopLevelVersion).Word(eTextureGroup::GetStaticType()->m_nTypeId);
@@ -179,7 +143,7 @@ bool WritePaletteFile(const std::string& path, const GxPalette& palette)
 bool WriteTextureConfigGroupFile(const std::string& path, int beginSlot,
                                  const std::vector<TextureConfigRecord>& records)
 {
-    if (!CheckRange("texture configuration", beginSlot, records.size(), eTextureConfigMgr::kSlots))
+    if (!CheckSlotRange("texture configuration", beginSlot, records.size(), eTextureConfigMgr::kSlots))
         return false;
     std::vector<eTextureConfig> configs(records.size());
     SlotLease<eTextureConfigMgr, eTextureConfig> lease(beginSlot, static_cast<int>(records.size()));
@@ -201,15 +165,7 @@ bool WriteTextureConfigGroupFile(const std::string& path, int beginSlot,
 
 bool WriteMaterialGroupFile(const std::string& path, int beginSlot, const std::vector<MaterialRecord>& records)
 {
-    if (!CheckRange("material", beginSlot, records.size(), eMaterialMgr::kSlots))
-        return false;
-    SlotLease<eMaterialMgr, eMaterial> lease(beginSlot, static_cast<int>(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        lease.Place(static_cast<int>(i), records[i].pMaterial, records[i].check);
-    eMaterialGroup group;
-    group.m_nBegin = beginSlot;
-    group.m_nEnd = beginSlot + static_cast<int>(records.size());
-    return WriteObjectFile(path, group);
+    return WriteSlotGroup<eMaterialGroup, eMaterialMgr>("material", path, beginSlot, records, &MaterialRecord::pMaterial);
 }
 
 }  // namespace datagen

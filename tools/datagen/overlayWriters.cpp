@@ -15,58 +15,11 @@
 #include "eEngine/eShadowConfig.h"
 #include "eEngine/eSpriteGroup.h"
 #include "eEngine/eTextureStage.h"
+#include "datagen/slotLease.h"
 
 namespace datagen {
 
 namespace {
-
-// Places records in a manager's slots while a group is written and puts the
-// old contents back afterwards.
-template <class Mgr, class T>
-class Lease {
-public:
-    Lease(int begin, int count) : m_begin(begin), m_saved(Mgr::s_pInstances + begin, Mgr::s_pInstances + begin + count) {}
-    ~Lease()
-    {
-        for (size_t i = 0; i < m_saved.size(); ++i)
-            Mgr::s_pInstances[m_begin + static_cast<int>(i)] = m_saved[i];
-    }
-    void Place(int index, T* pObject, uint16_t check)
-    {
-        if (pObject && check != 0)
-            Mgr::Add(m_begin + index, pObject, check);
-        else
-            Mgr::s_pInstances[m_begin + index] = nullptr;
-    }
-
-private:
-    int m_begin;
-    std::vector<T*> m_saved;
-};
-
-bool InRange(const char* what, int begin, size_t count, int nSlots)
-{
-    const int64_t end = static_cast<int64_t>(begin) + static_cast<int64_t>(count);
-    if (begin >= 0 && end <= nSlots)
-        return true;
-    cLogError_("datagen: %s slots %d to %lld outside the manager's %d", what, begin, static_cast<long long>(end), nSlots);
-    return false;
-}
-
-template <class Group, class Mgr, class T, class Record>
-bool WriteGroup(const char* what, const std::string& path, int beginSlot, const std::vector<Record>& records,
-                T* Record::*member)
-{
-    if (!InRange(what, beginSlot, records.size(), Mgr::kSlots))
-        return false;
-    Lease<Mgr, T> lease(beginSlot, static_cast<int>(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        lease.Place(static_cast<int>(i), records[i].*member, records[i].check);
-    Group group;
-    group.m_nBegin = beginSlot;
-    group.m_nEnd = beginSlot + static_cast<int>(records.size());
-    return WriteObjectFile(path, group);
-}
 
 // The I4 texel (x, y) of a sheet of the given width: 8 x 8 blocks, the left
 // texel of a pair in the high nibble; 0-255.
@@ -153,12 +106,12 @@ BlockWriter& SpriteBlock(BlockWriter& w, const eSprite& sprite, uint32_t version
 
 bool WriteSpriteGroupFile(const std::string& path, int beginSlot, const std::vector<SpriteRecord>& records)
 {
-    return WriteGroup<eSpriteGroup, eSpriteMgr>("sprite", path, beginSlot, records, &SpriteRecord::pSprite);
+    return WriteSlotGroup<eSpriteGroup, eSpriteMgr>("sprite", path, beginSlot, records, &SpriteRecord::pSprite);
 }
 
 bool WriteFontGroupFile(const std::string& path, int beginSlot, const std::vector<FontRecord>& records)
 {
-    return WriteGroup<eFontGroup, eFontMgr>("font", path, beginSlot, records, &FontRecord::pFont);
+    return WriteSlotGroup<eFontGroup, eFontMgr>("font", path, beginSlot, records, &FontRecord::pFont);
 }
 
 BlockWriter& FontBlock(BlockWriter& w, const eFont& font, uint32_t version)
