@@ -16,7 +16,7 @@
 #include "eEngine/eNormalTable.h"
 #include "eEngine/eSurfaceMgr.h"
 
-using eZoneRead::Fits;
+using eBlockArrays::Fits;
 using eZoneRead::NewArray;
 
 namespace {

@@ -11,6 +11,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "eEngine/eZone.h"
+#include "eBlockArrays.h"
 
 struct eZone::ReadState {
     uint32_t nVersion = 0;
@@ -34,20 +35,8 @@ struct eZone::ReadState {
 
 namespace eZoneRead {
 
-// Bytes between the reading position and the block's end marker.
-inline uint32_t BytesLeft(const cReadBlock& rb)
-{
-    const uint32_t pos = rb.m_file.GetCurrentPos();
-    return pos < rb.m_nEndOffset ? rb.m_nEndOffset - pos : 0;
-}
-
-// Whether count records of recordBytes each can still be in the block.
-inline bool Fits(const cReadBlock& rb, int64_t count, int64_t recordBytes)
-{
-    return count >= 0 && count * recordBytes <= static_cast<int64_t>(BytesLeft(rb));
-}
-
-// count default-constructed records from the pool. True with null for 0;
+// count default-constructed records from the pool at their exact size
+// (eBlockArrays::TakeArray rounds to whole words). True with null for 0;
 // false (the pool logs) when it is full.
 template <class T>
 bool NewArray(cMemPool* pPool, int64_t count, T** ppOut)

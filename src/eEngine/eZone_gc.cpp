@@ -10,7 +10,7 @@
 #include "eEngine/eLightmap.h"
 #include "eEngine/eTextureMgr.h"
 
-using eZoneRead::Fits;
+using eBlockArrays::Fits;
 using eZoneRead::NewArray;
 
 namespace {
