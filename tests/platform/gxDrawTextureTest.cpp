@@ -295,3 +295,30 @@ TEST_F(GxDrawTextureTest, MipLevelsAreChosenByMinificationWithinTheLodRange)
         EXPECT_TRUE(ColorNear(Pixel(100 + static_cast<int>(row.size) / 2, 102), row.want, 0));
     }
 }
+
+TEST_F(GxDrawTextureTest, TexturesFirstSeenInOneDrawKeepTheirOwnMaps)
+{
+    // Two textures the cache has never decoded, on maps 0 and 1 of one draw:
+    // decoding the second must not take over the first map's binding.
+    const TextureCase red{"", GX_TF_RGBA8, {{R, R, R, R}, {R, R, R, R}, {R, R, R, R}, {R, R, R, R}}, {}, 0};
+    const TextureCase blue{"", GX_TF_RGBA8, {{B, B, B, B}, {B, B, B, B}, {B, B, B, B}, {B, B, B, B}}, {}, 0};
+    std::vector<uint8_t> redBytes, blueBytes;
+    ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(red), GX_TF_RGBA8, nullptr, &redBytes));
+    ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(blue), GX_TF_RGBA8, nullptr, &blueBytes));
+    const AlignedBytes redTexels(redBytes), blueTexels(blueBytes);
+    GXTexObj redObj, blueObj;
+    LoadNearest(&redObj, redTexels, GX_TF_RGBA8);
+    GXInitTexObj(&blueObj, blueTexels.data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
+    GXInitTexObjLOD(&blueObj, GX_NEAR, GX_NEAR, 0.0f, 0.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
+    GXLoadTexObj(&blueObj, GX_TEXMAP1);
+    // Stage 0 takes map 0; stage 1 adds map 1.
+    GXSetNumTevStages(2);
+    GXSetTevOrder(GX_TEVSTAGE1, GX_TEXCOORD0, GX_TEXMAP1, GX_COLOR0A0);
+    GXSetTevColorIn(GX_TEVSTAGE1, GX_CC_TEXC, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV);
+    GXSetTevColorOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+    GXSetTevAlphaIn(GX_TEVSTAGE1, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
+    GXSetTevAlphaOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+    DrawTexturedRect(100, 100, 164, 164);
+    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 255, 255}));
+    GXSetNumTevStages(1);
+}

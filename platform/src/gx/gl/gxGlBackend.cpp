@@ -213,8 +213,10 @@ void GlBackend::BindTextures(const gxState& s)
         bound |= 1u << unit;
         const GXTexObj& obj = s.texMaps[unit];
         const GXTlutObj* tlut = obj.tlutName < static_cast<uint32_t>(kGxNumTluts) ? &s.tluts[obj.tlutName] : nullptr;
-        const GlTexture& t = m_textures.Lookup(obj, tlut);
+        // The unit first: a texture decoded on first use is uploaded on the
+        // active unit, which must not be an earlier map's.
         glActiveTexture(GL_TEXTURE0 + unit);
+        const GlTexture& t = m_textures.Lookup(obj, tlut);
         glBindTexture(GL_TEXTURE_2D, t.tex);
         const GLuint smp = m_samplers[unit];
         glBindSampler(unit, smp);
