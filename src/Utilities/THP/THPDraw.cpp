@@ -100,27 +100,6 @@ void THPGXYuv2RgbSetup(const GXRenderModeObj* rmode)
              GX_TRUE, GX_TEV_KCSEL_K3);
 }
 
-// Every frame brings three new planes. The graphics layer's backend uploads
-// a texture it meets for the first time on whichever texture unit is active,
-// so when one draw meets several new ones each upload takes over the unit of
-// the plane before it. A draw of no area per plane uploads each on its own
-// first; the picture's draw then finds all three ready.
-static void UploadPlanesOneByOne(float x, float y)
-{
-    GXSetNumTevStages(1);
-    for (int map = GX_TEXMAP0; map <= GX_TEXMAP2; ++map) {
-        GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, static_cast<uint32_t>(map), GX_COLOR_NULL);
-        GXBegin(GX_QUADS, kFormat, 4);
-        for (int i = 0; i < 4; ++i) {
-            GXPosition3f32(x, y, kQuadZ);
-            GXTexCoord2f32(0.0f, 0.0f);
-        }
-        GXEnd();
-    }
-    GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR_NULL);
-    GXSetNumTevStages(4);
-}
-
 void THPGXYuv2RgbDraw(const uint8_t* yImage, const uint8_t* uImage, const uint8_t* vImage, int16_t x, int16_t y,
                       int16_t textureW, int16_t textureH, int16_t polygonW, int16_t polygonH)
 {
@@ -128,7 +107,6 @@ void THPGXYuv2RgbDraw(const uint8_t* yImage, const uint8_t* uImage, const uint8_
     LoadPlane(uImage, static_cast<int16_t>(textureW / 2), static_cast<int16_t>(textureH / 2), GX_TEXMAP1);
     LoadPlane(vImage, static_cast<int16_t>(textureW / 2), static_cast<int16_t>(textureH / 2), GX_TEXMAP2);
     const float x0 = x, y0 = y, x1 = static_cast<float>(x + polygonW), y1 = static_cast<float>(y + polygonH);
-    UploadPlanesOneByOne(x0, y0);
     GXBegin(GX_QUADS, kFormat, 4);
     GXPosition3f32(x0, y0, kQuadZ);
     GXTexCoord2f32(0.0f, 0.0f);
