@@ -51,6 +51,10 @@ public:
     static void SetLocalToZoneIdentity();
     static void SetZoneToWorldIdentity();
     static void SetCameraToWorldIdentity();
+    // Flat screen-space quads of vertex colour: identity transforms under the
+    // given projection, the colour added by its alpha, depth always passing
+    // (written only when bZUpdate), one TEV stage passing the vertex colour.
+    static void SetScreenColorState(const mFrustum& projection, bool bZUpdate);
 
     // Counted by drawing code; BeginRender zeroes the triangle counters.
     static uint32_t s_nRenderedStaticTris;

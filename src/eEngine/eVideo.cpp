@@ -290,3 +290,27 @@ void eVideo::SetCameraToWorldIdentity()
 {
     SetCameraToWorld(IdentityOCS());
 }
+
+void eVideo::SetScreenColorState(const mFrustum& projection, bool bZUpdate)
+{
+    SetProjection(projection);
+    SetCameraToWorldIdentity();
+    SetZoneToWorldIdentity();
+    SetLocalToZoneIdentity();
+
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    rs.Set(RS_BLEND_TYPE, GX_BM_BLEND);
+    rs.Set(RS_BLEND_SRC, GX_BL_SRCALPHA);
+    rs.Set(RS_BLEND_DST, GX_BL_ONE);
+    rs.Set(RS_Z_COMPARE, GX_TRUE);
+    rs.Set(RS_Z_FUNC, GX_ALWAYS);
+    rs.Set(RS_Z_UPDATE, bZUpdate ? GX_TRUE : GX_FALSE);
+    rs.Set(RS_Z_COMP_BEFORE_TEX, GX_TRUE);
+    eVideoPlatform::SetVertexColorLighting();
+    rs.Set(RS_NUM_TEX_GENS, 0);
+    rs.Set(RS_NUM_TEV_STAGES, 1);
+    rs.SetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR0A0);
+    eVideoPlatform::SetPassColor(GX_TEVSTAGE0);
+    rs.Set(RS_ALPHA_COMPARE_FUNC, GX_ALWAYS);
+    rs.Set(RS_ALPHA_COMPARE_REF, 0);
+}

@@ -403,26 +403,7 @@ void eZone::DrawAmbient(const eCamera& camera)
     const float h = static_cast<float>(height);
     mFrustum ortho;
     ortho.SetOrtho(-1.0f, 1.0f, 0.0f, w, 0.0f, h);
-    eVideo::SetProjection(ortho);
-    eVideo::SetCameraToWorldIdentity();
-    eVideo::SetZoneToWorldIdentity();
-    eVideo::SetLocalToZoneIdentity();
-
-    eRenderStateCache& rs = eVideoPlatform::RenderState();
-    rs.Set(RS_BLEND_TYPE, GX_BM_BLEND);
-    rs.Set(RS_BLEND_SRC, GX_BL_SRCALPHA);
-    rs.Set(RS_BLEND_DST, GX_BL_ONE);
-    rs.Set(RS_Z_COMPARE, GX_TRUE);
-    rs.Set(RS_Z_FUNC, GX_ALWAYS);
-    rs.Set(RS_Z_UPDATE, GX_FALSE);
-    eVideoPlatform::SetVertexColorLighting();
-    rs.Set(RS_NUM_TEX_GENS, 0);
-    rs.Set(RS_NUM_TEV_STAGES, 1);
-    rs.SetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR0A0);
-    eVideoPlatform::SetPassColor(GX_TEVSTAGE0);
-    rs.Set(RS_ALPHA_COMPARE_FUNC, GX_ALWAYS);
-    rs.Set(RS_ALPHA_COMPARE_REF, 0);
-    rs.Set(RS_Z_COMP_BEFORE_TEX, GX_TRUE);
+    eVideo::SetScreenColorState(ortho, false);
 
     // The ambient colour is added over the whole screen, fully weighted.
     const uint32_t argb = eMaterial::s_nGlobalAmbient | 0xFF000000u;
@@ -437,6 +418,7 @@ void eZone::DrawAmbient(const eCamera& camera)
     eVideoPlatform::EndPrimitive();
 
     camera.Apply();
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
     rs.Set(RS_Z_COMPARE, GX_TRUE);
     rs.Set(RS_Z_FUNC, GX_LEQUAL);
     rs.Set(RS_Z_UPDATE, GX_TRUE);
