@@ -127,6 +127,30 @@ void SetCommentLine(char (&line)[32], const char* name)
     line[n] = '\n';
 }
 
+// The frame of every file operation: the payload cleared, the card probed and
+// mounted, the body run only while the card is ready, and a mount made here
+// undone afterwards.
+template <class Body>
+void WithMountedCard(Body body)
+{
+    ClearPayload();
+    eMemCardPlatform::Probe();
+    if (!Ready())
+        return;
+    const bool bMounted = eMemCardPlatform::Mount();
+    if (Ready())
+        body();
+    if (bMounted)
+        eMemCardPlatform::Unmount();
+}
+
+// The whole save file into s_fileBlock.
+void ReadFileBlock(CARDFileInfo* pFile)
+{
+    CARDReadAsync(pFile, eMemCardPlatform::s_fileBlock, eMemCard::kFileSize, 0, nullptr);
+    eMemCardPlatform::PollResult();
+}
+
 }  // namespace
 
 void eMemCardPlatform::Initialize()
@@ -224,18 +248,12 @@ void eMemCardPlatform::Load(const char* name, int nVersion, void* pData, int nSi
         return;
     }
     s_nCurMagicNum = 0;
-    ClearPayload();
-    Probe();
-    if (!Ready())
-        return;
-    const bool bMounted = Mount();
-    if (Ready()) {
+    WithMountedCard([&] {
         CARDFileInfo file;
         CARDOpen(eMemCard::s_nSlot, name, &file);
         PollResult();
         if (Ready()) {
-            CARDReadAsync(&file, s_fileBlock, eMemCard::kFileSize, 0, nullptr);
-            PollResult();
+            ReadFileBlock(&file);
             CARDClose(&file);
         }
         if (Ready()) {
@@ -248,9 +266,7 @@ void eMemCardPlatform::Load(const char* name, int nVersion, void* pData, int nSi
             if (!bIntact)
                 eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
         }
-    }
-    if (bMounted)
-        Unmount();
+    });
 }
 
 void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, int nSize, bool bOverwrite)
@@ -259,12 +275,7 @@ void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, i
         eMemCard::s_status = nSize > 0 && pData ? eMemCard::STATUS_NOT_ENOUGH_SPACE : eMemCard::STATUS_FATAL_ERROR;
         return;
     }
-    ClearPayload();
-    Probe();
-    if (!Ready())
-        return;
-    const bool bMounted = Mount();
-    if (Ready()) {
+    WithMountedCard([&] {
         CARDFileInfo file;
         CARDOpen(eMemCard::s_nSlot, name, &file);
         PollResult();
@@ -276,8 +287,7 @@ void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, i
         } else if (bOpen && !bOverwrite) {
             // Only the file last loaded or saved here may be replaced
             // without asking: another one belongs to another card's game.
-            CARDReadAsync(&file, s_fileBlock, eMemCard::kFileSize, 0, nullptr);
-            PollResult();
+            ReadFileBlock(&file);
             if (Ready() && s_nCurMagicNum != ps::LoadU32BE(s_fileBlock + eMemCard::kMagicOffset))
                 eMemCard::s_status = eMemCard::STATUS_DIFFERENT_CARD;
         }
@@ -295,23 +305,14 @@ void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, i
         }
         if (bOpen)
             CARDClose(&file);
-    }
-    if (bMounted)
-        Unmount();
+    });
 }
 
 void eMemCardPlatform::Delete(const char* name)
 {
-    ClearPayload();
-    Probe();
-    if (!Ready())
-        return;
-    const bool bMounted = Mount();
-    if (Ready()) {
+    WithMountedCard([&] {
         Check();
         CARDDeleteAsync(eMemCard::s_nSlot, name, nullptr);
         PollResult();
-    }
-    if (bMounted)
-        Unmount();
+    });
 }
