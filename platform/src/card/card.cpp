@@ -172,6 +172,33 @@ bool RangeInside(int32_t length, int32_t offset, size_t fileSize)
     return length >= 0 && offset >= 0 && static_cast<uint64_t>(offset) + static_cast<uint64_t>(length) <= fileSize;
 }
 
+// What a read and a write of an open file share: an injected result taken,
+// the file's name and bytes loaded and the range checked against them. True
+// with *pName and *pBytes filled; false with the result to finish with.
+bool LoadRange(const CARDFileInfo* fileInfo, CARDTestOp op, const void* buf, int32_t length, int32_t offset,
+               std::string* pName, std::vector<uint8_t>* pBytes, int32_t* pResult)
+{
+    const int32_t chan = fileInfo->chan;
+    if (TakeInjection(chan, op, pResult))
+        return false;
+    *pName = OpenFileName(fileInfo, pResult);
+    if (*pResult != CARD_RESULT_READY)
+        return false;
+    if ((*pResult = LoadFile(chan, *pName, pBytes)) != CARD_RESULT_READY)
+        return false;
+    if (!buf || !RangeInside(length, offset, pBytes->size())) {
+        *pResult = CARD_RESULT_LIMIT;
+        return false;
+    }
+    return true;
+}
+
+// A file name on a mounted card: CARD_RESULT_READY, or the result to report.
+int32_t CheckMountedName(int32_t chan, const char* fileName)
+{
+    return s_slots[chan].mounted ? CheckName(fileName) : CARD_RESULT_NOCARD;
+}
+
 }  // namespace
 
 void CARDInit()
@@ -287,11 +314,9 @@ int32_t CARDOpen(int32_t chan, const char* fileName, CARDFileInfo* fileInfo)
     int32_t result = CARD_RESULT_READY;
     if (TakeInjection(chan, CARD_TEST_OPEN, &result))
         return Finish(chan, result, nullptr);
-    const Slot& slot = s_slots[chan];
-    if (!slot.mounted)
-        return Finish(chan, CARD_RESULT_NOCARD, nullptr);
-    if (const int32_t nameResult = CheckName(fileName); nameResult != CARD_RESULT_READY)
+    if (const int32_t nameResult = CheckMountedName(chan, fileName); nameResult != CARD_RESULT_READY)
         return Finish(chan, nameResult, nullptr);
+    const Slot& slot = s_slots[chan];
     const int32_t fileNo = FindEntry(slot, fileName);
     if (fileNo < 0)
         return Finish(chan, CARD_RESULT_NOFILE, nullptr);
@@ -324,11 +349,9 @@ int32_t CARDCreateAsync(int32_t chan, const char* fileName, uint32_t size, CARDF
     int32_t result = CARD_RESULT_READY;
     if (TakeInjection(chan, CARD_TEST_CREATE, &result))
         return Finish(chan, result, callback);
-    Slot& slot = s_slots[chan];
-    if (!slot.mounted)
-        return Finish(chan, CARD_RESULT_NOCARD, callback);
-    if (const int32_t nameResult = CheckName(fileName); nameResult != CARD_RESULT_READY)
+    if (const int32_t nameResult = CheckMountedName(chan, fileName); nameResult != CARD_RESULT_READY)
         return Finish(chan, nameResult, callback);
+    Slot& slot = s_slots[chan];
     if (FindEntry(slot, fileName) >= 0)
         return Finish(chan, CARD_RESULT_EXIST, callback);
     const uint32_t blocks = (std::max<uint32_t>(size, 1) + CARD_SECTOR_SIZE - 1) / CARD_SECTOR_SIZE;
@@ -354,16 +377,10 @@ int32_t CARDReadAsync(CARDFileInfo* fileInfo, void* buf, int32_t length, int32_t
         return CARD_RESULT_FATAL_ERROR;
     const int32_t chan = fileInfo->chan;
     int32_t result = CARD_RESULT_READY;
-    if (TakeInjection(chan, CARD_TEST_READ, &result))
-        return Finish(chan, result, callback);
-    const std::string name = OpenFileName(fileInfo, &result);
-    if (result != CARD_RESULT_READY)
-        return Finish(chan, result, callback);
+    std::string name;
     std::vector<uint8_t> bytes;
-    if ((result = LoadFile(chan, name, &bytes)) != CARD_RESULT_READY)
+    if (!LoadRange(fileInfo, CARD_TEST_READ, buf, length, offset, &name, &bytes, &result))
         return Finish(chan, result, callback);
-    if (!buf || !RangeInside(length, offset, bytes.size()))
-        return Finish(chan, CARD_RESULT_LIMIT, callback);
     std::memcpy(buf, bytes.data() + offset, static_cast<size_t>(length));
     return Finish(chan, CARD_RESULT_READY, callback);
 }
@@ -375,16 +392,10 @@ int32_t CARDWriteAsync(CARDFileInfo* fileInfo, const void* buf, int32_t length, 
         return CARD_RESULT_FATAL_ERROR;
     const int32_t chan = fileInfo->chan;
     int32_t result = CARD_RESULT_READY;
-    if (TakeInjection(chan, CARD_TEST_WRITE, &result))
-        return Finish(chan, result, callback);
-    const std::string name = OpenFileName(fileInfo, &result);
-    if (result != CARD_RESULT_READY)
-        return Finish(chan, result, callback);
+    std::string name;
     std::vector<uint8_t> bytes;
-    if ((result = LoadFile(chan, name, &bytes)) != CARD_RESULT_READY)
+    if (!LoadRange(fileInfo, CARD_TEST_WRITE, buf, length, offset, &name, &bytes, &result))
         return Finish(chan, result, callback);
-    if (!buf || !RangeInside(length, offset, bytes.size()))
-        return Finish(chan, CARD_RESULT_LIMIT, callback);
     std::memcpy(bytes.data() + offset, buf, static_cast<size_t>(length));
     if (!card::WriteAtomic(DataPath(chan, name), bytes.data(), bytes.size(), chan, s_midWriteHook))
         return Finish(chan, CARD_RESULT_IOERROR, callback);
@@ -398,11 +409,9 @@ int32_t CARDDeleteAsync(int32_t chan, const char* fileName, CARDCallback callbac
     int32_t result = CARD_RESULT_READY;
     if (TakeInjection(chan, CARD_TEST_DELETE, &result))
         return Finish(chan, result, callback);
-    Slot& slot = s_slots[chan];
-    if (!slot.mounted)
-        return Finish(chan, CARD_RESULT_NOCARD, callback);
-    if (const int32_t nameResult = CheckName(fileName); nameResult != CARD_RESULT_READY)
+    if (const int32_t nameResult = CheckMountedName(chan, fileName); nameResult != CARD_RESULT_READY)
         return Finish(chan, nameResult, callback);
+    Slot& slot = s_slots[chan];
     const int32_t fileNo = FindEntry(slot, fileName);
     if (fileNo < 0)
         return Finish(chan, CARD_RESULT_NOFILE, callback);
