@@ -19,6 +19,7 @@
 #include "datagen/blockWriter.h"
 #include "platform/dvd.h"
 #include "platform/os.h"
+#include "benchUtil.h"
 
 namespace {
 
@@ -61,22 +62,6 @@ const DataFile& TheFile()
     return file;
 }
 
-// Best of several runs, in nanoseconds per copy of the whole file.
-double MemcpyNanos(const std::vector<uint8_t>& src)
-{
-    std::vector<uint8_t> dst(src.size());
-    double best = 1e30;
-    for (int run = 0; run < 7; ++run) {
-        const auto t0 = std::chrono::steady_clock::now();
-        std::memcpy(dst.data(), src.data(), src.size());
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count());
-    }
-    return best;
-}
-
 int64_t ReadAllBlocks(int nBlocks)
 {
     cFile file;
@@ -107,7 +92,7 @@ int64_t ReadAllBlocks(int nBlocks)
 static void BM_FileReadTypedBlocks16MiB(benchmark::State& state)
 {
     const DataFile& f = TheFile();
-    const double memcpyNanos = MemcpyNanos(f.bytes);
+    const double memcpyNanos = bench::MemcpyNanos(f.bytes, 1);
     double totalNanos = 0;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();

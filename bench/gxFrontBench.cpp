@@ -13,6 +13,7 @@
 
 #include "platform/gx.h"
 #include "platform/ps.h"
+#include "benchUtil.h"
 
 namespace {
 
@@ -86,32 +87,13 @@ void SetUpZoneFormat(const ZoneData& z)
     GXSetArrayBounds(GX_VA_TEX1, static_cast<uint32_t>(z.coords.size()));
 }
 
-// Best of several runs, in nanoseconds per copy.
-double MemcpyNanos(const std::vector<uint8_t>& src)
-{
-    std::vector<uint8_t> dst(src.size());
-    double best = 1e30;
-    for (int run = 0; run < 7; ++run) {
-        constexpr int kCopies = 2000;
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < kCopies; ++i) {
-            std::memcpy(dst.data(), src.data(), src.size());
-            benchmark::DoNotOptimize(dst.data());
-            benchmark::ClobberMemory();
-        }
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / kCopies);
-    }
-    return best;
-}
-
 }  // namespace
 
 static void BM_GxFrontDisplayList10kVertices(benchmark::State& state)
 {
     const ZoneData zone = MakeZone();
     SetUpZoneFormat(zone);
-    const double memcpyNs = MemcpyNanos(zone.list);
+    const double memcpyNs = bench::MemcpyNanos(zone.list, 2000);
     const auto t0 = std::chrono::steady_clock::now();
     for (auto _ : state)
         GXCallDisplayList(zone.list.data(), static_cast<uint32_t>(zone.list.size()));

@@ -10,6 +10,7 @@
 
 #include "datagen/gxTextureEncode.h"
 #include "gx/tex/gxTexDecode.h"
+#include "benchUtil.h"
 
 namespace {
 
@@ -35,25 +36,6 @@ std::vector<uint8_t> MakeCmprTexture()
     return bytes;
 }
 
-// Best of several runs, in nanoseconds per copy.
-double MemcpyNanos(const std::vector<uint8_t>& src)
-{
-    std::vector<uint8_t> dst(src.size());
-    double best = 1e30;
-    for (int run = 0; run < 7; ++run) {
-        constexpr int kCopies = 2000;
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < kCopies; ++i) {
-            std::memcpy(dst.data(), src.data(), src.size());
-            benchmark::DoNotOptimize(dst.data());
-            benchmark::ClobberMemory();
-        }
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::nano>(t1 - t0).count() / kCopies);
-    }
-    return best;
-}
-
 }  // namespace
 
 static void BM_GxTexDecodeCmpr256Mipmapped(benchmark::State& state)
@@ -63,7 +45,7 @@ static void BM_GxTexDecodeCmpr256Mipmapped(benchmark::State& state)
         state.SkipWithError("encoder produced the wrong size");
         return;
     }
-    const double memcpyNs = MemcpyNanos(src);
+    const double memcpyNs = bench::MemcpyNanos(src, 2000);
     gxtex::DecodedTexture tex;
     const auto t0 = std::chrono::steady_clock::now();
     for (auto _ : state) {
