@@ -122,15 +122,13 @@ TEST(eDynamicLightFileTest, OlderConfigBlocksKeepTheDefaults)
 }
 
 // Lights drawn in the room through the headless graphics layer.
-class eDynamicLightDrawTest : public ZoneTest {
+class eDynamicLightDrawTest : public ZoneVideoTest {
 protected:
     void SetUp() override
     {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        ZoneVideoTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(WriteZone("room.zon", RoomDesc(5, false)));
         ASSERT_TRUE(ReadZone("room.zon", &m_room));
         m_room.m_localToWorld = MakeFrame(0, 0, 100);
@@ -143,12 +141,6 @@ protected:
         m_cfg.hMaterial = m_lightMaterial->m_handle;
         m_cfg.fRadius = 5;
         eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
     }
 
     eZone m_room;

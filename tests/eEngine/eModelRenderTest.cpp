@@ -42,15 +42,13 @@ void Project(const mVec3& p, int* pX, int* pY)
     *pY = static_cast<int>(std::lround(240.0f - (p.z - kEye.z) * scale));
 }
 
-class eModelRenderTest : public ZoneTest {
+class eModelRenderTest : public ZoneVideoTest {
 protected:
     void SetUp() override
     {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        ZoneVideoTest::SetUp();
+        if (IsSkipped())
+            return;
         eMaterial::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);  // no fog in this room
         m_skin = Lit(0.8f, 0.3f, 0.2f);
         m_head = Lit(0.2f, 0.8f, 0.3f);
@@ -77,12 +75,11 @@ protected:
     }
     void TearDown() override
     {
-        GXTestGetDrawStats();
+        GXTestGetDrawStats();  // the render thread idle before the model goes
         if (m_pModel)
             std::destroy_at(m_pModel);
         ClearModelManagers();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
+        ZoneVideoTest::TearDown();
     }
     // An opaque material showing its diffuse colour under the lights.
     eMaterial* Lit(float r, float g, float b)

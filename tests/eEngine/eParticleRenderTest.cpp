@@ -38,22 +38,14 @@ struct Rgb {
     int Sum() const { return r + g + b; }
 };
 
-class eParticleRenderTest : public ZoneTest {
+class eParticleRenderTest : public ZoneVideoTest {
 protected:
     void SetUp() override
     {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        ZoneVideoTest::SetUp();
+        if (IsSkipped())
+            return;
         mRandReset();
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
     }
 
     // Unlit, one stage: texture x vertex colour in colour and alpha.

@@ -44,23 +44,8 @@ public:
     unsigned int m_lastClip = 0;
 };
 
-class eZoneDrawTest : public ZoneTest {
+class eZoneDrawTest : public ZoneVideoTest {
 protected:
-    void SetUp() override
-    {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
-    }
-
     // A material in slot, with flags and blend mode; no passes.
     M* AddMaterial(int slot, uint32_t flags, M::eBlendMode blend = M::BLEND_NONE)
     {

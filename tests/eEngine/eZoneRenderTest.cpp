@@ -34,23 +34,8 @@ struct Rgb {
     int Sum() const { return r + g + b; }
 };
 
-class eZoneRenderTest : public ZoneTest {
+class eZoneRenderTest : public ZoneVideoTest {
 protected:
-    void SetUp() override
-    {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
-    }
-
     static datagen::RgbaImage Image(uint32_t size, uint8_t (*texel)(uint32_t x, uint32_t y, int channel))
     {
         datagen::RgbaImage image;

@@ -95,15 +95,13 @@ public:
 // The room of the zone tests in slot 0 at the world origin, its floor and
 // walls drawn unlit in plain colours, and one frame of it drawn the way the
 // map draws its second sweep.
-class OverlaySceneTest : public ZoneTest {
+class OverlaySceneTest : public ZoneVideoTest {
 protected:
     void SetUp() override
     {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        ZoneVideoTest::SetUp();
+        if (IsSkipped())
+            return;
         eMaterial* floor = PlainMaterial(5, 0.75f, 0.75f, 0.75f);
         eMaterial* wall = PlainMaterial(6, 0.25f, 0.35f, 0.5f);
         datagen::ZoneDesc desc = RoomDesc(5, false);
@@ -117,10 +115,9 @@ protected:
     }
     void TearDown() override
     {
-        GXTestGetDrawStats();
+        GXTestGetDrawStats();  // the render thread idle before the room goes
         eZone::s_pZones[0] = nullptr;
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
+        ZoneVideoTest::TearDown();
     }
     // Unlit, one stage passing the material's colour.
     eMaterial* PlainMaterial(int slot, float r, float g, float b)
