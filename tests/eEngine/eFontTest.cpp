@@ -227,15 +227,13 @@ TEST_F(eFontFileTest, TruncatedFontsFail)
 }
 
 // The glyph batch is sized by the glyphs actually drawn.
-class eFontBatchTest : public MaterialTest {
+class eFontBatchTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override
     {
-        MaterialTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        DrawingTest::SetUp();
+        if (IsSkipped())
+            return;
         m_font = TestFont(true);
         eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, eTextureHandle());
         ASSERT_NE(m, nullptr);
@@ -246,9 +244,7 @@ protected:
     void TearDown() override
     {
         eFont::EndRender();
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        MaterialTest::TearDown();
+        DrawingTest::TearDown();
     }
     GXTestDrawStats Draw(const char* text, uint32_t flags, std::vector<float> tags = {})
     {

@@ -406,15 +406,13 @@ TEST_F(eModelTest, TheBlockHoldsTheSceneNodeOnly)
 
 // ---- with the graphics layer ----
 
-class eModelDrawTest : public MaterialTest {
+class eModelDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override
     {
-        MaterialTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        DrawingTest::SetUp();
+        if (IsSkipped())
+            return;
         eVideo::PreCull();
         ASSERT_NE(PlaceMesh(m_data, &m_pool, kMeshSlot, FigureDesc()), nullptr);
         m_pModel = m_pool.New<eModel>();
@@ -426,12 +424,11 @@ protected:
     }
     void TearDown() override
     {
-        GXTestGetDrawStats();
+        GXTestGetDrawStats();  // the render thread idle before the model goes
         if (m_pModel)
             std::destroy_at(m_pModel);
         ClearModelManagers();
-        OSSetVirtualClock(FALSE);
-        MaterialTest::TearDown();
+        DrawingTest::TearDown();
     }
     // Draws the rigid head with the brightness; the last draw's state.
     std::shared_ptr<const gxState> DrawHead(uint8_t brightness, uint32_t materialFlags = 0)

@@ -155,15 +155,13 @@ TEST_F(eSpriteFileTest, TruncatedFilesFail)
 }
 
 // Sprites drawn headless through the graphics layer.
-class eSpriteDrawTest : public MaterialTest {
+class eSpriteDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override
     {
-        MaterialTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
+        DrawingTest::SetUp();
+        if (IsSkipped())
+            return;
         const uint8_t red[4] = {255, 0, 0, 255};
         const uint8_t green[4] = {0, 255, 0, 255};
         eTexture* pTexture = MakeTexture(30, eTextureConfig::FORMAT_RGBA8, SplitImage(64, red, green));
@@ -173,12 +171,6 @@ protected:
         m_materials.push_back(m_pMaterial);
         m_sprite.m_hMaterial = eMaterialMgr::Add(9, m_pMaterial, 0x99);
         m_sprite.m_origin = S::SO_ABSOLUTE;
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        MaterialTest::TearDown();
     }
     // Clears the frame to black and starts the sprite camera.
     static void BeginFrame()

@@ -61,3 +61,26 @@ struct VideoTest : ::testing::Test {
         OSSetVirtualClock(FALSE);
     }
 };
+
+// A test on fixture Base that draws: the video device started (the test is
+// skipped without OpenGL; a derived SetUp returns when IsSkipped()), on the
+// virtual clock, from the reset render state. TearDown lets the render thread
+// finish what the test sent before Base tears down.
+template <class Base>
+class DrawingTest : public Base {
+protected:
+    void SetUp() override
+    {
+        Base::SetUp();
+        if (!StartVideoOnce().bHaveGL)
+            GTEST_SKIP() << "no OpenGL";
+        OSSetVirtualClock(TRUE);
+        eVideoPlatform::ResetState();
+    }
+    void TearDown() override
+    {
+        GXTestGetDrawStats();
+        OSSetVirtualClock(FALSE);
+        Base::TearDown();
+    }
+};

@@ -52,24 +52,4 @@ protected:
     cMemPool m_zonePool{"zoneTest", 0x200000, false};
 };
 
-// A zone test that draws: the video device started (the test is skipped
-// without OpenGL; a derived SetUp returns when IsSkipped()), on the virtual
-// clock, from the reset render state. TearDown lets the render thread finish
-// what the test sent.
-class ZoneVideoTest : public ZoneTest {
-protected:
-    void SetUp() override
-    {
-        ZoneTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        ZoneTest::TearDown();
-    }
-};
+using ZoneVideoTest = DrawingTest<ZoneTest>;  // a zone test that draws
