@@ -29,14 +29,15 @@ inline bool Fits(const cReadBlock& rb, int64_t count, int64_t recordBytes)
 }
 
 // count value-initialised records of T from the pool, null for none; false
-// when the pool cannot give them (it logs).
+// when the pool cannot give them (it logs). The size taken is rounded up to
+// a multiple of roundTo (a power of two; 1 takes the exact size).
 template <class T>
-bool TakeArray(cMemPool* pPool, int64_t count, T** ppOut)
+bool TakeArray(cMemPool* pPool, int64_t count, T** ppOut, size_t roundTo = kArrayAlign)
 {
     *ppOut = nullptr;
     if (count <= 0)
         return true;
-    const size_t bytes = (sizeof(T) * static_cast<size_t>(count) + kArrayAlign - 1) & ~(kArrayAlign - 1);
+    const size_t bytes = (sizeof(T) * static_cast<size_t>(count) + roundTo - 1) & ~(roundTo - 1);
     void* p = pPool ? pPool->Alloc(bytes, alignof(T)) : nullptr;
     if (!p)
         return false;

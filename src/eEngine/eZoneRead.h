@@ -35,23 +35,12 @@ struct eZone::ReadState {
 
 namespace eZoneRead {
 
-// count default-constructed records from the pool at their exact size
-// (eBlockArrays::TakeArray rounds to whole words). True with null for 0;
-// false (the pool logs) when it is full.
+// count value-initialised records from the pool at their exact size. True
+// with null for 0; false (the pool logs) when it is full.
 template <class T>
 bool NewArray(cMemPool* pPool, int64_t count, T** ppOut)
 {
-    *ppOut = nullptr;
-    if (count <= 0)
-        return true;
-    void* p = pPool ? pPool->Alloc(sizeof(T) * static_cast<size_t>(count), alignof(T)) : nullptr;
-    if (!p)
-        return false;
-    T* pArray = static_cast<T*>(p);
-    for (int64_t i = 0; i < count; ++i)
-        new (&pArray[i]) T();
-    *ppOut = pArray;
-    return true;
+    return eBlockArrays::TakeArray(pPool, count, ppOut, 1);
 }
 
 }  // namespace eZoneRead
