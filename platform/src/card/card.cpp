@@ -193,6 +193,18 @@ bool LoadRange(const CARDFileInfo* fileInfo, CARDTestOp op, const void* buf, int
     return true;
 }
 
+// The name of file fileNo of chan for a status call, after an injected
+// result; empty with the result to finish with when there is none.
+std::string StatusFileName(int32_t chan, int32_t fileNo, CARDTestOp op, int32_t* pResult)
+{
+    if (TakeInjection(chan, op, pResult))
+        return {};
+    CARDFileInfo info;
+    info.chan = chan;
+    info.fileNo = fileNo;
+    return OpenFileName(&info, pResult);
+}
+
 // A file name on a mounted card: CARD_RESULT_READY, or the result to report.
 int32_t CheckMountedName(int32_t chan, const char* fileName)
 {
@@ -427,13 +439,8 @@ int32_t CARDGetStatus(int32_t chan, int32_t fileNo, CARDStat* stat)
     if (!ValidChan(chan) || !stat)
         return CARD_RESULT_FATAL_ERROR;
     int32_t result = CARD_RESULT_READY;
-    if (TakeInjection(chan, CARD_TEST_GET_STATUS, &result))
-        return Finish(chan, result, nullptr);
-    CARDFileInfo info;
-    info.chan = chan;
-    info.fileNo = fileNo;
-    const std::string name = OpenFileName(&info, &result);
-    if (result != CARD_RESULT_READY)
+    const std::string name = StatusFileName(chan, fileNo, CARD_TEST_GET_STATUS, &result);
+    if (result != CARD_RESULT_READY || name.empty())
         return Finish(chan, result, nullptr);
     CARDStat out;
     std::vector<uint8_t> text;
@@ -457,13 +464,8 @@ int32_t CARDSetStatus(int32_t chan, int32_t fileNo, const CARDStat* stat)
     if (!ValidChan(chan) || !stat)
         return CARD_RESULT_FATAL_ERROR;
     int32_t result = CARD_RESULT_READY;
-    if (TakeInjection(chan, CARD_TEST_SET_STATUS, &result))
-        return Finish(chan, result, nullptr);
-    CARDFileInfo info;
-    info.chan = chan;
-    info.fileNo = fileNo;
-    const std::string name = OpenFileName(&info, &result);
-    if (result != CARD_RESULT_READY)
+    const std::string name = StatusFileName(chan, fileNo, CARD_TEST_SET_STATUS, &result);
+    if (result != CARD_RESULT_READY || name.empty())
         return Finish(chan, result, nullptr);
     const std::string text = card::FormatStatus(*stat);
     if (!card::WriteAtomic(StatusPath(chan, name), text.data(), text.size(), chan, nullptr))
