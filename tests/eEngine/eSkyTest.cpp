@@ -143,22 +143,8 @@ TEST_F(eSkyTest, SetMeshMakesEmptySkinsOfItsMaterialCount)
     EXPECT_EQ(m_pSky->m_hMaterials[3], nullptr);
 }
 
-class eSkyDrawTest : public eSkyTest {
+class eSkyDrawTest : public DrawingTest<eSkyTest> {
 protected:
-    void SetUp() override
-    {
-        eSkyTest::SetUp();
-        if (!StartVideoOnce().bHaveGL)
-            GTEST_SKIP() << "no OpenGL";
-        OSSetVirtualClock(TRUE);
-        eVideoPlatform::ResetState();
-    }
-    void TearDown() override
-    {
-        GXTestGetDrawStats();
-        OSSetVirtualClock(FALSE);
-        eSkyTest::TearDown();
-    }
     // Draw commands, and the last one's position matrix.
     uint64_t Draw(float m[3][4] = nullptr)
     {
