@@ -17,12 +17,8 @@ protected:
     void SetUp() override
     {
         WorldZoneTest::SetUp();
-        eOctree tree;
-        tree.m_fSize = 100;
-        tree.m_fLooseScale = 1.5f;
-        tree.m_nLevels = 3;
-        ASSERT_TRUE(m_a.CreateVolOctree(tree, &m_pool));
-        ASSERT_TRUE(m_b.CreateVolOctree(tree, &m_pool));
+        ASSERT_TRUE(m_a.CreateVolOctree(Tree(), &m_pool));
+        ASSERT_TRUE(m_b.CreateVolOctree(Tree(), &m_pool));
     }
 
     eVolume* Place(eZone* pZone, eVolume* v, const mVec3& at)

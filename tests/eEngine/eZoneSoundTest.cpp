@@ -20,12 +20,8 @@ protected:
     void SetUp() override
     {
         WorldZoneTest::SetUp();
-        eOctree tree;
-        tree.m_fSize = 100;
-        tree.m_fLooseScale = 1.5f;
-        tree.m_nLevels = 3;
-        ASSERT_TRUE(m_a.CreateSndOctree(tree, &m_pool));
-        ASSERT_TRUE(m_b.CreateSndOctree(tree, &m_pool));
+        ASSERT_TRUE(m_a.CreateSndOctree(Tree(), &m_pool));
+        ASSERT_TRUE(m_b.CreateSndOctree(Tree(), &m_pool));
         m_data.m_length = 100;
         eListener::Initialize();
     }

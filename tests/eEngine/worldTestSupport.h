@@ -70,6 +70,16 @@ protected:
             z = nullptr;
     }
     void SetUpZone(eZone* pZone, int slot, float worldX);
+    // A tree of edge 100 and 3 levels (loose scale 1.5) for the volume and
+    // sound trees of m_a and m_b.
+    static eOctree Tree()
+    {
+        eOctree tree;
+        tree.m_fSize = 100;
+        tree.m_fLooseScale = 1.5f;
+        tree.m_nLevels = 3;
+        return tree;
+    }
 
     cMemPool m_pool{"worldZones", 0x100000, false};
     eZone m_a;
