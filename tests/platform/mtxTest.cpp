@@ -26,41 +26,28 @@ float ClipDepth(const Mtx44 m, float z)
     return cz / cw;
 }
 
-TEST(mtx, FrustumMatrices)
+// Both projections put the near plane at depth -1 and the far plane at 0.
+TEST(mtx, FrustumAndOrthoMatrices)
 {
-    struct Row { const char* name; float t, b, l, r, n, f; float e[4][4]; };
+    using Make = void (*)(Mtx44, float, float, float, float, float, float);
+    struct Row { const char* name; Make make; float t, b, l, r, n, f; float e[4][4]; };
     const Row rows[] = {
-        {"symmetric", 1, -1, -2, 2, 1, 3,
+        {"frustum symmetric", C_MTXFrustum, 1, -1, -2, 2, 1, 3,
          {{0.5f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -0.5f, -1.5f}, {0, 0, -1, 0}}},
-        {"off-centre", 2, 0, 0, 4, 2, 6,
+        {"frustum off-centre", C_MTXFrustum, 2, 0, 0, 4, 2, 6,
          {{1, 0, 1, 0}, {0, 2, 1, 0}, {0, 0, -0.5f, -3}, {0, 0, -1, 0}}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        Mtx44 m;
-        C_MTXFrustum(m, r.t, r.b, r.l, r.r, r.n, r.f);
-        ExpectMtx44(m, r.e);
-        EXPECT_FLOAT_EQ(ClipDepth(m, -r.n), -1.0f) << "near plane";
-        EXPECT_NEAR(ClipDepth(m, -r.f), 0.0f, 1e-6f) << "far plane";
-    }
-}
-
-TEST(mtx, OrthoMatrices)
-{
-    struct Row { const char* name; float t, b, l, r, n, f; float e[4][4]; };
-    const Row rows[] = {
-        {"symmetric", 1, -1, -2, 2, 1, 3,
+        {"ortho symmetric", C_MTXOrtho, 1, -1, -2, 2, 1, 3,
          {{0.5f, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -0.5f, -1.5f}, {0, 0, 0, 1}}},
-        {"screen-like", 2, 0, 0, 4, 0, 10,
+        {"ortho screen-like", C_MTXOrtho, 2, 0, 0, 4, 0, 10,
          {{0.5f, 0, 0, -1}, {0, 1, 0, -1}, {0, 0, -0.1f, -1}, {0, 0, 0, 1}}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Mtx44 m;
-        C_MTXOrtho(m, r.t, r.b, r.l, r.r, r.n, r.f);
+        r.make(m, r.t, r.b, r.l, r.r, r.n, r.f);
         ExpectMtx44(m, r.e);
-        EXPECT_FLOAT_EQ(ClipDepth(m, -r.n), -1.0f);
-        EXPECT_NEAR(ClipDepth(m, -r.f), 0.0f, 1e-6f);
+        EXPECT_FLOAT_EQ(ClipDepth(m, -r.n), -1.0f) << "near plane";
+        EXPECT_NEAR(ClipDepth(m, -r.f), 0.0f, 1e-6f) << "far plane";
     }
 }
 

@@ -149,12 +149,6 @@ TEST(OSReset, SoftResetHandsOverTheRegionAndHardResetDoesNot)
     for (uint32_t i = 0; i < OS_SAVE_REGION_SIZE; ++i)
         region[i] = static_cast<uint8_t>(i * 7 + 1);
     OSSetSaveRegion(region, region + OS_SAVE_REGION_SIZE);
-    void* start = nullptr;
-    void* end = nullptr;
-    OSGetSaveRegion(&start, &end);
-    EXPECT_EQ(start, region);
-    EXPECT_EQ(end, region + OS_SAVE_REGION_SIZE);
-
     s_reset = ResetCall{};
     OSTestSetResetHandler(RecordReset);
     OSResetSystem(0, 1, FALSE);
@@ -249,15 +243,6 @@ TEST(OSReset, MenuResetQuitsWithExitCodeZero)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-TEST(OSReset, ButtonStateIsInjectable)
-{
-    EXPECT_EQ(OSGetResetButtonState(), FALSE);
-    OSTestSetResetButton(TRUE);
-    EXPECT_EQ(OSGetResetButtonState(), TRUE);
-    OSSetResetButtonState(FALSE);
-    EXPECT_EQ(OSGetResetButtonState(), FALSE);
-}
-
 TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)
 {
     uint8_t bytes[OS_SAVE_REGION_SIZE];
@@ -273,16 +258,10 @@ TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)
     uint8_t untouched[OS_SAVE_REGION_SIZE] = {};
     std::string bad = text;
     bad[100] = 'g';
-    EXPECT_FALSE(os::DecodeSavedRegion(bad.c_str(), untouched));
-    EXPECT_FALSE(os::DecodeSavedRegion(text.substr(0, 254).c_str(), untouched));
-    EXPECT_FALSE(os::DecodeSavedRegion((text + "00").c_str(), untouched));
+    for (const std::string& damaged : {bad, text.substr(0, 254), text + "00"})
+        EXPECT_FALSE(os::DecodeSavedRegion(damaged.c_str(), untouched));
     EXPECT_FALSE(os::DecodeSavedRegion(nullptr, untouched));
     EXPECT_EQ(untouched[0], 0) << "a rejected text leaves the output alone";
-
-    OSTestSetSavedRegion(bytes);
-    EXPECT_EQ(std::memcmp(OSGetSavedRegionContents(), bytes, OS_SAVE_REGION_SIZE), 0);
-    OSTestSetSavedRegion(nullptr);
-    EXPECT_EQ(OSGetSavedRegionContents()[5], 0);
 }
 
 TEST(OSSettings, DefaultsWriteAndReadBack)

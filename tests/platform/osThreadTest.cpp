@@ -17,6 +17,7 @@ namespace {
 
 // A test's OS threads; each owns its record for the test's length.
 struct Worker {
+    explicit Worker(std::string* log = nullptr, char c = '?', int rounds = 0) : pLog(log), id(c), nRounds(rounds) {}
     OSThread thread;
     std::string* pLog = nullptr;
     char id = '?';
@@ -117,10 +118,7 @@ TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
 TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
 {
     std::string log;
-    Worker high, low;
-    high.pLog = low.pLog = &log;
-    high.id = 'H';
-    low.id = 'L';
+    Worker high(&log, 'H'), low(&log, 'L');
     ASSERT_TRUE(Start(low, LogOnce, 20));
     EXPECT_EQ(log, "");  // lower than main: waits for main to wait
     ASSERT_TRUE(Start(high, LogOnce, 10));
@@ -133,11 +131,7 @@ TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
 TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
 {
     std::string log;
-    Worker a, b;
-    a.pLog = b.pLog = &log;
-    a.id = 'a';
-    b.id = 'b';
-    a.nRounds = b.nRounds = 3;
+    Worker a(&log, 'a', 3), b(&log, 'b', 3);
     ASSERT_TRUE(Start(a, LogAndYield, 20));
     ASSERT_TRUE(Start(b, LogAndYield, 20));
     ASSERT_TRUE(OSJoinThread(&a.thread, nullptr));
@@ -180,8 +174,7 @@ TEST(OSThread, RefusesBadPrioritiesAndUnknownRecords)
 TEST(OSThread, RecordIsReusedAfterTheThreadEnds)
 {
     std::string log;
-    Worker w;
-    w.pLog = &log;
+    Worker w(&log);
     for (char id : {'1', '2'}) {
         w.id = id;
         w.thread = OSThread{};
@@ -196,9 +189,7 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     OSMutex mutex;
     OSInitMutex(&mutex);
     std::string log;
-    Worker w;
-    w.pLog = &log;
-    w.id = 'W';
+    Worker w(&log, 'W');
     w.pMutex = &mutex;
     OSLockMutex(&mutex);
     OSLockMutex(&mutex);  // recursive for the owner
