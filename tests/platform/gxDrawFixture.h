@@ -75,15 +75,12 @@ protected:
     // A screen rectangle of one colour with format 0 (position, colour).
     static void DrawRect(float x0, float y0, float x1, float y1, GXColor c, float z = -0.5f)
     {
+        const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
         GXBegin(GX_QUADS, GX_VTXFMT0, 4);
-        GXPosition3f32(x0, y0, z);
-        GXColor4u8(c.r, c.g, c.b, c.a);
-        GXPosition3f32(x1, y0, z);
-        GXColor4u8(c.r, c.g, c.b, c.a);
-        GXPosition3f32(x1, y1, z);
-        GXColor4u8(c.r, c.g, c.b, c.a);
-        GXPosition3f32(x0, y1, z);
-        GXColor4u8(c.r, c.g, c.b, c.a);
+        for (int i = 0; i < 4; ++i) {
+            GXPosition3f32(xs[i], ys[i], z);
+            GXColor4u8(c.r, c.g, c.b, c.a);
+        }
         GXEnd();
     }
 

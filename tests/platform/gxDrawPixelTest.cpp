@@ -100,25 +100,14 @@ TEST_F(GxDrawTest, DepthModesCompareAndUpdate)
 
 TEST_F(GxDrawTest, CullModesFollowOnScreenWinding)
 {
-    // Triangle A runs clockwise on the screen (y down), B counter-clockwise.
-    auto drawA = [] {
+    // The red triangle runs clockwise on the screen (y down), the green one
+    // counter-clockwise.
+    auto triangle = [](const float (&xy)[6], GXColor c) {
         GXBegin(GX_TRIANGLES, GX_VTXFMT0, 3);
-        GXPosition3f32(10, 10, -0.5f);
-        GXColor4u8(255, 0, 0, 255);
-        GXPosition3f32(60, 10, -0.5f);
-        GXColor4u8(255, 0, 0, 255);
-        GXPosition3f32(10, 60, -0.5f);
-        GXColor4u8(255, 0, 0, 255);
-        GXEnd();
-    };
-    auto drawB = [] {
-        GXBegin(GX_TRIANGLES, GX_VTXFMT0, 3);
-        GXPosition3f32(110, 10, -0.5f);
-        GXColor4u8(0, 255, 0, 255);
-        GXPosition3f32(110, 60, -0.5f);
-        GXColor4u8(0, 255, 0, 255);
-        GXPosition3f32(160, 10, -0.5f);
-        GXColor4u8(0, 255, 0, 255);
+        for (int i = 0; i < 6; i += 2) {
+            GXPosition3f32(xy[i], xy[i + 1], -0.5f);
+            GXColor4u8(c.r, c.g, c.b, c.a);
+        }
         GXEnd();
     };
     struct Row {
@@ -134,8 +123,8 @@ TEST_F(GxDrawTest, CullModesFollowOnScreenWinding)
         SCOPED_TRACE(GXCullModeText(row.mode));
         GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
         GXSetCullMode(row.mode);
-        drawA();
-        drawB();
+        triangle({10, 10, 60, 10, 10, 60}, GXColor{255, 0, 0, 255});
+        triangle({110, 10, 110, 60, 160, 10}, GXColor{0, 255, 0, 255});
         EXPECT_EQ(Pixel(20, 20).r == 255, row.aDrawn);
         EXPECT_EQ(Pixel(120, 20).g == 255, row.bDrawn);
     }

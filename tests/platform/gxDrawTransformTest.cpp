@@ -151,16 +151,11 @@ TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
 TEST_F(GxDrawTransformTest, ProjectiveTextureThroughPostMatrix)
 {
     // Texture: 8x8 with quadrants red, green / blue, white.
-    datagen::RgbaImage image;
-    image.width = image.height = 8;
-    image.rgba.resize(8 * 8 * 4);
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const int q = (y / 4) * 2 + x / 4;
-            const uint8_t colours[4][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
-            std::memcpy(&image.rgba[(y * 8 + x) * 4], colours[q], 4);
-        }
-    }
+    const uint8_t colours[4][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+    datagen::RgbaImage image{8, 8, {}};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            image.rgba.insert(image.rgba.end(), colours[(y / 4) * 2 + x / 4], colours[(y / 4) * 2 + x / 4] + 4);
     std::vector<uint8_t> encoded;
     ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
     const AlignedBytes texels(encoded);
