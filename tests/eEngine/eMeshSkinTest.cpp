@@ -3,8 +3,6 @@
 // caller's material count in DrawStatic; scaled object placement.
 #include "eEngine/eMesh.h"
 
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "platform/ps.h"
@@ -64,13 +62,7 @@ datagen::MeshDesc SkinDesc(const std::vector<std::pair<int, datagen::SkinVertex>
     return d;
 }
 
-mOCS Frame(float x, float y, float z, float heading = 0.0f)
-{
-    mOCS o;
-    o.basis.SetH(heading);
-    o.origin.Set(x, y, z);
-    return o;
-}
+const mOCS kRest[3] = {MakeFrame(0, 0, 0), MakeFrame(0, 0, 0), MakeFrame(0, 0, 0)};
 
 class eMeshSkinTest : public testing::Test {
 protected:
@@ -97,22 +89,21 @@ protected:
 
 TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 {
-    const mOCS identity[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
-    const mOCS moved[3] = {Frame(1, 2, 3), Frame(0, 0, 0, 90), Frame(-4, 0, 0)};
+    const mOCS moved[3] = {MakeFrame(1, 2, 3), MakeFrame(0, 0, 0, 90), MakeFrame(-4, 0, 0)};
     const struct {
         const char* name;
         datagen::SkinVertex v;
         const mOCS (&bones)[3];
         int16_t pos[3], nrm[3];
     } rows[] = {
-        {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), identity,
+        {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"one bone moved; its weight is not read", Vertex({1, -2, 0.5f}, 1, {0, 7}), moved,
          {2048, 0, 3584}, {0, 9830, 13107}},
         {"one bone turned 90 degrees", Vertex({1, 0, 0}, 1, {1, 255}), moved, {0, 1024, 0}, {-9830, 0, 13107}},
-        {"128 + 127 of the same place: all of it", Vertex({1, -2, 0.5f}, 2, {0, 128, 1, 127}), identity,
+        {"128 + 127 of the same place: all of it", Vertex({1, -2, 0.5f}, 2, {0, 128, 1, 127}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
-        {"100 + 100: 200/255 of it", Vertex({1, -2, 0.5f}, 2, {0, 100, 2, 100}), identity,
+        {"100 + 100: 200/255 of it", Vertex({1, -2, 0.5f}, 2, {0, 100, 2, 100}), kRest,
          {803, -1606, 401}, {0, 7710, 10280}},
         {"two places blended", Vertex({1, 0, 0}, 2, {0, 51, 2, 204}), moved, {-2048, 409, 614}, {0, 9830, 13107}},
         {"three bones", Vertex({0, 0, 0}, 3, {0, 85, 1, 85, 2, 85}), moved, {-1024, 682, 1024}, {-3276, 6553, 13107}},
@@ -137,8 +128,7 @@ TEST_F(eMeshSkinTest, RecordsFollowMaterialsThenWeightCounts)
                                              {0, Vertex({2, 0, 0}, 1, {0, 255})},
                                              {1, Vertex({3, 0, 0}, 3, {0, 85, 1, 85, 2, 85})},
                                              {1, Vertex({4, 0, 0}, 1, {1, 255})}});
-    const mOCS identity[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
-    const std::vector<Record> r = Skin(desc, identity);
+    const std::vector<Record> r = Skin(desc, kRest);
     ASSERT_EQ(r.size(), 4u);
     const int16_t expectedX[4] = {2048, 1024, 4096, 3072};
     for (int i = 0; i < 4; ++i)
@@ -152,10 +142,8 @@ TEST_F(eMeshSkinTest, AMeshWithoutSkinWritesNothing)
     const eMesh* m = PlaceMesh(m_data, &m_pool, 1, desc);
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->GetNumSkinVerts(), 0);
-    uint8_t out[12];
-    std::memset(out, 0xEE, sizeof(out));
-    const mOCS bones[3] = {Frame(0, 0, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
-    m->FillPhysiqueVerts(out, bones);
+    uint8_t out[12] = {0xEE};
+    m->FillPhysiqueVerts(out, kRest);
     EXPECT_EQ(out[0], 0xEE);
 }
 
@@ -222,7 +210,7 @@ TEST_F(eMeshDrawTest, AFullSkinningCacheDrawsNothingAtAll)
 TEST_F(eMeshDrawTest, AScaledMeshSpreadsItsObjectsFromNodeZero)
 {
     const eMeshVisData* d = m_pMesh->m_pMeshVisData;
-    mOCS nodes[4] = {Frame(5, 0, 0), Frame(5, 1, 0), Frame(0, 0, 0), Frame(0, 0, 0)};
+    mOCS nodes[4] = {MakeFrame(5, 0, 0), MakeFrame(5, 1, 0), MakeFrame(0, 0, 0), MakeFrame(0, 0, 0)};
     eMesh::DrawVisObjects(1, d, nodes, 1.0f);
     EXPECT_EQ(eVideoPlatform::s_localToZone.origin, mVec3(5, 1, 0));
     eMesh::DrawVisObjects(1, d, nodes, 2.0f);

@@ -4,6 +4,8 @@
 // and ray hits.
 #include "eEngine/eModel.h"
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "platform/ps.h"
@@ -247,7 +249,6 @@ TEST_F(eModelTest, SubObjectFramesFallBackToTheModelsOwn)
     EXPECT_EQ(m.GetSubObjectToZone(3), &m.m_pNodeToZone[3]);
     EXPECT_EQ(m.GetSubObjectToZone(-1), &m.m_localToZone);
     EXPECT_EQ(m.GetSubObjectToZone(4), &m.m_localToZone);
-    EXPECT_EQ(m.GetSubObjectToZone(1000), &m.m_localToZone);
 }
 
 TEST_F(eModelTest, BlendAndAlphaAreTruncatedBytes)
@@ -451,39 +452,28 @@ protected:
 
 TEST_F(eModelDrawTest, BrightnessScalesTheLightOrTheAmbient)
 {
-    const struct { uint8_t brightness; GXColor light; int ambient[3]; } rows[] = {
-        {200, {160, 120, 80, 255}, {0x80, 0x60, 0x40}},  // the light by 200/255
-        {10, {51, 38, 25, 255}, {100, 75, 50}},          // the light held at 64/255, the ambient by 201/255
-        {64, {51, 38, 25, 255}, {0x80, 0x60, 0x40}},
-        {255, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
+    // An unlit material keeps the scene's lights whatever the brightness.
+    const struct { uint8_t brightness; uint32_t flags; std::array<int, 4> light; std::array<int, 3> ambient; } rows[] = {
+        {200, 0, {160, 120, 80, 255}, {0x80, 0x60, 0x40}},  // the light by 200/255
+        {10, 0, {51, 38, 25, 255}, {100, 75, 50}},          // the light held at 64/255, the ambient by 201/255
+        {64, 0, {51, 38, 25, 255}, {0x80, 0x60, 0x40}},
+        {255, 0, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
+        {10, eMaterial::FLAG_UNLIT, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.brightness));
-        const auto state = DrawHead(row.brightness);
+        SCOPED_TRACE(testing::Message() << int(row.brightness) << " flags " << row.flags);
+        const auto state = DrawHead(row.brightness, row.flags);
         ASSERT_NE(state, nullptr);
         const GXColor& light = state->lights[0].color;
-        EXPECT_EQ(light.r, row.light.r);
-        EXPECT_EQ(light.g, row.light.g);
-        EXPECT_EQ(light.b, row.light.b);
-        EXPECT_EQ(light.a, row.light.a);
+        EXPECT_EQ((std::array<int, 4>{light.r, light.g, light.b, light.a}), row.light);
         const GXColorS10& reg1 = state->tevRegs[2];  // diffuse white x the ambient
-        EXPECT_EQ(reg1.r, row.ambient[0]);
-        EXPECT_EQ(reg1.g, row.ambient[1]);
-        EXPECT_EQ(reg1.b, row.ambient[2]);
+        EXPECT_EQ((std::array<int, 3>{reg1.r, reg1.g, reg1.b}), row.ambient);
         // Put back after the draw, omni lights off.
         EXPECT_EQ(eLight::s_directionalColor, mVec4(0.8f, 0.6f, 0.4f, 1.0f));
         EXPECT_EQ(eMaterial::s_nGlobalAmbient, 0xFF806040u);
         for (bool bOn : eLight::s_bOmni)
             EXPECT_FALSE(bOn);
     }
-}
-
-TEST_F(eModelDrawTest, AnUnlitMaterialKeepsTheScenesLights)
-{
-    const auto state = DrawHead(10, eMaterial::FLAG_UNLIT);
-    ASSERT_NE(state, nullptr);
-    EXPECT_EQ(state->lights[0].color.r, 204);
-    EXPECT_EQ(state->tevRegs[2].r, 0x80);
 }
 
 TEST_F(eModelDrawTest, AModelIsSkinnedOnceAFrame)

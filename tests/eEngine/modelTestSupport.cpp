@@ -93,14 +93,6 @@ void AddBox(const mVec3& lo, const mVec3& hi, std::vector<datagen::MeshVertex>* 
 
 namespace {
 
-mOCS At(float x, float y, float z)
-{
-    mOCS o;
-    o.MakeIdentity();
-    o.origin.Set(x, y, z);
-    return o;
-}
-
 // The box's corners as skin vertices: one weight on bone, or two at the
 // top (z = top) shared with bone 0.
 void AddSkinBox(const mVec3& lo, const mVec3& hi, uint8_t bone, float top, datagen::MeshSkinDesc* pSkin)
@@ -108,11 +100,7 @@ void AddSkinBox(const mVec3& lo, const mVec3& hi, uint8_t bone, float top, datag
     std::vector<datagen::MeshVertex> corners;
     AddBox(lo, hi, &corners);
     for (const datagen::MeshVertex& c : corners) {
-        datagen::SkinVertex s;
-        s.pos = c.pos;
-        s.normal = c.normal;
-        s.u = c.u;
-        s.v = c.v;
+        datagen::SkinVertex s{c.pos, c.normal, c.u, c.v};
         s.bones[0] = bone;
         if (bone != 0 && c.pos.z == top) {
             s.nWeights = 2;
@@ -130,8 +118,8 @@ datagen::MeshDesc FigureDesc()
 {
     datagen::MeshDesc d;
     d.name = "figure";
-    d.nodes = {{"root", -1, At(0, 0, 0)}, {"hips", 0, At(0, 0, 1)}, {"leftLeg", 1, At(-0.3f, 0, 0)},
-               {"rightLeg", 1, At(0.3f, 0, 0)}};
+    d.nodes = {{"root", -1, MakeFrame(0, 0, 0)}, {"hips", 0, MakeFrame(0, 0, 1)}, {"leftLeg", 1, MakeFrame(-0.3f, 0, 0)},
+               {"rightLeg", 1, MakeFrame(0.3f, 0, 0)}};
     d.bonesStart = 1;
     d.nBones = 3;
     d.visRadius = 2.5f;
