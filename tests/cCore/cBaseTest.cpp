@@ -155,10 +155,6 @@ TEST_F(cBaseTest, TruncatedFilesFailToLoad)
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Nesting from a damaged file must not exhaust the stack: past the depth
 // limit the load fails.
 TEST_F(cBaseTest, DeeplyNestedObjectsLoadUpToTheDepthLimit)

@@ -17,6 +17,20 @@ void Thing(datagen::BlockWriter& w, const char* name, int32_t value)
     w.Int(kTestThingId).Begin(2).Begin(1).Begin(1).End().Name(name).End().Int(value).Byte(0).End();
 }
 
+// A saved group file of the range: "a" (value 1) with check 0x1111 in its
+// first slot, an empty slot, then "c" (value 3) with check 0x3333.
+datagen::BlockWriter StoredGroup(int32_t begin, int32_t end)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Int(kTestThingGroupId).Begin(2).Begin(1).End().Int(begin).Int(end);
+    w.Half(0x1111);
+    Thing(w, "a", 1);
+    w.Half(0).Half(0x3333);
+    Thing(w, "c", 3);
+    w.End().End().Trailer();
+    return w;
+}
+
 class cGroupTest : public testing::Test {
 protected:
     void TearDown() override
@@ -197,36 +211,17 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
     const std::string path = m_data.HostPath("w.dat");
     ASSERT_TRUE(group.Save(path.c_str(), 0, cFile::kPlatformConsole, true));
 
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Int(kTestThingGroupId).Begin(2).Begin(1).End().Int(4).Int(7);
-    w.Half(0x1111);
-    Thing(w, "a", 1);
-    w.Half(0);
-    w.Half(0x3333);
-    Thing(w, "c", 3);
-    w.End().End().Trailer();
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(bytes, w.GetBytes());
+    EXPECT_EQ(bytes, StoredGroup(4, 7).GetBytes());
 }
-
-}  // namespace
-
-namespace {
 
 // A cut anywhere before the group's end marker fails the load; the group
 // that was read so far ends its objects, so no slot keeps a pointer to an
 // ended object.
 TEST_F(cGroupTest, TruncatedGroupFilesFailAndLeaveNoSlotBehind)
 {
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Int(kTestThingGroupId).Begin(2).Begin(1).End().Int(1).Int(4);
-    w.Half(0x1111);
-    Thing(w, "a", 1);
-    w.Half(0);
-    w.Half(0x3333);
-    Thing(w, "c", 3);
-    w.End().End().Trailer();
+    const datagen::BlockWriter w = StoredGroup(1, 4);
     for (size_t cut = 0; cut + 4 < w.Size(); ++cut) {
         SCOPED_TRACE(cut);
         ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), w.Prefix(cut)));
