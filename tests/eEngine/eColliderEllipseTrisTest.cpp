@@ -15,13 +15,6 @@ using CE = eColliderEllipse;
 
 const mVec3 kFloor[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
 
-eTestSurface MakeSurface(uint32_t flags)
-{
-    eTestSurface s;
-    s.m_flags = flags;
-    return s;
-}
-
 // A unit sphere at centre sweeping dir x dist against the triangles, as
 // CollideAll starts a sweep.
 CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisionCacheTri>& tris,
@@ -31,7 +24,8 @@ CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisio
     dir.Normalize();
     e.Set(centre, dist, dir, {1, 1, 1});
     e.m_fTravel = e.m_fMoveDist;
-    eTestSurface s = MakeSurface(flags);
+    eTestSurface s;
+    s.m_flags = flags;
     e.MakeContactPoints(tris.data(), static_cast<int>(tris.size()), nullptr, &s);
     return e;
 }
@@ -44,12 +38,7 @@ std::vector<eCollisionCacheTri> Floor()
 TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
 {
     const mVec3 p[3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}};
-    const struct {
-        const char* why;
-        mVec3 foot;
-        TP pos;
-        mVec3 closest;
-    } rows[] = {
+    const struct { const char* why; mVec3 foot; TP pos; mVec3 closest; } rows[] = {
         {"inside", {0.5f, 0.5f, 0}, TP::TP_ONTRI, {0.5f, 0.5f, 0}},
         {"exactly on edge 0-1", {1, 0, 0}, TP::TP_ONEDGE0_1, {1, 0, 0}},
         {"exactly on corner 0", {0, 0, 0}, TP::TP_ONPOINT0, {0, 0, 0}},
@@ -86,16 +75,8 @@ TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
 TEST(eColliderEllipseTrisTest, SweepAgainstOneTriangle)
 {
     const float dCorner = 3.0f - std::sqrt(0.28f);  // the corner enters at 0.6^2 + 0.6^2 + z^2 = 1
-    const struct {
-        const char* why;
-        mVec3 centre, dir;
-        float dist;
-        uint32_t flags;
-        int nNormal, nTouch;
-        TP pos = TP::TP_NONE;
-        float distance = 0;
-        mVec3 position{0, 0, 0}, normal{0, 0, 0};
-    } rows[] = {
+    const struct { const char* why; mVec3 centre, dir; float dist; uint32_t flags; int nNormal, nTouch;
+                   TP pos = TP::TP_NONE; float distance = 0; mVec3 position{0, 0, 0}, normal{0, 0, 0}; } rows[] = {
         {"resting, moving sideways: the floor does not face the move", {1, 1, 1}, {1, 0, 0}, 1, 0, 0, 0},
         {"resting within the tolerance", {1, 1, 0.9995f}, {0, 0, -1}, 1, 0, 1, 0, TP::TP_ONTRI, 0, {1, 1, 0}, {0, 0, 1}},
         {"the face, measured from the sphere's lowest point", {1, 1, 3}, {0, 0, -1}, 5, 0, 1, 0, TP::TP_ONTRI, 2,
@@ -140,7 +121,7 @@ TEST(eColliderEllipseTrisTest, TrianglesOfNoAreaGiveNoContact)
     tris.push_back(flat);
     for (const mVec3& centre : {mVec3(1, 1, 0.5f), mVec3(1, 1, 3)}) {
         CE e = Sweep(centre, {0, 0, -1}, 5, tris);
-        eTestSurface s = MakeSurface(0);
+        eTestSurface s;
         e.MakeEmbedContacts(tris.data(), static_cast<int>(tris.size()), nullptr, &s);
         EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL] + e.m_nContacts[CE::CT_EMBED], 0);
         EXPECT_FLOAT_EQ(e.m_fTravel, 5.0f);

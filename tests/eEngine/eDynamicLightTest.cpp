@@ -143,6 +143,16 @@ protected:
         eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;
     }
 
+    // The light filed in the room at that room-space position and updated once.
+    void Place(eDynamicLight* pLight, float x)
+    {
+        pLight->SetConfig(m_cfg);
+        pLight->m_localToParent.origin.Set(x, 0, -3);
+        pLight->m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+        pLight->SetZone(&m_room);
+        pLight->Update(cTimeValue(20));
+    }
+
     eZone m_room;
     eMaterial* m_lightMaterial = nullptr;
     Cfg m_cfg;
@@ -152,13 +162,8 @@ TEST_F(eDynamicLightDrawTest, EachLightTakesTheNextOmniSlotAndAFourthStillLights
 {
     eDynamicLight lights[4];
     eCamera camera;
-    for (int i = 0; i < 4; ++i) {
-        lights[i].SetConfig(m_cfg);
-        lights[i].m_localToParent.origin.Set(static_cast<float>(i) - 2, 0, -3);
-        lights[i].m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
-        lights[i].SetZone(&m_room);
-        lights[i].Update(cTimeValue(20));
-    }
+    for (int i = 0; i < 4; ++i)
+        Place(&lights[i], static_cast<float>(i) - 2);
     eLight::s_nOpenOmniLight = 0;
     eLight::EnableDirectional(true);
     for (int i = 0; i < 4; ++i) {
@@ -183,10 +188,7 @@ TEST_F(eDynamicLightDrawTest, EachLightTakesTheNextOmniSlotAndAFourthStillLights
 TEST_F(eDynamicLightDrawTest, ALightWithoutAPassForTheSweepDrawsNothing)
 {
     eDynamicLight light;
-    light.SetConfig(m_cfg);
-    light.m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
-    light.SetZone(&m_room);
-    light.Update(cTimeValue(20));
+    Place(&light, 0);
     eCamera camera;
     eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
     eLight::s_nOpenOmniLight = 0;

@@ -26,13 +26,10 @@ void ExpectRows(int firstRow, const float expected[3][4], float tol = 0.0f)
 
 TEST(eVideo, OrthographicWhenSidePlanesAreOppositeWithinTolerance)
 {
-    struct Row {
-        float dot;  // of the left and right plane normals
-        bool ortho;
-    };
-    const Row rows[] = {{-1.0f, true}, {-0.999995f, true}, {-1.000005f, true},
-                        {-0.9999f, false}, {0.0f, false}, {1.0f, false}};
-    for (const Row& row : rows) {
+    // The dot product of the left and right plane normals.
+    const struct { float dot; bool ortho; } rows[] = {{-1.0f, true}, {-0.999995f, true}, {-1.000005f, true},
+                                                      {-0.9999f, false}, {0.0f, false}, {1.0f, false}};
+    for (const auto& row : rows) {
         mFrustum f;
         f.SetOrtho(1.0f, 10.0f, -1.0f, 1.0f, 1.0f, -1.0f);
         f.planes[mFrustum::kRight].normal.Set(row.dot, 0.0f, 0.0f);  // left is (1, 0, 0)

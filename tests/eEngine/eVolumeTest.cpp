@@ -49,14 +49,8 @@ protected:
     // "e", "i", "x" for the lists holding v, in that order.
     static std::string Lists(const eVolumeQuery& q, const eVolume* v)
     {
-        std::string s;
-        if (Listed(q.m_pEntered, q.m_nEntered, v))
-            s += "e";
-        if (Listed(q.m_pInside, q.m_nInside, v))
-            s += "i";
-        if (Listed(q.m_pExited, q.m_nExited, v))
-            s += "x";
-        return s;
+        return std::string(Listed(q.m_pEntered, q.m_nEntered, v) ? "e" : "") +
+               (Listed(q.m_pInside, q.m_nInside, v) ? "i" : "") + (Listed(q.m_pExited, q.m_nExited, v) ? "x" : "");
     }
 };
 
@@ -131,14 +125,9 @@ TEST_F(eVolumeTest, CullingSphereAndZonesDecideWhatIsTested)
     Place(&m_a, &touching, {5, 0, 0});     // its bounding sphere touches the culling sphere exactly
     Place(&m_a, &far, {5.01f, 0, 0});      // just beyond: never tested, though the move enters it
     Place(&m_b, &neighbour, {-48, 0, 0});  // world x 52, in zone B
-    eVolumeQuery q;
-    q.m_prevPos.Set(0.5f, 0, 0);
-    q.m_curPos.Set(2, 0, 0);
+    eVolumeQuery q = Move({0.5f, 0, 0}, {2, 0, 0});
     q.m_cullVol.center.Set(0, 0, 0);
     q.m_cullVol.radius = 1;
-    q.m_ray.origin.Set(0.5f, 0, 0);
-    q.m_ray.dir.Set(1, 0, 0);
-    q.m_ray.length = 1.5f;
     m_a.VolumeQuery(&q, nullptr);
     EXPECT_EQ(Lists(q, &touching), "e");
     EXPECT_EQ(Lists(q, &far), "");

@@ -56,29 +56,27 @@ protected:
         return m;
     }
 
-    // The room, read, in slot 0, with its two materials in slots 5 and 6.
-    void ReadRoomInto(eZone* pZone, M** ppFloor = nullptr, M** ppWall = nullptr)
+    // The room, read, in slot 0, with its floor and wall materials in slots
+    // 5 and 6; returns the wall's.
+    M* ReadRoomInto(eZone* pZone)
     {
         datagen::ZoneDesc desc = RoomDesc(5, false);
-        M* floor = AddMaterial(5, 0);
         M* wall = AddMaterial(6, 0);
-        desc.materials = {floor->m_handle.m_nValue, wall->m_handle.m_nValue};
-        ASSERT_TRUE(WriteZone("room.zon", desc));
-        ASSERT_TRUE(ReadZone("room.zon", pZone));
+        desc.materials = {AddMaterial(5, 0)->m_handle.m_nValue, wall->m_handle.m_nValue};
+        EXPECT_TRUE(WriteZone("room.zon", desc));
+        EXPECT_TRUE(ReadZone("room.zon", pZone));
         pZone->m_nZoneIndex = 0;
         eZone::s_pZones[0] = pZone;
-        if (ppFloor)
-            *ppFloor = floor;
-        if (ppWall)
-            *ppWall = wall;
+        return wall;
     }
 
-    static int RingLength(const eDrawInfo* head)
+    // The records of a bin's ring, head first.
+    static std::vector<eDrawInfo*> Ring(eDrawInfo* head)
     {
-        int n = 0;
-        for (const eDrawInfo* p = head; p; p = p->pNext == head ? nullptr : p->pNext)
-            ++n;
-        return n;
+        std::vector<eDrawInfo*> ring;
+        for (eDrawInfo* p = head; p; p = p->pNext == head ? nullptr : p->pNext)
+            ring.push_back(p);
+        return ring;
     }
 
     std::string m_log;
@@ -197,10 +195,10 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     EXPECT_EQ(bare.m_pGeomOpaqueBin, &stale);
     int nStrips = 0;
     for (int m = 0; m < room.m_nMaterials; ++m) {
-        nStrips += RingLength(room.m_pZoneOpaqueBin[m]);
-        for (eDrawInfo* p = room.m_pZoneOpaqueBin[m]; p; p = p->pNext == room.m_pZoneOpaqueBin[m] ? nullptr : p->pNext) {
+        for (eDrawInfo* p : Ring(room.m_pZoneOpaqueBin[m])) {
             EXPECT_EQ(p->pDrawable, &room);
             EXPECT_EQ(p->hMaterial, room.m_hMaterials[m]);
+            ++nStrips;
         }
     }
     EXPECT_GT(nStrips, 0);
@@ -242,15 +240,14 @@ TEST_F(eZoneDrawTest, TheFirstSweepDrawsOnlyNodesMarkedForBoth)
 TEST_F(eZoneDrawTest, AStripWithoutAPassForTheSweepIsSkippedInThatSweepOnly)
 {
     eZone room;
-    M* wall = nullptr;
-    ReadRoomInto(&room, nullptr, &wall);
+    M* wall = ReadRoomInto(&room);
     ASSERT_NE(wall->AddPass(M::PASS_DIFFUSE)->AddTextureStage(), nullptr);  // walls: second sweep only
     eCamera camera;
     camera.SetCameraToWorld(MakeFrame(0, -5.5f, 0));
     eZone::CullAll(camera);
     uint32_t nFloor = 0, nWall = 0;  // triangles of the strips filed
     for (int m = 0; m < room.m_nMaterials; ++m)
-        for (eDrawInfo* p = room.m_pZoneOpaqueBin[m]; p; p = p->pNext == room.m_pZoneOpaqueBin[m] ? nullptr : p->pNext)
+        for (eDrawInfo* p : Ring(room.m_pZoneOpaqueBin[m]))
             (m == 0 ? nFloor : nWall) += reinterpret_cast<eZoneVisStrip*>(p)->nTris;
     ASSERT_GT(nFloor, 0u);
     ASSERT_GT(nWall, 0u);
