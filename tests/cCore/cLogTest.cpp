@@ -62,7 +62,7 @@ TEST(cLog, NullCallbackDropsMessages)
     cLogSetCallback(previous, nullptr);
 }
 
-TEST(cLog, DefaultOutputPrefixesEachKind)
+TEST(cLog, DefaultOutputPrefixesEachKindAndKeepsALongMessageWhole)
 {
     cLogFunc previous = cLogSetCallback(cLogDefaultCallback, nullptr);
     testing::internal::CaptureStderr();
@@ -70,17 +70,8 @@ TEST(cLog, DefaultOutputPrefixesEachKind)
     cLogWarn_("w");
     cLogError_("e");
     cLogRaw_("r");
-    const std::string out = testing::internal::GetCapturedStderr();
-    cLogSetCallback(previous, nullptr);
-    EXPECT_EQ(out, "[Info   ] i\n[Warning] w\n[Error]   e\nr\n");
-}
-
-TEST(cLog, DefaultOutputKeepsALongMessageWhole)
-{
-    cLogFunc previous = cLogSetCallback(cLogDefaultCallback, nullptr);
-    testing::internal::CaptureStderr();
     cLogError_("%s", std::string(700, 'y').c_str());
     const std::string out = testing::internal::GetCapturedStderr();
     cLogSetCallback(previous, nullptr);
-    EXPECT_EQ(out, "[Error]   " + std::string(511, 'y') + "\n");
+    EXPECT_EQ(out, "[Info   ] i\n[Warning] w\n[Error]   e\nr\n[Error]   " + std::string(511, 'y') + "\n");
 }
