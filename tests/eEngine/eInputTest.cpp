@@ -94,17 +94,19 @@ TEST_F(eInputTest, SticksScaleToTheirRadiusAndRawRange)
 
 TEST_F(eInputTest, NormalisedValuesMagnitudeAndHeading)
 {
-    Frame(Stick(59, 0));
-    EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMBX], 126.0f / 127.0f);
-    EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_HEADING], -90.0f);  // right is negative
-    Frame(Stick(70, 70));
-    EXPECT_NEAR(Port0().fCurrentState[eInput::JOYBTN_LTHUMBX], 88.0f / 127.0f, 1e-6f);
-    EXPECT_NEAR(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_MAG], 0.98f, 0.001f);
-    EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_HEADING], -45.0f);
-    Frame(Stick(0, 59));
-    EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_HEADING], 0.0f);
-    Frame(Stick(-40, 0));
-    EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_HEADING], 90.0f);
+    struct Row {
+        int x, y;
+        float fX, fMag, fHeading;  // right is a negative heading
+    };
+    const Row rows[] = {{59, 0, 126.0f / 127.0f, 126.0f / 127.0f, -90.0f}, {70, 70, 88.0f / 127.0f, 0.98f, -45.0f},
+                        {0, 59, 0.0f, 126.0f / 127.0f, 0.0f}, {-59, 0, -1.0f, 1.0f, 90.0f}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.x << "," << r.y);
+        Frame(Stick(r.x, r.y));
+        EXPECT_NEAR(Port0().fCurrentState[eInput::JOYBTN_LTHUMBX], r.fX, 1e-6f);
+        EXPECT_NEAR(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_MAG], r.fMag, 0.001f);
+        EXPECT_FLOAT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMB_HEADING], r.fHeading);
+    }
 }
 
 TEST_F(eInputTest, ZAxesReadZeroAndNeverFire)
@@ -186,25 +188,22 @@ public:
     }
 };
 
-TEST_F(eInputGestureTest, OneCounterClockwiseTurnFiresOnceAndKeepsTheRest)
+TEST_F(eInputGestureTest, EachFullTurnFiresOnceAndKeepsTheRest)
 {
-    const GestureCount count = Turn(0, 360, 10);
-    EXPECT_EQ(count.ccw, 1);
-    EXPECT_EQ(count.cw, 0);
-    EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, 90.0f, 3.0f);
-}
-
-TEST_F(eInputGestureTest, TurnAndAHalfFiresTwice)
-{
-    EXPECT_EQ(Turn(0, 540, 10).ccw, 2);
-}
-
-TEST_F(eInputGestureTest, ClockwiseCountsNegative)
-{
-    const GestureCount count = Turn(90, 90 - 300, -10);
-    EXPECT_EQ(count.cw, 1);
-    EXPECT_EQ(count.ccw, 0);
-    EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, -30.0f, 3.0f);
+    struct Row {
+        double from, to, step;
+        int ccw, cw;
+        float fDeg;  // left over after the presses
+    };
+    for (const Row& r : {Row{0, 360, 10, 1, 0, 90.0f}, Row{0, 540, 10, 2, 0, 0.0f}, Row{90, -210, -10, 0, 1, -30.0f}}) {
+        SCOPED_TRACE(r.to);
+        Frame(Stick(0, 0));  // centring clears the count
+        EXPECT_EQ(eInput::s_joyState[0].fLThumb360Deg, 0.0f);
+        const GestureCount count = Turn(r.from, r.to, r.step);
+        EXPECT_EQ(count.ccw, r.ccw);
+        EXPECT_EQ(count.cw, r.cw);
+        EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, r.fDeg, 3.0f);
+    }
 }
 
 TEST_F(eInputGestureTest, ReversingRestartsFromTheReversingStep)
@@ -216,13 +215,6 @@ TEST_F(eInputGestureTest, ReversingRestartsFromTheReversingStep)
     EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, -10.0f, 1.0f);
     Turn(225, 225, 10);  // and forward again
     EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, 10.0f, 1.0f);
-}
-
-TEST_F(eInputGestureTest, CentringTheStickClearsTheCount)
-{
-    Turn(0, 200, 10);
-    Frame(Stick(0, 0));
-    EXPECT_EQ(eInput::s_joyState[0].fLThumb360Deg, 0.0f);
 }
 
 TEST_F(eInputTest, IdleTimeCountsUnchangedFramesAndResetsOnChange)

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/card.h"
@@ -61,12 +62,12 @@ protected:
     std::vector<uint8_t> ReadCardFile() const
     {
         std::ifstream in(FilePath(), std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     void WriteCardFile(const std::vector<uint8_t>& bytes) const
     {
-        std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(FilePath(), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     // Whether slot A is still mounted after an operation.
     bool Mounted() const
@@ -336,10 +337,9 @@ TEST_F(eMemCardTest, CommentNamesAreCutToFit)
 
 TEST(eMemCard, SizesIconAndTexts)
 {
-    EXPECT_EQ(eMemCard::GetSaveSize(1), 1);
-    EXPECT_EQ(eMemCard::GetSaveSize(8192), 1);
-    EXPECT_EQ(eMemCard::GetSaveSize(8193), 2);
-    EXPECT_EQ(eMemCard::GetSaveSize(0), 0);
+    const std::pair<int, int> sizes[] = {{1, 1}, {8192, 1}, {8193, 2}, {0, 0}};  // bytes, blocks
+    for (const auto& [bytes, blocks] : sizes)
+        EXPECT_EQ(eMemCard::GetSaveSize(bytes), blocks) << bytes;
     std::vector<uint8_t> icon(3000, 9);
     std::memset(eMemCardPlatform::s_iconData, 0, sizeof(eMemCardPlatform::s_iconData));
     eMemCard::SetIconData(icon.data(), 3000);  // 2048 copied, no more room
@@ -393,32 +393,31 @@ protected:
         waitpid(pid, &status, 0);
         close(fds[0]);
     }
-    // Loads the file: it must be intact and one of the payloads.
+    void SetUp() override
+    {
+        eMemCardTest::SetUp();
+        const std::vector<uint8_t> old = Payload(1000, 0);
+        eMemCard::Save(kName, kVersion, old.data(), 1000, true);
+    }
+    // Loads the file: it must be intact, one of the payloads (the old one,
+    // seed 0, when bMustBeOld).
     void ExpectAWholeSave(bool bMustBeOld)
     {
         std::vector<uint8_t> back(1000);
         eMemCard::Load(kName, kVersion, back.data(), 1000);
         ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
-        const uint8_t seed = back[0];
-        EXPECT_EQ(back, Payload(1000, seed));
-        if (bMustBeOld) {
-            EXPECT_EQ(seed, 0);
-        }
+        EXPECT_EQ(back, Payload(1000, bMustBeOld ? 0 : back[0]));
     }
 };
 
 TEST_F(eMemCardCrashTest, KilledMidWriteLeavesTheOldSave)
 {
-    const std::vector<uint8_t> old = Payload(1000, 0);
-    eMemCard::Save(kName, kVersion, old.data(), 1000, true);
     KillWriterDuringSave(true, 0);
     ExpectAWholeSave(true);
 }
 
 TEST_F(eMemCardCrashTest, KilledAtAnyMomentLeavesAWholeSave)
 {
-    const std::vector<uint8_t> old = Payload(1000, 0);
-    eMemCard::Save(kName, kVersion, old.data(), 1000, true);
     for (int usDelay : {0, 300, 1000, 2500, 5000, 12000}) {
         SCOPED_TRACE(usDelay);
         KillWriterDuringSave(false, usDelay);
