@@ -19,14 +19,11 @@ struct Rgb {
 // bottom right.
 std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, const Rgb (&c)[4])
 {
-    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    std::vector<uint8_t> rgb;
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
             const Rgb& p = c[(y >= h / 2) * 2 + (x >= w / 2)];
-            uint8_t* out = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-            out[0] = static_cast<uint8_t>(p.r);
-            out[1] = static_cast<uint8_t>(p.g);
-            out[2] = static_cast<uint8_t>(p.b);
+            rgb.insert(rgb.end(), {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)});
         }
     }
     return rgb;
@@ -116,7 +113,7 @@ TEST(thp, AudioDecodesToInterleavedStereo)
     for (uint32_t i = 0; i < 2 * n; ++i)
         err = std::max(err, std::fabs(double(out[i]) - pcm[i]));
     // ADPCM's quantisation, plus drift: the encoder predicts with the
-    // voice's rounding term, which FFmpeg's decoder leaves out.
+    // voice's rounding term, which the reference decoder leaves out.
     EXPECT_LT(err, 1000.0);
     EXPECT_EQ(out[2 * n], 0);
 
