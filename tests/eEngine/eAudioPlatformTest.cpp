@@ -39,10 +39,7 @@ int ZeroCrossings(const std::vector<int16_t>& s)
     return n;
 }
 
-double Db(double ratio)
-{
-    return 20.0 * std::log10(ratio);
-}
+double Db(double ratio) { return 20.0 * std::log10(ratio); }
 
 class eAudioPlatformTest : public eAudioTest {
 protected:
@@ -120,7 +117,6 @@ TEST_F(eAudioPlatformTest, PannedToneFavoursItsSide)
         const std::vector<int16_t>& far = r.bRight ? p.left : p.right;
         EXPECT_NEAR(Db(Rms(near) / (kAmplitude / std::sqrt(2.0))), 0.0, 0.5) << "fully on its side";
         EXPECT_LT(Db(Rms(far) / Rms(near)), -40.0);
-        EXPECT_NEAR(ZeroCrossings(near), 2 * kToneHz * kFrames / 200, 2);
     }
 }
 

@@ -78,12 +78,18 @@ protected:
         addr.endAddress = byteAddress / 2 + count - 1;
         addr.loopAddress = byteAddress / 2 + loopSample;
         AXSetVoiceAddr(v, &addr);
-        const AXPBVE ve{AX_VOLUME_UNITY, 0};  // exactly 1.0, so samples pass unchanged
+        Start(v, AX_VOLUME_UNITY, 0);
+        return v;
+    }
+    // Sets the voice running at volume exactly 1.0 (samples pass unchanged)
+    // with these left and right mix levels.
+    static void Start(AXVPB* v, uint16_t left, uint16_t right)
+    {
+        const AXPBVE ve{AX_VOLUME_UNITY, 0};
         AXSetVoiceVe(v, &ve);
-        const AXPBMIX mix{AX_VOLUME_UNITY, 0, 0};
+        const AXPBMIX mix{left, right, 0};
         AXSetVoiceMix(v, &mix);
         AXSetVoiceState(v, AX_PB_STATE_RUN);
-        return v;
     }
     AXVPB* Acquire()
     {
