@@ -36,20 +36,14 @@ TEST(eCamera, FreshCameraDefaults)
 // zoom is the extent of the longer side; pixel mode ignores it.
 TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
 {
-    struct Row {
-        const char* name;
-        int width, height;
-        uint32_t flags;
-        float left, right, top, bottom;
-    };
-    const Row rows[] = {
+    const struct { const char* name; int width, height; uint32_t flags; float left, right, top, bottom; } rows[] = {
         {"landscape", 640, 480, 0, -5.0f, 5.0f, 3.75f, -3.75f},
         {"portrait", 480, 640, 0, -3.75f, 3.75f, 5.0f, -5.0f},
         {"square counts as portrait", 400, 400, 0, -5.0f, 5.0f, 5.0f, -5.0f},
         {"pixels", 640, 480, eCamera::kFlagOrthoPixels, -320.0f, 320.0f, 240.0f, -240.0f},
     };
     for (bool bAdjust : {false, true}) {
-        for (const Row& row : rows) {
+        for (const auto& row : rows) {
             SCOPED_TRACE(::testing::Message() << row.name << (bAdjust ? ", refitted" : ""));
             eCamera camera;
             camera.m_nFlags = row.flags;
@@ -64,32 +58,24 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
             EXPECT_TRUE(eVideo::IsOrthographic(camera.m_frustum));
             float n, f, l, r, t, b;
             camera.m_frustum.GetOrtho(&n, &f, &l, &r, &t, &b);
-            EXPECT_FLOAT_EQ(n, 0.25f);
-            EXPECT_FLOAT_EQ(f, 1000.0f);
-            EXPECT_FLOAT_EQ(l, row.left);
-            EXPECT_FLOAT_EQ(r, row.right);
-            EXPECT_FLOAT_EQ(t, row.top);
-            EXPECT_FLOAT_EQ(b, row.bottom);
+            const float got[6] = {n, f, l, r, t, b}, want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
+            for (int i = 0; i < 6; ++i)
+                EXPECT_FLOAT_EQ(got[i], want[i]) << "near, far, left, right, top, bottom: " << i;
         }
     }
 }
 
 TEST(eCamera, PerspectiveKeepsTheLargerAngleOnTheLongerSide)
 {
-    struct Row {
-        const char* name;
-        eViewport vp;
-        float fov;  // SetFOV after the viewport; 0: only the refit
-        float hfov, vfov;
-    };
-    const Row rows[] = {
+    // fov: SetFOV after the viewport; 0: only the refit.
+    const struct { const char* name; eViewport vp; float fov, hfov, vfov; } rows[] = {
         {"narrow portrait", {10, 20, 320, 480}, 0.0f, 55.0f * 2.0f / 3.0f, 55.0f},
         {"wide", {0, 0, 640, 320}, 0.0f, 55.0f, 27.5f},
         {"square", {0, 0, 480, 480}, 0.0f, 55.0f, 55.0f},
         {"SetFOV is horizontal", {0, 0, 640, 480}, 90.0f, 90.0f, 67.5f},
         {"no area uses the screen's shape", {0, 0, 0, 0}, 60.0f, 60.0f, 45.0f},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         eCamera camera;
         camera.SetViewport(&row.vp, true);
@@ -108,13 +94,8 @@ TEST(eCamera, WorldFrustumCullsKnownSpheres)
     place.basis.SetH(90.0f);
     place.origin.Set(10.0f, 0.0f, 0.0f);
     camera.SetCameraToWorld(place);
-    struct Row {
-        const char* name;
-        mVec3 center;
-        float radius;
-        unsigned int mask;  // a straddled plane keeps its bit clear: near 1, far 2, right 8
-    };
-    const Row rows[] = {
+    // A straddled plane keeps its bit clear: near 1, far 2, right 8.
+    const struct { const char* name; mVec3 center; float radius; unsigned int mask; } rows[] = {
         {"ahead, wholly inside", {0.0f, 0.0f, 0.0f}, 1.0f, 127},
         {"behind the camera", {20.0f, 0.0f, 0.0f}, 1.0f, 0},
         {"between eye and near plane", {9.9f, 0.0f, 0.0f}, 0.05f, 0},
@@ -124,7 +105,7 @@ TEST(eCamera, WorldFrustumCullsKnownSpheres)
         {"right of the view", {0.0f, 7.0f, 0.0f}, 1.0f, 0},
         {"across the right plane", {0.0f, 5.5f, 0.0f}, 1.0f, 119},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         mSphere s;
         s.center = row.center;
         s.radius = row.radius;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using TP = eCollisionContact::eColTriPos;
@@ -87,12 +86,7 @@ TEST(eColliderEllipseTest, OneFeatureSharedByNeighboursGivesOneContact)
     // Two triangles sharing the edge (0,0,0)-(4,0,0), listed the other way round in b.
     const mVec3 a[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
     const mVec3 b[3] = {{4, 0, 0}, {0, 0, 0}, {0, -4, 0}};
-    const struct {
-        const char* why;
-        TP first, second;
-        int expected;
-        TP kept;
-    } rows[] = {
+    const struct { const char* why; TP first, second; int expected; TP kept; } rows[] = {
         {"the shared edge from both sides", TP::TP_ONEDGE0_1, TP::TP_ONEDGE0_1, 1, TP::TP_ONEDGE0_1},
         {"a face has the edge", TP::TP_ONTRI, TP::TP_ONEDGE0_1, 1, TP::TP_ONTRI},
         {"the face suppresses an older edge", TP::TP_ONEDGE0_1, TP::TP_ONTRI, 1, TP::TP_ONTRI},
@@ -133,14 +127,8 @@ TEST(eColliderEllipseTest, WorldContactUndoesTheScaling)
 TEST(eColliderEllipseTest, ClampContactNormalsAppendsLevelledCopies)
 {
     const float s20 = 0.34202015f, c20 = 0.9396926f, s60 = 0.8660254f;
-    const struct {
-        const char* why;
-        mVec3 normal;
-        TP pos;
-        float minPitch, maxPitch, pitch;
-        bool bFacesOnly, bResult;
-        mVec3 copy{0, 0, 0};
-    } rows[] = {
+    const struct { const char* why; mVec3 normal; TP pos; float minPitch, maxPitch, pitch; bool bFacesOnly, bResult;
+                   mVec3 copy{0, 0, 0}; } rows[] = {
         {"a 20 degree rise becomes horizontal", {0, -c20, s20}, TP::TP_ONTRI, 0, 30, 0, false, true, {0, -1, 0}},
         {"a 60 degree rise is left", {0, -0.5f, s60}, TP::TP_ONTRI, 0, 30, 0, false, false},
         {"steep faces become vertical", {-0.5f, 0, s60}, TP::TP_ONTRI, 30, 90, 90, true, true, {0, 0, 1}},

@@ -14,19 +14,15 @@ namespace {
 
 TEST(eVideoPlatform, OCSTo34MatrixMapsToHardwareAxes)
 {
-    struct Row {
-        const char* name;
-        mOCS ocs;  // origin, right, forward, up
-        float m[3][4];
-    };
-    const Row rows[] = {
+    // ocs: origin, right, forward, up.
+    const struct { const char* name; mOCS ocs; float m[3][4]; } rows[] = {
         {"identity", {{0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}, {{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}}},
         {"engine (x, y, z) is hardware (x, z, -y)", {{1, 2, 3}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
          {{1, 0, 0, 1}, {0, 0, 1, 3}, {0, -1, 0, -2}}},
         {"every entry distinct", {{10, 11, 12}, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}},
          {{1, 4, 7, 10}, {3, 6, 9, 12}, {-2, -5, -8, -11}}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         float m[3][4];
         eVideoPlatform::OCSTo34Matrix(row.ocs, m);
         for (int r = 0; r < 3; ++r)
@@ -106,14 +102,8 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
 
 TEST_F(VideoTest, VertexFormatsHaveTheirAttributeFormats)
 {
-    struct Row {
-        int format;
-        GXAttr attr;
-        GXAttrType input;  // once the format is selected
-        GXCompType type;
-        uint8_t frac;
-    };
-    const Row rows[] = {
+    // input: the attribute's input once the format is selected.
+    const struct { int format; GXAttr attr; GXAttrType input; GXCompType type; uint8_t frac; } rows[] = {
         {0, GX_VA_POS, GX_INDEX16, GX_S16, 8}, {0, GX_VA_NRM, GX_INDEX8, GX_F32, 0},
         {1, GX_VA_TEX3, GX_INDEX16, GX_S16, 10}, {2, GX_VA_POS, GX_INDEX16, GX_S16, 10},
         {2, GX_VA_NRM, GX_INDEX16, GX_S16, 14}, {3, GX_VA_POS, GX_DIRECT, GX_S16, 8},
@@ -122,7 +112,7 @@ TEST_F(VideoTest, VertexFormatsHaveTheirAttributeFormats)
         {5, GX_VA_TEX0, GX_NONE, GX_U8, 0}, {6, GX_VA_TEX0, GX_DIRECT, GX_S16, 0},
         {6, GX_VA_CLR0, GX_NONE, GX_U8, 0},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << "format " << row.format << " " << GXAttrText(row.attr));
         eVideoPlatform::SetVertexType(static_cast<GXVtxFmt>(row.format), false);
         EXPECT_EQ(gxGet().vtxDesc[row.attr], row.input);
