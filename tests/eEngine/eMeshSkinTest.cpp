@@ -181,20 +181,16 @@ protected:
     mOCS m_frame;
 };
 
-TEST_F(eMeshDrawTest, DrawsEveryMaterialUpToTheMeshsOwnCount)
+TEST_F(eMeshDrawTest, DrawsEveryMaterialUpToTheMeshsOwnCountButTheNeverDrawn)
 {
     eMaterialHandle materials[255];
     EXPECT_EQ(Draws(2, materials), 2u);    // the skin and the head
     EXPECT_EQ(Draws(255, materials), 2u);  // a count past the mesh's eight slots
     EXPECT_EQ(Draws(1, materials), 1u);
-}
-
-TEST_F(eMeshDrawTest, ANeverDrawnMaterialIsSkipped)
-{
-    eMaterial* m = m_pool.New<eMaterial>();
-    m->m_nFlags = eZone::kMatNeverDrawn;
-    eMaterialHandle materials[2] = {eMaterialMgr::Add(20, m, 0x20), eMaterialHandle()};
-    EXPECT_EQ(Draws(2, materials), 1u);
+    eMaterial* hidden = m_pool.New<eMaterial>();
+    hidden->m_nFlags = eZone::kMatNeverDrawn;
+    materials[0] = eMaterialMgr::Add(20, hidden, 0x20);
+    EXPECT_EQ(Draws(2, materials), 1u);  // a never-drawn material is skipped
 }
 
 TEST_F(eMeshDrawTest, AFullSkinningCacheDrawsNothingAtAll)
