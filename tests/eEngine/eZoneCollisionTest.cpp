@@ -155,15 +155,8 @@ TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
     eZone* pZone = AddZone(1, {100, 0, 0}, floor);
     ASSERT_NE(pZone, nullptr);
     eTestColModel* pModel = AddModel(pZone, box, {0, 0, 0});
-    const struct {
-        const char* why;
-        mVec3 origin;
-        float length;
-        float distance;
-        mVec3 position{0, 0, 0};
-        cBase* pObj = nullptr;
-        int surface = 0;
-    } rows[] = {
+    const struct { const char* why; mVec3 origin; float length, distance; mVec3 position{0, 0, 0};
+                   cBase* pObj = nullptr; int surface = 0; } rows[] = {
         {"through the model, then the floor", {100.5f, 0.5f, 8}, 20, 6, {100.5f, 0.5f, 2}, pModel, 0},
         {"beside the model", {110, -3, 8}, 20, 8, {110, -3, 0}, pZone, 3},
         {"too short: the ceiling's mask is not the ray's", {110, -3, 8}, 5, -1},

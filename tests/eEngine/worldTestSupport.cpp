@@ -74,10 +74,7 @@ void WorldZoneTest::SetUpZone(eZone* pZone, int slot, float worldX)
     pZone->m_localToWorld = MakeFrame(worldX, 0, 0);
     pZone->m_volume.minCorner.Set(-50, -50, -50);
     pZone->m_volume.maxCorner.Set(50, 50, 50);
-    eOctree tree;
-    tree.m_fSize = 100;
-    tree.m_fLooseScale = 2;
-    tree.m_nLevels = 4;
+    eOctree tree = Tree(4, 2);
     tree.m_volume = pZone->m_volume;
     ASSERT_TRUE(pZone->CreateVisOctree(tree, &m_pool));
     ASSERT_TRUE(pZone->CreateColOctree(tree, &m_pool));

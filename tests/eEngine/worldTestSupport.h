@@ -70,14 +70,14 @@ protected:
             z = nullptr;
     }
     void SetUpZone(eZone* pZone, int slot, float worldX);
-    // A tree of edge 100 and 3 levels (loose scale 1.5) for the volume and
-    // sound trees of m_a and m_b.
-    static eOctree Tree()
+    // A tree of edge 100; by default 3 levels and loose scale 1.5, as the
+    // volume and sound trees of m_a and m_b.
+    static eOctree Tree(int32_t levels = 3, float looseScale = 1.5f)
     {
         eOctree tree;
         tree.m_fSize = 100;
-        tree.m_fLooseScale = 1.5f;
-        tree.m_nLevels = 3;
+        tree.m_fLooseScale = looseScale;
+        tree.m_nLevels = levels;
         return tree;
     }
 
