@@ -51,18 +51,12 @@ protected:
     // Unlit, one stage: texture x vertex colour in colour and alpha.
     M* Material(int materialSlot, int textureSlot, M::eBlendMode blend, bool bModulate)
     {
-        M* m = m_pool.New<M>();
+        M* m = NewMaterial(M::FLAG_UNLIT | M::FLAG_TWO_SIDED);
         m->m_blendMode = blend;
-        m->m_nFlags = M::FLAG_UNLIT | M::FLAG_TWO_SIDED;
         m->m_hTextures[4] = eTextureMgr::GetHandle(textureSlot);
-        S* s = m->AddPass(M::PASS_DIFFUSE)->AddTextureStage();
-        s->m_colorIn[0] = S::IN_TEXTURE;
-        s->m_colorIn[1] = S::IN_RASTER;
-        s->m_colorOp = bModulate ? S::OP_MUL : S::OP_A;
-        s->m_alphaIn[0] = S::IN_TEXTURE;
+        const uint8_t op = bModulate ? S::OP_MUL : S::OP_A;
+        S* s = AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_RASTER, op, S::IN_TEXTURE, op, 0);
         s->m_alphaIn[1] = S::IN_RASTER;
-        s->m_alphaOp = bModulate ? S::OP_MUL : S::OP_A;
-        s->m_nTextureIndex = 0;
         s->m_coordSource = S::SRC_TEX0;
         eMaterialMgr::Add(materialSlot, m, static_cast<uint16_t>(0x600 + materialSlot));
         return m;
