@@ -100,13 +100,20 @@ protected:
         return p ? p->m_handle : eAnimationHandle();
     }
     // The model on the figure at (1, 2, 3) of zone B, posed at rest.
-    void Place(int meshSlot = kMeshSlot)
+    eModel& Place(int meshSlot = kMeshSlot)
     {
         m_pModel->SetMesh(eMeshMgr::GetHandle(meshSlot));
         m_pModel->m_localToParent = MakeFrame(1, 2, 3);
         m_pModel->SetZone(&m_b);
         m_pModel->SetGeomFlagsOnOff(eGeom::kDraw | eGeom::kCollide | eGeom::kDirty, 0);
         m_pModel->Update(cTimeValue(0));
+        return *m_pModel;
+    }
+    // The model on the collision mesh (slot 9).
+    eModel& PlaceCollider()
+    {
+        EXPECT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
+        return Place(9);
     }
 
     eTestDataDir m_data;
@@ -185,8 +192,7 @@ TEST_F(eModelTest, PlayingPicksSlotsAndJoinsTheDominantPhase)
 
 TEST_F(eModelTest, StatesEaseInAndOutAndFreeTheirSlotsOnARealStep)
 {
-    Place();
-    eModel& m = *m_pModel;
+    eModel& m = Place();
     const eAnimationHandle a = Anim(1, Still(11)), b = Anim(2, Still(11));
     m.PlayAnimation(a);
     m.Update(cTimeValue(0));  // a step of 0 keeps a slot of weight 0
@@ -209,8 +215,7 @@ TEST_F(eModelTest, StatesEaseInAndOutAndFreeTheirSlotsOnARealStep)
 
 TEST_F(eModelTest, ThePoseBlendsStatesByTheirShareOfTheWeights)
 {
-    Place();
-    eModel& m = *m_pModel;
+    eModel& m = Place();
     datagen::AnimationDesc up = Still(2), side = Still(2);
     up.nodes[2].positions = {mVec3(0, 0, 1)};
     side.nodes[2].positions = {mVec3(3, 0, 0)};
@@ -227,8 +232,7 @@ TEST_F(eModelTest, ThePoseBlendsStatesByTheirShareOfTheWeights)
 
 TEST_F(eModelTest, WithoutAContributingStateTheModelRests)
 {
-    Place();
-    eModel& m = *m_pModel;
+    eModel& m = Place();
     const mVec3 restLeg = m.m_pNodeToZone[2].origin;
     EXPECT_EQ(restLeg, mVec3(0.7f, 2, 4));
     m.PlayAnimation(Anim(1, Still(3, true, 3)));  // three nodes: another mesh's
@@ -253,8 +257,7 @@ TEST_F(eModelTest, SubObjectFramesFallBackToTheModelsOwn)
 
 TEST_F(eModelTest, BlendAndAlphaAreTruncatedBytes)
 {
-    Place();
-    eModel& m = *m_pModel;
+    eModel& m = Place();
     const struct { float value; uint8_t byte; } rows[] = {{0.5f, 127}, {1.0f, 255}, {0.0f, 0}, {1.7f, 255}, {-0.2f, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.value);
@@ -269,8 +272,7 @@ TEST_F(eModelTest, BlendAndAlphaAreTruncatedBytes)
 
 TEST_F(eModelTest, RootMotionFollowsTheBlend)
 {
-    Place();
-    eModel& m = *m_pModel;
+    eModel& m = Place();
     m.m_animationStates[0] = {Anim(1, Still(11)), 1.0f, cTimeValue(20)};
     m.m_nCurAnimationState = 0;
     mVec3 t;
@@ -287,9 +289,7 @@ TEST_F(eModelTest, RootMotionFollowsTheBlend)
 
 TEST_F(eModelTest, CollisionCullFilesSurfacesTheColliderMeets)
 {
-    ASSERT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
-    Place(9);
-    eModel& m = *m_pModel;
+    eModel& m = PlaceCollider();
     ASSERT_EQ(m.m_nColInfos, 2);
     eTestSurface* floor = m_models.New<eTestSurface>();
     floor->m_nCollisionMask = 0x6;
@@ -325,9 +325,7 @@ TEST_F(eModelTest, CollisionCullFilesSurfacesTheColliderMeets)
 
 TEST_F(eModelTest, CollisionTrianglesComeInWorldSpaceInWindows)
 {
-    ASSERT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
-    Place(9);
-    eModel& m = *m_pModel;
+    eModel& m = PlaceCollider();
     EXPECT_EQ(m.GetCollisionTrisCount(0), 2);
     EXPECT_EQ(m.GetCollisionTrisCount(1), 1);
     EXPECT_EQ(m.GetCollisionTrisCount(2), 0);
@@ -351,9 +349,7 @@ TEST_F(eModelTest, CollisionTrianglesComeInWorldSpaceInWindows)
 
 TEST_F(eModelTest, RaysHitFrontFacesOnlyAndKeepTheNearest)
 {
-    ASSERT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
-    Place(9);
-    eModel& m = *m_pModel;
+    eModel& m = PlaceCollider();
     const struct { const char* name; mVec3 origin, dir; float start; bool bHit; } rows[] = {
         {"from above", mVec3(1.5f, 2.5f, 10), mVec3(0, 0, -1), 1e30f, true},
         {"from below, at the back", mVec3(1.5f, 2.5f, -10), mVec3(0, 0, 1), 1e30f, false},
@@ -377,9 +373,7 @@ TEST_F(eModelTest, RaysHitFrontFacesOnlyAndKeepTheNearest)
 
 TEST_F(eModelTest, AZoneRayCastFindsTheModel)
 {
-    ASSERT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
-    Place(9);
-    eModel& m = *m_pModel;
+    eModel& m = PlaceCollider();
     eTestSurface* floor = m_models.New<eTestSurface>();
     floor->m_nCollisionMask = 0x1;
     m.m_pColInfos[0].hSurface = eSurfaceMgr::Add(3, floor, 0x33);
