@@ -46,6 +46,16 @@ protected:
     {
         return datagen::WriteMeshFile(m_data.HostPath("m.msh"), desc) && ReadObjectFile("m.msh", pMesh, &m_pool);
     }
+    // The mesh built from desc, damaged, is refused and leaves no data.
+    void ExpectRefused(const datagen::MeshDesc& desc, const datagen::MeshData& data)
+    {
+        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
+        eMesh m;
+        EXPECT_FALSE(ReadObjectFile("bad.msh", &m, &m_pool));
+        EXPECT_EQ(m.m_nNodes, 0);
+        EXPECT_EQ(m.m_pMeshVisData, nullptr);
+        EXPECT_EQ(m.m_pMeshColData, nullptr);
+    }
 
     eTestDataDir m_data;
     cMemPool m_pool{"meshTest", 0x80000, false};
@@ -187,11 +197,7 @@ TEST_F(eMeshTest, MeshesOutsideTheLimitsAreRefused)
         Data data;
         ASSERT_TRUE(datagen::BuildMesh(desc, &data));
         row.damage(desc, data);
-        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
-        eMesh m;
-        EXPECT_FALSE(ReadObjectFile("bad.msh", &m, &m_pool));
-        EXPECT_EQ(m.m_nNodes, 0);
-        EXPECT_EQ(m.m_pMeshVisData, nullptr);
+        ExpectRefused(desc, data);
     }
 }
 
@@ -220,10 +226,7 @@ TEST_F(eMeshTest, RecordsNamingDataOutsideTheirArraysAreRefused)
         Data data;
         ASSERT_TRUE(datagen::BuildMesh(desc, &data));
         row.damage(data);
-        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
-        eMesh m;
-        EXPECT_FALSE(ReadObjectFile("bad.msh", &m, &m_pool));
-        EXPECT_EQ(m.m_pMeshColData, nullptr);
+        ExpectRefused(desc, data);
     }
 }
 
