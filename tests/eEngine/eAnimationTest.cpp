@@ -63,13 +63,8 @@ TEST(eAnimationStatics, EaseTimesAreFourFramesOfTicks)
 
 TEST(eAnimationTime, TimesMapToFramesWrappedOrHeld)
 {
-    const struct {
-        const char* name;
-        bool bLooping;
-        int16_t frames;
-        int32_t length, time, usedTime, key0, key1;
-        float fraction;
-    } rows[] = {
+    const struct { const char* name; bool bLooping; int16_t frames; int32_t length, time, usedTime, key0, key1;
+        float fraction; } rows[] = {
         {"loop end wraps to frame 0", true, 51, 1000, 1000, 0, 0, 1, 0.0f},
         {"loop twice and a half", true, 51, 1000, 2500, 500, 25, 26, 0.0f},
         {"loop mid-frame", true, 51, 1000, 530, 530, 26, 27, 0.5f},

@@ -224,13 +224,8 @@ TEST_F(eGeomTrailTest, ConfigurationFiles)
         EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eGeomTrailConfig::GetStaticType()), nullptr) << len;
     }
 
-    struct Row {
-        const char* why;
-        int32_t segments, steps;
-        uint32_t version;
-        bool accepted;
-        int32_t wantSegments, wantSteps;
-    };
+    struct Row { const char* why; int32_t segments, steps; uint32_t version; bool accepted;
+        int32_t wantSegments, wantSteps; };
     const Row rows[] = {
         {"no segments: one", 0, 3, 5, true, 1, 3},
         {"no subdivisions: one", 7, 0, 5, true, 7, 1},
@@ -274,11 +269,7 @@ TEST_F(eGeomTrailDrawTest, LongStripsSplitIntoBatchesThatShareAPair)
     eGeomTrailConfig config;
     eGeomTrail* trail = m_pool.New<eGeomTrail>();
     ASSERT_NE(trail, nullptr);
-    struct Row {
-        int32_t segments, steps;
-        uint64_t draws, vertices;
-        uint32_t lastCount, tris;
-    };
+    struct Row { int32_t segments, steps; uint64_t draws, vertices; uint32_t lastCount, tris; };
     // 4 samples, 1 step: 6 pairs. 201 samples, 200 steps: 40,401 pairs, of
     // which the first strip takes 32,767 and the second the rest plus the
     // repeated last pair.

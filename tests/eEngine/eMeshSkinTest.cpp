@@ -90,12 +90,7 @@ protected:
 TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 {
     const mOCS moved[3] = {MakeFrame(1, 2, 3), MakeFrame(0, 0, 0, 90), MakeFrame(-4, 0, 0)};
-    const struct {
-        const char* name;
-        datagen::SkinVertex v;
-        const mOCS (&bones)[3];
-        int16_t pos[3], nrm[3];
-    } rows[] = {
+    const struct { const char* name; datagen::SkinVertex v; const mOCS (&bones)[3]; int16_t pos[3], nrm[3]; } rows[] = {
         {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"one bone moved; its weight is not read", Vertex({1, -2, 0.5f}, 1, {0, 7}), moved,

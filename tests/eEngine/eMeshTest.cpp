@@ -205,8 +205,10 @@ TEST_F(eMeshTest, RecordsNamingDataOutsideTheirArraysAreRefused)
 {
     using Data = datagen::MeshData;
     const struct { const char* why; void (*damage)(Data&); } rows[] = {
-        {"a display list past the block", [](Data& d) { d.skins[0][0][10] = static_cast<int16_t>(d.displayLists.size() / 32); }},
-        {"a list longer than the block", [](Data& d) { d.objects[1][0][3] = static_cast<int16_t>(d.displayLists.size() + 32); }},
+        {"a display list past the block",
+         [](Data& d) { d.skins[0][0][10] = static_cast<int16_t>(d.displayLists.size() / 32); }},
+        {"a list longer than the block",
+         [](Data& d) { d.objects[1][0][3] = static_cast<int16_t>(d.displayLists.size() + 32); }},
         {"skin vertices past the array", [](Data& d) { d.skins[0][0][3] = 10; }},
         {"a negative first vertex", [](Data& d) { d.skins[0][0][5] = -1; }},
         {"more output than skin vertices", [](Data& d) { d.skins[1].push_back(d.skins[0][0]); }},

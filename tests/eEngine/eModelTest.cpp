@@ -447,7 +447,8 @@ protected:
 TEST_F(eModelDrawTest, BrightnessScalesTheLightOrTheAmbient)
 {
     // An unlit material keeps the scene's lights whatever the brightness.
-    const struct { uint8_t brightness; uint32_t flags; std::array<int, 4> light; std::array<int, 3> ambient; } rows[] = {
+    const struct { uint8_t brightness; uint32_t flags; std::array<int, 4> light; std::array<int, 3> ambient; } rows[] =
+    {
         {200, 0, {160, 120, 80, 255}, {0x80, 0x60, 0x40}},  // the light by 200/255
         {10, 0, {51, 38, 25, 255}, {100, 75, 50}},          // the light held at 64/255, the ambient by 201/255
         {64, 0, {51, 38, 25, 255}, {0x80, 0x60, 0x40}},

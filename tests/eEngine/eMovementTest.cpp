@@ -25,13 +25,7 @@ TEST(eMovementTest, UpdateToStopBrakesByOneStepUntilWithinIt)
 TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
 {
     // Maximum speed 2; 20 ticks a step.
-    struct Row {
-        const char* why;
-        float velocity, current, target;
-        int start, stop;
-        float change;
-        bool reached;
-    };
+    struct Row { const char* why; float velocity, current, target; int start, stop; float change; bool reached; };
     const Row rows[] = {
         {"at the target, at rest", 0, 5, 5, 40, 40, 0, true},
         {"far, at rest: start-up rate 2/40 per tick", 0, 0, 100, 40, 40, 1.0f, false},

@@ -150,14 +150,8 @@ TEST_F(eParticleEmitterTest, SizeAndAtlasFramesAtAnAge)
     p.lifetime = cTimeValue(0);
     EXPECT_EQ(e.GetCurrentParticleSize(&p), 1.0f);
 
-    struct Row {
-        const char* why;
-        int16_t columns, rows, fps, start, end;
-        bool randomStart;
-        uint8_t nStart;
-        int lifetime, age;
-        mVec2 first, second;
-    };
+    struct Row { const char* why; int16_t columns, rows, fps, start, end; bool randomStart; uint8_t nStart;
+        int lifetime, age; mVec2 first, second; };
     const Row rows[] = {
         {"4 x 4 at 10 a second, age 250: frame 2", 4, 4, 10, 0, 15, false, 0, 1000, 250, {0.5f, 0}, {0.75f, 0.25f}},
         {"the birth offset shifts the clock", 4, 4, 10, 0, 15, false, 3, 1000, 250, {0.25f, 0.25f}, {0.5f, 0.5f}},

@@ -193,13 +193,8 @@ TEST_F(eParticleSystemTest, ParticlesAgeDieAndSpin)
 TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
 {
     Arm(1);
-    struct Row {
-        const char* why;
-        mVec3 accel, pos, vel;
-        int lifetime;
-        float initial, end, maxSpeed, scale, pull;
-        mVec3 wantVel, wantPos;
-    };
+    struct Row { const char* why; mVec3 accel, pos, vel; int lifetime; float initial, end, maxSpeed, scale, pull;
+        mVec3 wantVel, wantPos; };
     const Row rows[] = {
         {"gravity from rest", {0, 0, -0.01f}, {0, 0, 0}, {0, 0, 0}, 1000, 0, -1, 0, 1, 0, {0, 0, -0.2f}, {0, 0, -4}},
         {"speed limit times its scale", {}, {0, 0, 0}, {3, 4, 0}, 1000, 0, -1, 1, 2, 0, {1.2f, 1.6f, 0}, {24, 32, 0}},
@@ -270,14 +265,8 @@ TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
 TEST_F(eParticleSystemTest, AlphaFromFadesAndBlinking)
 {
     Arm(1);
-    struct Row {
-        const char* why;
-        int fadeIn, fadeOut, blinkRate;
-        float blinkShare;
-        int lifetime, age;
-        float opacity;
-        int alpha;
-    };
+    struct Row { const char* why; int fadeIn, fadeOut, blinkRate; float blinkShare; int lifetime, age; float opacity;
+        int alpha; };
     const Row rows[] = {
         {"halfway into the fade-in", 100, 200, 0, 0, 1000, 50, 1, 127},
         {"halfway through the fade-out", 100, 200, 0, 0, 1000, 900, 1, 127},
@@ -331,14 +320,8 @@ TEST_F(eParticleQuadTest, CornersFollowTheOrientation)
     const mVec3 flat[4] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
     const mVec3 diagonal[4] = {{-q, 0, 0}, {0, -q, 0}, {q, 0, 0}, {0, q, 0}};
     const mVec3 world[4] = {{0, -1, -1}, {0, 1, -1}, {0, 1, 1}, {0, -1, 1}};   // world frame turned 90
-    struct Row {
-        const char* why;
-        E::eOrientation orientation;
-        bool aligned;
-        int16_t roll;
-        mVec3 velocity;
-        const mVec3* c;
-    };
+    struct Row { const char* why; E::eOrientation orientation; bool aligned; int16_t roll; mVec3 velocity;
+        const mVec3* c; };
     const Row rows[] = {
         {"billboard", E::BILLBOARD, false, 0, {0, 0, 0}, facing},
         {"billboard rolled 90", E::BILLBOARD, false, 90, {0, 0, 0}, turned},

@@ -118,8 +118,8 @@ datagen::MeshDesc FigureDesc()
 {
     datagen::MeshDesc d;
     d.name = "figure";
-    d.nodes = {{"root", -1, MakeFrame(0, 0, 0)}, {"hips", 0, MakeFrame(0, 0, 1)}, {"leftLeg", 1, MakeFrame(-0.3f, 0, 0)},
-               {"rightLeg", 1, MakeFrame(0.3f, 0, 0)}};
+    d.nodes = {{"root", -1, MakeFrame(0, 0, 0)}, {"hips", 0, MakeFrame(0, 0, 1)},
+               {"leftLeg", 1, MakeFrame(-0.3f, 0, 0)}, {"rightLeg", 1, MakeFrame(0.3f, 0, 0)}};
     d.bonesStart = 1;
     d.nBones = 3;
     d.visRadius = 2.5f;
