@@ -156,20 +156,19 @@ TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
     const uint8_t clear[4] = {255, 0, 0, 255};
     MakeTexture(50, eTextureConfig::FORMAT_CMPR_ALPHA, SplitImage(16, opaque, clear));
     MakeTexture(51, eTextureConfig::FORMAT_CMPR, SplitImage(16, opaque, clear));
-    for (int slot : {50, 51}) {
-        SCOPED_TRACE(slot);
+    // Green 0 is fully transparent in format three; the same texels are plain colour in the other.
+    const struct { int slot; int r, g, b; } rows[] = {{50, 0, 0, 255}, {51, 255, 0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.slot);
         M* m = NewMaterial(M::FLAG_TWO_SIDED);
         m->m_blendMode = M::BLEND_TRANSPARENT;
-        m->m_hTextures[4] = eTextureMgr::GetHandle(slot);
+        m->m_hTextures[4] = eTextureMgr::GetHandle(row.slot);
         AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
         GXTestClearEfb(GXColor{0, 0, 255, 255}, 0xFFFFFF);
         m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
         DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
         EXPECT_TRUE(Near(Pixel(120, 150), 255, 255, 0));
-        if (slot == 50)
-            EXPECT_TRUE(Near(Pixel(240, 150), 0, 0, 255));  // green 0: fully transparent
-        else
-            EXPECT_TRUE(Near(Pixel(240, 150), 255, 0, 0));  // the same texels as plain colour
+        EXPECT_TRUE(Near(Pixel(240, 150), row.r, row.g, row.b));
     }
 }
 

@@ -81,11 +81,7 @@ TEST_F(ePaletteTest, FileRoundTripAndTruncation)
     const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("p.dat"));
     EXPECT_EQ(ReadHostFile(m_data.HostPath("p2.dat")), bytes);
 
-    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 64 ? 1 : 37)) {
-        SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), Prefix(bytes, len)));
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, ePalette::GetStaticType()), nullptr);
-    }
+    ExpectCutFilesFail(bytes, ePalette::GetStaticType(), 64, 37);
 }
 
 TEST_F(ePaletteTest, ShortEntriesFailAndKeepTheOldOnes)

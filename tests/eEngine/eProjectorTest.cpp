@@ -41,12 +41,7 @@ TEST_F(eProjectorConfigTest, BlockRoundTripsAndVersionZeroIsSkipped)
     ASSERT_TRUE(datagen::WriteProjectorConfigFile(m_data.HostPath("again.cfg"), *copy));
     EXPECT_EQ(ReadHostFile(m_data.HostPath("again.cfg")), bytes);
 
-    LogCatcher quiet;
-    for (size_t len = 0; len + 8 < bytes.size(); ++len) {
-        SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.cfg"), Prefix(bytes, len)));
-        EXPECT_EQ(cBase::Load("/cut.cfg", &m_pool, Cfg::GetStaticType()), nullptr);
-    }
+    ExpectCutFilesFail(bytes, Cfg::GetStaticType());
     // Version 0 is skipped whole; the reader goes on after it.
     datagen::BlockWriter w;
     w.Header().Begin(0).Begin(1).End().Float(1).Float(2).End().Word(0xC0FFEE00).Trailer();
@@ -70,28 +65,24 @@ TEST(eProjectorTest, ConfigBuildsTheVolume)
     cfg.fNear = 0.5f;
     cfg.fFar = 4;
     eProjector p;
-    EXPECT_EQ(p.m_fIntensity, 1.0f);
     p.m_nGeomFlags = 0;
     p.SetConfig(cfg);
     float n, f, l, r, t, b;
     p.m_frustum.GetOrtho(&n, &f, &l, &r, &t, &b);  // a box 4 wide and 2 high
-    const float want[6] = {0.5f, 4, -2, 2, 1, -1};
-    const float got[6] = {n, f, l, r, t, b};
+    const float got[6] = {n, f, l, r, t, b}, want[6] = {0.5f, 4, -2, 2, 1, -1};
     for (int i = 0; i < 6; ++i)
         EXPECT_NEAR(got[i], want[i], 1e-6f) << i;
     EXPECT_TRUE(eVideo::IsOrthographic(p.m_frustum));
     EXPECT_NEAR(p.m_fVisRadius, std::sqrt(4.0f + 16.0f + 1.0f), 1e-5f);  // a far corner
     EXPECT_NE(p.m_nGeomFlags & eGeom::kDirty, 0);
     EXPECT_EQ(p.m_drawInfo.hMaterial, cfg.hBlendMaterial);
-    EXPECT_EQ(p.m_pConfig, &cfg);
 
     cfg.bIsOrtho = false;
     cfg.fAngle = 60;
     p.SetConfig(cfg);
     float hfov, vfov;
     p.m_frustum.GetFOV(&hfov, &vfov);
-    EXPECT_NEAR(hfov, 60.0f, 1e-3f);
-    EXPECT_NEAR(vfov, 60.0f, 1e-3f);
+    EXPECT_TRUE(std::abs(hfov - 60.0f) < 1e-3f && std::abs(vfov - 60.0f) < 1e-3f) << hfov << ", " << vfov;
     EXPECT_FALSE(eVideo::IsOrthographic(p.m_frustum));
 
     cMemPool pool("projectorCopy", 0x1000, false);
@@ -152,7 +143,6 @@ protected:
 
 TEST_F(eProjectorDrawTest, FollowsTheConfigPlacement)
 {
-    EXPECT_EQ(m_projector.m_localToParent, m_cfg.localToParent);
     EXPECT_EQ(m_projector.m_localToZone.origin, mVec3(0, 2, 0));
     EXPECT_EQ(m_projector.m_nGeomFlags & eGeom::kDirty, 0);
     m_cfg.localToParent.origin.Set(1, 1, 1);

@@ -126,9 +126,8 @@ TEST_F(eTextureStageTest, UntexturedStagesNameTheNextCoordinateWithoutAdvancing)
     EXPECT_EQ(rs.Get(RS_NUM_TEX_GENS), 2u);
     EXPECT_EQ(gxGet().texGens[1].src, GX_TG_TEX0);
 
-    m_pPass->RemoveTextureStage(0);
-    m_pPass->RemoveTextureStage(0);
-    m_pPass->RemoveTextureStage(0);
+    for (int i = 0; i < 3; ++i)
+        m_pPass->RemoveTextureStage(0);
     m_pPass->Apply(nullptr, nullptr);  // no stages: one combiner stage, no generators
     EXPECT_EQ(rs.Get(RS_NUM_TEV_STAGES), 1u);
     EXPECT_EQ(rs.Get(RS_NUM_TEX_GENS), 0u);

@@ -211,14 +211,11 @@ TEST_F(eTextureTest, GroupFileRoundTripAndTruncation)
     std::destroy_at(group);
 
     std::memset(a->m_pTextureData->m_pTexels, 0x5A, a->m_pTextureData->m_nBytes);
-    for (size_t len = 0; len + 8 < bytes.size(); len += (len < 200 ? 1 : 61)) {
-        SCOPED_TRACE(len);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), Prefix(bytes, len)));
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eTextureGroup::GetStaticType()), nullptr);
+    ExpectCutFilesFail(bytes, eTextureGroup::GetStaticType(), 200, 61, [&] {
         EXPECT_EQ(SlotBytes(a), Filled(a, 0x5A));
         EXPECT_EQ(eTextureMgr::s_pInstances[40], nullptr);
         m_pool.Reset();
-    }
+    });
 }
 
 TEST_F(eTextureTest, ImportFindsTheSlotByNameOrConfiguration)

@@ -10,15 +10,13 @@
 #include "eEngine/eLight.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eTextureData.h"
+#include "zoneTestSupport.h"
 
 void ResetMaterialState()
 {
-    for (eTexture*& p : eTextureMgr::s_pInstances)
-        p = nullptr;
-    for (eTextureConfig*& p : eTextureConfigMgr::s_pInstances)
-        p = nullptr;
-    for (eMaterial*& p : eMaterialMgr::s_pInstances)
-        p = nullptr;
+    std::ranges::fill(eTextureMgr::s_pInstances, nullptr);
+    std::ranges::fill(eTextureConfigMgr::s_pInstances, nullptr);
+    std::ranges::fill(eMaterialMgr::s_pInstances, nullptr);
     for (int map = 0; map < eTexture::kNumMaps; ++map)
         eTexture::ApplyNull(map);
     eMaterial::ApplyNull();
@@ -28,8 +26,7 @@ void ResetMaterialState()
     eMaterial::SetGlobalAmbient(0xFFFFFFFFu);
     eMaterial::s_bFogEnabled = false;
     eLight::s_bDirectional = false;
-    for (bool& b : eLight::s_bOmni)
-        b = false;
+    std::ranges::fill(eLight::s_bOmni, false);
     eLight::s_nOpenOmniLight = 0;
 }
 
@@ -46,11 +43,8 @@ bool NextWordIs(const cFile& file, uint32_t value)
 
 datagen::RgbaImage SolidImage(uint32_t size, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
-    datagen::RgbaImage image;
-    image.width = image.height = size;
-    for (uint32_t i = 0; i < size * size; ++i)
-        image.rgba.insert(image.rgba.end(), {r, g, b, a});
-    return image;
+    const uint8_t c[4] = {r, g, b, a};
+    return SplitImage(size, c, c);
 }
 
 datagen::RgbaImage SplitImage(uint32_t size, const uint8_t left[4], const uint8_t right[4])
@@ -111,10 +105,10 @@ eTextureConfig* MaterialTest::Configure(int slot, eTextureConfig::eFormat format
                                         bool bRenderTarget)
 {
     eTextureConfig* pConfig = m_textures.New<eTextureConfig>();
-    if (!pConfig)
-        return nullptr;
-    eTextureConfigMgr::Add(slot, pConfig, static_cast<uint16_t>(0x200 + slot));
-    pConfig->Create(&m_textures, format, size, size, bMipmaps, bRenderTarget);
+    if (pConfig) {
+        eTextureConfigMgr::Add(slot, pConfig, static_cast<uint16_t>(0x200 + slot));
+        pConfig->Create(&m_textures, format, size, size, bMipmaps, bRenderTarget);
+    }
     return pConfig;
 }
 
@@ -148,7 +142,18 @@ eTexture* MaterialTest::MakeTexture(int slot, eTextureConfig::eFormat format, co
 
 bool MaterialTest::OpenFile(const datagen::BlockWriter& w, cFile* pFile, const char* name)
 {
-    if (!w.Save(m_data.HostPath(name)))
-        return false;
-    return pFile->Open((std::string("/") + name).c_str());
+    return w.Save(m_data.HostPath(name)) && pFile->Open((std::string("/") + name).c_str());
+}
+
+void MaterialTest::ExpectCutFilesFail(const std::vector<uint8_t>& bytes, const cType* pType, size_t dense, size_t step,
+                                      const std::function<void()>& check)
+{
+    LogCatcher quiet;
+    for (size_t len = 0; len + 8 < bytes.size(); len += (len < dense ? 1 : step)) {
+        SCOPED_TRACE(len);
+        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.dat"), Prefix(bytes, len)));
+        EXPECT_EQ(cBase::Load("/cut.dat", &m_pool, pType), nullptr);
+        if (check)
+            check();
+    }
 }

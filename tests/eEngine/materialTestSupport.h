@@ -5,6 +5,8 @@
 // slots, solid and split test images, and a clean slate of every manager
 // and static the classes keep between tests.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,10 @@ protected:
                                    uint8_t aOp, int16_t texture);
     // Writes the bytes to a file of the data directory and opens it.
     bool OpenFile(const datagen::BlockWriter& w, cFile* pFile, const char* name = "t.dat");
+    // Every prefix of a file short of its trailer (each length below dense,
+    // then every step-th) fails to load; check runs after each attempt.
+    void ExpectCutFilesFail(const std::vector<uint8_t>& bytes, const cType* pType, size_t dense = SIZE_MAX,
+                            size_t step = 1, const std::function<void()>& check = {});
 
     eTestDataDir m_data;
     cMemPool m_textures{"Textures", 0x100000, false};

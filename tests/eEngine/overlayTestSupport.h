@@ -43,17 +43,11 @@ struct PresentedFrame {
     int Luma(int x, int y) const { return (At(x, y, 0) + At(x, y, 1) + At(x, y, 2)) / 3; }
 };
 
-inline std::string OverlayPngPath(const char* name)
-{
-    const char* dir = std::getenv("QM_OVERLAY_PNG_DIR");
-    return std::string(dir && *dir ? dir : ".") + "/" + name;
-}
-
 inline bool SaveOverlayPng(const char* name)
 {
-    return VIWriteScreenshotPNG(OverlayPngPath(name).c_str()) != 0;
+    const char* dir = std::getenv("QM_OVERLAY_PNG_DIR");
+    return VIWriteScreenshotPNG((std::string(dir && *dir ? dir : ".") + "/" + name).c_str()) != 0;
 }
-
 
 // A flat caster: a bar 2 long and 0.5 wide in its local x-y plane, drawn
 // yellow with the null material when the zone draws it, and with whatever
