@@ -11,6 +11,9 @@ void DVDTestClearDriveStatus();
 // While held, the drive thread starts no new transfer, so queued requests
 // stay pending (to test cancelling). Releasing lets them run.
 void DVDTestHoldDrive(bool hold);
+// Returns once no request is queued or in transfer (at once while held);
+// completion callbacks that queue further reads are waited for as well.
+void DVDTestWaitIdle();
 
 // Number of requests queued with DVDReadAsyncPrio since the last reset.
 uint32_t DVDTestGetReadCount();

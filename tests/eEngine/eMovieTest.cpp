@@ -117,6 +117,7 @@ protected:
         int n = 0;
         while (n < maxUpdates) {
             ++n;
+            DVDTestWaitIdle();  // the read-ahead keeps up, as a real drive would
             const bool bMore = eMovie::Update();
             AITestRunFrames(7, nullptr);  // 35 ms of audio for a 33 ms frame
             if (!bMore)

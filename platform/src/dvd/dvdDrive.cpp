@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -23,6 +24,7 @@ namespace {
 struct Drive {
     std::mutex mutex;
     std::condition_variable wake;
+    std::condition_variable settled;  // a transfer finished (tests wait on it)
     std::thread thread;
     DVDCommandBlock* head = nullptr;
     DVDCommandBlock* tail = nullptr;
@@ -136,6 +138,7 @@ void Run(Drive& d)
         lock.unlock();
         OSRestoreInterrupts(level);
         lock.lock();
+        d.settled.notify_all();
     }
 }
 
@@ -202,6 +205,15 @@ void DVDTestHoldDrive(bool hold)
         d.hold = hold;
     }
     d.wake.notify_all();
+}
+
+void DVDTestWaitIdle()
+{
+    dvd::Drive& d = dvd::TheDrive();
+    std::unique_lock<std::mutex> lock(d.mutex);
+    // Timed: a cancel can empty the queue without a transfer settling.
+    while (!d.hold && (d.head || d.busy))
+        d.settled.wait_for(lock, std::chrono::milliseconds(5));
 }
 
 uint32_t DVDTestGetReadCount()
