@@ -1,6 +1,5 @@
 #include "gcGameCore/gcTimer.h"
 
-#include <cmath>
 #include <utility>
 
 #include "cCore/cFile.h"
@@ -9,21 +8,6 @@
 #include "cCore/cWriteBlock.h"
 
 QM_DEFINE_TYPE(gcTimer, gcGameObject, 195)
-
-// Seconds (a script's Param2) to whole ticks: times 600 in single precision,
-// truncated, so a length that went out as seconds comes back as the same
-// number of ticks. Out-of-range and NaN values are clamped.
-static cTimeValue SecondsToTicks(float fSeconds)
-{
-    const float fTicks = fSeconds * static_cast<float>(cTimeValue::TICKS_PER_SECOND);
-    if (std::isnan(fTicks))
-        return cTimeValue(0);
-    if (fTicks >= 2147483520.0f)  // the largest float below 2^31
-        return cTimeValue(INT32_MAX);
-    if (fTicks <= -2147483648.0f)
-        return cTimeValue(INT32_MIN);
-    return cTimeValue(static_cast<int32_t>(fTicks));
-}
 
 gcTimer::gcTimer()
     : onStarted("OnStarted", m_name.m_sData),
@@ -126,7 +110,9 @@ void gcTimer::Complete()
     float fParam2 = 0.0f;
     if (ApplyEvent(onCompleted, 0.0f, m_length.GetSeconds(), &fParam2) != 0.0f)
         bRepeat = true;
-    m_length = SecondsToTicks(fParam2);
+    // Times 600 in single precision, truncated, so a length that went out as
+    // seconds comes back as the same number of ticks.
+    m_length = cTimeValue::FromSeconds(fParam2);
     if (m_nextUpdate.m_nTicks > 0)
         return;  // a script restarted the timer meanwhile
     if (bRepeat) {
