@@ -112,6 +112,29 @@ TP ClosestOnEdge(const mVec3& centre, const mVec3* p, int from, mVec3* pClosest)
     return EdgeCode(from);
 }
 
+// The triangle's point nearest a centre that lies s in front of its plane,
+// with the unit direction from it to the centre and the distance. False for a
+// degenerate triangle.
+struct NearestOnTri {
+    mVec3 point, dir;
+    float len = 0.0f;
+    TP pos{};
+};
+bool FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, NearestOnTri* pOut)
+{
+    mVec3 foot;
+    foot.AddScaled(centre, tri.plane.normal, -s);
+    bool bDegenerate;
+    pOut->pos = FindClosestPointOnTri(centre, foot, tri.p, &pOut->point, &bDegenerate);
+    if (bDegenerate)
+        return false;
+    pOut->dir = centre - pOut->point;
+    pOut->len = pOut->dir.Length();
+    if (pOut->len > 0.0f)
+        pOut->dir *= 1.0f / pOut->len;
+    return true;
+}
+
 }  // namespace
 
 TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
@@ -210,16 +233,13 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
         if (s < 0.0f || m_fMoveDist < s - 1.0f)
             continue;  // centre behind the plane, or the plane out of reach
         if (s <= 1.0f + tol) {
-            mVec3 foot, closest;
-            foot.AddScaled(m_position, normal, -s);
-            bool bDegenerate;
-            const TP pos = FindClosestPointOnTri(m_position, foot, tri.p, &closest, &bDegenerate);
-            if (bDegenerate)
+            NearestOnTri n;
+            if (!FindNearestOnTri(m_position, tri, s, &n))
                 continue;
-            mVec3 d = m_position - closest;
-            const float len = d.Length();
-            if (len > 0.0f)
-                d *= 1.0f / len;
+            const mVec3& closest = n.point;
+            const mVec3& d = n.dir;
+            const float len = n.len;
+            const TP pos = n.pos;
             if (len <= 1.0f + tol) {
                 AddContactPoint(list, closest, d, normal, 0.0f, pObject, pSurface, pos, tri.p, false);
                 continue;
@@ -326,17 +346,10 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
         const float s = normal.Dot(m_position) - tri.plane.offset;
         if (s < 0.0f || s >= 1.0f)
             continue;
-        mVec3 foot, closest;
-        foot.AddScaled(m_position, normal, -s);
-        bool bDegenerate;
-        const TP pos = FindClosestPointOnTri(m_position, foot, tri.p, &closest, &bDegenerate);
-        if (bDegenerate)
+        NearestOnTri n;
+        if (!FindNearestOnTri(m_position, tri, s, &n))
             continue;
-        mVec3 d = m_position - closest;
-        const float len = d.Length();
-        if (len > 0.0f)
-            d *= 1.0f / len;
-        if (len < 1.0f + m_fColZeroTol)
-            AddContactPoint(list, closest, d, normal, len, pObject, pSurface, pos, tri.p, false);
+        if (n.len < 1.0f + m_fColZeroTol)
+            AddContactPoint(list, n.point, n.dir, normal, n.len, pObject, pSurface, n.pos, tri.p, false);
     }
 }
