@@ -102,4 +102,5 @@ public:
 private:
     // Applies the material for drawing (false: never drawn) and the scale.
     bool PrepareDraw(const eMaterialState* pState) const;
+    bool GetDrawPlacement(const mVec2* pPos, const mVec2* pSize, mVec2* pTopLeft, mVec2* pDrawSize) const;
 };

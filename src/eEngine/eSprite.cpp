@@ -222,16 +222,25 @@ bool eSprite::PrepareDraw(const eMaterialState* pState) const
     return true;
 }
 
+// The drawn size (the given one or the sprite's) and top-left corner (the
+// given one or the placed one); false when the size is too small to draw.
+bool eSprite::GetDrawPlacement(const mVec2* pPos, const mVec2* pSize, mVec2* pTopLeft, mVec2* pDrawSize) const
+{
+    *pDrawSize = pSize ? *pSize : m_size;
+    if (std::fabs(pDrawSize->x) <= kMinSize || std::fabs(pDrawSize->y) <= kMinSize)
+        return false;
+    if (pPos)
+        *pTopLeft = *pPos;
+    else
+        GetScreenPos(pTopLeft, nullptr);
+    return true;
+}
+
 void eSprite::Draw(const mVec2* pPos, const eMaterialState* pState, const mVec2* pSize) const
 {
-    const mVec2 size = pSize ? *pSize : m_size;
-    if (std::fabs(size.x) <= kMinSize || std::fabs(size.y) <= kMinSize)
+    mVec2 p, size;
+    if (!GetDrawPlacement(pPos, pSize, &p, &size))
         return;
-    mVec2 p;
-    if (pPos)
-        p = *pPos;
-    else
-        GetScreenPos(&p, nullptr);
     if (!PrepareDraw(pState))
         return;
     float uL = 0.0f, vT = 0.0f, uR = 1.0f, vB = 1.0f;
@@ -251,14 +260,9 @@ void eSprite::Draw(const mVec2* pPos, const eMaterialState* pState, const mVec2*
 
 void eSprite::DrawTiled(const mVec2* pPos, const eMaterialState* pState, const mVec2* pSize) const
 {
-    const mVec2 size = pSize ? *pSize : m_size;
-    if (std::fabs(size.x) <= kMinSize || std::fabs(size.y) <= kMinSize)
+    mVec2 p, size;
+    if (!GetDrawPlacement(pPos, pSize, &p, &size))
         return;
-    mVec2 p;
-    if (pPos)
-        p = *pPos;
-    else
-        GetScreenPos(&p, nullptr);
     mVec2 tex;
     if (!GetTextureSize(&tex))
         return;  // tile coordinates need the texture's size
