@@ -17,7 +17,7 @@
 #include "datagen/zoneWriter.h"
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eColliderRay.h"
-#include "eEngine/eSurfaceMgr.h"
+#include "eEngine/eSurface.h"
 #include "eEngine/eZone.h"
 #include "platform/dvd.h"
 #include "platform/os.h"

@@ -12,8 +12,8 @@
 #include "platform/os.h"
 #include "platform/ps.h"
 #include "cCore/cMemPool.h"
-#include "eEngine/eAnimationMgr.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
 #include "eEngine/eModel.h"
 #include "mMath/mQuat.h"
 

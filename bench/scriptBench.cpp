@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "cCore/cMemPool.h"
-#include "gcGameCore/gcAction.h"
-#include "gcGameCore/gcEvent.h"
-#include "gcGameCore/gcGameObject.h"
-#include "gcGameCore/gcState.h"
-#include "gcGameCore/gcStateInfo.h"
-#include "gcGameCore/gcStateMachine.h"
-#include "gcGameCore/gcValue.h"
+#include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcGameObject.h"
+#include "gcGameCore/script/gcState.h"
+#include "gcGameCore/script/gcStateInfo.h"
+#include "gcGameCore/script/gcStateMachine.h"
+#include "gcGameCore/script/gcValue.h"
 #include "platform/os.h"
 
 namespace {

@@ -13,6 +13,8 @@
 #include "cCore/cHandle.h"
 #include "cCore/cObject.h"
 #include "cCore/cTimeValue.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class cReadBlock;
 class eAnimation;
@@ -138,4 +140,16 @@ private:
     bool PlatformRead(const cFile& file, cMemPool* pPool, int nNodes, int nFrames, eAnimationData** ppData) const;
     void PlatformFree();
     void EvalNode(int node, const Frames& frames, mVec3* pPos, mQuat* pRot) const;
+};
+
+// The slot table of animations: 900 slots, resolved by handle. Main thread,
+// or the loader filling a group.
+class eAnimationMgr : public cManager<eAnimation, 900> {};
+
+// The file block that fills a range of eAnimationMgr's slots with
+// animations and their check values. Lives in the pool of its load; one made
+// by the factory destroys its animations with it.
+class eAnimationGroup : public cGroup
+{
+    QM_DECLARE_GROUP(eAnimationGroup, eAnimationMgr)
 };

@@ -14,6 +14,8 @@
 #include "eEngine/eMaterial.h"
 #include "eEngine/eRect.h"
 #include "eEngine/eSprite.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class cReadBlock;
 class cWriteBlock;
@@ -117,4 +119,15 @@ public:
     float m_fWidth;     // cell width and line height before scaling
     float m_fBaseLine;  // added to the measured height
     eFontCharKern m_kernTable[kNumChars];
+};
+
+// The slot table of fonts: 8 slots, resolved by handle. Main thread, or the
+// loader filling a group.
+class eFontMgr : public cManager<eFont, 8> {};
+
+// The file block that fills a range of eFontMgr's slots with fonts and their
+// check values. Lives in the pool of its load; one made by the factory
+// destroys its fonts with it.
+class eFontGroup : public cGroup {
+    QM_DECLARE_GROUP(eFontGroup, eFontMgr)
 };

@@ -13,6 +13,8 @@
 #include "cCore/cObject.h"
 #include "eEngine/eTexture.h"
 #include "mMath/mVec3.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class eCamera;
 class eLightmap;
@@ -140,4 +142,15 @@ private:
     eBlendMode ApplyBlend(const eMaterialState* pState) const;
     uint32_t MaterialColor(const eMaterialState* pState, eBlendMode mode) const;
     void ApplyLighting(unsigned int flags, uint32_t materialColor) const;
+};
+
+// The slot table of materials: 650 slots, resolved by handle. Main thread,
+// or the loader filling a group.
+class eMaterialMgr : public cManager<eMaterial, 650> {};
+
+// The file block that fills a range of eMaterialMgr's slots with materials
+// and their check values. Lives in the pool of its load; one made by the
+// factory destroys its materials with it.
+class eMaterialGroup : public cGroup {
+    QM_DECLARE_GROUP(eMaterialGroup, eMaterialMgr)
 };

@@ -15,6 +15,8 @@
 #include "cCore/cObject.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMeshData.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class cReadBlock;
 class eCamera;
@@ -119,4 +121,16 @@ private:
     bool ValidateVisData(const eMeshVisData& d, const ReadState& state) const;
     bool ValidateColData(const eMeshColData& d, const ReadState& state) const;
     void PlatformFree();
+};
+
+// The slot table of meshes: 256 slots, resolved by handle. Main thread, or
+// the loader filling a group.
+class eMeshMgr : public cManager<eMesh, 256> {};
+
+// The file block that fills a range of eMeshMgr's slots with meshes and
+// their check values. Lives in the pool of its load; one made by the factory
+// destroys its meshes with it.
+class eMeshGroup : public cGroup
+{
+    QM_DECLARE_GROUP(eMeshGroup, eMeshMgr)
 };

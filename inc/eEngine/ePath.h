@@ -13,6 +13,8 @@
 #include "cCore/cObject.h"
 #include "cCore/cTimeValue.h"
 #include "mMath/mVec3.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class cReadBlock;
 class cWriteBlock;
@@ -96,4 +98,17 @@ private:
     // The point pair and fraction of t, indices kept within the path.
     Span SpanAt(float t) const;
     float ClosestPoint(const mVec3& p, bool bFlat) const;
+};
+
+// The slot table of paths: 100 slots, resolved by handle. Region paths keep
+// their own table; this one serves paths a data file places through a group.
+// Main thread, or the loader filling a group.
+class ePathMgr : public cManager<ePath, 100> {};
+
+// The file block that fills a range of ePathMgr's slots with paths and their
+// check values. Lives in the pool of its load; one made by the factory
+// destroys its paths with it.
+class ePathGroup : public cGroup
+{
+    QM_DECLARE_GROUP(ePathGroup, ePathMgr)
 };

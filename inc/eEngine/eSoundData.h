@@ -10,6 +10,8 @@
 
 #include "cCore/cHandle.h"
 #include "cCore/cObject.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class eSoundData;
 class eSoundWaveData;
@@ -77,4 +79,20 @@ private:
     // copies the samples into audio memory. The new record, or null.
     static eSoundWaveData* PlatformRead(const cFile& file, cMemPool* pPool);
     void DestroyWaveData();
+};
+
+// The slot table of sound data: 700 slots, resolved by handle. A stale or
+// zero handle gives null. Main thread, or the loader filling a group.
+class eSoundDataMgr : public cManager<eSoundData, 700> {};
+
+// The file block that fills a range of eSoundDataMgr's slots with sound data
+// and their check values; the game's sound files are such groups. Lives in
+// the pool of its load; one made by the factory destroys its sounds with it,
+// last slot first, which releases audio memory in the reverse order of
+// loading.
+class eSoundDataGroup : public cGroup
+{
+    QM_DECLARE_GROUP(eSoundDataGroup, eSoundDataMgr)
+public:
+    int32_t m_nMemSize = 0;  // kept, not used
 };

@@ -12,6 +12,8 @@
 #include "eEngine/eMaterial.h"
 #include "eEngine/eRect.h"
 #include "mMath/mVec2.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class eCamera;
 class eSprite;
@@ -103,4 +105,15 @@ private:
     // Applies the material for drawing (false: never drawn) and the scale.
     bool PrepareDraw(const eMaterialState* pState) const;
     bool GetDrawPlacement(const mVec2* pPos, const mVec2* pSize, mVec2* pTopLeft, mVec2* pDrawSize) const;
+};
+
+// The slot table of sprites: 600 slots, resolved by handle. Main thread, or
+// the loader filling a group.
+class eSpriteMgr : public cManager<eSprite, 600> {};
+
+// The file block that fills a range of eSpriteMgr's slots with sprites and
+// their check values. Lives in the pool of its load; one made by the factory
+// destroys its sprites with it.
+class eSpriteGroup : public cGroup {
+    QM_DECLARE_GROUP(eSpriteGroup, eSpriteMgr)
 };

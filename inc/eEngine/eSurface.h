@@ -10,6 +10,8 @@
 
 #include "cCore/cHandle.h"
 #include "cCore/cObject.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class eSurface;
 using eSurfaceHandle = cHandle<eSurface>;
@@ -40,4 +42,16 @@ public:
     float m_fFriction;
     uint32_t m_flags;            // the game's
     uint32_t m_nDebugDrawColor;  // 0xAARRGGBB
+};
+
+// The slot table of collision surfaces: 650 slots, resolved by handle. A
+// stale or zero handle gives null. Main thread, or the loader filling a group.
+class eSurfaceMgr : public cManager<eSurface, 650> {};
+
+// The file block that fills a range of eSurfaceMgr's slots with surfaces and
+// their check values. Lives in the pool of its load; one made by the factory
+// destroys its surfaces with it.
+class eSurfaceGroup : public cGroup
+{
+    QM_DECLARE_GROUP(eSurfaceGroup, eSurfaceMgr)
 };

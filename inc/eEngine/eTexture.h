@@ -12,6 +12,7 @@
 #include "cCore/cHandle.h"
 #include "cCore/cObject.h"
 #include "eEngine/eTextureConfig.h"
+#include "cCore/cManager.h"
 
 class eTexture;
 class eTextureData;
@@ -91,4 +92,14 @@ private:
     // The console block with the texels. False only when the file failed.
     bool PlatformRead(const cFile& file, eTextureConfig* pConfig, int32_t wrap);
     void PlatformWrite(const cFile& file, const eTextureConfig& config) const;
+};
+
+// The slot table of textures: 450 slots, resolved by handle. Slots 0 and 1
+// hold the placeholders; a zone's lightmaps sit from 350 + its region index.
+// Main thread, or the loader filling a group.
+class eTextureMgr : public cManager<eTexture, 450> {
+public:
+    static constexpr int kLightmapSlot = 0;     // "( Lightmap )"
+    static constexpr int kFrameBufferSlot = 1;  // "( Framebuffer )"
+    static constexpr int kFirstLightmapSlot = 350;  // plus the region index
 };

@@ -11,6 +11,8 @@
 #include "cCore/cBase.h"
 #include "cCore/cHandle.h"
 #include "platform/gx.h"
+#include "cCore/cManager.h"
+#include "cCore/cGroup.h"
 
 class eTextureConfig;
 class eTextureData;
@@ -77,4 +79,15 @@ public:
     bool m_bRenderTarget;
     bool m_bHasData;
     eTextureData* m_pTextureData;
+};
+
+// The slot table of texture configurations: 450 slots, one per texture slot
+// under the same number. Main thread, or the loader filling a group.
+class eTextureConfigMgr : public cManager<eTextureConfig, 450> {};
+
+// The file block that fills a range of eTextureConfigMgr's slots, read with
+// the game configuration. Lives in the pool of its load; one made by the
+// factory destroys its configurations with it.
+class eTextureConfigGroup : public cGroup {
+    QM_DECLARE_GROUP(eTextureConfigGroup, eTextureConfigMgr)
 };

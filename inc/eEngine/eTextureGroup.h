@@ -6,7 +6,7 @@
 // authoring tools; nothing in the game calls them.
 
 #include "cCore/cGroup.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTexture.h"
 
 class cName;
 

@@ -249,3 +249,5 @@ void eAnimation::CalcNodeDelta(int node, cTimeValue from, cTimeValue to, float w
     }
     Blend(weight, d, dq, pDeltaPos, pDeltaRot);
 }
+
+QM_DEFINE_GROUP(eAnimationGroup, 18)

@@ -17,7 +17,7 @@
 #include "cCore/cThread.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eFont.h"
-#include "eEngine/eFontMgr.h"
+#include "eEngine/eFont.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoPlatform.h"

@@ -7,7 +7,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eLight.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eZone.h"
 #include "mMath/mFrustum.h"

@@ -10,8 +10,9 @@
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eVideoPlatform.h"
+#include "cCore/cMemPool.h"
 
 QM_DEFINE_TYPE(eFont, cObject, 11)
 
@@ -559,3 +560,5 @@ void eFont::EndPrint(int) const
     s_batch = GlyphBatch{};
     eVideoPlatform::RenderState().Set(RS_Z_FUNC, GX_LEQUAL);
 }
+
+QM_DEFINE_GROUP(eFontGroup, 19)

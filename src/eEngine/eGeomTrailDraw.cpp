@@ -13,7 +13,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eGeomTrailConfig.h"
 #include "eEngine/eMaterial.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 

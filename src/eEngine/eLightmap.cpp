@@ -4,7 +4,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTexture.h"
 
 eTexture* eLightmap::GetTexture(int index) const
 {

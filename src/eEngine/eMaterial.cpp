@@ -7,7 +7,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eMaterialGroup.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureStage.h"
 

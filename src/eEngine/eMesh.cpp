@@ -10,6 +10,7 @@
 #include "cCore/cWriteBlock.h"
 #include "eBlockArrays.h"
 #include "eMeshRead.h"
+#include "cCore/cMemPool.h"
 
 using eBlockArrays::Fits;
 using eBlockArrays::TakeArray;
@@ -202,3 +203,5 @@ void eMesh::CalcBoneFrames(const mOCS* pNodeFrames, const mOCS* pRelativeTo, mOC
             pBoneFrames[j].XformInv(pBoneFrames[j], *pRelativeTo);
     }
 }
+
+QM_DEFINE_GROUP(eMeshGroup, 15)

@@ -6,7 +6,7 @@
 
 #include "platform/gx.h"
 #include "eEngine/eColorBytes.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eZone.h"

@@ -8,8 +8,8 @@
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eAnimationMgr.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
 #include "mMath/mQuat.h"
 
 QM_DEFINE_TYPE(eModel, eGeom, 16)

@@ -6,7 +6,7 @@
 #include "eEngine/eCollider.h"
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eColliderRay.h"
-#include "eEngine/eSurfaceMgr.h"
+#include "eEngine/eSurface.h"
 #include "eEngine/eZone.h"
 #include "mMath/mRay.h"
 

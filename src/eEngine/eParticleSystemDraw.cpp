@@ -9,7 +9,7 @@
 #include "mMath/mScalar.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eMaterial.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eParticleEmitter.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"

@@ -378,3 +378,5 @@ void ePath::CalcDistances()
         m_fLength += dist;
     }
 }
+
+QM_DEFINE_GROUP(ePathGroup, 24)

@@ -5,7 +5,7 @@
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eProjectorConfig.h"
 #include "eEngine/eTextureProjection.h"
 #include "eEngine/eZone.h"

@@ -4,7 +4,7 @@
 #include "eEngine/eListener.h"
 #include "eEngine/eSoundConfig.h"
 #include "eEngine/eSoundData.h"
-#include "eEngine/eSoundDataMgr.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eZone.h"
 
 namespace {

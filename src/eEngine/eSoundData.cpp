@@ -116,3 +116,5 @@ bool eSoundData::GetSettingsFromFilename(const char* path, bool* pLooping, eSoun
         *pChannels = cChannels == 's' ? SDC_STEREO : SDC_MONO;
     return true;
 }
+
+QM_DEFINE_GROUP(eSoundDataGroup, 38)

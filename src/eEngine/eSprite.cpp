@@ -10,15 +10,16 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eMaterialMgr.h"
-#include "eEngine/eTextureConfigMgr.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eTextureConfig.h"
+#include "eEngine/eTexture.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eViewport.h"
 #include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 #include "mMath/mVec4.h"
+#include "cCore/cMemPool.h"
 
 QM_DEFINE_TYPE(eSprite, cObject, 10)
 
@@ -373,3 +374,5 @@ void eSprite::ClearViewport(bool, bool, uint32_t, float, const eViewport* pViewp
     rs.Set(RS_ALPHA_UPDATE, GX_TRUE);
     eMaterial::ApplyNull();
 }
+
+QM_DEFINE_GROUP(eSpriteGroup, 40)

@@ -3,6 +3,7 @@
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "cCore/cMemPool.h"
 
 QM_DEFINE_ABSTRACT_TYPE(eSurface, cObject, 26)
 
@@ -52,3 +53,5 @@ bool eSurface::Read(const cFile& file, cMemPool* pPool)
     m_nDebugDrawColor = nColor;
     return true;
 }
+
+QM_DEFINE_GROUP(eSurfaceGroup, 27)

@@ -9,7 +9,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cStr.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eTextureConfigMgr.h"
+#include "eEngine/eTextureConfig.h"
 
 QM_DEFINE_TYPE(eTexture, cObject, 3)
 

@@ -6,7 +6,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-#include "eEngine/eTextureConfigGroup.h"
+#include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureData.h"
 
 QM_DEFINE_TYPE(eTextureConfig, cBase, 21)

@@ -7,7 +7,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cName.h"
 #include "cCore/cStr.h"
-#include "eEngine/eTextureConfigMgr.h"
+#include "eEngine/eTextureConfig.h"
 
 QM_DEFINE_GROUP(eTextureGroup, 4)
 

@@ -14,7 +14,7 @@
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureData.h"
 #include "eEngine/eTextureMatrixGen.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTexture.h"
 #include "eEngine/eVideoPlatform.h"
 
 QM_DEFINE_TYPE(eTextureStage, cBase, 6)

@@ -9,7 +9,7 @@
 #include "eEngine/eLightGrid.h"
 #include "eEngine/eListener.h"
 #include "eEngine/eSound.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTexture.h"
 #include "mMath/mRay.h"
 #include "mMath/mSphere.h"
 #include "eZoneRing.h"

@@ -12,7 +12,7 @@
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionModel.h"
 #include "eEngine/eGeom.h"
-#include "eEngine/eSurfaceMgr.h"
+#include "eEngine/eSurface.h"
 #include "mMath/mBox.h"
 #include "mMath/mRay.h"
 #include "mMath/mScalar.h"

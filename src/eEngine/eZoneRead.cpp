@@ -12,9 +12,9 @@
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eLightGrid.h"
 #include "eEngine/eLightmap.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eNormalTable.h"
-#include "eEngine/eSurfaceMgr.h"
+#include "eEngine/eSurface.h"
 
 using eBlockArrays::Fits;
 using eZoneRead::NewArray;

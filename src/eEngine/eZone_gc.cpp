@@ -8,7 +8,7 @@
 #include "platform/os.h"
 #include "cCore/cLog.h"
 #include "eEngine/eLightmap.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTexture.h"
 
 using eBlockArrays::Fits;
 using eZoneRead::NewArray;

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "cCore/cFile.h"
-#include "eEngine/eAnimationGroup.h"
-#include "eEngine/eAnimationMgr.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eAnimation.h"
 #include "mMath/mQuat.h"
 #include "platform/ps.h"
 #include "modelTestSupport.h"

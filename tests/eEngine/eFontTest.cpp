@@ -9,8 +9,8 @@
 
 #include "cCore/cFile.h"
 #include "datagen/overlayWriters.h"
-#include "eEngine/eFontGroup.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eFont.h"
+#include "eEngine/eMaterial.h"
 #include "eVideoTestUtil.h"
 #include "overlayTestSupport.h"
 #include "materialTestSupport.h"

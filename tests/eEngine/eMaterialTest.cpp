@@ -12,7 +12,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eLightmap.h"
-#include "eEngine/eMaterialGroup.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureData.h"
 #include "eEngine/eTextureMatrixGen.h"

@@ -7,7 +7,7 @@
 
 #include "platform/ps.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eZone.h"
 #include "eVideoTestUtil.h"

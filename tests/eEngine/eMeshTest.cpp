@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "cCore/cFile.h"
-#include "eEngine/eMeshGroup.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eMesh.h"
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
 

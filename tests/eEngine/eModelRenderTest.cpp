@@ -14,7 +14,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eMaterialPass.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eMesh.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eVideoTestUtil.h"
@@ -27,7 +27,6 @@ using S = eTextureStage;
 
 const mVec3 kEye(5.0f, 0.0f, -2.9f);
 const mVec3 kLightDir(-2.0f, 0.0f, -1.0f);  // from +x and above; normalised below
-
 struct Rgb {
     int r, g, b;
 };

@@ -11,14 +11,14 @@
 #include "platform/ps.h"
 #include "gx/gxState.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eAnimationMgr.h"
+#include "eEngine/eAnimation.h"
 #include "eEngine/eCollider.h"
 #include "eEngine/eColliderRay.h"
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eMaterialPass.h"
-#include "eEngine/eMeshMgr.h"
-#include "eEngine/eSurfaceMgr.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eSurface.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eVideoTestUtil.h"
@@ -400,7 +400,6 @@ TEST_F(eModelTest, TheBlockHoldsTheSceneNodeOnly)
 }
 
 // ---- with the graphics layer ----
-
 class eModelDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override

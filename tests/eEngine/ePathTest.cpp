@@ -5,7 +5,7 @@
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "datagen/particleWriters.h"
-#include "eEngine/ePathGroup.h"
+#include "eEngine/ePath.h"
 #include "mMath/mBasis.h"
 #include "worldTestSupport.h"
 

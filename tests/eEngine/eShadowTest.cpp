@@ -8,7 +8,7 @@
 #include "cCore/cFile.h"
 #include "datagen/overlayWriters.h"
 #include "eEngine/eShadowConfig.h"
-#include "eEngine/eTextureConfigMgr.h"
+#include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureData.h"
 #include "overlayTestSupport.h"
 

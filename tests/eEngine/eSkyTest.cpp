@@ -9,8 +9,8 @@
 
 #include "gx/gxState.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eMaterialMgr.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eMesh.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eZone.h"
 #include "eVideoTestUtil.h"

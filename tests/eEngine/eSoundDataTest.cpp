@@ -9,7 +9,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/soundWriters.h"
 #include "eAudioTestUtil.h"
-#include "eEngine/eSoundDataGroup.h"
+#include "eEngine/eSoundData.h"
 #include "platform/ps.h"
 #include "worldTestSupport.h"
 

@@ -8,7 +8,7 @@
 
 #include "eAudioTestUtil.h"
 #include "eEngine/eSoundConfig.h"
-#include "eEngine/eSoundDataMgr.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eZone.h"
 
 namespace {

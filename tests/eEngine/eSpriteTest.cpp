@@ -6,7 +6,7 @@
 
 #include "cCore/cFile.h"
 #include "datagen/overlayWriters.h"
-#include "eEngine/eSpriteGroup.h"
+#include "eEngine/eSprite.h"
 #include "eEngine/eViewport.h"
 #include "eVideoTestUtil.h"
 #include "overlayTestSupport.h"

@@ -5,7 +5,7 @@
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "datagen/worldWriters.h"
-#include "eEngine/eSurfaceGroup.h"
+#include "eEngine/eSurface.h"
 #include "worldTestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cCore/cFile.h"
-#include "eEngine/eTextureConfigGroup.h"
+#include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureData.h"
 #include "materialTestSupport.h"
 

@@ -16,11 +16,11 @@
 #include "cCore/cMemPool.h"
 #include "datagen/gxTextureEncode.h"
 #include "datagen/materialWriters.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureStage.h"
-#include "eEngine/eTextureConfigMgr.h"
-#include "eEngine/eTextureMgr.h"
+#include "eEngine/eTextureConfig.h"
+#include "eEngine/eTexture.h"
 #include "worldTestSupport.h"
 
 // Empties the texture, configuration and material managers and resets the

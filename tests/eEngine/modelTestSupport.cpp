@@ -4,8 +4,8 @@
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
-#include "eEngine/eAnimationMgr.h"
-#include "eEngine/eMeshMgr.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
 
 bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
 {

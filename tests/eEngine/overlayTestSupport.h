@@ -17,7 +17,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eDrawInfo.h"
 #include "eEngine/eGeom.h"
-#include "eEngine/eMaterialMgr.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eVideo.h"

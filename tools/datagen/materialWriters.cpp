@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "cCore/cLog.h"
-#include "eEngine/eMaterialGroup.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eTextureGroup.h"
-#include "eEngine/eTextureConfigGroup.h"
+#include "eEngine/eTextureConfig.h"
 #include "eEngine/ePalette.h"
 #include "datagen/slotLease.h"
 

@@ -11,9 +11,9 @@
 #include "cCore/cLog.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eAnimation.h"
-#include "eEngine/eAnimationGroup.h"
+#include "eEngine/eAnimation.h"
 #include "eEngine/eMesh.h"
-#include "eEngine/eMeshGroup.h"
+#include "eEngine/eMesh.h"
 #include "eEngine/eSky.h"
 
 namespace datagen {

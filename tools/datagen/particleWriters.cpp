@@ -4,7 +4,7 @@
 #include "cCore/cMemPool.h"
 #include "eEngine/eGeomTrailConfig.h"
 #include "eEngine/eParticleEmitter.h"
-#include "eEngine/ePathGroup.h"
+#include "eEngine/ePath.h"
 
 namespace datagen {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gcGameCore/gcStateMachine.h"
+#include "gcGameCore/script/gcStateMachine.h"
 
 class cMemPool;
 class gcAction;

@@ -13,8 +13,8 @@
 #include "cCore/cWriteBlock.h"
 #include "datagen/blockWriter.h"
 #include "eEngine/eSoundData.h"
-#include "eEngine/eSoundDataGroup.h"
-#include "eEngine/eSoundDataMgr.h"
+#include "eEngine/eSoundData.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eSoundWaveData.h"
 
 namespace datagen {

@@ -4,7 +4,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/blockWriter.h"
 #include "eEngine/eLightGrid.h"
-#include "eEngine/eSurfaceGroup.h"
+#include "eEngine/eSurface.h"
 #include "mMath/mVec3.h"
 
 namespace datagen {

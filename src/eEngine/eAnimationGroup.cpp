@@ -1,5 +1,0 @@
-#include "eEngine/eAnimationGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(eAnimationGroup, 18)

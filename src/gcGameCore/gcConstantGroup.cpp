@@ -1,5 +1,0 @@
-#include "gcGameCore/gcConstantGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(gcConstantGroup, 252)

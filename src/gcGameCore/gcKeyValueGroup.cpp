@@ -1,5 +1,0 @@
-#include "gcGameCore/gcKeyValueGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(gcKeyValueGroup, 66)

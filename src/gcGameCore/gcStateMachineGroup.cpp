@@ -1,5 +1,0 @@
-#include "gcGameCore/gcStateMachineGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(gcStateMachineGroup, 245)

@@ -1,5 +1,0 @@
-#include "gcGameCore/gcStringGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(gcStringGroup, 184)

@@ -1,5 +1,0 @@
-#include "gcGameCore/gcTimerGroup.h"
-
-#include "cCore/cMemPool.h"
-
-QM_DEFINE_GROUP(gcTimerGroup, 196)

@@ -1,0 +1,300 @@
+#include "gcGameCore/script/gcStateMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/scriptWriters.h"
+#include "gcGameCore/script/gcScriptText.h"
+#include "gcGameCore/script/gcState.h"
+#include "gcGameCore/script/gcStateMachine.h"
+#include "gcScriptTestObjects.h"
+
+namespace {
+
+using Tags = std::vector<int32_t>;
+
+class gcStateMachineTest : public testing::Test {
+protected:
+    void SetUp() override { TestLog().clear(); }
+    void TearDown() override
+    {
+        for (auto& p : gcStateMachineMgr::s_pInstances)
+            p = nullptr;
+    }
+    // A machine in slot `slot` of the manager (check 0x100 + slot).
+    gcStateMachine* Machine(int slot, gcStateMachineHandle hParent = gcStateMachineHandle(), const char* name = "M")
+    {
+        gcStateMachine* p = datagen::NewStateMachine(&m_pool, name, hParent);
+        gcStateMachineMgr::Add(slot, p, static_cast<uint16_t>(0x100 + slot));
+        return p;
+    }
+    gcState* State(gcStateMachine* p, int index, const char* name = "S")
+    {
+        return datagen::AddState(*p, index, name, &m_pool);
+    }
+    gcEventParams Params() { return gcEventParams(&m_actor, nullptr, nullptr, nullptr, nullptr); }
+    void ChangeState(int state, bool force = false, int timer = 0)
+    {
+        m_actor.m_stateInfo.ChangeState(state, Params(), gcEventStackData(), cTimeValue(timer), force);
+    }
+    float Send(const gcMsg& msg) { return m_actor.m_stateInfo.Send(msg, Params(), gcEventStackData()); }
+    float Tick() { return Send(gcMsgTick(cTimeValue(20))); }
+    void Run(gcStateMachine* p) { m_actor.m_stateInfo.m_pStateMachine = p; }
+
+    cMemPool m_pool{"gcStateMachineTest", 0x40000, false};
+    gcTestBuilder b{m_pool};
+    gcTestActor m_actor;
+};
+
+TEST_F(gcStateMachineTest, ChildInheritsMissingStatesAndEmptyHandlersFromItsParent)
+{
+    gcStateMachine* pParent = Machine(1);
+    for (int i = 0; i < 4; ++i) {
+        FillEvent(State(pParent, i)->onEnterState, b.Record(10 + i));
+        FillEvent(pParent->m_pStates[i]->onUpdate, b.Record(20 + i));
+    }
+    gcStateMachine* pChild = Machine(2, pParent->m_handle);
+    FillEvent(State(pChild, 3)->onEnterState, b.Record(103));  // its OnUpdate stays empty
+    Run(pChild);
+    ChangeState(1);
+    Tick();
+    ChangeState(3);
+    Tick();
+    EXPECT_EQ(TestLogTags(), (Tags{11, 21, 103, 23}));
+}
+
+TEST_F(gcStateMachineTest, ClearedHandledFlagPassesTheMessageToParentsThenMachineEvents)
+{
+    gcStateMachine* pParent = Machine(1);
+    gcStateMachine* pChild = Machine(2, pParent->m_handle);
+    FillEvent(State(pChild, 0)->onEvent, b.Record(1), b.Set(gcValTest::HANDLED, 0.0f));
+    FillEvent(State(pParent, 0)->onEvent, b.Record(2), b.Set(gcValTest::HANDLED, 0.0f));
+    FillEvent(pChild->onEvent, b.Record(3));
+    FillEvent(pParent->onEvent, b.Record(4));
+    FillEvent(pChild->onTimer, b.Record(5));  // machine events never take EnterState
+    Run(pChild);
+    ChangeState(0);
+    Send(gcMsgEvent(gcMsgEvent::ID_ONMESSAGE));
+    EXPECT_EQ(TestLogTags(), (Tags{1, 2, 3}));
+    for (const gcTestLogEntry& e : TestLog())
+        EXPECT_EQ(e.nEventId, gcMsgEvent::ID_ONMESSAGE);
+}
+
+TEST_F(gcStateMachineTest, TimerRunningOutDeliversOnTimerBeforeOnUpdate)
+{
+    gcStateMachine* p = Machine(1);
+    FillEvent(State(p, 0)->onTimer, b.Record(30));
+    FillEvent(p->m_pStates[0]->onUpdate, b.Record(20));
+    Run(p);
+    ChangeState(0, false, 30);
+    for (int i = 0; i < 3; ++i)
+        Tick();
+    EXPECT_EQ(TestLogTags(), (Tags{20, 30, 20, 20}));  // a spent timer stays quiet
+    EXPECT_EQ(TestLog()[1].nEventId, 0);
+}
+
+TEST_F(gcStateMachineTest, ChangeToTheCurrentStateNeedsForceAndForceRestartsTheTimer)
+{
+    for (const bool bForce : {false, true}) {
+        SCOPED_TRACE(bForce);
+        gcStateMachine* p = Machine(1);
+        FillEvent(State(p, 0)->onEnterState, b.Record(1));
+        FillEvent(p->m_pStates[0]->onExitState, b.Record(2));
+        m_actor.m_stateInfo = gcStateInfo();
+        Run(p);
+        ChangeState(0, false, 40);
+        TestLog().clear();
+        ChangeState(0, bForce, 99);
+        EXPECT_EQ(TestLogTags(), bForce ? (Tags{2, 1}) : Tags{});
+        EXPECT_EQ(m_actor.m_stateInfo.m_nextUpdate.m_nTicks, bForce ? 99 : 40);
+    }
+}
+
+TEST_F(gcStateMachineTest, ChangesFromHandlersWaitForTheHandlerAndRunInOneLoop)
+{
+    gcStateMachine* p = Machine(1);
+    for (int i = 0; i < 4; ++i) {
+        FillEvent(State(p, i)->onEnterState, b.Record(10 + i));
+        FillEvent(p->m_pStates[i]->onExitState, b.Record(20 + i));
+    }
+    FillEvent(p->m_pStates[0]->onUpdate, b.Change(1), b.Record(1));         // waits for the handler's end
+    FillEvent(p->m_pStates[1]->onEnterState, b.Record(11), b.Change(2));    // taken by the same loop
+    FillEvent(p->m_pStates[2]->onExitState, b.Record(22), b.Change(0));     // redirects the change in progress
+    Run(p);
+    ChangeState(0);  // the first change sends no ExitState
+    Tick();
+    ChangeState(3);
+    EXPECT_EQ(TestLogTags(), (Tags{10, 1, 20, 11, 21, 12, 22, 10}));
+    EXPECT_EQ(m_actor.m_stateInfo.m_nCurState, 0);
+    EXPECT_EQ(m_actor.m_stateInfo.m_nFlags, 0);
+}
+
+TEST_F(gcStateMachineTest, EndlessSelfChangesAreBoundedAndLogged)
+{
+    gcTestLogCapture log;
+    gcStateMachine* p = Machine(1, gcStateMachineHandle(), "Spinner");
+    FillEvent(State(p, 0)->onEnterState, b.Record(1), b.Change(0, 0, true));
+    Run(p);
+    ChangeState(0);
+    EXPECT_EQ(TestLog().size(), static_cast<size_t>(gcStateInfo::kMaxChanges));
+    EXPECT_EQ(m_actor.m_stateInfo.m_nFlags, 0);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"Spinner\" changed state 64 times"), 1);
+}
+
+TEST_F(gcStateMachineTest, SendReturnsTheLastHandlerTriedAndNothingWhenUnresolved)
+{
+    EXPECT_EQ(Tick(), 0.0f);  // no machine
+    gcStateMachine* p = Machine(1);
+    FillEvent(State(p, 0)->onEnterState, b.Return(b.Num(5.0f)));
+    FillEvent(p->m_pStates[0]->onUpdate, b.Return(b.Num(7.0f)));
+    Run(p);
+    m_actor.m_stateInfo.m_nCurState = 0;
+    EXPECT_EQ(Send(gcMsgEnterState()), 0.0f);
+    EXPECT_EQ(Tick(), 7.0f);
+    EXPECT_EQ(Send(gcMsgEvent(gcMsgEvent::ID_ONDEATH)), 0.0f);  // an empty handler
+    for (const int state : {-1, 5, 40, 127}) {
+        m_actor.m_stateInfo.m_nCurState = static_cast<int8_t>(state);
+        EXPECT_EQ(Tick(), 0.0f);
+    }
+}
+
+TEST_F(gcStateMachineTest, ParentChainsEndAtStaleHandlesAndLoops)
+{
+    gcStateMachine* root = Machine(1, gcStateMachineHandle(), "Root");
+    gcStateMachine* mid = Machine(2, root->m_handle);
+    gcStateMachine* leaf = Machine(3, mid->m_handle);
+    EXPECT_TRUE(leaf->IsA(leaf));
+    EXPECT_TRUE(leaf->IsA(root));
+    EXPECT_FALSE(root->IsA(leaf));
+    root->hParent = leaf->m_handle;  // a loop in the data
+    EXPECT_FALSE(leaf->IsA(Machine(4)));
+    Run(leaf);
+    m_actor.m_stateInfo.m_nCurState = 0;
+    EXPECT_EQ(Tick(), 0.0f);
+    gcStateMachineMgr::Add(2, nullptr, 0);  // a stale parent
+    EXPECT_FALSE(leaf->IsA(root));
+}
+
+TEST_F(gcStateMachineTest, StateTextNamesOwnAndInheritedStates)
+{
+    gcStateMachine* root = Machine(1);
+    State(root, 1, "Walk");
+    State(root, 2, "Fall");
+    gcStateMachine* leaf = Machine(2, root->m_handle);
+    State(leaf, 1, "Run");
+    State(leaf, 3, "Swim");
+    struct Row {
+        const gcStateMachine* pMachine;
+        int state;
+        const char* expected;
+    };
+    const Row rows[] = {{leaf, 1, "[Run]->[Walk]"}, {leaf, 2, "[none]->[Fall]"}, {leaf, 3, "[Swim]"},
+                        {leaf, 4, "[none]"},        {leaf, 32, "[none]"},         {nullptr, 1, "[???]"}};
+    for (const Row& row : rows) {
+        char text[gcScriptText::kSize] = "";
+        gcStateMachine::GetStateText(row.pMachine, text, row.state);
+        EXPECT_STREQ(text, row.expected);
+    }
+}
+
+class gcStateMachineFileTest : public gcStateMachineTest {
+protected:
+    gcTestDataDir m_dir;
+};
+
+TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
+{
+    gcStateMachine* parent = datagen::NewStateMachine(&m_pool, "Parent", gcStateMachineHandle());
+    gcStateMachine* child = datagen::NewStateMachine(&m_pool, "Child", gcStateMachineHandle(0x22220005));
+    gcState* idle = datagen::AddState(*child, 2, "Idle", &m_pool);
+    FillEvent(idle->onTimer, b.Record(0x11111111));
+    FillEvent(idle->onUpdate, b.Record(0x22222222));
+    ASSERT_TRUE(datagen::WriteStateMachineGroupFile(m_dir.HostPath("sm.grp"), 5, {{parent, 0x2222}, {child, 0x3333}}));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("sm.grp"));
+    const std::vector<uint8_t> timerTag = {0x11, 0x11, 0x11, 0x11}, updateTag = {0x22, 0x22, 0x22, 0x22};
+    EXPECT_LT(std::search(bytes.begin(), bytes.end(), timerTag.begin(), timerTag.end()),
+              std::search(bytes.begin(), bytes.end(), updateTag.begin(), updateTag.end()));  // OnTimer first
+
+    cBase* pGroup = cBase::Load("/sm.grp", &m_pool, gcStateMachineGroup::GetStaticType());
+    ASSERT_NE(pGroup, nullptr);
+    const gcStateMachine* pChild = gcStateMachineMgr::GetPtr(gcStateMachineHandle(0x33330006));
+    ASSERT_NE(pChild, nullptr);
+    EXPECT_EQ(pChild->GetParent(), gcStateMachineMgr::s_pInstances[5]);
+    ASSERT_NE(pChild->GetState(2), nullptr);
+    EXPECT_STREQ(pChild->GetState(2)->onTimer.sOwnerName, "Idle");
+    ASSERT_TRUE(datagen::WriteStateMachineGroupFile(m_dir.HostPath("sm2.grp"), 5,
+                                                    {{gcStateMachineMgr::s_pInstances[5], 0x2222},
+                                                     {gcStateMachineMgr::s_pInstances[6], 0x3333}}));
+    EXPECT_EQ(bytes, ReadHostFile(m_dir.HostPath("sm2.grp")));
+    std::destroy_at(pGroup);  // destroys the machines and their states
+    EXPECT_EQ(gcStateMachineMgr::s_pInstances[6], nullptr);
+}
+
+TEST_F(gcStateMachineFileTest, StateCountsBeyondTheTableOrNegativeStayInTheBlock)
+{
+    struct Row {
+        int32_t count;
+        int written;
+        int kept;
+    };
+    const Row rows[] = {{34, 34, 32}, {-3, 0, 0}, {32, 32, 32}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.count);
+        datagen::BlockWriter w;
+        w.Header().Begin(1).Begin(1).Begin(1).End().Name("Hand").End().Int(0);
+        for (int e = 0; e < 3; ++e)
+            w.Begin(3).Begin(1).End().Int(-1).End();
+        w.Int(row.count);
+        for (int i = 0; i < row.written; ++i) {
+            w.Int(246).Begin(1).Begin(1).Begin(1).End().Name("S").End();
+            for (int e = 0; e < 5; ++e)
+                w.Begin(3).Begin(1).End().Int(-1).End();
+            w.End();
+        }
+        w.End().Word(0xC0DEC0DE).Trailer();
+        ASSERT_TRUE(w.Save(m_dir.HostPath("many.sm")));
+        gcTestLogCapture log;
+        gcStateMachine* pMachine = m_pool.New<gcStateMachine>();
+        cFile file;
+        ASSERT_TRUE(file.Open("/many.sm"));
+        EXPECT_TRUE(pMachine->Read(file, &m_pool));
+        uint8_t after[4] = {};
+        file.Read(after, 4);
+        EXPECT_EQ(after[0], 0xC0);  // the block ended where it said
+        file.Close();
+        EXPECT_FALSE(file.Failed());
+        EXPECT_EQ(std::count_if(std::begin(pMachine->m_pStates), std::end(pMachine->m_pStates),
+                                [](const gcState* s) { return s != nullptr; }),
+                  row.kept);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "the first 32 are kept"), row.count == 32 ? 0 : 1);
+    }
+}
+
+TEST_F(gcStateMachineFileTest, TruncatedMachineFailsAndKeepsItsStates)
+{
+    gcStateMachine* source = datagen::NewStateMachine(&m_pool, "Src", gcStateMachineHandle());
+    FillEvent(datagen::AddState(*source, 1, "One", &m_pool)->onEnterState, b.Record(1));
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("one.sm"), *source));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("one.sm"));
+    gcTestLogCapture quiet;
+    gcStateMachine target;
+    gcState* pOld = datagen::AddState(target, 0, "Old", &m_pool);
+    for (size_t n = 8; n + 8 < bytes.size(); n += 3) {  // short of the machine block's end marker
+        SCOPED_TRACE(n);
+        ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("cut.sm"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)));
+        cFile file;
+        ASSERT_TRUE(file.Open("/cut.sm"));
+        file.SetCurrentPos(8 + 12 + 4);
+        EXPECT_FALSE(target.Read(file, &m_pool));
+        file.Close();
+        EXPECT_EQ(target.m_pStates[0], pOld);
+        EXPECT_EQ(target.m_pStates[1], nullptr);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+#include "gcGameCore/script/gcString.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cCore/cFile.h"
+#include "datagen/blockWriter.h"
+#include "datagen/scriptWriters.h"
+#include "gcGameCore/script/gcString.h"
+#include "gcScriptTestObjects.h"
+
+namespace {
+
+class gcStringTest : public testing::Test {
+protected:
+    // Reads a string block of the version (name, stored length, the given
+    // characters, from version 2 a stamp) into s; *pbAtEnd tells whether the
+    // file was left right after the block.
+    bool ReadBlock(gcString& s, uint32_t version, int16_t length, const char* chars, uint32_t stamp, bool* pbAtEnd)
+    {
+        datagen::BlockWriter w;
+        w.Header().Begin(version).Begin(1).Begin(1).End().Name("Title").End();
+        w.Half(static_cast<uint16_t>(length)).Bytes(chars, std::strlen(chars));
+        if (version >= 2)
+            w.Word(stamp);
+        w.End().Word(0xC0DEC0DE).Trailer();
+        cFile file;
+        if (!w.Save(m_dir.HostPath("s.dat")) || !file.Open("/s.dat"))
+            return false;
+        const bool bRead = s.Read(file, &m_pool);
+        uint8_t after[4] = {};
+        file.Read(after, 4);
+        *pbAtEnd = after[0] == 0xC0 && after[3] == 0xDE;
+        return bRead;
+    }
+
+    cMemPool m_pool{"gcStringTest", 0x20000, false};
+    gcTestDataDir m_dir;
+};
+
+TEST_F(gcStringTest, CapacityDoublesOnGrowthAndIsReusedWhenShorter)
+{
+    gcString* s = m_pool.New<gcString>();
+    struct Step {
+        const char* text;
+        int16_t buffer;
+        bool bNewBuffer;
+    };
+    const Step steps[] = {
+        {"0123456789", 20, true},              // from empty: twice the length
+        {"0123456789abcde", 20, false},        // fits: reused
+        {"0123456789abcdefghijk", 42, true},   // longer than the capacity
+        {"", 0, false},                        // empty again
+        {"x", 2, true},
+    };
+    const char* pPrevious = nullptr;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.text);
+        const size_t taken = m_pool.BytesTaken();
+        s->Set(step.text, nullptr);
+        EXPECT_EQ(s->m_nLength, static_cast<int16_t>(std::strlen(step.text)));
+        EXPECT_EQ(s->m_nBuffer, step.buffer);
+        EXPECT_STREQ(s->m_sData ? s->m_sData : "", step.text);
+        EXPECT_EQ(s->m_sData == nullptr, *step.text == '\0');
+        EXPECT_EQ(s->m_sData && s->m_sData != pPrevious, step.bNewBuffer);
+        // capacity + 1 padded to 4, from the string's own pool
+        EXPECT_EQ(m_pool.BytesTaken() - taken, step.bNewBuffer ? ((step.buffer + 1 + 3u) & ~3u) : 0u);
+        EXPECT_NE(s->m_lastModified, 0u);
+        pPrevious = s->m_sData;
+    }
+}
+
+TEST_F(gcStringTest, SetWithoutAPoolKeepsTheTextAndOverlongTextIsCut)
+{
+    gcTestLogCapture log;
+    gcString onStack;  // in no pool
+    onStack.Set("hello", nullptr);
+    EXPECT_EQ(onStack.m_sData, nullptr);
+    EXPECT_EQ(onStack.m_lastModified, 0u);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "no pool memory"), 1);
+    onStack.Set(std::string(40000, 'z').c_str(), &m_pool);
+    EXPECT_EQ(onStack.m_nLength, gcString::kMaxLength);
+    EXPECT_EQ(onStack.m_nBuffer, gcString::kMaxLength);
+    EXPECT_EQ(std::strlen(onStack.m_sData), static_cast<size_t>(gcString::kMaxLength));
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "cut to 32767"), 1);
+}
+
+TEST_F(gcStringTest, BlocksOfBothVersionsReadAndBadOnesAreSkipped)
+{
+    struct Row {
+        const char* name;
+        uint32_t version;
+        int16_t length;
+        const char* chars;
+        bool bRead;
+        const char* text;  // null: empty
+        uint32_t stamp;    // as read
+    };
+    const Row rows[] = {
+        {"version 2", 2, 5, "Hello", true, "Hello", 0x5F000000},
+        {"version 1 keeps the stamp", 1, 5, "Hello", true, "Hello", 77},
+        {"negative length reads as empty", 2, -4, "", true, nullptr, 0x5F000000},
+        {"length past the block", 2, 300, "short", false, "old", 77},
+        {"version 3", 3, 2, "ab", false, "old", 77},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        gcTestLogCapture log;
+        gcString* s = m_pool.New<gcString>();
+        s->Set("old", nullptr);
+        s->m_lastModified = 77;
+        const size_t taken = m_pool.BytesTaken();
+        bool bAtEnd = false;
+        EXPECT_EQ(ReadBlock(*s, row.version, row.length, row.chars, 0x5F000000, &bAtEnd), row.bRead);
+        EXPECT_TRUE(bAtEnd);
+        EXPECT_STREQ(s->m_sData, row.text);
+        EXPECT_EQ(s->m_lastModified, row.stamp);
+        if (row.bRead && row.text) {
+            EXPECT_EQ(s->m_nBuffer, s->m_nLength);
+        }
+        if (!row.bRead) {
+            EXPECT_EQ(m_pool.BytesTaken(), taken);  // nothing allocated for it
+        }
+    }
+}
+
+TEST_F(gcStringTest, GroupRoundTripWritesTheSameBytes)
+{
+    gcString* a = datagen::NewString(&m_pool, "Greeting", "Welcome back");
+    gcString* b = datagen::NewString(&m_pool, "Blank", "");
+    ASSERT_TRUE(datagen::WriteStringGroupFile(m_dir.HostPath("s.grp"), 10, {{a, 0x0101}, {b, 0x0202}}));
+    cBase* pGroup = cBase::Load("/s.grp", &m_pool, gcStringGroup::GetStaticType());
+    ASSERT_NE(pGroup, nullptr);
+    const gcString* pRead = gcStringMgr::GetPtr(gcStringHandle(0x0101000A));
+    ASSERT_NE(pRead, nullptr);
+    EXPECT_STREQ(pRead->m_sData, "Welcome back");
+    EXPECT_EQ(pRead->m_lastModified, a->m_lastModified);
+    ASSERT_TRUE(datagen::WriteStringGroupFile(m_dir.HostPath("s2.grp"), 10,
+                                              {{gcStringMgr::s_pInstances[10], 0x0101}, {gcStringMgr::s_pInstances[11], 0x0202}}));
+    EXPECT_EQ(ReadHostFile(m_dir.HostPath("s.grp")), ReadHostFile(m_dir.HostPath("s2.grp")));
+    std::destroy_at(pGroup);
+}
+
+}  // namespace
