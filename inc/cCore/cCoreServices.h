@@ -31,7 +31,8 @@ cStr& cGetPath(const char* path, cStr* pResult);
 double cGetTimeSeconds();  // seconds since the first call
 
 // The per-frame service step: thread check, reset button, disc status.
-// Always true.
+// True until the host asks the program to end (window closed, frame count
+// reached); every loop then ends at its next check.
 bool cUpdateOS();
 typedef void (*cResetNotifyFunc)();
 cResetNotifyFunc cSetResetNotify(cResetNotifyFunc func);  // returns the previous one

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/os.h"
+#include "platform/vi.h"
 #include "cCore/cSaveRegion.h"
 #include "cCore/cStr.h"
 #include "cCore/cThread.h"
@@ -248,7 +249,9 @@ bool cUpdateOS()
     cCheckResetState();
     if (s_discStatusCheck)
         s_discStatusCheck();
-    return true;
+    // The console never stops; the host does when its window is closed or
+    // the frame count asked for has been shown.
+    return VIQuitRequested() == FALSE;
 }
 
 cResetNotifyFunc cSetResetNotify(cResetNotifyFunc func)

@@ -1,5 +1,7 @@
 #include "datagen/datagen.h"
 
+#include "datagen/flowWriters.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -9,7 +11,7 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec;
+    return !ec && WriteSampleFlowFiles(dir);
 }
 
 }  // namespace datagen

@@ -63,6 +63,9 @@ BOOL VIIsHeadless();
 // True once the window was asked to close (its close button); the program's
 // loop should then end. Events other than the window's stay queued for input.
 BOOL VIQuitRequested();
+// Ends the run after that many more shown frames (display copies): from then
+// on VIQuitRequested is true. 0 removes the limit.
+void VISetFrameLimit(uint32_t frames);
 // Writes the last presented frame (640x480) as a PNG file. Waits for the
 // render thread. FALSE (logged) when video is not running or the file cannot
 // be written.

@@ -186,8 +186,18 @@ void GXDrawDone()
         drawDone();
 }
 
+namespace {
+uint32_t s_nDisplayCopies = 0;
+}
+
+uint32_t gxDisplayCopyCount()
+{
+    return s_nDisplayCopies;
+}
+
 void GXCopyDisp(void* dest, GXBool clear)
 {
+    ++s_nDisplayCopies;
     gxCommand cmd;
     cmd.kind = gxCommandKind::kCopyDisp;
     cmd.state = gxSnapshot();

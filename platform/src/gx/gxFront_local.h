@@ -23,6 +23,8 @@ void gxSubmit(gxCommand&& cmd);
 // A draw of decoded vertices with the state as it is now.
 void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, std::vector<gxVertex>&& vertices);
 void gxCountRejectedList();
+// Display copies (GXCopyDisp) since start: one per frame the program showed.
+uint32_t gxDisplayCopyCount();
 
 // Ranges the CPU announced with DCStoreRangeNoSync. Any thread.
 void gxStoredRangesAdd(const void* addr, uint32_t len);

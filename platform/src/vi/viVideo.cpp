@@ -12,6 +12,7 @@
 #include "gx/gl/gxGlBackend.h"
 #include "gx/gl/gxGlDevice.h"
 #include "gx/gl/gxPngWriter.h"
+#include "gx/gxFront_local.h"
 
 #define QM_VI_TEXT_CASE(name, value, note) \
     case value: return #name;
@@ -48,6 +49,8 @@ struct ViState {
     bool quit = false;
     ViRegisters set, flushed, current;
     uint32_t retraces = 0;
+    uint32_t frameLimit = 0;       // shown frames allowed; 0: no limit
+    uint32_t copiesAtLimit = 0;    // display copies when the limit was set
     OSTime epoch = 0;  // time of retrace 0
 };
 
@@ -166,7 +169,14 @@ uint32_t VIGetTvFormat()
 
 BOOL VIQuitRequested()
 {
-    return s_vi.quit ? TRUE : FALSE;
+    const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
+    return s_vi.quit || bLimit ? TRUE : FALSE;
+}
+
+void VISetFrameLimit(uint32_t frames)
+{
+    s_vi.frameLimit = frames;
+    s_vi.copiesAtLimit = gxDisplayCopyCount();
 }
 
 BOOL VIWriteScreenshotPNG(const char* path)

@@ -1,5 +1,7 @@
 // Entry point of the PC build: host options first, then the system's own
-// command line ("/act 1 /map 2").
+// command line ("/act 1 /map 2"). Starts the services, loads the game on the
+// loader thread, runs the top loop and shuts down in reverse order; 0, or -2
+// when the game cannot be loaded.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,11 +14,15 @@
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
-#include "eEngine/eAudio.h"
 #include "eEngine/eAudioPlatform.h"
-#include "eEngine/eVideo.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eMemCard.h"
+#include "eEngine/eMoviePlatform.h"
 #include "eEngine/eVideoPlatform.h"
-#include "mMath/mOCS.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
 
 #ifndef QM_DEFAULT_DATA_DIR
 #define QM_DEFAULT_DATA_DIR "sample"
@@ -89,33 +95,70 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
     return true;
 }
 
-constexpr int32_t kFrameTicks = 20;  // one 30 Hz frame
+// One start-up or shut-down step, logged by name so a run shows the order.
+struct Step {
+    const char* sName;
+    void (*pFunc)();
+};
 
-// Until the game flow exists, a frame is a clear to black, a flip and the
-// mixer's step.
-bool RunFrames(const HostOptions& options)
+// Start-up in this order: the platform services, the memory card, the zone
+// system, then the game configuration, which installs the reset and
+// disc-error handlers before anything is loaded and shows the start-up
+// notice.
+const Step kInitSteps[] = {
+    {"video", [] { eVideoPlatform::Initialize(); }},
+    {"audio", [] { eAudioPlatform::Initialize(); }},
+    {"movie", [] { eMoviePlatform::Initialize(); }},
+    {"input", [] { eInput::Initialize(); eInput::SetDeadzone(10, 10); }},
+    {"memory card", [] { eMemCard::Initialize("Quillmere", "Hollowbeck Inc."); }},
+    {"zones", [] { eZone::Initialize(); }},
+    {"game configuration", [] { gcGameConfig::Initialize(); }},
+};
+
+// The reverse of start-up. The memory card is never uninitialised, and the
+// reset handler stays installed to the end.
+const Step kShutdownSteps[] = {
+    {"game configuration", [] { gcGameConfig::Uninitialize(); }},
+    {"zones", [] { eZone::Uninitialize(); }},
+    {"input", [] { eInput::Uninitialize(); }},
+    {"movie", [] { eMoviePlatform::Uninitialize(); }},
+    {"audio", [] { eAudioPlatform::Uninitialize(); }},
+    {"video", [] { eVideoPlatform::Uninitialize(); }},
+};
+
+bool WriteCapture(const HostOptions& options)
 {
-    mOCS listener;
-    listener.MakeIdentity();
-    for (long frame = 0; options.nFrames == 0 || frame < options.nFrames; ++frame) {
-        if (VIQuitRequested())
-            break;
-        eVideo::BeginRender();
-        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
-        eVideo::EndRender();
-        eVideo::Flip();
-        eAudio::Update(cTimeValue(kFrameTicks), listener);
-        if (!cUpdateOS())
-            break;
-    }
-    if (!options.capture.empty() && !VIWriteScreenshotPNG(options.capture.c_str())) {
-        cLogError_("quillmere: could not write the frame to \"%s\"", options.capture.c_str());
-        return false;
-    }
-    return true;
+    if (options.capture.empty() || VIWriteScreenshotPNG(options.capture.c_str()))
+        return true;
+    cLogError_("quillmere: could not write the frame to \"%s\"", options.capture.c_str());
+    return false;
 }
 
 }  // namespace
+
+// The console's quantisation registers have no counterpart here: the
+// quantised loads and stores of platform/ps.h take their format with every
+// call.
+bool Initialize()
+{
+    for (const Step& step : kInitSteps) {
+        cLogInfo_("quillmere: start %s", step.sName);
+        step.pFunc();
+    }
+    // Every data file name begins with the data path; the disc layer maps
+    // "/Game/..." below the data directory.
+    gcGameConfig::s_dataPath.Set("%s", "");
+    return true;
+}
+
+void Shutdown()
+{
+    for (const Step& step : kShutdownSteps) {
+        cLogInfo_("quillmere: stop %s", step.sName);
+        step.pFunc();
+    }
+}
+
 
 int main(int argc, char** argv)
 {
@@ -143,17 +186,22 @@ int main(int argc, char** argv)
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
 
     VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
-    eVideoPlatform::Initialize();
-    eAudioPlatform::Initialize();
-    eAudio::Initialize();
-    bool bOk = true;
-    if (!s_options.audioWav.empty() && !AISetWavOutput(s_options.audioWav.c_str())) {
+    if (s_options.nFrames > 0)
+        VISetFrameLimit(static_cast<uint32_t>(s_options.nFrames));
+    Initialize();
+    if (!s_options.audioWav.empty() && !AISetWavOutput(s_options.audioWav.c_str()))
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
-        bOk = false;
+    if (!gcGame::LoadBackground()) {
+        cLogError_("quillmere: the game could not be loaded");
+        WriteCapture(s_options);
+        Shutdown();
+        return -2;
     }
-    bOk = bOk && RunFrames(s_options);
-    eAudio::Uninitialize();
-    eAudioPlatform::Uninitialize();
-    eVideoPlatform::Uninitialize();
-    return bOk ? 0 : 1;
+    gcGame::s_pGame->Run();
+    WriteCapture(s_options);
+    gcGame::Unload();
+    gcPlatformConfig::Unload();
+    gcGameConfig::Unload();
+    Shutdown();
+    return 0;
 }

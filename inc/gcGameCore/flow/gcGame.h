@@ -1,0 +1,157 @@
+#pragma once
+// The game: the object read from "%s/Game/Game.gam" that names every act,
+// player configuration, loading screen and music track, holds the resources
+// and script events of the whole game and carries the request of the next
+// map; and, statically, the named pools of the game flow with the loads
+// that fill them, and the top loop. The one instance lives in the "Game"
+// pool, read on the game loader's thread at start-up, destroyed at
+// shut-down. The top loop and everything it calls run on the main thread.
+// Type id 64.
+
+#include <cstdint>
+
+#include "cCore/cObject.h"
+#include "cCore/cStr.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eSprite.h"
+#include "eEngine/eSurface.h"
+#include "eEngine/eTextureGroup.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcConstant.h"
+#include "gcGameCore/script/gcDesiredWidget.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcFunction.h"
+#include "gcGameCore/script/gcKeyValue.h"
+#include "gcGameCore/script/gcStateMachine.h"
+
+class eSoundDataGroup;
+class gcMsgTick;
+class gcStringGroup;
+
+class gcGame : public cObject {
+    QM_DECLARE_TYPE(gcGame)
+public:
+    static constexpr uint32_t kVersion = 18;
+    static constexpr uint32_t kMinVersion = 4;  // older blocks are refused
+    static constexpr int kMaxActs = 12;
+    static constexpr int kMaxPlayerConfigs = 8;
+    static constexpr int kMaxLoadingScreens = 48;
+    static constexpr int kMaxMusic = 48;
+    static constexpr int kMaxGameTracks = 4;
+    static constexpr int kRegionPools = 5;
+    static constexpr int32_t kFrameTicks = 20;  // one frame: 600 ticks a second / 30
+
+    // Names empty, groups with their default slot ranges, events named and
+    // owned by the game's name, no map requested, no game tracks. Sets
+    // s_pGame and starts the music.
+    gcGame();
+    // Deletes what the game's pools hold through it (main menu, act, sound
+    // data, strings), frees the game tracks, stops the music, clears s_pGame.
+    ~gcGame() override;
+
+    // Version 18, with 12 act, 8 player-configuration, 48 loading-screen and
+    // 48 music names, 48 music sizes and 4 game tracks, and the game camera's
+    // collision mask.
+    void Write(const cFile& file) const override;
+    // Versions 4 to 18; fields newer than the file keep their defaults.
+    // Counts beyond a table are read and the surplus dropped; a negative
+    // count fails the block.
+    bool Read(const cFile& file, cMemPool* pPool) override;
+
+    // File names, all below the data path.
+    static void GetFilename(cStr* pName);         // "%s/Game/Game.gam"
+    static void GetSoundFilename(cStr* pName);    // "%s/Game/GameSound.snd"
+    static void GetStringsFilename(cStr* pName);  // "%s/Game/GameStrings_%s.str", text language
+    static void GetMovieFilename(const char* name, cStr* pName);  // "%s/Game/Movies/%s_%s.mov"
+
+    // Loader thread: the game object from its file, then its sound data and
+    // strings (missing ones leave their groups empty). False (logged) when
+    // the file does not open or is refused.
+    static bool Load();
+    // Steps of Load alone: true when the file opened.
+    bool LoadSoundData();
+    bool LoadStringTable();
+    // The game tracks into the Game Music pool; false at the first track no
+    // slot takes.
+    bool LoadMusic();
+    // Deletes the game object, then empties the pools of the game flow.
+    static void Unload();
+    static gcGame* Get() { return s_pGame; }
+
+    // The start-up load on the game loader's thread (main thread waits).
+    static bool LoadBackground();
+
+    // The top loop: pre-game screens, then main menu or map until the OS
+    // service step or a failed load ends it.
+    void Run();
+    // Runs the pre-game screens for as long as a dialog is open.
+    void HandlePreGame();
+    // Reads "act" and "map" (1-based) from the command line; both or neither.
+    void HandleCommandLineParams();
+    // Stores the request and ends the running map.
+    void SetNextMapToLoad(int nLoadingScreen, int nAct, int nMap);
+    // Plays a movie full screen until it ends or, when skippable, the
+    // cinematic-skip button is pressed.
+    void PlayMovie(const char* name, bool bSkippable);
+    bool IsMapRequested() const { return m_nActToLoad >= 0 && m_nMapToLoad >= 0; }
+
+    cName m_actNames[kMaxActs];
+    cName m_playerConfigNames[kMaxPlayerConfigs];
+    cName m_loadingScreenNames[kMaxLoadingScreens];
+    cName m_musicNames[kMaxMusic];
+    int32_t m_nMusicSize[kMaxMusic] = {};  // kept with the names; unused by the running game
+    int32_t m_nGameTracks[kMaxGameTracks];  // music ids played game-wide; -1 none
+    eTextureGroup m_textures;
+    eMaterialGroup m_materials;
+    eMeshGroup m_meshes;
+    eAnimationGroup m_animations;
+    eSurfaceGroup m_surfaces;
+    gcKeyValueGroup m_keyValues;
+    gcFunctionGroup m_functions;
+    eSoundDataGroup* m_pSoundData = nullptr;  // in the Game Sound pool
+    gcUIDialogGroup m_UIDialogs;
+    gcStringGroup* m_pStrings = nullptr;  // in the Game Strings pool
+    eSpriteGroup m_sprites;
+    gcConstantGroup m_constants;
+    gcStateMachineGroup m_stateMachines;
+    gcDesiredWidget m_voDesiredWidget;  // the control that shows voice-over texts
+    gcEvent m_onGameStarted;
+    gcEvent m_onMapStarted;
+    gcEvent m_onMapEnded;
+    gcEvent m_onCinematicStarted;
+    gcEvent m_onCinematicEnded;
+    gcEvent m_onUIConfirm;
+    gcEvent m_onUIBack;
+    gcEvent m_onUIFocusChanged;
+    int32_t m_nLoadingScreenToLoad = -1;  // the next-map request, 0-based; -1 none
+    int32_t m_nActToLoad = -1;
+    int32_t m_nMapToLoad = -1;
+    int32_t m_nGameTrackIndex[kMaxGameTracks];  // music slot of each game track; -1 not loaded
+
+    static gcGame* s_pGame;
+    static cMemPool s_gamePool;                // "Game"
+    static cMemPool s_gameMusicPool;           // "Game Music"
+    static cMemPool s_gameSoundPool;           // "Game Sound"
+    static cMemPool s_gameStringsPool;         // "Game Strings"
+    static cMemPool s_gameStatePool;           // "Game State"
+    static cMemPool s_actPool;                 // "Act"
+    static cMemPool s_mapPool;                 // "Map": a map or the main menu
+    static cMemPool s_mapSoundPool;            // "Map Sound"
+    static cMemPool s_mapVoiceOversPool;       // "Map Voice Overs"
+    static cMemPool s_mapMusicPool;            // "Map Music " (the trailing blank is the name's)
+    static cMemPool s_mapStringsPool;          // "Map Strings"
+    static cMemPool s_mapCinematicPool;        // "Map Streamed Cinematics"
+    static cMemPool s_mapCinematicVOPool;      // "Map Streamed Cinematic VO"
+    static cMemPool s_playerConfigPool;        // "Player Config"
+    static cMemPool s_playerConfigSoundPool;   // "Player Config Sound"
+    static cMemPool s_loadingScreenPool;       // "Loading Screen"
+    static cMemPool s_regionPools[kRegionPools];  // "Region", one region each
+
+private:
+    bool ReadNames(const cReadBlock& rb);
+    bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
+    bool ReadEvents(const cFile& file, cMemPool* pPool, uint32_t version);
+    void PreGameFrame(const gcMsgTick& tick);
+};

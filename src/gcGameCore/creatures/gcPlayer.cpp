@@ -1,0 +1,3 @@
+#include "gcGameCore/creatures/gcPlayer.h"
+
+gcPlayer* gcPlayer::s_pPlayer = nullptr;

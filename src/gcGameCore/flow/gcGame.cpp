@@ -1,0 +1,376 @@
+#include "gcGameCore/flow/gcGame.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "cCore/cLog.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "eEngine/eSoundData.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMainMenu.h"
+#include "gcGameCore/flow/gcMusic.h"
+#include "gcGameCore/script/gcString.h"
+
+QM_DEFINE_TYPE(gcGame, cObject, 64)
+
+gcGame* gcGame::s_pGame = nullptr;
+cMemPool gcGame::s_gamePool("Game", 0, true);
+cMemPool gcGame::s_gameMusicPool("Game Music", 0, true);
+cMemPool gcGame::s_gameSoundPool("Game Sound", 0, true);
+cMemPool gcGame::s_gameStringsPool("Game Strings", 0, true);
+cMemPool gcGame::s_gameStatePool("Game State", 0, true);
+cMemPool gcGame::s_actPool("Act", 0, true);
+cMemPool gcGame::s_mapPool("Map", 0, true);
+cMemPool gcGame::s_mapSoundPool("Map Sound", 0, true);
+cMemPool gcGame::s_mapVoiceOversPool("Map Voice Overs", 0, true);
+cMemPool gcGame::s_mapMusicPool("Map Music ", 0, true);
+cMemPool gcGame::s_mapStringsPool("Map Strings", 0, true);
+cMemPool gcGame::s_mapCinematicPool("Map Streamed Cinematics", 0, true);
+cMemPool gcGame::s_mapCinematicVOPool("Map Streamed Cinematic VO", 0, true);
+cMemPool gcGame::s_playerConfigPool("Player Config", 0, true);
+cMemPool gcGame::s_playerConfigSoundPool("Player Config Sound", 0, true);
+cMemPool gcGame::s_loadingScreenPool("Loading Screen", 0, true);
+cMemPool gcGame::s_regionPools[kRegionPools] = {
+    {"Region", 0, true}, {"Region", 0, true}, {"Region", 0, true}, {"Region", 0, true}, {"Region", 0, true},
+};
+
+namespace {
+
+constexpr int32_t kGameSoundBegin = 20;  // slots of the game's sound data
+constexpr int32_t kGameSoundEnd = 200;
+constexpr int32_t kGameStringsBegin = 150;  // slots of the game's strings
+constexpr int32_t kGameStringsEnd = 550;
+
+template <class Group>
+void SetRange(Group& group, int32_t begin, int32_t end)
+{
+    group.m_nBegin = begin;
+    group.m_nEnd = end;
+    group.m_bDeleteContained = true;
+}
+
+// A stored count and its names: the first nCapacity go to the table, the
+// rest are read and dropped. False for a negative count.
+bool ReadNameRun(const cReadBlock& rb, int32_t nCount, cName* pNames, int nCapacity)
+{
+    if (nCount < 0)
+        return false;
+    cName dropped;
+    for (int32_t i = 0; i < nCount && !rb.Failed(); ++i)
+        (i < nCapacity ? pNames[i] : dropped).Read(rb);
+    return !rb.Failed();
+}
+
+bool ReadIntRun(const cReadBlock& rb, int32_t nCount, int32_t* pValues, int nCapacity)
+{
+    if (nCount < 0)
+        return false;
+    rb.ReadInts(pValues, std::min<int32_t>(nCount, nCapacity));
+    for (int32_t i = nCapacity; i < nCount && !rb.Failed(); ++i)
+        rb.ReadInt();
+    return !rb.Failed();
+}
+
+void WriteNames(const cWriteBlock& wb, const cName* pNames, int nCount)
+{
+    wb.WriteInt(nCount);
+    for (int i = 0; i < nCount; ++i)
+        pNames[i].Write(wb);
+}
+
+void ResetIfAllocated(cMemPool& pool)
+{
+    if (pool.HasMemory())
+        pool.Reset();
+}
+
+}  // namespace
+
+gcGame::gcGame()
+    : m_onGameStarted("OnGameStarted", m_name.m_sData),
+      m_onMapStarted("OnMapStarted", m_name.m_sData),
+      m_onMapEnded("OnMapEnded", m_name.m_sData),
+      m_onCinematicStarted("OnCinematicStarted", m_name.m_sData),
+      m_onCinematicEnded("OnCinematicEnded", m_name.m_sData),
+      m_onUIConfirm("OnConfirm", m_name.m_sData),
+      m_onUIBack("OnBack", m_name.m_sData),
+      m_onUIFocusChanged("OnFocusChanged", m_name.m_sData)
+{
+    std::fill(std::begin(m_nGameTracks), std::end(m_nGameTracks), -1);
+    std::fill(std::begin(m_nGameTrackIndex), std::end(m_nGameTrackIndex), -1);
+    SetRange(m_textures, 20, 120);
+    SetRange(m_materials, 20, 200);
+    SetRange(m_meshes, 20, 100);
+    SetRange(m_animations, 20, 100);
+    SetRange(m_surfaces, 20, 200);
+    SetRange(m_keyValues, 0, 0);
+    SetRange(m_functions, 20, 200);
+    SetRange(m_UIDialogs, 30, 100);
+    SetRange(m_sprites, 20, 120);
+    SetRange(m_constants, 0, 400);
+    SetRange(m_stateMachines, 20, 120);
+    s_pGame = this;
+    gcMusic::Initialize();
+}
+
+gcGame::~gcGame()
+{
+    // The main menu and the act live in other pools but belong to the game.
+    if (gcMainMenu::s_pMainMenu)
+        std::destroy_at(gcMainMenu::s_pMainMenu);
+    if (gcAct::s_pAct)
+        std::destroy_at(gcAct::s_pAct);
+    if (m_pSoundData)
+        std::destroy_at(m_pSoundData);
+    if (m_pStrings)
+        std::destroy_at(m_pStrings);
+    for (int i = kMaxGameTracks - 1; i >= 0; --i) {
+        if (m_nGameTrackIndex[i] != -1)
+            gcMusic::FreeMusic(m_nGameTrackIndex[i]);
+    }
+    gcMusic::Uninitialize();
+    if (s_pGame == this)
+        s_pGame = nullptr;
+}
+
+void gcGame::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cObject::Write(file);
+    WriteNames(wb, m_actNames, kMaxActs);
+    WriteNames(wb, m_playerConfigNames, kMaxPlayerConfigs);
+    WriteNames(wb, m_loadingScreenNames, kMaxLoadingScreens);
+    WriteNames(wb, m_musicNames, kMaxMusic);
+    wb.WriteInts(m_nMusicSize, kMaxMusic);
+    wb.WriteInt(kMaxGameTracks);
+    wb.WriteInts(m_nGameTracks, kMaxGameTracks);
+    m_textures.Write(file);
+    m_materials.Write(file);
+    m_meshes.Write(file);
+    m_animations.Write(file);
+    m_surfaces.Write(file);
+    m_keyValues.Write(file);
+    m_functions.Write(file);
+    m_UIDialogs.Write(file);
+    m_sprites.Write(file);
+    m_constants.Write(file);
+    m_stateMachines.Write(file);
+    for (const gcEvent* p : {&m_onGameStarted, &m_onMapStarted, &m_onMapEnded, &m_onCinematicStarted,
+                             &m_onCinematicEnded, &m_onUIConfirm, &m_onUIBack, &m_onUIFocusChanged})
+        p->Write(file);
+    m_voDesiredWidget.Write(wb);
+    wb.WriteInt(gcGameCamera::Get()->m_nCollisionMask);
+    wb.End();
+}
+
+// Act, player-configuration, loading-screen and music names, music sizes
+// and game tracks. The player-configuration and loading-screen counts are
+// not used: their runs are always 8 and 48 names.
+bool gcGame::ReadNames(const cReadBlock& rb)
+{
+    const uint32_t version = rb.m_nVersion;
+    if (!ReadNameRun(rb, rb.ReadInt(), m_actNames, kMaxActs))
+        return false;
+    rb.ReadInt();
+    if (!ReadNameRun(rb, kMaxPlayerConfigs, m_playerConfigNames, kMaxPlayerConfigs))
+        return false;
+    if (version >= 8) {
+        rb.ReadInt();
+        if (!ReadNameRun(rb, kMaxLoadingScreens, m_loadingScreenNames, kMaxLoadingScreens))
+            return false;
+    }
+    if (version >= 9) {
+        const int32_t nMusic = rb.ReadInt();
+        if (!ReadNameRun(rb, nMusic, m_musicNames, kMaxMusic))
+            return false;
+        if (version >= 14 && !ReadIntRun(rb, nMusic, m_nMusicSize, kMaxMusic))
+            return false;
+        if (!ReadIntRun(rb, rb.ReadInt(), m_nGameTracks, kMaxGameTracks))
+            return false;
+    }
+    return !rb.Failed();
+}
+
+bool gcGame::ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version)
+{
+    using G = gcGameConfig;
+    bool bOk = G::ReadGroup(m_textures, file, pPool) && G::ReadGroup(m_materials, file, pPool) &&
+               G::ReadGroup(m_meshes, file, pPool) && G::ReadGroup(m_animations, file, pPool);
+    if (bOk && version >= 5)
+        bOk = G::ReadGroup(m_surfaces, file, pPool);
+    bOk = bOk && G::ReadGroup(m_keyValues, file, pPool);
+    if (bOk && version >= 6)
+        bOk = G::ReadGroup(m_functions, file, pPool);
+    if (bOk && version >= 7)
+        bOk = G::ReadGroup(m_UIDialogs, file, pPool);
+    if (bOk && version >= 13)
+        bOk = G::ReadGroup(m_sprites, file, pPool);
+    // The constants come before the state machines, although they are newer.
+    if (bOk && version >= 17)
+        bOk = G::ReadGroup(m_constants, file, pPool);
+    if (bOk && version >= 16)
+        bOk = G::ReadGroup(m_stateMachines, file, pPool);
+    return bOk;
+}
+
+bool gcGame::ReadEvents(const cFile& file, cMemPool* pPool, uint32_t version)
+{
+    bool bOk = true;
+    if (version >= 10)
+        bOk = m_onGameStarted.Read(file, pPool) && m_onMapStarted.Read(file, pPool) && m_onMapEnded.Read(file, pPool);
+    if (bOk && version >= 12)
+        bOk = m_onCinematicStarted.Read(file, pPool) && m_onCinematicEnded.Read(file, pPool);
+    if (bOk && version >= 15)
+        bOk = m_onUIConfirm.Read(file, pPool) && m_onUIBack.Read(file, pPool) && m_onUIFocusChanged.Read(file, pPool);
+    return bOk;
+}
+
+bool gcGame::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < kMinVersion)
+        return rb.Reject("gcGame", "version");
+    if (!ReadObjectPart(rb, pPool))
+        return false;
+    bool bOk = ReadNames(rb) && ReadGroups(file, pPool, rb.m_nVersion) && ReadEvents(file, pPool, rb.m_nVersion);
+    if (bOk && rb.m_nVersion >= 11)
+        m_voDesiredWidget.Read(rb, pPool);
+    if (bOk && rb.m_nVersion >= 18) {
+        const uint32_t nMask = rb.ReadUInt();
+        if (!rb.Failed())
+            gcGameCamera::Get()->m_nCollisionMask = nMask;
+    }
+    if (!bOk || rb.Failed()) {
+        cLogError_("gcGame: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
+        if (!rb.Failed())
+            rb.SkipToEnd();
+        return false;
+    }
+    return true;
+}
+
+void gcGame::GetFilename(cStr* pName)
+{
+    pName->Set("%s/Game/Game.gam", gcGameConfig::s_dataPath.m_sData);
+}
+
+void gcGame::GetSoundFilename(cStr* pName)
+{
+    pName->Set("%s/Game/GameSound.snd", gcGameConfig::s_dataPath.m_sData);
+}
+
+void gcGame::GetStringsFilename(cStr* pName)
+{
+    pName->Set("%s/Game/GameStrings_%s.str", gcGameConfig::s_dataPath.m_sData,
+               gcGameConfig::GetLanguageShortName(gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT]));
+}
+
+void gcGame::GetMovieFilename(const char* name, cStr* pName)
+{
+    pName->Set("%s/Game/Movies/%s_%s.mov", gcGameConfig::s_dataPath.m_sData, name, "gc");
+}
+
+bool gcGame::Load()
+{
+    cStr name;
+    GetFilename(&name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcGame: cannot open \"%s\"", name.m_sData);
+        return false;
+    }
+    if (s_pGame)
+        std::destroy_at(s_pGame);
+    gcGameConfig::PrepPool(s_gamePool, gcGameConfig::GetGamePoolSize());
+    gcGameConfig::PrepPool(s_gameMusicPool, gcGameConfig::GetGameMusicPoolSize());
+    gcGameConfig::PrepPool(s_gameSoundPool, gcGameConfig::GetGameSoundPoolSize());
+    gcGame* p = s_gamePool.New<gcGame>();
+    if (!p)
+        return false;
+    // A refused or damaged game file is a failed load, not a default game.
+    if (!p->Read(file, &s_gamePool)) {
+        cLogError_("gcGame: \"%s\" could not be read", name.m_sData);
+        std::destroy_at(p);
+        return false;
+    }
+    file.Close();
+    p->LoadSoundData();
+    p->LoadStringTable();
+    return true;
+}
+
+bool gcGame::LoadSoundData()
+{
+    if (m_pSoundData)
+        std::destroy_at(m_pSoundData);
+    m_pSoundData = nullptr;
+    gcGameConfig::PrepPool(s_gameSoundPool, gcGameConfig::GetGameSoundPoolSize());
+    eSoundDataGroup* pGroup = s_gameSoundPool.New<eSoundDataGroup>();
+    if (!pGroup)
+        return false;
+    SetRange(*pGroup, kGameSoundBegin, kGameSoundEnd);
+    pGroup->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetGameSoundDataSize());
+    m_pSoundData = pGroup;
+    cStr name;
+    GetSoundFilename(&name);
+    cFile file;
+    if (!file.Open(name))
+        return false;
+    if (!pGroup->Read(file, &s_gameSoundPool))
+        cLogError_("gcGame: sound data \"%s\" refused or damaged", name.m_sData);
+    file.Close();
+    return true;
+}
+
+bool gcGame::LoadStringTable()
+{
+    if (m_pStrings)
+        std::destroy_at(m_pStrings);
+    m_pStrings = nullptr;
+    gcGameConfig::PrepPool(s_gameStringsPool, gcGameConfig::GetGameStringsPoolSize());
+    gcStringGroup* pGroup = s_gameStringsPool.New<gcStringGroup>();
+    if (!pGroup)
+        return false;
+    SetRange(*pGroup, kGameStringsBegin, kGameStringsEnd);
+    m_pStrings = pGroup;
+    cStr name;
+    GetStringsFilename(&name);
+    cFile file;
+    if (!file.Open(name))
+        return false;
+    if (!pGroup->Read(file, &s_gameStringsPool))
+        cLogError_("gcGame: strings \"%s\" refused or damaged", name.m_sData);
+    file.Close();
+    return true;
+}
+
+bool gcGame::LoadMusic()
+{
+    for (int i = 0; i < kMaxGameTracks; ++i) {
+        if (m_nGameTracks[i] == -1)
+            continue;
+        const int slot = gcMusic::LoadMusic(m_nGameTracks[i], &s_gameMusicPool);
+        if (slot == -1)
+            return false;
+        m_nGameTrackIndex[i] = slot;
+    }
+    return true;
+}
+
+void gcGame::Unload()
+{
+    if (s_pGame)
+        std::destroy_at(s_pGame);
+    ResetIfAllocated(s_actPool);
+    ResetIfAllocated(s_mapPool);
+    for (cMemPool& pool : s_regionPools)
+        ResetIfAllocated(pool);
+    ResetIfAllocated(s_playerConfigPool);
+    ResetIfAllocated(s_gameStatePool);
+    ResetIfAllocated(s_gamePool);
+    ResetIfAllocated(s_gameSoundPool);
+    ResetIfAllocated(s_mapSoundPool);
+}

@@ -1,0 +1,230 @@
+#include "datagen/flowWriters.h"
+
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/slotLease.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eTexture.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
+
+namespace datagen {
+
+namespace {
+
+// Every group of an object made for writing writes nothing: its range is
+// empty at its own begin.
+template <class... Groups>
+void EmptyRanges(Groups&... groups)
+{
+    ((groups.m_nEnd = groups.m_nBegin), ...);
+}
+
+void SetNames(cName* pNames, int nCapacity, const std::vector<std::string>& names)
+{
+    for (size_t i = 0; i < names.size() && i < static_cast<size_t>(nCapacity); ++i)
+        pNames[i].Set("%s", names[i].c_str());
+}
+
+// The file holds exactly count names; missing ones are empty.
+BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        w.Name(i < names.size() ? names[i].c_str() : "");
+    return w;
+}
+
+// The game-flow files hold their object's block directly, without the
+// type id of a polymorphic member.
+bool WriteBodyFile(const std::string& path, const cBase& object)
+{
+    cFile file;
+    bool ok = file.Create(path.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok)
+        object.Write(file);
+    file.Close();
+    ok = ok && !file.Failed();
+    if (!ok)
+        cLogError_("datagen: cannot write \"%s\"", path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+BlockWriter& ObjectBlock(BlockWriter& w, const char* name)
+{
+    return w.Begin(1).Begin(1).End().Name(name).End();
+}
+
+BlockWriter& EmptyGroupBlock(BlockWriter& w, int32_t beginSlot)
+{
+    return w.Begin(2).Begin(1).End().Int(beginSlot).Int(beginSlot).End();
+}
+
+BlockWriter& EmptyEventBlock(BlockWriter& w)
+{
+    return w.Begin(3).Begin(1).End().Int(-1).End();
+}
+
+bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records)
+{
+    if (!CheckSlotRange("texture configuration", beginSlot, records.size(), eTextureConfigMgr::kSlots))
+        return false;
+    cMemPool pool("datagen GameConfig", 0x4000, false);
+    SlotLease<eTextureConfigMgr, eTextureConfig> configs(beginSlot, static_cast<int>(records.size()));
+    SlotLease<eTextureMgr, eTexture> fixed(eTextureMgr::kLightmapSlot, 2);
+    gcGameConfig* const pResident = gcGameConfig::s_pGameConfig;
+    const eTextureHandle hLightmap = eMaterial::s_hLightmapTex;
+    const eTextureHandle hFrameBuffer = eMaterial::s_hFrameBufferTex;
+    gcGameConfig* p = pool.New<gcGameConfig>();
+    bool ok = p != nullptr;
+    if (ok) {
+        p->m_name.Set("%s", "GameConfig");
+        for (size_t i = 0; i < records.size(); ++i) {
+            const TextureConfigRecord& r = records[i];
+            eTextureConfig* pConfig = r.check ? pool.New<eTextureConfig>() : nullptr;
+            if (pConfig) {
+                pConfig->m_format = static_cast<eTextureConfig::eFormat>(r.format);
+                pConfig->m_nWidth = r.width;
+                pConfig->m_nHeight = r.height;
+                pConfig->m_bMipmaps = r.bMipmaps;
+                pConfig->m_bRenderTarget = r.bRenderTarget;
+            }
+            configs.Place(static_cast<int>(i), pConfig, r.check);
+        }
+        p->m_textureConfigs.m_nBegin = beginSlot;
+        p->m_textureConfigs.m_nEnd = beginSlot + static_cast<int>(records.size());
+        p->m_textureConfigs.m_bDeleteContained = false;  // the lease gives the slots back
+        EmptyRanges(p->m_textures, p->m_materials, p->m_fonts, p->m_meshes, p->m_animations);
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    gcGameConfig::s_pGameConfig = pResident;
+    eMaterial::s_hLightmapTex = hLightmap;
+    eMaterial::s_hFrameBufferTex = hFrameBuffer;
+    return ok;
+}
+
+bool WritePlatformConfigFile(const std::string& path, const char* name)
+{
+    cMemPool pool("datagen PlatformConfig", 0x4000, false);
+    gcPlatformConfig* const pResident = gcPlatformConfig::s_pPlatformConfig;
+    gcPlatformConfig* p = pool.New<gcPlatformConfig>();
+    bool ok = p != nullptr;
+    if (ok) {
+        p->m_name.Set("%s", name);
+        EmptyRanges(p->m_textures, p->m_materials, p->m_functions, p->m_UIDialogs, p->m_sprites, p->m_constants);
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    gcPlatformConfig::s_pPlatformConfig = pResident;
+    return ok;
+}
+
+bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* pPool,
+                   const std::function<void(gcGame&)>& fill)
+{
+    gcGame* const pResident = gcGame::s_pGame;
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    const uint32_t nMask = pCamera->m_nCollisionMask;
+    gcGame* p = pPool ? pPool->New<gcGame>() : nullptr;
+    bool ok = p != nullptr;
+    if (ok) {
+        p->m_name.Set("%s", spec.name.c_str());
+        SetNames(p->m_actNames, gcGame::kMaxActs, spec.actNames);
+        SetNames(p->m_playerConfigNames, gcGame::kMaxPlayerConfigs, spec.playerConfigNames);
+        SetNames(p->m_loadingScreenNames, gcGame::kMaxLoadingScreens, spec.loadingScreenNames);
+        SetNames(p->m_musicNames, gcGame::kMaxMusic, spec.musicNames);
+        for (size_t i = 0; i < spec.musicSizes.size() && i < static_cast<size_t>(gcGame::kMaxMusic); ++i)
+            p->m_nMusicSize[i] = spec.musicSizes[i];
+        for (int i = 0; i < gcGame::kMaxGameTracks; ++i)
+            p->m_nGameTracks[i] = spec.gameTracks[i];
+        p->m_voDesiredWidget.hDialog = gcUIDialogHandle(spec.voDialog);
+        p->m_voDesiredWidget.hControl = spec.voControl;
+        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces, p->m_keyValues,
+                    p->m_functions, p->m_UIDialogs, p->m_sprites, p->m_constants, p->m_stateMachines);
+        if (fill)
+            fill(*p);
+        pCamera->m_nCollisionMask = spec.cameraCollisionMask;
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    pCamera->m_nCollisionMask = nMask;
+    gcGame::s_pGame = pResident;
+    return ok;
+}
+
+BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spec)
+{
+    w.Begin(version);
+    ObjectBlock(w, spec.name.c_str());
+    w.Int(static_cast<int32_t>(spec.actNames.size()));
+    NameRun(w, spec.actNames, spec.actNames.size());
+    NameRun(w.Int(8), spec.playerConfigNames, 8);
+    if (version >= 8)
+        NameRun(w.Int(48), spec.loadingScreenNames, 48);
+    if (version >= 9) {
+        w.Int(static_cast<int32_t>(spec.musicNames.size()));
+        NameRun(w, spec.musicNames, spec.musicNames.size());
+        if (version >= 14) {
+            for (size_t i = 0; i < spec.musicNames.size(); ++i)
+                w.Int(i < spec.musicSizes.size() ? spec.musicSizes[i] : 0);
+        }
+        w.Int(4);
+        for (int32_t track : spec.gameTracks)
+            w.Int(track);
+    }
+    for (int32_t begin : {20, 20, 20, 20})  // textures, materials, meshes, animations
+        EmptyGroupBlock(w, begin);
+    if (version >= 5)
+        EmptyGroupBlock(w, 20);  // surfaces
+    EmptyGroupBlock(w, 0);       // key values
+    if (version >= 6)
+        EmptyGroupBlock(w, 20);  // functions
+    if (version >= 7)
+        EmptyGroupBlock(w, 30);  // dialogs
+    if (version >= 13)
+        EmptyGroupBlock(w, 20);  // sprites
+    if (version >= 17)
+        EmptyGroupBlock(w, 0);  // constants, before the state machines
+    if (version >= 16)
+        EmptyGroupBlock(w, 20);  // state machines
+    const int nEvents = (version >= 10 ? 3 : 0) + (version >= 12 ? 2 : 0) + (version >= 15 ? 3 : 0);
+    for (int i = 0; i < nEvents; ++i)
+        EmptyEventBlock(w);
+    if (version >= 11)
+        w.Word(spec.voDialog).Word(spec.voControl);
+    if (version >= 18)
+        w.Word(spec.cameraCollisionMask);
+    return w.End();
+}
+
+bool WriteSampleFlowFiles(const std::string& dir)
+{
+    const std::string game = dir + "/Game/";
+    // The texture cache: two 256 x 256 compressed slots after the fixed ones.
+    const std::vector<TextureConfigRecord> cache = {
+        {eTextureConfig::FORMAT_CMPR, 256, 256, true, false, 0xFFFF},
+        {eTextureConfig::FORMAT_RGB5A3, 128, 128, false, false, 0xFFFF},
+    };
+    GameFileSpec spec;
+    spec.name = "Quillmere";
+    spec.actNames = {"Ashgrove"};
+    spec.playerConfigNames = {"Wanderer"};
+    cMemPool pool("datagen Game", 0x20000, false);
+    // The game's sound data and English strings: empty for now.
+    BlockWriter sound, strings;
+    EmptyGroupBlock(sound.Header(), 20).Trailer();
+    EmptyGroupBlock(strings.Header(), 150).Trailer();
+    return sound.Save(game + "GameSound.snd") && strings.Save(game + "GameStrings_eng.str") &&
+           WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
+           WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
+           WriteGameFile(game + "Game.gam", spec, &pool);
+}
+
+}  // namespace datagen
