@@ -1,0 +1,192 @@
+#include "gcGameCore/flow/gcGame.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datagen/flowWriters.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/flow/gcMap.h"
+
+namespace {
+
+datagen::GameFileSpec FullSpec()
+{
+    datagen::GameFileSpec spec;
+    spec.name = "Chronicle";
+    for (int i = 0; i < gcGame::kMaxActs; ++i)
+        spec.actNames.push_back("Act" + std::to_string(i + 1));
+    for (int i = 0; i < gcGame::kMaxPlayerConfigs; ++i)
+        spec.playerConfigNames.push_back("Player" + std::to_string(i));
+    for (int i = 0; i < gcGame::kMaxLoadingScreens; ++i)
+        spec.loadingScreenNames.push_back("Screen" + std::to_string(i));
+    for (int i = 0; i < gcGame::kMaxMusic; ++i) {
+        spec.musicNames.push_back("Track" + std::to_string(i));
+        spec.musicSizes.push_back(1000 + i);
+    }
+    spec.gameTracks[0] = 7;
+    spec.gameTracks[3] = 47;
+    spec.voDialog = 0x12340021;
+    spec.voControl = 0x00000305;
+    spec.cameraCollisionMask = 0x8000000F;
+    return spec;
+}
+
+class gcGameTest : public gcFlowTest {
+protected:
+    bool SaveGameBlock(uint32_t version, const datagen::GameFileSpec& spec)
+    {
+        datagen::BlockWriter w;
+        datagen::GameBlock(w.Header(), version, spec).Trailer();
+        m_bytes = w.GetBytes();
+        return w.Save(GamePath("Game.gam"));
+    }
+    std::vector<uint8_t> m_bytes;
+};
+
+// Each version adds fields; what an older file lacks keeps the constructor's
+// value (the camera mask keeps what the camera had).
+TEST_F(gcGameTest, ReadsEveryAcceptedVersion)
+{
+    const datagen::GameFileSpec spec = FullSpec();
+    for (uint32_t version = gcGame::kMinVersion; version <= gcGame::kVersion; ++version) {
+        SCOPED_TRACE(version);
+        gcGameCamera::Get()->m_nCollisionMask = 0x55;
+        ASSERT_TRUE(SaveGameBlock(version, spec));
+        ASSERT_TRUE(gcGame::Load());
+        const gcGame& g = *gcGame::Get();
+        EXPECT_STREQ(g.m_name.m_sData, "Chronicle");
+        EXPECT_STREQ(g.m_actNames[11].m_sData, "Act12");
+        EXPECT_STREQ(g.m_playerConfigNames[7].m_sData, "Player7");
+        EXPECT_STREQ(g.m_loadingScreenNames[47].m_sData, version >= 8 ? "Screen47" : "");
+        EXPECT_STREQ(g.m_musicNames[3].m_sData, version >= 9 ? "Track3" : "");
+        EXPECT_EQ(g.m_nMusicSize[47], version >= 14 ? 1047 : 0);
+        EXPECT_EQ(g.m_nGameTracks[0], version >= 9 ? 7 : -1);
+        EXPECT_EQ(g.m_nGameTracks[3], version >= 9 ? 47 : -1);
+        EXPECT_EQ(g.m_surfaces.m_nBegin, version >= 5 ? 20 : 20);
+        EXPECT_EQ(g.m_UIDialogs.m_nEnd, version >= 7 ? 30 : 100);  // the file's empty range, else the default
+        EXPECT_EQ(g.m_sprites.m_nEnd, version >= 13 ? 20 : 120);
+        EXPECT_EQ(g.m_constants.m_nEnd, version >= 17 ? 0 : 400);
+        EXPECT_EQ(g.m_stateMachines.m_nEnd, version >= 16 ? 20 : 120);
+        EXPECT_EQ(g.m_voDesiredWidget.hDialog.m_nValue, version >= 11 ? 0x12340021u : 0u);
+        EXPECT_EQ(g.m_voDesiredWidget.hControl, version >= 11 ? 0x305u : 0u);
+        EXPECT_EQ(gcGameCamera::Get()->m_nCollisionMask, version >= 18 ? 0x8000000Fu : 0x55u);
+        EXPECT_EQ(g.m_nActToLoad, -1);
+        EXPECT_NE(g.m_pSoundData, nullptr);  // empty without a sound file
+        EXPECT_NE(g.m_pStrings, nullptr);
+    }
+}
+
+// The newest version written back from what was read is the same file, and
+// the datagen writer (through gcGame::Write) writes it too.
+TEST_F(gcGameTest, NewestVersionRoundTripsByteForByte)
+{
+    const datagen::GameFileSpec spec = FullSpec();
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, spec));
+    const std::vector<uint8_t> original = m_bytes;
+    ASSERT_TRUE(gcGame::Load());
+    cFile out;
+    ASSERT_TRUE(out.Create(m_dir.HostPath("again.gam").c_str(), 0, cFile::kPlatformConsole, true));
+    gcGame::Get()->Write(out);
+    out.Close();
+    EXPECT_EQ(ReadHostFile(m_dir.HostPath("again.gam")), original);
+
+    cMemPool pool("gcGameTest", 0x20000, false);
+    ASSERT_TRUE(datagen::WriteGameFile(m_dir.HostPath("datagen.gam"), spec, &pool));
+    EXPECT_EQ(ReadHostFile(m_dir.HostPath("datagen.gam")), original);
+}
+
+TEST_F(gcGameTest, SurplusNamesAndTracksAreReadAndDropped)
+{
+    datagen::GameFileSpec spec = FullSpec();
+    spec.actNames.push_back("Act13");
+    spec.actNames.push_back("Act14");
+    for (int i = 0; i < 3; ++i)
+        spec.musicNames.push_back("Extra");
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, spec));
+    ASSERT_TRUE(gcGame::Load());
+    const gcGame& g = *gcGame::Get();
+    EXPECT_STREQ(g.m_actNames[11].m_sData, "Act12");
+    EXPECT_STREQ(g.m_musicNames[47].m_sData, "Track47");
+    EXPECT_EQ(g.m_nGameTracks[3], 47);  // read after the surplus, in step
+    EXPECT_EQ(gcGameCamera::Get()->m_nCollisionMask, 0x8000000Fu);
+}
+
+TEST_F(gcGameTest, RefusedOrDamagedFilesFailTheLoad)
+{
+    gcTestLogCapture log;
+    EXPECT_FALSE(gcGame::Load());  // no file
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcGame: cannot open \"/Game/Game.gam\""), 1);
+
+    ASSERT_TRUE(SaveGameBlock(3, FullSpec()));  // too old: refused, not a default game
+    EXPECT_FALSE(gcGame::Load());
+    EXPECT_EQ(gcGame::Get(), nullptr);
+
+    datagen::BlockWriter negative;
+    negative.Header().Begin(18);
+    datagen::ObjectBlock(negative, "Bad").Int(-1).End().Trailer();
+    ASSERT_TRUE(negative.Save(GamePath("Game.gam")));
+    EXPECT_FALSE(gcGame::Load());
+    EXPECT_EQ(gcGame::Get(), nullptr);
+}
+
+TEST_F(gcGameTest, EveryTruncationFailsCleanly)
+{
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, FullSpec()));
+    const std::vector<uint8_t> whole = m_bytes;
+    gcTestLogCapture quiet;
+    for (size_t n = 0; n + 4 < whole.size(); n += 37) {
+        SCOPED_TRACE(n);
+        ASSERT_TRUE(datagen::WriteBytes(GamePath("Game.gam"), std::vector<uint8_t>(whole.begin(), whole.begin() + n)));
+        EXPECT_FALSE(gcGame::Load());
+        EXPECT_EQ(gcGame::Get(), nullptr);
+    }
+}
+
+TEST_F(gcGameTest, UnloadDeletesTheGameAndEmptiesItsPools)
+{
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, FullSpec()));
+    ASSERT_TRUE(gcGame::Load());
+    EXPECT_GT(gcGame::s_gamePool.BytesTaken(), 0u);
+    gcGame::Unload();
+    EXPECT_EQ(gcGame::Get(), nullptr);
+    EXPECT_EQ(gcGame::s_gamePool.BytesTaken(), 0u);
+    EXPECT_EQ(gcGame::s_gameSoundPool.BytesTaken(), 0u);
+}
+
+TEST_F(gcGameTest, FileNamesFollowTheDataPathAndLanguage)
+{
+    cStr name;
+    gcGame::GetMovieFilename("Intro", &name);
+    EXPECT_STREQ(name.m_sData, "/Game/Movies/Intro_gc.mov");
+    gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT] = gcGameConfig::LANGUAGE_GERMAN;
+    gcGame::GetStringsFilename(&name);
+    EXPECT_STREQ(name.m_sData, "/Game/GameStrings_ger.str");
+    gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT] = gcGameConfig::LANGUAGE_ENGLISH;
+}
+
+class gcTestMap : public gcMap {
+public:
+    void Run() override {}
+};
+
+TEST_F(gcGameTest, SetNextMapToLoadStoresTheRequestAndEndsTheMap)
+{
+    cMemPool pool("gcGameTest", 0x20000, false);
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_NE(pGame, nullptr);
+    pGame->SetNextMapToLoad(4, 1, 2);
+    EXPECT_EQ(pGame->m_nLoadingScreenToLoad, 4);
+    EXPECT_TRUE(pGame->IsMapRequested());
+    gcTestMap map;
+    map.m_nFlags = 0x1;
+    pGame->SetNextMapToLoad(-1, -1, -1);
+    EXPECT_EQ(map.m_nFlags, 0x1u | gcMap::kFlagEndMap);
+    EXPECT_FALSE(pGame->IsMapRequested());
+    std::destroy_at(pGame);
+}
+
+}  // namespace
