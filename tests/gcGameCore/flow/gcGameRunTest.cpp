@@ -1,0 +1,219 @@
+// The top loop, the pre-game screens, the start-up loader thread and movie
+// playback.
+#include "gcGameCore/flow/gcGame.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/pad.h"
+#include "platform/vi.h"
+#include "../test/audio_test.h"
+#include "../test/pad_test.h"
+#include "datagen/flowWriters.h"
+#include "datagen/thpWriter.h"
+#include "eEngine/eAudioPlatform.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eMovie.h"
+#include "eEngine/eVideoTestUtil.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/flow/gcGameLoader.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gx/gxFront_local.h"
+
+namespace {
+
+constexpr int32_t kStartedTag = 7;
+constexpr int32_t kPreGameTag = 8;
+
+class gcGameRunTest : public gcFlowTest {
+protected:
+    void SetUp() override
+    {
+        gcFlowTest::SetUp();
+        TestLog().clear();
+        m_pGame = m_pool.New<gcGame>();
+        m_pPlatform = m_pool.New<gcPlatformConfig>();
+        gcTestBuilder b{m_pool};
+        FillEvent(m_pGame->m_onGameStarted, b.Record(kStartedTag));
+        FillEvent(m_pPlatform->onPreGameStarted, b.Record(kPreGameTag));
+    }
+    void TearDown() override
+    {
+        std::destroy_at(m_pPlatform);
+        std::destroy_at(m_pGame);
+        gcFlowTest::TearDown();
+    }
+
+    cMemPool m_pool{"gcGameRunTest", 0x40000, false};
+    gcGame* m_pGame = nullptr;
+    gcPlatformConfig* m_pPlatform = nullptr;
+};
+
+// "act" and "map" are 1-based and come as a pair; a requested map skips the
+// game-started event and the main menu.
+TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
+{
+    const struct {
+        const char* commandLine;
+        int32_t nAct, nMap;
+    } rows[] = {
+        {"/act 2 /map 3", 1, 2},
+        {"/ACT=12 /map 1", 11, 0},
+        {"/act 2", -1, -1},   // alone: neither
+        {"/map 3", -1, -1},
+        {"/act 0 /map 3", -1, -1},  // act 0 is no act
+        {"", -1, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.commandLine);
+        TestLog().clear();
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
+        cSetCommandLine(row.commandLine);
+        m_pGame->Run();  // no main menu and no map loader yet: returns
+        EXPECT_EQ(m_pGame->m_nActToLoad, row.nAct);
+        EXPECT_EQ(m_pGame->m_nMapToLoad, row.nMap);
+        const std::vector<int32_t> expected =
+            row.nAct >= 0 ? std::vector<int32_t>{kPreGameTag} : std::vector<int32_t>{kPreGameTag, kStartedTag};
+        EXPECT_EQ(TestLogTags(), expected);
+    }
+}
+
+TEST_F(gcGameRunTest, PreGameWithoutADialogRunsNoFrame)
+{
+    const uint32_t before = gxDisplayCopyCount();
+    m_pGame->HandlePreGame();
+    EXPECT_EQ(gxDisplayCopyCount(), before);
+    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{kPreGameTag});
+}
+
+class gcGameRunDrawTest : public DrawingTest<gcGameRunTest> {};
+
+// While a dialog is open the pre-game screens run frame after frame; here
+// the host's frame limit ends them after 5.
+TEST_F(gcGameRunDrawTest, PreGameRunsFramesWhileADialogIsOpen)
+{
+    gcUIDialog dialog;
+    gcUI* pUI = gcUI::Get();
+    pUI->m_dialogStack[0] = &dialog;
+    pUI->m_nFocusedDialog = 0;
+    VISetFrameLimit(5);
+    const uint32_t before = gxDisplayCopyCount();
+    m_pGame->HandlePreGame();
+    EXPECT_EQ(gxDisplayCopyCount() - before, 5u);
+    VISetFrameLimit(0);
+    pUI->m_dialogStack[0] = nullptr;
+    pUI->m_nFocusedDialog = -1;
+    EXPECT_EQ(GXTestEfbPixel(320, 240).a, 255);  // cleared to opaque black
+    EXPECT_EQ(GXTestEfbPixel(320, 240).r, 0);
+}
+
+// The loader thread reads the game configuration, the platform
+// configuration and the game, in that order; the first failure ends it.
+class gcGameLoaderTest : public gcFlowTest {
+protected:
+    void WriteAll()
+    {
+        datagen::GameFileSpec spec;
+        ASSERT_TRUE(datagen::WriteGameConfigFile(GamePath("GameConfig.gc"), 4, {}));
+        ASSERT_TRUE(datagen::WritePlatformConfigFile(GamePath("PlatformConfig_gc.plc"), "PlatformConfig"));
+        cMemPool pool("gcGameLoaderTest", 0x20000, false);
+        ASSERT_TRUE(datagen::WriteGameFile(GamePath("Game.gam"), spec, &pool));
+    }
+};
+
+TEST_F(gcGameLoaderTest, LoadsConfigurationPlatformAndGameOnTheLoaderThread)
+{
+    WriteAll();
+    ASSERT_TRUE(gcGame::LoadBackground());
+    EXPECT_FALSE(gcGameLoader::Get()->IsRunning());
+    EXPECT_NE(gcGameConfig::s_pGameConfig, nullptr);
+    EXPECT_NE(gcPlatformConfig::s_pPlatformConfig, nullptr);
+    ASSERT_NE(gcGame::Get(), nullptr);
+    EXPECT_TRUE(gcGame::s_gamePool.Contains(gcGame::Get()));
+}
+
+TEST_F(gcGameLoaderTest, FirstFailureEndsTheLoad)
+{
+    gcTestLogCapture quiet;
+    WriteAll();
+    std::filesystem::remove(GamePath("Game.gam"));
+    EXPECT_FALSE(gcGame::LoadBackground());
+    EXPECT_TRUE(gcGameLoader::Get()->m_bLoadFailed);
+    EXPECT_NE(gcGameConfig::s_pGameConfig, nullptr);
+    EXPECT_EQ(gcGame::Get(), nullptr);
+
+    gcGameConfig::Unload();
+    gcPlatformConfig::Unload();
+    WriteAll();
+    std::filesystem::remove(GamePath("PlatformConfig_gc.plc"));
+    EXPECT_FALSE(gcGame::LoadBackground());
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig, nullptr);
+    EXPECT_EQ(gcGame::Get(), nullptr);  // never reached
+}
+
+class gcPlayMovieTest : public DrawingTest<gcGameRunTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcGameRunTest>::SetUp();
+        if (IsSkipped())
+            return;
+        static const bool s_bAudio = [] {
+            AITestSetManualFrames(TRUE);
+            return eAudioPlatform::Initialize();
+        }();
+        ASSERT_TRUE(s_bAudio);
+        PADTestSetScripted(true);
+        for (int port = 0; port < eInput::kMaxControllers; ++port)
+            PADTestSetStatus(port, PADTestIdleStatus());
+        eInput::Initialize();
+    }
+    void TearDown() override
+    {
+        PADTestSetScripted(false);
+        DrawingTest<gcGameRunTest>::TearDown();
+    }
+    static PADStatus PressA()
+    {
+        PADStatus status = PADTestIdleStatus();
+        status.button = PAD_BUTTON_A;
+        return status;
+    }
+};
+
+// The skip button leaves a skippable movie at once; afterwards every port's
+// idle time starts again and the press no longer counts as new.
+TEST_F(gcPlayMovieTest, SkipButtonEndsTheMovieAndIsNotSeenAgain)
+{
+    std::filesystem::create_directories(GamePath("Movies"));
+    datagen::ThpMovie movie;
+    movie.width = 16;
+    movie.height = 8;
+    for (int k = 0; k < 20; ++k)
+        movie.framesRgb.push_back(std::vector<uint8_t>(16 * 8 * 3, static_cast<uint8_t>(k * 10)));
+    ASSERT_TRUE(datagen::WriteThpFile(GamePath("Movies/Intro_gc.mov"), movie));
+    eInput::s_joyState[2].idleTime = cTimeValue(999);
+    PADTestSetStatus(1, PressA());
+    m_pGame->PlayMovie("Intro", false);  // the button means nothing here
+    EXPECT_GT(eMovie::s_nCurrentFrame, 1);
+    PADTestSetStatus(1, PADTestIdleStatus());  // let go, then press again
+    eInput::Update(cTimeValue(20), true);
+    PADTestSetStatus(1, PressA());
+    m_pGame->PlayMovie("Intro", true);
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 0);
+    EXPECT_EQ(eInput::s_joyState[2].idleTime.m_nTicks, 0);
+    EXPECT_FALSE(eInput::s_joyState[1].bButtonPressed[eInput::JOYBTN_UI_CINEMATICSKIP]);
+}
+
+TEST_F(gcPlayMovieTest, MissingMovieStillResetsInput)
+{
+    gcTestLogCapture quiet;
+    eInput::s_joyState[0].idleTime = cTimeValue(500);
+    m_pGame->PlayMovie("Nowhere", false);
+    EXPECT_EQ(eInput::s_joyState[0].idleTime.m_nTicks, 0);
+}
+
+}  // namespace
