@@ -87,6 +87,8 @@ TEST_F(qmMainTest, StartsInOrderFindsNoMainMenuAndStopsInReverse)
     EXPECT_EQ(r.nExit, 0) << r.log;
     std::vector<std::string> all = kStart;
     all.push_back("no main menu");
+    for (const char* unload : {"unload game", "unload platform configuration", "unload game configuration"})
+        all.push_back(unload);
     all.insert(all.end(), kStop.begin(), kStop.end());
     ExpectInOrder(Positions(r.log, all));
     EXPECT_EQ(r.log.find("stop memory card"), std::string::npos);

@@ -81,6 +81,8 @@ public:
     // Gives a pool its block of size bytes when it has none, else empties it:
     // the first step of every load into a named pool.
     static void PrepPool(cMemPool& pool, uint32_t size);
+    // Sets a group's default slot range; game-flow groups own their objects.
+    static void SetGroupRange(cGroup& group, int32_t begin, int32_t end);
     // Reads a group block of a game-flow file: the file's range replaces the
     // default one the group was made with.
     static bool ReadGroup(cGroup& group, const cFile& file, cMemPool* pPool);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "platform/ai.h"
@@ -126,6 +127,21 @@ const Step kShutdownSteps[] = {
     {"video", [] { eVideoPlatform::Uninitialize(); }},
 };
 
+// What the loader thread loaded, in reverse.
+const Step kUnloadSteps[] = {
+    {"game", [] { gcGame::Unload(); }},
+    {"platform configuration", [] { gcPlatformConfig::Unload(); }},
+    {"game configuration", [] { gcGameConfig::Unload(); }},
+};
+
+void RunSteps(const char* sVerb, const Step* pSteps, size_t nSteps)
+{
+    for (size_t i = 0; i < nSteps; ++i) {
+        cLogInfo_("quillmere: %s %s", sVerb, pSteps[i].sName);
+        pSteps[i].pFunc();
+    }
+}
+
 bool WriteCapture(const HostOptions& options)
 {
     if (options.capture.empty() || VIWriteScreenshotPNG(options.capture.c_str()))
@@ -141,10 +157,7 @@ bool WriteCapture(const HostOptions& options)
 // call.
 bool Initialize()
 {
-    for (const Step& step : kInitSteps) {
-        cLogInfo_("quillmere: start %s", step.sName);
-        step.pFunc();
-    }
+    RunSteps("start", kInitSteps, std::size(kInitSteps));
     // Every data file name begins with the data path; the disc layer maps
     // "/Game/..." below the data directory.
     gcGameConfig::s_dataPath.Set("%s", "");
@@ -153,10 +166,7 @@ bool Initialize()
 
 void Shutdown()
 {
-    for (const Step& step : kShutdownSteps) {
-        cLogInfo_("quillmere: stop %s", step.sName);
-        step.pFunc();
-    }
+    RunSteps("stop", kShutdownSteps, std::size(kShutdownSteps));
 }
 
 
@@ -199,9 +209,7 @@ int main(int argc, char** argv)
     }
     gcGame::s_pGame->Run();
     WriteCapture(s_options);
-    gcGame::Unload();
-    gcPlatformConfig::Unload();
-    gcGameConfig::Unload();
+    RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
     return 0;
 }

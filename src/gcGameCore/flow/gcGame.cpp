@@ -44,14 +44,6 @@ constexpr int32_t kGameSoundEnd = 200;
 constexpr int32_t kGameStringsBegin = 150;  // slots of the game's strings
 constexpr int32_t kGameStringsEnd = 550;
 
-template <class Group>
-void SetRange(Group& group, int32_t begin, int32_t end)
-{
-    group.m_nBegin = begin;
-    group.m_nEnd = end;
-    group.m_bDeleteContained = true;
-}
-
 // A stored count and its names: the first nCapacity go to the table, the
 // rest are read and dropped. False for a negative count.
 bool ReadNameRun(const cReadBlock& rb, int32_t nCount, cName* pNames, int nCapacity)
@@ -101,17 +93,17 @@ gcGame::gcGame()
 {
     std::fill(std::begin(m_nGameTracks), std::end(m_nGameTracks), -1);
     std::fill(std::begin(m_nGameTrackIndex), std::end(m_nGameTrackIndex), -1);
-    SetRange(m_textures, 20, 120);
-    SetRange(m_materials, 20, 200);
-    SetRange(m_meshes, 20, 100);
-    SetRange(m_animations, 20, 100);
-    SetRange(m_surfaces, 20, 200);
-    SetRange(m_keyValues, 0, 0);
-    SetRange(m_functions, 20, 200);
-    SetRange(m_UIDialogs, 30, 100);
-    SetRange(m_sprites, 20, 120);
-    SetRange(m_constants, 0, 400);
-    SetRange(m_stateMachines, 20, 120);
+    gcGameConfig::SetGroupRange(m_textures, 20, 120);
+    gcGameConfig::SetGroupRange(m_materials, 20, 200);
+    gcGameConfig::SetGroupRange(m_meshes, 20, 100);
+    gcGameConfig::SetGroupRange(m_animations, 20, 100);
+    gcGameConfig::SetGroupRange(m_surfaces, 20, 200);
+    gcGameConfig::SetGroupRange(m_keyValues, 0, 0);
+    gcGameConfig::SetGroupRange(m_functions, 20, 200);
+    gcGameConfig::SetGroupRange(m_UIDialogs, 30, 100);
+    gcGameConfig::SetGroupRange(m_sprites, 20, 120);
+    gcGameConfig::SetGroupRange(m_constants, 0, 400);
+    gcGameConfig::SetGroupRange(m_stateMachines, 20, 120);
     s_pGame = this;
     gcMusic::Initialize();
 }
@@ -311,7 +303,7 @@ bool gcGame::LoadSoundData()
     eSoundDataGroup* pGroup = s_gameSoundPool.New<eSoundDataGroup>();
     if (!pGroup)
         return false;
-    SetRange(*pGroup, kGameSoundBegin, kGameSoundEnd);
+    gcGameConfig::SetGroupRange(*pGroup, kGameSoundBegin, kGameSoundEnd);
     pGroup->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetGameSoundDataSize());
     m_pSoundData = pGroup;
     cStr name;
@@ -334,7 +326,7 @@ bool gcGame::LoadStringTable()
     gcStringGroup* pGroup = s_gameStringsPool.New<gcStringGroup>();
     if (!pGroup)
         return false;
-    SetRange(*pGroup, kGameStringsBegin, kGameStringsEnd);
+    gcGameConfig::SetGroupRange(*pGroup, kGameStringsBegin, kGameStringsEnd);
     m_pStrings = pGroup;
     cStr name;
     GetStringsFilename(&name);

@@ -33,15 +33,6 @@ bool IsLanguage(int language)
     return language >= 0 && language < gcGameConfig::MAX_LANGUAGES;
 }
 
-// The default slot ranges; the file's group blocks replace them.
-template <class Group>
-void SetRange(Group& group, int32_t begin, int32_t end)
-{
-    group.m_nBegin = begin;
-    group.m_nEnd = end;
-    group.m_bDeleteContained = true;
-}
-
 }  // namespace
 
 const char* gcGameConfig::GetLanguageShortName(gcLanguage language)
@@ -74,6 +65,13 @@ void gcGameConfig::PrepPool(cMemPool& pool, uint32_t size)
         pool.AllocPoolMemory(size);
 }
 
+void gcGameConfig::SetGroupRange(cGroup& group, int32_t begin, int32_t end)
+{
+    group.m_nBegin = begin;
+    group.m_nEnd = end;
+    group.m_bDeleteContained = true;
+}
+
 bool gcGameConfig::ReadGroup(cGroup& group, const cFile& file, cMemPool* pPool)
 {
     group.m_nBegin = -1;
@@ -84,12 +82,12 @@ bool gcGameConfig::ReadGroup(cGroup& group, const cFile& file, cMemPool* pPool)
 gcGameConfig::gcGameConfig()
 {
     s_pGameConfig = this;
-    SetRange(m_textureConfigs, 0, 450);
-    SetRange(m_textures, 4, 20);
-    SetRange(m_materials, 0, 20);
-    SetRange(m_fonts, 0, 4);
-    SetRange(m_meshes, 0, 20);
-    SetRange(m_animations, 0, 20);
+    SetGroupRange(m_textureConfigs, 0, 450);
+    SetGroupRange(m_textures, 4, 20);
+    SetGroupRange(m_materials, 0, 20);
+    SetGroupRange(m_fonts, 0, 4);
+    SetGroupRange(m_meshes, 0, 20);
+    SetGroupRange(m_animations, 0, 20);
     PrepPool(s_texturesPool, GetTexturesPoolSize());
     // The two placeholders that texture stages replace by the lightmap of the
     // zone drawn and by the copy of the screen.

@@ -21,14 +21,6 @@ namespace {
 
 constexpr const char* kPlatformNames[gcPlatformConfig::kPlatforms] = {"pc", "gc", "xbox", "ps2"};
 
-template <class Group>
-void SetRange(Group& group, int32_t begin, int32_t end)
-{
-    group.m_nBegin = begin;
-    group.m_nEnd = end;
-    group.m_bDeleteContained = true;
-}
-
 }  // namespace
 
 gcPlatformConfig::gcPlatformConfig()
@@ -39,12 +31,12 @@ gcPlatformConfig::gcPlatformConfig()
       onMainMenuStarted("OnMainMenuStarted", m_name.m_sData)
 {
     s_pPlatformConfig = this;
-    SetRange(m_textures, 420, 450);
-    SetRange(m_materials, 620, 630);
-    SetRange(m_functions, 350, 400);
-    SetRange(m_UIDialogs, 250, 300);
-    SetRange(m_sprites, 400, 500);
-    SetRange(m_constants, 400, 500);
+    gcGameConfig::SetGroupRange(m_textures, 420, 450);
+    gcGameConfig::SetGroupRange(m_materials, 620, 630);
+    gcGameConfig::SetGroupRange(m_functions, 350, 400);
+    gcGameConfig::SetGroupRange(m_UIDialogs, 250, 300);
+    gcGameConfig::SetGroupRange(m_sprites, 400, 500);
+    gcGameConfig::SetGroupRange(m_constants, 400, 500);
 }
 
 gcPlatformConfig::~gcPlatformConfig()
