@@ -41,7 +41,6 @@ public:
     static constexpr int kMaxMusic = 48;
     static constexpr int kMaxGameTracks = 4;
     static constexpr int kRegionPools = 5;
-    static constexpr int32_t kFrameTicks = 20;  // one frame: 600 ticks a second / 30
 
     // Names empty, groups with their default slot ranges, events named and
     // owned by the game's name, no map requested, no game tracks. Sets
