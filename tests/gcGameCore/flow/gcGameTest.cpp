@@ -190,3 +190,24 @@ TEST_F(gcGameTest, SetNextMapToLoadStoresTheRequestAndEndsTheMap)
 }
 
 }  // namespace
+
+namespace {
+
+// Only tracks other than -1 are loaded; the first one no music slot takes
+// ends the load (no track plays in this build yet).
+TEST_F(gcGameTest, LoadMusicSkipsEmptyTracksAndStopsAtARefusedOne)
+{
+    cMemPool pool("gcGameTest", 0x20000, false);
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_NE(pGame, nullptr);
+    gcTestLogCapture log;
+    EXPECT_TRUE(pGame->LoadMusic());
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcMusic"), 0);
+    pGame->m_nGameTracks[2] = 5;
+    EXPECT_FALSE(pGame->LoadMusic());
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "music 5 not loaded"), 1);
+    EXPECT_EQ(pGame->m_nGameTrackIndex[2], -1);
+    std::destroy_at(pGame);
+}
+
+}  // namespace
