@@ -48,35 +48,46 @@ protected:
 };
 
 // Each version adds fields; what an older file lacks keeps the constructor's
-// value (the camera mask keeps what the camera had).
-TEST_F(gcGameTest, ReadsEveryAcceptedVersion)
+// value (the camera mask keeps what the camera had). What was read, written
+// back as the newest version, reads the same again.
+TEST_F(gcGameTest, ReadsEveryAcceptedVersionAndWritesItBack)
 {
     const datagen::GameFileSpec spec = FullSpec();
     for (uint32_t version = gcGame::kMinVersion; version <= gcGame::kVersion; ++version) {
-        SCOPED_TRACE(version);
-        gcGameCamera::Get()->m_nCollisionMask = 0x55;
         ASSERT_TRUE(SaveGameBlock(version, spec));
-        ASSERT_TRUE(gcGame::Load());
-        const gcGame& g = *gcGame::Get();
-        EXPECT_STREQ(g.m_name.m_sData, "Chronicle");
-        EXPECT_STREQ(g.m_actNames[11].m_sData, "Act12");
-        EXPECT_STREQ(g.m_playerConfigNames[7].m_sData, "Player7");
-        EXPECT_STREQ(g.m_loadingScreenNames[47].m_sData, version >= 8 ? "Screen47" : "");
-        EXPECT_STREQ(g.m_musicNames[3].m_sData, version >= 9 ? "Track3" : "");
-        EXPECT_EQ(g.m_nMusicSize[47], version >= 14 ? 1047 : 0);
-        EXPECT_EQ(g.m_nGameTracks[0], version >= 9 ? 7 : -1);
-        EXPECT_EQ(g.m_nGameTracks[3], version >= 9 ? 47 : -1);
-        EXPECT_EQ(g.m_surfaces.m_nBegin, version >= 5 ? 20 : 20);
-        EXPECT_EQ(g.m_UIDialogs.m_nEnd, version >= 7 ? 30 : 100);  // the file's empty range, else the default
-        EXPECT_EQ(g.m_sprites.m_nEnd, version >= 13 ? 20 : 120);
-        EXPECT_EQ(g.m_constants.m_nEnd, version >= 17 ? 0 : 400);
-        EXPECT_EQ(g.m_stateMachines.m_nEnd, version >= 16 ? 20 : 120);
-        EXPECT_EQ(g.m_voDesiredWidget.hDialog.m_nValue, version >= 11 ? 0x12340021u : 0u);
-        EXPECT_EQ(g.m_voDesiredWidget.hControl, version >= 11 ? 0x305u : 0u);
-        EXPECT_EQ(gcGameCamera::Get()->m_nCollisionMask, version >= 18 ? 0x8000000Fu : 0x55u);
-        EXPECT_EQ(g.m_nActToLoad, -1);
-        EXPECT_NE(g.m_pSoundData, nullptr);  // empty without a sound file
-        EXPECT_NE(g.m_pStrings, nullptr);
+        gcGameCamera::Get()->m_nCollisionMask = 0x55;
+        for (int pass = 0; pass < 2; ++pass) {
+            SCOPED_TRACE(testing::Message() << "version " << version << ", pass " << pass);
+            ASSERT_TRUE(gcGame::Load());
+            const gcGame& g = *gcGame::Get();
+            EXPECT_STREQ(g.m_name.m_sData, "Chronicle");
+            EXPECT_STREQ(g.m_actNames[11].m_sData, "Act12");
+            EXPECT_STREQ(g.m_playerConfigNames[7].m_sData, "Player7");
+            EXPECT_STREQ(g.m_loadingScreenNames[47].m_sData, version >= 8 ? "Screen47" : "");
+            EXPECT_STREQ(g.m_musicNames[3].m_sData, version >= 9 ? "Track3" : "");
+            EXPECT_EQ(g.m_nMusicSize[47], version >= 14 ? 1047 : 0);
+            EXPECT_EQ(g.m_nGameTracks[0], version >= 9 ? 7 : -1);
+            EXPECT_EQ(g.m_nGameTracks[3], version >= 9 ? 47 : -1);
+            if (pass == 0) {  // the file's empty ranges, else the defaults
+                EXPECT_EQ(g.m_surfaces.m_nEnd, version >= 5 ? 20 : 200);
+                EXPECT_EQ(g.m_UIDialogs.m_nEnd, version >= 7 ? 30 : 100);
+                EXPECT_EQ(g.m_sprites.m_nEnd, version >= 13 ? 20 : 120);
+                EXPECT_EQ(g.m_constants.m_nEnd, version >= 17 ? 0 : 400);
+                EXPECT_EQ(g.m_stateMachines.m_nEnd, version >= 16 ? 20 : 120);
+            }
+            EXPECT_EQ(g.m_voDesiredWidget.hDialog.m_nValue, version >= 11 ? 0x12340021u : 0u);
+            EXPECT_EQ(g.m_voDesiredWidget.hControl, version >= 11 ? 0x305u : 0u);
+            EXPECT_EQ(gcGameCamera::Get()->m_nCollisionMask, version >= 18 ? 0x8000000Fu : 0x55u);
+            EXPECT_EQ(g.m_nActToLoad, -1);
+            EXPECT_NE(g.m_pSoundData, nullptr);  // empty without a sound file
+            EXPECT_NE(g.m_pStrings, nullptr);
+            if (pass == 0) {
+                cFile out;
+                ASSERT_TRUE(out.Create(GamePath("Game.gam").c_str(), 0, cFile::kPlatformConsole, true));
+                g.Write(out);
+                out.Close();
+            }
+        }
     }
 }
 
