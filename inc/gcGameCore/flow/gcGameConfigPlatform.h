@@ -2,8 +2,8 @@
 // The console half of the game configuration: the reset-button and
 // disc-error handlers that gcGameConfig::Initialize installs, with the
 // disc-error texts of every language. Static; the handlers run on the thread
-// that hits the condition (main thread for the reset, usually the loader
-// thread for a disc error), and draw through the video device themselves.
+// that calls the OS service step or reads the disc (usually the main
+// thread), and draw through the video device themselves.
 
 #include "gcGameCore/flow/gcGameConfig.h"
 
@@ -16,9 +16,9 @@ public:
     // channel group, reset input, restart with the save region kept.
     static void ResetNotify();
     // The drive reports a status other than OK: mute, then show the status's
-    // message in the text language until the drive is OK again (a fatal
-    // error never is), polling the reset button meanwhile (not when fatal);
-    // the volume is back at 1 afterwards. Runs on the thread that hit it.
+    // message in the text language until the drive is OK again (on the
+    // console a fatal error never becomes OK), polling the reset button
+    // meanwhile except on a fatal error; the volume is back at 1 afterwards.
     static void FileErrorNotify(cFile::cFileStatus status);
     // The message of a status in a language; "" for OK and for values
     // outside the tables.
