@@ -2,6 +2,7 @@
 // writer produces. A new writer adds its row here.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -299,12 +300,14 @@ cBase* LoadZone(LoaderEnv& env, const char* path)
 void StartAudio(LoaderEnv& env)
 {
     static const bool s_bStarted = [] {
-        static LoaderEnv* s_pSettings = new LoaderEnv;  // a folder for the console settings, kept
-        OSTestSetSettingsDir(s_pSettings->HostPath("").c_str());
+        static char s_dir[] = "/tmp/qm_loaderAudioXXXXXX";  // the console settings' folder
+        OSTestSetSettingsDir(mkdtemp(s_dir) ? s_dir : "/tmp");
         AITestSetManualFrames(TRUE);
         return eAudioPlatform::Initialize();
     }();
     ASSERT_TRUE(s_bStarted);
+    auto* pWriter = new datagen::AudioMemorySoundWriter;  // written back from audio memory
+    env.OnDone([pWriter] { delete pWriter; });
     env.OnDone([blocks = ARTestLiveBlocks()] { EXPECT_EQ(ARTestLiveBlocks(), blocks) << "audio memory kept"; });
 }
 
