@@ -23,9 +23,13 @@
 
 LoaderEnv::LoaderEnv()
 {
-    char tmpl[] = "/tmp/qm_loadersXXXXXX";
-    if (mkdtemp(tmpl))
-        m_dir = tmpl;
+    // The sweeps write thousands of files: in memory when the machine allows.
+    char shm[] = "/dev/shm/qm_loadersXXXXXX";
+    char tmp[] = "/tmp/qm_loadersXXXXXX";
+    if (mkdtemp(shm))
+        m_dir = shm;
+    else if (mkdtemp(tmp))
+        m_dir = tmp;
     DVDSetDataDirectory(m_dir.c_str());
 }
 
