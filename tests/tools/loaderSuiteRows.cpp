@@ -24,6 +24,9 @@
 #include "eEngine/eGeomTrailConfig.h"
 #include "eEngine/eLightGrid.h"
 #include "eEngine/eMaterial.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureMatrixGen.h"
+#include "eEngine/eTextureStage.h"
 #include "eEngine/eMesh.h"
 #include "eEngine/eModel.h"
 #include "eEngine/ePalette.h"
@@ -129,6 +132,29 @@ eFont SampleFont()
     f.m_kernTable['a'] = {0, 1, 5, 2};
     f.m_nFlags = eFont::kFlagKerning;
     return f;
+}
+
+// Two passes with a stage of each transform: scale and offset, flip book
+// and matrix generator.
+eMaterial* SampleMaterial(LoaderEnv& env)
+{
+    eMaterial* m = datagen::MakeShadowMaterial(&env.m_build, eTextureHandle(0x01010005), eTextureHandle(0x02020006));
+    if (!m)
+        return nullptr;
+    m->m_name.Set("water");
+    m->m_blendMode = eMaterial::BLEND_TRANSPARENT;
+    m->m_hTextures[5] = eTextureHandle(0x0001015E);
+    eTextureStage* scaled = m->AddPass(eMaterial::PASS_LIGHTING)->AddTextureStage();
+    scaled->m_transform = eTextureStage::XFORM_SCALE_OFFSET;
+    scaled->m_scale[1] = 4.0f;
+    eTextureStage* flip = m->m_pPasses[eMaterial::PASS_DIFFUSE]->AddTextureStage();
+    flip->m_transform = eTextureStage::XFORM_FLIPBOOK;
+    flip->m_nColumns = 4;
+    flip->m_nLastFrame = 3;
+    eTextureStage* waves = m->m_pPasses[eMaterial::PASS_DIFFUSE]->AddTextureStage();
+    waves->m_transform = eTextureStage::XFORM_MATRIX_GEN;
+    waves->CreateTextureMatrixGen()->m_waves[5].waveType = mWaveGen::kSine;
+    return m;
 }
 
 datagen::MeshDesc SampleMesh(uint32_t version)
@@ -374,8 +400,7 @@ std::vector<LoaderRow> MakeRows()
                     TypeOf<ePalette>});
     rows.push_back({"eMaterialGroup v2", {"WriteMaterialGroupFile"},
                     [](LoaderEnv& env, Path p) {
-                        eMaterial* a = datagen::MakeShadowMaterial(&env.m_build, eTextureHandle(0x01010005),
-                                                                   eTextureHandle(0x02020006));
+                        eMaterial* a = SampleMaterial(env);
                         eMaterial* b = datagen::MakeOverlayMaterial(&env.m_build, eTextureHandle());
                         return a && b && datagen::WriteMaterialGroupFile(p, 100, {{a, 0x0A0A}, {nullptr, 0}, {b, 0x0B0B}});
                     },
