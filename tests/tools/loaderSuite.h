@@ -39,7 +39,7 @@ private:
 };
 
 struct LoaderRow {
-    const char* name;                  // class and block version
+    std::string name;                  // class and block version
     std::vector<std::string> writers;  // the datagen entry points the row runs
     std::function<bool(LoaderEnv&, const std::string& path)> write;  // the sample file
     const cType* (*type)();            // what the file holds

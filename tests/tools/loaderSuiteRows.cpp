@@ -367,6 +367,11 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     };
 }
 
+std::string Named(const char* cls, uint32_t version)
+{
+    return std::string(cls) + " v" + std::to_string(version);
+}
+
 std::vector<LoaderRow> MakeRows()
 {
     std::vector<LoaderRow> rows;
@@ -407,7 +412,7 @@ std::vector<LoaderRow> MakeRows()
                     TypeOf<eMaterialGroup>, SlotsOf<eMaterialMgr>});
     // ---- models ----
     for (uint32_t version : {1u, 2u})
-        rows.push_back({version == 1 ? "eMesh v1" : "eMesh v2", {"WriteMeshFile", "MeshBlock"},
+        rows.push_back({Named("eMesh", version), {"WriteMeshFile", "MeshBlock"},
                         [version](LoaderEnv&, Path p) { return datagen::WriteMeshFile(p, SampleMesh(version)); },
                         TypeOf<eMesh>, nullptr, version == 2});
     rows.push_back({"eMeshGroup v2", {"WriteMeshGroupFile", "GroupBlock"},
@@ -422,14 +427,12 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"eModel v1", {"ModelBlock"},
                     Blocks<eModel>([](datagen::BlockWriter& w) { datagen::ModelBlock(w, 1); }), TypeOf<eModel>});
     for (uint32_t version : {1u, 2u})
-        rows.push_back({version == 1 ? "eSky v1" : "eSky v2", {"WriteSkyFile", "SkyBlock"},
+        rows.push_back({Named("eSky", version), {"WriteSkyFile", "SkyBlock"},
                         [version](LoaderEnv&, Path p) { return datagen::WriteSkyFile(p, SampleSky(version)); },
                         TypeOf<eSky>, nullptr, version == 2, PlaceSkyMesh});
     // ---- world ----
     for (uint32_t version : {2u, 3u, 4u, 5u})
-        rows.push_back({version == 5 ? "eZone v5, eLightmap v2" : version == 4 ? "eZone v4"
-                                                             : version == 3 ? "eZone v3"
-                                                                            : "eZone v2",
+        rows.push_back({Named(version == 5 ? "eZone+eLightmap" : "eZone", version),
                         {"WriteZoneFile", "ZoneBlock", "LightmapBlock", "TextureBlock"},
                         [version](LoaderEnv& env, Path p) {
                             eLightGrid* pGrid = datagen::BuildLightGrid(2, 4, 16, &env.m_build,
@@ -469,24 +472,22 @@ std::vector<LoaderRow> MakeRows()
                     },
                     TypeOf<ePathGroup>, SlotsOf<ePathMgr>});
     // ---- effects and overlays ----
-    rows.push_back({"eParticleEmitter v17", {"WriteEmitterFile", "EmitterBlock"},
+    rows.push_back({"eParticleEmitter v17", {"WriteEmitterFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEmitterFile(p, SampleEmitter()); },
                     TypeOf<eParticleEmitter>});
     for (uint32_t version : {14u, 15u, 16u})
-        rows.push_back({version == 14 ? "eParticleEmitter v14" : version == 15 ? "eParticleEmitter v15"
-                                                                               : "eParticleEmitter v16",
-                        {"EmitterBlock"},
+        rows.push_back({Named("eParticleEmitter", version), {"EmitterBlock"},
                         Blocks<eParticleEmitter>(
                             [version](datagen::BlockWriter& w) { datagen::EmitterBlock(w, SampleEmitter(), version); }),
                         TypeOf<eParticleEmitter>, nullptr, false});
-    rows.push_back({"eGeomTrailConfig v5", {"WriteTrailConfigFile", "TrailConfigBlock"},
+    rows.push_back({"eGeomTrailConfig v5", {"WriteTrailConfigFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteTrailConfigFile(p, SampleTrailConfig()); },
                     TypeOf<eGeomTrailConfig>});
     rows.push_back({"eGeomTrailConfig v5 by hand", {"TrailConfigBlock"},
                     Blocks<eGeomTrailConfig>(
                         [](datagen::BlockWriter& w) { datagen::TrailConfigBlock(w, SampleTrailConfig(), 5); }),
                     TypeOf<eGeomTrailConfig>});
-    rows.push_back({"eShadowConfig v2", {"WriteShadowConfigFile", "ShadowConfigBlock"},
+    rows.push_back({"eShadowConfig v2", {"WriteShadowConfigFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteShadowConfigFile(p, SampleShadowConfig()); },
                     TypeOf<eShadowConfig>});
     rows.push_back({"eShadowConfig v1", {"ShadowConfigBlock"},
@@ -519,7 +520,7 @@ std::vector<LoaderRow> MakeRows()
                     },
                     TypeOf<eFontGroup>, SlotsOf<eFontMgr>});
     for (uint32_t version : {1u, 2u, 3u})
-        rows.push_back({version == 1 ? "eFont v1" : version == 2 ? "eFont v2" : "eFont v3", {"FontBlock"},
+        rows.push_back({Named("eFont", version), {"FontBlock"},
                         Blocks<eFont>([version](datagen::BlockWriter& w) { datagen::FontBlock(w, SampleFont(), version); }),
                         TypeOf<eFont>, nullptr, version == 3});
     // ---- sound ----

@@ -89,8 +89,6 @@ protected:
         ASSERT_TRUE(m_row.write(m_env, m_env.HostPath("sample.dat")));
         m_sample = ReadHostFile(m_env.HostPath("sample.dat"));
         ASSERT_GT(m_sample.size(), 16u);
-        if (getenv("QM_LOADER_SIZES"))
-            printf("%s: %zu bytes\n", m_row.name, m_sample.size());
     }
     void TearDown() override
     {
