@@ -4,7 +4,7 @@
 // load it, write the object again and compare the bytes; cut the file at
 // every length and flip every byte, requiring a logged refusal that leaves
 // the manager's slots as they were, or an object sound enough to be written
-// again. Run under ASan, the sweeps also catch reads out of bounds. A
+// and loaded again. Run under ASan, the sweeps also catch reads out of bounds. A
 // registry check fails when a writer in tools/datagen has no row.
 
 #include <functional>

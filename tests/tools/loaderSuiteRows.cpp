@@ -157,7 +157,9 @@ eMaterial* SampleMaterial(LoaderEnv& env)
     return m;
 }
 
-datagen::MeshDesc SampleMesh(uint32_t version)
+// Two nodes, one bone; a skinned and a rigid triangle and, with bCol, a
+// rigid and a skinned collision triangle.
+datagen::MeshDesc SampleMesh(uint32_t version, bool bCol = true)
 {
     datagen::MeshDesc d;
     d.name = "figure";
@@ -181,7 +183,7 @@ datagen::MeshDesc SampleMesh(uint32_t version)
     }
     d.skins.push_back(skin);
     d.objects.push_back(object);
-    d.bCol = true;
+    d.bCol = bCol;
     datagen::ColObjectDesc col;
     col.node = 1;
     col.corners = {mVec3(0, 0, 0), mVec3(1, 0, 0), mVec3(0, 1, 0)};
@@ -235,7 +237,8 @@ datagen::SkyDesc SampleSky(uint32_t version)
     return d;
 }
 
-// A room of edge 16: a floor and one wall of two materials.
+// A room of edge 16: a floor, and from version 5 a wall of another
+// material, a light grid and a lightmap.
 constexpr int kLightmapSlot = eTextureMgr::kFirstLightmapSlot + 1;
 void AddQuad(datagen::ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material)
 {
@@ -277,8 +280,8 @@ datagen::ZoneDesc SampleZone(uint32_t version, const eLightGrid* pGrid)
     d.materials = {0x00110005u, 0x00220006u};
     d.surfaces = {0x00330007u};
     AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
-    AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
     if (version >= 5) {
+        AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
         d.pLightGrid = pGrid;
         d.bLightmap = true;
         datagen::TextureFileDesc t;
@@ -416,7 +419,7 @@ std::vector<LoaderRow> MakeRows()
                         [version](LoaderEnv&, Path p) { return datagen::WriteMeshFile(p, SampleMesh(version)); },
                         TypeOf<eMesh>, nullptr, version == 2});
     rows.push_back({"eMeshGroup v2", {"WriteMeshGroupFile", "GroupBlock"},
-                    [](LoaderEnv&, Path p) { return datagen::WriteMeshGroupFile(p, 7, {SampleMesh(2)}); },
+                    [](LoaderEnv&, Path p) { return datagen::WriteMeshGroupFile(p, 7, {SampleMesh(2, false)}); },
                     TypeOf<eMeshGroup>, SlotsOf<eMeshMgr>});
     rows.push_back({"eAnimation v4", {"WriteAnimationFile", "AnimationBlock"},
                     [](LoaderEnv&, Path p) { return datagen::WriteAnimationFile(p, SampleAnimation()); },
@@ -519,10 +522,10 @@ std::vector<LoaderRow> MakeRows()
                         return datagen::WriteFontGroupFile(p, 2, {{&f, 0x0303}});
                     },
                     TypeOf<eFontGroup>, SlotsOf<eFontMgr>});
-    for (uint32_t version : {1u, 2u, 3u})
+    for (uint32_t version : {1u, 2u})  // the group holds version 3
         rows.push_back({Named("eFont", version), {"FontBlock"},
                         Blocks<eFont>([version](datagen::BlockWriter& w) { datagen::FontBlock(w, SampleFont(), version); }),
-                        TypeOf<eFont>, nullptr, version == 3});
+                        TypeOf<eFont>, nullptr, false});
     // ---- sound ----
     rows.push_back({"eSoundData v3", {"WriteSoundDataFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteSoundDataFile(p, SampleSound("ss_Beep")); },
