@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "../test/audio_test.h"
@@ -25,8 +24,6 @@
 #include "eEngine/eLightGrid.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
-#include "eEngine/eTextureMatrixGen.h"
-#include "eEngine/eTextureStage.h"
 #include "eEngine/eMesh.h"
 #include "eEngine/eModel.h"
 #include "eEngine/ePalette.h"
@@ -41,6 +38,8 @@
 #include "eEngine/eTexture.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureGroup.h"
+#include "eEngine/eTextureMatrixGen.h"
+#include "eEngine/eTextureStage.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
