@@ -52,6 +52,9 @@ struct LoaderRow {
     std::function<void(LoaderEnv&)> setup = {};
     // Loads the file into env.m_loads; default cBase::Load of the type.
     std::function<cBase*(LoaderEnv&, const char* path)> load = {};
+    // A stream that is played, not loaded as an object (no type): true when
+    // every frame decoded. Damaged files must play or stop cleanly.
+    std::function<bool(LoaderEnv&, const char* path)> play = {};
 };
 
 // The table, in loaderSuiteRows.cpp.

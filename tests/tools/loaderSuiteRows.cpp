@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "../test/audio_test.h"
+#include "../test/dvd_test.h"
 #include "../test/os_test.h"
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
@@ -15,6 +16,7 @@
 #include "datagen/particleWriters.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/soundWriters.h"
+#include "datagen/thpWriter.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eAnimation.h"
@@ -48,6 +50,7 @@
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
 #include "loaderSuite.h"
+#include "Utilities/THP/THP.h"
 
 namespace {
 
@@ -346,6 +349,53 @@ datagen::SoundRecord SampleSound(const char* name)
     return r;
 }
 
+// Two frames of 16 x 8 and a mono sound track.
+bool WriteMovie(LoaderEnv&, Path path)
+{
+    datagen::ThpMovie movie;
+    movie.width = 16, movie.height = 8;
+    for (int k = 0; k < 2; ++k) {
+        std::vector<uint8_t> rgb;
+        for (int i = 0; i < 16 * 8; ++i)
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(40 * k + i), 200, static_cast<uint8_t>(i * 2)});
+        movie.framesRgb.push_back(rgb);
+    }
+    movie.audioChannels = 1;
+    movie.audioTracks.push_back(datagen::MakeSineTone(440.0, 8000.0, 2200));
+    return datagen::WriteThpFile(path, movie);
+}
+
+// Opens, preloads and decodes every frame as the movie player does, without
+// drawing; the disc is waited for before each frame.
+bool PlayMovie(LoaderEnv&, const char* path)
+{
+    if (!THPSimpleInit(FALSE, nullptr))
+        return false;
+    uint32_t decoded = 0, frames = 0;
+    if (THPSimpleOpen(path)) {
+        frames = THPSimpleGetTotalFrame();
+        std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
+        auto* aligned = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t{31});
+        if (THPSimpleSetBuffer(aligned) && THPSimplePreLoad(FALSE)) {
+            for (int waits = 0; decoded < frames && waits < 3;) {
+                DVDTestWaitIdle();
+                const int32_t result = THPSimpleDecode(0);
+                if (result == THP_DECODE_OK)
+                    ++decoded;
+                else if (result == THP_DECODE_NOT_READ || result == THP_DECODE_AUDIO_BUSY)
+                    ++waits;
+                else
+                    break;
+                AITestRunFrames(7, nullptr);  // the audio of one frame played
+            }
+            THPSimpleLoadStop();
+        }
+        THPSimpleClose();
+    }
+    THPSimpleQuit();
+    return frames > 0 && decoded == frames;
+}
+
 template <class T>
 datagen::ScriptRecord<T> Rec(T* p, uint16_t check)
 {
@@ -536,6 +586,7 @@ std::vector<LoaderRow> MakeRows()
                         return datagen::WriteSoundDataGroupFile(p, 30, {a, b});
                     },
                     TypeOf<eSoundDataGroup>, SlotsOf<eSoundDataMgr>, true, StartAudio});
+    rows.push_back({"THP movie v1.1", {"WriteThpFile"}, WriteMovie, nullptr, nullptr, true, StartAudio, {}, PlayMovie});
     // ---- script ----
     rows.push_back({"gcConstantGroup v2", {"WriteConstantGroupFile"},
                     [](LoaderEnv& env, Path p) {
