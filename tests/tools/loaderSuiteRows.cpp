@@ -9,6 +9,7 @@
 #include "../test/dvd_test.h"
 #include "../test/os_test.h"
 #include "cCore/cFile.h"
+#include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -321,6 +322,7 @@ cBase* LoadZone(LoaderEnv& env, const char* path)
     const bool bFailed = file.Failed();
     file.Close();
     if (pZone && (!bRead || bFailed)) {
+        cLogError_("\"%s\": no zone read", path);  // as cBase::Load reports a refusal
         std::destroy_at(pZone);
         return nullptr;
     }
