@@ -42,7 +42,7 @@ struct LoaderRow {
     std::string name;                  // class and block version
     std::vector<std::string> writers;  // the datagen entry points the row runs
     std::function<bool(LoaderEnv&, const std::string& path)> write;  // the sample file
-    const cType* (*type)();            // what the file holds
+    const cType* (*type)();            // what the file holds (null for a played stream)
     // The manager a group fills: a refused load leaves its slots as they were.
     const cSlotTable& (*slots)() = nullptr;
     // The engine writes this version, so writing the object again gives the
