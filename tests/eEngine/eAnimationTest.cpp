@@ -169,21 +169,6 @@ TEST_F(eAnimationTest, AFileRoundTripsToTheSameBytes)
     EXPECT_EQ(ReadHostFile(m_data.HostPath("again.anm")), ReadHostFile(m_data.HostPath("anim1.anm")));
 }
 
-TEST_F(eAnimationTest, ATruncatedFileIsRefusedAndLeavesTheAnimation)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Word(eAnimation::GetStaticType()->m_nTypeId);
-    datagen::AnimationBlock(w, RampDesc(4)).End().Trailer();
-    LogCatcher quiet;
-    for (size_t len = 8; len + 4 < w.Size(); ++len) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.anm"), w.Prefix(len)));
-        eAnimation a;
-        ASSERT_FALSE(ReadObjectFile("cut.anm", &a, &m_pool)) << len;
-        EXPECT_EQ(a.m_pAnimationData, nullptr) << len;
-        EXPECT_EQ(a.m_nNodes, 0) << len;
-    }
-}
-
 TEST_F(eAnimationTest, AKeyBlockOfVersionZeroEvaluatesNoNodes)
 {
     datagen::AnimationDesc desc = RampDesc(4);

@@ -213,13 +213,6 @@ TEST_F(eFontFileTest, VersionsOfTheFontBlock)
     }
 }
 
-TEST_F(eFontFileTest, TruncatedFontsFail)
-{
-    eFont f = TestFont(true);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("whole.fnt"), f));
-    ExpectCutFilesFail(ReadHostFile(m_data.HostPath("whole.fnt")), eFont::GetStaticType(), 64, 13);
-}
-
 // The glyph batch is sized by the glyphs actually drawn.
 class eFontBatchTest : public DrawingTest<MaterialTest> {
 protected:

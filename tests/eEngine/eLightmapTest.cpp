@@ -128,21 +128,4 @@ TEST_F(eLightmapTest, VersionOneIsSkippedAndTheTexturesKeepTheirTexels)
     EXPECT_TRUE(NextWordIs(file, 0x7777));
 }
 
-TEST_F(eLightmapTest, TruncatedBlockFailsAndLeavesTheSlots)
-{
-    datagen::BlockWriter w;
-    w.Header();
-    datagen::LightmapBlock(w, {m_desc[0], m_desc[1]}).Trailer();
-    for (size_t len = 8; len + 8 < w.Size(); len += (len < 150 ? 1 : 29)) {
-        SCOPED_TRACE(len);
-        datagen::BlockWriter cut;
-        cut.Bytes(w.GetBytes().data(), len);
-        cFile file;
-        ASSERT_TRUE(OpenFile(cut, &file, "t.dat"));
-        EXPECT_FALSE(m_lightmap.Read(file, &m_pool));
-        EXPECT_EQ(Slot(0), std::vector<uint8_t>(512, 0x5A));
-        EXPECT_EQ(Slot(1), std::vector<uint8_t>(512, 0x5A));
-    }
-}
-
 }  // namespace

@@ -96,24 +96,6 @@ TEST_F(eMeshTest, AFigureRoundTripsToTheSameBytes)
     EXPECT_EQ(ReadHostFile(m_data.HostPath("again.msh")), ReadHostFile(m_data.HostPath("mesh3.msh")));
 }
 
-TEST_F(eMeshTest, ATruncatedFileIsRefusedAndLeavesTheMesh)
-{
-    const datagen::MeshDesc desc = SmallDesc();
-    datagen::MeshData data;
-    ASSERT_TRUE(datagen::BuildMesh(desc, &data));
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Word(eMesh::GetStaticType()->m_nTypeId);
-    datagen::MeshBlock(w, desc, data).End().Trailer();
-    LogCatcher quiet;
-    for (size_t len = 8; len + 4 < w.Size(); len += (len > 400 && len + 400 < w.Size()) ? 7 : 1) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.msh"), w.Prefix(len)));
-        eMesh m;
-        ASSERT_FALSE(ReadObjectFile("cut.msh", &m, &m_pool)) << len;
-        EXPECT_EQ(m.m_nNodes, 0) << len;
-        EXPECT_EQ(m.m_pMeshVisData, nullptr) << len;
-    }
-}
-
 TEST_F(eMeshTest, VersionOneNodesHaveNoNamesAndVersionZeroIsRefused)
 {
     datagen::MeshDesc desc = FigureDesc();

@@ -215,6 +215,7 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
         {"seventeen components", table, 17},
         {"a component of an unknown kind", table + 4, 0x02FFFFFF},
         {"first frame larger than the largest", 0x18, 0x100000},
+        {"frames larger than the file, wrapping the buffer size", 0x08, 0xFFFFFFE0},
         {"picture width not tiled", table + 20, 40},
     };
     for (const Row& row : rows) {

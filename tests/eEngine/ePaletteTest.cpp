@@ -71,19 +71,6 @@ TEST_F(ePaletteTest, VersionZeroConsoleBlockLeavesThePalette)
     EXPECT_EQ(p.m_pData, nullptr);
 }
 
-TEST_F(ePaletteTest, FileRoundTripAndTruncation)
-{
-    ASSERT_TRUE(datagen::WritePaletteFile(m_data.HostPath("p.dat"), Ramp()));
-    auto* p = dcast<ePalette>(cBase::Load("/p.dat", &m_pool, ePalette::GetStaticType()));
-    ASSERT_TRUE(p && p->m_pData);
-    EXPECT_EQ(std::vector<uint8_t>(p->m_pData->m_entries, p->m_pData->m_entries + 512), Ramp().entries);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("p2.dat"), *p));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("p.dat"));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("p2.dat")), bytes);
-
-    ExpectCutFilesFail(bytes, ePalette::GetStaticType(), 64, 37);
-}
-
 TEST_F(ePaletteTest, ShortEntriesFailAndKeepTheOldOnes)
 {
     datagen::BlockWriter w;

@@ -111,16 +111,7 @@ TEST_F(eSkyTest, ADamagedBlockLeavesTheSky)
     datagen::SkyDesc desc;
     desc.hMesh = MeshHandle(SkyMeshDesc());
     desc.nMaterials = 4;
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Word(eSky::GetStaticType()->m_nTypeId);
-    datagen::SkyBlock(w, desc).End().Trailer();
     LogCatcher quiet;
-    for (size_t len = 8; len + 4 < w.Size(); ++len) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.sky"), w.Prefix(len)));
-        eSky sky;
-        ASSERT_FALSE(ReadObjectFile("cut.sky", &sky, &m_pool)) << len;
-        EXPECT_EQ(sky.m_nMaterials, 0) << len;
-    }
     for (int32_t count : {-1, 0x10000000}) {  // negative; more than the block holds
         SCOPED_TRACE(count);
         datagen::BlockWriter bad;

@@ -175,17 +175,6 @@ TEST_F(eSoundDataTest, SamplesReachAudioMemoryInStagedChunks)
     }
 }
 
-TEST_F(eSoundDataTest, TruncatedFilesFailAndKeepNoAudioMemory)
-{
-    const std::vector<uint8_t> bytes = SoundFile(3, 1, 40, 60).GetBytes();
-    for (size_t length = 0; length < bytes.size(); ++length) {
-        SCOPED_TRACE(length);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.snd"), {bytes.begin(), bytes.begin() + long(length)}));
-        EXPECT_EQ(cBase::Load("/t.snd", &m_pool, eSoundData::GetStaticType()), nullptr);
-        ASSERT_EQ(ARTestLiveBlocks(), m_nBaseBlocks);
-    }
-}
-
 TEST_F(eSoundDataTest, FullAudioMemoryFailsTheRead)
 {
     // Halving block sizes fill audio memory in a few dozen blocks.

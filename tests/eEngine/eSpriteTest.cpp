@@ -136,17 +136,6 @@ TEST_F(eSpriteFileTest, GroupRoundTripsAndOlderVersionsAreSkipped)
     }
 }
 
-TEST_F(eSpriteFileTest, TruncatedFilesFail)
-{
-    S a;
-    a.m_name.Set("cut");
-    a.m_size.Set(1, 2);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("whole.spr"), a));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("whole.spr"));
-    ASSERT_NE(cBase::Load("/whole.spr", &m_pool, S::GetStaticType()), nullptr);
-    ExpectCutFilesFail(bytes, S::GetStaticType());
-}
-
 // Sprites drawn headless through the graphics layer.
 class eSpriteDrawTest : public DrawingTest<MaterialTest> {
 protected:

@@ -112,38 +112,4 @@ TEST_F(eSurfaceTest, CopiesStillCollideAndHandlesNeedTheirCheck)
     EXPECT_EQ(eSurfaceMgr::GetPtr(h), nullptr);
 }
 
-TEST_F(eSurfaceTest, GroupFilesRoundTripAndShortOnesDoNotLoad)
-{
-    eTestSurface stone, water;
-    stone.m_nCollisionMask = 1;
-    water.m_name.Set("water");
-    water.m_nCollisionMask = 6;
-    water.m_flags = 0x10;
-    ASSERT_TRUE(datagen::WriteSurfaceGroupFile(m_data.HostPath("g.dat"), 20,
-                                               {{&stone, 0x0101}, {nullptr, 0}, {&water, 0x0202}}));
-    EXPECT_EQ(eSurfaceMgr::s_pInstances[20], nullptr);  // the writer gives the slots back
-    auto* group = dcast<eSurfaceGroup>(cBase::Load("/g.dat", &m_pool, eSurfaceGroup::GetStaticType()));
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->m_nEnd, 23);
-    EXPECT_EQ(eSurfaceMgr::s_pInstances[21], nullptr);
-    const eSurface* w = eSurfaceMgr::GetPtr(eSurfaceHandle(0x02020016));
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->m_name == "water");
-    EXPECT_EQ(w->m_nCollisionMask, 6u);
-    EXPECT_EQ(w->m_flags, 0x10u);
-    ASSERT_NE(eSurfaceMgr::GetPtr(eSurfaceHandle(0x01010014)), nullptr);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.dat"), *group));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("g.dat"));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.dat")), bytes);
-    std::destroy_at(group);  // made by the factory: its surfaces go with it
-    EXPECT_EQ(eSurfaceMgr::s_pInstances[20], nullptr);
-
-    for (size_t len = 0; len < bytes.size() - 8; ++len) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), {bytes.begin(), bytes.begin() + long(len)}));
-        m_pool.Reset();
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eSurfaceGroup::GetStaticType()), nullptr) << len;
-        TearDown();
-    }
-}
-
 }  // namespace

@@ -110,29 +110,6 @@ TEST_F(eTextureConfigTest, FormatsWithoutMemoryAndOversizeSlotsKeepTheirFields)
     }
 }
 
-TEST_F(eTextureConfigTest, GroupFileRoundTripAndTruncation)
-{
-    ASSERT_TRUE(datagen::WriteTextureConfigGroupFile(
-        m_data.HostPath("c.dat"), 10,
-        {{F::FORMAT_CMPR, 256, 256, true, false, 0x0101}, {0, 0, 0, false, false, 0}, {F::FORMAT_RGBA8, 64, 32, false, true, 0x0303}}));
-    auto* group = dcast<eTextureConfigGroup>(cBase::Load("/c.dat", &m_pool, eTextureConfigGroup::GetStaticType()));
-    ASSERT_NE(group, nullptr);
-    const eTextureConfig* a = eTextureConfigMgr::GetPtr(eTextureConfigHandle(0x0101000A));
-    const eTextureConfig* b = eTextureConfigMgr::GetPtr(eTextureConfigHandle(0x0303000C));
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(eTextureConfigMgr::s_pInstances[11], nullptr);
-    EXPECT_TRUE(a->m_bMipmaps);
-    EXPECT_EQ(b->m_nHeight, 32u);
-    EXPECT_TRUE(b->m_bRenderTarget);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("c2.dat"), *group));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("c.dat"));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("c2.dat")), bytes);
-    std::destroy_at(group);
-
-    ExpectCutFilesFail(bytes, eTextureConfigGroup::GetStaticType(), SIZE_MAX, 1,
-                       [] { EXPECT_EQ(eTextureConfigMgr::s_pInstances[10], nullptr); });
-}
-
 TEST_F(eTextureConfigTest, VersionZeroIsSkipped)
 {
     datagen::BlockWriter w;

@@ -187,37 +187,6 @@ TEST(eTexture, FileNameRules)
     }
 }
 
-TEST_F(eTextureTest, GroupFileRoundTripAndTruncation)
-{
-    eTextureConfig* a = Configure(40, F::FORMAT_CMPR, 64, true);
-    eTextureConfig* b = Configure(42, F::FORMAT_RGB5A3, 32);
-    datagen::TextureFileDesc glass = Desc(F::FORMAT_RGB5A3, 32);
-    glass.name = "glass";
-    glass.wrap = eTexture::WRAP_CLAMP;
-    ASSERT_TRUE(datagen::WriteTextureGroupFile(m_data.HostPath("g.dat"), 40,
-                                               {{Desc(F::FORMAT_CMPR, 64, true), 0x0A0A}, {{}, 0}, {glass, 0x0B0B}}));
-    auto* group = dcast<eTextureGroup>(cBase::Load("/g.dat", &m_pool, eTextureGroup::GetStaticType()));
-    ASSERT_NE(group, nullptr);
-    const eTexture* tb = eTextureMgr::GetPtr(eTextureHandle(0x0B0B002A));
-    ASSERT_TRUE(tb && eTextureMgr::GetPtr(eTextureHandle(0x0A0A0028)));
-    EXPECT_TRUE(tb->m_name == "glass");
-    EXPECT_EQ(tb->m_wrapMode, eTexture::WRAP_CLAMP);
-    EXPECT_EQ(SlotBytes(a), Desc(F::FORMAT_CMPR, 64, true).texels);
-    EXPECT_EQ(SlotBytes(b), glass.texels);
-    EXPECT_EQ(eTextureMgr::s_pInstances[41], nullptr);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("g2.dat"), *group));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("g.dat"));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("g2.dat")), bytes);
-    std::destroy_at(group);
-
-    std::memset(a->m_pTextureData->m_pTexels, 0x5A, a->m_pTextureData->m_nBytes);
-    ExpectCutFilesFail(bytes, eTextureGroup::GetStaticType(), 200, 61, [&] {
-        EXPECT_EQ(SlotBytes(a), Filled(a, 0x5A));
-        EXPECT_EQ(eTextureMgr::s_pInstances[40], nullptr);
-        m_pool.Reset();
-    });
-}
-
 TEST_F(eTextureTest, ImportFindsTheSlotByNameOrConfiguration)
 {
     Configure(61, F::FORMAT_CMPR_ALPHA, 64);

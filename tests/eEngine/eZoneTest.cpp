@@ -213,26 +213,6 @@ TEST_F(eZoneFileTest, OlderVersionsKeepWhatTheyStore)
     }
 }
 
-TEST_F(eZoneFileTest, ATruncatedFileIsRefusedAndLeavesNoLightmap)
-{
-    const datagen::ZoneDesc desc = RoomDesc(5, true);
-    datagen::ZoneData data;
-    ASSERT_TRUE(datagen::BuildZone(desc, &data));
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Word(eZone::GetStaticType()->m_nTypeId);
-    datagen::ZoneBlock(w, desc, data).End().Trailer();
-    LogCatcher quiet;
-    // Cuts short of the trailer: every length near the ends, every 11th between.
-    for (size_t len = 8; len + 4 < w.Size(); len += (len > 300 && len + 300 < w.Size()) ? 11 : 1) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("cut.zon"), w.Prefix(len)));
-        eZone zone;
-        ASSERT_FALSE(ReadZone("cut.zon", &zone)) << len;
-        EXPECT_EQ(zone.m_pVisData, nullptr) << len;
-        EXPECT_EQ(zone.m_pVisNodes, nullptr) << len;
-        EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr) << len;
-    }
-}
-
 TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
 {
     using Data = datagen::ZoneData;

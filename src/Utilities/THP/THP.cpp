@@ -1,6 +1,7 @@
 #include "Utilities/THP/THP.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "platform/ai.h"
@@ -278,6 +279,20 @@ void MixAudio()
     }
 }
 
+// The buffers' bytes for the header and components read, counted wide: a
+// damaged header's sizes must not wrap to a buffer too small for its frames.
+uint64_t NeedBytes()
+{
+    const auto round = [](uint64_t n) { return (n + kAlign - 1) / kAlign * kAlign; };
+    const THPVideoInfo& v = s_player.videoInfo;
+    const uint64_t plane = uint64_t{v.xSize} * v.ySize;
+    uint64_t size = THP_READ_BUFFERS * round(s_player.header.bufSize) + round(plane) + 2 * round(plane / 4) +
+                    THP_WORK_AREA_SIZE;
+    if (s_player.audioExist)
+        size += THP_AUDIO_BUFFERS * round(uint64_t{s_player.header.audioMaxSamples} * 4);
+    return size;
+}
+
 bool ReadHeader(const char* path)
 {
     alignas(32) uint8_t block[RoundUp(THP_HEADER_SIZE)];
@@ -361,6 +376,13 @@ bool ReadComponents(const char* path)
         return false;
     }
     s_player.numComponents = count;
+    // No frame is larger than the file; within that, the buffers must fit
+    // the sizes the player computes with.
+    if (s_player.header.bufSize > s_player.fileInfo.length || NeedBytes() > INT32_MAX) {
+        cLogError_("THP: \"%s\" claims frames of %u bytes with %u samples in a file of %u bytes", path,
+                   s_player.header.bufSize, s_player.header.audioMaxSamples, s_player.fileInfo.length);
+        return false;
+    }
     return true;
 }
 
@@ -489,12 +511,7 @@ BOOL THPSimpleClose()
 
 uint32_t THPSimpleCalcNeedMemory()
 {
-    if (!s_player.open)
-        return 0;
-    uint32_t size = THP_READ_BUFFERS * ReadBufferBytes() + PlaneBytes() + 2 * ChromaBytes() + THP_WORK_AREA_SIZE;
-    if (s_player.audioExist)
-        size += THP_AUDIO_BUFFERS * AudioBufferBytes();
-    return size;
+    return s_player.open ? static_cast<uint32_t>(NeedBytes()) : 0;
 }
 
 BOOL THPSimpleSetBuffer(uint8_t* buffer)

@@ -275,26 +275,4 @@ TEST_F(gcStateMachineFileTest, StateCountsBeyondTheTableOrNegativeStayInTheBlock
     }
 }
 
-TEST_F(gcStateMachineFileTest, TruncatedMachineFailsAndKeepsItsStates)
-{
-    gcStateMachine* source = datagen::NewStateMachine(&m_pool, "Src", gcStateMachineHandle());
-    FillEvent(datagen::AddState(*source, 1, "One", &m_pool)->onEnterState, b.Record(1));
-    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("one.sm"), *source));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("one.sm"));
-    gcTestLogCapture quiet;
-    gcStateMachine target;
-    gcState* pOld = datagen::AddState(target, 0, "Old", &m_pool);
-    for (size_t n = 8; n + 8 < bytes.size(); n += 3) {  // short of the machine block's end marker
-        SCOPED_TRACE(n);
-        ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("cut.sm"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)));
-        cFile file;
-        ASSERT_TRUE(file.Open("/cut.sm"));
-        file.SetCurrentPos(8 + 12 + 4);
-        EXPECT_FALSE(target.Read(file, &m_pool));
-        file.Close();
-        EXPECT_EQ(target.m_pStates[0], pOld);
-        EXPECT_EQ(target.m_pStates[1], nullptr);
-    }
-}
-
 }  // namespace

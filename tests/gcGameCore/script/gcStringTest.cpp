@@ -128,21 +128,4 @@ TEST_F(gcStringTest, BlocksOfBothVersionsReadAndBadOnesAreSkipped)
     }
 }
 
-TEST_F(gcStringTest, GroupRoundTripWritesTheSameBytes)
-{
-    gcString* a = datagen::NewString(&m_pool, "Greeting", "Welcome back");
-    gcString* b = datagen::NewString(&m_pool, "Blank", "");
-    ASSERT_TRUE(datagen::WriteStringGroupFile(m_dir.HostPath("s.grp"), 10, {{a, 0x0101}, {b, 0x0202}}));
-    cBase* pGroup = cBase::Load("/s.grp", &m_pool, gcStringGroup::GetStaticType());
-    ASSERT_NE(pGroup, nullptr);
-    const gcString* pRead = gcStringMgr::GetPtr(gcStringHandle(0x0101000A));
-    ASSERT_NE(pRead, nullptr);
-    EXPECT_STREQ(pRead->m_sData, "Welcome back");
-    EXPECT_EQ(pRead->m_lastModified, a->m_lastModified);
-    ASSERT_TRUE(datagen::WriteStringGroupFile(m_dir.HostPath("s2.grp"), 10,
-                                              {{gcStringMgr::s_pInstances[10], 0x0101}, {gcStringMgr::s_pInstances[11], 0x0202}}));
-    EXPECT_EQ(ReadHostFile(m_dir.HostPath("s.grp")), ReadHostFile(m_dir.HostPath("s2.grp")));
-    std::destroy_at(pGroup);
-}
-
 }  // namespace

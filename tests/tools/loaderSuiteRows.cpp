@@ -1,0 +1,637 @@
+// The loader suite's table: one row per class and block version a datagen
+// writer produces. A new writer adds its row here.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "../test/audio_test.h"
+#include "../test/dvd_test.h"
+#include "../test/os_test.h"
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cReadBlock.h"
+#include "datagen/materialWriters.h"
+#include "datagen/modelWriters.h"
+#include "datagen/overlayWriters.h"
+#include "datagen/particleWriters.h"
+#include "datagen/scriptWriters.h"
+#include "datagen/soundWriters.h"
+#include "datagen/thpWriter.h"
+#include "datagen/worldWriters.h"
+#include "datagen/zoneWriter.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eAudioPlatform.h"
+#include "eEngine/eFont.h"
+#include "eEngine/eGeomTrailConfig.h"
+#include "eEngine/eLightGrid.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eModel.h"
+#include "eEngine/ePalette.h"
+#include "eEngine/eParticleEmitter.h"
+#include "eEngine/ePath.h"
+#include "eEngine/eProjectorConfig.h"
+#include "eEngine/eShadowConfig.h"
+#include "eEngine/eSky.h"
+#include "eEngine/eSoundData.h"
+#include "eEngine/eSprite.h"
+#include "eEngine/eSurface.h"
+#include "eEngine/eTexture.h"
+#include "eEngine/eTextureConfig.h"
+#include "eEngine/eTextureGroup.h"
+#include "eEngine/eTextureMatrixGen.h"
+#include "eEngine/eTextureStage.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/script/gcConstant.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcFunction.h"
+#include "gcGameCore/script/gcKeyValue.h"
+#include "gcGameCore/script/gcString.h"
+#include "gcGameCore/script/gcTimer.h"
+#include "loaderSuite.h"
+#include "Utilities/THP/THP.h"
+
+namespace {
+
+// The engine's surfaces have no factory; the game's classes will. This one
+// stands in for them, as the game's do, through eSurface's read and write.
+class lsSurface : public eSurface {
+    QM_DECLARE_TYPE(lsSurface)
+public:
+    cBase* Copy(cMemPool* pPool) const override { return pPool ? pPool->New<lsSurface>(*this) : nullptr; }
+};
+
+}  // namespace
+
+QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
+
+namespace {
+
+using Path = const std::string&;
+
+template <class T>
+const cType* TypeOf()
+{
+    return T::GetStaticType();
+}
+
+template <class Mgr>
+const cSlotTable& SlotsOf()
+{
+    return Mgr::GetSlotTable();
+}
+
+// ---- samples ----
+
+eParticleEmitter SampleEmitter()
+{
+    eParticleEmitter e;
+    e.m_nMaxParticles = 12, e.m_lifetime = cTimeValue(1200), e.m_fInitialSpeed = 0.5f, e.m_fEndSpeed = 0.25f;
+    e.m_nStartFrame = 1, e.m_nEndFrame = 3, e.m_colorStart.Set(0.5f, 0.25f, 1), e.m_fStartSize = 0.5f;
+    e.m_nFramesInX = 2, e.m_nFramesInY = 2, e.m_nFramesPerSecond = 30, e.m_hMaterial = eMaterialHandle(0x12340007);
+    e.m_fadeInTime = cTimeValue(50), e.m_fadeOutTime = cTimeValue(80), e.m_fGravityScale = 2;
+    return e;
+}
+
+eShadowConfig SampleShadowConfig()
+{
+    eShadowConfig c;
+    c.hBlendMaterial = eMaterialHandle(0x11110002);
+    c.hFillMaterial = eMaterialHandle(0x22220003);
+    c.bRenderToTexture = true;
+    c.fFar = 7.5f;
+    return c;
+}
+
+eGeomTrailConfig SampleTrailConfig()
+{
+    eGeomTrailConfig c;
+    c.hMaterial = eMaterialHandle(0x12340005);
+    c.nMaxSegments = 7, c.nSubdivisions = 3, c.fWidth = 0.75f, c.fFadeStart = 0.5f;
+    return c;
+}
+
+eSprite SampleSprite(const char* name)
+{
+    eSprite s;
+    s.m_name.Set("%s", name);
+    s.m_position.Set(-10, 12.5f);
+    s.m_size.Set(200, 16);
+    s.m_hMaterial = eMaterialHandle(0x12340007);
+    s.m_origin = eSprite::SO_MIDCENTER;
+    s.m_texCoord2.Set(63, 31);
+    return s;
+}
+
+eFont SampleFont()
+{
+    eFont f;
+    f.m_name.Set("menu");
+    f.m_fWidth = 10;
+    f.m_fScale = 1.5f;
+    f.ResetKerningTable();
+    f.m_kernTable['a'] = {0, 1, 5, 2};
+    f.m_nFlags = eFont::kFlagKerning;
+    return f;
+}
+
+// Two passes with a stage of each transform: scale and offset, flip book
+// and matrix generator.
+eMaterial* SampleMaterial(LoaderEnv& env)
+{
+    eMaterial* m = datagen::MakeShadowMaterial(&env.m_build, eTextureHandle(0x01010005), eTextureHandle(0x02020006));
+    if (!m)
+        return nullptr;
+    m->m_name.Set("water");
+    m->m_blendMode = eMaterial::BLEND_TRANSPARENT;
+    m->m_hTextures[5] = eTextureHandle(0x0001015E);
+    eTextureStage* scaled = m->AddPass(eMaterial::PASS_LIGHTING)->AddTextureStage();
+    scaled->m_transform = eTextureStage::XFORM_SCALE_OFFSET;
+    scaled->m_scale[1] = 4.0f;
+    eTextureStage* flip = m->m_pPasses[eMaterial::PASS_DIFFUSE]->AddTextureStage();
+    flip->m_transform = eTextureStage::XFORM_FLIPBOOK;
+    flip->m_nColumns = 4;
+    flip->m_nLastFrame = 3;
+    eTextureStage* waves = m->m_pPasses[eMaterial::PASS_DIFFUSE]->AddTextureStage();
+    waves->m_transform = eTextureStage::XFORM_MATRIX_GEN;
+    waves->CreateTextureMatrixGen()->m_waves[5].waveType = mWaveGen::kSine;
+    return m;
+}
+
+// Two nodes, one bone; a skinned and a rigid triangle and, with bCol, a
+// rigid and a skinned collision triangle.
+datagen::MeshDesc SampleMesh(uint32_t version, bool bCol = true)
+{
+    datagen::MeshDesc d;
+    d.name = "figure";
+    d.version = version;
+    d.nodes = {{"root", -1, datagen::MeshNodeDesc::Identity()}, {"bone", 0, datagen::MeshNodeDesc::Identity()}};
+    d.nodes[1].localToParent.origin.Set(0, 0, 1);
+    d.bonesStart = 1;
+    d.nBones = 1;
+    datagen::MeshSkinDesc skin;
+    datagen::MeshObjectDesc object;
+    object.material = 1;
+    object.node = 1;
+    for (int i = 0; i < 3; ++i) {
+        datagen::SkinVertex v;
+        v.pos.Set(static_cast<float>(i), 0, 1);
+        v.u = 0.5f * i;
+        skin.corners.push_back(v);
+        datagen::MeshVertex r;
+        r.pos.Set(0, static_cast<float>(i), 0);
+        object.corners.push_back(r);
+    }
+    d.skins.push_back(skin);
+    d.objects.push_back(object);
+    d.bCol = bCol;
+    datagen::ColObjectDesc col;
+    col.node = 1;
+    col.corners = {mVec3(0, 0, 0), mVec3(1, 0, 0), mVec3(0, 1, 0)};
+    d.colObjects.push_back(col);
+    datagen::ColSkinDesc colSkin;
+    colSkin.surface = 1;
+    for (int i = 0; i < 3; ++i) {
+        datagen::ColSkinVertex v;
+        v.pos.Set(static_cast<float>(i), 0, 1);
+        colSkin.corners.push_back(v);
+    }
+    d.colSkins.push_back(colSkin);
+    return d;
+}
+
+datagen::AnimationDesc SampleAnimation()
+{
+    datagen::AnimationDesc d;
+    d.frames = 2;
+    datagen::AnimationTrackDesc still;
+    still.positions = {mVec3(0, 0, 1)};
+    still.rotations = {mQuat(0, 0, 0, 1)};
+    datagen::AnimationTrackDesc moving;
+    moving.positions = {mVec3(0, 0, 0), mVec3(1, 0, 0)};
+    moving.rotations = {mQuat(0, 0, 0, 1), mQuat(0, 0, 0.6f, 0.8f)};
+    d.nodes = {still, moving};
+    return d;
+}
+
+// A mesh of two materials placed in slot 3 for the sky to resolve.
+constexpr uint32_t kSkyMeshHandle = 0x01230003;
+void PlaceSkyMesh(LoaderEnv& env)
+{
+    const std::string path = env.HostPath("skymesh.msh");
+    ASSERT_TRUE(datagen::WriteMeshFile(path, SampleMesh(2)));
+    auto* pMesh = dcast<eMesh>(cBase::Load("/skymesh.msh", &env.m_build, eMesh::GetStaticType()));
+    ASSERT_NE(pMesh, nullptr);
+    eMeshMgr::Add(3, pMesh, kSkyMeshHandle >> 16);
+    env.OnDone([] { eMeshMgr::Remove(3); });
+}
+
+datagen::SkyDesc SampleSky(uint32_t version)
+{
+    datagen::SkyDesc d;
+    d.version = version;
+    d.hMesh = kSkyMeshHandle;
+    d.nMaterials = 2;
+    for (uint32_t s = 0; s < 4; ++s)
+        d.skins[s] = {0x100u + s, 0x200u + s};
+    d.scale = 3.0f;
+    return d;
+}
+
+// A room of edge 16: a floor, and from version 5 a wall of another
+// material, a light grid and a lightmap.
+constexpr int kLightmapSlot = eTextureMgr::kFirstLightmapSlot + 1;
+void AddQuad(datagen::ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material)
+{
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (const auto& t : tris) {
+        datagen::ZoneTriangle tri;
+        tri.material = material;
+        for (int k = 0; k < 3; ++k) {
+            const int i = t[k];
+            tri.v[k].pos = c[i];
+            tri.v[k].normal.Set(0, 0, 1);
+            tri.v[k].u = tri.v[k].lu = uv[i][0];
+            tri.v[k].v = tri.v[k].lv = uv[i][1];
+        }
+        pDesc->triangles.push_back(tri);
+    }
+}
+
+datagen::RgbaImage Solid(uint32_t size)
+{
+    datagen::RgbaImage image{size, size, {}};
+    for (uint32_t i = 0; i < size * size; ++i)
+        image.rgba.insert(image.rgba.end(), {200, 180, 160, 255});
+    return image;
+}
+
+datagen::ZoneDesc SampleZone(uint32_t version, const eLightGrid* pGrid)
+{
+    datagen::ZoneDesc d;
+    d.name = "room";
+    d.version = version;
+    d.boxMin.Set(-8, -8, -8);
+    d.boxMax.Set(8, 8, 8);
+    d.exportOffset.Set(1.5f, -2.0f, 0.25f);
+    d.treeSize = 16;
+    d.visLevels = 2;
+    d.colLevels = 2;
+    d.materials = {0x00110005u, 0x00220006u};
+    d.surfaces = {0x00330007u};
+    AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
+    if (version >= 5) {
+        AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
+        d.pLightGrid = pGrid;
+        d.bLightmap = true;
+        datagen::TextureFileDesc t;
+        datagen::MakeTextureDesc("lm_room", 1, eTextureConfig::FORMAT_RGBA8, false, Solid(8), nullptr, &t);
+        d.lightmaps.push_back(t);
+    }
+    return d;
+}
+
+// As the region loader reads a zone: the lightmap slot of its region
+// configured, then the file's one object.
+void ConfigureSlot(LoaderEnv& env, int slot, eTextureConfig::eFormat format, uint32_t size)
+{
+    auto* pConfig = env.m_textures.New<eTextureConfig>();
+    ASSERT_NE(pConfig, nullptr);
+    eTextureConfigMgr::Add(slot, pConfig, static_cast<uint16_t>(0x200 + slot));
+    pConfig->Create(&env.m_textures, format, size, size, false, false);
+    env.OnDone([slot] { eTextureConfigMgr::s_pInstances[slot] = nullptr; });
+}
+
+cBase* LoadZone(LoaderEnv& env, const char* path)
+{
+    cFile file;
+    if (!file.Open(path))
+        return nullptr;
+    eZone* pZone = env.m_loads.New<eZone>();
+    bool bRead = false;
+    if (pZone) {
+        pZone->m_nLightmapStartIndex = kLightmapSlot;
+        pZone->m_nLightmapTextures = 1;
+        cReadBlock top(file, 1);
+        bRead = top.ReadInt() == static_cast<int32_t>(eZone::GetStaticType()->m_nTypeId) &&
+                pZone->Read(file, &env.m_loads);
+    }
+    const bool bFailed = file.Failed();
+    file.Close();
+    if (pZone && (!bRead || bFailed)) {
+        cLogError_("\"%s\": no zone read", path);  // as cBase::Load reports a refusal
+        std::destroy_at(pZone);
+        return nullptr;
+    }
+    return pZone;
+}
+
+// Sounds live in audio memory: every block a load took goes back with it.
+void StartAudio(LoaderEnv& env)
+{
+    static const bool s_bStarted = [] {
+        static char s_dir[] = "/tmp/qm_loaderAudioXXXXXX";  // the console settings' folder
+        OSTestSetSettingsDir(mkdtemp(s_dir) ? s_dir : "/tmp");
+        AITestSetManualFrames(TRUE);
+        return eAudioPlatform::Initialize();
+    }();
+    ASSERT_TRUE(s_bStarted);
+    auto* pWriter = new datagen::AudioMemorySoundWriter;  // written back from audio memory
+    env.OnDone([pWriter] { delete pWriter; });
+    env.OnDone([blocks = ARTestLiveBlocks()] { EXPECT_EQ(ARTestLiveBlocks(), blocks) << "audio memory kept"; });
+}
+
+datagen::SoundRecord SampleSound(const char* name)
+{
+    datagen::SoundRecord r = datagen::MakeSoundRecord(name, datagen::MakeSineTone(1000.0, 9000.0, 60), false);
+    r.originalName = "source";
+    return r;
+}
+
+// Two frames of 16 x 8 and a mono sound track.
+bool WriteMovie(LoaderEnv&, Path path)
+{
+    datagen::ThpMovie movie;
+    movie.width = 16, movie.height = 8;
+    for (int k = 0; k < 2; ++k) {
+        std::vector<uint8_t> rgb;
+        for (int i = 0; i < 16 * 8; ++i)
+            rgb.insert(rgb.end(), {static_cast<uint8_t>(40 * k + i), 200, static_cast<uint8_t>(i * 2)});
+        movie.framesRgb.push_back(rgb);
+    }
+    movie.audioChannels = 1;
+    movie.audioTracks.push_back(datagen::MakeSineTone(440.0, 8000.0, 2200));
+    return datagen::WriteThpFile(path, movie);
+}
+
+// Opens, preloads and decodes every frame as the movie player does, without
+// drawing; the disc is waited for before each frame.
+bool PlayMovie(LoaderEnv&, const char* path)
+{
+    if (!THPSimpleInit(FALSE, nullptr))
+        return false;
+    uint32_t decoded = 0, frames = 0;
+    if (THPSimpleOpen(path)) {
+        frames = THPSimpleGetTotalFrame();
+        std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
+        auto* aligned = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t{31});
+        if (THPSimpleSetBuffer(aligned) && THPSimplePreLoad(FALSE)) {
+            for (int waits = 0; decoded < frames && waits < 3;) {
+                DVDTestWaitIdle();
+                const int32_t result = THPSimpleDecode(0);
+                if (result == THP_DECODE_OK)
+                    ++decoded;
+                else if (result == THP_DECODE_NOT_READ || result == THP_DECODE_AUDIO_BUSY)
+                    ++waits;
+                else
+                    break;
+                AITestRunFrames(7, nullptr);  // the audio of one frame played
+            }
+            THPSimpleLoadStop();
+        }
+        THPSimpleClose();
+    }
+    THPSimpleQuit();
+    return frames > 0 && decoded == frames;
+}
+
+template <class T>
+datagen::ScriptRecord<T> Rec(T* p, uint16_t check)
+{
+    return {p, check};
+}
+
+bool WriteStateMachines(LoaderEnv& env, Path path)
+{
+    gcStateMachine* parent = datagen::NewStateMachine(&env.m_build, "Parent", gcStateMachineHandle());
+    gcStateMachine* child = datagen::NewStateMachine(&env.m_build, "Child", gcStateMachineHandle(0x22220005));
+    return parent && child && datagen::AddState(*child, 2, "Idle", &env.m_build) &&
+           datagen::WriteStateMachineGroupFile(path, 5, {Rec(parent, 0x2222), Rec(child, 0x3333)});
+}
+
+// A file of one object whose block is laid out by hand.
+template <class T>
+auto Blocks(std::function<void(datagen::BlockWriter&)> block)
+{
+    return [block](LoaderEnv&, Path path) {
+        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, block);
+    };
+}
+
+std::string Named(const char* cls, uint32_t version)
+{
+    return std::string(cls) + " v" + std::to_string(version);
+}
+
+std::vector<LoaderRow> MakeRows()
+{
+    std::vector<LoaderRow> rows;
+    // ---- rendering resources ----
+    rows.push_back({"eTextureConfigGroup v2", {"WriteTextureConfigGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteTextureConfigGroupFile(
+                            p, 10, {{eTextureConfig::FORMAT_CMPR, 64, 64, true, false, 0x0101}, {0, 0, 0, false, false, 0},
+                                    {eTextureConfig::FORMAT_RGBA8, 16, 8, false, true, 0x0303}});
+                    },
+                    TypeOf<eTextureConfigGroup>, SlotsOf<eTextureConfigMgr>});
+    rows.push_back({"eTextureGroup v2, eTexture v5", {"WriteTextureGroupFile", "TextureBlock"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::TextureFileDesc t;
+                        t.name = "glass";
+                        return datagen::MakeTextureDesc("glass", 1, eTextureConfig::FORMAT_RGB5A3, false, Solid(8),
+                                                        nullptr, &t) &&
+                               datagen::WriteTextureGroupFile(p, 40, {{t, 0x0A0A}, {{}, 0}, {t, 0x0B0B}});
+                    },
+                    TypeOf<eTextureGroup>, SlotsOf<eTextureMgr>, true, [](LoaderEnv& env) {
+                        ConfigureSlot(env, 40, eTextureConfig::FORMAT_RGB5A3, 8);
+                        ConfigureSlot(env, 42, eTextureConfig::FORMAT_RGB5A3, 8);
+                    }});
+    rows.push_back({"ePalette v1", {"WritePaletteFile", "PaletteBlock"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::GxPalette palette;
+                        for (int i = 0; i < 512; ++i)
+                            palette.entries.push_back(static_cast<uint8_t>(i * 7));
+                        return datagen::WritePaletteFile(p, palette);
+                    },
+                    TypeOf<ePalette>});
+    rows.push_back({"eMaterialGroup v2", {"WriteMaterialGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        eMaterial* a = SampleMaterial(env);
+                        eMaterial* b = datagen::MakeOverlayMaterial(&env.m_build, eTextureHandle());
+                        return a && b && datagen::WriteMaterialGroupFile(p, 100, {{a, 0x0A0A}, {nullptr, 0}, {b, 0x0B0B}});
+                    },
+                    TypeOf<eMaterialGroup>, SlotsOf<eMaterialMgr>});
+    // ---- models ----
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("eMesh", version), {"WriteMeshFile", "MeshBlock"},
+                        [version](LoaderEnv&, Path p) { return datagen::WriteMeshFile(p, SampleMesh(version)); },
+                        TypeOf<eMesh>, nullptr, version == 2});
+    rows.push_back({"eMeshGroup v2", {"WriteMeshGroupFile", "GroupBlock"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteMeshGroupFile(p, 7, {SampleMesh(2, false)}); },
+                    TypeOf<eMeshGroup>, SlotsOf<eMeshMgr>});
+    rows.push_back({"eAnimation v4", {"WriteAnimationFile", "AnimationBlock"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteAnimationFile(p, SampleAnimation()); },
+                    TypeOf<eAnimation>});
+    rows.push_back({"eAnimationGroup v2", {"WriteAnimationGroupFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteAnimationGroupFile(p, 9, {SampleAnimation()}); },
+                    TypeOf<eAnimationGroup>, SlotsOf<eAnimationMgr>});
+    rows.push_back({"eModel v1", {"ModelBlock"},
+                    Blocks<eModel>([](datagen::BlockWriter& w) { datagen::ModelBlock(w, 1); }), TypeOf<eModel>});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("eSky", version), {"WriteSkyFile", "SkyBlock"},
+                        [version](LoaderEnv&, Path p) { return datagen::WriteSkyFile(p, SampleSky(version)); },
+                        TypeOf<eSky>, nullptr, version == 2, PlaceSkyMesh});
+    // ---- world ----
+    for (uint32_t version : {2u, 3u, 4u, 5u})
+        rows.push_back({Named(version == 5 ? "eZone+eLightmap" : "eZone", version),
+                        {"WriteZoneFile", "ZoneBlock", "LightmapBlock", "TextureBlock"},
+                        [version](LoaderEnv& env, Path p) {
+                            eLightGrid* pGrid = datagen::BuildLightGrid(2, 4, 16, &env.m_build,
+                                                                        [](int, const mVec3& at) { return at.x > 0; });
+                            return pGrid && datagen::WriteZoneFile(p, SampleZone(version, pGrid));
+                        },
+                        TypeOf<eZone>, nullptr, version == 5,
+                        [](LoaderEnv& env) { ConfigureSlot(env, kLightmapSlot, eTextureConfig::FORMAT_RGBA8, 8); },
+                        LoadZone});
+    rows.push_back({"eSurfaceGroup v2", {"WriteSurfaceGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        lsSurface stone, water;
+                        stone.m_nCollisionMask = 1;
+                        water.m_name.Set("water");
+                        water.m_nCollisionMask = 6;
+                        water.m_flags = 0x10;
+                        return datagen::WriteSurfaceGroupFile(p, 20, {{&stone, 0x0101}, {nullptr, 0}, {&water, 0x0202}});
+                    },
+                    TypeOf<eSurfaceGroup>, SlotsOf<eSurfaceMgr>});
+    rows.push_back({"eLightGrid v1", {"WriteLightGridFile"},
+                    [](LoaderEnv& env, Path p) {
+                        eLightGrid* pGrid = datagen::BuildLightGrid(
+                            2, 4, 16, &env.m_build, [](int level, const mVec3& at) { return level == 1 || at.y > 0; });
+                        return pGrid && datagen::WriteLightGridFile(p, *pGrid);
+                    },
+                    TypeOf<eLightGrid>});
+    rows.push_back({"ePath v1", {"WritePathFile"},
+                    [](LoaderEnv& env, Path p) {
+                        ePath* path = datagen::BuildPath("route", {{0, 0, 0}, {3, 4, 0, 10}, {3, 4, 12}}, &env.m_build);
+                        return path && datagen::WritePathFile(p, *path);
+                    },
+                    TypeOf<ePath>});
+    rows.push_back({"ePathGroup v2", {"WritePathGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        ePath* path = datagen::BuildPath("loop", {{0, 0, 0}, {1, 0, 0}}, &env.m_build);
+                        return path && datagen::WritePathGroupFile(p, 4, {{nullptr, 0}, {path, 0x0505}});
+                    },
+                    TypeOf<ePathGroup>, SlotsOf<ePathMgr>});
+    // ---- effects and overlays ----
+    rows.push_back({"eParticleEmitter v17", {"WriteEmitterFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteEmitterFile(p, SampleEmitter()); },
+                    TypeOf<eParticleEmitter>});
+    for (uint32_t version : {14u, 15u, 16u})
+        rows.push_back({Named("eParticleEmitter", version), {"EmitterBlock"},
+                        Blocks<eParticleEmitter>(
+                            [version](datagen::BlockWriter& w) { datagen::EmitterBlock(w, SampleEmitter(), version); }),
+                        TypeOf<eParticleEmitter>, nullptr, false});
+    rows.push_back({"eGeomTrailConfig v5", {"WriteTrailConfigFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteTrailConfigFile(p, SampleTrailConfig()); },
+                    TypeOf<eGeomTrailConfig>});
+    rows.push_back({"eGeomTrailConfig v5 by hand", {"TrailConfigBlock"},
+                    Blocks<eGeomTrailConfig>(
+                        [](datagen::BlockWriter& w) { datagen::TrailConfigBlock(w, SampleTrailConfig(), 5); }),
+                    TypeOf<eGeomTrailConfig>});
+    rows.push_back({"eShadowConfig v2", {"WriteShadowConfigFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteShadowConfigFile(p, SampleShadowConfig()); },
+                    TypeOf<eShadowConfig>});
+    rows.push_back({"eShadowConfig v1", {"ShadowConfigBlock"},
+                    Blocks<eShadowConfig>(
+                        [](datagen::BlockWriter& w) { datagen::ShadowConfigBlock(w, SampleShadowConfig(), 1); }),
+                    TypeOf<eShadowConfig>, nullptr, false});
+    rows.push_back({"eProjectorConfig v1", {"WriteProjectorConfigFile"},
+                    [](LoaderEnv&, Path p) {
+                        eProjectorConfig c;
+                        c.localToParent.origin.Set(1, 2, 3);
+                        c.hBlendMaterial = eMaterialHandle(0x44440004);
+                        c.bIsOrtho = true;
+                        c.fNear = 0.25f, c.fFar = 9, c.fAngle = 45, c.fWidth = 4, c.fHeight = 2;
+                        return datagen::WriteProjectorConfigFile(p, c);
+                    },
+                    TypeOf<eProjectorConfig>});
+    rows.push_back({"eSpriteGroup v2", {"WriteSpriteGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        eSprite a = SampleSprite("bar"), b = SampleSprite("frame");
+                        return datagen::WriteSpriteGroupFile(p, 20, {{&a, 0x0101}, {nullptr, 0}, {&b, 0x0202}});
+                    },
+                    TypeOf<eSpriteGroup>, SlotsOf<eSpriteMgr>});
+    rows.push_back({"eSprite v3", {"SpriteBlock"},
+                    Blocks<eSprite>([](datagen::BlockWriter& w) { datagen::SpriteBlock(w, SampleSprite("icon"), 3); }),
+                    TypeOf<eSprite>});
+    rows.push_back({"eFontGroup v2", {"WriteFontGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        eFont f = SampleFont();
+                        return datagen::WriteFontGroupFile(p, 2, {{&f, 0x0303}});
+                    },
+                    TypeOf<eFontGroup>, SlotsOf<eFontMgr>});
+    for (uint32_t version : {1u, 2u})  // the group holds version 3
+        rows.push_back({Named("eFont", version), {"FontBlock"},
+                        Blocks<eFont>([version](datagen::BlockWriter& w) { datagen::FontBlock(w, SampleFont(), version); }),
+                        TypeOf<eFont>, nullptr, false});
+    // ---- sound ----
+    rows.push_back({"eSoundData v3", {"WriteSoundDataFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteSoundDataFile(p, SampleSound("ss_Beep")); },
+                    TypeOf<eSoundData>, nullptr, true, StartAudio});
+    rows.push_back({"eSoundDataGroup v2", {"WriteSoundDataGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::SoundRecord a = SampleSound("ss_A"), b = SampleSound("lm_B");
+                        a.check = 0x0101, b.check = 0x0202, b.bLooping = true;
+                        return datagen::WriteSoundDataGroupFile(p, 30, {a, b});
+                    },
+                    TypeOf<eSoundDataGroup>, SlotsOf<eSoundDataMgr>, true, StartAudio});
+    rows.push_back({"THP movie v1.1", {"WriteThpFile"}, WriteMovie, nullptr, nullptr, true, StartAudio, {}, PlayMovie});
+    // ---- script ----
+    rows.push_back({"gcConstantGroup v2", {"WriteConstantGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteConstantGroupFile(
+                            p, 3, {Rec(datagen::NewConstant(&env.m_build, "Speed", 2.5f), 0x0303), Rec<gcConstant>(nullptr, 0),
+                                   Rec(datagen::NewConstant(&env.m_build, "Height", -1.0f), 0x0505)});
+                    },
+                    TypeOf<gcConstantGroup>, SlotsOf<gcConstantMgr>});
+    rows.push_back({"gcKeyValueGroup v2", {"WriteKeyValueGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteKeyValueGroupFile(
+                            p, 6, {Rec(datagen::NewKeyValue(&env.m_build, "Lives", 3.0f), 0x0606)});
+                    },
+                    TypeOf<gcKeyValueGroup>, SlotsOf<gcKeyValueMgr>});
+    rows.push_back({"gcStringGroup v2", {"WriteStringGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteStringGroupFile(
+                            p, 8, {Rec(datagen::NewString(&env.m_build, "Greeting", "Hello there"), 0x0808),
+                                   Rec(datagen::NewString(&env.m_build, "Empty", ""), 0x0909)});
+                    },
+                    TypeOf<gcStringGroup>, SlotsOf<gcStringMgr>});
+    rows.push_back({"gcFunctionGroup v2", {"WriteFunctionGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteFunctionGroupFile(p, 11, {Rec(datagen::NewFunction(&env.m_build, "Jump"), 0x0B0B)});
+                    },
+                    TypeOf<gcFunctionGroup>, SlotsOf<gcFunctionMgr>});
+    rows.push_back({"gcStateMachineGroup v2", {"WriteStateMachineGroupFile"}, WriteStateMachines,
+                    TypeOf<gcStateMachineGroup>, SlotsOf<gcStateMachineMgr>});
+    rows.push_back({"gcTimerGroup v2", {"WriteTimerGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteTimerGroupFile(p, 12, {Rec(datagen::NewTimer(&env.m_build, "Tick", 600, 1), 0x0C0C)});
+                    },
+                    TypeOf<gcTimerGroup>, SlotsOf<gcTimerMgr>});
+    rows.push_back({"gcEvent v3", {"WriteEventFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
+                    TypeOf<gcEvent>});
+    return rows;
+}
+
+}  // namespace
+
+const std::vector<LoaderRow>& LoaderRows()
+{
+    static const std::vector<LoaderRow> s_rows = MakeRows();
+    return s_rows;
+}
