@@ -69,6 +69,26 @@ TEST_F(eZoneTest, FilingFollowsRadiiAndACentreOutsideTheTreeFilesNothing)
     }
 }
 
+// Filed, unfiled, or gone outside every zone (it keeps its last zone): each
+// node of a dying zone forgets it.
+TEST_F(eZoneTest, EveryNodeOfADyingZoneForgetsIt)
+{
+    auto pZone = std::make_unique<eZone>();
+    SetUpZone(pZone.get(), 2, 300.0f);
+    eTestGeom filed, unfiled, outside;
+    filed.m_nGeomFlags = outside.m_nGeomFlags = eGeom::kFiledMask;
+    filed.m_fVisRadius = outside.m_fVisRadius = 1.0f;
+    for (eTestGeom* g : {&filed, &unfiled, &outside})
+        g->SetZone(pZone.get());
+    outside.MoveTo(0, 70, 0);
+    ASSERT_EQ(outside.m_pZone, pZone.get());
+    ASSERT_NE(outside.m_nGeomFlags & eGeom::kOutsideZones, 0);
+    pZone.reset();
+    EXPECT_EQ(filed.m_pZone, nullptr);
+    EXPECT_EQ(unfiled.m_pZone, nullptr);
+    EXPECT_EQ(outside.m_pZone, nullptr);
+}
+
 TEST(eZoneBasicTest, TreesAreBuiltEmptyOrRefusedAndCopiesHoldNothing)
 {
     cMemPool pool("zoneTrees", 0x10000, false);
