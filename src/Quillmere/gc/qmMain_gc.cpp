@@ -1,6 +1,8 @@
 // Entry point of the PC build: host options first, then the system's own
 // command line ("/act 1 /map 2").
+#include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -48,8 +50,9 @@ void PrintUsage(FILE* out)
 bool ParseCount(const char* text, long* pCount)
 {
     char* end = nullptr;
+    errno = 0;
     const long n = std::strtol(text, &end, 10);
-    if (!*text || *end || n <= 0)
+    if (!*text || *end || n <= 0 || errno == ERANGE)
         return false;
     *pCount = n;
     return true;
@@ -73,7 +76,8 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
             pOptions->audioWav = argv[++i];
         } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
             if (!ParseCount(argv[++i], &pOptions->nFrames)) {
-                std::fprintf(stderr, "quillmere: --frames needs a positive number, not \"%s\"\n", argv[i]);
+                std::fprintf(stderr, "quillmere: --frames needs a positive number up to %ld, not \"%s\"\n", LONG_MAX,
+                             argv[i]);
                 return false;
             }
         } else {
@@ -152,6 +156,10 @@ int main(int argc, char** argv)
         bOk = false;
     }
     bOk = bOk && RunFrames(s_options);
+    if (!s_options.audioWav.empty() && !AISetWavOutput(nullptr)) {
+        cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
+        bOk = false;
+    }
     eAudio::Uninitialize();
     eAudioPlatform::Uninitialize();
     eVideoPlatform::Uninitialize();
