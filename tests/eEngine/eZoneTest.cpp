@@ -1,6 +1,7 @@
 #include "eEngine/eZone.h"
 
 #include <memory>
+#include <vector>
 
 #include "cCore/cFile.h"
 #include "eEngine/eLightGrid.h"
@@ -253,6 +254,21 @@ TEST_F(eZoneFileTest, ATruncatedFileIsRefusedAndLeavesNoLightmap)
     }
 }
 
+// Moves the first strip's list to the end of the list block, with these
+// commands before and after it.
+void MoveFirstList(datagen::ZoneData& d, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)
+{
+    datagen::ZoneData::Strip& s = d.strips[0];
+    std::vector<uint8_t> list(before);
+    const auto first = d.displayLists.begin() + 32 * s.offset;
+    list.insert(list.end(), first, first + s.size);
+    list.insert(list.end(), after.begin(), after.end());
+    s.offset = static_cast<uint16_t>(d.displayLists.size() / 32);
+    s.size = static_cast<uint16_t>(list.size());
+    list.resize((list.size() + 31) / 32 * 32, 0);
+    d.displayLists.insert(d.displayLists.end(), list.begin(), list.end());
+}
+
 TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
 {
     using Data = datagen::ZoneData;
@@ -265,8 +281,7 @@ TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
         {"a node's first strip past the strips", [](Data& d) { d.visNodes[1] = static_cast<uint16_t>(d.strips.size()); }},
         {"a position index past its array", [](Data& d) { d.displayLists[3] = 0x7F; }},
         {"a normal index past the table", [](Data& d) { d.displayLists[5] = 252; }},
-        {"a draw in vertex format 1", [](Data& d) { d.displayLists[0] |= 1; }},
-        {"an unknown command", [](Data& d) { d.displayLists[0] = 0x61; }},
+        {"a register load cut by the list's end", [](Data& d) { MoveFirstList(d, {}, {0x61, 0x00}); }},
         {"a surface past the table", [](Data& d) { d.triLists[0].surface = 1; }},
         {"triangles past the array", [](Data& d) { d.triLists.back().count = 50; }},
         {"a vertex past the array", [](Data& d) { d.colTris[4] = 8; }},
@@ -284,6 +299,29 @@ TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
         EXPECT_FALSE(ReadZone("bad.zon", &zone));
         EXPECT_EQ(zone.m_pVisData, nullptr);
         EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
+    }
+}
+
+// Register loads, draws in another format and commands the reader does not
+// know are the graphics layer's to check when the list is drawn.
+TEST_F(eZoneFileTest, RegisterLoadsAndOtherDrawsAreLeftToTheGraphicsLayer)
+{
+    const datagen::ZoneDesc room = RoomDesc(5, true);
+    const std::vector<uint8_t> loads = {0x61, 0x00, 0x00, 0x00, 0x00, 0x08, 0x30, 0, 0, 0, 0, 0x10, 0x00, 0x00,
+                                        0x10, 0x00, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 0x44};
+    const struct { const char* why; std::vector<uint8_t> after; } rows[] = {
+        {"register loads", loads},
+        {"a draw in vertex format 1", {0x91, 0x00, 0x01, 0xFF, 0xFF}},
+        {"an unknown command", {0x07, 0xFF}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        datagen::ZoneData data;
+        ASSERT_TRUE(datagen::BuildZone(room, &data));
+        MoveFirstList(data, loads, row.after);
+        ASSERT_TRUE(WriteZone("loads.zon", room, data));
+        eZone zone;
+        EXPECT_TRUE(ReadZone("loads.zon", &zone));
     }
 }
 
