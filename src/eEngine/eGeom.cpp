@@ -25,6 +25,7 @@ eGeom::eGeom()
       m_pNextSibling(nullptr),
       m_fVisRadius(-1.0f),
       m_fColRadius(-1.0f),
+      m_pResidentOf(nullptr),
       m_pResidentPrev(nullptr),
       m_pResidentNext(nullptr)
 {
@@ -60,20 +61,30 @@ eGeom::~eGeom()
 
 void eGeom::ChangeZone(eZone* pZone)
 {
-    if (m_pZone == pZone)
+    if (m_pZone == pZone && m_pResidentOf == pZone)
         return;
-    if (m_pZone) {
-        (m_pResidentPrev ? m_pResidentPrev->m_pResidentNext : m_pZone->m_pResidents) = m_pResidentNext;
-        if (m_pResidentNext)
-            m_pResidentNext->m_pResidentPrev = m_pResidentPrev;
-    }
+    LeaveResidents();
     m_pZone = pZone;
-    m_pResidentPrev = nullptr;
-    m_pResidentNext = pZone ? pZone->m_pResidents : nullptr;
+    if (!pZone)
+        return;
+    m_pResidentOf = pZone;
+    m_pResidentNext = pZone->m_pResidents;
     if (m_pResidentNext)
         m_pResidentNext->m_pResidentPrev = this;
-    if (pZone)
-        pZone->m_pResidents = this;
+    pZone->m_pResidents = this;
+}
+
+// By the list the node is on, not by m_pZone, so a zone set by hand cannot
+// unlink it from the wrong list.
+void eGeom::LeaveResidents()
+{
+    if (!m_pResidentOf)
+        return;
+    (m_pResidentPrev ? m_pResidentPrev->m_pResidentNext : m_pResidentOf->m_pResidents) = m_pResidentNext;
+    if (m_pResidentNext)
+        m_pResidentNext->m_pResidentPrev = m_pResidentPrev;
+    m_pResidentOf = nullptr;
+    m_pResidentPrev = m_pResidentNext = nullptr;
 }
 
 void eGeom::Write(const cFile& file) const

@@ -102,8 +102,11 @@ void eZone::UnfileAll()
                        &eGeom::m_pVisNext, dropVis);
     eZoneRing::DropAll(m_pColNodes, eOctree::NodeCount(m_colOctree.m_nLevels), &eZoneColNode::pGeomCol,
                        &eGeom::m_pColNext, dropCol);
-    while (m_pResidents)
-        m_pResidents->ChangeZone(nullptr);
+    while (eGeom* g = m_pResidents) {
+        if (g->m_pZone == this)
+            g->m_pZone = nullptr;
+        g->LeaveResidents();
+    }
 }
 
 bool eZone::ContainsPos(const mVec3& p) const
