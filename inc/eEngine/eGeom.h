@@ -111,6 +111,16 @@ public:
     eGeom* m_pNextSibling;
     float m_fVisRadius;       // filing sphere around the zone-frame origin; < 0 = never
     float m_fColRadius;
+    // Every node whose m_pZone is a zone is on that zone's list of residents,
+    // filed or not, so a dying zone can make each one forget it.
+    eZone* m_pResidentOf;     // the zone whose list holds the node
+    eGeom* m_pResidentPrev;
+    eGeom* m_pResidentNext;
+
+    // Sets m_pZone, moving the node between the zones' resident lists.
+    void ChangeZone(eZone* pZone);
+    // Takes the node off the list it is on, if any.
+    void LeaveResidents();
 
 private:
     bool IsAncestorOrSelf(const eGeom* pNode) const;

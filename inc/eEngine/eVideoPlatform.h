@@ -96,6 +96,7 @@ public:
     static mOCS s_localToWorld;
     static bool s_bApplyTexMatrix;  // SetLocalToZone also loads texture matrices 0 and 1
     static bool s_bNoZWrite;        // materials leave depth and alpha compare alone
+    static bool s_bDepthBiased;     // the loaded projection is a material's biased one
     static void* s_pStartWrite;
     static float s_fFifoUsage;      // share of the FIFO the last frame wrote, 0-1
 

@@ -321,6 +321,7 @@ public:
     eOctree m_sndOctree;
     eZoneSoundNode* m_pSndNodes;
     eLightGrid* m_pLightGrid;
+    eGeom* m_pResidents = nullptr;  // every node whose zone this is (eGeom::ChangeZone)
     int32_t m_nZoneIndex;      // slot in s_pZones; -1 when not registered
     mVec3 m_exportOffset;      // stored with the zone; unused at run time
     eDrawInfo** m_pZoneOpaqueBin;   // one ring per material

@@ -15,6 +15,10 @@ void DVDTestHoldDrive(bool hold);
 // completion callbacks that queue further reads are waited for as well.
 void DVDTestWaitIdle();
 
+// While set, every transfer the drive starts completes with a fatal error,
+// as a scratched disc would.
+void DVDTestFailTransfers(bool fail);
+
 // Number of requests queued with DVDReadAsyncPrio since the last reset.
 uint32_t DVDTestGetReadCount();
 void DVDTestResetReadCount();

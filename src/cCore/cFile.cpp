@@ -142,7 +142,9 @@ uint32_t cFile::GetLength() const
 
 bool cFile::Read(void* dst, uint32_t count) const
 {
-    if (m_pFile && m_bReadOnly && !m_bFailed) {
+    // After a failed transfer the buffers hold stale bytes: only the checked
+    // path below runs, and it fails the file.
+    if (m_pFile && m_bReadOnly && !m_bFailed && !m_pFile->TransferFailed()) {
         const uint32_t pos = m_pFile->GetPos();
         if (pos <= m_nReadLimit && count <= m_nReadLimit - pos && m_pFile->ReadInBuffer(dst, count))
             return true;
@@ -163,7 +165,8 @@ bool cFile::Read(void* dst, uint32_t count) const
              m_nReadLimit == GetLength() ? "file's" : "block's", m_nReadLimit);
         return false;
     }
-    PlatformRead(dst, count);
+    if (!m_pFile->TransferFailed())
+        PlatformRead(dst, count);
     if (m_pFile->TransferFailed()) {
         std::memset(dst, 0, count);
         Fail("disc read failed near %u", pos);

@@ -1,5 +1,6 @@
 #include "cCore/cGroup.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "cCore/cFile.h"
@@ -37,12 +38,11 @@ bool cGroup::Read(const cFile& file, cMemPool* pPool)
     const int32_t nFileEnd = rb.ReadInt();
     if (rb.Failed())
         return false;
-    if (nFileEnd < nFileBegin)
-        return rb.Reject(GetType()->m_sTypeName, "slot range");
     if (m_nBegin == -1 && m_nEnd == -1) {
         m_nBegin = nFileBegin;
         m_nEnd = nFileEnd;
     }
+    // A range that ends before it begins holds no records.
     const int64_t nRecords = static_cast<int64_t>(nFileEnd) - nFileBegin;
     for (int64_t i = 0; i < nRecords && !rb.Failed(); ++i) {
         const uint16_t check = rb.m_nVersion == 1 ? static_cast<uint16_t>(rb.ReadUInt() >> 16) : rb.ReadUShort();
@@ -77,20 +77,21 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
     }
     // Placed first: the object's own reader may look itself up by handle.
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
-    if (!pObject->Read(rb.m_file, pPool)) {
-        // A record that refused its block must not stay behind half-read.
-        cLogError_("%s: record %d (slot %lld) refused its data; slot emptied", GetType()->m_sTypeName, index,
-                   static_cast<long long>(slot));
-        m_table.m_pRemove(static_cast<int>(slot));
-    }
+    // A record that refuses its block has skipped it and keeps its defaults,
+    // so handles to it still resolve.
+    if (!pObject->Read(rb.m_file, pPool))
+        cLogError_("%s: record %d (slot %lld) refused its data; it keeps its defaults", GetType()->m_sTypeName,
+                   index, static_cast<long long>(slot));
 }
 
 cGroup::~cGroup()
 {
     if (!m_bDeleteContained)
         return;
-    // A range read from a damaged file may reach outside the table.
-    const int32_t last = m_nEnd < m_table.m_nSlots ? m_nEnd - 1 : m_table.m_nSlots - 1;
-    for (int32_t slot = last; slot >= m_nBegin && slot >= 0; --slot)
-        m_table.m_pRemove(slot);
+    // A range read from a damaged file may reach outside the table, or lie
+    // at the ends of the integer range: bounded to the table's slots.
+    const int64_t last = std::min<int64_t>(m_nEnd, m_table.m_nSlots) - 1;
+    const int64_t first = std::max<int64_t>(m_nBegin, 0);
+    for (int64_t slot = last; slot >= first; --slot)
+        m_table.m_pRemove(static_cast<int>(slot));
 }

@@ -80,10 +80,10 @@ void cMemPool::AllocateMemory(uint32_t size)
 
 bool cMemPool::AllocPoolMemory(uint32_t size)
 {
-    if (m_pStart) {
-        cLogError_("cMemPool \"%s\": already has memory; free it before giving it %u bytes", m_sName, size);
-        return false;
-    }
+    // A pool that has memory gets a fresh, zeroed block in place of the old
+    // one, which goes back to the heap (with whatever was placed in it).
+    if (m_pStart)
+        FreePoolMemory();
     if (size == 0)
         return true;
     AllocateMemory(size);

@@ -156,17 +156,21 @@ void WalkText(const eFont& f, eFontDraw* d, const Layout& L, Emit emit)
     eSprite::GetScreenPos(d->textJustify, mVec2(m[eFontDraw::kLeft], m[eFontDraw::kBottom]), d->textRect.size,
                           &start, &d->destRect);
     float y = start.y + static_cast<float>(L.nLines - 1) * lineH;
-    // Every line starts the same way when drawn: the left margin (left and
-    // centre columns) and the justification within destRect. A measurement
-    // is the text's own size, whatever the destination; the margins are
-    // added to it once, at the end.
+    // The first line starts at the left margin (left and centre columns)
+    // and its justification within destRect, measured or drawn; a
+    // measurement keeps how far the pen got from textRect's x, and the
+    // margins are added to that at the end, so callers sizing a box get the
+    // first line's margin twice. Later lines start the same way when drawn,
+    // and at textRect's x when measured.
     auto lineStartX = [&](int line) {
         float lx = d->textRect.pos.x;
-        if (!bMeasure && column != eColumn::kRight)
+        if (bMeasure && line > 0)
+            return lx;
+        if (column != eColumn::kRight)
             lx += m[eFontDraw::kLeft];
-        if (!bMeasure && column == eColumn::kCentre)
+        if (column == eColumn::kCentre)
             lx += (destW - L.Width(line)) / 2.0f;
-        else if (!bMeasure && column == eColumn::kRight)
+        else if (column == eColumn::kRight)
             lx += destW - L.Width(line) - m[eFontDraw::kRight];
         return lx;
     };

@@ -24,7 +24,10 @@ eGeom::eGeom()
       m_pPrevSibling(nullptr),
       m_pNextSibling(nullptr),
       m_fVisRadius(-1.0f),
-      m_fColRadius(-1.0f)
+      m_fColRadius(-1.0f),
+      m_pResidentOf(nullptr),
+      m_pResidentPrev(nullptr),
+      m_pResidentNext(nullptr)
 {
     m_localToParent.MakeIdentity();
     m_localToZone.MakeIdentity();
@@ -53,6 +56,35 @@ eGeom::~eGeom()
     DetachChildren();
     if (m_pZone)
         m_pZone->RemoveGeom(this, kFiledMask);
+    ChangeZone(nullptr);
+}
+
+void eGeom::ChangeZone(eZone* pZone)
+{
+    if (m_pZone == pZone && m_pResidentOf == pZone)
+        return;
+    LeaveResidents();
+    m_pZone = pZone;
+    if (!pZone)
+        return;
+    m_pResidentOf = pZone;
+    m_pResidentNext = pZone->m_pResidents;
+    if (m_pResidentNext)
+        m_pResidentNext->m_pResidentPrev = this;
+    pZone->m_pResidents = this;
+}
+
+// By the list the node is on, not by m_pZone, so a zone set by hand cannot
+// unlink it from the wrong list.
+void eGeom::LeaveResidents()
+{
+    if (!m_pResidentOf)
+        return;
+    (m_pResidentPrev ? m_pResidentPrev->m_pResidentNext : m_pResidentOf->m_pResidents) = m_pResidentNext;
+    if (m_pResidentNext)
+        m_pResidentNext->m_pResidentPrev = m_pResidentPrev;
+    m_pResidentOf = nullptr;
+    m_pResidentPrev = m_pResidentNext = nullptr;
 }
 
 void eGeom::Write(const cFile& file) const
@@ -201,7 +233,7 @@ void eGeom::SetZone(eZone* pZone)
     const unsigned int filed = m_nGeomFlags & kFiledMask;
     if (m_pZone && filed)
         m_pZone->RemoveGeom(this, filed);
-    m_pZone = pZone;
+    ChangeZone(pZone);
     if (pZone) {
         pZone->AddGeom(this);
         m_nGeomFlags |= kDirty;
@@ -291,7 +323,7 @@ void eGeom::UpdateLocalToZone()
     }
     const mVec3 delta = pos - result.origin;
     m_nGeomFlags &= static_cast<uint16_t>(~(kDirty | kOutsideZones));
-    m_pZone = pFound;
+    ChangeZone(pFound);
     m_localToZone = result;
     m_localToZone.origin = pos;
     if (!m_pParent)

@@ -238,10 +238,14 @@ int eLightGrid::GetLightValue(const mVec3& pos, float radius) const
                 nearest = b;
         return value[nearest];
     }
-    float sum = 0.0f;
+    // The lit corners' share of the weight, summed in the same order as W:
+    // with every corner lit it is W itself, so the result is exactly 255
+    // (a sum of 255 x weight / W in floats can fall just short of it).
+    float lit = 0.0f;
     for (int b = 0; b < 8; ++b)
-        sum += (weight[b] / W) * static_cast<float>(value[b]);
-    if (!(sum > 0.0f))
+        lit += value[b] ? weight[b] : 0.0f;
+    const double sum = static_cast<double>(kLit) * lit / W;
+    if (!(sum > 0.0))
         return 0;
-    return sum >= static_cast<float>(kLit) ? kLit : static_cast<int>(sum);
+    return sum >= kLit ? kLit : static_cast<int>(sum);
 }

@@ -19,8 +19,12 @@ eTexture* eLightmap::GetTexture(int index) const
 bool eLightmap::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
-    if (rb.m_nVersion < kVersion)
-        return rb.Reject("eLightmap", "version");
+    // An older block is skipped whole: the textures keep their texels and
+    // the zone reading it goes on.
+    if (rb.m_nVersion < kVersion) {
+        rb.Reject("eLightmap", "version");
+        return !rb.Failed();
+    }
     const int32_t nStored = rb.ReadInt();
     if (rb.Failed())
         return false;

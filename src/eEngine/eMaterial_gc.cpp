@@ -29,9 +29,6 @@ const BlendSetup kBlends[eMaterial::NUM_BLEND_MODES] = {
 
 constexpr GXColor kBlack = {0, 0, 0, 0};
 
-// Whether the biased projection is the one loaded.
-bool s_bDepthBiased = false;
-
 GXColor FogColor(const mVec3& c)
 {
     return GXColor{eColorByte(c.x), eColorByte(c.y), eColorByte(c.z), 255};
@@ -125,7 +122,7 @@ void eMaterial::ApplyFog() const
 void eMaterial::ApplyDepthBias() const
 {
     const bool bBias = (m_nFlags & FLAG_DEPTH_BIAS) != 0;
-    if (bBias == s_bDepthBiased)
+    if (bBias == eVideoPlatform::s_bDepthBiased)
         return;
     mFrustum f;
     eVideoPlatform::GetProjection(&f);
@@ -138,7 +135,7 @@ void eMaterial::ApplyDepthBias() const
     } else {
         eVideo::SetProjection(f);
     }
-    s_bDepthBiased = bBias;
+    eVideoPlatform::s_bDepthBiased = bBias;
 }
 
 eMaterial::eBlendMode eMaterial::ApplyBlend(const eMaterialState* pState) const

@@ -298,9 +298,12 @@ void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, i
             PollResult();
             if (Ready()) {
                 s_nCurMagicNum = nMagic;
+                // The icon and comment are dressing: the data is written, so
+                // a failure here leaves the write's status.
                 const CARDStat stat = FileStatus();
-                CARDSetStatus(eMemCard::s_nSlot, file.fileNo, &stat);
-                PollResult();
+                const int32_t nSet = CARDSetStatus(eMemCard::s_nSlot, file.fileNo, &stat);
+                if (nSet != CARD_RESULT_READY)
+                    cLogWarn_("eMemCard: the icon and comment of \"%s\" were not set (%d)", name, nSet);
             }
         }
         if (bOpen)

@@ -434,13 +434,14 @@ void eParticleEmitter::GetCurrentParticleAnimUVs(const eParticle* p, mVec2& firs
         second.Set(1.0f, 1.0f);
         return;
     }
-    if (columns < 1 || rows < 1) {
-        // A sheet of rows without columns (or the reverse) has no frame
-        // arithmetic: frame 0, spanning the whole texture on the empty axis.
+    if (columns < 1) {
+        // A sheet of rows without columns has no frame arithmetic (the frame
+        // is divided by the columns): frame 0, across the whole width.
         first.Set(0.0f, 0.0f);
-        second.Set(columns >= 1 ? m_fOneOverFramesInX : 1.0f, rows >= 1 ? m_fOneOverFramesInY : 1.0f);
+        second.Set(1.0f, m_fOneOverFramesInY);
         return;
     }
+    // Rows of 0 or less are only a reciprocal: the stored one scales the row.
     const int f = AtlasFrame(*this, p);
     const int column = f % columns;
     const int row = f / columns;

@@ -114,10 +114,9 @@ void eProjector::Draw(const eCamera& camera, const eDrawInfo* pInfo)
     const eMaterial* pBlend = eMaterialMgr::GetPtr(hBlend);
     if (pBlend && !pBlend->PassIsValid())
         return;
-    // The volume and the texture both follow the node turned to look down,
-    // so what is drawn is what the texture covers.
-    mOCS lightToZone;
-    eTextureProjection::TurnDown(m_localToZone, &lightToZone);
+    // The volume and the texture both follow the node's own frame, looking
+    // along its forward axis, so what is drawn is what the texture covers.
+    const mOCS& lightToZone = m_localToZone;
     mFrustum zoneVolume;
     zoneVolume.Xform(m_frustum, lightToZone);
     mOCS lightToWorld;

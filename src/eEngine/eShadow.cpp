@@ -198,7 +198,8 @@ void eShadow::DrawSilhouette(const eCamera& camera, const eMaterial& blend, cons
     else
         eMaterial::ApplyNull();
 
-    // Looking down from the caster's origin, the box as wide as the caster.
+    // Looking along the shadow's forward axis from the caster's origin, the
+    // box as wide as the caster.
     mOCS view;
     view.basis = lightToZone.basis;
     view.origin = m_pParent->m_localToZone.origin;
@@ -246,8 +247,9 @@ void eShadow::Draw(const eCamera& camera, const eDrawInfo* pInfo)
         return;
     // The caster's size, not the half-size given to Set, fixes the width.
     const float radius = CasterRadius();
-    mOCS lightToZone;
-    eTextureProjection::TurnDown(m_localToZone, &lightToZone);
+    // The shadow projects along the node's forward axis (its owner aims it
+    // along the light), through the node's own frame.
+    const mOCS& lightToZone = m_localToZone;
     mFrustum box;
     box.SetOrtho(0.0f, m_fFar, -radius, radius, radius, -radius);
     if (m_bRenderToTexture && pBlend)

@@ -8,21 +8,15 @@
 #include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 
-void eTextureProjection::TurnDown(const mOCS& frame, mOCS* pOut)
-{
-    mOCS turn;
-    turn.origin.Set(0.0f, 0.0f, 0.0f);
-    turn.basis.SetHP(0.0f, -90.0f);
-    pOut->Xform(turn, frame);
-}
-
 void eTextureProjection::Load(const mOCS& lightToWorld, const mFrustum& volume)
 {
     mOCS worldToLight;
     worldToLight.basis.Inverse(lightToWorld.basis);
     worldToLight.origin.Xform(-lightToWorld.origin, worldToLight.basis);
     // World positions (engine axes) into the light's eye space in the
-    // hardware's axes, where the light looks down -z.
+    // hardware's axes, where the light looks down -z: the engine-to-eye swap
+    // of the conversion turns the light's forward axis into the eye's -z, so
+    // the frame is used as it is.
     Mtx view;
     eVideoPlatform::OCSTo34Matrix(worldToLight, view);
 

@@ -65,13 +65,18 @@ bool eTexture::PlatformRead(const cFile& file, eTextureConfig* pConfig, int32_t 
         rb.SkipToEnd();
         return !rb.Failed();
     }
+    // A negative first word says no texels follow: the block may end there.
     const int32_t nPresent = rb.ReadInt();
+    if (!rb.Failed() && nPresent < 0) {
+        rb.SkipToEnd();
+        return !rb.Failed();
+    }
     rb.ReadInt();  // not used
     const uint32_t nBytes = rb.ReadUInt();
     if (rb.Failed())
         return false;
     eTextureData& data = *pConfig->m_pTextureData;
-    if (nPresent < 0 || nBytes != data.m_nBytes) {
+    if (nBytes != data.m_nBytes) {
         // The texture keeps whatever texels it had.
         rb.SkipToEnd();
         return !rb.Failed();

@@ -204,6 +204,7 @@ bool eVideo::IsOrthographic(const mFrustum& frustum)
 void eVideo::SetProjection(const mFrustum& frustum)
 {
     eVideoPlatform::s_projection.Set(frustum);
+    eVideoPlatform::s_bDepthBiased = false;  // the next biased material biases this one
     float nearDist = 0.0f;
     float farDist = 0.0f;
     float left = 0.0f;

@@ -30,6 +30,7 @@ mOCS eVideoPlatform::s_worldToCamera;
 mOCS eVideoPlatform::s_localToWorld;
 bool eVideoPlatform::s_bApplyTexMatrix = false;
 bool eVideoPlatform::s_bNoZWrite = false;
+bool eVideoPlatform::s_bDepthBiased = false;
 void* eVideoPlatform::s_pStartWrite = nullptr;
 float eVideoPlatform::s_fFifoUsage = 0.0f;
 ePhysiqueCache eVideoPlatform::s_physiqueCache;

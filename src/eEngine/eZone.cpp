@@ -83,8 +83,9 @@ cBase* eZone::Copy(cMemPool* pPool) const
     return pPool ? pPool->New<eZone>(*this) : nullptr;
 }
 
-// The scene nodes still filed here outlive the zone (they belong to other
-// pools): unfile them and clear their zone so none keeps a pointer to it.
+// The scene nodes of this zone outlive it (they belong to other pools):
+// unfile them and clear their zone, filed or not (a node outside every zone
+// keeps its last one), so none keeps a pointer to it.
 void eZone::UnfileAll()
 {
     UnfileVolumes();
@@ -92,17 +93,20 @@ void eZone::UnfileAll()
     auto dropVis = [](eGeom* g) {
         g->m_pVisPrev = g->m_pVisNext = nullptr;
         g->m_nVisNodeIndex = -1;
-        g->m_pZone = nullptr;
     };
     auto dropCol = [](eGeom* g) {
         g->m_pColPrev = g->m_pColNext = nullptr;
         g->m_nColNodeIndex = -1;
-        g->m_pZone = nullptr;
     };
     eZoneRing::DropAll(m_pVisNodes, eOctree::NodeCount(m_visOctree.m_nLevels), &eZoneVisNode::pGeomVis,
                        &eGeom::m_pVisNext, dropVis);
     eZoneRing::DropAll(m_pColNodes, eOctree::NodeCount(m_colOctree.m_nLevels), &eZoneColNode::pGeomCol,
                        &eGeom::m_pColNext, dropCol);
+    while (eGeom* g = m_pResidents) {
+        if (g->m_pZone == this)
+            g->m_pZone = nullptr;
+        g->LeaveResidents();
+    }
 }
 
 bool eZone::ContainsPos(const mVec3& p) const

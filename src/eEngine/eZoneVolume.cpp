@@ -31,6 +31,14 @@ void eZone::AddVolume(eVolume* v)
     v->m_pZone = this;
     if (!m_pVolNodes)
         return;
+    // A radius below 0 marks a volume that is never filed (nor tested).
+    if (v->m_fRadius < 0.0f) {
+        if (v->m_nVolNodeIndex >= 0 && ValidNode(v->m_nVolNodeIndex, m_volOctree))
+            eZoneRing::Unfile(m_pVolNodes, v->m_nVolNodeIndex, &eZoneVolNode::pVol, &eZoneVolNode::nVolCount, v,
+                              &eVolume::m_pVolPrev, &eVolume::m_pVolNext);
+        v->m_nVolNodeIndex = -1;
+        return;
+    }
     mSphere s;
     s.center = v->m_localToZone.origin;
     s.radius = v->m_fRadius;

@@ -52,6 +52,36 @@ TEST_F(cFileTest, OpenChecksMagicAndPlatform)
     EXPECT_FALSE(missing.Open("/nothing.dat"));
 }
 
+// A failed transfer leaves the buffers holding what they held before: the
+// far read and the next file's header must fail instead of reading it.
+TEST_F(cFileTest, AFailedTransferFailsTheReadAndTheOpen)
+{
+    datagen::BlockWriter big;
+    big.Header();
+    for (uint32_t i = 0; i < 30000; ++i)
+        big.Word(i);
+    ASSERT_TRUE(Save(big, "big.dat"));
+    ASSERT_TRUE(Save(datagen::BlockWriter().Header().Trailer(), "small.dat"));
+    {
+        cFile file;
+        ASSERT_TRUE(file.Open("/big.dat"));
+        DVDTestFailTransfers(true);
+        file.SetCurrentPos(100000);
+        uint8_t b[4] = {1, 1, 1, 1};
+        EXPECT_FALSE(file.Read(b, 4));
+        EXPECT_TRUE(file.Failed());
+        EXPECT_EQ(ps::LoadU32BE(b), 0u);
+        DVDTestFailTransfers(false);
+    }
+    cFile file;
+    ASSERT_TRUE(file.Open("/big.dat"));
+    file.Close();
+    DVDTestFailTransfers(true);
+    EXPECT_FALSE(file.Open("/small.dat"));
+    DVDTestFailTransfers(false);
+    EXPECT_TRUE(file.Open("/small.dat"));
+}
+
 TEST_F(cFileTest, OneFileOpenForReadingAtATime)
 {
     ASSERT_TRUE(Save(datagen::BlockWriter().Header().Trailer()));

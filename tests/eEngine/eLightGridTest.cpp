@@ -72,6 +72,16 @@ TEST_F(eLightGridTest, BrightnessInsideOnTheEdgeAndOutside)
     EXPECT_TRUE(nanValue == 0 || nanValue == 255);
 }
 
+TEST_F(eLightGridTest, EveryPositionOfAFullyLitGridIs255)
+{
+    std::fill_n(m_grid.m_pLevels[0].pBits, m_grid.m_pLevels[0].nBytes, 0xFF);
+    int nShort = 0;
+    for (float x = -7.9f; x < 8.0f; x += 0.37f)
+        for (float y = -7.9f; y < 8.0f; y += 0.41f)
+            nShort += m_grid.GetLightValue(mVec3(x, y, 0.3f * x - 0.7f), 0.0f) != 255;
+    EXPECT_EQ(nShort, 0);
+}
+
 TEST_F(eLightGridTest, RadiusPicksTheLevel)
 {
     std::fill_n(m_grid.m_pLevels[1].pBits, 16, 0xFF);  // level 1 lit, level 0 dark

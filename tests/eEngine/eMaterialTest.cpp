@@ -277,6 +277,11 @@ TEST_F(eMaterialTest, DepthBiasScalesTheProjectionUntilAMaterialWithoutIt)
     EXPECT_FLOAT_EQ(gxGet().projection[4], unbiased * 0.97f);
     plain->Apply(nullptr, nullptr, nullptr, 0);
     EXPECT_EQ(gxGet().projection[4], unbiased);
+    biased->Apply(nullptr, nullptr, nullptr, 0);
+    eVideo::SetProjection(f);  // as every frame's camera does: unbiased again
+    M::ApplyNull();
+    biased->Apply(nullptr, nullptr, nullptr, 0);
+    EXPECT_FLOAT_EQ(gxGet().projection[4], unbiased * 0.97f);
 }
 
 TEST_F(eMaterialTest, ApplyNullAndUnresolvedStatesDrawYellowUntextured)

@@ -214,6 +214,18 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
     EXPECT_FALSE(Mounted());
 }
 
+// The icon and comment failing to be set leaves a written save a success.
+TEST_F(eMemCardTest, AFailingStatusUpdateKeepsTheWritesSuccess)
+{
+    const std::vector<uint8_t> payload = Payload(64, 5);
+    CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_SET_STATUS, CARD_RESULT_IOERROR);
+    eMemCard::Save(kName, kVersion, payload.data(), 64, true);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    std::vector<uint8_t> buffer(64, 0);
+    eMemCard::Load(kName, kVersion, buffer.data(), 64);
+    EXPECT_EQ(buffer, payload);
+}
+
 TEST_F(eMemCardTest, BusyCardIsDamagedAfterAHundredPolls)
 {
     OSSetVirtualClock(TRUE);  // the polls wait 10 s of virtual time

@@ -211,12 +211,13 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
     const Row rows[] = {
         {"magic", 0, 0x54485000 ^ 0x01000000},
         {"version 1.0", 4, 0x00010000},
-        {"no frames", 0x14, 0},
         {"seventeen components", table, 17},
         {"a component of an unknown kind", table + 4, 0x02FFFFFF},
         {"first frame larger than the largest", 0x18, 0x100000},
-        {"frames larger than the file, wrapping the buffer size", 0x08, 0xFFFFFFE0},
-        {"picture width not tiled", table + 20, 40},
+        {"largest frame larger than the file", 0x08, 0xFFFFFFF0},
+        {"more frames than the file holds", 0x14, 0x7FFFFFFF},
+        {"picture wider than the drawing's sizes", table + 20, 0x8000},
+        {"picture taller than the drawing's sizes", table + 24, 0x10000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -230,6 +231,61 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
     eMovie::Close();
     WriteMovie(good);  // the player is free again after each failure
     EXPECT_TRUE(eMovie::Open(kMoviePath));
+}
+
+// The size products wrap in 32 bits unless bounded: the buffers would be
+// smaller than the frames and samples written into them.
+TEST_F(eMovieTest, AudioSamplesAFrameCannotHoldAreRefused)
+{
+    std::vector<uint8_t> bytes = datagen::MakeThpFile(MakeMovie(3, true, 32, 16));
+    ASSERT_TRUE(THPSimpleInit(FALSE, nullptr));
+    for (uint32_t samples : {0x40000001u, 2 * ps::LoadU32BE(&bytes[0x08]) + 1}) {
+        ps::StoreU32BE(&bytes[0x0C], samples);
+        WriteMovie(bytes);
+        EXPECT_FALSE(THPSimpleOpen(kMoviePath)) << samples;
+    }
+    ps::StoreU32BE(&bytes[0x0C], 2 * ps::LoadU32BE(&bytes[0x08]));
+    WriteMovie(bytes);
+    EXPECT_TRUE(THPSimpleOpen(kMoviePath));
+    EXPECT_TRUE(THPSimpleClose());
+    THPSimpleQuit();
+}
+
+// What the player can decode safely opens; frames the decoder cannot tile
+// fail one by one instead.
+TEST_F(eMovieTest, OddButSafeMoviesOpen)
+{
+    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, false, 32, 16));
+    const uint32_t table = ps::LoadU32BE(&good[0x20]);
+    const struct { const char* name; size_t offset; uint32_t value; } rows[] = {
+        {"no frames", 0x14, 0},
+        {"picture width not tiled", table + 20, 40},
+        {"picture height not tiled", table + 24, 12},
+        {"picture over 1024 wide", table + 20, 1040},
+        {"a second video component", table + 4, 0x0000FFFF},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> odd = good;
+        ps::StoreU32BE(&odd[row.offset], row.value);
+        if (row.offset == table + 4)
+            ps::StoreU32BE(&odd[table], 2);
+        WriteMovie(odd);
+        EXPECT_TRUE(eMovie::Open(kMoviePath));
+        eMovie::Close();
+    }
+    std::vector<uint8_t> empty = good;
+    ps::StoreU32BE(&empty[0x14], 0);
+    WriteMovie(empty);
+    ASSERT_TRUE(THPSimpleInit(FALSE, nullptr));
+    ASSERT_TRUE(THPSimpleOpen(kMoviePath));
+    std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
+    ASSERT_TRUE(THPSimpleSetBuffer(reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t(31))));
+    EXPECT_TRUE(THPSimplePreLoad(TRUE));  // a looping movie without frames reads none
+    EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_NOT_READ);
+    EXPECT_TRUE(THPSimpleLoadStop());
+    EXPECT_TRUE(THPSimpleClose());
+    THPSimpleQuit();
 }
 
 TEST_F(eMovieTest, PreloadReadsAtMostTenFrames)

@@ -161,6 +161,8 @@ TEST_F(eParticleEmitterTest, SizeAndAtlasFramesAtAnAge)
         {"no frame rate, random start: its own frame", 4, 4, 0, 5, 9, true, 7, 1000, 250, {0.75f, 0.25f}, {1, 0.5f}},
         {"no atlas: the whole texture", 1, 1, 10, 0, 15, false, 0, 1000, 250, {0, 0}, {1, 1}},
         {"rows without columns: frame 0 across", 0, 4, 10, 0, 15, false, 0, 1000, 250, {0, 0}, {1, 0.25f}},
+        {"no rows: the frame's column, rows scaled by 0", 4, 0, 10, 0, 15, false, 0, 1000, 250, {0.5f, 0}, {0.75f, 0}},
+        {"-2 rows: frame 6 scaled by -0.5", 4, -2, 10, 0, 15, false, 0, 1000, 650, {0.5f, -0.5f}, {0.75f, -1}},
         {"too fast for a tick: frame 0", 4, 4, 2000, 0, 15, false, 0, 1000, 250, {0, 0}, {0.25f, 0.25f}},
     };
     for (const Row& row : rows) {

@@ -117,10 +117,9 @@ protected:
         ASSERT_NE(pBlend, nullptr);
         m_materials.push_back(pBlend);
         m_cfg.hBlendMaterial = eMaterialMgr::Add(8, pBlend, 0x88);
-        // Two units back from the wall at y = 6, turned so that it looks
-        // along +y; a box 4 wide and 2 high from 0.5 to 6.
+        // Two units back from the wall at y = 6, aimed forward (+y) at it; a
+        // box 4 wide and 2 high from 0.5 to 6.
         m_cfg.localToParent = MakeFrame(0, 2, 0);
-        m_cfg.localToParent.basis.SetHP(0, 90);
         m_cfg.bIsOrtho = true;
         m_cfg.fWidth = 4;
         m_cfg.fHeight = 2;

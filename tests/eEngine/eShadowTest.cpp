@@ -184,6 +184,7 @@ protected:
         m_caster.SetZone(&m_room);
         m_caster.AddChild(&m_shadow, -1);
         m_shadow.Set(m_cfg, 1.0f);
+        m_shadow.m_localToParent.basis.SetHP(0, -90);  // aimed down: it projects along its forward axis
         m_caster.Update(cTimeValue(0));
         m_shadow.Update(cTimeValue(0));
         eShadow::s_fShadowClip = 100;

@@ -96,6 +96,20 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
             EXPECT_EQ(SlotBytes(c), Filled(c, row.expect == WHITE ? 0xFF : 0x5A));
         }
     }
+
+    // A console block holding only its negative first word is complete.
+    eTextureConfig* c = Configure(slot, F::FORMAT_RGBA8, 64);
+    eTexture* t = PlaceTexture(slot);
+    std::memset(c->m_pTextureData->m_pTexels, 0x5A, c->m_pTextureData->m_nBytes);
+    datagen::BlockWriter w;
+    w.Header().Begin(5).Begin(1).Begin(1).End().Name("wall").End().Int(0).Int(1);
+    w.Int(F::FORMAT_RGBA8).Word(64).Word(64).Word(0).Word(0).Begin(1).Int(-1).End().End();
+    w.Int(0x7777).Trailer();
+    cFile file;
+    ASSERT_TRUE(OpenFile(w, &file));
+    EXPECT_TRUE(t->Read(file, &m_pool));
+    EXPECT_TRUE(NextWordIs(file, 0x7777));
+    EXPECT_EQ(SlotBytes(c), Filled(c, 0x5A));
 }
 
 TEST_F(eTextureTest, SlotWithoutConfigurationIsSkippedAndOlderVersionsRefused)

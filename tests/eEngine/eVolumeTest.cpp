@@ -175,6 +175,17 @@ TEST_F(eVolumeTest, FilingCountsAndRemoval)
     EXPECT_EQ(m_b.m_pVolNodes[0].nVolCount, 0);
     EXPECT_EQ(v.m_nVolNodeIndex, -1);
     EXPECT_EQ(v.m_pZone, nullptr);
+
+    eVolume never;  // radius -1: never filed, wherever it is
+    Place(&m_a, &never, {10, 10, 10});
+    EXPECT_EQ(never.m_nVolNodeIndex, -1);
+    EXPECT_EQ(m_a.m_pVolNodes[0].nVolCount, 0);
+    never.SetVolumeSphere(1);
+    never.SetLocalToZone(MakeFrame(10, 10, 10));
+    never.SetVolumeSphere(-2);  // a filed volume whose radius drops below 0 leaves its node
+    never.SetLocalToZone(MakeFrame(10, 10, 10));
+    EXPECT_EQ(never.m_nVolNodeIndex, -1);
+    EXPECT_EQ(m_a.m_pVolNodes[0].nVolCount, 0);
 }
 
 TEST_F(eVolumeTest, CopiesKeepTheShapeOnly)

@@ -1,6 +1,7 @@
 #include "eEngine/eZone.h"
 
 #include <memory>
+#include <vector>
 
 #include "cCore/cFile.h"
 #include "eEngine/eLightGrid.h"
@@ -67,6 +68,26 @@ TEST_F(eZoneTest, FilingFollowsRadiiAndACentreOutsideTheTreeFilesNothing)
         EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount + m_a.m_pColNodes[0].nGeomColCount, 0);
         EXPECT_EQ(m_a.m_pVisNodes[521].pGeomVis, nullptr);
     }
+}
+
+// Filed, unfiled, or gone outside every zone (it keeps its last zone): each
+// node of a dying zone forgets it.
+TEST_F(eZoneTest, EveryNodeOfADyingZoneForgetsIt)
+{
+    auto pZone = std::make_unique<eZone>();
+    SetUpZone(pZone.get(), 2, 300.0f);
+    eTestGeom filed, unfiled, outside;
+    filed.m_nGeomFlags = outside.m_nGeomFlags = eGeom::kFiledMask;
+    filed.m_fVisRadius = outside.m_fVisRadius = 1.0f;
+    for (eTestGeom* g : {&filed, &unfiled, &outside})
+        g->SetZone(pZone.get());
+    outside.MoveTo(0, 70, 0);
+    ASSERT_EQ(outside.m_pZone, pZone.get());
+    ASSERT_NE(outside.m_nGeomFlags & eGeom::kOutsideZones, 0);
+    pZone.reset();
+    EXPECT_EQ(filed.m_pZone, nullptr);
+    EXPECT_EQ(unfiled.m_pZone, nullptr);
+    EXPECT_EQ(outside.m_pZone, nullptr);
 }
 
 TEST(eZoneBasicTest, TreesAreBuiltEmptyOrRefusedAndCopiesHoldNothing)
@@ -213,6 +234,21 @@ TEST_F(eZoneFileTest, OlderVersionsKeepWhatTheyStore)
     }
 }
 
+// Moves the first strip's list to the end of the list block, with these
+// commands before and after it.
+void MoveFirstList(datagen::ZoneData& d, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)
+{
+    datagen::ZoneData::Strip& s = d.strips[0];
+    std::vector<uint8_t> list(before);
+    const auto first = d.displayLists.begin() + 32 * s.offset;
+    list.insert(list.end(), first, first + s.size);
+    list.insert(list.end(), after.begin(), after.end());
+    s.offset = static_cast<uint16_t>(d.displayLists.size() / 32);
+    s.size = static_cast<uint16_t>(list.size());
+    list.resize((list.size() + 31) / 32 * 32, 0);
+    d.displayLists.insert(d.displayLists.end(), list.begin(), list.end());
+}
+
 TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
 {
     using Data = datagen::ZoneData;
@@ -225,8 +261,7 @@ TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
         {"a node's first strip past the strips", [](Data& d) { d.visNodes[1] = static_cast<uint16_t>(d.strips.size()); }},
         {"a position index past its array", [](Data& d) { d.displayLists[3] = 0x7F; }},
         {"a normal index past the table", [](Data& d) { d.displayLists[5] = 252; }},
-        {"a draw in vertex format 1", [](Data& d) { d.displayLists[0] |= 1; }},
-        {"an unknown command", [](Data& d) { d.displayLists[0] = 0x61; }},
+        {"a register load cut by the list's end", [](Data& d) { MoveFirstList(d, {}, {0x61, 0x00}); }},
         {"a surface past the table", [](Data& d) { d.triLists[0].surface = 1; }},
         {"triangles past the array", [](Data& d) { d.triLists.back().count = 50; }},
         {"a vertex past the array", [](Data& d) { d.colTris[4] = 8; }},
@@ -244,6 +279,29 @@ TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
         EXPECT_FALSE(ReadZone("bad.zon", &zone));
         EXPECT_EQ(zone.m_pVisData, nullptr);
         EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
+    }
+}
+
+// Register loads, draws in another format and commands the reader does not
+// know are the graphics layer's to check when the list is drawn.
+TEST_F(eZoneFileTest, RegisterLoadsAndOtherDrawsAreLeftToTheGraphicsLayer)
+{
+    const datagen::ZoneDesc room = RoomDesc(5, true);
+    const std::vector<uint8_t> loads = {0x61, 0x00, 0x00, 0x00, 0x00, 0x08, 0x30, 0, 0, 0, 0, 0x10, 0x00, 0x00,
+                                        0x10, 0x00, 0, 0, 0, 0, 0x20, 0, 0, 0, 0, 0x44};
+    const struct { const char* why; std::vector<uint8_t> after; } rows[] = {
+        {"register loads", loads},
+        {"a draw in vertex format 1", {0x91, 0x00, 0x01, 0xFF, 0xFF}},
+        {"an unknown command", {0x07, 0xFF}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        datagen::ZoneData data;
+        ASSERT_TRUE(datagen::BuildZone(room, &data));
+        MoveFirstList(data, loads, row.after);
+        ASSERT_TRUE(WriteZone("loads.zon", room, data));
+        eZone zone;
+        EXPECT_TRUE(ReadZone("loads.zon", &zone));
     }
 }
 

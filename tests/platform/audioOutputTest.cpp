@@ -2,7 +2,9 @@
 #include "platform/ai.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -21,6 +23,53 @@ uint32_t LE(const std::vector<uint8_t>& b, size_t at, int bytes)
     for (int i = 0; i < bytes; ++i)
         v |= static_cast<uint32_t>(b[at + static_cast<size_t>(i)]) << (8 * i);
     return v;
+}
+
+// Files may not grow past limit bytes while it lives; writes beyond fail
+// (with the signal such a write raises ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_old;
+        small.rlim_cur = limit;
+        m_bSet = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool m_bSet = false;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// A file whose header cannot be written is refused at once; a write failing
+// later stops the writing and makes the closing report it.
+TEST_F(AIOutputTest, WavSinkReportsWriteFailures)
+{
+    const std::string path = testing::TempDir() + "qm_audio_sink_full.wav";
+    {
+        FileSizeLimit none(0);
+        ASSERT_TRUE(none.m_bSet);
+        EXPECT_FALSE(AISetWavOutput(path.c_str()));
+    }
+    ASSERT_TRUE(AISetWavOutput(path.c_str()));
+    BOOL bClosed;
+    {
+        FileSizeLimit oneFrame(44 + 640);
+        ASSERT_TRUE(oneFrame.m_bSet);
+        Run(3);
+        bClosed = AISetWavOutput(nullptr);
+    }
+    EXPECT_FALSE(bClosed);
+    EXPECT_TRUE(AISetWavOutput(path.c_str()));  // a new file starts clean
+    EXPECT_TRUE(AISetWavOutput(nullptr));
 }
 
 TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)

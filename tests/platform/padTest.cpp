@@ -8,6 +8,7 @@
 
 #include "pad/pad_local.h"
 #include "../test/pad_test.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -115,6 +116,24 @@ TEST(pad, ScriptedPortsAndRecordedCalls)
     PADReset(PADChanBit(0) | PADChanBit(2));
     EXPECT_EQ(PADTestResetMasks(), std::vector<uint32_t>{0xA0000000u});
     PADTestSetScripted(false);
+}
+
+// Waits that read no controllers (card, disc errors) still see the reset
+// combination once it has been held for three seconds.
+TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
+{
+    OSSetVirtualClock(TRUE);
+    PADTestSetScripted(true);
+    PADStatus held = PADTestIdleStatus();
+    held.button = PAD_BUTTON_START | PAD_BUTTON_B | PAD_BUTTON_X;
+    PADTestSetStatus(0, held);
+    EXPECT_FALSE(OSGetResetButtonState());  // first seen held now
+    OSSleepTicks(3 * static_cast<OSTime>(OS_TIMER_CLOCK));
+    EXPECT_TRUE(OSGetResetButtonState());
+    PADTestSetStatus(0, PADTestIdleStatus());
+    EXPECT_FALSE(OSGetResetButtonState());
+    PADTestSetScripted(false);
+    OSSetVirtualClock(FALSE);
 }
 
 TEST(pad, TextsOfErrorsAndMotorCommands)

@@ -21,7 +21,9 @@ struct gcEventParams {
     gcGameObject* pParticipant2 = nullptr;
     const mOCS* pLocalToWorld = nullptr;    // a location, or null
     cBase* pObj = nullptr;                  // a further object chosen by the firing owner
-    int32_t nEventId = 0;                   // gcMsgEvent::gcEventId; 0 when none
+    // gcMsgEvent::gcEventId; 0 when none. Written by the state machine's Send
+    // on the caller's parameters before each handler.
+    mutable int32_t nEventId = 0;
     int32_t nMessageId = 0;                 // the scripted message id of ID_ONMESSAGE
     // Set before a state-machine handler runs; a script clears it, through
     // the const parameters its values get, to pass the message on to the

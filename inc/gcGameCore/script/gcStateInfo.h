@@ -29,8 +29,12 @@ struct gcStateInfo {
     // script event. The current state's handler runs, falling back to the
     // same state of the parent machines, then to the machine-wide events; a
     // pending change is carried out afterwards. Returns the last handler's
-    // result (0.0 for EnterState and ExitState). params and frame are copied:
-    // the handlers see the message's event id and handled flag in the copy.
+    // result (0.0 for EnterState and ExitState). params and frame are the
+    // caller's: the handlers, and the states entered by the change that
+    // follows, write the event id, the handled flag, RetVal and the Temps
+    // there, and the caller reads them afterwards.
+    float Send(const gcMsg& msg, const gcEventParams& params, gcEventStackData& frame);
+    // The same on a copy of the frame, for callers that only want the result.
     float Send(const gcMsg& msg, const gcEventParams& params, const gcEventStackData& frame);
     // Requests state nState with this timer countdown; a request for the
     // current state changes nothing unless bForce. Outside a handler the
@@ -49,6 +53,6 @@ struct gcStateInfo {
 private:
     // Runs the handler picked from one machine or state; true when it took
     // the message (it has actions and left bHandled set).
-    bool RunHandler(const gcEvent* pEvent, gcEventParams& params, gcEventStackData& frame, float* pResult);
-    void RunChangeLoop(const gcEventParams& params, const gcEventStackData& frame);
+    bool RunHandler(const gcEvent* pEvent, const gcEventParams& params, gcEventStackData& frame, float* pResult);
+    void RunChangeLoop(const gcEventParams& params, gcEventStackData& frame);
 };

@@ -49,5 +49,6 @@ void AISetDSPSampleRate(uint32_t rate);
 // ---- platform only ---------------------------------------------------------------
 // Also writes every played frame to a 16-bit stereo 32 kHz WAV file at a host
 // path (its header kept valid after every frame); null closes the file.
-// FALSE (logged) when the file cannot be created.
+// FALSE (logged) when the file cannot be created or its header written, and
+// when closing a file that a write failed on (writing stops at the failure).
 BOOL AISetWavOutput(const char* path);

@@ -32,6 +32,7 @@ struct Drive {
     bool busyCanceled = false;
     bool stop = false;
     bool hold = false;
+    bool failTransfers = false;
     uint32_t readCount = 0;
 
     ~Drive()
@@ -123,13 +124,14 @@ void Run(Drive& d)
         block->state = DVD_STATE_BUSY;
         d.busy = block;
         d.busyCanceled = false;
+        const bool fail = d.failTransfers;
         const int fd = block->fileInfo->hostFd;
         const uint32_t offset = block->offset;
         const uint32_t length = block->length;
         lock.unlock();
 
         data.resize(length);
-        const bool ok = Transfer(fd, offset, length, data.data());
+        const bool ok = !fail && Transfer(fd, offset, length, data.data());
 
         // Completion is an interrupt: serialised with interrupt-disabled code.
         const BOOL level = OSDisableInterrupts();
@@ -205,6 +207,13 @@ void DVDTestHoldDrive(bool hold)
         d.hold = hold;
     }
     d.wake.notify_all();
+}
+
+void DVDTestFailTransfers(bool fail)
+{
+    dvd::Drive& d = dvd::TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.failTransfers = fail;
 }
 
 void DVDTestWaitIdle()

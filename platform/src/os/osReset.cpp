@@ -22,6 +22,7 @@ namespace {
 
 std::atomic<bool> s_bResetButton{false};
 std::atomic<OSTestResetHandler> s_resetHandler{nullptr};
+std::atomic<void (*)()> s_resetRefresh{nullptr};
 
 struct SaveRegion {
     std::mutex mutex;
@@ -69,8 +70,15 @@ std::vector<std::string> OwnArguments()
 
 }  // namespace
 
+void os::SetResetButtonRefresh(void (*refresh)())
+{
+    s_resetRefresh.store(refresh);
+}
+
 BOOL OSGetResetButtonState()
 {
+    if (void (*refresh)() = s_resetRefresh.load())
+        refresh();
     return s_bResetButton.load() ? TRUE : FALSE;
 }
 

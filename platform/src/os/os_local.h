@@ -42,4 +42,9 @@ void InitSavedRegion();               // reads and clears the variable
 // Settings file.
 std::string SettingsFilePath();
 
+// The controller layer installs the step that brings the reset button up
+// to date (its key and the held combination); OSGetResetButtonState runs it
+// on every poll, so waits that read no controllers still see the button.
+void SetResetButtonRefresh(void (*refresh)());
+
 }  // namespace os

@@ -4,8 +4,10 @@
 
 #include "platform/pad.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "os/os_local.h"
 #include "pad/pad_local.h"
 #include "../test/pad_test.h"
 
@@ -41,6 +43,7 @@ struct Library {
     std::vector<uint32_t> resetMasks;
     OSTime comboSince = -1;      // when the combination was first seen held
     bool resetFromPad = false;   // this library holds the reset button down
+    PADStatus lastRead[PAD_MAX_CONTROLLERS];  // what the host's devices gave last
 };
 
 Library s_pad;
@@ -70,6 +73,22 @@ void UpdateResetButton(const PADStatus status[PAD_MAX_CONTROLLERS])
     }
 }
 
+// Every poll of the reset button: the key as the window last saw it and the
+// combination as last read (or scripted) against the time now, so a
+// combination held through a wait that reads no controllers still presses
+// the button after its three seconds.
+void RefreshResetButton()
+{
+    if (s_pad.scripted) {
+        UpdateResetButton(s_pad.script);
+        return;
+    }
+    pad::HostPollResetKey();
+    UpdateResetButton(s_pad.lastRead);
+}
+
+[[maybe_unused]] const bool s_bRefreshInstalled = (os::SetResetButtonRefresh(RefreshResetButton), true);
+
 }  // namespace
 
 void PADSetSpec(uint32_t)
@@ -91,6 +110,7 @@ uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
     } else {
         pad::HostStart();
         pad::HostRead(status);
+        std::copy(status, status + PAD_MAX_CONTROLLERS, s_pad.lastRead);
         UpdateResetButton(status);
     }
     uint32_t present = 0;

@@ -255,6 +255,15 @@ void HostForget(uint32_t mask)
     }
 }
 
+void HostPollResetKey()
+{
+    if (!s_host.keyboard)
+        return;
+    int numKeys = 0;
+    const uint8_t* keys = SDL_GetKeyboardState(&numKeys);
+    s_host.resetKey = Key(keys, numKeys, SDL_SCANCODE_F12);
+}
+
 bool HostResetKeyDown()
 {
     return s_host.resetKey;

@@ -34,5 +34,6 @@ void HostRead(PADStatus status[PAD_MAX_CONTROLLERS]);
 void HostRumble(int32_t chan, bool on);
 void HostForget(uint32_t mask);  // ports to look for again
 bool HostResetKeyDown();         // the key that works the reset button, at the last read
+void HostPollResetKey();         // reads that key again from the key state the window keeps
 
 }  // namespace pad

@@ -1,8 +1,10 @@
 // Entry point of the PC build: host options first, then the system's own
 // command line ("/act 1 /map 2"). Starts the services, loads the game on the
 // loader thread, runs the top loop and shuts down in reverse order; 0, or -2
-// when the game cannot be loaded.
+// when the game cannot be loaded (1 when the sound output could not be written).
+#include <cerrno>
 #include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -55,8 +57,9 @@ void PrintUsage(FILE* out)
 bool ParseCount(const char* text, long* pCount)
 {
     char* end = nullptr;
+    errno = 0;
     const long n = std::strtol(text, &end, 10);
-    if (!*text || *end || n <= 0)
+    if (!*text || *end || n <= 0 || errno == ERANGE)
         return false;
     *pCount = n;
     return true;
@@ -80,7 +83,8 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
             pOptions->audioWav = argv[++i];
         } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
             if (!ParseCount(argv[++i], &pOptions->nFrames)) {
-                std::fprintf(stderr, "quillmere: --frames needs a positive number, not \"%s\"\n", argv[i]);
+                std::fprintf(stderr, "quillmere: --frames needs a positive number up to %ld, not \"%s\"\n", LONG_MAX,
+                             argv[i]);
                 return false;
             }
         } else {
@@ -199,7 +203,8 @@ int main(int argc, char** argv)
     if (s_options.nFrames > 0)
         VISetFrameLimit(static_cast<uint32_t>(s_options.nFrames));
     Initialize();
-    if (!s_options.audioWav.empty() && !AISetWavOutput(s_options.audioWav.c_str()))
+    bool bWavOk = s_options.audioWav.empty() || AISetWavOutput(s_options.audioWav.c_str());
+    if (!bWavOk)
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
     if (!gcGame::LoadBackground()) {
         cLogError_("quillmere: the game could not be loaded");
@@ -209,7 +214,11 @@ int main(int argc, char** argv)
     }
     gcGame::s_pGame->Run();
     WriteCapture(s_options);
+    if (bWavOk && !s_options.audioWav.empty() && !AISetWavOutput(nullptr)) {
+        bWavOk = false;
+        cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
+    }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    return 0;
+    return bWavOk ? 0 : 1;
 }

@@ -1,7 +1,6 @@
 #include "Utilities/THP/THP.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "platform/ai.h"
@@ -39,6 +38,8 @@ namespace {
 constexpr uint32_t kAlign = 32;
 constexpr uint32_t kFrameWords = 8;  // next and previous frame sizes before the component sizes
 constexpr uint32_t kDmaBytes = THP_AUDIO_PAIRS_PER_DMA * 4;
+constexpr uint32_t kMaxPictureSide = 0x7FFF;           // the drawing takes signed 16-bit sizes
+constexpr uint32_t kMaxNeedMemory = 0x7FFFFFFF - kAlign;  // the caller adds its alignment slack
 
 struct ReadBuffer {
     uint8_t* ptr = nullptr;
@@ -106,29 +107,45 @@ alignas(32) uint8_t s_outBuffer[2][kDmaBytes];
 int s_nOutBuffer = 0;
 const uint8_t* s_pLastDmaBlock = nullptr;
 
-uint32_t RoundUp(uint32_t n)
+uint64_t RoundUp(uint64_t n)
 {
     return (n + kAlign - 1) / kAlign * kAlign;
 }
 
-uint32_t PlaneBytes()
+// The sizes below are computed in 64 bits from header values the opener has
+// bounded; their total is checked against kMaxNeedMemory before any is used.
+uint64_t PlaneBytes()
 {
-    return RoundUp(s_player.videoInfo.xSize * s_player.videoInfo.ySize);
+    return RoundUp(uint64_t{s_player.videoInfo.xSize} * s_player.videoInfo.ySize);
 }
 
-uint32_t ChromaBytes()
+uint64_t ChromaBytes()
 {
-    return RoundUp(s_player.videoInfo.xSize * s_player.videoInfo.ySize / 4);
+    return RoundUp(uint64_t{s_player.videoInfo.xSize} * s_player.videoInfo.ySize / 4);
 }
 
-uint32_t ReadBufferBytes()
+uint64_t ReadBufferBytes()
 {
     return RoundUp(s_player.header.bufSize);
 }
 
-uint32_t AudioBufferBytes()
+uint64_t AudioBufferBytes()
 {
-    return RoundUp(s_player.header.audioMaxSamples * 4);
+    return RoundUp(uint64_t{s_player.header.audioMaxSamples} * 4);
+}
+
+uint64_t NeedMemory()
+{
+    uint64_t size = THP_READ_BUFFERS * ReadBufferBytes() + PlaneBytes() + 2 * ChromaBytes() + THP_WORK_AREA_SIZE;
+    if (s_player.audioExist)
+        size += THP_AUDIO_BUFFERS * AudioBufferBytes();
+    return size;
+}
+
+// The frame number of the n-th frame read; a movie without frames has none.
+int32_t FrameNumber(int32_t n)
+{
+    return s_player.header.numFrames ? n % static_cast<int32_t>(s_player.header.numFrames) : n;
 }
 
 // A read that waits, calling the read callback meanwhile (it passes disc
@@ -154,7 +171,7 @@ void AdvanceReadPosition(const uint8_t* frame)
     s_player.curOffset += s_player.curSize;
     s_player.curSize = ps::LoadU32BE(frame);
     ++s_player.readFrames;
-    if (s_player.loop && s_player.readFrames % static_cast<int32_t>(s_player.header.numFrames) == 0) {
+    if (s_player.loop && s_player.header.numFrames && FrameNumber(s_player.readFrames) == 0) {
         s_player.curOffset = s_player.header.movieDataOffsets;
         s_player.curSize = s_player.header.firstFrameSize;
     }
@@ -184,7 +201,7 @@ void ReadCallback(int32_t result, DVDFileInfo*)
     ReadBuffer& buf = s_player.readBuffer[s_player.readIndex];
     buf.valid = true;
     buf.size = s_player.curSize;
-    buf.frameNumber = s_player.readFrames % static_cast<int32_t>(s_player.header.numFrames);
+    buf.frameNumber = FrameNumber(s_player.readFrames);
     AdvanceReadPosition(buf.ptr);
     s_player.readIndex = (s_player.readIndex + 1) % THP_READ_BUFFERS;
     ReadFrameAsync();
@@ -279,20 +296,6 @@ void MixAudio()
     }
 }
 
-// The buffers' bytes for the header and components read, counted wide: a
-// damaged header's sizes must not wrap to a buffer too small for its frames.
-uint64_t NeedBytes()
-{
-    const auto round = [](uint64_t n) { return (n + kAlign - 1) / kAlign * kAlign; };
-    const THPVideoInfo& v = s_player.videoInfo;
-    const uint64_t plane = uint64_t{v.xSize} * v.ySize;
-    uint64_t size = THP_READ_BUFFERS * round(s_player.header.bufSize) + round(plane) + 2 * round(plane / 4) +
-                    THP_WORK_AREA_SIZE;
-    if (s_player.audioExist)
-        size += THP_AUDIO_BUFFERS * round(uint64_t{s_player.header.audioMaxSamples} * 4);
-    return size;
-}
-
 bool ReadHeader(const char* path)
 {
     alignas(32) uint8_t block[RoundUp(THP_HEADER_SIZE)];
@@ -321,9 +324,37 @@ bool ReadHeader(const char* path)
         cLogError_("THP: \"%s\" is of version %08X; only %08X is played", path, h.version, THP_VERSION);
         return false;
     }
-    if (h.numFrames == 0 || h.bufSize == 0 || !(h.frameRate > 0.0f)) {
-        cLogError_("THP: \"%s\" has %u frames of at most %u bytes at %g a second", path, h.numFrames, h.bufSize,
-                   h.frameRate);
+    // No frame is larger than the file, and every frame holds at least its
+    // two size words: larger claims come from a damaged file.
+    const uint32_t fileBytes = s_player.fileInfo.length;
+    if (h.bufSize > fileBytes || h.numFrames > fileBytes / kFrameWords || !(h.frameRate > 0.0f)) {
+        cLogError_("THP: \"%s\" (%u bytes) claims %u frames of at most %u bytes at %g a second", path, fileBytes,
+                   h.numFrames, h.bufSize, h.frameRate);
+        return false;
+    }
+    return true;
+}
+
+// Refuses only what could not be decoded and drawn safely: a picture whose
+// sizes do not fit the drawing's 16-bit coordinates, audio samples a frame
+// cannot hold (a sample takes at least four bits), and buffers that would
+// not fit in memory. Pictures the decoder cannot tile fail frame by frame.
+bool SizesFit(const char* path, bool bVideo)
+{
+    const THPVideoInfo& v = s_player.videoInfo;
+    if (!bVideo || v.xSize == 0 || v.ySize == 0 || v.xSize > kMaxPictureSide || v.ySize > kMaxPictureSide) {
+        cLogError_("THP: \"%s\" has no picture of a size that can be shown (%ux%u)", path, v.xSize, v.ySize);
+        return false;
+    }
+    const uint32_t samples = s_player.header.audioMaxSamples;
+    if (s_player.audioExist && samples > 2ull * s_player.header.bufSize) {
+        cLogError_("THP: \"%s\" claims %u audio samples a frame; its frames of %u bytes hold at most %llu", path,
+                   samples, s_player.header.bufSize, 2ull * s_player.header.bufSize);
+        return false;
+    }
+    if (NeedMemory() > kMaxNeedMemory) {
+        cLogError_("THP: \"%s\" needs %llu bytes of buffers; at most %u are given", path,
+                   static_cast<unsigned long long>(NeedMemory()), kMaxNeedMemory);
         return false;
     }
     return true;
@@ -345,15 +376,19 @@ bool ReadComponents(const char* path)
     }
     std::memcpy(s_player.compTypes, block + 4, THP_MAX_COMPONENTS);
     const uint8_t* info = block + 4 + THP_MAX_COMPONENTS;
+    // A second video or audio component is decoded with the first one's
+    // information, into the same planes and audio buffers.
     bool bVideo = false;
     for (uint32_t i = 0; i < count; ++i) {
-        if (s_player.compTypes[i] == THP_VIDEO_COMP && !bVideo) {
-            s_player.videoInfo = {ps::LoadU32BE(info), ps::LoadU32BE(info + 4), ps::LoadU32BE(info + 8)};
+        if (s_player.compTypes[i] == THP_VIDEO_COMP) {
+            if (!bVideo)
+                s_player.videoInfo = {ps::LoadU32BE(info), ps::LoadU32BE(info + 4), ps::LoadU32BE(info + 8)};
             bVideo = true;
             info += 12;
-        } else if (s_player.compTypes[i] == THP_AUDIO_COMP && !s_player.audioExist) {
-            s_player.audioInfo = {ps::LoadU32BE(info), ps::LoadU32BE(info + 4), ps::LoadU32BE(info + 8),
-                                  ps::LoadU32BE(info + 12)};
+        } else if (s_player.compTypes[i] == THP_AUDIO_COMP) {
+            if (!s_player.audioExist)
+                s_player.audioInfo = {ps::LoadU32BE(info), ps::LoadU32BE(info + 4), ps::LoadU32BE(info + 8),
+                                      ps::LoadU32BE(info + 12)};
             s_player.audioExist = true;
             info += 16;
         } else {
@@ -362,28 +397,8 @@ bool ReadComponents(const char* path)
             return false;
         }
     }
-    const THPVideoInfo& v = s_player.videoInfo;
-    if (!bVideo || v.xSize == 0 || v.ySize == 0 || v.xSize % THP_WIDTH_ALIGN != 0 || v.ySize % THP_HEIGHT_ALIGN != 0 ||
-        v.xSize > 1024 || v.ySize > 1024) {
-        cLogError_("THP: \"%s\" has no picture of a size that can be shown (%ux%u)", path, v.xSize, v.ySize);
-        return false;
-    }
-    const THPAudioInfo& a = s_player.audioInfo;
-    if (s_player.audioExist && (a.sndChannels < 1 || a.sndChannels > 2 || a.sndNumTracks == 0 ||
-                                s_player.header.audioMaxSamples == 0)) {
-        cLogError_("THP: the audio of \"%s\" (%u channels, %u tracks) cannot be played", path, a.sndChannels,
-                   a.sndNumTracks);
-        return false;
-    }
     s_player.numComponents = count;
-    // No frame is larger than the file; within that, the buffers must fit
-    // the sizes the player computes with.
-    if (s_player.header.bufSize > s_player.fileInfo.length || NeedBytes() > INT32_MAX) {
-        cLogError_("THP: \"%s\" claims frames of %u bytes with %u samples in a file of %u bytes", path,
-                   s_player.header.bufSize, s_player.header.audioMaxSamples, s_player.fileInfo.length);
-        return false;
-    }
-    return true;
+    return SizesFit(path, bVideo);
 }
 
 void ResetReadState()
@@ -406,9 +421,9 @@ void ResetReadState()
 
 // The size of one component's data in the frame (an audio component holds
 // all its tracks).
-uint32_t ComponentBytes(uint32_t i, uint32_t size)
+uint64_t ComponentBytes(uint32_t i, uint32_t size)
 {
-    return s_player.compTypes[i] == THP_AUDIO_COMP ? size * s_player.audioInfo.sndNumTracks : size;
+    return s_player.compTypes[i] == THP_AUDIO_COMP ? uint64_t{size} * s_player.audioInfo.sndNumTracks : size;
 }
 
 // Checks that the frame's components lie inside the bytes read.
@@ -511,7 +526,9 @@ BOOL THPSimpleClose()
 
 uint32_t THPSimpleCalcNeedMemory()
 {
-    return s_player.open ? static_cast<uint32_t>(NeedBytes()) : 0;
+    if (!s_player.open)
+        return 0;
+    return static_cast<uint32_t>(NeedMemory());  // bounded when the movie was opened
 }
 
 BOOL THPSimpleSetBuffer(uint8_t* buffer)
@@ -544,18 +561,18 @@ BOOL THPSimplePreLoad(BOOL loop)
     if (!s_player.open || s_player.preLoaded || !s_player.readBuffer[0].ptr)
         return FALSE;
     s_player.loop = loop != FALSE;
-    const uint32_t count = s_player.loop ? THP_READ_BUFFERS
-                                         : std::min<uint32_t>(THP_READ_BUFFERS, s_player.header.numFrames);
+    const uint32_t frames = s_player.header.numFrames;
+    const uint32_t count = s_player.loop && frames ? THP_READ_BUFFERS : std::min<uint32_t>(THP_READ_BUFFERS, frames);
     for (uint32_t i = 0; i < count; ++i) {
         ReadBuffer& buf = s_player.readBuffer[s_player.readIndex];
-        if (!FrameSizeFits(s_player.curSize) || !ReadSync(buf.ptr, RoundUp(s_player.curSize), s_player.curOffset)) {
+        if (!FrameSizeFits(s_player.curSize) || !ReadSync(buf.ptr, static_cast<uint32_t>(RoundUp(s_player.curSize)), s_player.curOffset)) {
             cLogError_("THP: frame %d (%u bytes at %u) cannot be read", s_player.readFrames, s_player.curSize,
                        s_player.curOffset);
             return FALSE;
         }
         buf.valid = true;
         buf.size = s_player.curSize;
-        buf.frameNumber = s_player.readFrames % static_cast<int32_t>(s_player.header.numFrames);
+        buf.frameNumber = FrameNumber(s_player.readFrames);
         AdvanceReadPosition(buf.ptr);
         s_player.readIndex = (s_player.readIndex + 1) % THP_READ_BUFFERS;
     }
@@ -628,8 +645,8 @@ int32_t THPSimpleDecode(int32_t track)
                 return THP_DECODE_VIDEO_FAILED;
             }
             // The planes are texture memory the graphics layer reads.
-            DCStoreRangeNoSync(s_player.yImage, PlaneBytes());
-            DCStoreRangeNoSync(s_player.uImage, 2 * ChromaBytes());
+            DCStoreRangeNoSync(s_player.yImage, static_cast<uint32_t>(PlaneBytes()));
+            DCStoreRangeNoSync(s_player.uImage, static_cast<uint32_t>(2 * ChromaBytes()));
         } else {
             DecodeAudio(data, size, track);
         }

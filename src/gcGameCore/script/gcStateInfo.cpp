@@ -17,7 +17,7 @@ static const gcEvent* GetMachineHandler(const gcStateMachine& machine, int32_t n
     }
 }
 
-bool gcStateInfo::RunHandler(const gcEvent* pEvent, gcEventParams& params, gcEventStackData& frame,
+bool gcStateInfo::RunHandler(const gcEvent* pEvent, const gcEventParams& params, gcEventStackData& frame,
                              float* pResult)
 {
     params.bHandled = true;
@@ -30,17 +30,21 @@ bool gcStateInfo::RunHandler(const gcEvent* pEvent, gcEventParams& params, gcEve
     return bHasActions && params.bHandled;
 }
 
-float gcStateInfo::Send(const gcMsg& msg, const gcEventParams& inParams, const gcEventStackData& inFrame)
+float gcStateInfo::Send(const gcMsg& msg, const gcEventParams& params, const gcEventStackData& frame)
+{
+    gcEventStackData copy = frame;
+    return Send(msg, params, copy);
+}
+
+float gcStateInfo::Send(const gcMsg& msg, const gcEventParams& params, gcEventStackData& frame)
 {
     if (!m_pStateMachine)
         return 0.0f;
     if (msg.nMsgId == MSG_TICK && m_nextUpdate.m_nTicks > 0) {
         m_nextUpdate -= static_cast<const gcMsgTick&>(msg).dT;
         if (m_nextUpdate.m_nTicks <= 0)
-            Send(gcMsgUpdate(), inParams, inFrame);
+            Send(gcMsgUpdate(), params, frame);
     }
-    gcEventParams params = inParams;
-    gcEventStackData frame = inFrame;
     const int32_t nEventId = msg.nMsgId == MSG_EVENT ? static_cast<const gcMsgEvent&>(msg).eventId : 0;
     float fResult = 0.0f;
     bool bHandled = false;
@@ -64,7 +68,7 @@ float gcStateInfo::Send(const gcMsg& msg, const gcEventParams& inParams, const g
     // EnterState and ExitState are sent from inside the change loop.
     if (msg.nMsgId == MSG_ENTERSTATE || msg.nMsgId == MSG_EXITSTATE || (m_nFlags & kExiting))
         return 0.0f;
-    RunChangeLoop(inParams, inFrame);
+    RunChangeLoop(params, frame);
     return fResult;
 }
 
@@ -78,17 +82,20 @@ void gcStateInfo::ChangeState(int nState, const gcEventParams& params, const gcE
         m_nNextState = static_cast<int8_t>(nState);
         m_nextUpdate = timer;
     }
-    if (!(m_nFlags & kInHandler))
-        RunChangeLoop(params, frame);
+    if (!(m_nFlags & kInHandler)) {
+        gcEventStackData copy = frame;
+        RunChangeLoop(params, copy);
+    }
 }
 
 void gcStateInfo::HandleChangeState(const gcEventParams& params, const gcEventStackData& frame)
 {
+    gcEventStackData copy = frame;
     if (m_pStateMachine)
-        RunChangeLoop(params, frame);
+        RunChangeLoop(params, copy);
 }
 
-void gcStateInfo::RunChangeLoop(const gcEventParams& params, const gcEventStackData& frame)
+void gcStateInfo::RunChangeLoop(const gcEventParams& params, gcEventStackData& frame)
 {
     int nChanges = 0;
     while (m_nFlags & kChangePending) {

@@ -85,6 +85,25 @@ TEST_F(gcStateMachineTest, ClearedHandledFlagPassesTheMessageToParentsThenMachin
         EXPECT_EQ(e.nEventId, gcMsgEvent::ID_ONMESSAGE);
 }
 
+// RetVal reaches the caller, and a Temp set by OnEvent is seen by the
+// OnEnterState of the change it requests.
+TEST_F(gcStateMachineTest, HandlersWorkOnTheCallersFrame)
+{
+    gcStateMachine* p = Machine(1);
+    FillEvent(State(p, 0)->onEvent, b.Set(gcValTest::TEMP1, 5.0f), b.Set(gcValTest::RETVAL, 7.0f), b.Change(1));
+    FillEvent(State(p, 1)->onEnterState,
+              b.Step(gcDoTestStep::SET, gcValTest::PARAM1, 0, b.Add(b.Var(gcValTest::TEMP1), b.Num(1.0f))));
+    Run(p);
+    ChangeState(0);
+    const gcEventParams params = Params();
+    gcEventStackData frame;
+    EXPECT_EQ(m_actor.m_stateInfo.Send(gcMsgEvent(gcMsgEvent::ID_ONMESSAGE), params, frame), 7.0f);
+    EXPECT_EQ(m_actor.m_stateInfo.m_nCurState, 1);
+    EXPECT_EQ(frame.fRetVal, 7.0f);
+    EXPECT_EQ(frame.fTemps[0], 5.0f);
+    EXPECT_EQ(frame.fInValues[0], 6.0f);
+}
+
 TEST_F(gcStateMachineTest, TimerRunningOutDeliversOnTimerBeforeOnUpdate)
 {
     gcStateMachine* p = Machine(1);
