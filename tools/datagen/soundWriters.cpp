@@ -133,7 +133,11 @@ void WriteConsolePlatform(const eSoundData& sound, const cFile& file)
     }
     const eSoundWaveData* pWave = sound.m_pWaveData;
     if (!pWave || !pWave->HoldsMemory()) {
-        cLogError_("datagen: sound data \"%s\" has no samples to write", sound.m_name.m_sData);
+        // An empty platform block keeps the file readable: the reader refuses
+        // the sound (it keeps its defaults) and goes on with the next record.
+        cLogWarn_("datagen: sound data \"%s\" has no samples to write", sound.m_name.m_sData);
+        const uint8_t header[eSoundWaveData::kHeaderSize] = {};
+        WritePlatformBlock(file, header, 0, 0, header);
         return;
     }
     std::vector<uint8_t> bytes((pWave->m_nByteSize + 31u) & ~31u);
