@@ -82,6 +82,25 @@ TEST(mFrustum, ClipMasks)
     EXPECT_EQ(f.Clip(Box({-12, 10, -1}, {-9, 12, 1}), 64), 64u + 59u);  // straddling the left plane
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64), 0u);
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64 | 2), 64u | 2u | 61u);
+
+    // A corner exactly on a plane: the lowest one there counts inside, the
+    // highest one there keeps the box. Near has a positive normal, right a
+    // negative one, so both corner choices are taken.
+    mFrustum o;
+    o.SetOrtho(2, 50, -3, 4, 5, -6);
+    const struct {
+        const char* name;
+        mBox b;
+        unsigned int expected;
+    } corners[] = {
+        {"lowest corner on the near plane", Box({0, 2, 0}, {1, 3, 1}), 127},
+        {"highest corner on the near plane", Box({0, 1, 0}, {1, 2, 1}), 126},
+        {"lowest corner on the right plane", Box({3, 10, 0}, {4, 11, 1}), 127},
+        {"highest corner on the right plane", Box({4, 10, 0}, {5, 11, 1}), 127 - 8},
+        {"just past the right plane", Box({4.001f, 10, 0}, {5, 11, 1}), 0},
+    };
+    for (const auto& row : corners)
+        EXPECT_EQ(o.Clip(row.b, 64), row.expected) << row.name;
 }
 
 TEST(mFrustum, TransformRoundTripsAndMovesWithTheFrame)

@@ -72,6 +72,15 @@ TEST(mQuat, ExpAndLog)
     l.LogN(q);
     r.Exp(l);
     EXPECT_TRUE(QuatNear(r, q, 1e-6f));
+    // Below 0.0001 the vector part passes unscaled; just above it, and at
+    // 0.003 where sin(t)/t = 0.9999985 shows in a float, it is scaled.
+    for (const float theta : {0.00009f, 0.00011f, 0.003f, 0.5f}) {
+        SCOPED_TRACE(theta);
+        r.Exp(mQuat(0, theta, 0, 7.0f));
+        EXPECT_NEAR(double(r.y) / theta, std::sin(double(theta)) / theta, 3e-7);
+        EXPECT_FLOAT_EQ(r.w, std::cos(theta));
+        EXPECT_TRUE(r.x == 0.0f && r.z == 0.0f);
+    }
 }
 
 TEST(mQuat, AgreesWithTheBasis)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../test/dvd_test.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -143,6 +144,34 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     EXPECT_TRUE(WaitForCalls(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(g_calls, 1);  // the cancelled read never called back
+    EXPECT_EQ(buf[0], 33);
+    DVDClose(&fi);
+}
+
+// A transfer completes under the interrupt lock, so holding it keeps the
+// request busy: cancelled then, it neither writes nor calls back, and the
+// drive goes on with the next request.
+TEST_F(DVDTest, CancellingABusyReadDropsItsCompletion)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    g_calls = 0;
+    std::vector<uint8_t> buf(32, 0xEE);
+    const BOOL level = OSDisableInterrupts();
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
+    for (int i = 0; i < 40000 && DVDGetCommandBlockStatus(&fi.cb) != DVD_STATE_BUSY; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    ASSERT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_BUSY);
+    EXPECT_TRUE(DVDCancel(&fi.cb));
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    OSRestoreInterrupts(level);
+    DVDTestWaitIdle();
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    EXPECT_EQ(g_calls, 0);
+    EXPECT_EQ(buf[0], 0xEE);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    EXPECT_TRUE(WaitForCalls(1));
     EXPECT_EQ(buf[0], 33);
     DVDClose(&fi);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../test/os_test.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -64,6 +65,12 @@ void* LockLogUnlock(void* arg)
     return nullptr;
 }
 
+// A join that never returns fails the run at once instead of at the timeout.
+BOOL Join(OSThread* thread, void** val)
+{
+    return WithinDeadline("OSJoinThread", [&] { return OSJoinThread(thread, val); });
+}
+
 bool Start(Worker& w, OSThreadFunc func, int priority)
 {
     return OSCreateThread(&w.thread, func, &w, nullptr, 0x10000, priority, 0) && OSResumeThread(&w.thread) == 1;
@@ -111,7 +118,7 @@ TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
 
     bStop = true;
     void* result = nullptr;
-    ASSERT_TRUE(OSJoinThread(&low.thread, &result));
+    ASSERT_TRUE(Join(&low.thread, &result));
     EXPECT_EQ(reinterpret_cast<long>(result), low.nProgress);
 }
 
@@ -123,8 +130,8 @@ TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
     EXPECT_EQ(log, "");  // lower than main: waits for main to wait
     ASSERT_TRUE(Start(high, LogOnce, 10));
     EXPECT_EQ(log, "H");
-    ASSERT_TRUE(OSJoinThread(&low.thread, nullptr));
-    ASSERT_TRUE(OSJoinThread(&high.thread, nullptr));
+    ASSERT_TRUE(Join(&low.thread, nullptr));
+    ASSERT_TRUE(Join(&high.thread, nullptr));
     EXPECT_EQ(log, "HL");
 }
 
@@ -134,8 +141,8 @@ TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
     Worker a(&log, 'a', 3), b(&log, 'b', 3);
     ASSERT_TRUE(Start(a, LogAndYield, 20));
     ASSERT_TRUE(Start(b, LogAndYield, 20));
-    ASSERT_TRUE(OSJoinThread(&a.thread, nullptr));
-    ASSERT_TRUE(OSJoinThread(&b.thread, nullptr));
+    ASSERT_TRUE(Join(&a.thread, nullptr));
+    ASSERT_TRUE(Join(&b.thread, nullptr));
     EXPECT_EQ(log, "ababab");
 }
 
@@ -154,7 +161,7 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     OSSleepTicks(OSMillisecondsToTicks(5));
     bStop = true;
     void* result = nullptr;
-    ASSERT_TRUE(OSJoinThread(&w.thread, &result));
+    ASSERT_TRUE(Join(&w.thread, &result));
     EXPECT_EQ(reinterpret_cast<long>(result), w.nProgress);
     EXPECT_EQ(w.thread.state, OS_THREAD_STATE_MORIBUND);
     EXPECT_EQ(OSCheckActiveThreads(), nBefore - 1);
@@ -179,7 +186,7 @@ TEST(OSThread, RecordIsReusedAfterTheThreadEnds)
         w.id = id;
         w.thread = OSThread{};
         ASSERT_TRUE(Start(w, LogOnce, 20));
-        ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+        ASSERT_TRUE(Join(&w.thread, nullptr));
     }
     EXPECT_EQ(log, "12");
 }
@@ -201,7 +208,7 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     EXPECT_EQ(log, "");  // one lock still held
     OSUnlockMutex(&mutex);
     EXPECT_EQ(log, "W");  // released: the higher-priority waiter ran at once
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&w.thread, nullptr));
     EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
     OSUnlockMutex(&mutex);
     OSFreeMutex(&mutex);
@@ -221,7 +228,7 @@ TEST(OSLock, PlatformThreadWaitsForTheOwner)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(bLocked.load());
     OSUnlockMutex(&mutex);
-    platform.join();
+    WithinDeadline("host thread join", [&] { platform.join(); });
     EXPECT_TRUE(bLocked.load());
     OSFreeMutex(&mutex);
 }
@@ -243,7 +250,7 @@ TEST(OSInterrupts, CallbackIsHeldOffWhileDisabled)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(bRan.load());
     OSRestoreInterrupts(level);
-    interrupt.join();
+    WithinDeadline("host thread join", [&] { interrupt.join(); });
     EXPECT_TRUE(bRan.load());
 }
 
@@ -280,7 +287,7 @@ TEST(OSVirtualClock, WakesEachWaiterAtItsOwnDeadline)
     EXPECT_EQ(w.recorded[0], t0 + 300);
     EXPECT_EQ(w.recorded[1], t0 + 600);
     EXPECT_EQ(w.recorded[2], t0 + 900);
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&w.thread, nullptr));
 }
 
 struct HostEvent {
@@ -313,12 +320,12 @@ TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
         event.bReady = true;
     });
     OSSleepTicks(100);
-    completion.join();
+    WithinDeadline("host thread join", [&] { completion.join(); });
     // The clock could only move once the blocked thread was done.
     EXPECT_EQ(w.recorded[0], t0);
     EXPECT_EQ(w.recorded[1], t0);
     EXPECT_EQ(OSGetTime(), t0 + 100);
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&w.thread, nullptr));
 }
 
 TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
@@ -335,10 +342,12 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
         }
     });
     // The main thread holds the CPU, so time stands until the timer waits.
-    while (OSTestPendingTimedWaits() == 0)
-        std::this_thread::yield();
+    WithinDeadline("the timer's first wait", [] {
+        while (OSTestPendingTimedWaits() == 0)
+            std::this_thread::yield();
+    });
     OSSleepTicks(1000);
-    timer.join();
+    WithinDeadline("host thread join", [&] { timer.join(); });
     EXPECT_EQ(ticks, (std::vector<OSTime>{200, 400, 600, 800}));
     EXPECT_EQ(OSGetTime(), t0 + 1000);
 }
