@@ -29,6 +29,7 @@ TEST(cCoreServices, Crc32OfKnownTexts)
         SCOPED_TRACE(row.text);
         EXPECT_EQ(cCalcCRC32(row.text, static_cast<uint32_t>(std::strlen(row.text))), row.crc);
     }
+    EXPECT_EQ(cCalcCRC32(nullptr, 4), 0u);
 }
 
 TEST(cCoreServices, AtoIIsStrictAndWrapsInsteadOfOverflowing)
@@ -79,8 +80,10 @@ TEST(cCoreServices, CommandLineForms)
         EXPECT_EQ(cGetCommandLineValue(row.name, &value), row.found);
         EXPECT_STREQ(value, row.value);
     }
-    cSetCommandLine(nullptr);
     cStr value;
+    cSetCommandLine("/ x");
+    EXPECT_FALSE(cGetCommandLineValue("", &value));  // an empty name matches nothing
+    cSetCommandLine(nullptr);
     EXPECT_FALSE(cGetCommandLineValue("act", &value));
 }
 
@@ -132,6 +135,8 @@ TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
 {
     EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
     EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.xga", "tga"));
+    EXPECT_FALSE(cCheckFileExt(nullptr, "tga"));
     EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
     EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
     EXPECT_FALSE(cCheckFileExt("", ""));

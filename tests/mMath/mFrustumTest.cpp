@@ -30,6 +30,11 @@ TEST(mFrustum, PerspectiveReadsBack)
     EXPECT_NEAR(h, 90.0f, 1e-4f);
     EXPECT_NEAR(vert, 90.0f, 1e-4f);
     EXPECT_NEAR(f.GetNearCornerDistance(), std::sqrt(3.0f), 1e-6f);
+    mFrustum wide = f;  // normals past unit length read as the widest angles, not NaN
+    wide.planes[mFrustum::kLeft].normal.y = 1.2f;
+    wide.planes[mFrustum::kTop].normal.y = -1.2f;
+    wide.GetFOV(&h, &vert);
+    EXPECT_TRUE(h == 180.0f && vert == -180.0f) << h << " " << vert;
     p.SetPerspective(1, 100, -1, 1, 1, -1);
     EXPECT_TRUE(SamePlanes(p, f, 1e-7f));
     p.SetPerspective(0, 100, -1, 1, 1, -1);  // a window at near 0 reads back as 0, not NaN
