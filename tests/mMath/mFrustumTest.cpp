@@ -55,6 +55,7 @@ TEST(mFrustum, OrthoReadsBackAndHasCorners)
     f.GetCorners(c);
     EXPECT_EQ(c[0], mVec3(-3, 2, -6));  // left, near, bottom
     EXPECT_EQ(c[3], mVec3(4, 2, 5));
+    EXPECT_EQ(c[4], mVec3(-3, 50, -6));  // the first far corner
     EXPECT_EQ(c[7], mVec3(4, 50, 5));   // right, far, top
     f.planes[mFrustum::kLeft] = f.planes[mFrustum::kNear];  // no corner on the left
     f.GetCorners(c);
