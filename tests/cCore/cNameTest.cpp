@@ -62,7 +62,12 @@ TEST(cNameTest, ChecksumWeighsEvenAndOddBytesAsSigned)
 TEST(cNameTest, ComparesLengthChecksumThenText)
 {
     const cName empty;
-    EXPECT_TRUE(empty == cName());
+    EXPECT_TRUE(empty == Named(""));
+    EXPECT_STREQ(empty.m_sData, "");
+    cName unformatted = Named("stale");
+    unformatted.Set(nullptr);
+    EXPECT_TRUE(unformatted == empty);
+    EXPECT_STREQ(unformatted.m_sData, "");
     EXPECT_TRUE(empty == "");
     EXPECT_TRUE(empty == static_cast<const char*>(nullptr));
     EXPECT_FALSE(Named("a") == static_cast<const char*>(nullptr));
