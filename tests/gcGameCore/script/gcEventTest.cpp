@@ -90,6 +90,24 @@ TEST_F(gcEventTest, NestedApplicationRestoresParametersFrameAndAction)
     EXPECT_EQ(gcAction::s_pCurAction, nullptr);
 }
 
+// An event that applies itself runs 64 deep; the 65th application is
+// refused and logged, and the depth is unwound afterwards.
+TEST_F(gcEventTest, SelfApplyingEventStopsAtTheNestingLimit)
+{
+    gcTestLogCapture log;
+    gcEvent event("OnSelf", "Owner");
+    gcNestingAction* pNest = m_pool.New<gcNestingAction>();
+    pNest->m_pInner = &event;
+    FillEvent(event, b.Record(1), pNest);
+    gcEventStackData frame;
+    event.Apply(gcEventParams(), frame);
+    EXPECT_EQ(TestLog().size(), 64u);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "nested 64 deep"), 1);
+    TestLog().clear();
+    event.Apply(gcEventParams(), frame);  // the depth was unwound: as deep again
+    EXPECT_EQ(TestLog().size(), 64u);
+}
+
 TEST_F(gcEventTest, CopyIsDeepIntoThePoolOfTheNewEvent)
 {
     gcEvent* pOriginal = m_pool.New<gcEvent>("OnCalled", "Original");
