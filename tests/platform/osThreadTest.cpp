@@ -152,6 +152,7 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     Worker w;
     w.pStop = &bStop;
     ASSERT_TRUE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0));
+    EXPECT_EQ(w.thread.state, OS_THREAD_STATE_READY);  // created suspended
     OSDetachThread(&w.thread);
     EXPECT_EQ(w.thread.attr & OS_THREAD_ATTR_DETACH, OS_THREAD_ATTR_DETACH);
     const int32_t nBefore = OSCheckActiveThreads();
@@ -159,6 +160,7 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     OSYieldThread();  // lower priority: a yield alone does not let it run
     EXPECT_EQ(w.nProgress, 0);
     OSSleepTicks(OSMillisecondsToTicks(5));
+    EXPECT_FALSE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0)) << "the record is live";
     bStop = true;
     void* result = nullptr;
     ASSERT_TRUE(Join(&w.thread, &result));
@@ -196,19 +198,22 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     OSMutex mutex;
     OSInitMutex(&mutex);
     std::string log;
-    Worker w(&log, 'W');
-    w.pMutex = &mutex;
+    Worker w(&log, 'W'), v(&log, 'V');
+    w.pMutex = v.pMutex = &mutex;
     OSLockMutex(&mutex);
     OSLockMutex(&mutex);  // recursive for the owner
+    ASSERT_TRUE(Start(v, LockLogUnlock, 12));  // waits first, at a lower priority
     ASSERT_TRUE(Start(w, LockLogUnlock, 10));
     EXPECT_EQ(log, "");  // blocked on the mutex, the CPU came back
+    EXPECT_EQ(w.thread.state, OS_THREAD_STATE_WAITING);
     EXPECT_FALSE(OSTryLockMutex(&mutex) == FALSE);  // still ours
     OSUnlockMutex(&mutex);
     OSUnlockMutex(&mutex);
     EXPECT_EQ(log, "");  // one lock still held
     OSUnlockMutex(&mutex);
-    EXPECT_EQ(log, "W");  // released: the higher-priority waiter ran at once
+    EXPECT_EQ(log, "WV");  // released: the higher-priority waiter ran at once, then the other
     ASSERT_TRUE(Join(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&v.thread, nullptr));
     EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
     OSUnlockMutex(&mutex);
     OSFreeMutex(&mutex);
