@@ -103,6 +103,7 @@ TEST(cNameTest, ReadTakesTwentyEightBytesAndClampsTheLength)
         EXPECT_EQ(file.GetCurrentPos(), 20u + 28u);
         EXPECT_EQ(n.m_nLength, row.expected);
         EXPECT_EQ(n.m_nCRC, 0x1234);
+        EXPECT_EQ(n == cName(), row.expected == 0);  // any two names of length 0 are equal
         EXPECT_EQ(n.m_sData[19], 0);
         EXPECT_EQ(std::strlen(n.m_sData), 19u);
         EXPECT_EQ(rb.ReadUChar(), 0x5A);
