@@ -75,6 +75,7 @@ TEST(mSphere, SegmentSweepEdgeCases)
     EXPECT_FLOAT_EQ(d, 2.0f);
     EXPECT_FALSE(Sphere({-3, -1, 0}, 1).Collide(mVec3(3, -1, 0), p, q, &c, &at, &d));  // along the segment
     EXPECT_FALSE(Sphere({7, -3, 0}, 1).Collide(mVec3(7, 3, 0), p, q, &c, &at, &d));  // beyond its end
+    EXPECT_TRUE(Sphere({-5, -3, 0}, 1).Collide(mVec3(-5, 3, 0), p, q, &c, &at, &d));  // exactly at an end
     EXPECT_FALSE(Sphere({0, -3, 0}, 1).Collide(mVec3(0, 3, 0), q, q, &c, &at, &d));  // zero length
     // An oblique move, touching the line at a third of the way, 0.6 along the segment.
     ASSERT_TRUE(Sphere({0, -3, 0}, 1).Collide(mVec3(3, 3, 0), p, q, &c, &at, &d));
