@@ -128,6 +128,18 @@ TEST(mtx, InverseOfAnAffineMatrixAndSingularRefusal)
     PSMTXIdentity(untouched);
     EXPECT_EQ(PSMTXInverse(singular, untouched), 0u);
     EXPECT_EQ(untouched[1][1], 1.0f);
+    // The inverse transpose: for a scale, the inverse scale, no translation.
+    Mtx scale, invX;
+    PSMTXScale(scale, 2, 4, 8);
+    scale[0][3] = 9;
+    PSMTXScale(invX, 5, 5, 5);
+    invX[2][3] = 5;
+    ASSERT_EQ(PSMTXInvXpose(scale, invX), 1u);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_EQ(invX[i][j], i == j ? 0.5f / float(1 << i) : 0.0f) << i << "," << j;
+    EXPECT_EQ(PSMTXInvXpose(singular, invX), 0u);
+    EXPECT_EQ(invX[0][0], 0.5f);
 }
 
 TEST(mtx, VectorsAndRotations)
@@ -146,6 +158,10 @@ TEST(mtx, VectorsAndRotations)
     EXPECT_EQ(out.z, 1.0f);
     const Vec p = {3, 4, 0};
     EXPECT_FLOAT_EQ(PSVECDistance(&p, &zero), 5.0f);
+    const Mtx full = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
+    const Vec v = {1, 2, 3};
+    PSMTXMultVec(full, &v, &out);
+    EXPECT_TRUE(out.x == 18.0f && out.y == 46.0f && out.z == 74.0f) << out.x << " " << out.y << " " << out.z;
 }
 
 }  // namespace
