@@ -71,6 +71,13 @@ BOOL Join(OSThread* thread, void** val)
     return WithinDeadline("OSJoinThread", [&] { return OSJoinThread(thread, val); });
 }
 
+// The main thread's sleeps likewise: a clock that never reaches the deadline
+// fails the run at once.
+void Sleep(OSTime ticks)
+{
+    WithinDeadline("OSSleepTicks", [ticks] { OSSleepTicks(ticks); });
+}
+
 bool Start(Worker& w, OSThreadFunc func, int priority)
 {
     return OSCreateThread(&w.thread, func, &w, nullptr, 0x10000, priority, 0) && OSResumeThread(&w.thread) == 1;
@@ -109,7 +116,7 @@ TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
     BusyWithoutWaiting(std::chrono::milliseconds(40));
     EXPECT_EQ(low.nProgress, 0) << "ran while the main thread held the CPU";
 
-    OSSleepTicks(OSMillisecondsToTicks(20));
+    Sleep(OSMillisecondsToTicks(20));
     const long nAfterWait = low.nProgress;
     EXPECT_GT(nAfterWait, 0) << "did not run while the main thread waited";
 
@@ -159,7 +166,7 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     OSResumeThread(&w.thread);
     OSYieldThread();  // lower priority: a yield alone does not let it run
     EXPECT_EQ(w.nProgress, 0);
-    OSSleepTicks(OSMillisecondsToTicks(5));
+    Sleep(OSMillisecondsToTicks(5));
     EXPECT_FALSE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0)) << "the record is live";
     bStop = true;
     void* result = nullptr;
@@ -265,7 +272,7 @@ TEST(OSVirtualClock, SleepAdvancesExactlyToTheDeadline)
     const OSTime t0 = OSGetTime();
     BusyWithoutWaiting(std::chrono::milliseconds(5));
     EXPECT_EQ(OSGetTime(), t0) << "virtual time moved while a thread ran";
-    OSSleepTicks(1000);
+    Sleep(1000);
     EXPECT_EQ(OSGetTime(), t0 + 1000);
     OSWaitUntil(t0 + 500);  // in the past: returns at once
     EXPECT_EQ(OSGetTime(), t0 + 1000);
@@ -287,7 +294,7 @@ TEST(OSVirtualClock, WakesEachWaiterAtItsOwnDeadline)
     const OSTime t0 = OSGetTime();
     Worker w;
     ASSERT_TRUE(Start(w, SleepThreeTimes, 10));  // runs at once up to its first sleep
-    OSSleepTicks(1000);
+    Sleep(1000);
     EXPECT_EQ(OSGetTime(), t0 + 1000);
     EXPECT_EQ(w.recorded[0], t0 + 300);
     EXPECT_EQ(w.recorded[1], t0 + 600);
@@ -324,7 +331,7 @@ TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         event.bReady = true;
     });
-    OSSleepTicks(100);
+    Sleep(100);
     WithinDeadline("host thread join", [&] { completion.join(); });
     // The clock could only move once the blocked thread was done.
     EXPECT_EQ(w.recorded[0], t0);
@@ -351,7 +358,7 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
         while (OSTestPendingTimedWaits() == 0)
             std::this_thread::yield();
     });
-    OSSleepTicks(1000);
+    Sleep(1000);
     WithinDeadline("host thread join", [&] { timer.join(); });
     EXPECT_EQ(ticks, (std::vector<OSTime>{200, 400, 600, 800}));
     EXPECT_EQ(OSGetTime(), t0 + 1000);
@@ -362,7 +369,7 @@ TEST(OSVirtualClock, SwitchingKeepsTimeMonotonic)
     OSTime before = OSGetTime();
     OSSetVirtualClock(TRUE);
     EXPECT_TRUE(OSIsVirtualClock());
-    OSSleepTicks(OSSecondsToTicks(3600));  // an hour, at once
+    Sleep(OSSecondsToTicks(3600));  // an hour, at once
     const OSTime virtualEnd = OSGetTime();
     EXPECT_GE(virtualEnd, before + OSSecondsToTicks(3600));
     OSSetVirtualClock(FALSE);
