@@ -83,6 +83,7 @@ TEST(cCoreServices, CommandLineForms)
     cStr value;
     cSetCommandLine("/ x");
     EXPECT_FALSE(cGetCommandLineValue("", &value));  // an empty name matches nothing
+    EXPECT_FALSE(cGetCommandLineValue(nullptr, &value));
     cSetCommandLine(nullptr);
     EXPECT_FALSE(cGetCommandLineValue("act", &value));
 }
