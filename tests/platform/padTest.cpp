@@ -8,6 +8,7 @@
 
 #include "pad/pad_local.h"
 #include "../test/pad_test.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -114,6 +115,39 @@ TEST(pad, ScriptedPortsAndRecordedCalls)
     EXPECT_EQ(PADTestMotorCommands(1), (std::vector<uint32_t>{PAD_MOTOR_RUMBLE, PAD_MOTOR_STOP_HARD}));
     PADReset(PADChanBit(0) | PADChanBit(2));
     EXPECT_EQ(PADTestResetMasks(), std::vector<uint32_t>{0xA0000000u});
+    PADTestSetScripted(false);
+}
+
+// Start, B and X held together on any working port for three seconds press
+// the reset button; letting go releases it.
+TEST(pad, HoldingTheResetCombinationThreeSecondsPressesReset)
+{
+    PADTestSetScripted(true);
+    OSSetVirtualClock(TRUE);
+    PADStatus held = PADTestIdleStatus();
+    held.button = PAD_BUTTON_START | PAD_BUTTON_B | PAD_BUTTON_X | PAD_BUTTON_A;
+    PADStatus broken = held;
+    broken.err = PAD_ERR_TRANSFER;
+    PADTestSetStatus(0, broken);  // a port in error does not count
+    PADTestSetStatus(2, held);
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    PADRead(status);
+    OSSleepTicks(3 * static_cast<OSTime>(OS_TIMER_CLOCK) - 1);
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    OSSleepTicks(1);
+    PADRead(status);
+    EXPECT_TRUE(OSGetResetButtonState());
+    PADTestSetStatus(2, PADTestIdleStatus());
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    held.button = PAD_BUTTON_START | PAD_BUTTON_B;  // not the whole combination
+    PADTestSetStatus(2, held);
+    PADRead(status);
+    OSSleepTicks(4 * static_cast<OSTime>(OS_TIMER_CLOCK));
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    OSSetVirtualClock(FALSE);
     PADTestSetScripted(false);
 }
 

@@ -91,8 +91,9 @@ uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
     } else {
         pad::HostStart();
         pad::HostRead(status);
-        UpdateResetButton(status);
     }
+    // Scripted records hold the reset combination like a controller's would.
+    UpdateResetButton(status);
     uint32_t present = 0;
     for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
         if (status[chan].err != PAD_ERR_NO_CONTROLLER)
