@@ -53,15 +53,17 @@ TEST(mSphere, ContainsBox)
     struct Row {
         const char* name;
         mBox b;
+        float radius;
         mContainment expected;
     } rows[] = {
-        {"wholly within", Box({-1, -1, -1}, {1, 1, 1}), mContainment::ALL},
-        {"straddling", Box({-1, -1, -1}, {3, 1, 1}), mContainment::PARTIAL},
-        {"separated on one axis", Box({2.5f, -1, -1}, {3, 1, 1}), mContainment::NONE},
-        {"off the diagonal, not touching", Box({1.5f, 1.5f, 1.5f}, {2, 2, 2}), mContainment::PARTIAL},
+        {"wholly within", Box({-1, -1, -1}, {1, 1, 1}), 2, mContainment::ALL},
+        {"the corners just inside: sqrt 3 away", Box({-1, -1, -1}, {1, 1, 1}), 1.75f, mContainment::ALL},
+        {"straddling", Box({-1, -1, -1}, {3, 1, 1}), 2, mContainment::PARTIAL},
+        {"separated on one axis", Box({2.5f, -1, -1}, {3, 1, 1}), 2, mContainment::NONE},
+        {"off the diagonal, not touching", Box({1.5f, 1.5f, 1.5f}, {2, 2, 2}), 2, mContainment::PARTIAL},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(Sphere({0, 0, 0}, 2).Contains(row.b), row.expected) << row.name;
+        EXPECT_EQ(Sphere({0, 0, 0}, row.radius).Contains(row.b), row.expected) << row.name;
 }
 
 TEST(mSphere, SegmentSweepEdgeCases)
