@@ -9,8 +9,8 @@
 
 #include "platform/pad.h"
 
-// While scripted, PADRead reports the scripted records and the host's
-// devices are left alone. Switching it on clears every port to "no
+// While scripted, PADRead reports the scripted records (holding the reset
+// combination works as on a controller) and the host's devices are left alone. Switching it on clears every port to "no
 // controller" and forgets the recorded calls.
 void PADTestSetScripted(bool scripted);
 

@@ -29,6 +29,7 @@ TEST(cCoreServices, Crc32OfKnownTexts)
         SCOPED_TRACE(row.text);
         EXPECT_EQ(cCalcCRC32(row.text, static_cast<uint32_t>(std::strlen(row.text))), row.crc);
     }
+    EXPECT_EQ(cCalcCRC32(nullptr, 4), 0u);
 }
 
 TEST(cCoreServices, AtoIIsStrictAndWrapsInsteadOfOverflowing)
@@ -79,8 +80,11 @@ TEST(cCoreServices, CommandLineForms)
         EXPECT_EQ(cGetCommandLineValue(row.name, &value), row.found);
         EXPECT_STREQ(value, row.value);
     }
-    cSetCommandLine(nullptr);
     cStr value;
+    cSetCommandLine("/ x");
+    EXPECT_FALSE(cGetCommandLineValue("", &value));  // an empty name matches nothing
+    EXPECT_FALSE(cGetCommandLineValue(nullptr, &value));
+    cSetCommandLine(nullptr);
     EXPECT_FALSE(cGetCommandLineValue("act", &value));
 }
 
@@ -132,6 +136,8 @@ TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
 {
     EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
     EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.xga", "tga"));
+    EXPECT_FALSE(cCheckFileExt(nullptr, "tga"));
     EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
     EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
     EXPECT_FALSE(cCheckFileExt("", ""));
@@ -139,11 +145,34 @@ TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
     EXPECT_EQ(cToLower('['), '[');
 }
 
-TEST(cCoreServices, RandomValuesDifferWithinOneMillisecond)
+// The time-and-counter hash, worked from its definition.
+static uint32_t RandOf(uint32_t ms, uint32_t counter)
 {
+    const uint32_t x = ms + (counter + ms) * 59u;
+    const uint32_t y = (x << 13) ^ x;
+    return 0x5208F10Fu / (((counter + 1) & 0xFFFFFu) | 1u) + y * (y * y * 15731u + 790753u);
+}
+
+// On a standing virtual clock the time is known, so the counter that produced
+// the first value can be found and the second must follow from the next one.
+TEST(cCoreServices, TimeIsTicksOverAQuarterBusClockAndRandHashesTimeAndCounter)
+{
+    OSSetVirtualClock(TRUE);
+    const double t0 = cGetTimeSeconds();
+    OSSleepTicks(OS_BUS_CLOCK / 4 / 8);  // an eighth of a second, exactly
+    const double t1 = cGetTimeSeconds();
+    EXPECT_NEAR(t1 - t0, 0.125, 1e-9);
+    OSSleepTicks(OSMillisecondsToTicks(1) * 7 / 10);  // off the millisecond grid: ms truncates
+    const uint32_t ms = static_cast<uint32_t>(cGetTimeSeconds() * 1000.0);
     const uint32_t a = cIRand();
     const uint32_t b = cIRand();
+    OSSetVirtualClock(FALSE);
     EXPECT_NE(a, b);
+    uint32_t counter = 0;
+    while (counter < (1u << 22) && RandOf(ms, counter) != a)
+        ++counter;
+    ASSERT_LT(counter, 1u << 22) << "no counter gives " << a << " at " << ms << " ms";
+    EXPECT_EQ(b, RandOf(ms, counter + 1));
 }
 
 static int s_nNotified = 0;

@@ -164,6 +164,28 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
     EXPECT_EQ(Slot(15), nullptr);
 }
 
+TEST_F(cGroupTest, AFactoryGroupEndsOnlyTheObjectsOfItsRange)
+{
+    cTestThing before, after;
+    cTestThingMgr::Add(1, &before, 0x0101);
+    cTestThingMgr::Add(4, &after, 0x0404);
+    WriteGroup(2, 2, 4, [](datagen::BlockWriter& w) {
+        w.Half(0x1111);
+        Thing(w, "a", 1);
+        w.Half(0x2222);
+        Thing(w, "b", 2);
+    });
+    cTestThingGroup* group = dcast<cTestThingGroup>(cTestThingGroup::New(&m_pool));
+    ASSERT_NE(group, nullptr);
+    ASSERT_TRUE(ReadInto(*group));
+    ASSERT_NE(Slot(3), nullptr);
+    std::destroy_at(group);
+    EXPECT_EQ(Slot(1), &before);
+    EXPECT_EQ(Slot(2), nullptr);
+    EXPECT_EQ(Slot(3), nullptr);
+    EXPECT_EQ(Slot(4), &after);
+}
+
 TEST_F(cGroupTest, ARecordThatRefusesItsBlockKeepsItsDefaults)
 {
     WriteGroup(2, 0, 2, [](datagen::BlockWriter& w) {

@@ -192,12 +192,15 @@ TEST(cMemPool, AllocAlignsAndNewConstructs)
         double d = 2.5;
     };
     cMemPool pool("Align", 256, false);
-    ASSERT_NE(pool.Alloc(3, 1), nullptr);
+    uint8_t* first = static_cast<uint8_t*>(pool.Alloc(3, 1));
+    ASSERT_EQ(first, pool.GetStart());
+    EXPECT_EQ(pool.Alloc(2, 4), first + 4);
+    EXPECT_EQ(pool.Alloc(1, 3), first + 16);  // not a power of two: the widest alignment
     Wide* w = pool.New<Wide>();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(w) % 16, 0u);
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(w), first + 32);
     EXPECT_EQ(w->n, 5);
-    EXPECT_EQ(pool.BytesTaken(), 16u + sizeof(Wide));
+    EXPECT_EQ(pool.BytesTaken(), 32u + sizeof(Wide));
 }
 
 TEST(cMemPool, HeapFailureLeavesThePoolWithoutMemory)

@@ -62,7 +62,12 @@ TEST(cNameTest, ChecksumWeighsEvenAndOddBytesAsSigned)
 TEST(cNameTest, ComparesLengthChecksumThenText)
 {
     const cName empty;
-    EXPECT_TRUE(empty == cName());
+    EXPECT_TRUE(empty == Named(""));
+    EXPECT_STREQ(empty.m_sData, "");
+    cName unformatted = Named("stale");
+    unformatted.Set(nullptr);
+    EXPECT_TRUE(unformatted == empty);
+    EXPECT_STREQ(unformatted.m_sData, "");
     EXPECT_TRUE(empty == "");
     EXPECT_TRUE(empty == static_cast<const char*>(nullptr));
     EXPECT_FALSE(Named("a") == static_cast<const char*>(nullptr));
@@ -98,6 +103,7 @@ TEST(cNameTest, ReadTakesTwentyEightBytesAndClampsTheLength)
         EXPECT_EQ(file.GetCurrentPos(), 20u + 28u);
         EXPECT_EQ(n.m_nLength, row.expected);
         EXPECT_EQ(n.m_nCRC, 0x1234);
+        EXPECT_EQ(n == cName(), row.expected == 0);  // any two names of length 0 are equal
         EXPECT_EQ(n.m_sData[19], 0);
         EXPECT_EQ(std::strlen(n.m_sData), 19u);
         EXPECT_EQ(rb.ReadUChar(), 0x5A);

@@ -4,6 +4,7 @@
 
 #include "cCore/cLock.h"
 #include "cCore/cLog.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -24,6 +25,12 @@ public:
     int nPriorityInside = -1;
 };
 
+// A join that never returns fails the run at once instead of at the timeout.
+void Finish(cThread& thread)
+{
+    WithinDeadline("cThread::WaitForFinish", [&] { thread.WaitForFinish(); });
+}
+
 struct SilenceLog {
     cLogFunc previous = cLogSetCallback(nullptr, nullptr);
     ~SilenceLog() { cLogSetCallback(previous, nullptr); }
@@ -35,13 +42,13 @@ TEST(cThread, StartedJoinedAndRestartedOnTheSameRecord)
 {
     EXPECT_TRUE(cThread::InPrimary());
     RecordingThread thread;
-    thread.WaitForFinish();  // never started: returns at once
+    Finish(thread);  // never started: returns at once
     EXPECT_FALSE(thread.IsRunning());
 
     ASSERT_TRUE(thread.Start());
     EXPECT_TRUE(thread.IsRunning());
     EXPECT_EQ(thread.nRuns, 0) << "a LOW thread waits while the main thread runs";
-    thread.WaitForFinish();
+    Finish(thread);
     EXPECT_FALSE(thread.IsRunning());
     EXPECT_EQ(thread.nRuns, 1);
     EXPECT_FALSE(thread.bInPrimaryInside);
@@ -49,7 +56,7 @@ TEST(cThread, StartedJoinedAndRestartedOnTheSameRecord)
     OSThread* firstRecord = thread.pRecordInside;
 
     ASSERT_TRUE(thread.Start());
-    thread.WaitForFinish();
+    Finish(thread);
     EXPECT_EQ(thread.nRuns, 2);
     EXPECT_EQ(thread.pRecordInside, firstRecord);
     EXPECT_TRUE(cThread::InPrimary());
@@ -68,7 +75,7 @@ TEST(cThread, HighThreadRunsAtStart)
     ASSERT_TRUE(thread.Start());
     EXPECT_EQ(thread.nRuns, 1);
     EXPECT_EQ(thread.nPriorityInside, 1);
-    thread.WaitForFinish();
+    Finish(thread);
 }
 
 TEST(cThread, SecondStartWhileOneRunsIsRefused)
@@ -79,9 +86,9 @@ TEST(cThread, SecondStartWhileOneRunsIsRefused)
     ASSERT_TRUE(first.Start());
     EXPECT_FALSE(second.Start());
     EXPECT_FALSE(second.IsRunning());
-    first.WaitForFinish();
+    Finish(first);
     ASSERT_TRUE(second.Start());
-    second.WaitForFinish();
+    Finish(second);
     EXPECT_EQ(first.nRuns, 1);
     EXPECT_EQ(second.nRuns, 1);
 }
@@ -95,7 +102,7 @@ TEST(cThread, YieldLetsTheLowThreadRunAndKeepsThePriority)
     cThread::Yield();
     EXPECT_EQ(thread.nRuns, 1);
     EXPECT_EQ(OSGetThreadPriority(self), nPriority);
-    thread.WaitForFinish();
+    Finish(thread);
 }
 
 TEST(cLock, IsRecursiveForItsOwner)

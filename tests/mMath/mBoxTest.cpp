@@ -11,6 +11,7 @@ TEST(mBox, EmptyBoxHoldsTheLargestFloat)
     EXPECT_EQ(e.maxCorner, mVec3(-3.4028235e38f, -3.4028235e38f, -3.4028235e38f));
     EXPECT_TRUE(e.IsEmpty());
     EXPECT_FALSE(Box({1, 1, 1}, {0, 0, 2}).IsEmpty());  // empty only when every axis is inverted
+    EXPECT_FALSE(Box({1, 1, 1}, {1, 1, 1}).IsEmpty());  // a point is a box
 }
 
 TEST(mBox, ContainsSphereIsAnOverlapTest)
@@ -24,6 +25,8 @@ TEST(mBox, ContainsSphereIsAnOverlapTest)
         {"touching a face exactly", Box({0, 0, 0}, {1, 1, 1}), Sphere({3, 0.5f, 0.5f}, 2), true},
         {"just short of a face", Box({0, 0, 0}, {1, 1, 1}), Sphere({3, 0.5f, 0.5f}, 1.99f), false},
         {"near a corner, off the diagonal", Box({0, 0, 0}, {1, 1, 1}), Sphere({2, 2, 0.5f}, 1.4f), false},
+        {"a corner gap on all three axes: sqrt 3 away", Box({0, 0, 0}, {1, 1, 1}), Sphere({2, 2, 2}, 1.75f), true},
+        {"and just short of it", Box({0, 0, 0}, {1, 1, 1}), Sphere({2, 2, 2}, 1.7f), false},
         {"empty box", EmptyBox(), Sphere({0, 0, 0}, 1e30f), false},
     };
     for (const Row& row : rows)

@@ -30,6 +30,11 @@ TEST(mFrustum, PerspectiveReadsBack)
     EXPECT_NEAR(h, 90.0f, 1e-4f);
     EXPECT_NEAR(vert, 90.0f, 1e-4f);
     EXPECT_NEAR(f.GetNearCornerDistance(), std::sqrt(3.0f), 1e-6f);
+    mFrustum wide = f;  // normals past unit length read as the widest angles, not NaN
+    wide.planes[mFrustum::kLeft].normal.y = 1.2f;
+    wide.planes[mFrustum::kTop].normal.y = -1.2f;
+    wide.GetFOV(&h, &vert);
+    EXPECT_TRUE(h == 180.0f && vert == -180.0f) << h << " " << vert;
     p.SetPerspective(1, 100, -1, 1, 1, -1);
     EXPECT_TRUE(SamePlanes(p, f, 1e-7f));
     p.SetPerspective(0, 100, -1, 1, 1, -1);  // a window at near 0 reads back as 0, not NaN
@@ -50,6 +55,7 @@ TEST(mFrustum, OrthoReadsBackAndHasCorners)
     f.GetCorners(c);
     EXPECT_EQ(c[0], mVec3(-3, 2, -6));  // left, near, bottom
     EXPECT_EQ(c[3], mVec3(4, 2, 5));
+    EXPECT_EQ(c[4], mVec3(-3, 50, -6));  // the first far corner
     EXPECT_EQ(c[7], mVec3(4, 50, 5));   // right, far, top
     f.planes[mFrustum::kLeft] = f.planes[mFrustum::kNear];  // no corner on the left
     f.GetCorners(c);
@@ -82,6 +88,25 @@ TEST(mFrustum, ClipMasks)
     EXPECT_EQ(f.Clip(Box({-12, 10, -1}, {-9, 12, 1}), 64), 64u + 59u);  // straddling the left plane
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64), 0u);
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64 | 2), 64u | 2u | 61u);
+
+    // A corner exactly on a plane: the lowest one there counts inside, the
+    // highest one there keeps the box. Near has a positive normal, right a
+    // negative one, so both corner choices are taken.
+    mFrustum o;
+    o.SetOrtho(2, 50, -3, 4, 5, -6);
+    const struct {
+        const char* name;
+        mBox b;
+        unsigned int expected;
+    } corners[] = {
+        {"lowest corner on the near plane", Box({0, 2, 0}, {1, 3, 1}), 127},
+        {"highest corner on the near plane", Box({0, 1, 0}, {1, 2, 1}), 126},
+        {"lowest corner on the right plane", Box({3, 10, 0}, {4, 11, 1}), 127},
+        {"highest corner on the right plane", Box({4, 10, 0}, {5, 11, 1}), 127 - 8},
+        {"just past the right plane", Box({4.001f, 10, 0}, {5, 11, 1}), 0},
+    };
+    for (const auto& row : corners)
+        EXPECT_EQ(o.Clip(row.b, 64), row.expected) << row.name;
 }
 
 TEST(mFrustum, TransformRoundTripsAndMovesWithTheFrame)

@@ -36,6 +36,10 @@ TEST(mQuat, AxisAngleUsesTheNegatedVectorPart)
         EXPECT_EQ(axis, mVec3(0, 0, 1));
         EXPECT_EQ(angle, 0.0f);
     }
+    // Just past the identity's tolerance (|w - 1| = 1.2e-5) the axis is read.
+    mQuat(0.0049f, 0, 0, 0.999988f).GetAxisAngle(&axis, &angle);
+    EXPECT_NEAR(axis.x, 1.0f, 0.01f);
+    EXPECT_NEAR(angle, -0.5614f, 1e-3f);
 }
 
 TEST(mQuat, SlerpBranches)
@@ -59,6 +63,15 @@ TEST(mQuat, SlerpBranches)
     b.SetAxisAngle(mVec3(1, 0, 0), 1.0f);  // a.b > 0.9999: linear weights, a little short
     r.Slerp(a, b, 0.5f);
     EXPECT_LT(Length4(r), 1.0f - 1e-8f);
+    // Ends with every component set: a quarter of the way is a unit
+    // quaternion three times as far (in angle) from b as from a.
+    mQuat c, d;
+    c.SetAxisAngle(mVec3(0, 0.6f, 0.8f), 40.0f);
+    d.SetAxisAngle(mVec3(0.48f, 0.6f, 0.64f), -110.0f);
+    r.Slerp(c, d, 0.25f);
+    auto angleTo = [&r](const mQuat& q) { return std::acos(r.x * q.x + r.y * q.y + r.z * q.z + r.w * q.w); };
+    EXPECT_NEAR(Length4(r), 1.0f, 1e-6f);
+    EXPECT_NEAR(angleTo(d), 3.0f * angleTo(c), 1e-5f);
 }
 
 TEST(mQuat, ExpAndLog)
@@ -72,6 +85,15 @@ TEST(mQuat, ExpAndLog)
     l.LogN(q);
     r.Exp(l);
     EXPECT_TRUE(QuatNear(r, q, 1e-6f));
+    // Below 0.0001 the vector part passes unscaled; just above it, and at
+    // 0.003 where sin(t)/t = 0.9999985 shows in a float, it is scaled.
+    for (const float theta : {0.00009f, 0.00011f, 0.003f, 0.5f}) {
+        SCOPED_TRACE(theta);
+        r.Exp(mQuat(0, theta, 0, 7.0f));
+        EXPECT_NEAR(double(r.y) / theta, std::sin(double(theta)) / theta, 3e-7);
+        EXPECT_FLOAT_EQ(r.w, std::cos(theta));
+        EXPECT_TRUE(r.x == 0.0f && r.z == 0.0f);
+    }
 }
 
 TEST(mQuat, AgreesWithTheBasis)

@@ -103,6 +103,12 @@ TEST_F(cardTest, PartialTransfersStayInsideTheFile)
     EXPECT_EQ(CARDWriteAsync(&info, four, 4, -4, nullptr), CARD_RESULT_LIMIT);
     EXPECT_EQ(CARDReadAsync(&info, back, -1, 0, nullptr), CARD_RESULT_LIMIT);
     EXPECT_EQ(CARDGetResultCode(CARD_SLOT_A), CARD_RESULT_LIMIT);
+    EXPECT_EQ(CARDReadAsync(&info, back, 0, 0, nullptr), CARD_RESULT_READY);  // an empty range is inside
+    CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_READ, CARD_RESULT_IOERROR);
+    EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_IOERROR);
+    EXPECT_EQ(back[7], 4);  // nothing read
+    EXPECT_EQ(CARDClose(&info), CARD_RESULT_READY);
+    EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_FATAL_ERROR);  // closed: no file
 }
 
 TEST_F(cardTest, RequestsAnswerTheConsolesCodes)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "../test/dvd_test.h"
+#include "platform/os.h"
 
 namespace fs = std::filesystem;
 
@@ -40,12 +44,17 @@ protected:
         DVDSetDataDirectory("");
         fs::remove_all(m_dir);
     }
-    // Polls like the engine does; a real wait would yield.
+    // Polls like the engine does; a real wait would yield. Gives up after
+    // two seconds, returning the pending state, so a stuck drive fails fast.
     static int32_t WaitFor(const DVDCommandBlock* block)
     {
         int32_t state;
-        while ((state = DVDGetCommandBlockStatus(block)) == DVD_STATE_BUSY || state == DVD_STATE_WAITING)
+        for (int i = 0; i < 40000; ++i) {
+            state = DVDGetCommandBlockStatus(block);
+            if (state != DVD_STATE_BUSY && state != DVD_STATE_WAITING)
+                break;
             std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
         return state;
     }
 
@@ -101,6 +110,7 @@ TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_EQ(g_lastResult, 64);
+    EXPECT_EQ(fi.cb.transferredSize, 64);
     EXPECT_EQ(buf[0], 65);
     EXPECT_EQ(buf[35], 100);
     EXPECT_EQ(buf[36], 0);
@@ -136,6 +146,7 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
     EXPECT_TRUE(DVDCancel(&fi.cb));
     EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    EXPECT_EQ(fi.cb.canceled, 1);
     DVDTestHoldDrive(false);
     // The same block is usable again at once, and only the new read completes.
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
@@ -144,6 +155,54 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(g_calls, 1);  // the cancelled read never called back
     EXPECT_EQ(buf[0], 33);
+    DVDClose(&fi);
+}
+
+// A transfer completes under the interrupt lock, so holding it keeps the
+// request busy: cancelled then, it neither writes nor calls back, and the
+// drive goes on with the next request.
+TEST_F(DVDTest, CancellingABusyReadDropsItsCompletion)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    g_calls = 0;
+    std::vector<uint8_t> buf(32, 0xEE);
+    const BOOL level = OSDisableInterrupts();
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
+    for (int i = 0; i < 40000 && DVDGetCommandBlockStatus(&fi.cb) != DVD_STATE_BUSY; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    ASSERT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_BUSY);
+    EXPECT_TRUE(DVDCancel(&fi.cb));
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    OSRestoreInterrupts(level);
+    DVDTestWaitIdle();
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
+    EXPECT_EQ(g_calls, 0);
+    EXPECT_EQ(buf[0], 0xEE);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+    EXPECT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(buf[0], 33);
+    DVDClose(&fi);
+}
+
+// The host refusing the read (here: the handle is a folder's) is a fatal
+// error with nothing transferred, never a success.
+TEST_F(DVDTest, AHostReadErrorIsAFatalErrorWithNothingTransferred)
+{
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    ::close(fi.hostFd);
+    fi.hostFd = ::open(m_dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fi.hostFd, 0);
+    g_calls = 0;
+    std::vector<uint8_t> buf(32, 0xEE);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordResult, 2));
+    EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_FATAL_ERROR);
+    ASSERT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(g_lastResult, DVD_RESULT_FATAL_ERROR);
+    EXPECT_EQ(fi.cb.transferredSize, 0);
+    EXPECT_EQ(buf[0], 0xEE);
     DVDClose(&fi);
 }
 

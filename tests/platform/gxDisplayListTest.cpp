@@ -314,6 +314,24 @@ TEST(gxRegisters, DescriptorWordsSetInputTypes)
     EXPECT_EQ(gxApplyCpRegister(s, 0x20, 0), gxRegResult::kIgnored);
 }
 
+// Each command ending exactly where its list ends is whole and runs.
+TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
+{
+    const uint64_t before = Rejected();
+    BeBytes xf;
+    xf.U8(0x10).U32(12u).F32(7);  // one XF word: the first of PNMTX1
+    Call(xf, xf.size());
+    EXPECT_EQ(gxGet().posTexMtx[3][0], 7.0f);
+    BeBytes bp;
+    bp.U8(0x61).U32((kGxBpBlendMode << 24) | 1u | (1u << 3) | (1u << 8) | (1u << 11));
+    Call(bp, bp.size());
+    EXPECT_EQ(gxGet().blendMode, GX_BM_SUBTRACT);
+    BeBytes draw;
+    Draw(draw, GX_POINTS, {});
+    Call(draw, draw.size());
+    EXPECT_EQ(Rejected(), before);
+}
+
 TEST_F(GxDisplayListTest, IndexedMatrixLoadReadsTheMatrixArray)
 {
     BeBytes mtx;

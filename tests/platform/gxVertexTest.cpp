@@ -161,6 +161,7 @@ TEST_F(GxVertexTest, ComponentTypesAndFractionBits)
         {"s16 minimum with 14 bits", GX_S16, 14, BeBytes().U16(0x8000), -2.0f},
         {"s16 one lsb with 10 bits", GX_S16, 10, BeBytes().U16(0x0001), 1.0f / 1024.0f},
         {"f32 ignores the fraction field", GX_F32, 8, BeBytes().F32(-0.0f), -0.0f},
+        {"f32 is taken as it is", GX_F32, 8, BeBytes().F32(-2.5f), -2.5f},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -299,6 +300,9 @@ TEST_F(GxVertexTest, PlanRefusesFormatsTheHardwareCannotDecode)
         ASSERT_NE(reason, nullptr);
         EXPECT_GT(std::strlen(reason), 0u);
     }
+    gxVertexPlan plan;
+    const char* reason = nullptr;
+    EXPECT_FALSE(gxBuildVertexPlan(gxGet(), static_cast<GXVtxFmt>(8), &gxArrayLimit, &plan, &reason));
 }
 
 TEST_F(GxVertexTest, ImmediateModeConvertsByTheCallsOwnType)

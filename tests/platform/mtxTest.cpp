@@ -111,6 +111,21 @@ TEST(mtx, ConcatAppliesTheRightOperandFirstAndMayAlias)
     ExpectMtx(s, e);
 }
 
+TEST(mtx, Concat44UsesEveryTerm)
+{
+    Mtx44 a, b, ab;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            a[r][c] = static_cast<float>(r * 4 + c + 1);
+            b[r][c] = static_cast<float>(c - r);
+        }
+    PSMTX44Concat(a, b, ab);
+    // Row 0 of a is 1, 2, 3, 4; column 2 of b is 2, 1, 0, -1: 2 + 2 + 0 - 4 = 0. Column 3: 3, 2, 1, 0 -> 10.
+    EXPECT_EQ(ab[0][2], 0.0f);
+    EXPECT_EQ(ab[0][3], 10.0f);
+    EXPECT_EQ(ab[3][0], 13 * 0 + 14 * -1 + 15 * -2 + 16 * -3);
+}
+
 TEST(mtx, InverseOfAnAffineMatrixAndSingularRefusal)
 {
     Mtx r, m, inv, prod;
@@ -128,6 +143,18 @@ TEST(mtx, InverseOfAnAffineMatrixAndSingularRefusal)
     PSMTXIdentity(untouched);
     EXPECT_EQ(PSMTXInverse(singular, untouched), 0u);
     EXPECT_EQ(untouched[1][1], 1.0f);
+    // The inverse transpose: for a scale, the inverse scale, no translation.
+    Mtx scale, invX;
+    PSMTXScale(scale, 2, 4, 8);
+    scale[0][3] = 9;
+    PSMTXScale(invX, 5, 5, 5);
+    invX[2][3] = 5;
+    ASSERT_EQ(PSMTXInvXpose(scale, invX), 1u);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_EQ(invX[i][j], i == j ? 0.5f / float(1 << i) : 0.0f) << i << "," << j;
+    EXPECT_EQ(PSMTXInvXpose(singular, invX), 0u);
+    EXPECT_EQ(invX[0][0], 0.5f);
 }
 
 TEST(mtx, VectorsAndRotations)
@@ -146,6 +173,18 @@ TEST(mtx, VectorsAndRotations)
     EXPECT_EQ(out.z, 1.0f);
     const Vec p = {3, 4, 0};
     EXPECT_FLOAT_EQ(PSVECDistance(&p, &zero), 5.0f);
+    const Vec u = {1, 2, 3}, w = {-4, 5, 0.5f};
+    PSVECAdd(&u, &w, &out);
+    EXPECT_TRUE(out.x == -3 && out.y == 7 && out.z == 3.5f);
+    PSVECSubtract(&u, &w, &out);
+    EXPECT_TRUE(out.x == 5 && out.y == -3 && out.z == 2.5f);
+    EXPECT_EQ(PSVECDotProduct(&u, &w), 7.5f);
+    PSVECCrossProduct(&u, &w, &out);  // (2*0.5 - 3*5, 3*-4 - 1*0.5, 1*5 - 2*-4)
+    EXPECT_TRUE(out.x == -14 && out.y == -12.5f && out.z == 13) << out.x << " " << out.y << " " << out.z;
+    const Mtx full = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
+    const Vec v = {1, 2, 3};
+    PSMTXMultVec(full, &v, &out);
+    EXPECT_TRUE(out.x == 18.0f && out.y == 46.0f && out.z == 74.0f) << out.x << " " << out.y << " " << out.z;
 }
 
 }  // namespace

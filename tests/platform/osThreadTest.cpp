@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../test/os_test.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -64,6 +65,19 @@ void* LockLogUnlock(void* arg)
     return nullptr;
 }
 
+// A join that never returns fails the run at once instead of at the timeout.
+BOOL Join(OSThread* thread, void** val)
+{
+    return WithinDeadline("OSJoinThread", [&] { return OSJoinThread(thread, val); });
+}
+
+// The main thread's sleeps likewise: a clock that never reaches the deadline
+// fails the run at once.
+void Sleep(OSTime ticks)
+{
+    WithinDeadline("OSSleepTicks", [ticks] { OSSleepTicks(ticks); });
+}
+
 bool Start(Worker& w, OSThreadFunc func, int priority)
 {
     return OSCreateThread(&w.thread, func, &w, nullptr, 0x10000, priority, 0) && OSResumeThread(&w.thread) == 1;
@@ -102,7 +116,7 @@ TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
     BusyWithoutWaiting(std::chrono::milliseconds(40));
     EXPECT_EQ(low.nProgress, 0) << "ran while the main thread held the CPU";
 
-    OSSleepTicks(OSMillisecondsToTicks(20));
+    Sleep(OSMillisecondsToTicks(20));
     const long nAfterWait = low.nProgress;
     EXPECT_GT(nAfterWait, 0) << "did not run while the main thread waited";
 
@@ -111,7 +125,7 @@ TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
 
     bStop = true;
     void* result = nullptr;
-    ASSERT_TRUE(OSJoinThread(&low.thread, &result));
+    ASSERT_TRUE(Join(&low.thread, &result));
     EXPECT_EQ(reinterpret_cast<long>(result), low.nProgress);
 }
 
@@ -123,8 +137,8 @@ TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
     EXPECT_EQ(log, "");  // lower than main: waits for main to wait
     ASSERT_TRUE(Start(high, LogOnce, 10));
     EXPECT_EQ(log, "H");
-    ASSERT_TRUE(OSJoinThread(&low.thread, nullptr));
-    ASSERT_TRUE(OSJoinThread(&high.thread, nullptr));
+    ASSERT_TRUE(Join(&low.thread, nullptr));
+    ASSERT_TRUE(Join(&high.thread, nullptr));
     EXPECT_EQ(log, "HL");
 }
 
@@ -134,8 +148,8 @@ TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
     Worker a(&log, 'a', 3), b(&log, 'b', 3);
     ASSERT_TRUE(Start(a, LogAndYield, 20));
     ASSERT_TRUE(Start(b, LogAndYield, 20));
-    ASSERT_TRUE(OSJoinThread(&a.thread, nullptr));
-    ASSERT_TRUE(OSJoinThread(&b.thread, nullptr));
+    ASSERT_TRUE(Join(&a.thread, nullptr));
+    ASSERT_TRUE(Join(&b.thread, nullptr));
     EXPECT_EQ(log, "ababab");
 }
 
@@ -145,16 +159,18 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     Worker w;
     w.pStop = &bStop;
     ASSERT_TRUE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0));
+    EXPECT_EQ(w.thread.state, OS_THREAD_STATE_READY);  // created suspended
     OSDetachThread(&w.thread);
     EXPECT_EQ(w.thread.attr & OS_THREAD_ATTR_DETACH, OS_THREAD_ATTR_DETACH);
     const int32_t nBefore = OSCheckActiveThreads();
     OSResumeThread(&w.thread);
     OSYieldThread();  // lower priority: a yield alone does not let it run
     EXPECT_EQ(w.nProgress, 0);
-    OSSleepTicks(OSMillisecondsToTicks(5));
+    Sleep(OSMillisecondsToTicks(5));
+    EXPECT_FALSE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0)) << "the record is live";
     bStop = true;
     void* result = nullptr;
-    ASSERT_TRUE(OSJoinThread(&w.thread, &result));
+    ASSERT_TRUE(Join(&w.thread, &result));
     EXPECT_EQ(reinterpret_cast<long>(result), w.nProgress);
     EXPECT_EQ(w.thread.state, OS_THREAD_STATE_MORIBUND);
     EXPECT_EQ(OSCheckActiveThreads(), nBefore - 1);
@@ -179,7 +195,7 @@ TEST(OSThread, RecordIsReusedAfterTheThreadEnds)
         w.id = id;
         w.thread = OSThread{};
         ASSERT_TRUE(Start(w, LogOnce, 20));
-        ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+        ASSERT_TRUE(Join(&w.thread, nullptr));
     }
     EXPECT_EQ(log, "12");
 }
@@ -189,19 +205,22 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     OSMutex mutex;
     OSInitMutex(&mutex);
     std::string log;
-    Worker w(&log, 'W');
-    w.pMutex = &mutex;
+    Worker w(&log, 'W'), v(&log, 'V');
+    w.pMutex = v.pMutex = &mutex;
     OSLockMutex(&mutex);
     OSLockMutex(&mutex);  // recursive for the owner
+    ASSERT_TRUE(Start(v, LockLogUnlock, 12));  // waits first, at a lower priority
     ASSERT_TRUE(Start(w, LockLogUnlock, 10));
     EXPECT_EQ(log, "");  // blocked on the mutex, the CPU came back
+    EXPECT_EQ(w.thread.state, OS_THREAD_STATE_WAITING);
     EXPECT_FALSE(OSTryLockMutex(&mutex) == FALSE);  // still ours
     OSUnlockMutex(&mutex);
     OSUnlockMutex(&mutex);
     EXPECT_EQ(log, "");  // one lock still held
     OSUnlockMutex(&mutex);
-    EXPECT_EQ(log, "W");  // released: the higher-priority waiter ran at once
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    EXPECT_EQ(log, "WV");  // released: the higher-priority waiter ran at once, then the other
+    ASSERT_TRUE(Join(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&v.thread, nullptr));
     EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
     OSUnlockMutex(&mutex);
     OSFreeMutex(&mutex);
@@ -221,7 +240,7 @@ TEST(OSLock, PlatformThreadWaitsForTheOwner)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(bLocked.load());
     OSUnlockMutex(&mutex);
-    platform.join();
+    WithinDeadline("host thread join", [&] { platform.join(); });
     EXPECT_TRUE(bLocked.load());
     OSFreeMutex(&mutex);
 }
@@ -243,7 +262,7 @@ TEST(OSInterrupts, CallbackIsHeldOffWhileDisabled)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(bRan.load());
     OSRestoreInterrupts(level);
-    interrupt.join();
+    WithinDeadline("host thread join", [&] { interrupt.join(); });
     EXPECT_TRUE(bRan.load());
 }
 
@@ -253,7 +272,7 @@ TEST(OSVirtualClock, SleepAdvancesExactlyToTheDeadline)
     const OSTime t0 = OSGetTime();
     BusyWithoutWaiting(std::chrono::milliseconds(5));
     EXPECT_EQ(OSGetTime(), t0) << "virtual time moved while a thread ran";
-    OSSleepTicks(1000);
+    Sleep(1000);
     EXPECT_EQ(OSGetTime(), t0 + 1000);
     OSWaitUntil(t0 + 500);  // in the past: returns at once
     EXPECT_EQ(OSGetTime(), t0 + 1000);
@@ -275,12 +294,12 @@ TEST(OSVirtualClock, WakesEachWaiterAtItsOwnDeadline)
     const OSTime t0 = OSGetTime();
     Worker w;
     ASSERT_TRUE(Start(w, SleepThreeTimes, 10));  // runs at once up to its first sleep
-    OSSleepTicks(1000);
+    Sleep(1000);
     EXPECT_EQ(OSGetTime(), t0 + 1000);
     EXPECT_EQ(w.recorded[0], t0 + 300);
     EXPECT_EQ(w.recorded[1], t0 + 600);
     EXPECT_EQ(w.recorded[2], t0 + 900);
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&w.thread, nullptr));
 }
 
 struct HostEvent {
@@ -312,13 +331,13 @@ TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         event.bReady = true;
     });
-    OSSleepTicks(100);
-    completion.join();
+    Sleep(100);
+    WithinDeadline("host thread join", [&] { completion.join(); });
     // The clock could only move once the blocked thread was done.
     EXPECT_EQ(w.recorded[0], t0);
     EXPECT_EQ(w.recorded[1], t0);
     EXPECT_EQ(OSGetTime(), t0 + 100);
-    ASSERT_TRUE(OSJoinThread(&w.thread, nullptr));
+    ASSERT_TRUE(Join(&w.thread, nullptr));
 }
 
 TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
@@ -335,10 +354,12 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
         }
     });
     // The main thread holds the CPU, so time stands until the timer waits.
-    while (OSTestPendingTimedWaits() == 0)
-        std::this_thread::yield();
-    OSSleepTicks(1000);
-    timer.join();
+    WithinDeadline("the timer's first wait", [] {
+        while (OSTestPendingTimedWaits() == 0)
+            std::this_thread::yield();
+    });
+    Sleep(1000);
+    WithinDeadline("host thread join", [&] { timer.join(); });
     EXPECT_EQ(ticks, (std::vector<OSTime>{200, 400, 600, 800}));
     EXPECT_EQ(OSGetTime(), t0 + 1000);
 }
@@ -348,7 +369,7 @@ TEST(OSVirtualClock, SwitchingKeepsTimeMonotonic)
     OSTime before = OSGetTime();
     OSSetVirtualClock(TRUE);
     EXPECT_TRUE(OSIsVirtualClock());
-    OSSleepTicks(OSSecondsToTicks(3600));  // an hour, at once
+    Sleep(OSSecondsToTicks(3600));  // an hour, at once
     const OSTime virtualEnd = OSGetTime();
     EXPECT_GE(virtualEnd, before + OSSecondsToTicks(3600));
     OSSetVirtualClock(FALSE);

@@ -112,7 +112,9 @@ TEST(pad, ScriptedPortsAndRecordedCalls)
     PADControlMotor(1, 3);   // not a command
     PADControlMotor(4, PAD_MOTOR_RUMBLE);  // not a port
     PADControlMotor(1, PAD_MOTOR_STOP_HARD);
+    PADControlMotor(0, PAD_MOTOR_STOP);
     EXPECT_EQ(PADTestMotorCommands(1), (std::vector<uint32_t>{PAD_MOTOR_RUMBLE, PAD_MOTOR_STOP_HARD}));
+    EXPECT_EQ(PADTestMotorCommands(0), std::vector<uint32_t>{PAD_MOTOR_STOP});
     PADReset(PADChanBit(0) | PADChanBit(2));
     EXPECT_EQ(PADTestResetMasks(), std::vector<uint32_t>{0xA0000000u});
     PADTestSetScripted(false);
@@ -134,6 +136,39 @@ TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
     EXPECT_FALSE(OSGetResetButtonState());
     PADTestSetScripted(false);
     OSSetVirtualClock(FALSE);
+}
+
+// Start, B and X held together on any working port for three seconds press
+// the reset button; letting go releases it.
+TEST(pad, HoldingTheResetCombinationThreeSecondsPressesReset)
+{
+    PADTestSetScripted(true);
+    OSSetVirtualClock(TRUE);
+    PADStatus held = PADTestIdleStatus();
+    held.button = PAD_BUTTON_START | PAD_BUTTON_B | PAD_BUTTON_X | PAD_BUTTON_A;
+    PADStatus broken = held;
+    broken.err = PAD_ERR_TRANSFER;
+    PADTestSetStatus(2, broken);  // a port in error does not count
+    PADTestSetStatus(0, held);
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    PADRead(status);
+    OSSleepTicks(3 * static_cast<OSTime>(OS_TIMER_CLOCK) - 1);
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    OSSleepTicks(1);
+    PADRead(status);
+    EXPECT_TRUE(OSGetResetButtonState());
+    PADTestSetStatus(0, PADTestIdleStatus());
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    held.button = PAD_BUTTON_START | PAD_BUTTON_B;  // not the whole combination
+    PADTestSetStatus(0, held);
+    PADRead(status);
+    OSSleepTicks(4 * static_cast<OSTime>(OS_TIMER_CLOCK));
+    PADRead(status);
+    EXPECT_FALSE(OSGetResetButtonState());
+    OSSetVirtualClock(FALSE);
+    PADTestSetScripted(false);
 }
 
 TEST(pad, TextsOfErrorsAndMotorCommands)

@@ -111,8 +111,9 @@ uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
         pad::HostStart();
         pad::HostRead(status);
         std::copy(status, status + PAD_MAX_CONTROLLERS, s_pad.lastRead);
-        UpdateResetButton(status);
     }
+    // Scripted records hold the reset combination like a controller's would.
+    UpdateResetButton(status);
     uint32_t present = 0;
     for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
         if (status[chan].err != PAD_ERR_NO_CONTROLLER)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +90,24 @@ TEST_F(gcEventTest, NestedApplicationRestoresParametersFrameAndAction)
     EXPECT_EQ(gcEvent::s_pCurEventParams, nullptr);
     EXPECT_EQ(gcEvent::s_pCurEventStackData, nullptr);
     EXPECT_EQ(gcAction::s_pCurAction, nullptr);
+}
+
+// An event that applies itself runs 64 deep; the 65th application is
+// refused and logged, and the depth is unwound afterwards.
+TEST_F(gcEventTest, SelfApplyingEventStopsAtTheNestingLimit)
+{
+    gcTestLogCapture log;
+    gcEvent event("OnSelf", "Owner");
+    gcNestingAction* pNest = m_pool.New<gcNestingAction>();
+    pNest->m_pInner = &event;
+    FillEvent(event, b.Record(1), pNest);
+    gcEventStackData frame;
+    event.Apply(gcEventParams(), frame);
+    EXPECT_EQ(TestLog().size(), 64u);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "nested 64 deep"), 1);
+    TestLog().clear();
+    event.Apply(gcEventParams(), frame);  // the depth was unwound: as deep again
+    EXPECT_EQ(TestLog().size(), 64u);
 }
 
 TEST_F(gcEventTest, CopyIsDeepIntoThePoolOfTheNewEvent)
@@ -214,6 +234,26 @@ public:
     void DoAction(const gcEventParams&) const override { gcEvent::InterceptMsg("Trouble", m_sReport, nullptr); }
     mutable char m_sReport[gcEvent::kReportSize];
 };
+
+// Outside an event only the objects, the zero frame and the place are
+// reported; a report longer than the buffer is cut, never written past it.
+TEST_F(gcEventTest, InterceptMsgOutsideAnEventStaysWithinItsBuffer)
+{
+    const auto previous = gcEvent::SetLocationFunc([](int* pAct, int* pMap, int* pRegion) {
+        *pAct = 1, *pMap = 0, *pRegion = 0;
+        return true;
+    });
+    std::vector<char> buf(gcEvent::kReportSize + 64, '\xAA');
+    gcEvent::InterceptMsg(nullptr, buf.data(), nullptr);
+    const std::string report(buf.data());
+    EXPECT_TRUE(report.starts_with("Initiator: <none> <<none>>\r\n")) << report;
+    EXPECT_TRUE(report.ends_with("RetVal: 0.000000\r\nAct: 2/Map: 1/Region: 1")) << report;
+    const std::string title(3000, 't');
+    gcEvent::InterceptMsg(title.c_str(), buf.data(), nullptr);
+    gcEvent::SetLocationFunc(previous);
+    EXPECT_EQ(std::strlen(buf.data()), gcEvent::kReportSize - 1);
+    EXPECT_EQ(std::count(buf.begin() + gcEvent::kReportSize, buf.end(), '\xAA'), 64);
+}
 
 TEST_F(gcEventTest, InterceptMsgReportsTheRunningScript)
 {

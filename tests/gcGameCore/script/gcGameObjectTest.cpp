@@ -99,6 +99,36 @@ TEST(gcGameObjectTest, TransitionsRunInProtocolOrder)
     }
 }
 
+// Suspending skips the exit, resuming skips the enter and goes back to the
+// state the suspension left; the countdown is kept through both.
+TEST(gcGameObjectTest, SuspendAndResumeReturnToThePreviousState)
+{
+    const int kSuspended = 11;
+    gcProbe probe;
+    probe.m_nCurState = 3;
+    probe.m_nPrevState = 2;
+    probe.m_nextUpdate = cTimeValue(40);
+    probe.m_hook = [](gcProbe& p, const gcMsg& m) {
+        if (m.nMsgId == MSG_DEACTIVATE) {
+            p.RequestState(kSuspended, p.m_nextUpdate);
+            p.m_nGameObjectFlags |= gcGameObject::kSkipExit;
+        } else if (m.nMsgId == MSG_ACTIVATE) {
+            p.RequestState(p.m_nPrevState, p.m_nextUpdate);
+            p.m_nGameObjectFlags |= gcGameObject::kSkipEnter;
+        }
+    };
+    probe.Send(gcMsgDeactivate());
+    EXPECT_EQ(probe.m_nCurState, kSuspended);
+    EXPECT_EQ(probe.m_nPrevState, 3);
+    probe.Send(gcMsgActivate());
+    EXPECT_EQ(probe.m_nCurState, 3);
+    EXPECT_EQ(probe.m_nPrevState, kSuspended);
+    EXPECT_EQ(probe.m_nextUpdate.m_nTicks, 40);
+    const Seen expected = {{3, MSG_DEACTIVATE},           {kSuspended, MSG_POSTEXITSTATE}, {kSuspended, MSG_ENTERSTATE},
+                           {kSuspended, MSG_POSTENTERSTATE}, {kSuspended, MSG_ACTIVATE},      {kSuspended, MSG_EXITSTATE}};
+    EXPECT_EQ(probe.m_seen, expected);
+}
+
 TEST(gcGameObjectTest, LoopMessagesAndUntakenMessagesRunNoLoop)
 {
     for (const int32_t id : {MSG_ENTERSTATE, MSG_EXITSTATE, MSG_POSTENTERSTATE, MSG_POSTEXITSTATE, MSG_FREEZE}) {

@@ -50,6 +50,7 @@ TEST_F(gcTimerTest, StartRestartAndStopFireTheirEvents)
     EXPECT_EQ(TestLog()[0].pInitiator, t);
     EXPECT_EQ(TestLog()[1].fParam1, 20 * cTimeValue::SECONDS_PER_TICK);  // elapsed seconds
     EXPECT_EQ(TestLog()[1].fParam2, 60 * cTimeValue::SECONDS_PER_TICK);  // the length in seconds
+    EXPECT_EQ(t->Send(gcMsgFreeze()), 0);  // a running timer takes no message it has no use for
     t->Send(gcMsgActivate());  // a running timer restarts from zero
     EXPECT_EQ(m_pool.New<gcTimer>()->Send(gcMsgDeactivate()), 0);  // a stopped one takes nothing
     t->Send(gcMsgDeactivate());
