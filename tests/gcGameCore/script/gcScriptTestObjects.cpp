@@ -246,8 +246,3 @@ gcTestDataDir::~gcTestDataDir()
     std::filesystem::remove_all(m_dir, ec);
 }
 
-std::vector<uint8_t> ReadHostFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}

@@ -150,4 +150,5 @@ private:
     std::string m_dir;
 };
 
+// ReadHostFile comes with the engine tests' helpers (eEngine/worldTestSupport.h).
 std::vector<uint8_t> ReadHostFile(const std::string& path);
