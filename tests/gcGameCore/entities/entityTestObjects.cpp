@@ -126,3 +126,54 @@ void EntityTest::ExpectCutsFail(const std::vector<uint8_t>& bytes, const cType* 
         EXPECT_EQ(p, nullptr);
     }
 }
+
+void EntityWorldTest::SetUp()
+{
+    EntityTest::SetUp();
+    eOctree tree;
+    tree.m_fSize = 100;
+    tree.m_fLooseScale = 2;
+    tree.m_nLevels = 4;
+    int slot = 0;
+    for (eZone* z : {&m_a, &m_b}) {
+        z->m_localToWorld = MakeFrame(100.0f * static_cast<float>(slot), 0, 0);
+        z->m_volume.minCorner.Set(-50, -50, -50);
+        z->m_volume.maxCorner.Set(50, 50, 50);
+        tree.m_volume = z->m_volume;
+        ASSERT_TRUE(z->CreateVisOctree(tree, &m_pool));
+        ASSERT_TRUE(z->CreateColOctree(tree, &m_pool));
+        ASSERT_TRUE(z->CreateVolOctree(tree, &m_pool));
+        ASSERT_TRUE(z->CreateSndOctree(tree, &m_pool));
+        z->m_nZoneIndex = slot;
+        eZone::s_pZones[slot] = z;
+        s_regionIds[slot] = slot + 1;
+        ++slot;
+    }
+    m_oldFiling = eSound::SetZoneFiling({[](eZone* z, eSound* s) { z->AddSound(s); },
+                                          [](eZone* z, eSound* s) { z->RemoveSound(s); }});
+}
+
+void EntityWorldTest::TearDown()
+{
+    EntityTest::TearDown();  // the entities leave the zones first
+    eSound::SetZoneFiling(m_oldFiling);
+}
+
+eVolume* EntityWorldTest::PlaceVolume(eZone* pZone, const mVec3& at)
+{
+    eVolume* v = m_pool.New<eVolume>();
+    v->SetVolumeSphere(5.0f);
+    v->m_pOwner = pZone == &m_a ? &m_triggerA : &m_triggerB;
+    v->m_pZone = pZone;
+    v->SetLocalToZone(MakeFrame(at.x, at.y, at.z));
+    return v;
+}
+
+gcTestEntity* EntityWorldTest::PlacedEntity(gcEntityTemplate* pTemplate, const mVec3& at)
+{
+    gcTestEntity* e = NewEntity(pTemplate);
+    e->m_nRegionId = 1;
+    e->m_model.m_localToParent = MakeFrame(at.x, at.y, at.z);
+    e->Reset(&m_pool);
+    return e;
+}

@@ -18,6 +18,9 @@
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcEntityTemplate.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
+#include "eEngine/eSound.h"
+#include "eEngine/eVolume.h"
+#include "eEngine/eZone.h"
 #include "eEngine/worldTestSupport.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
 
@@ -79,4 +82,25 @@ protected:
 
 private:
     gcEntityWorld::Funcs m_oldFuncs{};
+};
+
+// Region 1 resident in slot 0 with zone A at the world origin, region 2 in
+// slot 1 with zone B 100 units along +x; cubes of edge 100 with every tree.
+// Sounds are filed in the zones' sound trees.
+class EntityWorldTest : public EntityTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // A sphere volume of radius 5 at a point of a zone; its owner stands in
+    // for the region trigger.
+    eVolume* PlaceVolume(eZone* pZone, const mVec3& at);
+    // An entity of the template, reset, placed at a point of region 1.
+    gcTestEntity* PlacedEntity(gcEntityTemplate* pTemplate, const mVec3& at);
+
+    eZone m_a;
+    eZone m_b;
+    cBase m_triggerA, m_triggerB;  // volume owners
+
+private:
+    eSound::ZoneFiling m_oldFiling{};
 };
