@@ -47,9 +47,9 @@ public:
     static eZone* GetRegionZone(int nRegionId);
     // The id of the region that owns the zone; -1 when none.
     static int GetZoneRegionId(const eZone* pZone);
-    // The direction entity shadows fall in: (-cos p sin h, cos p cos h,
-    // sin p) from the map light's heading h and pitch p; straight down
-    // without a map.
+    // The heading and pitch (degrees) of the direction entity shadows fall
+    // in, (-cos p sin h, cos p cos h, sin p): the map light's, or straight
+    // down (0, -90) without a map.
     static void GetLightDir(float* pHeading, float* pPitch);
     static void ApplyTriggerEvent(cBase* pVolumeOwner, gcTriggerList list, gcEntity* pEntity);
     static void SendToEffects(gcEffect* pFirst, const gcMsg& msg);

@@ -167,6 +167,22 @@ TEST_F(gcEntityAnimationTest, AStartedConfigurationPlaysItsSoundAtTheModel)
     std::destroy_at(data);
 }
 
+TEST_F(gcEntityAnimationTest, APoolResetDropsTheConfigurationsAndTheSoundDataInIt)
+{
+    cMemPool other{"other", 0x4000, false};
+    gcTestEntity* e = Active(mVec3(0, 0, 0));
+    eSoundData* data = other.New<eSoundData>();
+    e->PlaySound(data, 1.0f);
+    e->m_pAnimationConfig = Config(nullptr);  // in the test's pool
+    e->m_pNextAnimationConfig = other.New<gcAnimationConfig>();
+    e->OnMemPoolReset(&m_pool);  // the current one is there: both go
+    EXPECT_EQ(e->m_pAnimationConfig, nullptr);
+    EXPECT_EQ(e->m_pNextAnimationConfig, nullptr);
+    EXPECT_EQ(e->m_pSound->m_pSoundData, data);
+    e->OnMemPoolReset(&other);
+    EXPECT_EQ(e->m_pSound->m_pSoundData, nullptr);
+}
+
 TEST_F(gcEntityAnimationTest, TheShorterFadeWinsAndTheFadeEndsOnce)
 {
     gcStateMachine* m = datagen::NewStateMachine(&m_pool, "Brain", gcStateMachineHandle());
