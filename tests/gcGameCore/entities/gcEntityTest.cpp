@@ -229,6 +229,11 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     e->EntityChangeState(5, true);
     EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, 0);
 
+    gcTestEntity* loose = NewEntity(nullptr);  // no template: no state change
+    loose->EntityChangeState(2, true);
+    EXPECT_EQ(loose->m_stateInfo.m_nCurState, -1);
+    EXPECT_EQ(loose->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, E::kNever);
+
     // Without a machine the template's event stands in.
     t->hStateMachine = gcStateMachineHandle();
     ASSERT_TRUE(e->Reset(&m_pool));
@@ -267,7 +272,8 @@ TEST_F(gcEntityTest, SkinAndStatIndicesOutOfRangeDoNothing)
         uint32_t expected0, expected1;
     };
     const Row rows[] = {{3, 1, 0x000, 0x301}, {4, 0, 0x000, 0x301}, {-1, 0, 0x000, 0x301},
-                        {1, 2, 0x000, 0x301}, {1, -1, 0x000, 0x301}, {2, 0, 0x200, 0x301}};
+                        {1, 2, 0x000, 0x301}, {1, -1, 0x000, 0x301}, {2, 0, 0x200, 0x301},
+                        {0, 1, 0x200, 0x001}};
     for (const Row& r : rows) {
         e->ChangeSkin(r.skin, r.slot);
         EXPECT_EQ(e->m_model.m_pDrawInfos[0].hMaterial.m_nValue, r.expected0) << r.skin << "," << r.slot;
@@ -275,6 +281,8 @@ TEST_F(gcEntityTest, SkinAndStatIndicesOutOfRangeDoNothing)
     }
     e->SetStat(4, 5.0f);
     e->SetStat(-1, 5.0f);
+    EXPECT_EQ(e->m_fEntityStatsMod[0], 1.0f);  // the array after the current values
+    EXPECT_EQ(e->m_fEntityStatsMax[3], 1.0f);  // ... and before them
     e->SetStat(T::STAT_ARMOR, 0.5f);
     EXPECT_EQ(e->GetStat(T::STAT_ARMOR), 0.5f);
     EXPECT_EQ(e->GetStat(4), 0.0f);
