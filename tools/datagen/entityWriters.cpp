@@ -18,9 +18,11 @@ constexpr uint32_t kGameObjectVersion = 1;
 constexpr uint32_t kGroupVersion = 2;
 constexpr uint32_t kTopLevelVersion = 1;
 
-void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index)
+constexpr uint32_t kRefusedEventVersion = 2;
+
+void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index, int damaged)
 {
-    w.Begin(gcEvent::kVersion).Begin(kBaseVersion).End();
+    w.Begin(index == damaged ? kRefusedEventVersion : gcEvent::kVersion).Begin(kBaseVersion).End();
     if (actions)
         actions(w, index);
     w.Int(-1).End();
@@ -75,7 +77,7 @@ void TemplateEvents(BlockWriter& w, const EntityTemplateDesc& d, uint32_t v)
     const bool present[7] = {v >= 7, v >= 8, v >= 17, v == 11, v >= 13, v >= 13, v >= 14};
     for (int i = 0; i < 7; ++i)
         if (present[i])
-            EventBlock(w, d.actions, i);
+            EventBlock(w, d.actions, i, d.damagedEvent);
 }
 
 bool CheckSlots(const char* what, int begin, size_t count, int slots)
@@ -135,7 +137,7 @@ void EntityBlock(BlockWriter& w, const EntityDesc& d, uint32_t v)
     const bool present[5] = {v >= 8, v >= 12, v >= 17, v >= 13, v >= 18};
     for (int i = 0; i < 5; ++i)
         if (present[i])
-            EventBlock(w, d.actions, i);
+            EventBlock(w, d.actions, i, d.damagedEvent);
     w.End();
 }
 
@@ -196,8 +198,8 @@ void SurfaceBlock(BlockWriter& w, const SurfaceDesc& d, uint32_t v)
     if (v == 1)
         w.Word(0);  // the unused word of version 1
     w.Float(d.armorMod);
-    EventBlock(w, d.actions, 0);
-    EventBlock(w, d.actions, 1);
+    EventBlock(w, d.actions, 0, d.damagedEvent);
+    EventBlock(w, d.actions, 1, d.damagedEvent);
     if (v >= 3)
         for (uint32_t h : d.effects)
             w.Word(h);
@@ -214,7 +216,7 @@ void AnimationConfigBlock(BlockWriter& w, const AnimationConfigDesc& d, uint32_t
     if (v >= 4)
         w.Word(d.hSounds[1]);
     for (int i = 0; i < 4; ++i)
-        EventBlock(w, d.actions, i);
+        EventBlock(w, d.actions, i, d.damagedEvent);
     if (v >= 2)
         w.Word(d.flags);
     w.End();

@@ -41,6 +41,7 @@ struct EntityDesc {
     std::vector<float> statMods = {1, 1, 1, 1};
     // Event indices: 0 OnInteract, 1 CanInteract, 2 OnInitialUpdate, 3 OnFaded, 4 OnDeath.
     EventActionsFunc actions;
+    int damagedEvent = -1;  // this event's block gets version 2, which events refuse
 };
 
 // A template block's fields; the same rules.
@@ -67,6 +68,7 @@ struct EntityTemplateDesc {
     // Event indices: 0 OnUpdate, 1 OnInteract, 2 CanInteract, 3 the unused
     // event of version 11, 4 OnDamageTaken, 5 OnInitialUpdate, 6 OnDeath.
     EventActionsFunc actions;
+    int damagedEvent = -1;
 };
 
 // One block of the version, as the engine's readers expect it (the newest
@@ -90,6 +92,7 @@ struct SurfaceDesc {
     float armorMod = 0.0f;
     uint32_t effects[15] = {};  // size-major; version 3 on
     EventActionsFunc actions;   // 0 OnAttacked, 1 OnTouched
+    int damagedEvent = -1;
 };
 void SurfaceBlock(BlockWriter& w, const SurfaceDesc& desc, uint32_t version);
 
@@ -98,6 +101,7 @@ struct AnimationConfigDesc {
     uint32_t hSounds[2] = {0, 0};  // version 3 writes the first, 4 both
     uint32_t flags = 0;          // version 2 on
     EventActionsFunc actions;    // 0 OnStarted, 1 OnStopped, 2 OnUpdated, 3 OnCompleted
+    int damagedEvent = -1;
 };
 void AnimationConfigBlock(BlockWriter& w, const AnimationConfigDesc& desc, uint32_t version);
 

@@ -128,9 +128,13 @@ TEST_F(gcEntityReadTest, RoundTripFreshEntityAndDamagedBlocks)
     ExpectCutsFail(bytes, gcTestEntity::GetStaticType());
 
     gcTestLogCapture log;
-    for (uint32_t v : {4u, 20u}) {
-        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, datagen::EntityDesc(), v); }, e));
+    datagen::EntityDesc damaged;
+    damaged.damagedEvent = 3;  // OnFaded refused: the whole block is
+    for (uint32_t v : {4u, 20u, 19u}) {
+        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, damaged, v); }, e));
+        EXPECT_STREQ(e->m_name.m_sData, "Barrel");
         EXPECT_EQ(e->m_nRegionId, 4);
+        EXPECT_EQ(e->m_model.m_localToParent.origin.x, 1.0f);
         EXPECT_TRUE(e->onDeath.HasActions());
     }
 }

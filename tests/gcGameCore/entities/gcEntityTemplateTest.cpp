@@ -140,10 +140,16 @@ TEST_F(gcEntityTemplateTest, RoundTripWritesNoMaterialsWithoutAMeshAndRefusesDam
     EXPECT_EQ(ReadHostFile(m_data.HostPath("t2.dat")), bytes);
 
     gcTestLogCapture log;
-    for (uint32_t v : {5u, 21u}) {
-        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, Desc(), v); }, t));
+    datagen::EntityTemplateDesc damaged = Desc();
+    damaged.damagedEvent = 5;  // OnInitialUpdate refused: the whole block is
+    for (uint32_t v : {5u, 21u, 20u}) {
+        const datagen::EntityTemplateDesc& desc = v == 20 ? damaged : Desc();
+        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, desc, v); }, t));
+        EXPECT_STREQ(t->m_name.m_sData, "Crate");
         EXPECT_EQ(t->nEntityTemplateFlags, 0x5u);
         EXPECT_EQ(t->hMesh.m_nValue, 0u);
+        EXPECT_EQ(t->pShadowConfig->hBlendMaterial.m_nValue, 0x99u);
+        EXPECT_TRUE(t->onUpdate.HasActions());
     }
 }
 

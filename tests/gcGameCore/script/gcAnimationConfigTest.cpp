@@ -64,6 +64,10 @@ TEST_F(gcAnimationConfigTest, RoundTripsAndRefusesUnknownVersionsAndCutFiles)
     EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::AnimationConfigBlock(w, other, 5); }, c));
     EXPECT_EQ(c->nFlags, 0x80000009u);  // unchanged
     EXPECT_TRUE(c->onCompleted.HasActions());
+    other.damagedEvent = 2;  // a refused event refuses the block
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::AnimationConfigBlock(w, other, 4); }, c));
+    EXPECT_EQ(c->hAnimation.m_nValue, 0x00110005u);
+    EXPECT_TRUE(c->onCompleted.HasActions());
     std::destroy_at(c);
 }
 
