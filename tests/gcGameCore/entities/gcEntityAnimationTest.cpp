@@ -135,6 +135,7 @@ TEST_F(gcEntityAnimationTest, OnCompletedOnlyWhenTheAnimationRanToItsEnd)
         e->HandleAnimationEnded(from);
         EXPECT_EQ(TestLogTags(), r.expected);
         EXPECT_EQ(TestLog()[0].pInitiator, e);
+        EXPECT_EQ(TestLog().back().pParticipant1, from);
         EXPECT_EQ(e->m_pAnimationConfig, nullptr);
         e->HandleAnimationEnded(from);  // nothing current: nothing more
         EXPECT_EQ(TestLog().size(), r.expected.size());

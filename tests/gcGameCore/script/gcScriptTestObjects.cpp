@@ -73,7 +73,8 @@ void gcDoTestStep::DoAction(const gcEventParams& params) const
     gcTestActor* pActor = dcast<gcTestActor>(params.pInitiator);
     switch (m_op) {
     case RECORD:
-        TestLog().push_back({m_nA, params.pInitiator, frame.fInValues[0], frame.fInValues[1], params.nEventId});
+        TestLog().push_back({m_nA, params.pInitiator, frame.fInValues[0], frame.fInValues[1], params.nEventId,
+                             params.pParticipant1});
         break;
     case RETURN:
         if (m_pValue)

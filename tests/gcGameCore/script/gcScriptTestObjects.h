@@ -111,6 +111,7 @@ struct gcTestLogEntry {
     float fParam1;
     float fParam2;
     int32_t nEventId;
+    const gcGameObject* pParticipant1;
 };
 std::vector<gcTestLogEntry>& TestLog();
 std::vector<int32_t> TestLogTags();
