@@ -73,7 +73,8 @@ void gcDoTestStep::DoAction(const gcEventParams& params) const
     gcTestActor* pActor = dcast<gcTestActor>(params.pInitiator);
     switch (m_op) {
     case RECORD:
-        TestLog().push_back({m_nA, params.pInitiator, frame.fInValues[0], frame.fInValues[1], params.nEventId});
+        TestLog().push_back({m_nA, params.pInitiator, frame.fInValues[0], frame.fInValues[1], params.nEventId,
+                             params.pParticipant1});
         break;
     case RETURN:
         if (m_pValue)
@@ -246,8 +247,3 @@ gcTestDataDir::~gcTestDataDir()
     std::filesystem::remove_all(m_dir, ec);
 }
 
-std::vector<uint8_t> ReadHostFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}

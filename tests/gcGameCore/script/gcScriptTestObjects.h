@@ -111,6 +111,7 @@ struct gcTestLogEntry {
     float fParam1;
     float fParam2;
     int32_t nEventId;
+    const gcGameObject* pParticipant1;
 };
 std::vector<gcTestLogEntry>& TestLog();
 std::vector<int32_t> TestLogTags();
@@ -150,4 +151,5 @@ private:
     std::string m_dir;
 };
 
+// ReadHostFile comes with the engine tests' helpers (eEngine/worldTestSupport.h).
 std::vector<uint8_t> ReadHostFile(const std::string& path);

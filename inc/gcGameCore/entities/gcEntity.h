@@ -1,0 +1,237 @@
+#pragma once
+// The abstract base of every placed game object with a model: an instance
+// of an entity template, read from the map's entity group, reset from its
+// template, enabled into the zone of its region, running the template's
+// script state machine, playing animation configurations and sounds,
+// fading out and snapping to placements. The concrete kinds (devices,
+// creatures, players) add the message handler and call the operations here
+// from it. Lives in the pool of its load with its shadow and sound; main
+// thread. Type id 71.
+
+#include <cstdint>
+
+#include "cCore/cGroup.h"
+#include "cCore/cHandle.h"
+#include "cCore/cManager.h"
+#include "eEngine/eModel.h"
+#include "gcGameCore/entities/gcEntityTemplate.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcGameObject.h"
+#include "gcGameCore/script/gcStateInfo.h"
+
+class eShadow;
+class eSound;
+class eSoundData;
+class gcAnimationConfig;
+class gcEffect;
+class gcEntity;
+class gcItem;
+class gcRegionPath;
+using gcEntityHandle = cHandle<gcEntity>;
+using gcRegionPathHandle = cHandle<gcRegionPath>;
+
+class gcEntity : public gcGameObject {
+    QM_DECLARE_ABSTRACT_TYPE(gcEntity)
+public:
+    static constexpr uint32_t kVersion = 19;
+    static constexpr uint32_t kMinVersion = 5;
+
+    // m_nEntityFlags
+    static constexpr uint16_t kDeactivated = 0x1;
+    static constexpr uint16_t kFrozen = 0x2;
+    static constexpr uint16_t kAnimConfigStarted = 0x4;
+    static constexpr uint16_t kOnPath = 0x8;
+    static constexpr uint16_t kGroupLeader = 0x10;
+    static constexpr uint16_t kInvulnerable = 0x20;
+    static constexpr uint16_t kInitialUpdatePending = 0x40;
+    static constexpr uint16_t kPathOffsetHeight = 0x80;
+    static constexpr uint16_t kKeptAfterDeath = 0x100;
+    static constexpr uint16_t kNewFlags = kDeactivated | kFrozen | kInitialUpdatePending;
+
+    enum gcTimeSince : int32_t {
+        TIMESINCE_TOOKDAMAGE = 0,
+        TIMESINCE_ENTEREDMODE = 1,
+        TIMESINCE_CHANGEDSTATE = 2,
+        TIMESINCE_INTERACTED = 3,
+        MAX_TIMESINCE = 4,
+    };
+    static constexpr int32_t kNever = 0x7FFFFFFF;  // a time-since counter that is not running
+
+    enum gcInitialPath : int32_t { PATH_PATROL = 0, PATH_INITIAL = 1, MAX_PATHS = 2 };
+    static const char* GetInitialPathText(int32_t index);  // "Patrol", "Initial", "???"
+
+    static constexpr int kNumNeighbors = 2;
+    static constexpr float kMaxSoundRadius = 50.0f;
+    static constexpr int32_t kInitialState = 31;
+    // Trigger query masks: Enable and SnapTo report the volumes they start
+    // in as entered, Disable and SnapTo the ones they leave as exited.
+    static constexpr uint32_t kQueryEnter = 0x1;
+    static constexpr uint32_t kQueryLeave = 0x2;
+    static constexpr cTimeValue kFrameTicks{20};
+
+    gcEntity();
+    ~gcEntity() override;
+    gcEntity& operator=(const gcEntity&) = delete;
+
+    // Version 19: see Read for the layout.
+    void Write(const cFile& file) const override;
+    // Versions 5 to 19 (others skipped, false), each with the fields it
+    // holds. Path and stat-multiplier counts beyond the arrays are read up
+    // to the array and the rest skipped. Unchanged unless read whole.
+    bool Read(const cFile& file, cMemPool* pPool) override;
+    // Both animation configurations when either lies in the pool, the path
+    // event, and the sound's data.
+    void OnMemPoolReset(const cMemPool* pPool) override;
+
+    // The type record of the template class this entity needs.
+    virtual const cType* GetTemplateType() const = 0;
+    // Rebuilds the live state from the template; false (model without mesh)
+    // when the entity is not valid.
+    virtual bool Reset(cMemPool* pPool);
+    // Maximum and current value of each stat = template maximum x multiplier.
+    virtual void ResetStats();
+    // The template resolves and creates entities of this entity's type.
+    virtual bool IsValid() const;
+    // Advances the running time-since counters by the step.
+    virtual void HandleTimeSince(cTimeValue dt);
+    virtual bool IsDying() const = 0;
+    virtual bool IsOnPath() const { return (m_nEntityFlags & kOnPath) != 0; }
+    virtual bool IsIdling() const = 0;
+    // This entity as initiator.
+    virtual void GetEventParams(gcEventParams* pParams);
+    // Into the zone of its resident region: drawn, colliding, triggers
+    // entered. False (logged when the entity is not valid) and nothing
+    // changed when it is not valid or the region is not resident with a zone.
+    virtual bool Enable();
+    // Out of its zone (when in one): triggers left, no drawing, no
+    // collision, the sound stopped.
+    virtual void Disable();
+
+    gcEntityTemplate* GetTemplate() const { return gcEntityTemplateMgr::GetPtr(m_hTemplate); }
+    bool IsActive() const { return (m_nEntityFlags & (kDeactivated | kFrozen)) == 0; }
+    // The state machine the entity runs, or null.
+    bool HasStateMachine() const { return m_stateInfo.m_pStateMachine != nullptr; }
+    // A stat's current value; 0 outside the enumeration.
+    float GetStat(int32_t stat) const;
+    // Sets a stat's current value; a stat outside the enumeration is ignored.
+    void SetStat(int32_t stat, float fValue);
+    // The three radii of the mesh's collision ellipsoid; zero without a mesh.
+    mVec3 GetColliderSize() const;
+
+    // Changes the script state (only with a template state machine); the
+    // current state again only when forced. Starts time-since changed state.
+    void EntityChangeState(int nState, bool bForce);
+    // Starts time-since entered mode when the mode changes.
+    void SetMode(int16_t nMode);
+    // The region id from the model's zone; an entity outside every zone
+    // freezes itself and takes region -1 (false).
+    bool UpdateRegionId();
+    // This entity when it leads, else the first neighbour that leads; null.
+    gcEntity* GetGroupLeader() const;
+    void MakeGroupLeader();
+    // Run by the derived classes after a state was entered while active:
+    // the initial state, then OnInitialUpdate (script event 4 or the
+    // template's, then the instance's). Once per reset.
+    void HandleInitialUpdate();
+    // Reports the trigger volumes met along from..to (zone space) to their
+    // region triggers: entered, then inside, then exited.
+    void QueryTriggers(const mVec3& from, const mVec3& to, uint32_t nMask);
+
+    // Queues the configuration (it starts at the next HandleAnimationStarted)
+    // and returns how long it plays: length less the ease-out for a
+    // non-looping animation, 0 for a looping one, 1 tick when the animation
+    // does not resolve.
+    cTimeValue PlayAnimation(const gcAnimationConfig* pConfig);
+    void HandleAnimationStarted(gcGameObject* pFrom);  // on PostEnterState
+    void HandleAnimationEnded(gcGameObject* pFrom);    // on PostExitState
+    void PlaySound(const eSoundData* pData, float fVolume);
+    void UpdateSound(cTimeValue dt);  // per tick
+    // Starts fading out over the time (the shorter of two fades wins), passes
+    // the fade to children and effects and turns collision off.
+    void FadeOut(cTimeValue time);
+    void HandleFadeOut(cTimeValue dt);  // per tick
+    void HandleTextureBlend();
+    // The draw entry's material = the template's material of that skin; an
+    // index out of range changes nothing.
+    void ChangeSkin(int nSkin, int nSlot);
+    // Moves the entity to a frame in a region; frozen when the region is not
+    // resident.
+    void SnapTo(int16_t nRegionId, const mOCS& frame);
+    // To every child entity, then every effect, each ring last to first.
+    void SendAttached(const gcMsg& msg);
+    // Takes the child from its parent into this entity's child ring.
+    void AddChild(gcEntity* pChild);
+    void Detach();
+
+    gcEntityHandle m_handle;
+    gcEvent onInteract;
+    gcEvent onCanInteract;
+    gcEvent onInitialUpdate;
+    gcEvent onDeath;
+    gcEvent onFaded;
+    gcEntityTemplateHandle m_hTemplate;
+    uint32_t m_nActivationMask = 0;
+    int16_t m_nRegionId = -1;
+    int16_t m_nMaterialSkin = 0;
+    uint16_t m_nEntityFlags = kNewFlags;
+    cTimeValue m_entityTimeSince[MAX_TIMESINCE];
+    int16_t m_nMode = 1;
+    int16_t m_nEntityInitialState = kInitialState;
+    int16_t m_team = gcEntityTemplate::TEAM_UNFRIENDLY;
+    gcEntityHandle m_hNeighbors[kNumNeighbors];
+    eModel m_model;
+    eShadow* m_pShadow = nullptr;  // owned
+    eSound* m_pSound = nullptr;    // owned
+    const gcAnimationConfig* m_pAnimationConfig = nullptr;
+    const gcAnimationConfig* m_pNextAnimationConfig = nullptr;
+    float m_fOpacity = 1.0f;
+    cTimeValue m_fadeOutTime;  // 0: not fading
+    gcStateInfo m_stateInfo;
+    float m_fEntityStatsMax[gcEntityTemplate::MAX_STATS] = {};
+    float m_fEntityStatsCur[gcEntityTemplate::MAX_STATS] = {};
+    float m_fEntityStatsMod[gcEntityTemplate::MAX_STATS] = {1.0f, 1.0f, 1.0f, 1.0f};
+    mVec3 m_velocity{0.0f, 0.0f, 0.0f};
+    float m_desiredHPR[3] = {};
+    float m_fMovementScale = 1.0f;
+    gcRegionPathHandle m_hPaths[MAX_PATHS];
+    gcRegionPath* m_pRegionPath = nullptr;  // the path being followed
+    float m_fPathT = 0.0f;
+    float m_fPathTDesired = 0.0f;
+    float m_fPathTClosest = 0.0f;
+    float m_offsetPath[2] = {};
+    const gcEvent* m_pOnPathCompleted = nullptr;  // not owned
+    gcEntity* m_pParentEntity = nullptr;
+    gcEntity* m_pFirstChildEntity = nullptr;
+    gcEntity* m_pPrevSiblingEntity;  // the child ring; a lone entity links to itself
+    gcEntity* m_pNextSiblingEntity;
+    gcItem* m_pItems = nullptr;      // ring of carried items (the items keep it)
+    gcEffect* m_pEffects = nullptr;  // ring of attached effects (the effects keep it)
+
+protected:
+    // Name, game-object state, events, template handle, activation mask,
+    // region id, skin, flags, mode, initial state, paths, multipliers and
+    // placement; nothing live (no team, neighbours, shadow, sound, links),
+    // counters never, handle 0. For the derived classes' Copy.
+    gcEntity(const gcEntity& other);
+
+private:
+    void ResetShadow(const gcEntityTemplate& tmpl, cMemPool* pPool);
+    void ResetSound(const gcEntityTemplate& tmpl, cMemPool* pPool);
+    // Sound data into the entity's sound at the model's place, marked to be
+    // found again and switched on.
+    void StartSound(const eSoundData* pData, float fVolume);
+    void SendToChildren(const gcMsg& msg);
+    // The model's position in its zone's space, its zone frame brought up to
+    // date first.
+    mVec3 GetZonePos();
+    float ApplyEvent(const gcEvent& event, gcGameObject* pParticipant);
+};
+
+// The slot table of placed entities: 150 slots, resolved by handle. Main
+// thread, or the loader filling a group.
+class gcEntityMgr : public cManager<gcEntity, 150> {};
+
+// The file block that fills a range of gcEntityMgr's slots.
+class gcEntityGroup : public cGroup {
+    QM_DECLARE_GROUP(gcEntityGroup, gcEntityMgr)
+};

@@ -1,0 +1,178 @@
+#include "gcGameCore/entities/gcEntityTemplate.h"
+
+#include <gtest/gtest.h>
+
+#include "eEngine/eShadowConfig.h"
+#include "entityTestObjects.h"
+
+namespace {
+
+using gcEntityTemplateTest = EntityTest;
+using T = gcEntityTemplate;
+
+// Distinct values everywhere; event i records tag 10 + i.
+datagen::EntityTemplateDesc Desc()
+{
+    datagen::EntityTemplateDesc d;
+    d.name = "Crate";
+    d.flags = 0x5;
+    d.hMesh = 0x00010002;
+    d.materialCount = 2;
+    d.materials = {0xA0, 0xA1, 0xB0, 0xB1, 0xC0, 0xC1, 0xD0, 0xD1};
+    d.surfaceCount = 1;
+    d.surfaces = {0xE0};
+    d.surfaceCollisionMask = 0x30;
+    d.size = 2;
+    d.attachItemMask = 0x7;
+    d.shadow = true;
+    d.shadowBlendMaterial = 0x99;
+    d.bothSweeps = true;
+    d.stats = {250, 0.5f, 0.25f, 2};
+    d.values = {30, 0.5f, 20, 3};
+    d.team = 1;
+    d.hStateMachine = 0x00440001;
+    d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 10 + index); };
+    return d;
+}
+
+// Which template event ran: the tags the event's actions record.
+std::vector<int32_t> Tags(const gcEvent& e)
+{
+    TestLog().clear();
+    e.Apply(gcEventParams(), gcEventStackData());
+    return TestLogTags();
+}
+
+TEST_F(gcEntityTemplateTest, EachVersionReadsTheFieldsItHolds)
+{
+    using V = std::vector<int32_t>;
+    for (uint32_t v = 6; v <= 20; ++v) {
+        SCOPED_TRACE(v);
+        gcTestEntityTemplate* t = m_pool.New<gcTestEntityTemplate>();
+        ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, Desc(), v); }, t));
+        EXPECT_STREQ(t->m_name.m_sData, "Crate");
+        const uint32_t flags = v >= 19 ? 0x5u : (v >= 15 ? 0x3u : 0x1u);  // 15-18: the boolean sets 0x2
+        EXPECT_EQ(t->nEntityTemplateFlags, flags);
+        EXPECT_EQ(t->hMesh.m_nValue, 0x00010002u);
+        EXPECT_EQ(t->hMaterials[2][1].m_nValue, 0xC1u);  // skin-major
+        EXPECT_EQ(t->hMaterials[3][0].m_nValue, 0xD0u);
+        EXPECT_EQ(t->hSurfaces[0].m_nValue, 0xE0u);
+        EXPECT_EQ(t->nSurfaceCollisionMask, v >= 16 ? 0x30u : 0u);
+        EXPECT_EQ(t->entitySize, v >= 16 ? 2 : 0);
+        EXPECT_EQ(t->nAttachItemMask, v >= 20 ? 0x7u : 0xFFFFFFFFu);
+        ASSERT_NE(t->pShadowConfig, nullptr);
+        EXPECT_EQ(t->pShadowConfig->hBlendMaterial.m_nValue, 0x99u);
+        EXPECT_EQ(t->fEntityStatsMax[T::STAT_HEALTH], 250.0f);
+        EXPECT_EQ(t->fEntityStatsMax[T::STAT_ARMOR], v >= 10 ? 0.5f : 0.0f);
+        EXPECT_EQ(t->fEntityValues[T::VAL_INTERACTTOL], v >= 8 ? 30.0f : 45.0f);
+        EXPECT_EQ(t->fEntityValues[T::VAL_TURNRATE], v >= 9 ? 0.5f : 0.85f);
+        EXPECT_EQ(t->fEntityValues[T::VAL_SOUNDRADIUSSCALE], v >= 10 ? 20.0f : 15.0f);
+        EXPECT_EQ(t->team, 1);
+        EXPECT_EQ(Tags(t->onUpdate), v >= 7 ? V{10} : V{});
+        EXPECT_EQ(Tags(t->onInteract), v >= 8 ? V{11} : V{});
+        EXPECT_EQ(Tags(t->onCanInteract), v >= 17 ? V{12} : V{});
+        EXPECT_EQ(Tags(t->onDamageTaken), v >= 13 ? V{14} : V{});  // version 11's extra event (13) is dropped
+        EXPECT_EQ(Tags(t->onInitialUpdate), v >= 13 ? V{15} : V{});
+        EXPECT_EQ(Tags(t->onDeath), v >= 14 ? V{16} : V{});
+        EXPECT_EQ(t->hStateMachine.m_nValue, v >= 18 ? 0x00440001u : 0u);
+        std::destroy_at(t);
+    }
+}
+
+TEST_F(gcEntityTemplateTest, CountsBeyondTheArraysAreSkippedAndNegativeOnesReadNothing)
+{
+    datagen::EntityTemplateDesc d = Desc();
+    d.materialCount = 10;  // 2 surplus per skin
+    d.materials.clear();
+    for (uint32_t s = 0; s < 4; ++s)
+        for (uint32_t i = 0; i < 10; ++i)
+            d.materials.push_back(0x100 * s + i);
+    d.surfaceCount = 9;
+    d.surfaces = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    d.statCount = 6;
+    d.stats = {11, 0.1f, 0.2f, 3, 99, 98};
+    d.valueCount = 5;
+    d.values = {10, 0.3f, 5, 2, 97};
+    gcTestLogCapture log;
+    gcTestEntityTemplate* t = PlaceTemplate();
+    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, d, 20); }, t));
+    EXPECT_EQ(t->hMaterials[1][7].m_nValue, 0x107u);
+    EXPECT_EQ(t->hMaterials[3][0].m_nValue, 0x300u);
+    EXPECT_EQ(t->hSurfaces[7].m_nValue, 8u);
+    EXPECT_EQ(t->nSurfaceCollisionMask, 0x30u);  // the fields after the surplus line up
+    EXPECT_EQ(t->fEntityStatsMax[T::STAT_MOVEMENT_SCALE], 3.0f);
+    EXPECT_EQ(t->fEntityValues[T::VAL_INTERACTDISTANCE], 2.0f);
+    EXPECT_EQ(t->team, 1);
+    EXPECT_EQ(t->hStateMachine.m_nValue, 0x00440001u);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "material count 10"), 1);
+
+    d = Desc();
+    d.materialCount = -3;
+    d.materials.clear();
+    d.surfaceCount = -1;
+    d.surfaces.clear();
+    d.statCount = -2;
+    d.stats.clear();
+    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, d, 20); }, t));
+    EXPECT_EQ(t->hMaterials[0][0].m_nValue, 0u);
+    EXPECT_EQ(t->hSurfaces[0].m_nValue, 0u);
+    EXPECT_EQ(t->fEntityStatsMax[T::STAT_HEALTH], 11.0f);  // kept from the last read
+    EXPECT_EQ(t->fEntityValues[T::VAL_INTERACTTOL], 30.0f);
+}
+
+TEST_F(gcEntityTemplateTest, RoundTripWritesNoMaterialsWithoutAMeshAndRefusesDamagedBlocks)
+{
+    gcTestEntityTemplate* t = PlaceTemplate();
+    datagen::EntityTemplateDesc d = Desc();
+    d.hMesh = 0;  // no mesh: the writer stores counts 0
+    d.materialCount = 0;
+    d.materials.clear();
+    d.surfaceCount = 0;
+    d.surfaces.clear();
+    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, d, 20); }, t));
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("t.dat"), *t));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("t.dat"));
+    EXPECT_EQ(bytes, ReadHostFile(m_data.HostPath("o.dat")));
+    ExpectCutsFail(bytes, gcTestEntityTemplate::GetStaticType());
+
+    t->hMaterials[0][0] = eMaterialHandle(0x55);  // not written: the mesh does not resolve
+    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("t2.dat"), *t));
+    EXPECT_EQ(ReadHostFile(m_data.HostPath("t2.dat")), bytes);
+
+    gcTestLogCapture log;
+    datagen::EntityTemplateDesc damaged = Desc();
+    damaged.damagedEvent = 5;  // OnInitialUpdate refused: the whole block is
+    for (uint32_t v : {5u, 21u, 20u}) {
+        const datagen::EntityTemplateDesc& desc = v == 20 ? damaged : Desc();
+        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, desc, v); }, t));
+        EXPECT_STREQ(t->m_name.m_sData, "Crate");
+        EXPECT_EQ(t->nEntityTemplateFlags, 0x5u);
+        EXPECT_EQ(t->hMesh.m_nValue, 0u);
+        EXPECT_EQ(t->pShadowConfig->hBlendMaterial.m_nValue, 0x99u);
+        EXPECT_TRUE(t->onUpdate.HasActions());
+    }
+}
+
+TEST_F(gcEntityTemplateTest, CreateInstanceMakesAValidEntityOfItsType)
+{
+    gcTestEntityTemplate* t = PlaceTemplate();
+    gcTestEntity* e = NewEntity(t);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->m_hTemplate, t->m_handle);
+    EXPECT_TRUE(e->IsValid());
+    gcEntityTemplateMgr::Remove(kTemplateSlot);  // stale handle
+    EXPECT_FALSE(e->IsValid());
+}
+
+TEST_F(gcEntityTemplateTest, TextsOutsideTheirEnumerationsAndTheOneStatWithAMaximum)
+{
+    EXPECT_STREQ(T::GetStatText(4), "???");
+    EXPECT_STREQ(T::GetValueText(-1), "???");
+    EXPECT_STREQ(T::GetTeamText(-1), "Unfriendly");
+    EXPECT_STREQ(T::GetTeamText(2), "???");
+    EXPECT_TRUE(T::StatHasMax(T::STAT_HEALTH));
+    EXPECT_FALSE(T::StatHasMax(T::STAT_ARMOR));
+    EXPECT_EQ(T::GetStatRange(7).fMax, 999.0f);  // anything else: 0-999
+}
+
+}  // namespace
