@@ -300,8 +300,8 @@ void gcEntity::ResetStats()
     }
 }
 
-// The shadow projects along its frame turned down by 90 degrees, so a frame
-// pitched 90 degrees above the light makes it fall along the light.
+// The shadow projects along its frame's forward axis, aimed along the map's
+// light.
 void gcEntity::ResetShadow(const gcEntityTemplate& tmpl, cMemPool* pPool)
 {
     if (!tmpl.pShadowConfig) {
@@ -322,7 +322,7 @@ void gcEntity::ResetShadow(const gcEntityTemplate& tmpl, cMemPool* pPool)
     m_pShadow->Set(*tmpl.pShadowConfig, 1.0f);
     float fHeading, fPitch;
     gcEntityWorld::GetLightDir(&fHeading, &fPitch);
-    m_pShadow->m_localToParent.basis.SetHPR(fHeading, fPitch + 90.0f, 0.0f);
+    m_pShadow->m_localToParent.basis.SetHPR(fHeading, fPitch, 0.0f);
     m_pShadow->m_localToParent.origin.Set(0.0f, 0.0f, 0.0f);
     m_model.AddChild(m_pShadow, -1);
     m_pShadow->SetGeomFlagsOnOff(eGeom::kDirty, 0);

@@ -94,8 +94,7 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     ASSERT_NE(e->m_pShadow, nullptr);
     EXPECT_EQ(e->m_pShadow->m_pParent, &e->m_model);
     EXPECT_EQ(e->m_pShadow->m_nGeomFlags & 0x410, 0x410);
-    mOCS down;  // the shadow projects along its frame turned down
-    eTextureProjection::TurnDown(e->m_pShadow->m_localToParent, &down);
+    const mOCS& down = e->m_pShadow->m_localToParent;  // the shadow projects along its forward axis
     const float h = 30.0f * 3.14159265f / 180.0f, p = -60.0f * 3.14159265f / 180.0f;
     EXPECT_NEAR(down.basis.forward.x, -std::cos(p) * std::sin(h), 1e-5f);
     EXPECT_NEAR(down.basis.forward.y, std::cos(p) * std::cos(h), 1e-5f);
@@ -111,8 +110,7 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     t->fEntityValues[T::VAL_SOUNDRADIUSSCALE] = 30.0f;
     gcTestEntity* f = NewEntity(t);
     ASSERT_TRUE(f->Reset(&m_pool));
-    eTextureProjection::TurnDown(f->m_pShadow->m_localToParent, &down);
-    EXPECT_NEAR(down.basis.forward.z, -1.0f, 1e-6f);
+    EXPECT_NEAR(f->m_pShadow->m_localToParent.basis.forward.z, -1.0f, 1e-6f);
     EXPECT_EQ(f->m_pSound->m_fRadius, 50.0f);
     eShadow* pShadow = f->m_pShadow;
     ASSERT_TRUE(f->Reset(&m_pool));  // a second reset keeps shadow and sound
