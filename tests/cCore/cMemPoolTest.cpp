@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,25 @@ struct LogCapture {
     }
 };
 
-bool AllZero(const cMemPool& pool)
+// The whole memory is read and written behind the allocator's back, past
+// the poisoning the sanitizer build gives what is not handed out.
+#if defined(QM_POOL_POISON)
+#define QM_NO_ASAN __attribute__((no_sanitize("address")))
+#else
+#define QM_NO_ASAN
+#endif
+
+QM_NO_ASAN void Poke(uint8_t* p, uint8_t value)
+{
+    *p = value;
+}
+
+QM_NO_ASAN uint8_t Peek(const uint8_t* p)
+{
+    return *p;
+}
+
+QM_NO_ASAN bool AllZero(const cMemPool& pool)
 {
     for (const uint8_t* p = pool.GetStart(); p < pool.GetEnd(); ++p) {
         if (*p)
@@ -108,9 +127,9 @@ TEST(cMemPool, ResetZeroFillsAndTellsOwnersWhoDropTheirPointers)
 TEST(cMemPool, ResetOfAnUntouchedPoolDoesNotClearAgain)
 {
     cMemPool pool("Untouched", 64, false);
-    pool.GetStart()[5] = 7;  // written behind the allocator's back
+    Poke(pool.GetStart() + 5, 7);  // written behind the allocator's back
     pool.Reset();
-    EXPECT_EQ(pool.GetStart()[5], 7);
+    EXPECT_EQ(Peek(pool.GetStart() + 5), 7);
 }
 
 TEST(cMemPool, GetPoolFromPtrAtBothEnds)
@@ -195,7 +214,8 @@ TEST(cMemPool, AllocAlignsAndNewConstructs)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(w) % 16, 0u);
     EXPECT_EQ(w->n, 5);
-    EXPECT_EQ(pool.BytesTaken(), 16u + sizeof(Wide));
+    // Under the sanitizer a red zone lies between the two.
+    EXPECT_EQ(pool.BytesTaken(), 16u + cMemPool::kRedZone + sizeof(Wide));
 }
 
 TEST(cMemPool, HeapFailureLeavesThePoolWithoutMemory)
@@ -230,6 +250,49 @@ TEST(cMemPool, CrcCoversTheWholeMemory)
 {
     cMemPool pool("Crc", 32, false);
     const uint32_t zeros = pool.CalcCRC32();
-    pool.GetEnd()[-1] = 1;  // the last byte counts
+    Poke(pool.GetEnd() - 1, 1);  // the last byte counts
     EXPECT_NE(pool.CalcCRC32(), zeros);
 }
+
+#if defined(QM_POOL_POISON)
+// Only the sanitizer build can see these faults; other builds compile no
+// test here rather than skip one.
+TEST(cMemPoolDeathTest, AccessOutsideHandedOutMemoryIsReported)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Row {
+        const char* what;
+        void (*access)(cMemPool& pool);
+    };
+    static const Row rows[] = {
+        {"an overrun from one object into the next",
+         [](cMemPool& pool) {
+             uint8_t* a = static_cast<uint8_t*>(pool.Alloc(32));
+             uint8_t* b = static_cast<uint8_t*>(pool.Alloc(32));
+             std::memset(a, 1, static_cast<size_t>(b - a) + 1);
+         }},
+        {"one byte past an object's odd size",
+         [](cMemPool& pool) {
+             volatile uint8_t* a = static_cast<uint8_t*>(pool.Alloc(21, 1));
+             pool.Alloc(8, 1);
+             a[21] = 1;
+         }},
+        {"memory not handed out yet",
+         [](cMemPool& pool) {
+             volatile uint8_t* a = static_cast<uint8_t*>(pool.Alloc(16));
+             a[200] = 1;
+         }},
+        {"an object the reset took back",
+         [](cMemPool& pool) {
+             volatile uint8_t* a = static_cast<uint8_t*>(pool.Alloc(16));
+             pool.Reset();
+             a[0] = 1;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        cMemPool pool("Poisoned", 256, false);
+        EXPECT_DEATH(row.access(pool), "AddressSanitizer: use-after-poison");
+    }
+}
+#endif
