@@ -22,6 +22,7 @@
 #include "../test/os_test.h"
 #include "cCore/cCoreServices.h"
 #include "eEngine/eMemCardPlatform.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ class eMemCardTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/qm_memcard_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_root = name;
+        ASSERT_TRUE(m_tmp.Valid());
         CARDTestSetRoot(m_root.c_str());
         eMemCard::Initialize("Quillmere Test", "Maker");
         eMemCard::SetSlot(0);
@@ -56,8 +55,6 @@ protected:
     void TearDown() override
     {
         CARDTestSetRoot(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
     }
     std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
     std::vector<uint8_t> ReadCardFile() const
@@ -76,7 +73,8 @@ protected:
         CARDFileInfo info;
         return CARDOpen(CARD_SLOT_A, "anything", &info) != CARD_RESULT_NOCARD;
     }
-    std::string m_root;
+    TempDir m_tmp{"qm_memcard"};
+    std::string m_root = m_tmp.Path();
 };
 
 TEST_F(eMemCardTest, SaveWritesTheFileLayoutAndLoadReadsItBack)

@@ -11,6 +11,7 @@
 
 #include "card/card_local.h"
 #include "../test/card_test.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -18,9 +19,7 @@ class cardTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/qm_card_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_root = name;
+        ASSERT_TRUE(m_tmp.Valid());
         CARDInit();
         CARDTestSetRoot(m_root.c_str());
         ASSERT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), CARD_RESULT_READY);
@@ -29,14 +28,13 @@ protected:
     {
         CARDTestSetMidWriteHook(nullptr);
         CARDTestSetRoot(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
     }
     int32_t Create(const char* name, CARDFileInfo* pInfo, uint32_t size = CARD_SECTOR_SIZE)
     {
         return CARDCreateAsync(CARD_SLOT_A, name, size, pInfo, nullptr);
     }
-    std::string m_root;
+    TempDir m_tmp{"qm_card"};
+    std::string m_root = m_tmp.Path();
     std::vector<uint8_t> m_workArea = std::vector<uint8_t>(CARD_WORKAREA_SIZE);
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../test/dvd_test.h"
+#include "tempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -21,9 +22,7 @@ class DVDTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/qm_dvdXXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
+        ASSERT_TRUE(m_tmp.Valid());
         fs::create_directories(m_dir / "Game" / "Act01");
         m_bytes.resize(100);
         for (size_t i = 0; i < m_bytes.size(); ++i)
@@ -38,7 +37,6 @@ protected:
         DVDTestHoldDrive(false);
         DVDTestClearDriveStatus();
         DVDSetDataDirectory("");
-        fs::remove_all(m_dir);
     }
     // Polls like the engine does; a real wait would yield.
     static int32_t WaitFor(const DVDCommandBlock* block)
@@ -49,7 +47,8 @@ protected:
         return state;
     }
 
-    fs::path m_dir;
+    TempDir m_tmp{"qm_dvd"};
+    fs::path m_dir = m_tmp.Path();
     std::vector<char> m_bytes;
 };
 

@@ -7,6 +7,7 @@
 #include "gxDrawFixture.h"
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "datagen/gxTextureEncode.h"
@@ -169,7 +170,10 @@ TEST_F(GxDrawTest, DemoSceneIsLitTexturedFoggedAndWrittenAsPng)
     GXDrawDone();
 
     const char* env = std::getenv("QM_DEMO_PNG");
-    const std::string path = env && *env ? env : testing::TempDir() + "quillmere_gx_demo.png";
+    // Kept beside the test program for a look, not in the temporary folder.
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string path = env && *env ? env : (ec ? std::string(".") : exe.parent_path().string()) + "/quillmere_gx_demo.png";
     ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
     std::printf("demo scene written to %s\n", path.c_str());
 
