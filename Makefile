@@ -6,6 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 LSAN_SUPP  := $(CURDIR)/scripts/lsan.supp
+TSAN_SUPP  := $(CURDIR)/scripts/tsan.supp
 
 .PHONY: deps build run test test-asan test-tsan fuzz fuzz-run bench clean
 
@@ -39,7 +40,8 @@ test-asan: deps
 test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQM_TSAN=ON -DQM_BENCH=OFF
 	cmake --build $(BUILD_TSAN) -j $(JOBS)
-	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS) --timeout 600 -R 'Thread|Lock|OS'
+	cd $(BUILD_TSAN) && TSAN_OPTIONS=suppressions=$(TSAN_SUPP):halt_on_error=1:second_deadlock_stack=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # libFuzzer targets, built with clang, with their seed corpora; not part of CI.
 FUZZ_TARGETS := load movie card settings
