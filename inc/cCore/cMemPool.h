@@ -4,11 +4,27 @@
 // all at once by Reset. A pool is filled by one thread at a time (the main
 // thread, or the loader thread for a pool the main thread does not touch).
 // Pointers into a pool stay valid until its Reset, FreePoolMemory or end.
+//
+// Under AddressSanitizer the pool tells the sanitizer which of its bytes are
+// handed out: memory not yet handed out, the gaps between objects and what a
+// reset takes back are poisoned, so an access past one pooled object (into
+// the next one, or into memory no object owns) is reported as it would be
+// between two heap blocks. Each object but the first is then preceded by a
+// poisoned red zone of kRedZone bytes, so that two objects are not adjacent.
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <utility>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QM_POOL_POISON 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(QM_POOL_POISON)
+#define QM_POOL_POISON 1
+#endif
 
 // The host allocates this many times the console size for every pool and for
 // the start-up heap: objects are larger with 64-bit pointers, so a
@@ -21,6 +37,11 @@ public:
     static constexpr uint32_t kNameSize = 32;         // name field, zero-terminated
     static constexpr uint32_t kHeapSize = 0x1400000;  // console start-up heap (20 MiB)
     static constexpr uint32_t kGlobalPoolSize = 0x10000;
+#if defined(QM_POOL_POISON)
+    static constexpr size_t kRedZone = 16;  // poisoned bytes between objects
+#else
+    static constexpr size_t kRedZone = 0;
+#endif
 
     typedef void (*ResetNotifyFunc)(const cMemPool* pPool);
 
@@ -46,7 +67,8 @@ public:
     uint32_t CalcCRC32() const;  // of the whole memory; 0 without memory
 
     // Bump allocation: zeroed memory aligned to nAlign, or null (logged) when
-    // the pool has no memory or the block would pass the pool's end.
+    // the pool has no memory or the block would pass the pool's end. Under
+    // AddressSanitizer a red zone goes before the block where it fits.
     void* Alloc(size_t nBytes, size_t nAlign = alignof(std::max_align_t));
     // Constructs a T in the pool; null when the pool cannot hold it.
     template <class T, class... Args>
@@ -57,7 +79,7 @@ public:
     }
 
     // How far the cursor got: bytes handed out since the last reset (with
-    // alignment padding). Tests check a configuration fits with it.
+    // alignment padding and red zones). Tests check a configuration fits with it.
     size_t BytesTaken() const { return static_cast<size_t>(m_pCur - m_pStart); }
     size_t Capacity() const { return static_cast<size_t>(m_pEnd - m_pStart); }
     bool HasMemory() const { return m_pStart != nullptr; }

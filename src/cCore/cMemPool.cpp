@@ -6,6 +6,36 @@
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
 
+// Poisoning under AddressSanitizer: see the class comment.
+#if defined(QM_POOL_POISON)
+#include <sanitizer/asan_interface.h>
+
+#include <vector>
+
+namespace {
+void Poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void Unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+// Reads the whole block whatever its poisoning, for the checksum.
+__attribute__((no_sanitize("address"))) void CopyUnchecked(const uint8_t* p, size_t n, uint8_t* pOut)
+{
+    for (size_t i = 0; i < n; ++i)
+        pOut[i] = p[i];
+}
+}  // namespace
+#else
+namespace {
+void Poison(const void*, size_t) {}
+void Unpoison(const void*, size_t) {}
+}  // namespace
+#endif
+
+namespace {
+uintptr_t AlignUp(uintptr_t p, size_t nAlign)
+{
+    return (p + nAlign - 1) & ~uintptr_t(nAlign - 1);
+}
+}  // namespace
+
 cMemPool* cMemPool::s_pPoolList = nullptr;
 cMemPool* cMemPool::s_pGlobalPool = nullptr;
 cMemPool::ResetNotifyFunc cMemPool::s_resetNotify = nullptr;
@@ -71,6 +101,7 @@ void cMemPool::AllocateMemory(uint32_t size)
     m_nSize = size;
     // Heap blocks are not zeroed; constructors rely on zeroed pool memory.
     std::memset(m_pStart, 0, static_cast<size_t>(hostBytes));
+    Poison(m_pStart, static_cast<size_t>(hostBytes));
     m_pCur = m_pStart;
     m_nUsed = 0;
     m_pAllocations = nullptr;
@@ -96,7 +127,9 @@ void cMemPool::Reset()
         return;
     // A pool nothing was taken from is still all zero.
     if (m_pCur != m_pStart) {
+        Unpoison(m_pStart, Capacity());
         std::memset(m_pStart, 0, Capacity());
+        Poison(m_pStart, Capacity());
         m_pCur = m_pStart;
     }
     m_nUsed = 0;
@@ -109,6 +142,9 @@ void cMemPool::Reset()
 
 void cMemPool::FreePoolMemory()
 {
+    // The heap hands the block out again as plain memory.
+    if (m_pStart)
+        Unpoison(m_pStart, Capacity());
     PlatformFree(m_pStart);
     m_pStart = m_pEnd = m_pCur = nullptr;
     m_pAllocations = nullptr;
@@ -133,7 +169,13 @@ uint32_t cMemPool::CalcCRC32() const
 {
     if (!m_pStart)
         return 0;
+#if defined(QM_POOL_POISON)
+    std::vector<uint8_t> copy(Capacity());
+    CopyUnchecked(m_pStart, copy.size(), copy.data());
+    return cCalcCRC32(copy.data(), static_cast<uint32_t>(copy.size()));
+#else
     return cCalcCRC32(m_pStart, static_cast<uint32_t>(Capacity()));
+#endif
 }
 
 void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
@@ -145,14 +187,21 @@ void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
     if (nAlign == 0 || (nAlign & (nAlign - 1)) != 0)
         nAlign = alignof(std::max_align_t);
     const uintptr_t cur = reinterpret_cast<uintptr_t>(m_pCur);
-    const uintptr_t aligned = (cur + nAlign - 1) & ~uintptr_t(nAlign - 1);
     const uintptr_t end = reinterpret_cast<uintptr_t>(m_pEnd);
+    // A red zone (poisoned) separates the block from the one before it,
+    // unless only leaving it out lets the block fit, so that a pool can
+    // still be filled to its last byte.
+    const uintptr_t guard = cur != reinterpret_cast<uintptr_t>(m_pStart) ? kRedZone : 0;
+    uintptr_t aligned = AlignUp(cur + guard, nAlign);
+    if (aligned > end || nBytes > end - aligned)
+        aligned = AlignUp(cur, nAlign);
     if (aligned > end || nBytes > end - aligned) {
         cLogError_("cMemPool \"%s\": full: %zu bytes asked, %zu of %zu left", m_sName, nBytes,
                    static_cast<size_t>(end - cur), Capacity());
         return nullptr;
     }
     m_pCur = reinterpret_cast<uint8_t*>(aligned + nBytes);
+    Unpoison(reinterpret_cast<void*>(aligned), nBytes);
     return reinterpret_cast<void*>(aligned);
 }
 

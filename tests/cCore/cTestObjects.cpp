@@ -81,15 +81,10 @@ void cTestAbstract::Write(const cFile& file) const
 
 cTestDataDir::cTestDataDir()
 {
-    char tmpl[] = "/tmp/qm_filesXXXXXX";
-    if (mkdtemp(tmpl))
-        m_dir = tmpl;
     DVDSetDataDirectory(m_dir.c_str());
 }
 
 cTestDataDir::~cTestDataDir()
 {
     DVDSetDataDirectory("");
-    std::error_code ec;
-    std::filesystem::remove_all(m_dir, ec);
 }

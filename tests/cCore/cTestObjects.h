@@ -9,6 +9,7 @@
 #include "cCore/cGroup.h"
 #include "cCore/cManager.h"
 #include "cCore/cObject.h"
+#include "tempDir.h"
 
 // Ids 44 to 63 are free in the real table.
 constexpr uint32_t kTestThingId = 60;
@@ -66,9 +67,9 @@ class cTestDataDir {
 public:
     cTestDataDir();
     ~cTestDataDir();
-    std::string HostPath(const char* name) const { return m_dir + "/" + name; }
+    std::string HostPath(const char* name) const { return m_dir.File(name); }
     std::string ConsolePath(const char* name) const { return std::string("/") + name; }
 
 private:
-    std::string m_dir;
+    TempDir m_dir{"qm_files"};
 };

@@ -21,16 +21,14 @@
 #include "eEngine/eSoundWaveData.h"
 #include "platform/ax.h"
 #include "platform/mix.h"
+#include "tempDir.h"
 
 class eAudioTest : public testing::Test {
 protected:
     void SetUp() override
     {
         static const bool s_bStarted = [] {
-            static std::string s_dir;
-            char tmpl[] = "/tmp/qm_audioXXXXXX";
-            if (mkdtemp(tmpl))
-                s_dir = tmpl;
+            static TempDir s_dir("qm_audio");  // removed at exit with the other statics
             OSTestSetSettingsDir(s_dir.c_str());
             AITestSetManualFrames(TRUE);
             return eAudioPlatform::Initialize();

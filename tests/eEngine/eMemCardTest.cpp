@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "../test/os_test.h"
 #include "cCore/cCoreServices.h"
 #include "eEngine/eMemCardPlatform.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -39,9 +41,7 @@ class eMemCardTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/qm_memcard_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_root = name;
+        ASSERT_TRUE(m_tmp.Valid());
         CARDTestSetRoot(m_root.c_str());
         eMemCard::Initialize("Quillmere Test", "Maker");
         eMemCard::SetSlot(0);
@@ -55,8 +55,6 @@ protected:
     void TearDown() override
     {
         CARDTestSetRoot(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
     }
     std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
     std::vector<uint8_t> ReadCardFile() const
@@ -75,7 +73,8 @@ protected:
         CARDFileInfo info;
         return CARDOpen(CARD_SLOT_A, "anything", &info) != CARD_RESULT_NOCARD;
     }
-    std::string m_root;
+    TempDir m_tmp{"qm_memcard"};
+    std::string m_root = m_tmp.Path();
 };
 
 TEST_F(eMemCardTest, SaveWritesTheFileLayoutAndLoadReadsItBack)
@@ -374,10 +373,11 @@ void StallMidWrite(int32_t)
 
 class eMemCardCrashTest : public eMemCardTest {
 protected:
-    // Forks a writer that saves payloads seeded 1, 2, 3, ... with overwrite;
-    // when bStall, its first write stops half-way and tells the parent.
-    // Kills it there, or after usDelay microseconds.
-    void KillWriterDuringSave(bool bStall, int usDelay)
+    // Forks a writer that saves payloads seeded 1, 2, 3, ...: each a first
+    // save (the file deleted before it) when bFirstSave, else with
+    // overwrite. When bStall, its first write stops half-way and tells the
+    // parent. Kills it there, or after usDelay microseconds.
+    void KillWriterDuringSave(bool bStall, int usDelay, bool bFirstSave = false)
     {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
@@ -390,6 +390,8 @@ protected:
                 CARDTestSetMidWriteHook(StallMidWrite);
             for (uint8_t seed = 1;; ++seed) {
                 const std::vector<uint8_t> payload = Payload(1000, seed);
+                if (bFirstSave)
+                    eMemCard::Delete(kName);
                 eMemCard::Save(kName, kVersion, payload.data(), 1000, true);
             }
         }
@@ -412,11 +414,13 @@ protected:
         eMemCard::Save(kName, kVersion, old.data(), 1000, true);
     }
     // Loads the file: it must be intact, one of the payloads (the old one,
-    // seed 0, when bMustBeOld).
-    void ExpectAWholeSave(bool bMustBeOld)
+    // seed 0, when bMustBeOld), or, when bMayBeNone, missing.
+    void ExpectAWholeSave(bool bMustBeOld, bool bMayBeNone = false)
     {
         std::vector<uint8_t> back(1000);
         eMemCard::Load(kName, kVersion, back.data(), 1000);
+        if (bMayBeNone && eMemCard::s_status == eMemCard::STATUS_NO_SAVEFILE)
+            return;
         ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
         EXPECT_EQ(back, Payload(1000, bMustBeOld ? 0 : back[0]));
     }
@@ -428,12 +432,32 @@ TEST_F(eMemCardCrashTest, KilledMidWriteLeavesTheOldSave)
     ExpectAWholeSave(true);
 }
 
-TEST_F(eMemCardCrashTest, KilledAtAnyMomentLeavesAWholeSave)
+TEST_F(eMemCardCrashTest, KilledMidFirstWriteLeavesNoSave)
 {
-    for (int usDelay : {0, 300, 1000, 2500, 5000, 12000}) {
-        SCOPED_TRACE(usDelay);
-        KillWriterDuringSave(false, usDelay);
-        ExpectAWholeSave(false);
+    KillWriterDuringSave(true, 0, true);
+    std::vector<uint8_t> back(1000);
+    eMemCard::Load(kName, kVersion, back.data(), 1000);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
+}
+
+// 100 kills at random moments of first saves and 100 of overwrites (a
+// fixed sequence of moments, so a failure repeats).
+TEST_F(eMemCardCrashTest, KilledAtAnyMomentLeavesTheOldSaveTheNewOneOrNone)
+{
+    std::mt19937 rng(21);
+    std::uniform_int_distribution<int> usDelay(0, 15000);
+    for (bool bFirstSave : {true, false}) {
+        const std::vector<uint8_t> old = Payload(1000, 0);
+        eMemCard::Save(kName, kVersion, old.data(), 1000, true);  // what an overwrite replaces
+        for (int kill = 0; kill < 100; ++kill) {
+            const int us = usDelay(rng);
+            SCOPED_TRACE(testing::Message() << (bFirstSave ? "first save" : "overwrite") << ", kill " << kill
+                                            << " after " << us << " us");
+            KillWriterDuringSave(false, us, bFirstSave);
+            ExpectAWholeSave(false, bFirstSave);
+            if (testing::Test::HasFailure())
+                return;
+        }
     }
 }
 

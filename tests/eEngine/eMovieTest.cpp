@@ -21,6 +21,7 @@
 #include "eEngine/eAudioPlatform.h"
 #include "Utilities/THP/THP.h"
 #include "eVideoTestUtil.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -88,9 +89,7 @@ protected:
         }();
         ASSERT_TRUE(s_bAudio);
         AITestSetManualFrames(TRUE);
-        char name[] = "/tmp/qm_movie_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_dir = name;
+        ASSERT_TRUE(m_tmp.Valid());
         std::filesystem::create_directories(m_dir + "/Game/Movies");
         DVDSetDataDirectory(m_dir.c_str());
         for (int f = 0; f < eAudio::kNumGroupFaders; ++f)
@@ -101,8 +100,6 @@ protected:
         eMovie::Close();
         DVDTestHoldDrive(false);
         AISetWavOutput(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
         VideoTest::TearDown();
     }
     void WriteMovie(const std::vector<uint8_t>& bytes)
@@ -125,7 +122,8 @@ protected:
         }
         return n;
     }
-    std::string m_dir;
+    TempDir m_tmp{"qm_movie"};
+    std::string m_dir = m_tmp.Path();
 };
 
 // Tests that show pictures need an OpenGL context.

@@ -16,6 +16,7 @@
 #include "cCore/cSaveRegion.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
+#include "tempDir.h"
 
 struct VideoStart {
     bool bHaveGL = false;
@@ -27,12 +28,8 @@ inline const VideoStart& StartVideoOnce()
 {
     static VideoStart s_start = [] {
         VideoStart start;
-        char name[] = "/tmp/qm_video_XXXXXX";
-        if (const char* dir = mkdtemp(name)) {
-            start.dir = dir;
-            static std::string s_dir = dir;
-            std::atexit([] { std::error_code ec; std::filesystem::remove_all(s_dir, ec); });
-        }
+        static TempDir s_dir("qm_video");  // removed at exit with the other statics
+        start.dir = s_dir.Path();
         OSTestSetSettingsDir(start.dir.c_str());
         OSSetVirtualClock(TRUE);
         start.bHaveGL = GXTestStartHeadless();

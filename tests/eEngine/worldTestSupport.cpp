@@ -42,17 +42,12 @@ void eTestGeom::MoveTo(float x, float y, float z)
 
 eTestDataDir::eTestDataDir()
 {
-    char tmpl[] = "/tmp/qm_worldXXXXXX";
-    if (mkdtemp(tmpl))
-        m_dir = tmpl;
     DVDSetDataDirectory(m_dir.c_str());
 }
 
 eTestDataDir::~eTestDataDir()
 {
     DVDSetDataDirectory("");
-    std::error_code ec;
-    std::filesystem::remove_all(m_dir, ec);
 }
 
 std::vector<uint8_t> ReadHostFile(const std::string& path)

@@ -10,6 +10,7 @@
 
 #include "cCore/cMemPool.h"
 #include "cCore/cName.h"
+#include "tempDir.h"
 #include "eEngine/eGeom.h"
 #include "eEngine/eSurface.h"
 #include "eEngine/eZone.h"
@@ -44,10 +45,10 @@ class eTestDataDir {
 public:
     eTestDataDir();
     ~eTestDataDir();
-    std::string HostPath(const char* name) const { return m_dir + "/" + name; }
+    std::string HostPath(const char* name) const { return m_dir.File(name); }
 
 private:
-    std::string m_dir;
+    TempDir m_dir{"qm_world"};
 };
 
 std::vector<uint8_t> ReadHostFile(const std::string& path);

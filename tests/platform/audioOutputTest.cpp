@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audioTestUtil.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ TEST_F(AIOutputTest, WavSinkReportsWriteFailures)
 
 TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)
 {
-    const std::string path = testing::TempDir() + "qm_audio_sink.wav";
+    TempDir dir("qm_audio_sink");
+    const std::string path = dir.File("qm_audio_sink.wav");
     std::vector<int16_t> samples(480);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<int16_t>(i * 37 - 9000);

@@ -11,6 +11,7 @@
 
 #include "card/card_local.h"
 #include "../test/card_test.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -18,9 +19,7 @@ class cardTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/qm_card_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_root = name;
+        ASSERT_TRUE(m_tmp.Valid());
         CARDInit();
         CARDTestSetRoot(m_root.c_str());
         ASSERT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), CARD_RESULT_READY);
@@ -29,14 +28,13 @@ protected:
     {
         CARDTestSetMidWriteHook(nullptr);
         CARDTestSetRoot(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
     }
     int32_t Create(const char* name, CARDFileInfo* pInfo, uint32_t size = CARD_SECTOR_SIZE)
     {
         return CARDCreateAsync(CARD_SLOT_A, name, size, pInfo, nullptr);
     }
-    std::string m_root;
+    TempDir m_tmp{"qm_card"};
+    std::string m_root = m_tmp.Path();
     std::vector<uint8_t> m_workArea = std::vector<uint8_t>(CARD_WORKAREA_SIZE);
 };
 
@@ -146,6 +144,8 @@ TEST_F(cardTest, NamesNeverLeaveTheSlotFolder)
         SCOPED_TRACE(name);
         ASSERT_EQ(Create(name, &info), CARD_RESULT_READY);
         EXPECT_EQ(CARDOpen(CARD_SLOT_A, name, &info), CARD_RESULT_READY);
+        const uint8_t one = 1;
+        EXPECT_EQ(CARDWriteAsync(&info, &one, 1, 0, nullptr), CARD_RESULT_READY);
     }
     EXPECT_FALSE(std::filesystem::exists(m_root + "/escape.dat"));
     EXPECT_EQ(card::ListFiles(CARDTestSlotFolder(CARD_SLOT_A)).size(), 5u);
@@ -215,6 +215,53 @@ TEST_F(cardTest, TheOldFileStaysWholeUntilTheNewOneIsComplete)
     std::vector<uint8_t> back(8192);
     CARDReadAsync(&info, back.data(), 8192, 0, nullptr);
     EXPECT_EQ(back, second);
+}
+
+TEST_F(cardTest, ACreatedFileTakesItsPlaceWithItsFirstWrite)
+{
+    const std::string folder = CARDTestSlotFolder(CARD_SLOT_A);
+    CARDFileInfo info;
+    ASSERT_EQ(Create("first", &info, 2 * CARD_SECTOR_SIZE), CARD_RESULT_READY);
+    // On this card it is a whole zero file of two blocks, but not on the
+    // disk, where a crash now must leave nothing.
+    EXPECT_FALSE(std::filesystem::exists(folder + "/first.dat"));
+    EXPECT_TRUE(card::ListFiles(folder).empty());
+    CARDFileInfo opened;
+    ASSERT_EQ(CARDOpen(CARD_SLOT_A, "first", &opened), CARD_RESULT_READY);
+    EXPECT_EQ(opened.length, 2 * CARD_SECTOR_SIZE);
+    std::vector<uint8_t> back(4, 0xEE);
+    ASSERT_EQ(CARDReadAsync(&info, back.data(), 4, 0, nullptr), CARD_RESULT_READY);
+    EXPECT_EQ(back, std::vector<uint8_t>(4, 0));
+    CARDStat stat;
+    EXPECT_EQ(CARDGetStatus(CARD_SLOT_A, info.fileNo, &stat), CARD_RESULT_READY);
+    EXPECT_EQ(stat.length, 2u * CARD_SECTOR_SIZE);
+    CARDFileInfo other;
+    EXPECT_EQ(Create("second", &other, 58 * CARD_SECTOR_SIZE), CARD_RESULT_INSSPACE) << "its blocks are taken";
+
+    const uint8_t bytes[3] = {7, 8, 9};
+    ASSERT_EQ(CARDWriteAsync(&info, bytes, 3, 100, nullptr), CARD_RESULT_READY);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/first.dat"), 2u * CARD_SECTOR_SIZE);
+    EXPECT_EQ(card::ListFiles(folder), std::vector<std::string>{"first"});
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        EXPECT_EQ(entry.path().extension(), ".dat") << "nothing kept aside: " << entry.path();
+    ASSERT_EQ(CARDReadAsync(&info, back.data(), 4, 99, nullptr), CARD_RESULT_READY);
+    EXPECT_EQ(back, (std::vector<uint8_t>{0, 7, 8, 9}));
+}
+
+TEST_F(cardTest, AFileNeverWrittenIsGoneAfterARemountOrADelete)
+{
+    const std::string folder = CARDTestSlotFolder(CARD_SLOT_A);
+    CARDFileInfo info;
+    ASSERT_EQ(Create("gone", &info), CARD_RESULT_READY);
+    ASSERT_EQ(CARDDeleteAsync(CARD_SLOT_A, "gone", nullptr), CARD_RESULT_READY);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    ASSERT_EQ(Create("gone", &info), CARD_RESULT_READY);
+    // As after a crash: the card is mounted and checked again.
+    CARDUnmount(CARD_SLOT_A);
+    ASSERT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), CARD_RESULT_READY);
+    EXPECT_EQ(CARDOpen(CARD_SLOT_A, "gone", &info), CARD_RESULT_NOFILE);
+    EXPECT_EQ(CARDCheckAsync(CARD_SLOT_A, nullptr), CARD_RESULT_READY);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST(card, DamagedStatusTextAndPackedFields)

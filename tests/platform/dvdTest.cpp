@@ -16,6 +16,7 @@
 
 #include "../test/dvd_test.h"
 #include "platform/os.h"
+#include "tempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -25,9 +26,7 @@ class DVDTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/qm_dvdXXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
+        ASSERT_TRUE(m_tmp.Valid());
         fs::create_directories(m_dir / "Game" / "Act01");
         m_bytes.resize(100);
         for (size_t i = 0; i < m_bytes.size(); ++i)
@@ -42,7 +41,6 @@ protected:
         DVDTestHoldDrive(false);
         DVDTestClearDriveStatus();
         DVDSetDataDirectory("");
-        fs::remove_all(m_dir);
     }
     // Polls like the engine does; a real wait would yield. Gives up after
     // two seconds, returning the pending state, so a stuck drive fails fast.
@@ -58,7 +56,8 @@ protected:
         return state;
     }
 
-    fs::path m_dir;
+    TempDir m_tmp{"qm_dvd"};
+    fs::path m_dir = m_tmp.Path();
     std::vector<char> m_bytes;
 };
 

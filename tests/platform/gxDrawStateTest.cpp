@@ -13,6 +13,7 @@
 #include "gx/gl/gxGlProgramCache.h"
 #include "gx/gl/gxGlTextureCache.h"
 #include "gx/gl/gxPngWriter.h"
+#include "tempDir.h"
 
 using namespace gxgl;
 
@@ -185,7 +186,8 @@ TEST(GxDrawStateTest, PngWriterRoundTripsAndRefusesBadTargets)
 {
     const uint8_t rgba[2 * 3 * 4] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
                                      1, 2, 3, 0, 250, 251, 252, 9, 128, 64, 32, 255};
-    const std::string path = testing::TempDir() + "gx_png_writer_test.png";
+    TempDir dir("qm_gx_png");
+    const std::string path = dir.File("gx_png_writer_test.png");
     ASSERT_TRUE(WritePngRgb(path.c_str(), rgba, 3, 2));
     png_image image{};
     image.version = PNG_IMAGE_VERSION;

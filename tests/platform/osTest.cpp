@@ -17,6 +17,7 @@
 
 #include "../test/os_test.h"
 #include "os/os_local.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -27,16 +28,6 @@ std::string ReadFile(const std::filesystem::path& path)
     text << in.rdbuf();
     return text.str();
 }
-
-struct TempDir {
-    std::filesystem::path path;
-    TempDir()
-    {
-        char name[] = "/tmp/qm-os-XXXXXX";
-        path = mkdtemp(name);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
 
 }  // namespace
 
@@ -266,8 +257,8 @@ TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)
 
 TEST(OSSettings, DefaultsWriteAndReadBack)
 {
-    TempDir dir;
-    const std::filesystem::path folder = dir.path / "nested" / "quillmere";
+    TempDir dir("qm_os");
+    const std::filesystem::path folder = std::filesystem::path(dir.Path()) / "nested" / "quillmere";
     OSTestSetSettingsDir(folder.c_str());
     EXPECT_EQ(OSGetProgressiveMode(), 0u);
     EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
@@ -285,9 +276,9 @@ TEST(OSSettings, DefaultsWriteAndReadBack)
 
 TEST(OSSettings, DamagedLinesKeepTheDefaults)
 {
-    TempDir dir;
-    std::ofstream(dir.path / "settings") << "garbage\nsoundmode=7\nprogressive=\nvolume=3\nprogressive=1";
-    OSTestSetSettingsDir(dir.path.c_str());
+    TempDir dir("qm_os");
+    std::ofstream(std::filesystem::path(dir.Path()) / "settings") << "garbage\nsoundmode=7\nprogressive=\nvolume=3\nprogressive=1";
+    OSTestSetSettingsDir(dir.c_str());
     EXPECT_EQ(OSGetProgressiveMode(), 1u);
     EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
     OSTestSetSettingsDir(nullptr);

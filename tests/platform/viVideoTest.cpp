@@ -9,6 +9,7 @@
 #include <png.h>
 
 #include "platform/vi.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -117,7 +118,8 @@ TEST_F(ViVideoTest, ScreenshotWritesTheLastPresentedFrame)
 {
     MakeFrame(GXColor{0, 64, 0, 255});
     VIWaitForRetrace();
-    const std::string path = testing::TempDir() + "vi_screenshot_test.png";
+    TempDir dir("qm_vi_screenshot");
+    const std::string path = dir.File("vi_screenshot_test.png");
     ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
     int w = 0, h = 0;
     std::vector<uint8_t> rgba;

@@ -13,7 +13,9 @@
 // only a test can make last). A callback given to an ...Async call runs on
 // the calling thread before the call returns. Writes are crash-safe: the
 // new contents go to a temporary file that is flushed and renamed over the
-// old one, so a crash leaves the old file or the new one, never a mix.
+// old one, so a crash leaves the old file or the new one, never a mix. A
+// created file takes its place on the card with its first write, so a crash
+// between the two leaves no file rather than an empty one.
 // Main thread only.
 
 #include <cstdint>
@@ -125,7 +127,8 @@ int32_t CARDFormatAsync(int32_t chan, CARDCallback callback);
 
 int32_t CARDOpen(int32_t chan, const char* fileName, CARDFileInfo* fileInfo);
 int32_t CARDClose(CARDFileInfo* fileInfo);
-// A new file of size bytes (rounded up to whole sectors), zero-filled.
+// A new file of size bytes (rounded up to whole sectors), zero-filled. It
+// stays on the card after a crash or a remount only once written.
 int32_t CARDCreateAsync(int32_t chan, const char* fileName, uint32_t size, CARDFileInfo* fileInfo,
                         CARDCallback callback);
 // Whole-file or partial transfers; LIMIT for a range outside the file.

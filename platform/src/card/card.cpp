@@ -34,6 +34,7 @@ constexpr int64_t kCardEpochUnix = 946684800;
 struct Slot {
     bool mounted = false;
     std::string entries[CARD_MAX_FILE];  // file name per directory entry; empty: free
+    bool created[CARD_MAX_FILE] = {};    // created, not yet written: bytes under kNewSuffix
     int32_t result = CARD_RESULT_READY;
     int32_t busyLeft = 0;   // polls that still answer busy; negative: for ever
     int32_t busyPolls = 0;  // what each request sets busyLeft to
@@ -60,6 +61,14 @@ bool CardInSlot(int32_t chan)
 std::string DataPath(int32_t chan, const std::string& name)
 {
     return card::SlotFolder(chan) + "/" + card::EncodeName(name) + card::kDataSuffix;
+}
+
+// Where the bytes of directory entry fileNo are now.
+std::string BytesPath(int32_t chan, int32_t fileNo)
+{
+    const Slot& slot = s_slots[chan];
+    const std::string data = DataPath(chan, slot.entries[fileNo]);
+    return slot.created[fileNo] ? data + card::kNewSuffix : data;
 }
 
 std::string StatusPath(int32_t chan, const std::string& name)
@@ -106,9 +115,9 @@ int32_t FindEntry(const Slot& slot, const std::string& name)
 
 bool AnyFileDamaged(int32_t chan)
 {
-    for (const std::string& name : s_slots[chan].entries) {
+    for (int32_t i = 0; i < CARD_MAX_FILE; ++i) {
         std::error_code ec;
-        if (!name.empty() && DamagedSize(std::filesystem::file_size(DataPath(chan, name), ec)))
+        if (!s_slots[chan].entries[i].empty() && DamagedSize(std::filesystem::file_size(BytesPath(chan, i), ec)))
             return true;
     }
     return false;
@@ -117,10 +126,10 @@ bool AnyFileDamaged(int32_t chan)
 int32_t UsedBlocks(int32_t chan)
 {
     uintmax_t bytes = 0;
-    for (const std::string& name : s_slots[chan].entries) {
+    for (int32_t i = 0; i < CARD_MAX_FILE; ++i) {
         std::error_code ec;
-        if (!name.empty()) {
-            const uintmax_t size = std::filesystem::file_size(DataPath(chan, name), ec);
+        if (!s_slots[chan].entries[i].empty()) {
+            const uintmax_t size = std::filesystem::file_size(BytesPath(chan, i), ec);
             bytes += ec ? 0 : size;
         }
     }
@@ -160,9 +169,9 @@ std::string OpenFileName(const CARDFileInfo* fileInfo, int32_t* pResult)
 }
 
 // Reads an open file whole; BROKEN when its size is damaged.
-int32_t LoadFile(int32_t chan, const std::string& name, std::vector<uint8_t>* pBytes)
+int32_t LoadFile(int32_t chan, int32_t fileNo, std::vector<uint8_t>* pBytes)
 {
-    if (!card::ReadWhole(DataPath(chan, name), pBytes))
+    if (!card::ReadWhole(BytesPath(chan, fileNo), pBytes))
         return CARD_RESULT_IOERROR;
     return DamagedSize(pBytes->size()) ? CARD_RESULT_BROKEN : CARD_RESULT_READY;
 }
@@ -184,7 +193,7 @@ bool LoadRange(const CARDFileInfo* fileInfo, CARDTestOp op, const void* buf, int
     *pName = OpenFileName(fileInfo, pResult);
     if (*pResult != CARD_RESULT_READY)
         return false;
-    if ((*pResult = LoadFile(chan, *pName, pBytes)) != CARD_RESULT_READY)
+    if ((*pResult = LoadFile(chan, fileInfo->fileNo, pBytes)) != CARD_RESULT_READY)
         return false;
     if (!buf || !RangeInside(length, offset, pBytes->size())) {
         *pResult = CARD_RESULT_LIMIT;
@@ -267,6 +276,7 @@ int32_t CARDMountAsync(int32_t chan, void* workArea, CARDCallback, CARDCallback 
     Slot& slot = s_slots[chan];
     for (std::string& entry : slot.entries)
         entry.clear();
+    std::fill(std::begin(slot.created), std::end(slot.created), false);
     const std::vector<std::string> names = card::ListFiles(card::SlotFolder(chan));
     const size_t count = std::min(names.size(), static_cast<size_t>(CARD_MAX_FILE));
     std::copy_n(names.begin(), count, slot.entries);
@@ -316,6 +326,7 @@ int32_t CARDFormatAsync(int32_t chan, CARDCallback callback)
     }
     for (std::string& name : s_slots[chan].entries)
         name.clear();
+    std::fill(std::begin(s_slots[chan].created), std::end(s_slots[chan].created), false);
     return Finish(chan, CARD_RESULT_READY, callback);
 }
 
@@ -333,7 +344,7 @@ int32_t CARDOpen(int32_t chan, const char* fileName, CARDFileInfo* fileInfo)
     if (fileNo < 0)
         return Finish(chan, CARD_RESULT_NOFILE, nullptr);
     std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(DataPath(chan, fileName), ec);
+    const uintmax_t size = std::filesystem::file_size(BytesPath(chan, fileNo), ec);
     if (ec)
         return Finish(chan, CARD_RESULT_NOFILE, nullptr);
     if (DamagedSize(size))
@@ -372,11 +383,14 @@ int32_t CARDCreateAsync(int32_t chan, const char* fileName, uint32_t size, CARDF
     const int32_t fileNo = FindEntry(slot, std::string());
     if (fileNo < 0)
         return Finish(chan, CARD_RESULT_NOENT, callback);
+    // The new file takes its place on the card with its first write; until
+    // then its (zero) bytes are kept aside.
     const std::vector<uint8_t> zeros(static_cast<size_t>(blocks) * CARD_SECTOR_SIZE, 0);
-    if (!card::WriteAtomic(DataPath(chan, fileName), zeros.data(), zeros.size(), chan, nullptr))
+    if (!card::WriteAtomic(DataPath(chan, fileName) + card::kNewSuffix, zeros.data(), zeros.size(), chan, nullptr))
         return Finish(chan, CARD_RESULT_IOERROR, callback);
     std::remove(StatusPath(chan, fileName).c_str());
     slot.entries[fileNo] = fileName;
+    slot.created[fileNo] = true;
     fileInfo->chan = chan;
     fileInfo->fileNo = fileNo;
     fileInfo->length = static_cast<int32_t>(zeros.size());
@@ -411,6 +425,12 @@ int32_t CARDWriteAsync(CARDFileInfo* fileInfo, const void* buf, int32_t length, 
     std::memcpy(bytes.data() + offset, buf, static_cast<size_t>(length));
     if (!card::WriteAtomic(DataPath(chan, name), bytes.data(), bytes.size(), chan, s_midWriteHook))
         return Finish(chan, CARD_RESULT_IOERROR, callback);
+    Slot& slot = s_slots[chan];
+    if (slot.created[fileInfo->fileNo]) {
+        // The file is in place now; what was kept aside is stale.
+        std::remove((DataPath(chan, name) + card::kNewSuffix).c_str());
+        slot.created[fileInfo->fileNo] = false;
+    }
     return Finish(chan, CARD_RESULT_READY, callback);
 }
 
@@ -427,10 +447,11 @@ int32_t CARDDeleteAsync(int32_t chan, const char* fileName, CARDCallback callbac
     const int32_t fileNo = FindEntry(slot, fileName);
     if (fileNo < 0)
         return Finish(chan, CARD_RESULT_NOFILE, callback);
-    if (std::remove(DataPath(chan, fileName).c_str()) != 0)
+    if (std::remove(BytesPath(chan, fileNo).c_str()) != 0)
         return Finish(chan, CARD_RESULT_IOERROR, callback);
     std::remove(StatusPath(chan, fileName).c_str());
     slot.entries[fileNo].clear();
+    slot.created[fileNo] = false;
     return Finish(chan, CARD_RESULT_READY, callback);
 }
 
@@ -451,7 +472,7 @@ int32_t CARDGetStatus(int32_t chan, int32_t fileNo, CARDStat* stat)
     std::memset(out.fileName, 0, sizeof(out.fileName));
     std::memcpy(out.fileName, name.data(), std::min(name.size(), sizeof(out.fileName)));
     struct stat host {};
-    if (::stat(DataPath(chan, name).c_str(), &host) != 0)
+    if (::stat(BytesPath(chan, fileNo).c_str(), &host) != 0)
         return Finish(chan, CARD_RESULT_NOFILE, nullptr);
     out.length = static_cast<uint32_t>(host.st_size);
     out.time = host.st_mtime > kCardEpochUnix ? static_cast<uint32_t>(host.st_mtime - kCardEpochUnix) : 0;

@@ -24,6 +24,11 @@ bool DecodeName(const std::string& encoded, std::string* pName);
 constexpr const char* kDataSuffix = ".dat";     // the file's bytes
 constexpr const char* kStatusSuffix = ".stat";  // its status, as text
 constexpr const char* kTempSuffix = ".tmp";     // a write in progress
+// A file created and not yet written: its bytes are kept under this name
+// (after the data file's) and renamed into place by the first write, so a
+// crash before that leaves no file rather than an empty one. Ends in
+// kTempSuffix, so the leftovers of a crash are removed with the others.
+constexpr const char* kNewSuffix = ".new.tmp";
 
 // Card file names of the data files in the folder, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);

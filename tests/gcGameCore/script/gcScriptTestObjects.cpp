@@ -234,16 +234,11 @@ int gcTestLogCapture::Count(int type, const char* text) const
 
 gcTestDataDir::gcTestDataDir()
 {
-    char tmpl[] = "/tmp/qm_scriptXXXXXX";
-    if (mkdtemp(tmpl))
-        m_dir = tmpl;
     DVDSetDataDirectory(m_dir.c_str());
 }
 
 gcTestDataDir::~gcTestDataDir()
 {
     DVDSetDataDirectory("");
-    std::error_code ec;
-    std::filesystem::remove_all(m_dir, ec);
 }
 

@@ -12,6 +12,7 @@
 
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
+#include "tempDir.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcGameObject.h"
 #include "gcGameCore/script/gcLValue.h"
@@ -145,10 +146,10 @@ class gcTestDataDir {
 public:
     gcTestDataDir();
     ~gcTestDataDir();
-    std::string HostPath(const char* name) const { return m_dir + "/" + name; }
+    std::string HostPath(const char* name) const { return m_dir.File(name); }
 
 private:
-    std::string m_dir;
+    TempDir m_dir{"qm_script"};
 };
 
 // ReadHostFile comes with the engine tests' helpers (eEngine/worldTestSupport.h).
