@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "datagen/datagen.h"
+#include "tempDir.h"
 
 namespace {
 
@@ -23,17 +24,9 @@ class qmMainTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/qm_mainXXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        m_dir = name;
+        ASSERT_TRUE(m_tmp.Valid());
         ASSERT_TRUE(datagen::WriteSampleGame(m_dir));
     }
-    void TearDown() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-
     RunResult Run(const std::string& gameArgs) const
     {
         const std::string cmd = std::string(QM_QUILLMERE) + " --data " + m_dir + " --headless --frames 60 " +
@@ -59,7 +52,8 @@ protected:
         return at;
     }
 
-    std::string m_dir;
+    TempDir m_tmp{"qm_main"};
+    std::string m_dir = m_tmp.Path();
 };
 
 const std::vector<std::string> kStart = {

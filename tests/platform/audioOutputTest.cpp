@@ -54,7 +54,8 @@ private:
 // later stops the writing and makes the closing report it.
 TEST_F(AIOutputTest, WavSinkReportsWriteFailures)
 {
-    const std::string path = testing::TempDir() + "qm_audio_sink_full.wav";
+    const TempDir dir("qm_audio_sink");
+    const std::string path = dir.File("full.wav");
     {
         FileSizeLimit none(0);
         ASSERT_TRUE(none.m_bSet);
