@@ -41,6 +41,7 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
         {"portrait", 480, 640, 0, -3.75f, 3.75f, 5.0f, -5.0f},
         {"square counts as portrait", 400, 400, 0, -5.0f, 5.0f, 5.0f, -5.0f},
         {"pixels", 640, 480, eCamera::kFlagOrthoPixels, -320.0f, 320.0f, 240.0f, -240.0f},
+        {"no area uses the screen's shape", 0, 0, 0, -5.0f, 5.0f, 3.75f, -3.75f},
     };
     for (bool bAdjust : {false, true}) {
         for (const auto& row : rows) {
@@ -61,6 +62,8 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
             const float got[6] = {n, f, l, r, t, b}, want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
             for (int i = 0; i < 6; ++i)
                 EXPECT_FLOAT_EQ(got[i], want[i]) << "near, far, left, right, top, bottom: " << i;
+            if (row.flags == 0)
+                EXPECT_FLOAT_EQ(camera.GetOrthoZoom(), 10.0f);  // the longer side, also when upright
         }
     }
 }

@@ -32,27 +32,40 @@ mVec3 Slide(mVec3 v, const std::vector<eCollisionContact>& contacts, eContactFor
 TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
 {
     const float h = 0.70710677f;
+    // tol 0: compared exactly. The forces alone must give the slide (v plus
+    // each normal times its force), so the fallback cannot hide a bad pivot.
     const struct {
         const char* why;
         std::vector<eCollisionContact> contacts;
         mVec3 move, slide;
+        float tol;
     } rows[] = {
-        {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}},
-        {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}},
-        {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}},
-        {"floor and wall keep their common line", Contacts({{0, 0, 1}, {-1, 0, 0}}), {2, 3, -1}, {0, 3, 0}},
-        {"a wall leaves the rest of a slanted move", Contacts({{-1, 0, 0}, {0, 0, 1}}), {1, 1, 0}, {0, 1, 0}},
+        {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}, 0},
+        {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}, 1e-6f},
+        {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}, 1e-6f},
+        {"floor and wall keep their common line", Contacts({{0, 0, 1}, {-1, 0, 0}}), {2, 3, -1}, {0, 3, 0}, 1e-6f},
+        {"a wall leaves the rest of a slanted move", Contacts({{-1, 0, 0}, {0, 0, 1}}), {1, 1, 0}, {0, 1, 0}, 1e-6f},
         {"a contact at exactly the tolerance is not driven", Contacts({{1, 0, 0}, {0, 1, 0}}), {-0.00001f, 1, 0},
-         {-0.00001f, 1, 0}},
-        {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1},
-         {0, 1, 0}},
+         {-0.00001f, 1, 0}, 0},
+        {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1}, {0, 1, 0}, 1e-6f},
+        {"the floor gives up push to a slope met head-on", Contacts({{0, 0, 1}, {-h, 0, h}}), {1, 0, -1},
+         {0, 0, 0}, 1e-6f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         eContactForceSolver s;
-        EXPECT_TRUE(Slide(row.move, row.contacts, &s).ApproxEqual(row.slide, 1e-5f));
-        for (size_t i = 0; i < row.contacts.size(); ++i)
+        const mVec3 got = Slide(row.move, row.contacts, &s);
+        mVec3 fromForces = row.move;
+        for (size_t i = 0; i < row.contacts.size(); ++i) {
             EXPECT_GE(s.m_fForces[i], 0.0f);
+            fromForces.AddScaled(fromForces, row.contacts[i].normal, s.m_fForces[i]);
+        }
+        for (const mVec3& v : {got, fromForces}) {
+            if (row.tol == 0)
+                EXPECT_EQ(v, row.slide);
+            else
+                EXPECT_TRUE(v.ApproxEqual(row.slide, row.tol));
+        }
     }
     eContactForceSolver s;
     Slide({-1, -1, 0}, Contacts({{1, 0, 0}, {0, 1, 0}}), &s);
@@ -85,6 +98,29 @@ TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
     EXPECT_EQ(s.m_fForceStep[0], 0.0f);
     EXPECT_EQ(s.m_fForceStep[1], 0.0f);
     EXPECT_EQ(s.m_fForceStep[2], 1.0f);
+}
+
+TEST(eContactForceSolverTest, EliminationExchangesRowsForTheLargestPivot)
+{
+    // A zero on the diagonal needs an exchange; a tiny one gives a wrong
+    // answer without it. A zero row or column has no answer.
+    const struct { const char* why; float a[3][3]; float b[3]; bool bSolved; float x[3]; } rows[] = {
+        {"zero pivot", {{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}, {2, 3, 4}, true, {3, 2, 2}},
+        {"tiny pivot", {{1e-8f, 1, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 2, 5}, true, {1, 1, 5}},
+        {"zero row", {{1, 0, 0}, {0, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
+        {"zero column", {{1, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        float a[eContactForceSolver::kMaxContacts][eContactForceSolver::kMaxContacts] = {};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                a[r][c] = row.a[r][c];
+        float x[3] = {};
+        ASSERT_EQ(eContactForceSolver::GaussianElimination(a, x, row.b, 3), row.bSolved);
+        for (int i = 0; row.bSolved && i < 3; ++i)
+            EXPECT_NEAR(x[i], row.x[i], 1e-6f) << i;
+    }
 }
 
 // Random contact sets (fixed seed): the slide is finite, never longer than

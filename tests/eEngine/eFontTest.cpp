@@ -277,6 +277,27 @@ TEST_F(eFontBatchTest, OneQuadPerDrawnGlyph)
     EXPECT_EQ(Draw("abc", kWrap).vertices, 0u);
 }
 
+TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
+{
+    eTexture* pWhite = MakeTexture(43, eTextureConfig::FORMAT_RGBA8, SolidImage(64, 255, 255, 255));
+    ASSERT_NE(pWhite, nullptr);
+    eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, pWhite->m_handle);
+    m_materials.push_back(m);
+    m_font.m_hMaterial = eMaterialMgr::Add(13, m, 0x413);
+    eFont::EndRender();
+    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+    eVideo::Flip();
+    eSprite::BeginRender(nullptr);
+    m_font.Print("aaaa", 0, 0, 0xFF2060A0u);  // 0xAARRGGBB; glyph cells 10 wide from the middle
+    eSprite::EndRender();
+    eVideo::Flip();
+    PresentedFrame frame;
+    ASSERT_TRUE(frame.Read());
+    EXPECT_NEAR(frame.At(325, 235, 0), 0x20, 3);
+    EXPECT_NEAR(frame.At(325, 235, 1), 0x60, 3);
+    EXPECT_NEAR(frame.At(325, 235, 2), 0xA0, 3);
+}
+
 // A dialog-like panel: a background, a tiled border and an icon drawn as
 // sprites, and wrapped text in a font made from the OS font, centred at
 // the top of the panel.

@@ -32,6 +32,9 @@ TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
         {"moving away: full deceleration 2/20 per tick", -1, 0, 100, 40, 20, 2.0f, false},
         {"at full speed near the goal: braking", 2, 0, 10, 40, 40, -1.0f, false},
         {"a small shortfall is closed, not the whole rate", 1.99f, 0, 100, 40, 40, 0.2f, false},
+        // Stopping from 1.5 takes 22.5, plus 30 travelled this step: wanted
+        // 1.5 x 50 / 52.5, so it brakes.
+        {"this step's travel counts toward stopping", 1.5f, 0, 50, 40, 40, -1.0f, false},
     };
     for (const auto& row : rows) {
         float change = 99;
@@ -68,8 +71,10 @@ TEST(eMovementTest, FollowLookAtTurnsTowardAnglesOrAPoint)
     mVec3 out;
     EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(30, 10, 5), mVec3(30, 10, 5), &out, false, 1e-5f));
     EXPECT_TRUE(out.ApproxEqual(mVec3(30, 10, 5), 1e-3f));
-    EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(0, 85, 0), mVec3(0, 85, 0), &out, true, 1e-5f));
-    EXPECT_EQ(out.y, 80.0f);  // clamped
+    for (float pitch : {85.0f, -85.0f}) {
+        EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(0, pitch, 0), mVec3(0, pitch, 0), &out, true, 1e-5f));
+        EXPECT_EQ(out.y, pitch > 0 ? 80.0f : -80.0f);  // clamped
+    }
     EXPECT_FALSE(eMovement::FollowLookAt(0.5f, mVec3(90, 0, 0), mVec3(0, 0, 0), &out, false, 1e-5f));
     EXPECT_TRUE(out.ApproxEqual(mVec3(45, 0, 0), 1e-3f));
 

@@ -1,5 +1,6 @@
 #include "eEngine/eNormalTable.h"
 
+#include <bit>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -30,11 +31,17 @@ TEST(eNormalTableTest, EntriesAreUnitAndEvenlySpaced)
         EXPECT_EQ(eNormalTable::GetIndexFromNormal(t[i]), i);
     }
     EXPECT_EQ(t[0], mVec3(0, 0, 1));
-    EXPECT_EQ(t[1], mVec3(0.011249278f, 0.72289485f, 0.69086653f));  // 46 degrees from 0: not spatial
-    EXPECT_EQ(t[10], mVec3(0.27639318f, 0.85065085f, 0.4472136f));   // an icosahedron vertex
-    EXPECT_EQ(t[36], mVec3(0, 0, -1));
-    EXPECT_EQ(t[224], mVec3(-0.21962467f, -1.9200199e-08f, -0.97558445f));
-    EXPECT_EQ(t[251], mVec3(-0.9952728f, -1.06978504e-07f, -0.09711868f));
+    // Every bit of every entry, in order: FNV-1a over the floats' bits, low
+    // byte first, as computed from the exported table.
+    uint32_t hash = 2166136261u;
+    for (int i = 0; i < eNormalTable::kCount; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t bits = std::bit_cast<uint32_t>(t[i][c]);
+            for (int b = 0; b < 4; ++b)
+                hash = (hash ^ ((bits >> (8 * b)) & 0xFFu)) * 16777619u;
+        }
+    }
+    EXPECT_EQ(hash, 0xCF66702Cu);
 }
 
 TEST(eNormalTableTest, IndexFromNormalTakesTheFirstLargestDot)

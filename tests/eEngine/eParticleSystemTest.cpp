@@ -231,6 +231,22 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
     EXPECT_TRUE(std::isfinite(p.velocity.x) && std::isfinite(p.velocity.y) && std::isfinite(p.velocity.z));
     EXPECT_GT(p.velocity.Length(), 0.0f);
+    // Under a speed profile the kick (drawn z, y, x) scales with the speed:
+    // by v / initial, or from rest by v - v / end. Halfway: v 1.5 and 1.
+    m_emitter.m_jitter.Set(1, 2, 3);
+    mRandReset();
+    const float rz = mRandTol(), ry = mRandTol(), rx = mRandTol();
+    const struct { float initial, end, speed, k; } kicks[] = {{2, 1, 1.5f, 0.75f}, {0, 2, 1, 0.5f}};
+    for (const auto& row : kicks) {
+        m_emitter.SetInitialSpeed(row.initial);
+        m_emitter.m_fEndSpeed = row.end;
+        p = eParticle{};
+        p.velocity.Set(0, 2, 0), p.lifetime = cTimeValue(100);
+        mRandReset();
+        m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
+        const mVec3 want(rx * row.k, row.speed + 2 * ry * row.k, 3 * rz * row.k);
+        EXPECT_TRUE(p.velocity.ApproxEqual(want, 1e-5f)) << row.initial;
+    }
 }
 
 TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)

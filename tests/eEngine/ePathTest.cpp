@@ -47,6 +47,10 @@ TEST_F(ePathTest, ParameterDistancePositionAndRoll)
         {"past the length: clamped to the end", 12, 0, true, 2.0f},
         {"below zero: the start", -3, 2, false, 0.0f},
         {"exactly on a point going forward", 4, 0, true, 1.0f},
+        {"backward from a hint in the same segment", 7, 1.2f, false, 1.5f},
+        // The hint bounds the scan: backward from before the place stays in
+        // the hint's segment.
+        {"backward from a hint before the place", 7, 0, false, 1.75f},
     };
     for (const auto& row : rows)
         EXPECT_FLOAT_EQ(p.Units2PathT(row.units, row.hint, row.forward), row.t) << row.why;
@@ -105,6 +109,7 @@ TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
         {"5 units forward", 0, 2, 0.25f, false, 1.0f + 1.0f / 6.0f},
         {"5 units backward", 2, 0, 0.25f, false, 1.0f + 1.0f / 6.0f},
         {"one way toward the goal", 0, 2, 0.1f, true, 0.5f},
+        {"one way backward toward the goal", 2, 0, 0.25f, true, 1.0f + 1.0f / 6.0f},
         {"already there: unchanged", 1.2f, 1.2f, 1.0f, false, 1.2f},
     };
     for (const auto& row : rows)

@@ -69,6 +69,19 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
     }
 }
 
+TEST(eTextureMatrixGen, PitchTiltsTheThirdAxisAndItsScaleCentres)
+{
+    // A quarter turn of pitch stands the third axis on v; its scale 2 then
+    // moves the centring by 0.5 x 2 along it.
+    eTextureMatrixGen g;
+    g.m_waves[eTextureMatrixGen::CH_PITCH].base = 0.25f;
+    g.m_waves[eTextureMatrixGen::CH_SCALE_W].amplitude = 2.0f;
+    Mtx m;
+    g.BuildMatrix(cTimeValue(0), m);
+    const float want[3][4] = {{1, 0, 0, 0}, {0, 0, -1, 1.5f}, {0, 0, 1, 0}};
+    ExpectMatrix(m, want, 1e-6f);
+}
+
 TEST(eTextureMatrixGen, WavesAreSampledAtTheTimeInSeconds)
 {
     // Offset u follows a ramp of one period a second: 150 ticks is 0.25 s.

@@ -52,6 +52,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         int32_t present;     // first word of the console block
         int byteCountDelta;  // added to the stored byte count
         Expect expect;
+        bool storedMips;
     };
     const Row rows[] = {
         {"description matches", F::FORMAT_RGBA8, 64, 64, true, 0, 0, NEW_TEXELS},
@@ -59,6 +60,8 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         {"format differs", F::FORMAT_CMPR_ALPHA, 64, 64, true, 0, 0, WHITE},
         {"no texels stays white", F::FORMAT_RGBA8, 64, 64, false, 0, 0, WHITE},
         {"byte count differs keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, 32, KEPT},
+        {"a byte count one short keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, -1, KEPT},
+        {"mipmaps the slot has not stay white", F::FORMAT_RGBA8, 64, 64, true, 0, 0, WHITE, true},
         {"no texels follow keeps the texels", F::FORMAT_RGBA8, 64, 64, true, -1, 0, KEPT},
     };
     int slot = 30;
@@ -69,7 +72,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         std::memset(c->m_pTextureData->m_pTexels, 0x5A, c->m_pTextureData->m_nBytes);
         t->m_bHasData = true;
         datagen::TextureFileDesc d = Desc(row.configFormat == F::FORMAT_CMPR_ALPHA ? F::FORMAT_CMPR : row.configFormat,
-                                          row.storedSize);
+                                          row.storedSize, row.storedMips);
         d.bHasTexels = row.hasTexels;
         datagen::BlockWriter w;
         w.Header();
@@ -164,6 +167,7 @@ TEST(eTexture, FileNameRules)
         {"256DY_Moss_2", true, 256, F::FORMAT_CMPR, eTexture::WRAP_CLAMP_S, true},
         {"128hc_glass", true, 128, F::FORMAT_RGB5A3, eTexture::WRAP_CLAMP, false},
         {"64fr_leaf", true, 64, F::FORMAT_I4, eTexture::WRAP_REPEAT, false},
+        {"64HX_", true, 64, F::FORMAT_RGB5A3, eTexture::WRAP_CLAMP_T, false},  // nothing after the underscore
         {"128cr_abcdefghijklm", true, 128, F::FORMAT_CMPR, eTexture::WRAP_REPEAT, false},    // 19 characters
         {"128cr_abcdefghijklmn", false, 128, F::FORMAT_CMPR, eTexture::WRAP_REPEAT, false},  // 20
         {"512cr_a", false, 0, F::FORMAT_UNSET, eTexture::WRAP_REPEAT, false},
