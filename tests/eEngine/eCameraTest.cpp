@@ -21,7 +21,6 @@ void ExpectFOV(const mFrustum& f, float hfov, float vfov)
 TEST(eCamera, FreshCameraDefaults)
 {
     eCamera camera;
-    EXPECT_EQ(camera.m_nFlags, 0u);
     const eViewport& vp = camera.m_viewport;
     EXPECT_EQ(vp.nX + vp.nY, 0);
     EXPECT_EQ(vp.nWidth, 640);
@@ -29,7 +28,6 @@ TEST(eCamera, FreshCameraDefaults)
     ExpectFOV(camera.m_frustum, 55.0f, 41.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
-    EXPECT_FLOAT_EQ(camera.m_fFarClip, 1000.0f);
     ExpectFOV(camera.m_worldFrustum, 55.0f, 41.25f);  // identity frame: the same frustum
 }
 

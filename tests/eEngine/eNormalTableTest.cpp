@@ -62,8 +62,6 @@ TEST(eNormalTableTest, GraphicsArrayHoldsTheTableBigEndian)
 {
     const uint8_t* p = eNormalTable::GetGXArray();
     ASSERT_EQ(reinterpret_cast<uintptr_t>(p) % 32, 0u);
-    EXPECT_EQ(ps::LoadU32BE(p + 8), 0x3F800000u);             // entry 0's z: 1.0
-    EXPECT_EQ(ps::LoadU32BE(p + 36 * 12 + 8), 0xBF800000u);   // entry 36's z: -1.0
     for (int i = 0; i < eNormalTable::kCount; ++i)
         for (int c = 0; c < 3; ++c)
             ASSERT_EQ(ps::LoadF32BE(p + i * eNormalTable::kGXStride + 4 * c), eNormalTable::s_normalTable[i][c]);

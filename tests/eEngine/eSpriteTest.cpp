@@ -19,15 +19,6 @@ namespace {
 
 using S = eSprite;
 
-TEST(eSpriteTest, OriginTexts)
-{
-    const char* texts[] = {"Absolute",   "Upper Left", "Upper Center", "Upper Right", "Mid Left", "Mid Center",
-                           "Mid Right",  "Lower Left", "Lower Center", "Lower Right", "???"};
-    for (int origin = 0; origin <= S::SO_MAXCOUNT; ++origin)
-        EXPECT_STREQ(S::GetOriginText(origin), texts[origin]) << origin;
-    EXPECT_STREQ(S::GetOriginText(-1), "???");
-}
-
 TEST(eSpriteTest, ScreenPositionsByOrigin)
 {
     // A rect from (10, 20), 100 x 50; a box of 30 x 11: l 10, b 20, r 110,
