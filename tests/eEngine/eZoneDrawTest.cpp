@@ -173,11 +173,12 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
 {
     eZone room;
     ReadRoomInto(&room);
-    LoggingGeom ahead(&m_log, 'a'), behind(&m_log, 'b');
-    ahead.m_nGeomFlags = behind.m_nGeomFlags = eGeom::kDraw;
+    LoggingGeom ahead(&m_log, 'a'), behind(&m_log, 'b'), right(&m_log, 'r');
+    ahead.m_nGeomFlags = behind.m_nGeomFlags = right.m_nGeomFlags = eGeom::kDraw;
     ahead.m_localToParent.origin.Set(0, 4, 0);
     behind.m_localToParent.origin.Set(0, -4, 0);
-    for (LoggingGeom* g : {&ahead, &behind}) {
+    right.m_localToParent.origin.Set(4, 0, 0);
+    for (LoggingGeom* g : {&ahead, &behind, &right}) {
         g->m_nGeomFlags |= eGeom::kDirty;
         g->SetZone(&room);
         g->Update(cTimeValue(20));
@@ -217,8 +218,17 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     camera.SetCameraToWorld(back);
     eZone::CullAll(camera);
     EXPECT_EQ(m_log, "cb");
+    m_log.clear();
+    back.basis.SetH(-90);  // along +x
+    camera.SetCameraToWorld(back);
+    eZone::CullAll(camera);
+    EXPECT_EQ(m_log, "cr");
+    // Drawing a record that is not one of its strips does nothing.
+    eVideo::s_nRenderedStaticTris = 0;
+    room.Draw(camera, &right.m_info);
+    EXPECT_EQ(eVideo::s_nRenderedStaticTris, 0u);
     eZone::s_pZones[1] = nullptr;
-    for (LoggingGeom* g : {&ahead, &behind})
+    for (LoggingGeom* g : {&ahead, &behind, &right})
         g->SetZone(nullptr);
 }
 
