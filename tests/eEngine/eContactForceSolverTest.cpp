@@ -48,8 +48,11 @@ TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
         {"a contact at exactly the tolerance is not driven", Contacts({{1, 0, 0}, {0, 1, 0}}), {-0.00001f, 1, 0},
          {-0.00001f, 1, 0}, 0},
         {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1}, {0, 1, 0}, 1e-6f},
-        {"the floor gives up push to a slope met head-on", Contacts({{0, 0, 1}, {-h, 0, h}}), {1, 0, -1},
-         {0, 0, 0}, 1e-6f},
+        {"a floor and a slope met head-on", Contacts({{0, 0, 1}, {-h, 0, h}}), {1, 0, -1}, {0, 0, 0}, 1e-6f},
+        // Driving the slope, the floor's push reaches zero first (step 1.25
+        // before 1.67): it lets go and the move slides up the slope.
+        {"a floor lets go under a steep slope", Contacts({{0, 0, 1}, {-0.6f, 0, 0.8f}}), {1, 0, -1},
+         {0.16f, 0, 0.12f}, 1e-6f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -107,6 +110,7 @@ TEST(eContactForceSolverTest, EliminationExchangesRowsForTheLargestPivot)
     const struct { const char* why; float a[3][3]; float b[3]; bool bSolved; float x[3]; } rows[] = {
         {"zero pivot", {{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}, {2, 3, 4}, true, {3, 2, 2}},
         {"tiny pivot", {{1e-8f, 1, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 2, 5}, true, {1, 1, 5}},
+        {"every row eliminated", {{2, 1, 1}, {4, 3, 3}, {8, 7, 9}}, {4, 10, 24}, true, {1, 1, 1}},
         {"zero row", {{1, 0, 0}, {0, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
         {"zero column", {{1, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
     };
