@@ -60,8 +60,9 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
             const float got[6] = {n, f, l, r, t, b}, want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
             for (int i = 0; i < 6; ++i)
                 EXPECT_FLOAT_EQ(got[i], want[i]) << "near, far, left, right, top, bottom: " << i;
-            if (row.flags == 0)
+            if (row.flags == 0) {
                 EXPECT_FLOAT_EQ(camera.GetOrthoZoom(), 10.0f);  // the longer side, also when upright
+            }
         }
     }
 }

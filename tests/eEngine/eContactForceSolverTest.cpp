@@ -64,10 +64,11 @@ TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
             fromForces.AddScaled(fromForces, row.contacts[i].normal, s.m_fForces[i]);
         }
         for (const mVec3& v : {got, fromForces}) {
-            if (row.tol == 0)
+            if (row.tol == 0) {
                 EXPECT_EQ(v, row.slide);
-            else
+            } else {
                 EXPECT_TRUE(v.ApproxEqual(row.slide, row.tol));
+            }
         }
     }
     eContactForceSolver s;
