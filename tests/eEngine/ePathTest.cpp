@@ -51,6 +51,7 @@ TEST_F(ePathTest, ParameterDistancePositionAndRoll)
         // The hint bounds the scan: backward from before the place stays in
         // the hint's segment.
         {"backward from a hint before the place", 7, 0, false, 1.75f},
+        {"backward from the first segment's second half", 7, 0.6f, false, 1.75f},
     };
     for (const auto& row : rows)
         EXPECT_FLOAT_EQ(p.Units2PathT(row.units, row.hint, row.forward), row.t) << row.why;
@@ -98,6 +99,7 @@ TEST_F(ePathTest, ClosestPoints)
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(0, 2, 2, mVec3(0, 3.5f, 0)), 1.0f + std::sqrt(3.75f) / 6.0f);
     EXPECT_EQ(p.FindClosestPointMinDist(0.25f, 2, 2, mVec3(5, 1, 0)), 0.25f);  // out of reach: fromT
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(2, 0, 1, mVec3(-4, 4, 0)), 1.5f);  // walking backward
+    EXPECT_FLOAT_EQ(Make({{0, 0, 0}, {10, 0, 0}})->FindClosestPointMinDist(0, 1, 2, mVec3(5, 0, 0)), 0.7f);
 }
 
 TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
@@ -119,6 +121,8 @@ TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
     mVec3 dir;
     EXPECT_EQ(p.GetSegmentDir(0, 2, &dir), 10.0f);
     EXPECT_TRUE(dir.ApproxEqual(mVec3(-0.6f, 0.4f, 0), 1e-7f));
+    EXPECT_EQ(p.GetSegmentDir(1, 2, &dir), 6.0f);
+    EXPECT_EQ(dir, mVec3(-1, 0, 0));
     EXPECT_EQ(p.GetSegmentDir(0, 3, &dir), 0.0f);  // outside the path
 }
 

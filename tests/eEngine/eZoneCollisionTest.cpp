@@ -210,6 +210,20 @@ TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
     }
 }
 
+TEST_F(eZoneCollisionTest, AListIsFoundInItsOwnOctant)
+{
+    // A patch at +x, -y, +z, filed deep in the tree; a ray straight down
+    // onto it reaches it only through the right child at each level.
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {60, -70, 40}, {70, -70, 40}, {70, -60, 40}, {60, -60, 40});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, patch), nullptr);
+    eColliderRay ray;
+    ray.m_ray = {{65, -65, 50}, {0, 0, -1}, 20};
+    eZone::CollisionCullAll(ray);
+    ASSERT_TRUE(eZone::CollideAllRay(&ray));
+    EXPECT_FLOAT_EQ(ray.m_rayHit.fDistance, 10.0f);
+}
+
 TEST_F(eZoneCollisionTest, SurfacesTheColliderDoesNotCollideWith)
 {
     std::vector<ColTri> floor;
