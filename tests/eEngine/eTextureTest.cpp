@@ -104,6 +104,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
 TEST_F(eTextureTest, SlotWithoutConfigurationIsSkippedAndOlderVersionsRefused)
 {
     eTexture* t = PlaceTexture(60, "old");
+    t->m_bHasData = true;
     datagen::BlockWriter w;
     w.Header();
     datagen::TextureBlock(w, Desc(F::FORMAT_RGBA8, 64)).Int(0x7777);
