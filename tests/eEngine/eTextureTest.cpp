@@ -55,14 +55,14 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         bool storedMips;
     };
     const Row rows[] = {
-        {"description matches", F::FORMAT_RGBA8, 64, 64, true, 0, 0, NEW_TEXELS},
-        {"128 into a 256 slot stays white", F::FORMAT_CMPR, 256, 128, true, 0, 0, WHITE},
-        {"format differs", F::FORMAT_CMPR_ALPHA, 64, 64, true, 0, 0, WHITE},
-        {"no texels stays white", F::FORMAT_RGBA8, 64, 64, false, 0, 0, WHITE},
-        {"byte count differs keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, 32, KEPT},
-        {"a byte count one short keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, -1, KEPT},
+        {"description matches", F::FORMAT_RGBA8, 64, 64, true, 0, 0, NEW_TEXELS, false},
+        {"128 into a 256 slot stays white", F::FORMAT_CMPR, 256, 128, true, 0, 0, WHITE, false},
+        {"format differs", F::FORMAT_CMPR_ALPHA, 64, 64, true, 0, 0, WHITE, false},
+        {"no texels stays white", F::FORMAT_RGBA8, 64, 64, false, 0, 0, WHITE, false},
+        {"byte count differs keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, 32, KEPT, false},
+        {"a byte count one short keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, -1, KEPT, false},
         {"mipmaps the slot has not stay white", F::FORMAT_RGBA8, 64, 64, true, 0, 0, WHITE, true},
-        {"no texels follow keeps the texels", F::FORMAT_RGBA8, 64, 64, true, -1, 0, KEPT},
+        {"no texels follow keeps the texels", F::FORMAT_RGBA8, 64, 64, true, -1, 0, KEPT, false},
     };
     int slot = 30;
     for (const Row& row : rows) {
