@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gx/gxFront_local.h"
 #include "mMath/mSphere.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
@@ -125,6 +126,17 @@ TEST(eCamera, ApplyProjectsWithTheFarClipButCullsWithTheFrustum)
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kFar].offset, -300.0f);
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_worldFrustum.planes[mFrustum::kFar].offset, -1000.0f);
+    // The viewport goes with it; one of no area is the whole screen.
+    const struct { eViewport vp; gxRect scissor; } rows[] = {{{10, 20, 300, 200}, {10, 20, 300, 200}},
+                                                             {{0, 0, 0, 0}, {0, 0, 640, 480}}};
+    for (const auto& row : rows) {
+        camera.SetViewport(&row.vp, false);
+        camera.Apply();
+        const gxRect& got = gxGet().scissor;
+        EXPECT_TRUE(got.left == row.scissor.left && got.top == row.scissor.top && got.wd == row.scissor.wd &&
+                    got.ht == row.scissor.ht)
+            << got.left << ", " << got.top << ", " << got.wd << " x " << got.ht;
+    }
 }
 
 }  // namespace

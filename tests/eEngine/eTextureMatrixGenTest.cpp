@@ -1,5 +1,7 @@
 #include "eEngine/eTextureMatrixGen.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "gx/gxFront_local.h"
@@ -43,6 +45,7 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
         {"quarter turn moves an edge", 0.25f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 1.0f},
         {"offset 0.1 moves every point", 0.0f, 0.1f, 1.0f, 0.2f, 0.7f, 0.3f, 0.7f},
         {"scale 2 about the centre", 0.0f, 0.0f, 2.0f, 0.75f, 0.25f, 1.0f, 0.25f},
+        {"a doubled u turned a quarter", 0.25f, 0.0f, 2.0f, 1.0f, 0.5f, 0.5f, 1.5f},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -113,6 +116,12 @@ TEST(eTextureMatrixGen, ApplyLoadsThePostMatrixOfTheStage)
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 1][3], 0.125f);
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 2][2], 1.0f);
     }
+    float before[sizeof(gxGet().postMtx) / sizeof(float)];
+    std::memcpy(before, gxGet().postMtx, sizeof(before));
+    g.m_waves[eTextureMatrixGen::CH_OFFSET_U].base = 0.5f;
+    g.Apply(4, cTimeValue(0), 0);  // no fifth stage: nothing loaded
+    g.Apply(-1, cTimeValue(0), 0);
+    EXPECT_EQ(std::memcmp(before, gxGet().postMtx, sizeof(before)), 0);
 }
 
 }  // namespace

@@ -168,6 +168,16 @@ TEST_F(eTextureStageTest, CoordinateSourcesAndPostMatrices)
     EXPECT_EQ(gxGet().texGens[1].postMtx, static_cast<uint32_t>(GX_PTIDENTITY));
 }
 
+TEST_F(eTextureStageTest, TextureIndicesOutsideTheFourMapsNameNone)
+{
+    S* s = TexStage(0);
+    const struct { int16_t index; int map; } rows[] = {{0, 0}, {3, 3}, {4, -1}, {-2, -1}};
+    for (const auto& row : rows) {
+        s->m_nTextureIndex = row.index;
+        EXPECT_EQ(s->GetTextureIndex(), row.map) << row.index;
+    }
+}
+
 TEST_F(eTextureStageTest, FlipBooksCountSixHundredTicksASecond)
 {
     MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 1, 2, 3));
