@@ -62,6 +62,13 @@ TEST_F(eMaterialTest, SecondApplyOfTheSameMaterialChangesNothing)
     const eMaterialState state;
     m->Apply(nullptr, nullptr, &state, 0);  // another state: done in full
     EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_FRONT));
+    // A material that goes is forgotten, so one made in its place is applied.
+    M* gone = m_pool.New<M>();
+    AddStage(gone->AddPass(M::s_currentPass), S::IN_RASTER, S::IN_RASTER, S::OP_A, S::IN_RASTER, S::OP_A, -1);
+    gone->Apply(nullptr, nullptr, nullptr, 0);
+    ASSERT_EQ(M::s_pLastMaterial, gone);
+    std::destroy_at(gone);
+    EXPECT_EQ(M::s_pLastMaterial, nullptr);
 }
 
 TEST_F(eMaterialTest, RepeatedApplyWithALightmapOnlyRebindsTheLightmap)
@@ -334,6 +341,7 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
         {"the first stage reads the previous colour", {{P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
         {"the first stage reads the previous alpha", {{R, R, S::OP_A, P, S::OP_A, -1, 0}}, false},
         {"an input the operation does not use may be previous", {{R, P, S::OP_A, R, S::OP_A, -1, 0}}, true},
+        {"a zero operation reads neither input", {{P, P, S::OP_ZERO, R, S::OP_A, -1, 0}}, true},
         {"operation B uses the second input", {{R, P, S::OP_B, R, S::OP_A, -1, 0}}, false},
         {"the last stage writes register 0", {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}}, false},
         {"after register 0 was written, previous is unset",
@@ -361,6 +369,8 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
             s->m_output = st.out;
         }
         EXPECT_EQ(m->VerifyMaterial(M::PASS_DIFFUSE, false), row.bValid);
+        M::s_currentPass = M::PASS_DIFFUSE;
+        EXPECT_EQ(m->PassIsValid(), !row.stages.empty());
         EXPECT_FALSE(m->VerifyMaterial(M::PASS_LIGHTING, false));  // absent
         EXPECT_FALSE(m->VerifyMaterial(M::MAX_PASSES, false));
         EXPECT_FALSE(m->VerifyMaterial(-1, false));
