@@ -224,8 +224,11 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     eZone::CullAll(camera);
     EXPECT_EQ(m_log, "cr");
     // Drawing a record that is not one of its strips does nothing.
+    eZoneVisStrip foreign{};
+    foreign.nTris = 7;
+    foreign.drawInfo.pDrawable = &right;
     eVideo::s_nRenderedStaticTris = 0;
-    room.Draw(camera, &right.m_info);
+    room.Draw(camera, &foreign.drawInfo);
     EXPECT_EQ(eVideo::s_nRenderedStaticTris, 0u);
     eZone::s_pZones[1] = nullptr;
     for (LoggingGeom* g : {&ahead, &behind, &right})
