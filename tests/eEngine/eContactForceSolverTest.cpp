@@ -151,6 +151,18 @@ TEST(eContactForceSolverTest, SlidesEnterNoContact)
         EXPECT_LE(out.Length(), v.Length() * 1.001f) << iter;
         for (const eCollisionContact& k : c)
             EXPECT_GE(k.normal.Dot(out), -2e-3f * v.Length()) << iter;
+        // It is the nearest free move: no free slide along one contact's
+        // plane lies closer to the move.
+        for (const eCollisionContact& k : c) {
+            mVec3 along;
+            along.AddScaled(v, k.normal, -v.Dot(k.normal));
+            bool bFree = true;
+            for (const eCollisionContact& other : c)
+                bFree = bFree && other.normal.Dot(along) >= 0.0f;
+            if (bFree) {
+                EXPECT_LE(out.DistSq(v), along.DistSq(v) + 1e-3f * v.LengthSq()) << iter;
+            }
+        }
     }
 }
 
