@@ -195,7 +195,13 @@ TEST_F(eDynamicLightDrawTest, TheProjectionFollowsATurnedZone)
     // sets' top edge; along its z only on the second set's side edge.
     m_room.m_localToWorld = MakeFrame(0, 0, 100, 90);
     eDynamicLight light;
+    m_cfg.fRadius = 0.25f;  // small lights draw too
     Place(&light, 1);
+    eVideo::s_nRenderedDynamicTris = 0;
+    light.Draw(eCamera(), &light.m_drawInfo);
+    EXPECT_EQ(eLight::s_omniSphere[eLight::s_nOpenOmniLight - 1].radius, 0.25f);
+    m_cfg.fRadius = 5;
+    light.SetConfig(m_cfg);
     light.Draw(eCamera(), &light.m_drawInfo);
     const struct { mVec3 offset; float s0, t0, ds1, t1; } rows[] = {
         {{0, 0, 0}, 0.5f, 0.5f, 0, 0.5f},
@@ -207,11 +213,12 @@ TEST_F(eDynamicLightDrawTest, TheProjectionFollowsATurnedZone)
         SCOPED_TRACE(::testing::Message() << row.offset.x << ", " << row.offset.y << ", " << row.offset.z);
         mVec3 w;
         w.Xform(mVec3(1, 0, -3) + row.offset, m_room.m_localToWorld);
-        float st[2][2];
+        float st[2][3];  // s, t and the third coordinate, which stays 1
         for (int set = 0; set < 2; ++set) {
             const float(*m)[4] = &gxGet().postMtx[3 * set];
-            for (int k = 0; k < 2; ++k)
+            for (int k = 0; k < 3; ++k)
                 st[set][k] = m[k][0] * w.x + m[k][1] * w.y + m[k][2] * w.z + m[k][3];
+            EXPECT_FLOAT_EQ(st[set][2], 1.0f);
         }
         EXPECT_NEAR(st[0][0], row.s0, 1e-5f);
         EXPECT_NEAR(st[0][1], row.t0, 1e-5f);
