@@ -51,6 +51,14 @@ protected:
     cMemPool m_pool{"animTest", 0x40000, false};
 };
 
+TEST(eAnimationStatics, EaseTimesAreFourFramesOfTicks)
+{
+    EXPECT_EQ(eAnimation::easeInTime.m_nTicks, 80);
+    EXPECT_EQ(eAnimation::easeOutTime.m_nTicks, 80);
+    EXPECT_EQ(eAnimation::s_fEaseInRate, 1.0f / 80.0f);
+    EXPECT_EQ(eAnimation::s_fEaseOutRate, 1.0f / 80.0f);
+}
+
 TEST(eAnimationTime, TimesMapToFramesWrappedOrHeld)
 {
     const struct { const char* name; bool bLooping; int16_t frames; int32_t length, time, usedTime, key0, key1;
