@@ -138,6 +138,13 @@ TEST_F(ePathTest, DegeneratePathsGiveFiniteAnswers)
     Make({{1, 1, 1}, {1, 1, 1}})->GetBasisAt(0.5f, &b);
     EXPECT_EQ(b.forward, mVec3(0, 1, 0));  // identity
 
+    // A copy of a one-point path keeps its point.
+    const ePath* one = dcast<ePath>(Make({{1, 2, 3}})->Copy(&m_pool));
+    ASSERT_NE(one, nullptr);
+    mVec3 at;
+    one->GetPosOnPath(0, &at);
+    EXPECT_EQ(at, mVec3(1, 2, 3));
+
     ePath empty;  // no points: the origin and t = 0
     mVec3 pos(9, 9, 9);
     empty.GetPosOnPath(0.5f, &pos);
