@@ -90,12 +90,15 @@ protected:
 TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 {
     const mOCS moved[3] = {MakeFrame(1, 2, 3), MakeFrame(0, 0, 0, 90), MakeFrame(-4, 0, 0)};
+    mOCS pitched[3] = {MakeFrame(0, 0, 0), MakeFrame(0, 0, 0), MakeFrame(0, 0, 0)};
+    pitched[0].basis.SetHPR(0, 90, 0);  // forward up, up backward
     const struct { const char* name; datagen::SkinVertex v; const mOCS (&bones)[3]; int16_t pos[3], nrm[3]; } rows[] = {
         {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"one bone moved; its weight is not read", Vertex({1, -2, 0.5f}, 1, {0, 7}), moved,
          {2048, 0, 3584}, {0, 9830, 13107}},
         {"one bone turned 90 degrees", Vertex({1, 0, 0}, 1, {1, 255}), moved, {0, 1024, 0}, {-9830, 0, 13107}},
+        {"one bone pitched 90 degrees", Vertex({0, 1, 0}, 1, {0, 255}), pitched, {0, 0, 1024}, {0, -13107, 9830}},
         {"128 + 127 of the same place: all of it", Vertex({1, -2, 0.5f}, 2, {0, 128, 1, 127}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"100 + 100: 200/255 of it", Vertex({1, -2, 0.5f}, 2, {0, 100, 2, 100}), kRest,
