@@ -293,6 +293,14 @@ TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
     EXPECT_EQ(copy->m_nCurrentParticles, 2);
     copy->OnZoneChange(mVec3(5, 0, 0));
     EXPECT_EQ(First().position, mVec3(3, 0, 0));
+    Arm(1);  // a single slot is copied too
+    Step();
+    auto* single = dcast<eParticleSystem>(m_sys.Copy(&m_pool));
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(single->m_nMaxParticles, 1);
+    ASSERT_NE(single->m_pParticleList, nullptr);
+    EXPECT_FALSE(single->m_pParticleList[0].IsFree());
+    Arm(4);
 
     // The emitter grows after this system was reset (another system shares
     // it): stepping stays within this system's own slots.
