@@ -213,6 +213,7 @@ TEST_F(eSpriteDrawTest, TiledSpriteCropsItsLastColumn)
     // Screen (x, y) to pixel (320 + x, 240 - y); probes 5 units below the middle.
     const struct { const char* why; int x; int r, g; } probes[] = {
         {"first tile, red half", -42, 255, 0},
+        {"first tile, red up to its middle", -37, 255, 0},
         {"first tile, green half", -26, 0, 255},
         {"third tile, green half", 38, 0, 255},
         {"the cut tile starts red", 47, 255, 0},
@@ -271,6 +272,20 @@ TEST_F(eSpriteDrawTest, TheWindowsFirstCornerIsDrawnTopLeftAndTheScaleIsUniform)
             EXPECT_NEAR(frame.At(row.px, row.py, c), row.rgb[c], 8) << c;
     }
     m_sprite.m_fUniformScale = 1;
+
+    // Tiles of a window over texel rows 16 .. 48 (blue above red) run bottom
+    // to top; the cut top row keeps the window's bottom (red).
+    m_sprite.m_hMaterial = hTopBottom;
+    m_sprite.m_texCoord1.Set(0, 16);
+    m_sprite.m_texCoord2.Set(32, 48);
+    const mVec2 pos(-16, -40), size(32, 80);
+    BeginFrame();
+    m_sprite.DrawTiled(&pos, nullptr, &size);
+    PresentedFrame frame;
+    ASSERT_TRUE(EndFrame(&frame));
+    const struct { int y; bool bBlue; } probes[] = {{-36, false}, {-12, true}, {-4, false}, {20, true}, {32, false}};
+    for (const auto& probe : probes)
+        EXPECT_NEAR(frame.At(320, 240 - probe.y, 2), probe.bBlue ? 255 : 0, 8) << probe.y;
 }
 
 TEST_F(eSpriteDrawTest, BatchesLimitsAndSkips)
