@@ -296,6 +296,8 @@ TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
     EXPECT_NEAR(frame.At(325, 235, 0), 0x20, 3);
     EXPECT_NEAR(frame.At(325, 235, 1), 0x60, 3);
     EXPECT_NEAR(frame.At(325, 235, 2), 0xA0, 3);
+    EXPECT_NEAR(frame.At(355, 235, 2), 0xA0, 3);  // the fourth glyph, 30 along
+    EXPECT_EQ(frame.At(365, 235, 2), 0);          // past the last
 }
 
 // A dialog-like panel: a background, a tiled border and an icon drawn as
