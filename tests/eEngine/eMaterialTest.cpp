@@ -330,6 +330,24 @@ datagen::BlockWriter& MaterialBlock(datagen::BlockWriter& w, uint32_t version, u
     return w.End();
 }
 
+TEST_F(eMaterialTest, StagesAreRemovedAndSwappedInPlace)
+{
+    eMaterialPass* pass = NewMaterial()->AddPass(M::PASS_DIFFUSE);
+    S* s[3];
+    for (S*& st : s)
+        st = pass->AddTextureStage();
+    pass->SwapTextureStage(0, 2);
+    pass->SwapTextureStage(0, 3);  // outside: nothing
+    EXPECT_TRUE(pass->m_pStages[0] == s[2] && pass->m_pStages[2] == s[0]);
+    pass->RemoveTextureStage(3);  // outside: nothing
+    pass->RemoveTextureStage(0);
+    ASSERT_EQ(pass->m_nStages, 2);
+    EXPECT_TRUE(pass->m_pStages[0] == s[1] && pass->m_pStages[1] == s[0] && pass->m_pStages[2] == nullptr);
+    M* m = NewMaterial();
+    m->m_hTextures[4] = eTextureHandle(0x12340005);  // the second pass's first
+    EXPECT_TRUE(m->AddPass(M::PASS_LIGHTING)->GetTextureHandle(4).IsNull());  // four handles per pass
+}
+
 TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
 {
     constexpr uint8_t P = S::IN_PREVIOUS, T = S::IN_TEXTURE, R = S::IN_RASTER, G = S::IN_REG0;
@@ -375,6 +393,9 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
         EXPECT_FALSE(m->VerifyMaterial(M::MAX_PASSES, false));
         EXPECT_FALSE(m->VerifyMaterial(-1, false));
     }
+    M* lit = NewMaterial();
+    AddStage(lit->AddPass(M::PASS_LIGHTING), R, R, S::OP_A, R, S::OP_A, -1)->m_alphaIn[1] = R;
+    EXPECT_TRUE(lit->VerifyMaterial(M::PASS_LIGHTING, false));
 }
 
 TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)
