@@ -251,6 +251,7 @@ TEST_F(eSpriteDrawTest, TheWindowsFirstCornerIsDrawnTopLeftAndTheScaleIsUniform)
     const struct { const char* why; eMaterialHandle h; mVec2 tc1, tc2; float scale; int px, py; int rgb[3]; } rows[] = {
         {"the first corner's row at the top", hTopBottom, {0, 0}, {64, 64}, 1, 320, 210, {0, 0, 255}},
         {"the second corner's row at the bottom", hTopBottom, {0, 0}, {64, 64}, 1, 320, 270, {255, 0, 0}},
+        {"a window from the middle row down", hTopBottom, {0, 32}, {64, 64}, 1, 320, 210, {255, 0, 0}},
         {"the first corner's column at the left", hSplit, {48, 0}, {16, 64}, 1, 290, 240, {0, 255, 0}},
         {"the second corner's column at the right", hSplit, {48, 0}, {16, 64}, 1, 350, 240, {255, 0, 0}},
         {"scaled 2: 30 left of the middle is inside", hSplit, {0, 0}, {64, 64}, 2, 290, 240, {255, 0, 0}},
@@ -283,7 +284,8 @@ TEST_F(eSpriteDrawTest, TheWindowsFirstCornerIsDrawnTopLeftAndTheScaleIsUniform)
     m_sprite.DrawTiled(&pos, nullptr, &size);
     PresentedFrame frame;
     ASSERT_TRUE(EndFrame(&frame));
-    const struct { int y; bool bBlue; } probes[] = {{-36, false}, {-12, true}, {-4, false}, {20, true}, {32, false}};
+    const struct { int y; bool bBlue; } probes[] = {
+        {-36, false}, {-27, false}, {-12, true}, {-4, false}, {20, true}, {32, false}};
     for (const auto& probe : probes)
         EXPECT_NEAR(frame.At(320, 240 - probe.y, 2), probe.bBlue ? 255 : 0, 8) << probe.y;
 }
