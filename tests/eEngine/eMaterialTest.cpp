@@ -336,7 +336,7 @@ TEST_F(eMaterialTest, StagesAreRemovedAndSwappedInPlace)
     S* s[3];
     for (S*& st : s)
         st = pass->AddTextureStage();
-    pass->SwapTextureStage(0, 2);
+    pass->SwapTextureStage(2, 0);
     pass->SwapTextureStage(0, 3);  // outside: nothing
     EXPECT_TRUE(pass->m_pStages[0] == s[2] && pass->m_pStages[2] == s[0]);
     pass->RemoveTextureStage(3);  // outside: nothing

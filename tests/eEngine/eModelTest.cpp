@@ -246,9 +246,10 @@ TEST_F(eModelTest, SubObjectFramesFallBackToTheModelsOwn)
 {
     eModel& m = *m_pModel;
     EXPECT_EQ(m.GetSubObjectToZone(0), &m.m_localToZone);  // no mesh, no frames
-    Place();
     cName name;
     name.Set("rightLeg");
+    EXPECT_EQ(m.GetSubObjectIndex(name, 0, false), -1);
+    Place();
     EXPECT_EQ(m.GetSubObjectIndex(name, 0, false), 3);
     EXPECT_EQ(m.GetSubObjectToZone(3), &m.m_pNodeToZone[3]);
     EXPECT_EQ(m.GetSubObjectToZone(-1), &m.m_localToZone);
