@@ -289,6 +289,19 @@ TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
     eVideo::Flip();
     eSprite::BeginRender(nullptr);
     m_font.Print("aaaa", 0, 0, 0xFF2060A0u);  // 0xAARRGGBB; glyph cells 10 wide from the middle
+    // Right-justified in a box from (-100, -50), 200 x 100, with margins of
+    // 8 left and 4 right: the two glyphs end 4 short of x = 100.
+    eFontDraw d;
+    d.sText = "aa";
+    d.nFlags = eFontDraw::kWordWrap;
+    d.fMaxWidth = 200;
+    d.textJustify = eSprite::SO_MIDRIGHT;
+    d.nColor = 0xFF2060A0u;
+    d.textMargins[eFontDraw::kLeft] = 8;
+    d.textMargins[eFontDraw::kRight] = 4;
+    d.destRect = {{-100, -50}, {200, 100}};
+    d.textRect = {{-100, -50}, {20, 10}};
+    m_font.PrintEx(&d);
     eSprite::EndRender();
     eVideo::Flip();
     PresentedFrame frame;
@@ -298,6 +311,9 @@ TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
     EXPECT_NEAR(frame.At(325, 235, 2), 0xA0, 3);
     EXPECT_NEAR(frame.At(355, 235, 2), 0xA0, 3);  // the fourth glyph, 30 along
     EXPECT_EQ(frame.At(365, 235, 2), 0);          // past the last
+    const struct { int x; bool bLit; } right[] = {{72, false}, {80, true}, {93, true}, {98, false}};
+    for (const auto& probe : right)
+        EXPECT_EQ(frame.At(320 + probe.x, 240, 2) > 100, probe.bLit) << probe.x;
 }
 
 // A dialog-like panel: a background, a tiled border and an icon drawn as
