@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "cCore/cFile.h"
-#include "eEngine/eAnimation.h"
-#include "eEngine/eAnimation.h"
 #include "mMath/mQuat.h"
 #include "platform/ps.h"
 #include "modelTestSupport.h"
@@ -149,6 +147,30 @@ TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
     a->CalcNodeDelta(-1, cTimeValue(0), cTimeValue(100), 1.0f, &d, &q);
     EXPECT_EQ(d, mVec3(7, 7, 7));
     EXPECT_EQ(q.w, 4.0f);
+}
+
+TEST_F(eAnimationTest, AWrappedDeltaTurnsToTheEndFirstThenFromTheStart)
+{
+    // Frames 0-3 at x = 5, 6, 7, 9; rotations identity, 90 about z, identity,
+    // 90 about x. From frame 2 to frame 1 across the loop end: (9 - 7) + (6 - 5)
+    // and the turn to the end (about x) composed with the one from the start.
+    datagen::AnimationDesc desc = RampDesc(4);
+    desc.nodes.resize(1);
+    mQuat aboutX;
+    aboutX.SetAxisAngle(mVec3(1, 0, 0), 90);
+    desc.nodes[0].positions = {mVec3(5, 0, 0), mVec3(6, 0, 0), mVec3(7, 0, 0), mVec3(9, 0, 0)};
+    desc.nodes[0].rotations = {AboutZ(0), AboutZ(90), AboutZ(0), aboutX};
+    const eAnimation* a = Load(desc);
+    ASSERT_NE(a, nullptr);
+    mVec3 d;
+    mQuat q;
+    a->CalcNodeDelta(0, cTimeValue(40), cTimeValue(20), 1.0f, &d, &q);
+    EXPECT_NEAR(d.x, 3.0f, 1e-5f);
+    mQuat want, reversed;
+    want.Mult(aboutX, AboutZ(90));
+    reversed.Mult(AboutZ(90), aboutX);
+    ASSERT_FALSE(QuatNear(want, reversed, 0.1f));
+    EXPECT_TRUE(QuatNear(q, want, 5e-4f));
 }
 
 TEST_F(eAnimationTest, AFileRoundTripsToTheSameBytes)

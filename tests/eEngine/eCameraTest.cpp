@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gx/gxFront_local.h"
 #include "mMath/mSphere.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
@@ -21,7 +22,6 @@ void ExpectFOV(const mFrustum& f, float hfov, float vfov)
 TEST(eCamera, FreshCameraDefaults)
 {
     eCamera camera;
-    EXPECT_EQ(camera.m_nFlags, 0u);
     const eViewport& vp = camera.m_viewport;
     EXPECT_EQ(vp.nX + vp.nY, 0);
     EXPECT_EQ(vp.nWidth, 640);
@@ -29,7 +29,6 @@ TEST(eCamera, FreshCameraDefaults)
     ExpectFOV(camera.m_frustum, 55.0f, 41.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
-    EXPECT_FLOAT_EQ(camera.m_fFarClip, 1000.0f);
     ExpectFOV(camera.m_worldFrustum, 55.0f, 41.25f);  // identity frame: the same frustum
 }
 
@@ -41,6 +40,7 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
         {"portrait", 480, 640, 0, -3.75f, 3.75f, 5.0f, -5.0f},
         {"square counts as portrait", 400, 400, 0, -5.0f, 5.0f, 5.0f, -5.0f},
         {"pixels", 640, 480, eCamera::kFlagOrthoPixels, -320.0f, 320.0f, 240.0f, -240.0f},
+        {"no area uses the screen's shape", 0, 0, 0, -5.0f, 5.0f, 3.75f, -3.75f},
     };
     for (bool bAdjust : {false, true}) {
         for (const auto& row : rows) {
@@ -61,6 +61,9 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
             const float got[6] = {n, f, l, r, t, b}, want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
             for (int i = 0; i < 6; ++i)
                 EXPECT_FLOAT_EQ(got[i], want[i]) << "near, far, left, right, top, bottom: " << i;
+            if (row.flags == 0) {
+                EXPECT_FLOAT_EQ(camera.GetOrthoZoom(), 10.0f);  // the longer side, also when upright
+            }
         }
     }
 }
@@ -123,6 +126,17 @@ TEST(eCamera, ApplyProjectsWithTheFarClipButCullsWithTheFrustum)
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kFar].offset, -300.0f);
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_worldFrustum.planes[mFrustum::kFar].offset, -1000.0f);
+    // The viewport goes with it; one of no area is the whole screen.
+    const struct { eViewport vp; gxRect scissor; } rows[] = {{{10, 20, 300, 200}, {10, 20, 300, 200}},
+                                                             {{0, 0, 0, 0}, {0, 0, 640, 480}}};
+    for (const auto& row : rows) {
+        camera.SetViewport(&row.vp, false);
+        camera.Apply();
+        const gxRect& got = gxGet().scissor;
+        EXPECT_TRUE(got.left == row.scissor.left && got.top == row.scissor.top && got.wd == row.scissor.wd &&
+                    got.ht == row.scissor.ht)
+            << got.left << ", " << got.top << ", " << got.wd << " x " << got.ht;
+    }
 }
 
 }  // namespace

@@ -32,27 +32,44 @@ mVec3 Slide(mVec3 v, const std::vector<eCollisionContact>& contacts, eContactFor
 TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
 {
     const float h = 0.70710677f;
+    // tol 0: compared exactly. The forces alone must give the slide (v plus
+    // each normal times its force), so the fallback cannot hide a bad pivot.
     const struct {
         const char* why;
         std::vector<eCollisionContact> contacts;
         mVec3 move, slide;
+        float tol;
     } rows[] = {
-        {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}},
-        {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}},
-        {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}},
-        {"floor and wall keep their common line", Contacts({{0, 0, 1}, {-1, 0, 0}}), {2, 3, -1}, {0, 3, 0}},
-        {"a wall leaves the rest of a slanted move", Contacts({{-1, 0, 0}, {0, 0, 1}}), {1, 1, 0}, {0, 1, 0}},
+        {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}, 0},
+        {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}, 1e-6f},
+        {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}, 1e-6f},
+        {"floor and wall keep their common line", Contacts({{0, 0, 1}, {-1, 0, 0}}), {2, 3, -1}, {0, 3, 0}, 1e-6f},
+        {"a wall leaves the rest of a slanted move", Contacts({{-1, 0, 0}, {0, 0, 1}}), {1, 1, 0}, {0, 1, 0}, 1e-6f},
         {"a contact at exactly the tolerance is not driven", Contacts({{1, 0, 0}, {0, 1, 0}}), {-0.00001f, 1, 0},
-         {-0.00001f, 1, 0}},
-        {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1},
-         {0, 1, 0}},
+         {-0.00001f, 1, 0}, 0},
+        {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1}, {0, 1, 0}, 1e-6f},
+        {"a floor and a slope met head-on", Contacts({{0, 0, 1}, {-h, 0, h}}), {1, 0, -1}, {0, 0, 0}, 1e-6f},
+        // Driving the slope, the floor's push reaches zero first (step 1.25
+        // before 1.67): it lets go and the move slides up the slope.
+        {"a floor lets go under a steep slope", Contacts({{0, 0, 1}, {-0.6f, 0, 0.8f}}), {1, 0, -1},
+         {0.16f, 0, 0.12f}, 1e-6f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         eContactForceSolver s;
-        EXPECT_TRUE(Slide(row.move, row.contacts, &s).ApproxEqual(row.slide, 1e-5f));
-        for (size_t i = 0; i < row.contacts.size(); ++i)
+        const mVec3 got = Slide(row.move, row.contacts, &s);
+        mVec3 fromForces = row.move;
+        for (size_t i = 0; i < row.contacts.size(); ++i) {
             EXPECT_GE(s.m_fForces[i], 0.0f);
+            fromForces.AddScaled(fromForces, row.contacts[i].normal, s.m_fForces[i]);
+        }
+        for (const mVec3& v : {got, fromForces}) {
+            if (row.tol == 0) {
+                EXPECT_EQ(v, row.slide);
+            } else {
+                EXPECT_TRUE(v.ApproxEqual(row.slide, row.tol));
+            }
+        }
     }
     eContactForceSolver s;
     Slide({-1, -1, 0}, Contacts({{1, 0, 0}, {0, 1, 0}}), &s);
@@ -87,6 +104,30 @@ TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
     EXPECT_EQ(s.m_fForceStep[2], 1.0f);
 }
 
+TEST(eContactForceSolverTest, EliminationExchangesRowsForTheLargestPivot)
+{
+    // A zero on the diagonal needs an exchange; a tiny one gives a wrong
+    // answer without it. A zero row or column has no answer.
+    const struct { const char* why; float a[3][3]; float b[3]; bool bSolved; float x[3]; } rows[] = {
+        {"zero pivot", {{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}, {2, 3, 4}, true, {3, 2, 2}},
+        {"tiny pivot", {{1e-8f, 1, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 2, 5}, true, {1, 1, 5}},
+        {"every row eliminated", {{2, 1, 1}, {4, 3, 3}, {8, 7, 9}}, {4, 10, 24}, true, {1, 1, 1}},
+        {"zero row", {{1, 0, 0}, {0, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
+        {"zero column", {{1, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {1, 1, 1}, false, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        float a[eContactForceSolver::kMaxContacts][eContactForceSolver::kMaxContacts] = {};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                a[r][c] = row.a[r][c];
+        float x[3] = {};
+        ASSERT_EQ(eContactForceSolver::GaussianElimination(a, x, row.b, 3), row.bSolved);
+        for (int i = 0; row.bSolved && i < 3; ++i)
+            EXPECT_NEAR(x[i], row.x[i], 1e-6f) << i;
+    }
+}
+
 // Random contact sets (fixed seed): the slide is finite, never longer than
 // the move, and enters no contact.
 TEST(eContactForceSolverTest, SlidesEnterNoContact)
@@ -110,6 +151,18 @@ TEST(eContactForceSolverTest, SlidesEnterNoContact)
         EXPECT_LE(out.Length(), v.Length() * 1.001f) << iter;
         for (const eCollisionContact& k : c)
             EXPECT_GE(k.normal.Dot(out), -2e-3f * v.Length()) << iter;
+        // It is the nearest free move: no free slide along one contact's
+        // plane lies closer to the move.
+        for (const eCollisionContact& k : c) {
+            mVec3 along;
+            along.AddScaled(v, k.normal, -v.Dot(k.normal));
+            bool bFree = true;
+            for (const eCollisionContact& other : c)
+                bFree = bFree && other.normal.Dot(along) >= 0.0f;
+            if (bFree) {
+                EXPECT_LE(out.DistSq(v), along.DistSq(v) + 1e-3f * v.LengthSq()) << iter;
+            }
+        }
     }
 }
 

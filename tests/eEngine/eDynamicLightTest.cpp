@@ -1,5 +1,8 @@
 #include "eEngine/eDynamicLight.h"
 
+#include <cmath>
+
+#include "gx/gxFront_local.h"
 #include "cCore/cFile.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eDynamicLightConfig.h"
@@ -183,6 +186,46 @@ TEST_F(eDynamicLightDrawTest, EachLightTakesTheNextOmniSlotAndAFourthStillLights
     EXPECT_EQ(eLight::s_omniSphere[2].center, mVec3(0, 0, 97));
     for (eDynamicLight& l : lights)
         l.SetZone(nullptr);
+}
+
+TEST_F(eDynamicLightDrawTest, TheProjectionFollowsATurnedZone)
+{
+    // The room turned a quarter: a point the radius along the room's x from
+    // the light lands on the first set's right edge; along its y on both
+    // sets' top edge; along its z only on the second set's side edge.
+    m_room.m_localToWorld = MakeFrame(0, 0, 100, 90);
+    eDynamicLight light;
+    m_cfg.fRadius = 0.25f;  // small lights draw too
+    Place(&light, 1);
+    eVideo::s_nRenderedDynamicTris = 0;
+    light.Draw(eCamera(), &light.m_drawInfo);
+    EXPECT_EQ(eLight::s_omniSphere[eLight::s_nOpenOmniLight - 1].radius, 0.25f);
+    m_cfg.fRadius = 5;
+    light.SetConfig(m_cfg);
+    light.Draw(eCamera(), &light.m_drawInfo);
+    const struct { mVec3 offset; float s0, t0, ds1, t1; } rows[] = {
+        {{0, 0, 0}, 0.5f, 0.5f, 0, 0.5f},
+        {{5, 0, 0}, 1, 0.5f, 0, 0.5f},
+        {{0, 5, 0}, 0.5f, 0, 0, 0},
+        {{0, 0, 5}, 0.5f, 0.5f, 0.5f, 0.5f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.offset.x << ", " << row.offset.y << ", " << row.offset.z);
+        mVec3 w;
+        w.Xform(mVec3(1, 0, -3) + row.offset, m_room.m_localToWorld);
+        float st[2][3];  // s, t and the third coordinate, which stays 1
+        for (int set = 0; set < 2; ++set) {
+            const float(*m)[4] = &gxGet().postMtx[3 * set];
+            for (int k = 0; k < 3; ++k)
+                st[set][k] = m[k][0] * w.x + m[k][1] * w.y + m[k][2] * w.z + m[k][3];
+            EXPECT_FLOAT_EQ(st[set][2], 1.0f);
+        }
+        EXPECT_NEAR(st[0][0], row.s0, 1e-5f);
+        EXPECT_NEAR(st[0][1], row.t0, 1e-5f);
+        EXPECT_NEAR(std::fabs(st[1][0] - 0.5f), row.ds1, 1e-5f);
+        EXPECT_NEAR(st[1][1], row.t1, 1e-5f);
+    }
+    light.SetZone(nullptr);
 }
 
 TEST_F(eDynamicLightDrawTest, ALightWithoutAPassForTheSweepDrawsNothing)

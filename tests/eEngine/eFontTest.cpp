@@ -272,6 +272,45 @@ TEST_F(eFontBatchTest, OneQuadPerDrawnGlyph)
     EXPECT_EQ(Draw("abc", kWrap).vertices, 0u);
 }
 
+TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
+{
+    eTexture* pWhite = MakeTexture(43, eTextureConfig::FORMAT_RGBA8, SolidImage(64, 255, 255, 255));
+    ASSERT_NE(pWhite, nullptr);
+    eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, pWhite->m_handle);
+    m_materials.push_back(m);
+    m_font.m_hMaterial = eMaterialMgr::Add(13, m, 0x413);
+    eFont::EndRender();
+    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+    eVideo::Flip();
+    eSprite::BeginRender(nullptr);
+    m_font.Print("aaaa", 0, 0, 0xFF2060A0u);  // 0xAARRGGBB; glyph cells 10 wide from the middle
+    // Right-justified in a box from (-100, -50), 200 x 100, with margins of
+    // 8 left and 4 right: the two glyphs end 4 short of x = 100.
+    eFontDraw d;
+    d.sText = "aa";
+    d.nFlags = eFontDraw::kWordWrap;
+    d.fMaxWidth = 200;
+    d.textJustify = eSprite::SO_MIDRIGHT;
+    d.nColor = 0xFF2060A0u;
+    d.textMargins[eFontDraw::kLeft] = 8;
+    d.textMargins[eFontDraw::kRight] = 4;
+    d.destRect = {{-100, -50}, {200, 100}};
+    d.textRect = {{-100, -50}, {20, 10}};
+    m_font.PrintEx(&d);
+    eSprite::EndRender();
+    eVideo::Flip();
+    PresentedFrame frame;
+    ASSERT_TRUE(frame.Read());
+    EXPECT_NEAR(frame.At(325, 235, 0), 0x20, 3);
+    EXPECT_NEAR(frame.At(325, 235, 1), 0x60, 3);
+    EXPECT_NEAR(frame.At(325, 235, 2), 0xA0, 3);
+    EXPECT_NEAR(frame.At(355, 235, 2), 0xA0, 3);  // the fourth glyph, 30 along
+    EXPECT_EQ(frame.At(365, 235, 2), 0);          // past the last
+    const struct { int x; bool bLit; } right[] = {{72, false}, {80, true}, {93, true}, {98, false}};
+    for (const auto& probe : right)
+        EXPECT_EQ(frame.At(320 + probe.x, 240, 2) > 100, probe.bLit) << probe.x;
+}
+
 // A dialog-like panel: a background, a tiled border and an icon drawn as
 // sprites, and wrapped text in a font made from the OS font, centred at
 // the top of the panel.

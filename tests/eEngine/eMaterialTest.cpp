@@ -1,6 +1,7 @@
 #include "eEngine/eMaterial.h"
 
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,13 @@ TEST_F(eMaterialTest, SecondApplyOfTheSameMaterialChangesNothing)
     const eMaterialState state;
     m->Apply(nullptr, nullptr, &state, 0);  // another state: done in full
     EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_FRONT));
+    // A material that goes is forgotten, so one made in its place is applied.
+    M* gone = m_pool.New<M>();
+    AddStage(gone->AddPass(M::s_currentPass), S::IN_RASTER, S::IN_RASTER, S::OP_A, S::IN_RASTER, S::OP_A, -1);
+    gone->Apply(nullptr, nullptr, nullptr, 0);
+    ASSERT_EQ(M::s_pLastMaterial, gone);
+    std::destroy_at(gone);
+    EXPECT_EQ(M::s_pLastMaterial, nullptr);
 }
 
 TEST_F(eMaterialTest, RepeatedApplyWithALightmapOnlyRebindsTheLightmap)
@@ -325,6 +333,74 @@ datagen::BlockWriter& MaterialBlock(datagen::BlockWriter& w, uint32_t version, u
     if (version >= 3)
         w.Word(0x55550006).Word(0).Word(0).Word(0);
     return w.End();
+}
+
+TEST_F(eMaterialTest, StagesAreRemovedAndSwappedInPlace)
+{
+    eMaterialPass* pass = NewMaterial()->AddPass(M::PASS_DIFFUSE);
+    S* s[3];
+    for (S*& st : s)
+        st = pass->AddTextureStage();
+    pass->SwapTextureStage(2, 0);
+    pass->SwapTextureStage(0, 3);  // outside: nothing
+    EXPECT_TRUE(pass->m_pStages[0] == s[2] && pass->m_pStages[2] == s[0]);
+    pass->RemoveTextureStage(3);  // outside: nothing
+    pass->RemoveTextureStage(0);
+    ASSERT_EQ(pass->m_nStages, 2);
+    EXPECT_TRUE(pass->m_pStages[0] == s[1] && pass->m_pStages[1] == s[0] && pass->m_pStages[2] == nullptr);
+    M* m = NewMaterial();
+    m->m_hTextures[4] = eTextureHandle(0x12340005);  // the second pass's first
+    EXPECT_TRUE(m->AddPass(M::PASS_LIGHTING)->GetTextureHandle(4).IsNull());  // four handles per pass
+}
+
+TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
+{
+    constexpr uint8_t P = S::IN_PREVIOUS, T = S::IN_TEXTURE, R = S::IN_RASTER, G = S::IN_REG0;
+    struct St { uint8_t c0, c1, cOp, a0, aOp; int16_t tex; uint8_t out; };
+    const St plain = {R, R, S::OP_A, R, S::OP_A, -1, S::OUT_PREVIOUS};
+    const struct { const char* why; std::vector<St> stages; bool bValid; } rows[] = {
+        {"one stage of the raster colour", {plain}, true},
+        {"no stages", {}, false},
+        {"the first stage reads the previous colour", {{P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
+        {"the first stage reads the previous alpha", {{R, R, S::OP_A, P, S::OP_A, -1, 0}}, false},
+        {"an input the operation does not use may be previous", {{R, P, S::OP_A, R, S::OP_A, -1, 0}}, true},
+        {"a zero operation reads neither input", {{P, P, S::OP_ZERO, R, S::OP_A, -1, 0}}, true},
+        {"operation B uses the second input", {{R, P, S::OP_B, R, S::OP_A, -1, 0}}, false},
+        {"the last stage writes register 0", {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}}, false},
+        {"after register 0 was written, previous is unset",
+         {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}, {P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
+        {"after register 0 was written, the register is read",
+         {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}, {G, R, S::OP_MUL, R, S::OP_A, -1, 0}}, true},
+        {"previous colour after a zero colour", {{R, R, S::OP_ZERO, R, S::OP_A, -1, 0}, {P, R, S::OP_A, R, S::OP_A, -1, 0}},
+         false},
+        {"previous alpha after a zero alpha", {{R, R, S::OP_A, R, S::OP_ZERO, -1, 0}, {R, R, S::OP_A, P, S::OP_A, -1, 0}},
+         false},
+        {"previous after a stage that wrote it", {plain, {P, R, S::OP_MUL, P, S::OP_A, -1, 0}}, true},
+        {"a texture without an index", {{T, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
+        {"a texture index without a handle", {{T, R, S::OP_A, R, S::OP_A, 2, 0}}, false},
+        {"a texture index with a handle", {{R, T, S::OP_ADD, R, S::OP_A, 1, 0}}, true},
+    };
+    MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 1, 2, 3));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        M* m = NewMaterial();
+        m->m_hTextures[4 + 1] = eTextureMgr::GetHandle(50);
+        eMaterialPass* pass = m->AddPass(M::PASS_DIFFUSE);
+        for (const St& st : row.stages) {
+            S* s = AddStage(pass, st.c0, st.c1, st.cOp, st.a0, st.aOp, st.tex);
+            s->m_alphaIn[1] = R;
+            s->m_output = st.out;
+        }
+        EXPECT_EQ(m->VerifyMaterial(M::PASS_DIFFUSE, false), row.bValid);
+        M::s_currentPass = M::PASS_DIFFUSE;
+        EXPECT_EQ(m->PassIsValid(), !row.stages.empty());
+        EXPECT_FALSE(m->VerifyMaterial(M::PASS_LIGHTING, false));  // absent
+        EXPECT_FALSE(m->VerifyMaterial(M::MAX_PASSES, false));
+        EXPECT_FALSE(m->VerifyMaterial(-1, false));
+    }
+    M* lit = NewMaterial();
+    AddStage(lit->AddPass(M::PASS_LIGHTING), R, R, S::OP_A, R, S::OP_A, -1)->m_alphaIn[1] = R;
+    EXPECT_TRUE(lit->VerifyMaterial(M::PASS_LIGHTING, false));
 }
 
 TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)

@@ -90,18 +90,23 @@ protected:
 TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 {
     const mOCS moved[3] = {MakeFrame(1, 2, 3), MakeFrame(0, 0, 0, 90), MakeFrame(-4, 0, 0)};
+    mOCS pitched[3] = {MakeFrame(0, 0, 0), MakeFrame(0, 0, 0), MakeFrame(0, 0, 0)};
+    pitched[0].basis.SetHPR(0, 90, 0);  // forward up, up backward
     const struct { const char* name; datagen::SkinVertex v; const mOCS (&bones)[3]; int16_t pos[3], nrm[3]; } rows[] = {
         {"one bone at identity: the bind vertex", Vertex({1, -2, 0.5f}, 1, {0, 7}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"one bone moved; its weight is not read", Vertex({1, -2, 0.5f}, 1, {0, 7}), moved,
          {2048, 0, 3584}, {0, 9830, 13107}},
         {"one bone turned 90 degrees", Vertex({1, 0, 0}, 1, {1, 255}), moved, {0, 1024, 0}, {-9830, 0, 13107}},
+        {"one bone pitched 90 degrees", Vertex({0, 1, 0}, 1, {0, 255}), pitched, {0, 0, 1024}, {0, -13107, 9830}},
         {"128 + 127 of the same place: all of it", Vertex({1, -2, 0.5f}, 2, {0, 128, 1, 127}), kRest,
          {1024, -2048, 512}, {0, 9830, 13107}},
         {"100 + 100: 200/255 of it", Vertex({1, -2, 0.5f}, 2, {0, 100, 2, 100}), kRest,
          {803, -1606, 401}, {0, 7710, 10280}},
         {"two places blended", Vertex({1, 0, 0}, 2, {0, 51, 2, 204}), moved, {-2048, 409, 614}, {0, 9830, 13107}},
         {"three bones", Vertex({0, 0, 0}, 3, {0, 85, 1, 85, 2, 85}), moved, {-1024, 682, 1024}, {-3276, 6553, 13107}},
+        {"three weights of 100: 300/255 of it", Vertex({1, 0, 0}, 3, {0, 100, 1, 100, 2, 100}), kRest,
+         {1205, 0, 0}, {0, 11565, 15420}},
         {"40 units saturate", Vertex({39, -31, -43}, 1, {0, 255}), moved, {32767, -29696, -32768}, {0, 9830, 13107}},
     };
     for (const auto& row : rows) {
@@ -118,15 +123,16 @@ TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 TEST_F(eMeshSkinTest, RecordsFollowMaterialsThenWeightCounts)
 {
     // Material 0: a two-weight vertex listed before a one-weight one;
-    // material 1: a three-weight vertex before a one-weight one.
+    // material 1: three, two and one weights in that order.
     const datagen::MeshDesc desc = SkinDesc({{0, Vertex({1, 0, 0}, 2, {0, 128, 1, 127})},
                                              {0, Vertex({2, 0, 0}, 1, {0, 255})},
                                              {1, Vertex({3, 0, 0}, 3, {0, 85, 1, 85, 2, 85})},
+                                             {1, Vertex({5, 0, 0}, 2, {0, 128, 1, 127})},
                                              {1, Vertex({4, 0, 0}, 1, {1, 255})}});
     const std::vector<Record> r = Skin(desc, kRest);
-    ASSERT_EQ(r.size(), 4u);
-    const int16_t expectedX[4] = {2048, 1024, 4096, 3072};
-    for (int i = 0; i < 4; ++i)
+    ASSERT_EQ(r.size(), 5u);
+    const int16_t expectedX[5] = {2048, 1024, 4096, 5120, 3072};
+    for (int i = 0; i < 5; ++i)
         EXPECT_NEAR(r[static_cast<size_t>(i)].pos[0], expectedX[i], 1) << i;
 }
 
@@ -186,6 +192,26 @@ TEST_F(eMeshDrawTest, DrawsEveryMaterialUpToTheMeshsOwnCountButTheNeverDrawn)
     hidden->m_nFlags = eZone::kMatNeverDrawn;
     materials[0] = eMaterialMgr::Add(20, hidden, 0x20);
     EXPECT_EQ(Draws(2, materials), 1u);  // a never-drawn material is skipped
+}
+
+TEST_F(eMeshDrawTest, AlphaWeightsTheCallersStatesOrMakesTheDefaultOne)
+{
+    eMaterial* glass = m_pool.New<eMaterial>();
+    glass->m_blendMode = eMaterial::BLEND_TRANSPARENT;
+    ASSERT_NE(glass->AddPass(eMaterial::PASS_DIFFUSE), nullptr);
+    eMaterial::s_currentPass = eMaterial::PASS_DIFFUSE;
+    const eMaterialHandle materials[1] = {eMaterialMgr::Add(21, glass, 0x21)};
+    eMaterialState state;
+    state.m_nColor = 0x80336699u;
+    // Alpha 0.5 is byte 127: the default state's alpha, or 128 x 127 / 255.
+    const struct { const eMaterialState* pStates; uint32_t color; } rows[] = {
+        {nullptr, 0x7FFFFFFFu},
+        {&state, 0x3F336699u},
+    };
+    for (const auto& row : rows) {
+        m_pMesh->DrawStatic(m_camera, m_frame, 1, materials, row.pStates, 1.0f, 0.5f);
+        EXPECT_EQ(eVideoPlatform::RenderState().Get(RS_MATERIAL_COLOR), row.color);
+    }
 }
 
 TEST_F(eMeshDrawTest, AFullSkinningCacheDrawsNothingAtAll)

@@ -246,9 +246,10 @@ TEST_F(eModelTest, SubObjectFramesFallBackToTheModelsOwn)
 {
     eModel& m = *m_pModel;
     EXPECT_EQ(m.GetSubObjectToZone(0), &m.m_localToZone);  // no mesh, no frames
-    Place();
     cName name;
     name.Set("rightLeg");
+    EXPECT_EQ(m.GetSubObjectIndex(name, 0, false), -1);
+    Place();
     EXPECT_EQ(m.GetSubObjectIndex(name, 0, false), 3);
     EXPECT_EQ(m.GetSubObjectToZone(3), &m.m_pNodeToZone[3]);
     EXPECT_EQ(m.GetSubObjectToZone(-1), &m.m_localToZone);
@@ -280,6 +281,16 @@ TEST_F(eModelTest, RootMotionFollowsTheBlend)
     m.CalcNodeDelta(cTimeValue(30), 0, &t, &r);
     EXPECT_TRUE(t.ApproxEqual(mVec3(1.5f, 0, 0), 1e-5f));
     EXPECT_EQ(m.m_animationStates[0].timeElapsed.m_nTicks, 20);  // the states are not advanced
+    // Weights that do not sum to 1 share by proportion: over 8 ticks the
+    // walk eases in to 0.4 and a stand eases out to 0.4, so half the walk's
+    // 0.4.
+    datagen::AnimationDesc stand = Still(11);
+    stand.nodes[0].positions = {mVec3(0, 0, 0)};
+    m.m_animationStates[0].fWeight = 0.3f;
+    m.m_animationStates[1] = {Anim(2, stand), 0.5f, cTimeValue(20)};
+    m.CalcNodeDelta(cTimeValue(8), 0, &t, &r);
+    EXPECT_TRUE(t.ApproxEqual(mVec3(0.2f, 0, 0), 1e-5f));
+    m.m_animationStates[1] = {};
     m.m_nCurAnimationState = -1;
     m.m_animationStates[0].fWeight = 0.1f;  // easing out to nothing over the step
     m.CalcNodeDelta(cTimeValue(30), 0, &t, &r);

@@ -1,5 +1,7 @@
 #include "eEngine/eMovement.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "mMath/mOCS.h"
@@ -20,6 +22,8 @@ TEST(eMovementTest, UpdateToStopBrakesByOneStepUntilWithinIt)
     mVec3 change;
     EXPECT_FALSE(eMovement::UpdateToStop(t20, mVec3(3, 4, 0), &change, 6, cTimeValue(60)));
     EXPECT_TRUE(change.ApproxEqual(mVec3(-1.2f, -1.6f, 0), 1e-6f));
+    EXPECT_TRUE(eMovement::UpdateToStop(t20, mVec3(1.2f, 1.6f, 0), &change, 6, cTimeValue(60)));
+    EXPECT_EQ(change, mVec3(0, 0, 0));
 }
 
 TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
@@ -32,6 +36,9 @@ TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
         {"moving away: full deceleration 2/20 per tick", -1, 0, 100, 40, 20, 2.0f, false},
         {"at full speed near the goal: braking", 2, 0, 10, 40, 40, -1.0f, false},
         {"a small shortfall is closed, not the whole rate", 1.99f, 0, 100, 40, 40, 0.2f, false},
+        // Stopping from 1.5 takes 22.5, plus 30 travelled this step: wanted
+        // 1.5 x 50 / 52.5, so it brakes.
+        {"this step's travel counts toward stopping", 1.5f, 0, 50, 40, 40, -1.0f, false},
     };
     for (const auto& row : rows) {
         float change = 99;
@@ -41,10 +48,22 @@ TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
             << row.why;
         EXPECT_NEAR(change, row.change, 1e-5f) << row.why;
     }
-    mVec3 dv;
-    EXPECT_FALSE(eMovement::FollowPos(t20, {0, 0, 0}, {1, 1, 1}, {1, 101, 1}, &dv, 2, cTimeValue(40), cTimeValue(40)));
-    EXPECT_TRUE(dv.ApproxEqual(mVec3(0, 1, 0), 1e-6f));
-    EXPECT_TRUE(eMovement::FollowPos(t20, {0, 0, 0}, {3, 3, 3}, {3, 3, 3}, &dv, 2, cTimeValue(40), cTimeValue(40)));
+    // The same in space; stop time 20 where braking.
+    const struct { const char* why; mVec3 velocity, target; int stop; mVec3 change; bool reached; } moves[] = {
+        {"far, at rest", {0, 0, 0}, {1, 101, 1}, 40, {0, 1, 0}, false},
+        {"moving across and away: braking along the difference", {1, -1, 0}, {1, 101, 1}, 20,
+         mVec3(-1, 3, 0) * (2.0f / std::sqrt(10.0f)), false},
+        {"at the target, at rest", {0, 0, 0}, {1, 1, 1}, 40, {0, 0, 0}, true},
+        {"near, at exactly one step of braking", {0, 1, 0}, {1, 2, 1}, 40, {0, 0, 0}, true},
+    };
+    for (const auto& row : moves) {
+        mVec3 dv(9, 9, 9);
+        EXPECT_EQ(eMovement::FollowPos(t20, row.velocity, {1, 1, 1}, row.target, &dv, 2, cTimeValue(40),
+                                       cTimeValue(row.stop)),
+                  row.reached)
+            << row.why;
+        EXPECT_TRUE(dv.ApproxEqual(row.change, 1e-5f)) << row.why;
+    }
 }
 
 TEST(eMovementTest, SpringHoldsTheFollowDistance)
@@ -56,10 +75,12 @@ TEST(eMovementTest, SpringHoldsTheFollowDistance)
         {"points that coincide: no direction, no push", 0.5f, {0, 0, 0}, {0, 9, 0}, {0, 0, 0}, true},
     };
     for (const auto& row : rows) {
-        mVec3 out(9, 9, 9);
-        EXPECT_EQ(eMovement::FollowPos(t20, 0.1f, row.k2, mVec3(0, 0, 0), row.p2, row.p3, 3, &out), row.reached)
-            << row.why;
-        EXPECT_TRUE(out.ApproxEqual(row.out, 1e-4f)) << row.why;
+        for (const mVec3& at : {mVec3(0, 0, 0), mVec3(3, -2, 1)}) {  // only the differences count
+            mVec3 out(9, 9, 9);
+            EXPECT_EQ(eMovement::FollowPos(t20, 0.1f, row.k2, at, row.p2 + at, row.p3 + at, 3, &out), row.reached)
+                << row.why;
+            EXPECT_TRUE(out.ApproxEqual(row.out, 1e-4f)) << row.why;
+        }
     }
 }
 
@@ -68,8 +89,10 @@ TEST(eMovementTest, FollowLookAtTurnsTowardAnglesOrAPoint)
     mVec3 out;
     EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(30, 10, 5), mVec3(30, 10, 5), &out, false, 1e-5f));
     EXPECT_TRUE(out.ApproxEqual(mVec3(30, 10, 5), 1e-3f));
-    EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(0, 85, 0), mVec3(0, 85, 0), &out, true, 1e-5f));
-    EXPECT_EQ(out.y, 80.0f);  // clamped
+    for (float pitch : {85.0f, -85.0f}) {
+        EXPECT_TRUE(eMovement::FollowLookAt(0.5f, mVec3(0, pitch, 0), mVec3(0, pitch, 0), &out, true, 1e-5f));
+        EXPECT_EQ(out.y, pitch > 0 ? 80.0f : -80.0f);  // clamped
+    }
     EXPECT_FALSE(eMovement::FollowLookAt(0.5f, mVec3(90, 0, 0), mVec3(0, 0, 0), &out, false, 1e-5f));
     EXPECT_TRUE(out.ApproxEqual(mVec3(45, 0, 0), 1e-3f));
 

@@ -157,6 +157,27 @@ TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
     EXPECT_TRUE(First().velocity.ApproxEqual(mVec3(cp * sh, ch, sp * sh), 1e-6f));
 }
 
+TEST_F(eParticleSystemTest, FreeSlotsAreSoughtFromTheCursorRoundTheRing)
+{
+    Arm(3);
+    int cursor = 0;
+    for (int want : {0, 1, 2, 0}) {
+        EXPECT_EQ(m_sys.FindFreeParticleSlot(cursor), want);
+        EXPECT_EQ(cursor, want + 1 < 3 ? want + 1 : 0);
+    }
+    m_sys.m_pParticleList[0].timeAlive = cTimeValue(0);  // in use: passed over
+    EXPECT_EQ(m_sys.FindFreeParticleSlot(cursor), 1);
+    // Collision rectangles: origin (1, 1), sides 2 along x and 3 along y,
+    // edges included.
+    const struct { mVec3 p; bool bIn; } points[] = {
+        {{2, 2, 5}, true}, {{3, 4, 0}, true}, {{2, 4.5f, 0}, false}, {{2, 0.5f, 0}, false}, {{0.5f, 2, 0}, false},
+        {{3.5f, 2, 0}, false},
+    };
+    for (const auto& row : points)
+        EXPECT_EQ(eParticleSystem::PointInRectangle(row.p, {2, 0, 0}, {0, 3, 0}, {1, 1, 0}), row.bIn)
+            << row.p.x << ", " << row.p.y;
+}
+
 TEST_F(eParticleSystemTest, ParticlesAgeDieAndSpin)
 {
     m_emitter.SetBirthDelay(cTimeValue(1000000));
@@ -172,6 +193,7 @@ TEST_F(eParticleSystemTest, ParticlesAgeDieAndSpin)
     for (int i = 0; i < 100; ++i)
         Step();
     EXPECT_EQ(Live(), 1);
+    EXPECT_EQ(First().fDegreesPer, 0.0f);  // no roll rate: no spin
 
     const struct { int16_t roll; float degreesPer; int16_t after; } spins[] = {
         {0, 1, 20}, {350, 1, 10}, {340, 1, 360}, {-350, 1, -10}, {-340, 1, -360}, {100, 0, 100},
@@ -213,14 +235,17 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
         EXPECT_TRUE(p.position.ApproxEqual(row.wantPos, 1e-5f)) << row.why;
     }
     // The attractor bends the course by speed x influence x step / 1000,
-    // plus kicks below 1e-5.
+    // plus kicks of 1e-5 x three draws (z first).
     m_emitter.m_fEndSpeed = -1, m_emitter.m_fMaxSpeed = 0, m_emitter.m_fEmitterInfluence = 0;
     m_emitter.m_fAttractorInfluence = 1;
     m_sys.m_attractorPoint.Set(10, 0, 0);
     eParticle p{};
-    p.velocity.Set(0, 1, 0), p.lifetime = cTimeValue(1000);
+    p.position.Set(20, 0, 0), p.velocity.Set(0, 1, 0), p.lifetime = cTimeValue(1000);
+    mRandReset();
+    const float kz = mRandTol(), ky = mRandTol(), kx = mRandTol();
+    mRandReset();
     m_sys.DoParticleMovement(&p, false, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(20), 1);
-    EXPECT_TRUE(p.velocity.ApproxEqual(mVec3(0.02f, 1, 0), 2e-5f));
+    EXPECT_TRUE(p.velocity.ApproxEqual(mVec3(-0.02f + 1e-5f * kx, 1 + 1e-5f * ky, 1e-5f * kz), 1e-7f));
     // At rest from start to end, a jitter kick has no speed to scale by: it
     // keeps its size instead of making the velocity NaN.
     m_emitter.m_fAttractorInfluence = 0, m_emitter.m_fEndSpeed = 0;
@@ -231,6 +256,22 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
     EXPECT_TRUE(std::isfinite(p.velocity.x) && std::isfinite(p.velocity.y) && std::isfinite(p.velocity.z));
     EXPECT_GT(p.velocity.Length(), 0.0f);
+    // Under a speed profile the kick (drawn z, y, x) scales with the speed:
+    // by v / initial, or from rest by v - v / end. Halfway: v 1.5 and 1.
+    m_emitter.m_jitter.Set(1, 2, 3);
+    mRandReset();
+    const float rz = mRandTol(), ry = mRandTol(), rx = mRandTol();
+    const struct { float initial, end, speed, k; } kicks[] = {{2, 1, 1.5f, 0.75f}, {0, 2, 1, 0.5f}};
+    for (const auto& row : kicks) {
+        m_emitter.SetInitialSpeed(row.initial);
+        m_emitter.m_fEndSpeed = row.end;
+        p = eParticle{};
+        p.velocity.Set(0, 2, 0), p.lifetime = cTimeValue(100);
+        mRandReset();
+        m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
+        const mVec3 want(rx * row.k, row.speed + 2 * ry * row.k, 3 * rz * row.k);
+        EXPECT_TRUE(p.velocity.ApproxEqual(want, 1e-5f)) << row.initial;
+    }
 }
 
 TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
@@ -252,6 +293,14 @@ TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
     EXPECT_EQ(copy->m_nCurrentParticles, 2);
     copy->OnZoneChange(mVec3(5, 0, 0));
     EXPECT_EQ(First().position, mVec3(3, 0, 0));
+    Arm(1);  // a single slot is copied too
+    Step();
+    auto* single = dcast<eParticleSystem>(m_sys.Copy(&m_pool));
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(single->m_nMaxParticles, 1);
+    ASSERT_NE(single->m_pParticleList, nullptr);
+    EXPECT_FALSE(single->m_pParticleList[0].IsFree());
+    Arm(4);
 
     // The emitter grows after this system was reset (another system shares
     // it): stepping stays within this system's own slots.

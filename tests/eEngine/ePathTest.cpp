@@ -47,6 +47,11 @@ TEST_F(ePathTest, ParameterDistancePositionAndRoll)
         {"past the length: clamped to the end", 12, 0, true, 2.0f},
         {"below zero: the start", -3, 2, false, 0.0f},
         {"exactly on a point going forward", 4, 0, true, 1.0f},
+        {"backward from a hint in the same segment", 7, 1.2f, false, 1.5f},
+        // The hint bounds the scan: backward from before the place stays in
+        // the hint's segment.
+        {"backward from a hint before the place", 7, 0, false, 1.75f},
+        {"backward from the first segment's second half", 7, 0.6f, false, 1.75f},
     };
     for (const auto& row : rows)
         EXPECT_FLOAT_EQ(p.Units2PathT(row.units, row.hint, row.forward), row.t) << row.why;
@@ -94,6 +99,7 @@ TEST_F(ePathTest, ClosestPoints)
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(0, 2, 2, mVec3(0, 3.5f, 0)), 1.0f + std::sqrt(3.75f) / 6.0f);
     EXPECT_EQ(p.FindClosestPointMinDist(0.25f, 2, 2, mVec3(5, 1, 0)), 0.25f);  // out of reach: fromT
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(2, 0, 1, mVec3(-4, 4, 0)), 1.5f);  // walking backward
+    EXPECT_FLOAT_EQ(Make({{0, 0, 0}, {10, 0, 0}})->FindClosestPointMinDist(0, 1, 2, mVec3(5, 0, 0)), 0.7f);
 }
 
 TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
@@ -105,6 +111,7 @@ TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
         {"5 units forward", 0, 2, 0.25f, false, 1.0f + 1.0f / 6.0f},
         {"5 units backward", 2, 0, 0.25f, false, 1.0f + 1.0f / 6.0f},
         {"one way toward the goal", 0, 2, 0.1f, true, 0.5f},
+        {"one way backward toward the goal", 2, 0, 0.25f, true, 1.0f + 1.0f / 6.0f},
         {"already there: unchanged", 1.2f, 1.2f, 1.0f, false, 1.2f},
     };
     for (const auto& row : rows)
@@ -114,6 +121,8 @@ TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
     mVec3 dir;
     EXPECT_EQ(p.GetSegmentDir(0, 2, &dir), 10.0f);
     EXPECT_TRUE(dir.ApproxEqual(mVec3(-0.6f, 0.4f, 0), 1e-7f));
+    EXPECT_EQ(p.GetSegmentDir(1, 2, &dir), 6.0f);
+    EXPECT_EQ(dir, mVec3(-1, 0, 0));
     EXPECT_EQ(p.GetSegmentDir(0, 3, &dir), 0.0f);  // outside the path
 }
 
@@ -128,6 +137,13 @@ TEST_F(ePathTest, DegeneratePathsGiveFiniteAnswers)
     mBasis b;
     Make({{1, 1, 1}, {1, 1, 1}})->GetBasisAt(0.5f, &b);
     EXPECT_EQ(b.forward, mVec3(0, 1, 0));  // identity
+
+    // A copy of a one-point path keeps its point.
+    const ePath* one = dcast<ePath>(Make({{1, 2, 3}})->Copy(&m_pool));
+    ASSERT_NE(one, nullptr);
+    mVec3 at;
+    one->GetPosOnPath(0, &at);
+    EXPECT_EQ(at, mVec3(1, 2, 3));
 
     ePath empty;  // no points: the origin and t = 0
     mVec3 pos(9, 9, 9);

@@ -183,6 +183,20 @@ TEST_F(eSkyDrawTest, SkinsOutsideTheRangeDrawTheNearestOne)
     }
 }
 
+TEST_F(eSkyDrawTest, DrawAllDrawsTheSkyUnlessToldNotTo)
+{
+    m_pSky->SetMesh(eMeshHandle(MeshHandle(SkyMeshDesc())));
+    eZone::s_pSky = m_pSky;
+    uint64_t draws[2];
+    for (bool bNoSky : {false, true}) {
+        GXTestResetDrawStats();
+        eZone::DrawAll(m_camera, bNoSky);
+        draws[bNoSky] = GXTestGetDrawStats().draws;
+    }
+    eZone::s_pSky = nullptr;
+    EXPECT_EQ(draws[0] - draws[1], 4u);  // the sky's four objects
+}
+
 TEST_F(eSkyDrawTest, OddMeshesDrawSafely)
 {
     m_pSky->SetMesh(eMeshHandle(MeshHandle(SkyMeshDesc(false))));  // no node 1

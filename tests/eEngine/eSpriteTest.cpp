@@ -19,15 +19,6 @@ namespace {
 
 using S = eSprite;
 
-TEST(eSpriteTest, OriginTexts)
-{
-    const char* texts[] = {"Absolute",   "Upper Left", "Upper Center", "Upper Right", "Mid Left", "Mid Center",
-                           "Mid Right",  "Lower Left", "Lower Center", "Lower Right", "???"};
-    for (int origin = 0; origin <= S::SO_MAXCOUNT; ++origin)
-        EXPECT_STREQ(S::GetOriginText(origin), texts[origin]) << origin;
-    EXPECT_STREQ(S::GetOriginText(-1), "???");
-}
-
 TEST(eSpriteTest, ScreenPositionsByOrigin)
 {
     // A rect from (10, 20), 100 x 50; a box of 30 x 11: l 10, b 20, r 110,
@@ -211,6 +202,7 @@ TEST_F(eSpriteDrawTest, TiledSpriteCropsItsLastColumn)
     // Screen (x, y) to pixel (320 + x, 240 - y); probes 5 units below the middle.
     const struct { const char* why; int x; int r, g; } probes[] = {
         {"first tile, red half", -42, 255, 0},
+        {"first tile, red up to its middle", -37, 255, 0},
         {"first tile, green half", -26, 0, 255},
         {"third tile, green half", 38, 0, 255},
         {"the cut tile starts red", 47, 255, 0},
@@ -222,6 +214,69 @@ TEST_F(eSpriteDrawTest, TiledSpriteCropsItsLastColumn)
         EXPECT_NEAR(frame.At(320 + p.x, 245, 0), p.r, 8);
         EXPECT_NEAR(frame.At(320 + p.x, 245, 1), p.g, 8);
     }
+}
+
+TEST_F(eSpriteDrawTest, TheWindowsFirstCornerIsDrawnTopLeftAndTheScaleIsUniform)
+{
+    // Texels: top half blue, bottom half red (and red | green across).
+    datagen::RgbaImage image;
+    image.width = image.height = 64;
+    image.rgba.resize(64 * 64 * 4, 255);
+    for (uint32_t i = 0; i < 64 * 64; ++i) {
+        const bool bTop = i < 32 * 64;
+        image.rgba[4 * i] = bTop ? 0 : 255;
+        image.rgba[4 * i + 1] = 0;
+        image.rgba[4 * i + 2] = bTop ? 255 : 0;
+    }
+    eTexture* pTexture = MakeTexture(31, eTextureConfig::FORMAT_RGBA8, image);
+    ASSERT_NE(pTexture, nullptr);
+    eMaterial* pTopBottom = datagen::MakeOverlayMaterial(&m_pool, pTexture->m_handle);
+    ASSERT_NE(pTopBottom, nullptr);
+    m_materials.push_back(pTopBottom);
+    const eMaterialHandle hTopBottom = eMaterialMgr::Add(10, pTopBottom, 0xAA);
+    const eMaterialHandle hSplit = m_sprite.m_hMaterial;
+    // Screen (x, y) to pixel (320 + x, 240 - y); a sprite over -40 .. 40,
+    // drawn at 2 x from -20 .. 20 where scaled.
+    const struct { const char* why; eMaterialHandle h; mVec2 tc1, tc2; float scale; int px, py; int rgb[3]; } rows[] = {
+        {"the first corner's row at the top", hTopBottom, {0, 0}, {64, 64}, 1, 320, 210, {0, 0, 255}},
+        {"the second corner's row at the bottom", hTopBottom, {0, 0}, {64, 64}, 1, 320, 270, {255, 0, 0}},
+        {"a window from the middle row down", hTopBottom, {0, 32}, {64, 64}, 1, 320, 210, {255, 0, 0}},
+        {"the first corner's column at the left", hSplit, {48, 0}, {16, 64}, 1, 290, 240, {0, 255, 0}},
+        {"the second corner's column at the right", hSplit, {48, 0}, {16, 64}, 1, 350, 240, {255, 0, 0}},
+        {"scaled 2: 30 left of the middle is inside", hSplit, {0, 0}, {64, 64}, 2, 290, 240, {255, 0, 0}},
+        {"scaled 2: 30 up is inside", hTopBottom, {0, 0}, {64, 64}, 2, 320, 210, {0, 0, 255}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_sprite.m_hMaterial = row.h;
+        m_sprite.m_texCoord1 = row.tc1;
+        m_sprite.m_texCoord2 = row.tc2;
+        m_sprite.m_fUniformScale = row.scale;
+        const float half = 40.0f / row.scale;
+        const mVec2 pos(-half, -half), size(2 * half, 2 * half);
+        BeginFrame();
+        m_sprite.Draw(&pos, nullptr, &size);
+        PresentedFrame frame;
+        ASSERT_TRUE(EndFrame(&frame));
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(frame.At(row.px, row.py, c), row.rgb[c], 8) << c;
+    }
+    m_sprite.m_fUniformScale = 1;
+
+    // Tiles of a window over texel rows 16 .. 48 (blue above red) run bottom
+    // to top; the cut top row keeps the window's bottom (red).
+    m_sprite.m_hMaterial = hTopBottom;
+    m_sprite.m_texCoord1.Set(0, 16);
+    m_sprite.m_texCoord2.Set(32, 48);
+    const mVec2 pos(-16, -40), size(32, 80);
+    BeginFrame();
+    m_sprite.DrawTiled(&pos, nullptr, &size);
+    PresentedFrame frame;
+    ASSERT_TRUE(EndFrame(&frame));
+    const struct { int y; bool bBlue; } probes[] = {
+        {-36, false}, {-27, false}, {-12, true}, {-4, false}, {20, true}, {32, false}};
+    for (const auto& probe : probes)
+        EXPECT_NEAR(frame.At(320, 240 - probe.y, 2), probe.bBlue ? 255 : 0, 8) << probe.y;
 }
 
 TEST_F(eSpriteDrawTest, BatchesLimitsAndSkips)

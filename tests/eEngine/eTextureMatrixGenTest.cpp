@@ -1,5 +1,7 @@
 #include "eEngine/eTextureMatrixGen.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "gx/gxFront_local.h"
@@ -22,17 +24,7 @@ void Map(const Mtx m, float u, float v, float* pu, float* pv)
 
 TEST(eTextureMatrixGen, DefaultsGiveTheIdentity)
 {
-    EXPECT_EQ(eTextureMatrixGen::GetStaticType()->m_nTypeId, 9u);
     eTextureMatrixGen g;
-    for (int i = 0; i < eTextureMatrixGen::NUM_CHANNELS; ++i) {
-        SCOPED_TRACE(i);
-        const mWaveGen& w = g.m_waves[i];
-        EXPECT_EQ(w.waveType, i < 3 ? mWaveGen::kConstPeak : mWaveGen::kConstBase);
-        EXPECT_EQ(w.base, 0.0f);
-        EXPECT_EQ(w.amplitude, i < 3 ? 1.0f : 0.0f);
-        EXPECT_EQ(w.phase, 0.0f);
-        EXPECT_EQ(w.frequency, i < 3 ? 1.0f : 0.0f);
-    }
     Mtx m;
     g.BuildMatrix(cTimeValue(12345), m);
     // The third column carries the centring of the third scale: -0.5 + 0.5.
@@ -53,6 +45,7 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
         {"quarter turn moves an edge", 0.25f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 1.0f},
         {"offset 0.1 moves every point", 0.0f, 0.1f, 1.0f, 0.2f, 0.7f, 0.3f, 0.7f},
         {"scale 2 about the centre", 0.0f, 0.0f, 2.0f, 0.75f, 0.25f, 1.0f, 0.25f},
+        {"a doubled u turned a quarter", 0.25f, 0.0f, 2.0f, 1.0f, 0.5f, 0.5f, 1.5f},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -67,6 +60,19 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
         EXPECT_NEAR(u, row.wantU, 1e-5f);
         EXPECT_NEAR(v, row.wantV, 1e-5f);
     }
+}
+
+TEST(eTextureMatrixGen, PitchTiltsTheThirdAxisAndItsScaleCentres)
+{
+    // A quarter turn of pitch stands the third axis on v; its scale 2 then
+    // moves the centring by 0.5 x 2 along it.
+    eTextureMatrixGen g;
+    g.m_waves[eTextureMatrixGen::CH_PITCH].base = 0.25f;
+    g.m_waves[eTextureMatrixGen::CH_SCALE_W].amplitude = 2.0f;
+    Mtx m;
+    g.BuildMatrix(cTimeValue(0), m);
+    const float want[3][4] = {{1, 0, 0, 0}, {0, 0, -1, 1.5f}, {0, 0, 1, 0}};
+    ExpectMatrix(m, want, 1e-6f);
 }
 
 TEST(eTextureMatrixGen, WavesAreSampledAtTheTimeInSeconds)
@@ -110,6 +116,12 @@ TEST(eTextureMatrixGen, ApplyLoadsThePostMatrixOfTheStage)
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 1][3], 0.125f);
         EXPECT_FLOAT_EQ(gxGet().postMtx[row + 2][2], 1.0f);
     }
+    float before[sizeof(gxGet().postMtx) / sizeof(float)];
+    std::memcpy(before, gxGet().postMtx, sizeof(before));
+    g.m_waves[eTextureMatrixGen::CH_OFFSET_U].base = 0.5f;
+    g.Apply(4, cTimeValue(0), 0);  // no fifth stage: nothing loaded
+    g.Apply(-1, cTimeValue(0), 0);
+    EXPECT_EQ(std::memcmp(before, gxGet().postMtx, sizeof(before)), 0);
 }
 
 }  // namespace

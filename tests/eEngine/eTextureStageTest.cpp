@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "gx/gxFront_local.h"
+#include "cCore/cCoreServices.h"
 #include "cCore/cFile.h"
+#include "platform/os.h"
 #include "datagen/blockWriter.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
@@ -164,6 +166,34 @@ TEST_F(eTextureStageTest, CoordinateSourcesAndPostMatrices)
     s->Apply(0);
     second->Apply(1);
     EXPECT_EQ(gxGet().texGens[1].postMtx, static_cast<uint32_t>(GX_PTIDENTITY));
+}
+
+TEST_F(eTextureStageTest, TextureIndicesOutsideTheFourMapsNameNone)
+{
+    S* s = TexStage(0);
+    const struct { int16_t index; int map; } rows[] = {{0, 0}, {3, 3}, {4, -1}, {-2, -1}};
+    for (const auto& row : rows) {
+        s->m_nTextureIndex = row.index;
+        EXPECT_EQ(s->GetTextureIndex(), row.map) << row.index;
+    }
+}
+
+TEST_F(eTextureStageTest, FlipBooksCountSixHundredTicksASecond)
+{
+    MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 1, 2, 3));
+    m_pMaterial->m_hTextures[4 + 1] = eTextureMgr::GetHandle(50);
+    S* s = TexStage(1);
+    s->m_transform = S::XFORM_FLIPBOOK;
+    s->m_nColumns = 1000;  // one frame a tick
+    s->m_nRows = 1;
+    s->m_nPeriod = 1;
+    OSSetVirtualClock(TRUE);  // time stands still between the read and Apply
+    OSSleepTicks(OSSecondsToTicks(2.5));
+    const double seconds = cGetTimeSeconds();
+    s->Apply(0);
+    OSSetVirtualClock(FALSE);
+    const int64_t frame = static_cast<int64_t>(seconds * 600.0) % 1000;
+    EXPECT_FLOAT_EQ(gxGet().postMtx[0][3], static_cast<float>(frame) / 1000.0f);
 }
 
 TEST(eTextureStage, PostMatricesOfScaleOffsetAndFlipBooks)

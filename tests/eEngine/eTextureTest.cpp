@@ -52,14 +52,17 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         int32_t present;     // first word of the console block
         int byteCountDelta;  // added to the stored byte count
         Expect expect;
+        bool storedMips;
     };
     const Row rows[] = {
-        {"description matches", F::FORMAT_RGBA8, 64, 64, true, 0, 0, NEW_TEXELS},
-        {"128 into a 256 slot stays white", F::FORMAT_CMPR, 256, 128, true, 0, 0, WHITE},
-        {"format differs", F::FORMAT_CMPR_ALPHA, 64, 64, true, 0, 0, WHITE},
-        {"no texels stays white", F::FORMAT_RGBA8, 64, 64, false, 0, 0, WHITE},
-        {"byte count differs keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, 32, KEPT},
-        {"no texels follow keeps the texels", F::FORMAT_RGBA8, 64, 64, true, -1, 0, KEPT},
+        {"description matches", F::FORMAT_RGBA8, 64, 64, true, 0, 0, NEW_TEXELS, false},
+        {"128 into a 256 slot stays white", F::FORMAT_CMPR, 256, 128, true, 0, 0, WHITE, false},
+        {"format differs", F::FORMAT_CMPR_ALPHA, 64, 64, true, 0, 0, WHITE, false},
+        {"no texels stays white", F::FORMAT_RGBA8, 64, 64, false, 0, 0, WHITE, false},
+        {"byte count differs keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, 32, KEPT, false},
+        {"a byte count one short keeps the texels", F::FORMAT_RGBA8, 64, 64, true, 0, -1, KEPT, false},
+        {"mipmaps the slot has not stay white", F::FORMAT_RGBA8, 64, 64, true, 0, 0, WHITE, true},
+        {"no texels follow keeps the texels", F::FORMAT_RGBA8, 64, 64, true, -1, 0, KEPT, false},
     };
     int slot = 30;
     for (const Row& row : rows) {
@@ -69,7 +72,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         std::memset(c->m_pTextureData->m_pTexels, 0x5A, c->m_pTextureData->m_nBytes);
         t->m_bHasData = true;
         datagen::TextureFileDesc d = Desc(row.configFormat == F::FORMAT_CMPR_ALPHA ? F::FORMAT_CMPR : row.configFormat,
-                                          row.storedSize);
+                                          row.storedSize, row.storedMips);
         d.bHasTexels = row.hasTexels;
         datagen::BlockWriter w;
         w.Header();
@@ -115,6 +118,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
 TEST_F(eTextureTest, SlotWithoutConfigurationIsSkippedAndOlderVersionsRefused)
 {
     eTexture* t = PlaceTexture(60, "old");
+    t->m_bHasData = true;
     datagen::BlockWriter w;
     w.Header();
     datagen::TextureBlock(w, Desc(F::FORMAT_RGBA8, 64)).Int(0x7777);
@@ -178,6 +182,7 @@ TEST(eTexture, FileNameRules)
         {"256DY_Moss_2", true, 256, F::FORMAT_CMPR, eTexture::WRAP_CLAMP_S, true},
         {"128hc_glass", true, 128, F::FORMAT_RGB5A3, eTexture::WRAP_CLAMP, false},
         {"64fr_leaf", true, 64, F::FORMAT_I4, eTexture::WRAP_REPEAT, false},
+        {"64HX_", true, 64, F::FORMAT_RGB5A3, eTexture::WRAP_CLAMP_T, false},  // nothing after the underscore
         {"128cr_abcdefghijklm", true, 128, F::FORMAT_CMPR, eTexture::WRAP_REPEAT, false},    // 19 characters
         {"128cr_abcdefghijklmn", false, 128, F::FORMAT_CMPR, eTexture::WRAP_REPEAT, false},  // 20
         {"512cr_a", false, 0, F::FORMAT_UNSET, eTexture::WRAP_REPEAT, false},

@@ -144,6 +144,37 @@ TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
     eZone::CollisionCullAll(ignoring);
     eZone::CollideEmbed(&ignoring);
     EXPECT_FALSE(ignoring.m_bEmbedded);
+
+    // Only the model it is stuck in is passed through: one 0.3 beyond the
+    // push still blocks.
+    AddModel(pZone, box, {3.8f, 0, 0});
+    e.Set({1.5f, 0, -1.0f}, 0.0f, {0, 0, 0}, {1, 1, 1});
+    eZone::CollisionCullAll(e);
+    eZone::CollideEmbed(&e);
+    eZone::CollisionCullAll(e);
+    eZone::CollideAll(&e);
+    EXPECT_NEAR(e.m_fTravel, 0.3f, 1e-4f);
+}
+
+TEST_F(eZoneCollisionTest, ModelsAreGatheredWithinTheirRadiusOfTheMovesSphere)
+{
+    // A body of radius 1 moving 4 along x: the sphere is centred 2 along
+    // with radius 2 x 1 + 4; a model of radius 1 is reached up to x = 9.
+    std::vector<ColTri> box;
+    AddBox(&box, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f});
+    eZone* pZone = AddZone(0, {0, 0, 0}, {});
+    ASSERT_NE(pZone, nullptr);
+    const struct { float x; bool bGathered; } rows[] = {{8.99f, true}, {9.01f, false}, {-4.99f, true}, {-5.01f, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.x);
+        eTestColModel* pModel = AddModel(pZone, box, {row.x, 0, 0});
+        pModel->m_fColRadius = 1;
+        CE e;
+        e.Set({0, 0, 0}, 4.0f, {1, 0, 0}, {1, 1, 1});
+        eZone::CollisionCullAll(e);
+        EXPECT_EQ(pZone->m_pCollidableBin == &pModel->m_colInfo, row.bGathered);
+        pModel->SetZone(nullptr);
+    }
 }
 
 TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
@@ -177,6 +208,20 @@ TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
         EXPECT_EQ(ray.m_rayHit.pObj, row.pObj);
         EXPECT_EQ(ray.m_rayHit.pSurface, &m_surfaces[row.surface]);
     }
+}
+
+TEST_F(eZoneCollisionTest, AListIsFoundInItsOwnOctant)
+{
+    // A patch at +x, -y, +z, filed deep in the tree; a ray straight down
+    // onto it reaches it only through the right child at each level.
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {60, -70, 40}, {70, -70, 40}, {70, -60, 40}, {60, -60, 40});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, patch), nullptr);
+    eColliderRay ray;
+    ray.m_ray = {{65, -65, 50}, {0, 0, -1}, 20};
+    eZone::CollisionCullAll(ray);
+    ASSERT_TRUE(eZone::CollideAllRay(&ray));
+    EXPECT_FLOAT_EQ(ray.m_rayHit.fDistance, 10.0f);
 }
 
 TEST_F(eZoneCollisionTest, SurfacesTheColliderDoesNotCollideWith)

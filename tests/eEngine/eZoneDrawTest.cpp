@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "eEngine/eCamera.h"
+#include "eEngine/eLightmap.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eVideo.h"
 #include "eVideoTestUtil.h"
@@ -34,7 +35,11 @@ public:
         m_pZone->AddDrawInfo(&m_info, m_bState ? &m_state : nullptr);
     }
     void CollisionCull(const eCollider&, const mSphere&) override {}
-    void Draw(const eCamera&, const eDrawInfo*) override { *m_pLog += m_name; }
+    void Draw(const eCamera&, const eDrawInfo*) override
+    {
+        *m_pLog += m_name;
+        eVideo::SetLocalToZone(MakeFrame(1, 2, 3), 1.0f);  // as a node places itself
+    }
 
     std::string* m_pLog;
     char m_name;
@@ -168,11 +173,12 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
 {
     eZone room;
     ReadRoomInto(&room);
-    LoggingGeom ahead(&m_log, 'a'), behind(&m_log, 'b');
-    ahead.m_nGeomFlags = behind.m_nGeomFlags = eGeom::kDraw;
+    LoggingGeom ahead(&m_log, 'a'), behind(&m_log, 'b'), right(&m_log, 'r');
+    ahead.m_nGeomFlags = behind.m_nGeomFlags = right.m_nGeomFlags = eGeom::kDraw;
     ahead.m_localToParent.origin.Set(0, 4, 0);
     behind.m_localToParent.origin.Set(0, -4, 0);
-    for (LoggingGeom* g : {&ahead, &behind}) {
+    right.m_localToParent.origin.Set(4, 0, 0);
+    for (LoggingGeom* g : {&ahead, &behind, &right}) {
         g->m_nGeomFlags |= eGeom::kDirty;
         g->SetZone(&room);
         g->Update(cTimeValue(20));
@@ -212,8 +218,20 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     camera.SetCameraToWorld(back);
     eZone::CullAll(camera);
     EXPECT_EQ(m_log, "cb");
+    m_log.clear();
+    back.basis.SetH(-90);  // along +x
+    camera.SetCameraToWorld(back);
+    eZone::CullAll(camera);
+    EXPECT_EQ(m_log, "cr");
+    // Drawing a record that is not one of its strips does nothing.
+    eZoneVisStrip foreign{};
+    foreign.nTris = 7;
+    foreign.drawInfo.pDrawable = &right;
+    eVideo::s_nRenderedStaticTris = 0;
+    room.Draw(camera, &foreign.drawInfo);
+    EXPECT_EQ(eVideo::s_nRenderedStaticTris, 0u);
     eZone::s_pZones[1] = nullptr;
-    for (LoggingGeom* g : {&ahead, &behind})
+    for (LoggingGeom* g : {&ahead, &behind, &right})
         g->SetZone(nullptr);
 }
 
@@ -301,6 +319,86 @@ TEST_F(eZoneDrawTest, DrawAllDrawsTheFarthestZonesZSortedRecordsFirst)
     far.AddDrawInfo(&b.m_info, nullptr);
     eZone::DrawAll(camera, true);
     EXPECT_EQ(m_log, "ab");
+}
+
+TEST_F(eZoneDrawTest, AStripAfterANodeInTheZSortedPassIsBackInZoneSpace)
+{
+    eZone room;
+    ReadRoomInto(&room);
+    M* glass = AddMaterial(9, eZone::kMatZSorted, M::BLEND_TRANSPARENT);
+    LoggingGeom node(&m_log, 'a');
+    node.m_info.hMaterial = glass->m_handle;
+    node.m_info.fDistance = 20;  // farther: drawn first
+    eZoneVisStrip& strip = room.m_pVisData->pStrips[0];
+    strip.drawInfo.pDrawable = &room;
+    strip.drawInfo.hMaterial = glass->m_handle;
+    strip.drawInfo.fDistance = 10;
+    room.ResetVisBins();
+    room.AddDrawInfo(&node.m_info, nullptr);
+    room.AddDrawInfo(&strip.drawInfo, nullptr);
+    eVideo::s_nRenderedStaticTris = 0;
+    room.DrawZSorted(eCamera());
+    EXPECT_EQ(m_log, "a");
+    EXPECT_EQ(eVideo::s_nRenderedStaticTris, strip.nTris);
+    EXPECT_EQ(eVideoPlatform::s_localToZone.origin, mVec3(0, 0, 0));
+    room.ResetVisBins();
+}
+
+TEST_F(eZoneDrawTest, EachStripSelectsItsLightmap)
+{
+    eZone room;
+    ReadRoomInto(&room);
+    eLightmap lightmap;
+    eLightmap* const old = room.m_pVisData->pLightmap;
+    room.m_pVisData->pLightmap = &lightmap;
+    for (uint16_t index : {1, 0}) {
+        eZoneVisStrip& strip = room.m_pVisData->pStrips[index];
+        strip.nLightmap = static_cast<uint8_t>(index + 2);
+        strip.drawInfo.pDrawable = &room;
+        room.Draw(eCamera(), &strip.drawInfo);
+        EXPECT_EQ(lightmap.m_nCurrentIndex, index + 2);
+    }
+    room.m_pVisData->pLightmap = old;
+}
+
+TEST_F(eZoneDrawTest, TheAmbientIsAddedFullyWeighted)
+{
+    const uint32_t old = M::s_nGlobalAmbient;
+    M::s_nGlobalAmbient = 0x00204060u;  // its own alpha 0 does not weaken it
+    GXTestClearEfb(GXColor{10, 10, 10, 255}, 0xFFFFFF);
+    // The pass leaves culling as the last material set it; the quad faces
+    // the way a front-culling material removes.
+    eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_NONE);
+    eZone::DrawAmbient(eCamera());
+    GXDrawDone();
+    const GXColor c = GXTestEfbPixel(320, 240);
+    EXPECT_EQ(c.r, 0x2A);
+    EXPECT_EQ(c.g, 0x4A);
+    EXPECT_EQ(c.b, 0x6A);
+    M::s_nGlobalAmbient = old;
+}
+
+TEST_F(eZoneDrawTest, DrawContainedCarriesTheVolumeIntoEachZone)
+{
+    // The same room in slot 0 at the origin and in slot 1 at x = 100; a box
+    // round x = 100 in the first zone's space takes in only the second room.
+    eZone here, there;
+    ReadRoomInto(&here);
+    ASSERT_TRUE(ReadZone("room.zon", &there));
+    there.m_nZoneIndex = 1;
+    there.m_localToWorld = MakeFrame(100, 0, 0);
+    eZone::s_pZones[1] = &there;
+    uint32_t nTris = 0;
+    for (int i = 0; i < there.m_pVisData->nStrips; ++i)
+        nTris += there.m_pVisData->pStrips[i].nTris;
+    mFrustum box, volume;
+    box.SetOrtho(0, 40, -10, 10, 10, -10);
+    volume.Xform(box, MakeFrame(100, -20, 0));
+    eVideo::s_nRenderedDynamicTris = 0;
+    here.DrawContained(eCamera(), volume, 0);
+    EXPECT_EQ(eVideo::s_nRenderedDynamicTris, nTris);
+    EXPECT_EQ(eVideoPlatform::s_zoneToWorld.origin, mVec3(0, 0, 0));  // the caller's zone again
+    eZone::s_pZones[1] = nullptr;
 }
 
 }  // namespace

@@ -119,32 +119,6 @@ TEST(eZoneBasicTest, TreesAreBuiltEmptyOrRefusedAndCopiesHoldNothing)
     EXPECT_EQ(eZone::s_pZones[3], &z);  // a copy is not registered
 }
 
-TEST_F(eZoneTest, MovingANodeAcrossCellsMovesTheCountsOfBothBranches)
-{
-    eTestGeom g;
-    g.m_nGeomFlags = eGeom::kDraw;
-    g.m_fVisRadius = 1;
-    g.m_localToZone.origin.Set(10, 10, 10);  // level 3 cell 521 under 65 under 8
-    m_a.AddGeom(&g);
-    g.m_localToZone.origin.Set(11, 11, 11);  // the same cell: nothing changes
-    m_a.AddGeom(&g);
-    ASSERT_EQ(g.m_nVisNodeIndex, 521);
-    for (int node : {0, 8, 65, 521})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
-    g.m_localToZone.origin.Set(-10, -10, -10);  // the opposite corner's branch
-    m_a.AddGeom(&g);
-    const int16_t moved = g.m_nVisNodeIndex;
-    ASSERT_NE(moved, 521);
-    for (int node : {8, 65, 521})
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 0) << node;
-    for (int node = moved;; node = eOctree::Parent(node)) {
-        EXPECT_EQ(m_a.m_pVisNodes[node].nGeomVisCount, 1) << node;
-        if (node == 0)
-            break;
-    }
-    m_a.RemoveGeom(&g, eGeom::kDraw);
-}
-
 // ---- zone files ----
 
 class eZoneFileTest : public ZoneTest {
