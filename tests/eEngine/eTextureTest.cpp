@@ -69,6 +69,7 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
         SCOPED_TRACE(row.name);
         eTextureConfig* c = Configure(slot, row.configFormat, row.configSize);
         eTexture* t = PlaceTexture(slot++);
+        ASSERT_NE(t, nullptr);
         std::memset(c->m_pTextureData->m_pTexels, 0x5A, c->m_pTextureData->m_nBytes);
         t->m_bHasData = true;
         datagen::TextureFileDesc d = Desc(row.configFormat == F::FORMAT_CMPR_ALPHA ? F::FORMAT_CMPR : row.configFormat,

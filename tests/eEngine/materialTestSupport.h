@@ -68,7 +68,7 @@ protected:
     cMemPool m_pool{"materialTest", 0x40000, false};
     eTexture m_lightmapPlaceholder;
     eTexture m_frameBufferPlaceholder;
-    eTexture m_textureStore[8];
+    eTexture m_textureStore[12];
     int m_nTexturesUsed = 0;
     std::vector<eMaterial*> m_materials;
 };
