@@ -404,6 +404,10 @@ void eZone::DrawAmbient(const eCamera& camera)
     mFrustum ortho;
     ortho.SetOrtho(-1.0f, 1.0f, 0.0f, w, 0.0f, h);
     eVideo::SetScreenColorState(ortho, false);
+    // The quad is wound the way front-face culling removes, and culling is
+    // whatever the last material left: without this the ambient would be
+    // dropped whenever that material culls front faces (the default).
+    eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_NONE);
 
     // The ambient colour is added over the whole screen, fully weighted.
     const uint32_t argb = eMaterial::s_nGlobalAmbient | 0xFF000000u;

@@ -366,9 +366,8 @@ TEST_F(eZoneDrawTest, TheAmbientIsAddedFullyWeighted)
     const uint32_t old = M::s_nGlobalAmbient;
     M::s_nGlobalAmbient = 0x00204060u;  // its own alpha 0 does not weaken it
     GXTestClearEfb(GXColor{10, 10, 10, 255}, 0xFFFFFF);
-    // The pass leaves culling as the last material set it; the quad faces
-    // the way a front-culling material removes.
-    eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_NONE);
+    // A front-culling material drawn last must not remove the quad.
+    eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_FRONT);
     eZone::DrawAmbient(eCamera());
     GXDrawDone();
     const GXColor c = GXTestEfbPixel(320, 240);
