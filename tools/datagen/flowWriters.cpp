@@ -39,8 +39,8 @@ BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size
     return w;
 }
 
-// The game-flow files hold their object's block directly, without the
-// type id of a polymorphic member.
+}  // namespace
+
 bool WriteBodyFile(const std::string& path, const cBase& object)
 {
     cFile file;
@@ -53,8 +53,6 @@ bool WriteBodyFile(const std::string& path, const cBase& object)
         cLogError_("datagen: cannot write \"%s\"", path.c_str());
     return ok;
 }
-
-}  // namespace
 
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name)
 {

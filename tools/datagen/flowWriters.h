@@ -16,6 +16,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/materialWriters.h"
 
+class cBase;
 class cMemPool;
 class gcGame;
 
@@ -26,6 +27,10 @@ namespace datagen {
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records);
 
 bool WritePlatformConfigFile(const std::string& path, const char* name);
+
+// Any game-flow object as its file holds it: the object's block directly,
+// without the type id of a polymorphic member.
+bool WriteBodyFile(const std::string& path, const cBase& object);
 
 // What a game file names; every group is empty.
 struct GameFileSpec {
