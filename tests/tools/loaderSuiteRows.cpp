@@ -702,6 +702,16 @@ std::vector<LoaderRow> MakeRows()
                     [](LoaderEnv&, Path p) { return datagen::WritePlatformConfigFile(p, "PlatformConfig"); },
                     TypeOf<gcPlatformConfig>, nullptr, true, StartFlow,
                     FlowLoad("Game/PlatformConfig_gc.plc", LoadPlatformConfig), {}, datagen::WriteBodyFile});
+    for (uint32_t version = 1; version <= gcPlatformConfig::kVersion; ++version)
+        rows.push_back({Named("gcPlatformConfig by hand", version),
+                        {"PlatformConfigBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::PlatformConfigBlock(w.Header(), version, 40, 40).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcPlatformConfig>, nullptr, version == gcPlatformConfig::kVersion, StartFlow,
+                        FlowLoad("Game/PlatformConfig_gc.plc", LoadPlatformConfig), {}, datagen::WriteBodyFile});
     rows.push_back({"gcGame v18", {"WriteGameFile"},
                     [](LoaderEnv& env, Path p) { return datagen::WriteGameFile(p, SampleGameSpec(), &env.m_build); },
                     TypeOf<gcGame>, nullptr, true, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
@@ -713,7 +723,8 @@ std::vector<LoaderRow> MakeRows()
                             datagen::GameBlock(w.Header(), version, SampleGameSpec()).Trailer();
                             return w.Save(p);
                         },
-                        TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
+                        TypeOf<gcGame>, nullptr, version == gcGame::kVersion, StartFlow,
+                        FlowLoad("Game/Game.gam", LoadGame), {},
                         datagen::WriteBodyFile});
     return rows;
 }

@@ -55,6 +55,11 @@ bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* 
 // empty groups and events.
 BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spec);
 
+// The platform configuration block of a version from 1 to 7 with empty
+// groups and events and, from version 5, iconBytes icon bytes after the
+// size word iconSize (as given, so bad sizes can be written too).
+BlockWriter& PlatformConfigBlock(BlockWriter& w, uint32_t version, int32_t iconSize, size_t iconBytes);
+
 // The block shapes the game-flow files are made of.
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name);
 BlockWriter& EmptyGroupBlock(BlockWriter& w, int32_t beginSlot);
