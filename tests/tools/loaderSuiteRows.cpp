@@ -716,6 +716,7 @@ std::vector<LoaderRow> MakeRows()
                     [](LoaderEnv& env, Path p) { return datagen::WriteGameFile(p, SampleGameSpec(), &env.m_build); },
                     TypeOf<gcGame>, nullptr, true, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
                     datagen::WriteBodyFile});
+    // By hand only the names given are stored: the engine stores every one.
     for (uint32_t version = gcGame::kMinVersion; version <= gcGame::kVersion; ++version)
         rows.push_back({Named("gcGame by hand", version), {"GameBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
                         [version](LoaderEnv&, Path p) {
@@ -723,8 +724,7 @@ std::vector<LoaderRow> MakeRows()
                             datagen::GameBlock(w.Header(), version, SampleGameSpec()).Trailer();
                             return w.Save(p);
                         },
-                        TypeOf<gcGame>, nullptr, version == gcGame::kVersion, StartFlow,
-                        FlowLoad("Game/Game.gam", LoadGame), {},
+                        TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
                         datagen::WriteBodyFile});
     return rows;
 }
