@@ -55,6 +55,8 @@ struct LoaderRow {
     // A stream that is played, not loaded as an object (no type): true when
     // every frame decoded. Damaged files must play or stop cleanly.
     std::function<bool(LoaderEnv&, const char* path)> play = {};
+    // Writes what was loaded back as a file; default the datagen object file.
+    std::function<bool(const std::string& path, const cBase&)> rewrite = {};
 };
 
 // The table, in loaderSuiteRows.cpp.

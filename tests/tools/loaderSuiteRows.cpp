@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "../test/audio_test.h"
@@ -11,6 +12,7 @@
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
+#include "datagen/flowWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
@@ -44,6 +46,9 @@
 #include "eEngine/eTextureMatrixGen.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcFunction.h"
@@ -398,6 +403,64 @@ bool PlayMovie(LoaderEnv&, const char* path)
     return frames > 0 && decoded == frames;
 }
 
+// ---- game flow ----
+
+// The game-flow files load through their classes' own loaders, from their
+// fixed names below the data directory into their own pools.
+void StartFlow(LoaderEnv& env)
+{
+    std::filesystem::create_directories(env.HostPath("Game"));
+    gcGameConfig::s_dataPath.Set("%s", "");
+    env.OnDone([] {
+        gcGame::Unload();
+        gcPlatformConfig::Unload();
+        gcGameConfig::Unload();
+    });
+}
+
+// The bytes to load placed under the loader's own name, then loaded.
+template <class Loader>
+auto FlowLoad(const char* name, Loader load)
+{
+    return [name, load](LoaderEnv& env, const char* path) -> cBase* {
+        std::error_code ec;
+        std::filesystem::copy_file(env.HostPath(path + 1), env.HostPath(name),
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        return !ec ? load() : nullptr;
+    };
+}
+
+cBase* LoadGameConfig()
+{
+    return gcGameConfig::Load() ? gcGameConfig::s_pGameConfig : nullptr;
+}
+
+cBase* LoadPlatformConfig()
+{
+    return gcPlatformConfig::Load(gcPlatformConfig::kConsolePlatform) ? gcPlatformConfig::s_pPlatformConfig : nullptr;
+}
+
+cBase* LoadGame()
+{
+    return gcGame::Load() ? gcGame::s_pGame : nullptr;
+}
+
+datagen::GameFileSpec SampleGameSpec()
+{
+    datagen::GameFileSpec spec;
+    spec.name = "Quest";
+    spec.actNames = {"Dawn", "Dusk"};
+    spec.playerConfigNames = {"Hero"};
+    spec.loadingScreenNames = {"Loading"};
+    spec.musicNames = {"Theme"};
+    spec.musicSizes = {4096};
+    spec.gameTracks[0] = 0;
+    spec.voDialog = 0x00300001;
+    spec.voControl = 7;
+    spec.cameraCollisionMask = 0x21;
+    return spec;
+}
+
 template <class T>
 datagen::ScriptRecord<T> Rec(T* p, uint16_t check)
 {
@@ -625,6 +688,44 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- game flow ----
+    rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteGameConfigFile(p, 4,
+                                                            {{eTextureConfig::FORMAT_CMPR, 16, 16, true, false, 0x0404},
+                                                             {0, 0, 0, false, false, 0},
+                                                             {eTextureConfig::FORMAT_RGB5A3, 8, 8, false, false, 0x0606}});
+                    },
+                    TypeOf<gcGameConfig>, SlotsOf<eTextureConfigMgr>, true, StartFlow,
+                    FlowLoad("Game/GameConfig.gc", LoadGameConfig), {}, datagen::WriteBodyFile});
+    rows.push_back({"gcPlatformConfig v7", {"WritePlatformConfigFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WritePlatformConfigFile(p, "PlatformConfig"); },
+                    TypeOf<gcPlatformConfig>, nullptr, true, StartFlow,
+                    FlowLoad("Game/PlatformConfig_gc.plc", LoadPlatformConfig), {}, datagen::WriteBodyFile});
+    for (uint32_t version = 1; version <= gcPlatformConfig::kVersion; ++version)
+        rows.push_back({Named("gcPlatformConfig by hand", version),
+                        {"PlatformConfigBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::PlatformConfigBlock(w.Header(), version, 40, 40).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcPlatformConfig>, nullptr, version == gcPlatformConfig::kVersion, StartFlow,
+                        FlowLoad("Game/PlatformConfig_gc.plc", LoadPlatformConfig), {}, datagen::WriteBodyFile});
+    rows.push_back({"gcGame v18", {"WriteGameFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteGameFile(p, SampleGameSpec(), &env.m_build); },
+                    TypeOf<gcGame>, nullptr, true, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
+                    datagen::WriteBodyFile});
+    // By hand only the names given are stored: the engine stores every one.
+    for (uint32_t version = gcGame::kMinVersion; version <= gcGame::kVersion; ++version)
+        rows.push_back({Named("gcGame by hand", version), {"GameBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::GameBlock(w.Header(), version, SampleGameSpec()).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
+                        datagen::WriteBodyFile});
     return rows;
 }
 

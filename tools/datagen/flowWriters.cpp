@@ -39,8 +39,8 @@ BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size
     return w;
 }
 
-// The game-flow files hold their object's block directly, without the
-// type id of a polymorphic member.
+}  // namespace
+
 bool WriteBodyFile(const std::string& path, const cBase& object)
 {
     cFile file;
@@ -53,8 +53,6 @@ bool WriteBodyFile(const std::string& path, const cBase& object)
         cLogError_("datagen: cannot write \"%s\"", path.c_str());
     return ok;
 }
-
-}  // namespace
 
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name)
 {
@@ -201,6 +199,27 @@ BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spe
         w.Word(spec.voDialog).Word(spec.voControl);
     if (version >= 18)
         w.Word(spec.cameraCollisionMask);
+    return w.End();
+}
+
+BlockWriter& PlatformConfigBlock(BlockWriter& w, uint32_t version, int32_t iconSize, size_t iconBytes)
+{
+    w.Begin(version);
+    ObjectBlock(w, "Platform");
+    for (int32_t begin : {420, 620, 350, 250})  // textures, materials, functions, dialogs
+        EmptyGroupBlock(w, begin);
+    if (version >= 2)
+        EmptyGroupBlock(w, 400);  // sprites
+    if (version >= 4)
+        EmptyGroupBlock(w, 400);  // constants
+    const int nEvents = 1 + (version >= 3 ? 2 : 0) + (version >= 6 ? 1 : 0) + (version >= 7 ? 1 : 0);
+    for (int i = 0; i < nEvents; ++i)
+        EmptyEventBlock(w);
+    if (version >= 5) {
+        w.Int(iconSize);
+        for (size_t i = 0; i < iconBytes; ++i)
+            w.Byte(static_cast<uint8_t>(i * 3));
+    }
     return w.End();
 }
 

