@@ -222,13 +222,4 @@ void AnimationConfigBlock(BlockWriter& w, const AnimationConfigDesc& d, uint32_t
     w.End();
 }
 
-bool WriteTopLevelFile(const std::string& path, uint32_t typeId, const std::function<void(BlockWriter&)>& block)
-{
-    BlockWriter w;
-    w.Header().Begin(kTopLevelVersion).Word(typeId);
-    block(w);
-    w.End().Trailer();
-    return w.Save(path);
-}
-
 }  // namespace datagen

@@ -105,7 +105,4 @@ struct AnimationConfigDesc {
 };
 void AnimationConfigBlock(BlockWriter& w, const AnimationConfigDesc& desc, uint32_t version);
 
-// A file holding one object of the type id written by the block function.
-bool WriteTopLevelFile(const std::string& path, uint32_t typeId, const std::function<void(BlockWriter&)>& block);
-
 }  // namespace datagen

@@ -111,7 +111,7 @@ gcTestEntity* EntityTest::NewEntity(const gcEntityTemplate* pTemplate)
 
 bool EntityTest::ReadBlock(const std::function<void(datagen::BlockWriter&)>& block, cBase* pObject)
 {
-    const bool bSaved = datagen::WriteTopLevelFile(m_data.HostPath("o.dat"), pObject->GetType()->m_nTypeId, block);
+    const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("o.dat"), pObject->GetType()->m_nTypeId, block);
     return bSaved && ReadObjectFile("o.dat", pObject, &m_pool);
 }
 
