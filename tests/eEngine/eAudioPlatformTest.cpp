@@ -100,24 +100,4 @@ TEST_F(eAudioPlatformTest, ToneKeepsItsFrequencyAndLevelInMonoAndStereo)
     }
 }
 
-TEST_F(eAudioPlatformTest, PannedToneFavoursItsSide)
-{
-    struct Row {
-        const char* name;
-        float x;
-        bool bRight;
-    };
-    const Row rows[] = {{"to the right", 2.0f, true}, {"to the left", -2.0f, false}};
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        const int h = eAudio::Play(eAudio::ACG_SFX, m_pTone, true, cTimeValue(0), 1.0f, true, 100.0f, mVec3(r.x, 0, 0));
-        const Played p = PlayIntoWav();
-        eAudio::FreeChannel(h);
-        const std::vector<int16_t>& near = r.bRight ? p.right : p.left;
-        const std::vector<int16_t>& far = r.bRight ? p.left : p.right;
-        EXPECT_NEAR(Db(Rms(near) / (kAmplitude / std::sqrt(2.0))), 0.0, 0.5) << "fully on its side";
-        EXPECT_LT(Db(Rms(far) / Rms(near)), -40.0);
-    }
-}
-
 }  // namespace

@@ -244,8 +244,14 @@ TEST_F(eAudioTest, StoppedChannelsFreeOrWaitForResume)
     EXPECT_EQ(VoiceOf(kept2D)->state, AX_PB_STATE_RUN) << "a silent 2D channel keeps running";
     eAudio::ResumeChannel(kept3D, cTimeValue(0));
     EXPECT_EQ(VoiceOf(kept3D)->state, AX_PB_STATE_RUN);
+    // A channel whose start is pending is not run before Update programs it.
+    const int pending = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, true, 50.0f, kOrigin);
+    eAudio::ResumeChannel(pending, cTimeValue(0));
+    EXPECT_EQ(VoiceOf(pending)->state, AX_PB_STATE_STOP);
     Tick(1);
     EXPECT_EQ(ChannelOf(kept3D).fader.m_fVolScale, 1.0f);
+    EXPECT_EQ(VoiceOf(pending)->state, AX_PB_STATE_RUN);
+    EXPECT_EQ(VoiceOf(pending)->addr.currentAddress, s->m_pWaveData->m_nStartAddress + 2);
 }
 
 TEST_F(eAudioTest, StopGroupIgnoresAnEarlierDuckingTarget)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/os.h"
 #include "eEngine/eVideo.h"
@@ -19,6 +20,21 @@ struct eROMFontTest : VideoTest {
         eROMFont::SetFontSize(eROMFont::s_pFontData->cellWidth, 1);
     }
     int Cell() const { return eROMFont::s_pFontData->cellWidth; }
+    // The top row with ink in the frame buffer after drawing text with its
+    // pen at the screen's centre.
+    static int TopInkRow(const char* text)
+    {
+        GXTestClearEfb(GXColor{0, 0, 0, 255}, 0xFFFFFF);
+        eROMFont::PrintString(0, 0, 0, text);
+        GXDrawDone();
+        std::vector<uint8_t> rgba;
+        if (!GXTestReadEfb(0, 0, 640, 480, &rgba))
+            return -1;
+        for (size_t i = 0; i < rgba.size() / 4; ++i)
+            if (rgba[i * 4] > 128)
+                return static_cast<int>(i / 640);
+        return -1;
+    }
     static int Width(const char* s)
     {
         int w = 0;
@@ -78,6 +94,23 @@ TEST_F(eROMFontTest, LoadsASheetOnlyWhenTheGlyphNeedsAnother)
         EXPECT_EQ(eROMFont::PrintString(0, 0, 0, row.text), row.width);
         EXPECT_EQ(eROMFont::s_nSheetLoads - before, row.loads);
     }
+}
+
+// A new line moves the pen down by the font's leading at the drawing size
+// (this font's leading is its cell width, so the test gives it another).
+TEST_F(eROMFontTest, NewLineStepsByTheScaledLeading)
+{
+    if (!StartVideoOnce().bHaveGL)
+        GTEST_SKIP() << "no OpenGL";
+    OSFontHeader& font = *eROMFont::s_pFontData;
+    const uint16_t leading = font.leading;
+    font.leading = static_cast<uint16_t>(font.cellWidth + 6);
+    for (int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        eROMFont::SetFontSize(scale * Cell(), 1);
+        EXPECT_EQ(TopInkRow("\nA") - TopInkRow("A"), scale * (Cell() + 6));
+    }
+    font.leading = leading;
 }
 
 TEST_F(eROMFontTest, LongFormattedTextsAreCut)

@@ -165,6 +165,26 @@ TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
     EXPECT_EQ(Ops(), "aB aB ");
 }
 
+// The channel plays at volume x intensity from the sound's world position,
+// and each update brings both up to date.
+TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
+{
+    eSound& s = NewSound(MakeSound(600, 32000, true), true);
+    s.SetZone(&m_b);
+    s.m_localToZone.origin.Set(5, 0, 0);
+    s.m_fVolume = 0.5f;
+    s.m_fIntensity = 0.25f;
+    s.Play();
+    ASSERT_TRUE(eAudio::IsValidHandle(s.m_nChannelId));
+    EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.125f);
+    EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(105, 0, 0), 1e-4f));
+    s.m_fIntensity = 0.5f;
+    s.m_localToZone.origin.Set(10, 0, 0);
+    ASSERT_TRUE(s.Update(&m_b, cTimeValue(1)));
+    EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.25f);
+    EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(110, 0, 0), 1e-4f));
+}
+
 TEST_F(eSoundTest, DestroyedSoundLeavesNothingBehind)
 {
     eSound& s = NewSound(MakeSound(600, 32000, true), true);

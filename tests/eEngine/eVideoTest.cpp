@@ -129,23 +129,6 @@ TEST_F(VideoTest, FlipTurnsAlphaUpdateOnForTheCopyOnly)
     EXPECT_EQ(recorder.Get(RS_ALPHA_UPDATE), 0u);  // sent with the next draw
 }
 
-TEST_F(VideoTest, ThirtyFramesInEverySecondNeverMore)
-{
-    std::vector<OSTime> flips;
-    for (int i = 0; i < 100; ++i) {
-        eVideo::Flip();
-        flips.push_back(OSGetTime());
-    }
-    for (size_t i = 2; i < flips.size(); ++i)
-        ASSERT_EQ(flips[i] - flips[i - 1], 2 * kRetrace) << "flip " << i;
-    for (size_t i = 1; i + 31 < flips.size(); ++i) {
-        int n = 0;
-        for (OSTime t : flips)
-            n += t >= flips[i] && t < flips[i] + OS_TIMER_CLOCK;
-        ASSERT_EQ(n, 30) << "the second from flip " << i;
-    }
-}
-
 TEST_F(VideoTest, FastFramesAreHeldSlowOnesAreNot)
 {
     eVideo::Flip();
