@@ -25,12 +25,7 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
     eAudio::SetChannelVolume(h, 0.25f);
     EXPECT_EQ(ChannelOf(again).fader.m_fVolume, 1.0f) << "a stale handle changes nothing";
 
-    struct Row {
-        const char* name;
-        int handle;
-        bool valid;
-    };
-    const Row rows[] = {
+    const struct { const char* name; int handle; bool valid; } rows[] = {
         {"bare index 0", 0, true},
         {"bare index 31 of an idle channel", 31, true},
         {"32 is neither", 32, false},
@@ -39,7 +34,7 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
         {"INT_MIN", INT_MIN, false},
         {"index bits past the table", (0x400002 << 8) | 40, false},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         EXPECT_EQ(eAudio::IsValidHandle(r.handle), r.valid);
         eAudio::StopChannel(r.handle, cTimeValue(0), true);  // must not touch memory for invalid ones
@@ -88,7 +83,7 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         const char* name;
         eAudio::eAudioOutputMode mode;
         bool b3D;
-        float volume, master, groupFader1;
+        float volume, master, groupFader0;
         mVec3 pos;
         const mOCS* pListener;
         int input, pan, span;  // span: 127 when never set
@@ -113,7 +108,7 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         SCOPED_TRACE(r.name);
         eAudio::SetOutputMode(r.mode, true);
         eAudio::s_fMasterVolume = r.master;
-        eAudio::SetGroupVolume(eAudio::ACG_SFX, 1, r.groupFader1);
+        eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, r.groupFader0);
         const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), r.volume, r.b3D, 10.0f, r.pos);
         eAudio::Update(cTimeValue(1), *r.pListener);
         EXPECT_EQ(MIXGetInput(VoiceOf(h)), r.input);
@@ -121,17 +116,16 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         EXPECT_EQ(MIXGetSPan(VoiceOf(h)), r.span);
         eAudio::FreeChannel(h);
     }
+    const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
+    eAudio::SetChannelVolumeScale(h, 0.5f);
+    Tick(1);
+    EXPECT_EQ(MIXGetInput(VoiceOf(h)), -66) << "the scale counts as the volume does";
 }
 
 TEST_F(eAudioTest, AttenuationOverTheRadius)
 {
     const eSoundData* s = MakeSound(6000, 32000, true);
-    struct Row {
-        const char* name;
-        float radius, distance;
-        int input;
-    };
-    const Row rows[] = {
+    const struct { const char* name; float radius, distance; int input; } rows[] = {
         {"inside 0.3 x radius: full", 100.0f, 29.0f, 0},
         {"at 0.3 x radius: full", 100.0f, 30.0f, 0},
         {"halfway along the ramp", 100.0f, 65.0f, -215},
@@ -141,7 +135,7 @@ TEST_F(eAudioTest, AttenuationOverTheRadius)
         {"radius 0 at distance 0: full, not NaN", 0.0f, 0.0f, 0},
         {"radius 0 elsewhere: silent", 0.0f, 1.0f, -1000},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, true, r.radius,
                                    mVec3(r.distance, 0.0f, 0.0f));
@@ -212,6 +206,7 @@ TEST_F(eAudioTest, PausedGroupFadesOutStandsStillAndIsFreed)
     Tick(3);
     eAudio::PauseGroup(true, eAudio::ACG_SFX, cTimeValue(16));  // 1/16 a tick: exact in floats
     EXPECT_TRUE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
+    EXPECT_TRUE(eAudio::s_channels[31].bFreeOnStop) << "every channel of the group, to the last";
     Tick(15);
     EXPECT_TRUE(eAudio::IsValidHandle(a));
     EXPECT_EQ(ChannelOf(a).playTime, cTimeValue(3)) << "a paused group's play time stands still";
@@ -224,6 +219,9 @@ TEST_F(eAudioTest, PausedGroupFadesOutStandsStillAndIsFreed)
     eAudio::PauseGroup(false, eAudio::ACG_SFX, cTimeValue(20));
     EXPECT_FALSE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
     EXPECT_EQ(eAudio::s_channelGroups[eAudio::ACG_SFX].faders[0].m_fadeDir, eAudioFader::FADE_UP);
+    AXSetVoiceState(VoiceOf(music), AX_PB_STATE_STOP);
+    eAudio::ResumeGroup(eAudio::ACG_BGM, cTimeValue(20));
+    EXPECT_EQ(VoiceOf(music)->state, AX_PB_STATE_RUN) << "resuming a group runs its voices again";
 }
 
 TEST_F(eAudioTest, StoppedChannelsFreeOrWaitForResume)

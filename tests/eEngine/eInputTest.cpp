@@ -64,12 +64,7 @@ TEST_F(eInputTest, StickAtRestReadsCentreInsideTheDeadZone)
 
 TEST_F(eInputTest, SticksScaleToTheirRadiusAndRawRange)
 {
-    struct Row {
-        const char* name;
-        int x, y, subX, subY;
-        uint8_t rawX, rawY, rawSubX, rawSubY;
-    };
-    const Row rows[] = {
+    const struct { const char* name; int x, y, subX, subY; uint8_t rawX, rawY, rawSubX, rawSubY; } rows[] = {
         {"main stick full right", 59, 0, 0, 0, 254, 128, 128, 128},
         {"main stick full left", -59, 0, 0, 0, 0, 128, 128, 128},
         {"diagonal past the radius is brought to 59", 70, 70, 0, 0, 216, 216, 128, 128},
@@ -80,7 +75,7 @@ TEST_F(eInputTest, SticksScaleToTheirRadiusAndRawRange)
         {"C-stick diagonal within the octagon, past the radius", 0, 0, 39, -39, 128, 128, 216, 38},
         {"C-stick past its radius", 0, 0, 0, 50, 128, 128, 128, 254},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PADStatus s = Stick(row.x, row.y);
         s.substickX = static_cast<int8_t>(row.subX);

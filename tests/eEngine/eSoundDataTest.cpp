@@ -117,18 +117,14 @@ TEST_F(eSoundDataTest, RefusedBlocksKeepThePreviousSoundAndNoAudioMemory)
     m_sounds.push_back(s);
     ASSERT_TRUE(Read(SoundFile(3, 1, 64, 100).GetBytes(), s));
     const eSoundWaveData* pOldWave = s->m_pWaveData;
-    struct Row {
-        const char* name;
-        datagen::BlockWriter file;
-    };
-    const Row rows[] = {
+    const struct { const char* name; datagen::BlockWriter file; } rows[] = {
         {"version 1", SoundFile(1, 1, 64, 100)},
         {"version 4", SoundFile(4, 1, 64, 100)},
         {"platform version 0", SoundFile(3, 0, 64, 100)},
         {"platform version 2", SoundFile(3, 2, 64, 100)},
         {"end past the sound's block", SoundFile(3, 1, 64, 2 * 96)},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         s->m_name.Set("kept");
         EXPECT_FALSE(Read(r.file.GetBytes(), s));
@@ -141,18 +137,14 @@ TEST_F(eSoundDataTest, RefusedBlocksKeepThePreviousSoundAndNoAudioMemory)
 
 TEST_F(eSoundDataTest, SamplesReachAudioMemoryInStagedChunks)
 {
-    struct Row {
-        uint32_t byteSize;
-        std::vector<uint32_t> transfers;
-    };
-    const Row rows[] = {
+    const struct { uint32_t byteSize; std::vector<uint32_t> transfers; } rows[] = {
         {0, {}},
         {1, {32}},
         {16384, {16384}},
         {16385, {16384, 32}},
         {40000, {16384, 16384, 7232}},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.byteSize);
         eSoundData* s = m_pool.New<eSoundData>();
         s_transfers.clear();

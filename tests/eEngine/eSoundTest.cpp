@@ -157,6 +157,20 @@ TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
         EXPECT_EQ(Ops(), r.ops);
         m_sound.reset();
     }
+    // Leaving every zone and coming back clears the flag, into another zone
+    // or the same one.
+    const struct { float x; eZone* pZone; uint32_t outside; } steps[] = {
+        {500, &m_a, eSound::kFlagOutsideZones}, {70, &m_b, 0}, {500, &m_b, eSound::kFlagOutsideZones}, {10, &m_b, 0}};
+    eSound& wanderer = NewSound(MakeSound(600, 32000, true), true);
+    wanderer.SetZone(&m_a);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.x);
+        wanderer.m_localToZone.origin.Set(step.x, 0, 0);
+        wanderer.SetFlagsOnOff(eSound::kFlagReevaluate, 0);
+        wanderer.Update(wanderer.m_pZone, cTimeValue(1));
+        EXPECT_EQ(wanderer.m_pZone, step.pZone);
+        EXPECT_EQ(wanderer.m_nFlags & eSound::kFlagOutsideZones, step.outside);
+    }
     eSound& lone = NewSound(MakeSound(600, 32000, true), true);
     lone.SetFlagsOnOff(eSound::kFlagReevaluate, 0);
     s_calls.clear();
@@ -183,6 +197,12 @@ TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
     ASSERT_TRUE(s.Update(&m_b, cTimeValue(1)));
     EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.25f);
     EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(110, 0, 0), 1e-4f));
+    // New data: the old channel goes and the sound starts from the beginning.
+    const int old = s.m_nChannelId;
+    s.SetSoundData(MakeSound(300));
+    EXPECT_FALSE(eAudio::IsValidHandle(old));
+    EXPECT_EQ(s.m_nChannelId, -1);
+    EXPECT_EQ(s.m_timeAlive, cTimeValue(0));
 }
 
 TEST_F(eSoundTest, DestroyedSoundLeavesNothingBehind)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "platform/mtx.h"
@@ -40,6 +42,11 @@ TEST_F(VideoTest, StartUpUsesTheRememberedModeAndReservesItsArena)
         EXPECT_EQ(eVideoPlatform::s_pRenderMode, bProgressive ? &GXNtsc480Prog : &GXNtsc480IntDf);
         EXPECT_EQ(cSaveRegion::GetSaveRegionData(cSaveRegion::kProgressiveWord), bProgressive ? 1u : 0u);
         EXPECT_EQ(eVideo::AlwaysPromptProgressive(), bProgressive);  // told to the OS settings
+        const gxState& s = gxGet();
+        EXPECT_TRUE(std::equal(s.copy.vfilter, s.copy.vfilter + 7, eVideoPlatform::s_pRenderMode->vfilter));
+        EXPECT_FALSE(s.copy.halfAspect);  // both modes copy every line
+        EXPECT_EQ(s.scissor.left + s.scissor.top, 0u);
+        EXPECT_EQ(s.scissor.ht, 480u);
     }
 
     const uint8_t* fifo = static_cast<const uint8_t*>(eVideoPlatform::s_pFifo);
@@ -90,6 +97,33 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
     EXPECT_EQ(s.posTexMtx[2][1], -1.0f);  // identity camera: the bare axis swap
     EXPECT_EQ(s.copy.pixelFmt, GX_PF_RGBA6_Z24);
     EXPECT_TRUE(eVideoPlatform::RenderState().IsClean());
+}
+
+// Each setup programs one colour channel and both its halves, whatever the
+// setup before it left.
+TEST_F(VideoTest, LightingSetupsProgramTheColourAndAlphaChannels)
+{
+    // enable, ambient source, material source, light mask, diffuse, attenuation
+    using Channel = std::array<uint32_t, 6>;
+    const Channel off = {GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE};
+    const Channel vertex = {GX_FALSE, GX_SRC_REG, GX_SRC_VTX, 0, GX_DF_NONE, GX_AF_NONE};
+    const Channel lit = {GX_TRUE, GX_SRC_REG, GX_SRC_REG, 5, GX_DF_CLAMP, GX_AF_SPOT};
+    const struct { const char* name; void (*set)(); Channel color, alpha; } rows[] = {
+        {"material", [] { eVideoPlatform::SetMaterialLighting(5); }, lit, off},
+        {"vertex colour", eVideoPlatform::SetVertexColorLighting, vertex, vertex},
+        {"none", eVideoPlatform::SetNoLighting, off, off},
+    };
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    rs.Set(RS_NUM_CHANS, 2);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.set();
+        EXPECT_EQ(rs.Get(RS_NUM_CHANS), 1u);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_COLOR_CHAN_ENABLE + i)), row.color[i]) << i;
+            EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_ALPHA_CHAN_ENABLE + i)), row.alpha[i]) << i;
+        }
+    }
 }
 
 TEST_F(VideoTest, ScreenCopyIsTheWholeFrameInRGB565)

@@ -94,6 +94,7 @@ TEST_F(VideoTest, ViewportClearAndFifoUsage)
     eVideo::SetViewport(&vp);
     EXPECT_EQ(gxGet().scissor.top, 20u);
     EXPECT_EQ(gxGet().viewport.wd, 300.0f);
+    EXPECT_EQ(gxGet().viewport.farZ, 1.0f);
     eVideo::SetViewport(nullptr);
     EXPECT_EQ(gxGet().scissor.left + gxGet().scissor.top, 0u);
     EXPECT_EQ(gxGet().scissor.wd, 640u);
