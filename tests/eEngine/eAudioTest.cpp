@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 
 #include "eAudioTestUtil.h"
 #include "platform/os.h"
@@ -190,9 +191,15 @@ TEST_F(eAudioTest, StartAddressFromThePlayTime)
         EXPECT_EQ(v->state, AX_PB_STATE_RUN);
         eAudio::FreeChannel(h);
     }
-    const eSoundData* shot = MakeSound(600);
+    eSoundData* shot = MakeSound(600);
+    for (int i = 0; i < 40; ++i)  // the decoder's parameters reach the voice as stored
+        shot->m_pWaveData->m_adpcmHeader[i] = static_cast<uint8_t>(7 * i + 1);
+    AXPBADPCM want;
+    AXReadAdpcmHeader(shot->m_pWaveData->m_adpcmHeader, &want);
     const int h = eAudio::Play(eAudio::ACG_SFX, shot, false, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
     Tick(1);
+    EXPECT_EQ(std::memcmp(VoiceOf(h)->adpcm.coef, want.coef, sizeof(want.coef)), 0);
+    EXPECT_EQ(VoiceOf(h)->adpcm.predScale, want.predScale);
     EXPECT_EQ(VoiceOf(h)->addr.loopAddress, eAudioPlatform::s_nZeroBuffer * 2) << "one-shots loop to silence";
     EXPECT_EQ(VoiceOf(h)->addr.loopFlag, 0);
 }

@@ -77,6 +77,8 @@ TEST(eCamera, PerspectiveKeepsTheLargerAngleOnTheLongerSide)
         {"square", {0, 0, 480, 480}, 0.0f, 55.0f, 55.0f},
         {"SetFOV is horizontal", {0, 0, 640, 480}, 90.0f, 90.0f, 67.5f},
         {"no area uses the screen's shape", {0, 0, 0, 0}, 60.0f, 60.0f, 45.0f},
+        {"one pixel wide is the viewport's own shape", {0, 0, 1, 480}, 0.0f, 55.0f / 480.0f, 55.0f},
+        {"one pixel high", {0, 0, 640, 1}, 0.0f, 55.0f, 55.0f / 640.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

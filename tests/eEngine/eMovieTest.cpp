@@ -331,6 +331,19 @@ TEST_F(eMovieTest, DecodeRefusesAnUnknownTrackAndABusyAudioBuffer)
     EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_OK);
 }
 
+// A volume change with a time ramps linearly, 32 samples a millisecond.
+TEST_F(eMovieTest, VolumeRampsOverItsTime)
+{
+    WriteMovie(datagen::MakeThpFile(MakeMovie(3, true, 16, 8)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    ASSERT_EQ(THPSimpleDecode(0), THP_DECODE_OK);
+    ASSERT_TRUE(THPSimpleSetVolume(0, 10));  // over 320 samples
+    AITestRunFrames(1, nullptr);              // 160 of them
+    EXPECT_EQ(THPSimpleGetVolume(), 63);      // 127 - 160 x 127 / 320, truncated
+    AITestRunFrames(2, nullptr);
+    EXPECT_EQ(THPSimpleGetVolume(), 0);
+}
+
 TEST(THPVolumeTable, SquareLawGains)
 {
     for (int i = 0; i < 128; ++i)  // 32768 x (i / 127)^2, truncated: 0, 2, 8, ... 8063 at 63 ... 32768

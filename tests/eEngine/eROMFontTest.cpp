@@ -75,7 +75,7 @@ TEST_F(eROMFontTest, MeasuresLines)
         {"\x99\xE9", Width("\x99\xE9"), 1},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(testing::PrintToString(std::string(row.text)));  // escaped: not all are UTF-8
         EXPECT_EQ(eROMFont::GetStringWidth(row.text), row.width);
         EXPECT_EQ(eROMFont::GetStringHeight(row.text), row.lines * Cell());
     }
@@ -89,7 +89,7 @@ TEST_F(eROMFontTest, LoadsASheetOnlyWhenTheGlyphNeedsAnother)
         {"x\ny", 1, Width("y")},        // the width of the last line
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(testing::PrintToString(std::string(row.text)));  // escaped: not all are UTF-8
         const uint32_t before = eROMFont::s_nSheetLoads;
         EXPECT_EQ(eROMFont::PrintString(0, 0, 0, row.text), row.width);
         EXPECT_EQ(eROMFont::s_nSheetLoads - before, row.loads);

@@ -226,4 +226,32 @@ TEST_F(eSoundDataTest, GroupReleasesItsSoundsWhenDestroyed)
     EXPECT_EQ(eSoundDataMgr::s_pInstances[601], nullptr);
 }
 
+// The source files' naming rule: s(hot) or l(oop), s(tereo) or m(ono), an
+// underscore, then letters, digits and underscores, under 20 characters.
+TEST(eSoundDataNames, SettingsFromTheFileName)
+{
+    const struct { const char* path; bool ok, looping; eSoundDataChannels channels; } rows[] = {
+        {"sounds/ls_Wind_01.wav", true, true, SDC_STEREO},
+        {"C:\\snd\\SM_Beep.aif", true, false, SDC_MONO},
+        {"lm_", true, true, SDC_MONO},
+        {"ss_abcdefghijklmnop.wav", true, false, SDC_STEREO},  // 19 characters
+        {"ss_abcdefghijklmnopq.wav", false, false, SDC_MONO},  // 20
+        {"xs_Beep", false, false, SDC_MONO},
+        {"sx_Beep", false, false, SDC_MONO},
+        {"ssBeep", false, false, SDC_MONO},
+        {"ss_Be-ep", false, false, SDC_MONO},
+        {"s_", false, false, SDC_MONO},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        bool looping = !row.looping;
+        eSoundDataChannels channels = row.channels == SDC_MONO ? SDC_STEREO : SDC_MONO;
+        EXPECT_EQ(eSoundData::GetSettingsFromFilename(row.path, &looping, &channels), row.ok);
+        if (row.ok) {
+            EXPECT_EQ(looping, row.looping);
+            EXPECT_EQ(channels, row.channels);
+        }
+    }
+}
+
 }  // namespace

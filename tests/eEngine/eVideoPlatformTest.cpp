@@ -8,6 +8,7 @@
 
 #include "platform/mtx.h"
 #include "gx/gxFront_local.h"
+#include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 #include "cCore/cMemPool.h"
 #include "eEngine/eVideo.h"
@@ -149,11 +150,9 @@ protected:
         DrawingTest<VideoTest>::SetUp();
         if (IsSkipped())
             return;
-        const Mtx44 proj = {{2.0f / 640.0f, 0.0f, 0.0f, -1.0f},
-                            {0.0f, -2.0f / 480.0f, 0.0f, 1.0f},
-                            {0.0f, 0.0f, -1.0f, -1.0f},
-                            {0.0f, 0.0f, 0.0f, 1.0f}};
-        GXSetProjection(proj, GX_ORTHOGRAPHIC);
+        mFrustum pixels;  // x right and y down in pixels, depth -1 to 1
+        pixels.SetOrtho(-1.0f, 1.0f, 0.0f, 640.0f, 0.0f, 480.0f);
+        eVideo::SetProjection(pixels);
         Mtx id;
         PSMTXIdentity(id);
         GXLoadPosMtxImm(id, GX_PNMTX0);
