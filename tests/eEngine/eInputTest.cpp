@@ -125,6 +125,9 @@ TEST_F(eInputTest, DoublePressWindowIsExclusive)
         // A raises the interface buttons too; the last one handled counts.
         EXPECT_EQ(eInput::s_lastButtonPressed[0], eInput::JOYBTN_UI_CINEMATICSKIP);
     }
+    PADTestSetStatus(0, PADTestIdleStatus());
+    eInput::Reset();
+    EXPECT_EQ(eInput::s_lastButtonPressed[0], 0);
 }
 
 TEST_F(eInputTest, FirstPressAfterStartIsNotADoublePress)
@@ -230,6 +233,7 @@ TEST_F(eInputTest, InterfaceButtonsFollowTheirSources)
         {"stick raw 95 down", Stick(0, -15), eInput::JOYBTN_UI_DOWN, 255},
         {"pad left", Buttons(PAD_BUTTON_LEFT), eInput::JOYBTN_UI_LEFT, 255},
         {"pad down", Buttons(PAD_BUTTON_DOWN), eInput::JOYBTN_UI_DOWN, 255},
+        {"pad up", Buttons(PAD_BUTTON_UP), eInput::JOYBTN_UI_UP, 255},
         {"A confirms", Buttons(PAD_BUTTON_A), eInput::JOYBTN_UI_CONFIRM, 255},
         {"B goes back", Buttons(PAD_BUTTON_B), eInput::JOYBTN_UI_BACK, 255},
         {"start", Buttons(PAD_BUTTON_START), eInput::JOYBTN_UI_START, 255},

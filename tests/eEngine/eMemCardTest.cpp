@@ -352,6 +352,9 @@ TEST(eMemCard, SizesIconCommentsAndTexts)
         EXPECT_EQ(eMemCard::GetSaveSize(bytes), blocks) << bytes;
     std::vector<uint8_t> icon(3000, 9);
     std::memset(eMemCardPlatform::s_iconData, 0, sizeof(eMemCardPlatform::s_iconData));
+    eMemCard::SetIconData(icon.data(), 1);
+    EXPECT_EQ(eMemCardPlatform::s_iconData[0] + eMemCardPlatform::s_iconData[1], 9);
+    eMemCard::SetIconData(nullptr, 3000);      // nothing to copy: ignored
     eMemCard::SetIconData(icon.data(), 3000);  // 2048 copied, no more room
     EXPECT_EQ(eMemCardPlatform::s_iconData[2047], 9);
     eMemCard::Initialize("A game name that runs on past thirty characters", nullptr);

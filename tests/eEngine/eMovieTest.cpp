@@ -181,6 +181,7 @@ TEST_F(eMoviePlayTest, MovieWithoutAudioShowsAFrameEveryTwoRetraces)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(4, false, 32, 16)));
     ASSERT_TRUE(eMovie::Open(kMoviePath));
+    EXPECT_EQ(eMovie::s_nCurrentFrame, -1);  // whatever the movie before showed
     for (int k = 0; k < 4; ++k) {
         DVDTestWaitIdle();
         const uint32_t retraces = VIGetRetraceCount();
@@ -208,14 +209,9 @@ TEST_F(eMoviePlayTest, AudioStillPlayingHoldsTheNextFrame)
 
 TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
 {
-    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, false, 32, 16));
-    struct Row {
-        const char* name;
-        size_t offset;
-        uint32_t value;
-    };
-    const uint32_t table = ps::LoadU32BE(&good[0x20]);
-    const Row rows[] = {
+    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, true, 32, 16));
+    const uint32_t table = ps::LoadU32BE(&good[0x20]);  // the audio information starts at table + 32
+    const struct { const char* name; size_t offset; uint32_t value; } rows[] = {
         {"magic", 0, 0x54485000 ^ 0x01000000},
         {"version 1.0", 4, 0x00010000},
         {"no frames", 0x14, 0},
@@ -223,8 +219,11 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
         {"a component of an unknown kind", table + 4, 0x02FFFFFF},
         {"first frame larger than the largest", 0x18, 0x100000},
         {"picture width not tiled", table + 20, 40},
+        {"three audio channels", table + 32, 3},
+        {"no audio tracks", table + 44, 0},
+        {"no audio samples", 0x0C, 0},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<uint8_t> bad = good;
         ps::StoreU32BE(&bad[row.offset], row.value);
@@ -278,6 +277,17 @@ TEST_F(eMoviePlayTest, ASlowDiscDelaysTheMovieInsteadOfEndingIt)
     PlayToEnd();
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
     EXPECT_EQ(eMovie::s_nStalledRetraces, 0);
+
+    // A disc that never delivers ends the movie after the longest wait.
+    eMovie::Close();
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    DVDTestHoldDrive(true);
+    int updates = 0;
+    while (eMovie::Update() && updates < 1000) {
+        ++updates;
+        AITestRunFrames(7, nullptr);
+    }
+    EXPECT_EQ(updates, 10 + eMovie::kMaxStallRetraces);  // the preloaded frames, then the wait
 }
 
 TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
@@ -294,7 +304,7 @@ TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
     ps::StoreU32BE(&bytes[at], 0x7FFFFFF0);
     WriteMovie(bytes);
     ASSERT_TRUE(eMovie::Open(kMoviePath));
-    PlayToEnd();
+    EXPECT_EQ(PlayToEnd(), 13);  // frames 0 to 11, then the refusal
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
 }
 
@@ -322,6 +332,11 @@ TEST_F(eMovieTest, DecodeRefusesAnUnknownTrackAndABusyAudioBuffer)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(6, true, 16, 8)));
     ASSERT_TRUE(eMovie::Open(kMoviePath));
+    THPAudioInfo audio;
+    ASSERT_TRUE(THPSimpleGetAudioInfo(&audio));
+    EXPECT_EQ(audio.sndChannels, 2u);
+    EXPECT_EQ(audio.sndFrequency, 32000u);
+    EXPECT_EQ(audio.sndNumTracks, 1u);
     EXPECT_EQ(THPSimpleDecode(1), THP_DECODE_BAD_TRACK);  // one track
     EXPECT_EQ(THPSimpleDecode(-1), THP_DECODE_BAD_TRACK);
     for (int k = 0; k < 3; ++k)

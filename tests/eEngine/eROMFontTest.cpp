@@ -15,11 +15,21 @@ struct eROMFontTest : VideoTest {
     void SetUp() override
     {
         VideoTest::SetUp();
-        if (!eROMFont::s_pFontData)
+        if (!eROMFont::s_pFontData) {
+            // Only a machine without the font skips: where the OS loads it,
+            // the video start-up must have.
+            std::vector<uint8_t> probe(OS_FONT_SIZE_ANSI + 32);
+            auto* pFont = reinterpret_cast<OSFontHeader*>(AlignUp(probe.data()));
+            ASSERT_FALSE(OSInitFont(pFont)) << "the video start-up did not load the boot-ROM font";
             GTEST_SKIP() << "no boot-ROM font";
+        }
         eROMFont::SetFontSize(eROMFont::s_pFontData->cellWidth, 1);
     }
     int Cell() const { return eROMFont::s_pFontData->cellWidth; }
+    static uint8_t* AlignUp(void* p)
+    {
+        return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(p) + 31) & ~uintptr_t(31));
+    }
     // The top row with ink in the frame buffer after drawing text with its
     // pen at the screen's centre.
     static int TopInkRow(const char* text)
@@ -63,6 +73,29 @@ TEST_F(eROMFontTest, StartsWithTheVideoDeviceAtTheCellSize)
     EXPECT_EQ(size, -3);
     EXPECT_EQ(space, 2);
     EXPECT_EQ(eROMFont::s_nFontSize, -48);
+}
+
+// A start-up takes the font's room, 32-byte aligned, from the arena, or
+// fails and takes nothing when the room is not there.
+TEST_F(eROMFontTest, StartUpNeedsTheFontsRoomInTheArena)
+{
+    OSFontHeader* const pFont = eROMFont::s_pFontData;
+    void* const lo = OSGetArenaLo();
+    void* const hi = OSGetArenaHi();
+    uint8_t* const start = AlignUp(static_cast<uint8_t*>(lo) + 1);
+    for (uint32_t room : {OS_FONT_SIZE_ANSI - 1, OS_FONT_SIZE_ANSI}) {
+        SCOPED_TRACE(room);
+        const bool bFits = room == OS_FONT_SIZE_ANSI;
+        eROMFont::s_pFontData = nullptr;
+        OSSetArenaLo(static_cast<uint8_t*>(lo) + 1);
+        OSSetArenaHi(start + room);
+        EXPECT_EQ(eROMFont::Initialize(), bFits);
+        EXPECT_EQ(reinterpret_cast<uint8_t*>(eROMFont::s_pFontData), bFits ? start : nullptr);
+        EXPECT_EQ(OSGetArenaLo(), bFits ? static_cast<void*>(start + room) : static_cast<uint8_t*>(lo) + 1);
+    }
+    eROMFont::s_pFontData = pFont;
+    OSSetArenaLo(lo);
+    OSSetArenaHi(hi);
 }
 
 TEST_F(eROMFontTest, MeasuresLines)

@@ -115,6 +115,8 @@ TEST_F(eSoundTest, OneShotFinishesAfterItsLengthAndStaysFinished)
     for (int i = 0; i < 11; ++i)
         ASSERT_TRUE(s.Update(&m_a, cTimeValue(1))) << i;
     EXPECT_EQ(s.m_timeAlive, cTimeValue(11));
+    s.Play();
+    ASSERT_NE(s.m_nChannelId, -1);
     s_calls.clear();
     EXPECT_FALSE(s.Update(&m_a, cTimeValue(1))) << "its play position passed 10 ticks";
     EXPECT_EQ(s.m_nFlags & eSound::kFlagActive, 0u);
@@ -124,6 +126,14 @@ TEST_F(eSoundTest, OneShotFinishesAfterItsLengthAndStaysFinished)
     s.SetFlagsOnOff(eSound::kFlagActive, 0);
     EXPECT_EQ(Ops(), "") << "a finished one-shot is not filed again";
     EXPECT_EQ(s.m_nFlags, eSound::kFlagActive);
+
+    eSound& loop = NewSound(MakeSound(10), true);  // a looping sound never finishes
+    loop.SetZone(&m_a);
+    loop.m_timeAlive = cTimeValue(50);
+    s_calls.clear();
+    loop.SetFlagsOnOff(eSound::kFlagActive, 0);
+    EXPECT_EQ(Ops(), "aA ");
+    EXPECT_TRUE(loop.Update(&m_a, cTimeValue(1)));
 }
 
 TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)

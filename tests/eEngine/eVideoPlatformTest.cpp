@@ -38,6 +38,8 @@ TEST(eVideoPlatform, OCSTo34MatrixMapsToHardwareAxes)
 TEST_F(VideoTest, StartUpUsesTheRememberedModeAndReservesItsArena)
 {
     EXPECT_EQ(StartVideoOnce().pStartMode, &GXNtsc480Prog);
+    const GXColor clear = StartVideoOnce().startClear;  // black, alpha 0
+    EXPECT_EQ(clear.r | clear.g | clear.b | clear.a, 0);
     for (bool bProgressive : {true, false}) {
         eVideo::SetProgressiveMode(bProgressive);
         EXPECT_EQ(eVideoPlatform::s_pRenderMode, bProgressive ? &GXNtsc480Prog : &GXNtsc480IntDf);
