@@ -126,6 +126,14 @@ TEST_F(VideoTest, LightingSetupsProgramTheColourAndAlphaChannels)
             EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_COLOR_CHAN_ENABLE + i)), row.color[i]) << i;
             EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_ALPHA_CHAN_ENABLE + i)), row.alpha[i]) << i;
         }
+        eVideoPlatform::ApplyState();  // and each value reaches its own place in the hardware's channel
+        for (int c : {0, 1}) {
+            const gxChanCtrl& h = gxGet().chanCtrl[c == 0 ? GX_COLOR0 : GX_ALPHA0];
+            const Channel& want = c == 0 ? row.color : row.alpha;
+            const Channel got = {h.enable, uint32_t(h.ambSrc), uint32_t(h.matSrc), h.lightMask, uint32_t(h.diffFn),
+                                 uint32_t(h.attnFn)};
+            EXPECT_EQ(got, want) << c;
+        }
     }
 }
 
