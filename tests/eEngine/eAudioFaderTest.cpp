@@ -39,7 +39,7 @@ TEST(eAudioFader, FadesEndWhereTheyShould)
         {"down to 0.3 stops exactly on it", 1.0f, true, 0.3f, false, kFadeTime, 6, 0.3f},
         {"up to 0.8 stops exactly on it", 0.25f, true, 0.8f, true, kFadeTime, 5, 0.8f},
         {"at the target: up, ends on the next step", 0.4f, true, 0.4f, true, kFadeTime, 1, 0.4f},
-        {"untargeted up clamps at 1", 0.6f, false, 0.0f, true, cTimeValue(32), 2, 1.0f},
+        {"untargeted up ends on reaching 1", 0.5f, false, 0.0f, true, cTimeValue(32), 2, 1.0f},
         {"untargeted down clamps at 0", 0.3f, false, 0.0f, false, kFadeTime, 3, 0.0f},
     };
     for (const Row& r : rows) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 
 #include "eAudioTestUtil.h"
 #include "platform/os.h"
@@ -25,12 +26,7 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
     eAudio::SetChannelVolume(h, 0.25f);
     EXPECT_EQ(ChannelOf(again).fader.m_fVolume, 1.0f) << "a stale handle changes nothing";
 
-    struct Row {
-        const char* name;
-        int handle;
-        bool valid;
-    };
-    const Row rows[] = {
+    const struct { const char* name; int handle; bool valid; } rows[] = {
         {"bare index 0", 0, true},
         {"bare index 31 of an idle channel", 31, true},
         {"32 is neither", 32, false},
@@ -39,7 +35,7 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
         {"INT_MIN", INT_MIN, false},
         {"index bits past the table", (0x400002 << 8) | 40, false},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         EXPECT_EQ(eAudio::IsValidHandle(r.handle), r.valid);
         eAudio::StopChannel(r.handle, cTimeValue(0), true);  // must not touch memory for invalid ones
@@ -72,6 +68,12 @@ TEST_F(eAudioTest, GroupTextsAndRanges)
     const char* texts[] = {"Music", "VoiceOver", "UI", "SoundEffects", "???"};
     for (int g = -1; g <= 4; ++g)
         EXPECT_STREQ(eAudio::GetAudioGroupText(static_cast<eAudio::eAudioChannelGroup>(g)), texts[g < 0 ? 4 : g]);
+    for (int fader : {-1, 3}) {  // no such fader: nothing changes, nothing past the three is written
+        eAudio::SetGroupVolume(eAudio::ACG_BGM, fader, 0.5f);
+        eAudio::SetGroupFade(eAudio::ACG_BGM, fader, cTimeValue(0), false, true, 0.5f);
+        EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_BGM, fader), 0.0f);
+        EXPECT_EQ(eAudio::GetGroupTargetValue(eAudio::ACG_BGM, fader), 0.0f);
+    }
     const int expected[] = {3, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3};  // channels -1 to 10; anything else is 3
     for (int i = -1; i <= 10; ++i)
         EXPECT_EQ(eAudio::GetGroupFromChannel(i), expected[i + 1]) << i;
@@ -88,7 +90,7 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         const char* name;
         eAudio::eAudioOutputMode mode;
         bool b3D;
-        float volume, master, groupFader1;
+        float volume, master, groupFader0;
         mVec3 pos;
         const mOCS* pListener;
         int input, pan, span;  // span: 127 when never set
@@ -113,7 +115,7 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         SCOPED_TRACE(r.name);
         eAudio::SetOutputMode(r.mode, true);
         eAudio::s_fMasterVolume = r.master;
-        eAudio::SetGroupVolume(eAudio::ACG_SFX, 1, r.groupFader1);
+        eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, r.groupFader0);
         const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), r.volume, r.b3D, 10.0f, r.pos);
         eAudio::Update(cTimeValue(1), *r.pListener);
         EXPECT_EQ(MIXGetInput(VoiceOf(h)), r.input);
@@ -121,17 +123,16 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         EXPECT_EQ(MIXGetSPan(VoiceOf(h)), r.span);
         eAudio::FreeChannel(h);
     }
+    const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
+    eAudio::SetChannelVolumeScale(h, 0.5f);
+    Tick(1);
+    EXPECT_EQ(MIXGetInput(VoiceOf(h)), -66) << "the scale counts as the volume does";
 }
 
 TEST_F(eAudioTest, AttenuationOverTheRadius)
 {
     const eSoundData* s = MakeSound(6000, 32000, true);
-    struct Row {
-        const char* name;
-        float radius, distance;
-        int input;
-    };
-    const Row rows[] = {
+    const struct { const char* name; float radius, distance; int input; } rows[] = {
         {"inside 0.3 x radius: full", 100.0f, 29.0f, 0},
         {"at 0.3 x radius: full", 100.0f, 30.0f, 0},
         {"halfway along the ramp", 100.0f, 65.0f, -215},
@@ -141,7 +142,7 @@ TEST_F(eAudioTest, AttenuationOverTheRadius)
         {"radius 0 at distance 0: full, not NaN", 0.0f, 0.0f, 0},
         {"radius 0 elsewhere: silent", 0.0f, 1.0f, -1000},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         const int h = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, true, r.radius,
                                    mVec3(r.distance, 0.0f, 0.0f));
@@ -196,9 +197,15 @@ TEST_F(eAudioTest, StartAddressFromThePlayTime)
         EXPECT_EQ(v->state, AX_PB_STATE_RUN);
         eAudio::FreeChannel(h);
     }
-    const eSoundData* shot = MakeSound(600);
+    eSoundData* shot = MakeSound(600);
+    for (int i = 0; i < 40; ++i)  // the decoder's parameters reach the voice as stored
+        shot->m_pWaveData->m_adpcmHeader[i] = static_cast<uint8_t>(7 * i + 1);
+    AXPBADPCM want;
+    AXReadAdpcmHeader(shot->m_pWaveData->m_adpcmHeader, &want);
     const int h = eAudio::Play(eAudio::ACG_SFX, shot, false, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
     Tick(1);
+    EXPECT_EQ(std::memcmp(VoiceOf(h)->adpcm.coef, want.coef, sizeof(want.coef)), 0);
+    EXPECT_EQ(VoiceOf(h)->adpcm.predScale, want.predScale);
     EXPECT_EQ(VoiceOf(h)->addr.loopAddress, eAudioPlatform::s_nZeroBuffer * 2) << "one-shots loop to silence";
     EXPECT_EQ(VoiceOf(h)->addr.loopFlag, 0);
 }
@@ -212,6 +219,7 @@ TEST_F(eAudioTest, PausedGroupFadesOutStandsStillAndIsFreed)
     Tick(3);
     eAudio::PauseGroup(true, eAudio::ACG_SFX, cTimeValue(16));  // 1/16 a tick: exact in floats
     EXPECT_TRUE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
+    EXPECT_TRUE(eAudio::s_channels[31].bFreeOnStop) << "every channel of the group, to the last";
     Tick(15);
     EXPECT_TRUE(eAudio::IsValidHandle(a));
     EXPECT_EQ(ChannelOf(a).playTime, cTimeValue(3)) << "a paused group's play time stands still";
@@ -224,6 +232,9 @@ TEST_F(eAudioTest, PausedGroupFadesOutStandsStillAndIsFreed)
     eAudio::PauseGroup(false, eAudio::ACG_SFX, cTimeValue(20));
     EXPECT_FALSE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
     EXPECT_EQ(eAudio::s_channelGroups[eAudio::ACG_SFX].faders[0].m_fadeDir, eAudioFader::FADE_UP);
+    AXSetVoiceState(VoiceOf(music), AX_PB_STATE_STOP);
+    eAudio::ResumeGroup(eAudio::ACG_BGM, cTimeValue(20));
+    EXPECT_EQ(VoiceOf(music)->state, AX_PB_STATE_RUN) << "resuming a group runs its voices again";
 }
 
 TEST_F(eAudioTest, StoppedChannelsFreeOrWaitForResume)
@@ -244,8 +255,14 @@ TEST_F(eAudioTest, StoppedChannelsFreeOrWaitForResume)
     EXPECT_EQ(VoiceOf(kept2D)->state, AX_PB_STATE_RUN) << "a silent 2D channel keeps running";
     eAudio::ResumeChannel(kept3D, cTimeValue(0));
     EXPECT_EQ(VoiceOf(kept3D)->state, AX_PB_STATE_RUN);
+    // A channel whose start is pending is not run before Update programs it.
+    const int pending = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, true, 50.0f, kOrigin);
+    eAudio::ResumeChannel(pending, cTimeValue(0));
+    EXPECT_EQ(VoiceOf(pending)->state, AX_PB_STATE_STOP);
     Tick(1);
     EXPECT_EQ(ChannelOf(kept3D).fader.m_fVolScale, 1.0f);
+    EXPECT_EQ(VoiceOf(pending)->state, AX_PB_STATE_RUN);
+    EXPECT_EQ(VoiceOf(pending)->addr.currentAddress, s->m_pWaveData->m_nStartAddress + 2);
 }
 
 TEST_F(eAudioTest, StopGroupIgnoresAnEarlierDuckingTarget)

@@ -92,6 +92,11 @@ TEST_F(eListenerTest, OfferedSoundsPlayAndStopBeyondTheirRadius)
     Frame(0.0f);
     ASSERT_NE(s->m_nChannelId, -1) << "offered again: started again";
     EXPECT_EQ(ChannelOf(s->m_nChannelId).playTime, cTimeValue(123)) << "from its play position";
+    for (void (*forget)() : {eListener::Initialize, eListener::Uninitialize}) {
+        Frame(0.0f);
+        forget();  // a map's start and end forget both lists
+        EXPECT_EQ(eListener::s_nNeedPlaying + eListener::s_nNumPlaying, 0);
+    }
 }
 
 TEST_F(eListenerTest, FullSoundEffectsGroupIsTriedAgainNextFrame)

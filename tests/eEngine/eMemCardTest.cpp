@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -132,10 +128,9 @@ TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
         int version, size;
     };
     const Row rows[] = {
-        {"CRC word", 0, kVersion, 100},        {"per-save number", 5, kVersion, 100},
-        {"icon", 0x10 + 100, kVersion, 100},   {"comment", 0x831, kVersion, 100},
-        {"payload", 0x850, kVersion, 100},     {"unused tail", 8191, kVersion, 100},
-        {"other version", SIZE_MAX, 15, 100},  {"other size", SIZE_MAX, kVersion, 99},
+        {"CRC word", 0, kVersion, 100},       {"per-save number", 5, kVersion, 100},
+        {"payload", 0x850, kVersion, 100},    {"unused tail", 8191, kVersion, 100},
+        {"other version", SIZE_MAX, 15, 100}, {"other size", SIZE_MAX, kVersion, 99},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -178,13 +173,7 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
 {
     const std::vector<uint8_t> payload = Payload(64, 3);
     eMemCard::Save(kName, kVersion, payload.data(), 64, false);
-    struct Row {
-        const char* name;
-        CARDTestOp op;
-        int32_t result;
-        eMemCard::eStatus status;
-    };
-    const Row rows[] = {
+    const struct { const char* name; CARDTestOp op; int32_t result; eMemCard::eStatus status; } rows[] = {
         {"probe", CARD_TEST_PROBE, CARD_RESULT_NOCARD, eMemCard::STATUS_NO_CARD},
         {"mount", CARD_TEST_MOUNT, CARD_RESULT_WRONGDEVICE, eMemCard::STATUS_NOT_A_MEMORY_CARD},
         {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED},
@@ -192,7 +181,7 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
         {"read", CARD_TEST_READ, CARD_RESULT_IOERROR, eMemCard::STATUS_DAMAGED},
         {"write", CARD_TEST_WRITE, CARD_RESULT_INSSPACE, eMemCard::STATUS_NOT_ENOUGH_SPACE},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<uint8_t> buffer(64, 0);
         if (row.op != CARD_TEST_WRITE) {
@@ -208,9 +197,6 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
         EXPECT_EQ(eMemCard::s_status, row.status);
         EXPECT_FALSE(Mounted());
     }
-    eMemCard::Load("missing", kVersion, nullptr, 0);
-    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
-    EXPECT_FALSE(Mounted());
 }
 
 // The icon and comment failing to be set leaves a written save a success.
@@ -283,7 +269,10 @@ TEST_F(eMemCardTest, OverwriteOnlyTheFileLastLoadedOrSaved)
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
     const std::vector<uint8_t> ours = ReadCardFile();
 
-    eMemCardPlatform::s_nCurMagicNum = 0x12345;  // as if another card was used since
+    // A load, even one that fails, forgets the save made before it.
+    eMemCard::Load("missing", kVersion, nullptr, 0);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
+    EXPECT_EQ(eMemCardPlatform::s_nCurMagicNum, 0u);
     eMemCard::Save(kName, kVersion, first.data(), 32, false);
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_DIFFERENT_CARD);
     EXPECT_EQ(ReadCardFile(), ours);
@@ -315,22 +304,50 @@ TEST_F(eMemCardTest, PayloadsTheFileCannotHoldAreRefusedBeforeTheCard)
     EXPECT_TRUE(std::equal(back.begin(), back.end() - 1, big.begin()));
 }
 
-TEST_F(eMemCardTest, DeleteRemovesTheFile)
+TEST_F(eMemCardTest, DeleteChecksTheCardAgainBeforeDeleting)
 {
     eMemCard::Save(kName, kVersion, nullptr, 0, false);
-    ASSERT_TRUE(std::filesystem::exists(FilePath()));
+    // Each request answers after one busy poll of 0.1 s: mount, check, the
+    // delete's own second check, delete and unmount.
+    OSSetVirtualClock(TRUE);
+    CARDTestSetBusyPolls(CARD_SLOT_A, 1);
+    const double start = cGetTimeSeconds();
     eMemCard::Delete(kName);
+    const double elapsed = cGetTimeSeconds() - start;
+    CARDTestSetBusyPolls(CARD_SLOT_A, 0);
+    OSSetVirtualClock(FALSE);
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_NEAR(elapsed, 0.5, 0.05);
     EXPECT_FALSE(std::filesystem::exists(FilePath()));
     eMemCard::Delete(kName);
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
     EXPECT_FALSE(Mounted());
 }
 
+// A card that mounts as broken is checked all the same: when the check
+// passes the operation goes on, else it stops with the card unmounted.
+TEST_F(eMemCardTest, BrokenCardOnMountIsChecked)
+{
+    const std::vector<uint8_t> payload = Payload(64, 5);
+    eMemCard::Save(kName, kVersion, payload.data(), 64, false);
+    std::ofstream(std::string(CARDTestSlotFolder(0)) + "/Other.dat", std::ios::binary) << std::string(100, 'x');
+    for (bool bCheckPasses : {true, false}) {
+        SCOPED_TRACE(bCheckPasses);
+        if (bCheckPasses)
+            CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_CHECK, CARD_RESULT_READY);
+        std::vector<uint8_t> back(64, 0);
+        eMemCard::Load(kName, kVersion, back.data(), 64);
+        EXPECT_EQ(eMemCard::s_status, bCheckPasses ? eMemCard::STATUS_READY : eMemCard::STATUS_CORRUPTED);
+        EXPECT_EQ(back == payload, bCheckPasses);
+        EXPECT_FALSE(Mounted());
+    }
+}
+
 TEST_F(eMemCardTest, CardChangedFollowsPresence)
 {
+    EXPECT_TRUE(eMemCard::CardChanged());  // slot 0 holds a card
     eMemCard::SetSlot(1);
-    EXPECT_FALSE(eMemCard::CardChanged());  // still empty
+    EXPECT_FALSE(eMemCard::CardChanged());  // still empty, whatever slot 0 holds
     std::filesystem::create_directories(CARDTestSlotFolder(1));
     EXPECT_TRUE(eMemCard::CardChanged());
     EXPECT_FALSE(eMemCard::CardChanged());
@@ -339,25 +356,22 @@ TEST_F(eMemCardTest, CardChangedFollowsPresence)
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_CARD);
 }
 
-TEST_F(eMemCardTest, CommentNamesAreCutToFit)
-{
-    eMemCard::Initialize("A game name that runs on past thirty characters", nullptr);
-    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[0]), "A game name that runs on past \n");
-    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[1]), "\n");
-}
-
-TEST(eMemCard, SizesIconAndTexts)
+TEST(eMemCard, SizesIconCommentsAndTexts)
 {
     const std::pair<int, int> sizes[] = {{1, 1}, {8192, 1}, {8193, 2}, {0, 0}};  // bytes, blocks
     for (const auto& [bytes, blocks] : sizes)
         EXPECT_EQ(eMemCard::GetSaveSize(bytes), blocks) << bytes;
     std::vector<uint8_t> icon(3000, 9);
     std::memset(eMemCardPlatform::s_iconData, 0, sizeof(eMemCardPlatform::s_iconData));
+    eMemCard::SetIconData(icon.data(), 1);
+    EXPECT_EQ(eMemCardPlatform::s_iconData[0] + eMemCardPlatform::s_iconData[1], 9);
+    eMemCard::SetIconData(nullptr, 3000);      // nothing to copy: ignored
     eMemCard::SetIconData(icon.data(), 3000);  // 2048 copied, no more room
     EXPECT_EQ(eMemCardPlatform::s_iconData[2047], 9);
-    eMemCard::SetIconData(icon.data(), 0);
+    eMemCard::Initialize("A game name that runs on past thirty characters", nullptr);
+    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[0]), "A game name that runs on past \n");
+    EXPECT_EQ(std::string(eMemCardPlatform::s_comments[1]), "\n");
     EXPECT_STREQ(eMemCard::GetStatusText(9), "Different Card");
-    EXPECT_STREQ(eMemCard::GetStatusText(13), "Fatal Error");
     EXPECT_STREQ(eMemCard::GetStatusText(14), "???");
 }
 

@@ -137,11 +137,9 @@ protected:
     }
 };
 
-TEST_F(eMoviePlayTest, ThirtyFramesPlayWithPictureAndSound)
+TEST_F(eMoviePlayTest, ThirtyFramesPlayWithTheirPictures)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(30, true)));
-    const std::string wav = m_dir + "/movie.wav";
-    ASSERT_TRUE(AISetWavOutput(wav.c_str()));
     ASSERT_TRUE(eMovie::Open(kMoviePath));
 
     std::vector<uint8_t> shown;
@@ -161,7 +159,6 @@ TEST_F(eMoviePlayTest, ThirtyFramesPlayWithPictureAndSound)
     EXPECT_GE(updates, 30);
     EXPECT_LE(updates, 35);  // a read late by a retrace or two at most
     eMovie::Close();
-    AISetWavOutput(nullptr);
 
     ASSERT_EQ(w, 640);
     ASSERT_EQ(h, 480);
@@ -176,37 +173,44 @@ TEST_F(eMoviePlayTest, ThirtyFramesPlayWithPictureAndSound)
     }
     const uint8_t* outside = &shown[(static_cast<size_t>(300) * w + 400) * 4];
     EXPECT_LT(outside[0] + outside[1] + outside[2], 30);  // only the movie's own size is drawn
-
-    // The sink holds the tone: 16-bit stereo after a 44-byte header.
-    std::ifstream in(wav, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_GT(bytes.size(), 44u + 4 * 16000);
-    std::vector<int16_t> samples((bytes.size() - 44) / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
-    const double rms = Rms(samples.data(), samples.size(), 2);  // left channel
-    EXPECT_GT(rms, 0.5 * 8000 / std::sqrt(2.0));  // a sine of peak 8000 has an RMS of 5657
-    EXPECT_LT(rms, 1.3 * 8000 / std::sqrt(2.0));
 }
 
-TEST_F(eMoviePlayTest, MovieWithoutAudioPlays)
+// A fast decode waits a retrace more: 30 frames a second on a 60 Hz display.
+TEST_F(eMoviePlayTest, MovieWithoutAudioShowsAFrameEveryTwoRetraces)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(4, false, 32, 16)));
     ASSERT_TRUE(eMovie::Open(kMoviePath));
-    EXPECT_EQ(PlayToEnd(), 4);
+    EXPECT_EQ(eMovie::s_nCurrentFrame, -1);  // whatever the movie before showed
+    for (int k = 0; k < 4; ++k) {
+        DVDTestWaitIdle();
+        const uint32_t retraces = VIGetRetraceCount();
+        EXPECT_EQ(eMovie::Update(), k < 3) << k;
+        EXPECT_EQ(VIGetRetraceCount() - retraces, 2u) << k;
+        EXPECT_EQ(eMovie::s_nCurrentFrame, k);
+    }
+}
+
+// Three audio buffers: a fourth frame waits until one has been played, and
+// the movie shows the last frame meanwhile.
+TEST_F(eMoviePlayTest, AudioStillPlayingHoldsTheNextFrame)
+{
+    WriteMovie(datagen::MakeThpFile(MakeMovie(6, true, 32, 16)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(eMovie::Update()) << k;
+    EXPECT_EQ(eMovie::s_nCurrentFrame, 2);
+    EXPECT_EQ(eMovie::s_nStalledRetraces, 1);
+    AITestRunFrames(7, nullptr);
+    EXPECT_TRUE(eMovie::Update());
     EXPECT_EQ(eMovie::s_nCurrentFrame, 3);
+    EXPECT_EQ(eMovie::s_nStalledRetraces, 0);
 }
 
 TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
 {
-    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, false, 32, 16));
-    struct Row {
-        const char* name;
-        size_t offset;
-        uint32_t value;
-    };
-    const uint32_t table = ps::LoadU32BE(&good[0x20]);
-    const Row rows[] = {
+    const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, true, 32, 16));
+    const uint32_t table = ps::LoadU32BE(&good[0x20]);  // the audio information starts at table + 32
+    const struct { const char* name; size_t offset; uint32_t value; } rows[] = {
         {"magic", 0, 0x54485000 ^ 0x01000000},
         {"version 1.0", 4, 0x00010000},
         {"seventeen components", table, 17},
@@ -217,7 +221,7 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
         {"picture wider than the drawing's sizes", table + 20, 0x8000},
         {"picture taller than the drawing's sizes", table + 24, 0x10000},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::vector<uint8_t> bad = good;
         ps::StoreU32BE(&bad[row.offset], row.value);
@@ -326,6 +330,17 @@ TEST_F(eMoviePlayTest, ASlowDiscDelaysTheMovieInsteadOfEndingIt)
     PlayToEnd();
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
     EXPECT_EQ(eMovie::s_nStalledRetraces, 0);
+
+    // A disc that never delivers ends the movie after the longest wait.
+    eMovie::Close();
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    DVDTestHoldDrive(true);
+    int updates = 0;
+    while (eMovie::Update() && updates < 1000) {
+        ++updates;
+        AITestRunFrames(7, nullptr);
+    }
+    EXPECT_EQ(updates, 10 + eMovie::kMaxStallRetraces);  // the preloaded frames, then the wait
 }
 
 TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
@@ -342,7 +357,7 @@ TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
     ps::StoreU32BE(&bytes[at], 0x7FFFFFF0);
     WriteMovie(bytes);
     ASSERT_TRUE(eMovie::Open(kMoviePath));
-    PlayToEnd();
+    EXPECT_EQ(PlayToEnd(), 13);  // frames 0 to 11, then the refusal
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
 }
 
@@ -366,14 +381,41 @@ TEST_F(eMoviePlayTest, MovieAudioPlaysAtTheMusicVolume)
     EXPECT_NEAR(rms[1] / rms[0], 8063.0 / 32768.0, 0.01);
 }
 
+TEST_F(eMovieTest, DecodeRefusesAnUnknownTrackAndABusyAudioBuffer)
+{
+    WriteMovie(datagen::MakeThpFile(MakeMovie(6, true, 16, 8)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    THPAudioInfo audio;
+    ASSERT_TRUE(THPSimpleGetAudioInfo(&audio));
+    EXPECT_EQ(audio.sndChannels, 2u);
+    EXPECT_EQ(audio.sndFrequency, 32000u);
+    EXPECT_EQ(audio.sndNumTracks, 1u);
+    EXPECT_EQ(THPSimpleDecode(1), THP_DECODE_BAD_TRACK);  // one track
+    EXPECT_EQ(THPSimpleDecode(-1), THP_DECODE_BAD_TRACK);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_OK) << k;
+    EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_AUDIO_BUSY);
+    AITestRunFrames(7, nullptr);  // plays the first buffer out
+    EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_OK);
+}
+
+// A volume change with a time ramps linearly, 32 samples a millisecond.
+TEST_F(eMovieTest, VolumeRampsOverItsTime)
+{
+    WriteMovie(datagen::MakeThpFile(MakeMovie(3, true, 16, 8)));
+    ASSERT_TRUE(eMovie::Open(kMoviePath));
+    ASSERT_EQ(THPSimpleDecode(0), THP_DECODE_OK);
+    ASSERT_TRUE(THPSimpleSetVolume(0, 10));  // over 320 samples
+    AITestRunFrames(1, nullptr);              // 160 of them
+    EXPECT_EQ(THPSimpleGetVolume(), 63);      // 127 - 160 x 127 / 320, truncated
+    AITestRunFrames(2, nullptr);
+    EXPECT_EQ(THPSimpleGetVolume(), 0);
+}
+
 TEST(THPVolumeTable, SquareLawGains)
 {
-    const struct {
-        int i;
-        uint16_t gain;
-    } rows[] = {{0, 0}, {1, 2}, {2, 8}, {63, 8063}, {126, 32254}, {127, 32768}};
-    for (const auto& row : rows)
-        EXPECT_EQ(THPVolumeTable[row.i], row.gain) << row.i;
+    for (int i = 0; i < 128; ++i)  // 32768 x (i / 127)^2, truncated: 0, 2, 8, ... 8063 at 63 ... 32768
+        EXPECT_EQ(THPVolumeTable[i], 32768 * i * i / (127 * 127)) << i;
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ TEST(eRenderStateCache, ApplySendsOnlyDirtyGroupsInFixedOrder)
     EXPECT_EQ(cache.sent, (Names{"Z_MODE", "BLEND_MODE", "ALPHA_COMPARE", "CULL_MODE", "ARRAY_TEX1", "NUM_TEX_GENS",
                                  "NUM_TEV_STAGES", "TEV_REG1", "TEV_COLOR_IN 0", "TEV_ALPHA_OP 1", "TEV_ORDER 2"}));
     cache.sent.clear();
+    cache.SetTevColorIn(0, GX_CC_TEXC, GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO);  // as cached: nothing to send
     cache.Apply();
     EXPECT_TRUE(cache.sent.empty());
 }
@@ -147,6 +148,8 @@ TEST(eRenderStateCache, VertexDescriptorSentOnlyOnChangeOrForce)
     cache.SetTevOrder(4, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);  // no stage 4: ignored
     cache.Set(RS_COUNT, 1);
     EXPECT_TRUE(cache.IsClean());
+    EXPECT_EQ(cache.Get(RS_COUNT), 0u);
+    EXPECT_STREQ(eRenderStateText(RS_COUNT), "???");
 }
 
 }  // namespace

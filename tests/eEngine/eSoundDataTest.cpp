@@ -117,18 +117,14 @@ TEST_F(eSoundDataTest, RefusedBlocksKeepThePreviousSoundAndNoAudioMemory)
     m_sounds.push_back(s);
     ASSERT_TRUE(Read(SoundFile(3, 1, 64, 100).GetBytes(), s));
     const eSoundWaveData* pOldWave = s->m_pWaveData;
-    struct Row {
-        const char* name;
-        datagen::BlockWriter file;
-    };
-    const Row rows[] = {
+    const struct { const char* name; datagen::BlockWriter file; } rows[] = {
         {"version 1", SoundFile(1, 1, 64, 100)},
         {"version 4", SoundFile(4, 1, 64, 100)},
         {"platform version 0", SoundFile(3, 0, 64, 100)},
         {"platform version 2", SoundFile(3, 2, 64, 100)},
         {"end past the sound's block", SoundFile(3, 1, 64, 2 * 96)},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         s->m_name.Set("kept");
         EXPECT_FALSE(Read(r.file.GetBytes(), s));
@@ -141,18 +137,14 @@ TEST_F(eSoundDataTest, RefusedBlocksKeepThePreviousSoundAndNoAudioMemory)
 
 TEST_F(eSoundDataTest, SamplesReachAudioMemoryInStagedChunks)
 {
-    struct Row {
-        uint32_t byteSize;
-        std::vector<uint32_t> transfers;
-    };
-    const Row rows[] = {
+    const struct { uint32_t byteSize; std::vector<uint32_t> transfers; } rows[] = {
         {0, {}},
         {1, {32}},
         {16384, {16384}},
         {16385, {16384, 32}},
         {40000, {16384, 16384, 7232}},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.byteSize);
         eSoundData* s = m_pool.New<eSoundData>();
         s_transfers.clear();
@@ -221,6 +213,34 @@ TEST_F(eSoundDataTest, GroupReleasesItsSoundsWhenDestroyed)
     std::destroy_at(group);
     EXPECT_EQ(ARTestLiveBlocks(), m_nBaseBlocks);
     EXPECT_EQ(eSoundDataMgr::s_pInstances[601], nullptr);
+}
+
+// The source files' naming rule: s(hot) or l(oop), s(tereo) or m(ono), an
+// underscore, then letters, digits and underscores, under 20 characters.
+TEST(eSoundDataNames, SettingsFromTheFileName)
+{
+    const struct { const char* path; bool ok, looping; eSoundDataChannels channels; } rows[] = {
+        {"sounds/ls_Wind_01.wav", true, true, SDC_STEREO},
+        {"C:\\snd\\SM_Beep.aif", true, false, SDC_MONO},
+        {"lm_", true, true, SDC_MONO},
+        {"ss_abcdefghijklmnop.wav", true, false, SDC_STEREO},  // 19 characters
+        {"ss_abcdefghijklmnopq.wav", false, false, SDC_MONO},  // 20
+        {"xs_Beep", false, false, SDC_MONO},
+        {"sx_Beep", false, false, SDC_MONO},
+        {"ssBeep", false, false, SDC_MONO},
+        {"ss_Be-ep", false, false, SDC_MONO},
+        {"s_", false, false, SDC_MONO},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        bool looping = !row.looping;
+        eSoundDataChannels channels = row.channels == SDC_MONO ? SDC_STEREO : SDC_MONO;
+        EXPECT_EQ(eSoundData::GetSettingsFromFilename(row.path, &looping, &channels), row.ok);
+        if (row.ok) {
+            EXPECT_EQ(looping, row.looping);
+            EXPECT_EQ(channels, row.channels);
+        }
+    }
 }
 
 }  // namespace

@@ -115,6 +115,8 @@ TEST_F(eSoundTest, OneShotFinishesAfterItsLengthAndStaysFinished)
     for (int i = 0; i < 11; ++i)
         ASSERT_TRUE(s.Update(&m_a, cTimeValue(1))) << i;
     EXPECT_EQ(s.m_timeAlive, cTimeValue(11));
+    s.Play();
+    ASSERT_NE(s.m_nChannelId, -1);
     s_calls.clear();
     EXPECT_FALSE(s.Update(&m_a, cTimeValue(1))) << "its play position passed 10 ticks";
     EXPECT_EQ(s.m_nFlags & eSound::kFlagActive, 0u);
@@ -124,6 +126,14 @@ TEST_F(eSoundTest, OneShotFinishesAfterItsLengthAndStaysFinished)
     s.SetFlagsOnOff(eSound::kFlagActive, 0);
     EXPECT_EQ(Ops(), "") << "a finished one-shot is not filed again";
     EXPECT_EQ(s.m_nFlags, eSound::kFlagActive);
+
+    eSound& loop = NewSound(MakeSound(10), true);  // a looping sound never finishes
+    loop.SetZone(&m_a);
+    loop.m_timeAlive = cTimeValue(50);
+    s_calls.clear();
+    loop.SetFlagsOnOff(eSound::kFlagActive, 0);
+    EXPECT_EQ(Ops(), "aA ");
+    EXPECT_TRUE(loop.Update(&m_a, cTimeValue(1)));
 }
 
 TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
@@ -157,12 +167,52 @@ TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
         EXPECT_EQ(Ops(), r.ops);
         m_sound.reset();
     }
+    // Leaving every zone and coming back clears the flag, into another zone
+    // or the same one.
+    const struct { float x; eZone* pZone; uint32_t outside; } steps[] = {
+        {500, &m_a, eSound::kFlagOutsideZones}, {70, &m_b, 0}, {500, &m_b, eSound::kFlagOutsideZones}, {10, &m_b, 0}};
+    eSound& wanderer = NewSound(MakeSound(600, 32000, true), true);
+    wanderer.SetZone(&m_a);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.x);
+        wanderer.m_localToZone.origin.Set(step.x, 0, 0);
+        wanderer.SetFlagsOnOff(eSound::kFlagReevaluate, 0);
+        wanderer.Update(wanderer.m_pZone, cTimeValue(1));
+        EXPECT_EQ(wanderer.m_pZone, step.pZone);
+        EXPECT_EQ(wanderer.m_nFlags & eSound::kFlagOutsideZones, step.outside);
+    }
     eSound& lone = NewSound(MakeSound(600, 32000, true), true);
     lone.SetFlagsOnOff(eSound::kFlagReevaluate, 0);
     s_calls.clear();
     lone.Update(&m_b, cTimeValue(1));
     EXPECT_EQ(lone.m_pZone, &m_b) << "a sound without zone takes the given one";
     EXPECT_EQ(Ops(), "aB aB ");
+}
+
+// The channel plays at volume x intensity from the sound's world position,
+// and each update brings both up to date.
+TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
+{
+    eSound& s = NewSound(MakeSound(600, 32000, true), true);
+    s.SetZone(&m_b);
+    s.m_localToZone.origin.Set(5, 0, 0);
+    s.m_fVolume = 0.5f;
+    s.m_fIntensity = 0.25f;
+    s.Play();
+    ASSERT_TRUE(eAudio::IsValidHandle(s.m_nChannelId));
+    EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.125f);
+    EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(105, 0, 0), 1e-4f));
+    s.m_fIntensity = 0.5f;
+    s.m_localToZone.origin.Set(10, 0, 0);
+    ASSERT_TRUE(s.Update(&m_b, cTimeValue(1)));
+    EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.25f);
+    EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(110, 0, 0), 1e-4f));
+    // New data: the old channel goes and the sound starts from the beginning.
+    const int old = s.m_nChannelId;
+    s.SetSoundData(MakeSound(300));
+    EXPECT_FALSE(eAudio::IsValidHandle(old));
+    EXPECT_EQ(s.m_nChannelId, -1);
+    EXPECT_EQ(s.m_timeAlive, cTimeValue(0));
 }
 
 TEST_F(eSoundTest, DestroyedSoundLeavesNothingBehind)

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 
+#include "platform/mtx.h"
 #include "gx/gxFront_local.h"
+#include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 #include "cCore/cMemPool.h"
 #include "eEngine/eVideo.h"
@@ -34,11 +38,18 @@ TEST(eVideoPlatform, OCSTo34MatrixMapsToHardwareAxes)
 TEST_F(VideoTest, StartUpUsesTheRememberedModeAndReservesItsArena)
 {
     EXPECT_EQ(StartVideoOnce().pStartMode, &GXNtsc480Prog);
+    const GXColor clear = StartVideoOnce().startClear;  // black, alpha 0
+    EXPECT_EQ(clear.r | clear.g | clear.b | clear.a, 0);
     for (bool bProgressive : {true, false}) {
         eVideo::SetProgressiveMode(bProgressive);
         EXPECT_EQ(eVideoPlatform::s_pRenderMode, bProgressive ? &GXNtsc480Prog : &GXNtsc480IntDf);
         EXPECT_EQ(cSaveRegion::GetSaveRegionData(cSaveRegion::kProgressiveWord), bProgressive ? 1u : 0u);
         EXPECT_EQ(eVideo::AlwaysPromptProgressive(), bProgressive);  // told to the OS settings
+        const gxState& s = gxGet();
+        EXPECT_TRUE(std::equal(s.copy.vfilter, s.copy.vfilter + 7, eVideoPlatform::s_pRenderMode->vfilter));
+        EXPECT_FALSE(s.copy.halfAspect);  // both modes copy every line
+        EXPECT_EQ(s.scissor.left + s.scissor.top, 0u);
+        EXPECT_EQ(s.scissor.ht, 480u);
     }
 
     const uint8_t* fifo = static_cast<const uint8_t*>(eVideoPlatform::s_pFifo);
@@ -69,28 +80,19 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
     eVideoPlatform::SetVertexType(GX_VTXFMT5, true);
 
     eVideoPlatform::ResetState();
+    // The cache's defaults (pinned by its own test) reach the hardware.
     const gxState& s = gxGet();
     EXPECT_TRUE(s.zCompare && s.zUpdate && s.zCompBeforeTex);
-    EXPECT_EQ(s.zFunc, GX_LEQUAL);
     EXPECT_EQ(s.blendMode, GX_BM_NONE);
-    EXPECT_EQ(s.blendSrc, GX_BL_ONE);
-    EXPECT_EQ(s.blendDst, GX_BL_ZERO);
     EXPECT_EQ(s.logicOp, GX_LO_CLEAR);
     EXPECT_FALSE(s.alphaUpdate);
-    EXPECT_TRUE(s.colorUpdate);
     EXPECT_FALSE(s.chanCtrl[2].enable);
-    EXPECT_EQ(s.chanCtrl[2].matSrc, GX_SRC_REG);
-    EXPECT_EQ(s.chanCtrl[2].attnFn, GX_AF_NONE);
-    EXPECT_EQ(s.matColor[0].a, 255);
     EXPECT_EQ(s.alphaComp0, GX_ALWAYS);
-    EXPECT_EQ(s.alphaRef0, 1);
     EXPECT_EQ(s.alphaOp, GX_AOP_AND);
     EXPECT_EQ(s.cullMode, GX_CULL_FRONT);
     EXPECT_EQ(s.arrays[GXAttrArrayIndex(GX_VA_TEX2)].base, nullptr);
     EXPECT_EQ(s.tevRegs[GX_TEVREG1].g, 255);
     EXPECT_EQ(s.tevStages[3].alpha.op, GX_TEV_ADD);
-    EXPECT_TRUE(s.tevStages[3].alpha.clamp);
-    EXPECT_EQ(s.tevStages[3].alpha.in[0], GX_CA_ZERO);
     EXPECT_EQ(s.swapTables[1][3], GX_CH_GREEN);  // table 1 is red, green, blue, green
     EXPECT_EQ(s.swapTables[1][0], GX_CH_RED);
     EXPECT_EQ(s.vtxDesc[GX_VA_NRM], GX_INDEX8);  // format 0 selected
@@ -98,6 +100,98 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
     EXPECT_EQ(s.posTexMtx[2][1], -1.0f);  // identity camera: the bare axis swap
     EXPECT_EQ(s.copy.pixelFmt, GX_PF_RGBA6_Z24);
     EXPECT_TRUE(eVideoPlatform::RenderState().IsClean());
+}
+
+// Each setup programs one colour channel and both its halves, whatever the
+// setup before it left.
+TEST_F(VideoTest, LightingSetupsProgramTheColourAndAlphaChannels)
+{
+    // enable, ambient source, material source, light mask, diffuse, attenuation
+    using Channel = std::array<uint32_t, 6>;
+    const Channel off = {GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE};
+    const Channel vertex = {GX_FALSE, GX_SRC_REG, GX_SRC_VTX, 0, GX_DF_NONE, GX_AF_NONE};
+    const Channel lit = {GX_TRUE, GX_SRC_REG, GX_SRC_REG, 5, GX_DF_CLAMP, GX_AF_SPOT};
+    const struct { const char* name; void (*set)(); Channel color, alpha; } rows[] = {
+        {"material", [] { eVideoPlatform::SetMaterialLighting(5); }, lit, off},
+        {"vertex colour", eVideoPlatform::SetVertexColorLighting, vertex, vertex},
+        {"none", eVideoPlatform::SetNoLighting, off, off},
+    };
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    rs.Set(RS_NUM_CHANS, 2);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.set();
+        EXPECT_EQ(rs.Get(RS_NUM_CHANS), 1u);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_COLOR_CHAN_ENABLE + i)), row.color[i]) << i;
+            EXPECT_EQ(rs.Get(static_cast<eRenderState>(RS_ALPHA_CHAN_ENABLE + i)), row.alpha[i]) << i;
+        }
+        eVideoPlatform::ApplyState();  // and each value reaches its own place in the hardware's channel
+        for (int c : {0, 1}) {
+            const gxChanCtrl& h = gxGet().chanCtrl[c == 0 ? GX_COLOR0 : GX_ALPHA0];
+            const Channel& want = c == 0 ? row.color : row.alpha;
+            const Channel got = {h.enable, uint32_t(h.ambSrc), uint32_t(h.matSrc), h.lightMask, uint32_t(h.diffFn),
+                                 uint32_t(h.attnFn)};
+            EXPECT_EQ(got, want) << c;
+        }
+    }
+}
+
+TEST_F(VideoTest, ScreenCopyIsTheWholeFrameInRGB565)
+{
+    GXSetTexCopySrc(1, 2, 3, 4);
+    GXSetTexCopyDst(8, 8, GX_TF_RGBA8, GX_TRUE);
+    eVideo::CopyFrameBuffer();
+    const gxCopyState& c = gxGet().copy;
+    EXPECT_EQ(c.texSrc.left + c.texSrc.top, 0u);
+    EXPECT_EQ(c.texSrc.wd, 640u);
+    EXPECT_EQ(c.texSrc.ht, 480u);
+    EXPECT_EQ(c.texDstWd, 640u);
+    EXPECT_EQ(c.texDstHt, 480u);
+    EXPECT_EQ(c.texDstFmt, GX_TF_RGB565);
+    EXPECT_FALSE(c.texDstMipmap);
+}
+
+// The debug primitives in screen pixels, drawn in their 0xAARRGGBB colour.
+class eVideoPlatformDrawTest : public DrawingTest<VideoTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<VideoTest>::SetUp();
+        if (IsSkipped())
+            return;
+        mFrustum pixels;  // x right and y down in pixels, depth -1 to 1
+        pixels.SetOrtho(-1.0f, 1.0f, 0.0f, 640.0f, 0.0f, 480.0f);
+        eVideo::SetProjection(pixels);
+        Mtx id;
+        PSMTXIdentity(id);
+        GXLoadPosMtxImm(id, GX_PNMTX0);
+        eRenderStateCache& rs = eVideoPlatform::RenderState();
+        rs.Set(RS_CULL_MODE, GX_CULL_NONE);
+        rs.Set(RS_NUM_TEX_GENS, 0);
+        rs.Set(RS_NUM_TEV_STAGES, 1);
+        rs.SetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR0A0);
+        eVideoPlatform::SetPassColor(GX_TEVSTAGE0);
+        eVideoPlatform::SetVertexColorLighting();
+    }
+    static void ExpectPixel(int x, int y, int r, int g, int b)
+    {
+        GXDrawDone();
+        const GXColor c = GXTestEfbPixel(x, y);
+        EXPECT_NEAR(c.r, r, 4) << x << ", " << y;
+        EXPECT_NEAR(c.g, g, 4) << x << ", " << y;
+        EXPECT_NEAR(c.b, b, 4) << x << ", " << y;
+    }
+};
+
+TEST_F(eVideoPlatformDrawTest, QuadAndLineDrawInTheirColour)
+{
+    GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+    eVideoPlatform::DrawQuad(100.0f, 100.0f, 200.0f, 200.0f, 0x80336699u, -0.5f);
+    eVideoPlatform::DrawLine(300.0f, 150.5f, 400.0f, 150.5f, 0xFFCC2211u);
+    ExpectPixel(150, 150, 0x33, 0x66, 0x99);
+    ExpectPixel(350, 150, 0xCC, 0x22, 0x11);
+    ExpectPixel(250, 150, 0, 0, 0);
 }
 
 TEST_F(VideoTest, VertexFormatsHaveTheirAttributeFormats)

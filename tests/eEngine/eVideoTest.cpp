@@ -24,7 +24,7 @@ void ExpectRows(int firstRow, const float expected[3][4], float tol = 0.0f)
             EXPECT_NEAR(gxGet().posTexMtx[firstRow + r][c], expected[r][c], tol) << "row " << firstRow + r << ", " << c;
 }
 
-TEST(eVideo, OrthographicWhenSidePlanesAreOppositeWithinTolerance)
+TEST_F(VideoTest, SetProjectionIsOrthographicWhenSidePlanesAreOpposite)
 {
     // The dot product of the left and right plane normals.
     const struct { float dot; bool ortho; } rows[] = {{-1.0f, true}, {-0.999995f, true}, {-1.000005f, true},
@@ -33,19 +33,9 @@ TEST(eVideo, OrthographicWhenSidePlanesAreOppositeWithinTolerance)
         mFrustum f;
         f.SetOrtho(1.0f, 10.0f, -1.0f, 1.0f, 1.0f, -1.0f);
         f.planes[mFrustum::kRight].normal.Set(row.dot, 0.0f, 0.0f);  // left is (1, 0, 0)
-        EXPECT_EQ(eVideo::IsOrthographic(f), row.ortho) << row.dot;
+        eVideo::SetProjection(f);
+        EXPECT_EQ(gxGet().projectionType, row.ortho ? GX_ORTHOGRAPHIC : GX_PERSPECTIVE) << row.dot;
     }
-}
-
-TEST_F(VideoTest, SetProjectionPicksTheProjectionType)
-{
-    mFrustum f;
-    f.SetOrtho(1.0f, 100.0f, -4.0f, 4.0f, 3.0f, -3.0f);
-    eVideo::SetProjection(f);
-    EXPECT_EQ(gxGet().projectionType, GX_ORTHOGRAPHIC);
-    f.SetFOV(90.0f, 90.0f, 1.0f, 100.0f);
-    eVideo::SetProjection(f);
-    EXPECT_EQ(gxGet().projectionType, GX_PERSPECTIVE);
 }
 
 TEST_F(VideoTest, SetCameraToWorldLoadsTheInverse)
@@ -94,6 +84,7 @@ TEST_F(VideoTest, ViewportClearAndFifoUsage)
     eVideo::SetViewport(&vp);
     EXPECT_EQ(gxGet().scissor.top, 20u);
     EXPECT_EQ(gxGet().viewport.wd, 300.0f);
+    EXPECT_EQ(gxGet().viewport.farZ, 1.0f);
     eVideo::SetViewport(nullptr);
     EXPECT_EQ(gxGet().scissor.left + gxGet().scissor.top, 0u);
     EXPECT_EQ(gxGet().scissor.wd, 640u);
@@ -129,23 +120,6 @@ TEST_F(VideoTest, FlipTurnsAlphaUpdateOnForTheCopyOnly)
     EXPECT_EQ(recorder.Get(RS_ALPHA_UPDATE), 0u);  // sent with the next draw
 }
 
-TEST_F(VideoTest, ThirtyFramesInEverySecondNeverMore)
-{
-    std::vector<OSTime> flips;
-    for (int i = 0; i < 100; ++i) {
-        eVideo::Flip();
-        flips.push_back(OSGetTime());
-    }
-    for (size_t i = 2; i < flips.size(); ++i)
-        ASSERT_EQ(flips[i] - flips[i - 1], 2 * kRetrace) << "flip " << i;
-    for (size_t i = 1; i + 31 < flips.size(); ++i) {
-        int n = 0;
-        for (OSTime t : flips)
-            n += t >= flips[i] && t < flips[i] + OS_TIMER_CLOCK;
-        ASSERT_EQ(n, 30) << "the second from flip " << i;
-    }
-}
-
 TEST_F(VideoTest, FastFramesAreHeldSlowOnesAreNot)
 {
     eVideo::Flip();
@@ -160,26 +134,21 @@ TEST_F(VideoTest, FastFramesAreHeldSlowOnesAreNot)
     EXPECT_LE(OSGetTime() - workEnd, kRetrace);
 }
 
-TEST_F(VideoTest, HeadlessFramesShowTheClearColour)
+TEST_F(VideoTest, FlipShowsTheClearColour)
 {
     if (!StartVideoOnce().bHaveGL)
         GTEST_SKIP() << "no OpenGL";
+    // A copy clears the frame buffer to the colour: the next copy shows it.
     eVideo::Clear(true, true, 0xFF3366CCu, 1.0f, nullptr);
-    for (int i = 0; i < 10; ++i) {
-        eVideo::BeginRender();
-        eVideo::EndRender();
-        eVideo::Flip();
-    }
+    eVideo::Flip();
+    eVideo::Flip();
+    VIWaitForRetrace();  // the copy goes out at the next retrace
     std::vector<uint8_t> rgba;
     int width = 0, height = 0;
     ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
     ASSERT_EQ(rgba.size(), 640u * 480u * 4u);
-    for (size_t pixel : {size_t{0}, size_t{240 * 640 + 320}, size_t{640 * 480 - 1}}) {
-        EXPECT_EQ(rgba[pixel * 4 + 0], 0x33) << pixel;
-        EXPECT_EQ(rgba[pixel * 4 + 1], 0x66) << pixel;
-        EXPECT_EQ(rgba[pixel * 4 + 2], 0xCC) << pixel;
-    }
-    EXPECT_TRUE(VIWriteScreenshotPNG((StartVideoOnce().dir + "/frame.png").c_str()));
+    const size_t centre = (240 * 640 + 320) * 4;
+    EXPECT_EQ(rgba[centre] << 16 | rgba[centre + 1] << 8 | rgba[centre + 2], 0x3366CC);
 }
 
 }  // namespace

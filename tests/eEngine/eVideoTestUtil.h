@@ -12,6 +12,7 @@
 
 #include "platform/os.h"
 #include "../test/gx_test.h"
+#include "gx/gxFront_local.h"
 #include "../test/os_test.h"
 #include "cCore/cSaveRegion.h"
 #include "eEngine/eVideo.h"
@@ -21,6 +22,7 @@
 struct VideoStart {
     bool bHaveGL = false;
     const GXRenderModeObj* pStartMode = nullptr;  // what Initialize chose
+    GXColor startClear = {1, 1, 1, 1};            // the clear colour it left
     std::string dir;                              // removed at process end
 };
 
@@ -36,6 +38,7 @@ inline const VideoStart& StartVideoOnce()
         cSaveRegion::SetSaveRegionData(cSaveRegion::kProgressiveWord, 1);
         eVideoPlatform::Initialize();
         start.pStartMode = eVideoPlatform::s_pRenderMode;
+        start.startClear = gxGet().copy.clearColor;
         OSSetVirtualClock(FALSE);
         return start;
     }();
