@@ -150,6 +150,8 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     eCamera camera;
     camera.SetCameraToWorld(MakeFrame(0, -3, 0));
     const int kFrames = 45;
+    const uint32_t oldAmbient = M::s_nGlobalAmbient;
+    M::s_nGlobalAmbient = 0xFF000000u;  // no ambient light: the background keeps its clear colour
     for (int frame = 0; frame < kFrames; ++frame) {
         plume->Update(cTimeValue(20), 1.0f);
         // The trail's node sweeps from x = -1 to x = 6.2 at y = 12, z = 1.
@@ -165,6 +167,7 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
         camera.EndRender();
         eVideo::Flip();
     }
+    M::s_nGlobalAmbient = oldAmbient;
     EXPECT_EQ(plume->m_nCurrentParticles, 10);  // one every 60 ticks, 600 ticks of life
     EXPECT_EQ(trail->m_nParticles, 13);
     EXPECT_GT(eVideo::s_nRenderedDynamicTris, 0u);
