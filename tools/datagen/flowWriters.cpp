@@ -314,14 +314,17 @@ bool WriteSampleFlowFiles(const std::string& dir)
     spec.musicNames = {"Overture"};
     spec.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     cMemPool pool("datagen Game", 0x20000, false);
-    // The game's sound data and English strings: empty for now.
-    BlockWriter sound, strings;
+    // The game's sound data and English strings, and the console's English
+    // platform strings: empty for now.
+    BlockWriter sound, strings, platformStrings;
     EmptyGroupBlock(sound.Header(), 20).Trailer();
     EmptyGroupBlock(strings.Header(), 150).Trailer();
+    EmptyGroupBlock(platformStrings.Header(), 850).Trailer();
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
     return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
            sound.Save(game + "GameSound.snd") && strings.Save(game + "GameStrings_eng.str") &&
+           platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
            WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
            WriteGameFile(game + "Game.gam", spec, &pool);
