@@ -45,6 +45,16 @@ TEST_F(gcGameStateTest, VersionsThreeAndFourLoadTheSameState)
     }
 }
 
+TEST_F(gcGameStateTest, NewStateKeepsOneHundredKeyValuesFromSlotFifty)
+{
+    gcGameConfig::PrepPool(gcGame::s_gameStatePool, gcGameConfig::GetGameStatePoolSize());
+    const gcGameState* p = gcGame::s_gameStatePool.New<gcGameState>();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->m_keyValues.m_nBegin, 50);
+    EXPECT_EQ(p->m_keyValues.m_nEnd, 150);  // the profiles store exactly 100
+    std::destroy_at(p);
+}
+
 TEST_F(gcGameStateTest, EveryLoadReadsTheFileAfresh)
 {
     ASSERT_TRUE(SaveBlock(4));

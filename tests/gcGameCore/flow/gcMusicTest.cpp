@@ -131,19 +131,21 @@ TEST_F(gcMusicTest, LostLoopingChannelRestartsWithA198TickFadeAtItsVolume)
     // A track that does not loop stays silent but still counts as playing.
     EXPECT_EQ(gcMusic::s_nChannel[once], -1);
     EXPECT_TRUE(gcMusic::s_bIsPlaying[once]);
+    gcMusic::StopMusic(once, cTimeValue(0));  // no channel: nothing to stop
+    EXPECT_TRUE(gcMusic::s_bIsPlaying[once]);
 }
 
 TEST_F(gcMusicTest, StoppedTrackIsClearedAndNeverRestarted)
 {
     const int slot = LoadTone(0);
-    gcMusic::PlayMusic(slot, cTimeValue(0), 1.0f, true, false);
+    gcMusic::PlayMusic(slot, cTimeValue(0), 1.0f, true, true);
     Tick(1, kAxFrameTicks);
     gcMusic::StopMusic(slot, cTimeValue(60));
     const int h = gcMusic::s_nChannel[slot];
-    EXPECT_FALSE(gcMusic::s_bIsPlaying[slot]);
+    EXPECT_FALSE(gcMusic::s_bIsPlaying[slot] || gcMusic::s_bIsSFX[slot]);
     EXPECT_EQ(h, gcMusic::s_nChannel[slot]) << "the handle stays while the fade runs";
     // Faded back in while it still sounds: the same channel.
-    gcMusic::PlayMusic(slot, cTimeValue(30), 1.0f, true, false);
+    gcMusic::PlayMusic(slot, cTimeValue(30), 1.0f, true, true);
     EXPECT_EQ(gcMusic::s_nChannel[slot], h);
     EXPECT_EQ(ChannelOf(h).fader.m_fadeDir, eAudioFader::FADE_UP);
     EXPECT_EQ(ChannelOf(h).fader.m_fadeTime, cTimeValue(30));
@@ -155,6 +157,23 @@ TEST_F(gcMusicTest, StoppedTrackIsClearedAndNeverRestarted)
     EXPECT_EQ(gcMusic::s_nChannel[slot], -1);
     gcMusic::Update();
     EXPECT_EQ(gcMusic::s_nChannel[slot], -1);
+}
+
+TEST_F(gcMusicTest, FreeReleasesTheChannelAndKeepsTheFlags)
+{
+    const int slot = LoadTone(0);
+    gcMusic::PlayMusic(slot, cTimeValue(0), 0.5f, true, true);
+    const int h = gcMusic::s_nChannel[slot];
+    gcMusic::FreeMusic(slot);
+    EXPECT_FALSE(ChannelOf(h).bIsPlaying);
+    EXPECT_EQ(gcMusic::s_nChannel[slot], -1);
+    EXPECT_EQ(gcMusic::s_pMusic[slot], nullptr);
+    EXPECT_TRUE(gcMusic::s_bIsPlaying[slot] && gcMusic::s_bIsSFX[slot] && gcMusic::s_bIsLooping[slot]);
+    for (int bad : {-1, gcMusic::kMaxSlots})
+        gcMusic::FreeMusic(bad);  // nothing
+    gcMusic::Initialize();
+    EXPECT_FALSE(gcMusic::s_bIsPlaying[slot] || gcMusic::s_bIsSFX[slot] || gcMusic::s_bIsLooping[slot]);
+    EXPECT_FLOAT_EQ(gcMusic::s_fVolumes[slot], 1.0f);
 }
 
 TEST_F(gcMusicTest, StopAllFreesEveryChannel)

@@ -109,6 +109,38 @@ TEST_F(gcPlayerConfigTest, RefusesOldVersionsAndTruncation)
     }
 }
 
+TEST_F(gcPlayerConfigTest, VersionFourReadsItsMapEvents)
+{
+    // A damaged map-started event: version 4 reads it and is refused.
+    datagen::BlockWriter w;
+    datagen::ObjectBlock(w.Header().Begin(4), "Stored");
+    for (int32_t begin : {120, 220, 100, 100, 220, 0})
+        datagen::EmptyGroupBlock(w, begin);
+    w.Begin(0).End();
+    datagen::EmptyEventBlock(w).End().Trailer();
+    ASSERT_TRUE(w.Save(FileOf(0)));
+    gcTestLogCapture quiet;
+    EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+}
+
+TEST_F(gcPlayerConfigTest, DefaultRangesOfANewConfiguration)
+{
+    gcGameConfig::PrepPool(gcGame::s_playerConfigPool, gcGameConfig::GetPlayerConfigPoolSize());
+    const gcPlayerConfig* p = gcGame::s_playerConfigPool.New<gcPlayerConfig>();
+    ASSERT_NE(p, nullptr);
+    const struct {
+        const cGroup& group;
+        int32_t begin, end;
+    } rows[] = {{p->m_textures, 120, 150}, {p->m_materials, 220, 300}, {p->m_meshes, 100, 120},
+                {p->m_animations, 100, 250}, {p->m_surfaces, 220, 300}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.group.m_nBegin, r.begin);
+        EXPECT_EQ(r.group.m_nEnd, r.end);
+    }
+    std::destroy_at(p);
+}
+
 TEST_F(gcPlayerConfigTest, WriterAndHandLaidBlockAgreeAndRoundTrip)
 {
     ASSERT_TRUE(SaveBlock(0, 4));

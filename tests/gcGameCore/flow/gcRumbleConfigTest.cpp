@@ -38,6 +38,27 @@ TEST_F(gcRumbleConfigTest, ReadsVersionThreeAndWritesItBack)
     EXPECT_EQ(ReadHostFile(m_dir.HostPath("again.bin")), ReadHostFile(m_dir.HostPath("r.bin")));
 }
 
+TEST_F(gcRumbleConfigTest, BlockEndingEarlyChangesNothingAndCopiesCopyEverything)
+{
+    datagen::BlockWriter w;
+    w.Header().Begin(3).Begin(1).End().Int(90).Float(0.5f).End().Trailer();  // two floats missing
+    ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("r.bin"), w.GetBytes()));
+    cFile file;
+    ASSERT_TRUE(file.Open("/r.bin"));
+    gcRumbleConfig r;
+    gcTestLogCapture quiet;
+    EXPECT_FALSE(r.Read(file, &m_pool));
+    file.Close();
+    EXPECT_EQ(r.lifeTime, cTimeValue(0));
+    EXPECT_FLOAT_EQ(r.fStartIntensity, 1.0f);
+    r.lifeTime = cTimeValue(12);
+    r.fFalloffDistance = 3.0f;
+    const gcRumbleConfig* pCopy = dcast<gcRumbleConfig>(r.Copy(&m_pool));
+    ASSERT_NE(pCopy, nullptr);
+    EXPECT_EQ(pCopy->lifeTime, cTimeValue(12));
+    EXPECT_FLOAT_EQ(pCopy->fFalloffDistance, 3.0f);
+}
+
 TEST_F(gcRumbleConfigTest, OlderOrCutBlocksLeaveTheDefaults)
 {
     gcTestLogCapture quiet;
