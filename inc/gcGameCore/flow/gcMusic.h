@@ -19,6 +19,7 @@ class eSoundData;
 class gcMusic {
 public:
     static constexpr int kMaxSlots = 16;
+    static constexpr int kMaxMusicIds = 48;  // the game's table of music names
     // The fade-in of a looping track restarted by Update: 0.33 s.
     static constexpr float kRestartFadeSeconds = 0.33f;
 
@@ -31,7 +32,8 @@ public:
     static void GetMusicFilename(int nMusicId, cStr* pName);
     // Reads the track into the pool and returns its slot; -1 (logged) when
     // no slot is free (the file system is not touched), the file does not
-    // open, or the track is refused.
+    // open, or the track is refused; an id outside the game's 48 music
+    // names is refused the same way.
     static int LoadMusic(int nMusicId, cMemPool* pPool);
     // Frees the slot's channel and deletes its track; the playing, SFX and
     // looping flags stay as they were.

@@ -52,6 +52,10 @@ void gcMusic::GetMusicFilename(int nMusicId, cStr* pName)
 
 int gcMusic::LoadMusic(int nMusicId, cMemPool* pPool)
 {
+    if (nMusicId < 0 || nMusicId >= kMaxMusicIds) {
+        cLogError_("gcMusic: music %d refused: ids are 0 to %d", nMusicId, kMaxMusicIds - 1);
+        return -1;
+    }
     const int nSlot = FindFreeSlot();
     if (nSlot == -1) {
         cLogError_("gcMusic: music %d refused: all %d music slots hold a track", nMusicId, kMaxSlots);

@@ -72,6 +72,12 @@ TEST_F(gcMusicTest, SeventeenthTrackAndMissingFilesAreRefusedAndLogged)
     ASSERT_TRUE(datagen::WriteBytes(MusicPath(41), {0xFB, 0xBF, 0xFB, 0xBF, 0, 0, 0, 1, 0, 0}));
     EXPECT_EQ(gcMusic::LoadMusic(41, &m_pool), -1);  // damaged
     EXPECT_EQ(gcMusic::s_pMusic[9], nullptr);
+    for (int id : {-2, gcMusic::kMaxMusicIds}) {  // ids outside the game's music names
+        EXPECT_EQ(gcMusic::LoadMusic(id, &m_pool), -1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, (" " + std::to_string(id) + " refused: ids").c_str()), 1) << id;
+    }
+    ASSERT_TRUE(datagen::WriteToneMusicFile(MusicPath(47), 440.0, 3200));
+    EXPECT_EQ(gcMusic::LoadMusic(47, &m_pool), 9) << "the last id";
 }
 
 TEST_F(gcMusicTest, PlayStartsSilentAndFadesInOnTheChosenGroup)

@@ -60,6 +60,14 @@ TEST_F(gcPlatformConfigTest, ReadsVersionsOneToSevenWithTheirIcon)
     }
 }
 
+TEST_F(gcPlatformConfigTest, IconOfSizeZeroIsNoIcon)
+{
+    ASSERT_TRUE(SaveBlock(5, 0, 0));
+    ASSERT_TRUE(gcPlatformConfig::Load(-1));
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_nIconDataSize, 0);
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_pIconData, nullptr);
+}
+
 TEST_F(gcPlatformConfigTest, RefusesBadIconSizesVersionZeroAndTruncation)
 {
     gcTestLogCapture quiet;
