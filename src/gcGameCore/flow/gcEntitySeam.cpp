@@ -66,12 +66,12 @@ void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& 
     wb.WriteInt(begin);
 }
 
-// Seam, owned by the items and effects work: every template in the ranges
+// Seam, owned by the items and effects work (issues 28, 27): every template in the ranges
 // gets ResetInstances (gcItemTemplateMgr, gcEffectTemplateMgr). No template
 // class is in this build, so no group above holds one.
 void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup*) {}
 
-// Seam, owned by the entities work: gcEntityTemplateMgr's object in the
+// Seam, owned by the entities work (issue 24): gcEntityTemplateMgr's object in the
 // group's begin slot makes the entity (gcEntityTemplate::CreateInstance in
 // the pool), gcEntityMgr::Add(0, entity, 0xFFFF), then gcEntity::Reset with
 // the pool. Without those classes no template can be in the group.
@@ -82,5 +82,5 @@ gcEntity* gcEntitySeam::CreatePlayerEntity(const cGroup* pEntityTemplates, cMemP
     return nullptr;
 }
 
-// Seam, owned by the entities work: gcEntityMgr::Remove(0).
+// Seam, owned by the entities work (issue 24): gcEntityMgr::Remove(0).
 void gcEntitySeam::RemovePlayerEntity() {}
