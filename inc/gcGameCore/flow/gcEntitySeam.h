@@ -1,15 +1,14 @@
 #pragma once
 // What the game flow needs of the entity, effect and item classes, which are
 // built elsewhere and are not on this line yet: the entities work (issue 24)
-// owns the
-// entity templates and the player's entity, the effects work (issue 27) the effect
-// templates, the items work (issue 28) the item templates. Their template groups are
-// made through the type registry under their fixed file ids, so whichever
-// group class is registered reads and writes the block; while none is, the
-// block is skipped (logged) and written back empty. Making the player's
-// entity and resetting pooled template instances need the classes
-// themselves: until they land these log and do nothing (see the source).
-// Main thread, or a loader thread filling its own pool.
+// owns the entity templates and the player's entity, the effects work (issue
+// 27) the effect templates, the items work (issue 28) the item templates.
+// Their template groups are made through the type registry under their fixed
+// file ids, so whichever group class is registered reads and writes the
+// block; while none is, the block is skipped (logged) and written back empty.
+// Making the player's entity and resetting pooled template instances need
+// the classes themselves: until they land these log and do nothing (see the
+// source). Main thread, or a loader thread filling its own pool.
 
 #include <cstdint>
 
