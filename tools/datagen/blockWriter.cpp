@@ -19,6 +19,19 @@ bool WriteObjectFile(const std::string& path, const cBase& object)
     return false;
 }
 
+bool WriteBodyFile(const std::string& path, const cBase& object)
+{
+    cFile file;
+    bool ok = file.Create(path.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok)
+        object.Write(file);
+    file.Close();
+    ok = ok && !file.Failed();
+    if (!ok)
+        cLogError_("datagen: cannot write \"%s\"", path.c_str());
+    return ok;
+}
+
 BlockWriter& BlockWriter::Header(uint32_t magic, int32_t platformId)
 {
     return Word(magic).Int(platformId);

@@ -17,6 +17,11 @@ namespace datagen {
 // when the file cannot be written.
 bool WriteObjectFile(const std::string& path, const cBase& object);
 
+// Saves the object's block alone, without the type id of an object file, as
+// the game-flow files and music tracks hold it. False (logged) when the file
+// cannot be written.
+bool WriteBodyFile(const std::string& path, const cBase& object);
+
 // Bytes big-endian, as the console stores them.
 class BlockWriter {
 public:

@@ -1,6 +1,8 @@
 #include "datagen/flowWriters.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
@@ -11,7 +13,13 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/script/gcKeyValue.h"
+#include "gcGameCore/script/gcString.h"
+#include "datagen/scriptWriters.h"
+#include "datagen/soundWriters.h"
 
 namespace datagen {
 
@@ -41,19 +49,6 @@ BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size
 
 }  // namespace
 
-bool WriteBodyFile(const std::string& path, const cBase& object)
-{
-    cFile file;
-    bool ok = file.Create(path.c_str(), 0, cFile::kPlatformConsole, true);
-    if (ok)
-        object.Write(file);
-    file.Close();
-    ok = ok && !file.Failed();
-    if (!ok)
-        cLogError_("datagen: cannot write \"%s\"", path.c_str());
-    return ok;
-}
-
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name)
 {
     return w.Begin(1).Begin(1).End().Name(name).End();
@@ -67,6 +62,108 @@ BlockWriter& EmptyGroupBlock(BlockWriter& w, int32_t beginSlot)
 BlockWriter& EmptyEventBlock(BlockWriter& w)
 {
     return w.Begin(3).Begin(1).End().Int(-1).End();
+}
+
+BlockWriter& KeyValueGroupBlock(BlockWriter& w, int32_t beginSlot, const std::vector<KeyValueRecord>& keyValues)
+{
+    w.Begin(2).Begin(1).End().Int(beginSlot).Int(beginSlot + static_cast<int32_t>(keyValues.size()));
+    for (const KeyValueRecord& r : keyValues) {
+        w.Half(0xFFFF).Int(65);
+        ObjectBlock(w.Begin(gcKeyValue::kVersion), r.name.c_str()).Float(r.value).End();
+    }
+    return w.End();
+}
+
+namespace {
+
+constexpr int32_t kKeyValuesBegin = 50;
+constexpr int32_t kItemTemplatesBegin = 5;
+constexpr int32_t kEffectTemplatesBegin = 5;
+constexpr int32_t kStringsBegin = 850;
+
+}  // namespace
+
+bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecord>& keyValues)
+{
+    if (!CheckSlotRange("key value", kKeyValuesBegin, keyValues.size(), gcKeyValueMgr::kSlots))
+        return false;
+    cMemPool pool("datagen GameState", 0x8000, false);
+    SlotLease<gcKeyValueMgr, gcKeyValue> lease(kKeyValuesBegin, static_cast<int>(keyValues.size()));
+    for (size_t i = 0; i < keyValues.size(); ++i)
+        lease.Place(static_cast<int>(i), NewKeyValue(&pool, keyValues[i].name.c_str(), keyValues[i].value), 0xFFFF);
+    gcGameState* const pResident = gcGameState::s_pGameState;
+    gcGameState* p = pool.New<gcGameState>();
+    bool ok = p != nullptr;
+    if (ok) {
+        p->m_keyValues.m_nEnd = kKeyValuesBegin + static_cast<int32_t>(keyValues.size());
+        p->m_keyValues.m_bDeleteContained = false;  // the lease gives the slots back
+        for (cGroup* pTemplates : {p->m_pItemTemplates, p->m_pEffectTemplates}) {
+            if (pTemplates)
+                EmptyRanges(*pTemplates);
+        }
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    gcGameState::s_pGameState = pResident;
+    return ok;
+}
+
+BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<KeyValueRecord>& keyValues)
+{
+    KeyValueGroupBlock(w.Begin(version).Begin(1).End(), kKeyValuesBegin, keyValues);
+    if (version == 3)
+        EmptyGroupBlock(w, kItemTemplatesBegin);
+    EmptyGroupBlock(w, kEffectTemplatesBegin);
+    if (version >= 4)
+        EmptyGroupBlock(w, kItemTemplatesBegin);
+    return w.End();
+}
+
+bool WritePlayerConfigFile(const std::string& path, const char* name)
+{
+    cMemPool pool("datagen PlayerConfig", 0x4000, false);
+    gcPlayerConfig* const pResident = gcPlayerConfig::s_pPlayerConfig;
+    gcPlayerConfig* p = pool.New<gcPlayerConfig>();
+    bool ok = p != nullptr;
+    if (ok) {
+        p->m_name.Set("%s", name);
+        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces);
+        if (p->m_pEntityTemplates)
+            EmptyRanges(*p->m_pEntityTemplates);
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    gcPlayerConfig::s_pPlayerConfig = pResident;
+    return ok;
+}
+
+BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name)
+{
+    ObjectBlock(w.Begin(version), name);
+    for (int32_t begin : {120, 220, 100, 100, 220, 0})  // textures ... surfaces, entity templates
+        EmptyGroupBlock(w, begin);
+    if (version >= 4)
+        EmptyEventBlock(EmptyEventBlock(w));
+    return w.End();
+}
+
+bool WritePlatformStringsFile(const std::string& path, const std::vector<std::pair<std::string, std::string>>& strings)
+{
+    if (!CheckSlotRange("string", kStringsBegin, strings.size(), gcStringMgr::kSlots))
+        return false;
+    cMemPool pool("datagen PlatformStrings", 0x8000, false);
+    SlotLease<gcStringMgr, gcString> lease(kStringsBegin, static_cast<int>(strings.size()));
+    for (size_t i = 0; i < strings.size(); ++i)
+        lease.Place(static_cast<int>(i), NewString(&pool, strings[i].first.c_str(), strings[i].second.c_str()), 0xFFFF);
+    gcStringGroup group;  // not made by the factory: it destroys nothing
+    group.m_nBegin = kStringsBegin;
+    group.m_nEnd = kStringsBegin + static_cast<int32_t>(strings.size());
+    return WriteBodyFile(path, group);
+}
+
+bool WriteToneMusicFile(const std::string& path, double hz, int nSamples)
+{
+    return WriteMusicFile(path, MakeSoundRecord("Music", MakeSineTone(hz, 12000.0, nSamples), true));
 }
 
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records)
@@ -235,12 +332,20 @@ bool WriteSampleFlowFiles(const std::string& dir)
     spec.name = "Quillmere";
     spec.actNames = {"Ashgrove"};
     spec.playerConfigNames = {"Wanderer"};
+    spec.musicNames = {"Overture"};
+    spec.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     cMemPool pool("datagen Game", 0x20000, false);
-    // The game's sound data and English strings: empty for now.
-    BlockWriter sound, strings;
+    // The game's sound data and English strings, and the console's English
+    // platform strings: empty for now.
+    BlockWriter sound, strings, platformStrings;
     EmptyGroupBlock(sound.Header(), 20).Trailer();
     EmptyGroupBlock(strings.Header(), 150).Trailer();
-    return sound.Save(game + "GameSound.snd") && strings.Save(game + "GameStrings_eng.str") &&
+    EmptyGroupBlock(platformStrings.Header(), 850).Trailer();
+    std::error_code ec;
+    std::filesystem::create_directories(game + "Music", ec);
+    return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
+           sound.Save(game + "GameSound.snd") && strings.Save(game + "GameStrings_eng.str") &&
+           platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
            WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
            WriteGameFile(game + "Game.gam", spec, &pool);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datagen/blockWriter.h"
@@ -27,10 +28,6 @@ namespace datagen {
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records);
 
 bool WritePlatformConfigFile(const std::string& path, const char* name);
-
-// Any game-flow object as its file holds it: the object's block directly,
-// without the type id of a polymorphic member.
-bool WriteBodyFile(const std::string& path, const cBase& object);
 
 // What a game file names; every group is empty.
 struct GameFileSpec {
@@ -60,10 +57,42 @@ BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spe
 // size word iconSize (as given, so bad sizes can be written too).
 BlockWriter& PlatformConfigBlock(BlockWriter& w, uint32_t version, int32_t iconSize, size_t iconBytes);
 
+// A key value of the game state, the slots counted from 50.
+struct KeyValueRecord {
+    std::string name;
+    float value = 0.0f;
+};
+
+// The game state ("Game/GameState.gs") through gcGameState::Write (version
+// 4): the key values in slots 50 on, template groups empty.
+bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecord>& keyValues);
+// The game-state block of version 3 or 4 as that version stored it
+// (version 3 puts the item templates before the effect templates), with
+// the key values from slot 50 and empty template groups.
+BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<KeyValueRecord>& keyValues);
+
+// A player configuration ("Game/PlayerConfig%02i.pc") through
+// gcPlayerConfig::Write (version 4), every group and event empty.
+bool WritePlayerConfigFile(const std::string& path, const char* name);
+// The player-configuration block of version 3 or 4, groups empty, with an
+// entity-template group from slot 0 and no template.
+BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name);
+
+// Platform strings ("Game/PlatformStrings_%s_%s.str"): a string group from
+// slot 850, its block alone as the game reads it.
+bool WritePlatformStringsFile(const std::string& path, const std::vector<std::pair<std::string, std::string>>& strings);
+
+// A music track ("Game/Music/Music%02i.mus"): a looping tone of the given
+// pitch and length.
+bool WriteToneMusicFile(const std::string& path, double hz, int nSamples);
+
 // The block shapes the game-flow files are made of.
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name);
 BlockWriter& EmptyGroupBlock(BlockWriter& w, int32_t beginSlot);
 BlockWriter& EmptyEventBlock(BlockWriter& w);
+// A group block from beginSlot over the key values, each a check 0xFFFF,
+// the type id and a version-3 block.
+BlockWriter& KeyValueGroupBlock(BlockWriter& w, int32_t beginSlot, const std::vector<KeyValueRecord>& keyValues);
 
 // The sample game's flow files below dir/Game.
 bool WriteSampleFlowFiles(const std::string& dir);

@@ -296,6 +296,15 @@ bool WriteSoundDataFile(const std::string& path, const SoundRecord& record)
     return WriteObjectFile(path, data);
 }
 
+bool WriteMusicFile(const std::string& path, const SoundRecord& record)
+{
+    PendingWrite pending;
+    eSoundData data;
+    FillSoundData(data, record);
+    PendingSounds()[&data] = &record.adpcm;
+    return WriteBodyFile(path, data);
+}
+
 bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
 {
     const int endSlot = beginSlot + static_cast<int>(records.size());

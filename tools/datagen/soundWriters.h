@@ -58,6 +58,10 @@ SoundRecord MakeSoundRecord(const std::string& name, const std::vector<int16_t>&
 // Writes one sound data as the object of a console data file. False (logged)
 // when the file cannot be written.
 bool WriteSoundDataFile(const std::string& path, const SoundRecord& record);
+// Writes one sound data as a music track ("Music%02i.mus"): its block alone,
+// without the type id of an object file. False (logged) when the file cannot
+// be written.
+bool WriteMusicFile(const std::string& path, const SoundRecord& record);
 // Writes an eSoundDataGroup over slots beginSlot .. beginSlot + n - 1. The
 // sounds occupy the sound-data manager's slots only while the group is
 // written. False (logged) for a range outside the manager or a failed write.

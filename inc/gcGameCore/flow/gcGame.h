@@ -75,6 +75,16 @@ public:
     // The game tracks into the Game Music pool; false at the first track no
     // slot takes.
     bool LoadMusic();
+    // The game state, read anew every time into the Game State pool. False
+    // (logged) when the file does not open (the resident state stays) or
+    // is refused.
+    static bool LoadGameState();
+    // Player configuration id (0..7) into the Player Config pool, then its
+    // sound data; true at once when that id is resident. False (logged) for
+    // an id outside 0..7, a file that does not open (the resident one stays)
+    // or a refused one.
+    static bool LoadPlayerConfig(int nId);
+    static cMemPool* GetGameStatePool() { return &s_gameStatePool; }
     // Deletes the game object, then empties the pools of the game flow.
     static void Unload();
     static gcGame* Get() { return s_pGame; }

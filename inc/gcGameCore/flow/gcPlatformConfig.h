@@ -5,8 +5,8 @@
 // changed controller, the main menu's start), and the save file's icon. One
 // instance, read from "%s/Game/PlatformConfig_%s.plc" into the "Platform
 // Config" pool on the game loader's thread at start-up, kept until
-// shut-down. The platform strings file and the authoring calls come with the
-// platform configuration's own work; the file block is complete. Type id 215.
+// shut-down, with its strings ("%s/Game/PlatformStrings_%s_%s.str") in the
+// "Platform Config Strings" pool. Type id 215.
 
 #include <cstdint>
 
@@ -43,9 +43,27 @@ public:
     static const char* GetPlatformName(int platform);  // null outside 0..3
     // "%s/Game/PlatformConfig_%s.plc"; a negative platform is the current one.
     static void GetFilename(cStr* pName, int platform);
-    // Loader thread. False (logged) when the file does not open or is refused.
+    // "%s/Game/PlatformStrings_%s_%s.str": the platform's name and the text
+    // language's short name; a negative platform is the current one.
+    static void GetStringsFilename(cStr* pName, int platform);
+    // Loader thread: the configuration, then its strings (a missing strings
+    // file leaves them empty). False (logged) when the configuration does
+    // not open or is refused.
     static bool Load(int platform);
+    // Deletes the instance and empties the Platform Config pool.
     static void Unload();
+    // A fresh string group in the Platform Config Strings pool, read from the
+    // strings file when it opens; true when it opened.
+    bool LoadStringTable(int platform);
+    // The same group without a file (authoring).
+    void CreateStringTable();
+    // Authoring: an empty configuration named "PlatformConfig" with empty
+    // strings; the game never calls it.
+    static void Create();
+    // Authoring: a copy of the icon in the object's pool, 32-byte aligned.
+    // False (logged, icon unchanged) for a negative size, missing data or
+    // no room.
+    bool SetIconData(int size, const void* pData);
 
     gcEvent onPreGameStarted;
     gcEvent onGameSaved;
@@ -67,5 +85,6 @@ public:
     static cMemPool s_platformConfigStringsPool;  // "Platform Config Strings"
 
 private:
+    void DeleteStrings();
     bool ReadIconData(const cReadBlock& rb, cMemPool* pPool);
 };

@@ -10,8 +10,10 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMusic.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcGame, cObject, 64)
@@ -115,6 +117,10 @@ gcGame::~gcGame()
         std::destroy_at(gcMainMenu::s_pMainMenu);
     if (gcAct::s_pAct)
         std::destroy_at(gcAct::s_pAct);
+    if (gcPlayerConfig::s_pPlayerConfig)
+        std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+    if (gcGameState::s_pGameState)
+        std::destroy_at(gcGameState::s_pGameState);
     if (m_pSoundData)
         std::destroy_at(m_pSoundData);
     if (m_pStrings)
@@ -352,10 +358,74 @@ bool gcGame::LoadMusic()
     return true;
 }
 
+bool gcGame::LoadGameState()
+{
+    cStr name;
+    gcGameState::GetFilename(&name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcGame: cannot open the game state \"%s\"", name.m_sData);
+        return false;
+    }
+    if (gcGameState::s_pGameState)
+        std::destroy_at(gcGameState::s_pGameState);
+    gcGameConfig::PrepPool(s_gameStatePool, gcGameConfig::GetGameStatePoolSize());
+    gcGameState* p = s_gameStatePool.New<gcGameState>();
+    if (!p)
+        return false;
+    if (!p->Read(file, &s_gameStatePool)) {
+        cLogError_("gcGame: game state \"%s\" could not be read", name.m_sData);
+        std::destroy_at(p);
+        return false;
+    }
+    file.Close();
+    return true;
+}
+
+bool gcGame::LoadPlayerConfig(int nId)
+{
+    if (nId < 0 || nId >= kMaxPlayerConfigs) {
+        cLogError_("gcGame: player configuration %d refused: ids are 0 to %d", nId, kMaxPlayerConfigs - 1);
+        return false;
+    }
+    const gcPlayerConfig* pResident = gcPlayerConfig::s_pPlayerConfig;
+    if (pResident && pResident->m_nPlayerConfigId == nId)
+        return true;
+    cStr name;
+    gcPlayerConfig::GetFilename(nId, &name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcGame: cannot open player configuration \"%s\"", name.m_sData);
+        return false;
+    }
+    if (gcPlayerConfig::s_pPlayerConfig)
+        std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+    gcGameConfig::PrepPool(s_playerConfigPool, gcGameConfig::GetPlayerConfigPoolSize());
+    gcPlayerConfig* p = s_playerConfigPool.New<gcPlayerConfig>();
+    if (!p)
+        return false;
+    p->m_nPlayerConfigId = nId;
+    if (s_pGame)
+        p->m_name.Set("%s", s_pGame->m_playerConfigNames[nId].m_sData);  // a name, never a format
+    if (!p->Read(file, &s_playerConfigPool)) {
+        cLogError_("gcGame: player configuration \"%s\" could not be read", name.m_sData);
+        std::destroy_at(p);
+        return false;
+    }
+    file.Close();
+    p->LoadSoundData(nId);
+    return true;
+}
+
 void gcGame::Unload()
 {
     if (s_pGame)
         std::destroy_at(s_pGame);
+    // Loaded without a game (tools, tests), they still go before their pools.
+    if (gcPlayerConfig::s_pPlayerConfig)
+        std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+    if (gcGameState::s_pGameState)
+        std::destroy_at(gcGameState::s_pGameState);
     ResetIfAllocated(s_actPool);
     ResetIfAllocated(s_mapPool);
     for (cMemPool& pool : s_regionPools)

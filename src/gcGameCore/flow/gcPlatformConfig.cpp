@@ -19,6 +19,9 @@ cMemPool gcPlatformConfig::s_platformConfigStringsPool("Platform Config Strings"
 
 namespace {
 
+constexpr int32_t kStringsBegin = 850;
+constexpr int32_t kStringsEnd = 1000;
+
 constexpr const char* kPlatformNames[gcPlatformConfig::kPlatforms] = {"pc", "gc", "xbox", "ps2"};
 
 }  // namespace
@@ -41,8 +44,7 @@ gcPlatformConfig::gcPlatformConfig()
 
 gcPlatformConfig::~gcPlatformConfig()
 {
-    if (m_pStrings)
-        std::destroy_at(m_pStrings);
+    DeleteStrings();
     if (s_pPlatformConfig == this)
         s_pPlatformConfig = nullptr;
 }
@@ -169,6 +171,77 @@ bool gcPlatformConfig::Load(int platform)
         return false;
     }
     file.Close();
+    p->LoadStringTable(platform);
+    return true;
+}
+
+void gcPlatformConfig::GetStringsFilename(cStr* pName, int platform)
+{
+    const char* sName = GetPlatformName(platform < 0 ? GetCurrentPlatformId() : platform);
+    pName->Set("%s/Game/PlatformStrings_%s_%s.str", gcGameConfig::s_dataPath.m_sData, sName ? sName : "",
+               gcGameConfig::GetLanguageShortName(gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT]));
+}
+
+void gcPlatformConfig::DeleteStrings()
+{
+    if (m_pStrings)
+        std::destroy_at(m_pStrings);
+    m_pStrings = nullptr;
+}
+
+void gcPlatformConfig::CreateStringTable()
+{
+    DeleteStrings();
+    gcGameConfig::PrepPool(s_platformConfigStringsPool, gcGameConfig::GetPlatformConfigStringsPoolSize());
+    gcStringGroup* pGroup = s_platformConfigStringsPool.New<gcStringGroup>();
+    if (!pGroup)
+        return;
+    gcGameConfig::SetGroupRange(*pGroup, kStringsBegin, kStringsEnd);
+    m_pStrings = pGroup;
+}
+
+bool gcPlatformConfig::LoadStringTable(int platform)
+{
+    CreateStringTable();
+    cStr name;
+    GetStringsFilename(&name, platform);
+    cFile file;
+    if (!m_pStrings || !file.Open(name))
+        return false;
+    if (!m_pStrings->Read(file, &s_platformConfigStringsPool))
+        cLogError_("gcPlatformConfig: strings \"%s\" refused or damaged", name.m_sData);
+    file.Close();
+    return true;
+}
+
+void gcPlatformConfig::Create()
+{
+    if (s_pPlatformConfig)
+        std::destroy_at(s_pPlatformConfig);
+    gcGameConfig::PrepPool(s_platformConfigPool, gcGameConfig::GetPlatformConfigPoolSize());
+    gcPlatformConfig* p = s_platformConfigPool.New<gcPlatformConfig>();
+    if (!p)
+        return;
+    p->m_name.Set("%s", "PlatformConfig");
+    p->CreateStringTable();
+}
+
+bool gcPlatformConfig::SetIconData(int size, const void* pData)
+{
+    cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
+    if (size < 0 || (size > 0 && !pData) || !pPool) {
+        cLogError_("gcPlatformConfig: icon of %d bytes refused", size);
+        return false;
+    }
+    uint8_t* pCopy = size > 0 ? static_cast<uint8_t*>(pPool->Alloc(static_cast<size_t>(size), 32)) : nullptr;
+    if (size > 0 && !pCopy) {
+        cLogError_("gcPlatformConfig: no room for an icon of %d bytes", size);
+        return false;
+    }
+    if (pCopy)
+        std::memcpy(pCopy, pData, static_cast<size_t>(size));
+    m_nIconDataSize = size;
+    m_pIconData = pCopy;
     return true;
 }
 

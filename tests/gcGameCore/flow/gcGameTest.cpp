@@ -181,10 +181,10 @@ TEST_F(gcGameTest, LoadMusicSkipsEmptyTracksAndStopsAtARefusedOne)
     ASSERT_NE(pGame, nullptr);
     gcTestLogCapture log;
     EXPECT_TRUE(pGame->LoadMusic());
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcMusic"), 0);
-    pGame->m_nGameTracks[2] = 5;
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMusic"), 0);
+    pGame->m_nGameTracks[2] = 5;  // no Music05.mus
     EXPECT_FALSE(pGame->LoadMusic());
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "music 5 not loaded"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "music 5 refused"), 1);
     EXPECT_EQ(pGame->m_nGameTrackIndex[2], -1);
     std::destroy_at(pGame);
 }

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <vector>
+
+#include "eEngine/eMemCardPlatform.h"
+#include "gcGameCore/script/gcString.h"
 
 #include "datagen/flowWriters.h"
 #include "gcFlowTestSupport.h"
@@ -35,6 +40,14 @@ TEST_F(gcPlatformConfigTest, ReadsVersionsOneToSevenWithTheirIcon)
         EXPECT_EQ(p.m_sprites.m_nEnd, version >= 2 ? 400 : 500);  // the file's empty range, else the default
         EXPECT_EQ(p.m_constants.m_nEnd, version >= 4 ? 400 : 500);
     }
+}
+
+TEST_F(gcPlatformConfigTest, IconOfSizeZeroIsNoIcon)
+{
+    ASSERT_TRUE(SaveBlock(5, 0, 0));
+    ASSERT_TRUE(gcPlatformConfig::Load(-1));
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_nIconDataSize, 0);
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_pIconData, nullptr);
 }
 
 TEST_F(gcPlatformConfigTest, RefusesBadIconSizesAndVersionZero)
@@ -73,6 +86,72 @@ TEST_F(gcPlatformConfigTest, PlatformChosenByTheCommandLine)
     cStr name;
     gcPlatformConfig::GetFilename(&name, 3);
     EXPECT_STREQ(name.m_sData, "/Game/PlatformConfig_ps2.plc");
+}
+
+TEST_F(gcPlatformConfigTest, StringsFollowThePlatformAndTheTextLanguage)
+{
+    ASSERT_TRUE(datagen::WritePlatformConfigFile(GamePath("PlatformConfig_xbox.plc"), "PlatformConfig"));
+    ASSERT_TRUE(datagen::WritePlatformStringsFile(GamePath("PlatformStrings_xbox_fre.str"),
+                                                  {{"Saving", "Sauvegarde"}, {"Loading", "Chargement"}}));
+    gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT] = gcGameConfig::LANGUAGE_FRENCH;
+    cSetCommandLine("/platform xbox");
+    cStr name;
+    gcPlatformConfig::GetStringsFilename(&name, -1);
+    EXPECT_STREQ(name.m_sData, "/Game/PlatformStrings_xbox_fre.str");
+    ASSERT_TRUE(gcPlatformConfig::Load(-1));
+    const gcStringGroup* pStrings = gcPlatformConfig::s_pPlatformConfig->m_pStrings;
+    ASSERT_NE(pStrings, nullptr);
+    EXPECT_EQ(pStrings->m_nBegin, 850);
+    ASSERT_NE(gcStringMgr::s_pInstances[851], nullptr);
+    EXPECT_STREQ(gcStringMgr::s_pInstances[851]->m_sData, "Chargement");
+
+    // Without a strings file in the language the group is there and empty.
+    gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT] = gcGameConfig::LANGUAGE_ENGLISH;
+    EXPECT_FALSE(gcPlatformConfig::s_pPlatformConfig->LoadStringTable(-1));
+    pStrings = gcPlatformConfig::s_pPlatformConfig->m_pStrings;
+    ASSERT_NE(pStrings, nullptr);
+    EXPECT_EQ(pStrings->m_nBegin, 850);
+    EXPECT_EQ(pStrings->m_nEnd, 1000);
+    EXPECT_EQ(gcStringMgr::s_pInstances[851], nullptr) << "the old strings went with their group";
+}
+
+TEST_F(gcPlatformConfigTest, CreatedConfigurationTakesAnAlignedIconCopy)
+{
+    gcPlatformConfig::Create();
+    gcPlatformConfig* p = gcPlatformConfig::s_pPlatformConfig;
+    ASSERT_NE(p, nullptr);
+    EXPECT_STREQ(p->m_name.m_sData, "PlatformConfig");
+    ASSERT_NE(p->m_pStrings, nullptr);
+    std::vector<uint8_t> icon(100);
+    for (size_t i = 0; i < icon.size(); ++i)
+        icon[i] = static_cast<uint8_t>(i + 1);
+    ASSERT_TRUE(p->SetIconData(100, icon.data()));
+    ASSERT_NE(p->m_pIconData, icon.data());
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(p->m_pIconData) % 32, 0u);
+    EXPECT_EQ(std::memcmp(p->m_pIconData, icon.data(), icon.size()), 0);
+    EXPECT_EQ(gcPlatformConfig::s_platformConfigPool.GetPoolFromPtr(p->m_pIconData), &gcPlatformConfig::s_platformConfigPool);
+    gcTestLogCapture quiet;
+    const struct {
+        int size;
+        const void* data;
+    } refused[] = {{-1, icon.data()}, {4, nullptr}, {0x7FFFFFFF, icon.data()}};
+    for (const auto& r : refused) {
+        EXPECT_FALSE(p->SetIconData(r.size, r.data)) << r.size;
+        EXPECT_EQ(p->m_nIconDataSize, 100) << "the icon stays";
+    }
+    ASSERT_TRUE(p->SetIconData(0, nullptr));
+    EXPECT_EQ(p->m_pIconData, nullptr);
+    // Written and read back: the icon reaches the memory card.
+    ASSERT_TRUE(p->SetIconData(100, icon.data()));
+    cFile out;
+    ASSERT_TRUE(out.Create(GamePath("PlatformConfig_gc.plc").c_str(), 0, cFile::kPlatformConsole, true));
+    p->Write(out);
+    out.Close();
+    eMemCardPlatform::s_iconData[99] = 0;
+    ASSERT_TRUE(gcPlatformConfig::Load(1));
+    EXPECT_EQ(eMemCardPlatform::s_iconData[99], 100);
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_nIconDataSize, 100);
+    EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig->m_pIconData[99], 100);
 }
 
 }  // namespace

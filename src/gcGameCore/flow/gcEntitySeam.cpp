@@ -1,0 +1,86 @@
+#include "gcGameCore/flow/gcEntitySeam.h"
+
+#include <cstring>
+
+#include "cCore/cFile.h"
+#include "cCore/cGroup.h"
+#include "cCore/cLog.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cType.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+
+namespace {
+
+// The class each group id stands for in every data file; a registration
+// under another name is not taken for a group.
+const char* GroupClassName(uint32_t nTypeId)
+{
+    switch (nTypeId) {
+    case gcEntitySeam::kEntityTemplateGroupId:
+        return "gcEntityTemplateGroup";
+    case gcEntitySeam::kItemTemplateGroupId:
+        return "gcItemTemplateGroup";
+    case gcEntitySeam::kEffectTemplateGroupId:
+        return "gcEffectTemplateGroup";
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+cGroup* gcEntitySeam::NewGroup(uint32_t nTypeId, cMemPool* pPool, int32_t begin, int32_t end)
+{
+    const char* sName = GroupClassName(nTypeId);
+    const cType* pType = cType::Find(static_cast<int32_t>(nTypeId));
+    if (!sName || !pType || !pType->m_pNewFunc || std::strcmp(pType->m_sTypeName, sName) != 0)
+        return nullptr;
+    cGroup* pGroup = static_cast<cGroup*>(pType->m_pNewFunc(pPool));
+    if (pGroup)
+        gcGameConfig::SetGroupRange(*pGroup, begin, end);
+    return pGroup;
+}
+
+bool gcEntitySeam::ReadGroup(cGroup* pGroup, const char* sWhat, const cFile& file, cMemPool* pPool)
+{
+    if (pGroup)
+        return gcGameConfig::ReadGroup(*pGroup, file, pPool);
+    cLogWarn_("gcEntitySeam: %s of \"%s\" skipped: this build has no %s classes", sWhat, file.m_filename.m_sData,
+              sWhat);
+    cReadBlock rb(file, 0);
+    rb.SkipToEnd();
+    return !rb.Failed();
+}
+
+void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& file)
+{
+    if (pGroup) {
+        pGroup->Write(file);
+        return;
+    }
+    // The block of a group with an empty range.
+    cWriteBlock wb(file, cGroup::kVersion);
+    { cWriteBlock base(file, 1); }
+    wb.WriteInt(begin);
+    wb.WriteInt(begin);
+}
+
+// Seam, owned by the items and effects work (issues 28, 27): every template in the ranges
+// gets ResetInstances (gcItemTemplateMgr, gcEffectTemplateMgr). No template
+// class is in this build, so no group above holds one.
+void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup*) {}
+
+// Seam, owned by the entities work (issue 24): gcEntityTemplateMgr's object in the
+// group's begin slot makes the entity (gcEntityTemplate::CreateInstance in
+// the pool), gcEntityMgr::Add(0, entity, 0xFFFF), then gcEntity::Reset with
+// the pool. Without those classes no template can be in the group.
+gcEntity* gcEntitySeam::CreatePlayerEntity(const cGroup* pEntityTemplates, cMemPool*)
+{
+    if (pEntityTemplates)
+        cLogWarn_("gcEntitySeam: no player entity made: this build has no entity classes");
+    return nullptr;
+}
+
+// Seam, owned by the entities work (issue 24): gcEntityMgr::Remove(0).
+void gcEntitySeam::RemovePlayerEntity() {}

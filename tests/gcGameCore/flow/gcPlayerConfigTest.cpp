@@ -1,0 +1,151 @@
+#include "gcGameCore/flow/gcPlayerConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "datagen/flowWriters.h"
+#include "eEngine/eSoundData.h"
+#include "gcFlowTestSupport.h"
+
+namespace {
+
+class gcPlayerConfigTest : public gcFlowTest {
+protected:
+    void SetUp() override
+    {
+        gcFlowTest::SetUp();
+        gcGameConfig::PrepPool(gcGame::s_gamePool, gcGameConfig::GetGamePoolSize());
+        gcGame* pGame = gcGame::s_gamePool.New<gcGame>();
+        ASSERT_NE(pGame, nullptr);
+    }
+    bool SaveBlock(int id, uint32_t version)
+    {
+        datagen::BlockWriter w;
+        datagen::PlayerConfigBlock(w.Header(), version, "Stored").Trailer();
+        return w.Save(FileOf(id));
+    }
+    static std::string FileName(int id, bool bSound)
+    {
+        cStr name;
+        bSound ? gcPlayerConfig::GetSoundFilename(id, &name) : gcPlayerConfig::GetFilename(id, &name);
+        return name.m_sData;
+    }
+    std::string FileOf(int id, bool bSound = false) const { return m_dir.HostPath(FileName(id, bSound).c_str() + 1); }
+};
+
+TEST_F(gcPlayerConfigTest, FilesAreNumberedByIdPlusOne)
+{
+    EXPECT_EQ(FileName(0, false), "/Game/PlayerConfig01.pc");
+    EXPECT_EQ(FileName(7, true), "/Game/PlayerConfig08Sound.snd");
+}
+
+TEST_F(gcPlayerConfigTest, VersionsThreeAndFourLeaveNoEntityForAnEmptyTemplateGroup)
+{
+    for (uint32_t version : {3u, 4u}) {
+        SCOPED_TRACE(version);
+        gcGame::Unload();
+        SetUp();
+        ASSERT_TRUE(SaveBlock(0, version));
+        ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
+        const gcPlayerConfig& p = *gcPlayerConfig::s_pPlayerConfig;
+        EXPECT_EQ(p.m_nPlayerConfigId, 0);
+        EXPECT_STREQ(p.m_name.m_sData, "Stored");
+        EXPECT_EQ(p.m_pEntity, nullptr);
+        EXPECT_EQ(p.m_textures.m_nBegin, 120);
+        EXPECT_EQ(p.m_textures.m_nEnd, 120) << "the file's empty range";
+        EXPECT_EQ(p.m_surfaces.m_nBegin, 220);
+        EXPECT_STREQ(p.onMapStarted.sName, "OnMapStarted");
+    }
+}
+
+TEST_F(gcPlayerConfigTest, ResidentIdIsNotReadAgain)
+{
+    ASSERT_TRUE(SaveBlock(0, 4));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
+    const gcPlayerConfig* pResident = gcPlayerConfig::s_pPlayerConfig;
+    std::filesystem::remove(FileOf(0));
+    EXPECT_TRUE(gcGame::LoadPlayerConfig(0));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, pResident);
+    gcTestLogCapture quiet;
+    EXPECT_FALSE(gcGame::LoadPlayerConfig(1)) << "no file";
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, pResident);
+    for (int id : {-1, 8})
+        EXPECT_FALSE(gcGame::LoadPlayerConfig(id)) << id;
+    ASSERT_TRUE(SaveBlock(2, 4));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(2));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_nPlayerConfigId, 2);
+}
+
+TEST_F(gcPlayerConfigTest, SoundDataFromItsOwnFileWhenThere)
+{
+    ASSERT_TRUE(SaveBlock(0, 4));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
+    const eSoundDataGroup* pSound = gcPlayerConfig::s_pPlayerConfig->m_pSoundData;
+    ASSERT_NE(pSound, nullptr);
+    EXPECT_EQ(pSound->m_nBegin, 500);
+    EXPECT_EQ(pSound->m_nEnd, 700) << "no sound file: the default range, empty";
+    datagen::BlockWriter w;
+    datagen::EmptyGroupBlock(w.Header(), 510).Trailer();
+    ASSERT_TRUE(w.Save(FileOf(0, true)));
+    EXPECT_FALSE(gcPlayerConfig::s_pPlayerConfig->LoadSoundData(1));
+    EXPECT_TRUE(gcPlayerConfig::s_pPlayerConfig->LoadSoundData(0));
+}
+
+TEST_F(gcPlayerConfigTest, RefusesOldVersionsAndTruncation)
+{
+    gcTestLogCapture quiet;
+    ASSERT_TRUE(SaveBlock(0, 2));
+    EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    datagen::BlockWriter w;
+    datagen::PlayerConfigBlock(w.Header(), 4, "Stored").Trailer();
+    for (size_t n = 0; n + 4 < w.Size(); n += 7) {
+        ASSERT_TRUE(datagen::WriteBytes(FileOf(0), w.Prefix(n)));
+        EXPECT_FALSE(gcGame::LoadPlayerConfig(0)) << n;
+        EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr) << n;
+    }
+}
+
+TEST_F(gcPlayerConfigTest, VersionFourReadsItsMapEvents)
+{
+    // A damaged map-started event: version 4 reads it and is refused.
+    datagen::BlockWriter w;
+    datagen::ObjectBlock(w.Header().Begin(4), "Stored");
+    for (int32_t begin : {120, 220, 100, 100, 220, 0})
+        datagen::EmptyGroupBlock(w, begin);
+    w.Begin(0).End();
+    datagen::EmptyEventBlock(w).End().Trailer();
+    ASSERT_TRUE(w.Save(FileOf(0)));
+    gcTestLogCapture quiet;
+    EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+}
+
+TEST_F(gcPlayerConfigTest, DefaultRangesOfANewConfiguration)
+{
+    gcGameConfig::PrepPool(gcGame::s_playerConfigPool, gcGameConfig::GetPlayerConfigPoolSize());
+    const gcPlayerConfig* p = gcGame::s_playerConfigPool.New<gcPlayerConfig>();
+    ASSERT_NE(p, nullptr);
+    const struct {
+        const cGroup& group;
+        int32_t begin, end;
+    } rows[] = {{p->m_textures, 120, 150}, {p->m_materials, 220, 300}, {p->m_meshes, 100, 120},
+                {p->m_animations, 100, 250}, {p->m_surfaces, 220, 300}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.group.m_nBegin, r.begin);
+        EXPECT_EQ(r.group.m_nEnd, r.end);
+    }
+    std::destroy_at(p);
+}
+
+TEST_F(gcPlayerConfigTest, WriterAndHandLaidBlockAgreeAndRoundTrip)
+{
+    ASSERT_TRUE(SaveBlock(0, 4));
+    ASSERT_TRUE(datagen::WritePlayerConfigFile(m_dir.HostPath("written.pc"), "Stored"));
+    EXPECT_EQ(ReadHostFile(m_dir.HostPath("written.pc")), ReadHostFile(FileOf(0)));
+}
+
+}  // namespace
