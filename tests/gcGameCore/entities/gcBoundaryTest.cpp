@@ -58,9 +58,11 @@ TEST_F(gcBoundaryTest, ShapesAnswerInTheirFrame)
     };
     const float a = 2 - kIn, r = 2 - B::kSlideInset;
     const Row rows[] = {
-        {"on a side is inside", false, W(2, 0), W(2, 0), true, true, W(a, 0), W(a, 0)},
+        {"on a corner is inside", false, W(2, 1), W(2, 1), true, true, W(a, 1 - kIn), W(a, 1 - kIn)},
         {"out through x", false, W(0, 0), W(4, 0.5f), false, true, W(a, 0.25f), W(a, 0.5f)},
-        {"out through a corner", false, W(0, 0), W(4, 2), false, true, W(a, 1 - kIn), W(a, 1 - kIn)},
+        // Each clipped coordinate from its own side: x where y = 1, y where x = 2.
+        {"out through a corner", false, W(0.5f, 0.5f), W(4, 2), false, true, W(0.5f + 0.5f * 3.5f / 1.5f, 1 - kIn),
+         W(a, 1 - kIn)},
         {"outside along the side", false, W(3, 0), W(3, 0.5f), false, false, W(a, 0), W(a, 0.5f)},
         {"heights are dropped", false, W(0, 0, 3), W(1, 0.5f, -2), true, true, W(1, 0.5f), W(1, 0.5f)},
         {"on the circle is outside", true, W(2, 0), W(2, 0), false, false, W(2, 0), kUnset},
@@ -99,6 +101,7 @@ TEST_F(gcBoundaryTest, MovementsPassIntoNeighbours)
         {"stops in the neighbour", W(0, 0), W(5, 0.5f), false, b, W(3.5f - kIn, 0.5f), W(3.5f - kIn, 0.5f)},
         {"starts outside", W(-3, 0), W(3, 0.5f), false, a, W(2 - kIn, 5 * 0.5f / 6), W(2 - kIn, 0.5f)},
         {"stays inside", W(0, 0), W(1, 0), true, a, W(1, 0), W(1, 0)},
+        {"out where no neighbour is", W(0, 0), W(0, 5), false, a, W(0, 1 - kIn), W(0, 1 - kIn)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -134,7 +134,7 @@ TEST_F(gcEntityMoveTest, HeightOnThePath)
         float z;
     };
     const Row rows[] = {
-        {"the path's height", 0, 100, 0, 3},
+        {"the path's height", 0, 0.25f, 0, 3},
         {"and the collider's", 0, 100, E::kPathOffsetHeight, 5},
         {"full orientation keeps its own", gcEntityTemplate::kFullOrientation, 100, 0, -1},
         {"the dead keep theirs", 0, 0, 0, -1},
@@ -162,8 +162,10 @@ TEST_F(gcEntityMoveTest, CompletionRaisesEventThirteenThenTheMessagesEventOnce)
     ASSERT_TRUE(m_e->Reset(&m_pool));
     gcEvent done("OnCompleted", "test");
     FillEvent(done, b.Record(2));
-    MoveTo(m_e, 10, 10);
     m_e->HandleMoveToPath(gcMsgMoveToPath(m_path, 0.0f, 1.0f, true, false, false, &done));
+    EXPECT_TRUE(m_e->UpdatePathPos());  // at (2, 0): far from the end
+    MoveTo(m_e, 10, 10);
+    m_e->m_fPathT = 2.0f;
     EXPECT_FALSE(m_e->UpdatePathPos());
     ASSERT_EQ(TestLogTags(), (Tags{1, 2}));
     EXPECT_EQ(TestLog()[0].nEventId, gcMsgEvent::ID_ONPATHCOMPLETED);
@@ -184,6 +186,7 @@ TEST_F(gcEntityMoveTest, AnInactiveEntityOnlyLeavesItsPathUnlessSnapped)
     OnPath(1.0f, 2.0f);
     m_e->m_nEntityFlags |= E::kPathOffsetHeight | E::kDeactivated;
     m_e->m_offsetPath[0] = 1.0f;
+    m_e->m_offsetPath[1] = 1.0f;
     m_e->m_pOnPathCompleted = &done;
     gcRegionPath* other = NewPath({{0, 0, 0}, {0, 8, 0}});
     m_e->HandleMoveToPath(gcMsgMoveToPath(other, 0.0f, 1.0f, false, false, false, nullptr));
@@ -191,6 +194,7 @@ TEST_F(gcEntityMoveTest, AnInactiveEntityOnlyLeavesItsPathUnlessSnapped)
     EXPECT_EQ(m_e->m_fPathT, 0.0f);
     EXPECT_EQ(m_e->m_fPathTDesired, 0.0f);
     EXPECT_EQ(m_e->m_offsetPath[0], 0.0f);
+    EXPECT_EQ(m_e->m_offsetPath[1], 0.0f);
     EXPECT_EQ(m_e->m_pOnPathCompleted, nullptr);
     EXPECT_EQ(m_e->m_pRegionPath, m_path);
 
@@ -210,12 +214,14 @@ TEST_F(gcEntityMoveTest, MoveToPointPlacesTheEntityWhateverSnapSays)
     for (bool bSnap : {true, false}) {
         for (bool bRaise : {false, true}) {
             OnPath(0, 2);
+            m_e->m_desiredHPR[1] = m_e->m_desiredHPR[2] = 7.0f;
             m_e->HandleMoveToPoint(gcMsgMoveToPoint(&point, bSnap, bRaise));
             EXPECT_FALSE(m_e->IsOnPath());
             EXPECT_EQ(m_e->m_nRegionId, 2);
             EXPECT_EQ(m_e->m_model.m_localToParent.origin, mVec3(1, 2, bRaise ? 5.0f : 3.0f));
             EXPECT_NEAR(m_e->m_desiredHPR[0], 90.0f, 1e-4f);
             EXPECT_EQ(m_e->m_desiredHPR[1], 0.0f);
+            EXPECT_EQ(m_e->m_desiredHPR[2], 0.0f);
         }
     }
 }
@@ -236,6 +242,15 @@ TEST_F(gcEntityMoveTest, TurningTakesTheShortWayAndKeepsPitchWithinEighty)
         m_e->m_desiredHPR[0] = r.desired;
         EXPECT_NEAR(m_e->HandleHeadingChange(0.0f, r.weight), r.expected, 1e-3f) << r.current << " to " << r.desired;
     }
+    // On a path the heading is the path's: from (2, 0) along +x.
+    MoveTo(m_e, 2, 0);
+    OnPath(0, 2);
+    m_e->m_desiredHPR[1] = 5.0f;
+    EXPECT_NEAR(m_e->HandleHeadingChange(0.1f, 0.0f), -90.0f, 1e-2f);
+    EXPECT_NEAR(m_e->m_desiredHPR[0], -90.0f, 1e-2f);
+    EXPECT_EQ(m_e->m_desiredHPR[1], 0.0f);
+    m_e->DetachFromPath();
+
     m_e->m_model.m_localToParent.basis.MakeIdentity();
     m_e->m_desiredHPR[1] = 89.0f;
     mVec3 hpr;
