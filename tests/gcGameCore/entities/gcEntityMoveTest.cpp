@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "datagen/particleWriters.h"
 #include "datagen/scriptWriters.h"
 #include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
@@ -15,8 +14,9 @@
 namespace {
 
 using E = gcEntity;
-using Tags = std::vector<int32_t>;
 
+// An active entity at (2, 0) of region 1 whose mesh is 2 high, and an L of
+// 20 units at height 3 in region 1, rolled 30 degrees.
 class gcEntityMoveTest : public EntityWorldTest {
 protected:
     void SetUp() override
@@ -28,28 +28,17 @@ protected:
         m_t = PlaceTemplate();
         m_t->hMesh = eMeshMgr::GetHandle(5);
         m_e = Active(PlacedEntity(m_t, mVec3(2, 0, 0)));
-        // An L of 20 units at height 3 in region 1, rolled 30 degrees.
-        m_path = NewPath({{0, 0, 3, 30}, {10, 0, 3, 30}, {10, 10, 3, 30}});
-    }
-    gcRegionPath* NewPath(const std::vector<datagen::PathPointDesc>& points)
-    {
-        gcRegionPath* p = m_pool.New<gcRegionPath>();
-        const ePath* built = datagen::BuildPath("p", points, &m_pool);
-        p->m_path.m_nPoints = built->m_nPoints;
-        p->m_path.m_pPoints = built->m_pPoints;
-        p->m_path.m_fLength = built->m_fLength;
-        p->m_nRegionId = 1;
-        return p;
+        m_path = NewRegionPath(&m_pool, 1, {{0, 0, 3, 30}, {10, 0, 3, 30}, {10, 10, 3, 30}});
     }
     static gcTestEntity* Active(gcTestEntity* e)
     {
         e->m_nEntityFlags &= static_cast<uint16_t>(~(E::kDeactivated | E::kFrozen));
         return e;
     }
-    static void MoveTo(gcEntity* e, float x, float y)
+    void MoveTo(float x, float y)
     {
-        e->m_model.m_localToParent.origin.Set(x, y, 0);
-        e->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
+        m_e->m_model.m_localToParent.origin.Set(x, y, 0);
+        m_e->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
     }
     void OnPath(float cur, float desired)
     {
@@ -68,21 +57,20 @@ TEST_F(gcEntityMoveTest, PathPositionsAreFractionsOfTheLength)
 {
     struct Row {
         float src, dest;
-        bool bClosest, bOffsetHeight;
+        bool bClosest, bRaise;
         float cur, desired;
-    };
-    const Row rows[] = {
+    } const rows[] = {
         {0.5f, 0.25f, false, false, 1.0f, 0.5f},  // 10 and 5 of 20 units
         {0.5f, 0.75f, true, true, 0.2f, 1.5f},    // from the point closest to (2, 0)
         {0.0f, 1.0f, false, false, 0.0f, 2.0f},
     };
     for (const Row& r : rows) {
-        m_e->HandleMoveToPath(gcMsgMoveToPath(m_path, r.src, r.dest, r.bClosest, false, r.bOffsetHeight, nullptr));
+        m_e->HandleMoveToPath(gcMsgMoveToPath(m_path, r.src, r.dest, r.bClosest, false, r.bRaise, nullptr));
         EXPECT_FLOAT_EQ(m_e->m_fPathT, r.cur);
         EXPECT_FLOAT_EQ(m_e->m_fPathTDesired, r.desired);
         EXPECT_FLOAT_EQ(m_e->m_fPathTClosest, 0.2f);
         EXPECT_EQ(m_e->m_nEntityFlags & (E::kOnPath | E::kPathOffsetHeight),
-                  r.bOffsetHeight ? E::kOnPath | E::kPathOffsetHeight : E::kOnPath);
+                  r.bRaise ? E::kOnPath | E::kPathOffsetHeight : E::kOnPath);
     }
     s_regionIds[0] = -1;  // not resident: the source stands in for the closest position
     m_e->HandleMoveToPath(gcMsgMoveToPath(m_path, 1.25f, 1.0f, true, false, false, nullptr));
@@ -93,29 +81,25 @@ TEST_F(gcEntityMoveTest, FollowingStepsAFrameAheadNeverBackAndStopsAtTheGoal)
 {
     struct Row {
         const char* name;
-        float x, y, cur, desired;
-        float newCur;
+        float x, y, cur, desired, newCur;
         bool more;
         float heading, roll;  // turned at rate 0: straight at the aim
-    };
-    const Row rows[] = {
+    } const rows[] = {
         {"20 x 0.1 ahead of (2, 0)", 2, 0, 0.0f, 2.0f, 0.4f, true, -90, 30},
         {"never back", 2, 0, 0.9f, 2.0f, 0.9f, true, -90, 30},
         {"not past the goal", 4, 0, 0.4f, 0.5f, 0.5f, true, -90, 30},
         {"backward, roll negated", 10, 5, 1.8f, 0.0f, 1.3f, true, 180, -30},
-        {"at the goal", 10, 10, 2.0f, 2.0f, 2.0f, false, 0, 30},
+        {"at the goal", 10, 10, 2.0f, 2.0f, 2.0f, false, 0, 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        MoveTo(m_e, r.x, r.y);
+        MoveTo(r.x, r.y);
         OnPath(r.cur, r.desired);
         mVec3 hpr;
         EXPECT_EQ(m_e->HandleFollowPath(&hpr, 0.1f, 0.0f), r.more);
         EXPECT_FLOAT_EQ(m_e->m_fPathT, r.newCur);
-        if (r.more) {
-            EXPECT_NEAR(std::fabs(hpr.x), std::fabs(r.heading), 1e-2f);
-            EXPECT_NEAR(hpr.z, r.roll, 1e-2f);
-        }
+        EXPECT_NEAR(std::fabs(hpr.x), std::fabs(r.heading), r.more ? 1e-2f : 180.0f);
+        EXPECT_NEAR(hpr.z, r.roll, r.more ? 1e-2f : 180.0f);
     }
     s_regionIds[0] = -1;  // the entity's region is gone: the desired orientation
     m_e->m_desiredHPR[0] = 12.0f;
@@ -130,10 +114,9 @@ TEST_F(gcEntityMoveTest, HeightOnThePath)
         const char* name;
         uint32_t templateFlags;
         float health;
-        uint16_t offsetFlag;
+        uint16_t raise;
         float z;
-    };
-    const Row rows[] = {
+    } const rows[] = {
         {"the path's height", 0, 0.25f, 0, 3},
         {"and the collider's", 0, 100, E::kPathOffsetHeight, 5},
         {"full orientation keeps its own", gcEntityTemplate::kFullOrientation, 100, 0, -1},
@@ -144,7 +127,7 @@ TEST_F(gcEntityMoveTest, HeightOnThePath)
         m_t->nEntityTemplateFlags = r.templateFlags;
         m_e->SetStat(gcEntityTemplate::STAT_HEALTH, r.health);
         OnPath(0, 2);
-        m_e->m_nEntityFlags |= r.offsetFlag;
+        m_e->m_nEntityFlags |= r.raise;
         m_e->m_fPathTClosest = 0.5f;
         mOCS frame = MakeFrame(4, 0, -1);
         m_e->HandleHeightOnPath(&frame);
@@ -164,10 +147,10 @@ TEST_F(gcEntityMoveTest, CompletionRaisesEventThirteenThenTheMessagesEventOnce)
     FillEvent(done, b.Record(2));
     m_e->HandleMoveToPath(gcMsgMoveToPath(m_path, 0.0f, 1.0f, true, false, false, &done));
     EXPECT_TRUE(m_e->UpdatePathPos());  // at (2, 0): far from the end
-    MoveTo(m_e, 10, 10);
+    MoveTo(10, 10);
     m_e->m_fPathT = 2.0f;
     EXPECT_FALSE(m_e->UpdatePathPos());
-    ASSERT_EQ(TestLogTags(), (Tags{1, 2}));
+    ASSERT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2}));
     EXPECT_EQ(TestLog()[0].nEventId, gcMsgEvent::ID_ONPATHCOMPLETED);
     EXPECT_EQ(EntityLog().back().nId, MSG_DETACHFROMPATH);
     EXPECT_FALSE(m_e->IsOnPath());
@@ -185,16 +168,14 @@ TEST_F(gcEntityMoveTest, AnInactiveEntityOnlyLeavesItsPathUnlessSnapped)
     gcEvent done("OnCompleted", "test");
     OnPath(1.0f, 2.0f);
     m_e->m_nEntityFlags |= E::kPathOffsetHeight | E::kDeactivated;
-    m_e->m_offsetPath[0] = 1.0f;
-    m_e->m_offsetPath[1] = 1.0f;
+    m_e->m_offsetPath[0] = m_e->m_offsetPath[1] = 1.0f;
     m_e->m_pOnPathCompleted = &done;
-    gcRegionPath* other = NewPath({{0, 0, 0}, {0, 8, 0}});
+    gcRegionPath* other = NewRegionPath(&m_pool, 1, {{0, 0, 0}, {0, 8, 0}});
     m_e->HandleMoveToPath(gcMsgMoveToPath(other, 0.0f, 1.0f, false, false, false, nullptr));
     EXPECT_EQ(m_e->m_nEntityFlags & (E::kOnPath | E::kPathOffsetHeight), 0);
-    EXPECT_EQ(m_e->m_fPathT, 0.0f);
-    EXPECT_EQ(m_e->m_fPathTDesired, 0.0f);
-    EXPECT_EQ(m_e->m_offsetPath[0], 0.0f);
-    EXPECT_EQ(m_e->m_offsetPath[1], 0.0f);
+    const float cleared[] = {m_e->m_fPathT, m_e->m_fPathTDesired, m_e->m_offsetPath[0], m_e->m_offsetPath[1]};
+    for (float f : cleared)
+        EXPECT_EQ(f, 0.0f);
     EXPECT_EQ(m_e->m_pOnPathCompleted, nullptr);
     EXPECT_EQ(m_e->m_pRegionPath, m_path);
 
@@ -211,18 +192,16 @@ TEST_F(gcEntityMoveTest, MoveToPointPlacesTheEntityWhateverSnapSays)
     gcRegionPoint point;
     point.m_nRegionId = 2;
     point.m_localToRegion = MakeFrame(1, 2, 3, 90.0f);
-    for (bool bSnap : {true, false}) {
-        for (bool bRaise : {false, true}) {
-            OnPath(0, 2);
-            m_e->m_desiredHPR[1] = m_e->m_desiredHPR[2] = 7.0f;
-            m_e->HandleMoveToPoint(gcMsgMoveToPoint(&point, bSnap, bRaise));
-            EXPECT_FALSE(m_e->IsOnPath());
-            EXPECT_EQ(m_e->m_nRegionId, 2);
-            EXPECT_EQ(m_e->m_model.m_localToParent.origin, mVec3(1, 2, bRaise ? 5.0f : 3.0f));
-            EXPECT_NEAR(m_e->m_desiredHPR[0], 90.0f, 1e-4f);
-            EXPECT_EQ(m_e->m_desiredHPR[1], 0.0f);
-            EXPECT_EQ(m_e->m_desiredHPR[2], 0.0f);
-        }
+    for (int i = 0; i < 4; ++i) {
+        const bool bSnap = i & 1, bRaise = i & 2;
+        OnPath(0, 2);
+        m_e->m_desiredHPR[1] = m_e->m_desiredHPR[2] = 7.0f;
+        m_e->HandleMoveToPoint(gcMsgMoveToPoint(&point, bSnap, bRaise));
+        EXPECT_FALSE(m_e->IsOnPath());
+        EXPECT_EQ(m_e->m_nRegionId, 2);
+        EXPECT_EQ(m_e->m_model.m_localToParent.origin, mVec3(1, 2, bRaise ? 5.0f : 3.0f));
+        EXPECT_NEAR(m_e->m_desiredHPR[0], 90.0f, 1e-4f);
+        EXPECT_EQ(m_e->m_desiredHPR[1] + m_e->m_desiredHPR[2], 0.0f);
     }
 }
 
@@ -230,11 +209,10 @@ TEST_F(gcEntityMoveTest, TurningTakesTheShortWayAndKeepsPitchWithinEighty)
 {
     struct Row {
         float current, desired, weight, expected;
-    };
-    const Row rows[] = {
+    } const rows[] = {
         {-170, 170, 0.85f, -173},  // through 180: 15 % of -20
         {170, -170, 0.85f, 173},
-        {0, 90, -1, 13.5f},        // the template's 0.85
+        {0, 90, -1, 13.5f},  // the template's 0.85
         {0, 90, 0, 90},
     };
     for (const Row& r : rows) {
@@ -243,7 +221,6 @@ TEST_F(gcEntityMoveTest, TurningTakesTheShortWayAndKeepsPitchWithinEighty)
         EXPECT_NEAR(m_e->HandleHeadingChange(0.0f, r.weight), r.expected, 1e-3f) << r.current << " to " << r.desired;
     }
     // On a path the heading is the path's: from (2, 0) along +x.
-    MoveTo(m_e, 2, 0);
     OnPath(0, 2);
     m_e->m_desiredHPR[1] = 5.0f;
     EXPECT_NEAR(m_e->HandleHeadingChange(0.1f, 0.0f), -90.0f, 1e-2f);
@@ -257,8 +234,7 @@ TEST_F(gcEntityMoveTest, TurningTakesTheShortWayAndKeepsPitchWithinEighty)
     m_e->HandleHPRChange(0.0f, &hpr, 0.0f);
     EXPECT_NEAR(hpr.y, 80.0f, 1e-3f);
     // A path that climbs almost straight up: followed, the pitch stays at 80.
-    m_path = NewPath({{2, 0, 0}, {2.5f, 0, 100}});
-    MoveTo(m_e, 2, 0);
+    m_path = NewRegionPath(&m_pool, 1, {{2, 0, 0}, {2.5f, 0, 100}});
     OnPath(0, 1);
     m_e->HandleHPRChange(0.1f, &hpr, 0.0f);
     EXPECT_NEAR(hpr.y, 80.0f, 1e-3f);
@@ -273,15 +249,16 @@ TEST_F(gcEntityMoveTest, AimingBlendsTheBearingWithTheMovement)
     ASSERT_TRUE(other->Enable());
     struct Row {
         const char* name;
+        gcTestEntity* other;
         bool bActive;
         mVec3 velocity;
         float weight, expected;
-    };
-    const Row rows[] = {
-        {"inactive: unchanged", false, mVec3(0, 0, 0), 0, 33},
-        {"the bearing", true, mVec3(0, 0, 0), 0, -90},
-        {"moving across, not towards", true, mVec3(0, 1, 0), 0.5f, -45},
-        {"moving towards it", true, mVec3(1, 1, 0), 0.5f, -67.5f},
+    } const rows[] = {
+        {"inactive: unchanged", other, false, mVec3(0, 0, 0), 0, 33},
+        {"none: unchanged", nullptr, false, mVec3(0, 0, 0), 0, 33},
+        {"the bearing", other, true, mVec3(0, 0, 0), 0, -90},
+        {"moving across, not towards", other, true, mVec3(0, 1, 0), 0.5f, -45},
+        {"moving towards it", other, true, mVec3(1, 1, 0), 0.5f, -67.5f},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -289,11 +266,9 @@ TEST_F(gcEntityMoveTest, AimingBlendsTheBearingWithTheMovement)
             Active(other);
         m_e->m_desiredHPR[0] = 33.0f;
         m_e->m_velocity = r.velocity;
-        m_e->UpdateDesiredHeading(other, r.weight);
+        m_e->UpdateDesiredHeading(r.other, r.weight);
         EXPECT_NEAR(m_e->m_desiredHPR[0], r.expected, 1e-3f);
     }
-    m_e->UpdateDesiredHeading(nullptr, 0.0f);
-    EXPECT_NEAR(m_e->m_desiredHPR[0], -67.5f, 1e-3f);
 }
 
 }  // namespace
