@@ -174,9 +174,10 @@ bool gcBoundary::CircleContains(const mOCS& world, const mVec3& start, const mVe
         *pClip = onPlane(end);
         return true;
     }
+    // The clip point first: a caller may pass its start as the slide point.
+    *pClip = onPlane(start);
     const float scale = bLen > 0.0f ? std::max(r - Inset(kSlideInset, reach), 0.0f) / bLen : 0.0f;
     *pSlide = ToWorld(world, b.x * scale, b.y * scale);
-    *pClip = onPlane(start);
     return false;
 }
 
