@@ -17,6 +17,7 @@
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
 #include "datagen/particleWriters.h"
+#include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
@@ -49,6 +50,9 @@
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/entities/gcBoundary.h"
+#include "gcGameCore/entities/gcRegionPath.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcFunction.h"
@@ -726,6 +730,28 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
                         datagen::WriteBodyFile});
+    // ---- region-relative placements ----
+    // Odd region ids and frames, so that a lost or padded 16-bit id shifts
+    // every float after it.
+    const datagen::FrameFloats turned = {1.5f, -2, 0.25f, 0, 1, 0, -1, 0, 0, 0, 0, 1};
+    rows.push_back({"gcRegionPointGroup v2, gcRegionPoint v1", {"WriteRegionPointGroupFile", "RegionPointBlock"},
+                    [turned](LoaderEnv&, Path p) {
+                        return datagen::WriteRegionPointGroupFile(p, 30, {{"Gate", 3, turned}, {"Well", -1}});
+                    },
+                    TypeOf<gcRegionPointGroup>, SlotsOf<gcRegionPointMgr>});
+    rows.push_back({"gcRegionPathGroup v2, gcRegionPath v1", {"WriteRegionPathGroupFile", "RegionPathBlock"},
+                    [turned](LoaderEnv&, Path p) {
+                        return datagen::WriteRegionPathGroupFile(
+                            p, 40, {{"Patrol", 2, turned, {{0, 0, 0}, {3, 4, 0, 15}, {3, 4, 2}}}, {"Empty", 5, datagen::kIdentityFrame, {}}});
+                    },
+                    TypeOf<gcRegionPathGroup>, SlotsOf<gcRegionPathMgr>});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcBoundaryGroup v2, gcBoundary", version), {"WriteBoundaryGroupFile", "BoundaryBlock"},
+                        [version, turned](LoaderEnv&, Path p) {
+                            datagen::BoundaryDesc ring{"Ring", 4, turned, 2, 3, true, 2.5f, {0x01020003, 0}};
+                            return datagen::WriteBoundaryGroupFile(p, 50, {{"Yard", 1}, ring}, version);
+                        },
+                        TypeOf<gcBoundaryGroup>, SlotsOf<gcBoundaryMgr>, version == gcBoundary::kVersion});
     return rows;
 }
 

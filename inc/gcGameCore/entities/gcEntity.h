@@ -26,6 +26,8 @@ class gcAnimationConfig;
 class gcEffect;
 class gcEntity;
 class gcItem;
+class gcMsgMoveToPath;
+class gcMsgMoveToPoint;
 class gcRegionPath;
 using gcEntityHandle = cHandle<gcEntity>;
 using gcRegionPathHandle = cHandle<gcRegionPath>;
@@ -68,6 +70,13 @@ public:
     static constexpr uint32_t kQueryEnter = 0x1;
     static constexpr uint32_t kQueryLeave = 0x2;
     static constexpr cTimeValue kFrameTicks{20};
+    // Turning: pitches stay within this many degrees either way; a template
+    // that does not resolve turns at the templates' default rate.
+    static constexpr float kPitchLimit = 80.0f;
+    static constexpr float kDefaultTurningRate = 0.85f;
+    // A path is completed when both the closest and the current position lie
+    // this close (as path parameters) to the destination.
+    static constexpr float kPathDoneTol = 0.001f;
 
     gcEntity();
     ~gcEntity() override;
@@ -80,7 +89,7 @@ public:
     // to the array and the rest skipped. Unchanged unless read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
     // Both animation configurations when either lies in the pool, the path
-    // event, and the sound's data.
+    // event, the sound's data, and the followed path (the entity leaves it).
     void OnMemPoolReset(const cMemPool* pPool) override;
 
     // The type record of the template class this entity needs.
@@ -163,6 +172,53 @@ public:
     void AddChild(gcEntity* pChild);
     void Detach();
 
+    // Paths, points and turning (gcEntityMove.cpp). Path positions are path
+    // parameters; headings, pitches and rolls are degrees in the entity's
+    // zone frame, x heading, y pitch, z roll.
+
+    // Leaves any path; then, unless the entity is inactive and not
+    // snapping, follows the message's path from its source to its
+    // destination (fractions of the path's length), placed onto it when
+    // bSnap says so.
+    void HandleMoveToPath(const gcMsgMoveToPath& msg);
+    // Leaves any path and is placed at the point (raised by the collider
+    // height with bOffsetHeight) facing the point's forward axis, whatever
+    // bSnap holds.
+    void HandleMoveToPoint(const gcMsgMoveToPoint& msg);
+    // Off the path: both flags, current and desired position, offsets and
+    // completion event cleared; the path and the closest position stay.
+    void DetachFromPath();
+    // 0 without a path; else the closest position as a parameter, or as the
+    // share of the path's length.
+    float GetCurPathT(bool bAsFraction) const;
+    // Per tick: updates the closest position and completes the path at its
+    // destination (script event 13, then the message's event, once). True
+    // while on a path.
+    bool UpdatePathPos();
+    // One frame's step along the path at fSpeed units per tick (never
+    // backwards, never past the destination) and the heading, pitch and
+    // roll that turn toward it at fTurnRate (below 0: the template's).
+    // True while the path continues; false, with the desired orientation,
+    // when it has ended or the regions are not resident.
+    bool HandleFollowPath(mVec3* pOutHPR, float fSpeed, float fTurnRate);
+    // On a path, alive and without full orientation: the frame's height
+    // becomes the path's at the closest position (plus the collider height
+    // with flag 0x80).
+    void HandleHeightOnPath(mOCS* pFrame);
+    // Along the path when on one and moving; else the current orientation
+    // turned toward the desired one, fWeight (below 0: the template's
+    // TurningRate) being the share that stays. Pitch within +-80.
+    void HandleHPRChange(float fRate, mVec3* pOutHPR, float fWeight);
+    // The same for the heading alone, the short way round; returns it.
+    float HandleHeadingChange(float fRate, float fWeight);
+    // Aims the desired heading at another active entity, blended by fWeight
+    // with the heading of the entity's own movement toward it.
+    void UpdateDesiredHeading(gcEntity* pOther, float fWeight);
+    // atan2(-x, y) in degrees: the heading of a forward axis or a direction.
+    static float GetHeading(const mVec3& dir);
+    // Degrees brought into -180..180.
+    static float WrapDegrees(float fDegrees);
+
     gcEntityHandle m_handle;
     gcEvent onInteract;
     gcEvent onCanInteract;
@@ -225,6 +281,14 @@ private:
     // date first.
     mVec3 GetZonePos();
     float ApplyEvent(const gcEvent& event, gcGameObject* pParticipant);
+    // The followed path's frame in this entity's zone frame; false while
+    // either region is not resident.
+    bool GetPathToZone(mOCS* pOut) const;
+    // The parameter of the followed path closest to the entity in the
+    // path's horizontal plane.
+    float ClosestOnPath(const mOCS& pathToZone);
+    void CompletePath();
+    float GetTurnWeight(float fWeight) const;  // below 0: the template's
 };
 
 // The slot table of placed entities: 150 slots, resolved by handle. Main

@@ -14,6 +14,7 @@ class eZone;
 class gcEffect;
 class gcEntity;
 class gcMsg;
+struct mOCS;
 
 class gcEntityWorld {
 public:
@@ -45,6 +46,12 @@ public:
     static int FindRegionSlot(int nRegionId);
     // The zone of that slot, or null (not resident, or no zone yet).
     static eZone* GetRegionZone(int nRegionId);
+    // A frame given relative to a region (boundaries, region paths and
+    // points) carried into the world through the zone of the region's first
+    // resident slot. False, with the identity frame, when the region is not
+    // resident or has no zone yet: the caller treats the frame as out of
+    // reach.
+    static bool RegionToWorld(int nRegionId, const mOCS& localToRegion, mOCS* pWorld);
     // The id of the region that owns the zone; -1 when none.
     static int GetZoneRegionId(const eZone* pZone);
     // The heading and pitch (degrees) of the direction entity shadows fall

@@ -237,6 +237,12 @@ void gcEntity::OnMemPoolReset(const cMemPool* pPool)
     }
     if (pPool->Contains(m_pOnPathCompleted))
         m_pOnPathCompleted = nullptr;
+    // The followed path belongs to the map: gone with its pool, the entity
+    // is off the path.
+    if (pPool->Contains(m_pRegionPath)) {
+        DetachFromPath();
+        m_pRegionPath = nullptr;
+    }
     if (m_pSound && pPool->Contains(m_pSound->m_pSoundData))
         m_pSound->SetSoundData(nullptr);
 }

@@ -28,6 +28,17 @@ eZone* gcEntityWorld::GetRegionZone(int nRegionId)
     return slot >= 0 ? eZone::s_pZones[slot] : nullptr;
 }
 
+bool gcEntityWorld::RegionToWorld(int nRegionId, const mOCS& localToRegion, mOCS* pWorld)
+{
+    const eZone* pZone = GetRegionZone(nRegionId);
+    if (!pZone) {
+        pWorld->MakeIdentity();
+        return false;
+    }
+    pWorld->Xform(localToRegion, pZone->m_localToWorld);
+    return true;
+}
+
 int gcEntityWorld::GetZoneRegionId(const eZone* pZone)
 {
     if (!pZone || !s_funcs.pGetRegionId || pZone->m_nZoneIndex < 0 || pZone->m_nZoneIndex >= kMaxRegions)

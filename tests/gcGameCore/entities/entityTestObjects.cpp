@@ -5,6 +5,7 @@
 #include "cCore/cFile.h"
 #include "eEngine/eZone.h"
 #include "eEngine/modelTestSupport.h"
+#include "gcGameCore/entities/gcRegionPath.h"
 
 QM_DEFINE_TYPE(gcTestEntityTemplate, gcEntityTemplate, kTestEntityTemplateId)
 QM_DEFINE_TYPE(gcTestEntity, gcEntity, kTestEntityId)
@@ -38,6 +39,17 @@ int gcTestEntity::Send(const gcMsg& msg)
     default: return 0;
     }
     return 1;
+}
+
+gcRegionPath* NewRegionPath(cMemPool* pPool, int16_t regionId, const std::vector<datagen::PathPointDesc>& points)
+{
+    gcRegionPath* p = pPool->New<gcRegionPath>();
+    const ePath* built = datagen::BuildPath("p", points, pPool);
+    p->m_path.m_nPoints = built->m_nPoints;
+    p->m_path.m_pPoints = built->m_pPoints;
+    p->m_path.m_fLength = built->m_fLength;
+    p->m_nRegionId = regionId;
+    return p;
 }
 
 void RecordStepMember(datagen::BlockWriter& w, int32_t tag)

@@ -15,6 +15,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/blockWriter.h"
 #include "datagen/entityWriters.h"
+#include "datagen/particleWriters.h"
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcEntityTemplate.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
@@ -54,6 +55,10 @@ struct gcEntityLogEntry {
     int32_t nTicks;    // a FadeOut's time
 };
 std::vector<gcEntityLogEntry>& EntityLog();
+
+// A region path through the points in the pool, its frame the region's.
+class gcRegionPath;
+gcRegionPath* NewRegionPath(cMemPool* pPool, int16_t regionId, const std::vector<datagen::PathPointDesc>& points);
 
 // Writes a test step recording tag as an action member of an event block.
 void RecordStepMember(datagen::BlockWriter& w, int32_t tag);

@@ -1,0 +1,60 @@
+#pragma once
+// Writers for the objects a map places relative to its regions: region
+// points, region paths and boundaries, their blocks laid out field by field
+// (so that the engine's round trip checks the layout, the unpadded 16-bit
+// region id among it) and their groups. Offline tools and test fixtures;
+// main thread.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datagen/blockWriter.h"
+#include "datagen/particleWriters.h"
+
+namespace datagen {
+
+// A frame as stored: origin, then the basis rows right, forward, up.
+using FrameFloats = std::vector<float>;
+inline const FrameFloats kIdentityFrame = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+struct RegionPointDesc {
+    std::string name = "point";
+    int16_t regionId = -1;
+    FrameFloats frame = kIdentityFrame;  // 12 floats
+};
+
+struct RegionPathDesc {
+    std::string name = "path";
+    int16_t regionId = -1;
+    FrameFloats frame = kIdentityFrame;
+    // The path's points in its own frame; distances are the running sums of
+    // the segment lengths.
+    std::vector<PathPointDesc> points;
+};
+
+struct BoundaryDesc {
+    std::string name = "boundary";
+    int16_t regionId = -1;
+    FrameFloats frame = kIdentityFrame;
+    float width = 1.0f;
+    float depth = 1.0f;
+    bool circular = false;              // version 2 on, with radius and neighbours
+    float radius = 1.0f;
+    uint32_t neighbors[2] = {0, 0};
+};
+
+// One block (region points and paths: version 1; boundaries: 1 or 2).
+BlockWriter& RegionPointBlock(BlockWriter& w, const RegionPointDesc& desc);
+BlockWriter& RegionPathBlock(BlockWriter& w, const RegionPathDesc& desc);
+BlockWriter& BoundaryBlock(BlockWriter& w, const BoundaryDesc& desc, uint32_t version);
+
+// A group over slots beginSlot.. with one record per desc (check 0x100 +
+// slot), as a data file at a host path. False (logged) for slots outside the
+// manager or a failed write.
+bool WriteRegionPointGroupFile(const std::string& path, int beginSlot, const std::vector<RegionPointDesc>& points);
+bool WriteRegionPathGroupFile(const std::string& path, int beginSlot, const std::vector<RegionPathDesc>& paths);
+bool WriteBoundaryGroupFile(const std::string& path, int beginSlot, const std::vector<BoundaryDesc>& boundaries,
+                            uint32_t version);
+
+}  // namespace datagen
