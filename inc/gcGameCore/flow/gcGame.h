@@ -81,6 +81,9 @@ public:
 
     // The start-up load on the game loader's thread (main thread waits).
     static bool LoadBackground();
+    // True at once when configuration nConfigId is the loaded one; false
+    // (logged) when it cannot be loaded. Main thread.
+    static bool LoadPlayerConfig(int nConfigId);
 
     // The top loop: pre-game screens, then main menu or map until the OS
     // service step or a failed load ends it.
