@@ -93,8 +93,7 @@ TEST_F(gcGameCameraTest, ResetKeepsEffectsUnlessFullAndPlacesTheViewAtTheOrigin)
         EXPECT_EQ(m_cam.m_pOnFadeCompleted, bFull ? nullptr : &m_first);
         EXPECT_EQ(m_cam.m_totalFadeTime, bFull ? cTimeValue(600) : cTimeValue(160));
         EXPECT_FLOAT_EQ(m_cam.m_fLetterboxOpacity, bFull ? 0.0f : 0.125f);
-        if (bFull)
-            EXPECT_FLOAT_EQ(FOV(), 60.0f);
+        EXPECT_FLOAT_EQ(FOV(), bFull ? 60.0f : 61.25f);  // the letterbox tick set 60 + 10 x 0.125
         EXPECT_EQ(m_cam.GetPos(), mVec3(0, 0, 0));
         EXPECT_EQ(m_cam.m_camera.m_cameraToWorld.basis.forward, mVec3(0, 1, 0));
         EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
