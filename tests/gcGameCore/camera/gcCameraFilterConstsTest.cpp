@@ -38,6 +38,8 @@ TEST(gcCameraFilterConstsTest, StepsBlendInputAndHistoryNewestFirst)
     // 0.0625*8 + 2*1 - 1.5*2 + 0.5*3 - 0.0625*4
     EXPECT_FLOAT_EQ(f.Step(8.0f, h), 0.75f);
     EXPECT_FLOAT_EQ(h[0], 0.75f);
+    EXPECT_FLOAT_EQ(h[1], 1.0f);
+    EXPECT_FLOAT_EQ(h[2], 2.0f);
     EXPECT_FLOAT_EQ(h[3], 3.0f);
     mVec3 v[4] = {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}};
     const mVec3 y = f.Step(mVec3(8, 16, 0), v);
@@ -72,13 +74,16 @@ TEST(gcCameraFilterConstsTest, QuaternionStepNeverYieldsNaN)
     mQuat h[4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
     const mQuat q = f.Step(mQuat(0, 0, 0, 1), h);
     EXPECT_FLOAT_EQ(q.w, 1.0f);
-    // Pole 0 passes the input through.
-    f.SetPole(0.0f);
+    // Turns about one axis blend as their angles do: at pole 0.5, headings
+    // 80 in, 10 20 30 40 kept give 0.0625*80 + 2*10 - 1.5*20 + 0.5*30 - 0.0625*40.
+    f.SetPole(0.5f);
+    for (int i = 0; i < 4; ++i)
+        h[i].SetHPR(10.0f * static_cast<float>(i + 1), 0.0f, 0.0f);
     mQuat x;
-    x.SetHPR(30.0f, 0.0f, 0.0f);
-    const mQuat y = f.Step(x, h);
-    EXPECT_NEAR(y.z, x.z, 1e-6f);
-    EXPECT_NEAR(y.w, x.w, 1e-6f);
+    x.SetHPR(80.0f, 0.0f, 0.0f);
+    mVec3 hpr;
+    f.Step(x, h).GetHPR(&hpr);
+    EXPECT_NEAR(hpr.x, 7.5f, 0.01f);
 }
 
 }  // namespace
