@@ -55,7 +55,9 @@ public:
     static const char* GetButtonText(int button);      // "???" outside 0..39
 
     gcState state = STATE_PRESSED;
-    eInput::eButton button = eInput::JOYBTN_1;
+    // An eInput::eButton as stored; data may hold values outside it, which
+    // an unscoped enum cannot represent.
+    int32_t button = eInput::JOYBTN_1;
 
 private:
     bool IsValid() const;

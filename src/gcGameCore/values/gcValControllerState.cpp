@@ -35,7 +35,7 @@ bool gcValControllerState::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     // Out-of-range values are kept as stored: they read 0.0 and print "???".
-    button = static_cast<eInput::eButton>(nButton);
+    button = nButton;
     state = static_cast<gcState>(nState);
     return true;
 }
