@@ -113,6 +113,10 @@ TEST_F(gcGameCameraTest, PausedMapHoldsTheViewButNotTheFades)
     m_cam.Fade(true, true, eMaterialHandle(), cTimeValue(140), nullptr);  // 100 ticks of opacity change
     Tick(0);
     EXPECT_FLOAT_EQ(m_cam.m_fFadeOpacity, 0.0f);  // a step of 0 changes nothing
+    m_cam.m_nCurState = -2;                       // takes no messages at all
+    Tick(20);
+    EXPECT_FLOAT_EQ(m_cam.m_fFadeOpacity, 0.0f);
+    m_cam.m_nCurState = 0;
     m_map.m_nFlags = C::kMapViewPaused;
     Tick(20);
     EXPECT_EQ(m_cam.GetPos(), mVec3(0, 0, 0));
@@ -254,6 +258,7 @@ TEST_F(gcGameCameraTest, LookAtTurnsAtMost60DegreesTheShortWayAndNeverPastPitch8
         view.basis.SetHPR(r.fFromHeading, 0, 0);
         m_cam.m_camera.SetCameraToWorld(view);
         m_cam.LookAtNone(true);
+        EXPECT_TRUE(m_cam.m_LookAtCtrl.curLookAtWorld.ApproxEqual(view.basis.forward, 1e-6f));  // one unit ahead
         m_cam.m_params.m_fMaxTimes[gcGameCameraParams::SPD_LOOKAT] = 0.0f;  // unfiltered
         mVec3 hpr;
         m_cam.SmoothLookAtQuat(cTimeValue(20), &r.target, 0.0f, false, &hpr);
