@@ -13,6 +13,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "datagen/flowWriters.h"
+#include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
@@ -53,12 +54,14 @@
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/values/gcValControllerState.h"
 #include "loaderSuite.h"
 #include "Utilities/THP/THP.h"
 
@@ -479,6 +482,18 @@ bool WriteStateMachines(LoaderEnv& env, Path path)
            datagen::WriteStateMachineGroupFile(path, 5, {Rec(parent, 0x2222), Rec(child, 0x3333)});
 }
 
+// Parameters unlike the defaults in every field.
+gcGameCameraParams SampleCameraParams()
+{
+    gcGameCameraParams p;
+    for (int i = 0; i < gcGameCameraParams::MAX_SPEEDTYPES; ++i) {
+        p.m_fMaxVels[i] = 1.0f + static_cast<float>(i);
+        p.m_fMaxTimes[i] = 0.1f * static_cast<float>(i + 1);
+        p.m_fOffsets[i] = -2.0f * static_cast<float>(i + 1);
+    }
+    return p;
+}
+
 // A file of one object whose block is laid out by hand.
 template <class T>
 auto Blocks(std::function<void(datagen::BlockWriter&)> block)
@@ -752,6 +767,19 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteBoundaryGroupFile(p, 50, {{"Yard", 1}, ring}, version);
                         },
                         TypeOf<gcBoundaryGroup>, SlotsOf<gcBoundaryMgr>, version == gcBoundary::kVersion});
+    rows.push_back({"gcGameCameraParams v2", {"WriteCameraParamsFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteCameraParamsFile(p, SampleCameraParams()); },
+                    TypeOf<gcGameCameraParams>});
+    rows.push_back({"gcGameCameraParams v1", {"CameraParamsBlock"},
+                    Blocks<gcGameCameraParams>(
+                        [](datagen::BlockWriter& w) { datagen::CameraParamsBlock(w, SampleCameraParams(), 1); }),
+                    TypeOf<gcGameCameraParams>, nullptr, false});
+    rows.push_back({"gcValControllerState v1", {"WriteControllerStateFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteControllerStateFile(
+                            p, gcValControllerState(gcValControllerState::STATE_DOWNTIME, eInput::JOYBTN_UI_CONFIRM));
+                    },
+                    TypeOf<gcValControllerState>});
     return rows;
 }
 

@@ -1,23 +1,192 @@
 #pragma once
-// The single game camera, as far as the game flow needs it today: framing a
-// frame's drawing around the open dialogs, the tick it receives and the
-// collision mask the game file sets. Its controllers, filters, shake, fade
-// and letterbox are the camera's own (built with the game camera); until
-// then it frames a frame without a 3-D view. Main thread.
+// The one script-driven camera of the game: a game object named
+// "GameCamera" that owns the engine camera every zone is culled and drawn
+// through. Each tick it runs its position controller, its look-at
+// controller, the shake, the trigger query, and the letterbox and fade; the
+// frame drawing brackets the scene with BeginRender, Draw and EndRender. A
+// function-level static made on the first Get, never in a pool; it points
+// into pools only through its three completion events. Main thread.
+// Type id 81.
 
 #include <cstdint>
 
-class gcMsg;
+#include "cCore/cTimeValue.h"
+#include "eEngine/eCamera.h"
+#include "eEngine/eMaterial.h"
+#include "gcGameCore/camera/gcCameraFilterConsts.h"
+#include "gcGameCore/camera/gcGameCameraParams.h"
+#include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/script/gcGameObject.h"
+#include "mMath/mQuat.h"
+#include "mMath/mVec3.h"
 
-class gcGameCamera {
+class gcEvent;
+class gcRegionPoint;
+using gcRegionPointHandle = cHandle<gcRegionPoint>;
+
+class gcGameCamera : public gcGameObject {
+    QM_DECLARE_TYPE(gcGameCamera)
 public:
+    static constexpr uint32_t kVersion = 1;
+
+    // m_nFlags.
+    static constexpr uint32_t kReorienting = 0x01;      // swinging behind the followed entity
+    static constexpr uint32_t kAlternate = 0x02;        // m_alternateHPR is non-zero
+    static constexpr uint32_t kShaking = 0x04;
+    static constexpr uint32_t kLetterbox = 0x08;        // bars shown or fading
+    static constexpr uint32_t kLetterboxIn = 0x10;      // bars fading towards opaque
+    static constexpr uint32_t kFade = 0x20;             // full-screen fade shown or fading
+    static constexpr uint32_t kFadeIn = 0x40;           // fading towards opaque
+    static constexpr uint32_t kBehindEntity = 0x80;     // placement behind the followed entity in force
+
+    // The map's flag that holds the view still (fades and letterbox go on).
+    static constexpr uint32_t kMapViewPaused = 0x8;
+
+    static constexpr cTimeValue kDefaultFadeTime{600};   // one second
+    static constexpr cTimeValue kFadeLead{40};           // opacity ends two frames before the event
+    static constexpr cTimeValue kSnapSettleTime{600};
+    static constexpr float kDefaultReorientFactor = 1.5f;
+    static constexpr float kBaseFOV = 60.0f;             // degrees; 70 with the bars fully shown
+    static constexpr float kLetterboxFOVWiden = 10.0f;
+    static constexpr float kMinShakeIntensity = 0.00001f;
+    static constexpr float kMaxPitch = 80.0f;            // the view never looks straight up or down
+    static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
+
+    enum gcPosCtrlMode : int32_t {
+        POSCTRL_NONE = 0,
+        POSCTRL_FOLLOWENTITY = 1,
+        POSCTRL_FOLLOWPATH_ENTITY = 2,
+        POSCTRL_FOLLOWPATH = 3,
+        POSCTRL_MOVETOPOINT = 4,
+    };
+    enum gcLookAtCtrlMode : int32_t {
+        LOOKATCTRL_NONE = 0,
+        LOOKATCTRL_LOOKATENTITY = 1,
+        LOOKATCTRL_LOOKATPOINT = 2,
+        LOOKATCTRL_LOOKTHROUGHPOINT = 3,
+        LOOKATCTRL_LOOKATPATH = 4,
+        LOOKATCTRL_LOOKATPATHCLOSEST = 5,
+    };
+
+    struct gcPathCtrl {
+        gcRegionPathHandle hPath;
+        float fPathT = 0.0f;         // current parameter on the path
+        float fPathTDesired = 0.0f;  // target parameter
+        float fPathTClosest = 0.0f;  // parameter closest to what is tracked
+    };
+    struct gcLookAtCtrl : gcPathCtrl {
+        gcLookAtCtrlMode Mode = LOOKATCTRL_NONE;
+        gcEntityHandle hEntity;
+        gcRegionPointHandle hRegionPoint;
+        mVec3 curLookAtWorld{0.0f, 1.0f, 0.0f};  // the point looked at, world frame
+        gcCameraFilterConsts filterConsts;       // shared by the point and the orientation
+        mQuat filter[4];                         // orientation history, newest first
+        mVec3 posFilter[4];                      // look-at point history
+        float fCurLookAtK = 0.0f;                // requested orientation pole
+        float fEntityOffset = 0.0f;              // height looked at above an entity
+        gcCameraFilterConsts entityOffsetFilterConsts;
+        float entityOffsetFilter[4] = {};
+    };
+    struct gcPosCtrl : gcPathCtrl {
+        gcPosCtrlMode Mode = POSCTRL_NONE;
+        gcEntityHandle hEntity;
+        gcRegionPointHandle hRegionPoint;
+        float fDesiredMinDist = 0.0f;
+        float fPosVel = 0.0f;                    // current speed, units per tick
+        mVec3 posVel{0.0f, 0.0f, 0.0f};          // current velocity, units per tick
+        cTimeValue timeSinceSnapped;
+        gcCameraFilterConsts filterConsts;
+        mVec3 filter[4];                         // position history, newest first
+        float minDistFilter[4] = {};
+    };
+
     static gcGameCamera* Get();  // made on the first call
 
-    void BeginRender();
-    // The camera's overlays, then the open dialogs.
-    void Draw();
-    void EndRender();
-    void Send(const gcMsg& msg);
+    // Named "GameCamera", both controllers off, no effects, default
+    // parameters, collision mask 1.
+    gcGameCamera();
+    gcGameCamera(const gcGameCamera&) = default;
 
-    uint32_t m_nCollisionMask = 0;  // what the camera collides with; set from the game file
+    cBase* Copy(cMemPool* pPool) const override;
+    // Version 1 holding the gcGameObject block; the camera's state is not stored.
+    void Write(const cFile& file) const override;
+    bool Read(const cFile& file, cMemPool* pPool) override;
+    // Drops each completion event that lies in the pool.
+    void OnMemPoolReset(const cMemPool* pPool) override;
+    // Tick (2) runs the pipeline; other messages are not taken.
+    int Send(const gcMsg& msg) override;
+
+    // Parameters, controllers and the view back to the origin; fades,
+    // letterbox and shake go on unless bFull.
+    void Reset(bool bFull);
+    // Re-bases into a new region's frame: the new placement, and both
+    // position histories moved by the shift.
+    void UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift);
+
+    void BeginRender() { m_camera.BeginRender(); }
+    // Letterbox, then the dialogs (around the fade quad while a fade shows).
+    void Draw();
+    void EndRender() { m_camera.EndRender(); }
+
+    void FollowNone(bool bSnap);
+    void LookAtNone(bool bSnap);
+
+    // Effects. A time of 40 ticks or less reaches its end opacity on the next
+    // tick. Events without actions are not stored; a stored event runs once.
+    void Shake(float fIntensity, cTimeValue time, const gcEvent* pOnCompleted);
+    void Fade(bool bFadeIn, bool bSnap, eMaterialHandle hMaterial, cTimeValue time, const gcEvent* pOnCompleted);
+    void FadeLetterbox(bool bFadeIn, bool bSnap, eMaterialHandle hMaterial, cTimeValue time,
+                       const gcEvent* pOnCompleted);
+    void DrawFade() const;
+    void DrawLetterbox() const;
+    void OnShakeTick(const gcMsgTick& tick, mVec3* pPos);
+    void OnFadeTick(const gcMsgTick& tick);
+    void OnLetterboxTick(const gcMsgTick& tick);
+
+    // Smoothing (results heading, pitch, roll in degrees, or a position).
+    void SmoothPos(cTimeValue dT, const mVec3* pTarget, bool bHold, mVec3* pOut);
+    void SmoothLookAtPos(cTimeValue dT, const mVec3* pTarget, float fUnused, bool bHold, mVec3* pOutHPR);
+    void SmoothLookAtQuat(cTimeValue dT, const mVec3* pTarget, float fRoll, bool bHold, mVec3* pOutHPR);
+    void SmoothLookAtQuat(cTimeValue dT, const mVec3* pTargetHPR, bool bHold, mVec3* pOutHPR);
+
+    const mVec3& GetPos() const { return m_camera.m_cameraToWorld.origin; }
+
+    uint32_t m_nFlags = 0;
+    float m_fReorientSpeedFactor = kDefaultReorientFactor;
+    mVec3 m_alternateHPR{0.0f, 0.0f, 0.0f};
+    float m_fFollowEntityHK = 0.0f;
+    float m_fFollowEntityPK = 0.0f;
+    mVec3 m_curDesiredHPR{0.0f, 0.0f, 0.0f};
+    cTimeValue m_totalLetterboxFadeTime = kDefaultFadeTime;
+    cTimeValue m_letterboxFadeTime;
+    float m_fLetterboxOpacity = 0.0f;
+    eMaterialHandle m_hLetterboxMaterial;
+    cTimeValue m_totalFadeTime = kDefaultFadeTime;
+    cTimeValue m_fadeTime;
+    float m_fFadeOpacity = 0.0f;
+    eMaterialHandle m_hFadeMaterial;
+    float m_fShakeIntensity = 0.0f;  // world units
+    cTimeValue m_shakeRemainTime;
+    gcGameCameraParams m_params;
+    uint32_t m_nCollisionMask = 1;
+    const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
+    const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
+    const gcEvent* m_pOnShakeCompleted = nullptr;
+    eCamera m_camera;
+    gcLookAtCtrl m_LookAtCtrl;
+    gcPosCtrl m_PosCtrl;
+
+private:
+    void OnTick(const gcMsgTick& tick);
+    void UpdateView(const gcMsgTick& tick);
+    void OnFollowNone(const gcMsgTick& tick, mVec3* pPos);
+    void ReseedPosFilter(const mVec3& pos);
+    void SetCameraPos(const mVec3& pos);
+    void FilterEntityOffset();
+    void UpdateLookAtPole();
+    void TurnAndFilter(cTimeValue dT, const mVec3& targetHPR, mVec3* pOutHPR);
+    void ClearEffects();
+    // Clears the pointer, then applies the event, so that an action inside
+    // it may store a new one.
+    void RunCompletion(const gcEvent*& pEvent);
 };

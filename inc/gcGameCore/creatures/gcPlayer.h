@@ -1,16 +1,37 @@
 #pragma once
-// The player record, as far as the game flow needs it today: which
-// controller port the player uses. The record itself (its entity, its
-// configuration, time played) is made with the players; until then there is
-// none and Get returns null. Main thread.
+// The one record of the player: the entity the player controls, the entity
+// it could interact with right now, the controller port that belongs to the
+// player, and the time played with the current player configuration. Not a
+// game object. Made on the first Get, lives to program exit; main thread.
+// The entity pointers stay valid while the player configuration (and the
+// region of the interaction target) stays loaded.
 
 #include <cstdint>
 
+#include "cCore/cTimeValue.h"
+
+class gcEntity;
+
 class gcPlayer {
 public:
-    static gcPlayer* Get() { return s_pPlayer; }  // null while there is no player record
+    static gcPlayer* Get();  // made on the first call; never null
 
-    int32_t m_nControllerId = -1;  // port 0-3; -1 until one is chosen
+    // While no port is chosen: the first port pressing confirm, else the
+    // first pressing start (ports in order); -1 when none did, so the next
+    // call asks again. A chosen port is kept.
+    void DeterminePlayerController();
+    // Clears the entity and the time played; then -1 destroys the loaded
+    // configuration (true), another id loads it (false when that fails) and
+    // takes its entity as the player's: named "Player", region -1. The
+    // controller port is kept.
+    bool UpdatePlayerConfig(int nConfigId);
+    // Empties the player configuration's pool and its sound pool.
+    static void FreePlayerConfigMemory();
+    static void UpdateTimePlayed(cTimeValue step) { s_timePlayed += step; }
 
-    static gcPlayer* s_pPlayer;
+    gcEntity* m_pEntity = nullptr;          // null when no configuration is loaded
+    gcEntity* m_pInteractTarget = nullptr;  // refreshed each tick by the biped
+    int32_t m_nControllerId = -1;           // port 0-3; -1 until one is chosen
+
+    static cTimeValue s_timePlayed;  // ticks; read and restored by the saves
 };

@@ -1,7 +1,22 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 
-#include "eEngine/eVideo.h"
+#include "cCore/cFile.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcEventParams.h"
+#include "gcGameCore/script/gcEventStackData.h"
+
+QM_DEFINE_TYPE(gcGameCamera, gcGameObject, 81)
+
+namespace {
+
+const mQuat kIdentityQuat(0.0f, 0.0f, 0.0f, 1.0f);
+
+}  // namespace
 
 gcGameCamera* gcGameCamera::Get()
 {
@@ -9,20 +24,202 @@ gcGameCamera* gcGameCamera::Get()
     return &s_camera;
 }
 
-void gcGameCamera::BeginRender()
+gcGameCamera::gcGameCamera()
 {
-    eVideo::BeginRender();
+    m_nCurState = 0;
+    m_nNextState = 0;
+    m_name.Set("GameCamera");
+    for (int i = 0; i < 4; ++i) {
+        m_LookAtCtrl.filter[i] = kIdentityQuat;
+        m_LookAtCtrl.posFilter[i] = m_LookAtCtrl.curLookAtWorld;
+        m_PosCtrl.filter[i] = GetPos();
+    }
+}
+
+cBase* gcGameCamera::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<gcGameCamera>(*this) : nullptr;
+}
+
+void gcGameCamera::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    gcGameObject::Write(file);
+}
+
+bool gcGameCamera::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion != kVersion)
+        return rb.Reject("gcGameCamera", "version");
+    if (!gcGameObject::Read(file, pPool))
+        return rb.Failed() ? false : rb.Reject("gcGameCamera", "object block");
+    return !rb.Failed();
+}
+
+void gcGameCamera::OnMemPoolReset(const cMemPool* pPool)
+{
+    for (const gcEvent** ppEvent : {&m_pOnFadeCompleted, &m_pOnFadeLetterboxCompleted, &m_pOnShakeCompleted}) {
+        if (pPool && pPool->Contains(*ppEvent))
+            *ppEvent = nullptr;
+    }
+}
+
+int gcGameCamera::Send(const gcMsg& msg)
+{
+    return RunProtocol(msg, [this](const gcMsg& m) {
+        if (m_nCurState == -2 || m.nMsgId != MSG_TICK)
+            return false;
+        OnTick(static_cast<const gcMsgTick&>(m));
+        return true;
+    });
+}
+
+void gcGameCamera::SetCameraPos(const mVec3& pos)
+{
+    mOCS frame = m_camera.m_cameraToWorld;
+    frame.origin = pos;
+    m_camera.SetCameraToWorld(frame);
+}
+
+void gcGameCamera::ReseedPosFilter(const mVec3& pos)
+{
+    SetCameraPos(pos);
+    gcPosCtrl& ctrl = m_PosCtrl;
+    const float fMinDist = m_params.m_fOffsets[gcGameCameraParams::OFF_MINDIST];
+    for (int i = 0; i < 4; ++i) {
+        ctrl.filter[i] = pos;
+        ctrl.minDistFilter[i] = fMinDist;
+    }
+    ctrl.fDesiredMinDist = fMinDist;
+    ctrl.timeSinceSnapped = kSnapSettleTime;
+    ctrl.fPosVel = 0.0f;
+    ctrl.posVel.Set(0.0f, 0.0f, 0.0f);
+    m_fFollowEntityHK = m_fFollowEntityPK = 1.0f;
+}
+
+void gcGameCamera::Reset(bool bFull)
+{
+    m_params = gcGameCameraParams();
+    FollowNone(true);
+    LookAtNone(true);
+    m_nFlags &= ~(kReorienting | kAlternate | kBehindEntity);
+    m_fReorientSpeedFactor = kDefaultReorientFactor;
+    // A fade or letterbox that runs while a map changes goes on across it.
+    if (bFull) {
+        ClearEffects();
+        m_camera.SetFOV(kBaseFOV);
+    }
+    mOCS origin;
+    origin.MakeIdentity();
+    m_camera.SetCameraToWorld(origin);
+    ReseedPosFilter(origin.origin);
+}
+
+void gcGameCamera::UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift)
+{
+    m_camera.SetCameraToWorld(newCameraToWorld);
+    for (int i = 0; i < 4; ++i) {
+        m_LookAtCtrl.posFilter[i].Xform(m_LookAtCtrl.posFilter[i], shift);
+        m_PosCtrl.filter[i].Xform(m_PosCtrl.filter[i], shift);
+    }
+}
+
+void gcGameCamera::FollowNone(bool bSnap)
+{
+    gcPosCtrl& ctrl = m_PosCtrl;
+    ctrl.Mode = POSCTRL_NONE;
+    ctrl.hEntity = gcEntityHandle();
+    ctrl.hRegionPoint = gcRegionPointHandle();
+    ctrl.hPath = gcRegionPathHandle();
+    ctrl.fPathT = ctrl.fPathTDesired = ctrl.fPathTClosest = 0.0f;
+    if (bSnap)
+        ReseedPosFilter(GetPos());
+}
+
+void gcGameCamera::LookAtNone(bool bSnap)
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    ctrl.Mode = LOOKATCTRL_NONE;
+    ctrl.hEntity = gcEntityHandle();
+    ctrl.hRegionPoint = gcRegionPointHandle();
+    ctrl.hPath = gcRegionPathHandle();
+    ctrl.fPathT = ctrl.fPathTDesired = ctrl.fPathTClosest = 0.0f;
+    if (!bSnap)
+        return;
+    m_camera.SetCameraToWorld(m_camera.m_cameraToWorld);
+    mQuat q;
+    m_camera.m_cameraToWorld.basis.GetQuat(&q);
+    const float fOffset = m_params.m_fOffsets[gcGameCameraParams::OFF_ENTITY];
+    ctrl.curLookAtWorld = GetPos() + m_camera.m_cameraToWorld.basis.forward;
+    for (int i = 0; i < 4; ++i) {
+        ctrl.filter[i] = q;
+        ctrl.entityOffsetFilter[i] = fOffset;
+        ctrl.posFilter[i] = ctrl.curLookAtWorld;
+    }
+    ctrl.fEntityOffset = fOffset;
+    ctrl.fCurLookAtK = 0.0f;
+    ctrl.filterConsts.SetPole(0.0f);
+}
+
+void gcGameCamera::OnTick(const gcMsgTick& tick)
+{
+    if (tick.dT.m_nTicks == 0)
+        return;
+    if (gcMap::s_pMap && !(gcMap::s_pMap->m_nFlags & kMapViewPaused))
+        UpdateView(tick);
+    OnLetterboxTick(tick);
+    OnFadeTick(tick);
+}
+
+void gcGameCamera::OnFollowNone(const gcMsgTick& tick, mVec3* pPos)
+{
+    SmoothPos(tick.dT, nullptr, true, pPos);
+}
+
+// The controllers of the other modes come with the camera's path, point and
+// entity commands; until a command can set them, those modes keep the old
+// position and yield a level view, as unknown modes do.
+void gcGameCamera::UpdateView(const gcMsgTick& tick)
+{
+    const mVec3 oldPos = GetPos();
+    mVec3 pos = oldPos;
+    if (m_PosCtrl.Mode == POSCTRL_NONE)
+        OnFollowNone(tick, &pos);
+    // The look-at controller works from the new position.
+    SetCameraPos(pos);
+    mVec3 hpr(0.0f, 0.0f, 0.0f);
+    if (m_LookAtCtrl.Mode == LOOKATCTRL_NONE)
+        SmoothLookAtQuat(tick.dT, nullptr, 0.0f, true, &hpr);
+    // Following an entity shakes inside its own tick.
+    if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
+        OnShakeTick(tick, &pos);
+    mOCS frame;
+    frame.origin = pos;
+    frame.basis.SetHPR(hpr.x, hpr.y, hpr.z);
+    m_camera.SetCameraToWorld(frame);
 }
 
 void gcGameCamera::Draw()
 {
-    gcUI::Get()->Draw(nullptr, 0, 0);
+    DrawLetterbox();
+    gcUI* pUI = gcUI::Get();
+    if (m_nFlags & kFade) {
+        // Dialogs marked to be drawn over the fade stay visible.
+        pUI->Draw(nullptr, 1, 0);
+        DrawFade();
+        pUI->Draw(nullptr, 2, 0);
+    } else {
+        pUI->Draw(nullptr, 0, 0);
+    }
 }
 
-void gcGameCamera::EndRender()
+void gcGameCamera::RunCompletion(const gcEvent*& pEvent)
 {
-    eVideo::EndRender();
+    const gcEvent* pRun = pEvent;
+    pEvent = nullptr;
+    if (!pRun)
+        return;
+    gcEventParams params(this, nullptr, nullptr, nullptr, nullptr);
+    pRun->Apply(params, gcEventStackData());
 }
-
-// The camera's tick pipeline comes with the camera itself.
-void gcGameCamera::Send(const gcMsg&) {}

@@ -1,3 +1,57 @@
 #include "gcGameCore/creatures/gcPlayer.h"
 
-gcPlayer* gcPlayer::s_pPlayer = nullptr;
+#include <memory>
+
+#include "cCore/cMemPool.h"
+#include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/values/gcValControllerState.h"
+
+cTimeValue gcPlayer::s_timePlayed;
+
+gcPlayer* gcPlayer::Get()
+{
+    static gcPlayer s_player;
+    return &s_player;
+}
+
+void gcPlayer::DeterminePlayerController()
+{
+    if (m_nControllerId >= 0)
+        return;
+    // Confirm is asked over all ports before start is.
+    const gcValControllerState confirm(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_UI_CONFIRM);
+    const gcValControllerState start(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_UI_START);
+    int port = confirm.GetFirstControllerResponse();
+    if (port < 0)
+        port = start.GetFirstControllerResponse();
+    m_nControllerId = port;
+}
+
+bool gcPlayer::UpdatePlayerConfig(int nConfigId)
+{
+    m_pEntity = nullptr;
+    s_timePlayed = cTimeValue(0);
+    if (nConfigId == -1) {
+        if (gcPlayerConfig::s_pPlayerConfig)
+            std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+        return true;
+    }
+    if (!gcGame::LoadPlayerConfig(nConfigId))
+        return false;
+    m_pEntity = gcPlayerConfig::s_pPlayerConfig ? gcPlayerConfig::s_pPlayerConfig->m_pEntity : nullptr;
+    if (m_pEntity) {
+        m_pEntity->m_nRegionId = -1;
+        m_pEntity->m_name.Set("Player");
+    }
+    return true;
+}
+
+void gcPlayer::FreePlayerConfigMemory()
+{
+    for (cMemPool* pPool : {&gcGame::s_playerConfigPool, &gcGame::s_playerConfigSoundPool}) {
+        if (pPool->HasMemory())
+            pPool->Reset();
+    }
+}

@@ -23,7 +23,7 @@
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/script/gcMsg.h"
-#include "gcGameCore/script/gcValControllerState.h"
+#include "gcGameCore/values/gcValControllerState.h"
 #include "mMath/mOCS.h"
 
 namespace {
@@ -136,8 +136,7 @@ void gcGame::PlayMovie(const char* name, bool bSkippable)
 {
     cStr path;
     GetMovieFilename(name, &path);
-    const gcPlayer* pPlayer = gcPlayer::Get();
-    const int nController = pPlayer ? pPlayer->m_nControllerId : -1;
+    const int nController = gcPlayer::Get()->m_nControllerId;
     if (eMovie::Open(path)) {
         const gcValControllerState skip(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_UI_CINEMATICSKIP);
         while (cUpdateOS() && eMovie::Update()) {

@@ -1,0 +1,89 @@
+#include "gcGameCore/camera/gcCameraFilterConsts.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(gcCameraFilterConstsTest, CoefficientsFollowThePoleClampedTo09)
+{
+    const struct {
+        float fRequested, a, gain, c1, c2, c3, c4;
+    } rows[] = {
+        {0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f},          // pass-through
+        {0.5f, 0.5f, 0.0625f, 2.0f, -1.5f, 0.5f, -0.0625f},
+        {0.95f, 0.9f, 0.0001f, 3.6f, -4.86f, 2.916f, -0.6561f},  // clamped
+        {-1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.fRequested);
+        gcCameraFilterConsts f;
+        EXPECT_FLOAT_EQ(f.a, 0.8f);
+        f.SetPole(r.fRequested);
+        EXPECT_FLOAT_EQ(f.a, r.a);
+        EXPECT_NEAR(f.gain, r.gain, 1e-6f);
+        EXPECT_NEAR(f.c1, r.c1, 1e-5f);
+        EXPECT_NEAR(f.c2, r.c2, 1e-5f);
+        EXPECT_NEAR(f.c3, r.c3, 1e-5f);
+        EXPECT_NEAR(f.c4, r.c4, 1e-5f);
+    }
+}
+
+TEST(gcCameraFilterConstsTest, StepsBlendInputAndHistoryNewestFirst)
+{
+    gcCameraFilterConsts f;
+    f.SetPole(0.5f);
+    float h[4] = {1.0f, 2.0f, 3.0f, 4.0f};
+    // 0.0625*8 + 2*1 - 1.5*2 + 0.5*3 - 0.0625*4
+    EXPECT_FLOAT_EQ(f.Step(8.0f, h), 0.75f);
+    EXPECT_FLOAT_EQ(h[0], 0.75f);
+    EXPECT_FLOAT_EQ(h[1], 1.0f);
+    EXPECT_FLOAT_EQ(h[2], 2.0f);
+    EXPECT_FLOAT_EQ(h[3], 3.0f);
+    mVec3 v[4] = {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}};
+    const mVec3 y = f.Step(mVec3(8, 16, 0), v);
+    EXPECT_FLOAT_EQ(y.x, 0.75f);
+    EXPECT_FLOAT_EQ(y.y, 1.0f);
+    f.SetPole(0.0f);
+    EXPECT_EQ(f.Step(mVec3(5, 6, 7), v), mVec3(5, 6, 7));
+}
+
+// At pole 0.6696 the weight sum after two coefficients is about 0: the
+// blends stay finite and the result of unit length.
+TEST(gcCameraFilterConstsTest, QuaternionStepNeverYieldsNaN)
+{
+    for (float fPole : {0.6696f, 0.675f, 0.9f}) {
+        SCOPED_TRACE(fPole);
+        gcCameraFilterConsts f;
+        f.SetPole(fPole);
+        mQuat h[4];
+        for (int i = 0; i < 4; ++i)
+            h[i].SetHPR(10.0f * static_cast<float>(i), 5.0f, 0.0f);
+        mQuat x;
+        x.SetHPR(40.0f, -10.0f, 0.0f);
+        for (int n = 0; n < 8; ++n) {
+            const mQuat q = f.Step(x, h);
+            ASSERT_TRUE(std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w));
+            EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-4f);
+        }
+    }
+    // A sum of exactly 0 skips that blend instead of dividing by it.
+    gcCameraFilterConsts f;
+    f.gain = 0.25f, f.c1 = 0.75f, f.c2 = -1.0f, f.c3 = 1.0f, f.c4 = 0.0f;
+    mQuat h[4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
+    const mQuat q = f.Step(mQuat(0, 0, 0, 1), h);
+    EXPECT_FLOAT_EQ(q.w, 1.0f);
+    // Turns about one axis blend as their angles do: at pole 0.5, headings
+    // 80 in, 10 20 30 40 kept give 0.0625*80 + 2*10 - 1.5*20 + 0.5*30 - 0.0625*40.
+    f.SetPole(0.5f);
+    for (int i = 0; i < 4; ++i)
+        h[i].SetHPR(10.0f * static_cast<float>(i + 1), 0.0f, 0.0f);
+    mQuat x;
+    x.SetHPR(80.0f, 0.0f, 0.0f);
+    mVec3 hpr;
+    f.Step(x, h).GetHPR(&hpr);
+    EXPECT_NEAR(hpr.x, 7.5f, 0.01f);
+}
+
+}  // namespace
