@@ -148,9 +148,14 @@ void GlDevice::Post(std::function<void()> task, size_t bytes)
         return;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        // The render thread never waits on its own queue.
-        if (std::this_thread::get_id() != m_renderThreadId)
-            OSHostWait(lock, m_room, [this, bytes] { return HasRoom(bytes); });
+        if (!HasRoom(bytes)) {
+            // A forked child has no render thread that could make room.
+            if (static_cast<int>(getpid()) != m_nOwnerPid)
+                return;
+            // The render thread never waits on its own queue.
+            if (std::this_thread::get_id() != m_renderThreadId)
+                OSHostWait(lock, m_room, [this, bytes] { return HasRoom(bytes); });
+        }
         m_tasks.push_back(Task{std::move(task), bytes});
         m_nQueuedBytes += bytes;
         ++m_nPosted;

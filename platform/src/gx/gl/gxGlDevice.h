@@ -49,7 +49,7 @@ public:
     // Runs the task on the render thread after every task posted before it;
     // dropped when the device is not running. bytes is the memory the task
     // holds until it runs. Waits while the queue is full (not on the render
-    // thread itself, which drains it).
+    // thread itself, which drains it; a forked child drops the task).
     void Post(std::function<void()> task, size_t bytes = 0);
     // Posts and waits until the task has run. Gives up the OS CPU meanwhile.
     void RunSync(std::function<void()> task);
