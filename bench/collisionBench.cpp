@@ -45,6 +45,7 @@ struct World {
 
         char tmpl[] = "/tmp/qm_collisionBenchXXXXXX";
         dir = mkdtemp(tmpl) ? tmpl : "/tmp";
+        const std::string previousDir = DVDGetDataDirectory();
         DVDSetDataDirectory(dir.c_str());
         datagen::ZoneDesc desc;
         desc.boxMin.Set(-128, -128, -128);
@@ -74,10 +75,9 @@ struct World {
         }
         datagen::WriteZoneFile(dir + "/Terrain.zon", desc);
         pZone = static_cast<eZone*>(cBase::Load("/Terrain.zon", &pool, eZone::GetStaticType()));
-        if (pZone) {
+        DVDSetDataDirectory(previousDir.c_str());
+        if (pZone)
             pZone->m_nZoneIndex = 0;
-            eZone::s_pZones[0] = pZone;
-        }
     }
 
     // A fixed sequence of uniform numbers.
@@ -100,6 +100,14 @@ World& TheWorld()
     return world;
 }
 
+// The terrain is the world's zone for one benchmark run; the zone slot is
+// given back afterwards, so later benchmarks find it as they left it.
+struct TerrainInSlot {
+    explicit TerrainInSlot(eZone* pZone) : pPrevious(eZone::s_pZones[0]) { eZone::s_pZones[0] = pZone; }
+    ~TerrainInSlot() { eZone::s_pZones[0] = pPrevious; }
+    eZone* pPrevious;
+};
+
 void SetFrameShare(benchmark::State& state)
 {
     // Elapsed time over (iterations x 33.3 ms): printed as an inverted rate,
@@ -117,6 +125,7 @@ void BM_SweptEllipsoidWithSlide(benchmark::State& state)
         state.SkipWithError("the terrain zone did not load");
         return;
     }
+    const TerrainInSlot slot(w.pZone);
     const mVec3 radii(0.5f, 0.5f, 1.0f);
     for (auto _ : state) {
         const float x = w.Rand(-90, 90), y = w.Rand(-90, 90);
@@ -145,6 +154,7 @@ void BM_DownwardRays(benchmark::State& state)
         state.SkipWithError("the terrain zone did not load");
         return;
     }
+    const TerrainInSlot slot(w.pZone);
     int64_t hits = 0;
     for (auto _ : state) {
         for (int i = 0; i < kRays; ++i) {

@@ -3,6 +3,10 @@
 // snapshot), replayed and finished with GXDrawDone. Read against the
 // console's 33.3 ms frame: "share_of_frame" is the measured frame time over
 // 33.3 ms (below 1 fits the budget of a 30 fps frame).
+//
+// Starting video registers the backend with the front end; it stays
+// registered only while this benchmark runs, so the benchmarks after it
+// measure the front end alone, as they expect.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "datagen/gxTextureEncode.h"
+#include "gx/gxCommand.h"
 #include "platform/gx.h"
 #include "platform/os.h"
 #include "platform/vi.h"
@@ -18,6 +23,7 @@ namespace {
 
 std::vector<uint8_t> s_fifo(0x80000);
 std::vector<uint8_t> s_texels;
+const gxBackend* s_pGlBackend = nullptr;  // what VIInit registered, held while detached
 
 bool StartVideo()
 {
@@ -25,11 +31,12 @@ bool StartVideo()
     static bool s_bOk = false;
     if (!s_bStarted) {
         OSInit();
-        GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
         VISetHeadless(TRUE);
+        const gxBackend* before = gxSetBackend(nullptr);
         VIInit();
+        s_pGlBackend = gxSetBackend(before);
         s_bStarted = true;
-        s_bOk = VIWriteScreenshotPNG("/dev/null") != FALSE;  // true once frames can be read
+        s_bOk = s_pGlBackend && VIWriteScreenshotPNG("/dev/null") != FALSE;  // true once frames can be read
     }
     return s_bOk;
 }
@@ -98,6 +105,8 @@ static void BM_BackendFrameOfQuads(benchmark::State& state)
         state.SkipWithError("no OpenGL 3.3 context");
         return;
     }
+    GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
+    const gxBackend* before = gxSetBackend(s_pGlBackend);
     SetUpScene();
     std::vector<uint8_t> xfb(640 * 480 * 2);
     const int quads = static_cast<int>(state.range(0));
@@ -108,6 +117,9 @@ static void BM_BackendFrameOfQuads(benchmark::State& state)
         GXDrawDone();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Everything drawn has been replayed (GXDrawDone); later benchmarks run
+    // without a backend again.
+    gxSetBackend(before);
     if (state.iterations() > 0)
         state.counters["share_of_frame"] = seconds / static_cast<double>(state.iterations()) / 0.0333667;
 }

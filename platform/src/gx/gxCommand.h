@@ -99,6 +99,10 @@ gxFrontStats gxGetFrontStats();
 // (6 per whole quad); out must hold that many.
 uint32_t gxQuadIndices(uint32_t vertexCount, uint32_t* out);
 
+// The memory a queued command holds: the command, its vertices and its state
+// snapshot (counted whole, though consecutive commands may share one).
+size_t gxCommandBytes(const gxCommand& cmd);
+
 // A thread-safe FIFO of commands for a backend (or a test) that drains on
 // its own thread.
 class gxCommandQueue {

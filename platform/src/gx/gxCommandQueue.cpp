@@ -55,6 +55,11 @@ void gxCommandQueue::Reopen()
     m_bClosed = false;
 }
 
+size_t gxCommandBytes(const gxCommand& cmd)
+{
+    return sizeof(gxCommand) + cmd.vertices.size() * sizeof(gxVertex) + (cmd.state ? sizeof(gxState) : 0);
+}
+
 uint32_t gxQuadIndices(uint32_t vertexCount, uint32_t* out)
 {
     const uint32_t quads = vertexCount / 4;

@@ -17,8 +17,9 @@ GlBackend& GlBackend::Get()
 
 static void SubmitCommand(gxCommand&& cmd)
 {
+    const size_t bytes = gxCommandBytes(cmd);
     auto held = std::make_shared<gxCommand>(std::move(cmd));
-    GlDevice::Get().Post([held] { GlBackend::Get().Execute(*held); });
+    GlDevice::Get().Post([held] { GlBackend::Get().Execute(*held); }, bytes);
 }
 
 static void WaitDrawDone()

@@ -9,6 +9,7 @@
 #include <epoxy/gl.h>
 
 #include "gx/gl/gxGlBackend.h"
+#include "os/osHostWait.h"
 #include "platform/os.h"
 
 namespace gxgl {
@@ -92,6 +93,7 @@ bool GlDevice::Start()
     m_bQuit = false;
     m_nOwnerPid = static_cast<int>(getpid());
     m_pThread = new std::thread([this] { ThreadMain(); });
+    m_renderThreadId = m_pThread->get_id();
     std::unique_lock<std::mutex> lock(m_mutex);
     m_done.wait(lock, [this] { return m_bContextReady || m_bContextFailed; });
     if (m_bContextFailed) {
@@ -135,16 +137,37 @@ void GlDevice::Shutdown()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-void GlDevice::Post(std::function<void()> task)
+bool GlDevice::HasRoom(size_t bytes) const
+{
+    return m_tasks.empty() || (m_tasks.size() < kMaxQueuedTasks && m_nQueuedBytes + bytes <= kMaxQueuedBytes);
+}
+
+void GlDevice::Post(std::function<void()> task, size_t bytes)
 {
     if (!m_bRunning)
         return;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_tasks.push_back(std::move(task));
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!HasRoom(bytes)) {
+            // A forked child has no render thread that could make room.
+            if (static_cast<int>(getpid()) != m_nOwnerPid)
+                return;
+            // The render thread never waits on its own queue.
+            if (std::this_thread::get_id() != m_renderThreadId)
+                OSHostWait(lock, m_room, [this, bytes] { return HasRoom(bytes); });
+        }
+        m_tasks.push_back(Task{std::move(task), bytes});
+        m_nQueuedBytes += bytes;
         ++m_nPosted;
     }
     m_wake.notify_one();
+}
+
+void GlDevice::QueueUse(size_t* tasks, size_t* bytes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    *tasks = m_tasks.size();
+    *bytes = m_nQueuedBytes;
 }
 
 void GlDevice::Finish()
@@ -153,14 +176,7 @@ void GlDevice::Finish()
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
     const unsigned long long target = m_nPosted;
-    if (m_nCompleted >= target)
-        return;
-    lock.unlock();
-    OSBlockingWaitBegin();
-    lock.lock();
-    m_done.wait(lock, [this, target] { return m_nCompleted >= target; });
-    lock.unlock();
-    OSBlockingWaitEnd();
+    OSHostWait(lock, m_done, [this, target] { return m_nCompleted >= target; });
 }
 
 void GlDevice::RunSync(std::function<void()> task)
@@ -213,10 +229,13 @@ void GlDevice::ThreadMain()
         m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty(); });
         if (m_tasks.empty() && m_bQuit)
             break;
-        std::function<void()> task = std::move(m_tasks.front());
+        Task task = std::move(m_tasks.front());
         m_tasks.pop_front();
+        m_nQueuedBytes -= task.bytes;
+        m_room.notify_all();
         lock.unlock();
-        task();
+        task.run();
+        task.run = nullptr;  // what it holds goes before the next task is taken
         lock.lock();
         ++m_nCompleted;
         m_done.notify_all();

@@ -8,8 +8,13 @@
 // Post may be called from any thread. The
 // render thread is a host thread of the platform layer: it never holds the
 // OS layer's CPU.
+//
+// The task queue is bounded: a thread that posts faster than the render
+// thread replays waits for room (giving up the OS CPU meanwhile) instead of
+// growing memory without end.
 
 #include <atomic>
+#include <cstddef>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -36,13 +41,23 @@ public:
     // Runs the queued tasks, ends the render thread and closes video.
     void Shutdown();
 
+    // Limits of the queue: tasks, and the bytes the posters declare. A task
+    // is always taken into an empty queue, however big.
+    static constexpr size_t kMaxQueuedTasks = 4096;
+    static constexpr size_t kMaxQueuedBytes = size_t{32} << 20;
+
     // Runs the task on the render thread after every task posted before it;
-    // dropped when the device is not running.
-    void Post(std::function<void()> task);
+    // dropped when the device is not running. bytes is the memory the task
+    // holds until it runs. Waits while the queue is full (not on the render
+    // thread itself, which drains it; a forked child drops the task).
+    void Post(std::function<void()> task, size_t bytes = 0);
     // Posts and waits until the task has run. Gives up the OS CPU meanwhile.
     void RunSync(std::function<void()> task);
     // Waits until every task posted so far has run.
     void Finish();
+
+    // Tasks waiting to run and the bytes they declared (for tests).
+    void QueueUse(size_t* tasks, size_t* bytes);
 
     SDL_Window* Window() const { return m_pWindow; }
     // Size of the window's drawable in pixels (render thread).
@@ -54,6 +69,12 @@ private:
     ~GlDevice() = default;
     bool OpenVideo();
     void ThreadMain();
+    bool HasRoom(size_t bytes) const;
+
+    struct Task {
+        std::function<void()> run;
+        size_t bytes = 0;
+    };
 
     bool m_bHeadless = false;
     std::atomic<bool> m_bRunning{false};  // read by posting threads
@@ -64,11 +85,14 @@ private:
     // Held by pointer: a forked child (no render thread in it) must neither
     // join it nor destroy a joinable std::thread when it exits.
     std::thread* m_pThread = nullptr;
+    std::thread::id m_renderThreadId;
     int m_nOwnerPid = 0;  // the process that started the render thread
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
-    std::deque<std::function<void()>> m_tasks;
+    std::condition_variable m_room;
+    std::deque<Task> m_tasks;
+    size_t m_nQueuedBytes = 0;
     unsigned long long m_nPosted = 0;
     unsigned long long m_nCompleted = 0;
     bool m_bQuit = false;
