@@ -340,8 +340,8 @@ cBase* LoadZone(LoaderEnv& env, const char* path)
 void StartAudio(LoaderEnv& env)
 {
     static const bool s_bStarted = [] {
-        static char s_dir[] = "/tmp/qm_loaderAudioXXXXXX";  // the console settings' folder
-        OSTestSetSettingsDir(mkdtemp(s_dir) ? s_dir : "/tmp");
+        static TempDir s_dir("qm_loaderAudio");  // the console settings' folder, removed at exit
+        OSTestSetSettingsDir(s_dir.c_str());
         AITestSetManualFrames(TRUE);
         return eAudioPlatform::Initialize();
     }();
