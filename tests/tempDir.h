@@ -14,12 +14,13 @@
 
 class TempDir {
 public:
-    // prefix names the folder ("qm_card" gives qm_card_XXXXXX); Path() is
-    // empty when no folder could be made (reported on stderr).
-    explicit TempDir(const char* prefix = "qm_test")
+    // prefix names the folder ("qm_card" gives qm_card_XXXXXX); without
+    // $TMPDIR it is made under defaultRoot. Path() is empty when no folder
+    // could be made (reported on stderr).
+    explicit TempDir(const char* prefix = "qm_test", const char* defaultRoot = "/tmp")
     {
         const char* root = std::getenv("TMPDIR");
-        std::string pattern = std::string(root && *root ? root : "/tmp") + "/" + prefix + "_XXXXXX";
+        std::string pattern = std::string(root && *root ? root : defaultRoot) + "/" + prefix + "_XXXXXX";
         if (mkdtemp(pattern.data()))
             m_path = pattern;
         else

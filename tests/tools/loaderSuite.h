@@ -14,6 +14,7 @@
 #include "cCore/cBase.h"
 #include "cCore/cManager.h"
 #include "cCore/cMemPool.h"
+#include "tempDir.h"
 
 // What a row's functions share: a data directory made the disc's for the
 // test's life, a pool for what is loaded, one for the samples and their
@@ -26,7 +27,7 @@ public:
     LoaderEnv(const LoaderEnv&) = delete;
     LoaderEnv& operator=(const LoaderEnv&) = delete;
 
-    std::string HostPath(const std::string& name) const { return m_dir + "/" + name; }
+    std::string HostPath(const std::string& name) const { return m_dir.File(name); }
     void OnDone(std::function<void()> undo) { m_undo.push_back(std::move(undo)); }
 
     cMemPool m_loads{"loaderSuite", 0x400000, false};
@@ -34,7 +35,7 @@ public:
     cMemPool m_textures{"Textures", 0x100000, false};
 
 private:
-    std::string m_dir;
+    TempDir m_dir;  // removed with everything in it after the undo steps
     std::vector<std::function<void()>> m_undo;
 };
 

@@ -12,6 +12,7 @@
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
+#include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
@@ -48,6 +49,7 @@
 #include "eEngine/eTextureMatrixGen.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
@@ -345,8 +347,8 @@ cBase* LoadZone(LoaderEnv& env, const char* path)
 void StartAudio(LoaderEnv& env)
 {
     static const bool s_bStarted = [] {
-        static char s_dir[] = "/tmp/qm_loaderAudioXXXXXX";  // the console settings' folder
-        OSTestSetSettingsDir(mkdtemp(s_dir) ? s_dir : "/tmp");
+        static TempDir s_dir("qm_loaderAudio");  // the console settings' folder, removed at exit
+        OSTestSetSettingsDir(s_dir.c_str());
         AITestSetManualFrames(TRUE);
         return eAudioPlatform::Initialize();
     }();
@@ -466,6 +468,57 @@ datagen::GameFileSpec SampleGameSpec()
     spec.voControl = 7;
     spec.cameraCollisionMask = 0x21;
     return spec;
+}
+
+// ---- entities ----
+
+// An entity with a value in every field its version holds, and one as the
+// writer leaves it.
+std::vector<datagen::EntityDesc> SampleEntities()
+{
+    datagen::EntityDesc d;
+    d.name = "Barrel";
+    d.hTemplate = 0x01040003;
+    d.regionId = 4;
+    d.skin = 2;
+    d.neighbors[0] = 0x01120001;
+    d.paths = {0x00500001, 0x00510002};
+    d.active = true;
+    d.invulnerable = true;
+    const float placement[12] = {1, 2, 3, 0, 1, 0, -1, 0, 0, 0, 0, 1};
+    std::copy_n(placement, 12, d.placement);
+    d.activationMask = 0x8;
+    d.mode = 6;
+    d.initialState = 4;
+    d.statMods = {0.5f, 2, 1, 0.25f};
+    return {d, datagen::EntityDesc()};
+}
+
+// A template of the sky's mesh, whose materials and surfaces it names, with
+// a shadow configuration; and one as the writer leaves it.
+std::vector<datagen::EntityTemplateDesc> SampleTemplates()
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(eMeshHandle(kSkyMeshHandle));
+    datagen::EntityTemplateDesc d;
+    d.name = "Crate";
+    d.flags = 0x5;
+    d.hMesh = kSkyMeshHandle;
+    d.materialCount = pMesh ? pMesh->GetNumMaterials() : 0;
+    for (uint32_t i = 0; i < 4 * static_cast<uint32_t>(d.materialCount); ++i)
+        d.materials.push_back(0x00A00000 + i);
+    d.surfaceCount = pMesh ? pMesh->GetNumSurfaces() : 0;
+    for (int32_t i = 0; i < d.surfaceCount; ++i)
+        d.surfaces.push_back(0x00E00001 + static_cast<uint32_t>(i));
+    d.surfaceCollisionMask = 0x30;
+    d.size = 2;
+    d.attachItemMask = 0x7;
+    d.shadow = true;
+    d.shadowBlendMaterial = 0x00990002;
+    d.stats = {250, 0.5f, 0.25f, 2};
+    d.values = {30, 0.5f, 20, 3};
+    d.team = 1;
+    d.hStateMachine = 0x00440001;
+    return {d, datagen::EntityTemplateDesc()};
 }
 
 template <class T>
@@ -707,6 +760,21 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- entities (of the test-only kinds: the engine's are abstract) ----
+    for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
+        rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            return datagen::WriteEntityGroupFile(p, 10, kTestEntityId, SampleEntities(), version);
+                        },
+                        TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcEntity::kVersion});
+    for (uint32_t version : {gcEntityTemplate::kMinVersion, 11u, 15u, 19u, gcEntityTemplate::kVersion})
+        rows.push_back({Named("gcEntityTemplateGroup, gcEntityTemplate", version), {"WriteEntityTemplateGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            return datagen::WriteEntityTemplateGroupFile(p, 5, kTestEntityTemplateId,
+                                                                         SampleTemplates(), version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcEntityTemplate::kVersion, PlaceSkyMesh});
     // ---- game flow ----
     rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
                     [](LoaderEnv&, Path p) {

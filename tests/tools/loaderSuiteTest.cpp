@@ -9,6 +9,8 @@
 #include <regex>
 #include <set>
 
+#include <unistd.h>
+
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "datagen/blockWriter.h"
@@ -21,15 +23,10 @@
 #include "loaderSuite.h"
 #include "platform/dvd.h"
 
-LoaderEnv::LoaderEnv()
+// The sweeps write thousands of files: in memory when the machine allows
+// and no other folder is asked for.
+LoaderEnv::LoaderEnv() : m_dir("qm_loaders", access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp")
 {
-    // The sweeps write thousands of files: in memory when the machine allows.
-    char shm[] = "/dev/shm/qm_loadersXXXXXX";
-    char tmp[] = "/tmp/qm_loadersXXXXXX";
-    if (mkdtemp(shm))
-        m_dir = shm;
-    else if (mkdtemp(tmp))
-        m_dir = tmp;
     DVDSetDataDirectory(m_dir.c_str());
 }
 
@@ -38,8 +35,6 @@ LoaderEnv::~LoaderEnv()
     for (auto it = m_undo.rbegin(); it != m_undo.rend(); ++it)
         (*it)();
     DVDSetDataDirectory("");
-    std::error_code ec;
-    std::filesystem::remove_all(m_dir, ec);
 }
 
 namespace {
