@@ -818,11 +818,13 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcPlayerConfig>, nullptr, version == gcPlayerConfig::kVersion, StartFlow,
                         FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
+    // The platform's string table keeps its own range [850, 1000) and writes
+    // every slot of it back, not the file's shorter range.
     rows.push_back({"gcStringGroup v2 as platform strings", {"WritePlatformStringsFile"},
                     [](LoaderEnv&, Path p) {
                         return datagen::WritePlatformStringsFile(p, {{"Save", "Saving..."}, {"Empty", ""}});
                     },
-                    TypeOf<gcStringGroup>, SlotsOf<gcStringMgr>, true, StartPlatformStrings, LoadPlatformStrings, {},
+                    TypeOf<gcStringGroup>, SlotsOf<gcStringMgr>, false, StartPlatformStrings, LoadPlatformStrings, {},
                     datagen::WriteBodyFile});
     rows.push_back({"eSoundData v3 as a music track", {"WriteToneMusicFile", "WriteMusicFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteToneMusicFile(p, 440.0, 3000); },
