@@ -52,7 +52,10 @@
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -454,6 +457,63 @@ cBase* LoadGame()
     return gcGame::Load() ? gcGame::s_pGame : nullptr;
 }
 
+cBase* LoadGameState()
+{
+    return gcGame::LoadGameState() ? gcGameState::s_pGameState : nullptr;
+}
+
+cBase* LoadFirstPlayerConfig()
+{
+    return gcGame::LoadPlayerConfig(0) ? gcPlayerConfig::s_pPlayerConfig : nullptr;
+}
+
+// Platform strings load into a platform configuration made for the row. The
+// driver deletes each string group it is given, so the configuration lets
+// go of it before the next load and before it is itself deleted.
+void StartPlatformStrings(LoaderEnv& env)
+{
+    StartFlow(env);
+    gcPlatformConfig::Create();
+    ASSERT_NE(gcPlatformConfig::s_pPlatformConfig, nullptr);
+    env.OnDone([] {
+        if (gcPlatformConfig::s_pPlatformConfig)
+            gcPlatformConfig::s_pPlatformConfig->m_pStrings = nullptr;
+    });
+}
+
+cBase* LoadPlatformStrings(LoaderEnv& env, const char* path)
+{
+    cStr name;
+    gcPlatformConfig::GetStringsFilename(&name, gcPlatformConfig::kConsolePlatform);
+    gcPlatformConfig* pConfig = gcPlatformConfig::s_pPlatformConfig;
+    pConfig->m_pStrings = nullptr;
+    std::error_code ec;
+    std::filesystem::copy_file(env.HostPath(path + 1), env.HostPath(name.m_sData + 1),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec && pConfig->LoadStringTable(gcPlatformConfig::kConsolePlatform) ? pConfig->m_pStrings : nullptr;
+}
+
+// Music tracks load into the static table's first free slot; the driver
+// deletes each track it is given, so the table is emptied before each load.
+void StartMusic(LoaderEnv& env)
+{
+    StartAudio(env);
+    StartFlow(env);
+    std::filesystem::create_directories(env.HostPath("Game/Music"));
+    gcMusic::Initialize();
+    env.OnDone(gcMusic::Initialize);
+}
+
+cBase* LoadMusic(LoaderEnv& env, const char* path)
+{
+    gcMusic::Initialize();
+    std::error_code ec;
+    std::filesystem::copy_file(env.HostPath(path + 1), env.HostPath("Game/Music/Music00.mus"),
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    const int nSlot = !ec ? gcMusic::LoadMusic(0, &env.m_loads) : -1;
+    return nSlot >= 0 ? static_cast<cBase*>(gcMusic::s_pMusic[nSlot]) : nullptr;
+}
+
 datagen::GameFileSpec SampleGameSpec()
 {
     datagen::GameFileSpec spec;
@@ -813,6 +873,45 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
                         datagen::WriteBodyFile});
+    const std::vector<datagen::KeyValueRecord> keyValues = {{"Gold", 12.5f}, {"Keys", -3.0f}};
+    rows.push_back({"gcGameState v4", {"WriteGameStateFile"},
+                    [keyValues](LoaderEnv&, Path p) { return datagen::WriteGameStateFile(p, keyValues); },
+                    TypeOf<gcGameState>, SlotsOf<gcKeyValueMgr>, true, StartFlow,
+                    FlowLoad("Game/GameState.gs", LoadGameState), {}, datagen::WriteBodyFile});
+    for (uint32_t version = gcGameState::kMinVersion; version <= gcGameState::kVersion; ++version)
+        rows.push_back({Named("gcGameState by hand", version), {"GameStateBlock", "KeyValueGroupBlock", "EmptyGroupBlock"},
+                        [version, keyValues](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::GameStateBlock(w.Header(), version, keyValues).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcGameState>, SlotsOf<gcKeyValueMgr>, version == gcGameState::kVersion, StartFlow,
+                        FlowLoad("Game/GameState.gs", LoadGameState), {}, datagen::WriteBodyFile});
+    rows.push_back({"gcPlayerConfig v4", {"WritePlayerConfigFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WritePlayerConfigFile(p, "Hero"); },
+                    TypeOf<gcPlayerConfig>, nullptr, true, StartFlow,
+                    FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
+    for (uint32_t version = gcPlayerConfig::kMinVersion; version <= gcPlayerConfig::kVersion; ++version)
+        rows.push_back({Named("gcPlayerConfig by hand", version),
+                        {"PlayerConfigBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::PlayerConfigBlock(w.Header(), version, "Hero").Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcPlayerConfig>, nullptr, version == gcPlayerConfig::kVersion, StartFlow,
+                        FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
+    // The platform's string table keeps its own range [850, 1000) and writes
+    // every slot of it back, not the file's shorter range.
+    rows.push_back({"gcStringGroup v2 as platform strings", {"WritePlatformStringsFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WritePlatformStringsFile(p, {{"Save", "Saving..."}, {"Empty", ""}});
+                    },
+                    TypeOf<gcStringGroup>, SlotsOf<gcStringMgr>, false, StartPlatformStrings, LoadPlatformStrings, {},
+                    datagen::WriteBodyFile});
+    rows.push_back({"eSoundData v3 as a music track", {"WriteToneMusicFile", "WriteMusicFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteToneMusicFile(p, 440.0, 3000); },
+                    TypeOf<eSoundData>, nullptr, true, StartMusic, LoadMusic, {}, datagen::WriteBodyFile});
     // ---- region-relative placements ----
     // Odd region ids and frames, so that a lost or padded 16-bit id shifts
     // every float after it.

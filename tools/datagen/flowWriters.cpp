@@ -127,9 +127,7 @@ bool WritePlayerConfigFile(const std::string& path, const char* name)
     bool ok = p != nullptr;
     if (ok) {
         p->m_name.Set("%s", name);
-        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces);
-        if (p->m_pEntityTemplates)
-            EmptyRanges(*p->m_pEntityTemplates);
+        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces, p->m_entityTemplates);
         ok = WriteBodyFile(path, *p);
         std::destroy_at(p);
     }

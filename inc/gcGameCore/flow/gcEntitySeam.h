@@ -1,26 +1,23 @@
 #pragma once
-// What the game flow needs of the entity, effect and item classes, which are
-// built elsewhere and are not on this line yet: the entities work (issue 24)
-// owns the entity templates and the player's entity, the effects work (issue
-// 27) the effect templates, the items work (issue 28) the item templates.
-// Their template groups are made through the type registry under their fixed
-// file ids, so whichever group class is registered reads and writes the
-// block; while none is, the block is skipped (logged) and written back empty.
-// Making the player's entity and resetting pooled template instances need
-// the classes themselves: until they land these log and do nothing (see the
-// source). Main thread, or a loader thread filling its own pool.
+// What the game state needs of the item and effect classes, which are built
+// elsewhere and are not on this line yet: the effects work (issue 27) owns
+// the effect templates, the items work (issue 28) the item templates. Their
+// template groups are made through the type registry under their fixed file
+// ids, so whichever group class is registered reads and writes the block;
+// while none is, the block is skipped (logged) and written back empty.
+// Resetting pooled template instances needs the template classes
+// themselves: until they land it does nothing (see the source). Main
+// thread, or a loader thread filling its own pool.
 
 #include <cstdint>
 
 class cFile;
 class cGroup;
 class cMemPool;
-class gcEntity;
 
 class gcEntitySeam {
 public:
     // Group type ids as data files store them.
-    static constexpr uint32_t kEntityTemplateGroupId = 74;
     static constexpr uint32_t kItemTemplateGroupId = 99;
     static constexpr uint32_t kEffectTemplateGroupId = 113;
 
@@ -39,10 +36,4 @@ public:
     // item group's range, then of every effect template in the effect
     // group's range.
     static void ResetTemplateInstances(const cGroup* pItemTemplates, const cGroup* pEffectTemplates);
-    // The player's entity from the template in the group's begin slot,
-    // made in the pool, entered into entity slot 0 with the fixed check
-    // 0xFFFF and reset; null when the slot holds no template.
-    static gcEntity* CreatePlayerEntity(const cGroup* pEntityTemplates, cMemPool* pPool);
-    // Empties entity slot 0.
-    static void RemovePlayerEntity();
 };

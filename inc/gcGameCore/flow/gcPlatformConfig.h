@@ -53,7 +53,8 @@ public:
     // Deletes the instance and empties the Platform Config pool.
     static void Unload();
     // A fresh string group in the Platform Config Strings pool, read from the
-    // strings file when it opens; true when it opened.
+    // strings file when it opens; true when it opened and was read (refused
+    // strings leave the group empty).
     bool LoadStringTable(int platform);
     // The same group without a file (authoring).
     void CreateStringTable();

@@ -16,9 +16,9 @@
 #include "eEngine/eMesh.h"
 #include "eEngine/eSurface.h"
 #include "eEngine/eTextureGroup.h"
+#include "gcGameCore/entities/gcEntityTemplate.h"
 #include "gcGameCore/script/gcEvent.h"
 
-class cGroup;
 class eSoundDataGroup;
 class gcEntity;
 
@@ -59,11 +59,18 @@ public:
     eAnimationGroup m_animations;
     eSurfaceGroup m_surfaces;
     eSoundDataGroup* m_pSoundData = nullptr;  // in the Player Config Sound pool
-    cGroup* m_pEntityTemplates = nullptr;     // gcEntityTemplateGroup; null while no entity classes are built in
+    gcEntityTemplateGroup m_entityTemplates;  // slots [0, 1): the player's template
     gcEntity* m_pEntity = nullptr;            // the player's entity, made by Read
 
     static gcPlayerConfig* s_pPlayerConfig;
 
 private:
     void DeleteSoundData();
+    // The player's entity from the template in the entity-template group's
+    // begin slot, made in the pool, entered into entity slot 0 with the
+    // fixed check and reset; none while the group holds no template there.
+    void CreatePlayerEntity(cMemPool* pPool);
+    // Destroys the player's entity, emptying entity slot 0 while it still
+    // holds it.
+    void RemovePlayerEntity();
 };

@@ -17,8 +17,6 @@ namespace {
 const char* GroupClassName(uint32_t nTypeId)
 {
     switch (nTypeId) {
-    case gcEntitySeam::kEntityTemplateGroupId:
-        return "gcEntityTemplateGroup";
     case gcEntitySeam::kItemTemplateGroupId:
         return "gcItemTemplateGroup";
     case gcEntitySeam::kEffectTemplateGroupId:
@@ -70,17 +68,3 @@ void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& 
 // gets ResetInstances (gcItemTemplateMgr, gcEffectTemplateMgr). No template
 // class is in this build, so no group above holds one.
 void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup*) {}
-
-// Seam, owned by the entities work (issue 24): gcEntityTemplateMgr's object in the
-// group's begin slot makes the entity (gcEntityTemplate::CreateInstance in
-// the pool), gcEntityMgr::Add(0, entity, 0xFFFF), then gcEntity::Reset with
-// the pool. Without those classes no template can be in the group.
-gcEntity* gcEntitySeam::CreatePlayerEntity(const cGroup* pEntityTemplates, cMemPool*)
-{
-    if (pEntityTemplates)
-        cLogWarn_("gcEntitySeam: no player entity made: this build has no entity classes");
-    return nullptr;
-}
-
-// Seam, owned by the entities work (issue 24): gcEntityMgr::Remove(0).
-void gcEntitySeam::RemovePlayerEntity() {}

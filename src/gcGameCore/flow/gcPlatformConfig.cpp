@@ -208,8 +208,12 @@ bool gcPlatformConfig::LoadStringTable(int platform)
     cFile file;
     if (!m_pStrings || !file.Open(name))
         return false;
-    if (!m_pStrings->Read(file, &s_platformConfigStringsPool))
+    // Refused strings leave an empty table, not what was read before the damage.
+    if (!m_pStrings->Read(file, &s_platformConfigStringsPool)) {
         cLogError_("gcPlatformConfig: strings \"%s\" refused or damaged", name.m_sData);
+        CreateStringTable();
+        return false;
+    }
     file.Close();
     return true;
 }

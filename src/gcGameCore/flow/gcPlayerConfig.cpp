@@ -7,7 +7,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eSoundData.h"
-#include "gcGameCore/flow/gcEntitySeam.h"
+#include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 
@@ -32,19 +32,15 @@ gcPlayerConfig::gcPlayerConfig()
     gcGameConfig::SetGroupRange(m_meshes, 100, 120);
     gcGameConfig::SetGroupRange(m_animations, 100, 250);
     gcGameConfig::SetGroupRange(m_surfaces, 220, 300);
-    m_pEntityTemplates = gcEntitySeam::NewGroup(gcEntitySeam::kEntityTemplateGroupId, cMemPool::GetPoolFromPtr(this),
-                                                kEntityTemplatesBegin, kEntityTemplatesEnd);
+    gcGameConfig::SetGroupRange(m_entityTemplates, kEntityTemplatesBegin, kEntityTemplatesEnd);
     s_pPlayerConfig = this;
 }
 
 gcPlayerConfig::~gcPlayerConfig()
 {
-    if (m_pEntity)
-        gcEntitySeam::RemovePlayerEntity();
-    m_pEntity = nullptr;
+    // The entity goes before the template it was made from.
+    RemovePlayerEntity();
     DeleteSoundData();
-    if (m_pEntityTemplates)
-        std::destroy_at(m_pEntityTemplates);
     if (s_pPlayerConfig == this)
         s_pPlayerConfig = nullptr;
 }
@@ -58,7 +54,7 @@ void gcPlayerConfig::Write(const cFile& file) const
     m_meshes.Write(file);
     m_animations.Write(file);
     m_surfaces.Write(file);
-    gcEntitySeam::WriteGroup(m_pEntityTemplates, kEntityTemplatesBegin, file);
+    m_entityTemplates.Write(file);
     onMapStarted.Write(file);
     onMapEnded.Write(file);
 }
@@ -73,8 +69,7 @@ bool gcPlayerConfig::Read(const cFile& file, cMemPool* pPool)
     using G = gcGameConfig;
     bool bOk = G::ReadGroup(m_textures, file, pPool) && G::ReadGroup(m_materials, file, pPool) &&
                G::ReadGroup(m_meshes, file, pPool) && G::ReadGroup(m_animations, file, pPool) &&
-               G::ReadGroup(m_surfaces, file, pPool) &&
-               gcEntitySeam::ReadGroup(m_pEntityTemplates, "entity template", file, pPool);
+               G::ReadGroup(m_surfaces, file, pPool) && G::ReadGroup(m_entityTemplates, file, pPool);
     if (bOk && rb.m_nVersion >= 4)
         bOk = onMapStarted.Read(file, pPool) && onMapEnded.Read(file, pPool);
     if (!bOk || rb.Failed()) {
@@ -83,8 +78,38 @@ bool gcPlayerConfig::Read(const cFile& file, cMemPool* pPool)
             rb.SkipToEnd();
         return false;
     }
-    m_pEntity = gcEntitySeam::CreatePlayerEntity(m_pEntityTemplates, pPool);
+    CreatePlayerEntity(pPool);
     return true;
+}
+
+void gcPlayerConfig::CreatePlayerEntity(cMemPool* pPool)
+{
+    RemovePlayerEntity();
+    // An empty range holds no template of this configuration, whatever sits in its begin slot.
+    if (m_entityTemplates.m_nBegin >= m_entityTemplates.m_nEnd)
+        return;
+    const gcEntityTemplate* pTemplate =
+        gcEntityTemplateMgr::GetPtr(gcEntityTemplateMgr::GetHandle(m_entityTemplates.m_nBegin));
+    if (!pTemplate)
+        return;
+    m_pEntity = pTemplate->CreateInstance(pPool);
+    if (!m_pEntity)
+        return;
+    gcEntityMgr::Add(0, m_pEntity, kPlayerEntityCheck);
+    if (!m_pEntity->Reset(pPool))
+        cLogWarn_("gcPlayerConfig: the player's entity of \"%s\" could not be reset", m_name.m_sData);
+}
+
+void gcPlayerConfig::RemovePlayerEntity()
+{
+    if (!m_pEntity)
+        return;
+    // Slot 0 is the player's: anything else there is not this configuration's to destroy.
+    if (gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(0)) == m_pEntity)
+        gcEntityMgr::Remove(0);
+    else
+        std::destroy_at(m_pEntity);
+    m_pEntity = nullptr;
 }
 
 void gcPlayerConfig::GetFilename(int nId, cStr* pName)

@@ -115,6 +115,24 @@ TEST_F(gcPlatformConfigTest, StringsFollowThePlatformAndTheTextLanguage)
     EXPECT_EQ(gcStringMgr::s_pInstances[851], nullptr) << "the old strings went with their group";
 }
 
+TEST_F(gcPlatformConfigTest, DamagedStringsAreRefusedAndLeaveAnEmptyTable)
+{
+    ASSERT_TRUE(datagen::WritePlatformConfigFile(GamePath("PlatformConfig_gc.plc"), "PlatformConfig"));
+    const std::string strings = GamePath("PlatformStrings_gc_eng.str");
+    ASSERT_TRUE(datagen::WritePlatformStringsFile(strings, {{"Saving", "Saving..."}, {"Loading", "Loading..."}}));
+    std::vector<uint8_t> bytes = ReadHostFile(strings);
+    bytes.resize(bytes.size() - 12);  // the second string cut short
+    ASSERT_TRUE(datagen::WriteBytes(strings, bytes));
+    gcTestLogCapture quiet;
+    ASSERT_TRUE(gcPlatformConfig::Load(gcPlatformConfig::kConsolePlatform)) << "the configuration stands";
+    EXPECT_FALSE(gcPlatformConfig::s_pPlatformConfig->LoadStringTable(gcPlatformConfig::kConsolePlatform));
+    const gcStringGroup* pStrings = gcPlatformConfig::s_pPlatformConfig->m_pStrings;
+    ASSERT_NE(pStrings, nullptr);
+    EXPECT_EQ(pStrings->m_nBegin, 850);
+    EXPECT_EQ(pStrings->m_nEnd, 1000);
+    EXPECT_EQ(gcStringMgr::s_pInstances[850], nullptr) << "nothing of the damaged file kept";
+}
+
 TEST_F(gcPlatformConfigTest, CreatedConfigurationTakesAnAlignedIconCopy)
 {
     gcPlatformConfig::Create();

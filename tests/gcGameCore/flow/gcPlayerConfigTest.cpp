@@ -9,6 +9,7 @@
 #include "datagen/flowWriters.h"
 #include "eEngine/eSoundData.h"
 #include "gcFlowTestSupport.h"
+#include "../entities/entityTestObjects.h"
 
 namespace {
 
@@ -94,19 +95,12 @@ TEST_F(gcPlayerConfigTest, SoundDataFromItsOwnFileWhenThere)
     EXPECT_TRUE(gcPlayerConfig::s_pPlayerConfig->LoadSoundData(0));
 }
 
-TEST_F(gcPlayerConfigTest, RefusesOldVersionsAndTruncation)
+TEST_F(gcPlayerConfigTest, RefusesVersionsBelowThree)
 {
     gcTestLogCapture quiet;
     ASSERT_TRUE(SaveBlock(0, 2));
     EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
-    datagen::BlockWriter w;
-    datagen::PlayerConfigBlock(w.Header(), 4, "Stored").Trailer();
-    for (size_t n = 0; n + 4 < w.Size(); n += 7) {
-        ASSERT_TRUE(datagen::WriteBytes(FileOf(0), w.Prefix(n)));
-        EXPECT_FALSE(gcGame::LoadPlayerConfig(0)) << n;
-        EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr) << n;
-    }
 }
 
 TEST_F(gcPlayerConfigTest, VersionFourReadsItsMapEvents)
@@ -133,7 +127,7 @@ TEST_F(gcPlayerConfigTest, DefaultRangesOfANewConfiguration)
         const cGroup& group;
         int32_t begin, end;
     } rows[] = {{p->m_textures, 120, 150}, {p->m_materials, 220, 300}, {p->m_meshes, 100, 120},
-                {p->m_animations, 100, 250}, {p->m_surfaces, 220, 300}};
+                {p->m_animations, 100, 250}, {p->m_surfaces, 220, 300}, {p->m_entityTemplates, 0, 1}};
     for (const auto& r : rows) {
         EXPECT_EQ(r.group.m_nBegin, r.begin);
         EXPECT_EQ(r.group.m_nEnd, r.end);
@@ -141,11 +135,62 @@ TEST_F(gcPlayerConfigTest, DefaultRangesOfANewConfiguration)
     std::destroy_at(p);
 }
 
-TEST_F(gcPlayerConfigTest, WriterAndHandLaidBlockAgreeAndRoundTrip)
+// A configuration whose entity-template group holds a test template in its
+// begin slot, then the two events.
+bool SavePlayerWithTemplate(const std::string& path, int32_t begin, int32_t end)
 {
-    ASSERT_TRUE(SaveBlock(0, 4));
-    ASSERT_TRUE(datagen::WritePlayerConfigFile(m_dir.HostPath("written.pc"), "Stored"));
-    EXPECT_EQ(ReadHostFile(m_dir.HostPath("written.pc")), ReadHostFile(FileOf(0)));
+    datagen::BlockWriter w;
+    datagen::ObjectBlock(w.Header().Begin(4), "Hero");
+    for (int32_t groupBegin : {120, 220, 100, 100, 220})
+        datagen::EmptyGroupBlock(w, groupBegin);
+    w.Begin(2).Begin(1).End().Int(begin).Int(end);
+    if (begin < end) {
+        datagen::EntityTemplateDesc desc;
+        desc.name = "HeroTemplate";
+        desc.team = 1;
+        w.Half(0x0123).Int(kTestEntityTemplateId);
+        datagen::EntityTemplateBlock(w, desc, gcEntityTemplate::kVersion);
+    }
+    w.End();
+    datagen::EmptyEventBlock(datagen::EmptyEventBlock(w)).End().Trailer();
+    return w.Save(path);
+}
+
+TEST_F(gcPlayerConfigTest, PlayerEntityFromTheFirstTemplateSitsInSlotZeroUntilTheConfigurationGoes)
+{
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(0), 0, 1));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
+    gcEntity* pEntity = gcPlayerConfig::s_pPlayerConfig->m_pEntity;
+    ASSERT_NE(pEntity, nullptr);
+    EXPECT_NE(dcast<gcTestEntity>(pEntity), nullptr) << "the class the template names";
+    const gcEntityMgr::Handle h = gcEntityMgr::GetHandle(0);
+    EXPECT_EQ(h.GetSlot(), 0);
+    EXPECT_EQ(h.GetCheck(), 0xFFFF);
+    EXPECT_EQ(gcEntityMgr::GetPtr(h), pEntity);
+    ASSERT_NE(pEntity->GetTemplate(), nullptr);
+    EXPECT_STREQ(pEntity->GetTemplate()->m_name.m_sData, "HeroTemplate");
+    EXPECT_EQ(pEntity->m_team, 1) << "reset from its template";
+    EXPECT_NE(pEntity->m_nEntityFlags & gcEntity::kInitialUpdatePending, 0);
+    EXPECT_EQ(cMemPool::GetPoolFromPtr(pEntity), &gcGame::s_playerConfigPool);
+
+    // Another configuration: the old entity and its template go first.
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(1), 0, 0));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(1));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_pEntity, nullptr);
+    EXPECT_TRUE(gcEntityMgr::GetHandle(0).IsNull());
+    EXPECT_TRUE(gcEntityTemplateMgr::GetHandle(0).IsNull());
+}
+
+TEST_F(gcPlayerConfigTest, EmptyTemplateRangeMakesNoEntityFromAForeignTemplate)
+{
+    // A template in slot 0 that is not the configuration's: its range is empty.
+    cMemPool pool("foreign template", 0x10000, false);
+    gcEntityTemplateMgr::Add(0, pool.New<gcTestEntityTemplate>(), 0);
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(0), 0, 0));
+    ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_pEntity, nullptr);
+    EXPECT_TRUE(gcEntityMgr::GetHandle(0).IsNull());
+    gcEntityTemplateMgr::Remove(0);
 }
 
 }  // namespace
