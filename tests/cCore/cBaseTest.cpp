@@ -25,7 +25,6 @@ protected:
     cMemPool m_pool{"cBaseTest", 0x10000, false};
 };
 
-// Every word big-endian; end offsets are absolute positions of end markers.
 const uint8_t kThingFile[] = {
     0xFB, 0xBF, 0xFB, 0xBF,  0x00, 0x00, 0x00, 0x01,   // magic, platform 1
     0xBB, 0xBB, 0xBB, 0xBB,  0x00, 0x00, 0x00, 0x6C,   // top block, end at 108
@@ -83,7 +82,6 @@ TEST_F(cBaseTest, LoadChecksTheStoredTypeAgainstTheWantedOne)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(cBase::Load("/t.dat", &m_pool, row.type) != nullptr, row.loads);
-        // The file was closed either way: another open succeeds.
         cFile file;
         EXPECT_TRUE(file.Open("/t.dat"));
     }
@@ -119,9 +117,6 @@ TEST_F(cBaseTest, SaveFailsWhenTheFileCannotBeCreated)
     EXPECT_FALSE(thing.Save(m_data.HostPath("no/such/dir/t.dat").c_str(), 0, cFile::kPlatformConsole, true));
 }
 
-// Every cut of a valid file short of its last end marker fails to load, and
-// the pool gives the failed objects no lasting state; cutting only the
-// trailer still loads.
 TEST_F(cBaseTest, TruncatedFilesFailToLoad)
 {
     cTestHolder holder;
@@ -155,8 +150,6 @@ TEST_F(cBaseTest, TruncatedFilesFailToLoad)
     }
 }
 
-// Nesting from a damaged file must not exhaust the stack: past the depth
-// limit the load fails.
 TEST_F(cBaseTest, DeeplyNestedObjectsLoadUpToTheDepthLimit)
 {
     for (int depth : {300, 1100}) {

@@ -145,7 +145,6 @@ TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
     EXPECT_EQ(cToLower('['), '[');
 }
 
-// The time-and-counter hash, worked from its definition.
 static uint32_t RandOf(uint32_t ms, uint32_t counter)
 {
     const uint32_t x = ms + (counter + ms) * 59u;
@@ -153,8 +152,6 @@ static uint32_t RandOf(uint32_t ms, uint32_t counter)
     return 0x5208F10Fu / (((counter + 1) & 0xFFFFFu) | 1u) + y * (y * y * 15731u + 790753u);
 }
 
-// On a standing virtual clock the time is known, so the counter that produced
-// the first value can be found and the second must follow from the next one.
 TEST(cCoreServices, TimeIsTicksOverAQuarterBusClockAndRandHashesTimeAndCounter)
 {
     OSSetVirtualClock(TRUE);
@@ -232,7 +229,6 @@ TEST(cSaveRegion, HandleResetHandsTheRegionToTheNextRun)
     OSTestSetResetHandler(old);
     EXPECT_EQ(s_nResetCode, 1);
 
-    // The next run: the region comes back before the heap is made.
     cSaveRegion::SetSaveRegionData(0, 0);
     cSaveRegion::SetSaveRegionData(31, 0);
     OSTestSetSavedRegion(s_handedOver);

@@ -52,8 +52,6 @@ TEST_F(cFileTest, OpenChecksMagicAndPlatform)
     EXPECT_FALSE(missing.Open("/nothing.dat"));
 }
 
-// A failed transfer leaves the buffers holding what they held before: the
-// far read and the next file's header must fail instead of reading it.
 TEST_F(cFileTest, AFailedTransferFailsTheReadAndTheOpen)
 {
     datagen::BlockWriter big;
@@ -136,7 +134,6 @@ TEST_F(cFileTest, BlockEndOffsetsOutsideTheEnclosingBlockFail)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         datagen::BlockWriter w;
-        // Outer block at 8 (end 44); inner at 20 with a given end offset.
         w.Header().Begin(1).Begin(1).Word(0).EndAt(row.endOffset).End().Trailer();
         ASSERT_TRUE(Save(w));
         cFile file;
@@ -246,7 +243,6 @@ TEST_F(cFileTest, TypedReadsConvertAndCharsStayRaw)
     EXPECT_TRUE(rb.Failed());
 }
 
-// A file of 100 KiB: word i at position 8 + 4i holds i.
 class cFileBufferTest : public cFileTest {
 protected:
     void SetUp() override
@@ -265,7 +261,6 @@ protected:
 
 TEST_F(cFileBufferTest, ValueStraddlingTwoBuffersReadsWhole)
 {
-    // 32766 is not word-aligned in the stream: read it as bytes across the seam.
     m_file.SetCurrentPos(32764);
     EXPECT_EQ(ReadWord(m_file), WordAt(32764));
     m_file.SetCurrentPos(32766);

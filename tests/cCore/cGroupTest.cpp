@@ -13,14 +13,11 @@
 
 namespace {
 
-// One cTestThing as a group stores it after its check: type id and block.
 void Thing(datagen::BlockWriter& w, const char* name, int32_t value)
 {
     w.Int(kTestThingId).Begin(2).Begin(1).Begin(1).End().Name(name).End().Int(value).Byte(0).End();
 }
 
-// A saved group file of the range: "a" (value 1) with check 0x1111 in its
-// first slot, an empty slot, then "c" (value 3) with check 0x3333.
 datagen::BlockWriter StoredGroup(int32_t begin, int32_t end)
 {
     datagen::BlockWriter w;
@@ -40,8 +37,6 @@ protected:
         for (auto& p : cTestThingMgr::s_pInstances)
             p = nullptr;
     }
-    // Header and a group block of the version with the file's range; records
-    // are added by fill.
     template <class Fill>
     void WriteGroup(uint32_t version, int32_t begin, int32_t end, Fill fill)
     {
@@ -155,8 +150,6 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
         EXPECT_NE(Slot(13), nullptr);
         EXPECT_EQ(Slot(14), nullptr);
         EXPECT_NE(Slot(15), nullptr);
-        // A factory-made group owns its range: it ends slots 15 and 13 and
-        // stops at the table's end.
         std::destroy_at(group);
     }
     EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 3);
@@ -223,7 +216,6 @@ TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
     EXPECT_EQ(group.m_nEnd, 2);
 }
 
-// The destructor walks only the table's slots, whatever the range.
 TEST_F(cGroupTest, DestroyingAGroupTouchesNoSlotOutsideItsRange)
 {
     cTestThing kept;
@@ -257,9 +249,6 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
     EXPECT_EQ(bytes, StoredGroup(4, 7).GetBytes());
 }
 
-// A cut anywhere before the group's end marker fails the load; the group
-// that was read so far ends its objects, so no slot keeps a pointer to an
-// ended object.
 TEST_F(cGroupTest, TruncatedGroupFilesFailAndLeaveNoSlotBehind)
 {
     const datagen::BlockWriter w = StoredGroup(1, 4);

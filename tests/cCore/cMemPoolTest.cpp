@@ -12,7 +12,6 @@
 
 namespace {
 
-// Collects error lines while it lives.
 struct LogCapture {
     std::vector<std::string> errors;
     cLogFunc previous;
@@ -83,7 +82,6 @@ TEST(cMemPool, ResetZeroFillsAndTellsOwnersWhoDropTheirPointers)
         p[i] = 0xAB;
     void* pOther = other.Alloc(16);
 
-    // A long-lived owner outside both pools, as the game's map would hold.
     static void* s_held[2];
     s_held[0] = p;
     s_held[1] = pOther;
@@ -222,8 +220,6 @@ TEST(cMemPool, MemoryIsGivenOnceAndReturned)
     cMemPool pool("Later", 0, false);
     ASSERT_TRUE(pool.AllocPoolMemory(64));
     std::memset(pool.Alloc(16), 0xAB, 16);
-    // Given memory again: a fresh, zeroed block of the new size, taken from
-    // its start (the old block goes back to the heap).
     ASSERT_TRUE(pool.AllocPoolMemory(96));
     uint8_t* start = pool.GetStart();
     EXPECT_EQ(pool.GetSize(), 96u);

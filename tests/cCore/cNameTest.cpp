@@ -72,7 +72,6 @@ TEST(cNameTest, ComparesLengthChecksumThenText)
     EXPECT_TRUE(empty == static_cast<const char*>(nullptr));
     EXPECT_FALSE(Named("a") == static_cast<const char*>(nullptr));
     EXPECT_FALSE(empty == "a");
-    // "d[" has the checksum of "ab": 100 x 7 + 91 x 3 = 973.
     ASSERT_EQ(Named("d[").m_nCRC, Named("ab").m_nCRC);
     EXPECT_FALSE(Named("d[") == Named("ab"));
     EXPECT_FALSE(Named("ab") == Named("abc"));

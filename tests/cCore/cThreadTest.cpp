@@ -25,7 +25,6 @@ public:
     int nPriorityInside = -1;
 };
 
-// A join that never returns fails the run at once instead of at the timeout.
 void Finish(cThread& thread)
 {
     WithinDeadline("cThread::WaitForFinish", [&] { thread.WaitForFinish(); });

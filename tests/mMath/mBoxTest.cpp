@@ -44,7 +44,6 @@ TEST(mBox, ExtendBoxesAndPoints)
     e.Extend(b);
     EXPECT_EQ(e.minCorner, b.minCorner);
 
-    // Points inside records of 16 bytes, as vertex arrays hold them.
     struct Vertex {
         mVec3 pos;
         float extra;

@@ -89,9 +89,6 @@ TEST(mFrustum, ClipMasks)
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64), 0u);
     EXPECT_EQ(f.Clip(Box({-1, 101, -1}, {1, 102, 1}), 64 | 2), 64u | 2u | 61u);
 
-    // A corner exactly on a plane: the lowest one there counts inside, the
-    // highest one there keeps the box. Near has a positive normal, right a
-    // negative one, so both corner choices are taken.
     mFrustum o;
     o.SetOrtho(2, 50, -3, 4, 5, -6);
     const struct {
@@ -123,8 +120,6 @@ TEST(mFrustum, TransformRoundTripsAndMovesWithTheFrame)
         back.XformInv(back, o);
         ASSERT_TRUE(SamePlanes(back, f, 2e-5f)) << i;
 
-        // A sphere in the camera frame is culled alike once both are in the world;
-        // only one within rounding of a plane may differ.
         const mSphere local = Sphere(rnd.Vec(-60, 60), rnd.Uniform(0.5f, 5));
         mSphere moved = local;
         moved.center.Xform(local.center, o);

@@ -29,14 +29,12 @@ TEST(mQuat, AxisAngleUsesTheNegatedVectorPart)
     q.GetAxisAngle(&axis, &angle);  // the same rotation, read as -n and -A
     EXPECT_TRUE(VecNear(axis, mVec3(-0.6f, 0, -0.8f), 1e-5f));
     EXPECT_NEAR(angle, -50.0f, 1e-3f);
-    // The identity, a whole turn and a non-unit quaternion have no axis.
     for (const mQuat& d : {mQuat(0, 0, 0, 1), mQuat(0, 0, 0, -1), mQuat(0.1f, 0, 0, 1.5f)}) {
         angle = 99.0f;
         d.GetAxisAngle(&axis, &angle);
         EXPECT_EQ(axis, mVec3(0, 0, 1));
         EXPECT_EQ(angle, 0.0f);
     }
-    // Just past the identity's tolerance (|w - 1| = 1.2e-5) the axis is read.
     mQuat(0.0049f, 0, 0, 0.999988f).GetAxisAngle(&axis, &angle);
     EXPECT_NEAR(axis.x, 1.0f, 0.01f);
     EXPECT_NEAR(angle, -0.5614f, 1e-3f);
@@ -63,8 +61,6 @@ TEST(mQuat, SlerpBranches)
     b.SetAxisAngle(mVec3(1, 0, 0), 1.0f);  // a.b > 0.9999: linear weights, a little short
     r.Slerp(a, b, 0.5f);
     EXPECT_LT(Length4(r), 1.0f - 1e-8f);
-    // Ends with every component set: a quarter of the way is a unit
-    // quaternion three times as far (in angle) from b as from a.
     mQuat c, d;
     c.SetAxisAngle(mVec3(0, 0.6f, 0.8f), 40.0f);
     d.SetAxisAngle(mVec3(0.48f, 0.6f, 0.64f), -110.0f);
@@ -85,8 +81,6 @@ TEST(mQuat, ExpAndLog)
     l.LogN(q);
     r.Exp(l);
     EXPECT_TRUE(QuatNear(r, q, 1e-6f));
-    // Below 0.0001 the vector part passes unscaled; just above it, and at
-    // 0.003 where sin(t)/t = 0.9999985 shows in a float, it is scaled.
     for (const float theta : {0.00009f, 0.00011f, 0.003f, 0.5f}) {
         SCOPED_TRACE(theta);
         r.Exp(mQuat(0, theta, 0, 7.0f));
@@ -115,7 +109,6 @@ TEST(mQuat, AgreesWithTheBasis)
         direct.SetHP(h, p);
         ASSERT_TRUE(BasisNear(fromQuat, direct, 2e-6f)) << "HP case " << i;
 
-        // Mult composes first a, then b, like the bases.
         mQuat qb, qab;
         qb.SetAxisAngle(rnd.UnitVec(), rnd.Uniform(-180, 180));
         qab.Mult(q, qb);

@@ -4,7 +4,6 @@
 
 #include "mMath/mVec3.h"
 
-// Saves and restores the second stream, which has no reset of its own.
 class mRandStreams : public testing::Test {
 protected:
     void SetUp() override { m_savedI = s_irandCounter; }

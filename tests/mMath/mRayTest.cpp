@@ -101,7 +101,6 @@ TEST(mRay, SphereFromOutsideAndInside)
 
 TEST(mRay, TriangleListPicksTheNearestLaterHit)
 {
-    // Triangles facing -Y (counter-clockwise seen from y < 0) at y = 2, 5 and 999999.
     const mVec3 verts[] = {{-1, 2, -1}, {1, 2, -1}, {0, 2, 1}, {-1, 5, -1},      {1, 5, -1},
                            {0, 5, 1},   {-1, 999999, -1}, {1, 999999, -1}, {0, 999999, 1}};
     const unsigned short ccw[] = {3, 4, 5, 0, 1, 2, 0, 1, 2}, cw[] = {0, 2, 1}, far[] = {6, 7, 8};

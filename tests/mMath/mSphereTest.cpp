@@ -79,12 +79,10 @@ TEST(mSphere, SegmentSweepEdgeCases)
     EXPECT_FALSE(Sphere({7, -3, 0}, 1).Collide(mVec3(7, 3, 0), p, q, &c, &at, &d));  // beyond its end
     EXPECT_TRUE(Sphere({-5, -3, 0}, 1).Collide(mVec3(-5, 3, 0), p, q, &c, &at, &d));  // exactly at an end
     EXPECT_FALSE(Sphere({0, -3, 0}, 1).Collide(mVec3(0, 3, 0), q, q, &c, &at, &d));  // zero length
-    // An oblique move, touching the line at a third of the way, 0.6 along the segment.
     ASSERT_TRUE(Sphere({0, -3, 0}, 1).Collide(mVec3(3, 3, 0), p, q, &c, &at, &d));
     EXPECT_TRUE(VecNear(c, mVec3(1, -1, 0), 1e-6f));
     EXPECT_TRUE(VecNear(at, mVec3(1, 0, 0), 1e-6f));
     EXPECT_FLOAT_EQ(d, std::sqrt(5.0f));
-    // Starting across the line: the moment of leaving counts.
     ASSERT_TRUE(Sphere({0, -0.5f, 0}, 1).Collide(mVec3(0, 3.5f, 0), p, q, &c, &at, &d));
     EXPECT_TRUE(VecNear(c, mVec3(0, 1, 0), 1e-6f));
 }

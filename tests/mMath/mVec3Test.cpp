@@ -39,7 +39,6 @@ TEST(mVec3, MakeNormalFollowsCounterClockwiseOrder)
 
 TEST(mVec3, DotSumsXAndYBeforeZ)
 {
-    // (1e8 - 1e8) + 1 is 1; 1e8 + (-1e8 + 1) would round to 0.
     EXPECT_EQ(mVec3(1e8f, 1e8f, 1.0f).Dot(mVec3(1.0f, -1.0f, 1.0f)), 1.0f);
     mVec3 c;
     c.Cross(mVec3(1, 0, 0), mVec3(0, 1, 0));

@@ -25,7 +25,6 @@ TEST(mWaveGen, ShapesAtKnownPoints)
         {"falling ramp", 6, 0.25f, 4.25f},      {"type 7 rises too", 7, 0.25f, 2.75f},
         {"type 9 is the base", 9, 0.25f, 2},    {"type -1 is the base", -1, 0.25f, 2},
         {"time beyond the integer range", 5, 3e9f, 2}, {"and below it", 5, -3e9f, 2},
-        // Before time 0 the fraction is negative, (-1, 0]: triangle and ramps leave the range.
         {"triangle at minus a quarter", 3, -0.25f, -4}, {"square at minus a quarter", 4, -0.25f, 5},
         {"square at minus three quarters", 4, -0.75f, 5}, {"rising ramp at minus a quarter", 5, -0.25f, 1.25f},
         {"falling ramp at minus a quarter", 6, -0.25f, 5.75f},

@@ -1,4 +1,3 @@
-// Audio memory: block allocation freed by address, and transfers.
 #include "platform/ar.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +33,6 @@ TEST_F(ARMemoryTest, FreedByAddressInAnyOrder)
     const uint32_t a = ARAlloc(64);
     const uint32_t b = ARAlloc(64);
     const uint32_t c = ARAlloc(64);
-    // Releasing the middle block leaves a gap; the newest block stays put.
     uint32_t length = 0;
     ASSERT_TRUE(ARFree(b, &length));
     EXPECT_EQ(length, 64u);

@@ -70,7 +70,6 @@ TEST_F(GxFrontStateTest, LightPresetsAndDirection)
     EXPECT_EQ(l.dir[1], -0.6f) << "stored towards the light";
     EXPECT_EQ(l.dir[2], 0.8f);
 
-    // cutoff 60 degrees: cr = 0.5.
     struct SpotRow { GXSpotFn fn; float a0, a1, a2; };
     const SpotRow spots[] = {
         {GX_SP_OFF, 1, 0, 0}, {GX_SP_FLAT, -500, 1000, 0}, {GX_SP_COS, -1, 2, 0}, {GX_SP_COS2, 0, -1, 2},
@@ -86,7 +85,6 @@ TEST_F(GxFrontStateTest, LightPresetsAndDirection)
     GXInitLightSpot(&l, 95.0f, GX_SP_COS);
     EXPECT_EQ(l.a[0], 1.0f) << "a cutoff over 90 degrees turns the spot off";
 
-    // Reference distance 10 at brightness 0.5: (1 - b) / b = 1.
     struct DistRow { GXDistAttnFn fn; float k0, k1, k2; };
     const DistRow dists[] = {
         {GX_DA_OFF, 1, 0, 0}, {GX_DA_GENTLE, 1, 0.1f, 0}, {GX_DA_MEDIUM, 1, 0.05f, 0.005f}, {GX_DA_STEEP, 1, 0, 0.01f},

@@ -20,7 +20,6 @@ Rgba TexelAt(const uint8_t* rgba, uint32_t width, uint32_t x, uint32_t y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-// Decodes one level, failing the test when the decoder refuses it.
 Bytes Decode(const Bytes& src, GXTexFmt format, uint32_t w, uint32_t h, const Palette* palette = nullptr)
 {
     Bytes out(static_cast<size_t>(w) * h * 4, 0xCD);
@@ -28,7 +27,6 @@ Bytes Decode(const Bytes& src, GXTexFmt format, uint32_t w, uint32_t h, const Pa
     return out;
 }
 
-// 256 IA8 entries: entry i is alpha i, intensity 255 - i.
 const Bytes kRamp = [] {
     Bytes e(512);
     for (int i = 0; i < 256; ++i) {
@@ -41,8 +39,6 @@ const Palette kRampPalette{kRamp.data(), kRamp.size(), GX_TL_IA8, 256};
 
 }  // namespace
 
-// Each format's texel layout, worked out bit by bit; bytes go at the start
-// of an 8x8 level, the rest stay zero.
 TEST(gxTexDecode, DecodesEachTexelLayout)
 {
     struct Row {
@@ -73,8 +69,6 @@ TEST(gxTexDecode, DecodesEachTexelLayout)
     }
 }
 
-// A marker byte at a hand-computed offset must change texel (x, y) and no
-// other, including in padded edge blocks.
 TEST(gxTexDecode, PlacesTexelsByBlockTiling)
 {
     struct Row {
@@ -118,7 +112,6 @@ TEST(gxTexDecode, PlacesTexelsByBlockTiling)
     }
 }
 
-// One 4x4 sub-block whose first row holds indices 0, 1, 2, 3.
 TEST(gxTexDecode, CmprColoursInBothModes)
 {
     struct Row {
@@ -209,11 +202,8 @@ TEST(gxTexDecode, TextureBytesCountWholeBlocksPerLevel)
         EXPECT_EQ(FullChainLevels(c[0], c[1]), c[2]) << c[0] << "x" << c[1];
 }
 
-// Levels follow each other without gaps; each is read at its own offset.
 TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
 {
-    // RGB565 8x4, 4 levels of 64, 32, 32 and 32 bytes; each level's first
-    // texel is red, green, blue, white, the rest black.
     Bytes src(160, 0);
     const size_t start[] = {0, 64, 96, 128};
     const uint16_t colour[] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
@@ -238,7 +228,6 @@ TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
     }
 }
 
-// Every refusal returns false, leaves the output as it was and logs its cause.
 TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
 {
     const Bytes big(1 << 16, 0);
@@ -279,8 +268,6 @@ TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
     }
 }
 
-// A texture cut at any length short of its levels fails and writes nothing;
-// the buffer is exactly the cut length, so ASan sees any read past it.
 TEST(gxTexDecode, EveryTruncatedTextureFailsCleanly)
 {
     const GXTexFmt formats[] = {GX_TF_I4, GX_TF_I8, GX_TF_IA4, GX_TF_IA8, GX_TF_RGB565,
@@ -308,8 +295,6 @@ TEST(gxTexDecode, EveryTruncatedTextureFailsCleanly)
     }
 }
 
-// ---- round trips through the data generator's encoders ----------------------
-
 namespace {
 
 datagen::RgbaImage MakeImage(uint32_t w, uint32_t h, Rgba (*texel)(uint32_t x, uint32_t y))
@@ -323,7 +308,6 @@ datagen::RgbaImage MakeImage(uint32_t w, uint32_t h, Rgba (*texel)(uint32_t x, u
     return image;
 }
 
-// Channel values the formats keep exactly: bit-replicated n-bit values.
 uint8_t Rep(uint32_t v, int bits)
 {
     v &= (1u << bits) - 1;
@@ -347,8 +331,6 @@ Bytes EncodeAndDecode(const datagen::RgbaImage& image, GXTexFmt format, const da
 
 }  // namespace
 
-// Images of values a format stores exactly come back bit for bit, at a size
-// that is not a multiple of any block.
 TEST(gxTexDecode, EncoderRoundTripsRepresentableImages)
 {
     struct Row {
@@ -385,8 +367,6 @@ TEST(gxTexDecode, EncoderRoundTripsRepresentableImages)
     }
 }
 
-// Sub-blocks of at most two RGB565 colours come back exactly: four-colour
-// blocks opaque, three-colour blocks with alpha 0 exactly where the image had it.
 TEST(gxTexDecode, CmprEncoderRoundTripsTwoColourBlocksInBothModes)
 {
     const datagen::RgbaImage image = MakeImage(20, 12, [](uint32_t x, uint32_t y) {
@@ -405,8 +385,6 @@ TEST(gxTexDecode, CmprEncoderRoundTripsTwoColourBlocksInBothModes)
             EXPECT_TRUE(want[3] == 0 ? got[3] == 0 : got == want) << x << "," << y;
         }
 
-    // A smooth gradient needs the in-between colours: every texel stays
-    // opaque and within half a 5-bit step plus the 3/8 weights' offset.
     const datagen::RgbaImage ramp = MakeImage(32, 8, [](uint32_t x, uint32_t) {
         return Rgba{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(x * 4), static_cast<uint8_t>(255 - x * 6), 255};
     });
@@ -415,7 +393,6 @@ TEST(gxTexDecode, CmprEncoderRoundTripsTwoColourBlocksInBothModes)
         EXPECT_LE(std::abs(decoded[i] - ramp.rgba[i]), 8) << "byte " << i;
 }
 
-// A chain encoded level by level decodes to the box-halved images.
 TEST(gxTexDecode, EncodedMipChainDecodesLevelByLevel)
 {
     const datagen::RgbaImage image = MakeImage(16, 8, [](uint32_t x, uint32_t y) {

@@ -8,22 +8,16 @@
 
 namespace {
 
-// Arrays shared by the indexed formats (big-endian, as loaded from data).
 struct Arrays {
-    // s16 x 3, stride 6. Element 1 = 0x0180, 0xFF00, 0x0040.
     BeBytes pos = BeBytes().U16(0).U16(0).U16(0).U16(0x0180).U16(0xFF00).U16(0x0040);
-    // f32 x 3, stride 12. Element 2 = (0, 1, -0.5).
     BeBytes nrmF32 = BeBytes().F32(9).F32(9).F32(9).F32(9).F32(9).F32(9).F32(0).F32(1).F32(-0.5f);
-    // s16 x 3 with 14 fraction bits, stride 6. Element 1 = 1.0, -1.0, 0.5.
     BeBytes nrmS16 = BeBytes().U16(0).U16(0).U16(0).U16(0x4000).U16(0xC000).U16(0x2000);
-    // s16 x 2, stride 4. tex0 element 1 = 0x0400, 0xFE00; tex1 element 0 = 0x0200, 0x0600.
     BeBytes tex0 = BeBytes().U16(0).U16(0).U16(0x0400).U16(0xFE00);
     BeBytes tex1 = BeBytes().U16(0x0200).U16(0x0600);
 };
 
 void SetFmt(GXVtxFmt f, GXAttr a, GXCompCnt c, GXCompType t, uint8_t frac) { GXSetVtxAttrFmt(f, a, c, t, frac); }
 
-// The seven formats the engine sets up at start-up.
 void SetUpEngineFormats()
 {
     for (int f = GX_VTXFMT0; f <= GX_VTXFMT1; ++f) {
@@ -78,7 +72,6 @@ protected:
         for (int t = 1; t < 4; ++t)
             GXSetArray(static_cast<GXAttr>(GX_VA_TEX0 + t), m_arrays.tex1.data(), 4);
     }
-    // One triangle-list command with a single vertex; returns the decoded vertex.
     bool DecodeOne(GXVtxFmt fmt, const BeBytes& vertex, gxVertex* out, uint32_t* attrMask = nullptr)
     {
         BeBytes list;
@@ -234,7 +227,6 @@ TEST_F(GxVertexTest, NormalsUseFixedScalesNotTheFractionField)
 
 TEST_F(GxVertexTest, ThreeIndexNormalsReadTheNormalGroupOfTheFirstIndex)
 {
-    // Normal array of s16/14 triples; NBT3 takes one u8 index each for N, B, T.
     const BeBytes nrm = BeBytes().U16(0).U16(0).U16(0).U16(0x4000).U16(0).U16(0).U16(0).U16(0x4000).U16(0);
     GXClearVtxDesc();
     GXSetVtxDesc(GX_VA_POS, GX_DIRECT);

@@ -18,7 +18,6 @@ void ExpectMtx(const Mtx m, const float (&e)[3][4])
             EXPECT_FLOAT_EQ(m[r][c], e[r][c]) << "[" << r << "][" << c << "]";
 }
 
-// z/w after the projection of an eye-space point on the axis at depth z.
 float ClipDepth(const Mtx44 m, float z)
 {
     const float cz = m[2][2] * z + m[2][3];
@@ -26,7 +25,6 @@ float ClipDepth(const Mtx44 m, float z)
     return cz / cw;
 }
 
-// Both projections put the near plane at depth -1 and the far plane at 0.
 TEST(mtx, FrustumAndOrthoMatrices)
 {
     using Make = void (*)(Mtx44, float, float, float, float, float, float);
@@ -67,7 +65,6 @@ TEST(mtx, LightFrustumMapsTheNearRectangleToTextureSpace)
     C_MTXLightFrustum(m, 1, -1, -1, 1, 1, 0.5f, -0.5f, 0.5f, 0.5f);
     const float e[3][4] = {{0.5f, 0, -0.5f, 0}, {0, -0.5f, -0.5f, 0}, {0, 0, -1, 0}};
     ExpectMtx(m, e);
-    // Top-right corner of the near rectangle: s = 1, t = 0 after the divide by q.
     struct Row { const char* name; Vec p; float s, t; };
     const Row rows[] = {
         {"top right at near", {1, 1, -1}, 1.0f, 0.0f},
@@ -120,7 +117,6 @@ TEST(mtx, Concat44UsesEveryTerm)
             b[r][c] = static_cast<float>(c - r);
         }
     PSMTX44Concat(a, b, ab);
-    // Row 0 of a is 1, 2, 3, 4; column 2 of b is 2, 1, 0, -1: 2 + 2 + 0 - 4 = 0. Column 3: 3, 2, 1, 0 -> 10.
     EXPECT_EQ(ab[0][2], 0.0f);
     EXPECT_EQ(ab[0][3], 10.0f);
     EXPECT_EQ(ab[3][0], 13 * 0 + 14 * -1 + 15 * -2 + 16 * -3);
@@ -143,7 +139,6 @@ TEST(mtx, InverseOfAnAffineMatrixAndSingularRefusal)
     PSMTXIdentity(untouched);
     EXPECT_EQ(PSMTXInverse(singular, untouched), 0u);
     EXPECT_EQ(untouched[1][1], 1.0f);
-    // The inverse transpose: for a scale, the inverse scale, no translation.
     Mtx scale, invX;
     PSMTXScale(scale, 2, 4, 8);
     scale[0][3] = 9;

@@ -1,5 +1,3 @@
-// Heap, cache hooks, time base, reset, save-region hand-over and the
-// settings file of the OS layer.
 #include "platform/os.h"
 
 #include <gtest/gtest.h>
@@ -166,8 +164,6 @@ TEST(OSReset, SoftResetHandsOverTheRegionAndHardResetDoesNot)
 
 namespace {
 
-// The program a soft reset starts again is this test binary: before any test
-// runs, it reports through its exit code whether the region arrived whole.
 constexpr char kResetMagic[] = "qm-soft-reset";
 constexpr int kRegionArrived = 42;
 constexpr int kRegionDamaged = 43;
@@ -213,9 +209,6 @@ TEST(OSReset, SoftResetRestartsTheProgramWithTheRegion)
 
 namespace {
 
-// A fork of this process would inherit none of the layer's threads, and the
-// exit handlers that wait for them would hang; the menu reset is therefore
-// tried in a fresh run of this binary, before any thread exists.
 constexpr char kMenuResetEnv[] = "QM_TEST_MENU_RESET";
 
 [[maybe_unused]] const bool s_bCheckedMenuResetRun = [] {

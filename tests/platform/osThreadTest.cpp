@@ -1,6 +1,3 @@
-// The one-CPU model: priorities, yields, joins, mutex hand-over, the virtual
-// clock and the interrupt lock. Suites are named OS* so the ThreadSanitizer
-// run picks them up.
 #include "platform/os.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +13,6 @@
 
 namespace {
 
-// A test's OS threads; each owns its record for the test's length.
 struct Worker {
     explicit Worker(std::string* log = nullptr, char c = '?', int rounds = 0) : pLog(log), id(c), nRounds(rounds) {}
     OSThread thread;
@@ -65,14 +61,11 @@ void* LockLogUnlock(void* arg)
     return nullptr;
 }
 
-// A join that never returns fails the run at once instead of at the timeout.
 BOOL Join(OSThread* thread, void** val)
 {
     return WithinDeadline("OSJoinThread", [&] { return OSJoinThread(thread, val); });
 }
 
-// The main thread's sleeps likewise: a clock that never reaches the deadline
-// fails the run at once.
 void Sleep(OSTime ticks)
 {
     WithinDeadline("OSSleepTicks", [ticks] { OSSleepTicks(ticks); });
@@ -90,7 +83,6 @@ void BusyWithoutWaiting(std::chrono::milliseconds span)
     }
 }
 
-// Turns the virtual clock on for one test; no other OS thread may exist.
 struct VirtualClockScope {
     VirtualClockScope() { OSSetVirtualClock(TRUE); }
     ~VirtualClockScope() { OSSetVirtualClock(FALSE); }
@@ -333,7 +325,6 @@ TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
     });
     Sleep(100);
     WithinDeadline("host thread join", [&] { completion.join(); });
-    // The clock could only move once the blocked thread was done.
     EXPECT_EQ(w.recorded[0], t0);
     EXPECT_EQ(w.recorded[1], t0);
     EXPECT_EQ(OSGetTime(), t0 + 100);
@@ -353,7 +344,6 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
             ticks.push_back(OSGetTime() - t0);
         }
     });
-    // The main thread holds the CPU, so time stands until the timer waits.
     WithinDeadline("the timer's first wait", [] {
         while (OSTestPendingTimedWaits() == 0)
             std::this_thread::yield();

@@ -90,7 +90,6 @@ TEST(pad, KeyboardMapsToPortZero)
     EXPECT_EQ(s.button, PAD_BUTTON_A | PAD_BUTTON_START | PAD_BUTTON_LEFT | PAD_TRIGGER_L);
     EXPECT_EQ(s.triggerLeft, 255);
     EXPECT_EQ(s.triggerRight, 0);
-    // Opposite keys cancel; a short key array is not read past its end.
     keys[SDL_SCANCODE_S] = 1;
     EXPECT_EQ(pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size())).stickY, 0);
     EXPECT_EQ(pad::KeyboardStatus(keys.data(), 4).button, 0);
@@ -120,8 +119,6 @@ TEST(pad, ScriptedPortsAndRecordedCalls)
     PADTestSetScripted(false);
 }
 
-// Waits that read no controllers (card, disc errors) still see the reset
-// combination once it has been held for three seconds.
 TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
 {
     OSSetVirtualClock(TRUE);
@@ -138,8 +135,6 @@ TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
     OSSetVirtualClock(FALSE);
 }
 
-// Start, B and X held together on any working port for three seconds press
-// the reset button; letting go releases it.
 TEST(pad, HoldingTheResetCombinationThreeSecondsPressesReset)
 {
     PADTestSetScripted(true);

@@ -1,6 +1,3 @@
-// The video interface over the headless backend: the display copy shown at
-// the next retrace after a flush, blanking, fields, the retrace clock and
-// the PNG of the last presented frame.
 #include "gxDrawFixture.h"
 
 #include <cstdio>
@@ -22,7 +19,6 @@ GXColor PresentedPixel(int x, int y)
     return GXColor{p[0], p[1], p[2], 255};
 }
 
-// Reads a PNG back with libpng: RGB(A) rows into rgba.
 bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba)
 {
     png_image image{};
@@ -53,8 +49,6 @@ protected:
         VIFlush();
     }
 
-    // A frame: a red rectangle on the copy-clear colour, copied to the
-    // external frame buffer with clear.
     void MakeFrame(GXColor clear)
     {
         GXSetCopyClear(clear, 0xFFFFFF);
@@ -75,7 +69,6 @@ TEST_F(ViVideoTest, DisplayCopyIsShownAtTheNextRetraceAndClearsTheFrameBuffer)
     EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
     EXPECT_TRUE(ColorNear(PresentedPixel(10, 10), GXColor{0, 0, 64, 255}, 0));
 
-    // Blanking takes effect only after a flush and a retrace.
     VISetBlack(TRUE);
     VIWaitForRetrace();
     EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
@@ -99,7 +92,6 @@ TEST_F(ViVideoTest, FieldsRetracesAndCable)
     const OSTime after = OSGetTime();
     EXPECT_EQ(VIGetRetraceCount(), count + 1);
     EXPECT_EQ(VIGetNextField(), field ^ 1u);  // interlaced: fields alternate
-    // The wait ends at the next 59.94 Hz boundary: never far less than a period later.
     EXPECT_GE(after - before, VI_RETRACE_TICKS / 2);
 
     VIConfigure(&GXNtsc480Prog);

@@ -1,4 +1,3 @@
-// Animation configurations, sounds, fading and placement of entities.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,6 @@ protected:
         m_pTemplate = PlaceTemplate();
         m_pTemplate->hMesh = m_pMesh->m_handle;
     }
-    // An animation of the figure of that length; looping or not.
     eAnimation* Animation(int slot, int length, bool bLooping)
     {
         datagen::AnimationDesc d = WalkDesc();
@@ -58,7 +56,6 @@ protected:
         EntityLog().clear();
         return e;
     }
-    // What the entities received, in order, as (receiver, id).
     static std::vector<std::pair<const void*, int32_t>> Received()
     {
         std::vector<std::pair<const void*, int32_t>> out;
@@ -108,7 +105,6 @@ TEST_F(gcEntityAnimationTest, OnCompletedOnlyWhenTheAnimationRanToItsEnd)
         int elapsed;
         Tags expected;
     };
-    // Length 200: complete from 200 - 80 - 20 = 100 ticks on.
     const Row rows[] = {
         {"at the cut-off", false, 100, {kStopped, kCompleted}},
         {"one tick early", false, 99, {kStopped}},

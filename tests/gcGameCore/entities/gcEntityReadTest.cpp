@@ -1,4 +1,3 @@
-// The entity's file block, construction and copy.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@ namespace {
 using gcEntityReadTest = EntityTest;
 using E = gcEntity;
 
-// Distinct values everywhere; event i records tag 20 + i.
 datagen::EntityDesc Desc()
 {
     datagen::EntityDesc d;

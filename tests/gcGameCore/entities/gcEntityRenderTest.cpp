@@ -1,8 +1,3 @@
-// Two entities read from a group file, reset from their template and
-// enabled into a room zone, drawn headless through the zone's passes: the
-// one playing a walk shows different pictures at two times of it, the one
-// standing still the same picture. The frames are written as PNG files
-// beside the test program.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <cmath>
@@ -61,7 +56,6 @@ protected:
         view.LookAt(kEye, mVec3(0, 0, kEye.z), mVec3(0, 0, 1));
         m_camera.SetCameraToWorld(view);
     }
-    // The walker on the left of the picture (y -1.2), the statue on the right.
     void LoadEntities()
     {
         std::vector<datagen::EntityDesc> descs(2);
@@ -107,8 +101,6 @@ protected:
         eMaterialMgr::Add(60 + static_cast<int>(m_materials.size()), m, 0x60);
         return m;
     }
-    // One frame as the map loop runs it: the entities tick, the zones are
-    // culled and drawn.
     std::vector<uint8_t> Frame(int dt, const char* png)
     {
         for (gcEntity* e : m_pEntities)
@@ -136,8 +128,6 @@ protected:
         EXPECT_TRUE(VIWriteScreenshotPNG((dir0 / png).c_str()));
         return frame;
     }
-    // Pixels that differ between the frames in columns x0..x1, and those
-    // showing the figure's skin colour in the first.
     static void Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int x1, int* pDiffer,
                         int* pSkin)
     {

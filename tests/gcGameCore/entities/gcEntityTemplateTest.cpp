@@ -10,7 +10,6 @@ namespace {
 using gcEntityTemplateTest = EntityTest;
 using T = gcEntityTemplate;
 
-// Distinct values everywhere; event i records tag 10 + i.
 datagen::EntityTemplateDesc Desc()
 {
     datagen::EntityTemplateDesc d;
@@ -35,7 +34,6 @@ datagen::EntityTemplateDesc Desc()
     return d;
 }
 
-// Which template event ran: the tags the event's actions record.
 std::vector<int32_t> Tags(const gcEvent& e)
 {
     TestLog().clear();

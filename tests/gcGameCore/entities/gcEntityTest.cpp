@@ -1,4 +1,3 @@
-// Reset from the template, the world, the script state, counters, groups.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <cmath>
@@ -21,7 +20,6 @@ using Tags = std::vector<int32_t>;
 
 constexpr int kMeshSlot = 5;
 
-// The walking figure with two collision surfaces.
 datagen::MeshDesc FigureWithSurfaces()
 {
     datagen::MeshDesc d = FigureDesc();
@@ -38,8 +36,6 @@ datagen::MeshDesc FigureWithSurfaces()
 
 class gcEntityTest : public EntityWorldTest {
 protected:
-    // A template with the figure, materials 0x100 x skin + slot, surfaces
-    // 0x50 + slot, a shadow configuration and flag 0x2.
     gcTestEntityTemplate* FigureTemplate()
     {
         if (!eMeshMgr::GetPtr(eMeshMgr::GetHandle(kMeshSlot))) {
@@ -57,7 +53,6 @@ protected:
         t->team = T::TEAM_FRIENDLY;
         return t;
     }
-    // Clears the deactivated and frozen bits as Activate and Unfreeze do.
     static void Activate(gcEntity* e) { e->m_nEntityFlags &= static_cast<uint16_t>(~(E::kDeactivated | E::kFrozen)); }
     static std::vector<int32_t> Ids()
     {
@@ -105,7 +100,6 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(e->m_pSound->m_fVolume, 1.0f);
     EXPECT_FALSE(e->m_pSound->m_bLooping);
 
-    // Without a map the shadow falls straight down; the radius stops at 50.
     s_bMap = false;
     t->fEntityValues[T::VAL_SOUNDRADIUSSCALE] = 30.0f;
     gcTestEntity* f = NewEntity(t);
@@ -145,7 +139,6 @@ TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
     EXPECT_EQ(e->m_model.m_pZone, &m_a);
     EXPECT_EQ(e->m_model.m_nGeomFlags & eGeom::kFiledMask, eGeom::kFiledMask);
     EXPECT_EQ(e->m_nRegionId, 1);
-    // Mask 1: a volume it starts inside counts as entered too.
     EXPECT_EQ(Ids(), (Tags{1000 + gcEntityWorld::TRIGGER_ENTERED, 1000 + gcEntityWorld::TRIGGER_INSIDE}));
     EXPECT_EQ(EntityLog()[0].pTo, &m_triggerA);
     EntityLog().clear();
@@ -220,7 +213,6 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     e->HandleInitialUpdate();  // once per reset
     EXPECT_EQ(TestLog().size(), 2u);
 
-    // The current state again without force: nothing, the counter runs on.
     e->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE] = cTimeValue(50);
     e->EntityChangeState(5, false);
     EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, 50);
@@ -232,7 +224,6 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     EXPECT_EQ(loose->m_stateInfo.m_nCurState, -1);
     EXPECT_EQ(loose->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, E::kNever);
 
-    // Without a machine the template's event stands in.
     t->hStateMachine = gcStateMachineHandle();
     ASSERT_TRUE(e->Reset(&m_pool));
     TestLog().clear();

@@ -35,7 +35,6 @@ TEST_F(gcSurfaceTest, EachVersionReadsTheFieldsItHolds)
         EXPECT_EQ(s->m_fArmorMod, 0.75f);  // version 1: past its unused word
         EXPECT_TRUE(s->onTouched.HasActions());
         EXPECT_FALSE(s->onAttacked.HasActions());
-        // Size-major: size 1, kind 2 is the 8th handle.
         EXPECT_EQ(s->m_hEffects[1][2].m_nValue, version >= 3 ? 0x00400007u : 0u);
         EXPECT_EQ(s->m_hEffects[2][4].m_nValue, version >= 3 ? 0x0040000Eu : 0u);
         std::destroy_at(s);

@@ -53,8 +53,6 @@ TEST_F(gcEventTest, ReturnStopsTheEventAndSetsRetValWhenItHasAValue)
     }
 }
 
-// Applies an inner event with its own parameters and frame and checks that
-// the globals are the outer event's again afterwards.
 class gcNestingAction : public gcAction {
 public:
     void DoAction(const gcEventParams& params) const override
@@ -92,8 +90,6 @@ TEST_F(gcEventTest, NestedApplicationRestoresParametersFrameAndAction)
     EXPECT_EQ(gcAction::s_pCurAction, nullptr);
 }
 
-// An event that applies itself runs 64 deep; the 65th application is
-// refused and logged, and the depth is unwound afterwards.
 TEST_F(gcEventTest, SelfApplyingEventStopsAtTheNestingLimit)
 {
     gcTestLogCapture log;
@@ -228,15 +224,12 @@ TEST_F(gcEventTest, TextFormsFollowTheFlags)
     }
 }
 
-// Writes the report while it runs.
 class gcReportAction : public gcAction {
 public:
     void DoAction(const gcEventParams&) const override { gcEvent::InterceptMsg("Trouble", m_sReport, nullptr); }
     mutable char m_sReport[gcEvent::kReportSize];
 };
 
-// Outside an event only the objects, the zero frame and the place are
-// reported; a report longer than the buffer is cut, never written past it.
 TEST_F(gcEventTest, InterceptMsgOutsideAnEventStaysWithinItsBuffer)
 {
     const auto previous = gcEvent::SetLocationFunc([](int* pAct, int* pMap, int* pRegion) {
@@ -270,7 +263,6 @@ TEST_F(gcEventTest, InterceptMsgReportsTheRunningScript)
     frame.fTemps[1] = -2.0f;
     event.Apply(gcEventParams(&initiator, nullptr, nullptr, nullptr, nullptr), frame);
     gcEvent::SetLocationFunc(previous);
-    // A class without a type record of its own shows gcAction's name less two letters.
     EXPECT_STREQ(pReport->m_sReport,
                  "Trouble\r\n--------------------\r\nEvent: [ Guard:OnHit ]\r\nAction: [ tion: tion ]\r\n"
                  "Initiator: Guard <gcTestActor>\r\nParticipant1: <none> <<none>>\r\n"

@@ -15,7 +15,6 @@ class gcFunctionTest : public testing::Test {
 protected:
     void SetUp() override { TestLog().clear(); }
     void TearDown() override { gcFunctionMgr::Add(4, nullptr, 0); }
-    // RetVal = Param1 + Param2 + Temp1, so a call sees a fresh frame only when Temp1 is 0.
     gcFunction* Sum()
     {
         gcFunction* f = datagen::NewFunction(&m_pool, "Sum");

@@ -14,7 +14,6 @@ namespace {
 
 using Seen = std::vector<std::pair<int, int>>;  // (state, message id) as dispatched
 
-// Takes every message but m_nIgnored, notes it, and runs a hook that may request changes.
 class gcProbe : public gcGameObject {
 public:
     int Send(const gcMsg& msg) override
@@ -99,8 +98,6 @@ TEST(gcGameObjectTest, TransitionsRunInProtocolOrder)
     }
 }
 
-// Suspending skips the exit, resuming skips the enter and goes back to the
-// state the suspension left; the countdown is kept through both.
 TEST(gcGameObjectTest, SuspendAndResumeReturnToThePreviousState)
 {
     const int kSuspended = 11;
@@ -172,7 +169,6 @@ TEST(gcGameObjectTest, BlockHoldsOnlyTheNameAndRefusesOtherVersions)
         file.Close();
     }
     std::vector<uint8_t> bytes = ReadHostFile(dir.HostPath("go.dat"));
-    // Header 8, block header 12, name block 60 (an empty base block and 28 name bytes), end 4, trailer 4.
     ASSERT_EQ(bytes.size(), 8u + 12 + 60 + 4 + 4);
     for (const uint8_t version : {1, 2}) {
         SCOPED_TRACE(version);

@@ -1,5 +1,4 @@
 // A guard's behaviour as data: a state machine of three states and a timer,
-// written by datagen, loaded back and run over simulated frames.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -16,9 +15,6 @@ namespace {
 
 using Tags = std::vector<int32_t>;
 
-// Idle (0) turns Alert on its first tick with a 40-tick state timer; Alert
-// (1) starts the clock and turns Chase when its state timer runs out; Chase
-// (2) goes back to Idle on a script event, which the clock (60 ticks) sends
 // to the guard when it completes.
 void WriteGuardFiles(const gcTestDataDir& dir)
 {

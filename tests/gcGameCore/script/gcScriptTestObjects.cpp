@@ -44,7 +44,6 @@ cBase* gcDoTestStep::Copy(cMemPool* pPool) const
     return p;
 }
 
-// Both test classes: version 1, the base block, then their fields.
 void gcDoTestStep::Write(const cFile& file) const
 {
     cWriteBlock wb(file, 1);
@@ -138,7 +137,6 @@ bool gcValTest::Read(const cFile& file, cMemPool* pPool)
     return !rb.Failed();
 }
 
-// The frame variable a kind names; null for the others.
 static float* FrameVar(gcValTest::Kind kind)
 {
     gcEventStackData* f = gcEvent::s_pCurEventStackData;
@@ -246,4 +244,3 @@ gcTestDataDir::~gcTestDataDir()
     std::error_code ec;
     std::filesystem::remove_all(m_dir, ec);
 }
-

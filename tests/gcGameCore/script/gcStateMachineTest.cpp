@@ -26,7 +26,6 @@ protected:
         for (auto& p : gcStateMachineMgr::s_pInstances)
             p = nullptr;
     }
-    // A machine in slot `slot` of the manager (check 0x100 + slot).
     gcStateMachine* Machine(int slot, gcStateMachineHandle hParent = gcStateMachineHandle(), const char* name = "M")
     {
         gcStateMachine* p = datagen::NewStateMachine(&m_pool, name, hParent);
@@ -85,8 +84,6 @@ TEST_F(gcStateMachineTest, ClearedHandledFlagPassesTheMessageToParentsThenMachin
         EXPECT_EQ(e.nEventId, gcMsgEvent::ID_ONMESSAGE);
 }
 
-// RetVal reaches the caller, and a Temp set by OnEvent is seen by the
-// OnEnterState of the change it requests.
 TEST_F(gcStateMachineTest, HandlersWorkOnTheCallersFrame)
 {
     gcStateMachine* p = Machine(1);

@@ -17,9 +17,6 @@ namespace {
 
 class gcStringTest : public testing::Test {
 protected:
-    // Reads a string block of the version (name, stored length, the given
-    // characters, from version 2 a stamp) into s; *pbAtEnd tells whether the
-    // file was left right after the block.
     bool ReadBlock(gcString& s, uint32_t version, int16_t length, const char* chars, uint32_t stamp, bool* pbAtEnd)
     {
         datagen::BlockWriter w;
@@ -67,7 +64,6 @@ TEST_F(gcStringTest, CapacityDoublesOnGrowthAndIsReusedWhenShorter)
         EXPECT_STREQ(s->m_sData ? s->m_sData : "", step.text);
         EXPECT_EQ(s->m_sData == nullptr, *step.text == '\0');
         EXPECT_EQ(s->m_sData && s->m_sData != pPrevious, step.bNewBuffer);
-        // capacity + 1 padded to 4, from the string's own pool
         EXPECT_EQ(m_pool.BytesTaken() - taken, step.bNewBuffer ? ((step.buffer + 1 + 3u) & ~3u) : 0u);
         EXPECT_NE(s->m_lastModified, 0u);
         pPrevious = s->m_sData;
