@@ -89,33 +89,3 @@ TEST(mQuat, ExpAndLog)
         EXPECT_TRUE(r.x == 0.0f && r.z == 0.0f);
     }
 }
-
-TEST(mQuat, AgreesWithTheBasis)
-{
-    RandomCases rnd(1202);
-    for (int i = 0; i < kPropertyCases; i++) {
-        const float h = rnd.Uniform(-179.9f, 179.9f), p = rnd.Uniform(-89, 89), r = rnd.Uniform(-179.9f, 179.9f);
-        mQuat q;
-        mBasis fromQuat, direct;
-        q.SetHPR(h, p, r);
-        fromQuat.SetQuat(q);
-        direct.SetHPR(h, p, r);
-        ASSERT_TRUE(BasisNear(fromQuat, direct, 2e-6f)) << "HPR case " << i;
-        mVec3 hpr;
-        q.GetHPR(&hpr);
-        ASSERT_TRUE(VecNear(hpr, mVec3(h, p, r), 5e-3f)) << "HPR back, case " << i;
-        q.SetHP(h, p);
-        fromQuat.SetQuat(q);
-        direct.SetHP(h, p);
-        ASSERT_TRUE(BasisNear(fromQuat, direct, 2e-6f)) << "HP case " << i;
-
-        mQuat qb, qab;
-        qb.SetAxisAngle(rnd.UnitVec(), rnd.Uniform(-180, 180));
-        qab.Mult(q, qb);
-        mBasis bb, bab, expected;
-        bb.SetQuat(qb);
-        bab.SetQuat(qab);
-        expected.Xform(direct, bb);
-        ASSERT_TRUE(BasisNear(bab, expected, 4e-6f)) << "Mult case " << i;
-    }
-}

@@ -31,16 +31,6 @@ TEST_F(mRandStreams, MainStreamAfterResetGivesKnownDraws)
     EXPECT_EQ(mRandTol(), 1.0f - 2.0f * FromDraw(3944284608u));
 }
 
-TEST_F(mRandStreams, SecondStreamIsSeparateAndNotReset)
-{
-    s_irandCounter = 0;
-    const float first = mIRand();
-    EXPECT_EQ(first, FromDraw(436591427u));
-    EXPECT_FLOAT_EQ(first, 0.10165185f);
-    mRandReset();
-    EXPECT_EQ(s_irandCounter, 1u);
-}
-
 TEST_F(mRandStreams, RandDirDrawsAngleThenTurn)
 {
     mRandReset();

@@ -46,27 +46,6 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
-TEST_F(AIOutputTest, WavSinkReportsWriteFailures)
-{
-    const std::string path = testing::TempDir() + "qm_audio_sink_full.wav";
-    {
-        FileSizeLimit none(0);
-        ASSERT_TRUE(none.m_bSet);
-        EXPECT_FALSE(AISetWavOutput(path.c_str()));
-    }
-    ASSERT_TRUE(AISetWavOutput(path.c_str()));
-    BOOL bClosed;
-    {
-        FileSizeLimit oneFrame(44 + 640);
-        ASSERT_TRUE(oneFrame.m_bSet);
-        Run(3);
-        bClosed = AISetWavOutput(nullptr);
-    }
-    EXPECT_FALSE(bClosed);
-    EXPECT_TRUE(AISetWavOutput(path.c_str()));  // a new file starts clean
-    EXPECT_TRUE(AISetWavOutput(nullptr));
-}
-
 TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)
 {
     const std::string path = testing::TempDir() + "qm_audio_sink.wav";

@@ -67,21 +67,6 @@ TEST_F(GxDisplayListTest, DecodesIndexedPositionsAndNormals)
     EXPECT_EQ(Rejected(), 0u);
 }
 
-TEST_F(GxDisplayListTest, QuadsKeepTheirVertexCountAndBothQuadOpcodes)
-{
-    BeBytes list;
-    Draw(list, GX_QUADS, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}});
-    Draw(list, GX_QUADS2, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
-    Call(list, list.size());
-    std::vector<gxCommand> draws = Draws();
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].primitive, GX_QUADS);
-    EXPECT_EQ(draws[0].vertices.size(), 8u);
-    EXPECT_EQ(draws[1].primitive, GX_QUADS) << "0x88 behaves as 0x80";
-    std::vector<uint32_t> idx(12);
-    EXPECT_EQ(gxQuadIndices(static_cast<uint32_t>(draws[0].vertices.size()), idx.data()), 12u);
-}
-
 TEST_F(GxDisplayListTest, BadDataLogsAndSkipsTheRestOfTheList)
 {
     struct Row { const char* name; void (*build)(BeBytes&); size_t drawsBefore; };
@@ -130,19 +115,6 @@ TEST_F(GxDisplayListTest, TruncationSweepNeverReadsPastTheLength)
     }
 }
 
-TEST_F(GxDisplayListTest, TrailingNopPaddingAndIgnoredCommandsAreHarmless)
-{
-    BeBytes list;
-    list.U8(0x48).U8(0x44);  // invalidate vertex cache, metric
-    list.U8(0x40).U32(0).U32(32);  // nested call: ignored
-    Draw(list, GX_POINTS, {{0, 0}});
-    list.Pad32();
-    const uint64_t before = Rejected();
-    Call(list, list.size());
-    EXPECT_EQ(Draws().size(), 1u);
-    EXPECT_EQ(Rejected(), before);
-}
-
 TEST_F(GxDisplayListTest, UndeclaredArraysAreBoundedByTheStoredRange)
 {
     GXSetArray(GX_VA_POS, m_pos.data(), 6);  // forgets the declared length
@@ -188,33 +160,6 @@ TEST_F(GxDisplayListTest, RegisterLoadsSetFormatsDescriptorAndMatrices)
     uint32_t a, b, c;
     gxPackVat(s.vtxFmt[6], &a, &b, &c);
     EXPECT_EQ(a, vatA);
-}
-
-TEST(gxRegisters, VertexFormatWordsRoundTripEveryField)
-{
-    gxVtxFmt f;
-    f.attr[GX_VA_POS] = {GX_POS_XY, GX_U16, 31};
-    f.attr[GX_VA_NRM] = {GX_NRM_NBT3, GX_S8, 0};
-    f.attr[GX_VA_CLR0] = {GX_CLR_RGB, GX_RGBA6, 0};
-    f.attr[GX_VA_CLR1] = {GX_CLR_RGBA, GX_RGBA4, 0};
-    for (int t = 0; t < 8; ++t)
-        f.attr[GX_VA_TEX0 + t] = {static_cast<GXCompCnt>(t & 1), static_cast<GXCompType>(t % 5),
-                                  static_cast<uint8_t>(3 * t + 1)};
-    uint32_t a, b, c;
-    gxPackVat(f, &a, &b, &c);
-    EXPECT_EQ((b >> 27) & 1, 0u);
-    EXPECT_EQ(c & 31, 13u);
-    EXPECT_EQ(a >> 31, 1u);
-    gxVtxFmt g;
-    gxUnpackVat(a, b, c, g);
-    for (int attr = GX_VA_POS; attr <= GX_VA_TEX7; ++attr) {
-        SCOPED_TRACE(GXAttrText(attr));
-        EXPECT_EQ(g.attr[attr].cnt, f.attr[attr].cnt);
-        EXPECT_EQ(g.attr[attr].type, f.attr[attr].type);
-        if (attr == GX_VA_POS || attr >= GX_VA_TEX0) {
-            EXPECT_EQ(g.attr[attr].frac, f.attr[attr].frac);
-        }
-    }
 }
 
 TEST(gxRegisters, BlendAndAlphaCompareFollowTheWriteMask)
@@ -272,24 +217,6 @@ TEST(gxRegisters, XfLoadsReachViewportLightsAndMatrixIndices)
     EXPECT_EQ(xf(0x2000, 1.0f), gxRegResult::kIgnored);
 }
 
-TEST(gxRegisters, DescriptorWordsSetInputTypes)
-{
-    gxState s;
-    gxStateReset(s);
-    gxApplyCpRegister(s, kGxCpVcdLow, (3u << 9) | (2u << 11) | (1u << 2));
-    gxApplyCpRegister(s, kGxCpVcdHigh, (3u << 0) | (1u << 14));  // TEX0 index16, TEX7 direct
-    EXPECT_EQ(s.vtxDesc[GX_VA_POS], GX_INDEX16);
-    EXPECT_EQ(s.vtxDesc[GX_VA_NRM], GX_INDEX8);
-    EXPECT_EQ(s.vtxDesc[GX_VA_CLR0], GX_NONE);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX1MTXIDX], GX_DIRECT);
-    EXPECT_EQ(s.vtxDesc[GX_VA_PNMTXIDX], GX_NONE);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX0], GX_INDEX16);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX7], GX_DIRECT);
-    gxApplyCpRegister(s, kGxCpArrayStride + 4, 0x1234);
-    EXPECT_EQ(s.arrays[4].stride, 0x34u) << "strides are 8-bit";
-    EXPECT_EQ(gxApplyCpRegister(s, 0x20, 0), gxRegResult::kIgnored);
-}
-
 TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
 {
     const uint64_t before = Rejected();
@@ -305,25 +232,6 @@ TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
     Draw(draw, GX_POINTS, {});
     Call(draw, draw.size());
     EXPECT_EQ(Rejected(), before);
-}
-
-TEST_F(GxDisplayListTest, IndexedMatrixLoadReadsTheMatrixArray)
-{
-    BeBytes mtx;
-    for (int i = 0; i < 24; ++i)
-        mtx.F32(static_cast<float>(i));
-    GXSetArray(GX_POS_MTX_ARRAY, mtx.data(), 48);
-    GXSetArrayBounds(GX_POS_MTX_ARRAY, mtx.size());
-    BeBytes list;
-    list.U8(0x20).U32((1u << 16) | (11u << 12) | (4u * GX_PNMTX2));  // element 1, 12 words
-    Call(list, list.size());
-    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2][0], 12.0f);
-    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2 + 2][3], 23.0f);
-    const uint64_t before = Rejected();
-    BeBytes past;
-    past.U8(0x20).U32((2u << 16) | (11u << 12));
-    Call(past, past.size());
-    EXPECT_EQ(Rejected(), before + 1);
 }
 
 }  // namespace

@@ -5,63 +5,7 @@
 
 namespace {
 
-void LightFromViewer(GXColor material)
-{
-    GXLightObj light;
-    GXInitLightPos(&light, 0.0f, 0.0f, 1048576.0f);
-    GXInitLightDir(&light, 0.0f, 0.0f, -1.0f);
-    GXInitLightAttn(&light, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
-    GXInitLightColor(&light, GXColor{255, 255, 255, 255});
-    GXLoadLightObjImm(&light, GX_LIGHT0);
-    GXSetChanCtrl(GX_COLOR0, GX_TRUE, GX_SRC_REG, GX_SRC_REG, GX_LIGHT0, GX_DF_CLAMP, GX_AF_SPOT);
-    GXSetChanCtrl(GX_ALPHA0, GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE);
-    GXSetChanAmbColor(GX_COLOR0A0, GXColor{0, 0, 0, 255});
-    GXSetChanMatColor(GX_COLOR0A0, material);
-}
-
 }  // namespace
-
-TEST_F(GxDrawTest, DisplayListWithIndexedFixedPointPositionsAndNormals)
-{
-    const float pos[6][3] = {{-4, -2, 0}, {-1, -2, 0}, {-4, 2, 0}, {1, -2, 0}, {4, -2, 0}, {1, 2, 0}};
-    std::vector<uint8_t> posBytes(6 * 6);
-    for (int v = 0; v < 6; ++v)
-        for (int k = 0; k < 3; ++k)
-            ps::StoreS16BE(&posBytes[(v * 3 + k) * 2], static_cast<int16_t>(pos[v][k] * 256));
-    const float nrm[2][3] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.6f, 0.8f}};
-    std::vector<uint8_t> nrmBytes(2 * 12);
-    for (int v = 0; v < 2; ++v)
-        for (int k = 0; k < 3; ++k)
-            ps::StoreF32BE(&nrmBytes[(v * 3 + k) * 4], nrm[v][k]);
-    std::vector<uint8_t> list = {static_cast<uint8_t>(GX_TRIANGLES | static_cast<int>(GX_VTXFMT0)), 0, 6};
-    const uint8_t normalOf[6] = {0, 0, 0, 1, 1, 1};
-    for (uint8_t v = 0; v < 6; ++v)
-        list.insert(list.end(), {0, v, normalOf[v]});
-    list.resize(32, 0);
-    const AlignedBytes positions(posBytes), normals(nrmBytes), dl(list);
-
-    GXClearVtxDesc();
-    GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
-    GXSetVtxDesc(GX_VA_NRM, GX_INDEX8);
-    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_S16, 8);
-    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_NRM, GX_NRM_XYZ, GX_F32, 0);
-    GXSetArray(GX_VA_POS, positions.data(), 6);
-    GXSetArray(GX_VA_NRM, normals.data(), 12);
-    const Mtx toScreen = {{32, 0, 0, 320}, {0, 32, 0, 240}, {0, 0, 1, -0.5f}};
-    const Mtx id = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-    GXLoadPosMtxImm(toScreen, GX_PNMTX0);
-    GXLoadNrmMtxImm(id, GX_PNMTX0);
-    LightFromViewer(GXColor{200, 100, 50, 255});
-
-    GXCallDisplayList(dl.data(), static_cast<uint32_t>(dl.size()));
-    EXPECT_TRUE(ColorNear(Pixel(320 - 3 * 32, 240 - 32), GXColor{200, 100, 50, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320 + 2 * 32, 240 - 32), GXColor{160, 80, 40, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{0, 0, 0, 0}, 0));  // between the triangles
-    const GXTestLastDraw last = GXTestGetLastDraw();
-    EXPECT_EQ(last.primitive, GX_TRIANGLES);
-    EXPECT_EQ(last.vertexCount, 6u);
-    EXPECT_EQ(GXTestGetDrawStats().draws, 1u);
-}
 
 class GxDrawCopyTest : public GxDrawTest {
 protected:

@@ -153,28 +153,6 @@ TEST_F(GxDrawTextureTest, RepeatAndMirrorWrapTheCoordinates)
     }
 }
 
-TEST_F(GxDrawTextureTest, RewrittenTexelsAreDecodedAgainAfterAStore)
-{
-    const std::vector<uint8_t> redBytes = EncodeSolid(8, R), greenBytes = EncodeSolid(8, G);
-    AlignedBytes texels(redBytes);
-    GXTexObj obj;
-    LoadNearest(&obj, texels, GX_TF_RGBA8);
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
-
-    std::memcpy(texels.data(), greenBytes.data(), greenBytes.size());
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
-    DCStoreRangeNoSync(texels.data(), static_cast<uint32_t>(texels.size()));
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{0, 255, 0, 255}));
-
-    std::memcpy(texels.data(), redBytes.data(), redBytes.size());
-    GXInvalidateTexAll();
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
-}
-
 TEST_F(GxDrawTextureTest, UnsupportedTexturesDrawWhite)
 {
     std::vector<uint8_t> bytes(256, 0);
@@ -225,21 +203,4 @@ TEST_F(GxDrawTextureTest, MipLevelsAreChosenByMinificationWithinTheLodRange)
         DrawTexturedRect(100, 100, 100 + row.size, 100 + row.size);
         EXPECT_TRUE(ColorNear(Pixel(100 + static_cast<int>(row.size) / 2, 102), row.want, 0));
     }
-}
-
-TEST_F(GxDrawTextureTest, TexturesFirstSeenInOneDrawKeepTheirOwnMaps)
-{
-    const AlignedBytes redTexels(EncodeSolid(8, R)), blueTexels(EncodeSolid(8, B));
-    GXTexObj redObj, blueObj;
-    LoadNearest(&redObj, redTexels, GX_TF_RGBA8);
-    LoadNearest(&blueObj, blueTexels, GX_TF_RGBA8, GX_CLAMP, GX_TEXMAP1);
-    GXSetNumTevStages(2);
-    GXSetTevOrder(GX_TEVSTAGE1, GX_TEXCOORD0, GX_TEXMAP1, GX_COLOR0A0);
-    GXSetTevColorIn(GX_TEVSTAGE1, GX_CC_TEXC, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV);
-    GXSetTevColorOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
-    GXSetTevAlphaIn(GX_TEVSTAGE1, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
-    GXSetTevAlphaOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 255, 255}));
-    GXSetNumTevStages(1);
 }

@@ -83,24 +83,6 @@ TEST_F(GxDrawTransformTest, LinearFogAtNearMiddleAndFarDistances)
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{255, 0, 0, 255}, 0));
 }
 
-TEST_F(GxDrawTransformTest, DirectionalLightAsFarPointLight)
-{
-    GXLightObj light;
-    GXInitLightPos(&light, 0.0f, 0.0f, 1048576.0f);
-    GXInitLightDir(&light, 0.0f, 0.0f, -1.0f);
-    GXInitLightAttn(&light, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
-    GXInitLightColor(&light, GXColor{100, 150, 200, 255});
-    GXLoadLightObjImm(&light, GX_LIGHT0);
-    UseLighting(GX_LIGHT0, GXColor{20, 20, 20, 255});
-
-    DrawViewQuad(-2.0f, 0.0f, 1.0f, -5.0f, GXColor{0, 0, 0, 255});
-    DrawViewQuad(2.0f, 0.0f, 1.0f, -5.0f, GXColor{0, 0, 0, 255}, 0.0f, 0.6f, 0.8f);
-    DrawViewQuad(0.0f, 2.0f, 0.5f, -5.0f, GXColor{0, 0, 0, 255}, 0.0f, 0.0f, -1.0f);
-    EXPECT_TRUE(ColorNear(Pixel(ScreenX(-2.0f, -5.0f), 240), GXColor{119, 170, 220, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(ScreenX(2.0f, -5.0f), 240), GXColor{99, 140, 180, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320, 240 - 96), GXColor{19, 19, 19, 255}, 1));
-}
-
 TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
 {
     GXLightObj light;
@@ -121,39 +103,4 @@ TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
     const int left = ScreenX(-1.0f, -5.0f);
     EXPECT_TRUE(ColorNear(Pixel(left + 2, 194), GXColor{29, 59, 89, 255}, 1));  // by the light's corner
     EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{29, 59, 89, 255}, 1));
-}
-
-TEST_F(GxDrawTransformTest, ProjectiveTextureThroughPostMatrix)
-{
-    const uint8_t colours[4][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
-    datagen::RgbaImage image{8, 8, {}};
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            image.rgba.insert(image.rgba.end(), colours[(y / 4) * 2 + x / 4], colours[(y / 4) * 2 + x / 4] + 4);
-    std::vector<uint8_t> encoded;
-    ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
-    const AlignedBytes texels(encoded);
-    GXTexObj obj;
-    GXInitTexObj(&obj, texels.data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
-    GXInitTexObjLOD(&obj, GX_NEAR, GX_NEAR, 0.0f, 0.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
-    GXLoadTexObj(&obj, GX_TEXMAP0);
-
-    const Mtx id = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-    const Mtx proj = {{0.5f, 0.0f, -0.5f, 0.0f}, {0.0f, -0.5f, -0.5f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.0f}};
-    GXLoadTexMtxImm(id, GX_TEXMTX0, GX_MTX3x4);
-    GXLoadTexMtxImm(proj, GX_PTTEXMTX0, GX_MTX3x4);
-    GXSetNumTexGens(1);
-    GXSetTexCoordGen2(GX_TEXCOORD0, GX_TG_MTX3x4, GX_TG_POS, GX_TEXMTX0, GX_FALSE, GX_PTTEXMTX0);
-    GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
-    GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
-
-    for (float depth : {5.0f, 10.0f}) {
-        SCOPED_TRACE(depth);
-        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
-        DrawViewQuad(0.0f, 0.0f, depth, -depth, GXColor{0, 0, 0, 255});
-        EXPECT_TRUE(ColorNear(Pixel(200, 100), GXColor{255, 0, 0, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(440, 100), GXColor{0, 255, 0, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(200, 380), GXColor{0, 0, 255, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(440, 380), GXColor{255, 255, 255, 255}, 0));
-    }
 }

@@ -80,22 +80,6 @@ TEST(mtx, LightFrustumMapsTheNearRectangleToTextureSpace)
     }
 }
 
-TEST(mtx, LightOrthoHasUnitQ)
-{
-    Mtx m;
-    C_MTXLightOrtho(m, 1, -1, -1, 1, 0.5f, -0.5f, 0.5f, 0.5f);
-    const float e[3][4] = {{0.5f, 0, 0, 0.5f}, {0, -0.5f, 0, 0.5f}, {0, 0, 0, 1}};
-    ExpectMtx(m, e);
-    Mtx off;
-    C_MTXLightOrtho(off, 4, 0, 0, 2, 1, 1, 0, 0);
-    const Vec corner = {2, 4, -3};
-    Vec st;
-    PSMTXMultVec(off, &corner, &st);
-    EXPECT_FLOAT_EQ(st.x, 1.0f);
-    EXPECT_FLOAT_EQ(st.y, 1.0f);
-    EXPECT_FLOAT_EQ(st.z, 1.0f);
-}
-
 TEST(mtx, ConcatAppliesTheRightOperandFirstAndMayAlias)
 {
     Mtx s, t, ab;
@@ -150,36 +134,6 @@ TEST(mtx, InverseOfAnAffineMatrixAndSingularRefusal)
             EXPECT_EQ(invX[i][j], i == j ? 0.5f / float(1 << i) : 0.0f) << i << "," << j;
     EXPECT_EQ(PSMTXInvXpose(singular, invX), 0u);
     EXPECT_EQ(invX[0][0], 0.5f);
-}
-
-TEST(mtx, VectorsAndRotations)
-{
-    Mtx rx;
-    PSMTXRotRad(rx, 'X', 1.5707963f);
-    const Vec y = {0, 1, 0};
-    Vec out;
-    PSMTXMultVecSR(rx, &y, &out);
-    EXPECT_NEAR(out.z, 1.0f, 1e-6f) << "x rotation takes +y to +z";
-    const Vec zero = {0, 0, 0};
-    PSVECNormalize(&zero, &out);
-    EXPECT_EQ(out.x, 0.0f) << "zero stays zero";
-    const Vec a = {1, 0, 0}, b = {0, 1, 0};
-    PSVECCrossProduct(&a, &b, &out);
-    EXPECT_EQ(out.z, 1.0f);
-    const Vec p = {3, 4, 0};
-    EXPECT_FLOAT_EQ(PSVECDistance(&p, &zero), 5.0f);
-    const Vec u = {1, 2, 3}, w = {-4, 5, 0.5f};
-    PSVECAdd(&u, &w, &out);
-    EXPECT_TRUE(out.x == -3 && out.y == 7 && out.z == 3.5f);
-    PSVECSubtract(&u, &w, &out);
-    EXPECT_TRUE(out.x == 5 && out.y == -3 && out.z == 2.5f);
-    EXPECT_EQ(PSVECDotProduct(&u, &w), 7.5f);
-    PSVECCrossProduct(&u, &w, &out);  // (2*0.5 - 3*5, 3*-4 - 1*0.5, 1*5 - 2*-4)
-    EXPECT_TRUE(out.x == -14 && out.y == -12.5f && out.z == 13) << out.x << " " << out.y << " " << out.z;
-    const Mtx full = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
-    const Vec v = {1, 2, 3};
-    PSMTXMultVec(full, &v, &out);
-    EXPECT_TRUE(out.x == 18.0f && out.y == 46.0f && out.z == 74.0f) << out.x << " " << out.y << " " << out.z;
 }
 
 }  // namespace

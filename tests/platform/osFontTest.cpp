@@ -38,14 +38,6 @@ Glyph GlyphOf(uint8_t c)
     return g;
 }
 
-int Ink(const std::vector<int>& texels, int fromRow = 0)
-{
-    int ink = 0;
-    for (size_t i = static_cast<size_t>(fromRow) * Font()->cellWidth; i < texels.size(); ++i)
-        ink += texels[i];
-    return ink;
-}
-
 TEST(osFontTest, MeasuresCellsAndAdvances)
 {
     ASSERT_NE(Font(), nullptr) << "DejaVu Sans is needed";
@@ -82,30 +74,6 @@ TEST(osFontTest, MeasuresCellsAndAdvances)
     EXPECT_GT(ww, wi);  // proportional, within the cell
     EXPECT_LE(ww, f.cellWidth);
     EXPECT_EQ(GlyphOf('W').width, ww);
-}
-
-TEST(osFontTest, WindowsCharactersHaveTheirOwnGlyphs)
-{
-    ASSERT_NE(Font(), nullptr);
-    EXPECT_EQ(Ink(GlyphOf(' ').texels), 0);
-    const struct { uint8_t accented, base; } rows[] = {
-        {0xE9, 'e'}, {0xE8, 'e'}, {0xE0, 'a'}, {0xE7, 'c'}, {0xF1, 'n'}, {0xFC, 'u'},
-        {0xF6, 'o'}, {0xC9, 'E'}, {0xEF, 'i'}, {0xDF, 'B'}, {0xD6, 'O'},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.accented);
-        EXPECT_NE(GlyphOf(row.accented).texels, GlyphOf(row.base).texels);
-    }
-    for (uint8_t c : {0x80, 0x99, 0x9C, 0x8A}) {
-        SCOPED_TRACE(c);
-        EXPECT_GT(Ink(GlyphOf(c).texels), 40);
-    }
-    EXPECT_EQ(Ink(GlyphOf(0x99).texels, Font()->ascent), 0);
-    const Glyph q = GlyphOf(Font()->invalidChar);
-    for (uint8_t c : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0x09, 0x01}) {
-        const Glyph g = GlyphOf(c);
-        EXPECT_TRUE(g.image == q.image && g.s == q.s && g.t == q.t && g.width == q.width) << int(c);
-    }
 }
 
 }  // namespace

@@ -18,14 +18,6 @@
 
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct TempDir {
     std::filesystem::path path;
     TempDir()
@@ -71,34 +63,6 @@ TEST(OSHeap, BlocksAre32ByteAlignedAndBoundedByTheHeapSize)
     OSFreeToHeap(heap, nullptr);
     EXPECT_EQ(OSAllocFromHeap(-1, 16), nullptr);
     EXPECT_EQ(OSAllocFromHeap(99, 16), nullptr);
-}
-
-namespace {
-const void* s_storedAddr = nullptr;
-uint32_t s_nStoredLen = 0;
-int s_nStores = 0;
-void RecordStore(const void* addr, uint32_t len)
-{
-    s_storedAddr = addr;
-    s_nStoredLen = len;
-    ++s_nStores;
-}
-}  // namespace
-
-TEST(OSCache, StoresReachTheListenerAndInvalidatesDoNot)
-{
-    uint8_t data[64];
-    s_nStores = 0;
-    DCSetStoreListener(RecordStore);
-    DCStoreRangeNoSync(data + 8, 40);
-    EXPECT_EQ(s_storedAddr, data + 8);
-    EXPECT_EQ(s_nStoredLen, 40u);
-    DCFlushRange(data, 64);
-    DCInvalidateRange(data, 64);
-    EXPECT_EQ(s_nStores, 2);
-    DCSetStoreListener(nullptr);
-    DCStoreRange(data, 8);
-    EXPECT_EQ(s_nStores, 2);
 }
 
 TEST(OSTime, ClockValuesOfTheConsole)
@@ -234,46 +198,6 @@ TEST(OSReset, MenuResetQuitsWithExitCodeZero)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)
-{
-    uint8_t bytes[OS_SAVE_REGION_SIZE];
-    for (uint32_t i = 0; i < OS_SAVE_REGION_SIZE; ++i)
-        bytes[i] = static_cast<uint8_t>(255 - i);
-    const std::string text = os::EncodeSavedRegion(bytes, OS_SAVE_REGION_SIZE);
-    ASSERT_EQ(text.size(), 256u);
-    EXPECT_EQ(text.substr(0, 6), "fffefd");
-    uint8_t back[OS_SAVE_REGION_SIZE] = {};
-    ASSERT_TRUE(os::DecodeSavedRegion(text.c_str(), back));
-    EXPECT_EQ(std::memcmp(back, bytes, OS_SAVE_REGION_SIZE), 0);
-
-    uint8_t untouched[OS_SAVE_REGION_SIZE] = {};
-    std::string bad = text;
-    bad[100] = 'g';
-    for (const std::string& damaged : {bad, text.substr(0, 254), text + "00"})
-        EXPECT_FALSE(os::DecodeSavedRegion(damaged.c_str(), untouched));
-    EXPECT_FALSE(os::DecodeSavedRegion(nullptr, untouched));
-    EXPECT_EQ(untouched[0], 0) << "a rejected text leaves the output alone";
-}
-
-TEST(OSSettings, DefaultsWriteAndReadBack)
-{
-    TempDir dir;
-    const std::filesystem::path folder = dir.path / "nested" / "quillmere";
-    OSTestSetSettingsDir(folder.c_str());
-    EXPECT_EQ(OSGetProgressiveMode(), 0u);
-    EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
-    EXPECT_FALSE(std::filesystem::exists(folder / "settings")) << "reading alone writes nothing";
-
-    OSSetProgressiveMode(5);  // any non-zero value is "on"
-    OSSetSoundMode(OS_SOUND_MODE_MONO);
-    EXPECT_EQ(ReadFile(folder / "settings"), "progressive=1\nsoundmode=0\n");
-
-    OSTestSetSettingsDir(folder.c_str());  // read afresh
-    EXPECT_EQ(OSGetProgressiveMode(), 1u);
-    EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_MONO);
-    OSTestSetSettingsDir(nullptr);
 }
 
 TEST(OSSettings, DamagedLinesKeepTheDefaults)

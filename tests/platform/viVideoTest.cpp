@@ -19,21 +19,6 @@ GXColor PresentedPixel(int x, int y)
     return GXColor{p[0], p[1], p[2], 255};
 }
 
-bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGBA;
-    rgba->resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba->data(), 0, nullptr))
-        return false;
-    *w = static_cast<int>(image.width);
-    *h = static_cast<int>(image.height);
-    return true;
-}
-
 }  // namespace
 
 class ViVideoTest : public GxDrawTest {
@@ -103,25 +88,4 @@ TEST_F(ViVideoTest, FieldsRetracesAndCable)
     VIConfigure(&GXNtsc480IntDf);
     VIFlush();
     VIWaitForRetrace();
-}
-
-TEST_F(ViVideoTest, ScreenshotWritesTheLastPresentedFrame)
-{
-    MakeFrame(GXColor{0, 64, 0, 255});
-    VIWaitForRetrace();
-    const std::string path = testing::TempDir() + "vi_screenshot_test.png";
-    ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgba;
-    ASSERT_TRUE(ReadPng(path, &w, &h, &rgba));
-    ASSERT_EQ(w, 640);
-    ASSERT_EQ(h, 480);
-    const uint8_t* inside = &rgba[(150 * 640 + 150) * 4];
-    const uint8_t* outside = &rgba[(10 * 640 + 10) * 4];
-    EXPECT_EQ(inside[0], 255);
-    EXPECT_EQ(inside[1], 0);
-    EXPECT_EQ(outside[1], 64);
-    std::remove(path.c_str());
-
-    EXPECT_FALSE(VIWriteScreenshotPNG("/nonexistent-dir/frame.png"));
 }

@@ -111,26 +111,6 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(f->m_pShadow, pShadow);
 }
 
-TEST_F(gcEntityTest, ResetOfAnInvalidEntityOrAnOutOfRangeSkin)
-{
-    gcTestEntityTemplate* t = FigureTemplate();
-    gcTestEntity* e = NewEntity(t);
-    ASSERT_TRUE(e->Reset(&m_pool));
-    e->m_nMaterialSkin = 4;  // outside 0-3: the materials are left alone
-    e->m_model.m_pDrawInfos[0].hMaterial = eMaterialHandle(0x77);
-    gcTestLogCapture log;
-    ASSERT_TRUE(e->Reset(&m_pool));
-    EXPECT_EQ(e->m_model.m_pDrawInfos[0].hMaterial.m_nValue, 0x77u);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "skin 4"), 1);
-
-    e->m_hTemplate = gcEntityTemplateHandle(0x12340009);  // does not resolve
-    EXPECT_FALSE(e->Reset(&m_pool));
-    EXPECT_TRUE(e->m_model.m_hMesh.IsNull());
-    EXPECT_FALSE(e->Enable());  // stays out of the world
-    EXPECT_EQ(e->m_model.m_pZone, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cannot be enabled"), 1);
-}
-
 TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
 {
     PlaceVolume(&m_a, mVec3(0, 0, 0));
@@ -153,38 +133,6 @@ TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
     e->m_nRegionId = 3;  // not resident
     EXPECT_FALSE(e->Enable());
     EXPECT_EQ(e->m_model.m_pZone, nullptr);
-}
-
-TEST_F(gcEntityTest, OutsideEveryZoneTheEntityFreezesAndTakesRegionMinusOne)
-{
-    gcTestEntity* e = PlacedEntity(PlaceTemplate(), mVec3(0, 0, 0));
-    ASSERT_TRUE(e->Enable());
-    Activate(e);
-    e->m_nRegionId = 7;
-    EXPECT_TRUE(e->UpdateRegionId());
-    EXPECT_EQ(e->m_nRegionId, 1);
-    e->m_model.m_nGeomFlags |= eGeom::kOutsideZones;
-    EntityLog().clear();
-    EXPECT_FALSE(e->UpdateRegionId());
-    EXPECT_EQ(e->m_nRegionId, -1);
-    EXPECT_EQ(Ids(), Tags{MSG_FREEZE});
-    EXPECT_TRUE(e->m_nEntityFlags & E::kFrozen);
-}
-
-TEST_F(gcEntityTest, TimeSinceCountersRunAndSaturate)
-{
-    gcTestEntity* e = NewEntity(nullptr);
-    const int32_t starts[E::MAX_TIMESINCE] = {E::kNever, 100, 0x7FFFFFF0, 0};
-    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
-        e->m_entityTimeSince[i] = cTimeValue(starts[i]);
-    e->HandleTimeSince(cTimeValue(20));
-    const int32_t expected[E::MAX_TIMESINCE] = {E::kNever, 120, E::kNever, 20};  // never stays never
-    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
-        EXPECT_EQ(e->m_entityTimeSince[i].m_nTicks, expected[i]) << i;
-    e->SetMode(1);  // the mode it has: the counter does not start
-    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 120);
-    e->SetMode(3);
-    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 0);
 }
 
 TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndTheInstanceEvent)
@@ -231,55 +179,6 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     EXPECT_EQ(TestLogTags(), (Tags{3, 2}));
 }
 
-TEST_F(gcEntityTest, GroupLeaderIsSetOnOneAndFoundByTheOthers)
-{
-    gcTestEntity* g[3];
-    for (int i = 0; i < 3; ++i) {
-        g[i] = NewEntity(nullptr);
-        gcEntityMgr::Add(10 + i, g[i], 0x10);
-    }
-    for (int i = 0; i < 3; ++i) {
-        g[i]->m_hNeighbors[0] = g[(i + 1) % 3]->m_handle;
-        g[i]->m_hNeighbors[1] = g[(i + 2) % 3]->m_handle;
-    }
-    EXPECT_EQ(g[0]->GetGroupLeader(), nullptr);
-    g[1]->m_nEntityFlags |= E::kGroupLeader;
-    g[2]->m_nEntityFlags |= E::kGroupLeader;
-    g[0]->MakeGroupLeader();
-    EXPECT_FALSE(g[1]->m_nEntityFlags & E::kGroupLeader);
-    EXPECT_FALSE(g[2]->m_nEntityFlags & E::kGroupLeader);
-    EXPECT_EQ(g[2]->GetGroupLeader(), g[0]);
-    EXPECT_EQ(g[0]->GetGroupLeader(), g[0]);
-}
-
-TEST_F(gcEntityTest, SkinAndStatIndicesOutOfRangeDoNothing)
-{
-    gcTestEntity* e = NewEntity(FigureTemplate());
-    ASSERT_TRUE(e->Reset(&m_pool));
-    struct Row {
-        int skin, slot;
-        uint32_t expected0, expected1;
-    };
-    const Row rows[] = {{3, 1, 0x000, 0x301}, {4, 0, 0x000, 0x301}, {-1, 0, 0x000, 0x301},
-                        {1, 2, 0x000, 0x301}, {1, -1, 0x000, 0x301}, {2, 0, 0x200, 0x301},
-                        {0, 1, 0x200, 0x001}};
-    for (const Row& r : rows) {
-        e->ChangeSkin(r.skin, r.slot);
-        EXPECT_EQ(e->m_model.m_pDrawInfos[0].hMaterial.m_nValue, r.expected0) << r.skin << "," << r.slot;
-        EXPECT_EQ(e->m_model.m_pDrawInfos[1].hMaterial.m_nValue, r.expected1) << r.skin << "," << r.slot;
-    }
-    e->SetStat(4, 5.0f);
-    e->SetStat(-1, 5.0f);
-    EXPECT_EQ(e->m_fEntityStatsMod[0], 1.0f);  // the array after the current values
-    EXPECT_EQ(e->m_fEntityStatsMax[3], 1.0f);  // ... and before them
-    e->SetStat(T::STAT_ARMOR, 0.5f);
-    EXPECT_EQ(e->GetStat(T::STAT_ARMOR), 0.5f);
-    EXPECT_EQ(e->GetStat(4), 0.0f);
-    EXPECT_EQ(e->GetStat(T::STAT_HEALTH), 100.0f);
-    e->HandleTextureBlend();
-    EXPECT_EQ(e->m_model.m_pDrawInfos[0].materialState.m_nTextureBlendFactor, 255);  // Blend 1
-}
-
 TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
 {
     gcTestEntity* e = PlacedEntity(FigureTemplate(), mVec3(0, 0, 0));  // an audible radius
@@ -295,16 +194,6 @@ TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
     EXPECT_EQ(m_a.m_pSndNodes[0].nSoundCount, 0);
     EXPECT_EQ(m_a.m_pVisNodes[0].nGeomVisCount, 0);
     std::destroy_at(data);
-}
-
-TEST_F(gcEntityTest, AMissingMeshHasColliderSizeZero)
-{
-    gcTestEntity* e = NewEntity(PlaceTemplate());
-    ASSERT_TRUE(e->Reset(&m_pool));
-    const mVec3 size = e->GetColliderSize();
-    EXPECT_EQ(size.x, 0.0f);
-    EXPECT_EQ(size.y, 0.0f);
-    EXPECT_EQ(size.z, 0.0f);
 }
 
 }  // namespace

@@ -43,26 +43,4 @@ TEST_F(gcFunctionTest, CallPassesTheArgumentsInAFreshFrameWithTheCallersParamete
     EXPECT_EQ(datagen::NewFunction(&m_pool, "Nop")->Call(gcEventParams(), 3.0f, 4.0f), 0.0f);
 }
 
-TEST_F(gcFunctionTest, StaleOrEmptySlotGivesZeroAndRunsNothing)
-{
-    const gcFunctionHandle h = gcFunctionMgr::Add(4, Sum(), 0x0404);
-    gcFunctionMgr::Add(4, nullptr, 0);  // the slot emptied
-    EXPECT_EQ(gcFunction::Call(h, gcEventParams(), 1.0f, 2.0f), 0.0f);
-    gcFunctionMgr::Add(4, datagen::NewFunction(&m_pool, "Other"), 0x0505);  // refilled by another
-    EXPECT_EQ(gcFunction::Call(h, gcEventParams(), 1.0f, 2.0f), 0.0f);
-    EXPECT_EQ(gcFunction::Call(gcFunctionHandle(), gcEventParams(), 1.0f, 2.0f), 0.0f);
-    EXPECT_TRUE(TestLog().empty());
-}
-
-TEST_F(gcFunctionTest, GroupRoundTripCallsTheReadFunction)
-{
-    gcTestDataDir dir;
-    ASSERT_TRUE(datagen::WriteFunctionGroupFile(dir.HostPath("f.grp"), 4, {{Sum(), 0x0BAD}}));
-    cBase* pGroup = cBase::Load("/f.grp", &m_pool, gcFunctionGroup::GetStaticType());
-    ASSERT_NE(pGroup, nullptr);
-    EXPECT_EQ(gcFunction::Call(gcFunctionHandle(0x0BAD0004), gcEventParams(), 2.0f, 0.25f), 2.25f);
-    EXPECT_STREQ(gcFunctionMgr::s_pInstances[4]->onCalled.sOwnerName, "Sum");
-    std::destroy_at(pGroup);
-}
-
 }  // namespace
