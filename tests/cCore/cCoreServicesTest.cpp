@@ -144,7 +144,15 @@ TEST(cCoreServices, ResetNotifiesFromTheReleaseOnAndDisablerHoldsItOff)
     cClearResetState();
 }
 
-static int s_nDiscChecks = 0;
-
-static uint8_t s_handedOver[OS_SAVE_REGION_SIZE];
-static int s_nResetCode = -1;
+TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
+{
+    EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.xga", "tga"));
+    EXPECT_FALSE(cCheckFileExt(nullptr, "tga"));
+    EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
+    EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
+    EXPECT_FALSE(cCheckFileExt("", ""));
+    EXPECT_EQ(cToLower('Q'), 'q');
+    EXPECT_EQ(cToLower('['), '[');
+}

@@ -204,4 +204,34 @@ void RecordStatus(cFile::cFileStatus status)
     ++g_notifyCount;
 }
 
+TEST_F(cFileTest, DriveStatesMapToFileStatusesAndNotifyFromTheServiceStep)
+{
+    const struct { int32_t drive; cFile::cFileStatus status; } rows[] = {
+        {DVD_STATE_END, cFile::FS_OK},
+        {DVD_STATE_FATAL_ERROR, cFile::FS_FATAL_ERROR},
+        {DVD_STATE_BUSY, cFile::FS_FATAL_ERROR},  // busy keeps the previous status
+        {DVD_STATE_NO_DISK, cFile::FS_NO_DISK},
+        {DVD_STATE_COVER_OPEN, cFile::FS_DRIVE_OPEN},
+        {DVD_STATE_WRONG_DISK, cFile::FS_WRONG_DISK},
+        {DVD_STATE_RETRY, cFile::FS_RETRY_ERROR},
+        {DVD_STATE_WAITING, cFile::FS_OK},          // every other state is fine
+    };
+    cFile::s_errorNotify = RecordStatus;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.drive);
+        DVDTestSetDriveStatus(row.drive);
+        g_notifyCount = 0;
+        cUpdateOS();
+        EXPECT_EQ(cFile::GetFileStatus(), row.status);
+        EXPECT_EQ(g_notifyCount, row.status == cFile::FS_OK ? 0 : 1);
+        if (g_notifyCount) {
+            EXPECT_EQ(g_notified, row.status);
+        }
+    }
+    DVDTestClearDriveStatus();
+    cFile::s_errorNotify = nullptr;
+    EXPECT_STREQ(cFile::GetFileStatusText(cFile::FS_NO_DISK), "FS_NO_DISK");
+    EXPECT_STREQ(cFile::GetFileStatusText(static_cast<cFile::cFileStatus>(6)), "???");
+}
+
 }  // namespace

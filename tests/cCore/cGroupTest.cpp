@@ -152,4 +152,39 @@ TEST_F(cGroupTest, DestroyingAGroupTouchesNoSlotOutsideItsRange)
     EXPECT_EQ(Slot(0), &kept);
 }
 
+TEST_F(cGroupTest, VersionOneTakesTheCheckFromTheHighHalfOfAWord)
+{
+    WriteGroup(1, 0, 2, [](datagen::BlockWriter& w) {
+        w.Word(0xABCD0000);
+        Thing(w, "x", 7);
+        w.Word(0x0000FFFF);  // high half 0: empty
+    });
+    cTestThingGroup group;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    ASSERT_NE(Slot(0), nullptr);
+    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0xABCD0000u);
+    EXPECT_EQ(Slot(1), nullptr);
+}
+
+TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
+{
+    cTestThing a, c;
+    a.m_name.Set("a");
+    a.m_nValue = 1;
+    c.m_name.Set("c");
+    c.m_nValue = 3;
+    cTestThingMgr::Add(4, &a, 0x1111);
+    cTestThingMgr::Add(6, &c, 0x3333);
+    cTestThingGroup group;
+    group.m_nBegin = 4;
+    group.m_nEnd = 7;
+    const std::string path = m_data.HostPath("w.dat");
+    ASSERT_TRUE(group.Save(path.c_str(), 0, cFile::kPlatformConsole, true));
+
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes, StoredGroup(4, 7).GetBytes());
+}
+
 }  // namespace

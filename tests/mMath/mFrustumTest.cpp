@@ -1,5 +1,7 @@
 #include "mMath/mFrustum.h"
 
+#include <cmath>
+
 #include "mMathTestUtil.h"
 
 TEST(mFrustum, OrthoReadsBackAndHasCorners)
@@ -64,4 +66,32 @@ TEST(mFrustum, ClipMasks)
     };
     for (const auto& row : corners)
         EXPECT_EQ(o.Clip(row.b, 64), row.expected) << row.name;
+}
+
+TEST(mFrustum, PerspectiveReadsBack)
+{
+    mFrustum f, p;
+    f.SetFOV(90, 90, 1, 100);
+    EXPECT_TRUE(VecNear(f.planes[mFrustum::kLeft].normal, mVec3(0.7071068f, 0.7071068f, 0), 1e-7f));
+    EXPECT_TRUE(VecNear(f.planes[mFrustum::kBottom].normal, mVec3(0, 0.7071068f, 0.7071068f), 1e-7f));
+    float v[6], h, vert;
+    f.GetPerspective(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+    const float expected[6] = {1, 100, -1, 1, 1, -1};  // near, far, left, right, top, bottom
+    for (int i = 0; i < 6; i++)
+        EXPECT_FLOAT_EQ(v[i], expected[i]) << i;
+    f.GetFOV(&h, &vert);
+    EXPECT_NEAR(h, 90.0f, 1e-4f);
+    EXPECT_NEAR(vert, 90.0f, 1e-4f);
+    EXPECT_NEAR(f.GetNearCornerDistance(), std::sqrt(3.0f), 1e-6f);
+    mFrustum wide = f;  // normals past unit length read as the widest angles, not NaN
+    wide.planes[mFrustum::kLeft].normal.y = 1.2f;
+    wide.planes[mFrustum::kTop].normal.y = -1.2f;
+    wide.GetFOV(&h, &vert);
+    EXPECT_TRUE(h == 180.0f && vert == -180.0f) << h << " " << vert;
+    p.SetPerspective(1, 100, -1, 1, 1, -1);
+    for (int i = 0; i < mFrustum::kNumPlanes; i++)
+        EXPECT_TRUE(VecNear(p.planes[i].normal, f.planes[i].normal, 1e-7f) && p.planes[i].offset == f.planes[i].offset);
+    p.SetPerspective(0, 100, -1, 1, 1, -1);  // a window at near 0 reads back as 0, not NaN
+    p.GetPerspective(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
+    EXPECT_TRUE(v[2] == 0.0f && v[3] == 0.0f && v[4] == 0.0f && v[5] == 0.0f);
 }

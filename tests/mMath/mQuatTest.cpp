@@ -89,3 +89,24 @@ TEST(mQuat, ExpAndLog)
         EXPECT_TRUE(r.x == 0.0f && r.z == 0.0f);
     }
 }
+
+TEST(mQuat, AgreesWithTheBasis)
+{
+    for (const mVec3 hpr : {mVec3(30, 20, -40), mVec3(-150, -70, 100), mVec3(95, 5, 170)}) {
+        mQuat q, qb, qab;
+        mBasis fromQuat, direct, bb, bab, expected;
+        q.SetHPR(hpr.x, hpr.y, hpr.z);
+        fromQuat.SetQuat(q);
+        direct.SetHPR(hpr.x, hpr.y, hpr.z);
+        EXPECT_TRUE(BasisNear(fromQuat, direct, 2e-6f));
+        mVec3 back;
+        q.GetHPR(&back);
+        EXPECT_TRUE(VecNear(back, hpr, 5e-3f));
+        qb.SetAxisAngle(mVec3(0.48f, -0.6f, 0.64f), hpr.z);  // Mult composes first a, then b, like the bases
+        qab.Mult(q, qb);
+        bb.SetQuat(qb);
+        bab.SetQuat(qab);
+        expected.Xform(direct, bb);
+        EXPECT_TRUE(BasisNear(bab, expected, 4e-6f));
+    }
+}

@@ -196,4 +196,20 @@ TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
     std::destroy_at(data);
 }
 
+TEST_F(gcEntityTest, TimeSinceCountersRunAndSaturate)
+{
+    gcTestEntity* e = NewEntity(nullptr);
+    const int32_t starts[E::MAX_TIMESINCE] = {E::kNever, 100, 0x7FFFFFF0, 0};
+    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
+        e->m_entityTimeSince[i] = cTimeValue(starts[i]);
+    e->HandleTimeSince(cTimeValue(20));
+    const int32_t expected[E::MAX_TIMESINCE] = {E::kNever, 120, E::kNever, 20};  // never stays never
+    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
+        EXPECT_EQ(e->m_entityTimeSince[i].m_nTicks, expected[i]) << i;
+    e->SetMode(1);  // the mode it has: the counter does not start
+    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 120);
+    e->SetMode(3);
+    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 0);
+}
+
 }  // namespace

@@ -167,4 +167,71 @@ protected:
     gcTestDataDir m_dir;
 };
 
+TEST_F(gcStateMachineTest, SendReturnsTheLastHandlerTriedAndNothingWhenUnresolved)
+{
+    EXPECT_EQ(Tick(), 0.0f);  // no machine
+    gcStateMachine* p = Machine(1);
+    FillEvent(State(p, 0)->onEnterState, b.Return(b.Num(5.0f)));
+    FillEvent(p->m_pStates[0]->onUpdate, b.Return(b.Num(7.0f)));
+    Run(p);
+    m_actor.m_stateInfo.m_nCurState = 0;
+    EXPECT_EQ(Send(gcMsgEnterState()), 0.0f);
+    EXPECT_EQ(Tick(), 7.0f);
+    EXPECT_EQ(Send(gcMsgEvent(gcMsgEvent::ID_ONDEATH)), 0.0f);  // an empty handler
+    for (const int state : {-1, 5, 40, 127}) {
+        m_actor.m_stateInfo.m_nCurState = static_cast<int8_t>(state);
+        EXPECT_EQ(Tick(), 0.0f);
+    }
+}
+
+TEST_F(gcStateMachineTest, StateTextNamesOwnAndInheritedStates)
+{
+    gcStateMachine* root = Machine(1);
+    State(root, 1, "Walk");
+    State(root, 2, "Fall");
+    gcStateMachine* leaf = Machine(2, root->m_handle);
+    State(leaf, 1, "Run");
+    State(leaf, 3, "Swim");
+    struct Row {
+        const gcStateMachine* pMachine;
+        int state;
+        const char* expected;
+    };
+    const Row rows[] = {{leaf, 1, "[Run]->[Walk]"}, {leaf, 2, "[none]->[Fall]"}, {leaf, 3, "[Swim]"},
+                        {leaf, 4, "[none]"},        {leaf, 32, "[none]"},         {nullptr, 1, "[???]"}};
+    for (const Row& row : rows) {
+        char text[gcScriptText::kSize] = "";
+        gcStateMachine::GetStateText(row.pMachine, text, row.state);
+        EXPECT_STREQ(text, row.expected);
+    }
+}
+
+TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
+{
+    gcStateMachine* parent = datagen::NewStateMachine(&m_pool, "Parent", gcStateMachineHandle());
+    gcStateMachine* child = datagen::NewStateMachine(&m_pool, "Child", gcStateMachineHandle(0x22220005));
+    gcState* idle = datagen::AddState(*child, 2, "Idle", &m_pool);
+    FillEvent(idle->onTimer, b.Record(0x11111111));
+    FillEvent(idle->onUpdate, b.Record(0x22222222));
+    ASSERT_TRUE(datagen::WriteStateMachineGroupFile(m_dir.HostPath("sm.grp"), 5, {{parent, 0x2222}, {child, 0x3333}}));
+    const std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("sm.grp"));
+    const std::vector<uint8_t> timerTag = {0x11, 0x11, 0x11, 0x11}, updateTag = {0x22, 0x22, 0x22, 0x22};
+    EXPECT_LT(std::search(bytes.begin(), bytes.end(), timerTag.begin(), timerTag.end()),
+              std::search(bytes.begin(), bytes.end(), updateTag.begin(), updateTag.end()));  // OnTimer first
+
+    cBase* pGroup = cBase::Load("/sm.grp", &m_pool, gcStateMachineGroup::GetStaticType());
+    ASSERT_NE(pGroup, nullptr);
+    const gcStateMachine* pChild = gcStateMachineMgr::GetPtr(gcStateMachineHandle(0x33330006));
+    ASSERT_NE(pChild, nullptr);
+    EXPECT_EQ(pChild->GetParent(), gcStateMachineMgr::s_pInstances[5]);
+    ASSERT_NE(pChild->GetState(2), nullptr);
+    EXPECT_STREQ(pChild->GetState(2)->onTimer.sOwnerName, "Idle");
+    ASSERT_TRUE(datagen::WriteStateMachineGroupFile(m_dir.HostPath("sm2.grp"), 5,
+                                                    {{gcStateMachineMgr::s_pInstances[5], 0x2222},
+                                                     {gcStateMachineMgr::s_pInstances[6], 0x3333}}));
+    EXPECT_EQ(bytes, ReadHostFile(m_dir.HostPath("sm2.grp")));
+    std::destroy_at(pGroup);  // destroys the machines and their states
+    EXPECT_EQ(gcStateMachineMgr::s_pInstances[6], nullptr);
+}
+
 }  // namespace

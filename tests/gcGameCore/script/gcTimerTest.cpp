@@ -138,4 +138,29 @@ TEST_F(gcTimerTest, RestartsFromScriptsWinOverCompletionAndEndlessOnesAreBounded
     EXPECT_EQ(t->m_nGameObjectFlags, 0);
 }
 
+TEST_F(gcTimerTest, GroupRoundTripKeepsFlagsLengthAndEventsAndRefusesVersionOne)
+{
+    gcTestDataDir dir;
+    gcTimer* t = Timer(60, gcTimer::kRepeat | 0x80000000);  // unknown bits survive
+    ASSERT_TRUE(datagen::WriteTimerGroupFile(dir.HostPath("t.grp"), 2, {{nullptr, 0}, {t, 0xABCD}}));
+    cBase* pGroup = cBase::Load("/t.grp", &m_pool, gcTimerGroup::GetStaticType());
+    ASSERT_NE(pGroup, nullptr);
+    gcTimer* pRead = gcTimerMgr::GetPtr(gcTimerHandle(0xABCD0003));
+    ASSERT_NE(pRead, nullptr);
+    EXPECT_EQ(pRead->m_nFlags, gcTimer::kRepeat | 0x80000000);
+    EXPECT_EQ(pRead->m_length.m_nTicks, 60);
+    EXPECT_STREQ(pRead->onStopped.sOwnerName, "Clock");
+    ASSERT_TRUE(datagen::WriteTimerGroupFile(dir.HostPath("t2.grp"), 2, {{nullptr, 0}, {pRead, 0xABCD}}));
+    EXPECT_EQ(ReadHostFile(dir.HostPath("t.grp")), ReadHostFile(dir.HostPath("t2.grp")));
+    std::destroy_at(pGroup);
+
+    ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("t.dat"), *t));
+    std::vector<uint8_t> bytes = ReadHostFile(dir.HostPath("t.dat"));
+    bytes[8 + 16 + 11] = 1;  // the timer block's version
+    ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("t.dat"), bytes));
+    gcTestLogCapture log;
+    EXPECT_EQ(cBase::Load("/t.dat", &m_pool, gcTimer::GetStaticType()), nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcTimer: version not accepted"), 1);
+}
+
 }  // namespace
