@@ -130,3 +130,29 @@ TEST(cMemPool, AllocAlignsAndNewConstructs)
     EXPECT_EQ(w->n, 5);
     EXPECT_EQ(pool.BytesTaken(), 32u + sizeof(Wide));
 }
+
+TEST(cMemPool, ResetOfAnUntouchedPoolDoesNotClearAgain)
+{
+    cMemPool pool("Untouched", 64, false);
+    pool.GetStart()[5] = 7;  // written behind the allocator's back
+    pool.Reset();
+    EXPECT_EQ(pool.GetStart()[5], 7);
+}
+
+TEST(cMemPool, MemoryIsGivenOnceAndReturned)
+{
+    LogCapture log;
+    cMemPool pool("Later", 0, false);
+    ASSERT_TRUE(pool.AllocPoolMemory(64));
+    std::memset(pool.Alloc(16), 0xAB, 16);
+    ASSERT_TRUE(pool.AllocPoolMemory(96));
+    uint8_t* start = pool.GetStart();
+    EXPECT_EQ(pool.GetSize(), 96u);
+    EXPECT_EQ(std::count(start, pool.GetEnd(), 0), pool.GetEnd() - start);
+    EXPECT_LT(static_cast<uint8_t*>(pool.Alloc(16)) - start, 64);  // the cursor is back at the start
+    pool.FreePoolMemory();
+    EXPECT_FALSE(pool.HasMemory());
+    EXPECT_EQ(pool.GetSize(), 0u);
+    EXPECT_EQ(cMemPool::GetPoolFromPtr(start), nullptr);
+    EXPECT_TRUE(log.errors.empty());
+}

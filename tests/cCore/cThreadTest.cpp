@@ -76,3 +76,46 @@ TEST(cLock, IsRecursiveForItsOwner)
     EXPECT_NE(cThreadGetLock(), nullptr);
     EXPECT_EQ(cThreadGetLock(), cThreadGetLock());
 }
+
+TEST(cThread, PriorityTableOfTheConsole)
+{
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_LOW], 31);
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_NORMAL], 15);
+    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_HIGH], 1);
+}
+
+TEST(cThread, HighThreadRunsAtStart)
+{
+    RecordingThread thread(cThread::THREADPRIORITY_HIGH);
+    ASSERT_TRUE(thread.Start());
+    EXPECT_EQ(thread.nRuns, 1);
+    EXPECT_EQ(thread.nPriorityInside, 1);
+    Finish(thread);
+}
+
+TEST(cThread, SecondStartWhileOneRunsIsRefused)
+{
+    SilenceLog silence;
+    RecordingThread first;
+    RecordingThread second;
+    ASSERT_TRUE(first.Start());
+    EXPECT_FALSE(second.Start());
+    EXPECT_FALSE(second.IsRunning());
+    Finish(first);
+    ASSERT_TRUE(second.Start());
+    Finish(second);
+    EXPECT_EQ(first.nRuns, 1);
+    EXPECT_EQ(second.nRuns, 1);
+}
+
+TEST(cThread, YieldLetsTheLowThreadRunAndKeepsThePriority)
+{
+    RecordingThread thread;
+    ASSERT_TRUE(thread.Start());
+    OSThread* self = OSGetCurrentThread();
+    const int nPriority = OSGetThreadPriority(self);
+    cThread::Yield();
+    EXPECT_EQ(thread.nRuns, 1);
+    EXPECT_EQ(OSGetThreadPriority(self), nPriority);
+    Finish(thread);
+}

@@ -78,3 +78,53 @@ TEST(mBasis, GetQuatBranches)
         EXPECT_EQ(q, row.q);
     }
 }
+
+TEST(mBasis, ComposeMayWriteIntoEitherArgument)
+{
+    mBasis a, b, expected, r, t;
+    a.SetHPR(30, 10, 5);
+    b.SetHPR(-60, 20, 0);
+    expected.Xform(a, b);
+    r = a;
+    r.Xform(r, b);
+    EXPECT_TRUE(BasisNear(r, expected, 0.0f));
+    r = b;
+    r.Xform(a, r);
+    EXPECT_TRUE(BasisNear(r, expected, 0.0f));
+    r = b;
+    r.XformInv(expected, r);
+    EXPECT_TRUE(BasisNear(r, a, 1e-6f));
+    t.Inverse(a);
+    EXPECT_EQ(t.right, mVec3(a.right.x, a.forward.x, a.up.x));
+}
+
+TEST(mBasis, RoundTrips)
+{
+    RandomCases rnd(1211);
+    for (int i = 0; i < kPropertyCases; i++) {
+        const float h = rnd.Uniform(-179.9f, 179.9f), p = rnd.Uniform(-89.5f, 89.5f);
+        const float r = rnd.Uniform(-179.9f, 179.9f);
+        mBasis b, back, composed;
+        b.SetHPR(h, p, r);
+        float h2, p2, r2;
+        b.GetHPR(&h2, &p2, &r2);
+        ASSERT_TRUE(VecNear(mVec3(h2, p2, r2), mVec3(h, p, r), 5e-3f)) << "HPR, case " << i;
+
+        mQuat q;
+        b.GetQuat(&q);
+        back.SetQuat(q);
+        ASSERT_TRUE(BasisNear(back, b, 2e-6f)) << "quaternion, case " << i;
+
+        const mVec3 axis = rnd.UnitVec();
+        const float angle = rnd.Uniform(-180, 180);
+        q.SetAxisAngle(axis, angle);
+        b.SetAxisAngle(axis, angle);
+        back.SetQuat(q);
+        ASSERT_TRUE(BasisNear(back, b, 2e-6f)) << "axis-angle, case " << i;
+
+        const mBasis c = rnd.Basis();
+        composed.Xform(b, c);
+        back.XformInv(composed, c);
+        ASSERT_TRUE(BasisNear(back, b, 2e-6f)) << "compose, case " << i;
+    }
+}

@@ -1,6 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "mMath/mBox.h"
 #include "mMath/mOCS.h"
 #include "mMath/mPlane.h"
@@ -28,3 +30,28 @@ inline mBox EmptyBox() { mBox b; b.MakeEmpty(); return b; }
 inline mPlane Plane(mVec3 n, float offset) { mPlane p; p.normal = n; p.offset = offset; return p; }
 inline mRay Ray(mVec3 o, mVec3 dir, float length) { mRay r; r.origin = o; r.dir = dir; r.length = length; return r; }
 
+
+// Fixed-seed inputs, so a failing case is the same on every run.
+struct RandomCases {
+    explicit RandomCases(unsigned int seed) : rng(seed) {}
+    float Uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+    mVec3 Vec(float lo, float hi) { return mVec3(Uniform(lo, hi), Uniform(lo, hi), Uniform(lo, hi)); }
+    mVec3 UnitVec()
+    {
+        for (;;) {
+            mVec3 v = Vec(-1.0f, 1.0f);
+            const float len = v.Normalize();
+            if (len > 0.1f && len <= 1.0f)
+                return v;
+        }
+    }
+    mBasis Basis()
+    {
+        mBasis b;
+        b.SetHPR(Uniform(-180.0f, 180.0f), Uniform(-89.0f, 89.0f), Uniform(-180.0f, 180.0f));
+        return b;
+    }
+    std::mt19937 rng;
+};
+
+constexpr int kPropertyCases = 300;
