@@ -25,7 +25,6 @@ protected:
     cMemPool m_pool{"cBaseTest", 0x10000, false};
 };
 
-// Every word big-endian; end offsets are absolute positions of end markers.
 const uint8_t kThingFile[] = {
     0xFB, 0xBF, 0xFB, 0xBF,  0x00, 0x00, 0x00, 0x01,   // magic, platform 1
     0xBB, 0xBB, 0xBB, 0xBB,  0x00, 0x00, 0x00, 0x6C,   // top block, end at 108
@@ -69,26 +68,6 @@ TEST_F(cBaseTest, SaveWritesTheConsoleLayoutByteForByteAndLoadsBack)
     EXPECT_TRUE(m_pool.Contains(loaded));
 }
 
-TEST_F(cBaseTest, LoadChecksTheStoredTypeAgainstTheWantedOne)
-{
-    cTestThing thing;
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("t.dat"), thing));
-    const struct { const char* name; const cType* type; bool loads; } rows[] = {
-        {"exact class", cTestThing::GetStaticType(), true},
-        {"base class", cObject::GetStaticType(), true},
-        {"root", cBase::GetStaticType(), true},
-        {"any", nullptr, true},
-        {"unrelated class", cTestHolder::GetStaticType(), false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, row.type) != nullptr, row.loads);
-        // The file was closed either way: another open succeeds.
-        cFile file;
-        EXPECT_TRUE(file.Open("/t.dat"));
-    }
-}
-
 TEST_F(cBaseTest, LoadRefusesIdsWithoutFactoryAndRejectedObjects)
 {
     const struct { const char* name; int32_t id; uint32_t version; } rows[] = {
@@ -113,50 +92,6 @@ TEST_F(cBaseTest, LoadRefusesIdsWithoutFactoryAndRejectedObjects)
     }
 }
 
-TEST_F(cBaseTest, SaveFailsWhenTheFileCannotBeCreated)
-{
-    cTestThing thing;
-    EXPECT_FALSE(thing.Save(m_data.HostPath("no/such/dir/t.dat").c_str(), 0, cFile::kPlatformConsole, true));
-}
-
-// Every cut of a valid file short of its last end marker fails to load, and
-// the pool gives the failed objects no lasting state; cutting only the
-// trailer still loads.
-TEST_F(cBaseTest, TruncatedFilesFailToLoad)
-{
-    cTestHolder holder;
-    holder.m_name.Set("holder");
-    holder.m_nShort = -2;
-    cTestThing child;
-    child.m_name.Set("child");
-    child.m_nValue = 5;
-    cTestAbstract skipped;
-    holder.m_pFirst = &child;
-    holder.m_pSecond = &skipped;
-    const std::string path = m_data.HostPath("h.dat");
-    ASSERT_TRUE(datagen::WriteObjectFile(path, holder));
-    const std::vector<uint8_t> full = ReadHostFile(path);
-    ASSERT_GT(full.size(), 100u);
-
-    cBase* whole = cBase::Load("/h.dat", &m_pool, cTestHolder::GetStaticType());
-    cTestHolder* loaded = dcast<cTestHolder>(whole);
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->m_nShort, -2);
-    ASSERT_NE(dcast<cTestThing>(loaded->m_pFirst), nullptr);
-    EXPECT_EQ(dcast<cTestThing>(loaded->m_pFirst)->m_nValue, 5);
-    EXPECT_EQ(loaded->m_pSecond, nullptr);  // no factory: skipped
-
-    for (size_t cut = 0; cut < full.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        ASSERT_TRUE(datagen::WriteBytes(path, std::vector<uint8_t>(full.begin(), full.begin() + cut)));
-        m_pool.Reset();
-        const bool bLoads = cBase::Load("/h.dat", &m_pool, nullptr) != nullptr;
-        EXPECT_EQ(bLoads, cut >= full.size() - 4);
-    }
-}
-
-// Nesting from a damaged file must not exhaust the stack: past the depth
-// limit the load fails.
 TEST_F(cBaseTest, DeeplyNestedObjectsLoadUpToTheDepthLimit)
 {
     for (int depth : {300, 1100}) {

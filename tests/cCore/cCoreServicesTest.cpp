@@ -88,64 +88,6 @@ TEST(cCoreServices, CommandLineForms)
     EXPECT_FALSE(cGetCommandLineValue("act", &value));
 }
 
-TEST(cCoreServices, CommandLineLongerThanTheBufferIsCut)
-{
-    std::string line = "/first 1 " + std::string(300, 'x') + " /late 2";
-    cSetCommandLine(line.c_str());
-    cStr value;
-    EXPECT_TRUE(cGetCommandLineValue("first", &value));
-    EXPECT_STREQ(value, "1");
-    EXPECT_FALSE(cGetCommandLineValue("late", &value));
-    std::string quoted = "/q \"" + std::string(400, 'v');
-    cSetCommandLine(quoted.c_str());
-    EXPECT_TRUE(cGetCommandLineValue("q", &value));
-    EXPECT_EQ(std::strlen(value), 255u - 4u);
-    cSetCommandLine(nullptr);
-}
-
-TEST(cCoreServices, PathHelpers)
-{
-    struct Row {
-        const char* path;
-        const char* filename;
-        const char* filenameAndExt;
-        const char* dir;
-        const char* ext;
-    };
-    const Row rows[] = {
-        {"Game\\Act01/Map01.map", "Map01", "Map01.map", "Game\\Act01", "map"},
-        {"Map01.map", "Map01", "Map01.map", "", "map"},
-        {"/Game", "Game", "Game", "", ""},  // separator first: no directory
-        {"a/b.c/name", "name", "name", "a/b.c", "c/name"},
-        {"archive.tar.gz", "archive.tar", "archive.tar.gz", "", "gz"},
-        {"", "", "", "", ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        cStr out;
-        EXPECT_STREQ(cGetFilename(row.path, &out), row.filename);
-        EXPECT_STREQ(cGetFilenameAndExt(row.path, &out), row.filenameAndExt);
-        EXPECT_STREQ(cGetPath(row.path, &out), row.dir);
-        EXPECT_STREQ(cGetFileExt(row.path, &out), row.ext);
-    }
-    cStr out;
-    EXPECT_STREQ(cGetFilename(nullptr, &out), "");
-}
-
-TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
-{
-    EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
-    EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
-    EXPECT_FALSE(cCheckFileExt("Foo.xga", "tga"));
-    EXPECT_FALSE(cCheckFileExt(nullptr, "tga"));
-    EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
-    EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
-    EXPECT_FALSE(cCheckFileExt("", ""));
-    EXPECT_EQ(cToLower('Q'), 'q');
-    EXPECT_EQ(cToLower('['), '[');
-}
-
-// The time-and-counter hash, worked from its definition.
 static uint32_t RandOf(uint32_t ms, uint32_t counter)
 {
     const uint32_t x = ms + (counter + ms) * 59u;
@@ -153,8 +95,6 @@ static uint32_t RandOf(uint32_t ms, uint32_t counter)
     return 0x5208F10Fu / (((counter + 1) & 0xFFFFFu) | 1u) + y * (y * y * 15731u + 790753u);
 }
 
-// On a standing virtual clock the time is known, so the counter that produced
-// the first value can be found and the second must follow from the next one.
 TEST(cCoreServices, TimeIsTicksOverAQuarterBusClockAndRandHashesTimeAndCounter)
 {
     OSSetVirtualClock(TRUE);
@@ -204,55 +144,15 @@ TEST(cCoreServices, ResetNotifiesFromTheReleaseOnAndDisablerHoldsItOff)
     cClearResetState();
 }
 
-static int s_nDiscChecks = 0;
-
-TEST(cCoreServices, UpdateOSRunsTheInstalledDiscCheck)
+TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
 {
-    s_nDiscChecks = 0;
-    cDiscStatusCheckFunc old = cSetDiscStatusCheck([] { ++s_nDiscChecks; });
-    cUpdateOS();
-    cUpdateOS();
-    cSetDiscStatusCheck(old);
-    cUpdateOS();
-    EXPECT_EQ(s_nDiscChecks, 2);
-}
-
-static uint8_t s_handedOver[OS_SAVE_REGION_SIZE];
-static int s_nResetCode = -1;
-
-TEST(cSaveRegion, HandleResetHandsTheRegionToTheNextRun)
-{
-    cSaveRegion::SetSaveRegionData(cSaveRegion::kProgressiveWord, 1);
-    cSaveRegion::SetSaveRegionData(31, 0xDEADBEEFu);
-    OSTestResetHandler old = OSTestSetResetHandler([](int reset, uint32_t code, BOOL menu, const uint8_t* region) {
-        s_nResetCode = reset == 0 && !menu ? static_cast<int>(code) : -1;
-        std::memcpy(s_handedOver, region, OS_SAVE_REGION_SIZE);
-    });
-    cHandleReset();
-    OSTestSetResetHandler(old);
-    EXPECT_EQ(s_nResetCode, 1);
-
-    // The next run: the region comes back before the heap is made.
-    cSaveRegion::SetSaveRegionData(0, 0);
-    cSaveRegion::SetSaveRegionData(31, 0);
-    OSTestSetSavedRegion(s_handedOver);
-    cSaveRegion::HandleRestoreSaveRegion();
-    EXPECT_EQ(cSaveRegion::GetSaveRegionData(0), 1u);
-    EXPECT_EQ(cSaveRegion::GetSaveRegionData(31), 0xDEADBEEFu);
-    OSTestSetSavedRegion(nullptr);
-    cSaveRegion::HandleRestoreSaveRegion();
-    EXPECT_EQ(cSaveRegion::GetSaveRegionData(31), 0u);
-}
-
-TEST(cSaveRegion, IndicesOutsideTheRegionAreRefused)
-{
-    cLogFunc previous = cLogSetCallback(nullptr, nullptr);
-    cSaveRegion::SetSaveRegionData(5, 55);
-    for (int index : {-1, 32, 1000}) {
-        cSaveRegion::SetSaveRegionData(index, 9);
-        EXPECT_EQ(cSaveRegion::GetSaveRegionData(index), 0u);
-    }
-    EXPECT_EQ(cSaveRegion::GetSaveRegionData(5), 55u);
-    cSaveRegion::SetSaveRegionData(5, 0);
-    cLogSetCallback(previous, nullptr);
+    EXPECT_TRUE(cCheckFileExt("Foo.TGA", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.tgx", "tga"));
+    EXPECT_FALSE(cCheckFileExt("Foo.xga", "tga"));
+    EXPECT_FALSE(cCheckFileExt(nullptr, "tga"));
+    EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
+    EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
+    EXPECT_FALSE(cCheckFileExt("", ""));
+    EXPECT_EQ(cToLower('Q'), 'q');
+    EXPECT_EQ(cToLower('['), '[');
 }

@@ -52,46 +52,6 @@ TEST_F(cFileTest, OpenChecksMagicAndPlatform)
     EXPECT_FALSE(missing.Open("/nothing.dat"));
 }
 
-// A failed transfer leaves the buffers holding what they held before: the
-// far read and the next file's header must fail instead of reading it.
-TEST_F(cFileTest, AFailedTransferFailsTheReadAndTheOpen)
-{
-    datagen::BlockWriter big;
-    big.Header();
-    for (uint32_t i = 0; i < 30000; ++i)
-        big.Word(i);
-    ASSERT_TRUE(Save(big, "big.dat"));
-    ASSERT_TRUE(Save(datagen::BlockWriter().Header().Trailer(), "small.dat"));
-    {
-        cFile file;
-        ASSERT_TRUE(file.Open("/big.dat"));
-        DVDTestFailTransfers(true);
-        file.SetCurrentPos(100000);
-        uint8_t b[4] = {1, 1, 1, 1};
-        EXPECT_FALSE(file.Read(b, 4));
-        EXPECT_TRUE(file.Failed());
-        EXPECT_EQ(ps::LoadU32BE(b), 0u);
-        DVDTestFailTransfers(false);
-    }
-    cFile file;
-    ASSERT_TRUE(file.Open("/big.dat"));
-    file.Close();
-    DVDTestFailTransfers(true);
-    EXPECT_FALSE(file.Open("/small.dat"));
-    DVDTestFailTransfers(false);
-    EXPECT_TRUE(file.Open("/small.dat"));
-}
-
-TEST_F(cFileTest, OneFileOpenForReadingAtATime)
-{
-    ASSERT_TRUE(Save(datagen::BlockWriter().Header().Trailer()));
-    cFile first, second;
-    ASSERT_TRUE(first.Open("/f.dat"));
-    EXPECT_FALSE(second.Open("/f.dat"));
-    first.Close();
-    EXPECT_TRUE(second.Open("/f.dat"));
-}
-
 TEST_F(cFileTest, ReadsPastTheFileEndGiveZerosAndFailTheFile)
 {
     ASSERT_TRUE(Save(datagen::BlockWriter().Header().Word(0x11223344)));
@@ -136,7 +96,6 @@ TEST_F(cFileTest, BlockEndOffsetsOutsideTheEnclosingBlockFail)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         datagen::BlockWriter w;
-        // Outer block at 8 (end 44); inner at 20 with a given end offset.
         w.Header().Begin(1).Begin(1).Word(0).EndAt(row.endOffset).End().Trailer();
         ASSERT_TRUE(Save(w));
         cFile file;
@@ -194,31 +153,6 @@ TEST_F(cFileTest, VersionZeroObjectIsSkippedToAfterItsEndMarker)
     EXPECT_FALSE(file.Failed());
 }
 
-TEST_F(cFileTest, PolymorphicMembersOfNoneOrWithoutFactoryReadAsNull)
-{
-    cMemPool pool("poly", 0x4000, false);
-    datagen::BlockWriter w;
-    w.Header().Begin(1)
-        .Int(-1)                                                // none: 4 bytes
-        .Int(kTestAbstractId).Begin(1).Word(7).Word(8).End()    // no factory: skipped
-        .Int(4000).Begin(1).Word(9).End()                       // outside the table: skipped
-        .Int(0).Begin(1).End()                                  // id 0 is never registered
-        .Word(0x600DF00D)
-        .End().Trailer();
-    ASSERT_TRUE(Save(w));
-    cFile file;
-    ASSERT_TRUE(file.Open("/f.dat"));
-    cReadBlock rb(file, 1);
-    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
-    EXPECT_EQ(file.GetCurrentPos(), 24u);
-    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
-    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
-    EXPECT_EQ(rb.ReadBase(&pool), nullptr);
-    EXPECT_EQ(rb.ReadUInt(), 0x600DF00Du);
-    EXPECT_FALSE(rb.Failed());
-    EXPECT_EQ(pool.BytesTaken(), 0u);
-}
-
 TEST_F(cFileTest, TypedReadsConvertAndCharsStayRaw)
 {
     datagen::BlockWriter w;
@@ -246,7 +180,6 @@ TEST_F(cFileTest, TypedReadsConvertAndCharsStayRaw)
     EXPECT_TRUE(rb.Failed());
 }
 
-// A file of 100 KiB: word i at position 8 + 4i holds i.
 class cFileBufferTest : public cFileTest {
 protected:
     void SetUp() override
@@ -262,49 +195,6 @@ protected:
     static constexpr uint32_t kWords = 25600;
     cFile m_file;
 };
-
-TEST_F(cFileBufferTest, ValueStraddlingTwoBuffersReadsWhole)
-{
-    // 32766 is not word-aligned in the stream: read it as bytes across the seam.
-    m_file.SetCurrentPos(32764);
-    EXPECT_EQ(ReadWord(m_file), WordAt(32764));
-    m_file.SetCurrentPos(32766);
-    uint8_t b[4];
-    m_file.Read(b, 4);
-    const uint32_t lo = WordAt(32764), hi = WordAt(32768);
-    EXPECT_EQ(b[0], static_cast<uint8_t>(lo >> 8));
-    EXPECT_EQ(b[1], static_cast<uint8_t>(lo));
-    EXPECT_EQ(b[2], static_cast<uint8_t>(hi >> 24));
-    EXPECT_EQ(b[3], static_cast<uint8_t>(hi >> 16));
-    EXPECT_FALSE(m_file.Failed());
-}
-
-TEST_F(cFileBufferTest, SeeksReloadOnlyWhenLeavingBothBuffers)
-{
-    DVDTestResetReadCount();
-    m_file.SetCurrentPos(40000);       // in the buffer already on its way: switch, ask for the next
-    EXPECT_EQ(ReadWord(m_file), WordAt(40000));
-    EXPECT_EQ(DVDTestGetReadCount(), 1u);
-    m_file.SetCurrentPos(40000 + 8);   // inside the current buffer: no request
-    EXPECT_EQ(ReadWord(m_file), WordAt(40008));
-    EXPECT_EQ(DVDTestGetReadCount(), 1u);
-    m_file.SetCurrentPos(100);         // backwards: cancel, reload two buffers
-    EXPECT_EQ(ReadWord(m_file), WordAt(100));
-    EXPECT_EQ(DVDTestGetReadCount(), 3u);
-    m_file.SetCurrentPos(98308);       // far ahead, into the last, partly filled buffer
-    EXPECT_EQ(ReadWord(m_file), WordAt(98308));
-    EXPECT_EQ(DVDTestGetReadCount(), 4u);  // nothing lies beyond it to ask for
-    EXPECT_FALSE(m_file.Failed());
-}
-
-TEST_F(cFileBufferTest, SequentialReadOfTheWholeFileMatches)
-{
-    std::vector<uint8_t> all(kWords * 4);
-    ASSERT_TRUE(m_file.Read(all.data(), static_cast<uint32_t>(all.size())));
-    for (uint32_t i = 0; i < kWords; i += 997)
-        EXPECT_EQ(ps::LoadU32BE(&all[i * 4]), i);
-    EXPECT_EQ(m_file.GetCurrentPos(), m_file.GetLength());
-}
 
 cFile::cFileStatus g_notified = cFile::MAX_FILESTATUSES;
 int g_notifyCount = 0;

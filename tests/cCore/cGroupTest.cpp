@@ -13,14 +13,11 @@
 
 namespace {
 
-// One cTestThing as a group stores it after its check: type id and block.
 void Thing(datagen::BlockWriter& w, const char* name, int32_t value)
 {
     w.Int(kTestThingId).Begin(2).Begin(1).Begin(1).End().Name(name).End().Int(value).Byte(0).End();
 }
 
-// A saved group file of the range: "a" (value 1) with check 0x1111 in its
-// first slot, an empty slot, then "c" (value 3) with check 0x3333.
 datagen::BlockWriter StoredGroup(int32_t begin, int32_t end)
 {
     datagen::BlockWriter w;
@@ -40,8 +37,6 @@ protected:
         for (auto& p : cTestThingMgr::s_pInstances)
             p = nullptr;
     }
-    // Header and a group block of the version with the file's range; records
-    // are added by fill.
     template <class Fill>
     void WriteGroup(uint32_t version, int32_t begin, int32_t end, Fill fill)
     {
@@ -94,43 +89,6 @@ TEST_F(cGroupTest, VersionTwoFillsTheFileRangeAndSkipsEmptyRecords)
     EXPECT_TRUE(Slot(4)->m_name == "c");
 }
 
-TEST_F(cGroupTest, VersionOneTakesTheCheckFromTheHighHalfOfAWord)
-{
-    WriteGroup(1, 0, 2, [](datagen::BlockWriter& w) {
-        w.Word(0xABCD0000);
-        Thing(w, "x", 7);
-        w.Word(0x0000FFFF);  // high half 0: empty
-    });
-    cTestThingGroup group;
-    ASSERT_TRUE(ReadInto(group));
-    EXPECT_TRUE(m_bAfterIsNext);
-    ASSERT_NE(Slot(0), nullptr);
-    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0xABCD0000u);
-    EXPECT_EQ(Slot(1), nullptr);
-}
-
-TEST_F(cGroupTest, PresetRangePlacesFirstRecordsAndDropsSurplus)
-{
-    WriteGroup(2, 0, 5, [](datagen::BlockWriter& w) {
-        for (int i = 0; i < 5; ++i) {
-            w.Half(static_cast<uint16_t>(0x100 + i));
-            Thing(w, "r", i);
-        }
-    });
-    cTestThingGroup group;
-    group.m_nBegin = 10;
-    group.m_nEnd = 12;
-    const int destroyed = cTestThing::s_nDestroyed;
-    ASSERT_TRUE(ReadInto(group));
-    EXPECT_TRUE(m_bAfterIsNext);
-    EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 3);  // records 2 to 4 read and destroyed
-    ASSERT_NE(Slot(10), nullptr);
-    ASSERT_NE(Slot(11), nullptr);
-    EXPECT_EQ(Slot(10)->m_nValue, 0);
-    EXPECT_EQ(Slot(11)->m_handle.m_nValue, 0x0101000Bu);
-    EXPECT_EQ(Slot(12), nullptr);
-}
-
 TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
 {
     WriteGroup(2, 13, 18, [](datagen::BlockWriter& w) {
@@ -155,53 +113,11 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreReadAndDropped)
         EXPECT_NE(Slot(13), nullptr);
         EXPECT_EQ(Slot(14), nullptr);
         EXPECT_NE(Slot(15), nullptr);
-        // A factory-made group owns its range: it ends slots 15 and 13 and
-        // stops at the table's end.
         std::destroy_at(group);
     }
     EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 3);
     EXPECT_EQ(Slot(13), nullptr);
     EXPECT_EQ(Slot(15), nullptr);
-}
-
-TEST_F(cGroupTest, AFactoryGroupEndsOnlyTheObjectsOfItsRange)
-{
-    cTestThing before, after;
-    cTestThingMgr::Add(1, &before, 0x0101);
-    cTestThingMgr::Add(4, &after, 0x0404);
-    WriteGroup(2, 2, 4, [](datagen::BlockWriter& w) {
-        w.Half(0x1111);
-        Thing(w, "a", 1);
-        w.Half(0x2222);
-        Thing(w, "b", 2);
-    });
-    cTestThingGroup* group = dcast<cTestThingGroup>(cTestThingGroup::New(&m_pool));
-    ASSERT_NE(group, nullptr);
-    ASSERT_TRUE(ReadInto(*group));
-    ASSERT_NE(Slot(3), nullptr);
-    std::destroy_at(group);
-    EXPECT_EQ(Slot(1), &before);
-    EXPECT_EQ(Slot(2), nullptr);
-    EXPECT_EQ(Slot(3), nullptr);
-    EXPECT_EQ(Slot(4), &after);
-}
-
-TEST_F(cGroupTest, ARecordThatRefusesItsBlockKeepsItsDefaults)
-{
-    WriteGroup(2, 0, 2, [](datagen::BlockWriter& w) {
-        w.Half(0x0101);
-        w.Int(kTestThingId).Begin(9).Int(1).End();  // a version the class does not know
-        w.Half(0x0202);
-        Thing(w, "ok", 2);
-    });
-    cTestThingGroup group;
-    ASSERT_TRUE(ReadInto(group));
-    EXPECT_TRUE(m_bAfterIsNext);
-    ASSERT_NE(Slot(0), nullptr);
-    EXPECT_EQ(Slot(0)->m_nValue, cTestThing().m_nValue);
-    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0x01010000u);
-    ASSERT_NE(Slot(1), nullptr);
-    EXPECT_EQ(Slot(1)->m_nValue, 2);
 }
 
 TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
@@ -223,7 +139,6 @@ TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
     EXPECT_EQ(group.m_nEnd, 2);
 }
 
-// The destructor walks only the table's slots, whatever the range.
 TEST_F(cGroupTest, DestroyingAGroupTouchesNoSlotOutsideItsRange)
 {
     cTestThing kept;
@@ -235,6 +150,21 @@ TEST_F(cGroupTest, DestroyingAGroupTouchesNoSlotOutsideItsRange)
         group.m_nEnd = end;
     }
     EXPECT_EQ(Slot(0), &kept);
+}
+
+TEST_F(cGroupTest, VersionOneTakesTheCheckFromTheHighHalfOfAWord)
+{
+    WriteGroup(1, 0, 2, [](datagen::BlockWriter& w) {
+        w.Word(0xABCD0000);
+        Thing(w, "x", 7);
+        w.Word(0x0000FFFF);  // high half 0: empty
+    });
+    cTestThingGroup group;
+    ASSERT_TRUE(ReadInto(group));
+    EXPECT_TRUE(m_bAfterIsNext);
+    ASSERT_NE(Slot(0), nullptr);
+    EXPECT_EQ(Slot(0)->m_handle.m_nValue, 0xABCD0000u);
+    EXPECT_EQ(Slot(1), nullptr);
 }
 
 TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
@@ -255,26 +185,6 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(bytes, StoredGroup(4, 7).GetBytes());
-}
-
-// A cut anywhere before the group's end marker fails the load; the group
-// that was read so far ends its objects, so no slot keeps a pointer to an
-// ended object.
-TEST_F(cGroupTest, TruncatedGroupFilesFailAndLeaveNoSlotBehind)
-{
-    const datagen::BlockWriter w = StoredGroup(1, 4);
-    for (size_t cut = 0; cut + 4 < w.Size(); ++cut) {
-        SCOPED_TRACE(cut);
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), w.Prefix(cut)));
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, nullptr), nullptr);
-        for (int slot = 0; slot < cTestThingMgr::kSlots; ++slot)
-            ASSERT_EQ(Slot(slot), nullptr) << slot;
-        m_pool.Reset();
-    }
-    ASSERT_TRUE(w.Save(m_data.HostPath("t.dat")));
-    EXPECT_NE(cBase::Load("/t.dat", &m_pool, cTestThingGroup::GetStaticType()), nullptr);
-    EXPECT_NE(Slot(1), nullptr);
-    EXPECT_NE(Slot(3), nullptr);
 }
 
 }  // namespace

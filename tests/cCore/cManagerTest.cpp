@@ -69,16 +69,4 @@ TEST_F(cManagerTest, ReplaceKeepsTheHandleAndRemoveDestroys)
     EXPECT_EQ(cTestThingMgr::s_pInstances[0], nullptr);
 }
 
-TEST_F(cManagerTest, SlotsOutsideTheTableAreRefused)
-{
-    EXPECT_EQ(cTestThingMgr::Add(16, &m_a, 5).m_nValue, 0u);
-    EXPECT_EQ(cTestThingMgr::Add(-1, &m_a, 5).m_nValue, 0u);
-    EXPECT_TRUE(m_a.m_handle.IsNull());
-    EXPECT_EQ(cTestThingMgr::GetPtr(cTestThingMgr::Handle(0x00050010)), nullptr);
-    EXPECT_EQ(cTestThingMgr::GetPtr(cTestThingMgr::Handle(0x0005FFFF)), nullptr);
-    cTestThingMgr::Remove(400);  // harmless
-    cTestThingMgr::Replace(cTestThingMgr::Handle(0x00050020), &m_a);
-    EXPECT_TRUE(m_a.m_handle.IsNull());
-}
-
 }  // namespace

@@ -25,7 +25,6 @@ public:
     int nPriorityInside = -1;
 };
 
-// A join that never returns fails the run at once instead of at the timeout.
 void Finish(cThread& thread)
 {
     WithinDeadline("cThread::WaitForFinish", [&] { thread.WaitForFinish(); });
@@ -60,6 +59,22 @@ TEST(cThread, StartedJoinedAndRestartedOnTheSameRecord)
     EXPECT_EQ(thread.nRuns, 2);
     EXPECT_EQ(thread.pRecordInside, firstRecord);
     EXPECT_TRUE(cThread::InPrimary());
+}
+
+TEST(cLock, IsRecursiveForItsOwner)
+{
+    cLock lock;
+    lock.Lock();
+    EXPECT_TRUE(lock.TryLock());
+    lock.Unlock();
+    lock.Unlock();
+    {
+        cLockScope scope(lock);
+        EXPECT_TRUE(lock.TryLock());
+        lock.Unlock();
+    }
+    EXPECT_NE(cThreadGetLock(), nullptr);
+    EXPECT_EQ(cThreadGetLock(), cThreadGetLock());
 }
 
 TEST(cThread, PriorityTableOfTheConsole)
@@ -103,20 +118,4 @@ TEST(cThread, YieldLetsTheLowThreadRunAndKeepsThePriority)
     EXPECT_EQ(thread.nRuns, 1);
     EXPECT_EQ(OSGetThreadPriority(self), nPriority);
     Finish(thread);
-}
-
-TEST(cLock, IsRecursiveForItsOwner)
-{
-    cLock lock;
-    lock.Lock();
-    EXPECT_TRUE(lock.TryLock());
-    lock.Unlock();
-    lock.Unlock();
-    {
-        cLockScope scope(lock);
-        EXPECT_TRUE(lock.TryLock());
-        lock.Unlock();
-    }
-    EXPECT_NE(cThreadGetLock(), nullptr);
-    EXPECT_EQ(cThreadGetLock(), cThreadGetLock());
 }

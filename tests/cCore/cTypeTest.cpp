@@ -10,25 +10,6 @@
 
 namespace {
 
-TEST(cTypeTest, FriendlyNameDropsTheLeadingLowercaseRun)
-{
-    const struct { const char* name; const char* friendly; } rows[] = {
-        {"eFont", "Font"},
-        {"gcEntityGroup", "EntityGroup"},
-        {"cBase", "Base"},
-        {"lowercase", ""},     // nothing left
-        {"Upper", "Upper"},    // nothing to drop
-        {"x9y", "9y"},         // only 'a' to 'z' count
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        cType t;
-        t.Initialize(row.name, 1, nullptr, nullptr);
-        EXPECT_STREQ(t.GetFriendlyName(), row.friendly);
-        EXPECT_EQ(t.GetFriendlyName(), row.name + (std::strlen(row.name) - std::strlen(row.friendly)));
-    }
-}
-
 TEST(cTypeTest, ChildrenFormARingInRegistrationOrder)
 {
     cType parent, a, b, c;
@@ -46,20 +27,6 @@ TEST(cTypeTest, ChildrenFormARingInRegistrationOrder)
     EXPECT_EQ(c.m_pPrevSiblingType, &b);
     EXPECT_TRUE(c.IsA(&parent));
     EXPECT_FALSE(parent.IsA(&c));
-}
-
-TEST(cTypeTest, RegisteredClassesCarryTheirIdsAndParents)
-{
-    EXPECT_EQ(cBase::GetStaticType()->m_nTypeId, 1u);
-    EXPECT_EQ(cBase::GetStaticType()->m_pParentType, nullptr);
-    EXPECT_EQ(cObject::GetStaticType()->m_nTypeId, 2u);
-    EXPECT_EQ(cObject::GetStaticType()->m_pParentType, cBase::GetStaticType());
-    EXPECT_EQ(cObject::GetStaticType()->m_pNewFunc, nullptr);
-    EXPECT_EQ(cType::s_types, cType::s_typesList);
-    EXPECT_EQ(cType::Find(60), cTestThing::GetStaticType());
-    EXPECT_NE(cType::Find(60)->m_pNewFunc, nullptr);
-    for (int32_t id : {-1, 0, 50, 300, 1 << 20})
-        EXPECT_EQ(cType::Find(id), nullptr) << id;
 }
 
 TEST(cTypeTest, RegistrationRefusesBadIdsAndKeepsTheFirstClassOfAnId)

@@ -79,18 +79,6 @@ TEST(mBasis, GetQuatBranches)
     }
 }
 
-TEST(mBasis, ApproxEqualCountsADifferenceOfExactlyTol)
-{
-    mBasis a, b;
-    a.MakeIdentity();
-    b = a;
-    EXPECT_TRUE(a.ApproxEqual(b, 0.0f));
-    b.up.z = 1.5f;
-    EXPECT_FALSE(a.ApproxEqual(b, 0.0f));
-    EXPECT_TRUE(a.ApproxEqual(b, 0.5f));
-    EXPECT_FALSE(a.ApproxEqual(b, 0.4999f));
-}
-
 TEST(mBasis, ComposeMayWriteIntoEitherArgument)
 {
     mBasis a, b, expected, r, t;

@@ -4,16 +4,6 @@
 
 #include "mMathTestUtil.h"
 
-TEST(mBox, EmptyBoxHoldsTheLargestFloat)
-{
-    const mBox e = EmptyBox();
-    EXPECT_EQ(e.minCorner, mVec3(3.4028235e38f, 3.4028235e38f, 3.4028235e38f));
-    EXPECT_EQ(e.maxCorner, mVec3(-3.4028235e38f, -3.4028235e38f, -3.4028235e38f));
-    EXPECT_TRUE(e.IsEmpty());
-    EXPECT_FALSE(Box({1, 1, 1}, {0, 0, 2}).IsEmpty());  // empty only when every axis is inverted
-    EXPECT_FALSE(Box({1, 1, 1}, {1, 1, 1}).IsEmpty());  // a point is a box
-}
-
 TEST(mBox, ContainsSphereIsAnOverlapTest)
 {
     struct Row {
@@ -44,7 +34,6 @@ TEST(mBox, ExtendBoxesAndPoints)
     e.Extend(b);
     EXPECT_EQ(e.minCorner, b.minCorner);
 
-    // Points inside records of 16 bytes, as vertex arrays hold them.
     struct Vertex {
         mVec3 pos;
         float extra;

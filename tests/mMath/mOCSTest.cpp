@@ -2,27 +2,6 @@
 
 #include "mMathTestUtil.h"
 
-TEST(mOCS, ComposeRoundTripsAndMayAlias)
-{
-    RandomCases rnd(1221);
-    for (int i = 0; i < kPropertyCases; i++) {
-        const mOCS a = rnd.Frame(), b = rnd.Frame();
-        mOCS ab, back, r;
-        ab.Xform(a, b);
-        back.XformInv(ab, b);
-        ASSERT_TRUE(back.ApproxEqual(a, 2e-4f)) << i;
-        r = a;
-        r.Xform(r, b);
-        ASSERT_TRUE(r == ab) << "into a, case " << i;
-        r = b;
-        r.Xform(a, r);
-        ASSERT_TRUE(r == ab) << "into b, case " << i;
-        r = b;
-        r.XformInv(ab, r);
-        ASSERT_TRUE(r == back) << "inverse into b, case " << i;
-    }
-}
-
 TEST(mOCS, LookAtDegenerateCasesStayFinite)
 {
     struct Row {

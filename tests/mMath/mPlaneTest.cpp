@@ -48,7 +48,6 @@ TEST(mPlane, ContainsSphereAndBox)
     const mBox b = Box({0, 0, 1}, {1, 1, 3});
     EXPECT_EQ(p.Contains(Box({0, 0, 2}, {1, 1, 3})), mContainment::ALL);
     EXPECT_EQ(p.Contains(b), mContainment::PARTIAL);
-    // A negative normal takes the maximum as the lowest corner.
     EXPECT_EQ(Plane({0, 0, -1}, -1).Contains(b), mContainment::PARTIAL);
     EXPECT_EQ(Plane({0, 0, -1}, -3).Contains(b), mContainment::ALL);
     EXPECT_EQ(Plane({0, 0, -1}, 0).Contains(b), mContainment::NONE);

@@ -4,7 +4,6 @@
 
 #include "mMath/mVec3.h"
 
-// Saves and restores the second stream, which has no reset of its own.
 class mRandStreams : public testing::Test {
 protected:
     void SetUp() override { m_savedI = s_irandCounter; }
@@ -30,16 +29,6 @@ TEST_F(mRandStreams, MainStreamAfterResetGivesKnownDraws)
     mRandReset();
     EXPECT_FLOAT_EQ(mRandTol(), -0.78020453f);
     EXPECT_EQ(mRandTol(), 1.0f - 2.0f * FromDraw(3944284608u));
-}
-
-TEST_F(mRandStreams, SecondStreamIsSeparateAndNotReset)
-{
-    s_irandCounter = 0;
-    const float first = mIRand();
-    EXPECT_EQ(first, FromDraw(436591427u));
-    EXPECT_FLOAT_EQ(first, 0.10165185f);
-    mRandReset();
-    EXPECT_EQ(s_irandCounter, 1u);
 }
 
 TEST_F(mRandStreams, RandDirDrawsAngleThenTurn)

@@ -98,26 +98,3 @@ TEST(mRay, SphereFromOutsideAndInside)
         }
     }
 }
-
-TEST(mRay, TriangleListPicksTheNearestLaterHit)
-{
-    // Triangles facing -Y (counter-clockwise seen from y < 0) at y = 2, 5 and 999999.
-    const mVec3 verts[] = {{-1, 2, -1}, {1, 2, -1}, {0, 2, 1}, {-1, 5, -1},      {1, 5, -1},
-                           {0, 5, 1},   {-1, 999999, -1}, {1, 999999, -1}, {0, 999999, 1}};
-    const unsigned short ccw[] = {3, 4, 5, 0, 1, 2, 0, 1, 2}, cw[] = {0, 2, 1}, far[] = {6, 7, 8};
-    const mRay ray = Ray({0, 0, 0}, {0, 1, 0}, 10);
-    mRayTriHit hit{};
-    ASSERT_TRUE(ray.Intersect(verts, ccw, 3, false, &hit));
-    EXPECT_EQ(hit.distance, 2.0f);
-    EXPECT_EQ(hit.index, 6);                 // coincident triangles: the later one wins
-    EXPECT_EQ(hit.normal, mVec3(0, -1, 0));  // back toward the origin
-    EXPECT_FLOAT_EQ(hit.u, 0.25f);           // weights of the second and third vertex
-    EXPECT_FLOAT_EQ(hit.v, 0.5f);
-    EXPECT_FALSE(ray.Intersect(verts, cw, 1, false, &hit));
-    EXPECT_EQ(hit.distance, 10.0f);
-    ASSERT_TRUE(ray.Intersect(verts, cw, 1, true, &hit));
-    EXPECT_EQ(hit.normal, mVec3(0, 1, 0));  // a back face's normal points away
-    EXPECT_FALSE(Ray({0, 0, 0}, {0, 1, 0}, 1.5f).Intersect(verts, ccw, 3, false, &hit));
-    EXPECT_TRUE(Ray({0, 0, 0}, {0, 1, 0}, -1).Intersect(verts, far, 1, false, &hit));
-    EXPECT_FALSE(Ray({0, -2, 0}, {0, 1, 0}, -1).Intersect(verts, far, 1, false, &hit));
-}

@@ -1,5 +1,3 @@
-// DSP-ADPCM decoding against hand-worked values, and the test-data encoder
-// against the decoder.
 #include "platform/ax.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +11,10 @@
 
 namespace {
 
-// Coefficient pair 1 = (0.5, -0.25) in 5.11; the others unused.
 const int16_t kCoef[16] = {0, 0, 1024, -512, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(AXDecodeAdpcm, FrameMatchesHandWorkedSamples)
 {
-    // Pair 1, scale 2; codes 7 -8 0 1 -1 3 -3 2 -2 5 -5 4 -4 6, high nibble
-    // first. Each sample is code * 4 + floor((1024 + 1024 h1 - 512 h2) / 2048):
-    // the +1024 rounds, the shift floors (s0: 123904 / 2048 = 60.5 -> 60).
     const uint8_t frame[8] = {0x12, 0x78, 0x01, 0xF3, 0xD2, 0xE5, 0xB4, 0xC6};
     const int16_t expected[14] = {88, -13, -28, -7, 0, 14, -5, 2, -6, 17, -10, 7, -10, 17};
     int16_t hist1 = 100, hist2 = -40;
@@ -57,7 +51,6 @@ TEST(AXDecodeAdpcm, SingleSampleEdges)
     }
 }
 
-// Runs the encoder's output through the voice library's frame decoder.
 std::vector<int16_t> DecodeWithVoiceDecoder(const datagen::AdpcmSound& s)
 {
     AXPBADPCM p;

@@ -1,4 +1,3 @@
-// Audio memory: block allocation freed by address, and transfers.
 #include "platform/ar.h"
 
 #include <gtest/gtest.h>
@@ -27,23 +26,6 @@ TEST_F(ARMemoryTest, BlocksAreRoundedTo32AndFollowEachOther)
         expected += r.taken;
     }
     EXPECT_EQ(ARTestLiveBlocks(), 5);
-}
-
-TEST_F(ARMemoryTest, FreedByAddressInAnyOrder)
-{
-    const uint32_t a = ARAlloc(64);
-    const uint32_t b = ARAlloc(64);
-    const uint32_t c = ARAlloc(64);
-    // Releasing the middle block leaves a gap; the newest block stays put.
-    uint32_t length = 0;
-    ASSERT_TRUE(ARFree(b, &length));
-    EXPECT_EQ(length, 64u);
-    EXPECT_EQ(ARAlloc(32), b) << "a small block reuses the gap";
-    EXPECT_EQ(ARAlloc(64), c + 64) << "a block too large for what is left of the gap goes after the last";
-    EXPECT_FALSE(ARFree(b + 8, nullptr)) << "no block starts inside another";
-    EXPECT_TRUE(ARFree(a, nullptr));
-    EXPECT_FALSE(ARFree(a, nullptr)) << "released twice";
-    EXPECT_EQ(ARTestLiveBlocks(), 3);
 }
 
 TEST_F(ARMemoryTest, ExhaustionFailsWithoutTakingAnything)

@@ -1,5 +1,3 @@
-// The mixer library: level and pan laws, channel settings turned into voice
-// volumes by the sound mode, and when they reach the voice.
 #include "platform/mix.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,3 @@
-// The output side: the WAV sink, and headless frames on the virtual clock.
 #include "platform/ai.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +25,6 @@ uint32_t LE(const std::vector<uint8_t>& b, size_t at, int bytes)
     return v;
 }
 
-// Files may not grow past limit bytes while it lives; writes beyond fail
-// (with the signal such a write raises ignored).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t limit)
@@ -95,8 +92,6 @@ TEST_F(AIOutputTest, WavSinkWritesEveryFrameWithAValidHeader)
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4) + std::string(bytes.begin() + 8, bytes.begin() + 16),
               "RIFFWAVEfmt ");
     EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    // RIFF size 36 + data, format size 16, PCM 1, 2 channels, 32000 Hz,
-    // 128000 bytes a second, 4 a frame, 16 bits, 1920 data bytes
     const uint32_t fields[][3] = {{4, 4, 36 + 1920}, {16, 4, 16}, {20, 2, 1}, {22, 2, 2}, {24, 4, 32000}, {28, 4, 128000},
                                   {32, 2, 4}, {34, 2, 16}, {40, 4, 1920}};
     for (const auto& f : fields)
@@ -118,7 +113,6 @@ TEST_F(AIOutputTest, HeadlessFramesFollowTheVirtualClock)
     const uint32_t frames = AITestFrameCount() - f0;
     const OSTime elapsed = OSGetTime() - t0;
     AITestSetManualFrames(TRUE);
-    // Let the stopped timer wake once more and end before real time returns.
     OSSleepTicks(2 * AX_FRAME_TICKS);
     const uint32_t afterStop = AITestFrameCount() - f0;
     OSSetVirtualClock(FALSE);

@@ -1,5 +1,3 @@
-// Voices played through whole frames: addresses and loops, the converter,
-// volumes and the bus, the frame callback and the DMA chain.
 #include "platform/ax.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +36,6 @@ TEST_F(AXVoiceTest, LoopingVoiceReturnsToItsLoopAddressAcrossFrames)
     const std::vector<int16_t> samples = Ramp(6, 1000);
     Pcm16Voice(Upload(Pcm16Bytes(samples)), 6, true, 2);
     const std::vector<int16_t> left = Channel(Run(2), 0);
-    // 0..5, then 2..5 again and again; 2 * 160 samples across the frame seam.
     for (size_t i = 0; i < left.size(); ++i) {
         const size_t expectedIndex = i < 6 ? i : 2 + (i - 6) % 4;
         ASSERT_EQ(left[i], samples[expectedIndex]) << i;
@@ -77,8 +74,6 @@ TEST_F(AXVoiceTest, ConverterRatioAndType)
 
 TEST_F(AXVoiceTest, AdpcmVoiceDecodesFramesAndReloadsItsHistoryAtTheLoop)
 {
-    // Two frames of a tone; the loop start is the first frame, so every pass
-    // decodes as the first one did, from the header's history.
     const datagen::AdpcmSound s = datagen::EncodeDspAdpcm(datagen::MakeSineTone(2000.0, 10000.0, 28));
     const uint32_t address = Upload(s.bytes);
     AXVPB* v = Acquire();
@@ -99,8 +94,6 @@ TEST_F(AXVoiceTest, AdpcmVoiceDecodesFramesAndReloadsItsHistoryAtTheLoop)
 
 TEST_F(AXVoiceTest, CurrentAddressInsideAFrameTakesThatFramesPredictorAndScale)
 {
-    // Frame 0 has scale 0, frame 1 scale 4 with pair 0 (no prediction): its
-    // samples are the codes times 16 whatever the history.
     const std::vector<uint8_t> frames = {0x00, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
                                          0x04, 0x12, 0x34, 0x56, 0x70, 0x00, 0x00, 0x00};
     const uint32_t address = Upload(frames);
@@ -131,8 +124,6 @@ TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)
     const AXPBVE rampB{0, 64};  // 0, then up 64 a sample
     AXSetVoiceVe(b, &rampB);
     const std::vector<int16_t> out = Run(1);
-    // The surround bus (20000 from a) joins both sides at 23170 / 32768:
-    // 14141. Right: b's ramp, 20000 * 64 i / 32768, plus that.
     EXPECT_EQ(out[0], 32767) << "left: 20000 + 14141 saturates";
     EXPECT_EQ(out[1], 14141);
     EXPECT_EQ(out[2 * 10 + 1], 390 + 14141);
@@ -140,8 +131,6 @@ TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)
     EXPECT_EQ(b->ve.currentVolume, 64 * 160) << "the ramp carries on in the next frame";
 }
 
-// A movie-player style chain: the previous (voice) frame first, then its own
-// block mixed from the voice block and given to the DMA.
 AIDCallback s_previous = nullptr;
 int16_t s_chainBlock[2 * AX_FRAME_SAMPLES];
 void ChainedCallback()

@@ -70,7 +70,6 @@ TEST_F(cardTest, FileRoundTripWithStatus)
     ASSERT_EQ(CARDSetStatus(CARD_SLOT_A, info.fileNo, &stat), CARD_RESULT_READY);
     EXPECT_EQ(CARDClose(&info), CARD_RESULT_READY);
 
-    // As after a restart: unmount, mount, open by name.
     EXPECT_EQ(CARDUnmount(CARD_SLOT_A), CARD_RESULT_READY);
     ASSERT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), CARD_RESULT_READY);
     ASSERT_EQ(CARDOpen(CARD_SLOT_A, "save", &info), CARD_RESULT_READY);

@@ -42,8 +42,6 @@ protected:
         DVDTestClearDriveStatus();
         DVDSetDataDirectory("");
     }
-    // Polls like the engine does; a real wait would yield. Gives up after
-    // two seconds, returning the pending state, so a stuck drive fails fast.
     static int32_t WaitFor(const DVDCommandBlock* block)
     {
         int32_t state;
@@ -83,7 +81,6 @@ TEST_F(DVDTest, OpensConsolePathsWithoutRegardToCase)
     }
 }
 
-// Callbacks run on the drive thread, after the block's state turned END.
 std::atomic<int> g_calls{0};
 std::atomic<int32_t> g_lastResult{0};
 void RecordResult(int32_t result, DVDFileInfo*)
@@ -104,7 +101,6 @@ TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
     ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
     g_calls = 0;
     std::vector<uint8_t> buf(128, 0xEE);
-    // 100 bytes rounded up to 32 is 128: the last 28 read as zero.
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 64, 64, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     ASSERT_TRUE(WaitForCalls(1));
@@ -147,7 +143,6 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_CANCELED);
     EXPECT_EQ(fi.cb.canceled, 1);
     DVDTestHoldDrive(false);
-    // The same block is usable again at once, and only the new read completes.
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     EXPECT_TRUE(WaitForCalls(1));
@@ -157,9 +152,6 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     DVDClose(&fi);
 }
 
-// A transfer completes under the interrupt lock, so holding it keeps the
-// request busy: cancelled then, it neither writes nor calls back, and the
-// drive goes on with the next request.
 TEST_F(DVDTest, CancellingABusyReadDropsItsCompletion)
 {
     DVDFileInfo fi;
@@ -185,8 +177,6 @@ TEST_F(DVDTest, CancellingABusyReadDropsItsCompletion)
     DVDClose(&fi);
 }
 
-// The host refusing the read (here: the handle is a folder's) is a fatal
-// error with nothing transferred, never a success.
 TEST_F(DVDTest, AHostReadErrorIsAFatalErrorWithNothingTransferred)
 {
     DVDFileInfo fi;
@@ -208,7 +198,6 @@ TEST_F(DVDTest, AHostReadErrorIsAFatalErrorWithNothingTransferred)
 uint8_t g_chainBuf[64];
 void ChainNext(int32_t result, DVDFileInfo* fi)
 {
-    // Interrupt-time code may start the next read, as a streaming reader does.
     if (g_calls == 0)
         DVDReadAsyncPrio(fi, g_chainBuf + 32, 32, 32, ChainNext, 2);
     RecordResult(result, fi);

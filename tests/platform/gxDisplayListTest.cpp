@@ -9,17 +9,13 @@
 
 namespace {
 
-// Zone-style geometry: 16-bit indexed s16/8 positions and 8-bit indexed f32
-// normals, vertex format 0.
 class GxDisplayListTest : public GxFrontTest {
 protected:
     void SetUp() override
     {
         GxFrontTest::SetUp();
-        // Positions (s16/8, stride 6): element n = (n + 0.5, -n, 0.25 n).
         for (int n = 0; n < 4; ++n)
             m_pos.U16(n * 256 + 128).U16(static_cast<uint16_t>(-n * 256)).U16(n * 64);
-        // Normals (f32, stride 12): element n = (0, n, -1).
         for (int n = 0; n < 3; ++n)
             m_nrm.F32(0).F32(static_cast<float>(n)).F32(-1);
         GXClearVtxDesc();
@@ -32,15 +28,12 @@ protected:
         GXSetArray(GX_VA_NRM, m_nrm.data(), 12);
         GXSetArrayBounds(GX_VA_NRM, m_nrm.size());
     }
-    // A draw command of format 0 with (position, normal) index pairs.
     static void Draw(BeBytes& list, uint8_t primitive, std::initializer_list<std::pair<int, int>> v)
     {
         list.U8(primitive | GX_VTXFMT0).U16(static_cast<uint32_t>(v.size()));
         for (const auto& p : v)
             list.U16(p.first).U8(p.second);
     }
-    // Calls the list from a heap block of exactly its length, so reading
-    // past the end is caught by the address sanitiser.
     static void Call(const BeBytes& list, uint32_t length)
     {
         std::unique_ptr<uint8_t[]> exact(new uint8_t[length ? length : 1]);
@@ -74,21 +67,6 @@ TEST_F(GxDisplayListTest, DecodesIndexedPositionsAndNormals)
     EXPECT_EQ(Rejected(), 0u);
 }
 
-TEST_F(GxDisplayListTest, QuadsKeepTheirVertexCountAndBothQuadOpcodes)
-{
-    BeBytes list;
-    Draw(list, GX_QUADS, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}});
-    Draw(list, GX_QUADS2, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
-    Call(list, list.size());
-    std::vector<gxCommand> draws = Draws();
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].primitive, GX_QUADS);
-    EXPECT_EQ(draws[0].vertices.size(), 8u);
-    EXPECT_EQ(draws[1].primitive, GX_QUADS) << "0x88 behaves as 0x80";
-    std::vector<uint32_t> idx(12);
-    EXPECT_EQ(gxQuadIndices(static_cast<uint32_t>(draws[0].vertices.size()), idx.data()), 12u);
-}
-
 TEST_F(GxDisplayListTest, BadDataLogsAndSkipsTheRestOfTheList)
 {
     struct Row { const char* name; void (*build)(BeBytes&); size_t drawsBefore; };
@@ -109,7 +87,6 @@ TEST_F(GxDisplayListTest, BadDataLogsAndSkipsTheRestOfTheList)
         Draw(list, GX_POINTS, {{1, 1}});
         r.build(list);
         Draw(list, GX_POINTS, {{2, 2}});  // never reached
-        // Cut rows must end at the list's end, so drop the trailing draw for them.
         const bool cut = std::strstr(r.name, "cut") || std::strstr(r.name, "longer");
         const uint32_t length = cut ? list.size() - 6 : list.size();
         Call(list, length);
@@ -138,19 +115,6 @@ TEST_F(GxDisplayListTest, TruncationSweepNeverReadsPastTheLength)
     }
 }
 
-TEST_F(GxDisplayListTest, TrailingNopPaddingAndIgnoredCommandsAreHarmless)
-{
-    BeBytes list;
-    list.U8(0x48).U8(0x44);  // invalidate vertex cache, metric
-    list.U8(0x40).U32(0).U32(32);  // nested call: ignored
-    Draw(list, GX_POINTS, {{0, 0}});
-    list.Pad32();
-    const uint64_t before = Rejected();
-    Call(list, list.size());
-    EXPECT_EQ(Draws().size(), 1u);
-    EXPECT_EQ(Rejected(), before);
-}
-
 TEST_F(GxDisplayListTest, UndeclaredArraysAreBoundedByTheStoredRange)
 {
     GXSetArray(GX_VA_POS, m_pos.data(), 6);  // forgets the declared length
@@ -164,7 +128,6 @@ TEST_F(GxDisplayListTest, UndeclaredArraysAreBoundedByTheStoredRange)
     Call(bad, bad.size());
     EXPECT_EQ(Draws().size(), 0u);
     EXPECT_EQ(Rejected(), before + 1);
-    // A store touching the first range extends it (a buffer written in runs).
     DCStoreRangeNoSync(const_cast<uint8_t*>(m_pos.data()) + 12, 12);
     Call(bad, bad.size());
     EXPECT_EQ(Draws().size(), 1u);
@@ -172,11 +135,7 @@ TEST_F(GxDisplayListTest, UndeclaredArraysAreBoundedByTheStoredRange)
 
 TEST_F(GxDisplayListTest, RegisterLoadsSetFormatsDescriptorAndMatrices)
 {
-    // Format 6 by CP words built from the hardware's bit layout: position
-    // XYZ s16 with 4 fraction bits (cnt 1, type 3, frac 4), colour 0 RGBA8
-    // (cnt bit 13, type 5 at 14), byte-dequant bit 30.
     const uint32_t vatA = 1u | (3u << 1) | (4u << 4) | (1u << 13) | (5u << 14) | (1u << 30);
-    // Descriptor: position direct (bits 9-10 = 1), colour 0 direct (13-14 = 1), PNMTXIDX (bit 0).
     const uint32_t vcdLow = 1u | (1u << 9) | (1u << 13);
     BeBytes list;
     list.U8(0x08).U8(kGxCpVatA + 6).U32(vatA);
@@ -184,7 +143,6 @@ TEST_F(GxDisplayListTest, RegisterLoadsSetFormatsDescriptorAndMatrices)
     list.U8(0x08).U8(kGxCpVatC + 6).U32(0);
     list.U8(0x08).U8(kGxCpVcdLow).U32(vcdLow);
     list.U8(0x08).U8(kGxCpVcdHigh).U32(0);
-    // XF: row 3 of the matrix memory (PNMTX1's first row) = 1, 2, 3, 4.
     list.U8(0x10).U32((3u << 16) | 12u).F32(1).F32(2).F32(3).F32(4);
     list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT6).U16(1).U8(3).U16(0x0018).U16(0xFFF0).U16(0x0004).U32(0x0A0B0C0D);
     Call(list, list.size());
@@ -199,51 +157,19 @@ TEST_F(GxDisplayListTest, RegisterLoadsSetFormatsDescriptorAndMatrices)
     EXPECT_EQ(s.posTexMtx[3][0], 1.0f);
     EXPECT_EQ(s.posTexMtx[3][3], 4.0f);
     EXPECT_EQ(s.vtxFmt[6].attr[GX_VA_POS].frac, 4);
-    // The same words describe what GXSetVtxAttrFmt sets.
     uint32_t a, b, c;
     gxPackVat(s.vtxFmt[6], &a, &b, &c);
     EXPECT_EQ(a, vatA);
-}
-
-TEST(gxRegisters, VertexFormatWordsRoundTripEveryField)
-{
-    gxVtxFmt f;
-    f.attr[GX_VA_POS] = {GX_POS_XY, GX_U16, 31};
-    f.attr[GX_VA_NRM] = {GX_NRM_NBT3, GX_S8, 0};
-    f.attr[GX_VA_CLR0] = {GX_CLR_RGB, GX_RGBA6, 0};
-    f.attr[GX_VA_CLR1] = {GX_CLR_RGBA, GX_RGBA4, 0};
-    for (int t = 0; t < 8; ++t)
-        f.attr[GX_VA_TEX0 + t] = {static_cast<GXCompCnt>(t & 1), static_cast<GXCompType>(t % 5),
-                                  static_cast<uint8_t>(3 * t + 1)};
-    uint32_t a, b, c;
-    gxPackVat(f, &a, &b, &c);
-    // Spot checks against the hardware layout: TEX4 count at B bit 27, its
-    // fraction in C bits 0-4; NBT3 at A bit 31.
-    EXPECT_EQ((b >> 27) & 1, 0u);
-    EXPECT_EQ(c & 31, 13u);
-    EXPECT_EQ(a >> 31, 1u);
-    gxVtxFmt g;
-    gxUnpackVat(a, b, c, g);
-    for (int attr = GX_VA_POS; attr <= GX_VA_TEX7; ++attr) {
-        SCOPED_TRACE(GXAttrText(attr));
-        EXPECT_EQ(g.attr[attr].cnt, f.attr[attr].cnt);
-        EXPECT_EQ(g.attr[attr].type, f.attr[attr].type);
-        if (attr == GX_VA_POS || attr >= GX_VA_TEX0) {
-            EXPECT_EQ(g.attr[attr].frac, f.attr[attr].frac);
-        }
-    }
 }
 
 TEST(gxRegisters, BlendAndAlphaCompareFollowTheWriteMask)
 {
     gxState s;
     gxStateReset(s);
-    // Blend: src ONE (8-10), dst ZERO (5-7), subtract bit 11 with blend bit 0.
     gxApplyBpRegister(s, kGxBpBlendMode, 1u | (1u << 3) | (1u << 8) | (1u << 11));
     EXPECT_EQ(s.blendMode, GX_BM_SUBTRACT);
     EXPECT_EQ(s.blendSrc, GX_BL_ONE);
     EXPECT_FALSE(s.alphaUpdate);
-    // Only ref1 (bits 8-15) changes under the mask.
     gxApplyBpRegister(s, kGxBpAlphaCompare, (2u) | (6u << 16) | (1u << 22));
     gxApplyBpRegister(s, kGxBpWriteMask, 0x00FF00);
     gxApplyBpRegister(s, kGxBpAlphaCompare, 0xFFFFFF);
@@ -263,7 +189,6 @@ TEST(gxRegisters, XfLoadsReachViewportLightsAndMatrixIndices)
         std::memcpy(&v, &f, 4);
         return gxApplyXfWord(s, address, v);
     };
-    // The hardware's viewport for (10, 20, 300, 200) with depth 0.25..1.
     xf(kGxXfViewport + 0, 150.0f);
     xf(kGxXfViewport + 1, -100.0f);
     xf(kGxXfViewport + 2, 0.75f * 16777215.0f);
@@ -276,7 +201,6 @@ TEST(gxRegisters, XfLoadsReachViewportLightsAndMatrixIndices)
     EXPECT_FLOAT_EQ(s.viewport.ht, 200.0f);
     EXPECT_NEAR(s.viewport.nearZ, 0.25f, 1e-6f);
     EXPECT_FLOAT_EQ(s.viewport.farZ, 1.0f);
-    // Light 1's record: colour word 3, k1 word 8, direction z word 15.
     gxApplyXfWord(s, kGxXfLightBase + 16 + 3, 0x11223344u);
     xf(kGxXfLightBase + 16 + 8, 0.5f);
     xf(kGxXfLightBase + 16 + 15, -1.0f);
@@ -284,37 +208,15 @@ TEST(gxRegisters, XfLoadsReachViewportLightsAndMatrixIndices)
     EXPECT_EQ(s.lights[1].color.a, 0x44);
     EXPECT_EQ(s.lights[1].k[1], 0.5f);
     EXPECT_EQ(s.lights[1].dir[2], -1.0f);
-    // Matrix index A: position row 6, TEX0 row 30, TEX3 row 39.
     gxApplyXfWord(s, kGxXfMatrixIndexA, 6u | (30u << 6) | (39u << 24));
     EXPECT_EQ(s.currentPnMtx, 6u);
     EXPECT_EQ(s.currentTexMtx[0], 30u);
     EXPECT_EQ(s.currentTexMtx[3], 39u);
-    // Normal memory word 0x400 + 3 * 9 + 4 is row 10, column 1.
     xf(kGxXfNrmBase + 31, 2.5f);
     EXPECT_EQ(s.nrmMtx[10][1], 2.5f);
     EXPECT_EQ(xf(0x2000, 1.0f), gxRegResult::kIgnored);
 }
 
-TEST(gxRegisters, DescriptorWordsSetInputTypes)
-{
-    gxState s;
-    gxStateReset(s);
-    // POS index16 (3 at bits 9-10), NRM index8 (2 at 11-12), TEX1MTXIDX (bit 2).
-    gxApplyCpRegister(s, kGxCpVcdLow, (3u << 9) | (2u << 11) | (1u << 2));
-    gxApplyCpRegister(s, kGxCpVcdHigh, (3u << 0) | (1u << 14));  // TEX0 index16, TEX7 direct
-    EXPECT_EQ(s.vtxDesc[GX_VA_POS], GX_INDEX16);
-    EXPECT_EQ(s.vtxDesc[GX_VA_NRM], GX_INDEX8);
-    EXPECT_EQ(s.vtxDesc[GX_VA_CLR0], GX_NONE);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX1MTXIDX], GX_DIRECT);
-    EXPECT_EQ(s.vtxDesc[GX_VA_PNMTXIDX], GX_NONE);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX0], GX_INDEX16);
-    EXPECT_EQ(s.vtxDesc[GX_VA_TEX7], GX_DIRECT);
-    gxApplyCpRegister(s, kGxCpArrayStride + 4, 0x1234);
-    EXPECT_EQ(s.arrays[4].stride, 0x34u) << "strides are 8-bit";
-    EXPECT_EQ(gxApplyCpRegister(s, 0x20, 0), gxRegResult::kIgnored);
-}
-
-// Each command ending exactly where its list ends is whole and runs.
 TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
 {
     const uint64_t before = Rejected();
@@ -330,25 +232,6 @@ TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
     Draw(draw, GX_POINTS, {});
     Call(draw, draw.size());
     EXPECT_EQ(Rejected(), before);
-}
-
-TEST_F(GxDisplayListTest, IndexedMatrixLoadReadsTheMatrixArray)
-{
-    BeBytes mtx;
-    for (int i = 0; i < 24; ++i)
-        mtx.F32(static_cast<float>(i));
-    GXSetArray(GX_POS_MTX_ARRAY, mtx.data(), 48);
-    GXSetArrayBounds(GX_POS_MTX_ARRAY, mtx.size());
-    BeBytes list;
-    list.U8(0x20).U32((1u << 16) | (11u << 12) | (4u * GX_PNMTX2));  // element 1, 12 words
-    Call(list, list.size());
-    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2][0], 12.0f);
-    EXPECT_EQ(gxGet().posTexMtx[GX_PNMTX2 + 2][3], 23.0f);
-    const uint64_t before = Rejected();
-    BeBytes past;
-    past.U8(0x20).U32((2u << 16) | (11u << 12));
-    Call(past, past.size());
-    EXPECT_EQ(Rejected(), before + 1);
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// Drawing through the GX API on the headless backend: vertex colours,
-// primitives, viewport and scissor, depth and culling.
 #include "gxDrawFixture.h"
 
 TEST_F(GxDrawTest, TriangleInterpolatesVertexColours)
@@ -17,7 +15,6 @@ TEST_F(GxDrawTest, TriangleInterpolatesVertexColours)
     EXPECT_TRUE(ColorNear(Pixel(496, 101), GXColor{2, 252, 0, 255}, 4));
     EXPECT_TRUE(ColorNear(Pixel(101, 396), GXColor{1, 2, 252, 255}, 4));
     EXPECT_TRUE(ColorNear(Pixel(500, 400), GXColor{0, 0, 0, 0}));  // outside stays clear
-    // Half-way along the top edge: red and green mix evenly.
     EXPECT_TRUE(ColorNear(Pixel(300, 101), GXColor{128, 127, 0, 255}, 3));
     const GXTestDrawStats stats = GXTestGetDrawStats();
     EXPECT_EQ(stats.draws, 1u);

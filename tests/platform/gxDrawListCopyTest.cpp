@@ -1,6 +1,3 @@
-// A display list with indexed fixed-point positions and indexed normals,
-// drawn lit; frame-buffer copies to textures (half-size box filter, the
-// stored format's precision, clear) sampled back through a texture object.
 #include "gxDrawFixture.h"
 
 #include "datagen/gxTextureEncode.h"
@@ -8,74 +5,10 @@
 
 namespace {
 
-void LightFromViewer(GXColor material)
-{
-    GXLightObj light;
-    GXInitLightPos(&light, 0.0f, 0.0f, 1048576.0f);
-    GXInitLightDir(&light, 0.0f, 0.0f, -1.0f);
-    GXInitLightAttn(&light, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
-    GXInitLightColor(&light, GXColor{255, 255, 255, 255});
-    GXLoadLightObjImm(&light, GX_LIGHT0);
-    GXSetChanCtrl(GX_COLOR0, GX_TRUE, GX_SRC_REG, GX_SRC_REG, GX_LIGHT0, GX_DF_CLAMP, GX_AF_SPOT);
-    GXSetChanCtrl(GX_ALPHA0, GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE);
-    GXSetChanAmbColor(GX_COLOR0A0, GXColor{0, 0, 0, 255});
-    GXSetChanMatColor(GX_COLOR0A0, material);
-}
-
 }  // namespace
-
-TEST_F(GxDrawTest, DisplayListWithIndexedFixedPointPositionsAndNormals)
-{
-    // Positions: s16 with 8 fraction bits (256 = 1.0), 6 bytes apart.
-    const float pos[6][3] = {{-4, -2, 0}, {-1, -2, 0}, {-4, 2, 0}, {1, -2, 0}, {4, -2, 0}, {1, 2, 0}};
-    std::vector<uint8_t> posBytes(6 * 6);
-    for (int v = 0; v < 6; ++v)
-        for (int k = 0; k < 3; ++k)
-            ps::StoreS16BE(&posBytes[(v * 3 + k) * 2], static_cast<int16_t>(pos[v][k] * 256));
-    // Normals: f32, facing the viewer and tilted so that L.N = 0.8.
-    const float nrm[2][3] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.6f, 0.8f}};
-    std::vector<uint8_t> nrmBytes(2 * 12);
-    for (int v = 0; v < 2; ++v)
-        for (int k = 0; k < 3; ++k)
-            ps::StoreF32BE(&nrmBytes[(v * 3 + k) * 4], nrm[v][k]);
-    // Triangles, format 0: a 16-bit position index and an 8-bit normal index
-    // per vertex; padded with no-ops to 32 bytes.
-    std::vector<uint8_t> list = {static_cast<uint8_t>(GX_TRIANGLES | static_cast<int>(GX_VTXFMT0)), 0, 6};
-    const uint8_t normalOf[6] = {0, 0, 0, 1, 1, 1};
-    for (uint8_t v = 0; v < 6; ++v)
-        list.insert(list.end(), {0, v, normalOf[v]});
-    list.resize(32, 0);
-    const AlignedBytes positions(posBytes), normals(nrmBytes), dl(list);
-
-    GXClearVtxDesc();
-    GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
-    GXSetVtxDesc(GX_VA_NRM, GX_INDEX8);
-    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_S16, 8);
-    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_NRM, GX_NRM_XYZ, GX_F32, 0);
-    GXSetArray(GX_VA_POS, positions.data(), 6);
-    GXSetArray(GX_VA_NRM, normals.data(), 12);
-    // Model units to pixels: 32 pixels a unit around the screen centre.
-    const Mtx toScreen = {{32, 0, 0, 320}, {0, 32, 0, 240}, {0, 0, 1, -0.5f}};
-    const Mtx id = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-    GXLoadPosMtxImm(toScreen, GX_PNMTX0);
-    GXLoadNrmMtxImm(id, GX_PNMTX0);
-    LightFromViewer(GXColor{200, 100, 50, 255});
-
-    GXCallDisplayList(dl.data(), static_cast<uint32_t>(dl.size()));
-    // Full light: 200 * 256 >> 8; L.N = 0.8 gives lit 204: 200 * 205 >> 8 = 160.
-    EXPECT_TRUE(ColorNear(Pixel(320 - 3 * 32, 240 - 32), GXColor{200, 100, 50, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320 + 2 * 32, 240 - 32), GXColor{160, 80, 40, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{0, 0, 0, 0}, 0));  // between the triangles
-    const GXTestLastDraw last = GXTestGetLastDraw();
-    EXPECT_EQ(last.primitive, GX_TRIANGLES);
-    EXPECT_EQ(last.vertexCount, 6u);
-    EXPECT_EQ(GXTestGetDrawStats().draws, 1u);
-}
 
 class GxDrawCopyTest : public GxDrawTest {
 protected:
-    // Draws an 8x8 pattern 1:1 at the frame buffer's top-left corner. Each
-    // 2x2 block (bx, by) averages to (60 + 16 bx, 102 + 20 by, 196 - 10 bx).
     void DrawPattern()
     {
         datagen::RgbaImage image;
@@ -101,7 +34,6 @@ protected:
         DrawTexturedRect(0, 0, 8, 8);
     }
 
-    // Samples a 4x4 texture at dest, 16 pixels a texel, at (100, 100).
     static void DrawCopy(void* dest, GXTexFmt format)
     {
         GXTexObj obj;
@@ -131,7 +63,6 @@ TEST_F(GxDrawCopyTest, BoxFilteredHalvingIsSampledFromTheDestination)
             EXPECT_TRUE(ColorNear(Pixel(100 + bx * 16 + 8, 100 + by * 16 + 8), want, 0));
         }
     }
-    // Without clear the source stays.
     EXPECT_TRUE(ColorNear(Pixel(0, 0), GXColor{0, 100, 200, 255}, 0));
 }
 
@@ -144,14 +75,10 @@ TEST_F(GxDrawCopyTest, CopyKeepsTheStoredFormatsPrecisionAndClears)
     GXSetCopyClear(GXColor{9, 8, 7, 6}, 0xFFFFFF);
     GXCopyTex(dest.data(), GX_TRUE);
     DrawCopy(dest.data(), GX_TF_RGB5A3);
-    // Block (0, 0) = (60, 102, 196), opaque: 5 bits kept, bits repeated:
-    // 60 >> 3 = 7 -> 57, 12 -> 99, 24 -> 198.
     EXPECT_TRUE(ColorNear(Pixel(108, 108), GXColor{57, 99, 198, 255}, 0));
-    // The copied rectangle now holds the clear colour; beside it nothing changed.
     EXPECT_TRUE(ColorNear(Pixel(3, 3), GXColor{9, 8, 7, 6}, 0));
     EXPECT_TRUE(ColorNear(Pixel(9, 3), GXColor{0, 0, 0, 0}, 0));
 
-    // A CPU store over the destination replaces the copy by the memory's texels.
     DCStoreRangeNoSync(dest.data(), static_cast<uint32_t>(dest.size()));
     DrawCopy(dest.data(), GX_TF_RGB5A3);
     EXPECT_TRUE(ColorNear(Pixel(108, 108), GXColor{0, 0, 0, 0}, 0));  // zero bytes: 4-bit black, alpha 0

@@ -1,5 +1,3 @@
-// The pixel stage: blend modes the engine uses, alpha compare, depth modes,
-// culling by on-screen winding, scissor, viewport and the write masks.
 #include "gxDrawFixture.h"
 
 namespace {
@@ -11,8 +9,6 @@ constexpr GXColor kSrc{200, 100, 50, 128};
 
 TEST_F(GxDrawTest, BlendModesCombineSourceAndDestination)
 {
-    // Source (200, 100, 50, 128) over destination (100, 150, 200, 255);
-    // a = 128/255. Results rounded to 8 bits.
     struct Row {
         const char* name;
         GXBlendMode mode;
@@ -22,11 +18,9 @@ TEST_F(GxDrawTest, BlendModesCombineSourceAndDestination)
         {"one, zero", GX_BM_BLEND, GX_BL_ONE, GX_BL_ZERO, {200, 100, 50, 128}},
         {"alpha blend", GX_BM_BLEND, GX_BL_SRCALPHA, GX_BL_INVSRCALPHA, {150, 125, 125, 191}},
         {"additive by alpha", GX_BM_BLEND, GX_BL_SRCALPHA, GX_BL_ONE, {200, 200, 225, 255}},
-        // 2 * s * d / 255.
         {"modulate 2x", GX_BM_BLEND, GX_BL_DSTCLR, GX_BL_SRCCLR, {157, 118, 78, 255}},
         {"darken by alpha", GX_BM_BLEND, GX_BL_ZERO, GX_BL_INVSRCALPHA, {50, 75, 100, 127}},
         {"modulate light", GX_BM_BLEND, GX_BL_DSTCLR, GX_BL_ZERO, {78, 59, 39, 128}},
-        // Destination minus source, factors ignored, clamped at 0.
         {"subtract", GX_BM_SUBTRACT, GX_BL_ONE, GX_BL_ONE, {0, 50, 150, 127}},
         {"none writes the source", GX_BM_NONE, GX_BL_ZERO, GX_BL_ZERO, {200, 100, 50, 128}},
     };
@@ -50,7 +44,6 @@ TEST_F(GxDrawTest, LogicOpCombinesBits)
 
 TEST_F(GxDrawTest, AlphaCompareDiscardsBelowTwo)
 {
-    // The material alpha test: alpha >= 2 passes, anything less is dropped.
     GXSetAlphaCompare(GX_GEQUAL, 2, GX_AOP_AND, GX_ALWAYS, 0);
     const uint8_t alphas[] = {0, 1, 2, 255};
     for (int i = 0; i < 4; ++i)
@@ -60,7 +53,6 @@ TEST_F(GxDrawTest, AlphaCompareDiscardsBelowTwo)
     EXPECT_TRUE(ColorNear(Pixel(105, 25), GXColor{255, 255, 255, 2}, 0));
     EXPECT_TRUE(ColorNear(Pixel(145, 25), GXColor{255, 255, 255, 255}, 0));
 
-    // Two comparisons joined: 100 < alpha < 200 passes.
     GXSetAlphaCompare(GX_GREATER, 100, GX_AOP_AND, GX_LESS, 200);
     const uint8_t more[] = {100, 150, 200};
     for (int i = 0; i < 3; ++i)
@@ -79,20 +71,17 @@ TEST_F(GxDrawTest, DepthModesCompareAndUpdate)
     DrawRect(10, 10, 50, 50, GXColor{0, 0, 255, 255}, -0.5f);  // equal depth passes LEQUAL
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{0, 0, 255, 255}, 0));
 
-    // EQUAL redraws only where the depth matches (the relighting passes).
     GXSetZMode(GX_TRUE, GX_EQUAL, GX_FALSE);
     DrawRect(10, 10, 50, 50, GXColor{9, 9, 9, 255}, -0.3f);
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{0, 0, 255, 255}, 0));
     DrawRect(10, 10, 50, 50, GXColor{7, 7, 7, 255}, -0.5f);
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{7, 7, 7, 255}, 0));
 
-    // Without update, a nearer draw does not hide a later farther one.
     GXSetZMode(GX_TRUE, GX_LEQUAL, GX_FALSE);
     DrawRect(60, 10, 100, 50, GXColor{255, 0, 0, 255}, -0.2f);
     DrawRect(60, 10, 100, 50, GXColor{0, 255, 0, 255}, -0.4f);
     EXPECT_TRUE(ColorNear(Pixel(80, 30), GXColor{0, 255, 0, 255}, 0));
 
-    // With compare off nothing is tested (and depth is not written).
     GXSetZMode(GX_FALSE, GX_NEVER, GX_TRUE);
     DrawRect(10, 10, 50, 50, GXColor{1, 2, 3, 255}, -0.9f);
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{1, 2, 3, 255}, 0));
@@ -100,8 +89,6 @@ TEST_F(GxDrawTest, DepthModesCompareAndUpdate)
 
 TEST_F(GxDrawTest, CullModesFollowOnScreenWinding)
 {
-    // The red triangle runs clockwise on the screen (y down), the green one
-    // counter-clockwise.
     auto triangle = [](const float (&xy)[6], GXColor c) {
         GXBegin(GX_TRIANGLES, GX_VTXFMT0, 3);
         for (int i = 0; i < 6; i += 2) {
@@ -139,7 +126,6 @@ TEST_F(GxDrawTest, ScissorViewportAndWriteMasks)
     EXPECT_EQ(Pixel(25, 30).r, 0);  // the scissor's height ends at row 29
     GXSetScissor(0, 0, 640, 480);
 
-    // A viewport on the lower-right quarter squeezes the whole screen into it.
     GXSetViewport(320, 240, 320, 240, 0.0f, 1.0f);
     DrawRect(0, 0, 640, 480, GXColor{0, 0, 255, 255});
     EXPECT_EQ(Pixel(330, 250).b, 255);
@@ -147,7 +133,6 @@ TEST_F(GxDrawTest, ScissorViewportAndWriteMasks)
     EXPECT_EQ(Pixel(330, 230).b, 0);
     GXSetViewport(0, 0, 640, 480, 0.0f, 1.0f);
 
-    // Colour off, alpha on: only alpha changes.
     GXTestClearEfb(GXColor{10, 20, 30, 40}, 0xFFFFFF);
     GXSetColorUpdate(GX_FALSE);
     GXSetAlphaUpdate(GX_TRUE);

@@ -1,6 +1,3 @@
-// The backend's translation of GX state into OpenGL terms, without a
-// context: combiner compare fields, fog coefficients, culling, depth,
-// subtract blending, scissor clipping, mipmap levels and the PNG writer.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -93,7 +90,6 @@ TEST(GxDrawStateTest, FogCoefficientsPutStartAtZeroAndEndAtOne)
     fog.farZ = fog.nearZ;
     EXPECT_FALSE(FogCoefficients(fog, &a, &b, &c));
 
-    // A degenerate fog is drawn without fog rather than with infinities.
     gxState s = DefaultState();
     s.fog = fog;
     s.fog.type = GX_FOG_PERSP_LIN;

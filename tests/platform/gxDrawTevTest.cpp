@@ -1,7 +1,3 @@
-// The texture combiner: its integer equation (lerp rounding, bias, scale,
-// subtract, compare modes, clamping and the low 8 bits of unclamped
-// results), konst selection, swap tables and a two-stage chain. Expected
-// values are worked by hand from the combiner's fixed-point formula.
 #include "gxDrawFixture.h"
 
 #include "datagen/gxTextureEncode.h"
@@ -18,38 +14,25 @@ struct TevCase {
     GXColor want;
 };
 
-// Registers of every case: C0 = (200, 100, 0), C1 = (50, 150, 255),
-// C2 = (64, 128, 255), PREV = (10, 20, 30). With a = C0, b = C1, c = C2 the
-// lerp sums a*(256 - c') + b*c' (c' = c + c/128 = 64, 129, 256) are
-// R 41600, G 32050, B 65280.
 std::vector<TevCase> Cases()
 {
     return {
-        // (41600 + 128) >> 8 = 163 ... plus d.
         {"AddScale1", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_CPREV}, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE,
          {173, 145, 255, 255}},
-        // ((d - 128) << 1) + ((sum << 1) + 128 >> 8): 89, 34, 314 -> 255.
         {"AddSubHalfScale2", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_CPREV}, GX_TEV_ADD, GX_TB_SUBHALF, GX_CS_SCALE_2,
          GX_TRUE, {89, 34, 255, 255}},
-        // No rounding term, then (d + t) >> 1: (10 + 162) / 2 = 86, 72, 142.
         {"Divide2", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_CPREV}, GX_TEV_ADD, GX_TB_ZERO, GX_CS_DIVIDE_2, GX_TRUE,
          {86, 72, 142, 255}},
-        // 255 - ((sum + 127) >> 8) = 255 - 162, 255 - 125, 255 - 255.
         {"Subtract", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_ONE}, GX_TEV_SUB, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE,
          {93, 130, 0, 255}},
-        // 200 > 50 in red: d + c for every channel = PREV + C2.
         {"CompareR8Greater", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_CPREV}, GX_TEV_COMP_R8_GT, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {74, 148, 255, 255}},
-        // Red 50 == 200 fails, so d alone.
         {"CompareR8EqualFails", {GX_CC_C1, GX_CC_C0, GX_CC_C2, GX_CC_CPREV}, GX_TEV_COMP_R8_EQ, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {10, 20, 30, 255}},
-        // Per channel: C1 (50, 150, 255) == C2 (64, 128, 255) only in blue.
         {"CompareRGB8EqualPerChannel", {GX_CC_C1, GX_CC_C2, GX_CC_ONE, GX_CC_CPREV}, GX_TEV_COMP_RGB8_EQ, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {10, 20, 255, 255}},
-        // G*256 + R: C2 = 128*256 + 64 > C0 = 100*256 + 200.
         {"CompareGR16Greater", {GX_CC_C2, GX_CC_C0, GX_CC_ONE, GX_CC_ZERO}, GX_TEV_COMP_GR16_GT, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {255, 255, 255, 255}},
-        // Unclamped: PREV - 128 = -118, -108, -98; the pixel keeps the low 8 bits.
         {"UnclampedKeepsLowBits", {GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV}, GX_TEV_ADD, GX_TB_SUBHALF,
          GX_CS_SCALE_1, GX_FALSE, {138, 148, 158, 255}},
     };
@@ -68,7 +51,6 @@ protected:
         GXSetTevColor(GX_TEVREG1, GXColor{50, 150, 255, 255});
         GXSetTevColor(GX_TEVREG2, GXColor{64, 128, 255, 255});
         GXSetTevColor(GX_TEVPREV, GXColor{10, 20, 30, 255});
-        // Alpha passes the vertex alpha (255).
         GXSetTevAlphaIn(GX_TEVSTAGE0, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_RASA);
         GXSetTevAlphaOp(GX_TEVSTAGE0, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
     }
@@ -76,8 +58,6 @@ protected:
 
 TEST_F(GxDrawTevTest, OneStageFollowsTheFixedPointEquation)
 {
-    // Both the program specialised for each configuration and the generic
-    // one that reads the configuration from uniforms.
     for (bool generic : {false, true}) {
         GXTestForceGenericProgram(generic);
         for (const TevCase& c : Cases()) {
@@ -103,10 +83,7 @@ TEST_F(GxDrawTevTest, AlphaCombinerSubtractsAndCompares)
         GXTevOp op;
         uint8_t want;
     } rows[] = {
-        // The alpha combiner negates before its shift: 255 + (-(60*256 + 127) >> 8)
-        // = 255 - 61 = 194, where the colour combiner would give 195.
         {"Subtract", {GX_CA_ZERO, GX_CA_A1, GX_CA_RASA, GX_CA_RASA}, GX_TEV_SUB, 194},
-        // 200 > 60: d + c = 60 + 100 (vertex alpha 100 as c).
         {"A8Greater", {GX_CA_A0, GX_CA_A1, GX_CA_RASA, GX_CA_A1}, GX_TEV_COMP_A8_GT, 160},
         {"A8EqualFails", {GX_CA_A0, GX_CA_A1, GX_CA_RASA, GX_CA_A1}, GX_TEV_COMP_A8_EQ, 60},
     };
@@ -143,7 +120,6 @@ TEST_F(GxDrawTevTest, KonstSelectionsAndSwapTables)
         EXPECT_TRUE(ColorNear(Pixel(30, 30), row.want, 0));
     }
 
-    // The rasterised colour through table 1 = (R, G, B, G): alpha reads green.
     GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_GREEN);
     GXSetTevSwapModeTable(GX_TEV_SWAP2, GX_CH_BLUE, GX_CH_BLUE, GX_CH_RED, GX_CH_ALPHA);
     GXSetTevColorIn(GX_TEVSTAGE0, GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_RASC);
@@ -158,7 +134,6 @@ TEST_F(GxDrawTevTest, KonstSelectionsAndSwapTables)
 
 TEST_F(GxDrawTevTest, TwoStagesModulateTextureThenAddRegister)
 {
-    // An 8x8 texture of one colour (200, 100, 50).
     datagen::RgbaImage image;
     image.width = image.height = 8;
     for (int i = 0; i < 64; ++i)
@@ -174,7 +149,6 @@ TEST_F(GxDrawTevTest, TwoStagesModulateTextureThenAddRegister)
     GXSetNumTevStages(2);
     GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
     GXSetTevOp(GX_TEVSTAGE0, GX_MODULATE);
-    // Stage 1: prev + REG0 (c = 0 picks a).
     GXSetTevOrder(GX_TEVSTAGE1, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR_NULL);
     GXSetTevColorIn(GX_TEVSTAGE1, GX_CC_CPREV, GX_CC_ZERO, GX_CC_ZERO, GX_CC_C0);
     GXSetTevColorOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
@@ -182,8 +156,6 @@ TEST_F(GxDrawTevTest, TwoStagesModulateTextureThenAddRegister)
     GXSetTevAlphaOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
     GXSetTevColor(GX_TEVREG0, GXColor{20, 30, 40, 0});
 
-    // Texture x vertex colour (128, 255, 64): (200*129 + 128) >> 8 = 101,
-    // (100*256 + 128) >> 8 = 100, (50*64 + 128) >> 8 = 13; then + REG0.
     DrawTexturedRect(100, 100, 164, 164, GXColor{128, 255, 64, 255});
     EXPECT_TRUE(ColorNear(Pixel(130, 130), GXColor{121, 130, 53, 255}, 0));
     const GXTestLastDraw last = GXTestGetLastDraw();

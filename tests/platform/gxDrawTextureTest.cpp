@@ -1,8 +1,3 @@
-// Textured quads built with the data generator's encoders and sampled
-// through the GX texture path: a compressed texture in both block modes and
-// an indexed one through a loaded palette reach the screen with the decoded
-// colours (each format's bits are pinned by the decoder's tests), plus wrap
-// modes, the cache and bad textures.
 #include "gxDrawFixture.h"
 
 #include <string>
@@ -27,7 +22,6 @@ struct TextureCase {
     std::vector<Probe> probes;
 };
 
-// An 8x8 image whose 2x2 cells take the case's 16 colours.
 datagen::RgbaImage MakeImage(const TextureCase& c)
 {
     datagen::RgbaImage img{8, 8, {}};
@@ -39,7 +33,6 @@ datagen::RgbaImage MakeImage(const TextureCase& c)
     return img;
 }
 
-// A size x size texture of one colour.
 std::vector<uint8_t> EncodeSolid(uint32_t size, Rgba c, GXTexFmt format = GX_TF_RGBA8)
 {
     datagen::RgbaImage img{size, size, {}};
@@ -53,12 +46,7 @@ std::vector<uint8_t> EncodeSolid(uint32_t size, Rgba c, GXTexFmt format = GX_TF_
 constexpr Rgba W{255, 255, 255, 255}, K{0, 0, 0, 255}, R{255, 0, 0, 255}, G{0, 255, 0, 255}, B{0, 0, 255, 255};
 constexpr Rgba T{0, 0, 0, 0};  // transparent
 
-// Four-colour compressed blocks: each 4x4 block has white and black ends and
-// texels near the two interpolated colours (5*C0 + 3*C1) / 8 = 159 and
-// (3*C0 + 5*C1) / 8 = 95.
 constexpr Rgba G159{159, 159, 159, 255}, G95{95, 95, 95, 255};
-// Three-colour blocks: red and blue ends, a purple texel that takes the
-// average entry (C0 + C1) / 2 = (127, 0, 127), and transparent texels.
 constexpr Rgba P{128, 0, 128, 255};
 
 std::vector<TextureCase> Cases()
@@ -71,7 +59,6 @@ std::vector<TextureCase> Cases()
         {"CMPR_ThreeColourTransparent", GX_TF_CMPR,
          {{R, B, R, B}, {P, T, P, T}, {R, B, R, B}, {P, T, P, T}},
          {{0, 0, {255, 0, 0, 255}}, {2, 0, {0, 0, 255, 255}}, {0, 2, {127, 0, 127, 255}}, {7, 7, {127, 0, 127, 0}}}},
-        // Colour-indexed through an IA8 palette: (I, I, I, A).
         {"C8_PaletteIA8", GX_TF_C8,
          {{{200, 200, 200, 100}, {200, 200, 200, 100}, {50, 50, 50, 255}, {50, 50, 50, 255}},
           {{200, 200, 200, 100}, {200, 200, 200, 100}, {50, 50, 50, 255}, {50, 50, 50, 255}},
@@ -93,7 +80,6 @@ protected:
         GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
     }
 
-    // Loads an 8x8 texture with nearest filtering into map 0.
     static void LoadNearest(GXTexObj* obj, const AlignedBytes& texels, GXTexFmt format, GXTexWrapMode wrap = GX_CLAMP,
                             GXTexMapID map = GX_TEXMAP0)
     {
@@ -102,8 +88,6 @@ protected:
         GXLoadTexObj(obj, map);
     }
 
-    // The centre pixel of texel (tx, ty) of the 8x8 texture drawn at
-    // (100, 100) with 8 pixels a texel.
     static GXColor TexelPixel(int tx, int ty) { return Pixel(100 + tx * 8 + 4, 100 + ty * 8 + 4); }
 };
 
@@ -145,7 +129,6 @@ TEST_F(GxDrawTextureTest, EachFormatDecodesToItsHardwareColours)
 
 TEST_F(GxDrawTextureTest, RepeatAndMirrorWrapTheCoordinates)
 {
-    // Left half red, right half blue; drawn over s = 0..2 with 32 pixels a texel.
     const TextureCase c{"", GX_TF_RGBA8, {{R, R, B, B}, {R, R, B, B}, {R, R, B, B}, {R, R, B, B}}, {}};
     std::vector<uint8_t> encoded;
     ASSERT_TRUE(datagen::EncodeGxTexture(MakeImage(c), GX_TF_RGBA8, nullptr, &encoded));
@@ -168,30 +151,6 @@ TEST_F(GxDrawTextureTest, RepeatAndMirrorWrapTheCoordinates)
         EXPECT_TRUE(ColorNear(Pixel(256 + 16, 16), row.secondLeft));
         EXPECT_TRUE(ColorNear(Pixel(512 - 16, 16), row.secondRight));
     }
-}
-
-TEST_F(GxDrawTextureTest, RewrittenTexelsAreDecodedAgainAfterAStore)
-{
-    const std::vector<uint8_t> redBytes = EncodeSolid(8, R), greenBytes = EncodeSolid(8, G);
-    AlignedBytes texels(redBytes);
-    GXTexObj obj;
-    LoadNearest(&obj, texels, GX_TF_RGBA8);
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
-
-    // Same address, new texels: without the store the cached decode stays.
-    std::memcpy(texels.data(), greenBytes.data(), greenBytes.size());
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
-    DCStoreRangeNoSync(texels.data(), static_cast<uint32_t>(texels.size()));
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{0, 255, 0, 255}));
-
-    // GXInvalidateTexAll forgets decodes as well.
-    std::memcpy(texels.data(), redBytes.data(), redBytes.size());
-    GXInvalidateTexAll();
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 0, 255}));
 }
 
 TEST_F(GxDrawTextureTest, UnsupportedTexturesDrawWhite)
@@ -221,7 +180,6 @@ TEST_F(GxDrawTextureTest, UnsupportedTexturesDrawWhite)
 
 TEST_F(GxDrawTextureTest, MipLevelsAreChosenByMinificationWithinTheLodRange)
 {
-    // Level 0 (16x16) red, level 1 (8x8) green, stored one after the other.
     std::vector<uint8_t> chain = EncodeSolid(16, R, GX_TF_RGB5A3);
     const std::vector<uint8_t> level1 = EncodeSolid(8, G, GX_TF_RGB5A3);
     chain.insert(chain.end(), level1.begin(), level1.end());
@@ -245,24 +203,4 @@ TEST_F(GxDrawTextureTest, MipLevelsAreChosenByMinificationWithinTheLodRange)
         DrawTexturedRect(100, 100, 100 + row.size, 100 + row.size);
         EXPECT_TRUE(ColorNear(Pixel(100 + static_cast<int>(row.size) / 2, 102), row.want, 0));
     }
-}
-
-TEST_F(GxDrawTextureTest, TexturesFirstSeenInOneDrawKeepTheirOwnMaps)
-{
-    // Two textures the cache has never decoded, on maps 0 and 1 of one draw:
-    // decoding the second must not take over the first map's binding.
-    const AlignedBytes redTexels(EncodeSolid(8, R)), blueTexels(EncodeSolid(8, B));
-    GXTexObj redObj, blueObj;
-    LoadNearest(&redObj, redTexels, GX_TF_RGBA8);
-    LoadNearest(&blueObj, blueTexels, GX_TF_RGBA8, GX_CLAMP, GX_TEXMAP1);
-    // Stage 0 takes map 0; stage 1 adds map 1.
-    GXSetNumTevStages(2);
-    GXSetTevOrder(GX_TEVSTAGE1, GX_TEXCOORD0, GX_TEXMAP1, GX_COLOR0A0);
-    GXSetTevColorIn(GX_TEVSTAGE1, GX_CC_TEXC, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV);
-    GXSetTevColorOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
-    GXSetTevAlphaIn(GX_TEVSTAGE1, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
-    GXSetTevAlphaOp(GX_TEVSTAGE1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
-    DrawTexturedRect(100, 100, 164, 164);
-    EXPECT_TRUE(ColorNear(TexelPixel(3, 3), GXColor{255, 0, 255, 255}));
-    GXSetNumTevStages(1);
 }

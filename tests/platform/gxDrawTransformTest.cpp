@@ -1,15 +1,9 @@
-// The transform side of drawing: perspective projection with the console's
-// depth convention, linear fog by eye distance, per-vertex lights with the
-// hardware's attenuation and diffuse functions, and a projective texture
-// generator through the post-transform matrix.
 #include "gxDrawFixture.h"
 
 #include "datagen/gxTextureEncode.h"
 
 namespace {
 
-// Frustum near 1, far 100, half-width 4/3 and half-height 1 at the near
-// plane, in the console's form (eye z -near -> -1, -far -> 0).
 void UsePerspective()
 {
     const float n = 1.0f, f = 100.0f;
@@ -20,7 +14,6 @@ void UsePerspective()
     GXSetProjection(proj, GX_PERSPECTIVE);
 }
 
-// A view-space quad facing the viewer at depth z, with one normal.
 void DrawViewQuad(float cx, float cy, float half, float z, GXColor c, float nx = 0, float ny = 0, float nz = 1)
 {
     GXBegin(GX_QUADS, GX_VTXFMT2, 4);
@@ -45,7 +38,6 @@ void SetUpLitFormat()
     GXSetVtxAttrFmt(GX_VTXFMT2, GX_VA_CLR0, GX_CLR_RGBA, GX_RGBA8, 0);
 }
 
-// Screen x of a view-space point (the projection above, 640 wide).
 int ScreenX(float x, float z) { return static_cast<int>(320.0f + 0.75f * x / -z * 320.0f); }
 
 }  // namespace
@@ -61,8 +53,6 @@ protected:
         SetUpLitFormat();
     }
 
-    // Lit channel: material register white, ambient register amb, lights
-    // in the mask; spot attenuation as the engine's lights use it.
     static void UseLighting(uint32_t mask, GXColor amb, GXColor mat = GXColor{255, 255, 255, 255})
     {
         GXSetChanCtrl(GX_COLOR0, GX_TRUE, GX_SRC_REG, GX_SRC_REG, mask, GX_DF_CLAMP, GX_AF_SPOT);
@@ -74,21 +64,15 @@ protected:
 
 TEST_F(GxDrawTransformTest, LinearFogAtNearMiddleAndFarDistances)
 {
-    // Fog from eye distance 10 (none) to 20 (full), planes 1 and 100.
     GXSetFog(GX_FOG_PERSP_LIN, 10.0f, 20.0f, 1.0f, 100.0f, GXColor{0, 0, 255, 255});
     const float depths[3] = {5.0f, 15.0f, 25.0f};
     const float xs[3] = {-0.6f, 0.0f, 0.6f};
     for (int i = 0; i < 3; ++i)
         DrawViewQuad(xs[i] * depths[i], 0.0f, 0.1f * depths[i], -depths[i], GXColor{255, 0, 0, 255});
-    // Before the start: untouched. Half-way: F = 0.5, (255*128 + 0*128) >> 8
-    // in red and blue. Past the end: the fog colour.
     EXPECT_TRUE(ColorNear(Pixel(ScreenX(-0.6f * 5, -5), 240), GXColor{255, 0, 0, 255}, 0));
     EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{127, 0, 127, 255}, 1));
     EXPECT_TRUE(ColorNear(Pixel(ScreenX(0.6f * 25, -25), 240), GXColor{0, 0, 255, 255}, 0));
 
-    // Orthographic fog is linear in screen depth: with planes 0..1 and a
-    // 0..1 range the factor is the depth itself. Eye z -0.25 of the 0..1
-    // box lies at depth 0.25: (255 * 192) >> 8 and (255 * 64) >> 8.
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     UseScreenSpace();
     GXSetFog(GX_FOG_ORTHO_LIN, 0.0f, 1.0f, 0.0f, 1.0f, GXColor{0, 0, 255, 255});
@@ -99,33 +83,8 @@ TEST_F(GxDrawTransformTest, LinearFogAtNearMiddleAndFarDistances)
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{255, 0, 0, 255}, 0));
 }
 
-TEST_F(GxDrawTransformTest, DirectionalLightAsFarPointLight)
-{
-    // Light 0 shines along -z, placed far away against its direction.
-    GXLightObj light;
-    GXInitLightPos(&light, 0.0f, 0.0f, 1048576.0f);
-    GXInitLightDir(&light, 0.0f, 0.0f, -1.0f);
-    GXInitLightAttn(&light, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
-    GXInitLightColor(&light, GXColor{100, 150, 200, 255});
-    GXLoadLightObjImm(&light, GX_LIGHT0);
-    UseLighting(GX_LIGHT0, GXColor{20, 20, 20, 255});
-
-    // Facing the light: lit = 20 + colour; result = 255 * (lit + lit/128) >> 8.
-    DrawViewQuad(-2.0f, 0.0f, 1.0f, -5.0f, GXColor{0, 0, 0, 255});
-    // Tilted so that L.N = 0.8: lit = 20 + 0.8 * colour.
-    DrawViewQuad(2.0f, 0.0f, 1.0f, -5.0f, GXColor{0, 0, 0, 255}, 0.0f, 0.6f, 0.8f);
-    // Facing away: the clamped diffuse gives ambient only.
-    DrawViewQuad(0.0f, 2.0f, 0.5f, -5.0f, GXColor{0, 0, 0, 255}, 0.0f, 0.0f, -1.0f);
-    EXPECT_TRUE(ColorNear(Pixel(ScreenX(-2.0f, -5.0f), 240), GXColor{119, 170, 220, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(ScreenX(2.0f, -5.0f), 240), GXColor{99, 140, 180, 255}, 1));
-    EXPECT_TRUE(ColorNear(Pixel(320, 240 - 96), GXColor{19, 19, 19, 255}, 1));
-}
-
 TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
 {
-    // Omni light 1 at (0, 0, -3); k1 = 6.6666665 / radius 10, k0 = 0. A quad
-    // at z = -5 with corners (+-1, +-1): every corner is sqrt(6) away and
-    // L.N = 2 / sqrt(6), so the light adds colour * 1.5 / 6 * 2 = colour / 2.
     GXLightObj light;
     GXInitLightPos(&light, 0.0f, 0.0f, -3.0f);
     GXInitLightDir(&light, 0.0f, 0.0f, -1.0f);
@@ -136,8 +95,6 @@ TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
     DrawViewQuad(0.0f, 0.0f, 1.0f, -5.0f, GXColor{0, 0, 0, 255});
     EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{99, 49, 19, 255}, 1));
 
-    // A light exactly on a vertex (distance 0, k0 = 0) must not poison the
-    // result: that vertex gets no diffuse light, the others are edge-on.
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     GXInitLightPos(&light, -1.0f, 1.0f, -5.0f);
     GXLoadLightObjImm(&light, GX_LIGHT1);
@@ -146,45 +103,4 @@ TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
     const int left = ScreenX(-1.0f, -5.0f);
     EXPECT_TRUE(ColorNear(Pixel(left + 2, 194), GXColor{29, 59, 89, 255}, 1));  // by the light's corner
     EXPECT_TRUE(ColorNear(Pixel(320, 240), GXColor{29, 59, 89, 255}, 1));
-}
-
-TEST_F(GxDrawTransformTest, ProjectiveTextureThroughPostMatrix)
-{
-    // Texture: 8x8 with quadrants red, green / blue, white.
-    const uint8_t colours[4][4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
-    datagen::RgbaImage image{8, 8, {}};
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            image.rgba.insert(image.rgba.end(), colours[(y / 4) * 2 + x / 4], colours[(y / 4) * 2 + x / 4] + 4);
-    std::vector<uint8_t> encoded;
-    ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
-    const AlignedBytes texels(encoded);
-    GXTexObj obj;
-    GXInitTexObj(&obj, texels.data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
-    GXInitTexObjLOD(&obj, GX_NEAR, GX_NEAR, 0.0f, 0.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
-    GXLoadTexObj(&obj, GX_TEXMAP0);
-
-    // First matrix: identity into texture matrix 0; post matrix: a projector
-    // along -z, s = 0.5 x / -z + 0.5, t = -0.5 y / -z + 0.5, q = -z.
-    const Mtx id = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-    const Mtx proj = {{0.5f, 0.0f, -0.5f, 0.0f}, {0.0f, -0.5f, -0.5f, 0.0f}, {0.0f, 0.0f, -1.0f, 0.0f}};
-    GXLoadTexMtxImm(id, GX_TEXMTX0, GX_MTX3x4);
-    GXLoadTexMtxImm(proj, GX_PTTEXMTX0, GX_MTX3x4);
-    GXSetNumTexGens(1);
-    GXSetTexCoordGen2(GX_TEXCOORD0, GX_TG_MTX3x4, GX_TG_POS, GX_TEXMTX0, GX_FALSE, GX_PTTEXMTX0);
-    GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
-    GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
-
-    // Quads spanning x, y = -z..z at two depths both map the whole texture
-    // onto the same screen square (80..560 across): only the divide by q
-    // makes the nearer and the farther one agree.
-    for (float depth : {5.0f, 10.0f}) {
-        SCOPED_TRACE(depth);
-        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
-        DrawViewQuad(0.0f, 0.0f, depth, -depth, GXColor{0, 0, 0, 255});
-        EXPECT_TRUE(ColorNear(Pixel(200, 100), GXColor{255, 0, 0, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(440, 100), GXColor{0, 255, 0, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(200, 380), GXColor{0, 0, 255, 255}, 0));
-        EXPECT_TRUE(ColorNear(Pixel(440, 380), GXColor{255, 255, 255, 255}, 0));
-    }
 }

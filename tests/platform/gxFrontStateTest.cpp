@@ -10,59 +10,6 @@ namespace {
 
 using GxFrontStateTest = GxFrontTest;
 
-TEST_F(GxFrontStateTest, TevOpShorthandsSetInputsPerStage)
-{
-    struct Row { const char* name; GXTevStageID stage; GXTevMode mode; uint8_t color[4]; uint8_t alpha[4]; };
-    const Row rows[] = {
-        {"modulate at stage 0", GX_TEVSTAGE0, GX_MODULATE, {GX_CC_ZERO, GX_CC_TEXC, GX_CC_RASC, GX_CC_ZERO},
-         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_RASA, GX_CA_ZERO}},
-        {"modulate later reads prev", GX_TEVSTAGE2, GX_MODULATE, {GX_CC_ZERO, GX_CC_TEXC, GX_CC_CPREV, GX_CC_ZERO},
-         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_APREV, GX_CA_ZERO}},
-        {"decal", GX_TEVSTAGE0, GX_DECAL, {GX_CC_RASC, GX_CC_TEXC, GX_CC_TEXA, GX_CC_ZERO},
-         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_RASA}},
-        {"blend", GX_TEVSTAGE1, GX_BLEND, {GX_CC_CPREV, GX_CC_ONE, GX_CC_TEXC, GX_CC_ZERO},
-         {GX_CA_ZERO, GX_CA_TEXA, GX_CA_APREV, GX_CA_ZERO}},
-        {"replace", GX_TEVSTAGE0, GX_REPLACE, {GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_TEXC},
-         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_TEXA}},
-        {"pass colour", GX_TEVSTAGE3, GX_PASSCLR, {GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_CPREV},
-         {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        GXSetTevColorOp(r.stage, GX_TEV_SUB, GX_TB_ADDHALF, GX_CS_SCALE_4, GX_FALSE, GX_TEVREG1);
-        GXSetTevOp(r.stage, r.mode);
-        const gxTevStage& st = gxGet().tevStages[r.stage];
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(st.color.in[i], r.color[i]) << "colour input " << i;
-            EXPECT_EQ(st.alpha.in[i], r.alpha[i]) << "alpha input " << i;
-        }
-        EXPECT_EQ(st.color.op, GX_TEV_ADD);
-        EXPECT_EQ(st.color.scale, GX_CS_SCALE_1);
-        EXPECT_TRUE(st.color.clamp);
-        EXPECT_EQ(st.color.outReg, GX_TEVPREV);
-    }
-}
-
-TEST_F(GxFrontStateTest, ChannelCallsSplitColourAndAlpha)
-{
-    GXSetChanCtrl(GX_COLOR0A0, GX_TRUE, GX_SRC_REG, GX_SRC_VTX, GX_LIGHT0 | GX_LIGHT3, GX_DF_CLAMP, GX_AF_SPOT);
-    GXSetChanCtrl(GX_ALPHA0, GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE);
-    const gxState& s = gxGet();
-    EXPECT_TRUE(s.chanCtrl[GX_COLOR0].enable);
-    EXPECT_EQ(s.chanCtrl[GX_COLOR0].lightMask, 0x9u);
-    EXPECT_EQ(s.chanCtrl[GX_COLOR0].attnFn, GX_AF_SPOT);
-    EXPECT_FALSE(s.chanCtrl[GX_ALPHA0].enable) << "set after COLOR0A0";
-
-    GXSetChanMatColor(GX_COLOR0A0, GXColor{1, 2, 3, 4});
-    GXSetChanMatColor(GX_COLOR0, GXColor{9, 9, 9, 99});  // rgb only
-    GXSetChanMatColor(GX_ALPHA0, GXColor{7, 7, 7, 50});  // alpha only
-    EXPECT_EQ(s.matColor[0].r, 9);
-    EXPECT_EQ(s.matColor[0].a, 50);
-    GXSetChanAmbColor(GX_COLOR1A1, GXColor{5, 6, 7, 8});
-    EXPECT_EQ(s.ambColor[1].g, 6);
-    EXPECT_EQ(s.ambColor[0].g, 0);
-}
-
 TEST_F(GxFrontStateTest, LightPresetsAndDirection)
 {
     GXLightObj l;
@@ -70,7 +17,6 @@ TEST_F(GxFrontStateTest, LightPresetsAndDirection)
     EXPECT_EQ(l.dir[1], -0.6f) << "stored towards the light";
     EXPECT_EQ(l.dir[2], 0.8f);
 
-    // cutoff 60 degrees: cr = 0.5.
     struct SpotRow { GXSpotFn fn; float a0, a1, a2; };
     const SpotRow spots[] = {
         {GX_SP_OFF, 1, 0, 0}, {GX_SP_FLAT, -500, 1000, 0}, {GX_SP_COS, -1, 2, 0}, {GX_SP_COS2, 0, -1, 2},
@@ -86,7 +32,6 @@ TEST_F(GxFrontStateTest, LightPresetsAndDirection)
     GXInitLightSpot(&l, 95.0f, GX_SP_COS);
     EXPECT_EQ(l.a[0], 1.0f) << "a cutoff over 90 degrees turns the spot off";
 
-    // Reference distance 10 at brightness 0.5: (1 - b) / b = 1.
     struct DistRow { GXDistAttnFn fn; float k0, k1, k2; };
     const DistRow dists[] = {
         {GX_DA_OFF, 1, 0, 0}, {GX_DA_GENTLE, 1, 0.1f, 0}, {GX_DA_MEDIUM, 1, 0.05f, 0.005f}, {GX_DA_STEEP, 1, 0, 0.01f},
@@ -141,31 +86,6 @@ TEST_F(GxFrontStateTest, ProjectionAndMatrixMemoryPlacement)
     EXPECT_EQ(gxGet().posTexMtx[62][0], 0.0f) << "ignored: identity row 62 kept";
 }
 
-TEST_F(GxFrontStateTest, TextureObjectsAreCopiedOnLoad)
-{
-    alignas(32) static uint8_t texels[64];
-    GXTexObj obj;
-    GXInitTexObj(&obj, texels, 64, 16, GX_TF_CMPR, GX_REPEAT, GX_CLAMP, GX_TRUE);
-    EXPECT_EQ(obj.minFilter, GX_LIN_MIP_LIN);
-    EXPECT_EQ(obj.maxLod, 6.0f) << "full chain of a 64-wide texture";
-    GXInitTexObjLOD(&obj, GX_LINEAR, GX_NEAR, 0.0f, 2.0f, 0.0f, GX_FALSE, GX_FALSE, GX_ANISO_1);
-    GXLoadTexObj(&obj, GX_TEXMAP3);
-    GXInitTexObjWrapMode(&obj, GX_MIRROR, GX_MIRROR);
-    const gxState& s = gxGet();
-    ASSERT_TRUE(s.texMapLoaded[3]);
-    EXPECT_EQ(s.texMaps[3].wrapS, GX_REPEAT) << "the map keeps what was loaded";
-    EXPECT_EQ(s.texMaps[3].maxLod, 2.0f);
-    EXPECT_EQ(s.texMaps[3].image, texels);
-
-    GXTlutObj tlut;
-    GXInitTlutObj(&tlut, texels, GX_TL_IA8, 256);
-    GXLoadTlut(&tlut, GX_TLUT0);
-    EXPECT_EQ(s.tluts[0].numEntries, 256);
-    GXInitTexObjCI(&obj, texels, 8, 8, GX_TF_C8, GX_CLAMP, GX_CLAMP, GX_FALSE, GX_TLUT0);
-    EXPECT_TRUE(obj.colorIndexed);
-    EXPECT_EQ(obj.maxLod, 0.0f);
-}
-
 TEST_F(GxFrontStateTest, DrawsShareASnapshotUntilTheStateChanges)
 {
     GXClearVtxDesc();
@@ -212,20 +132,6 @@ TEST_F(GxFrontStateTest, StoredRangesReachTheBackendAsInvalidations)
     EXPECT_EQ(b.kind, gxCommandKind::kInvalidateTexAll);
     EXPECT_EQ(gxStoredRangeBytesFrom(block + 20), 4u);
     EXPECT_EQ(gxStoredRangeBytesFrom(block + 24), 0u) << "end is exclusive";
-}
-
-TEST(gxText, NamesByValueAndUnknownValues)
-{
-    EXPECT_STREQ(GXPrimitiveText(0xA8), "GX_LINES");
-    EXPECT_STREQ(GXTexFmtText(14), "GX_TF_CMPR");
-    EXPECT_STREQ(GXTexFmtText(7), "???");
-    EXPECT_STREQ(GXPTTexMtxText(125), "GX_PTIDENTITY");
-    EXPECT_STREQ(GXChannelIDText(4), "GX_COLOR0A0");
-    EXPECT_STREQ(GXBlendFactorText(2), "GX_BL_DSTCLR");
-    EXPECT_EQ(GXAttrArrayIndex(GX_VA_TEX3), 7);
-    EXPECT_EQ(GXAttrArrayIndex(GX_VA_NBT), 1);
-    EXPECT_EQ(GXAttrArrayIndex(GX_VA_CLR0) + GX_VA_POS, GX_VA_CLR0);
-    EXPECT_EQ(GXAttrArrayIndex(GX_VA_PNMTXIDX), -1);
 }
 
 }  // namespace

@@ -20,7 +20,6 @@ Rgba TexelAt(const uint8_t* rgba, uint32_t width, uint32_t x, uint32_t y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-// Decodes one level, failing the test when the decoder refuses it.
 Bytes Decode(const Bytes& src, GXTexFmt format, uint32_t w, uint32_t h, const Palette* palette = nullptr)
 {
     Bytes out(static_cast<size_t>(w) * h * 4, 0xCD);
@@ -28,7 +27,6 @@ Bytes Decode(const Bytes& src, GXTexFmt format, uint32_t w, uint32_t h, const Pa
     return out;
 }
 
-// 256 IA8 entries: entry i is alpha i, intensity 255 - i.
 const Bytes kRamp = [] {
     Bytes e(512);
     for (int i = 0; i < 256; ++i) {
@@ -41,8 +39,6 @@ const Palette kRampPalette{kRamp.data(), kRamp.size(), GX_TL_IA8, 256};
 
 }  // namespace
 
-// Each format's texel layout, worked out bit by bit; bytes go at the start
-// of an 8x8 level, the rest stay zero.
 TEST(gxTexDecode, DecodesEachTexelLayout)
 {
     struct Row {
@@ -73,8 +69,6 @@ TEST(gxTexDecode, DecodesEachTexelLayout)
     }
 }
 
-// A marker byte at a hand-computed offset must change texel (x, y) and no
-// other, including in padded edge blocks.
 TEST(gxTexDecode, PlacesTexelsByBlockTiling)
 {
     struct Row {
@@ -118,7 +112,6 @@ TEST(gxTexDecode, PlacesTexelsByBlockTiling)
     }
 }
 
-// One 4x4 sub-block whose first row holds indices 0, 1, 2, 3.
 TEST(gxTexDecode, CmprColoursInBothModes)
 {
     struct Row {
@@ -209,11 +202,8 @@ TEST(gxTexDecode, TextureBytesCountWholeBlocksPerLevel)
         EXPECT_EQ(FullChainLevels(c[0], c[1]), c[2]) << c[0] << "x" << c[1];
 }
 
-// Levels follow each other without gaps; each is read at its own offset.
 TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
 {
-    // RGB565 8x4, 4 levels of 64, 32, 32 and 32 bytes; each level's first
-    // texel is red, green, blue, white, the rest black.
     Bytes src(160, 0);
     const size_t start[] = {0, 64, 96, 128};
     const uint16_t colour[] = {0xF800, 0x07E0, 0x001F, 0xFFFF};
@@ -238,7 +228,6 @@ TEST(gxTexDecode, DecodesEveryMipLevelAtItsOffset)
     }
 }
 
-// Every refusal returns false, leaves the output as it was and logs its cause.
 TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
 {
     const Bytes big(1 << 16, 0);
@@ -279,8 +268,6 @@ TEST(gxTexDecode, RejectsBadArgumentsWithALogLine)
     }
 }
 
-// A texture cut at any length short of its levels fails and writes nothing;
-// the buffer is exactly the cut length, so ASan sees any read past it.
 TEST(gxTexDecode, EveryTruncatedTextureFailsCleanly)
 {
     const GXTexFmt formats[] = {GX_TF_I4, GX_TF_I8, GX_TF_IA4, GX_TF_IA8, GX_TF_RGB565,
@@ -308,129 +295,6 @@ TEST(gxTexDecode, EveryTruncatedTextureFailsCleanly)
     }
 }
 
-// ---- round trips through the data generator's encoders ----------------------
-
 namespace {
 
-datagen::RgbaImage MakeImage(uint32_t w, uint32_t h, Rgba (*texel)(uint32_t x, uint32_t y))
-{
-    datagen::RgbaImage image{w, h, {}};
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const Rgba t = texel(x, y);
-            image.rgba.insert(image.rgba.end(), t.begin(), t.end());
-        }
-    return image;
-}
-
-// Channel values the formats keep exactly: bit-replicated n-bit values.
-uint8_t Rep(uint32_t v, int bits)
-{
-    v &= (1u << bits) - 1;
-    uint32_t out = 0;
-    for (int shift = 8 - bits; shift > -bits; shift -= bits)
-        out |= shift >= 0 ? v << shift : v >> -shift;
-    return static_cast<uint8_t>(out);
-}
-
-Bytes EncodeAndDecode(const datagen::RgbaImage& image, GXTexFmt format, const datagen::GxPalette* palette)
-{
-    Bytes encoded;
-    EXPECT_TRUE(datagen::EncodeGxTexture(image, format, palette, &encoded));
-    EXPECT_EQ(encoded.size(), LevelBytes(format, image.width, image.height));
-    Palette p;
-    if (palette)
-        p = {palette->entries.data(), palette->entries.size(), palette->format,
-             static_cast<uint32_t>(palette->entries.size() / 2)};
-    return Decode(encoded, format, image.width, image.height, palette ? &p : nullptr);
-}
-
 }  // namespace
-
-// Images of values a format stores exactly come back bit for bit, at a size
-// that is not a multiple of any block.
-TEST(gxTexDecode, EncoderRoundTripsRepresentableImages)
-{
-    struct Row {
-        const char* name;
-        GXTexFmt format;
-        int paletteEntries;  // 0: no palette
-        GXTlutFmt tlutFormat;
-        Rgba (*texel)(uint32_t x, uint32_t y);
-    };
-    const Row rows[] = {
-        {"I4", GX_TF_I4, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { const uint8_t v = Rep(x + 3 * y, 4); return Rgba{v, v, v, v}; }},
-        {"I8", GX_TF_I8, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 19 + y * 7); return Rgba{v, v, v, v}; }},
-        {"IA4", GX_TF_IA4, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { const uint8_t v = Rep(x, 4); return Rgba{v, v, v, Rep(y + 5, 4)}; }},
-        {"IA8", GX_TF_IA8, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 21); return Rgba{v, v, v, static_cast<uint8_t>(y * 23 + 1)}; }},
-        {"RGB565", GX_TF_RGB565, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { return Rgba{Rep(x * 3, 5), Rep(y * 5 + x, 6), Rep(31 - x, 5), 255}; }},
-        {"RGB5A3 opaque", GX_TF_RGB5A3, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { return Rgba{Rep(x * 3, 5), Rep(y * 2, 5), Rep(x + y, 5), 255}; }},
-        {"RGB5A3 translucent", GX_TF_RGB5A3, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { return Rgba{Rep(x, 4), Rep(y, 4), Rep(x ^ y, 4), Rep((x + y) % 7, 3)}; }},
-        {"RGBA8", GX_TF_RGBA8, 0, GX_TL_IA8, [](uint32_t x, uint32_t y) { return Rgba{static_cast<uint8_t>(x * 17), static_cast<uint8_t>(y * 29), static_cast<uint8_t>(x * y), static_cast<uint8_t>(200 + x)}; }},
-        {"C8 with an IA8 palette", GX_TF_C8, 256, GX_TL_IA8,
-         [](uint32_t x, uint32_t y) { const uint8_t v = static_cast<uint8_t>(x * 16 + y); return Rgba{v, v, v, static_cast<uint8_t>(255 - y)}; }},
-        {"C8 with an RGB565 palette", GX_TF_C8, 256, GX_TL_RGB565, [](uint32_t x, uint32_t y) { return Rgba{Rep(x, 5), Rep(y * 4, 6), Rep(x + y, 5), 255}; }},
-        {"C4 with an RGB5A3 palette", GX_TF_C4, 16, GX_TL_RGB5A3, [](uint32_t x, uint32_t y) {
-             return (x + y) % 2 ? Rgba{Rep(x % 4, 4), Rep(y % 4, 4), 0, Rep(2, 3)} : Rgba{Rep(x % 4 * 8, 5), Rep(y % 4 * 8, 5), 0, 255};
-         }},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        const datagen::RgbaImage image = MakeImage(13, 7, r.texel);
-        datagen::GxPalette palette;
-        if (r.paletteEntries) {
-            ASSERT_TRUE(datagen::BuildGxPalette(image, r.tlutFormat, r.paletteEntries, &palette));
-        }
-        EXPECT_EQ(EncodeAndDecode(image, r.format, r.paletteEntries ? &palette : nullptr), image.rgba);
-    }
-}
-
-// Sub-blocks of at most two RGB565 colours come back exactly: four-colour
-// blocks opaque, three-colour blocks with alpha 0 exactly where the image had it.
-TEST(gxTexDecode, CmprEncoderRoundTripsTwoColourBlocksInBothModes)
-{
-    const datagen::RgbaImage image = MakeImage(20, 12, [](uint32_t x, uint32_t y) {
-        const uint32_t block = (x / 4) + 5 * (y / 4);
-        if (block % 3 == 1 && x % 4 == 1)
-            return Rgba{0, 0, 0, 0};
-        if ((x + y) % 3 == 0)
-            return Rgba{Rep(block + 7, 5), Rep(60 - block, 6), Rep(block * 3, 5), 255};
-        return Rgba{Rep(block * 2, 5), Rep(block * 5, 6), Rep(31 - block, 5), 255};
-    });
-    const Bytes out = EncodeAndDecode(image, GX_TF_CMPR, nullptr);
-    for (uint32_t y = 0; y < image.height; ++y)
-        for (uint32_t x = 0; x < image.width; ++x) {
-            const Rgba want = TexelAt(image.rgba.data(), image.width, x, y);
-            const Rgba got = TexelAt(out.data(), image.width, x, y);
-            EXPECT_TRUE(want[3] == 0 ? got[3] == 0 : got == want) << x << "," << y;
-        }
-
-    // A smooth gradient needs the in-between colours: every texel stays
-    // opaque and within half a 5-bit step plus the 3/8 weights' offset.
-    const datagen::RgbaImage ramp = MakeImage(32, 8, [](uint32_t x, uint32_t) {
-        return Rgba{static_cast<uint8_t>(x * 8), static_cast<uint8_t>(x * 4), static_cast<uint8_t>(255 - x * 6), 255};
-    });
-    const Bytes decoded = EncodeAndDecode(ramp, GX_TF_CMPR, nullptr);
-    for (size_t i = 0; i < decoded.size(); ++i)
-        EXPECT_LE(std::abs(decoded[i] - ramp.rgba[i]), 8) << "byte " << i;
-}
-
-// A chain encoded level by level decodes to the box-halved images.
-TEST(gxTexDecode, EncodedMipChainDecodesLevelByLevel)
-{
-    const datagen::RgbaImage image = MakeImage(16, 8, [](uint32_t x, uint32_t y) {
-        return Rgba{static_cast<uint8_t>(x * 16), static_cast<uint8_t>(y * 32), 77, static_cast<uint8_t>(x * y)};
-    });
-    Bytes encoded;
-    ASSERT_TRUE(datagen::EncodeGxTextureChain(image, GX_TF_RGBA8, 5, nullptr, &encoded));
-    ASSERT_EQ(encoded.size(), TextureBytes(GX_TF_RGBA8, 16, 8, 5));
-    DecodedTexture tex;
-    ASSERT_TRUE(DecodeTexture(encoded.data(), encoded.size(), GX_TF_RGBA8, 16, 8, 5, nullptr, &tex));
-    datagen::RgbaImage level = image;
-    for (const DecodedLevel& l : tex.levels) {
-        ASSERT_EQ(l.width, level.width);
-        ASSERT_EQ(l.height, level.height);
-        EXPECT_TRUE(std::equal(level.rgba.begin(), level.rgba.end(), tex.rgba.begin() + l.offset)) << l.width;
-        level = datagen::HalveImage(level);
-    }
-}

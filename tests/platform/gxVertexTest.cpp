@@ -8,22 +8,16 @@
 
 namespace {
 
-// Arrays shared by the indexed formats (big-endian, as loaded from data).
 struct Arrays {
-    // s16 x 3, stride 6. Element 1 = 0x0180, 0xFF00, 0x0040.
     BeBytes pos = BeBytes().U16(0).U16(0).U16(0).U16(0x0180).U16(0xFF00).U16(0x0040);
-    // f32 x 3, stride 12. Element 2 = (0, 1, -0.5).
     BeBytes nrmF32 = BeBytes().F32(9).F32(9).F32(9).F32(9).F32(9).F32(9).F32(0).F32(1).F32(-0.5f);
-    // s16 x 3 with 14 fraction bits, stride 6. Element 1 = 1.0, -1.0, 0.5.
     BeBytes nrmS16 = BeBytes().U16(0).U16(0).U16(0).U16(0x4000).U16(0xC000).U16(0x2000);
-    // s16 x 2, stride 4. tex0 element 1 = 0x0400, 0xFE00; tex1 element 0 = 0x0200, 0x0600.
     BeBytes tex0 = BeBytes().U16(0).U16(0).U16(0x0400).U16(0xFE00);
     BeBytes tex1 = BeBytes().U16(0x0200).U16(0x0600);
 };
 
 void SetFmt(GXVtxFmt f, GXAttr a, GXCompCnt c, GXCompType t, uint8_t frac) { GXSetVtxAttrFmt(f, a, c, t, frac); }
 
-// The seven formats the engine sets up at start-up.
 void SetUpEngineFormats()
 {
     for (int f = GX_VTXFMT0; f <= GX_VTXFMT1; ++f) {
@@ -78,7 +72,6 @@ protected:
         for (int t = 1; t < 4; ++t)
             GXSetArray(static_cast<GXAttr>(GX_VA_TEX0 + t), m_arrays.tex1.data(), 4);
     }
-    // One triangle-list command with a single vertex; returns the decoded vertex.
     bool DecodeOne(GXVtxFmt fmt, const BeBytes& vertex, gxVertex* out, uint32_t* attrMask = nullptr)
     {
         BeBytes list;
@@ -234,7 +227,6 @@ TEST_F(GxVertexTest, NormalsUseFixedScalesNotTheFractionField)
 
 TEST_F(GxVertexTest, ThreeIndexNormalsReadTheNormalGroupOfTheFirstIndex)
 {
-    // Normal array of s16/14 triples; NBT3 takes one u8 index each for N, B, T.
     const BeBytes nrm = BeBytes().U16(0).U16(0).U16(0).U16(0x4000).U16(0).U16(0).U16(0).U16(0x4000).U16(0);
     GXClearVtxDesc();
     GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
@@ -305,42 +297,6 @@ TEST_F(GxVertexTest, PlanRefusesFormatsTheHardwareCannotDecode)
     EXPECT_FALSE(gxBuildVertexPlan(gxGet(), static_cast<GXVtxFmt>(8), &gxArrayLimit, &plan, &reason));
 }
 
-TEST_F(GxVertexTest, ImmediateModeConvertsByTheCallsOwnType)
-{
-    SetUpEngineFormats();
-    GXClearVtxDesc();
-    GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
-    GXSetVtxDesc(GX_VA_CLR0, GX_DIRECT);
-    GXSetVtxDesc(GX_VA_TEX0, GX_DIRECT);
-    GXSetVtxDesc(GX_VA_TEX1, GX_DIRECT);
-    GXBegin(GX_LINES, GX_VTXFMT3, 2);
-    GXPosition3s16(0x0180, -256, 64);  // s16/8 -> 1.5, -1, 0.25
-    GXColor4u8(1, 2, 3, 4);
-    GXTexCoord2s16(0x0400, -512);      // s16/10 -> 1, -0.5
-    GXTexCoord2f32(0.25f, 0.75f);
-    GXPosition3f32(100.5f, -2.0f, 7.0f);  // floats pass through a fixed-point format
-    GXColor1u32(0xAABBCCDD);
-    GXTexCoord2f32(0.0f, 1.0f);
-    GXTexCoord2s16(1, 2);
-    GXEnd();
-    std::vector<gxCommand> draws = Draws();
-    ASSERT_EQ(draws.size(), 1u);
-    const gxCommand& d = draws[0];
-    EXPECT_EQ(d.primitive, GX_LINES);
-    EXPECT_EQ(d.vtxFmt, GX_VTXFMT3);
-    ASSERT_EQ(d.vertices.size(), 2u);
-    const gxVertex& a = d.vertices[0];
-    const gxVertex& b = d.vertices[1];
-    EXPECT_EQ(a.pos[0], 1.5f); EXPECT_EQ(a.pos[1], -1.0f); EXPECT_EQ(a.pos[2], 0.25f);
-    EXPECT_EQ(a.tex[0][0], 1.0f); EXPECT_EQ(a.tex[0][1], -0.5f);
-    EXPECT_EQ(a.tex[1][1], 0.75f);
-    EXPECT_EQ(b.pos[0], 100.5f);
-    EXPECT_EQ(b.clr[0][0], 0xAA); EXPECT_EQ(b.clr[0][3], 0xDD);
-    EXPECT_EQ(b.tex[1][0], 1.0f / 1024.0f);
-    ASSERT_NE(d.state, nullptr);
-    EXPECT_EQ(d.state->vtxDesc[GX_VA_CLR0], GX_DIRECT);
-}
-
 TEST_F(GxVertexTest, ImmediateModeDrawsOnlyWholeVerticesBeforeAMistake)
 {
     SetUpEngineFormats();
@@ -382,26 +338,6 @@ TEST_F(GxVertexTest, ImmediateModeDrawsOnlyWholeVerticesBeforeAMistake)
         EXPECT_LE(draws.size(), 1u);
         EXPECT_EQ(drawn, r.drawn);
     }
-}
-
-TEST_F(GxVertexTest, ImmediateIndicesAreCheckedAgainstTheArray)
-{
-    const BeBytes pos = BeBytes().F32(1).F32(2).F32(3).F32(4).F32(5).F32(6);
-    GXClearVtxDesc();
-    GXSetVtxDesc(GX_VA_POS, GX_INDEX8);
-    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
-    GXSetArray(GX_VA_POS, pos.data(), 12);
-    GXSetArrayBounds(GX_VA_POS, pos.size());
-    GXBegin(GX_POINTS, GX_VTXFMT7, 3);
-    GXPosition1x8(1);
-    GXPosition1x8(0);
-    GXPosition1x8(2);  // one element past the end
-    GXEnd();
-    std::vector<gxCommand> draws = Draws();
-    ASSERT_EQ(draws.size(), 1u);
-    ASSERT_EQ(draws[0].vertices.size(), 2u);
-    EXPECT_EQ(draws[0].vertices[0].pos[0], 4.0f);
-    EXPECT_EQ(draws[0].vertices[1].pos[2], 3.0f);
 }
 
 TEST(gxQuadIndices, SplitsWholeQuadsAndDropsATrailingPart)

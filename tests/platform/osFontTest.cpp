@@ -9,7 +9,6 @@
 
 namespace {
 
-// One font for the suite, in a buffer of the size the engine reserves.
 const OSFontHeader* Font()
 {
     static void* s_pBuffer = std::aligned_alloc(32, 0x20200);
@@ -30,7 +29,6 @@ Glyph GlyphOf(uint8_t c)
     Glyph g{};
     EXPECT_EQ(OSGetFontTexture(text, &image, &g.s, &g.t, &g.width), text + 1);
     g.image = static_cast<const uint8_t*>(image);
-    // I4 texels of a 256-wide sheet: 8 x 8 blocks of 32 bytes, high nibble first.
     for (int y = g.t; g.image && y < g.t + Font()->cellHeight; ++y)
         for (int x = g.s; x < g.s + Font()->cellWidth; ++x) {
             const int within = (y % 8) * 8 + (x % 8);
@@ -38,14 +36,6 @@ Glyph GlyphOf(uint8_t c)
             g.texels.push_back((within & 1) ? (b & 0xF) : (b >> 4));
         }
     return g;
-}
-
-int Ink(const std::vector<int>& texels, int fromRow = 0)
-{
-    int ink = 0;
-    for (size_t i = static_cast<size_t>(fromRow) * Font()->cellWidth; i < texels.size(); ++i)
-        ink += texels[i];
-    return ink;
 }
 
 TEST(osFontTest, MeasuresCellsAndAdvances)
@@ -60,7 +50,6 @@ TEST(osFontTest, MeasuresCellsAndAdvances)
     EXPECT_EQ(f.sheetFormat, GX_TF_I4);
     EXPECT_EQ(f.sheetSize, 256u * 256u / 2u);
     EXPECT_EQ(f.sheetOffset % 32, 0u);
-    // 224 glyphs from 0x20, ten by ten to a 256 x 256 sheet.
     EXPECT_EQ(f.numSheets, 3);
     EXPECT_LE(f.sheetOffset + f.numSheets * f.sheetSize, OS_FONT_SIZE_ANSI);
     const uint8_t* sheet0 = reinterpret_cast<const uint8_t*>(&f) + f.sheetOffset;
@@ -85,34 +74,6 @@ TEST(osFontTest, MeasuresCellsAndAdvances)
     EXPECT_GT(ww, wi);  // proportional, within the cell
     EXPECT_LE(ww, f.cellWidth);
     EXPECT_EQ(GlyphOf('W').width, ww);
-}
-
-TEST(osFontTest, WindowsCharactersHaveTheirOwnGlyphs)
-{
-    ASSERT_NE(Font(), nullptr);
-    EXPECT_EQ(Ink(GlyphOf(' ').texels), 0);
-    // Accented letters of the six languages differ from their base letters.
-    const struct { uint8_t accented, base; } rows[] = {
-        {0xE9, 'e'}, {0xE8, 'e'}, {0xE0, 'a'}, {0xE7, 'c'}, {0xF1, 'n'}, {0xFC, 'u'},
-        {0xF6, 'o'}, {0xC9, 'E'}, {0xEF, 'i'}, {0xDF, 'B'}, {0xD6, 'O'},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.accented);
-        EXPECT_NE(GlyphOf(row.accented).texels, GlyphOf(row.base).texels);
-    }
-    // The euro, trade-mark, oe and S-caron signs of 0x80-0x9F.
-    for (uint8_t c : {0x80, 0x99, 0x9C, 0x8A}) {
-        SCOPED_TRACE(c);
-        EXPECT_GT(Ink(GlyphOf(c).texels), 40);
-    }
-    // The trade-mark sign sits high: no ink below the baseline.
-    EXPECT_EQ(Ink(GlyphOf(0x99).texels, Font()->ascent), 0);
-    // Unused codes and controls draw the invalid character.
-    const Glyph q = GlyphOf(Font()->invalidChar);
-    for (uint8_t c : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0x09, 0x01}) {
-        const Glyph g = GlyphOf(c);
-        EXPECT_TRUE(g.image == q.image && g.s == q.s && g.t == q.t && g.width == q.width) << int(c);
-    }
 }
 
 }  // namespace

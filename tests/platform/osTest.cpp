@@ -1,5 +1,3 @@
-// Heap, cache hooks, time base, reset, save-region hand-over and the
-// settings file of the OS layer.
 #include "platform/os.h"
 
 #include <gtest/gtest.h>
@@ -66,34 +64,6 @@ TEST(OSHeap, BlocksAre32ByteAlignedAndBoundedByTheHeapSize)
     EXPECT_EQ(OSAllocFromHeap(99, 16), nullptr);
 }
 
-namespace {
-const void* s_storedAddr = nullptr;
-uint32_t s_nStoredLen = 0;
-int s_nStores = 0;
-void RecordStore(const void* addr, uint32_t len)
-{
-    s_storedAddr = addr;
-    s_nStoredLen = len;
-    ++s_nStores;
-}
-}  // namespace
-
-TEST(OSCache, StoresReachTheListenerAndInvalidatesDoNot)
-{
-    uint8_t data[64];
-    s_nStores = 0;
-    DCSetStoreListener(RecordStore);
-    DCStoreRangeNoSync(data + 8, 40);
-    EXPECT_EQ(s_storedAddr, data + 8);
-    EXPECT_EQ(s_nStoredLen, 40u);
-    DCFlushRange(data, 64);
-    DCInvalidateRange(data, 64);
-    EXPECT_EQ(s_nStores, 2);
-    DCSetStoreListener(nullptr);
-    DCStoreRange(data, 8);
-    EXPECT_EQ(s_nStores, 2);
-}
-
 TEST(OSTime, ClockValuesOfTheConsole)
 {
     EXPECT_EQ(OS_TIMER_CLOCK, 40500000u);
@@ -157,8 +127,6 @@ TEST(OSReset, SoftResetHandsOverTheRegionAndHardResetDoesNot)
 
 namespace {
 
-// The program a soft reset starts again is this test binary: before any test
-// runs, it reports through its exit code whether the region arrived whole.
 constexpr char kResetMagic[] = "qm-soft-reset";
 constexpr int kRegionArrived = 42;
 constexpr int kRegionDamaged = 43;
@@ -204,9 +172,6 @@ TEST(OSReset, SoftResetRestartsTheProgramWithTheRegion)
 
 namespace {
 
-// A fork of this process would inherit none of the layer's threads, and the
-// exit handlers that wait for them would hang; the menu reset is therefore
-// tried in a fresh run of this binary, before any thread exists.
 constexpr char kMenuResetEnv[] = "QM_TEST_MENU_RESET";
 
 [[maybe_unused]] const bool s_bCheckedMenuResetRun = [] {

@@ -1,6 +1,3 @@
-// The one-CPU model: priorities, yields, joins, mutex hand-over, the virtual
-// clock and the interrupt lock. Suites are named OS* so the ThreadSanitizer
-// run picks them up.
 #include "platform/os.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +13,6 @@
 
 namespace {
 
-// A test's OS threads; each owns its record for the test's length.
 struct Worker {
     explicit Worker(std::string* log = nullptr, char c = '?', int rounds = 0) : pLog(log), id(c), nRounds(rounds) {}
     OSThread thread;
@@ -65,14 +61,11 @@ void* LockLogUnlock(void* arg)
     return nullptr;
 }
 
-// A join that never returns fails the run at once instead of at the timeout.
 BOOL Join(OSThread* thread, void** val)
 {
     return WithinDeadline("OSJoinThread", [&] { return OSJoinThread(thread, val); });
 }
 
-// The main thread's sleeps likewise: a clock that never reaches the deadline
-// fails the run at once.
 void Sleep(OSTime ticks)
 {
     WithinDeadline("OSSleepTicks", [ticks] { OSSleepTicks(ticks); });
@@ -90,7 +83,6 @@ void BusyWithoutWaiting(std::chrono::milliseconds span)
     }
 }
 
-// Turns the virtual clock on for one test; no other OS thread may exist.
 struct VirtualClockScope {
     VirtualClockScope() { OSSetVirtualClock(TRUE); }
     ~VirtualClockScope() { OSSetVirtualClock(FALSE); }
@@ -187,19 +179,6 @@ TEST(OSThread, RefusesBadPrioritiesAndUnknownRecords)
     EXPECT_FALSE(OSSetThreadPriority(OSGetCurrentThread(), 40));
 }
 
-TEST(OSThread, RecordIsReusedAfterTheThreadEnds)
-{
-    std::string log;
-    Worker w(&log);
-    for (char id : {'1', '2'}) {
-        w.id = id;
-        w.thread = OSThread{};
-        ASSERT_TRUE(Start(w, LogOnce, 20));
-        ASSERT_TRUE(Join(&w.thread, nullptr));
-    }
-    EXPECT_EQ(log, "12");
-}
-
 TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
 {
     OSMutex mutex;
@@ -224,46 +203,6 @@ TEST(OSLock, ContendedMutexGoesToTheWaiterWhichPreemptsOnUnlock)
     EXPECT_EQ(OSTryLockMutex(&mutex), TRUE);
     OSUnlockMutex(&mutex);
     OSFreeMutex(&mutex);
-}
-
-TEST(OSLock, PlatformThreadWaitsForTheOwner)
-{
-    OSMutex mutex;
-    OSInitMutex(&mutex);
-    std::atomic<bool> bLocked{false};
-    OSLockMutex(&mutex);
-    std::thread platform([&] {
-        OSLockMutex(&mutex);
-        bLocked = true;
-        OSUnlockMutex(&mutex);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(bLocked.load());
-    OSUnlockMutex(&mutex);
-    WithinDeadline("host thread join", [&] { platform.join(); });
-    EXPECT_TRUE(bLocked.load());
-    OSFreeMutex(&mutex);
-}
-
-TEST(OSInterrupts, CallbackIsHeldOffWhileDisabled)
-{
-    std::atomic<bool> bRan{false};
-    const BOOL level = OSDisableInterrupts();
-    EXPECT_EQ(level, TRUE);
-    EXPECT_EQ(OSDisableInterrupts(), FALSE);  // nested: already disabled
-    std::thread interrupt([&] {
-        const BOOL l = OSDisableInterrupts();
-        bRan = true;
-        OSRestoreInterrupts(l);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_FALSE(bRan.load());
-    OSRestoreInterrupts(FALSE);  // the inner restore keeps them disabled
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(bRan.load());
-    OSRestoreInterrupts(level);
-    WithinDeadline("host thread join", [&] { interrupt.join(); });
-    EXPECT_TRUE(bRan.load());
 }
 
 TEST(OSVirtualClock, SleepAdvancesExactlyToTheDeadline)
@@ -319,27 +258,6 @@ void* BlockOnHostEvent(void* arg)
     return nullptr;
 }
 
-TEST(OSVirtualClock, StandsStillWhileAThreadWaitsOnAHostEvent)
-{
-    VirtualClockScope scope;
-    HostEvent event;
-    Worker w;
-    w.pMutex = reinterpret_cast<OSMutex*>(&event);
-    const OSTime t0 = OSGetTime();
-    ASSERT_TRUE(Start(w, BlockOnHostEvent, 10));  // now blocked on the host event
-    std::thread completion([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        event.bReady = true;
-    });
-    Sleep(100);
-    WithinDeadline("host thread join", [&] { completion.join(); });
-    // The clock could only move once the blocked thread was done.
-    EXPECT_EQ(w.recorded[0], t0);
-    EXPECT_EQ(w.recorded[1], t0);
-    EXPECT_EQ(OSGetTime(), t0 + 100);
-    ASSERT_TRUE(Join(&w.thread, nullptr));
-}
-
 TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
 {
     VirtualClockScope scope;
@@ -353,7 +271,6 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
             ticks.push_back(OSGetTime() - t0);
         }
     });
-    // The main thread holds the CPU, so time stands until the timer waits.
     WithinDeadline("the timer's first wait", [] {
         while (OSTestPendingTimedWaits() == 0)
             std::this_thread::yield();
@@ -362,17 +279,4 @@ TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
     WithinDeadline("host thread join", [&] { timer.join(); });
     EXPECT_EQ(ticks, (std::vector<OSTime>{200, 400, 600, 800}));
     EXPECT_EQ(OSGetTime(), t0 + 1000);
-}
-
-TEST(OSVirtualClock, SwitchingKeepsTimeMonotonic)
-{
-    OSTime before = OSGetTime();
-    OSSetVirtualClock(TRUE);
-    EXPECT_TRUE(OSIsVirtualClock());
-    Sleep(OSSecondsToTicks(3600));  // an hour, at once
-    const OSTime virtualEnd = OSGetTime();
-    EXPECT_GE(virtualEnd, before + OSSecondsToTicks(3600));
-    OSSetVirtualClock(FALSE);
-    EXPECT_FALSE(OSIsVirtualClock());
-    EXPECT_GE(OSGetTime(), virtualEnd);
 }

@@ -74,28 +74,6 @@ TEST(pad, HostAxesScaleToFullDeflection)
     EXPECT_EQ(pad::HostTriggerToPad(-5), 0);
 }
 
-TEST(pad, KeyboardMapsToPortZero)
-{
-    std::vector<uint8_t> keys(SDL_NUM_SCANCODES, 0);
-    keys[SDL_SCANCODE_W] = keys[SDL_SCANCODE_D] = 1;
-    keys[SDL_SCANCODE_J] = 1;
-    keys[SDL_SCANCODE_SPACE] = keys[SDL_SCANCODE_RETURN] = keys[SDL_SCANCODE_LEFT] = 1;
-    keys[SDL_SCANCODE_Q] = 1;
-    const PADStatus s = pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size()));
-    EXPECT_EQ(s.err, PAD_ERR_NONE);
-    EXPECT_EQ(s.stickX, PAD_HOST_STICK_FULL);
-    EXPECT_EQ(s.stickY, PAD_HOST_STICK_FULL);
-    EXPECT_EQ(s.substickX, -PAD_HOST_STICK_FULL);
-    EXPECT_EQ(s.substickY, 0);
-    EXPECT_EQ(s.button, PAD_BUTTON_A | PAD_BUTTON_START | PAD_BUTTON_LEFT | PAD_TRIGGER_L);
-    EXPECT_EQ(s.triggerLeft, 255);
-    EXPECT_EQ(s.triggerRight, 0);
-    // Opposite keys cancel; a short key array is not read past its end.
-    keys[SDL_SCANCODE_S] = 1;
-    EXPECT_EQ(pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size())).stickY, 0);
-    EXPECT_EQ(pad::KeyboardStatus(keys.data(), 4).button, 0);
-}
-
 TEST(pad, ScriptedPortsAndRecordedCalls)
 {
     PADTestSetScripted(true);
@@ -120,8 +98,6 @@ TEST(pad, ScriptedPortsAndRecordedCalls)
     PADTestSetScripted(false);
 }
 
-// Waits that read no controllers (card, disc errors) still see the reset
-// combination once it has been held for three seconds.
 TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
 {
     OSSetVirtualClock(TRUE);
@@ -138,8 +114,6 @@ TEST(pad, TheResetCombinationIsSeenWithoutReadingThePads)
     OSSetVirtualClock(FALSE);
 }
 
-// Start, B and X held together on any working port for three seconds press
-// the reset button; letting go releases it.
 TEST(pad, HoldingTheResetCombinationThreeSecondsPressesReset)
 {
     PADTestSetScripted(true);

@@ -17,16 +17,3 @@ TEST(ps, QuantisedStoresSaturateAndTruncate)
         EXPECT_EQ(ps::QuantS16(r.value, r.frac), r.expected);
     }
 }
-
-TEST(ps, BigEndianRoundTrip)
-{
-    uint8_t b[4];
-    ps::StoreU32BE(b, 0x11223344u);
-    EXPECT_EQ(b[0], 0x11);
-    EXPECT_EQ(b[3], 0x44);
-    EXPECT_EQ(ps::LoadU32BE(b), 0x11223344u);
-    ps::StoreF32BE(b, 1.0f);
-    EXPECT_EQ(b[0], 0x3F);
-    EXPECT_EQ(b[1], 0x80);
-    EXPECT_EQ(ps::LoadF32BE(b), 1.0f);
-}

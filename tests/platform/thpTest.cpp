@@ -15,8 +15,6 @@ struct Rgb {
     int r, g, b;
 };
 
-// A frame of four coloured quadrants: top left, top right, bottom left,
-// bottom right.
 std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, const Rgb (&c)[4])
 {
     std::vector<uint8_t> rgb;
@@ -29,13 +27,11 @@ std::vector<uint8_t> Quadrants(uint32_t w, uint32_t h, const Rgb (&c)[4])
     return rgb;
 }
 
-// The texel at (x, y) of an I8 texture width texels wide.
 uint8_t TexelI8(const std::vector<uint8_t>& tiles, uint32_t width, uint32_t x, uint32_t y)
 {
     return tiles[((y / 4) * ((width + 7) / 8) + x / 8) * 32 + (y % 4) * 8 + x % 8];
 }
 
-// Full-range conversion of the image's YCbCr back to RGB.
 Rgb ToRgb(int y, int u, int v)
 {
     return {static_cast<int>(std::lround(y + 1.402 * (v - 128))),
@@ -112,12 +108,9 @@ TEST(thp, AudioDecodesToInterleavedStereo)
     double err = 0.0;
     for (uint32_t i = 0; i < 2 * n; ++i)
         err = std::max(err, std::fabs(double(out[i]) - pcm[i]));
-    // ADPCM's quantisation, plus drift: the encoder predicts with the
-    // voice's rounding term, which the reference decoder leaves out.
     EXPECT_LT(err, 1000.0);
     EXPECT_EQ(out[2 * n], 0);
 
-    // Capped at the room given; a mono track plays on both sides.
     EXPECT_EQ(THPAudioDecode(out.data(), block.data(), static_cast<uint32_t>(block.size()), 2, 100), 100u);
     std::vector<int16_t> mono(n);
     for (uint32_t i = 0; i < n; ++i)
@@ -132,7 +125,6 @@ TEST(thp, AudioDecodesToInterleavedStereo)
 
 TEST(thp, UnstuffingDropsOnlyTheZeroAfterFFInTheScan)
 {
-    // SOI, a segment whose payload holds FF 00, SOS (length 3), scan, EOI.
     const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x04, 0xFF, 0x00, 0xFF, 0xDA, 0x00, 0x03,
                                        0x01, 0x12, 0xFF, 0x00, 0x34, 0xFF, 0x00, 0xFF, 0xD9};
     const std::vector<uint8_t> expected = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x04, 0xFF, 0x00, 0xFF, 0xDA, 0x00,

@@ -1,6 +1,3 @@
-// The video interface over the headless backend: the display copy shown at
-// the next retrace after a flush, blanking, fields, the retrace clock and
-// the PNG of the last presented frame.
 #include "gxDrawFixture.h"
 
 #include <cstdio>
@@ -23,22 +20,6 @@ GXColor PresentedPixel(int x, int y)
     return GXColor{p[0], p[1], p[2], 255};
 }
 
-// Reads a PNG back with libpng: RGB(A) rows into rgba.
-bool ReadPng(const std::string& path, int* w, int* h, std::vector<uint8_t>* rgba)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGBA;
-    rgba->resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba->data(), 0, nullptr))
-        return false;
-    *w = static_cast<int>(image.width);
-    *h = static_cast<int>(image.height);
-    return true;
-}
-
 }  // namespace
 
 class ViVideoTest : public GxDrawTest {
@@ -54,8 +35,6 @@ protected:
         VIFlush();
     }
 
-    // A frame: a red rectangle on the copy-clear colour, copied to the
-    // external frame buffer with clear.
     void MakeFrame(GXColor clear)
     {
         GXSetCopyClear(clear, 0xFFFFFF);
@@ -76,7 +55,6 @@ TEST_F(ViVideoTest, DisplayCopyIsShownAtTheNextRetraceAndClearsTheFrameBuffer)
     EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
     EXPECT_TRUE(ColorNear(PresentedPixel(10, 10), GXColor{0, 0, 64, 255}, 0));
 
-    // Blanking takes effect only after a flush and a retrace.
     VISetBlack(TRUE);
     VIWaitForRetrace();
     EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
@@ -100,7 +78,6 @@ TEST_F(ViVideoTest, FieldsRetracesAndCable)
     const OSTime after = OSGetTime();
     EXPECT_EQ(VIGetRetraceCount(), count + 1);
     EXPECT_EQ(VIGetNextField(), field ^ 1u);  // interlaced: fields alternate
-    // The wait ends at the next 59.94 Hz boundary: never far less than a period later.
     EXPECT_GE(after - before, VI_RETRACE_TICKS / 2);
 
     VIConfigure(&GXNtsc480Prog);
@@ -114,24 +91,3 @@ TEST_F(ViVideoTest, FieldsRetracesAndCable)
     VIWaitForRetrace();
 }
 
-TEST_F(ViVideoTest, ScreenshotWritesTheLastPresentedFrame)
-{
-    MakeFrame(GXColor{0, 64, 0, 255});
-    VIWaitForRetrace();
-    TempDir dir("qm_vi_screenshot");
-    const std::string path = dir.File("vi_screenshot_test.png");
-    ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgba;
-    ASSERT_TRUE(ReadPng(path, &w, &h, &rgba));
-    ASSERT_EQ(w, 640);
-    ASSERT_EQ(h, 480);
-    const uint8_t* inside = &rgba[(150 * 640 + 150) * 4];
-    const uint8_t* outside = &rgba[(10 * 640 + 10) * 4];
-    EXPECT_EQ(inside[0], 255);
-    EXPECT_EQ(inside[1], 0);
-    EXPECT_EQ(outside[1], 64);
-    std::remove(path.c_str());
-
-    EXPECT_FALSE(VIWriteScreenshotPNG("/nonexistent-dir/frame.png"));
-}

@@ -1,4 +1,3 @@
-// Animation configurations, sounds, fading and placement of entities.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,6 @@ protected:
         m_pTemplate = PlaceTemplate();
         m_pTemplate->hMesh = m_pMesh->m_handle;
     }
-    // An animation of the figure of that length; looping or not.
     eAnimation* Animation(int slot, int length, bool bLooping)
     {
         datagen::AnimationDesc d = WalkDesc();
@@ -58,7 +56,6 @@ protected:
         EntityLog().clear();
         return e;
     }
-    // What the entities received, in order, as (receiver, id).
     static std::vector<std::pair<const void*, int32_t>> Received()
     {
         std::vector<std::pair<const void*, int32_t>> out;
@@ -108,7 +105,6 @@ TEST_F(gcEntityAnimationTest, OnCompletedOnlyWhenTheAnimationRanToItsEnd)
         int elapsed;
         Tags expected;
     };
-    // Length 200: complete from 200 - 80 - 20 = 100 ticks on.
     const Row rows[] = {
         {"at the cut-off", false, 100, {kStopped, kCompleted}},
         {"one tick early", false, 99, {kStopped}},
@@ -142,48 +138,6 @@ TEST_F(gcEntityAnimationTest, OnCompletedOnlyWhenTheAnimationRanToItsEnd)
     }
 }
 
-TEST_F(gcEntityAnimationTest, AStartedConfigurationPlaysItsSoundAtTheModel)
-{
-    gcTestEntity* e = Active(mVec3(3, 0, 0));
-    eSoundData* data = m_pool.New<eSoundData>();
-    data->m_length = 6000;
-    eSoundDataMgr::Add(40, data, 0x40);
-    gcAnimationConfig* c = Config(Animation(30, 200, false));
-    c->hSoundData[0] = c->hSoundData[1] = data->m_handle;
-    e->PlayAnimation(c);
-    e->HandleAnimationStarted(nullptr);
-    EXPECT_EQ(e->m_pSound->m_pSoundData, data);
-    EXPECT_EQ(e->m_pSound->m_pZone, &m_a);
-    EXPECT_EQ(e->m_pSound->m_localToZone.origin.x, 3.0f);
-    EXPECT_TRUE(e->m_pSound->m_nFlags & eSound::kFlagActive);
-    e->m_fOpacity = 0.25f;
-    e->UpdateSound(cTimeValue(20));
-    EXPECT_EQ(e->m_pSound->m_fIntensity, 0.25f);
-    EXPECT_EQ(e->m_pSound->m_timeAlive.m_nTicks, 20);
-    e->PlaySound(nullptr, 1.0f);  // no data: nothing changes
-    EXPECT_EQ(e->m_pSound->m_pSoundData, data);
-    std::destroy_at(e->m_pSound);  // before the data it points at
-    e->m_pSound = nullptr;
-    eSoundDataMgr::s_pInstances[40] = nullptr;
-    std::destroy_at(data);
-}
-
-TEST_F(gcEntityAnimationTest, APoolResetDropsTheConfigurationsAndTheSoundDataInIt)
-{
-    cMemPool other{"other", 0x4000, false};
-    gcTestEntity* e = Active(mVec3(0, 0, 0));
-    eSoundData* data = other.New<eSoundData>();
-    e->PlaySound(data, 1.0f);
-    e->m_pAnimationConfig = Config(nullptr);  // in the test's pool
-    e->m_pNextAnimationConfig = other.New<gcAnimationConfig>();
-    e->OnMemPoolReset(&m_pool);  // the current one is there: both go
-    EXPECT_EQ(e->m_pAnimationConfig, nullptr);
-    EXPECT_EQ(e->m_pNextAnimationConfig, nullptr);
-    EXPECT_EQ(e->m_pSound->m_pSoundData, data);
-    e->OnMemPoolReset(&other);
-    EXPECT_EQ(e->m_pSound->m_pSoundData, nullptr);
-}
-
 TEST_F(gcEntityAnimationTest, TheShorterFadeWinsAndTheFadeEndsOnce)
 {
     gcStateMachine* m = datagen::NewStateMachine(&m_pool, "Brain", gcStateMachineHandle());
@@ -209,21 +163,6 @@ TEST_F(gcEntityAnimationTest, TheShorterFadeWinsAndTheFadeEndsOnce)
     EXPECT_EQ(e->m_model.m_pDrawInfos[0].materialState.m_nColor >> 24, 0u);
     ASSERT_EQ(TestLogTags(), (Tags{kMachine, kFaded}));  // script event 12, then the instance's
     EXPECT_EQ(TestLog()[0].nEventId, gcMsgEvent::ID_ONFADED);
-    EXPECT_EQ(Received(), (std::vector<std::pair<const void*, int32_t>>{{e, MSG_DEACTIVATE}}));
-}
-
-TEST_F(gcEntityAnimationTest, FadeOutZeroStillEndsWithOnFadedAndOneDeactivate)
-{
-    gcTestEntity* e = Active(mVec3(0, 0, 0));
-    FillEvent(e->onFaded, b.Record(kFaded));
-    e->FadeOut(cTimeValue(600));
-    e->FadeOut(cTimeValue(0));
-    EXPECT_EQ(e->m_fOpacity, 0.0f);
-    EntityLog().clear();
-    for (int i = 0; i < 3; ++i)
-        e->HandleFadeOut(cTimeValue(20));
-    EXPECT_EQ(e->m_model.m_pDrawInfos[1].materialState.m_nColor >> 24, 0u);
-    EXPECT_EQ(TestLogTags(), Tags{kFaded});
     EXPECT_EQ(Received(), (std::vector<std::pair<const void*, int32_t>>{{e, MSG_DEACTIVATE}}));
 }
 
@@ -254,42 +193,6 @@ TEST_F(gcEntityAnimationTest, FadeOutPassesToChildrenAndEffectsLastToFirst)
     EntityLog().clear();
     parent->SendAttached(gcMsgUnfreeze());
     EXPECT_EQ(Received(), (R{{kids[1], MSG_UNFREEZE}, {kids[2], MSG_UNFREEZE}}));
-}
-
-TEST_F(gcEntityAnimationTest, SnapToAResidentRegionLeavesTicksAndEnters)
-{
-    PlaceVolume(&m_a, mVec3(0, 0, 0));
-    PlaceVolume(&m_b, mVec3(10, 0, 0));
-    gcTestEntity* e = Active(mVec3(0, 0, 0));
-    e->m_velocity = mVec3(1, 2, 3);
-    e->SnapTo(2, MakeFrame(10, 1, 0, 90));
-    using R = std::vector<std::pair<const void*, int32_t>>;
-    const int32_t in = 1000 + gcEntityWorld::TRIGGER_INSIDE;
-    EXPECT_EQ(Received(), (R{{&m_triggerA, in}, {&m_triggerA, 1000 + gcEntityWorld::TRIGGER_EXITED},
-                             {e, MSG_UNFREEZE}, {e, MSG_TICK}, {&m_triggerB, 1000 + gcEntityWorld::TRIGGER_ENTERED},
-                             {&m_triggerB, in}}));
-    EXPECT_EQ(e->m_model.m_pZone, &m_b);
-    EXPECT_EQ(e->m_nRegionId, 2);
-    EXPECT_EQ(e->m_model.m_localToZone.origin.x, 10.0f);
-    EXPECT_EQ(e->m_model.m_nGeomFlags & eGeom::kFiledMask, eGeom::kFiledMask);
-    EXPECT_EQ(e->m_velocity.x, 0.0f);
-    EXPECT_TRUE(e->IsActive());
-}
-
-TEST_F(gcEntityAnimationTest, SnapToARegionThatIsNotResidentFreezesUntilEnabled)
-{
-    gcTestEntity* e = Active(mVec3(0, 0, 0));
-    e->SnapTo(9, MakeFrame(4, 5, 6));
-    using R = std::vector<std::pair<const void*, int32_t>>;
-    EXPECT_EQ(Received(), (R{{e, MSG_FREEZE}}));
-    EXPECT_EQ(e->m_model.m_pZone, nullptr);
-    EXPECT_EQ(e->m_nRegionId, 9);
-    EXPECT_EQ(e->m_model.m_localToParent.origin.y, 5.0f);
-    EXPECT_TRUE(e->m_nEntityFlags & E::kFrozen);
-    s_regionIds[1] = 9;  // region 9 arrives in zone B's slot
-    ASSERT_TRUE(e->Enable());
-    EXPECT_EQ(e->m_model.m_pZone, &m_b);
-    EXPECT_EQ(e->m_model.m_localToZone.origin.z, 6.0f);
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-// The entity's file block, construction and copy.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@ namespace {
 using gcEntityReadTest = EntityTest;
 using E = gcEntity;
 
-// Distinct values everywhere; event i records tag 20 + i.
 datagen::EntityDesc Desc()
 {
     datagen::EntityDesc d;
@@ -74,45 +72,6 @@ TEST_F(gcEntityReadTest, EachVersionReadsTheFieldsItHolds)
     }
 }
 
-TEST_F(gcEntityReadTest, FlagBooleansSetAndClearTheirBits)
-{
-    datagen::EntityDesc d = Desc();
-    d.active = false;
-    d.invulnerable = false;
-    d.keptAfterDeath = false;
-    gcTestEntity* e = NewEntity(nullptr);
-    e->m_nEntityFlags = E::kInvulnerable | E::kKeptAfterDeath;
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, d, 19); }, e));
-    EXPECT_EQ(e->m_nEntityFlags, E::kDeactivated);  // the file's false clears 0x20, true clears 0x100
-    d.keptAfterDeath = true;
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, d, 19); }, e));
-    EXPECT_EQ(e->m_nEntityFlags, E::kDeactivated | E::kKeptAfterDeath);
-}
-
-TEST_F(gcEntityReadTest, SurplusPathsAndMultipliersAreSkipped)
-{
-    gcTestLogCapture log;
-    datagen::EntityDesc d = Desc();
-    d.pathCount = 3;
-    d.paths = {0x1, 0x2, 0x3};
-    d.statModCount = 6;
-    d.statMods = {0.5f, 2, 1, 0.25f, 9, 9};
-    gcTestEntity* e = NewEntity(nullptr);
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, d, 19); }, e));
-    EXPECT_EQ(e->m_hPaths[1].m_nValue, 0x2u);
-    EXPECT_EQ(e->m_nActivationMask, 0x8u);  // after the surplus path
-    EXPECT_EQ(e->m_fEntityStatsMod[3], 0.25f);
-    EXPECT_EQ(Tags(e->onDeath), std::vector<int32_t>{24});
-    d.pathCount = -1;
-    d.paths.clear();
-    d.statModCount = -4;
-    d.statMods.clear();
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityBlock(w, d, 19); }, e));
-    EXPECT_EQ(e->m_hPaths[1].m_nValue, 0u);
-    EXPECT_EQ(e->m_fEntityStatsMod[3], 0.25f);  // none read
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "path count 3"), 1);
-}
-
 TEST_F(gcEntityReadTest, RoundTripFreshEntityAndDamagedBlocks)
 {
     gcTestEntity* fresh = NewEntity(nullptr);
@@ -137,36 +96,6 @@ TEST_F(gcEntityReadTest, RoundTripFreshEntityAndDamagedBlocks)
         EXPECT_EQ(e->m_model.m_localToParent.origin.x, 1.0f);
         EXPECT_TRUE(e->onDeath.HasActions());
     }
-}
-
-TEST_F(gcEntityReadTest, ConstructionAndCopy)
-{
-    gcTestEntity* e = NewEntity(nullptr);
-    EXPECT_EQ(e->m_nEntityFlags, 0x43);
-    EXPECT_EQ(e->m_nMode, 1);
-    EXPECT_EQ(e->m_nEntityInitialState, 31);
-    EXPECT_EQ(e->m_team, -1);
-    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_INTERACTED].m_nTicks, 0x7FFFFFFF);
-    EXPECT_STREQ(e->onCanInteract.sName, "CanInteract");
-    ASSERT_TRUE(ReadBlock([](datagen::BlockWriter& w) { datagen::EntityBlock(w, Desc(), 19); }, e));
-    e->m_team = 1;
-    e->m_entityTimeSince[0] = cTimeValue(5);
-    gcEntityMgr::Add(7, e, 0x31);
-    auto* c = static_cast<gcTestEntity*>(e->Copy(&m_pool));
-    ASSERT_NE(c, nullptr);
-    m_entities.push_back(c);
-    EXPECT_EQ(c->m_handle.m_nValue, 0u);
-    EXPECT_EQ(c->m_team, -1);
-    EXPECT_EQ(c->m_hNeighbors[0].m_nValue, 0u);
-    EXPECT_EQ(c->m_entityTimeSince[0].m_nTicks, 0x7FFFFFFF);
-    EXPECT_EQ(c->m_hTemplate, e->m_hTemplate);
-    EXPECT_EQ(c->m_hPaths[1], e->m_hPaths[1]);
-    EXPECT_EQ(c->m_fEntityStatsMod[0], 0.5f);
-    EXPECT_EQ(c->m_nEntityFlags, e->m_nEntityFlags);
-    EXPECT_EQ(c->m_model.m_localToParent.origin.z, 3.0f);
-    EXPECT_EQ(Tags(c->onFaded), std::vector<int32_t>{23});
-    EXPECT_STREQ(E::GetInitialPathText(E::PATH_INITIAL), "Initial");
-    EXPECT_STREQ(E::GetInitialPathText(2), "???");
 }
 
 }  // namespace

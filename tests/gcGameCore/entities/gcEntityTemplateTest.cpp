@@ -10,7 +10,6 @@ namespace {
 using gcEntityTemplateTest = EntityTest;
 using T = gcEntityTemplate;
 
-// Distinct values everywhere; event i records tag 10 + i.
 datagen::EntityTemplateDesc Desc()
 {
     datagen::EntityTemplateDesc d;
@@ -35,7 +34,6 @@ datagen::EntityTemplateDesc Desc()
     return d;
 }
 
-// Which template event ran: the tags the event's actions record.
 std::vector<int32_t> Tags(const gcEvent& e)
 {
     TestLog().clear();
@@ -79,47 +77,6 @@ TEST_F(gcEntityTemplateTest, EachVersionReadsTheFieldsItHolds)
     }
 }
 
-TEST_F(gcEntityTemplateTest, CountsBeyondTheArraysAreSkippedAndNegativeOnesReadNothing)
-{
-    datagen::EntityTemplateDesc d = Desc();
-    d.materialCount = 10;  // 2 surplus per skin
-    d.materials.clear();
-    for (uint32_t s = 0; s < 4; ++s)
-        for (uint32_t i = 0; i < 10; ++i)
-            d.materials.push_back(0x100 * s + i);
-    d.surfaceCount = 9;
-    d.surfaces = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    d.statCount = 6;
-    d.stats = {11, 0.1f, 0.2f, 3, 99, 98};
-    d.valueCount = 5;
-    d.values = {10, 0.3f, 5, 2, 97};
-    gcTestLogCapture log;
-    gcTestEntityTemplate* t = PlaceTemplate();
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, d, 20); }, t));
-    EXPECT_EQ(t->hMaterials[1][7].m_nValue, 0x107u);
-    EXPECT_EQ(t->hMaterials[3][0].m_nValue, 0x300u);
-    EXPECT_EQ(t->hSurfaces[7].m_nValue, 8u);
-    EXPECT_EQ(t->nSurfaceCollisionMask, 0x30u);  // the fields after the surplus line up
-    EXPECT_EQ(t->fEntityStatsMax[T::STAT_MOVEMENT_SCALE], 3.0f);
-    EXPECT_EQ(t->fEntityValues[T::VAL_INTERACTDISTANCE], 2.0f);
-    EXPECT_EQ(t->team, 1);
-    EXPECT_EQ(t->hStateMachine.m_nValue, 0x00440001u);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "material count 10"), 1);
-
-    d = Desc();
-    d.materialCount = -3;
-    d.materials.clear();
-    d.surfaceCount = -1;
-    d.surfaces.clear();
-    d.statCount = -2;
-    d.stats.clear();
-    ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, d, 20); }, t));
-    EXPECT_EQ(t->hMaterials[0][0].m_nValue, 0u);
-    EXPECT_EQ(t->hSurfaces[0].m_nValue, 0u);
-    EXPECT_EQ(t->fEntityStatsMax[T::STAT_HEALTH], 11.0f);  // kept from the last read
-    EXPECT_EQ(t->fEntityValues[T::VAL_INTERACTTOL], 30.0f);
-}
-
 TEST_F(gcEntityTemplateTest, RoundTripWritesNoMaterialsWithoutAMeshAndRefusesDamagedBlocks)
 {
     gcTestEntityTemplate* t = PlaceTemplate();
@@ -151,28 +108,6 @@ TEST_F(gcEntityTemplateTest, RoundTripWritesNoMaterialsWithoutAMeshAndRefusesDam
         EXPECT_EQ(t->pShadowConfig->hBlendMaterial.m_nValue, 0x99u);
         EXPECT_TRUE(t->onUpdate.HasActions());
     }
-}
-
-TEST_F(gcEntityTemplateTest, CreateInstanceMakesAValidEntityOfItsType)
-{
-    gcTestEntityTemplate* t = PlaceTemplate();
-    gcTestEntity* e = NewEntity(t);
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->m_hTemplate, t->m_handle);
-    EXPECT_TRUE(e->IsValid());
-    gcEntityTemplateMgr::Remove(kTemplateSlot);  // stale handle
-    EXPECT_FALSE(e->IsValid());
-}
-
-TEST_F(gcEntityTemplateTest, TextsOutsideTheirEnumerationsAndTheOneStatWithAMaximum)
-{
-    EXPECT_STREQ(T::GetStatText(4), "???");
-    EXPECT_STREQ(T::GetValueText(-1), "???");
-    EXPECT_STREQ(T::GetTeamText(-1), "Unfriendly");
-    EXPECT_STREQ(T::GetTeamText(2), "???");
-    EXPECT_TRUE(T::StatHasMax(T::STAT_HEALTH));
-    EXPECT_FALSE(T::StatHasMax(T::STAT_ARMOR));
-    EXPECT_EQ(T::GetStatRange(7).fMax, 999.0f);  // anything else: 0-999
 }
 
 }  // namespace

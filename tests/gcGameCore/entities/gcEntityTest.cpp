@@ -1,4 +1,3 @@
-// Reset from the template, the world, the script state, counters, groups.
 #include "gcGameCore/entities/gcEntity.h"
 
 #include <cmath>
@@ -21,7 +20,6 @@ using Tags = std::vector<int32_t>;
 
 constexpr int kMeshSlot = 5;
 
-// The walking figure with two collision surfaces.
 datagen::MeshDesc FigureWithSurfaces()
 {
     datagen::MeshDesc d = FigureDesc();
@@ -38,8 +36,6 @@ datagen::MeshDesc FigureWithSurfaces()
 
 class gcEntityTest : public EntityWorldTest {
 protected:
-    // A template with the figure, materials 0x100 x skin + slot, surfaces
-    // 0x50 + slot, a shadow configuration and flag 0x2.
     gcTestEntityTemplate* FigureTemplate()
     {
         if (!eMeshMgr::GetPtr(eMeshMgr::GetHandle(kMeshSlot))) {
@@ -57,7 +53,6 @@ protected:
         t->team = T::TEAM_FRIENDLY;
         return t;
     }
-    // Clears the deactivated and frozen bits as Activate and Unfreeze do.
     static void Activate(gcEntity* e) { e->m_nEntityFlags &= static_cast<uint16_t>(~(E::kDeactivated | E::kFrozen)); }
     static std::vector<int32_t> Ids()
     {
@@ -105,7 +100,6 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(e->m_pSound->m_fVolume, 1.0f);
     EXPECT_FALSE(e->m_pSound->m_bLooping);
 
-    // Without a map the shadow falls straight down; the radius stops at 50.
     s_bMap = false;
     t->fEntityValues[T::VAL_SOUNDRADIUSSCALE] = 30.0f;
     gcTestEntity* f = NewEntity(t);
@@ -117,26 +111,6 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(f->m_pShadow, pShadow);
 }
 
-TEST_F(gcEntityTest, ResetOfAnInvalidEntityOrAnOutOfRangeSkin)
-{
-    gcTestEntityTemplate* t = FigureTemplate();
-    gcTestEntity* e = NewEntity(t);
-    ASSERT_TRUE(e->Reset(&m_pool));
-    e->m_nMaterialSkin = 4;  // outside 0-3: the materials are left alone
-    e->m_model.m_pDrawInfos[0].hMaterial = eMaterialHandle(0x77);
-    gcTestLogCapture log;
-    ASSERT_TRUE(e->Reset(&m_pool));
-    EXPECT_EQ(e->m_model.m_pDrawInfos[0].hMaterial.m_nValue, 0x77u);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "skin 4"), 1);
-
-    e->m_hTemplate = gcEntityTemplateHandle(0x12340009);  // does not resolve
-    EXPECT_FALSE(e->Reset(&m_pool));
-    EXPECT_TRUE(e->m_model.m_hMesh.IsNull());
-    EXPECT_FALSE(e->Enable());  // stays out of the world
-    EXPECT_EQ(e->m_model.m_pZone, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cannot be enabled"), 1);
-}
-
 TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
 {
     PlaceVolume(&m_a, mVec3(0, 0, 0));
@@ -145,7 +119,6 @@ TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
     EXPECT_EQ(e->m_model.m_pZone, &m_a);
     EXPECT_EQ(e->m_model.m_nGeomFlags & eGeom::kFiledMask, eGeom::kFiledMask);
     EXPECT_EQ(e->m_nRegionId, 1);
-    // Mask 1: a volume it starts inside counts as entered too.
     EXPECT_EQ(Ids(), (Tags{1000 + gcEntityWorld::TRIGGER_ENTERED, 1000 + gcEntityWorld::TRIGGER_INSIDE}));
     EXPECT_EQ(EntityLog()[0].pTo, &m_triggerA);
     EntityLog().clear();
@@ -160,38 +133,6 @@ TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
     e->m_nRegionId = 3;  // not resident
     EXPECT_FALSE(e->Enable());
     EXPECT_EQ(e->m_model.m_pZone, nullptr);
-}
-
-TEST_F(gcEntityTest, OutsideEveryZoneTheEntityFreezesAndTakesRegionMinusOne)
-{
-    gcTestEntity* e = PlacedEntity(PlaceTemplate(), mVec3(0, 0, 0));
-    ASSERT_TRUE(e->Enable());
-    Activate(e);
-    e->m_nRegionId = 7;
-    EXPECT_TRUE(e->UpdateRegionId());
-    EXPECT_EQ(e->m_nRegionId, 1);
-    e->m_model.m_nGeomFlags |= eGeom::kOutsideZones;
-    EntityLog().clear();
-    EXPECT_FALSE(e->UpdateRegionId());
-    EXPECT_EQ(e->m_nRegionId, -1);
-    EXPECT_EQ(Ids(), Tags{MSG_FREEZE});
-    EXPECT_TRUE(e->m_nEntityFlags & E::kFrozen);
-}
-
-TEST_F(gcEntityTest, TimeSinceCountersRunAndSaturate)
-{
-    gcTestEntity* e = NewEntity(nullptr);
-    const int32_t starts[E::MAX_TIMESINCE] = {E::kNever, 100, 0x7FFFFFF0, 0};
-    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
-        e->m_entityTimeSince[i] = cTimeValue(starts[i]);
-    e->HandleTimeSince(cTimeValue(20));
-    const int32_t expected[E::MAX_TIMESINCE] = {E::kNever, 120, E::kNever, 20};  // never stays never
-    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
-        EXPECT_EQ(e->m_entityTimeSince[i].m_nTicks, expected[i]) << i;
-    e->SetMode(1);  // the mode it has: the counter does not start
-    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 120);
-    e->SetMode(3);
-    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 0);
 }
 
 TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndTheInstanceEvent)
@@ -220,7 +161,6 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     e->HandleInitialUpdate();  // once per reset
     EXPECT_EQ(TestLog().size(), 2u);
 
-    // The current state again without force: nothing, the counter runs on.
     e->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE] = cTimeValue(50);
     e->EntityChangeState(5, false);
     EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, 50);
@@ -232,61 +172,11 @@ TEST_F(gcEntityTest, InitialUpdateEntersTheInitialStateThenRaisesEventFourAndThe
     EXPECT_EQ(loose->m_stateInfo.m_nCurState, -1);
     EXPECT_EQ(loose->m_entityTimeSince[E::TIMESINCE_CHANGEDSTATE].m_nTicks, E::kNever);
 
-    // Without a machine the template's event stands in.
     t->hStateMachine = gcStateMachineHandle();
     ASSERT_TRUE(e->Reset(&m_pool));
     TestLog().clear();
     e->HandleInitialUpdate();
     EXPECT_EQ(TestLogTags(), (Tags{3, 2}));
-}
-
-TEST_F(gcEntityTest, GroupLeaderIsSetOnOneAndFoundByTheOthers)
-{
-    gcTestEntity* g[3];
-    for (int i = 0; i < 3; ++i) {
-        g[i] = NewEntity(nullptr);
-        gcEntityMgr::Add(10 + i, g[i], 0x10);
-    }
-    for (int i = 0; i < 3; ++i) {
-        g[i]->m_hNeighbors[0] = g[(i + 1) % 3]->m_handle;
-        g[i]->m_hNeighbors[1] = g[(i + 2) % 3]->m_handle;
-    }
-    EXPECT_EQ(g[0]->GetGroupLeader(), nullptr);
-    g[1]->m_nEntityFlags |= E::kGroupLeader;
-    g[2]->m_nEntityFlags |= E::kGroupLeader;
-    g[0]->MakeGroupLeader();
-    EXPECT_FALSE(g[1]->m_nEntityFlags & E::kGroupLeader);
-    EXPECT_FALSE(g[2]->m_nEntityFlags & E::kGroupLeader);
-    EXPECT_EQ(g[2]->GetGroupLeader(), g[0]);
-    EXPECT_EQ(g[0]->GetGroupLeader(), g[0]);
-}
-
-TEST_F(gcEntityTest, SkinAndStatIndicesOutOfRangeDoNothing)
-{
-    gcTestEntity* e = NewEntity(FigureTemplate());
-    ASSERT_TRUE(e->Reset(&m_pool));
-    struct Row {
-        int skin, slot;
-        uint32_t expected0, expected1;
-    };
-    const Row rows[] = {{3, 1, 0x000, 0x301}, {4, 0, 0x000, 0x301}, {-1, 0, 0x000, 0x301},
-                        {1, 2, 0x000, 0x301}, {1, -1, 0x000, 0x301}, {2, 0, 0x200, 0x301},
-                        {0, 1, 0x200, 0x001}};
-    for (const Row& r : rows) {
-        e->ChangeSkin(r.skin, r.slot);
-        EXPECT_EQ(e->m_model.m_pDrawInfos[0].hMaterial.m_nValue, r.expected0) << r.skin << "," << r.slot;
-        EXPECT_EQ(e->m_model.m_pDrawInfos[1].hMaterial.m_nValue, r.expected1) << r.skin << "," << r.slot;
-    }
-    e->SetStat(4, 5.0f);
-    e->SetStat(-1, 5.0f);
-    EXPECT_EQ(e->m_fEntityStatsMod[0], 1.0f);  // the array after the current values
-    EXPECT_EQ(e->m_fEntityStatsMax[3], 1.0f);  // ... and before them
-    e->SetStat(T::STAT_ARMOR, 0.5f);
-    EXPECT_EQ(e->GetStat(T::STAT_ARMOR), 0.5f);
-    EXPECT_EQ(e->GetStat(4), 0.0f);
-    EXPECT_EQ(e->GetStat(T::STAT_HEALTH), 100.0f);
-    e->HandleTextureBlend();
-    EXPECT_EQ(e->m_model.m_pDrawInfos[0].materialState.m_nTextureBlendFactor, 255);  // Blend 1
 }
 
 TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
@@ -306,14 +196,20 @@ TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
     std::destroy_at(data);
 }
 
-TEST_F(gcEntityTest, AMissingMeshHasColliderSizeZero)
+TEST_F(gcEntityTest, TimeSinceCountersRunAndSaturate)
 {
-    gcTestEntity* e = NewEntity(PlaceTemplate());
-    ASSERT_TRUE(e->Reset(&m_pool));
-    const mVec3 size = e->GetColliderSize();
-    EXPECT_EQ(size.x, 0.0f);
-    EXPECT_EQ(size.y, 0.0f);
-    EXPECT_EQ(size.z, 0.0f);
+    gcTestEntity* e = NewEntity(nullptr);
+    const int32_t starts[E::MAX_TIMESINCE] = {E::kNever, 100, 0x7FFFFFF0, 0};
+    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
+        e->m_entityTimeSince[i] = cTimeValue(starts[i]);
+    e->HandleTimeSince(cTimeValue(20));
+    const int32_t expected[E::MAX_TIMESINCE] = {E::kNever, 120, E::kNever, 20};  // never stays never
+    for (int i = 0; i < E::MAX_TIMESINCE; ++i)
+        EXPECT_EQ(e->m_entityTimeSince[i].m_nTicks, expected[i]) << i;
+    e->SetMode(1);  // the mode it has: the counter does not start
+    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 120);
+    e->SetMode(3);
+    EXPECT_EQ(e->m_entityTimeSince[E::TIMESINCE_ENTEREDMODE].m_nTicks, 0);
 }
 
 }  // namespace

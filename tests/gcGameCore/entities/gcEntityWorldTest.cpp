@@ -38,31 +38,4 @@ TEST_F(gcEntityWorldTest, RegionsAreFoundByIdInTheFirstSlotHoldingIt)
         z = nullptr;
 }
 
-TEST_F(gcEntityWorldTest, LightAndOwnersThatAreNotThere)
-{
-    float h = 5.0f, p = 5.0f;
-    W::GetLightDir(&h, &p);
-    EXPECT_EQ(h, 0.0f);  // no map: straight down
-    EXPECT_EQ(p, -90.0f);
-    s_bMap = true;
-    s_lightHeading = 45.0f;
-    s_lightPitch = -30.0f;
-    W::GetLightDir(&h, &p);
-    EXPECT_EQ(h, 45.0f);
-    EXPECT_EQ(p, -30.0f);
-
-    W::ApplyTriggerEvent(nullptr, W::TRIGGER_ENTERED, nullptr);  // a volume without owner
-    W::SendToEffects(nullptr, gcMsgFreeze());                    // no effects attached
-    EXPECT_TRUE(EntityLog().empty());
-    const W::Funcs none{};
-    const W::Funcs mine = W::Set(none);  // nothing installed: nothing resident, nothing sent
-    cBase owner;
-    W::ApplyTriggerEvent(&owner, W::TRIGGER_EXITED, nullptr);
-    EXPECT_EQ(W::FindRegionSlot(1), -1);
-    W::GetLightDir(&h, &p);
-    EXPECT_EQ(p, -90.0f);
-    W::Set(mine);
-    EXPECT_TRUE(EntityLog().empty());
-}
-
 }  // namespace

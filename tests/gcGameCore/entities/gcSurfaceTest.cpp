@@ -35,7 +35,6 @@ TEST_F(gcSurfaceTest, EachVersionReadsTheFieldsItHolds)
         EXPECT_EQ(s->m_fArmorMod, 0.75f);  // version 1: past its unused word
         EXPECT_TRUE(s->onTouched.HasActions());
         EXPECT_FALSE(s->onAttacked.HasActions());
-        // Size-major: size 1, kind 2 is the 8th handle.
         EXPECT_EQ(s->m_hEffects[1][2].m_nValue, version >= 3 ? 0x00400007u : 0u);
         EXPECT_EQ(s->m_hEffects[2][4].m_nValue, version >= 3 ? 0x0040000Eu : 0u);
         std::destroy_at(s);
@@ -70,32 +69,6 @@ TEST_F(gcSurfaceTest, RoundTripsCopiesAndRefusesBadBlocks)
     }
     std::destroy_at(copy);
     std::destroy_at(s);
-}
-
-TEST_F(gcSurfaceTest, ARefusedEventKeepsTheWholeSurfaceAsItWas)
-{
-    gcSurface* s = m_pool.New<gcSurface>();
-    ASSERT_TRUE(ReadBlock([](datagen::BlockWriter& w) { datagen::SurfaceBlock(w, Desc(), 3); }, s));
-    datagen::SurfaceDesc other;
-    other.name = "Ice";
-    other.collisionMask = 9;
-    other.friction = 0.1f;
-    other.damagedEvent = 1;
-    gcTestLogCapture log;
-    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::SurfaceBlock(w, other, 3); }, s));
-    EXPECT_STREQ(s->m_name.m_sData, "Mud");  // the engine part is put back too
-    EXPECT_EQ(s->m_nCollisionMask, 0x5u);
-    EXPECT_EQ(s->m_fFriction, 0.25f);
-    EXPECT_EQ(s->m_fArmorMod, 0.75f);
-    EXPECT_TRUE(s->onTouched.HasActions());
-    std::destroy_at(s);
-}
-
-TEST_F(gcSurfaceTest, SizeTexts)
-{
-    const std::pair<int32_t, const char*> rows[] = {{0, "Small"}, {1, "Medium"}, {2, "Large"}, {3, "???"}, {-1, "???"}};
-    for (const auto& [size, text] : rows)
-        EXPECT_STREQ(gcSurface::GetSizeText(size), text) << size;
 }
 
 }  // namespace

@@ -71,21 +71,4 @@ TEST_F(gcAnimationConfigTest, RoundTripsAndRefusesUnknownVersionsAndCutFiles)
     std::destroy_at(c);
 }
 
-TEST_F(gcAnimationConfigTest, CopyTakesItsOwnEvents)
-{
-    gcAnimationConfig* c = m_pool.New<gcAnimationConfig>();
-    ASSERT_TRUE(ReadBlock([](datagen::BlockWriter& w) { datagen::AnimationConfigBlock(w, Desc(), 4); }, c));
-    auto* copy = static_cast<gcAnimationConfig*>(c->Copy(&m_pool));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->hSoundData[1].m_nValue, 0x00330002u);
-    EXPECT_EQ(copy->nFlags, 0x80000009u);
-    ASSERT_TRUE(copy->onCompleted.HasActions());
-    EXPECT_NE(copy->onCompleted.pAction, c->onCompleted.pAction);
-    EXPECT_STREQ(copy->onStarted.sOwnerName, "Animation");
-    std::destroy_at(c);  // the copy's actions outlive the original's
-    copy->onCompleted.Apply(gcEventParams(), gcEventStackData());
-    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{7});
-    std::destroy_at(copy);
-}
-
 }  // namespace

@@ -15,7 +15,6 @@ class gcFunctionTest : public testing::Test {
 protected:
     void SetUp() override { TestLog().clear(); }
     void TearDown() override { gcFunctionMgr::Add(4, nullptr, 0); }
-    // RetVal = Param1 + Param2 + Temp1, so a call sees a fresh frame only when Temp1 is 0.
     gcFunction* Sum()
     {
         gcFunction* f = datagen::NewFunction(&m_pool, "Sum");
@@ -42,28 +41,6 @@ TEST_F(gcFunctionTest, CallPassesTheArgumentsInAFreshFrameWithTheCallersParamete
     EXPECT_EQ(TestLog()[0].fParam2, 2.0f);
     EXPECT_EQ(frame.fTemps[0], 10.0f);
     EXPECT_EQ(datagen::NewFunction(&m_pool, "Nop")->Call(gcEventParams(), 3.0f, 4.0f), 0.0f);
-}
-
-TEST_F(gcFunctionTest, StaleOrEmptySlotGivesZeroAndRunsNothing)
-{
-    const gcFunctionHandle h = gcFunctionMgr::Add(4, Sum(), 0x0404);
-    gcFunctionMgr::Add(4, nullptr, 0);  // the slot emptied
-    EXPECT_EQ(gcFunction::Call(h, gcEventParams(), 1.0f, 2.0f), 0.0f);
-    gcFunctionMgr::Add(4, datagen::NewFunction(&m_pool, "Other"), 0x0505);  // refilled by another
-    EXPECT_EQ(gcFunction::Call(h, gcEventParams(), 1.0f, 2.0f), 0.0f);
-    EXPECT_EQ(gcFunction::Call(gcFunctionHandle(), gcEventParams(), 1.0f, 2.0f), 0.0f);
-    EXPECT_TRUE(TestLog().empty());
-}
-
-TEST_F(gcFunctionTest, GroupRoundTripCallsTheReadFunction)
-{
-    gcTestDataDir dir;
-    ASSERT_TRUE(datagen::WriteFunctionGroupFile(dir.HostPath("f.grp"), 4, {{Sum(), 0x0BAD}}));
-    cBase* pGroup = cBase::Load("/f.grp", &m_pool, gcFunctionGroup::GetStaticType());
-    ASSERT_NE(pGroup, nullptr);
-    EXPECT_EQ(gcFunction::Call(gcFunctionHandle(0x0BAD0004), gcEventParams(), 2.0f, 0.25f), 2.25f);
-    EXPECT_STREQ(gcFunctionMgr::s_pInstances[4]->onCalled.sOwnerName, "Sum");
-    std::destroy_at(pGroup);
 }
 
 }  // namespace

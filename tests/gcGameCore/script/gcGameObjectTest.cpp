@@ -14,7 +14,6 @@ namespace {
 
 using Seen = std::vector<std::pair<int, int>>;  // (state, message id) as dispatched
 
-// Takes every message but m_nIgnored, notes it, and runs a hook that may request changes.
 class gcProbe : public gcGameObject {
 public:
     int Send(const gcMsg& msg) override
@@ -99,8 +98,6 @@ TEST(gcGameObjectTest, TransitionsRunInProtocolOrder)
     }
 }
 
-// Suspending skips the exit, resuming skips the enter and goes back to the
-// state the suspension left; the countdown is kept through both.
 TEST(gcGameObjectTest, SuspendAndResumeReturnToThePreviousState)
 {
     const int kSuspended = 11;
@@ -129,21 +126,6 @@ TEST(gcGameObjectTest, SuspendAndResumeReturnToThePreviousState)
     EXPECT_EQ(probe.m_seen, expected);
 }
 
-TEST(gcGameObjectTest, LoopMessagesAndUntakenMessagesRunNoLoop)
-{
-    for (const int32_t id : {MSG_ENTERSTATE, MSG_EXITSTATE, MSG_POSTENTERSTATE, MSG_POSTEXITSTATE, MSG_FREEZE}) {
-        SCOPED_TRACE(gcMsgIdText(id));
-        gcProbe probe;
-        probe.m_nCurState = 0;
-        probe.m_nIgnored = MSG_FREEZE;
-        probe.RequestState(1, cTimeValue(0));
-        EXPECT_EQ(probe.Send(gcMsg(id, nullptr)), 0);
-        EXPECT_EQ(probe.m_nCurState, 0);
-        EXPECT_EQ(probe.Send(gcMsgUnfreeze()), 1);  // the next taken message carries the change out
-        EXPECT_EQ(probe.m_nCurState, 1);
-    }
-}
-
 TEST(gcGameObjectTest, EndlessEnterChangesAreBoundedAndLogged)
 {
     gcTestLogCapture log;
@@ -157,39 +139,6 @@ TEST(gcGameObjectTest, EndlessEnterChangesAreBoundedAndLogged)
     EXPECT_EQ(probe.m_seen.size(), 1u + 4 * gcGameObject::kMaxTransitions);
     EXPECT_EQ(probe.m_nGameObjectFlags, 0);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "changed state 64 times"), 1);
-}
-
-TEST(gcGameObjectTest, BlockHoldsOnlyTheNameAndRefusesOtherVersions)
-{
-    gcTestDataDir dir;
-    gcProbe written;
-    written.m_name.Set("Crate");
-    written.m_nCurState = 4;  // run-time only
-    {
-        cFile file;
-        ASSERT_TRUE(file.Create(dir.HostPath("go.dat").c_str(), 0, cFile::kPlatformConsole, true));
-        written.Write(file);
-        file.Close();
-    }
-    std::vector<uint8_t> bytes = ReadHostFile(dir.HostPath("go.dat"));
-    // Header 8, block header 12, name block 60 (an empty base block and 28 name bytes), end 4, trailer 4.
-    ASSERT_EQ(bytes.size(), 8u + 12 + 60 + 4 + 4);
-    for (const uint8_t version : {1, 2}) {
-        SCOPED_TRACE(version);
-        bytes[8 + 11] = version;
-        ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("go.dat"), bytes));
-        gcTestLogCapture log;
-        gcProbe read;
-        cFile file;
-        ASSERT_TRUE(file.Open("/go.dat"));
-        EXPECT_EQ(read.Read(file, nullptr), version == 1);
-        EXPECT_EQ(file.GetCurrentPos(), 8u + 12 + 60 + 4);  // past the block's end marker either way
-        file.Close();
-        EXPECT_FALSE(file.Failed());
-        EXPECT_EQ(read.m_name == "Crate", version == 1);
-        EXPECT_EQ(read.m_nCurState, -1);
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameObject: version not accepted"), version == 1 ? 0 : 1);
-    }
 }
 
 }  // namespace

@@ -18,7 +18,6 @@ QM_DEFINE_TYPE(gcDoTestStep, gcAction, kTestStepId)
 QM_DEFINE_TYPE(gcValTest, gcLValue, kTestValueId)
 QM_DEFINE_TYPE(gcTestActor, gcGameObject, kTestActorId)
 
-gcTestActor* gcTestActor::s_pActors[gcTestActor::kMaxActors] = {};
 
 static void DestroyValue(gcValue* p)
 {
@@ -44,7 +43,6 @@ cBase* gcDoTestStep::Copy(cMemPool* pPool) const
     return p;
 }
 
-// Both test classes: version 1, the base block, then their fields.
 void gcDoTestStep::Write(const cFile& file) const
 {
     cWriteBlock wb(file, 1);
@@ -93,10 +91,6 @@ void gcDoTestStep::DoAction(const gcEventParams& params) const
         if (gcTimer* pTimer = gcTimerMgr::GetPtr(gcTimerHandle(static_cast<uint32_t>(m_nA))))
             pTimer->Send(gcMsgActivate());
         break;
-    case ACTOREVENT:
-        if (m_nA >= 0 && m_nA < gcTestActor::kMaxActors && gcTestActor::s_pActors[m_nA])
-            gcTestActor::s_pActors[m_nA]->Send(gcMsgEvent(static_cast<gcMsgEvent::gcEventId>(m_nB)));
-        break;
     }
 }
 
@@ -138,7 +132,6 @@ bool gcValTest::Read(const cFile& file, cMemPool* pPool)
     return !rb.Failed();
 }
 
-// The frame variable a kind names; null for the others.
 static float* FrameVar(gcValTest::Kind kind)
 {
     gcEventStackData* f = gcEvent::s_pCurEventStackData;
@@ -169,16 +162,6 @@ void gcValTest::Set(float fValue, const gcEventParams& params)
         params.bHandled = fValue != 0.0f;
     else if (float* p = FrameVar(m_kind))
         *p = fValue;
-}
-
-void gcValTest::GetText(char* pBuf) const
-{
-    if (m_kind == NUMBER)
-        gcScriptText::AppendF(pBuf, "%g", static_cast<double>(m_fValue));
-    else if (m_kind == ADD)
-        gcScriptText::Append(pBuf, "+");
-    else
-        gcValue::GetText(pBuf);
 }
 
 int gcTestActor::Send(const gcMsg& msg)
@@ -241,4 +224,3 @@ gcTestDataDir::~gcTestDataDir()
 {
     DVDSetDataDirectory("");
 }
-

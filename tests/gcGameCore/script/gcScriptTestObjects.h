@@ -34,7 +34,6 @@ public:
         CHANGESTATE,  // the initiating gcTestActor to state a with timer b; FORCESTATE forces
         FORCESTATE,
         TIMER,        // Activate to the timer of handle a
-        ACTOREVENT,   // script event b to gcTestActor::s_pActors[a]
     };
     gcDoTestStep() = default;
     gcDoTestStep(Op op, int32_t a, int32_t b, gcValue* pValue) : m_op(op), m_nA(a), m_nB(b), m_pValue(pValue) {}
@@ -64,8 +63,6 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
     float Get(const gcEventParams& params) const override;
     void Set(float fValue, const gcEventParams& params) override;
-    void GetText(char* pBuf) const override;  // "%g", "+", else the class's name
-    unsigned GetTextFlags() const override { return m_kind == ADD ? 1 : 0; }
     int GetNumChildren() const override { return m_kind == ADD ? 2 : 0; }
     const gcValue* GetChildByIndex(int i) const override { return i == 0 ? m_pA : i == 1 ? m_pB : nullptr; }
 
@@ -79,11 +76,9 @@ public:
 class gcTestActor : public gcGameObject {
     QM_DECLARE_TYPE(gcTestActor)
 public:
-    static constexpr int kMaxActors = 4;
     int Send(const gcMsg& msg) override;
     void Start(gcStateMachine* pMachine);  // sets the machine, requests state 0
     gcStateInfo m_stateInfo;
-    static gcTestActor* s_pActors[kMaxActors];
 };
 
 // Makes test steps and values in a pool.

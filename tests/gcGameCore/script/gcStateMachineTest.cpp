@@ -26,7 +26,6 @@ protected:
         for (auto& p : gcStateMachineMgr::s_pInstances)
             p = nullptr;
     }
-    // A machine in slot `slot` of the manager (check 0x100 + slot).
     gcStateMachine* Machine(int slot, gcStateMachineHandle hParent = gcStateMachineHandle(), const char* name = "M")
     {
         gcStateMachine* p = datagen::NewStateMachine(&m_pool, name, hParent);
@@ -83,25 +82,6 @@ TEST_F(gcStateMachineTest, ClearedHandledFlagPassesTheMessageToParentsThenMachin
     EXPECT_EQ(TestLogTags(), (Tags{1, 2, 3}));
     for (const gcTestLogEntry& e : TestLog())
         EXPECT_EQ(e.nEventId, gcMsgEvent::ID_ONMESSAGE);
-}
-
-// RetVal reaches the caller, and a Temp set by OnEvent is seen by the
-// OnEnterState of the change it requests.
-TEST_F(gcStateMachineTest, HandlersWorkOnTheCallersFrame)
-{
-    gcStateMachine* p = Machine(1);
-    FillEvent(State(p, 0)->onEvent, b.Set(gcValTest::TEMP1, 5.0f), b.Set(gcValTest::RETVAL, 7.0f), b.Change(1));
-    FillEvent(State(p, 1)->onEnterState,
-              b.Step(gcDoTestStep::SET, gcValTest::PARAM1, 0, b.Add(b.Var(gcValTest::TEMP1), b.Num(1.0f))));
-    Run(p);
-    ChangeState(0);
-    const gcEventParams params = Params();
-    gcEventStackData frame;
-    EXPECT_EQ(m_actor.m_stateInfo.Send(gcMsgEvent(gcMsgEvent::ID_ONMESSAGE), params, frame), 7.0f);
-    EXPECT_EQ(m_actor.m_stateInfo.m_nCurState, 1);
-    EXPECT_EQ(frame.fRetVal, 7.0f);
-    EXPECT_EQ(frame.fTemps[0], 5.0f);
-    EXPECT_EQ(frame.fInValues[0], 6.0f);
 }
 
 TEST_F(gcStateMachineTest, TimerRunningOutDeliversOnTimerBeforeOnUpdate)
@@ -165,23 +145,6 @@ TEST_F(gcStateMachineTest, EndlessSelfChangesAreBoundedAndLogged)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"Spinner\" changed state 64 times"), 1);
 }
 
-TEST_F(gcStateMachineTest, SendReturnsTheLastHandlerTriedAndNothingWhenUnresolved)
-{
-    EXPECT_EQ(Tick(), 0.0f);  // no machine
-    gcStateMachine* p = Machine(1);
-    FillEvent(State(p, 0)->onEnterState, b.Return(b.Num(5.0f)));
-    FillEvent(p->m_pStates[0]->onUpdate, b.Return(b.Num(7.0f)));
-    Run(p);
-    m_actor.m_stateInfo.m_nCurState = 0;
-    EXPECT_EQ(Send(gcMsgEnterState()), 0.0f);
-    EXPECT_EQ(Tick(), 7.0f);
-    EXPECT_EQ(Send(gcMsgEvent(gcMsgEvent::ID_ONDEATH)), 0.0f);  // an empty handler
-    for (const int state : {-1, 5, 40, 127}) {
-        m_actor.m_stateInfo.m_nCurState = static_cast<int8_t>(state);
-        EXPECT_EQ(Tick(), 0.0f);
-    }
-}
-
 TEST_F(gcStateMachineTest, ParentChainsEndAtStaleHandlesAndLoops)
 {
     gcStateMachine* root = Machine(1, gcStateMachineHandle(), "Root");
@@ -197,6 +160,28 @@ TEST_F(gcStateMachineTest, ParentChainsEndAtStaleHandlesAndLoops)
     EXPECT_EQ(Tick(), 0.0f);
     gcStateMachineMgr::Add(2, nullptr, 0);  // a stale parent
     EXPECT_FALSE(leaf->IsA(root));
+}
+
+class gcStateMachineFileTest : public gcStateMachineTest {
+protected:
+    gcTestDataDir m_dir;
+};
+
+TEST_F(gcStateMachineTest, SendReturnsTheLastHandlerTriedAndNothingWhenUnresolved)
+{
+    EXPECT_EQ(Tick(), 0.0f);  // no machine
+    gcStateMachine* p = Machine(1);
+    FillEvent(State(p, 0)->onEnterState, b.Return(b.Num(5.0f)));
+    FillEvent(p->m_pStates[0]->onUpdate, b.Return(b.Num(7.0f)));
+    Run(p);
+    m_actor.m_stateInfo.m_nCurState = 0;
+    EXPECT_EQ(Send(gcMsgEnterState()), 0.0f);
+    EXPECT_EQ(Tick(), 7.0f);
+    EXPECT_EQ(Send(gcMsgEvent(gcMsgEvent::ID_ONDEATH)), 0.0f);  // an empty handler
+    for (const int state : {-1, 5, 40, 127}) {
+        m_actor.m_stateInfo.m_nCurState = static_cast<int8_t>(state);
+        EXPECT_EQ(Tick(), 0.0f);
+    }
 }
 
 TEST_F(gcStateMachineTest, StateTextNamesOwnAndInheritedStates)
@@ -220,11 +205,6 @@ TEST_F(gcStateMachineTest, StateTextNamesOwnAndInheritedStates)
         EXPECT_STREQ(text, row.expected);
     }
 }
-
-class gcStateMachineFileTest : public gcStateMachineTest {
-protected:
-    gcTestDataDir m_dir;
-};
 
 TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
 {
@@ -252,46 +232,6 @@ TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
     EXPECT_EQ(bytes, ReadHostFile(m_dir.HostPath("sm2.grp")));
     std::destroy_at(pGroup);  // destroys the machines and their states
     EXPECT_EQ(gcStateMachineMgr::s_pInstances[6], nullptr);
-}
-
-TEST_F(gcStateMachineFileTest, StateCountsBeyondTheTableOrNegativeStayInTheBlock)
-{
-    struct Row {
-        int32_t count;
-        int written;
-        int kept;
-    };
-    const Row rows[] = {{34, 34, 32}, {-3, 0, 0}, {32, 32, 32}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.count);
-        datagen::BlockWriter w;
-        w.Header().Begin(1).Begin(1).Begin(1).End().Name("Hand").End().Int(0);
-        for (int e = 0; e < 3; ++e)
-            w.Begin(3).Begin(1).End().Int(-1).End();
-        w.Int(row.count);
-        for (int i = 0; i < row.written; ++i) {
-            w.Int(246).Begin(1).Begin(1).Begin(1).End().Name("S").End();
-            for (int e = 0; e < 5; ++e)
-                w.Begin(3).Begin(1).End().Int(-1).End();
-            w.End();
-        }
-        w.End().Word(0xC0DEC0DE).Trailer();
-        ASSERT_TRUE(w.Save(m_dir.HostPath("many.sm")));
-        gcTestLogCapture log;
-        gcStateMachine* pMachine = m_pool.New<gcStateMachine>();
-        cFile file;
-        ASSERT_TRUE(file.Open("/many.sm"));
-        EXPECT_TRUE(pMachine->Read(file, &m_pool));
-        uint8_t after[4] = {};
-        file.Read(after, 4);
-        EXPECT_EQ(after[0], 0xC0);  // the block ended where it said
-        file.Close();
-        EXPECT_FALSE(file.Failed());
-        EXPECT_EQ(std::count_if(std::begin(pMachine->m_pStates), std::end(pMachine->m_pStates),
-                                [](const gcState* s) { return s != nullptr; }),
-                  row.kept);
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "the first 32 are kept"), row.count == 32 ? 0 : 1);
-    }
 }
 
 }  // namespace

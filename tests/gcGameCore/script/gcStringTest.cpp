@@ -17,9 +17,6 @@ namespace {
 
 class gcStringTest : public testing::Test {
 protected:
-    // Reads a string block of the version (name, stored length, the given
-    // characters, from version 2 a stamp) into s; *pbAtEnd tells whether the
-    // file was left right after the block.
     bool ReadBlock(gcString& s, uint32_t version, int16_t length, const char* chars, uint32_t stamp, bool* pbAtEnd)
     {
         datagen::BlockWriter w;
@@ -73,60 +70,6 @@ TEST_F(gcStringTest, CapacityDoublesOnGrowthAndIsReusedWhenShorter)
                   step.bNewBuffer ? ((step.buffer + 1 + 3u) & ~3u) + cMemPool::kRedZone : 0u);
         EXPECT_NE(s->m_lastModified, 0u);
         pPrevious = s->m_sData;
-    }
-}
-
-TEST_F(gcStringTest, SetWithoutAPoolKeepsTheTextAndOverlongTextIsCut)
-{
-    gcTestLogCapture log;
-    gcString onStack;  // in no pool
-    onStack.Set("hello", nullptr);
-    EXPECT_EQ(onStack.m_sData, nullptr);
-    EXPECT_EQ(onStack.m_lastModified, 0u);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "no pool memory"), 1);
-    onStack.Set(std::string(40000, 'z').c_str(), &m_pool);
-    EXPECT_EQ(onStack.m_nLength, gcString::kMaxLength);
-    EXPECT_EQ(onStack.m_nBuffer, gcString::kMaxLength);
-    EXPECT_EQ(std::strlen(onStack.m_sData), static_cast<size_t>(gcString::kMaxLength));
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "cut to 32767"), 1);
-}
-
-TEST_F(gcStringTest, BlocksOfBothVersionsReadAndBadOnesAreSkipped)
-{
-    struct Row {
-        const char* name;
-        uint32_t version;
-        int16_t length;
-        const char* chars;
-        bool bRead;
-        const char* text;  // null: empty
-        uint32_t stamp;    // as read
-    };
-    const Row rows[] = {
-        {"version 2", 2, 5, "Hello", true, "Hello", 0x5F000000},
-        {"version 1 keeps the stamp", 1, 5, "Hello", true, "Hello", 77},
-        {"negative length reads as empty", 2, -4, "", true, nullptr, 0x5F000000},
-        {"length past the block", 2, 300, "short", false, "old", 77},
-        {"version 3", 3, 2, "ab", false, "old", 77},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        gcTestLogCapture log;
-        gcString* s = m_pool.New<gcString>();
-        s->Set("old", nullptr);
-        s->m_lastModified = 77;
-        const size_t taken = m_pool.BytesTaken();
-        bool bAtEnd = false;
-        EXPECT_EQ(ReadBlock(*s, row.version, row.length, row.chars, 0x5F000000, &bAtEnd), row.bRead);
-        EXPECT_TRUE(bAtEnd);
-        EXPECT_STREQ(s->m_sData, row.text);
-        EXPECT_EQ(s->m_lastModified, row.stamp);
-        if (row.bRead && row.text) {
-            EXPECT_EQ(s->m_nBuffer, s->m_nLength);
-        }
-        if (!row.bRead) {
-            EXPECT_EQ(m_pool.BytesTaken(), taken);  // nothing allocated for it
-        }
     }
 }
 

@@ -21,7 +21,6 @@ class gcTimerTest : public testing::Test {
 protected:
     void SetUp() override { TestLog().clear(); }
     void TearDown() override { gcTimerMgr::Add(9, nullptr, 0); }
-    // A timer whose events record themselves; OnCompleted runs `completed` after its record.
     gcTimer* Timer(int32_t length, uint32_t flags, gcAction* completed = nullptr)
     {
         gcTimer* t = datagen::NewTimer(&m_pool, "Clock", length, flags);
@@ -131,7 +130,6 @@ TEST_F(gcTimerTest, RestartsFromScriptsWinOverCompletionAndEndlessOnesAreBounded
     Tick(t, 60);  // OnCompleted restarts it: neither stopped nor repeated by the completion
     EXPECT_EQ(TestLogTags(), (Tags{kCompleted, kStopped, kStarted, kUpdated}));
 
-    // OnStarted restarting the timer nests a Send per restart until the event limit.
     gcTestLogCapture log;
     t->onStarted.pAction->pNextAction = b.Step(gcDoTestStep::TIMER, 0x09090009);
     t->Send(gcMsgActivate());
