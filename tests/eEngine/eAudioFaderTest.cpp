@@ -4,7 +4,6 @@
 
 namespace {
 
-// Steps of 8 ticks over a 64-tick fade move the scale by exactly 0.125.
 constexpr cTimeValue kStep(8);
 constexpr cTimeValue kFadeTime(64);
 
