@@ -31,11 +31,7 @@ datagen::AnimationDesc RampDesc(int frames, bool bLooping = true)
 
 class eAnimationTest : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        ClearModelManagers();
-        eAnimation::s_platformWrite[cFile::kPlatformConsole] = nullptr;
-    }
+    void TearDown() override { ClearModelManagers(); }
     eAnimation* Load(const datagen::AnimationDesc& desc) { return PlaceAnimation(m_data, &m_pool, 1, desc); }
 
     eTestDataDir m_data;
