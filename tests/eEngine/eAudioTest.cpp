@@ -80,15 +80,8 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
     turned.MakeIdentity();
     turned.basis.right = mVec3(0.0f, -1.0f, 0.0f);
     turned.basis.forward = mVec3(1.0f, 0.0f, 0.0f);
-    struct Row {
-        const char* name;
-        eAudio::eAudioOutputMode mode;
-        bool b3D;
-        float volume, master, groupFader0;
-        mVec3 pos;
-        const mOCS* pListener;
-        int input, pan, span;  // span: 127 when never set
-    };
+    struct Row { const char* name; eAudio::eAudioOutputMode mode; bool b3D; float volume, master, groupFader0;
+                 mVec3 pos; const mOCS* pListener; int input, pan, span; };
     mOCS identity;
     identity.MakeIdentity();
     constexpr auto kSt = eAudio::AOM_STEREO;
@@ -264,14 +257,8 @@ TEST_F(eAudioTest, StopGroupIgnoresAnEarlierDuckingTarget)
 
 TEST_F(eAudioTest, OutputModes)
 {
-    struct Row {
-        const char* name;
-        eAudio::eAudioOutputMode mode;
-        bool bForce;
-        eAudio::eAudioOutputMode got;
-        uint32_t osMode, mixMode, axMode;
-        bool bStereo;
-    };
+    struct Row { const char* name; eAudio::eAudioOutputMode mode; bool bForce; eAudio::eAudioOutputMode got;
+                 uint32_t osMode, mixMode, axMode; bool bStereo; };
     const Row rows[] = {
         {"mono needs force", eAudio::AOM_MONO, false, eAudio::AOM_STEREO, 1, 1, 0, true},
         {"forced mono", eAudio::AOM_MONO, true, eAudio::AOM_MONO, 0, 0, 0, false},
