@@ -23,10 +23,7 @@ CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisio
     return e;
 }
 
-std::vector<eCollisionCacheTri> Floor()
-{
-    return ToCacheTris({{kFloor[0], kFloor[1], kFloor[2]}});
-}
+std::vector<eCollisionCacheTri> Floor() { return ToCacheTris({{kFloor[0], kFloor[1], kFloor[2]}}); }
 
 TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
 {
