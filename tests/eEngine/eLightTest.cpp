@@ -35,11 +35,9 @@ protected:
 
 TEST_F(eLightTest, MaskHasABitPerLightSwitchedOn)
 {
-    struct Row {
-        bool dir, omni0, omni1, omni2;
-        uint32_t mask;
-    } rows[] = {{false, false, false, false, 0x0}, {true, false, true, false, 0x5}, {false, true, false, true, 0xA},
-                {true, true, true, true, 0xF}};
+    struct Row { bool dir, omni0, omni1, omni2; uint32_t mask; } rows[] = {
+        {false, false, false, false, 0x0}, {true, false, true, false, 0x5}, {false, true, false, true, 0xA},
+        {true, true, true, true, 0xF}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.mask);
         eLight::EnableDirectional(row.dir);
