@@ -15,10 +15,7 @@ namespace {
 using M = eMaterial;
 using S = eTextureStage;
 
-eRenderStateCache& RS()
-{
-    return eVideoPlatform::RenderState();
-}
+eRenderStateCache& RS() { return eVideoPlatform::RenderState(); }
 
 class eMaterialTest : public MaterialTest {
 protected:
@@ -372,14 +369,8 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
 
 TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)
 {
-    struct Row {
-        const char* name;
-        uint32_t version, passVersion;
-        int nStages;
-        bool ok;
-        uint32_t handle4, handle7;
-        int keptStages;
-    } rows[] = {
+    struct Row { const char* name; uint32_t version, passVersion; int nStages; bool ok; uint32_t handle4, handle7;
+                 int keptStages; } rows[] = {
         {"version 3", 3, 3, 2, true, 0x55550006, 0, 2}, {"version 2 has no handles", 2, 3, 1, true, 0, 0, 1},
         {"version 1 is skipped", 1, 3, 1, false, 0, 0, 0},
         {"pass version 1 stores its handles", 2, 1, 1, true, 0x11110003, 0x22220004, 1},
