@@ -43,10 +43,7 @@ protected:
         eMemCardPlatform::s_nCurMagicNum = 0;
         eMemCardPlatform::s_nSlotFlags[0] = eMemCardPlatform::s_nSlotFlags[1] = 0;
     }
-    void TearDown() override
-    {
-        CARDTestSetRoot(nullptr);
-    }
+    void TearDown() override { CARDTestSetRoot(nullptr); }
     std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
     std::vector<uint8_t> ReadCardFile() const
     {
@@ -212,10 +209,7 @@ TEST_F(eMemCardTest, BusyCardIsDamagedAfterAHundredPolls)
 }
 
 int s_nResetNotifies = 0;
-void CountResetNotify()
-{
-    ++s_nResetNotifies;
-}
+void CountResetNotify() { ++s_nResetNotifies; }
 
 TEST_F(eMemCardTest, ResetPressedDuringAnOperationIsActedOnAfterIt)
 {
