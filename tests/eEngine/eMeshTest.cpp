@@ -27,11 +27,7 @@ datagen::MeshDesc SmallDesc()
 
 class eMeshTest : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        ClearModelManagers();
-        eMesh::s_platformWrite[cFile::kPlatformConsole] = nullptr;
-    }
+    void TearDown() override { ClearModelManagers(); }
     bool Read(const datagen::MeshDesc& desc, eMesh* pMesh)
     {
         return datagen::WriteMeshFile(m_data.HostPath("m.msh"), desc) && ReadObjectFile("m.msh", pMesh, &m_pool);
