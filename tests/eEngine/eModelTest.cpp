@@ -346,21 +346,6 @@ TEST_F(eModelTest, RaysHitFrontFacesOnlyAndKeepTheNearest)
     }
 }
 
-TEST_F(eModelTest, AZoneRayCastFindsTheModel)
-{
-    eModel& m = PlaceCollider();
-    eTestSurface* floor = m_models.New<eTestSurface>();
-    floor->m_nCollisionMask = 0x1;
-    m.m_pColInfos[0].hSurface = eSurfaceMgr::Add(3, floor, 0x33);
-    eColliderRay ray;
-    ray.m_ray = mRay{mVec3(101.5f, 2.5f, 10), mVec3(0, 0, -1), 20.0f};
-    eZone::CollisionCullAll(ray);
-    ASSERT_TRUE(eZone::CollideAllRay(&ray));
-    EXPECT_EQ(ray.m_rayHit.pObj, static_cast<cBase*>(&m));
-    EXPECT_EQ(ray.m_rayHit.pSurface, floor);
-    EXPECT_TRUE(ray.m_rayHit.position.ApproxEqual(mVec3(101.5f, 2.5f, 4), 1e-4f));
-}
-
 class eModelDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override
