@@ -21,10 +21,7 @@ constexpr const char* kMoviePath = "/Game/Movies/Test_eng.mov";
 struct Rgb { uint8_t r, g, b; };
 const Rgb kPalette[4] = {{230, 20, 20}, {20, 200, 40}, {30, 40, 220}, {240, 240, 240}};
 
-Rgb QuadrantColour(int frame, int quadrant)
-{
-    return kPalette[(quadrant + frame) % 4];
-}
+Rgb QuadrantColour(int frame, int quadrant) { return kPalette[(quadrant + frame) % 4]; }
 
 std::vector<uint8_t> Frame(int k, uint32_t w, uint32_t h)
 {
