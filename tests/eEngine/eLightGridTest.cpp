@@ -110,7 +110,7 @@ protected:
     cMemPool m_pool{"lightGridFile", 0x40000, false};
 };
 
-TEST_F(eLightGridFileTest, LayoutAndRoundTripThroughTheDataWriter)
+TEST_F(eLightGridFileTest, LayoutAndLoadThroughTheDataWriter)
 {
     eLightGrid one;
     ASSERT_TRUE(one.CreateLightGrid(1, 1, 4.0f, &m_pool));  // 2 samples per axis: one byte
