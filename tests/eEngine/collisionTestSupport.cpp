@@ -1,14 +1,8 @@
 #include "collisionTestSupport.h"
 
-#include <memory>
-#include <string>
-
-#include "cCore/cBase.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eColliderRay.h"
 #include "eEngine/eCollisionCache.h"
-#include "eEngine/eSurface.h"
-#include "mMath/mRay.h"
 
 void AddQuad(std::vector<ColTri>* pTris, const mVec3& a, const mVec3& b, const mVec3& c, const mVec3& d, int surface)
 {

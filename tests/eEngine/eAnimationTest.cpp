@@ -1,11 +1,5 @@
-// Skeletal animation: time to frames, constant and animated tracks, blend
-// weights, root-motion deltas across the loop, and the animation file.
 #include "eEngine/eAnimation.h"
 
-#include <gtest/gtest.h>
-
-#include "cCore/cFile.h"
-#include "mMath/mQuat.h"
 #include "platform/ps.h"
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
@@ -19,9 +13,6 @@ mQuat AboutZ(float degrees)
     return q;
 }
 
-// Node 0: position x = frame (one key per frame), rotation constant (90
-// about z). Node 1: position constant (1, 2, 3), rotation 10 degrees per frame
-// about z. Frames of 20 ticks; looping unless asked.
 datagen::AnimationDesc RampDesc(int frames, bool bLooping = true)
 {
     datagen::AnimationDesc a;
@@ -40,24 +31,12 @@ datagen::AnimationDesc RampDesc(int frames, bool bLooping = true)
 
 class eAnimationTest : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        ClearModelManagers();
-        eAnimation::s_platformWrite[cFile::kPlatformConsole] = nullptr;
-    }
+    void TearDown() override { ClearModelManagers(); }
     eAnimation* Load(const datagen::AnimationDesc& desc) { return PlaceAnimation(m_data, &m_pool, 1, desc); }
 
     eTestDataDir m_data;
     cMemPool m_pool{"animTest", 0x40000, false};
 };
-
-TEST(eAnimationStatics, EaseTimesAreFourFramesOfTicks)
-{
-    EXPECT_EQ(eAnimation::easeInTime.m_nTicks, 80);
-    EXPECT_EQ(eAnimation::easeOutTime.m_nTicks, 80);
-    EXPECT_EQ(eAnimation::s_fEaseInRate, 1.0f / 80.0f);
-    EXPECT_EQ(eAnimation::s_fEaseOutRate, 1.0f / 80.0f);
-}
 
 TEST(eAnimationTime, TimesMapToFramesWrappedOrHeld)
 {
@@ -94,13 +73,11 @@ TEST_F(eAnimationTest, ConstantTracksHoldWhileTheOtherTrackAnimates)
     ASSERT_NE(a, nullptr);
     mVec3 pos[2];
     mQuat rot[2];
-    // 50 ticks: frame 2.5.
     EXPECT_EQ(a->Apply(cTimeValue(50), 1.0f, pos, rot).m_nTicks, 50);
     EXPECT_NEAR(pos[0].x, 2.5f, 1e-6f);
     EXPECT_TRUE(QuatNear(rot[0], AboutZ(90), 2e-4f));
     EXPECT_EQ(pos[1], mVec3(1, 2, 3));
     EXPECT_TRUE(QuatNear(rot[1], AboutZ(25), 2e-4f));
-    // A constant rotation is the stored key, not normalised: 2^-14 steps.
     EXPECT_EQ(rot[0].w, static_cast<float>(ps::QuantS16(AboutZ(90).w, 14)) / 16384.0f);
 }
 
@@ -128,9 +105,7 @@ TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
     const eAnimation* a = Load(RampDesc(30));  // frames 0-29, 580 ticks
     ASSERT_NE(a, nullptr);
     const struct { const char* name; int from, to; float dx, degrees; } rows[] = {
-        {"within the loop", 30, 130, 5.0f, 50.0f},
-        // 28.5 -> 29 gives 0.5, then 0 -> 1.5 gives 1.5.
-        {"across the loop end", 570, 30, 2.0f, 20.0f},
+        {"within the loop", 30, 130, 5.0f, 50.0f}, {"across the loop end", 570, 30, 2.0f, 20.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -151,9 +126,6 @@ TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
 
 TEST_F(eAnimationTest, AWrappedDeltaTurnsToTheEndFirstThenFromTheStart)
 {
-    // Frames 0-3 at x = 5, 6, 7, 9; rotations identity, 90 about z, identity,
-    // 90 about x. From frame 2 to frame 1 across the loop end: (9 - 7) + (6 - 5)
-    // and the turn to the end (about x) composed with the one from the start.
     datagen::AnimationDesc desc = RampDesc(4);
     desc.nodes.resize(1);
     mQuat aboutX;
@@ -171,24 +143,6 @@ TEST_F(eAnimationTest, AWrappedDeltaTurnsToTheEndFirstThenFromTheStart)
     reversed.Mult(AboutZ(90), aboutX);
     ASSERT_FALSE(QuatNear(want, reversed, 0.1f));
     EXPECT_TRUE(QuatNear(q, want, 5e-4f));
-}
-
-TEST_F(eAnimationTest, AFileRoundTripsToTheSameBytes)
-{
-    ASSERT_NE(Load(RampDesc(4)), nullptr);
-    const eAnimation* a = eAnimationMgr::GetPtr(eAnimationMgr::GetHandle(1));
-    ASSERT_NE(a, nullptr);
-    EXPECT_STREQ(a->m_name.m_sData, "ramp");
-    EXPECT_EQ(a->m_nFrames, 4);
-    EXPECT_EQ(a->m_nNodes, 2);
-    EXPECT_EQ(a->m_length.m_nTicks, 60);
-    ASSERT_NE(a->m_pAnimationData, nullptr);
-    EXPECT_EQ(a->m_pAnimationData->nRotKeys, 5);
-    EXPECT_EQ(a->m_pAnimationData->nPosKeys, 5);
-    EXPECT_EQ(a->m_pAnimationData->pNodes[1].nFirstRotKey, 1);
-    eAnimation::s_platformWrite[cFile::kPlatformConsole] = &datagen::WriteConsoleAnimationPlatform;
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.anm"), *a));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.anm")), ReadHostFile(m_data.HostPath("anim1.anm")));
 }
 
 TEST_F(eAnimationTest, AKeyBlockOfVersionZeroEvaluatesNoNodes)
@@ -226,7 +180,6 @@ TEST_F(eAnimationTest, BrokenKeyDataIsRefused)
         EXPECT_FALSE(ReadObjectFile("bad.anm", &a, &m_pool));
         EXPECT_EQ(a.m_pAnimationData, nullptr);
     }
-    // First keys that are not running sums: node 1 starts at key 0 again.
     datagen::BlockWriter w;
     w.Header().Begin(1).Word(eAnimation::GetStaticType()->m_nTypeId).Begin(4);
     w.Begin(1).Begin(1).End().Name("x").End();

@@ -4,7 +4,6 @@
 
 namespace {
 
-// Steps of 8 ticks over a 64-tick fade move the scale by exactly 0.125.
 constexpr cTimeValue kStep(8);
 constexpr cTimeValue kFadeTime(64);
 
@@ -20,16 +19,8 @@ int StepsUntilDone(eAudioFader& f, int limit = 100)
 
 TEST(eAudioFader, FadesEndWhereTheyShould)
 {
-    struct Row {
-        const char* name;
-        float start;
-        bool bTarget;
-        float target;
-        bool bUp;
-        cTimeValue time;
-        int steps;
-        float end;
-    };
+    struct Row { const char* name; float start; bool bTarget; float target; bool bUp; cTimeValue time; int steps;
+                 float end; };
     const Row rows[] = {
         {"time 0 down ends at 0 on the next step", 1.0f, false, 0.0f, false, cTimeValue(0), 1, 0.0f},
         {"time 0 up ends at 1", 0.2f, false, 0.0f, true, cTimeValue(0), 1, 1.0f},

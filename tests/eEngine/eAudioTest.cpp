@@ -1,12 +1,9 @@
 #include "eEngine/eAudio.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <cstring>
 
 #include "eAudioTestUtil.h"
-#include "platform/os.h"
 
 namespace {
 
@@ -27,12 +24,9 @@ TEST_F(eAudioTest, HandlesCarryTheirCheckValueAndGoStale)
     EXPECT_EQ(ChannelOf(again).fader.m_fVolume, 1.0f) << "a stale handle changes nothing";
 
     const struct { const char* name; int handle; bool valid; } rows[] = {
-        {"bare index 0", 0, true},
-        {"bare index 31 of an idle channel", 31, true},
-        {"32 is neither", 32, false},
+        {"bare index 0", 0, true}, {"bare index 31 of an idle channel", 31, true}, {"32 is neither", 32, false},
         {"-1", -1, false},
-        {"other negatives never index before the table", -2, false},
-        {"INT_MIN", INT_MIN, false},
+        {"other negatives never index before the table", -2, false}, {"INT_MIN", INT_MIN, false},
         {"index bits past the table", (0x400002 << 8) | 40, false},
     };
     for (const auto& r : rows) {
@@ -86,21 +80,15 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
     turned.MakeIdentity();
     turned.basis.right = mVec3(0.0f, -1.0f, 0.0f);
     turned.basis.forward = mVec3(1.0f, 0.0f, 0.0f);
-    struct Row {
-        const char* name;
-        eAudio::eAudioOutputMode mode;
-        bool b3D;
-        float volume, master, groupFader0;
-        mVec3 pos;
-        const mOCS* pListener;
-        int input, pan, span;  // span: 127 when never set
-    };
+    struct Row { const char* name; eAudio::eAudioOutputMode mode; bool b3D; float volume, master, groupFader0;
+                 mVec3 pos; const mOCS* pListener; int input, pan, span; };
     mOCS identity;
     identity.MakeIdentity();
+    constexpr auto kSt = eAudio::AOM_STEREO;
     const Row rows[] = {
         {"2D full", eAudio::AOM_STEREO, false, 1.0f, 1.0f, 1.0f, kOrigin, &identity, 0, 64, 127},
-        {"2D half: -1000 + 1000 x 0.5^0.1", eAudio::AOM_STEREO, false, 0.5f, 1.0f, 1.0f, kOrigin, &identity, -66, 64, 127},
-        {"master and group fader multiply", eAudio::AOM_STEREO, false, 1.0f, 0.5f, 0.5f, kOrigin, &identity, -129, 64, 127},
+        {"2D half: -1000 + 1000 x 0.5^0.1", kSt, false, 0.5f, 1.0f, 1.0f, kOrigin, &identity, -66, 64, 127},
+        {"master and group fader multiply", kSt, false, 1.0f, 0.5f, 0.5f, kOrigin, &identity, -129, 64, 127},
         {"silence is -1000", eAudio::AOM_STEREO, false, 0.0f, 1.0f, 1.0f, kOrigin, &identity, -1000, 64, 127},
         {"above 1 is clamped", eAudio::AOM_STEREO, false, 2.0f, 1.0f, 1.0f, kOrigin, &identity, 0, 64, 127},
         {"3D half: 0.5^0.35", eAudio::AOM_STEREO, true, 0.5f, 1.0f, 1.0f, mVec3(1, 0, 0), &identity, -215, 127, 127},
@@ -109,7 +97,7 @@ TEST_F(eAudioTest, LevelsInTenthsOfADecibelAndPan)
         {"3D behind in surround", eAudio::AOM_SURROUND, true, 1.0f, 1.0f, 1.0f, mVec3(0, -2, 0), &identity, 0, 64, 1},
         {"2D in surround is centred", eAudio::AOM_DPL2, false, 1.0f, 1.0f, 1.0f, kOrigin, &identity, 0, 64, 64},
         {"3D in mono is not panned", eAudio::AOM_MONO, true, 1.0f, 1.0f, 1.0f, mVec3(-2, 0, 0), &identity, 0, 64, 127},
-        {"the listener's axes decide", eAudio::AOM_STEREO, true, 1.0f, 1.0f, 1.0f, mVec3(0, -2, 0), &turned, 0, 127, 127},
+        {"the listener's axes decide", kSt, true, 1.0f, 1.0f, 1.0f, mVec3(0, -2, 0), &turned, 0, 127, 127},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -133,14 +121,10 @@ TEST_F(eAudioTest, AttenuationOverTheRadius)
 {
     const eSoundData* s = MakeSound(6000, 32000, true);
     const struct { const char* name; float radius, distance; int input; } rows[] = {
-        {"inside 0.3 x radius: full", 100.0f, 29.0f, 0},
-        {"at 0.3 x radius: full", 100.0f, 30.0f, 0},
-        {"halfway along the ramp", 100.0f, 65.0f, -215},
-        {"just inside the radius", 100.0f, 99.0f, -773},
-        {"at the radius the ramp reaches 0", 100.0f, 100.0f, -1000},
-        {"beyond the radius", 100.0f, 150.0f, -1000},
-        {"radius 0 at distance 0: full, not NaN", 0.0f, 0.0f, 0},
-        {"radius 0 elsewhere: silent", 0.0f, 1.0f, -1000},
+        {"inside 0.3 x radius: full", 100.0f, 29.0f, 0}, {"at 0.3 x radius: full", 100.0f, 30.0f, 0},
+        {"halfway along the ramp", 100.0f, 65.0f, -215}, {"just inside the radius", 100.0f, 99.0f, -773},
+        {"at the radius the ramp reaches 0", 100.0f, 100.0f, -1000}, {"beyond the radius", 100.0f, 150.0f, -1000},
+        {"radius 0 at distance 0: full, not NaN", 0.0f, 0.0f, 0}, {"radius 0 elsewhere: silent", 0.0f, 1.0f, -1000},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -169,18 +153,13 @@ TEST_F(eAudioTest, OneShotIsFreedOneTickAfterItsLength)
 
 TEST_F(eAudioTest, StartAddressFromThePlayTime)
 {
-    struct Row {
-        const char* name;
-        int frequency, length, startTicks;
-        uint32_t offset;  // nibbles past the start address
-    };
+    struct Row { const char* name; int frequency, length, startTicks; uint32_t offset; };
     const Row rows[] = {
         {"time 0: the first sample", 32000, 600, 0, 2},
         {"1/30 s: sample 1066 = frame 76, sample 2", 32000, 600, 20, 16 * 76 + 2 + 2},
         {"no rate stored: 32000", 0, 600, 20, 16 * 76 + 2 + 2},
         {"16 kHz: sample 533 = frame 38, sample 1", 16000, 600, 20, 16 * 38 + 2 + 1},
-        {"modulo the length", 16000, 600, 620, 16 * 38 + 2 + 1},
-        {"length 0: the first sample", 32000, 0, 20, 2},
+        {"modulo the length", 16000, 600, 620, 16 * 38 + 2 + 1}, {"length 0: the first sample", 32000, 0, 20, 2},
         {"negative time: the first sample", 32000, 600, -20, 2},
         {"past the samples: the first sample", 32000, 600, 300, 2},
     };
@@ -255,7 +234,6 @@ TEST_F(eAudioTest, StoppedChannelsFreeOrWaitForResume)
     EXPECT_EQ(VoiceOf(kept2D)->state, AX_PB_STATE_RUN) << "a silent 2D channel keeps running";
     eAudio::ResumeChannel(kept3D, cTimeValue(0));
     EXPECT_EQ(VoiceOf(kept3D)->state, AX_PB_STATE_RUN);
-    // A channel whose start is pending is not run before Update programs it.
     const int pending = eAudio::Play(eAudio::ACG_SFX, s, true, cTimeValue(0), 1.0f, true, 50.0f, kOrigin);
     eAudio::ResumeChannel(pending, cTimeValue(0));
     EXPECT_EQ(VoiceOf(pending)->state, AX_PB_STATE_STOP);
@@ -279,14 +257,8 @@ TEST_F(eAudioTest, StopGroupIgnoresAnEarlierDuckingTarget)
 
 TEST_F(eAudioTest, OutputModes)
 {
-    struct Row {
-        const char* name;
-        eAudio::eAudioOutputMode mode;
-        bool bForce;
-        eAudio::eAudioOutputMode got;
-        uint32_t osMode, mixMode, axMode;
-        bool bStereo;
-    };
+    struct Row { const char* name; eAudio::eAudioOutputMode mode; bool bForce; eAudio::eAudioOutputMode got;
+                 uint32_t osMode, mixMode, axMode; bool bStereo; };
     const Row rows[] = {
         {"mono needs force", eAudio::AOM_MONO, false, eAudio::AOM_STEREO, 1, 1, 0, true},
         {"forced mono", eAudio::AOM_MONO, true, eAudio::AOM_MONO, 0, 0, 0, false},

@@ -32,11 +32,10 @@ TEST(eCamera, FreshCameraDefaults)
     ExpectFOV(camera.m_worldFrustum, 55.0f, 41.25f);  // identity frame: the same frustum
 }
 
-// zoom is the extent of the longer side; pixel mode ignores it.
 TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
 {
-    // zoom: what GetOrthoZoom reads back, the longer extent.
-    const struct { const char* name; int width, height; uint32_t flags; float left, right, top, bottom, zoom; } rows[] = {
+    const struct { const char* name; int width, height; uint32_t flags; float left, right, top, bottom, zoom; }
+        rows[] = {
         {"landscape", 640, 480, 0, -5.0f, 5.0f, 3.75f, -3.75f, 10.0f},
         {"portrait", 480, 640, 0, -3.75f, 3.75f, 5.0f, -5.0f, 10.0f},
         {"square counts as portrait", 400, 400, 0, -5.0f, 5.0f, 5.0f, -5.0f, 10.0f},
@@ -59,7 +58,8 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
             EXPECT_TRUE(eVideo::IsOrthographic(camera.m_frustum));
             float n, f, l, r, t, b;
             camera.m_frustum.GetOrtho(&n, &f, &l, &r, &t, &b);
-            const float got[6] = {n, f, l, r, t, b}, want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
+            const float got[6] = {n, f, l, r, t, b};
+            const float want[6] = {0.25f, 1000.0f, row.left, row.right, row.top, row.bottom};
             for (int i = 0; i < 6; ++i)
                 EXPECT_FLOAT_EQ(got[i], want[i]) << "near, far, left, right, top, bottom: " << i;
             EXPECT_FLOAT_EQ(camera.GetOrthoZoom(), row.zoom);
@@ -69,11 +69,9 @@ TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
 
 TEST(eCamera, PerspectiveKeepsTheLargerAngleOnTheLongerSide)
 {
-    // fov: SetFOV after the viewport; 0: only the refit.
     const struct { const char* name; eViewport vp; float fov, hfov, vfov; } rows[] = {
         {"narrow portrait", {10, 20, 320, 480}, 0.0f, 55.0f * 2.0f / 3.0f, 55.0f},
-        {"wide", {0, 0, 640, 320}, 0.0f, 55.0f, 27.5f},
-        {"square", {0, 0, 480, 480}, 0.0f, 55.0f, 55.0f},
+        {"wide", {0, 0, 640, 320}, 0.0f, 55.0f, 27.5f}, {"square", {0, 0, 480, 480}, 0.0f, 55.0f, 55.0f},
         {"SetFOV is horizontal", {0, 0, 640, 480}, 90.0f, 90.0f, 67.5f},
         {"no area uses the screen's shape", {0, 0, 0, 0}, 60.0f, 60.0f, 45.0f},
         {"one pixel wide is the viewport's own shape", {0, 0, 1, 480}, 0.0f, 55.0f / 480.0f, 55.0f},
@@ -90,7 +88,6 @@ TEST(eCamera, PerspectiveKeepsTheLargerAngleOnTheLongerSide)
     }
 }
 
-// Camera at (10, 0, 0) turned to look along -X; +Y is its right.
 TEST(eCamera, WorldFrustumCullsKnownSpheres)
 {
     eCamera camera;
@@ -98,10 +95,8 @@ TEST(eCamera, WorldFrustumCullsKnownSpheres)
     place.basis.SetH(90.0f);
     place.origin.Set(10.0f, 0.0f, 0.0f);
     camera.SetCameraToWorld(place);
-    // A straddled plane keeps its bit clear: near 1, far 2, right 8.
     const struct { const char* name; mVec3 center; float radius; unsigned int mask; } rows[] = {
-        {"ahead, wholly inside", {0.0f, 0.0f, 0.0f}, 1.0f, 127},
-        {"behind the camera", {20.0f, 0.0f, 0.0f}, 1.0f, 0},
+        {"ahead, wholly inside", {0.0f, 0.0f, 0.0f}, 1.0f, 127}, {"behind the camera", {20.0f, 0.0f, 0.0f}, 1.0f, 0},
         {"across the near plane", {9.75f, 0.0f, 0.0f}, 0.01f, 126},
         {"across the far plane", {-989.6f, 0.0f, 0.0f}, 0.5f, 125},
         {"across the right plane", {0.0f, 5.5f, 0.0f}, 1.0f, 119},
@@ -125,10 +120,8 @@ TEST(eCamera, ApplyProjectsWithTheFarClipButCullsWithTheFrustum)
     EXPECT_FLOAT_EQ(projection.planes[mFrustum::kNear].offset, 0.25f);
     EXPECT_FLOAT_EQ(camera.m_worldFrustum.planes[mFrustum::kFar].offset, -1000.0f);
 
-    // Only a viewport without width and height means the whole screen.
     const struct { eViewport vp; float x, y, width, height; } rows[] = {
-        {{5, 6, 0, 0}, 0.0f, 0.0f, 640.0f, 480.0f},
-        {{5, 6, 0, 100}, 5.0f, 6.0f, 0.0f, 100.0f},
+        {{5, 6, 0, 0}, 0.0f, 0.0f, 640.0f, 480.0f}, {{5, 6, 0, 100}, 5.0f, 6.0f, 0.0f, 100.0f},
         {{5, 6, 200, 100}, 5.0f, 6.0f, 200.0f, 100.0f},
     };
     for (const auto& row : rows) {

@@ -12,7 +12,6 @@ using CE = eColliderEllipse;
 
 const mVec3 kTri[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
 
-// A unit sphere at the origin falling 1 unit; blocking contacts face up.
 std::unique_ptr<CE> Falling()
 {
     auto e = std::make_unique<CE>();
@@ -50,7 +49,6 @@ TEST(eColliderEllipseTest, SetWorksInTheScaledSpaceOfTheRadii)
 TEST(eColliderEllipseTest, BlockingContactsKeepTheNearestThirtyTwo)
 {
     auto e = Falling();
-    // A normal across the move enters nothing: no blocking contact, but a touch.
     e->AddContactPoint(CE::CT_NORMAL, {0, 0, 0}, {1, 0, -0.00005f}, {1, 0, 0}, 0.1f, nullptr, nullptr,
                        TP::TP_ONEDGE0_1, kTri, false);
     EXPECT_EQ(e->m_nContacts[CE::CT_NORMAL], 0);
@@ -83,7 +81,6 @@ TEST(eColliderEllipseTest, BlockingContactsKeepTheNearestThirtyTwo)
 
 TEST(eColliderEllipseTest, OneFeatureSharedByNeighboursGivesOneContact)
 {
-    // Two triangles sharing the edge (0,0,0)-(4,0,0), listed the other way round in b.
     const mVec3 a[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
     const mVec3 b[3] = {{4, 0, 0}, {0, 0, 0}, {0, -4, 0}};
     const struct { const char* why; TP first, second; int expected; TP kept; } rows[] = {
@@ -146,7 +143,6 @@ TEST(eColliderEllipseTest, ClampContactNormalsAppendsLevelledCopies)
         EXPECT_TRUE(e.m_pContacts[CE::CT_NORMAL][row.bResult].normal.ApproxEqual(row.bResult ? row.copy : row.normal,
                                                                                   1e-6f));
     }
-    // Pitches are judged in the world: a 20 degree rise on a flat ellipsoid.
     CE e;
     e.Set({0, 0, 0}, 1.0f, {0, 0, -1}, {1, 1, 0.25f});
     mVec3 n(0, c20, s20 * 0.25f);  // world (0, c20, s20) in scaled space

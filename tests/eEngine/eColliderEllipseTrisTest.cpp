@@ -1,11 +1,6 @@
 #include <cmath>
-#include <vector>
 
-#include <gtest/gtest.h>
-
-#include "eEngine/eColliderEllipse.h"
 #include "eEngine/eCollisionCache.h"
-#include "eEngine/eSurface.h"
 #include "collisionTestSupport.h"
 
 namespace {
@@ -15,8 +10,6 @@ using CE = eColliderEllipse;
 
 const mVec3 kFloor[3] = {{0, 0, 0}, {4, 0, 0}, {0, 4, 0}};
 
-// A unit sphere at centre sweeping dir x dist against the triangles, as
-// CollideAll starts a sweep.
 CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisionCacheTri>& tris,
          uint32_t flags = 0)
 {
@@ -30,10 +23,7 @@ CE Sweep(const mVec3& centre, mVec3 dir, float dist, const std::vector<eCollisio
     return e;
 }
 
-std::vector<eCollisionCacheTri> Floor()
-{
-    return ToCacheTris({{kFloor[0], kFloor[1], kFloor[2]}});
-}
+std::vector<eCollisionCacheTri> Floor() { return ToCacheTris({{kFloor[0], kFloor[1], kFloor[2]}}); }
 
 TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
 {
@@ -55,7 +45,6 @@ TEST(eColliderEllipseTrisTest, ClosestPointNamesTheFeature)
         EXPECT_FALSE(bDegenerate);
         EXPECT_TRUE(closest.ApproxEqual(row.closest, 1e-6f));
     }
-    // Beyond an obtuse corner an edge can be nearer than the corner.
     const mVec3 obtuse[3] = {{0, 0, 0}, {4, 0, 0}, {-3, 1, 0}};
     mVec3 closest(9, 9, 9);
     bool bDegenerate = false;
@@ -78,7 +67,8 @@ TEST(eColliderEllipseTrisTest, SweepAgainstOneTriangle)
     const struct { const char* why; mVec3 centre, dir; float dist; uint32_t flags; int nNormal, nTouch;
                    TP pos = TP::TP_NONE; float distance = 0; mVec3 position{0, 0, 0}, normal{0, 0, 0}; } rows[] = {
         {"resting, moving sideways: the floor does not face the move", {1, 1, 1}, {1, 0, 0}, 1, 0, 0, 0},
-        {"resting within the tolerance", {1, 1, 0.9995f}, {0, 0, -1}, 1, 0, 1, 0, TP::TP_ONTRI, 0, {1, 1, 0}, {0, 0, 1}},
+        {"resting within the tolerance", {1, 1, 0.9995f}, {0, 0, -1}, 1, 0, 1, 0, TP::TP_ONTRI, 0, {1, 1, 0},
+         {0, 0, 1}},
         {"the face, measured from the sphere's lowest point", {1, 1, 3}, {0, 0, -1}, 5, 0, 1, 0, TP::TP_ONTRI, 2,
          {1, 1, 0}, {0, 0, 1}},
         {"the plane out of reach", {1, 1, 3}, {0, 0, -1}, 1.5f, 0, 0, 0},
@@ -113,8 +103,6 @@ TEST(eColliderEllipseTrisTest, SweepAgainstOneTriangle)
 
 TEST(eColliderEllipseTrisTest, TrianglesOfNoAreaGiveNoContact)
 {
-    // Collinear corners (a zero plane normal), and a plane with two equal
-    // corners, as quantisation can leave them.
     std::vector<eCollisionCacheTri> tris = ToCacheTris({{{0, 0, 0}, {1, 1, 0}, {2, 2, 0}}});
     eCollisionCacheTri flat = Floor()[0];
     flat.v3 = flat.v2;
@@ -128,7 +116,6 @@ TEST(eColliderEllipseTrisTest, TrianglesOfNoAreaGiveNoContact)
     }
 }
 
-// Exact distance from a point to a triangle, for the reference below.
 float DistToTri(const mVec3& p, const mVec3* t)
 {
     mVec3 n;
@@ -153,9 +140,6 @@ float DistToTri(const mVec3& p, const mVec3* t)
     return best;
 }
 
-// A fixed sequence of random triangles and sweeps: every sweep that would
-// touch a triangle reports the touch where a fine search along the move
-// finds it, and one that would not reports nothing.
 TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
 {
     uint32_t seed = 2024;
@@ -187,7 +171,6 @@ TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
         }
         auto distAt = [&](float s) { return DistToTri(start + dir * s, t); };
         if (startDist < 1.0f) {
-            // Overlapping already: a resting contact when the move goes deeper.
             const float change = distAt(0.01f) - startDist;
             if (std::fabs(change) > 1e-4f) {
                 ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], change < 0.0f ? 1 : 0) << iter;
@@ -196,8 +179,6 @@ TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
             }
             continue;
         }
-        // The distance is convex along the move: find its least value, then
-        // where it first comes down to 1.
         float lo = 0, hi = dist;
         for (int i = 0; i < 100; ++i) {
             const float a = lo + (hi - lo) / 3, b = hi - (hi - lo) / 3;

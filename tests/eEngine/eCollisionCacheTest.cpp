@@ -1,7 +1,5 @@
 #include "eEngine/eCollisionCache.h"
 
-#include <memory>
-
 #include <gtest/gtest.h>
 
 #include "eEngine/eZone.h"
@@ -30,10 +28,8 @@ TEST(eCollisionCacheTest, FirstLockOfTwentyUsesTwoBlocks)
 TEST(eCollisionCacheTest, RunsThatDoNotFitRestartAtBlockZero)
 {
     const struct { const char* why; int next, count, start, nextAfter; } rows[] = {
-        {"17 triangles need 2 blocks, 1 left", 63, 17, 0, 2},
-        {"16 triangles fit the last block", 63, 16, 63, 64},
-        {"after the last block any count restarts", 64, 1, 0, 1},
-        {"a full arena from the middle", 10, 1024, 0, 64},
+        {"17 triangles need 2 blocks, 1 left", 63, 17, 0, 2}, {"16 triangles fit the last block", 63, 16, 63, 64},
+        {"after the last block any count restarts", 64, 1, 0, 1}, {"a full arena from the middle", 10, 1024, 0, 64},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);

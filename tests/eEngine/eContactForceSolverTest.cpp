@@ -32,14 +32,7 @@ mVec3 Slide(mVec3 v, const std::vector<eCollisionContact>& contacts, eContactFor
 TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
 {
     const float h = 0.70710677f;
-    // tol 0: compared exactly. The forces alone must give the slide (v plus
-    // each normal times its force), so the fallback cannot hide a bad pivot.
-    const struct {
-        const char* why;
-        std::vector<eCollisionContact> contacts;
-        mVec3 move, slide;
-        float tol;
-    } rows[] = {
+    const struct { const char* why; std::vector<eCollisionContact> contacts; mVec3 move, slide; float tol; } rows[] = {
         {"the move already leaves both", Contacts({{1, 0, 0}, {0, 1, 0}}), {1, 2, 3}, {1, 2, 3}, 0},
         {"two walls met head-on", Contacts({{1, 0, 0}, {0, 1, 0}}), {-1, -1, 0}, {0, 0, 0}, 1e-6f},
         {"a wedge either side of the move", Contacts({{h, -h, 0}, {-h, -h, 0}}), {0, 1, 0}, {0, 0, 0}, 1e-6f},
@@ -49,8 +42,6 @@ TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
          {-0.00001f, 1, 0}, 0},
         {"one wall twice", Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}}), {1, 1, -1}, {0, 1, 0}, 1e-6f},
         {"a floor and a slope met head-on", Contacts({{0, 0, 1}, {-h, 0, h}}), {1, 0, -1}, {0, 0, 0}, 1e-6f},
-        // Driving the slope, the floor's push reaches zero first (step 1.25
-        // before 1.67): it lets go and the move slides up the slope.
         {"a floor lets go under a steep slope", Contacts({{0, 0, 1}, {-0.6f, 0, 0.8f}}), {1, 0, -1},
          {0.16f, 0, 0.12f}, 1e-6f},
     };
@@ -79,8 +70,6 @@ TEST(eContactForceSolverTest, SlidesAlongWhatTheContactsLeaveFree)
 
 TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
 {
-    // A contact of no normal cannot be driven: nothing bounds the step, so the
-    // drive ends with forces and accelerations as they were.
     const std::vector<eCollisionContact> c = Contacts({{0, 0, 0}, {0, 0, 1}});
     eContactForceSolver s;
     mVec3 v(0, 0, 1);
@@ -91,8 +80,6 @@ TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
     EXPECT_EQ(s.m_fAccel[0], -1.0f);
     EXPECT_FALSE(s.m_bClamped[0] || s.m_bFree[0]);
 
-    // Two clamped contacts with one normal: no single force step holds both,
-    // so theirs stay 0 and only the driven contact moves.
     const std::vector<eCollisionContact> twice = Contacts({{-1, 0, 0}, {-1, 0, 0}, {0, 0, 1}});
     v.Set(0, 1, 0);
     s.ComputeForces(&v, twice.data(), 3);
@@ -106,8 +93,6 @@ TEST(eContactForceSolverTest, DriveWithoutALimitChangesNothing)
 
 TEST(eContactForceSolverTest, EliminationExchangesRowsForTheLargestPivot)
 {
-    // A zero on the diagonal needs an exchange; a tiny one gives a wrong
-    // answer without it. A zero row or column has no answer.
     const struct { const char* why; float a[3][3]; float b[3]; bool bSolved; float x[3]; } rows[] = {
         {"zero pivot", {{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}, {2, 3, 4}, true, {3, 2, 2}},
         {"tiny pivot", {{1e-8f, 1, 0}, {1, 1, 0}, {0, 0, 1}}, {1, 2, 5}, true, {1, 1, 5}},
@@ -128,8 +113,6 @@ TEST(eContactForceSolverTest, EliminationExchangesRowsForTheLargestPivot)
     }
 }
 
-// Random contact sets (fixed seed): the slide is finite, never longer than
-// the move, and enters no contact.
 TEST(eContactForceSolverTest, SlidesEnterNoContact)
 {
     uint32_t seed = 77;
@@ -141,7 +124,6 @@ TEST(eContactForceSolverTest, SlidesEnterNoContact)
         std::vector<eCollisionContact> c;
         const int n = 2 + iter % 6;
         for (int i = 0; i < n; ++i) {
-            // Near-duplicates now and then, as neighbouring triangles give.
             const mVec3 base = i > 0 && iter % 3 == 0 ? c[0].normal : mVec3(rnd(), rnd(), rnd());
             c.push_back(Contacts({base + mVec3(rnd(), rnd(), rnd()) * (iter % 3 == 0 ? 0.001f : 1.0f)})[0]);
         }
@@ -151,8 +133,6 @@ TEST(eContactForceSolverTest, SlidesEnterNoContact)
         EXPECT_LE(out.Length(), v.Length() * 1.001f) << iter;
         for (const eCollisionContact& k : c)
             EXPECT_GE(k.normal.Dot(out), -2e-3f * v.Length()) << iter;
-        // It is the nearest free move: no free slide along one contact's
-        // plane lies closer to the move.
         for (const eCollisionContact& k : c) {
             mVec3 along;
             along.AddScaled(v, k.normal, -v.Dot(k.normal));

@@ -8,8 +8,6 @@ namespace {
 
 constexpr cTimeValue kFrame(20);
 
-// A camera whose far clip is 1000 (the default), fog reset as at a map's
-// start. Fog reaches the graphics layer, so video runs headless.
 class eFogTest : public VideoTest {
 protected:
     void SetUp() override
@@ -37,7 +35,6 @@ TEST_F(eFogTest, FadingInFromNoFogPassesTheHalfwayValues)
     EXPECT_NEAR(eFog::s_fCurrentNear, 505, 1e-3);
     EXPECT_NEAR(eFog::s_fCurrentFar, 550, 1e-3);
     EXPECT_NEAR(eMaterial::s_fogParams.fNear, 505, 1e-3);
-    // From the reset's white to the target colour, halfway.
     EXPECT_NEAR(eFog::s_currentColor.x, 0.5f + 0.5f * 0x33 / 255.0f, 1e-6);
     Frames(15);
     Frames(1);  // the time has run out: the target itself
@@ -63,13 +60,11 @@ TEST_F(eFogTest, ImmediateAndNegativeTimesReachTheTargetOnTheNextFrame)
 
 TEST_F(eFogTest, SwitchingOffFadesToTheFarClipThenStops)
 {
-    // Off while off: nothing visible happens.
     eFog::SetFog(m_camera, false, 10, 20, 0xFFFFFFFF, cTimeValue(0));
     Frames(2);
     EXPECT_FALSE(eFog::s_bEnabled);
     EXPECT_FALSE(eMaterial::s_bFogEnabled);
 
-    // Off during a fade-in: from wherever the fog is then.
     eFog::SetFog(m_camera, true, 0, 0, 0xFF000000, cTimeValue(600));
     Frames(16);  // near and far now at 500
     eFog::SetFog(m_camera, false, 1, 2, 0xFFFFFFFF, cTimeValue(200));

@@ -1,8 +1,5 @@
 #include "eEngine/eGeom.h"
 
-#include <memory>
-#include <vector>
-
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "worldTestSupport.h"
@@ -56,8 +53,6 @@ TEST(eGeomBasicTest, ChildRingsKeepAttachOrderAndDetachedNodesTheirPlace)
 
 TEST(eGeomBasicTest, FlagChangesPassToChildrenExceptOptedOutBits)
 {
-    // No draw or collide bit in the parent's final flags where the child has
-    // no zone to be filed in, so no update marks it outside every zone.
     const struct { const char* why; uint16_t child; unsigned int on, off; uint16_t childAfter; } rows[] = {
         {"collide passes on", 0, kCollide, 0, kCollide},
         {"0x100 keeps the child's draw bit off", 0x100, kDraw, 0, 0x100},
@@ -130,8 +125,6 @@ protected:
     }
 };
 
-// Hand-worked node numbers in the fixture's trees: at level 3 the cell is
-// trunc(0.08 x (50 + c)) per axis and the Morton code is added to 73.
 TEST_F(eGeomTest, FlagsFileAndMovesRecountBothBranches)
 {
     auto g = MakeNode(&m_a, 10, 10, 10, 0);
@@ -274,12 +267,6 @@ TEST(eGeomFileTest, BlockHoldsAnEmptyBaseBlockAndVersionZeroIsSkipped)
     datagen::BlockWriter w;
     w.Header().Begin(1).Begin(1).End().End().Trailer();
     EXPECT_EQ(ReadHostFile(data.HostPath("g.dat")), w.GetBytes());
-    for (size_t len = 8; len <= w.Size(); ++len) {  // any cut into the block fails it
-        ASSERT_TRUE(datagen::WriteBytes(data.HostPath("g.dat"), w.Prefix(len)));
-        cFile file;
-        ASSERT_TRUE(file.Open("/g.dat"));
-        EXPECT_EQ(g.Read(file, nullptr), len >= 8 + 12 + 12 + 4 + 4) << len;
-    }
     ASSERT_TRUE(datagen::BlockWriter().Header().Begin(0).Int(7).End().Int(1).Trailer().Save(data.HostPath("g.dat")));
     cFile file;
     ASSERT_TRUE(file.Open("/g.dat"));

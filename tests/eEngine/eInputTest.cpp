@@ -4,9 +4,7 @@
 
 #include <cmath>
 #include <utility>
-#include <vector>
 
-#include "platform/pad.h"
 #include "../test/pad_test.h"
 
 namespace {
@@ -41,7 +39,6 @@ protected:
     }
     void TearDown() override { PADTestSetScripted(false); }
 
-    // One frame with port 0 reporting this status.
     void Frame(const PADStatus& status, cTimeValue step = kFrame)
     {
         PADTestSetStatus(0, status);
@@ -55,7 +52,6 @@ TEST_F(eInputTest, StickAtRestReadsCentreInsideTheDeadZone)
     Frame(Stick(0, 0));
     EXPECT_EQ(Port0().nCurrentState[eInput::JOYBTN_LTHUMBX], 128);
     EXPECT_EQ(Port0().fCurrentState[eInput::JOYBTN_LTHUMBX], 0.0f);
-    // Without a dead zone the resting 127 comes through.
     eInput::SetDeadzone(0, 0);
     Frame(Stick(0, 0));
     EXPECT_EQ(Port0().nCurrentState[eInput::JOYBTN_LTHUMBY], 127);
@@ -70,8 +66,7 @@ TEST_F(eInputTest, SticksScaleToTheirRadiusAndRawRange)
         {"diagonal past the radius is brought to 59", 70, 70, 0, 0, 216, 216, 128, 128},
         {"part way: truncated", 20, -20, 0, 0, 170, 84, 128, 128},
         {"inside the library's dead zone", 14, 0, 0, 0, 128, 128, 128, 128},
-        {"C-stick radius 39", 0, 0, 39, 0, 128, 128, 254, 128},
-        {"C-stick full down", 0, 0, 0, -39, 128, 128, 128, 0},
+        {"C-stick radius 39", 0, 0, 39, 0, 128, 128, 254, 128}, {"C-stick full down", 0, 0, 0, -39, 128, 128, 128, 0},
         {"C-stick diagonal within the octagon, past the radius", 0, 0, 39, -39, 128, 128, 216, 38},
         {"C-stick past its radius", 0, 0, 0, 50, 128, 128, 128, 254},
     };
@@ -90,10 +85,7 @@ TEST_F(eInputTest, SticksScaleToTheirRadiusAndRawRange)
 
 TEST_F(eInputTest, NormalisedValuesMagnitudeAndHeading)
 {
-    struct Row {
-        int x, y;
-        float fX, fMag, fHeading;  // right is a negative heading
-    };
+    struct Row { int x, y; float fX, fMag, fHeading; };
     const Row rows[] = {{59, 0, 126.0f / 127.0f, 126.0f / 127.0f, -90.0f}, {70, 70, 88.0f / 127.0f, 0.98f, -45.0f},
                         {0, 59, 0.0f, 126.0f / 127.0f, 0.0f}, {-59, 0, -1.0f, 1.0f, 90.0f}};
     for (const Row& r : rows) {
@@ -107,10 +99,7 @@ TEST_F(eInputTest, NormalisedValuesMagnitudeAndHeading)
 
 TEST_F(eInputTest, DoublePressWindowIsExclusive)
 {
-    struct Row {
-        int gapTicks;
-        bool bDouble;
-    };
+    struct Row { int gapTicks; bool bDouble; };
     for (const Row& row : {Row{149, true}, Row{150, false}, Row{40, true}}) {
         SCOPED_TRACE(row.gapTicks);
         eInput::Reset();
@@ -122,7 +111,6 @@ TEST_F(eInputTest, DoublePressWindowIsExclusive)
         Frame(Buttons(PAD_BUTTON_A));
         EXPECT_TRUE(Port0().bButtonPressed[eInput::JOYBTN_1]);
         EXPECT_EQ(Port0().bButtonDblPressed[eInput::JOYBTN_1], row.bDouble);
-        // A raises the interface buttons too; the last one handled counts.
         EXPECT_EQ(eInput::s_lastButtonPressed[0], eInput::JOYBTN_UI_CINEMATICSKIP);
     }
     PADTestSetStatus(0, PADTestIdleStatus());
@@ -152,11 +140,7 @@ TEST_F(eInputTest, HoldTimeGrowsWhileHeldAndClearsOnRelease)
     EXPECT_FALSE(Port0().bButtonReleased[eInput::JOYBTN_3]);
 }
 
-// Turns the main stick through the given angles (degrees, 0 = right,
-// counter-clockwise positive) one frame each and counts the gesture presses.
-struct GestureCount {
-    int ccw = 0, cw = 0;
-};
+struct GestureCount { int ccw = 0, cw = 0; };
 
 class eInputGestureTest : public eInputTest {
 public:
@@ -166,7 +150,7 @@ public:
         const int steps = static_cast<int>(std::lround((toDeg - fromDeg) / stepDeg));
         for (int i = 0; i <= steps; ++i) {
             const double a = (fromDeg + i * stepDeg) * M_PI / 180.0;
-            Frame(Stick(static_cast<int>(std::lround(59 * std::cos(a))), static_cast<int>(std::lround(59 * std::sin(a)))));
+            Frame(Stick(int(std::lround(59 * std::cos(a))), int(std::lround(59 * std::sin(a)))));
             count.ccw += Port0().bButtonPressed[eInput::JOYBTN_LTHUMB_360CCW];
             count.cw += Port0().bButtonPressed[eInput::JOYBTN_LTHUMB_360CW];
         }
@@ -176,11 +160,7 @@ public:
 
 TEST_F(eInputGestureTest, EachFullTurnFiresOnceAndKeepsTheRest)
 {
-    struct Row {
-        double from, to, step;
-        int ccw, cw;
-        float fDeg;  // left over after the presses
-    };
+    struct Row { double from, to, step; int ccw, cw; float fDeg; };
     for (const Row& r : {Row{0, 360, 10, 1, 0, 90.0f}, Row{0, 540, 10, 2, 0, 0.0f}, Row{90, -210, -10, 0, 1, -30.0f}}) {
         SCOPED_TRACE(r.to);
         Frame(Stick(0, 0));  // centring clears the count
@@ -194,7 +174,6 @@ TEST_F(eInputGestureTest, EachFullTurnFiresOnceAndKeepsTheRest)
 
 TEST_F(eInputGestureTest, ReversingRestartsFromTheReversingStep)
 {
-    // Away from the axes, where the library's dead zone bends the path.
     Turn(25, 225, 10);
     EXPECT_NEAR(eInput::s_joyState[0].fLThumb360Deg, 200.0f, 3.0f);
     Turn(215, 215, 10);  // one step back
@@ -216,12 +195,7 @@ TEST_F(eInputTest, IdleTimeCountsUnchangedFramesAndResetsOnChange)
 
 TEST_F(eInputTest, InterfaceButtonsFollowTheirSources)
 {
-    struct Row {
-        const char* name;
-        PADStatus status;
-        int button;
-        uint8_t raw;
-    };
+    struct Row { const char* name; PADStatus status; int button; uint8_t raw; };
     PADStatus trigL = PADTestIdleStatus(), trigR = PADTestIdleStatus();
     trigL.triggerLeft = 255;
     trigR.triggerRight = 100;
@@ -294,11 +268,7 @@ TEST_F(eInputTest, PulledControllerLosesPresence)
 
 TEST_F(eInputTest, RumblePulsesByRequest)
 {
-    struct Row {
-        const char* name;
-        float fRequest;
-        std::vector<uint32_t> commands;  // over six frames
-    };
+    struct Row { const char* name; float fRequest; std::vector<uint32_t> commands; };
     const Row rows[] = {
         {"full keeps the motor on", 1.0f, {PAD_MOTOR_RUMBLE}},
         {"half runs every other frame", 0.5f,

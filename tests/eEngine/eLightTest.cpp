@@ -1,10 +1,6 @@
 #include "eEngine/eLight.h"
 
-#include <gtest/gtest.h>
-
 #include "gx/gxFront_local.h"
-#include "cCore/cFile.h"
-#include "mMath/mOCS.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "materialTestSupport.h"
@@ -39,11 +35,9 @@ protected:
 
 TEST_F(eLightTest, MaskHasABitPerLightSwitchedOn)
 {
-    struct Row {
-        bool dir, omni0, omni1, omni2;
-        uint32_t mask;
-    } rows[] = {{false, false, false, false, 0x0}, {true, false, true, false, 0x5}, {false, true, false, true, 0xA},
-                {true, true, true, true, 0xF}};
+    struct Row { bool dir, omni0, omni1, omni2; uint32_t mask; } rows[] = {
+        {false, false, false, false, 0x0}, {true, false, true, false, 0x5}, {false, true, false, true, 0xA},
+        {true, true, true, true, 0xF}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.mask);
         eLight::EnableDirectional(row.dir);
@@ -63,7 +57,6 @@ TEST_F(eLightTest, DirectionalLightIsAFarPointAgainstItsDirection)
 {
     eLight::SetDirectional(mVec3(0.0f, 0.0f, -1.0f), kUnused, mVec4(1.0f, 0.5f, 2.0f, 1.0f), kUnused);
     EXPECT_FALSE(eLight::s_bDirectional);
-    // 2^20 above the origin: engine (0, 0, z) is hardware (0, z, 0).
     ExpectVec(Light(0).pos, 0.0f, 1048576.0f, 0.0f);
     ExpectVec(Light(0).k, 1.0f, 0.0f, 0.0f);
     ExpectVec(Light(0).a, 1.0f, 0.0f, 0.0f);
@@ -75,7 +68,6 @@ TEST_F(eLightTest, DirectionalLightIsAFarPointAgainstItsDirection)
     camera.origin.Set(0.0f, 16.0f, 5.0f);
     eVideo::SetCameraToWorld(camera);
     eLight::SetDirectional(mVec3(1.0f, 0.0f, 0.0f), kUnused, mVec4(1, 1, 1, 1), kUnused);
-    // The point (-2^20, 0, 0) seen from (0, 16, 5): (-2^20, -16, -5) -> (x, z, -y).
     ExpectVec(Light(0).pos, -1048576.0f, -5.0f, 16.0f);
 }
 
@@ -94,15 +86,9 @@ TEST_F(eLightTest, SetOmniLoadsAnUnattenuatedLight)
 
 TEST_F(eLightTest, LightsInRangeGetTheAttenuatedLight)
 {
-    struct Row {
-        const char* name;
-        mVec3 light;
-        float lightRadius;
-        bool lit;
-    } rows[] = {
+    struct Row { const char* name; mVec3 light; float lightRadius; bool lit; } rows[] = {
         {"touching exactly", mVec3(3.0f, 0.0f, 0.0f), 2.0f, true},
-        {"overlapping", mVec3(0.0f, 1.0f, 0.0f), 0.5f, true},
-        {"just apart", mVec3(3.001f, 0.0f, 0.0f), 2.0f, false},
+        {"overlapping", mVec3(0.0f, 1.0f, 0.0f), 0.5f, true}, {"just apart", mVec3(3.001f, 0.0f, 0.0f), 2.0f, false},
         {"radius 0 lights nothing", mVec3(0.0f, 0.0f, 0.0f), 0.0f, false},
         {"negative radius lights nothing", mVec3(0.0f, 0.0f, 0.0f), -1.0f, false},
         {"radius too small for 1/r", mVec3(0.0f, 0.0f, 0.0f), 1e-39f, false},
@@ -115,7 +101,6 @@ TEST_F(eLightTest, LightsInRangeGetTheAttenuatedLight)
         eLight::EnableLightsInRange(UnitSphere());
         EXPECT_EQ(eLight::s_bOmni[0], row.lit);
         if (row.lit) {
-            // Full strength at 0.15 of the radius, falling off as 1/d.
             ExpectVec(Light(1).k, 0.0f, 6.6666665f / row.lightRadius, 0.0f);
             ExpectVec(Light(1).a, 1.0f, 0.0f, 0.0f);
         }

@@ -2,12 +2,7 @@
 
 #include <cstring>
 
-#include <gtest/gtest.h>
-
 #include "gx/gxFront_local.h"
-#include "cCore/cFile.h"
-#include "datagen/blockWriter.h"
-#include "datagen/materialWriters.h"
 #include "eEngine/eTextureData.h"
 #include "materialTestSupport.h"
 
@@ -21,8 +16,6 @@ protected:
     void SetUp() override
     {
         MaterialTest::SetUp();
-        // As the zone reader makes them: textures with wrap 1 in the
-        // region's slots, the lightmap record naming the range.
         for (int i = 0; i < 2; ++i) {
             m_configs[i] = Configure(kSlot + i, eTextureConfig::FORMAT_CMPR, 32);
             std::memset(m_configs[i]->m_pTextureData->m_pTexels, 0x5A, 512);
@@ -68,29 +61,12 @@ TEST_F(eLightmapTest, TexturesLandInTheRegionSlotsAndApplyBindsTheCurrentOne)
     eTexture::ApplyNull(2);
     m_lightmap.Apply(2);
     EXPECT_EQ(eTexture::s_pLastTex[2], nullptr);
-
-    file.Close();
-    {
-        cFile out;
-        ASSERT_TRUE(out.Create(m_data.HostPath("w.dat").c_str(), 0, cFile::kPlatformConsole, true));
-        m_lightmap.Write(out);
-    }
-    datagen::BlockWriter expected;
-    expected.Header();
-    datagen::LightmapBlock(expected, {m_desc[0], m_desc[1]}).Trailer();
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("w.dat")), expected.GetBytes());
 }
 
 TEST_F(eLightmapTest, StoredCountsAndMissingTexturesKeepTheFileInStep)
 {
-    struct Row {
-        const char* name;
-        int stored;
-        bool removeFirst;
-        bool first, second;  // slots that got new texels
-    } rows[] = {
-        {"fewer stored than slots", 1, false, true, false},
-        {"more stored than slots", 3, false, true, true},
+    struct Row { const char* name; int stored; bool removeFirst; bool first, second; } rows[] = {
+        {"fewer stored than slots", 1, false, true, false}, {"more stored than slots", 3, false, true, true},
         {"a slot without texture is passed over", 2, true, false, true},
     };
     for (const Row& row : rows) {

@@ -1,17 +1,11 @@
 #include "eEngine/eListener.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
-
 #include "eAudioTestUtil.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eZone.h"
 
 namespace {
 
-// Stands in for the zones' walk: offers the sounds a test lists.
 std::vector<eSound*> s_offers;
 void OfferListed(const mOCS&)
 {
@@ -35,7 +29,6 @@ protected:
         eListener::Uninitialize();
         eAudioTest::TearDown();
     }
-    // An active looping zone sound in zone m_zone at x, radius 10.
     eSound* ZoneSound(float x)
     {
         m_owned.push_back(std::make_unique<eSound>());
@@ -104,7 +97,8 @@ TEST_F(eListenerTest, FullSoundEffectsGroupIsTriedAgainNextFrame)
     const eSoundData* filler = MakeSound(600, 32000, true);
     std::vector<int> handles;
     for (int i = 0; i < 22; ++i)
-        handles.push_back(eAudio::Play(eAudio::ACG_SFX, filler, true, cTimeValue(0), 1.0f, false, 0.0f, mVec3(0, 0, 0)));
+        handles.push_back(
+            eAudio::Play(eAudio::ACG_SFX, filler, true, cTimeValue(0), 1.0f, false, 0.0f, mVec3(0, 0, 0)));
     eSound* s = ZoneSound(1.0f);
     s_offers = {s};
     Frame(0.0f);

@@ -1,21 +1,8 @@
-// Materials drawn headless through the real graphics layer, checked at
-// probe pixels: a texture modulated by vertex colour over two combiner
-// stages, additive blending, a lightmap pass modulated by a diffuse pass,
-// alpha carried in green, and an omni light touching a vertex.
-#include "eEngine/eMaterial.h"
 
-#include <cmath>
-#include <memory>
-
-#include <gtest/gtest.h>
 
 #include "platform/ps.h"
-#include "gx/gxFront_local.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eLightmap.h"
-#include "eEngine/eMaterialPass.h"
-#include "eEngine/eTextureStage.h"
-#include "eEngine/eVideoPlatform.h"
 #include "eVideoTestUtil.h"
 #include "materialTestSupport.h"
 
@@ -44,7 +31,6 @@ protected:
         OSSetVirtualClock(TRUE);
         eVideo::SetZoneToWorldIdentity();
         eVideoPlatform::ResetState();
-        // Pixels: x right, y down, eye depth 0..-1 to the depth range.
         const Mtx44 proj = {{2.0f / 640.0f, 0.0f, 0.0f, -1.0f},
                             {0.0f, -2.0f / 480.0f, 0.0f, 1.0f},
                             {0.0f, 0.0f, -1.0f, -1.0f},
@@ -63,7 +49,6 @@ protected:
         MaterialTest::TearDown();
     }
 
-    // A screen rectangle in vertex format 4, coordinates 0..1 across it.
     static void DrawRect(float x0, float y0, float x1, float y1, uint32_t rgba)
     {
         const float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
@@ -100,7 +85,6 @@ TEST_F(eMaterialDrawTest, TwoStagesMultiplyTheTextureByTheVertexColour)
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
     DrawRect(100, 100, 260, 200, 0x80FF40FFu);  // vertex colour (128, 255, 64)
-    // Texel x vertex colour: 200 x 128/255, 100 x 1, 50 x 64/255 on the left.
     EXPECT_TRUE(Near(Pixel(120, 150), 100, 100, 12));
     EXPECT_TRUE(Near(Pixel(240, 150), 20, 80, 40));
     EXPECT_TRUE(Near(Pixel(300, 150), 0, 0, 0, 0));  // outside the quad
@@ -116,7 +100,6 @@ TEST_F(eMaterialDrawTest, AdditiveMaterialAddsTheTextureWeightedByAlpha)
     GXTestClearEfb(GXColor{50, 60, 70, 255}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
     DrawRect(100, 100, 200, 200, 0xFFFFFF80u);  // vertex alpha 128
-    // 50 + 96 x 128/255, 60 + 128 x 128/255, 70 + 160 x 128/255.
     EXPECT_TRUE(Near(Pixel(150, 150), 98, 124, 150));
     EXPECT_TRUE(Near(Pixel(250, 150), 50, 60, 70, 0));
 }
@@ -145,7 +128,6 @@ TEST_F(eMaterialDrawTest, DiffusePassModulatesTheLightmapPass)
     M::s_currentPass = M::PASS_DIFFUSE;
     m->Apply(nullptr, &lightmap, nullptr, 0);
     DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
-    // Destination x source: the lightmap scales the diffuse texture.
     EXPECT_TRUE(Near(Pixel(120, 150), 100, 100, 12));
     EXPECT_TRUE(Near(Pixel(240, 150), 20, 80, 40));
 }
@@ -156,7 +138,6 @@ TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
     const uint8_t clear[4] = {255, 0, 0, 255};
     MakeTexture(50, eTextureConfig::FORMAT_CMPR_ALPHA, SplitImage(16, opaque, clear));
     MakeTexture(51, eTextureConfig::FORMAT_CMPR, SplitImage(16, opaque, clear));
-    // Green 0 is fully transparent in format three; the same texels are plain colour in the other.
     const struct { int slot; int r, g, b; } rows[] = {{50, 0, 0, 255}, {51, 255, 0, 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.slot);
@@ -174,8 +155,6 @@ TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
 
 TEST_F(eMaterialDrawTest, OmniLightAtAVertexLightsTheRestOfTheQuad)
 {
-    // Pixel (100, 100) at depth kZ in the hardware's camera space is the
-    // engine point (100, -kZ, 100) with the identity camera.
     eVideo::SetCameraToWorldIdentity();
     Mtx id;
     PSMTXIdentity(id);
@@ -194,8 +173,6 @@ TEST_F(eMaterialDrawTest, OmniLightAtAVertexLightsTheRestOfTheQuad)
     AddStage(m->AddPass(M::PASS_DIFFUSE), S::IN_RASTER, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, -1);
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     m->Apply(nullptr, nullptr, nullptr, 0);
-    // Position and normal per vertex; each normal faces the light, the
-    // vertex on the light has distance 0.
     GXClearVtxDesc();
     GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
     GXSetVtxDesc(GX_VA_NRM, GX_DIRECT);
@@ -215,8 +192,6 @@ TEST_F(eMaterialDrawTest, OmniLightAtAVertexLightsTheRestOfTheQuad)
     }
     GXEnd();
     eVideoPlatform::SetVertexType(GX_VTXFMT0, true);
-    // Far from the light the vertices are at full strength; a fault at the
-    // light's vertex would spoil both triangles.
     const GXColor far = Pixel(155, 155);
     EXPECT_GT(far.r, 200);
     EXPECT_EQ(far.r, far.g);

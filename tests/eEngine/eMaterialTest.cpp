@@ -1,23 +1,11 @@
 #include "eEngine/eMaterial.h"
 
-#include <memory>
-#include <vector>
-
-#include <gtest/gtest.h>
-
 #include "gx/gxFront_local.h"
-#include "cCore/cFile.h"
-#include "datagen/blockWriter.h"
-#include "datagen/materialWriters.h"
-#include "mMath/mFrustum.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eLight.h"
 #include "eEngine/eLightmap.h"
-#include "eEngine/eMaterial.h"
-#include "eEngine/eMaterialPass.h"
 #include "eEngine/eTextureData.h"
 #include "eEngine/eTextureMatrixGen.h"
-#include "eEngine/eTextureStage.h"
 #include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "materialTestSupport.h"
@@ -27,10 +15,7 @@ namespace {
 using M = eMaterial;
 using S = eTextureStage;
 
-eRenderStateCache& RS()
-{
-    return eVideoPlatform::RenderState();
-}
+eRenderStateCache& RS() { return eVideoPlatform::RenderState(); }
 
 class eMaterialTest : public MaterialTest {
 protected:
@@ -39,7 +24,6 @@ protected:
         eVideoPlatform::s_bNoZWrite = false;
         MaterialTest::TearDown();
     }
-    // One texture x rasterised colour stage on each pass asked for.
     M* Make(bool lighting, bool diffuse)
     {
         M* m = NewMaterial();
@@ -62,7 +46,6 @@ TEST_F(eMaterialTest, SecondApplyOfTheSameMaterialChangesNothing)
     const eMaterialState state;
     m->Apply(nullptr, nullptr, &state, 0);  // another state: done in full
     EXPECT_EQ(RS().Get(RS_CULL_MODE), static_cast<uintptr_t>(GX_CULL_FRONT));
-    // A material that goes is forgotten, so one made in its place is applied.
     M* gone = m_pool.New<M>();
     AddStage(gone->AddPass(M::s_currentPass), S::IN_RASTER, S::IN_RASTER, S::OP_A, S::IN_RASTER, S::OP_A, -1);
     gone->Apply(nullptr, nullptr, nullptr, 0);
@@ -93,10 +76,7 @@ TEST_F(eMaterialTest, RepeatedApplyWithALightmapOnlyRebindsTheLightmap)
 
 TEST_F(eMaterialTest, BlendModes)
 {
-    struct Row {
-        int32_t mode;
-        uintptr_t type, src, dst;
-    };
+    struct Row { int32_t mode; uintptr_t type, src, dst; };
     const Row rows[] = {
         {M::BLEND_NONE, GX_BM_NONE, GX_BL_ONE, GX_BL_ZERO},
         {M::BLEND_TRANSPARENT, GX_BM_BLEND, GX_BL_SRCALPHA, GX_BL_INVSRCALPHA},
@@ -126,16 +106,8 @@ TEST_F(eMaterialTest, TranslucentStateTurnsOpaqueIntoTransparentAndTintsTheColou
     M* m = Make(false, true);
     m->m_diffuseColor = mVec3(1.0f, 0.5f, 0.0f);
     m->m_fOpacity = 0.5f;
-    struct Row {
-        const char* name;
-        uint32_t color;
-        uintptr_t blend;
-        uintptr_t materialColor;
-    } rows[] = {
-        // 255 x 0.5 = 127; opacity 127 x 0x80 / 255 = 63.
+    struct Row { const char* name; uint32_t color; uintptr_t blend; uintptr_t materialColor; } rows[] = {
         {"translucent tint", 0x80FFFFFF, GX_BM_BLEND, 0x3FFF7F00},
-        // Opaque state on an opaque material: rgb tinted, alpha from the state.
-        // 255 x 0x80 / 255, 127 x 0x80 / 255, 0.
         {"opaque tint", 0xFF8080FF, GX_BM_NONE, 0xFF803F00},
     };
     for (const auto& row : rows) {
@@ -161,17 +133,12 @@ TEST_F(eMaterialTest, RegisterOneIsDiffuseTimesAmbientWithTheBlendFactorInAlpha)
     M::SetGlobalAmbient(mVec3(1.0f, 0.5f, 2.0f));  // clamped: 255, 127, 255
     m->m_diffuseColor = mVec3(0.5f, 1.0f, -1.0f);  // clamped: 127, 255, 0
     m->Apply(nullptr, nullptr, &state, 0);
-    // 127 x 255 / 255, 255 x 127 / 255, 0.
     EXPECT_EQ(RS().Get(RS_TEV_REG1_COLOR), 0x337F7F00u);
 }
 
 TEST_F(eMaterialTest, FlagsSetDepthAlphaTestAndCulling)
 {
-    struct Row {
-        const char* name;
-        uint32_t flags;
-        uintptr_t zCompare, zUpdate, beforeTex, alphaFunc, alphaRef, cull;
-    };
+    struct Row { const char* name; uint32_t flags; uintptr_t zCompare, zUpdate, beforeTex, alphaFunc, alphaRef, cull; };
     const Row rows[] = {
         {"none", 0, 1, 1, 1, GX_ALWAYS, 0, GX_CULL_FRONT},
         {"no depth update", M::FLAG_NO_Z_UPDATE, 1, 0, 1, GX_ALWAYS, 0, GX_CULL_FRONT},
@@ -193,7 +160,6 @@ TEST_F(eMaterialTest, FlagsSetDepthAlphaTestAndCulling)
         EXPECT_EQ(RS().Get(RS_ALPHA_COMPARE_REF), row.alphaRef);
         EXPECT_EQ(RS().Get(RS_CULL_MODE), row.cull);
     }
-    // Shadow drawing owns depth and alpha compare.
     eVideoPlatform::s_bNoZWrite = true;
     RS().Set(RS_Z_FUNC, GX_EQUAL);
     m->m_nFlags = M::FLAG_ALPHA_TEST;
@@ -231,7 +197,6 @@ TEST_F(eMaterialTest, PassesChooseBlendAndLighting)
     EXPECT_EQ(RS().Get(RS_COLOR_CHAN_ENABLE), 0u);
     EXPECT_EQ(RS().Get(RS_COLOR_CHAN_MAT_SRC), static_cast<uintptr_t>(GX_SRC_REG));
 
-    // No pass for the current pass: one stage, one generator, nothing remembered.
     M::s_currentPass = M::PASS_LIGHTING;
     EXPECT_FALSE(onePass->PassIsValid());
     onePass->Apply(nullptr, nullptr, nullptr, 0);
@@ -312,8 +277,6 @@ TEST_F(eMaterialTest, ApplyNullAndUnresolvedStatesDrawYellowUntextured)
     eMaterialMgr::s_pInstances[7] = nullptr;
 }
 
-// A material block as stored, of the given version, with one pass whose
-// block has the given version and stage count.
 datagen::BlockWriter& MaterialBlock(datagen::BlockWriter& w, uint32_t version, uint32_t passVersion, int nStages)
 {
     w.Begin(version).Begin(1).Begin(1).End().Name("rock").End();
@@ -327,8 +290,10 @@ datagen::BlockWriter& MaterialBlock(datagen::BlockWriter& w, uint32_t version, u
     w.Int(nStages);
     if (passVersion == 1)
         w.Word(0x11110003).Word(0).Word(0).Word(0x22220004);
-    for (int i = 0; i < nStages; ++i)
-        w.Begin(3).Begin(1).End().Byte(1).Byte(2).Byte(1).Byte(2).Byte(3).Byte(3).Byte(0).Half(static_cast<uint16_t>(i)).Byte(0).Byte(0).End();
+    for (int i = 0; i < nStages; ++i) {
+        w.Begin(3).Begin(1).End().Byte(1).Byte(2).Byte(1).Byte(2).Byte(3).Byte(3).Byte(0);
+        w.Half(static_cast<uint16_t>(i)).Byte(0).Byte(0).End();
+    }
     w.End();
     if (version >= 3)
         w.Word(0x55550006).Word(0).Word(0).Word(0);
@@ -359,8 +324,7 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
     struct St { uint8_t c0, c1, cOp, a0, aOp; int16_t tex; uint8_t out; };
     const St plain = {R, R, S::OP_A, R, S::OP_A, -1, S::OUT_PREVIOUS};
     const struct { const char* why; std::vector<St> stages; bool bValid; } rows[] = {
-        {"one stage of the raster colour", {plain}, true},
-        {"no stages", {}, false},
+        {"one stage of the raster colour", {plain}, true}, {"no stages", {}, false},
         {"the first stage reads the previous colour", {{P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
         {"the first stage reads the previous alpha", {{R, R, S::OP_A, P, S::OP_A, -1, 0}}, false},
         {"an input the operation does not use may be previous", {{R, P, S::OP_A, R, S::OP_A, -1, 0}}, true},
@@ -371,10 +335,10 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
          {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}, {P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
         {"after register 0 was written, the register is read",
          {{R, R, S::OP_A, R, S::OP_A, -1, S::OUT_REG0}, {G, R, S::OP_MUL, R, S::OP_A, -1, 0}}, true},
-        {"previous colour after a zero colour", {{R, R, S::OP_ZERO, R, S::OP_A, -1, 0}, {P, R, S::OP_A, R, S::OP_A, -1, 0}},
-         false},
-        {"previous alpha after a zero alpha", {{R, R, S::OP_A, R, S::OP_ZERO, -1, 0}, {R, R, S::OP_A, P, S::OP_A, -1, 0}},
-         false},
+        {"previous colour after a zero colour",
+         {{R, R, S::OP_ZERO, R, S::OP_A, -1, 0}, {P, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
+        {"previous alpha after a zero alpha",
+         {{R, R, S::OP_A, R, S::OP_ZERO, -1, 0}, {R, R, S::OP_A, P, S::OP_A, -1, 0}}, false},
         {"previous after a stage that wrote it", {plain, {P, R, S::OP_MUL, P, S::OP_A, -1, 0}}, true},
         {"a texture without an index", {{T, R, S::OP_A, R, S::OP_A, -1, 0}}, false},
         {"a texture index without a handle", {{T, R, S::OP_A, R, S::OP_A, 2, 0}}, false},
@@ -405,16 +369,9 @@ TEST_F(eMaterialTest, VerifyMaterialChecksWhatEachStageReads)
 
 TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)
 {
-    struct Row {
-        const char* name;
-        uint32_t version, passVersion;
-        int nStages;
-        bool ok;
-        uint32_t handle4, handle7;
-        int keptStages;
-    } rows[] = {
-        {"version 3", 3, 3, 2, true, 0x55550006, 0, 2},
-        {"version 2 has no handles", 2, 3, 1, true, 0, 0, 1},
+    struct Row { const char* name; uint32_t version, passVersion; int nStages; bool ok; uint32_t handle4, handle7;
+                 int keptStages; } rows[] = {
+        {"version 3", 3, 3, 2, true, 0x55550006, 0, 2}, {"version 2 has no handles", 2, 3, 1, true, 0, 0, 1},
         {"version 1 is skipped", 1, 3, 1, false, 0, 0, 0},
         {"pass version 1 stores its handles", 2, 1, 1, true, 0x11110003, 0x22220004, 1},
         {"five stages: four kept", 3, 3, 5, true, 0x55550006, 0, 4},

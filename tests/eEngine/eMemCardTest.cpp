@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/card.h"
-#include "platform/os.h"
 #include "platform/ps.h"
 #include "../test/card_test.h"
 #include "../test/os_test.h"
@@ -48,10 +43,7 @@ protected:
         eMemCardPlatform::s_nCurMagicNum = 0;
         eMemCardPlatform::s_nSlotFlags[0] = eMemCardPlatform::s_nSlotFlags[1] = 0;
     }
-    void TearDown() override
-    {
-        CARDTestSetRoot(nullptr);
-    }
+    void TearDown() override { CARDTestSetRoot(nullptr); }
     std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
     std::vector<uint8_t> ReadCardFile() const
     {
@@ -63,7 +55,6 @@ protected:
         std::ofstream(FilePath(), std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    // Whether slot A is still mounted after an operation.
     bool Mounted() const
     {
         CARDFileInfo info;
@@ -122,11 +113,7 @@ TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
     const std::vector<uint8_t> payload = Payload(100, 1);
     eMemCard::Save(kName, kVersion, payload.data(), 100, false);
     const std::vector<uint8_t> good = ReadCardFile();
-    struct Row {
-        const char* name;
-        size_t offset;  // byte whose lowest bit flips; SIZE_MAX for none
-        int version, size;
-    };
+    struct Row { const char* name; size_t offset; int version, size; };
     const Row rows[] = {
         {"CRC word", 0, kVersion, 100},       {"per-save number", 5, kVersion, 100},
         {"payload", 0x850, kVersion, 100},    {"unused tail", 8191, kVersion, 100},
@@ -148,10 +135,7 @@ TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
 
 TEST_F(eMemCardTest, CardResultsMapToStatuses)
 {
-    const struct {
-        int32_t result;
-        eMemCard::eStatus status;
-    } rows[] = {
+    const struct { int32_t result; eMemCard::eStatus status; } rows[] = {
         {0, eMemCard::STATUS_READY},         {-7, eMemCard::STATUS_READY},
         {-2, eMemCard::STATUS_NOT_A_MEMORY_CARD}, {-3, eMemCard::STATUS_NO_CARD},
         {-4, eMemCard::STATUS_NO_SAVEFILE},  {-5, eMemCard::STATUS_DAMAGED},
@@ -192,14 +176,12 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
             EXPECT_FALSE(Mounted());
         }
         CARDTestInjectResult(CARD_SLOT_A, row.op, row.result);
-        // Only a save that must not replace a stranger's file reads it first.
         eMemCard::Save(kName, kVersion, payload.data(), 64, row.op != CARD_TEST_READ);
         EXPECT_EQ(eMemCard::s_status, row.status);
         EXPECT_FALSE(Mounted());
     }
 }
 
-// The icon and comment failing to be set leaves a written save a success.
 TEST_F(eMemCardTest, AFailingStatusUpdateKeepsTheWritesSuccess)
 {
     const std::vector<uint8_t> payload = Payload(64, 5);
@@ -227,10 +209,7 @@ TEST_F(eMemCardTest, BusyCardIsDamagedAfterAHundredPolls)
 }
 
 int s_nResetNotifies = 0;
-void CountResetNotify()
-{
-    ++s_nResetNotifies;
-}
+void CountResetNotify() { ++s_nResetNotifies; }
 
 TEST_F(eMemCardTest, ResetPressedDuringAnOperationIsActedOnAfterIt)
 {
@@ -269,7 +248,6 @@ TEST_F(eMemCardTest, OverwriteOnlyTheFileLastLoadedOrSaved)
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
     const std::vector<uint8_t> ours = ReadCardFile();
 
-    // A load, even one that fails, forgets the save made before it.
     eMemCard::Load("missing", kVersion, nullptr, 0);
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
     EXPECT_EQ(eMemCardPlatform::s_nCurMagicNum, 0u);
@@ -307,8 +285,6 @@ TEST_F(eMemCardTest, PayloadsTheFileCannotHoldAreRefusedBeforeTheCard)
 TEST_F(eMemCardTest, DeleteChecksTheCardAgainBeforeDeleting)
 {
     eMemCard::Save(kName, kVersion, nullptr, 0, false);
-    // Each request answers after one busy poll of 0.1 s: mount, check, the
-    // delete's own second check, delete and unmount.
     OSSetVirtualClock(TRUE);
     CARDTestSetBusyPolls(CARD_SLOT_A, 1);
     const double start = cGetTimeSeconds();
@@ -324,8 +300,6 @@ TEST_F(eMemCardTest, DeleteChecksTheCardAgainBeforeDeleting)
     EXPECT_FALSE(Mounted());
 }
 
-// A card that mounts as broken is checked all the same: when the check
-// passes the operation goes on, else it stops with the card unmounted.
 TEST_F(eMemCardTest, BrokenCardOnMountIsChecked)
 {
     const std::vector<uint8_t> payload = Payload(64, 5);
@@ -375,8 +349,6 @@ TEST(eMemCard, SizesIconCommentsAndTexts)
     EXPECT_STREQ(eMemCard::GetStatusText(14), "???");
 }
 
-// A child process saves; it is killed at a point the parent chooses. The
-// file must then be the old save or the new one, complete either way.
 int s_nNotifyFd = -1;
 void StallMidWrite(int32_t)
 {
@@ -387,10 +359,6 @@ void StallMidWrite(int32_t)
 
 class eMemCardCrashTest : public eMemCardTest {
 protected:
-    // Forks a writer that saves payloads seeded 1, 2, 3, ...: each a first
-    // save (the file deleted before it) when bFirstSave, else with
-    // overwrite. When bStall, its first write stops half-way and tells the
-    // parent. Kills it there, or after usDelay microseconds.
     void KillWriterDuringSave(bool bStall, int usDelay, bool bFirstSave = false)
     {
         int fds[2];
@@ -427,8 +395,6 @@ protected:
         const std::vector<uint8_t> old = Payload(1000, 0);
         eMemCard::Save(kName, kVersion, old.data(), 1000, true);
     }
-    // Loads the file: it must be intact, one of the payloads (the old one,
-    // seed 0, when bMustBeOld), or, when bMayBeNone, missing.
     void ExpectAWholeSave(bool bMustBeOld, bool bMayBeNone = false)
     {
         std::vector<uint8_t> back(1000);
@@ -440,22 +406,15 @@ protected:
     }
 };
 
-TEST_F(eMemCardCrashTest, KilledMidWriteLeavesTheOldSave)
+TEST_F(eMemCardCrashTest, KilledMidWriteLeavesTheOldSaveOrNone)
 {
     KillWriterDuringSave(true, 0);
     ExpectAWholeSave(true);
-}
-
-TEST_F(eMemCardCrashTest, KilledMidFirstWriteLeavesNoSave)
-{
     KillWriterDuringSave(true, 0, true);
-    std::vector<uint8_t> back(1000);
-    eMemCard::Load(kName, kVersion, back.data(), 1000);
+    eMemCard::Load(kName, kVersion, nullptr, 0);
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_NO_SAVEFILE);
 }
 
-// 100 kills at random moments of first saves and 100 of overwrites (a
-// fixed sequence of moments, so a failure repeats).
 TEST_F(eMemCardCrashTest, KilledAtAnyMomentLeavesTheOldSaveTheNewOneOrNone)
 {
     std::mt19937 rng(21);

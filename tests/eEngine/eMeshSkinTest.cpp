@@ -1,24 +1,13 @@
-// Skinning and drawing a mesh by itself: bone weights, saturation and the
-// order of the skinned records; a full cache, never-drawn materials and a
-// caller's material count in DrawStatic; scaled object placement.
-#include "eEngine/eMesh.h"
 
-#include <gtest/gtest.h>
 
 #include "platform/ps.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eMaterial.h"
-#include "eEngine/eVideoPlatform.h"
-#include "eEngine/eZone.h"
 #include "eVideoTestUtil.h"
 #include "modelTestSupport.h"
 
 namespace {
 
-struct Record {
-    int16_t pos[3];
-    int16_t nrm[3];
-};
+struct Record { int16_t pos[3]; int16_t nrm[3]; };
 
 Record Decode(const uint8_t* p)
 {
@@ -44,8 +33,6 @@ datagen::SkinVertex Vertex(const mVec3& pos, int nWeights, std::initializer_list
     return v;
 }
 
-// Three nodes, bones 0-2 on nodes 0-2; each vertex is one degenerate
-// triangle of its own in the material's skin.
 datagen::MeshDesc SkinDesc(const std::vector<std::pair<int, datagen::SkinVertex>>& verts)
 {
     datagen::MeshDesc d;
@@ -67,7 +54,6 @@ const mOCS kRest[3] = {MakeFrame(0, 0, 0), MakeFrame(0, 0, 0), MakeFrame(0, 0, 0
 class eMeshSkinTest : public testing::Test {
 protected:
     void TearDown() override { ClearModelManagers(); }
-    // The skinned records of a mesh built from verts, bones at frames.
     std::vector<Record> Skin(const datagen::MeshDesc& desc, const mOCS (&bones)[3])
     {
         const eMesh* m = PlaceMesh(m_data, &m_pool, 1, desc);
@@ -122,8 +108,6 @@ TEST_F(eMeshSkinTest, WeightsApplyAsStoredAndResultsSaturate)
 
 TEST_F(eMeshSkinTest, RecordsFollowMaterialsThenWeightCounts)
 {
-    // Material 0: a two-weight vertex listed before a one-weight one;
-    // material 1: three, two and one weights in that order.
     const datagen::MeshDesc desc = SkinDesc({{0, Vertex({1, 0, 0}, 2, {0, 128, 1, 127})},
                                              {0, Vertex({2, 0, 0}, 1, {0, 255})},
                                              {1, Vertex({3, 0, 0}, 3, {0, 85, 1, 85, 2, 85})},
@@ -167,7 +151,6 @@ protected:
         for (eMaterial*& p : eMaterialMgr::s_pInstances)
             p = nullptr;
     }
-    // Draw commands DrawStatic sends.
     uint64_t Draws(int nMaterials, const eMaterialHandle* pMaterials)
     {
         GXTestResetDrawStats();
@@ -205,8 +188,7 @@ TEST_F(eMeshDrawTest, AlphaWeightsTheCallersStatesOrMakesTheDefaultOne)
     state.m_nColor = 0x80336699u;
     // Alpha 0.5 is byte 127: the default state's alpha, or 128 x 127 / 255.
     const struct { const eMaterialState* pStates; uint32_t color; } rows[] = {
-        {nullptr, 0x7FFFFFFFu},
-        {&state, 0x3F336699u},
+        {nullptr, 0x7FFFFFFFu}, {&state, 0x3F336699u},
     };
     for (const auto& row : rows) {
         m_pMesh->DrawStatic(m_camera, m_frame, 1, materials, row.pStates, 1.0f, 0.5f);

@@ -1,19 +1,10 @@
-// Meshes: reading and writing the mesh file, node lookup by name, and the
-// checks that refuse meshes whose indices would leave their arrays.
 #include "eEngine/eMesh.h"
 
-#include <gtest/gtest.h>
-
-#include "cCore/cFile.h"
-#include "eEngine/eMesh.h"
-#include "eEngine/eMesh.h"
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
 
 namespace {
 
-// Two nodes, one bone; one triangle skinned and one rigid; a rigid and a
-// skinned collision triangle.
 datagen::MeshDesc SmallDesc()
 {
     datagen::MeshDesc d = FigureDesc();
@@ -36,17 +27,11 @@ datagen::MeshDesc SmallDesc()
 
 class eMeshTest : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        ClearModelManagers();
-        eMesh::s_platformWrite[cFile::kPlatformConsole] = nullptr;
-    }
-    // Writes and reads a mesh file built from the description.
+    void TearDown() override { ClearModelManagers(); }
     bool Read(const datagen::MeshDesc& desc, eMesh* pMesh)
     {
         return datagen::WriteMeshFile(m_data.HostPath("m.msh"), desc) && ReadObjectFile("m.msh", pMesh, &m_pool);
     }
-    // The mesh built from desc, damaged, is refused and leaves no data.
     void ExpectRefused(const datagen::MeshDesc& desc, const datagen::MeshData& data)
     {
         ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("bad.msh"), desc, data));
@@ -60,41 +45,6 @@ protected:
     eTestDataDir m_data;
     cMemPool m_pool{"meshTest", 0x80000, false};
 };
-
-TEST_F(eMeshTest, AFigureRoundTripsToTheSameBytes)
-{
-    eMesh* m = PlaceMesh(m_data, &m_pool, 3, SmallDesc());
-    ASSERT_NE(m, nullptr);
-    EXPECT_STREQ(m->m_name.m_sData, "figure");
-    EXPECT_EQ(m->m_nNodes, 4);
-    EXPECT_EQ(m->m_nBones, 3);
-    EXPECT_EQ(m->m_nBonesStart, 1);
-    EXPECT_EQ(m->m_pNodes[3].nParentIndex, 1);
-    EXPECT_EQ(m->m_pNodes[2].localToParent.origin, mVec3(-0.3f, 0, 0));
-    // Bind frames invert the bones' rest frames: hips 1 unit up.
-    EXPECT_EQ(m->m_pBones[0].baseToLocal.origin, mVec3(0, 0, -1));
-    EXPECT_EQ(m->GetNumMaterials(), 2);
-    EXPECT_EQ(m->GetNumSurfaces(), 2);
-    const eMeshVisData* v = m->m_pMeshVisData;
-    ASSERT_NE(v, nullptr);
-    // Every box corner once per face normal: the torso's 24 on one bone;
-    // per leg 12 bottom ones on one and 12 top ones on two.
-    EXPECT_EQ(v->nSkinVerts1, 48);
-    EXPECT_EQ(v->nSkinVerts2, 24);
-    EXPECT_EQ(v->nSkinVerts3, 0);
-    EXPECT_EQ(m->GetNumSkinVerts(), 72);
-    EXPECT_EQ(v->pSkins[0][0].nTris, 36);
-    EXPECT_EQ(v->pObjects[1][0].nNode, 1);
-    EXPECT_EQ(v->nDisplayListBytes % 32, 0);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(v->pDisplayLists) % 32, 0u);
-    ASSERT_NE(m->m_pMeshColData, nullptr);
-    EXPECT_EQ(m->m_pMeshColData->nTris, 1);
-    EXPECT_EQ(m->m_pMeshColData->pSkins[1][0].nVerts1, 3);
-
-    eMesh::s_platformWrite[cFile::kPlatformConsole] = &datagen::WriteConsoleMeshPlatform;
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.msh"), *m));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.msh")), ReadHostFile(m_data.HostPath("mesh3.msh")));
-}
 
 TEST_F(eMeshTest, VersionOneNodesHaveNoNamesAndVersionZeroIsRefused)
 {

@@ -1,23 +1,10 @@
-// A skinned figure walking in a room, drawn headless through the whole
-// frame (cull, skin, zone passes, flip) at two times of its walk: probe
-// pixels show the legs where they were and where they swung to, and the
-// body lit by the directional light. The frames are written as PNG files
-// beside the test program.
 #include "eEngine/eModel.h"
 
 #include <cmath>
-#include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "platform/vi.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eLight.h"
-#include "eEngine/eMaterialPass.h"
-#include "eEngine/eMesh.h"
-#include "eEngine/eTextureStage.h"
-#include "eEngine/eVideoPlatform.h"
-#include "eVideoTestUtil.h"
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
 
@@ -27,12 +14,8 @@ using S = eTextureStage;
 
 const mVec3 kEye(5.0f, 0.0f, -2.9f);
 const mVec3 kLightDir(-2.0f, 0.0f, -1.0f);  // from +x and above; normalised below
-struct Rgb {
-    int r, g, b;
-};
+struct Rgb { int r, g, b; };
 
-// Screen pixel of a world point for the test's camera (looking along -x,
-// 55 degrees across, square pixels).
 void Project(const mVec3& p, int* pX, int* pY)
 {
     const float depth = kEye.x - p.x;
@@ -80,7 +63,6 @@ protected:
         ClearModelManagers();
         ZoneVideoTest::TearDown();
     }
-    // An opaque material showing its diffuse colour under the lights.
     eMaterial* Lit(float r, float g, float b)
     {
         eMaterial* m = NewMaterial();
@@ -90,9 +72,6 @@ protected:
         eMaterialMgr::Add(60 + static_cast<int>(m_materials.size()), m, 0x60);
         return m;
     }
-    // One frame as the map loop runs it: update by dt, cull (skinning the
-    // model), draw, flip. The drawn picture is kept; it is presented at the
-    // retrace after the flip, so one more flip shows it for the PNG file.
     void Frame(int dt, const char* png)
     {
         m_pModel->Update(cTimeValue(dt));
@@ -136,7 +115,6 @@ protected:
 
 TEST_F(eModelRenderTest, AWalkingFigureMovesItsLegsAndIsLit)
 {
-    // The hip joint is at z = -3; a leg reaches 1 unit down.
     const mVec3 betweenFeet(0, 0, -3.9f);        // legs straight: covered
     const mVec3 forward(0, 0.4f, -3.69f);        // 0.8 down a leg swung 30 degrees
     const mVec3 backward(0, -0.4f, -3.69f);
@@ -155,7 +133,6 @@ TEST_F(eModelRenderTest, AWalkingFigureMovesItsLegsAndIsLit)
         EXPECT_FALSE(IsSkin(a[i]));
         EXPECT_TRUE(IsSkin(b[i]));
     }
-    // The chest faces the light at cos = 2 / sqrt(5): diffuse x light x cos.
     const float c = 2.0f / std::sqrt(5.0f);
     EXPECT_NEAR(body.r, 255.0f * 0.8f * 1.0f * c, 8);
     EXPECT_NEAR(body.g, 255.0f * 0.3f * 0.9f * c, 8);

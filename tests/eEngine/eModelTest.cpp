@@ -1,28 +1,12 @@
-// Models: sizing for a mesh, playing and blending animations into a pose,
-// sub-object frames, blend and alpha, skinning once a frame, per-model light
-// scales handed to the graphics layer, and collision candidates, triangles
-// and ray hits.
 #include "eEngine/eModel.h"
 
 #include <array>
 
-#include <gtest/gtest.h>
-
 #include "platform/ps.h"
-#include "gx/gxState.h"
 #include "eEngine/eCamera.h"
-#include "eEngine/eAnimation.h"
-#include "eEngine/eCollider.h"
 #include "eEngine/eColliderRay.h"
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eLight.h"
-#include "eEngine/eMaterialPass.h"
-#include "eEngine/eMesh.h"
-#include "eEngine/eSurface.h"
-#include "eEngine/eTextureStage.h"
-#include "eEngine/eVideoPlatform.h"
-#include "eVideoTestUtil.h"
-#include "materialTestSupport.h"
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
 
@@ -30,9 +14,6 @@ namespace {
 
 constexpr int kMeshSlot = 7;
 
-// A mesh of two nodes whose node 1 (1 unit up) carries a unit square at
-// z = 0 facing up on surface 0, and a skinned triangle on surface 1 (two
-// corners on bone 0, one shared half and half with bone 1).
 datagen::MeshDesc ColliderDesc()
 {
     datagen::MeshDesc d;
@@ -60,8 +41,6 @@ datagen::MeshDesc ColliderDesc()
     return d;
 }
 
-// A looping animation of the figure's four nodes, every track constant
-// except node 0's position (x = frame).
 datagen::AnimationDesc Still(int frames, bool bLooping = true, int nodes = 4)
 {
     datagen::AnimationDesc a;
@@ -99,7 +78,6 @@ protected:
         const eAnimation* p = PlaceAnimation(m_data, &m_models, slot, desc);
         return p ? p->m_handle : eAnimationHandle();
     }
-    // The model on the figure at (1, 2, 3) of zone B, posed at rest.
     eModel& Place(int meshSlot = kMeshSlot)
     {
         m_pModel->SetMesh(eMeshMgr::GetHandle(meshSlot));
@@ -109,7 +87,6 @@ protected:
         m_pModel->Update(cTimeValue(0));
         return *m_pModel;
     }
-    // The model on the collision mesh (slot 9).
     eModel& PlaceCollider()
     {
         EXPECT_NE(PlaceMesh(m_data, &m_models, 9, ColliderDesc()), nullptr);
@@ -164,20 +141,17 @@ TEST_F(eModelTest, PlayingPicksSlotsAndJoinsTheDominantPhase)
     m.m_animationStates[3].fWeight = 1.0f;
     m.m_animationStates[3].timeElapsed = cTimeValue(120);  // 60 percent
 
-    // A second loop starts at the same phase of its own length.
     EXPECT_EQ(m.PlayAnimation(b).m_nTicks, 400);
     EXPECT_EQ(m.m_nCurAnimationState, 2);
     EXPECT_EQ(m.m_animationStates[2].timeElapsed.m_nTicks, 240);
     EXPECT_EQ(m.m_animationStates[2].fWeight, 0.0f);
 
-    // The current looping one again: its length, nothing else changes.
     m.m_animationStates[2].fWeight = 0.3f;
     m.m_animationStates[2].timeElapsed = cTimeValue(17);
     EXPECT_EQ(m.PlayAnimation(a).m_nTicks, 200);
     EXPECT_EQ(m.m_nCurAnimationState, 3);
     EXPECT_EQ(m.m_animationStates[2].timeElapsed.m_nTicks, 17);
 
-    // A one-shot starts from 0; with all four busy the lightest slot goes.
     EXPECT_EQ(m.PlayAnimation(c).m_nTicks, 100);
     EXPECT_EQ(m.m_animationStates[1].timeElapsed.m_nTicks, 0);
     m.m_animationStates[1].fWeight = 0.5f;
@@ -223,8 +197,6 @@ TEST_F(eModelTest, ThePoseBlendsStatesByTheirShareOfTheWeights)
     m.m_animationStates[1] = {Anim(2, side), 0.25f - 1.0f / 80.0f, cTimeValue(0)};
     m.m_nCurAnimationState = 1;
     m.Update(cTimeValue(1));  // weights 0.75 and 0.25
-    // Node 2 hangs from node 1, which sits at the model's origin (its
-    // animated place, not the mesh's): a quarter of the way from up to side.
     const mVec3 expected = mVec3(1, 2, 3) + mVec3(0.75f, 0, 0.75f);
     EXPECT_TRUE(m.m_pNodeToZone[2].origin.ApproxEqual(expected, 1e-3f));
     EXPECT_EQ(m.m_pNodeToZone[0], m.m_localToZone);
@@ -281,9 +253,6 @@ TEST_F(eModelTest, RootMotionFollowsTheBlend)
     m.CalcNodeDelta(cTimeValue(30), 0, &t, &r);
     EXPECT_TRUE(t.ApproxEqual(mVec3(1.5f, 0, 0), 1e-5f));
     EXPECT_EQ(m.m_animationStates[0].timeElapsed.m_nTicks, 20);  // the states are not advanced
-    // Weights that do not sum to 1 share by proportion: over 8 ticks the
-    // walk eases in to 0.4 and a stand eases out to 0.4, so half the walk's
-    // 0.4.
     datagen::AnimationDesc stand = Still(11);
     stand.nodes[0].positions = {mVec3(0, 0, 0)};
     m.m_animationStates[0].fWeight = 0.3f;
@@ -307,9 +276,7 @@ TEST_F(eModelTest, CollisionCullFilesSurfacesTheColliderMeets)
     m.m_pColInfos[0].hSurface = eSurfaceMgr::Add(3, floor, 0x33);
     m.m_pColInfos[1].hSurface = eSurfaceHandle(0x99990004);  // resolves to nothing
     const struct { const char* name; uint32_t mask; bool bIgnore; bool bFiled; } rows[] = {
-        {"a shared bit", 0x2, false, true},
-        {"no shared bit", 0x9, false, false},
-        {"ignored", 0xFF, true, false},
+        {"a shared bit", 0x2, false, true}, {"no shared bit", 0x9, false, false}, {"ignored", 0xFF, true, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -342,7 +309,6 @@ TEST_F(eModelTest, CollisionTrianglesComeInWorldSpaceInWindows)
     EXPECT_EQ(m.GetCollisionTrisCount(2), 0);
     eCollisionCacheTri tris[2];
     m.FillCollisionTris(tris, 0, 0, 2);
-    // Node 1 sits 1 above the model at (1, 2, 3) of zone B, 100 along x.
     EXPECT_EQ(tris[0].v1, mVec3(101, 2, 4));
     EXPECT_EQ(tris[1].v3, mVec3(101, 3, 4));
     EXPECT_EQ(tris[0].plane.normal, mVec3(0, 0, 1));
@@ -350,8 +316,6 @@ TEST_F(eModelTest, CollisionTrianglesComeInWorldSpaceInWindows)
     eCollisionCacheTri second;
     m.FillCollisionTris(&second, 0, 1, 1);  // only the second
     EXPECT_EQ(second.v2, tris[1].v2);
-    // The skin at rest: bind positions from the model's place; 128 + 128 of
-    // the shared corner is 256/255 of it.
     m.FillCollisionTris(tris, 1, 0, 1);
     EXPECT_EQ(tris[0].v2, mVec3(103, 2, 3));
     const float k = 256.0f / 255.0f;
@@ -382,35 +346,6 @@ TEST_F(eModelTest, RaysHitFrontFacesOnlyAndKeepTheNearest)
     }
 }
 
-TEST_F(eModelTest, AZoneRayCastFindsTheModel)
-{
-    eModel& m = PlaceCollider();
-    eTestSurface* floor = m_models.New<eTestSurface>();
-    floor->m_nCollisionMask = 0x1;
-    m.m_pColInfos[0].hSurface = eSurfaceMgr::Add(3, floor, 0x33);
-    eColliderRay ray;
-    ray.m_ray = mRay{mVec3(101.5f, 2.5f, 10), mVec3(0, 0, -1), 20.0f};
-    eZone::CollisionCullAll(ray);
-    ASSERT_TRUE(eZone::CollideAllRay(&ray));
-    EXPECT_EQ(ray.m_rayHit.pObj, static_cast<cBase*>(&m));
-    EXPECT_EQ(ray.m_rayHit.pSurface, floor);
-    EXPECT_TRUE(ray.m_rayHit.position.ApproxEqual(mVec3(101.5f, 2.5f, 4), 1e-4f));
-}
-
-TEST_F(eModelTest, TheBlockHoldsTheSceneNodeOnly)
-{
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("m.mdl"), eModel::GetStaticType()->m_nTypeId,
-                                               [](datagen::BlockWriter& b) { datagen::ModelBlock(b); }));
-    EXPECT_TRUE(ReadObjectFile("m.mdl", m_pModel, &m_models));
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.mdl"), *m_pModel));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.mdl")), ReadHostFile(m_data.HostPath("m.mdl")));
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("v0.mdl"), eModel::GetStaticType()->m_nTypeId,
-                                               [](datagen::BlockWriter& b) { datagen::ModelBlock(b, 0); }));
-    LogCatcher quiet;
-    EXPECT_FALSE(ReadObjectFile("v0.mdl", m_pModel, &m_models));
-}
-
-// ---- with the graphics layer ----
 class eModelDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override
@@ -435,7 +370,6 @@ protected:
         ClearModelManagers();
         DrawingTest::TearDown();
     }
-    // Draws the rigid head with the brightness; the last draw's state.
     std::shared_ptr<const gxState> DrawHead(uint8_t brightness, uint32_t materialFlags = 0)
     {
         eMaterial* mat = NewMaterial(materialFlags);
@@ -456,13 +390,11 @@ protected:
 
 TEST_F(eModelDrawTest, BrightnessScalesTheLightOrTheAmbient)
 {
-    // An unlit material keeps the scene's lights whatever the brightness.
     const struct { uint8_t brightness; uint32_t flags; std::array<int, 4> light; std::array<int, 3> ambient; } rows[] =
     {
         {200, 0, {160, 120, 80, 255}, {0x80, 0x60, 0x40}},  // the light by 200/255
         {10, 0, {51, 38, 25, 255}, {100, 75, 50}},          // the light held at 64/255, the ambient by 201/255
-        {64, 0, {51, 38, 25, 255}, {0x80, 0x60, 0x40}},
-        {255, 0, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
+        {64, 0, {51, 38, 25, 255}, {0x80, 0x60, 0x40}}, {255, 0, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
         {10, eMaterial::FLAG_UNLIT, {204, 153, 102, 255}, {0x80, 0x60, 0x40}},
     };
     for (const auto& row : rows) {
@@ -473,7 +405,6 @@ TEST_F(eModelDrawTest, BrightnessScalesTheLightOrTheAmbient)
         EXPECT_EQ((std::array<int, 4>{light.r, light.g, light.b, light.a}), row.light);
         const GXColorS10& reg1 = state->tevRegs[2];  // diffuse white x the ambient
         EXPECT_EQ((std::array<int, 3>{reg1.r, reg1.g, reg1.b}), row.ambient);
-        // Put back after the draw, omni lights off.
         EXPECT_EQ(eLight::s_directionalColor, mVec4(0.8f, 0.6f, 0.4f, 1.0f));
         EXPECT_EQ(eMaterial::s_nGlobalAmbient, 0xFF806040u);
         for (bool bOn : eLight::s_bOmni)
@@ -491,7 +422,6 @@ TEST_F(eModelDrawTest, AModelIsSkinnedOnceAFrame)
     m.PostCullUpdate(m_camera);  // culled again, by a second zone
     EXPECT_EQ(m.m_nPhysiqueVertsHandle, id);
     EXPECT_EQ(eVideoPlatform::s_physiqueCache.FillPosition(), fill);
-    // The rest pose skins every vertex to its bind place, in model space.
     const uint8_t* p = static_cast<const uint8_t*>(eVideoPlatform::GetPhysiqueCacheVerts(id));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(ps::LoadS16BE(p + 4), 1024);  // the torso's first corner at z = 1

@@ -12,7 +12,6 @@ const cTimeValue t20(20);
 
 TEST(eMovementTest, UpdateToStopBrakesByOneStepUntilWithinIt)
 {
-    // Maximum speed 6 and stop time 60: 0.1 per tick, a step of 2 in 20 ticks.
     const struct { float velocity, change; bool reached; } rows[] = {{2, 0, true}, {3, -2, false}, {-3, 2, false}};
     for (const auto& row : rows) {
         float change = 99;
@@ -28,7 +27,6 @@ TEST(eMovementTest, UpdateToStopBrakesByOneStepUntilWithinIt)
 
 TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
 {
-    // Maximum speed 2; 20 ticks a step.
     struct Row { const char* why; float velocity, current, target; int start, stop; float change; bool reached; };
     const Row rows[] = {
         {"at the target, at rest", 0, 5, 5, 40, 40, 0, true},
@@ -36,8 +34,6 @@ TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
         {"moving away: full deceleration 2/20 per tick", -1, 0, 100, 40, 20, 2.0f, false},
         {"at full speed near the goal: braking", 2, 0, 10, 40, 40, -1.0f, false},
         {"a small shortfall is closed, not the whole rate", 1.99f, 0, 100, 40, 40, 0.2f, false},
-        // Stopping from 1.5 takes 22.5, plus 30 travelled this step: wanted
-        // 1.5 x 50 / 52.5, so it brakes.
         {"this step's travel counts toward stopping", 1.5f, 0, 50, 40, 40, -1.0f, false},
     };
     for (const auto& row : rows) {
@@ -48,7 +44,6 @@ TEST(eMovementTest, FollowValueAcceleratesBrakesAndArrives)
             << row.why;
         EXPECT_NEAR(change, row.change, 1e-5f) << row.why;
     }
-    // The same in space; stop time 20 where braking.
     const struct { const char* why; mVec3 velocity, target; int stop; mVec3 change; bool reached; } moves[] = {
         {"far, at rest", {0, 0, 0}, {1, 101, 1}, 40, {0, 1, 0}, false},
         {"moving across and away: braking along the difference", {1, -1, 0}, {1, 101, 1}, 20,

@@ -1,44 +1,27 @@
 #include "eEngine/eMovie.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
-#include "platform/ai.h"
 #include "platform/dvd.h"
 #include "platform/ps.h"
 #include "platform/vi.h"
 #include "../test/audio_test.h"
 #include "../test/dvd_test.h"
-#include "../test/gx_test.h"
 #include "datagen/thpWriter.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eAudioPlatform.h"
 #include "Utilities/THP/THP.h"
 #include "eVideoTestUtil.h"
-#include "tempDir.h"
 
 namespace {
 
 constexpr uint32_t kWidth = 160, kHeight = 120;
 constexpr const char* kMoviePath = "/Game/Movies/Test_eng.mov";
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-// Frame k shows these four colours in its quadrants, turned on by k places,
-// so a captured frame tells which frame it is (modulo 4).
+struct Rgb { uint8_t r, g, b; };
 const Rgb kPalette[4] = {{230, 20, 20}, {20, 200, 40}, {30, 40, 220}, {240, 240, 240}};
 
-Rgb QuadrantColour(int frame, int quadrant)
-{
-    return kPalette[(quadrant + frame) % 4];
-}
+Rgb QuadrantColour(int frame, int quadrant) { return kPalette[(quadrant + frame) % 4]; }
 
 std::vector<uint8_t> Frame(int k, uint32_t w, uint32_t h)
 {
@@ -51,6 +34,11 @@ std::vector<uint8_t> Frame(int k, uint32_t w, uint32_t h)
         }
     }
     return rgb;
+}
+
+uint8_t* Aligned32(std::vector<uint8_t>* pBuffer)
+{
+    return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(pBuffer->data()) + 31) & ~uintptr_t(31));
 }
 
 double Rms(const int16_t* samples, size_t count, size_t stride)
@@ -72,7 +60,7 @@ datagen::ThpMovie MakeMovie(int frames, bool bAudio, uint32_t w = kWidth, uint32
         const size_t n = static_cast<size_t>(frames / movie.fFrameRate * 32000) + 32;
         std::vector<int16_t> tone(2 * n);
         for (size_t i = 0; i < n; ++i)
-            tone[2 * i] = tone[2 * i + 1] = static_cast<int16_t>(std::lround(8000.0 * std::sin(2 * M_PI * 440.0 * i / 32000.0)));
+            tone[2 * i] = tone[2 * i + 1] = int16_t(std::lround(8000.0 * std::sin(M_PI * 880.0 * i / 32000)));
         movie.audioTracks.push_back(tone);
     }
     return movie;
@@ -107,8 +95,6 @@ protected:
         std::ofstream out(m_dir + "/Game/Movies/Test_eng.mov", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    // Plays to the end (at most maxUpdates), running the audio frames of
-    // each movie frame by hand. Returns the Update calls made.
     int PlayToEnd(int maxUpdates = 200)
     {
         int n = 0;
@@ -126,7 +112,6 @@ protected:
     std::string m_dir = m_tmp.Path();
 };
 
-// Tests that show pictures need an OpenGL context.
 class eMoviePlayTest : public eMovieTest {
 protected:
     void SetUp() override
@@ -175,7 +160,6 @@ TEST_F(eMoviePlayTest, ThirtyFramesPlayWithTheirPictures)
     EXPECT_LT(outside[0] + outside[1] + outside[2], 30);  // only the movie's own size is drawn
 }
 
-// A fast decode waits a retrace more: 30 frames a second on a 60 Hz display.
 TEST_F(eMoviePlayTest, MovieWithoutAudioShowsAFrameEveryTwoRetraces)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(4, false, 32, 16)));
@@ -190,8 +174,6 @@ TEST_F(eMoviePlayTest, MovieWithoutAudioShowsAFrameEveryTwoRetraces)
     }
 }
 
-// Three audio buffers: a fourth frame waits until one has been played, and
-// the movie shows the last frame meanwhile.
 TEST_F(eMoviePlayTest, AudioStillPlayingHoldsTheNextFrame)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(6, true, 32, 16)));
@@ -211,9 +193,7 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
     const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, true, 32, 16));
     const uint32_t table = ps::LoadU32BE(&good[0x20]);  // the audio information starts at table + 32
     const struct { const char* name; size_t offset; uint32_t value; } rows[] = {
-        {"magic", 0, 0x54485000 ^ 0x01000000},
-        {"version 1.0", 4, 0x00010000},
-        {"seventeen components", table, 17},
+        {"magic", 0, 0x54485000 ^ 0x01000000}, {"version 1.0", 4, 0x00010000}, {"seventeen components", table, 17},
         {"a component of an unknown kind", table + 4, 0x02FFFFFF},
         {"first frame larger than the largest", 0x18, 0x100000},
         {"largest frame larger than the file", 0x08, 0xFFFFFFF0},
@@ -235,8 +215,6 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
     EXPECT_TRUE(eMovie::Open(kMoviePath));
 }
 
-// The size products wrap in 32 bits unless bounded: the buffers would be
-// smaller than the frames and samples written into them.
 TEST_F(eMovieTest, AudioSamplesAFrameCannotHoldAreRefused)
 {
     std::vector<uint8_t> bytes = datagen::MakeThpFile(MakeMovie(3, true, 32, 16));
@@ -253,17 +231,13 @@ TEST_F(eMovieTest, AudioSamplesAFrameCannotHoldAreRefused)
     THPSimpleQuit();
 }
 
-// What the player can decode safely opens; frames the decoder cannot tile
-// fail one by one instead.
 TEST_F(eMovieTest, OddButSafeMoviesOpen)
 {
     const std::vector<uint8_t> good = datagen::MakeThpFile(MakeMovie(3, false, 32, 16));
     const uint32_t table = ps::LoadU32BE(&good[0x20]);
     const struct { const char* name; size_t offset; uint32_t value; } rows[] = {
-        {"no frames", 0x14, 0},
-        {"picture width not tiled", table + 20, 40},
-        {"picture height not tiled", table + 24, 12},
-        {"picture over 1024 wide", table + 20, 1040},
+        {"no frames", 0x14, 0}, {"picture width not tiled", table + 20, 40},
+        {"picture height not tiled", table + 24, 12}, {"picture over 1024 wide", table + 20, 1040},
         {"a second video component", table + 4, 0x0000FFFF},
     };
     for (const auto& row : rows) {
@@ -282,7 +256,7 @@ TEST_F(eMovieTest, OddButSafeMoviesOpen)
     ASSERT_TRUE(THPSimpleInit(FALSE, nullptr));
     ASSERT_TRUE(THPSimpleOpen(kMoviePath));
     std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
-    ASSERT_TRUE(THPSimpleSetBuffer(reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t(31))));
+    ASSERT_TRUE(THPSimpleSetBuffer(Aligned32(&buffer)));
     EXPECT_TRUE(THPSimplePreLoad(TRUE));  // a looping movie without frames reads none
     EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_NOT_READ);
     EXPECT_TRUE(THPSimpleLoadStop());
@@ -299,12 +273,10 @@ TEST_F(eMovieTest, PreloadReadsAtMostTenFrames)
         ASSERT_TRUE(THPSimpleInit(FALSE, nullptr));
         ASSERT_TRUE(THPSimpleOpen(kMoviePath));
         std::vector<uint8_t> buffer(THPSimpleCalcNeedMemory() + 32);
-        uint8_t* aligned = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer.data()) + 31) & ~uintptr_t(31));
-        ASSERT_TRUE(THPSimpleSetBuffer(aligned));
+        ASSERT_TRUE(THPSimpleSetBuffer(Aligned32(&buffer)));
         ASSERT_TRUE(THPSimplePreLoad(FALSE));
         EXPECT_EQ(DVDTestGetReadCount(), 2u + std::min(frames, 10));  // header, components, frames
         EXPECT_EQ(THPSimpleGetTotalFrame(), static_cast<uint32_t>(frames));
-        // Closing is refused while preloaded; stopping the load frees it.
         EXPECT_FALSE(THPSimpleClose());
         EXPECT_TRUE(THPSimpleLoadStop());
         EXPECT_TRUE(THPSimpleClose());
@@ -331,7 +303,6 @@ TEST_F(eMoviePlayTest, ASlowDiscDelaysTheMovieInsteadOfEndingIt)
     EXPECT_EQ(eMovie::s_nCurrentFrame, 11);
     EXPECT_EQ(eMovie::s_nStalledRetraces, 0);
 
-    // A disc that never delivers ends the movie after the longest wait.
     eMovie::Close();
     ASSERT_TRUE(eMovie::Open(kMoviePath));
     DVDTestHoldDrive(true);
@@ -346,7 +317,6 @@ TEST_F(eMoviePlayTest, ASlowDiscDelaysTheMovieInsteadOfEndingIt)
 TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
 {
     std::vector<uint8_t> bytes = datagen::MakeThpFile(MakeMovie(14, false, 32, 16));
-    // Frame 11's "next" word gives frame 12's size.
     uint32_t at = ps::LoadU32BE(&bytes[0x28]);
     uint32_t size = ps::LoadU32BE(&bytes[0x18]);
     for (int k = 0; k < 11; ++k) {
@@ -364,7 +334,6 @@ TEST_F(eMoviePlayTest, AFrameLargerThanTheLargestStopsTheMovie)
 TEST_F(eMoviePlayTest, MovieAudioPlaysAtTheMusicVolume)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(3, true, 32, 16)));
-    // The square-law gain of each volume step scales the movie's samples.
     double rms[2] = {};
     const float faders[2] = {1.0f, 0.5f};  // volume 127, then 63
     for (int i = 0; i < 2; ++i) {
@@ -399,7 +368,6 @@ TEST_F(eMovieTest, DecodeRefusesAnUnknownTrackAndABusyAudioBuffer)
     EXPECT_EQ(THPSimpleDecode(0), THP_DECODE_OK);
 }
 
-// A volume change with a time ramps linearly, 32 samples a millisecond.
 TEST_F(eMovieTest, VolumeRampsOverItsTime)
 {
     WriteMovie(datagen::MakeThpFile(MakeMovie(3, true, 16, 8)));

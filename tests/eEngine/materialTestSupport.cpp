@@ -1,14 +1,9 @@
-#include "materialTestSupport.h"
 
 #include <algorithm>
 #include <iterator>
-#include <memory>
 
-#include "platform/os.h"
 #include "platform/ps.h"
-#include "cCore/cFile.h"
 #include "eEngine/eLight.h"
-#include "eEngine/eMaterial.h"
 #include "eEngine/eTextureData.h"
 #include "zoneTestSupport.h"
 
@@ -32,7 +27,7 @@ void ResetMaterialState()
 
 std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t len)
 {
-    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(len, bytes.size())));
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(len, bytes.size()))};
 }
 
 bool NextWordIs(const cFile& file, uint32_t value)
@@ -62,7 +57,6 @@ datagen::RgbaImage SplitImage(uint32_t size, const uint8_t left[4], const uint8_
 void MaterialTest::SetUp()
 {
     ResetMaterialState();
-    // As the game configuration does before any file is read.
     m_lightmapPlaceholder.m_name.Set("( Lightmap )");
     m_frameBufferPlaceholder.m_name.Set("( Framebuffer )");
     eMaterial::s_hLightmapTex =

@@ -3,9 +3,6 @@
 #include <cmath>
 
 #include "cCore/cFile.h"
-#include "cCore/cReadBlock.h"
-#include "eEngine/eAnimation.h"
-#include "eEngine/eMesh.h"
 
 bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
 {
@@ -62,8 +59,6 @@ bool QuatNear(const mQuat& a, const mQuat& b, float tol)
 
 void AddBox(const mVec3& lo, const mVec3& hi, std::vector<datagen::MeshVertex>* pCorners)
 {
-    // Per face: its normal axis and sign; corners run counter-clockwise
-    // seen from outside.
     for (int axis = 0; axis < 3; ++axis) {
         for (int side = 0; side < 2; ++side) {
             const int u = (axis + 1) % 3, v = (axis + 2) % 3;
@@ -93,8 +88,6 @@ void AddBox(const mVec3& lo, const mVec3& hi, std::vector<datagen::MeshVertex>* 
 
 namespace {
 
-// The box's corners as skin vertices: one weight on bone, or two at the
-// top (z = top) shared with bone 0.
 void AddSkinBox(const mVec3& lo, const mVec3& hi, uint8_t bone, float top, datagen::MeshSkinDesc* pSkin)
 {
     std::vector<datagen::MeshVertex> corners;
