@@ -60,13 +60,7 @@ TEST_F(eROMFontTest, StartsWithTheVideoDeviceAtTheCellSize)
     EXPECT_LE(reinterpret_cast<const uint8_t*>(pFont) + OS_FONT_SIZE_ANSI, static_cast<uint8_t*>(OSGetArenaLo()));
     EXPECT_TRUE(eROMFont::Initialize());  // a second start keeps the font
     EXPECT_EQ(eROMFont::s_pFontData, pFont);
-    int size = 0, space = 0;
-    eROMFont::GetFontSize(&size, &space);
-    EXPECT_EQ(size, Cell());
     eROMFont::SetFontSize(-3, 2);
-    eROMFont::GetFontSize(&size, &space);
-    EXPECT_EQ(size, -3);
-    EXPECT_EQ(space, 2);
     EXPECT_EQ(eROMFont::s_nFontSize, -48);
 }
 
