@@ -71,7 +71,8 @@ TEST_F(eSoundDataTest, RoundTripThroughAudioMemory)
 {
     EXPECT_EQ(eSoundData::GetStaticType()->m_nTypeId, 37u);
     EXPECT_EQ(eSoundDataGroup::GetStaticType()->m_nTypeId, 38u);
-    datagen::SoundRecord record = datagen::MakeSoundRecord("ss_Beep", datagen::MakeSineTone(1000.0, 9000.0, 500), false);
+    datagen::SoundRecord record =
+        datagen::MakeSoundRecord("ss_Beep", datagen::MakeSineTone(1000.0, 9000.0, 500), false);
     record.originalName = "beep_source";
     ASSERT_TRUE(datagen::WriteSoundDataFile(m_data.HostPath("beep.snd"), record));
     const eSoundData* s = Load("/beep.snd");
