@@ -41,7 +41,10 @@ protected:
         return q;
     }
 
-    static bool Listed(eVolume* const* list, int n, const eVolume* v) { return std::find(list, list + n, v) != list + n; }
+    static bool Listed(eVolume* const* list, int n, const eVolume* v)
+    {
+        return std::find(list, list + n, v) != list + n;
+    }
 
     static std::string Lists(const eVolumeQuery& q, const eVolume* v)
     {
@@ -93,7 +96,9 @@ TEST_F(eVolumeTest, RestrictionsPickTheClassAndTheObject)
     Place(&m_a, &v, {0, 0, 0});
     eTestGeom mine, other;
     eVolume aVolume;  // a querier of an unrelated class
-    const struct { const char* why; const cType* type; const cBase* instance; const cBase* querier; bool bListed; } rows[] = {
+    const struct {
+        const char* why; const cType* type; const cBase* instance; const cBase* querier; bool bListed;
+    } rows[] = {
         {"no restriction", nullptr, nullptr, &aVolume, true},
         {"the class matches by derivation", eGeom::GetStaticType(), nullptr, &mine, true},
         {"another class", eGeom::GetStaticType(), nullptr, &aVolume, false},
