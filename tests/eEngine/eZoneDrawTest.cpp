@@ -82,7 +82,9 @@ TEST_F(eZoneDrawTest, RecordsAreFiledByMaterialAndState)
     eZone zone;
     ReadRoomInto(&zone);
     enum Bin { OPAQUE, BLENDED, ZSORTED, PREBLENDED, NONE };
-    const struct { const char* why; uint32_t flags; M::eBlendMode blend; int alpha; bool bNoMaterial; Bin bin; } rows[] = {
+    const struct {
+        const char* why; uint32_t flags; M::eBlendMode blend; int alpha; bool bNoMaterial; Bin bin;
+    } rows[] = {
         {"opaque", 0, M::BLEND_NONE, -1, false, OPAQUE},
         {"no material at all", 0, M::BLEND_NONE, -1, true, OPAQUE},
         {"blending", 0, M::BLEND_ADD, -1, false, BLENDED},
