@@ -199,7 +199,8 @@ TEST_F(eZoneRenderTest, ACorridorIsLitLightmappedBlendedAndFogged)
     const char* env = std::getenv("QM_ZONE_PNG");
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::string path = env && *env ? env : (ec ? std::string(".") : exe.parent_path().string()) + "/zone_render.png";
+    const std::string dir = ec ? std::string(".") : exe.parent_path().string();
+    const std::string path = env && *env ? env : dir + "/zone_render.png";
     ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
     std::printf("zone frame written to %s\n", path.c_str());
 
