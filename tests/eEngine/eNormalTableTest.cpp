@@ -9,8 +9,6 @@
 
 namespace {
 
-// Every bit of every entry, in order, as exported: FNV-1a over the floats'
-// bits, low byte first. Each entry is also the one it is nearest itself.
 TEST(eNormalTableTest, EntriesHoldTheExportedBits)
 {
     const auto& t = eNormalTable::s_normalTable;

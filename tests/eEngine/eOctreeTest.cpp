@@ -27,8 +27,6 @@ TEST(eOctreeTest, NumberingFollowsFromTheIndex)
 
 TEST(eOctreeTest, RadiusPicksTheLevelAndCentreTheCell)
 {
-    // Size 100, loose scale 1.5: q = 25 / r, level floor(log2 q), then cells
-    // trunc(2^L / 100 x (50 + c)) interleaved after the level's first node.
     const struct { const char* why; int levels; float x, y, z, r; int32_t node; } rows[] = {
         {"as large as the cube: the root", 5, 0, 0, 0, 100, 0},
         {"q just below 2: level 0", 5, 0, 0, 0, 13, 0},

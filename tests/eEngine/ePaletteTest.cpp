@@ -38,7 +38,6 @@ TEST_F(ePaletteTest, PalettesReadFromOnePoolLie544BytesApart)
     ASSERT_TRUE(b.Read(file, &m_pool));
     ASSERT_TRUE(a.m_pData && b.m_pData);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(a.m_pData) % 32, 0u);
-    // 544 apart; the sanitizer build's red zone between them adds a step of 32.
     const ptrdiff_t apart = static_cast<ptrdiff_t>((544 + cMemPool::kRedZone + 31) / 32 * 32);
     EXPECT_EQ(reinterpret_cast<const uint8_t*>(b.m_pData) - reinterpret_cast<const uint8_t*>(a.m_pData), apart);
     EXPECT_EQ(a.m_pData->m_entries[0], 255);
@@ -60,30 +59,6 @@ TEST_F(ePaletteTest, ApplyAlwaysLoadsPaletteMemoryZeroAndCopiesShareEntries)
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->m_pData, p.m_pData);
     std::destroy_at(copy);
-}
-
-TEST_F(ePaletteTest, VersionZeroConsoleBlockLeavesThePalette)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Begin(1).End().Begin(0).Bytes(Ramp().entries.data(), 512).End().End().Trailer();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    ePalette p;
-    EXPECT_TRUE(p.Read(file, &m_pool));
-    EXPECT_EQ(p.m_pData, nullptr);
-}
-
-TEST_F(ePaletteTest, ShortEntriesFailAndKeepTheOldOnes)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Begin(1).End().Begin(1).Bytes(Ramp().entries.data(), 300).End().End().Trailer();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    ePalette p;
-    ASSERT_TRUE(p.Create(&m_pool));
-    ePaletteData* old = p.m_pData;
-    EXPECT_FALSE(p.Read(file, &m_pool));
-    EXPECT_EQ(p.m_pData, old);
 }
 
 }  // namespace

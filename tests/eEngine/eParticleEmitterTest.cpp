@@ -9,11 +9,8 @@
 
 namespace {
 
-// File header, the emitter's block header and the empty base block come
-// before the fields.
 constexpr size_t kPayload = cFile::kHeaderSize + 12 + 16;
 
-// An emitter whose every stored field holds a value of its own.
 eParticleEmitter Distinct()
 {
     eParticleEmitter e;
@@ -38,12 +35,6 @@ eParticleEmitter Distinct()
 
 class eParticleEmitterTest : public testing::Test {
 protected:
-    bool Read(const std::vector<uint8_t>& bytes, eParticleEmitter* pEmitter)
-    {
-        EXPECT_TRUE(datagen::WriteBytes(m_data.HostPath("e.dat"), bytes));
-        cFile file;
-        return file.Open("/e.dat") && pEmitter->Read(file, &m_pool);
-    }
     static datagen::BlockWriter File(const eParticleEmitter& e, uint32_t version)
     {
         datagen::BlockWriter w;
@@ -51,7 +42,6 @@ protected:
         return w.Trailer();
     }
     eTestDataDir m_data;
-    cMemPool m_pool{"emitterTest", 0x10000, false};
 };
 
 TEST_F(eParticleEmitterTest, DefaultsAndDerivedValues)
@@ -208,54 +198,6 @@ TEST_F(eParticleEmitterTest, Version17FieldsSitAtTheirOffsets)
     };
     for (const auto& f : floats)
         EXPECT_EQ(ps::LoadF32BE(p + f.offset), f.value) << f.offset;
-}
-
-TEST_F(eParticleEmitterTest, RoundTripRebuildsDerivedValues)
-{
-    ASSERT_TRUE(datagen::WriteEmitterFile(m_data.HostPath("e.dat"), Distinct()));
-    auto* e = dcast<eParticleEmitter>(cBase::Load("/e.dat", &m_pool, eParticleEmitter::GetStaticType()));
-    ASSERT_NE(e, nullptr);
-    // Every derived value is rebuilt from what was read.
-    EXPECT_TRUE(e->m_bInterpolateColor && e->m_fOneOverFramesInY == -0.5f && e->m_nMillisecondsPerFrame == 33);
-    EXPECT_FLOAT_EQ(e->m_fAlphaFullEnd, 0.9f);
-    EXPECT_EQ(e->m_fOneOverFadeOutTime, 1.0f / 80);
-    EXPECT_FLOAT_EQ(e->m_fMaxParticleRadius, 1.414f * (2 + 0.99f * 0.25f));
-    ASSERT_TRUE(datagen::WriteEmitterFile(m_data.HostPath("again.dat"), *e));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("e.dat"));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.dat")), bytes);
-    for (size_t len = 0; len < bytes.size() - 8; ++len) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), {bytes.begin(), bytes.begin() + long(len)}));
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, eParticleEmitter::GetStaticType()), nullptr) << len;
-    }
-}
-
-TEST_F(eParticleEmitterTest, OlderVersionsKeepTheFieldsTheyLack)
-{
-    eParticleEmitter src = Distinct();
-    src.SetFramesPerSecond(10);
-    const struct { uint32_t version; bool lifetime, alignment, influence; } rows[] = {
-        {14, false, false, false}, {15, true, false, false}, {16, true, true, false}, {17, true, true, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.version);
-        eParticleEmitter e;
-        e.m_emitterLifetime = cTimeValue(-7);
-        e.m_fEmitterInfluence = -7;
-        e.m_worldAlignment.origin.Set(-7, -7, -7);
-        ASSERT_TRUE(Read(File(src, row.version).GetBytes(), &e));
-        EXPECT_EQ(e.m_emitterLifetime, row.lifetime ? src.m_emitterLifetime : cTimeValue(-7));
-        EXPECT_EQ(e.m_worldAlignment.origin, row.alignment ? src.m_worldAlignment.origin : mVec3(-7, -7, -7));
-        EXPECT_EQ(e.m_fEmitterInfluence, row.influence ? src.m_fEmitterInfluence : -7.0f);
-        EXPECT_EQ(e.m_localToParent.origin, src.m_localToParent.origin);  // after the gated fields
-        EXPECT_EQ(e.m_fCollisionElasticity, src.m_fCollisionElasticity);
-        EXPECT_EQ(e.m_nMillisecondsPerFrame, 100);
-    }
-    for (uint32_t version : {13u, 18u}) {
-        eParticleEmitter e;
-        EXPECT_FALSE(Read(File(src, version).GetBytes(), &e)) << version;
-        EXPECT_EQ(e.m_nMaxParticles, 0) << version;
-        EXPECT_EQ(e.m_lifetime.m_nTicks, 1000) << version;
-    }
 }
 
 }  // namespace

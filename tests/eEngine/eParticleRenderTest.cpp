@@ -1,9 +1,3 @@
-// A particle plume and a ribbon trail in a zone written by the zone writer,
-// their emitter and trail configuration loaded from data files, drawn
-// through CullAll and DrawAll as the map loop does. The frame is left as a
-// PNG next to the test binary (or at $QM_PARTICLE_PNG) for a person to look
-// at; probe pixels check that the particles show and fade with age, and the
-// trail with distance from its head.
 #include "eEngine/eParticleSystem.h"
 
 #include <algorithm>
@@ -48,7 +42,6 @@ protected:
         mRandReset();
     }
 
-    // Unlit, one stage: texture x vertex colour in colour and alpha.
     M* Material(int materialSlot, int textureSlot, M::eBlendMode blend, bool bModulate)
     {
         M* m = NewMaterial(M::FLAG_UNLIT | M::FLAG_TWO_SIDED);
@@ -77,8 +70,6 @@ protected:
         return image;
     }
 
-    // The brightest pixel of a rectangle around (x, y), tall enough to hold
-    // the centre of one puff of the column; one pixel with radius 0.
     static Rgb Brightest(const std::vector<uint8_t>& frame, int x, int y, int radius = 3)
     {
         Rgb best{0, 0, 0};
@@ -112,9 +103,6 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     zone.m_nZoneIndex = 0;
     eZone::s_pZones[0] = &zone;
 
-    // A column of orange puffs rising 6 units a second from (-3, 12, -3),
-    // one every tenth of a second, each fading out over its whole second
-    // of life.
     eParticleEmitter source;
     source.m_nMaxParticles = 40;
     source.SetLifetime(cTimeValue(600)), source.SetBirthDelay(cTimeValue(60));
@@ -154,7 +142,6 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     M::s_nGlobalAmbient = 0xFF000000u;  // no ambient light: the background keeps its clear colour
     for (int frame = 0; frame < kFrames; ++frame) {
         plume->Update(cTimeValue(20), 1.0f);
-        // The trail's node sweeps from x = -1 to x = 6.2 at y = 12, z = 1.
         trail->m_localToParent.origin.Set(-1.0f + 0.6f * static_cast<float>(frame - (kFrames - 13)), 12, 1);
         trail->m_nGeomFlags |= eGeom::kDirty;
         trail->Update(cTimeValue(20));
@@ -183,8 +170,6 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     std::vector<uint8_t> frame;
     int w = 0, h = 0;
     ASSERT_TRUE(GXTestReadPresented(&frame, &w, &h));
-    // Screen positions at 614.7 pixels per unit of depth ratio (55 degrees
-    // across 640 pixels), the plume 15 units ahead.
     auto sx = [](float x, float depth) { return static_cast<int>(320.0f + 614.7f * x / depth); };
     auto sy = [](float z, float depth) { return static_cast<int>(240.0f - 614.7f * z / depth); };
     const Rgb floorPixel = Brightest(frame, sx(-6, 20), sy(-4, 20), 0);
@@ -196,7 +181,6 @@ TEST_F(eParticleRenderTest, APlumeAndATrailShowAndFade)
     EXPECT_GT(young.Sum(), middle.Sum() + 20) << young.Sum() << " " << middle.Sum();
     EXPECT_GT(middle.Sum(), old.Sum() + 20) << middle.Sum() << " " << old.Sum();
 
-    // The trail: bright at its head (x = 6.2), fading toward its tail (x = -1).
     const Rgb head = Brightest(frame, sx(5.6f, 15), sy(1, 15));
     const Rgb tail = Brightest(frame, sx(0, 15), sy(1, 15));
     const Rgb above = Brightest(frame, sx(3, 15), sy(3, 15), 0);

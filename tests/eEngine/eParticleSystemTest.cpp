@@ -11,8 +11,6 @@
 
 namespace {
 
-// An emitter whose births draw only the three numbers of the position:
-// particles start at rest at the system's origin, never fade, never spin.
 void MakeQuiet(eParticleEmitter* e)
 {
     e->SetHeadingAngleTolerance(0);
@@ -108,9 +106,6 @@ TEST_F(eParticleSystemTest, SpawnsFollowTheBirthDelay)
 
 TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
 {
-    // Every spread on: 11 draws a birth (size, spin, pitch, heading, speed,
-    // three for the position, lifetime, roll, start frame), 1 for the next
-    // delay, 3 restless kicks per particle and step near an attractor.
     m_emitter.SetSizeTolerance(0.1f);
     m_emitter.m_rollRate = cTimeValue(600);
     m_emitter.m_fRollRateTolerance = 0.5f;
@@ -144,7 +139,6 @@ TEST_F(eParticleSystemTest, RandomDrawsComeInTheirOrder)
     mRandReset();
     Step();
     EXPECT_EQ(First().position, mVec3(0.5f * r1 * 2, 0.5f * r2 * 4, 0.5f * r3 * 6));  // width first
-    // The pitch around the emission axis is drawn before the heading away from it.
     m_emitter.SetPitchAngleTolerance(20);
     m_emitter.SetHeadingAngleTolerance(30);
     m_emitter.SetInitialSpeed(1);
@@ -167,8 +161,6 @@ TEST_F(eParticleSystemTest, FreeSlotsAreSoughtFromTheCursorRoundTheRing)
     }
     m_sys.m_pParticleList[0].timeAlive = cTimeValue(0);  // in use: passed over
     EXPECT_EQ(m_sys.FindFreeParticleSlot(cursor), 1);
-    // Collision rectangles: origin (1, 1), sides 2 along x and 3 along y,
-    // edges included.
     const struct { mVec3 p; bool bIn; } points[] = {
         {{2, 2, 5}, true}, {{3, 4, 0}, true}, {{2, 4.5f, 0}, false}, {{2, 0.5f, 0}, false}, {{0.5f, 2, 0}, false},
         {{3.5f, 2, 0}, false},
@@ -234,8 +226,6 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
         EXPECT_TRUE(p.velocity.ApproxEqual(row.wantVel, 1e-6f)) << row.why;
         EXPECT_TRUE(p.position.ApproxEqual(row.wantPos, 1e-5f)) << row.why;
     }
-    // The attractor bends the course by speed x influence x step / 1000,
-    // plus kicks of 1e-5 x three draws (z first).
     m_emitter.m_fEndSpeed = -1, m_emitter.m_fMaxSpeed = 0, m_emitter.m_fEmitterInfluence = 0;
     m_emitter.m_fAttractorInfluence = 1;
     m_sys.m_attractorPoint.Set(10, 0, 0);
@@ -246,8 +236,6 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     mRandReset();
     m_sys.DoParticleMovement(&p, false, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(20), 1);
     EXPECT_TRUE(p.velocity.ApproxEqual(mVec3(-0.02f + 1e-5f * kx, 1 + 1e-5f * ky, 1e-5f * kz), 1e-7f));
-    // At rest from start to end, a jitter kick has no speed to scale by: it
-    // keeps its size instead of making the velocity NaN.
     m_emitter.m_fAttractorInfluence = 0, m_emitter.m_fEndSpeed = 0;
     m_emitter.SetInitialSpeed(0);
     m_emitter.m_jitter.Set(1, 1, 1);
@@ -256,8 +244,6 @@ TEST_F(eParticleSystemTest, MovementUnderForcesLimitsAndPulls)
     m_sys.DoParticleMovement(&p, true, mVec3(0, 0, 0), cTimeValue(20), cTimeValue(50), 1);
     EXPECT_TRUE(std::isfinite(p.velocity.x) && std::isfinite(p.velocity.y) && std::isfinite(p.velocity.z));
     EXPECT_GT(p.velocity.Length(), 0.0f);
-    // Under a speed profile the kick (drawn z, y, x) scales with the speed:
-    // by v / initial, or from rest by v - v / end. Halfway: v 1.5 and 1.
     m_emitter.m_jitter.Set(1, 2, 3);
     mRandReset();
     const float rz = mRandTol(), ry = mRandTol(), rx = mRandTol();
@@ -302,8 +288,6 @@ TEST_F(eParticleSystemTest, BoundsZoneChangesSharedEmittersAndCopies)
     EXPECT_FALSE(single->m_pParticleList[0].IsFree());
     Arm(4);
 
-    // The emitter grows after this system was reset (another system shares
-    // it): stepping stays within this system's own slots.
     m_emitter.m_nMaxParticles = 50;
     m_emitter.SetBirthDelay(cTimeValue(0));
     Step();
@@ -462,7 +446,6 @@ TEST_F(eParticleDrawTest, OneQuadBatchPerSixteenThousandParticles)
         GTEST_SKIP() << "no OpenGL";
     MakeQuiet(&m_emitter);
     m_emitter.SetBirthDelay(cTimeValue(0));
-    // Small and well ahead of the camera, so the rasteriser has little to do.
     m_emitter.SetStartSize(0.01f);
     m_emitter.m_localToParent.origin.Set(0, 50, 0);
     m_sys.m_pParticleEmitter = &m_emitter;

@@ -24,14 +24,7 @@ protected:
         EXPECT_NE(p, nullptr);
         return p;
     }
-    // Up 4 along +y, then 6 along -x: distances 0, 4, 10; rolls 0, 10, 40.
     ePath* Corner() { return Make({{0, 0, 0, 0}, {0, 4, 0, 10}, {-6, 4, 0, 40}}); }
-    bool Read(const std::vector<uint8_t>& bytes, ePath* pPath)
-    {
-        EXPECT_TRUE(datagen::WriteBytes(m_data.HostPath("p.dat"), bytes));
-        cFile file;
-        return file.Open("/p.dat") && pPath->Read(file, &m_pool);
-    }
     eTestDataDir m_data;
     cMemPool m_pool{"pathTest", 0x20000, false};
 };
@@ -48,8 +41,6 @@ TEST_F(ePathTest, ParameterDistancePositionAndRoll)
         {"below zero: the start", -3, 2, false, 0.0f},
         {"exactly on a point going forward", 4, 0, true, 1.0f},
         {"backward from a hint in the same segment", 7, 1.2f, false, 1.5f},
-        // The hint bounds the scan: backward from before the place stays in
-        // the hint's segment.
         {"backward from a hint before the place", 7, 0, false, 1.75f},
         {"backward from the first segment's second half", 7, 0.6f, false, 1.75f},
     };
@@ -64,7 +55,6 @@ TEST_F(ePathTest, ParameterDistancePositionAndRoll)
     EXPECT_EQ(pos, mVec3(0, 0, 0));
     EXPECT_FLOAT_EQ(p.GetRollAt(1.5f), 25.0f);
     EXPECT_EQ(p.GetRollAt(2.0f), 40.0f);
-    // Near the end and at the end both take the last segment's direction (-x).
     for (float t : {1.9f, 2.0f}) {
         mBasis b;
         p.GetBasisAt(t, &b);
@@ -86,15 +76,11 @@ TEST_F(ePathTest, ClosestPoints)
     };
     for (const auto& row : rows)
         EXPECT_FLOAT_EQ(p.FindClosestPoint(row.at), row.t) << row.why;
-    // A climb after a flat run: in 3D the climbing segment's foot is near its
-    // start; in the plane the position halfway along it is nearest.
     const ePath& climb = *Make({{0, 0, 0}, {10, 0, 0}, {20, 0, 100}});
     EXPECT_EQ(climb.FindClosestPoint2DXY(mVec3(15, 0, 0)), 1.5f);
     EXPECT_LT(climb.FindClosestPoint(mVec3(15, 0, 0)), 1.01f);
     EXPECT_EQ(p.FindClosestPoint2DXY(mVec3(-3, 5, 1000)), 1.5f);  // height ignored
 
-    // The sphere of radius 2 about (0, 1, 0) leaves the first segment 3 along
-    // it; about (0, 3.5, 0) it is past its end and found on the second.
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(0, 2, 2, mVec3(0, 1, 0)), 0.75f);
     EXPECT_FLOAT_EQ(p.FindClosestPointMinDist(0, 2, 2, mVec3(0, 3.5f, 0)), 1.0f + std::sqrt(3.75f) / 6.0f);
     EXPECT_EQ(p.FindClosestPointMinDist(0.25f, 2, 2, mVec3(5, 1, 0)), 0.25f);  // out of reach: fromT
@@ -128,7 +114,6 @@ TEST_F(ePathTest, MovingAlongAtALimitedSpeed)
 
 TEST_F(ePathTest, DegeneratePathsGiveFiniteAnswers)
 {
-    // Point 1 repeats point 0: a segment of no length is its own start.
     const ePath& rep = *Make({{0, 0, 0}, {0, 0, 0}, {5, 0, 0}});
     EXPECT_EQ(rep.FindClosestPoint(mVec3(-1, 1, 0)), 0.0f);
     EXPECT_EQ(rep.Units2PathT(0, 0, false), 0.0f);
@@ -138,7 +123,6 @@ TEST_F(ePathTest, DegeneratePathsGiveFiniteAnswers)
     Make({{1, 1, 1}, {1, 1, 1}})->GetBasisAt(0.5f, &b);
     EXPECT_EQ(b.forward, mVec3(0, 1, 0));  // identity
 
-    // A copy of a one-point path keeps its point.
     const ePath* one = dcast<ePath>(Make({{1, 2, 3}})->Copy(&m_pool));
     ASSERT_NE(one, nullptr);
     mVec3 at;
@@ -153,66 +137,6 @@ TEST_F(ePathTest, DegeneratePathsGiveFiniteAnswers)
     EXPECT_EQ(empty.FindClosestPoint(pos) + empty.FindClosestPointMinDist(0, 1, 1, pos), 0.0f);
     empty.GetBasisAt(0, &b);
     EXPECT_EQ(b.up, mVec3(0, 0, 1));
-}
-
-// A path block as stored: the cObject part, count, length, then per point
-// x, y, z, roll and distance.
-datagen::BlockWriter PathFile(int32_t count, int points, uint32_t version = 1)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(version).Begin(1).Begin(1).End().Name("route").End().Int(count).Float(10.0f);
-    const float pts[3][5] = {{0, 0, 0, 0, 0}, {0, 4, 0, 10, 4}, {-6, 4, 0, 40, 10}};
-    for (int i = 0; i < points; ++i)
-        for (float f : pts[i])
-            w.Float(f);
-    return w.End().Trailer();
-}
-
-TEST_F(ePathTest, FileLayoutRoundTripAndTruncation)
-{
-    {
-        cFile raw;  // the block alone, as a group or region stores it
-        ASSERT_TRUE(raw.Create(m_data.HostPath("raw.dat").c_str(), 0, cFile::kPlatformConsole, true));
-        Corner()->Write(raw);
-    }
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("raw.dat")), PathFile(3, 3).GetBytes());
-    ASSERT_TRUE(datagen::WritePathFile(m_data.HostPath("c.dat"), *Corner()));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("c.dat"));
-    auto* loaded = dcast<ePath>(cBase::Load("/c.dat", &m_pool, ePath::GetStaticType()));
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->PathT2Units(1.5f), 7.0f);
-    ASSERT_TRUE(datagen::WritePathFile(m_data.HostPath("again.dat"), *loaded));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.dat")), bytes);
-    ePath* copy = dcast<ePath>(loaded->Copy(&m_pool));
-    ASSERT_NE(copy, nullptr);
-    EXPECT_NE(copy->m_pPoints, loaded->m_pPoints);  // its own points, in the pool
-    EXPECT_EQ(copy->m_pPoints[2].pos, mVec3(-6, 4, 0));
-    for (size_t len = 0; len < bytes.size() - 8; ++len) {
-        ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("t.dat"), {bytes.begin(), bytes.begin() + long(len)}));
-        EXPECT_EQ(cBase::Load("/t.dat", &m_pool, ePath::GetStaticType()), nullptr) << len;
-    }
-}
-
-TEST_F(ePathTest, BadCountsAndVersionsKeepThePath)
-{
-    const struct { const char* why; datagen::BlockWriter file; } rows[] = {
-        {"negative count", PathFile(-1, 0)},
-        {"more points than the block holds", PathFile(4, 3)},
-        {"a count that would overflow the byte size", PathFile(0x7FFFFFFF, 3)},
-        {"version 0", PathFile(3, 3, 0)},
-    };
-    ePath* p = Corner();
-    p->m_name.Set("kept");
-    ePathPoint* pPoints = p->m_pPoints;
-    for (const auto& row : rows) {
-        EXPECT_FALSE(Read(row.file.GetBytes(), p)) << row.why;
-        EXPECT_TRUE(p->m_nPoints == 3 && p->m_pPoints == pPoints && p->m_name == "kept") << row.why;
-    }
-    ePath empty;
-    EXPECT_TRUE(Read(PathFile(0, 0).GetBytes(), &empty));
-    EXPECT_EQ(empty.m_pPoints, nullptr);
-    EXPECT_TRUE(Read(PathFile(3, 3, 2).GetBytes(), &empty));  // later versions are read as version 1
-    EXPECT_EQ(empty.m_nPoints, 3);
 }
 
 TEST_F(ePathTest, GroupFillsManagerSlots)

@@ -15,46 +15,6 @@ namespace {
 
 using Cfg = eProjectorConfig;
 
-class eProjectorConfigTest : public MaterialTest {};
-
-TEST_F(eProjectorConfigTest, BlockRoundTripsAndVersionZeroIsSkipped)
-{
-    Cfg src;
-    src.localToParent = MakeFrame(1, 2, 3, 90);
-    src.hBlendMaterial = eMaterialHandle(0x44440004);
-    src.bIsOrtho = true;
-    src.fNear = 0.25f;
-    src.fFar = 9;
-    src.fAngle = 45;
-    src.fWidth = 4;
-    src.fHeight = 2;
-    ASSERT_TRUE(datagen::WriteProjectorConfigFile(m_data.HostPath("p.cfg"), src));
-    const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("p.cfg"));
-    // Header, type id, block header, empty base block, 76 bytes, end marker, trailer.
-    EXPECT_EQ(bytes.size(), 8u + 12u + 4u + 12u + 16u + 76u + 4u + 4u + 4u);
-    // Read, copied and written again: the same bytes.
-    const Cfg* got = static_cast<Cfg*>(cBase::Load("/p.cfg", &m_pool, Cfg::GetStaticType()));
-    ASSERT_NE(got, nullptr);
-    EXPECT_EQ(got->localToParent, src.localToParent);
-    const Cfg* copy = static_cast<Cfg*>(got->Copy(&m_pool));
-    ASSERT_NE(copy, nullptr);
-    ASSERT_TRUE(datagen::WriteProjectorConfigFile(m_data.HostPath("again.cfg"), *copy));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.cfg")), bytes);
-
-    ExpectCutFilesFail(bytes, Cfg::GetStaticType());
-    // Version 0 is skipped whole; the reader goes on after it.
-    datagen::BlockWriter w;
-    w.Header().Begin(0).Begin(1).End().Float(1).Float(2).End().Word(0xC0FFEE00).Trailer();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    Cfg cfg;
-    EXPECT_FALSE(cfg.Read(file, &m_pool));
-    EXPECT_TRUE(NextWordIs(file, 0xC0FFEE00));
-    EXPECT_EQ(cfg.fFar, 4.0f);
-    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 43u);
-    EXPECT_EQ(eProjector::GetStaticType()->m_nTypeId, 42u);
-}
-
 TEST(eProjectorTest, ConfigBuildsTheVolume)
 {
     Cfg cfg;
@@ -92,8 +52,6 @@ TEST(eProjectorTest, ConfigBuildsTheVolume)
     EXPECT_TRUE(copy->m_drawInfo.hMaterial.IsNull());
 }
 
-// A projector aimed at the room's far wall: red on its left half, green on
-// its right, added to the wall.
 class eProjectorDrawTest : public OverlaySceneTest {
 protected:
     void SetUp() override
@@ -101,8 +59,6 @@ protected:
         OverlaySceneTest::SetUp();
         if (IsSkipped())
             return;
-        // Red left, green right, inside a clear border: the clamped edge
-        // texels are what the geometry outside the box receives.
         const uint8_t red[4] = {255, 0, 0, 255};
         const uint8_t green[4] = {0, 255, 0, 255};
         datagen::RgbaImage image = SplitImage(64, red, green);
@@ -117,8 +73,6 @@ protected:
         ASSERT_NE(pBlend, nullptr);
         m_materials.push_back(pBlend);
         m_cfg.hBlendMaterial = eMaterialMgr::Add(8, pBlend, 0x88);
-        // Two units back from the wall at y = 6, aimed forward (+y) at it; a
-        // box 4 wide and 2 high from 0.5 to 6.
         m_cfg.localToParent = MakeFrame(0, 2, 0);
         m_cfg.bIsOrtho = true;
         m_cfg.fWidth = 4;
@@ -157,7 +111,6 @@ TEST_F(eProjectorDrawTest, IntensityAndDepthGoThroughTheCache)
     GXTestResetDrawStats();
     m_projector.Draw(camera, &m_projector.m_drawInfo);
     eRenderStateCache& rs = eVideoPlatform::RenderState();
-    // Intensity 0.5: alpha 127 in the material colour.
     EXPECT_EQ(rs.Get(RS_MATERIAL_COLOR) >> 24, 127u);
     ASSERT_GT(GXTestGetDrawStats().draws, 0u);
     const GXTestLastDraw last = GXTestGetLastDraw();
@@ -168,7 +121,6 @@ TEST_F(eProjectorDrawTest, IntensityAndDepthGoThroughTheCache)
     EXPECT_EQ(rs.Get(RS_Z_UPDATE), static_cast<uintptr_t>(GX_TRUE));
     EXPECT_FALSE(eVideoPlatform::s_bApplyTexMatrix);
 
-    // A material with no pass for the sweep draws nothing.
     eMaterial::s_currentPass = eMaterial::PASS_LIGHTING;
     GXTestResetDrawStats();
     m_projector.Draw(camera, &m_projector.m_drawInfo);
@@ -185,8 +137,6 @@ TEST_F(eProjectorDrawTest, ProjectsItsTextureOntoTheWall)
     m_projector.SetZone(nullptr);
     ASSERT_TRUE(DrawFrame(camera, &without));
 
-    // What changed: only brighter, inside the box's patch of the wall, red
-    // on the left of the middle and green on the right.
     int minX = 640, maxX = -1, minY = 480, maxY = -1, nDarker = 0, nRedLeft = 0, nGreenRight = 0, nChanged = 0;
     for (int y = 0; y < 480; ++y) {
         for (int x = 0; x < 640; ++x) {
@@ -207,7 +157,6 @@ TEST_F(eProjectorDrawTest, ProjectsItsTextureOntoTheWall)
     EXPECT_EQ(nDarker, 0);
     EXPECT_GT(nRedLeft, 3000);
     EXPECT_GT(nGreenRight, 3000);
-    // A box twice as wide as high, about the middle of the screen.
     EXPECT_NEAR((minX + maxX) / 2.0, 320.0, 3.0);
     EXPECT_NEAR((minY + maxY) / 2.0, 240.0, 3.0);
     EXPECT_NEAR(static_cast<double>(maxX - minX) / (maxY - minY), 2.0, 0.1);

@@ -16,8 +16,6 @@ struct eROMFontTest : VideoTest {
     {
         VideoTest::SetUp();
         if (!eROMFont::s_pFontData) {
-            // Only a machine without the font skips: where the OS loads it,
-            // the video start-up must have.
             std::vector<uint8_t> probe(OS_FONT_SIZE_ANSI + 32);
             auto* pFont = reinterpret_cast<OSFontHeader*>(AlignUp(probe.data()));
             ASSERT_FALSE(OSInitFont(pFont)) << "the video start-up did not load the boot-ROM font";
@@ -30,8 +28,6 @@ struct eROMFontTest : VideoTest {
     {
         return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(p) + 31) & ~uintptr_t(31));
     }
-    // The top row with ink in the frame buffer after drawing text with its
-    // pen at the screen's centre.
     static int TopInkRow(const char* text)
     {
         GXTestClearEfb(GXColor{0, 0, 0, 255}, 0xFFFFFF);
@@ -59,24 +55,15 @@ struct eROMFontTest : VideoTest {
 
 TEST_F(eROMFontTest, StartsWithTheVideoDeviceAtTheCellSize)
 {
-    // Video start-up reserved the font in the arena and set the sizes.
     const OSFontHeader* pFont = eROMFont::s_pFontData;
     EXPECT_EQ(reinterpret_cast<uintptr_t>(pFont) % 32, 0u);
     EXPECT_LE(reinterpret_cast<const uint8_t*>(pFont) + OS_FONT_SIZE_ANSI, static_cast<uint8_t*>(OSGetArenaLo()));
     EXPECT_TRUE(eROMFont::Initialize());  // a second start keeps the font
     EXPECT_EQ(eROMFont::s_pFontData, pFont);
-    int size = 0, space = 0;
-    eROMFont::GetFontSize(&size, &space);
-    EXPECT_EQ(size, Cell());
     eROMFont::SetFontSize(-3, 2);
-    eROMFont::GetFontSize(&size, &space);
-    EXPECT_EQ(size, -3);
-    EXPECT_EQ(space, 2);
     EXPECT_EQ(eROMFont::s_nFontSize, -48);
 }
 
-// A start-up takes the font's room, 32-byte aligned, from the arena, or
-// fails and takes nothing when the room is not there.
 TEST_F(eROMFontTest, StartUpNeedsTheFontsRoomInTheArena)
 {
     OSFontHeader* const pFont = eROMFont::s_pFontData;
@@ -129,8 +116,6 @@ TEST_F(eROMFontTest, LoadsASheetOnlyWhenTheGlyphNeedsAnother)
     }
 }
 
-// A new line moves the pen down by the font's leading at the drawing size
-// (this font's leading is its cell width, so the test gives it another).
 TEST_F(eROMFontTest, NewLineStepsByTheScaledLeading)
 {
     if (!StartVideoOnce().bHaveGL)
@@ -154,12 +139,9 @@ TEST_F(eROMFontTest, LongFormattedTextsAreCut)
     GXTestResetDrawStats();
     eROMFont::Print("%s%s", text.c_str(), "tail");
     const GXTestDrawStats stats = GXTestGetDrawStats();
-    // One quad a glyph, for the buffer's characters only.
     EXPECT_EQ(stats.vertices, 4u * (eROMFont::kPrintBufferSize - 1));
 }
 
-// The start-up notice as the game configuration shows it: two lines on
-// black, each centred, the block centred on the screen.
 TEST_F(eROMFontTest, StartUpNoticeIsCentredOnScreen)
 {
     if (!StartVideoOnce().bHaveGL)
@@ -176,8 +158,6 @@ TEST_F(eROMFontTest, StartUpNoticeIsCentredOnScreen)
     ASSERT_TRUE(frame.Read());
     EXPECT_TRUE(SaveOverlayPng("romfont_notice.png"));
 
-    // The lit pixels of each line's band: the second line's cells start
-    // where its baseline's descent ends, below the middle row.
     const int split = 240 - eROMFont::s_pFontData->descent;
     int minX[2] = {640, 640}, maxX[2] = {-1, -1}, minY = 480, maxY = -1;
     for (int y = 0; y < 480; ++y)
@@ -191,13 +171,11 @@ TEST_F(eROMFontTest, StartUpNoticeIsCentredOnScreen)
             }
     ASSERT_GE(maxX[0], 0) << "nothing drawn above the middle";
     ASSERT_GE(maxX[1], 0) << "nothing drawn below the middle";
-    // Each line's ink is centred on x = 320 within a glyph's side bearing.
     for (int band = 0; band < 2; ++band) {
         SCOPED_TRACE(band);
         EXPECT_NEAR((minX[band] + maxX[band]) / 2.0, 320.0, 3.0);
     }
     EXPECT_NEAR(maxX[1] - minX[1] + 1, Width(second), 4.0);
-    // Two lines one cell apart, the block about the middle row.
     EXPECT_NEAR((minY + maxY) / 2.0, 240.0, Cell() / 2.0);
     EXPECT_LE(maxY - minY + 1, 2 * Cell());
     EXPECT_GT(maxY - minY + 1, Cell());

@@ -11,7 +11,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-// Records what the cache sends instead of calling the graphics layer.
 struct RecordingCache : eRenderStateCache {
     Names sent;
     std::vector<int> descriptors;
@@ -54,7 +53,6 @@ TEST(eRenderStateCache, FirstApplySendsEveryGroupInFixedOrder)
 TEST(eRenderStateCache, ApplySendsOnlyDirtyGroupsInFixedOrder)
 {
     RecordingCache cache;
-    // Changed in an order unlike the send order, the blend group twice.
     cache.SetTevOrder(2, GX_TEXCOORD1, GX_TEXMAP1, GX_COLOR0A0);
     cache.Set(RS_TEV_REG1_COLOR, 0x80402010u);
     cache.Set(RS_CULL_MODE, GX_CULL_NONE);
@@ -76,7 +74,6 @@ TEST(eRenderStateCache, ApplySendsOnlyDirtyGroupsInFixedOrder)
     EXPECT_TRUE(cache.sent.empty());
 }
 
-// Each item, changed alone, sends exactly its own group once.
 TEST(eRenderStateCache, EachItemMarksItsGroup)
 {
     const char* kGroupOfItem[RS_COUNT] = {
@@ -98,7 +95,6 @@ TEST(eRenderStateCache, EachItemMarksItsGroup)
     }
 }
 
-// The defaults drawing code relies on, and what a reset sends again.
 TEST(eRenderStateCache, ResetRestoresTheDefaultTable)
 {
     const uintptr_t kDefaults[RS_COUNT] = {

@@ -16,51 +16,6 @@ namespace {
 
 using Cfg = eShadowConfig;
 
-class eShadowConfigTest : public MaterialTest {};
-
-TEST_F(eShadowConfigTest, BlockVersions)
-{
-    Cfg src;
-    src.hBlendMaterial = eMaterialHandle(0x11110001);
-    src.hFillMaterial = eMaterialHandle(0x22220002);
-    src.bRenderToTexture = true;
-    src.fFar = 7.5f;
-    const struct { uint32_t version; bool bRead; } rows[] = {{0, false}, {1, true}, {2, true}, {3, false}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.version);
-        datagen::BlockWriter w;
-        w.Header();
-        const size_t start = w.Size();
-        datagen::ShadowConfigBlock(w, src, row.version);
-        // Header, empty base block and end marker around the payload.
-        if (row.version == 1) {
-            EXPECT_EQ(w.Size() - start, 12u + 16u + 52u + 4u);
-        }
-        w.Word(0x5EED5EED).Trailer();
-        cFile file;
-        ASSERT_TRUE(OpenFile(w, &file));
-        Cfg cfg;
-        LogCatcher quiet;
-        EXPECT_EQ(cfg.Read(file, &m_pool), row.bRead);
-        EXPECT_TRUE(NextWordIs(file, 0x5EED5EED));
-        const Cfg& want = row.bRead ? src : Cfg();
-        EXPECT_EQ(cfg.hBlendMaterial, want.hBlendMaterial);
-        EXPECT_EQ(cfg.hFillMaterial, want.hFillMaterial);
-        EXPECT_EQ(cfg.bRenderToTexture, want.bRenderToTexture);
-        EXPECT_EQ(cfg.fFar, want.fFar);
-    }
-    // The engine writes version 2, the same bytes as the hand-laid block.
-    ASSERT_TRUE(datagen::WriteShadowConfigFile(m_data.HostPath("s.cfg"), src));
-    datagen::BlockWriter w;
-    w.Header().Begin(1).Word(35);
-    datagen::ShadowConfigBlock(w, src, 2);
-    w.End().Trailer();
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("s.cfg")), w.GetBytes());
-    ExpectCutFilesFail(w.GetBytes(), Cfg::GetStaticType());
-    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 35u);
-    EXPECT_EQ(eShadow::GetStaticType()->m_nTypeId, 33u);
-}
-
 TEST(eShadowTest, SetBuildsTheBoxRadius)
 {
     Cfg cfg;
@@ -69,7 +24,6 @@ TEST(eShadowTest, SetBuildsTheBoxRadius)
     eShadow shadow;
     shadow.m_nGeomFlags = 0;
     shadow.Set(cfg, 1.0f);
-    // The far corners lie one unit off the axis both ways, five deep.
     EXPECT_NEAR(shadow.m_fVisRadius, std::sqrt(27.0f), 1e-5f);
     EXPECT_NE(shadow.m_nGeomFlags & eGeom::kDirty, 0);
     EXPECT_EQ(shadow.m_drawInfo.hMaterial, cfg.hBlendMaterial);
@@ -99,7 +53,6 @@ TEST(eShadowTest, FadeFallsSmoothlyToTheClipDistance)
         shadow.m_fDistance = row.distance;
         EXPECT_FLOAT_EQ(shadow.GetFade(), row.fade) << row.distance;
     }
-    // Without a caster radius there is no band.
     caster.m_fVisRadius = 0;
     shadow.m_fDistance = 99.9f;
     EXPECT_EQ(shadow.GetFade(), 1.0f);
@@ -113,8 +66,6 @@ TEST_F(eShadowCullTest, DistanceLessTheCasterRadiusAgainstTheClip)
 {
     eShadow::s_fShadowClip = 100;
     Cfg cfg;
-    // Rows: how far the camera stands back along -y from the node at zone
-    // A's origin, the caster's radius, and whether the shadow is filed.
     const struct { const char* why; float back, radius; bool bParent; float distance; bool bFiled; } rows[] = {
         {"radius 2 at 101: distance 99, drawn", 101, 2, true, 99, true},
         {"radius 2 at 103: distance 101, not drawn", 103, 2, true, 101, false},
@@ -151,8 +102,6 @@ TEST_F(eShadowCullTest, DistanceLessTheCasterRadiusAgainstTheClip)
     }
 }
 
-// A bar casting its silhouette onto the room's floor, seen from above at
-// an angle: the frame with the shadow against the same frame without it.
 class eShadowDrawTest : public OverlaySceneTest {
 protected:
     static constexpr int kShadowSlot = 20;
@@ -166,12 +115,8 @@ protected:
         eTextureConfig* pTarget = Configure(kShadowSlot, eTextureConfig::FORMAT_RGB5A3, kShadowSize, false, true);
         ASSERT_NE(pTarget, nullptr);
         eTexture* pShadowTex = PlaceTexture(kShadowSlot, "shadow");
-        // A blob in the target until the silhouette overwrites it: opaque white.
         std::fill_n(static_cast<uint8_t*>(pTarget->m_pTextureData->m_pTexels), pTarget->m_pTextureData->m_nBytes, 0xFF);
         DCStoreRangeNoSync(pTarget->m_pTextureData->m_pTexels, pTarget->m_pTextureData->m_nBytes);
-        // No ramp stage: the copy invalidates the decoded textures each
-        // frame, and the graphics layer binds a second freshly decoded
-        // texture over the first (reported); one texture is drawn right.
         eMaterial* pBlend = datagen::MakeShadowMaterial(&m_pool, pShadowTex->m_handle, eTextureHandle());
         ASSERT_NE(pBlend, nullptr);
         m_materials.push_back(pBlend);
@@ -207,8 +152,6 @@ TEST_F(eShadowDrawTest, SilhouetteDarkensTheFloorAndLeavesTheRestOfTheFrame)
 {
     const eCamera camera = LookingAt(mVec3(0, -7, 5), mVec3(0, 0, -4));
     PresentedFrame without, with;
-    // One frame first, so that every texture the shadow samples is in the
-    // graphics layer's cache before the frames compared.
     ASSERT_TRUE(DrawFrame(camera, &with));
     eShadow::s_fShadowClip = -1;  // not filed
     ASSERT_TRUE(DrawFrame(camera, &without));
@@ -218,8 +161,6 @@ TEST_F(eShadowDrawTest, SilhouetteDarkensTheFloorAndLeavesTheRestOfTheFrame)
     EXPECT_TRUE(SaveOverlayPng("shadow_silhouette.png"));
     EXPECT_EQ(m_caster.m_nImmediateDraws - drawsBefore, 2);  // its own draw and the silhouette
 
-    // Pixels the shadow changed: only darker, only where the floor was,
-    // and the corner where the silhouette was drawn shows what it showed.
     const int floor = without.Luma(320, 400);
     ASSERT_GT(floor, 150);
     int nDarker = 0, minX = 640, maxX = -1, minY = 480, maxY = -1, nWrong = 0, nCorner = 0;
@@ -241,8 +182,6 @@ TEST_F(eShadowDrawTest, SilhouetteDarkensTheFloorAndLeavesTheRestOfTheFrame)
     EXPECT_GT(nDarker, 400);
     EXPECT_EQ(nWrong, 0);
     EXPECT_EQ(nCorner, 0);
-    // A bar turned 30 degrees: its shadow is wider than deep on screen and
-    // fills well under its bounding box; the floor around it keeps its light.
     EXPECT_GT(maxX - minX, maxY - minY);
     EXPECT_LT(nDarker, (maxX - minX + 1) * (maxY - minY + 1) * 3 / 4);
     EXPECT_LT(with.Luma((minX + maxX) / 2, (minY + maxY) / 2), floor / 2);

@@ -1,6 +1,3 @@
-// The sky: its block and skins, a material count that does not fit its mesh,
-// and drawing around the camera (scale, position, node 1 or none, skins out
-// of range, meshes without draw data).
 #include "eEngine/eSky.h"
 
 #include <cstring>
@@ -21,8 +18,6 @@ namespace {
 
 constexpr int kMeshSlot = 4;
 
-// Four materials, each a box on node 0; node 1 lies 10 units ahead (or is
-// left out).
 datagen::MeshDesc SkyMeshDesc(bool bNodeOne = true)
 {
     datagen::MeshDesc d;
@@ -66,28 +61,6 @@ protected:
     eSky* m_pSky = nullptr;
 };
 
-TEST_F(eSkyTest, ABlockRoundTripsAndVersionOneHasSkinZeroOnly)
-{
-    datagen::SkyDesc desc;
-    desc.hMesh = MeshHandle(SkyMeshDesc());
-    desc.nMaterials = 4;
-    for (uint32_t s = 0; s < 4; ++s)
-        desc.skins[s] = {0x100u + s, 0x200u + s, 0x300u + s, 0x400u + s};
-    desc.scale = 3.0f;
-    ASSERT_TRUE(ReadSky(desc));
-    EXPECT_EQ(m_pSky->m_nMaterials, 4);
-    EXPECT_EQ(m_pSky->m_hMaterials[2][1].m_nValue, 0x202u);
-    EXPECT_EQ(m_pSky->m_fScale, 3.0f);
-    ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("again.sky"), *m_pSky));
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("again.sky")), ReadHostFile(m_data.HostPath("s.sky")));
-
-    desc.version = 1;
-    ASSERT_TRUE(ReadSky(desc));
-    EXPECT_EQ(m_pSky->m_hMaterials[0][3].m_nValue, 0x400u);
-    for (int s = 1; s < 4; ++s)
-        EXPECT_EQ(m_pSky->m_hMaterials[s][0].m_nValue, 0u) << s;
-}
-
 TEST_F(eSkyTest, HandlesOfAnotherMaterialCountAreDropped)
 {
     datagen::SkyDesc desc;
@@ -106,24 +79,6 @@ TEST_F(eSkyTest, HandlesOfAnotherMaterialCountAreDropped)
     EXPECT_EQ(m_pSky->m_hMaterials[0], nullptr);
 }
 
-TEST_F(eSkyTest, ADamagedBlockLeavesTheSky)
-{
-    datagen::SkyDesc desc;
-    desc.hMesh = MeshHandle(SkyMeshDesc());
-    desc.nMaterials = 4;
-    LogCatcher quiet;
-    for (int32_t count : {-1, 0x10000000}) {  // negative; more than the block holds
-        SCOPED_TRACE(count);
-        datagen::BlockWriter bad;
-        bad.Header().Begin(1).Word(eSky::GetStaticType()->m_nTypeId);
-        bad.Begin(2).Begin(1).End().Word(desc.hMesh).Int(count).Word(0).Float(1.0f).End().End().Trailer();
-        ASSERT_TRUE(bad.Save(m_data.HostPath("bad.sky")));
-        eSky sky;
-        EXPECT_FALSE(ReadObjectFile("bad.sky", &sky, &m_pool));
-        EXPECT_EQ(sky.m_nMaterials, 0);
-    }
-}
-
 TEST_F(eSkyTest, SetMeshMakesEmptySkinsOfItsMaterialCount)
 {
     m_pSky->SetMesh(eMeshHandle(MeshHandle(SkyMeshDesc())));
@@ -136,7 +91,6 @@ TEST_F(eSkyTest, SetMeshMakesEmptySkinsOfItsMaterialCount)
 
 class eSkyDrawTest : public DrawingTest<eSkyTest> {
 protected:
-    // Draw commands, and the last one's position matrix.
     uint64_t Draw(float m[3][4] = nullptr)
     {
         GXTestResetDrawStats();
@@ -155,14 +109,11 @@ TEST_F(eSkyDrawTest, TheSkyIsSeenFromItsOwnOriginAtItsScale)
     m_pSky->SetMesh(eMeshHandle(MeshHandle(SkyMeshDesc())));
     float a[3][4], b[3][4];
     ASSERT_EQ(Draw(a), 4u);
-    // Node 1 places every object 10 ahead: hardware (x, z, -y).
     EXPECT_FLOAT_EQ(a[2][3], -10.0f);
     m_camera.SetCameraToWorld(MakeFrame(50, 60, 70));  // moved, not turned
     ASSERT_EQ(Draw(b), 4u);
     EXPECT_EQ(std::memcmp(a, b, sizeof(a)), 0);
     EXPECT_EQ(eVideoPlatform::s_worldToCamera.origin, mVec3(-50, -60, -70));  // the camera's own again
-    // View rows twice as long; the view transform takes them as they are
-    // (transposed), so the sky's view-space extent and distance double.
     m_pSky->m_fScale = 2.0f;
     ASSERT_EQ(Draw(b), 4u);
     EXPECT_FLOAT_EQ(b[0][0], 2.0f * a[0][0]);

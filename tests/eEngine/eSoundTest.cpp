@@ -13,7 +13,6 @@
 
 namespace {
 
-// What the zone filing was asked, with the sound's flags at the call.
 struct FilingCall {
     char op;  // 'a' add, 'r' remove
     const eZone* pZone;
@@ -23,8 +22,6 @@ std::vector<FilingCall> s_calls;
 void RecordAdd(eZone* z, eSound* s) { s_calls.push_back({'a', z, s->m_nFlags}); }
 void RecordRemove(eZone* z, eSound* s) { s_calls.push_back({'r', z, s->m_nFlags}); }
 
-// Zone A at the world origin in slot 0, zone B 100 units along +x in slot 1,
-// each a cube of edge 100; the zone filing is recorded.
 class eSoundTest : public eAudioTest {
 protected:
     void SetUp() override
@@ -167,8 +164,6 @@ TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
         EXPECT_EQ(Ops(), r.ops);
         m_sound.reset();
     }
-    // Leaving every zone and coming back clears the flag, into another zone
-    // or the same one.
     const struct { float x; eZone* pZone; uint32_t outside; } steps[] = {
         {500, &m_a, eSound::kFlagOutsideZones}, {70, &m_b, 0}, {500, &m_b, eSound::kFlagOutsideZones}, {10, &m_b, 0}};
     eSound& wanderer = NewSound(MakeSound(600, 32000, true), true);
@@ -189,8 +184,6 @@ TEST_F(eSoundTest, UpdateFindsTheZoneThatHoldsIt)
     EXPECT_EQ(Ops(), "aB aB ");
 }
 
-// The channel plays at volume x intensity from the sound's world position,
-// and each update brings both up to date.
 TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
 {
     eSound& s = NewSound(MakeSound(600, 32000, true), true);
@@ -207,7 +200,6 @@ TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
     ASSERT_TRUE(s.Update(&m_b, cTimeValue(1)));
     EXPECT_EQ(ChannelOf(s.m_nChannelId).fader.m_fVolume, 0.25f);
     EXPECT_TRUE(ChannelOf(s.m_nChannelId).position.ApproxEqual(mVec3(110, 0, 0), 1e-4f));
-    // New data: the old channel goes and the sound starts from the beginning.
     const int old = s.m_nChannelId;
     s.SetSoundData(MakeSound(300));
     EXPECT_FALSE(eAudio::IsValidHandle(old));

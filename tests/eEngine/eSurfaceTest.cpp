@@ -10,8 +10,6 @@
 
 namespace {
 
-// A surface block as stored: the cObject part, then mask and friction, flags
-// from version 2 and colour from version 3.
 datagen::BlockWriter SurfaceFile(uint32_t version)
 {
     datagen::BlockWriter w;
@@ -58,30 +56,6 @@ TEST_F(eSurfaceTest, VersionsOneToThreeKeepDefaultsOfFieldsTheyLack)
         EXPECT_EQ(s.m_fFriction, 0.25f);
         EXPECT_EQ(s.m_flags, row.flags);
         EXPECT_EQ(s.m_nDebugDrawColor, row.color);
-        if (row.version == 3) {
-            cFile file;
-            ASSERT_TRUE(file.Create(m_data.HostPath("w.dat").c_str(), 0, cFile::kPlatformConsole, true));
-            s.Write(file);
-        }
-    }
-    EXPECT_EQ(ReadHostFile(m_data.HostPath("w.dat")), SurfaceFile(3).GetBytes());
-}
-
-TEST_F(eSurfaceTest, VersionZeroAndShortFilesLeaveTheSurface)
-{
-    std::vector<std::vector<uint8_t>> bad = {SurfaceFile(0).GetBytes()};
-    const datagen::BlockWriter good = SurfaceFile(3);
-    for (size_t len = 0; len < good.Size() - 8; ++len)
-        bad.push_back(good.Prefix(len));
-    for (const auto& bytes : bad) {
-        eTestSurface s;
-        s.m_name.Set("old");
-        s.m_nCollisionMask = 9;
-        EXPECT_FALSE(Read(bytes, &s)) << bytes.size();
-        EXPECT_TRUE(s.m_name == "old");
-        EXPECT_EQ(s.m_nCollisionMask, 9u);
-        EXPECT_EQ(s.m_fFriction, 1.0f);
-        EXPECT_EQ(s.m_nDebugDrawColor, 0xFFA0A0A0u);
     }
 }
 

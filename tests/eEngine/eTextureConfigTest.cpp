@@ -22,10 +22,8 @@ TEST(eTextureConfig, ByteCountsAndLevelsPerFormat)
         int levels;
     };
     const Row rows[] = {
-        // 32768 + 8192 + 2048 + 512 + 128 + 32; the 4 x 4 level is not counted.
         {"CMPR 256 mipmapped", F::FORMAT_CMPR, 256, 256, true, 43680, 6},
         {"CMPR alpha 64 mipmapped", F::FORMAT_CMPR_ALPHA, 64, 64, true, 2720, 4},
-        // 16384 + 4096 + 1024 + 256 + 64: 32-bit levels reach 4 x 4.
         {"RGBA8 64 mipmapped", F::FORMAT_RGBA8, 64, 64, true, 21824, 5},
         {"RGB5A3 128 single level", F::FORMAT_RGB5A3, 128, 128, false, 32768, 1},
         {"RGB5A3 4 x 4 counts for 16-bit", F::FORMAT_RGB5A3, 4, 4, true, 32, 1},
@@ -108,18 +106,6 @@ TEST_F(eTextureConfigTest, FormatsWithoutMemoryAndOversizeSlotsKeepTheirFields)
         EXPECT_EQ(c.m_format, F::FORMAT_CMPR_ALPHA);
         EXPECT_EQ(c.m_nWidth, 64u);
     }
-}
-
-TEST_F(eTextureConfigTest, VersionZeroIsSkipped)
-{
-    datagen::BlockWriter w;
-    w.Header().Begin(0).Begin(1).End().Int(1).Word(64).Word(64).Word(0).Word(0).End().Int(0x7777).Trailer();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    eTextureConfig c;
-    EXPECT_FALSE(c.Read(file, &m_pool));
-    EXPECT_EQ(c.m_format, F::FORMAT_UNSET);
-    EXPECT_TRUE(NextWordIs(file, 0x7777));
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ void ExpectMatrix(const Mtx m, const float want[3][4], float tol = 1e-6f)
             EXPECT_NEAR(m[r][c], want[r][c], tol) << "row " << r << " column " << c;
 }
 
-// (u, v) through the 2 x 4 part of a post matrix.
 void Map(const Mtx m, float u, float v, float* pu, float* pv)
 {
     *pu = m[0][0] * u + m[0][1] * v + m[0][2] + m[0][3];
@@ -27,7 +26,6 @@ TEST(eTextureMatrixGen, DefaultsGiveTheIdentity)
     eTextureMatrixGen g;
     Mtx m;
     g.BuildMatrix(cTimeValue(12345), m);
-    // The third column carries the centring of the third scale: -0.5 + 0.5.
     const float want[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
     ExpectMatrix(m, want);
 }
@@ -41,7 +39,6 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
     };
     const Row rows[] = {
         {"quarter turn keeps the centre", 0.25f, 0.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f},
-        // Heading turns counter-clockwise: u = 1 on the centre line goes to v = 1.
         {"quarter turn moves an edge", 0.25f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 1.0f},
         {"offset 0.1 moves every point", 0.0f, 0.1f, 1.0f, 0.2f, 0.7f, 0.3f, 0.7f},
         {"scale 2 about the centre", 0.0f, 0.0f, 2.0f, 0.75f, 0.25f, 1.0f, 0.25f},
@@ -64,8 +61,6 @@ TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
 
 TEST(eTextureMatrixGen, PitchTiltsTheThirdAxisAndItsScaleCentres)
 {
-    // A quarter turn of pitch stands the third axis on v; its scale 2 then
-    // moves the centring by 0.5 x 2 along it.
     eTextureMatrixGen g;
     g.m_waves[eTextureMatrixGen::CH_PITCH].base = 0.25f;
     g.m_waves[eTextureMatrixGen::CH_SCALE_W].amplitude = 2.0f;
@@ -77,8 +72,6 @@ TEST(eTextureMatrixGen, PitchTiltsTheThirdAxisAndItsScaleCentres)
 
 TEST(eTextureMatrixGen, WavesAreSampledAtTheTimeInSeconds)
 {
-    // Offset u follows a ramp of one period a second: 150 ticks is 0.25 s.
-    // Scale v follows a square wave of 2 periods a second around 1 +- 0.5.
     eTextureMatrixGen g;
     mWaveGen& ramp = g.m_waves[eTextureMatrixGen::CH_OFFSET_U];
     ramp.waveType = mWaveGen::kRampUp;

@@ -64,7 +64,6 @@ TEST_F(eTextureStageTest, EveryOperationMapsToItsCombinerSetUp)
         {6, {A, Z, Z, B}, {AA, ZA, ZA, BA}, GX_TEV_ADD, GX_CS_SCALE_1},
         {7, {B, Z, Z, A}, {BA, ZA, ZA, AA}, GX_TEV_SUB, GX_CS_SCALE_1},
         {8, {B, A, GX_CC_A1, Z}, {BA, AA, GX_CA_A1, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
-        // Alpha runs from A to B where colour runs from B to A.
         {9, {B, A, GX_CC_APREV, Z}, {AA, BA, GX_CA_TEXA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},
         {10, {B, A, GX_CC_TEXA, Z}, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},  // no alpha 10
         {255, {Z, Z, Z, Z}, {ZA, ZA, ZA, ZA}, GX_TEV_ADD, GX_CS_SCALE_1},       // beyond both tables
@@ -223,7 +222,6 @@ TEST(eTextureStage, PostMatricesOfScaleOffsetAndFlipBooks)
     Mtx m;
     S s;
     EXPECT_FALSE(s.BuildPostMatrix(0, m));  // no transform: the identity post-transform
-    // Scale (2, 2) about the centre, offset (0.5, 0.5): u 0.5 stays, u 0 goes to -0.5.
     s.m_transform = S::XFORM_SCALE_OFFSET;
     s.m_scale[0] = s.m_scale[1] = 2.0f;
     s.m_offset[0] = s.m_offset[1] = 0.5f;
@@ -289,34 +287,6 @@ TEST_F(eTextureStageTest, PlaceholdersLoadTheScreenCopyOrLeaveTheLightmapToThePa
     lightmap->Apply(1);
     EXPECT_EQ(eTexture::s_pLastTex[3], nullptr);  // nothing loaded without a lightmap
     EXPECT_EQ(Cached(1).order[1], static_cast<uint32_t>(GX_TEXMAP3));
-}
-
-// A flip-book stage block; version 3 adds the frame range.
-TEST_F(eTextureStageTest, FlipBookFrameRangeCameWithVersionThree)
-{
-    for (uint32_t version : {2u, 3u}) {
-        SCOPED_TRACE(version);
-        datagen::BlockWriter w;
-        w.Header().Begin(version).Begin(1).End();
-        w.Byte(2).Byte(3).Byte(4).Byte(0).Byte(7).Byte(9).Byte(1).Half(2).Byte(5).Byte(S::XFORM_FLIPBOOK);
-        w.Half(4).Half(2).Int(60);
-        if (version >= 3)
-            w.Half(2).Half(5);
-        w.End().Int(0x7777).Trailer();
-        cFile file;
-        ASSERT_TRUE(OpenFile(w, &file));
-        S s(m_pPass);
-        ASSERT_TRUE(s.Read(file, &m_pool));
-        EXPECT_TRUE(NextWordIs(file, 0x7777));
-        EXPECT_EQ(s.m_colorIn[1], 3);
-        EXPECT_EQ(s.m_alphaOp, 9);
-        EXPECT_EQ(s.m_nTextureIndex, 2);
-        EXPECT_EQ(s.m_coordSource, 5);
-        EXPECT_EQ(s.m_nRows, 2);
-        EXPECT_EQ(s.m_nPeriod, 60);
-        EXPECT_EQ(s.m_nFirstFrame, version >= 3 ? 2 : 0);
-        EXPECT_EQ(s.m_nLastFrame, version >= 3 ? 5 : 0);
-    }
 }
 
 }  // namespace

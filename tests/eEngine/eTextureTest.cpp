@@ -24,7 +24,6 @@ std::vector<uint8_t> Filled(const eTextureConfig* c, uint8_t value)
     return std::vector<uint8_t>(c->m_pTextureData->m_nBytes, value);
 }
 
-// A texture description whose texels are a byte ramp of the slot's size.
 datagen::TextureFileDesc Desc(F format, uint32_t size, bool mip = false)
 {
     datagen::TextureFileDesc d;
@@ -100,37 +99,20 @@ TEST_F(eTextureTest, ReadCopiesMatchingTexelsOrLeavesTheSlotWhite)
             EXPECT_EQ(SlotBytes(c), Filled(c, row.expect == WHITE ? 0xFF : 0x5A));
         }
     }
-
-    // A console block holding only its negative first word is complete.
-    eTextureConfig* c = Configure(slot, F::FORMAT_RGBA8, 64);
-    eTexture* t = PlaceTexture(slot);
-    std::memset(c->m_pTextureData->m_pTexels, 0x5A, c->m_pTextureData->m_nBytes);
-    datagen::BlockWriter w;
-    w.Header().Begin(5).Begin(1).Begin(1).End().Name("wall").End().Int(0).Int(1);
-    w.Int(F::FORMAT_RGBA8).Word(64).Word(64).Word(0).Word(0).Begin(1).Int(-1).End().End();
-    w.Int(0x7777).Trailer();
-    cFile file;
-    ASSERT_TRUE(OpenFile(w, &file));
-    EXPECT_TRUE(t->Read(file, &m_pool));
-    EXPECT_TRUE(NextWordIs(file, 0x7777));
-    EXPECT_EQ(SlotBytes(c), Filled(c, 0x5A));
 }
 
-TEST_F(eTextureTest, SlotWithoutConfigurationIsSkippedAndOlderVersionsRefused)
+TEST_F(eTextureTest, SlotWithoutConfigurationIsSkipped)
 {
     eTexture* t = PlaceTexture(60, "old");
     t->m_bHasData = true;
     datagen::BlockWriter w;
     w.Header();
     datagen::TextureBlock(w, Desc(F::FORMAT_RGBA8, 64)).Int(0x7777);
-    w.Begin(4).Begin(1).Begin(1).End().Name("wall").End().Int(1).Int(0).End().Int(0x7777).Trailer();
+    w.Trailer();
     cFile file;
     ASSERT_TRUE(OpenFile(w, &file));
     EXPECT_TRUE(t->Read(file, &m_pool));  // logged, nothing filled
     EXPECT_FALSE(t->m_bHasData);
-    EXPECT_TRUE(NextWordIs(file, 0x7777));
-    EXPECT_FALSE(t->Read(file, &m_pool));  // version 4
-    EXPECT_EQ(t->m_wrapMode, eTexture::WRAP_CLAMP_T);
     EXPECT_TRUE(NextWordIs(file, 0x7777));
 }
 
@@ -141,7 +123,6 @@ TEST_F(eTextureTest, ApplyLoadsAMapOnceUntilForgotten)
     GXTexObj& obj = c->m_pTextureData->m_texObj;
     t->Apply(0);
     EXPECT_EQ(gxGet().texMaps[0].image, obj.image);
-    // A change to the object shows only when the map is loaded again.
     GXInitTexObjWrapMode(&obj, GX_CLAMP, GX_CLAMP);
     t->Apply(0);
     EXPECT_EQ(gxGet().texMaps[0].wrapS, GX_REPEAT);
@@ -215,7 +196,6 @@ TEST_F(eTextureTest, ImportFindsTheSlotByNameOrConfiguration)
     auto* group = m_pool.New<eTextureGroup>();
     group->m_nBegin = 60;
     group->m_nEnd = 64;
-    // "f" splits into an alpha-in-green and a colour texture.
     EXPECT_TRUE(group->Import("/Art/64FR_Leaf.tga"));
     ASSERT_TRUE(eTextureMgr::s_pInstances[61] && eTextureMgr::s_pInstances[62]);
     EXPECT_TRUE(eTextureMgr::s_pInstances[61]->m_name == "64ar_leaf");

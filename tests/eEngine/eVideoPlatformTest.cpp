@@ -18,7 +18,6 @@ namespace {
 
 TEST(eVideoPlatform, OCSTo34MatrixMapsToHardwareAxes)
 {
-    // ocs: origin, right, forward, up.
     const struct { const char* name; mOCS ocs; float m[3][4]; } rows[] = {
         {"identity", {{0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}, {{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}}},
         {"engine (x, y, z) is hardware (x, z, -y)", {{1, 2, 3}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
@@ -59,13 +58,11 @@ TEST_F(VideoTest, StartUpUsesTheRememberedModeAndReservesItsArena)
     EXPECT_EQ(eVideoPlatform::GetBackBufferSize(), 614400u);
     EXPECT_EQ(copy - fifo, 0x80000);
     EXPECT_GE(xfb, copy + 614400);
-    // Whatever takes arena memory next starts after the external frame buffer.
     EXPECT_GE(static_cast<const uint8_t*>(OSGetArenaLo()), xfb + 614400);
 }
 
 TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
 {
-    // Move the graphics state away behind the cache's back.
     GXSetZMode(GX_FALSE, GX_ALWAYS, GX_FALSE);
     GXSetBlendMode(GX_BM_SUBTRACT, GX_BL_SRCALPHA, GX_BL_ONE, GX_LO_SET);
     GXSetAlphaUpdate(GX_TRUE);
@@ -80,7 +77,6 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
     eVideoPlatform::SetVertexType(GX_VTXFMT5, true);
 
     eVideoPlatform::ResetState();
-    // The cache's defaults (pinned by its own test) reach the hardware.
     const gxState& s = gxGet();
     EXPECT_TRUE(s.zCompare && s.zUpdate && s.zCompBeforeTex);
     EXPECT_EQ(s.blendMode, GX_BM_NONE);
@@ -102,11 +98,8 @@ TEST_F(VideoTest, ResetStateSendsTheDefaultTable)
     EXPECT_TRUE(eVideoPlatform::RenderState().IsClean());
 }
 
-// Each setup programs one colour channel and both its halves, whatever the
-// setup before it left.
 TEST_F(VideoTest, LightingSetupsProgramTheColourAndAlphaChannels)
 {
-    // enable, ambient source, material source, light mask, diffuse, attenuation
     using Channel = std::array<uint32_t, 6>;
     const Channel off = {GX_FALSE, GX_SRC_REG, GX_SRC_REG, 0, GX_DF_NONE, GX_AF_NONE};
     const Channel vertex = {GX_FALSE, GX_SRC_REG, GX_SRC_VTX, 0, GX_DF_NONE, GX_AF_NONE};
@@ -152,7 +145,6 @@ TEST_F(VideoTest, ScreenCopyIsTheWholeFrameInRGB565)
     EXPECT_FALSE(c.texDstMipmap);
 }
 
-// The debug primitives in screen pixels, drawn in their 0xAARRGGBB colour.
 class eVideoPlatformDrawTest : public DrawingTest<VideoTest> {
 protected:
     void SetUp() override
@@ -196,7 +188,6 @@ TEST_F(eVideoPlatformDrawTest, QuadAndLineDrawInTheirColour)
 
 TEST_F(VideoTest, VertexFormatsHaveTheirAttributeFormats)
 {
-    // input: the attribute's input once the format is selected.
     const struct { int format; GXAttr attr; GXAttrType input; GXCompType type; uint8_t frac; } rows[] = {
         {0, GX_VA_POS, GX_INDEX16, GX_S16, 8}, {0, GX_VA_NRM, GX_INDEX8, GX_F32, 0},
         {1, GX_VA_TEX3, GX_INDEX16, GX_S16, 10}, {2, GX_VA_POS, GX_INDEX16, GX_S16, 10},

@@ -16,7 +16,6 @@ namespace {
 
 constexpr OSTime kRetrace = VI_RETRACE_TICKS;
 
-// Three rows of matrix memory from a row id.
 void ExpectRows(int firstRow, const float expected[3][4], float tol = 0.0f)
 {
     for (int r = 0; r < 3; ++r)
@@ -26,7 +25,6 @@ void ExpectRows(int firstRow, const float expected[3][4], float tol = 0.0f)
 
 TEST_F(VideoTest, SetProjectionIsOrthographicWhenSidePlanesAreOpposite)
 {
-    // The dot product of the left and right plane normals.
     const struct { float dot; bool ortho; } rows[] = {{-1.0f, true}, {-0.999995f, true}, {-1.000005f, true},
                                                       {-0.9999f, false}, {0.0f, false}, {1.0f, false}};
     for (const auto& row : rows) {
@@ -65,7 +63,6 @@ TEST_F(VideoTest, ScaleReachesOnlyThePositionAndNormalMatrices)
         ExpectRows(GX_TEXMTX2, pos1);
         ExpectRows(GX_TEXMTX3, rotation);
     }
-    // On request, local to world in the engine's own axes (no swap, no scale).
     mOCS zone;
     zone.MakeIdentity();
     zone.origin.Set(100.0f, 0.0f, 0.0f);
@@ -138,7 +135,6 @@ TEST_F(VideoTest, FlipShowsTheClearColour)
 {
     if (!StartVideoOnce().bHaveGL)
         GTEST_SKIP() << "no OpenGL";
-    // A copy clears the frame buffer to the colour: the next copy shows it.
     eVideo::Clear(true, true, 0xFF3366CCu, 1.0f, nullptr);
     eVideo::Flip();
     eVideo::Flip();

@@ -10,8 +10,6 @@
 
 namespace {
 
-// Zones A (slot 0, world origin) and B (slot 1, 100 along x), each with a
-// volume tree of edge 100 and 3 levels.
 class eVolumeTest : public WorldZoneTest {
 protected:
     void SetUp() override
@@ -28,7 +26,6 @@ protected:
         return v;
     }
 
-    // A move from a to b in zone A's space, its culling sphere around it.
     static eVolumeQuery Move(const mVec3& a, const mVec3& b, uint32_t flags = 0)
     {
         eVolumeQuery q;
@@ -44,9 +41,11 @@ protected:
         return q;
     }
 
-    static bool Listed(eVolume* const* list, int n, const eVolume* v) { return std::find(list, list + n, v) != list + n; }
+    static bool Listed(eVolume* const* list, int n, const eVolume* v)
+    {
+        return std::find(list, list + n, v) != list + n;
+    }
 
-    // "e", "i", "x" for the lists holding v, in that order.
     static std::string Lists(const eVolumeQuery& q, const eVolume* v)
     {
         return std::string(Listed(q.m_pEntered, q.m_nEntered, v) ? "e" : "") +
@@ -97,7 +96,9 @@ TEST_F(eVolumeTest, RestrictionsPickTheClassAndTheObject)
     Place(&m_a, &v, {0, 0, 0});
     eTestGeom mine, other;
     eVolume aVolume;  // a querier of an unrelated class
-    const struct { const char* why; const cType* type; const cBase* instance; const cBase* querier; bool bListed; } rows[] = {
+    const struct {
+        const char* why; const cType* type; const cBase* instance; const cBase* querier; bool bListed;
+    } rows[] = {
         {"no restriction", nullptr, nullptr, &aVolume, true},
         {"the class matches by derivation", eGeom::GetStaticType(), nullptr, &mine, true},
         {"another class", eGeom::GetStaticType(), nullptr, &aVolume, false},
@@ -220,7 +221,6 @@ TEST_F(eVolumeFileTest, BlockRoundTripsAndRefusesVersionZero)
     v.m_localToZone = MakeFrame(1, 2, 3, 90);
     ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("v.vol"), v));
     const std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("v.vol"));
-    // Header 8, top block 12 + type 4, block 12, base block 16, 68 payload, end 4, top end 4, trailer 4.
     ASSERT_EQ(bytes.size(), 8u + 16 + 12 + 16 + 68 + 4 + 4 + 4);
     auto* pRead = static_cast<eVolume*>(cBase::Load("/v.vol", &m_pool, eVolume::GetStaticType()));
     ASSERT_NE(pRead, nullptr);

@@ -12,13 +12,11 @@ namespace {
 
 using CE = eColliderEllipse;
 
-// A floor of edge 2h at height z, seen from above.
 void AddFloor(std::vector<ColTri>* pTris, float h, float z, int surface = 0)
 {
     AddQuad(pTris, {-h, -h, z}, {h, -h, z}, {h, h, z}, {-h, h, z}, surface);
 }
 
-// A wall in the plane x = x0 facing -x.
 void AddWall(std::vector<ColTri>* pTris, float x0, float h)
 {
     AddQuad(pTris, {x0, h, -h}, {x0, -h, -h}, {x0, -h, h}, {x0, h, h});
@@ -40,7 +38,6 @@ TEST_F(eZoneCollisionTest, NothingToCollideWithFindsNothing)
     eZone::CollisionCullAll(ray);
     EXPECT_FALSE(eZone::CollideAllRay(&ray));
 
-    // A zone whose collision tree holds nothing is cleared and not walked.
     eZone* pEmpty = AddZone(0, {0, 0, 0}, {});
     ASSERT_NE(pEmpty, nullptr);
     eCollisionInfo stale;
@@ -51,7 +48,6 @@ TEST_F(eZoneCollisionTest, NothingToCollideWithFindsNothing)
 
 TEST_F(eZoneCollisionTest, MovedIntoAFloorWallCornerItRestsAgainstBoth)
 {
-    // The floor in one zone, the wall in a second zone placed 5 units along x.
     std::vector<ColTri> floor, wall;
     AddFloor(&floor, 20, 0);
     AddWall(&wall, 0, 20);
@@ -62,7 +58,6 @@ TEST_F(eZoneCollisionTest, MovedIntoAFloorWallCornerItRestsAgainstBoth)
     ASSERT_TRUE(Finite(end));
     EXPECT_NEAR(end.x, 4.5f, 2e-3f);
     EXPECT_NEAR(end.z, 1.0f, 2e-3f);
-    // Pushing on into the corner finds both, with no room to move.
     e.Set(end, 1.0f, mVec3(0.7071068f, 0, -0.7071068f), {0.5f, 0.5f, 1.0f});
     eZone::CollisionCullAll(e);
     eZone::CollideAll(&e);
@@ -87,8 +82,6 @@ TEST_F(eZoneCollisionTest, SlidingAlongAWallKeepsTheTangentialMove)
     EXPECT_TRUE(end.ApproxEqual({4, 10, 0}, 2e-3f));
     EXPECT_TRUE(e.m_bSlid);
 
-    // Round by round: the sweep reaches the wall, then stands against it
-    // (travel 0) and takes the previous round's contact into the slide.
     const mVec3 diagonal(0.7071068f, 0.7071068f, 0);
     e.Set({0, 0, 0}, 10.0f, diagonal, {1, 1, 1});
     eZone::CollisionCullAll(e);
@@ -100,8 +93,6 @@ TEST_F(eZoneCollisionTest, SlidingAlongAWallKeepsTheTangentialMove)
     EXPECT_EQ(e.m_nContacts[CE::CT_NORMAL], 2);  // resting, and the saved one
     EXPECT_EQ(e.m_moveDir, e.m_prevGoodDir);
 
-    // Blocked now (travel below the tolerance): the move turns into the slide
-    // at once instead of advancing.
     const mVec3 verts[3] = {wall[0].a, wall[0].b, wall[0].c};
     e.Set({4, 0, 0}, 2.0f, mVec3(0.6f, 0.8f, 0), {1, 1, 1});
     e.AddContactPoint(CE::CT_NORMAL, {5, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, 0.0f, nullptr, nullptr,
@@ -121,8 +112,6 @@ TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
     eZone* pZone = AddZone(0, {0, 0, 0}, floor);
     ASSERT_NE(pZone, nullptr);
     eTestColModel* pModel = AddModel(pZone, box, {0, 0, 0});
-    // Half a unit into the model's +x face and into the zone floor, which
-    // never embeds.
     CE e;
     e.Set({1.5f, 0, -1.0f}, 0.0f, {0, 0, 0}, {1, 1, 1});
     eZone::CollisionCullAll(e);
@@ -137,7 +126,6 @@ TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
     eZone::CollideSlide(&e);
     EXPECT_TRUE(e.m_nonScaledPosition.ApproxEqual({2, 0, -1}, 1e-5f));
 
-    // Ignoring the model (an effect's parent) takes it out of the query.
     CE ignoring;
     ignoring.AddIgnore(pModel, true);
     ignoring.Set({1.5f, 0, 0}, 0.0f, {0, 0, 0}, {1, 1, 1});
@@ -145,8 +133,6 @@ TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
     eZone::CollideEmbed(&ignoring);
     EXPECT_FALSE(ignoring.m_bEmbedded);
 
-    // Only the model it is stuck in is passed through: one 0.3 beyond the
-    // push still blocks.
     AddModel(pZone, box, {3.8f, 0, 0});
     e.Set({1.5f, 0, -1.0f}, 0.0f, {0, 0, 0}, {1, 1, 1});
     eZone::CollisionCullAll(e);
@@ -158,8 +144,6 @@ TEST_F(eZoneCollisionTest, AnEmbeddedStartPushesOutOfTheModel)
 
 TEST_F(eZoneCollisionTest, ModelsAreGatheredWithinTheirRadiusOfTheMovesSphere)
 {
-    // A body of radius 1 moving 4 along x: the sphere is centred 2 along
-    // with radius 2 x 1 + 4; a model of radius 1 is reached up to x = 9.
     std::vector<ColTri> box;
     AddBox(&box, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f});
     eZone* pZone = AddZone(0, {0, 0, 0}, {});
@@ -212,8 +196,6 @@ TEST_F(eZoneCollisionTest, RaysReportTheNearestHitInWorldSpace)
 
 TEST_F(eZoneCollisionTest, AListIsFoundInItsOwnOctant)
 {
-    // A patch at +x, -y, +z, filed deep in the tree; a ray straight down
-    // onto it reaches it only through the right child at each level.
     std::vector<ColTri> patch;
     AddQuad(&patch, {60, -70, 40}, {70, -70, 40}, {70, -60, 40}, {60, -60, 40});
     ASSERT_NE(AddZone(0, {0, 0, 0}, patch), nullptr);
@@ -234,7 +216,6 @@ TEST_F(eZoneCollisionTest, SurfacesTheColliderDoesNotCollideWith)
         e.m_nCollisionMask = mask;
         EXPECT_FLOAT_EQ(Move(&e, {0, 0, 3}, {0, 0, -3}, {1, 1, 1}).z, mask == 0x2 ? 1.0f : -3.0f);
     }
-    // A version-2 zone stores no surface handles: its lists resolve nothing.
     ASSERT_NE(AddZone(0, {0, 0, 0}, floor, 2), nullptr);
     CE e;
     EXPECT_FLOAT_EQ(Move(&e, {0, 0, 3}, {0, 0, -3}, {1, 1, 1}).z, -3.0f);
@@ -255,7 +236,6 @@ TEST_F(eZoneCollisionTest, ListsAreDecodedOnceOrInChunks)
     Move(&e, {1, 0, 3}, {1, 0, 0}, {1, 1, 1});
     EXPECT_EQ(eZone::s_pStaticColCache->Find(list.nColCacheKey), pRun);  // not decoded again
 
-    // Lists of more than 1024 triangles do not fit the cache; they still collide.
     std::vector<ColTri> many;
     for (int i = 0; i < 1100; ++i)
         AddFloor(&many, 20, 0);
@@ -268,9 +248,6 @@ TEST_F(eZoneCollisionTest, ListsAreDecodedOnceOrInChunks)
     }
 }
 
-// Random ellipsoids swept through a random soup of triangles around closed
-// boxes (fixed seed): every end position is finite, and no body that starts
-// outside a box ends with its centre inside it.
 TEST_F(eZoneCollisionTest, RandomSweepsNeitherTunnelNorTurnNaN)
 {
     uint32_t seed = 99;

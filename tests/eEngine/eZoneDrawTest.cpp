@@ -1,7 +1,3 @@
-// Culling and drawing of zones: where records are filed, in what order bins
-// are sorted and drawn, which sweep draws what. Drawing goes through the
-// headless graphics layer; what is checked is the engine's side (records,
-// counts, calls on scene nodes), not pixels.
 #include "eEngine/eZone.h"
 
 #include <string>
@@ -18,8 +14,6 @@ namespace {
 
 using M = eMaterial;
 
-// A scene node that files one record with an optional state when culled and
-// notes every cull and draw in a shared log.
 class LoggingGeom : public eGeom {
 public:
     LoggingGeom(std::string* pLog, char name) : m_pLog(pLog), m_name(name)
@@ -51,7 +45,6 @@ public:
 
 class eZoneDrawTest : public ZoneVideoTest {
 protected:
-    // A material in slot, with flags and blend mode; no passes.
     M* AddMaterial(int slot, uint32_t flags, M::eBlendMode blend = M::BLEND_NONE)
     {
         M* m = m_pool.New<M>();
@@ -61,8 +54,6 @@ protected:
         return m;
     }
 
-    // The room, read, in slot 0, with its floor and wall materials in slots
-    // 5 and 6; returns the wall's.
     M* ReadRoomInto(eZone* pZone)
     {
         datagen::ZoneDesc desc = RoomDesc(5, false);
@@ -75,7 +66,6 @@ protected:
         return wall;
     }
 
-    // The records of a bin's ring, head first.
     static std::vector<eDrawInfo*> Ring(eDrawInfo* head)
     {
         std::vector<eDrawInfo*> ring;
@@ -92,7 +82,9 @@ TEST_F(eZoneDrawTest, RecordsAreFiledByMaterialAndState)
     eZone zone;
     ReadRoomInto(&zone);
     enum Bin { OPAQUE, BLENDED, ZSORTED, PREBLENDED, NONE };
-    const struct { const char* why; uint32_t flags; M::eBlendMode blend; int alpha; bool bNoMaterial; Bin bin; } rows[] = {
+    const struct {
+        const char* why; uint32_t flags; M::eBlendMode blend; int alpha; bool bNoMaterial; Bin bin;
+    } rows[] = {
         {"opaque", 0, M::BLEND_NONE, -1, false, OPAQUE},
         {"no material at all", 0, M::BLEND_NONE, -1, true, OPAQUE},
         {"blending", 0, M::BLEND_ADD, -1, false, BLENDED},
@@ -145,7 +137,6 @@ TEST_F(eZoneDrawTest, BinsSortFarToNearOrByHandleWithTiesToTheLaterRun)
         for (size_t i = 0; i < recs.size(); ++i) {
             recs[i].fDistance = row.dist[i];
             recs[i].hMaterial = eMaterialHandle(row.handle[i]);
-            // Appended at the end of the ring, as the bins do.
             eDrawInfo* r = &recs[i];
             if (!head) {
                 head = r->pNext = r->pPrev = r;
@@ -183,7 +174,6 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
         g->SetZone(&room);
         g->Update(cTimeValue(20));
     }
-    // A zone without draw data keeps whatever its bins held.
     eZone bare;
     eOctree tree = room.m_visOctree;
     ASSERT_TRUE(bare.CreateVisOctree(tree, &m_zonePool));
@@ -210,7 +200,6 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     EXPECT_GT(nStrips, 0);
     EXPECT_LE(nStrips, room.m_pVisData->nStrips);
 
-    // Turned round, the camera sees the other node.
     m_log.clear();
     mOCS back;
     back.basis.SetH(180);
@@ -223,7 +212,6 @@ TEST_F(eZoneDrawTest, CullAllFilesWhatTheCameraSees)
     camera.SetCameraToWorld(back);
     eZone::CullAll(camera);
     EXPECT_EQ(m_log, "cr");
-    // Drawing a record that is not one of its strips does nothing.
     eZoneVisStrip foreign{};
     foreign.nTris = 7;
     foreign.drawInfo.pDrawable = &right;
@@ -301,7 +289,6 @@ TEST_F(eZoneDrawTest, DrawAllDrawsTheFarthestZonesZSortedRecordsFirst)
         z.z->AddDrawInfo(&z.g->m_info, nullptr);
         ASSERT_EQ(z.z->m_pZSortedBin, &z.g->m_info);
     }
-    // Fog on: each sweep gets its colour, and the fog's own is back after.
     M::SetGlobalFog(true, nullptr, mVec3(0.25f, 0.5f, 0.75f), 10, 90);
     eCamera camera;
     eZone::DrawAll(camera, true);
@@ -366,7 +353,6 @@ TEST_F(eZoneDrawTest, TheAmbientIsAddedFullyWeighted)
     const uint32_t old = M::s_nGlobalAmbient;
     M::s_nGlobalAmbient = 0x00204060u;  // its own alpha 0 does not weaken it
     GXTestClearEfb(GXColor{10, 10, 10, 255}, 0xFFFFFF);
-    // A front-culling material drawn last must not remove the quad.
     eVideoPlatform::RenderState().Set(RS_CULL_MODE, GX_CULL_FRONT);
     eZone::DrawAmbient(eCamera());
     GXDrawDone();
@@ -379,8 +365,6 @@ TEST_F(eZoneDrawTest, TheAmbientIsAddedFullyWeighted)
 
 TEST_F(eZoneDrawTest, DrawContainedCarriesTheVolumeIntoEachZone)
 {
-    // The same room in slot 0 at the origin and in slot 1 at x = 100; a box
-    // round x = 100 in the first zone's space takes in only the second room.
     eZone here, there;
     ReadRoomInto(&here);
     ASSERT_TRUE(ReadZone("room.zon", &there));

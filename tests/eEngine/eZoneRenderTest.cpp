@@ -1,9 +1,3 @@
-// The first rendered world: a corridor zone written by the zone writer
-// (textured, lightmapped floor and walls, a blended window, a dynamic light,
-// fog) drawn through CullAll and DrawAll with an engine camera, as the map
-// loop does, and left as a PNG next to the test binary (or at $QM_ZONE_PNG)
-// for a person to look at. Probe pixels check what must hold in any sound
-// picture of it.
 #include "eEngine/eZone.h"
 
 #include <cmath>
@@ -47,8 +41,6 @@ protected:
         return image;
     }
 
-    // One combiner stage: texture (or texture x raster) from coordinate set
-    // `coords`, alpha from the texture.
     static void AddStage(eMaterialPass* pass, bool bTimesRaster, uint8_t coords)
     {
         S* s = pass->AddTextureStage();
@@ -61,8 +53,6 @@ protected:
         s->m_coordSource = coords;
     }
 
-    // Lightmap in the first sweep, the texture of slot modulating it in the
-    // second.
     M* LitMaterial(int materialSlot, int textureSlot)
     {
         M* m = m_pool.New<M>();
@@ -74,8 +64,6 @@ protected:
         return m;
     }
 
-    // A rectangle a, b, c, d (as AddQuad) cut into nu x nv quads, so vertex
-    // lighting has vertices to work with; one lightmap over the whole.
     static void AddTiled(datagen::ZoneDesc* pDesc, const mVec3& a, const mVec3& b, const mVec3& d, uint8_t material,
                          float uvScale, int nu, int nv)
     {
@@ -114,8 +102,6 @@ protected:
 
 TEST_F(eZoneRenderTest, ACorridorIsLitLightmappedBlendedAndFogged)
 {
-    // Textures: a sand floor with a faint checker, warm stone walls, a
-    // half-transparent blue window, a round light spot.
     MakeTexture(20, eTextureConfig::FORMAT_RGBA8, Image(16, [](uint32_t x, uint32_t y, int c) -> uint8_t {
                     const int shade = ((x / 4 + y / 4) & 1) ? 12 : 0;
                     const int base[4] = {215, 195, 150, 255};
@@ -150,8 +136,6 @@ TEST_F(eZoneRenderTest, ACorridorIsLitLightmappedBlendedAndFogged)
     AddStage(spot->AddPass(M::PASS_LIGHTING), true, S::SRC_TEX0);
     eMaterialMgr::Add(13, spot, 0x513);
 
-    // The corridor: x -6..6, y -4..40, floor at z -4, walls 8 high; the
-    // lightmap is dark in its left, near quarter.
     datagen::ZoneDesc desc;
     desc.name = "corridor";
     desc.boxMin.Set(-64, -64, -64);
@@ -192,7 +176,6 @@ TEST_F(eZoneRenderTest, ACorridorIsLitLightmappedBlendedAndFogged)
     const mVec4 white(1, 1, 1, 1);
     eMaterial::SetGlobalFog(true, &camera, mVec3(100 / 255.0f, 120 / 255.0f, 140 / 255.0f), 20, 45);
     for (int frame = 0; frame < 3; ++frame) {
-        // The map loop's order: cull, then draw what was culled.
         light.Update(cTimeValue(20));
         eVideo::PreCull();
         eZone::CullAll(camera);
@@ -216,30 +199,26 @@ TEST_F(eZoneRenderTest, ACorridorIsLitLightmappedBlendedAndFogged)
     const char* env = std::getenv("QM_ZONE_PNG");
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::string path = env && *env ? env : (ec ? std::string(".") : exe.parent_path().string()) + "/zone_render.png";
+    const std::string dir = ec ? std::string(".") : exe.parent_path().string();
+    const std::string path = env && *env ? env : dir + "/zone_render.png";
     ASSERT_TRUE(VIWriteScreenshotPNG(path.c_str()));
     std::printf("zone frame written to %s\n", path.c_str());
 
     std::vector<uint8_t> frame;
     int w = 0, h = 0;
     ASSERT_TRUE(GXTestReadPresented(&frame, &w, &h));
-    // The floor 18 units ahead, 3 to either side: the left lies in the
-    // lightmap's dark quarter, the right is fully lit.
     const Rgb darkCorner = Probe(frame, 218, 343);
     const Rgb litFloor = Probe(frame, 422, 343);
     EXPECT_GT(litFloor.Sum(), 400) << litFloor.r << " " << litFloor.g << " " << litFloor.b;
     EXPECT_GT(litFloor.r, litFloor.b);  // sand
     EXPECT_LT(darkCorner.Sum() * 2, litFloor.Sum()) << darkCorner.Sum() << " vs " << litFloor.Sum();
-    // The light's warm spot on the dark floor 11 ahead lights it up again.
     const Rgb spotPixel = Probe(frame, 152, 409);
     EXPECT_GT(spotPixel.Sum(), darkCorner.Sum() + 150) << spotPixel.Sum() << " vs " << darkCorner.Sum();
     EXPECT_GT(spotPixel.r, spotPixel.b + 40);
-    // The window over the left wall: bluer than the wall, which shows through.
     const Rgb windowPixel = Probe(frame, 90, 200);
     const Rgb wallPixel = Probe(frame, 90, 320);
     EXPECT_GT(windowPixel.b - windowPixel.r, wallPixel.b - wallPixel.r + 40);
     EXPECT_GT(windowPixel.r, 20);
-    // The far wall, 43 away, has faded into the fog; the near floor has not.
     const Rgb farWall = Probe(frame, 320, 200);
     EXPECT_NEAR(farWall.r, 100, 12);
     EXPECT_NEAR(farWall.g, 120, 12);

@@ -1,5 +1,3 @@
-// Positional sounds in the zones' sound trees and the walk that offers the
-// audible ones to the listener.
 #include "eEngine/eZone.h"
 
 #include <algorithm>
@@ -13,8 +11,6 @@
 
 namespace {
 
-// Zones A (slot 0) and B (slot 1, 100 along x) with sound trees of edge 100
-// and 3 levels; a looping sound of radius 5 that lasts 100 ticks.
 class eZoneSoundTest : public WorldZoneTest {
 protected:
     void SetUp() override
@@ -40,7 +36,6 @@ protected:
         s->m_localToZone.origin = at;
     }
 
-    // What the walk offers a listener at p (world space), as indices into v.
     std::vector<int> Offered(const mVec3& p, const std::vector<eSound*>& v)
     {
         eListener::Initialize();
@@ -116,7 +111,6 @@ TEST_F(eZoneSoundTest, TheWalkGoesZoneByZoneInRingOrderAndStopsAtThirtyTwo)
     for (int i = 0; i < 40; ++i) {
         sounds.push_back(std::make_unique<eSound>());
         all.push_back(sounds.back().get());
-        // The first five in zone B, all audible at world (49.5, 0, 0).
         const bool bInB = i < 5;
         Setup(all.back(), bInB ? mVec3(-49, 0, 0) : mVec3(49, 0, 0), 4);
         (bInB ? m_b : m_a).AddSound(all.back());
@@ -125,7 +119,6 @@ TEST_F(eZoneSoundTest, TheWalkGoesZoneByZoneInRingOrderAndStopsAtThirtyTwo)
     ASSERT_EQ(got.size(), 32u);
     for (int i = 0; i < 32; ++i)
         EXPECT_EQ(got[i], i + 5) << i;  // zone A (slot 0) first, in filing order
-    // Removing the ring's head moves it on.
     const int16_t node = all[5]->m_nSndNodeIndex;
     m_a.RemoveSound(all[5]);
     EXPECT_EQ(m_a.m_pSndNodes[node].pSound, all[6]);

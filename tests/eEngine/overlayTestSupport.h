@@ -1,9 +1,4 @@
 #pragma once
-// Shared pieces of the overlay drawing tests: the presented frame read back
-// with pixel probes, PNG copies of it for a person to look at (written to
-// $QM_OVERLAY_PNG_DIR or else the working directory, the build tree when run
-// by CTest), a flat test caster, and the zone tests' room drawn in plain
-// colours as the map draws its second sweep.
 
 #include <cstdint>
 #include <cstdlib>
@@ -31,14 +26,11 @@ struct PresentedFrame {
     int width = 0;
     int height = 0;
 
-    // Shows the frame the last flip copied (it goes out at the next
-    // retrace) and reads it.
     bool Read()
     {
         VIWaitForRetrace();
         return GXTestReadPresented(&rgba, &width, &height) && width == 640 && height == 480;
     }
-    // Channel 0-2 of the pixel (x, y from the top left).
     int At(int x, int y, int channel) const { return rgba[(static_cast<size_t>(y) * width + x) * 4 + channel]; }
     int Luma(int x, int y) const { return (At(x, y, 0) + At(x, y, 1) + At(x, y, 2)) / 3; }
 };
@@ -49,9 +41,6 @@ inline bool SaveOverlayPng(const char* name)
     return VIWriteScreenshotPNG((std::string(dir && *dir ? dir : ".") + "/" + name).c_str()) != 0;
 }
 
-// A flat caster: a bar 2 long and 0.5 wide in its local x-y plane, drawn
-// yellow with the null material when the zone draws it, and with whatever
-// is applied when drawn immediately (the silhouette pass).
 class OverlayTestCaster : public eGeom {
 public:
     OverlayTestCaster() { m_fVisRadius = 1.5f; }
@@ -86,9 +75,6 @@ public:
     mutable int m_nImmediateDraws = 0;
 };
 
-// The room of the zone tests in slot 0 at the world origin, its floor and
-// walls drawn unlit in plain colours, and one frame of it drawn the way the
-// map draws its second sweep.
 class OverlaySceneTest : public ZoneVideoTest {
 protected:
     void SetUp() override
@@ -113,7 +99,6 @@ protected:
         eZone::s_pZones[0] = nullptr;
         ZoneVideoTest::TearDown();
     }
-    // Unlit, one stage passing the material's colour.
     eMaterial* PlainMaterial(int slot, float r, float g, float b)
     {
         eMaterial* m = NewMaterial(eMaterial::FLAG_UNLIT);
@@ -131,8 +116,6 @@ protected:
         camera.SetCameraToWorld(frame);
         return camera;
     }
-    // Culls the room for the camera, draws its opaque and blended bins on
-    // a black screen and shows the frame.
     bool DrawFrame(const eCamera& camera, PresentedFrame* pOut)
     {
         eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);

@@ -1,7 +1,4 @@
 #pragma once
-// Shared pieces of the world tests: a concrete scene node with named
-// sub-objects, a surface class with a factory (the engine's has none), a data
-// directory in a temporary folder, and two live zones side by side.
 
 #include <string>
 #include <vector>
@@ -40,7 +37,6 @@ public:
     mVec3 m_lastDelta{0, 0, 0};
 };
 
-// A temporary folder made the disc's data directory while it lives.
 class eTestDataDir {
 public:
     eTestDataDir();
@@ -54,10 +50,6 @@ private:
 std::vector<uint8_t> ReadHostFile(const std::string& path);
 mOCS MakeFrame(float x, float y, float z, float headingDegrees = 0.0f);
 
-// Zone A at the world origin in slot 0 and zone B 100 units along +x in slot
-// 1, each a cube of edge 100 with visibility and collision trees of edge 100,
-// loose scale 2 and 4 levels: a node of radius 1 files at level 3 (cells of
-// 12.5), one of radius 20 at level 1.
 class WorldZoneTest : public testing::Test {
 protected:
     void SetUp() override
@@ -71,8 +63,6 @@ protected:
             z = nullptr;
     }
     void SetUpZone(eZone* pZone, int slot, float worldX);
-    // A tree of edge 100; by default 3 levels and loose scale 1.5, as the
-    // volume and sound trees of m_a and m_b.
     static eOctree Tree(int32_t levels = 3, float looseScale = 1.5f)
     {
         eOctree tree;

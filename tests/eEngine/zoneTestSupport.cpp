@@ -49,9 +49,7 @@ datagen::ZoneDesc RoomDesc(uint32_t version, bool bLightmap)
     desc.materials = {0x00110005u, 0x00220006u};
     desc.surfaces = {0x00330007u};
     const float h = 6.0f;
-    // Floor, seen from above.
     AddQuad(&desc, {-h, -h, -4}, {h, -h, -4}, {h, h, -4}, {-h, h, -4}, 0, 4.0f);
-    // Walls, seen from inside.
     AddQuad(&desc, {-h, h, -4}, {h, h, -4}, {h, h, 4}, {-h, h, 4}, 1);
     AddQuad(&desc, {h, -h, -4}, {-h, -h, -4}, {-h, -h, 4}, {h, -h, 4}, 1);
     AddQuad(&desc, {-h, -h, -4}, {-h, h, -4}, {-h, h, 4}, {-h, -h, 4}, 1);
@@ -94,8 +92,6 @@ void ZoneTest::TearDown()
     for (eZone*& z : eZone::s_pZones)
         z = nullptr;
     eZone::s_platformWrite[cFile::kPlatformConsole] = nullptr;
-    // Drawing tests leave fog on in the graphics layer, not only in the
-    // materials' memory.
     eMaterial::SetGlobalFog(false, nullptr, mVec3(0, 0, 0), 0.0f, 1.0f);
     MaterialTest::TearDown();
 }
