@@ -412,8 +412,14 @@ void gcEffect::TickComponents(cTimeValue step)
 
 // ---- zone ----
 
+// An effect whose template does not resolve has nothing to show and is
+// never enabled.
 bool gcEffect::Enable()
 {
+    if (!IsValid()) {
+        cLogWarn_("gcEffect: \"%s\" not enabled: its template does not resolve", m_name.m_sData);
+        return false;
+    }
     const bool bParent = m_pParentEffect || m_pParentEntity;
     eZone* pZone = bParent ? nullptr : gcEntityWorld::GetRegionZone(m_nRegionId);
     if (!bParent && !pZone)
