@@ -463,3 +463,43 @@ TEST_F(gcEffectTest, AParticlesOnlyEffectNeverSweeps)
 }
 
 }  // namespace
+
+namespace {
+
+// OnInitialUpdate's return in seconds becomes the life time; the automatic
+// fade starts at life time - fade-out, and every tick raises OnUpdate with
+// the time alive.
+TEST_F(gcEffectTest, TheInitialUpdateSetsTheLifeTime)
+{
+    datagen::EffectTemplateDesc d;
+    d.lifeTicks = 1000;
+    d.fadeOutTicks = 100;
+    T* t = Load(d);
+    FillEvent(t->onInitialUpdate, b.Return(b.Num(0.5f)));
+    gcEffect* e = Placed();
+    Wake(e);
+    EXPECT_EQ(e->m_lifeTime.m_nTicks, 300);
+    Tick(e, 100, 2);
+    EXPECT_EQ(e->m_fadeOutTime.m_nTicks, 100);  // at 200
+    EXPECT_FLOAT_EQ(e->m_fOpacity, 0.0f);
+    FillEvent(t->onInitialUpdate, b.Return(b.Num(-1.0f)));
+    gcEffect* f = Placed();
+    Wake(f);
+    EXPECT_EQ(f->m_lifeTime.m_nTicks, 1000);  // no positive return: the template's
+    t->onInitialUpdate.pAction = nullptr;
+}
+
+TEST_F(gcEffectTest, ActivateReachingADeadEffectChangesNothing)
+{
+    Load(datagen::EffectTemplateDesc{});
+    gcEffect* e = Placed();
+    e->m_nFlags |= E::kDied;
+    EXPECT_NE(e->Send(gcMsg(MSG_ACTIVATE, nullptr)), 0);
+    EXPECT_TRUE(e->m_nFlags & E::kDeactivated);
+    e->m_nFlags = static_cast<uint16_t>(e->m_nFlags & ~E::kDied);
+    e->Send(gcMsg(MSG_UNFREEZE, nullptr));  // still deactivated: stays disabled
+    EXPECT_EQ(e->m_nCurState, E::STATE_DISABLED);
+    EXPECT_EQ(E::s_nActiveStaticEffects, 0);
+}
+
+}  // namespace
