@@ -8,6 +8,8 @@
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eGeomTrail.h"
 #include "eEngine/eParticleSystem.h"
+#include "eEngine/collisionTestSupport.h"
+#include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
 #include "gcGameCore/flow/gcRumbleConfig.h"
 
@@ -500,6 +502,55 @@ TEST_F(gcEffectTest, ActivateReachingADeadEffectChangesNothing)
     e->Send(gcMsg(MSG_UNFREEZE, nullptr));  // still deactivated: stays disabled
     EXPECT_EQ(e->m_nCurState, E::STATE_DISABLED);
     EXPECT_EQ(E::s_nActiveStaticEffects, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Walls across x = 5 and x = 7 of zone A; an effect flying 3 units a step
+// along +x hits the first in its second step, fires OnCollided, keeps moving
+// and fades out: the third step, through the second wall, tests nothing.
+TEST_F(gcEffectTest, ACollisionFiresOnCollidedOnceAndFades)
+{
+    ASSERT_TRUE(eZone::Initialize());
+    eZone::InvalidateDynamicCollisionCache();
+    eTestSurface surface;
+    surface.m_nCollisionMask = 0x4;
+    const eSurfaceHandle hSurface = eSurfaceMgr::Add(41, &surface, 0x141);
+    datagen::MeshDesc mesh = FigureDesc();
+    mesh.colliderSize = mVec3(0.5f, 0.5f, 0.5f);
+    ASSERT_NE(PlaceMesh(m_data, &m_pool, 5, mesh), nullptr);
+    std::vector<ColTri> tris;
+    for (float x : {5.0f, 7.0f})
+        AddQuad(&tris, {x, -10, -10}, {x, -10, 10}, {x, 10, 10}, {x, 10, -10});
+    eTestColModel wall(tris, hSurface, 20.0f);
+    wall.Place(&m_a, {0, 0, 0});
+    datagen::EffectTemplateDesc d;
+    d.hMesh = eMeshMgr::GetHandle(5).m_nValue;
+    d.lifeTicks = 0;
+    d.fadeOutTicks = 60;
+    d.collisionMask = 0x4;
+    d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 10 + index); };
+    Load(d);
+    gcEffect* e = Placed({0, 0, 0});
+    Wake(e);
+    e->m_currentVelocity = mVec3(0.15f, 0, 0);
+    TestLog().clear();
+    Tick(e, 20);
+    EXPECT_EQ(e->m_fadeOutTime.m_nTicks, 0);
+    Tick(e, 20, 2);
+    std::vector<int32_t> collided;
+    for (const gcTestLogEntry& entry : TestLog())
+        if (entry.nTag == 11)
+            collided.push_back(entry.nTag);
+    EXPECT_EQ(collided.size(), 1u);
+    EXPECT_EQ(e->m_fadeOutTime.m_nTicks, 60);
+    EXPECT_NEAR(e->m_model.m_localToParent.origin.x, 9.0f, 1e-4f);
+    EXPECT_EQ(e->m_currentVelocity, mVec3(0.15f, 0, 0));
+    e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+    wall.SetZone(nullptr);
+    eSurfaceMgr::s_pInstances[41] = nullptr;
 }
 
 }  // namespace
