@@ -25,6 +25,7 @@ class eDynamicLight;
 class eGeomTrail;
 class eParticleSystem;
 class eProjector;
+class eSound;
 class gcEntity;
 class gcRegionPoint;
 class gcRumbleConfig;
@@ -136,6 +137,7 @@ public:
     eParticleSystem* m_pParticleSystem[gcEffectTemplate::kMaxParticleSystems] = {};
     eGeomTrail* m_pGeomTrail = nullptr;
     eDynamicLight* m_pDynamicLight = nullptr;
+    eSound* m_pSound = nullptr;
     eProjector* m_pProjector = nullptr;
     gcEntity* m_pParentEntity = nullptr;
     gcEffect* m_pParentEffect = nullptr;
@@ -156,6 +158,8 @@ private:
     void TickComponents(cTimeValue step);
     void UpdateOpacity(cTimeValue step);
     void ResetComponents(const gcEffectTemplate& tmpl, cMemPool* pPool);
+    void ResetSound(const gcEffectTemplate& tmpl, cMemPool* pPool);
+    void PlaySound(cTimeValue step);
     void DestroyComponents();
     void Unlink();
     float ApplyEvent(const gcEvent& event, gcGameObject* pInitiator, gcGameObject* pParticipant1,

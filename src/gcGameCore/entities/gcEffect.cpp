@@ -16,6 +16,9 @@
 #include "eEngine/eParticleSystem.h"
 #include "eEngine/eProjector.h"
 #include "eEngine/eProjectorConfig.h"
+#include "eEngine/eSound.h"
+#include "eEngine/eSoundConfig.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
@@ -74,6 +77,9 @@ void gcEffect::DestroyComponents()
     DestroyPart(m_pGeomTrail);
     DestroyPart(m_pDynamicLight);
     DestroyPart(m_pProjector);
+    if (m_pSound)
+        m_pSound->SetZone(nullptr);
+    DestroyPart(m_pSound);
 }
 
 gcEffect::~gcEffect()
@@ -216,6 +222,44 @@ void gcEffect::ResetComponents(const gcEffectTemplate& tmpl, cMemPool* pPool)
         Loosen(m_pProjector);
         m_pProjector->m_fIntensity = m_fOpacity;
     }
+    ResetSound(tmpl, pPool);
+}
+
+// A sound is made only for data that resolves; it stays out of every zone
+// until its start delay has passed.
+void gcEffect::ResetSound(const gcEffectTemplate& tmpl, cMemPool* pPool)
+{
+    if (!tmpl.m_pSoundConfig) {
+        if (m_pSound)
+            m_pSound->SetZone(nullptr);
+        DestroyPart(m_pSound);
+        return;
+    }
+    if (!m_pSound && pPool && eSoundDataMgr::GetPtr(tmpl.m_pSoundConfig->hSound)) {
+        m_pSound = pPool->New<eSound>();
+        if (m_pSound)
+            m_pSound->m_pOwner = this;
+    }
+    if (!m_pSound)
+        return;
+    m_pSound->SetConfig(*tmpl.m_pSoundConfig);
+    m_pSound->m_timeAlive = cTimeValue(0);
+    m_pSound->SetZone(nullptr);
+    m_pSound->SetFlagsOnOff(eSound::kFlagReevaluate, 0);
+    m_pSound->m_localToZone.MakeIdentity();
+    m_pSound->m_fIntensity = m_fOpacity;
+}
+
+void gcEffect::PlaySound(cTimeValue step)
+{
+    m_pSound->SetZone(m_model.m_pZone);
+    m_pSound->SetFlagsOnOff(eSound::kFlagReevaluate, 0);
+    if (m_model.m_nGeomFlags & eGeom::kDirty)
+        m_model.UpdateLocalToZone();
+    m_pSound->m_localToZone = m_model.m_localToZone;
+    m_pSound->SetFlagsOnOff(eSound::kFlagActive, 0);
+    m_pSound->m_fIntensity = m_fOpacity;
+    m_pSound->Update(m_model.m_pZone, step);
 }
 
 // ---- messages ----
@@ -408,6 +452,8 @@ void gcEffect::TickComponents(cTimeValue step)
         m_pProjector->m_fIntensity = m_fOpacity;
         m_pProjector->Update(step);
     }
+    if (m_pSound && m_timeAlive > tmpl.startDelaySE)
+        PlaySound(step);
 }
 
 // ---- zone ----
@@ -440,6 +486,8 @@ bool gcEffect::Enable()
     if (m_timeAlive == cTimeValue() && pTemplate && pTemplate->fInitialSpeed != 0.0f)
         m_currentVelocity = m_model.m_localToParent.basis.forward * pTemplate->fInitialSpeed;
     m_model.SetGeomFlagsOnOff(eGeom::kDraw | eGeom::kCollide, 0);
+    if (m_pSound && pTemplate && m_timeAlive >= pTemplate->startDelaySE)
+        PlaySound(cTimeValue());
     return true;
 }
 
@@ -451,6 +499,10 @@ void gcEffect::Disable()
         --s_nActiveStaticEffects;
     m_model.SetGeomFlagsOnOff(0, eGeom::kDraw | eGeom::kCollide);
     m_model.SetZone(nullptr);
+    if (m_pSound) {
+        m_pSound->SetFlagsOnOff(0, eSound::kFlagActive);
+        m_pSound->SetZone(nullptr);
+    }
     const gcEffectTemplate* pTemplate = GetTemplate();
     const bool bRelease = (m_nFlags & kPooled) && !(pTemplate && (pTemplate->nFlags & gcEffectTemplate::kKeepInstances));
     if (bRelease) {
