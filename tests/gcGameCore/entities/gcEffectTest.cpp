@@ -8,6 +8,9 @@
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eGeomTrail.h"
 #include "eEngine/eParticleSystem.h"
+#include "eEngine/eSound.h"
+#include "eEngine/eSoundConfig.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/collisionTestSupport.h"
 #include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
@@ -551,6 +554,40 @@ TEST_F(gcEffectTest, ACollisionFiresOnCollidedOnceAndFades)
     e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
     wall.SetZone(nullptr);
     eSurfaceMgr::s_pInstances[41] = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// The sound exists only for data that resolves and joins the effect's zone
+// once its delay has passed.
+TEST_F(gcEffectTest, TheSoundStartsAfterItsDelay)
+{
+    datagen::EffectTemplateDesc d;
+    d.lifeTicks = 0;
+    T* t = Load(d);
+    t->EnableSound(true);
+    ASSERT_NE(t->m_pSoundConfig, nullptr);
+    t->startDelaySE = cTimeValue(40);
+    EXPECT_EQ(Placed()->m_pSound, nullptr);  // no data
+    eSoundData* data = m_pool.New<eSoundData>();
+    data->m_length = 6000;
+    t->m_pSoundConfig->hSound = eSoundDataMgr::Add(40, data, 0x40);
+    t->m_pSoundConfig->bLooping = true;
+    gcEffect* e = Placed();
+    ASSERT_NE(e->m_pSound, nullptr);
+    Wake(e);
+    for (int at : {20, 40, 60}) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(e->m_pSound->m_pZone, nullptr);
+        Tick(e, 20);
+    }
+    EXPECT_EQ(e->m_pSound->m_pZone, &m_a);
+    EXPECT_TRUE(e->m_pSound->m_nFlags & eSound::kFlagActive);
+    e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+    EXPECT_EQ(e->m_pSound->m_pZone, nullptr);
+    eSoundDataMgr::s_pInstances[40] = nullptr;
 }
 
 }  // namespace
