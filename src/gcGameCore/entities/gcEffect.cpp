@@ -82,8 +82,18 @@ void gcEffect::DestroyComponents()
     DestroyPart(m_pSound);
 }
 
+// Children left hanging lose their parent here, so that none of them
+// reaches back into this effect once it is gone.
 gcEffect::~gcEffect()
 {
+    gcEffect* pFirst = m_pFirstChildEffect;
+    for (gcEffect* p = pFirst; p;) {
+        gcEffect* pNext = p->m_pNextSiblingEffect;
+        p->m_pParentEffect = nullptr;
+        p->m_pPrevSiblingEffect = p->m_pNextSiblingEffect = nullptr;
+        p = pNext == pFirst ? nullptr : pNext;
+    }
+    m_pFirstChildEffect = nullptr;
     Unlink();
     DestroyComponents();
 }

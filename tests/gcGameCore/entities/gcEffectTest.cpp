@@ -591,3 +591,23 @@ TEST_F(gcEffectTest, TheSoundStartsAfterItsDelay)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(gcEffectTest, ChildrenOutliveTheirParentUnharmed)
+{
+    Load(datagen::EffectTemplateDesc{});
+    gcEffect* parent = m_pool.New<gcEffect>();
+    gcEffect* kids[2] = {Placed(), Placed()};
+    for (gcEffect* k : kids)
+        parent->AddChild(k, nullptr);
+    EXPECT_EQ(parent->FindEffect(m_pTemplate->m_handle), kids[0]);  // the parent has no template
+    EXPECT_EQ(kids[0]->GetNextSiblingEffect(), kids[1]);
+    std::destroy_at(parent);
+    for (gcEffect* k : kids) {
+        EXPECT_EQ(k->m_pParentEffect, nullptr);
+        k->Detach();  // nothing left to reach
+    }
+}
+
+}  // namespace
