@@ -46,9 +46,7 @@ protected:
     void TearDown() override
     {
         GXTestGetDrawStats();  // the render thread idle before the effect goes
-        if (m_pTemplate)
-            std::destroy_at(m_pTemplate);
-        gcEffectTemplateMgr::Remove(kTemplateSlot);
+        gcEffectTemplateMgr::Remove(kTemplateSlot);  // destroys the template
         gcEffect::s_nActiveSpawnedEffects = 0;
         gcEntityWorld::Set(m_oldFuncs);
         ZoneVideoTest::TearDown();
@@ -128,7 +126,7 @@ TEST_F(gcEffectRenderTest, ASpawnedEffectShowsItsParticlesAndTrail)
     ASSERT_NE(pGroup, nullptr);
     m_pTemplate = gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(kTemplateSlot));
     ASSERT_NE(m_pTemplate, nullptr);
-    static_cast<cGroup*>(pGroup)->m_bDeleteContained = false;  // the test destroys the template
+    static_cast<cGroup*>(pGroup)->m_bDeleteContained = false;  // the manager's slot keeps the template
     std::destroy_at(pGroup);
     m_pTemplate->ResetInstances();
 

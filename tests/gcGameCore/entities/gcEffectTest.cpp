@@ -29,9 +29,7 @@ protected:
     {
         for (gcEffect* e : m_effects)
             std::destroy_at(e);
-        if (m_pTemplate)
-            std::destroy_at(m_pTemplate);
-        gcEffectTemplateMgr::Remove(kSlot);
+        gcEffectTemplateMgr::Remove(kSlot);  // destroys the template and its instances
         E::s_nActiveStaticEffects = 0;
         E::s_nActiveSpawnedEffects = 0;
         EntityWorldTest::TearDown();
