@@ -418,14 +418,23 @@ TEST_F(gcEffectTest, RumbleFallsOffLinearly)
     const Row rows[] = {{0, 500, 0, 0.8f},   {0, 0, 5, 0.4f},   {0, 0, 10, 0.0f},
                         {0, 0, 15, 0.0f},    {100, 50, 5, 0.3f}, {100, 200, 0, 0.4f}};
     gcRumbleConfig c;
-    c.fStartIntensity = 0.8f;
     c.fEndIntensity = 0.4f;
     c.fFalloffDistance = 10.0f;
     for (const Row& r : rows) {
+        c.fStartIntensity = 0.8f;
         c.lifeTime = cTimeValue(r.life);
         e->m_timeAlive = cTimeValue(r.alive);
         EXPECT_NEAR(e->CalcRumbleIntensity(c, r.distance), r.expected, 1e-6f) << r.life << " " << r.distance;
     }
+    // Without a life time the start intensity is clamped to 0..1; a falloff
+    // distance of 0 is felt only on the spot.
+    c.lifeTime = cTimeValue(0);
+    c.fStartIntensity = -0.5f;
+    EXPECT_EQ(e->CalcRumbleIntensity(c, 0.0f), 0.0f);
+    c.fStartIntensity = 1.5f;
+    c.fFalloffDistance = 0.0f;
+    EXPECT_EQ(e->CalcRumbleIntensity(c, 0.0f), 1.0f);
+    EXPECT_EQ(e->CalcRumbleIntensity(c, 0.25f), 0.0f);
 }
 
 TEST_F(gcEffectTest, GravityAndWindAccelerate)
@@ -606,6 +615,54 @@ TEST_F(gcEffectTest, ChildrenOutliveTheirParentUnharmed)
         EXPECT_EQ(k->m_pParentEffect, nullptr);
         k->Detach();  // nothing left to reach
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(gcEffectTest, PlacedEffectBlocksReadEachVersion)
+{
+    const float frame[12] = {1, 2, 3, 0, 1, 0, -1, 0, 0, 0, 0, 1};
+    for (uint32_t v : {1u, 2u}) {
+        for (bool active : {false, true}) {
+            SCOPED_TRACE(v * 10 + active);
+            datagen::EffectDesc d{"Torch", active, 0x00420007, 2, {}, 0x30};
+            std::copy(std::begin(frame), std::end(frame), d.placement);
+            gcEffect* e = m_pool.New<gcEffect>();
+            m_effects.push_back(e);
+            ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EffectBlock(w, d, v); }, e));
+            EXPECT_STREQ(e->m_name.m_sData, "Torch");
+            EXPECT_EQ((e->m_nFlags & E::kDeactivated) != 0, !active);
+            EXPECT_TRUE(e->m_nFlags & E::kFrozen);
+            EXPECT_EQ(e->m_hTemplate.m_nValue, 0x00420007u);
+            EXPECT_EQ(e->m_nRegionId, 2);
+            EXPECT_EQ(e->m_model.m_localToParent.origin, mVec3(1, 2, 3));
+            EXPECT_EQ(e->m_model.m_localToParent.basis.forward, mVec3(-1, 0, 0));
+            EXPECT_EQ(e->m_nActivationMask, v >= 2 ? 0x30u : 0u);
+        }
+    }
+    gcTestLogCapture quiet;
+    gcEffect* e = m_pool.New<gcEffect>();
+    m_effects.push_back(e);
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::EffectBlock(w, datagen::EffectDesc{}, 0); }, e));
+}
+
+TEST_F(gcEffectTest, TouchesCountUntilTheFadeOutStarts)
+{
+    datagen::EffectTemplateDesc d;
+    d.lifeTicks = 0;
+    d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 10 + index); };
+    Load(d);
+    gcEffect* e = Placed();
+    Wake(e);
+    TestLog().clear();
+    e->Send(gcMsgTouched(MakeFrame(0, 0, 0)));
+    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{10});
+    e->FadeOut(cTimeValue(100));
+    TestLog().clear();
+    e->Send(gcMsgTouched(MakeFrame(0, 0, 0)));
+    EXPECT_TRUE(TestLog().empty());
 }
 
 }  // namespace
