@@ -68,6 +68,9 @@
 #include "gcGameCore/script/gcTimer.h"
 #include "gcGameCore/values/gcValControllerState.h"
 #include "loaderSuite.h"
+#include "datagen/effectWriters.h"
+#include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
 #include "Utilities/THP/THP.h"
 
 namespace {
@@ -947,6 +950,40 @@ std::vector<LoaderRow> MakeRows()
                             p, gcValControllerState(gcValControllerState::STATE_DOWNTIME, eInput::JOYBTN_UI_CONFIRM));
                     },
                     TypeOf<gcValControllerState>});
+    // Effect templates with every kind of member the reader takes and a
+    // pool of two instances; version 11 holds fades as fractions.
+    for (uint32_t version : {11u, 15u, 18u})
+        rows.push_back({Named("gcEffectTemplateGroup v2, gcEffectTemplate", version),
+                        {"WriteEffectTemplateGroupFile", "EffectTemplateBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::EffectTemplateDesc d;
+                            d.name = "Spark";
+                            d.hAnimation = 0x00030004;
+                            d.emitters[2].emplace();
+                            d.trail.emplace();
+                            d.light = datagen::EffectLightDesc{};
+                            d.rumble = datagen::EffectRumbleDesc{120, 0.75f, 0.25f, 12.0f};
+                            d.delays[1] = 5;
+                            d.lifeTicks = 1200;
+                            d.fadeInFraction = 0.25f;
+                            d.fadeOutFraction = 0.5f;
+                            d.fadeOutTicks = 60;
+                            d.maxInstances = 2;
+                            d.collisionMask = 0x21;
+                            d.flags = 0x2;
+                            d.gravity = 0.5f;
+                            return datagen::WriteEffectTemplateGroupFile(p, 60, {d, {}}, version);
+                        },
+                        TypeOf<gcEffectTemplateGroup>, SlotsOf<gcEffectTemplateMgr>,
+                        version == gcEffectTemplate::kVersion});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcEffectGroup v2, gcEffect", version), {"WriteEffectGroupFile", "EffectBlock"},
+                        [version, turned](LoaderEnv&, Path p) {
+                            datagen::EffectDesc lit{"Torch", true, 0x01230007, 2, {}, 0x30};
+                            std::copy(std::begin(turned), std::end(turned), lit.placement);
+                            return datagen::WriteEffectGroupFile(p, 20, {lit, {}}, version);
+                        },
+                        TypeOf<gcEffectGroup>, SlotsOf<gcEffectMgr>, version == gcEffect::kVersion});
     return rows;
 }
 
