@@ -197,6 +197,7 @@ TEST_F(eMovieTest, FilesThatAreNotPlayableDoNotOpen)
         {"a component of an unknown kind", table + 4, 0x02FFFFFF},
         {"first frame larger than the largest", 0x18, 0x100000},
         {"largest frame larger than the file", 0x08, 0xFFFFFFF0},
+        {"largest frame wrapping the buffer sums (found by fuzzing)", 0x08, 0x80000340},
         {"more frames than the file holds", 0x14, 0x7FFFFFFF},
         {"picture wider than the drawing's sizes", table + 20, 0x8000},
         {"picture taller than the drawing's sizes", table + 24, 0x10000},
