@@ -48,11 +48,12 @@ TEST_F(gcPlayerTest, SwitchingConfigurationsClearsEntityAndTimeAndKeepsTheContro
 {
     gcPlayer* p = gcPlayer::Get();
     p->m_nControllerId = 2;
-    gcTestEntity entity;
+    cMemPool pool("gcPlayerTest", 0x4000, false);
+    // Both destroyed by UpdatePlayerConfig(-1): the configuration owns its entity.
+    gcTestEntity& entity = *pool.New<gcTestEntity>();
     entity.m_nRegionId = 4;
     entity.m_name.Set("Hero");
-    cMemPool pool("gcPlayerTest", 0x1000, false);
-    gcPlayerConfig* pConfig = pool.New<gcPlayerConfig>();  // destroyed by UpdatePlayerConfig(-1)
+    gcPlayerConfig* pConfig = pool.New<gcPlayerConfig>();
     ASSERT_NE(pConfig, nullptr);
     pConfig->m_nPlayerConfigId = 3;
     pConfig->m_pEntity = &entity;
