@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "cCore/cTimeValue.h"
+#include "mMath/mVec3.h"
 
 class gcEntity;
 
@@ -28,6 +29,12 @@ public:
     // Empties the player configuration's pool and its sound pool.
     static void FreePlayerConfigMemory();
     static void UpdateTimePlayed(cTimeValue step) { s_timePlayed += step; }
+    // Where effects' rumble is felt from: the player's controller and, while
+    // the player's entity runs, its world position (the world origin when
+    // its region's zone is not resident), otherwise the game camera's.
+    // Always answers; a controller of -1 makes effects rumble nothing.
+    // Installed as gcEffect's listener when the game starts.
+    static bool GetRumbleListener(int* pController, mVec3* pWorldPos);
 
     gcEntity* m_pEntity = nullptr;          // null when no configuration is loaded
     gcEntity* m_pInteractTarget = nullptr;  // refreshed each tick by the biped

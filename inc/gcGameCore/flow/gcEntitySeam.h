@@ -5,8 +5,8 @@
 // template groups are made through the type registry under their fixed file
 // ids, so whichever group class is registered reads and writes the block;
 // while none is, the block is skipped (logged) and written back empty.
-// Resetting pooled template instances needs the template classes
-// themselves: until they land it does nothing (see the source). Main
+// Resetting pooled template instances covers the effect templates; the
+// item part waits for the item template class (see the source). Main
 // thread, or a loader thread filling its own pool.
 
 #include <cstdint>

@@ -3,7 +3,10 @@
 #include <memory>
 
 #include "cCore/cMemPool.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/values/gcValControllerState.h"
@@ -54,4 +57,23 @@ void gcPlayer::FreePlayerConfigMemory()
         if (pPool->HasMemory())
             pPool->Reset();
     }
+}
+
+bool gcPlayer::GetRumbleListener(int* pController, mVec3* pWorldPos)
+{
+    const gcPlayer* pPlayer = Get();
+    *pController = pPlayer->m_nControllerId;
+    gcEntity* pEntity = pPlayer->m_pEntity;
+    if (!pEntity || !pEntity->IsActive()) {
+        *pWorldPos = gcGameCamera::Get()->GetPos();
+        return true;
+    }
+    *pWorldPos = mVec3(0.0f, 0.0f, 0.0f);
+    const eZone* pZone = gcEntityWorld::GetRegionZone(pEntity->m_nRegionId);
+    if (!pZone)
+        return true;
+    if (pEntity->m_model.m_nGeomFlags & eGeom::kDirty)
+        pEntity->m_model.UpdateLocalToZone();
+    pWorldPos->Xform(pEntity->m_model.m_localToZone.origin, pZone->m_localToWorld);
+    return true;
 }

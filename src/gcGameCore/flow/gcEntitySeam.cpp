@@ -1,5 +1,6 @@
 #include "gcGameCore/flow/gcEntitySeam.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "cCore/cFile.h"
@@ -8,6 +9,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cType.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 
 namespace {
@@ -64,7 +66,16 @@ void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& 
     wb.WriteInt(begin);
 }
 
-// Seam, owned by the items and effects work (issues 28, 27): every template in the ranges
-// gets ResetInstances (gcItemTemplateMgr, gcEffectTemplateMgr). No template
-// class is in this build, so no group above holds one.
-void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup*) {}
+// Every effect template in the group's slot range gets fresh pooled
+// instances. The item part is a seam owned by the items work (issue 28):
+// no item template class is in this build, so the item group holds none.
+void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup* pEffectTemplates)
+{
+    if (!pEffectTemplates)
+        return;
+    const int32_t begin = std::max<int32_t>(pEffectTemplates->m_nBegin, 0);
+    const int32_t end = std::min<int32_t>(pEffectTemplates->m_nEnd, gcEffectTemplateMgr::kSlots);
+    for (int32_t slot = begin; slot < end; ++slot)
+        if (gcEffectTemplate* pTemplate = gcEffectTemplateMgr::s_pInstances[slot])
+            pTemplate->ResetInstances();
+}

@@ -8,6 +8,8 @@
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eSoundData.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcGameState.h"
@@ -108,6 +110,10 @@ gcGame::gcGame()
     gcGameConfig::SetGroupRange(m_stateMachines, 20, 120);
     s_pGame = this;
     gcMusic::Initialize();
+    // An entity's messages (FadeOut and the like) reach its attached effects.
+    gcEffect::InstallEntityWorldFuncs();
+    // Effects rumble the player's controller by their distance from the player.
+    gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
 }
 
 gcGame::~gcGame()

@@ -14,6 +14,9 @@
 #include "eEngine/collisionTestSupport.h"
 #include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
+#include "eEngine/eInput.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcRumbleConfig.h"
 
 namespace {
@@ -435,6 +438,44 @@ TEST_F(gcEffectTest, RumbleFallsOffLinearly)
     c.fFalloffDistance = 0.0f;
     EXPECT_EQ(e->CalcRumbleIntensity(c, 0.0f), 1.0f);
     EXPECT_EQ(e->CalcRumbleIntensity(c, 0.25f), 0.0f);
+}
+
+// The player's listener: the running player entity's world position, else
+// the game camera's; half the falloff distance halves the intensity.
+TEST_F(gcEffectTest, RumbleIsFeltFromThePlayerEntityOrElseTheCamera)
+{
+    Load(datagen::EffectTemplateDesc{});
+    gcEffect* e = Placed({0, 0, 0});
+    Wake(e);
+    ASSERT_EQ(e->m_model.m_pZone, &m_a);
+    gcTestEntity* pEntity = PlacedEntity(PlaceTemplate(), {5, 0, 0});
+    pEntity->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);  // placed as a read places it
+    gcPlayer* pPlayer = gcPlayer::Get();
+    pPlayer->m_nControllerId = 1;
+    E::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
+    struct Row {
+        bool bEntity, bRunning;
+        int16_t region;
+        float cameraX, expected;
+    };
+    // Region 9 is not resident: the entity is taken to stand at the world origin.
+    const Row rows[] = {{false, false, 1, 5.0f, 0.5f}, {true, true, 1, 40.0f, 0.5f}, {true, false, 1, 2.5f, 0.75f},
+                        {false, false, 1, 12.0f, 0.0f}, {true, true, 9, 40.0f, 1.0f}};
+    const gcRumbleConfig c;  // intensity 1, falloff 10
+    for (const Row& r : rows) {
+        pPlayer->m_pEntity = r.bEntity ? pEntity : nullptr;
+        pEntity->m_nEntityFlags = r.bRunning ? 0 : gcEntity::kDeactivated;
+        pEntity->m_nRegionId = r.region;
+        gcGameCamera::Get()->m_camera.m_cameraToWorld.origin = mVec3(r.cameraX, 0.0f, 0.0f);
+        eInput::s_joyState[1].fRumble = 0.0f;
+        e->CalcRumble(&c);
+        EXPECT_NEAR(eInput::s_joyState[1].fRumble, r.expected, 1e-6f) << r.bEntity << r.bRunning << r.cameraX;
+    }
+    E::s_pGetRumbleListener = nullptr;
+    pEntity->m_nRegionId = 1;
+    pPlayer->m_pEntity = nullptr;
+    pPlayer->m_nControllerId = -1;
+    eInput::s_joyState[1].fRumble = 0.0f;
 }
 
 TEST_F(gcEffectTest, GravityAndWindAccelerate)

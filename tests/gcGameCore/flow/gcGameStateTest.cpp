@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "datagen/effectWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/modelWriters.h"
+#include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcFlowTestSupport.h"
 
 namespace {
@@ -90,6 +94,43 @@ TEST_F(gcGameStateTest, RefusesVersionsBelowThree)
     cStr name;
     gcGameState::GetFilename(&name);
     EXPECT_STREQ(name.m_sData, "/Game/GameState.gs");
+}
+
+// A version 4 state whose effect-template group holds one template with a
+// pool of two instances in slot 5.
+bool SaveStateWithEffectTemplate(const std::string& path)
+{
+    datagen::EffectTemplateDesc desc;
+    desc.name = "spark";
+    desc.maxInstances = 2;
+    const datagen::GroupRecord record = {0x105, [&](datagen::BlockWriter& w) {
+                                             w.Word(gcEffectTemplate::GetStaticType()->m_nTypeId);
+                                             datagen::EffectTemplateBlock(w, desc, gcEffectTemplate::kVersion);
+                                         }};
+    datagen::BlockWriter w;
+    datagen::KeyValueGroupBlock(w.Header().Begin(4).Begin(1).End(), 50, {});
+    datagen::GroupBlock(w, 5, {record});
+    datagen::EmptyGroupBlock(w, 5).End().Trailer();
+    return w.Save(path);
+}
+
+TEST_F(gcGameStateTest, EveryLoadHandsOutResetEffectInstances)
+{
+    ASSERT_TRUE(SaveStateWithEffectTemplate(GamePath("GameState.gs")));
+    for (int load = 0; load < 2; ++load) {
+        SCOPED_TRACE(load);
+        ASSERT_TRUE(gcGame::LoadGameState());
+        const gcEffectTemplate* pTemplate = gcEffectTemplateMgr::s_pInstances[5];
+        ASSERT_NE(pTemplate, nullptr);
+        ASSERT_EQ(pTemplate->GetMaxInstances(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const gcEffect* p = pTemplate->GetInstanceAt(i);
+            ASSERT_NE(p, nullptr);
+            EXPECT_EQ(p->m_hTemplate, pTemplate->m_handle);
+            EXPECT_STREQ(p->m_name.m_sData, "spark");
+            EXPECT_NE(p->m_nFlags & gcEffect::kPooled, 0);
+        }
+    }
 }
 
 }  // namespace

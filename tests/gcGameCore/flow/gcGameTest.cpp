@@ -9,6 +9,9 @@
 #include "datagen/flowWriters.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMap.h"
 
 namespace {
@@ -165,6 +168,20 @@ TEST_F(gcGameTest, SetNextMapToLoadStoresTheRequestAndEndsTheMap)
     pGame->SetNextMapToLoad(-1, -1, -1);
     EXPECT_EQ(map.m_nFlags, 0x1u | gcMap::kFlagEndMap);
     EXPECT_FALSE(pGame->IsMapRequested());
+    std::destroy_at(pGame);
+}
+
+TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
+{
+    gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    cMemPool pool("gcGameTest", 0x20000, false);
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_NE(pGame, nullptr);
+    const gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    gcEntityWorld::Set(funcs);
+    EXPECT_EQ(funcs.pSendToEffects, &gcEffect::SendToRing);
+    EXPECT_EQ(gcEffect::s_pGetRumbleListener, &gcPlayer::GetRumbleListener);
+    gcEffect::s_pGetRumbleListener = nullptr;
     std::destroy_at(pGame);
 }
 
