@@ -517,20 +517,20 @@ cBase* LoadMusic(LoaderEnv& env, const char* path)
     return nSlot >= 0 ? static_cast<cBase*>(gcMusic::s_pMusic[nSlot]) : nullptr;
 }
 
-datagen::GameFileSpec SampleGameSpec()
+datagen::GameFileDesc SampleGameDesc()
 {
-    datagen::GameFileSpec spec;
-    spec.name = "Quest";
-    spec.actNames = {"Dawn", "Dusk"};
-    spec.playerConfigNames = {"Hero"};
-    spec.loadingScreenNames = {"Loading"};
-    spec.musicNames = {"Theme"};
-    spec.musicSizes = {4096};
-    spec.gameTracks[0] = 0;
-    spec.voDialog = 0x00300001;
-    spec.voControl = 7;
-    spec.cameraCollisionMask = 0x21;
-    return spec;
+    datagen::GameFileDesc desc;
+    desc.name = "Quest";
+    desc.actNames = {"Dawn", "Dusk"};
+    desc.playerConfigNames = {"Hero"};
+    desc.loadingScreenNames = {"Loading"};
+    desc.musicNames = {"Theme"};
+    desc.musicSizes = {4096};
+    desc.gameTracks[0] = 0;
+    desc.voDialog = 0x00300001;
+    desc.voControl = 7;
+    desc.cameraCollisionMask = 0x21;
+    return desc;
 }
 
 // ---- entities ----
@@ -863,7 +863,7 @@ std::vector<LoaderRow> MakeRows()
                         TypeOf<gcPlatformConfig>, nullptr, version == gcPlatformConfig::kVersion, StartFlow,
                         FlowLoad("Game/PlatformConfig_gc.plc", LoadPlatformConfig), {}, datagen::WriteBodyFile});
     rows.push_back({"gcGame v18", {"WriteGameFile"},
-                    [](LoaderEnv& env, Path p) { return datagen::WriteGameFile(p, SampleGameSpec(), &env.m_build); },
+                    [](LoaderEnv& env, Path p) { return datagen::WriteGameFile(p, SampleGameDesc(), &env.m_build); },
                     TypeOf<gcGame>, nullptr, true, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},
                     datagen::WriteBodyFile});
     // By hand only the names given are stored: the engine stores every one.
@@ -871,7 +871,7 @@ std::vector<LoaderRow> MakeRows()
         rows.push_back({Named("gcGame by hand", version), {"GameBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
                         [version](LoaderEnv&, Path p) {
                             datagen::BlockWriter w;
-                            datagen::GameBlock(w.Header(), version, SampleGameSpec()).Trailer();
+                            datagen::GameBlock(w.Header(), version, SampleGameDesc()).Trailer();
                             return w.Save(p);
                         },
                         TypeOf<gcGame>, nullptr, false, StartFlow, FlowLoad("Game/Game.gam", LoadGame), {},

@@ -219,7 +219,7 @@ bool WritePlatformConfigFile(const std::string& path, const char* name)
     return ok;
 }
 
-bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* pPool,
+bool WriteGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
                    const std::function<void(gcGame&)>& fill)
 {
     gcGame* const pResident = gcGame::s_pGame;
@@ -228,22 +228,22 @@ bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* 
     gcGame* p = pPool ? pPool->New<gcGame>() : nullptr;
     bool ok = p != nullptr;
     if (ok) {
-        p->m_name.Set("%s", spec.name.c_str());
-        SetNames(p->m_actNames, gcGame::kMaxActs, spec.actNames);
-        SetNames(p->m_playerConfigNames, gcGame::kMaxPlayerConfigs, spec.playerConfigNames);
-        SetNames(p->m_loadingScreenNames, gcGame::kMaxLoadingScreens, spec.loadingScreenNames);
-        SetNames(p->m_musicNames, gcGame::kMaxMusic, spec.musicNames);
-        for (size_t i = 0; i < spec.musicSizes.size() && i < static_cast<size_t>(gcGame::kMaxMusic); ++i)
-            p->m_nMusicSize[i] = spec.musicSizes[i];
+        p->m_name.Set("%s", desc.name.c_str());
+        SetNames(p->m_actNames, gcGame::kMaxActs, desc.actNames);
+        SetNames(p->m_playerConfigNames, gcGame::kMaxPlayerConfigs, desc.playerConfigNames);
+        SetNames(p->m_loadingScreenNames, gcGame::kMaxLoadingScreens, desc.loadingScreenNames);
+        SetNames(p->m_musicNames, gcGame::kMaxMusic, desc.musicNames);
+        for (size_t i = 0; i < desc.musicSizes.size() && i < static_cast<size_t>(gcGame::kMaxMusic); ++i)
+            p->m_nMusicSize[i] = desc.musicSizes[i];
         for (int i = 0; i < gcGame::kMaxGameTracks; ++i)
-            p->m_nGameTracks[i] = spec.gameTracks[i];
-        p->m_voDesiredWidget.hDialog = gcUIDialogHandle(spec.voDialog);
-        p->m_voDesiredWidget.hControl = spec.voControl;
+            p->m_nGameTracks[i] = desc.gameTracks[i];
+        p->m_voDesiredWidget.hDialog = gcUIDialogHandle(desc.voDialog);
+        p->m_voDesiredWidget.hControl = desc.voControl;
         EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces, p->m_keyValues,
                     p->m_functions, p->m_UIDialogs, p->m_sprites, p->m_constants, p->m_stateMachines);
         if (fill)
             fill(*p);
-        pCamera->m_nCollisionMask = spec.cameraCollisionMask;
+        pCamera->m_nCollisionMask = desc.cameraCollisionMask;
         ok = WriteBodyFile(path, *p);
         std::destroy_at(p);
     }
@@ -252,24 +252,24 @@ bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* 
     return ok;
 }
 
-BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spec)
+BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileDesc& desc)
 {
     w.Begin(version);
-    ObjectBlock(w, spec.name.c_str());
-    w.Int(static_cast<int32_t>(spec.actNames.size()));
-    NameRun(w, spec.actNames, spec.actNames.size());
-    NameRun(w.Int(8), spec.playerConfigNames, 8);
+    ObjectBlock(w, desc.name.c_str());
+    w.Int(static_cast<int32_t>(desc.actNames.size()));
+    NameRun(w, desc.actNames, desc.actNames.size());
+    NameRun(w.Int(8), desc.playerConfigNames, 8);
     if (version >= 8)
-        NameRun(w.Int(48), spec.loadingScreenNames, 48);
+        NameRun(w.Int(48), desc.loadingScreenNames, 48);
     if (version >= 9) {
-        w.Int(static_cast<int32_t>(spec.musicNames.size()));
-        NameRun(w, spec.musicNames, spec.musicNames.size());
+        w.Int(static_cast<int32_t>(desc.musicNames.size()));
+        NameRun(w, desc.musicNames, desc.musicNames.size());
         if (version >= 14) {
-            for (size_t i = 0; i < spec.musicNames.size(); ++i)
-                w.Int(i < spec.musicSizes.size() ? spec.musicSizes[i] : 0);
+            for (size_t i = 0; i < desc.musicNames.size(); ++i)
+                w.Int(i < desc.musicSizes.size() ? desc.musicSizes[i] : 0);
         }
         w.Int(4);
-        for (int32_t track : spec.gameTracks)
+        for (int32_t track : desc.gameTracks)
             w.Int(track);
     }
     for (int32_t begin : {20, 20, 20, 20})  // textures, materials, meshes, animations
@@ -291,9 +291,9 @@ BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spe
     for (int i = 0; i < nEvents; ++i)
         EmptyEventBlock(w);
     if (version >= 11)
-        w.Word(spec.voDialog).Word(spec.voControl);
+        w.Word(desc.voDialog).Word(desc.voControl);
     if (version >= 18)
-        w.Word(spec.cameraCollisionMask);
+        w.Word(desc.cameraCollisionMask);
     return w.End();
 }
 
@@ -326,12 +326,12 @@ bool WriteSampleFlowFiles(const std::string& dir)
         {eTextureConfig::FORMAT_CMPR, 256, 256, true, false, 0xFFFF},
         {eTextureConfig::FORMAT_RGB5A3, 128, 128, false, false, 0xFFFF},
     };
-    GameFileSpec spec;
-    spec.name = "Quillmere";
-    spec.actNames = {"Ashgrove"};
-    spec.playerConfigNames = {"Wanderer"};
-    spec.musicNames = {"Overture"};
-    spec.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
+    GameFileDesc desc;
+    desc.name = "Quillmere";
+    desc.actNames = {"Ashgrove"};
+    desc.playerConfigNames = {"Wanderer"};
+    desc.musicNames = {"Overture"};
+    desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     cMemPool pool("datagen Game", 0x20000, false);
     // The game's sound data and English strings, and the console's English
     // platform strings: empty for now.
@@ -346,7 +346,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
            platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
            WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", spec, &pool);
+           WriteGameFile(game + "Game.gam", desc, &pool);
 }
 
 }  // namespace datagen

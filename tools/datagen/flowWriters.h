@@ -30,7 +30,7 @@ bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vect
 bool WritePlatformConfigFile(const std::string& path, const char* name);
 
 // What a game file names; every group is empty.
-struct GameFileSpec {
+struct GameFileDesc {
     std::string name = "Game";
     std::vector<std::string> actNames;           // at most 12 kept
     std::vector<std::string> playerConfigNames;  // at most 8
@@ -45,12 +45,12 @@ struct GameFileSpec {
 
 // The game through gcGame::Write (version 18). fill, when given, changes the
 // object before it is written (events, say); the object lives in pPool.
-bool WriteGameFile(const std::string& path, const GameFileSpec& spec, cMemPool* pPool,
+bool WriteGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
                    const std::function<void(gcGame&)>& fill = nullptr);
 
 // The game block of a version from 4 to 18, as that version stored it, with
 // empty groups and events.
-BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileSpec& spec);
+BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileDesc& desc);
 
 // The platform configuration block of a version from 1 to 7 with empty
 // groups and events and, from version 5, iconBytes icon bytes after the

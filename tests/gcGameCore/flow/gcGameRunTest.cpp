@@ -116,11 +116,11 @@ class gcGameLoaderTest : public gcFlowTest {
 protected:
     void WriteAll()
     {
-        datagen::GameFileSpec spec;
+        datagen::GameFileDesc desc;
         ASSERT_TRUE(datagen::WriteGameConfigFile(GamePath("GameConfig.gc"), 4, {}));
         ASSERT_TRUE(datagen::WritePlatformConfigFile(GamePath("PlatformConfig_gc.plc"), "PlatformConfig"));
         cMemPool pool("gcGameLoaderTest", 0x20000, false);
-        ASSERT_TRUE(datagen::WriteGameFile(GamePath("Game.gam"), spec, &pool));
+        ASSERT_TRUE(datagen::WriteGameFile(GamePath("Game.gam"), desc, &pool));
     }
 };
 

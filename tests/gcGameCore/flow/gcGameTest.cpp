@@ -16,34 +16,34 @@
 
 namespace {
 
-datagen::GameFileSpec FullSpec()
+datagen::GameFileDesc FullDesc()
 {
-    datagen::GameFileSpec spec;
-    spec.name = "Chronicle";
+    datagen::GameFileDesc desc;
+    desc.name = "Chronicle";
     for (int i = 0; i < gcGame::kMaxActs; ++i)
-        spec.actNames.push_back("Act" + std::to_string(i + 1));
+        desc.actNames.push_back("Act" + std::to_string(i + 1));
     for (int i = 0; i < gcGame::kMaxPlayerConfigs; ++i)
-        spec.playerConfigNames.push_back("Player" + std::to_string(i));
+        desc.playerConfigNames.push_back("Player" + std::to_string(i));
     for (int i = 0; i < gcGame::kMaxLoadingScreens; ++i)
-        spec.loadingScreenNames.push_back("Screen" + std::to_string(i));
+        desc.loadingScreenNames.push_back("Screen" + std::to_string(i));
     for (int i = 0; i < gcGame::kMaxMusic; ++i) {
-        spec.musicNames.push_back("Track" + std::to_string(i));
-        spec.musicSizes.push_back(1000 + i);
+        desc.musicNames.push_back("Track" + std::to_string(i));
+        desc.musicSizes.push_back(1000 + i);
     }
-    spec.gameTracks[0] = 7;
-    spec.gameTracks[3] = 47;
-    spec.voDialog = 0x12340021;
-    spec.voControl = 0x00000305;
-    spec.cameraCollisionMask = 0x8000000F;
-    return spec;
+    desc.gameTracks[0] = 7;
+    desc.gameTracks[3] = 47;
+    desc.voDialog = 0x12340021;
+    desc.voControl = 0x00000305;
+    desc.cameraCollisionMask = 0x8000000F;
+    return desc;
 }
 
 class gcGameTest : public gcFlowTest {
 protected:
-    bool SaveGameBlock(uint32_t version, const datagen::GameFileSpec& spec)
+    bool SaveGameBlock(uint32_t version, const datagen::GameFileDesc& desc)
     {
         datagen::BlockWriter w;
-        datagen::GameBlock(w.Header(), version, spec).Trailer();
+        datagen::GameBlock(w.Header(), version, desc).Trailer();
         m_bytes = w.GetBytes();
         return w.Save(GamePath("Game.gam"));
     }
@@ -55,9 +55,9 @@ protected:
 // back as the newest version, reads the same again.
 TEST_F(gcGameTest, ReadsEveryAcceptedVersionAndWritesItBack)
 {
-    const datagen::GameFileSpec spec = FullSpec();
+    const datagen::GameFileDesc desc = FullDesc();
     for (uint32_t version = gcGame::kMinVersion; version <= gcGame::kVersion; ++version) {
-        ASSERT_TRUE(SaveGameBlock(version, spec));
+        ASSERT_TRUE(SaveGameBlock(version, desc));
         gcGameCamera::Get()->m_nCollisionMask = 0x55;
         for (int pass = 0; pass < 2; ++pass) {
             SCOPED_TRACE(testing::Message() << "version " << version << ", pass " << pass);
@@ -96,12 +96,12 @@ TEST_F(gcGameTest, ReadsEveryAcceptedVersionAndWritesItBack)
 
 TEST_F(gcGameTest, SurplusNamesAndTracksAreReadAndDropped)
 {
-    datagen::GameFileSpec spec = FullSpec();
-    spec.actNames.push_back("Act13");
-    spec.actNames.push_back("Act14");
+    datagen::GameFileDesc desc = FullDesc();
+    desc.actNames.push_back("Act13");
+    desc.actNames.push_back("Act14");
     for (int i = 0; i < 3; ++i)
-        spec.musicNames.push_back("Extra");
-    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, spec));
+        desc.musicNames.push_back("Extra");
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, desc));
     ASSERT_TRUE(gcGame::Load());
     const gcGame& g = *gcGame::Get();
     EXPECT_STREQ(g.m_actNames[11].m_sData, "Act12");
@@ -116,7 +116,7 @@ TEST_F(gcGameTest, RefusedOrDamagedFilesFailTheLoad)
     EXPECT_FALSE(gcGame::Load());  // no file
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcGame: cannot open \"/Game/Game.gam\""), 1);
 
-    ASSERT_TRUE(SaveGameBlock(3, FullSpec()));  // too old: refused, not a default game
+    ASSERT_TRUE(SaveGameBlock(3, FullDesc()));  // too old: refused, not a default game
     EXPECT_FALSE(gcGame::Load());
     EXPECT_EQ(gcGame::Get(), nullptr);
 
@@ -130,7 +130,7 @@ TEST_F(gcGameTest, RefusedOrDamagedFilesFailTheLoad)
 
 TEST_F(gcGameTest, UnloadDeletesTheGameAndEmptiesItsPools)
 {
-    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, FullSpec()));
+    ASSERT_TRUE(SaveGameBlock(gcGame::kVersion, FullDesc()));
     ASSERT_TRUE(gcGame::Load());
     EXPECT_GT(gcGame::s_gamePool.BytesTaken(), 0u);
     gcGame::Unload();
