@@ -1,5 +1,6 @@
 #include "datagen/effectWriters.h"
 
+#include "datagen/entityWriters.h"
 #include "datagen/particleWriters.h"
 #include "eEngine/eDynamicLightConfig.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -14,8 +15,6 @@ namespace {
 constexpr uint32_t kBaseVersion = 1;
 constexpr uint32_t kObjectVersion = 1;
 constexpr uint32_t kGameObjectVersion = 1;
-constexpr uint32_t kGroupVersion = 2;
-constexpr uint32_t kTopLevelVersion = 1;
 constexpr uint32_t kRefusedEventVersion = 2;
 
 void ObjectBlock(BlockWriter& w, const std::string& name)
@@ -73,22 +72,6 @@ void Members(BlockWriter& w, const EffectTemplateDesc& d, uint32_t v)
         w.Int(-1);  // projector
 }
 
-template <class Desc>
-bool WriteGroup(const std::string& path, uint32_t groupTypeId, int beginSlot, uint32_t typeId,
-                const std::vector<Desc>& descs, uint32_t version,
-                BlockWriter& (*block)(BlockWriter&, const Desc&, uint32_t))
-{
-    BlockWriter w;
-    w.Header().Begin(kTopLevelVersion).Word(groupTypeId);
-    w.Begin(kGroupVersion).Begin(kBaseVersion).End();
-    w.Int(beginSlot).Int(beginSlot + static_cast<int32_t>(descs.size()));
-    for (size_t i = 0; i < descs.size(); ++i) {
-        w.Half(static_cast<uint16_t>(0x100 + beginSlot + static_cast<int>(i))).Word(typeId);
-        block(w, descs[i], version);
-    }
-    w.End().End().Trailer();
-    return w.Save(path);
-}
 
 }  // namespace
 
@@ -147,14 +130,14 @@ BlockWriter& EffectBlock(BlockWriter& w, const EffectDesc& d, uint32_t v)
 bool WriteEffectTemplateGroupFile(const std::string& path, int beginSlot,
                                   const std::vector<EffectTemplateDesc>& templates, uint32_t version)
 {
-    return WriteGroup(path, gcEffectTemplateGroup::GetStaticType()->m_nTypeId, beginSlot,
+    return SaveRecordGroup(path, gcEffectTemplateGroup::GetStaticType()->m_nTypeId, beginSlot,
                       gcEffectTemplate::GetStaticType()->m_nTypeId, templates, version, &EffectTemplateBlock);
 }
 
 bool WriteEffectGroupFile(const std::string& path, int beginSlot, const std::vector<EffectDesc>& effects,
                           uint32_t version)
 {
-    return WriteGroup(path, gcEffectGroup::GetStaticType()->m_nTypeId, beginSlot,
+    return SaveRecordGroup(path, gcEffectGroup::GetStaticType()->m_nTypeId, beginSlot,
                       gcEffect::GetStaticType()->m_nTypeId, effects, version, &EffectBlock);
 }
 

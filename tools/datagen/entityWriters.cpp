@@ -15,8 +15,6 @@ namespace {
 constexpr uint32_t kBaseVersion = 1;
 constexpr uint32_t kObjectVersion = 1;
 constexpr uint32_t kGameObjectVersion = 1;
-constexpr uint32_t kGroupVersion = 2;
-constexpr uint32_t kTopLevelVersion = 1;
 
 constexpr uint32_t kRefusedEventVersion = 2;
 
@@ -88,22 +86,6 @@ bool CheckSlots(const char* what, int begin, size_t count, int slots)
     return false;
 }
 
-template <class Desc>
-bool WriteGroup(const std::string& path, uint32_t groupTypeId, int beginSlot, uint32_t typeId,
-                const std::vector<Desc>& descs, uint32_t version,
-                void (*block)(BlockWriter&, const Desc&, uint32_t))
-{
-    BlockWriter w;
-    w.Header().Begin(kTopLevelVersion).Word(groupTypeId);
-    w.Begin(kGroupVersion).Begin(kBaseVersion).End();
-    w.Int(beginSlot).Int(beginSlot + static_cast<int32_t>(descs.size()));
-    for (size_t i = 0; i < descs.size(); ++i) {
-        w.Half(static_cast<uint16_t>(0x100 + beginSlot + static_cast<int>(i))).Word(typeId);
-        block(w, descs[i], version);
-    }
-    w.End().End().Trailer();
-    return w.Save(path);
-}
 
 }  // namespace
 
@@ -176,7 +158,7 @@ bool WriteEntityGroupFile(const std::string& path, int beginSlot, uint32_t typeI
 {
     if (!CheckSlots("entity", beginSlot, entities.size(), gcEntityMgr::kSlots))
         return false;
-    return WriteGroup(path, gcEntityGroup::GetStaticType()->m_nTypeId, beginSlot, typeId, entities, version,
+    return SaveRecordGroup(path, gcEntityGroup::GetStaticType()->m_nTypeId, beginSlot, typeId, entities, version,
                       &EntityBlock);
 }
 
@@ -185,7 +167,7 @@ bool WriteEntityTemplateGroupFile(const std::string& path, int beginSlot, uint32
 {
     if (!CheckSlots("entity template", beginSlot, templates.size(), gcEntityTemplateMgr::kSlots))
         return false;
-    return WriteGroup(path, gcEntityTemplateGroup::GetStaticType()->m_nTypeId, beginSlot, typeId, templates,
+    return SaveRecordGroup(path, gcEntityTemplateGroup::GetStaticType()->m_nTypeId, beginSlot, typeId, templates,
                       version, &EntityTemplateBlock);
 }
 

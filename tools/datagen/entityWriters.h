@@ -76,6 +76,25 @@ struct EntityTemplateDesc {
 void EntityBlock(BlockWriter& w, const EntityDesc& desc, uint32_t version);
 void EntityTemplateBlock(BlockWriter& w, const EntityTemplateDesc& desc, uint32_t version);
 
+// A group file (type groupTypeId) over slots beginSlot.. with one record per
+// desc: check 0x100 + slot, the record's type id, then what block writes for
+// the version. Shared by the entity, template and effect group writers.
+template <class Desc, class Block>
+bool SaveRecordGroup(const std::string& path, uint32_t groupTypeId, int beginSlot, uint32_t typeId,
+                     const std::vector<Desc>& descs, uint32_t version, Block block)
+{
+    BlockWriter w;
+    w.Header().Begin(1).Word(groupTypeId);  // the top-level object
+    w.Begin(2).Begin(1).End();              // the group over its base block
+    w.Int(beginSlot).Int(beginSlot + static_cast<int32_t>(descs.size()));
+    for (size_t i = 0; i < descs.size(); ++i) {
+        w.Half(static_cast<uint16_t>(0x100 + beginSlot + static_cast<int>(i))).Word(typeId);
+        block(w, descs[i], version);
+    }
+    w.End().End().Trailer();
+    return w.Save(path);
+}
+
 // A group over slots beginSlot.. with one record per desc (check 0x100 +
 // slot), each object of the given type id, as a data file at a host path.
 bool WriteEntityGroupFile(const std::string& path, int beginSlot, uint32_t typeId,
