@@ -14,6 +14,7 @@
 #include "cCore/cReadBlock.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/mapWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -52,7 +53,11 @@
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
@@ -424,7 +429,8 @@ bool PlayMovie(LoaderEnv&, const char* path)
 // fixed names below the data directory into their own pools.
 void StartFlow(LoaderEnv& env)
 {
-    std::filesystem::create_directories(env.HostPath("Game"));
+    for (const char* dir : {"Game/Act01", "Game/LoadingScreens"})
+        std::filesystem::create_directories(env.HostPath(dir));
     gcGameConfig::s_dataPath.Set("%s", "");
     env.OnDone([] {
         gcGame::Unload();
@@ -468,6 +474,69 @@ cBase* LoadGameState()
 cBase* LoadFirstPlayerConfig()
 {
     return gcGame::LoadPlayerConfig(0) ? gcPlayerConfig::s_pPlayerConfig : nullptr;
+}
+
+cBase* LoadFirstAct()
+{
+    return gcGame::LoadAct(0) ? gcAct::s_pAct : nullptr;
+}
+
+cBase* LoadFirstLoadingScreen()
+{
+    return gcGame::LoadLoadingScreen(0) ? gcLoadingScreen::s_pLoadingScreen : nullptr;
+}
+
+// Maps load through the resident act, made for the row with id 0.
+void StartMaps(LoaderEnv& env)
+{
+    StartFlow(env);
+    std::filesystem::create_directories(env.HostPath("Game/Act01/Map01"));
+    gcGameConfig::PrepPool(gcGame::s_actPool, gcGameConfig::GetActPoolSize());
+    gcAct* pAct = gcGame::s_actPool.New<gcAct>();
+    ASSERT_NE(pAct, nullptr);
+    pAct->m_nActId = 0;
+    env.OnDone([] {
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+    });
+}
+
+cBase* LoadFirstMap()
+{
+    return gcAct::s_pAct && gcAct::s_pAct->LoadMap(0) ? gcMap::s_pMap : nullptr;
+}
+
+// A region read as the map's region loader reads it, into slot 1 (whose
+// lightmap slot the row configures).
+cBase* LoadRegion(LoaderEnv& env, const char* path)
+{
+    cFile file;
+    if (!file.Open(path))
+        return nullptr;
+    gcRegion* p = env.m_loads.New<gcRegion>();
+    if (p) {
+        p->m_nRegionIndex = 1;
+        if (!p->Read(file, &env.m_loads) || file.Failed()) {
+            cLogError_("\"%s\": no region read", path);
+            std::destroy_at(p);
+            p = nullptr;
+        }
+    }
+    file.Close();
+    return p;
+}
+
+datagen::RegionDesc SampleRegion(LoaderEnv& env)
+{
+    eLightGrid* pGrid = datagen::BuildLightGrid(2, 4, 16, &env.m_build, [](int, const mVec3& at) { return at.x > 0; });
+    datagen::RegionDesc d;
+    d.name = "Hall";
+    d.neighbors[0] = 2;
+    d.neighbors[1] = 7;
+    d.offsets[0].Set(32.0f, 0.0f, 0.0f);
+    d.offsets[1].Set(-32.0f, 16.0f, 0.5f);
+    d.zone = SampleZone(5, pGrid);
+    return d;
 }
 
 // Platform strings load into a platform configuration made for the row. The
@@ -915,6 +984,76 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"eSoundData v3 as a music track", {"WriteToneMusicFile", "WriteMusicFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteToneMusicFile(p, 440.0, 3000); },
                     TypeOf<eSoundData>, nullptr, true, StartMusic, LoadMusic, {}, datagen::WriteBodyFile});
+    // ---- acts, maps, regions and loading screens ----
+    const datagen::ActDesc act{"Act One", {"Meadow", "", "Tower"}, {{"Bell", 2.0f}}, {7, -1, 3}};
+    rows.push_back({"gcAct v3", {"WriteActFile"}, [act](LoaderEnv&, Path p) { return datagen::WriteActFile(p, act); },
+                    TypeOf<gcAct>, nullptr, true, StartFlow, FlowLoad("Game/Act01/Act01.act", LoadFirstAct), {},
+                    datagen::WriteBodyFile});
+    for (uint32_t version = 1; version <= gcAct::kVersion; ++version)
+        rows.push_back({Named("gcAct by hand", version), {"ActBlock"},
+                        [act, version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::ActBlock(w.Header(), version, act).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcAct>, nullptr, false, StartFlow, FlowLoad("Game/Act01/Act01.act", LoadFirstAct), {},
+                        datagen::WriteBodyFile});
+    datagen::MapDesc map;
+    map.name = "Meadow";
+    map.regionNames = {"West", "Middle", "East"};
+    map.cinematicNames = {"Dawn"};
+    map.initialRegion = 1;
+    map.playerConfig = 0;
+    map.ambient.Set(0.25f, 0.5f, 0.75f);
+    map.lightHeading = 30.0f;
+    map.lightPitch = -60.0f;
+    map.tracks = {2, -1, 5};
+    map.windHeading = 45.0f;
+    map.windSpeed = 0.125f;
+    map.farClip = 250.0f;
+    map.shadowClip = 40.0f;
+    rows.push_back({"gcMap v27", {"WriteMapFile"},
+                    [map](LoaderEnv& env, Path p) { return datagen::WriteMapFile(p, map, &env.m_build); },
+                    TypeOf<gcMap>, nullptr, true, StartMaps, FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap),
+                    {}, datagen::WriteBodyFile});
+    for (uint32_t version : {13u, 14u, 15u, 17u, 18u, 19u, 20u, 21u, 22u, 23u, 25u, 27u})
+        rows.push_back({Named("gcMap by hand", version), {"MapBlock"},
+                        [map, version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::MapBlock(w.Header(), version, map).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcMap>, nullptr, version == gcMap::kVersion, StartMaps,
+                        FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap), {}, datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcRegion+eZone", version), {"RegionBlock", "WriteRegionFile"},
+                        [version](LoaderEnv& env, Path p) {
+                            const datagen::RegionDesc desc = SampleRegion(env);
+                            if (version == 2)
+                                return datagen::WriteRegionFile(p, desc);
+                            datagen::ZoneData zone;
+                            datagen::BlockWriter w;
+                            return datagen::BuildZone(desc.zone, &zone) &&
+                                   datagen::RegionBlock(w.Header(), version, desc, zone).Trailer().Save(p);
+                        },
+                        TypeOf<gcRegion>, nullptr, version == 2,
+                        [](LoaderEnv& env) { ConfigureSlot(env, kLightmapSlot, eTextureConfig::FORMAT_RGBA8, 8); },
+                        LoadRegion, {}, datagen::WriteBodyFile});
+    rows.push_back({"gcLoadingScreen v2", {"WriteLoadingScreenFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteLoadingScreenFile(p, "Dusk", &env.m_build); },
+                    TypeOf<gcLoadingScreen>, nullptr, true, StartFlow,
+                    FlowLoad("Game/LoadingScreens/LoadingScreen01.ls", LoadFirstLoadingScreen), {},
+                    datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcLoadingScreen by hand", version), {"LoadingScreenBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::LoadingScreenBlock(w.Header(), version, "Dusk").Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcLoadingScreen>, nullptr, version == 2, StartFlow,
+                        FlowLoad("Game/LoadingScreens/LoadingScreen01.ls", LoadFirstLoadingScreen), {},
+                        datagen::WriteBodyFile});
     // ---- region-relative placements ----
     // Odd region ids and frames, so that a lost or padded 16-bit id shifts
     // every float after it.

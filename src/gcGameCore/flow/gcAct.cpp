@@ -56,7 +56,7 @@ bool gcAct::Read(const cFile& file, cMemPool* pPool)
     if (!ReadObjectPart(rb, pPool))
         return false;
     bool bOk = gcGameConfig::ReadNameRun(rb, rb.ReadInt(), m_mapNames, kMaxMaps) &&
-               gcGameConfig::ReadGroup(m_keyValues, file, pPool);
+               m_keyValues.Read(file, pPool);  // its own range: empty unless copied
     // Version 2 stored a list of integers nothing uses.
     if (bOk && rb.m_nVersion == 2) {
         const int32_t nCount = rb.ReadInt();
