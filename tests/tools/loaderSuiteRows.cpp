@@ -268,24 +268,6 @@ datagen::SkyDesc SampleSky(uint32_t version)
 // A room of edge 16: a floor, and from version 5 a wall of another
 // material, a light grid and a lightmap.
 constexpr int kLightmapSlot = eTextureMgr::kFirstLightmapSlot + 1;
-void AddQuad(datagen::ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material)
-{
-    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
-    for (const auto& t : tris) {
-        datagen::ZoneTriangle tri;
-        tri.material = material;
-        for (int k = 0; k < 3; ++k) {
-            const int i = t[k];
-            tri.v[k].pos = c[i];
-            tri.v[k].normal.Set(0, 0, 1);
-            tri.v[k].u = tri.v[k].lu = uv[i][0];
-            tri.v[k].v = tri.v[k].lv = uv[i][1];
-        }
-        pDesc->triangles.push_back(tri);
-    }
-}
-
 datagen::RgbaImage Solid(uint32_t size)
 {
     datagen::RgbaImage image{size, size, {}};
@@ -307,9 +289,9 @@ datagen::ZoneDesc SampleZone(uint32_t version, const eLightGrid* pGrid)
     d.colLevels = 2;
     d.materials = {0x00110005u, 0x00220006u};
     d.surfaces = {0x00330007u};
-    AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
+    datagen::AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
     if (version >= 5) {
-        AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
+        datagen::AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
         d.pLightGrid = pGrid;
         d.bLightmap = true;
         datagen::TextureFileDesc t;

@@ -330,6 +330,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
     desc.name = "Quillmere";
     desc.actNames = {"Ashgrove"};
     desc.playerConfigNames = {"Wanderer"};
+    desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     cMemPool pool("datagen Game", 0x20000, false);
@@ -346,7 +347,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
            platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
            WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", desc, &pool);
+           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

@@ -1,5 +1,6 @@
 #include "datagen/mapWriters.h"
 
+#include <filesystem>
 #include <memory>
 
 #include "cCore/cLog.h"
@@ -231,6 +232,74 @@ BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* na
     if (version >= 2)
         EmptyGroupBlock(w, 500);
     return EmptyGroupBlock(w, 20).End();
+}
+
+namespace {
+
+// The sample's regions: squares of edge 32 in a row along x, each a floor.
+constexpr float kSampleRegionEdge = 32.0f;
+
+RegionDesc SampleRegionDesc(int id, int nRegions)
+{
+    RegionDesc d;
+    d.name = id == 0 ? "West" : id == 1 ? "Middle" : "East";
+    int k = 0;
+    for (int n : {id - 1, id + 1}) {
+        if (n < 0 || n >= nRegions)
+            continue;
+        d.neighbors[k] = n;
+        d.offsets[k].Set(kSampleRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);
+        ++k;
+    }
+    const float h = kSampleRegionEdge / 2;
+    d.zone.name = d.name;
+    d.zone.boxMin.Set(-h, -h, -8.0f);
+    d.zone.boxMax.Set(h, h, 24.0f);
+    d.zone.treeSize = 64.0f;
+    d.zone.materials = {0};
+    d.zone.surfaces = {0};
+    AddQuad(&d.zone, {{-h, -h, 0}, {h, -h, 0}, {h, h, 0}, {-h, h, 0}}, 0);
+    return d;
+}
+
+}  // namespace
+
+bool WriteSampleMapFiles(const std::string& dir)
+{
+    const std::string act = dir + "/Game/Act01/";
+    std::error_code ec;
+    std::filesystem::create_directories(act + "Map01", ec);
+    std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
+    if (ec)
+        return false;
+    MapDesc map;
+    map.name = "Ashgrove Road";
+    map.regionNames = {"West", "Middle", "East"};
+    map.initialRegion = 0;
+    map.playerConfig = 0;
+    cMemPool pool("datagen Map", 0x40000, false);
+    bool ok = WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road"}, {}, {}}) &&
+              WriteMapFile(act + "Map01/Map01.map", map, &pool) &&
+              WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
+              WritePlayerConfigFile(dir + "/Game/PlayerConfig01.pc", "Wanderer");
+    // The side files, empty for now: a map's sound data and English strings
+    // and the player configuration's sound data.
+    const struct {
+        std::string path;
+        int32_t begin;
+    } kEmptySideFiles[] = {{act + "Map01/Map01Sound.snd", 250},
+                           {act + "Map01/Map01Strings_eng.str", 550},
+                           {dir + "/Game/PlayerConfig01Sound.snd", 500}};
+    for (const auto& f : kEmptySideFiles) {
+        BlockWriter w;
+        ok = ok && EmptyGroupBlock(w.Header(), f.begin).Trailer().Save(f.path);
+    }
+    for (int id = 0; ok && id < 3; ++id) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Map01/Region%02d.rgn", id + 1);
+        ok = WriteRegionFile(act + name, SampleRegionDesc(id, 3));
+    }
+    return ok;
 }
 
 }  // namespace datagen

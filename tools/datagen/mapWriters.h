@@ -84,4 +84,9 @@ bool WriteLoadingScreenFile(const std::string& path, const char* name, cMemPool*
 // The loading-screen block of version 1 (no sprites) or 2, groups empty.
 BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* name);
 
+// The sample game's act below dir/Game: Act01 with one map of three regions
+// in a row (west, middle, east), its player configuration and its loading
+// screen.
+bool WriteSampleMapFiles(const std::string& dir);
+
 }  // namespace datagen

@@ -103,6 +103,9 @@ public:
     // The top loop: pre-game screens, then main menu or map until the OS
     // service step or a failed load ends it.
     void Run();
+    // The frame of the screens without a world (pre-game, loading): opaque
+    // black under the game camera's overlays (the interface).
+    static void DrawOverBlack();
     // Runs the pre-game screens for as long as a dialog is open.
     void HandlePreGame();
     // Reads "act" and "map" (1-based) from the command line; both or neither.

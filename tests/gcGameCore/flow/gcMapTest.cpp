@@ -5,12 +5,16 @@
 #include <filesystem>
 #include <memory>
 
+#include "datagen/datagen.h"
 #include "datagen/mapWriters.h"
+#include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
 
@@ -76,6 +80,7 @@ protected:
     }
 
     float m_fShadowClip = eShadow::s_fShadowClip;
+    gcTestLogCapture m_quiet;  // missing side files are logged
 };
 
 // Old direction vectors become heading and pitch; fields newer than the
@@ -209,6 +214,61 @@ TEST_F(gcMapTest, LoadingScreensAreReadOncePerId)
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, p);
     EXPECT_FALSE(gcGame::LoadLoadingScreen(48));
     std::destroy_at(p);
+}
+
+// The map loader on the sample game: the thread loads the game state, the
+// loading screen, the act, the map, the first region with its neighbour
+// and the player configuration while the main thread draws.
+class gcMapLoaderTest : public DrawingTest<gcFlowTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcFlowTest>::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+        ASSERT_TRUE(gcGame::LoadBackground());
+    }
+    void TearDown() override
+    {
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        DrawingTest<gcFlowTest>::TearDown();
+    }
+};
+
+TEST_F(gcMapLoaderTest, LoadsEverythingTheMapNeeds)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    EXPECT_FALSE(gcMapLoader::Get()->IsRunning());
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_EQ(gcAct::s_pAct->m_nActId, 0);
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen->m_nLoadingScreenId, 0);
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, 0);
+    EXPECT_EQ(gcRegion::s_pRegions[0]->m_nRegionId, 0);
+    EXPECT_EQ(gcRegion::s_pRegions[4]->m_nRegionId, 1);
+    EXPECT_NE(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    // The same act again keeps the act and replaces the map.
+    gcAct* pAct = gcAct::s_pAct;
+    ASSERT_TRUE(gcMapLoader::Get()->Load(-1, 0, 0));
+    EXPECT_EQ(gcAct::s_pAct, pAct);
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
+}
+
+// A thread that fails before the loading screen is loaded still ends the
+// main thread's wait.
+TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
+{
+    gcTestLogCapture quiet;
+    std::filesystem::remove(GamePath("GameState.gs"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0));
+    EXPECT_TRUE(gcMapLoader::Get()->m_bLoadFailed);
+    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenLoaded);
+    EXPECT_EQ(gcMap::s_pMap, nullptr);
+    std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
+    ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+    std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0)) << "a missing neighbour fails the load";
 }
 
 }  // namespace
