@@ -37,6 +37,8 @@
 
 class cGroup;
 class eSoundDataGroup;
+class gcMsg;
+class gcMsgTick;
 class gcStringGroup;
 
 class gcMap : public cObject {
@@ -115,8 +117,46 @@ public:
     // The slots that may be reused, in order; returns their count.
     int BuildAvailableRegionList(int* pList) const;
 
-    // The map loop: one fixed step a frame until the end is requested.
+    // ---- the map loop (main thread) ----
+    // Map flags.
+    static constexpr int32_t kFlagRegionWaiting = 0x1;   // a streamed region waits to be attached
+    static constexpr int32_t kFlagCinematicLeadIn = 0x4;
+    static constexpr int32_t kFlagPaused = 0x8;          // a pausing dialog is open
+    static constexpr int32_t kFlagNoCinematicEvents = 0x10;
+    static constexpr int kLeadInFrames = 30;             // request to play, and the longest background wait
+    static constexpr int kRegionAttachFrames = 60;
+
+    // Applies the start events, then draws, updates, culls and flips one
+    // fixed 20-tick step a frame until the end is requested and no pausing
+    // dialog is open; then tears the map's run down.
     void Run();
+    // One simulation tick, in the fixed order of the game.
+    void Update(const gcMsgTick& tick);
+    // The game camera's culled scene under the map's light.
+    void Draw();
+    void Cull();
+    // Fast-forwards a skippable cinematic when the skip button is pressed.
+    void HandleCinematicSkip();
+    bool IsCinematicPlaying() const;
+    // A map cinematic (nStreamed -1) or the streamed one of that index.
+    void SetCinematicToPlay(cBase* pCinematic, int nStreamed);
+    void HandleMultiRegionLoad();
+    void HandleBackgroundCinematicLoading();
+    // Region streaming: one step per unpaused tick.
+    void HandleBackgroundLoading();
+    void CalculateWindVelocity(cTimeValue step);
+    void HandleGamePaused();
+    // Tells the map's entities, the player's, the interface and the camera
+    // that the pool is about to be reset.
+    void HandleMemPoolReset(const cMemPool* pPool);
+    void SendToTimers(const gcMsg& msg, bool bOnlyActive);
+    void SendToLoadedRegions(const gcMsg& msg, bool bOnlyActive);
+    // Every object of the region: triggers, top-level effects, template
+    // instances of the map then of the game state, top-level entities,
+    // the player's entity.
+    void SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive);
+    // The light direction of a heading and pitch in degrees.
+    static mVec3 Direction(float fHeading, float fPitch);
 
     int32_t m_nFlags = 0;
     int32_t m_nMapId = -1;
@@ -190,4 +230,10 @@ private:
     bool ReadTail(const cReadBlock& rb, cMemPool* pPool, uint32_t version);
     void DeletePlacedObjects();
     void DeleteSideGroups();
+    void StartRun(const gcMsgTick& tick);
+    void EndRun();
+    void ReleaseStreamedCinematic();
+    bool StreamRegion();
+    void ChangeRegion();
+    void DropUnneededRegions();
 };

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+class cMemPool;
 class eCamera;
 class gcMsgTick;
 class gcUIDialog;
@@ -23,6 +24,14 @@ public:
         return m_nFocusedDialog >= 0 && m_nFocusedDialog < kMaxDialogs ? m_dialogStack[m_nFocusedDialog] : nullptr;
     }
     void Update(const gcMsgTick& msg);
+    // The topmost dialog that pauses the game; null when none.
+    gcUIDialog* GetPausingDialog() const;
+    // Closes every open dialog.
+    void CloseAllDialogs(bool bApplyEvents);
+    // The dialog's index on the stack; -1 when it is not open.
+    int FindDialog(const gcUIDialog* pDialog) const;
+    // Takes the pool's dialogs off the stack.
+    void OnMemPoolReset(const cMemPool* pPool);
     void Draw(const eCamera* pCamera, unsigned int nFlags, unsigned int nControlFlags);
 
     gcUIDialog* m_dialogStack[kMaxDialogs] = {};

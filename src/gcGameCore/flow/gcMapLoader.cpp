@@ -25,17 +25,6 @@ namespace {
 
 const cTimeValue kFrameStep(cTimeValue::TICKS_PER_SECOND / 30);
 
-// Whether the dialog is still on the interface's stack.
-bool IsOpen(const gcUIDialog* pDialog)
-{
-    const gcUI* pUI = gcUI::Get();
-    for (const gcUIDialog* p : pUI->m_dialogStack) {
-        if (p && p == pDialog)
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 gcMapLoader* gcMapLoader::Get()
@@ -83,7 +72,7 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
     }
     const gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
     for (;;) {
-        if (!IsRunning() && !(pDialog && IsOpen(pDialog)))
+        if (!IsRunning() && !(pDialog && gcUI::Get()->FindDialog(pDialog) >= 0))
             break;
         if (!cUpdateOS() && !IsRunning())
             break;
