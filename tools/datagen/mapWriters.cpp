@@ -236,8 +236,11 @@ BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* na
 
 namespace {
 
-// The sample's regions: squares of edge 32 in a row along x, each a floor.
+// The sample's regions: cubes of edge 32 in a row along x, each with a floor
+// 8 below its centre. The visibility tree's cube is the region's extent:
+// streaming tells the regions apart by it.
 constexpr float kSampleRegionEdge = 32.0f;
+constexpr float kSampleFloorZ = -8.0f;
 
 RegionDesc SampleRegionDesc(int id, int nRegions)
 {
@@ -253,12 +256,13 @@ RegionDesc SampleRegionDesc(int id, int nRegions)
     }
     const float h = kSampleRegionEdge / 2;
     d.zone.name = d.name;
-    d.zone.boxMin.Set(-h, -h, -8.0f);
-    d.zone.boxMax.Set(h, h, 24.0f);
-    d.zone.treeSize = 64.0f;
+    d.zone.boxMin.Set(-h, -h, -h);
+    d.zone.boxMax.Set(h, h, h);
+    d.zone.treeSize = kSampleRegionEdge;
     d.zone.materials = {0};
     d.zone.surfaces = {0};
-    AddQuad(&d.zone, {{-h, -h, 0}, {h, -h, 0}, {h, h, 0}, {-h, h, 0}}, 0);
+    const float z = kSampleFloorZ;
+    AddQuad(&d.zone, {{-h, -h, z}, {h, -h, z}, {h, h, z}, {-h, h, z}}, 0);
     return d;
 }
 

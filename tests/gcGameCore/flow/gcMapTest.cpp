@@ -255,6 +255,34 @@ TEST_F(gcMapLoaderTest, LoadsEverythingTheMapNeeds)
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
 }
 
+// Start events run game, map, player configuration; end events the other
+// way round; leaving gives back the region pools and the player's.
+TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    cMemPool pool("gcMapLoaderTest", 0x4000, false);
+    gcTestBuilder b{pool};
+    gcMap* pMap = gcMap::s_pMap;
+    FillEvent(gcGame::s_pGame->m_onMapStarted, b.Record(1));
+    FillEvent(pMap->m_onMapStarted, b.Record(2));
+    FillEvent(gcPlayerConfig::s_pPlayerConfig->onMapStarted, b.Record(3));
+    FillEvent(gcPlayerConfig::s_pPlayerConfig->onMapEnded, b.Record(4));
+    FillEvent(pMap->m_onMapEnded, b.Record(5));
+    FillEvent(gcGame::s_pGame->m_onMapEnded, b.Record(6));
+    TestLog().clear();
+    pMap->m_nFlags |= gcMap::kFlagEndMap;
+    pMap->Run();
+    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    for (const cMemPool& regionPool : gcGame::s_regionPools)
+        EXPECT_FALSE(regionPool.HasMemory());
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
+    for (eZone* pZone : eZone::s_pZones)
+        EXPECT_EQ(pZone, nullptr);
+    gcGame::s_pGame->m_onMapStarted.pAction = nullptr;
+    gcGame::s_pGame->m_onMapEnded.pAction = nullptr;
+}
+
 // A thread that fails before the loading screen is loaded still ends the
 // main thread's wait.
 TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
