@@ -32,22 +32,10 @@ BlockWriter& Vec3(BlockWriter& w, const mVec3& v)
     return w.Float(v.x).Float(v.y).Float(v.z);
 }
 
-template <class... Groups>
-void EmptyRanges(Groups&... groups)
-{
-    ((groups.m_nEnd = groups.m_nBegin), ...);
-}
-
 void EmptyRange(cGroup* pGroup)
 {
     if (pGroup)
         pGroup->m_nEnd = pGroup->m_nBegin;
-}
-
-void SetNames(cName* pNames, int nCapacity, const std::vector<std::string>& names)
-{
-    for (size_t i = 0; i < names.size() && i < static_cast<size_t>(nCapacity); ++i)
-        pNames[i].Set("%s", names[i].c_str());
 }
 
 void FillMap(gcMap& map, const MapDesc& desc)
@@ -84,17 +72,10 @@ void FillMap(gcMap& map, const MapDesc& desc)
 bool WriteActFile(const std::string& path, const ActDesc& desc)
 {
     cMemPool pool("datagen Act", 0x8000, false);
-    gcAct* const pResident = gcAct::s_pAct;
-    gcAct* p = pool.New<gcAct>();
-    bool ok = p != nullptr;
-    if (ok) {
-        p->m_name.Set("%s", desc.name.c_str());
-        SetNames(p->m_mapNames, gcAct::kMaxMaps, desc.mapNames);
-        ok = WriteBodyFile(path, *p);
-        std::destroy_at(p);
-    }
-    gcAct::s_pAct = pResident;
-    return ok;
+    return WriteResidentBody<gcAct>(path, &pool, gcAct::s_pAct, [&](gcAct& act) {
+        act.m_name.Set("%s", desc.name.c_str());
+        SetNames(act.m_mapNames, gcAct::kMaxMaps, desc.mapNames);
+    });
 }
 
 BlockWriter& ActBlock(BlockWriter& w, uint32_t version, const ActDesc& desc)
@@ -113,19 +94,13 @@ BlockWriter& ActBlock(BlockWriter& w, uint32_t version, const ActDesc& desc)
 bool WriteMapFile(const std::string& path, const MapDesc& desc, cMemPool* pPool,
                   const std::function<void(gcMap&)>& fill)
 {
-    gcMap* const pResident = gcMap::s_pMap;
     eSky* const pSky = eZone::s_pSky;
     const float fShadowClip = eShadow::s_fShadowClip;
-    gcMap* p = pPool ? pPool->New<gcMap>() : nullptr;
-    bool ok = p != nullptr;
-    if (ok) {
-        FillMap(*p, desc);
+    const bool ok = WriteResidentBody<gcMap>(path, pPool, gcMap::s_pMap, [&](gcMap& map) {
+        FillMap(map, desc);
         if (fill)
-            fill(*p);
-        ok = WriteBodyFile(path, *p);
-        std::destroy_at(p);
-    }
-    gcMap::s_pMap = pResident;
+            fill(map);
+    });
     eZone::s_pSky = pSky;
     eShadow::s_fShadowClip = fShadowClip;
     return ok;
@@ -209,19 +184,15 @@ bool WriteRegionFile(const std::string& path, const RegionDesc& desc)
 bool WriteLoadingScreenFile(const std::string& path, const char* name, cMemPool* pPool,
                             const std::function<void(gcLoadingScreen&)>& fill)
 {
-    gcLoadingScreen* const pResident = gcLoadingScreen::s_pLoadingScreen;
-    gcLoadingScreen* p = pPool ? pPool->New<gcLoadingScreen>(0) : nullptr;
-    bool ok = p != nullptr;
-    if (ok) {
-        p->m_name.Set("%s", name);
-        EmptyRanges(p->m_textures, p->m_materials, p->m_sprites, p->m_UIDialogs);
-        if (fill)
-            fill(*p);
-        ok = WriteBodyFile(path, *p);
-        std::destroy_at(p);
-    }
-    gcLoadingScreen::s_pLoadingScreen = pResident;
-    return ok;
+    return WriteResidentBody<gcLoadingScreen>(
+        path, pPool, gcLoadingScreen::s_pLoadingScreen,
+        [&](gcLoadingScreen& screen) {
+            screen.m_name.Set("%s", name);
+            EmptyRanges(screen.m_textures, screen.m_materials, screen.m_sprites, screen.m_UIDialogs);
+            if (fill)
+                fill(screen);
+        },
+        0);
 }
 
 BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* name)
