@@ -103,7 +103,7 @@ BlockWriter& RegionTriggerBlock(BlockWriter& w, const RegionTriggerDesc& d, uint
     if (version >= 3)
         w.Int(d.respondTo).Word(d.hEntity);
     for (int i = 0; i < 3; ++i) {
-        w.Begin(gcEvent::kVersion).Begin(kBaseVersion).End();
+        w.Begin(i == d.damagedEvent ? gcEvent::kVersion - 1 : gcEvent::kVersion).Begin(kBaseVersion).End();
         if (d.actions)
             d.actions(w, i);
         w.Int(-1).End();

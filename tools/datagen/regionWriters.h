@@ -62,6 +62,7 @@ struct RegionTriggerDesc {
     // Event indices in the order the block stores them: OnEnter, OnInside,
     // OnExit (a plane's in versions 2 and 3: OnExit, OnInside, OnEnter).
     EventActionsFunc actions;
+    int damagedEvent = -1;            // this event's block gets a version events refuse
 };
 
 // One block (region points and paths: version 1; boundaries: 1 or 2).

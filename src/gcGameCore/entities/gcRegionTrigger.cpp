@@ -154,8 +154,7 @@ void gcRegionTrigger::RequestIfChanged(int nState)
 void gcRegionTrigger::LeaveZone()
 {
     if (m_volume.m_pZone)
-        m_volume.m_pZone->RemoveVolume(&m_volume);
-    m_volume.m_pZone = nullptr;
+        m_volume.m_pZone->RemoveVolume(&m_volume);  // which clears the volume's zone
 }
 
 void gcRegionTrigger::OnDisabledExitState()

@@ -290,24 +290,26 @@ TEST_F(gcGameCameraControlTest, TriggerQueriesFireAlongTheWholeMoveInOrder)
         t->Send(gcMsgUnfreeze());
         return t;
     };
-    gcRegionTrigger* a = trigger(0, gcRegionTrigger::RTR_CAMERA, 10);
-    trigger(10, gcRegionTrigger::RTR_CAMERA, 20);
+    trigger(0, gcRegionTrigger::RTR_CAMERA, 10);
+    gcRegionTrigger* second = trigger(10, gcRegionTrigger::RTR_CAMERA, 20);
     trigger(5, gcRegionTrigger::RTR_ALLENTITIES, 30);  // the camera is no entity
     struct Move {
         mVec3 from, to;
         std::vector<int32_t> tags;  // entered, then inside, then exited
+        unsigned int flags;
     };
     const Move moves[] = {
-        {{0, -20, 0}, {0, 1, 0}, {11}},        // into the first
-        {{0, 1, 0}, {0, 4, 0}, {13}},          // out of it
-        {{0, -20, 0}, {0, 20, 0}, {}},        // through both in one fast move
-        {{0, 11, 0}, {0, 9, 0}, {22}},         // inside the second
-        {{0, 0.5f, 0}, {0, 11, 0}, {21, 13}},  // from the first into the second
+        {{0, -20, 0}, {0, 1, 0}, {11}, 0},     // into the first
+        {{0, 1, 0}, {0, 4, 0}, {13}, 0},       // out of it
+        {{0, -20, 0}, {0, 20, 0}, {}, 0},     // through both in one fast move
+        {{0, 11, 0}, {0, 9, 0}, {22}, 0},      // inside the second
+        {{0, 0.5f, 0}, {0, 11, 0}, {21, 13}, 0},  // from the first into the second
+        {{0, 11, 0}, {0, 9, 0}, {21, 22}, 1},  // staying inside, asked to report it as entered
     };
     for (const Move& m : moves) {
         TestLog().clear();
         m_cam.MoveToWorld(m.to);
-        m_cam.QueryTriggers(m.from, 0);
+        m_cam.QueryTriggers(m.from, m.flags);
         std::vector<int32_t> tags = TestLogTags();
         if (&m == &moves[2]) {
             ASSERT_EQ(tags.size(), 4u);
@@ -319,7 +321,7 @@ TEST_F(gcGameCameraControlTest, TriggerQueriesFireAlongTheWholeMoveInOrder)
     }
     ASSERT_EQ(TestLog().size(), 2u);
     EXPECT_EQ(TestLog()[1].pInitiator, &m_cam);
-    EXPECT_EQ(TestLog()[1].pParticipant1, a);
+    EXPECT_EQ(TestLog()[1].pParticipant1, second);
     s_regionId = 4;  // no current region: nothing fires
     m_cam.QueryTriggers({0, -20, 0}, 0);
     EXPECT_EQ(TestLog().size(), 2u);

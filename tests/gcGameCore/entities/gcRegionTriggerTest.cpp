@@ -195,10 +195,13 @@ TEST_F(gcRegionTriggerTest, ReadsEveryVersionWithItsEventOrder)
         EXPECT_EQ(t->m_volume.m_type, r.volumeType);
         EXPECT_STREQ(t->onExit.sOwnerName, "Ledge");
     }
-    for (uint32_t version : {1u, 5u}) {
+    // Versions out of range and a refused event leave the trigger as it was.
+    for (auto [version, damaged] : {std::pair{1u, -1}, std::pair{5u, -1}, std::pair{4u, 2}}) {
         T* t = m_pool.New<T>();
         gcTestLogCapture quiet;
         datagen::RegionTriggerDesc d;
+        d.regionId = 3;
+        d.damagedEvent = damaged;
         EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::RegionTriggerBlock(w, d, version); }, t));
         EXPECT_EQ(t->m_nRegionId, -1);
     }
