@@ -96,12 +96,14 @@ bool gcGameCamera::gcPathCtrl::HandleFollowPath(float fSpeed, const mVec3& ref, 
     const bool bBackwards = fPathTDesired < fPathT;
     const float fUnits = path.PathT2Units(fPathTClosest);
     float t;
+    // The step never passes the destination: past it, the next step would
+    // turn back, and the controller would swing round it for ever.
     if (!bBackwards) {
-        t = path.Units2PathT(fUnits + fStep, fPathTClosest, true);
+        t = std::min(path.Units2PathT(fUnits + fStep, fPathTClosest, true), fPathTDesired);
         if (fPathTClosest > fPathT + kPathLagTol || t < fPathT)
             t = fPathT;
     } else {
-        t = path.Units2PathT(fUnits - fStep, fPathTClosest, false);
+        t = std::max(path.Units2PathT(fUnits - fStep, fPathTClosest, false), fPathTDesired);
         if (fPathTClosest < fPathT - kPathLagTol || t > fPathT)
             t = fPathT;
     }

@@ -330,16 +330,22 @@ TEST_F(gcGameCameraControlTest, TriggerQueriesFireAlongTheWholeMoveInOrder)
 TEST_F(gcGameCameraControlTest, APathIsFollowedToItsEndAndTheDollyStopsBothControllers)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
-    m_cam.FollowPath(kPath, 0.0f, 1.0f, false, true);
-    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 0, 0), 1e-3f);
-    float fLast = 0.0f;
-    for (int i = 0; i < 1000; ++i) {
-        Tick();
-        EXPECT_GE(m_cam.m_PosCtrl.fPathT, fLast);
-        fLast = m_cam.m_PosCtrl.fPathT;
+    // Forwards from a quarter to three quarters, and backwards from the end:
+    // never back, and never past the end fraction.
+    for (auto [fStart, fEnd] : {std::pair{0.25f, 0.75f}, std::pair{1.0f, 0.0f}}) {
+        SCOPED_TRACE(fStart);
+        const float fSign = fEnd > fStart ? 1.0f : -1.0f;
+        m_cam.FollowPath(kPath, fStart, fEnd, false, true);
+        EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 30 * fStart, 0), 1e-3f);
+        float fLast = m_cam.m_PosCtrl.fPathT;
+        for (int i = 0; i < 1000; ++i) {
+            Tick();
+            EXPECT_GE(fSign * m_cam.m_PosCtrl.fPathT, fSign * fLast);
+            fLast = m_cam.m_PosCtrl.fPathT;
+        }
+        EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathT, m_cam.m_PosCtrl.fPathTDesired);
+        EXPECT_NEAR(m_cam.GetPos().y, 30 * m_cam.m_PosCtrl.fPathTDesired / 3, 0.05f);
     }
-    EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathT, 3.0f);
-    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 30, 0), 0.05f);
     EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_FOLLOWPATH);  // alone it never stops
 
     // The dolly: looking along the same path, the camera runs on its view
@@ -381,7 +387,12 @@ TEST_F(gcGameCameraControlTest, FollowingAPathWithAnEntityKeepsTheDistanceOnTheS
     EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(8.5f, 5, 0), 1e-3f);
     m_cam.MoveToPoint(kPoint, true);
     EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 10, 0), 1e-3f);
+    Tick();
     EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_MOVETOPOINT);
+    s_regionId = 4;  // the point's region is dropped: the camera stays
+    Tick();
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 10, 0), 1e-3f);
 }
 
 TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
@@ -394,7 +405,8 @@ TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
         mVec3 forward;  // after the snap, from the camera at (0, 0, 1)
     };
     const Row rows[] = {
-        {"entity", [&] { m_cam.LookAtEntity(kEntity, true); }, C::LOOKATCTRL_LOOKATENTITY, {1, 0, 0}},
+        {"entity", [&] { m_cam.LookAtEntity(kEntity, true); }, C::LOOKATCTRL_LOOKATENTITY,
+         mVec3(3, 0, 1) * (1.0f / std::sqrt(10.0f))},  // OFF_ENTITY above its origin
         {"point", [&] { m_cam.LookAtPoint(kPoint, true); }, C::LOOKATCTRL_LOOKATPOINT,
          mVec3(0, 10, -1) * (1.0f / std::sqrt(101.0f))},
         {"through point", [&] { m_cam.LookThroughPoint(kPoint, true); }, C::LOOKATCTRL_LOOKTHROUGHPOINT, {-1, 0, 0}},
@@ -404,6 +416,7 @@ TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
          mVec3(0, 5, -1) * (1.0f / std::sqrt(26.0f))},
     };
     PlaceEntity({3, 0, 1});
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = 1.0f;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         s_regionId = 1;
