@@ -283,8 +283,9 @@ private:
     void StopPosCtrl();
     // The scaling Reorient applies to the heading and look-at speeds.
     void ScaleReorientParams(float fFactor);
-    // Desired heading behind the entity and pitch from the offsets.
-    void SetDesiredBehind(const gcEntity& entity);
+    // Desired heading behind the entity (its world frame) and pitch from
+    // the offsets.
+    void SetDesiredBehind(const mOCS& entityWorld);
     // The followed entity, when it resolves and its region is resident.
     gcEntity* GetFollowedEntity(mOCS* pWorld) const;
     static bool GetEntityWorld(gcEntity* pEntity, mOCS* pWorld);

@@ -156,9 +156,13 @@ void gcGameCamera::SnapCurLookAt()
     case LOOKATCTRL_LOOKTHROUGHPOINT:
         LookThroughPoint(ctrl.hRegionPoint, true);
         break;
-    case LOOKATCTRL_LOOKATPATH:
-        LookAtPath(ctrl.hPath, ctrl.fPathTClosest, ctrl.fPathTDesired, true, true);
+    case LOOKATCTRL_LOOKATPATH: {
+        const float fDesired = ctrl.fPathTDesired;  // a parameter, where the command takes a fraction
+        LookAtPath(ctrl.hPath, ctrl.fPathTClosest, fDesired, true, true);
+        if (ctrl.Mode == LOOKATCTRL_LOOKATPATH)
+            ctrl.fPathTDesired = fDesired;
         break;
+    }
     case LOOKATCTRL_LOOKATPATHCLOSEST:
         LookAtPathClosest(ctrl.hPath, true);
         break;

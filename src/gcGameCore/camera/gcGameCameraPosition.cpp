@@ -134,15 +134,12 @@ void gcGameCamera::FollowEntity(gcEntityHandle hEntity, bool bSnap)
         for (mVec3& entry : m_PosCtrl.filter)
             entry = GetPos();
     }
-    SetDesiredBehind(*pEntity);
+    SetDesiredBehind(world);
     m_nFlags |= kBehindEntity;
 }
 
-void gcGameCamera::SetDesiredBehind(const gcEntity& entity)
+void gcGameCamera::SetDesiredBehind(const mOCS& world)
 {
-    mOCS world;
-    if (!GetEntityWorld(const_cast<gcEntity*>(&entity), &world))
-        return;
     m_curDesiredHPR.x = Wrap180(Heading(world.basis.forward) + m_params.m_fOffsets[P::OFF_HEADING]);
     m_curDesiredHPR.y = -m_params.m_fOffsets[P::OFF_PITCH];
 }
@@ -231,10 +228,9 @@ void gcGameCamera::Reorient(bool bStart, float fFactor, bool bSnap)
     if (bStart && bSnap) {
         ReorientAlternate(mVec3(0.0f, 0.0f, 0.0f));
         mOCS world;
-        gcEntity* pEntity = GetFollowedEntity(&world);
-        if (!pEntity)
+        if (!GetFollowedEntity(&world))
             return;
-        SetDesiredBehind(*pEntity);
+        SetDesiredBehind(world);
         m_nFlags |= kBehindEntity;
         mOCS placement;
         GetPosBehindEntity(true, &placement);
@@ -304,9 +300,15 @@ void gcGameCamera::SnapCurMovement()
     case POSCTRL_FOLLOWPATH_ENTITY:
         FollowPathMinAndEntity(ctrl.hPath, ctrl.hEntity, true);
         break;
-    case POSCTRL_FOLLOWPATH:
-        FollowPath(ctrl.hPath, ctrl.fPathTClosest, ctrl.fPathTDesired, true, true);
+    case POSCTRL_FOLLOWPATH: {
+        // The command takes an end fraction; the destination stays the
+        // parameter it was.
+        const float fDesired = ctrl.fPathTDesired;
+        FollowPath(ctrl.hPath, ctrl.fPathTClosest, fDesired, true, true);
+        if (ctrl.Mode == POSCTRL_FOLLOWPATH)
+            ctrl.fPathTDesired = fDesired;
         break;
+    }
     case POSCTRL_MOVETOPOINT:
         MoveToPoint(ctrl.hRegionPoint, true);
         break;

@@ -141,7 +141,9 @@ TEST_F(gcGameCameraControlTest, ATargetingCameraFartherThanOneAndAHalfDistancesS
             EXPECT_NEAR(d, 6.5f, 1e-4f);
             EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, -6.5f, 0), 1e-3f);  // along the view it had
         } else {
-            EXPECT_NEAR(d, dist, 1e-3f);  // stays: behind and not beyond the limit
+            // Stays, turned behind and above the entity at once.
+            const float c = std::cos(15.0f * 0.01745329f), sn = std::sin(15.0f * 0.01745329f);
+            EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, -dist * c, dist * sn), 1e-3f);
         }
     }
 }
@@ -347,6 +349,13 @@ TEST_F(gcGameCameraControlTest, APathIsFollowedToItsEndAndTheDollyStopsBothContr
         EXPECT_NEAR(m_cam.GetPos().y, 30 * m_cam.m_PosCtrl.fPathTDesired / 3, 0.05f);
     }
     EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_FOLLOWPATH);  // alone it never stops
+    // Snapping again keeps both destinations (parameters 1.5 and 2).
+    m_cam.LookAtPath(kAlongX, 0.0f, 0.5f, false, false);
+    m_cam.FollowPath(kPath, 0.0f, 0.5f, false, false);
+    m_cam.SnapCurMovement();
+    m_cam.SnapCurLookAt();
+    EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathTDesired, 1.5f);
+    EXPECT_FLOAT_EQ(m_cam.m_LookAtCtrl.fPathTDesired, 2.0f);
 
     // The dolly: looking along the same path, the camera runs on its view
     // and both controllers stop when the look-at point arrives.
