@@ -16,12 +16,11 @@
 #include "gcGameCore/camera/gcCameraFilterConsts.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/entities/gcRegionPath.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/script/gcGameObject.h"
 #include "mMath/mQuat.h"
 #include "mMath/mVec3.h"
-
-#include "gcGameCore/entities/gcRegionPath.h"
-#include "gcGameCore/entities/gcRegionPoint.h"
 
 class gcEvent;
 
@@ -84,9 +83,10 @@ public:
         float fPathTClosest = 0.0f;  // parameter closest to what is tracked
 
         // One step towards fPathTDesired at fSpeed path units a tick, a step
-        // ahead of the reference point's projection (in the path's frame)
-        // and never back; the path's roll there when asked for. False once
-        // both the projection and fPathT have arrived.
+        // ahead of the reference point's projection (in the path's frame),
+        // never back and never past the destination; the path's roll there
+        // when asked for. False once both the projection and fPathT have
+        // arrived.
         bool HandleFollowPath(float fSpeed, const mVec3& ref, float* pRoll);
         // fPathTClosest from a point in the world, while the path resolves.
         void UpdatePathPos(const mVec3& worldPoint);
