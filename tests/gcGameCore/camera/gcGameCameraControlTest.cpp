@@ -127,24 +127,27 @@ TEST_F(gcGameCameraControlTest, ATargetingCameraFartherThanOneAndAHalfDistancesS
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
     s_bTargeting = true;
-    m_entity.m_velocity.Set(0, 0.01f, 0);  // moving: the placement behind it holds its distance
-    for (float dist : {10.0f, 9.5f}) {
-        SCOPED_TRACE(dist);
+    const float c = std::cos(15.0f * 0.01745329f), sn = std::sin(15.0f * 0.01745329f);
+    struct Row {
+        float dist, speed;
+        mVec3 pos;  // after one tick
+    };
+    const Row rows[] = {
+        {10.0f, 0.01f, {0, -6.5f, 0}},              // snapped back along the view it had
+        {9.5f, 0.01f, {0, -9.5f * c, 9.5f * sn}},   // a moving entity: the distance holds
+        {9.5f, 0.0f, {0, -8.9f * c, 8.9f * sn}},    // a standing one: it eases towards 6.5
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.dist << " at " << r.speed);
+        m_entity.m_velocity.Set(0, r.speed, 0);
         m_cam.FollowEntity(kEntity, true);
         mOCS view;
-        view.LookAt({0, -dist, 0}, {0, 0, 0}, {0, 0, 1});
+        view.LookAt({0, -r.dist, 0}, {0, 0, 0}, {0, 0, 1});
         m_cam.MoveToWorld(view);
         m_cam.FollowEntity(kEntity, false);
         Tick();
-        const float d = m_cam.GetPos().Dist(Pivot());
-        if (dist > 9.75f) {
-            EXPECT_NEAR(d, 6.5f, 1e-4f);
-            EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, -6.5f, 0), 1e-3f);  // along the view it had
-        } else {
-            // Stays, turned behind and above the entity at once.
-            const float c = std::cos(15.0f * 0.01745329f), sn = std::sin(15.0f * 0.01745329f);
-            EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, -dist * c, dist * sn), 1e-3f);
-        }
+        // Turned behind and above the entity at once, unless snapped back.
+        EXPECT_VEC_NEAR(m_cam.GetPos(), r.pos, 1e-3f);
     }
 }
 
@@ -252,6 +255,10 @@ TEST_F(gcGameCameraControlTest, CollideAnswersOnlyWhileFollowingAnEntity)
         EXPECT_VEC_NEAR(pos, bHit ? mVec3(0, -3 + r, 0) : mVec3(0, -6, 0), 1e-3f);
     }
     m_cam.m_PosCtrl.Mode = C::POSCTRL_FOLLOWENTITY;
+    m_cam.m_nCollisionMask = 0;  // meets no surface
+    mVec3 through(0, -6, 0);
+    EXPECT_FALSE(m_cam.Collide({0, 0, 0}, &through, false));
+    EXPECT_VEC_NEAR(through, mVec3(0, -6, 0), 1e-3f);
     mVec3 pos(0, 0, 0.0005f);  // within the zero tolerance: nothing moves
     EXPECT_FALSE(m_cam.Collide({0, 0, 0}, &pos, true));
     EXPECT_EQ(pos, mVec3(0, 0, 0.0005f));
