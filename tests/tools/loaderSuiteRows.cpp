@@ -64,6 +64,7 @@
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
@@ -1058,6 +1059,18 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteBoundaryGroupFile(p, 50, {{"Yard", 1}, ring}, version);
                         },
                         TypeOf<gcBoundaryGroup>, SlotsOf<gcBoundaryMgr>, version == gcBoundary::kVersion});
+    // A box answering one entity, and a plane of a deactivated trigger:
+    // older plane blocks store the events the other way round.
+    for (uint32_t version : {2u, 3u, 4u})
+        rows.push_back({Named("gcRegionTriggerGroup v2, gcRegionTrigger", version),
+                        {"WriteRegionTriggerGroupFile", "RegionTriggerBlock", "VolumeBlock"},
+                        [version, turned](LoaderEnv&, Path p) {
+                            datagen::RegionTriggerDesc box{"Door", true, 3, {1, 2.5f, {3, 2, 2}, turned}, 3, 0x01020004, {}};
+                            datagen::RegionTriggerDesc plane{"Ledge", false, -1, {2, 1.5f, {2, 1, 0}}, 0, 0, {}};
+                            return datagen::WriteRegionTriggerGroupFile(p, 60, {box, plane}, version);
+                        },
+                        TypeOf<gcRegionTriggerGroup>, SlotsOf<gcRegionTriggerMgr>,
+                        version == gcRegionTrigger::kVersion});
     rows.push_back({"gcGameCameraParams v2", {"WriteCameraParamsFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteCameraParamsFile(p, SampleCameraParams()); },
                     TypeOf<gcGameCameraParams>});

@@ -10,6 +10,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -84,6 +85,8 @@ gcGame::gcGame()
     gcMusic::Initialize();
     // An entity's messages (FadeOut and the like) reach its attached effects.
     gcEffect::InstallEntityWorldFuncs();
+    // Entities moving through trigger volumes fire their region triggers.
+    gcRegionTrigger::InstallEntityWorldFuncs();
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
 }
