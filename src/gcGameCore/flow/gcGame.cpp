@@ -18,6 +18,7 @@
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcGame, cObject, 64)
@@ -89,6 +90,8 @@ gcGame::gcGame()
     gcRegionTrigger::InstallEntityWorldFuncs();
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
+    // The camera's trigger queries run in the zone of the current region.
+    gcGameCamera::SetCurrentRegionFunc([] { return gcRegion::s_nCurrentRegion; });
 }
 
 gcGame::~gcGame()

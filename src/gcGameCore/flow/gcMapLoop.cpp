@@ -21,6 +21,7 @@
 #include "eEngine/eZone.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
@@ -291,6 +292,13 @@ void gcMap::SendToLoadedRegions(const gcMsg& msg, bool bOnlyActive)
 
 void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
 {
+    if (m_pRegionTriggers) {
+        for (int32_t slot = std::max(m_pRegionTriggers->m_nBegin, 0); slot < m_pRegionTriggers->m_nEnd; ++slot) {
+            gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
+            if (p && p->m_nRegionId == nRegionId)
+                p->Send(msg);  // triggers take every message: an unfreeze may enable them
+        }
+    }
     for (int32_t slot = std::max(m_effects.m_nBegin, 0); slot < m_effects.m_nEnd; ++slot) {
         gcEffect* p = gcEffectMgr::GetPtr(gcEffectMgr::GetHandle(slot));
         if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !p->m_pParentEffect &&

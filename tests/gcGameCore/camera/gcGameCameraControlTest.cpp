@@ -22,11 +22,6 @@ namespace {
 using C = gcGameCamera;
 using P = gcGameCameraParams;
 
-class TestMap : public gcMap {
-public:
-    void Run() override {}
-};
-
 constexpr int kEntitySlot = 7, kPointSlot = 8, kPathSlot = 9, kPath2Slot = 10;
 const gcEntityHandle kEntity = gcEntityHandle::Make(kEntitySlot, 0x21);
 const gcRegionPointHandle kPoint = gcRegionPointHandle::Make(kPointSlot, 0x22);
@@ -93,7 +88,7 @@ protected:
     static inline int s_regionId = 1;
     static inline bool s_bTargeting = false;
     C m_cam;
-    TestMap m_map;
+    gcMap m_map;
     gcTestEntity m_entity;
     gcRegionPoint m_point;
     gcTestBuilder b{m_pool};
