@@ -7,6 +7,7 @@
 #include "datagen/overlayWriters.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/materialTestSupport.h"
+#include "gx/gxState.h"
 #include "../test/gx_test.h"
 #include "uiTestSupport.h"
 
@@ -245,18 +246,32 @@ TEST_F(gcUIControlDrawTest, SpritesOverlaysAndTextEachDrawOnce)
     EXPECT_EQ(Draws(loose), 0u);  // no dialog
 }
 
-TEST_F(gcUIControlDrawTest, AHiddenControlDrawnAnywayHasItsSpriteDimmed)
+TEST_F(gcUIControlDrawTest, SpriteAlphaIsBothOpacitiesAndHiddenControlsAreDimmed)
 {
-    C c;
-    c.m_pDialog = m_pDialog;
-    m_pDialog->m_fOpacity = 0.5f;
-    m_pDialog->m_fUniformScale = 0.75f;
-    c.m_nFlags = C::kDefaultControlFlags & ~C::kVisible;
-    m_res.Only(c, 0x1);
-    EXPECT_EQ(Draws(c, C::kDrawHidden), 1u);
-    const GXTestLastDraw last = GXTestGetLastDraw();
-    ASSERT_NE(last.state, nullptr);
-    EXPECT_EQ(m_res.m_sprites[0].m_fUniformScale, 0.75f);
+    const struct { const char* why; float control, dialog; bool visible; uint8_t alpha; } rows[] = {
+        {"opaque", 1.0f, 1.0f, true, 255},
+        {"the control's opacity, truncated", 0.5f, 1.0f, true, 127},
+        {"times the dialog's", 0.5f, 0.5f, true, 63},
+        {"hidden but drawn: 127/255 of it", 1.0f, 1.0f, false, 127},
+        {"hidden and half: rounded down twice", 1.0f, 0.5f, false, 63},
+        {"an opacity above 1 does not wrap", 2.0f, 1.0f, true, 255},
+        {"a negative opacity is transparent", -0.5f, 1.0f, true, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        C c;
+        c.m_pDialog = m_pDialog;
+        m_pDialog->m_fOpacity = row.dialog;
+        m_pDialog->m_fUniformScale = 0.75f;
+        c.m_fOpacity = row.control;
+        c.m_nFlags = row.visible ? C::kDefaultControlFlags : C::kDefaultControlFlags & ~C::kVisible;
+        m_res.Only(c, 0x1);
+        ASSERT_EQ(Draws(c, C::kDrawHidden), 1u);
+        const GXTestLastDraw last = GXTestGetLastDraw();
+        ASSERT_NE(last.state, nullptr);
+        EXPECT_EQ(last.state->matColor[0].a, row.alpha);
+        EXPECT_EQ(m_res.m_sprites[0].m_fUniformScale, 0.75f);
+    }
 }
 
 }  // namespace
