@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cCore/cFile.h"
+#include "cCore/cReadBlock.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "eEngine/eRect.h"
@@ -165,6 +167,33 @@ TEST_F(gcUIWidgetGroupTest, ReadsEachCellsRingInOrderPastObjectsWithoutFactory)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "17 x 16"), 1);
 }
 
+TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDeletedWidgetInACell)
+{
+    gcTestDataDir dir;
+    gcUIControl a, b, d;
+    a.m_hWidgetHandle = b.m_hWidgetHandle = (5u << 8) | 1;  // the same slot twice
+    d.m_hWidgetHandle = (6u << 8) | 7;                      // past the table
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("g.ui"), G::GetStaticType()->m_nTypeId,
+                                               [&](datagen::BlockWriter& w) {
+                                                   datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {&d}});
+                                               }));
+    m_pDialog->SetNumControls(2);
+    gcTestLogCapture log;
+    cFile file;
+    ASSERT_TRUE(file.Open("/g.ui"));
+    {
+        cReadBlock top(file, 1);
+        ASSERT_EQ(top.ReadInt(), static_cast<int32_t>(G::GetStaticType()->m_nTypeId));
+        ASSERT_TRUE(Root().Read(file, &m_pool));
+    }
+    file.Close();
+    // The dialog replaced the first control of slot 1 by the second and
+    // dropped the one whose slot lies outside its table.
+    ASSERT_EQ(Root().GetNumCellWidgets({0, 0}), 1);
+    EXPECT_EQ(m_pDialog->GetControl((5u << 8) | 1), Root().GetCellWidget(0, 0));
+    EXPECT_EQ(Root().GetNumCellWidgets({0, 1}), 0);
+}
+
 TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
 {
     std::vector<gcUIControl*> c = Grid(2, 2, {0, 1, 2, 3});
@@ -177,7 +206,9 @@ TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
     Root().DeleteCol(1);  // through the dialog
     EXPECT_EQ(m_pDialog->GetControl(h1), nullptr);
     EXPECT_EQ(Root().GetCellWidget(2, 0), c[2]);
-    Root().SetDimensions(1, 1);
+    const unsigned int h2 = c[2]->GetWidgetHandle();
+    Root().SetDimensions(1, 1);  // drops c2 through the dialog: no stale control in its table
+    EXPECT_EQ(m_pDialog->GetControl(h2), nullptr);
     EXPECT_EQ(Root().GetCellWidget(0, 0), c[0]);
     Root().DeleteRow(0);  // the only row stays
     EXPECT_EQ(Root().m_nRows, 1);
