@@ -215,6 +215,8 @@ TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
     EXPECT_FALSE(Root().SetDimensions(17, 16));
     EXPECT_FALSE(Root().SetDimensions(-1, 1));
     EXPECT_EQ(Root().m_nCols, 1);
+    EXPECT_FALSE(Root().SetRowColSizes(0, 1));  // shorter than the grid
+    EXPECT_TRUE(Root().SetRowColSizes(3, 1));
 }
 
 TEST_F(gcUIWidgetGroupTest, InsertingInDrawOrderAndFindingCells)
