@@ -148,7 +148,7 @@ TEST_F(gcUIWidgetTest, DetachLeavesNoNeighbourPointingAtTheWidget)
     for (gcUIControl* p : c)
         for (int n = 0; n < W::MAX_NEIGHBORS; ++n)
             EXPECT_NE(p->GetNeighbor(static_cast<W::gcUINeighbor>(n)), h);
-    gcUICell cell;
+    gcUICell cell{1, 1};
     c[3]->GetCell(&cell);
     EXPECT_EQ(cell.nRow, -1);
     EXPECT_EQ(Root().GetNumCellWidgets({1, 1}), 0);
