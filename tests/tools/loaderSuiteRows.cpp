@@ -21,6 +21,7 @@
 #include "datagen/particleWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
+#include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
 #include "datagen/worldWriters.h"
@@ -62,6 +63,11 @@
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoFunction.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
@@ -619,6 +625,38 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     };
 }
 
+gcValue* Button(LoaderEnv& env, eInput::eButton button)
+{
+    return env.m_build.New<gcValControllerState>(gcValControllerState::STATE_DOWN, button);
+}
+
+// Flow control two levels deep: a log, a set-value without a destination
+// and a return inside an evaluation inside another.
+gcDoEvaluation* SampleEvaluation(LoaderEnv& env)
+{
+    cMemPool* pPool = &env.m_build;
+    gcAction* pInner = datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_2),
+        {datagen::NewLog(pPool, gcDoLog::LOG_INFO, "inner", Button(env, eInput::JOYBTN_3), nullptr),
+         datagen::NewReturn(pPool, Button(env, eInput::JOYBTN_4))},
+        {});
+    return datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_1), {pInner},
+        {datagen::NewSetValue(pPool, gcDoSetValue::OP_ASSIGN_MUL, nullptr, Button(env, eInput::JOYBTN_5)),
+         datagen::NewDoFunction(pPool, Button(env, eInput::JOYBTN_6))});
+}
+
+// An action file whose block is laid out by hand after the base block.
+template <class T>
+auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ActionBlock(w, version);
+        fields(w);
+        w.End();
+    });
+}
+
 std::string Named(const char* cls, uint32_t version)
 {
     return std::string(cls) + " v" + std::to_string(version);
@@ -823,6 +861,60 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- script actions ----
+    rows.push_back({"gcEvent v3 with flow control", {"WriteEventFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcEvent event("OnTest", "Owner");
+                        datagen::AppendAction(event, SampleEvaluation(env));
+                        datagen::AppendAction(event, datagen::NewReturn(&env.m_build, nullptr));
+                        return datagen::WriteEventFile(p, event);
+                    },
+                    TypeOf<gcEvent>});
+    rows.push_back({"gcDoEvaluation v3", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteObjectFile(p, *SampleEvaluation(env)); },
+                    TypeOf<gcDoEvaluation>});
+    rows.push_back({"gcDoFunction v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewDoFunction(&env.m_build, Button(env, eInput::JOYBTN_3)));
+                    },
+                    TypeOf<gcDoFunction>});
+    rows.push_back({"gcDoReturn v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewReturn(&env.m_build, Button(env, eInput::JOYBTN_4)));
+                    },
+                    TypeOf<gcDoReturn>});
+    rows.push_back({"gcDoSetValue v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewSetValue(&env.m_build, gcDoSetValue::OP_ASSIGN_DEC, nullptr, Button(env, eInput::JOYBTN_5)));
+                    },
+                    TypeOf<gcDoSetValue>});
+    rows.push_back({"gcDoSetValue v1", {"ActionBlock"},
+                    ActionFields<gcDoSetValue>(1, [](datagen::BlockWriter& w) { w.Int(-1).Int(-1); }),
+                    TypeOf<gcDoSetValue>, nullptr, false});
+    rows.push_back({"gcDoLog v4", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewLog(&env.m_build, gcDoLog::LOG_ALERT, "Forty characters exactly, written whole.",
+                                                Button(env, eInput::JOYBTN_1), Button(env, eInput::JOYBTN_2)));
+                    },
+                    TypeOf<gcDoLog>});
+    for (uint32_t version : {2u, 3u})
+        rows.push_back({Named("gcDoLog", version), {"ActionBlock"},
+                        ActionFields<gcDoLog>(version,
+                                              [version](datagen::BlockWriter& w) {
+                                                  w.Int(5).Bytes("Hello", 5).Int(1);
+                                                  if (version == 3)
+                                                      w.Int(3).Int(-1).Int(-1).Int(-1);
+                                              }),
+                        TypeOf<gcDoLog>, nullptr, false});
+    rows.push_back({"gcDoPlaySound v3, its bytes kept", {"ActionBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 77, [](datagen::BlockWriter& w) {
+                            datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
+                        });
+                    },
+                    [] { return cType::Find(77); }});
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
         rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},
