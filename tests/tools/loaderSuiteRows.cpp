@@ -24,6 +24,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
+#include "datagen/valueWriters.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eAnimation.h"
@@ -72,7 +73,17 @@
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValConstant.h"
 #include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValEventId.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValFunction.h"
+#include "gcGameCore/values/gcValKeyValue.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValRandomNumber.h"
+#include "gcGameCore/values/gcValTrinaryOp.h"
+#include "gcGameCore/values/gcValUnaryOp.h"
 #include "loaderSuite.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -657,6 +668,49 @@ auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> f
     });
 }
 
+// A value file whose block is laid out by hand after the base block.
+template <class T>
+auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
+        fields(w);
+        w.End();
+    });
+}
+
+// An expression of every operator kind over every leaf kind, with a
+// missing operand.
+gcValue* SampleExpression(LoaderEnv& env)
+{
+    cMemPool& p = env.m_build;
+    gcDesiredValue temp;
+    temp.desiredValue = gcDesiredValue::VAL_TEMP;
+    temp.nParamIndex = 1;
+    gcDesiredValue constant;
+    constant.desiredValue = gcDesiredValue::VAL_CONSTANT;
+    constant.hSpecificConstant = gcConstantHandle(0x00070003);
+    gcValFunction* pCall = p.New<gcValFunction>(gcFunctionHandle(0x00110002));
+    pCall->AddParam(p.New<gcValEventId>(gcMsgEvent::ID_ONDEATH));
+    gcValue* pLeft = p.New<gcValBinaryOp>(gcValBinaryOp::OP_MAX, p.New<gcValNumber>(2.5f),
+                                          p.New<gcValUnaryOp>(gcValUnaryOp::OP_NEG, pCall));
+    gcValue* pRight = p.New<gcValTrinaryOp>(gcValTrinaryOp::OP_RANGE, p.New<gcValKeyValue>(gcKeyValueHandle(0x00050001)),
+                                            p.New<gcValRandomNumber>(temp, constant, 0x1002), nullptr, 0x3);
+    return p.New<gcValBinaryOp>(gcValBinaryOp::OP_OR, pLeft,
+                                p.New<gcValBinaryOp>(gcValBinaryOp::OP_AND, pRight,
+                                                     p.New<gcValConstant>(gcConstantHandle(0x00090004))));
+}
+
+const cType* LoadingType()
+{
+    return cType::Find(114);  // a value class that keeps its bytes
+}
+
+const cType* EntityModeType()
+{
+    return cType::Find(176);  // an assignable one
+}
+
 std::string Named(const char* cls, uint32_t version)
 {
     return std::string(cls) + " v" + std::to_string(version);
@@ -1042,6 +1096,51 @@ std::vector<LoaderRow> MakeRows()
                             p, gcValControllerState(gcValControllerState::STATE_DOWNTIME, eInput::JOYBTN_UI_CONFIRM));
                     },
                     TypeOf<gcValControllerState>});
+    rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
+                    TypeOf<gcValBinaryOp>});
+    rows.push_back({"gcValEventVar v2", {"WriteValueFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValEventVar(gcValEventVar::VAR_TEMP, 1));
+                    },
+                    TypeOf<gcValEventVar>});
+    rows.push_back({"gcValEventVar v1", {"ValueBlock"},
+                    ValueFields<gcValEventVar>(1, [](datagen::BlockWriter& w) { w.Int(1); }), TypeOf<gcValEventVar>,
+                    nullptr, false});
+    rows.push_back({"gcValRandomNumber v1", {"ValueBlock"}, ValueFields<gcValRandomNumber>(1, [](datagen::BlockWriter&) {}),
+                    TypeOf<gcValRandomNumber>, nullptr, false});
+    rows.push_back({"gcValFunction v1", {"ValueBlock"},
+                    ValueFields<gcValFunction>(1, [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(0x00110002), 4); }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    // Three parameters: the third is read over, so the block stays in step.
+    rows.push_back({"gcValFunction v2, three parameters", {"ValueBlock"},
+                    ValueFields<gcValFunction>(2,
+                                               [](datagen::BlockWriter& w) {
+                                                   w.Int(0x00110002).Int(3).Int(-1);
+                                                   datagen::NumberMember(datagen::NumberMember(w, 5), 6);
+                                               }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    rows.push_back({"gcValTrinaryOp v1", {"ValueBlock"},
+                    ValueFields<gcValTrinaryOp>(1,
+                                                [](datagen::BlockWriter& w) {
+                                                    datagen::NumberMember(w.Int(gcValTrinaryOp::OP_WRAP), 1);
+                                                    datagen::NumberMember(w, 2).Int(-1);
+                                                }),
+                    TypeOf<gcValTrinaryOp>, nullptr, false});
+    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
+                        });
+                    },
+                    LoadingType});
+    rows.push_back({"gcValEntityMode v3, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 176, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
+                        });
+                    },
+                    EntityModeType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})

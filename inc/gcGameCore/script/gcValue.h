@@ -52,6 +52,14 @@ public:
     // with its pool.
     static void DestroyOperands(gcValue** ppValues, int count);
 
+    // Truncation toward zero to a signed 32-bit integer, as the scripts
+    // convert; values past its range (and NaN) saturate instead of
+    // overflowing.
+    static int32_t TruncToInt(double d);
+    // Halves away from zero: the truncation of x - 0.5 below zero, of
+    // x + 0.5 otherwise.
+    static int32_t RoundToInt(float x);
+
 protected:
     // The start of a class's Read: refuses a version outside nMin..nMax and a
     // base block that does not read (logged, the block skipped, false);

@@ -116,3 +116,18 @@ bool gcValue::ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, ui
         return rb.Failed() ? false : rb.Reject(sClass, "value block");
     return true;
 }
+
+int32_t gcValue::TruncToInt(double d)
+{
+    if (!(d > -2147483648.0))
+        return INT32_MIN;
+    if (!(d < 2147483647.0))
+        return INT32_MAX;
+    return static_cast<int32_t>(d);
+}
+
+int32_t gcValue::RoundToInt(float x)
+{
+    const double d = static_cast<double>(x);
+    return TruncToInt(x < 0.0f ? d - 0.5 : d + 0.5);
+}

@@ -52,18 +52,6 @@ bool gcValUnaryOp::Read(const cFile& file, cMemPool* pPool)
     return true;
 }
 
-// Halves away from zero through a 32-bit integer, as the scripts expect;
-// values past its range saturate rather than overflow.
-static float RoundHalfAway(float x)
-{
-    const double d = x < 0.0f ? static_cast<double>(x) - 0.5 : static_cast<double>(x) + 0.5;
-    if (!(d > -2147483648.0))
-        return -2147483648.0f;
-    if (!(d < 2147483647.0))
-        return 2147483647.0f;
-    return static_cast<float>(static_cast<int32_t>(d));
-}
-
 static float FloorF(double d)
 {
     return static_cast<float>(std::floor(d));
@@ -77,7 +65,7 @@ float gcValUnaryOp::Get(const gcEventParams& params) const
     case OP_ABS: return std::fabs(x);
     case OP_FLOOR: return FloorF(x);
     case OP_CEIL: return static_cast<float>(std::ceil(static_cast<double>(x)));
-    case OP_ROUND: return RoundHalfAway(x);
+    case OP_ROUND: return static_cast<float>(RoundToInt(x));
     case OP_SQRT: return x > 0.0f ? std::sqrt(x) : x;
     case OP_SIN: return static_cast<float>(std::sin(static_cast<double>(x * kRadiansPerDegree)));
     case OP_COS: return static_cast<float>(std::cos(static_cast<double>(x * kRadiansPerDegree)));
