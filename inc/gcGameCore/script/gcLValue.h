@@ -16,8 +16,4 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     virtual void Set(float fValue, const gcEventParams& params) = 0;
-
-protected:
-    // gcValue::ReadFrame over this class's base block.
-    bool ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, uint32_t nMax);
 };

@@ -62,7 +62,8 @@ public:
 
 protected:
     // The start of a class's Read: refuses a version outside nMin..nMax and a
-    // base block that does not read (logged, the block skipped, false);
-    // otherwise the reader stands at the class's fields.
+    // base block (gcValue's, or gcLValue's for an assignable class) that does
+    // not read (logged, the block skipped, false); otherwise the reader
+    // stands at the class's fields.
     bool ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, uint32_t nMax);
 };

@@ -21,13 +21,3 @@ bool gcLValue::Read(const cFile& file, cMemPool* pPool)
         return rb.Failed() ? false : rb.Reject("gcLValue", "value block");
     return !rb.Failed();
 }
-
-bool gcLValue::ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, uint32_t nMax)
-{
-    const char* sClass = GetType()->m_sTypeName;
-    if (rb.m_nVersion < nMin || rb.m_nVersion > nMax)
-        return rb.Reject(sClass, "version");
-    if (!gcLValue::Read(rb.m_file, pPool))
-        return rb.Failed() ? false : rb.Reject(sClass, "value block");
-    return true;
-}

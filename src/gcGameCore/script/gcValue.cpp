@@ -8,6 +8,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/script/gcLValue.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 QM_DEFINE_ABSTRACT_TYPE(gcValue, cBase, 82)
@@ -112,7 +113,10 @@ bool gcValue::ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, ui
     const char* sClass = GetType()->m_sTypeName;
     if (rb.m_nVersion < nMin || rb.m_nVersion > nMax)
         return rb.Reject(sClass, "version");
-    if (!gcValue::Read(rb.m_file, pPool))
+    // Assignable classes begin with the gcLValue block.
+    gcLValue* pAssignable = dcast<gcLValue>(this);
+    const bool bBase = pAssignable ? pAssignable->gcLValue::Read(rb.m_file, pPool) : gcValue::Read(rb.m_file, pPool);
+    if (!bBase)
         return rb.Failed() ? false : rb.Reject(sClass, "value block");
     return true;
 }

@@ -201,6 +201,21 @@ TEST_F(gcValOperatorsTest, ReadsOperandsThatAreValuesAndSkipsOthers)
     EXPECT_EQ(p->Get(m_params), -4.0f);
 }
 
+TEST_F(gcValOperatorsTest, OperandsOfRefusedVersionsKeepTheirDefaultsAndTheRestReads)
+{
+    // Operand 1: a number of version 0; operand 2: an event variable whose
+    // gcLValue block has version 0. Both skipped by their ends.
+    const B* p = LoadFields<B>(1, [](datagen::BlockWriter& w) {
+        w.Int(B::OP_ADD).Int(78);
+        datagen::ValueBlock(w, 0, false).Float(5.0f).End();
+        w.Int(179).Begin(2).Begin(0).Begin(1).Begin(1).End().End().End().Int(2).Int(1).End();
+    });
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(Text(*p), "( 0 + [Param1] )");
+    const B* pOuter = LoadFields<B>(0, [](datagen::BlockWriter& w) { w.Int(B::OP_ADD).Int(-1).Int(-1); });
+    EXPECT_EQ(pOuter, nullptr);
+}
+
 TEST_F(gcValOperatorsTest, VersionOneTrinaryHasBothRangeBoundsInclusive)
 {
     const T* p = LoadFields<T>(1, [](datagen::BlockWriter& w) {
