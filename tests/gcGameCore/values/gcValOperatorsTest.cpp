@@ -61,6 +61,7 @@ TEST_F(gcValOperatorsTest, EdgeListOfValuesAndTexts)
         {Bin(B::OP_AND, 2, 0), 0, "( 2 and 0 )"},
         {Bin(B::OP_OR, 0.0f, 0.0f), 0, "( 0 or 0 )"},
         {Bin(B::OP_OR, 0, -3), 1, "( 0 or -3 )"},
+        {Bin(B::OP_OR, 0.5f, 0.0f), 1, "( 0.5 or 0 )"},
         {Bin(B::OP_LESS, 1, 2), 1, "( 1 < 2 )"},
         {Bin(B::OP_LESS, 2, 2), 0, "( 2 < 2 )"},
         {Bin(B::OP_LESSEQUAL, 2, 2), 1, "( 2 <= 2 )"},
@@ -112,6 +113,7 @@ TEST_F(gcValOperatorsTest, EdgeListOfValuesAndTexts)
         {Un(U::OP_FIXHEADING, -180), -180, "FixHeading( -180 )"},
         {Un(U::OP_FIXHEADING, 540), 180, "FixHeading( 540 )"},  // one correction only
         {Un(U::OP_HOURS, 7199), 1, "hours( 7.2e+03 )"},
+        {Un(U::OP_HOURS, 10800), 3, "hours( 1.08e+04 )"},
         {Un(U::OP_MINUTES, 7199), 59, "minutes( 7.2e+03 )"},
         {Un(U::OP_SECONDS, 7199), 59, "seconds( 7.2e+03 )"},
         {Un(U::OP_SECONDS, -1), -1, "seconds( -1 )"},  // fmod keeps the sign
@@ -136,7 +138,8 @@ TEST_F(gcValOperatorsTest, EdgeListOfValuesAndTexts)
         {Tri(T::OP_HEADINGTOL, 0, 90, 30), 0, "headingTol( 0, 90, 30 )"},
         {Tri(T::OP_WRAP, -1, 0, 10), 10, "wrap( -1, 0, 10 )"},
         {Tri(T::OP_WRAP, 25, 0, 10), 0, "wrap( 25, 0, 10 )"},  // one step, not modular
-        {Tri(T::OP_WRAP, 10, 0, 10), 10, "wrap( 10, 0, 10 )"},
+        {Tri(T::OP_WRAP, 10, 0, 10), 10, "wrap( 10, 0, 10 )"},  // the bounds themselves stay
+        {Tri(T::OP_WRAP, 0, 0, 10), 0, "wrap( 0, 0, 10 )"},
         {Tri(5, 1, 2, 3), 0, "???( 1, 2, 3 )"},
         {Tri(T::OP_CLAMP, N(5), nullptr, N(3)), 3, "clamp( 5, 3 )"},
     };
@@ -186,6 +189,16 @@ TEST_F(gcValOperatorsTest, CopyTakesTheOperandTreeIntoTheCopysPool)
     EXPECT_EQ(pCopy->Get(m_params), 3.0f);
     EXPECT_TRUE(m_pool.Contains(pCopy->GetChildByIndex(1)->GetChildByIndex(0)));
     EXPECT_EQ(pCopy->GetChildByIndex(2), nullptr);
+}
+
+TEST_F(gcValOperatorsTest, WrittenTreesReadBackWhole)
+{
+    const B* p = RoundTrip(*static_cast<B*>(
+        Bin(B::OP_POW, Un(U::OP_FLOOR, Tri(T::OP_RANGE, 1, 0, 1, T::kUpperExclusive)), Un(U::OP_NEG, nullptr))));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(Text(*p), "pow( floor( range( 1, 0, 1 ) ), - )");
+    EXPECT_EQ(p->Get(m_params), 1.0f);  // 0 to the power 0
+    EXPECT_EQ(static_cast<const T*>(p->pOperand1->GetChildByIndex(0))->nFlags, T::kUpperExclusive);
 }
 
 TEST_F(gcValOperatorsTest, ReadsOperandsThatAreValuesAndSkipsOthers)
