@@ -87,6 +87,8 @@ TEST_F(gcValFunctionTest, AddParamFillsTheFirstEmptySlot)
     EXPECT_TRUE(p->AddParam(N(1)));
     EXPECT_FALSE(p->AddParam(N(3)));
     EXPECT_EQ(Text(*p), "[Sum]( 1, 2 )");
+    EXPECT_EQ(p->GetChildByIndex(2), nullptr);
+    EXPECT_EQ(p->GetChildByIndex(-1), nullptr);
 }
 
 TEST_F(gcValFunctionTest, ReadsAtMostTwoParameters)
