@@ -23,8 +23,10 @@
 #include "datagen/particleWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
+#include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
+#include "datagen/valueWriters.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eAnimation.h"
@@ -71,11 +73,26 @@
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoFunction.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValConstant.h"
 #include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValEventId.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValFunction.h"
+#include "gcGameCore/values/gcValKeyValue.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValRandomNumber.h"
+#include "gcGameCore/values/gcValTrinaryOp.h"
+#include "gcGameCore/values/gcValUnaryOp.h"
 #include "loaderSuite.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -718,6 +735,81 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     };
 }
 
+gcValue* Button(LoaderEnv& env, eInput::eButton button)
+{
+    return env.m_build.New<gcValControllerState>(gcValControllerState::STATE_DOWN, button);
+}
+
+// Flow control two levels deep: a log, a set-value without a destination
+// and a return inside an evaluation inside another.
+gcDoEvaluation* SampleEvaluation(LoaderEnv& env)
+{
+    cMemPool* pPool = &env.m_build;
+    gcAction* pInner = datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_2),
+        {datagen::NewLog(pPool, gcDoLog::LOG_INFO, "inner", Button(env, eInput::JOYBTN_3), nullptr),
+         datagen::NewReturn(pPool, Button(env, eInput::JOYBTN_4))},
+        {});
+    return datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_1), {pInner},
+        {datagen::NewSetValue(pPool, gcDoSetValue::OP_ASSIGN_MUL, nullptr, Button(env, eInput::JOYBTN_5)),
+         datagen::NewDoFunction(pPool, Button(env, eInput::JOYBTN_6))});
+}
+
+// An action file whose block is laid out by hand after the base block.
+template <class T>
+auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ActionBlock(w, version);
+        fields(w);
+        w.End();
+    });
+}
+
+// A value file whose block is laid out by hand after the base block.
+template <class T>
+auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
+        fields(w);
+        w.End();
+    });
+}
+
+// An expression of every operator kind over every leaf kind, with a
+// missing operand.
+gcValue* SampleExpression(LoaderEnv& env)
+{
+    cMemPool& p = env.m_build;
+    gcDesiredValue temp;
+    temp.desiredValue = gcDesiredValue::VAL_TEMP;
+    temp.nParamIndex = 1;
+    gcDesiredValue constant;
+    constant.desiredValue = gcDesiredValue::VAL_CONSTANT;
+    constant.hSpecificConstant = gcConstantHandle(0x00070003);
+    gcValFunction* pCall = p.New<gcValFunction>(gcFunctionHandle(0x00110002));
+    pCall->AddParam(p.New<gcValEventId>(gcMsgEvent::ID_ONDEATH));
+    gcValue* pLeft = p.New<gcValBinaryOp>(gcValBinaryOp::OP_MAX, p.New<gcValNumber>(2.5f),
+                                          p.New<gcValUnaryOp>(gcValUnaryOp::OP_NEG, pCall));
+    gcValue* pRight = p.New<gcValTrinaryOp>(gcValTrinaryOp::OP_RANGE, p.New<gcValKeyValue>(gcKeyValueHandle(0x00050001)),
+                                            p.New<gcValRandomNumber>(temp, constant, 0x1002), nullptr, 0x3);
+    return p.New<gcValBinaryOp>(gcValBinaryOp::OP_OR, pLeft,
+                                p.New<gcValBinaryOp>(gcValBinaryOp::OP_AND, pRight,
+                                                     p.New<gcValConstant>(gcConstantHandle(0x00090004))));
+}
+
+const cType* LoadingType()
+{
+    return cType::Find(114);  // a value class that keeps its bytes
+}
+
+const cType* EntityModeType()
+{
+    return cType::Find(176);  // an assignable one
+}
+
 std::string Named(const char* cls, uint32_t version)
 {
     return std::string(cls) + " v" + std::to_string(version);
@@ -922,6 +1014,60 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- script actions ----
+    rows.push_back({"gcEvent v3 with flow control", {"WriteEventFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcEvent event("OnTest", "Owner");
+                        datagen::AppendAction(event, SampleEvaluation(env));
+                        datagen::AppendAction(event, datagen::NewReturn(&env.m_build, nullptr));
+                        return datagen::WriteEventFile(p, event);
+                    },
+                    TypeOf<gcEvent>});
+    rows.push_back({"gcDoEvaluation v3", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteObjectFile(p, *SampleEvaluation(env)); },
+                    TypeOf<gcDoEvaluation>});
+    rows.push_back({"gcDoFunction v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewDoFunction(&env.m_build, Button(env, eInput::JOYBTN_3)));
+                    },
+                    TypeOf<gcDoFunction>});
+    rows.push_back({"gcDoReturn v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewReturn(&env.m_build, Button(env, eInput::JOYBTN_4)));
+                    },
+                    TypeOf<gcDoReturn>});
+    rows.push_back({"gcDoSetValue v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewSetValue(&env.m_build, gcDoSetValue::OP_ASSIGN_DEC, nullptr, Button(env, eInput::JOYBTN_5)));
+                    },
+                    TypeOf<gcDoSetValue>});
+    rows.push_back({"gcDoSetValue v1", {"ActionBlock"},
+                    ActionFields<gcDoSetValue>(1, [](datagen::BlockWriter& w) { w.Int(-1).Int(-1); }),
+                    TypeOf<gcDoSetValue>, nullptr, false});
+    rows.push_back({"gcDoLog v4", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewLog(&env.m_build, gcDoLog::LOG_ALERT, "Forty characters exactly, written whole.",
+                                                Button(env, eInput::JOYBTN_1), Button(env, eInput::JOYBTN_2)));
+                    },
+                    TypeOf<gcDoLog>});
+    for (uint32_t version : {2u, 3u})
+        rows.push_back({Named("gcDoLog", version), {"ActionBlock"},
+                        ActionFields<gcDoLog>(version,
+                                              [version](datagen::BlockWriter& w) {
+                                                  w.Int(5).Bytes("Hello", 5).Int(1);
+                                                  if (version == 3)
+                                                      w.Int(3).Int(-1).Int(-1).Int(-1);
+                                              }),
+                        TypeOf<gcDoLog>, nullptr, false});
+    rows.push_back({"gcDoPlaySound v3, its bytes kept", {"ActionBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 77, [](datagen::BlockWriter& w) {
+                            datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
+                        });
+                    },
+                    [] { return cType::Find(77); }});
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
         rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},
@@ -1156,6 +1302,51 @@ std::vector<LoaderRow> MakeRows()
                         datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {}}, 150);
                     }),
                     TypeOf<gcUIWidgetGroup>, nullptr, false});
+    rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
+                    TypeOf<gcValBinaryOp>});
+    rows.push_back({"gcValEventVar v2", {"WriteValueFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValEventVar(gcValEventVar::VAR_TEMP, 1));
+                    },
+                    TypeOf<gcValEventVar>});
+    rows.push_back({"gcValEventVar v1", {"ValueBlock"},
+                    ValueFields<gcValEventVar>(1, [](datagen::BlockWriter& w) { w.Int(1); }), TypeOf<gcValEventVar>,
+                    nullptr, false});
+    rows.push_back({"gcValRandomNumber v1", {"ValueBlock"}, ValueFields<gcValRandomNumber>(1, [](datagen::BlockWriter&) {}),
+                    TypeOf<gcValRandomNumber>, nullptr, false});
+    rows.push_back({"gcValFunction v1", {"ValueBlock"},
+                    ValueFields<gcValFunction>(1, [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(0x00110002), 4); }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    // Three parameters: the third is read over, so the block stays in step.
+    rows.push_back({"gcValFunction v2, three parameters", {"ValueBlock"},
+                    ValueFields<gcValFunction>(2,
+                                               [](datagen::BlockWriter& w) {
+                                                   w.Int(0x00110002).Int(3).Int(-1);
+                                                   datagen::NumberMember(datagen::NumberMember(w, 5), 6);
+                                               }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    rows.push_back({"gcValTrinaryOp v1", {"ValueBlock"},
+                    ValueFields<gcValTrinaryOp>(1,
+                                                [](datagen::BlockWriter& w) {
+                                                    datagen::NumberMember(w.Int(gcValTrinaryOp::OP_WRAP), 1);
+                                                    datagen::NumberMember(w, 2).Int(-1);
+                                                }),
+                    TypeOf<gcValTrinaryOp>, nullptr, false});
+    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
+                        });
+                    },
+                    LoadingType});
+    rows.push_back({"gcValEntityMode v3, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 176, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
+                        });
+                    },
+                    EntityModeType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})
