@@ -19,6 +19,10 @@ public:
     virtual void Run() = 0;
 
     uint32_t m_nFlags = 0;
+    // The slot range [begin, end) of the map's entity group in
+    // gcEntityMgr: the order creatures consider targets in.
+    int32_t m_nEntityBegin = 0;
+    int32_t m_nEntityEnd = 0;
 
     static gcMap* s_pMap;  // the resident map; null when none
 };
