@@ -53,6 +53,10 @@ public:
     // read up to nine and the rest skipped. Unchanged unless read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 
+    // The entity's, then the target, the object hit last and the attacks
+    // (running and queued) when they lie in the pool.
+    void OnMemPoolReset(const cMemPool* pPool) override;
+
     bool Reset(cMemPool* pPool) override;
     // The entity's stats, then each creature stat's maximum and current
     // value = template maximum x multiplier (left alone without a creature

@@ -6,6 +6,7 @@
 
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/creatures/gcCreatureTemplate.h"
@@ -75,6 +76,18 @@ bool gcCreature::Read(const cFile& file, cMemPool* pPool)
         return false;
     std::copy_n(mods, kNumStats, m_fCreatureStatsMod);
     return true;
+}
+
+void gcCreature::OnMemPoolReset(const cMemPool* pPool)
+{
+    gcEntity::OnMemPoolReset(pPool);
+    if (pPool->Contains(m_pTarget))
+        m_pTarget = nullptr;
+    if (pPool->Contains(m_pLastHit))
+        m_pLastHit = nullptr;
+    for (gcCreatureAttack** pp : {&m_pAttack, &m_pNextAttackA, &m_pNextAttackB})
+        if (pPool->Contains(*pp))
+            *pp = nullptr;
 }
 
 bool gcCreature::Reset(cMemPool* pPool)

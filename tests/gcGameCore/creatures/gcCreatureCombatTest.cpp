@@ -334,3 +334,25 @@ TEST_F(gcCreatureSweepTest, HitsAndBlocksChooseTheirEffects)
 }
 
 }  // namespace
+
+namespace {
+
+// A pool going away takes the target and the attacks that lie in it.
+TEST_F(gcCreatureCombatTest, APoolResetDropsWhatLiesInIt)
+{
+    cMemPool other{"other", 0x1000, false};
+    m_c->Attack(0, false, 0);
+    m_c->Attack(2, true, 1);
+    m_c->m_pTarget = m_c;
+    m_c->OnMemPoolReset(&other);
+    EXPECT_NE(m_c->m_pAttack, nullptr);
+    EXPECT_NE(m_c->m_pTarget, nullptr);
+    m_c->m_pLastHit = m_c;
+    m_c->OnMemPoolReset(&m_pool);
+    EXPECT_EQ(m_c->m_pAttack, nullptr);
+    EXPECT_EQ(m_c->m_pNextAttackB, nullptr);
+    EXPECT_EQ(m_c->m_pTarget, nullptr);
+    EXPECT_EQ(m_c->m_pLastHit, nullptr);
+}
+
+}  // namespace
