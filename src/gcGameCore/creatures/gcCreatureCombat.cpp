@@ -163,11 +163,16 @@ float Degrees(float fRadians)
     return fRadians * 57.29578f;
 }
 
-// The side a hit comes from, seen from the entity hit: none from behind
-// (bearing beyond 120 degrees); else from the front, turned into left to
-// right or right to left by the swing's yaw and into top to bottom or
-// bottom to top by its pitch, the pitch winning.
-gcMsgDealDamage::gcDamageDir HitDirection(const mVec3& worldPos, const gcEntity* pEntity, const mVec3& dir)
+// The attack's effect, or the template's when the attack names none.
+gcEffectTemplateHandle EffectOf(gcEffectTemplateHandle hAttack, gcEffectTemplateHandle hTemplate)
+{
+    return hAttack.m_nValue != 0 ? hAttack : hTemplate;
+}
+
+}  // namespace
+
+gcMsgDealDamage::gcDamageDir gcCreature::DetermineHitDir(const mVec3& worldPos, const gcEntity* pEntity,
+                                                         const mVec3& dir)
 {
     if (!pEntity)
         return gcMsgDealDamage::DD_NONE;
@@ -197,14 +202,6 @@ gcMsgDealDamage::gcDamageDir HitDirection(const mVec3& worldPos, const gcEntity*
     return gcMsgDealDamage::DD_F;
 }
 
-// The attack's effect, or the template's when the attack names none.
-gcEffectTemplateHandle EffectOf(gcEffectTemplateHandle hAttack, gcEffectTemplateHandle hTemplate)
-{
-    return hAttack.m_nValue != 0 ? hAttack : hTemplate;
-}
-
-}  // namespace
-
 void gcCreature::DealDamage(const eCollisionContact& contact, gcGameObject* pHit, const mVec3& dir)
 {
     const gcCreatureAttack& attack = *m_pAttack;
@@ -218,7 +215,7 @@ void gcCreature::DealDamage(const eCollisionContact& contact, gcGameObject* pHit
     const float fSeconds = attack.calcDuration.Apply(params, gcEventStackData(fDamage, 0.0f));
     gcEntity* pHitEntity = dcast<gcEntity>(pHit);
     const gcMsgDealDamage msg(this, DamageFlags(attack.nFlags), fDamage,
-                              HitDirection(contact.position, pHitEntity, dir), SecondsToTicks(fSeconds));
+                              DetermineHitDir(contact.position, pHitEntity, dir), SecondsToTicks(fSeconds));
     pHit->Send(msg);
     mOCS where;
     where.MakeIdentity();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "creatureTestFixture.h"
 #include "eEngine/collisionTestSupport.h"
 #include "eEngine/modelTestSupport.h"
@@ -353,6 +355,61 @@ TEST_F(gcCreatureCombatTest, APoolResetDropsWhatLiesInIt)
     EXPECT_EQ(m_c->m_pNextAttackB, nullptr);
     EXPECT_EQ(m_c->m_pTarget, nullptr);
     EXPECT_EQ(m_c->m_pLastHit, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// An entity in zone B (100 along x) turned to heading 90; each row gives
+// where the hit lands as a bearing from its heading and the swing's yaw
+// and pitch, both in its own frame.
+TEST_F(gcCreatureCombatTest, HitDirectionsAreSeenFromTheEntityHit)
+{
+    using D = gcMsgDealDamage;
+    struct Row {
+        const char* name;
+        float fBearing, fYaw, fPitch;
+        D::gcDamageDir expected;
+    } rows[] = {
+        {"from the front", 0, 0, 0, D::DD_F},
+        {"from behind", 180, -90, 0, D::DD_NONE},
+        {"just behind the side", 121, -90, 0, D::DD_NONE},
+        {"just before the side", 119, -90, 0, D::DD_LR},
+        {"just behind the other side", -121, -90, 0, D::DD_NONE},
+        {"left to right", 0, -90, 0, D::DD_LR},
+        {"left to right, barely", 0, -61, 0, D::DD_LR},
+        {"not quite left to right", 0, -59, 0, D::DD_F},
+        {"left to right, far round", 0, -129, 0, D::DD_LR},
+        {"too far round", 0, -131, 0, D::DD_F},
+        {"right to left", 30, 61, 0, D::DD_RL},
+        {"right to left, far round", 0, 129, 0, D::DD_RL},
+        {"right to left past its range", 0, 131, 0, D::DD_F},
+        {"not quite right to left", 0, 59, 0, D::DD_F},
+        {"downward wins over the yaw", 0, -90, -51, D::DD_TB},
+        {"straight down", 0, 0, -90, D::DD_TB},
+        {"not steep enough", 0, -90, -49, D::DD_LR},
+        {"upward", 0, 90, 51, D::DD_BT},
+        {"straight up", 0, 0, 90, D::DD_BT},
+    };
+    gcTestCreature* e = PlacedCreature(m_t, {0, 0, 0});
+    e->m_nRegionId = 2;
+    e->m_model.m_localToParent = MakeFrame(3, 4, 0, 90.0f);
+    ASSERT_TRUE(e->Enable());
+    mOCS world;
+    world.Xform(e->m_model.m_localToZone, m_b.m_localToWorld);
+    constexpr float kRad = 0.017453292f;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const mVec3 at(-std::sin(r.fBearing * kRad) * 2.0f, std::cos(r.fBearing * kRad) * 2.0f, 1.0f);
+        const float c = std::cos(r.fPitch * kRad);
+        const mVec3 swing(-std::sin(r.fYaw * kRad) * c, std::cos(r.fYaw * kRad) * c, std::sin(r.fPitch * kRad));
+        mVec3 worldAt, worldSwing;
+        worldAt.Xform(at, world);
+        worldSwing.XformVec(swing, world);
+        EXPECT_EQ(C::DetermineHitDir(worldAt, e, worldSwing), r.expected);
+    }
+    EXPECT_EQ(C::DetermineHitDir(mVec3(0, 0, 0), nullptr, mVec3(1, 0, 0)), D::DD_NONE);
 }
 
 }  // namespace

@@ -157,16 +157,20 @@ TEST_F(gcCreatureTargetTest, ALoneTargetIsKeptAndNoneClears)
 // Outside a zone the forward axis stands in for the way to the other.
 TEST_F(gcCreatureTargetTest, TheWayToAnEntityCrossesZones)
 {
+    m_c->Disable();
+    m_c->m_model.m_localToParent = MakeFrame(1, 2, 0);
+    m_c->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
+    ASSERT_TRUE(m_c->Enable());
     gcTestEntity* e = Candidate(3);
     e->Disable();
     e->m_nRegionId = 2;
     e->m_model.m_localToParent = MakeFrame(-90, 4, 0);
     ASSERT_TRUE(e->Enable());
     const mVec3 v = m_c->GetVecToEntity(*e);
-    EXPECT_NEAR(v.x, 10.0f, 1e-4f);
-    EXPECT_NEAR(v.y, 4.0f, 1e-4f);
+    EXPECT_NEAR(v.x, 9.0f, 1e-4f);
+    EXPECT_NEAR(v.y, 2.0f, 1e-4f);
     e->Disable();
-    m_c->m_model.m_localToParent = MakeFrame(0, 0, 0, 90.0f);
+    m_c->m_model.m_localToParent = MakeFrame(1, 2, 0, 90.0f);
     const mVec3 f = m_c->GetVecToEntity(*e);
     EXPECT_NEAR(f.x, -1.0f, 1e-5f);
     EXPECT_NEAR(f.y, 0.0f, 1e-5f);
