@@ -309,6 +309,7 @@ TEST_F(gcCreatureSweepTest, HitsAndBlocksChooseTheirEffects)
         {"blocked, the template's effect", true, false, true, 1, 0.0f},
         {"blocked, the attack's effect", true, true, false, 3, 0.0f},
     };
+    m_attack->nHelperId[1] = -1;  // the first helper alone sweeps
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         PlaceWall(r.bGameSurface ? m_hGame : m_hEngine);

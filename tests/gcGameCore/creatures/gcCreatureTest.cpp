@@ -15,7 +15,10 @@ TEST_F(CreatureTest, StatsAreTemplateMaximaTimesMultipliers)
 {
     gcTestCreatureTemplate* t = PlaceCreatureTemplate();
     t->fCreatureStatsMax[CT::STAT_ENERGY] = 4.0f;
+    t->fCreatureStatsMax[CT::STAT_EXPERIENCE] = 3.0f;
     gcTestCreature* c = PlacedCreature(t, {0, 0, 0});
+    EXPECT_EQ(c->GetCreatureStat(CT::STAT_EXPERIENCE), 3.0f);
+    EXPECT_EQ(c->GetCreatureStat(-1), 0.0f);
     for (const cTimeValue& tv : c->m_creatureTimeSince)
         EXPECT_EQ(tv.m_nTicks, C::kNever);
     EXPECT_EQ(c->m_fCreatureStatsMax[CT::STAT_AGGRORADIUS], 10.0f);
