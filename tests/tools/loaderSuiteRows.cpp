@@ -12,6 +12,7 @@
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
+#include "datagen/creatureWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
@@ -53,6 +54,10 @@
 #include "eEngine/eTextureMatrixGen.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/creatures/creatureTestTypes.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -656,6 +661,44 @@ std::vector<datagen::EntityTemplateDesc> SampleTemplates()
     return {d, datagen::EntityTemplateDesc()};
 }
 
+// ---- creatures ----
+
+// An attack of the version with a value in every field, one helper naming
+// the sky mesh's second node and one empty.
+datagen::CreatureAttackDesc SampleAttack(const char* name, uint32_t flags)
+{
+    datagen::CreatureAttackDesc a;
+    a.name = name;
+    a.config.hAnimation = 0x00030004;
+    a.config.flags = 0x2;
+    a.damageStart = 40;
+    a.damageStop = 260;
+    a.damage = 12.5f;
+    a.collisionMask = 0x21;
+    a.flags = flags;
+    a.helpers[0] = "bone";
+    a.radii[0] = 0.5f;
+    a.hitEffect = 0x00C80001;
+    a.blockedEffect = 0x00C80002;
+    return a;
+}
+
+// A creature template of the sample entity template with attacks in slots
+// 0 and 2 (1 empty), stats and values off their defaults; and one as the
+// writer leaves it.
+std::vector<datagen::CreatureTemplateDesc> SampleCreatureTemplates(uint32_t attackVersion)
+{
+    datagen::CreatureTemplateDesc d;
+    d.base = SampleTemplates()[0];
+    d.attacks = {SampleAttack("Swipe", 0x11), std::nullopt, SampleAttack("Throw", 0x2)};
+    d.attackVersion = attackVersion;
+    d.stats = {10, 20, 3, 1.5f, 2, 2.5f, 3, 150, 4};
+    d.values = {0, 1, 3, 1.25f, 0.75f, 0.5f, 0.25f, 0.1f, 0.2f, 12};
+    d.hitEffect = 0x00C80003;
+    d.blockedEffect = 0x00C80004;
+    return {d, datagen::CreatureTemplateDesc()};
+}
+
 template <class T>
 datagen::ScriptRecord<T> Rec(T* p, uint16_t check)
 {
@@ -1083,6 +1126,36 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
                         version == gcEntityTemplate::kVersion, PlaceSkyMesh});
+    // Creature templates with attacks of each version the reader takes.
+    const std::pair<uint32_t, uint32_t> creatureVersions[] = {{2, 4}, {4, 5}, {5, 6}, {7, 7}, {8, 7}};
+    for (auto [version, attackVersion] : creatureVersions)
+        rows.push_back({Named("gcEntityTemplateGroup, gcCreatureTemplate", version), {"WriteCreatureTemplateGroupFile"},
+                        [version, attackVersion](LoaderEnv&, Path p) {
+                            return datagen::WriteCreatureTemplateGroupFile(
+                                p, 5, kTestCreatureTemplateId, SampleCreatureTemplates(attackVersion), version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcCreatureTemplate::kVersion, PlaceSkyMesh});
+    for (uint32_t version : {3u, 4u, gcNPCTemplate::kVersion})
+        rows.push_back({Named("gcEntityTemplateGroup, gcNPCTemplate", version), {"WriteNPCTemplateGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::NPCTemplateDesc d;
+                            d.creature = SampleCreatureTemplates(gcCreatureAttack::kVersion)[0];
+                            d.configs.resize(gcNPCTemplate::ANIM_HIT + 1);
+                            d.configs[gcNPCTemplate::ANIM_HIT].hAnimation = 0x00030005;
+                            return datagen::WriteNPCTemplateGroupFile(p, 7, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcNPCTemplate::kVersion, PlaceSkyMesh});
+    for (uint32_t version : {gcCreature::kMinVersion, gcCreature::kVersion})
+        rows.push_back({Named("gcEntityGroup, gcCreature", version), {"WriteCreatureGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::CreatureDesc d;
+                            d.entity = SampleEntities()[0];
+                            d.mods = {0.5f, 2, 1, 1, 1, 1.5f, 1, 3, 7};
+                            return datagen::WriteCreatureGroupFile(p, 12, kTestCreatureId, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcCreature::kVersion});
     // ---- game flow ----
     rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
                     [](LoaderEnv&, Path p) {
