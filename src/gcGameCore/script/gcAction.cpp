@@ -185,3 +185,25 @@ void gcAction::DestroyValues(gcValue* const* pp, int n)
         if (pp[i])
             std::destroy_at(pp[i]);  // the memory stays with the pool
 }
+
+void gcAction::WriteValueBlock(const cFile& file, uint32_t version, const gcValue* pValue) const
+{
+    cWriteBlock wb(file, version);
+    gcAction::Write(file);
+    wb.WriteBase(pValue);
+}
+
+bool gcAction::ReadValueBlock(const cFile& file, cMemPool* pPool, uint32_t version, gcValue** ppValue)
+{
+    cReadBlock rb(file, version);
+    const char* sClass = GetType()->m_sTypeName;
+    if (rb.m_nVersion != version || !gcAction::Read(file, pPool))
+        return rb.Reject(sClass, "version");
+    const cType* pClass = gcValue::GetStaticType();
+    gcValue* pNew = nullptr;
+    if (!ReadValues(rb, pPool, &pClass, &pNew, 1))
+        return rb.Reject(sClass, "value");
+    DestroyValues(ppValue, 1);
+    *ppValue = pNew;
+    return true;
+}

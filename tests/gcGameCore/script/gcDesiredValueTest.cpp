@@ -138,51 +138,54 @@ TEST_F(gcDesiredValueTest, InlineRecordHoldsOnlyTheFieldsOfItsType)
     }
 }
 
+// The text of a reference with this selector and handle.
+template <class Desired, class Handle>
+std::string Text(int32_t Desired::*selector, Handle Desired::*handle, int32_t s, uint32_t h)
+{
+    Desired d;
+    d.*selector = s;
+    d.*handle = Handle(h);
+    char sText[gcScriptText::kSize] = "";
+    d.GetText(sText);
+    return sText;
+}
+
+std::string EntityText(int32_t s, uint32_t h = 0)
+{
+    return Text(&gcDesiredEntity::desiredEntity, &gcDesiredEntity::hSpecificEntity, s, h);
+}
+
+std::string EffectText(int32_t s)
+{
+    return Text(&gcDesiredEffect::desiredEffect, &gcDesiredEffect::hSpecificEffect, s, 0x00FF0001);
+}
+
+std::string ItemText(int32_t s, uint32_t h = 0)
+{
+    return Text(&gcDesiredItem::desiredItem, &gcDesiredItem::hSpecificItemTemplate, s, h);
+}
+
 TEST(gcDesiredReferenceText, SelectorsAndUnresolvedObjects)
 {
-    const auto entity = [](int32_t s, uint32_t h) {
-        gcDesiredEntity d;
-        d.desiredEntity = s;
-        d.hSpecificEntity = gcEntityHandle(h);
-        char sText[gcScriptText::kSize] = "";
-        d.GetText(sText);
-        return std::string(sText);
-    };
-    const auto effect = [](int32_t s) {
-        gcDesiredEffect d;
-        d.desiredEffect = s;
-        d.hSpecificEffect = gcEffectHandle(0x00FF0001);
-        char sText[gcScriptText::kSize] = "";
-        d.GetText(sText);
-        return std::string(sText);
-    };
-    const auto item = [](int32_t s, uint32_t h) {
-        gcDesiredItem d;
-        d.desiredItem = s;
-        d.hSpecificItemTemplate = gcItemTemplateHandle(h);
-        char sText[gcScriptText::kSize] = "";
-        d.GetText(sText);
-        return std::string(sText);
-    };
     const struct {
         const char* name;
         std::string text, expected;
     } rows[] = {
-        {"player", entity(gcDesiredEntity::PLAYER, 0), "Player"},
-        {"specific entity that does not resolve", entity(gcDesiredEntity::SPECIFIC, 0x00FF0001), "[???]"},
-        {"leader", entity(gcDesiredEntity::INITIATOR_LEADER, 0), "Initiator.Leader"},
-        {"participant 1's second neighbour", entity(gcDesiredEntity::PARTICIPANT1_NEIGHBOR2, 0), "Participant1.Neighbor2"},
-        {"player's target", entity(gcDesiredEntity::PLAYER_TARGET, 0), "Player.Target"},
-        {"last entity selector", entity(gcDesiredEntity::PARTICIPANT2_TARGET, 0), "Participant2.Target"},
-        {"entity selector past the table", entity(16, 0), ""},
-        {"negative entity selector", entity(-1, 0), ""},
-        {"effect participant 2", effect(gcDesiredEffect::PARTICIPANT2), "Participant2"},
-        {"specific effect that does not resolve", effect(gcDesiredEffect::SPECIFIC), "[???]"},
-        {"effect selector past the table", effect(4), ""},
-        {"combine item", item(gcDesiredItem::COMBINE_ITEM, 0), "CombineItem1"},
-        {"specific template of handle 0", item(gcDesiredItem::SPECIFIC, 0), "[none]"},
-        {"specific template", item(gcDesiredItem::SPECIFIC, 0x00030001), "[???]"},
-        {"item selector between the table's ends", item(4, 0), ""},
+        {"player", EntityText(gcDesiredEntity::PLAYER), "Player"},
+        {"specific entity that does not resolve", EntityText(gcDesiredEntity::SPECIFIC, 0x00FF0001), "[???]"},
+        {"leader", EntityText(gcDesiredEntity::INITIATOR_LEADER), "Initiator.Leader"},
+        {"participant 1's second neighbour", EntityText(gcDesiredEntity::PARTICIPANT1_NEIGHBOR2), "Participant1.Neighbor2"},
+        {"player's target", EntityText(gcDesiredEntity::PLAYER_TARGET), "Player.Target"},
+        {"last entity selector", EntityText(gcDesiredEntity::PARTICIPANT2_TARGET), "Participant2.Target"},
+        {"entity selector past the table", EntityText(16), ""},
+        {"negative entity selector", EntityText(-1), ""},
+        {"effect participant 2", EffectText(gcDesiredEffect::PARTICIPANT2), "Participant2"},
+        {"specific effect that does not resolve", EffectText(gcDesiredEffect::SPECIFIC), "[???]"},
+        {"effect selector past the table", EffectText(4), ""},
+        {"combine item", ItemText(gcDesiredItem::COMBINE_ITEM, 0), "CombineItem1"},
+        {"specific template of handle 0", ItemText(gcDesiredItem::SPECIFIC, 0), "[none]"},
+        {"specific template", ItemText(gcDesiredItem::SPECIFIC, 0x00030001), "[???]"},
+        {"item selector between the table's ends", ItemText(4, 0), ""},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.text, row.expected) << row.name;
