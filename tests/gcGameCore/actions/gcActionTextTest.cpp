@@ -11,7 +11,9 @@
 
 namespace {
 
-TEST(gcActionText, RecursiveTextsOfEveryFlowControlForm)
+// Each row's action and its copy show the text; the copy is a new object,
+// and no child index outside the action's count gives a child.
+TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
 {
     cMemPool pool{"gcActionText", 0x10000, false};
     gcTestBuilder b{pool};
@@ -52,9 +54,16 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlForm)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_NE(row.pAction, nullptr);
-        char sText[gcScriptText::kSize] = "";
-        row.pAction->GetTextRecursive(sText);
-        EXPECT_STREQ(sText, row.text);
+        const auto* pCopy = static_cast<const gcAction*>(row.pAction->Copy(&pool));
+        ASSERT_NE(pCopy, nullptr);
+        EXPECT_NE(pCopy, row.pAction);
+        for (const gcAction* p : {row.pAction, pCopy}) {
+            char sText[gcScriptText::kSize] = "";
+            p->GetTextRecursive(sText);
+            EXPECT_STREQ(sText, row.text);
+            EXPECT_EQ(p->GetChildByIndex(-1), nullptr);
+            EXPECT_EQ(p->GetChildByIndex(p->GetNumChildren()), nullptr);
+        }
     }
 }
 

@@ -56,7 +56,7 @@ TEST_F(gcDoEvaluationTest, WithoutAConditionOrAFalseListNothingRuns)
     EXPECT_EQ(TestLogTags(), Tags{4});
 }
 
-// Temp1 = Param1 + Param1; if Temp1 { Temp2 += 5; if Param2 { record 1;
+// Temp1 = Param1 + Param1; if Temp1 { Temp2 -= 5; if Param2 { record 1;
 // return Temp1 + Temp2; record 2 } else { record 3 }; record 4 } else
 // { record 5 }; record 6.
 gcEvent* WriteAndLoadNestedEvent(cMemPool& pool, gcTestBuilder& b, const gcTestDataDir& dir)
@@ -70,7 +70,7 @@ gcEvent* WriteAndLoadNestedEvent(cMemPool& pool, gcTestBuilder& b, const gcTestD
         {b.Record(3)});
     datagen::AppendAction(
         event, datagen::NewEvaluation(&pool, b.Var(gcValTest::TEMP1),
-                                      {datagen::NewSetValue(&pool, gcDoSetValue::OP_ASSIGN_INC, b.Var(gcValTest::TEMP2),
+                                      {datagen::NewSetValue(&pool, gcDoSetValue::OP_ASSIGN_DEC, b.Var(gcValTest::TEMP2),
                                                             b.Num(5.0f)),
                                        pInner, b.Record(4)},
                                       {b.Record(5)}));
@@ -92,8 +92,8 @@ TEST_F(gcDoEvaluationTest, WrittenEventWithNestedFlowControlRunsAsWrittenAndAsCo
         Tags tags;
         float fRetVal, fTemp1, fTemp2;
     } rows[] = {
-        {"the return ends the inner list, the outer list and the event", 3.0f, 1.0f, {1}, 11.0f, 6.0f, 5.0f},
-        {"inner false list, then the rest of both lists", 3.0f, 0.0f, {3, 4, 6}, 0.0f, 6.0f, 5.0f},
+        {"the return ends the inner list, the outer list and the event", 3.0f, 1.0f, {1}, 1.0f, 6.0f, -5.0f},
+        {"inner false list, then the rest of both lists", 3.0f, 0.0f, {3, 4, 6}, 0.0f, 6.0f, -5.0f},
         {"outer false list", 0.0f, 1.0f, {5, 6}, 0.0f, 0.0f, 0.0f},
     };
     for (const auto& row : rows) {
