@@ -139,8 +139,7 @@ gcAction* gcAction::CopyList(const gcAction* pFirst, cMemPool* pPool, bool* pbWh
             *pbWhole = false;
             continue;
         }
-        pCopy->pNextAction = nullptr;
-        (pLast ? pLast->pNextAction : pCopyFirst) = pCopy;
+        (pLast ? pLast->pNextAction : pCopyFirst) = pCopy;  // a copy is unlinked
         pLast = pCopy;
     }
     return pCopyFirst;
