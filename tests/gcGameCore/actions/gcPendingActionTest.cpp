@@ -5,7 +5,6 @@
 #include <string>
 
 #include "actionTestSupport.h"
-#include "datagen/scriptWriters.h"
 
 namespace {
 
@@ -48,32 +47,27 @@ TEST(gcPendingAction, EveryActionClassIsRegisteredUnderItsIdAndName)
     }
 }
 
-// Loaded, copied and written: the block comes back as stored, whatever its
-// version; a refused base block skips it.
+// Loaded, copied and written alone: the block comes back as stored,
+// whatever its version; a refused base block skips the action.
 TEST(gcPendingAction, KeepsItsBytesThroughCopiesAndRefusesAnOldBaseBlock)
 {
     cMemPool pool{"gcPendingActionTest", 0x10000, false};
     gcTestDataDir dir;
-    gcEvent* pEvent = LoadHandLaidEvent(dir, pool, [](datagen::BlockWriter& w) {
-        w.Int(kPlaySoundId);
+    const auto block = [](datagen::BlockWriter& w) {
         datagen::ActionBlock(w, 7).Int(-5).Float(0.25f).Bytes("abc", 3).End();
+    };
+    gcEvent* pEvent = LoadHandLaidEvent(dir, pool, [&](datagen::BlockWriter& w) {
+        block(w.Int(kPlaySoundId));
         w.Int(kPlaySoundId).Begin(1).Begin(2).Begin(1).End().End().Int(9).End();  // base block version 2
         RecordMember(w, 1);
     });
     ASSERT_NE(pEvent, nullptr);
     EXPECT_EQ(TypeIds(pEvent->pAction), (std::vector<uint32_t>{kPlaySoundId, kTestStepId}));
-    gcEvent* pCopy = pool.New<gcEvent>(*pEvent, "Copy");
-    gcEvent* pCopyOnly = pool.New<gcEvent>("OnTest", "Owner");
-    pCopyOnly->pAction = pCopy->pAction;  // the pending action alone
-    pCopy->pAction = pCopy->pAction->pNextAction;
-    pCopyOnly->pAction->pNextAction = nullptr;
-    ASSERT_TRUE(datagen::WriteEventFile(dir.HostPath("copy.dat"), *pCopyOnly));
-    // The same action written by hand as the event's only one.
-    LoadHandLaidEvent(dir, pool, [](datagen::BlockWriter& w) {
-        w.Int(kPlaySoundId);
-        datagen::ActionBlock(w, 7).Int(-5).Float(0.25f).Bytes("abc", 3).End();
-    });
-    EXPECT_EQ(ReadHostFile(dir.HostPath("copy.dat")), ReadHostFile(dir.HostPath("event.dat")));
+    const cBase* pCopy = pEvent->pAction->Copy(&pool);
+    ASSERT_NE(pCopy, nullptr);
+    ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("copy.dat"), *pCopy));
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("laid.dat"), kPlaySoundId, block));
+    EXPECT_EQ(ReadHostFile(dir.HostPath("copy.dat")), ReadHostFile(dir.HostPath("laid.dat")));
 }
 
 }  // namespace
