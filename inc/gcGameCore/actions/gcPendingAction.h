@@ -23,9 +23,6 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
     void DoAction(const gcEventParams&) const override {}
 
-    // Whether a type id is one of the classes standing here.
-    static bool IsPending(int32_t nTypeId);
-
 private:
     const cType* m_pType;
     uint32_t m_nVersion = 1;

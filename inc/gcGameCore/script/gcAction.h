@@ -71,6 +71,16 @@ public:
     static bool CopyValues(const gcValue* const* ppFrom, cMemPool* pPool, gcValue** ppOut, int n);
     static void DestroyValues(gcValue* const* pp, int n);
 
+protected:
+    // The block of an action whose only field is one owned value: exactly
+    // this version, the base block, the value. Reading replaces *ppValue
+    // only when the block was read whole; otherwise the block is skipped
+    // (logged) and false returned.
+    void WriteValueBlock(const cFile& file, uint32_t version, const gcValue* pValue) const;
+    bool ReadValueBlock(const cFile& file, cMemPool* pPool, uint32_t version, gcValue** ppValue);
+
+public:
+
     gcAction* pNextAction = nullptr;  // the next action of the same event
 
     static const gcAction* s_pCurAction;  // null when no action runs

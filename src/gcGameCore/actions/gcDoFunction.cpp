@@ -2,9 +2,6 @@
 
 #include <memory>
 
-#include "cCore/cFile.h"
-#include "cCore/cReadBlock.h"
-#include "cCore/cWriteBlock.h"
 #include "gcGameCore/script/gcScriptText.h"
 #include "gcGameCore/script/gcValue.h"
 
@@ -27,23 +24,12 @@ cBase* gcDoFunction::Copy(cMemPool* pPool) const
 
 void gcDoFunction::Write(const cFile& file) const
 {
-    cWriteBlock wb(file, kVersion);
-    gcAction::Write(file);
-    wb.WriteBase(pValue);
+    WriteValueBlock(file, kVersion, pValue);
 }
 
 bool gcDoFunction::Read(const cFile& file, cMemPool* pPool)
 {
-    cReadBlock rb(file, kVersion);
-    if (rb.m_nVersion != kVersion || !gcAction::Read(file, pPool))
-        return rb.Reject("gcDoFunction", "version");
-    const cType* pClass = gcValue::GetStaticType();
-    gcValue* pNew = nullptr;
-    if (!ReadValues(rb, pPool, &pClass, &pNew, 1))
-        return rb.Reject("gcDoFunction", "value");
-    DestroyValues(&pValue, 1);
-    pValue = pNew;
-    return true;
+    return ReadValueBlock(file, pPool, kVersion, &pValue);
 }
 
 void gcDoFunction::GetText(char* pBuf) const

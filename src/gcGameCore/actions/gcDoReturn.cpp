@@ -2,9 +2,6 @@
 
 #include <memory>
 
-#include "cCore/cFile.h"
-#include "cCore/cReadBlock.h"
-#include "cCore/cWriteBlock.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcScriptText.h"
 #include "gcGameCore/script/gcValue.h"
@@ -28,23 +25,12 @@ cBase* gcDoReturn::Copy(cMemPool* pPool) const
 
 void gcDoReturn::Write(const cFile& file) const
 {
-    cWriteBlock wb(file, kVersion);
-    gcAction::Write(file);
-    wb.WriteBase(pValue);
+    WriteValueBlock(file, kVersion, pValue);
 }
 
 bool gcDoReturn::Read(const cFile& file, cMemPool* pPool)
 {
-    cReadBlock rb(file, kVersion);
-    if (rb.m_nVersion != kVersion || !gcAction::Read(file, pPool))
-        return rb.Reject("gcDoReturn", "version");
-    const cType* pClass = gcValue::GetStaticType();
-    gcValue* pNew = nullptr;
-    if (!ReadValues(rb, pPool, &pClass, &pNew, 1))
-        return rb.Reject("gcDoReturn", "value");
-    DestroyValues(&pValue, 1);
-    pValue = pNew;
-    return true;
+    return ReadValueBlock(file, pPool, kVersion, &pValue);
 }
 
 void gcDoReturn::GetText(char* pBuf) const

@@ -59,14 +59,6 @@ bool RegisterAll(std::index_sequence<I...>)
 
 }  // namespace
 
-bool gcPendingAction::IsPending(int32_t nTypeId)
-{
-    for (const PendingClass& c : kPending)
-        if (static_cast<int32_t>(c.nId) == nTypeId)
-            return true;
-    return false;
-}
-
 cBase* gcPendingAction::Copy(cMemPool* pPool) const
 {
     gcPendingAction* pCopy = pPool ? pPool->New<gcPendingAction>(m_pType) : nullptr;

@@ -139,8 +139,7 @@ gcAction* gcAction::CopyList(const gcAction* pFirst, cMemPool* pPool, bool* pbWh
             *pbWhole = false;
             continue;
         }
-        pCopy->pNextAction = nullptr;
-        (pLast ? pLast->pNextAction : pCopyFirst) = pCopy;
+        (pLast ? pLast->pNextAction : pCopyFirst) = pCopy;  // a copy is unlinked
         pLast = pCopy;
     }
     return pCopyFirst;
@@ -184,4 +183,26 @@ void gcAction::DestroyValues(gcValue* const* pp, int n)
     for (int i = 0; i < n; ++i)
         if (pp[i])
             std::destroy_at(pp[i]);  // the memory stays with the pool
+}
+
+void gcAction::WriteValueBlock(const cFile& file, uint32_t version, const gcValue* pValue) const
+{
+    cWriteBlock wb(file, version);
+    gcAction::Write(file);
+    wb.WriteBase(pValue);
+}
+
+bool gcAction::ReadValueBlock(const cFile& file, cMemPool* pPool, uint32_t version, gcValue** ppValue)
+{
+    cReadBlock rb(file, version);
+    const char* sClass = GetType()->m_sTypeName;
+    if (rb.m_nVersion != version || !gcAction::Read(file, pPool))
+        return rb.Reject(sClass, "version");
+    const cType* pClass = gcValue::GetStaticType();
+    gcValue* pNew = nullptr;
+    if (!ReadValues(rb, pPool, &pClass, &pNew, 1))
+        return rb.Reject(sClass, "value");
+    DestroyValues(ppValue, 1);
+    *ppValue = pNew;
+    return true;
 }
