@@ -1,13 +1,11 @@
 #pragma once
-// What the game state needs of the item and effect classes, which are built
-// elsewhere and are not on this line yet: the effects work (issue 27) owns
-// the effect templates, the items work (issue 28) the item templates. Their
+// What the game state needs of the item and effect template classes. Their
 // template groups are made through the type registry under their fixed file
 // ids, so whichever group class is registered reads and writes the block;
 // while none is, the block is skipped (logged) and written back empty.
-// Resetting pooled template instances covers the effect templates; the
-// item part waits for the item template class (see the source). Main
-// thread, or a loader thread filling its own pool.
+// After every read the pooled instances of both kinds of template are
+// reset, so that each load hands out fresh items and effects. Main thread,
+// or a loader thread filling its own pool.
 
 #include <cstdint>
 
