@@ -54,54 +54,34 @@ TEST_F(gcEntityInteractTest, BothMustFaceEachOtherWithinReach)
 {
     struct Row {
         const char* name;
-        float distance, headingA, headingB;
+        float distance, headingA, headingB, healthB;
+        uint16_t flagsB;
         bool expected;
     };
     // Reach 0.75 each and interaction distance 1: 2.5 apart is the limit.
     const Row rows[] = {
-        {"face to face at the limit", 2.5f, 0, 180, true},
-        {"just beyond reach", 2.51f, 0, 180, false},
-        {"A faces away", 2.0f, 180, 180, false},
-        {"B faces away", 2.0f, 0, 0, false},
-        {"A turned within its tolerance", 2.0f, 44, 180, true},
-        {"A turned past its tolerance", 2.0f, 46, 180, false},
-        {"B turned past its tolerance", 2.0f, 0, -134, false},
-        {"B turned within its tolerance", 2.0f, 0, -136, true},
+        {"face to face at the limit", 2.5f, 0, 180, 1, 0, true},
+        {"just beyond reach", 2.51f, 0, 180, 1, 0, false},
+        {"A faces away", 2.0f, 180, 180, 1, 0, false},
+        {"B faces away", 2.0f, 0, 0, 1, 0, false},
+        {"A turned within its tolerance", 2.0f, 44, 180, 1, 0, true},
+        {"A turned past its tolerance", 2.0f, 46, 180, 1, 0, false},
+        {"B turned past its tolerance", 2.0f, 0, -134, 1, 0, false},
+        {"B turned within its tolerance", 2.0f, 0, -136, 1, 0, true},
+        {"B is dead", 2.0f, 0, 180, 0, 0, false},
+        {"B is frozen", 2.0f, 0, 180, 1, gcEntity::kFrozen, false},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         gcTestEntity* a = Placed(0, 0, r.headingA);
         gcTestEntity* t = Willing(0, r.distance, r.headingB);
+        t->SetStat(gcEntityTemplate::STAT_HEALTH, r.healthB);
+        t->m_nEntityFlags |= r.flagsB;
         EXPECT_EQ(a->CanInteract(t), r.expected);
+        EXPECT_FALSE(a->CanInteract(a));
         t->Disable();
         a->Disable();
     }
-}
-
-TEST_F(gcEntityInteractTest, TheDeadTheFrozenAndOneselfAreNoTargets)
-{
-    gcTestEntity* a = Placed(0, 0, 0);
-    gcTestEntity* t = Willing(0, 2, 180);
-    ASSERT_TRUE(a->CanInteract(t));
-    EXPECT_FALSE(a->CanInteract(a));
-    EXPECT_FALSE(a->CanInteract(nullptr));
-    t->SetStat(gcEntityTemplate::STAT_HEALTH, 0.0f);
-    EXPECT_FALSE(a->CanInteract(t));
-    t->SetStat(gcEntityTemplate::STAT_HEALTH, 1.0f);
-    t->m_nEntityFlags |= gcEntity::kFrozen;
-    EXPECT_FALSE(a->CanInteract(t));
-}
-
-TEST_F(gcEntityInteractTest, OutsideAZoneTheForwardAxisStandsInForTheDistance)
-{
-    gcTestEntity* a = Placed(0, 0, 0);
-    gcTestEntity* t = Willing(0, 40, 180);
-    ASSERT_FALSE(a->CanInteract(t));
-    t->Disable();  // out of its zone: a's forward axis (length 1) is the vector
-    mVec3 v;
-    a->GetVecToEntity(t, &v);
-    EXPECT_EQ(v, mVec3(0, 1, 0));
-    EXPECT_TRUE(a->CanInteract(t)) << "each faces along its own fall-back, within reach";
 }
 
 TEST_F(gcEntityInteractTest, TheTargetsOwnAnswerDecides)
