@@ -288,6 +288,7 @@ TEST_F(gcItemTest, EquipEffectsAttachOnlyAtAnExistingNodeOfAnAcceptingCarrier)
     };
     const Row rows[] = {
         {"named node, shared mask", "hips", 0x1, true},
+        {"the mesh's first node", "root", 0x1, true},
         {"empty node name", "", 0x1, false},
         {"the model has no such node", "tail", 0x1, false},
         {"no shared category", "hips", 0x2, false},
@@ -309,11 +310,14 @@ TEST_F(gcItemTest, EquipEffectsAttachOnlyAtAnExistingNodeOfAnAcceptingCarrier)
         EXPECT_NE(glow->m_nFlags & gcEffect::kItemOwned, 0);
         EXPECT_STREQ(glow->m_name.m_sData, "glow");
         gcEntity* e = Carrier();
+        ASSERT_TRUE(e->Enable());  // an active carrier in a zone: its effects run
+        e->m_nEntityFlags &= static_cast<uint16_t>(~(gcEntity::kDeactivated | gcEntity::kFrozen));
         e->AddItem(item, 1);
         item->Equip();
         EXPECT_TRUE(item->IsEquipped()) << "equipped with or without its effects";
         EXPECT_EQ(Armor(e), 2.0f);
         EXPECT_EQ(glow->m_pParentEntity, r.attached ? e : nullptr);
+        EXPECT_EQ(glow->IsRunning(), r.attached);
         EXPECT_EQ(e->HasEffect(m_hGlow), r.attached ? glow : nullptr);
         item->Unequip();
         EXPECT_EQ(glow->m_pParentEntity, nullptr);
