@@ -17,6 +17,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/itemWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -102,6 +103,8 @@
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
 
 namespace {
@@ -1454,6 +1457,33 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteEffectGroupFile(p, 20, {lit, {}}, version);
                         },
                         TypeOf<gcEffectGroup>, SlotsOf<gcEffectMgr>, version == gcEffect::kVersion});
+    // Item templates of every version: a stackable one whose modifiers cover
+    // both kinds of carrier, and an empty one.
+    for (uint32_t version = gcItemTemplate::kMinVersion; version <= gcItemTemplate::kVersion; ++version)
+        rows.push_back({Named("gcItemTemplateGroup v2, gcItemTemplate", version),
+                        {"WriteItemTemplateGroupFile", "ItemTemplateBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::ItemTemplateDesc d;
+                            d.name = "Potion";
+                            d.effects[0] = 0x00110005;
+                            d.effects[2] = 0x00120006;
+                            d.nodes[2] = "hand_r";
+                            d.flags = gcItemTemplate::kStackable;
+                            d.maxCount = 9;
+                            d.modifiers[0] = {1, 0, 1, 2.5f};
+                            d.modifiers[3] = {2, 1, 4, -1.0f};
+                            d.changeSkin = 2;
+                            d.changeSkinSlot = 3;
+                            d.categoryMask = 0x24;
+                            d.viewHPR[0] = 90, d.viewHPR[1] = -15, d.viewHPR[2] = 5;
+                            d.visRadius = 1.5f;
+                            return datagen::WriteItemTemplateGroupFile(p, 30, {d, {}}, version);
+                        },
+                        TypeOf<gcItemTemplateGroup>, SlotsOf<gcItemTemplateMgr>,
+                        version == gcItemTemplate::kVersion});
+    rows.push_back({"gcItem v1", {"ItemBlock"},
+                    Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
+                    TypeOf<gcItem>});
     return rows;
 }
 

@@ -3,6 +3,8 @@
 #include "creatureTestFixture.h"
 #include "datagen/creatureWriters.h"
 #include "gcGameCore/creatures/gcCreatureTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 
 namespace {
 
@@ -63,6 +65,28 @@ TEST_F(CreatureTest, AddingToAStatMovesTheMaximumOnlyWhereThereIsOne)
         EXPECT_EQ(c.m_fCreatureStatsMax[r.stat], r.fMax);
         EXPECT_EQ(c.m_fCreatureStatsCur[r.stat], r.fCur);
     }
+}
+
+// An item's creature modifier reaches a carrier that is a creature: while
+// equipped its energy maximum is 5 higher.
+TEST_F(CreatureTest, ItemsModifyTheStatsOfCreaturesThatCarryThem)
+{
+    gcTestCreature* c = PlacedCreature(PlaceCreatureTemplate(), {0, 0, 0});
+    gcItemTemplate* t = m_pool.New<gcItemTemplate>();
+    gcItemTemplateMgr::Add(5, t, 0x31);
+    t->m_nMaxCount = 1;
+    t->m_statModifiers[0] = {gcItemStatModifier::MOD_EQUIP, gcItemStatModifier::MOD_CREATURE, CT::STAT_ENERGY, 5.0f};
+    t->SetMaxInstances(1, &m_pool);
+    t->ResetInstances();
+    gcItem* item = t->GetInstance();
+    ASSERT_NE(item, nullptr);
+    const float fMax = c->m_fCreatureStatsMax[CT::STAT_ENERGY];
+    c->AddItem(item, 1);
+    item->Equip();
+    EXPECT_EQ(c->m_fCreatureStatsMax[CT::STAT_ENERGY], fMax + 5.0f);
+    item->Detach();
+    EXPECT_EQ(c->m_fCreatureStatsMax[CT::STAT_ENERGY], fMax);
+    gcItemTemplateMgr::Remove(5);
 }
 
 TEST_F(CreatureTest, CountersAdvanceAndStopAtTheLargestCount)
