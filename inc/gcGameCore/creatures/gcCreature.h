@@ -126,14 +126,6 @@ public:
     // meets, once per object and attack.
     void QueryAttackCollisions(const mVec3& from, const mVec3& to, float fRadius);
 
-    // The side a hit at a world position, swung along a world direction,
-    // comes from as the entity hit sees it: none without entity or from
-    // behind (beyond 120 degrees of its heading); else from the front,
-    // left to right (swing yaw -130..-60) or right to left (60..130), and
-    // top to bottom (pitch -90..-50) or bottom to top (50..90) over those.
-    static gcMsgDealDamage::gcDamageDir DetermineHitDir(const mVec3& worldPos, const gcEntity* pEntity,
-                                                        const mVec3& dir);
-
     // Targeting (gcCreatureTarget.cpp).
 
     // Active, targetable, alive, of the opposite team and within the

@@ -158,11 +158,6 @@ cTimeValue SecondsToTicks(float fSeconds)
     return cTimeValue(static_cast<int32_t>(std::clamp(ticks, -2147483648.0, 2147483647.0)));
 }
 
-float Degrees(float fRadians)
-{
-    return fRadians * 57.29578f;
-}
-
 // The attack's effect, or the template's when the attack names none.
 gcEffectTemplateHandle EffectOf(gcEffectTemplateHandle hAttack, gcEffectTemplateHandle hTemplate)
 {
@@ -170,37 +165,6 @@ gcEffectTemplateHandle EffectOf(gcEffectTemplateHandle hAttack, gcEffectTemplate
 }
 
 }  // namespace
-
-gcMsgDealDamage::gcDamageDir gcCreature::DetermineHitDir(const mVec3& worldPos, const gcEntity* pEntity,
-                                                         const mVec3& dir)
-{
-    if (!pEntity)
-        return gcMsgDealDamage::DD_NONE;
-    mOCS frame;
-    frame.MakeIdentity();
-    const eZone* pZone = gcEntityWorld::GetRegionZone(pEntity->m_nRegionId);
-    if (pZone)
-        frame.Xform(pEntity->m_model.m_localToZone, pZone->m_localToWorld);
-    mVec3 local;
-    local.XformInv(worldPos, frame);
-    local.Normalize();
-    const float fBearing = Degrees(std::atan2(-local.x, local.y));
-    if (fBearing > 120.0f || fBearing < -120.0f)
-        return gcMsgDealDamage::DD_NONE;
-    mVec3 swing;
-    swing.XformVecInv(dir, frame);
-    const float fYaw = Degrees(std::atan2(-swing.x, swing.y));
-    const float fPitch = Degrees(std::asin(std::clamp(swing.z, -1.0f, 1.0f)));
-    if (fPitch >= -90.0f && fPitch <= -50.0f)
-        return gcMsgDealDamage::DD_TB;
-    if (fPitch >= 50.0f && fPitch <= 90.0f)
-        return gcMsgDealDamage::DD_BT;
-    if (fYaw >= -130.0f && fYaw <= -60.0f)
-        return gcMsgDealDamage::DD_LR;
-    if (fYaw >= 60.0f && fYaw <= 130.0f)
-        return gcMsgDealDamage::DD_RL;
-    return gcMsgDealDamage::DD_F;
-}
 
 void gcCreature::DealDamage(const eCollisionContact& contact, gcGameObject* pHit, const mVec3& dir)
 {
