@@ -92,5 +92,5 @@ protected:
     uint32_t GetAlpha() const;
     // The font record shared by measuring and drawing.
     void FillFontDraw(eFontDraw* pDraw, const char* sText, uint32_t nFlags) const;
-    void DrawSprite(const eSprite& sprite, const mVec2& pos, const mVec2& size, uint32_t nAlpha) const;
+    void DrawSprite(eSprite& sprite, const mVec2& pos, const mVec2& size, uint32_t nAlpha) const;
 };

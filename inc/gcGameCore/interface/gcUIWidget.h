@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "cCore/cName.h"
 #include "cCore/cObject.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "mMath/mVec2.h"
@@ -137,9 +138,24 @@ public:
     gcUIWidget* m_pPrevInZ = this;
 
 protected:
-    // Reads the widget part inside a subclass's block rb; false (rb skipped
-    // to its end) when it fails. The widget changes only on success.
-    bool ReadWidgetPart(const cReadBlock& rb, cMemPool* pPool);
+    // The widget's block as read, before it is taken over: a subclass reads
+    // its own fields after it and commits both only when all were read.
+    struct WidgetPart {
+        cName name;
+        uint32_t nHandle = 0;
+        uint32_t nFlags = 0;
+        uint32_t hNeighbors[MAX_NEIGHBORS] = {0, 0, 0, 0};
+        int32_t origin = 0;
+        mVec2 offset{0.0f, 0.0f};
+        float padding[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        gcEvent events[8];  // in the order of the block
+    };
+    // Reads the widget's block (nested in a subclass's block) into part;
+    // false when it was refused or the file failed (the block consumed).
+    static bool ReadWidgetBlock(const cFile& file, cMemPool* pPool, WidgetPart* pPart);
+    // Takes the part over: the events' actions are swapped in, so the part
+    // ends with the old ones.
+    void CommitWidgetPart(WidgetPart& part);
     // Applies one of the widget's events with fresh parameters (filled by
     // GetEventParams) and a fresh frame; its RetVal.
     float ApplyEvent(const gcEvent& event) const;

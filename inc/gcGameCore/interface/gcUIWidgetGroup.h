@@ -60,7 +60,7 @@ public:
     // clears the measured sizes: GetSize must come first in each frame.
     void Draw(const eCamera* pCamera, const eRect& rect, unsigned int nFlags) override;
 
-    void ResetTempDrawSizes();
+    void ResetTempDrawSizes() const;  // the measurement is scratch
     // Rows (columns) smaller than an even share of what the rectangle leaves
     // grow to share the space the larger ones leave.
     void ResizeCellsEvenly(const eRect& rect, unsigned int nFlags);
@@ -81,16 +81,22 @@ public:
     void InsertInDrawOrder(const gcUICell& cell, unsigned int hWidget, unsigned int hAfter);
     void InsertInDrawOrder(int nCell, gcUIWidget* pWidget, gcUIWidget* pAfter);
     void RemoveCellWidget(const gcUICell& cell, gcUIWidget* pWidget);
+    // Takes the widget out of whichever cell of this group holds it.
+    void RemoveWidget(gcUIWidget* pWidget);
     // Both return the new widget's handle; 0 when nothing was made.
     unsigned int CreateCellWidget(const gcUICell& cell, const cType* pType, unsigned int hAfter);
     unsigned int CopyCellWidget(const gcUICell& cell, gcUIWidget* pWidget, unsigned int hAfter);
     // bThroughDialog: destroyed as the dialog's controls, else deleted.
     void DeleteCellWidgets(const gcUICell& cell, bool bThroughDialog);
     void DeleteAllWidgets(bool bThroughDialog);
+    // Empties every cell without deleting: for a dialog that deletes all
+    // its controls itself.
+    void ReleaseAllWidgets();
 
     // The first widget of the cell that is or derives from the type.
     gcUIWidget* FindWidget(const gcUICell& cell, const cType* pType) const;
     bool FindWidgetCell(unsigned int hWidget, gcUICell* pCell) const;
+    bool FindWidgetCell(const gcUIWidget* pWidget, gcUICell* pCell) const;
     int GetNumCellWidgets(const gcUICell& cell) const;
     // The first widget of a cell; null outside the grid or for an empty cell.
     gcUIWidget* GetCellWidget(int nRow, int nCol) const;
@@ -104,19 +110,24 @@ public:
     gcUIWidget** m_pWidgets = nullptr;  // row-major: col + row * cols
     float* m_pRowHeights = nullptr;     // one frame's measurement
     float* m_pColWidths = nullptr;
-    mVec2 m_curNonPaddedSize{0.0f, 0.0f};
+    mutable mVec2 m_curNonPaddedSize{0.0f, 0.0f};  // measured by the const GetSize
 
 private:
     bool IsCell(const gcUICell& cell) const;
     int CellIndex(const gcUICell& cell) const { return cell.nCol + cell.nRow * m_nCols; }
-    // Links a widget at the end of a table entry's ring.
     static void LinkLast(gcUIWidget*& rFirst, gcUIWidget* pWidget);
     static void Unlink(gcUIWidget*& rFirst, gcUIWidget* pWidget);
+    static bool RingHolds(const gcUIWidget* pFirst, const gcUIWidget* pWidget);
+    // Unlinked first; through the dialog only when the widget is its control.
     void DeleteWidget(gcUIWidget* pWidget, bool bThroughDialog);
     // Reads one cell's objects up to -1 into a ring; false on a damaged file.
     bool ReadCell(const cReadBlock& rb, cMemPool* pPool, gcUIWidget*& rFirst);
-    void MoveCells(int nRows, int nCols, int nSkipRow, int nSkipCol, int nGapRow, int nGapCol);
-    float* AllocFloats(int n) const;
+    // Destroys a ring that was read but never taken over.
+    void DiscardRing(gcUIWidget*& rFirst);
+    // A new grid of nRows x nCols: map(row, col, &newRow, &newCol) places each
+    // old cell, or returns false to destroy its widgets.
+    template <class Map>
+    bool Reshape(int nRows, int nCols, Map map);
     template <class F>
     void ForEachWidget(F f) const;
 };
