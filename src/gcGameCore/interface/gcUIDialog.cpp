@@ -229,8 +229,10 @@ void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
     }
     gcUIWidget* pOld = m_pControls[slot];
     m_pControls[slot] = pControl;
-    if (pOld && pOld != pControl)
+    if (pOld && pOld != pControl) {
+        pOld->Detach();
         std::destroy_at(pOld);
+    }
 }
 
 void gcUIDialog::DestroyControl(unsigned int hControl)

@@ -17,6 +17,9 @@ constexpr float kFrameTicks = 20.0f;       // one 1/30 s frame
 constexpr cTimeValue kLinearLead{40};      // linear values end two frames before the phase
 constexpr float kOpacityTolerance = 0.01f;
 constexpr float kScaleTolerance = 0.001f;
+// Sums of step / span in float fall a hair short of the end (28 steps of
+// 1/28 give 0.9999998): a linear value this close counts as arrived.
+constexpr float kLinearSlack = 1e-5f;
 
 }  // namespace
 
@@ -212,7 +215,7 @@ bool gcUIDialog::TransitionValue(float* pValue, cTimeValue step, float fToleranc
     }
     const float fStep = static_cast<float>(step.m_nTicks) / static_cast<float>(nSpan);
     *pValue += bShow ? fStep : -fStep;
-    if (bShow ? *pValue < 1.0f : *pValue > 0.0f)
+    if (bShow ? *pValue < 1.0f - kLinearSlack : *pValue > kLinearSlack)
         return false;
     *pValue = fTarget;
     return true;
