@@ -14,6 +14,7 @@
 #include "cCore/cReadBlock.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/interfaceWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -56,6 +57,8 @@
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -610,6 +613,50 @@ gcGameCameraParams SampleCameraParams()
     return p;
 }
 
+// A control unlike the defaults in every stored field.
+gcUIControl SampleControl(uint32_t slot)
+{
+    gcUIControl c;
+    c.m_name.Set("Button%u", slot);
+    c.m_hWidgetHandle = (7u << 8) | slot;
+    c.m_nFlags = 0x190B;
+    c.m_hNeighbors[gcUIWidget::NEIGHBOR_RIGHT] = (7u << 8) | (slot + 1);
+    c.m_origin = eSprite::SO_UPPERLEFT;
+    c.m_offset.Set(-3.0f, 4.5f);
+    c.m_cellPadding[1] = 2.0f;
+    c.m_fOpacity = 0.75f;
+    c.m_hText = gcStringHandle(0x00420003);
+    c.m_textMargins[2] = 1.5f;
+    c.m_hFont = eFontHandle(0x00110001);
+    c.m_textJustify = eSprite::SO_LOWERRIGHT;
+    c.m_nTextColor = 0xFF102030, c.m_nTextColorHi = 0xFF405060;
+    c.m_nTextColorDisabled = 0x80808080, c.m_nTextColorShadow = 0x40000000;
+    c.m_fMaxTextWidth = 200.0f;
+    c.m_size.Set(64.0f, 20.0f);
+    c.m_hSprites[gcUIControl::SPR_FOCUSED] = eSpriteHandle(0x00330004);
+    return c;
+}
+
+// A 2 x 3 grid: two controls sharing a cell, an empty cell and a nested
+// group of one row, built in the row's pool.
+gcUIWidgetGroup* SampleWidgetGroup(LoaderEnv& env)
+{
+    cMemPool& pool = env.m_build;
+    gcUIWidgetGroup* g = pool.New<gcUIWidgetGroup>();
+    gcUIWidgetGroup* inner = pool.New<gcUIWidgetGroup>();
+    if (!g || !inner || !g->SetDimensions(2, 3) || !inner->SetDimensions(1, 2))
+        return nullptr;
+    g->m_name.Set("Grid");
+    g->m_nFlags |= gcUIWidgetGroup::kKeepNaturalSizes;
+    inner->m_name.Set("Row");
+    const int cells[] = {0, 0, 1, 3, 4};
+    for (uint32_t i = 0; i < 5; ++i)
+        g->InsertInDrawOrder(cells[i], pool.New<gcUIControl>(SampleControl(i)), nullptr);
+    g->InsertInDrawOrder(5, inner, nullptr);
+    inner->InsertInDrawOrder(1, pool.New<gcUIControl>(SampleControl(9)), nullptr);
+    return g;
+}
+
 // A file of one object whose block is laid out by hand.
 template <class T>
 auto Blocks(std::function<void(datagen::BlockWriter&)> block)
@@ -950,6 +997,31 @@ std::vector<LoaderRow> MakeRows()
                             p, gcValControllerState(gcValControllerState::STATE_DOWNTIME, eInput::JOYBTN_UI_CONFIRM));
                     },
                     TypeOf<gcValControllerState>});
+    // ---- interface widgets ----
+    rows.push_back({"gcUIControl v8, gcUIWidget v3", {"WriteControlFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteControlFile(p, SampleControl(1)); },
+                    TypeOf<gcUIControl>});
+    // Older controls around older widgets; 6 surplus neighbours and sprites.
+    for (uint32_t version : {5u, 6u, 7u})
+        rows.push_back({Named("gcUIControl", version) + ", gcUIWidget v" + std::to_string(version - 4),
+                        {"ControlBlock", "WidgetBlock"},
+                        Blocks<gcUIControl>([version](datagen::BlockWriter& w) {
+                            datagen::ControlBlock(w, SampleControl(2), version, version - 4, 6);
+                        }),
+                        TypeOf<gcUIControl>, nullptr, false});
+    rows.push_back({"gcUIWidgetGroup v1", {"WriteWidgetGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        const gcUIWidgetGroup* g = SampleWidgetGroup(env);
+                        return g && datagen::WriteWidgetGroupFile(p, *g);
+                    },
+                    TypeOf<gcUIWidgetGroup>});
+    // A cell that begins with an object of a type without a factory.
+    rows.push_back({"gcUIWidgetGroup v1, stray cell object", {"WidgetGroupBlock"},
+                    Blocks<gcUIWidgetGroup>([](datagen::BlockWriter& w) {
+                        const gcUIControl a = SampleControl(1), b = SampleControl(2);
+                        datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {}}, 150);
+                    }),
+                    TypeOf<gcUIWidgetGroup>, nullptr, false});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})

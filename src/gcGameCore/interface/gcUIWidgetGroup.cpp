@@ -221,7 +221,9 @@ bool gcUIWidgetGroup::Read(const cFile& file, cMemPool* pPool)
     m_pColWidths = nCols > 0 ? pColWidths : nullptr;
     m_nRows = nRows;
     m_nCols = nCols;
-    ForEachWidget([this](gcUIWidget* pWidget) { pWidget->m_pParentGroup = this; });
+    for (int i = 0; i < nCells; ++i)
+        for (gcUIWidget* p = pCells[i]; p; p = p->m_pNextInZ == pCells[i] ? nullptr : p->m_pNextInZ)
+            p->m_pParentGroup = this;
     // Registered by their stored handles once they are linked, so that a
     // widget the dialog replaces leaves its cell cleanly.
     if (m_pDialog)
