@@ -1,6 +1,7 @@
 #include "datagen/dialogWriters.h"
 
 #include "cCore/cLog.h"
+#include "datagen/interfaceWriters.h"
 #include "datagen/overlayWriters.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eSprite.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr uint32_t kBaseVersion = 1;
 constexpr int kDialogEvents = 10;
-constexpr int kWidgetEvents = 8;
 
 void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index)
 {
@@ -27,29 +27,6 @@ void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index)
 void ObjectPart(BlockWriter& w, const std::string& name)
 {
     w.Begin(1).Begin(kBaseVersion).End().Name(name.c_str()).End();
-}
-
-// An empty grid as a dialog's root group: the widget block (version 3,
-// no handle, enabled and visible, no neighbours, centred, no padding) and
-// an empty cell for each of rows x columns.
-void RootGroupBlock(BlockWriter& w, int32_t rows, int32_t cols)
-{
-    w.Begin(gcUIWidgetGroup::kVersion);
-    w.Begin(gcUIWidget::kVersion);
-    ObjectPart(w, "DialogGroup");
-    w.Word(0).Word(gcUIWidget::kDefaultFlags).Int(gcUIWidget::MAX_NEIGHBORS);
-    for (int i = 0; i < gcUIWidget::MAX_NEIGHBORS; ++i)
-        w.Word(0);
-    w.Int(eSprite::SO_MIDCENTER);
-    for (int i = 0; i < 6; ++i)
-        w.Float(0.0f);  // offset, padding
-    for (int i = 0; i < kWidgetEvents; ++i)
-        EventBlock(w, {}, i);
-    w.End();
-    w.Int(rows).Int(cols);
-    for (int64_t i = 0; i < static_cast<int64_t>(rows) * cols && i < gcUIWidgetGroup::kMaxCells; ++i)
-        w.Int(-1);
-    w.End();
 }
 
 void SpritesPart(BlockWriter& w, const DialogDesc& d, uint32_t version)
@@ -78,7 +55,10 @@ BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version)
     w.Begin(version);
     ObjectPart(w, d.name);
     w.Word(d.flags).Int(d.controlCount).Word(d.initiallyFocused);
-    RootGroupBlock(w, d.rows, d.cols);
+    gcUIWidgetGroup root;  // empty cells
+    root.m_name.Set("DialogGroup");
+    const size_t nCells = d.rows > 0 && d.cols > 0 ? static_cast<size_t>(d.rows) * static_cast<size_t>(d.cols) : 0;
+    WidgetGroupBlock(w, root, d.rows, d.cols, std::vector<std::vector<const gcUIControl*>>(nCells));
     if (version <= 7)
         w.Word(0);  // no longer used
     if (version >= 7)
