@@ -26,33 +26,67 @@ constexpr int32_t kActionShown = 91;
 constexpr int32_t kActionHidden = 92;
 constexpr int32_t kHideActionHidden = 93;
 
+namespace ui {
+
+constexpr cTimeValue kFrame{20};
+
+inline void ClearStack()
+{
+    gcUI* pUI = gcUI::Get();
+    std::fill(std::begin(pUI->m_dialogStack), std::end(pUI->m_dialogStack), nullptr);
+    pUI->m_nFocusedDialog = -1;
+}
+// Port 0 reports these buttons and stick from now on; one input frame.
+inline void Pad(uint16_t buttons, int8_t stickX = 0, int8_t stickY = 0)
+{
+    PADStatus s = PADTestIdleStatus();
+    s.button = buttons;
+    s.stickX = stickX;
+    s.stickY = stickY;
+    PADTestSetStatus(0, s);
+    eInput::Update(kFrame, true);
+}
+// Frames of the dialog stack's update.
+inline void Frames(int n)
+{
+    for (int i = 0; i < n; ++i)
+        gcUI::Get()->Update(gcMsgTick(kFrame));
+}
+inline std::vector<gcUIDialog*> Stack()
+{
+    const gcUI* pUI = gcUI::Get();
+    return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + pUI->m_nFocusedDialog + 1);
+}
+// The stack emptied and port 0 scripted at rest, with no player port.
+inline void StartInput()
+{
+    ClearStack();
+    PADTestSetScripted(true);
+    PADTestSetStatus(0, PADTestIdleStatus());
+    eInput::SetDeadzone(10, 10);
+    eInput::Initialize();
+    gcPlayer::Get()->m_nControllerId = -1;
+}
+inline void StopInput()
+{
+    ClearStack();
+    PADTestSetScripted(false);
+}
+
+}  // namespace ui
+
 class DialogTest : public testing::Test {
 protected:
-    static constexpr cTimeValue kFrame{20};
-
     void SetUp() override
     {
         TestLog().clear();
-        ClearStack();
-        PADTestSetScripted(true);
-        PADTestSetStatus(0, PADTestIdleStatus());
-        eInput::SetDeadzone(10, 10);
-        eInput::Initialize();
-        gcPlayer::Get()->m_nControllerId = -1;
+        ui::StartInput();
     }
     void TearDown() override
     {
-        ClearStack();
-        PADTestSetScripted(false);
+        ui::StopInput();
         TestLog().clear();
     }
-    static void ClearStack()
-    {
-        gcUI* pUI = gcUI::Get();
-        std::fill(std::begin(pUI->m_dialogStack), std::end(pUI->m_dialogStack), nullptr);
-        pUI->m_nFocusedDialog = -1;
-    }
-
     // A dialog whose events record base + code; tag base 0 records nothing.
     gcUIDialog* Dialog(int32_t base, cMemPool* pPool = nullptr)
     {
@@ -79,26 +113,10 @@ protected:
         FillEvent(p->onHidden, m_steps.Record(hiddenTag));
         return p;
     }
-    // Port 0 reports these buttons and stick from now on; one input frame.
-    static void Pad(uint16_t buttons, int8_t stickX = 0, int8_t stickY = 0)
-    {
-        PADStatus s = PADTestIdleStatus();
-        s.button = buttons;
-        s.stickX = stickX;
-        s.stickY = stickY;
-        PADTestSetStatus(0, s);
-        eInput::Update(kFrame, true);
-    }
-    static void Frames(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            gcUI::Get()->Update(gcMsgTick(kFrame));
-    }
-    static std::vector<gcUIDialog*> Stack()
-    {
-        const gcUI* pUI = gcUI::Get();
-        return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + pUI->m_nFocusedDialog + 1);
-    }
+    static void ClearStack() { ui::ClearStack(); }
+    static void Pad(uint16_t buttons, int8_t stickX = 0, int8_t stickY = 0) { ui::Pad(buttons, stickX, stickY); }
+    static void Frames(int n) { ui::Frames(n); }
+    static std::vector<gcUIDialog*> Stack() { return ui::Stack(); }
 
     cMemPool m_pool{"gcUIDialogTest", 0x100000, false};
     gcTestBuilder m_steps{m_pool};
