@@ -175,16 +175,18 @@ TEST_F(gcUIDialogDrawTest, PassesSplitAtTheDialogDrawnOverTheFadeAndCoveringStop
         gcUI::OpenDialog(d, nullptr, 0);
     struct Row {
         const char* why;
-        uint32_t cFlags;
+        uint32_t aFlags, cFlags;
         uint64_t all, below, over;
     };
     const Row rows[] = {
-        {"three", 0, 3, 1, 2},
-        {"the top one covers the rest; under the fade it is not drawn", gcUIDialog::kCoversBelow, 1, 1, 1},
-        {"a dialog not drawn neither draws nor covers", gcUIDialog::kCoversBelow | gcUIDialog::kNotDrawn, 2, 1, 1},
+        {"three", 0, 0, 3, 1, 2},
+        {"the top one covers the rest; under the fade it is not drawn", 0, gcUIDialog::kCoversBelow, 1, 1, 1},
+        {"a dialog not drawn neither draws nor covers", 0, gcUIDialog::kCoversBelow | gcUIDialog::kNotDrawn, 2, 1, 1},
+        {"the bottom one over the fade: all are", gcUIDialog::kOverFade, 0, 3, 0, 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
+        a->m_nFlags = row.aFlags;
         c->m_nFlags = row.cFlags;
         EXPECT_EQ(Draws(0), row.all);
         EXPECT_EQ(Draws(1), row.below);

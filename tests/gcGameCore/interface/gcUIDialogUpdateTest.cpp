@@ -220,8 +220,12 @@ TEST_F(gcUIDialogUpdateTest, HidingTheFocusedControlMovesTheFocus)
     ASSERT_EQ(Focused(), -1);
     m_c[0]->Enable(true);
     EXPECT_EQ(Focused(), 0);
-    EXPECT_TRUE(m_pDialog->FocusAnyControl() == false);  // already focused
-    EXPECT_FALSE(m_pDialog->FocusControl(m_c[0]->GetWidgetHandle()));
+    EXPECT_FALSE(m_pDialog->FocusAnyControl());  // the first that can is focused already
+    m_pDialog->FocusControl(0);
+    m_c[0]->m_nFlags &= ~W::kEnabled;
+    EXPECT_FALSE(m_pDialog->FocusControl(m_c[0]->GetWidgetHandle()));  // cannot: refused
+    EXPECT_TRUE(m_pDialog->FocusAnyControl());
+    EXPECT_EQ(Focused(), 1);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ TEST_F(gcUITest, EventsOfOpeningAndClosingComeInTheirOrder)
 
 TEST_F(gcUITest, OpenStoresInParameterAndClearsReturnCodeUnlessAlreadyFocused)
 {
-    gcUIDialog* a = Dialog(0);
+    gcUIDialog* a = Dialog(100);
     gcUIDialog* b = Dialog(0);
     gcUI::OpenDialog(a, nullptr, 2.5f);
     a->m_fReturnCode = 7.0f;
@@ -79,7 +79,9 @@ TEST_F(gcUITest, OpenStoresInParameterAndClearsReturnCodeUnlessAlreadyFocused)
     EXPECT_EQ(a->m_fReturnCode, 7.0f);
     gcUI::OpenDialog(b, nullptr, 0.0f);
     const T* pBottom = Action(T::kShow | T::kAtBottom);
+    TestLog().clear();
     gcUI::OpenDialog(a, pBottom, 4.0f);  // open below the top, without focus: no move, values taken
+    EXPECT_TRUE(TestLogTags().empty());  // not shown again
     EXPECT_EQ(Stack(), (std::vector<gcUIDialog*>{a, b}));
     EXPECT_EQ(a->m_fInParam, 4.0f);
     EXPECT_EQ(a->m_fReturnCode, 0.0f);
@@ -104,6 +106,9 @@ TEST_F(gcUITest, ASeventeenthDialogIsRefusedWithALogLine)
         EXPECT_EQ(extra->m_fInParam, 0.0f);
         EXPECT_EQ(extra->m_pShowAction, nullptr);
     }
+    gcUI::CloseDialog(open[14], nullptr, false);  // from a full stack the top moves down too
+    open.erase(open.begin() + 14);
+    EXPECT_EQ(Stack(), open);
 }
 
 TEST_F(gcUITest, PausingDialogIsTheTopmostFlaggedOne)
