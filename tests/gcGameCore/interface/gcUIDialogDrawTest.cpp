@@ -95,7 +95,10 @@ TEST_F(gcUIDialogLayoutTest, OffsetTransitionMovesDialogAndControls)
 
 constexpr int kFontSlot = 6;
 constexpr int kStringSlot = 77;
-constexpr int kSpriteSlots = 40;  // background, enabled, focused, white
+constexpr int kSpriteSlots = 40;  // background, enabled, focused, white, then five more colours
+constexpr int kSprites = 9;
+constexpr uint8_t kColours[kSprites][3] = {{60, 60, 60},  {0, 0, 160},   {160, 0, 0},   {255, 255, 255}, {0, 160, 0},
+                                           {160, 160, 0}, {0, 160, 160}, {160, 0, 160}, {90, 40, 10}};
 
 class gcUIDialogDrawTest : public DrawingTest<MaterialTest> {
 protected:
@@ -105,10 +108,9 @@ protected:
         if (IsSkipped())
             return;
         ui::StartInput();
-        const uint8_t colours[4][3] = {{60, 60, 60}, {0, 0, 160}, {160, 0, 0}, {255, 255, 255}};
-        for (int i = 0; i < 4; ++i) {
-            eTexture* pTexture = MakeTexture(30 + i, eTextureConfig::FORMAT_RGBA8,
-                                             SolidImage(16, colours[i][0], colours[i][1], colours[i][2]));
+        for (int i = 0; i < kSprites; ++i) {
+            eTexture* pTexture = MakeTexture(20 + i, eTextureConfig::FORMAT_RGBA8,
+                                             SolidImage(16, kColours[i][0], kColours[i][1], kColours[i][2]));
             ASSERT_NE(pTexture, nullptr);
             m_sprites[i].m_hMaterial = Material(10 + i, pTexture);
             m_sprites[i].m_texCoord2.Set(16, 16);
@@ -123,7 +125,7 @@ protected:
     {
         if (!IsSkipped()) {
             ui::StopInput();
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < kSprites; ++i)
                 eSpriteMgr::s_pInstances[kSpriteSlots + i] = nullptr;
             eFontMgr::s_pInstances[kFontSlot] = nullptr;
             gcStringMgr::s_pInstances[kStringSlot] = nullptr;
@@ -161,8 +163,8 @@ protected:
     }
 
     cMemPool m_ui{"dialogDraw", 0x80000, false};
-    eSprite m_sprites[4];
-    eSpriteHandle m_hSprites[4];
+    eSprite m_sprites[kSprites];
+    eSpriteHandle m_hSprites[kSprites];
 };
 
 TEST_F(gcUIDialogDrawTest, PassesSplitAtTheDialogDrawnOverTheFadeAndCoveringStopsTheWalk)
@@ -206,6 +208,41 @@ TEST_F(gcUIDialogDrawTest, BackdropCoversTheScreenAtItsOpacity)
         EXPECT_NEAR(frame.Luma(x, y), 127, 2) << x << "," << y;  // 255 x 0.5, truncated
 }
 
+// Sprite i has colour i. Probes in screen pixels (y down) of the cells of
+// a 320 x 240 dialog, and of the frame a 3x3 dialog puts round one control
+// of 100 x 50 with borders of the sprites' own 32.
+TEST_F(gcUIDialogDrawTest, LayoutSpritesFillTheirCells)
+{
+    struct Row {
+        int32_t layout;
+        std::vector<std::tuple<int, int, int>> probes;  // x, y, slot
+    };
+    const Row rows[] = {
+        {gcUIDialog::DLG_LAYOUT_1x1, {{170, 130, 0}, {470, 350, 0}}},
+        {gcUIDialog::DLG_LAYOUT_2x2, {{240, 180, 0}, {400, 180, 1}, {240, 300, 2}, {400, 300, 3}}},
+        {gcUIDialog::DLG_LAYOUT_2x3,
+         {{213, 180, 0}, {320, 180, 1}, {427, 180, 2}, {213, 300, 3}, {320, 300, 4}, {427, 300, 5}}},
+        {gcUIDialog::DLG_LAYOUT_3x3,
+         {{254, 199, 0}, {320, 199, 1}, {386, 199, 2}, {254, 240, 3}, {320, 240, 4}, {386, 240, 5}, {254, 281, 6},
+          {320, 281, 7}, {386, 281, 8}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(gcUIDialog::GetLayoutText(row.layout));
+        ui::ClearStack();
+        gcUIDialog* d = m_ui.New<gcUIDialog>();
+        d->m_layout = row.layout;
+        std::copy(std::begin(m_hSprites), std::end(m_hSprites), d->m_hSprites);
+        if (row.layout == gcUIDialog::DLG_LAYOUT_3x3)
+            OneControl(d, 100, 50);
+        gcUI::OpenDialog(d, nullptr, 0);
+        PresentedFrame frame;
+        ASSERT_TRUE(Frame(&frame, "dialog_layout.png"));
+        for (auto [x, y, slot] : row.probes)
+            for (int ch = 0; ch < 3; ++ch)
+                EXPECT_NEAR(frame.At(x, y, ch), kColours[slot][ch], 3) << x << "," << y << " slot " << slot;
+    }
+}
+
 // A datagen dialog: a 2 x 3 grid of controls with text over a grey 1x1
 // background, opened with a one-second opacity fade; the focused control
 // shows red, the others blue. A stick press to the right moves the focus.
@@ -219,7 +256,7 @@ TEST_F(gcUIDialogDrawTest, GridDialogFadesInAndTheFocusFollowsTheStick)
     font.m_fWidth = 16;
     font.m_nFlags = eFont::kFlagKerning;
     std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
-    font.m_hMaterial = Material(15, pGlyphs);
+    font.m_hMaterial = Material(25, pGlyphs);
     const eFontHandle hFont = eFontMgr::Add(kFontSlot, &font, 0x66);
     gcString* pText = datagen::NewString(&m_ui, "Ok", "OK");
     ASSERT_NE(pText, nullptr);
