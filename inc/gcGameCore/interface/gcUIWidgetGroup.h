@@ -70,7 +70,8 @@ public:
     // cells that fall outside are deleted. False (nothing changed, logged)
     // for negative counts, more than kMaxCells cells or a full pool.
     bool SetDimensions(int nRows, int nCols);
-    // Replaces the size arrays whose count changes.
+    // Replaces the size arrays whose count changes; false for counts below
+    // the grid's (the measurement would pass their end) or a full pool.
     bool SetRowColSizes(int nRows, int nCols);
     void InsertRow(int nRow);  // an empty row after nRow
     void InsertCol(int nCol);

@@ -34,6 +34,12 @@ T* AllocArray(const void* pOwner, int n)
     return static_cast<T*>(pPool->Alloc(sizeof(T) * static_cast<size_t>(n), alignof(T)));
 }
 
+// Every array the grid needs is there (an array of no entries is null).
+bool Allocated(int nRows, int nCols, gcUIWidget* const* pCells, const float* pRowHeights, const float* pColWidths)
+{
+    return (nRows * nCols == 0 || pCells) && (nRows == 0 || pRowHeights) && (nCols == 0 || pColWidths);
+}
+
 // Sizes smaller than an even share of what is available grow to share what
 // the larger ones leave.
 void SpreadEvenly(float* pSizes, int n, float fAvailable)
@@ -204,7 +210,7 @@ bool gcUIWidgetGroup::Read(const cFile& file, cMemPool* pPool)
     gcUIWidget** pCells = AllocArray<gcUIWidget*>(this, nCells);
     float* pRowHeights = nRows == m_nRows ? m_pRowHeights : AllocArray<float>(this, nRows);
     float* pColWidths = nCols == m_nCols ? m_pColWidths : AllocArray<float>(this, nCols);
-    if (nCells > 0 && (!pCells || !pRowHeights || !pColWidths))
+    if (!Allocated(nRows, nCols, pCells, pRowHeights, pColWidths))
         return rb.Reject("gcUIWidgetGroup", "cell table (pool full)");
     bool bRead = true;
     for (int i = 0; i < nCells && bRead; ++i)
@@ -376,7 +382,7 @@ bool gcUIWidgetGroup::Reshape(int nRows, int nCols, Map map)
     gcUIWidget** pCells = AllocArray<gcUIWidget*>(this, nCells);
     float* pRowHeights = nRows == m_nRows ? m_pRowHeights : AllocArray<float>(this, nRows);
     float* pColWidths = nCols == m_nCols ? m_pColWidths : AllocArray<float>(this, nCols);
-    if (nCells > 0 && (!pCells || !pRowHeights || !pColWidths))
+    if (!Allocated(nRows, nCols, pCells, pRowHeights, pColWidths))
         return false;
     int nRow = 0;
     int nCol = 0;
@@ -409,7 +415,8 @@ bool gcUIWidgetGroup::SetDimensions(int nRows, int nCols)
 
 bool gcUIWidgetGroup::SetRowColSizes(int nRows, int nCols)
 {
-    if (nRows < 0 || nCols < 0)
+    // Arrays shorter than the grid would be measured past their end.
+    if (nRows < m_nRows || nCols < m_nCols)
         return false;
     float* pRowHeights = nRows == m_nRows ? m_pRowHeights : AllocArray<float>(this, nRows);
     float* pColWidths = nCols == m_nCols ? m_pColWidths : AllocArray<float>(this, nCols);

@@ -14,9 +14,15 @@ class uiTestBox : public gcUIWidget {
     QM_DECLARE_TYPE(uiTestBox)
 public:
     void GetSize(mVec2* pSize, unsigned int) const override { *pSize = m_box; }
-    void Draw(const eCamera*, const eRect& rect, unsigned int) override { m_drawn.push_back(rect); }
+    void Draw(const eCamera*, const eRect& rect, unsigned int) override
+    {
+        if (m_nDrawn < 4)
+            m_drawn[m_nDrawn] = rect;
+        ++m_nDrawn;
+    }
     mVec2 m_box{0.0f, 0.0f};
-    std::vector<eRect> m_drawn;
+    eRect m_drawn[4];  // pooled objects are never destroyed: no heap here
+    int m_nDrawn = 0;
 };
 QM_DEFINE_TYPE(uiTestBox, gcUIWidget, 56)  // free in the real table
 
@@ -99,9 +105,9 @@ TEST_F(gcUIWidgetGroupTest, DrawsRowZeroAtTheTopIntoItsCellsAndForgetsTheSizes)
     mVec2 size;
     g->GetSize(&size, 0);
     g->Draw(nullptr, eRect{{100, 200}, {400, 300}}, 0);
-    ASSERT_EQ(b[0]->m_drawn.size(), 1u);
-    ASSERT_EQ(b[1]->m_drawn.size(), 1u);
-    ASSERT_EQ(b[2]->m_drawn.size(), 1u);
+    ASSERT_EQ(b[0]->m_nDrawn, 1);
+    ASSERT_EQ(b[1]->m_nDrawn, 1);
+    ASSERT_EQ(b[2]->m_nDrawn, 1);
     // corner (102, 203); row 1 (height 5) at the bottom, row 0 (20) above it
     EXPECT_EQ(b[0]->m_drawn[0].pos, mVec2(102, 208));
     EXPECT_EQ(b[0]->m_drawn[0].size, mVec2(10, 20));
@@ -112,9 +118,9 @@ TEST_F(gcUIWidgetGroupTest, DrawsRowZeroAtTheTopIntoItsCellsAndForgetsTheSizes)
 
     g->m_nFlags &= ~G::kVisible;
     g->Draw(nullptr, eRect{{0, 0}, {1, 1}}, 0);
-    EXPECT_EQ(b[0]->m_drawn.size(), 1u);
+    EXPECT_EQ(b[0]->m_nDrawn, 1);
     g->Draw(nullptr, eRect{{0, 0}, {1, 1}}, G::kDrawHidden);
-    EXPECT_EQ(b[0]->m_drawn.size(), 2u);
+    EXPECT_EQ(b[0]->m_nDrawn, 2);
 }
 
 TEST_F(gcUIWidgetGroupTest, AutoNeighboursFollowTheGridWrappingPastEmptyCells)
@@ -203,9 +209,12 @@ TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
     EXPECT_EQ(Root().GetCellWidget(0, 1), c[1]);
     EXPECT_EQ(Root().GetCellWidget(1, 0), nullptr);
     EXPECT_EQ(Root().GetCellWidget(2, 0), c[2]);
+    Root().DeleteRow(1);  // the empty row again
+    ASSERT_EQ(Root().m_nRows, 2);
+    EXPECT_EQ(Root().GetCellWidget(1, 0), c[2]);
     Root().DeleteCol(1);  // through the dialog
     EXPECT_EQ(m_pDialog->GetControl(h1), nullptr);
-    EXPECT_EQ(Root().GetCellWidget(2, 0), c[2]);
+    EXPECT_EQ(Root().GetCellWidget(1, 0), c[2]);
     const unsigned int h2 = c[2]->GetWidgetHandle();
     Root().SetDimensions(1, 1);  // drops c2 through the dialog: no stale control in its table
     EXPECT_EQ(m_pDialog->GetControl(h2), nullptr);
@@ -215,6 +224,8 @@ TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
     EXPECT_FALSE(Root().SetDimensions(17, 16));
     EXPECT_FALSE(Root().SetDimensions(-1, 1));
     EXPECT_EQ(Root().m_nCols, 1);
+    EXPECT_FALSE(Root().SetRowColSizes(0, 1));  // shorter than the grid
+    EXPECT_TRUE(Root().SetRowColSizes(3, 1));
 }
 
 TEST_F(gcUIWidgetGroupTest, InsertingInDrawOrderAndFindingCells)
@@ -233,6 +244,7 @@ TEST_F(gcUIWidgetGroupTest, InsertingInDrawOrderAndFindingCells)
     EXPECT_EQ(cell.nCol, 1);
     EXPECT_EQ(Root().FindWidget({0, 1}, gcUIWidget::GetStaticType()), c[2]);
     EXPECT_EQ(Root().FindWidget({0, 1}, G::GetStaticType()), nullptr);
+    EXPECT_EQ(Root().FindWidget({0, 1}, nullptr), nullptr);
     const unsigned int hCopy = Root().CopyCellWidget({0, 0}, c[2], 0);
     EXPECT_NE(hCopy, 0u);
     EXPECT_EQ(Root().GetNumCellWidgets({0, 0}), 3);

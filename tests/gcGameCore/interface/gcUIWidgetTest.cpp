@@ -27,9 +27,9 @@ protected:
     }
 };
 
-TEST_F(gcUIWidgetTest, StateChangesHappenOnceAndOnlyWhenAllowed)
+TEST_F(gcUIWidgetTest, StateChangesAndCaptureHappenOnceAndOnlyWhenAllowed)
 {
-    enum Op { ENABLE, SHOW, FOCUS };
+    enum Op { ENABLE, SHOW, FOCUS, CAPTURE };
     constexpr uint32_t kAll = W::kCanFocus;
     const struct { const char* why; uint32_t flags; Op op; bool arg; uint32_t want; std::vector<int32_t> tags; } rows[] = {
         {"showing a visible widget does nothing", kAll, SHOW, true, kAll, {}},
@@ -43,6 +43,9 @@ TEST_F(gcUIWidgetTest, StateChangesHappenOnceAndOnlyWhenAllowed)
         {"an unfocusable widget takes no focus", W::kDefaultFlags, FOCUS, true, W::kDefaultFlags, {}},
         {"a focused widget is not focused again", kAll | W::kFocused, FOCUS, true, kAll | W::kFocused, {}},
         {"a hidden focused widget can lose the focus", W::kFocused, FOCUS, false, 0, {kUnfocused}},
+        {"a focused widget captures", W::kFocused, CAPTURE, true, W::kFocused | W::kCapturesFocus, {}},
+        {"an unfocused widget does not capture", kAll, CAPTURE, true, kAll, {}},
+        {"release without the focus", W::kCapturesFocus, CAPTURE, false, 0, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -52,26 +55,12 @@ TEST_F(gcUIWidgetTest, StateChangesHappenOnceAndOnlyWhenAllowed)
             c->Enable(row.arg);
         else if (row.op == SHOW)
             c->Show(row.arg);
-        else
+        else if (row.op == FOCUS)
             c->Focus(row.arg, true);
+        else
+            c->CaptureFocus(row.arg);
         EXPECT_EQ(c->m_nFlags, row.want);
         EXPECT_EQ(TestLogTags(), row.tags);
-    }
-}
-
-TEST_F(gcUIWidgetTest, CaptureNeedsTheFocusAndReleaseAlwaysWorks)
-{
-    const struct { const char* why; uint32_t flags; bool capture; uint32_t want; } rows[] = {
-        {"a focused widget captures", W::kFocused, true, W::kFocused | W::kCapturesFocus},
-        {"an unfocused widget does not", W::kCanFocus, true, W::kCanFocus},
-        {"release without the focus", W::kCapturesFocus, false, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.why);
-        gcUIControl c;
-        c.m_nFlags = row.flags;
-        c.CaptureFocus(row.capture);
-        EXPECT_EQ(c.m_nFlags, row.want);
     }
 }
 
@@ -148,7 +137,7 @@ TEST_F(gcUIWidgetTest, DetachLeavesNoNeighbourPointingAtTheWidget)
     for (gcUIControl* p : c)
         for (int n = 0; n < W::MAX_NEIGHBORS; ++n)
             EXPECT_NE(p->GetNeighbor(static_cast<W::gcUINeighbor>(n)), h);
-    gcUICell cell;
+    gcUICell cell{1, 1};
     c[3]->GetCell(&cell);
     EXPECT_EQ(cell.nRow, -1);
     EXPECT_EQ(Root().GetNumCellWidgets({1, 1}), 0);
