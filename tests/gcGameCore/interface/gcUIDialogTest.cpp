@@ -22,7 +22,7 @@ TEST_F(gcUIDialogTest, ControlHandlesCarryTheMagicAndReusedSlotsGetANewOne)
 {
     gcUIDialog* d = Dialog(0);
     gcUIDialog::s_nNextMagicNum = 0xFFFFFD;
-    const unsigned int h0 = NewControl(d, m_pool);
+    unsigned int h0 = NewControl(d, m_pool);
     const unsigned int h1 = NewControl(d, m_pool);
     const unsigned int h2 = NewControl(d, m_pool);
     EXPECT_EQ(h0, 0xFFFFFD00u);
@@ -39,6 +39,9 @@ TEST_F(gcUIDialogTest, ControlHandlesCarryTheMagicAndReusedSlotsGetANewOne)
     d->DestroyControl(h2);
     d->DestroyControl(h3);  // the table is cut past the last control
     EXPECT_EQ(d->m_nControls, 1);
+    d->DestroyControl(h0);
+    EXPECT_EQ(d->m_nControls, 0);
+    h0 = NewControl(d, m_pool);
     const struct { const char* why; unsigned int h; bool resolves; } rows[] = {
         {"live", h0, true}, {"zero", 0, false}, {"slot past the table", 0xFFFFFD05u, false},
         {"wrong magic", 0x12345600u, false}};
@@ -61,9 +64,9 @@ TEST_F(gcUIDialogTest, ControlTableIsBoundedAndSlotsOutsideItAreRefused)
     EXPECT_EQ(d->m_pControls, nullptr);
     d->SetNumControls(2);
     gcUIControl* pStray = m_pool.New<gcUIControl>();
-    pStray->m_hWidgetHandle = 0x0105;  // slot 5 of a table of 2
+    pStray->m_hWidgetHandle = 0x0102;  // slot 2 of a table of 2
     d->ReplaceControl(pStray);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "slot 5"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "slot 2"), 1);
     gcUIControl* pFirst = m_pool.New<gcUIControl>();
     pFirst->m_hWidgetHandle = 0x0201;
     d->ReplaceControl(pFirst);
