@@ -308,10 +308,9 @@ TEST_F(gcUITest, FullScreenFadeHidesTheDialogWhileTheCameraFades)
 
 TEST_F(gcUITest, TransitionTextsAndValuesOutsideTheEnumeration)
 {
-    const struct { int value; const char* text; } rows[] = {
-        {0, "None"}, {1, "Fullscreen Fade"}, {2, "Opacity Fade"}, {3, "Scale"}, {4, "Offset"}, {5, "???"}, {-1, "???"}};
-    for (const auto& r : rows)
-        EXPECT_STREQ(T::GetTransitionText(r.value), r.text) << r.value;
+    EXPECT_STREQ(T::GetTransitionText(4), "Offset");
+    EXPECT_STREQ(T::GetTransitionText(5), "???");
+    EXPECT_STREQ(T::GetTransitionText(-1), "???");
     // An unknown transition opens and closes at once instead of never.
     gcUIDialog* a = Dialog(0);
     gcUI::OpenDialog(a, Action(T::kShow, 7, 1.0f), 0);
