@@ -114,7 +114,7 @@ void gcUIDialog::ResetTransition()
 }
 
 // A value restarted part-way runs for the part of the time still to go.
-static cTimeValue Part(float fFraction, cTimeValue time)
+static cTimeValue TimeFraction(float fFraction, cTimeValue time)
 {
     return cTimeValue(static_cast<int32_t>(fFraction * static_cast<float>(time.m_nTicks)));
 }
@@ -140,12 +140,12 @@ void gcUIDialog::StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDi
             if (bNewDialog || bFromStart)
                 m_fOpacity = m_fBackdropCurOpacity = 0.0f;
             else
-                m_transitionTime = Part(1.0f - m_fOpacity, m_transitionTime);
+                m_transitionTime = TimeFraction(1.0f - m_fOpacity, m_transitionTime);
         } else if (t.transition == T::TRANSITION_SCALE) {
             if (bNewDialog)
                 m_fUniformScale = m_fBackdropCurOpacity = 0.0f;
             else
-                m_transitionTime = Part(1.0f - m_fUniformScale, m_transitionTime);
+                m_transitionTime = TimeFraction(1.0f - m_fUniformScale, m_transitionTime);
         } else if (bNewDialog) {
             m_fBackdropCurOpacity = 0.0f;
             m_transitionOffset = mVec2(0.0f, 0.0f);
@@ -157,7 +157,7 @@ void gcUIDialog::StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDi
         if (bFromStart)
             m_fOpacity = m_fBackdropCurOpacity = 1.0f;
         else
-            m_transitionTime = Part(m_fOpacity, m_transitionTime);
+            m_transitionTime = TimeFraction(m_fOpacity, m_transitionTime);
     } else if (t.transition == T::TRANSITION_SCALE) {
         m_fUniformScale = m_fBackdropCurOpacity = 1.0f;
     } else {
@@ -223,7 +223,7 @@ bool gcUIDialog::TransitionValue(float* pValue, cTimeValue step, float fToleranc
 
 // Steps the transition's own value and then the backdrop's; at the end of
 // the phase both take the target.
-bool gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step)
+void gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step)
 {
     const float fTarget = (t.nFlags & T::kShow) ? 1.0f : 0.0f;
     const bool bOver = m_transitionTime.m_nTicks <= 0;
@@ -242,7 +242,6 @@ bool gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue st
         stepValue(&m_transitionOffset.y, kOpacityTolerance);
     }
     stepValue(&m_fBackdropCurOpacity, kOpacityTolerance);
-    return true;
 }
 
 bool gcUIDialog::TransitionTick(const gcMsgTick& msg)
