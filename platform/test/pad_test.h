@@ -11,7 +11,8 @@
 
 // While scripted, PADRead reports the scripted records (holding the reset
 // combination works as on a controller) and the host's devices are left alone. Switching it on clears every port to "no
-// controller" and forgets the recorded calls.
+// controller" and forgets the recorded calls; either way a replay loaded
+// with PADLoadReplay is dropped.
 void PADTestSetScripted(bool scripted);
 
 // What the port reports from the next PADRead on (kept until changed).

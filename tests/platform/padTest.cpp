@@ -9,6 +9,9 @@
 #include "pad/pad_local.h"
 #include "../test/pad_test.h"
 #include "platform/os.h"
+#include "tempDir.h"
+
+#include <fstream>
 
 namespace {
 
@@ -154,3 +157,83 @@ TEST(pad, TextsOfErrorsAndMotorCommands)
 }
 
 }  // namespace
+
+TEST(pad, ReplayChangesApplyFromTheirFrameInFileOrder)
+{
+    pad::Replay replay;
+    std::string error;
+    ASSERT_TRUE(pad::ParseReplay("# warm-up\n"
+                                 "30 0 A+START 10 -128 # walk\n"
+                                 "10 2 -\n"
+                                 "30 0 B 1 2 3 4 5 255\n"
+                                 "60 0 -\n",
+                                 &replay, &error))
+        << error;
+    EXPECT_EQ(replay.ports, PADChanBit(0) | PADChanBit(2));
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    const struct {
+        uint32_t frame;
+        int8_t err0;
+        uint16_t button0;
+        int8_t stickX0, stickY0;
+        uint8_t triggerRight0;
+        int8_t err2;
+    } kRows[] = {
+        {0, PAD_ERR_NONE, 0, 0, 0, 0, PAD_ERR_NONE},  // named ports rest before their first line
+        {29, PAD_ERR_NONE, 0, 0, 0, 0, PAD_ERR_NONE},
+        {30, PAD_ERR_NONE, PAD_BUTTON_B, 1, 2, 255, PAD_ERR_NONE},  // the later line of one frame wins
+        {59, PAD_ERR_NONE, PAD_BUTTON_B, 1, 2, 255, PAD_ERR_NONE},
+        {60, PAD_ERR_NONE, 0, 0, 0, 0, PAD_ERR_NONE},
+    };
+    for (const auto& row : kRows) {
+        pad::ReplayRead(replay, row.frame, status);
+        EXPECT_EQ(status[0].err, row.err0) << row.frame;
+        EXPECT_EQ(status[0].button, row.button0) << row.frame;
+        EXPECT_EQ(status[0].stickX, row.stickX0) << row.frame;
+        EXPECT_EQ(status[0].stickY, row.stickY0) << row.frame;
+        EXPECT_EQ(status[0].triggerRight, row.triggerRight0) << row.frame;
+        EXPECT_EQ(status[2].err, row.err2) << row.frame;
+        EXPECT_EQ(status[1].err, PAD_ERR_NO_CONTROLLER) << row.frame;
+    }
+}
+
+TEST(pad, MalformedReplayLinesAreRefusedByLine)
+{
+    const struct {
+        const char* sText;
+        const char* sError;
+    } kRows[] = {
+        {"0 0", "line 1: expected FRAME PORT BUTTONS and up to six values"},
+        {"\n0 4 -", "line 2: bad port \"4\" (0-3)"},
+        {"x 0 -", "line 1: bad frame \"x\""},
+        {"0 0 A+", "line 1: bad buttons \"A+\""},
+        {"0 0 JUMP", "line 1: bad buttons \"JUMP\""},
+        {"0 0 - 128", "line 1: bad stick x \"128\""},
+        {"0 0 - 0 0 0 0 -1", "line 1: bad left trigger \"-1\""},
+        {"0 0 - 0 0 0 0 0 0 0", "line 1: expected FRAME PORT BUTTONS and up to six values"},
+    };
+    for (const auto& row : kRows) {
+        pad::Replay replay;
+        replay.ports = 1;
+        std::string error;
+        EXPECT_FALSE(pad::ParseReplay(row.sText, &replay, &error)) << row.sText;
+        EXPECT_EQ(error, row.sError);
+        EXPECT_EQ(replay.ports, 1u) << "a refused file leaves the replay alone";
+    }
+}
+
+TEST(pad, ALoadedReplayStandsInForTheDevices)
+{
+    TempDir dir;
+    std::ofstream(dir.File("bad.txt")) << "0 9 -\n";
+    std::ofstream(dir.File("input.txt")) << "0 1 X 0 72\n";
+    PADTestSetScripted(false);
+    EXPECT_FALSE(PADLoadReplay(dir.File("missing.txt").c_str()));
+    EXPECT_FALSE(PADLoadReplay(dir.File("bad.txt").c_str()));
+    ASSERT_TRUE(PADLoadReplay(dir.File("input.txt").c_str()));
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    EXPECT_EQ(PADRead(status), PADChanBit(1));
+    EXPECT_EQ(status[1].button, PAD_BUTTON_X);
+    EXPECT_EQ(status[1].stickY, 72);
+    PADTestSetScripted(false);  // drops the replay
+}

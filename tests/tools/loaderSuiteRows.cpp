@@ -16,6 +16,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/interfaceWriters.h"
+#include "datagen/mapWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -23,8 +24,10 @@
 #include "datagen/particleWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
+#include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
+#include "datagen/valueWriters.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eAnimation.h"
@@ -54,7 +57,11 @@
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
@@ -64,14 +71,30 @@
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoFunction.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValConstant.h"
 #include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValEventId.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValFunction.h"
+#include "gcGameCore/values/gcValKeyValue.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValRandomNumber.h"
+#include "gcGameCore/values/gcValTrinaryOp.h"
+#include "gcGameCore/values/gcValUnaryOp.h"
 #include "loaderSuite.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -268,24 +291,6 @@ datagen::SkyDesc SampleSky(uint32_t version)
 // A room of edge 16: a floor, and from version 5 a wall of another
 // material, a light grid and a lightmap.
 constexpr int kLightmapSlot = eTextureMgr::kFirstLightmapSlot + 1;
-void AddQuad(datagen::ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material)
-{
-    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
-    for (const auto& t : tris) {
-        datagen::ZoneTriangle tri;
-        tri.material = material;
-        for (int k = 0; k < 3; ++k) {
-            const int i = t[k];
-            tri.v[k].pos = c[i];
-            tri.v[k].normal.Set(0, 0, 1);
-            tri.v[k].u = tri.v[k].lu = uv[i][0];
-            tri.v[k].v = tri.v[k].lv = uv[i][1];
-        }
-        pDesc->triangles.push_back(tri);
-    }
-}
-
 datagen::RgbaImage Solid(uint32_t size)
 {
     datagen::RgbaImage image{size, size, {}};
@@ -307,9 +312,9 @@ datagen::ZoneDesc SampleZone(uint32_t version, const eLightGrid* pGrid)
     d.colLevels = 2;
     d.materials = {0x00110005u, 0x00220006u};
     d.surfaces = {0x00330007u};
-    AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
+    datagen::AddQuad(&d, {{-6, -6, -4}, {6, -6, -4}, {6, 6, -4}, {-6, 6, -4}}, 0);
     if (version >= 5) {
-        AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
+        datagen::AddQuad(&d, {{-6, 6, -4}, {6, 6, -4}, {6, 6, 4}, {-6, 6, 4}}, 1);
         d.pLightGrid = pGrid;
         d.bLightmap = true;
         datagen::TextureFileDesc t;
@@ -429,7 +434,8 @@ bool PlayMovie(LoaderEnv&, const char* path)
 // fixed names below the data directory into their own pools.
 void StartFlow(LoaderEnv& env)
 {
-    std::filesystem::create_directories(env.HostPath("Game"));
+    for (const char* dir : {"Game/Act01", "Game/LoadingScreens"})
+        std::filesystem::create_directories(env.HostPath(dir));
     gcGameConfig::s_dataPath.Set("%s", "");
     env.OnDone([] {
         gcGame::Unload();
@@ -473,6 +479,69 @@ cBase* LoadGameState()
 cBase* LoadFirstPlayerConfig()
 {
     return gcGame::LoadPlayerConfig(0) ? gcPlayerConfig::s_pPlayerConfig : nullptr;
+}
+
+cBase* LoadFirstAct()
+{
+    return gcGame::LoadAct(0) ? gcAct::s_pAct : nullptr;
+}
+
+cBase* LoadFirstLoadingScreen()
+{
+    return gcGame::LoadLoadingScreen(0) ? gcLoadingScreen::s_pLoadingScreen : nullptr;
+}
+
+// Maps load through the resident act, made for the row with id 0.
+void StartMaps(LoaderEnv& env)
+{
+    StartFlow(env);
+    std::filesystem::create_directories(env.HostPath("Game/Act01/Map01"));
+    gcGameConfig::PrepPool(gcGame::s_actPool, gcGameConfig::GetActPoolSize());
+    gcAct* pAct = gcGame::s_actPool.New<gcAct>();
+    ASSERT_NE(pAct, nullptr);
+    pAct->m_nActId = 0;
+    env.OnDone([] {
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+    });
+}
+
+cBase* LoadFirstMap()
+{
+    return gcAct::s_pAct && gcAct::s_pAct->LoadMap(0) ? gcMap::s_pMap : nullptr;
+}
+
+// A region read as the map's region loader reads it, into slot 1 (whose
+// lightmap slot the row configures).
+cBase* LoadRegion(LoaderEnv& env, const char* path)
+{
+    cFile file;
+    if (!file.Open(path))
+        return nullptr;
+    gcRegion* p = env.m_loads.New<gcRegion>();
+    if (p) {
+        p->m_nRegionIndex = 1;
+        if (!p->Read(file, &env.m_loads) || file.Failed()) {
+            cLogError_("\"%s\": no region read", path);
+            std::destroy_at(p);
+            p = nullptr;
+        }
+    }
+    file.Close();
+    return p;
+}
+
+datagen::RegionDesc SampleRegion(LoaderEnv& env)
+{
+    eLightGrid* pGrid = datagen::BuildLightGrid(2, 4, 16, &env.m_build, [](int, const mVec3& at) { return at.x > 0; });
+    datagen::RegionDesc d;
+    d.name = "Hall";
+    d.neighbors[0] = 2;
+    d.neighbors[1] = 7;
+    d.offsets[0].Set(32.0f, 0.0f, 0.0f);
+    d.offsets[1].Set(-32.0f, 16.0f, 0.5f);
+    d.zone = SampleZone(5, pGrid);
+    return d;
 }
 
 // Platform strings load into a platform configuration made for the row. The
@@ -666,6 +735,81 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     return [block](LoaderEnv&, Path path) {
         return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, block);
     };
+}
+
+gcValue* Button(LoaderEnv& env, eInput::eButton button)
+{
+    return env.m_build.New<gcValControllerState>(gcValControllerState::STATE_DOWN, button);
+}
+
+// Flow control two levels deep: a log, a set-value without a destination
+// and a return inside an evaluation inside another.
+gcDoEvaluation* SampleEvaluation(LoaderEnv& env)
+{
+    cMemPool* pPool = &env.m_build;
+    gcAction* pInner = datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_2),
+        {datagen::NewLog(pPool, gcDoLog::LOG_INFO, "inner", Button(env, eInput::JOYBTN_3), nullptr),
+         datagen::NewReturn(pPool, Button(env, eInput::JOYBTN_4))},
+        {});
+    return datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_1), {pInner},
+        {datagen::NewSetValue(pPool, gcDoSetValue::OP_ASSIGN_MUL, nullptr, Button(env, eInput::JOYBTN_5)),
+         datagen::NewDoFunction(pPool, Button(env, eInput::JOYBTN_6))});
+}
+
+// An action file whose block is laid out by hand after the base block.
+template <class T>
+auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ActionBlock(w, version);
+        fields(w);
+        w.End();
+    });
+}
+
+// A value file whose block is laid out by hand after the base block.
+template <class T>
+auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
+        fields(w);
+        w.End();
+    });
+}
+
+// An expression of every operator kind over every leaf kind, with a
+// missing operand.
+gcValue* SampleExpression(LoaderEnv& env)
+{
+    cMemPool& p = env.m_build;
+    gcDesiredValue temp;
+    temp.desiredValue = gcDesiredValue::VAL_TEMP;
+    temp.nParamIndex = 1;
+    gcDesiredValue constant;
+    constant.desiredValue = gcDesiredValue::VAL_CONSTANT;
+    constant.hSpecificConstant = gcConstantHandle(0x00070003);
+    gcValFunction* pCall = p.New<gcValFunction>(gcFunctionHandle(0x00110002));
+    pCall->AddParam(p.New<gcValEventId>(gcMsgEvent::ID_ONDEATH));
+    gcValue* pLeft = p.New<gcValBinaryOp>(gcValBinaryOp::OP_MAX, p.New<gcValNumber>(2.5f),
+                                          p.New<gcValUnaryOp>(gcValUnaryOp::OP_NEG, pCall));
+    gcValue* pRight = p.New<gcValTrinaryOp>(gcValTrinaryOp::OP_RANGE, p.New<gcValKeyValue>(gcKeyValueHandle(0x00050001)),
+                                            p.New<gcValRandomNumber>(temp, constant, 0x1002), nullptr, 0x3);
+    return p.New<gcValBinaryOp>(gcValBinaryOp::OP_OR, pLeft,
+                                p.New<gcValBinaryOp>(gcValBinaryOp::OP_AND, pRight,
+                                                     p.New<gcValConstant>(gcConstantHandle(0x00090004))));
+}
+
+const cType* LoadingType()
+{
+    return cType::Find(114);  // a value class that keeps its bytes
+}
+
+const cType* EntityModeType()
+{
+    return cType::Find(176);  // an assignable one
 }
 
 std::string Named(const char* cls, uint32_t version)
@@ -872,6 +1016,60 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- script actions ----
+    rows.push_back({"gcEvent v3 with flow control", {"WriteEventFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcEvent event("OnTest", "Owner");
+                        datagen::AppendAction(event, SampleEvaluation(env));
+                        datagen::AppendAction(event, datagen::NewReturn(&env.m_build, nullptr));
+                        return datagen::WriteEventFile(p, event);
+                    },
+                    TypeOf<gcEvent>});
+    rows.push_back({"gcDoEvaluation v3", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteObjectFile(p, *SampleEvaluation(env)); },
+                    TypeOf<gcDoEvaluation>});
+    rows.push_back({"gcDoFunction v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewDoFunction(&env.m_build, Button(env, eInput::JOYBTN_3)));
+                    },
+                    TypeOf<gcDoFunction>});
+    rows.push_back({"gcDoReturn v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewReturn(&env.m_build, Button(env, eInput::JOYBTN_4)));
+                    },
+                    TypeOf<gcDoReturn>});
+    rows.push_back({"gcDoSetValue v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewSetValue(&env.m_build, gcDoSetValue::OP_ASSIGN_DEC, nullptr, Button(env, eInput::JOYBTN_5)));
+                    },
+                    TypeOf<gcDoSetValue>});
+    rows.push_back({"gcDoSetValue v1", {"ActionBlock"},
+                    ActionFields<gcDoSetValue>(1, [](datagen::BlockWriter& w) { w.Int(-1).Int(-1); }),
+                    TypeOf<gcDoSetValue>, nullptr, false});
+    rows.push_back({"gcDoLog v4", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewLog(&env.m_build, gcDoLog::LOG_ALERT, "Forty characters exactly, written whole.",
+                                                Button(env, eInput::JOYBTN_1), Button(env, eInput::JOYBTN_2)));
+                    },
+                    TypeOf<gcDoLog>});
+    for (uint32_t version : {2u, 3u})
+        rows.push_back({Named("gcDoLog", version), {"ActionBlock"},
+                        ActionFields<gcDoLog>(version,
+                                              [version](datagen::BlockWriter& w) {
+                                                  w.Int(5).Bytes("Hello", 5).Int(1);
+                                                  if (version == 3)
+                                                      w.Int(3).Int(-1).Int(-1).Int(-1);
+                                              }),
+                        TypeOf<gcDoLog>, nullptr, false});
+    rows.push_back({"gcDoPlaySound v3, its bytes kept", {"ActionBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 77, [](datagen::BlockWriter& w) {
+                            datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
+                        });
+                    },
+                    [] { return cType::Find(77); }});
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
         rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},
@@ -964,6 +1162,76 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"eSoundData v3 as a music track", {"WriteToneMusicFile", "WriteMusicFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteToneMusicFile(p, 440.0, 3000); },
                     TypeOf<eSoundData>, nullptr, true, StartMusic, LoadMusic, {}, datagen::WriteBodyFile});
+    // ---- acts, maps, regions and loading screens ----
+    const datagen::ActDesc act{"Act One", {"Meadow", "", "Tower"}, {{"Bell", 2.0f}}, {7, -1, 3}};
+    rows.push_back({"gcAct v3", {"WriteActFile"}, [act](LoaderEnv&, Path p) { return datagen::WriteActFile(p, act); },
+                    TypeOf<gcAct>, nullptr, true, StartFlow, FlowLoad("Game/Act01/Act01.act", LoadFirstAct), {},
+                    datagen::WriteBodyFile});
+    for (uint32_t version = 1; version <= gcAct::kVersion; ++version)
+        rows.push_back({Named("gcAct by hand", version), {"ActBlock"},
+                        [act, version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::ActBlock(w.Header(), version, act).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcAct>, nullptr, false, StartFlow, FlowLoad("Game/Act01/Act01.act", LoadFirstAct), {},
+                        datagen::WriteBodyFile});
+    datagen::MapDesc map;
+    map.name = "Meadow";
+    map.regionNames = {"West", "Middle", "East"};
+    map.cinematicNames = {"Dawn"};
+    map.initialRegion = 1;
+    map.playerConfig = 0;
+    map.ambient.Set(0.25f, 0.5f, 0.75f);
+    map.lightHeading = 30.0f;
+    map.lightPitch = -60.0f;
+    map.tracks = {2, -1, 5};
+    map.windHeading = 45.0f;
+    map.windSpeed = 0.125f;
+    map.farClip = 250.0f;
+    map.shadowClip = 40.0f;
+    rows.push_back({"gcMap v27", {"WriteMapFile"},
+                    [map](LoaderEnv& env, Path p) { return datagen::WriteMapFile(p, map, &env.m_build); },
+                    TypeOf<gcMap>, nullptr, true, StartMaps, FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap),
+                    {}, datagen::WriteBodyFile});
+    for (uint32_t version : {13u, 14u, 15u, 17u, 18u, 19u, 20u, 21u, 22u, 23u, 25u, 27u})
+        rows.push_back({Named("gcMap by hand", version), {"MapBlock"},
+                        [map, version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::MapBlock(w.Header(), version, map).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcMap>, nullptr, version == gcMap::kVersion, StartMaps,
+                        FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap), {}, datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcRegion+eZone", version), {"RegionBlock", "WriteRegionFile"},
+                        [version](LoaderEnv& env, Path p) {
+                            const datagen::RegionDesc desc = SampleRegion(env);
+                            if (version == 2)
+                                return datagen::WriteRegionFile(p, desc);
+                            datagen::ZoneData zone;
+                            datagen::BlockWriter w;
+                            return datagen::BuildZone(desc.zone, &zone) &&
+                                   datagen::RegionBlock(w.Header(), version, desc, zone).Trailer().Save(p);
+                        },
+                        TypeOf<gcRegion>, nullptr, version == 2,
+                        [](LoaderEnv& env) { ConfigureSlot(env, kLightmapSlot, eTextureConfig::FORMAT_RGBA8, 8); },
+                        LoadRegion, {}, datagen::WriteBodyFile});
+    rows.push_back({"gcLoadingScreen v2", {"WriteLoadingScreenFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteLoadingScreenFile(p, "Dusk", &env.m_build); },
+                    TypeOf<gcLoadingScreen>, nullptr, true, StartFlow,
+                    FlowLoad("Game/LoadingScreens/LoadingScreen01.ls", LoadFirstLoadingScreen), {},
+                    datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcLoadingScreen by hand", version), {"LoadingScreenBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::LoadingScreenBlock(w.Header(), version, "Dusk").Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcLoadingScreen>, nullptr, version == 2, StartFlow,
+                        FlowLoad("Game/LoadingScreens/LoadingScreen01.ls", LoadFirstLoadingScreen), {},
+                        datagen::WriteBodyFile});
     // ---- region-relative placements ----
     // Odd region ids and frames, so that a lost or padded 16-bit id shifts
     // every float after it.
@@ -986,6 +1254,18 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteBoundaryGroupFile(p, 50, {{"Yard", 1}, ring}, version);
                         },
                         TypeOf<gcBoundaryGroup>, SlotsOf<gcBoundaryMgr>, version == gcBoundary::kVersion});
+    // A box answering one entity, and a plane of a deactivated trigger:
+    // older plane blocks store the events the other way round.
+    for (uint32_t version : {2u, 3u, 4u})
+        rows.push_back({Named("gcRegionTriggerGroup v2, gcRegionTrigger", version),
+                        {"WriteRegionTriggerGroupFile", "RegionTriggerBlock", "VolumeBlock"},
+                        [version, turned](LoaderEnv&, Path p) {
+                            datagen::RegionTriggerDesc box{"Door", true, 3, {1, 2.5f, {3, 2, 2}, turned}, 3, 0x01020004, {}};
+                            datagen::RegionTriggerDesc plane{"Ledge", false, -1, {2, 1.5f, {2, 1, 0}}, 0, 0, {}};
+                            return datagen::WriteRegionTriggerGroupFile(p, 60, {box, plane}, version);
+                        },
+                        TypeOf<gcRegionTriggerGroup>, SlotsOf<gcRegionTriggerMgr>,
+                        version == gcRegionTrigger::kVersion});
     rows.push_back({"gcGameCameraParams v2", {"WriteCameraParamsFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteCameraParamsFile(p, SampleCameraParams()); },
                     TypeOf<gcGameCameraParams>});
@@ -1055,6 +1335,51 @@ std::vector<LoaderRow> MakeRows()
                                 datagen::DialogGroupBlock(w, groupVersion, 40, 42, {{d, 0x1111}, {d, 0}}, version);
                             }),
                             TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>, false});
+    rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
+                    TypeOf<gcValBinaryOp>});
+    rows.push_back({"gcValEventVar v2", {"WriteValueFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValEventVar(gcValEventVar::VAR_TEMP, 1));
+                    },
+                    TypeOf<gcValEventVar>});
+    rows.push_back({"gcValEventVar v1", {"ValueBlock"},
+                    ValueFields<gcValEventVar>(1, [](datagen::BlockWriter& w) { w.Int(1); }), TypeOf<gcValEventVar>,
+                    nullptr, false});
+    rows.push_back({"gcValRandomNumber v1", {"ValueBlock"}, ValueFields<gcValRandomNumber>(1, [](datagen::BlockWriter&) {}),
+                    TypeOf<gcValRandomNumber>, nullptr, false});
+    rows.push_back({"gcValFunction v1", {"ValueBlock"},
+                    ValueFields<gcValFunction>(1, [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(0x00110002), 4); }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    // Three parameters: the third is read over, so the block stays in step.
+    rows.push_back({"gcValFunction v2, three parameters", {"ValueBlock"},
+                    ValueFields<gcValFunction>(2,
+                                               [](datagen::BlockWriter& w) {
+                                                   w.Int(0x00110002).Int(3).Int(-1);
+                                                   datagen::NumberMember(datagen::NumberMember(w, 5), 6);
+                                               }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    rows.push_back({"gcValTrinaryOp v1", {"ValueBlock"},
+                    ValueFields<gcValTrinaryOp>(1,
+                                                [](datagen::BlockWriter& w) {
+                                                    datagen::NumberMember(w.Int(gcValTrinaryOp::OP_WRAP), 1);
+                                                    datagen::NumberMember(w, 2).Int(-1);
+                                                }),
+                    TypeOf<gcValTrinaryOp>, nullptr, false});
+    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
+                        });
+                    },
+                    LoadingType});
+    rows.push_back({"gcValEntityMode v3, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 176, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
+                        });
+                    },
+                    EntityModeType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})

@@ -1,6 +1,7 @@
 #include "datagen/datagen.h"
 
 #include "datagen/flowWriters.h"
+#include "datagen/mapWriters.h"
 
 #include <filesystem>
 #include <system_error>
@@ -11,7 +12,7 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec && WriteSampleFlowFiles(dir);
+    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir);
 }
 
 }  // namespace datagen

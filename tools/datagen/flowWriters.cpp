@@ -27,18 +27,6 @@ namespace {
 
 // Every group of an object made for writing writes nothing: its range is
 // empty at its own begin.
-template <class... Groups>
-void EmptyRanges(Groups&... groups)
-{
-    ((groups.m_nEnd = groups.m_nBegin), ...);
-}
-
-void SetNames(cName* pNames, int nCapacity, const std::vector<std::string>& names)
-{
-    for (size_t i = 0; i < names.size() && i < static_cast<size_t>(nCapacity); ++i)
-        pNames[i].Set("%s", names[i].c_str());
-}
-
 // The file holds exactly count names; missing ones are empty.
 BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size_t count)
 {
@@ -48,6 +36,12 @@ BlockWriter& NameRun(BlockWriter& w, const std::vector<std::string>& names, size
 }
 
 }  // namespace
+
+void SetNames(cName* pNames, int nCapacity, const std::vector<std::string>& names)
+{
+    for (size_t i = 0; i < names.size() && i < static_cast<size_t>(nCapacity); ++i)
+        pNames[i].Set("%s", names[i].c_str());
+}
 
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name)
 {
@@ -91,21 +85,14 @@ bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecor
     SlotLease<gcKeyValueMgr, gcKeyValue> lease(kKeyValuesBegin, static_cast<int>(keyValues.size()));
     for (size_t i = 0; i < keyValues.size(); ++i)
         lease.Place(static_cast<int>(i), NewKeyValue(&pool, keyValues[i].name.c_str(), keyValues[i].value), 0xFFFF);
-    gcGameState* const pResident = gcGameState::s_pGameState;
-    gcGameState* p = pool.New<gcGameState>();
-    bool ok = p != nullptr;
-    if (ok) {
-        p->m_keyValues.m_nEnd = kKeyValuesBegin + static_cast<int32_t>(keyValues.size());
-        p->m_keyValues.m_bDeleteContained = false;  // the lease gives the slots back
-        for (cGroup* pTemplates : {p->m_pItemTemplates, p->m_pEffectTemplates}) {
+    return WriteResidentBody<gcGameState>(path, &pool, gcGameState::s_pGameState, [&](gcGameState& state) {
+        state.m_keyValues.m_nEnd = kKeyValuesBegin + static_cast<int32_t>(keyValues.size());
+        state.m_keyValues.m_bDeleteContained = false;  // the lease gives the slots back
+        for (cGroup* pTemplates : {state.m_pItemTemplates, state.m_pEffectTemplates}) {
             if (pTemplates)
                 EmptyRanges(*pTemplates);
         }
-        ok = WriteBodyFile(path, *p);
-        std::destroy_at(p);
-    }
-    gcGameState::s_pGameState = pResident;
-    return ok;
+    });
 }
 
 BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<KeyValueRecord>& keyValues)
@@ -122,17 +109,11 @@ BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<
 bool WritePlayerConfigFile(const std::string& path, const char* name)
 {
     cMemPool pool("datagen PlayerConfig", 0x4000, false);
-    gcPlayerConfig* const pResident = gcPlayerConfig::s_pPlayerConfig;
-    gcPlayerConfig* p = pool.New<gcPlayerConfig>();
-    bool ok = p != nullptr;
-    if (ok) {
-        p->m_name.Set("%s", name);
-        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces, p->m_entityTemplates);
-        ok = WriteBodyFile(path, *p);
-        std::destroy_at(p);
-    }
-    gcPlayerConfig::s_pPlayerConfig = pResident;
-    return ok;
+    return WriteResidentBody<gcPlayerConfig>(path, &pool, gcPlayerConfig::s_pPlayerConfig, [&](gcPlayerConfig& config) {
+        config.m_name.Set("%s", name);
+        EmptyRanges(config.m_textures, config.m_materials, config.m_meshes, config.m_animations, config.m_surfaces,
+                    config.m_entityTemplates);
+    });
 }
 
 BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name)
@@ -330,6 +311,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
     desc.name = "Quillmere";
     desc.actNames = {"Ashgrove"};
     desc.playerConfigNames = {"Wanderer"};
+    desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     cMemPool pool("datagen Game", 0x20000, false);
@@ -346,7 +328,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
            platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
            WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", desc, &pool);
+           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

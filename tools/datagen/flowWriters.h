@@ -10,15 +10,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "datagen/blockWriter.h"
 #include "datagen/materialWriters.h"
+#include "cCore/cMemPool.h"
 
 class cBase;
 class cMemPool;
+class cName;
 class gcGame;
 
 namespace datagen {
@@ -85,6 +88,35 @@ bool WritePlatformStringsFile(const std::string& path, const std::vector<std::pa
 // A music track ("Game/Music/Music%02i.mus"): a looping tone of the given
 // pitch and length.
 bool WriteToneMusicFile(const std::string& path, double hz, int nSamples);
+
+// Groups written with nothing in them: each range ends where it begins.
+template <class... Groups>
+void EmptyRanges(Groups&... groups)
+{
+    ((groups.m_nEnd = groups.m_nBegin), ...);
+}
+// The first names of a fixed table (the rest stay empty).
+void SetNames(cName* pNames, int nCapacity, const std::vector<std::string>& names);
+
+// Writes the block of an object of a game-flow class that registers itself
+// as the resident one while it lives: made in the pool with args, changed
+// by fill, written as a body file, destroyed, and the resident pointer put
+// back as it was.
+template <class T, class... Args>
+bool WriteResidentBody(const std::string& path, cMemPool* pPool, T*& rResident, const std::function<void(T&)>& fill,
+                       Args&&... args)
+{
+    T* const pResident = rResident;
+    T* p = pPool ? pPool->template New<T>(std::forward<Args>(args)...) : nullptr;
+    bool ok = p != nullptr;
+    if (ok) {
+        fill(*p);
+        ok = WriteBodyFile(path, *p);
+        std::destroy_at(p);
+    }
+    rResident = pResident;
+    return ok;
+}
 
 // The block shapes the game-flow files are made of.
 BlockWriter& ObjectBlock(BlockWriter& w, const char* name);

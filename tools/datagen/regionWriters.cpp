@@ -8,6 +8,7 @@
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 
 namespace datagen {
 
@@ -84,6 +85,32 @@ BlockWriter& BoundaryBlock(BlockWriter& w, const BoundaryDesc& d, uint32_t versi
     return w.End();
 }
 
+BlockWriter& VolumeBlock(BlockWriter& w, const VolumeDesc& d)
+{
+    w.Begin(eVolume::kVersion).Begin(kBaseVersion).End();
+    w.Int(d.type).Float(d.radius).Float(d.boxSize[0]).Float(d.boxSize[1]).Float(d.boxSize[2]);
+    for (float f : d.frame)
+        w.Float(f);
+    return w.End();
+}
+
+BlockWriter& RegionTriggerBlock(BlockWriter& w, const RegionTriggerDesc& d, uint32_t version)
+{
+    w.Begin(version);
+    w.Begin(gcGameObject::kVersion).Begin(kObjectVersion).Begin(kBaseVersion).End().Name(d.name.c_str()).End().End();
+    w.Int(d.active).Half(static_cast<uint16_t>(d.regionId));
+    VolumeBlock(w, d.volume);
+    if (version >= 3)
+        w.Int(d.respondTo).Word(d.hEntity);
+    for (int i = 0; i < 3; ++i) {
+        w.Begin(i == d.damagedEvent ? gcEvent::kVersion - 1 : gcEvent::kVersion).Begin(kBaseVersion).End();
+        if (d.actions)
+            d.actions(w, i);
+        w.Int(-1).End();
+    }
+    return w.End();
+}
+
 bool WriteRegionPointGroupFile(const std::string& path, int beginSlot, const std::vector<RegionPointDesc>& points)
 {
     return WriteGroup(path, gcRegionPointGroup::GetStaticType(), gcRegionPoint::GetStaticType(), beginSlot,
@@ -104,6 +131,14 @@ bool WriteBoundaryGroupFile(const std::string& path, int beginSlot, const std::v
     return WriteGroup(path, gcBoundaryGroup::GetStaticType(), gcBoundary::GetStaticType(), beginSlot,
                       boundaries.size(), gcBoundaryMgr::kSlots,
                       [&](BlockWriter& w, size_t i) { BoundaryBlock(w, boundaries[i], version); });
+}
+
+bool WriteRegionTriggerGroupFile(const std::string& path, int beginSlot, const std::vector<RegionTriggerDesc>& triggers,
+                                 uint32_t version)
+{
+    return WriteGroup(path, gcRegionTriggerGroup::GetStaticType(), gcRegionTrigger::GetStaticType(), beginSlot,
+                      triggers.size(), gcRegionTriggerMgr::kSlots,
+                      [&](BlockWriter& w, size_t i) { RegionTriggerBlock(w, triggers[i], version); });
 }
 
 }  // namespace datagen

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "datagen/blockWriter.h"
+#include "datagen/entityWriters.h"
 #include "datagen/particleWriters.h"
 
 namespace datagen {
@@ -44,10 +45,34 @@ struct BoundaryDesc {
     uint32_t neighbors[2] = {0, 0};
 };
 
+struct VolumeDesc {
+    int32_t type = 1;                 // 0 sphere, 1 box, 2 plane
+    float radius = 0.8660254f;        // sphere radius, else the bounding radius
+    float boxSize[3] = {1, 1, 1};     // box: full size; plane: width, height, 0
+    FrameFloats frame = kIdentityFrame;
+};
+
+struct RegionTriggerDesc {
+    std::string name = "trigger";
+    bool active = true;
+    int16_t regionId = -1;
+    VolumeDesc volume;
+    int32_t respondTo = 2;            // version 3 on
+    uint32_t hEntity = 0;             // version 3 on
+    // Event indices in the order the block stores them: OnEnter, OnInside,
+    // OnExit (a plane's in versions 2 and 3: OnExit, OnInside, OnEnter).
+    EventActionsFunc actions;
+    int damagedEvent = -1;            // this event's block gets a version events refuse
+};
+
 // One block (region points and paths: version 1; boundaries: 1 or 2).
 BlockWriter& RegionPointBlock(BlockWriter& w, const RegionPointDesc& desc);
 BlockWriter& RegionPathBlock(BlockWriter& w, const RegionPathDesc& desc);
 BlockWriter& BoundaryBlock(BlockWriter& w, const BoundaryDesc& desc, uint32_t version);
+// A trigger volume's own block (version 1).
+BlockWriter& VolumeBlock(BlockWriter& w, const VolumeDesc& desc);
+// A region trigger block of version 2 to 4.
+BlockWriter& RegionTriggerBlock(BlockWriter& w, const RegionTriggerDesc& desc, uint32_t version);
 
 // A group over slots beginSlot.. with one record per desc (check 0x100 +
 // slot), as a data file at a host path. False (logged) for slots outside the
@@ -56,5 +81,7 @@ bool WriteRegionPointGroupFile(const std::string& path, int beginSlot, const std
 bool WriteRegionPathGroupFile(const std::string& path, int beginSlot, const std::vector<RegionPathDesc>& paths);
 bool WriteBoundaryGroupFile(const std::string& path, int beginSlot, const std::vector<BoundaryDesc>& boundaries,
                             uint32_t version);
+bool WriteRegionTriggerGroupFile(const std::string& path, int beginSlot, const std::vector<RegionTriggerDesc>& triggers,
+                                 uint32_t version);
 
 }  // namespace datagen

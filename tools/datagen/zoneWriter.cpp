@@ -480,4 +480,22 @@ void WriteConsoleZonePlatform(const eZone& zone, const cFile& file)
     }
 }
 
+void AddQuad(ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material)
+{
+    const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (const auto& t : tris) {
+        ZoneTriangle tri;
+        tri.material = material;
+        for (int k = 0; k < 3; ++k) {
+            const int i = t[k];
+            tri.v[k].pos = c[i];
+            tri.v[k].normal.Set(0, 0, 1);
+            tri.v[k].u = tri.v[k].lu = uv[i][0];
+            tri.v[k].v = tri.v[k].lv = uv[i][1];
+        }
+        pDesc->triangles.push_back(tri);
+    }
+}
+
 }  // namespace datagen

@@ -80,6 +80,10 @@ struct ZoneData {
     int nStripPrimitives = 0;           // triangle strips in all display lists
 };
 
+// Adds a quad with corners counter-clockwise as two triangles facing +z
+// shading, coordinates 0..1 in both sets, of that material.
+void AddQuad(ZoneDesc* pDesc, const mVec3 (&c)[4], uint8_t material);
+
 // False (logged) when a triangle lies outside the trees, a table index is
 // out of range, or the zone outgrows the stored formats' 16-bit indices.
 bool BuildZone(const ZoneDesc& desc, ZoneData* pData);

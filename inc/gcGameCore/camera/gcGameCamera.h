@@ -16,13 +16,13 @@
 #include "gcGameCore/camera/gcCameraFilterConsts.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/entities/gcRegionPath.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/script/gcGameObject.h"
 #include "mMath/mQuat.h"
 #include "mMath/mVec3.h"
 
 class gcEvent;
-class gcRegionPoint;
-using gcRegionPointHandle = cHandle<gcRegionPoint>;
 
 class gcGameCamera : public gcGameObject {
     QM_DECLARE_TYPE(gcGameCamera)
@@ -51,6 +51,14 @@ public:
     static constexpr float kMinShakeIntensity = 0.00001f;
     static constexpr float kMaxPitch = 80.0f;            // the view never looks straight up or down
     static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
+    static constexpr float kMinAltPitch = -5.0f;         // pitch range of the alternate orientation
+    static constexpr float kMaxAltPitch = 80.0f;
+    static constexpr float kSnapBackFactor = 1.5f;       // x OFF_MINDIST: a targeting camera snaps back
+    static constexpr float kMinPathSpeed = 0.01f;        // path units per tick
+    static constexpr float kPathStepFactor = 20.0f;      // a path step looks this many ticks ahead
+    static constexpr float kPathArrivedTol = 0.01f;
+    static constexpr float kPathLagTol = 0.1f;           // the reference may lag this far behind fPathT
+    static constexpr int kMaxSlidePasses = 8;
 
     enum gcPosCtrlMode : int32_t {
         POSCTRL_NONE = 0,
@@ -73,6 +81,18 @@ public:
         float fPathT = 0.0f;         // current parameter on the path
         float fPathTDesired = 0.0f;  // target parameter
         float fPathTClosest = 0.0f;  // parameter closest to what is tracked
+
+        // One step towards fPathTDesired at fSpeed path units a tick, a step
+        // ahead of the reference point's projection (in the path's frame),
+        // never back and never past the destination; the path's roll there
+        // when asked for. False once both the projection and fPathT have
+        // arrived.
+        bool HandleFollowPath(float fSpeed, const mVec3& ref, float* pRoll);
+        // fPathTClosest from a point in the world, while the path resolves.
+        void UpdatePathPos(const mVec3& worldPoint);
+        // The path when it resolves and its region is resident, with its
+        // frame in the world.
+        const gcRegionPath* GetPath(mOCS* pPathToWorld) const;
     };
     struct gcLookAtCtrl : gcPathCtrl {
         gcLookAtCtrlMode Mode = LOOKATCTRL_NONE;
@@ -102,6 +122,16 @@ public:
 
     static gcGameCamera* Get();  // made on the first call
 
+    // What the camera needs of region streaming and of the creatures, whose
+    // owners install these: the resident slot of the current region (-1
+    // when none; no trigger fires then), and whether an entity is a
+    // creature with a target (the follow camera then stays behind it).
+    // Until installed, no region is current and nothing targets.
+    using CurrentRegionFunc = int (*)();
+    using TargetingFunc = bool (*)(const gcEntity* pEntity);
+    static CurrentRegionFunc SetCurrentRegionFunc(CurrentRegionFunc func);  // returns the previous one
+    static TargetingFunc SetTargetingFunc(TargetingFunc func);
+
     // Named "GameCamera", both controllers off, no effects, default
     // parameters, collision mask 1.
     gcGameCamera();
@@ -128,8 +158,59 @@ public:
     void Draw();
     void EndRender() { m_camera.EndRender(); }
 
+    // Position controllers. A target that cannot be found or whose region
+    // is not resident turns the controller off and the camera stays.
     void FollowNone(bool bSnap);
+    void FollowEntity(gcEntityHandle hEntity, bool bSnap);
+    // Start and end fractions of the path's length; bStartClosest starts at
+    // the path point closest to the camera.
+    void FollowPath(gcRegionPathHandle hPath, float fStart, float fEnd, bool bStartClosest, bool bSnap);
+    // Keeps OFF_MINDIST along the path from the entity, on the side the
+    // camera is on when the command runs.
+    void FollowPathMinAndEntity(gcRegionPathHandle hPath, gcEntityHandle hEntity, bool bSnap);
+    void MoveToPoint(gcRegionPointHandle hPoint, bool bSnap);
+    void MoveToWorld(const mOCS& cameraToWorld);
+    void MoveToWorld(const mVec3& pos);
+    // Swings behind the followed entity (bStart) or ends the swing, scaling
+    // the heading and look-at speeds by the factor; a factor of 0 or less
+    // counts as 1. Only while following an entity.
+    void Reorient(bool bStart, float fFactor, bool bSnap);
+    // Heading, pitch and roll offsets from the current view; zero clears them.
+    void ReorientAlternate(const mVec3& hpr);
+    // OFF_MINDIST behind the pivot above the followed entity (looking along
+    // its facing with bReorient, else along the current view), pulled in
+    // front of walls. False when the entity or its region is missing.
+    bool GetPosBehindEntity(bool bReorient, mOCS* pOut);
+    // A followed entity more than 1.5 x OFF_MINDIST from pos: the camera is
+    // placed behind it keeping its view and the filters re-seeded (true).
+    bool HandleFollowSnap(const mVec3& pos, mOCS* pOut);
+    void SnapCurMovement();
+
+    // Look-at controllers; a target that is missing, not resident or (for an
+    // entity) inactive turns the controller off with the view held.
     void LookAtNone(bool bSnap);
+    void LookAtEntity(gcEntityHandle hEntity, bool bSnap);
+    void LookAtPoint(gcRegionPointHandle hPoint, bool bSnap);
+    void LookThroughPoint(gcRegionPointHandle hPoint, bool bSnap);
+    void LookAtPath(gcRegionPathHandle hPath, float fStart, float fEnd, bool bStartClosest, bool bSnap);
+    void LookAtPathClosest(gcRegionPathHandle hPath, bool bSnap);
+    // Immediate turns; the look-at filters are re-seeded from the new view.
+    void LookAtWorld(const mOCS& cameraToWorld);
+    void LookAtWorld(const mVec3& from, const mVec3& to);
+    void SnapCurLookAt();
+    void OnLookAtNone(const gcMsgTick& tick, mVec3* pOutHPR);
+
+    // Moves a camera following an entity from start towards *pPos, stopping
+    // in front of what it meets (the followed entity is passed through);
+    // bRepeat slides on for up to 8 passes. True when anything was hit.
+    // Every other mode: false, *pPos unchanged.
+    bool Collide(const mVec3& start, mVec3* pPos, bool bRepeat);
+    // Fires the triggers answering the camera along the move from prevPos to
+    // the camera's position: entered, then inside, then exited.
+    void QueryTriggers(const mVec3& prevPos, unsigned int nFlags);
+    // Stick x (right) and y (forward) as a unit horizontal world direction
+    // relative to the view; zero for a zero stick.
+    void GetDir(float x, float y, mVec3* pOut) const;
 
     // Effects. A time of 40 ticks or less reaches its end opacity on the next
     // tick. Events without actions are not stored; a stored event runs once.
@@ -177,9 +258,38 @@ public:
     gcPosCtrl m_PosCtrl;
 
 private:
+    static CurrentRegionFunc s_currentRegionFunc;
+    static TargetingFunc s_targetingFunc;
+
     void OnTick(const gcMsgTick& tick);
     void UpdateView(const gcMsgTick& tick);
     void OnFollowNone(const gcMsgTick& tick, mVec3* pPos);
+    void RunPosCtrl(const gcMsgTick& tick, mVec3* pPos);
+    void RunLookAtCtrl(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos);
+    void OnFollowPathTick(const gcMsgTick& tick, mVec3* pPos);
+    void OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos);
+    void OnLookAtEntityTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnLookThroughPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnLookAtPathTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnLookAtPathClosestTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    // The view held and the controller off, for a target gone missing.
+    void DropLookAt(mVec3* pOutHPR);
+    // The parameter OFF_MINDIST along the path from the followed entity, on
+    // the side in fPathTDesired (chosen afresh with bChooseSide).
+    float HandleFollowEntityOnPath(const gcRegionPath* pPath, const mOCS& pathToWorld, bool bChooseSide,
+                                   bool* pNotMoving);
+    void StopPosCtrl();
+    // The scaling Reorient applies to the heading and look-at speeds.
+    void ScaleReorientParams(float fFactor);
+    // Desired heading behind the entity (its world frame) and pitch from
+    // the offsets.
+    void SetDesiredBehind(const mOCS& entityWorld);
+    // The followed entity, when it resolves and its region is resident.
+    gcEntity* GetFollowedEntity(mOCS* pWorld) const;
+    static bool GetEntityWorld(gcEntity* pEntity, mOCS* pWorld);
+    static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);
     void FilterEntityOffset();

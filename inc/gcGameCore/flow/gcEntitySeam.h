@@ -1,8 +1,7 @@
 #pragma once
-// What the game state needs of the item and effect classes, which are built
-// elsewhere and are not on this line yet: the effects work (issue 27) owns
-// the effect templates, the items work (issue 28) the item templates. Their
-// template groups are made through the type registry under their fixed file
+// What the game state and the map need of group classes built on their own
+// (item and effect templates, region triggers, cinematics, voice-overs):
+// their groups are made through the type registry under their fixed file
 // ids, so whichever group class is registered reads and writes the block;
 // while none is, the block is skipped (logged) and written back empty.
 // Resetting pooled template instances covers the effect templates; the

@@ -84,6 +84,14 @@ public:
     // an id outside 0..7, a file that does not open (the resident one stays)
     // or a refused one.
     static bool LoadPlayerConfig(int nId);
+    // Act id (0..11) into the Act pool, deleting the main menu too; true at
+    // once when that act is resident. False (logged) for an id outside the
+    // table, a file that does not open (the resident act stays) or a
+    // refused one.
+    static bool LoadAct(int nId);
+    // Loading screen id (0..47) into the Loading Screen pool; true at once
+    // when it is resident. False (logged) as for LoadAct.
+    static bool LoadLoadingScreen(int nId);
     static cMemPool* GetGameStatePool() { return &s_gameStatePool; }
     // Deletes the game object, then empties the pools of the game flow.
     static void Unload();
@@ -95,6 +103,9 @@ public:
     // The top loop: pre-game screens, then main menu or map until the OS
     // service step or a failed load ends it.
     void Run();
+    // The frame of the screens without a world (pre-game, loading): opaque
+    // black under the game camera's overlays (the interface).
+    static void DrawOverBlack();
     // Runs the pre-game screens for as long as a dialog is open.
     void HandlePreGame();
     // Reads "act" and "map" (1-based) from the command line; both or neither.

@@ -21,6 +21,9 @@
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureGroup.h"
 
+class cReadBlock;
+class cWriteBlock;
+
 class gcGameConfig : public cObject {
     QM_DECLARE_TYPE(gcGameConfig)
 public:
@@ -86,6 +89,13 @@ public:
     // Reads a group block of a game-flow file: the file's range replaces the
     // default one the group was made with.
     static bool ReadGroup(cGroup& group, const cFile& file, cMemPool* pPool);
+    // A stored count and its entries: the first nCapacity go to the table,
+    // the rest are read and dropped. False for a negative count or a
+    // damaged block.
+    static bool ReadNameRun(const cReadBlock& rb, int32_t nCount, cName* pNames, int nCapacity);
+    static bool ReadIntRun(const cReadBlock& rb, int32_t nCount, int32_t* pValues, int nCapacity);
+    // The count, then the names.
+    static void WriteNames(const cWriteBlock& wb, const cName* pNames, int nCount);
 
     // Sets s_pGameConfig, prepares the Textures pool and puts the two fixed
     // textures in texture slots 0 and 1 (check 0xFFFF) for the materials.

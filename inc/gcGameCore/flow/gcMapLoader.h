@@ -1,10 +1,36 @@
 #pragma once
-// Loads the requested act and map (and their loading screen) on the loader
-// thread while the main thread draws the loading screen. Built with the
-// maps; until then no map is loaded. Main thread.
+// Loads everything a map needs when the top loop enters it: the game state,
+// the loading screen, the act, the map with its side files and music, the
+// initial region with its neighbours and the player configuration, on its
+// own thread, while the main thread draws the loading screen and keeps
+// input, audio, music and the interface going. One instance, made on first
+// use with the lowest priority. Load on the main thread.
 
-class gcMapLoader {
+#include "cCore/cThread.h"
+
+class gcMapLoader : public cThread {
 public:
-    // True when the map is resident afterwards.
-    static bool Load(int nLoadingScreen, int nAct, int nMap);
+    static gcMapLoader* Get();
+
+    // Main thread: drops the act or map being replaced and the old loading
+    // screen, starts the thread, then draws until it has ended and the
+    // loading screen's dialog has closed. True when everything loaded.
+    bool Load(int nLoadingScreen, int nAct, int nMap);
+    // Loader thread: the first failing step ends it with m_bLoadFailed.
+    bool Run() override;
+    // Main thread: one interface tick while loading.
+    void Update();
+    // Main thread: opaque black with the game camera's overlays.
+    void Draw();
+    ~gcMapLoader() override;
+
+    bool m_bLoadingScreenLoaded = false;
+    bool m_bLoadFailed = false;
+    int m_nLoadingScreen = -1;
+    int m_nAct = -1;
+    int m_nMap = -1;
+
+private:
+    gcMapLoader() : cThread(THREADPRIORITY_LOW) {}
+    void DropReplaced(int nAct);
 };

@@ -103,3 +103,16 @@ void PADClamp(PADStatus status[PAD_MAX_CONTROLLERS]);
 // Switches a port's rumble motor; commands outside the list and ports out of
 // range are ignored.
 void PADControlMotor(int32_t chan, uint32_t command);
+
+// Host extension: reads the ports from a recorded input file instead of the
+// host's devices, so headless runs and tests can play. The text format, one
+// change a line ('#' starts a comment):
+//   FRAME PORT BUTTONS [STICKX STICKY [SUBSTICKX SUBSTICKY [TRIGGERL TRIGGERR]]]
+// From retrace FRAME on, PORT (0-3) reports exactly that: BUTTONS are names
+// joined by '+' (A B X Y Z L R START UP DOWN LEFT RIGHT) or '-' for none;
+// sticks are -128..127 before the clamp, triggers 0..255; left-out values
+// are 0. A port named anywhere in the file has a controller from frame 0 on,
+// at rest until its first line; the others report no controller. False,
+// with the reason and line number reported, when the file cannot be read or
+// a line is malformed; the previous replay (or none) stays in force.
+BOOL PADLoadReplay(const char* path);

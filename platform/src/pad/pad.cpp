@@ -5,11 +5,14 @@
 #include "platform/pad.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "os/os_local.h"
 #include "pad/pad_local.h"
 #include "../test/pad_test.h"
+#include "platform/vi.h"
 
 #define QM_PAD_TEXT_CASE(name, value, note) \
     case value: return #name;
@@ -44,6 +47,8 @@ struct Library {
     OSTime comboSince = -1;      // when the combination was first seen held
     bool resetFromPad = false;   // this library holds the reset button down
     PADStatus lastRead[PAD_MAX_CONTROLLERS];  // what the host's devices gave last
+    bool replaying = false;  // a recorded input file stands in for the devices
+    pad::Replay replay;
 };
 
 Library s_pad;
@@ -97,7 +102,7 @@ void PADSetSpec(uint32_t)
 
 BOOL PADInit()
 {
-    if (!s_pad.scripted)
+    if (!s_pad.scripted && !s_pad.replaying)
         pad::HostStart();
     return TRUE;
 }
@@ -107,6 +112,9 @@ uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
     if (s_pad.scripted) {
         for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan)
             status[chan] = s_pad.script[chan];
+    } else if (s_pad.replaying) {
+        pad::ReplayRead(s_pad.replay, VIGetRetraceCount(), status);
+        std::copy(status, status + PAD_MAX_CONTROLLERS, s_pad.lastRead);
     } else {
         pad::HostStart();
         pad::HostRead(status);
@@ -150,6 +158,7 @@ void PADControlMotor(int32_t chan, uint32_t command)
 void PADTestSetScripted(bool scripted)
 {
     s_pad.scripted = scripted;
+    s_pad.replaying = false;
     for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
         s_pad.script[chan] = PADStatus();
         s_pad.motorCommands[chan].clear();
@@ -186,4 +195,22 @@ void PADTestClearMotorCommands()
 std::vector<uint32_t> PADTestResetMasks()
 {
     return s_pad.resetMasks;
+}
+
+BOOL PADLoadReplay(const char* path)
+{
+    std::ifstream file(path);
+    if (!file) {
+        OSReport("PAD: cannot read the input file %s\n", path);
+        return FALSE;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    if (!pad::ParseReplay(text.str(), &s_pad.replay, &error)) {
+        OSReport("PAD: input file %s, %s\n", path, error.c_str());
+        return FALSE;
+    }
+    s_pad.replaying = true;
+    return TRUE;
 }

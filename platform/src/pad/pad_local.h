@@ -3,6 +3,8 @@
 // functions and the host devices (SDL game controllers and the keyboard).
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/pad.h"
 
@@ -35,5 +37,23 @@ void HostRumble(int32_t chan, bool on);
 void HostForget(uint32_t mask);  // ports to look for again
 bool HostResetKeyDown();         // the key that works the reset button, at the last read
 void HostPollResetKey();         // reads that key again from the key state the window keeps
+
+// A recorded input file (PADLoadReplay): its changes sorted by frame, the
+// file's order kept among equal frames, and the ports it names.
+struct ReplayLine {
+    uint32_t frame = 0;
+    int32_t chan = 0;
+    PADStatus status;
+};
+struct Replay {
+    std::vector<ReplayLine> lines;
+    uint32_t ports = 0;  // PADChanBit of every port the file names
+};
+// Parses the file's text; false with a message naming the line when a line
+// is malformed (pReplay is then left alone).
+bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError);
+// What the four ports report at a retrace: each named port's last change at
+// or before it (at rest before its first), the others no controller.
+void ReplayRead(const Replay& replay, uint32_t frame, PADStatus status[PAD_MAX_CONTROLLERS]);
 
 }  // namespace pad

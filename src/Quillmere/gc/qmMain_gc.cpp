@@ -13,6 +13,7 @@
 #include "platform/ai.h"
 #include "platform/dvd.h"
 #include "platform/os.h"
+#include "platform/pad.h"
 #include "platform/vi.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
@@ -39,18 +40,24 @@ struct HostOptions {
     long nFrames = 0;  // 0: until the program ends itself
     std::string capture;
     std::string audioWav;  // the mixed sound output, when asked
+    std::string input;     // recorded controller input to play instead of the devices
     std::string commandLine;  // the system's own; must outlive every lookup
 };
 
 void PrintUsage(FILE* out)
 {
     std::fprintf(out,
-                 "usage: quillmere [--data DIR] [--headless] [--frames N] [--capture FILE.png] [/name value ...]\n"
+                 "usage: quillmere [--data DIR] [--headless] [--frames N] [--capture FILE.png] [--audio-wav FILE.wav]\n"
+                 "                 [--input FILE] [/name value ...]\n"
                  "  --data DIR        the game data directory (default: the sample data)\n"
                  "  --headless        no window and no audio device; virtual clock\n"
                  "  --frames N        end after N frames\n"
                  "  --capture FILE    write the last frame as PNG\n"
                  "  --audio-wav FILE  write the mixed sound output as WAV\n"
+                 "  --input FILE      play recorded controller input instead of the devices; one\n"
+                 "                    change a line: FRAME PORT BUTTONS [SX SY [CX CY [TL TR]]]\n"
+                 "                    (BUTTONS: A+B+X+Y+Z+L+R+START+UP+DOWN+LEFT+RIGHT or -;\n"
+                 "                    sticks -128..127, triggers 0..255; '#' starts a comment)\n"
                  "  /name value ...   options of the game itself\n");
 }
 
@@ -81,6 +88,8 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
             pOptions->capture = argv[++i];
         } else if (std::strcmp(arg, "--audio-wav") == 0 && bHasValue) {
             pOptions->audioWav = argv[++i];
+        } else if (std::strcmp(arg, "--input") == 0 && bHasValue) {
+            pOptions->input = argv[++i];
         } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
             if (!ParseCount(argv[++i], &pOptions->nFrames)) {
                 std::fprintf(stderr, "quillmere: --frames needs a positive number up to %ld, not \"%s\"\n", LONG_MAX,
@@ -199,6 +208,11 @@ int main(int argc, char** argv)
     cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
 
+    if (!s_options.input.empty() && !PADLoadReplay(s_options.input.c_str())) {
+        std::fprintf(stderr, "quillmere: the input file \"%s\" could not be used (see the log)\n",
+                     s_options.input.c_str());
+        return 2;
+    }
     VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
     if (s_options.nFrames > 0)
         VISetFrameLimit(static_cast<uint32_t>(s_options.nFrames));

@@ -137,31 +137,6 @@ void gcGameCamera::FollowNone(bool bSnap)
         ReseedPosFilter(GetPos());
 }
 
-void gcGameCamera::LookAtNone(bool bSnap)
-{
-    gcLookAtCtrl& ctrl = m_LookAtCtrl;
-    ctrl.Mode = LOOKATCTRL_NONE;
-    ctrl.hEntity = gcEntityHandle();
-    ctrl.hRegionPoint = gcRegionPointHandle();
-    ctrl.hPath = gcRegionPathHandle();
-    ctrl.fPathT = ctrl.fPathTDesired = ctrl.fPathTClosest = 0.0f;
-    if (!bSnap)
-        return;
-    m_camera.SetCameraToWorld(m_camera.m_cameraToWorld);
-    mQuat q;
-    m_camera.m_cameraToWorld.basis.GetQuat(&q);
-    const float fOffset = m_params.m_fOffsets[gcGameCameraParams::OFF_ENTITY];
-    ctrl.curLookAtWorld = GetPos() + m_camera.m_cameraToWorld.basis.forward;
-    for (int i = 0; i < 4; ++i) {
-        ctrl.filter[i] = q;
-        ctrl.entityOffsetFilter[i] = fOffset;
-        ctrl.posFilter[i] = ctrl.curLookAtWorld;
-    }
-    ctrl.fEntityOffset = fOffset;
-    ctrl.fCurLookAtK = 0.0f;
-    ctrl.filterConsts.SetPole(0.0f);
-}
-
 void gcGameCamera::OnTick(const gcMsgTick& tick)
 {
     if (tick.dT.m_nTicks == 0)
@@ -177,27 +152,27 @@ void gcGameCamera::OnFollowNone(const gcMsgTick& tick, mVec3* pPos)
     SmoothPos(tick.dT, nullptr, true, pPos);
 }
 
-// The controllers of the other modes come with the camera's path, point and
-// entity commands; until a command can set them, those modes keep the old
-// position and yield a level view, as unknown modes do.
 void gcGameCamera::UpdateView(const gcMsgTick& tick)
 {
     const mVec3 oldPos = GetPos();
     mVec3 pos = oldPos;
-    if (m_PosCtrl.Mode == POSCTRL_NONE)
-        OnFollowNone(tick, &pos);
+    // Following an entity shakes inside its own tick.
+    const bool bShakeHere = m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY;
+    RunPosCtrl(tick, &pos);
     // The look-at controller works from the new position.
     SetCameraPos(pos);
     mVec3 hpr(0.0f, 0.0f, 0.0f);
-    if (m_LookAtCtrl.Mode == LOOKATCTRL_NONE)
-        SmoothLookAtQuat(tick.dT, nullptr, 0.0f, true, &hpr);
-    // Following an entity shakes inside its own tick.
-    if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
+    RunLookAtCtrl(tick, &hpr);
+    if (bShakeHere)
         OnShakeTick(tick, &pos);
     mOCS frame;
     frame.origin = pos;
     frame.basis.SetHPR(hpr.x, hpr.y, hpr.z);
     m_camera.SetCameraToWorld(frame);
+    QueryTriggers(oldPos, 0);
+    m_PosCtrl.UpdatePathPos(GetPos());
+    m_LookAtCtrl.UpdatePathPos(m_LookAtCtrl.Mode == LOOKATCTRL_LOOKATPATHCLOSEST ? GetPos()
+                                                                               : m_LookAtCtrl.curLookAtWorld);
 }
 
 void gcGameCamera::Draw()

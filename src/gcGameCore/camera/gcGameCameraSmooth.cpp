@@ -3,32 +3,18 @@
 // fourth-order low-pass filter, so every move starts and stops gently.
 #include "gcGameCore/camera/gcGameCamera.h"
 
+#include "gcGameCameraMath.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr float kRadToDeg = 57.29578f;
+using gcCameraMath::Heading;
+using gcCameraMath::Pitch;
+using gcCameraMath::Wrap180;
+
 constexpr float kMinLookDist = 0.00001f;
-
-float Heading(const mVec3& dir)
-{
-    return kRadToDeg * std::atan2(-dir.x, dir.y);
-}
-
-float Pitch(const mVec3& dir)
-{
-    return kRadToDeg * std::asin(std::clamp(dir.z, -1.0f, 1.0f));
-}
-
-float Wrap180(float fDegrees)
-{
-    if (fDegrees > 180.0f)
-        return fDegrees - 360.0f;
-    if (fDegrees < -180.0f)
-        return fDegrees + 360.0f;
-    return fDegrees;
-}
 
 }  // namespace
 

@@ -1,9 +1,114 @@
 #include "gcGameCore/flow/gcAct.h"
 
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
+
+QM_DEFINE_TYPE(gcAct, cObject, 67)
+
 gcAct* gcAct::s_pAct = nullptr;
+
+gcAct::gcAct()
+{
+    gcGameConfig::SetGroupRange(m_keyValues, 0, 0);
+    s_pAct = this;
+}
+
+gcAct::gcAct(const gcAct& other) : cObject(other)
+{
+    m_keyValues.m_bDeleteContained = true;
+    s_pAct = this;
+}
 
 gcAct::~gcAct()
 {
+    if (gcMap::s_pMap)
+        std::destroy_at(gcMap::s_pMap);
     if (s_pAct == this)
         s_pAct = nullptr;
+}
+
+cBase* gcAct::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<gcAct>(*this) : nullptr;
+}
+
+void gcAct::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cObject::Write(file);
+    gcGameConfig::WriteNames(wb, m_mapNames, kMaxMaps);
+    m_keyValues.Write(file);
+}
+
+bool gcAct::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion == 0 || rb.m_nVersion > kVersion)
+        return rb.Reject("gcAct", "version");
+    if (!ReadObjectPart(rb, pPool))
+        return false;
+    bool bOk = gcGameConfig::ReadNameRun(rb, rb.ReadInt(), m_mapNames, kMaxMaps) &&
+               m_keyValues.Read(file, pPool);  // its own range: empty unless copied
+    // Version 2 stored a list of integers nothing uses.
+    if (bOk && rb.m_nVersion == 2) {
+        const int32_t nCount = rb.ReadInt();
+        bOk = gcGameConfig::ReadIntRun(rb, nCount, nullptr, 0);
+    }
+    if (!bOk || rb.Failed()) {
+        cLogError_("gcAct: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
+        if (!rb.Failed())
+            rb.SkipToEnd();
+        return false;
+    }
+    return true;
+}
+
+void gcAct::GetFilename(int nAct, cStr* pName)
+{
+    pName->Set("%s/Game/Act%02i/Act%02i.act", gcGameConfig::s_dataPath.m_sData, nAct + 1, nAct + 1);
+}
+
+bool gcAct::LoadMap(int nMap)
+{
+    if (gcMap::s_pMap && gcMap::s_pMap->m_nMapId == nMap)
+        return true;
+    if (nMap < 0 || nMap >= kMaxMaps) {
+        cLogError_("gcAct: map %d refused: ids are 0 to %d", nMap, kMaxMaps - 1);
+        return false;
+    }
+    cStr name;
+    gcMap::GetFilename(m_nActId, nMap, &name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcAct: cannot open the map \"%s\"", name.m_sData);
+        return false;
+    }
+    if (gcMap::s_pMap)
+        std::destroy_at(gcMap::s_pMap);
+    gcGameConfig::PrepPool(gcGame::s_mapPool, gcGameConfig::GetMapPoolSize());
+    gcGameConfig::PrepPool(gcGame::s_mapMusicPool, gcGameConfig::GetMapMusicPoolSize());
+    gcMap* pMap = gcGame::s_mapPool.New<gcMap>();
+    if (!pMap)
+        return false;
+    pMap->m_nMapId = nMap;
+    pMap->m_name.Set("%s", m_mapNames[nMap].m_sData);  // a name, never a format
+    if (!pMap->Read(file, &gcGame::s_mapPool)) {
+        cLogError_("gcAct: map \"%s\" could not be read", name.m_sData);
+        std::destroy_at(pMap);
+        return false;
+    }
+    file.Close();
+    pMap->LoadSoundData();
+    pMap->LoadVoiceOvers();
+    pMap->LoadStringTable();
+    pMap->Reset(&gcGame::s_mapPool);
+    return true;
 }

@@ -11,6 +11,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
 
 namespace {
 
@@ -23,6 +24,12 @@ const char* GroupClassName(uint32_t nTypeId)
         return "gcItemTemplateGroup";
     case gcEntitySeam::kEffectTemplateGroupId:
         return "gcEffectTemplateGroup";
+    case gcMap::kRegionTriggerGroupId:
+        return "gcRegionTriggerGroup";
+    case gcMap::kCinematicGroupId:
+        return "gcCinematicGroup";
+    case gcMap::kVoiceOverGroupId:
+        return "gcVoiceOverGroup";
     default:
         return nullptr;
     }

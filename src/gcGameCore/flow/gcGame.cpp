@@ -10,12 +10,15 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcGame, cObject, 64)
@@ -47,35 +50,6 @@ constexpr int32_t kGameSoundBegin = 20;  // slots of the game's sound data
 constexpr int32_t kGameSoundEnd = 200;
 constexpr int32_t kGameStringsBegin = 150;  // slots of the game's strings
 constexpr int32_t kGameStringsEnd = 550;
-
-// A stored count and its names: the first nCapacity go to the table, the
-// rest are read and dropped. False for a negative count.
-bool ReadNameRun(const cReadBlock& rb, int32_t nCount, cName* pNames, int nCapacity)
-{
-    if (nCount < 0)
-        return false;
-    cName dropped;
-    for (int32_t i = 0; i < nCount && !rb.Failed(); ++i)
-        (i < nCapacity ? pNames[i] : dropped).Read(rb);
-    return !rb.Failed();
-}
-
-bool ReadIntRun(const cReadBlock& rb, int32_t nCount, int32_t* pValues, int nCapacity)
-{
-    if (nCount < 0)
-        return false;
-    rb.ReadInts(pValues, std::min<int32_t>(nCount, nCapacity));
-    for (int32_t i = nCapacity; i < nCount && !rb.Failed(); ++i)
-        rb.ReadInt();
-    return !rb.Failed();
-}
-
-void WriteNames(const cWriteBlock& wb, const cName* pNames, int nCount)
-{
-    wb.WriteInt(nCount);
-    for (int i = 0; i < nCount; ++i)
-        pNames[i].Write(wb);
-}
 
 void ResetIfAllocated(cMemPool& pool)
 {
@@ -112,8 +86,12 @@ gcGame::gcGame()
     gcMusic::Initialize();
     // An entity's messages (FadeOut and the like) reach its attached effects.
     gcEffect::InstallEntityWorldFuncs();
+    // Entities moving through trigger volumes fire their region triggers.
+    gcRegionTrigger::InstallEntityWorldFuncs();
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
+    // The camera's trigger queries run in the zone of the current region.
+    gcGameCamera::SetCurrentRegionFunc([] { return gcRegion::s_nCurrentRegion; });
 }
 
 gcGame::~gcGame()
@@ -125,6 +103,8 @@ gcGame::~gcGame()
         std::destroy_at(gcAct::s_pAct);
     if (gcPlayerConfig::s_pPlayerConfig)
         std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+    if (gcLoadingScreen::s_pLoadingScreen)
+        std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
     if (gcGameState::s_pGameState)
         std::destroy_at(gcGameState::s_pGameState);
     if (m_pSoundData)
@@ -144,10 +124,10 @@ void gcGame::Write(const cFile& file) const
 {
     cWriteBlock wb(file, kVersion);
     cObject::Write(file);
-    WriteNames(wb, m_actNames, kMaxActs);
-    WriteNames(wb, m_playerConfigNames, kMaxPlayerConfigs);
-    WriteNames(wb, m_loadingScreenNames, kMaxLoadingScreens);
-    WriteNames(wb, m_musicNames, kMaxMusic);
+    gcGameConfig::WriteNames(wb, m_actNames, kMaxActs);
+    gcGameConfig::WriteNames(wb, m_playerConfigNames, kMaxPlayerConfigs);
+    gcGameConfig::WriteNames(wb, m_loadingScreenNames, kMaxLoadingScreens);
+    gcGameConfig::WriteNames(wb, m_musicNames, kMaxMusic);
     wb.WriteInts(m_nMusicSize, kMaxMusic);
     wb.WriteInt(kMaxGameTracks);
     wb.WriteInts(m_nGameTracks, kMaxGameTracks);
@@ -176,23 +156,23 @@ void gcGame::Write(const cFile& file) const
 bool gcGame::ReadNames(const cReadBlock& rb)
 {
     const uint32_t version = rb.m_nVersion;
-    if (!ReadNameRun(rb, rb.ReadInt(), m_actNames, kMaxActs))
+    if (!gcGameConfig::ReadNameRun(rb, rb.ReadInt(), m_actNames, kMaxActs))
         return false;
     rb.ReadInt();
-    if (!ReadNameRun(rb, kMaxPlayerConfigs, m_playerConfigNames, kMaxPlayerConfigs))
+    if (!gcGameConfig::ReadNameRun(rb, kMaxPlayerConfigs, m_playerConfigNames, kMaxPlayerConfigs))
         return false;
     if (version >= 8) {
         rb.ReadInt();
-        if (!ReadNameRun(rb, kMaxLoadingScreens, m_loadingScreenNames, kMaxLoadingScreens))
+        if (!gcGameConfig::ReadNameRun(rb, kMaxLoadingScreens, m_loadingScreenNames, kMaxLoadingScreens))
             return false;
     }
     if (version >= 9) {
         const int32_t nMusic = rb.ReadInt();
-        if (!ReadNameRun(rb, nMusic, m_musicNames, kMaxMusic))
+        if (!gcGameConfig::ReadNameRun(rb, nMusic, m_musicNames, kMaxMusic))
             return false;
-        if (version >= 14 && !ReadIntRun(rb, nMusic, m_nMusicSize, kMaxMusic))
+        if (version >= 14 && !gcGameConfig::ReadIntRun(rb, nMusic, m_nMusicSize, kMaxMusic))
             return false;
-        if (!ReadIntRun(rb, rb.ReadInt(), m_nGameTracks, kMaxGameTracks))
+        if (!gcGameConfig::ReadIntRun(rb, rb.ReadInt(), m_nGameTracks, kMaxGameTracks))
             return false;
     }
     return !rb.Failed();
@@ -420,6 +400,74 @@ bool gcGame::LoadPlayerConfig(int nId)
     }
     file.Close();
     p->LoadSoundData(nId);
+    return true;
+}
+
+bool gcGame::LoadAct(int nId)
+{
+    if (nId < 0 || nId >= kMaxActs) {
+        cLogError_("gcGame: act %d refused: ids are 0 to %d", nId, kMaxActs - 1);
+        return false;
+    }
+    if (gcAct::s_pAct && gcAct::s_pAct->m_nActId == nId)
+        return true;
+    cStr name;
+    gcAct::GetFilename(nId, &name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcGame: cannot open the act \"%s\"", name.m_sData);
+        return false;
+    }
+    if (gcAct::s_pAct)
+        std::destroy_at(gcAct::s_pAct);
+    if (gcMainMenu::s_pMainMenu)
+        std::destroy_at(gcMainMenu::s_pMainMenu);
+    gcGameConfig::PrepPool(s_actPool, gcGameConfig::GetActPoolSize());
+    gcAct* p = s_actPool.New<gcAct>();
+    if (!p)
+        return false;
+    p->m_nActId = nId;
+    if (s_pGame)
+        p->m_name.Set("%s", s_pGame->m_actNames[nId].m_sData);  // a name, never a format
+    if (!p->Read(file, &s_actPool)) {
+        cLogError_("gcGame: act \"%s\" could not be read", name.m_sData);
+        std::destroy_at(p);
+        return false;
+    }
+    file.Close();
+    return true;
+}
+
+bool gcGame::LoadLoadingScreen(int nId)
+{
+    if (nId < 0 || nId >= kMaxLoadingScreens) {
+        cLogError_("gcGame: loading screen %d refused: ids are 0 to %d", nId, kMaxLoadingScreens - 1);
+        return false;
+    }
+    const gcLoadingScreen* pResident = gcLoadingScreen::s_pLoadingScreen;
+    if (pResident && pResident->m_nLoadingScreenId == nId)
+        return true;
+    cStr name;
+    gcLoadingScreen::GetFilename(nId, &name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
+        return false;
+    }
+    if (gcLoadingScreen::s_pLoadingScreen)
+        std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
+    gcGameConfig::PrepPool(s_loadingScreenPool, gcGameConfig::GetLoadingScreenPoolSize());
+    gcLoadingScreen* p = s_loadingScreenPool.New<gcLoadingScreen>(nId);
+    if (!p)
+        return false;
+    if (s_pGame)
+        p->m_name.Set("%s", s_pGame->m_loadingScreenNames[nId].m_sData);
+    if (!p->Read(file, &s_loadingScreenPool)) {
+        cLogError_("gcGame: loading screen \"%s\" could not be read", name.m_sData);
+        std::destroy_at(p);
+        return false;
+    }
+    file.Close();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "gcGameCore/flow/gcGameConfig.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "cCore/cLog.h"
@@ -204,4 +205,31 @@ void gcGameConfig::Create()
     PrepPool(s_gameConfigPool, GetGameConfigPoolSize());
     if (gcGameConfig* p = s_gameConfigPool.New<gcGameConfig>())
         p->m_name.Set("%s", "GameConfig");
+}
+
+bool gcGameConfig::ReadNameRun(const cReadBlock& rb, int32_t nCount, cName* pNames, int nCapacity)
+{
+    if (nCount < 0)
+        return false;
+    cName dropped;
+    for (int32_t i = 0; i < nCount && !rb.Failed(); ++i)
+        (i < nCapacity ? pNames[i] : dropped).Read(rb);
+    return !rb.Failed();
+}
+
+bool gcGameConfig::ReadIntRun(const cReadBlock& rb, int32_t nCount, int32_t* pValues, int nCapacity)
+{
+    if (nCount < 0)
+        return false;
+    rb.ReadInts(pValues, std::min<int32_t>(nCount, nCapacity));
+    for (int32_t i = nCapacity; i < nCount && !rb.Failed(); ++i)
+        rb.ReadInt();
+    return !rb.Failed();
+}
+
+void gcGameConfig::WriteNames(const cWriteBlock& wb, const cName* pNames, int nCount)
+{
+    wb.WriteInt(nCount);
+    for (int i = 0; i < nCount; ++i)
+        pNames[i].Write(wb);
 }

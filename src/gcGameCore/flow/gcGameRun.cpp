@@ -76,13 +76,19 @@ void gcGame::SetNextMapToLoad(int nLoadingScreen, int nAct, int nMap)
         gcMap::s_pMap->m_nFlags |= gcMap::kFlagEndMap;
 }
 
-void gcGame::PreGameFrame(const gcMsgTick& tick)
+void gcGame::DrawOverBlack()
 {
     gcGameCamera* pCamera = gcGameCamera::Get();
     pCamera->BeginRender();
     eVideo::Clear(true, true, gcGameConfig::kBlack, 1.0f, nullptr);
     pCamera->Draw();
     pCamera->EndRender();
+}
+
+void gcGame::PreGameFrame(const gcMsgTick& tick)
+{
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    DrawOverBlack();
     eInput::Update(kFrameStep, true);
     eAudio::Update(kFrameStep, IdentityFrame());
     gcUI::Get()->Update(tick);
@@ -116,7 +122,7 @@ void gcGame::Run()
         }
         if (!IsMapRequested())
             continue;
-        if (!gcMapLoader::Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad) || !cUpdateOS())
+        if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad) || !cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;
         if (gcMap::s_pMap)

@@ -1,10 +1,132 @@
 #include "gcGameCore/flow/gcMapLoader.h"
 
+#include <memory>
+
+#include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eVideo.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMusic.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/script/gcMsg.h"
+#include "gcGameCore/values/gcValControllerState.h"
+#include "mMath/mOCS.h"
+
+namespace {
+
+const cTimeValue kFrameStep(cTimeValue::TICKS_PER_SECOND / 30);
+
+}  // namespace
+
+gcMapLoader* gcMapLoader::Get()
+{
+    static gcMapLoader s_loader;
+    return &s_loader;
+}
+
+gcMapLoader::~gcMapLoader()
+{
+    WaitForFinish();
+}
+
+// Another act goes with its map; the same act keeps itself and loses only
+// its map. The old loading screen always goes.
+void gcMapLoader::DropReplaced(int nAct)
+{
+    if (gcAct::s_pAct && gcAct::s_pAct->m_nActId != nAct)
+        std::destroy_at(gcAct::s_pAct);
+    else if (gcMap::s_pMap)
+        std::destroy_at(gcMap::s_pMap);
+    if (gcLoadingScreen::s_pLoadingScreen)
+        std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
+}
 
 bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
 {
-    cLogInfo_("gcMapLoader: act %d, map %d (loading screen %d) requested; this build loads no maps yet", nAct + 1,
-              nMap + 1, nLoadingScreen);
-    return false;
+    m_bLoadFailed = false;
+    m_nLoadingScreen = nLoadingScreen;
+    m_nAct = nAct;
+    m_nMap = nMap;
+    DropReplaced(nAct);
+    m_bLoadingScreenLoaded = false;
+    gcGameCamera::Get()->Reset(false);
+    eInput::Reset();
+    if (!Start()) {
+        cLogError_("gcMapLoader: the loader thread did not start");
+        return false;
+    }
+    // Nothing is drawn until the loading screen is there; a thread that
+    // ends without one (a failed game-state load) ends the wait too.
+    while (!m_bLoadingScreenLoaded && IsRunning()) {
+        cUpdateOS();
+        cThread::Yield();
+    }
+    const gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
+    for (;;) {
+        if (!IsRunning() && !(pDialog && gcUI::Get()->FindDialog(pDialog) >= 0))
+            break;
+        if (!cUpdateOS() && !IsRunning())
+            break;
+        Draw();
+        Update();
+        eVideo::PreCull();
+        eVideo::Flip();
+    }
+    WaitForFinish();
+    Draw();
+    eVideo::Flip();
+    return !m_bLoadFailed;
+}
+
+bool gcMapLoader::Run()
+{
+    gcGame* pGame = gcGame::s_pGame;
+    bool bOk = pGame && gcGame::LoadGameState();
+    if (bOk) {
+        if (m_nLoadingScreen >= 0)
+            gcGame::LoadLoadingScreen(m_nLoadingScreen);
+        m_bLoadingScreenLoaded = true;
+        bOk = gcGame::LoadAct(m_nAct) && gcAct::s_pAct->LoadMap(m_nMap);
+    }
+    if (bOk) {
+        gcMap* pMap = gcMap::s_pMap;
+        pMap->LoadMusic();  // a track that does not load is not fatal
+        bOk = pMap->LoadRegions(pMap->m_nInitialRegionId) && gcPlayer::Get()->UpdatePlayerConfig(pMap->m_nPlayerConfigId);
+    }
+    if (!bOk) {
+        cLogError_("gcMapLoader: act %d, map %d could not be loaded", m_nAct + 1, m_nMap + 1);
+        m_bLoadFailed = true;
+        return false;
+    }
+    eVideo::InvalidateTextureCache();
+    return true;
+}
+
+void gcMapLoader::Update()
+{
+    eInput::Update(kFrameStep, true);
+    const gcValControllerState changed(gcValControllerState::STATE_CHANGED, eInput::JOYBTN_1);
+    if (changed.Get(gcEventParams()) != 0.0f && gcPlatformConfig::s_pPlatformConfig)
+        gcPlatformConfig::s_pPlatformConfig->onControllerChanged.Apply(gcEventParams(), gcEventStackData());
+    gcMusic::Update();
+    mOCS listener;
+    listener.MakeIdentity();
+    eAudio::Update(kFrameStep, listener);
+    const gcMsgTick tick(kFrameStep);
+    gcUI::Get()->Update(tick);
+    gcGameCamera::Get()->Send(tick);
+}
+
+void gcMapLoader::Draw()
+{
+    gcGame::DrawOverBlack();
 }

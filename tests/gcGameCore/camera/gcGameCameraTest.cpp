@@ -12,11 +12,6 @@ namespace {
 
 using C = gcGameCamera;
 
-class TestMap : public gcMap {
-public:
-    void Run() override {}
-};
-
 // An action that counts its runs and starts a 100-tick fade-in on the
 // camera under test with s_pNext as its event.
 class gcDoTestFade : public gcAction {
@@ -66,7 +61,7 @@ protected:
     }
 
     C m_cam;
-    TestMap m_map;
+    gcMap m_map;
     gcDoTestFade m_action1, m_action2;
     gcEvent m_first, m_second, m_empty;
 };

@@ -150,11 +150,6 @@ TEST_F(gcGameTest, FileNamesFollowTheDataPathAndLanguage)
     gcGameConfig::s_languages[gcGameConfig::LANGUAGE_TEXT] = gcGameConfig::LANGUAGE_ENGLISH;
 }
 
-class gcTestMap : public gcMap {
-public:
-    void Run() override {}
-};
-
 TEST_F(gcGameTest, SetNextMapToLoadStoresTheRequestAndEndsTheMap)
 {
     cMemPool pool("gcGameTest", 0x20000, false);
@@ -163,7 +158,7 @@ TEST_F(gcGameTest, SetNextMapToLoadStoresTheRequestAndEndsTheMap)
     pGame->SetNextMapToLoad(4, 1, 2);
     EXPECT_EQ(pGame->m_nLoadingScreenToLoad, 4);
     EXPECT_TRUE(pGame->IsMapRequested());
-    gcTestMap map;
+    gcMap map;
     map.m_nFlags = 0x1;
     pGame->SetNextMapToLoad(-1, -1, -1);
     EXPECT_EQ(map.m_nFlags, 0x1u | gcMap::kFlagEndMap);

@@ -1,0 +1,70 @@
+// The game camera's services that touch the world: keeping a camera that
+// follows an entity in front of the walls between the entity and it, firing
+// the region triggers its move crosses, and turning stick directions into
+// world directions relative to the view.
+#include "gcGameCore/camera/gcGameCamera.h"
+
+#include "eEngine/eColliderEllipse.h"
+#include "eEngine/eVolumeQuery.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
+
+gcGameCamera::CurrentRegionFunc gcGameCamera::s_currentRegionFunc = nullptr;
+
+gcGameCamera::CurrentRegionFunc gcGameCamera::SetCurrentRegionFunc(CurrentRegionFunc func)
+{
+    const CurrentRegionFunc old = s_currentRegionFunc;
+    s_currentRegionFunc = func;
+    return old;
+}
+
+bool gcGameCamera::Collide(const mVec3& start, mVec3* pPos, bool bRepeat)
+{
+    if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
+        return false;
+    mVec3 dir = *pPos - start;
+    const float fDist = dir.Normalize();
+    if (fDist <= eColliderEllipse::fColZeroTol)
+        return false;
+    // The near plane's corners stay out of the geometry.
+    const float fRadius = m_camera.m_frustum.GetNearCornerDistance();
+    eColliderEllipse collider;
+    for (int t = 0; t < eColliderEllipse::CT_MAXTYPES; ++t)
+        collider.ClearContacts(static_cast<eColliderEllipse::eContactType>(t));
+    collider.Set(start, fDist, dir, mVec3(fRadius, fRadius, fRadius));
+    collider.m_nCollisionMask = m_nCollisionMask;
+    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
+        collider.AddIgnore(&pEntity->m_model, true);
+    eZone::CollisionCullAll(collider);
+    bool bHit = false;
+    int nPasses = 0;
+    do {
+        eZone::CollideAll(&collider);
+        bHit = bHit || collider.m_nContacts[eColliderEllipse::CT_NORMAL] > 0;
+        eZone::CollideSlide(&collider);
+        ++nPasses;
+    } while (bRepeat && nPasses < kMaxSlidePasses && collider.m_fNonScaledMoveDist > eColliderEllipse::fColZeroTol);
+    const mVec3& reached = collider.m_nonScaledPosition;
+    *pPos = reached.Dist(start) < eColliderEllipse::fColZeroTol ? start : reached;
+    return bHit;
+}
+
+void gcGameCamera::QueryTriggers(const mVec3& prevPos, unsigned int nFlags)
+{
+    const int nSlot = s_currentRegionFunc ? s_currentRegionFunc() : -1;
+    const eZone* pZone = nSlot >= 0 && nSlot < eZone::kMaxZones ? eZone::s_pZones[nSlot] : nullptr;
+    if (!pZone)
+        return;
+    gcRegionTrigger::FireVolumes(*pZone, prevPos, GetPos(), nFlags & ~eVolumeQuery::kDone, this);
+}
+
+void gcGameCamera::GetDir(float x, float y, mVec3* pOut) const
+{
+    const mBasis& view = m_camera.m_cameraToWorld.basis;
+    mVec3 forward(view.forward.x, view.forward.y, 0.0f);
+    mVec3 right(view.right.x, view.right.y, 0.0f);
+    forward.Normalize();
+    right.Normalize();
+    *pOut = right * x + forward * y;
+    pOut->Normalize();
+}

@@ -1,0 +1,157 @@
+// The player camera: the follow-entity tick. The camera always stands on a
+// sphere around a pivot above the entity, at a heading and pitch eased
+// towards the place behind it and at a distance eased towards OFF_MINDIST;
+// walls between the pivot and the camera pull it in at once, and it lets
+// the distance out again only after a second without a wall.
+#include "gcGameCore/camera/gcGameCamera.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "eEngine/eMesh.h"
+#include "gcGameCameraMath.h"
+
+using gcCameraMath::Forward;
+using gcCameraMath::Heading;
+using gcCameraMath::Pitch;
+using gcCameraMath::Wrap180;
+using P = gcGameCameraParams;
+
+namespace {
+
+constexpr float kAlreadyThere = 0.0000001f;  // |qc . qd - 1| below this: the view is where it is wanted
+constexpr float kHeadingGainKeep = 0.9f;
+constexpr float kPitchGainKeep = 0.875f;
+constexpr float kMeshClearance = 0.25f;
+
+// The nearest the camera comes to the pivot while it keeps its distance.
+float MinFollowDist(const gcEntity& entity)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    return pMesh ? kMeshClearance + std::max(pMesh->m_fVisRadius, pMesh->m_fColRadius) : 1.0f;
+}
+
+}  // namespace
+
+void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
+{
+    mOCS world;
+    gcEntity* pEntity = GetFollowedEntity(&world);
+    if (!pEntity) {
+        FollowNone(true);
+        *pPos = GetPos();
+        return;
+    }
+    const float* off = m_params.m_fOffsets;
+    const mVec3 pivot = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    const float He = Heading(world.basis.forward), Pe = Pitch(world.basis.forward);
+    const bool bMoving = IsMoving(*pEntity);
+    if (!bMoving)
+        m_nFlags &= ~kBehindEntity;
+    const bool bTargeting = s_targetingFunc && s_targetingFunc(pEntity);
+
+    mVec3 dir = GetPos() - pivot;
+    const float Dc = dir.Normalize();
+    const float Hc = Heading(dir), Pc = Pitch(dir);
+    const float fBehindCos = std::cos(off[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
+    const bool bBehind = bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(world.basis.forward) >= fBehindCos;
+
+    // The desired orientation: kept while the entity simply moves along.
+    if (!bMoving || bTargeting || (m_nFlags & (kReorienting | kAlternate))) {
+        if ((m_nFlags & kReorienting) && (!bMoving || (m_nFlags & kAlternate)))
+            Reorient(false, m_fReorientSpeedFactor, false);
+        float h = Hc, p = Pc;
+        if (m_nFlags & kAlternate) {
+            h = Hc + m_alternateHPR.x;
+            p = std::clamp(Pc + m_alternateHPR.y, kMinAltPitch, kMaxAltPitch);
+        } else {
+            if ((m_nFlags & kReorienting) || bBehind)
+                h = He + off[P::OFF_HEADING];
+            if (!bMoving)
+                p = -(Pe + off[P::OFF_PITCH]);
+        }
+        m_curDesiredHPR.x = Wrap180(h);
+        m_curDesiredHPR.y = std::clamp(p, -kMaxPitch, kMaxPitch);
+    }
+
+    // Heading: a gain of 1 keeps the current heading.
+    const bool bSteered = (m_nFlags & (kReorienting | kAlternate)) != 0;
+    const bool bHeadingFree = (bMoving || !bBehind) && !bSteered;
+    m_fFollowEntityHK = kHeadingGainKeep * m_fFollowEntityHK +
+                        (1.0f - kHeadingGainKeep) * (bHeadingFree ? 1.0f : m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H]);
+    mQuat qc, qd, q;
+    qc.SetHP(Hc, Pc);
+    qd.SetHP(m_curDesiredHPR.x, m_curDesiredHPR.y);
+    q.Slerp(qd, qc, m_fFollowEntityHK);
+    const float fDot = qc.x * qd.x + qc.y * qd.y + qc.z * qd.z + qc.w * qd.w;
+    if (std::fabs(fDot - 1.0f) < kAlreadyThere && (m_nFlags & kReorienting))
+        Reorient(false, m_fReorientSpeedFactor, false);
+    float H, unusedPitch;
+    q.GetHP(&H, &unusedPitch);
+
+    // Pitch.
+    const bool bPitchFree = bMoving && !bSteered;
+    m_fFollowEntityPK = kPitchGainKeep * m_fFollowEntityPK +
+                        (1.0f - kPitchGainKeep) * (bPitchFree ? 1.0f : m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P]);
+    float Pf = std::clamp(m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * m_curDesiredHPR.y, -kMaxPitch,
+                          kMaxPitch);
+    if (bTargeting) {
+        H = He + off[P::OFF_HEADING];
+        Pf = -(Pe + off[P::OFF_PITCH]);
+    }
+    const mVec3 fwd = Forward(H, Pf);
+
+    // Distance.
+    gcPosCtrl& ctrl = m_PosCtrl;
+    const float k = m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_DIST];
+    const float D = (m_nFlags & kBehindEntity) && Dc >= MinFollowDist(*pEntity)
+                        ? Dc
+                        : k * Dc + (1.0f - k) * ctrl.fDesiredMinDist;
+    mVec3 pos = pivot + fwd * D;
+    float fDistTarget = ctrl.fDesiredMinDist;
+    bool bFinalCollide = true;
+    if (!bTargeting) {
+        mVec3 wall = pivot + fwd * off[P::OFF_MINDIST];
+        if (Collide(pivot, &wall, false)) {
+            const float fWallDist = wall.Dist(pivot);
+            if (fWallDist <= ctrl.fDesiredMinDist) {
+                // Pulled in at once; the distance waits a second before it
+                // eases out again.
+                pos = wall;
+                ctrl.timeSinceSnapped = cTimeValue(0);
+                ctrl.fDesiredMinDist = fWallDist;
+                for (float& entry : ctrl.minDistFilter)
+                    entry = fWallDist;
+                fDistTarget = fWallDist;
+                bFinalCollide = false;
+            } else {
+                pos = pivot + fwd * ctrl.fDesiredMinDist;
+            }
+        } else {
+            ctrl.timeSinceSnapped = std::min(kSnapSettleTime, ctrl.timeSinceSnapped + tick.dT);
+            if (ctrl.timeSinceSnapped >= kSnapSettleTime)
+                fDistTarget = off[P::OFF_MINDIST];
+        }
+    }
+    if (m_nFlags & kShaking) {
+        OnShakeTick(tick, &pos);
+        bFinalCollide = true;
+    }
+    if (bFinalCollide)
+        Collide(pivot, &pos, true);
+    if (bTargeting) {
+        mOCS snapped;
+        if (HandleFollowSnap(pos, &snapped)) {
+            *pPos = snapped.origin;
+            return;
+        }
+    }
+    ctrl.filterConsts.SetPole(m_params.m_fMaxTimes[P::SPD_MOVEMENT]);
+    ctrl.fDesiredMinDist = ctrl.filterConsts.Step(fDistTarget, ctrl.minDistFilter);
+    for (int i = 3; i > 0; --i)
+        ctrl.filter[i] = ctrl.filter[i - 1];
+    ctrl.filter[0] = pos;
+    ctrl.posVel = (pos - GetPos()) * (1.0f / static_cast<float>(tick.dT.m_nTicks));
+    ctrl.fPosVel = ctrl.posVel.Length();
+    *pPos = pos;
+}

@@ -1,0 +1,278 @@
+// The game camera's look-at controllers: where the camera points each tick.
+// Nowhere in particular (the view is kept), at an entity, at a region point,
+// along a region point's own direction, at a point travelling along a region
+// path, or at the point of a path closest to the camera. A target that
+// cannot be found or whose region is not resident turns the controller off
+// with the view held.
+#include "gcGameCore/camera/gcGameCamera.h"
+
+#include <algorithm>
+
+#include "gcGameCameraMath.h"
+
+using gcCameraMath::PathPointInWorld;
+using gcCameraMath::ToLocal;
+using P = gcGameCameraParams;
+
+namespace {
+
+const mVec3 kWorldUp(0.0f, 0.0f, 1.0f);
+
+}  // namespace
+
+void gcGameCamera::LookAtNone(bool bSnap)
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    ctrl.Mode = LOOKATCTRL_NONE;
+    ctrl.hEntity = gcEntityHandle();
+    ctrl.hRegionPoint = gcRegionPointHandle();
+    ctrl.hPath = gcRegionPathHandle();
+    ctrl.fPathT = ctrl.fPathTDesired = ctrl.fPathTClosest = 0.0f;
+    if (bSnap)
+        LookAtWorld(m_camera.m_cameraToWorld);
+}
+
+void gcGameCamera::LookAtWorld(const mOCS& cameraToWorld)
+{
+    m_camera.SetCameraToWorld(cameraToWorld);
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    mQuat q;
+    m_camera.m_cameraToWorld.basis.GetQuat(&q);
+    const float fOffset = m_params.m_fOffsets[P::OFF_ENTITY];
+    ctrl.curLookAtWorld = GetPos() + m_camera.m_cameraToWorld.basis.forward;
+    for (int i = 0; i < 4; ++i) {
+        ctrl.filter[i] = q;
+        ctrl.entityOffsetFilter[i] = fOffset;
+        ctrl.posFilter[i] = ctrl.curLookAtWorld;
+    }
+    ctrl.fEntityOffset = fOffset;
+    ctrl.fCurLookAtK = 0.0f;
+    ctrl.filterConsts.SetPole(0.0f);
+}
+
+void gcGameCamera::LookAtWorld(const mVec3& from, const mVec3& to)
+{
+    mOCS view;
+    view.LookAt(from, to, kWorldUp);
+    LookAtWorld(view);
+}
+
+void gcGameCamera::LookAtEntity(gcEntityHandle hEntity, bool bSnap)
+{
+    gcEntity* pEntity = gcEntityMgr::GetPtr(hEntity);
+    mOCS world;
+    // A deactivated or frozen entity is not looked at.
+    if (!GetEntityWorld(pEntity, &world) || !pEntity->IsActive()) {
+        LookAtNone(true);
+        return;
+    }
+    LookAtNone(false);
+    m_LookAtCtrl.Mode = LOOKATCTRL_LOOKATENTITY;
+    m_LookAtCtrl.hEntity = hEntity;
+    if (bSnap)
+        LookAtWorld(GetPos(), world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY]);
+}
+
+void gcGameCamera::LookAtPoint(gcRegionPointHandle hPoint, bool bSnap)
+{
+    const gcRegionPoint* pPoint = gcRegionPointMgr::GetPtr(hPoint);
+    mOCS world;
+    if (!pPoint || !pPoint->GetLocalToWorld(&world)) {
+        LookAtNone(true);
+        return;
+    }
+    LookAtNone(false);
+    m_LookAtCtrl.Mode = LOOKATCTRL_LOOKATPOINT;
+    m_LookAtCtrl.hRegionPoint = hPoint;
+    if (bSnap)
+        LookAtWorld(GetPos(), world.origin);
+}
+
+void gcGameCamera::LookThroughPoint(gcRegionPointHandle hPoint, bool bSnap)
+{
+    const gcRegionPoint* pPoint = gcRegionPointMgr::GetPtr(hPoint);
+    mOCS world;
+    if (!pPoint || !pPoint->GetLocalToWorld(&world)) {
+        LookAtNone(true);
+        return;
+    }
+    LookAtNone(false);
+    m_LookAtCtrl.Mode = LOOKATCTRL_LOOKTHROUGHPOINT;
+    m_LookAtCtrl.hRegionPoint = hPoint;
+    if (bSnap) {
+        world.origin = GetPos();
+        LookAtWorld(world);
+    }
+}
+
+void gcGameCamera::LookAtPath(gcRegionPathHandle hPath, float fStart, float fEnd, bool bStartClosest, bool bSnap)
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    LookAtNone(false);
+    ctrl.hPath = hPath;
+    mOCS pathToWorld;
+    const gcRegionPath* pPath = ctrl.GetPath(&pathToWorld);
+    if (!pPath) {
+        LookAtNone(true);
+        return;
+    }
+    const ePath& path = pPath->m_path;
+    ctrl.Mode = LOOKATCTRL_LOOKATPATH;
+    ctrl.fPathTClosest = path.FindClosestPoint(ToLocal(ctrl.curLookAtWorld, pathToWorld));
+    ctrl.fPathT = bStartClosest ? ctrl.fPathTClosest : path.Units2PathT(fStart * path.m_fLength, 0.0f, true);
+    ctrl.fPathTDesired = path.Units2PathT(fEnd * path.m_fLength, 0.0f, true);
+    if (bSnap)
+        LookAtWorld(GetPos(), PathPointInWorld(path, ctrl.fPathT, pathToWorld));
+}
+
+void gcGameCamera::LookAtPathClosest(gcRegionPathHandle hPath, bool bSnap)
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    LookAtNone(false);
+    ctrl.hPath = hPath;
+    mOCS pathToWorld;
+    const gcRegionPath* pPath = ctrl.GetPath(&pathToWorld);
+    if (!pPath) {
+        LookAtNone(true);
+        return;
+    }
+    ctrl.Mode = LOOKATCTRL_LOOKATPATHCLOSEST;
+    if (bSnap) {
+        const float t = pPath->m_path.FindClosestPoint(ToLocal(GetPos(), pathToWorld));
+        LookAtWorld(GetPos(), PathPointInWorld(pPath->m_path, t, pathToWorld));
+    }
+}
+
+void gcGameCamera::SnapCurLookAt()
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    switch (ctrl.Mode) {
+    case LOOKATCTRL_LOOKATENTITY:
+        LookAtEntity(ctrl.hEntity, true);
+        break;
+    case LOOKATCTRL_LOOKATPOINT:
+        LookAtPoint(ctrl.hRegionPoint, true);
+        break;
+    case LOOKATCTRL_LOOKTHROUGHPOINT:
+        LookThroughPoint(ctrl.hRegionPoint, true);
+        break;
+    case LOOKATCTRL_LOOKATPATH: {
+        const float fDesired = ctrl.fPathTDesired;  // a parameter, where the command takes a fraction
+        LookAtPath(ctrl.hPath, ctrl.fPathTClosest, fDesired, true, true);
+        if (ctrl.Mode == LOOKATCTRL_LOOKATPATH)
+            ctrl.fPathTDesired = fDesired;
+        break;
+    }
+    case LOOKATCTRL_LOOKATPATHCLOSEST:
+        LookAtPathClosest(ctrl.hPath, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void gcGameCamera::OnLookAtNone(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    SmoothLookAtQuat(tick.dT, nullptr, 0.0f, true, pOutHPR);
+}
+
+void gcGameCamera::RunLookAtCtrl(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    switch (m_LookAtCtrl.Mode) {
+    case LOOKATCTRL_NONE:
+        OnLookAtNone(tick, pOutHPR);
+        break;
+    case LOOKATCTRL_LOOKATENTITY:
+        OnLookAtEntityTick(tick, pOutHPR);
+        break;
+    case LOOKATCTRL_LOOKATPOINT:
+        OnLookAtPointTick(tick, pOutHPR);
+        break;
+    case LOOKATCTRL_LOOKTHROUGHPOINT:
+        OnLookThroughPointTick(tick, pOutHPR);
+        break;
+    case LOOKATCTRL_LOOKATPATH:
+        OnLookAtPathTick(tick, pOutHPR);
+        break;
+    case LOOKATCTRL_LOOKATPATHCLOSEST:
+        OnLookAtPathClosestTick(tick, pOutHPR);
+        break;
+    default:
+        pOutHPR->Set(0.0f, 0.0f, 0.0f);
+        break;
+    }
+}
+
+void gcGameCamera::DropLookAt(mVec3* pOutHPR)
+{
+    m_camera.m_cameraToWorld.basis.GetHPR(&pOutHPR->x, &pOutHPR->y, &pOutHPR->z);
+    LookAtNone(true);
+}
+
+void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    mOCS world;
+    if (!GetEntityWorld(gcEntityMgr::GetPtr(m_LookAtCtrl.hEntity), &world))
+        return DropLookAt(pOutHPR);
+    const mVec3 target = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+}
+
+void gcGameCamera::OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    const gcRegionPoint* pPoint = gcRegionPointMgr::GetPtr(m_LookAtCtrl.hRegionPoint);
+    mOCS world;
+    if (!pPoint || !pPoint->GetLocalToWorld(&world))
+        return DropLookAt(pOutHPR);
+    SmoothLookAtQuat(tick.dT, &world.origin, 0.0f, false, pOutHPR);
+}
+
+void gcGameCamera::OnLookThroughPointTick(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    const gcRegionPoint* pPoint = gcRegionPointMgr::GetPtr(m_LookAtCtrl.hRegionPoint);
+    mOCS world;
+    if (!pPoint || !pPoint->GetLocalToWorld(&world))
+        return DropLookAt(pOutHPR);
+    mVec3 hpr;
+    world.basis.GetHPR(&hpr.x, &hpr.y, &hpr.z);
+    SmoothLookAtQuat(tick.dT, &hpr, false, pOutHPR);
+}
+
+void gcGameCamera::OnLookAtPathClosestTick(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    mOCS pathToWorld;
+    const gcRegionPath* pPath = m_LookAtCtrl.GetPath(&pathToWorld);
+    if (!pPath)
+        return DropLookAt(pOutHPR);
+    const float t = pPath->m_path.FindClosestPoint(ToLocal(GetPos(), pathToWorld));
+    const mVec3 target = PathPointInWorld(pPath->m_path, t, pathToWorld);
+    SmoothLookAtPos(tick.dT, &target, 0.0f, false, pOutHPR);
+}
+
+void gcGameCamera::OnLookAtPathTick(const gcMsgTick& tick, mVec3* pOutHPR)
+{
+    gcLookAtCtrl& ctrl = m_LookAtCtrl;
+    mOCS pathToWorld;
+    const gcRegionPath* pPath = ctrl.GetPath(&pathToWorld);
+    if (!pPath)
+        return DropLookAt(pOutHPR);
+    const float fTicks = static_cast<float>(tick.dT.m_nTicks);
+    if (m_PosCtrl.Mode == POSCTRL_FOLLOWPATH && m_PosCtrl.hPath == ctrl.hPath) {
+        // Dolly: the look-at point leads the camera down the path, rolling
+        // with it; arriving ends both moves where the camera stands.
+        float fRoll = 0.0f;
+        const float fSpeed = std::max(m_PosCtrl.fPosVel * fTicks, kMinPathSpeed);
+        const bool bMoving = ctrl.HandleFollowPath(fSpeed, ToLocal(GetPos(), pathToWorld), &fRoll);
+        const mVec3 target = PathPointInWorld(pPath->m_path, ctrl.fPathT, pathToWorld);
+        SmoothLookAtQuat(tick.dT, &target, fRoll, false, pOutHPR);
+        if (!bMoving) {
+            FollowNone(true);
+            LookAtNone(true);
+        }
+        return;
+    }
+    const float fSpeed = m_params.m_fMaxVels[P::SPD_LOOKAT] * cTimeValue::SECONDS_PER_TICK * fTicks;
+    ctrl.HandleFollowPath(std::max(fSpeed, kMinPathSpeed), ToLocal(ctrl.curLookAtWorld, pathToWorld), nullptr);
+    const mVec3 target = PathPointInWorld(pPath->m_path, ctrl.fPathT, pathToWorld);
+    SmoothLookAtPos(tick.dT, &target, 0.0f, false, pOutHPR);
+}

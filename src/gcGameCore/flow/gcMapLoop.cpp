@@ -1,0 +1,448 @@
+// The map loop: entering a map, its fixed frame step and leaving it. Every
+// step of the simulation is the same 20-tick message; drawing uses the cull
+// of the previous step. Main thread; the loaders' threads are only started
+// and waited for here.
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eFog.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eLight.h"
+#include "eEngine/eListener.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eVideo.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMapCinematics.h"
+#include "gcGameCore/flow/gcMultiRegionLoader.h"
+#include "gcGameCore/flow/gcMusic.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcRegionLoader.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/script/gcMsg.h"
+#include "gcGameCore/values/gcValControllerState.h"
+#include "mMath/mRand.h"
+
+gcMapCinematics* gcMapCinematics::s_pCinematics = nullptr;
+
+namespace {
+
+const cTimeValue kTick(cTimeValue::TICKS_PER_SECOND / 30);
+const cTimeValue kSfxFadeOut(198);  // 0.33 s
+const cTimeValue kSfxFadeIn(60);    // 0.1 s
+constexpr float kDegToRad = 0.017453292f;
+constexpr float kCameraFarClip = 512.0f;
+constexpr float kNearPlaneOffset = 0.1f;
+
+gcMapCinematics* Cinematics()
+{
+    return gcMapCinematics::s_pCinematics;
+}
+
+bool CinematicPlaying()
+{
+    return Cinematics() && Cinematics()->IsPlaying();
+}
+
+void ApplyEmpty(const gcEvent& event)
+{
+    event.Apply(gcEventParams(), gcEventStackData());
+}
+
+eCamera& Camera()
+{
+    return gcGameCamera::Get()->m_camera;
+}
+
+bool Filtered(bool bOnlyActive, bool bActive)
+{
+    return bOnlyActive && !bActive;
+}
+
+}  // namespace
+
+mVec3 gcMap::Direction(float fHeading, float fPitch)
+{
+    const float h = fHeading * kDegToRad;
+    const float p = fPitch * kDegToRad;
+    return mVec3{-std::cos(p) * std::sin(h), std::cos(p) * std::cos(h), std::sin(p)};
+}
+
+void gcMap::StartRun(const gcMsgTick& tick)
+{
+    // Saved progress is applied here once the save game is part of the build.
+    eCamera& camera = Camera();
+    mFrustum frustum = camera.m_frustum;
+    frustum.planes[mFrustum::kNear].offset = kNearPlaneOffset;
+    frustum.planes[mFrustum::kFar].offset = -m_fFarClip;
+    camera.m_fFarClip = kCameraFarClip;
+    camera.SetFrustum(frustum);
+    eInput::Reset();
+    eListener::Initialize();
+    gcGameCamera::Get()->Reset(false);
+    eFog::ResetFog(camera);
+    gcRegionLoader::Get()->Clear();
+    UpdateRegions(true);
+    const gcMsgUnfreeze unfreeze;
+    SendToLoadedRegions(unfreeze, false);
+    if (gcGame::s_pGame)
+        ApplyEmpty(gcGame::s_pGame->m_onMapStarted);
+    ApplyEmpty(m_onMapStarted);
+    if (gcPlayerConfig::s_pPlayerConfig)
+        ApplyEmpty(gcPlayerConfig::s_pPlayerConfig->onMapStarted);
+    HandleBackgroundCinematicLoading();
+    Update(tick);
+    Cull();
+}
+
+void gcMap::Run()
+{
+    const gcMsgTick tick(kTick);
+    StartRun(tick);
+    while (cUpdateOS()) {
+        Draw();
+        Update(tick);
+        Cull();
+        eVideo::Flip();
+        HandleCinematicSkip();
+        if ((m_nFlags & kFlagEndMap) && !gcUI::Get()->GetPausingDialog())
+            break;
+    }
+    Draw();
+    eVideo::Flip();
+    EndRun();
+}
+
+void gcMap::EndRun()
+{
+    const bool bGoingOn = cUpdateOS();
+    gcUI::Get()->CloseAllDialogs(bGoingOn);
+    if (CinematicPlaying())
+        Cinematics()->Stop(bGoingOn);
+    gcMusic::StopAllMusic();
+    for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})
+        eAudio::FreeGroup(group);
+    eMaterial::SetGlobalFog(false, &Camera(), mVec3{0.0f, 0.0f, 0.0f}, 0.0f, 1.0f);
+    gcRegionLoader::Get()->WaitForFinish();
+    if (Cinematics())
+        Cinematics()->WaitForStreamedLoad();
+    m_nFlags &= ~kFlagNoCinematicEvents;
+    const gcMsgDeactivate deactivate;
+    SendToTimers(deactivate, true);
+    if (CinematicPlaying())
+        Cinematics()->Send(deactivate);
+    SendToLoadedRegions(deactivate, true);
+    if (Cinematics() && Cinematics()->GetResidentStreamedPool())
+        Cinematics()->DeleteResidentStreamed();
+    for (int32_t slot = std::max(m_effectTemplates.m_nBegin, 0); slot < m_effectTemplates.m_nEnd; ++slot) {
+        if (gcEffectTemplate* p = gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(slot)))
+            p->ReleaseInstances();
+    }
+    if (gcPlayerConfig::s_pPlayerConfig)
+        ApplyEmpty(gcPlayerConfig::s_pPlayerConfig->onMapEnded);
+    ApplyEmpty(m_onMapEnded);
+    if (gcGame::s_pGame)
+        ApplyEmpty(gcGame::s_pGame->m_onMapEnded);
+    gcPlayer::Get()->UpdatePlayerConfig(-1);
+    eListener::Uninitialize();
+    FreeMapAllocatedMemory();
+    gcPlayer::FreePlayerConfigMemory();
+}
+
+void gcMap::Draw()
+{
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    pCamera->BeginRender();
+    eVideo::Clear(true, true, 0x00000000, 1.0f, nullptr);
+    eMaterial::ApplyNull();
+    eLight::EnableDirectional(true);
+    const mVec4 black{0.0f, 0.0f, 0.0f, 1.0f};
+    const mVec4 diffuse{m_lightDiffuse.x, m_lightDiffuse.y, m_lightDiffuse.z, 1.0f};
+    eLight::SetDirectional(Direction(m_fLightHeading, m_fLightPitch), black, diffuse, black);
+    eMaterial::SetGlobalAmbient(m_lightAmbient);
+    eLight::ApplyDirectional();
+    eZone::DrawAll(pCamera->m_camera, false);
+    eMaterial::SetGlobalFog(false, &pCamera->m_camera, mVec3{0.0f, 0.0f, 0.0f}, 0.0f, 1.0f);
+    pCamera->Draw();
+    pCamera->EndRender();
+}
+
+void gcMap::Cull()
+{
+    eVideo::PreCull();
+    eZone::CullAll(Camera());
+}
+
+void gcMap::Update(const gcMsgTick& tick)
+{
+    HandleMultiRegionLoad();
+    eInput::Update(tick.dT, true);
+    const gcValControllerState changed(gcValControllerState::STATE_CHANGED, eInput::JOYBTN_1);
+    if (changed.Get(gcEventParams()) != 0.0f && gcPlatformConfig::s_pPlatformConfig)
+        ApplyEmpty(gcPlatformConfig::s_pPlatformConfig->onControllerChanged);
+    eZone::InvalidateDynamicCollisionCache();
+    if (m_nFlags & kFlagPaused) {
+        if (!eAudio::IsGroupPaused(eAudio::ACG_SFX))
+            eAudio::PauseGroup(true, eAudio::ACG_SFX, kSfxFadeOut);
+    } else {
+        HandleBackgroundCinematicLoading();
+        if (!CinematicPlaying())
+            HandleBackgroundLoading();
+        CalculateWindVelocity(tick.dT);
+        for (eCollisionCache* pCache : {eZone::s_pStaticColCache, eZone::s_pDynamicColCache}) {
+            if (pCache)
+                pCache->m_nLockedTris = 0;
+        }
+        SendToTimers(tick, true);
+        if (CinematicPlaying())
+            Cinematics()->Send(tick);
+        if (m_nStreamedCinematicToLoad == -1 && !CinematicPlaying())
+            ReleaseStreamedCinematic();
+        SendToLoadedRegions(tick, true);
+        if (eAudio::IsGroupPaused(eAudio::ACG_SFX))
+            eAudio::PauseGroup(false, eAudio::ACG_SFX, kSfxFadeIn);
+        gcPlayer::UpdateTimePlayed(tick.dT);
+    }
+    gcUI::Get()->Update(tick);
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    pCamera->Send(tick);
+    eListener::Update(pCamera->m_camera.m_cameraToWorld);
+    gcMusic::Update();
+    eAudio::Update(tick.dT, pCamera->m_camera.m_cameraToWorld);
+    eFog::UpdateFog(pCamera->m_camera, tick.dT);
+    HandleGamePaused();
+}
+
+// A finished streamed cinematic gives its pool back: whatever still points
+// into it hears of the reset first.
+void gcMap::ReleaseStreamedCinematic()
+{
+    cMemPool* pPool = Cinematics() ? Cinematics()->GetResidentStreamedPool() : nullptr;
+    if (!pPool)
+        return;
+    HandleMemPoolReset(pPool);
+    Cinematics()->DeleteResidentStreamed();
+}
+
+void gcMap::CalculateWindVelocity(cTimeValue step)
+{
+    if (m_windTime.m_nTicks <= 0) {
+        const float fHeading = m_fWindHeading + 45.0f * mRandTol();
+        m_windTime = cTimeValue(static_cast<int32_t>((2.0f + 5.0f * mRand()) * 600.0f));
+        gcEffect::SetForces(Direction(fHeading, m_fWindPitch) * m_fWindSpeed, m_gravity);
+    }
+    m_windTime = m_windTime - step;
+}
+
+// The pause flag follows the pausing dialog one tick late; the press that
+// opened the dialog is then seen as held, not as a new press in the game.
+void gcMap::HandleGamePaused()
+{
+    const gcUIDialog* pPausing = gcUI::Get()->GetPausingDialog();
+    if ((m_nFlags & kFlagPaused) && !pPausing) {
+        m_nFlags &= ~kFlagPaused;
+    } else if (!(m_nFlags & kFlagPaused) && pPausing) {
+        m_nFlags |= kFlagPaused;
+        eInput::Update(cTimeValue(0), false);
+    }
+}
+
+void gcMap::HandleMemPoolReset(const cMemPool* pPool)
+{
+    for (int32_t slot = std::max(m_entities.m_nBegin, 0); slot < m_entities.m_nEnd; ++slot) {
+        if (gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot)))
+            p->OnMemPoolReset(pPool);
+    }
+    if (gcEntity* pPlayer = gcPlayer::Get()->m_pEntity)
+        pPlayer->OnMemPoolReset(pPool);
+    gcUI::Get()->OnMemPoolReset(pPool);
+    gcGameCamera::Get()->OnMemPoolReset(pPool);
+}
+
+void gcMap::SendToTimers(const gcMsg& msg, bool bOnlyActive)
+{
+    for (int32_t slot = std::max(m_timers.m_nBegin, 0); slot < m_timers.m_nEnd; ++slot) {
+        gcTimer* p = gcTimerMgr::GetPtr(gcTimerMgr::GetHandle(slot));
+        if (p && !Filtered(bOnlyActive, (p->m_nFlags & gcTimer::kRunning) != 0))
+            p->Send(msg);
+    }
+}
+
+void gcMap::SendToLoadedRegions(const gcMsg& msg, bool bOnlyActive)
+{
+    for (gcRegion* p : gcRegion::s_pRegions) {
+        if (p)
+            SendToRegion(p->m_nRegionId, msg, bOnlyActive);
+    }
+}
+
+void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
+{
+    if (m_pRegionTriggers) {
+        for (int32_t slot = std::max(m_pRegionTriggers->m_nBegin, 0); slot < m_pRegionTriggers->m_nEnd; ++slot) {
+            gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
+            if (p && p->m_nRegionId == nRegionId)
+                p->Send(msg);  // triggers take every message: an unfreeze may enable them
+        }
+    }
+    for (int32_t slot = std::max(m_effects.m_nBegin, 0); slot < m_effects.m_nEnd; ++slot) {
+        gcEffect* p = gcEffectMgr::GetPtr(gcEffectMgr::GetHandle(slot));
+        if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !p->m_pParentEffect &&
+            !Filtered(bOnlyActive, p->IsRunning()))
+            p->Send(msg);
+    }
+    const auto sendToInstances = [&](int32_t begin, int32_t end) {
+        for (int32_t slot = std::max(begin, 0); slot < end; ++slot) {
+            if (gcEffectTemplate* p = gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(slot)))
+                p->SendToInstances(nRegionId, msg);
+        }
+    };
+    sendToInstances(m_effectTemplates.m_nBegin, m_effectTemplates.m_nEnd);
+    if (const gcGameState* pState = gcGameState::s_pGameState; pState && pState->m_pEffectTemplates)
+        sendToInstances(pState->m_pEffectTemplates->m_nBegin, pState->m_pEffectTemplates->m_nEnd);
+    for (int32_t slot = std::max(m_entities.m_nBegin, 0); slot < m_entities.m_nEnd; ++slot) {
+        gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot));
+        if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !Filtered(bOnlyActive, p->IsActive()))
+            p->Send(msg);
+    }
+    gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
+    if (pPlayer && pPlayer->m_nRegionId == nRegionId && !Filtered(bOnlyActive, pPlayer->IsActive()))
+        pPlayer->Send(msg);
+}
+
+void gcMap::HandleMultiRegionLoad()
+{
+    if (m_nMultiRegionToLoad < 0 || m_nCinematicLoadingFrame >= 0)
+        return;
+    const gcMsgFreeze freeze;
+    SendToLoadedRegions(freeze, true);
+    if (m_pPreMultiRegionLoad)
+        ApplyEmpty(*m_pPreMultiRegionLoad);
+    gcRegionLoader::Get()->WaitForFinish();
+    if (Cinematics())
+        Cinematics()->WaitForStreamedLoad();
+    gcMultiRegionLoader::Get()->Load(m_nMultiRegionToLoad);
+    UpdateRegions(true);
+    eZone::InvalidateStaticCollisionCache();
+    const gcMsgUnfreeze unfreeze;
+    SendToLoadedRegions(unfreeze, false);
+    if (m_pPostMultiRegionLoad)
+        ApplyEmpty(*m_pPostMultiRegionLoad);
+    m_pPreMultiRegionLoad = m_pPostMultiRegionLoad = nullptr;
+    m_nMultiRegionToLoad = -1;
+    m_nLoadingRegionId = -1;
+    m_nUnloadingRegionIndex = -1;
+    m_nLoadingFrame = 0;
+}
+
+bool gcMap::IsCinematicPlaying() const
+{
+    return m_nStreamedCinematicToLoad >= 0 || m_pCinematicToPlay ||
+           (Cinematics() && Cinematics()->IsStreamedLoading()) || CinematicPlaying() ||
+           (m_nFlags & kFlagNoCinematicEvents);
+}
+
+void gcMap::SetCinematicToPlay(cBase* pCinematic, int nStreamed)
+{
+    if (!Cinematics()) {
+        cLogWarn_("gcMap: cinematic request dropped: this build plays no cinematics");
+        return;
+    }
+    if (CinematicPlaying())
+        m_nFlags |= kFlagNoCinematicEvents;
+    Cinematics()->WaitForStreamedLoad();
+    m_nCinematicLoadingFrame = -1;
+    m_nStreamedCinematicToLoad = nStreamed;
+    m_pCinematicToPlay = pCinematic;
+}
+
+void gcMap::HandleBackgroundCinematicLoading()
+{
+    if (m_nLoadingRegionId >= 0 || (!m_pCinematicToPlay && m_nStreamedCinematicToLoad == -1) || !Cinematics())
+        return;
+    const bool bStreamed = m_pCinematicToPlay == nullptr;
+    int& f = m_nCinematicLoadingFrame;
+    if (f == -1) {
+        f = 0;
+        if (CinematicPlaying())
+            Cinematics()->Stop(true);
+        return;
+    }
+    if (f == 0) {
+        if (bStreamed) {
+            ReleaseStreamedCinematic();
+            Cinematics()->StartStreamedLoad(m_nStreamedCinematicToLoad);
+        }
+        if (!(m_nFlags & kFlagNoCinematicEvents) && gcGame::s_pGame)
+            ApplyEmpty(gcGame::s_pGame->m_onCinematicStarted);
+        f = 1;
+        return;
+    }
+    if (bStreamed && Cinematics()->IsStreamedLoading()) {
+        if (++f >= kLeadInFrames)
+            Cinematics()->WaitForStreamedLoad();
+        return;
+    }
+    if (f < kLeadInFrames) {
+        m_nFlags |= kFlagCinematicLeadIn;
+        ++f;
+        return;
+    }
+    m_nFlags &= ~kFlagCinematicLeadIn;
+    // A streamed load that failed leaves nothing to start.
+    if (!bStreamed)
+        Cinematics()->Play(m_pCinematicToPlay);
+    else if (!Cinematics()->PlayResidentStreamed())
+        cLogError_("gcMap: streamed cinematic %d did not load; nothing plays", m_nStreamedCinematicToLoad);
+    f = -1;
+    m_pCinematicToPlay = nullptr;
+    m_nStreamedCinematicToLoad = -1;
+    m_nFlags &= ~kFlagNoCinematicEvents;
+}
+
+void gcMap::HandleCinematicSkip()
+{
+    if (!CinematicPlaying() || (m_nFlags & (kFlagEndMap | kFlagPaused)) || !Cinematics()->IsSkippable())
+        return;
+    const gcValControllerState skip(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_UI_CINEMATICSKIP);
+    if (skip.Get(gcEventParams()) == 0.0f)
+        return;
+    const float fVolume = eAudio::s_fMasterVolume;
+    eAudio::s_fMasterVolume = 0.0f;
+    const bool bRumble = eInput::s_bRumble;
+    if (bRumble)
+        eInput::StopRumble();
+    eInput::s_bRumble = false;
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    for (int i = 0; i < 2; ++i) {
+        pCamera->BeginRender();
+        eVideo::Clear(true, true, 0x00000000, 1.0f, nullptr);
+        pCamera->EndRender();
+        eVideo::Flip();
+    }
+    const gcMsgTick tick(kTick);
+    while (CinematicPlaying() && cUpdateOS()) {
+        Update(tick);
+        if ((m_nFlags & kFlagPaused) || ((m_nFlags & kFlagEndMap) && !gcUI::Get()->GetPausingDialog()))
+            break;
+    }
+    eAudio::s_fMasterVolume = std::clamp(fVolume, 0.0f, 1.0f);
+    if (bRumble != eInput::s_bRumble)
+        eInput::StopRumble();
+    eInput::s_bRumble = bRumble;
+    Cull();
+}

@@ -1,0 +1,155 @@
+// The map's resident regions: loading them into their slots, and placing
+// and attaching their zones around the current one.
+
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcRegion.h"
+
+namespace {
+
+void DeleteRegion(int slot)
+{
+    if (gcRegion* p = gcRegion::s_pRegions[slot])
+        std::destroy_at(p);
+    gcRegion::s_pRegions[slot] = nullptr;
+}
+
+void Attach(gcRegion& region)
+{
+    if (!region.m_pZone)
+        return;
+    eZone::s_pZones[region.m_nRegionIndex] = region.m_pZone;
+    region.m_pZone->m_nZoneIndex = region.m_nRegionIndex;
+}
+
+void PlaceAt(gcRegion& region, const mVec3& origin)
+{
+    if (!region.m_pZone)
+        return;
+    region.m_pZone->m_localToWorld.MakeIdentity();
+    region.m_pZone->m_localToWorld.origin = origin;
+}
+
+gcRegion* Current()
+{
+    return gcRegion::GetResident(gcRegion::s_nCurrentRegion);
+}
+
+}  // namespace
+
+bool gcMap::LoadRegion(int nRegionId, int slot)
+{
+    if (slot < 0 || slot >= gcRegion::kMaxResident || nRegionId < 0 || nRegionId >= kMaxRegionNames)
+        return false;
+    cStr name;
+    gcRegion::GetFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, m_nMapId, nRegionId, &name);
+    cFile file;
+    if (!file.Open(name))
+        return false;
+    DeleteRegion(slot);
+    cMemPool& pool = gcGame::s_regionPools[slot];
+    gcGameConfig::PrepPool(pool, gcGameConfig::GetRegionPoolSize());
+    gcRegion* pRegion = pool.New<gcRegion>();
+    if (!pRegion)
+        return false;
+    pRegion->m_nRegionIndex = slot;
+    pRegion->m_nRegionId = nRegionId;
+    if (!pRegion->Read(file, &pool)) {
+        cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+        std::destroy_at(pRegion);
+        pool.Reset();
+        // The slot is empty now: it can no longer be the current one.
+        if (gcRegion::s_nCurrentRegion == slot)
+            gcRegion::s_nCurrentRegion = -1;
+        return false;
+    }
+    gcRegion::s_pRegions[slot] = pRegion;
+    file.Close();
+    return true;
+}
+
+bool gcMap::LoadRegions(int nRegionId)
+{
+    gcRegion* pCurrent = Current();
+    if (pCurrent && pCurrent->m_nRegionId == nRegionId)
+        return true;
+    int slot = gcRegion::FindSlot(nRegionId);
+    if (slot < 0) {
+        // A failed load leaves the current region as it was.
+        if (!LoadRegion(nRegionId, 0))
+            return false;
+        slot = 0;
+    }
+    gcRegion::s_nCurrentRegion = slot;
+    pCurrent = gcRegion::s_pRegions[slot];
+    for (int other = 0; other < gcRegion::kMaxResident; ++other) {
+        const gcRegion* p = gcRegion::s_pRegions[other];
+        if (other != slot && p && !pCurrent->HasNeighbor(p->m_nRegionId))
+            DeleteRegion(other);
+    }
+    for (int32_t nNeighbor : pCurrent->m_nNeighbors) {
+        if (nNeighbor < 0 || gcRegion::FindSlot(nNeighbor) >= 0)
+            continue;
+        int free = -1;
+        for (int s = gcRegion::kMaxResident - 1; s >= 0 && free < 0; --s) {
+            if (s != slot && !gcRegion::s_pRegions[s])
+                free = s;
+        }
+        if (free < 0 || !LoadRegion(nNeighbor, free))
+            return false;
+    }
+    return true;
+}
+
+void gcMap::UpdateRegions(bool bAttach)
+{
+    gcRegion* pCurrent = Current();
+    if (!pCurrent)
+        return;
+    PlaceAt(*pCurrent, mVec3{0.0f, 0.0f, 0.0f});
+    if (bAttach)
+        Attach(*pCurrent);
+    for (int k = 0; k < gcRegion::kMaxNeighbors; ++k) {
+        const int32_t nNeighbor = pCurrent->m_nNeighbors[k];
+        gcRegion* p = nNeighbor < 0 ? nullptr : gcRegion::GetResident(gcRegion::FindSlot(nNeighbor));
+        if (!p)
+            continue;
+        if (bAttach)
+            Attach(*p);
+        PlaceAt(*p, pCurrent->m_neighborOffsets[k]);
+    }
+}
+
+int gcMap::GetRegionToLoad() const
+{
+    const gcRegion* pCurrent = Current();
+    if (!pCurrent)
+        return -1;
+    for (int32_t nNeighbor : pCurrent->m_nNeighbors) {
+        if (nNeighbor >= 0 && gcRegion::FindSlot(nNeighbor) < 0)
+            return nNeighbor;
+    }
+    return -1;
+}
+
+int gcMap::BuildAvailableRegionList(int* pList) const
+{
+    const gcRegion* pCurrent = Current();
+    int n = 0;
+    for (int slot = 0; slot < gcRegion::kMaxResident; ++slot) {
+        if (slot == gcRegion::s_nCurrentRegion)
+            continue;
+        const gcRegion* p = gcRegion::s_pRegions[slot];
+        if (!p || !pCurrent || !pCurrent->HasNeighbor(p->m_nRegionId))
+            pList[n++] = slot;
+    }
+    return n;
+}

@@ -1,0 +1,457 @@
+// The camera's controllers, collision, trigger queries and stick directions,
+// run in a zone loaded from datagen data: region 1 resident in slot 0 at the
+// world origin, an entity, region points and paths of that region.
+#include "gcGameCore/camera/gcGameCamera.h"
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "eEngine/collisionTestSupport.h"
+#include "gcGameCore/entities/entityTestObjects.h"
+#include "gcGameCore/entities/gcRegionPath.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/script/gcScriptTestObjects.h"
+
+namespace {
+
+using C = gcGameCamera;
+using P = gcGameCameraParams;
+
+constexpr int kEntitySlot = 7, kPointSlot = 8, kPathSlot = 9, kPath2Slot = 10;
+const gcEntityHandle kEntity = gcEntityHandle::Make(kEntitySlot, 0x21);
+const gcRegionPointHandle kPoint = gcRegionPointHandle::Make(kPointSlot, 0x22);
+const gcRegionPathHandle kPath = gcRegionPathHandle::Make(kPathSlot, 0x23);
+const gcRegionPathHandle kAlongX = gcRegionPathHandle::Make(kPath2Slot, 0x24);
+
+#define EXPECT_VEC_NEAR(a, b, tol)                                                                              \
+    do {                                                                                                        \
+        const mVec3 va = (a), vb = (b);                                                                         \
+        EXPECT_TRUE(va.ApproxEqual(vb, tol)) << va.x << " " << va.y << " " << va.z << " vs " << vb.x << " " << vb.y \
+                                             << " " << vb.z;                                                    \
+    } while (0)
+
+class gcGameCameraControlTest : public CollisionTest {
+protected:
+    void SetUp() override
+    {
+        CollisionTest::SetUp();
+        s_regionId = 1;
+        gcEntityWorld::Funcs funcs{};
+        funcs.pGetRegionId = [](int slot) { return slot == 0 ? s_regionId : -1; };
+        m_oldFuncs = gcEntityWorld::Set(funcs);
+        m_oldRegion = C::SetCurrentRegionFunc([] { return s_regionId == 1 ? 0 : -1; });
+        m_oldTargeting = C::SetTargetingFunc([](const gcEntity*) { return s_bTargeting; });
+        s_bTargeting = false;
+        m_entity.m_nRegionId = 1;
+        m_entity.m_nEntityFlags = 0;
+        PlaceEntity({0, 0, 0});
+        gcEntityMgr::Add(kEntitySlot, &m_entity, 0x21);
+        m_point.m_nRegionId = 1;
+        m_point.m_localToRegion = MakeFrame(0, 10, 0, 90);
+        gcRegionPointMgr::Add(kPointSlot, &m_point, 0x22);
+        // Along +y through (0, 0, 0) .. (0, 30, 0), and along +x at y = 5.
+        gcRegionPathMgr::Add(kPathSlot, NewRegionPath(&m_pool, 1, {{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}}),
+                             0x23);
+        gcRegionPathMgr::Add(kPath2Slot,
+                             NewRegionPath(&m_pool, 1, {{0, 5, 0}, {10, 5, 0}, {20, 5, 0}, {30, 5, 0}, {40, 5, 0}}),
+                             0x24);
+        m_cam.Reset(true);
+    }
+    void TearDown() override
+    {
+        gcEntityMgr::s_pInstances[kEntitySlot] = nullptr;
+        gcRegionPointMgr::s_pInstances[kPointSlot] = nullptr;
+        gcRegionPathMgr::s_pInstances[kPathSlot] = nullptr;
+        gcRegionPathMgr::s_pInstances[kPath2Slot] = nullptr;
+        C::SetCurrentRegionFunc(m_oldRegion);
+        C::SetTargetingFunc(m_oldTargeting);
+        gcEntityWorld::Set(m_oldFuncs);
+        CollisionTest::TearDown();
+    }
+    void PlaceEntity(const mVec3& at, float heading = 0.0f)
+    {
+        m_entity.m_model.m_localToParent = MakeFrame(at.x, at.y, at.z, heading);
+        m_entity.m_model.m_nGeomFlags |= eGeom::kDirty;
+    }
+    void Tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i)
+            m_cam.Send(gcMsgTick(cTimeValue(20)));
+    }
+    mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+
+    static inline int s_regionId = 1;
+    static inline bool s_bTargeting = false;
+    C m_cam;
+    gcMap m_map;
+    gcTestEntity m_entity;
+    gcRegionPoint m_point;
+    gcTestBuilder b{m_pool};
+    gcEntityWorld::Funcs m_oldFuncs{};
+    C::CurrentRegionFunc m_oldRegion = nullptr;
+    C::TargetingFunc m_oldTargeting = nullptr;
+};
+
+TEST_F(gcGameCameraControlTest, FollowingSnapsBehindAndDownAndTheViewHolds)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({2, 3, 0}, 90);  // facing -x
+    m_cam.FollowEntity(kEntity, true);
+    const float back = 6.5f * std::cos(15.0f * 0.01745329f), up = 6.5f * std::sin(15.0f * 0.01745329f);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(2 + back, 3, up), 1e-3f);
+    EXPECT_VEC_NEAR(m_cam.m_camera.m_cameraToWorld.basis.forward, mVec3(-std::cos(0.2617994f), 0, -std::sin(0.2617994f)), 1e-3f);
+    EXPECT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+    EXPECT_NEAR(m_cam.m_curDesiredHPR.x, -90.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(m_cam.m_curDesiredHPR.y, 15.0f);
+    const mVec3 placed = m_cam.GetPos();
+    Tick(30);  // a standing entity: the camera keeps its place
+    EXPECT_VEC_NEAR(m_cam.GetPos(), placed, 1e-2f);
+    EXPECT_EQ(m_cam.m_nFlags & C::kBehindEntity, 0u);
+    s_regionId = 4;  // the entity's region is dropped
+    Tick();
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), placed, 1e-2f);
+}
+
+TEST_F(gcGameCameraControlTest, ATargetingCameraFartherThanOneAndAHalfDistancesSnapsBack)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    s_bTargeting = true;
+    const float c = std::cos(15.0f * 0.01745329f), sn = std::sin(15.0f * 0.01745329f);
+    struct Row {
+        float dist, speed;
+        mVec3 pos;  // after one tick
+    };
+    const Row rows[] = {
+        {10.0f, 0.01f, {0, -6.5f, 0}},              // snapped back along the view it had
+        {9.5f, 0.01f, {0, -9.5f * c, 9.5f * sn}},   // a moving entity: the distance holds
+        {9.5f, 0.0f, {0, -8.9f * c, 8.9f * sn}},    // a standing one: it eases towards 6.5
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.dist << " at " << r.speed);
+        m_entity.m_velocity.Set(0, r.speed, 0);
+        m_cam.FollowEntity(kEntity, true);
+        mOCS view;
+        view.LookAt({0, -r.dist, 0}, {0, 0, 0}, {0, 0, 1});
+        m_cam.MoveToWorld(view);
+        m_cam.FollowEntity(kEntity, false);
+        Tick();
+        // Turned behind and above the entity at once, unless snapped back.
+        EXPECT_VEC_NEAR(m_cam.GetPos(), r.pos, 1e-3f);
+    }
+}
+
+TEST_F(gcGameCameraControlTest, AWallPullsTheCameraInAtOnceAndLetsItOutAfterASecond)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -3, -20}, {-20, -3, 20}, {20, -3, 20}, {20, -3, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    m_cam.FollowEntity(kEntity, true);
+    EXPECT_NEAR(m_cam.GetPos().y, -3.0f + r, 2e-3f);  // in front of the wall by the collider's radius
+    Tick();
+    const float fPulled = m_cam.m_PosCtrl.fDesiredMinDist;
+    EXPECT_LT(fPulled, 3.2f);
+    EXPECT_EQ(m_cam.m_PosCtrl.timeSinceSnapped, cTimeValue(0));
+    // The entity walks away from the wall: the distance waits one second.
+    PlaceEntity({0, 40, 0});
+    m_cam.MoveToWorld(mVec3(0, 40 - fPulled, 0.5f));
+    m_cam.m_PosCtrl.fDesiredMinDist = fPulled;
+    for (float& f : m_cam.m_PosCtrl.minDistFilter)
+        f = fPulled;
+    m_cam.m_PosCtrl.timeSinceSnapped = cTimeValue(0);
+    Tick(29);
+    EXPECT_EQ(m_cam.m_PosCtrl.timeSinceSnapped, cTimeValue(580));
+    EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, fPulled, 2e-3f);  // filter rounding only
+    Tick(10);
+    EXPECT_EQ(m_cam.m_PosCtrl.timeSinceSnapped, cTimeValue(600));
+    EXPECT_GT(m_cam.m_PosCtrl.fDesiredMinDist, fPulled + 0.02f);
+    Tick(200);
+    EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, 6.5f, 0.05f);
+}
+
+TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const P defaults;
+    m_cam.Reorient(true, 1.5f, false);  // not following: nothing
+    EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, 0u);
+    m_cam.FollowEntity(kEntity, true);
+    struct Row {
+        float factor;
+        float scale;  // what the script's factor amounts to
+    };
+    for (const Row& row : {Row{1.5f, 1.5f}, Row{0.0f, 1.0f}, Row{-2.0f, 1.0f}, Row{4.0f, 4.0f}}) {
+        SCOPED_TRACE(row.factor);
+        m_cam.Reorient(true, row.factor, false);
+        EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, C::kReorienting);
+        EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxVels[P::SPD_LOOKAT], 3.0f * row.scale);
+        EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxTimes[P::SPD_LOOKAT], 0.75f / row.scale);
+        EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H], 0.98f / row.scale);
+        m_cam.Reorient(true, 10.0f, false);  // already reorienting: nothing
+        EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxVels[P::SPD_LOOKAT], 3.0f * row.scale);
+        m_cam.Reorient(false, row.factor, false);
+        EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, 0u);
+        for (int i = 0; i < P::MAX_SPEEDTYPES; ++i) {
+            EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxVels[i], defaults.m_fMaxVels[i]);
+            EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxTimes[i], defaults.m_fMaxTimes[i]);
+        }
+        EXPECT_FLOAT_EQ(m_cam.m_fFollowEntityHK, 0.98f);
+    }
+}
+
+TEST_F(gcGameCameraControlTest, TheAlternateOrientationOffsetsTheCurrentViewAndEndsReorienting)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    struct Row {
+        mVec3 offsets;
+        float heading, pitch;  // desired, from the view 180 / 15 after the snap
+    };
+    const Row rows[] = {
+        {{10, 20, 0}, -170, 35},
+        {{-30, 70, 0}, 150, 80},
+        {{0, -30, 0}, 180, -5},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.heading);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.Reorient(true, 1.5f, false);
+        m_cam.ReorientAlternate(r.offsets);
+        EXPECT_EQ(m_cam.m_nFlags & C::kAlternate, C::kAlternate);
+        Tick();
+        EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, 0u);
+        EXPECT_NEAR(m_cam.m_curDesiredHPR.x, r.heading, 1e-2f);
+        EXPECT_NEAR(m_cam.m_curDesiredHPR.y, r.pitch, 1e-2f);
+    }
+    m_cam.ReorientAlternate({0, 0, 0});
+    EXPECT_EQ(m_cam.m_nFlags & C::kAlternate, 0u);
+}
+
+TEST_F(gcGameCameraControlTest, CollideAnswersOnlyWhileFollowingAnEntity)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -3, -20}, {-20, -3, 20}, {20, -3, 20}, {20, -3, -20});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    const C::gcPosCtrlMode modes[] = {C::POSCTRL_NONE, C::POSCTRL_FOLLOWENTITY, C::POSCTRL_FOLLOWPATH_ENTITY,
+                                      C::POSCTRL_FOLLOWPATH, C::POSCTRL_MOVETOPOINT};
+    for (C::gcPosCtrlMode mode : modes) {
+        SCOPED_TRACE(mode);
+        m_cam.m_PosCtrl.Mode = mode;
+        m_cam.m_PosCtrl.hEntity = kEntity;
+        mVec3 pos(0, -6, 0);
+        const bool bHit = m_cam.Collide({0, 0, 0}, &pos, false);
+        EXPECT_EQ(bHit, mode == C::POSCTRL_FOLLOWENTITY);
+        EXPECT_VEC_NEAR(pos, bHit ? mVec3(0, -3 + r, 0) : mVec3(0, -6, 0), 1e-3f);
+    }
+    m_cam.m_PosCtrl.Mode = C::POSCTRL_FOLLOWENTITY;
+    m_cam.m_nCollisionMask = 0;  // meets no surface
+    mVec3 through(0, -6, 0);
+    EXPECT_FALSE(m_cam.Collide({0, 0, 0}, &through, false));
+    EXPECT_VEC_NEAR(through, mVec3(0, -6, 0), 1e-3f);
+    mVec3 pos(0, 0, 0.0005f);  // within the zero tolerance: nothing moves
+    EXPECT_FALSE(m_cam.Collide({0, 0, 0}, &pos, true));
+    EXPECT_EQ(pos, mVec3(0, 0, 0.0005f));
+}
+
+TEST_F(gcGameCameraControlTest, GetDirTurnsTheStickIntoAHorizontalWorldDirection)
+{
+    mOCS view;
+    view.LookAt({0, 0, 0}, {-1, 0, -1}, {0, 0, 1});  // heading 90, looking 45 degrees down
+    m_cam.MoveToWorld(view);
+    struct Row {
+        float x, y;
+        mVec3 dir;
+    };
+    const Row rows[] = {
+        {0, 1, {-1, 0, 0}}, {1, 0, {0, 1, 0}}, {0, 0, {0, 0, 0}}, {1, 1, {-0.7071068f, 0.7071068f, 0}},
+        {0, -0.2f, {1, 0, 0}},
+    };
+    for (const Row& r : rows) {
+        mVec3 dir;
+        m_cam.GetDir(r.x, r.y, &dir);
+        EXPECT_VEC_NEAR(dir, r.dir, 1e-5f);
+    }
+}
+
+TEST_F(gcGameCameraControlTest, TriggerQueriesFireAlongTheWholeMoveInOrder)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    auto trigger = [&](float y, gcRegionTrigger::gcRegionTriggerResponse respondTo, int tag) {
+        gcRegionTrigger* t = m_pool.New<gcRegionTrigger>();
+        t->m_nRegionId = 1;
+        t->m_respondTo = respondTo;
+        t->m_volume.SetVolumeSphere(2.0f);
+        t->m_volume.m_localToZone = MakeFrame(0, y, 0);
+        FillEvent(t->onEnter, b.Record(tag + 1));
+        FillEvent(t->onInside, b.Record(tag + 2));
+        FillEvent(t->onExit, b.Record(tag + 3));
+        t->Send(gcMsgUnfreeze());
+        return t;
+    };
+    trigger(0, gcRegionTrigger::RTR_CAMERA, 10);
+    gcRegionTrigger* second = trigger(10, gcRegionTrigger::RTR_CAMERA, 20);
+    trigger(5, gcRegionTrigger::RTR_ALLENTITIES, 30);  // the camera is no entity
+    struct Move {
+        mVec3 from, to;
+        std::vector<int32_t> tags;  // entered, then inside, then exited
+        unsigned int flags;
+    };
+    const Move moves[] = {
+        {{0, -20, 0}, {0, 1, 0}, {11}, 0},     // into the first
+        {{0, 1, 0}, {0, 4, 0}, {13}, 0},       // out of it
+        {{0, -20, 0}, {0, 20, 0}, {}, 0},     // through both in one fast move
+        {{0, 11, 0}, {0, 9, 0}, {22}, 0},      // inside the second
+        {{0, 0.5f, 0}, {0, 11, 0}, {21, 13}, 0},  // from the first into the second
+        {{0, 11, 0}, {0, 9, 0}, {21, 22}, 1},  // staying inside, asked to report it as entered
+    };
+    for (const Move& m : moves) {
+        TestLog().clear();
+        m_cam.MoveToWorld(m.to);
+        m_cam.QueryTriggers(m.from, m.flags);
+        std::vector<int32_t> tags = TestLogTags();
+        if (&m == &moves[2]) {
+            ASSERT_EQ(tags.size(), 4u);
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(tags[i] % 10, i < 2 ? 1 : 3) << i;  // both entered, then both exited
+            continue;
+        }
+        EXPECT_EQ(tags, m.tags);
+    }
+    ASSERT_EQ(TestLog().size(), 2u);
+    EXPECT_EQ(TestLog()[1].pInitiator, &m_cam);
+    EXPECT_EQ(TestLog()[1].pParticipant1, second);
+    s_regionId = 4;  // no current region: nothing fires
+    m_cam.QueryTriggers({0, -20, 0}, 0);
+    EXPECT_EQ(TestLog().size(), 2u);
+}
+
+TEST_F(gcGameCameraControlTest, APathIsFollowedToItsEndAndTheDollyStopsBothControllers)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    // Forwards from a quarter to three quarters, and backwards from the end:
+    // never back, and never past the end fraction.
+    for (auto [fStart, fEnd] : {std::pair{0.25f, 0.75f}, std::pair{1.0f, 0.0f}}) {
+        SCOPED_TRACE(fStart);
+        const float fSign = fEnd > fStart ? 1.0f : -1.0f;
+        m_cam.FollowPath(kPath, fStart, fEnd, false, true);
+        EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 30 * fStart, 0), 1e-3f);
+        float fLast = m_cam.m_PosCtrl.fPathT;
+        for (int i = 0; i < 1000; ++i) {
+            Tick();
+            EXPECT_GE(fSign * m_cam.m_PosCtrl.fPathT, fSign * fLast);
+            fLast = m_cam.m_PosCtrl.fPathT;
+        }
+        EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathT, m_cam.m_PosCtrl.fPathTDesired);
+        EXPECT_NEAR(m_cam.GetPos().y, 30 * m_cam.m_PosCtrl.fPathTDesired / 3, 0.05f);
+    }
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_FOLLOWPATH);  // alone it never stops
+    // Snapping again keeps both destinations (parameters 1.5 and 2).
+    m_cam.LookAtPath(kAlongX, 0.0f, 0.5f, false, false);
+    m_cam.FollowPath(kPath, 0.0f, 0.5f, false, false);
+    m_cam.SnapCurMovement();
+    m_cam.SnapCurLookAt();
+    EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathTDesired, 1.5f);
+    EXPECT_FLOAT_EQ(m_cam.m_LookAtCtrl.fPathTDesired, 2.0f);
+
+    // The dolly: looking along the same path, the camera runs on its view
+    // and both controllers stop when the look-at point arrives.
+    m_cam.m_params.m_fMaxVels[P::SPD_MOVEMENT] = 60.0f;
+    m_cam.FollowPath(kPath, 0.0f, 1.0f, false, true);
+    m_cam.LookAtPath(kPath, 0.1f, 1.0f, false, true);
+    EXPECT_VEC_NEAR(m_cam.m_camera.m_cameraToWorld.basis.forward, mVec3(0, 1, 0), 1e-5f);
+    int nTicks = 0;
+    while (m_cam.m_PosCtrl.Mode != C::POSCTRL_NONE && nTicks < 500) {
+        Tick();
+        ++nTicks;
+    }
+    EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, C::LOOKATCTRL_NONE);
+    EXPECT_GE(m_cam.GetPos().y, 29.99f);
+    EXPECT_LT(m_cam.GetPos().y, 33.0f);
+    const mVec3 stopped = m_cam.GetPos();
+    Tick(5);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), stopped, 1e-4f);
+}
+
+TEST_F(gcGameCameraControlTest, FollowingAPathWithAnEntityKeepsTheDistanceOnTheSideChosenOnce)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({20, 5, 0});
+    m_cam.MoveToWorld(mVec3(30, 5, 0));  // further along the path than the entity
+    m_cam.FollowPathMinAndEntity(kAlongX, kEntity, true);
+    EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathTDesired, 4.0f);
+    EXPECT_NEAR(m_cam.m_PosCtrl.fPathT, 2.65f, 1e-5f);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(26.5f, 5, 0), 1e-3f);
+    // The camera crosses to the other side: the side stays.
+    m_cam.MoveToWorld(mVec3(5, 5, 0));
+    PlaceEntity({15, 5, 0});
+    Tick();
+    EXPECT_NEAR(m_cam.m_PosCtrl.fPathT, 2.15f, 1e-5f);
+    // Chosen afresh by the command from the near side.
+    m_cam.FollowPathMinAndEntity(kAlongX, kEntity, true);
+    EXPECT_FLOAT_EQ(m_cam.m_PosCtrl.fPathTDesired, 0.0f);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(8.5f, 5, 0), 1e-3f);
+    m_cam.MoveToPoint(kPoint, true);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 10, 0), 1e-3f);
+    Tick();
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_MOVETOPOINT);
+    s_regionId = 4;  // the point's region is dropped: the camera stays
+    Tick();
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 10, 0), 1e-3f);
+}
+
+TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    struct Row {
+        const char* what;
+        std::function<void()> command;
+        C::gcLookAtCtrlMode mode;
+        mVec3 forward;  // after the snap, from the camera at (0, 0, 1)
+    };
+    const Row rows[] = {
+        {"entity", [&] { m_cam.LookAtEntity(kEntity, true); }, C::LOOKATCTRL_LOOKATENTITY,
+         mVec3(3, 0, 1) * (1.0f / std::sqrt(10.0f))},  // OFF_ENTITY above its origin
+        {"point", [&] { m_cam.LookAtPoint(kPoint, true); }, C::LOOKATCTRL_LOOKATPOINT,
+         mVec3(0, 10, -1) * (1.0f / std::sqrt(101.0f))},
+        {"through point", [&] { m_cam.LookThroughPoint(kPoint, true); }, C::LOOKATCTRL_LOOKTHROUGHPOINT, {-1, 0, 0}},
+        {"path", [&] { m_cam.LookAtPath(kAlongX, 0.5f, 1.0f, false, true); }, C::LOOKATCTRL_LOOKATPATH,
+         mVec3(20, 5, -1) * (1.0f / std::sqrt(426.0f))},
+        {"path closest", [&] { m_cam.LookAtPathClosest(kAlongX, true); }, C::LOOKATCTRL_LOOKATPATHCLOSEST,
+         mVec3(0, 5, -1) * (1.0f / std::sqrt(26.0f))},
+    };
+    PlaceEntity({3, 0, 1});
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = 1.0f;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        s_regionId = 1;
+        m_cam.MoveToWorld(mVec3(0, 0, 1));
+        r.command();
+        EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, r.mode);
+        EXPECT_VEC_NEAR(m_cam.m_camera.m_cameraToWorld.basis.forward, r.forward, 1e-4f);
+        Tick();
+        EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, r.mode);
+        const mBasis held = m_cam.m_camera.m_cameraToWorld.basis;
+        s_regionId = 4;
+        Tick();
+        EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, C::LOOKATCTRL_NONE);
+        EXPECT_TRUE(m_cam.m_camera.m_cameraToWorld.basis.ApproxEqual(held, 1e-4f));
+    }
+    // A deactivated or frozen entity is not looked at.
+    s_regionId = 1;
+    for (uint16_t bits : {gcEntity::kDeactivated, gcEntity::kFrozen}) {
+        m_entity.m_nEntityFlags = bits;
+        m_cam.LookAtPoint(kPoint, false);
+        m_cam.LookAtEntity(kEntity, false);
+        EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, C::LOOKATCTRL_NONE);
+        EXPECT_EQ(m_cam.m_LookAtCtrl.hRegionPoint, gcRegionPointHandle());
+    }
+}
+
+}  // namespace

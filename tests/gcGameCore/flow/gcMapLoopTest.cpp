@@ -1,0 +1,263 @@
+// The map loop on the sample game's map of three regions in a row: region
+// streaming as the camera walks west to east, the order of the start and
+// end events, the pause flag and the sound effects, wind gusts and the
+// cinematic request machine.
+
+#include <filesystem>
+#include <memory>
+
+#include "datagen/datagen.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eCollisionCache.h"
+#include "eEngine/eVideoTestUtil.h"
+#include "eEngine/eZone.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMapCinematics.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcRegionLoader.h"
+#include "gcGameCore/script/gcMsg.h"
+#include "mMath/mRand.h"
+
+namespace {
+
+const gcMsgTick kTick(cTimeValue(20));
+
+class gcMapLoopTest : public gcFlowTest {
+protected:
+    void SetUp() override
+    {
+        gcFlowTest::SetUp();
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+        ASSERT_TRUE(gcGame::LoadAct(0));
+        ASSERT_TRUE(gcAct::s_pAct->LoadMap(0));
+        m_pMap = gcMap::s_pMap;
+        ASSERT_TRUE(m_pMap->LoadRegions(m_pMap->m_nInitialRegionId));
+        m_pMap->UpdateRegions(true);
+    }
+    void TearDown() override
+    {
+        gcRegionLoader::Get()->WaitForFinish();
+        gcRegionLoader::Get()->Clear();
+        gcMapCinematics::s_pCinematics = nullptr;
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        gcFlowTest::TearDown();
+    }
+    static void PlaceCamera(float x)
+    {
+        gcGameCamera::Get()->m_camera.m_cameraToWorld.MakeIdentity();
+        gcGameCamera::Get()->m_camera.m_cameraToWorld.origin.Set(x, 0.0f, 4.0f);
+    }
+    static int Resident()
+    {
+        int n = 0;
+        for (const gcRegion* p : gcRegion::s_pRegions)
+            n += p != nullptr;
+        return n;
+    }
+    static int CurrentId() { return gcRegion::s_pRegions[gcRegion::s_nCurrentRegion]->m_nRegionId; }
+    static bool Attached(int nRegionId)
+    {
+        const int slot = gcRegion::FindSlot(nRegionId);
+        return slot >= 0 && eZone::s_pZones[slot] == gcRegion::s_pRegions[slot]->m_pZone;
+    }
+    // Streaming steps until the region is attached; the step count, or -1.
+    int StepUntilAttached(int nRegionId)
+    {
+        for (int step = 0; step < 200; ++step) {
+            m_pMap->HandleBackgroundLoading();
+            EXPECT_LE(Resident(), gcRegion::kMaxResident);
+            if (Attached(nRegionId))
+                return step;
+        }
+        return -1;
+    }
+
+    gcMap* m_pMap = nullptr;
+    gcTestLogCapture m_quiet;
+};
+
+// West is current with the middle attached; walking into the middle
+// re-bases the camera there, chooses the east and attaches it no earlier
+// than 60 steps later; walking on into the east drops the west.
+TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
+{
+    EXPECT_EQ(CurrentId(), 0);
+    EXPECT_TRUE(Attached(1));
+    PlaceCamera(5.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 0) << "inside the west nothing changes";
+    EXPECT_EQ(m_pMap->m_nLoadingRegionId, -1);
+
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 1);
+    EXPECT_FLOAT_EQ(gcGameCamera::Get()->GetPos().x, -12.0f) << "re-based into the middle's frame";
+    EXPECT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(0)]->m_localToWorld.origin.x, -32.0f);
+    const int nSteps = StepUntilAttached(2);
+    EXPECT_GE(nSteps, gcMap::kRegionAttachFrames);
+    EXPECT_LE(nSteps, gcMap::kRegionAttachFrames + 2);
+    EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(2)]->m_localToWorld.origin.x, 32.0f);
+    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 2);
+    EXPECT_FALSE(Attached(0)) << "the west is no neighbour of the east";
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(gcRegion::FindSlot(0), -1) << "and is deleted a step later";
+    EXPECT_EQ(Resident(), 2);
+}
+
+// A camera on the far face of the current zone's box is outside it; on
+// the near face it is inside; outside every zone nothing changes. Changes
+// wait while a region streams.
+TEST_F(gcMapLoopTest, TheZoneBoxIsHalfOpen)
+{
+    PlaceCamera(16.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 1);
+    ASSERT_GE(StepUntilAttached(2), 0);  // no region changes while one streams
+    PlaceCamera(-16.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 1) << "the middle's near face belongs to it";
+    PlaceCamera(-100.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 1) << "outside every zone nothing changes";
+    EXPECT_FLOAT_EQ(gcGameCamera::Get()->GetPos().x, -100.0f);
+    PlaceCamera(-16.5f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 0);
+}
+
+// Gusts: with no time left a new one starts, lasting 1,200 to 4,199 ticks,
+// and every tick counts down.
+TEST_F(gcMapLoopTest, WindGustsLastTwoToSevenSeconds)
+{
+    mRandReset();
+    for (int i = 0; i < 200; ++i) {
+        m_pMap->m_windTime = cTimeValue(0);
+        m_pMap->CalculateWindVelocity(cTimeValue(20));
+        const int32_t nLength = m_pMap->m_windTime.m_nTicks + 20;
+        EXPECT_GE(nLength, 1200);
+        EXPECT_LE(nLength, 4199);
+    }
+    m_pMap->m_windTime = cTimeValue(30);
+    m_pMap->CalculateWindVelocity(cTimeValue(20));
+    EXPECT_EQ(m_pMap->m_windTime.m_nTicks, 10);
+    const mVec3 down = gcMap::Direction(0.0f, -75.0f);
+    EXPECT_FLOAT_EQ(down.x, 0.0f);
+    EXPECT_NEAR(down.y, 0.258819f, 1e-6f);
+    EXPECT_NEAR(down.z, -0.965926f, 1e-6f);
+}
+
+// While paused the step only fades the sound effects out (198 ticks) and
+// leaves streaming, timers and the collision counts alone; unpaused it
+// fades them back in (60 ticks) and resets the locked-triangle counts.
+TEST_F(gcMapLoopTest, PausedStepsFadeTheSoundEffectsAndSkipTheWorld)
+{
+    eCollisionCache* pCache = eZone::s_pStaticColCache;
+    if (pCache)
+        pCache->m_nLockedTris = 9;
+    m_pMap->m_nFlags |= gcMap::kFlagPaused;
+    PlaceCamera(20.0f);
+    m_pMap->Update(kTick);
+    EXPECT_TRUE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
+    EXPECT_EQ(CurrentId(), 0) << "no streaming while paused";
+    if (pCache) {
+        EXPECT_EQ(pCache->m_nLockedTris, 9);
+    }
+    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagPaused, 0) << "no pausing dialog: the flag follows a tick late";
+    m_pMap->Update(kTick);
+    EXPECT_FALSE(eAudio::IsGroupPaused(eAudio::ACG_SFX));
+    EXPECT_EQ(CurrentId(), 1);
+    if (pCache) {
+        EXPECT_EQ(pCache->m_nLockedTris, 0);
+    }
+}
+
+// Records what the loop asks of the cinematics; a streamed load takes
+// three of the loop's steps.
+class RecordingCinematics : public gcMapCinematics {
+public:
+    bool IsPlaying() const override { return bPlaying; }
+    bool IsSkippable() const override { return true; }
+    void Stop(bool) override
+    {
+        calls.push_back("stop");
+        bPlaying = false;
+    }
+    void Send(const gcMsg&) override {}
+    void Play(cBase*) override
+    {
+        calls.push_back("play");
+        bPlaying = true;
+    }
+    void StartStreamedLoad(int nIndex) override
+    {
+        calls.push_back("load " + std::to_string(nIndex));
+        nLoadingSteps = 3;
+        bResident = true;
+    }
+    bool IsStreamedLoading() const override { return nLoadingSteps > 0; }
+    void WaitForStreamedLoad() override { nLoadingSteps = 0; }
+    cMemPool* GetResidentStreamedPool() const override { return bResident ? &gcGame::s_mapCinematicPool : nullptr; }
+    void DeleteResidentStreamed() override
+    {
+        calls.push_back("delete");
+        bResident = false;
+    }
+    bool PlayResidentStreamed() override
+    {
+        calls.push_back("play streamed");
+        bPlaying = bResident;
+        return bResident;
+    }
+
+    std::vector<std::string> calls;
+    bool bPlaying = false;
+    bool bResident = false;
+    int nLoadingSteps = 0;
+};
+
+// A request stops the old cinematic at once, starts loading a step later,
+// runs the lead-in and plays at the 30th step; a request made while one
+// plays suppresses the started event until the new one starts.
+TEST_F(gcMapLoopTest, CinematicRequestsRunTheirLeadIn)
+{
+    RecordingCinematics cinematics;
+    gcMapCinematics::s_pCinematics = &cinematics;
+    cinematics.bPlaying = true;
+    m_pMap->SetCinematicToPlay(nullptr, 4);
+    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagNoCinematicEvents, gcMap::kFlagNoCinematicEvents);
+    EXPECT_TRUE(m_pMap->IsCinematicPlaying());
+    int nLeadIn = 0;
+    for (int step = 0; step < 40 && cinematics.calls.size() < 3; ++step) {
+        if (cinematics.nLoadingSteps > 0)
+            --cinematics.nLoadingSteps;
+        m_pMap->HandleBackgroundCinematicLoading();
+        nLeadIn += (m_pMap->m_nFlags & gcMap::kFlagCinematicLeadIn) != 0;
+    }
+    m_pMap->HandleBackgroundCinematicLoading();
+    EXPECT_EQ(cinematics.calls, (std::vector<std::string>{"stop", "load 4", "play streamed"}));
+    EXPECT_GT(nLeadIn, 20);
+    EXPECT_EQ(m_pMap->m_nFlags & (gcMap::kFlagCinematicLeadIn | gcMap::kFlagNoCinematicEvents), 0);
+    EXPECT_EQ(m_pMap->m_nCinematicLoadingFrame, -1);
+    EXPECT_TRUE(m_pMap->IsCinematicPlaying());
+}
+
+// Without cinematics in the build a request is dropped.
+TEST_F(gcMapLoopTest, WithoutCinematicsARequestIsDropped)
+{
+    m_pMap->SetCinematicToPlay(nullptr, 2);
+    m_pMap->HandleBackgroundCinematicLoading();
+    EXPECT_FALSE(m_pMap->IsCinematicPlaying());
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_WARNING, "cinematic request dropped"), 1);
+}
+
+}  // namespace

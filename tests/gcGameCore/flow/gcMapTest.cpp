@@ -1,0 +1,302 @@
+// Acts, maps and regions loaded through the game's own loads from a data
+// directory the tests write: version conversions, which loads touch what,
+// and where regions land in the five slots.
+
+#include <filesystem>
+#include <memory>
+
+#include "datagen/datagen.h"
+#include "datagen/mapWriters.h"
+#include "eEngine/eVideoTestUtil.h"
+#include "eEngine/eShadow.h"
+#include "eEngine/eZone.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcRegion.h"
+
+namespace {
+
+class gcMapTest : public gcFlowTest {
+protected:
+    void SetUp() override
+    {
+        gcFlowTest::SetUp();
+        std::filesystem::create_directories(GamePath("Act01/Map01"));
+        std::filesystem::create_directories(GamePath("Act01/Map02"));
+        std::filesystem::create_directories(GamePath("Act02/Map01"));
+        datagen::ActDesc act{"First", {"Meadow", "Tower"}, {}, {}};
+        ASSERT_TRUE(datagen::WriteActFile(GamePath("Act01/Act01.act"), act));
+        ASSERT_TRUE(datagen::WriteActFile(GamePath("Act02/Act02.act"), act));
+    }
+    void TearDown() override
+    {
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        eShadow::s_fShadowClip = m_fShadowClip;
+        gcFlowTest::TearDown();
+    }
+    void WriteMap(const char* name, uint32_t version, const datagen::MapDesc& desc)
+    {
+        datagen::BlockWriter w;
+        datagen::MapBlock(w.Header(), version, desc).Trailer();
+        ASSERT_TRUE(w.Save(GamePath(name)));
+    }
+    // A region of edge 16 around its origin with the given neighbours.
+    void WriteRegion(int id, std::initializer_list<int> neighbors, uint32_t version = 2)
+    {
+        datagen::RegionDesc d;
+        d.name = "R" + std::to_string(id);
+        int k = 0;
+        for (int n : neighbors) {
+            d.neighbors[k] = n;
+            d.offsets[k].Set(16.0f * static_cast<float>(n - id), 0.0f, 0.0f);
+            ++k;
+        }
+        d.zone.boxMin.Set(-8, -8, -8);
+        d.zone.boxMax.Set(8, 8, 8);
+        d.zone.treeSize = 16;
+        datagen::ZoneData zone;
+        ASSERT_TRUE(datagen::BuildZone(d.zone, &zone));
+        datagen::BlockWriter w;
+        datagen::RegionBlock(w.Header(), version, d, zone).Trailer();
+        char name[64];
+        std::snprintf(name, sizeof name, "Act01/Map01/Region%02d.rgn", id + 1);
+        ASSERT_TRUE(w.Save(GamePath(name)));
+    }
+    gcMap* LoadMap(int nMap = 0)
+    {
+        return gcGame::LoadAct(0) && gcAct::s_pAct->LoadMap(nMap) ? gcMap::s_pMap : nullptr;
+    }
+    static std::vector<int> ResidentIds()
+    {
+        std::vector<int> ids;
+        for (gcRegion* p : gcRegion::s_pRegions)
+            ids.push_back(p ? p->m_nRegionId : -1);
+        return ids;
+    }
+
+    float m_fShadowClip = eShadow::s_fShadowClip;
+    gcTestLogCapture m_quiet;  // missing side files are logged
+};
+
+// Old direction vectors become heading and pitch; fields newer than the
+// file keep their defaults; before version 27 there is no wind.
+TEST_F(gcMapTest, VersionsConvertOldFieldsAndKeepDefaults)
+{
+    const struct {
+        uint32_t version;
+        mVec3 light;
+        float heading, pitch, windSpeed, farClip, shadowClip;
+        int32_t track0;
+    } kRows[] = {
+        {13, {0, 1, 0}, 0.0f, 0.0f, 0.0f, 100.0f, 100.0f, -1},
+        {15, {1, 0, 0}, -90.0f, 0.0f, 0.0f, 100.0f, 100.0f, 4},
+        {17, {0, 0, 2}, 0.0f, 90.0f, 0.0f, 250.0f, 100.0f, 4},  // z above 1 clamps
+        {22, {0, -1, -1}, -180.0f, -90.0f, 0.0f, 250.0f, 100.0f, 4},
+        {26, {}, 30.0f, -60.0f, 0.0f, 250.0f, 40.0f, 4},
+        {27, {}, 30.0f, -60.0f, 0.125f, 250.0f, 40.0f, 4},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.version);
+        datagen::MapDesc desc;
+        desc.lightVector = row.light;
+        desc.lightHeading = 30.0f;
+        desc.lightPitch = -60.0f;
+        desc.windSpeed = 0.125f;
+        desc.farClip = 250.0f;
+        desc.shadowClip = 40.0f;
+        desc.tracks = {4};
+        desc.ambient.Set(0.1f, 0.2f, 0.3f);
+        WriteMap("Act01/Map01/Map01.map", row.version, desc);
+        if (gcMap::s_pMap)
+            std::destroy_at(gcMap::s_pMap);
+        gcMap* pMap = LoadMap();
+        ASSERT_NE(pMap, nullptr);
+        EXPECT_NEAR(pMap->m_fLightHeading, row.heading, 1e-3f);
+        EXPECT_NEAR(pMap->m_fLightPitch, row.pitch, 1e-3f);
+        EXPECT_EQ(pMap->m_fWindSpeed, row.windSpeed);
+        EXPECT_EQ(pMap->m_fFarClip, row.farClip);
+        EXPECT_EQ(pMap->m_fShadowClip, row.shadowClip);
+        EXPECT_EQ(eShadow::s_fShadowClip, row.shadowClip);
+        EXPECT_EQ(pMap->m_nMapTracks[0], row.track0);
+        EXPECT_EQ(pMap->m_originalLightAmbient.z, 0.3f);
+        EXPECT_EQ(pMap->m_nMapId, 0);
+    }
+}
+
+// The resident map of the wanted id is kept as it is; a map that does not
+// open keeps the old one; another act replaces the act and its map.
+TEST_F(gcMapTest, LoadsKeepWhatIsResidentAndReplaceOnlyWhatChanges)
+{
+    WriteMap("Act01/Map01/Map01.map", 27, datagen::MapDesc{});
+    gcMap* pFirst = LoadMap(0);
+    ASSERT_NE(pFirst, nullptr);
+    pFirst->m_nFlags = 0x40;
+    EXPECT_EQ(LoadMap(0), pFirst);
+    EXPECT_EQ(pFirst->m_nFlags, 0x40);
+    EXPECT_FALSE(gcAct::s_pAct->LoadMap(1));  // Map02.map missing
+    EXPECT_EQ(gcMap::s_pMap, pFirst);
+    EXPECT_FALSE(gcAct::s_pAct->LoadMap(40));
+    gcAct* pAct = gcAct::s_pAct;
+    EXPECT_TRUE(gcGame::LoadAct(0));
+    EXPECT_EQ(gcAct::s_pAct, pAct);
+    EXPECT_EQ(gcMap::s_pMap, pFirst);
+    EXPECT_TRUE(gcGame::LoadAct(1));
+    EXPECT_EQ(gcAct::s_pAct->m_nActId, 1);
+    EXPECT_EQ(gcMap::s_pMap, nullptr) << "the old act took its map with it";
+    EXPECT_FALSE(gcGame::LoadAct(5));  // no file: the resident act stays
+    EXPECT_EQ(gcAct::s_pAct->m_nActId, 1);
+    EXPECT_FALSE(gcGame::LoadAct(12));
+}
+
+// A row of regions 0-1-2-3: loading 1 makes it current in slot 0 and puts
+// its neighbours in the highest free slots; moving to 2 drops 0, keeps 1
+// and 2 and loads 3; placement puts the neighbours at their offsets.
+TEST_F(gcMapTest, RegionsFillTheSlotsAroundTheCurrentOne)
+{
+    WriteMap("Act01/Map01/Map01.map", 27, datagen::MapDesc{});
+    WriteRegion(0, {1});
+    WriteRegion(1, {0, 2});
+    WriteRegion(2, {1, 3}, 1);
+    WriteRegion(3, {2});
+    gcMap* pMap = LoadMap();
+    ASSERT_NE(pMap, nullptr);
+    EXPECT_FALSE(pMap->LoadRegions(9));  // no such file: nothing changes
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
+    ASSERT_TRUE(pMap->LoadRegions(1));
+    EXPECT_EQ(ResidentIds(), (std::vector<int>{1, -1, -1, 2, 0}));
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, 0);
+    EXPECT_EQ(gcRegion::s_pRegions[4]->m_pZone->m_nLightmapStartIndex, 354);
+    EXPECT_EQ(gcRegion::s_pRegions[4]->m_pZone->m_nLightmapTextures, 1);
+    EXPECT_EQ(pMap->GetRegionToLoad(), -1);
+    int list[5];
+    EXPECT_EQ(pMap->BuildAvailableRegionList(list), 2);
+    EXPECT_EQ(list[0], 1);
+    EXPECT_EQ(list[1], 2);
+
+    pMap->UpdateRegions(true);
+    EXPECT_EQ(eZone::s_pZones[0], gcRegion::s_pRegions[0]->m_pZone);
+    EXPECT_EQ(eZone::s_pZones[3]->m_nZoneIndex, 3);
+    EXPECT_EQ(eZone::s_pZones[3]->m_localToWorld.origin.x, 16.0f);
+    EXPECT_EQ(eZone::s_pZones[4]->m_localToWorld.origin.x, -16.0f);
+    EXPECT_EQ(eZone::s_pZones[1], nullptr);
+
+    ASSERT_TRUE(pMap->LoadRegions(2));
+    EXPECT_EQ(ResidentIds(), (std::vector<int>{1, -1, -1, 2, 3}));
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, 3);
+    EXPECT_EQ(gcRegion::s_pRegions[3]->m_nNeighbors[3], -1) << "a version-1 region has three neighbours";
+    pMap->UpdateRegions(false);
+    EXPECT_EQ(gcRegion::s_pRegions[3]->m_pZone->m_localToWorld.origin.x, 0.0f);
+    EXPECT_EQ(gcRegion::s_pRegions[0]->m_pZone->m_localToWorld.origin.x, -16.0f);
+    std::destroy_at(gcMap::s_pMap);
+    EXPECT_EQ(ResidentIds(), (std::vector<int>{-1, -1, -1, -1, -1}));
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
+}
+
+// The resident loading screen is not read again; another id replaces it.
+TEST_F(gcMapTest, LoadingScreensAreReadOncePerId)
+{
+    std::filesystem::create_directories(GamePath("LoadingScreens"));
+    cMemPool pool("gcMapTest", 0x10000, false);
+    ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath("LoadingScreens/LoadingScreen04.ls"), "Dusk", &pool));
+    ASSERT_TRUE(gcGame::LoadLoadingScreen(3));
+    gcLoadingScreen* p = gcLoadingScreen::s_pLoadingScreen;
+    EXPECT_EQ(p->m_nLoadingScreenId, 3);
+    EXPECT_TRUE(p->m_bLoadingComplete);
+    std::filesystem::remove(GamePath("LoadingScreens/LoadingScreen04.ls"));
+    EXPECT_TRUE(gcGame::LoadLoadingScreen(3));
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, p);
+    EXPECT_FALSE(gcGame::LoadLoadingScreen(0));
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, p);
+    EXPECT_FALSE(gcGame::LoadLoadingScreen(48));
+    std::destroy_at(p);
+}
+
+// The map loader on the sample game: the thread loads the game state, the
+// loading screen, the act, the map, the first region with its neighbour
+// and the player configuration while the main thread draws.
+class gcMapLoaderTest : public DrawingTest<gcFlowTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcFlowTest>::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+        ASSERT_TRUE(gcGame::LoadBackground());
+    }
+    void TearDown() override
+    {
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        DrawingTest<gcFlowTest>::TearDown();
+    }
+};
+
+TEST_F(gcMapLoaderTest, LoadsEverythingTheMapNeeds)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    EXPECT_FALSE(gcMapLoader::Get()->IsRunning());
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_EQ(gcAct::s_pAct->m_nActId, 0);
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen->m_nLoadingScreenId, 0);
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, 0);
+    EXPECT_EQ(gcRegion::s_pRegions[0]->m_nRegionId, 0);
+    EXPECT_EQ(gcRegion::s_pRegions[4]->m_nRegionId, 1);
+    EXPECT_NE(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    // The same act again keeps the act and replaces the map.
+    gcAct* pAct = gcAct::s_pAct;
+    ASSERT_TRUE(gcMapLoader::Get()->Load(-1, 0, 0));
+    EXPECT_EQ(gcAct::s_pAct, pAct);
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
+}
+
+// Start events run game, map, player configuration; end events the other
+// way round; leaving gives back the region pools and the player's.
+TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    cMemPool pool("gcMapLoaderTest", 0x4000, false);
+    gcTestBuilder b{pool};
+    gcMap* pMap = gcMap::s_pMap;
+    FillEvent(gcGame::s_pGame->m_onMapStarted, b.Record(1));
+    FillEvent(pMap->m_onMapStarted, b.Record(2));
+    FillEvent(gcPlayerConfig::s_pPlayerConfig->onMapStarted, b.Record(3));
+    FillEvent(gcPlayerConfig::s_pPlayerConfig->onMapEnded, b.Record(4));
+    FillEvent(pMap->m_onMapEnded, b.Record(5));
+    FillEvent(gcGame::s_pGame->m_onMapEnded, b.Record(6));
+    TestLog().clear();
+    pMap->m_nFlags |= gcMap::kFlagEndMap;
+    pMap->Run();
+    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    for (const cMemPool& regionPool : gcGame::s_regionPools)
+        EXPECT_FALSE(regionPool.HasMemory());
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
+    for (eZone* pZone : eZone::s_pZones)
+        EXPECT_EQ(pZone, nullptr);
+    gcGame::s_pGame->m_onMapStarted.pAction = nullptr;
+    gcGame::s_pGame->m_onMapEnded.pAction = nullptr;
+}
+
+// A thread that fails before the loading screen is loaded still ends the
+// main thread's wait.
+TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
+{
+    gcTestLogCapture quiet;
+    std::filesystem::remove(GamePath("GameState.gs"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0));
+    EXPECT_TRUE(gcMapLoader::Get()->m_bLoadFailed);
+    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenLoaded);
+    EXPECT_EQ(gcMap::s_pMap, nullptr);
+    std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
+    ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+    std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0)) << "a missing neighbour fails the load";
+}
+
+}  // namespace
