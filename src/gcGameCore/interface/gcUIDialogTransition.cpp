@@ -179,7 +179,7 @@ bool gcUIDialog::TransitionStart(const gcUIShowDialogData* pTransition, int nPha
     }
     if (m_pTransition != pTransition) {
         m_pTransition = pTransition;
-        m_totalTransitionTime = cTimeValue::FromSeconds(pTransition->fTransitionTime);
+        m_totalTransitionTime = cTimeValue::FromSeconds(pTransition->transitionTime.GetValue());
     }
     m_transitionTime = m_totalTransitionTime;
     const int32_t nTotal = m_totalTransitionTime.m_nTicks;

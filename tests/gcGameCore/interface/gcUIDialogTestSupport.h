@@ -108,7 +108,7 @@ protected:
         gcUIShowDialogData* p = m_pool.New<gcUIShowDialogData>();
         p->nFlags = flags;
         p->transition = transition;
-        p->fTransitionTime = seconds;
+        p->transitionTime.fConst = seconds;
         FillEvent(p->onShown, m_steps.Record(kActionShown));
         FillEvent(p->onHidden, m_steps.Record(hiddenTag));
         return p;
