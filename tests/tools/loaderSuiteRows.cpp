@@ -15,6 +15,7 @@
 #include "datagen/creatureWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/dialogWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/mapWriters.h"
 #include "datagen/itemWriters.h"
@@ -71,6 +72,7 @@
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
@@ -1378,6 +1380,37 @@ std::vector<LoaderRow> MakeRows()
                         datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {}}, 150);
                     }),
                     TypeOf<gcUIWidgetGroup>, nullptr, false});
+    // ---- interface dialogs ----
+    rows.push_back({"gcUIDialogGroup v2, gcUIDialog v11", {"WriteDialogGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        datagen::GridDialogDesc grid;
+                        grid.hFont = 0x00110001, grid.hText = 0x00420003, grid.hFocusedSprite = 0x00330004;
+                        gcUIDialog* a = datagen::NewGridDialog(&env.m_build, grid);
+                        grid.name = "Small", grid.rows = 1, grid.flags = 0x10E;
+                        gcUIDialog* b = datagen::NewGridDialog(&env.m_build, grid);
+                        if (!a || !b)
+                            return false;
+                        b->m_layout = gcUIDialog::DLG_LAYOUT_3x3;
+                        b->m_hSprites[8] = eSpriteHandle(0x00050006);
+                        b->m_hBackdropMaterial = eMaterialHandle(0x00070008);
+                        b->m_fBackdropOpacity = 0.75f;
+                        return datagen::WriteDialogGroupFile(p, 30, {{a, 0x0A0A}, {nullptr, 0}, {b, 0x0B0B}});
+                    },
+                    TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>});
+    // Hand-laid dialogs of every version read, in groups with 16-bit checks
+    // and, once, 32-bit ones; 11 sprite handles of which 9 are kept.
+    for (uint32_t version = gcUIDialog::kMinVersion; version <= gcUIDialog::kVersion; ++version)
+        for (uint32_t groupVersion : version == gcUIDialog::kVersion ? std::vector<uint32_t>{1, 2} : std::vector<uint32_t>{2})
+            rows.push_back({Named("gcUIDialogGroup by hand", groupVersion) + ", gcUIDialog v" + std::to_string(version),
+                            {"DialogGroupBlock", "DialogBlock"},
+                            Blocks<gcUIDialogGroup>([version, groupVersion](datagen::BlockWriter& w) {
+                                datagen::DialogDesc d;
+                                d.name = "Pause", d.flags = 0x10E, d.controlCount = 2, d.rows = 2, d.cols = 1;
+                                d.layout = 4, d.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+                                d.backdropOpacity = 0.25f;
+                                datagen::DialogGroupBlock(w, groupVersion, 40, 42, {{d, 0x1111}, {d, 0}}, version);
+                            }),
+                            TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>, false});
     rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
                     [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
                     TypeOf<gcValBinaryOp>});

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "eEngine/eMaterial.h"
+#include "gcGameCore/script/gcDesiredValue.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "mMath/mVec2.h"
 
@@ -39,12 +40,15 @@ struct gcUIShowDialogData {
     static constexpr uint32_t kFocusInitial = 0x10; // focuses the initially focused control
     static constexpr uint32_t kCloseAll = 0x20;     // the action closes every dialog
 
-    gcUIShowDialogData() : onShown("OnShown", "UIShowDialog"), onHidden("OnHidden", "UIShowDialog") {}
+    gcUIShowDialogData() : onShown("OnShown", "UIShowDialog"), onHidden("OnHidden", "UIShowDialog")
+    {
+        transitionTime.fConst = 1.0f;
+    }
 
     uint32_t nFlags = kShow | kFocusInitial;
     // Stored as data; values outside the enumeration animate nothing.
     int32_t transition = TRANSITION_NONE;
-    float fTransitionTime = 1.0f;  // seconds, as the action evaluates it
+    gcDesiredValue transitionTime;  // seconds, evaluated as a transition starts
     eMaterialHandle hMaterial;     // the full-screen fade's material
     mVec2 startOffset{0.0f, 0.0f};  // screen offsets of the offset transition
     mVec2 endOffset{0.0f, 0.0f};

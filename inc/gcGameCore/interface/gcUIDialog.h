@@ -168,7 +168,7 @@ public:
 private:
     void ResetTransition();
     void StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDialog);
-    bool StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step);
+    void StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step);
     // Applies one of the dialog's events with default parameters.
     static float Apply(const gcEvent& event, float fInValue0 = 0.0f);
     static float Apply(const gcEvent& event, gcEventStackData& frame);

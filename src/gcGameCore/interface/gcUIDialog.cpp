@@ -229,8 +229,10 @@ void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
     }
     gcUIWidget* pOld = m_pControls[slot];
     m_pControls[slot] = pControl;
-    if (pOld && pOld != pControl)
+    if (pOld && pOld != pControl) {
+        pOld->Detach();
         std::destroy_at(pOld);
+    }
 }
 
 void gcUIDialog::DestroyControl(unsigned int hControl)
@@ -272,6 +274,16 @@ bool gcUIDialog::ResizeTable(int nControls)
     return true;
 }
 
+// Leaves every widget of the group's cells in place but out of the group,
+// so that deleting the group deletes none of them.
+static void EmptyCells(gcUIWidgetGroup& group)
+{
+    for (int16_t r = 0; r < group.m_nRows; ++r)
+        for (int16_t c = 0; c < group.m_nCols; ++c)
+            while (gcUIWidget* p = group.GetCellWidget(r, c))
+                group.RemoveCellWidget(gcUICell{r, c}, p);
+}
+
 // Every control from slot nFirst on leaves its group and the table, then
 // is deleted; cells of groups among them are emptied first, so that no
 // control is deleted twice or left in the table deleted.
@@ -279,7 +291,7 @@ void gcUIDialog::DeleteControlsFrom(int nFirst)
 {
     for (int i = nFirst; i < m_nControls; ++i)
         if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(m_pControls[i]))
-            pGroup->ReleaseAllWidgets();
+            EmptyCells(*pGroup);
     for (int i = nFirst; i < m_nControls; ++i)
         if (m_pControls[i])
             m_pControls[i]->Detach();

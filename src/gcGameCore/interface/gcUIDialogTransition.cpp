@@ -17,6 +17,9 @@ constexpr float kFrameTicks = 20.0f;       // one 1/30 s frame
 constexpr cTimeValue kLinearLead{40};      // linear values end two frames before the phase
 constexpr float kOpacityTolerance = 0.01f;
 constexpr float kScaleTolerance = 0.001f;
+// Sums of step / span in float fall a hair short of the end (28 steps of
+// 1/28 give 0.9999998): a linear value this close counts as arrived.
+constexpr float kLinearSlack = 1e-5f;
 
 }  // namespace
 
@@ -111,7 +114,7 @@ void gcUIDialog::ResetTransition()
 }
 
 // A value restarted part-way runs for the part of the time still to go.
-static cTimeValue Part(float fFraction, cTimeValue time)
+static cTimeValue TimeFraction(float fFraction, cTimeValue time)
 {
     return cTimeValue(static_cast<int32_t>(fFraction * static_cast<float>(time.m_nTicks)));
 }
@@ -137,12 +140,12 @@ void gcUIDialog::StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDi
             if (bNewDialog || bFromStart)
                 m_fOpacity = m_fBackdropCurOpacity = 0.0f;
             else
-                m_transitionTime = Part(1.0f - m_fOpacity, m_transitionTime);
+                m_transitionTime = TimeFraction(1.0f - m_fOpacity, m_transitionTime);
         } else if (t.transition == T::TRANSITION_SCALE) {
             if (bNewDialog)
                 m_fUniformScale = m_fBackdropCurOpacity = 0.0f;
             else
-                m_transitionTime = Part(1.0f - m_fUniformScale, m_transitionTime);
+                m_transitionTime = TimeFraction(1.0f - m_fUniformScale, m_transitionTime);
         } else if (bNewDialog) {
             m_fBackdropCurOpacity = 0.0f;
             m_transitionOffset = mVec2(0.0f, 0.0f);
@@ -154,7 +157,7 @@ void gcUIDialog::StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDi
         if (bFromStart)
             m_fOpacity = m_fBackdropCurOpacity = 1.0f;
         else
-            m_transitionTime = Part(m_fOpacity, m_transitionTime);
+            m_transitionTime = TimeFraction(m_fOpacity, m_transitionTime);
     } else if (t.transition == T::TRANSITION_SCALE) {
         m_fUniformScale = m_fBackdropCurOpacity = 1.0f;
     } else {
@@ -176,7 +179,7 @@ bool gcUIDialog::TransitionStart(const gcUIShowDialogData* pTransition, int nPha
     }
     if (m_pTransition != pTransition) {
         m_pTransition = pTransition;
-        m_totalTransitionTime = cTimeValue::FromSeconds(pTransition->fTransitionTime);
+        m_totalTransitionTime = cTimeValue::FromSeconds(pTransition->transitionTime.GetValue());
     }
     m_transitionTime = m_totalTransitionTime;
     const int32_t nTotal = m_totalTransitionTime.m_nTicks;
@@ -212,7 +215,7 @@ bool gcUIDialog::TransitionValue(float* pValue, cTimeValue step, float fToleranc
     }
     const float fStep = static_cast<float>(step.m_nTicks) / static_cast<float>(nSpan);
     *pValue += bShow ? fStep : -fStep;
-    if (bShow ? *pValue < 1.0f : *pValue > 0.0f)
+    if (bShow ? *pValue < 1.0f - kLinearSlack : *pValue > kLinearSlack)
         return false;
     *pValue = fTarget;
     return true;
@@ -220,7 +223,7 @@ bool gcUIDialog::TransitionValue(float* pValue, cTimeValue step, float fToleranc
 
 // Steps the transition's own value and then the backdrop's; at the end of
 // the phase both take the target.
-bool gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step)
+void gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step)
 {
     const float fTarget = (t.nFlags & T::kShow) ? 1.0f : 0.0f;
     const bool bOver = m_transitionTime.m_nTicks <= 0;
@@ -239,7 +242,6 @@ bool gcUIDialog::StepTransitionValues(const gcUIShowDialogData& t, cTimeValue st
         stepValue(&m_transitionOffset.y, kOpacityTolerance);
     }
     stepValue(&m_fBackdropCurOpacity, kOpacityTolerance);
-    return true;
 }
 
 bool gcUIDialog::TransitionTick(const gcMsgTick& msg)
