@@ -90,6 +90,11 @@ void gcLoadingScreen::GetFilename(int nId, cStr* pName)
 
 gcUIDialog* gcLoadingScreen::ShowDialog()
 {
-    // Opening dialogs comes with the interface's dialog stack.
-    return nullptr;
+    const gcLoadingScreen* p = s_pLoadingScreen;
+    if (!p || p->m_UIDialogs.m_nBegin < 0)
+        return nullptr;
+    gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(p->m_UIDialogs.m_nBegin));
+    if (pDialog)
+        gcUI::OpenDialog(pDialog, nullptr, static_cast<float>(p->m_nLoadingScreenId));
+    return pDialog;
 }

@@ -279,8 +279,10 @@ TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
     EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
     for (eZone* pZone : eZone::s_pZones)
         EXPECT_EQ(pZone, nullptr);
-    gcGame::s_pGame->m_onMapStarted.pAction = nullptr;
-    gcGame::s_pGame->m_onMapEnded.pAction = nullptr;
+    // The actions live in this test's pool; the game and the map outlive it.
+    for (gcEvent* p : {&gcGame::s_pGame->m_onMapStarted, &gcGame::s_pGame->m_onMapEnded, &pMap->m_onMapStarted,
+                       &pMap->m_onMapEnded})
+        p->pAction = nullptr;
 }
 
 // A thread that fails before the loading screen is loaded still ends the
