@@ -10,6 +10,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/scriptWriters.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "eEngine/modelTestSupport.h"
 #include "gcScriptTestObjects.h"
 
 namespace {
@@ -156,6 +157,26 @@ TEST_F(gcTimerTest, GroupRoundTripKeepsFlagsLengthAndEventsAndRefusesVersionOne)
 
     ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("t.dat"), *t));
     std::vector<uint8_t> bytes = ReadHostFile(dir.HostPath("t.dat"));
+    gcTimer kept;
+    int nRefused = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {  // a refused read leaves the timer as it was
+        std::vector<uint8_t> flipped = bytes;
+        flipped[i] ^= 0xFF;
+        ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("bad.dat"), flipped));
+        kept.m_name.Set("Keep");
+        if (ReadObjectFile("bad.dat", &kept, &m_pool))
+            continue;
+        ++nRefused;
+        ASSERT_STREQ(kept.m_name.m_sData, "Keep") << i;
+    }
+    EXPECT_GT(nRefused, 0);
+    for (const int32_t length : {1, 0}) {
+        gcTestLogCapture log;
+        t->m_length = cTimeValue(length);
+        ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("l.dat"), *t));
+        ASSERT_TRUE(ReadObjectFile("l.dat", &kept, &m_pool));
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "once started it never completes"), length == 0) << length;
+    }
     bytes[8 + 16 + 11] = 1;  // the timer block's version
     ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("t.dat"), bytes));
     gcTestLogCapture log;
