@@ -82,6 +82,7 @@ TEST_F(gcTimerTest, OneFrameRunCompletesBeforeItsTickAndRepeatsOnlyWhenAsked)
         Tick(t);
         EXPECT_EQ(TestLogTags(), row.expected);
         EXPECT_EQ(t->m_nCurState, row.expected.size() > 2 ? gcTimer::STATE_ENABLED : gcTimer::STATE_STOPPED);
+        EXPECT_EQ(t->m_nextUpdate.m_nTicks, row.expected.size() > 2 ? 20 : 0);  // stopped: not counting
         EXPECT_EQ(TestLog()[0].fParam1, 0.0f);
         EXPECT_EQ(TestLog().back().fParam1, 0.0f);  // after a repeat: the new run's elapsed time
     }
@@ -130,6 +131,11 @@ TEST_F(gcTimerTest, RestartsFromScriptsWinOverCompletionAndEndlessOnesAreBounded
     TestLog().clear();
     Tick(t, 60);  // OnCompleted restarts it: neither stopped nor repeated by the completion
     EXPECT_EQ(TestLogTags(), (Tags{kCompleted, kStopped, kStarted, kUpdated}));
+    t->m_length = cTimeValue(1);  // restarted with a single tick to go
+    t->Send(gcMsgActivate());
+    Tick(t, 1);
+    EXPECT_EQ(t->m_nCurState, gcTimer::STATE_ENABLED);
+    EXPECT_EQ(t->m_nextUpdate.m_nTicks, 1);
 
     gcTestLogCapture log;
     t->onStarted.pAction->pNextAction = b.Step(gcDoTestStep::TIMER, 0x09090009);
