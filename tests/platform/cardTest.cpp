@@ -110,6 +110,8 @@ TEST_F(cardTest, PartialTransfersStayInsideTheFile)
     stray.chan = 7;
     EXPECT_EQ(CARDWriteAsync(&stray, four, 4, 0, nullptr), CARD_RESULT_FATAL_ERROR);
     EXPECT_EQ(CARDWriteAsync(nullptr, four, 4, 0, nullptr), CARD_RESULT_FATAL_ERROR);
+    std::filesystem::resize_file(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/part.dat", 5);  // torn meanwhile
+    EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_BROKEN);
     EXPECT_EQ(CARDClose(&info), CARD_RESULT_READY);
     EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_FATAL_ERROR);  // closed: no file
 }

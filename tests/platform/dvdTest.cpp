@@ -106,6 +106,8 @@ TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     ASSERT_TRUE(WaitForCalls(1));
     EXPECT_EQ(DVDTestGetReadCount(), 1u);
+    DVDTestResetReadCount();
+    EXPECT_EQ(DVDTestGetReadCount(), 0u);
     EXPECT_EQ(g_lastResult, 64);
     EXPECT_EQ(fi.cb.transferredSize, 64);
     EXPECT_EQ(buf[0], 65);
