@@ -71,6 +71,7 @@ TEST(cCoreServices, CommandLineForms)
         {"act 1", "act", false, ""},
         {"/a /b", "a", true, "/b"},  // a value is taken as it stands
         {"/mapx 1 /map 2", "map", true, "2"},
+        {"/xact 1", "act", false, ""},  // inside another word
         {"", "act", false, ""},
     };
     for (const Row& row : rows) {
@@ -84,6 +85,10 @@ TEST(cCoreServices, CommandLineForms)
     cSetCommandLine("/ x");
     EXPECT_FALSE(cGetCommandLineValue("", &value));  // an empty name matches nothing
     EXPECT_FALSE(cGetCommandLineValue(nullptr, &value));
+    const std::string cut = std::string(kCommandLineSize - 3, ' ') + "/ab";  // the buffer keeps "/a"
+    cSetCommandLine(cut.c_str());
+    EXPECT_TRUE(cGetCommandLineValue("a", &value));
+    EXPECT_FALSE(cGetCommandLineValue("ab", &value));
     cSetCommandLine(nullptr);
     EXPECT_FALSE(cGetCommandLineValue("act", &value));
 }
@@ -153,6 +158,9 @@ TEST(cCoreServices, CheckFileExtComparesTheLastThreeCharacters)
     EXPECT_TRUE(cCheckFileExt("tga", "TGA"));
     EXPECT_FALSE(cCheckFileExt("ga", "ga"));  // shorter than three: never reads before the name
     EXPECT_FALSE(cCheckFileExt("", ""));
+    cStr part;
+    EXPECT_STREQ(cGetFileExt("Art/Foo.b.tga", &part), "tga");
+    EXPECT_STREQ(cGetFileExt("Foo", &part), "");
     EXPECT_EQ(cToLower('Q'), 'q');
     EXPECT_EQ(cToLower('['), '[');
 }

@@ -77,13 +77,6 @@ TEST(cLock, IsRecursiveForItsOwner)
     EXPECT_EQ(cThreadGetLock(), cThreadGetLock());
 }
 
-TEST(cThread, PriorityTableOfTheConsole)
-{
-    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_LOW], 31);
-    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_NORMAL], 15);
-    EXPECT_EQ(cThread::s_threadPriority[cThread::THREADPRIORITY_HIGH], 1);
-}
-
 TEST(cThread, HighThreadRunsAtStart)
 {
     RecordingThread thread(cThread::THREADPRIORITY_HIGH);

@@ -193,15 +193,4 @@ TEST_F(eAnimationTest, BrokenKeyDataIsRefused)
     EXPECT_FALSE(ReadObjectFile("sums.anm", &a, &m_pool));
 }
 
-TEST_F(eAnimationTest, AGroupPlacesItsAnimations)
-{
-    ASSERT_TRUE(datagen::WriteAnimationGroupFile(m_data.HostPath("g.anm"), 30, {RampDesc(2), RampDesc(3)}));
-    eAnimationGroup* g = m_pool.New<eAnimationGroup>();
-    ASSERT_TRUE(ReadObjectFile("g.anm", g, &m_pool));
-    const eAnimation* a = eAnimationMgr::GetPtr(eAnimationMgr::GetHandle(31));
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->m_nFrames, 3);
-    EXPECT_EQ(a->m_handle.GetCheck(), 0x101);
-}
-
 }  // namespace

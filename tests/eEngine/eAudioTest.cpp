@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "eAudioTestUtil.h"
 
@@ -62,12 +63,15 @@ TEST_F(eAudioTest, GroupTextsAndRanges)
     const char* texts[] = {"Music", "VoiceOver", "UI", "SoundEffects", "???"};
     for (int g = -1; g <= 4; ++g)
         EXPECT_STREQ(eAudio::GetAudioGroupText(static_cast<eAudio::eAudioChannelGroup>(g)), texts[g < 0 ? 4 : g]);
+    const std::vector<uint8_t> after(reinterpret_cast<const uint8_t*>(&eAudio::s_channelGroups[eAudio::ACG_VO]),
+                                     reinterpret_cast<const uint8_t*>(&eAudio::s_channelGroups[eAudio::ACG_VO + 1]));
     for (int fader : {-1, 3}) {  // no such fader: nothing changes, nothing past the three is written
         eAudio::SetGroupVolume(eAudio::ACG_BGM, fader, 0.5f);
         eAudio::SetGroupFade(eAudio::ACG_BGM, fader, cTimeValue(0), false, true, 0.5f);
         EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_BGM, fader), 0.0f);
         EXPECT_EQ(eAudio::GetGroupTargetValue(eAudio::ACG_BGM, fader), 0.0f);
     }
+    EXPECT_EQ(std::memcmp(after.data(), &eAudio::s_channelGroups[eAudio::ACG_VO], after.size()), 0);
     const int expected[] = {3, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3};  // channels -1 to 10; anything else is 3
     for (int i = -1; i <= 10; ++i)
         EXPECT_EQ(eAudio::GetGroupFromChannel(i), expected[i + 1]) << i;

@@ -19,19 +19,6 @@ void ExpectFOV(const mFrustum& f, float hfov, float vfov)
     EXPECT_NEAR(v, vfov, kFovTol);
 }
 
-TEST(eCamera, FreshCameraDefaults)
-{
-    eCamera camera;
-    const eViewport& vp = camera.m_viewport;
-    EXPECT_EQ(vp.nX + vp.nY, 0);
-    EXPECT_EQ(vp.nWidth, 640);
-    EXPECT_EQ(vp.nHeight, 480);
-    ExpectFOV(camera.m_frustum, 55.0f, 41.25f);
-    EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kNear].offset, 0.25f);
-    EXPECT_FLOAT_EQ(camera.m_frustum.planes[mFrustum::kFar].offset, -1000.0f);
-    ExpectFOV(camera.m_worldFrustum, 55.0f, 41.25f);  // identity frame: the same frustum
-}
-
 TEST(eCamera, SetOrthoAndAdjustFitTheLongerSide)
 {
     const struct { const char* name; int width, height; uint32_t flags; float left, right, top, bottom, zoom; }

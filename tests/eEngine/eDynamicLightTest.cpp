@@ -75,8 +75,6 @@ TEST(eDynamicLightTest, ConfigsRadiiAndCopies)
     EXPECT_EQ(copy->m_fIntensity, 0.0f);
     EXPECT_EQ(copy->m_pLightConfig, nullptr);
     EXPECT_TRUE(copy->m_drawInfo.hMaterial.IsNull());
-    EXPECT_EQ(eDynamicLight::GetStaticType()->m_nTypeId, 32u);
-    EXPECT_EQ(Cfg::GetStaticType()->m_nTypeId, 36u);
 }
 
 TEST(eDynamicLightFileTest, OlderConfigBlocksKeepTheDefaults)

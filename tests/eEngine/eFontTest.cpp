@@ -147,39 +147,6 @@ TEST(eFontTest, CopiesKerningResetAndCells)
     float l, t, r, b;
     eFont::GetCellBounds(0x41, &l, &t, &r, &b);  // row 4, column 1
     EXPECT_TRUE(l == 0.0625f && t == 0.25f && r == 0.125f && b == 0.3125f);
-    EXPECT_EQ(eFont::GetStaticType()->m_nTypeId, 11u);
-    EXPECT_EQ(eFontGroup::GetStaticType()->m_nTypeId, 19u);
-}
-
-class eFontFileTest : public MaterialTest {};
-
-TEST_F(eFontFileTest, VersionsOfTheFontBlock)
-{
-    eFont src = TestFont(true);
-    src.m_name.Set("menu");
-    src.m_fScale = 1.5f;
-    src.m_fBaseLine = -2;
-    const struct { uint32_t version; bool bRead; bool bTable; } rows[] = {
-        {0, false, false}, {1, true, false}, {2, true, true}, {3, true, true}, {4, false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.version);
-        datagen::BlockWriter w;
-        w.Header();
-        datagen::FontBlock(w, src, row.version);
-        w.Word(0x600DF00D).Trailer();
-        cFile file;
-        ASSERT_TRUE(OpenFile(w, &file));
-        eFont f;
-        LogCatcher quiet;
-        EXPECT_EQ(f.Read(file, &m_pool), row.bRead);
-        EXPECT_TRUE(NextWordIs(file, 0x600DF00D));
-        file.Close();
-        EXPECT_EQ(f.m_fScale, row.bRead ? 1.5f : 1.0f);
-        EXPECT_EQ(f.m_nFlags, row.bTable ? eFont::kFlagKerning : 0u);
-        EXPECT_EQ(f.m_fBaseLine, row.bTable ? -2.0f : 0.0f);
-        EXPECT_EQ(f.m_kernTable['b'], row.bTable ? src.m_kernTable['b'] : eFontCharKern{});
-    }
 }
 
 class eFontBatchTest : public DrawingTest<MaterialTest> {
@@ -273,80 +240,6 @@ TEST_F(eFontBatchTest, GlyphsTakeTheColourWordsChannelsInOrder)
     const struct { int x; bool bLit; } right[] = {{72, false}, {80, true}, {93, true}, {98, false}};
     for (const auto& probe : right)
         EXPECT_EQ(frame.At(320 + probe.x, 240, 2) > 100, probe.bLit) << probe.x;
-}
-
-TEST_F(eFontBatchTest, DialogPanelWithText)
-{
-    datagen::FontSheet sheet;
-    ASSERT_TRUE(datagen::BuildFontSheet(16, &sheet));
-    ASSERT_EQ(sheet.image.width, 256u);
-    EXPECT_GT(sheet.kern['W'].nWidth, sheet.kern['i'].nWidth);
-    eTexture* pGlyphs = MakeTexture(40, eTextureConfig::FORMAT_RGBA8, sheet.image);
-    eTexture* pBack = MakeTexture(41, eTextureConfig::FORMAT_RGBA8, SolidImage(64, 30, 40, 90));
-    ASSERT_TRUE(pGlyphs && pBack);
-    auto material = [&](int slot, eTexture* pTexture) {
-        eMaterial* m = datagen::MakeOverlayMaterial(&m_pool, pTexture->m_handle);
-        m_materials.push_back(m);
-        return eMaterialMgr::Add(slot, m, static_cast<uint16_t>(0x400 + slot));
-    };
-    eFont font;
-    font.m_fWidth = 16;
-    font.m_nFlags = eFont::kFlagKerning;
-    std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
-    font.m_hMaterial = material(10, pGlyphs);
-
-    eSprite back;
-    back.m_hMaterial = material(11, pBack);
-    back.m_origin = eSprite::SO_MIDCENTER;
-    back.m_position.Set(0, 0);
-    back.m_size.Set(400, 200);
-    back.m_texCoord2.Set(64, 64);
-    eRect panel;
-    back.GetScreenPos(&panel.pos, nullptr);
-    panel.size = back.m_size;
-
-    eFontDraw d;
-    d.sText = "Save your progress? The memory card in slot A holds three profiles.\nYes       No";
-    d.nFlags = eFontDraw::kWordWrap | eFontDraw::kKerning | eFontDraw::kMeasure;
-    d.textJustify = eSprite::SO_UPPERCENTER;
-    d.fMaxWidth = 320;
-    std::fill(std::begin(d.textMargins), std::end(d.textMargins), 12.0f);
-    d.destRect = panel;
-    font.PrintEx(&d);
-    EXPECT_LE(d.textRect.size.x, 12.0f + (400.0f + 320.0f) / 2.0f + 24.0f);
-    const float lines = (d.textRect.size.y - 24.0f) / 16.0f;
-    EXPECT_EQ(lines, std::floor(lines));
-    EXPECT_GE(lines, 3.0f);
-
-    eFont::EndRender();
-    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
-    eVideo::Flip();
-    eSprite::BeginRender(nullptr);
-    back.Draw(nullptr, nullptr, nullptr);
-    d.nFlags &= ~eFontDraw::kMeasure;
-    d.textRect.pos = panel.pos;
-    d.nColor = 0xFFFFFFFF;
-    font.PrintEx(&d);
-    eSprite::EndRender();
-    eVideo::Flip();
-    PresentedFrame frame;
-    ASSERT_TRUE(frame.Read());
-
-    EXPECT_EQ(frame.Luma(20, 20), 0);
-    EXPECT_NEAR(frame.At(320, 320, 2), 90, 3);  // background below the text
-    int minX = 640, maxX = -1, minY = 480, maxY = -1;
-    for (int y = 150; y < 300; ++y)
-        for (int x = 120; x < 520; ++x)
-            if (frame.Luma(x, y) > 180) {
-                minX = std::min(minX, x), maxX = std::max(maxX, x);
-                minY = std::min(minY, y), maxY = std::max(maxY, y);
-            }
-    ASSERT_GE(maxX, 0) << "no text";
-    EXPECT_NEAR((minX + maxX) / 2.0, 320.0, 12.0);
-    EXPECT_GE(minX, 120 + 12);
-    EXPECT_LE(maxX, 520 - 12);
-    EXPECT_LT(minY, 140 + 40);  // at the top of the panel
-    EXPECT_GT(maxY - minY, static_cast<int>(lines - 1) * 16);
 }
 
 }  // namespace

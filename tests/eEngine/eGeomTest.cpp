@@ -13,7 +13,6 @@ TEST(eGeomBasicTest, NewNodeIsUnfiledAndCopiesTakeNothing)
     eTestGeom g, parent;
     EXPECT_TRUE(g.m_nSubIndex == -1 && g.m_nVisNodeIndex == -1 && g.m_fColRadius == -1.0f);
     EXPECT_EQ(g.m_localToZone, MakeFrame(0, 0, 0));
-    EXPECT_EQ(eGeom::GetStaticType()->m_nTypeId, 13u);
     parent.AddChild(&g, 2);
     g.m_nGeomFlags = kDraw;
     const eTestGeom copy(g);  // unfiled, unattached, zero frames, flags and radii

@@ -55,8 +55,6 @@ protected:
 
 TEST_F(eGeomTrailTest, SamplesShiftThroughAndRestart)
 {
-    EXPECT_EQ(eGeomTrail::GetStaticType()->m_nTypeId, 31u);
-    EXPECT_EQ(eGeomTrailConfig::GetStaticType()->m_nTypeId, 34u);
     MoveTo(5, 0, 0);  // width 2 across up (0, 0, 1); every slot holds the first sample
     EXPECT_EQ(m_pTrail->m_nParticles, 1);
     for (int i = 0; i < 4; ++i)

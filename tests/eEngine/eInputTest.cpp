@@ -322,12 +322,4 @@ TEST_F(eInputTest, RestoreStateBringsBackTheSavedFrame)
     EXPECT_EQ(eInput::s_lastButtonPressed[0], eInput::JOYBTN_UI_CINEMATICSKIP);
 }
 
-TEST(eInputText, ButtonTexts)
-{
-    const std::pair<int, const char*> rows[] = {{0, "LThumbX"}, {21, "Select"}, {35, "UINextpage"},
-                                                {39, "UIDown"},  {40, "???"},   {-1, "???"}};
-    for (const auto& [button, text] : rows)
-        EXPECT_STREQ(eInput::GetButtonText(button), text) << button;
-}
-
 }  // namespace

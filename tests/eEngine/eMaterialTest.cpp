@@ -232,6 +232,7 @@ TEST_F(eMaterialTest, FogFollowsTheGlobalSwitchAndTheMaterialFlag)
     M::ApplyNull();
     m->Apply(nullptr, nullptr, nullptr, 0);
     EXPECT_EQ(gxGet().fog.type, GX_FOG_PERSP_EXP);  // global fog off: left alone
+    GXSetFog(GX_FOG_NONE, 0.0f, 1.0f, 0.1f, 1.0f, GXColor{0, 0, 0, 0});  // later draws are unfogged
 }
 
 TEST_F(eMaterialTest, DepthBiasScalesTheProjectionUntilAMaterialWithoutIt)

@@ -44,20 +44,6 @@ protected:
     eTestDataDir m_data;
 };
 
-TEST_F(eParticleEmitterTest, DefaultsAndDerivedValues)
-{
-    EXPECT_EQ(eParticleEmitter::GetStaticType()->m_nTypeId, 29u);
-    const eParticleEmitter e;
-    EXPECT_EQ(e.m_lifetime.m_nTicks, 1000);
-    EXPECT_EQ(e.m_fInitialSpeed, 0.006f);
-    EXPECT_EQ(e.m_fOneOverFadeInTime, 1.0f / 500);
-    EXPECT_EQ(e.m_fMaxParticleRadius, 1.414f * 0.2f);
-    EXPECT_EQ(e.m_fAlphaFullEnd, 1.0f);
-    EXPECT_EQ(e.m_collisionPlane.normal, mVec3(0, 0, -1));
-    EXPECT_EQ(e.m_particleMinMax[1], mVec3(0.2f, 0.2f, 0.2f));
-    EXPECT_STREQ(eParticleEmitter::OrientationText(4), "???");
-}
-
 TEST_F(eParticleEmitterTest, SettersKeepTheInvariants)
 {
     eParticleEmitter e;

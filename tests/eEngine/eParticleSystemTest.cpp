@@ -58,7 +58,6 @@ protected:
 
 TEST_F(eParticleSystemTest, ResetCarvesSlotsOnlyWhenTheCountChanges)
 {
-    EXPECT_EQ(eParticleSystem::GetStaticType()->m_nTypeId, 30u);
     m_emitter.m_localToParent.origin.Set(1, 2, 3);
     Arm(8);
     eParticle* pList = m_sys.m_pParticleList;

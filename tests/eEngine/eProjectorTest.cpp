@@ -127,39 +127,4 @@ TEST_F(eProjectorDrawTest, IntensityAndDepthGoThroughTheCache)
     EXPECT_EQ(GXTestGetDrawStats().draws, 0u);
 }
 
-TEST_F(eProjectorDrawTest, ProjectsItsTextureOntoTheWall)
-{
-    const eCamera camera = LookingAt(mVec3(0, -5, 0), mVec3(0, 6, 0));
-    PresentedFrame with, without;
-    ASSERT_TRUE(DrawFrame(camera, &with));  // warms the texture cache
-    ASSERT_TRUE(DrawFrame(camera, &with));
-    EXPECT_TRUE(SaveOverlayPng("projector_wall.png"));
-    m_projector.SetZone(nullptr);
-    ASSERT_TRUE(DrawFrame(camera, &without));
-
-    int minX = 640, maxX = -1, minY = 480, maxY = -1, nDarker = 0, nRedLeft = 0, nGreenRight = 0, nChanged = 0;
-    for (int y = 0; y < 480; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const int dr = with.At(x, y, 0) - without.At(x, y, 0);
-            const int dg = with.At(x, y, 1) - without.At(x, y, 1);
-            const int db = with.At(x, y, 2) - without.At(x, y, 2);
-            if (dr == 0 && dg == 0 && db == 0)
-                continue;
-            ++nChanged;
-            nDarker += dr < 0 || dg < 0 || db < 0;
-            minX = std::min(minX, x), maxX = std::max(maxX, x);
-            minY = std::min(minY, y), maxY = std::max(maxY, y);
-            nRedLeft += x < 310 && dr > 60 && dg == 0;
-            nGreenRight += x > 330 && dg > 60 && dr == 0;
-        }
-    }
-    EXPECT_GT(nChanged, 10000);
-    EXPECT_EQ(nDarker, 0);
-    EXPECT_GT(nRedLeft, 3000);
-    EXPECT_GT(nGreenRight, 3000);
-    EXPECT_NEAR((minX + maxX) / 2.0, 320.0, 3.0);
-    EXPECT_NEAR((minY + maxY) / 2.0, 240.0, 3.0);
-    EXPECT_NEAR(static_cast<double>(maxX - minX) / (maxY - minY), 2.0, 0.1);
-}
-
 }  // namespace

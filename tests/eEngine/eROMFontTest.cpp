@@ -142,43 +142,4 @@ TEST_F(eROMFontTest, LongFormattedTextsAreCut)
     EXPECT_EQ(stats.vertices, 4u * (eROMFont::kPrintBufferSize - 1));
 }
 
-TEST_F(eROMFontTest, StartUpNoticeIsCentredOnScreen)
-{
-    if (!StartVideoOnce().bHaveGL)
-        GTEST_SKIP() << "no OpenGL";
-    const char* first = "Quillmere\x99 Engine";
-    const char* second = "Vid\xE9o d\xE9marr\xE9" "e, \xE9" "cran pr\xEAt";
-    eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
-    eVideo::Flip();
-    eVideo::BeginRender();
-    eROMFont::Print("%s\n%s", first, second);
-    eVideo::EndRender();
-    eVideo::Flip();
-    PresentedFrame frame;
-    ASSERT_TRUE(frame.Read());
-    EXPECT_TRUE(SaveOverlayPng("romfont_notice.png"));
-
-    const int split = 240 - eROMFont::s_pFontData->descent;
-    int minX[2] = {640, 640}, maxX[2] = {-1, -1}, minY = 480, maxY = -1;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            if (frame.Luma(x, y) > 128) {
-                const int band = y < split ? 0 : 1;
-                minX[band] = std::min(minX[band], x);
-                maxX[band] = std::max(maxX[band], x);
-                minY = std::min(minY, y);
-                maxY = std::max(maxY, y);
-            }
-    ASSERT_GE(maxX[0], 0) << "nothing drawn above the middle";
-    ASSERT_GE(maxX[1], 0) << "nothing drawn below the middle";
-    for (int band = 0; band < 2; ++band) {
-        SCOPED_TRACE(band);
-        EXPECT_NEAR((minX[band] + maxX[band]) / 2.0, 320.0, 3.0);
-    }
-    EXPECT_NEAR(maxX[1] - minX[1] + 1, Width(second), 4.0);
-    EXPECT_NEAR((minY + maxY) / 2.0, 240.0, Cell() / 2.0);
-    EXPECT_LE(maxY - minY + 1, 2 * Cell());
-    EXPECT_GT(maxY - minY + 1, Cell());
-}
-
 }  // namespace

@@ -95,45 +95,6 @@ TEST(eRenderStateCache, EachItemMarksItsGroup)
     }
 }
 
-TEST(eRenderStateCache, ResetRestoresTheDefaultTable)
-{
-    const uintptr_t kDefaults[RS_COUNT] = {
-        1, 1, 3, 1,              // depth compare on, update on, less-or-equal, before texturing
-        0, 1, 0, 0, 1,           // blend none, one, zero; alpha update off, colour update on
-        0x00000000, 0xFFFFFFFF,  // ambient, material colour
-        0, 0, 0, 0, 0, 2,        // colour channel: off, register, register, no lights, no diffuse, no attenuation
-        0, 0, 0, 0, 0, 2,        // alpha channel: the same
-        7, 1, 1,                 // alpha compare always, reference 1; cull front faces
-        1, 1, 1,                 // one TEV stage, one texgen, one channel
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // array bases and strides
-        0xFFFFFFFF,              // TEV register 1
-    };
-    RecordingCache cache;
-    for (int item = 0; item < RS_COUNT; ++item)
-        cache.Set(static_cast<eRenderState>(item), 0x5A);
-    for (int s = 0; s < 4; ++s) {
-        cache.SetTevColorIn(s, GX_CC_TEXC, GX_CC_RASC, GX_CC_C0, GX_CC_CPREV);
-        cache.SetTevAlphaOp(s, GX_TEV_SUB, GX_TB_ADDHALF, GX_CS_SCALE_4, GX_TEVREG0);
-        cache.SetTevOrder(s, GX_TEXCOORD3, GX_TEXMAP3, GX_COLOR0A0);
-    }
-    cache.Apply();
-    cache.sent.clear();
-    cache.Reset();
-    for (int item = 0; item < RS_COUNT; ++item)
-        EXPECT_EQ(cache.Get(static_cast<eRenderState>(item)), kDefaults[item]) << eRenderStateText(item);
-    for (int s = 0; s < 4; ++s) {
-        const eRenderStateCache::StageState& st = cache.GetStage(s);
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(st.colorIn[i], 15u);  // zero
-            EXPECT_EQ(st.alphaIn[i], 7u);   // zero
-            EXPECT_EQ(st.colorOp[i] | st.alphaOp[i], 0u);  // add, no bias, scale 1, previous
-        }
-        EXPECT_EQ(st.order[1], static_cast<uint32_t>(GX_TEXMAP3));  // orders are not reset
-    }
-    cache.Apply();
-    EXPECT_EQ(cache.sent, GlobalThenStages(false));
-}
-
 TEST(eRenderStateCache, VertexDescriptorSentOnlyOnChangeOrForce)
 {
     RecordingCache cache;

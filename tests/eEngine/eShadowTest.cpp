@@ -148,46 +148,6 @@ protected:
     Cfg m_cfg;
 };
 
-TEST_F(eShadowDrawTest, SilhouetteDarkensTheFloorAndLeavesTheRestOfTheFrame)
-{
-    const eCamera camera = LookingAt(mVec3(0, -7, 5), mVec3(0, 0, -4));
-    PresentedFrame without, with;
-    ASSERT_TRUE(DrawFrame(camera, &with));
-    eShadow::s_fShadowClip = -1;  // not filed
-    ASSERT_TRUE(DrawFrame(camera, &without));
-    eShadow::s_fShadowClip = 100;
-    const int drawsBefore = m_caster.m_nImmediateDraws;
-    ASSERT_TRUE(DrawFrame(camera, &with));
-    EXPECT_TRUE(SaveOverlayPng("shadow_silhouette.png"));
-    EXPECT_EQ(m_caster.m_nImmediateDraws - drawsBefore, 2);  // its own draw and the silhouette
-
-    const int floor = without.Luma(320, 400);
-    ASSERT_GT(floor, 150);
-    int nDarker = 0, minX = 640, maxX = -1, minY = 480, maxY = -1, nWrong = 0, nCorner = 0;
-    for (int y = 0; y < 480; ++y) {
-        for (int x = 0; x < 640; ++x) {
-            const int before = without.Luma(x, y);
-            const int after = with.Luma(x, y);
-            if (after == before)
-                continue;
-            nWrong += after > before || std::abs(before - floor) > 2;
-            nCorner += x < 2 * kShadowSize && y < 2 * kShadowSize;
-            if (after < before - 40) {
-                ++nDarker;
-                minX = std::min(minX, x), maxX = std::max(maxX, x);
-                minY = std::min(minY, y), maxY = std::max(maxY, y);
-            }
-        }
-    }
-    EXPECT_GT(nDarker, 400);
-    EXPECT_EQ(nWrong, 0);
-    EXPECT_EQ(nCorner, 0);
-    EXPECT_GT(maxX - minX, maxY - minY);
-    EXPECT_LT(nDarker, (maxX - minX + 1) * (maxY - minY + 1) * 3 / 4);
-    EXPECT_LT(with.Luma((minX + maxX) / 2, (minY + maxY) / 2), floor / 2);
-    EXPECT_EQ(with.Luma(minX - 10, (minY + maxY) / 2), floor);
-}
-
 TEST_F(eShadowDrawTest, NothingWithoutAParentOrAPassForTheSweep)
 {
     eCamera camera;

@@ -69,8 +69,6 @@ protected:
 
 TEST_F(eSoundDataTest, RoundTripThroughAudioMemory)
 {
-    EXPECT_EQ(eSoundData::GetStaticType()->m_nTypeId, 37u);
-    EXPECT_EQ(eSoundDataGroup::GetStaticType()->m_nTypeId, 38u);
     datagen::SoundRecord record =
         datagen::MakeSoundRecord("ss_Beep", datagen::MakeSineTone(1000.0, 9000.0, 500), false);
     record.originalName = "beep_source";

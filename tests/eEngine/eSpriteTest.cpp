@@ -74,26 +74,6 @@ TEST(eSpriteTest, CopiesAreUnnamedWithEveryMember)
     EXPECT_EQ(tc, mVec4(0.25f, 0.125f, 0.75f, 0.5f));
 }
 
-class eSpriteFileTest : public MaterialTest {};
-
-TEST_F(eSpriteFileTest, ABlockReadsEveryFieldAndVersionTwoIsSkipped)
-{
-    S a;
-    a.m_size.Set(200, 16), a.m_hMaterial = eMaterialHandle(0x12340007), a.m_texCoord2.Set(63, 31);
-    for (uint32_t version : {3u, 2u}) {
-        SCOPED_TRACE(version);
-        datagen::BlockWriter w;
-        datagen::SpriteBlock(w.Header(), a, version).Word(0xABCD0123).Trailer();
-        cFile file;
-        ASSERT_TRUE(OpenFile(w, &file));
-        S sprite;
-        LogCatcher quiet;
-        EXPECT_EQ(sprite.Read(file, &m_pool), version == 3);
-        EXPECT_EQ(sprite.m_hMaterial == a.m_hMaterial && sprite.m_texCoord2 == a.m_texCoord2, version == 3);
-        EXPECT_TRUE(NextWordIs(file, 0xABCD0123));
-    }
-}
-
 class eSpriteDrawTest : public DrawingTest<MaterialTest> {
 protected:
     void SetUp() override

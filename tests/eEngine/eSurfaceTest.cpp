@@ -41,8 +41,6 @@ protected:
 
 TEST_F(eSurfaceTest, VersionsOneToThreeKeepDefaultsOfFieldsTheyLack)
 {
-    EXPECT_EQ(eSurface::GetStaticType()->m_nTypeId, 26u);
-    EXPECT_EQ(eSurfaceGroup::GetStaticType()->m_nTypeId, 27u);
     const struct { uint32_t version, flags, color; } rows[] = {
         {1, 0, 0xFFA0A0A0}, {2, 0x80000001, 0xFFA0A0A0}, {3, 0x80000001, 0xFF102030}, {4, 0x80000001, 0xFF102030},
     };

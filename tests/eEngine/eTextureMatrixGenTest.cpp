@@ -21,15 +21,6 @@ void Map(const Mtx m, float u, float v, float* pu, float* pv)
     *pv = m[1][0] * u + m[1][1] * v + m[1][2] + m[1][3];
 }
 
-TEST(eTextureMatrixGen, DefaultsGiveTheIdentity)
-{
-    eTextureMatrixGen g;
-    Mtx m;
-    g.BuildMatrix(cTimeValue(12345), m);
-    const float want[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-    ExpectMatrix(m, want);
-}
-
 TEST(eTextureMatrixGen, RotationTurnsAboutTheCentreAndOffsetMoves)
 {
     struct Row {

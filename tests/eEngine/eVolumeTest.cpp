@@ -205,7 +205,6 @@ TEST_F(eVolumeTest, CopiesKeepTheShapeOnly)
     EXPECT_EQ(copy.m_pOwner, nullptr);
     EXPECT_EQ(copy.m_pSpecificType, nullptr);
     EXPECT_EQ(copy.m_nVolNodeIndex, -1);
-    EXPECT_EQ(eVolume::GetStaticType()->m_nTypeId, 28u);
 }
 
 class eVolumeFileTest : public testing::Test {

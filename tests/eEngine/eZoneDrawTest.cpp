@@ -306,6 +306,15 @@ TEST_F(eZoneDrawTest, DrawAllDrawsTheFarthestZonesZSortedRecordsFirst)
     far.AddDrawInfo(&b.m_info, nullptr);
     eZone::DrawAll(camera, true);
     EXPECT_EQ(m_log, "ab");
+
+    m_log.clear();
+    LoggingGeom opaque(&m_log, 'o');  // not marked for both sweeps: drawn by the second only
+    near.ResetVisBins();
+    far.ResetVisBins();
+    near.AddDrawInfo(&opaque.m_info, nullptr);
+    M::s_currentPass = M::PASS_DIFFUSE;  // as the last frame left it
+    eZone::DrawAll(camera, true);
+    EXPECT_EQ(m_log, "o");
 }
 
 TEST_F(eZoneDrawTest, AStripAfterANodeInTheZSortedPassIsBackInZoneSpace)

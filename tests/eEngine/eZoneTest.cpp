@@ -92,7 +92,6 @@ TEST(eZoneBasicTest, TreesAreBuiltEmptyOrRefusedAndCopiesHoldNothing)
 {
     cMemPool pool("zoneTrees", 0x10000, false);
     eZone z;
-    EXPECT_EQ(eZone::GetStaticType()->m_nTypeId, 7u);
     EXPECT_EQ(z.m_nZoneIndex, -1);
     EXPECT_FALSE(z.ContainsPos(mVec3(0, 0, 0)));  // the empty box holds nothing
     eOctree t;

@@ -108,27 +108,6 @@ protected:
         eMaterialMgr::Add(slot, m, static_cast<uint16_t>(0x300 + slot));
         return m;
     }
-    static eCamera LookingAt(const mVec3& eye, const mVec3& target)
-    {
-        eCamera camera;
-        mOCS frame;
-        frame.LookAt(eye, target, mVec3(0.0f, 0.0f, 1.0f));
-        camera.SetCameraToWorld(frame);
-        return camera;
-    }
-    bool DrawFrame(const eCamera& camera, PresentedFrame* pOut)
-    {
-        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
-        eVideo::Flip();
-        eZone::CullAll(camera);
-        camera.BeginRender();
-        eMaterial::ApplyNull();
-        m_room.DrawOpaque(camera);
-        m_room.DrawBlended(camera);
-        camera.EndRender();
-        eVideo::Flip();
-        return pOut->Read();
-    }
 
     eZone m_room;
 };

@@ -2,14 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(mWaveGen, DefaultsAreAConstantZero)
-{
-    const mWaveGen w;
-    EXPECT_TRUE(w.base == 0.0f && w.amplitude == 1.0f && w.phase == 0.0f && w.frequency == 1.0f);
-    EXPECT_EQ(w.waveType, 0);
-    EXPECT_EQ(w.Calulate(0.7f), 0.0f);
-}
-
 TEST(mWaveGen, ShapesAtKnownPoints)
 {
     struct Row {

@@ -104,6 +104,14 @@ TEST_F(cardTest, PartialTransfersStayInsideTheFile)
     CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_READ, CARD_RESULT_IOERROR);
     EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_IOERROR);
     EXPECT_EQ(back[7], 4);  // nothing read
+    CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_WRITE, CARD_RESULT_IOERROR);
+    EXPECT_EQ(CARDWriteAsync(&info, four, 4, 0, nullptr), CARD_RESULT_IOERROR);
+    CARDFileInfo stray = info;
+    stray.chan = 7;
+    EXPECT_EQ(CARDWriteAsync(&stray, four, 4, 0, nullptr), CARD_RESULT_FATAL_ERROR);
+    EXPECT_EQ(CARDWriteAsync(nullptr, four, 4, 0, nullptr), CARD_RESULT_FATAL_ERROR);
+    std::filesystem::resize_file(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/part.dat", 5);  // torn meanwhile
+    EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_BROKEN);
     EXPECT_EQ(CARDClose(&info), CARD_RESULT_READY);
     EXPECT_EQ(CARDReadAsync(&info, back, 8, 0, nullptr), CARD_RESULT_FATAL_ERROR);  // closed: no file
 }
@@ -159,6 +167,7 @@ TEST_F(cardTest, DamagedFileMountsBrokenAndFormatClearsIt)
     {
         std::ofstream bad(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/torn.dat", std::ios::binary);
         bad << "short";
+        std::ofstream empty(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/empty.dat", std::ios::binary);
         std::ofstream temp(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/x.dat.tmp", std::ios::binary);
     }
     CARDUnmount(CARD_SLOT_A);
@@ -167,6 +176,7 @@ TEST_F(cardTest, DamagedFileMountsBrokenAndFormatClearsIt)
     EXPECT_FALSE(std::filesystem::exists(std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/x.dat.tmp"));
     CARDFileInfo info;
     EXPECT_EQ(CARDOpen(CARD_SLOT_A, "torn", &info), CARD_RESULT_BROKEN);
+    EXPECT_EQ(CARDOpen(CARD_SLOT_A, "empty", &info), CARD_RESULT_BROKEN);  // no sector at all
     EXPECT_EQ(CARDFormatAsync(CARD_SLOT_A, nullptr), CARD_RESULT_READY);
     EXPECT_EQ(CARDCheckAsync(CARD_SLOT_A, nullptr), CARD_RESULT_READY);
     EXPECT_TRUE(card::ListFiles(CARDTestSlotFolder(CARD_SLOT_A)).empty());

@@ -101,9 +101,13 @@ TEST_F(DVDTest, ReadsAsynchronouslyAndPadsTheLastBlockWithZeros)
     ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
     g_calls = 0;
     std::vector<uint8_t> buf(128, 0xEE);
+    DVDTestResetReadCount();
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 64, 64, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     ASSERT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(DVDTestGetReadCount(), 1u);
+    DVDTestResetReadCount();
+    EXPECT_EQ(DVDTestGetReadCount(), 0u);
     EXPECT_EQ(g_lastResult, 64);
     EXPECT_EQ(fi.cb.transferredSize, 64);
     EXPECT_EQ(buf[0], 65);
@@ -146,6 +150,7 @@ TEST_F(DVDTest, CancelledReadNeverCallsBackNorWrites)
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
     EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
     EXPECT_TRUE(WaitForCalls(1));
+    EXPECT_EQ(fi.cb.canceled, 0);  // queued again: no longer marked
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(g_calls, 1);  // the cancelled read never called back
     EXPECT_EQ(buf[0], 33);

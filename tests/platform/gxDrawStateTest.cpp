@@ -16,7 +16,6 @@ using namespace gxgl;
 
 namespace {
 
-constexpr uint32_t kGlFront = 0x0404, kGlBack = 0x0405, kGlFrontAndBack = 0x0408;
 constexpr uint32_t kGlReverseSubtract = 0x800B;
 
 struct Translated {
@@ -96,28 +95,8 @@ TEST(GxDrawStateTest, FogCoefficientsPutStartAtZeroAndEndAtOne)
     EXPECT_EQ(Translate(s).u.pix[2], 0);
 }
 
-TEST(GxDrawStateTest, CullDepthBlendAndScissor)
+TEST(GxDrawStateTest, DepthBlendAndScissor)
 {
-    struct CullRow {
-        GXCullMode mode;
-        bool cull;
-        uint32_t face;
-    } culls[] = {
-        {GX_CULL_NONE, false, 0},
-        {GX_CULL_FRONT, true, kGlBack},  // clockwise on screen is GL's back face
-        {GX_CULL_BACK, true, kGlFront},
-        {GX_CULL_ALL, true, kGlFrontAndBack},
-    };
-    for (const CullRow& row : culls) {
-        gxState s = DefaultState();
-        s.cullMode = row.mode;
-        const Translated t = Translate(s);
-        EXPECT_EQ(t.p.cull, row.cull) << GXCullModeText(row.mode);
-        if (row.cull) {
-            EXPECT_EQ(t.p.cullFace, row.face) << GXCullModeText(row.mode);
-        }
-    }
-
     gxState s = DefaultState();
     s.zCompare = false;
     s.zUpdate = true;

@@ -66,8 +66,6 @@ TEST(OSHeap, BlocksAre32ByteAlignedAndBoundedByTheHeapSize)
 
 TEST(OSTime, ClockValuesOfTheConsole)
 {
-    EXPECT_EQ(OS_TIMER_CLOCK, 40500000u);
-    EXPECT_EQ(__OSBusClock, 162000000u);
     EXPECT_EQ(OSMillisecondsToTicks(1000), 40500000);
     EXPECT_EQ(os::HostTicksToNanoseconds(81), 2000);
     EXPECT_EQ(os::HostTicksToNanoseconds(40500000), 1000000000);

@@ -148,14 +148,6 @@ TEST(pad, HoldingTheResetCombinationThreeSecondsPressesReset)
     PADTestSetScripted(false);
 }
 
-TEST(pad, TextsOfErrorsAndMotorCommands)
-{
-    EXPECT_STREQ(PADErrorText(-1), "PAD_ERR_NO_CONTROLLER");
-    EXPECT_STREQ(PADErrorText(1), "???");
-    EXPECT_STREQ(PADMotorCommandText(2), "PAD_MOTOR_STOP_HARD");
-    EXPECT_STREQ(PADMotorCommandText(3), "???");
-}
-
 }  // namespace
 
 TEST(pad, ReplayChangesApplyFromTheirFrameInFileOrder)

@@ -206,6 +206,44 @@ TEST_F(gcStateMachineTest, StateTextNamesOwnAndInheritedStates)
     }
 }
 
+TEST_F(gcStateMachineFileTest, StateTableCountsAndMembersThatAreNoStates)
+{
+    gcStateMachine* p = datagen::NewStateMachine(&m_pool, "Table", gcStateMachineHandle());
+    State(p, 0, "Idle");
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("m.dat"), *p));
+    const std::vector<uint8_t> good = ReadHostFile(m_dir.HostPath("m.dat"));
+    const std::vector<uint8_t> table = {0, 0, 0, gcStateMachine::kMaxStates, 0, 0, 0, 246};  // count, a gcState
+    const size_t count = std::search(good.begin(), good.end(), table.begin(), table.end()) - good.begin();
+    ASSERT_LT(count, good.size());
+    struct Row {
+        const char* why;
+        size_t offset;
+        uint8_t byte;
+        bool bState;
+        int warnings;  // about the count or the slot
+    };
+    const Row rows[] = {
+        {"as written", 0, good[0], true, 0},
+        {"no states", count + 3, 0, false, 0},
+        {"a negative count", count, 0xFF, false, 1},
+        {"a timer in the state slot", count + 7, 195, false, 1},
+        {"a state refusing its block", count + 8 + 11, 0, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<uint8_t> bytes = good;
+        bytes[row.offset] = row.byte;
+        ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("m.dat"), bytes));
+        gcTestLogCapture log;
+        cBase* pRead = cBase::Load("/m.dat", &m_pool, gcStateMachine::GetStaticType());
+        ASSERT_NE(pRead, nullptr);
+        EXPECT_EQ(static_cast<gcStateMachine*>(pRead)->GetState(0) != nullptr, row.bState);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "states; the first") + log.Count(LOGTYPE_WARNING, "in a state slot"),
+                  row.warnings);
+        std::destroy_at(pRead);
+    }
+}
+
 TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
 {
     gcStateMachine* parent = datagen::NewStateMachine(&m_pool, "Parent", gcStateMachineHandle());

@@ -10,6 +10,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/scriptWriters.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "eEngine/modelTestSupport.h"
 #include "gcScriptTestObjects.h"
 
 namespace {
@@ -81,6 +82,7 @@ TEST_F(gcTimerTest, OneFrameRunCompletesBeforeItsTickAndRepeatsOnlyWhenAsked)
         Tick(t);
         EXPECT_EQ(TestLogTags(), row.expected);
         EXPECT_EQ(t->m_nCurState, row.expected.size() > 2 ? gcTimer::STATE_ENABLED : gcTimer::STATE_STOPPED);
+        EXPECT_EQ(t->m_nextUpdate.m_nTicks, row.expected.size() > 2 ? 20 : 0);  // stopped: not counting
         EXPECT_EQ(TestLog()[0].fParam1, 0.0f);
         EXPECT_EQ(TestLog().back().fParam1, 0.0f);  // after a repeat: the new run's elapsed time
     }
@@ -129,6 +131,11 @@ TEST_F(gcTimerTest, RestartsFromScriptsWinOverCompletionAndEndlessOnesAreBounded
     TestLog().clear();
     Tick(t, 60);  // OnCompleted restarts it: neither stopped nor repeated by the completion
     EXPECT_EQ(TestLogTags(), (Tags{kCompleted, kStopped, kStarted, kUpdated}));
+    t->m_length = cTimeValue(1);  // restarted with a single tick to go
+    t->Send(gcMsgActivate());
+    Tick(t, 1);
+    EXPECT_EQ(t->m_nCurState, gcTimer::STATE_ENABLED);
+    EXPECT_EQ(t->m_nextUpdate.m_nTicks, 1);
 
     gcTestLogCapture log;
     t->onStarted.pAction->pNextAction = b.Step(gcDoTestStep::TIMER, 0x09090009);
@@ -156,6 +163,26 @@ TEST_F(gcTimerTest, GroupRoundTripKeepsFlagsLengthAndEventsAndRefusesVersionOne)
 
     ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("t.dat"), *t));
     std::vector<uint8_t> bytes = ReadHostFile(dir.HostPath("t.dat"));
+    gcTimer kept;
+    int nRefused = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {  // a refused read leaves the timer as it was
+        std::vector<uint8_t> flipped = bytes;
+        flipped[i] ^= 0xFF;
+        ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("bad.dat"), flipped));
+        kept.m_name.Set("Keep");
+        if (ReadObjectFile("bad.dat", &kept, &m_pool))
+            continue;
+        ++nRefused;
+        ASSERT_STREQ(kept.m_name.m_sData, "Keep") << i;
+    }
+    EXPECT_GT(nRefused, 0);
+    for (const int32_t length : {1, 0}) {
+        gcTestLogCapture log;
+        t->m_length = cTimeValue(length);
+        ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("l.dat"), *t));
+        ASSERT_TRUE(ReadObjectFile("l.dat", &kept, &m_pool));
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "once started it never completes"), length == 0) << length;
+    }
     bytes[8 + 16 + 11] = 1;  // the timer block's version
     ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("t.dat"), bytes));
     gcTestLogCapture log;
