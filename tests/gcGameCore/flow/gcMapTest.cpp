@@ -6,6 +6,11 @@
 #include <memory>
 
 #include "datagen/datagen.h"
+#include "datagen/dialogWriters.h"
+#include "platform/vi.h"
+#include "gx/gxFront_local.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIDialog.h"
 #include "datagen/mapWriters.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eShadow.h"
@@ -283,6 +288,50 @@ TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
     for (gcEvent* p : {&gcGame::s_pGame->m_onMapStarted, &gcGame::s_pGame->m_onMapEnded, &pMap->m_onMapStarted,
                        &pMap->m_onMapEnded})
         p->pAction = nullptr;
+}
+
+// An end request made while a pausing dialog is open waits for the dialog:
+// the map runs on (paused) until the frame limit; without the dialog it
+// ends after one frame.
+TEST_F(gcMapLoaderTest, APausingDialogDelaysTheEndOfTheMap)
+{
+    cMemPool pool("gcMapLoaderTest", 0x20000, false);
+    gcUIDialog* pDialog = datagen::NewGridDialog(&pool, datagen::GridDialogDesc{});
+    ASSERT_NE(pDialog, nullptr);
+    for (bool bDialog : {true, false}) {
+        SCOPED_TRACE(bDialog);
+        ASSERT_TRUE(gcMapLoader::Get()->Load(-1, 0, 0));
+        if (bDialog)
+            gcUI::OpenDialog(pDialog, nullptr, 0.0f);
+        gcMap::s_pMap->m_nFlags |= gcMap::kFlagEndMap;
+        VISetFrameLimit(8);
+        const uint32_t before = gxDisplayCopyCount();
+        gcMap::s_pMap->Run();
+        VISetFrameLimit(0);
+        EXPECT_EQ(gxDisplayCopyCount() - before, bDialog ? 9u : 2u);  // the loop's frames and the final one
+        EXPECT_EQ(gcUI::Get()->FindDialog(pDialog), -1) << "leaving the map closes every dialog";
+        std::destroy_at(gcMap::s_pMap);
+    }
+    std::destroy_at(pDialog);
+}
+
+// The loading screen's dialog opens with the screen's id as its
+// in-parameter.
+TEST_F(gcMapLoaderTest, TheLoadingScreenDialogSeesItsId)
+{
+    cMemPool pool("gcMapLoaderTest", 0x20000, false);
+    ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath("LoadingScreens/LoadingScreen04.ls"), "Dusk", &pool,
+                                                [&](gcLoadingScreen& screen) {
+                                                    gcUIDialog* p = datagen::NewGridDialog(&pool, {});
+                                                    gcUIDialogMgr::Add(20, p, 0x41);
+                                                    screen.m_UIDialogs.m_nEnd = 21;
+                                                }));
+    ASSERT_TRUE(gcGame::LoadLoadingScreen(3));
+    gcUIDialog* pDialog = gcLoadingScreen::ShowDialog();
+    ASSERT_NE(pDialog, nullptr);
+    EXPECT_EQ(pDialog->m_fInParam, 3.0f);
+    EXPECT_GE(gcUI::Get()->FindDialog(pDialog), 0);
+    gcUI::Get()->CloseAllDialogs(false);
 }
 
 // A thread that fails before the loading screen is loaded still ends the
