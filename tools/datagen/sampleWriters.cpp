@@ -340,12 +340,14 @@ std::vector<Box> RegionBoxes(int id)
         {{-kHalf, 3.0f, g - 0.5f}, {kHalf, kHalf, g - 0.1f}, 1},
     };
     switch (id) {
-    case 0:  // a garden wall, steps up to a terrace, a house front behind
+    case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
         b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, 2});
+        b.push_back({{-kHalf, 15.0f, g}, {-1.0f, kHalf, g + 3.5f}, 2});
         AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
         b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, 4});
-        b.push_back({{-kHalf, 15.0f, g}, {kHalf, kHalf, g + 9.0f}, 2});
-        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.5f}, 3});
+        b.push_back({{-1.0f, 15.0f, g}, {kHalf, kHalf, g + 8.0f}, 2});
+        b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, 3});
+        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, 3});
         b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, 2});
         b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, 2});
         break;
