@@ -11,7 +11,7 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleInputFile(dir);
+    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleInput(dir);
 }
 
 }  // namespace datagen

@@ -587,7 +587,7 @@ bool WriteSampleMapFiles(const std::string& dir)
     return ok;
 }
 
-bool WriteSampleInputFile(const std::string& dir)
+bool WriteSampleInput(const std::string& dir)
 {
     std::ofstream out(dir + "/input.txt");
     out << "# The sample's scripted input: port 0 at rest, then the main stick held\n"

@@ -19,7 +19,7 @@ bool WriteSampleFlowFiles(const std::string& dir);
 bool WriteSampleMapFiles(const std::string& dir);
 // The input a headless run plays (dir/input.txt): at rest, then the main
 // stick held east.
-bool WriteSampleInputFile(const std::string& dir);
+bool WriteSampleInput(const std::string& dir);
 
 // The sample's player configuration (dir/Game/PlayerConfig01.pc) and its
 // empty side file of sounds. groups, when given, writes the groups the
