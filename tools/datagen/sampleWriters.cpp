@@ -355,10 +355,12 @@ std::vector<Box> RegionBoxes(int id)
         b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, 2});
         b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, 2});
         b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, 3});
+        b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, 3});  // the lantern's bracket
         b.push_back({{-kHalf, 12.0f, g}, {kHalf, 13.0f, g + 2.0f}, 2});
         break;
     default:  // a boarded shed and a flight of steps down to the road
         b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, 3});
+        b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, 4});  // its roof
         AddSteps(&b, 6.0f, 10.0f, 4.0f, 4, 0.4f, 1.5f);
         b.push_back({{6.0f, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, 4});
         break;
@@ -431,14 +433,15 @@ EffectDesc LanternEffect()
     return e;
 }
 
-// Where the camera stands until the player exists: the west region's
-// centre, looking east along the road.
+// A view for the camera while the sample has no player: the west end of
+// the road, eye high, looking east along it. Nothing places the camera
+// there yet (that takes a camera action or the player to follow).
 RegionPointDesc CameraPoint()
 {
     RegionPointDesc p;
     p.name = "RoadView";
     p.regionId = 0;
-    p.frame = {0.0f, -10.0f, 0.0f, 0, -1, 0, 1, 0, 0, 0, 0, 1};
+    p.frame = {-12.0f, -9.0f, 0.0f, 0, -1, 0, 1, 0, 0, 0, 0, 1};
     return p;
 }
 
