@@ -28,16 +28,17 @@
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
 
 namespace datagen {
 namespace {
 
 // ---- Textures -------------------------------------------------------------
 
-// Every sample texture: 128 x 128, compressed, with mipmaps, in the slots
-// from 150 (the map's texture group), each with its configuration in the
-// same slot of the game configuration.
-constexpr int kTextureSlot = 150;
+// Every sample texture: 128 x 128, compressed, with mipmaps, in the map's
+// texture group just below the regions' lightmap slots, each with its
+// configuration in the same slot of the game configuration.
+constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - 4;
 constexpr uint32_t kTextureSide = 128;
 constexpr float kTileUnits = 4.0f;  // world units one texture repeat covers
 
@@ -179,14 +180,18 @@ struct SampleMaterial {
     const char* name;
     SampleTexture texture;
     mVec3 diffuse;
+    bool bLightmap;  // lit by the region's lightmap, else by the lights
 };
+// The ground takes its light, shadows included, from the lightmap; what
+// stands on it is lit by the map's lights.
 const SampleMaterial kMaterials[] = {
-    {"Road", kFlagstones, {1.0f, 1.0f, 1.0f}},
-    {"Verge", kGrass, {1.0f, 1.0f, 1.0f}},
-    {"Wall", kBrick, {1.0f, 1.0f, 1.0f}},
-    {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}},
-    {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}},
+    {"Road", kFlagstones, {1.0f, 1.0f, 1.0f}, true},
+    {"Verge", kGrass, {1.0f, 1.0f, 1.0f}, true},
+    {"Wall", kBrick, {1.0f, 1.0f, 1.0f}, false},
+    {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}, false},
+    {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}, false},
 };
+enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
@@ -204,10 +209,10 @@ eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t 
     return s;
 }
 
-// Two sweeps: the lighting pass lays the directional light and the ambient
-// (register 1) down; the diffuse pass multiplies the texture into it. The
-// texture takes the zone's first coordinate set (source 1; 0 is the
-// lightmap's).
+// Two sweeps: the lighting pass lays the light down, the lightmap's or the
+// directional light's plus the ambient (register 1); the diffuse pass
+// multiplies the texture into it. The texture takes the zone's first
+// coordinate set (source 1); the lightmap the second (source 0).
 eMaterial* NewSampleMaterial(cMemPool* pPool, const SampleMaterial& m)
 {
     eMaterial* p = pPool->New<eMaterial>();
@@ -221,8 +226,13 @@ eMaterial* NewSampleMaterial(cMemPool* pPool, const SampleMaterial& m)
         return nullptr;
     p->m_pPasses[eMaterial::PASS_LIGHTING] = pLight;
     p->m_pPasses[eMaterial::PASS_DIFFUSE] = pDiffuse;
-    AddStage(pLight, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
-             eTextureStage::kNoTexture);
+    if (m.bLightmap) {
+        AddStage(pLight, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_A, 0);
+        p->m_hTextures[0] = eTextureHandle::Make(eTextureMgr::kLightmapSlot, eTexture::kFixedCheck);
+    } else {
+        AddStage(pLight, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
+                 eTextureStage::kNoTexture);
+    }
     eTextureStage* s = AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_A, 0);
     if (s)
         s->m_coordSource = 1;
@@ -245,6 +255,22 @@ struct Box {
     uint8_t material;
 };
 
+// Dusk: a cool ambient under a low warm sun from the south-east, so that
+// a camera looking north sees the south faces lit and the shadows fall
+// sideways.
+const mVec3 kAmbient(0.28f, 0.3f, 0.38f);
+const mVec3 kDiffuse(0.85f, 0.72f, 0.55f);
+constexpr float kLightHeading = 50.0f;
+constexpr float kLightPitch = -35.0f;
+
+// Towards the light: the reverse of the way the map's light shines.
+mVec3 TowardsLight()
+{
+    const float h = kLightHeading * 3.14159265f / 180.0f;
+    const float p = kLightPitch * 3.14159265f / 180.0f;
+    return mVec3(std::cos(p) * std::sin(h), -std::cos(p) * std::cos(h), -std::sin(p));
+}
+
 // Adds one quad of a face, wound counter-clockwise seen along -normal, with
 // planar coordinates.
 void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t material)
@@ -261,6 +287,9 @@ void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint
             v.normal = normal;
             v.u = v.pos.v[axisU] / kTileUnits;
             v.v = -v.pos.v[axisV] / kTileUnits;
+            // The lightmap lies over the region seen from above.
+            v.lu = (v.pos.x + kHalf) / kRegionEdge;
+            v.lv = (v.pos.y + kHalf) / kRegionEdge;
         }
         const mVec3 e1 = tri.v[1].pos - tri.v[0].pos;
         const mVec3 e2 = tri.v[2].pos - tri.v[0].pos;
@@ -335,9 +364,9 @@ std::vector<Box> RegionBoxes(int id)
 {
     const float g = kGroundZ;
     std::vector<Box> b = {
-        {{-kHalf, -3.0f, g - 0.5f}, {kHalf, 3.0f, g}, 0},
-        {{-kHalf, -kHalf, g - 0.5f}, {kHalf, -3.0f, g - 0.1f}, 1},
-        {{-kHalf, 3.0f, g - 0.5f}, {kHalf, kHalf, g - 0.1f}, 1},
+        {{-kHalf, -3.0f, g - 0.5f}, {kHalf, 3.0f, g}, kRoad},
+        {{-kHalf, -kHalf, g - 0.5f}, {kHalf, -3.0f, g - 0.1f}, kVerge},
+        {{-kHalf, 3.0f, g - 0.5f}, {kHalf, kHalf, g - 0.1f}, kVerge},
     };
     switch (id) {
     case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
@@ -368,6 +397,69 @@ std::vector<Box> RegionBoxes(int id)
     return b;
 }
 
+// The regions' lightmaps: 64 x 64 texels over the region seen from above,
+// in each zone's one lightmap slot.
+constexpr uint32_t kLightmapSide = 64;
+constexpr int kGroundBoxes = 3;  // RegionBoxes starts with the road and verges
+
+// Where a ray from p towards the light first enters the box, if it does.
+bool RayHitsBox(const mVec3& p, const mVec3& dir, const Box& b)
+{
+    float tNear = 1e-3f, tFar = 1e9f;
+    for (int a = 0; a < 3; ++a) {
+        if (std::fabs(dir.v[a]) < 1e-6f) {
+            if (p.v[a] < b.lo.v[a] || p.v[a] > b.hi.v[a])
+                return false;
+            continue;
+        }
+        float t0 = (b.lo.v[a] - p.v[a]) / dir.v[a];
+        float t1 = (b.hi.v[a] - p.v[a]) / dir.v[a];
+        if (t0 > t1)
+            std::swap(t0, t1);
+        tNear = std::max(tNear, t0);
+        tFar = std::min(tFar, t1);
+    }
+    return tNear <= tFar;
+}
+
+// The share of the four corners of a texel's quarter cells that see the
+// light past everything standing on the ground.
+float SunLit(float x, float y, const std::vector<Box>& boxes, const mVec3& toLight)
+{
+    int lit = 0;
+    for (float dx : {-0.125f, 0.125f}) {
+        for (float dy : {-0.125f, 0.125f}) {
+            const mVec3 p(x + dx, y + dy, kGroundZ + 0.01f);
+            bool bShade = false;
+            for (size_t i = kGroundBoxes; i < boxes.size() && !bShade; ++i)
+                bShade = RayHitsBox(p, toLight, boxes[i]);
+            lit += !bShade;
+        }
+    }
+    return static_cast<float>(lit) / 4.0f;
+}
+
+// The ground's light: the ambient plus the sun where nothing shades it.
+RgbaImage RegionLightmap(const std::vector<Box>& boxes)
+{
+    const mVec3 toLight = TowardsLight();
+    const float sun = std::max(0.0f, toLight.z);
+    RgbaImage image;
+    image.width = image.height = kLightmapSide;
+    image.rgba.resize(static_cast<size_t>(kLightmapSide) * kLightmapSide * 4);
+    const float texel = kRegionEdge / static_cast<float>(kLightmapSide);
+    for (uint32_t j = 0; j < kLightmapSide; ++j) {
+        for (uint32_t i = 0; i < kLightmapSide; ++i) {
+            const float x = -kHalf + (static_cast<float>(i) + 0.5f) * texel;
+            const float y = -kHalf + (static_cast<float>(j) + 0.5f) * texel;
+            const float f = sun * SunLit(x, y, boxes, toLight);
+            PutTexel(&image, i, j, kAmbient.x + kDiffuse.x * f, kAmbient.y + kDiffuse.y * f,
+                     kAmbient.z + kDiffuse.z * f);
+        }
+    }
+    return image;
+}
+
 constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
 constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 
@@ -390,8 +482,15 @@ RegionDesc SampleRegionDesc(int id)
     for (int m = 0; m < kMaterialCount; ++m)
         d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
     d.zone.surfaces = {0};
-    for (const Box& box : RegionBoxes(id))
+    const std::vector<Box> boxes = RegionBoxes(id);
+    for (const Box& box : boxes)
         AddBox(&d.zone, box);
+    TextureFileDesc lightmap;
+    if (MakeTextureDesc(d.name + "Light", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_RGB5A3, false,
+                        RegionLightmap(boxes), nullptr, &lightmap)) {
+        d.zone.bLightmap = true;
+        d.zone.lightmaps = {lightmap};
+    }
     return d;
 }
 
@@ -531,11 +630,10 @@ MapDesc SampleMapDesc()
     map.regionNames.assign(std::begin(kRegionNames), std::end(kRegionNames));
     map.initialRegion = 0;
     map.playerConfig = 0;
-    // Dusk: a cool ambient under a low warm sun from the south-west.
-    map.ambient.Set(0.28f, 0.3f, 0.38f);
-    map.diffuse.Set(0.85f, 0.72f, 0.55f);
-    map.lightHeading = 225.0f;
-    map.lightPitch = -35.0f;
+    map.ambient = kAmbient;
+    map.diffuse = kDiffuse;
+    map.lightHeading = kLightHeading;
+    map.lightPitch = kLightPitch;
     map.tracks = {1};  // Music/Music01.mus
     map.farClip = 3 * kRegionEdge;
     map.shadowClip = 2 * kRegionEdge;
@@ -606,9 +704,12 @@ bool WriteSampleFlowFiles(const std::string& dir)
 {
     const std::string game = dir + "/Game/";
     // The texture cache: one compressed 128 x 128 slot with mipmaps per map
-    // texture, in the slots the map's textures take.
-    const std::vector<TextureConfigRecord> cache(
+    // texture, in the slots the map's textures take, then one lightmap slot
+    // per resident region.
+    std::vector<TextureConfigRecord> cache(
         kTextureCount, TextureConfigRecord{eTextureConfig::FORMAT_CMPR, kTextureSide, kTextureSide, true, false, 0xFFFF});
+    cache.resize(cache.size() + gcRegion::kMaxResident, TextureConfigRecord{eTextureConfig::FORMAT_RGB5A3, kLightmapSide,
+                                                                          kLightmapSide, false, false, 0xFFFF});
     GameFileDesc desc;
     desc.name = "Quillmere";
     desc.actNames = {"Ashgrove"};
