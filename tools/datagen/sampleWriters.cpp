@@ -354,7 +354,7 @@ void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, flo
 {
     for (int i = 0; i < n; ++i) {
         const float y = y0 + depth * static_cast<float>(i);
-        pBoxes->push_back({{x0, y, kGroundZ}, {x1, y + depth, kGroundZ + rise * static_cast<float>(i + 1)}, 4});
+        pBoxes->push_back({{x0, y, kGroundZ}, {x1, y + depth, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
     }
 }
 
@@ -370,28 +370,28 @@ std::vector<Box> RegionBoxes(int id)
     };
     switch (id) {
     case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
-        b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, 2});
-        b.push_back({{-kHalf, 15.0f, g}, {-1.0f, kHalf, g + 3.5f}, 2});
+        b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, kWall});
+        b.push_back({{-kHalf, 15.0f, g}, {-1.0f, kHalf, g + 3.5f}, kWall});
         AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
-        b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, 4});
-        b.push_back({{-1.0f, 15.0f, g}, {kHalf, kHalf, g + 8.0f}, 2});
-        b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, 3});
-        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, 3});
-        b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, 2});
-        b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, 2});
+        b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
+        b.push_back({{-1.0f, 15.0f, g}, {kHalf, kHalf, g + 8.0f}, kWall});
+        b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
+        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});
+        b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
+        b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
         break;
     case 1:  // a gate over the road
-        b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, 2});
-        b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, 2});
-        b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, 3});
-        b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, 3});  // the lantern's bracket
-        b.push_back({{-kHalf, 12.0f, g}, {kHalf, 13.0f, g + 2.0f}, 2});
+        b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, kWall});
+        b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, kWall});
+        b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, kBoards});
+        b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, kBoards});  // the lantern's bracket
+        b.push_back({{-kHalf, 12.0f, g}, {kHalf, 13.0f, g + 2.0f}, kWall});
         break;
     default:  // a boarded shed and a flight of steps down to the road
-        b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, 3});
-        b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, 4});  // its roof
+        b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});
+        b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, kSteps});  // its roof
         AddSteps(&b, 6.0f, 10.0f, 4.0f, 4, 0.4f, 1.5f);
-        b.push_back({{6.0f, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, 4});
+        b.push_back({{6.0f, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
         break;
     }
     return b;
