@@ -12,9 +12,13 @@
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
+#include "datagen/creatureWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/dialogWriters.h"
+#include "datagen/interfaceWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/itemWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
@@ -22,8 +26,10 @@
 #include "datagen/particleWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
+#include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
+#include "datagen/valueWriters.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eAnimation.h"
@@ -50,6 +56,10 @@
 #include "eEngine/eTextureMatrixGen.h"
 #include "eEngine/eTextureStage.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/creatures/creatureTestTypes.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -61,6 +71,9 @@
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/entities/gcBoundary.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -68,15 +81,32 @@
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/script/gcConstant.h"
 #include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoFunction.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValConstant.h"
 #include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValEventId.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValFunction.h"
+#include "gcGameCore/values/gcValKeyValue.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValRandomNumber.h"
+#include "gcGameCore/values/gcValTrinaryOp.h"
+#include "gcGameCore/values/gcValUnaryOp.h"
 #include "loaderSuite.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
 
 namespace {
@@ -636,6 +666,44 @@ std::vector<datagen::EntityTemplateDesc> SampleTemplates()
     return {d, datagen::EntityTemplateDesc()};
 }
 
+// ---- creatures ----
+
+// An attack of the version with a value in every field, one helper naming
+// the sky mesh's second node and one empty.
+datagen::CreatureAttackDesc SampleAttack(const char* name, uint32_t flags)
+{
+    datagen::CreatureAttackDesc a;
+    a.name = name;
+    a.config.hAnimation = 0x00030004;
+    a.config.flags = 0x2;
+    a.damageStart = 40;
+    a.damageStop = 260;
+    a.damage = 12.5f;
+    a.collisionMask = 0x21;
+    a.flags = flags;
+    a.helpers[0] = "bone";
+    a.radii[0] = 0.5f;
+    a.hitEffect = 0x00C80001;
+    a.blockedEffect = 0x00C80002;
+    return a;
+}
+
+// A creature template of the sample entity template with attacks in slots
+// 0 and 2 (1 empty), stats and values off their defaults; and one as the
+// writer leaves it.
+std::vector<datagen::CreatureTemplateDesc> SampleCreatureTemplates(uint32_t attackVersion)
+{
+    datagen::CreatureTemplateDesc d;
+    d.base = SampleTemplates()[0];
+    d.attacks = {SampleAttack("Swipe", 0x11), std::nullopt, SampleAttack("Throw", 0x2)};
+    d.attackVersion = attackVersion;
+    d.stats = {10, 20, 3, 1.5f, 2, 2.5f, 3, 150, 4};
+    d.values = {0, 1, 3, 1.25f, 0.75f, 0.5f, 0.25f, 0.1f, 0.2f, 12};
+    d.hitEffect = 0x00C80003;
+    d.blockedEffect = 0x00C80004;
+    return {d, datagen::CreatureTemplateDesc()};
+}
+
 template <class T>
 datagen::ScriptRecord<T> Rec(T* p, uint16_t check)
 {
@@ -662,6 +730,50 @@ gcGameCameraParams SampleCameraParams()
     return p;
 }
 
+// A control unlike the defaults in every stored field.
+gcUIControl SampleControl(uint32_t slot)
+{
+    gcUIControl c;
+    c.m_name.Set("Button%u", slot);
+    c.m_hWidgetHandle = (7u << 8) | slot;
+    c.m_nFlags = 0x190B;
+    c.m_hNeighbors[gcUIWidget::NEIGHBOR_RIGHT] = (7u << 8) | (slot + 1);
+    c.m_origin = eSprite::SO_UPPERLEFT;
+    c.m_offset.Set(-3.0f, 4.5f);
+    c.m_cellPadding[1] = 2.0f;
+    c.m_fOpacity = 0.75f;
+    c.m_hText = gcStringHandle(0x00420003);
+    c.m_textMargins[2] = 1.5f;
+    c.m_hFont = eFontHandle(0x00110001);
+    c.m_textJustify = eSprite::SO_LOWERRIGHT;
+    c.m_nTextColor = 0xFF102030, c.m_nTextColorHi = 0xFF405060;
+    c.m_nTextColorDisabled = 0x80808080, c.m_nTextColorShadow = 0x40000000;
+    c.m_fMaxTextWidth = 200.0f;
+    c.m_size.Set(64.0f, 20.0f);
+    c.m_hSprites[gcUIControl::SPR_FOCUSED] = eSpriteHandle(0x00330004);
+    return c;
+}
+
+// A 2 x 3 grid: two controls sharing a cell, an empty cell and a nested
+// group of one row, built in the row's pool.
+gcUIWidgetGroup* SampleWidgetGroup(LoaderEnv& env)
+{
+    cMemPool& pool = env.m_build;
+    gcUIWidgetGroup* g = pool.New<gcUIWidgetGroup>();
+    gcUIWidgetGroup* inner = pool.New<gcUIWidgetGroup>();
+    if (!g || !inner || !g->SetDimensions(2, 3) || !inner->SetDimensions(1, 2))
+        return nullptr;
+    g->m_name.Set("Grid");
+    g->m_nFlags |= gcUIWidgetGroup::kKeepNaturalSizes;
+    inner->m_name.Set("Row");
+    const int cells[] = {0, 0, 1, 3, 4};
+    for (uint32_t i = 0; i < 5; ++i)
+        g->InsertInDrawOrder(cells[i], pool.New<gcUIControl>(SampleControl(i)), nullptr);
+    g->InsertInDrawOrder(5, inner, nullptr);
+    inner->InsertInDrawOrder(1, pool.New<gcUIControl>(SampleControl(9)), nullptr);
+    return g;
+}
+
 // A file of one object whose block is laid out by hand.
 template <class T>
 auto Blocks(std::function<void(datagen::BlockWriter&)> block)
@@ -669,6 +781,81 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     return [block](LoaderEnv&, Path path) {
         return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, block);
     };
+}
+
+gcValue* Button(LoaderEnv& env, eInput::eButton button)
+{
+    return env.m_build.New<gcValControllerState>(gcValControllerState::STATE_DOWN, button);
+}
+
+// Flow control two levels deep: a log, a set-value without a destination
+// and a return inside an evaluation inside another.
+gcDoEvaluation* SampleEvaluation(LoaderEnv& env)
+{
+    cMemPool* pPool = &env.m_build;
+    gcAction* pInner = datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_2),
+        {datagen::NewLog(pPool, gcDoLog::LOG_INFO, "inner", Button(env, eInput::JOYBTN_3), nullptr),
+         datagen::NewReturn(pPool, Button(env, eInput::JOYBTN_4))},
+        {});
+    return datagen::NewEvaluation(
+        pPool, Button(env, eInput::JOYBTN_1), {pInner},
+        {datagen::NewSetValue(pPool, gcDoSetValue::OP_ASSIGN_MUL, nullptr, Button(env, eInput::JOYBTN_5)),
+         datagen::NewDoFunction(pPool, Button(env, eInput::JOYBTN_6))});
+}
+
+// An action file whose block is laid out by hand after the base block.
+template <class T>
+auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ActionBlock(w, version);
+        fields(w);
+        w.End();
+    });
+}
+
+// A value file whose block is laid out by hand after the base block.
+template <class T>
+auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+{
+    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
+        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
+        fields(w);
+        w.End();
+    });
+}
+
+// An expression of every operator kind over every leaf kind, with a
+// missing operand.
+gcValue* SampleExpression(LoaderEnv& env)
+{
+    cMemPool& p = env.m_build;
+    gcDesiredValue temp;
+    temp.desiredValue = gcDesiredValue::VAL_TEMP;
+    temp.nParamIndex = 1;
+    gcDesiredValue constant;
+    constant.desiredValue = gcDesiredValue::VAL_CONSTANT;
+    constant.hSpecificConstant = gcConstantHandle(0x00070003);
+    gcValFunction* pCall = p.New<gcValFunction>(gcFunctionHandle(0x00110002));
+    pCall->AddParam(p.New<gcValEventId>(gcMsgEvent::ID_ONDEATH));
+    gcValue* pLeft = p.New<gcValBinaryOp>(gcValBinaryOp::OP_MAX, p.New<gcValNumber>(2.5f),
+                                          p.New<gcValUnaryOp>(gcValUnaryOp::OP_NEG, pCall));
+    gcValue* pRight = p.New<gcValTrinaryOp>(gcValTrinaryOp::OP_RANGE, p.New<gcValKeyValue>(gcKeyValueHandle(0x00050001)),
+                                            p.New<gcValRandomNumber>(temp, constant, 0x1002), nullptr, 0x3);
+    return p.New<gcValBinaryOp>(gcValBinaryOp::OP_OR, pLeft,
+                                p.New<gcValBinaryOp>(gcValBinaryOp::OP_AND, pRight,
+                                                     p.New<gcValConstant>(gcConstantHandle(0x00090004))));
+}
+
+const cType* LoadingType()
+{
+    return cType::Find(114);  // a value class that keeps its bytes
+}
+
+const cType* EntityModeType()
+{
+    return cType::Find(176);  // an assignable one
 }
 
 std::string Named(const char* cls, uint32_t version)
@@ -875,6 +1062,60 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcEvent v3", {"WriteEventFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteEventFile(p, gcEvent("OnTest", "Owner")); },
                     TypeOf<gcEvent>});
+    // ---- script actions ----
+    rows.push_back({"gcEvent v3 with flow control", {"WriteEventFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcEvent event("OnTest", "Owner");
+                        datagen::AppendAction(event, SampleEvaluation(env));
+                        datagen::AppendAction(event, datagen::NewReturn(&env.m_build, nullptr));
+                        return datagen::WriteEventFile(p, event);
+                    },
+                    TypeOf<gcEvent>});
+    rows.push_back({"gcDoEvaluation v3", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteObjectFile(p, *SampleEvaluation(env)); },
+                    TypeOf<gcDoEvaluation>});
+    rows.push_back({"gcDoFunction v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewDoFunction(&env.m_build, Button(env, eInput::JOYBTN_3)));
+                    },
+                    TypeOf<gcDoFunction>});
+    rows.push_back({"gcDoReturn v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(p, *datagen::NewReturn(&env.m_build, Button(env, eInput::JOYBTN_4)));
+                    },
+                    TypeOf<gcDoReturn>});
+    rows.push_back({"gcDoSetValue v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewSetValue(&env.m_build, gcDoSetValue::OP_ASSIGN_DEC, nullptr, Button(env, eInput::JOYBTN_5)));
+                    },
+                    TypeOf<gcDoSetValue>});
+    rows.push_back({"gcDoSetValue v1", {"ActionBlock"},
+                    ActionFields<gcDoSetValue>(1, [](datagen::BlockWriter& w) { w.Int(-1).Int(-1); }),
+                    TypeOf<gcDoSetValue>, nullptr, false});
+    rows.push_back({"gcDoLog v4", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteObjectFile(
+                            p, *datagen::NewLog(&env.m_build, gcDoLog::LOG_ALERT, "Forty characters exactly, written whole.",
+                                                Button(env, eInput::JOYBTN_1), Button(env, eInput::JOYBTN_2)));
+                    },
+                    TypeOf<gcDoLog>});
+    for (uint32_t version : {2u, 3u})
+        rows.push_back({Named("gcDoLog", version), {"ActionBlock"},
+                        ActionFields<gcDoLog>(version,
+                                              [version](datagen::BlockWriter& w) {
+                                                  w.Int(5).Bytes("Hello", 5).Int(1);
+                                                  if (version == 3)
+                                                      w.Int(3).Int(-1).Int(-1).Int(-1);
+                                              }),
+                        TypeOf<gcDoLog>, nullptr, false});
+    rows.push_back({"gcDoPlaySound v3, its bytes kept", {"ActionBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 77, [](datagen::BlockWriter& w) {
+                            datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
+                        });
+                    },
+                    [] { return cType::Find(77); }});
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
         rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},
@@ -890,6 +1131,36 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
                         version == gcEntityTemplate::kVersion, PlaceSkyMesh});
+    // Creature templates with attacks of each version the reader takes.
+    const std::pair<uint32_t, uint32_t> creatureVersions[] = {{2, 4}, {4, 5}, {5, 6}, {7, 7}, {8, 7}};
+    for (auto [version, attackVersion] : creatureVersions)
+        rows.push_back({Named("gcEntityTemplateGroup, gcCreatureTemplate", version), {"WriteCreatureTemplateGroupFile"},
+                        [version, attackVersion](LoaderEnv&, Path p) {
+                            return datagen::WriteCreatureTemplateGroupFile(
+                                p, 5, kTestCreatureTemplateId, SampleCreatureTemplates(attackVersion), version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcCreatureTemplate::kVersion, PlaceSkyMesh});
+    for (uint32_t version : {3u, 4u, gcNPCTemplate::kVersion})
+        rows.push_back({Named("gcEntityTemplateGroup, gcNPCTemplate", version), {"WriteNPCTemplateGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::NPCTemplateDesc d;
+                            d.creature = SampleCreatureTemplates(gcCreatureAttack::kVersion)[0];
+                            d.configs.resize(gcNPCTemplate::ANIM_HIT + 1);
+                            d.configs[gcNPCTemplate::ANIM_HIT].hAnimation = 0x00030005;
+                            return datagen::WriteNPCTemplateGroupFile(p, 7, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcNPCTemplate::kVersion, PlaceSkyMesh});
+    for (uint32_t version : {gcCreature::kMinVersion, gcCreature::kVersion})
+        rows.push_back({Named("gcEntityGroup, gcCreature", version), {"WriteCreatureGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::CreatureDesc d;
+                            d.entity = SampleEntities()[0];
+                            d.mods = {0.5f, 2, 1, 1, 1, 1.5f, 1, 3, 7};
+                            return datagen::WriteCreatureGroupFile(p, 12, kTestCreatureId, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcCreature::kVersion});
     // ---- game flow ----
     rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
                     [](LoaderEnv&, Path p) {
@@ -1084,6 +1355,107 @@ std::vector<LoaderRow> MakeRows()
                             p, gcValControllerState(gcValControllerState::STATE_DOWNTIME, eInput::JOYBTN_UI_CONFIRM));
                     },
                     TypeOf<gcValControllerState>});
+    // ---- interface widgets ----
+    rows.push_back({"gcUIControl v8, gcUIWidget v3", {"WriteControlFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteControlFile(p, SampleControl(1)); },
+                    TypeOf<gcUIControl>});
+    // Older controls around older widgets; 6 surplus neighbours and sprites.
+    for (uint32_t version : {5u, 6u, 7u})
+        rows.push_back({Named("gcUIControl", version) + ", gcUIWidget v" + std::to_string(version - 4),
+                        {"ControlBlock", "WidgetBlock"},
+                        Blocks<gcUIControl>([version](datagen::BlockWriter& w) {
+                            datagen::ControlBlock(w, SampleControl(2), version, version - 4, 6);
+                        }),
+                        TypeOf<gcUIControl>, nullptr, false});
+    rows.push_back({"gcUIWidgetGroup v1", {"WriteWidgetGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        const gcUIWidgetGroup* g = SampleWidgetGroup(env);
+                        return g && datagen::WriteWidgetGroupFile(p, *g);
+                    },
+                    TypeOf<gcUIWidgetGroup>});
+    // A cell that begins with an object of a type without a factory.
+    rows.push_back({"gcUIWidgetGroup v1, stray cell object", {"WidgetGroupBlock"},
+                    Blocks<gcUIWidgetGroup>([](datagen::BlockWriter& w) {
+                        const gcUIControl a = SampleControl(1), b = SampleControl(2);
+                        datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {}}, 150);
+                    }),
+                    TypeOf<gcUIWidgetGroup>, nullptr, false});
+    // ---- interface dialogs ----
+    rows.push_back({"gcUIDialogGroup v2, gcUIDialog v11", {"WriteDialogGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        datagen::GridDialogDesc grid;
+                        grid.hFont = 0x00110001, grid.hText = 0x00420003, grid.hFocusedSprite = 0x00330004;
+                        gcUIDialog* a = datagen::NewGridDialog(&env.m_build, grid);
+                        grid.name = "Small", grid.rows = 1, grid.flags = 0x10E;
+                        gcUIDialog* b = datagen::NewGridDialog(&env.m_build, grid);
+                        if (!a || !b)
+                            return false;
+                        b->m_layout = gcUIDialog::DLG_LAYOUT_3x3;
+                        b->m_hSprites[8] = eSpriteHandle(0x00050006);
+                        b->m_hBackdropMaterial = eMaterialHandle(0x00070008);
+                        b->m_fBackdropOpacity = 0.75f;
+                        return datagen::WriteDialogGroupFile(p, 30, {{a, 0x0A0A}, {nullptr, 0}, {b, 0x0B0B}});
+                    },
+                    TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>});
+    // Hand-laid dialogs of every version read, in groups with 16-bit checks
+    // and, once, 32-bit ones; 11 sprite handles of which 9 are kept.
+    for (uint32_t version = gcUIDialog::kMinVersion; version <= gcUIDialog::kVersion; ++version)
+        for (uint32_t groupVersion : version == gcUIDialog::kVersion ? std::vector<uint32_t>{1, 2} : std::vector<uint32_t>{2})
+            rows.push_back({Named("gcUIDialogGroup by hand", groupVersion) + ", gcUIDialog v" + std::to_string(version),
+                            {"DialogGroupBlock", "DialogBlock"},
+                            Blocks<gcUIDialogGroup>([version, groupVersion](datagen::BlockWriter& w) {
+                                datagen::DialogDesc d;
+                                d.name = "Pause", d.flags = 0x10E, d.controlCount = 2, d.rows = 2, d.cols = 1;
+                                d.layout = 4, d.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+                                d.backdropOpacity = 0.25f;
+                                datagen::DialogGroupBlock(w, groupVersion, 40, 42, {{d, 0x1111}, {d, 0}}, version);
+                            }),
+                            TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>, false});
+    rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
+                    [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
+                    TypeOf<gcValBinaryOp>});
+    rows.push_back({"gcValEventVar v2", {"WriteValueFile"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValEventVar(gcValEventVar::VAR_TEMP, 1));
+                    },
+                    TypeOf<gcValEventVar>});
+    rows.push_back({"gcValEventVar v1", {"ValueBlock"},
+                    ValueFields<gcValEventVar>(1, [](datagen::BlockWriter& w) { w.Int(1); }), TypeOf<gcValEventVar>,
+                    nullptr, false});
+    rows.push_back({"gcValRandomNumber v1", {"ValueBlock"}, ValueFields<gcValRandomNumber>(1, [](datagen::BlockWriter&) {}),
+                    TypeOf<gcValRandomNumber>, nullptr, false});
+    rows.push_back({"gcValFunction v1", {"ValueBlock"},
+                    ValueFields<gcValFunction>(1, [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(0x00110002), 4); }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    // Three parameters: the third is read over, so the block stays in step.
+    rows.push_back({"gcValFunction v2, three parameters", {"ValueBlock"},
+                    ValueFields<gcValFunction>(2,
+                                               [](datagen::BlockWriter& w) {
+                                                   w.Int(0x00110002).Int(3).Int(-1);
+                                                   datagen::NumberMember(datagen::NumberMember(w, 5), 6);
+                                               }),
+                    TypeOf<gcValFunction>, nullptr, false});
+    rows.push_back({"gcValTrinaryOp v1", {"ValueBlock"},
+                    ValueFields<gcValTrinaryOp>(1,
+                                                [](datagen::BlockWriter& w) {
+                                                    datagen::NumberMember(w.Int(gcValTrinaryOp::OP_WRAP), 1);
+                                                    datagen::NumberMember(w, 2).Int(-1);
+                                                }),
+                    TypeOf<gcValTrinaryOp>, nullptr, false});
+    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
+                        });
+                    },
+                    LoadingType});
+    rows.push_back({"gcValEntityMode v3, its bytes kept", {"ValueBlock"},
+                    [](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectBlocksFile(p, 176, [](datagen::BlockWriter& w) {
+                            datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
+                        });
+                    },
+                    EntityModeType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})
@@ -1118,6 +1490,33 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteEffectGroupFile(p, 20, {lit, {}}, version);
                         },
                         TypeOf<gcEffectGroup>, SlotsOf<gcEffectMgr>, version == gcEffect::kVersion});
+    // Item templates of every version: a stackable one whose modifiers cover
+    // both kinds of carrier, and an empty one.
+    for (uint32_t version = gcItemTemplate::kMinVersion; version <= gcItemTemplate::kVersion; ++version)
+        rows.push_back({Named("gcItemTemplateGroup v2, gcItemTemplate", version),
+                        {"WriteItemTemplateGroupFile", "ItemTemplateBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::ItemTemplateDesc d;
+                            d.name = "Potion";
+                            d.effects[0] = 0x00110005;
+                            d.effects[2] = 0x00120006;
+                            d.nodes[2] = "hand_r";
+                            d.flags = gcItemTemplate::kStackable;
+                            d.maxCount = 9;
+                            d.modifiers[0] = {1, 0, 1, 2.5f};
+                            d.modifiers[3] = {2, 1, 4, -1.0f};
+                            d.changeSkin = 2;
+                            d.changeSkinSlot = 3;
+                            d.categoryMask = 0x24;
+                            d.viewHPR[0] = 90, d.viewHPR[1] = -15, d.viewHPR[2] = 5;
+                            d.visRadius = 1.5f;
+                            return datagen::WriteItemTemplateGroupFile(p, 30, {d, {}}, version);
+                        },
+                        TypeOf<gcItemTemplateGroup>, SlotsOf<gcItemTemplateMgr>,
+                        version == gcItemTemplate::kVersion});
+    rows.push_back({"gcItem v1", {"ItemBlock"},
+                    Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
+                    TypeOf<gcItem>});
     return rows;
 }
 

@@ -14,9 +14,12 @@
 #include "cCore/cHandle.h"
 #include "cCore/cManager.h"
 #include "eEngine/eModel.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/entities/gcEntityTemplate.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcGameObject.h"
+#include "gcGameCore/script/gcMsg.h"
 #include "gcGameCore/script/gcStateInfo.h"
 
 class eShadow;
@@ -218,6 +221,59 @@ public:
     static float GetHeading(const mVec3& dir);
     // Degrees brought into -180..180.
     static float WrapDegrees(float fDegrees);
+
+    // Interaction, hit directions, items and effects (gcEntityInteract.cpp).
+
+    // Whether this entity may interact with the target: another active,
+    // living entity within reach, each facing the other within its own
+    // template's tolerance, whose CanInteract answers non-zero.
+    bool CanInteract(gcEntity* pTarget);
+    // Raises the target's interaction and starts its time-since interacted
+    // counter; false when CanInteract fails.
+    bool HandleInteract(gcEntity* pTarget);
+    // The first entity of the map's range, in slot order, this one may
+    // interact with; null while a cinematic plays or no map is loaded.
+    gcEntity* FindInteractTarget();
+    // The map's entity slot range [begin, end); false while no map is loaded
+    // or a cinematic plays. Installed by the map; until then nothing is an
+    // interaction target.
+    static bool (*s_pGetInteractRange)(int* pBegin, int* pEnd);
+    // The direction a hit at a world position moving along a world
+    // direction strikes the entity from; DD_NONE without an entity or from
+    // behind it.
+    static gcMsgDealDamage::gcDamageDir DetermineHitDir(const mVec3& position, gcEntity* pEntity,
+                                                       const mVec3& direction);
+    // From this entity to the other in this entity's zone frame; this
+    // entity's forward axis when either is outside a zone.
+    void GetVecToEntity(gcEntity* pOther, mVec3* pOut);
+    // The same between two named model nodes (a missing node: the model).
+    void GetVecToEntityHelper(const cName& node, gcEntity* pOther, const cName& otherNode, mVec3* pOut);
+
+    // A stackable item already held (nested too) grows by nCount; any other
+    // item joins the ring with count nCount (stackable) or 1 and gets its
+    // possession modifiers.
+    void AddItem(gcItem* pItem, int nCount);
+    // A stackable item loses nCount and stays while above 0; otherwise the
+    // item is detached and handed back to its template. Only this entity's.
+    void RemoveItem(gcItem* pItem, int nCount);
+    // Every carried item (nested too) whose memory lies in the pool.
+    void RemoveItems(const cMemPool* pPool);
+    // Whether nCount more of the template fit under its maximum count.
+    bool CanAddItem(gcItemTemplateHandle hTemplate, int nCount);
+    // The first held item of the template, nested ones too when asked.
+    gcItem* HasItem(gcItemTemplateHandle hTemplate, bool bNested);
+    // Items (or stack counts) of the ring, or of pUnder's children, whose
+    // categories share a bit with the mask and whose template is hTemplate
+    // (any when 0); nested: each match's children too, to any depth.
+    int GetItemCount(gcItemTemplateHandle hTemplate, bool bNested, bool bCountItems, uint32_t nCategoryMask,
+                     gcItem* pUnder);
+    // Direct children of hChild in the first held item of hParent.
+    int GetAttachedItemCount(gcItemTemplateHandle hChild, gcItemTemplateHandle hParent);
+    // Joins the effect ring at a model node and matches the entity's
+    // activation and freezing.
+    void AddEffect(gcEffect* pEffect, const cName* pNodeName);
+    gcEffect* HasEffect(gcEffectTemplateHandle hTemplate);
+    int GetEffectCount(gcEffectTemplateHandle hTemplate, bool bNested, gcEffect* pUnder);
 
     gcEntityHandle m_handle;
     gcEvent onInteract;

@@ -4,9 +4,9 @@
 // their groups are made through the type registry under their fixed file
 // ids, so whichever group class is registered reads and writes the block;
 // while none is, the block is skipped (logged) and written back empty.
-// Resetting pooled template instances covers the effect templates; the
-// item part waits for the item template class (see the source). Main
-// thread, or a loader thread filling its own pool.
+// After every read the pooled instances of both kinds of template are
+// reset, so that each load hands out fresh items and effects. Main thread,
+// or a loader thread filling its own pool.
 
 #include <cstdint>
 

@@ -27,6 +27,7 @@
 #include "gcGameCore/script/gcStateMachine.h"
 
 class eSoundDataGroup;
+struct mOCS;
 class gcMsgTick;
 class gcStringGroup;
 
@@ -106,6 +107,14 @@ public:
     // The frame of the screens without a world (pre-game, loading): opaque
     // black under the game camera's overlays (the interface).
     static void DrawOverBlack();
+    // One tick of the services that keep going while a loader thread runs:
+    // input, music, the mixer with the listener at the frame, the interface
+    // and the game camera. With bControllerEvent the platform's
+    // controller-changed event runs after the input.
+    static void UpdateWhileLoading(const mOCS& listener, bool bControllerEvent);
+    // Applies the platform configuration's controller-changed event when a
+    // controller came or went this frame.
+    static void HandleControllerChanged();
     // Runs the pre-game screens for as long as a dialog is open.
     void HandlePreGame();
     // Reads "act" and "map" (1-based) from the command line; both or neither.

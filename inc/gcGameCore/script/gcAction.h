@@ -8,6 +8,8 @@
 
 #include "cCore/cBase.h"
 
+class cReadBlock;
+class cWriteBlock;
 struct gcEventParams;
 class gcValue;
 
@@ -40,6 +42,44 @@ public:
     void Apply(const gcEventParams& params) const;
     // Appends one tab per s_nLogRecurseDepth.
     static void GetCurTabs(char* pBuf);
+
+    // Action lists as events and evaluations store them: each action as a
+    // polymorphic member, in order, then -1.
+    static void WriteList(const cWriteBlock& wb, const gcAction* pFirst);
+    // Reads a list through its -1 into *ppFirst (linked through
+    // pNextAction). Members that are no action class or refuse their block
+    // are read over. False when the block fails or the pool is full (logged);
+    // then nothing is kept and *ppFirst is left alone.
+    static bool ReadList(const cReadBlock& rb, cMemPool* pPool, gcAction** ppFirst);
+    // Copies each action into pPool, in order; an action that cannot be
+    // copied is left out (logged), so *pbWhole tells whether all were.
+    static gcAction* CopyList(const gcAction* pFirst, cMemPool* pPool, bool* pbWhole);
+    // Destroys every action of the list; the memory stays with the pool.
+    static void DestroyList(gcAction* pFirst);
+    // One polymorphic member that must be of class pClass or derived from
+    // it: null for -1, and for a member of another class, of an unknown id or
+    // refusing its block (read over, logged). A full pool sets *pbFull.
+    static cBase* ReadMember(const cReadBlock& rb, cMemPool* pPool, const cType* pClass, bool* pbFull);
+
+    // Owned values of the flow-control actions. ReadValues reads n members
+    // of the classes given into ppOut (null where none was usable); false
+    // when the block failed or the pool is full, and then none is kept.
+    static bool ReadValues(const cReadBlock& rb, cMemPool* pPool, const cType* const* ppClasses, gcValue** ppOut,
+                           int n);
+    // Copies each value into pPool (null stays null); false when one cannot
+    // be copied (logged), and then none is kept.
+    static bool CopyValues(const gcValue* const* ppFrom, cMemPool* pPool, gcValue** ppOut, int n);
+    static void DestroyValues(gcValue* const* pp, int n);
+
+protected:
+    // The block of an action whose only field is one owned value: exactly
+    // this version, the base block, the value. Reading replaces *ppValue
+    // only when the block was read whole; otherwise the block is skipped
+    // (logged) and false returned.
+    void WriteValueBlock(const cFile& file, uint32_t version, const gcValue* pValue) const;
+    bool ReadValueBlock(const cFile& file, cMemPool* pPool, uint32_t version, gcValue** ppValue);
+
+public:
 
     gcAction* pNextAction = nullptr;  // the next action of the same event
 

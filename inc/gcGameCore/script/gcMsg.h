@@ -155,10 +155,12 @@ public:
     // sender, which stays null; msg.gcMsg::pFrom reaches that one.
     gcEntity* pFrom;
     uint32_t nFlags;
-    float fAmount;
+    // The outcome: the receiver writes both through the const message (a
+    // blocked or reduced hit), and the attacker reads them back.
+    mutable float fAmount;
     gcDamageDir dir;
     cTimeValue duration;
-    mutable bool bBlocked;  // the outcome: the receiver writes it through the const message
+    mutable bool bBlocked;
 };
 
 class gcMsgSetTarget : public gcMsg {

@@ -8,6 +8,8 @@
 
 #include "cCore/cBase.h"
 
+class cReadBlock;
+class cWriteBlock;
 struct gcEventParams;
 
 class gcValue : public cBase {
@@ -33,4 +35,35 @@ public:
     virtual unsigned GetTextFlags() const { return 0; }  // infix, no parentheses
     virtual int GetNumChildren() const { return 0; }
     virtual const gcValue* GetChildByIndex(int) const { return nullptr; }
+
+    // Owned operands (of operators, function calls, flow control). A null
+    // operand is a value that was missing in the file; it reads 0.0.
+    static float GetOperand(const gcValue* pValue, const gcEventParams& params);
+    // Reads count polymorphic members into ppOut. A member that is no value
+    // class with a factory is skipped (warned) and left null, as is id -1.
+    // False when the pool cannot hold one: everything read so far is
+    // destroyed and ppOut is all null.
+    static bool ReadOperands(const cReadBlock& rb, cMemPool* pPool, gcValue** ppOut, int count);
+    // Each operand as a polymorphic member (-1 for null).
+    static void WriteOperands(const cWriteBlock& wb, const gcValue* const* ppValues, int count);
+    // A copy made by the operand's Copy in pPool; null for null.
+    static gcValue* CopyOperand(const gcValue* pValue, cMemPool* pPool);
+    // Destroys each non-null operand and nulls its pointer; the memory stays
+    // with its pool.
+    static void DestroyOperands(gcValue** ppValues, int count);
+
+    // Truncation toward zero to a signed 32-bit integer, as the scripts
+    // convert; values past its range (and NaN) saturate instead of
+    // overflowing.
+    static int32_t TruncToInt(double d);
+    // Halves away from zero: the truncation of x - 0.5 below zero, of
+    // x + 0.5 otherwise.
+    static int32_t RoundToInt(float x);
+
+protected:
+    // The start of a class's Read: refuses a version outside nMin..nMax and a
+    // base block (gcValue's, or gcLValue's for an assignable class) that does
+    // not read (logged, the block skipped, false); otherwise the reader
+    // stands at the class's fields.
+    bool ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, uint32_t nMax);
 };

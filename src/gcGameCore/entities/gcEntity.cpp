@@ -17,7 +17,9 @@
 #include "eEngine/eVolume.h"
 #include "eEngine/eVolumeQuery.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
+#include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcStoredCount.h"
 #include "gcGameCore/script/gcAnimationConfig.h"
 #include "gcGameCore/script/gcMsg.h"
@@ -74,10 +76,15 @@ gcEntity::~gcEntity()
 {
     if (m_pShadow)
         std::destroy_at(m_pShadow);
-    // Carried items and attached effects unlink themselves through their own
-    // classes; the sound stops its channel and leaves its zone's filing.
+    // The sound stops its channel and leaves its zone's filing.
     if (m_pSound)
         std::destroy_at(m_pSound);
+    // Carried items and attached effects outlive the entity in their own
+    // pools: they must not keep pointing at it.
+    while (m_pItems)
+        m_pItems->Detach();
+    while (m_pEffects)
+        m_pEffects->Detach();
     Detach();
     while (m_pFirstChildEntity)
         m_pFirstChildEntity->Detach();
@@ -245,6 +252,7 @@ void gcEntity::OnMemPoolReset(const cMemPool* pPool)
     }
     if (m_pSound && pPool->Contains(m_pSound->m_pSoundData))
         m_pSound->SetSoundData(nullptr);
+    RemoveItems(pPool);
 }
 
 // ---- reset from the template ----

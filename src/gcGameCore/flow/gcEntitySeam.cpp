@@ -10,6 +10,7 @@
 #include "cCore/cType.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcMap.h"
 
@@ -73,16 +74,26 @@ void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& 
     wb.WriteInt(begin);
 }
 
-// Every effect template in the group's slot range gets fresh pooled
-// instances. The item part is a seam owned by the items work (issue 28):
-// no item template class is in this build, so the item group holds none.
-void gcEntitySeam::ResetTemplateInstances(const cGroup*, const cGroup* pEffectTemplates)
+namespace {
+
+// Every template of the manager in the group's slot range gets fresh pooled
+// instances.
+template <class Mgr>
+void ResetRange(const cGroup* pGroup)
 {
-    if (!pEffectTemplates)
+    if (!pGroup)
         return;
-    const int32_t begin = std::max<int32_t>(pEffectTemplates->m_nBegin, 0);
-    const int32_t end = std::min<int32_t>(pEffectTemplates->m_nEnd, gcEffectTemplateMgr::kSlots);
+    const int32_t begin = std::max<int32_t>(pGroup->m_nBegin, 0);
+    const int32_t end = std::min<int32_t>(pGroup->m_nEnd, Mgr::kSlots);
     for (int32_t slot = begin; slot < end; ++slot)
-        if (gcEffectTemplate* pTemplate = gcEffectTemplateMgr::s_pInstances[slot])
+        if (auto* pTemplate = Mgr::s_pInstances[slot])
             pTemplate->ResetInstances();
+}
+
+}  // namespace
+
+void gcEntitySeam::ResetTemplateInstances(const cGroup* pItemTemplates, const cGroup* pEffectTemplates)
+{
+    ResetRange<gcItemTemplateMgr>(pItemTemplates);
+    ResetRange<gcEffectTemplateMgr>(pEffectTemplates);
 }

@@ -8,6 +8,7 @@
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eSoundData.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
@@ -16,6 +17,7 @@
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMainMenu.h"
+#include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
@@ -92,6 +94,20 @@ gcGame::gcGame()
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
     // The camera's trigger queries run in the zone of the current region.
     gcGameCamera::SetCurrentRegionFunc([] { return gcRegion::s_nCurrentRegion; });
+    // The follow camera turns behind a creature that has a target.
+    gcGameCamera::SetTargetingFunc([](const gcEntity* pEntity) {
+        const gcCreature* pCreature = dcast<const gcCreature>(pEntity);
+        return pCreature && pCreature->m_pTarget;
+    });
+    // Interaction targets are the map's entities, none while a cinematic plays.
+    gcEntity::s_pGetInteractRange = [](int* pBegin, int* pEnd) {
+        const gcMap* pMap = gcMap::s_pMap;
+        if (!pMap || pMap->IsCinematicPlaying())
+            return false;
+        *pBegin = pMap->m_entities.m_nBegin;
+        *pEnd = pMap->m_entities.m_nEnd;
+        return true;
+    };
 }
 
 gcGame::~gcGame()

@@ -85,6 +85,25 @@ void gcGame::DrawOverBlack()
     pCamera->EndRender();
 }
 
+void gcGame::HandleControllerChanged()
+{
+    const gcValControllerState changed(gcValControllerState::STATE_CHANGED, eInput::JOYBTN_1);
+    if (changed.Get(gcEventParams()) != 0.0f && gcPlatformConfig::s_pPlatformConfig)
+        ApplyEmpty(gcPlatformConfig::s_pPlatformConfig->onControllerChanged);
+}
+
+void gcGame::UpdateWhileLoading(const mOCS& listener, bool bControllerEvent)
+{
+    eInput::Update(kFrameStep, true);
+    if (bControllerEvent)
+        HandleControllerChanged();
+    gcMusic::Update();
+    eAudio::Update(kFrameStep, listener);
+    const gcMsgTick tick(kFrameStep);
+    gcUI::Get()->Update(tick);
+    gcGameCamera::Get()->Send(tick);
+}
+
 void gcGame::PreGameFrame(const gcMsgTick& tick)
 {
     gcGameCamera* pCamera = gcGameCamera::Get();

@@ -4,7 +4,6 @@
 
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
-#include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eVideo.h"
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -14,18 +13,8 @@
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMap.h"
-#include "gcGameCore/flow/gcMusic.h"
-#include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/interface/gcUI.h"
-#include "gcGameCore/script/gcMsg.h"
-#include "gcGameCore/values/gcValControllerState.h"
 #include "mMath/mOCS.h"
-
-namespace {
-
-const cTimeValue kFrameStep(cTimeValue::TICKS_PER_SECOND / 30);
-
-}  // namespace
 
 gcMapLoader* gcMapLoader::Get()
 {
@@ -113,17 +102,9 @@ bool gcMapLoader::Run()
 
 void gcMapLoader::Update()
 {
-    eInput::Update(kFrameStep, true);
-    const gcValControllerState changed(gcValControllerState::STATE_CHANGED, eInput::JOYBTN_1);
-    if (changed.Get(gcEventParams()) != 0.0f && gcPlatformConfig::s_pPlatformConfig)
-        gcPlatformConfig::s_pPlatformConfig->onControllerChanged.Apply(gcEventParams(), gcEventStackData());
-    gcMusic::Update();
     mOCS listener;
     listener.MakeIdentity();
-    eAudio::Update(kFrameStep, listener);
-    const gcMsgTick tick(kFrameStep);
-    gcUI::Get()->Update(tick);
-    gcGameCamera::Get()->Send(tick);
+    gcGame::UpdateWhileLoading(listener, true);
 }
 
 void gcMapLoader::Draw()

@@ -28,7 +28,6 @@
 #include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcMultiRegionLoader.h"
 #include "gcGameCore/flow/gcMusic.h"
-#include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcRegionLoader.h"
@@ -191,9 +190,7 @@ void gcMap::Update(const gcMsgTick& tick)
 {
     HandleMultiRegionLoad();
     eInput::Update(tick.dT, true);
-    const gcValControllerState changed(gcValControllerState::STATE_CHANGED, eInput::JOYBTN_1);
-    if (changed.Get(gcEventParams()) != 0.0f && gcPlatformConfig::s_pPlatformConfig)
-        ApplyEmpty(gcPlatformConfig::s_pPlatformConfig->onControllerChanged);
+    gcGame::HandleControllerChanged();
     eZone::InvalidateDynamicCollisionCache();
     if (m_nFlags & kFlagPaused) {
         if (!eAudio::IsGroupPaused(eAudio::ACG_SFX))

@@ -2,22 +2,13 @@
 
 #include "cCore/cCoreServices.h"
 #include "cCore/cLog.h"
-#include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eVideo.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcMap.h"
-#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/interface/gcUI.h"
-#include "gcGameCore/script/gcMsg.h"
-
-namespace {
-
-const cTimeValue kFrameStep(cTimeValue::TICKS_PER_SECOND / 30);
-
-}  // namespace
 
 gcMultiRegionLoader* gcMultiRegionLoader::Get()
 {
@@ -66,13 +57,7 @@ bool gcMultiRegionLoader::Run()
 
 void gcMultiRegionLoader::Update()
 {
-    gcGameCamera* pCamera = gcGameCamera::Get();
-    eInput::Update(kFrameStep, true);
-    gcMusic::Update();
-    eAudio::Update(kFrameStep, pCamera->m_camera.m_cameraToWorld);
-    const gcMsgTick tick(kFrameStep);
-    gcUI::Get()->Update(tick);
-    pCamera->Send(tick);
+    gcGame::UpdateWhileLoading(gcGameCamera::Get()->m_camera.m_cameraToWorld, false);
 }
 
 void gcMultiRegionLoader::Draw()

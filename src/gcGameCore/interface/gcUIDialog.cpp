@@ -1,6 +1,373 @@
 #include "gcGameCore/interface/gcUIDialog.h"
 
-QM_DEFINE_ABSTRACT_TYPE(gcUIDialog, cObject, 152)
+#include <algorithm>
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/interface/gcUI.h"
+
+QM_DEFINE_TYPE(gcUIDialog, cObject, 152)
 QM_DEFINE_GROUP(gcUIDialogGroup, 151)
 
-gcUIDialog::~gcUIDialog() = default;
+uint32_t gcUIDialog::s_nNextMagicNum = 1;
+
+const char* gcUIDialog::GetLayoutText(int layout)
+{
+#define QM_UI_DIALOG_LAYOUT_TEXT(name, value, text) \
+    case value:                                     \
+        return text;
+    switch (layout) {
+        QM_UI_DIALOG_LAYOUTS(QM_UI_DIALOG_LAYOUT_TEXT)
+    default:
+        return "???";
+    }
+#undef QM_UI_DIALOG_LAYOUT_TEXT
+}
+
+gcUIDialog::gcUIDialog()
+    : onShown("OnShown", m_name.m_sData), onHidden("OnHidden", m_name.m_sData),
+      onConfirm("OnConfirm", m_name.m_sData), onBack("OnBack", m_name.m_sData),
+      onFocused("OnFocused", m_name.m_sData), onUnFocused("OnUnFocused", m_name.m_sData),
+      onUpdateUI("OnUpdateUI", m_name.m_sData), onUpdate("OnUpdate", m_name.m_sData),
+      onInitialUpdate("OnInitialUpdate", m_name.m_sData), onFocusChanged("OnFocusChanged", m_name.m_sData)
+{
+    m_widgetGroup.m_pDialog = this;
+}
+
+gcUIDialog::gcUIDialog(const gcUIDialog& o)
+    : cObject(o), m_handle(o.m_handle), onShown(o.onShown, m_name.m_sData), onHidden(o.onHidden, m_name.m_sData),
+      onConfirm(o.onConfirm, m_name.m_sData), onBack(o.onBack, m_name.m_sData),
+      onFocused(o.onFocused, m_name.m_sData), onUnFocused(o.onUnFocused, m_name.m_sData),
+      onUpdateUI(o.onUpdateUI, m_name.m_sData), onUpdate(o.onUpdate, m_name.m_sData),
+      onInitialUpdate(o.onInitialUpdate, m_name.m_sData), onFocusChanged(o.onFocusChanged, m_name.m_sData),
+      m_nFlags(o.m_nFlags), m_fOpacity(o.m_fOpacity), m_origin(o.m_origin), m_offset(o.m_offset),
+      m_fixedSize(o.m_fixedSize), m_layout(o.m_layout), m_widgetGroup(o.m_widgetGroup), m_nControls(o.m_nControls),
+      m_pControls(o.m_pControls), m_hInitiallyFocusedControl(o.m_hInitiallyFocusedControl),
+      m_hFocusedControl(o.m_hFocusedControl), m_hBackdropMaterial(o.m_hBackdropMaterial),
+      m_fBackdropOpacity(o.m_fBackdropOpacity), m_fBackdropCurOpacity(o.m_fBackdropCurOpacity),
+      m_fUniformScale(o.m_fUniformScale), m_fInParam(o.m_fInParam), m_fReturnCode(o.m_fReturnCode),
+      m_pTransition(o.m_pTransition), m_nTransitionPhase(o.m_nTransitionPhase), m_transitionTime(o.m_transitionTime),
+      m_totalTransitionTime(o.m_totalTransitionTime), m_fTransitionDampConst(o.m_fTransitionDampConst),
+      m_transitionOffset(o.m_transitionOffset), m_pShowAction(o.m_pShowAction), m_pHideAction(o.m_pHideAction)
+{
+    std::copy_n(o.m_hSprites, kNumSprites, m_hSprites);
+    m_widgetGroup.m_pDialog = this;
+}
+
+cBase* gcUIDialog::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<gcUIDialog>(*this) : nullptr;
+}
+
+gcUIDialog::~gcUIDialog()
+{
+    gcUI::CloseDialog(this, nullptr, false);
+    m_widgetGroup.DeleteAllWidgets(false);
+}
+
+void gcUIDialog::OnMemPoolReset(const cMemPool* pPool)
+{
+    if (pPool->Contains(m_pShowAction))
+        m_pShowAction = nullptr;
+    if (pPool->Contains(m_pHideAction))
+        m_pHideAction = nullptr;
+    // The transition stops where it is: opacity, scale, offset and the
+    // not-drawn flag keep their values.
+    if (pPool->Contains(m_pTransition)) {
+        m_pTransition = nullptr;
+        m_nTransitionPhase = 0;
+        m_transitionTime = cTimeValue(0);
+        m_totalTransitionTime = cTimeValue(0);
+    }
+}
+
+void gcUIDialog::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cObject::Write(file);
+    wb.WriteInt(m_nFlags);
+    wb.WriteInt(m_nControls);
+    wb.WriteInt(m_hInitiallyFocusedControl);
+    m_widgetGroup.Write(file);
+    wb.WriteInt(m_layout);
+    wb.WriteInt(kNumSprites);
+    for (const eSpriteHandle& h : m_hSprites)
+        h.Write(wb);
+    wb.WriteInt(m_origin);
+    wb.WriteFloats(m_offset.v, 2);
+    wb.WriteFloats(m_fixedSize.v, 2);
+    m_hBackdropMaterial.Write(wb);
+    wb.WriteFloat(m_fBackdropOpacity);
+    for (const gcEvent* e : {&onShown, &onHidden, &onConfirm, &onBack, &onUpdateUI, &onUpdate, &onInitialUpdate,
+                             &onFocused, &onUnFocused, &onFocusChanged})
+        e->Write(file);
+}
+
+// The sprites of a version-6 block were objects of their own, read over;
+// later ones are handles, of which the dialog keeps nine.
+static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pOut, int nSlots)
+{
+    const int32_t n = rb.ReadInt();
+    if (n < 0)
+        return rb.Reject("gcUIDialog", "sprite count");
+    for (int32_t i = 0; i < n && !rb.Failed(); ++i) {
+        if (rb.m_nVersion < 7) {
+            rb.SkipBase();
+            continue;
+        }
+        eSpriteHandle h;
+        h.Read(rb, pPool);
+        if (i < nSlots)
+            pOut[i] = h;
+    }
+    if (n > nSlots)
+        cLogWarn_("gcUIDialog: %d sprite handles, the dialog keeps %d", n, nSlots);
+    return !rb.Failed();
+}
+
+bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
+        return rb.Reject("gcUIDialog", "version");
+    if (!ReadObjectPart(rb, pPool))
+        return false;
+    m_nFlags = rb.ReadUInt();
+    const int32_t nControls = rb.ReadInt();
+    if (nControls < 0 || nControls > kMaxControls)
+        cLogWarn_("gcUIDialog: control count %d kept within 0..%d", nControls, kMaxControls);
+    m_hInitiallyFocusedControl = rb.ReadUInt();
+    if (rb.Failed())
+        return false;
+    // The group puts each widget into the slot of its stored handle.
+    SetNumControls(nControls);
+    if (!m_widgetGroup.Read(file, pPool) && rb.Failed())
+        return false;
+    if (rb.m_nVersion <= 7)
+        rb.ReadInt();  // a word no longer used
+    if (rb.m_nVersion >= 7)
+        m_layout = rb.ReadInt();
+    if (!ReadSprites(rb, pPool, m_hSprites, kNumSprites))
+        return false;
+    m_origin = rb.ReadInt();
+    rb.ReadFloats(m_offset.v, 2);
+    rb.ReadFloats(m_fixedSize.v, 2);
+    m_hBackdropMaterial.Read(rb, pPool);
+    m_fBackdropOpacity = rb.ReadFloat();
+    const uint32_t v = rb.m_nVersion;
+    for (gcEvent* e : {&onShown, &onHidden, &onConfirm, &onBack, &onUpdateUI, v >= 9 ? &onUpdate : nullptr,
+                       v >= 11 ? &onInitialUpdate : nullptr, &onFocused, &onUnFocused,
+                       v >= 10 ? &onFocusChanged : nullptr})
+        if (e && !rb.Failed())
+            e->Read(file, pPool);
+    return !rb.Failed();
+}
+
+// ---- the control table ----
+
+int gcUIDialog::FreeSlot()
+{
+    for (int i = 0; i < m_nControls; ++i)
+        if (!m_pControls[i])
+            return i;
+    if (m_nControls >= kMaxControls) {
+        cLogError_("gcUIDialog \"%s\": no control added, the table holds %d", m_name.m_sData, kMaxControls);
+        return -1;
+    }
+    return ResizeTable(m_nControls + 1) ? m_nControls - 1 : -1;
+}
+
+unsigned int gcUIDialog::CreateControl(gcUIWidget* pControl)
+{
+    if (!pControl)
+        return 0;
+    const int slot = FreeSlot();
+    if (slot < 0)
+        return 0;
+    const uint32_t h = (s_nNextMagicNum << kMagicShift) | static_cast<uint32_t>(slot);
+    if (++s_nNextMagicNum >= kMagicWrap)
+        s_nNextMagicNum = 1;
+    m_pControls[slot] = pControl;
+    pControl->m_hWidgetHandle = h;
+    pControl->m_pDialog = this;
+    return h;
+}
+
+unsigned int gcUIDialog::CreateControl(const cType* pType)
+{
+    cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
+    if (!pType || !pType->m_pNewFunc || !pPool)
+        return 0;
+    cBase* pObject = pType->m_pNewFunc(pPool);
+    gcUIWidget* pControl = dcast<gcUIWidget>(pObject);
+    if (!pControl) {
+        if (pObject)
+            std::destroy_at(pObject);
+        return 0;
+    }
+    const unsigned int h = CreateControl(pControl);
+    if (!h)
+        std::destroy_at(pControl);
+    return h;
+}
+
+void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
+{
+    if (!pControl)
+        return;
+    const int slot = static_cast<int>(pControl->m_hWidgetHandle & kSlotMask);
+    if (slot >= m_nControls) {
+        cLogError_("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d; dropped", m_name.m_sData,
+                   pControl->m_name.m_sData, slot, m_nControls);
+        pControl->Detach();
+        std::destroy_at(pControl);
+        return;
+    }
+    gcUIWidget* pOld = m_pControls[slot];
+    m_pControls[slot] = pControl;
+    if (pOld && pOld != pControl) {
+        pOld->Detach();
+        std::destroy_at(pOld);
+    }
+}
+
+void gcUIDialog::DestroyControl(unsigned int hControl)
+{
+    gcUIWidget* pControl = GetControl(hControl);
+    if (!pControl)
+        return;
+    pControl->Detach();
+    if (m_hFocusedControl == hControl)
+        m_hFocusedControl = 0;
+    m_pControls[hControl & kSlotMask] = nullptr;
+    if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(pControl))
+        pGroup->DeleteAllWidgets(true);
+    std::destroy_at(pControl);
+    int nUsed = m_nControls;
+    while (nUsed > 0 && !m_pControls[nUsed - 1])
+        --nUsed;
+    ResizeTable(nUsed);
+}
+
+// A new array from the dialog's pool (the old one is left to the pool).
+bool gcUIDialog::ResizeTable(int nControls)
+{
+    if (nControls == m_nControls)
+        return true;
+    gcUIWidget** pNew = nullptr;
+    if (nControls > 0) {
+        cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
+        pNew = pPool ? static_cast<gcUIWidget**>(pPool->Alloc(sizeof(gcUIWidget*) * nControls)) : nullptr;
+        if (!pNew) {
+            cLogError_("gcUIDialog \"%s\": no room for a control table of %d", m_name.m_sData, nControls);
+            return false;
+        }
+        std::fill_n(pNew, nControls, nullptr);
+        std::copy_n(m_pControls, std::min(nControls, m_nControls), pNew);
+    }
+    m_pControls = pNew;
+    m_nControls = nControls;
+    return true;
+}
+
+// Leaves every widget of the group's cells in place but out of the group,
+// so that deleting the group deletes none of them.
+static void EmptyCells(gcUIWidgetGroup& group)
+{
+    for (int16_t r = 0; r < group.m_nRows; ++r)
+        for (int16_t c = 0; c < group.m_nCols; ++c)
+            while (gcUIWidget* p = group.GetCellWidget(r, c))
+                group.RemoveCellWidget(gcUICell{r, c}, p);
+}
+
+// Every control from slot nFirst on leaves its group and the table, then
+// is deleted; cells of groups among them are emptied first, so that no
+// control is deleted twice or left in the table deleted.
+void gcUIDialog::DeleteControlsFrom(int nFirst)
+{
+    for (int i = nFirst; i < m_nControls; ++i)
+        if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(m_pControls[i]))
+            EmptyCells(*pGroup);
+    for (int i = nFirst; i < m_nControls; ++i)
+        if (m_pControls[i])
+            m_pControls[i]->Detach();
+    for (int i = nFirst; i < m_nControls; ++i) {
+        if (m_pControls[i] && m_hFocusedControl == m_pControls[i]->m_hWidgetHandle)
+            m_hFocusedControl = 0;
+        if (m_pControls[i])
+            std::destroy_at(m_pControls[i]);
+        m_pControls[i] = nullptr;
+    }
+}
+
+void gcUIDialog::SetNumControls(int nControls)
+{
+    nControls = std::clamp(nControls, 0, kMaxControls);
+    if (nControls == m_nControls)
+        return;
+    DeleteControlsFrom(nControls);
+    ResizeTable(nControls);
+}
+
+gcUIWidget* gcUIDialog::GetControl(unsigned int hControl) const
+{
+    if (hControl == 0)
+        return nullptr;
+    const int slot = static_cast<int>(hControl & kSlotMask);
+    if (slot >= m_nControls)
+        return nullptr;
+    gcUIWidget* p = m_pControls[slot];
+    return p && p->m_hWidgetHandle == hControl ? p : nullptr;
+}
+
+gcUIWidget* gcUIDialog::FindControl(unsigned int nFlags)
+{
+    for (int i = 0; i < m_nControls; ++i)
+        if (m_pControls[i] && (m_pControls[i]->m_nFlags & nFlags) == nFlags)
+            return m_pControls[i];
+    return nullptr;
+}
+
+void gcUIDialog::Reset()
+{
+    m_layout = DLG_LAYOUT_NONE;
+    DeleteControlsFrom(0);
+    m_pControls = nullptr;
+    m_nControls = 0;
+    m_widgetGroup.SetDimensions(1, 1);
+    m_widgetGroup.m_name.Set("DialogGroup");
+}
+
+// ---- the group ----
+
+// The range the group will fill must lie inside the table; cGroup reads the
+// block itself once that is known.
+bool gcUIDialogGroup::Read(const cFile& file, cMemPool* pPool)
+{
+    const uint32_t start = file.GetCurrentPos();
+    {
+        cReadBlock rb(file, kVersion);
+        if (rb.m_nVersion == 0)
+            return rb.Reject("gcUIDialogGroup", "version");
+        { cReadBlock base(file, 1); }
+        const int32_t nFileBegin = rb.ReadInt();
+        const int32_t nFileEnd = rb.ReadInt();
+        if (rb.Failed())
+            return false;
+        const bool bPreset = !(m_nBegin == -1 && m_nEnd == -1);
+        const int64_t begin = bPreset ? m_nBegin : nFileBegin;
+        const int64_t end = bPreset ? m_nEnd : nFileEnd;
+        if (begin < 0 || end < begin || end > gcUIDialogMgr::kSlots) {
+            cLogError_("gcUIDialogGroup: slots %lld to %lld do not fit the %d dialog slots", static_cast<long long>(begin),
+                       static_cast<long long>(end), gcUIDialogMgr::kSlots);
+            rb.SkipToEnd();
+            return false;
+        }
+    }
+    file.SetCurrentPos(start);
+    return cGroup::Read(file, pPool);
+}

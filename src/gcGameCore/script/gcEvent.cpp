@@ -27,39 +27,16 @@ static const char* OrUnknown(const char* s)
     return s ? s : "???";
 }
 
-static void DestroyActions(gcAction* pFirst)
-{
-    while (pFirst) {
-        gcAction* pNext = pFirst->pNextAction;
-        std::destroy_at(pFirst);  // the memory stays with the pool
-        pFirst = pNext;
-    }
-}
-
 gcEvent::gcEvent(const gcEvent& other, const char* ownerName)
     : cBase(), sName(other.sName), sOwnerName(ownerName ? ownerName : other.sOwnerName)
 {
-    if (!other.pAction)
-        return;
-    cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
-    gcAction* pLast = nullptr;
-    for (const gcAction* p = other.pAction; p; p = p->pNextAction) {
-        gcAction* pCopy = pPool ? static_cast<gcAction*>(p->Copy(pPool)) : nullptr;
-        if (!pCopy) {
-            cLogError_("gcEvent: a %s of %s:%s could not be copied%s; the copy goes without it",
-                       p->GetType()->m_sTypeName, OrUnknown(sOwnerName), OrUnknown(sName),
-                       pPool ? "" : " (the event is in no pool)");
-            continue;
-        }
-        pCopy->pNextAction = nullptr;
-        (pLast ? pLast->pNextAction : pAction) = pCopy;
-        pLast = pCopy;
-    }
+    bool bWhole = true;
+    pAction = gcAction::CopyList(other.pAction, cMemPool::GetPoolFromPtr(this), &bWhole);
 }
 
 gcEvent::~gcEvent()
 {
-    DestroyActions(pAction);
+    gcAction::DestroyList(pAction);
 }
 
 cBase* gcEvent::Copy(cMemPool* pPool) const
@@ -71,38 +48,7 @@ void gcEvent::Write(const cFile& file) const
 {
     cWriteBlock wb(file, kVersion);
     cBase::Write(file);
-    for (const gcAction* p = pAction; p; p = p->pNextAction)
-        wb.WriteBase(p);
-    wb.WriteBase(nullptr);
-}
-
-static void SkipObjectBlock(const cFile& file)
-{
-    cReadBlock skip(file, 0);
-    skip.SkipToEnd();
-}
-
-// One member after its type id: the action, or null when it was skipped.
-// *pbFull reports a pool that could not hold it.
-static gcAction* ReadAction(const cReadBlock& rb, int32_t nId, cMemPool* pPool, bool* pbFull)
-{
-    const cType* pType = cType::Find(nId);
-    if (!pType || !pType->m_pNewFunc || !pType->IsA(gcAction::GetStaticType())) {
-        cLogWarn_("gcEvent: type id %d (%s) in \"%s\" is no action class; skipped", nId,
-                  pType ? pType->m_sTypeName : "not registered", rb.m_file.m_filename.m_sData);
-        SkipObjectBlock(rb.m_file);
-        return nullptr;
-    }
-    gcAction* pNew = static_cast<gcAction*>(pType->m_pNewFunc(pPool));
-    if (!pNew) {
-        *pbFull = true;
-        return nullptr;
-    }
-    if (!pNew->Read(rb.m_file, pPool)) {
-        std::destroy_at(pNew);  // its reader logged why; the position is at its block end
-        return nullptr;
-    }
-    return pNew;
+    gcAction::WriteList(wb, pAction);
 }
 
 bool gcEvent::Read(const cFile& file, cMemPool* pPool)
@@ -112,26 +58,9 @@ bool gcEvent::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcEvent", "version");
     cBase::Read(file, pPool);
     gcAction* pFirst = nullptr;
-    gcAction* pLast = nullptr;
-    bool bFull = false;
-    // Every member takes at least its id word, so the block's end stops the loop.
-    while (!rb.Failed()) {
-        const int32_t nId = rb.ReadInt();
-        if (nId == -1 || rb.Failed())
-            break;
-        gcAction* pNew = ReadAction(rb, nId, pPool, &bFull);
-        if (bFull)
-            break;
-        if (!pNew)
-            continue;
-        (pLast ? pLast->pNextAction : pFirst) = pNew;
-        pLast = pNew;
-    }
-    if (bFull || rb.Failed()) {
-        DestroyActions(pFirst);
-        return bFull ? rb.Reject("gcEvent", "action (pool full)") : false;
-    }
-    DestroyActions(pAction);
+    if (!gcAction::ReadList(rb, pPool, &pFirst))
+        return rb.Failed() ? false : rb.Reject("gcEvent", "action list (pool full)");
+    gcAction::DestroyList(pAction);
     pAction = pFirst;
     return true;
 }

@@ -1,10 +1,14 @@
 #include "gcGameCore/script/gcValue.h"
 
 #include <cstring>
+#include <memory>
 
 #include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/script/gcLValue.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 QM_DEFINE_ABSTRACT_TYPE(gcValue, cBase, 82)
@@ -33,4 +37,101 @@ void gcValue::GetText(char* pBuf) const
 void gcValue::GetTextRecursive(char* pBuf) const
 {
     gcScriptText::AppendRecursive(*this, pBuf);
+}
+
+float gcValue::GetOperand(const gcValue* pValue, const gcEventParams& params)
+{
+    return pValue ? pValue->Get(params) : 0.0f;
+}
+
+static void SkipObjectBlock(const cFile& file)
+{
+    cReadBlock skip(file, 0);
+    skip.SkipToEnd();
+}
+
+// One member after its type id: the value, or null when it was skipped.
+// *pbFull reports a pool that could not hold it.
+static gcValue* ReadOperand(const cReadBlock& rb, int32_t nId, cMemPool* pPool, bool* pbFull)
+{
+    const cType* pType = cType::Find(nId);
+    if (!pType || !pType->m_pNewFunc || !pType->IsA(gcValue::GetStaticType())) {
+        cLogWarn_("gcValue: type id %d (%s) in \"%s\" is no value class; operand skipped", nId,
+                  pType ? pType->m_sTypeName : "not registered", rb.m_file.m_filename.m_sData);
+        SkipObjectBlock(rb.m_file);
+        return nullptr;
+    }
+    gcValue* pNew = static_cast<gcValue*>(pType->m_pNewFunc(pPool));
+    if (!pNew) {
+        *pbFull = true;
+        return nullptr;
+    }
+    // A refused block leaves the operand with its defaults, in step with the file.
+    pNew->Read(rb.m_file, pPool);
+    return pNew;
+}
+
+bool gcValue::ReadOperands(const cReadBlock& rb, cMemPool* pPool, gcValue** ppOut, int count)
+{
+    for (int i = 0; i < count; ++i)
+        ppOut[i] = nullptr;
+    bool bFull = false;
+    for (int i = 0; i < count && !bFull && !rb.Failed(); ++i) {
+        const int32_t nId = rb.ReadInt();
+        if (nId != -1 && !rb.Failed())
+            ppOut[i] = ReadOperand(rb, nId, pPool, &bFull);
+    }
+    if (bFull) {
+        cLogError_("gcValue: no room for an operand from \"%s\"", rb.m_file.m_filename.m_sData);
+        DestroyOperands(ppOut, count);
+    }
+    return !bFull;
+}
+
+void gcValue::WriteOperands(const cWriteBlock& wb, const gcValue* const* ppValues, int count)
+{
+    for (int i = 0; i < count; ++i)
+        wb.WriteBase(ppValues[i]);
+}
+
+gcValue* gcValue::CopyOperand(const gcValue* pValue, cMemPool* pPool)
+{
+    return pValue && pPool ? static_cast<gcValue*>(pValue->Copy(pPool)) : nullptr;
+}
+
+void gcValue::DestroyOperands(gcValue** ppValues, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (ppValues[i])
+            std::destroy_at(ppValues[i]);  // the memory stays with the pool
+        ppValues[i] = nullptr;
+    }
+}
+
+bool gcValue::ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, uint32_t nMax)
+{
+    const char* sClass = GetType()->m_sTypeName;
+    if (rb.m_nVersion < nMin || rb.m_nVersion > nMax)
+        return rb.Reject(sClass, "version");
+    // Assignable classes begin with the gcLValue block.
+    gcLValue* pAssignable = dcast<gcLValue>(this);
+    const bool bBase = pAssignable ? pAssignable->gcLValue::Read(rb.m_file, pPool) : gcValue::Read(rb.m_file, pPool);
+    if (!bBase)
+        return rb.Failed() ? false : rb.Reject(sClass, "value block");
+    return true;
+}
+
+int32_t gcValue::TruncToInt(double d)
+{
+    if (!(d > -2147483648.0))
+        return INT32_MIN;
+    if (!(d < 2147483647.0))
+        return INT32_MAX;
+    return static_cast<int32_t>(d);
+}
+
+int32_t gcValue::RoundToInt(float x)
+{
+    const double d = static_cast<double>(x);
+    return TruncToInt(x < 0.0f ? d - 0.5 : d + 0.5);
 }

@@ -7,9 +7,12 @@
 
 #include "datagen/effectWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/itemWriters.h"
 #include "datagen/modelWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "gcFlowTestSupport.h"
 
 namespace {
@@ -129,6 +132,51 @@ TEST_F(gcGameStateTest, EveryLoadHandsOutResetEffectInstances)
             EXPECT_EQ(p->m_hTemplate, pTemplate->m_handle);
             EXPECT_STREQ(p->m_name.m_sData, "spark");
             EXPECT_NE(p->m_nFlags & gcEffect::kPooled, 0);
+        }
+    }
+}
+
+// A version 4 state with an effect template in slot 5 and an item template
+// in slot 6 whose two items carry that effect.
+bool SaveStateWithItemTemplate(const std::string& path)
+{
+    datagen::EffectTemplateDesc glow;
+    glow.name = "glow";
+    datagen::ItemTemplateDesc lamp;
+    lamp.name = "lamp";
+    lamp.maxCount = 2;
+    lamp.effects[1] = 0x01050005;  // slot 5, check 0x105
+    const datagen::GroupRecord effect = {0x105, [&](datagen::BlockWriter& w) {
+                                             w.Word(gcEffectTemplate::GetStaticType()->m_nTypeId);
+                                             datagen::EffectTemplateBlock(w, glow, gcEffectTemplate::kVersion);
+                                         }};
+    const datagen::GroupRecord item = {0x106, [&](datagen::BlockWriter& w) {
+                                           w.Word(gcItemTemplate::GetStaticType()->m_nTypeId);
+                                           datagen::ItemTemplateBlock(w, lamp, gcItemTemplate::kVersion);
+                                       }};
+    datagen::BlockWriter w;
+    datagen::KeyValueGroupBlock(w.Header().Begin(4).Begin(1).End(), 50, {});
+    datagen::GroupBlock(w, 5, {effect});
+    datagen::GroupBlock(w, 6, {item}).End().Trailer();
+    return w.Save(path);
+}
+
+TEST_F(gcGameStateTest, EveryLoadHandsOutResetItems)
+{
+    ASSERT_TRUE(SaveStateWithItemTemplate(GamePath("GameState.gs")));
+    for (int load = 0; load < 2; ++load) {
+        SCOPED_TRACE(load);
+        ASSERT_TRUE(gcGame::LoadGameState());
+        const gcItemTemplate* pTemplate = gcItemTemplateMgr::s_pInstances[6];
+        ASSERT_NE(pTemplate, nullptr);
+        ASSERT_EQ(pTemplate->GetNumInstances(), 2);
+        for (int i = 0; i < 2; ++i) {
+            const gcItem* p = pTemplate->GetInstanceAt(i);
+            ASSERT_NE(p, nullptr);
+            EXPECT_EQ(p->m_hTemplate, pTemplate->m_handle);
+            EXPECT_STREQ(p->m_name.m_sData, "lamp");
+            ASSERT_NE(p->m_pEffects[1], nullptr) << "built by the reset";
+            EXPECT_STREQ(p->m_pEffects[1]->m_name.m_sData, "glow");
         }
     }
 }

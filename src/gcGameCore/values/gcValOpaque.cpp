@@ -1,0 +1,157 @@
+#include "gcGameCore/values/gcValOpaque.h"
+
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+
+bool gcValOpaqueBlock::Read(const cFile& file, cMemPool* pPool, const char* sClass)
+{
+    cReadBlock rb(file, 1);
+    if (rb.m_nVersion == 0)
+        return rb.Reject(sClass, "version");
+    if (rb.Failed())
+        return false;
+    // The reader has checked that the end lies inside the file.
+    const uint32_t nCount = rb.m_nEndOffset - file.GetCurrentPos();
+    uint8_t* pNew = nCount && pPool ? static_cast<uint8_t*>(pPool->Alloc(nCount, 4)) : nullptr;
+    if (nCount && !pNew)
+        return rb.Reject(sClass, "block (pool full)");
+    rb.ReadChars(pNew, static_cast<int>(nCount));
+    if (rb.Failed())
+        return false;
+    nVersion = rb.m_nVersion;
+    pBytes = pNew;
+    nBytes = nCount;
+    return true;
+}
+
+void gcValOpaqueBlock::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, nVersion);
+    wb.WriteChars(pBytes, static_cast<int>(nBytes));
+}
+
+bool gcValOpaqueBlock::CopyTo(gcValOpaqueBlock& to, cMemPool* pPool) const
+{
+    uint8_t* pNew = nBytes ? static_cast<uint8_t*>(pPool->Alloc(nBytes, 4)) : nullptr;
+    if (nBytes && !pNew)
+        return false;
+    if (nBytes)
+        std::memcpy(pNew, pBytes, nBytes);
+    to.nVersion = nVersion;
+    to.pBytes = pNew;
+    to.nBytes = nBytes;
+    return true;
+}
+
+template <class Base>
+cBase* gcValOpaqueOf<Base>::Copy(cMemPool* pPool) const
+{
+    using Final = std::conditional_t<std::is_same_v<Base, gcLValue>, gcLValOpaque, gcValOpaque>;
+    Final* pCopy = pPool ? pPool->New<Final>(m_pType) : nullptr;
+    if (pCopy && !m_block.CopyTo(pCopy->m_block, pPool)) {
+        std::destroy_at(pCopy);
+        return nullptr;
+    }
+    return pCopy;
+}
+
+template class gcValOpaqueOf<gcValue>;
+template class gcValOpaqueOf<gcLValue>;
+
+// The value classes not built yet; an entry leaves when its class is.
+static constexpr gcValOpaqueEntry kEntries[] = {
+    {"gcValEntityStat", 110, true},
+    {"gcValLoading", 114, false},
+    {"gcValEntityItemCount", 119, false},
+    {"gcValCreatureHasTarget", 124, false},
+    {"gcValEntityFacing", 131, false},
+    {"gcValEntityDistance", 132, false},
+    {"gcValCreatureState", 134, false},
+    {"gcValCreatureTimeSince", 139, false},
+    {"gcValUIEnabled", 161, true},
+    {"gcValUIChecked", 162, true},
+    {"gcValUIVisible", 163, true},
+    {"gcValUIPosition", 164, true},
+    {"gcValUISize", 165, true},
+    {"gcValUITextParam", 166, true},
+    {"gcValMemCardStatus", 167, false},
+    {"gcValCinematicPlaying", 169, false},
+    {"gcValEntityPathPosition", 171, false},
+    {"gcValEntityMode", 176, true},
+    {"gcValUIOpacity", 185, true},
+    {"gcValUITexCoord", 186, true},
+    {"gcValCameraOrientation", 188, true},
+    {"gcValEntityAnimationFrame", 189, false},
+    {"gcValUIDialogVar", 193, true},
+    {"gcValEntityCompare", 194, false},
+    {"gcValEntityOrientation", 197, true},
+    {"gcValEntityOffsetPath", 198, true},
+    {"gcValEntityVelocity", 200, false},
+    {"gcValEntityValue", 201, false},
+    {"gcValCreatureStrafeDir", 202, true},
+    {"gcValCreatureStat", 203, true},
+    {"gcValCreatureValue", 204, false},
+    {"gcValEffectValue", 205, false},
+    {"gcValSaveGameVar", 211, false},
+    {"gcValAudioVolume", 212, true},
+    {"gcValRumbleEnabled", 213, true},
+    {"gcValEntityState", 220, false},
+    {"gcValEntityValid", 221, false},
+    {"gcValEntityTimeSince", 225, false},
+    {"gcValEffectStat", 231, true},
+    {"gcValLanguage", 233, false},
+    {"gcValEntityItemEquipped", 234, false},
+    {"gcValEntityEffectCount", 236, false},
+    {"gcValEntityHasPath", 243, false},
+    {"gcValEntityStateCompare", 248, false},
+    {"gcValEntityStateTimer", 249, true},
+    {"gcValConsoleInfo", 258, false},
+    {"gcValSaveGameOption", 261, true},
+};
+static constexpr int kEntryCount = static_cast<int>(std::size(kEntries));
+
+const gcValOpaqueEntry* GetOpaqueValueEntries(int* pCount)
+{
+    *pCount = kEntryCount;
+    return kEntries;
+}
+
+// The record of each entry, filled by the registration.
+static const cType* s_pTypes[kEntryCount];
+
+// The factory of entry I: a type record holds a plain function, one per class.
+template <size_t I>
+static cBase* NewEntry(cMemPool* pPool)
+{
+    if (!pPool)
+        return nullptr;
+    if (kEntries[I].bAssignable)
+        return pPool->New<gcLValOpaque>(s_pTypes[I]);
+    return pPool->New<gcValOpaque>(s_pTypes[I]);
+}
+
+template <size_t... I>
+static bool RegisterEntries(std::index_sequence<I...>)
+{
+    constexpr cType::NewFunc factories[] = {&NewEntry<I>...};
+    for (int i = 0; i < kEntryCount; ++i) {
+        const gcValOpaqueEntry& e = kEntries[i];
+        const cType* pParent = e.bAssignable ? gcLValue::GetStaticType() : gcValue::GetStaticType();
+        s_pTypes[i] = cType::InitializeType(e.sName, e.nTypeId, pParent, factories[i]);
+        // A class built for real must leave the list, or one of the two goes unused.
+        if (s_pTypes[i] && s_pTypes[i]->m_pNewFunc != factories[i])
+            cLogError_("gcValOpaque: %s (type id %u) is registered twice", e.sName, e.nTypeId);
+    }
+    return true;
+}
+
+[[maybe_unused]] static const bool s_bRegistered = RegisterEntries(std::make_index_sequence<kEntryCount>());

@@ -1,0 +1,198 @@
+#include "gcGameCore/actions/gcDoEvaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "actionTestSupport.h"
+#include "datagen/scriptWriters.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
+
+namespace {
+
+using Tags = std::vector<int32_t>;
+using Ids = std::vector<uint32_t>;
+
+class gcDoEvaluationTest : public testing::Test {
+protected:
+    void SetUp() override { TestLog().clear(); }
+    cMemPool m_pool{"gcDoEvaluationTest", 0x40000, false};
+    gcTestBuilder b{m_pool};
+    gcTestDataDir m_dir;
+};
+
+TEST_F(gcDoEvaluationTest, OnlyExactlyZeroSelectsTheFalseList)
+{
+    const struct {
+        const char* name;
+        float fCondition;
+        Tags tags;
+    } rows[] = {
+        {"zero", 0.0f, {2}},
+        {"negative zero compares equal", -0.0f, {2}},
+        {"NaN is unequal to everything", std::numeric_limits<float>::quiet_NaN(), {1}},
+        {"smallest denormal", std::numeric_limits<float>::denorm_min(), {1}},
+        {"negative", -1.0f, {1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestLog().clear();
+        gcEvent event("OnTest", "Owner");
+        FillEvent(event, datagen::NewEvaluation(&m_pool, b.Num(row.fCondition), {b.Record(1)}, {b.Record(2)}));
+        event.Apply(gcEventParams(), gcEventStackData());
+        EXPECT_EQ(TestLogTags(), row.tags);
+    }
+}
+
+TEST_F(gcDoEvaluationTest, WithoutAConditionOrAFalseListNothingRuns)
+{
+    gcEvent event("OnTest", "Owner");
+    FillEvent(event, datagen::NewEvaluation(&m_pool, nullptr, {b.Record(1)}, {b.Record(2)}),
+              datagen::NewEvaluation(&m_pool, b.Num(0.0f), {b.Record(3)}, {}), b.Record(4));
+    event.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(TestLogTags(), Tags{4});
+}
+
+// Temp1 = Param1 + Param1; if Temp1 { Temp2 -= 5; if Param2 { record 1;
+// return Temp1 + Temp2; record 2 } else { record 3 }; record 4 } else
+// { record 5 }; record 6.
+gcEvent* WriteAndLoadNestedEvent(cMemPool& pool, gcTestBuilder& b, const gcTestDataDir& dir)
+{
+    gcEvent event("OnNested", "Owner");
+    datagen::AppendAction(event, datagen::NewSetValue(&pool, gcDoSetValue::OP_ASSIGN, b.Var(gcValTest::TEMP1),
+                                                      b.Add(b.Var(gcValTest::PARAM1), b.Var(gcValTest::PARAM1))));
+    gcAction* pInner = datagen::NewEvaluation(
+        &pool, b.Var(gcValTest::PARAM2),
+        {b.Record(1), datagen::NewReturn(&pool, b.Add(b.Var(gcValTest::TEMP1), b.Var(gcValTest::TEMP2))), b.Record(2)},
+        {b.Record(3)});
+    datagen::AppendAction(
+        event, datagen::NewEvaluation(&pool, b.Var(gcValTest::TEMP1),
+                                      {datagen::NewSetValue(&pool, gcDoSetValue::OP_ASSIGN_DEC, b.Var(gcValTest::TEMP2),
+                                                            b.Num(5.0f)),
+                                       pInner, b.Record(4)},
+                                      {b.Record(5)}));
+    datagen::AppendAction(event, b.Record(6));
+    if (!datagen::WriteEventFile(dir.HostPath("nested.dat"), event))
+        return nullptr;
+    return static_cast<gcEvent*>(cBase::Load("/nested.dat", &pool, gcEvent::GetStaticType()));
+}
+
+TEST_F(gcDoEvaluationTest, WrittenEventWithNestedFlowControlRunsAsWrittenAndAsCopied)
+{
+    gcEvent* pLoaded = WriteAndLoadNestedEvent(m_pool, b, m_dir);
+    ASSERT_NE(pLoaded, nullptr);
+    gcEvent* pCopy = m_pool.New<gcEvent>(*pLoaded, "Copy");
+    std::destroy_at(pLoaded);  // the copy shares nothing with it
+    const struct {
+        const char* name;
+        float fParam1, fParam2;
+        Tags tags;
+        float fRetVal, fTemp1, fTemp2;
+    } rows[] = {
+        {"the return ends the inner list, the outer list and the event", 3.0f, 1.0f, {1}, 1.0f, 6.0f, -5.0f},
+        {"inner false list, then the rest of both lists", 3.0f, 0.0f, {3, 4, 6}, 0.0f, 6.0f, -5.0f},
+        {"outer false list", 0.0f, 1.0f, {5, 6}, 0.0f, 0.0f, 0.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestLog().clear();
+        gcEventStackData frame(row.fParam1, row.fParam2);
+        EXPECT_EQ(pCopy->Apply(gcEventParams(), frame), row.fRetVal);
+        EXPECT_EQ(TestLogTags(), row.tags);
+        EXPECT_EQ(frame.fTemps[0], row.fTemp1);
+        EXPECT_EQ(frame.fTemps[1], row.fTemp2);
+    }
+}
+
+TEST_F(gcDoEvaluationTest, UnknownIdsAndMembersOfOtherKindsAreReadOverInEveryList)
+{
+    gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [](datagen::BlockWriter& w) {
+        OpaqueMember(w, kUnknownTypeId);
+        w.Int(86);
+        datagen::ActionBlock(w, gcDoEvaluation::kVersion);
+        ValTestMember(w, 1.0f);
+        OpaqueMember(w, kUnknownTypeId);
+        ValTestMember(w, 2.0f);  // a value where an action belongs
+        RecordMember(w, 7).Int(-1);
+        RecordMember(w, 8).Int(-1);
+        w.End();
+        w.Int(kPlaySoundId);
+        datagen::ActionBlock(w, 1).Int(42).End();
+    });
+    ASSERT_NE(pEvent, nullptr);
+    EXPECT_EQ(TypeIds(pEvent->pAction), (Ids{86, kPlaySoundId}));
+    const auto* pEval = static_cast<const gcDoEvaluation*>(pEvent->pAction);
+    EXPECT_EQ(TypeIds(pEval->pTrueAction), Ids{kTestStepId});
+    EXPECT_EQ(TypeIds(pEval->pFalseAction), Ids{kTestStepId});
+    pEvent->Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(TestLogTags(), Tags{7});
+}
+
+// Each flow-control class at each version: accepted ones are read, refused
+// ones are skipped whole and the next action is read normally.
+TEST_F(gcDoEvaluationTest, EveryFlowControlClassReadsOnlyItsVersions)
+{
+    using Fields = void (*)(datagen::BlockWriter&, uint32_t);
+    const Fields none = [](datagen::BlockWriter& w, uint32_t) { w.Int(-1); };
+    const Fields evaluation = [](datagen::BlockWriter& w, uint32_t) { w.Int(-1).Int(-1).Int(-1); };
+    const Fields setValue = [](datagen::BlockWriter& w, uint32_t v) {
+        if (v >= 2)
+            w.Int(gcDoSetValue::OP_ASSIGN_MUL);
+        w.Int(-1).Int(-1);
+    };
+    const Fields log = [](datagen::BlockWriter& w, uint32_t v) {
+        w.Int(0).Int(1);
+        if (v >= 3)
+            w.Int(0);
+    };
+    const struct {
+        uint32_t nId;
+        Fields fields;
+        std::vector<uint32_t> accepted, refused;
+    } rows[] = {
+        {86, evaluation, {3}, {0, 1, 2, 4}},
+        {148, none, {2}, {0, 1, 3}},
+        {178, none, {1}, {0, 2}},
+        {127, setValue, {1, 2}, {0, 3}},
+        {192, log, {2, 3, 4}, {0, 1, 5}},
+    };
+    for (const auto& row : rows)
+        for (const bool bAccepted : {true, false})
+            for (const uint32_t version : bAccepted ? row.accepted : row.refused) {
+                SCOPED_TRACE(testing::Message() << "type " << row.nId << " v" << version);
+                m_pool.Reset();
+                gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [&](datagen::BlockWriter& w) {
+                    w.Int(static_cast<int32_t>(row.nId));
+                    datagen::ActionBlock(w, version);
+                    row.fields(w, version);
+                    w.End();
+                    RecordMember(w, 1);
+                });
+                ASSERT_NE(pEvent, nullptr);
+                EXPECT_EQ(TypeIds(pEvent->pAction), bAccepted ? (Ids{row.nId, kTestStepId}) : Ids{kTestStepId});
+            }
+}
+
+TEST_F(gcDoEvaluationTest, LogTextIndentsEachNestedList)
+{
+    gcEvent event("OnTest", "Owner");
+    gcAction* pInner = datagen::NewEvaluation(&m_pool, b.Num(1.0f), {}, {b.Record(1)});
+    FillEvent(event, datagen::NewEvaluation(&m_pool, b.Num(1.0f), {pInner, b.Record(2)},
+                                            {datagen::NewReturn(&m_pool, nullptr)}));
+    gcTestLogCapture log;
+    event.LogText();
+    std::vector<std::string> lines;
+    for (const auto& line : log.m_lines)
+        lines.push_back(line.second);
+    const std::vector<std::string> expected = {
+        "Event [ Owner:OnTest ]", "if Test", "{", "\tif Test", "\t<none>", "\telse", "\t{", "\t\tTestStep", "\t}",
+        "\tTestStep", "}", "else", "{", "\treturn", "}",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(gcAction::s_nLogRecurseDepth, 0);
+}
+
+}  // namespace

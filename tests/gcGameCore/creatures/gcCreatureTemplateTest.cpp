@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "creatureTestFixture.h"
+#include "datagen/creatureWriters.h"
+#include "eEngine/modelTestSupport.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
+
+namespace {
+
+using CT = gcCreatureTemplate;
+
+TEST(gcCreatureTemplateTexts, TextsRangesAndMaxima)
+{
+    EXPECT_STREQ(CT::GetStatText(CT::STAT_AGGRORADIUS), "AggroRadius");
+    EXPECT_STREQ(CT::GetValueText(CT::VAL_UNUSED), "???");
+    EXPECT_STREQ(CT::GetValueText(CT::VAL_RESISTANCE_BLIND), "Blind Resistance");
+    for (int32_t stat = -1; stat <= CT::MAX_STATS; ++stat)
+        EXPECT_EQ(CT::StatHasMax(stat), stat == CT::STAT_ENERGY || stat == CT::STAT_ENDURANCE) << stat;
+    EXPECT_EQ(CT::GetStatRange(CT::STAT_ENERGY).fStep, 0.001f);
+    EXPECT_EQ(CT::GetValueRange(CT::VAL_TARGETDISTANCE).fMin, -100.0f);
+    EXPECT_EQ(CT::GetValueRange(CT::MAX_VALUES).fMax, 999.0f);
+}
+
+class gcCreatureTemplateTest : public CreatureTest {
+protected:
+    bool Read(const datagen::CreatureTemplateDesc& d, uint32_t version, gcCreatureTemplate* t)
+    {
+        return ReadBlock([&](datagen::BlockWriter& w) { datagen::CreatureTemplateBlock(w, d, version); }, t);
+    }
+};
+
+// Versions 3 and 4 hold TargetDistance alone: every other stat and value
+// keeps its default.
+TEST_F(gcCreatureTemplateTest, OldVersionsHoldOnlyTheTargetDistance)
+{
+    datagen::CreatureTemplateDesc d;
+    d.stats.assign(9, 7.0f);
+    d.values.assign(10, 3.0f);
+    d.values[CT::VAL_TARGETDISTANCE] = 12.0f;
+    d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 20 + index); };
+    for (uint32_t version : {3u, 4u, 5u}) {
+        SCOPED_TRACE(version);
+        gcTestCreatureTemplate t;
+        ASSERT_TRUE(Read(d, version, &t));
+        EXPECT_EQ(t.fCreatureValues[CT::VAL_TARGETDISTANCE], 12.0f);
+        EXPECT_EQ(t.fCreatureValues[CT::VAL_ATTACKRANGE_SHORT], version >= 5 ? 3.0f : 0.8f);
+        EXPECT_EQ(t.fCreatureStatsMax[CT::STAT_ENDURANCE], version >= 5 ? 7.0f : 100.0f);
+        EXPECT_EQ(t.onTargetLost.HasActions(), version >= 4);
+        EXPECT_EQ(t.calcDamage.HasActions(), version >= 5);
+    }
+}
+
+// Attacks resolve their helper names to the nodes of the template's mesh;
+// empty names, unknown names and a template without mesh give -1. An empty
+// slot stays empty, and so does anything outside the table.
+TEST_F(gcCreatureTemplateTest, HelpersResolveToMeshNodes)
+{
+    ASSERT_NE(PlaceMesh(m_data, &m_pool, 5, FigureDesc()), nullptr);
+    datagen::CreatureTemplateDesc d;
+    datagen::CreatureAttackDesc a;
+    a.helpers[0] = "leftLeg";
+    datagen::CreatureAttackDesc b;
+    b.helpers[0] = "tail";
+    b.helpers[1] = "hips";
+    d.attacks = {a, std::nullopt, b};
+    for (bool bMesh : {true, false}) {
+        SCOPED_TRACE(bMesh);
+        d.base.hMesh = bMesh ? eMeshMgr::GetHandle(5).m_nValue : 0;
+        gcTestCreatureTemplate t;
+        ASSERT_TRUE(Read(d, CT::kVersion, &t));
+        ASSERT_NE(t.GetAttack(0), nullptr);
+        ASSERT_NE(t.GetAttack(2), nullptr);
+        EXPECT_EQ(t.GetAttack(1), nullptr);
+        EXPECT_EQ(t.GetAttack(CT::kMaxAttacks), nullptr);
+        EXPECT_EQ(t.GetAttack(-1), nullptr);
+        EXPECT_EQ(t.GetAttack(0)->nHelperId[0], bMesh ? 2 : -1);
+        EXPECT_EQ(t.GetAttack(0)->nHelperId[1], -1);
+        EXPECT_EQ(t.GetAttack(2)->nHelperId[0], -1);
+        EXPECT_EQ(t.GetAttack(2)->nHelperId[1], bMesh ? 1 : -1);
+    }
+}
+
+// Counts beyond the tables are read up to them and the rest skipped, so
+// what follows is still read in its place; negative counts read nothing.
+TEST_F(gcCreatureTemplateTest, CountsBeyondTheTablesAreSkipped)
+{
+    struct Row {
+        const char* name;
+        int32_t nAttacks, nStats, nValues;
+    } rows[] = {
+        {"one over each", 33, 10, 11},
+        {"negative", -1, -1, -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcTestLogCapture quiet;
+        datagen::CreatureTemplateDesc d;
+        d.attackCount = r.nAttacks;
+        d.attacks.resize(33);
+        d.attacks[0] = datagen::CreatureAttackDesc();
+        d.attacks[32] = datagen::CreatureAttackDesc();
+        d.statCount = r.nStats;
+        d.stats.assign(std::max(r.nStats, 0), 5.0f);
+        d.valueCount = r.nValues;
+        d.values.assign(std::max(r.nValues, 0), 6.0f);
+        d.hitEffect = 0x00C80003;
+        d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 20 + index); };
+        gcTestCreatureTemplate t;
+        ASSERT_TRUE(Read(d, CT::kVersion, &t));
+        EXPECT_EQ(t.GetAttack(0) != nullptr, r.nAttacks > 0);
+        EXPECT_EQ(t.fCreatureStatsMax[CT::STAT_AGGRORADIUS], r.nStats > 0 ? 5.0f : 1.0f);
+        EXPECT_EQ(t.fCreatureValues[CT::VAL_TARGETDISTANCE], r.nValues > 0 ? 6.0f : -1.0f);
+        EXPECT_TRUE(t.onEnraged.HasActions());
+        EXPECT_EQ(t.hAttackHitEffect.m_nValue, 0x00C80003u);
+    }
+}
+
+// A non-player character's template: configurations beyond 33 are
+// skipped; version 3 ends after them. It creates the class registered
+// under the character's id, none in this build.
+TEST_F(gcCreatureTemplateTest, NPCTemplatesReadTheirConfigurationsAndEvents)
+{
+    for (uint32_t version : {3u, 5u}) {
+        SCOPED_TRACE(version);
+        gcTestLogCapture quiet;
+        datagen::NPCTemplateDesc d;
+        d.configCount = 34;
+        d.configs.resize(34);
+        d.configs[gcNPCTemplate::ANIM_IDLE_1 + 5].hAnimation = 0x00030005;
+        d.configs[33].hAnimation = 0x00030006;
+        d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, 30 + index); };
+        gcNPCTemplate t;
+        ASSERT_TRUE(ReadBlock([&](datagen::BlockWriter& w) { datagen::NPCTemplateBlock(w, d, version); }, &t));
+        EXPECT_EQ(t.animationConfigs[gcNPCTemplate::MAX_ANIMATIONS - 1].hAnimation.m_nValue, 0x00030005u);
+        EXPECT_EQ(t.onHitBoundary.HasActions(), version >= 4);
+        EXPECT_EQ(t.onHitNeighbor.HasActions(), version >= 5);
+        EXPECT_EQ(t.GetEntityType(), nullptr);
+    }
+    gcNPCTemplate t;
+    datagen::NPCTemplateDesc d;
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::NPCTemplateBlock(w, d, 2); }, &t));
+}
+
+}  // namespace

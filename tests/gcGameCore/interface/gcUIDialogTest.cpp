@@ -1,0 +1,248 @@
+#include "gcGameCore/interface/gcUIDialog.h"
+
+#include <gtest/gtest.h>
+
+#include "cCore/cFile.h"
+#include "datagen/dialogWriters.h"
+#include "datagen/modelWriters.h"
+#include "eEngine/modelTestSupport.h"
+#include "gcGameCore/entities/entityTestObjects.h"
+#include "gcUIDialogTestSupport.h"
+
+namespace {
+
+using gcUIDialogTest = DialogTest;
+
+unsigned int NewControl(gcUIDialog* d, cMemPool& pool)
+{
+    return d->CreateControl(pool.New<gcUIControl>());
+}
+
+TEST_F(gcUIDialogTest, ControlHandlesCarryTheMagicAndReusedSlotsGetANewOne)
+{
+    gcUIDialog* d = Dialog(0);
+    gcUIDialog::s_nNextMagicNum = 0xFFFFFD;
+    unsigned int h0 = NewControl(d, m_pool);
+    const unsigned int h1 = NewControl(d, m_pool);
+    const unsigned int h2 = NewControl(d, m_pool);
+    EXPECT_EQ(h0, 0xFFFFFD00u);
+    EXPECT_EQ(h1, 0xFFFFFE01u);
+    EXPECT_EQ(h2, 0x00000102u);  // the counter starts again at 1
+    EXPECT_EQ(d->m_nControls, 3);
+    d->DestroyControl(h1);  // a middle slot stays, empty
+    EXPECT_EQ(d->m_nControls, 3);
+    EXPECT_EQ(d->GetControl(h1), nullptr);
+    const unsigned int h3 = NewControl(d, m_pool);
+    EXPECT_EQ(h3, 0x00000201u);  // slot 1 again, the next magic
+    EXPECT_NE(d->GetControl(h3), nullptr);
+    EXPECT_EQ(d->GetControl(h1), nullptr);
+    d->DestroyControl(h2);
+    d->DestroyControl(h3);  // the table is cut past the last control
+    EXPECT_EQ(d->m_nControls, 1);
+    d->DestroyControl(h0);
+    EXPECT_EQ(d->m_nControls, 0);
+    h0 = NewControl(d, m_pool);
+    const struct { const char* why; unsigned int h; bool resolves; } rows[] = {
+        {"live", h0, true}, {"zero", 0, false}, {"slot past the table", 0xFFFFFD05u, false},
+        {"wrong magic", 0x12345600u, false}};
+    for (const auto& r : rows)
+        EXPECT_EQ(d->GetControl(r.h) != nullptr, r.resolves) << r.why;
+}
+
+TEST_F(gcUIDialogTest, ControlTableIsBoundedAndSlotsOutsideItAreRefused)
+{
+    gcUIDialog* d = Dialog(0);
+    d->SetNumControls(1000);
+    EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
+    for (int i = 0; i < gcUIDialog::kMaxControls; ++i)
+        ASSERT_NE(NewControl(d, m_pool), 0u);
+    gcTestLogCapture log;
+    EXPECT_EQ(NewControl(d, m_pool), 0u);  // 257th
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "256"), 1);
+    d->SetNumControls(-4);
+    EXPECT_EQ(d->m_nControls, 0);
+    EXPECT_EQ(d->m_pControls, nullptr);
+    d->SetNumControls(2);
+    gcUIControl* pStray = m_pool.New<gcUIControl>();
+    pStray->m_hWidgetHandle = 0x0102;  // slot 2 of a table of 2
+    d->ReplaceControl(pStray);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "slot 2"), 1);
+    gcUIControl* pFirst = m_pool.New<gcUIControl>();
+    pFirst->m_hWidgetHandle = 0x0201;
+    d->ReplaceControl(pFirst);
+    EXPECT_EQ(d->GetControl(0x0201), pFirst);
+    EXPECT_EQ(d->FindControl(gcUIControl::kDefaultControlFlags), pFirst);
+    EXPECT_EQ(d->FindControl(gcUIWidget::kFocused), nullptr);
+}
+
+TEST_F(gcUIDialogTest, RandomHandleChecksAndLayoutTexts)
+{
+    EXPECT_STREQ(gcUIDialog::GetLayoutText(0), "No background ");  // with its blank
+    EXPECT_STREQ(gcUIDialog::GetLayoutText(5), "???");
+    EXPECT_STREQ(gcUIDialog::GetLayoutText(-1), "???");
+    gcUIDialog* d = Dialog(0);
+    const gcUIDialogHandle h = gcUIDialogMgr::Add(42, d, 0);
+    EXPECT_EQ(h.GetSlot(), 42);
+    EXPECT_NE(h.GetCheck(), 0);
+    EXPECT_EQ(d->m_handle, h);
+    EXPECT_EQ(gcUIDialogMgr::GetPtr(h), d);
+    EXPECT_EQ(gcUIDialogMgr::GetPtr(gcUIDialogHandle(h.m_nValue ^ 0x10000)), nullptr);
+    gcUIDialogMgr::s_pInstances[42] = nullptr;
+}
+
+class gcUIDialogFileTest : public gcUIDialogTest {
+protected:
+    // Loads a hand-laid file holding one object of type T.
+    template <class T>
+    T* Load(const std::function<void(datagen::BlockWriter&)>& body)
+    {
+        if (!datagen::WriteObjectBlocksFile(m_data.HostPath("d.bin"), T::GetStaticType()->m_nTypeId, body))
+            return nullptr;
+        return dcast<T>(cBase::Load("/d.bin", &m_pool, T::GetStaticType()));
+    }
+    static datagen::DialogDesc Desc()
+    {
+        datagen::DialogDesc d;
+        d.name = "Pause";
+        d.flags = 0x106;
+        d.controlCount = 3;
+        d.initiallyFocused = 0x0102;
+        d.layout = 3;
+        d.sprites = {0x00010001, 0x00020002};
+        d.origin = 2;
+        d.offset[0] = 4, d.offset[1] = -8;
+        d.fixedSize[0] = 100, d.fixedSize[1] = 50;
+        d.hBackdropMaterial = 0x00070007;
+        d.backdropOpacity = 0.25f;
+        d.actions = [](datagen::BlockWriter& w, int index) { RecordStepMember(w, index); };
+        return d;
+    }
+    gcTestDataDir m_data;
+};
+
+TEST_F(gcUIDialogFileTest, EachVersionReadsTheFieldsItHolds)
+{
+    struct Row {
+        uint32_t version;
+        int32_t layout;
+        uint32_t sprite0;
+        bool update, focusChanged, initialUpdate;
+    };
+    const Row rows[] = {
+        {6, 0, 0, false, false, false},       // no layout, sprite objects read over
+        {7, 3, 0x00010001, false, false, false},
+        {8, 3, 0x00010001, false, false, false},
+        {9, 3, 0x00010001, true, false, false},
+        {10, 3, 0x00010001, true, true, false},
+        {11, 3, 0x00010001, true, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.version);
+        gcUIDialog* d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), row.version); });
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->m_nControls, 3);
+        EXPECT_EQ(d->m_hInitiallyFocusedControl, 0x0102u);
+        EXPECT_EQ(d->m_layout, row.layout);
+        EXPECT_EQ(d->m_hSprites[0].m_nValue, row.sprite0);
+        EXPECT_EQ(d->m_origin, 2);  // the fields after the sprites stay in step
+        EXPECT_EQ(d->m_fBackdropOpacity, 0.25f);
+        EXPECT_EQ(d->onUpdate.HasActions(), row.update);
+        EXPECT_EQ(d->onFocusChanged.HasActions(), row.focusChanged);
+        EXPECT_EQ(d->onInitialUpdate.HasActions(), row.initialUpdate);
+        // The focused event of the file is the eighth, whatever came before.
+        TestLog().clear();
+        d->onFocused.Apply(gcEventParams(), gcEventStackData());
+        EXPECT_EQ(TestLogTags(), std::vector<int32_t>{7});
+    }
+}
+
+TEST_F(gcUIDialogFileTest, OldVersionsAndBadCountsAreRefusedOrBounded)
+{
+    gcTestLogCapture log;
+    EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 5); }), nullptr);
+    EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 12); }), nullptr);
+    datagen::DialogDesc many = Desc();
+    many.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 0x99, 0x77, 0x55};
+    many.controlCount = 300;
+    gcUIDialog* d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, many, 11); });
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->m_hSprites[8].m_nValue, 0x99u);  // nine kept, the rest read over
+    EXPECT_EQ(d->m_origin, 2);
+    EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
+    datagen::DialogDesc negative = Desc();
+    negative.controlCount = -7;
+    d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, negative, 11); });
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->m_nControls, 0);
+}
+
+TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRangesPastTheTable)
+{
+    const std::vector<datagen::DialogGroupRecord> three = {{Desc(), 0x1111}, {Desc(), 0}, {Desc(), 0x3333}};
+    for (uint32_t version : {1u, 2u}) {
+        SCOPED_TRACE(version);
+        gcUIDialogGroup* g = Load<gcUIDialogGroup>(
+            [&](datagen::BlockWriter& w) { datagen::DialogGroupBlock(w, version, 40, 43, three, 11); });
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(gcUIDialogMgr::GetHandle(40).m_nValue, 0x11110028u);
+        EXPECT_EQ(gcUIDialogMgr::s_pInstances[41], nullptr);
+        EXPECT_EQ(gcUIDialogMgr::GetHandle(42).m_nValue, 0x3333002Au);
+        std::destroy_at(g);  // deletes its dialogs
+        EXPECT_EQ(gcUIDialogMgr::s_pInstances[40], nullptr);
+    }
+    // A preset range of two: the third record is read and deleted.
+    gcUIDialogGroup preset;
+    preset.m_nBegin = 60, preset.m_nEnd = 62;
+    preset.m_bDeleteContained = true;
+    const std::vector<datagen::DialogGroupRecord> surplus = {{Desc(), 0x1111}, {Desc(), 0x2222}, {Desc(), 0x3333}};
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("g.bin"), gcUIDialogGroup::GetStaticType()->m_nTypeId,
+                                               [&](datagen::BlockWriter& w) {
+                                                   datagen::DialogGroupBlock(w, 2, 10, 13, surplus, 11);
+                                               }));
+    EXPECT_TRUE(ReadObjectFile("g.bin", &preset, &m_pool));
+    EXPECT_EQ(gcUIDialogMgr::GetHandle(61).m_nValue, 0x2222003Du);
+    EXPECT_EQ(gcUIDialogMgr::s_pInstances[62], nullptr);
+    EXPECT_EQ(gcUIDialogMgr::s_pInstances[12], nullptr);
+    gcTestLogCapture log;
+    for (int32_t begin : {299, -1}) {
+        SCOPED_TRACE(begin);
+        EXPECT_EQ(Load<gcUIDialogGroup>([&](datagen::BlockWriter& bw) {
+                      datagen::DialogGroupBlock(bw, 2, begin, begin + 3, three, 11);
+                  }),
+                  nullptr);
+        EXPECT_EQ(gcUIDialogMgr::s_pInstances[299], nullptr);
+    }
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "do not fit"), 2);
+}
+
+TEST_F(gcUIDialogTest, DestroyingAnOpenDialogTakesItOffTheStackSilently)
+{
+    gcUIDialog* a = Dialog(100);
+    gcUIDialog* b = Dialog(200);
+    gcUI::OpenDialog(a, nullptr, 0);
+    gcUI::OpenDialog(b, nullptr, 0);
+    TestLog().clear();
+    std::destroy_at(a);
+    EXPECT_EQ(Stack(), std::vector<gcUIDialog*>{b});
+    EXPECT_TRUE(TestLogTags().empty());
+}
+
+TEST_F(gcUIDialogTest, ResetEmptiesTheTableAndLeavesOneCell)
+{
+    gcUIDialog* d = Dialog(0);
+    d->m_layout = gcUIDialog::DLG_LAYOUT_2x2;
+    d->m_widgetGroup.SetDimensions(2, 2);
+    for (int16_t i = 0; i < 4; ++i)
+        d->m_widgetGroup.CreateCellWidget(gcUICell{static_cast<int16_t>(i / 2), static_cast<int16_t>(i % 2)},
+                                          gcUIControl::GetStaticType(), 0);
+    ASSERT_EQ(d->m_nControls, 4);
+    d->Reset();
+    EXPECT_EQ(d->m_nControls, 0);
+    EXPECT_EQ(d->m_layout, gcUIDialog::DLG_LAYOUT_NONE);
+    EXPECT_EQ(d->m_widgetGroup.m_nRows, 1);
+    EXPECT_EQ(d->m_widgetGroup.m_nCols, 1);
+    EXPECT_EQ(d->m_widgetGroup.GetCellWidget(0, 0), nullptr);
+    EXPECT_TRUE(d->m_widgetGroup.m_name == "DialogGroup");
+}
+
+}  // namespace

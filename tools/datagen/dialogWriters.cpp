@@ -1,0 +1,128 @@
+#include "datagen/dialogWriters.h"
+
+#include "cCore/cLog.h"
+#include "datagen/interfaceWriters.h"
+#include "datagen/overlayWriters.h"
+#include "datagen/slotLease.h"
+#include "eEngine/eSprite.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcEvent.h"
+
+namespace datagen {
+
+namespace {
+
+constexpr uint32_t kBaseVersion = 1;
+constexpr int kDialogEvents = 10;
+
+void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index)
+{
+    w.Begin(gcEvent::kVersion).Begin(kBaseVersion).End();
+    if (actions)
+        actions(w, index);
+    w.Int(-1).End();
+}
+
+void ObjectPart(BlockWriter& w, const std::string& name)
+{
+    w.Begin(1).Begin(kBaseVersion).End().Name(name.c_str()).End();
+}
+
+void SpritesPart(BlockWriter& w, const DialogDesc& d, uint32_t version)
+{
+    w.Int(static_cast<int32_t>(d.sprites.size()));
+    for (uint32_t h : d.sprites) {
+        if (version >= 7) {
+            w.Word(h);
+            continue;
+        }
+        eSprite sprite;  // version 6 stored sprite objects, which are read over
+        w.Word(eSprite::GetStaticType()->m_nTypeId);
+        SpriteBlock(w, sprite, eSprite::kVersion);
+    }
+}
+
+}  // namespace
+
+bool WriteDialogGroupFile(const std::string& path, int beginSlot, const std::vector<DialogRecord>& records)
+{
+    return WriteSlotGroup<gcUIDialogGroup, gcUIDialogMgr>("dialog", path, beginSlot, records, &DialogRecord::pDialog);
+}
+
+BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version)
+{
+    w.Begin(version);
+    ObjectPart(w, d.name);
+    w.Word(d.flags).Int(d.controlCount).Word(d.initiallyFocused);
+    gcUIWidgetGroup root;  // empty cells
+    root.m_name.Set("DialogGroup");
+    const size_t nCells = d.rows > 0 && d.cols > 0 ? static_cast<size_t>(d.rows) * static_cast<size_t>(d.cols) : 0;
+    WidgetGroupBlock(w, root, d.rows, d.cols, std::vector<std::vector<const gcUIControl*>>(nCells));
+    if (version <= 7)
+        w.Word(0);  // no longer used
+    if (version >= 7)
+        w.Int(d.layout);
+    SpritesPart(w, d, version);
+    w.Int(d.origin).Float(d.offset[0]).Float(d.offset[1]).Float(d.fixedSize[0]).Float(d.fixedSize[1]);
+    w.Word(d.hBackdropMaterial).Float(d.backdropOpacity);
+    const bool bPresent[kDialogEvents] = {true, true, true, true, true, version >= 9, version >= 11,
+                                          true, true, version >= 10};
+    for (int i = 0; i < kDialogEvents; ++i)
+        if (bPresent[i])
+            EventBlock(w, d.actions, i);
+    return w.End();
+}
+
+BlockWriter& DialogGroupBlock(BlockWriter& w, uint32_t version, int32_t begin, int32_t end,
+                              const std::vector<DialogGroupRecord>& records, uint32_t dialogVersion)
+{
+    w.Begin(version).Begin(kBaseVersion).End().Int(begin).Int(end);
+    for (const DialogGroupRecord& r : records) {
+        if (version == 1)
+            w.Word(static_cast<uint32_t>(r.check) << 16);
+        else
+            w.Half(r.check);
+        if (r.check == 0)
+            continue;
+        w.Word(gcUIDialog::GetStaticType()->m_nTypeId);
+        DialogBlock(w, r.dialog, dialogVersion);
+    }
+    return w.End();
+}
+
+gcUIDialog* NewGridDialog(cMemPool* pPool, const GridDialogDesc& d)
+{
+    gcUIDialog* pDialog = pPool ? pPool->New<gcUIDialog>() : nullptr;
+    if (!pDialog || !pDialog->m_widgetGroup.SetDimensions(d.rows, d.cols)) {
+        cLogError_("datagen: no room for the dialog \"%s\"", d.name.c_str());
+        return nullptr;
+    }
+    pDialog->m_name.Set("%s", d.name.c_str());
+    pDialog->m_nFlags = d.flags;
+    for (int16_t r = 0; r < d.rows; ++r) {
+        for (int16_t c = 0; c < d.cols; ++c) {
+            const unsigned int h =
+                pDialog->m_widgetGroup.CreateCellWidget(gcUICell{r, c}, gcUIControl::GetStaticType(), 0);
+            auto* pControl = static_cast<gcUIControl*>(pDialog->GetControl(h));
+            if (!pControl) {
+                cLogError_("datagen: no room for the controls of the dialog \"%s\"", d.name.c_str());
+                return nullptr;
+            }
+            pControl->m_name.Set("Cell%d%d", r, c);
+            // The box is the cell size, not a sprite's own.
+            pControl->m_nFlags = (pControl->m_nFlags | gcUIWidget::kFocusable) & ~gcUIControl::kSpriteSize;
+            pControl->m_size = mVec2(d.cellSize[0], d.cellSize[1]);
+            pControl->m_hFont = eFontHandle(d.hFont);
+            pControl->m_hText = gcStringHandle(d.hText);
+            pControl->m_hSprites[gcUIControl::SPR_ENABLED] = eSpriteHandle(d.hEnabledSprite);
+            pControl->m_hSprites[gcUIControl::SPR_FOCUSED] = eSpriteHandle(d.hFocusedSprite);
+            if (r == 0 && c == 0)
+                pDialog->m_hInitiallyFocusedControl = h;
+        }
+    }
+    pDialog->m_widgetGroup.SetAutoNeighbors(true, true, true, true);
+    return pDialog;
+}
+
+}  // namespace datagen
