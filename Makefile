@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 LSAN_SUPP  := $(CURDIR)/scripts/lsan.supp
 TSAN_SUPP  := $(CURDIR)/scripts/tsan.supp
 
-.PHONY: deps build run test test-asan test-tsan fuzz fuzz-run bench clean
+.PHONY: deps build run soak test test-asan test-tsan fuzz fuzz-run bench clean
 
 deps:
 	@scripts/install-deps
@@ -17,14 +17,42 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
-# In a window when a display is present; otherwise 300 headless frames and a
-# screenshot of the last one.
+# The sample map (act 1, map 1; the main menu does not exist yet). In a
+# window when a display is present; otherwise 300 headless frames with the
+# sample's scripted input and a screenshot of the last one, failing when the
+# log ($(BUILD)/run.log) holds an error.
+SAMPLE_MAP := /act 1 /map 1
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-		$(BUILD)/quillmere; \
+		$(BUILD)/quillmere $(SAMPLE_MAP); \
 	else \
-		$(BUILD)/quillmere --headless --frames 300 --capture $(BUILD)/last-frame.png; \
+		$(BUILD)/quillmere --headless --frames 300 --input $(BUILD)/sample/input.txt \
+			--capture $(BUILD)/last-frame.png $(SAMPLE_MAP) > $(BUILD)/run.log 2>&1 \
+		&& ! grep -q '^\[Error' $(BUILD)/run.log \
+		|| { echo "run: failed; see $(BUILD)/run.log" >&2; exit 1; }; \
+		echo "run: $(BUILD)/last-frame.png written, log in $(BUILD)/run.log"; \
 	fi
+
+# The sample map headless for SOAK_FRAMES frames with the scripted input.
+# Fails when either log holds an error or when any pool's use at the end of
+# the map differs from its use at the end of a short run of the same map
+# (its start, once the neighbouring regions are in): nothing may pile up
+# frame by frame. Logs in $(BUILD)/soak*.log; not part of CI.
+SOAK_FRAMES ?= 100000
+SOAK_RUN = $(BUILD)/quillmere --headless --pool-report --input $(BUILD)/sample/input.txt
+soak: build
+	@set -e; \
+	$(SOAK_RUN) --frames 600 $(SAMPLE_MAP) > $(BUILD)/soak-start.log 2>&1; \
+	start=$$(date +%s); \
+	$(SOAK_RUN) --frames $(SOAK_FRAMES) $(SAMPLE_MAP) > $(BUILD)/soak.log 2>&1; \
+	echo "soak: $(SOAK_FRAMES) frames in $$(( $$(date +%s) - start )) s"; \
+	if grep -h '^\[Error' $(BUILD)/soak-start.log $(BUILD)/soak.log; then \
+		echo "soak: errors logged" >&2; exit 1; fi; \
+	grep 'quillmere: pool ' $(BUILD)/soak-start.log > $(BUILD)/soak-start.pools; \
+	grep 'quillmere: pool ' $(BUILD)/soak.log > $(BUILD)/soak.pools; \
+	diff $(BUILD)/soak-start.pools $(BUILD)/soak.pools \
+		|| { echo "soak: pool use at the map's end differs from its start" >&2; exit 1; }; \
+	echo "soak: no errors; every pool's use at the map's end is what it was at its start"
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300

@@ -1,7 +1,6 @@
 #include "datagen/datagen.h"
 
-#include "datagen/flowWriters.h"
-#include "datagen/mapWriters.h"
+#include "datagen/sampleWriters.h"
 
 #include <filesystem>
 #include <system_error>
@@ -12,7 +11,7 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir);
+    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleInput(dir);
 }
 
 }  // namespace datagen

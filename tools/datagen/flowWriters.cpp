@@ -1,8 +1,7 @@
 #include "datagen/flowWriters.h"
 
-#include <filesystem>
+#include <iterator>
 #include <memory>
-#include <system_error>
 
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
@@ -116,11 +115,14 @@ bool WritePlayerConfigFile(const std::string& path, const char* name)
     });
 }
 
-BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name)
+BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name, const GroupBlockFunc& groups)
 {
     ObjectBlock(w.Begin(version), name);
-    for (int32_t begin : {120, 220, 100, 100, 220, 0})  // textures ... surfaces, entity templates
-        EmptyGroupBlock(w, begin);
+    const int32_t kBegins[] = {120, 220, 100, 100, 220, 0};  // textures ... surfaces, entity templates
+    for (int i = 0; i < static_cast<int>(std::size(kBegins)); ++i) {
+        if (!groups || !groups(w, i))
+            EmptyGroupBlock(w, kBegins[i]);
+    }
     if (version >= 4)
         EmptyEventBlock(EmptyEventBlock(w));
     return w.End();
@@ -297,38 +299,6 @@ BlockWriter& PlatformConfigBlock(BlockWriter& w, uint32_t version, int32_t iconS
             w.Byte(static_cast<uint8_t>(i * 3));
     }
     return w.End();
-}
-
-bool WriteSampleFlowFiles(const std::string& dir)
-{
-    const std::string game = dir + "/Game/";
-    // The texture cache: two 256 x 256 compressed slots after the fixed ones.
-    const std::vector<TextureConfigRecord> cache = {
-        {eTextureConfig::FORMAT_CMPR, 256, 256, true, false, 0xFFFF},
-        {eTextureConfig::FORMAT_RGB5A3, 128, 128, false, false, 0xFFFF},
-    };
-    GameFileDesc desc;
-    desc.name = "Quillmere";
-    desc.actNames = {"Ashgrove"};
-    desc.playerConfigNames = {"Wanderer"};
-    desc.loadingScreenNames = {"Dusk"};
-    desc.musicNames = {"Overture"};
-    desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
-    cMemPool pool("datagen Game", 0x20000, false);
-    // The game's sound data and English strings, and the console's English
-    // platform strings: empty for now.
-    BlockWriter sound, strings, platformStrings;
-    EmptyGroupBlock(sound.Header(), 20).Trailer();
-    EmptyGroupBlock(strings.Header(), 150).Trailer();
-    EmptyGroupBlock(platformStrings.Header(), 850).Trailer();
-    std::error_code ec;
-    std::filesystem::create_directories(game + "Music", ec);
-    return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
-           sound.Save(game + "GameSound.snd") && strings.Save(game + "GameStrings_eng.str") &&
-           platformStrings.Save(game + "PlatformStrings_gc_eng.str") &&
-           WriteGameConfigFile(game + "GameConfig.gc", 4, cache) &&
-           WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

@@ -74,12 +74,26 @@ bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecor
 // the key values from slot 50 and empty template groups.
 BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<KeyValueRecord>& keyValues);
 
+// Writes the group of a hand-laid block at this index (the block's own
+// numbering) and returns true, or returns false to have it written empty.
+using GroupBlockFunc = std::function<bool(BlockWriter& w, int index)>;
+
 // A player configuration ("Game/PlayerConfig%02i.pc") through
 // gcPlayerConfig::Write (version 4), every group and event empty.
 bool WritePlayerConfigFile(const std::string& path, const char* name);
-// The player-configuration block of version 3 or 4, groups empty, with an
-// entity-template group from slot 0 and no template.
-BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name);
+// The groups of a player-configuration block in their order.
+enum PlayerConfigGroup : int {
+    kPlayerTextures,
+    kPlayerMaterials,
+    kPlayerMeshes,
+    kPlayerAnimations,
+    kPlayerSurfaces,
+    kPlayerEntityTemplates,
+};
+// The player-configuration block of version 3 or 4; groups empty (the
+// entity templates from slot 0) unless groups writes them.
+BlockWriter& PlayerConfigBlock(BlockWriter& w, uint32_t version, const char* name,
+                               const GroupBlockFunc& groups = nullptr);
 
 // Platform strings ("Game/PlatformStrings_%s_%s.str"): a string group from
 // slot 850, its block alone as the game reads it.
@@ -125,8 +139,5 @@ BlockWriter& EmptyEventBlock(BlockWriter& w);
 // A group block from beginSlot over the key values, each a check 0xFFFF,
 // the type id and a version-3 block.
 BlockWriter& KeyValueGroupBlock(BlockWriter& w, int32_t beginSlot, const std::vector<KeyValueRecord>& keyValues);
-
-// The sample game's flow files below dir/Game.
-bool WriteSampleFlowFiles(const std::string& dir);
 
 }  // namespace datagen

@@ -1,6 +1,5 @@
 #include "datagen/mapWriters.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "cCore/cLog.h"
@@ -106,15 +105,20 @@ bool WriteMapFile(const std::string& path, const MapDesc& desc, cMemPool* pPool,
     return ok;
 }
 
-BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc)
+BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc, const GroupBlockFunc& groups)
 {
+    const auto group = [&](int index, int32_t begin) {
+        if (!groups || !groups(w, index))
+            EmptyGroupBlock(w, begin);
+    };
     ObjectBlock(w.Begin(version), desc.name.c_str());
     Names(w, desc.regionNames, gcMap::kMaxRegionNames);
     if (version >= 22)
         Names(w, desc.cinematicNames, gcMap::kMaxStreamedCinematics);
     w.Int(desc.initialRegion).Int(desc.playerConfig);
+    int index = 0;
     for (int32_t begin : kFirstGroups)
-        EmptyGroupBlock(w, begin);
+        group(index++, begin);
     // Dialogs, timers, cinematics, sprites, state machines, item templates.
     const struct {
         uint32_t since;
@@ -122,7 +126,8 @@ BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc)
     } kLaterGroups[] = {{14, 100}, {19, 50}, {21, 5}, {22, 200}, {24, 150}, {25, 50}};
     for (const auto& g : kLaterGroups) {
         if (version >= g.since)
-            EmptyGroupBlock(w, g.begin);
+            group(index, g.begin);
+        ++index;
     }
     Vec3(w, desc.ambient);
     Vec3(w, desc.diffuse);
@@ -203,78 +208,6 @@ BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* na
     if (version >= 2)
         EmptyGroupBlock(w, 500);
     return EmptyGroupBlock(w, 20).End();
-}
-
-namespace {
-
-// The sample's regions: cubes of edge 32 in a row along x, each with a floor
-// 8 below its centre. The visibility tree's cube is the region's extent:
-// streaming tells the regions apart by it.
-constexpr float kSampleRegionEdge = 32.0f;
-constexpr float kSampleFloorZ = -8.0f;
-
-RegionDesc SampleRegionDesc(int id, int nRegions)
-{
-    RegionDesc d;
-    d.name = id == 0 ? "West" : id == 1 ? "Middle" : "East";
-    int k = 0;
-    for (int n : {id - 1, id + 1}) {
-        if (n < 0 || n >= nRegions)
-            continue;
-        d.neighbors[k] = n;
-        d.offsets[k].Set(kSampleRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);
-        ++k;
-    }
-    const float h = kSampleRegionEdge / 2;
-    d.zone.name = d.name;
-    d.zone.boxMin.Set(-h, -h, -h);
-    d.zone.boxMax.Set(h, h, h);
-    d.zone.treeSize = kSampleRegionEdge;
-    d.zone.materials = {0};
-    d.zone.surfaces = {0};
-    const float z = kSampleFloorZ;
-    AddQuad(&d.zone, {{-h, -h, z}, {h, -h, z}, {h, h, z}, {-h, h, z}}, 0);
-    return d;
-}
-
-}  // namespace
-
-bool WriteSampleMapFiles(const std::string& dir)
-{
-    const std::string act = dir + "/Game/Act01/";
-    std::error_code ec;
-    std::filesystem::create_directories(act + "Map01", ec);
-    std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
-    if (ec)
-        return false;
-    MapDesc map;
-    map.name = "Ashgrove Road";
-    map.regionNames = {"West", "Middle", "East"};
-    map.initialRegion = 0;
-    map.playerConfig = 0;
-    cMemPool pool("datagen Map", 0x40000, false);
-    bool ok = WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road"}, {}, {}}) &&
-              WriteMapFile(act + "Map01/Map01.map", map, &pool) &&
-              WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
-              WritePlayerConfigFile(dir + "/Game/PlayerConfig01.pc", "Wanderer");
-    // The side files, empty for now: a map's sound data and English strings
-    // and the player configuration's sound data.
-    const struct {
-        std::string path;
-        int32_t begin;
-    } kEmptySideFiles[] = {{act + "Map01/Map01Sound.snd", 250},
-                           {act + "Map01/Map01Strings_eng.str", 550},
-                           {dir + "/Game/PlayerConfig01Sound.snd", 500}};
-    for (const auto& f : kEmptySideFiles) {
-        BlockWriter w;
-        ok = ok && EmptyGroupBlock(w.Header(), f.begin).Trailer().Save(f.path);
-    }
-    for (int id = 0; ok && id < 3; ++id) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Map01/Region%02d.rgn", id + 1);
-        ok = WriteRegionFile(act + name, SampleRegionDesc(id, 3));
-    }
-    return ok;
 }
 
 }  // namespace datagen

@@ -59,9 +59,35 @@ struct MapDesc {
 // given, changes it before it is written (its groups' ranges and objects).
 bool WriteMapFile(const std::string& path, const MapDesc& desc, cMemPool* pPool,
                   const std::function<void(gcMap&)>& fill = nullptr);
-// The map block of a version from 13 to 27 as that version stored it, every
-// group empty, the sky without materials, the events empty.
-BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc);
+// The groups of a map block in their order (the last six from the versions
+// that store them).
+enum MapGroup : int {
+    kMapTextures,
+    kMapMaterials,
+    kMapSurfaces,
+    kMapMeshes,
+    kMapAnimations,
+    kMapKeyValues,
+    kMapFunctions,
+    kMapEffectTemplates,
+    kMapEffects,
+    kMapBoundaries,
+    kMapEntityTemplates,
+    kMapEntities,
+    kMapRegionPaths,
+    kMapRegionPoints,
+    kMapRegionTriggers,
+    kMapDialogs,
+    kMapTimers,
+    kMapCinematics,
+    kMapSprites,
+    kMapStateMachines,
+    kMapItemTemplates,
+};
+// The map block of a version from 13 to 27 as that version stored it, the
+// sky without materials, the events empty, every group empty unless groups
+// writes it.
+BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc, const GroupBlockFunc& groups = nullptr);
 
 struct RegionDesc {
     std::string name = "Region";
@@ -83,10 +109,5 @@ bool WriteLoadingScreenFile(const std::string& path, const char* name, cMemPool*
                             const std::function<void(gcLoadingScreen&)>& fill = nullptr);
 // The loading-screen block of version 1 (no sprites) or 2, groups empty.
 BlockWriter& LoadingScreenBlock(BlockWriter& w, uint32_t version, const char* name);
-
-// The sample game's act below dir/Game: Act01 with one map of three regions
-// in a row (west, middle, east), its player configuration and its loading
-// screen.
-bool WriteSampleMapFiles(const std::string& dir);
 
 }  // namespace datagen

@@ -41,6 +41,7 @@ struct HostOptions {
     std::string capture;
     std::string audioWav;  // the mixed sound output, when asked
     std::string input;     // recorded controller input to play instead of the devices
+    bool bPoolReport = false;  // log every pool's use after the run
     std::string commandLine;  // the system's own; must outlive every lookup
 };
 
@@ -48,7 +49,7 @@ void PrintUsage(FILE* out)
 {
     std::fprintf(out,
                  "usage: quillmere [--data DIR] [--headless] [--frames N] [--capture FILE.png] [--audio-wav FILE.wav]\n"
-                 "                 [--input FILE] [/name value ...]\n"
+                 "                 [--input FILE] [--pool-report] [/name value ...]\n"
                  "  --data DIR        the game data directory (default: the sample data)\n"
                  "  --headless        no window and no audio device; virtual clock\n"
                  "  --frames N        end after N frames\n"
@@ -58,6 +59,8 @@ void PrintUsage(FILE* out)
                  "                    change a line: FRAME PORT BUTTONS [SX SY [CX CY [TL TR]]]\n"
                  "                    (BUTTONS: A+B+X+Y+Z+L+R+START+UP+DOWN+LEFT+RIGHT or -;\n"
                  "                    sticks -128..127, triggers 0..255; '#' starts a comment)\n"
+                 "  --pool-report     log every memory pool's use after the run (a map's pools\n"
+                 "                    hold what they held at the map's end)\n"
                  "  /name value ...   options of the game itself\n");
 }
 
@@ -82,6 +85,8 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
         const bool bHasValue = i + 1 < argc;
         if (std::strcmp(arg, "--headless") == 0) {
             pOptions->bHeadless = true;
+        } else if (std::strcmp(arg, "--pool-report") == 0) {
+            pOptions->bPoolReport = true;
         } else if (std::strcmp(arg, "--data") == 0 && bHasValue) {
             pOptions->dataDir = argv[++i];
         } else if (std::strcmp(arg, "--capture") == 0 && bHasValue) {
@@ -163,6 +168,15 @@ bool WriteCapture(const HostOptions& options)
     return false;
 }
 
+// Logs every pool's use. After the run the map's pools still hold what
+// they held at the map's end: they are emptied when the next map loads.
+void ReportPoolUse()
+{
+    const cMemPool* pFirst = cMemPool::s_pPoolList;
+    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext())
+        cLogInfo_("quillmere: pool \"%s\" uses %zu of %zu bytes", p->GetName(), p->BytesTaken(), p->Capacity());
+}
+
 }  // namespace
 
 // The console's quantisation registers have no counterpart here: the
@@ -227,6 +241,8 @@ int main(int argc, char** argv)
         return -2;
     }
     gcGame::s_pGame->Run();
+    if (s_options.bPoolReport)
+        ReportPoolUse();
     WriteCapture(s_options);
     if (bWavOk && !s_options.audioWav.empty() && !AISetWavOutput(nullptr)) {
         bWavOk = false;

@@ -1,0 +1,734 @@
+#include "datagen/sampleWriters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/effectWriters.h"
+#include "datagen/mapWriters.h"
+#include "datagen/materialWriters.h"
+#include "datagen/regionWriters.h"
+#include "datagen/soundWriters.h"
+#include "datagen/zoneWriter.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eMaterialPass.h"
+#include "eEngine/eTextureConfig.h"
+#include "eEngine/eTextureStage.h"
+#include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/flow/gcRegion.h"
+
+namespace datagen {
+namespace {
+
+// ---- Textures -------------------------------------------------------------
+
+// Every sample texture: 128 x 128, compressed, with mipmaps, in the map's
+// texture group just below the regions' lightmap slots, each with its
+// configuration in the same slot of the game configuration.
+constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - 4;
+constexpr uint32_t kTextureSide = 128;
+constexpr float kTileUnits = 4.0f;  // world units one texture repeat covers
+
+enum SampleTexture : uint8_t { kFlagstones, kGrass, kBrick, kPlanks, kTextureCount };
+const char* const kTextureNames[kTextureCount] = {"Flagstones", "Grass", "Brick", "Planks"};
+
+// A repeatable hash noise in 0..1 for texel (x, y) and a seed.
+float Noise(uint32_t x, uint32_t y, uint32_t seed)
+{
+    uint32_t h = x * 374761393u + y * 668265263u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return static_cast<float>((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
+}
+
+void PutTexel(RgbaImage* pImage, uint32_t x, uint32_t y, float r, float g, float b)
+{
+    uint8_t* p = &pImage->rgba[(static_cast<size_t>(y) * pImage->width + x) * 4];
+    const float rgb[3] = {r, g, b};
+    for (int i = 0; i < 3; ++i)
+        p[i] = static_cast<uint8_t>(std::fmin(std::fmax(rgb[i], 0.0f), 1.0f) * 255.0f + 0.5f);
+    p[3] = 255;
+}
+
+// Texel colour of a sample texture: cells of stone, brick or board with
+// mortar or seams between them, each cell shaded a little differently.
+void SampleTexel(SampleTexture t, uint32_t x, uint32_t y, float rgb[3])
+{
+    const float n = Noise(x, y, t) * 0.12f;
+    switch (t) {
+    case kFlagstones: {
+        const uint32_t cx = x / 32, cy = y / 32;
+        const bool bSeam = x % 32 < 2 || y % 32 < 2;
+        const float shade = 0.45f + Noise(cx, cy, 7) * 0.2f + n;
+        rgb[0] = bSeam ? 0.22f : shade;
+        rgb[1] = bSeam ? 0.2f : shade * 0.96f;
+        rgb[2] = bSeam ? 0.18f : shade * 0.88f;
+        return;
+    }
+    case kGrass:
+        rgb[0] = 0.2f + n;
+        rgb[1] = 0.38f + Noise(x / 2, y / 2, 3) * 0.18f + n;
+        rgb[2] = 0.12f + n * 0.5f;
+        return;
+    case kBrick: {
+        const uint32_t row = y / 16;
+        const uint32_t bx = (x + (row % 2) * 16) % 128;
+        const bool bMortar = y % 16 < 2 || bx % 32 < 2;
+        const float shade = 0.5f + Noise(bx / 32, row, 11) * 0.2f + n;
+        rgb[0] = bMortar ? 0.62f : shade;
+        rgb[1] = bMortar ? 0.6f : shade * 0.45f;
+        rgb[2] = bMortar ? 0.55f : shade * 0.32f;
+        return;
+    }
+    default: {  // planks: boards 16 texels wide with a grain along them
+        const bool bSeam = x % 16 < 1;
+        const float grain = 0.08f * std::sin(static_cast<float>(y) * 0.35f + Noise(x / 16, 0, 5) * 6.0f);
+        const float shade = 0.42f + Noise(x / 16, y / 64, 13) * 0.12f + grain + n * 0.5f;
+        rgb[0] = bSeam ? 0.15f : shade;
+        rgb[1] = bSeam ? 0.1f : shade * 0.7f;
+        rgb[2] = bSeam ? 0.06f : shade * 0.45f;
+        return;
+    }
+    }
+}
+
+RgbaImage SampleImage(SampleTexture t)
+{
+    RgbaImage image;
+    image.width = image.height = kTextureSide;
+    image.rgba.resize(static_cast<size_t>(kTextureSide) * kTextureSide * 4);
+    for (uint32_t y = 0; y < kTextureSide; ++y) {
+        for (uint32_t x = 0; x < kTextureSide; ++x) {
+            float rgb[3];
+            SampleTexel(t, x, y, rgb);
+            PutTexel(&image, x, y, rgb[0], rgb[1], rgb[2]);
+        }
+    }
+    return image;
+}
+
+// ---- Groups of a hand-laid block ------------------------------------------
+
+uint16_t CheckOf(int slot)
+{
+    return static_cast<uint16_t>(0x100 + slot);
+}
+
+uint32_t HandleOf(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
+}
+
+// A group block over begin .. begin + count - 1, each record's check,
+// type id and block from record(w, i).
+template <class Record>
+BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record)
+{
+    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
+    for (int i = 0; i < count; ++i) {
+        w.Half(CheckOf(begin + i)).Word(typeId);
+        record(w, i);
+    }
+    return w.End();
+}
+
+// The block of an object written by the engine's own Write, laid in w at
+// its current position: the engine writes a scratch file whose bytes up to
+// here are w's, so the absolute end offsets of its blocks come out right.
+bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
+{
+    const std::vector<uint8_t>& before = w.GetBytes();
+    cFile file;
+    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok) {
+        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
+        object.Write(file);
+    }
+    file.Close();
+    ok = ok && !file.Failed();
+    std::ifstream in(scratch, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ec;
+    std::filesystem::remove(scratch, ec);
+    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
+    if (!ok) {
+        cLogError_("datagen: the engine's block could not be written through \"%s\"", scratch.c_str());
+        return false;
+    }
+    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
+    return true;
+}
+
+// ---- Materials --------------------------------------------------------------
+
+constexpr int kMaterialSlot = 300;
+
+struct SampleMaterial {
+    const char* name;
+    SampleTexture texture;
+    mVec3 diffuse;
+    bool bLightmap;  // lit by the region's lightmap, else by the lights
+};
+// The ground takes its light, shadows included, from the lightmap; what
+// stands on it is lit by the map's lights.
+const SampleMaterial kMaterials[] = {
+    {"Road", kFlagstones, {1.0f, 1.0f, 1.0f}, true},
+    {"Verge", kGrass, {1.0f, 1.0f, 1.0f}, true},
+    {"Wall", kBrick, {1.0f, 1.0f, 1.0f}, false},
+    {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}, false},
+    {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}, false},
+};
+enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps };
+constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
+
+eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
+{
+    eTextureStage* s = pPass->AddTextureStage();
+    if (s) {
+        s->m_colorIn[0] = in0;
+        s->m_colorIn[1] = in1;
+        s->m_colorOp = op;
+        s->m_alphaIn[0] = in0;
+        s->m_alphaIn[1] = in1;
+        s->m_alphaOp = eTextureStage::OP_A;
+        s->m_nTextureIndex = texture;
+    }
+    return s;
+}
+
+// Two sweeps: the lighting pass lays the light down, the lightmap's or the
+// directional light's plus the ambient (register 1); the diffuse pass
+// multiplies the texture into it. The texture takes the zone's first
+// coordinate set (source 1); the lightmap the second (source 0).
+eMaterial* NewSampleMaterial(cMemPool* pPool, const SampleMaterial& m)
+{
+    eMaterial* p = pPool->New<eMaterial>();
+    if (!p)
+        return nullptr;
+    p->m_name.Set("%s", m.name);
+    p->m_diffuseColor = m.diffuse;
+    eMaterialPass* pLight = pPool->New<eMaterialPass>(p, &p->m_hTextures[0]);
+    eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
+    if (!pLight || !pDiffuse)
+        return nullptr;
+    p->m_pPasses[eMaterial::PASS_LIGHTING] = pLight;
+    p->m_pPasses[eMaterial::PASS_DIFFUSE] = pDiffuse;
+    if (m.bLightmap) {
+        AddStage(pLight, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_A, 0);
+        p->m_hTextures[0] = eTextureHandle::Make(eTextureMgr::kLightmapSlot, eTexture::kFixedCheck);
+    } else {
+        AddStage(pLight, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
+                 eTextureStage::kNoTexture);
+    }
+    eTextureStage* s = AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_A, 0);
+    if (s)
+        s->m_coordSource = 1;
+    p->m_hTextures[eMaterial::kTexturesPerPass] = eTextureHandle(HandleOf(kTextureSlot + m.texture));
+    return p;
+}
+
+// ---- Region geometry ----------------------------------------------------------
+
+// The regions: cubes of edge 32 in a row along x, each with its ground 3
+// below its centre (the camera's height above it while it stands at the
+// centre). The visibility tree's cube is the region's extent: streaming
+// tells the regions apart by it.
+constexpr float kRegionEdge = 32.0f;
+constexpr float kHalf = kRegionEdge / 2;
+constexpr float kGroundZ = -3.0f;
+
+struct Box {
+    mVec3 lo, hi;
+    uint8_t material;
+};
+
+// Dusk: a cool ambient under a low warm sun from the south-east, so that
+// a camera looking north sees the south faces lit and the shadows fall
+// sideways.
+const mVec3 kAmbient(0.28f, 0.3f, 0.38f);
+const mVec3 kDiffuse(0.85f, 0.72f, 0.55f);
+constexpr float kLightHeading = 50.0f;
+constexpr float kLightPitch = -35.0f;
+
+// Towards the light: the reverse of the way the map's light shines.
+mVec3 TowardsLight()
+{
+    const float h = kLightHeading * 3.14159265f / 180.0f;
+    const float p = kLightPitch * 3.14159265f / 180.0f;
+    return mVec3(std::cos(p) * std::sin(h), -std::cos(p) * std::cos(h), -std::sin(p));
+}
+
+// Adds one quad of a face, wound counter-clockwise seen along -normal, with
+// planar coordinates.
+void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t material)
+{
+    const int axisU = std::fabs(normal.x) > 0.5f ? 1 : 0;
+    const int axisV = std::fabs(normal.z) > 0.5f ? 1 : 2;
+    const int tris[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    for (const auto& t : tris) {
+        ZoneTriangle tri;
+        tri.material = material;
+        for (int k = 0; k < 3; ++k) {
+            ZoneVertex& v = tri.v[k];
+            v.pos = c[t[k]];
+            v.normal = normal;
+            v.u = v.pos.v[axisU] / kTileUnits;
+            v.v = -v.pos.v[axisV] / kTileUnits;
+            // The lightmap lies over the region seen from above.
+            v.lu = (v.pos.x + kHalf) / kRegionEdge;
+            v.lv = (v.pos.y + kHalf) / kRegionEdge;
+        }
+        const mVec3 e1 = tri.v[1].pos - tri.v[0].pos;
+        const mVec3 e2 = tri.v[2].pos - tri.v[0].pos;
+        const mVec3 n(e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x);
+        if (n.x * normal.x + n.y * normal.y + n.z * normal.z < 0.0f)
+            std::swap(tri.v[1], tri.v[2]);
+        pZone->triangles.push_back(tri);
+    }
+}
+
+// Adds a rectangular face (corners in order around it) cut into pieces of
+// at most kPieceUnits a side: the loose trees file a triangle by its
+// bounding sphere, and a long wall's sphere would reach past the root.
+constexpr float kPieceUnits = 8.0f;
+
+void AddFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t material)
+{
+    const mVec3 du = c[1] - c[0];
+    const mVec3 dv = c[3] - c[0];
+    const int nu = std::max(1, static_cast<int>(std::ceil(std::sqrt(du.x * du.x + du.y * du.y + du.z * du.z) / kPieceUnits)));
+    const int nv = std::max(1, static_cast<int>(std::ceil(std::sqrt(dv.x * dv.x + dv.y * dv.y + dv.z * dv.z) / kPieceUnits)));
+    const auto at = [&](int i, int j) {
+        const float fu = static_cast<float>(i) / static_cast<float>(nu);
+        const float fv = static_cast<float>(j) / static_cast<float>(nv);
+        return mVec3(c[0].x + du.x * fu + dv.x * fv, c[0].y + du.y * fu + dv.y * fv, c[0].z + du.z * fu + dv.z * fv);
+    };
+    for (int i = 0; i < nu; ++i) {
+        for (int j = 0; j < nv; ++j) {
+            const mVec3 q[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
+            AddQuadFace(pZone, q, normal, material);
+        }
+    }
+}
+
+// A box's top and the sides within the region (its bottom is never seen,
+// and a side on the region's boundary faces the next region or nothing;
+// the trees would not take it either).
+void AddBox(ZoneDesc* pZone, const Box& b)
+{
+    const auto inside = [](float f) { return std::fabs(f) < kHalf; };
+    const mVec3& l = b.lo;
+    const mVec3& h = b.hi;
+    const mVec3 top[4] = {{l.x, l.y, h.z}, {h.x, l.y, h.z}, {h.x, h.y, h.z}, {l.x, h.y, h.z}};
+    const mVec3 south[4] = {{l.x, l.y, l.z}, {h.x, l.y, l.z}, {h.x, l.y, h.z}, {l.x, l.y, h.z}};
+    const mVec3 north[4] = {{l.x, h.y, l.z}, {h.x, h.y, l.z}, {h.x, h.y, h.z}, {l.x, h.y, h.z}};
+    const mVec3 west[4] = {{l.x, l.y, l.z}, {l.x, h.y, l.z}, {l.x, h.y, h.z}, {l.x, l.y, h.z}};
+    const mVec3 east[4] = {{h.x, l.y, l.z}, {h.x, h.y, l.z}, {h.x, h.y, h.z}, {h.x, l.y, h.z}};
+    AddFace(pZone, top, {0, 0, 1}, b.material);
+    if (inside(l.y))
+        AddFace(pZone, south, {0, -1, 0}, b.material);
+    if (inside(h.y))
+        AddFace(pZone, north, {0, 1, 0}, b.material);
+    if (inside(l.x))
+        AddFace(pZone, west, {-1, 0, 0}, b.material);
+    if (inside(h.x))
+        AddFace(pZone, east, {1, 0, 0}, b.material);
+}
+
+// A flight of n steps climbing north from y0 over x0..x1, each rise high and
+// depth deep, from the ground.
+void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, float rise, float depth)
+{
+    for (int i = 0; i < n; ++i) {
+        const float y = y0 + depth * static_cast<float>(i);
+        pBoxes->push_back({{x0, y, kGroundZ}, {x1, y + depth, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
+    }
+}
+
+// The road along the row (flagstones), the verges beside it (grass), and
+// what stands on the north side of each region.
+std::vector<Box> RegionBoxes(int id)
+{
+    const float g = kGroundZ;
+    std::vector<Box> b = {
+        {{-kHalf, -3.0f, g - 0.5f}, {kHalf, 3.0f, g}, kRoad},
+        {{-kHalf, -kHalf, g - 0.5f}, {kHalf, -3.0f, g - 0.1f}, kVerge},
+        {{-kHalf, 3.0f, g - 0.5f}, {kHalf, kHalf, g - 0.1f}, kVerge},
+    };
+    switch (id) {
+    case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
+        b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, kWall});
+        b.push_back({{-kHalf, 15.0f, g}, {-1.0f, kHalf, g + 3.5f}, kWall});
+        AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
+        b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
+        b.push_back({{-1.0f, 15.0f, g}, {kHalf, kHalf, g + 8.0f}, kWall});
+        b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
+        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});
+        b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
+        b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
+        break;
+    case 1:  // a gate over the road
+        b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, kWall});
+        b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, kWall});
+        b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, kBoards});
+        b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, kBoards});  // the lantern's bracket
+        b.push_back({{-kHalf, 12.0f, g}, {kHalf, 13.0f, g + 2.0f}, kWall});
+        break;
+    default:  // a boarded shed and a flight of steps down to the road
+        b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});
+        b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, kSteps});  // its roof
+        AddSteps(&b, 6.0f, 10.0f, 4.0f, 4, 0.4f, 1.5f);
+        b.push_back({{6.0f, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
+        break;
+    }
+    return b;
+}
+
+// The regions' lightmaps: 64 x 64 texels over the region seen from above,
+// in each zone's one lightmap slot.
+constexpr uint32_t kLightmapSide = 64;
+constexpr int kGroundBoxes = 3;  // RegionBoxes starts with the road and verges
+
+// Where a ray from p towards the light first enters the box, if it does.
+bool RayHitsBox(const mVec3& p, const mVec3& dir, const Box& b)
+{
+    float tNear = 1e-3f, tFar = 1e9f;
+    for (int a = 0; a < 3; ++a) {
+        if (std::fabs(dir.v[a]) < 1e-6f) {
+            if (p.v[a] < b.lo.v[a] || p.v[a] > b.hi.v[a])
+                return false;
+            continue;
+        }
+        float t0 = (b.lo.v[a] - p.v[a]) / dir.v[a];
+        float t1 = (b.hi.v[a] - p.v[a]) / dir.v[a];
+        if (t0 > t1)
+            std::swap(t0, t1);
+        tNear = std::max(tNear, t0);
+        tFar = std::min(tFar, t1);
+    }
+    return tNear <= tFar;
+}
+
+// The share of the four corners of a texel's quarter cells that see the
+// light past everything standing on the ground.
+float SunLit(float x, float y, const std::vector<Box>& boxes, const mVec3& toLight)
+{
+    int lit = 0;
+    for (float dx : {-0.125f, 0.125f}) {
+        for (float dy : {-0.125f, 0.125f}) {
+            const mVec3 p(x + dx, y + dy, kGroundZ + 0.01f);
+            bool bShade = false;
+            for (size_t i = kGroundBoxes; i < boxes.size() && !bShade; ++i)
+                bShade = RayHitsBox(p, toLight, boxes[i]);
+            lit += !bShade;
+        }
+    }
+    return static_cast<float>(lit) / 4.0f;
+}
+
+// The ground's light: the ambient plus the sun where nothing shades it.
+RgbaImage RegionLightmap(const std::vector<Box>& boxes)
+{
+    const mVec3 toLight = TowardsLight();
+    const float sun = std::max(0.0f, toLight.z);
+    RgbaImage image;
+    image.width = image.height = kLightmapSide;
+    image.rgba.resize(static_cast<size_t>(kLightmapSide) * kLightmapSide * 4);
+    const float texel = kRegionEdge / static_cast<float>(kLightmapSide);
+    for (uint32_t j = 0; j < kLightmapSide; ++j) {
+        for (uint32_t i = 0; i < kLightmapSide; ++i) {
+            const float x = -kHalf + (static_cast<float>(i) + 0.5f) * texel;
+            const float y = -kHalf + (static_cast<float>(j) + 0.5f) * texel;
+            const float f = sun * SunLit(x, y, boxes, toLight);
+            PutTexel(&image, i, j, kAmbient.x + kDiffuse.x * f, kAmbient.y + kDiffuse.y * f,
+                     kAmbient.z + kDiffuse.z * f);
+        }
+    }
+    return image;
+}
+
+constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
+constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
+
+RegionDesc SampleRegionDesc(int id)
+{
+    RegionDesc d;
+    d.name = kRegionNames[id];
+    int k = 0;
+    for (int n : {id - 1, id + 1}) {
+        if (n < 0 || n >= kRegionCount)
+            continue;
+        d.neighbors[k] = n;
+        d.offsets[k].Set(kRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);
+        ++k;
+    }
+    d.zone.name = d.name;
+    d.zone.boxMin.Set(-kHalf, -kHalf, -kHalf);
+    d.zone.boxMax.Set(kHalf, kHalf, kHalf);
+    d.zone.treeSize = kRegionEdge;
+    for (int m = 0; m < kMaterialCount; ++m)
+        d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
+    d.zone.surfaces = {0};
+    const std::vector<Box> boxes = RegionBoxes(id);
+    for (const Box& box : boxes)
+        AddBox(&d.zone, box);
+    TextureFileDesc lightmap;
+    if (MakeTextureDesc(d.name + "Light", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_RGB5A3, false,
+                        RegionLightmap(boxes), nullptr, &lightmap)) {
+        d.zone.bLightmap = true;
+        d.zone.lightmaps = {lightmap};
+    }
+    return d;
+}
+
+// ---- The map ------------------------------------------------------------------
+
+constexpr int kEffectTemplateSlot = 100;
+constexpr int kEffectSlot = 5;
+constexpr int kRegionPointSlot = 5;
+constexpr int kTriggerSlot = 5;
+
+FrameFloats FrameAt(float x, float y, float z)
+{
+    FrameFloats f = kIdentityFrame;
+    f[0] = x;
+    f[1] = y;
+    f[2] = z;
+    return f;
+}
+
+// A lantern by the middle region's gate: a warm light that flickers.
+EffectTemplateDesc LanternTemplate()
+{
+    EffectTemplateDesc t;
+    t.name = "Lantern";
+    t.light = EffectLightDesc{0, 0xFFFFB060, 10.0f, 0.15f, 0.75f};
+    t.lifeTicks = 0;
+    return t;
+}
+
+EffectDesc LanternEffect()
+{
+    EffectDesc e;
+    e.name = "GateLantern";
+    e.active = true;
+    e.hTemplate = HandleOf(kEffectTemplateSlot);
+    e.regionId = 1;
+    const FrameFloats f = FrameAt(-2.25f, -5.5f, kGroundZ + 5.0f);
+    std::copy(f.begin(), f.end(), e.placement);
+    return e;
+}
+
+// A view for the camera while the sample has no player: the west end of
+// the road, eye high, looking east along it. Nothing places the camera
+// there yet (that takes a camera action or the player to follow).
+RegionPointDesc CameraPoint()
+{
+    RegionPointDesc p;
+    p.name = "RoadView";
+    p.regionId = 0;
+    p.frame = {-12.0f, -9.0f, 0.0f, 0, -1, 0, 1, 0, 0, 0, 0, 1};
+    return p;
+}
+
+// The east region's shed: a box trigger the player sets off by entering.
+RegionTriggerDesc ShedTrigger()
+{
+    RegionTriggerDesc t;
+    t.name = "ShedDoor";
+    t.regionId = 2;
+    t.volume.type = 1;
+    t.volume.boxSize[0] = 4.0f;
+    t.volume.boxSize[1] = 3.0f;
+    t.volume.boxSize[2] = 4.0f;
+    t.volume.radius = std::sqrt(16.0f + 9.0f + 16.0f) / 2;
+    t.volume.frame = FrameAt(-2.0f, 7.5f, kGroundZ + 2.0f);
+    return t;
+}
+
+TextureFileDesc SampleTextureDesc(SampleTexture t)
+{
+    TextureFileDesc d;
+    MakeTextureDesc(kTextureNames[t], 0, eTextureConfig::FORMAT_CMPR, true, SampleImage(t), nullptr, &d);
+    return d;
+}
+
+// Writes the map's groups the sample fills; false leaves one empty.
+class SampleMapGroups {
+public:
+    explicit SampleMapGroups(std::string scratch) : m_scratch(std::move(scratch)) {}
+
+    bool operator()(BlockWriter& w, int index)
+    {
+        switch (index) {
+        case kMapTextures:
+            RecordGroupBlock(w, kTextureSlot, kTextureCount, eTexture::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int i) { TextureBlock(b, SampleTextureDesc(SampleTexture(i))); });
+            return true;
+        case kMapMaterials:
+            return Materials(w);
+        case kMapEffectTemplates:
+            RecordGroupBlock(w, kEffectTemplateSlot, 1, gcEffectTemplate::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) {
+                                 EffectTemplateBlock(b, LanternTemplate(), gcEffectTemplate::kVersion);
+                             });
+            return true;
+        case kMapEffects:
+            RecordGroupBlock(w, kEffectSlot, 1, gcEffect::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) { EffectBlock(b, LanternEffect(), gcEffect::kVersion); });
+            return true;
+        case kMapRegionPoints:
+            RecordGroupBlock(w, kRegionPointSlot, 1, gcRegionPoint::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) { RegionPointBlock(b, CameraPoint()); });
+            return true;
+        case kMapRegionTriggers:
+            RecordGroupBlock(w, kTriggerSlot, 1, gcRegionTrigger::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) { RegionTriggerBlock(b, ShedTrigger(), gcRegionTrigger::kVersion); });
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    bool Ok() const { return m_bOk; }
+
+private:
+    // Materials go through the engine's Write: their passes and stages are
+    // laid out by it.
+    bool Materials(BlockWriter& w)
+    {
+        cMemPool pool("datagen SampleMaterials", 0x10000, false);
+        RecordGroupBlock(w, kMaterialSlot, kMaterialCount, eMaterial::GetStaticType()->m_nTypeId,
+                         [&](BlockWriter& b, int i) {
+                             const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
+                             m_bOk = m_bOk && p && EngineBlock(b, *p, m_scratch);
+                         });
+        return true;
+    }
+
+    std::string m_scratch;
+    bool m_bOk = true;
+};
+
+MapDesc SampleMapDesc()
+{
+    MapDesc map;
+    map.name = "Ashgrove Road";
+    map.regionNames.assign(std::begin(kRegionNames), std::end(kRegionNames));
+    map.initialRegion = 0;
+    map.playerConfig = 0;
+    map.ambient = kAmbient;
+    map.diffuse = kDiffuse;
+    map.lightHeading = kLightHeading;
+    map.lightPitch = kLightPitch;
+    map.tracks = {1};  // Music/Music01.mus
+    map.farClip = 3 * kRegionEdge;
+    map.shadowClip = 2 * kRegionEdge;
+    return map;
+}
+
+bool WriteSampleMap(const std::string& path)
+{
+    SampleMapGroups groups(path + ".part");
+    BlockWriter w;
+    MapBlock(w.Header(), gcMap::kVersion, SampleMapDesc(), std::ref(groups)).Trailer();
+    return groups.Ok() && w.Save(path);
+}
+
+bool WriteEmptySideFile(const std::string& path, int32_t begin)
+{
+    BlockWriter w;
+    return EmptyGroupBlock(w.Header(), begin).Trailer().Save(path);
+}
+
+}  // namespace
+
+bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const GroupBlockFunc& groups)
+{
+    BlockWriter w;
+    return PlayerConfigBlock(w.Header(), gcPlayerConfig::kVersion, name, groups).Trailer().Save(
+               dir + "/Game/PlayerConfig01.pc") &&
+           WriteEmptySideFile(dir + "/Game/PlayerConfig01Sound.snd", 500);
+}
+
+bool WriteSampleMapFiles(const std::string& dir)
+{
+    const std::string act = dir + "/Game/Act01/";
+    std::error_code ec;
+    std::filesystem::create_directories(act + "Map01", ec);
+    std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
+    if (ec)
+        return false;
+    cMemPool pool("datagen Map", 0x40000, false);
+    bool ok = WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road"}, {}, {}}) &&
+              WriteSampleMap(act + "Map01/Map01.map") &&
+              WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
+              WriteSamplePlayerConfig(dir, "Wanderer") &&
+              // The map's sound data and English strings, empty for now.
+              WriteEmptySideFile(act + "Map01/Map01Sound.snd", 250) &&
+              WriteEmptySideFile(act + "Map01/Map01Strings_eng.str", 550);
+    for (int id = 0; ok && id < kRegionCount; ++id) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Map01/Region%02d.rgn", id + 1);
+        ok = WriteRegionFile(act + name, SampleRegionDesc(id));
+    }
+    return ok;
+}
+
+bool WriteSampleInput(const std::string& dir)
+{
+    std::ofstream out(dir + "/input.txt");
+    out << "# The sample's scripted input: port 0 at rest, then the main stick held\n"
+           "# east (right) from frame 60, a tap of A at frame 200.\n"
+           "0    0  -\n"
+           "60   0  -    100  0\n"
+           "200  0  A    100  0\n"
+           "206  0  -    100  0\n";
+    return static_cast<bool>(out);
+}
+
+bool WriteSampleFlowFiles(const std::string& dir)
+{
+    const std::string game = dir + "/Game/";
+    // The texture cache: one compressed 128 x 128 slot with mipmaps per map
+    // texture, in the slots the map's textures take, then one lightmap slot
+    // per resident region.
+    std::vector<TextureConfigRecord> cache(
+        kTextureCount, TextureConfigRecord{eTextureConfig::FORMAT_CMPR, kTextureSide, kTextureSide, true, false, 0xFFFF});
+    cache.resize(cache.size() + gcRegion::kMaxResident, TextureConfigRecord{eTextureConfig::FORMAT_RGB5A3, kLightmapSide,
+                                                                          kLightmapSide, false, false, 0xFFFF});
+    GameFileDesc desc;
+    desc.name = "Quillmere";
+    desc.actNames = {"Ashgrove"};
+    desc.playerConfigNames = {"Wanderer"};
+    desc.loadingScreenNames = {"Dusk"};
+    desc.musicNames = {"Overture", "Ashgrove Road"};
+    desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
+    cMemPool pool("datagen Game", 0x20000, false);
+    std::error_code ec;
+    std::filesystem::create_directories(game + "Music", ec);
+    // The game's sound data and English strings, and the console's English
+    // platform strings: empty for now.
+    return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
+           WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
+           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteEmptySideFile(game + "GameStrings_eng.str", 150) &&
+           WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
+           WriteGameConfigFile(game + "GameConfig.gc", kTextureSlot, cache) &&
+           WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
+           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
+}
+
+}  // namespace datagen

@@ -1,0 +1,31 @@
+#pragma once
+// The sample game that `make run` plays: the flow files (game, game state,
+// configurations, strings, music), the act "Ashgrove" with its map of three
+// textured, lit regions in a row (west, middle, east) along x, the map's
+// effect, trigger, region point and music, the loading screen, the player
+// configuration and the scripted input of a headless run. Offline tool;
+// main thread, while nothing is loaded.
+
+#include <string>
+
+#include "datagen/flowWriters.h"
+
+namespace datagen {
+
+// The sample game's flow files below dir/Game.
+bool WriteSampleFlowFiles(const std::string& dir);
+// The act below dir/Game: Act01 with Map01, its three regions, its loading
+// screen and its player configuration.
+bool WriteSampleMapFiles(const std::string& dir);
+// The input a headless run plays (dir/input.txt): at rest, then the main
+// stick held east.
+bool WriteSampleInput(const std::string& dir);
+
+// The sample's player configuration (dir/Game/PlayerConfig01.pc) and its
+// empty side file of sounds. groups, when given, writes the groups the
+// player brings (textures, materials, meshes, animations, surfaces and the
+// entity template the player is made from; PlayerConfigGroup); the others
+// are written empty.
+bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const GroupBlockFunc& groups = nullptr);
+
+}  // namespace datagen
