@@ -23,6 +23,9 @@ bool GXTestReadEfb(int x, int y, int w, int h, std::vector<uint8_t>* rgba);
 GXColor GXTestEfbPixel(int x, int y);
 // The last presented frame (640x480 RGBA8, rows from the top).
 bool GXTestReadPresented(std::vector<uint8_t>* rgba, int* width, int* height);
+// Presented frames composed so far: without a window a retrace only notes
+// its frame, composed when read.
+uint64_t GXTestComposedFrames();
 // Clears the whole embedded frame buffer's colour and depth (24-bit).
 void GXTestClearEfb(GXColor color, uint32_t depth24);
 

@@ -48,8 +48,12 @@ mOCS IdentityOCS()
 }
 
 // Waits until more than a thirtieth of a second has passed since the last
-// flip. The wait yields so the loader runs; on the virtual clock a yield
-// alone would never let time pass, so the remainder is slept instead.
+// flip's retrace. The wait yields so the loader runs; on the virtual clock a
+// yield alone would never let time pass, so the remainder is slept instead.
+// Counting from the retrace keeps the hold in step with it: counted from the
+// hold's own end, it would creep 33 us a frame against the two-retrace
+// period until every frame ended its hold just before a retrace and had to
+// wait for two.
 void HoldFrameRate()
 {
     if (!s_bFlipTimeSet) {
@@ -66,7 +70,6 @@ void HoldFrameRate()
         }
         now = cGetTimeSeconds();
     }
-    s_fLastFlipSeconds = now;
 }
 
 // A thirtieth of a second is a little shorter than two retraces, so the time
@@ -83,6 +86,8 @@ void WaitForFrameRetrace()
     }
     s_lastFlipRetrace = now;
     s_bFlipRetraceSet = true;
+    s_fLastFlipSeconds = cGetTimeSeconds();
+    s_bFlipTimeSet = true;
 }
 
 }  // namespace

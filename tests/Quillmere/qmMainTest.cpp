@@ -4,9 +4,11 @@
 
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,10 +29,10 @@ protected:
         ASSERT_TRUE(m_tmp.Valid());
         ASSERT_TRUE(datagen::WriteSampleGame(m_dir));
     }
-    RunResult Run(const std::string& gameArgs) const
+    RunResult Run(const std::string& gameArgs, long nFrames = 60, const std::string& hostArgs = "") const
     {
-        const std::string cmd = std::string(QM_QUILLMERE) + " --data " + m_dir + " --headless --frames 60 " +
-                                gameArgs + " 2>&1";
+        const std::string cmd = std::string(QM_QUILLMERE) + " --data " + m_dir + " --headless --frames " +
+                                std::to_string(nFrames) + " " + hostArgs + " " + gameArgs + " 2>&1";
         RunResult result;
         FILE* pipe = popen(cmd.c_str(), "r");
         if (!pipe)
@@ -41,6 +43,20 @@ protected:
         const int status = pclose(pipe);
         result.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return result;
+    }
+
+    // Bytes of sound a headless run of the sample map writes in nFrames
+    // frames (the WAV file's data chunk); -1 when the run or file failed.
+    long SoundBytes(long nFrames) const
+    {
+        const std::string wav = m_dir + "/sound" + std::to_string(nFrames) + ".wav";
+        const RunResult r = Run("/act 1 /map 1", nFrames, "--audio-wav " + wav);
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        std::ifstream in(wav, std::ios::binary);
+        uint8_t header[44] = {};
+        if (!in.read(reinterpret_cast<char*>(header), sizeof header) || std::string(header + 36, header + 40) != "data")
+            return -1;
+        return static_cast<long>(header[40] | header[41] << 8 | header[42] << 16 | uint32_t(header[43]) << 24);
     }
 
     // Positions of the lines, in the log's order; npos for a missing one.
@@ -105,6 +121,26 @@ TEST_F(qmMainTest, CommandLineMapRequestGoesStraightToTheMapLoader)
     EXPECT_EQ(r.nExit, 0) << r.log;
     EXPECT_NE(r.log.find("act 2, map 3"), std::string::npos) << r.log;
     EXPECT_EQ(r.log.find("no main menu"), std::string::npos);
+}
+
+// The game's pace: each frame is two retraces of game time (1001/30000 s),
+// which the sound output's length shows. The frames a long run adds to a
+// short one add that much sound (32 kHz stereo, 16-bit), to within one 5 ms
+// sound frame; and the long run writes what it always has, so the time the
+// loading takes is unchanged too. 600 frames pass the point where a frame
+// hold counted from its own end would have drifted a full retrace.
+TEST_F(qmMainTest, HeadlessFramesKeepTwoRetracesOfGameTime)
+{
+    constexpr long kShort = 60, kLong = 600;
+    constexpr long kBytesPerSecond = 32000 * 4;
+    constexpr long kSoundFrameBytes = kBytesPerSecond / 200;
+    const long nShort = SoundBytes(kShort);
+    const long nLong = SoundBytes(kLong);
+    ASSERT_GT(nShort, 0);
+    const double expected = static_cast<double>(kLong - kShort) * 1001.0 / 30000.0 * kBytesPerSecond;
+    EXPECT_NEAR(static_cast<double>(nLong - nShort), expected, kSoundFrameBytes);
+    EXPECT_EQ(nShort, 59520);
+    EXPECT_EQ(nLong, 2366080);
 }
 
 }  // namespace

@@ -131,6 +131,22 @@ TEST_F(VideoTest, FastFramesAreHeldSlowOnesAreNot)
     EXPECT_LE(OSGetTime() - workEnd, kRetrace);
 }
 
+// Frames done at once are shown two retraces apart and each waits for one
+// retrace only: the hold counts from the last flip's retrace, so it never
+// drifts into ending just before a retrace (600 frames pass the point where
+// a hold counted from its own end would).
+TEST_F(VideoTest, HeldFramesStayInStepWithTheRetrace)
+{
+    eVideo::Flip();
+    const OSTime start = OSGetTime();
+    const uint32_t retraces = VIGetRetraceCount();
+    constexpr int kFrames = 600;
+    for (int i = 0; i < kFrames; ++i)
+        eVideo::Flip();
+    EXPECT_EQ(OSGetTime() - start, kFrames * 2 * kRetrace);
+    EXPECT_EQ(VIGetRetraceCount() - retraces, static_cast<uint32_t>(kFrames));
+}
+
 TEST_F(VideoTest, FlipShowsTheClearColour)
 {
     if (!StartVideoOnce().bHaveGL)

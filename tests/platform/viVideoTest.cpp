@@ -67,6 +67,29 @@ TEST_F(ViVideoTest, DisplayCopyIsShownAtTheNextRetraceAndClearsTheFrameBuffer)
     EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
 }
 
+// Without a window a retrace only notes its frame, composed when read. A
+// display copy into the shown frame buffer before the read leaves what the
+// retrace showed (the copy gets other storage), and so does the next one,
+// which reuses the storage the first frame gave up.
+TEST_F(ViVideoTest, HeadlessFramesAreComposedOnlyWhenRead)
+{
+    const GXColor kFrames[3] = {{0, 0, 64, 255}, {0, 64, 0, 255}, {64, 0, 0, 255}};
+    MakeFrame(kFrames[0]);
+    const uint64_t composed = GXTestComposedFrames();
+    for (int i = 0; i < 5; ++i)
+        VIWaitForRetrace();
+    EXPECT_EQ(GXTestComposedFrames(), composed);
+    for (int i = 1; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        MakeFrame(kFrames[i]);
+        EXPECT_TRUE(ColorNear(PresentedPixel(10, 10), kFrames[i - 1], 0));
+        EXPECT_TRUE(ColorNear(PresentedPixel(150, 150), GXColor{255, 0, 0, 255}, 0));
+        EXPECT_EQ(GXTestComposedFrames(), composed + static_cast<uint64_t>(i)) << "composed once per retrace read";
+        VIWaitForRetrace();
+    }
+    EXPECT_TRUE(ColorNear(PresentedPixel(10, 10), kFrames[2], 0));
+}
+
 TEST_F(ViVideoTest, FieldsRetracesAndCable)
 {
     EXPECT_NE(VIGetDTVStatus(), 0u);

@@ -4,10 +4,14 @@
 // earliest ready among equals, so yields round-robin). Whoever makes a thread
 // ready (a finishing thread, an unlocking thread, the virtual clock) does it
 // under the scheduler lock, so no thread ever sits woken but unscheduled.
+// Every waiter sleeps on a condition variable of its own, and only the thread
+// given the CPU (or the platform thread whose wait ended) is woken: a shared
+// one would wake every waiting thread at each step of the clock.
 #include "platform/os.h"
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <system_error>
 #include <thread>
@@ -22,6 +26,7 @@ struct TimedWaiter {
     OSTime deadline;
     OSThread* pThread;  // null: a platform thread
     bool bWoken;
+    std::condition_variable cv;  // a platform thread's wake-up
 };
 
 struct MutexWaiter {
@@ -29,6 +34,7 @@ struct MutexWaiter {
     OSThread* pThread;  // null: a platform thread
     uint64_t nSeq;
     bool bGranted;
+    std::condition_variable cv;  // a platform thread's wake-up
 };
 
 }  // namespace
@@ -42,6 +48,7 @@ struct OSThreadHost {
     bool bCancelled = false;  // created, never resumed, then replaced
     uint64_t nReadySeq = 0;
     std::vector<OSThread*> joiners;
+    std::condition_variable cv;  // this thread's wake-up: the CPU is its own, or it was cancelled
 };
 
 struct OSMutexHost {
@@ -120,13 +127,14 @@ bool AdvanceVirtualClock()
                                        [now](TimedWaiter* w) { return w->deadline > now; });
     for (auto it = woken; it != s.timed.end(); ++it) {
         (*it)->bWoken = true;
-        if ((*it)->pThread)
+        if ((*it)->pThread) {
             MakeReady((*it)->pThread);
-        else
+        } else {
             ++s.nPlatformBusy;
+            (*it)->cv.notify_one();
+        }
     }
     s.timed.erase(woken, s.timed.end());
-    os::Sched().cv.notify_all();
     return true;
 }
 
@@ -143,7 +151,7 @@ void Schedule()
             s.ready.erase(best);
             t->state = OS_THREAD_STATE_RUNNING;
             s.pRunning = t;
-            os::Sched().cv.notify_all();
+            t->host->cv.notify_one();
             return;
         }
         if (!AdvanceVirtualClock())
@@ -153,7 +161,7 @@ void Schedule()
 
 void WaitForCpu(Lock& lock, OSThread* self)
 {
-    os::Sched().cv.wait(lock, [self] { return S().pRunning == self; });
+    self->host->cv.wait(lock, [self] { return S().pRunning == self; });
 }
 
 // The calling OS thread gives up the CPU (it is already queued wherever it
@@ -218,7 +226,7 @@ void HostThreadMain(OSThread* t, OSThreadHost* h)
     t_pSelf = t;
     {
         Lock lock(os::Sched().mutex);
-        os::Sched().cv.wait(lock, [t, h] { return S().pRunning == t || h->bCancelled; });
+        h->cv.wait(lock, [t, h] { return S().pRunning == t || h->bCancelled; });
         if (h->bCancelled)
             return;
     }
@@ -237,7 +245,7 @@ void HostThreadMain(OSThread* t, OSThreadHost* h)
     if (S().pRunning == t)
         S().pRunning = nullptr;
     Schedule();
-    os::Sched().cv.notify_all();
+    os::Sched().cv.notify_all();  // platform threads joining it
 }
 
 // Joins the host thread of a record that is being replaced or was joined.
@@ -288,7 +296,7 @@ BOOL OSCreateThread(OSThread* thread, OSThreadFunc func, void* arg, void* /*stac
         }
         if (pOld && pOld->bSuspended) {
             pOld->bCancelled = true;
-            os::Sched().cv.notify_all();
+            pOld->cv.notify_one();
         }
         thread->host = h;
         thread->priority = priority;
@@ -415,7 +423,7 @@ void OSWaitUntil(OSTime deadline)
     if (OSGetTime() >= deadline)
         return;  // a platform thread past its deadline goes on working, still busy
     if (os::VirtualClockOn()) {
-        TimedWaiter w{deadline, self, false};
+        TimedWaiter w{deadline, self, false, {}};
         S().timed.push_back(&w);
         if (self) {
             self->state = OS_THREAD_STATE_WAITING;
@@ -425,7 +433,7 @@ void OSWaitUntil(OSTime deadline)
             // could run past it.
             ClearPlatformBusy();
             Schedule();
-            os::Sched().cv.wait(lock, [&w] { return w.bWoken; });
+            w.cv.wait(lock, [&w] { return w.bWoken; });
             t_platformClock.bBusy = true;  // counted by the advance
         }
         return;
@@ -436,11 +444,13 @@ void OSWaitUntil(OSTime deadline)
         Schedule();
     }
     // A deadline centuries away waits in steps; the loop checks the time.
+    // Nothing wakes this wait early, so any condition variable will do.
     constexpr OSTime kMaxStep = OSTime(OS_TIMER_CLOCK) * 3600;
+    std::condition_variable sleeper;
     while (OSGetTime() < deadline) {
         const OSTime left = std::min(deadline - OSGetTime(), kMaxStep);
         const auto until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(os::HostTicksToNanoseconds(left) + 1);
-        os::Sched().cv.wait_until(lock, until);
+        sleeper.wait_until(lock, until);
     }
     if (self) {
         MakeReady(self);
@@ -520,13 +530,13 @@ void OSLockMutex(OSMutex* mutex)
         return;
     }
     OSThread* self = t_pSelf;
-    MutexWaiter w{me, self, ++S().nSeq, false};
+    MutexWaiter w{me, self, ++S().nSeq, false, {}};
     m->waiters.push_back(&w);
     if (self) {
         self->state = OS_THREAD_STATE_WAITING;
         SwitchAway(lock, self);  // the unlocking thread grants it and makes it ready
     } else {
-        os::Sched().cv.wait(lock, [&w] { return w.bGranted; });
+        w.cv.wait(lock, [&w] { return w.bGranted; });
     }
 }
 
@@ -557,7 +567,8 @@ void OSUnlockMutex(OSMutex* mutex)
     w->bGranted = true;
     if (w->pThread)
         MakeReady(w->pThread);
-    os::Sched().cv.notify_all();
+    else
+        w->cv.notify_one();
     Preempt(lock);
 }
 

@@ -105,9 +105,12 @@ bool GlBackend::InitGl()
 void GlBackend::ReleaseGl()
 {
     m_bReady = false;
+    DropShown();
     for (auto& [addr, xfb] : m_xfbs)
         glDeleteTextures(1, &xfb.tex);
     m_xfbs.clear();
+    glDeleteTextures(1, &m_spareXfb.tex);
+    m_spareXfb = Xfb();
     m_textures.ReleaseGl();
     m_efb.ReleaseGl();
     glDeleteFramebuffers(1, &m_readFbo);
@@ -317,13 +320,14 @@ void GlBackend::CopyDisp(const gxCommand& cmd)
     const gxCopyState& c = cmd.state->copy;
     const int w = std::clamp(static_cast<int>(c.dispSrc.wd), 1, kEfbWidth);
     const int h = std::clamp(static_cast<int>(c.dispSrc.ht), 1, kEfbHeight);
-    Xfb& xfb = m_xfbs[cmd.dest];
+    Xfb& xfb = CopyTargetXfb(cmd.dest);
+    const bool allocate = xfb.tex == 0 || xfb.width != w || xfb.height != h;
     if (xfb.tex == 0)
         glGenTextures(1, &xfb.tex);
     xfb.width = w;
     xfb.height = h;
     m_efb.CopyToTexture(xfb.tex, static_cast<int>(c.dispSrc.left), static_cast<int>(c.dispSrc.top), w, h, w, h,
-                        false, CopyFormatFor(GX_TF_RGBA8));
+                        false, CopyFormatFor(GX_TF_RGBA8), allocate);
     if (cmd.clear)
         ClearRect(c.dispSrc, c);
 }
@@ -346,49 +350,104 @@ void GlBackend::CopyTex(const gxCommand& cmd)
     }
     const int dstW = std::clamp(static_cast<int>(c.texDstWd), 1, 1024);
     const int dstH = std::clamp(static_cast<int>(c.texDstHt), 1, 1024);
-    GlTexture& t = m_textures.CopyTarget(cmd.dest, dstW, dstH, fmtValue);
+    bool allocate = true;
+    GlTexture& t = m_textures.CopyTarget(cmd.dest, dstW, dstH, fmtValue, &allocate);
     m_efb.CopyToTexture(t.tex, static_cast<int>(c.texSrc.left), static_cast<int>(c.texSrc.top),
                         static_cast<int>(c.texSrc.wd), static_cast<int>(c.texSrc.ht), dstW, dstH,
-                        c.texDstMipmap != GX_FALSE, fmt);
+                        c.texDstMipmap != GX_FALSE, fmt, allocate);
     if (cmd.clear)
         ClearRect(c.texSrc, c);
+}
+
+// The texture a display copy into dest writes: the spare one when the frame a
+// retrace showed from dest's current texture is still to be composed.
+GlBackend::Xfb& GlBackend::CopyTargetXfb(const void* dest)
+{
+    Xfb& xfb = m_xfbs[dest];
+    if (m_shown.pending && !m_shown.owned && xfb.tex != 0 && xfb.tex == m_shown.frame.tex) {
+        m_shown.owned = true;
+        xfb = m_spareXfb;
+        m_spareXfb = Xfb();
+    }
+    return xfb;
+}
+
+// The presented frame: black, with the frame (if any) scaled over it.
+void GlBackend::Compose(const Xfb* frame)
+{
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_presentFbo);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (frame) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frame->tex, 0);
+        glBlitFramebuffer(0, 0, frame->width, frame->height, 0, 0, kEfbWidth, kEfbHeight, GL_COLOR_BUFFER_BIT,
+                          GL_LINEAR);
+    }
+    m_nComposed.fetch_add(1);
+}
+
+void GlBackend::ComposeShown()
+{
+    if (!m_shown.pending)
+        return;
+    Compose(m_shown.frame.tex ? &m_shown.frame : nullptr);
+    DropShown();
+    m_efb.Bind();
+    m_pLastState = nullptr;  // scissor and masks were changed
+}
+
+// Forgets the noted frame; a texture it owns becomes the spare.
+void GlBackend::DropShown()
+{
+    if (m_shown.owned) {
+        if (m_spareXfb.tex == 0)
+            m_spareXfb = m_shown.frame;
+        else
+            glDeleteTextures(1, &m_shown.frame.tex);
+    }
+    m_shown = Shown();
 }
 
 void GlBackend::Present(const void* xfb, bool black, bool toWindow)
 {
     if (!m_bReady)
         return;
+    DropShown();
     auto found = m_xfbs.find(xfb);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_presentFbo);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (!black && found != m_xfbs.end()) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
-        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, found->second.tex, 0);
-        glBlitFramebuffer(0, 0, found->second.width, found->second.height, 0, 0, kEfbWidth, kEfbHeight,
-                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    const Xfb* frame = black || found == m_xfbs.end() ? nullptr : &found->second;
+    if (!toWindow) {
+        m_shown.pending = true;
+        if (frame)
+            m_shown.frame = *frame;
+        return;
     }
-    if (toWindow) {
-        int ww = 0, wh = 0;
-        GlDevice::Get().DrawableSize(&ww, &wh);
-        // Letterbox: the largest 4:3 rectangle centred in the window.
-        int dw = ww, dh = ww * kEfbHeight / kEfbWidth;
-        if (dh > wh) {
-            dh = wh;
-            dw = wh * kEfbWidth / kEfbHeight;
-        }
-        const int dx = (ww - dw) / 2, dy = (wh - dh) / 2;
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_presentFbo);
-        // Frame rows run from the top; the window's from the bottom.
-        glBlitFramebuffer(0, 0, kEfbWidth, kEfbHeight, dx, dy + dh, dx + dw, dy, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-        GlDevice::Get().SwapWindow();
-    }
+    Compose(frame);
+    ShowInWindow();
     m_efb.Bind();
     m_pLastState = nullptr;  // scissor and masks were changed
+}
+
+// Letterboxes the composed frame into the window: the largest 4:3 rectangle
+// centred in it.
+void GlBackend::ShowInWindow()
+{
+    int ww = 0, wh = 0;
+    GlDevice::Get().DrawableSize(&ww, &wh);
+    int dw = ww, dh = ww * kEfbHeight / kEfbWidth;
+    if (dh > wh) {
+        dh = wh;
+        dw = wh * kEfbWidth / kEfbHeight;
+    }
+    const int dx = (ww - dw) / 2, dy = (wh - dh) / 2;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_presentFbo);
+    // Frame rows run from the top; the window's from the bottom.
+    glBlitFramebuffer(0, 0, kEfbWidth, kEfbHeight, dx, dy + dh, dx + dw, dy, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    GlDevice::Get().SwapWindow();
 }
 
 void GlBackend::ReadPresented(std::vector<uint8_t>* rgba, int* width, int* height)
@@ -399,6 +458,7 @@ void GlBackend::ReadPresented(std::vector<uint8_t>* rgba, int* width, int* heigh
         rgba->assign(static_cast<size_t>(kEfbWidth) * kEfbHeight * 4, 0);
         return;
     }
+    ComposeShown();
     m_efb.ReadTexture(m_presentTex, kEfbWidth, kEfbHeight, rgba);
 }
 

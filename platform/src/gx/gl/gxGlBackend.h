@@ -51,9 +51,14 @@ public:
     void Execute(const gxCommand& cmd);
     // Shows the external frame buffer at xfb (black when black is set or
     // nothing was copied there) and keeps it as the last presented frame.
+    // Without a window nothing looks at the frame until it is read, so it is
+    // only noted then and composed by ReadPresented.
     void Present(const void* xfb, bool black, bool toWindow);
     // The last presented frame (640x480 RGBA8, rows from the top).
     void ReadPresented(std::vector<uint8_t>* rgba, int* width, int* height);
+    // Presents composed so far (for tests: frames noted but never read
+    // are not composed).
+    uint64_t ComposedCount() const { return m_nComposed.load(); }
     GlEfb& Efb() { return m_efb; }
     // Draws with the generic program only (tests compare it with the
     // specialised ones).
@@ -79,11 +84,27 @@ private:
     void BindTextures(const gxState& s);
     void ClearRect(const gxRect& rect, const gxCopyState& copy);
 
+    // An external frame buffer's texture and the size of its storage.
     struct Xfb {
         GLuint tex = 0;
         int width = 0;
         int height = 0;
     };
+    // The frame the last retrace showed without a window, composed only when
+    // read. A display copy into the frame buffer it shows meanwhile gets
+    // the spare texture, so the frame keeps what was shown (it then owns
+    // its texture, which becomes the next spare).
+    struct Shown {
+        bool pending = false;
+        bool owned = false;
+        Xfb frame;  // no texture: black
+    };
+
+    Xfb& CopyTargetXfb(const void* dest);
+    void Compose(const Xfb* frame);
+    void ComposeShown();
+    void ShowInWindow();
+    void DropShown();
 
     bool m_bReady = false;
     GlProgramCache m_programs;
@@ -100,6 +121,8 @@ private:
     GlEfb m_efb;
     GlTextureCache m_textures;
     std::map<const void*, Xfb> m_xfbs;
+    Shown m_shown;
+    Xfb m_spareXfb;
 
     const gxState* m_pLastState = nullptr;  // the snapshot m_uniforms was built from
     uint32_t m_nLastAttrMask = 0;
@@ -109,6 +132,7 @@ private:
 
     std::atomic<uint64_t> m_nDraws{0};
     std::atomic<uint64_t> m_nVertices{0};
+    std::atomic<uint64_t> m_nComposed{0};
     std::mutex m_lastMutex;
     GlLastDraw m_last;
 };

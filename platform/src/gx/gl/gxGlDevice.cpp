@@ -1,5 +1,6 @@
 #include "gx/gl/gxGlDevice.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -154,7 +155,12 @@ void GlDevice::Post(std::function<void()> task, size_t bytes)
                 return;
             // The render thread never waits on its own queue.
             if (std::this_thread::get_id() != m_renderThreadId)
-                OSHostWait(lock, m_room, [this, bytes] { return HasRoom(bytes); });
+                OSHostWait(lock, m_room, [this, bytes] {
+                    if (HasRoom(bytes))
+                        return true;
+                    m_bRoomWanted = true;
+                    return false;
+                });
         }
         m_tasks.push_back(Task{std::move(task), bytes});
         m_nQueuedBytes += bytes;
@@ -176,7 +182,12 @@ void GlDevice::Finish()
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
     const unsigned long long target = m_nPosted;
-    OSHostWait(lock, m_done, [this, target] { return m_nCompleted >= target; });
+    OSHostWait(lock, m_done, [this, target] {
+        if (m_nCompleted >= target)
+            return true;
+        m_nWakeAt = std::min(m_nWakeAt, target);
+        return false;
+    });
 }
 
 void GlDevice::RunSync(std::function<void()> task)
@@ -232,13 +243,19 @@ void GlDevice::ThreadMain()
         Task task = std::move(m_tasks.front());
         m_tasks.pop_front();
         m_nQueuedBytes -= task.bytes;
-        m_room.notify_all();
+        if (m_bRoomWanted) {
+            m_bRoomWanted = false;
+            m_room.notify_all();
+        }
         lock.unlock();
         task.run();
         task.run = nullptr;  // what it holds goes before the next task is taken
         lock.lock();
         ++m_nCompleted;
-        m_done.notify_all();
+        if (m_nCompleted >= m_nWakeAt) {
+            m_nWakeAt = kNobodyWaits;
+            m_done.notify_all();
+        }
     }
     lock.unlock();
     GlBackend::Get().ReleaseGl();

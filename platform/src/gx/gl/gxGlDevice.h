@@ -95,6 +95,13 @@ private:
     size_t m_nQueuedBytes = 0;
     unsigned long long m_nPosted = 0;
     unsigned long long m_nCompleted = 0;
+    // Waiters are woken only when what they wait for has come: the earliest
+    // task count a Finish waits for, and whether a poster waits for room
+    // (each sets its own again if it must go on waiting). Waking them at
+    // every task would cost the waiting thread a switch per task.
+    static constexpr unsigned long long kNobodyWaits = ~0ull;
+    unsigned long long m_nWakeAt = kNobodyWaits;
+    bool m_bRoomWanted = false;
     bool m_bQuit = false;
     bool m_bContextReady = false;
     bool m_bContextFailed = false;

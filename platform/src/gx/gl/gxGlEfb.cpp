@@ -179,16 +179,18 @@ static void FullTargetPass(GLuint program, GLuint vao, Fn setUniforms)
 }
 
 void GlEfb::CopyToTexture(GLuint dst, int x, int y, int w, int h, int dstW, int dstH, bool box,
-                          const GlCopyFormat& fmt)
+                          const GlCopyFormat& fmt, bool allocate)
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, dst);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, dstW, dstH, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (allocate) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, dstW, dstH, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, m_copyFbo);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, dst, 0);
     if (IsPlainCopy(fmt) && !box && dstW == w && dstH == h) {

@@ -48,10 +48,11 @@ public:
     void Clear(int x, int y, int w, int h, const uint8_t rgba[4], uint32_t depth24);
 
     // Copies the rectangle (x, y from the top-left, w x h) into dst, a
-    // texture of dstW x dstH that it (re)allocates; with box set each
-    // destination pixel averages a 2x2 block.
+    // texture of dstW x dstH; with box set each destination pixel averages a
+    // 2x2 block. allocate gives dst new storage of that size (a new texture,
+    // or one of another size); otherwise the copy overwrites what it has.
     void CopyToTexture(GLuint dst, int x, int y, int w, int h, int dstW, int dstH, bool box,
-                       const GlCopyFormat& fmt);
+                       const GlCopyFormat& fmt, bool allocate);
 
     // Reads a rectangle of the colour buffer as RGBA8, rows from the top.
     void ReadColor(int x, int y, int w, int h, std::vector<uint8_t>* out);

@@ -46,6 +46,12 @@ bool GXTestReadPresented(std::vector<uint8_t>* rgba, int* width, int* height)
     return true;
 }
 
+uint64_t GXTestComposedFrames()
+{
+    GlDevice::Get().Finish();
+    return GlBackend::Get().ComposedCount();
+}
+
 void GXTestClearEfb(GXColor color, uint32_t depth24)
 {
     const uint8_t rgba[4] = {color.r, color.g, color.b, color.a};

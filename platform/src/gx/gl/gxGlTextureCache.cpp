@@ -127,10 +127,11 @@ const GlTexture& GlTextureCache::Lookup(const GXTexObj& obj, const GXTlutObj* tl
     return inserted->second.texture.tex ? inserted->second.texture : m_white;
 }
 
-GlTexture& GlTextureCache::CopyTarget(const void* dest, int width, int height, int gxCopyFormat)
+GlTexture& GlTextureCache::CopyTarget(const void* dest, int width, int height, int gxCopyFormat, bool* pAllocate)
 {
     const uintptr_t addr = reinterpret_cast<uintptr_t>(dest);
     Entry& e = m_copies[addr];
+    *pAllocate = e.texture.tex == 0 || e.texture.width != width || e.texture.height != height;
     if (e.texture.tex == 0)
         glGenTextures(1, &e.texture.tex);
     e.texture.width = width;

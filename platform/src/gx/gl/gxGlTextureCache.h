@@ -40,7 +40,9 @@ public:
 
     // The copy texture bound to dest with the given size, created or resized;
     // it stands for the bytes a texture of the copy's storage format takes.
-    GlTexture& CopyTarget(const void* dest, int width, int height, int gxCopyFormat);
+    // *pAllocate says whether its storage is new or of another size (to be
+    // allocated) rather than the last copy's, to be overwritten.
+    GlTexture& CopyTarget(const void* dest, int width, int height, int gxCopyFormat, bool* pAllocate);
 
     void InvalidateRange(const void* addr, uint32_t bytes);
     void InvalidateAll();

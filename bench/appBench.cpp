@@ -1,0 +1,216 @@
+// The sample game's map of three regions. BM_SampleMapFrame: one map frame
+// in this process (Update, Cull and Draw through the graphics front end; no
+// backend is registered, so drawing ends at the front end), "frame_share"
+// being its time over the console's 33.3 ms frame.
+//
+// BM_HeadlessSampleMapRun runs the program itself, headless, on the sample
+// map: a short and a long run, each the best of three (the machine may be
+// shared). The extra frames of the long run over the extra wall time give
+// "x_real_time", the map loop's speed as a multiple of real time (each frame
+// is two retraces of game time). "short_run_ms" is the whole 60-frame run:
+// start-up, the start-up notice's frames, the map's loading, its first
+// frames and the shut-down. Extending the line back to frame 0 gives
+// "cold_start_ms": process start, video, audio and the loading, without the
+// frames' own work (the shut-down, a few milliseconds, is in it too).
+// QM_BENCH_PROGRAM names another build's program to run instead, to compare
+// two builds in one sitting.
+//
+// This file's name sorts first, so its benchmarks are registered and run
+// first: loading the map needs several MB of the console heap, which some
+// later benchmarks keep for the whole run.
+#include <benchmark/benchmark.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/dvd.h"
+#include "platform/gx.h"
+#include "platform/os.h"
+#include "platform/vi.h"
+#include "cCore/cCoreServices.h"
+#include "cCore/cMemPool.h"
+#include "datagen/datagen.h"
+#include "eEngine/eRenderStateCache.h"
+#include "eEngine/eVideoPlatform.h"
+#include "gx/gxCommand.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
+#include "gcGameCore/flow/gcRegionLoader.h"
+#include "gcGameCore/script/gcMsg.h"
+
+namespace {
+
+constexpr double kFrameSeconds = 1.0 / 30.0;
+constexpr double kRetraceSeconds = 1001.0 / 60000.0;  // 59.94 retraces a second
+constexpr long kShortRun = 60;   // frames: the map is running by then
+constexpr long kLongRun = 960;
+constexpr int kRounds = 3;
+
+// The sample map loaded as the map loop finds it, in a scratch directory.
+class SampleMap {
+public:
+    SampleMap()
+    {
+        OSInit();
+        GXInit(m_fifo.data(), static_cast<uint32_t>(m_fifo.size()));
+        eRenderStateCache::SendAttributeFormats();
+        eVideoPlatform::RenderState().Reset();
+        m_poolsWithMemory = PoolsWithMemory();
+        std::error_code ec;
+        m_dir = (std::filesystem::temp_directory_path(ec) / ("qm_appBench_" + std::to_string(getpid()))).string();
+        if (!datagen::WriteSampleGame(m_dir))
+            return;
+        DVDSetDataDirectory(m_dir.c_str());
+        gcGameConfig::s_dataPath.Set("%s", "");
+        if (!gcGame::LoadAct(0) || !gcAct::s_pAct->LoadMap(0))
+            return;
+        m_pMap = gcMap::s_pMap;
+        if (!m_pMap->LoadRegions(m_pMap->m_nInitialRegionId)) {
+            m_pMap = nullptr;
+            return;
+        }
+        m_pMap->UpdateRegions(true);
+        PlaceCamera();
+    }
+    ~SampleMap()
+    {
+        gcRegionLoader::Get()->WaitForFinish();
+        gcRegionLoader::Get()->Clear();
+        // The regions' pools, as leaving the map gives them back.
+        if (gcMap::s_pMap)
+            gcMap::s_pMap->FreeMapAllocatedMemory();
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        gcGame::Unload();
+        gcPlatformConfig::Unload();
+        gcGameConfig::Unload();
+        DVDSetDataDirectory("");
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+        FreeNewPoolMemory();
+    }
+    gcMap* Map() const { return m_pMap; }
+
+private:
+    static std::set<cMemPool*> PoolsWithMemory()
+    {
+        std::set<cMemPool*> pools;
+        cMemPool* const pFirst = cMemPool::s_pPoolList;
+        for (cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext()) {
+            if (p->HasMemory())
+                pools.insert(p);
+        }
+        return pools;
+    }
+    // The game keeps its long-lived pools' memory (textures, the map) after
+    // unloading; given back here, so the benchmarks after this one find the
+    // console heap as it was.
+    void FreeNewPoolMemory() const
+    {
+        for (cMemPool* p : PoolsWithMemory()) {
+            if (!m_poolsWithMemory.count(p))
+                p->FreePoolMemory();
+        }
+    }
+
+    // The camera as the map's start sets it up (its clip planes), standing
+    // in the west region looking over it.
+    void PlaceCamera()
+    {
+        gcGameCamera* pCamera = gcGameCamera::Get();
+        eCamera& camera = pCamera->m_camera;
+        mFrustum frustum = camera.m_frustum;
+        frustum.planes[mFrustum::kNear].offset = 0.1f;
+        frustum.planes[mFrustum::kFar].offset = -m_pMap->m_fFarClip;
+        camera.m_fFarClip = 512.0f;
+        camera.SetFrustum(frustum);
+        pCamera->Reset(false);
+        mOCS view;
+        view.LookAt(mVec3{-8.0f, -12.0f, 6.0f}, mVec3{8.0f, 0.0f, 0.0f}, mVec3{0.0f, 0.0f, 1.0f});
+        camera.SetCameraToWorld(view);
+    }
+
+    std::vector<uint8_t> m_fifo = std::vector<uint8_t>(0x80000);
+    std::string m_dir;
+    gcMap* m_pMap = nullptr;
+    std::set<cMemPool*> m_poolsWithMemory;  // before the load
+};
+
+// The program to run: this build's, or another build's.
+std::string Program()
+{
+    const char* other = std::getenv("QM_BENCH_PROGRAM");
+    return other && *other ? other : QM_QUILLMERE;
+}
+
+// Wall seconds of a headless run of the sample map; negative when it failed.
+double RunSeconds(long nFrames)
+{
+    const std::string cmd = Program() + " --headless --frames " + std::to_string(nFrames) +
+                            " /act 1 /map 1 >/dev/null 2>&1";
+    const auto t0 = std::chrono::steady_clock::now();
+    const int status = std::system(cmd.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
+}
+
+}  // namespace
+
+static void BM_SampleMapFrame(benchmark::State& state)
+{
+    SampleMap sample;
+    gcMap* pMap = sample.Map();
+    if (!pMap) {
+        state.SkipWithError("the sample map could not be loaded");
+        return;
+    }
+    const gcMsgTick tick(cTimeValue(cTimeValue::TICKS_PER_SECOND / 30));
+    const gxFrontStats before = gxGetFrontStats();
+    const auto t0 = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        pMap->Draw();
+        pMap->Update(tick);
+        pMap->Cull();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (state.iterations() == 0)
+        return;
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["frame_share"] = seconds / frames / kFrameSeconds;
+    state.counters["vertices_per_frame"] = static_cast<double>(gxGetFrontStats().vertices - before.vertices) / frames;
+    state.counters["draws_per_frame"] = static_cast<double>(gxGetFrontStats().draws - before.draws) / frames;
+}
+BENCHMARK(BM_SampleMapFrame)->Unit(benchmark::kMicrosecond);
+
+static void BM_HeadlessSampleMapRun(benchmark::State& state)
+{
+    double shortRun = 1e30, longRun = 1e30;
+    for (auto _ : state) {
+        for (int round = 0; round < kRounds; ++round) {
+            const double s = RunSeconds(kShortRun), l = RunSeconds(kLongRun);
+            if (s < 0.0 || l < 0.0) {
+                state.SkipWithError("the headless run failed");
+                return;
+            }
+            shortRun = std::min(shortRun, s);
+            longRun = std::min(longRun, l);
+        }
+    }
+    const double perFrame = (longRun - shortRun) / static_cast<double>(kLongRun - kShortRun);
+    state.counters["x_real_time"] = 2.0 * kRetraceSeconds / perFrame;
+    state.counters["short_run_ms"] = shortRun * 1000.0;
+    state.counters["cold_start_ms"] = (shortRun - perFrame * static_cast<double>(kShortRun)) * 1000.0;
+}
+BENCHMARK(BM_HeadlessSampleMapRun)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
