@@ -10,10 +10,10 @@
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eColliderRay.h"
 #include "eEngine/eCollisionCache.h"
+#include "eEngine/eCollisionMath.h"
 #include "eEngine/eCollisionModel.h"
 #include "eEngine/eGeom.h"
 #include "eEngine/eSurface.h"
-#include "mMath/mBox.h"
 #include "mMath/mRay.h"
 #include "mMath/mScalar.h"
 #include "mMath/mSphere.h"
@@ -76,14 +76,35 @@ void AddCollisionNode(eZone& zone, const eCollider& collider, const eZoneColNode
     }
 }
 
+// Distance from c to [lo, hi] on one axis, 0 inside.
+inline float AxisGap(float c, float lo, float hi)
+{
+    if (c < lo)
+        return lo - c;
+    if (c > hi)
+        return c - hi;
+    return 0.0f;
+}
+
+// mBox::Contains(sphere) for the cell lo..hi, inline: the cull visits every
+// cell near a query.
+inline bool CellTouchesSphere(const mVec3& lo, const mVec3& hi, const mSphere& s)
+{
+    if (lo.x > hi.x && lo.y > hi.y && lo.z > hi.z)
+        return false;
+    const float dx = AxisGap(s.center.x, lo.x, hi.x);
+    const float dy = AxisGap(s.center.y, lo.y, hi.y);
+    const float dz = AxisGap(s.center.z, lo.z, hi.z);
+    return (dx * dx + dy * dy) + dz * dz <= s.radius * s.radius;
+}
+
 void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
                        const mVec3& centre, float size)
 {
     const float half = 0.5f * size * zone.m_colOctree.m_fLooseScale;
-    mBox cell;
-    cell.minCorner.Set(centre.x - half, centre.y - half, centre.z - half);
-    cell.maxCorner.Set(centre.x + half, centre.y + half, centre.z + half);
-    if (!cell.Contains(sphere))
+    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
+    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
+    if (!CellTouchesSphere(lo, hi, sphere))
         return;
     const eZoneColNode& n = zone.m_pColNodes[node];
     if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
@@ -402,11 +423,11 @@ void eZone::FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* p
             tri.plane.offset = 0.0f;
             continue;
         }
-        tri.v1.Xform(corners[0], m_localToWorld);
-        tri.v2.Xform(corners[1], m_localToWorld);
-        tri.v3.Xform(corners[2], m_localToWorld);
+        tri.v1 = eColMath::XformPoint(corners[0], m_localToWorld);
+        tri.v2 = eColMath::XformPoint(corners[1], m_localToWorld);
+        tri.v3 = eColMath::XformPoint(corners[2], m_localToWorld);
         // A triangle collapsed by quantisation gets the zero normal here.
-        tri.plane.normal.MakeNormal(tri.v1, tri.v2, tri.v3);
-        tri.plane.offset = tri.plane.normal.Dot(tri.v1);
+        tri.plane.normal = eColMath::TriNormal(tri.v1, tri.v2, tri.v3);
+        tri.plane.offset = eColMath::Dot(tri.plane.normal, tri.v1);
     }
 }

@@ -46,6 +46,57 @@ void Step(AXVPB& v, uint32_t steps)
     }
 }
 
+// The input samples a frame's converter steps take, read ahead in bulk: the
+// frame's step count is known from the ratio before mixing, so exactly that
+// many are read (in pieces of kRun), and the voice's address ends where
+// reading sample by sample would leave it. Reads past the input's end change
+// nothing, so a one-shot stopping mid-frame is no exception.
+class InputAhead {
+public:
+    InputAhead(AXVPB& v, uint64_t steps) : m_v(v), m_nLeft(steps) {}
+
+    // Step(v, 1) with the next sample read ahead.
+    void Step()
+    {
+        if (m_nNext == m_nHave)
+            Refill();
+        m_v.nSrcOld = m_v.nSrcNew;
+        m_v.bOldValid = m_v.bNewValid;
+        m_v.bNewValid = m_nNext < m_nValid;
+        if (m_v.bNewValid)
+            m_v.nSrcNew = m_samples[m_nNext];
+        ++m_nNext;
+    }
+
+private:
+    static constexpr uint32_t kRun = 512;
+
+    void Refill()
+    {
+        m_nHave = static_cast<uint32_t>(m_nLeft < kRun ? m_nLeft : kRun);
+        m_nLeft -= m_nHave;
+        m_nValid = ax::ReadInputSamples(m_v, m_samples, m_nHave);
+        m_nNext = 0;
+    }
+
+    AXVPB& m_v;
+    uint64_t m_nLeft;
+    uint32_t m_nHave = 0, m_nValid = 0, m_nNext = 0;
+    int16_t m_samples[kRun];
+};
+
+// Converter steps the frame takes at this ratio from frac.
+uint64_t FrameSteps(uint32_t frac, uint32_t ratio)
+{
+    uint64_t steps = 0;
+    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+        const uint32_t next = frac + ratio;
+        frac = next & 0xFFFF;
+        steps += next >> 16;
+    }
+    return steps;
+}
+
 // The voice's frame, installed as the audio interface's DMA callback.
 void FrameDmaCallback()
 {
@@ -70,6 +121,7 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
     const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
     uint32_t frac = v.src.currentAddressFrac;
     int32_t volume = v.ve.currentVolume;
+    InputAhead input(v, FrameSteps(frac, ratio));
     for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
         if (!v.bOldValid) {
             v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
@@ -85,7 +137,8 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
         pSurround[i] += (s * v.mix.vS) >> 15;
         const uint32_t next = frac + ratio;
         frac = next & 0xFFFF;
-        Step(v, next >> 16);
+        for (uint32_t k = next >> 16; k > 0; --k)
+            input.Step();
     }
     v.src.currentAddressFrac = static_cast<uint16_t>(frac);
     v.ve.currentVolume = static_cast<uint16_t>(volume);
