@@ -268,6 +268,19 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     }
 }
 
+bool eColliderEllipse::ReachMissesBox(const mVec3& lo, const mVec3& hi) const
+{
+    // The resting-contact reach lies inside the sweep's, so the sweep's
+    // decides for both kinds of contact.
+    mVec3 end;
+    end.AddScaled(m_position, m_moveDir, m_fMoveDist);
+    const Reach reach(m_position, end, 1.0f + m_fColZeroTol, m_radii);
+    for (int a = 0; a < 3; ++a)
+        if (hi[a] < reach.worldLo[a] || lo[a] > reach.worldHi[a])
+            return true;
+    return false;
+}
+
 void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
                                    const mPlane& plane)
 {

@@ -138,10 +138,14 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
             if (pRun) {
                 zone.FillCollisionTris(pRun, &list, 0, count);
                 pCache->m_bIsLocked = false;
+                pCache->NoteRunBounds(list.nColCacheKey, count);
             }
         }
         if (pRun) {
-            (pEllipse->*maker)(pRun, count, &zone, pSurface);
+            // Most gathered lists lie beyond this round's reach.
+            mVec3 lo, hi;
+            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !pEllipse->ReachMissesBox(lo, hi))
+                (pEllipse->*maker)(pRun, count, &zone, pSurface);
             return;
         }
     }
