@@ -266,7 +266,7 @@ TEST_F(eZoneCollisionTest, DecodedTrianglesAreTheBitsOfTheVectorOperations)
     tris[5].c = tris[5].a;
     eZone* pZone = AddZone(0, {0, 0, 0}, tris);
     ASSERT_NE(pZone, nullptr);
-    pZone->m_localToWorld.basis.SetH(37.0f);
+    pZone->m_localToWorld.basis.SetHPR(37.0f, 21.0f, -13.0f);
     pZone->m_localToWorld.origin.Set(3.25f, -1.7f, 0.3f);
     const eZoneColData& data = *pZone->m_pColData;
     int longest = 0, collapsed = 0;
