@@ -38,6 +38,17 @@ public:
         m_nBufferPos += count;
         return true;
     }
+    // The same test as ReadInBuffer, but hands out the bytes where they lie
+    // (valid until the next call) instead of copying them.
+    const uint8_t* TakeInBuffer(uint32_t count)
+    {
+        const uint32_t pos = m_anBufferOffset[m_nCurBuffer] + m_nBufferPos;
+        if (count >= kBufferSize - m_nBufferPos || pos > m_dvdFile.length || count > m_dvdFile.length - pos)
+            return nullptr;
+        const uint8_t* p = m_aBuffers[m_nCurBuffer] + m_nBufferPos;
+        m_nBufferPos += count;
+        return p;
+    }
     uint32_t GetPos() const { return m_bWriting ? m_nWritePos : m_anBufferOffset[m_nCurBuffer] + m_nBufferPos; }
     // Inside the current buffer: just moves. Inside the other: switches to it
     // and requests the one after. Elsewhere: cancels the pending read and

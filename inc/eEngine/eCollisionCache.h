@@ -45,12 +45,22 @@ public:
     // The run of a key, or null when the key is 0 or its run was overwritten
     // or invalidated since.
     eCollisionCacheTri* Find(uint32_t key);
+    // Notes the box around the corners of a key's run of count triangles,
+    // once its owner has filled it, so a query can pass over a run wholly out
+    // of its reach without testing each triangle. Corners that are NaN are
+    // left out (such triangles never give contacts).
+    void NoteRunBounds(uint32_t key, int count);
+    // The box noted for a key's run; false when none was, or the run is gone.
+    bool GetRunBounds(uint32_t key, mVec3* pLo, mVec3* pHi);
     // Every key misses from now on; the arena position and serial are kept, so
     // new keys differ from all earlier ones.
     void Invalidate();
 
     eCollisionCacheTri m_tris[kMaxTris];
     eCollisionCacheEntry m_entries[kBlocks];
+    mVec3 m_runLo[kBlocks];            // noted run boxes, by first block
+    mVec3 m_runHi[kBlocks];
+    uint32_t m_runBoundsKey[kBlocks];  // the key each box was noted for, or 0
     int32_t m_nNextEntry;       // block where the next run starts, 0 to 64
     uint32_t m_nNextMagicNum;   // serial of the next key, 1 to 0xFFFFFE
     bool m_bIsLocked;           // between Lock and the end of the caller's filling

@@ -5,10 +5,26 @@
 #include "platform/ps.h"
 #include "cCore/cBase.h"
 #include "cCore/cFile.h"
+#include "cCore/cFilePlatform.h"
 #include "cCore/cLog.h"
 #include "cCore/cType.h"
 
 static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
+
+// The common case of a value read, without a copy: the bytes lie in the disc
+// buffer, short of its end and of the read limit, and the file is sound.
+// Null otherwise, and cFile::Read's checked path takes the read.
+static inline const uint8_t* ValueBytes(const cFile& file, uint32_t count)
+{
+    cFilePlatform* p = file.m_pFile;
+    if (!p || !file.m_bReadOnly || file.Failed() || p->TransferFailed())
+        return nullptr;
+    const uint32_t pos = p->GetPos();
+    const uint32_t limit = file.GetReadLimit();
+    if (pos > limit || count > limit - pos)
+        return nullptr;
+    return p->TakeInBuffer(count);
+}
 
 cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
     : m_file(file), m_nOuterLimit(file.GetReadLimit())
@@ -54,6 +70,8 @@ int32_t cReadBlock::ReadInt() const
 
 uint32_t cReadBlock::ReadUInt() const
 {
+    if (const uint8_t* p = ValueBytes(m_file, 4))
+        return ps::LoadU32BE(p);
     uint8_t b[4];
     m_file.Read(b, 4);
     return ps::LoadU32BE(b);
@@ -61,6 +79,8 @@ uint32_t cReadBlock::ReadUInt() const
 
 float cReadBlock::ReadFloat() const
 {
+    if (const uint8_t* p = ValueBytes(m_file, 4))
+        return ps::LoadF32BE(p);
     uint8_t b[4];
     m_file.Read(b, 4);
     return ps::LoadF32BE(b);
@@ -78,6 +98,8 @@ int16_t cReadBlock::ReadShort() const
 
 uint16_t cReadBlock::ReadUShort() const
 {
+    if (const uint8_t* p = ValueBytes(m_file, 2))
+        return ps::LoadU16BE(p);
     uint8_t b[2];
     m_file.Read(b, 2);
     return ps::LoadU16BE(b);
@@ -90,12 +112,30 @@ int8_t cReadBlock::ReadChar() const
 
 uint8_t cReadBlock::ReadUChar() const
 {
+    if (const uint8_t* p = ValueBytes(m_file, 1))
+        return p[0];
     uint8_t b = 0;
     m_file.Read(&b, 1);
     return b;
 }
 
-// Reads the stored bytes in one go, then turns each element around.
+// Big-endian elements at src into dst (which may be src itself).
+template <class T>
+static void FromBigEndian(const uint8_t* src, T* dst, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if constexpr (sizeof(T) == 4) {
+            const uint32_t bits = ps::LoadU32BE(src + 4 * i);
+            std::memcpy(&dst[i], &bits, 4);
+        } else {
+            const uint16_t bits = ps::LoadU16BE(src + 2 * i);
+            std::memcpy(&dst[i], &bits, 2);
+        }
+    }
+}
+
+// Converts the stored bytes in one pass, straight from the disc buffer when
+// they lie in it; otherwise reads them in one go and turns them around.
 template <class T>
 static void ReadArray(const cFile& file, T* dst, int count)
 {
@@ -109,20 +149,13 @@ static void ReadArray(const cFile& file, T* dst, int count)
         file.Fail("%d elements of %zu bytes cannot fit in the block", count, sizeof(T));
         return;
     }
-    file.Read(dst, static_cast<uint32_t>(count) * sizeof(T));
-    for (int i = 0; i < count; ++i) {
-        if constexpr (sizeof(T) == 4) {
-            uint32_t bits;
-            std::memcpy(&bits, &dst[i], 4);
-            bits = ps::Swap32(bits);
-            std::memcpy(&dst[i], &bits, 4);
-        } else {
-            uint16_t bits;
-            std::memcpy(&bits, &dst[i], 2);
-            bits = ps::Swap16(bits);
-            std::memcpy(&dst[i], &bits, 2);
-        }
+    const uint32_t bytes = static_cast<uint32_t>(count) * sizeof(T);
+    if (const uint8_t* src = ValueBytes(file, bytes)) {
+        FromBigEndian(src, dst, count);
+        return;
     }
+    file.Read(dst, bytes);
+    FromBigEndian(reinterpret_cast<const uint8_t*>(dst), dst, count);
 }
 
 void cReadBlock::ReadInts(int32_t* dst, int count) const { ReadArray(m_file, dst, count); }
@@ -137,7 +170,11 @@ void cReadBlock::ReadChars(void* dst, int count) const
         m_file.Fail("negative byte count %d", count);
         return;
     }
-    if (count > 0)
+    if (count == 0)
+        return;
+    if (const uint8_t* p = ValueBytes(m_file, static_cast<uint32_t>(count)))
+        std::memcpy(dst, p, static_cast<size_t>(count));
+    else
         m_file.Read(dst, static_cast<uint32_t>(count));
 }
 

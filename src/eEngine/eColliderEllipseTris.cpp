@@ -3,6 +3,7 @@
 #include "eEngine/eColliderEllipse.h"
 
 #include "eEngine/eCollisionCache.h"
+#include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
 #include "mMath/mPlane.h"
 #include "mMath/mRay.h"
@@ -25,14 +26,15 @@ struct TriFrame {
     float d00, d11, d01, den;
 
     explicit TriFrame(const mVec3* p)
-        : e1(p[1] - p[0]), e2(p[2] - p[0]), d00(e1.Dot(e1)), d11(e2.Dot(e2)), d01(e1.Dot(e2)),
+        : e1(p[1] - p[0]), e2(p[2] - p[0]), d00(eColMath::Dot(e1, e1)), d11(eColMath::Dot(e2, e2)),
+          d01(eColMath::Dot(e1, e2)),
           den(d00 * d11 - d01 * d01)
     {
     }
     // Weights of p[1] and p[2] for a point q (relative to p[0]) in the plane.
     void Weights(const mVec3& q, float* pW1, float* pW2) const
     {
-        const float qe1 = q.Dot(e1), qe2 = q.Dot(e2);
+        const float qe1 = eColMath::Dot(q, e1), qe2 = eColMath::Dot(q, e2);
         *pW1 = (d11 * qe1 - d01 * qe2) / den;
         *pW2 = (d00 * qe2 - d01 * qe1) / den;
     }
@@ -42,26 +44,39 @@ struct TriFrame {
 // the unit radius and the tolerance. Every contact point lies within that
 // reach of the swept centre, so a triangle wholly outside the box gives no
 // contact of any kind and is skipped before its plane is worked out.
+//
+// Most triangles of a gathered list lie far outside, so they are first
+// tested unscaled against the box taken back to world space, widened by far
+// more than the rounding of the scaling: that test never drops a triangle
+// the scaled test would keep, and the scaled test still decides the rest.
 struct Reach {
     mVec3 lo, hi;
+    mVec3 worldLo, worldHi;
 
-    Reach(const mVec3& start, const mVec3& end, float grow)
+    Reach(const mVec3& start, const mVec3& end, float grow, const mVec3& radii)
     {
+        constexpr float kSlack = 1.0e-5f;  // relative; the scaling rounds by about 2e-7
+        constexpr float kFloor = 1.0e-30f;
         for (int a = 0; a < 3; ++a) {
             lo[a] = (start[a] < end[a] ? start[a] : end[a]) - grow;
             hi[a] = (start[a] > end[a] ? start[a] : end[a]) + grow;
+            const float wlo = lo[a] * radii[a], whi = hi[a] * radii[a];
+            worldLo[a] = wlo - (std::fabs(wlo) * kSlack + kFloor);
+            worldHi[a] = whi + (std::fabs(whi) * kSlack + kFloor);
         }
     }
-    bool Misses(const mVec3* p) const
+    static bool Outside(const mVec3& p0, const mVec3& p1, const mVec3& p2, const mVec3& lo, const mVec3& hi)
     {
         for (int a = 0; a < 3; ++a) {
-            if (p[0][a] < lo[a] && p[1][a] < lo[a] && p[2][a] < lo[a])
+            if (p0[a] < lo[a] && p1[a] < lo[a] && p2[a] < lo[a])
                 return true;
-            if (p[0][a] > hi[a] && p[1][a] > hi[a] && p[2][a] > hi[a])
+            if (p0[a] > hi[a] && p1[a] > hi[a] && p2[a] > hi[a])
                 return true;
         }
         return false;
     }
+    bool MissesWorld(const eCollisionCacheTri& tri) const { return Outside(tri.v1, tri.v2, tri.v3, worldLo, worldHi); }
+    bool Misses(const mVec3* p) const { return Outside(p[0], p[1], p[2], lo, hi); }
 };
 
 // The corners and plane taken into scaled space: the normal goes through the
@@ -73,6 +88,8 @@ struct Reach {
 bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
               ScaledTri* pOut)
 {
+    if (reach.MissesWorld(tri))
+        return false;
     pOut->p[0].CompMult(tri.v1, ooRadii);
     pOut->p[1].CompMult(tri.v2, ooRadii);
     pOut->p[2].CompMult(tri.v3, ooRadii);
@@ -80,7 +97,7 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
         return false;
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
-    const float len = n.Length();
+    const float len = eColMath::Length(n);
     if (!(len > 0.0f))
         return false;
     pOut->plane.normal = n * (1.0f / len);
@@ -220,16 +237,16 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     sphere.radius = 1.0f;
     mVec3 end;
     end.AddScaled(m_position, m_moveDir, m_fMoveDist);
-    const Reach reach(m_position, end, 1.0f + tol);
+    const Reach reach(m_position, end, 1.0f + tol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
         if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
-        if (m_moveDir.Dot(normal) >= kFacingTolerance)
+        if (eColMath::Dot(m_moveDir, normal) >= kFacingTolerance)
             continue;
-        const float s = normal.Dot(m_position) - tri.plane.offset;
+        const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;
         if (s < 0.0f || m_fMoveDist < s - 1.0f)
             continue;  // centre behind the plane, or the plane out of reach
         if (s <= 1.0f + tol) {
@@ -249,6 +266,19 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
             continue;
         CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
     }
+}
+
+bool eColliderEllipse::ReachMissesBox(const mVec3& lo, const mVec3& hi) const
+{
+    // The resting-contact reach lies inside the sweep's, so the sweep's
+    // decides for both kinds of contact.
+    mVec3 end;
+    end.AddScaled(m_position, m_moveDir, m_fMoveDist);
+    const Reach reach(m_position, end, 1.0f + m_fColZeroTol, m_radii);
+    for (int a = 0; a < 3; ++a)
+        if (hi[a] < reach.worldLo[a] || lo[a] > reach.worldHi[a])
+            return true;
+    return false;
 }
 
 void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
@@ -337,13 +367,13 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
                                          eSurface* pSurface)
 {
     const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_EMBED;
-    const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol);
+    const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
         if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
-        const float s = normal.Dot(m_position) - tri.plane.offset;
+        const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;
         if (s < 0.0f || s >= 1.0f)
             continue;
         NearestOnTri n;

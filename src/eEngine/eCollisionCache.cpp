@@ -1,9 +1,10 @@
 #include "eEngine/eCollisionCache.h"
 
 #include "cCore/cLog.h"
+#include "mMath/mScalar.h"
 
 eCollisionCache::eCollisionCache()
-    : m_nNextEntry(0), m_nNextMagicNum(1), m_bIsLocked(false), m_nLockedTris(0)
+    : m_runBoundsKey(), m_nNextEntry(0), m_nNextMagicNum(1), m_bIsLocked(false), m_nLockedTris(0)
 {
     Invalidate();
 }
@@ -47,6 +48,41 @@ eCollisionCacheTri* eCollisionCache::Find(uint32_t key)
     if (block >= static_cast<uint32_t>(kBlocks) || m_entries[block].nId != key)
         return nullptr;
     return &m_tris[block * kBlockTris];
+}
+
+// Widens lo..hi to take in p; a NaN coordinate compares false and is left out.
+static inline void TakeIn(const mVec3& p, mVec3& lo, mVec3& hi)
+{
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = p[a] < lo[a] ? p[a] : lo[a];
+        hi[a] = p[a] > hi[a] ? p[a] : hi[a];
+    }
+}
+
+void eCollisionCache::NoteRunBounds(uint32_t key, int count)
+{
+    const eCollisionCacheTri* pRun = Find(key);
+    if (!pRun || count <= 0)
+        return;
+    mVec3 lo(kMaxFloat, kMaxFloat, kMaxFloat), hi(-kMaxFloat, -kMaxFloat, -kMaxFloat);
+    for (int i = 0; i < count; ++i) {
+        TakeIn(pRun[i].v1, lo, hi);
+        TakeIn(pRun[i].v2, lo, hi);
+        TakeIn(pRun[i].v3, lo, hi);
+    }
+    const uint32_t block = key & kBlockMask;
+    m_runLo[block] = lo;
+    m_runHi[block] = hi;
+    m_runBoundsKey[block] = key;
+}
+
+bool eCollisionCache::GetRunBounds(uint32_t key, mVec3* pLo, mVec3* pHi)
+{
+    if (!Find(key) || m_runBoundsKey[key & kBlockMask] != key)
+        return false;
+    *pLo = m_runLo[key & kBlockMask];
+    *pHi = m_runHi[key & kBlockMask];
+    return true;
 }
 
 void eCollisionCache::Invalidate()

@@ -7,13 +7,17 @@
 #include <cstddef>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eColliderRay.h"
 #include "eEngine/eCollisionCache.h"
+#include "eEngine/eCollisionMath.h"
 #include "eEngine/eCollisionModel.h"
 #include "eEngine/eGeom.h"
 #include "eEngine/eSurface.h"
-#include "mMath/mBox.h"
 #include "mMath/mRay.h"
 #include "mMath/mScalar.h"
 #include "mMath/mSphere.h"
@@ -76,14 +80,35 @@ void AddCollisionNode(eZone& zone, const eCollider& collider, const eZoneColNode
     }
 }
 
+// Distance from c to [lo, hi] on one axis, 0 inside.
+inline float AxisGap(float c, float lo, float hi)
+{
+    if (c < lo)
+        return lo - c;
+    if (c > hi)
+        return c - hi;
+    return 0.0f;
+}
+
+// mBox::Contains(sphere) for the cell lo..hi, inline: the cull visits every
+// cell near a query.
+inline bool CellTouchesSphere(const mVec3& lo, const mVec3& hi, const mSphere& s)
+{
+    if (lo.x > hi.x && lo.y > hi.y && lo.z > hi.z)
+        return false;
+    const float dx = AxisGap(s.center.x, lo.x, hi.x);
+    const float dy = AxisGap(s.center.y, lo.y, hi.y);
+    const float dz = AxisGap(s.center.z, lo.z, hi.z);
+    return (dx * dx + dy * dy) + dz * dz <= s.radius * s.radius;
+}
+
 void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
                        const mVec3& centre, float size)
 {
     const float half = 0.5f * size * zone.m_colOctree.m_fLooseScale;
-    mBox cell;
-    cell.minCorner.Set(centre.x - half, centre.y - half, centre.z - half);
-    cell.maxCorner.Set(centre.x + half, centre.y + half, centre.z + half);
-    if (!cell.Contains(sphere))
+    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
+    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
+    if (!CellTouchesSphere(lo, hi, sphere))
         return;
     const eZoneColNode& n = zone.m_pColNodes[node];
     if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
@@ -117,10 +142,14 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
             if (pRun) {
                 zone.FillCollisionTris(pRun, &list, 0, count);
                 pCache->m_bIsLocked = false;
+                pCache->NoteRunBounds(list.nColCacheKey, count);
             }
         }
         if (pRun) {
-            (pEllipse->*maker)(pRun, count, &zone, pSurface);
+            // Most gathered lists lie beyond this round's reach.
+            mVec3 lo, hi;
+            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !pEllipse->ReachMissesBox(lo, hi))
+                (pEllipse->*maker)(pRun, count, &zone, pSurface);
             return;
         }
     }
@@ -388,25 +417,117 @@ void eZone::IntersectColTris(const mRay& zoneRay, const eZoneColTriList* pList, 
     }
 }
 
+// A triangle outside the data: one of no area, which every test skips.
+static void FillEmptyTri(eCollisionCacheTri& tri)
+{
+    tri.v1.Set(0.0f, 0.0f, 0.0f);
+    tri.v2 = tri.v1;
+    tri.v3 = tri.v1;
+    tri.plane.normal = tri.v1;
+    tri.plane.offset = 0.0f;
+}
+
+// One triangle from its zone-space corners, as mVec3's Xform, MakeNormal and
+// Dot work it out.
+static void FillTri(eCollisionCacheTri& tri, const mVec3* corners, const mOCS& localToWorld)
+{
+    tri.v1 = eColMath::XformPoint(corners[0], localToWorld);
+    tri.v2 = eColMath::XformPoint(corners[1], localToWorld);
+    tri.v3 = eColMath::XformPoint(corners[2], localToWorld);
+    // A triangle collapsed by quantisation gets the zero normal here.
+    tri.plane.normal = eColMath::TriNormal(tri.v1, tri.v2, tri.v3);
+    tri.plane.offset = eColMath::Dot(tri.plane.normal, tri.v1);
+}
+
+#if defined(__SSE2__)
+
+// FillTri for four triangles side by side, one per lane: each lane runs
+// FillTri's operations in FillTri's order (sqrt and division are correctly
+// rounded in both), so the results are the same bits.
+static void FillFourTris(eCollisionCacheTri* pOut, const mVec3 (*corners)[3], const mOCS& o)
+{
+    __m128 c[3][3];  // corner, axis
+    for (int k = 0; k < 3; ++k)
+        for (int a = 0; a < 3; ++a)
+            c[k][a] = _mm_setr_ps(corners[0][k][a], corners[1][k][a], corners[2][k][a], corners[3][k][a]);
+    const mVec3& r = o.basis.right;
+    const mVec3& f = o.basis.forward;
+    const mVec3& u = o.basis.up;
+    __m128 w[3][3];
+    for (int k = 0; k < 3; ++k) {
+        const __m128 x = c[k][0], y = c[k][1], z = c[k][2];
+        for (int a = 0; a < 3; ++a) {
+            const __m128 rot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, _mm_set1_ps(r[a])), _mm_mul_ps(y, _mm_set1_ps(f[a]))),
+                                          _mm_mul_ps(z, _mm_set1_ps(u[a])));
+            w[k][a] = _mm_add_ps(_mm_set1_ps(o.origin[a]), rot);
+        }
+    }
+    __m128 ab[3], bc[3];
+    for (int a = 0; a < 3; ++a) {
+        ab[a] = _mm_sub_ps(w[1][a], w[0][a]);
+        bc[a] = _mm_sub_ps(w[2][a], w[1][a]);
+    }
+    __m128 n[3] = {_mm_sub_ps(_mm_mul_ps(ab[1], bc[2]), _mm_mul_ps(ab[2], bc[1])),
+                   _mm_sub_ps(_mm_mul_ps(ab[2], bc[0]), _mm_mul_ps(ab[0], bc[2])),
+                   _mm_sub_ps(_mm_mul_ps(ab[0], bc[1]), _mm_mul_ps(ab[1], bc[0]))};
+    const __m128 sq = _mm_add_ps(_mm_add_ps(_mm_mul_ps(n[0], n[0]), _mm_mul_ps(n[1], n[1])), _mm_mul_ps(n[2], n[2]));
+    // mSqrt keeps a value that is not above 0; Normalize leaves a vector of
+    // squared length 0 as it is.
+    const __m128 positive = _mm_cmpgt_ps(sq, _mm_setzero_ps());
+    const __m128 len = _mm_or_ps(_mm_and_ps(positive, _mm_sqrt_ps(sq)), _mm_andnot_ps(positive, sq));
+    const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), len);
+    const __m128 keep = _mm_cmpeq_ps(sq, _mm_setzero_ps());
+    for (int a = 0; a < 3; ++a)
+        n[a] = _mm_or_ps(_mm_and_ps(keep, n[a]), _mm_andnot_ps(keep, _mm_mul_ps(n[a], inv)));
+    const __m128 offset =
+        _mm_add_ps(_mm_add_ps(_mm_mul_ps(n[0], w[0][0]), _mm_mul_ps(n[1], w[0][1])), _mm_mul_ps(n[2], w[0][2]));
+    alignas(16) float out[13][4];
+    for (int k = 0; k < 3; ++k)
+        for (int a = 0; a < 3; ++a)
+            _mm_store_ps(out[3 * k + a], w[k][a]);
+    for (int a = 0; a < 3; ++a)
+        _mm_store_ps(out[9 + a], n[a]);
+    _mm_store_ps(out[12], offset);
+    for (int t = 0; t < 4; ++t) {
+        eCollisionCacheTri& tri = pOut[t];
+        tri.v1.Set(out[0][t], out[1][t], out[2][t]);
+        tri.v2.Set(out[3][t], out[4][t], out[5][t]);
+        tri.v3.Set(out[6][t], out[7][t], out[8][t]);
+        tri.plane.normal.Set(out[9][t], out[10][t], out[11][t]);
+        tri.plane.offset = out[12][t];
+    }
+}
+
+#endif
+
 void eZone::FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* pList, int nFirst, int nCount) const
 {
-    for (int i = 0; i < nCount; ++i) {
-        eCollisionCacheTri& tri = pOut[i];
-        mVec3 corners[3];
-        if (!m_pColData || !DecodeTri(*m_pColData, pList->nFirstTri + nFirst + i, corners)) {
-            // Outside the data: a triangle of no area, which every test skips.
-            tri.v1.Set(0.0f, 0.0f, 0.0f);
-            tri.v2 = tri.v1;
-            tri.v3 = tri.v1;
-            tri.plane.normal = tri.v1;
-            tri.plane.offset = 0.0f;
+    const int first = pList->nFirstTri + nFirst;
+    int i = 0;
+#if defined(__SSE2__)
+    // Four at a time while all four decode.
+    mVec3 corners[4][3];
+    for (; m_pColData && i + 4 <= nCount; i += 4) {
+        bool bAll = true;
+        for (int t = 0; t < 4; ++t)
+            bAll = DecodeTri(*m_pColData, first + i + t, corners[t]) && bAll;
+        if (bAll) {
+            FillFourTris(pOut + i, corners, m_localToWorld);
             continue;
         }
-        tri.v1.Xform(corners[0], m_localToWorld);
-        tri.v2.Xform(corners[1], m_localToWorld);
-        tri.v3.Xform(corners[2], m_localToWorld);
-        // A triangle collapsed by quantisation gets the zero normal here.
-        tri.plane.normal.MakeNormal(tri.v1, tri.v2, tri.v3);
-        tri.plane.offset = tri.plane.normal.Dot(tri.v1);
+        for (int t = 0; t < 4; ++t) {
+            if (DecodeTri(*m_pColData, first + i + t, corners[t]))
+                FillTri(pOut[i + t], corners[t], m_localToWorld);
+            else
+                FillEmptyTri(pOut[i + t]);
+        }
+    }
+#endif
+    for (; i < nCount; ++i) {
+        mVec3 corners[3];
+        if (m_pColData && DecodeTri(*m_pColData, first + i, corners))
+            FillTri(pOut[i], corners, m_localToWorld);
+        else
+            FillEmptyTri(pOut[i]);
     }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <memory>
+
 #include "eEngine/eZone.h"
 
 namespace {
@@ -23,6 +26,35 @@ TEST(eCollisionCacheTest, FirstLockOfTwentyUsesTwoBlocks)
     EXPECT_EQ(cache->Find(second), &cache->m_tris[32]);
     EXPECT_EQ(cache->m_nLockedTris, 36);
     EXPECT_EQ(cache->Find(key | 0x40), nullptr);  // block 64 does not exist
+}
+
+TEST(eCollisionCacheTest, RunBoundsTakeInEveryCornerButNaNAndGoWithTheRun)
+{
+    auto cache = std::make_unique<eCollisionCache>();
+    uint32_t key = 0, other = 0;
+    eCollisionCacheTri* pRun = cache->Lock(2, &key);
+    ASSERT_NE(pRun, nullptr);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    pRun[0].v1.Set(1, -2, 3);
+    pRun[0].v2.Set(nan, 5, -6);
+    pRun[0].v3.Set(0, 0, 0);
+    pRun[1].v1.Set(-7, 8, nan);
+    pRun[1].v2.Set(2, 1, 9);
+    pRun[1].v3.Set(4, -3, 1);
+    mVec3 lo, hi;
+    EXPECT_FALSE(cache->GetRunBounds(key, &lo, &hi));  // none noted yet
+    cache->NoteRunBounds(key, 2);
+    ASSERT_TRUE(cache->GetRunBounds(key, &lo, &hi));
+    EXPECT_EQ(lo, mVec3(-7, -3, -6));
+    EXPECT_EQ(hi, mVec3(4, 8, 9));
+    // A later run over the same blocks, and an invalidation, forget it.
+    cache->m_nNextEntry = 0;
+    ASSERT_NE(cache->Lock(1, &other), nullptr);
+    EXPECT_FALSE(cache->GetRunBounds(key, &lo, &hi));
+    cache->NoteRunBounds(other, 1);
+    EXPECT_TRUE(cache->GetRunBounds(other, &lo, &hi));
+    cache->Invalidate();
+    EXPECT_FALSE(cache->GetRunBounds(other, &lo, &hi));
 }
 
 TEST(eCollisionCacheTest, RunsThatDoNotFitRestartAtBlockZero)

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -246,6 +247,54 @@ TEST_F(eZoneCollisionTest, ListsAreDecodedOnceOrInChunks)
         EXPECT_GT(pZone->m_pColData->pTriLists[i].nTris, eCollisionCache::kMaxTris);
         EXPECT_EQ(pZone->m_pColData->pTriLists[i].nColCacheKey, 0u);
     }
+}
+
+// Triangles are decoded four at a time where they can be: every corner,
+// normal and offset must be the bits mVec3's own operations give, for a
+// zone turned and moved in the world, a collapsed triangle and a tail.
+TEST_F(eZoneCollisionTest, DecodedTrianglesAreTheBitsOfTheVectorOperations)
+{
+    std::vector<ColTri> tris;
+    uint32_t seed = 7;
+    const auto rand = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return 5.0f + static_cast<float>(static_cast<int>(seed >> 16) % 400 - 200) / 397.0f;
+    };
+    for (int i = 0; i < 11; ++i)
+        tris.push_back({{rand(), rand(), rand()}, {rand(), rand(), rand()}, {rand(), rand(), rand()}});
+    tris[5].b = tris[5].a;  // no area: the zero normal
+    tris[5].c = tris[5].a;
+    eZone* pZone = AddZone(0, {0, 0, 0}, tris);
+    ASSERT_NE(pZone, nullptr);
+    pZone->m_localToWorld.basis.SetHPR(37.0f, 21.0f, -13.0f);
+    pZone->m_localToWorld.origin.Set(3.25f, -1.7f, 0.3f);
+    const eZoneColData& data = *pZone->m_pColData;
+    int longest = 0, collapsed = 0;
+    for (int l = 0; l < data.nTriLists; ++l) {
+        const eZoneColTriList& list = data.pTriLists[l];
+        longest = std::max<int>(longest, list.nTris);
+        std::vector<eCollisionCacheTri> out(list.nTris);
+        pZone->FillCollisionTris(out.data(), &list, 0, list.nTris);
+        for (int t = 0; t < list.nTris; ++t) {
+            mVec3 v[3];
+            for (int k = 0; k < 3; ++k) {
+                const int16_t* p = &data.pVerts[3 * data.pTris[3 * (list.nFirstTri + t) + k]];
+                const float scale = 1.0f / (1 << eZoneColData::kVertFracBits);
+                v[k].Xform(mVec3(p[0] * scale, p[1] * scale, p[2] * scale), pZone->m_localToWorld);
+            }
+            mVec3 normal;
+            normal.MakeNormal(v[0], v[1], v[2]);
+            SCOPED_TRACE(t);
+            EXPECT_EQ(out[t].v1, v[0]);
+            EXPECT_EQ(out[t].v2, v[1]);
+            EXPECT_EQ(out[t].v3, v[2]);
+            EXPECT_EQ(out[t].plane.normal, normal);
+            EXPECT_EQ(out[t].plane.offset, normal.Dot(v[0]));
+            collapsed += out[t].plane.normal == mVec3(0, 0, 0);
+        }
+    }
+    EXPECT_GE(longest, 5);  // four at a time and a tail
+    EXPECT_EQ(collapsed, 1);
 }
 
 TEST_F(eZoneCollisionTest, RandomSweepsNeitherTunnelNorTurnNaN)

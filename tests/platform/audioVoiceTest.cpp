@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audioTestUtil.h"
+#include "audio/ax_local.h"
 #include "datagen/soundWriters.h"
 
 namespace {
@@ -110,6 +111,61 @@ TEST_F(AXVoiceTest, CurrentAddressInsideAFrameTakesThatFramesPredictorAndScale)
     EXPECT_EQ(left[1], 4 * 16);
     EXPECT_EQ(left[4], 7 * 16);
     EXPECT_EQ(left[5], 0);
+}
+
+// The mixer reads ADPCM a frame's run at a time: the samples and the voice's
+// address and decoder state match reading one sample at a time, through
+// loops and ends that fall inside frames (and on a frame's header byte) and
+// reads that stop mid-frame.
+TEST_F(AXVoiceTest, AdpcmRunsReadAsSampleBySample)
+{
+    const datagen::AdpcmSound s = datagen::EncodeDspAdpcm(datagen::MakeSineTone(700.0, 9000.0, 300));
+    const uint32_t base = Upload(s.bytes) * 2;
+    struct Row {
+        const char* name;
+        bool bLoop;
+        uint32_t start, loop, end;  // nibbles from the sound's start
+    };
+    const Row rows[] = {
+        {"loop and end inside frames", true, 2, 37, 203},
+        {"end on the last nibble of a frame, loop on a frame's first sample", true, 5, 18, 191},
+        {"end on a frame's header nibble is passed over", true, 2, 50, 160},
+        {"one-shot ending mid-frame", false, 3, 0, 121},
+    };
+    const uint32_t chunks[] = {1, 5, 14, 16, 97};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        AXVPB* v = Acquire();
+        AXSetVoiceAdpcm(v, s.header);
+        AXPBADPCMLOOP loop{0x23, 150, -90};
+        AXSetVoiceAdpcmLoop(v, &loop);
+        AXPBADDR addr;
+        addr.format = AX_PB_FORMAT_ADPCM;
+        addr.loopFlag = r.bLoop ? 1 : 0;
+        addr.loopAddress = base + r.loop;
+        addr.endAddress = base + r.end;
+        addr.currentAddress = base + r.start;
+        AXSetVoiceAddr(v, &addr);
+        AXVPB one = *v, bulk = *v;
+        uint32_t chunk = 0;
+        for (int read = 0; read < 800;) {
+            const uint32_t n = chunks[chunk++ % 5];
+            int16_t want[97], got[97];
+            uint32_t wantCount = 0;
+            while (wantCount < n && ax::NextInputSample(one, &want[wantCount]))
+                ++wantCount;
+            ASSERT_EQ(ax::ReadInputSamples(bulk, got, n), wantCount) << "read " << read;
+            for (uint32_t i = 0; i < wantCount; ++i)
+                ASSERT_EQ(got[i], want[i]) << "sample " << read + static_cast<int>(i);
+            ASSERT_EQ(bulk.addr.currentAddress, one.addr.currentAddress) << "read " << read;
+            ASSERT_EQ(bulk.nHist1, one.nHist1);
+            ASSERT_EQ(bulk.nHist2, one.nHist2);
+            ASSERT_EQ(bulk.nPredScale, one.nPredScale);
+            ASSERT_EQ(bulk.bInputEnded, one.bInputEnded);
+            read += static_cast<int>(n);
+        }
+        EXPECT_EQ(one.bInputEnded, !r.bLoop);
+    }
 }
 
 TEST_F(AXVoiceTest, VolumesRampAndTheBusSaturatesAndFoldsSurround)

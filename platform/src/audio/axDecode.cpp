@@ -79,7 +79,85 @@ int16_t ReadPcm8(const AXVPB& v)
     return static_cast<int16_t>(static_cast<int8_t>(ByteAt(v.addr.currentAddress)) * 256);
 }
 
+// Decodes count samples of the ADPCM frame whose sample nibbles start at
+// nibble address a, with the frame's predictor/scale: the coefficients and
+// scale are chosen once for the run, the arithmetic is AXDecodeAdpcmSample's.
+void DecodeAdpcmRun(AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
+{
+    const int pair = (v.nPredScale >> 4) & 0x7;
+    const int scale = v.nPredScale & 0xF;
+    const int32_t c1 = v.adpcm.coef[2 * pair];
+    const int32_t c2 = v.adpcm.coef[2 * pair + 1];
+    int32_t h1 = v.nHist1, h2 = v.nHist2;
+    const uint8_t* memory = audio::Memory();
+    for (uint32_t i = 0; i < count; ++i, ++a) {
+        const uint8_t byte = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
+        const int nibble = (a % 2 == 0) ? byte >> 4 : byte & 0xF;
+        const int n = (nibble & 0x8) ? nibble - 16 : nibble;
+        const int32_t predicted = (1024 + c1 * h1 + c2 * h2) >> 11;
+        const int32_t sample = std::clamp((n * (1 << scale)) + predicted, -32767, 32767);
+        h2 = h1;
+        h1 = sample;
+        pOut[i] = static_cast<int16_t>(sample);
+    }
+    v.nHist1 = static_cast<int16_t>(h1);
+    v.nHist2 = static_cast<int16_t>(h2);
+}
+
+// ReadInputSamples for ADPCM: a run at a time up to the frame's end or the
+// end address, with NextInputSample's address, end and loop handling.
+uint32_t ReadAdpcmSamples(AXVPB& v, int16_t* pOut, uint32_t count)
+{
+    uint32_t done = 0;
+    while (done < count && !v.bInputEnded) {
+        uint32_t a = v.addr.currentAddress;
+        if (a % AX_ADPCM_FRAME_NIBBLES == 0) {
+            v.nPredScale = ByteAt(a / 2);
+            a += 2;
+            v.addr.currentAddress = a;
+        }
+        const uint32_t frameLast = a | (AX_ADPCM_FRAME_NIBBLES - 1);
+        const uint32_t end = v.addr.endAddress;
+        uint32_t run = frameLast - a + 1;
+        bool bReachesEnd = false;
+        if (end >= a && end <= frameLast) {
+            run = end - a + 1;
+            bReachesEnd = true;
+        }
+        if (run > count - done) {
+            run = count - done;
+            bReachesEnd = false;
+        }
+        DecodeAdpcmRun(v, a, run, pOut + done);
+        done += run;
+        if (!bReachesEnd) {
+            v.addr.currentAddress = a + run;
+            continue;
+        }
+        v.addr.currentAddress = end;
+        if (!v.addr.loopFlag) {
+            v.bInputEnded = true;
+            break;
+        }
+        v.addr.currentAddress = v.addr.loopAddress;
+        v.nPredScale = v.adpcmLoop.loopPredScale;
+        v.nHist1 = v.adpcmLoop.loopYn1;
+        v.nHist2 = v.adpcmLoop.loopYn2;
+    }
+    return done;
+}
+
 }  // namespace
+
+uint32_t ax::ReadInputSamples(AXVPB& v, int16_t* pOut, uint32_t count)
+{
+    if (v.addr.format == AX_PB_FORMAT_ADPCM)
+        return ReadAdpcmSamples(v, pOut, count);
+    uint32_t done = 0;
+    while (done < count && NextInputSample(v, &pOut[done]))
+        ++done;
+    return done;
+}
 
 bool ax::NextInputSample(AXVPB& v, int16_t* pOut)
 {

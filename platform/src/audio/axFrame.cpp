@@ -46,6 +46,56 @@ void Step(AXVPB& v, uint32_t steps)
     }
 }
 
+// The input samples a frame's converter steps take, read ahead in bulk: the
+// frame's step count is known from the ratio before mixing, so exactly that
+// many are read (in pieces of kRun), and the voice's address ends where
+// reading sample by sample would leave it. Reads past the input's end change
+// nothing, so a one-shot stopping mid-frame is no exception.
+class InputAhead {
+public:
+    InputAhead(AXVPB& v, uint64_t steps) : m_v(v), m_nLeft(steps) {}
+
+    // NextInputSample's result for the next step.
+    bool Next(int16_t* pOut)
+    {
+        if (m_nNext == m_nHave)
+            Refill();
+        const uint32_t n = m_nNext++;
+        if (n >= m_nValid)
+            return false;
+        *pOut = m_samples[n];
+        return true;
+    }
+
+private:
+    static constexpr uint32_t kRun = 512;
+
+    void Refill()
+    {
+        m_nHave = static_cast<uint32_t>(m_nLeft < kRun ? m_nLeft : kRun);
+        m_nLeft -= m_nHave;
+        m_nValid = ax::ReadInputSamples(m_v, m_samples, m_nHave);
+        m_nNext = 0;
+    }
+
+    AXVPB& m_v;
+    uint64_t m_nLeft;
+    uint32_t m_nHave = 0, m_nValid = 0, m_nNext = 0;
+    int16_t m_samples[kRun];
+};
+
+// Converter steps the frame takes at this ratio from frac.
+uint64_t FrameSteps(uint32_t frac, uint32_t ratio)
+{
+    uint64_t steps = 0;
+    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+        const uint32_t next = frac + ratio;
+        frac = next & 0xFFFF;
+        steps += next >> 16;
+    }
+    return steps;
+}
+
 // The voice's frame, installed as the audio interface's DMA callback.
 void FrameDmaCallback()
 {
@@ -70,23 +120,39 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
     const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
     uint32_t frac = v.src.currentAddressFrac;
     int32_t volume = v.ve.currentVolume;
+    // The converter and mix state in locals for the frame (the bus stores
+    // could otherwise alias them), written back after it.
+    const int32_t delta = v.ve.currentDelta;
+    const int32_t vL = v.mix.vL, vR = v.mix.vR, vS = v.mix.vS;
+    int16_t srcOld = v.nSrcOld, srcNew = v.nSrcNew;
+    bool bOldValid = v.bOldValid, bNewValid = v.bNewValid;
+    InputAhead input(v, FrameSteps(frac, ratio));
     for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
-        if (!v.bOldValid) {
+        if (!bOldValid) {
             v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
             break;
         }
-        int32_t s = v.nSrcOld;
+        int32_t s = srcOld;
         if (bInterpolate)
-            s += static_cast<int32_t>((static_cast<int64_t>(v.nSrcNew - v.nSrcOld) * frac) >> 16);
+            s += static_cast<int32_t>((static_cast<int64_t>(srcNew - srcOld) * frac) >> 16);
         s = (s * volume) >> 15;
-        volume = std::clamp(volume + v.ve.currentDelta, 0, 0xFFFF);
-        pLeft[i] += (s * v.mix.vL) >> 15;
-        pRight[i] += (s * v.mix.vR) >> 15;
-        pSurround[i] += (s * v.mix.vS) >> 15;
+        volume = std::clamp(volume + delta, 0, 0xFFFF);
+        pLeft[i] += (s * vL) >> 15;
+        pRight[i] += (s * vR) >> 15;
+        pSurround[i] += (s * vS) >> 15;
         const uint32_t next = frac + ratio;
         frac = next & 0xFFFF;
-        Step(v, next >> 16);
+        for (uint32_t k = next >> 16; k > 0; --k) {
+            // Step: a sample that is not there keeps the previous one.
+            srcOld = srcNew;
+            bOldValid = bNewValid;
+            bNewValid = input.Next(&srcNew);
+        }
     }
+    v.nSrcOld = srcOld;
+    v.nSrcNew = srcNew;
+    v.bOldValid = bOldValid;
+    v.bNewValid = bNewValid;
     v.src.currentAddressFrac = static_cast<uint16_t>(frac);
     v.ve.currentVolume = static_cast<uint16_t>(volume);
 }

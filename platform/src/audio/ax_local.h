@@ -15,6 +15,10 @@ AXVPB* Voices();
 // ADPCM loop context) when looping, else marking the input ended after the
 // end address's sample. False once the input has ended.
 bool NextInputSample(AXVPB& v, int16_t* pOut);
+// The same as up to count calls of NextInputSample, ADPCM decoded a frame's
+// run at a time: writes the samples read and returns how many, fewer than
+// count only when the input ended.
+uint32_t ReadInputSamples(AXVPB& v, int16_t* pOut, uint32_t count);
 
 // Clears the decoder and converter state so the next frame starts reading at
 // the current address.

@@ -172,6 +172,146 @@ void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
     }
 }
 
+namespace {
+
+// The step decoders: DecodeElement's cases with the input kind, component
+// type and count fixed at compile time, so a vertex runs no switches.
+
+template <uint8_t kType>
+inline float Comp(const uint8_t* p, float scale)
+{
+    if constexpr (kType == GX_U8)
+        return static_cast<float>(p[0]) * scale;
+    else if constexpr (kType == GX_S8)
+        return static_cast<float>(static_cast<int8_t>(p[0])) * scale;
+    else if constexpr (kType == GX_U16)
+        return static_cast<float>(ps::LoadU16BE(p)) * scale;
+    else if constexpr (kType == GX_S16)
+        return static_cast<float>(ps::LoadS16BE(p)) * scale;
+    else
+        return ps::LoadF32BE(p);
+}
+
+template <uint8_t kType, int kComps>
+inline void Comps(const uint8_t* p, float scale, float* out)
+{
+    constexpr int kBytes = kType <= GX_S8 ? 1 : (kType <= GX_S16 ? 2 : 4);
+    for (int i = 0; i < kComps; ++i)
+        out[i] = Comp<kType>(p + i * kBytes, scale);
+}
+
+// The element's bytes: inline, or the indexed array element (null past the
+// array, as gxIndexedElement).
+template <uint8_t kInput>
+inline const uint8_t* Source(const gxAttrStep& st, const uint8_t* field)
+{
+    if constexpr (kInput == GX_DIRECT) {
+        return field;
+    } else {
+        const uint32_t index = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+        const uint64_t offset = static_cast<uint64_t>(index) * st.stride;
+        return offset + st.elemBytes > st.limit ? nullptr : st.base + offset;
+    }
+}
+
+template <uint8_t kInput, uint8_t kType, int kComps>
+bool DecodePos(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+{
+    const uint8_t* src = Source<kInput>(st, field);
+    if (!src)
+        return false;
+    Comps<kType, kComps>(src, st.scale, v.pos);
+    if constexpr (kComps == 2)
+        v.pos[2] = 0.0f;
+    return true;
+}
+
+template <uint8_t kInput, uint8_t kType, int kComps>
+bool DecodeNrm(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+{
+    const uint8_t* src = Source<kInput>(st, field);
+    if (!src)
+        return false;
+    Comps<kType, 3>(src, st.scale, v.nrm);
+    return true;
+}
+
+template <uint8_t kInput, uint8_t kType, int kComps>
+bool DecodeTex(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+{
+    const uint8_t* src = Source<kInput>(st, field);
+    if (!src)
+        return false;
+    float* t = v.tex[st.attr - GX_VA_TEX0];
+    Comps<kType, kComps>(src, st.scale, t);
+    if constexpr (kComps == 1)
+        t[1] = 0.0f;
+    return true;
+}
+
+template <uint8_t kInput>
+bool DecodeClr(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+{
+    const uint8_t* src = Source<kInput>(st, field);
+    if (!src)
+        return false;
+    gxDecodeColor(st.type, src, v.clr[st.attr - GX_VA_CLR0]);
+    return true;
+}
+
+bool DecodePnMtxIdx(const gxAttrStep&, const uint8_t* field, gxVertex& v)
+{
+    v.pnMtx = field[0] & 63;
+    return true;
+}
+
+bool DecodeTexMtxIdx(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+{
+    v.texMtx[st.attr - GX_VA_TEX0MTXIDX] = field[0] & 63;
+    return true;
+}
+
+// Position, normal or coordinate decoder of one input kind and type.
+template <uint8_t kInput, uint8_t kType>
+gxStepDecoder ChooseComps(const gxAttrStep& st)
+{
+    if (st.attr == GX_VA_POS)
+        return st.comps == 3 ? &DecodePos<kInput, kType, 3> : &DecodePos<kInput, kType, 2>;
+    if (st.attr == GX_VA_NRM)
+        return &DecodeNrm<kInput, kType, 3>;
+    return st.comps == 2 ? &DecodeTex<kInput, kType, 2> : &DecodeTex<kInput, kType, 1>;
+}
+
+template <uint8_t kInput>
+gxStepDecoder ChooseType(const gxAttrStep& st)
+{
+    if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
+        return &DecodeClr<kInput>;
+    switch (st.type) {
+    case GX_U8: return ChooseComps<kInput, GX_U8>(st);
+    case GX_S8: return ChooseComps<kInput, GX_S8>(st);
+    case GX_U16: return ChooseComps<kInput, GX_U16>(st);
+    case GX_S16: return ChooseComps<kInput, GX_S16>(st);
+    default: return ChooseComps<kInput, GX_F32>(st);
+    }
+}
+
+// The decoder of a described step (type and count already checked).
+gxStepDecoder ChooseDecoder(const gxAttrStep& st)
+{
+    if (st.attr == GX_VA_PNMTXIDX)
+        return &DecodePnMtxIdx;
+    if (IsMtxIdx(st.attr))
+        return &DecodeTexMtxIdx;
+    switch (st.input) {
+    case GX_INDEX8: return ChooseType<GX_INDEX8>(st);
+    case GX_INDEX16: return ChooseType<GX_INDEX16>(st);
+    default: return ChooseType<GX_DIRECT>(st);
+    }
+}
+
+}  // namespace
+
 bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(const gxArray&),
                        gxVertexPlan* plan, const char** reason)
 {
@@ -207,6 +347,7 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
             st.limit = limitOf(array);
         }
         st.streamBytes = StreamBytes(st);
+        st.decode = ChooseDecoder(st);
         p.vertexBytes += st.streamBytes;
         p.attrMask |= 1u << attr;
         ++p.numSteps;
@@ -281,22 +422,16 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
         const uint8_t* field = p;
         for (uint32_t s = 0; s < plan.numSteps; ++s) {
             const gxAttrStep& st = plan.steps[s];
-            const uint8_t* src = field;
-            if (st.input != GX_DIRECT) {
-                // NBT3 carries three indices; the first (normal) is the one read.
-                const uint32_t index = (st.input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-                src = gxIndexedElement(st, index);
-                if (!src) {
-                    out.resize(first + n);
-                    *used = static_cast<size_t>(n) * plan.vertexBytes;
-                    err->vertex = n;
-                    err->attr = st.attr;
-                    err->index = index;
-                    err->limit = st.limit;
-                    return gxDecodeStatus::kIndexOutOfRange;
-                }
+            // NBT3 carries three indices; the first (normal) is the one read.
+            if (!st.decode(st, field, v)) {
+                out.resize(first + n);
+                *used = static_cast<size_t>(n) * plan.vertexBytes;
+                err->vertex = n;
+                err->attr = st.attr;
+                err->index = (st.input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+                err->limit = st.limit;
+                return gxDecodeStatus::kIndexOutOfRange;
             }
-            DecodeElement(st, src, v);
             field += st.streamBytes;
         }
     }

@@ -12,6 +12,12 @@
 #include "gx/gxCommand.h"
 #include "gx/gxState.h"
 
+struct gxAttrStep;
+// The decoder of one attribute's stream bytes into a vertex, chosen when the
+// plan is built for its input kind, component type and count. False when its
+// index reaches past the array (nothing written then).
+using gxStepDecoder = bool (*)(const gxAttrStep& step, const uint8_t* field, gxVertex& v);
+
 // One enabled attribute of the vertex, in stream order.
 struct gxAttrStep {
     uint8_t attr = 0;        // GXAttr, GX_VA_PNMTXIDX .. GX_VA_TEX7
@@ -26,6 +32,7 @@ struct gxAttrStep {
     const uint8_t* base = nullptr;  // indexed: the array
     uint32_t stride = 0;
     uint64_t limit = 0;      // readable bytes from base
+    gxStepDecoder decode = nullptr;
 };
 
 struct gxVertexPlan {

@@ -6,6 +6,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "platform/ps.h"
 
 namespace gxtex::detail {
@@ -67,8 +71,111 @@ static void DecodeTile(const uint8_t* src, uint8_t* out, size_t stride)
     DecodeSubBlock(src + 24, out + 4 * stride + 16, stride);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+
+// For each byte of a sub-block row's four 2-bit indices, the byte shuffle
+// that picks those texels' colours out of the sub-block's 16-byte palette.
+struct RowShuffles {
+    alignas(16) uint8_t mask[256][16] = {};
+    constexpr RowShuffles()
+    {
+        for (uint32_t bits = 0; bits < 256; ++bits)
+            for (uint32_t texel = 0; texel < 4; ++texel)
+                for (uint32_t byte = 0; byte < 4; ++byte)
+                    mask[bits][4 * texel + byte] = static_cast<uint8_t>(4 * ((bits >> (6 - 2 * texel)) & 3) + byte);
+    }
+};
+static constexpr RowShuffles s_rowShuffles{};
+
+// n-bit channel (in 16-bit lanes) widened to 8 bits by bit replication.
+template <int kBits>
+__attribute__((target("ssse3"))) static inline __m128i Widen(__m128i v)
+{
+    return _mm_or_si128(_mm_slli_epi16(v, 8 - kBits), _mm_srli_epi16(v, 2 * kBits - 8));
+}
+
+// RGBA words of four sub-blocks' colour k from its channels (32-bit lanes).
+__attribute__((target("ssse3"))) static inline __m128i PackLanes(__m128i r, __m128i g, __m128i b, __m128i a)
+{
+    return _mm_or_si128(_mm_or_si128(r, _mm_slli_epi32(g, 8)), _mm_or_si128(_mm_slli_epi32(b, 16), _mm_slli_epi32(a, 24)));
+}
+
+// DecodeTile with the four sub-blocks' colours worked out side by side, one
+// sub-block per 32-bit lane (the same integer arithmetic as
+// SubBlockColours), and each row of four texels picked by one byte shuffle.
+__attribute__((target("ssse3"))) static void DecodeTileSsse3(const uint8_t* src, uint8_t* out, size_t stride)
+{
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
+    // The end-colour words of sub-blocks 0..3, then their big-endian halves
+    // turned around: 16-bit lane 2k is colour 0 of sub-block k, 2k+1 colour 1.
+    const __m128i words = _mm_unpacklo_epi64(_mm_shuffle_epi32(lo, _MM_SHUFFLE(3, 1, 2, 0)),
+                                             _mm_shuffle_epi32(hi, _MM_SHUFFLE(3, 1, 2, 0)));
+    const __m128i raw = _mm_or_si128(_mm_slli_epi16(words, 8), _mm_srli_epi16(words, 8));
+    const __m128i r = Widen<5>(_mm_srli_epi16(raw, 11));
+    const __m128i g = Widen<6>(_mm_and_si128(_mm_srli_epi16(raw, 5), _mm_set1_epi16(0x3F)));
+    const __m128i b = Widen<5>(_mm_and_si128(raw, _mm_set1_epi16(0x1F)));
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    const __m128i ff = _mm_set1_epi32(0xFF);
+    // raw0 > raw1: the four-colour mode (both are below 2^16, so a signed compare holds).
+    const __m128i four = _mm_cmpgt_epi32(_mm_and_si128(raw, low16), _mm_srli_epi32(raw, 16));
+    __m128i c[3][4];  // channel, colour
+    const __m128i channels[3] = {r, g, b};
+    for (int ch = 0; ch < 3; ++ch) {
+        const __m128i x0 = _mm_and_si128(channels[ch], low16);
+        const __m128i x1 = _mm_srli_epi32(channels[ch], 16);
+        const __m128i x0x5 = _mm_add_epi32(_mm_slli_epi32(x0, 2), x0), x0x3 = _mm_add_epi32(_mm_slli_epi32(x0, 1), x0);
+        const __m128i x1x5 = _mm_add_epi32(_mm_slli_epi32(x1, 2), x1), x1x3 = _mm_add_epi32(_mm_slli_epi32(x1, 1), x1);
+        const __m128i mid = _mm_srli_epi32(_mm_add_epi32(x0, x1), 1);
+        const __m128i c2 = _mm_srli_epi32(_mm_add_epi32(x0x5, x1x3), 3);
+        const __m128i c3 = _mm_srli_epi32(_mm_add_epi32(x0x3, x1x5), 3);
+        c[ch][0] = x0;
+        c[ch][1] = x1;
+        c[ch][2] = _mm_or_si128(_mm_and_si128(four, c2), _mm_andnot_si128(four, mid));
+        c[ch][3] = _mm_or_si128(_mm_and_si128(four, c3), _mm_andnot_si128(four, mid));
+    }
+    const __m128i p0 = PackLanes(c[0][0], c[1][0], c[2][0], ff);
+    const __m128i p1 = PackLanes(c[0][1], c[1][1], c[2][1], ff);
+    const __m128i p2 = PackLanes(c[0][2], c[1][2], c[2][2], ff);
+    const __m128i p3 = PackLanes(c[0][3], c[1][3], c[2][3], _mm_and_si128(four, ff));
+    // Transposed: one 16-byte palette (colours 0..3) per sub-block.
+    const __m128i t0 = _mm_unpacklo_epi32(p0, p1), t1 = _mm_unpacklo_epi32(p2, p3);
+    const __m128i t2 = _mm_unpackhi_epi32(p0, p1), t3 = _mm_unpackhi_epi32(p2, p3);
+    const __m128i palettes[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1), _mm_unpacklo_epi64(t2, t3),
+                                 _mm_unpackhi_epi64(t2, t3)};
+    // Sub-blocks: top-left, top-right, bottom-left, bottom-right.
+    const size_t offsets[4] = {0, 16, 4 * stride, 4 * stride + 16};
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t* bits = src + 8 * k + 4;
+        uint8_t* dst = out + offsets[k];
+        for (int row = 0; row < 4; ++row) {
+            const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(s_rowShuffles.mask[bits[row]]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + row * stride), _mm_shuffle_epi8(palettes[k], mask));
+        }
+    }
+}
+
+using TileDecoder = void (*)(const uint8_t* src, uint8_t* out, size_t stride);
+
+static TileDecoder ChooseTileDecoder()
+{
+    return __builtin_cpu_supports("ssse3") ? &DecodeTileSsse3 : &DecodeTile;
+}
+
+#else
+
+using TileDecoder = void (*)(const uint8_t* src, uint8_t* out, size_t stride);
+
+static TileDecoder ChooseTileDecoder()
+{
+    return &DecodeTile;
+}
+
+#endif
+
 void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba*, uint8_t* dst)
 {
+    static const TileDecoder decodeTile = ChooseTileDecoder();
     const uint32_t tilesX = (width + 7) / 8;
     const uint32_t tilesY = (height + 7) / 8;
     const size_t stride = static_cast<size_t>(width) * 4;
@@ -76,9 +183,9 @@ void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const 
     for (uint32_t ty = 0; ty < tilesY; ++ty) {
         for (uint32_t tx = 0; tx < tilesX; ++tx, src += 32) {
             if ((tx + 1) * 8 <= width && (ty + 1) * 8 <= height) {
-                DecodeTile(src, dst + ty * 8 * stride + tx * 32, stride);
+                decodeTile(src, dst + ty * 8 * stride + tx * 32, stride);
             } else {  // an edge tile: decoded whole, its padding texels dropped
-                DecodeTile(src, reinterpret_cast<uint8_t*>(tile), 8 * sizeof(Rgba));
+                decodeTile(src, reinterpret_cast<uint8_t*>(tile), 8 * sizeof(Rgba));
                 StoreBlock(tile, 8, 8, tx, ty, width, height, dst);
             }
         }
