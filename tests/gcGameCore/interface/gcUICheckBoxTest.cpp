@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "datagen/menuWriters.h"
+#include "datagen/modelWriters.h"
 #include "uiTestSupport.h"
 
 namespace {
@@ -86,6 +88,32 @@ TEST_F(gcUICheckBoxTest, ChoosesCheckedSpritesWithFallbacks)
         p->m_nFlags = row.flags;
         EXPECT_EQ(Index(p->GetSpriteToDraw()), row.sprite);
         EXPECT_EQ(Index(p->GetFocusedSpriteToDraw()), row.overlay);
+    }
+}
+
+// Versions 1 to 3 are the control alone: default events, no checked sprites.
+TEST_F(gcUICheckBoxTest, OlderBlocksHoldTheControlOnly)
+{
+    gcTestDataDir dir;
+    CB* src = Box(0x1, 0x7);
+    src->m_nFlags |= CB::kChecked;
+    for (uint32_t version = 0; version <= 4; ++version) {
+        SCOPED_TRACE(version);
+        gcTestLogCapture log;
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("cb.ui"), CB::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::CheckBoxBlock(w, *src, version, 5);
+                                                   }));
+        const auto* b = static_cast<CB*>(cBase::Load("/cb.ui", &m_pool, CB::GetStaticType()));
+        if (version == 0) {
+            EXPECT_EQ(b, nullptr);
+            continue;
+        }
+        ASSERT_NE(b, nullptr);
+        EXPECT_TRUE(b->IsChecked()) << "the state travels with the flags";
+        EXPECT_EQ(b->m_hSprites[0], m_h[0]);
+        for (int i = 0; i < CB::MAX_CHECKEDSPRITES; ++i)
+            EXPECT_EQ(b->m_hCheckedSprites[i], version >= 4 ? m_h[4 + i] : eSpriteHandle()) << i;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "datagen/menuWriters.h"
+#include "datagen/modelWriters.h"
 #include "eEngine/eMesh.h"
 #include "eEngine/eMeshData.h"
 #include "gcGameCore/interface/gcUI.h"
@@ -115,6 +117,35 @@ TEST_F(gcUIItemControlTest, AttachNamesTakeTheirNodesInTurn)
         EXPECT_EQ(search.Next(*pMesh, *s.name), s.want) << s.name->m_sData;
     pMesh->m_pNodes = nullptr;
     pMesh->m_nNodes = 0;
+}
+
+// Versions 1 and 3 carry a word that is dropped; padding came with 5.
+TEST_F(gcUIItemControlTest, OlderBlocksDropTheirWordAndLackThePadding)
+{
+    gcTestDataDir dir;
+    IC src;
+    src.desiredEntity.desiredEntity = gcDesiredEntity::SPECIFIC;
+    src.desiredEntity.hSpecificEntity = gcEntityHandle(0x00120003);
+    src.hItemTemplate = gcItemTemplateHandle(0x00340005);
+    src.itemPadding[3] = 6.0f;
+    for (uint32_t version = 0; version <= 5; ++version) {
+        SCOPED_TRACE(version);
+        gcTestLogCapture log;
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("ic.ui"), IC::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ItemControlBlock(w, src, version);
+                                                   }));
+        const auto* c = static_cast<IC*>(cBase::Load("/ic.ui", &m_pool, IC::GetStaticType()));
+        if (version == 0) {
+            EXPECT_EQ(c, nullptr);
+            continue;
+        }
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+        EXPECT_EQ(c->desiredEntity.hSpecificEntity, src.desiredEntity.hSpecificEntity);
+        EXPECT_EQ(c->hItemTemplate, src.hItemTemplate);
+        EXPECT_EQ(c->itemPadding[3], version >= 5 ? 6.0f : 0.0f);
+    }
 }
 
 }  // namespace

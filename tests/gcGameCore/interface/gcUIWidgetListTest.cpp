@@ -69,8 +69,9 @@ TEST_F(gcUIWidgetListTest, ScrollMovesClampsWrapsAndScrollsByWholeLines)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         uiTestList* p = List(row.rows, row.cols, row.flags, 10);
-        if (row.from != 0)
+        if (row.from != 0) {
             ASSERT_TRUE(p->SelectItem(row.from));
+        }
         EXPECT_EQ(p->Scroll(row.dir), row.result);
         EXPECT_EQ(p->m_nSelectedItem, row.sel);
         EXPECT_EQ(p->m_nTopVisibleItem, row.top);
