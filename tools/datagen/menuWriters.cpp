@@ -231,7 +231,9 @@ bool WriteSampleMainMenu(const std::string& dir)
         menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
         SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
     });
-    return ok;
+    // The menu's sound data, empty for now.
+    BlockWriter sound;
+    return ok && EmptyGroupBlock(sound.Header(), gcMainMenu::kSoundBegin).Trailer().Save(dir + "/Game/MainMenuSound.snd");
 }
 
 }  // namespace datagen

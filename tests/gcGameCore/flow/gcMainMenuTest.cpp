@@ -10,6 +10,7 @@
 #include "platform/vi.h"
 #include "datagen/flowWriters.h"
 #include "datagen/menuWriters.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/creatures/gcPlayer.h"
@@ -118,6 +119,8 @@ TEST_F(gcMainMenuTest, SampleMenuHoldsItsDialogsCheckBoxAndStartEvent)
     ASSERT_TRUE(gcMainMenu::Load());
     const gcMainMenu* p = gcMainMenu::s_pMainMenu;
     EXPECT_TRUE(p->onStarted.HasActions());
+    ASSERT_NE(p->m_pSoundData, nullptr) << "the sound file is read";
+    EXPECT_EQ(p->m_pSoundData->m_nBegin, gcMainMenu::kSoundBegin);
     const gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
     const gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
     ASSERT_NE(pMain, nullptr);
