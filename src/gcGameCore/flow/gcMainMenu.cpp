@@ -240,8 +240,10 @@ bool gcMainMenu::Run()
     ApplyEmpty(onStarted);
     if (gcPlatformConfig::s_pPlatformConfig)
         ApplyEmpty(gcPlatformConfig::s_pPlatformConfig->onMainMenuStarted);
-    if (!gcUI::Get()->GetFocusedDialog())
+    if (!gcUI::Get()->GetFocusedDialog()) {
+        cLogInfo_("gcMainMenu: the start events opened no dialog; the game ends");
         return false;
+    }
     Update(tick);
     while (cUpdateOS()) {
         Draw();
