@@ -2,6 +2,7 @@
 
 #include "datagen/flowWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/menuWriters.h"
 
 #include <filesystem>
 #include <system_error>
@@ -12,7 +13,7 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir);
+    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleMainMenu(dir);
 }
 
 }  // namespace datagen
