@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/vi.h"
+#include "../test/pad_test.h"
+#include "eEngine/eInput.h"
 #include "datagen/flowWriters.h"
 #include "datagen/menuWriters.h"
 #include "eEngine/eSoundData.h"
@@ -135,6 +137,32 @@ TEST_F(gcMainMenuTest, SampleMenuHoldsItsDialogsCheckBoxAndStartEvent)
     }
     EXPECT_NE(dcast<gcUICheckBox>(pOptions->m_widgetGroup.GetCellWidget(0, 0)), nullptr);
     EXPECT_TRUE(pOptions->onBack.HasActions());
+}
+
+// A controller that comes during the menu's update runs the platform's
+// controller-changed event in that same update.
+TEST_F(gcMainMenuTest, AControllerChangeRunsThePlatformEventInTheSameUpdate)
+{
+    WriteMenu(5, {-1, -1});
+    ASSERT_TRUE(gcMainMenu::Load());
+    cMemPool pool{"gcMainMenuTest", 0x10000, false};
+    gcPlatformConfig* pPlatform = pool.New<gcPlatformConfig>();
+    gcTestBuilder b{pool};
+    FillEvent(pPlatform->onControllerChanged, b.Record(3));
+    PADTestSetScripted(true);
+    eInput::Initialize();
+    gcPlayer::Get()->m_nControllerId = -1;
+    const gcMsgTick tick(cTimeValue(20));
+    gcMainMenu::s_pMainMenu->Update(tick);
+    TestLog().clear();
+    gcMainMenu::s_pMainMenu->Update(tick);
+    EXPECT_TRUE(TestLog().empty()) << "no change, no event";
+    PADTestSetStatus(0, PADTestIdleStatus());
+    gcMainMenu::s_pMainMenu->Update(tick);
+    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{3});
+    PADTestSetScripted(false);
+    std::destroy_at(pPlatform);
+    TestLog().clear();
 }
 
 class gcMainMenuRunTest : public DrawingTest<gcMainMenuTest> {
