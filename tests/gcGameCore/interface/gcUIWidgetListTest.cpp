@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gcUIDialogTestSupport.h"
 #include "uiTestSupport.h"
 
 // A list of n items whose cells are always valid; remembers what it filled.
@@ -166,6 +167,25 @@ TEST_F(gcUIWidgetListTest, LeavingTheFirstColumnFocusesTheLeftNeighbour)
     EXPECT_FALSE(p->Scroll(W::NEIGHBOR_LEFT));
     EXPECT_TRUE(controls[0]->m_nFlags & W::kFocused);
     EXPECT_FALSE(p->m_nFlags & (W::kFocused | W::kCapturesFocus));
+}
+
+// While focused, a list that scrolls itself moves its selection with the
+// direction buttons in its update; others leave them to the dialog.
+TEST_F(gcUIWidgetListTest, UpdateScrollsWithTheDirectionButtonsWhenAllowed)
+{
+    ui::StartInput();
+    const struct { uint32_t flags; bool focused; int want; } rows[] = {
+        {L::kScrollsItself, true, 3}, {0, true, 0}, {L::kScrollsItself, false, 0}};
+    for (const auto& row : rows) {
+        uiTestList* p = List(2, 3, row.flags | W::kFocusable, 10);
+        if (row.focused)
+            p->Focus(true, false);
+        ui::Pad(0);
+        ui::Pad(PAD_BUTTON_DOWN);
+        p->Update(gcMsgTick(ui::kFrame));
+        EXPECT_EQ(p->m_nSelectedItem, row.want) << row.flags << " " << row.focused;
+    }
+    ui::StopInput();
 }
 
 }  // namespace
