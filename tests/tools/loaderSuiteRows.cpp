@@ -18,6 +18,7 @@
 #include "datagen/dialogWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/itemWriters.h"
 #include "datagen/cameraWriters.h"
 #include "datagen/materialWriters.h"
@@ -66,12 +67,16 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
+#include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIItemControl.h"
+#include "gcGameCore/interface/gcUIItemList.h"
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/entities/gcBoundary.h"
@@ -730,10 +735,12 @@ gcGameCameraParams SampleCameraParams()
     return p;
 }
 
-// A control unlike the defaults in every stored field.
-gcUIControl SampleControl(uint32_t slot)
+// A control (or a control of a subclass) unlike the defaults in every
+// stored field.
+template <class T = gcUIControl>
+T SampleControl(uint32_t slot)
 {
-    gcUIControl c;
+    T c;
     c.m_name.Set("Button%u", slot);
     c.m_hWidgetHandle = (7u << 8) | slot;
     c.m_nFlags = 0x190B;
@@ -772,6 +779,64 @@ gcUIWidgetGroup* SampleWidgetGroup(LoaderEnv& env)
     g->InsertInDrawOrder(5, inner, nullptr);
     inner->InsertInDrawOrder(1, pool.New<gcUIControl>(SampleControl(9)), nullptr);
     return g;
+}
+
+// A checked box with two of its three checked sprites.
+gcUICheckBox SampleCheckBox()
+{
+    gcUICheckBox b = SampleControl<gcUICheckBox>(3);
+    b.m_nFlags |= gcUICheckBox::kChecked;
+    b.m_hCheckedSprites[gcUICheckBox::SPR_CHECKED] = eSpriteHandle(0x00330005);
+    b.m_hCheckedSprites[gcUICheckBox::SPR_CHECKED_FOCUSED] = eSpriteHandle(0x00330006);
+    return b;
+}
+
+// An item control of a specific owner with uneven padding.
+gcUIItemControl SampleItemControl(uint32_t slot)
+{
+    gcUIItemControl c = SampleControl<gcUIItemControl>(slot);
+    c.m_nFlags |= gcUIItemControl::kTurnsFocused;
+    c.desiredEntity.desiredEntity = gcDesiredEntity::SPECIFIC;
+    c.desiredEntity.hSpecificEntity = gcEntityHandle(0x00440002);
+    c.hItemTemplate = gcItemTemplateHandle(0x00550003);
+    const float padding[4] = {1.0f, 2.5f, -3.0f, 4.0f};
+    std::copy(std::begin(padding), std::end(padding), c.itemPadding);
+    return c;
+}
+
+// A column-major, wrapping list of 2 x 2 item controls (one cell empty),
+// built in the row's pool.
+gcUIItemList* SampleItemList(LoaderEnv& env)
+{
+    cMemPool& pool = env.m_build;
+    gcUIItemList* p = pool.New<gcUIItemList>();
+    if (!p || !p->SetDimensions(2, 2))
+        return nullptr;
+    p->m_name.Set("Inventory");
+    p->m_nFlags |= gcUIWidgetList::kColumnMajor | gcUIWidgetList::kWrap;
+    p->desiredEntity.desiredEntity = gcDesiredEntity::PLAYER_INTERACT_TARGET;
+    p->nItemCategoryMask = 0x00000106;
+    for (int i = 0; i < 3; ++i)
+        p->InsertInDrawOrder(i, pool.New<gcUIItemControl>(SampleItemControl(static_cast<uint32_t>(i))), nullptr);
+    return p;
+}
+
+// The main menu loads from its fixed name; a resident one is released
+// first, so that every load reads the file.
+cBase* LoadMainMenu()
+{
+    if (gcMainMenu::s_pMainMenu)
+        std::destroy_at(gcMainMenu::s_pMainMenu);
+    return gcMainMenu::Load() ? gcMainMenu::s_pMainMenu : nullptr;
+}
+
+void StartMenu(LoaderEnv& env)
+{
+    StartFlow(env);
+    env.OnDone([] {
+        if (gcMainMenu::s_pMainMenu)
+            std::destroy_at(gcMainMenu::s_pMainMenu);
+    });
 }
 
 // A file of one object whose block is laid out by hand.
@@ -1380,6 +1445,52 @@ std::vector<LoaderRow> MakeRows()
                         datagen::WidgetGroupBlock(w, a, 1, 2, {{&a, &b}, {}}, 150);
                     }),
                     TypeOf<gcUIWidgetGroup>, nullptr, false});
+    // ---- check boxes, item controls, lists ----
+    rows.push_back({"gcUICheckBox v4", {"WriteCheckBoxFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteCheckBoxFile(p, SampleCheckBox()); },
+                    TypeOf<gcUICheckBox>});
+    // Versions 1 to 3 hold the control alone; a version 4 with 5 sprites.
+    for (uint32_t version : {1u, 2u, 3u, 4u})
+        rows.push_back({Named("gcUICheckBox", version) + (version == 4 ? ", 5 sprites" : ""), {"CheckBoxBlock"},
+                        Blocks<gcUICheckBox>([version](datagen::BlockWriter& w) {
+                            datagen::CheckBoxBlock(w, SampleCheckBox(), version, 5);
+                        }),
+                        TypeOf<gcUICheckBox>, nullptr, false});
+    rows.push_back({"gcUIItemControl v5", {"WriteItemControlFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteItemControlFile(p, SampleItemControl(4)); },
+                    TypeOf<gcUIItemControl>});
+    for (uint32_t version : {1u, 2u, 3u, 4u})
+        rows.push_back({Named("gcUIItemControl", version), {"ItemControlBlock"},
+                        Blocks<gcUIItemControl>([version](datagen::BlockWriter& w) {
+                            datagen::ItemControlBlock(w, SampleItemControl(5), version);
+                        }),
+                        TypeOf<gcUIItemControl>, nullptr, false});
+    rows.push_back({"gcUIItemList v1, gcUIWidgetList v1", {"WriteItemListFile"},
+                    [](LoaderEnv& env, Path p) {
+                        const gcUIItemList* l = SampleItemList(env);
+                        return l && datagen::WriteItemListFile(p, *l);
+                    },
+                    TypeOf<gcUIItemList>});
+    // ---- main menu ----
+    rows.push_back({"gcMainMenu v5", {"WriteMainMenuFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteMainMenuFile(p, &env.m_build, [](gcMainMenu& m) {
+                            m.m_nMenuTracks[0] = 3;
+                            m.m_nMenuTracks[1] = 7;
+                        });
+                    },
+                    TypeOf<gcMainMenu>, nullptr, true, StartMenu, FlowLoad("Game/MainMenu.mnu", LoadMainMenu), {},
+                    datagen::WriteBodyFile});
+    const std::vector<int32_t> kTracks[] = {{}, {}, {}, {}, {4, 5, 6}, {2, -1}};
+    for (uint32_t version : {1u, 2u, 3u, 4u, 5u})
+        rows.push_back({Named("gcMainMenu by hand", version), {"MainMenuBlock"},
+                        [version, tracks = kTracks[version]](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::MainMenuBlock(w.Header(), version, tracks).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcMainMenu>, nullptr, version == 5, StartMenu,
+                        FlowLoad("Game/MainMenu.mnu", LoadMainMenu), {}, datagen::WriteBodyFile});
     // ---- interface dialogs ----
     rows.push_back({"gcUIDialogGroup v2, gcUIDialog v11", {"WriteDialogGroupFile"},
                     [](LoaderEnv& env, Path p) {

@@ -1,5 +1,6 @@
 #include "datagen/datagen.h"
 
+#include "datagen/menuWriters.h"
 #include "datagen/sampleWriters.h"
 
 #include <filesystem>
@@ -11,7 +12,8 @@ bool WriteSampleGame(const std::string& dir)
 {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(dir) / "Game", ec);
-    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleInput(dir);
+    return !ec && WriteSampleFlowFiles(dir) && WriteSampleMapFiles(dir) && WriteSampleMainMenu(dir) &&
+           WriteSampleInput(dir);
 }
 
 }  // namespace datagen

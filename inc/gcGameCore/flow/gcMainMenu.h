@@ -1,19 +1,90 @@
 #pragma once
-// The main menu as the top loop sees it: the resident menu, if any, and its
-// run. The menu itself ("%s/Game/MainMenu.mnu": dialogs, resources, music)
-// is built with the main menu and derives from this; until then no menu
-// exists and the top loop ends after the pre-game screens. Main thread.
+// The front end shown whenever no map runs: dialogs with their textures,
+// materials, fonts, sprites and functions, an event applied when it starts,
+// its own sound data and up to two music tracks, read from
+// "%s/Game/MainMenu.mnu" into the Map pool (so it and a map never coexist)
+// on the main-menu loader's thread. Run draws and updates the interface
+// until the menu's scripts have requested a map and every dialog has
+// closed. One at a time (s_pMainMenu). Type id 173; Run on the main thread.
 
-class gcMainMenu {
+#include <cstdint>
+
+#include "cCore/cBase.h"
+#include "cCore/cStr.h"
+#include "eEngine/eFont.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eSprite.h"
+#include "eEngine/eTextureGroup.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcFunction.h"
+
+class eSoundDataGroup;
+class gcMsgTick;
+
+class gcMainMenu : public cBase {
+    QM_DECLARE_TYPE(gcMainMenu)
 public:
-    gcMainMenu() { s_pMainMenu = this; }
-    virtual ~gcMainMenu();
+    static constexpr uint32_t kVersion = 5;
+    static constexpr int kMaxMenuTracks = 2;
+    static constexpr int32_t kSoundBegin = 250;
+    static constexpr int32_t kSoundEnd = 450;
+
+    // Groups over their slot ranges, no tracks; registers s_pMainMenu.
+    gcMainMenu();
     gcMainMenu(const gcMainMenu&) = delete;
     gcMainMenu& operator=(const gcMainMenu&) = delete;
+    // Its groups delete what they hold, the sound data too; clears s_pMainMenu.
+    ~gcMainMenu() override;
 
-    // Draws and updates the menu until a map is requested and every dialog
-    // has closed; false when no dialog opened.
-    virtual bool Run() = 0;
+    // Version 5: the cBase block, textures, materials, fonts, sprites,
+    // dialogs, functions, OnStarted and the two tracks.
+    void Write(const cFile& file) const override;
+    // Versions 1 to 5 (fonts from 2, sprites from 3, tracks from 4,
+    // functions from 5); version 0 and newer ones are refused. Track counts
+    // beyond two keep two; a negative count fails.
+    bool Read(const cFile& file, cMemPool* pPool) override;
 
-    static gcMainMenu* s_pMainMenu;  // the resident menu; null when none
+    static void GetFilename(cStr* pName);       // "%s/Game/MainMenu.mnu"
+    static void GetSoundFilename(cStr* pName);  // "%s/Game/MainMenuSound.snd"
+
+    // The menu from its file into the Map pool, deleting the act (and its
+    // map) and the old menu, then its sound data; true at once when a menu
+    // is resident. False (logged) when the file does not open (nothing is
+    // deleted) or is refused (no menu afterwards).
+    static bool Load();
+    // A missing sound file leaves the sound data as it was; true.
+    bool LoadSoundData();
+    // Empty sound data in a fresh Map Sound pool.
+    void CreateSoundData();
+    // The tracks into the Map Music pool; false at the first that finds no slot.
+    bool LoadMusic();
+
+    // Runs the menu: false at once when its start events open no dialog,
+    // else true once a map is requested and the dialog stack is empty (or
+    // the OS step ends the program), after a last cleared frame, with the
+    // music stopped and the channel groups freed.
+    bool Run();
+    // Input, the controller-changed event, the mixer, the game camera and
+    // the dialog stack, one tick.
+    void Update(const gcMsgTick& tick);
+    // One frame of the menu: opaque black under the dialogs.
+    void Draw();
+
+    gcEvent onStarted;
+    eTextureGroup m_textures;
+    eMaterialGroup m_materials;
+    eFontGroup m_fonts;
+    eSpriteGroup m_sprites;
+    gcUIDialogGroup m_UIDialogs;
+    eSoundDataGroup* m_pSoundData = nullptr;  // in the Map Sound pool; null without a sound file
+    gcFunctionGroup m_functions;
+    int32_t m_nMenuTracks[kMaxMenuTracks] = {-1, -1};      // music ids; -1 none
+    int32_t m_nMenuTrackIndex[kMaxMenuTracks] = {-1, -1};  // music slots; -1 not loaded
+
+    static gcMainMenu* s_pMainMenu;
+
+private:
+    bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
+    void DeleteSoundData();
 };

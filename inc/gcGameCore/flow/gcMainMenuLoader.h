@@ -1,10 +1,24 @@
 #pragma once
-// Loads the main menu on the loader thread while the main thread keeps the
-// screen alive. Built with the main menu; until then it loads nothing, so
-// no main menu exists afterwards. Main thread.
+// The background thread that loads the main menu: the game state afresh,
+// the menu file with its sound data, then its music. One instance for the
+// program's life; Load on the main thread, which only services the OS and
+// yields until the thread ends.
 
-class gcMainMenuLoader {
+#include "cCore/cThread.h"
+
+class gcMainMenuLoader : public cThread {
 public:
-    // True when the menu is resident afterwards.
-    static bool Load();
+    static gcMainMenuLoader* Get();
+
+    // Deletes the resident menu (the menu is always read afresh), starts
+    // the thread and waits for it; true when everything loaded.
+    bool Load();
+    // Loader thread. The first failed load ends it.
+    bool Run() override;
+    ~gcMainMenuLoader() override;
+
+    bool m_bLoadFailed = false;
+
+private:
+    gcMainMenuLoader() : cThread(THREADPRIORITY_LOW) {}
 };

@@ -135,7 +135,7 @@ void gcGame::Run()
         ApplyEmpty(m_onGameStarted);
     while (cUpdateOS()) {
         if (!IsMapRequested()) {
-            gcMainMenuLoader::Load();
+            gcMainMenuLoader::Get()->Load();
             if (!gcMainMenu::s_pMainMenu || !gcMainMenu::s_pMainMenu->Run())
                 break;
         }

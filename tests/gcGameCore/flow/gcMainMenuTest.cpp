@@ -1,0 +1,236 @@
+// The main menu: its file and block versions, its loader thread, the sample
+// game's menu, and the run from its start events to a requested map.
+#include "gcGameCore/flow/gcMainMenu.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/vi.h"
+#include "../test/pad_test.h"
+#include "eEngine/eInput.h"
+#include "datagen/flowWriters.h"
+#include "datagen/menuWriters.h"
+#include "eEngine/eSoundData.h"
+#include "eEngine/eVideoTestUtil.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/flow/gcMainMenuLoader.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUICheckBox.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gx/gxFront_local.h"
+
+// On its n-th run requests act 1, map 1; on its m-th closes its dialog.
+class mmTestMenuStep : public gcAction {
+    QM_DECLARE_TYPE(mmTestMenuStep)
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        ++m_nRuns;
+        if (m_nRuns == m_nRequestAt && gcGame::s_pGame)
+            gcGame::s_pGame->SetNextMapToLoad(0, 0, 0);
+        if (m_nRuns == m_nCloseAt)
+            gcUI::CloseDialog(m_pDialog, nullptr, false);
+    }
+    mutable int m_nRuns = 0;
+    int m_nRequestAt = 0;
+    int m_nCloseAt = 0;
+    gcUIDialog* m_pDialog = nullptr;
+};
+QM_DEFINE_TYPE(mmTestMenuStep, gcAction, 59)  // free in the real table
+
+namespace {
+
+class gcMainMenuTest : public gcFlowTest {
+protected:
+    void TearDown() override
+    {
+        if (gcMainMenu::s_pMainMenu)
+            std::destroy_at(gcMainMenu::s_pMainMenu);
+        gcFlowTest::TearDown();
+    }
+    void WriteMenu(uint32_t version, const std::vector<int32_t>& tracks)
+    {
+        datagen::BlockWriter w;
+        ASSERT_TRUE(datagen::MainMenuBlock(w.Header(), version, tracks).Trailer().Save(GamePath("MainMenu.mnu")));
+    }
+};
+
+TEST_F(gcMainMenuTest, ReadsEachVersionWithItsFieldsAndClipsTheTracks)
+{
+    const struct {
+        uint32_t version;
+        std::vector<int32_t> tracks;
+        bool loads;
+        int32_t want[2];
+    } rows[] = {
+        {0, {}, false, {-1, -1}},
+        {1, {}, true, {-1, -1}},
+        {2, {}, true, {-1, -1}},
+        {3, {}, true, {-1, -1}},
+        {4, {3, 5, 7}, true, {3, 5}},
+        {5, {2}, true, {2, -1}},
+        {5, {4, 6}, true, {4, 6}},
+        {6, {4, 6}, false, {-1, -1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.version);
+        WriteMenu(row.version, row.tracks);
+        EXPECT_EQ(gcMainMenu::Load(), row.loads);
+        gcMainMenu* p = gcMainMenu::s_pMainMenu;
+        ASSERT_EQ(p != nullptr, row.loads);
+        if (!p)
+            continue;
+        EXPECT_EQ(p->m_nMenuTracks[0], row.want[0]);
+        EXPECT_EQ(p->m_nMenuTracks[1], row.want[1]);
+        EXPECT_EQ(p->m_pSoundData, nullptr) << "no sound file: no sound data";
+        std::destroy_at(p);
+    }
+}
+
+TEST_F(gcMainMenuTest, AVersionThreeMenuLoadsNoMusic)
+{
+    WriteMenu(3, {});
+    ASSERT_TRUE(gcMainMenu::Load());
+    EXPECT_TRUE(gcMainMenu::s_pMainMenu->LoadMusic());
+    EXPECT_EQ(gcMainMenu::s_pMainMenu->m_nMenuTrackIndex[0], -1);
+    EXPECT_EQ(gcMainMenu::s_pMainMenu->m_nMenuTrackIndex[1], -1);
+}
+
+TEST_F(gcMainMenuTest, LoaderReadsGameStateAndMenuAfreshOrLeavesNoMenu)
+{
+    gcTestLogCapture log;
+    ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
+    EXPECT_FALSE(gcMainMenuLoader::Get()->Load());
+    EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "no main menu"), 1);
+    WriteMenu(5, {-1, -1});
+    ASSERT_TRUE(gcMainMenuLoader::Get()->Load());
+    gcMainMenu* pFirst = gcMainMenu::s_pMainMenu;
+    ASSERT_NE(pFirst, nullptr);
+    pFirst->m_nMenuTracks[0] = 9;  // changed in memory: the next load reads the file again
+    ASSERT_TRUE(gcMainMenuLoader::Get()->Load());
+    EXPECT_EQ(gcMainMenu::s_pMainMenu->m_nMenuTracks[0], -1);
+}
+
+TEST_F(gcMainMenuTest, SampleMenuHoldsItsDialogsCheckBoxAndStartEvent)
+{
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    ASSERT_TRUE(gcMainMenu::Load());
+    const gcMainMenu* p = gcMainMenu::s_pMainMenu;
+    EXPECT_TRUE(p->onStarted.HasActions());
+    ASSERT_NE(p->m_pSoundData, nullptr) << "the sound file is read";
+    EXPECT_EQ(p->m_pSoundData->m_nBegin, gcMainMenu::kSoundBegin);
+    const gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    const gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    ASSERT_NE(pMain, nullptr);
+    ASSERT_NE(pOptions, nullptr);
+    EXPECT_STREQ(pMain->m_name.m_sData, "MainMenu");
+    const char* kButtons[] = {"NewGame", "Continue", "Options"};
+    for (int16_t r = 0; r < 3; ++r) {
+        const gcUIWidget* pButton = pMain->m_widgetGroup.GetCellWidget(r, 0);
+        ASSERT_NE(pButton, nullptr);
+        EXPECT_STREQ(pButton->m_name.m_sData, kButtons[r]);
+        EXPECT_TRUE(pButton->onConfirm.HasActions());
+    }
+    EXPECT_NE(dcast<gcUICheckBox>(pOptions->m_widgetGroup.GetCellWidget(0, 0)), nullptr);
+    EXPECT_TRUE(pOptions->onBack.HasActions());
+}
+
+// A controller that comes during the menu's update runs the platform's
+// controller-changed event in that same update.
+TEST_F(gcMainMenuTest, AControllerChangeRunsThePlatformEventInTheSameUpdate)
+{
+    WriteMenu(5, {-1, -1});
+    ASSERT_TRUE(gcMainMenu::Load());
+    cMemPool pool{"gcMainMenuTest", 0x10000, false};
+    gcPlatformConfig* pPlatform = pool.New<gcPlatformConfig>();
+    gcTestBuilder b{pool};
+    FillEvent(pPlatform->onControllerChanged, b.Record(3));
+    PADTestSetScripted(true);
+    eInput::Initialize();
+    gcPlayer::Get()->m_nControllerId = -1;
+    const gcMsgTick tick(cTimeValue(20));
+    gcMainMenu::s_pMainMenu->Update(tick);
+    TestLog().clear();
+    gcMainMenu::s_pMainMenu->Update(tick);
+    EXPECT_TRUE(TestLog().empty()) << "no change, no event";
+    PADTestSetStatus(0, PADTestIdleStatus());
+    gcMainMenu::s_pMainMenu->Update(tick);
+    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{3});
+    PADTestSetScripted(false);
+    std::destroy_at(pPlatform);
+    TestLog().clear();
+}
+
+class gcMainMenuRunTest : public DrawingTest<gcMainMenuTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcMainMenuTest>::SetUp();
+        if (IsSkipped())
+            return;
+        m_pGame = m_pool.New<gcGame>();
+        m_pPlatform = m_pool.New<gcPlatformConfig>();
+        WriteMenu(5, {-1, -1});
+        ASSERT_TRUE(gcMainMenu::Load());
+        gcTestBuilder b{m_pool};
+        FillEvent(gcMainMenu::s_pMainMenu->onStarted, b.Record(1));
+        FillEvent(m_pPlatform->onMainMenuStarted, b.Record(2));
+        TestLog().clear();
+    }
+    void TearDown() override
+    {
+        gcUI* pUI = gcUI::Get();
+        std::fill(std::begin(pUI->m_dialogStack), std::end(pUI->m_dialogStack), nullptr);
+        pUI->m_nFocusedDialog = -1;
+        VISetFrameLimit(0);
+        if (m_pPlatform)
+            std::destroy_at(m_pPlatform);
+        if (m_pGame)
+            std::destroy_at(m_pGame);
+        TestLog().clear();
+        DrawingTest<gcMainMenuTest>::TearDown();
+    }
+
+    cMemPool m_pool{"gcMainMenuRunTest", 0x40000, false};
+    gcGame* m_pGame = nullptr;
+    gcPlatformConfig* m_pPlatform = nullptr;
+};
+
+TEST_F(gcMainMenuRunTest, NoDialogAfterTheStartEventsEndsAtOnce)
+{
+    gcPlayer::Get()->m_nControllerId = 2;
+    const uint32_t before = gxDisplayCopyCount();
+    EXPECT_FALSE(gcMainMenu::s_pMainMenu->Run());
+    EXPECT_EQ(gxDisplayCopyCount(), before) << "not a single frame";
+    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(gcPlayer::Get()->m_nControllerId, -1);
+}
+
+// A map requested while the dialog is open keeps the menu running until it
+// has closed; then one last frame.
+TEST_F(gcMainMenuRunTest, RunsUntilAMapIsRequestedAndTheDialogHasClosed)
+{
+    gcUIDialog* pDialog = m_pool.New<gcUIDialog>();
+    mmTestMenuStep* pStep = m_pool.New<mmTestMenuStep>();
+    pStep->m_nRequestAt = 2;
+    pStep->m_nCloseAt = 6;
+    pStep->m_pDialog = pDialog;
+    FillEvent(pDialog->onUpdate, pStep);
+    gcUI::OpenDialog(pDialog, nullptr, 0.0f);
+    VISetFrameLimit(50);  // a safety net
+    const uint32_t before = gxDisplayCopyCount();
+    EXPECT_TRUE(gcMainMenu::s_pMainMenu->Run());
+    EXPECT_EQ(pStep->m_nRuns, 6);
+    EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
+    EXPECT_TRUE(m_pGame->IsMapRequested());
+    // The update before the loop ran once; the loop's fifth update closed
+    // the dialog; then the last cleared frame.
+    EXPECT_EQ(gxDisplayCopyCount() - before, 6u);
+    EXPECT_EQ(GXTestEfbPixel(320, 240).r, 0);
+}
+
+}  // namespace
