@@ -51,8 +51,10 @@ public:
         m_sent.push_back(m);
         return gcTestCreature::Send(msg);
     }
+    bool IsWalking() const override { return m_bWalking; }
 
     std::vector<gcSentMsg> m_sent;
+    bool m_bWalking = false;
 };
 
 class CreatureCommandTest : public CreatureTest {

@@ -8,10 +8,14 @@
 #include "creatureCommandTest.h"
 #include "datagen/actionWriters.h"
 #include "datagen/blockWriter.h"
+#include "datagen/creatureScriptWriters.h"
 #include "datagen/modelWriters.h"
 #include "gcGameCore/actions/gcDoCreatureAttack.h"
 #include "gcGameCore/actions/gcDoCreatureSetTarget.h"
 #include "gcGameCore/actions/gcDoNPCAction.h"
+#include "eEngine/eInput.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/script/gcStateMachine.h"
 
 namespace {
 
@@ -224,6 +228,47 @@ TEST_F(gcDoCreatureActionTest, TextNamesTheCreatureAndTheCommand)
     EXPECT_EQ(Text(gcDoCreatureSetTarget(kInitiator, 7, player)), "Initiator.SetTarget( ??? )");
     EXPECT_EQ(Text(gcDoNPCAction(0, kInitiator)), "Initiator.FindBoundary");
     EXPECT_EQ(Text(gcDoNPCAction(1, kInitiator)), "Initiator.???");
+}
+
+// The player's control machine, run by the creature's ticks with the
+// stick and the buttons of the player's port set as the rows say.
+TEST_F(gcDoCreatureActionTest, ThePlayersControlScriptTurnsInputIntoCommands)
+{
+    gcStateMachine* pMachine = datagen::NewPlayerControlStateMachine(&m_pool, "PlayerControl");
+    ASSERT_NE(pMachine, nullptr);
+    m_pCreature->m_stateInfo.m_pStateMachine = pMachine;
+    gcPlayer::Get()->m_nControllerId = 0;
+    const struct {
+        const char* name;
+        float stick;
+        bool bWalking, bJump, bAttack;
+        std::vector<gcSentMsg> sent;
+    } rows[] = {
+        {"at rest", 0.0f, false, false, false, {}},
+        {"just below walking", 0.19f, false, false, false, {}},
+        {"walking deflection", 0.2f, false, false, false, {Msg(MSG_WALK)}},
+        {"just below running", 0.69f, false, false, false, {Msg(MSG_WALK)}},
+        {"running deflection", 0.7f, false, false, false, {Msg(MSG_RUN)}},
+        {"let go while walking", 0.1f, true, false, false, {Msg(MSG_STAND)}},
+        {"jump while walking", 0.5f, true, true, false, {Msg(MSG_WALK), Msg(MSG_JUMP)}},
+        {"attack 1 standing", 0.0f, false, false, true, {Attack(0, false, 0)}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eInput::eInputState& pad = eInput::s_joyState[0];
+        pad = eInput::eInputState{};
+        pad.fCurrentState[eInput::JOYBTN_LTHUMB_MAG] = row.stick;
+        pad.bButtonPressed[eInput::JOYBTN_1] = row.bJump;
+        pad.bButtonPressed[eInput::JOYBTN_2] = row.bAttack;
+        m_pCreature->m_bWalking = row.bWalking;
+        m_pCreature->m_sent.clear();
+        gcEventStackData frame;
+        m_pCreature->m_stateInfo.Send(gcMsgTick(cTimeValue(20)), m_params, frame);
+        EXPECT_EQ(m_pCreature->m_sent, row.sent);
+    }
+    eInput::s_joyState[0] = eInput::eInputState{};
+    gcPlayer::Get()->m_nControllerId = -1;
+    m_pCreature->m_stateInfo.m_pStateMachine = nullptr;
 }
 
 }  // namespace
