@@ -216,18 +216,22 @@ TEST_F(gcDoCreatureActionTest, TextNamesTheCreatureAndTheCommand)
     gcDesiredValue temp;
     temp.desiredValue = gcDesiredValue::VAL_TEMP;
     const gcDesiredEntity player = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+    EXPECT_EQ(Text(gcDoCreatureAction(gcDoCreatureAction::CA_STAND, kInitiator)), "Initiator.Stand");
     EXPECT_EQ(Text(gcDoCreatureAction(gcDoCreatureAction::CA_TGT_B, kInitiator)), "Initiator.TgtB");
+    EXPECT_EQ(Text(gcDoCreatureAction(-1, kInitiator)), "Initiator.???");
     EXPECT_EQ(Text(gcDoCreatureAction(16, player)), "Player.Idle3");
     EXPECT_EQ(Text(gcDoCreatureAction(12, player)), "Player.???");
     EXPECT_EQ(Text(gcDoCreatureAction(21, player)), "Player.???");
     EXPECT_EQ(Text(gcDoCreatureAttack(kInitiator, 0x3, 0, temp)), "Initiator.CancelAttack");
     EXPECT_EQ(Text(gcDoCreatureAttack(kInitiator, 0x2, 0, Number(2.0f))), "Initiator.ChainAttack( 2 )");
     EXPECT_EQ(Text(gcDoCreatureAttack(kInitiator, 0, 0, temp)), "Initiator.Attack( [Temp1] )");
+    EXPECT_EQ(Text(gcDoCreatureSetTarget(kInitiator, 0, player)), "Initiator.SetTarget( None )");
     EXPECT_EQ(Text(gcDoCreatureSetTarget(kInitiator, 2, player)), "Initiator.SetTarget( Next )");
     EXPECT_EQ(Text(gcDoCreatureSetTarget(kInitiator, 3, player)), "Initiator.SetTarget( Player )");
     EXPECT_EQ(Text(gcDoCreatureSetTarget(kInitiator, 7, player)), "Initiator.SetTarget( ??? )");
     EXPECT_EQ(Text(gcDoNPCAction(0, kInitiator)), "Initiator.FindBoundary");
     EXPECT_EQ(Text(gcDoNPCAction(1, kInitiator)), "Initiator.???");
+    EXPECT_EQ(Text(gcDoNPCAction(-1, kInitiator)), "Initiator.???");
 }
 
 // The player's control machine, run by the creature's ticks with the

@@ -18,8 +18,8 @@ protected:
 };
 
 // The initiator is a creature whose target is frozen, participant 1 a
-// plain entity leading a group with a neighbour, the player a creature
-// holding that frozen target too.
+// plain entity; each has one neighbour, which leads their group; the
+// player is a creature holding that frozen target too.
 TEST_F(gcDesiredEntityTest, SelectorsResolveAgainstTheEvent)
 {
     gcRecordingCreature* pPlayer = Recorder();
@@ -33,6 +33,7 @@ TEST_F(gcDesiredEntityTest, SelectorsResolveAgainstTheEvent)
     gcPlayer::Get()->m_pInteractTarget = pInteract;
     const gcEntityHandle hNeighbor = gcEntityMgr::Add(5, pNeighbor, 0x55);
     m_pPlain->m_hNeighbors[1] = hNeighbor;
+    m_pCreature->m_hNeighbors[0] = hNeighbor;
     pNeighbor->m_nEntityFlags = gcEntity::kGroupLeader;
     m_params.pParticipant1 = m_pPlain;
     m_params.pParticipant2 = m_pCreature;
@@ -46,7 +47,9 @@ TEST_F(gcDesiredEntityTest, SelectorsResolveAgainstTheEvent)
         {gcDesiredEntity::PARTICIPANT1, m_pPlain},
         {gcDesiredEntity::PARTICIPANT2, m_pCreature},
         {gcDesiredEntity::SPECIFIC, pNeighbor},
-        {gcDesiredEntity::INITIATOR_LEADER, nullptr},  // no neighbours, no leader flag
+        {gcDesiredEntity::INITIATOR_LEADER, pNeighbor},
+        {gcDesiredEntity::INITIATOR_NEIGHBOR1, pNeighbor},
+        {gcDesiredEntity::INITIATOR_NEIGHBOR2, nullptr},
         {gcDesiredEntity::PARTICIPANT1_LEADER, pNeighbor},
         {gcDesiredEntity::PARTICIPANT1_NEIGHBOR1, nullptr},
         {gcDesiredEntity::PARTICIPANT1_NEIGHBOR2, pNeighbor},

@@ -229,9 +229,11 @@ TEST_F(gcValCreatureTest, TextNamesTheCreatureAndTheQuery)
     EXPECT_EQ(Text(gcValCreatureStat(kInitiator, Stat::STAT_DAMAGE_ITEM_BONUS, false)), "Initiator.DamageItemBonus");
     EXPECT_EQ(Text(gcValCreatureStat(kInitiator, 9, false)), "Initiator.???");
     EXPECT_EQ(Text(gcValCreatureState(gcValCreatureState::STATE_IDLING, kInitiator)), "Initiator.IsIdling");
+    EXPECT_EQ(Text(gcValCreatureState(gcValCreatureState::STATE_ALIVE, kInitiator)), "Initiator.IsAlive");
     EXPECT_EQ(Text(gcValCreatureState(15, kInitiator)), "Initiator.???");
     EXPECT_EQ(Text(gcValCreatureStrafeDir(kInitiator)), "Initiator.StrafeDir");
     EXPECT_EQ(Text(gcValCreatureTimeSince(kInitiator, gcCreature::TIMESINCE_HITNEIGHBOR)), "Initiator.LastHitNeighbor");
+    EXPECT_EQ(Text(gcValCreatureTimeSince(kInitiator, gcCreature::TIMESINCE_ATTACK)), "Initiator.LastAttacked");
     EXPECT_EQ(Text(gcValCreatureTimeSince(kInitiator, 8)), "Initiator.???");
     EXPECT_EQ(Text(gcValCreatureValue(kInitiator, gcCreatureTemplate::VAL_RESISTANCE_BLIND)),
               "Initiator.Blind Resistance");
