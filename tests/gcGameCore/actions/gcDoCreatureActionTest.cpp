@@ -192,6 +192,14 @@ TEST_F(gcDoCreatureActionTest, OldAttackBlocksStoreA16BitIndex)
     ASSERT_NE(p1, nullptr);
     EXPECT_EQ(p1->attack.fConst, 1.0f);
     EXPECT_EQ(p1->nBranch, 0);
+    // From version 3 the attack is a number reference.
+    const auto* p3 = Load<gcDoCreatureAttack>(3, [](datagen::BlockWriter& w) {
+        w.Int(1).Int(0).Half(0).Int(gcDesiredValue::VAL_TEMP).Int(0).Int(1).Half(7);
+    });
+    ASSERT_NE(p3, nullptr);
+    EXPECT_EQ(p3->attack.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(p3->attack.nParamIndex, 1);
+    EXPECT_EQ(p3->nBranch, 7);
 }
 
 // Fields a version stored and later ones dropped are read over, so the

@@ -53,6 +53,7 @@ TEST_F(gcValCreatureTest, StatAssignmentsClampStatsWithAMaximum)
         {"a maximum below the current value lowers it", Stat::STAT_ENERGY, true, 30.0f, 30.0f, 30.0f},
         {"a maximum above keeps it", Stat::STAT_ENERGY, true, 80.0f, 80.0f, 50.0f},
         {"a negative maximum", Stat::STAT_ENDURANCE, true, -10.0f, -10.0f, -10.0f},
+        {"a fraction above 0 is kept", Stat::STAT_ENERGY, false, 0.25f, 100.0f, 0.25f},
         {"experience keeps a negative value", Stat::STAT_EXPERIENCE, false, -5.0f, 100.0f, -5.0f},
         {"level past the maximum is kept", Stat::STAT_LEVEL, false, 250.0f, 100.0f, 250.0f},
     };
@@ -66,6 +67,10 @@ TEST_F(gcValCreatureTest, StatAssignmentsClampStatsWithAMaximum)
         EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[row.stat], row.expCur);
         EXPECT_EQ(value.Get(m_params), row.bMax ? row.expMax : row.expCur);
     }
+    // A current value at 0 stays there under a negative maximum.
+    m_pCreature->m_fCreatureStatsCur[Stat::STAT_ENERGY] = 0.0f;
+    gcValCreatureStat(kInitiator, Stat::STAT_ENERGY, true).Set(-10.0f, m_params);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[Stat::STAT_ENERGY], 0.0f);
 }
 
 TEST_F(gcValCreatureTest, StatIndicesOutsideTheTableReadZeroAndIgnoreAssignments)
@@ -191,13 +196,16 @@ TEST_F(gcValCreatureTest, StrafeDirectionIsSentAndReadsZero)
 
 TEST_F(gcValCreatureTest, TimesAreSecondsAndValuesComeFromTheTemplate)
 {
+    m_pCreature->m_creatureTimeSince[gcCreature::TIMESINCE_ATTACK] = cTimeValue(60);
     m_pCreature->m_creatureTimeSince[gcCreature::TIMESINCE_DODGE] = cTimeValue(900);
+    EXPECT_EQ(gcValCreatureTimeSince(kInitiator, gcCreature::TIMESINCE_ATTACK).Get(m_params), 0.1f);
     m_pCreature->m_creatureTimeSince[gcCreature::TIMESINCE_IDLED] = cTimeValue(gcEntity::kNever);
     EXPECT_EQ(gcValCreatureTimeSince(kInitiator, gcCreature::TIMESINCE_DODGE).Get(m_params), 1.5f);
     EXPECT_NEAR(gcValCreatureTimeSince(kInitiator, gcCreature::TIMESINCE_IDLED).Get(m_params), 3579139.4f, 0.5f);
     m_pTemplate->fCreatureValues[gcCreatureTemplate::VAL_TARGETDISTANCE] = 12.5f;
     EXPECT_EQ(gcValCreatureValue(kInitiator, gcCreatureTemplate::VAL_TARGETDISTANCE).Get(m_params), 12.5f);
-    EXPECT_EQ(gcValCreatureValue(kInitiator, gcCreatureTemplate::VAL_UNUSED).Get(m_params), 0.0f);
+    m_pTemplate->fCreatureValues[gcCreatureTemplate::VAL_UNUSED] = 2.0f;  // read like any other
+    EXPECT_EQ(gcValCreatureValue(kInitiator, gcCreatureTemplate::VAL_UNUSED).Get(m_params), 2.0f);
     m_pCreature->m_hTemplate = gcEntityTemplateHandle();
     EXPECT_EQ(gcValCreatureValue(kInitiator, gcCreatureTemplate::VAL_TARGETDISTANCE).Get(m_params), 0.0f);
 }
