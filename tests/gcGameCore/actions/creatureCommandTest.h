@@ -5,10 +5,17 @@
 // naming the creature as initiator.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "../creatures/creatureTestFixture.h"
+#include "datagen/actionWriters.h"
+#include "datagen/blockWriter.h"
+#include "datagen/modelWriters.h"
+#include "datagen/valueWriters.h"
+#include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcLValue.h"
 #include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcMsg.h"
 #include "gcGameCore/script/gcScriptText.h"
@@ -75,6 +82,24 @@ protected:
         m_entities.push_back(p);
         p->m_hTemplate = gcEntityTemplateMgr::GetHandle(kTemplateSlot);
         return p;
+    }
+
+    // The file holds one action or value T whose block is fields after the
+    // base block.
+    template <class T>
+    T* Load(uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields)
+    {
+        const cType* pType = T::GetStaticType();
+        const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("o.dat"), pType->m_nTypeId,
+                                                           [&](datagen::BlockWriter& w) {
+                                                               if (pType->IsA(gcAction::GetStaticType()))
+                                                                   datagen::ActionBlock(w, version);
+                                                               else
+                                                                   datagen::ValueBlock(w, version, pType->IsA(gcLValue::GetStaticType()));
+                                                               fields(w);
+                                                               w.End();
+                                                           });
+        return bSaved ? dcast<T>(cBase::Load("/o.dat", &m_pool, pType)) : nullptr;
     }
 
     static std::string Text(const auto& object)

@@ -6,10 +6,7 @@
 #include <vector>
 
 #include "creatureCommandTest.h"
-#include "datagen/actionWriters.h"
-#include "datagen/blockWriter.h"
 #include "datagen/creatureScriptWriters.h"
-#include "datagen/modelWriters.h"
 #include "gcGameCore/actions/gcDoCreatureAttack.h"
 #include "gcGameCore/actions/gcDoCreatureSetTarget.h"
 #include "gcGameCore/actions/gcDoNPCAction.h"
@@ -63,19 +60,6 @@ protected:
         m_pCreature->m_sent.clear();
         action.Apply(m_params);
         return m_pCreature->m_sent;
-    }
-
-    // The file holds one T whose block is fields after the action base block.
-    template <class T>
-    T* Load(uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields)
-    {
-        const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("a.dat"), T::GetStaticType()->m_nTypeId,
-                                                           [&](datagen::BlockWriter& w) {
-                                                               datagen::ActionBlock(w, version);
-                                                               fields(w);
-                                                               w.End();
-                                                           });
-        return bSaved ? dcast<T>(cBase::Load("/a.dat", &m_pool, T::GetStaticType())) : nullptr;
     }
 };
 

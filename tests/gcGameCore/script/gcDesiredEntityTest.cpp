@@ -69,17 +69,12 @@ TEST_F(gcDesiredEntityTest, SelectorsResolveAgainstTheEvent)
     pFrozen->m_nEntityFlags = 0;
     EXPECT_EQ(gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT2_TARGET).GetEntity(m_params, nullptr, true),
               pFrozen);
-}
-
-TEST_F(gcDesiredEntityTest, StrictResolutionNeedsTheType)
-{
-    m_params.pParticipant1 = m_pPlain;
-    const gcDesiredEntity initiator = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
+    // Strict resolution needs the type (any entity when none is given).
     const gcDesiredEntity plain = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
-    EXPECT_EQ(initiator.GetEntityAs<gcCreature>(m_params), m_pCreature);
+    EXPECT_EQ(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR).GetEntityAs<gcCreature>(m_params), m_pCreature);
     EXPECT_EQ(plain.GetEntityAs<gcCreature>(m_params), nullptr);
-    EXPECT_EQ(plain.GetEntity(m_params, gcCreature::GetStaticType(), false), m_pPlain);  // not checked
-    EXPECT_EQ(plain.GetEntity(m_params, nullptr, true), m_pPlain);                       // any entity
+    EXPECT_EQ(plain.GetEntity(m_params, gcCreature::GetStaticType(), false), m_pPlain);
+    EXPECT_EQ(plain.GetEntity(m_params, nullptr, true), m_pPlain);
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 
 #include "../actions/creatureCommandTest.h"
-#include "datagen/blockWriter.h"
-#include "datagen/modelWriters.h"
-#include "datagen/valueWriters.h"
 #include "gcGameCore/values/gcValCreatureHasTarget.h"
 #include "gcGameCore/values/gcValCreatureStat.h"
 #include "gcGameCore/values/gcValCreatureState.h"
@@ -16,26 +12,11 @@
 
 namespace {
 
+using gcValCreatureTest = CreatureCommandTest;
 using Stat = gcCreatureTemplate::gcCreatureStat;
 const gcDesiredEntity kInitiator = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
 const gcDesiredEntity kParticipant1 = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
 
-class gcValCreatureTest : public CreatureCommandTest {
-protected:
-    // The file holds one T whose block is fields after the base block.
-    template <class T>
-    T* Load(uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields)
-    {
-        const bool bAssignable = T::GetStaticType()->IsA(gcLValue::GetStaticType());
-        const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("v.dat"), T::GetStaticType()->m_nTypeId,
-                                                           [&](datagen::BlockWriter& w) {
-                                                               datagen::ValueBlock(w, version, bAssignable);
-                                                               fields(w);
-                                                               w.End();
-                                                           });
-        return bSaved ? dcast<T>(cBase::Load("/v.dat", &m_pool, T::GetStaticType())) : nullptr;
-    }
-};
 
 // Energy and Endurance keep their current value within 0..maximum; other
 // stats take any value.
@@ -216,16 +197,14 @@ TEST_F(gcValCreatureTest, AnEntityThatIsNoCreatureReadsZero)
 {
     m_params.pInitiator = m_pPlain;
     m_pPlain->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 5.0f;
-    gcValCreatureStat stat(kInitiator, Stat::STAT_ENERGY, false);
-    gcValCreatureStrafeDir strafe(kInitiator);
-    stat.Set(3.0f, m_params);
-    strafe.Set(3.0f, m_params);
-    EXPECT_EQ(stat.Get(m_params), 0.0f);
+    gcValCreatureStat(kInitiator, Stat::STAT_ENERGY, false).Set(3.0f, m_params);
+    gcValCreatureStrafeDir(kInitiator).Set(3.0f, m_params);
+    EXPECT_TRUE(EntityLog().empty()) << "nothing was sent";
+    EXPECT_EQ(gcValCreatureStat(kInitiator, Stat::STAT_ENERGY, false).Get(m_params), 0.0f);
     EXPECT_EQ(gcValCreatureState(gcValCreatureState::STATE_ALIVE, kInitiator).Get(m_params), 0.0f);
     EXPECT_EQ(gcValCreatureHasTarget().Get(m_params), 0.0f);
     EXPECT_EQ(gcValCreatureTimeSince().Get(m_params), 0.0f);
     EXPECT_EQ(gcValCreatureValue().Get(m_params), 0.0f);
-    EXPECT_TRUE(EntityLog().empty()) << "nothing was sent";
 }
 
 TEST_F(gcValCreatureTest, TextNamesTheCreatureAndTheQuery)
