@@ -91,6 +91,17 @@
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
+#include "gcGameCore/actions/gcDoCreatureAction.h"
+#include "gcGameCore/actions/gcDoCreatureAttack.h"
+#include "gcGameCore/actions/gcDoCreatureSetTarget.h"
+#include "gcGameCore/actions/gcDoNPCAction.h"
+#include "gcGameCore/values/gcValCreatureHasTarget.h"
+#include "gcGameCore/values/gcValCreatureStat.h"
+#include "gcGameCore/values/gcValCreatureState.h"
+#include "gcGameCore/values/gcValCreatureStrafeDir.h"
+#include "gcGameCore/values/gcValCreatureTimeSince.h"
+#include "gcGameCore/values/gcValCreatureValue.h"
+#include "datagen/creatureScriptWriters.h"
 #include "gcGameCore/script/gcFunction.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcString.h"
@@ -928,6 +939,114 @@ std::string Named(const char* cls, uint32_t version)
     return std::string(cls) + " v" + std::to_string(version);
 }
 
+// A specific entity reference (selector 4 and a handle).
+gcDesiredEntity SpecificEntity(uint32_t handle)
+{
+    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
+    d.hSpecificEntity = gcEntityHandle(handle);
+    return d;
+}
+
+// The creature and NPC actions and the creature values at every version
+// they are read from, and the player's control script in a machine group.
+void AddCreatureScriptRows(std::vector<LoaderRow>& rows)
+{
+    const gcDesiredEntity creature = SpecificEntity(0x00070002);
+    const gcDesiredEntity player = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+    rows.push_back({"gcDoCreatureAction v3", {"WriteObjectFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectFile(p, gcDoCreatureAction(gcDoCreatureAction::CA_IDLE_6, creature));
+                    },
+                    TypeOf<gcDoCreatureAction>});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcDoCreatureAction", version), {"ActionBlock"},
+                        ActionFields<gcDoCreatureAction>(version,
+                                                         [version](datagen::BlockWriter& w) {
+                                                             w.Int(3).Int(4).Int(0x00070002);
+                                                             if (version == 2)
+                                                                 w.Int(-9);
+                                                         }),
+                        TypeOf<gcDoCreatureAction>, nullptr, false});
+    gcDesiredValue constant;
+    constant.desiredValue = gcDesiredValue::VAL_CONSTANT;
+    constant.hSpecificConstant = gcConstantHandle(0x00090004);
+    constant.nParamIndex = 1;
+    rows.push_back({"gcDoCreatureAttack v4", {"WriteObjectFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectFile(p, gcDoCreatureAttack(creature, 0x2, -3, constant));
+                    },
+                    TypeOf<gcDoCreatureAttack>});
+    for (uint32_t version : {1u, 2u, 3u})
+        rows.push_back({Named("gcDoCreatureAttack", version), {"ActionBlock"},
+                        ActionFields<gcDoCreatureAttack>(version,
+                                                         [version](datagen::BlockWriter& w) {
+                                                             w.Int(1).Int(0).Half(0x1);
+                                                             if (version >= 3)
+                                                                 w.Int(gcDesiredValue::VAL_NUMBER).Float(2.0f).Int(0).Int(0);
+                                                             else
+                                                                 w.Half(3);
+                                                             if (version >= 2)
+                                                                 w.Half(0xFFFE);
+                                                         }),
+                        TypeOf<gcDoCreatureAttack>, nullptr, false});
+    rows.push_back({"gcDoCreatureSetTarget v1", {"WriteObjectFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteObjectFile(p, gcDoCreatureSetTarget(player, 3, creature));
+                    },
+                    TypeOf<gcDoCreatureSetTarget>});
+    rows.push_back({"gcDoNPCAction v3", {"WriteObjectFile"},
+                    [=](LoaderEnv&, Path p) { return datagen::WriteObjectFile(p, gcDoNPCAction(1, creature)); },
+                    TypeOf<gcDoNPCAction>});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcDoNPCAction", version), {"ActionBlock"},
+                        ActionFields<gcDoNPCAction>(version,
+                                                    [version](datagen::BlockWriter& w) {
+                                                        w.Int(2).Int(0).Int(0x00400002);
+                                                        if (version == 2)
+                                                            w.Int(5);
+                                                    }),
+                        TypeOf<gcDoNPCAction>, nullptr, false});
+    rows.push_back({"gcValCreatureHasTarget v2", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValCreatureHasTarget(player, true, creature));
+                    },
+                    TypeOf<gcValCreatureHasTarget>});
+    rows.push_back({"gcValCreatureHasTarget v1", {"ValueBlock"},
+                    ValueFields<gcValCreatureHasTarget>(1, [](datagen::BlockWriter& w) { w.Int(2).Int(0); }),
+                    TypeOf<gcValCreatureHasTarget>, nullptr, false});
+    rows.push_back({"gcValCreatureStat v1", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(
+                            p, gcValCreatureStat(creature, gcCreatureTemplate::STAT_ENDURANCE, true));
+                    },
+                    TypeOf<gcValCreatureStat>});
+    rows.push_back({"gcValCreatureState v1", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValCreatureState(gcValCreatureState::STATE_FALLING, creature));
+                    },
+                    TypeOf<gcValCreatureState>});
+    rows.push_back({"gcValCreatureStrafeDir v1", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) { return datagen::WriteValueFile(p, gcValCreatureStrafeDir(creature)); },
+                    TypeOf<gcValCreatureStrafeDir>});
+    rows.push_back({"gcValCreatureTimeSince v1", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(p, gcValCreatureTimeSince(creature, gcCreature::TIMESINCE_THROW));
+                    },
+                    TypeOf<gcValCreatureTimeSince>});
+    rows.push_back({"gcValCreatureValue v1", {"WriteValueFile"},
+                    [=](LoaderEnv&, Path p) {
+                        return datagen::WriteValueFile(
+                            p, gcValCreatureValue(creature, gcCreatureTemplate::VAL_PERCEPTION));
+                    },
+                    TypeOf<gcValCreatureValue>});
+    rows.push_back({"gcStateMachineGroup v2, the player's control", {"WriteStateMachineGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcStateMachine* pControl = datagen::NewPlayerControlStateMachine(&env.m_build, "PlayerControl");
+                        return pControl && datagen::WriteStateMachineGroupFile(p, 9, {Rec(pControl, 0x0909)});
+                    },
+                    TypeOf<gcStateMachineGroup>, SlotsOf<gcStateMachineMgr>});
+}
+
 std::vector<LoaderRow> MakeRows()
 {
     std::vector<LoaderRow> rows;
@@ -1628,6 +1747,7 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcItem v1", {"ItemBlock"},
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
+    AddCreatureScriptRows(rows);
     return rows;
 }
 

@@ -10,7 +10,9 @@
 #include "gcGameCore/entities/gcEntity.h"
 
 class cReadBlock;
+class cType;
 class cWriteBlock;
+struct gcEventParams;
 
 struct gcDesiredEntity {
     // Stored in data files.
@@ -33,8 +35,29 @@ struct gcDesiredEntity {
         PARTICIPANT2_TARGET = 15,
     };
 
+    // A reference by this selector alone (no specific entity).
+    static gcDesiredEntity Selecting(int32_t selection)
+    {
+        gcDesiredEntity d;
+        d.desiredEntity = selection;
+        return d;
+    }
+
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
+    // The entity the selector names for the running event: the player's,
+    // an event object, the specific one, a leader or neighbour of an event
+    // object, the player's interaction target, or the target of the player
+    // or of an event object (the latter only while that target is neither
+    // deactivated nor frozen). With bStrict the result must derive from
+    // pType (gcEntity when null), else null; null when nothing is named.
+    gcEntity* GetEntity(const gcEventParams& params, const cType* pType, bool bStrict) const;
+    // The entity as a T (of class T or derived from it), or null.
+    template <class T>
+    T* GetEntityAs(const gcEventParams& params) const
+    {
+        return static_cast<T*>(GetEntity(params, T::GetStaticType(), true));
+    }
     // "Player", "Initiator.Leader", "[name]" for SPECIFIC ("???" when the
     // handle is stale); nothing for a selector outside the table.
     void GetText(char* pBuf) const;

@@ -4,6 +4,9 @@
 
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 void gcDesiredEntity::Read(const cReadBlock& rb, cMemPool* pPool)
@@ -32,4 +35,53 @@ void gcDesiredEntity::GetText(char* pBuf) const
     } else if (desiredEntity >= 0 && desiredEntity < static_cast<int32_t>(std::size(s_texts))) {
         gcScriptText::Append(pBuf, s_texts[desiredEntity]);
     }
+}
+
+// The creature's target; with bActiveOnly none while the target is
+// deactivated or frozen.
+static gcEntity* TargetOf(gcEntity* pEntity, bool bActiveOnly)
+{
+    const gcCreature* pCreature = dcast<gcCreature>(pEntity);
+    gcEntity* pTarget = pCreature ? pCreature->m_pTarget : nullptr;
+    return pTarget && (!bActiveOnly || pTarget->IsActive()) ? pTarget : nullptr;
+}
+
+static gcEntity* NeighborOf(const gcEntity* pEntity, int i)
+{
+    return pEntity ? gcEntityMgr::GetPtr(pEntity->m_hNeighbors[i]) : nullptr;
+}
+
+static gcEntity* LeaderOf(const gcEntity* pEntity)
+{
+    return pEntity ? pEntity->GetGroupLeader() : nullptr;
+}
+
+gcEntity* gcDesiredEntity::GetEntity(const gcEventParams& params, const cType* pType, bool bStrict) const
+{
+    gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
+    gcEntity* pInitiator = dcast<gcEntity>(params.pInitiator);
+    gcEntity* pFirst = dcast<gcEntity>(params.pParticipant1);
+    gcEntity* p = nullptr;
+    switch (desiredEntity) {
+    case PLAYER: p = pPlayer; break;
+    case INITIATOR: p = pInitiator; break;
+    case PARTICIPANT1: p = pFirst; break;
+    case PARTICIPANT2: p = dcast<gcEntity>(params.pParticipant2); break;
+    case SPECIFIC: p = gcEntityMgr::GetPtr(hSpecificEntity); break;
+    case INITIATOR_LEADER: p = LeaderOf(pInitiator); break;
+    case INITIATOR_NEIGHBOR1: p = NeighborOf(pInitiator, 0); break;
+    case INITIATOR_NEIGHBOR2: p = NeighborOf(pInitiator, 1); break;
+    case PARTICIPANT1_LEADER: p = LeaderOf(pFirst); break;
+    case PARTICIPANT1_NEIGHBOR1: p = NeighborOf(pFirst, 0); break;
+    case PARTICIPANT1_NEIGHBOR2: p = NeighborOf(pFirst, 1); break;
+    case PLAYER_INTERACT_TARGET: p = gcPlayer::Get()->m_pInteractTarget; break;
+    case PLAYER_TARGET: p = TargetOf(pPlayer, false); break;  // the player keeps a frozen target
+    case INITATOR_TARGET: p = TargetOf(pInitiator, true); break;
+    case PARTICIPANT1_TARGET: p = TargetOf(pFirst, true); break;
+    case PARTICIPANT2_TARGET: p = TargetOf(dcast<gcEntity>(params.pParticipant2), true); break;
+    default: return nullptr;
+    }
+    if (!bStrict || !p)
+        return p;
+    return p->GetType()->IsA(pType ? pType : gcEntity::GetStaticType()) ? p : nullptr;
 }

@@ -1,0 +1,31 @@
+#pragma once
+// Builders for the scripts that command creatures: the player's control
+// state machine, which reads the main stick and the buttons every tick and
+// sends the player's creature its walk, run, stand, jump and attack
+// commands. Offline tools and test fixtures; main thread.
+
+class cMemPool;
+class gcEvent;
+class gcStateMachine;
+
+namespace datagen {
+
+// Stick deflections (0..1, gcValControllerState LThumbMag) at which the
+// player walks and runs.
+constexpr float kPlayerWalkDeflection = 0.2f;
+constexpr float kPlayerRunDeflection = 0.7f;
+
+// Fills the event with the control step, run on the Initiator (the
+// controlled creature): at least kPlayerRunDeflection runs, at least
+// kPlayerWalkDeflection walks, less stands while walking or running; then
+// button 1 pressed jumps and button 2 pressed starts attack 1. False
+// (logged) when the pool is full.
+bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool);
+
+// A state machine named name whose machine-wide tick handler is the control
+// step, so it steers the player in whatever state the entity is; null
+// (logged) when the pool is full. Placed in a state-machine group and named
+// by the player template's hStateMachine.
+gcStateMachine* NewPlayerControlStateMachine(cMemPool* pPool, const char* name);
+
+}  // namespace datagen
