@@ -24,7 +24,7 @@ public:
     eRect m_drawn[4];  // pooled objects are never destroyed: no heap here
     int m_nDrawn = 0;
 };
-QM_DEFINE_TYPE(uiTestBox, gcUIWidget, 56)  // free in the real table
+QM_DEFINE_TYPE(uiTestBox, gcUIWidget, 60)  // free in the real table
 
 namespace {
 
