@@ -1,0 +1,293 @@
+// NPC states and messages: enabling, the command table with its bounds and
+// refusals, suspension, death and fading, chained attacks.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcNPCTestFixture.h"
+
+namespace {
+
+using N = gcNPC;
+using T = gcNPCTemplate;
+using C = gcCreature;
+
+class gcNPCTest : public NPCTest {};
+
+// Until it is enabled an NPC takes no command; enabled, it stands when
+// alive and lies dead (fading unless kept) when not.
+TEST_F(gcNPCTest, EnablingStandsOrLiesDeadByHealth)
+{
+    struct Row {
+        const char* name;
+        float fHealth;
+        uint16_t nFlags;
+        int nState;
+    } rows[] = {
+        {"alive stands", 100, 0, N::STATE_STANDING},
+        {"dead fades", 0, 0, N::STATE_FADING},
+        {"dead and kept stays dead", 0, gcEntity::kKeptAfterDeath, N::STATE_DEAD},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcNPC* p = NewNPC({0, 0, 1});
+        p->SetStat(gcEntityTemplate::STAT_HEALTH, r.fHealth);
+        p->m_nEntityFlags |= r.nFlags;
+        EXPECT_EQ(p->m_nCurState, N::STATE_DISABLED);
+        EXPECT_EQ(p->Send(gcMsgWalk()), 0);
+        EXPECT_EQ(p->Send(gcMsgTick(cTimeValue(20))), 0);
+        p->Send(gcMsgActivate());
+        EXPECT_EQ(p->m_nCurState, N::STATE_DISABLED) << "still frozen";
+        EXPECT_EQ(p->m_model.m_pZone, nullptr);
+        p->Send(gcMsgUnfreeze());
+        EXPECT_EQ(p->m_nCurState, r.nState);
+        EXPECT_EQ(p->m_model.m_pZone, &m_a);
+        p->Send(gcMsgDeactivate());
+    }
+}
+
+// Which commands each state takes, refuses or leaves to the common table's
+// bounds, and where they lead.
+TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
+{
+    gcAnimationConfig config;
+    struct Row {
+        const char* name;
+        int nFrom;
+        std::function<int(gcNPC*)> send;
+        bool bTaken;
+        int nTo;
+    } rows[] = {
+        {"walk from standing", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgWalk()); }, true, N::STATE_WALKING},
+        {"forward walk", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKFORWARD>()); }, true,
+         N::STATE_TGTWALKING},
+        {"left walk", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKLEFT>()); }, true,
+         N::STATE_TGTWALKINGLEFT},
+        {"back walk", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKBACK>()); }, true,
+         N::STATE_TGTWALKINGBACK},
+        {"stand refused while idling", N::STATE_IDLING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_STAND>()); },
+         false, N::STATE_IDLING},
+        {"force stand refused while standing", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgForceStand()); },
+         false, N::STATE_STANDING},
+        {"force stand from very high", N::STATE_PLAYINGVERYHIGH, [](gcNPC* p) { return p->Send(gcMsgForceStand()); },
+         true, N::STATE_STANDING},
+        {"stand above its bound", N::STATE_PLAYINGMEDIUM, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_STAND>()); },
+         false, N::STATE_PLAYINGMEDIUM},
+        {"dodge while walking", N::STATE_WALKING, [](gcNPC* p) { return p->Send(gcMsgDodgeLeft()); }, true,
+         N::STATE_DODGING},
+        {"dodge while running is above its bound", N::STATE_RUNNING,
+         [](gcNPC* p) { return p->Send(gcMsgDodgeRight()); }, false, N::STATE_RUNNING},
+        {"block while running", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgBlock()); }, true,
+         N::STATE_BLOCKING},
+        {"blocked notice recoils", N::STATE_BLOCKING, [](gcNPC* p) { return p->Send(gcMsg(MSG_BLOCKED, nullptr)); },
+         true, N::STATE_RECOILING},
+        {"blocked notice in pain", N::STATE_PAIN, [](gcNPC* p) { return p->Send(gcMsg(MSG_BLOCKED, nullptr)); },
+         false, N::STATE_PAIN},
+        {"low priority in medium refused", N::STATE_PLAYINGMEDIUM,
+         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_LOW)); }, false,
+         N::STATE_PLAYINGMEDIUM},
+        {"medium over running", N::STATE_RUNNING,
+         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_MEDIUM)); }, true,
+         N::STATE_PLAYINGMEDIUM},
+        {"very high over pain", N::STATE_PAIN,
+         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_VERYHIGH)); }, true,
+         N::STATE_PLAYINGVERYHIGH},
+        {"priority outside the table", N::STATE_STANDING,
+         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, static_cast<gcMsgPlayAnimation::gcPriority>(4))); },
+         false, N::STATE_STANDING},
+        {"idle 5 is the last", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgIdle(5)); }, true,
+         N::STATE_IDLING},
+        {"idle 6 is outside", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgIdle(6)); }, false,
+         N::STATE_STANDING},
+        {"attack outside the table", N::STATE_STANDING,
+         [](gcNPC* p) { return p->Send(gcMsgAttack(32, false, 0)); }, false, N::STATE_STANDING},
+        {"damage from no known side", N::STATE_STANDING,
+         [](gcNPC* p) {
+             return p->Send(gcMsgDealDamage(nullptr, 0, 5, static_cast<gcMsgDealDamage::gcDamageDir>(6), cTimeValue(0)));
+         },
+         false, N::STATE_STANDING},
+        {"dying takes no damage", N::STATE_DYING,
+         [](gcNPC* p) { return p->Send(gcMsgDealDamage(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0))); },
+         false, N::STATE_DYING},
+    };
+    gcNPC* p = RunningNPC({0, 0, 1});
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcTestLogCapture quiet;
+        p->m_nCurState = static_cast<int8_t>(r.nFrom);
+        p->SetStat(gcEntityTemplate::STAT_HEALTH, 100.0f);
+        EXPECT_EQ(r.send(p) != 0, r.bTaken);
+        EXPECT_EQ(p->m_nCurState, r.nTo);
+        EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
+    }
+}
+
+// Idle with the animation already playing does nothing; the same idle
+// started afresh is timed by its animation.
+TEST_F(gcNPCTest, IdleAlreadyPlayingDoesNothing)
+{
+    m_t->animationConfigs[T::ANIM_IDLE_1 + 2].hAnimation = eAnimationMgr::GetHandle(kWalkSlot);
+    gcNPC* p = RunningNPC({0, 0, 1});
+    ASSERT_EQ(p->Send(gcMsgIdle(2)), 1);
+    EXPECT_EQ(p->m_nCurState, N::STATE_IDLING);
+    EXPECT_EQ(p->m_creatureTimeSince[C::TIMESINCE_IDLED].m_nTicks, 0);
+    p->m_nCurState = N::STATE_STANDING;
+    p->m_creatureTimeSince[C::TIMESINCE_IDLED] = cTimeValue(C::kNever);
+    EXPECT_EQ(p->Send(gcMsgIdle(2)), 1);
+    EXPECT_EQ(p->m_nCurState, N::STATE_STANDING);
+    EXPECT_EQ(p->m_creatureTimeSince[C::TIMESINCE_IDLED].m_nTicks, C::kNever);
+}
+
+// Freezing keeps the state and its countdown; unfreezing resumes them
+// without entering the state again.
+TEST_F(gcNPCTest, FreezeAndUnfreezeResumeTheSameState)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    p->Send(gcMsgWalk());
+    ASSERT_EQ(p->m_nCurState, N::STATE_WALKING);
+    p->m_nextUpdate = cTimeValue(50);
+    for (uint16_t bit : {gcEntity::kFrozen, gcEntity::kDeactivated}) {
+        SCOPED_TRACE(bit);
+        if (bit == gcEntity::kFrozen)
+            p->Send(gcMsgFreeze());
+        else
+            p->Send(gcMsgDeactivate());
+        EXPECT_EQ(p->m_nCurState, N::STATE_DISABLED);
+        EXPECT_EQ(p->m_nextUpdate.m_nTicks, 50);
+        EXPECT_EQ(p->m_model.m_pZone, nullptr);
+        EXPECT_EQ(C::s_nActiveCreatures, 0);
+        p->m_pNextAnimationConfig = nullptr;
+        if (bit == gcEntity::kFrozen)
+            p->Send(gcMsgUnfreeze());
+        else
+            p->Send(gcMsgActivate());
+        EXPECT_EQ(p->m_nCurState, N::STATE_WALKING);
+        EXPECT_EQ(p->m_nextUpdate.m_nTicks, 50);
+        EXPECT_EQ(p->m_pNextAnimationConfig, nullptr) << "entered again";
+        EXPECT_EQ(p->m_model.m_pZone, &m_a);
+    }
+}
+
+// With 16 creatures enabled, activating leaves the NPC out, deactivated,
+// and says so; a freed place lets it in.
+TEST_F(gcNPCTest, FullActiveTableKeepsItDisabled)
+{
+    std::vector<gcNPC*> others;
+    for (int i = 0; i < C::kMaxActive; ++i)
+        others.push_back(RunningNPC({static_cast<float>(i), 10, 1}));
+    ASSERT_EQ(C::s_nActiveCreatures, C::kMaxActive);
+    gcNPC* p = NewNPC({0, 0, 1});
+    p->Send(gcMsgUnfreeze());
+    {
+        gcTestLogCapture log;
+        p->Send(gcMsgActivate());
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "cannot be enabled"), 1);
+    }
+    EXPECT_EQ(p->m_nCurState, N::STATE_DISABLED);
+    EXPECT_TRUE(p->m_nEntityFlags & gcEntity::kDeactivated);
+    others[3]->Send(gcMsgDeactivate());
+    p->Send(gcMsgActivate());
+    EXPECT_EQ(p->m_nCurState, N::STATE_STANDING);
+}
+
+// Lethal damage: OnDeath once, dying, dead, a fade over a second, then
+// faded: attached entities deactivated, out of the world.
+TEST_F(gcNPCTest, DeathChainFadesOutOverOneSecond)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    gcTestEntity* child = PlacedEntity(PlaceTemplate(), {0, 0, 0});
+    p->AddChild(child);
+    TestLog().clear();
+    p->Send(gcMsgDealDamage(nullptr, 0, 150, gcMsgDealDamage::DD_F, cTimeValue(0)));
+    EXPECT_EQ(p->m_nCurState, N::STATE_DYING);
+    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{TAG_DEATH, TAG_INSTANCE_DEATH}));
+    EXPECT_EQ(p->Send(gcMsgDealDamage(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0))), 0);
+    Tick(p);  // the dying animation (1 tick) ran out: dead, then fading
+    EXPECT_EQ(p->m_nCurState, N::STATE_FADING);
+    EXPECT_EQ(p->m_fadeOutTime.m_nTicks, 600);
+    Tick(p, 28);
+    EXPECT_EQ(p->m_nCurState, N::STATE_FADING);
+    EntityLog().clear();
+    Tick(p, 3);
+    EXPECT_EQ(p->m_nCurState, N::STATE_FADED);
+    EXPECT_TRUE(p->m_nEntityFlags & gcEntity::kDeactivated);
+    EXPECT_EQ(p->m_model.m_pZone, nullptr);
+    EXPECT_EQ(C::s_nActiveCreatures, 0);
+    bool bChildDeactivated = false;
+    for (const gcEntityLogEntry& e : EntityLog())
+        bChildDeactivated |= e.pTo == child && e.nId == MSG_DEACTIVATE;
+    EXPECT_TRUE(bChildDeactivated);
+    EXPECT_EQ(p->Send(gcMsgActivate()), 0);
+    EXPECT_EQ(Count(TAG_DEATH), 1);
+}
+
+// A deactivation while fading ends the fade at once.
+TEST_F(gcNPCTest, DeactivationWhileFadingFinishes)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    p->SetStat(gcEntityTemplate::STAT_HEALTH, 0);
+    p->m_nCurState = N::STATE_FADING;
+    EXPECT_EQ(p->Send(gcMsgDeactivate()), 1);
+    EXPECT_EQ(p->m_nCurState, N::STATE_FADED);
+    EXPECT_EQ(p->m_model.m_pZone, nullptr);
+}
+
+// An attack queued during an attack starts when the animation ends, unless
+// its branch was cancelled.
+TEST_F(gcNPCTest, ChainedAttacksStartUnlessCancelled)
+{
+    gcCreatureAttack* attacks[2] = {m_pool.New<gcCreatureAttack>(), m_pool.New<gcCreatureAttack>()};
+    m_t->pAttacks[0] = attacks[0];
+    m_t->pAttacks[1] = attacks[1];
+    struct Row {
+        const char* name;
+        int nCancelBranch;  // -1: none
+        int nChainBranch;
+        bool bSecondRuns;
+    } rows[] = {
+        {"queued on A runs", -1, 0, true},
+        {"queued on B runs", -1, 1, true},
+        {"A cancelled", 0, 0, false},
+        {"B cancelled leaves A", 1, 0, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcNPC* p = RunningNPC({0, 0, 1});
+        ASSERT_EQ(p->Send(gcMsgAttack(0, false, 0)), 1);
+        ASSERT_EQ(p->m_nCurState, N::STATE_ATTACKING);
+        EXPECT_EQ(p->m_pAttack, attacks[0]);
+        p->Send(gcMsgAttack(1, true, r.nChainBranch));
+        if (r.nCancelBranch >= 0)
+            p->Send(gcMsgCancelAttack(r.nCancelBranch));
+        EXPECT_EQ(p->Send(gcMsgPlain<MSG_STAND>()), 0) << "stand is above its bound";
+        Tick(p);  // the attack's animation (1 tick) ran out
+        EXPECT_EQ(p->m_nCurState, r.bSecondRuns ? N::STATE_ATTACKING : N::STATE_STANDING);
+        EXPECT_EQ(p->m_pAttack, r.bSecondRuns ? attacks[1] : nullptr);
+        Tick(p);
+        EXPECT_EQ(p->m_nCurState, N::STATE_STANDING);
+        EXPECT_EQ(p->m_creatureTimeSince[C::TIMESINCE_ATTACK].m_nTicks, r.bSecondRuns ? 20 : 40);
+        p->Send(gcMsgDeactivate());
+    }
+    m_t->pAttacks[0] = m_t->pAttacks[1] = nullptr;
+}
+
+// Choosing a target while standing replays the stand with the target stand.
+TEST_F(gcNPCTest, TargetWhileStandingReplaysTheStand)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    gcNPC* q = RunningNPC({3, 0, 1});
+    q->m_team = gcEntityTemplate::TEAM_FRIENDLY;
+    m_t->nEntityTemplateFlags |= gcEntityTemplate::kTargetable;
+    EXPECT_EQ(p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, q)), 1);
+    EXPECT_EQ(p->m_pTarget, q);
+    EXPECT_EQ(p->m_pAnimationConfig, &m_t->animationConfigs[T::ANIM_TGT_STAND]);
+    q->m_team = gcEntityTemplate::TEAM_UNFRIENDLY;
+    p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, q));  // not valid: ignored
+    EXPECT_EQ(p->m_pTarget, q);
+    Tick(p);  // no longer valid: the closest valid one (none)
+    EXPECT_EQ(p->m_pTarget, nullptr);
+    EXPECT_EQ(p->m_pAnimationConfig, &m_t->animationConfigs[T::ANIM_STAND]);
+}
+
+}  // namespace
