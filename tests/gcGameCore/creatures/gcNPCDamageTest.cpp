@@ -115,8 +115,9 @@ TEST_F(gcNPCDamageTest, ReactionsFollowTheRules)
         EXPECT_EQ(msg.bBlocked, r.bBlocked);
         EXPECT_EQ(m_p->GetStat(gcEntityTemplate::STAT_HEALTH), r.fHealth);
         EXPECT_EQ(m_p->m_nCurState, r.nStateAfter);
-        if (r.nStateAfter != N::STATE_DYING)
+        if (r.nStateAfter != N::STATE_DYING) {
             EXPECT_EQ(m_p->m_pAnimationConfig, r.nReaction == kNone ? nullptr : &m_t->animationConfigs[r.nReaction]);
+        }
         EXPECT_EQ(m_p->m_nextUpdate.m_nTicks, r.nNextUpdate);
         EXPECT_EQ(m_a->m_nCurState, r.bRecoil ? N::STATE_RECOILING : N::STATE_STANDING);
         EXPECT_EQ(m_p->m_stunLength.m_nTicks, r.nReaction == T::ANIM_STUNNED ? 300 : 0);
