@@ -3,6 +3,9 @@
 // script, health and the reaction it plays.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcNPCTestFixture.h"
 
 namespace {
@@ -26,6 +29,7 @@ protected:
     gcNPC* m_p = nullptr;
     gcNPC* m_a = nullptr;  // the attacker
     float m_fRoll = 0.0f;  // the stream's first number
+    gcCreatureAttack m_attack;
 };
 
 enum Attacker { ENEMY, SAME_TEAM, NEUTRAL, NONE };
@@ -84,6 +88,14 @@ TEST_F(gcNPCDamageTest, ReactionsFollowTheRules)
          10, false, 90, N::STATE_PAIN, T::ANIM_HIT, 1, false},
         {"the script cancels the damage", ENEMY, 0, D::DD_F, 10, N::STATE_STANDING, NO_ROLL, NO_ROLL, true,
          0, false, 100, N::STATE_STANDING, kNone, 0, false},
+        {"a cancelled stun still plays", ENEMY, D::kStunning, D::DD_F, 10, N::STATE_STANDING, NO_ROLL, ROLL_WINS,
+         true, 0, false, 100, N::STATE_PAIN, T::ANIM_STUNNED, 300, false},
+        {"a cancelled enraging still plays", ENEMY, D::kBlinding, D::DD_F, 10, N::STATE_STANDING, ROLL_RESISTED,
+         NO_ROLL, true, 0, false, 100, N::STATE_PAIN, T::ANIM_ENRAGED, 1, false},
+        {"invulnerable", ENEMY, D::kForced, D::DD_F, 10, N::STATE_STANDING, NO_ROLL, NO_ROLL, false,
+         0, false, 100, N::STATE_STANDING, kNone, 0, false},
+        {"its attack protects it", ENEMY, D::kForced, D::DD_F, 10, N::STATE_ATTACKING, NO_ROLL, NO_ROLL, false,
+         0, false, 100, N::STATE_ATTACKING, kNone, 0, false},
         {"a cancelled blinding still plays", ENEMY, D::kBlinding, D::DD_F, 10, N::STATE_STANDING, ROLL_WINS, NO_ROLL,
          true, 0, false, 100, N::STATE_PAIN, T::ANIM_BLINDED, 300, false},
         {"healing stops at the maximum", NONE, 0, D::DD_F, -50, N::STATE_STANDING, NO_ROLL, NO_ROLL, false,
@@ -102,6 +114,10 @@ TEST_F(gcNPCDamageTest, ReactionsFollowTheRules)
         m_p->m_nCreatureFlags = 0;
         m_p->m_stunLength = cTimeValue(0);
         m_p->m_pAnimationConfig = nullptr;
+        const bool bInvulnerable = std::string(r.name) == "invulnerable";
+        m_p->m_nEntityFlags = bInvulnerable ? gcEntity::kInvulnerable : 0;
+        m_attack.nFlags = gcCreatureAttack::kInvulnerable;
+        m_p->m_pAttack = r.nState == N::STATE_ATTACKING ? &m_attack : nullptr;
         m_a->m_nCurState = N::STATE_STANDING;
         m_a->m_team = static_cast<int16_t>(r.attacker == SAME_TEAM ? -1 : r.attacker == NEUTRAL ? 0 : 1);
         m_t->fCreatureValues[gcCreatureTemplate::VAL_RESISTANCE_BLIND] = resistance(r.blind);
@@ -145,13 +161,13 @@ TEST_F(gcNPCDamageTest, EnragesOnce)
 // until the stun has run, then the NPC stands.
 TEST_F(gcNPCDamageTest, StunLastsItsLength)
 {
-    m_p->Send(D(nullptr, D::kStunning | D::kForced, 5, D::DD_F, cTimeValue(50)));
+    m_p->Send(D(nullptr, D::kStunning | D::kForced, 5, D::DD_F, cTimeValue(60)));
     ASSERT_EQ(m_p->m_nCurState, N::STATE_PAIN);
     EXPECT_TRUE(m_p->IsStunned());
     Tick(m_p, 3);  // the countdown ran out 40 ticks into the stun
     EXPECT_EQ(m_p->m_nCurState, N::STATE_PAIN);
-    EXPECT_EQ(m_p->m_nextUpdate.m_nTicks, 10) << "the 10 ticks left of the stun";
-    Tick(m_p);
+    EXPECT_EQ(m_p->m_nextUpdate.m_nTicks, 20) << "the 20 ticks left of the stun";
+    Tick(m_p);  // 60 ticks: the stun is over
     EXPECT_EQ(m_p->m_nCurState, N::STATE_STANDING);
     EXPECT_EQ(m_p->m_stunLength.m_nTicks, 0);
 }

@@ -91,6 +91,7 @@ TEST_F(gcNPCMoveTest, WallsStopOrSlide)
         ASSERT_EQ(Count(TAG_HITBOUNDARY), r.nHitEvents);
         if (r.nHitEvents) {
             EXPECT_NEAR(TestLog()[0].fParam1, 0.0f, 1e-3f) << "straight ahead";
+            EXPECT_EQ(TestLog()[0].fParam2, 0.0f);
             EXPECT_EQ(p->m_creatureTimeSince[C::TIMESINCE_HITBOUNDARY].m_nTicks, 0);
         }
         p->Send(gcMsgDeactivate());
@@ -164,6 +165,7 @@ TEST_F(gcNPCMoveTest, FindBoundaryTakesTheFloorBelow)
         std::vector<float> heights;
         int nChosen;  // index into heights, -1 none
         int16_t nRegion = 1;
+        float fOffsetX = 0.0f;
     } rows[] = {
         {"one below", {0}, 0},
         {"the nearer of two", {-0.5f, 0.5f}, 1},
@@ -172,13 +174,14 @@ TEST_F(gcNPCMoveTest, FindBoundaryTakesTheFloorBelow)
         {"twice the height down", {-1.0f}, 0},
         {"further down", {-1.01f}, -1},
         {"its region not resident", {0}, -1, 3},
+        {"not over it", {0}, -1, 1, 5.0f},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         m_map.m_boundaries.m_nEnd = kBoundarySlot;
         std::vector<gcBoundary*> placed;
         for (float z : r.heights) {
-            placed.push_back(PlaceBoundary({0, 0, z}, 4, 4));
+            placed.push_back(PlaceBoundary({r.fOffsetX, 0, z}, 4, 4));
             placed.back()->m_nRegionId = r.nRegion;
         }
         gcNPC* p = RunningNPC({0, 0, 1});

@@ -157,14 +157,14 @@ TEST_F(gcNPCTest, FreezeAndUnfreezeResumeTheSameState)
         EXPECT_EQ(p->m_nextUpdate.m_nTicks, 50);
         EXPECT_EQ(p->m_model.m_pZone, nullptr);
         EXPECT_EQ(C::s_nActiveCreatures, 0);
-        p->m_pNextAnimationConfig = nullptr;
+        p->m_pAnimationConfig = nullptr;
         if (bit == gcEntity::kFrozen)
             p->Send(gcMsgUnfreeze());
         else
             p->Send(gcMsgActivate());
         EXPECT_EQ(p->m_nCurState, N::STATE_WALKING);
         EXPECT_EQ(p->m_nextUpdate.m_nTicks, 50);
-        EXPECT_EQ(p->m_pNextAnimationConfig, nullptr) << "entered again";
+        EXPECT_EQ(p->m_pAnimationConfig, nullptr) << "entered again";
         EXPECT_EQ(p->m_model.m_pZone, &m_a);
     }
 }
@@ -187,6 +187,14 @@ TEST_F(gcNPCTest, FullActiveTableKeepsItDisabled)
     EXPECT_EQ(p->m_nCurState, N::STATE_DISABLED);
     EXPECT_TRUE(p->m_nEntityFlags & gcEntity::kDeactivated);
     others[3]->Send(gcMsgDeactivate());
+    p->m_pTemplate = nullptr;  // as after a failed reset
+    {
+        gcTestLogCapture log;
+        p->Send(gcMsgActivate());
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "without a non-player character template"), 1);
+    }
+    EXPECT_TRUE(p->m_nEntityFlags & gcEntity::kDeactivated);
+    p->m_pTemplate = m_t;
     p->Send(gcMsgActivate());
     EXPECT_EQ(p->m_nCurState, N::STATE_STANDING);
 }
@@ -288,6 +296,55 @@ TEST_F(gcNPCTest, TargetWhileStandingReplaysTheStand)
     Tick(p);  // no longer valid: the closest valid one (none)
     EXPECT_EQ(p->m_pTarget, nullptr);
     EXPECT_EQ(p->m_pAnimationConfig, &m_t->animationConfigs[T::ANIM_STAND]);
+}
+
+// The target-relative walks set their strafe heading; leaving a dodge or a
+// block starts its counter; a block during a blockable attack blocks.
+TEST_F(gcNPCTest, EnteringAndLeavingStatesKeepTheirBooks)
+{
+    struct Row {
+        int32_t nMsgId;
+        float fStrafe;
+    } walks[] = {{MSG_WALKFORWARD, 0}, {MSG_WALKLEFT, 90}, {MSG_WALKRIGHT, -90}, {MSG_WALKBACK, 180}};
+    gcNPC* p = RunningNPC({0, 0, 1});
+    for (const Row& r : walks) {
+        SCOPED_TRACE(r.nMsgId);
+        p->m_nCurState = N::STATE_STANDING;
+        p->m_fStrafeDir = 45.0f;
+        p->Send(gcMsg(r.nMsgId, nullptr));
+        EXPECT_EQ(p->m_fStrafeDir, r.fStrafe);
+    }
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        p->m_nCurState = N::STATE_STANDING;
+        if (i == 0)
+            p->Send(gcMsgDodgeLeft());
+        else
+            p->Send(gcMsgBlock());
+        Tick(p);  // the animation (1 tick) ran out, then the tick counted
+        EXPECT_EQ(p->m_nCurState, N::STATE_STANDING);
+        EXPECT_EQ(p->m_creatureTimeSince[i == 0 ? C::TIMESINCE_DODGE : C::TIMESINCE_BLOCK].m_nTicks, 20);
+    }
+    gcCreatureAttack* pAttack = m_pool.New<gcCreatureAttack>();
+    m_t->pAttacks[0] = pAttack;
+    for (uint32_t nFlags : {0u, gcCreatureAttack::kBlockable}) {
+        SCOPED_TRACE(nFlags);
+        pAttack->nFlags = nFlags;
+        p->m_nCurState = N::STATE_STANDING;
+        p->Send(gcMsgAttack(0, false, 0));
+        EXPECT_EQ(p->Send(gcMsgBlock()), 1);
+        EXPECT_EQ(p->m_nCurState, nFlags ? N::STATE_BLOCKING : N::STATE_ATTACKING);
+        p->Send(gcMsgForceStand());
+    }
+    m_t->pAttacks[0] = nullptr;
+}
+
+TEST_F(gcNPCTest, StateTexts)
+{
+    EXPECT_STREQ(N::GetStateText(0), "Unknown");
+    EXPECT_STREQ(N::GetStateText(22), "Faded");
+    EXPECT_STREQ(N::GetStateText(23), "???");
+    EXPECT_STREQ(N::GetStateText(-1), "???");
 }
 
 }  // namespace
