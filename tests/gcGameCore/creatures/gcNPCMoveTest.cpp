@@ -136,6 +136,23 @@ TEST_F(gcNPCMoveTest, NeighboursStopAtContact)
     }
 }
 
+// The boundary keeps a living NPC its collider height above the floor; a
+// dead one keeps the height it was moving at.
+TEST_F(gcNPCMoveTest, HeightAboveTheBoundary)
+{
+    PlaceBoundary({0, 0, 0}, 20, 20);
+    gcNPC* p = RunningNPC({0, 0, 0.3f});
+    ASSERT_TRUE(p->FindBoundary());
+    for (float fHealth : {100.0f, 0.0f}) {
+        SCOPED_TRACE(fHealth);
+        p->SetStat(gcEntityTemplate::STAT_HEALTH, fHealth);
+        mVec3 to(0, 2, 0.3f);
+        EXPECT_FALSE(p->HandleCollision(mVec3(0, 0, 0.3f), 1.0f, &to));
+        EXPECT_NEAR(to.y, 2.0f, 1e-6f);
+        EXPECT_EQ(to.z, fHealth > 0.0f ? 1.0f : 0.3f);
+    }
+}
+
 // Wedged between three touching neighbours, every pass meets one and
 // slides toward the next: three passes, then the NPC stays where it was.
 TEST_F(gcNPCMoveTest, AtMostThreeSlidePasses)

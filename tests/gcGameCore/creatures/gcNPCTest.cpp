@@ -2,8 +2,6 @@
 // refusals, suspension, death and fading, chained attacks.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcNPCTestFixture.h"
 
@@ -51,73 +49,61 @@ TEST_F(gcNPCTest, EnablingStandsOrLiesDeadByHealth)
 // bounds, and where they lead.
 TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
 {
+    using P = gcMsgPlayAnimation;
+    using G = gcMsgPlain<MSG_STAND>;
     gcAnimationConfig config;
+    const gcMsgWalk walk;
+    const G stand;
+    const gcMsgPlain<MSG_WALKFORWARD> forward;
+    const gcMsgPlain<MSG_WALKLEFT> left;
+    const gcMsgPlain<MSG_WALKBACK> back;
+    const gcMsgForceStand force;
+    const gcMsgDodgeLeft dodgeL;
+    const gcMsgDodgeRight dodgeR;
+    const gcMsgBlock block;
+    const gcMsg blocked(MSG_BLOCKED, nullptr);
+    const P low(&config, P::PRIORITY_LOW), medium(&config, P::PRIORITY_MEDIUM);
+    const P veryHigh(&config, P::PRIORITY_VERYHIGH), badPriority(&config, static_cast<P::gcPriority>(4));
+    const gcMsgIdle idle5(5), idle6(6);
+    const gcMsgAttack badAttack(32, false, 0);
+    const gcMsgDealDamage badDir(nullptr, 0, 5, static_cast<gcMsgDealDamage::gcDamageDir>(6), cTimeValue(0));
+    const gcMsgDealDamage hit(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0));
     struct Row {
         const char* name;
         int nFrom;
-        std::function<int(gcNPC*)> send;
+        const gcMsg* pMsg;
         bool bTaken;
         int nTo;
     } rows[] = {
-        {"walk from standing", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgWalk()); }, true, N::STATE_WALKING},
-        {"forward walk", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKFORWARD>()); }, true,
-         N::STATE_TGTWALKING},
-        {"left walk", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKLEFT>()); }, true,
-         N::STATE_TGTWALKINGLEFT},
-        {"back walk", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_WALKBACK>()); }, true,
-         N::STATE_TGTWALKINGBACK},
-        {"stand refused while idling", N::STATE_IDLING, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_STAND>()); },
-         false, N::STATE_IDLING},
-        {"force stand refused while standing", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgForceStand()); },
-         false, N::STATE_STANDING},
-        {"force stand from very high", N::STATE_PLAYINGVERYHIGH, [](gcNPC* p) { return p->Send(gcMsgForceStand()); },
-         true, N::STATE_STANDING},
-        {"stand above its bound", N::STATE_PLAYINGMEDIUM, [](gcNPC* p) { return p->Send(gcMsgPlain<MSG_STAND>()); },
-         false, N::STATE_PLAYINGMEDIUM},
-        {"dodge while walking", N::STATE_WALKING, [](gcNPC* p) { return p->Send(gcMsgDodgeLeft()); }, true,
-         N::STATE_DODGING},
-        {"dodge while running is above its bound", N::STATE_RUNNING,
-         [](gcNPC* p) { return p->Send(gcMsgDodgeRight()); }, false, N::STATE_RUNNING},
-        {"block while running", N::STATE_RUNNING, [](gcNPC* p) { return p->Send(gcMsgBlock()); }, true,
-         N::STATE_BLOCKING},
-        {"blocked notice recoils", N::STATE_BLOCKING, [](gcNPC* p) { return p->Send(gcMsg(MSG_BLOCKED, nullptr)); },
-         true, N::STATE_RECOILING},
-        {"blocked notice in pain", N::STATE_PAIN, [](gcNPC* p) { return p->Send(gcMsg(MSG_BLOCKED, nullptr)); },
-         false, N::STATE_PAIN},
-        {"low priority in medium refused", N::STATE_PLAYINGMEDIUM,
-         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_LOW)); }, false,
-         N::STATE_PLAYINGMEDIUM},
-        {"medium over running", N::STATE_RUNNING,
-         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_MEDIUM)); }, true,
-         N::STATE_PLAYINGMEDIUM},
-        {"very high over pain", N::STATE_PAIN,
-         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, gcMsgPlayAnimation::PRIORITY_VERYHIGH)); }, true,
-         N::STATE_PLAYINGVERYHIGH},
-        {"priority outside the table", N::STATE_STANDING,
-         [&](gcNPC* p) { return p->Send(gcMsgPlayAnimation(&config, static_cast<gcMsgPlayAnimation::gcPriority>(4))); },
-         false, N::STATE_STANDING},
-        {"idle 5 is the last", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgIdle(5)); }, true,
-         N::STATE_IDLING},
-        {"idle 6 is outside", N::STATE_STANDING, [](gcNPC* p) { return p->Send(gcMsgIdle(6)); }, false,
-         N::STATE_STANDING},
-        {"attack outside the table", N::STATE_STANDING,
-         [](gcNPC* p) { return p->Send(gcMsgAttack(32, false, 0)); }, false, N::STATE_STANDING},
-        {"damage from no known side", N::STATE_STANDING,
-         [](gcNPC* p) {
-             return p->Send(gcMsgDealDamage(nullptr, 0, 5, static_cast<gcMsgDealDamage::gcDamageDir>(6), cTimeValue(0)));
-         },
-         false, N::STATE_STANDING},
-        {"dying takes no damage", N::STATE_DYING,
-         [](gcNPC* p) { return p->Send(gcMsgDealDamage(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0))); },
-         false, N::STATE_DYING},
+        {"walk from standing", N::STATE_STANDING, &walk, true, N::STATE_WALKING},
+        {"forward walk", N::STATE_STANDING, &forward, true, N::STATE_TGTWALKING},
+        {"left walk", N::STATE_RUNNING, &left, true, N::STATE_TGTWALKINGLEFT},
+        {"back walk", N::STATE_RUNNING, &back, true, N::STATE_TGTWALKINGBACK},
+        {"stand refused while idling", N::STATE_IDLING, &stand, false, N::STATE_IDLING},
+        {"force stand refused while standing", N::STATE_STANDING, &force, false, N::STATE_STANDING},
+        {"force stand from very high", N::STATE_PLAYINGVERYHIGH, &force, true, N::STATE_STANDING},
+        {"stand above its bound", N::STATE_PLAYINGMEDIUM, &stand, false, N::STATE_PLAYINGMEDIUM},
+        {"dodge while walking", N::STATE_WALKING, &dodgeL, true, N::STATE_DODGING},
+        {"dodge while running is above its bound", N::STATE_RUNNING, &dodgeR, false, N::STATE_RUNNING},
+        {"block while running", N::STATE_RUNNING, &block, true, N::STATE_BLOCKING},
+        {"blocked notice recoils", N::STATE_BLOCKING, &blocked, true, N::STATE_RECOILING},
+        {"blocked notice in pain", N::STATE_PAIN, &blocked, false, N::STATE_PAIN},
+        {"low priority in medium refused", N::STATE_PLAYINGMEDIUM, &low, false, N::STATE_PLAYINGMEDIUM},
+        {"medium over running", N::STATE_RUNNING, &medium, true, N::STATE_PLAYINGMEDIUM},
+        {"very high over pain", N::STATE_PAIN, &veryHigh, true, N::STATE_PLAYINGVERYHIGH},
+        {"priority outside the table", N::STATE_STANDING, &badPriority, false, N::STATE_STANDING},
+        {"idle 5 is the last", N::STATE_STANDING, &idle5, true, N::STATE_IDLING},
+        {"idle 6 is outside", N::STATE_STANDING, &idle6, false, N::STATE_STANDING},
+        {"attack outside the table", N::STATE_STANDING, &badAttack, false, N::STATE_STANDING},
+        {"damage from no known side", N::STATE_STANDING, &badDir, false, N::STATE_STANDING},
+        {"dying takes no damage", N::STATE_DYING, &hit, false, N::STATE_DYING},
     };
     gcNPC* p = RunningNPC({0, 0, 1});
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         gcTestLogCapture quiet;
         p->m_nCurState = static_cast<int8_t>(r.nFrom);
-        p->SetStat(gcEntityTemplate::STAT_HEALTH, 100.0f);
-        EXPECT_EQ(r.send(p) != 0, r.bTaken);
+        EXPECT_EQ(p->Send(*r.pMsg) != 0, r.bTaken);
         EXPECT_EQ(p->m_nCurState, r.nTo);
         EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
     }
@@ -280,24 +266,6 @@ TEST_F(gcNPCTest, ChainedAttacksStartUnlessCancelled)
     m_t->pAttacks[0] = m_t->pAttacks[1] = nullptr;
 }
 
-// Choosing a target while standing replays the stand with the target stand.
-TEST_F(gcNPCTest, TargetWhileStandingReplaysTheStand)
-{
-    gcNPC* p = RunningNPC({0, 0, 1});
-    gcNPC* q = RunningNPC({3, 0, 1});
-    q->m_team = gcEntityTemplate::TEAM_FRIENDLY;
-    m_t->nEntityTemplateFlags |= gcEntityTemplate::kTargetable;
-    EXPECT_EQ(p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, q)), 1);
-    EXPECT_EQ(p->m_pTarget, q);
-    EXPECT_EQ(p->m_pAnimationConfig, &m_t->animationConfigs[T::ANIM_TGT_STAND]);
-    q->m_team = gcEntityTemplate::TEAM_UNFRIENDLY;
-    p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, q));  // not valid: ignored
-    EXPECT_EQ(p->m_pTarget, q);
-    Tick(p);  // no longer valid: the closest valid one (none)
-    EXPECT_EQ(p->m_pTarget, nullptr);
-    EXPECT_EQ(p->m_pAnimationConfig, &m_t->animationConfigs[T::ANIM_STAND]);
-}
-
 // The target-relative walks set their strafe heading; leaving a dodge or a
 // block starts its counter; a block during a blockable attack blocks.
 TEST_F(gcNPCTest, EnteringAndLeavingStatesKeepTheirBooks)
@@ -337,14 +305,6 @@ TEST_F(gcNPCTest, EnteringAndLeavingStatesKeepTheirBooks)
         p->Send(gcMsgForceStand());
     }
     m_t->pAttacks[0] = nullptr;
-}
-
-TEST_F(gcNPCTest, StateTexts)
-{
-    EXPECT_STREQ(N::GetStateText(0), "Unknown");
-    EXPECT_STREQ(N::GetStateText(22), "Faded");
-    EXPECT_STREQ(N::GetStateText(23), "???");
-    EXPECT_STREQ(N::GetStateText(-1), "???");
 }
 
 }  // namespace
