@@ -72,7 +72,6 @@ public:
     // Versions 1 to 3 (others skipped, false); the boundary handle of a
     // version-2 block is read and dropped.
     bool Read(const cFile& file, cMemPool* pPool) override;
-    // The boundary handle is left alone: handles do not dangle.
 
     // The countdown, then the current state's own handling, then the
     // handling common to the states up to each message's bound. 0 when

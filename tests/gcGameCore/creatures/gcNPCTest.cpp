@@ -307,4 +307,18 @@ TEST_F(gcNPCTest, EnteringAndLeavingStatesKeepTheirBooks)
     m_t->pAttacks[0] = nullptr;
 }
 
+// A copy is not in the world whatever its source is: it waits to be
+// enabled, reset from the same template.
+TEST_F(gcNPCTest, CopyStartsDisabled)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    auto* q = static_cast<gcNPC*>(p->Copy(&m_pool));
+    m_entities.push_back(q);
+    EXPECT_EQ(q->m_nCurState, N::STATE_DISABLED);
+    EXPECT_EQ(q->m_pTemplate, m_t);
+    q->Send(gcMsgUnfreeze());
+    q->Send(gcMsgActivate());
+    EXPECT_EQ(q->m_nCurState, N::STATE_STANDING);
+}
+
 }  // namespace
