@@ -13,6 +13,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "datagen/creatureWriters.h"
+#include "datagen/npcWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/dialogWriters.h"
@@ -60,6 +61,7 @@
 #include "gcGameCore/creatures/creatureTestTypes.h"
 #include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -1345,6 +1347,16 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteCreatureGroupFile(p, 12, kTestCreatureId, {d, {}}, version);
                         },
                         TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcCreature::kVersion});
+    for (uint32_t version : {gcNPC::kMinVersion, gcNPC::kBoundaryVersion, gcNPC::kVersion})
+        rows.push_back({Named("gcEntityGroup, gcNPC", version), {"WriteNPCGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::NPCDesc d;
+                            d.creature.entity = SampleEntities()[0];
+                            d.creature.mods = {1, 1, 2, 1, 1, 1, 1, 4, 10};
+                            d.boundary = 0x00120003;
+                            return datagen::WriteNPCGroupFile(p, 14, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcNPC::kVersion});
     // ---- game flow ----
     rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
                     [](LoaderEnv&, Path p) {

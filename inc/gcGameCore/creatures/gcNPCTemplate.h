@@ -2,9 +2,8 @@
 // The kind of a non-player character: a creature template with the events
 // raised when the character runs into its boundary or a neighbour and the
 // 33 animation configurations its states and reactions play. Creates
-// characters of the class registered under the non-player character's type
-// id (none until that class is in the build). Lives in the pool of its
-// group's load. Main thread. Type id 130.
+// non-player characters (gcNPC, registered under kNPCTypeId). Lives in the
+// pool of its group's load. Main thread. Type id 130.
 
 #include <cstdint>
 
@@ -66,8 +65,7 @@ public:
     // block was read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 
-    // The non-player character's type record; null while no class is
-    // registered under its id.
+    // The non-player character's type record.
     const cType* GetEntityType() const override;
 
     gcEvent onHitBoundary;

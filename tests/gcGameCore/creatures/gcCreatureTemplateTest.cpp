@@ -4,6 +4,7 @@
 #include "datagen/creatureWriters.h"
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 
 namespace {
@@ -135,7 +136,7 @@ TEST_F(gcCreatureTemplateTest, NPCTemplatesReadTheirConfigurationsAndEvents)
         EXPECT_EQ(t.animationConfigs[gcNPCTemplate::MAX_ANIMATIONS - 1].hAnimation.m_nValue, 0x00030005u);
         EXPECT_EQ(t.onHitBoundary.HasActions(), version >= 4);
         EXPECT_EQ(t.onHitNeighbor.HasActions(), version >= 5);
-        EXPECT_EQ(t.GetEntityType(), nullptr);
+        EXPECT_EQ(t.GetEntityType(), gcNPC::GetStaticType());
     }
     gcNPCTemplate t;
     datagen::NPCTemplateDesc d;
