@@ -173,11 +173,12 @@ protected:
     // The entity part and the multipliers; the rest as constructed.
     gcCreature(const gcCreature& other);
 
-private:
     // Script event id in the state machine when there is one, else the
     // template's event (when given); the frame's RetVal.
     float RaiseEvent(int32_t nEventId, const gcEvent* pTemplateEvent, const gcEventParams& params,
                      gcEventStackData& frame);
+
+private:
     void DealDamage(const eCollisionContact& contact, gcGameObject* pHit, const mVec3& dir);
     template <class Func>
     void ForEachCandidate(Func func) const;
