@@ -19,6 +19,7 @@ protected:
         m_pTemplate = m_pool.New<gcPlayerBipedTemplate>();
         gcEntityTemplateMgr::Add(kTemplateSlot, m_pTemplate, 0x77);
         m_pBiped = NewBiped({0, 0, 0});
+        m_map.m_entities.m_nBegin = m_map.m_entities.m_nEnd = kFirstFoe;
     }
     gcPlayerBiped* NewBiped(const mVec3& at)
     {
@@ -53,8 +54,6 @@ protected:
         c->m_team = gcEntityTemplate::TEAM_UNFRIENDLY;
         c->SetStat(gcEntityTemplate::STAT_HEALTH, 10.0f);  // a template without mesh resets no stats
         EXPECT_TRUE(c->Enable());
-        if (m_map.m_entities.m_nEnd < kFirstFoe)
-            m_map.m_entities.m_nBegin = m_map.m_entities.m_nEnd = kFirstFoe;
         gcEntityMgr::s_pInstances[m_map.m_entities.m_nEnd++] = c;
         return c;
     }
