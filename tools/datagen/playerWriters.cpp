@@ -147,17 +147,18 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
                                      MeshBlock(w, mesh, meshData);
                                  }};
     const GroupRecord templateRecord{kCheck, [&d](BlockWriter& w) { BipedTemplate(w, d); }};
-    return WriteObjectBlocksFile(path, gcPlayerConfig::GetStaticType()->m_nTypeId, [&](BlockWriter& w) {
-        ObjectBlock(w.Begin(gcPlayerConfig::kVersion), d.name.c_str());
-        EmptyGroupBlock(w, 120);  // textures
-        EmptyGroupBlock(w, 220);  // materials
-        GroupBlock(w, d.meshSlot, {meshRecord});
-        GroupBlock(w, d.animationSlot, animRecords);
-        EmptyGroupBlock(w, 220);  // surfaces
-        GroupBlock(w, 0, {templateRecord});
-        EmptyEventBlock(EmptyEventBlock(w));
-        w.End();
-    });
+    // The body alone, as the game reads a player configuration.
+    BlockWriter w;
+    ObjectBlock(w.Header().Begin(gcPlayerConfig::kVersion), d.name.c_str());
+    EmptyGroupBlock(w, 120);  // textures
+    EmptyGroupBlock(w, 220);  // materials
+    GroupBlock(w, d.meshSlot, {meshRecord});
+    GroupBlock(w, d.animationSlot, animRecords);
+    EmptyGroupBlock(w, 220);  // surfaces
+    GroupBlock(w, 0, {templateRecord});
+    EmptyEventBlock(EmptyEventBlock(w));
+    w.End().Trailer();
+    return w.Save(path);
 }
 
 }  // namespace datagen
