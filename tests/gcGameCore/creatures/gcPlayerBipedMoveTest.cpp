@@ -7,6 +7,7 @@
 
 #include "eEngine/collisionTestSupport.h"
 #include "eEngine/modelTestSupport.h"
+#include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
@@ -267,6 +268,13 @@ TEST_F(BipedMoveTest, LeavingEveryZoneSnapsBackToTheSafePlacement)
         SCOPED_TRACE(r.what);
         Place({3, -2, kHalfHeight + 5});  // off the ground's diagonal edge
         Tick(r.nStandTicks);
+        // The camera follows the biped from elsewhere.
+        gcGameCamera* pCam = gcGameCamera::Get();
+        gcEntityMgr::Add(0, m_pBiped, 0xFFFF);
+        pCam->FollowEntity(gcEntityMgr::GetHandle(0), true);
+        const mVec3 behind = pCam->GetPos();
+        pCam->MoveToWorld(mVec3(30, 30, 30));
+        pCam->FollowEntity(gcEntityMgr::GetHandle(0), false);
         m_pBiped->m_model.m_localToParent.origin.Set(3, -2, -150);  // below the zone's box
         m_pBiped->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
         m_pBiped->Send(gcMsgRun());
@@ -277,6 +285,9 @@ TEST_F(BipedMoveTest, LeavingEveryZoneSnapsBackToTheSafePlacement)
         EXPECT_EQ(m_pBiped->m_nCurState, B::ST_STANDING);
         EXPECT_EQ(m_pBiped->m_nFlags, 0u);
         EXPECT_TRUE(m_pBiped->IsActive());
+        EXPECT_TRUE(pCam->GetPos().ApproxEqual(behind + (Pos() - r.safe), 1e-3f)) << pCam->GetPos().x;
+        pCam->Reset(true);
+        gcEntityMgr::s_pInstances[0] = nullptr;
         std::destroy_at(m_pBiped);
         m_pBiped = nullptr;
     }
