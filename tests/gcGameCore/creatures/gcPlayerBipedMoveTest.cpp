@@ -143,6 +143,29 @@ TEST_F(BipedMoveTest, WalkingIntoAWallStopsAtItUnlessTheConfigurationPassesWalls
     EXPECT_EQ(m_pBiped->m_velocity.y, 0.0f);
 }
 
+TEST_F(BipedMoveTest, TargetWalksAndDodgesGoTheStrafeHeadingAtTheAnimationsSpeed)
+{
+    ASSERT_NE(Build({}), nullptr);
+    for (int a : {T::ANIM_TGT_L, T::ANIM_TGT_R, T::ANIM_DODGE_L})
+        m_pTemplate->animationConfigs[a].hAnimation = eAnimationMgr::GetHandle(kWalkSlot);
+    struct Row {
+        int32_t msg;
+        mVec3 dir;  // of one second's 3 units
+    };
+    const Row rows[] = {{MSG_WALKLEFT, {-1, 0, 0}}, {MSG_WALKRIGHT, {1, 0, 0}}, {MSG_DODGELEFT, {1, 0, 0}}};
+    Place({0, -2, kHalfHeight});
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.msg);
+        m_pBiped->Send(gcMsgForceStand());
+        m_pBiped->m_model.m_localToParent.origin.Set(0, -2, kHalfHeight);
+        m_pBiped->Send(gcMsg(r.msg, nullptr));  // the dodge keeps the right walk's strafe heading
+        const mVec3 from = Pos();
+        Tick(10);
+        EXPECT_TRUE((Pos() - from).ApproxEqual(r.dir * 1.0f, 0.02f)) << Pos().x << " " << Pos().y;
+        EXPECT_NEAR(gcEntity::GetHeading(m_pBiped->m_model.m_localToParent.basis.forward), 0.0f, 1e-3f);
+    }
+}
+
 TEST_F(BipedMoveTest, OnASeventyDegreeSlopeItSlidesOnlyAfterHalfASecondBelowSevenAndAHalf)
 {
     std::vector<ColTri> slope;  // rising along +y from the ground at y = 0

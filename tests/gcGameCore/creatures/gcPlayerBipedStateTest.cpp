@@ -235,6 +235,22 @@ TEST_F(BipedTest, TheTickRefreshesTargetInteractionAndMovementScale)
     EXPECT_EQ(gcPlayer::Get()->m_pInteractTarget, nullptr);  // no map: nothing to interact with
 }
 
+TEST_F(BipedTest, TheFirstTickAfterAnAnimationStartsSkipsItsUpdatedEvent)
+{
+    static gcAnimationConfig s_config;
+    gcTestBuilder b{m_pool};
+    FillEvent(s_config.onUpdated, b.Record(3));
+    TestLog().clear();
+    ASSERT_EQ(m_pBiped->Send(gcMsgPlayAnimation(&s_config, gcMsgPlayAnimation::PRIORITY_LOW)), 1);
+    m_pBiped->m_nextUpdate = cTimeValue(0);  // it plays on (the animation does not resolve)
+    m_pBiped->Send(gcMsgTick(cTimeValue(20)));
+    EXPECT_TRUE(TestLog().empty());
+    EXPECT_EQ(m_pBiped->m_nEntityFlags & gcEntity::kAnimConfigStarted, 0);
+    m_pBiped->Send(gcMsgTick(cTimeValue(20)));
+    EXPECT_EQ(TestLogTags(), std::vector<int32_t>{3});
+    s_config.onUpdated.pAction = nullptr;
+}
+
 TEST_F(BipedTest, TheHeadingTurnsAQuarterTowardsATargetElseAtTheTemplateRate)
 {
     EXPECT_FLOAT_EQ(m_pTemplate->fEntityValues[gcEntityTemplate::VAL_TURNRATE], 0.8f);
