@@ -407,7 +407,8 @@ void gcPlayerBiped::OnHandleEnable(const gcMsg& msg)
         return;
     m_nEntityFlags &= static_cast<uint16_t>(~bit);
     if (!(m_nEntityFlags & (kDeactivated | kFrozen))) {
-        if (!Enable()) {
+        // Without its template the biped cannot run: it stays disabled.
+        if (!m_pTemplate || !Enable()) {
             m_nEntityFlags |= kDeactivated;
             return;
         }
