@@ -109,6 +109,7 @@ TEST_F(BipedMoveTest, StandingOnFlatGroundSavesTheSafePlacementEveryTick)
 {
     ASSERT_NE(Build({}), nullptr);
     Place({1, 2, kHalfHeight + 0.3f});
+    m_pBiped->m_nSafeRegionId = 7;
     Tick(30);
     EXPECT_NEAR(Pos().z, kHalfHeight, 2e-3f);
     EXPECT_EQ(m_pBiped->m_nFlags, 0u);
@@ -141,6 +142,23 @@ TEST_F(BipedMoveTest, WalkingIntoAWallStopsAtItUnlessTheConfigurationPassesWalls
     EXPECT_GT(Pos().y, 5.5f);
     EXPECT_EQ(m_pBiped->m_nFlags, B::kOnSteep);
     EXPECT_EQ(m_pBiped->m_velocity.y, 0.0f);
+}
+
+TEST_F(BipedMoveTest, OnlySurfacesOfTheTemplatesMaskStopIt)
+{
+    std::vector<ColTri> wall;  // of surface 1, whose mask is 0x2
+    AddQuad(&wall, {20, 5, 0}, {20, 5, 10}, {-20, 5, 10}, {-20, 5, 0}, 1);
+    ASSERT_NE(Build(wall), nullptr);
+    for (uint32_t mask : {0x2u, 0x1u}) {
+        SCOPED_TRACE(mask);
+        m_pTemplate->nCollisionMask = mask;
+        Place({0, 3, kHalfHeight});
+        m_pBiped->Send(gcMsgWalk());
+        Tick(40);
+        EXPECT_EQ(Pos().y < 5.0f, mask == 0x2u) << Pos().y;
+        std::destroy_at(m_pBiped);
+        m_pBiped = nullptr;
+    }
 }
 
 TEST_F(BipedMoveTest, TargetWalksAndDodgesGoTheStrafeHeadingAtTheAnimationsSpeed)
@@ -307,6 +325,7 @@ TEST_F(BipedMoveTest, LeavingEveryZoneSnapsBackToTheSafePlacement)
         EXPECT_EQ(m_pBiped->m_nRegionId, 1);
         EXPECT_EQ(m_pBiped->m_nCurState, B::ST_STANDING);
         EXPECT_EQ(m_pBiped->m_nFlags, 0u);
+        EXPECT_TRUE(m_pBiped->m_gravityVelocity.ApproxEqual(mVec3(0, 0, 0), 0.0f));
         EXPECT_TRUE(m_pBiped->IsActive());
         EXPECT_TRUE(pCam->GetPos().ApproxEqual(behind + (Pos() - r.safe), 1e-3f)) << pCam->GetPos().x;
         pCam->Reset(true);
