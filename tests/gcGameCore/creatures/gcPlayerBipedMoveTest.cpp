@@ -204,15 +204,18 @@ TEST_F(BipedMoveTest, OnASeventyDegreeSlopeItSlidesOnlyAfterHalfASecondBelowSeve
 TEST_F(BipedMoveTest, WalkingOffALedgeFallsOnlyAfterHalfASecondBelowFifteen)
 {
     struct Row {
-        float height;
+        float x, height;
         bool falls;
     };
-    for (const Row r : {Row{1.0f, false}, Row{14.0f, true}}) {
+    const Row rows[] = {{-12, 1.0f, false}, {12, 14.0f, true}};
+    std::vector<ColTri> ledges;  // y below 0, side by side
+    for (const Row& r : rows)
+        AddQuad(&ledges, {r.x - 6, -20, r.height}, {r.x + 6, -20, r.height}, {r.x + 6, 0, r.height},
+                {r.x - 6, 0, r.height});
+    ASSERT_NE(Build(ledges), nullptr);
+    for (const Row& r : rows) {
         SCOPED_TRACE(r.height);
-        std::vector<ColTri> ledge;
-        AddQuad(&ledge, {-20, -20, r.height}, {20, -20, r.height}, {20, 0, r.height}, {-20, 0, r.height});
-        ASSERT_NE(Build(ledge), nullptr);
-        Place({0, -0.5f, r.height + kHalfHeight});
+        Place({r.x, -0.5f, r.height + kHalfHeight});
         m_pBiped->Send(gcMsgWalk());
         int nFell = -1;
         for (int i = 1; i <= 90 && nFell < 0; ++i) {
@@ -234,8 +237,6 @@ TEST_F(BipedMoveTest, WalkingOffALedgeFallsOnlyAfterHalfASecondBelowFifteen)
         EXPECT_NEAR(Pos().z, kHalfHeight, 5e-3f);
         std::destroy_at(m_pBiped);
         m_pBiped = nullptr;
-        TearDown();
-        SetUp();
     }
 }
 
