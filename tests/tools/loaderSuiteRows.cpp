@@ -31,6 +31,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
+#include "datagen/playerWriters.h"
 #include "datagen/valueWriters.h"
 #include "datagen/worldWriters.h"
 #include "datagen/zoneWriter.h"
@@ -63,6 +64,8 @@
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
+#include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -1338,6 +1341,29 @@ std::vector<LoaderRow> MakeRows()
                         },
                         TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
                         version == gcNPCTemplate::kVersion, PlaceSkyMesh});
+    for (uint32_t version : {gcPlayerBipedTemplate::kMinVersion, gcPlayerBipedTemplate::kVersion})
+        rows.push_back({Named("gcEntityTemplateGroup, gcPlayerBipedTemplate", version),
+                        {"WritePlayerBipedTemplateGroupFile"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::PlayerBipedTemplateDesc d;
+                            d.creature = SampleCreatureTemplates(gcCreatureAttack::kVersion)[0];
+                            d.configs.resize(gcPlayerBipedTemplate::ANIM_SLIDE + 1);
+                            d.configs[gcPlayerBipedTemplate::ANIM_SLIDE].hAnimation = 0x00030005;
+                            d.collisionMask = 0x11;
+                            return datagen::WritePlayerBipedTemplateGroupFile(p, 7, {d, {}}, version);
+                        },
+                        TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>,
+                        version == gcPlayerBipedTemplate::kVersion, PlaceSkyMesh});
+    rows.push_back({Named("gcEntityTemplateGroup, gcPlayerFlyingTemplate", gcPlayerFlyingTemplate::kVersion),
+                    {"WritePlayerFlyingTemplateGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::PlayerFlyingTemplateDesc d;
+                        d.creature = SampleCreatureTemplates(gcCreatureAttack::kVersion)[0];
+                        d.shiftTicks = {100, 0, 2400};
+                        d.collisionMask = 0x22;
+                        return datagen::WritePlayerFlyingTemplateGroupFile(p, 7, {d, {}}, gcPlayerFlyingTemplate::kVersion);
+                    },
+                    TypeOf<gcEntityTemplateGroup>, SlotsOf<gcEntityTemplateMgr>, true, PlaceSkyMesh});
     for (uint32_t version : {gcCreature::kMinVersion, gcCreature::kVersion})
         rows.push_back({Named("gcEntityGroup, gcCreature", version), {"WriteCreatureGroupFile"},
                         [version](LoaderEnv&, Path p) {
@@ -1412,6 +1438,11 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcPlayerConfig v4", {"WritePlayerConfigFile"},
                     [](LoaderEnv&, Path p) { return datagen::WritePlayerConfigFile(p, "Hero"); },
                     TypeOf<gcPlayerConfig>, nullptr, true, StartFlow,
+                    FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
+    rows.push_back({"gcPlayerConfig v4 with a biped player", {"WriteBipedPlayerConfigFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteBipedPlayerConfigFile(p, {}); },
+                    // Written back by the engine the groups come out shorter; stable from then on.
+                    TypeOf<gcPlayerConfig>, nullptr, false, StartFlow,
                     FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
     for (uint32_t version = gcPlayerConfig::kMinVersion; version <= gcPlayerConfig::kVersion; ++version)
         rows.push_back({Named("gcPlayerConfig by hand", version),

@@ -38,8 +38,8 @@ public:
     static const char* GetActionTypeText(int32_t type);  // "FindBoundary"; "???" otherwise
 
     // Finds the boundary that holds the entity when it is a non-player
-    // character, and does nothing for any other entity. Installed by the
-    // non-player character class; null until then.
+    // character, and does nothing for any other entity. Tests put their own
+    // in its place.
     static void (*s_pFindBoundary)(gcEntity* pEntity);
 
     int32_t actionType = NA_FINDBOUNDARY;  // a gcNPCAction as stored

@@ -3,11 +3,22 @@
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 QM_DEFINE_TYPE(gcDoNPCAction, gcAction, 187)
 
-void (*gcDoNPCAction::s_pFindBoundary)(gcEntity* pEntity) = nullptr;
+namespace {
+
+void FindNPCBoundary(gcEntity* pEntity)
+{
+    if (gcNPC* pNPC = dcast<gcNPC>(pEntity))
+        pNPC->FindBoundary();
+}
+
+}  // namespace
+
+void (*gcDoNPCAction::s_pFindBoundary)(gcEntity* pEntity) = &FindNPCBoundary;
 
 cBase* gcDoNPCAction::Copy(cMemPool* pPool) const
 {

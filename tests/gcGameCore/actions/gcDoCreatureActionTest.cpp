@@ -149,11 +149,12 @@ TEST_F(gcDoCreatureActionTest, FindBoundaryGoesThroughTheInstalledHook)
 {
     static std::vector<gcEntity*> s_found;
     s_found.clear();
+    const auto previous = gcDoNPCAction::s_pFindBoundary;
     gcDoNPCAction::s_pFindBoundary = [](gcEntity* p) { s_found.push_back(p); };
     gcDoNPCAction(gcDoNPCAction::NA_FINDBOUNDARY, kInitiator).Apply(m_params);
     gcDoNPCAction(1, kInitiator).Apply(m_params);  // no such action
     gcDoNPCAction(0, gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT2)).Apply(m_params);  // nobody
-    gcDoNPCAction::s_pFindBoundary = nullptr;
+    gcDoNPCAction::s_pFindBoundary = previous;
     gcDoNPCAction(0, kInitiator).Apply(m_params);  // no hook installed
     EXPECT_EQ(s_found, std::vector<gcEntity*>{m_pCreature});
 }

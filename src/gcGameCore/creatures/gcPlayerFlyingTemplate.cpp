@@ -1,0 +1,103 @@
+#include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
+
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+
+QM_DEFINE_TYPE(gcPlayerFlyingTemplate, gcCreatureTemplate, 141)
+
+gcPlayerFlyingTemplate::gcPlayerFlyingTemplate()
+{
+    for (cTimeValue& t : timesToShift)
+        t = cTimeValue(kDefaultShiftTicks);
+}
+
+gcPlayerFlyingTemplate::gcPlayerFlyingTemplate(const gcPlayerFlyingTemplate& other)
+    : gcCreatureTemplate(other), nCollisionMask(other.nCollisionMask)
+{
+    for (int i = 0; i < MAX_ANIMATIONS; ++i) {
+        std::destroy_at(&animationConfigs[i]);
+        std::construct_at(&animationConfigs[i], other.animationConfigs[i]);
+    }
+    for (int i = 0; i < kNumShiftTimes; ++i)
+        timesToShift[i] = other.timesToShift[i];
+}
+
+cBase* gcPlayerFlyingTemplate::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<gcPlayerFlyingTemplate>(*this) : nullptr;
+}
+
+const cType* gcPlayerFlyingTemplate::GetEntityType() const
+{
+    return cType::Find(kFlyingTypeId);
+}
+
+void gcPlayerFlyingTemplate::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    gcCreatureTemplate::Write(file);
+    wb.WriteInt(MAX_ANIMATIONS);
+    for (const gcAnimationConfig& c : animationConfigs)
+        c.Write(file);
+    // The count stored is one more than the times that follow.
+    wb.WriteInt(kNumShiftTimes + 1);
+    for (const cTimeValue& t : timesToShift)
+        wb.WriteInt(t.m_nTicks);
+    wb.WriteInt(nCollisionMask);
+}
+
+namespace {
+
+// The c - 1 times after the stored count c; those beyond the array are
+// dropped, and a count below 1 holds none.
+bool ReadShiftTimes(const cReadBlock& rb, cTimeValue* pOut)
+{
+    const int32_t nStored = rb.ReadInt() - 1;
+    if (nStored < 0 || nStored > gcPlayerFlyingTemplate::kNumShiftTimes)
+        cLogWarn_("gcPlayerFlyingTemplate: %d shift times in \"%s\"; %s", nStored, rb.m_file.m_filename.m_sData,
+                  nStored < 0 ? "none read" : "the rest is skipped");
+    for (int32_t i = 0; i < nStored && !rb.Failed(); ++i) {
+        const int32_t nTicks = rb.ReadInt();
+        if (i < gcPlayerFlyingTemplate::kNumShiftTimes)
+            pOut[i] = cTimeValue(nTicks);
+    }
+    return !rb.Failed();
+}
+
+}  // namespace
+
+bool gcPlayerFlyingTemplate::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < kVersion)
+        return rb.Reject("gcPlayerFlyingTemplate", "version");
+    if (!gcCreatureTemplate::Read(file, pPool)) {
+        if (!rb.Failed())
+            rb.SkipToEnd();
+        return false;
+    }
+    gcAnimationConfig configs[MAX_ANIMATIONS];
+    cTimeValue times[kNumShiftTimes];
+    for (int i = 0; i < kNumShiftTimes; ++i)
+        times[i] = timesToShift[i];
+    if (!gcPlayerBipedTemplate::ReadConfigs(rb, pPool, configs, MAX_ANIMATIONS, "gcPlayerFlyingTemplate"))
+        return rb.Failed() ? false : rb.Reject("gcPlayerFlyingTemplate", "configuration block");
+    if (!ReadShiftTimes(rb, times))
+        return false;
+    const uint32_t nMask = rb.ReadUInt();
+    if (rb.Failed())
+        return false;
+    for (int i = 0; i < MAX_ANIMATIONS; ++i)
+        gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
+    for (int i = 0; i < kNumShiftTimes; ++i)
+        timesToShift[i] = times[i];
+    nCollisionMask = nMask;
+    return true;
+}

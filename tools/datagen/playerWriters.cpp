@@ -1,0 +1,164 @@
+#include "datagen/playerWriters.h"
+
+#include "datagen/entityWriters.h"
+#include "datagen/flowWriters.h"
+#include "datagen/modelWriters.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
+#include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
+#include "gcGameCore/script/gcAnimationConfig.h"
+
+namespace datagen {
+
+namespace {
+
+void Configs(BlockWriter& w, int32_t count, const std::vector<AnimationConfigDesc>& configs)
+{
+    w.Int(count);
+    for (int32_t i = 0; i < count; ++i)
+        AnimationConfigBlock(w, static_cast<size_t>(i) < configs.size() ? configs[i] : AnimationConfigDesc(),
+                             gcAnimationConfig::kVersion);
+}
+
+template <class Desc, class Block>
+bool WriteTemplateGroup(const std::string& path, int beginSlot, uint32_t typeId, const std::vector<Desc>& templates,
+                        uint32_t version, Block block)
+{
+    if (beginSlot < 0 || beginSlot + static_cast<int64_t>(templates.size()) > gcEntityTemplateMgr::kSlots)
+        return false;
+    return SaveRecordGroup(path, gcEntityTemplateGroup::GetStaticType()->m_nTypeId, beginSlot, typeId, templates,
+                           version, block);
+}
+
+}  // namespace
+
+void PlayerBipedTemplateBlock(BlockWriter& w, const PlayerBipedTemplateDesc& d, uint32_t v)
+{
+    w.Begin(v);
+    CreatureTemplateBlock(w, d.creature, d.creatureVersion);
+    Configs(w, d.configCount, d.configs);
+    if (v >= gcPlayerBipedTemplate::kMaskVersion)
+        w.Word(d.collisionMask);
+    w.End();
+}
+
+void PlayerFlyingTemplateBlock(BlockWriter& w, const PlayerFlyingTemplateDesc& d, uint32_t v)
+{
+    w.Begin(v);
+    CreatureTemplateBlock(w, d.creature, d.creatureVersion);
+    Configs(w, d.configCount, d.configs);
+    w.Int(d.shiftCount);
+    for (int32_t t : d.shiftTicks)
+        w.Int(t);
+    w.Word(d.collisionMask);
+    w.End();
+}
+
+bool WritePlayerBipedTemplateGroupFile(const std::string& path, int beginSlot,
+                                       const std::vector<PlayerBipedTemplateDesc>& templates, uint32_t version)
+{
+    return WriteTemplateGroup(path, beginSlot, gcPlayerBipedTemplate::GetStaticType()->m_nTypeId, templates,
+                              version, &PlayerBipedTemplateBlock);
+}
+
+bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
+                                        const std::vector<PlayerFlyingTemplateDesc>& templates, uint32_t version)
+{
+    return WriteTemplateGroup(path, beginSlot, gcPlayerFlyingTemplate::GetStaticType()->m_nTypeId, templates,
+                              version, &PlayerFlyingTemplateBlock);
+}
+
+namespace {
+
+constexpr uint16_t kCheck = 0x1B1;  // the check of every record the sample writes
+
+uint32_t Handle(int32_t slot)
+{
+    return (static_cast<uint32_t>(kCheck) << 16) | static_cast<uint32_t>(slot);
+}
+
+// A box of the collider's size standing on its origin, one root node.
+MeshDesc BipedMesh(const BipedPlayerDesc& d)
+{
+    MeshDesc m;
+    m.name = d.name;
+    m.nodes.push_back({"root", -1, MeshNodeDesc::Identity()});
+    m.objectsStart = 0;
+    m.nObjects = 1;
+    m.colliderSize = d.colliderSize;
+    m.visRadius = m.colRadius = d.colliderSize.Length() * 2.0f;
+    const float x = d.colliderSize.x, y = d.colliderSize.y, h = d.colliderSize.z * 2.0f;
+    MeshObjectDesc o;
+    const mVec3 c[4] = {{-x, -y, 0}, {x, -y, 0}, {x, y, h}, {-x, y, h}};
+    for (int k : {0, 1, 2, 0, 2, 3})
+        o.corners.push_back({c[k], {0, -1, 0}, 0, 0});
+    m.objects.push_back(o);
+    return m;
+}
+
+// A looping second of the root moving forward (+y) at the speed.
+AnimationDesc RootMotion(const char* name, float fSpeed)
+{
+    AnimationDesc a;
+    a.name = name;
+    a.frames = 2;
+    a.frameLength = 600;
+    a.nodes.push_back({{{0, 0, 0}, {0, fSpeed, 0}}, {mQuat(0, 0, 0, 1)}});
+    return a;
+}
+
+void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
+{
+    PlayerBipedTemplateDesc t;
+    t.creature.base.name = d.name;
+    t.creature.base.hMesh = Handle(d.meshSlot);
+    t.creature.base.team = 1;
+    t.creature.base.values[1] = gcPlayerBipedTemplate::kTurningRate;
+    t.configs.resize(gcPlayerBipedTemplate::MAX_ANIMATIONS);
+    for (AnimationConfigDesc& c : t.configs)
+        c.hAnimation = Handle(d.animationSlot);
+    t.configs[gcPlayerBipedTemplate::ANIM_WALK].hAnimation = Handle(d.animationSlot + 1);
+    t.configs[gcPlayerBipedTemplate::ANIM_RUN].hAnimation = Handle(d.animationSlot + 2);
+    t.collisionMask = d.collisionMask;
+    w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));
+    PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
+}
+
+}  // namespace
+
+bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& d)
+{
+    const MeshDesc mesh = BipedMesh(d);
+    MeshData meshData;
+    if (!BuildMesh(mesh, &meshData))
+        return false;
+    const AnimationDesc anims[3] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
+                                    RootMotion("Run", d.runSpeed)};
+    std::vector<GroupRecord> animRecords;
+    for (const AnimationDesc& a : anims)
+        animRecords.push_back({kCheck, [&a](BlockWriter& w) {
+                                   w.Int(static_cast<int32_t>(eAnimation::GetStaticType()->m_nTypeId));
+                                   AnimationBlock(w, a);
+                               }});
+    const GroupRecord meshRecord{kCheck, [&](BlockWriter& w) {
+                                     w.Int(static_cast<int32_t>(eMesh::GetStaticType()->m_nTypeId));
+                                     MeshBlock(w, mesh, meshData);
+                                 }};
+    const GroupRecord templateRecord{kCheck, [&d](BlockWriter& w) { BipedTemplate(w, d); }};
+    // The body alone, as the game reads a player configuration.
+    BlockWriter w;
+    ObjectBlock(w.Header().Begin(gcPlayerConfig::kVersion), d.name.c_str());
+    EmptyGroupBlock(w, 120);  // textures
+    EmptyGroupBlock(w, 220);  // materials
+    GroupBlock(w, d.meshSlot, {meshRecord});
+    GroupBlock(w, d.animationSlot, animRecords);
+    EmptyGroupBlock(w, 220);  // surfaces
+    GroupBlock(w, 0, {templateRecord});
+    EmptyEventBlock(EmptyEventBlock(w));
+    w.End().Trailer();
+    return w.Save(path);
+}
+
+}  // namespace datagen

@@ -1,0 +1,65 @@
+#pragma once
+// Writers for the players' data: the biped and flying player template
+// blocks of any version the loaders read, their template groups, and a
+// whole player configuration for a biped player (a box mesh, standing,
+// walking and running animations with root motion, and the template in
+// entity-template slot 0, so the configuration's entity is the biped).
+// Counts are written as given, so damaged counts can be written too.
+// Offline tools and test fixtures; main thread.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datagen/blockWriter.h"
+#include "datagen/creatureWriters.h"
+#include "mMath/mVec3.h"
+
+namespace datagen {
+
+struct PlayerBipedTemplateDesc {
+    CreatureTemplateDesc creature;
+    uint32_t creatureVersion = 8;
+    int32_t configCount = 46;
+    std::vector<AnimationConfigDesc> configs;  // default ones for the rest of the count
+    uint32_t collisionMask = 0;                // version 5 on
+};
+// The newest is 5.
+void PlayerBipedTemplateBlock(BlockWriter& w, const PlayerBipedTemplateDesc& desc, uint32_t version);
+
+struct PlayerFlyingTemplateDesc {
+    CreatureTemplateDesc creature;
+    uint32_t creatureVersion = 8;
+    int32_t configCount = 13;
+    std::vector<AnimationConfigDesc> configs;
+    int32_t shiftCount = 4;                         // the times that follow plus one
+    std::vector<int32_t> shiftTicks = {2100, 2100, 2100};
+    uint32_t collisionMask = 0;
+};
+// The only version is 4.
+void PlayerFlyingTemplateBlock(BlockWriter& w, const PlayerFlyingTemplateDesc& desc, uint32_t version);
+
+// Template groups over slots beginSlot.., as data files at a host path.
+bool WritePlayerBipedTemplateGroupFile(const std::string& path, int beginSlot,
+                                       const std::vector<PlayerBipedTemplateDesc>& templates, uint32_t version);
+bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
+                                        const std::vector<PlayerFlyingTemplateDesc>& templates, uint32_t version);
+
+// The sample biped player: where its mesh and animations go in the player
+// configuration's groups, and how fast it walks and runs (units per second
+// of root motion along its forward axis).
+struct BipedPlayerDesc {
+    std::string name = "Biped";
+    int32_t meshSlot = 100;       // the configuration's mesh group begins here
+    int32_t animationSlot = 100;  // stand, walk, run from here
+    float walkSpeed = 1.5f;
+    float runSpeed = 4.0f;
+    mVec3 colliderSize{0.4f, 0.4f, 0.9f};
+    uint32_t collisionMask = 0xFFFFFFFF;
+};
+// A player configuration (version 4) holding the biped's mesh, its three
+// animations (standing also plays for the states without one of their own)
+// and its template in entity-template slot 0.
+bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& desc);
+
+}  // namespace datagen
