@@ -908,10 +908,9 @@ void AddCinematicRows(std::vector<LoaderRow>& rows)
             rows.push_back({Named("gcCinematic by hand", version) + ", entries v" + std::to_string(entryVersion),
                             {"CinematicBlock", "ObjectBlock", "EmptyEventBlock"},
                             [version, entryVersion](LoaderEnv&, Path p) {
-                                datagen::BlockWriter w;
-                                w.Header().Int(206);
-                                datagen::CinematicBlock(w, version, "Intro", 0, kSampleEntries, entryVersion);
-                                return w.Trailer().Save(p);
+                                return datagen::WriteObjectBlocksFile(p, 206, [&](datagen::BlockWriter& w) {
+                                    datagen::CinematicBlock(w, version, "Intro", 0, kSampleEntries, entryVersion);
+                                });
                             },
                             TypeOf<gcCinematic>, nullptr, version == 3 && entryVersion == 2});
     rows.push_back({"gcStreamedCinematic v2", {"WriteStreamedCinematicFile"},

@@ -3,8 +3,11 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/flowWriters.h"
+#include "datagen/modelWriters.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eSoundWaveData.h"
+#include "gcGameCore/actions/gcDoPlayCinematic.h"
+#include "gcGameCore/actions/gcDoPlayMovie.h"
 #include "gcGameCore/flow/gcStreamedCinematic.h"
 #include "gcGameCore/flow/gcVoiceOver.h"
 #include "gcGameCore/script/gcCinematic.h"
@@ -131,10 +134,47 @@ BlockWriter& VoiceOverGroupBlock(BlockWriter& w, uint32_t version, int32_t begin
 bool WriteVoiceOverGroupFile(const std::string& path, uint32_t version, int32_t beginSlot,
                              const std::vector<VoiceOverRecord>& records)
 {
-    BlockWriter w;
-    w.Header().Int(static_cast<int32_t>(gcVoiceOverGroup::GetStaticType()->m_nTypeId));
-    VoiceOverGroupBlock(w, version, beginSlot, records);
-    return w.Trailer().Save(path);
+    return WriteObjectBlocksFile(path, gcVoiceOverGroup::GetStaticType()->m_nTypeId,
+                                 [&](BlockWriter& w) { VoiceOverGroupBlock(w, version, beginSlot, records); });
+}
+
+gcDoPlayCinematic* NewPlayCinematic(cMemPool* pPool, uint32_t hCinematic)
+{
+    gcDoPlayCinematic* p = pPool ? pPool->New<gcDoPlayCinematic>() : nullptr;
+    if (!p) {
+        cLogError_("datagen: no room for a play-cinematic action");
+        return nullptr;
+    }
+    p->hCinematic = gcCinematicHandle(hCinematic);
+    return p;
+}
+
+gcDoPlayMovie* NewPlayMovie(cMemPool* pPool, const char* movieName, bool bCanSkip)
+{
+    gcDoPlayMovie* p = pPool ? pPool->New<gcDoPlayMovie>() : nullptr;
+    if (!p) {
+        cLogError_("datagen: no room for a play-movie action");
+        return nullptr;
+    }
+    p->movieName.Set("%s", movieName);
+    p->bCanSkip = bCanSkip;
+    return p;
+}
+
+gcCinematic* NewSampleCinematic(cMemPool* pPool, uint32_t hVoiceOver)
+{
+    gcCinematic* p = NewCinematic(pPool, "Greeting", gcCinematic::kSkippable);
+    if (p && (!AddCinematicEntry(*p, pPool, "Speak", 0, hVoiceOver) || !AddCinematicEntry(*p, pPool, "End", 1200, 0)))
+        return nullptr;
+    return p;
+}
+
+bool WriteSampleVoiceOvers(const std::string& path, uint32_t hString)
+{
+    const int nSamples = kSoundSampleRate * 3 / 2;
+    VoiceOverRecord line{"Greeting", MakeSoundRecord("sm_Greeting", MakeSineTone(330.0, 9000.0, nSamples), false),
+                         hString, kSampleVoiceOverCheck};
+    return WriteVoiceOverGroupFile(path, gcVoiceOverGroup::kVersion, 0, {line});
 }
 
 }  // namespace datagen

@@ -16,6 +16,8 @@
 class cMemPool;
 class gcCinematic;
 class gcCinematicEntry;
+class gcDoPlayCinematic;
+class gcDoPlayMovie;
 class gcStreamedCinematic;
 
 namespace datagen {
@@ -69,5 +71,19 @@ BlockWriter& VoiceOverGroupBlock(BlockWriter& w, uint32_t version, int32_t begin
 // A ".vo" file holding such a group.
 bool WriteVoiceOverGroupFile(const std::string& path, uint32_t version, int32_t beginSlot,
                              const std::vector<VoiceOverRecord>& records);
+
+// Builders of the media actions that start a cinematic and a movie from a
+// script; null (logged) when the pool is full.
+gcDoPlayCinematic* NewPlayCinematic(cMemPool* pPool, uint32_t hCinematic);
+gcDoPlayMovie* NewPlayMovie(cMemPool* pPool, const char* movieName, bool bCanSkip);
+
+// The sample game's short cinematic: one entry at time 0 that starts the
+// voice-over hVoiceOver, then the end two seconds later; for the map's
+// cinematic group. Null (logged) when the pool is full.
+gcCinematic* NewSampleCinematic(cMemPool* pPool, uint32_t hVoiceOver);
+// The sample map's voice-overs ("Map01_eng.vo"): one line of 1.5 seconds in
+// slot 0 with check kSampleVoiceOverCheck, showing the text hString.
+constexpr uint16_t kSampleVoiceOverCheck = 0x0101;
+bool WriteSampleVoiceOvers(const std::string& path, uint32_t hString);
 
 }  // namespace datagen

@@ -51,13 +51,14 @@ protected:
         });
     }
     // Requests the streamed cinematic and runs the request machine until it
-    // is done; the steps in lead-in.
+    // is done, each load ending within its step; the steps in lead-in.
     int Request(int id)
     {
         m_pMap->SetCinematicToPlay(nullptr, id);
         int nLeadIn = 0;
         for (int step = 0; step < 60 && m_pMap->m_nStreamedCinematicToLoad != -1; ++step) {
             m_pMap->HandleBackgroundCinematicLoading();
+            gcStreamedCinematicLoader::Get()->WaitForFinish();  // a load quicker than a frame
             nLeadIn += (m_pMap->m_nFlags & gcMap::kFlagCinematicLeadIn) != 0;
         }
         return nLeadIn;
