@@ -29,6 +29,7 @@
 #include "datagen/regionWriters.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/actionWriters.h"
+#include "datagen/cinematicWriters.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
 #include "datagen/playerWriters.h"
@@ -75,6 +76,10 @@
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcStreamedCinematic.h"
+#include "gcGameCore/flow/gcVoiceOver.h"
+#include "gcGameCore/script/gcCinematic.h"
+#include "gcGameCore/script/gcCinematicEntry.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
@@ -94,6 +99,11 @@
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoFunction.h"
 #include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoPlayCinematic.h"
+#include "gcGameCore/actions/gcDoPlayMovie.h"
+#include "gcGameCore/actions/gcDoPlayMusic.h"
+#include "gcGameCore/actions/gcDoPlaySound.h"
+#include "gcGameCore/actions/gcDoPlayVoiceOver.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/actions/gcDoCreatureAction.h"
@@ -1052,6 +1062,140 @@ void AddCreatureScriptRows(std::vector<LoaderRow>& rows)
                     TypeOf<gcStateMachineGroup>, SlotsOf<gcStateMachineMgr>});
 }
 
+// ---- cinematics, voice-overs and the media actions ----
+
+const std::vector<datagen::CinematicEntryDesc> kSampleEntries = {{"Start", 0, 0x00650064}, {"Late", 900, 0}};
+
+// A streamed cinematic read as the loader reads it: its block alone.
+cBase* LoadStreamed(LoaderEnv& env, const char* path)
+{
+    cFile file;
+    if (!file.Open(path))
+        return nullptr;
+    gcStreamedCinematic* p = env.m_loads.New<gcStreamedCinematic>();
+    if (p && (!p->Read(file, &env.m_loads) || file.Failed())) {
+        cLogError_("\"%s\": no streamed cinematic read", path);  // as cBase::Load reports a refusal
+        std::destroy_at(p);
+        p = nullptr;
+    }
+    file.Close();
+    return p;
+}
+
+void AddCinematicRows(std::vector<LoaderRow>& rows)
+{
+    rows.push_back({"gcCinematicGroup v2, gcCinematic v3", {"WriteCinematicGroupFile"},
+                    [](LoaderEnv& env, Path p) {
+                        gcCinematic* c = datagen::NewCinematic(&env.m_build, "Intro", 0);
+                        datagen::AddCinematicEntry(*c, &env.m_build, "Start", 0, 0x00650064);
+                        datagen::AddCinematicEntry(*c, &env.m_build, "End", 1200, 0);
+                        return datagen::WriteCinematicGroupFile(p, 5, {Rec(c, 0x0505), Rec<gcCinematic>(nullptr, 0)});
+                    },
+                    TypeOf<gcCinematicGroup>, SlotsOf<gcCinematicMgr>});
+    for (uint32_t version : {2u, 3u})
+        for (uint32_t entryVersion : {1u, 2u})
+            rows.push_back({Named("gcCinematic by hand", version) + ", entries v" + std::to_string(entryVersion),
+                            {"CinematicBlock", "ObjectBlock", "EmptyEventBlock"},
+                            [version, entryVersion](LoaderEnv&, Path p) {
+                                return datagen::WriteObjectBlocksFile(p, 206, [&](datagen::BlockWriter& w) {
+                                    datagen::CinematicBlock(w, version, "Intro", 0, kSampleEntries, entryVersion);
+                                });
+                            },
+                            TypeOf<gcCinematic>, nullptr, version == 3 && entryVersion == 2});
+    rows.push_back({"gcStreamedCinematic v2", {"WriteStreamedCinematicFile"},
+                    [](LoaderEnv& env, Path p) {
+                        return datagen::WriteStreamedCinematicFile(p, &env.m_build, [&env](gcStreamedCinematic& s) {
+                            s.m_name.Set("Finale");
+                            datagen::AddCinematicEntry(s.m_cinematic, &env.m_build, "Start", 20, 0x00660064);
+                        });
+                    },
+                    TypeOf<gcStreamedCinematic>, nullptr, true, {}, LoadStreamed, {}, datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcStreamedCinematic by hand", version),
+                        {"StreamedCinematicBlock", "CinematicBlock", "ObjectBlock", "EmptyGroupBlock", "EmptyEventBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            datagen::BlockWriter w;
+                            datagen::StreamedCinematicBlock(w.Header(), version, "Finale", kSampleEntries).Trailer();
+                            return w.Save(p);
+                        },
+                        TypeOf<gcStreamedCinematic>, nullptr, false, {}, LoadStreamed, {}, datagen::WriteBodyFile});
+    for (uint32_t version : {1u, 2u})
+        rows.push_back({Named("gcVoiceOverGroup by hand", version),
+                        {"WriteVoiceOverGroupFile", "VoiceOverGroupBlock", "SoundDataBlock", "ObjectBlock"},
+                        [version](LoaderEnv&, Path p) {
+                            return datagen::WriteVoiceOverGroupFile(
+                                p, version, 3,
+                                {{"Hello", SampleSound("sm_Hello"), 0x02260226, 0x0303}, {"", {}, 0, 0},
+                                 {"Bye", SampleSound("sm_Bye"), 0, 0x0505}});
+                        },
+                        TypeOf<gcVoiceOverGroup>, SlotsOf<gcVoiceOverMgr>, version == 2, StartAudio});
+}
+
+void AddMediaActionRows(std::vector<LoaderRow>& rows)
+{
+    AddCinematicRows(rows);
+    rows.push_back({"gcDoPlayCinematic v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        auto* a = env.m_build.New<gcDoPlayCinematic>();
+                        a->hCinematic = gcCinematicHandle(0x12340005);
+                        a->bIsMapCinematic = false;
+                        a->nCinematicId = 4;
+                        return datagen::WriteObjectFile(p, *a);
+                    },
+                    TypeOf<gcDoPlayCinematic>});
+    rows.push_back({"gcDoPlayCinematic v1", {"ActionBlock"},
+                    ActionFields<gcDoPlayCinematic>(1, [](datagen::BlockWriter& w) { w.Word(0x12340005); }),
+                    TypeOf<gcDoPlayCinematic>, nullptr, false});
+    rows.push_back({"gcDoPlayMovie v2", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        auto* a = env.m_build.New<gcDoPlayMovie>();
+                        a->movieName.Set("Intro");
+                        a->bCanSkip = false;
+                        return datagen::WriteObjectFile(p, *a);
+                    },
+                    TypeOf<gcDoPlayMovie>});
+    rows.push_back({"gcDoPlayMovie v1", {"ActionBlock"},
+                    ActionFields<gcDoPlayMovie>(1, [](datagen::BlockWriter& w) {
+                        const std::string name(cStr::kSize, 'x');  // no terminator: one is forced
+                        w.Bytes(name.data(), name.size());
+                    }),
+                    TypeOf<gcDoPlayMovie>, nullptr, false});
+    rows.push_back({"gcDoPlayMusic v5", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        auto* a = env.m_build.New<gcDoPlayMusic>();
+                        a->nLevel = gcDoPlayMusic::LEVEL_MAP, a->nIndex = 2, a->bLooping = false;
+                        a->fadeTime = cTimeValue(120), a->bPlayAsAmbientSFX = true;
+                        a->desiredVolume.fConst = 0.5f;
+                        return datagen::WriteObjectFile(p, *a);
+                    },
+                    TypeOf<gcDoPlayMusic>});
+    for (uint32_t version : {2u, 3u, 4u})
+        rows.push_back({Named("gcDoPlayMusic", version), {"ActionBlock"},
+                        ActionFields<gcDoPlayMusic>(version,
+                                                    [version](datagen::BlockWriter& w) {
+                                                        w.Int(2).Int(1).Int(0).Int(300);
+                                                        if (version >= 3)
+                                                            w.Int(1);
+                                                        if (version >= 4)
+                                                            w.Int(gcDesiredValue::VAL_NUMBER).Float(0.25f).Int(0).Int(0);
+                                                    }),
+                        TypeOf<gcDoPlayMusic>, nullptr, false});
+    rows.push_back({"gcDoPlaySound v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        auto* a = env.m_build.New<gcDoPlaySound>();
+                        a->hSoundData = eSoundDataHandle(0x00070003);
+                        return datagen::WriteObjectFile(p, *a);
+                    },
+                    TypeOf<gcDoPlaySound>});
+    rows.push_back({"gcDoPlayVoiceOver v1", {"WriteObjectFile"},
+                    [](LoaderEnv& env, Path p) {
+                        auto* a = env.m_build.New<gcDoPlayVoiceOver>();
+                        a->hVO = gcVoiceOverHandle(0x00090064);
+                        return datagen::WriteObjectFile(p, *a);
+                    },
+                    TypeOf<gcDoPlayVoiceOver>});
+}
+
 std::vector<LoaderRow> MakeRows()
 {
     std::vector<LoaderRow> rows;
@@ -1298,13 +1442,14 @@ std::vector<LoaderRow> MakeRows()
                                                       w.Int(3).Int(-1).Int(-1).Int(-1);
                                               }),
                         TypeOf<gcDoLog>, nullptr, false});
-    rows.push_back({"gcDoPlaySound v3, its bytes kept", {"ActionBlock"},
+    rows.push_back({"gcDoConsoleOp v3, its bytes kept", {"ActionBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 77, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, 259, [](datagen::BlockWriter& w) {
                             datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
                         });
                     },
-                    [] { return cType::Find(77); }});
+                    [] { return cType::Find(259); }});
+    AddMediaActionRows(rows);
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
         rows.push_back({Named("gcEntityGroup, gcEntity", version), {"WriteEntityGroupFile"},

@@ -679,7 +679,8 @@ bool WriteSampleMapFiles(const std::string& dir)
               WriteSamplePlayerConfig(dir, "Wanderer") &&
               // The map's sound data and English strings, empty for now.
               WriteEmptySideFile(act + "Map01/Map01Sound.snd", 250) &&
-              WriteEmptySideFile(act + "Map01/Map01Strings_eng.str", 550);
+              WriteEmptySideFile(act + "Map01/Map01Strings_eng.str", 550) &&
+              WriteEmptySideFile(act + "Map01/Map01_eng.vo", 0);
     for (int id = 0; ok && id < kRegionCount; ++id) {
         char name[32];
         std::snprintf(name, sizeof name, "Map01/Region%02d.rgn", id + 1);

@@ -21,6 +21,7 @@
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcStreamedCinematicPlayer.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcGame, cObject, 64)
@@ -86,6 +87,8 @@ gcGame::gcGame()
     gcGameConfig::SetGroupRange(m_stateMachines, 20, 120);
     s_pGame = this;
     gcMusic::Initialize();
+    // The map loop plays map and streamed cinematics.
+    gcStreamedCinematicPlayer::Install();
     // An entity's messages (FadeOut and the like) reach its attached effects.
     gcEffect::InstallEntityWorldFuncs();
     // Entities moving through trigger volumes fire their region triggers.

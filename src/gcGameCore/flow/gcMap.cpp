@@ -16,6 +16,7 @@
 #include "gcGameCore/flow/gcEntitySeam.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/script/gcString.h"
@@ -474,6 +475,9 @@ void gcMap::FreeMapAllocatedMemory()
         gcGame::s_regionPools[slot].FreePoolMemory();
     }
     gcRegion::s_nCurrentRegion = -1;
+    // The resident streamed cinematic goes before its pool's block.
+    if (gcMapCinematics* p = gcMapCinematics::s_pCinematics; p && p->GetResidentStreamedPool())
+        p->DeleteResidentStreamed();
     gcGame::s_mapCinematicPool.FreePoolMemory();
     gcGame::s_mapCinematicVOPool.FreePoolMemory();
 }

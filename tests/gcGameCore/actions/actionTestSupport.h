@@ -21,7 +21,7 @@
 #include "../script/gcScriptTestObjects.h"
 
 constexpr int32_t kUnknownTypeId = 298;  // registered by no class
-constexpr int32_t kPlaySoundId = 77;     // an action class that keeps its bytes
+constexpr int32_t kPendingId = 259;    // an action class that keeps its bytes (gcDoConsoleOp)
 
 // A gcValTest NUMBER of this value, as a polymorphic member.
 inline datagen::BlockWriter& ValTestMember(datagen::BlockWriter& w, float f)

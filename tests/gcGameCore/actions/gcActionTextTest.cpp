@@ -19,7 +19,7 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
     gcTestBuilder b{pool};
     gcTestDataDir dir;
     const gcEvent* pPending = LoadHandLaidEvent(dir, pool, [](datagen::BlockWriter& w) {
-        w.Int(kPlaySoundId);
+        w.Int(kPendingId);
         datagen::ActionBlock(w, 2).End();
     });
     ASSERT_NE(pPending, nullptr);
@@ -49,7 +49,7 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
         {"alert without a message", datagen::NewLog(&pool, gcDoLog::LOG_ALERT, nullptr, nullptr, nullptr),
          "Alert[\"???\"]"},
         {"log type past the table", datagen::NewLog(&pool, 3, "hi", nullptr, nullptr), "???[\"hi\"]"},
-        {"a class that keeps its bytes: its name less gc and Do", pPending->pAction, "PlaySound"},
+        {"a class that keeps its bytes: its name less gc and Do", pPending->pAction, "ConsoleOp"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

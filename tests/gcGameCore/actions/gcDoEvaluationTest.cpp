@@ -119,11 +119,11 @@ TEST_F(gcDoEvaluationTest, UnknownIdsAndMembersOfOtherKindsAreReadOverInEveryLis
         RecordMember(w, 7).Int(-1);
         RecordMember(w, 8).Int(-1);
         w.End();
-        w.Int(kPlaySoundId);
+        w.Int(kPendingId);
         datagen::ActionBlock(w, 1).Int(42).End();
     });
     ASSERT_NE(pEvent, nullptr);
-    EXPECT_EQ(TypeIds(pEvent->pAction), (Ids{86, kPlaySoundId}));
+    EXPECT_EQ(TypeIds(pEvent->pAction), (Ids{86, kPendingId}));
     const auto* pEval = static_cast<const gcDoEvaluation*>(pEvent->pAction);
     EXPECT_EQ(TypeIds(pEval->pTrueAction), Ids{kTestStepId});
     EXPECT_EQ(TypeIds(pEval->pFalseAction), Ids{kTestStepId});

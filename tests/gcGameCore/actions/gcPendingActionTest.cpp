@@ -57,16 +57,16 @@ TEST(gcPendingAction, KeepsItsBytesThroughCopiesAndRefusesAnOldBaseBlock)
         datagen::ActionBlock(w, 7).Int(-5).Float(0.25f).Bytes("abc", 3).End();
     };
     gcEvent* pEvent = LoadHandLaidEvent(dir, pool, [&](datagen::BlockWriter& w) {
-        block(w.Int(kPlaySoundId));
-        w.Int(kPlaySoundId).Begin(1).Begin(2).Begin(1).End().End().Int(9).End();  // base block version 2
+        block(w.Int(kPendingId));
+        w.Int(kPendingId).Begin(1).Begin(2).Begin(1).End().End().Int(9).End();  // base block version 2
         RecordMember(w, 1);
     });
     ASSERT_NE(pEvent, nullptr);
-    EXPECT_EQ(TypeIds(pEvent->pAction), (std::vector<uint32_t>{kPlaySoundId, kTestStepId}));
+    EXPECT_EQ(TypeIds(pEvent->pAction), (std::vector<uint32_t>{kPendingId, kTestStepId}));
     const cBase* pCopy = pEvent->pAction->Copy(&pool);
     ASSERT_NE(pCopy, nullptr);
     ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("copy.dat"), *pCopy));
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("laid.dat"), kPlaySoundId, block));
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("laid.dat"), kPendingId, block));
     EXPECT_EQ(ReadHostFile(dir.HostPath("copy.dat")), ReadHostFile(dir.HostPath("laid.dat")));
 }
 

@@ -37,6 +37,7 @@ protected:
         m_pMap = gcMap::s_pMap;
         ASSERT_TRUE(m_pMap->LoadRegions(m_pMap->m_nInitialRegionId));
         m_pMap->UpdateRegions(true);
+        gcMapCinematics::s_pCinematics = nullptr;  // each test installs what it needs
     }
     void TearDown() override
     {
@@ -251,7 +252,7 @@ TEST_F(gcMapLoopTest, CinematicRequestsRunTheirLeadIn)
     EXPECT_TRUE(m_pMap->IsCinematicPlaying());
 }
 
-// Without cinematics in the build a request is dropped.
+// Without cinematics installed a request is dropped.
 TEST_F(gcMapLoopTest, WithoutCinematicsARequestIsDropped)
 {
     m_pMap->SetCinematicToPlay(nullptr, 2);

@@ -1,0 +1,138 @@
+#include "gcGameCore/flow/gcStreamedCinematic.h"
+
+#include <memory>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcVoiceOver.h"
+
+QM_DEFINE_TYPE(gcStreamedCinematic, cObject, 227)
+
+gcStreamedCinematic* gcStreamedCinematic::s_pStreamedCinematic = nullptr;
+
+gcStreamedCinematic::gcStreamedCinematic()
+{
+    gcGameConfig::SetGroupRange(m_animations, kAnimationsBegin, kAnimationsEnd);
+    s_pStreamedCinematic = this;
+}
+
+gcStreamedCinematic::~gcStreamedCinematic()
+{
+    if (m_pVoiceOvers)
+        std::destroy_at(m_pVoiceOvers);
+    m_pVoiceOvers = nullptr;
+    if (s_pStreamedCinematic == this)
+        s_pStreamedCinematic = nullptr;
+}
+
+void gcStreamedCinematic::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cObject::Write(file);
+    m_cinematic.Write(file);
+    m_animations.Write(file);
+}
+
+bool gcStreamedCinematic::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < 1 || rb.m_nVersion > kVersion)
+        return rb.Reject("gcStreamedCinematic", "version");
+    if (!ReadObjectPart(rb, pPool))
+        return false;
+    if (!m_cinematic.Read(file, pPool))
+        return rb.Failed() ? false : rb.Reject("gcStreamedCinematic", "cinematic");
+    // A version-1 file has no animations of its own.
+    if (rb.m_nVersion >= 2 && !m_animations.Read(file, pPool))
+        return rb.Failed() ? false : rb.Reject("gcStreamedCinematic", "animations");
+    return !rb.Failed();
+}
+
+void gcStreamedCinematic::GetCinematicFilename(int nAct, int nMap, int nCinematic, cStr* pName)
+{
+    pName->Set("%s/Game/Act%02i/Map%02i/Cinematic/Cinematic%02i.cin", gcGameConfig::s_dataPath.m_sData, nAct + 1,
+               nMap + 1, nCinematic + 1);
+}
+
+void gcStreamedCinematic::GetCinematicVoiceOversFilename(int nAct, int nMap, int nCinematic, cStr* pName)
+{
+    pName->Set("%s/Game/Act%02i/Map%02i/Cinematic/Cinematic%02i_%s.vo", gcGameConfig::s_dataPath.m_sData, nAct + 1,
+               nMap + 1, nCinematic + 1,
+               gcGameConfig::GetLanguageShortName(gcGameConfig::s_languages[gcGameConfig::LANGUAGE_VO]));
+}
+
+bool gcStreamedCinematic::Load(int nId)
+{
+    const gcMap* pMap = gcMap::s_pMap;
+    // The id indexes the map's name table: one outside it fails like a
+    // missing file.
+    if (!pMap || nId < 0 || nId >= gcMap::kMaxStreamedCinematics) {
+        cLogError_("gcStreamedCinematic: cinematic %d refused: %s", nId,
+                   pMap ? "ids run from 0 to 99" : "no map is loaded");
+        return false;
+    }
+    if (s_pStreamedCinematic && s_pStreamedCinematic->m_nCinematicId == nId)
+        return true;
+    cStr name;
+    GetCinematicFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, pMap->m_nMapId, nId, &name);
+    cFile file;
+    if (!file.Open(name)) {
+        cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
+        return false;
+    }
+    if (s_pStreamedCinematic)
+        std::destroy_at(s_pStreamedCinematic);
+    cMemPool& pool = gcGame::s_mapCinematicPool;
+    gcGameConfig::PrepPool(pool, gcGameConfig::GetMapCinematicPoolSize());
+    gcStreamedCinematic* pNew = pool.New<gcStreamedCinematic>();
+    if (!pNew) {
+        cLogError_("gcStreamedCinematic: no room for \"%s\"", name.m_sData);
+        return false;
+    }
+    pNew->m_nCinematicId = nId;
+    pNew->m_name = pMap->m_streamedCinematicNames[nId];
+    const bool bRead = pNew->Read(file, &pool) && !file.Failed();
+    file.Close();
+    // A refused block would leave a half-read cinematic that reports success.
+    if (!bRead) {
+        cLogError_("gcStreamedCinematic: \"%s\" refused or damaged", name.m_sData);
+        std::destroy_at(pNew);
+        return false;
+    }
+    pNew->LoadVoiceOvers();
+    return true;
+}
+
+bool gcStreamedCinematic::LoadVoiceOvers()
+{
+    if (m_pVoiceOvers)
+        std::destroy_at(m_pVoiceOvers);
+    m_pVoiceOvers = nullptr;
+    cMemPool& pool = gcGame::s_mapCinematicVOPool;
+    gcGameConfig::PrepPool(pool, gcGameConfig::GetMapCinematicVOPoolSize());
+    m_pVoiceOvers = pool.New<gcVoiceOverGroup>();
+    if (!m_pVoiceOvers) {
+        cLogError_("gcStreamedCinematic: no room for the voice-overs of \"%s\"", m_name.m_sData);
+        return false;
+    }
+    gcGameConfig::SetGroupRange(*m_pVoiceOvers, kVoiceOversBegin, kVoiceOversEnd);
+    m_pVoiceOvers->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapStreamedVoiceOverSize());
+    const gcAct* pAct = gcAct::s_pAct;
+    const gcMap* pMap = gcMap::s_pMap;
+    cStr name;
+    GetCinematicVoiceOversFilename(pAct ? pAct->m_nActId : -1, pMap ? pMap->m_nMapId : -1, m_nCinematicId, &name);
+    cFile file;
+    if (!file.Open(name))
+        return false;
+    if (!m_pVoiceOvers->Read(file, &pool))
+        cLogError_("gcStreamedCinematic: voice-overs \"%s\" refused or damaged", name.m_sData);
+    file.Close();
+    return true;
+}
