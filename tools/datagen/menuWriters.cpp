@@ -221,16 +221,22 @@ bool WriteSampleMainMenu(const std::string& dir)
     pBox->m_nFlags |= gcUIWidget::kFocusable;
     pOptions->m_hInitiallyFocusedControl = hBox;
     SetActions(pOptions->onBack, {ShowDialog(&pool, hOptions, 0)});
-    // The menu's dialog group writes what the dialog slots hold.
-    SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, 2);
-    lease.Place(0, pMain, kMainCheck);
-    lease.Place(1, pOptions, kOptionsCheck);
-    const bool ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
-        menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
-        menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + 2;
-        menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
-        SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
-    });
+    bool ok = false;
+    {
+        // The menu's dialog group writes what the dialog slots hold.
+        SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, 2);
+        lease.Place(0, pMain, kMainCheck);
+        lease.Place(1, pOptions, kOptionsCheck);
+        ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
+            menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
+            menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + 2;
+            menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
+            SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
+        });
+    }
+    // Their actions hold heap memory of their own: destroyed, not just dropped with the pool.
+    std::destroy_at(pMain);
+    std::destroy_at(pOptions);
     // The menu's sound data, empty for now.
     BlockWriter sound;
     return ok && EmptyGroupBlock(sound.Header(), gcMainMenu::kSoundBegin).Trailer().Save(dir + "/Game/MainMenuSound.snd");
