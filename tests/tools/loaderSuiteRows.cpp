@@ -152,6 +152,8 @@ public:
 
 }  // namespace
 
+void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityState.cpp
+
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
 namespace {
@@ -1936,6 +1938,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddEntityStateRows(rows);
     return rows;
 }
 
