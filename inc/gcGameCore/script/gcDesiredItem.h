@@ -30,8 +30,8 @@ struct gcDesiredItem {
     void Write(const cWriteBlock& wb) const;
     // "Initiator", "Participant1", "Participant2", "CombineItem1", or for
     // SPECIFIC "[none]" with handle 0 and otherwise the template's name in
-    // brackets; nothing for a selector outside the table. Item templates
-    // have no manager yet, so every other handle shows "[???]".
+    // brackets ("[???]" when the handle is stale); nothing for a selector
+    // outside the table.
     void GetText(char* pBuf) const;
 
     // The event's initiator or participant when it is an item, or the first

@@ -23,9 +23,12 @@ void gcDesiredItem::Write(const cWriteBlock& wb) const
 void gcDesiredItem::GetText(char* pBuf) const
 {
     static const char* const s_texts[] = {"Initiator", "Participant1", "Participant2", "CombineItem1"};
-    if (desiredItem == SPECIFIC)
-        gcScriptText::Append(pBuf, hSpecificItemTemplate.IsNull() ? "[none]" : "[???]");
-    else if (desiredItem >= 0 && desiredItem < static_cast<int32_t>(std::size(s_texts)))
+    if (desiredItem == SPECIFIC && hSpecificItemTemplate.IsNull()) {
+        gcScriptText::Append(pBuf, "[none]");
+    } else if (desiredItem == SPECIFIC) {
+        const gcItemTemplate* p = gcItemTemplateMgr::GetPtr(hSpecificItemTemplate);
+        gcScriptText::AppendF(pBuf, "[%s]", p ? p->m_name.m_sData : "???");
+    } else if (desiredItem >= 0 && desiredItem < static_cast<int32_t>(std::size(s_texts)))
         gcScriptText::Append(pBuf, s_texts[desiredItem]);
 }
 
