@@ -111,11 +111,11 @@ TEST_F(gcValEntityStateTest, AnimationFrameIsTrueInTheFrameThatReachesTheTime)
         int32_t elapsed;
         float expected;
     } rows[] = {
-        {"time 0 at the start", 0.0f, 1, 0, 1.0f},
+        {"time 0 at the start", 0.0f, 0, 0, 1.0f},
         {"time 0 late in the first frame", 0.0f, 1, 19, 1.0f},
         {"time 0 in the second frame", 0.0f, 1, 20, 0.0f},
         {"just before the moment", 0.5f, 1, 299, 0.0f},
-        {"at the moment", 0.5f, 1, 300, 1.0f},
+        {"at the moment", 0.5f, 3, 300, 1.0f},
         {"the moment passed within the frame", 0.5f, 1, 319, 1.0f},
         {"a frame later", 0.5f, 1, 320, 0.0f},
         {"29.94 ticks truncate to 29", 0.0499f, 1, 29, 1.0f},
@@ -260,6 +260,48 @@ TEST_F(gcValEntityStateTest, ItemEquippedTakesTheEventItemOrTheFirstOfTheTemplat
     ASSERT_NE(pV1, nullptr);
     EXPECT_EQ(pV1->desiredItem.desiredItem, gcDesiredItem::SPECIFIC);
     EXPECT_EQ(pV1->desiredItem.hSpecificItemTemplate, hGem);
+}
+
+gcItem* s_pPendingItem = nullptr;
+gcItem* PendingItem()
+{
+    return s_pPendingItem;
+}
+
+// The items and templates an item reference names for the event.
+TEST_F(gcValEntityStateTest, ItemReferencesResolveAgainstTheEvent)
+{
+    const gcItemTemplateHandle hGem = ItemTemplate(1, "Gem");
+    const gcItemTemplateHandle hSword = ItemTemplate(2, "Sword");
+    gcItem* pGem = Item(hGem, 1, m_pEntity);
+    gcItem* pSword = Item(hSword, 1, m_pEntity);
+    s_pPendingItem = pSword;
+    m_params.pInitiator = m_pEntity;  // no item
+    m_params.pParticipant1 = pSword;
+    m_params.pParticipant2 = pGem;
+    const struct {
+        const char* name;
+        gcDesiredItem::gcSelection selection;
+        gcItem* (*hook)();
+        const gcItem* pItem;
+        const gcItemTemplate* pTemplate;
+    } rows[] = {
+        {"an initiator that is no item", gcDesiredItem::INITIATOR, nullptr, nullptr, nullptr},
+        {"participant 1", gcDesiredItem::PARTICIPANT1, nullptr, pSword, pSword->GetTemplate()},
+        {"participant 2", gcDesiredItem::PARTICIPANT2, nullptr, pGem, pGem->GetTemplate()},
+        {"the pending combine item", gcDesiredItem::COMBINE_ITEM, &PendingItem, pSword, pSword->GetTemplate()},
+        {"no combination kept", gcDesiredItem::COMBINE_ITEM, nullptr, nullptr, nullptr},
+        {"a specific template names no item", gcDesiredItem::SPECIFIC, nullptr, nullptr, pGem->GetTemplate()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gcDesiredItem::s_pGetCombineItem = row.hook;
+        gcDesiredItem d = gcDesiredItem::Specific(hGem);
+        d.desiredItem = row.selection;
+        EXPECT_EQ(d.GetItem(m_params, true), row.pItem);
+        EXPECT_EQ(d.GetItemTemplate(m_params, false), row.pTemplate);
+    }
+    gcDesiredItem::s_pGetCombineItem = nullptr;
 }
 
 TEST_F(gcValEntityStateTest, EffectCountIncludesNestedEffects)
@@ -499,7 +541,26 @@ TEST_F(gcValEntityStateTest, AnUnresolvedEntityReadsZero)
     EXPECT_EQ(gcValEntityStat(kInitiator, T::STAT_HEALTH, false).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityState(gcValEntityState::STATE_IDLING, kInitiator).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityValue(kInitiator, T::VAL_TURNRATE).Get(m_params), 0.0f);
+    EXPECT_EQ(gcValEntityStateTimer(kInitiator).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityMode(kParticipant1).Get(m_params), 4.0f);
+}
+
+// A block newer than the class writes is refused whole, whatever follows.
+TEST_F(gcValEntityStateTest, NewerBlocksAreRefused)
+{
+    const auto fields = [](datagen::BlockWriter& w) { w.Int(1).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0); };
+    EXPECT_EQ(Load<gcValEntityAnimationFrame>(4, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityEffectCount>(2, fields), nullptr);
+    EXPECT_EQ(Load<Count>(4, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityItemEquipped>(3, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityMode>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityStat>(4, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityState>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityStateCompare>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityStateTimer>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityTimeSince>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityValid>(2, fields), nullptr);
+    EXPECT_EQ(Load<gcValEntityValue>(2, fields), nullptr);
 }
 
 TEST_F(gcValEntityStateTest, TextForms)
@@ -533,6 +594,7 @@ TEST_F(gcValEntityStateTest, TextForms)
         {gcValEntityStat(kInitiator, T::STAT_HEALTH, true), "Initiator.MaxHealth"},
         {gcValEntityStat(kInitiator, T::STAT_ARMOR, false), "Initiator.Armor"},
         {gcValEntityState(gcValEntityState::STATE_INVULNERABLE, kInitiator), "Initiator.IsInvulnerable"},
+        {gcValEntityState(gcValEntityState::STATE_ALIVE, kInitiator), "Initiator.IsAlive"},
         {gcValEntityState(6, kInitiator), "Initiator.???"},
         {gcValEntityStateCompare(kInitiator, hMachine, 3), "( Initiator.State == [Guard].[none] )"},
         {gcValEntityStateCompare(kInitiator, gcStateMachineHandle(), 3), "( Initiator.State == [???].[???] )"},
