@@ -542,6 +542,8 @@ TEST_F(gcValEntityStateTest, AnUnresolvedEntityReadsZero)
     EXPECT_EQ(gcValEntityState(gcValEntityState::STATE_IDLING, kInitiator).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityValue(kInitiator, T::VAL_TURNRATE).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityStateTimer(kInitiator).Get(m_params), 0.0f);
+    EXPECT_EQ(gcValEntityTimeSince(kInitiator, gcEntity::TIMESINCE_TOOKDAMAGE).Get(m_params), 0.0f);
+    EXPECT_EQ(gcValEntityAnimationFrame(kInitiator, gcDesiredValue()).Get(m_params), 0.0f);
     EXPECT_EQ(gcValEntityMode(kParticipant1).Get(m_params), 4.0f);
 }
 
