@@ -360,6 +360,7 @@ TEST_F(gcValEntityStateTest, StatAssignmentsClampHealthOnly)
     } rows[] = {
         {"health within range", T::STAT_HEALTH, false, 70.0f, 100.0f, 70.0f},
         {"health below 0 gives 0", T::STAT_HEALTH, false, -5.0f, 100.0f, 0.0f},
+        {"a fraction above 0 is kept", T::STAT_HEALTH, false, 0.25f, 100.0f, 0.25f},
         {"health past its maximum", T::STAT_HEALTH, false, 150.0f, 100.0f, 100.0f},
         {"a maximum below the current lowers it", T::STAT_HEALTH, true, 30.0f, 30.0f, 30.0f},
         {"a maximum above keeps it", T::STAT_HEALTH, true, 80.0f, 80.0f, 50.0f},
@@ -519,7 +520,9 @@ TEST_F(gcValEntityStateTest, TimesAreSecondsAndTheTimerIsAssignable)
         EXPECT_EQ(m_pEntity->m_stateInfo.m_nextUpdate.m_nTicks, row.ticks);
         EXPECT_FLOAT_EQ(timer.Get(m_params), static_cast<float>(row.ticks) / 600.0f);
     }
+    m_pTemplate->fEntityValues[T::VAL_INTERACTTOL] = 30.0f;
     m_pTemplate->fEntityValues[T::VAL_INTERACTDISTANCE] = 2.5f;
+    EXPECT_EQ(gcValEntityValue(kInitiator, T::VAL_INTERACTTOL).Get(m_params), 30.0f);
     EXPECT_EQ(gcValEntityValue(kInitiator, T::VAL_INTERACTDISTANCE).Get(m_params), 2.5f);
 }
 
@@ -602,6 +605,7 @@ TEST_F(gcValEntityStateTest, TextForms)
         {gcValEntityStateCompare(kInitiator, gcStateMachineHandle(), 3), "( Initiator.State == [???].[???] )"},
         {gcValEntityStateTimer(kParticipant1), "Participant1.StateTimer"},
         {gcValEntityTimeSince(kInitiator, gcEntity::TIMESINCE_CHANGEDSTATE), "Initiator.LastChangedState"},
+        {gcValEntityTimeSince(kInitiator, gcEntity::TIMESINCE_TOOKDAMAGE), "Initiator.LastTookDamage"},
         {gcValEntityTimeSince(kInitiator, 4), "Initiator.???"},
         {gcValEntityValid(kInitiator), "Initiator.IsValid"},
         {gcValEntityValue(kInitiator, T::VAL_TURNRATE), "Initiator.TurningRate"},
