@@ -152,6 +152,8 @@ public:
 
 }  // namespace
 
+void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityState.cpp
+
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
 namespace {
@@ -944,9 +946,9 @@ const cType* LoadingType()
     return cType::Find(114);  // a value class that keeps its bytes
 }
 
-const cType* EntityModeType()
+const cType* AudioVolumeType()
 {
-    return cType::Find(176);  // an assignable one
+    return cType::Find(212);  // an assignable one (gcValAudioVolume)
 }
 
 std::string Named(const char* cls, uint32_t version)
@@ -1867,13 +1869,13 @@ std::vector<LoaderRow> MakeRows()
                         });
                     },
                     LoadingType});
-    rows.push_back({"gcValEntityMode v3, its bytes kept", {"ValueBlock"},
+    rows.push_back({"gcValAudioVolume v3, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 176, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, 212, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
                         });
                     },
-                    EntityModeType});
+                    AudioVolumeType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})
@@ -1936,6 +1938,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddEntityStateRows(rows);
     return rows;
 }
 

@@ -11,7 +11,9 @@
 
 class cReadBlock;
 class cWriteBlock;
+class gcItem;
 class gcItemTemplate;
+struct gcEventParams;
 using gcItemTemplateHandle = cHandle<gcItemTemplate>;
 
 struct gcDesiredItem {
@@ -28,9 +30,29 @@ struct gcDesiredItem {
     void Write(const cWriteBlock& wb) const;
     // "Initiator", "Participant1", "Participant2", "CombineItem1", or for
     // SPECIFIC "[none]" with handle 0 and otherwise the template's name in
-    // brackets; nothing for a selector outside the table. Item templates
-    // have no manager yet, so every other handle shows "[???]".
+    // brackets ("[???]" when the handle is stale); nothing for a selector
+    // outside the table.
     void GetText(char* pBuf) const;
+
+    // The event's initiator or participant when it is an item, or the first
+    // item of a pending combination; null for SPECIFIC, another selector or
+    // an object that is no item. bStrict is taken for the callers' sake and
+    // changes nothing.
+    gcItem* GetItem(const gcEventParams& params, bool bStrict) const;
+    // The template of that item, or for SPECIFIC the template by handle;
+    // null when none resolves.
+    gcItemTemplate* GetItemTemplate(const gcEventParams& params, bool bStrict) const;
+    // The first item of a pending combination, kept by whoever combines
+    // items; null (the default) when none is pending.
+    static gcItem* (*s_pGetCombineItem)();
+    // A reference to the template by handle (SPECIFIC).
+    static gcDesiredItem Specific(gcItemTemplateHandle hTemplate)
+    {
+        gcDesiredItem d;
+        d.desiredItem = SPECIFIC;
+        d.hSpecificItemTemplate = hTemplate;
+        return d;
+    }
 
     int32_t desiredItem = INITIATOR;  // a gcSelection as stored
     gcItemTemplateHandle hSpecificItemTemplate;
