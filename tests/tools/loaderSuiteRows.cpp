@@ -154,6 +154,7 @@ public:
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
+void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 namespace {
 
 using Path = const std::string&;
@@ -1936,6 +1937,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddCameraScriptRows(rows);
     return rows;
 }
 
