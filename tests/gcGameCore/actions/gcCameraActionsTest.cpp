@@ -336,6 +336,59 @@ TEST_F(gcCameraActionsTest, TextsNameTheEffectTheTargetAndTheSnap)
         EXPECT_EQ(r.text, r.expected);
 }
 
+TEST_F(gcCameraActionsTest, EnumerationTextsStopAtTheirTables)
+{
+    const struct {
+        const char* (*text)(int32_t);
+        int32_t value;
+        const char* expected;
+    } rows[] = {
+        {E::GetEffectTypeText, 0, "Fade"},          {E::GetEffectTypeText, 2, "Shake"},
+        {E::GetEffectTypeText, 3, "???"},           {E::GetEffectTypeText, -1, "???"},
+        {L::GetLookAtText, 0, "Stop"},              {L::GetLookAtText, 5, "PathClosest"},
+        {L::GetLookAtText, 6, "???"},               {L::GetLookAtText, -1, "???"},
+        {M::GetMoveTypeText, 0, "Stop"},            {M::GetMoveTypeText, 5, "FollowPathAndEntity"},
+        {M::GetMoveTypeText, 6, "???"},             {M::GetMoveTypeText, -1, "???"},
+    };
+    for (const auto& r : rows)
+        EXPECT_STREQ(r.text(r.value), r.expected) << r.value;
+}
+
+// What a new action holds, as a block of an older version leaves it.
+TEST_F(gcCameraActionsTest, NewActionsHoldTheirDefaults)
+{
+    cMemPool pool{"gcCameraActionsTest", 0x4000, false};
+    const auto* pE = static_cast<const E*>(E::GetStaticType()->m_pNewFunc(&pool));
+    const auto* pL = static_cast<const L*>(L::GetStaticType()->m_pNewFunc(&pool));
+    const auto* pM = static_cast<const M*>(M::GetStaticType()->m_pNewFunc(&pool));
+    ASSERT_TRUE(pE && pL && pM);
+    const struct {
+        const char* name;
+        float value, expected;
+    } rows[] = {
+        {"effect type", static_cast<float>(pE->effectType), 0},
+        {"effect flags", static_cast<float>(pE->nFlags), 1},
+        {"effect time", pE->effectTime.fConst, 1.0f},
+        {"shake intensity", pE->intensity.fConst, 0.1f},
+        {"look-at type", static_cast<float>(pL->lookAtType), 0},
+        {"look-at entity", static_cast<float>(pL->desiredEntity.desiredEntity), gcDesiredEntity::INITIATOR},
+        {"look-at source", pL->srcOnPath.fConst, 0.0f},
+        {"look-at destination", pL->destOnPath.fConst, 1.0f},
+        {"look-at flags", static_cast<float>(pL->nFlags), 1},
+        {"movement type", static_cast<float>(pM->moveType), 0},
+        {"movement entity", static_cast<float>(pM->desiredEntity.desiredEntity), gcDesiredEntity::INITIATOR},
+        {"movement reorient factor", pM->fReorientFactor, 1.5f},
+        {"movement source", pM->srcOnPath.fConst, 0.0f},
+        {"movement destination", pM->destOnPath.fConst, 1.0f},
+        {"movement flags", static_cast<float>(pM->nFlags), 1},
+    };
+    for (const auto& r : rows)
+        EXPECT_FLOAT_EQ(r.value, r.expected) << r.name;
+    for (const gcDesiredValue* v : {&pE->effectTime, &pE->intensity, &pL->srcOnPath, &pL->destOnPath, &pM->srcOnPath,
+                                    &pM->destOnPath})
+        EXPECT_EQ(v->desiredValue, gcDesiredValue::VAL_NUMBER);
+}
+
 // ---- blocks ----
 
 // A number reference as stored: type 2, the literal, key value, index.
@@ -475,6 +528,13 @@ TEST_F(gcCameraActionBlockTest, UnreadVersionsAreSkippedAndTheListGoesOn)
         ASSERT_NE(pEvent, nullptr);
         EXPECT_EQ(TypeIds(pEvent->pAction), std::vector<uint32_t>{kTestStepId});
     }
+    // Parameters whose own block is refused refuse the action.
+    gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [&](datagen::BlockWriter& w) {
+        datagen::ActionBlock(w.Int(93), 3).Begin(9).Begin(1).End().Int(0).Int(0).End().End();
+        RecordMember(w, 1);
+    });
+    ASSERT_NE(pEvent, nullptr);
+    EXPECT_EQ(TypeIds(pEvent->pAction), std::vector<uint32_t>{kTestStepId});
 }
 
 }  // namespace

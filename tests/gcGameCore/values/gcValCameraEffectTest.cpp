@@ -144,6 +144,38 @@ TEST_F(gcValCameraEffectTest, EffectValuesComeFromTheTemplate)
     }
 }
 
+// The reference yields an effect of the class asked for, or of any class
+// when none is given.
+TEST_F(gcValCameraEffectTest, EffectReferencesKeepToTheClassAskedFor)
+{
+    const struct {
+        const char* name;
+        gcDesiredEffect effect;
+        const cType* pType;
+        const gcEffect* expected;
+    } rows[] = {
+        {"any class", Selecting(0), nullptr, m_pEffect},
+        {"an effect", Selecting(3, m_pEffect->m_handle), gcEffect::GetStaticType(), m_pEffect},
+        {"an effect is no actor", Selecting(0), gcTestActor::GetStaticType(), nullptr},
+        {"an actor is no effect", Selecting(1), nullptr, nullptr},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(r.effect.GetEffect(m_params, r.pType), r.expected) << r.name;
+}
+
+TEST_F(gcValCameraEffectTest, NewValuesHoldTheirDefaults)
+{
+    const auto* pO = static_cast<const O*>(O::GetStaticType()->m_pNewFunc(&m_pool));
+    const auto* pS = static_cast<const gcValEffectStat*>(gcValEffectStat::GetStaticType()->m_pNewFunc(&m_pool));
+    const auto* pV = static_cast<const gcValEffectValue*>(gcValEffectValue::GetStaticType()->m_pNewFunc(&m_pool));
+    ASSERT_TRUE(pO && pS && pV);
+    EXPECT_EQ(pO->euler, O::HEADING);
+    EXPECT_EQ(pS->desiredEffect.desiredEffect, gcDesiredEffect::INITIATOR);
+    EXPECT_EQ(pS->desiredStat, T::STAT_SCALE);
+    EXPECT_EQ(pV->desiredEffect.desiredEffect, gcDesiredEffect::INITIATOR);
+    EXPECT_EQ(pV->desiredValue, T::VAL_USER1);
+}
+
 TEST_F(gcValCameraEffectTest, TextsNameTheComponentTheEffectAndTheStat)
 {
     const struct {
