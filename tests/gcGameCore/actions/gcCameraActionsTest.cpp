@@ -366,19 +366,14 @@ TEST_F(gcCameraActionsTest, NewActionsHoldTheirDefaults)
         const char* name;
         float value, expected;
     } rows[] = {
-        {"effect type", static_cast<float>(pE->effectType), 0},
         {"effect flags", static_cast<float>(pE->nFlags), 1},
         {"effect time", pE->effectTime.fConst, 1.0f},
         {"shake intensity", pE->intensity.fConst, 0.1f},
-        {"look-at type", static_cast<float>(pL->lookAtType), 0},
         {"look-at entity", static_cast<float>(pL->desiredEntity.desiredEntity), gcDesiredEntity::INITIATOR},
-        {"look-at source", pL->srcOnPath.fConst, 0.0f},
         {"look-at destination", pL->destOnPath.fConst, 1.0f},
         {"look-at flags", static_cast<float>(pL->nFlags), 1},
-        {"movement type", static_cast<float>(pM->moveType), 0},
         {"movement entity", static_cast<float>(pM->desiredEntity.desiredEntity), gcDesiredEntity::INITIATOR},
         {"movement reorient factor", pM->fReorientFactor, 1.5f},
-        {"movement source", pM->srcOnPath.fConst, 0.0f},
         {"movement destination", pM->destOnPath.fConst, 1.0f},
         {"movement flags", static_cast<float>(pM->nFlags), 1},
     };
@@ -431,6 +426,39 @@ protected:
     gcTestDataDir m_dir;
     gcEvent* m_pEvent = nullptr;
 };
+
+// A copy writes the same block; the completion event's actions are copied
+// too, and the copy is linked to nothing.
+TEST_F(gcCameraActionBlockTest, CopiesWriteTheSameBlocks)
+{
+    gcDesiredEntity specific = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
+    specific.hSpecificEntity = gcEntityHandle(0x00070002);
+    gcGameCameraParams params;
+    params.m_fOffsets[2] = 9.0f;
+    E* pEffect = m_pool.New<E>(E::CE_LETTERBOX, 0x2, Number(0.5f), Number(0.2f), eMaterialHandle(0x00120005));
+    pEffect->onCompleted.pAction = m_pool.New<gcDoCameraParams>(params);
+    pEffect->pNextAction = m_pool.New<gcDoCameraParams>();
+    const gcAction* actions[] = {
+        pEffect,
+        m_pool.New<L>(3, specific, gcRegionPathHandle(0x00090003), gcRegionPointHandle(0x00080004), Number(0.25f),
+                      Number(0.75f), 0x2),
+        m_pool.New<M>(5, specific, gcRegionPathHandle(0x00090003), gcRegionPointHandle(0x00080004), 2.5f,
+                      Number(0.25f), Number(0.75f), 0x3),
+        m_pool.New<gcDoCameraParams>(params),
+    };
+    for (const gcAction* p : actions) {
+        SCOPED_TRACE(p->GetType()->m_sTypeName);
+        const auto* pCopy = static_cast<const gcAction*>(p->Copy(&m_pool));
+        ASSERT_NE(pCopy, nullptr);
+        EXPECT_EQ(pCopy->pNextAction, nullptr);
+        ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("a.dat"), *p));
+        ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("b.dat"), *pCopy));
+        EXPECT_EQ(ReadHostFile(m_dir.HostPath("a.dat")), ReadHostFile(m_dir.HostPath("b.dat")));
+    }
+    const auto* pCopy = static_cast<const E*>(pEffect->Copy(&m_pool));
+    ASSERT_NE(pCopy->onCompleted.pAction, nullptr);
+    EXPECT_NE(pCopy->onCompleted.pAction, pEffect->onCompleted.pAction);
+}
 
 // Version 4 stored the time as ticks and the intensity as a float; both
 // come back as numbers and are written as version 5.

@@ -163,19 +163,6 @@ TEST_F(gcValCameraEffectTest, EffectReferencesKeepToTheClassAskedFor)
         EXPECT_EQ(r.effect.GetEffect(m_params, r.pType), r.expected) << r.name;
 }
 
-TEST_F(gcValCameraEffectTest, NewValuesHoldTheirDefaults)
-{
-    const auto* pO = static_cast<const O*>(O::GetStaticType()->m_pNewFunc(&m_pool));
-    const auto* pS = static_cast<const gcValEffectStat*>(gcValEffectStat::GetStaticType()->m_pNewFunc(&m_pool));
-    const auto* pV = static_cast<const gcValEffectValue*>(gcValEffectValue::GetStaticType()->m_pNewFunc(&m_pool));
-    ASSERT_TRUE(pO && pS && pV);
-    EXPECT_EQ(pO->euler, O::HEADING);
-    EXPECT_EQ(pS->desiredEffect.desiredEffect, gcDesiredEffect::INITIATOR);
-    EXPECT_EQ(pS->desiredStat, T::STAT_SCALE);
-    EXPECT_EQ(pV->desiredEffect.desiredEffect, gcDesiredEffect::INITIATOR);
-    EXPECT_EQ(pV->desiredValue, T::VAL_USER1);
-}
-
 TEST_F(gcValCameraEffectTest, TextsNameTheComponentTheEffectAndTheStat)
 {
     const struct {
