@@ -72,7 +72,7 @@ test-tsan: deps
 		ctest --output-on-failure -j $(JOBS) --timeout 900
 
 # libFuzzer targets, built with clang, with their seed corpora; not part of CI.
-FUZZ_TARGETS := load movie card settings
+FUZZ_TARGETS := load movie card settings game
 SECONDS      ?= 60
 FUZZ_WORKERS ?= 1
 fuzz: deps

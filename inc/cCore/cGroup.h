@@ -26,10 +26,16 @@ public:
     // Accepts every version but 0. An unset range (-1, -1) is taken from the
     // file; a preset one places the file's records from its begin. Records
     // beyond the range, in slots outside the table, or of another class are
-    // read and destroyed; an empty record leaves its slot as it was. False
+    // skipped without being built; an empty record empties its slot. False
     // for version 0, a negative record count, or a damaged file.
     bool Read(const cFile& file, cMemPool* pPool) override;
     ~cGroup() override;
+
+    // The part of the range that lies in the manager's table: a range read
+    // from a damaged file may reach far outside it, so walks over a group's
+    // slots run from FirstTableSlot up to (not including) EndTableSlot.
+    int32_t FirstTableSlot() const { return m_nBegin > 0 ? m_nBegin : 0; }
+    int32_t EndTableSlot() const { return m_nEnd < 0 ? 0 : m_nEnd < m_table.m_nSlots ? m_nEnd : m_table.m_nSlots; }
 
     int32_t m_nBegin = -1;  // first slot; -1 while not set
     int32_t m_nEnd = -1;    // one past the last slot

@@ -11,6 +11,7 @@
 class cBase;
 class cFile;
 class cMemPool;
+class cType;
 
 class cReadBlock {
 public:
@@ -41,14 +42,18 @@ public:
     void ReadChars(void* dst, int count) const;  // raw bytes, never converted
 
     // A polymorphic member: type id (-1 for none), then the object's data.
-    // An id outside the type table, or of a class without factory, is skipped
-    // by its block's end offset and gives null, as does a full pool.
-    cBase* ReadBase(cMemPool* pPool) const;
+    // Only a member whose class derives from pClass is built and read; one of
+    // another class is skipped by its block's end offset without being built
+    // (*ppForeign, when given, names its class so the caller can log where it
+    // lay). An id outside the type table, a class without factory or a full
+    // pool also skip the data and give null.
+    cBase* ReadBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign = nullptr) const;
     // Reads the id and constructs the object without reading its data; the
     // caller calls its Read. Null as ReadBase (the data then skipped).
-    cBase* CreateBase(cMemPool* pPool) const;
-    // Reads a polymorphic member and discards it.
-    void SkipBase() const;
+    cBase* CreateBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign = nullptr) const;
+    // Reads a polymorphic member and discards it; its class, or null for none
+    // or an unknown id.
+    const cType* SkipBase() const;
 
     // Logs why the block is not accepted, seeks to its end offset and returns
     // false: the caller's object keeps its previous state and the reader

@@ -54,25 +54,27 @@ bool cGroup::Read(const cFile& file, cMemPool* pPool)
 
 void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check)
 {
-    cBase* pObject = rb.CreateBase(pPool);
     const int64_t slot = static_cast<int64_t>(m_nBegin) + index;
     const bool bInRange = index < static_cast<int64_t>(m_nEnd) - m_nBegin;
     const bool bInTable = slot >= 0 && slot < m_table.m_nSlots;
     const cType* pType = m_table.m_pGetType();
+    // A record that will not be placed is skipped unbuilt: reading it could
+    // register it somewhere that outlives its drop.
+    const cType* pStored = nullptr;
+    cBase* pObject = nullptr;
+    if (bInRange && bInTable)
+        pObject = rb.CreateBase(pPool, pType, &pStored);
+    else
+        pStored = rb.SkipBase();
+    if (bInRange && pStored && (!bInTable || !pStored->IsA(pType)))
+        cLogError_("%s: record %d (slot %lld) %s%s; skipped", GetType()->m_sTypeName, index,
+                   static_cast<long long>(slot), bInTable ? "holds a " : "lies outside the table of ",
+                   bInTable ? pStored->m_sTypeName : pType->m_sTypeName);
     if (!pObject) {
-        // Its data is already skipped; within the range the slot empties.
-        if (bInRange && bInTable)
+        // Its data is already skipped; within the range and the table an
+        // empty or unreadable record empties its slot.
+        if (bInRange && bInTable && !pStored)
             m_table.m_pPlace(static_cast<int>(slot), nullptr, 0);
-        return;
-    }
-    const bool bRightClass = pObject->GetType()->IsA(pType);
-    if (bInRange && (!bInTable || !bRightClass))
-        cLogError_("%s: record %d (slot %lld) %s%s; read and dropped", GetType()->m_sTypeName, index,
-                   static_cast<long long>(slot), bRightClass ? "lies outside the table of " : "holds a ",
-                   bRightClass ? pType->m_sTypeName : pObject->GetType()->m_sTypeName);
-    if (!bInRange || !bInTable || !bRightClass) {
-        pObject->Read(rb.m_file, pPool);  // consumes its data
-        std::destroy_at(pObject);
         return;
     }
     // Placed first: the object's own reader may look itself up by handle.
@@ -90,8 +92,6 @@ cGroup::~cGroup()
         return;
     // A range read from a damaged file may reach outside the table, or lie
     // at the ends of the integer range: bounded to the table's slots.
-    const int64_t last = std::min<int64_t>(m_nEnd, m_table.m_nSlots) - 1;
-    const int64_t first = std::max<int64_t>(m_nBegin, 0);
-    for (int64_t slot = last; slot >= first; --slot)
-        m_table.m_pRemove(static_cast<int>(slot));
+    for (int32_t slot = EndTableSlot() - 1; slot >= FirstTableSlot(); --slot)
+        m_table.m_pRemove(slot);
 }

@@ -185,15 +185,35 @@ static void SkipObjectBlock(const cFile& file)
     rb.SkipToEnd();
 }
 
-cBase* cReadBlock::CreateBase(cMemPool* pPool) const
+// The class of the member whose type id was just read, or null (logged) for an
+// id no class has; null and nothing logged for -1 or a failed read.
+static const cType* MemberType(const cFile& file, int32_t nId)
 {
-    const int32_t nId = ReadInt();
-    if (nId == -1 || Failed())
+    if (nId == -1 || file.Failed())
         return nullptr;
     const cType* pType = cType::Find(nId);
+    if (!pType)
+        cLogWarn_("cReadBlock: unknown type id %d in \"%s\" before %u; object skipped", nId, file.m_filename.m_sData,
+                  file.GetCurrentPos());
+    return pType;
+}
+
+cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign) const
+{
+    if (ppForeign)
+        *ppForeign = nullptr;
+    const int32_t nId = ReadInt();
+    const cType* pType = MemberType(m_file, nId);
     if (!pType) {
-        cLogWarn_("cReadBlock: unknown type id %d in \"%s\" before %u; object skipped", nId,
-                  m_file.m_filename.m_sData, m_file.GetCurrentPos());
+        if (nId != -1 && !Failed())
+            SkipObjectBlock(m_file);
+        return nullptr;
+    }
+    // A member of another class is never built: reading it could register
+    // it in a global table that outlives its drop.
+    if (!pType->IsA(pClass)) {
+        if (ppForeign)
+            *ppForeign = pType;
         SkipObjectBlock(m_file);
         return nullptr;
     }
@@ -207,19 +227,21 @@ cBase* cReadBlock::CreateBase(cMemPool* pPool) const
     return pObject;
 }
 
-cBase* cReadBlock::ReadBase(cMemPool* pPool) const
+cBase* cReadBlock::ReadBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign) const
 {
-    cBase* pObject = CreateBase(pPool);
+    cBase* pObject = CreateBase(pPool, pClass, ppForeign);
     if (pObject)
         pObject->Read(m_file, pPool);  // accept or skip: the result is not needed
     return pObject;
 }
 
-void cReadBlock::SkipBase() const
+const cType* cReadBlock::SkipBase() const
 {
     const int32_t nId = ReadInt();
+    const cType* pType = MemberType(m_file, nId);
     if (nId != -1 && !Failed())
         SkipObjectBlock(m_file);
+    return pType;
 }
 
 void cReadBlock::SkipToEnd() const

@@ -85,13 +85,15 @@ bool eZone::Read(const cFile& file, cMemPool* pPool)
         return fail(nullptr);
 
     if (st.nVersion >= 5) {
-        if (cBase* pGrid = rb.CreateBase(pPool)) {
-            const bool bRead = pGrid->Read(file, pPool);
-            st.pLightGrid = dcast<eLightGrid>(pGrid);
-            if (!bRead || !st.pLightGrid) {
-                std::destroy_at(pGrid);
-                st.pLightGrid = nullptr;
-            }
+        // A member of another class is skipped unbuilt; the zone has no grid.
+        const cType* pForeign = nullptr;
+        st.pLightGrid = static_cast<eLightGrid*>(rb.CreateBase(pPool, eLightGrid::GetStaticType(), &pForeign));
+        if (pForeign)
+            cLogWarn_("eZone: \"%s\" holds a %s in the place of its light grid; ignored", file.m_filename.m_sData,
+                      pForeign->m_sTypeName);
+        if (st.pLightGrid && !st.pLightGrid->Read(file, pPool)) {
+            std::destroy_at(st.pLightGrid);
+            st.pLightGrid = nullptr;
         }
     }
 

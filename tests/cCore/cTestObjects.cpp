@@ -68,8 +68,8 @@ bool cTestHolder::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("cTestHolder", "version");
     cObject::Read(file, pPool);
     m_nShort = rb.ReadShort();
-    m_pFirst = rb.ReadBase(pPool);
-    m_pSecond = rb.ReadBase(pPool);
+    m_pFirst = rb.ReadBase(pPool, cBase::GetStaticType());
+    m_pSecond = rb.ReadBase(pPool, cBase::GetStaticType());
     return !rb.Failed();
 }
 

@@ -16,6 +16,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cType.h"
 #include "datagen/blockWriter.h"
+#include "datagen/datagen.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/soundWriters.h"
@@ -197,12 +198,38 @@ bool WriteSettingsSeeds(const fs::path& dir)
     return ok;
 }
 
+// Each sample game file behind the byte that chooses it.
+bool WriteGameSeeds(const fs::path& dir)
+{
+    const fs::path sample = dir / "sample";
+    if (!WriteSampleGame(sample.string()))
+        return false;
+    for (int i = 0; i < kGameFuzzFileCount; ++i) {
+        std::ifstream in(sample / "Game" / kGameFuzzFiles[i], std::ios::binary);
+        std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        bytes.insert(bytes.begin(), static_cast<char>(i));
+        std::ofstream out(dir / ("seed" + std::to_string(i)), std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!in || !out)
+            return false;
+    }
+    std::error_code ec;
+    fs::remove_all(sample, ec);
+    return !ec;
+}
+
 }  // namespace
+
+const char* const kGameFuzzFiles[kGameFuzzFileCount] = {
+    "Game.gam",        "GameConfig.gc",         "PlatformConfig_gc.plc", "GameState.gs",
+    "Act01/Act01.act", "Act01/Map01/Map01.map", "Act01/Map01/Region01.rgn", "PlayerConfig01.pc",
+    "MainMenu.mnu",    "LoadingScreens/LoadingScreen01.ls",
+};
 
 bool WriteFuzzSeeds(const std::string& root)
 {
     const fs::path base(root);
-    for (const char* sub : {"load", "movie", "card", "settings"}) {
+    for (const char* sub : {"load", "movie", "card", "settings", "game"}) {
         std::error_code ec;
         fs::create_directories(base / sub, ec);
         if (ec) {
@@ -216,6 +243,7 @@ bool WriteFuzzSeeds(const std::string& root)
     ok = WriteMovies(base / "movie") && ok;
     ok = WriteCardSeed(base / "card") && ok;
     ok = WriteSettingsSeeds(base / "settings") && ok;
+    ok = WriteGameSeeds(base / "game") && ok;
     return ok;
 }
 

@@ -82,9 +82,7 @@ template <class Func>
 void gcCreature::ForEachCandidate(Func func) const
 {
     if (const gcMap* pMap = gcMap::s_pMap) {
-        const int32_t nBegin = std::max(pMap->m_entities.m_nBegin, 0);
-        const int32_t nEnd = std::min(pMap->m_entities.m_nEnd, static_cast<int32_t>(gcEntityMgr::kSlots));
-        for (int32_t i = nBegin; i < nEnd; ++i) {
+        for (int32_t i = pMap->m_entities.FirstTableSlot(); i < pMap->m_entities.EndTableSlot(); ++i) {
             gcEntity* p = gcEntityMgr::s_pInstances[i];
             if (p && p != this)
                 func(p);

@@ -145,13 +145,11 @@ struct CreatureData {
 // A member that is not an attack is dropped (logged); the slot stays empty.
 gcCreatureAttack* ReadAttack(const cReadBlock& rb, cMemPool* pPool, const eMesh* pMesh)
 {
-    cBase* pMember = rb.ReadBase(pPool);
-    gcCreatureAttack* pAttack = dcast<gcCreatureAttack>(pMember);
-    if (pMember && !pAttack) {
-        cLogWarn_("gcCreatureTemplate: a %s in the attack table of \"%s\" is ignored",
-                  pMember->GetType()->m_sTypeName, rb.m_file.m_filename.m_sData);
-        std::destroy_at(pMember);
-    }
+    const cType* pForeign = nullptr;
+    auto* pAttack = static_cast<gcCreatureAttack*>(rb.ReadBase(pPool, gcCreatureAttack::GetStaticType(), &pForeign));
+    if (pForeign)
+        cLogWarn_("gcCreatureTemplate: a %s in the attack table of \"%s\" is ignored", pForeign->m_sTypeName,
+                  rb.m_file.m_filename.m_sData);
     if (pAttack)
         pAttack->ResolveHelpers(pMesh);
     return pAttack;

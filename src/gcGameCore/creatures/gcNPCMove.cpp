@@ -50,9 +50,7 @@ bool gcNPC::FindBoundary()
     pos.Xform(m_model.m_localToZone.origin, pZone->m_localToWorld);
     const gcBoundary* pBest = nullptr;
     float fBest = 0.0f;
-    const int32_t nBegin = std::max(pMap->m_boundaries.m_nBegin, 0);
-    const int32_t nEnd = std::min(pMap->m_boundaries.m_nEnd, static_cast<int32_t>(gcBoundaryMgr::kSlots));
-    for (int32_t i = nBegin; i < nEnd; ++i) {
+    for (int32_t i = pMap->m_boundaries.FirstTableSlot(); i < pMap->m_boundaries.EndTableSlot(); ++i) {
         const gcBoundary* p = gcBoundaryMgr::s_pInstances[i];
         mOCS world;
         if (!p || !gcEntityWorld::RegionToWorld(p->m_nRegionId, p->m_localToRegion, &world) || !p->Contains(pos))

@@ -173,13 +173,11 @@ void ReadMembers(const cReadBlock& rb, cMemPool* pPool, const char* sName, Templ
 {
     const int nMembers = rb.m_nVersion >= 18 ? 9 : 8;
     for (int i = 0; i < nMembers && !rb.Failed(); ++i) {
-        cBase* p = rb.ReadBase(pPool);
-        if (p && !p->GetType()->IsA(MemberType(i))) {
+        const cType* pForeign = nullptr;
+        d->pMembers[i] = rb.ReadBase(pPool, MemberType(i), &pForeign);
+        if (pForeign)
             cLogWarn_("gcEffectTemplate: \"%s\" holds a %s in the place of a %s; ignored", sName,
-                      p->GetType()->m_sTypeName, MemberType(i)->m_sTypeName);
-            DestroyMember(p);
-        }
-        d->pMembers[i] = p;
+                      pForeign->m_sTypeName, MemberType(i)->m_sTypeName);
     }
 }
 

@@ -190,13 +190,11 @@ bool gcEntityTemplate::Read(const cFile& file, cMemPool* pPool)
     d.nCollisionMask = v >= 16 ? rb.ReadUInt() : nSurfaceCollisionMask;
     d.nSize = v >= 16 ? rb.ReadInt() : entitySize;
     d.nAttachMask = v >= 20 ? rb.ReadUInt() : nAttachItemMask;
-    cBase* pMember = rb.ReadBase(pPool);
-    eShadowConfig* pShadow = dcast<eShadowConfig>(pMember);
-    if (pMember && !pShadow) {
+    const cType* pForeign = nullptr;
+    auto* pShadow = static_cast<eShadowConfig*>(rb.ReadBase(pPool, eShadowConfig::GetStaticType(), &pForeign));
+    if (pForeign)
         cLogWarn_("gcEntityTemplate: \"%s\" holds a %s as its shadow configuration; ignored", oldName.m_sData,
-                  pMember->GetType()->m_sTypeName);
-        std::destroy_at(pMember);
-    }
+                  pForeign->m_sTypeName);
     if (v >= 15 && v <= 18)
         d.nFlags = rb.ReadBool() ? (d.nFlags | kBothSweeps) : (d.nFlags & ~kBothSweeps);
     std::copy_n(fEntityStatsMax, MAX_STATS, d.fStats);

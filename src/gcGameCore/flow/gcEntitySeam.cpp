@@ -83,9 +83,7 @@ void ResetRange(const cGroup* pGroup)
 {
     if (!pGroup)
         return;
-    const int32_t begin = std::max<int32_t>(pGroup->m_nBegin, 0);
-    const int32_t end = std::min<int32_t>(pGroup->m_nEnd, Mgr::kSlots);
-    for (int32_t slot = begin; slot < end; ++slot)
+    for (int32_t slot = pGroup->FirstTableSlot(); slot < pGroup->EndTableSlot(); ++slot)
         if (auto* pTemplate = Mgr::s_pInstances[slot])
             pTemplate->ResetInstances();
 }

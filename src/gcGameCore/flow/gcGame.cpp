@@ -107,8 +107,8 @@ gcGame::gcGame()
         const gcMap* pMap = gcMap::s_pMap;
         if (!pMap || pMap->IsCinematicPlaying())
             return false;
-        *pBegin = pMap->m_entities.m_nBegin;
-        *pEnd = pMap->m_entities.m_nEnd;
+        *pBegin = pMap->m_entities.FirstTableSlot();
+        *pEnd = pMap->m_entities.EndTableSlot();
         return true;
     };
 }

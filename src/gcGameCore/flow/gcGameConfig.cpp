@@ -130,7 +130,7 @@ void gcGameConfig::Write(const cFile& file) const
 // Textures pool once, with its own description.
 void gcGameConfig::CreateTextureCache() const
 {
-    for (int slot = m_textureConfigs.m_nBegin; slot < m_textureConfigs.m_nEnd; ++slot) {
+    for (int32_t slot = m_textureConfigs.FirstTableSlot(); slot < m_textureConfigs.EndTableSlot(); ++slot) {
         eTextureConfig* p = eTextureConfigMgr::GetPtr(eTextureConfigMgr::GetHandle(slot));
         if (p)
             p->Create(&s_texturesPool, p->m_format, p->m_nWidth, p->m_nHeight, p->m_bMipmaps, p->m_bRenderTarget);

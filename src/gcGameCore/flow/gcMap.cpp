@@ -69,7 +69,7 @@ bool ReadSeamGroup(cGroup* pGroup, const char* sWhat, const cFile& file, cMemPoo
 template <class Mgr, class T>
 void ResetRange(const cGroup& group, cMemPool* pPool)
 {
-    for (int32_t slot = std::max(group.m_nBegin, 0); slot < group.m_nEnd; ++slot) {
+    for (int32_t slot = group.FirstTableSlot(); slot < group.EndTableSlot(); ++slot) {
         if (T* p = Mgr::GetPtr(Mgr::GetHandle(slot)))
             p->Reset(pPool);
     }
@@ -78,7 +78,7 @@ void ResetRange(const cGroup& group, cMemPool* pPool)
 template <class Mgr>
 void RemoveRangeBackwards(const cGroup& group)
 {
-    for (int32_t slot = group.m_nEnd - 1; slot >= std::max(group.m_nBegin, 0); --slot)
+    for (int32_t slot = group.EndTableSlot() - 1; slot >= group.FirstTableSlot(); --slot)
         Mgr::Remove(slot);
 }
 

@@ -147,7 +147,7 @@ void gcMap::EndRun()
     SendToLoadedRegions(deactivate, true);
     if (Cinematics() && Cinematics()->GetResidentStreamedPool())
         Cinematics()->DeleteResidentStreamed();
-    for (int32_t slot = std::max(m_effectTemplates.m_nBegin, 0); slot < m_effectTemplates.m_nEnd; ++slot) {
+    for (int32_t slot = m_effectTemplates.FirstTableSlot(); slot < m_effectTemplates.EndTableSlot(); ++slot) {
         if (gcEffectTemplate* p = gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(slot)))
             p->ReleaseInstances();
     }
@@ -260,7 +260,7 @@ void gcMap::HandleGamePaused()
 
 void gcMap::HandleMemPoolReset(const cMemPool* pPool)
 {
-    for (int32_t slot = std::max(m_entities.m_nBegin, 0); slot < m_entities.m_nEnd; ++slot) {
+    for (int32_t slot = m_entities.FirstTableSlot(); slot < m_entities.EndTableSlot(); ++slot) {
         if (gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot)))
             p->OnMemPoolReset(pPool);
     }
@@ -272,7 +272,7 @@ void gcMap::HandleMemPoolReset(const cMemPool* pPool)
 
 void gcMap::SendToTimers(const gcMsg& msg, bool bOnlyActive)
 {
-    for (int32_t slot = std::max(m_timers.m_nBegin, 0); slot < m_timers.m_nEnd; ++slot) {
+    for (int32_t slot = m_timers.FirstTableSlot(); slot < m_timers.EndTableSlot(); ++slot) {
         gcTimer* p = gcTimerMgr::GetPtr(gcTimerMgr::GetHandle(slot));
         if (p && !Filtered(bOnlyActive, (p->m_nFlags & gcTimer::kRunning) != 0))
             p->Send(msg);
@@ -290,28 +290,28 @@ void gcMap::SendToLoadedRegions(const gcMsg& msg, bool bOnlyActive)
 void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
 {
     if (m_pRegionTriggers) {
-        for (int32_t slot = std::max(m_pRegionTriggers->m_nBegin, 0); slot < m_pRegionTriggers->m_nEnd; ++slot) {
+        for (int32_t slot = m_pRegionTriggers->FirstTableSlot(); slot < m_pRegionTriggers->EndTableSlot(); ++slot) {
             gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
             if (p && p->m_nRegionId == nRegionId)
                 p->Send(msg);  // triggers take every message: an unfreeze may enable them
         }
     }
-    for (int32_t slot = std::max(m_effects.m_nBegin, 0); slot < m_effects.m_nEnd; ++slot) {
+    for (int32_t slot = m_effects.FirstTableSlot(); slot < m_effects.EndTableSlot(); ++slot) {
         gcEffect* p = gcEffectMgr::GetPtr(gcEffectMgr::GetHandle(slot));
         if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !p->m_pParentEffect &&
             !Filtered(bOnlyActive, p->IsRunning()))
             p->Send(msg);
     }
-    const auto sendToInstances = [&](int32_t begin, int32_t end) {
-        for (int32_t slot = std::max(begin, 0); slot < end; ++slot) {
+    const auto sendToInstances = [&](const cGroup& group) {
+        for (int32_t slot = group.FirstTableSlot(); slot < group.EndTableSlot(); ++slot) {
             if (gcEffectTemplate* p = gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(slot)))
                 p->SendToInstances(nRegionId, msg);
         }
     };
-    sendToInstances(m_effectTemplates.m_nBegin, m_effectTemplates.m_nEnd);
+    sendToInstances(m_effectTemplates);
     if (const gcGameState* pState = gcGameState::s_pGameState; pState && pState->m_pEffectTemplates)
-        sendToInstances(pState->m_pEffectTemplates->m_nBegin, pState->m_pEffectTemplates->m_nEnd);
-    for (int32_t slot = std::max(m_entities.m_nBegin, 0); slot < m_entities.m_nEnd; ++slot) {
+        sendToInstances(*pState->m_pEffectTemplates);
+    for (int32_t slot = m_entities.FirstTableSlot(); slot < m_entities.EndTableSlot(); ++slot) {
         gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot));
         if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !Filtered(bOnlyActive, p->IsActive()))
             p->Send(msg);

@@ -146,6 +146,12 @@ void gcUIWidgetGroup::Write(const cFile& file) const
     }
 }
 
+static void LogDroppedCell(const char* sGroup, const cFile& file, const cType* pType)
+{
+    cLogWarn_("gcUIWidgetGroup: \"%s\" in \"%s\" drops a cell object of type %s", sGroup, file.m_filename.m_sData,
+              pType->m_sTypeName);
+}
+
 bool gcUIWidgetGroup::ReadCell(const cReadBlock& rb, cMemPool* pPool, gcUIWidget*& rFirst)
 {
     const cFile& file = rb.m_file;
@@ -154,20 +160,20 @@ bool gcUIWidgetGroup::ReadCell(const cReadBlock& rb, cMemPool* pPool, gcUIWidget
         if (rb.ReadInt() == -1)
             return true;
         file.SetCurrentPos(nPos);
-        // A type without a factory is skipped by CreateBase; the cell goes on.
-        cBase* pObject = rb.CreateBase(pPool);
-        if (!pObject)
+        // A member that is not a widget, or a type without a factory, is
+        // skipped unbuilt; the cell goes on.
+        const cType* pForeign = nullptr;
+        auto* pWidget = static_cast<gcUIWidget*>(rb.CreateBase(pPool, gcUIWidget::GetStaticType(), &pForeign));
+        if (!pWidget) {
+            if (pForeign)
+                LogDroppedCell(m_name.m_sData, file, pForeign);
             continue;
-        gcUIWidget* pWidget = dcast<gcUIWidget>(pObject);
-        if (pWidget)
-            pWidget->m_pDialog = m_pDialog;
-        const bool bRead = pObject->Read(file, pPool);
-        if (!pWidget || !bRead) {
-            if (pWidget)
-                pWidget->m_pDialog = nullptr;
-            cLogWarn_("gcUIWidgetGroup: \"%s\" in \"%s\" drops a cell object of type %s", m_name.m_sData,
-                      file.m_filename.m_sData, pObject->GetType()->m_sTypeName);
-            std::destroy_at(pObject);
+        }
+        pWidget->m_pDialog = m_pDialog;
+        if (!pWidget->Read(file, pPool)) {
+            pWidget->m_pDialog = nullptr;
+            LogDroppedCell(m_name.m_sData, file, pWidget->GetType());
+            std::destroy_at(pWidget);
             continue;
         }
         LinkLast(rFirst, pWidget);

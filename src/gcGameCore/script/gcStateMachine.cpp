@@ -51,18 +51,16 @@ void gcStateMachine::Write(const cFile& file) const
 // another class or a state that refused its block.
 static gcState* ReadStateMember(const cReadBlock& rb, cMemPool* pPool)
 {
-    cBase* pObject = rb.CreateBase(pPool);
-    if (!pObject)
-        return nullptr;
-    gcState* pState = dcast<gcState>(pObject);
-    const bool bRead = pObject->Read(rb.m_file, pPool);
-    if (pState && bRead)
-        return pState;
-    if (!pState)
-        cLogWarn_("gcStateMachine: a %s in a state slot of \"%s\"; dropped", pObject->GetType()->m_sTypeName,
+    const cType* pForeign = nullptr;
+    auto* pState = static_cast<gcState*>(rb.CreateBase(pPool, gcState::GetStaticType(), &pForeign));
+    if (pForeign)
+        cLogWarn_("gcStateMachine: a %s in a state slot of \"%s\"; dropped", pForeign->m_sTypeName,
                   rb.m_file.m_filename.m_sData);
-    std::destroy_at(pObject);
-    return nullptr;
+    if (pState && !pState->Read(rb.m_file, pPool)) {
+        std::destroy_at(pState);
+        return nullptr;
+    }
+    return pState;
 }
 
 bool gcStateMachine::Read(const cFile& file, cMemPool* pPool)

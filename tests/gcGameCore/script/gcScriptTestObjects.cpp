@@ -61,7 +61,7 @@ bool gcDoTestStep::Read(const cFile& file, cMemPool* pPool)
     m_op = static_cast<Op>(rb.ReadInt());
     m_nA = rb.ReadInt();
     m_nB = rb.ReadInt();
-    m_pValue = dcast<gcValue>(rb.ReadBase(pPool));
+    m_pValue = static_cast<gcValue*>(rb.ReadBase(pPool, gcValue::GetStaticType()));
     return !rb.Failed();
 }
 
@@ -127,8 +127,8 @@ bool gcValTest::Read(const cFile& file, cMemPool* pPool)
         return rb.Failed() ? false : rb.Reject("gcValTest", "block");
     m_kind = static_cast<Kind>(rb.ReadInt());
     m_fValue = rb.ReadFloat();
-    m_pA = dcast<gcValue>(rb.ReadBase(pPool));
-    m_pB = dcast<gcValue>(rb.ReadBase(pPool));
+    m_pA = static_cast<gcValue*>(rb.ReadBase(pPool, gcValue::GetStaticType()));
+    m_pB = static_cast<gcValue*>(rb.ReadBase(pPool, gcValue::GetStaticType()));
     return !rb.Failed();
 }
 
