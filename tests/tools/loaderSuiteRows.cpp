@@ -156,6 +156,7 @@ void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntity
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
+void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 namespace {
 
 using Path = const std::string&;
@@ -1939,6 +1940,7 @@ std::vector<LoaderRow> MakeRows()
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
     AddEntityStateRows(rows);
+    AddCameraScriptRows(rows);
     return rows;
 }
 
