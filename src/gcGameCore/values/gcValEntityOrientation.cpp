@@ -17,14 +17,14 @@ static bool IsAngle(int32_t euler)
     return euler >= gcValEntityOrientation::HEADING && euler < gcValEntityOrientation::MAX_EULER;
 }
 
-// The world direction of the screen direction (x right, y forward) of the
-// game camera's horizontal view, as a heading and the pitch of its height.
-static void CameraDirToWorld(float x, float y, float* pHeading, float* pPitch)
+// The world heading of a heading relative to the game camera's horizontal
+// view: the screen direction (-sin a, cos a) turned into the world.
+static float CameraHeadingToWorld(float fDegrees)
 {
+    const float a = fDegrees * kDegToRad;
     mVec3 dir;
-    gcGameCamera::Get()->GetDir(x, y, &dir);
-    *pHeading = gcEntity::GetHeading(dir);
-    *pPitch = mAsin(std::clamp(dir.z, -1.0f, 1.0f)) * kRadToDeg;
+    gcGameCamera::Get()->GetDir(-mSin(a), mCos(a), &dir);
+    return gcEntity::GetHeading(dir);
 }
 
 const char* gcValEntityOrientation::GetHPRText(int32_t euler)
@@ -96,18 +96,15 @@ void gcValEntityOrientation::Set(float fValue, const gcEventParams& params)
     if (!pEntity || !IsAngle(euler))
         return;
     mVec3 hpr(pEntity->m_desiredHPR[HEADING], pEntity->m_desiredHPR[PITCH], pEntity->m_desiredHPR[ROLL]);
-    const float a = fValue * kDegToRad;
-    float fPitch = 0.0f;    // of a heading assignment: unused
-    float fHeading = 0.0f;  // of a pitch assignment: unused
     if (!(nFlags & kCameraRelative))
         hpr[euler] = fValue;
     else if (euler == HEADING)
-        CameraDirToWorld(-mSin(a), mCos(a), &hpr[HEADING], &fPitch);
+        hpr[HEADING] = CameraHeadingToWorld(fValue);
     else if (euler == PITCH)
-        // The pitch of the screen direction straight ahead tilted by the
-        // value; the camera's screen directions are horizontal, so it is
-        // always 0. Kept so that stored scripts behave as they did.
-        CameraDirToWorld(0.0f, mCos(a), &fHeading, &hpr[PITCH]);
+        // A pitch relative to the camera is taken through the camera's
+        // screen directions, which are horizontal: it always comes out as 0.
+        // Stored scripts rely on that, so it stays.
+        hpr[PITCH] = 0.0f;
     // The entity turns toward the angles by its own class's rule.
     pEntity->Send(gcMsgFaceDir(hpr));
 }
