@@ -290,8 +290,8 @@ TEST_F(gcValEntitySpaceTest, ComponentsPathsAndIdentity)
     m_params.pParticipant1 = Placed(m_pB, 0, 0, 0);
     e->m_velocity.Set(3.0f, -4.0f, 12.0f);
     e->m_offsetPath[0] = 1.5f, e->m_offsetPath[1] = -2.5f;
-    e->m_hPaths[gcEntity::PATH_INITIAL] = gcRegionPathMgr::Add(3, m_pool.New<gcRegionPath>(), 0x21);
-    e->m_hPaths[gcEntity::PATH_PATROL] = gcRegionPathHandle(0x00220004);  // stale
+    e->m_hPaths[gcEntity::PATH_PATROL] = gcRegionPathMgr::Add(3, m_pool.New<gcRegionPath>(), 0x21);
+    e->m_hPaths[gcEntity::PATH_INITIAL] = gcRegionPathHandle(0x00220004);  // stale
     using V = gcValEntityVelocity;
     using P = gcValEntityOffsetPath;
     using H = gcValEntityHasPath;
@@ -306,10 +306,11 @@ TEST_F(gcValEntitySpaceTest, ComponentsPathsAndIdentity)
         {V(kInitiator, 4).Get(m_params), 0.0f},   {V(kInitiator, -1).Get(m_params), 0.0f},
         {V(kNobody, 0).Get(m_params), 0.0f},      {P(kInitiator, 0).Get(m_params), 1.5f},
         {P(kInitiator, 1).Get(m_params), -2.5f},  {P(kInitiator, 2).Get(m_params), 0.0f},
-        {P(kInitiator, -1).Get(m_params), 0.0f},  {H(kInitiator, 1).Get(m_params), 1.0f},
-        {H(kInitiator, 0).Get(m_params), 0.0f},   {H(kInitiator, 2).Get(m_params), 0.0f},
+        {P(kInitiator, -1).Get(m_params), 0.0f},  {H(kInitiator, 0).Get(m_params), 1.0f},
+        {H(kInitiator, 1).Get(m_params), 0.0f},   {H(kInitiator, 2).Get(m_params), 0.0f},
         {H(kInitiator, -1).Get(m_params), 0.0f},  {H(kNobody, 1).Get(m_params), 0.0f},
         {offPath, 0.0f},                          {pathPos.Get(m_params), 0.75f},
+        {gcValEntityPathPosition(kNobody).Get(m_params), 0.0f},
         {C(kInitiator, kInitiator).Get(m_params), 1.0f}, {C(kInitiator, kParticipant1).Get(m_params), 0.0f},
         {C(kNobody, kNobody).Get(m_params), 0.0f},       {C(kNobody, kInitiator).Get(m_params), 0.0f},
     };
@@ -328,6 +329,7 @@ TEST_F(gcValEntitySpaceTest, ComponentsPathsAndIdentity)
         EXPECT_EQ(e->m_offsetPath[0], r.x) << r.axis;
         EXPECT_EQ(e->m_offsetPath[1], r.y) << r.axis;
     }
+    P(kNobody, 0).Set(7.0f, m_params);
     EXPECT_TRUE(e->faces.empty());
 }
 
@@ -373,7 +375,7 @@ TEST_F(gcValEntitySpaceTest, BlocksKeepTheirFieldOrder)
 {
     auto load = [&](uint32_t id, uint32_t version, const std::vector<int32_t>& words) -> cBase* {
         const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("v.dat"), id, [&](datagen::BlockWriter& w) {
-            datagen::ValueBlock(w, version, id == 197);
+            datagen::ValueBlock(w, version, id == 197 || id == 198);
             for (int32_t word : words)
                 w.Int(word);
             w.End();
@@ -407,7 +409,8 @@ TEST_F(gcValEntitySpaceTest, BlocksKeepTheirFieldOrder)
     EXPECT_EQ(pTurn->nFlags, O::kCameraRelative);
 
     gcTestLogCapture quiet;
-    const std::pair<uint32_t, uint32_t> refused[] = {{131, 1}, {131, 4}, {194, 1}, {194, 3}};
+    const std::pair<uint32_t, uint32_t> refused[] = {{131, 1}, {131, 4}, {194, 1}, {194, 3}, {132, 0}, {132, 2},
+                                                     {197, 0}, {200, 0}, {198, 0}, {171, 0}, {243, 0}};
     for (const auto& [id, version] : refused)
         EXPECT_EQ(load(id, version, six), nullptr) << id << " v" << version;
 }
