@@ -157,6 +157,8 @@ void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntity
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
+void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
+
 namespace {
 
 using Path = const std::string&;
@@ -1941,6 +1943,7 @@ std::vector<LoaderRow> MakeRows()
     AddCreatureScriptRows(rows);
     AddEntityStateRows(rows);
     AddCameraScriptRows(rows);
+    AddEntitySpaceRows(rows);
     return rows;
 }
 

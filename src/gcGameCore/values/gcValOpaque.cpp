@@ -70,8 +70,6 @@ template class gcValOpaqueOf<gcLValue>;
 // The value classes not built yet; an entry leaves when its class is.
 static constexpr gcValOpaqueEntry kEntries[] = {
     {"gcValLoading", 114, false},
-    {"gcValEntityFacing", 131, false},
-    {"gcValEntityDistance", 132, false},
     {"gcValUIEnabled", 161, true},
     {"gcValUIChecked", 162, true},
     {"gcValUIVisible", 163, true},
@@ -80,19 +78,13 @@ static constexpr gcValOpaqueEntry kEntries[] = {
     {"gcValUITextParam", 166, true},
     {"gcValMemCardStatus", 167, false},
     {"gcValCinematicPlaying", 169, false},
-    {"gcValEntityPathPosition", 171, false},
     {"gcValUIOpacity", 185, true},
     {"gcValUITexCoord", 186, true},
     {"gcValUIDialogVar", 193, true},
-    {"gcValEntityCompare", 194, false},
-    {"gcValEntityOrientation", 197, true},
-    {"gcValEntityOffsetPath", 198, true},
-    {"gcValEntityVelocity", 200, false},
     {"gcValSaveGameVar", 211, false},
     {"gcValAudioVolume", 212, true},
     {"gcValRumbleEnabled", 213, true},
     {"gcValLanguage", 233, false},
-    {"gcValEntityHasPath", 243, false},
     {"gcValConsoleInfo", 258, false},
     {"gcValSaveGameOption", 261, true},
 };
