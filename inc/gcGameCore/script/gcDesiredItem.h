@@ -11,7 +11,9 @@
 
 class cReadBlock;
 class cWriteBlock;
+class gcItem;
 class gcItemTemplate;
+struct gcEventParams;
 using gcItemTemplateHandle = cHandle<gcItemTemplate>;
 
 struct gcDesiredItem {
@@ -24,13 +26,30 @@ struct gcDesiredItem {
         SPECIFIC = 32768,
     };
 
+    // A reference by this selector, with a template for SPECIFIC.
+    static gcDesiredItem Selecting(int32_t selection, gcItemTemplateHandle hTemplate = gcItemTemplateHandle())
+    {
+        gcDesiredItem d;
+        d.desiredItem = selection;
+        d.hSpecificItemTemplate = hTemplate;
+        return d;
+    }
+
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
     // "Initiator", "Participant1", "Participant2", "CombineItem1", or for
     // SPECIFIC "[none]" with handle 0 and otherwise the template's name in
-    // brackets; nothing for a selector outside the table. Item templates
-    // have no manager yet, so every other handle shows "[???]".
+    // brackets ("[???]" when the handle is stale); nothing for a selector
+    // outside the table.
     void GetText(char* pBuf) const;
+
+    // The item the selector names: the event's object of that role when it
+    // is an item, or the first item of a pending combination; null for
+    // SPECIFIC (a template names no item) and for anything else.
+    gcItem* GetItem(const gcEventParams& params) const;
+    // The template of GetItem's item, or for SPECIFIC the template of the
+    // handle; null when none resolves.
+    gcItemTemplate* GetItemTemplate(const gcEventParams& params) const;
 
     int32_t desiredItem = INITIATOR;  // a gcSelection as stored
     gcItemTemplateHandle hSpecificItemTemplate;

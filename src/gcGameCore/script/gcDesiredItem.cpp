@@ -4,6 +4,10 @@
 
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/actions/gcDoEntityCombineItem.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
+#include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 void gcDesiredItem::Read(const cReadBlock& rb, cMemPool* pPool)
@@ -21,8 +25,30 @@ void gcDesiredItem::Write(const cWriteBlock& wb) const
 void gcDesiredItem::GetText(char* pBuf) const
 {
     static const char* const s_texts[] = {"Initiator", "Participant1", "Participant2", "CombineItem1"};
-    if (desiredItem == SPECIFIC)
-        gcScriptText::Append(pBuf, hSpecificItemTemplate.IsNull() ? "[none]" : "[???]");
-    else if (desiredItem >= 0 && desiredItem < static_cast<int32_t>(std::size(s_texts)))
+    if (desiredItem == SPECIFIC && hSpecificItemTemplate.IsNull()) {
+        gcScriptText::Append(pBuf, "[none]");
+    } else if (desiredItem == SPECIFIC) {
+        const gcItemTemplate* p = gcItemTemplateMgr::GetPtr(hSpecificItemTemplate);
+        gcScriptText::AppendF(pBuf, "[%s]", p ? p->m_name.m_sData : "???");
+    } else if (desiredItem >= 0 && desiredItem < static_cast<int32_t>(std::size(s_texts)))
         gcScriptText::Append(pBuf, s_texts[desiredItem]);
+}
+
+gcItem* gcDesiredItem::GetItem(const gcEventParams& params) const
+{
+    switch (desiredItem) {
+    case INITIATOR: return dcast<gcItem>(params.pInitiator);
+    case PARTICIPANT1: return dcast<gcItem>(params.pParticipant1);
+    case PARTICIPANT2: return dcast<gcItem>(params.pParticipant2);
+    case COMBINE_ITEM: return gcDoEntityCombineItem::s_pFirstItem;
+    default: return nullptr;
+    }
+}
+
+gcItemTemplate* gcDesiredItem::GetItemTemplate(const gcEventParams& params) const
+{
+    if (desiredItem == SPECIFIC)
+        return gcItemTemplateMgr::GetPtr(hSpecificItemTemplate);
+    const gcItem* pItem = GetItem(params);
+    return pItem ? pItem->GetTemplate() : nullptr;
 }
