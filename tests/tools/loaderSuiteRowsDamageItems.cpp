@@ -138,7 +138,7 @@ void AddItemRows(std::vector<LoaderRow>& rows)
                         TypeOf<gcDoEntityEquipItem>, nullptr, false});
     rows.push_back({"gcDoEntityCombineItem v1", {"WriteObjectFile"},
                     [=](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectFile(p, gcDoEntityCombineItem(Entity(gcDesiredEntity::PLAYER), key, true));
+                        return datagen::WriteObjectFile(p, gcDoEntityCombineItem(Entity(gcDesiredEntity::SPECIFIC, 0x00070002), key, true));
                     },
                     TypeOf<gcDoEntityCombineItem>});
 }

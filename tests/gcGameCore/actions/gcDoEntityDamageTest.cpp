@@ -170,6 +170,26 @@ TEST_F(gcDoEntityDamageTest, TheOriginDecidesTheDirection)
     }
 }
 
+// A target whose region is not resident counts as standing at the world
+// origin with the world's axes, wherever its model was.
+TEST_F(gcDoEntityDamageTest, ATargetOutsideTheResidentRegionsStandsAtTheOrigin)
+{
+    gcDamageRecorder* pTarget = Placed({30, 30, 0}, 180.0f);
+    pTarget->m_nRegionId = 9;
+    const struct {
+        mVec3 from;
+        int32_t dir;
+    } rows[] = {{{0, 5, 0}, Msg::DD_F}, {{0, -5, 0}, Msg::DD_NONE}, {{-5, 0, 0}, Msg::DD_LR}};
+    for (const auto& row : rows) {
+        Hits().clear();
+        const mOCS at = MakeFrame(row.from.x, row.from.y, row.from.z);
+        gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_BT, true, false, 0.0f)
+            .Apply(gcEventParams(nullptr, pTarget, nullptr, &at, nullptr));
+        ASSERT_EQ(Hits().size(), 1u);
+        EXPECT_EQ(Hits()[0].dir, row.dir);
+    }
+}
+
 // calcDamage runs with the action's own parameters; calcDuration with the
 // attacker, the target and the amount as Param1; its seconds become ticks,
 // truncated.
@@ -333,6 +353,45 @@ TEST_F(gcDoEntityDamageReadTest, NewestFieldOrder)
     EXPECT_TRUE(p->bAreaEffect);
     EXPECT_EQ(p->fRadius, 2.5f);
     EXPECT_EQ(p->calcDamage.sName, std::string("CalcDamage"));
+}
+
+// A refused or damaged block leaves the action as it was, events included.
+TEST_F(gcDoEntityDamageReadTest, RefusedBlocksKeepThePreviousAction)
+{
+    const auto whole = [](datagen::BlockWriter& w) {
+        w.Int(0).Int(0).Int(0).Int(0);
+        EmptyEvent(w);
+        EmptyEvent(w);
+        w.Int(0x2).Int(1).Int(1).Int(1).Float(4.0f);
+    };
+    const struct {
+        const char* name;
+        uint32_t version;
+        std::function<void(datagen::BlockWriter&)> fields;
+    } rows[] = {
+        {"version 0", 0, whole},
+        {"version 4", 4, whole},
+        {"cut after the events", 3, [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(0); EmptyEvent(w); EmptyEvent(w); w.Int(0x2); }},
+        {"a damaged event", 2, [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(0).Begin(2).End(); }},
+    };
+    gcTestLogCapture log;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* p = m_pool.New<gcDoEntityDamage>(kFirst, kSecond, 0x20, Msg::DD_F, true, false, 0.0f);
+        FillEvent(p->calcDamage, b.Return(b.Num(3.0f)));
+        const bool bRead = ReadBlock(
+            [&](datagen::BlockWriter& w) {
+                datagen::ActionBlock(w, row.version);
+                row.fields(w);
+                w.End();
+            },
+            p);
+        EXPECT_FALSE(bRead);
+        EXPECT_EQ(p->nFlags, 0x20u);
+        EXPECT_EQ(p->desiredTarget.desiredEntity, gcDesiredEntity::PARTICIPANT1);
+        EXPECT_TRUE(p->calcDamage.HasActions());
+        EXPECT_FALSE(p->bAreaEffect);
+    }
 }
 
 TEST_F(gcDoEntityDamageTest, Text)

@@ -306,6 +306,36 @@ TEST_F(gcItemActionsReadTest, OldEquipBlocksNameATemplateAndVersion1Unequips)
     EXPECT_EQ(p3->desiredItem.hSpecificItemTemplate.m_nValue, 0x00410001u);
 }
 
+// Versions outside each class's range and blocks cut short are refused.
+TEST_F(gcItemActionsReadTest, RefusedBlocks)
+{
+    const auto give = [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(0).Int(2); };
+    const auto equip = [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(0).Int(1); };
+    const auto cut = [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0); };
+    const struct {
+        const char* name;
+        std::function<bool()> loaded;
+    } rows[] = {
+        {"give v2", [&] { return LoadAction<gcDoEntityGiveItem>(2, give) != nullptr; }},
+        {"give v5", [&] { return LoadAction<gcDoEntityGiveItem>(5, give) != nullptr; }},
+        {"give cut short", [&] { return LoadAction<gcDoEntityGiveItem>(3, cut) != nullptr; }},
+        {"take v2", [&] { return LoadAction<gcDoEntityTakeItem>(2, give) != nullptr; }},
+        {"take v5", [&] { return LoadAction<gcDoEntityTakeItem>(5, give) != nullptr; }},
+        {"take cut short", [&] { return LoadAction<gcDoEntityTakeItem>(3, cut) != nullptr; }},
+        {"equip v0", [&] { return LoadAction<gcDoEntityEquipItem>(0, equip) != nullptr; }},
+        {"equip v4", [&] { return LoadAction<gcDoEntityEquipItem>(4, equip) != nullptr; }},
+        {"equip cut short", [&] { return LoadAction<gcDoEntityEquipItem>(2, cut) != nullptr; }},
+        {"combine v0", [&] { return LoadAction<gcDoEntityCombineItem>(0, equip) != nullptr; }},
+        {"combine v2", [&] { return LoadAction<gcDoEntityCombineItem>(2, equip) != nullptr; }},
+        {"combine cut short", [&] { return LoadAction<gcDoEntityCombineItem>(1, cut) != nullptr; }},
+    };
+    gcTestLogCapture log;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(row.loaded());
+    }
+}
+
 TEST_F(gcItemActionsReadTest, Version3CountsAreIntegers)
 {
     auto* pGive = LoadAction<gcDoEntityGiveItem>(3, [](datagen::BlockWriter& w) {
@@ -332,6 +362,9 @@ TEST_F(gcItemActionsTest, Texts)
         const char* expected;
     } rows[] = {
         {Text(gcDoEntityGiveItem()), "Initiator.GiveItem( [none], 1 )"},
+        {Text(gcDoEntityGiveItem(player, gcDesiredItem::Selecting(0), Number(1.0f))), "Player.GiveItem( Initiator, 1 )"},
+        {Text(gcDoEntityGiveItem(player, gcDesiredItem::Selecting(4), Number(1.0f))), "Player.GiveItem( , 1 )"},
+        {Text(gcDoEntityGiveItem(player, gcDesiredItem::Selecting(-1), Number(1.0f))), "Player.GiveItem( , 1 )"},
         {Text(gcDoEntityGiveItem(player, first, Number(2.5f))), "Player.GiveItem( Participant1, 2.5 )"},
         {Text(gcDoEntityTakeItem()), "Player.TakeItem( [none], 1 )"},
         {Text(gcDoEntityTakeItem(player, first, Number(3.0f))), "TakeItem( Participant1, 3 )"},
