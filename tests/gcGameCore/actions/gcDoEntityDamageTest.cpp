@@ -116,77 +116,50 @@ protected:
 const gcDesiredEntity kFirst = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
 const gcDesiredEntity kSecond = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT2);
 
-TEST_F(gcDoEntityDamageTest, SingleTargetNeedsALocationOnlyForTheWorkedOutDirection)
+// The direction is worked out from the origin (the target faces +y) and
+// replaces the desired one, even by "none" from more than 120 degrees off;
+// without the event-location flag the desired one goes out unlooked-at. A
+// target whose region is not resident stands at the world origin.
+TEST_F(gcDoEntityDamageTest, SingleTargetDirections)
 {
     gcDamageRecorder* pTarget = Placed({0, 0, 0});
+    gcDamageRecorder* pAway = Placed({30, 30, 0}, 180.0f);
+    pAway->m_nRegionId = 9;
     gcDamageRecorder* pAttacker = Placed({0, 5, 0});
-    const mOCS front = MakeFrame(0, 5, 0);
+    const mOCS front = MakeFrame(0, 5, 0), behind = MakeFrame(0, -5, 0), off130 = MakeFrame(3.83f, -3.21f, 0);
+    const mOCS off110 = MakeFrame(4.70f, -1.71f, 0), left = MakeFrame(-5, 0, 0), above = MakeFrame(0, 0.5f, 5);
     const struct {
         const char* name;
+        gcDamageRecorder* pTo;
         bool bEventLocationDir;
         const mOCS* pLocation;
-        std::vector<Hit> hits;
+        std::vector<int32_t> dirs;  // of the hits sent
     } rows[] = {
-        {"from the location: no location, nothing", true, nullptr, {}},
-        {"from the location in front", true, &front, {{pTarget, pAttacker, 0x4, 0.0f, Msg::DD_F, 0}}},
-        {"the desired direction needs no location", false, nullptr, {{pTarget, pAttacker, 0x4, 0.0f, Msg::DD_BT, 0}}},
-        {"nor does it look at one", false, &front, {{pTarget, pAttacker, 0x4, 0.0f, Msg::DD_BT, 0}}},
+        {"from the location: no location, nothing", pTarget, true, nullptr, {}},
+        {"in front", pTarget, true, &front, {Msg::DD_F}},
+        {"behind", pTarget, true, &behind, {Msg::DD_NONE}},
+        {"130 degrees off", pTarget, true, &off130, {Msg::DD_NONE}},
+        {"110 degrees off, right to left", pTarget, true, &off110, {Msg::DD_RL}},
+        {"from -x", pTarget, true, &left, {Msg::DD_LR}},
+        {"from above", pTarget, true, &above, {Msg::DD_TB}},
+        {"the desired direction needs no location", pTarget, false, nullptr, {Msg::DD_BT}},
+        {"nor does it look at one", pTarget, false, &behind, {Msg::DD_BT}},
+        {"not resident, in front", pAway, true, &front, {Msg::DD_F}},
+        {"not resident, behind", pAway, true, &behind, {Msg::DD_NONE}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Hits().clear();
-        gcEventParams params(nullptr, pTarget, pAttacker, row.pLocation, nullptr);
+        gcEventParams params(nullptr, row.pTo, pAttacker, row.pLocation, nullptr);
         gcDoEntityDamage(kFirst, kSecond, 0x4, Msg::DD_BT, row.bEventLocationDir, false, 0.0f).Apply(params);
-        EXPECT_EQ(Hits(), row.hits);
-    }
-}
-
-// The target faces +y; the direction is worked out from where the hit
-// comes from and replaces the desired one, even by "none" from behind.
-TEST_F(gcDoEntityDamageTest, TheOriginDecidesTheDirection)
-{
-    gcDamageRecorder* pTarget = Placed({0, 0, 0});
-    const struct {
-        const char* name;
-        mVec3 from;
-        int32_t dir;
-    } rows[] = {
-        {"in front", {0, 5, 0}, Msg::DD_F},
-        {"behind", {0, -5, 0}, Msg::DD_NONE},
-        {"130 degrees off", {3.83f, -3.21f, 0}, Msg::DD_NONE},
-        {"110 degrees off, moving right to left", {4.70f, -1.71f, 0}, Msg::DD_RL},
-        {"from +x", {5, 0, 0}, Msg::DD_RL},
-        {"from -x", {-5, 0, 0}, Msg::DD_LR},
-        {"from above", {0, 0.5f, 5}, Msg::DD_TB},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Hits().clear();
-        const mOCS at = MakeFrame(row.from.x, row.from.y, row.from.z);
-        gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_BT, true, false, 0.0f)
-            .Apply(gcEventParams(nullptr, pTarget, nullptr, &at, nullptr));
-        ASSERT_EQ(Hits().size(), 1u);
-        EXPECT_EQ(Hits()[0].dir, row.dir);
-    }
-}
-
-// A target whose region is not resident counts as standing at the world
-// origin with the world's axes, wherever its model was.
-TEST_F(gcDoEntityDamageTest, ATargetOutsideTheResidentRegionsStandsAtTheOrigin)
-{
-    gcDamageRecorder* pTarget = Placed({30, 30, 0}, 180.0f);
-    pTarget->m_nRegionId = 9;
-    const struct {
-        mVec3 from;
-        int32_t dir;
-    } rows[] = {{{0, 5, 0}, Msg::DD_F}, {{0, -5, 0}, Msg::DD_NONE}, {{-5, 0, 0}, Msg::DD_LR}};
-    for (const auto& row : rows) {
-        Hits().clear();
-        const mOCS at = MakeFrame(row.from.x, row.from.y, row.from.z);
-        gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_BT, true, false, 0.0f)
-            .Apply(gcEventParams(nullptr, pTarget, nullptr, &at, nullptr));
-        ASSERT_EQ(Hits().size(), 1u);
-        EXPECT_EQ(Hits()[0].dir, row.dir);
+        std::vector<int32_t> dirs;
+        for (const Hit& h : Hits()) {
+            EXPECT_EQ(h.pTo, row.pTo);
+            EXPECT_EQ(h.pFrom, pAttacker);
+            EXPECT_EQ(h.nFlags, 0x4u);
+            dirs.push_back(h.dir);
+        }
+        EXPECT_EQ(dirs, row.dirs);
     }
 }
 
@@ -215,6 +188,13 @@ TEST_F(gcDoEntityDamageTest, AmountAndDurationComeFromTheEvents)
     EXPECT_EQ(TestLog()[1].pParticipant1, pTarget);
     EXPECT_EQ(TestLog()[1].fParam1, 7.5f);
     EXPECT_EQ(TestLog()[1].fParam2, 0.0f);
+    // A copy brings its own copies of both events.
+    Hits().clear();
+    const auto* pCopy = static_cast<const gcAction*>(p->Copy(&m_pool));
+    ASSERT_NE(pCopy, nullptr);
+    p->calcDamage.pAction = nullptr;  // the pool keeps the memory
+    pCopy->Apply(params);
+    EXPECT_EQ(Hits(), std::vector<Hit>{expected[1]});
 }
 
 // Map entities in slot order, then the player; never the attacker, a
@@ -251,10 +231,15 @@ TEST_F(gcDoEntityDamageTest, AreaOfRadiusZeroHitsOnlyBoxesHoldingTheOrigin)
     gcDamageRecorder* pHolding = InMap({0.5f, 0, 1.5f});
     InMap({0, 1.2f, 0});
     gcDamageRecorder* pEdge = InMap({0, 0, -2});  // the origin lies on its box's top
+    // Without a mesh the box is a point: only one at the origin is hit.
+    gcDamageRecorder* pPoint = InMap({0, 0, 0});
+    InMap({0.01f, 0, 0});
+    for (int32_t slot = m_map.m_entities.m_nEnd - 2; slot < m_map.m_entities.m_nEnd; ++slot)
+        gcEntityMgr::s_pInstances[slot]->m_model.m_hMesh = eMeshHandle();
     const mOCS origin = MakeFrame(0, 0, 0);
     gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_NONE, true, true, 0.0f)
         .Apply(gcEventParams(nullptr, nullptr, nullptr, &origin, nullptr));
-    EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pHolding, pEdge}));
+    EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pHolding, pEdge, pPoint}));
 }
 
 // Without the event location the area lies around the attacker; without an
