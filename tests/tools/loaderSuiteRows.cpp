@@ -158,6 +158,7 @@ QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
+void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
 
 namespace {
 
@@ -1944,6 +1945,7 @@ std::vector<LoaderRow> MakeRows()
     AddEntityStateRows(rows);
     AddCameraScriptRows(rows);
     AddEntitySpaceRows(rows);
+    AddDamageItemsRows(rows);
     return rows;
 }
 

@@ -26,6 +26,15 @@ struct gcDesiredItem {
         SPECIFIC = 32768,
     };
 
+    // A reference by this selector, with a template for SPECIFIC.
+    static gcDesiredItem Selecting(int32_t selection, gcItemTemplateHandle hTemplate = gcItemTemplateHandle())
+    {
+        gcDesiredItem d;
+        d.desiredItem = selection;
+        d.hSpecificItemTemplate = hTemplate;
+        return d;
+    }
+
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
     // "Initiator", "Participant1", "Participant2", "CombineItem1", or for
@@ -34,25 +43,13 @@ struct gcDesiredItem {
     // outside the table.
     void GetText(char* pBuf) const;
 
-    // The event's initiator or participant when it is an item, or the first
-    // item of a pending combination; null for SPECIFIC, another selector or
-    // an object that is no item. bStrict is taken for the callers' sake and
-    // changes nothing.
-    gcItem* GetItem(const gcEventParams& params, bool bStrict) const;
-    // The template of that item, or for SPECIFIC the template by handle;
-    // null when none resolves.
-    gcItemTemplate* GetItemTemplate(const gcEventParams& params, bool bStrict) const;
-    // The first item of a pending combination, kept by whoever combines
-    // items; null (the default) when none is pending.
-    static gcItem* (*s_pGetCombineItem)();
-    // A reference to the template by handle (SPECIFIC).
-    static gcDesiredItem Specific(gcItemTemplateHandle hTemplate)
-    {
-        gcDesiredItem d;
-        d.desiredItem = SPECIFIC;
-        d.hSpecificItemTemplate = hTemplate;
-        return d;
-    }
+    // The item the selector names: the event's object of that role when it
+    // is an item, or the first item of a pending combination; null for
+    // SPECIFIC (a template names no item) and for anything else.
+    gcItem* GetItem(const gcEventParams& params) const;
+    // The template of GetItem's item, or for SPECIFIC the template of the
+    // handle; null when none resolves.
+    gcItemTemplate* GetItemTemplate(const gcEventParams& params) const;
 
     int32_t desiredItem = INITIATOR;  // a gcSelection as stored
     gcItemTemplateHandle hSpecificItemTemplate;

@@ -219,6 +219,7 @@ gcMsgDealDamage::gcDamageDir gcEntity::DetermineHitDir(const mVec3& position, gc
     if (!pEntity)
         return gcMsgDealDamage::DD_NONE;
     mOCS frame;
+    frame.MakeIdentity();  // an entity whose region is not resident stands at the world origin
     if (const eZone* pZone = gcEntityWorld::GetRegionZone(pEntity->m_nRegionId)) {
         pEntity->GetZonePos();
         frame.Xform(pEntity->m_model.m_localToZone, pZone->m_localToWorld);

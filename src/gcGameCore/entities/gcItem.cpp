@@ -7,6 +7,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/actions/gcDoEntityCombineItem.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntity.h"
 
@@ -20,6 +21,9 @@ gcItem::gcItem() : m_pPrevSiblingItem(this), m_pNextSiblingItem(this)
 
 gcItem::~gcItem()
 {
+    // A combination in progress must not outlive its first item.
+    if (gcDoEntityCombineItem::s_pFirstItem == this)
+        gcDoEntityCombineItem::s_pFirstItem = nullptr;
     while (m_pFirstChildItem)
         m_pFirstChildItem->Detach();
     Detach();

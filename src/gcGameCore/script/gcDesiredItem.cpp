@@ -4,7 +4,9 @@
 
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/actions/gcDoEntityCombineItem.h"
 #include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcScriptText.h"
 
@@ -32,23 +34,21 @@ void gcDesiredItem::GetText(char* pBuf) const
         gcScriptText::Append(pBuf, s_texts[desiredItem]);
 }
 
-gcItem* (*gcDesiredItem::s_pGetCombineItem)() = nullptr;
-
-gcItem* gcDesiredItem::GetItem(const gcEventParams& params, bool) const
+gcItem* gcDesiredItem::GetItem(const gcEventParams& params) const
 {
     switch (desiredItem) {
     case INITIATOR: return dcast<gcItem>(params.pInitiator);
     case PARTICIPANT1: return dcast<gcItem>(params.pParticipant1);
     case PARTICIPANT2: return dcast<gcItem>(params.pParticipant2);
-    case COMBINE_ITEM: return s_pGetCombineItem ? s_pGetCombineItem() : nullptr;
+    case COMBINE_ITEM: return gcDoEntityCombineItem::s_pFirstItem;
     default: return nullptr;
     }
 }
 
-gcItemTemplate* gcDesiredItem::GetItemTemplate(const gcEventParams& params, bool bStrict) const
+gcItemTemplate* gcDesiredItem::GetItemTemplate(const gcEventParams& params) const
 {
     if (desiredItem == SPECIFIC)
         return gcItemTemplateMgr::GetPtr(hSpecificItemTemplate);
-    const gcItem* pItem = GetItem(params, bStrict);
+    const gcItem* pItem = GetItem(params);
     return pItem ? pItem->GetTemplate() : nullptr;
 }

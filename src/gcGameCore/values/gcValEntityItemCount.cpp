@@ -29,7 +29,7 @@ void gcValEntityItemCount::Write(const cFile& file) const
 // reference.
 static gcDesiredItem ReadTemplateOnly(const cReadBlock& rb, cMemPool* pPool)
 {
-    gcDesiredItem d = gcDesiredItem::Specific(gcItemTemplateHandle());
+    gcDesiredItem d = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
     d.hSpecificItemTemplate.Read(rb, pPool);
     return d;
 }
@@ -43,7 +43,7 @@ bool gcValEntityItemCount::Read(const cFile& file, cMemPool* pPool)
     const int32_t type = v >= 2 ? rb.ReadInt() : ITEMCOUNT_AVAILABLE;
     gcDesiredEntity entity;
     entity.Read(rb, pPool);
-    gcDesiredItem item = gcDesiredItem::Specific(gcItemTemplateHandle());
+    gcDesiredItem item = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
     gcDesiredItem attached = item;
     if (v >= 3) {
         item.Read(rb, pPool);
@@ -64,11 +64,11 @@ bool gcValEntityItemCount::Read(const cFile& file, cMemPool* pPool)
 
 float gcValEntityItemCount::Get(const gcEventParams& params) const
 {
-    const gcItemTemplate* pTemplate = desiredItem.GetItemTemplate(params, false);
+    const gcItemTemplate* pTemplate = desiredItem.GetItemTemplate(params);
     if (!pTemplate)
         return 0.0f;
     const gcItemTemplateHandle hTemplate = pTemplate->m_handle;
-    gcItem* pItem = desiredItem.GetItem(params, true);
+    gcItem* pItem = desiredItem.GetItem(params);
     gcEntity* pOwner = pItem ? pItem->m_pParentEntity : desiredEntity.GetEntityAs<gcEntity>(params);
     int n = 0;
     switch (countType) {
@@ -78,7 +78,7 @@ float gcValEntityItemCount::Get(const gcEventParams& params) const
             n = pOwner->GetItemCount(hTemplate, countType == ITEMCOUNT_TOTAL, false, kAllCategories, nullptr);
         break;
     case ITEMCOUNT_ATTACHED: {
-        const gcItemTemplate* pParent = desiredAttached.GetItemTemplate(params, false);
+        const gcItemTemplate* pParent = desiredAttached.GetItemTemplate(params);
         if (pOwner && pParent)
             n = pOwner->GetAttachedItemCount(hTemplate, pParent->m_handle);
         break;

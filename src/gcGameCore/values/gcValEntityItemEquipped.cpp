@@ -28,7 +28,7 @@ bool gcValEntityItemEquipped::Read(const cFile& file, cMemPool* pPool)
         return false;
     gcDesiredEntity entity;
     entity.Read(rb, pPool);
-    gcDesiredItem item = gcDesiredItem::Specific(gcItemTemplateHandle());
+    gcDesiredItem item = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
     if (rb.m_nVersion >= 2)
         item.Read(rb, pPool);
     else
@@ -42,9 +42,9 @@ bool gcValEntityItemEquipped::Read(const cFile& file, cMemPool* pPool)
 
 float gcValEntityItemEquipped::Get(const gcEventParams& params) const
 {
-    const gcItem* pItem = desiredItem.GetItem(params, true);
+    const gcItem* pItem = desiredItem.GetItem(params);
     if (!pItem) {
-        const gcItemTemplate* pTemplate = desiredItem.GetItemTemplate(params, true);
+        const gcItemTemplate* pTemplate = desiredItem.GetItemTemplate(params);
         gcEntity* pEntity = desiredEntity.GetEntityAs<gcEntity>(params);
         if (!pTemplate || !pEntity)
             return 0.0f;

@@ -7,6 +7,7 @@
 #include "../entities/entityTestObjects.h"
 #include "datagen/modelWriters.h"
 #include "datagen/valueWriters.h"
+#include "gcGameCore/actions/gcDoEntityCombineItem.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/script/gcEventParams.h"
@@ -182,9 +183,9 @@ TEST_F(gcValEntityStateTest, ItemCountsByKindAndOwner)
     pLoose->m_hTemplate = hGem;
     pLoose->m_nCount = 4;
 
-    const gcDesiredItem gem = gcDesiredItem::Specific(hGem);
-    const gcDesiredItem sword = gcDesiredItem::Specific(hSword);
-    const gcDesiredItem stale = gcDesiredItem::Specific(gcItemTemplateHandle(0x00090009));
+    const gcDesiredItem gem = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hGem);
+    const gcDesiredItem sword = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hSword);
+    const gcDesiredItem stale = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle(0x00090009));
     gcDesiredItem eventItem;  // the initiator
     const struct {
         const char* name;
@@ -198,7 +199,7 @@ TEST_F(gcValEntityStateTest, ItemCountsByKindAndOwner)
         {"attached counts each item once", Count::ITEMCOUNT_ATTACHED, gem, sword, m_pEntity, 2.0f},
         {"attached without its second template", Count::ITEMCOUNT_ATTACHED, gem, stale, m_pEntity, 0.0f},
         {"specific reads the first item's count", Count::ITEMCOUNT_SPECIFIC, gem, sword, m_pEntity, 2.0f},
-        {"specific finds a nested item", Count::ITEMCOUNT_SPECIFIC, gcDesiredItem::Specific(hRing), sword, m_pEntity, 1.0f},
+        {"specific finds a nested item", Count::ITEMCOUNT_SPECIFIC, gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hRing), sword, m_pEntity, 1.0f},
         {"the event's item, whoever is named", Count::ITEMCOUNT_SPECIFIC, eventItem, sword, pOthersGem, 5.0f},
         {"the event item's carrier owns", Count::ITEMCOUNT_AVAILABLE, eventItem, sword, pOthersGem, 5.0f},
         {"an event item carried by nobody", Count::ITEMCOUNT_AVAILABLE, eventItem, sword, pLoose, 0.0f},
@@ -240,11 +241,11 @@ TEST_F(gcValEntityStateTest, ItemEquippedTakesTheEventItemOrTheFirstOfTheTemplat
         uint16_t swordFlags, gemFlags;
         float expected;
     } rows[] = {
-        {"equipped", gcDesiredItem::Specific(hSword), m_pEntity, gcItem::kEquipped, 0, 1.0f},
-        {"not equipped", gcDesiredItem::Specific(hSword), m_pEntity, 0, gcItem::kEquipped, 0.0f},
-        {"a nested item is found", gcDesiredItem::Specific(hGem), m_pEntity, 0, gcItem::kEquipped, 1.0f},
+        {"equipped", gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hSword), m_pEntity, gcItem::kEquipped, 0, 1.0f},
+        {"not equipped", gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hSword), m_pEntity, 0, gcItem::kEquipped, 0.0f},
+        {"a nested item is found", gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hGem), m_pEntity, 0, gcItem::kEquipped, 1.0f},
         {"the event's item", gcDesiredItem(), pGem, 0, gcItem::kEquipped, 1.0f},
-        {"none held", gcDesiredItem::Specific(gcItemTemplateHandle(0x00090009)), m_pEntity, 0x1, 0x1, 0.0f},
+        {"none held", gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle(0x00090009)), m_pEntity, 0x1, 0x1, 0.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -262,12 +263,6 @@ TEST_F(gcValEntityStateTest, ItemEquippedTakesTheEventItemOrTheFirstOfTheTemplat
     EXPECT_EQ(pV1->desiredItem.hSpecificItemTemplate, hGem);
 }
 
-gcItem* s_pPendingItem = nullptr;
-gcItem* PendingItem()
-{
-    return s_pPendingItem;
-}
-
 // The items and templates an item reference names for the event.
 TEST_F(gcValEntityStateTest, ItemReferencesResolveAgainstTheEvent)
 {
@@ -275,33 +270,32 @@ TEST_F(gcValEntityStateTest, ItemReferencesResolveAgainstTheEvent)
     const gcItemTemplateHandle hSword = ItemTemplate(2, "Sword");
     gcItem* pGem = Item(hGem, 1, m_pEntity);
     gcItem* pSword = Item(hSword, 1, m_pEntity);
-    s_pPendingItem = pSword;
     m_params.pInitiator = m_pEntity;  // no item
     m_params.pParticipant1 = pSword;
     m_params.pParticipant2 = pGem;
     const struct {
         const char* name;
         gcDesiredItem::gcSelection selection;
-        gcItem* (*hook)();
+        gcItem* pPending;  // the first item of a pending combination
         const gcItem* pItem;
         const gcItemTemplate* pTemplate;
     } rows[] = {
         {"an initiator that is no item", gcDesiredItem::INITIATOR, nullptr, nullptr, nullptr},
         {"participant 1", gcDesiredItem::PARTICIPANT1, nullptr, pSword, pSword->GetTemplate()},
         {"participant 2", gcDesiredItem::PARTICIPANT2, nullptr, pGem, pGem->GetTemplate()},
-        {"the pending combine item", gcDesiredItem::COMBINE_ITEM, &PendingItem, pSword, pSword->GetTemplate()},
+        {"the pending combine item", gcDesiredItem::COMBINE_ITEM, pSword, pSword, pSword->GetTemplate()},
         {"no combination kept", gcDesiredItem::COMBINE_ITEM, nullptr, nullptr, nullptr},
         {"a specific template names no item", gcDesiredItem::SPECIFIC, nullptr, nullptr, pGem->GetTemplate()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        gcDesiredItem::s_pGetCombineItem = row.hook;
-        gcDesiredItem d = gcDesiredItem::Specific(hGem);
+        gcDoEntityCombineItem::s_pFirstItem = row.pPending;
+        gcDesiredItem d = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hGem);
         d.desiredItem = row.selection;
-        EXPECT_EQ(d.GetItem(m_params, true), row.pItem);
-        EXPECT_EQ(d.GetItemTemplate(m_params, false), row.pTemplate);
+        EXPECT_EQ(d.GetItem(m_params), row.pItem);
+        EXPECT_EQ(d.GetItemTemplate(m_params), row.pTemplate);
     }
-    gcDesiredItem::s_pGetCombineItem = nullptr;
+    gcDoEntityCombineItem::s_pFirstItem = nullptr;
 }
 
 TEST_F(gcValEntityStateTest, EffectCountIncludesNestedEffects)
@@ -582,7 +576,7 @@ TEST_F(gcValEntityStateTest, TextForms)
     temp.nParamIndex = 1;
     gcDesiredItem participant;
     participant.desiredItem = gcDesiredItem::PARTICIPANT1;
-    const gcDesiredItem gem = gcDesiredItem::Specific(hGem);
+    const gcDesiredItem gem = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, hGem);
     const struct {
         const gcValue& value;
         const char* expected;
