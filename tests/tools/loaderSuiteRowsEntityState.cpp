@@ -75,7 +75,7 @@ void AddEntityStateRows(std::vector<LoaderRow>& rows)
     gcDesiredItem participant;
     participant.desiredItem = gcDesiredItem::PARTICIPANT2;
     participant.hSpecificItemTemplate = gcItemTemplateHandle(0x00030001);
-    const gcDesiredItem sword = gcDesiredItem::Specific(gcItemTemplateHandle(0x00050002));
+    const gcDesiredItem sword = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle(0x00050002));
 
     rows.push_back(Newest(gcValEntityAnimationFrame(entity, constant)));
     rows.push_back(Older<gcValEntityAnimationFrame>(1, [](datagen::BlockWriter& w) { w.Int(1).Int(0).Float(0.5f); }));

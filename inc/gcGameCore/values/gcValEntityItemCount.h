@@ -49,6 +49,6 @@ public:
 
     int32_t countType = ITEMCOUNT_AVAILABLE;  // a gcItemCountType as stored
     gcDesiredEntity desiredEntity = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
-    gcDesiredItem desiredItem = gcDesiredItem::Specific(gcItemTemplateHandle());
-    gcDesiredItem desiredAttached = gcDesiredItem::Specific(gcItemTemplateHandle());
+    gcDesiredItem desiredItem = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
+    gcDesiredItem desiredAttached = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
 };

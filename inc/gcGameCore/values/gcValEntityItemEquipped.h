@@ -29,5 +29,5 @@ public:
     void GetText(char* pBuf) const override;  // "Player.IsItemEquipped( [none] )"
 
     gcDesiredEntity desiredEntity = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
-    gcDesiredItem desiredItem = gcDesiredItem::Specific(gcItemTemplateHandle());
+    gcDesiredItem desiredItem = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, gcItemTemplateHandle());
 };
