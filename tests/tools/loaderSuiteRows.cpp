@@ -139,6 +139,7 @@
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
+#include "../gcGameCore/values/standInTestTypes.h"
 
 namespace {
 
@@ -159,6 +160,7 @@ QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
+void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem.cpp
 
 namespace {
 
@@ -945,14 +947,14 @@ gcValue* SampleExpression(LoaderEnv& env)
                                                      p.New<gcValConstant>(gcConstantHandle(0x00090004))));
 }
 
-const cType* LoadingType()
+const cType* StandInType()
 {
-    return cType::Find(114);  // a value class that keeps its bytes
+    return StandInValueType(false);  // a value class that keeps its bytes
 }
 
-const cType* AudioVolumeType()
+const cType* AssignableStandInType()
 {
-    return cType::Find(212);  // an assignable one (gcValAudioVolume)
+    return StandInValueType(true);  // an assignable one
 }
 
 std::string Named(const char* cls, uint32_t version)
@@ -1866,20 +1868,20 @@ std::vector<LoaderRow> MakeRows()
                                                     datagen::NumberMember(w, 2).Int(-1);
                                                 }),
                     TypeOf<gcValTrinaryOp>, nullptr, false});
-    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+    rows.push_back({"a stand-in value v1, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kStandInValueId, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
                         });
                     },
-                    LoadingType});
-    rows.push_back({"gcValAudioVolume v3, its bytes kept", {"ValueBlock"},
+                    StandInType});
+    rows.push_back({"a stand-in assignable value v3, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 212, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kStandInLValueId, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
                         });
                     },
-                    AudioVolumeType});
+                    AssignableStandInType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})
@@ -1946,6 +1948,7 @@ std::vector<LoaderRow> MakeRows()
     AddCameraScriptRows(rows);
     AddEntitySpaceRows(rows);
     AddDamageItemsRows(rows);
+    AddSystemRows(rows);
     return rows;
 }
 
