@@ -154,6 +154,8 @@ public:
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
+void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
+
 namespace {
 
 using Path = const std::string&;
@@ -1936,6 +1938,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddMessageMapEnvironmentRows(rows);
     return rows;
 }
 
