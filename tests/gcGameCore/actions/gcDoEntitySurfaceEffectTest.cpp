@@ -52,6 +52,8 @@ protected:
         m_pTemplate->ResetInstances();
         m_surface.m_nCollisionMask = kMask;
         m_surface.m_hEffects[gcSurface::SS_MEDIUM][2] = m_pTemplate->m_handle;
+        // What a type past the row would reach into.
+        m_surface.m_hEffects[gcSurface::SS_LARGE][0] = m_pTemplate->m_handle;
         m_hSurface = eSurfaceMgr::Add(kSurfaceSlot, &m_surface, 0x55);
     }
     void TearDown() override
@@ -168,6 +170,22 @@ TEST_F(gcSurfaceEffectTest, NothingOutsideTheTableOrTheZones)
         Stand(mVec3(0, row.fY, 2));
         EXPECT_EQ(Run(gcDoEntitySurfaceEffect(row.nType, initiator, cName())) != nullptr, row.bSpawned);
     }
+}
+
+// In zone B (100 along x) the ray and the effect take that zone's frame.
+TEST_F(gcSurfaceEffectTest, AnotherZonesFrame)
+{
+    std::vector<ColTri> tris;
+    AddQuad(&tris, {-20, -20, 0}, {20, -20, 0}, {20, 20, 0}, {-20, 20, 0});
+    m_floor = std::make_unique<eTestColModel>(tris, m_hSurface, 30.0f);
+    m_floor->Place(&m_b, mVec3(0, 0, 1));
+    eZone::InvalidateDynamicCollisionCache();
+    m_e->m_nRegionId = 2;
+    Stand(mVec3(0, 0, 2));
+    gcEffect* p = Run(gcDoEntitySurfaceEffect(2, gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), cName()));
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->m_model.m_localToParent.origin.ApproxEqual(mVec3(0, 0, 1), 1e-4f));
+    EXPECT_EQ(p->m_nRegionId, 2);
 }
 
 // An entity whose region is not resident casts from the world origin.

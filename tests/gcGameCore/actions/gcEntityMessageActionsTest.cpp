@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "actionTestSupport.h"
 #include "creatureCommandTest.h"
 #include "datagen/flowWriters.h"
 #include "gcGameCore/actions/gcDoEntityPlaySound.h"
@@ -208,6 +209,30 @@ TEST_F(gcEntityMessageTest, AVersionOneBlockDropsItsFirstEntityEntry)
     EXPECT_EQ(p->desiredParams[1].nParamIndex, 1);
     EXPECT_FALSE(p->bSendToAllActive);
     EXPECT_EQ(p->pEntityType, gcCreature::GetStaticType());
+}
+
+// Version 2 brings send-to-all and the validation; 0 and 4 are refused.
+TEST_F(gcEntityMessageTest, BlockVersions)
+{
+    const auto fields = [](uint32_t version) {
+        return [version](datagen::BlockWriter& w) {
+            w.Word(0).Int(2).Int(0).Int(1).Int(0).Int(4).Int(0).Int(2);
+            for (int i = 0; i < 2; ++i)
+                w.Int(gcDesiredValue::VAL_NUMBER).Float(0.0f).Int(0).Int(0);
+            w.Int(1).Begin(gcEvent::kVersion).Begin(1).End();
+            RecordMember(w, 3).Int(-1).End();
+            if (version >= 3)
+                w.Word(gcEntity::GetStaticType()->m_nTypeId);
+        };
+    };
+    auto* p = Load<gcDoEntitySendMessage>(2, fields(2));
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->bSendToAllActive);
+    EXPECT_TRUE(p->validateSend.HasActions());
+    EXPECT_EQ(p->pEntityType, gcCreature::GetStaticType());
+    gcTestLogCapture log;
+    EXPECT_EQ(Load<gcDoEntitySendMessage>(4, fields(4)), nullptr);
+    EXPECT_EQ(Load<gcDoEntitySendMessage>(0, fields(0)), nullptr);
 }
 
 // A type id that names no registered class leaves no type (nothing is sent).

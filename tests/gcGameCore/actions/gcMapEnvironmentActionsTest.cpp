@@ -147,10 +147,16 @@ TEST_F(gcMapEnvironmentTest, OlderLoadMapBlocksSaveAndRequest)
     ASSERT_NE(p, nullptr);
     EXPECT_FALSE(p->bSaveGame);
     EXPECT_TRUE(p->bRestartCurrentMap) << "any non-zero word is true";
+    p = Load<gcDoLoadMap>(2, [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(1); });
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(p->bExitCurrentMap) << "version 2 brings the exit flag";
+    gcTestLogCapture log;
+    EXPECT_EQ(Load<gcDoLoadMap>(5, [](datagen::BlockWriter& w) { w.Int(0).Int(0).Int(0).Int(0).Int(0).Int(0); }), nullptr);
 }
 
 TEST_F(gcMapEnvironmentTest, LoadMapTexts)
 {
+    m_pGame->m_loadingScreenNames[0].Set("Dusk");
     m_pGame->m_loadingScreenNames[2].Set("Caves");
     const struct {
         gcDoLoadMap action;
@@ -158,6 +164,7 @@ TEST_F(gcMapEnvironmentTest, LoadMapTexts)
         const char* want;
     } rows[] = {
         {{2, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"Caves\" )"},
+        {{0, 2, 0, false, true, false}, true, "LoadMap( 3, 1, \"Dusk\" )"},
         {{3, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"LoadingScreen04\" )"},
         {{48, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"LoadingScreen49\" )"},
         {{-1, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"LoadingScreen00\" )"},
