@@ -277,6 +277,8 @@ TEST_F(gcEntityMessageTest, Texts)
         {Text(gcDoEntitySetTeam(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), 1)), "Player.SetTeam( Friendly )"},
         {Text(gcDoEntitySetTeam(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), 2)), "Player.SetTeam( ??? )"},
         {Text(mask), "Player.SetActivationMask( 1, 3, 32 )"},
+        {Text(gcDoEntitySetActivationMask(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), 0x3)),
+         "Player.SetActivationMask( 1, 2 )"},
         {Text(gcDoEntitySetActivationMask()), "[???].SetActivationMask(  )"},
     };
     for (const auto& row : rows)

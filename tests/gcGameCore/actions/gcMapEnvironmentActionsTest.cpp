@@ -308,6 +308,20 @@ TEST_F(gcMapEnvironmentTest, TimerAndTriggerDefaults)
     gcDoTimerActivate(true, initiator).Apply(m_params);
     EXPECT_NE(pTimer->m_nFlags & gcTimer::kRunning, 0u);
 
+    // An initiator that is no timer is not one.
+    gcTestActor actor;
+    m_params.pInitiator = &actor;
+    EXPECT_EQ(initiator.GetTimer(m_params, nullptr), nullptr);
+    EXPECT_EQ(initiator.GetTimer(m_params, gcGameObject::GetStaticType()), nullptr);
+    // The selector, then the handle.
+    gcDoTimerActivate* pRead = Load<gcDoTimerActivate>(1, [](datagen::BlockWriter& w) {
+        w.Int(0).Int(gcDesiredTimer::INITIATOR).Word(0x00420007);
+    });
+    ASSERT_NE(pRead, nullptr);
+    EXPECT_FALSE(pRead->bActivate);
+    EXPECT_EQ(pRead->desiredTimer.desiredTimer, gcDesiredTimer::INITIATOR);
+    EXPECT_EQ(pRead->desiredTimer.hSpecificTimer.m_nValue, 0x00420007u);
+
     gcRegionTrigger* pTrigger = m_pool.New<gcRegionTrigger>();
     pTrigger->m_name.Set("Gate");
     const gcRegionTriggerHandle h = gcRegionTriggerMgr::Add(kTriggerSlot, pTrigger, 0x42);
