@@ -105,7 +105,8 @@ void gcDoEntitySendMessage::GetText(char* pBuf) const
         gcScriptText::Append(pBuf, ", ");
         desiredTarget.GetText(pBuf);
     }
-    if (desiredParticipant2.desiredEntity != gcDesiredEntity::SPECIFIC || !desiredParticipant2.hSpecificEntity.IsNull()) {
+    const gcDesiredEntity& p2 = desiredParticipant2;
+    if (p2.desiredEntity != gcDesiredEntity::SPECIFIC || !p2.hSpecificEntity.IsNull()) {  // not the empty default
         gcScriptText::Append(pBuf, ", ");
         desiredParticipant2.GetText(pBuf);
     }
