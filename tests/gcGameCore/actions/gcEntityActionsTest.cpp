@@ -385,21 +385,24 @@ TEST_F(gcEntityActionsTest, MoveToSendsPointPathOrDetach)
 TEST_F(gcEntityActionsTest, OwnPathsFallBackToTheRegionPath)
 {
     const gcRegionPath* pRegion = Path(kPathSlot, "Region");
-    const gcRegionPath* pInitial = Path(kPathSlot + 1, "Initial");
-    m_pEntity->m_hPaths[gcEntity::PATH_INITIAL] = pInitial->m_handle;
+    const gcRegionPath* pOwn = Path(kPathSlot + 1, "Own");
     const struct {
         const char* name;
         uint16_t flags;
         int32_t entityPath;
+        int ownSlot;  // of m_hPaths holding the entity's path
         const void* path;
     } rows[] = {
-        {"own initial path", 0x8, gcEntity::PATH_INITIAL, pInitial},
-        {"own patrol slot empty", 0x8, gcEntity::PATH_PATROL, pRegion},
-        {"own path outside the slots", 0x8, 2, pRegion},
-        {"without the flag", 0x0, gcEntity::PATH_INITIAL, pRegion},
+        {"own initial path", 0x8, gcEntity::PATH_INITIAL, gcEntity::PATH_INITIAL, pOwn},
+        {"own patrol path", 0x8, gcEntity::PATH_PATROL, gcEntity::PATH_PATROL, pOwn},
+        {"own patrol slot empty", 0x8, gcEntity::PATH_PATROL, gcEntity::PATH_INITIAL, pRegion},
+        {"own path outside the slots", 0x8, 2, gcEntity::PATH_INITIAL, pRegion},
+        {"without the flag", 0x0, gcEntity::PATH_INITIAL, gcEntity::PATH_INITIAL, pRegion},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        m_pEntity->m_hPaths[0] = m_pEntity->m_hPaths[1] = gcRegionPathHandle();
+        m_pEntity->m_hPaths[row.ownSlot] = pOwn->m_handle;
         gcDoEntityMoveTo a(gcDoEntityMoveTo::EMT_REGIONPATH, kInitiator, row.flags);
         a.hRegionPath = pRegion->m_handle;
         a.entityPath = row.entityPath;
@@ -407,6 +410,35 @@ TEST_F(gcEntityActionsTest, OwnPathsFallBackToTheRegionPath)
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].pWhere, row.path);
     }
+}
+
+// Blocks of a version before the oldest read or after the newest are
+// refused, even when their fields would read.
+TEST_F(gcEntityActionsTest, VersionsOutsideTheReadRangeAreRefused)
+{
+    const auto entity = [](datagen::BlockWriter& w) { w.Int(gcDesiredEntity::PLAYER).Word(0); };
+    const auto number = [](datagen::BlockWriter& w) { w.Int(gcDesiredValue::VAL_NUMBER).Float(1).Int(0).Int(0); };
+    const auto refused = [&](auto* p) { return p == nullptr; };
+    gcTestLogCapture quiet;  // each refusal is logged
+    for (uint32_t version : {0u, 4u}) {
+        SCOPED_TRACE(version);
+        EXPECT_TRUE(refused(Load<gcDoEntityActivate>(version, [&](auto& w) { entity(w), w.Word(1).Word(1); })));
+        EXPECT_TRUE(refused(Load<gcDoEntityChangeState>(version, [&](auto& w) { entity(w), w.Word(0).Int(1).Int(1); })));
+    }
+    for (uint32_t version : {0u, 2u}) {
+        SCOPED_TRACE(version);
+        EXPECT_TRUE(refused(Load<gcDoEntityAnimation>(version, [&](auto& w) {
+            entity(w);
+            w.Begin(1).Begin(1).End().End().Int(1);
+        })));
+        EXPECT_TRUE(refused(Load<gcDoEntityMakeLeader>(version, entity)));
+    }
+    for (uint32_t version : {1u, 3u})
+        EXPECT_TRUE(refused(Load<gcDoEntityFace>(version, [&](auto& w) { w.Int(0), entity(w), entity(w), w.Word(0); })));
+    EXPECT_TRUE(refused(Load<gcDoEntityMoveTo>(9, [&](auto& w) {
+        w.Int(0), entity(w), w.Half(0).Word(0).Word(0).Int(0), number(w), number(w);
+        w.Begin(gcEvent::kVersion).Begin(1).End().Int(-1).End();
+    })));
 }
 
 // Every version reads the destination before the source.
