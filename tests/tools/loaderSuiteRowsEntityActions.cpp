@@ -1,8 +1,6 @@
 // Loader-suite rows of the entity, device and console actions: each one's
-// newest block written by the engine, and every older version it reads laid
-// out by hand.
+// newest block written by the engine, every older version laid by hand.
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,7 +20,7 @@
 
 namespace {
 
-using Path = const std::string&;
+using Fields = std::function<void(datagen::BlockWriter&)>;
 
 template <class T>
 const cType* TypeOf()
@@ -30,140 +28,96 @@ const cType* TypeOf()
     return T::GetStaticType();
 }
 
-// An action file whose block is laid out by hand after the base block.
+// The newest block: the action that make builds in the build pool, written.
 template <class T>
-auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
+LoaderRow Written(std::function<T*(cMemPool&)> make)
 {
-    return [version, fields](LoaderEnv&, Path path) {
-        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, [&](datagen::BlockWriter& w) {
-            datagen::ActionBlock(w, version);
-            fields(w);
-            w.End();
-        });
-    };
+    return {std::string(T::GetStaticType()->m_sTypeName) + " v" + std::to_string(T::kVersion), {"WriteObjectFile"},
+            [make](LoaderEnv& env, const std::string& path) {
+                const T* p = make(env.m_build);
+                return p && datagen::WriteObjectFile(path, *p);
+            },
+            TypeOf<T>};
 }
 
-std::string Named(const char* cls, uint32_t version)
+// An older block: the fields laid by hand after the base block.
+template <class T>
+LoaderRow Laid(uint32_t version, Fields fields)
 {
-    return std::string(cls) + " v" + std::to_string(version);
+    return {std::string(T::GetStaticType()->m_sTypeName) + " v" + std::to_string(version), {"ActionBlock"},
+            [version, fields](LoaderEnv&, const std::string& path) {
+                return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, [&](datagen::BlockWriter& w) {
+                    fields(datagen::ActionBlock(w, version));
+                    w.End();
+                });
+            },
+            TypeOf<T>, nullptr, false};
 }
 
-gcDesiredEntity Specific(uint32_t handle)
+gcDesiredEntity Specific()
 {
     gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
+    d.hSpecificEntity = gcEntityHandle(0x00070002);
     return d;
 }
 
 const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
 
-// A row writing the object that make builds in the build pool.
-template <class T>
-LoaderRow Written(const char* name, std::function<T*(cMemPool&)> make)
+void Number(datagen::BlockWriter& w, float f)
 {
-    return {name, {"WriteObjectFile"},
-            [make](LoaderEnv& env, Path p) {
-                const T* pAction = make(env.m_build);
-                return pAction && datagen::WriteObjectFile(p, *pAction);
-            },
-            TypeOf<T>};
-}
-
-void AddActivateRows(std::vector<LoaderRow>& rows)
-{
-    rows.push_back(Written<gcDoEntityActivate>("gcDoEntityActivate v3", [](cMemPool& pool) {
-        return pool.New<gcDoEntityActivate>(Specific(0x00070002), 0x5u, 0x80000011u);
-    }));
-    for (uint32_t version : {1u, 2u})
-        rows.push_back({Named("gcDoEntityActivate", version), {"ActionBlock"},
-                        ActionFields<gcDoEntityActivate>(version,
-                                                         [version](datagen::BlockWriter& w) {
-                                                             w.Int(1).Int(4).Int(0x00070002);
-                                                             if (version == 2)
-                                                                 w.Int(1).Word(0x6);
-                                                         }),
-                        TypeOf<gcDoEntityActivate>, nullptr, false});
-}
-
-void AddMoveToRows(std::vector<LoaderRow>& rows)
-{
-    rows.push_back(Written<gcDoEntityMoveTo>("gcDoEntityMoveTo v8", [](cMemPool& pool) {
-        auto* a = pool.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, Specific(0x00070002), 0xB);
-        a->hRegionPoint = gcRegionPointHandle(0x00050001);
-        a->hRegionPath = gcRegionPathHandle(0x00060003);
-        a->entityPath = gcEntity::PATH_INITIAL;
-        a->srcOnPath.desiredValue = gcDesiredValue::VAL_CONSTANT;
-        a->srcOnPath.hSpecificConstant = gcConstantHandle(0x00090004);
-        a->destOnPath.fConst = 0.75f;
-        a->onCompleted.pAction = pool.New<gcDoEntityMakeLeader>(kPlayer);
-        return a;
-    }));
-    for (uint32_t version : {4u, 5u, 6u, 7u})
-        rows.push_back({Named("gcDoEntityMoveTo", version), {"ActionBlock"},
-                        ActionFields<gcDoEntityMoveTo>(version,
-                                                       [version](datagen::BlockWriter& w) {
-                                                           w.Int(1).Int(0).Int(0).Half(0x3).Word(0x00050001).Word(
-                                                               0x00060003);
-                                                           if (version >= 6)
-                                                               w.Int(1);
-                                                           if (version == 4) {
-                                                               w.Float(0.9f).Float(0.1f).Float(7.0f);
-                                                               return;
-                                                           }
-                                                           w.Int(gcDesiredValue::VAL_TEMP).Int(0).Int(1);
-                                                           w.Int(gcDesiredValue::VAL_NUMBER).Float(0.2f).Int(0).Int(0);
-                                                           if (version <= 6)
-                                                               w.Int(gcDesiredValue::VAL_NUMBER).Float(3.0f).Int(0).Int(0);
-                                                       }),
-                        TypeOf<gcDoEntityMoveTo>, nullptr, false});
-}
-
-void AddOtherEntityRows(std::vector<LoaderRow>& rows)
-{
-    rows.push_back(Written<gcDoEntityAnimation>("gcDoEntityAnimation v1", [](cMemPool& pool) {
-        auto* config = pool.New<gcAnimationConfig>();
-        config->hAnimation = eAnimationHandle(0x00030002);
-        config->hSoundData[1] = eSoundDataHandle(0x00040001);
-        config->nFlags = 0x5;
-        config->onStarted.pAction = pool.New<gcDoEntityMakeLeader>(kPlayer);
-        return pool.New<gcDoEntityAnimation>(Specific(0x00070002), *config, gcMsgPlayAnimation::PRIORITY_VERYHIGH);
-    }));
-    rows.push_back(Written<gcDoEntityChangeState>("gcDoEntityChangeState v2", [](cMemPool& pool) {
-        return pool.New<gcDoEntityChangeState>(kPlayer, gcStateMachineHandle(0x00080001), 7, true);
-    }));
-    rows.push_back({"gcDoEntityChangeState v1", {"ActionBlock"},
-                    ActionFields<gcDoEntityChangeState>(
-                        1, [](datagen::BlockWriter& w) { w.Int(1).Int(0).Word(0x00080001).Int(-2); }),
-                    TypeOf<gcDoEntityChangeState>, nullptr, false});
-    rows.push_back(Written<gcDoEntityFace>("gcDoEntityFace v2", [](cMemPool& pool) {
-        return pool.New<gcDoEntityFace>(gcDoEntityFace::EF_REGIONPOINT, kPlayer, Specific(0x00070002),
-                                        gcRegionPointHandle(0x00050001));
-    }));
-    rows.push_back(Written<gcDoEntityMakeLeader>("gcDoEntityMakeLeader v1", [](cMemPool& pool) {
-        return pool.New<gcDoEntityMakeLeader>(Specific(0x00070002));
-    }));
-}
-
-void AddDeviceAndConsoleRows(std::vector<LoaderRow>& rows)
-{
-    rows.push_back(Written<gcDoDeviceAction>("gcDoDeviceAction v1", [](cMemPool& pool) {
-        return pool.New<gcDoDeviceAction>(gcDoDeviceAction::DA_IDLE_6, Specific(0x00070002));
-    }));
-    rows.push_back(Written<gcDoConsoleOp>("gcDoConsoleOp v1", [](cMemPool& pool) {
-        return pool.New<gcDoConsoleOp>(gcDoConsoleOp::OP_SET_AUDIO_MODE_DPL2);
-    }));
-    for (uint32_t version : {2u, 3u})
-        rows.push_back({Named("gcDoConsoleOp", version), {"ActionBlock"},
-                        ActionFields<gcDoConsoleOp>(version, [](datagen::BlockWriter& w) { w.Int(7); }),
-                        TypeOf<gcDoConsoleOp>, nullptr, false});
+    w.Int(gcDesiredValue::VAL_NUMBER).Float(f).Int(0).Int(0);
 }
 
 }  // namespace
 
 void AddEntityActionRows(std::vector<LoaderRow>& rows)
 {
-    AddActivateRows(rows);
-    AddMoveToRows(rows);
-    AddOtherEntityRows(rows);
-    AddDeviceAndConsoleRows(rows);
+    rows.push_back(Written<gcDoEntityActivate>(
+        [](cMemPool& p) { return p.New<gcDoEntityActivate>(Specific(), 0x5u, 0x80000011u); }));
+    rows.push_back(Laid<gcDoEntityActivate>(1, [](auto& w) { w.Int(1).Int(4).Word(0x00070002); }));
+    rows.push_back(Laid<gcDoEntityActivate>(2, [](auto& w) { w.Int(1).Int(4).Word(0x00070002).Int(1).Word(0x6); }));
+    rows.push_back(Written<gcDoEntityMoveTo>([](cMemPool& p) {
+        auto* a = p.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, Specific(), 0xB);
+        a->hRegionPoint = gcRegionPointHandle(0x00050001);
+        a->hRegionPath = gcRegionPathHandle(0x00060003);
+        a->entityPath = gcEntity::PATH_INITIAL;
+        a->srcOnPath.desiredValue = gcDesiredValue::VAL_CONSTANT;
+        a->srcOnPath.hSpecificConstant = gcConstantHandle(0x00090004);
+        a->destOnPath.fConst = 0.75f;
+        a->onCompleted.pAction = p.New<gcDoEntityMakeLeader>(kPlayer);
+        return a;
+    }));
+    for (uint32_t version : {4u, 5u, 6u, 7u})
+        rows.push_back(Laid<gcDoEntityMoveTo>(version, [version](datagen::BlockWriter& w) {
+            w.Int(1).Int(0).Int(0).Half(0x3).Word(0x00050001).Word(0x00060003);
+            if (version >= 6)
+                w.Int(1);
+            if (version == 4)
+                w.Float(0.9f).Float(0.1f).Float(7.0f);
+            else
+                w.Int(gcDesiredValue::VAL_TEMP).Int(0).Int(1), Number(w, 0.2f);
+            if (version == 5 || version == 6)
+                Number(w, 3.0f);
+        }));
+    rows.push_back(Written<gcDoEntityAnimation>([](cMemPool& p) {
+        auto* config = p.New<gcAnimationConfig>();
+        config->hAnimation = eAnimationHandle(0x00030002);
+        config->hSoundData[1] = eSoundDataHandle(0x00040001);
+        config->nFlags = 0x5;
+        config->onStarted.pAction = p.New<gcDoEntityMakeLeader>(kPlayer);
+        return p.New<gcDoEntityAnimation>(Specific(), *config, gcMsgPlayAnimation::PRIORITY_VERYHIGH);
+    }));
+    rows.push_back(Written<gcDoEntityChangeState>(
+        [](cMemPool& p) { return p.New<gcDoEntityChangeState>(kPlayer, gcStateMachineHandle(0x00080001), 7, true); }));
+    rows.push_back(Laid<gcDoEntityChangeState>(1, [](auto& w) { w.Int(1).Int(0).Word(0x00080001).Int(-2); }));
+    rows.push_back(Written<gcDoEntityFace>([](cMemPool& p) {
+        return p.New<gcDoEntityFace>(gcDoEntityFace::EF_REGIONPOINT, kPlayer, Specific(), gcRegionPointHandle(0x00050001));
+    }));
+    rows.push_back(Written<gcDoEntityMakeLeader>([](cMemPool& p) { return p.New<gcDoEntityMakeLeader>(Specific()); }));
+    rows.push_back(Written<gcDoDeviceAction>(
+        [](cMemPool& p) { return p.New<gcDoDeviceAction>(gcDoDeviceAction::DA_IDLE_6, Specific()); }));
+    rows.push_back(Written<gcDoConsoleOp>(
+        [](cMemPool& p) { return p.New<gcDoConsoleOp>(gcDoConsoleOp::OP_SET_AUDIO_MODE_DPL2); }));
+    for (uint32_t version : {2u, 3u})
+        rows.push_back(Laid<gcDoConsoleOp>(version, [](auto& w) { w.Int(7); }));
 }
