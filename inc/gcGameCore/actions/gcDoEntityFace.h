@@ -41,7 +41,7 @@ public:
     void DoAction(const gcEventParams& params) const override;
 
     // Heading atan2(-x, y) and pitch asin(z) in degrees of the direction,
-    // normalised first unless it is zero.
+    // normalised first (a zero direction gives 0 and 0).
     static void GetFacing(mVec3 dir, float* pHeading, float* pPitch);
 
     int32_t faceType = EF_ENTITY;  // a gcEntityFace as stored

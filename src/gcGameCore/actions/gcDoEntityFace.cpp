@@ -112,8 +112,7 @@ void gcDoEntityFace::DoAction(const gcEventParams& params) const
 
 void gcDoEntityFace::GetFacing(mVec3 dir, float* pHeading, float* pPitch)
 {
-    if (dir.Length() != 0.0f)
-        dir.Normalize();
+    dir.Normalize();  // leaves a zero direction as it is: heading and pitch 0
     *pHeading = std::atan2(-dir.x, dir.y) * kDegreesPerRadian;
     *pPitch = std::asin(std::clamp(dir.z, -1.0f, 1.0f)) * kDegreesPerRadian;
 }

@@ -18,8 +18,7 @@ const char* const kOwnerName = "EntityMoveToPath";
 
 gcDesiredValue Number(float f)
 {
-    gcDesiredValue v;
-    v.desiredValue = gcDesiredValue::VAL_NUMBER;
+    gcDesiredValue v;  // a number literal by default
     v.fConst = f;
     return v;
 }

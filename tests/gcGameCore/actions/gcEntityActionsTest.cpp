@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -205,6 +206,7 @@ TEST_F(gcEntityActionsTest, FaceSendsHeadingPitchAndTheKeptRoll)
         {"ahead along +y", {0, 5, 0}, 0, 0, 0, {Face(0, 0, 12)}},
         {"along +x", {5, 0, 0}, 0, 0, 0, {Face(-90, 0, 12)}},
         {"up and ahead", {0, 5, 5}, 0, 0, 0, {Face(0, 45, 12)}},
+        {"in the same place", {0, 0, 0}, 0, 0, 0, {Face(0, 0, 12)}},
         {"entity deactivated", {0, 5, 0}, 0, gcEntity::kDeactivated, 0, {}},
         {"entity frozen", {0, 5, 0}, 0, gcEntity::kFrozen, 0, {}},
         {"target deactivated", {0, 5, 0}, 0, 0, gcEntity::kDeactivated, {}},
@@ -263,30 +265,41 @@ TEST_F(gcEntityActionsTest, MoveToSendsThePointThePathOrADetach)
         a.srcOnPath.fConst = 0.25f, a.destOnPath.fConst = 0.75f;
         EXPECT_EQ(Run(a), row.sent);
     }
+    gcDoEntityMoveTo patrol(1, kInitiator, 0x8);
+    m_pEntity->m_hPaths[gcEntity::PATH_PATROL] = pOwn->m_handle;
+    ASSERT_EQ(Run(patrol).size(), 1u);
+    EXPECT_EQ(s_sent[0].pWhere, pOwn);
     EXPECT_TRUE(Run(gcDoEntityMoveTo(0, kInitiator, 0)).empty());  // no point
     EXPECT_TRUE(Run(gcDoEntityMoveTo(1, kInitiator, 0)).empty());  // no path
     EXPECT_TRUE(Run(gcDoEntityMoveTo(2, kNobody, 0)).empty());
 }
 
 // Every version stores the destination before the source: 0.9, then 0.1.
+// Versions 3 and 9, laid as 4 and 8, are refused.
 TEST_F(gcEntityActionsTest, MoveToBlocksOfEveryVersion)
 {
     const auto number = [](datagen::BlockWriter& w, float f) { w.Int(gcDesiredValue::VAL_NUMBER).Float(f).Int(0).Int(0); };
-    for (uint32_t version : {4u, 5u, 6u, 7u, 8u}) {
+    gcTestLogCapture quiet;  // the refusals are logged
+    for (uint32_t version : {3u, 4u, 5u, 6u, 7u, 8u, 9u}) {
         SCOPED_TRACE(version);
+        const uint32_t laid = std::clamp(version, 4u, 8u);
         const auto* p = Load<gcDoEntityMoveTo>(version, [&](datagen::BlockWriter& w) {
             w.Int(1).Int(gcDesiredEntity::PARTICIPANT1).Word(0).Half(0x000A).Word(0x00050001).Word(0x00060003);
-            if (version >= 6)
+            if (laid >= 6)
                 w.Int(gcEntity::PATH_INITIAL);
-            if (version == 4)
+            if (laid == 4)
                 w.Float(0.9f).Float(0.1f).Float(7.0f);  // the third is read over
             else
                 number(w, 0.9f), number(w, 0.1f);
-            if (version == 5 || version == 6)
+            if (laid == 5 || laid == 6)
                 number(w, 7.0f);
-            if (version == 8)
+            if (laid == 8)
                 RecordStepMember(w.Begin(gcEvent::kVersion).Begin(1).End(), 3), w.Int(-1).End();
         });
+        if (version != laid) {
+            EXPECT_EQ(p, nullptr);
+            continue;
+        }
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->moveToType, 1);
         EXPECT_EQ(p->desiredEntity.desiredEntity, gcDesiredEntity::PARTICIPANT1);
