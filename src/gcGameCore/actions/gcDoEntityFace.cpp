@@ -92,7 +92,7 @@ void gcDoEntityFace::DoAction(const gcEventParams& params) const
     if (!pEntity || !pEntity->IsActive())
         return;
     const float fRoll = pEntity->m_desiredHPR[2];
-    mVec3 dir;
+    mVec3 dir{0.0f, 0.0f, 0.0f};
     if (faceType == EF_ENTITY) {
         gcEntity* pTarget = desiredTarget.GetEntity(params, nullptr, true);
         if (!pTarget || !pTarget->IsActive())

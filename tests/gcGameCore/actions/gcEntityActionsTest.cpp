@@ -229,6 +229,9 @@ TEST_F(gcEntityActionsTest, FaceSendsHeadingPitchAndTheKeptRoll)
         EXPECT_EQ(sent, row.sent);
     }
     m_pEntity->m_nEntityFlags = 0;
+    m_pEntity->m_nRegionId = 3;  // not resident
+    EXPECT_TRUE(Run(gcDoEntityFace(1, kInitiator, kTarget, Point(1, {0, 5, 0}))).empty());
+    m_pEntity->m_nRegionId = 1;
     EXPECT_TRUE(Run(gcDoEntityFace(2, kInitiator, kTarget, {})).empty());
     EXPECT_TRUE(Run(gcDoEntityFace(0, kInitiator, kNobody, {})).empty());
     EXPECT_TRUE(Run(gcDoEntityFace(1, kInitiator, kTarget, {})).empty());
