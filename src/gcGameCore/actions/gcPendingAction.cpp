@@ -21,10 +21,7 @@ struct PendingClass {
 // The action classes still to be built, with their type ids.
 constexpr PendingClass kPending[] = {
     {"gcDoEffectActivate", 135}, {"gcDoEffectSpawn", 137}, {"gcDoEffectSetAttractor", 180},
-    {"gcDoEffectFadeOut", 224}, {"gcDoEntityFace", 121}, {"gcDoEntityMoveTo", 122}, {"gcDoEntityActivate", 126},
-    {"gcDoEntityAnimation", 190}, {"gcDoEntityMakeLeader", 222}, {"gcDoEntityChangeState", 247},
-    {"gcDoDeviceAction", 256},
-    {"gcDoConsoleOp", 259},
+    {"gcDoEffectFadeOut", 224},
     {"gcDoPauseGame", 153},
     {"gcDoMemCardOp", 168},
     {"gcDoSaveGameOp", 210},
