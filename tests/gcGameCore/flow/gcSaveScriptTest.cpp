@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cCore/cCoreServices.h"
+#include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoMemCardOp.h"
 #include "gcGameCore/actions/gcDoPauseGame.h"
 #include "gcGameCore/actions/gcDoSaveGameOp.h"
@@ -90,6 +91,24 @@ TEST_F(gcSaveScriptTest, OnlyTheCommitOperationsTouchTheCard)
     EXPECT_EQ(gcGameSave::s_gameData.profiles[1].nMap, 3);
     pPlatform->onGameLoaded.pAction = pPlatform->onGameSaved.pAction = nullptr;
     std::destroy_at(pPlatform);
+}
+
+// A map change with saving records the requested map in the current
+// profile; without saving the profile keeps its position.
+TEST_F(gcSaveScriptTest, LoadingAMapWithSavingRecordsItsPosition)
+{
+    SetUpRunningGame();
+    m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    gcDoLoadMap(1, 0, 2, false, false, false).Apply(m_params);
+    EXPECT_EQ(p.nMap, -1);
+    EXPECT_EQ(p.nPlayerItems, 0);
+    gcDoLoadMap(5, 3, 4, false, true, false).Apply(m_params);
+    EXPECT_EQ(p.nAct, 3);
+    EXPECT_EQ(p.nMap, 4);
+    EXPECT_EQ(p.nLoadingScreen, 5);
+    EXPECT_EQ(p.nPlayerItems, 3);
+    EXPECT_TRUE(CardFile().empty());  // the card is the saved event's business
 }
 
 TEST_F(gcSaveScriptTest, MemCardActionsSelectSlotAAndDeleteTheGamesFile)
