@@ -139,6 +139,7 @@
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
+#include "../gcGameCore/actions/standInTestAction.h"
 #include "../gcGameCore/values/standInTestTypes.h"
 
 namespace {
@@ -1452,13 +1453,13 @@ std::vector<LoaderRow> MakeRows()
                                                       w.Int(3).Int(-1).Int(-1).Int(-1);
                                               }),
                         TypeOf<gcDoLog>, nullptr, false});
-    rows.push_back({"gcDoPauseGame v3, its bytes kept", {"ActionBlock"},
+    rows.push_back({"a stand-in action v3, its bytes kept", {"ActionBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 153, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kPendingId, [](datagen::BlockWriter& w) {
                             datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
                         });
                     },
-                    [] { return cType::Find(153); }});
+                    [] { return kTestStandInActionType; }});
     AddMediaActionRows(rows);
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})

@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "cCore/cBase.h"
-#include "cCore/cMemPool.h"
-#include "cCore/cType.h"
 #include "datagen/actionWriters.h"
 #include "datagen/blockWriter.h"
 #include "datagen/modelWriters.h"
@@ -18,23 +16,12 @@
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
-#include "gcGameCore/actions/gcPendingAction.h"
+#include "standInTestAction.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "../script/gcScriptTestObjects.h"
 
 constexpr int32_t kUnknownTypeId = 298;  // registered by no class
-// A test-only action class that keeps its bytes the way the placeholders of
-// unbuilt classes do, so that the tests keep a subject whichever classes get
-// built. Registered during static initialisation under an id no engine class
-// takes.
-constexpr int32_t kPendingId = 295;
-inline cBase* NewTestStandInAction(cMemPool* pPool)
-{
-    return pPool ? pPool->New<gcPendingAction>(cType::Find(kPendingId)) : nullptr;
-}
-inline const cType* const kTestStandInActionType =
-    cType::InitializeType("gcDoTestStandIn", kPendingId, gcAction::GetStaticType(), &NewTestStandInAction);
 
 // A gcValTest NUMBER of this value, as a polymorphic member.
 inline datagen::BlockWriter& ValTestMember(datagen::BlockWriter& w, float f)
