@@ -84,7 +84,7 @@ TEST_F(gcGameSaveTest, ASavedProfileIsByteExactOnTheCard)
     PutF(expected, 996, 0.5f);
     PutF(expected, 1000, 0.25f);
     PutBE(expected, 1004, static_cast<uint32_t>(eAudio::GetOutputMode()));
-    expected[1008] = 0;  // rumble off
+    expected[1008] = 1;  // rumble on
 
     const std::vector<uint8_t> profile(payload.begin() + 4 + 1012, payload.begin() + 4 + 2 * 1012);
     for (size_t i = 0; i < expected.size(); ++i)
@@ -112,8 +112,18 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(m_pCreature->m_pItems, nullptr);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 5.0f);
 
+    // The running game moves on; the profile's endurance is damaged.
+    m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = 50.0f;
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR] = 0.0f;
+    m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR] = 3.0f;
+    m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 1.0f;
+    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = -5.0f;
+    eInput::s_bRumble = false;
     gcGameSave::ApplyCurProfile();
     EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 80.0f);
+    EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR], 3.0f);  // no maximum: kept
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], -5.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 80.0f);  // full health
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR], 12.0f);
     EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY], 40.0f);
@@ -128,7 +138,7 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(m_pCreature->HasItem(m_pKeyTemplate->m_handle, true), nullptr);
     // Options and the rest of the running game.
     EXPECT_EQ(gcGameSave::s_fOptionValues[0], -1.0f);
-    EXPECT_FALSE(eInput::s_bRumble);
+    EXPECT_TRUE(eInput::s_bRumble);
     EXPECT_EQ(gcPlayer::s_timePlayed, cTimeValue(1234));
     EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 7.5f);
 }
@@ -145,13 +155,15 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
         int32_t parentOf3;
         int32_t audioMode;
         int nSwordsHeld;  // entries 0, 2 and 3 are swords, entry 1 a gem in entry 0
+        const char* warning;
     } rows[] = {
-        {"99 entries: 32 read", 99, -1, 9, 3},
-        {"entry 3 in entry 7 (later): skipped", 4, 7, 9, 2},
-        {"entry 3 in itself: skipped", 4, 3, 1, 2},
-        {"entry 3 in -5: skipped", 4, -5, 1, 2},
-        {"entry 3 in entry 2: nested", 4, 2, 2, 3},
-        {"a negative count of entries: none", -3, -1, 1, 0},
+        {"99 entries: 32 read", 99, -1, 9, 3, "99 item entries in the profile; 32 kept"},
+        {"entry 3 in entry 7 (later): skipped", 4, 7, 9, 2, "item entry 3 with parent 7 skipped"},
+        {"entry 3 in itself: skipped", 4, 3, 1, 2, "item entry 3 with parent 3 skipped"},
+        {"entry 3 in -5: skipped", 4, -5, 1, 2, "item entry 3 with parent -5 skipped"},
+        {"entry 3 in entry 2: nested", 4, 2, 2, 3, nullptr},
+        {"a negative count of entries: none", -3, -1, 1, 0, "-3 item entries in the profile; 0 kept"},
+        {"32 entries", 32, -1, 4, 3, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -173,6 +185,11 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
         gcGameSave::ApplyCurProfile();
         EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, true, true, 0xFFFFFFFF, nullptr),
                   row.nSwordsHeld);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "),
+                  (row.warning ? 1 : 0) + (row.audioMode < 0 || row.audioMode > 4 ? 1 : 0));
+        if (row.warning) {
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
+        }
     }
 }
 
@@ -225,6 +242,7 @@ TEST_F(gcGameSaveTest, SavingOptionsOnlyKeepsTheRestOfTheProfile)
     p.nMap = 5;
     p.fGameStateKeyValues[0] = 99.0f;
     p.nPlayerItems = 0;
+    p.bRumble = false;
     gcGameSave::SaveCurProfile(false, true);
     EXPECT_EQ(p.nAct, 4);
     EXPECT_EQ(p.nMap, 5);
@@ -232,7 +250,7 @@ TEST_F(gcGameSaveTest, SavingOptionsOnlyKeepsTheRestOfTheProfile)
     EXPECT_EQ(p.nPlayerItems, 0);
     EXPECT_EQ(p.fSoundVolume, 0.5f);
     EXPECT_EQ(p.fOptionValues[0], -1.0f);
-    EXPECT_FALSE(p.bRumble);
+    EXPECT_TRUE(p.bRumble);
     EXPECT_EQ(m_pKey->m_pParentEntity, m_pCreature);  // nothing taken off the player
     gcGameSave::gcGameData back;
     back.Decode(CardPayload().data());
@@ -257,17 +275,20 @@ TEST_F(gcGameSaveTest, ThePositionChangesOnlyWhileAMapChangeIsPending)
     m_pGame->SetNextMapToLoad(0, 2, -1);  // only half a request
     gcGameSave::UpdateCurProfile(false);
     EXPECT_EQ(p.nAct, -1);
-    m_pGame->SetNextMapToLoad(4, 2, 6);
+    m_pGame->SetNextMapToLoad(4, 2, 0);
     gcGameSave::UpdateCurProfile(false);
     m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
     gcGameSave::UpdateCurProfile(false);  // kept after the request is gone
     EXPECT_EQ(p.nAct, 2);
-    EXPECT_EQ(p.nMap, 6);
+    EXPECT_EQ(p.nMap, 0);
     EXPECT_EQ(p.nLoadingScreen, 4);
     gcGameSave::StartCurProfile();
     EXPECT_EQ(m_pGame->m_nActToLoad, 2);
-    EXPECT_EQ(m_pGame->m_nMapToLoad, 6);
+    EXPECT_EQ(m_pGame->m_nMapToLoad, 0);
     EXPECT_EQ(m_pGame->m_nLoadingScreenToLoad, 4);
+    gcGameSave::s_nCurProfile = 0;  // the first profile is one too
+    gcGameSave::UpdateCurProfile(false);
+    EXPECT_EQ(gcGameSave::s_gameData.profiles[0].nAct, 2);
 }
 
 // Loading replaces the whole buffer only when the card answers with a good
@@ -282,6 +303,9 @@ TEST_F(gcGameSaveTest, LoadReplacesTheBufferOnlyFromAGoodFile)
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
     EXPECT_EQ(gcGameSave::s_gameData.nLastUsedProfile, 1);
     EXPECT_EQ(gcGameSave::s_gameData.profiles[1].nPlayerItems, 3);
+    std::vector<uint8_t> again(gcGameSave::kDataSize);
+    gcGameSave::s_gameData.Encode(again.data());
+    EXPECT_EQ(again, CardPayload());  // every field read back where it was written
 
     std::vector<uint8_t> file = CardFile();
     file[0x850 + 4 + 1012 + 428 + 3] ^= 0x40;  // the item count, CRC left stale
@@ -314,6 +338,49 @@ TEST_F(gcGameSaveTest, RecordingStopsAt32Entries)
     for (int i = 0; i < 34; ++i)
         nEquipped += pMany->GetInstanceAt(i)->IsEquipped() ? 1 : 0;
     EXPECT_EQ(nEquipped, 34);
+}
+
+// A reset gives a new profile whatever the profile held, the audio mode
+// apart.
+TEST_F(gcGameSaveTest, AResetProfileHoldsTheNewProfileValues)
+{
+    const std::vector<uint8_t> garbage(1012, 0x5A);
+    gcGameSave::gcGameProfile p;
+    p.Decode(garbage.data());
+    p.Reset();
+    std::vector<uint8_t> bytes(1012);
+    p.Encode(bytes.data());
+    std::vector<uint8_t> expected(1012, 0);
+    PutBE(expected, 0, 1);
+    PutBE(expected, 8, 0xFFFFFFFF);
+    PutBE(expected, 12, 0xFFFFFFFF);
+    PutBE(expected, 16, 0xFFFFFFFF);
+    PutF(expected, 20, 1.0f);
+    PutF(expected, 24, 1.0f);
+    for (int e = 0; e < 32; ++e)
+        PutBE(expected, 816 + 4 * e, 0xFFFFFFFF);
+    PutF(expected, 996, 1.0f);
+    PutF(expected, 1000, 1.0f);
+    PutBE(expected, 1004, 0x5A5A5A5A);
+    expected[1008] = 1;
+    EXPECT_EQ(bytes, expected);
+}
+
+// Slots past the game state's key-value group are neither read nor written.
+TEST_F(gcGameSaveTest, KeyValuesOutsideTheGroupAreLeftAlone)
+{
+    SetUpRunningGame();
+    gcGameConfig::SetGroupRange(m_pState->m_keyValues, 50, 52);
+    gcGameSave::UpdateCurProfile(false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.fGameStateKeyValues[0], 7.5f);
+    EXPECT_EQ(p.fGameStateKeyValues[2], 0.0f);  // slot 52 lies outside
+    gcGameSave::GetCurProfile()->nFlags = 0;
+    gcGameSave::GetCurProfile()->fGameStateKeyValues[0] = 1.0f;
+    gcGameSave::GetCurProfile()->fGameStateKeyValues[2] = 9.0f;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 1.0f);
+    EXPECT_EQ(gcKeyValueMgr::s_pInstances[52]->m_fValue, -2.0f);
 }
 
 }  // namespace

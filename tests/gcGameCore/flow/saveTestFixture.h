@@ -97,7 +97,7 @@ protected:
     {
         eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, 0.5f);
         eAudio::SetGroupVolume(eAudio::ACG_BGM, 0, 0.25f);
-        eInput::s_bRumble = false;
+        eInput::s_bRumble = true;
         gcGameSave::s_fOptionValues[0] = -1.0f;
         m_pGame->SetNextMapToLoad(2, 1, 3);
         AddKeyValue(50, 7.5f);
