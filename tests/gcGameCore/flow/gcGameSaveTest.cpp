@@ -299,6 +299,11 @@ TEST_F(gcGameSaveTest, LoadReplacesTheBufferOnlyFromAGoodFile)
     gcGameSave::SaveCurProfile(false, false);
     gcGameSave::ResetAllProfiles();
     gcGameSave::s_gameData.nLastUsedProfile = 0;
+    // The running game moves on, so the reset before the read fills the
+    // profile with other values.
+    m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+    eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, 0.125f);
+    StripPlayer();
     gcGameSave::LoadCurProfile();
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
     EXPECT_EQ(gcGameSave::s_gameData.nLastUsedProfile, 1);
