@@ -19,7 +19,13 @@
 #include "gcGameCore/values/gcValRumbleEnabled.h"
 #include "gcGameCore/values/gcValSaveGameOption.h"
 #include "gcGameCore/values/gcValSaveGameVar.h"
+#include "../script/gcScriptTestObjects.h"
+#include "datagen/actionWriters.h"
+#include "datagen/modelWriters.h"
+#include "datagen/valueWriters.h"
 #include "saveTestFixture.h"
+#include "platform/pad.h"
+#include "../test/pad_test.h"
 
 namespace {
 
@@ -41,7 +47,24 @@ std::string Text(const T& o)
 class gcSaveScriptTest : public SaveTest {
 protected:
     void Op(int32_t op, float profile = 1.0f) { gcDoSaveGameOp(op, Number(profile)).Apply(m_params); }
+    // An object of the class from a hand-laid block; null when refused.
+    template <class T>
+    T* LoadLaid(uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields)
+    {
+        const uint32_t id = T::GetStaticType()->m_nTypeId;
+        const bool bAction = T::GetStaticType()->IsA(gcAction::GetStaticType());
+        const bool bSaved = datagen::WriteObjectBlocksFile(m_data.HostPath("laid.dat"), id, [&](datagen::BlockWriter& w) {
+            if (bAction)
+                datagen::ActionBlock(w, version);
+            else
+                datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
+            fields(w);
+            w.End();
+        });
+        return bSaved ? dcast<T>(cBase::Load("/laid.dat", &m_pool, T::GetStaticType())) : nullptr;
+    }
     gcEventParams m_params;
+    gcTestDataDir m_data;
 };
 
 TEST_F(gcSaveScriptTest, SetCurProfileTakesOnlyNumbersOneToThree)
@@ -126,6 +149,10 @@ TEST_F(gcSaveScriptTest, MemCardActionsSelectSlotAAndDeleteTheGamesFile)
     gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);
     EXPECT_FALSE(CardFile().empty());  // no name, no delete
     m_pGame->m_name.Set("SaveTest");
+    gcGame::s_pGame = nullptr;
+    gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);  // no game object: nothing
+    gcGame::s_pGame = m_pGame;
+    EXPECT_FALSE(CardFile().empty());
     gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);
     EXPECT_TRUE(CardFile().empty());
     EXPECT_EQ(gcValMemCardStatus(eMemCard::STATUS_READY).Get(m_params), 1.0f);
@@ -208,10 +235,17 @@ TEST_F(gcSaveScriptTest, RumbleSwitchesAndGivesFeedback)
     EXPECT_LT(cGetTimeSeconds() - t0, 0.1);  // off stays off at once
     EXPECT_EQ(v.Get(m_params), 0.0f);
     gcPlayer::Get()->m_nControllerId = 0;
+    PADTestSetScripted(true);
+    PADTestSetStatus(0, PADTestIdleStatus());
+    eInput::Update(cTimeValue(0), true);
+    PADTestClearMotorCommands();
     const double t1 = cGetTimeSeconds();
     v.Set(1.0f, m_params);
     EXPECT_GE(cGetTimeSeconds() - t1, 0.2);
     EXPECT_EQ(v.Get(m_params), 1.0f);
+    const std::vector<uint32_t> commands = PADTestMotorCommands(0);
+    EXPECT_NE(std::find(commands.begin(), commands.end(), uint32_t(PAD_MOTOR_RUMBLE)), commands.end());
+    PADTestSetScripted(false);
     gcPlayer::Get()->m_nControllerId = -1;
 }
 
@@ -239,6 +273,57 @@ TEST_F(gcSaveScriptTest, OptionsLanguageAndConsoleInfo)
         EXPECT_EQ(gcValConsoleInfo(gcValConsoleInfo::INFO_IS_AUDIO_MODE_MONO + i).Get(m_params), mode == i ? 1.0f : 0.0f);
 }
 
+// Older blocks: a 0-based profile index becomes the 1-based number, a
+// volume without a fader addresses the main one, a language without a type
+// is the text language. Versions the classes do not know are refused.
+TEST_F(gcSaveScriptTest, OlderBlocksReadAsTheirNewestFormsAndUnknownVersionsAreRefused)
+{
+    gcTestLogCapture log;
+    const auto* pOp = LoadLaid<gcDoSaveGameOp>(1, [](datagen::BlockWriter& w) { w.Int(11).Int(2); });
+    ASSERT_NE(pOp, nullptr);
+    EXPECT_EQ(pOp->profile.desiredValue, gcDesiredValue::VAL_NUMBER);
+    EXPECT_EQ(pOp->profile.GetValue(), 3.0f);
+    const auto* pVar = LoadLaid<gcValSaveGameVar>(1, [](datagen::BlockWriter& w) { w.Int(0).Int(1); });
+    ASSERT_NE(pVar, nullptr);
+    EXPECT_EQ(pVar->profile.desiredValue, gcDesiredValue::VAL_NUMBER);
+    EXPECT_EQ(pVar->profile.GetValue(), 1.0f);
+    EXPECT_EQ(pVar->var, gcValSaveGameVar::VAR_MAP);
+    const auto* pVolume = LoadLaid<gcValAudioVolume>(1, [](datagen::BlockWriter& w) { w.Int(eAudio::ACG_BGM); });
+    ASSERT_NE(pVolume, nullptr);
+    EXPECT_EQ(pVolume->audioGroup, eAudio::ACG_BGM);
+    EXPECT_EQ(pVolume->nFaderId, 0);
+    const auto* pLanguage = LoadLaid<gcDoSetLanguage>(1, [](datagen::BlockWriter& w) { w.Int(4); });
+    ASSERT_NE(pLanguage, nullptr);
+    EXPECT_EQ(pLanguage->languageType, gcGameConfig::LANGUAGE_TEXT);
+    EXPECT_EQ(pLanguage->language, gcGameConfig::LANGUAGE_ITALIAN);
+
+    const auto word = [](datagen::BlockWriter& w) { w.Int(1).Int(1).Int(1); };
+    EXPECT_EQ(LoadLaid<gcDoSaveGameOp>(3, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcDoMemCardOp>(1, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcDoMemCardOp>(3, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcDoSetLanguage>(3, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcDoPauseGame>(2, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcValAudioVolume>(3, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcValSaveGameVar>(3, word), nullptr);
+    EXPECT_EQ(LoadLaid<gcValSaveGameOption>(2, word), nullptr);
+}
+
+// Groups and faders outside the mixer read 0 and take nothing.
+TEST_F(gcSaveScriptTest, VolumesOutsideTheMixerAreIgnored)
+{
+    const struct {
+        int32_t fader, group;
+    } rows[] = {{3, eAudio::ACG_UI}, {-1, eAudio::ACG_UI}, {0, 4}, {0, -1}};
+    eAudio::SetGroupVolume(eAudio::ACG_UI, 0, 0.75f);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fader * 10 + row.group);
+        gcValAudioVolume v(row.fader, row.group);
+        v.Set(0.5f, m_params);
+        EXPECT_EQ(v.Get(m_params), 0.0f);
+        EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_UI, 0), 0.75f);
+    }
+}
+
 TEST_F(gcSaveScriptTest, Texts)
 {
     gcValSaveGameVar stat(gcValSaveGameVar::VAR_PLAYERSTAT, 1, 7);
@@ -263,6 +348,19 @@ TEST_F(gcSaveScriptTest, Texts)
         {Text(gcValSaveGameVar(gcValSaveGameVar::VAR_PLAYERSTAT, 3, 1)), "SaveGame.PlayerStat.???"},
         {Text(gcValSaveGameVar(gcValSaveGameVar::VAR_TIMEPLAYED, 0, 0)), "SaveGame.TimePlayed"},
         {Text(gcValSaveGameVar(9, 0, 0)), "SaveGame."},
+        {Text(gcValSaveGameVar(7, 0, 0)), "SaveGame."},
+        {Text(gcValSaveGameVar(0, 0, 0)), "SaveGame.Act"},
+        {Text(gcValSaveGameVar(-1, 0, 0)), "SaveGame."},
+        {Text(gcDoSaveGameOp(0, Number(1.0f))), "SaveGameOp.LoadAllProfiles"},
+        {Text(gcDoSaveGameOp(-1, Number(1.0f))), "SaveGameOp.???"},
+        {Text(gcDoMemCardOp(0)), "MemCard.Format"},
+        {Text(gcDoMemCardOp(5)), "MemCard.???"},
+        {Text(gcDoMemCardOp(-1)), "MemCard.???"},
+        {Text(gcValAudioVolume(-1, eAudio::ACG_VO)), "VoiceOver..Volume"},
+        {Text(gcValAudioVolume(2, 7)), "???.User2.Volume"},
+        {gcValSaveGameVar::GetVarText(-1), "???"},
+        {gcValSaveGameVar::GetVarText(7), "???"},
+        {gcValSaveGameVar::GetVarText(6), "CurrentProfile"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.text, row.expected);
