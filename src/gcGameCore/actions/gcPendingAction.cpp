@@ -21,8 +21,7 @@ struct PendingClass {
 // The action classes still to be built, with their type ids.
 constexpr PendingClass kPending[] = {
     {"gcDoCameraMovement", 90}, {"gcDoCameraLookAt", 91}, {"gcDoCameraEffect", 92}, {"gcDoCameraParams", 93},
-    {"gcDoEffectActivate", 135}, {"gcDoEffectSpawn", 137}, {"gcDoEffectSetAttractor", 180},
-    {"gcDoEffectFadeOut", 224}, {"gcDoEntityFace", 121}, {"gcDoEntityMoveTo", 122}, {"gcDoEntityActivate", 126},
+    {"gcDoEntityFace", 121}, {"gcDoEntityMoveTo", 122}, {"gcDoEntityActivate", 126},
     {"gcDoEntityAnimation", 190}, {"gcDoEntityMakeLeader", 222}, {"gcDoEntityChangeState", 247},
     {"gcDoEntityDamage", 223}, {"gcDoEntityGiveItem", 101}, {"gcDoEntityTakeItem", 117},
     {"gcDoEntityCombineItem", 118}, {"gcDoEntityEquipItem", 128}, {"gcDoDeviceAction", 256},

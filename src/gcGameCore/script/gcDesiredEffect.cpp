@@ -4,6 +4,7 @@
 
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 void gcDesiredEffect::Read(const cReadBlock& rb, cMemPool* pPool)
@@ -27,4 +28,18 @@ void gcDesiredEffect::GetText(char* pBuf) const
     } else if (desiredEffect >= 0 && desiredEffect < static_cast<int32_t>(std::size(s_texts))) {
         gcScriptText::Append(pBuf, s_texts[desiredEffect]);
     }
+}
+
+gcEffect* gcDesiredEffect::GetEffect(const gcEventParams& params, const cType* pType) const
+{
+    cBase* p = nullptr;
+    switch (desiredEffect) {
+    case INITIATOR: p = params.pInitiator; break;
+    case PARTICIPANT1: p = params.pParticipant1; break;
+    case PARTICIPANT2: p = params.pParticipant2; break;
+    case SPECIFIC: p = gcEffectMgr::GetPtr(hSpecificEffect); break;
+    default: break;
+    }
+    gcEffect* pEffect = dcast<gcEffect>(p);
+    return (pEffect && (!pType || pEffect->GetType()->IsA(pType))) ? pEffect : nullptr;
 }
