@@ -153,6 +153,7 @@ public:
 }  // namespace
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
+void AddEffectActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEffectActions.cpp
 
 namespace {
 
@@ -1936,6 +1937,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddEffectActionRows(rows);
     return rows;
 }
 
