@@ -100,28 +100,12 @@ protected:
         return e;
     }
 
-    static void Wake(gcEffect* e)
-    {
-        e->Send(gcMsg(MSG_ACTIVATE, nullptr));
-        e->Send(gcMsg(MSG_UNFREEZE, nullptr));
-    }
+    static void Send(gcEffect* e, int32_t id) { e->Send(gcMsg(id, nullptr)); }
     static bool Deactivated(const gcEffect* e) { return (e->m_nFlags & gcEffect::kDeactivated) != 0; }
     static float Heading(const gcEffect* e)
     {
         const mVec3& f = e->m_model.m_localToParent.basis.forward;
         return std::atan2(-f.x, f.y) * 57.29578f;
-    }
-    static float Pitch(const gcEffect* e)
-    {
-        return std::asin(e->m_model.m_localToParent.basis.forward.z) * 57.29578f;
-    }
-    // The instances of the pool that run.
-    int Running() const
-    {
-        int n = 0;
-        for (int i = 0; i < m_pTemplate->GetMaxInstances(); ++i)
-            n += m_pTemplate->GetInstanceAt(i)->IsRunning() ? 1 : 0;
-        return n;
     }
     template <class T>
     static std::string Text(const T& action)
@@ -136,6 +120,7 @@ protected:
     gcEffectTemplateHandle m_hTemplate;
     gcRegionPoint* m_pPoint = nullptr;
     gcRegionPointHandle m_hPoint;
+    gcRegionPointHandle m_stalePoint{0x00450004};  // the point's slot, another check
     std::unique_ptr<gcMap> m_pMap;
 };
 
@@ -153,52 +138,48 @@ gcDesiredValue Number(float f)
     return v;
 }
 
+const gcDesiredEntity kInit = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
+const gcDesiredEntity kFirst = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
+
+gcEventParams Params(gcGameObject* pInitiator, gcGameObject* pFirst = nullptr, const mOCS* pAt = nullptr)
+{
+    return gcEventParams(pInitiator, pFirst, pInitiator, pAt, nullptr);
+}
+
 TEST_F(gcEffectActionsTest, GroupsReachEveryPlacedEffectSharingAMaskBit)
 {
-    const std::vector<uint32_t> masks = {0x1, 0x2, 0x4, 0x6, 0x0, 0x8};
     const struct {
-        const char* name;
-        int32_t action;
         uint32_t mask;
         std::vector<bool> deactivated;
-    } rows[] = {
-        {"bits 1 and 3", A::ACTION_ACTIVATE, 0x5, {false, true, false, false, true, true}},
-        {"mask 0 reaches none", A::ACTION_ACTIVATE, 0x0, {true, true, true, true, true, true}},
-        {"bit 4", A::ACTION_ACTIVATE, 0x8, {true, true, true, true, true, false}},
-    };
+    } rows[] = {{0x5, {false, true, false, false, true}},
+                {0x1, {false, true, true, true, true}},
+                {0x0, {true, true, true, true, true}}};
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        const std::vector<gcEffect*> effects = PlaceMapEffects(masks);
-        A(r.action, true, Selecting(gcDesiredEffect::INITIATOR), r.mask).Apply(gcEventParams(effects[1], nullptr, nullptr, nullptr, nullptr));
+        SCOPED_TRACE(r.mask);
+        const std::vector<gcEffect*> effects = PlaceMapEffects({0x1, 0x2, 0x4, 0x6, 0x0});
+        A(A::ACTION_ACTIVATE, true, {}, r.mask).Apply(Params(effects[1]));
         std::vector<bool> deactivated;
         for (const gcEffect* e : effects)
             deactivated.push_back(Deactivated(e));
         EXPECT_EQ(deactivated, r.deactivated);
     }
-    EXPECT_EQ(Text(A(A::ACTION_ACTIVATE, true, {}, 0x5)), "EffectActivateGroups( 1, 3 )");
 }
 
 TEST_F(gcEffectActionsTest, OneEffectTakesItsMessagesInOrder)
 {
-    const std::vector<gcEffect*> effects = PlaceMapEffects({0x1});
-    gcEffect* e = effects[0];
-    const gcEventParams params(nullptr, e, nullptr, nullptr, nullptr);
+    gcEffect* e = PlaceMapEffects({0x1})[0];
     const gcDesiredEffect first = Selecting(gcDesiredEffect::PARTICIPANT1);
-    A(A::ACTION_ACTIVATE, false, first, 0).Apply(params);
+    A(A::ACTION_ACTIVATE, false, first, 0).Apply(Params(nullptr, e));
     EXPECT_FALSE(Deactivated(e));
-    A(7, false, first, 0).Apply(params);
+    A(7, false, first, 0).Apply(Params(nullptr, e));
     EXPECT_TRUE(Deactivated(e)) << "any other action deactivates";
-    A(A::ACTION_ACTIVATE, false, Selecting(gcDesiredEffect::INITIATOR), 0).Apply(params);
-    EXPECT_TRUE(Deactivated(e)) << "the initiator is none";
-
     // A dead effect refuses activation and only a reset clears its death:
     // the death event shows the deactivation came first, the initial update
     // that the reset came before the activation.
-    Wake(e);
-    ASSERT_TRUE(e->IsRunning());
+    Send(e, MSG_ACTIVATE), Send(e, MSG_UNFREEZE);
     e->m_nFlags |= gcEffect::kDied;
     TestLog().clear();
-    A(A::ACTION_ACTIVATERESET, false, first, 0).Apply(params);
+    A(A::ACTION_ACTIVATERESET, false, first, 0).Apply(Params(nullptr, e));
     EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{14, 12}));
     EXPECT_TRUE(e->IsRunning());
 }
@@ -206,20 +187,14 @@ TEST_F(gcEffectActionsTest, OneEffectTakesItsMessagesInOrder)
 TEST_F(gcEffectActionsTest, OlderActivateBlocksStoreABoolean)
 {
     const struct {
-        const char* name;
         uint32_t version;
-        int32_t stored;
-        int32_t action;
+        int32_t stored, action;
         bool bUseMask;
         uint32_t mask;
-    } rows[] = {
-        {"version 2, false", 2, 0, A::ACTION_DEACTIVATE, false, 0},
-        {"version 2, any non-zero", 2, -4, A::ACTION_ACTIVATE, false, 0},
-        {"version 3 has the mask", 3, 0, A::ACTION_DEACTIVATE, true, 0x30},
-        {"version 4 stores the action", 4, A::ACTION_ACTIVATERESET, A::ACTION_ACTIVATERESET, true, 0x30},
-    };
+    } rows[] = {{2, 0, A::ACTION_DEACTIVATE, false, 0}, {2, -4, A::ACTION_ACTIVATE, false, 0},
+                {3, 0, A::ACTION_DEACTIVATE, true, 0x30}, {4, 1, A::ACTION_ACTIVATERESET, true, 0x30}};
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+        SCOPED_TRACE(testing::Message() << r.version << " " << r.stored);
         A a(A::ACTION_ACTIVATE, true, {}, 0xFF);
         ASSERT_TRUE(ReadBlock(
             [&](datagen::BlockWriter& w) {
@@ -244,39 +219,28 @@ TEST_F(gcEffectActionsTest, FadingTurnsSecondsIntoTicksAndStops)
         bool bStop, bNoGravity;
         int32_t ticks;
         float opacity;
-        bool still;
     } rows[] = {
-        {"half a second", 0.5f, true, false, 300, 1.0f, true},
-        {"2.94 ticks truncate", 0.0049f, false, true, 2, 1.0f, false},
-        {"0 is at once and still stops", 0.0f, true, true, 0, 0.0f, true},
-        {"0 without stopping", 0.0f, false, false, 0, 0.0f, false},
+        {"half a second", 0.5f, true, false, 300, 1.0f},
+        {"2.94 ticks truncate", 0.0049f, false, true, 2, 1.0f},
+        {"0 is at once and still stops", 0.0f, true, true, 0, 0.0f},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         gcEffect* e = PlaceMapEffects({0x1})[0];
         e->m_currentVelocity.Set(1, 2, 3);
         gcDoEffectFadeOut(Selecting(gcDesiredEffect::PARTICIPANT2), Number(r.seconds), r.bStop, r.bNoGravity)
-            .Apply(gcEventParams(nullptr, nullptr, e, nullptr, nullptr));
+            .Apply(Params(e));
         EXPECT_EQ(e->m_fadeOutTime.m_nTicks, r.ticks);
         EXPECT_EQ(e->m_fOpacity, r.opacity);
-        EXPECT_EQ(e->m_currentVelocity.x == 0 && e->m_currentVelocity.z == 0, r.still);
-        EXPECT_EQ((e->m_nFlags & 0x10) != 0, r.bNoGravity);
-        EXPECT_TRUE(Deactivated(e)) << "the other flags stay";
+        EXPECT_EQ(e->m_currentVelocity.ApproxEqual(mVec3(0, 0, 0), 0.0f), r.bStop);
+        EXPECT_EQ(e->m_nFlags & 0x1F, r.bNoGravity ? 0x1B : 0xB) << "the other flags stay";
     }
-}
-
-TEST_F(gcEffectActionsTest, VersionOneFadeBlocksStoreTicks)
-{
-    gcDoEffectFadeOut a;
+    gcDoEffectFadeOut a;  // version 1 stores ticks
     ASSERT_TRUE(ReadBlock(
-        [](datagen::BlockWriter& w) {
-            datagen::ActionBlock(w, 1).Int(gcDesiredEffect::SPECIFIC).Word(0x00050006).Int(450).Int(0).Int(2).End();
-        },
-        &a));
-    EXPECT_EQ(a.desiredEffect.hSpecificEffect.m_nValue, 0x00050006u);
+        [](datagen::BlockWriter& w) { datagen::ActionBlock(w, 1).Int(2).Int(0).Int(450).Int(0).Int(2).End(); }, &a));
+    EXPECT_EQ(a.desiredEffect.desiredEffect, gcDesiredEffect::PARTICIPANT2);
     EXPECT_EQ(a.fadeOutTime.desiredValue, gcDesiredValue::VAL_NUMBER);
     EXPECT_FLOAT_EQ(a.fadeOutTime.fConst, 0.75f);
-    EXPECT_EQ(a.fadeOutTime.hSpecificKeyValue.m_nValue, 0u);
     EXPECT_FALSE(a.bStop);
     EXPECT_TRUE(a.bDisableGravity);
 }
@@ -288,102 +252,94 @@ TEST_F(gcEffectActionsTest, AttractorsGoToAPointOrAnActiveEntitysNode)
     frozen->m_nEntityFlags |= gcEntity::kFrozen;
     using SA = gcDoEffectSetAttractor;
     const gcDesiredEffect fx = Selecting(gcDesiredEffect::INITIATOR);
-    const gcDesiredEntity first = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
     const struct {
         const char* name;
         SA action;
+        gcGameObject* initiator;
         gcEntity* participant;
         gcEntity* attractorEntity;
         int node;
         bool point;
     } rows[] = {
-        {"a named node", SA(fx, first, "hips"), entity, entity, 1, false},
-        {"a node the model lacks", SA(fx, first, "tail"), entity, entity, -1, false},
-        {"a frozen entity", SA(fx, first, "hips"), frozen, nullptr, 9, false},
-        {"no entity", SA(fx, first, "hips"), nullptr, nullptr, 9, false},
-        {"a point", SA(fx, m_hPoint), entity, nullptr, 9, true},
-        {"a stale point", SA(fx, gcRegionPointHandle(m_hPoint.m_nValue ^ 0x10000)), entity, nullptr, 9, false},
+        {"the first node", SA(fx, kFirst, "root"), nullptr, entity, entity, 0, false},
+        {"a node the model lacks", SA(fx, kFirst, "tail"), nullptr, entity, entity, -1, false},
+        {"a frozen entity", SA(fx, kFirst, "hips"), nullptr, frozen, nullptr, 9, false},
+        {"a point", SA(fx, m_hPoint), nullptr, entity, nullptr, 9, true},
+        {"a stale point", SA(fx, m_stalePoint), nullptr, entity, nullptr, 9, false},
+        {"an entity is no effect", SA(fx, m_hPoint), entity, entity, nullptr, 9, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         gcEffect* e = PlaceMapEffects({0x1})[0];
         e->m_nAttractorNodeIndex = 9;
-        r.action.Apply(gcEventParams(e, r.participant, nullptr, nullptr, nullptr));
+        r.action.Apply(Params(r.initiator ? r.initiator : e, r.participant));
         EXPECT_EQ(e->m_pAttractorEntity, r.attractorEntity);
         EXPECT_EQ(e->m_nAttractorNodeIndex, r.node);
         EXPECT_EQ(e->m_pAttractorRegionPoint, r.point ? m_pPoint : nullptr);
     }
 }
 
-// A spawn that does not happen leaves the pool's instances free: with one
-// instance, the point spawn after it still finds one.
+// A spawn that does not happen leaves the pool's one instance free for the
+// point spawn after it.
 TEST_F(gcEffectActionsTest, SpawnsThatDoNotHappenLeaveTheEffectInItsPool)
 {
     LoadTemplate(1);
     gcTestEntity* entity = Placed(0, 0, 0, 0);
     gcTestEntity* frozen = Placed(5, 0, 0, 0);
     frozen->m_nEntityFlags |= gcEntity::kFrozen;
-    const gcDesiredEntity init = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
     const struct {
         const char* name;
         S action;
         gcEntity* initiator;
     } rows[] = {
-        {"event location without a location", S(m_hTemplate, S::SPAWN_EVENTLOCATION, init, ""), entity},
-        {"a stale point", S(m_hTemplate, gcRegionPointHandle(m_hPoint.m_nValue ^ 0x10000)), entity},
-        {"attached at a node the model lacks", S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, init, "tail"), entity},
-        {"attached to a frozen entity", S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, init, ""), frozen},
-        {"at the helper of nothing", S(m_hTemplate, S::SPAWN_ENTITYHELPER, init, "hips"), nullptr},
-        {"an unknown location kind", S(m_hTemplate, 4, init, ""), entity},
+        {"event location without a location", S(m_hTemplate, S::SPAWN_EVENTLOCATION, kInit, ""), entity},
+        {"a stale point", S(m_hTemplate, m_stalePoint), entity},
+        {"attached at a node the model lacks", S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, kInit, "tail"), entity},
+        {"attached to a frozen entity", S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, kInit, ""), frozen},
+        {"at the helper of nothing", S(m_hTemplate, S::SPAWN_ENTITYHELPER, kInit, "hips"), nullptr},
+        {"an unknown location kind", S(m_hTemplate, 4, kInit, ""), entity},
     };
+    gcEffect* e = m_pTemplate->GetInstanceAt(0);
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        r.action.Apply(gcEventParams(r.initiator, nullptr, nullptr, nullptr, nullptr));
-        gcEffect* e = m_pTemplate->GetInstanceAt(0);
+        r.action.Apply(Params(r.initiator));
         EXPECT_FALSE(e->IsRunning());
-        EXPECT_EQ(e->m_pParentEntity, nullptr);
         EXPECT_EQ(entity->m_pEffects, nullptr);
-        S(m_hTemplate, m_hPoint).Apply(gcEventParams());
+        S(m_hTemplate, m_hPoint).Apply(Params(nullptr));
         EXPECT_TRUE(e->IsRunning());
-        e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+        Send(e, MSG_DEACTIVATE);
     }
 }
 
 TEST_F(gcEffectActionsTest, SpawnsPlaceTheEffect)
 {
     gcTestEntity* entity = Placed(2, 0, 0, 90);
-    const gcDesiredEntity init = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
-    const gcEventParams params(entity, nullptr, nullptr, nullptr, nullptr);
-
-    S(m_hTemplate, m_hPoint).Apply(params);
+    S(m_hTemplate, m_hPoint).Apply(Params(entity));
     gcEffect* e = m_pTemplate->GetInstanceAt(0);
     EXPECT_TRUE(e->IsRunning());
     EXPECT_EQ(e->m_nRegionId, 1);
     EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(MakeFrame(3, 4, 0, 45), 1e-5f));
 
-    S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, init, "hips").Apply(params);
+    S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, kInit, "root").Apply(Params(entity));
     gcEffect* attached = m_pTemplate->GetInstanceAt(1);
     EXPECT_EQ(attached->m_pParentEntity, entity);
     EXPECT_TRUE(attached->IsRunning()) << "it matches the entity's activation";
-    EXPECT_EQ(attached->m_nSpawnNodeIndex, 1);
+    S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, kInit, "").Apply(Params(entity));
+    EXPECT_EQ(attached->m_pNextSiblingEffect, attached) << "the pool ran out";
 
-    S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, init, "hips").Apply(params);
-    EXPECT_EQ(Running(), 2) << "the pool ran out";
-
-    e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+    Send(e, MSG_DEACTIVATE);
     const mOCS at = MakeFrame(-1, 2, 3, 30);
-    S(m_hTemplate, S::SPAWN_EVENTLOCATION, init, "").Apply(gcEventParams(nullptr, nullptr, nullptr, &at, nullptr));
+    S(m_hTemplate, S::SPAWN_EVENTLOCATION, kInit, "").Apply(Params(nullptr, nullptr, &at));
     EXPECT_TRUE(e->IsRunning());
     EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(at, 1e-5f));
-    e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+    Send(e, MSG_DEACTIVATE);
 
-    S(m_hTemplate, S::SPAWN_ENTITYHELPER, init, "hips").Apply(params);
+    S(m_hTemplate, S::SPAWN_ENTITYHELPER, kInit, "hips").Apply(Params(entity));
     EXPECT_TRUE(e->IsRunning());
     EXPECT_EQ(e->m_pParentEntity, nullptr);
     EXPECT_EQ(e->m_pSpawnEntity, entity);
     EXPECT_EQ(e->m_nSpawnNodeIndex, 1);
     EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(*entity->m_model.GetSubObjectToZone(1), 1e-5f));
-    EXPECT_NEAR(Heading(e), 90.0f, 1e-3f) << "no target: the helper's frame";
 }
 
 TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
@@ -392,8 +348,7 @@ TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
         const char* name;
         float facing;
         mVec3 target;
-        float headingTol, pitchTol;
-        float heading, pitch;
+        float headingTol, pitchTol, heading, pitch;
     } rows[] = {
         {"90 to the left, held at 30", 0, {-10, 0, 0}, 30, 30, 30, 0},
         {"within the tolerance", 0, {-10, 27.47f, 0}, 30, 30, 20, 0},
@@ -401,59 +356,68 @@ TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
         {"above, pitch held", 0, {0, 10, 10}, 30, 10, 0, 10},
         {"a negative tolerance holds as its size", 0, {-10, 0, 0}, -30, 0, 30, 0},
     };
-    const gcDesiredEntity init = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
-    const gcDesiredEntity first = gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1);
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         gcTestEntity* spawner = Placed(0, 0, 0, r.facing);
         gcTestEntity* target = Placed(r.target.x, r.target.y, r.target.z, 0);
-        S a(m_hTemplate, S::SPAWN_ENTITYHELPER, init, "");
-        a.SetTarget(first, "", r.headingTol, r.pitchTol);
-        a.Apply(gcEventParams(spawner, target, nullptr, nullptr, nullptr));
+        S a(m_hTemplate, S::SPAWN_ENTITYHELPER, kInit, "");
+        a.SetTarget(kFirst, "", r.headingTol, r.pitchTol);
         gcEffect* e = m_pTemplate->GetInstanceAt(0);
+        a.Apply(Params(spawner, target));
         EXPECT_NEAR(Heading(e), r.heading, 0.01f);
-        EXPECT_NEAR(Pitch(e), r.pitch, 0.01f);
-        EXPECT_TRUE(e->m_model.m_localToParent.origin.ApproxEqual(mVec3(0, 0, 0), 1e-5f));
-        e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
-        a.Apply(gcEventParams(spawner, nullptr, nullptr, nullptr, nullptr));
+        EXPECT_NEAR(std::asin(e->m_model.m_localToParent.basis.forward.z) * 57.29578f, r.pitch, 0.01f);
+        Send(e, MSG_DEACTIVATE);
+        a.Apply(Params(spawner));
         EXPECT_NEAR(Heading(e), r.facing, 0.01f) << "a target that resolves to nothing";
-        e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+        Send(e, MSG_DEACTIVATE);
     }
 }
 
 TEST_F(gcEffectActionsTest, OlderSpawnBlocksHaveNoTarget)
 {
-    const struct {
-        uint32_t version;
-        uint32_t flags;
-    } rows[] = {{1, 0}, {2, 0}, {4, 0x9}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.version);
+    gcTestLogCapture quiet;  // versions 0 and 6 are refused
+    for (uint32_t version : {0u, 1u, 2u, 4u, 6u}) {
+        SCOPED_TRACE(version);
         S a(gcEffectTemplateHandle(), S::SPAWN_ENTITYHELPER, {}, "x");
         a.SetTarget(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), "y", 5, 6);
-        a.nFlags = 0x70;
-        ASSERT_TRUE(ReadBlock(
+        const bool bRead = ReadBlock(
             [&](datagen::BlockWriter& w) {
-                datagen::ActionBlock(w, r.version).Word(0x00220003).Int(S::SPAWN_ATTACHTOENTITY).Word(0x00330001);
-                w.Int(gcDesiredEntity::PARTICIPANT2).Word(0x00440002).Name("hand");
-                if (r.version == 2)
-                    w.Int(-77);
-                if (r.version >= 4)
-                    w.Word(0x9);
+                datagen::ActionBlock(w, version).Word(0x00220003).Int(S::SPAWN_ATTACHTOENTITY).Word(0x00330001);
+                w.Int(gcDesiredEntity::PARTICIPANT2).Word(0x00440002).Name("hand").Int(version == 2 ? -77 : 0x9);
                 w.End();
             },
-            &a));
+            &a);
+        ASSERT_EQ(bRead, version >= 1 && version <= 4);
+        if (!bRead)
+            continue;
         EXPECT_EQ(a.hEffectTemplate.m_nValue, 0x00220003u);
-        EXPECT_EQ(a.spawnLocation, S::SPAWN_ATTACHTOENTITY);
         EXPECT_EQ(a.hRegionPoint.m_nValue, 0x00330001u);
-        EXPECT_EQ(a.desiredEntity.desiredEntity, gcDesiredEntity::PARTICIPANT2);
         EXPECT_EQ(a.desiredEntity.hSpecificEntity.m_nValue, 0x00440002u);
         EXPECT_STREQ(a.attachName.m_sData, "hand");
-        EXPECT_EQ(a.nFlags, r.flags);
+        EXPECT_EQ(a.nFlags, version == 4 ? 0x9u : 0u);
         EXPECT_EQ(a.targetEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
         EXPECT_EQ(a.targetEntity.hSpecificEntity.m_nValue, 0u);
         EXPECT_STREQ(a.targetName.m_sData, "");
         EXPECT_EQ(a.headingTol.fConst, 0.0f);
+    }
+}
+
+// Copies write the same bytes as their originals.
+TEST_F(gcEffectActionsTest, CopiesKeepEveryField)
+{
+    const gcDesiredEffect fx = Selecting(gcDesiredEffect::PARTICIPANT1);
+    gcDoEffectSetAttractor attractor(fx, kFirst, "hips");
+    attractor.hRegionPoint = m_hPoint;
+    S spawn(m_hTemplate, S::SPAWN_ENTITYHELPER, kFirst, "hips");
+    spawn.hRegionPoint = m_hPoint, spawn.nFlags = 0x21;
+    spawn.SetTarget(kInit, "head", 15, 25);
+    const gcAction* actions[] = {&attractor, &spawn, m_pool.New<A>(A::ACTION_ACTIVATE, false, fx, 0x9),
+                                 m_pool.New<gcDoEffectFadeOut>(fx, Number(2), false, true)};
+    for (const gcAction* a : actions) {
+        SCOPED_TRACE(a->GetType()->m_sTypeName);
+        ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("a"), *a));
+        ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("b"), *static_cast<gcAction*>(a->Copy(&m_pool))));
+        EXPECT_EQ(ReadHostFile(m_data.HostPath("a")), ReadHostFile(m_data.HostPath("b")));
     }
 }
 
@@ -468,10 +432,10 @@ TEST_F(gcEffectActionsTest, TextForms)
     gcDesiredValue temp;
     temp.desiredValue = gcDesiredValue::VAL_TEMP;
     temp.nParamIndex = 1;
-    const gcRegionPointHandle stale(m_hPoint.m_nValue ^ 0x10000);
     SA unknownKind(fx, m_hPoint);
     unknownKind.attractorLocation = 2;
-    const std::vector<std::pair<std::string, std::string>> rows = {
+    const std::pair<std::string, std::string> rows[] = {
+        {Text(A(A::ACTION_ACTIVATE, true, fx, 0x5)), "EffectActivateGroups( 1, 3 )"},
         {Text(A(A::ACTION_ACTIVATERESET, true, fx, 0x80000001u)), "EffectActivateAndResetGroups( 1, 32 )"},
         {Text(A(5, true, fx, 0)), "EffectDeactivateGroups( --- )"},
         {Text(A(A::ACTION_ACTIVATERESET, false, named, 1)), "[torch].ActivateAndReset"},
@@ -480,15 +444,13 @@ TEST_F(gcEffectActionsTest, TextForms)
         {Text(gcDoEffectFadeOut(named, temp, false, true)), "[torch].FadeOut( [Temp2] )"},
         {Text(SA(fx, player, "hips")), "SetAttractorEffect( Participant1 attached to Player.hips )"},
         {Text(SA(named, player, "")), "SetAttractorEffect( [torch] attached to Player )"},
-        {Text(SA(fx, m_hPoint)), "SetAttractorEffect( Participant1 at [door] )"},
-        {Text(SA(fx, stale)), "SetAttractorEffect( Participant1 at [???] )"},
+        {Text(SA(fx, m_stalePoint)), "SetAttractorEffect( Participant1 at [???] )"},
         {Text(unknownKind), "SetAttractorEffect( Participant1 )"},
         {Text(S(m_hTemplate, S::SPAWN_EVENTLOCATION, player, "hips")), "SpawnEffect( [Spark] at EventLocation )"},
         {Text(S(gcEffectTemplateHandle(), m_hPoint)), "SpawnEffect( [???] at [door] )"},
-        {Text(S(m_hTemplate, stale)), "SpawnEffect( [Spark] at [???] )"},
-        {Text(S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, player, "hips")), "SpawnEffect( [Spark] attached to Player.hips )"},
+        {Text(S(m_hTemplate, S::SPAWN_ATTACHTOENTITY, player, "hips")),
+         "SpawnEffect( [Spark] attached to Player.hips )"},
         {Text(S(m_hTemplate, S::SPAWN_ENTITYHELPER, player, "")), "SpawnEffect( [Spark] at Player )"},
-        {Text(S(m_hTemplate, S::SPAWN_ENTITYHELPER, player, "gun")), "SpawnEffect( [Spark] at Player.gun )"},
         {Text(S(m_hTemplate, 4, player, "gun")), "SpawnEffect( [Spark] )"},
     };
     for (const auto& [text, expected] : rows)
