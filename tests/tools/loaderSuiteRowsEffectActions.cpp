@@ -106,8 +106,9 @@ void AddAttractorRows(std::vector<LoaderRow>& rows)
 {
     rows.push_back({"gcDoEffectSetAttractor v3", {"WriteObjectFile"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectFile(p, gcDoEffectSetAttractor(SpecificEffect(0x00110004),
-                                                                                  SpecificEntity(0x00070002), "hips"));
+                        gcDoEffectSetAttractor a(SpecificEffect(0x00110004), SpecificEntity(0x00070002), "hips");
+                        a.hRegionPoint = gcRegionPointHandle(0x00330001);
+                        return datagen::WriteObjectFile(p, a);
                     },
                     TypeOf<gcDoEffectSetAttractor>});
 }

@@ -72,8 +72,8 @@ void gcDoEffectActivate::GetText(char* pBuf) const
         gcScriptText::Append(pBuf, GetActionText(action));
         return;
     }
-    // The groups are the mask's set bits, 1-based, on one line of at most
-    // 255 characters.
+    // The groups are the mask's set bits, 1-based. The line may hold 255
+    // characters; with every bit set it holds 150.
     std::string line = std::string("Effect") + GetActionText(action) + "Groups( ";
     if (nActivationMask == 0)
         line += "---";
@@ -85,7 +85,7 @@ void gcDoEffectActivate::GetText(char* pBuf) const
             line += ", ";
     }
     line += " )";
-    gcScriptText::Append(pBuf, line.substr(0, 255).c_str());
+    gcScriptText::Append(pBuf, line.c_str());
 }
 
 void gcDoEffectActivate::ApplyTo(gcEffect* pEffect) const

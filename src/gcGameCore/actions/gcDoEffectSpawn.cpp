@@ -238,15 +238,15 @@ bool gcDoEffectSpawn::PlaceAtHelper(gcEffect* pEffect, const gcEventParams& para
 
 void gcDoEffectSpawn::Aim(gcEntity* pSpawner, const gcEventParams& params, mOCS* pFrame) const
 {
-    if (targetEntity.desiredEntity == gcDesiredEntity::SPECIFIC && targetEntity.hSpecificEntity.m_nValue == 0)
-        return;  // no target
+    // No target (the specific selector with a null handle resolves to
+    // nothing too): the helper's frame as it is.
     gcEntity* pTarget = targetEntity.GetEntity(params, nullptr, true);
     if (!pTarget)
         return;
     mVec3 dir;
     pSpawner->GetVecToEntityHelper(attachName, pTarget, targetName, &dir);
     dir.Normalize();
-    float fHeading = 0.0f, fPitch = 0.0f, fWantHeading = 0.0f, fWantPitch = 0.0f;
+    float fHeading, fPitch, fWantHeading, fWantPitch;
     HeadingPitch(pFrame->basis.forward, &fHeading, &fPitch);
     HeadingPitch(dir, &fWantHeading, &fWantPitch);
     fHeading += Turn(fWantHeading, fHeading, headingTol.GetValue());

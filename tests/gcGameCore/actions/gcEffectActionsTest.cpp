@@ -27,7 +27,7 @@ using S = gcDoEffectSpawn;
 constexpr int kMeshSlot = 5;
 constexpr int kTemplateSlot = 7;
 constexpr int kPointSlot = 4;
-constexpr int kFirstEffectSlot = 20;
+constexpr int kFirstEffectSlot = 0;  // the map's range may begin at the first slot
 
 class gcEffectActionsTest : public EntityWorldTest {
 protected:
@@ -211,6 +211,30 @@ TEST_F(gcEffectActionsTest, OlderActivateBlocksStoreABoolean)
     }
 }
 
+// Below the oldest version read or past the newest: skipped, unchanged.
+TEST_F(gcEffectActionsTest, VersionsOutsideTheRangeAreRefused)
+{
+    gcTestLogCapture quiet;
+    const struct {
+        const cType* type;
+        uint32_t version;
+    } rows[] = {{A::GetStaticType(), 1}, {A::GetStaticType(), 5}, {gcDoEffectFadeOut::GetStaticType(), 0},
+                {gcDoEffectFadeOut::GetStaticType(), 3}, {gcDoEffectSetAttractor::GetStaticType(), 2},
+                {gcDoEffectSetAttractor::GetStaticType(), 4}, {S::GetStaticType(), 0}, {S::GetStaticType(), 6}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.type->m_sTypeName << " v" << r.version);
+        cBase* p = r.type->m_pNewFunc(&m_pool);
+        EXPECT_FALSE(ReadBlock(
+            [&](datagen::BlockWriter& w) {
+                datagen::ActionBlock(w, r.version);
+                for (int i = 0; i < 40; ++i)
+                    w.Int(0);
+                w.End();
+            },
+            p));
+    }
+}
+
 TEST_F(gcEffectActionsTest, FadingTurnsSecondsIntoTicksAndStops)
 {
     const struct {
@@ -304,7 +328,7 @@ TEST_F(gcEffectActionsTest, SpawnsThatDoNotHappenLeaveTheEffectInItsPool)
         SCOPED_TRACE(r.name);
         r.action.Apply(Params(r.initiator));
         EXPECT_FALSE(e->IsRunning());
-        EXPECT_EQ(entity->m_pEffects, nullptr);
+        EXPECT_EQ(r.initiator ? r.initiator->m_pEffects : nullptr, nullptr);
         S(m_hTemplate, m_hPoint).Apply(Params(nullptr));
         EXPECT_TRUE(e->IsRunning());
         Send(e, MSG_DEACTIVATE);
@@ -334,12 +358,12 @@ TEST_F(gcEffectActionsTest, SpawnsPlaceTheEffect)
     EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(at, 1e-5f));
     Send(e, MSG_DEACTIVATE);
 
-    S(m_hTemplate, S::SPAWN_ENTITYHELPER, kInit, "hips").Apply(Params(entity));
+    S(m_hTemplate, S::SPAWN_ENTITYHELPER, kInit, "root").Apply(Params(entity));
     EXPECT_TRUE(e->IsRunning());
     EXPECT_EQ(e->m_pParentEntity, nullptr);
     EXPECT_EQ(e->m_pSpawnEntity, entity);
-    EXPECT_EQ(e->m_nSpawnNodeIndex, 1);
-    EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(*entity->m_model.GetSubObjectToZone(1), 1e-5f));
+    EXPECT_EQ(e->m_nSpawnNodeIndex, 0);
+    EXPECT_TRUE(e->m_model.m_localToParent.ApproxEqual(*entity->m_model.GetSubObjectToZone(0), 1e-5f));
 }
 
 TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
@@ -375,21 +399,17 @@ TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
 
 TEST_F(gcEffectActionsTest, OlderSpawnBlocksHaveNoTarget)
 {
-    gcTestLogCapture quiet;  // versions 0 and 6 are refused
-    for (uint32_t version : {0u, 1u, 2u, 4u, 6u}) {
+    for (uint32_t version : {1u, 2u, 4u}) {
         SCOPED_TRACE(version);
         S a(gcEffectTemplateHandle(), S::SPAWN_ENTITYHELPER, {}, "x");
         a.SetTarget(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), "y", 5, 6);
-        const bool bRead = ReadBlock(
+        ASSERT_TRUE(ReadBlock(
             [&](datagen::BlockWriter& w) {
                 datagen::ActionBlock(w, version).Word(0x00220003).Int(S::SPAWN_ATTACHTOENTITY).Word(0x00330001);
                 w.Int(gcDesiredEntity::PARTICIPANT2).Word(0x00440002).Name("hand").Int(version == 2 ? -77 : 0x9);
                 w.End();
             },
-            &a);
-        ASSERT_EQ(bRead, version >= 1 && version <= 4);
-        if (!bRead)
-            continue;
+            &a));
         EXPECT_EQ(a.hEffectTemplate.m_nValue, 0x00220003u);
         EXPECT_EQ(a.hRegionPoint.m_nValue, 0x00330001u);
         EXPECT_EQ(a.desiredEntity.hSpecificEntity.m_nValue, 0x00440002u);
