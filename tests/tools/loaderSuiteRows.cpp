@@ -155,6 +155,7 @@ public:
 void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityState.cpp
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
+void AddEffectActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEffectActions.cpp
 
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
@@ -1950,6 +1951,7 @@ std::vector<LoaderRow> MakeRows()
     AddDamageItemsRows(rows);
     AddMessageMapEnvironmentRows(rows);
     AddEntityActionRows(rows);
+    AddEffectActionRows(rows);
     return rows;
 }
 

@@ -20,8 +20,6 @@ struct PendingClass {
 
 // The action classes still to be built, with their type ids.
 constexpr PendingClass kPending[] = {
-    {"gcDoEffectActivate", 135}, {"gcDoEffectSpawn", 137}, {"gcDoEffectSetAttractor", 180},
-    {"gcDoEffectFadeOut", 224},
     {"gcDoPauseGame", 153},
     {"gcDoMemCardOp", 168},
     {"gcDoSaveGameOp", 210},
