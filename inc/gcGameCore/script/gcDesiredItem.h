@@ -11,7 +11,9 @@
 
 class cReadBlock;
 class cWriteBlock;
+class gcItem;
 class gcItemTemplate;
+struct gcEventParams;
 using gcItemTemplateHandle = cHandle<gcItemTemplate>;
 
 struct gcDesiredItem {
@@ -31,6 +33,10 @@ struct gcDesiredItem {
     // brackets; nothing for a selector outside the table. Item templates
     // have no manager yet, so every other handle shows "[???]".
     void GetText(char* pBuf) const;
+    // The event's initiator or participant when it is an item; null for
+    // SPECIFIC, for an object that is no item and for the combine item while
+    // no combination is pending. The flag has no effect.
+    gcItem* GetItem(const gcEventParams& params, bool bValidate) const;
 
     int32_t desiredItem = INITIATOR;  // a gcSelection as stored
     gcItemTemplateHandle hSpecificItemTemplate;

@@ -31,9 +31,6 @@ constexpr PendingClass kPending[] = {
     {"gcDoLoadMap", 107}, {"gcDoRegionLoad", 226}, {"gcDoPauseGame", 153},
     {"gcDoMemCardOp", 168}, {"gcDoSaveGameOp", 210}, {"gcDoSetLanguage", 214}, {"gcDoTriggerActivate", 136},
     {"gcDoFogSet", 182}, {"gcDoTimerActivate", 199}, {"gcDoLighting", 241}, {"gcDoSkySet", 254},
-    {"gcDoUIFocus", 155}, {"gcDoUIShow", 157}, {"gcDoUISetText", 158}, {"gcDoUISetFont", 159},
-    {"gcDoUISetSprite", 160}, {"gcDoUIShowDialog", 174}, {"gcDoUISetItem", 232}, {"gcDoUIItemListSelect", 239},
-    {"gcDoUIListScroll", 240},
 };
 constexpr size_t kNumPending = std::size(kPending);
 

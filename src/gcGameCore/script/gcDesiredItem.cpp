@@ -4,6 +4,8 @@
 
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcScriptText.h"
 
 void gcDesiredItem::Read(const cReadBlock& rb, cMemPool* pPool)
@@ -25,4 +27,18 @@ void gcDesiredItem::GetText(char* pBuf) const
         gcScriptText::Append(pBuf, hSpecificItemTemplate.IsNull() ? "[none]" : "[???]");
     else if (desiredItem >= 0 && desiredItem < static_cast<int32_t>(std::size(s_texts)))
         gcScriptText::Append(pBuf, s_texts[desiredItem]);
+}
+
+gcItem* gcDesiredItem::GetItem(const gcEventParams& params, bool) const
+{
+    switch (desiredItem) {
+    case INITIATOR:
+        return dcast<gcItem>(params.pInitiator);
+    case PARTICIPANT1:
+        return dcast<gcItem>(params.pParticipant1);
+    case PARTICIPANT2:
+        return dcast<gcItem>(params.pParticipant2);
+    default:
+        return nullptr;  // SPECIFIC names a template, not an item
+    }
 }
