@@ -154,6 +154,8 @@ public:
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 
+void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
+
 namespace {
 
 using Path = const std::string&;
@@ -1936,6 +1938,7 @@ std::vector<LoaderRow> MakeRows()
                     Blocks<gcItem>([](datagen::BlockWriter& w) { datagen::ItemBlock(w, "Key", gcItem::kVersion); }),
                     TypeOf<gcItem>});
     AddCreatureScriptRows(rows);
+    AddInterfaceScriptRows(rows);
     return rows;
 }
 
