@@ -146,7 +146,7 @@ TEST_F(gcValUITest, OpacityIsClampedAndFallsBackToTheDialog)
     m_pDialog->m_fOpacity = 0.3f;
     const struct {
         float fAssigned, fStored;
-    } sets[] = {{1.5f, 1.0f}, {-0.2f, 0.0f}, {0.4f, 0.4f}, {1.0f, 1.0f}, {0.0f, 0.0f}};
+    } sets[] = {{1.5f, 1.0f}, {1.25f, 1.0f}, {-0.2f, 0.0f}, {0.4f, 0.4f}, {1.0f, 1.0f}, {0.0f, 0.0f}};
     gcValUIOpacity v(Widget(c[0]));
     for (const auto& row : sets) {
         SCOPED_TRACE(row.fAssigned);
@@ -257,6 +257,9 @@ TEST_F(gcValUITest, PositionAndSizeAxesOutsideTheTwoDoNothing)
     std::vector<gcUIControl*> c = Grid(1, 1, {0});
     c[0]->m_offset = mVec2(3.0f, 4.0f);
     c[0]->m_size = mVec2(30.0f, 40.0f);
+    // What lies next to the two components must be neither read nor written.
+    c[0]->m_cellPadding[0] = 6.0f;
+    c[0]->m_curTextSize = mVec2(7.0f, 8.0f);
     const struct {
         int32_t index;
         float fPos, fSize;
@@ -272,6 +275,8 @@ TEST_F(gcValUITest, PositionAndSizeAxesOutsideTheTwoDoNothing)
             size.Set(9.0f, m_params);
             EXPECT_EQ(c[0]->m_offset, mVec2(3.0f, 4.0f));
             EXPECT_EQ(c[0]->m_size, mVec2(30.0f, 40.0f));
+            EXPECT_EQ(c[0]->m_cellPadding[0], 6.0f);
+            EXPECT_EQ(c[0]->m_curTextSize, mVec2(7.0f, 8.0f));
         }
     }
     EXPECT_EQ(gcValUIPosition(Stale(c[0]), 0).Get(m_params), 0.0f);
