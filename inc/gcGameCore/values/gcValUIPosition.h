@@ -22,8 +22,8 @@ public:
     cBase* Copy(cMemPool* pPool) const override;
     // Version 1: the gcLValue block, the widget (not the axis).
     void Write(const cFile& file) const override;
-    // Version 1 only (others skipped, false); the axis becomes X. Unchanged
-    // unless read whole.
+    // Version 1 only (others skipped, false); the axis is not read, so a
+    // loaded value keeps X. Unchanged unless read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     // 0.0 without a control or for an axis outside the two.

@@ -27,7 +27,7 @@ public:
     // dimension).
     void Write(const cFile& file) const override;
     // Versions 1 and 2 (others skipped, false); version 1 keeps undamped
-    // and fK 0.85; the dimension becomes the width. Unchanged unless read
+    // and fK 0.85; the dimension is not read, so a loaded value keeps the width. Unchanged unless read
     // whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 

@@ -21,7 +21,7 @@ void gcValUIPosition::Write(const cFile& file) const
     desiredWidget.Write(wb);
 }
 
-// Stored files never held the axis, so every loaded value is X.
+// Stored files never held the axis, so every loaded value keeps X.
 bool gcValUIPosition::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
@@ -32,7 +32,6 @@ bool gcValUIPosition::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     desiredWidget = widget;
-    axis = AXIS_X;
     return true;
 }
 

@@ -23,7 +23,8 @@ void gcValUISize::Write(const cFile& file) const
     wb.WriteFloat(fK);
 }
 
-// Stored files never held the dimension, so every loaded value is the width.
+// Stored files never held the dimension, so every loaded value keeps the
+// width.
 bool gcValUISize::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
@@ -36,7 +37,6 @@ bool gcValUISize::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     desiredWidget = widget;
-    dimension = DIM_WIDTH;
     bDampened = damped;
     fK = k;
     return true;

@@ -305,6 +305,7 @@ TEST_F(gcUIActionsTest, ItemActionsOfVersionOneSelectByTemplate)
     EXPECT_EQ(pSelect->desiredItem.desiredItem, gcDesiredItem::SPECIFIC);
     pSelect->Apply(gcEventParams(x, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(pList->m_nSelectedItem, 1) << "by template, not the event's item";
+    EXPECT_EQ(Load<gcDoUIItemListSelect>(3, [&](datagen::BlockWriter& b) { b.Int(0).Int(0).Int(0).Int(0); }), nullptr);
 
     gcUIItemControl* pCell = static_cast<gcUIItemControl*>(pList->GetCellWidget(0, 0));
     auto* pSet = Load<gcDoUISetItem>(1, [&](datagen::BlockWriter& b) {

@@ -373,11 +373,13 @@ TEST_F(gcValUITest, TextParametersReadOnlyVersionTwoIndexFirst)
         c[0]->m_textParams[0] = 1.0f;
         c[0]->m_textParams[1] = 2.0f;
         c[0]->m_textParams[2] = 3.0f;
+        c[0]->m_textJustify = 0x3F800000;  // 1.0 as a float, were it read as one
         gcValUITextParam v(Widget(c[0]), row.index);
         EXPECT_EQ(v.Get(m_params), row.fGet);
         v.Set(8.0f, m_params);
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(c[0]->m_textParams[i], i == row.index ? 8.0f : static_cast<float>(i + 1)) << i;
+        EXPECT_EQ(c[0]->m_textJustify, 0x3F800000);
     }
 }
 
