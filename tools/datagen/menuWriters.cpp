@@ -1,6 +1,5 @@
 #include "datagen/menuWriters.h"
 
-#include <cstring>
 #include <memory>
 
 #include "cCore/cFile.h"
@@ -11,6 +10,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/slotLease.h"
+#include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -113,11 +113,8 @@ namespace {
 // as its block of that version: the action base block, then the words.
 class RawAction : public gcAction {
 public:
-    RawAction(uint32_t nTypeId, uint32_t version, std::vector<uint32_t> words, int nEmptyEvents = 0)
-        : m_pType(cType::Find(static_cast<int32_t>(nTypeId))),
-          m_version(version),
-          m_words(std::move(words)),
-          m_nEmptyEvents(nEmptyEvents)
+    RawAction(uint32_t nTypeId, uint32_t version, std::vector<uint32_t> words)
+        : m_pType(cType::Find(static_cast<int32_t>(nTypeId))), m_version(version), m_words(std::move(words))
     {
     }
     const cType* GetType() const override { return m_pType; }
@@ -127,8 +124,6 @@ public:
         gcAction::Write(file);
         for (uint32_t word : m_words)
             wb.WriteInt(word);
-        for (int i = 0; i < m_nEmptyEvents; ++i)
-            gcEvent().Write(file);
     }
     void DoAction(const gcEventParams&) const override {}
 
@@ -136,12 +131,9 @@ private:
     const cType* m_pType;
     uint32_t m_version;
     std::vector<uint32_t> m_words;
-    int m_nEmptyEvents;
 };
 
 constexpr uint32_t kLoadMapId = 107;
-constexpr uint32_t kShowDialogId = 174;
-constexpr uint32_t kShowDialogVersion = 3;  // the transition time in ticks, no in-parameter
 constexpr uint32_t kOpenAndFocus = 0x11;
 constexpr uint32_t kHideAll = 0x20;
 constexpr int kMenuDialogsBegin = 100;
@@ -153,20 +145,14 @@ uint32_t DialogHandle(uint16_t check, int slot)
     return (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot);
 }
 
-uint32_t FloatWord(float f)
-{
-    uint32_t w;
-    std::memcpy(&w, &f, sizeof w);
-    return w;
-}
-
-// Show-dialog: dialog, flags, no transition, 0 ticks, no material, two zero
-// offsets, then empty OnShown and OnHidden events.
+// Show-dialog without a transition: opens (kOpenAndFocus), closes (0) or
+// closes every dialog (kHideAll).
 gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
 {
-    const uint32_t zero = FloatWord(0.0f);
-    std::vector<uint32_t> words = {hDialog, nFlags, 0, 0, 0, zero, zero, zero, zero};
-    return pPool->New<RawAction>(kShowDialogId, kShowDialogVersion, std::move(words), 2);
+    gcDoUIShowDialog* p = pPool->New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);
+    if (p)
+        p->transitionTime.fConst = 0.0f;
+    return p;
 }
 
 gcAction* LoadMap(cMemPool* pPool, int32_t nLoadingScreen, int32_t nAct, int32_t nMap)
@@ -181,6 +167,8 @@ void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 {
     gcAction** ppLink = &event.pAction;
     for (gcAction* p : actions) {
+        if (!p)
+            continue;  // the pool is full: the writer's pool size is the fault
         *ppLink = p;
         ppLink = &p->pNextAction;
     }
