@@ -10,6 +10,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/slotLease.h"
+#include "eEngine/eSprite.h"
 #include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
@@ -139,6 +140,8 @@ constexpr uint32_t kHideAll = 0x20;
 constexpr int kMenuDialogsBegin = 100;
 constexpr uint16_t kMainCheck = 0x0A01;
 constexpr uint16_t kOptionsCheck = 0x0A02;
+constexpr int kMenuSpritesBegin = 200;  // the menu's sprite range begins here
+constexpr uint16_t kButtonSpriteCheck = 0x0A03;
 
 uint32_t DialogHandle(uint16_t check, int slot)
 {
@@ -179,11 +182,19 @@ void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 bool WriteSampleMainMenu(const std::string& dir)
 {
     cMemPool pool("datagen MainMenu", 0x40000, false);
+    // One untextured sprite for every button: it draws as a plain box.
+    eSprite* pButtonSprite = pool.New<eSprite>();
+    if (!pButtonSprite)
+        return false;
+    pButtonSprite->m_name.Set("Button");
+    const uint32_t hButtonSprite = DialogHandle(kButtonSpriteCheck, kMenuSpritesBegin);
     GridDialogDesc main;
     main.name = "MainMenu", main.rows = 3, main.cols = 1;
+    main.hEnabledSprite = main.hFocusedSprite = hButtonSprite;
     gcUIDialog* pMain = NewGridDialog(&pool, main);
     GridDialogDesc options;
     options.name = "Options", options.rows = 1, options.cols = 1;
+    options.hEnabledSprite = options.hFocusedSprite = hButtonSprite;
     gcUIDialog* pOptions = NewGridDialog(&pool, options);
     if (!pMain || !pOptions)
         return false;
@@ -215,10 +226,15 @@ bool WriteSampleMainMenu(const std::string& dir)
         SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, 2);
         lease.Place(0, pMain, kMainCheck);
         lease.Place(1, pOptions, kOptionsCheck);
+        SlotLease<eSpriteMgr, eSprite> spriteLease(kMenuSpritesBegin, 1);
+        spriteLease.Place(0, pButtonSprite, kButtonSpriteCheck);
         ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
             menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
             menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + 2;
             menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
+            menu.m_sprites.m_nBegin = kMenuSpritesBegin;
+            menu.m_sprites.m_nEnd = kMenuSpritesBegin + 1;
+            menu.m_sprites.m_bDeleteContained = false;
             SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
         });
     }
