@@ -163,6 +163,8 @@ void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamage
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
 
+void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
+
 namespace {
 
 using Path = const std::string&;
@@ -1952,6 +1954,7 @@ std::vector<LoaderRow> MakeRows()
     AddMessageMapEnvironmentRows(rows);
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);
+    AddInterfaceScriptRows(rows);
     return rows;
 }
 
