@@ -23,44 +23,11 @@
 #include "gcGameCore/values/gcValSaveGameOption.h"
 #include "gcGameCore/values/gcValSaveGameVar.h"
 #include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
-
-template <class T>
-std::function<bool(LoaderEnv&, Path)> Blocks(std::function<void(datagen::BlockWriter&)> fields)
-{
-    return [fields](LoaderEnv&, Path path) {
-        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, fields);
-    };
-}
-
-template <class T>
-std::function<bool(LoaderEnv&, Path)> ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ActionBlock(w, version);
-        fields(w);
-        w.End();
-    });
-}
-
-template <class T>
-std::function<bool(LoaderEnv&, Path)> ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
-        fields(w);
-        w.End();
-    });
-}
 
 template <class T>
 std::function<bool(LoaderEnv&, Path)> Action(T action)
@@ -72,14 +39,6 @@ template <class T>
 std::function<bool(LoaderEnv&, Path)> Value(T value)
 {
     return [value](LoaderEnv&, Path p) { return datagen::WriteValueFile(p, value); };
-}
-
-gcDesiredValue Temp(int32_t index)
-{
-    gcDesiredValue v;
-    v.desiredValue = gcDesiredValue::VAL_TEMP;
-    v.nParamIndex = index;
-    return v;
 }
 
 void AddActionRows(std::vector<LoaderRow>& rows)
