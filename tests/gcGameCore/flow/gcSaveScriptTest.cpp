@@ -338,6 +338,7 @@ TEST_F(gcSaveScriptTest, Texts)
         {Text(gcDoSetLanguage(2, 6)), "Set???Language( ??? )"},
         {Text(gcDoPauseGame(false)), "UnpauseGame"},
         {Text(gcValAudioVolume(1, eAudio::ACG_BGM)), "Music.User1.Volume"},
+        {Text(gcValAudioVolume(0, eAudio::ACG_UI)), "UI.Main.Volume"},
         {Text(gcValAudioVolume(5, eAudio::ACG_SFX)), "SoundEffects..Volume"},
         {Text(gcValConsoleInfo(9)), "ConsoleInfo( MemCardFreeSpace )"},
         {Text(gcValLanguage(0, 5)), "( TextLanguage == Dutch )"},
