@@ -162,6 +162,7 @@ void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
+void AddLoadingValueRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsLoading.cpp
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 
@@ -952,7 +953,7 @@ gcValue* SampleExpression(LoaderEnv& env)
 
 const cType* LoadingType()
 {
-    return cType::Find(114);  // a value class that keeps its bytes
+    return cType::Find(167);  // a value class that keeps its bytes (gcValMemCardStatus)
 }
 
 const cType* AudioVolumeType()
@@ -1871,9 +1872,9 @@ std::vector<LoaderRow> MakeRows()
                                                     datagen::NumberMember(w, 2).Int(-1);
                                                 }),
                     TypeOf<gcValTrinaryOp>, nullptr, false});
-    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+    rows.push_back({"gcValMemCardStatus v1, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, 167, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
                         });
                     },
@@ -1955,6 +1956,7 @@ std::vector<LoaderRow> MakeRows()
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);
     AddInterfaceScriptRows(rows);
+    AddLoadingValueRows(rows);
     return rows;
 }
 

@@ -69,7 +69,6 @@ template class gcValOpaqueOf<gcLValue>;
 
 // The value classes not built yet; an entry leaves when its class is.
 static constexpr gcValOpaqueEntry kEntries[] = {
-    {"gcValLoading", 114, false},
     {"gcValMemCardStatus", 167, false},
     {"gcValCinematicPlaying", 169, false},
     {"gcValSaveGameVar", 211, false},

@@ -85,12 +85,12 @@ TEST_F(gcValOpaqueTest, StandInsReadZeroIgnoreAssignmentsAndKeepTheirBytes)
 
 TEST_F(gcValOpaqueTest, VersionZeroIsSkippedWhole)
 {
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("z.dat"), 114, [](datagen::BlockWriter& w) {
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("z.dat"), 167, [](datagen::BlockWriter& w) {
         datagen::ValueBlock(w, 0, false).Int(3).End();
     }));
     gcTestLogCapture log;
-    EXPECT_EQ(cBase::Load("/z.dat", &m_pool, cType::Find(114)), nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcValLoading: version not accepted"), 1);
+    EXPECT_EQ(cBase::Load("/z.dat", &m_pool, cType::Find(167)), nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcValMemCardStatus: version not accepted"), 1);
 }
 
 }  // namespace
