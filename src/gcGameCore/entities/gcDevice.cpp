@@ -256,8 +256,7 @@ void gcDevice::Move(cTimeValue step)
         mVec3 delta;
         mQuat rot;
         m_model.CalcNodeDelta(step, 0, &delta, &rot);
-        const float fSquared = delta.Dot(delta);
-        const float fSpeed = fSquared > 0.0f ? delta.Length() : 0.0f;
+        const float fSpeed = delta.Length();
         if (m_pTemplate && (m_pTemplate->nEntityTemplateFlags & gcEntityTemplate::kFullOrientation)) {
             mVec3 hpr;
             HandleHPRChange(fSpeed, &hpr, -1.0f);

@@ -184,11 +184,13 @@ TEST_F(gcDeviceTest, StartsSuspendedAndActivatesByHealth)
         int nState;
     } rows[] = {
         {"alive", 100, Dv::STATE_ALIVE},
+        {"a sliver of health", 0.25f, Dv::STATE_ALIVE},
         {"no health: dying at once", 0, Dv::STATE_DYING},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         gcDevice* p = NewDevice();
+        EXPECT_TRUE(p->Reset(&m_pool));
         EXPECT_EQ(p->m_pTemplate, m_t);
         p->SetStat(gcEntityTemplate::STAT_HEALTH, r.fHealth);
         EXPECT_EQ(p->Send(gcMsgIdle(0)), 0) << "suspended devices take no commands";
@@ -327,6 +329,8 @@ TEST_F(gcDeviceTest, TakingDamage)
         {"the script halves it", 0, NONE, false, 30, true, 0, 85, 15, Dv::STATE_HIT, kSwingTicks, 1, 0, 0, true},
         {"invulnerable still plays the hit", 0, FOE, true, 30, false, 0, 100, 0, Dv::STATE_HIT, kSwingTicks, 0, 0,
          0, true},
+        {"a sliver left", 0, NONE, false, 99.75f, false, 0, 0.25f, 99.75f, Dv::STATE_HIT, kSwingTicks, 1, 0, 0,
+         true},
         {"healing stops at the maximum", 0, NONE, false, -50, false, 0, 100, -50, Dv::STATE_HIT, kSwingTicks, 1, 0,
          0, true},
         {"lethal: dying", 0, NONE, false, 150, false, 0, 0, 150, Dv::STATE_DYING, kSwingTicks, 1, 1, 0, true},
@@ -407,6 +411,74 @@ TEST_F(gcDeviceTest, SuspendAndResume)
     EXPECT_TRUE(TestLogTags().empty());
     Tick(p, 2);  // the countdown runs out: back through state 0
     EXPECT_EQ(p->m_nCurState, Dv::STATE_ALIVE);
+}
+
+// Suspension bits in state 11: each is set once and passed to the attached
+// objects; only clearing the last one resumes, into the state left (state 0
+// too) without entering it and with the countdown kept.
+TEST_F(gcDeviceTest, SuspendedBits)
+{
+    struct Row {
+        const char* name;
+        uint16_t nFlags;
+        int32_t nMsg;
+        uint16_t nFlagsAfter;
+        int nSentToChild;  // the message passed on to the attached entity
+        int nState;
+    } rows[] = {
+        {"freeze while deactivated", gcEntity::kDeactivated, MSG_FREEZE, gcEntity::kDeactivated | gcEntity::kFrozen,
+         1, Dv::STATE_SUSPENDED},
+        {"deactivate again", gcEntity::kDeactivated, MSG_DEACTIVATE, gcEntity::kDeactivated, 0, Dv::STATE_SUSPENDED},
+        {"activate while frozen", gcEntity::kDeactivated | gcEntity::kFrozen, MSG_ACTIVATE, gcEntity::kFrozen, 1,
+         Dv::STATE_SUSPENDED},
+        {"activate when active", 0, MSG_ACTIVATE, 0, 0, Dv::STATE_SUSPENDED},
+        {"the last bit resumes state 0", gcEntity::kFrozen, MSG_UNFREEZE, 0, 1, Dv::STATE_START},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcDevice* p = NewDevice();
+        gcTestEntity* pChild = Attacker(0);
+        p->AddChild(pChild);
+        p->m_nEntityFlags = r.nFlags;
+        p->m_nPrevState = Dv::STATE_START;
+        p->m_nextUpdate = cTimeValue(55);
+        EntityLog().clear();
+        EXPECT_EQ(p->Send(gcMsg(r.nMsg, nullptr)), 1);
+        EXPECT_EQ(p->m_nEntityFlags, r.nFlagsAfter);
+        int nSent = 0;
+        for (const gcEntityLogEntry& e : EntityLog())
+            nSent += e.pTo == pChild && e.nId == r.nMsg;
+        EXPECT_EQ(nSent, r.nSentToChild);
+        EXPECT_EQ(p->m_nCurState, r.nState);
+        EXPECT_EQ(p->m_nextUpdate.m_nTicks, 55);
+        pChild->Detach();
+        p->Send(gcMsgDeactivate());
+    }
+}
+
+// A tick of any positive length runs the update events; one of 0 only
+// updates the model; a suspended device runs nothing.
+TEST_F(gcDeviceTest, TicksRunTheUpdateEvents)
+{
+    FillEvent(m_t->onUpdate, b.Record(TAG_UPDATE));
+    struct Row {
+        const char* name;
+        int nTicks;
+        bool bSuspended;
+        int nUpdates;
+    } rows[] = {
+        {"a frame", 20, false, 1},
+        {"one tick", 1, false, 1},
+        {"no time", 0, false, 0},
+        {"suspended", 20, true, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcDevice* p = r.bSuspended ? NewDevice() : RunningDevice();
+        TestLog().clear();
+        EXPECT_EQ(p->Send(gcMsgTick(cTimeValue(r.nTicks))) != 0, !r.bSuspended);
+        EXPECT_EQ(Count(TAG_UPDATE), r.nUpdates);
+    }
 }
 
 // In state 11 an Update the countdown produces is not taken: the device
