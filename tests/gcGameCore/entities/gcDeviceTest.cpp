@@ -3,6 +3,8 @@
 // fading, and movement by root motion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datagen/deviceWriters.h"
 #include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
@@ -138,32 +140,42 @@ TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
         uint32_t nVersion;
         int32_t nCount;
         bool bRead;
-        int nFilled;  // leading slots holding the stored animation
+        int nFilled;  // leading slots holding the stored animation; -1 the old table kept
+        uint32_t nEntityVersion;
+        const char* sWarning;
     } rows[] = {
-        {"nine", 1, 9, true, 9},
-        {"four", 1, 4, true, 4},
-        {"eleven", 1, 11, true, 9},
-        {"a later version", 2, 9, true, 9},
-        {"version 0", 0, 9, false, 0},
+        {"nine", 1, 9, true, 9, 20, nullptr},
+        {"four", 1, 4, true, 4, 20, nullptr},
+        {"none", 1, 0, true, 0, 20, nullptr},
+        {"eleven", 1, 11, true, 9, 20, "count 11 in \"/o.dat\" is outside 0-9; the rest is skipped"},
+        {"negative", 1, -1, true, 0, 20, "count -1 in \"/o.dat\" is outside 0-9; nothing read"},
+        {"a later version", 2, 9, true, 9, 20, nullptr},
+        {"version 0", 0, 9, false, -1, 20, nullptr},
+        {"the entity template part refused", 1, 9, false, -1, 0, nullptr},
     };
-    gcTestLogCapture quiet;
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
+        gcTestLogCapture quiet;
         gcDeviceTemplate t;
         for (gcAnimationConfig& c : t.animationConfigs)
             c.hAnimation = eAnimationHandle(0x00660001);
         datagen::DeviceTemplateDesc d;
         d.entity.team = 1;
+        d.entityVersion = r.nEntityVersion;
         d.configCount = r.nCount;
-        d.configs.resize(static_cast<size_t>(r.nCount));
+        d.configs.resize(static_cast<size_t>(std::max(r.nCount, 0)));
         for (int i = 0; i < r.nCount; ++i)
             d.configs[static_cast<size_t>(i)].hAnimation = 0x00700000u + static_cast<uint32_t>(i);
         EXPECT_EQ(ReadBlock([&](datagen::BlockWriter& w) { datagen::DeviceTemplateBlock(w, d, r.nVersion); }, &t),
                   r.bRead);
         EXPECT_EQ(t.team, r.bRead ? 1 : gcEntityTemplate::TEAM_NEUTRAL);
         for (int i = 0; i < Dv::MAX_ANIMATIONS; ++i) {
-            const uint32_t nExpected = !r.bRead ? 0x00660001u : i < r.nFilled ? 0x00700000u + i : 0u;
+            const uint32_t nExpected = r.nFilled < 0 ? 0x00660001u : i < r.nFilled ? 0x00700000u + i : 0u;
             EXPECT_EQ(t.animationConfigs[i].hAnimation.m_nValue, nExpected) << i;
+        }
+        EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "gcDeviceTemplate: configuration count"), r.sWarning ? 1 : 0);
+        if (r.sWarning) {
+            EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, r.sWarning), 1);
         }
     }
 }
@@ -364,8 +376,10 @@ TEST_F(gcDeviceTest, TakingDamage)
         EXPECT_EQ(Count(TAG_INSTANCE_DEATH), r.nDeaths);
         EXPECT_EQ(Count(TAG_FADED), r.nFaded);
         EXPECT_EQ(p->m_entityTimeSince[gcEntity::TIMESINCE_TOOKDAMAGE].m_nTicks == 0, r.bCounterStarted);
-        if (r.nDamageEvents > 0 && pFrom) {
+        if (r.nDamageEvents > 0) {
             EXPECT_EQ(TestLog()[0].pParticipant1, pFrom);
+            EXPECT_EQ(TestLog()[0].fParam1, r.fAmount);
+            EXPECT_EQ(TestLog()[0].fParam2, 0.0f);
         }
     }
 }
