@@ -394,6 +394,48 @@ TEST_F(gcDeviceTest, DamageOnlyWhileAlive)
         EXPECT_EQ(p->Send(D(nullptr, 0, 10, D::DD_F, cTimeValue(0))), 0);
         EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
     }
+    p->m_nCurState = Dv::STATE_PLAYINGVERYHIGH;
+    EXPECT_EQ(p->Send(D(nullptr, 0, 10, D::DD_F, cTimeValue(0))), 1);
+    EXPECT_EQ(p->m_nCurState, Dv::STATE_HIT);
+}
+
+// Facing requests reach states 0 to 5 only.
+TEST_F(gcDeviceTest, FacingOnlyUpToHighPriority)
+{
+    gcDevice* p = RunningDevice();
+    for (int s : {Dv::STATE_START, Dv::STATE_ALIVE, Dv::STATE_PLAYINGHIGH, Dv::STATE_HIT, Dv::STATE_DYING}) {
+        SCOPED_TRACE(s);
+        p->m_nCurState = static_cast<int8_t>(s);
+        p->m_desiredHPR[0] = p->m_desiredHPR[1] = p->m_desiredHPR[2] = 0.0f;
+        const bool bTaken = s <= Dv::STATE_PLAYINGHIGH;
+        EXPECT_EQ(p->Send(gcMsgFaceDir(mVec3(30, -10, 5))) != 0, bTaken);
+        EXPECT_EQ(p->m_desiredHPR[0], bTaken ? 30.0f : 0.0f);
+        EXPECT_EQ(p->m_desiredHPR[1], bTaken ? -10.0f : 0.0f);
+        EXPECT_EQ(p->m_desiredHPR[2], bTaken ? 5.0f : 0.0f);
+    }
+}
+
+// A copy of a running device is a new one: suspended, inactive, no
+// countdown, its template resolved again.
+TEST_F(gcDeviceTest, CopyStartsSuspended)
+{
+    gcDevice* p = RunningDevice();
+    p->Send(P(&m_timed, P::PRIORITY_HIGH));
+    p->m_nGameObjectFlags = gcGameObject::kSkipEnter;
+    auto* pCopy = static_cast<gcDevice*>(p->Copy(&m_pool));
+    ASSERT_NE(pCopy, nullptr);
+    m_entities.push_back(pCopy);
+    EXPECT_EQ(pCopy->m_nCurState, Dv::STATE_SUSPENDED);
+    EXPECT_EQ(pCopy->m_nNextState, Dv::STATE_SUSPENDED);
+    EXPECT_EQ(pCopy->m_nPrevState, -1);
+    EXPECT_EQ(pCopy->m_nGameObjectFlags, 0);
+    EXPECT_EQ(pCopy->m_nextUpdate.m_nTicks, 0);
+    EXPECT_EQ(pCopy->m_nEntityFlags & (gcEntity::kDeactivated | gcEntity::kFrozen),
+              gcEntity::kDeactivated | gcEntity::kFrozen);
+    EXPECT_EQ(pCopy->m_pTemplate, m_t);
+    pCopy->Send(gcMsgUnfreeze());
+    pCopy->Send(gcMsgActivate());
+    EXPECT_EQ(pCopy->m_nCurState, Dv::STATE_ALIVE);
 }
 
 // Freezing keeps the state and its countdown; ticks while suspended count
