@@ -155,11 +155,14 @@ public:
 void AddEntityStateRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityState.cpp
 
 QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
+void AddEffectActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEffectActions.cpp
 
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
 void AddDeviceRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsDevices.cpp
+void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
+void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
 
 namespace {
 
@@ -1449,13 +1452,13 @@ std::vector<LoaderRow> MakeRows()
                                                       w.Int(3).Int(-1).Int(-1).Int(-1);
                                               }),
                         TypeOf<gcDoLog>, nullptr, false});
-    rows.push_back({"gcDoConsoleOp v3, its bytes kept", {"ActionBlock"},
+    rows.push_back({"gcDoPauseGame v3, its bytes kept", {"ActionBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 259, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, 153, [](datagen::BlockWriter& w) {
                             datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
                         });
                     },
-                    [] { return cType::Find(259); }});
+                    [] { return cType::Find(153); }});
     AddMediaActionRows(rows);
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
@@ -1948,6 +1951,9 @@ std::vector<LoaderRow> MakeRows()
     AddEntitySpaceRows(rows);
     AddDamageItemsRows(rows);
     AddDeviceRows(rows);
+    AddMessageMapEnvironmentRows(rows);
+    AddEntityActionRows(rows);
+    AddEffectActionRows(rows);
     return rows;
 }
 

@@ -136,9 +136,13 @@ BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc, con
     else
         Vec3(w, desc.lightVector);
     SkyBlock(w, SkyDesc{});
-    EmptyEventBlock(w);
-    if (version >= 18)
-        EmptyEventBlock(w);
+    const int nEvents = version >= 18 ? 2 : 1;
+    for (int i = 0; i < nEvents; ++i) {
+        w.Begin(3).Begin(1).End();
+        if (desc.eventActions)
+            desc.eventActions(w, i);
+        w.Int(-1).End();
+    }
     if (version >= 15) {
         w.Int(gcMap::kMaxMapTracks);
         for (size_t i = 0; i < static_cast<size_t>(gcMap::kMaxMapTracks); ++i)

@@ -53,6 +53,9 @@ struct MapDesc {
     int32_t gustStart = 300, gustEnd = 600;
     float farClip = 100.0f;
     float shadowClip = 100.0f;
+    // Action members of MapBlock's events (0 OnMapStarted, 1 OnMapEnded),
+    // laid before each list's -1; empty events when null.
+    std::function<void(BlockWriter& w, int index)> eventActions;
 };
 
 // The map through gcMap::Write (version 27), made in pPool; fill, when
@@ -85,8 +88,8 @@ enum MapGroup : int {
     kMapItemTemplates,
 };
 // The map block of a version from 13 to 27 as that version stored it, the
-// sky without materials, the events empty, every group empty unless groups
-// writes it.
+// sky without materials, the events empty unless desc.eventActions fills
+// them, every group empty unless groups writes it.
 BlockWriter& MapBlock(BlockWriter& w, uint32_t version, const MapDesc& desc, const GroupBlockFunc& groups = nullptr);
 
 struct RegionDesc {

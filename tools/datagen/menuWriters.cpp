@@ -11,6 +11,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/slotLease.h"
+#include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -139,7 +140,6 @@ private:
     int m_nEmptyEvents;
 };
 
-constexpr uint32_t kLoadMapId = 107;
 constexpr uint32_t kShowDialogId = 174;
 constexpr uint32_t kShowDialogVersion = 3;  // the transition time in ticks, no in-parameter
 constexpr uint32_t kOpenAndFocus = 0x11;
@@ -171,10 +171,8 @@ gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
 
 gcAction* LoadMap(cMemPool* pPool, int32_t nLoadingScreen, int32_t nAct, int32_t nMap)
 {
-    // Version 4: loading screen, act, map, exit, save (off: no profile yet), restart.
-    std::vector<uint32_t> words = {static_cast<uint32_t>(nLoadingScreen), static_cast<uint32_t>(nAct),
-                                   static_cast<uint32_t>(nMap), 0, 0, 0};
-    return pPool->New<RawAction>(kLoadMapId, 4, std::move(words));
+    // No profile to record yet: the save flag is off.
+    return pPool->New<gcDoLoadMap>(nLoadingScreen, nAct, nMap, false, false, false);
 }
 
 void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)

@@ -26,6 +26,12 @@
 #include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/actions/gcDoFogSet.h"
+#include "gcGameCore/actions/gcDoLighting.h"
+#include "gcGameCore/actions/gcDoLoadMap.h"
+#include "gcGameCore/actions/gcDoTimerActivate.h"
+#include "datagen/scriptWriters.h"
+#include "gcGameCore/script/gcTimer.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
@@ -499,7 +505,8 @@ RegionDesc SampleRegionDesc(int id)
 constexpr int kEffectTemplateSlot = 100;
 constexpr int kEffectSlot = 5;
 constexpr int kRegionPointSlot = 5;
-constexpr int kTriggerSlot = 5;
+constexpr int kTriggerSlot = 5;  // the shed's; the exit is the next
+constexpr int kTimerSlot = 50;
 
 FrameFloats FrameAt(float x, float y, float z)
 {
@@ -559,6 +566,46 @@ RegionTriggerDesc ShedTrigger()
     return t;
 }
 
+// An action as a member of an event block being laid in w: its type id,
+// then the block the engine writes. False (logged) when that fails.
+bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scratch)
+{
+    w.Int(static_cast<int32_t>(action.GetType()->m_nTypeId));
+    return EngineBlock(w, action, scratch);
+}
+
+// The east end of the road: walking into it leaves for the act's next map
+// (no profile to record yet, so the save flag is off).
+RegionTriggerDesc ExitTrigger(const std::string& scratch, bool* pOk)
+{
+    RegionTriggerDesc t;
+    t.name = "EastGate";
+    t.regionId = 2;
+    t.volume.type = 1;
+    t.volume.boxSize[0] = 4.0f;
+    t.volume.boxSize[1] = 8.0f;
+    t.volume.boxSize[2] = 4.0f;
+    t.volume.radius = std::sqrt(16.0f + 64.0f + 16.0f) / 2;
+    t.volume.frame = FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f);  // across the road
+    t.actions = [scratch, pOk](BlockWriter& w, int index) {
+        if (index == 0)
+            *pOk = ActionMember(w, gcDoLoadMap(0, 0, 1, false, false, false), scratch) && *pOk;
+    };
+    return t;
+}
+
+// Night falls some seconds into the map: the fog closes in, blue-grey, and
+// the light turns cold and dim.
+gcTimer* NightfallTimer(cMemPool* pPool)
+{
+    gcTimer* p = NewTimer(pPool, "Nightfall", 4 * 600, 0);
+    if (!p)
+        return nullptr;
+    AppendAction(p->onCompleted, pPool->New<gcDoFogSet>(false, 12.0f, 60.0f, 0xFF3A4250u, cTimeValue(2 * 600)));
+    AppendAction(p->onCompleted, pPool->New<gcDoLighting>(mVec3(0.35f, 0.38f, 0.5f), mVec3(0.16f, 0.18f, 0.26f), false));
+    return p;
+}
+
 TextureFileDesc SampleTextureDesc(SampleTexture t)
 {
     TextureFileDesc d;
@@ -569,7 +616,8 @@ TextureFileDesc SampleTextureDesc(SampleTexture t)
 // Writes the map's groups the sample fills; false leaves one empty.
 class SampleMapGroups {
 public:
-    explicit SampleMapGroups(std::string scratch) : m_scratch(std::move(scratch)) {}
+    // The last map of the act has neither an exit nor a nightfall.
+    SampleMapGroups(std::string scratch, bool bLast) : m_scratch(std::move(scratch)), m_bLast(bLast) {}
 
     bool operator()(BlockWriter& w, int index)
     {
@@ -595,9 +643,16 @@ public:
                              [](BlockWriter& b, int) { RegionPointBlock(b, CameraPoint()); });
             return true;
         case kMapRegionTriggers:
-            RecordGroupBlock(w, kTriggerSlot, 1, gcRegionTrigger::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { RegionTriggerBlock(b, ShedTrigger(), gcRegionTrigger::kVersion); });
+            RecordGroupBlock(w, kTriggerSlot, m_bLast ? 1 : 2, gcRegionTrigger::GetStaticType()->m_nTypeId,
+                             [this](BlockWriter& b, int i) {
+                                 RegionTriggerBlock(b, i == 0 ? ShedTrigger() : ExitTrigger(m_scratch, &m_bOk),
+                                                    gcRegionTrigger::kVersion);
+                             });
             return true;
+        case kMapTimers:
+            if (m_bLast)
+                return false;
+            return Timers(w);
         default:
             return false;
         }
@@ -619,14 +674,27 @@ private:
         return true;
     }
 
+    bool Timers(BlockWriter& w)
+    {
+        cMemPool pool("datagen SampleTimers", 0x4000, false);
+        gcTimer* pTimer = NightfallTimer(&pool);
+        RecordGroupBlock(w, kTimerSlot, 1, gcTimer::GetStaticType()->m_nTypeId, [&](BlockWriter& b, int) {
+            m_bOk = m_bOk && pTimer && EngineBlock(b, *pTimer, m_scratch);
+        });
+        if (pTimer)
+            std::destroy_at(pTimer);  // its actions' memory goes with the pool
+        return true;
+    }
+
     std::string m_scratch;
+    bool m_bLast;
     bool m_bOk = true;
 };
 
-MapDesc SampleMapDesc()
+MapDesc SampleMapDesc(const char* name)
 {
     MapDesc map;
-    map.name = "Ashgrove Road";
+    map.name = name;
     map.regionNames.assign(std::begin(kRegionNames), std::end(kRegionNames));
     map.initialRegion = 0;
     map.playerConfig = 0;
@@ -640,18 +708,48 @@ MapDesc SampleMapDesc()
     return map;
 }
 
-bool WriteSampleMap(const std::string& path)
+// The act's maps share the regions' look. The first starts the nightfall
+// timer when it starts.
+bool WriteSampleMap(const std::string& path, const char* name, bool bLast)
 {
-    SampleMapGroups groups(path + ".part");
+    const std::string scratch = path + ".part";
+    SampleMapGroups groups(scratch, bLast);
+    MapDesc desc = SampleMapDesc(name);
+    bool bEventsOk = true;
+    if (!bLast) {
+        desc.eventActions = [&](BlockWriter& w, int index) {
+            gcDesiredTimer timer;
+            timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
+            if (index == 0)
+                bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
+        };
+    }
     BlockWriter w;
-    MapBlock(w.Header(), gcMap::kVersion, SampleMapDesc(), std::ref(groups)).Trailer();
-    return groups.Ok() && w.Save(path);
+    MapBlock(w.Header(), gcMap::kVersion, desc, std::ref(groups)).Trailer();
+    return groups.Ok() && bEventsOk && w.Save(path);
 }
 
 bool WriteEmptySideFile(const std::string& path, int32_t begin)
 {
     BlockWriter w;
     return EmptyGroupBlock(w.Header(), begin).Trailer().Save(path);
+}
+
+// One map's side files (sound data, English strings and voice-overs, empty
+// for now) and its regions.
+bool WriteSampleMapSideFiles(const std::string& act, int nMap)
+{
+    char dir[16];
+    std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
+    const std::string prefix = act + dir + std::string(dir).substr(0, 5);
+    bool ok = WriteEmptySideFile(prefix + "Sound.snd", 250) && WriteEmptySideFile(prefix + "Strings_eng.str", 550) &&
+              WriteEmptySideFile(prefix + "_eng.vo", 0);
+    for (int id = 0; ok && id < kRegionCount; ++id) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Region%02d.rgn", id + 1);
+        ok = WriteRegionFile(act + dir + name, SampleRegionDesc(id));
+    }
+    return ok;
 }
 
 }  // namespace
@@ -669,24 +767,17 @@ bool WriteSampleMapFiles(const std::string& dir)
     const std::string act = dir + "/Game/Act01/";
     std::error_code ec;
     std::filesystem::create_directories(act + "Map01", ec);
+    std::filesystem::create_directories(act + "Map02", ec);
     std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
     if (ec)
         return false;
     cMemPool pool("datagen Map", 0x40000, false);
-    bool ok = WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road"}, {}, {}}) &&
-              WriteSampleMap(act + "Map01/Map01.map") &&
-              WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
-              WriteSamplePlayerConfig(dir, "Wanderer") &&
-              // The map's sound data and English strings, empty for now.
-              WriteEmptySideFile(act + "Map01/Map01Sound.snd", 250) &&
-              WriteEmptySideFile(act + "Map01/Map01Strings_eng.str", 550) &&
-              WriteEmptySideFile(act + "Map01/Map01_eng.vo", 0);
-    for (int id = 0; ok && id < kRegionCount; ++id) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Map01/Region%02d.rgn", id + 1);
-        ok = WriteRegionFile(act + name, SampleRegionDesc(id));
-    }
-    return ok;
+    return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields"}, {}, {}}) &&
+           WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false) &&
+           WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true) &&
+           WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
+           WriteSamplePlayerConfig(dir, "Wanderer") && WriteSampleMapSideFiles(act, 0) &&
+           WriteSampleMapSideFiles(act, 1);
 }
 
 bool WriteSampleInput(const std::string& dir)

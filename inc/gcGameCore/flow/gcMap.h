@@ -215,8 +215,8 @@ public:
     int32_t m_nStreamedCinematicToLoad = -1;
     cBase* m_pCinematicToPlay = nullptr;  // gcCinematic
     int32_t m_nMultiRegionToLoad = -1;
-    gcEvent* m_pPreMultiRegionLoad = nullptr;
-    gcEvent* m_pPostMultiRegionLoad = nullptr;
+    const gcEvent* m_pPreMultiRegionLoad = nullptr;  // owned by the requester (a script action)
+    const gcEvent* m_pPostMultiRegionLoad = nullptr;
     mVec3 m_originalLightAmbient{0.5f, 0.5f, 0.5f};
     mVec3 m_originalLightDiffuse{0.5f, 0.5f, 0.5f};
 

@@ -22,10 +22,10 @@ struct gcDesiredEffect {
     // "Initiator", "Participant1", "Participant2" or "[name]" ("???" when the
     // handle is stale); nothing for a selector outside the table.
     void GetText(char* pBuf) const;
-    // The effect the selector names for the running event: an event object
-    // or the specific one; null when it names nothing or the object does not
-    // derive from pType (gcEffect when null).
-    gcEffect* GetEffect(const gcEventParams& params, const cType* pType) const;
+    // The effect the selector names for the running event: one of its
+    // objects or the specific one; null unless it derives from pType
+    // (gcEffect when null) or when nothing is named.
+    gcEffect* GetEffect(const gcEventParams& params, const cType* pType = nullptr) const;
 
     int32_t desiredEffect = INITIATOR;  // a gcSelection as stored
     gcEffectHandle hSpecificEffect;

@@ -1,8 +1,8 @@
 #pragma once
-// A timer named relative to the running event: the event's initiator or a
-// specific timer by handle. Stored inline in the blocks of actions and
-// values as the selector and the handle, two 32-bit words; a plain value
-// embedded in its owner. Main thread.
+// A script timer named relative to the running event: the event's initiator
+// or a specific timer by handle. Stored inline in the blocks of actions as
+// the selector and the handle, two 32-bit words; a plain value embedded in
+// its owner. Main thread.
 
 #include <cstdint>
 
@@ -28,13 +28,13 @@ struct gcDesiredTimer {
 
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
+    // The initiator or the specific timer; null when nothing is named or it
+    // does not derive from pType (gcTimer when null).
+    gcTimer* GetTimer(const gcEventParams& params, const cType* pType) const;
     // "Initiator" or "[name]" ("???" when the handle is stale); nothing for a
     // selector outside the table.
     void GetText(char* pBuf) const;
-    // The timer the selector names for the running event; null when it names
-    // nothing or the object does not derive from pType (gcTimer when null).
-    gcTimer* GetTimer(const gcEventParams& params, const cType* pType) const;
 
-    int32_t desiredTimer = INITIATOR;  // a gcSelection as stored
+    int32_t desiredTimer = SPECIFIC;  // a gcSelection as stored
     gcTimerHandle hSpecificTimer;
 };

@@ -49,7 +49,7 @@ bool gcDoPlayCinematic::Read(const cFile& file, cMemPool* pPool)
 void gcDoPlayCinematic::GetText(char* pBuf) const
 {
     if (!bIsMapCinematic) {
-        gcScriptText::AppendF(pBuf, "PlayCinematicBackgroundLoad( %d )", nCinematicId + 1);
+        gcScriptText::AppendF(pBuf, "PlayCinematicBackgroundLoad( %lld )", static_cast<long long>(nCinematicId) + 1);
         return;
     }
     const gcCinematic* p = gcCinematicMgr::GetPtr(hCinematic);

@@ -5,6 +5,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/script/gcScriptText.h"
@@ -89,9 +90,9 @@ bool gcDoPlayMusic::Read(const cFile& file, cMemPool* pPool)
 void gcDoPlayMusic::GetText(char* pBuf) const
 {
     gcScriptText::Append(pBuf, bStop ? "StopMusic( [" : "PlayMusic( [");
-    static const char* const s_levels[] = {"Game:%d", "Act:%d", "Map:%d", "Menu:%d"};
+    static const char* const s_levels[] = {"Game:%lld", "Act:%lld", "Map:%lld", "Menu:%lld"};
     if (nLevel >= LEVEL_GAME && nLevel <= LEVEL_MENU)
-        gcScriptText::AppendF(pBuf, s_levels[nLevel], nIndex + 1);
+        gcScriptText::AppendF(pBuf, s_levels[nLevel], static_cast<long long>(nIndex) + 1);
     gcScriptText::Append(pBuf, "] )");
 }
 
@@ -104,6 +105,10 @@ int32_t gcDoPlayMusic::GetSlot() const
         return gcGame::s_pGame ? SlotOf(gcGame::s_pGame->m_nGameTrackIndex, gcGame::kMaxGameTracks, nIndex) : -1;
     case LEVEL_MAP:
         return gcMap::s_pMap ? SlotOf(gcMap::s_pMap->m_nMapTrackIndex, gcMap::kMaxMapTracks, nIndex) : -1;
+    case LEVEL_MENU:
+        return gcMainMenu::s_pMainMenu
+                   ? SlotOf(gcMainMenu::s_pMainMenu->m_nMenuTrackIndex, gcMainMenu::kMaxMenuTracks, nIndex)
+                   : -1;
     default:
         return -1;
     }

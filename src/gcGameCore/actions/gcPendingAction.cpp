@@ -20,16 +20,14 @@ struct PendingClass {
 
 // The action classes still to be built, with their type ids.
 constexpr PendingClass kPending[] = {
-    {"gcDoEffectActivate", 135}, {"gcDoEffectSpawn", 137}, {"gcDoEffectSetAttractor", 180},
-    {"gcDoEffectFadeOut", 224}, {"gcDoEntityFace", 121}, {"gcDoEntityMoveTo", 122}, {"gcDoEntityActivate", 126},
-    {"gcDoEntityAnimation", 190}, {"gcDoEntityMakeLeader", 222}, {"gcDoEntityChangeState", 247},
-    {"gcDoDeviceAction", 256},
-    {"gcDoConsoleOp", 259}, {"gcDoEntitySetTeam", 170}, {"gcDoEntitySurfaceEffect", 235},
-    {"gcDoEntityPlaySound", 242}, {"gcDoEntitySendMessage", 255}, {"gcDoEntitySetActivationMask", 257},
-    {"gcDoLoadMap", 107}, {"gcDoRegionLoad", 226}, {"gcDoPauseGame", 153},
-    {"gcDoMemCardOp", 168}, {"gcDoSaveGameOp", 210}, {"gcDoSetLanguage", 214}, {"gcDoTriggerActivate", 136},
-    {"gcDoFogSet", 182}, {"gcDoTimerActivate", 199}, {"gcDoLighting", 241}, {"gcDoSkySet", 254},
-    {"gcDoUIFocus", 155}, {"gcDoUIShow", 157}, {"gcDoUISetText", 158}, {"gcDoUISetFont", 159},
+    {"gcDoPauseGame", 153},
+    {"gcDoMemCardOp", 168},
+    {"gcDoSaveGameOp", 210},
+    {"gcDoSetLanguage", 214},
+    {"gcDoUIFocus", 155},
+    {"gcDoUIShow", 157},
+    {"gcDoUISetText", 158},
+    {"gcDoUISetFont", 159},
     {"gcDoUISetSprite", 160}, {"gcDoUIShowDialog", 174}, {"gcDoUISetItem", 232}, {"gcDoUIItemListSelect", 239},
     {"gcDoUIListScroll", 240},
 };

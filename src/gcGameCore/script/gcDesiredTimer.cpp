@@ -17,6 +17,19 @@ void gcDesiredTimer::Write(const cWriteBlock& wb) const
     hSpecificTimer.Write(wb);
 }
 
+gcTimer* gcDesiredTimer::GetTimer(const gcEventParams& params, const cType* pType) const
+{
+    cBase* p = nullptr;
+    if (desiredTimer == INITIATOR)
+        p = params.pInitiator;
+    else if (desiredTimer == SPECIFIC)
+        p = gcTimerMgr::GetPtr(hSpecificTimer);
+    const cType* pWanted = pType ? pType : gcTimer::GetStaticType();
+    if (!p || !p->GetType()->IsA(pWanted) || !p->GetType()->IsA(gcTimer::GetStaticType()))
+        return nullptr;
+    return static_cast<gcTimer*>(p);
+}
+
 void gcDesiredTimer::GetText(char* pBuf) const
 {
     if (desiredTimer == INITIATOR) {
@@ -25,17 +38,4 @@ void gcDesiredTimer::GetText(char* pBuf) const
         const gcTimer* p = gcTimerMgr::GetPtr(hSpecificTimer);
         gcScriptText::AppendF(pBuf, "[%s]", p ? p->m_name.m_sData : "???");
     }
-}
-
-gcTimer* gcDesiredTimer::GetTimer(const gcEventParams& params, const cType* pType) const
-{
-    cBase* p = nullptr;
-    if (desiredTimer == INITIATOR)
-        p = params.pInitiator;
-    else if (desiredTimer == SPECIFIC)
-        p = gcTimerMgr::GetPtr(hSpecificTimer);
-    // The cast below needs a timer whatever type the caller asks for.
-    if (!p || !p->GetType()->IsA(gcTimer::GetStaticType()) || (pType && !p->GetType()->IsA(pType)))
-        return nullptr;
-    return static_cast<gcTimer*>(p);
 }

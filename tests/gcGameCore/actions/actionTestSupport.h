@@ -21,7 +21,7 @@
 #include "../script/gcScriptTestObjects.h"
 
 constexpr int32_t kUnknownTypeId = 298;  // registered by no class
-constexpr int32_t kPendingId = 259;    // an action class that keeps its bytes (gcDoConsoleOp)
+constexpr int32_t kPendingId = 153;    // an action class that keeps its bytes (gcDoPauseGame)
 
 // A gcValTest NUMBER of this value, as a polymorphic member.
 inline datagen::BlockWriter& ValTestMember(datagen::BlockWriter& w, float f)

@@ -13,6 +13,7 @@
 #include "gcGameCore/actions/gcDoPlaySound.h"
 #include "gcGameCore/actions/gcDoPlayVoiceOver.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/script/gcScriptText.h"
@@ -109,8 +110,10 @@ TEST_F(gcMediaActionsTest, MusicBlocksOfOlderVersionsTakeTheDefaults)
 TEST_F(gcMediaActionsTest, MusicTracksAreLookedUpInTheirLevelsTable)
 {
     gcMap map;
+    gcMainMenu menu;
     m_pGame->m_nGameTrackIndex[3] = 5;
     map.m_nMapTrackIndex[15] = 9;
+    menu.m_nMenuTrackIndex[1] = 7;
     const struct {
         const char* name;
         int32_t level, index, slot;
@@ -118,7 +121,8 @@ TEST_F(gcMediaActionsTest, MusicTracksAreLookedUpInTheirLevelsTable)
         {"the game's last track", 0, 3, 5},       {"past the game's table", 0, 4, -1},
         {"the map's last track", 2, 15, 9},       {"past the map's table", 2, 16, -1},
         {"a negative track", 2, -1, -1},          {"the act has no tracks", 1, 0, -1},
-        {"the menu keeps no table here", 3, 0, -1}, {"a level past the menu", 4, 0, -1},
+        {"the menu's last track", 3, 1, 7},       {"past the menu's table", 3, 2, -1},
+        {"a level past the menu", 4, 0, -1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -183,9 +187,13 @@ TEST_F(gcMediaActionsTest, TextForms)
     streamed.nCinematicId = 4;
     gcDoPlayMovie movie;
     movie.movieName.Set("Intro");
-    gcDoPlayMusic stop, odd;
+    gcDoPlayCinematic lastStreamed;
+    lastStreamed.bIsMapCinematic = false;
+    lastStreamed.nCinematicId = 2147483647;
+    gcDoPlayMusic stop, odd, last;
     stop.bStop = true, stop.nLevel = gcDoPlayMusic::LEVEL_MAP, stop.nIndex = 2;
     odd.nLevel = 7;
+    last.nLevel = gcDoPlayMusic::LEVEL_MENU, last.nIndex = 2147483647;
     gcDoPlaySound sound;
     gcDoPlayVoiceOver vo;
     vo.hVO = MakeVoiceOver(33, 60)->m_handle;
@@ -196,6 +204,8 @@ TEST_F(gcMediaActionsTest, TextForms)
         const char* text;
     } rows[] = {
         {"a streamed cinematic shows its id + 1", &streamed, "PlayCinematicBackgroundLoad( 5 )"},
+        {"the largest id + 1 does not wrap", &lastStreamed, "PlayCinematicBackgroundLoad( 2147483648 )"},
+        {"the largest track + 1 does not wrap", &last, "PlayMusic( [Menu:2147483648] )"},
         {"an unresolved map cinematic", &unresolved, "PlayCinematic( [???] )"},
         {"a movie", &movie, "PlayMovie( [Intro] )"},
         {"stopping a map track, 1-based", &stop, "StopMusic( [Map:3] )"},

@@ -17,6 +17,8 @@
 #include "eEngine/eVideoTestUtil.h"
 #include "tempDir.h"
 #include "gcFlowTestSupport.h"
+#include "eEngine/eFog.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
@@ -70,12 +72,40 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
     EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 1);
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
-    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 1);
+    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 2);
     VISetFrameLimit(kFrames);
     pMap->Run();
     EXPECT_EQ(Problems(), 0);
     for (const auto& line : m_log.m_lines)
         EXPECT_NE(line.first, LOGTYPE_ERROR) << line.second;
+}
+
+// Four seconds in, night falls: fog on and the light dimmed. The east
+// gate's OnEnter asks for the act's second map, which loads as cleanly.
+TEST_F(gcSampleGameTest, NightFallsAndTheEastGateLeadsToTheNextMap)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    gcMap* pMap = gcMap::s_pMap;
+    ASSERT_NE(pMap, nullptr);
+    const mVec3 dusk = pMap->m_lightDiffuse;
+    VISetFrameLimit(130);
+    pMap->Run();
+    EXPECT_TRUE(eFog::s_bEnabled);
+    EXPECT_FLOAT_EQ(eFog::s_fFar, 60.0f);
+    EXPECT_LT(pMap->m_lightDiffuse.x, dusk.x);
+    const gcRegionTrigger* pGate = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(pMap->m_pRegionTriggers->m_nBegin + 1));
+    ASSERT_NE(pGate, nullptr);
+    EXPECT_EQ(pGate->m_nRegionId, 2) << "the last region";
+    pMap->m_nFlags = 0;
+    pGate->onEnter.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_NE(pMap->m_nFlags & gcMap::kFlagEndMap, 0);
+    EXPECT_EQ(gcGame::s_pGame->m_nActToLoad, 0);
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, 1);
+    std::destroy_at(gcAct::s_pAct);
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 1));
+    VISetFrameLimit(10);
+    gcMap::s_pMap->Run();
+    EXPECT_EQ(Problems(), 0);
 }
 
 // From the west region's centre, looking north: the garden wall's bricks
