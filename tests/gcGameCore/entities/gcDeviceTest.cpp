@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "datagen/deviceWriters.h"
+#include "datagen/sampleDevices.h"
+#include "gcGameCore/actions/gcDoDeviceAction.h"
 #include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
 #include "gcGameCore/entities/gcDevice.h"
@@ -627,6 +629,72 @@ TEST_F(gcDeviceTest, MovesByRootMotion)
     EXPECT_NEAR(at.z, 1.0f, 1e-4f);
     EXPECT_NEAR(p->m_velocity.x, -0.1f, 1e-5f);
     EXPECT_NEAR(p->m_model.m_localToZone.origin.x, 8.0f, 1e-4f);
+}
+
+// The sample's shed: the lever pulls itself when it first stands in the
+// world, and its completed pull opens the door.
+TEST_F(gcDeviceTest, SampleLeverOpensTheShedDoor)
+{
+    datagen::ShedDeviceSlots slots;
+    slots.mesh = 10;
+    slots.animation = 20;
+    slots.deviceTemplate = 30;
+    slots.device = 40;
+    slots.regionId = 1;
+    slots.handleOf = [](int slot) { return static_cast<uint32_t>(slot) | static_cast<uint32_t>(0x200 + slot) << 16; };
+    // The device action as its block lies: the action base, the idle, the
+    // reference's selector and handle.
+    slots.actionMember = [](datagen::BlockWriter& w, const gcAction& a) {
+        const auto& d = static_cast<const gcDoDeviceAction&>(a);
+        w.Word(gcDoDeviceAction::GetStaticType()->m_nTypeId).Begin(gcDoDeviceAction::kVersion);
+        w.Begin(gcAction::kVersion).Begin(1).End().End();
+        w.Int(d.action).Int(d.desiredDevice.desiredEntity).Word(d.desiredDevice.hSpecificEntity.m_nValue);
+        w.End();
+        return true;
+    };
+    const std::vector<datagen::MeshDesc> meshes = datagen::ShedDeviceMeshes();
+    const std::vector<datagen::AnimationDesc> anims = datagen::ShedDeviceAnimations();
+    bool bOk = true;
+    const std::vector<datagen::DeviceTemplateDesc> templates = datagen::ShedDeviceTemplates(slots, &bOk);
+    const std::vector<datagen::DeviceDesc> devices = datagen::ShedDevices(slots, &bOk);
+    ASSERT_TRUE(bOk);
+    gcDeviceTemplate* pTemplates[2] = {};
+    gcDevice* pDevices[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(PlaceMesh(m_data, &m_pool, slots.mesh + i, meshes[static_cast<size_t>(i)]), nullptr);
+        ASSERT_NE(PlaceAnimation(m_data, &m_pool, slots.animation + i, anims[static_cast<size_t>(i)]), nullptr);
+        pTemplates[i] = m_pool.New<gcDeviceTemplate>();
+        ASSERT_TRUE(ReadBlock(
+            [&](datagen::BlockWriter& w) {
+                datagen::DeviceTemplateBlock(w, templates[static_cast<size_t>(i)], gcDeviceTemplate::kVersion);
+            },
+            pTemplates[i]));
+        gcEntityTemplateMgr::Add(slots.deviceTemplate + i, pTemplates[i], static_cast<uint16_t>(0x200 + slots.deviceTemplate + i));
+    }
+    for (int i = 0; i < 2; ++i) {
+        pDevices[i] = m_pool.New<gcDevice>();
+        m_entities.push_back(pDevices[i]);
+        ASSERT_TRUE(ReadBlock(
+            [&](datagen::BlockWriter& w) {
+                datagen::DeviceBlock(w, devices[static_cast<size_t>(i)], gcDevice::kVersion);
+            },
+            pDevices[i]));
+        gcEntityMgr::Add(slots.device + i, pDevices[i], static_cast<uint16_t>(0x200 + slots.device + i));
+        ASSERT_TRUE(pDevices[i]->Reset(&m_pool));
+    }
+    gcDevice* pDoor = pDevices[0];
+    gcDevice* pLever = pDevices[1];
+    pDoor->Send(gcMsgUnfreeze());
+    pLever->Send(gcMsgUnfreeze());
+    EXPECT_EQ(pDoor->m_nCurState, Dv::STATE_ALIVE);
+    EXPECT_EQ(pLever->m_nCurState, Dv::STATE_IDLING) << "the lever pulls itself";
+    for (int i = 0; i < 6 && pDoor->m_nCurState != Dv::STATE_IDLING; ++i) {
+        Tick(pDoor);
+        Tick(pLever);
+    }
+    EXPECT_EQ(pLever->m_nCurState, Dv::STATE_ALIVE);
+    EXPECT_EQ(pDoor->m_nCurState, Dv::STATE_IDLING) << "the completed pull opens the door";
+    EXPECT_EQ(pDoor->m_pAnimationConfig, &pTemplates[0]->animationConfigs[Dv::ANIM_IDLE_1]);
 }
 
 }  // namespace
