@@ -93,6 +93,7 @@ TEST_F(gcDesiredTest, EntitySelectors)
     const gcEntityHandle hN1 = gcEntityMgr::Add(2, pN1, 0x12);
     const gcEntityHandle hN2 = gcEntityMgr::Add(3, pN2, 0x13);
     pInit->m_hNeighbors[0] = hLeader;
+    pInit->m_hNeighbors[1] = hN1;
     pFirst->m_hNeighbors[0] = hN1;
     pFirst->m_hNeighbors[1] = hN2;
     pPlayer->m_pTarget = pFrozen;
@@ -114,7 +115,7 @@ TEST_F(gcDesiredTest, EntitySelectors)
         {E::SPECIFIC, pN2, "[n2]"},
         {E::INITIATOR_LEADER, pLeader, "Initiator.Leader"},
         {E::INITIATOR_NEIGHBOR1, pLeader, "Initiator.Neighbor1"},
-        {E::INITIATOR_NEIGHBOR2, nullptr, "Initiator.Neighbor2"},
+        {E::INITIATOR_NEIGHBOR2, pN1, "Initiator.Neighbor2"},
         {E::PARTICIPANT1_LEADER, nullptr, "Participant1.Leader"},
         {E::PARTICIPANT1_NEIGHBOR1, pN1, "Participant1.Neighbor1"},
         {E::PARTICIPANT1_NEIGHBOR2, pN2, "Participant1.Neighbor2"},
