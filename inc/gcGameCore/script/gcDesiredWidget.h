@@ -1,7 +1,7 @@
 #pragma once
 // A reference to an interface control: the dialog's handle and the
-// control's handle inside the dialog, stored as two 32-bit words. A plain
-// value embedded in its owner. Main thread.
+// control's handle inside the dialog, stored as two 32-bit words and
+// resolved afresh at every use. A plain value embedded in its owner.
 
 #include <cstdint>
 
@@ -10,16 +10,22 @@
 class cReadBlock;
 class cType;
 class cWriteBlock;
+class gcUIWidget;
 
 struct gcDesiredWidget {
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
-    // The control of the dialog whose slot (the handle's low 8 bits, below
-    // the dialog's control count) holds exactly this handle; null for a stale
-    // dialog or handle 0. With bStrict it must also derive from pType
-    // (gcUIWidget when null).
-    gcUIWidget* GetControl(bool bStrict, const cType* pType) const;
-    // "[dialog]" ("[???]" when stale), then ".[control]" when it resolves.
+    // The dialog's control behind the handle; null when either handle does
+    // not resolve or, with bCheckType, when the control does not derive
+    // from pType (gcUIWidget when null).
+    gcUIWidget* GetControl(bool bCheckType, const cType* pType = nullptr) const;
+    template <class T>
+    T* GetControlAs() const
+    {
+        return static_cast<T*>(GetControl(true, T::GetStaticType()));
+    }
+    // "[dialog]" ("[???]" for a stale dialog), then ".[control]" when the
+    // control resolves.
     void GetText(char* pBuf) const;
 
     gcUIDialogHandle hDialog;

@@ -17,19 +17,19 @@ void gcDesiredWidget::Write(const cWriteBlock& wb) const
     wb.WriteInt(hControl);
 }
 
-gcUIWidget* gcDesiredWidget::GetControl(bool bStrict, const cType* pType) const
+gcUIWidget* gcDesiredWidget::GetControl(bool bCheckType, const cType* pType) const
 {
     const gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(hDialog);
-    gcUIWidget* p = pDialog ? pDialog->GetControl(hControl) : nullptr;
-    if (!bStrict || !p)
-        return p;
-    return p->GetType()->IsA(pType ? pType : gcUIWidget::GetStaticType()) ? p : nullptr;
+    gcUIWidget* pControl = pDialog ? pDialog->GetControl(hControl) : nullptr;
+    if (!pControl || !bCheckType)
+        return pControl;
+    return pControl->GetType()->IsA(pType ? pType : gcUIWidget::GetStaticType()) ? pControl : nullptr;
 }
 
 void gcDesiredWidget::GetText(char* pBuf) const
 {
     const gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(hDialog);
     gcScriptText::AppendF(pBuf, "[%s]", pDialog ? pDialog->m_name.m_sData : "???");
-    if (const gcUIWidget* p = GetControl(false, nullptr))
-        gcScriptText::AppendF(pBuf, ".[%s]", p->m_name.m_sData);
+    if (const gcUIWidget* pControl = GetControl(false))
+        gcScriptText::AppendF(pBuf, ".[%s]", pControl->m_name.m_sData);
 }
