@@ -16,6 +16,7 @@
 #include "datagen/mapWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
+#include "datagen/sampleDevices.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -654,13 +655,27 @@ public:
                 return false;
             return Timers(w);
         default:
-            return false;
+            return ShedDeviceGroup(w, index, ShedSlots(), &m_bOk);
         }
     }
 
     bool Ok() const { return m_bOk; }
 
 private:
+    // The east region's shed door and the lever that opens it.
+    ShedDeviceSlots ShedSlots() const
+    {
+        ShedDeviceSlots s;
+        s.mesh = s.animation = 60;
+        s.deviceTemplate = s.device = 40;
+        s.hDoorMaterial = HandleOf(kMaterialSlot + kBoards);
+        s.hLeverMaterial = HandleOf(kMaterialSlot + kWall);
+        s.regionId = 2;
+        s.handleOf = HandleOf;
+        s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
+        return s;
+    }
+
     // Materials go through the engine's Write: their passes and stages are
     // laid out by it.
     bool Materials(BlockWriter& w)
