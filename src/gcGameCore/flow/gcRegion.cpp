@@ -9,6 +9,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 
 QM_DEFINE_TYPE(gcRegion, cObject, 69)
@@ -142,6 +143,20 @@ int gcRegion::FindSlot(int nRegionId)
             return slot;
     }
     return -1;
+}
+
+int gcRegion::GetSlotRegionId(int slot)
+{
+    const gcRegion* p = GetResident(slot);
+    return p ? p->m_nRegionId : -1;
+}
+
+void gcRegion::InstallEntityWorldFuncs()
+{
+    static_assert(gcEntityWorld::kMaxRegions == kMaxResident, "entity region slots are resident slots");
+    gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    funcs.pGetRegionId = &GetSlotRegionId;
+    gcEntityWorld::Set(funcs);
 }
 
 bool gcRegion::HasNeighbor(int nRegionId) const
