@@ -185,6 +185,7 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     eFont font;
     font.m_name.Set("Subtitles");
     font.m_fWidth = static_cast<float>(kGlyphCell);
+    font.m_fScale = 1.5f;  // glyphs of 16 texels are small on a 640 x 480 frame
     font.m_nFlags = eFont::kFlagKerning;
     std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
     font.m_hMaterial = eMaterialHandle(HandleOf(kFontMaterialSlot));
