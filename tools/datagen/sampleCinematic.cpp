@@ -256,7 +256,6 @@ bool LaySampleCinematics(BlockWriter& w, const std::string& scratch)
     gcCinematic* pCinematic = NewSampleCinematic(&pool, HandleOf(kGreetingVoiceSlot));
     bool ok = pCinematic != nullptr;
     if (ok) {
-        pCinematic->m_name.Set("Greeting");
         LayOne(w, kGreetingCinematicSlot, gcCinematic::GetStaticType()->m_nTypeId,
                [&](BlockWriter& b) { ok = EngineBlock(b, *pCinematic, scratch); });
         std::destroy_at(pCinematic);
