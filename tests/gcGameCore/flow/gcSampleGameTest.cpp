@@ -3,7 +3,9 @@
 // notes, places what it holds, and draws its textured, lit world.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <string>
 
 #include <vector>
 
@@ -131,6 +133,9 @@ TEST_F(gcSampleGameTest, TheMiddleRoadTriggerPlaysTheGreetingWithItsSubtitle)
     EXPECT_EQ(pTrigger->m_nRegionId, 1) << "the middle region";
     EXPECT_EQ(pTrigger->m_nCurState, gcRegionTrigger::STATE_ENABLED);
     EXPECT_NE(pTrigger->m_volume.m_pZone, nullptr);
+    const mVec3 box = pTrigger->m_volume.m_boxSize;
+    EXPECT_FLOAT_EQ(pTrigger->m_volume.m_fRadius, 0.5f * std::sqrt(box.x * box.x + box.y * box.y + box.z * box.z))
+        << "the bounding radius reaches the box's corners";
     EXPECT_EQ(gcCinematic::s_pCinematic, nullptr) << "nothing plays before the player gets there";
 
     pTrigger->onEnter.Apply(gcEventParams(), gcEventStackData());
@@ -158,6 +163,21 @@ TEST_F(gcSampleGameTest, TheMiddleRoadTriggerPlaysTheGreetingWithItsSubtitle)
     EXPECT_EQ(Problems(), 0);
     for (const auto& line : m_log.m_lines)
         EXPECT_EQ(line.first, LOGTYPE_INFO) << line.second;
+}
+
+// The sample's writers refuse what they cannot write whole: a texture cache
+// that runs into the subtitle font's slot, files that cannot be created.
+TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
+{
+    gcTestLogCapture log;
+    TempDir dir("qm_greeting_writers");
+    const std::vector<datagen::TextureConfigRecord> cache(100);
+    const std::string missing = dir.Path() + "/no/such/dir/";
+    EXPECT_FALSE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 346, cache)) << "346 + 100 > 440";
+    EXPECT_TRUE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 340, cache)) << "340 + 100 = 440";
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(missing + "Map01_eng.vo", dir.Path() + "/Strings.str"));
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(dir.Path() + "/Map01_eng.vo", missing + "Strings.str"));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
 // From the west region's centre, looking north: the garden wall's bricks
