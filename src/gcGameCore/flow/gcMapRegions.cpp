@@ -49,10 +49,8 @@ gcRegion* Current()
 void gcMap::InstallEntityWorldFuncs()
 {
     gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
-    funcs.pGetRegionId = [](int slot) {
-        const gcRegion* p = gcRegion::GetResident(slot);
-        return p ? static_cast<int>(p->m_nRegionId) : -1;
-    };
+    static_assert(gcEntityWorld::kMaxRegions == gcRegion::kMaxResident, "entity region slots are resident slots");
+    funcs.pGetRegionId = &gcRegion::GetSlotRegionId;
     funcs.pGetMapLight = [](float* pHeading, float* pPitch) {
         if (!s_pMap)
             return false;

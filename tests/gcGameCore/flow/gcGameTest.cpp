@@ -200,6 +200,21 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     std::destroy_at(pGame);
 }
 
+// Entities ask for the region of a resident slot by the slot's number.
+TEST_F(gcGameTest, SlotRegionIdsAreThoseOfTheResidentRegions)
+{
+    gcRegion region;
+    region.m_nRegionId = 7;
+    gcRegion* const pSaved = gcRegion::s_pRegions[3];
+    gcRegion::s_pRegions[3] = &region;
+    const struct {
+        int slot, id;
+    } rows[] = {{3, 7}, {2, -1}, {-1, -1}, {gcRegion::kMaxResident, -1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(gcRegion::GetSlotRegionId(row.slot), row.id) << "slot " << row.slot;
+    gcRegion::s_pRegions[3] = pSaved;
+}
+
 }  // namespace
 
 namespace {
