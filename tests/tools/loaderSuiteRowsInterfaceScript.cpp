@@ -28,17 +28,11 @@
 #include "gcGameCore/values/gcValUITexCoord.h"
 #include "gcGameCore/values/gcValUITextParam.h"
 #include "gcGameCore/values/gcValUIVisible.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 template <class T>
 auto Blocks(std::function<void(datagen::BlockWriter&)> block)
@@ -46,31 +40,6 @@ auto Blocks(std::function<void(datagen::BlockWriter&)> block)
     return [block](LoaderEnv&, Path path) {
         return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, block);
     };
-}
-
-template <class T>
-auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ActionBlock(w, version);
-        fields(w);
-        w.End();
-    });
-}
-
-template <class T>
-auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
-        fields(w);
-        w.End();
-    });
-}
-
-std::string Named(const char* cls, uint32_t version)
-{
-    return std::string(cls) + " v" + std::to_string(version);
 }
 
 const gcDesiredWidget kWidget{gcUIDialogHandle(0x00120003), 0x00000501};
