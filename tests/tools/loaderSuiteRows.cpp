@@ -162,8 +162,10 @@ void AddEffectActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEffec
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
+void AddDeviceRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsDevices.cpp
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
+void AddLoadingValueRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsLoading.cpp
 void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem.cpp
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
@@ -1913,10 +1915,12 @@ std::vector<LoaderRow> MakeRows()
     AddCameraScriptRows(rows);
     AddEntitySpaceRows(rows);
     AddDamageItemsRows(rows);
+    AddDeviceRows(rows);
     AddMessageMapEnvironmentRows(rows);
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);
     AddInterfaceScriptRows(rows);
+    AddLoadingValueRows(rows);
     AddSystemRows(rows);
     return rows;
 }

@@ -17,7 +17,6 @@
 #include "gcGameCore/values/gcValCinematicPlaying.h"
 #include "gcGameCore/values/gcValConsoleInfo.h"
 #include "gcGameCore/values/gcValLanguage.h"
-#include "gcGameCore/values/gcValLoading.h"
 #include "gcGameCore/values/gcValMemCardStatus.h"
 #include "gcGameCore/values/gcValRumbleEnabled.h"
 #include "gcGameCore/values/gcValSaveGameOption.h"
@@ -69,7 +68,6 @@ void AddValueRows(std::vector<LoaderRow>& rows)
     rows.push_back({"gcValConsoleInfo v1", {"WriteValueFile"},
                     Value(gcValConsoleInfo(gcValConsoleInfo::INFO_CARDPRESENT)), TypeOf<gcValConsoleInfo>});
     rows.push_back({"gcValLanguage v1", {"WriteValueFile"}, Value(gcValLanguage(1, 5)), TypeOf<gcValLanguage>});
-    rows.push_back({"gcValLoading v1", {"WriteValueFile"}, Value(gcValLoading()), TypeOf<gcValLoading>});
     rows.push_back({"gcValMemCardStatus v1", {"WriteValueFile"},
                     Value(gcValMemCardStatus(eMemCard::STATUS_NO_CARD)), TypeOf<gcValMemCardStatus>});
     rows.push_back({"gcValRumbleEnabled v1", {"WriteValueFile"}, Value(gcValRumbleEnabled()),
