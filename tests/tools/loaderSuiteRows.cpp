@@ -139,8 +139,6 @@
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
-#include "../gcGameCore/actions/standInTestAction.h"
-#include "../gcGameCore/values/standInTestTypes.h"
 
 namespace {
 
@@ -927,16 +925,6 @@ gcValue* SampleExpression(LoaderEnv& env)
                                                      p.New<gcValConstant>(gcConstantHandle(0x00090004))));
 }
 
-const cType* StandInType()
-{
-    return StandInValueType(false);  // a value class that keeps its bytes
-}
-
-const cType* AssignableStandInType()
-{
-    return StandInValueType(true);  // an assignable one
-}
-
 // The creature and NPC actions and the creature values at every version
 // they are read from, and the player's control script in a machine group.
 void AddCreatureScriptRows(std::vector<LoaderRow>& rows)
@@ -1417,13 +1405,6 @@ std::vector<LoaderRow> MakeRows()
                                                       w.Int(3).Int(-1).Int(-1).Int(-1);
                                               }),
                         TypeOf<gcDoLog>, nullptr, false});
-    rows.push_back({"a stand-in action v3, its bytes kept", {"ActionBlock"},
-                    [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, kPendingId, [](datagen::BlockWriter& w) {
-                            datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
-                        });
-                    },
-                    [] { return kTestStandInActionType; }});
     AddMediaActionRows(rows);
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
@@ -1835,20 +1816,6 @@ std::vector<LoaderRow> MakeRows()
                                                     datagen::NumberMember(w, 2).Int(-1);
                                                 }),
                     TypeOf<gcValTrinaryOp>, nullptr, false});
-    rows.push_back({"a stand-in value v1, its bytes kept", {"ValueBlock"},
-                    [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, kStandInValueId, [](datagen::BlockWriter& w) {
-                            datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
-                        });
-                    },
-                    StandInType});
-    rows.push_back({"a stand-in assignable value v3, its bytes kept", {"ValueBlock"},
-                    [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, kStandInLValueId, [](datagen::BlockWriter& w) {
-                            datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
-                        });
-                    },
-                    AssignableStandInType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})

@@ -1,9 +1,8 @@
 #pragma once
 // Writers for script values: a value (with its operand tree) as a data file
 // of its own through the engine's Write code, and a hand-laid value block
-// for the versions the engine only reads, for odd counts and for the value
-// classes that only keep their bytes. Offline tools and test fixtures; main
-// thread.
+// for the versions the engine only reads and for odd counts. Offline tools
+// and test fixtures; main thread.
 
 #include <cstdint>
 #include <string>

@@ -16,7 +16,6 @@
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
-#include "standInTestAction.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "../script/gcScriptTestObjects.h"
@@ -37,10 +36,11 @@ inline datagen::BlockWriter& RecordMember(datagen::BlockWriter& w, int32_t tag)
     return datagen::ActionBlock(w, 1).Int(gcDoTestStep::RECORD).Int(tag).Int(0).Int(-1).End();
 }
 
-// A member of any id whose block holds one word.
-inline datagen::BlockWriter& OpaqueMember(datagen::BlockWriter& w, int32_t id)
+// A member under an id no class is registered with, whose block holds one
+// word: the reader has to skip it by its block length.
+inline datagen::BlockWriter& UnknownMember(datagen::BlockWriter& w)
 {
-    return w.Int(id).Begin(1).Int(0x12345678).End();
+    return w.Int(kUnknownTypeId).Begin(1).Int(0x12345678).End();
 }
 
 // Writes an event file whose list members are laid out by members (the -1

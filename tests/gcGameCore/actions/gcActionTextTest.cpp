@@ -1,5 +1,6 @@
-// The text forms of the flow-control actions and of the classes that keep
-// their bytes, as the tools' script listing and the log show them.
+// The text forms of the flow-control actions and the default text of an
+// action class without its own, as the tools' script listing and the log
+// show them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,12 +18,6 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
 {
     cMemPool pool{"gcActionText", 0x10000, false};
     gcTestBuilder b{pool};
-    gcTestDataDir dir;
-    const gcEvent* pPending = LoadHandLaidEvent(dir, pool, [](datagen::BlockWriter& w) {
-        w.Int(kPendingId);
-        datagen::ActionBlock(w, 2).End();
-    });
-    ASSERT_NE(pPending, nullptr);
     const struct {
         const char* name;
         const gcAction* pAction;
@@ -49,7 +44,8 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
         {"alert without a message", datagen::NewLog(&pool, gcDoLog::LOG_ALERT, nullptr, nullptr, nullptr),
          "Alert[\"???\"]"},
         {"log type past the table", datagen::NewLog(&pool, 3, "hi", nullptr, nullptr), "???[\"hi\"]"},
-        {"a class that keeps its bytes: its name less gc and Do", pPending->pAction, "TestStandIn"},
+        {"a class without its own text: its name less gc and Do",
+         pool.New<gcDoTestStep>(gcDoTestStep::RECORD, 1, 0, nullptr), "TestStep"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -110,25 +110,24 @@ TEST_F(gcDoEvaluationTest, WrittenEventWithNestedFlowControlRunsAsWrittenAndAsCo
 TEST_F(gcDoEvaluationTest, UnknownIdsAndMembersOfOtherKindsAreReadOverInEveryList)
 {
     gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [](datagen::BlockWriter& w) {
-        OpaqueMember(w, kUnknownTypeId);
+        UnknownMember(w);
         w.Int(86);
         datagen::ActionBlock(w, gcDoEvaluation::kVersion);
         ValTestMember(w, 1.0f);
-        OpaqueMember(w, kUnknownTypeId);
+        UnknownMember(w);
         ValTestMember(w, 2.0f);  // a value where an action belongs
         RecordMember(w, 7).Int(-1);
         RecordMember(w, 8).Int(-1);
         w.End();
-        w.Int(kPendingId);
-        datagen::ActionBlock(w, 1).Int(42).End();
+        RecordMember(w, 9);  // the event's list goes on after the evaluation
     });
     ASSERT_NE(pEvent, nullptr);
-    EXPECT_EQ(TypeIds(pEvent->pAction), (Ids{86, kPendingId}));
+    EXPECT_EQ(TypeIds(pEvent->pAction), (Ids{86, kTestStepId}));
     const auto* pEval = static_cast<const gcDoEvaluation*>(pEvent->pAction);
     EXPECT_EQ(TypeIds(pEval->pTrueAction), Ids{kTestStepId});
     EXPECT_EQ(TypeIds(pEval->pFalseAction), Ids{kTestStepId});
     pEvent->Apply(gcEventParams(), gcEventStackData());
-    EXPECT_EQ(TestLogTags(), Tags{7});
+    EXPECT_EQ(TestLogTags(), (Tags{7, 9}));
 }
 
 // Each flow-control class at each version: accepted ones are read, refused

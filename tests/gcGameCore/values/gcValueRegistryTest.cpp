@@ -1,17 +1,14 @@
-#include "gcGameCore/values/gcValOpaque.h"
+#include <iterator>
 
-#include <cstring>
-
-#include "standInTestTypes.h"
 #include "valueTestSupport.h"
 
 namespace {
 
-class gcValOpaqueTest : public gcValueTest {};
+class gcValueRegistryTest : public gcValueTest {};
 
 // The whole family: every value class is registered under its fixed id,
-// name and base, whether built or standing in.
-TEST_F(gcValOpaqueTest, EveryValueClassIsRegisteredWithItsIdNameAndBase)
+// name and base (assignable ones under gcLValue).
+TEST_F(gcValueRegistryTest, EveryValueClassIsRegisteredWithItsIdNameAndBase)
 {
     const struct {
         uint32_t id;
@@ -55,43 +52,6 @@ TEST_F(gcValOpaqueTest, EveryValueClassIsRegisteredWithItsIdNameAndBase)
     }
     EXPECT_EQ(gcValue::GetStaticType()->m_nTypeId, 82u);
     EXPECT_EQ(gcLValue::GetStaticType()->m_nTypeId, 143u);
-}
-
-TEST_F(gcValOpaqueTest, StandInsReadZeroIgnoreAssignmentsAndKeepTheirBytes)
-{
-    const cType* pType = StandInValueType(true);
-    auto* p = static_cast<gcLValue*>(pType->m_pNewFunc(&m_pool));
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("o.dat"), kStandInLValueId, [](datagen::BlockWriter& w) {
-        datagen::ValueBlock(w, 2, true).Int(3).Float(0.75f).End();
-    }));
-    auto* pLoaded = dcast<gcLValue>(cBase::Load("/o.dat", &m_pool, pType));
-    ASSERT_NE(pLoaded, nullptr);
-    pLoaded->Set(5.0f, m_params);
-    EXPECT_EQ(pLoaded->Get(m_params), 0.0f);
-    EXPECT_EQ(Text(*pLoaded), "TestStandInL");
-    const auto& block = static_cast<gcLValOpaque*>(pLoaded)->m_block;
-    EXPECT_EQ(block.nVersion, 2u);
-    // The gcLValue base block (three headers and end markers), the two words.
-    ASSERT_EQ(block.nBytes, 3 * 16u + 8u);
-    const uint8_t tail[] = {0, 0, 0, 3, 0x3F, 0x40, 0, 0};
-    EXPECT_EQ(std::memcmp(block.pBytes + 48, tail, sizeof(tail)), 0);
-
-    const auto* pCopy = static_cast<const gcLValOpaque*>(pLoaded->Copy(&m_pool));
-    ASSERT_NE(pCopy, nullptr);
-    EXPECT_EQ(pCopy->GetType(), pType);
-    EXPECT_NE(pCopy->m_block.pBytes, block.pBytes);
-    EXPECT_EQ(std::memcmp(pCopy->m_block.pBytes, block.pBytes, block.nBytes), 0);
-    EXPECT_EQ(static_cast<gcLValOpaque*>(p)->m_block.nBytes, 0u);  // a new one holds nothing
-}
-
-TEST_F(gcValOpaqueTest, VersionZeroIsSkippedWhole)
-{
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("z.dat"), kStandInValueId, [](datagen::BlockWriter& w) {
-        datagen::ValueBlock(w, 0, false).Int(3).End();
-    }));
-    gcTestLogCapture log;
-    EXPECT_EQ(cBase::Load("/z.dat", &m_pool, StandInValueType(false)), nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcValTestStandIn: version not accepted"), 1);
 }
 
 }  // namespace

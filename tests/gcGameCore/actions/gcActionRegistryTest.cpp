@@ -1,16 +1,16 @@
-#include "gcGameCore/actions/gcPendingAction.h"
-
 #include <gtest/gtest.h>
 
-#include <string>
+#include <iterator>
 
-#include "actionTestSupport.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cType.h"
+#include "gcGameCore/script/gcAction.h"
 
 namespace {
 
-// Every action class with the id data files store for it. The creature
-// actions (120, 123, 125, 187) register with their own classes.
-TEST(gcPendingAction, EveryActionClassIsRegisteredUnderItsIdAndName)
+// Every action class with the id data files store for it, so that a file
+// names the class it was written with.
+TEST(gcActionRegistry, EveryActionClassIsRegisteredUnderItsIdAndName)
 {
     const struct {
         const char* name;
@@ -31,9 +31,11 @@ TEST(gcPendingAction, EveryActionClassIsRegisteredUnderItsIdAndName)
         {"gcDoFogSet", 182}, {"gcDoTimerActivate", 199}, {"gcDoLighting", 241}, {"gcDoSkySet", 254},
         {"gcDoUIFocus", 155}, {"gcDoUIShow", 157}, {"gcDoUISetText", 158}, {"gcDoUISetFont", 159},
         {"gcDoUISetSprite", 160}, {"gcDoUIShowDialog", 174}, {"gcDoUISetItem", 232}, {"gcDoUIItemListSelect", 239},
-        {"gcDoUIListScroll", 240},
+        {"gcDoUIListScroll", 240}, {"gcDoCreatureAction", 120}, {"gcDoCreatureSetTarget", 123},
+        {"gcDoCreatureAttack", 125}, {"gcDoNPCAction", 187},
     };
-    cMemPool pool{"gcPendingActionTest", 0x10000, false};
+    ASSERT_EQ(std::size(rows), 60u);
+    cMemPool pool{"gcActionRegistryTest", 0x10000, false};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const cType* pType = cType::Find(row.id);
@@ -45,29 +47,6 @@ TEST(gcPendingAction, EveryActionClassIsRegisteredUnderItsIdAndName)
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->GetType(), pType);
     }
-}
-
-// Loaded, copied and written alone: the block comes back as stored,
-// whatever its version; a refused base block skips the action.
-TEST(gcPendingAction, KeepsItsBytesThroughCopiesAndRefusesAnOldBaseBlock)
-{
-    cMemPool pool{"gcPendingActionTest", 0x10000, false};
-    gcTestDataDir dir;
-    const auto block = [](datagen::BlockWriter& w) {
-        datagen::ActionBlock(w, 7).Int(-5).Float(0.25f).Bytes("abc", 3).End();
-    };
-    gcEvent* pEvent = LoadHandLaidEvent(dir, pool, [&](datagen::BlockWriter& w) {
-        block(w.Int(kPendingId));
-        w.Int(kPendingId).Begin(1).Begin(2).Begin(1).End().End().Int(9).End();  // base block version 2
-        RecordMember(w, 1);
-    });
-    ASSERT_NE(pEvent, nullptr);
-    EXPECT_EQ(TypeIds(pEvent->pAction), (std::vector<uint32_t>{kPendingId, kTestStepId}));
-    const cBase* pCopy = pEvent->pAction->Copy(&pool);
-    ASSERT_NE(pCopy, nullptr);
-    ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("copy.dat"), *pCopy));
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("laid.dat"), kPendingId, block));
-    EXPECT_EQ(ReadHostFile(dir.HostPath("copy.dat")), ReadHostFile(dir.HostPath("laid.dat")));
 }
 
 }  // namespace
