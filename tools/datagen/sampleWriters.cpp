@@ -16,6 +16,7 @@
 #include "datagen/mapWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
+#include "datagen/sampleNpcs.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -654,7 +655,8 @@ public:
                 return false;
             return Timers(w);
         default:
-            return false;
+            // The guards walk the first map's road.
+            return !m_bLast && SampleGuardGroup(w, index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
         }
     }
 

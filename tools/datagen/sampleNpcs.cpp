@@ -1,0 +1,518 @@
+#include "datagen/sampleNpcs.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/actionWriters.h"
+#include "datagen/blockWriter.h"
+#include "datagen/creatureWriters.h"
+#include "datagen/mapWriters.h"
+#include "datagen/modelWriters.h"
+#include "datagen/npcWriters.h"
+#include "datagen/regionWriters.h"
+#include "datagen/scriptWriters.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoReturn.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
+#include "gcGameCore/actions/gcDoCreatureAction.h"
+#include "gcGameCore/actions/gcDoCreatureAttack.h"
+#include "gcGameCore/actions/gcDoCreatureSetTarget.h"
+#include "gcGameCore/actions/gcDoEntityChangeState.h"
+#include "gcGameCore/actions/gcDoEntityDamage.h"
+#include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoNPCAction.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcNPC.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
+#include "gcGameCore/entities/gcBoundary.h"
+#include "gcGameCore/entities/gcRegionPath.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/script/gcMsg.h"
+#include "gcGameCore/script/gcState.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValCreatureState.h"
+#include "gcGameCore/values/gcValCreatureTimeSince.h"
+#include "gcGameCore/values/gcValEntityDistance.h"
+#include "gcGameCore/values/gcValEntityValid.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValNumber.h"
+
+namespace datagen {
+namespace {
+
+using G = SampleGuards;
+
+constexpr float kGroundZ = -3.0f;  // the regions' ground
+const mVec3 kCollider(0.4f, 0.4f, 0.9f);  // half sizes: the origin is the body's centre
+const mVec3 kFistRest(0.45f, 0.3f, 0.2f);  // the fist's place on the body
+const mVec3 kFistOut(0.2f, 0.95f, 0.35f);  // ... at the height of the swing
+
+uint32_t HandleOf(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(0x100 + slot) << 16;
+}
+
+uint16_t CheckOf(int slot)
+{
+    return static_cast<uint16_t>(0x100 + slot);
+}
+
+// The block of an object written by the engine's own Write, laid in w at
+// its current position: the engine writes a scratch file whose bytes up to
+// here are w's, so the absolute end offsets of its blocks come out right.
+bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
+{
+    const std::vector<uint8_t>& before = w.GetBytes();
+    cFile file;
+    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok) {
+        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
+        object.Write(file);
+    }
+    file.Close();
+    ok = ok && !file.Failed();
+    std::ifstream in(scratch, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ec;
+    std::filesystem::remove(scratch, ec);
+    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
+    if (!ok) {
+        cLogError_("datagen: the guards' block could not be written through \"%s\"", scratch.c_str());
+        return false;
+    }
+    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
+    return true;
+}
+
+// ---- The body ------------------------------------------------------------
+
+// The five visible faces of a box (no bottom) around centre c with half
+// sizes h, each face its own quad with the texture once across it.
+void AddBox(MeshObjectDesc* pObject, const mVec3& c, const mVec3& h)
+{
+    struct Face {
+        mVec3 n, u, v;  // normal, then the face's two half-axes
+    };
+    const Face faces[] = {
+        {{0, 0, 1}, {h.x, 0, 0}, {0, h.y, 0}},  {{0, -1, 0}, {h.x, 0, 0}, {0, 0, h.z}},
+        {{0, 1, 0}, {-h.x, 0, 0}, {0, 0, h.z}}, {{1, 0, 0}, {0, h.y, 0}, {0, 0, h.z}},
+        {{-1, 0, 0}, {0, -h.y, 0}, {0, 0, h.z}},
+    };
+    for (const Face& f : faces) {
+        const mVec3 centre(c.x + f.n.x * h.x, c.y + f.n.y * h.y, c.z + f.n.z * h.z);
+        const float su[4] = {-1, 1, 1, -1}, sv[4] = {-1, -1, 1, 1};
+        MeshVertex q[4];
+        for (int k = 0; k < 4; ++k) {
+            q[k].pos = mVec3(centre.x + f.u.x * su[k] + f.v.x * sv[k], centre.y + f.u.y * su[k] + f.v.y * sv[k],
+                             centre.z + f.u.z * su[k] + f.v.z * sv[k]);
+            q[k].normal = f.n;
+            q[k].u = (su[k] + 1) * 0.5f;
+            q[k].v = (1 - sv[k]) * 0.5f;
+        }
+        for (int k : {0, 1, 2, 0, 2, 3})
+            pObject->corners.push_back(q[k]);
+    }
+}
+
+// The body (node 0) and the fist (node 1) that the swing moves.
+MeshDesc GuardMesh()
+{
+    MeshDesc m;
+    m.name = "Guard";
+    m.nodes.push_back({"body", -1, MeshNodeDesc::Identity()});
+    mOCS fist = MeshNodeDesc::Identity();
+    fist.origin = kFistRest;
+    m.nodes.push_back({"fist", 0, fist});
+    m.objectsStart = 0;
+    m.nObjects = 2;
+    m.colliderSize = kCollider;
+    m.visRadius = m.colRadius = kCollider.Length() * 2.0f;
+    MeshObjectDesc body, hand;
+    AddBox(&body, mVec3(0, 0, 0), kCollider);
+    hand.node = 1;
+    AddBox(&hand, mVec3(0, 0, 0), mVec3(0.12f, 0.12f, 0.12f));
+    m.objects = {body, hand};
+    return m;
+}
+
+AnimationTrackDesc Still(const mVec3& at)
+{
+    return {{at}, {mQuat(0, 0, 0, 1)}};
+}
+
+// A looping second of the body moving forward (+y) at the speed, the fist
+// at rest.
+AnimationDesc Stride(const char* name, float fSpeed)
+{
+    AnimationDesc a;
+    a.name = name;
+    a.frames = 2;
+    a.frameLength = 600;
+    a.nodes = {{{{0, 0, 0}, {0, fSpeed, 0}}, {mQuat(0, 0, 0, 1)}}, Still(kFistRest)};
+    return a;
+}
+
+// Half a second: the fist goes out and back while the body stands.
+AnimationDesc Swing()
+{
+    AnimationDesc a;
+    a.name = "Swing";
+    a.frames = 3;
+    a.frameLength = 150;
+    a.bLooping = false;
+    a.nodes = {Still(mVec3(0, 0, 0)), {{kFistRest, kFistOut, kFistRest}, {mQuat(0, 0, 0, 1)}}};
+    return a;
+}
+
+enum GuardAnimation { kStand, kWalk, kRun, kSwing, kAnimationCount };
+
+std::vector<AnimationDesc> GuardAnimations()
+{
+    return {Stride("Stand", 0.0f), Stride("Walk", G::kWalkSpeed), Stride("Run", G::kRunSpeed), Swing()};
+}
+
+// ---- The template and the guards -----------------------------------------
+
+// An action as a member of an event block being laid in w.
+bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scratch)
+{
+    w.Int(static_cast<int32_t>(action.GetType()->m_nTypeId));
+    return EngineBlock(w, action, scratch);
+}
+
+// The blow the swing deals its target (the player the tactics chose) as it
+// starts: the tactics only swing within reach.
+gcDoEntityDamage* NewBlow(cMemPool* pPool)
+{
+    auto* p = pPool->New<gcDoEntityDamage>(gcDesiredEntity::Selecting(gcDesiredEntity::PARTICIPANT1),
+                                           gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), 0u,
+                                           int32_t{gcMsgDealDamage::DD_NONE}, false, false, 0.0f);
+    gcValue* pAmount = p ? pPool->New<gcValNumber>(G::kBlowDamage) : nullptr;
+    gcAction* pReturn = pAmount ? NewReturn(pPool, pAmount) : nullptr;
+    if (!pReturn)
+        return nullptr;
+    AppendAction(p->calcDamage, pReturn);
+    return p;
+}
+
+NPCTemplateDesc GuardTemplate(uint32_t hMaterial, const gcAction* pBlow, const std::string& scratch, bool* pOk)
+{
+    NPCTemplateDesc t;
+    EntityTemplateDesc& base = t.creature.base;
+    base.name = "Guard";
+    base.hMesh = HandleOf(G::kMeshSlot);
+    base.materialCount = 1;
+    base.materials.assign(4, hMaterial);
+    base.team = gcEntityTemplate::TEAM_UNFRIENDLY;
+    base.hStateMachine = HandleOf(G::kStateMachineSlot);
+    CreatureAttackDesc swing;
+    swing.name = "Swing";
+    swing.config.hAnimation = HandleOf(G::kAnimationSlot + kSwing);
+    swing.config.actions = [pBlow, scratch, pOk](BlockWriter& w, int index) {
+        if (index == 0)  // OnStarted
+            *pOk = pBlow && ActionMember(w, *pBlow, scratch) && *pOk;
+    };
+    t.creature.attacks = {swing};
+    t.configs.resize(gcNPCTemplate::MAX_ANIMATIONS);
+    for (AnimationConfigDesc& c : t.configs)
+        c.hAnimation = HandleOf(G::kAnimationSlot + kStand);
+    t.configs[gcNPCTemplate::ANIM_WALK].hAnimation = HandleOf(G::kAnimationSlot + kWalk);
+    for (int a : {gcNPCTemplate::ANIM_RUN, gcNPCTemplate::ANIM_TGT_F})
+        t.configs[a].hAnimation = HandleOf(G::kAnimationSlot + kRun);
+    return t;
+}
+
+struct GuardPlace {
+    const char* name;
+    int16_t regionId;
+    std::vector<PathPointDesc> loop;  // in the region, on the ground
+    float boundary[4];                // centre x, y, width, depth
+};
+
+// The west guard walks a loop (left open a metre short of its start, so
+// that where it passes closest is never ambiguous) across the road ahead of the player's start;
+// the middle one a loop where the middle region begins. Each boundary takes
+// in its loop and some road beyond, the two apart.
+const GuardPlace kPlaces[G::kCount] = {
+    {"WestGuard", 0, {{2, -2, kGroundZ}, {9, -2, kGroundZ}, {9, 2, kGroundZ}, {2, 2, kGroundZ}, {2, -1, kGroundZ}},
+     {5.0f, 0.0f, 22.0f, 12.0f}},
+    {"MiddleGuard", 1, {{-12, 2, kGroundZ}, {-6, 2, kGroundZ}, {-6, -2, kGroundZ}, {-12, -2, kGroundZ},
+                        {-12, 1, kGroundZ}},
+     {-6.0f, 0.0f, 19.0f, 12.0f}},
+};
+
+NPCDesc Guard(int i)
+{
+    const GuardPlace& p = kPlaces[i];
+    NPCDesc d;
+    EntityDesc& e = d.creature.entity;
+    e.name = p.name;
+    e.hTemplate = HandleOf(G::kTemplateSlot);
+    e.regionId = p.regionId;
+    e.paths = {HandleOf(G::kPathSlot + i), 0};
+    e.active = true;
+    const float at[12] = {p.loop[0].x, p.loop[0].y, kGroundZ + kCollider.z, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::copy(std::begin(at), std::end(at), e.placement);
+    e.initialState = G::kPatrol;
+    return d;
+}
+
+RegionPathDesc PatrolPath(int i)
+{
+    RegionPathDesc d;
+    d.name = std::string(kPlaces[i].name) + "Patrol";
+    d.regionId = kPlaces[i].regionId;
+    d.points = kPlaces[i].loop;
+    return d;
+}
+
+BoundaryDesc GuardBoundary(int i)
+{
+    const GuardPlace& p = kPlaces[i];
+    BoundaryDesc d;
+    d.name = std::string(p.name) + "Ground";
+    d.regionId = p.regionId;
+    d.frame = {p.boundary[0], p.boundary[1], kGroundZ, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    d.width = p.boundary[2];
+    d.depth = p.boundary[3];
+    return d;
+}
+
+// ---- The tactics ---------------------------------------------------------
+
+const gcDesiredEntity kSelf = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
+const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+
+// Every New of one build: a null anywhere means the pool ran out.
+class Builder {
+public:
+    explicit Builder(cMemPool* pPool) : m_pPool(pPool) {}
+
+    template <class T, class... Args>
+    T* New(Args&&... args)
+    {
+        T* p = m_pPool->New<T>(static_cast<Args&&>(args)...);
+        m_bFull |= p == nullptr;
+        return p;
+    }
+    bool Full() const { return m_bFull; }
+    cMemPool* Pool() const { return m_pPool; }
+
+    gcValue* Op(gcValBinaryOp::gcOperation op, gcValue* a, gcValue* b) { return New<gcValBinaryOp>(op, a, b); }
+    // The player is there and its outline within fDistance of the guard's.
+    gcValue* PlayerWithin(float fDistance)
+    {
+        return Op(gcValBinaryOp::OP_AND, New<gcValEntityValid>(kPlayer),
+                  Op(gcValBinaryOp::OP_LESS, New<gcValEntityDistance>(kSelf, kPlayer), New<gcValNumber>(fDistance)));
+    }
+    gcValue* Is(int32_t state) { return New<gcValCreatureState>(state, kSelf); }
+    gcAction* Command(int32_t type) { return New<gcDoCreatureAction>(type, kSelf); }
+    gcAction* To(int tactic, bool bForce = false)
+    {
+        return New<gcDoEntityChangeState>(kSelf, gcStateMachineHandle(HandleOf(G::kStateMachineSlot)), tactic, bForce);
+    }
+    gcAction* Target(int32_t selected) { return New<gcDoCreatureSetTarget>(kSelf, selected, kPlayer); }
+    gcAction* Swing()
+    {
+        gcDesiredValue first;
+        first.fConst = 1.0f;
+        return New<gcDoCreatureAttack>(kSelf, uint16_t{0}, int16_t{0}, first);
+    }
+    gcAction* If(gcValue* pCondition, gcAction* pThen, gcAction* pElse = nullptr)
+    {
+        std::vector<gcAction*> thenList, elseList;
+        if (pThen)
+            thenList.push_back(pThen);
+        if (pElse)
+            elseList.push_back(pElse);
+        gcAction* p = NewEvaluation(m_pPool, pCondition, thenList, elseList);
+        m_bFull |= p == nullptr;
+        return p;
+    }
+
+private:
+    cMemPool* m_pPool;
+    bool m_bFull = false;
+};
+
+// Patrol: along the guard's own loop from where it passes closest, and
+// from the loop's start again each time it comes round; on to the chase
+// when the player comes near.
+gcAction* WalkLoop(Builder& b, uint16_t nFrom)
+{
+    return b.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, kSelf,
+                                   uint16_t{gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom});
+}
+
+void FillPatrol(Builder& b, gcState& s)
+{
+    for (gcAction* p : {b.Target(gcDoCreatureSetTarget::TGT_NONE), WalkLoop(b, gcDoEntityMoveTo::kClosestOnPath),
+                        b.Command(gcDoCreatureAction::CA_WALK)})
+        AppendAction(s.onEnterState, p);
+    AppendAction(s.onUpdate, b.If(b.PlayerWithin(G::kNoticeDistance), b.To(G::kChase)));
+    gcValue* pRoundAgain = b.Op(gcValBinaryOp::OP_EQUAL, b.New<gcValEventVar>(gcValEventVar::VAR_EVENTID, 0),
+                                b.New<gcValNumber>(static_cast<float>(gcMsgEvent::ID_ONPATHCOMPLETED)));
+    AppendAction(s.onEvent, b.If(pRoundAgain, WalkLoop(b, 0)));
+}
+
+// Chase: off the loop into the boundary around it, the player as target
+// (the guard turns toward its target as it runs); a swing within reach,
+// back to the patrol when the player got away.
+void FillChase(Builder& b, gcState& s)
+{
+    for (gcAction* p : {static_cast<gcAction*>(b.New<gcDoNPCAction>(gcDoNPCAction::NA_FINDBOUNDARY, kSelf)),
+                        b.Target(gcDoCreatureSetTarget::TGT_SPECIFIC), b.Command(gcDoCreatureAction::CA_RUN)})
+        AppendAction(s.onEnterState, p);
+    gcAction* pKeepRunning = b.If(b.Is(gcValCreatureState::STATE_RUNNING), nullptr,
+                                  b.Command(gcDoCreatureAction::CA_RUN));
+    gcAction* pLost = b.If(b.PlayerWithin(G::kGiveUpDistance), pKeepRunning, b.To(G::kPatrol));
+    AppendAction(s.onUpdate, b.If(b.PlayerWithin(G::kReach), b.To(G::kAttack), pLost));
+}
+
+// Attack: a swing, then another after a pause while the player stays
+// within reach; the chase again when it does not.
+void FillAttack(Builder& b, gcState& s)
+{
+    AppendAction(s.onEnterState, b.Command(gcDoCreatureAction::CA_STAND));
+    gcValue* pRested = b.Op(gcValBinaryOp::OP_GREATEREQUAL,
+                            b.New<gcValCreatureTimeSince>(kSelf, int32_t{gcCreature::TIMESINCE_ATTACK}),
+                            b.New<gcValNumber>(G::kSwingPause));
+    gcAction* pNext = b.If(b.PlayerWithin(G::kReach), b.If(pRested, b.Swing()), b.To(G::kChase));
+    AppendAction(s.onUpdate, b.If(b.Is(gcValCreatureState::STATE_ATTACKING), nullptr, pNext));
+}
+
+gcStateMachine* NewGuardTactics(cMemPool* pPool)
+{
+    gcStateMachine* pMachine = NewStateMachine(pPool, "GuardTactics", gcStateMachineHandle());
+    if (!pMachine)
+        return nullptr;
+    Builder b(pPool);
+    gcState* pStates[3] = {AddState(*pMachine, G::kPatrol, "Patrol", pPool),
+                           AddState(*pMachine, G::kChase, "Chase", pPool),
+                           AddState(*pMachine, G::kAttack, "Attack", pPool)};
+    if (!pStates[0] || !pStates[1] || !pStates[2])
+        return nullptr;
+    FillPatrol(b, *pStates[0]);
+    FillChase(b, *pStates[1]);
+    FillAttack(b, *pStates[2]);
+    if (b.Full()) {
+        cLogError_("datagen: no room for the guards' tactics");
+        return nullptr;
+    }
+    return pMachine;
+}
+
+// ---- The groups ----------------------------------------------------------
+
+template <class T>
+uint32_t TypeIdOf()
+{
+    return T::GetStaticType()->m_nTypeId;
+}
+
+// One record per element, slots from begin on, each with its type id.
+template <class Desc, class Write>
+BlockWriter& Records(BlockWriter& w, int begin, uint32_t typeId, const std::vector<Desc>& descs, Write write)
+{
+    std::vector<GroupRecord> records;
+    for (size_t i = 0; i < descs.size(); ++i)
+        records.push_back({CheckOf(begin + static_cast<int>(i)), [&, i](BlockWriter& b) {
+                               b.Int(static_cast<int32_t>(typeId));
+                               write(b, descs[i]);
+                           }});
+    return GroupBlock(w, begin, records);
+}
+
+template <class Make>
+std::vector<std::invoke_result_t<Make, int>> EachGuard(Make make)
+{
+    std::vector<std::invoke_result_t<Make, int>> out;
+    for (int i = 0; i < G::kCount; ++i)
+        out.push_back(make(i));
+    return out;
+}
+
+bool Meshes(BlockWriter& w, bool* pOk)
+{
+    const MeshDesc mesh = GuardMesh();
+    MeshData data;
+    if (!BuildMesh(mesh, &data)) {
+        *pOk = false;
+        return false;
+    }
+    Records(w, G::kMeshSlot, TypeIdOf<eMesh>(), std::vector<MeshDesc>{mesh},
+            [&](BlockWriter& b, const MeshDesc& m) { MeshBlock(b, m, data); });
+    return true;
+}
+
+bool Templates(BlockWriter& w, uint32_t hMaterial, const std::string& scratch, bool* pOk)
+{
+    cMemPool pool("datagen SampleGuardTemplate", 0x4000, false);
+    gcDoEntityDamage* pBlow = NewBlow(&pool);
+    if (!pBlow)
+        cLogError_("datagen: no room for the guards' blow");
+    Records(w, G::kTemplateSlot, TypeIdOf<gcNPCTemplate>(),
+            std::vector<NPCTemplateDesc>{GuardTemplate(hMaterial, pBlow, scratch, pOk)},
+            [](BlockWriter& b, const NPCTemplateDesc& t) { NPCTemplateBlock(b, t, gcNPCTemplate::kVersion); });
+    if (pBlow)
+        std::destroy_at(pBlow);  // its events' actions' memory goes with the pool
+    *pOk = *pOk && pBlow;
+    return true;
+}
+
+bool StateMachines(BlockWriter& w, const std::string& scratch, bool* pOk)
+{
+    cMemPool pool("datagen SampleGuardTactics", 0x10000, false);
+    gcStateMachine* pMachine = NewGuardTactics(&pool);
+    GroupBlock(w, G::kStateMachineSlot,
+               {{CheckOf(G::kStateMachineSlot), [&](BlockWriter& b) {
+                     b.Int(static_cast<int32_t>(TypeIdOf<gcStateMachine>()));
+                     *pOk = pMachine && EngineBlock(b, *pMachine, scratch) && *pOk;
+                 }}});
+    if (pMachine)
+        std::destroy_at(pMachine);
+    return true;
+}
+
+}  // namespace
+
+bool SampleGuardGroup(BlockWriter& w, int index, uint32_t hMaterial, const std::string& scratch, bool* pOk)
+{
+    switch (index) {
+    case kMapMeshes:
+        return Meshes(w, pOk);
+    case kMapAnimations:
+        Records(w, G::kAnimationSlot, TypeIdOf<eAnimation>(), GuardAnimations(),
+                [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
+        return true;
+    case kMapEntityTemplates:
+        return Templates(w, hMaterial, scratch, pOk);
+    case kMapEntities:
+        Records(w, G::kEntitySlot, TypeIdOf<gcNPC>(), EachGuard(Guard),
+                [](BlockWriter& b, const NPCDesc& d) { NPCBlock(b, d, gcNPC::kVersion); });
+        return true;
+    case kMapRegionPaths:
+        Records(w, G::kPathSlot, TypeIdOf<gcRegionPath>(), EachGuard(PatrolPath),
+                [](BlockWriter& b, const RegionPathDesc& d) { RegionPathBlock(b, d); });
+        return true;
+    case kMapBoundaries:
+        Records(w, G::kBoundarySlot, TypeIdOf<gcBoundary>(), EachGuard(GuardBoundary),
+                [](BlockWriter& b, const BoundaryDesc& d) { BoundaryBlock(b, d, gcBoundary::kVersion); });
+        return true;
+    case kMapStateMachines:
+        return StateMachines(w, scratch, pOk);
+    default:
+        return false;
+    }
+}
+
+}  // namespace datagen
