@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -76,10 +77,12 @@ bool WriteInput(const std::string& path, const uint8_t* data, size_t size)
 void Restore(int file)
 {
     std::error_code ec;
-    std::filesystem::copy_file(GamePath(g_sample, file), GamePath(g_pDir->c_str(), file),
-                               std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec)
+    const std::string to = GamePath(g_pDir->c_str(), file);
+    std::filesystem::copy_file(GamePath(g_sample, file), to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::fprintf(stderr, "fuzzGameFiles: cannot put back %s: %s\n", to.c_str(), ec.message().c_str());
         std::abort();
+    }
 }
 
 // What the game has loaded when it reaches a map: the two configurations and

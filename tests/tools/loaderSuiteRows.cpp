@@ -132,7 +132,7 @@
 #include "gcGameCore/values/gcValRandomNumber.h"
 #include "gcGameCore/values/gcValTrinaryOp.h"
 #include "gcGameCore/values/gcValUnaryOp.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
@@ -163,15 +163,11 @@ void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamage
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
 
+void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
+
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 template <class Mgr>
 const cSlotTable& SlotsOf()
@@ -904,28 +900,6 @@ gcDoEvaluation* SampleEvaluation(LoaderEnv& env)
          datagen::NewDoFunction(pPool, Button(env, eInput::JOYBTN_6))});
 }
 
-// An action file whose block is laid out by hand after the base block.
-template <class T>
-auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ActionBlock(w, version);
-        fields(w);
-        w.End();
-    });
-}
-
-// A value file whose block is laid out by hand after the base block.
-template <class T>
-auto ValueFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return Blocks<T>([version, fields](datagen::BlockWriter& w) {
-        datagen::ValueBlock(w, version, T::GetStaticType()->IsA(gcLValue::GetStaticType()));
-        fields(w);
-        w.End();
-    });
-}
-
 // An expression of every operator kind over every leaf kind, with a
 // missing operand.
 gcValue* SampleExpression(LoaderEnv& env)
@@ -956,19 +930,6 @@ const cType* LoadingType()
 const cType* AudioVolumeType()
 {
     return cType::Find(212);  // an assignable one (gcValAudioVolume)
-}
-
-std::string Named(const char* cls, uint32_t version)
-{
-    return std::string(cls) + " v" + std::to_string(version);
-}
-
-// A specific entity reference (selector 4 and a handle).
-gcDesiredEntity SpecificEntity(uint32_t handle)
-{
-    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
-    return d;
 }
 
 // The creature and NPC actions and the creature values at every version
@@ -1952,6 +1913,7 @@ std::vector<LoaderRow> MakeRows()
     AddMessageMapEnvironmentRows(rows);
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);
+    AddInterfaceScriptRows(rows);
     return rows;
 }
 

@@ -16,38 +16,11 @@
 #include "gcGameCore/values/gcValCameraOrientation.h"
 #include "gcGameCore/values/gcValEffectStat.h"
 #include "gcGameCore/values/gcValEffectValue.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
-
-// An action file whose block is laid out by hand after the base block.
-template <class T>
-auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return [version, fields](LoaderEnv&, Path path) {
-        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, [&](datagen::BlockWriter& w) {
-            datagen::ActionBlock(w, version);
-            fields(w);
-            w.End();
-        });
-    };
-}
-
-gcDesiredValue Temp(int32_t index)
-{
-    gcDesiredValue v;
-    v.desiredValue = gcDesiredValue::VAL_TEMP;
-    v.nParamIndex = index;
-    return v;
-}
 
 gcDesiredValue Constant(uint32_t handle)
 {
@@ -55,21 +28,6 @@ gcDesiredValue Constant(uint32_t handle)
     v.desiredValue = gcDesiredValue::VAL_CONSTANT;
     v.hSpecificConstant = gcConstantHandle(handle);
     return v;
-}
-
-gcDesiredEntity Specific(uint32_t handle)
-{
-    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
-    return d;
-}
-
-gcDesiredEffect SpecificEffect(uint32_t handle)
-{
-    gcDesiredEffect d;
-    d.desiredEffect = gcDesiredEffect::SPECIFIC;
-    d.hSpecificEffect = gcEffectHandle(handle);
-    return d;
 }
 
 // Type, selector, entity, path and point of a hand-laid look-at or movement.
@@ -110,7 +68,7 @@ void AddCameraActionRows(std::vector<LoaderRow>& rows)
     rows.push_back({"gcDoCameraLookAt v2", {"WriteObjectFile"},
                     [](LoaderEnv&, Path p) {
                         return datagen::WriteObjectFile(
-                            p, gcDoCameraLookAt(gcDoCameraLookAt::CL_LOOKATPATH, Specific(0x00070002),
+                            p, gcDoCameraLookAt(gcDoCameraLookAt::CL_LOOKATPATH, SpecificEntity(0x00070002),
                                                 gcRegionPathHandle(0x00090003), gcRegionPointHandle(0x00080004),
                                                 Temp(0), Constant(0x00090004), 0x2));
                     },
@@ -125,7 +83,7 @@ void AddCameraActionRows(std::vector<LoaderRow>& rows)
     rows.push_back({"gcDoCameraMovement v2", {"WriteObjectFile"},
                     [](LoaderEnv&, Path p) {
                         return datagen::WriteObjectFile(
-                            p, gcDoCameraMovement(gcDoCameraMovement::CM_FOLLOWPATH, Specific(0x00070002),
+                            p, gcDoCameraMovement(gcDoCameraMovement::CM_FOLLOWPATH, SpecificEntity(0x00070002),
                                                   gcRegionPathHandle(0x00090003), gcRegionPointHandle(0x00080004),
                                                   2.5f, Temp(1), Constant(0x00090004), 0x3));
                     },

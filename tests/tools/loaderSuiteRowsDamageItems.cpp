@@ -16,49 +16,17 @@
 #include "gcGameCore/actions/gcDoEntityTakeItem.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/values/gcValNumber.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
-
-// An action file whose block is laid out by hand after the base block.
-template <class T>
-std::function<bool(LoaderEnv&, Path)> ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return [version, fields](LoaderEnv&, Path path) {
-        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, [&](datagen::BlockWriter& w) {
-            datagen::ActionBlock(w, version);
-            fields(w);
-            w.End();
-        });
-    };
-}
-
-std::string Named(const char* cls, uint32_t version)
-{
-    return std::string(cls) + " v" + std::to_string(version);
-}
 
 gcDesiredEntity Entity(int32_t selector, uint32_t handle = 0)
 {
     gcDesiredEntity d = gcDesiredEntity::Selecting(selector);
     d.hSpecificEntity = gcEntityHandle(handle);
     return d;
-}
-
-gcDesiredValue Temp(int32_t index)
-{
-    gcDesiredValue v;
-    v.desiredValue = gcDesiredValue::VAL_TEMP;
-    v.nParamIndex = index;
-    return v;
 }
 
 // An event block with one return of the number, as an old block holds it.

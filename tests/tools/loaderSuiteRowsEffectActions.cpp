@@ -12,58 +12,11 @@
 #include "gcGameCore/actions/gcDoEffectFadeOut.h"
 #include "gcGameCore/actions/gcDoEffectSetAttractor.h"
 #include "gcGameCore/actions/gcDoEffectSpawn.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
-
-// An action file whose block is laid out by hand after the base block.
-template <class T>
-auto ActionFields(uint32_t version, std::function<void(datagen::BlockWriter&)> fields)
-{
-    return [version, fields](LoaderEnv&, Path path) {
-        return datagen::WriteObjectBlocksFile(path, T::GetStaticType()->m_nTypeId, [&](datagen::BlockWriter& w) {
-            datagen::ActionBlock(w, version);
-            fields(w);
-            w.End();
-        });
-    };
-}
-
-std::string Named(const char* cls, uint32_t version)
-{
-    return std::string(cls) + " v" + std::to_string(version);
-}
-
-gcDesiredEffect SpecificEffect(uint32_t handle)
-{
-    gcDesiredEffect d;
-    d.desiredEffect = gcDesiredEffect::SPECIFIC;
-    d.hSpecificEffect = gcEffectHandle(handle);
-    return d;
-}
-
-gcDesiredEntity SpecificEntity(uint32_t handle)
-{
-    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
-    return d;
-}
-
-gcDesiredValue Temp(int32_t index)
-{
-    gcDesiredValue v;
-    v.desiredValue = gcDesiredValue::VAL_TEMP;
-    v.nParamIndex = index;
-    return v;
-}
 
 void AddActivateRows(std::vector<LoaderRow>& rows)
 {

@@ -16,17 +16,11 @@
 #include "gcGameCore/actions/gcDoEntityFace.h"
 #include "gcGameCore/actions/gcDoEntityMakeLeader.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Fields = std::function<void(datagen::BlockWriter&)>;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 // The newest block: the action that make builds in the build pool, written.
 template <class T>

@@ -15,17 +15,11 @@
 #include "gcGameCore/values/gcValEntityOrientation.h"
 #include "gcGameCore/values/gcValEntityPathPosition.h"
 #include "gcGameCore/values/gcValEntityVelocity.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 // The newest block of the value, written by the engine.
 template <class T>
@@ -35,18 +29,11 @@ LoaderRow Newest(const std::string& name, const T& value)
             TypeOf<T>};
 }
 
-gcDesiredEntity Specific(uint32_t handle)
-{
-    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
-    return d;
-}
-
 }  // namespace
 
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows)
 {
-    const gcDesiredEntity npc = Specific(0x00070002);
+    const gcDesiredEntity npc = SpecificEntity(0x00070002);
     const gcDesiredEntity player = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
     const gcRegionPointHandle point(0x00300005);
     rows.push_back(Newest("gcValEntityDistance v1, to an entity", gcValEntityDistance(npc, player)));

@@ -22,17 +22,11 @@
 #include "gcGameCore/values/gcValEntityTimeSince.h"
 #include "gcGameCore/values/gcValEntityValid.h"
 #include "gcGameCore/values/gcValEntityValue.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 // The newest block of the value, written by the engine.
 template <class T>

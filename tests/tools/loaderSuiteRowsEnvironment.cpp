@@ -24,17 +24,11 @@
 #include "gcGameCore/actions/gcDoTriggerActivate.h"
 #include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/values/gcValNumber.h"
-#include "loaderSuite.h"
+#include "loaderSuiteRowHelpers.h"
 
 namespace {
 
 using Path = const std::string&;
-
-template <class T>
-const cType* TypeOf()
-{
-    return T::GetStaticType();
-}
 
 // An action file laid out by hand: the base block, then the fields.
 template <class T>
@@ -61,13 +55,6 @@ void Add(std::vector<LoaderRow>& rows, const char* name, std::function<bool(Load
          bool bNewest = true)
 {
     rows.push_back({name, {bNewest ? "WriteObjectFile" : "ActionBlock"}, std::move(write), TypeOf<T>, nullptr, bNewest});
-}
-
-gcDesiredEntity Specific(uint32_t handle)
-{
-    gcDesiredEntity d = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-    d.hSpecificEntity = gcEntityHandle(handle);
-    return d;
 }
 
 gcDesiredValue Constant(uint32_t handle, int32_t index)
@@ -101,7 +88,7 @@ void AddMessageRows(std::vector<LoaderRow>& rows)
     Add<gcDoEntitySendMessage>(rows, "gcDoEntitySendMessage v3", Object<gcDoEntitySendMessage>([](cMemPool& pool) {
         auto* p = pool.New<gcDoEntitySendMessage>();
         p->hMessage = gcConstantHandle(0x00090004);
-        p->desiredTarget = Specific(0x00070002);
+        p->desiredTarget = SpecificEntity(0x00070002);
         p->desiredParticipant2 = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
         p->desiredParams[0] = Constant(0x00090005, 1);
         p->desiredParams[1] = Number(-2.5f);
@@ -127,7 +114,7 @@ void AddMessageRows(std::vector<LoaderRow>& rows)
                                    }),
                                    false);
     Add<gcDoEntityPlaySound>(rows, "gcDoEntityPlaySound v2", Object<gcDoEntityPlaySound>([](cMemPool& pool) {
-        return pool.New<gcDoEntityPlaySound>(Specific(0x00070002), Constant(0x00090004, 0),
+        return pool.New<gcDoEntityPlaySound>(SpecificEntity(0x00070002), Constant(0x00090004, 0),
                                              eSoundDataHandle(0x00050003), gcVoiceOverHandle(0x00060001));
     }));
     Add<gcDoEntityPlaySound>(rows, "gcDoEntityPlaySound v1", Fields<gcDoEntityPlaySound>(1, [](datagen::BlockWriter& w) {
@@ -136,11 +123,11 @@ void AddMessageRows(std::vector<LoaderRow>& rows)
                              }),
                              false);
     Add<gcDoEntitySetTeam>(rows, "gcDoEntitySetTeam v1", Object<gcDoEntitySetTeam>([](cMemPool& pool) {
-        return pool.New<gcDoEntitySetTeam>(Specific(0x00070002), gcEntityTemplate::TEAM_FRIENDLY);
+        return pool.New<gcDoEntitySetTeam>(SpecificEntity(0x00070002), gcEntityTemplate::TEAM_FRIENDLY);
     }));
     Add<gcDoEntitySetActivationMask>(rows, "gcDoEntitySetActivationMask v1",
                                      Object<gcDoEntitySetActivationMask>([](cMemPool& pool) {
-                                         return pool.New<gcDoEntitySetActivationMask>(Specific(0x00070002), 0x80000005u);
+                                         return pool.New<gcDoEntitySetActivationMask>(SpecificEntity(0x00070002), 0x80000005u);
                                      }));
     Add<gcDoEntitySurfaceEffect>(rows, "gcDoEntitySurfaceEffect v2", Object<gcDoEntitySurfaceEffect>([](cMemPool& pool) {
         cName helper;

@@ -1,6 +1,5 @@
 #include "datagen/menuWriters.h"
 
-#include <cstring>
 #include <memory>
 
 #include "cCore/cFile.h"
@@ -11,7 +10,9 @@
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/slotLease.h"
+#include "eEngine/eSprite.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
+#include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -110,63 +111,27 @@ BlockWriter& MainMenuBlock(BlockWriter& w, uint32_t version, const std::vector<i
 
 namespace {
 
-// An action of a class the engine keeps as bytes until it is built, written
-// as its block of that version: the action base block, then the words.
-class RawAction : public gcAction {
-public:
-    RawAction(uint32_t nTypeId, uint32_t version, std::vector<uint32_t> words, int nEmptyEvents = 0)
-        : m_pType(cType::Find(static_cast<int32_t>(nTypeId))),
-          m_version(version),
-          m_words(std::move(words)),
-          m_nEmptyEvents(nEmptyEvents)
-    {
-    }
-    const cType* GetType() const override { return m_pType; }
-    void Write(const cFile& file) const override
-    {
-        cWriteBlock wb(file, m_version);
-        gcAction::Write(file);
-        for (uint32_t word : m_words)
-            wb.WriteInt(word);
-        for (int i = 0; i < m_nEmptyEvents; ++i)
-            gcEvent().Write(file);
-    }
-    void DoAction(const gcEventParams&) const override {}
-
-private:
-    const cType* m_pType;
-    uint32_t m_version;
-    std::vector<uint32_t> m_words;
-    int m_nEmptyEvents;
-};
-
-constexpr uint32_t kShowDialogId = 174;
-constexpr uint32_t kShowDialogVersion = 3;  // the transition time in ticks, no in-parameter
 constexpr uint32_t kOpenAndFocus = 0x11;
 constexpr uint32_t kHideAll = 0x20;
 constexpr int kMenuDialogsBegin = 100;
 constexpr uint16_t kMainCheck = 0x0A01;
 constexpr uint16_t kOptionsCheck = 0x0A02;
+constexpr int kMenuSpritesBegin = 200;  // the menu's sprite range begins here
+constexpr uint16_t kButtonSpriteCheck = 0x0A03;
 
 uint32_t DialogHandle(uint16_t check, int slot)
 {
     return (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot);
 }
 
-uint32_t FloatWord(float f)
-{
-    uint32_t w;
-    std::memcpy(&w, &f, sizeof w);
-    return w;
-}
-
-// Show-dialog: dialog, flags, no transition, 0 ticks, no material, two zero
-// offsets, then empty OnShown and OnHidden events.
+// Show-dialog without a transition: opens (kOpenAndFocus), closes (0) or
+// closes every dialog (kHideAll).
 gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
 {
-    const uint32_t zero = FloatWord(0.0f);
-    std::vector<uint32_t> words = {hDialog, nFlags, 0, 0, 0, zero, zero, zero, zero};
-    return pPool->New<RawAction>(kShowDialogId, kShowDialogVersion, std::move(words), 2);
+    gcDoUIShowDialog* p = pPool->New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);
+    if (p)
+        p->transitionTime.fConst = 0.0f;
+    return p;
 }
 
 gcAction* LoadMap(cMemPool* pPool, int32_t nLoadingScreen, int32_t nAct, int32_t nMap)
@@ -179,6 +144,8 @@ void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 {
     gcAction** ppLink = &event.pAction;
     for (gcAction* p : actions) {
+        if (!p)
+            continue;  // the pool is full: the writer's pool size is the fault
         *ppLink = p;
         ppLink = &p->pNextAction;
     }
@@ -189,11 +156,19 @@ void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 bool WriteSampleMainMenu(const std::string& dir)
 {
     cMemPool pool("datagen MainMenu", 0x40000, false);
+    // One untextured sprite for every button: it draws as a plain box.
+    eSprite* pButtonSprite = pool.New<eSprite>();
+    if (!pButtonSprite)
+        return false;
+    pButtonSprite->m_name.Set("Button");
+    const uint32_t hButtonSprite = DialogHandle(kButtonSpriteCheck, kMenuSpritesBegin);
     GridDialogDesc main;
     main.name = "MainMenu", main.rows = 3, main.cols = 1;
+    main.hEnabledSprite = main.hFocusedSprite = hButtonSprite;
     gcUIDialog* pMain = NewGridDialog(&pool, main);
     GridDialogDesc options;
     options.name = "Options", options.rows = 1, options.cols = 1;
+    options.hEnabledSprite = options.hFocusedSprite = hButtonSprite;
     gcUIDialog* pOptions = NewGridDialog(&pool, options);
     if (!pMain || !pOptions)
         return false;
@@ -225,10 +200,15 @@ bool WriteSampleMainMenu(const std::string& dir)
         SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, 2);
         lease.Place(0, pMain, kMainCheck);
         lease.Place(1, pOptions, kOptionsCheck);
+        SlotLease<eSpriteMgr, eSprite> spriteLease(kMenuSpritesBegin, 1);
+        spriteLease.Place(0, pButtonSprite, kButtonSpriteCheck);
         ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
             menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
             menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + 2;
             menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
+            menu.m_sprites.m_nBegin = kMenuSpritesBegin;
+            menu.m_sprites.m_nEnd = kMenuSpritesBegin + 1;
+            menu.m_sprites.m_bDeleteContained = false;
             SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
         });
     }

@@ -47,8 +47,9 @@ BlockWriter& MainMenuBlock(BlockWriter& w, uint32_t version, const std::vector<i
 // when the menu starts, with "NewGame", "Continue" and "Options" buttons
 // (new game and continue request act 1, map 1 with loading screen 1 and
 // close every dialog; options opens the options dialog), and an options
-// dialog with a "Subtitles" check box that closes itself on back; and its
-// sound file, dir/Game/MainMenuSound.snd, with no sounds.
+// dialog with a "Subtitles" check box that closes itself on back; the
+// buttons draw the menu's one untextured sprite; and its sound file,
+// dir/Game/MainMenuSound.snd, with no sounds.
 bool WriteSampleMainMenu(const std::string& dir);
 
 }  // namespace datagen

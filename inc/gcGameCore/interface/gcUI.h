@@ -90,8 +90,8 @@ public:
     // nFlags 0 draws every visible dialog; 1 only those below the lowest
     // dialog drawn over the full-screen fade (0x100); 2 that one and above.
     void Draw(const eCamera* pCamera, unsigned int nFlags, unsigned int nControlFlags);
-    // Dialogs of the pool leave the stack without events; the others drop
-    // their pointers into it.
+    // Dialogs of the pool leave the stack without events; the others, open
+    // or closed, drop their pointers into it.
     void OnMemPoolReset(const cMemPool* pPool);
 
     // The stack change of an open: true when the dialog was not open before.

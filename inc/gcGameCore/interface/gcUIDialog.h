@@ -75,7 +75,8 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
     // Leaves the stack without events and deletes its widgets.
     ~gcUIDialog() override;
-    // Forgets the actions and the transition that lie in the pool.
+    // Forgets the actions, the transition and the items of its item
+    // controls that lie in the pool.
     void OnMemPoolReset(const cMemPool* pPool) override;
 
     // Opening, closing and transitions (driven by gcUI).

@@ -42,7 +42,6 @@ struct gcDesiredItem {
     // brackets ("[???]" when the handle is stale); nothing for a selector
     // outside the table.
     void GetText(char* pBuf) const;
-
     // The item the selector names: the event's object of that role when it
     // is an item, or the first item of a pending combination; null for
     // SPECIFIC (a template names no item) and for anything else.

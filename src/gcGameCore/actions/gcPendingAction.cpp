@@ -24,12 +24,6 @@ constexpr PendingClass kPending[] = {
     {"gcDoMemCardOp", 168},
     {"gcDoSaveGameOp", 210},
     {"gcDoSetLanguage", 214},
-    {"gcDoUIFocus", 155},
-    {"gcDoUIShow", 157},
-    {"gcDoUISetText", 158},
-    {"gcDoUISetFont", 159},
-    {"gcDoUISetSprite", 160}, {"gcDoUIShowDialog", 174}, {"gcDoUISetItem", 232}, {"gcDoUIItemListSelect", 239},
-    {"gcDoUIListScroll", 240},
 };
 constexpr size_t kNumPending = std::size(kPending);
 

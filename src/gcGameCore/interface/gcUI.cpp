@@ -128,6 +128,12 @@ void gcUI::OnMemPoolReset(const cMemPool* pPool)
             pDialog->OnMemPoolReset(pPool);
         ++i;
     }
+    // Closed dialogs keep item pointers and actions too.
+    for (int slot = 0; slot < gcUIDialogMgr::kSlots; ++slot) {
+        gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(slot));
+        if (pDialog && !pPool->Contains(pDialog) && FindDialog(pDialog) < 0)
+            pDialog->OnMemPoolReset(pPool);
+    }
 }
 
 bool gcUI::ActualOpenDialog(gcUIDialog* pDialog, bool bFocus)

@@ -9,6 +9,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIItemControl.h"
 
 QM_DEFINE_TYPE(gcUIDialog, cObject, 152)
 QM_DEFINE_GROUP(gcUIDialogGroup, 151)
@@ -82,6 +83,13 @@ void gcUIDialog::OnMemPoolReset(const cMemPool* pPool)
         m_nTransitionPhase = 0;
         m_transitionTime = cTimeValue(0);
         m_totalTransitionTime = cTimeValue(0);
+    }
+    // Item controls point at items of the game state or the map, which are
+    // made anew at every map load; the controls fall back to their template.
+    for (int i = 0; i < m_nControls; ++i) {
+        gcUIItemControl* pItemControl = dcast<gcUIItemControl>(m_pControls[i]);
+        if (pItemControl && pPool->Contains(pItemControl->pSpecificItem))
+            pItemControl->pSpecificItem = nullptr;
     }
 }
 

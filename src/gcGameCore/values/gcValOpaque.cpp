@@ -70,17 +70,8 @@ template class gcValOpaqueOf<gcLValue>;
 // The value classes not built yet; an entry leaves when its class is.
 static constexpr gcValOpaqueEntry kEntries[] = {
     {"gcValLoading", 114, false},
-    {"gcValUIEnabled", 161, true},
-    {"gcValUIChecked", 162, true},
-    {"gcValUIVisible", 163, true},
-    {"gcValUIPosition", 164, true},
-    {"gcValUISize", 165, true},
-    {"gcValUITextParam", 166, true},
     {"gcValMemCardStatus", 167, false},
     {"gcValCinematicPlaying", 169, false},
-    {"gcValUIOpacity", 185, true},
-    {"gcValUITexCoord", 186, true},
-    {"gcValUIDialogVar", 193, true},
     {"gcValSaveGameVar", 211, false},
     {"gcValAudioVolume", 212, true},
     {"gcValRumbleEnabled", 213, true},

@@ -139,6 +139,28 @@ TEST_F(gcMainMenuTest, SampleMenuHoldsItsDialogsCheckBoxAndStartEvent)
     EXPECT_TRUE(pOptions->onBack.HasActions());
 }
 
+// The menu starts with its main dialog open and focused; options opens its
+// dialog on top and backing out of it closes it again.
+TEST_F(gcMainMenuTest, SampleMenuOpensItsDialogsThroughItsEvents)
+{
+    gcUI* pUI = gcUI::Get();
+    ASSERT_EQ(pUI->m_nFocusedDialog, -1);
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    ASSERT_NE(pMain, nullptr);
+    ASSERT_NE(pOptions, nullptr);
+    gcMainMenu::s_pMainMenu->onStarted.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(pUI->GetFocusedDialog(), pMain);
+    pMain->m_widgetGroup.GetCellWidget(2, 0)->onConfirm.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(pUI->GetFocusedDialog(), pOptions);
+    EXPECT_EQ(pUI->m_nFocusedDialog, 1);
+    pOptions->onBack.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(pUI->GetFocusedDialog(), pMain);
+    pUI->CloseAllDialogs(false);
+}
+
 // A controller that comes during the menu's update runs the platform's
 // controller-changed event in that same update.
 TEST_F(gcMainMenuTest, AControllerChangeRunsThePlatformEventInTheSameUpdate)
