@@ -34,6 +34,7 @@ using G = datagen::SampleGuards;
 // What one frame shows of the west guard and the player.
 struct Sample {
     mVec3 guard;          // in its region
+    mVec3 other;          // the middle guard, in its region
     int8_t npcState;      // gcNPC state
     int8_t tactic;        // its tactics' state
     bool bOnPath;
@@ -103,9 +104,10 @@ protected:
             pPlayer->SnapTo(0, at);
         }
         const gcNPC* p = Guard(0);
-        if (!p)
+        const gcNPC* pOther = Guard(1);
+        if (!p || !pOther)
             return;
-        m_samples.push_back({p->m_model.m_localToParent.origin, p->m_nCurState, p->m_stateInfo.m_nCurState,
+        m_samples.push_back({p->m_model.m_localToParent.origin, pOther->m_model.m_localToParent.origin, p->m_nCurState, p->m_stateInfo.m_nCurState,
                              p->IsOnPath(), pPlayer && p->m_pTarget == pPlayer, p->m_hBoundary.m_nValue != 0,
                              pPlayer ? pPlayer->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f});
     }
@@ -159,6 +161,9 @@ TEST_F(gcSampleGuardsTest, PatrolThenChaseAndStrikeThePlayer)
     const float seconds = static_cast<float>(kMeetFrame - 15) / 30.0f;
     EXPECT_NEAR(later.guard.x - early.guard.x, G::kWalkSpeed * seconds, 0.5f);
     EXPECT_FLOAT_EQ(later.fPlayerHealth, early.fPlayerHealth) << "untouched while far";
+    // The middle guard's loop starts along y = 2 eastward from x = -12.
+    EXPECT_NEAR(later.other.y, 2.0f, 0.3f);
+    EXPECT_NEAR(later.other.x - early.other.x, G::kWalkSpeed * seconds, 0.5f);
 
     // The chase: off the loop into its boundary, the player its target,
     // running toward it.
@@ -177,6 +182,10 @@ TEST_F(gcSampleGuardsTest, PatrolThenChaseAndStrikeThePlayer)
     const int attack = FirstTactic(G::kAttack, chase);
     ASSERT_GT(attack, chase);
     EXPECT_LT(Dist(m_samples[attack].guard, kPlayerNear), 2 * 0.4f + G::kReach + 0.5f);
+    for (int i = attack + 2; i < static_cast<int>(m_samples.size()); ++i) {
+        const int8_t state = m_samples[i].npcState;
+        EXPECT_TRUE(state == gcNPC::STATE_STANDING || state == gcNPC::STATE_ATTACKING) << "frame " << i;
+    }
     std::vector<int> drops;
     for (int i = attack; i < static_cast<int>(m_samples.size()); ++i)
         if (m_samples[i].fPlayerHealth < m_samples[i - 1].fPlayerHealth)
