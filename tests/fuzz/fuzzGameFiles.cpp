@@ -78,7 +78,12 @@ void Restore(int file)
 {
     std::error_code ec;
     const std::string to = GamePath(g_pDir->c_str(), file);
-    std::filesystem::copy_file(GamePath(g_sample, file), to, std::filesystem::copy_options::overwrite_existing, ec);
+    // The platform layer's timer signals can interrupt the copy: try again.
+    do {
+        ec.clear();
+        std::filesystem::copy_file(GamePath(g_sample, file), to, std::filesystem::copy_options::overwrite_existing,
+                                   ec);
+    } while (ec == std::errc::interrupted);
     if (ec) {
         std::fprintf(stderr, "fuzzGameFiles: cannot put back %s: %s\n", to.c_str(), ec.message().c_str());
         std::abort();

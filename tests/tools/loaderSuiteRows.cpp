@@ -160,6 +160,7 @@ void AddEffectActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEffec
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
+void AddDeviceRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsDevices.cpp
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
 
@@ -1910,6 +1911,7 @@ std::vector<LoaderRow> MakeRows()
     AddCameraScriptRows(rows);
     AddEntitySpaceRows(rows);
     AddDamageItemsRows(rows);
+    AddDeviceRows(rows);
     AddMessageMapEnvironmentRows(rows);
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);

@@ -350,7 +350,7 @@ private:
 gcAction* WalkLoop(Builder& b, uint16_t nFrom)
 {
     return b.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, kSelf,
-                                   uint16_t{gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom});
+                                   static_cast<uint16_t>(gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom));
 }
 
 void FillPatrol(Builder& b, gcState& s)
@@ -419,17 +419,18 @@ uint32_t TypeIdOf()
     return T::GetStaticType()->m_nTypeId;
 }
 
-// One record per element, slots from begin on, each with its type id.
+// One record per piece, slots from begin on, each with its type id and the
+// block write(w, piece) lays.
 template <class Desc, class Write>
-BlockWriter& Records(BlockWriter& w, int begin, uint32_t typeId, const std::vector<Desc>& descs, Write write)
+void AddRecords(std::vector<SlotRecord>* pOut, int begin, uint32_t typeId, const std::vector<Desc>& pieces, Write write)
 {
-    std::vector<GroupRecord> records;
-    for (size_t i = 0; i < descs.size(); ++i)
-        records.push_back({CheckOf(begin + static_cast<int>(i)), [&, i](BlockWriter& b) {
-                               b.Int(static_cast<int32_t>(typeId));
-                               write(b, descs[i]);
-                           }});
-    return GroupBlock(w, begin, records);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const int slot = begin + static_cast<int>(i);
+        pOut->push_back({slot, {CheckOf(slot), [piece = pieces[i], typeId, write](BlockWriter& w) {
+                                    w.Int(static_cast<int32_t>(typeId));
+                                    write(w, piece);
+                                }}});
+    }
 }
 
 template <class Make>
@@ -441,78 +442,72 @@ std::vector<std::invoke_result_t<Make, int>> EachGuard(Make make)
     return out;
 }
 
-bool Meshes(BlockWriter& w, bool* pOk)
-{
-    const MeshDesc mesh = GuardMesh();
-    MeshData data;
-    if (!BuildMesh(mesh, &data)) {
-        *pOk = false;
-        return false;
-    }
-    Records(w, G::kMeshSlot, TypeIdOf<eMesh>(), std::vector<MeshDesc>{mesh},
-            [&](BlockWriter& b, const MeshDesc& m) { MeshBlock(b, m, data); });
-    return true;
-}
-
-bool Templates(BlockWriter& w, uint32_t hMaterial, const std::string& scratch, bool* pOk)
+// The template with the blow its swing deals, built as it is laid.
+void LayTemplate(BlockWriter& w, uint32_t hMaterial, const std::string& scratch, bool* pOk)
 {
     cMemPool pool("datagen SampleGuardTemplate", 0x4000, false);
     gcDoEntityDamage* pBlow = NewBlow(&pool);
-    if (!pBlow)
+    if (!pBlow) {
         cLogError_("datagen: no room for the guards' blow");
-    Records(w, G::kTemplateSlot, TypeIdOf<gcNPCTemplate>(),
-            std::vector<NPCTemplateDesc>{GuardTemplate(hMaterial, pBlow, scratch, pOk)},
-            [](BlockWriter& b, const NPCTemplateDesc& t) { NPCTemplateBlock(b, t, gcNPCTemplate::kVersion); });
+        *pOk = false;
+    }
+    NPCTemplateBlock(w, GuardTemplate(hMaterial, pBlow, scratch, pOk), gcNPCTemplate::kVersion);
     if (pBlow)
         std::destroy_at(pBlow);  // its events' actions' memory goes with the pool
-    *pOk = *pOk && pBlow;
-    return true;
 }
 
-bool StateMachines(BlockWriter& w, const std::string& scratch, bool* pOk)
+// The tactics, built as they are laid.
+void LayTactics(BlockWriter& w, const std::string& scratch, bool* pOk)
 {
     cMemPool pool("datagen SampleGuardTactics", 0x10000, false);
     gcStateMachine* pMachine = NewGuardTactics(&pool);
-    GroupBlock(w, G::kStateMachineSlot,
-               {{CheckOf(G::kStateMachineSlot), [&](BlockWriter& b) {
-                     b.Int(static_cast<int32_t>(TypeIdOf<gcStateMachine>()));
-                     *pOk = pMachine && EngineBlock(b, *pMachine, scratch) && *pOk;
-                 }}});
+    *pOk = pMachine && EngineBlock(w, *pMachine, scratch) && *pOk;
     if (pMachine)
         std::destroy_at(pMachine);
-    return true;
 }
 
 }  // namespace
 
-bool SampleGuardGroup(BlockWriter& w, int index, uint32_t hMaterial, const std::string& scratch, bool* pOk)
+std::vector<SlotRecord> SampleGuardRecords(int index, uint32_t hMaterial, const std::string& scratch, bool* pOk)
 {
+    std::vector<SlotRecord> out;
     switch (index) {
     case kMapMeshes:
-        return Meshes(w, pOk);
+        AddRecords(&out, G::kMeshSlot, TypeIdOf<eMesh>(), std::vector<MeshDesc>{GuardMesh()},
+                   [pOk](BlockWriter& w, const MeshDesc& mesh) {
+                       MeshData data;
+                       *pOk = BuildMesh(mesh, &data) && *pOk;
+                       MeshBlock(w, mesh, data);
+                   });
+        break;
     case kMapAnimations:
-        Records(w, G::kAnimationSlot, TypeIdOf<eAnimation>(), GuardAnimations(),
-                [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
-        return true;
+        AddRecords(&out, G::kAnimationSlot, TypeIdOf<eAnimation>(), GuardAnimations(),
+                   [](BlockWriter& w, const AnimationDesc& a) { AnimationBlock(w, a); });
+        break;
     case kMapEntityTemplates:
-        return Templates(w, hMaterial, scratch, pOk);
+        AddRecords(&out, G::kTemplateSlot, TypeIdOf<gcNPCTemplate>(), std::vector<int>{0},
+                   [hMaterial, scratch, pOk](BlockWriter& w, int) { LayTemplate(w, hMaterial, scratch, pOk); });
+        break;
     case kMapEntities:
-        Records(w, G::kEntitySlot, TypeIdOf<gcNPC>(), EachGuard(Guard),
-                [](BlockWriter& b, const NPCDesc& d) { NPCBlock(b, d, gcNPC::kVersion); });
-        return true;
+        AddRecords(&out, G::kEntitySlot, TypeIdOf<gcNPC>(), EachGuard(Guard),
+                   [](BlockWriter& w, const NPCDesc& d) { NPCBlock(w, d, gcNPC::kVersion); });
+        break;
     case kMapRegionPaths:
-        Records(w, G::kPathSlot, TypeIdOf<gcRegionPath>(), EachGuard(PatrolPath),
-                [](BlockWriter& b, const RegionPathDesc& d) { RegionPathBlock(b, d); });
-        return true;
+        AddRecords(&out, G::kPathSlot, TypeIdOf<gcRegionPath>(), EachGuard(PatrolPath),
+                   [](BlockWriter& w, const RegionPathDesc& d) { RegionPathBlock(w, d); });
+        break;
     case kMapBoundaries:
-        Records(w, G::kBoundarySlot, TypeIdOf<gcBoundary>(), EachGuard(GuardBoundary),
-                [](BlockWriter& b, const BoundaryDesc& d) { BoundaryBlock(b, d, gcBoundary::kVersion); });
-        return true;
+        AddRecords(&out, G::kBoundarySlot, TypeIdOf<gcBoundary>(), EachGuard(GuardBoundary),
+                   [](BlockWriter& w, const BoundaryDesc& d) { BoundaryBlock(w, d, gcBoundary::kVersion); });
+        break;
     case kMapStateMachines:
-        return StateMachines(w, scratch, pOk);
+        AddRecords(&out, G::kStateMachineSlot, TypeIdOf<gcStateMachine>(), std::vector<int>{0},
+                   [scratch, pOk](BlockWriter& w, int) { LayTactics(w, scratch, pOk); });
+        break;
     default:
-        return false;
+        break;
     }
+    return out;
 }
 
 }  // namespace datagen

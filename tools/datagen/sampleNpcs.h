@@ -10,10 +10,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "datagen/modelWriters.h"
 
 namespace datagen {
-
-class BlockWriter;
 
 // Where the guards' records go in the map's groups (handles check 0x100 +
 // slot), and the numbers their tactics use.
@@ -37,11 +38,12 @@ struct SampleGuards {
     static constexpr float kRunSpeed = 4.5f;        // a little faster than the player runs
 };
 
-// Writes the map group `index` (a MapGroup) that the guards fill: their
-// mesh, animations, template, the guards, their paths, boundaries and
-// tactics. hMaterial is the material the body is clad in; scratch a file
-// path the engine's own Write may use. False for a group they leave
-// alone; *pOk becomes false (logged) when a record could not be written.
-bool SampleGuardGroup(BlockWriter& w, int index, uint32_t hMaterial, const std::string& scratch, bool* pOk);
+// The records of map group `index` (a MapGroup) that the guards fill:
+// their mesh, animations, template, the guards, their paths, boundaries and
+// tactics, for LaySharedGroup. hMaterial is the material the body is clad
+// in; scratch a file path the engine's own Write may use. None for a group
+// they leave alone; *pOk becomes false (logged) when a record could not be
+// laid.
+std::vector<SlotRecord> SampleGuardRecords(int index, uint32_t hMaterial, const std::string& scratch, bool* pOk);
 
 }  // namespace datagen

@@ -16,6 +16,8 @@
 #include "datagen/mapWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
+#include "datagen/sampleDevices.h"
+#include "datagen/sampleCinematic.h"
 #include "datagen/sampleNpcs.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
@@ -644,25 +646,45 @@ public:
                              [](BlockWriter& b, int) { RegionPointBlock(b, CameraPoint()); });
             return true;
         case kMapRegionTriggers:
-            RecordGroupBlock(w, kTriggerSlot, m_bLast ? 1 : 2, gcRegionTrigger::GetStaticType()->m_nTypeId,
-                             [this](BlockWriter& b, int i) {
-                                 RegionTriggerBlock(b, i == 0 ? ShedTrigger() : ExitTrigger(m_scratch, &m_bOk),
-                                                    gcRegionTrigger::kVersion);
-                             });
+            return RegionTriggers(w);
+        case kMapCinematics:
+            if (m_bLast)
+                return false;
+            m_bOk = LaySampleCinematics(w, m_scratch) && m_bOk;
             return true;
         case kMapTimers:
             if (m_bLast)
                 return false;
             return Timers(w);
-        default:
-            // The guards walk the first map's road.
-            return !m_bLast && SampleGuardGroup(w, index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
+        default: {
+            // Groups the shed's devices and the first map's guards share.
+            std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
+            if (!m_bLast) {
+                std::vector<SlotRecord> guards = SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
+                records.insert(records.end(), std::make_move_iterator(guards.begin()), std::make_move_iterator(guards.end()));
+            }
+            return LaySharedGroup(w, std::move(records));
+        }
         }
     }
 
     bool Ok() const { return m_bOk; }
 
 private:
+    // The east region's shed door and the lever that opens it.
+    ShedDeviceSlots ShedSlots() const
+    {
+        ShedDeviceSlots s;
+        s.mesh = s.animation = 60;
+        s.deviceTemplate = s.device = 40;
+        s.hDoorMaterial = HandleOf(kMaterialSlot + kBoards);
+        s.hLeverMaterial = HandleOf(kMaterialSlot + kWall);
+        s.regionId = 2;
+        s.handleOf = HandleOf;
+        s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
+        return s;
+    }
+
     // Materials go through the engine's Write: their passes and stages are
     // laid out by it.
     bool Materials(BlockWriter& w)
@@ -673,6 +695,30 @@ private:
                              const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
                              m_bOk = m_bOk && p && EngineBlock(b, *p, m_scratch);
                          });
+        return true;
+    }
+
+    // The shed's, then the exit's and the greeting's in the first map; the
+    // slots between are empty.
+    bool RegionTriggers(BlockWriter& w)
+    {
+        const int end = m_bLast ? kTriggerSlot + 1 : kGreetingTriggerSlot + 1;
+        w.Begin(2).Begin(1).End().Int(kTriggerSlot).Int(end);
+        for (int slot = kTriggerSlot; slot < end; ++slot) {
+            const bool bUsed = slot <= kTriggerSlot + 1 || slot == kGreetingTriggerSlot;
+            if (!bUsed) {
+                w.Half(0);
+                continue;
+            }
+            w.Half(CheckOf(slot)).Word(gcRegionTrigger::GetStaticType()->m_nTypeId);
+            if (slot == kTriggerSlot)
+                RegionTriggerBlock(w, ShedTrigger(), gcRegionTrigger::kVersion);
+            else if (slot == kGreetingTriggerSlot)
+                RegionTriggerBlock(w, GreetingTrigger(kGroundZ, m_scratch, &m_bOk), gcRegionTrigger::kVersion);
+            else
+                RegionTriggerBlock(w, ExitTrigger(m_scratch, &m_bOk), gcRegionTrigger::kVersion);
+        }
+        w.End();
         return true;
     }
 
@@ -737,15 +783,16 @@ bool WriteEmptySideFile(const std::string& path, int32_t begin)
     return EmptyGroupBlock(w.Header(), begin).Trailer().Save(path);
 }
 
-// One map's side files (sound data, English strings and voice-overs, empty
-// for now) and its regions.
+// One map's side files (sound data, English strings and voice-overs: the
+// first map's greeting, empty for the others) and its regions.
 bool WriteSampleMapSideFiles(const std::string& act, int nMap)
 {
     char dir[16];
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
     const std::string prefix = act + dir + std::string(dir).substr(0, 5);
-    bool ok = WriteEmptySideFile(prefix + "Sound.snd", 250) && WriteEmptySideFile(prefix + "Strings_eng.str", 550) &&
-              WriteEmptySideFile(prefix + "_eng.vo", 0);
+    bool ok = WriteEmptySideFile(prefix + "Sound.snd", 250) &&
+              (nMap == 0 ? WriteSampleGreetingLine(prefix + "_eng.vo", prefix + "Strings_eng.str")
+                         : WriteEmptySideFile(prefix + "Strings_eng.str", 550) && WriteEmptySideFile(prefix + "_eng.vo", 0));
     for (int id = 0; ok && id < kRegionCount; ++id) {
         char name[32];
         std::snprintf(name, sizeof name, "Region%02d.rgn", id + 1);
@@ -794,7 +841,7 @@ bool WriteSampleInput(const std::string& dir)
     return static_cast<bool>(out);
 }
 
-bool WriteSampleFlowFiles(const std::string& dir)
+bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
 {
     const std::string game = dir + "/Game/";
     // The texture cache: one compressed 128 x 128 slot with mipmaps per map
@@ -820,9 +867,9 @@ bool WriteSampleFlowFiles(const std::string& dir)
            WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
            WriteEmptySideFile(game + "GameSound.snd", 20) && WriteEmptySideFile(game + "GameStrings_eng.str", 150) &&
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
-           WriteGameConfigFile(game + "GameConfig.gc", kTextureSlot, cache) &&
+           WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
+           WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

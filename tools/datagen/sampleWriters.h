@@ -12,8 +12,9 @@
 
 namespace datagen {
 
-// The sample game's flow files below dir/Game.
-bool WriteSampleFlowFiles(const std::string& dir);
+// The sample game's flow files below dir/Game. With bGreetingAtMapStart
+// every map start plays the first map's greeting (test data).
+bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart = false);
 // The act below dir/Game: Act01 with Map01, its three regions, its loading
 // screen and its player configuration.
 bool WriteSampleMapFiles(const std::string& dir);

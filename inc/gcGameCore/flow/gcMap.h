@@ -155,6 +155,10 @@ public:
     // instances of the map then of the game state, top-level entities,
     // the player's entity.
     void SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive);
+    // Gives placed objects the resident regions' ids by slot and the
+    // current map's light (gcEntityWorld); the game installs it.
+    static void InstallEntityWorldFuncs();
+
     // The light direction of a heading and pitch in degrees.
     static mVec3 Direction(float fHeading, float fPitch);
 

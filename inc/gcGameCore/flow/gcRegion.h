@@ -50,6 +50,9 @@ public:
     static gcRegion* GetResident(int slot);
     // The first resident slot holding the region id; -1 when none.
     static int FindSlot(int nRegionId);
+    // The id of the region in a resident slot; -1 for an empty slot or one
+    // outside 0..kMaxResident-1.
+    static int GetSlotRegionId(int slot);
     // Whether the id is one of the region's neighbours (never for -1).
     bool HasNeighbor(int nRegionId) const;
 

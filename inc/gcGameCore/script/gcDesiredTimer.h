@@ -17,6 +17,15 @@ struct gcDesiredTimer {
     // Stored in data files.
     enum gcSelection : int32_t { INITIATOR = 0, SPECIFIC = 1 };
 
+    // A reference by this selector, with a timer for SPECIFIC.
+    static gcDesiredTimer Selecting(int32_t selection, gcTimerHandle hTimer = gcTimerHandle())
+    {
+        gcDesiredTimer d;
+        d.desiredTimer = selection;
+        d.hSpecificTimer = hTimer;
+        return d;
+    }
+
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
     // The initiator or the specific timer; null when nothing is named or it

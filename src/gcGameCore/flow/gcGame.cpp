@@ -11,7 +11,6 @@
 #include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
-#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
@@ -94,14 +93,9 @@ gcGame::gcGame()
     gcEffect::InstallEntityWorldFuncs();
     // Entities moving through trigger volumes fire their region triggers.
     gcRegionTrigger::InstallEntityWorldFuncs();
-    // Entities find their region's zone among the resident regions: region
-    // slot i holds the zone of index i.
-    gcEntityWorld::Funcs world = gcEntityWorld::Set(gcEntityWorld::Funcs{});
-    world.pGetRegionId = [](int slot) {
-        const gcRegion* p = slot >= 0 && slot < gcRegion::kMaxResident ? gcRegion::s_pRegions[slot] : nullptr;
-        return p ? static_cast<int>(p->m_nRegionId) : -1;
-    };
-    gcEntityWorld::Set(world);
+    // Entities find their regions among the resident slots and cast their
+    // shadows along the map's light.
+    gcMap::InstallEntityWorldFuncs();
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
     // The camera's trigger queries run in the zone of the current region.

@@ -7,6 +7,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -44,6 +45,21 @@ gcRegion* Current()
 }
 
 }  // namespace
+
+void gcMap::InstallEntityWorldFuncs()
+{
+    gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    static_assert(gcEntityWorld::kMaxRegions == gcRegion::kMaxResident, "entity region slots are resident slots");
+    funcs.pGetRegionId = &gcRegion::GetSlotRegionId;
+    funcs.pGetMapLight = [](float* pHeading, float* pPitch) {
+        if (!s_pMap)
+            return false;
+        *pHeading = s_pMap->m_fLightHeading;
+        *pPitch = s_pMap->m_fLightPitch;
+        return true;
+    };
+    gcEntityWorld::Set(funcs);
+}
 
 bool gcMap::LoadRegion(int nRegionId, int slot)
 {

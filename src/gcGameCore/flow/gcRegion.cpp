@@ -144,6 +144,12 @@ int gcRegion::FindSlot(int nRegionId)
     return -1;
 }
 
+int gcRegion::GetSlotRegionId(int slot)
+{
+    const gcRegion* p = GetResident(slot);
+    return p ? p->m_nRegionId : -1;
+}
+
 bool gcRegion::HasNeighbor(int nRegionId) const
 {
     return nRegionId >= 0 && std::find(m_nNeighbors, m_nNeighbors + kMaxNeighbors, nRegionId) !=

@@ -176,6 +176,25 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     const gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
     gcEntityWorld::Set(funcs);
     EXPECT_EQ(funcs.pSendToEffects, &gcEffect::SendToRing);
+    // Placed objects see the resident regions and the map's light.
+    ASSERT_NE(funcs.pGetRegionId, nullptr);
+    ASSERT_NE(funcs.pGetMapLight, nullptr);
+    float heading = 0.0f, pitch = 0.0f;
+    EXPECT_FALSE(funcs.pGetMapLight(&heading, &pitch)) << "no map";
+    {
+        gcMap map;
+        map.m_fLightHeading = 30.0f;
+        map.m_fLightPitch = -45.0f;
+        EXPECT_TRUE(funcs.pGetMapLight(&heading, &pitch));
+        EXPECT_EQ(heading, 30.0f);
+        EXPECT_EQ(pitch, -45.0f);
+    }
+    gcRegion region;
+    region.m_nRegionId = 7;
+    gcRegion::s_pRegions[3] = &region;
+    EXPECT_EQ(funcs.pGetRegionId(3), 7);
+    EXPECT_EQ(funcs.pGetRegionId(2), -1);
+    gcRegion::s_pRegions[3] = nullptr;
     EXPECT_EQ(gcEffect::s_pGetRumbleListener, &gcPlayer::GetRumbleListener);
     gcEffect::s_pGetRumbleListener = nullptr;
     std::destroy_at(pGame);
@@ -209,6 +228,21 @@ TEST_F(gcGameTest, StartingTheGameTellsEntitiesTheResidentRegions)
     std::destroy_at(pGame);
 }
 
+
+// Entities ask for the region of a resident slot by the slot's number.
+TEST_F(gcGameTest, SlotRegionIdsAreThoseOfTheResidentRegions)
+{
+    gcRegion region;
+    region.m_nRegionId = 7;
+    gcRegion* const pSaved = gcRegion::s_pRegions[3];
+    gcRegion::s_pRegions[3] = &region;
+    const struct {
+        int slot, id;
+    } rows[] = {{3, 7}, {2, -1}, {-1, -1}, {gcRegion::kMaxResident, -1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(gcRegion::GetSlotRegionId(row.slot), row.id) << "slot " << row.slot;
+    gcRegion::s_pRegions[3] = pSaved;
+}
 
 }  // namespace
 

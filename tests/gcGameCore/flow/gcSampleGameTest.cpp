@@ -3,7 +3,9 @@
 // notes, places what it holds, and draws its textured, lit world.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <string>
 
 #include <vector>
 
@@ -22,6 +24,12 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
+#include "datagen/sampleCinematic.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcCinematic.h"
 
 namespace {
 
@@ -72,7 +80,7 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
     EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 1);
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
-    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 2);
+    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 6) << "slots 5 to 10";
     VISetFrameLimit(kFrames);
     pMap->Run();
     EXPECT_EQ(Problems(), 0);
@@ -106,6 +114,70 @@ TEST_F(gcSampleGameTest, NightFallsAndTheEastGateLeadsToTheNextMap)
     VISetFrameLimit(10);
     gcMap::s_pMap->Run();
     EXPECT_EQ(Problems(), 0);
+}
+
+// Once the map's regions are attached and woken, the greeting's trigger is
+// filed in the middle region's zone (not left frozen with a warning);
+// walking into it plays the greeting, whose line puts its text in the
+// game's voice-over control and opens that dialog without pausing the game.
+// The cinematic ends with its line and the subtitle closes.
+TEST_F(gcSampleGameTest, TheMiddleRoadTriggerPlaysTheGreetingWithItsSubtitle)
+{
+    ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+    gcMap* pMap = gcMap::s_pMap;
+    ASSERT_NE(pMap, nullptr);
+    pMap->UpdateRegions(true);
+    pMap->SendToLoadedRegions(gcMsgUnfreeze(), false);
+    gcRegionTrigger* pTrigger = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(datagen::kGreetingTriggerSlot));
+    ASSERT_NE(pTrigger, nullptr);
+    EXPECT_EQ(pTrigger->m_nRegionId, 1) << "the middle region";
+    EXPECT_EQ(pTrigger->m_nCurState, gcRegionTrigger::STATE_ENABLED);
+    EXPECT_NE(pTrigger->m_volume.m_pZone, nullptr);
+    const mVec3 box = pTrigger->m_volume.m_boxSize;
+    EXPECT_FLOAT_EQ(pTrigger->m_volume.m_fRadius, 0.5f * std::sqrt(box.x * box.x + box.y * box.y + box.z * box.z))
+        << "the bounding radius reaches the box's corners";
+    EXPECT_EQ(gcCinematic::s_pCinematic, nullptr) << "nothing plays before the player gets there";
+
+    pTrigger->onEnter.Apply(gcEventParams(), gcEventStackData());
+    constexpr int kStep = cTimeValue::TICKS_PER_SECOND / 30;  // the map loop's
+    const gcMsgTick tick{cTimeValue(kStep)};
+    // The map's lead-in runs first.
+    for (int f = 0; f <= gcMap::kLeadInFrames + 2 && !gcCinematic::s_pCinematic; ++f)
+        pMap->Update(tick);
+    const gcCinematic* pGreeting = gcCinematicMgr::GetPtr(gcCinematicMgr::GetHandle(datagen::kGreetingCinematicSlot));
+    ASSERT_NE(pGreeting, nullptr);
+    EXPECT_EQ(gcCinematic::s_pCinematic, pGreeting);
+    gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(gcGame::s_pGame->m_voDesiredWidget.hDialog);
+    ASSERT_NE(pDialog, nullptr);
+    const auto* pControl = dcast<gcUIControl>(pDialog->GetControl(gcGame::s_pGame->m_voDesiredWidget.hControl));
+    ASSERT_NE(pControl, nullptr);
+    ASSERT_NE(pControl->GetText(), nullptr);
+    EXPECT_STREQ(pControl->GetText(), datagen::kGreetingText);
+    EXPECT_NE(gcUI::Get()->FindDialog(pDialog), -1) << "the subtitle is open";
+    EXPECT_EQ(gcUI::Get()->GetPausingDialog(), nullptr);
+
+    for (int t = 0; t < datagen::kGreetingLengthTicks / kStep + 2; ++t)
+        pMap->Update(tick);
+    EXPECT_EQ(gcCinematic::s_pCinematic, nullptr) << "ended with its line";
+    EXPECT_EQ(gcUI::Get()->FindDialog(pDialog), -1) << "the subtitle closed";
+    EXPECT_EQ(Problems(), 0);
+    for (const auto& line : m_log.m_lines)
+        EXPECT_EQ(line.first, LOGTYPE_INFO) << line.second;
+}
+
+// The sample's writers refuse what they cannot write whole: a texture cache
+// that runs into the subtitle font's slot, files that cannot be created.
+TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
+{
+    gcTestLogCapture log;
+    TempDir dir("qm_greeting_writers");
+    const std::vector<datagen::TextureConfigRecord> cache(100);
+    const std::string missing = dir.Path() + "/no/such/dir/";
+    EXPECT_FALSE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 346, cache)) << "346 + 100 > 440";
+    EXPECT_TRUE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 340, cache)) << "340 + 100 = 440";
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(missing + "Map01_eng.vo", dir.Path() + "/Strings.str"));
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(dir.Path() + "/Map01_eng.vo", missing + "Strings.str"));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
 // From the west region's centre, looking north: the garden wall's bricks

@@ -1,0 +1,288 @@
+#include "datagen/sampleCinematic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+
+#include "cCore/cFile.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/cinematicWriters.h"
+#include "datagen/dialogWriters.h"
+#include "datagen/overlayWriters.h"
+#include "datagen/scriptWriters.h"
+#include "datagen/slotLease.h"
+#include "datagen/soundWriters.h"
+#include "eEngine/eFont.h"
+#include "eEngine/eMaterial.h"
+#include "eEngine/eTexture.h"
+#include "eEngine/eTextureConfig.h"
+#include "gcGameCore/actions/gcDoPlayCinematic.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcVoiceOver.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcCinematic.h"
+#include "gcGameCore/script/gcString.h"
+
+namespace datagen {
+namespace {
+
+// Slots of the subtitle's resources, clear of the map's textures (346 on),
+// the regions' lightmaps (350 on) and the map's materials (300 on).
+constexpr int kGlyphTextureSlot = 440;
+constexpr int kGlyphCell = 16;  // texels a glyph cell: a 256 x 256 sheet
+constexpr int kFontMaterialSlot = 640;
+constexpr int kFontSlot = 4;
+constexpr int kSubtitleDialogSlot = 200;  // in the game's dialog group
+constexpr int kGreetingVoiceSlot = 0;     // the map's voice-overs start at 0
+constexpr int kGreetingStringSlot = 550;  // the map's strings start at 550
+constexpr int kMiddleRegion = 1;
+
+uint16_t CheckOf(int slot)
+{
+    return static_cast<uint16_t>(0x100 + slot);
+}
+
+uint32_t HandleOf(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
+}
+
+// A group block over begin .. end - 1: the slot's check, type id and block
+// from record(w, slot) where has(slot), an empty slot elsewhere.
+template <class Has, class Record>
+BlockWriter& LayGroup(BlockWriter& w, int begin, int end, uint32_t typeId, const Has& has, const Record& record)
+{
+    w.Begin(2).Begin(1).End().Int(begin).Int(end);
+    for (int slot = begin; slot < end; ++slot) {
+        if (!has(slot)) {
+            w.Half(0);
+            continue;
+        }
+        w.Half(CheckOf(slot)).Word(typeId);
+        record(w, slot);
+    }
+    return w.End();
+}
+
+// The block of an object written by the engine's own Write, laid in w at
+// its current position: the engine writes a scratch file whose bytes up to
+// here are w's, so the absolute end offsets of its blocks come out right.
+bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
+{
+    const std::vector<uint8_t>& before = w.GetBytes();
+    cFile file;
+    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok) {
+        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
+        object.Write(file);
+    }
+    file.Close();
+    ok = ok && !file.Failed();
+    std::ifstream in(scratch, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ec;
+    std::filesystem::remove(scratch, ec);
+    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
+    if (!ok) {
+        cLogError_("datagen: the engine's block could not be written through \"%s\"", scratch.c_str());
+        return false;
+    }
+    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
+    return true;
+}
+
+// The configuration's texture cache, the sheet's slot added past the others.
+bool LayTextureConfigs(BlockWriter& w, int beginSlot, const std::vector<TextureConfigRecord>& cache,
+                       const TextureFileDesc& sheet, const std::string& scratch)
+{
+    bool ok = true;
+    const int cacheEnd = beginSlot + static_cast<int>(cache.size());
+    auto has = [&](int slot) {
+        return slot == kGlyphTextureSlot || (slot < cacheEnd && cache[static_cast<size_t>(slot - beginSlot)].check);
+    };
+    LayGroup(w, beginSlot, kGlyphTextureSlot + 1, eTextureConfig::GetStaticType()->m_nTypeId, has,
+             [&](BlockWriter& b, int slot) {
+                 eTextureConfig config;
+                 if (slot == kGlyphTextureSlot) {
+                     config.m_format = static_cast<eTextureConfig::eFormat>(sheet.format);
+                     config.m_nWidth = sheet.width;
+                     config.m_nHeight = sheet.height;
+                 } else {
+                     const TextureConfigRecord& r = cache[static_cast<size_t>(slot - beginSlot)];
+                     config.m_format = static_cast<eTextureConfig::eFormat>(r.format);
+                     config.m_nWidth = r.width;
+                     config.m_nHeight = r.height;
+                     config.m_bMipmaps = r.bMipmaps;
+                     config.m_bRenderTarget = r.bRenderTarget;
+                 }
+                 ok = EngineBlock(b, config, scratch) && ok;
+             });
+    return ok;
+}
+
+// One record at slot: its group laid by record(w).
+template <class Record>
+BlockWriter& LayOne(BlockWriter& w, int slot, uint32_t typeId, const Record& record)
+{
+    return LayGroup(w, slot, slot + 1, typeId, [](int) { return true; }, [&](BlockWriter& b, int) { record(b); });
+}
+
+// The subtitle dialog: one control across the lower part of the screen
+// showing its text in the font, in yellow with a shadow. It neither pauses
+// the game nor takes the focus.
+gcUIDialog* NewSubtitleDialog(cMemPool* pPool, uint32_t* phControl)
+{
+    GridDialogDesc d;
+    d.name = "Subtitles";
+    d.rows = d.cols = 1;
+    d.cellSize[0] = 480.0f;
+    d.cellSize[1] = 40.0f;
+    d.hFont = HandleOf(kFontSlot);
+    d.flags = 0;
+    gcUIDialog* pDialog = NewGridDialog(pPool, d);
+    if (!pDialog)
+        return nullptr;
+    pDialog->m_layout = gcUIDialog::DLG_LAYOUT_3x3;  // no sprites: the control and 32 each side
+    pDialog->m_offset = mVec2(0.0f, -140.0f);        // near the foot of the title-safe frame
+    *phControl = pDialog->m_hInitiallyFocusedControl;
+    pDialog->m_hInitiallyFocusedControl = 0;
+    auto* pControl = static_cast<gcUIControl*>(pDialog->GetControl(*phControl));
+    pControl->m_name.Set("Line");
+    pControl->m_nFlags = (pControl->m_nFlags & ~gcUIWidget::kFocusable) | gcUIControl::kTextShadow | gcUIControl::kTextWrap;
+    pControl->m_nTextColor = kSubtitleColor;
+    pControl->m_fMaxTextWidth = 480.0f;
+    return pDialog;
+}
+
+}  // namespace
+
+bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache)
+{
+    const int cacheEnd = beginSlot + static_cast<int>(cache.size());
+    if (beginSlot < 0 || cacheEnd > kGlyphTextureSlot) {
+        cLogError_("datagen: texture cache %d to %d runs into the subtitle font's slot %d", beginSlot, cacheEnd,
+                   kGlyphTextureSlot);
+        return false;
+    }
+    FontSheet sheet;
+    TextureFileDesc glyphs;
+    if (!BuildFontSheet(kGlyphCell, &sheet) ||
+        !MakeTextureDesc("SubtitleGlyphs", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_RGBA8, false, sheet.image,
+                         nullptr, &glyphs))
+        return false;
+    cMemPool pool("datagen SubtitleConfig", 0x4000, false);
+    const eMaterial* pMaterial = MakeOverlayMaterial(&pool, eTextureHandle(HandleOf(kGlyphTextureSlot)));
+    if (!pMaterial)
+        return false;
+    eFont font;
+    font.m_name.Set("Subtitles");
+    font.m_fWidth = static_cast<float>(kGlyphCell);
+    font.m_fScale = 1.5f;  // glyphs of 16 texels are small on a 640 x 480 frame
+    font.m_nFlags = eFont::kFlagKerning;
+    std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
+    font.m_hMaterial = eMaterialHandle(HandleOf(kFontMaterialSlot));
+
+    const std::string scratch = path + ".part";
+    BlockWriter w;
+    ObjectBlock(w.Header().Begin(gcGameConfig::kVersion), "GameConfig");
+    bool ok = LayTextureConfigs(w, beginSlot, cache, glyphs, scratch);
+    LayOne(w, kGlyphTextureSlot, eTexture::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { TextureBlock(b, glyphs); });
+    LayOne(w, kFontMaterialSlot, eMaterial::GetStaticType()->m_nTypeId,
+           [&](BlockWriter& b) { ok = EngineBlock(b, *pMaterial, scratch) && ok; });
+    LayOne(w, kFontSlot, eFont::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { FontBlock(b, font, eFont::kVersion); });
+    EmptyGroupBlock(w, 0);  // meshes
+    EmptyGroupBlock(w, 0);  // animations
+    return ok && w.End().Trailer().Save(path);
+}
+
+bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
+                                  bool bGreetingAtMapStart)
+{
+    cMemPool pool("datagen Subtitles", 0x10000, false);
+    uint32_t hControl = 0;
+    gcUIDialog* pDialog = NewSubtitleDialog(&pool, &hControl);
+    gcDoPlayCinematic* pPlay = bGreetingAtMapStart ? NewPlayCinematic(pPool, HandleOf(kGreetingCinematicSlot)) : nullptr;
+    if (!pDialog || (bGreetingAtMapStart && !pPlay))
+        return false;
+    GameFileDesc withSubtitles = desc;
+    withSubtitles.voDialog = HandleOf(kSubtitleDialogSlot);
+    withSubtitles.voControl = hControl;
+    bool ok = false;
+    {
+        SlotLease<gcUIDialogMgr, gcUIDialog> lease(kSubtitleDialogSlot, 1);
+        lease.Place(0, pDialog, CheckOf(kSubtitleDialogSlot));
+        ok = WriteGameFile(path, withSubtitles, pPool, [&](gcGame& game) {
+            game.m_UIDialogs.m_nBegin = kSubtitleDialogSlot;
+            game.m_UIDialogs.m_nEnd = kSubtitleDialogSlot + 1;
+            game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
+            if (pPlay)
+                AppendAction(game.m_onMapStarted, pPlay);
+        });
+    }
+    std::destroy_at(pDialog);
+    return ok;
+}
+
+bool WriteSampleGreetingLine(const std::string& voicePath, const std::string& stringsPath)
+{
+    const int nSamples = kSoundSampleRate * kGreetingLengthTicks / 600;
+    VoiceOverRecord line{"Greeting", MakeSoundRecord("vo_Greeting", MakeSineTone(kGreetingToneHz, 9000.0, nSamples), false),
+                         HandleOf(kGreetingStringSlot), CheckOf(kGreetingVoiceSlot)};
+    BlockWriter voices;
+    if (!VoiceOverGroupBlock(voices.Header(), gcVoiceOverGroup::kVersion, kGreetingVoiceSlot, {line})
+             .Trailer()
+             .Save(voicePath))
+        return false;
+    cMemPool pool("datagen GreetingText", 0x1000, false);
+    SlotLease<gcStringMgr, gcString> lease(kGreetingStringSlot, 1);
+    lease.Place(0, NewString(&pool, "Greeting", kGreetingText), CheckOf(kGreetingStringSlot));
+    gcStringGroup group;  // not made by the factory: it destroys nothing
+    group.m_nBegin = kGreetingStringSlot;
+    group.m_nEnd = kGreetingStringSlot + 1;
+    return WriteBodyFile(stringsPath, group);
+}
+
+bool LaySampleCinematics(BlockWriter& w, const std::string& scratch)
+{
+    cMemPool pool("datagen Greeting", 0x2000, false);
+    gcCinematic* pCinematic = NewSampleCinematic(&pool, HandleOf(kGreetingVoiceSlot));
+    bool ok = pCinematic != nullptr;
+    if (ok) {
+        LayOne(w, kGreetingCinematicSlot, gcCinematic::GetStaticType()->m_nTypeId,
+               [&](BlockWriter& b) { ok = EngineBlock(b, *pCinematic, scratch); });
+        std::destroy_at(pCinematic);
+    }
+    return ok;
+}
+
+RegionTriggerDesc GreetingTrigger(float groundZ, const std::string& scratch, bool* pOk)
+{
+    RegionTriggerDesc t;
+    t.name = "Greeting";
+    t.regionId = kMiddleRegion;
+    t.volume.type = 1;
+    t.volume.boxSize[0] = 2.0f;
+    t.volume.boxSize[1] = 8.0f;
+    t.volume.boxSize[2] = 4.0f;
+    t.volume.radius = std::sqrt(4.0f + 64.0f + 16.0f) / 2;
+    t.volume.frame = {0.0f, 0.0f, groundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};  // across the road mid-region
+    t.actions = [scratch, pOk](BlockWriter& w, int index) {
+        if (index != 0)
+            return;  // OnEnter only
+        cMemPool pool("datagen GreetingTrigger", 0x400, false);
+        const gcDoPlayCinematic* pPlay = NewPlayCinematic(&pool, HandleOf(kGreetingCinematicSlot));
+        w.Int(static_cast<int32_t>(gcDoPlayCinematic::GetStaticType()->m_nTypeId));
+        *pOk = pPlay && EngineBlock(w, *pPlay, scratch) && *pOk;
+    };
+    return t;
+}
+
+}  // namespace datagen

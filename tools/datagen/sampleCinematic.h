@@ -1,0 +1,51 @@
+#pragma once
+// The sample game's greeting scene: a cinematic in the first map that plays
+// a spoken line (a tone) with its subtitle, started by a trigger across the
+// road in the middle region; and what the subtitle is drawn with: a bitmap
+// font in the game configuration and a subtitle dialog in the game file,
+// named as the game's voice-over control. Offline tool; main thread.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datagen/blockWriter.h"
+#include "datagen/flowWriters.h"
+#include "datagen/regionWriters.h"
+
+namespace datagen {
+
+// What the scene is made of, as a test listening to and looking at a run
+// finds it.
+constexpr double kGreetingToneHz = 880.0;
+constexpr int kGreetingLengthTicks = 3 * 600;  // the line's length: three seconds
+constexpr const char* kGreetingText = "Welcome to Ashgrove Road.";
+constexpr uint32_t kSubtitleColor = 0xFFFFE020;  // 0xAARRGGBB: yellow
+constexpr int kGreetingCinematicSlot = 10;       // in the first map's cinematic group
+constexpr int kGreetingTriggerSlot = 10;         // in its region-trigger group
+
+// The game configuration ("Game/GameConfig.gc"): the texture cache of the
+// records from beginSlot, then the subtitle font: its glyph sheet's cache
+// slot and texture, its material and the font itself.
+bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache);
+
+// The game file ("Game/Game.gam") of desc with the subtitle dialog in the
+// game's dialog group as the voice-over control. With bGreetingAtMapStart the
+// game's map-start event plays the greeting (test data: the sample's own
+// game leaves it to the trigger).
+bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
+                                  bool bGreetingAtMapStart);
+
+// The first map's voice-overs ("Map01_eng.vo") and strings
+// ("Map01Strings_eng.str") with the greeting's line and text.
+bool WriteSampleGreetingLine(const std::string& voicePath, const std::string& stringsPath);
+
+// The first map's cinematic group holding the greeting, laid in w (a group
+// block); false (logged) when the engine's block could not be written.
+bool LaySampleCinematics(BlockWriter& w, const std::string& scratch);
+// The trigger across the road in the middle region (ground at groundZ) that
+// plays the greeting when the player walks into it. *pOk turns false when
+// its action cannot be written.
+RegionTriggerDesc GreetingTrigger(float groundZ, const std::string& scratch, bool* pOk);
+
+}  // namespace datagen
