@@ -187,7 +187,8 @@ void AddRecords(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int beg
 {
     for (size_t i = 0; i < pieces.size(); ++i) {
         const int slot = begin + static_cast<int>(i);
-        pOut->push_back({slot, {static_cast<uint16_t>(s.handleOf(slot) >> 16), [piece = pieces[i], typeId, record](BlockWriter& w) {
+        const auto check = static_cast<uint16_t>(s.handleOf(slot) >> 16);
+        pOut->push_back({slot, {check, [piece = pieces[i], typeId, record](BlockWriter& w) {
                                     w.Word(typeId);
                                     record(w, piece);
                                 }}});
@@ -213,8 +214,10 @@ std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s
                    [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
         break;
     case kMapEntityTemplates:
-        AddRecords(&out, s, s.deviceTemplate, ShedDeviceTemplates(s, pOk), gcDeviceTemplate::GetStaticType()->m_nTypeId,
-                   [](BlockWriter& b, const DeviceTemplateDesc& t) { DeviceTemplateBlock(b, t, gcDeviceTemplate::kVersion); });
+        AddRecords(&out, s, s.deviceTemplate, ShedDeviceTemplates(s, pOk),
+                   gcDeviceTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, const DeviceTemplateDesc& t) {
+                       DeviceTemplateBlock(b, t, gcDeviceTemplate::kVersion);
+                   });
         break;
     case kMapEntities:
         AddRecords(&out, s, s.device, ShedDevices(s, pOk), gcDevice::GetStaticType()->m_nTypeId,

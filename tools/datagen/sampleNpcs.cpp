@@ -238,10 +238,11 @@ struct GuardPlace {
     float boundary[4];                // centre x, y, width, depth
 };
 
-// The west guard walks a loop (left open a metre short of its start, so
-// that where it passes closest is never ambiguous) across the road ahead of the player's start;
-// the middle one a loop where the middle region begins. Each boundary takes
-// in its loop and some road beyond, the two apart.
+// The west guard walks a loop across the road ahead of the player's start,
+// the middle one a loop where the middle region begins; each loop is left
+// open a metre short of its start, so that where a guard passes closest is
+// never ambiguous. Each boundary takes in its loop and some road beyond,
+// the two apart.
 const GuardPlace kPlaces[G::kCount] = {
     {"WestGuard", 0, {{2, -2, kGroundZ}, {9, -2, kGroundZ}, {9, 2, kGroundZ}, {2, 2, kGroundZ}, {2, -1, kGroundZ}},
      {5.0f, 0.0f, 22.0f, 12.0f}},
@@ -349,8 +350,8 @@ private:
 // when the player comes near.
 gcAction* WalkLoop(Builder& b, uint16_t nFrom)
 {
-    return b.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, kSelf,
-                                   static_cast<uint16_t>(gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom));
+    const auto flags = static_cast<uint16_t>(gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom);
+    return b.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, kSelf, flags);
 }
 
 void FillPatrol(Builder& b, gcState& s)

@@ -660,8 +660,10 @@ public:
             // Groups the shed's devices and the first map's guards share.
             std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
             if (!m_bLast) {
-                std::vector<SlotRecord> guards = SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
-                records.insert(records.end(), std::make_move_iterator(guards.begin()), std::make_move_iterator(guards.end()));
+                std::vector<SlotRecord> guards =
+                    SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
+                records.insert(records.end(), std::make_move_iterator(guards.begin()),
+                               std::make_move_iterator(guards.end()));
             }
             return LaySharedGroup(w, std::move(records));
         }

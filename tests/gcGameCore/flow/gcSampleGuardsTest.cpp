@@ -107,7 +107,8 @@ protected:
         const gcNPC* pOther = Guard(1);
         if (!p || !pOther)
             return;
-        m_samples.push_back({p->m_model.m_localToParent.origin, pOther->m_model.m_localToParent.origin, p->m_nCurState, p->m_stateInfo.m_nCurState,
+        m_samples.push_back({p->m_model.m_localToParent.origin, pOther->m_model.m_localToParent.origin,
+                             p->m_nCurState, p->m_stateInfo.m_nCurState,
                              p->IsOnPath(), pPlayer && p->m_pTarget == pPlayer, p->m_hBoundary.m_nValue != 0,
                              pPlayer ? pPlayer->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f});
     }
