@@ -199,35 +199,6 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     gcEffect::s_pGetRumbleListener = nullptr;
     std::destroy_at(pGame);
 }
-// Entities find their zones through the ids of the resident regions: a
-// slot's region id, -1 for an empty slot or one outside the table.
-TEST_F(gcGameTest, StartingTheGameTellsEntitiesTheResidentRegions)
-{
-    gcEntityWorld::Set(gcEntityWorld::Funcs{});
-    cMemPool pool("gcGameTest", 0x20000, false);
-    gcGame* pGame = pool.New<gcGame>();
-    gcRegion* pRegion = pool.New<gcRegion>();
-    ASSERT_NE(pGame, nullptr);
-    ASSERT_NE(pRegion, nullptr);
-    pRegion->m_nRegionId = 7;
-    gcRegion* const pOld = gcRegion::s_pRegions[3];
-    gcRegion::s_pRegions[3] = pRegion;
-    const gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
-    gcEntityWorld::Set(funcs);
-    ASSERT_NE(funcs.pGetRegionId, nullptr);
-    const struct {
-        int slot, id;
-    } rows[] = {{3, 7}, {gcRegion::kMaxResident, -1}, {-1, -1}};
-    for (const auto& row : rows)
-        EXPECT_EQ(funcs.pGetRegionId(row.slot), row.id) << row.slot;
-    gcRegion::s_pRegions[3] = nullptr;
-    EXPECT_EQ(funcs.pGetRegionId(3), -1) << "empty";
-    gcRegion::s_pRegions[3] = pOld;
-    gcEffect::s_pGetRumbleListener = nullptr;
-    std::destroy_at(pRegion);
-    std::destroy_at(pGame);
-}
-
 
 // Entities ask for the region of a resident slot by the slot's number.
 TEST_F(gcGameTest, SlotRegionIdsAreThoseOfTheResidentRegions)
