@@ -234,20 +234,23 @@ NPCTemplateDesc GuardTemplate(uint32_t hMaterial, const gcAction* pBlow, const s
 struct GuardPlace {
     const char* name;
     int16_t regionId;
-    std::vector<PathPointDesc> loop;  // in the region, on the ground
-    float boundary[4];                // centre x, y, width, depth
+    std::vector<PathPointDesc> halves[2];  // the loop's two halves, in the region, on the ground
+    float boundary[4];                     // centre x, y, width, depth
 };
 
 // The west guard walks a loop across the road ahead of the player's start,
-// the middle one a loop where the middle region begins; each loop is left
-// open a metre short of its start, so that where a guard passes closest is
-// never ambiguous. Each boundary takes in its loop and some road beyond,
-// the two apart.
+// the middle one a loop where the middle region begins. A loop is two
+// paths, each ending where the other starts: a guard follows a path from
+// where it passes closest, and at the end of a single closed path that
+// would be the end again. Each boundary takes in its loop and some road
+// beyond, the two apart.
 const GuardPlace kPlaces[G::kCount] = {
-    {"WestGuard", 0, {{2, -2, kGroundZ}, {9, -2, kGroundZ}, {9, 2, kGroundZ}, {2, 2, kGroundZ}, {2, -1, kGroundZ}},
+    {"WestGuard", 0,
+     {{{2, -2, kGroundZ}, {9, -2, kGroundZ}, {9, 2, kGroundZ}}, {{9, 2, kGroundZ}, {2, 2, kGroundZ}, {2, -2, kGroundZ}}},
      {5.0f, 0.0f, 22.0f, 12.0f}},
-    {"MiddleGuard", 1, {{-12, 2, kGroundZ}, {-6, 2, kGroundZ}, {-6, -2, kGroundZ}, {-12, -2, kGroundZ},
-                        {-12, 1, kGroundZ}},
+    {"MiddleGuard", 1,
+     {{{-12, 2, kGroundZ}, {-6, 2, kGroundZ}, {-6, -2, kGroundZ}},
+      {{-6, -2, kGroundZ}, {-12, -2, kGroundZ}, {-12, 2, kGroundZ}}},
      {-6.0f, 0.0f, 19.0f, 12.0f}},
 };
 
@@ -259,21 +262,28 @@ NPCDesc Guard(int i)
     e.name = p.name;
     e.hTemplate = HandleOf(G::kTemplateSlot);
     e.regionId = p.regionId;
-    e.paths = {HandleOf(G::kPathSlot + i), 0};
+    e.paths = {HandleOf(G::kPathSlot + 2 * i), HandleOf(G::kPathSlot + 2 * i + 1)};
     e.active = true;
-    const float at[12] = {p.loop[0].x, p.loop[0].y, kGroundZ + kCollider.z, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    const float at[12] = {p.halves[0][0].x, p.halves[0][0].y, kGroundZ + kCollider.z, 1, 0, 0, 0, 1, 0, 0, 0, 1};
     std::copy(std::begin(at), std::end(at), e.placement);
     e.initialState = G::kPatrol;
     return d;
 }
 
-RegionPathDesc PatrolPath(int i)
+// Path j of the loop of guard i lies in slot kPathSlot + 2 i + j.
+std::vector<RegionPathDesc> PatrolPaths()
 {
-    RegionPathDesc d;
-    d.name = std::string(kPlaces[i].name) + "Patrol";
-    d.regionId = kPlaces[i].regionId;
-    d.points = kPlaces[i].loop;
-    return d;
+    std::vector<RegionPathDesc> out;
+    for (const GuardPlace& p : kPlaces) {
+        for (int j = 0; j < 2; ++j) {
+            RegionPathDesc d;
+            d.name = std::string(p.name) + (j == 0 ? "Out" : "Back");
+            d.regionId = p.regionId;
+            d.points = p.halves[j];
+            out.push_back(d);
+        }
+    }
+    return out;
 }
 
 BoundaryDesc GuardBoundary(int i)
@@ -345,24 +355,24 @@ private:
     bool m_bFull = false;
 };
 
-// Patrol: along the guard's own loop from where it passes closest, and
-// from the loop's start again each time it comes round; on to the chase
+// Patrol: along one half of the guard's loop (its own patrol or initial
+// path) from where it passes closest, then the other half; on to the chase
 // when the player comes near.
-gcAction* WalkLoop(Builder& b, uint16_t nFrom)
+void FillPatrol(Builder& b, gcState& s, int32_t half, int next)
 {
-    const auto flags = static_cast<uint16_t>(gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath | nFrom);
-    return b.New<gcDoEntityMoveTo>(gcDoEntityMoveTo::EMT_REGIONPATH, kSelf, flags);
-}
-
-void FillPatrol(Builder& b, gcState& s)
-{
-    for (gcAction* p : {b.Target(gcDoCreatureSetTarget::TGT_NONE), WalkLoop(b, gcDoEntityMoveTo::kClosestOnPath),
+    auto* pWalk = b.New<gcDoEntityMoveTo>(
+        gcDoEntityMoveTo::EMT_REGIONPATH, kSelf,
+        static_cast<uint16_t>(gcDoEntityMoveTo::kOffsetHeight | gcDoEntityMoveTo::kEntityPath |
+                              gcDoEntityMoveTo::kClosestOnPath));
+    if (pWalk)
+        pWalk->entityPath = half;
+    for (gcAction* p : {b.Target(gcDoCreatureSetTarget::TGT_NONE), static_cast<gcAction*>(pWalk),
                         b.Command(gcDoCreatureAction::CA_WALK)})
         AppendAction(s.onEnterState, p);
     AppendAction(s.onUpdate, b.If(b.PlayerWithin(G::kNoticeDistance), b.To(G::kChase)));
-    gcValue* pRoundAgain = b.Op(gcValBinaryOp::OP_EQUAL, b.New<gcValEventVar>(gcValEventVar::VAR_EVENTID, 0),
-                                b.New<gcValNumber>(static_cast<float>(gcMsgEvent::ID_ONPATHCOMPLETED)));
-    AppendAction(s.onEvent, b.If(pRoundAgain, WalkLoop(b, 0)));
+    gcValue* pDone = b.Op(gcValBinaryOp::OP_EQUAL, b.New<gcValEventVar>(gcValEventVar::VAR_EVENTID, 0),
+                          b.New<gcValNumber>(static_cast<float>(gcMsgEvent::ID_ONPATHCOMPLETED)));
+    AppendAction(s.onEvent, b.If(pDone, b.To(next)));
 }
 
 // Chase: off the loop into the boundary around it, the player as target
@@ -397,14 +407,17 @@ gcStateMachine* NewGuardTactics(cMemPool* pPool)
     if (!pMachine)
         return nullptr;
     Builder b(pPool);
-    gcState* pStates[3] = {AddState(*pMachine, G::kPatrol, "Patrol", pPool),
+    gcState* pStates[4] = {AddState(*pMachine, G::kPatrol, "Patrol", pPool),
                            AddState(*pMachine, G::kChase, "Chase", pPool),
-                           AddState(*pMachine, G::kAttack, "Attack", pPool)};
-    if (!pStates[0] || !pStates[1] || !pStates[2])
-        return nullptr;
-    FillPatrol(b, *pStates[0]);
+                           AddState(*pMachine, G::kAttack, "Attack", pPool),
+                           AddState(*pMachine, G::kPatrolBack, "PatrolBack", pPool)};
+    for (gcState* p : pStates)
+        if (!p)
+            return nullptr;
+    FillPatrol(b, *pStates[0], gcEntity::PATH_PATROL, G::kPatrolBack);
     FillChase(b, *pStates[1]);
     FillAttack(b, *pStates[2]);
+    FillPatrol(b, *pStates[3], gcEntity::PATH_INITIAL, G::kPatrol);
     if (b.Full()) {
         cLogError_("datagen: no room for the guards' tactics");
         return nullptr;
@@ -494,7 +507,7 @@ std::vector<SlotRecord> SampleGuardRecords(int index, uint32_t hMaterial, const 
                    [](BlockWriter& w, const NPCDesc& d) { NPCBlock(w, d, gcNPC::kVersion); });
         break;
     case kMapRegionPaths:
-        AddRecords(&out, G::kPathSlot, TypeIdOf<gcRegionPath>(), EachGuard(PatrolPath),
+        AddRecords(&out, G::kPathSlot, TypeIdOf<gcRegionPath>(), PatrolPaths(),
                    [](BlockWriter& w, const RegionPathDesc& d) { RegionPathBlock(w, d); });
         break;
     case kMapBoundaries:

@@ -1,9 +1,10 @@
 #pragma once
 // The sample map's guards: two non-player characters on the road, one in
 // the west region and one where the middle region begins. Each walks a
-// loop of its own (its patrol path) until the player comes near, then
-// leaves the path for the boundary around it, runs at the player and
-// swings at it; when the player gets away it goes back to its loop. Their
+// loop of its own (its patrol path out, its initial path back) until the
+// player comes near, then leaves the path for the boundary around it, runs
+// at the player and swings at it; when the player gets away it goes back
+// to its loop. Their
 // body (a plank-clad box with a fist that swings), its animations, their
 // template and their tactics (a script state machine) are written into
 // the map's groups. Offline tool; main thread.
@@ -24,10 +25,10 @@ struct SampleGuards {
     static constexpr int kTemplateSlot = 20;
     static constexpr int kEntitySlot = 20;     // and the next
     static constexpr int kCount = 2;
-    static constexpr int kPathSlot = 10;       // one each
+    static constexpr int kPathSlot = 10;       // two each: the loop's halves
     static constexpr int kBoundarySlot = 10;   // one each
     static constexpr int kStateMachineSlot = 200;
-    enum Tactic : int { kPatrol = 0, kChase = 1, kAttack = 2 };
+    enum Tactic : int { kPatrol = 0, kChase = 1, kAttack = 2, kPatrolBack = 3 };
 
     static constexpr float kNoticeDistance = 8.0f;  // between the outlines, metres
     static constexpr float kGiveUpDistance = 12.0f;

@@ -46,7 +46,7 @@ struct Sample {
 // The player stands at the west end of the road until kMeetFrame, then a
 // few metres short of the west guard's loop.
 constexpr int kMeetFrame = 90;
-constexpr int kFrames = 300;
+constexpr int kFrames = 450;  // the middle guard comes round its loop
 const mVec3 kPlayerFar(-14.0f, 0.0f, -2.1f);
 const mVec3 kPlayerNear(-1.0f, 0.0f, -2.1f);
 
@@ -165,6 +165,12 @@ TEST_F(gcSampleGuardsTest, PatrolThenChaseAndStrikeThePlayer)
     // The middle guard's loop starts along y = 2 eastward from x = -12.
     EXPECT_NEAR(later.other.y, 2.0f, 0.3f);
     EXPECT_NEAR(later.other.x - early.other.x, G::kWalkSpeed * seconds, 0.5f);
+    // ... and, the player never near it, walks that side again once round
+    // (out along one path, back along the other).
+    const Sample& last = m_samples.back();
+    const Sample& before = m_samples[m_samples.size() - 31];
+    EXPECT_NEAR(last.other.y, 2.0f, 0.3f);
+    EXPECT_NEAR(last.other.x - before.other.x, G::kWalkSpeed, 0.3f) << "a second along the first side";
 
     // The chase: off the loop into its boundary, the player its target,
     // running toward it.
