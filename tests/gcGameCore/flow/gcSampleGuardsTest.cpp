@@ -44,8 +44,10 @@ struct Sample {
 };
 
 // The player stands at the west end of the road until kMeetFrame, then a
-// few metres short of the west guard's loop.
+// few metres short of the west guard's loop, then at the west end again
+// from kLeaveFrame.
 constexpr int kMeetFrame = 90;
+constexpr int kLeaveFrame = 330;
 constexpr int kFrames = 450;  // the middle guard comes round its loop
 const mVec3 kPlayerFar(-14.0f, 0.0f, -2.1f);
 const mVec3 kPlayerNear(-1.0f, 0.0f, -2.1f);
@@ -98,7 +100,7 @@ protected:
             // Held where it stands: the sample's ground does not hold it yet.
             mOCS at;
             at.MakeIdentity();
-            at.origin = frame < kMeetFrame ? kPlayerFar : kPlayerNear;
+            at.origin = frame < kMeetFrame || frame >= kLeaveFrame ? kPlayerFar : kPlayerNear;
             if (!pPlayer->IsActive())
                 pPlayer->Send(gcMsgActivate());
             pPlayer->SnapTo(0, at);
@@ -189,18 +191,27 @@ TEST_F(gcSampleGuardsTest, PatrolThenChaseAndStrikeThePlayer)
     const int attack = FirstTactic(G::kAttack, chase);
     ASSERT_GT(attack, chase);
     EXPECT_LT(Dist(m_samples[attack].guard, kPlayerNear), 2 * 0.4f + G::kReach + 0.5f);
-    for (int i = attack + 2; i < static_cast<int>(m_samples.size()); ++i) {
+    for (int i = attack + 2; i < kLeaveFrame; ++i) {
         const int8_t state = m_samples[i].npcState;
         EXPECT_TRUE(state == gcNPC::STATE_STANDING || state == gcNPC::STATE_ATTACKING) << "frame " << i;
     }
     std::vector<int> drops;
-    for (int i = attack; i < static_cast<int>(m_samples.size()); ++i)
+    for (int i = attack; i < kLeaveFrame; ++i)
         if (m_samples[i].fPlayerHealth < m_samples[i - 1].fPlayerHealth)
             drops.push_back(i);
     ASSERT_GE(drops.size(), 2u) << "a blow, and another after the pause";
     EXPECT_EQ(m_samples[drops[0]].npcState, gcNPC::STATE_ATTACKING);
     EXPECT_FLOAT_EQ(m_samples[drops[0] - 1].fPlayerHealth - m_samples[drops[0]].fPlayerHealth, G::kBlowDamage);
     EXPECT_GE(drops[1] - drops[0], static_cast<int>(G::kSwingPause * 30.0f));
+
+    // The player got away: the guard gives up and walks its loop again,
+    // from where it passes closest.
+    const int back = FirstTactic(G::kPatrol, kLeaveFrame);
+    ASSERT_GT(back, kLeaveFrame);
+    EXPECT_LT(back, kLeaveFrame + 5);
+    EXPECT_TRUE(m_samples[back + 2].bOnPath);
+    EXPECT_FALSE(m_samples[back + 2].bTargetsPlayer);
+    EXPECT_EQ(m_samples[back + 2].npcState, gcNPC::STATE_WALKING);
 }
 
 }  // namespace
