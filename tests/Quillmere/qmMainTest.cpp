@@ -2,8 +2,10 @@
 // of start-up and shut-down, the exit codes and what the log says.
 #include <gtest/gtest.h>
 
+#include <png.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,9 +15,44 @@
 #include <vector>
 
 #include "datagen/datagen.h"
+#include "datagen/sampleLoading.h"
+#include "datagen/sampleWriters.h"
 #include "tempDir.h"
 
 namespace {
+
+// A captured frame as RGBA rows; empty when the file does not read.
+struct Capture {
+    int nWidth = 0, nHeight = 0;
+    std::vector<uint8_t> rgba;
+    // The pixel's red, green and blue, or -1s outside the picture.
+    std::array<int, 3> At(int x, int y) const
+    {
+        if (x < 0 || y < 0 || x >= nWidth || y >= nHeight)
+            return {-1, -1, -1};
+        const uint8_t* p = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(nWidth) + static_cast<size_t>(x)) * 4];
+        return {p[0], p[1], p[2]};
+    }
+};
+
+Capture ReadCapture(const std::string& path)
+{
+    Capture c;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return c;
+    image.format = PNG_FORMAT_RGBA;
+    c.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, c.rgba.data(), 0, nullptr)) {
+        png_image_free(&image);
+        c.rgba.clear();
+        return c;
+    }
+    c.nWidth = static_cast<int>(image.width);
+    c.nHeight = static_cast<int>(image.height);
+    return c;
+}
 
 struct RunResult {
     int nExit = -1;
@@ -143,6 +180,86 @@ TEST_F(qmMainTest, HeadlessFramesKeepTwoRetracesOfGameTime)
     EXPECT_NEAR(static_cast<double>(nLong - nShort), expected, kSoundFrameBytes);
     EXPECT_EQ(nShort, 59520);
     EXPECT_EQ(nLong, 2366080);
+}
+
+// What a captured pixel must be: a dialog's box (the sample's untextured
+// sprites draw opaque yellow), black, anything but a box, or the map's grass.
+enum class Px { kBox, kBlack, kNotBox, kGrass };
+
+bool Matches(const std::array<int, 3>& c, Px want)
+{
+    const bool bBox = c[0] > 200 && c[1] > 200 && c[2] < 80;
+    switch (want) {
+    case Px::kBox: return bBox;
+    case Px::kBlack: return c[0] >= 0 && c[0] < 16 && c[1] < 16 && c[2] < 16;
+    case Px::kNotBox: return c[0] >= 0 && !bBox;
+    case Px::kGrass: return c[1] > c[0] + 20 && c[1] > c[2] + 20;
+    }
+    return false;
+}
+
+struct Probe {
+    int x, y;
+    Px want;
+};
+
+// The menu's three buttons are 96 x 64 boxes centred at x 320, y 160, 240
+// and 320; the loading bar is the box centred on the screen.
+constexpr int kBarLeft = 320 - static_cast<int>(datagen::kSampleLoadingBox[0]) / 2;
+constexpr int kBarRight = 320 + static_cast<int>(datagen::kSampleLoadingBox[0]) / 2 - 1;
+const std::vector<Probe> kMenu = {{320, 160, Px::kBox}, {320, 240, Px::kBox},       {320, 320, Px::kBox},
+                                  {320, 200, Px::kBlack}, {kBarLeft + 4, 240, Px::kBlack}};
+const std::vector<Probe> kLoading = {{kBarLeft + 4, 240, Px::kBox}, {kBarRight - 4, 240, Px::kBox},
+                                     {320, 240, Px::kBox},          {320, 160, Px::kBlack},
+                                     {320, 320, Px::kBlack},        {kBarLeft - 4, 240, Px::kBlack}};
+const std::vector<Probe> kMap = {{50, 440, Px::kGrass}, {320, 160, Px::kNotBox}, {kBarLeft + 4, 240, Px::kNotBox}};
+const std::vector<Probe> kNoBar = {{kBarLeft + 4, 240, Px::kNotBox}, {320, 240, Px::kNotBox}};
+const std::vector<Probe> kAllBlack = {{kBarLeft + 4, 240, Px::kBlack}, {320, 240, Px::kBlack}, {320, 160, Px::kBlack}};
+
+// The scripted run as make run plays it, and the command-line start. The
+// press of A on "NewGame" is taken in the frame before kSampleNewGameFrame;
+// the first frame after it is the loader's, which always draws the loading
+// dialog before its update can close it; how many more loading frames
+// follow depends on the loader thread's speed, so only that first one is
+// probed. A command-line start requests no loading screen: its loading
+// frame is plain black, and frame 30 still shows the start-up notice.
+TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
+{
+    constexpr long kRunFrames = 450;  // the Makefile's RUN_FRAMES
+    constexpr long kFirstLoading = datagen::kSampleNewGameFrame - 1;
+    const struct {
+        const char* sName;
+        std::string gameArgs;
+        bool bInput;
+        long nFrames;
+        const std::vector<Probe>* pProbes;
+    } rows[] = {
+        {"menu", "", true, 100, &kMenu},
+        {"menu, the frame before the press is taken", "", true, kFirstLoading - 1, &kMenu},
+        {"first loading frame", "", true, kFirstLoading, &kLoading},
+        {"map, the player walking", "", true, kRunFrames, &kMap},
+        {"command line: the start-up notice", "/act 1 /map 1", false, 30, &kNoBar},
+        {"command line: loading without a screen", "/act 1 /map 1", false, 48, &kAllBlack},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        const std::string png = m_dir + "/frame" + std::to_string(row.nFrames) + ".png";
+        std::string host = "--capture " + png;
+        if (row.bInput)
+            host += " --input " + m_dir + "/input.txt";
+        const RunResult r = Run(row.gameArgs, row.nFrames, host);
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
+        EXPECT_EQ(r.log.find("[Warn"), std::string::npos) << r.log;
+        const Capture c = ReadCapture(png);
+        ASSERT_EQ(c.nWidth, 640);
+        ASSERT_EQ(c.nHeight, 480);
+        for (const Probe& p : *row.pProbes) {
+            const std::array<int, 3> px = c.At(p.x, p.y);
+            EXPECT_TRUE(Matches(px, p.want))
+                << p.x << "," << p.y << " is " << px[0] << " " << px[1] << " " << px[2] << ", want " << int(p.want);
+        }
+    }
 }
 
 }  // namespace

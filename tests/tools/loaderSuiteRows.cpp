@@ -139,6 +139,8 @@
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
 #include "Utilities/THP/THP.h"
+#include "../gcGameCore/actions/standInTestAction.h"
+#include "../gcGameCore/values/standInTestTypes.h"
 
 namespace {
 
@@ -163,6 +165,8 @@ void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamage
 void AddDeviceRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsDevices.cpp
 void AddMessageMapEnvironmentRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEnvironment.cpp
 void AddEntityActionRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsEntityActions.cpp
+void AddLoadingValueRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsLoading.cpp
+void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem.cpp
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 
@@ -923,14 +927,14 @@ gcValue* SampleExpression(LoaderEnv& env)
                                                      p.New<gcValConstant>(gcConstantHandle(0x00090004))));
 }
 
-const cType* LoadingType()
+const cType* StandInType()
 {
-    return cType::Find(114);  // a value class that keeps its bytes
+    return StandInValueType(false);  // a value class that keeps its bytes
 }
 
-const cType* AudioVolumeType()
+const cType* AssignableStandInType()
 {
-    return cType::Find(212);  // an assignable one (gcValAudioVolume)
+    return StandInValueType(true);  // an assignable one
 }
 
 // The creature and NPC actions and the creature values at every version
@@ -1413,13 +1417,13 @@ std::vector<LoaderRow> MakeRows()
                                                       w.Int(3).Int(-1).Int(-1).Int(-1);
                                               }),
                         TypeOf<gcDoLog>, nullptr, false});
-    rows.push_back({"gcDoPauseGame v3, its bytes kept", {"ActionBlock"},
+    rows.push_back({"a stand-in action v3, its bytes kept", {"ActionBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 153, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kPendingId, [](datagen::BlockWriter& w) {
                             datagen::ActionBlock(w, 3).Int(2).Float(0.5f).Int(-1).End();
                         });
                     },
-                    [] { return cType::Find(153); }});
+                    [] { return kTestStandInActionType; }});
     AddMediaActionRows(rows);
     // ---- entities (of the test-only kinds: the engine's are abstract) ----
     for (uint32_t version : {gcEntity::kMinVersion, 11u, 12u, 13u, 14u, 18u, gcEntity::kVersion})
@@ -1831,20 +1835,20 @@ std::vector<LoaderRow> MakeRows()
                                                     datagen::NumberMember(w, 2).Int(-1);
                                                 }),
                     TypeOf<gcValTrinaryOp>, nullptr, false});
-    rows.push_back({"gcValLoading v1, its bytes kept", {"ValueBlock"},
+    rows.push_back({"a stand-in value v1, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 114, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kStandInValueId, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 1, false).Int(7).Float(0.5f).End();
                         });
                     },
-                    LoadingType});
-    rows.push_back({"gcValAudioVolume v3, its bytes kept", {"ValueBlock"},
+                    StandInType});
+    rows.push_back({"a stand-in assignable value v3, its bytes kept", {"ValueBlock"},
                     [](LoaderEnv&, Path p) {
-                        return datagen::WriteObjectBlocksFile(p, 212, [](datagen::BlockWriter& w) {
+                        return datagen::WriteObjectBlocksFile(p, kStandInLValueId, [](datagen::BlockWriter& w) {
                             datagen::ValueBlock(w, 3, true).Int(4).Int(0x00120001).Int(2).End();
                         });
                     },
-                    AudioVolumeType});
+                    AssignableStandInType});
     // Effect templates with every kind of member the reader takes and a
     // pool of two instances; version 11 holds fades as fractions.
     for (uint32_t version : {11u, 15u, 18u})
@@ -1916,6 +1920,8 @@ std::vector<LoaderRow> MakeRows()
     AddEntityActionRows(rows);
     AddEffectActionRows(rows);
     AddInterfaceScriptRows(rows);
+    AddLoadingValueRows(rows);
+    AddSystemRows(rows);
     return rows;
 }
 

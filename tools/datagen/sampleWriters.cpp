@@ -18,6 +18,7 @@
 #include "datagen/regionWriters.h"
 #include "datagen/sampleDevices.h"
 #include "datagen/sampleCinematic.h"
+#include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
@@ -822,11 +823,10 @@ bool WriteSampleMapFiles(const std::string& dir)
     std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
     if (ec)
         return false;
-    cMemPool pool("datagen Map", 0x40000, false);
     return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields"}, {}, {}}) &&
            WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false) &&
            WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true) &&
-           WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
+           WriteSampleLoadingScreen(dir + "/Game/LoadingScreens/LoadingScreen01.ls") &&
            WriteSamplePlayerConfig(dir, "Wanderer") && WriteSampleMapSideFiles(act, 0) &&
            WriteSampleMapSideFiles(act, 1);
 }
@@ -834,12 +834,23 @@ bool WriteSampleMapFiles(const std::string& dir)
 bool WriteSampleInput(const std::string& dir)
 {
     std::ofstream out(dir + "/input.txt");
-    out << "# The sample's scripted input: port 0 at rest, then the main stick held\n"
-           "# east (right) from frame 60, a tap of A at frame 200.\n"
-           "0    0  -\n"
-           "60   0  -    100  0\n"
-           "200  0  A    100  0\n"
-           "206  0  -    100  0\n";
+    // The main menu: the start-up notice (45 frames), a moment on the menu,
+    // then a tap of A on the focused "NewGame"; the map loads at once.
+    out << "# The sample's scripted input: port 0 at rest in the main menu, a tap of A\n"
+           "# on \"NewGame\" at frame "
+        << kSampleNewGameFrame << "; then, in the map, everything " << kSampleMapInputShift
+        << " frames later than\n"
+           "# the map's own times: the main stick held east (right) from 60, a tap of A at 200.\n"
+        << "0    0  -\n"
+        << kSampleNewGameFrame << "  0  A\n"
+        << kSampleNewGameFrame + 6 << "  0  -\n";
+    // The map: frames relative to kSampleMapInputShift.
+    const struct {
+        int frame;
+        const char* rest;
+    } kMapLines[] = {{0, "0  -"}, {60, "0  -    100  0"}, {200, "0  A    100  0"}, {206, "0  -    100  0"}};
+    for (const auto& line : kMapLines)
+        out << kSampleMapInputShift + line.frame << "  " << line.rest << "\n";
     return static_cast<bool>(out);
 }
 

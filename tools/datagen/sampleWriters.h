@@ -18,8 +18,12 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart = fal
 // The act below dir/Game: Act01 with Map01, its three regions, its loading
 // screen and its player configuration.
 bool WriteSampleMapFiles(const std::string& dir);
-// The input a headless run plays (dir/input.txt): at rest, then the main
-// stick held east.
+// The input a headless run plays (dir/input.txt): at rest in the main menu,
+// A on its first button ("NewGame") at kSampleNewGameFrame, then, from
+// kSampleMapInputShift on, what the player does in the map: every in-map
+// line is written at its own frame plus kSampleMapInputShift.
+constexpr int kSampleNewGameFrame = 120;
+constexpr int kSampleMapInputShift = 150;
 bool WriteSampleInput(const std::string& dir);
 
 // The sample's player configuration (dir/Game/PlayerConfig01.pc) and its

@@ -6,6 +6,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/script/gcScriptText.h"
@@ -100,8 +101,11 @@ void gcDoLoadMap::DoAction(const gcEventParams& params) const
     if (!pGame)
         return;
     pGame->SetNextMapToLoad(nLoadingScreenToLoad, nActToLoad, nMapToLoad);
-    // The running game would be recorded into the current profile here; the
-    // profile store is not part of this build yet, so only the event runs.
-    if (bSaveGame && gcPlatformConfig::s_pPlatformConfig)
+    if (!bSaveGame)
+        return;
+    // The profile records the map just requested; the data's saved event
+    // decides whether the card is written.
+    gcGameSave::UpdateCurProfile(false);
+    if (gcPlatformConfig::s_pPlatformConfig)
         gcPlatformConfig::s_pPlatformConfig->onGameSaved.Apply(params, gcEventStackData());
 }

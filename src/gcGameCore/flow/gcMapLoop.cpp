@@ -23,6 +23,7 @@
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
@@ -83,7 +84,7 @@ mVec3 gcMap::Direction(float fHeading, float fPitch)
 
 void gcMap::StartRun(const gcMsgTick& tick)
 {
-    // Saved progress is applied here once the save game is part of the build.
+    gcGameSave::ApplyCurProfile();
     eCamera& camera = Camera();
     mFrustum frustum = camera.m_frustum;
     frustum.planes[mFrustum::kNear].offset = kNearPlaneOffset;

@@ -1,5 +1,6 @@
 #include "gcGameCore/values/gcValOpaque.h"
 
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -67,28 +68,20 @@ cBase* gcValOpaqueOf<Base>::Copy(cMemPool* pPool) const
 template class gcValOpaqueOf<gcValue>;
 template class gcValOpaqueOf<gcLValue>;
 
-// The value classes not built yet; an entry leaves when its class is.
-static constexpr gcValOpaqueEntry kEntries[] = {
-    {"gcValLoading", 114, false},
-    {"gcValMemCardStatus", 167, false},
-    {"gcValCinematicPlaying", 169, false},
-    {"gcValSaveGameVar", 211, false},
-    {"gcValAudioVolume", 212, true},
-    {"gcValRumbleEnabled", 213, true},
-    {"gcValLanguage", 233, false},
-    {"gcValConsoleInfo", 258, false},
-    {"gcValSaveGameOption", 261, true},
-};
-static constexpr int kEntryCount = static_cast<int>(std::size(kEntries));
+// The value classes not built yet; an entry leaves when its class is. Every
+// class is built now; a class added to the family before its behaviour
+// would be listed here (the size raised with it).
+static constexpr std::array<gcValOpaqueEntry, 0> kEntries{};
+static constexpr int kEntryCount = static_cast<int>(kEntries.size());
 
 const gcValOpaqueEntry* GetOpaqueValueEntries(int* pCount)
 {
     *pCount = kEntryCount;
-    return kEntries;
+    return kEntries.data();
 }
 
 // The record of each entry, filled by the registration.
-static const cType* s_pTypes[kEntryCount];
+static std::array<const cType*, kEntries.size()> s_pTypes{};
 
 // The factory of entry I: a type record holds a plain function, one per class.
 template <size_t I>
@@ -104,7 +97,7 @@ static cBase* NewEntry(cMemPool* pPool)
 template <size_t... I>
 static bool RegisterEntries(std::index_sequence<I...>)
 {
-    constexpr cType::NewFunc factories[] = {&NewEntry<I>...};
+    [[maybe_unused]] constexpr std::array<cType::NewFunc, sizeof...(I)> factories = {&NewEntry<I>...};
     for (int i = 0; i < kEntryCount; ++i) {
         const gcValOpaqueEntry& e = kEntries[i];
         const cType* pParent = e.bAssignable ? gcLValue::GetStaticType() : gcValue::GetStaticType();

@@ -16,12 +16,12 @@
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
+#include "standInTestAction.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "../script/gcScriptTestObjects.h"
 
 constexpr int32_t kUnknownTypeId = 298;  // registered by no class
-constexpr int32_t kPendingId = 153;    // an action class that keeps its bytes (gcDoPauseGame)
 
 // A gcValTest NUMBER of this value, as a polymorphic member.
 inline datagen::BlockWriter& ValTestMember(datagen::BlockWriter& w, float f)

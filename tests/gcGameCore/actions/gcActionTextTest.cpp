@@ -49,7 +49,7 @@ TEST(gcActionText, RecursiveTextsOfEveryFlowControlFormAndOfItsCopy)
         {"alert without a message", datagen::NewLog(&pool, gcDoLog::LOG_ALERT, nullptr, nullptr, nullptr),
          "Alert[\"???\"]"},
         {"log type past the table", datagen::NewLog(&pool, 3, "hi", nullptr, nullptr), "???[\"hi\"]"},
-        {"a class that keeps its bytes: its name less gc and Do", pPending->pAction, "PauseGame"},
+        {"a class that keeps its bytes: its name less gc and Do", pPending->pAction, "TestStandIn"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "standInTestTypes.h"
 #include "valueTestSupport.h"
 
 namespace {
@@ -58,16 +59,16 @@ TEST_F(gcValOpaqueTest, EveryValueClassIsRegisteredWithItsIdNameAndBase)
 
 TEST_F(gcValOpaqueTest, StandInsReadZeroIgnoreAssignmentsAndKeepTheirBytes)
 {
-    const cType* pType = cType::Find(212);  // gcValAudioVolume
+    const cType* pType = StandInValueType(true);
     auto* p = static_cast<gcLValue*>(pType->m_pNewFunc(&m_pool));
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("o.dat"), 212, [](datagen::BlockWriter& w) {
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("o.dat"), kStandInLValueId, [](datagen::BlockWriter& w) {
         datagen::ValueBlock(w, 2, true).Int(3).Float(0.75f).End();
     }));
     auto* pLoaded = dcast<gcLValue>(cBase::Load("/o.dat", &m_pool, pType));
     ASSERT_NE(pLoaded, nullptr);
     pLoaded->Set(5.0f, m_params);
     EXPECT_EQ(pLoaded->Get(m_params), 0.0f);
-    EXPECT_EQ(Text(*pLoaded), "AudioVolume");
+    EXPECT_EQ(Text(*pLoaded), "TestStandInL");
     const auto& block = static_cast<gcLValOpaque*>(pLoaded)->m_block;
     EXPECT_EQ(block.nVersion, 2u);
     // The gcLValue base block (three headers and end markers), the two words.
@@ -85,12 +86,12 @@ TEST_F(gcValOpaqueTest, StandInsReadZeroIgnoreAssignmentsAndKeepTheirBytes)
 
 TEST_F(gcValOpaqueTest, VersionZeroIsSkippedWhole)
 {
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("z.dat"), 114, [](datagen::BlockWriter& w) {
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("z.dat"), kStandInValueId, [](datagen::BlockWriter& w) {
         datagen::ValueBlock(w, 0, false).Int(3).End();
     }));
     gcTestLogCapture log;
-    EXPECT_EQ(cBase::Load("/z.dat", &m_pool, cType::Find(114)), nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcValLoading: version not accepted"), 1);
+    EXPECT_EQ(cBase::Load("/z.dat", &m_pool, StandInValueType(false)), nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcValTestStandIn: version not accepted"), 1);
 }
 
 }  // namespace

@@ -1,0 +1,118 @@
+#pragma once
+// The player's progress: three profiles kept together in one 3040-byte block
+// of save data that the memory card writes to and reads from a single save
+// file named after the game object. A profile holds the position to resume
+// at, the option values, the game state's key values, the player's items and
+// stats, the audio settings and rumble. Scripts select a profile and drive
+// the operations; the map loop applies the current profile when a map
+// starts. All state is static; main thread. Type id 229 (registered only so
+// that the type table knows the class: the object has no fields).
+
+#include <cstdint>
+
+#include "cCore/cBase.h"
+#include "cCore/cTimeValue.h"
+
+class gcItem;
+class gcEntity;
+class gcCreature;
+
+class gcGameSave : public cBase {
+    QM_DECLARE_TYPE(gcGameSave)
+public:
+    static constexpr uint32_t kVersion = 1;  // the block holds the cBase block only
+    static constexpr int kNumProfiles = 3;
+    static constexpr int kMaxItems = 32;
+    static constexpr int kNumKeyValues = 100;
+    static constexpr int kNumEntityStats = 4;    // gcEntityTemplate::MAX_STATS
+    static constexpr int kNumCreatureStats = 9;  // gcCreatureTemplate::MAX_STATS
+    static constexpr int kProfileSize = 1012;
+    static constexpr int kDataSize = 4 + kNumProfiles * kProfileSize;  // 3040
+    static constexpr int kCardVersion = 16;  // the save file's version word
+    static constexpr uint32_t kNewProfile = 0x1;  // nFlags: stats and items never applied
+
+    enum gcOptionValue : int32_t { OV_CAMERA_INVERT_X = 0, OV_CAMERA_INVERT_Y = 1, MAX_OPTIONVALUES = 2 };
+
+    // One profile as held in memory; Encode and Decode give the card's
+    // big-endian 1012-byte form.
+    struct gcGameProfile {
+        uint32_t nFlags = kNewProfile;
+        cTimeValue timePlayed;
+        int32_t nAct = -1;  // -1: no position
+        int32_t nMap = -1;
+        int32_t nLoadingScreen = -1;
+        float fOptionValues[MAX_OPTIONVALUES] = {1.0f, 1.0f};
+        float fGameStateKeyValues[kNumKeyValues] = {};
+        int32_t nPlayerItems = 0;
+        uint32_t hPlayerItems[kMaxItems] = {};  // item template handles; 0 empty
+        int32_t nPlayerItemCounts[kMaxItems] = {};
+        uint32_t nPlayerItemFlags[kMaxItems] = {};
+        int32_t nPlayerItemParent[kMaxItems];  // entry of the containing item; -1 the player
+        float fPlayerEntityStat[kNumEntityStats] = {};
+        float fPlayerCreatureStat[kNumCreatureStats] = {};
+        float fSoundVolume = 1.0f;
+        float fMusicVolume = 1.0f;
+        int32_t audioMode = 0;  // an eAudio::eAudioOutputMode; a reset keeps it
+        bool bRumble = true;
+
+        gcGameProfile() { Reset(); }
+        // The values of a new profile; the audio mode stays.
+        void Reset();
+        void Encode(uint8_t* pOut) const;  // kProfileSize bytes
+        void Decode(const uint8_t* pIn);
+    };
+
+    struct gcGameData {
+        int32_t nLastUsedProfile = 0;
+        gcGameProfile profiles[kNumProfiles];
+
+        void Encode(uint8_t* pOut) const;  // kDataSize bytes
+        void Decode(const uint8_t* pIn);
+    };
+
+    void Write(const cFile& file) const override;
+    // Version 1 and later; version 0 is skipped and refused.
+    bool Read(const cFile& file, cMemPool* pPool) override;
+
+    // The profile operations below, except ResetAllProfiles and
+    // UpdateLastUsedProfile, do nothing while no profile is current.
+
+    // The running game into the current profile: the options always, the
+    // rest unless bOptionsOnly. The position changes only while a map
+    // change is requested.
+    static void UpdateCurProfile(bool bOptionsOnly);
+    // The current profile into the running game. Card data is not trusted:
+    // an invalid audio mode is ignored, the item count clamped to 0..32, an
+    // entry whose parent is not an earlier entry that was given is skipped.
+    // The stats and items of a new profile stay as the map made them.
+    static void ApplyCurProfile();
+    static void ResetCurProfile();
+    static void ResetAllProfiles();
+    // Requests the saved act and map when the profile has both.
+    static void StartCurProfile();
+    static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
+    // Resets the current profile, then reads the save data from the card;
+    // the buffer changes only when the card read succeeds.
+    static void LoadCurProfile();
+    static void UpdateLastUsedProfile();
+
+    static gcGameProfile* GetCurProfile();  // null while none is current
+
+    static gcGameData s_gameData;
+    static int32_t s_nCurProfile;  // 0..2; -1 none
+    static float s_fOptionValues[MAX_OPTIONVALUES];
+
+private:
+    // The depth-first walk of recordable items shared by the recording and
+    // the re-equipping, so both see the same entries in the same order.
+    static void UpdateProfileItem(gcGameProfile& p, gcItem* pItem, int& index, int parent);
+    static void ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index);
+    static bool IsRecorded(const gcItem* pItem, int index);
+    static void UpdateKeyValues(gcGameProfile& p);
+    static void ApplyKeyValues(const gcGameProfile& p);
+    static void UpdatePlayer(gcGameProfile& p, gcCreature* pCreature);
+    static void ApplyStats(const gcGameProfile& p, gcCreature* pCreature);
+    static void ApplyItems(const gcGameProfile& p, gcCreature* pCreature);
+    static void ApplyOptions(const gcGameProfile& p);
+    static const char* GetSaveName();  // the game object's name; null without one
+};

@@ -1,0 +1,501 @@
+#include "gcGameCore/flow/gcGameSave.h"
+
+#include <cstring>
+
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "cCore/cReadBlock.h"
+#include "cCore/cWriteBlock.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eMemCard.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcCreatureTemplate.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcEntityTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameState.h"
+
+QM_DEFINE_TYPE(gcGameSave, cBase, 229)
+
+gcGameSave::gcGameData gcGameSave::s_gameData;
+int32_t gcGameSave::s_nCurProfile = -1;
+float gcGameSave::s_fOptionValues[MAX_OPTIONVALUES] = {1.0f, 1.0f};
+
+namespace {
+
+constexpr uint32_t kBaseVersion = 1;
+
+// Offsets of a profile's fields on the card.
+constexpr int kOffFlags = 0;
+constexpr int kOffTime = 4;
+constexpr int kOffAct = 8;
+constexpr int kOffMap = 12;
+constexpr int kOffLoadingScreen = 16;
+constexpr int kOffOptions = 20;
+constexpr int kOffKeyValues = 28;
+constexpr int kOffNumItems = 428;
+constexpr int kOffItems = 432;
+constexpr int kOffCounts = 560;
+constexpr int kOffItemFlags = 688;
+constexpr int kOffParents = 816;
+constexpr int kOffEntityStats = 944;
+constexpr int kOffCreatureStats = 960;
+constexpr int kOffSoundVolume = 996;
+constexpr int kOffMusicVolume = 1000;
+constexpr int kOffAudioMode = 1004;
+constexpr int kOffRumble = 1008;
+
+void PutWord(uint8_t* p, uint32_t v)
+{
+    p[0] = static_cast<uint8_t>(v >> 24);
+    p[1] = static_cast<uint8_t>(v >> 16);
+    p[2] = static_cast<uint8_t>(v >> 8);
+    p[3] = static_cast<uint8_t>(v);
+}
+
+uint32_t GetWord(const uint8_t* p)
+{
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+void PutFloat(uint8_t* p, float f)
+{
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    PutWord(p, v);
+}
+
+float GetFloat(const uint8_t* p)
+{
+    const uint32_t v = GetWord(p);
+    float f;
+    std::memcpy(&f, &v, 4);
+    return f;
+}
+
+template <class T>
+void PutWords(uint8_t* p, const T* pValues, int n)
+{
+    for (int i = 0; i < n; ++i)
+        PutWord(p + 4 * i, static_cast<uint32_t>(pValues[i]));
+}
+
+template <class T>
+void GetWords(const uint8_t* p, T* pValues, int n)
+{
+    for (int i = 0; i < n; ++i)
+        pValues[i] = static_cast<T>(GetWord(p + 4 * i));
+}
+
+void PutFloats(uint8_t* p, const float* pValues, int n)
+{
+    for (int i = 0; i < n; ++i)
+        PutFloat(p + 4 * i, pValues[i]);
+}
+
+void GetFloats(const uint8_t* p, float* pValues, int n)
+{
+    for (int i = 0; i < n; ++i)
+        pValues[i] = GetFloat(p + 4 * i);
+}
+
+bool IsProfileIndex(int32_t n)
+{
+    return n >= 0 && n < gcGameSave::kNumProfiles;
+}
+
+gcCreature* PlayerCreature()
+{
+    return dcast<gcCreature>(gcPlayer::Get()->m_pEntity);
+}
+
+// The children of an item in ring order; the ring is walked from its first
+// member until it comes round again.
+template <class F>
+void ForEachInRing(gcItem* pFirst, F&& f)
+{
+    gcItem* p = pFirst;
+    while (p) {
+        gcItem* pNext = p->m_pNextSiblingItem;  // f may not unlink p, but read ahead all the same
+        f(p);
+        if (pNext == pFirst)
+            break;
+        p = pNext;
+    }
+}
+
+// The slots of the game state's key values that lie in the manager's table;
+// begin == end when there is no game state.
+void KeyValueSlots(int32_t* pBegin, int32_t* pEnd)
+{
+    const gcGameState* pState = gcGameState::s_pGameState;
+    *pBegin = pState ? pState->m_keyValues.FirstTableSlot() : 0;
+    *pEnd = pState ? pState->m_keyValues.EndTableSlot() : 0;
+}
+
+}  // namespace
+
+void gcGameSave::gcGameProfile::Reset()
+{
+    nFlags = kNewProfile;
+    timePlayed = cTimeValue(0);
+    nAct = nMap = nLoadingScreen = -1;
+    fOptionValues[OV_CAMERA_INVERT_X] = fOptionValues[OV_CAMERA_INVERT_Y] = 1.0f;
+    for (float& f : fGameStateKeyValues)
+        f = 0.0f;
+    nPlayerItems = 0;
+    for (int i = 0; i < kMaxItems; ++i) {
+        hPlayerItems[i] = 0;
+        nPlayerItemCounts[i] = 0;
+        nPlayerItemFlags[i] = 0;
+        nPlayerItemParent[i] = -1;
+    }
+    for (float& f : fPlayerEntityStat)
+        f = 0.0f;
+    for (float& f : fPlayerCreatureStat)
+        f = 0.0f;
+    fSoundVolume = fMusicVolume = 1.0f;
+    bRumble = true;
+}
+
+void gcGameSave::gcGameProfile::Encode(uint8_t* pOut) const
+{
+    std::memset(pOut, 0, kProfileSize);
+    PutWord(pOut + kOffFlags, nFlags);
+    PutWord(pOut + kOffTime, static_cast<uint32_t>(timePlayed.m_nTicks));
+    PutWord(pOut + kOffAct, static_cast<uint32_t>(nAct));
+    PutWord(pOut + kOffMap, static_cast<uint32_t>(nMap));
+    PutWord(pOut + kOffLoadingScreen, static_cast<uint32_t>(nLoadingScreen));
+    PutFloats(pOut + kOffOptions, fOptionValues, MAX_OPTIONVALUES);
+    PutFloats(pOut + kOffKeyValues, fGameStateKeyValues, kNumKeyValues);
+    PutWord(pOut + kOffNumItems, static_cast<uint32_t>(nPlayerItems));
+    PutWords(pOut + kOffItems, hPlayerItems, kMaxItems);
+    PutWords(pOut + kOffCounts, nPlayerItemCounts, kMaxItems);
+    PutWords(pOut + kOffItemFlags, nPlayerItemFlags, kMaxItems);
+    PutWords(pOut + kOffParents, nPlayerItemParent, kMaxItems);
+    PutFloats(pOut + kOffEntityStats, fPlayerEntityStat, kNumEntityStats);
+    PutFloats(pOut + kOffCreatureStats, fPlayerCreatureStat, kNumCreatureStats);
+    PutFloat(pOut + kOffSoundVolume, fSoundVolume);
+    PutFloat(pOut + kOffMusicVolume, fMusicVolume);
+    PutWord(pOut + kOffAudioMode, static_cast<uint32_t>(audioMode));
+    pOut[kOffRumble] = bRumble ? 1 : 0;
+}
+
+void gcGameSave::gcGameProfile::Decode(const uint8_t* pIn)
+{
+    nFlags = GetWord(pIn + kOffFlags);
+    timePlayed = cTimeValue(static_cast<int32_t>(GetWord(pIn + kOffTime)));
+    nAct = static_cast<int32_t>(GetWord(pIn + kOffAct));
+    nMap = static_cast<int32_t>(GetWord(pIn + kOffMap));
+    nLoadingScreen = static_cast<int32_t>(GetWord(pIn + kOffLoadingScreen));
+    GetFloats(pIn + kOffOptions, fOptionValues, MAX_OPTIONVALUES);
+    GetFloats(pIn + kOffKeyValues, fGameStateKeyValues, kNumKeyValues);
+    nPlayerItems = static_cast<int32_t>(GetWord(pIn + kOffNumItems));
+    GetWords(pIn + kOffItems, hPlayerItems, kMaxItems);
+    GetWords(pIn + kOffCounts, nPlayerItemCounts, kMaxItems);
+    GetWords(pIn + kOffItemFlags, nPlayerItemFlags, kMaxItems);
+    GetWords(pIn + kOffParents, nPlayerItemParent, kMaxItems);
+    GetFloats(pIn + kOffEntityStats, fPlayerEntityStat, kNumEntityStats);
+    GetFloats(pIn + kOffCreatureStats, fPlayerCreatureStat, kNumCreatureStats);
+    fSoundVolume = GetFloat(pIn + kOffSoundVolume);
+    fMusicVolume = GetFloat(pIn + kOffMusicVolume);
+    audioMode = static_cast<int32_t>(GetWord(pIn + kOffAudioMode));
+    bRumble = pIn[kOffRumble] != 0;
+}
+
+void gcGameSave::gcGameData::Encode(uint8_t* pOut) const
+{
+    PutWord(pOut, static_cast<uint32_t>(nLastUsedProfile));
+    for (int i = 0; i < kNumProfiles; ++i)
+        profiles[i].Encode(pOut + 4 + i * kProfileSize);
+}
+
+void gcGameSave::gcGameData::Decode(const uint8_t* pIn)
+{
+    nLastUsedProfile = static_cast<int32_t>(GetWord(pIn));
+    for (int i = 0; i < kNumProfiles; ++i)
+        profiles[i].Decode(pIn + 4 + i * kProfileSize);
+}
+
+void gcGameSave::Write(const cFile& file) const
+{
+    cWriteBlock wb(file, kVersion);
+    cBase::Write(file);
+}
+
+bool gcGameSave::Read(const cFile& file, cMemPool* pPool)
+{
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < 1 || !cBase::Read(file, pPool))
+        return rb.Reject("gcGameSave", "version");
+    return !rb.Failed();
+}
+
+gcGameSave::gcGameProfile* gcGameSave::GetCurProfile()
+{
+    return IsProfileIndex(s_nCurProfile) ? &s_gameData.profiles[s_nCurProfile] : nullptr;
+}
+
+const char* gcGameSave::GetSaveName()
+{
+    const gcGame* pGame = gcGame::s_pGame;
+    return pGame && pGame->m_name.m_sData[0] ? pGame->m_name.m_sData : nullptr;
+}
+
+void gcGameSave::UpdateKeyValues(gcGameProfile& p)
+{
+    int32_t nBegin, nEnd;
+    KeyValueSlots(&nBegin, &nEnd);
+    if (!gcGameState::s_pGameState)
+        return;
+    for (int i = 0; i < kNumKeyValues; ++i) {
+        const int32_t slot = nBegin + i;
+        const gcKeyValue* pValue = slot < nEnd ? gcKeyValueMgr::s_pInstances[slot] : nullptr;
+        p.fGameStateKeyValues[i] = pValue ? pValue->m_fValue : 0.0f;
+    }
+}
+
+void gcGameSave::ApplyKeyValues(const gcGameProfile& p)
+{
+    int32_t nBegin, nEnd;
+    KeyValueSlots(&nBegin, &nEnd);
+    for (int i = 0; i < kNumKeyValues && nBegin + i < nEnd; ++i) {
+        if (gcKeyValue* pValue = gcKeyValueMgr::s_pInstances[nBegin + i])
+            pValue->m_fValue = p.fGameStateKeyValues[i];
+    }
+}
+
+// Items outside the Game State pool (and everything past the table's 32
+// entries) are neither recorded nor unequipped, and re-equipping skips the
+// same ones, so that recorded flags and items stay paired.
+bool gcGameSave::IsRecorded(const gcItem* pItem, int index)
+{
+    return index < kMaxItems && gcGame::GetGameStatePool()->Contains(pItem);
+}
+
+void gcGameSave::UpdateProfileItem(gcGameProfile& p, gcItem* pItem, int& index, int parent)
+{
+    if (!IsRecorded(pItem, index))
+        return;
+    const int e = index++;
+    p.hPlayerItems[e] = pItem->m_hTemplate.m_nValue;
+    p.nPlayerItemCounts[e] = pItem->m_nCount;
+    p.nPlayerItemFlags[e] = pItem->m_nFlags;
+    p.nPlayerItemParent[e] = parent;
+    ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { UpdateProfileItem(p, pChild, index, e); });
+    // Children were recorded while still equipped; the stats are saved bare.
+    if (pItem->IsEquipped())
+        pItem->Unequip();
+}
+
+void gcGameSave::ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index)
+{
+    if (!IsRecorded(pItem, index))
+        return;
+    if (p.nPlayerItemFlags[index++] & gcItem::kEquipped)
+        pItem->Equip();
+    ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { ReEquipItem(p, pChild, index); });
+}
+
+void gcGameSave::UpdatePlayer(gcGameProfile& p, gcCreature* pCreature)
+{
+    // Items of the map are taken off first so that they are never saved.
+    pCreature->RemoveItems(&gcGame::s_mapPool);
+    int index = 0;
+    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { UpdateProfileItem(p, pItem, index, -1); });
+    p.nPlayerItems = index;
+    for (int i = index; i < kMaxItems; ++i) {
+        p.hPlayerItems[i] = 0;
+        p.nPlayerItemCounts[i] = 0;
+        p.nPlayerItemFlags[i] = 0;
+        p.nPlayerItemParent[i] = -1;
+    }
+    for (int i = 0; i < kNumEntityStats; ++i)
+        p.fPlayerEntityStat[i] = gcEntityTemplate::StatHasMax(i) ? pCreature->m_fEntityStatsMax[i]
+                                                                 : pCreature->m_fEntityStatsCur[i];
+    for (int i = 0; i < kNumCreatureStats; ++i)
+        p.fPlayerCreatureStat[i] = gcCreatureTemplate::StatHasMax(i) ? pCreature->m_fCreatureStatsMax[i]
+                                                                     : pCreature->m_fCreatureStatsCur[i];
+    index = 0;
+    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { ReEquipItem(p, pItem, index); });
+}
+
+void gcGameSave::UpdateCurProfile(bool bOptionsOnly)
+{
+    gcGameProfile* p = GetCurProfile();
+    if (!p)
+        return;
+    s_gameData.nLastUsedProfile = s_nCurProfile;
+    p->fSoundVolume = eAudio::GetGroupVolume(eAudio::ACG_SFX, 0);
+    p->fMusicVolume = eAudio::GetGroupVolume(eAudio::ACG_BGM, 0);
+    p->audioMode = eAudio::GetOutputMode();
+    p->bRumble = eInput::s_bRumble;
+    p->fOptionValues[OV_CAMERA_INVERT_X] = s_fOptionValues[OV_CAMERA_INVERT_X];
+    p->fOptionValues[OV_CAMERA_INVERT_Y] = s_fOptionValues[OV_CAMERA_INVERT_Y];
+    if (bOptionsOnly)
+        return;
+    // A save made while a map change is requested continues at that map.
+    if (const gcGame* pGame = gcGame::s_pGame; pGame && pGame->IsMapRequested()) {
+        p->nAct = pGame->m_nActToLoad;
+        p->nMap = pGame->m_nMapToLoad;
+        p->nLoadingScreen = pGame->m_nLoadingScreenToLoad;
+    }
+    UpdateKeyValues(*p);
+    p->timePlayed = gcPlayer::s_timePlayed;
+    if (gcCreature* pCreature = PlayerCreature())
+        UpdatePlayer(*p, pCreature);
+}
+
+void gcGameSave::ApplyOptions(const gcGameProfile& p)
+{
+    eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, p.fSoundVolume);
+    eAudio::SetGroupVolume(eAudio::ACG_BGM, 0, p.fMusicVolume);
+    if (p.audioMode >= eAudio::AOM_MONO && p.audioMode <= eAudio::AOM_DEFAULT)
+        eAudio::SetOutputMode(static_cast<eAudio::eAudioOutputMode>(p.audioMode), false);
+    else
+        cLogWarn_("gcGameSave: audio mode %d of the profile ignored", p.audioMode);
+    if (p.bRumble != eInput::s_bRumble)
+        eInput::StopRumble();
+    eInput::s_bRumble = p.bRumble;
+    s_fOptionValues[OV_CAMERA_INVERT_X] = p.fOptionValues[OV_CAMERA_INVERT_X];
+    s_fOptionValues[OV_CAMERA_INVERT_Y] = p.fOptionValues[OV_CAMERA_INVERT_Y];
+}
+
+namespace {
+
+// A stat with a maximum takes the saved value as its maximum and keeps its
+// current value within 0..maximum; any other stat takes it as it is.
+void ApplyStat(bool bHasMax, float fSaved, float& fMax, float& fCur)
+{
+    if (!bHasMax) {
+        fCur = fSaved;
+        return;
+    }
+    fMax = fSaved;
+    fCur = fSaved <= 0.0f ? 0.0f : fSaved;
+}
+
+}  // namespace
+
+void gcGameSave::ApplyStats(const gcGameProfile& p, gcCreature* pCreature)
+{
+    for (int i = 0; i < kNumEntityStats; ++i)
+        ApplyStat(gcEntityTemplate::StatHasMax(i), p.fPlayerEntityStat[i], pCreature->m_fEntityStatsMax[i],
+                  pCreature->m_fEntityStatsCur[i]);
+    for (int i = 0; i < kNumCreatureStats; ++i)
+        ApplyStat(gcCreatureTemplate::StatHasMax(i), p.fPlayerCreatureStat[i], pCreature->m_fCreatureStatsMax[i],
+                  pCreature->m_fCreatureStatsCur[i]);
+}
+
+void gcGameSave::ApplyItems(const gcGameProfile& p, gcCreature* pCreature)
+{
+    int nItems = p.nPlayerItems;
+    if (nItems < 0 || nItems > kMaxItems) {
+        cLogWarn_("gcGameSave: %d item entries in the profile; %d kept", nItems, nItems < 0 ? 0 : kMaxItems);
+        nItems = nItems < 0 ? 0 : kMaxItems;
+    }
+    gcItem* pMade[kMaxItems] = {};
+    for (int e = 0; e < nItems; ++e) {
+        if (p.hPlayerItems[e] == 0)
+            continue;
+        const int32_t parent = p.nPlayerItemParent[e];
+        // A parent must be an earlier entry whose item was given.
+        if (parent != -1 && (parent < 0 || parent >= e || !pMade[parent])) {
+            cLogWarn_("gcGameSave: item entry %d with parent %d skipped", e, parent);
+            continue;
+        }
+        gcItemTemplate* pTemplate = gcItemTemplateMgr::GetPtr(gcItemTemplateHandle(p.hPlayerItems[e]));
+        gcItem* pItem = pTemplate ? pTemplate->GetInstance() : nullptr;
+        if (!pItem)
+            continue;
+        pCreature->AddItem(pItem, p.nPlayerItemCounts[e]);
+        if (pItem->m_pParentEntity != pCreature)
+            continue;  // merged into a stack already held
+        if (parent != -1)
+            pMade[parent]->AddChild(pItem);
+        if (p.nPlayerItemFlags[e] & gcItem::kEquipped)
+            pItem->Equip();
+        pMade[e] = pItem;
+    }
+}
+
+void gcGameSave::ApplyCurProfile()
+{
+    gcGameProfile* p = GetCurProfile();
+    if (!p)
+        return;
+    s_gameData.nLastUsedProfile = s_nCurProfile;
+    ApplyOptions(*p);
+    ApplyKeyValues(*p);
+    gcPlayer::s_timePlayed = p->timePlayed;
+    gcCreature* pCreature = PlayerCreature();
+    if (!(p->nFlags & kNewProfile) && pCreature) {
+        ApplyStats(*p, pCreature);
+        ApplyItems(*p, pCreature);
+    }
+    p->nFlags &= ~kNewProfile;
+}
+
+void gcGameSave::ResetCurProfile()
+{
+    gcGameProfile* p = GetCurProfile();
+    if (!p)
+        return;
+    p->Reset();
+    UpdateCurProfile(false);
+}
+
+void gcGameSave::ResetAllProfiles()
+{
+    for (gcGameProfile& p : s_gameData.profiles)
+        p.Reset();
+}
+
+void gcGameSave::StartCurProfile()
+{
+    const gcGameProfile* p = GetCurProfile();
+    if (p && p->nAct >= 0 && p->nMap >= 0 && gcGame::s_pGame)
+        gcGame::s_pGame->SetNextMapToLoad(p->nLoadingScreen, p->nAct, p->nMap);
+}
+
+void gcGameSave::SaveCurProfile(bool bOverwrite, bool bOptionsOnly)
+{
+    if (!GetCurProfile())
+        return;
+    UpdateCurProfile(bOptionsOnly);
+    s_gameData.nLastUsedProfile = s_nCurProfile;
+    uint8_t bytes[kDataSize];
+    s_gameData.Encode(bytes);
+    const char* name = GetSaveName();
+    if (!name) {
+        cLogError_("gcGameSave: no game object names the save file");
+        return;
+    }
+    eMemCard::Save(name, kCardVersion, bytes, kDataSize, bOverwrite);
+}
+
+void gcGameSave::UpdateLastUsedProfile()
+{
+    const char* name = GetSaveName();
+    if (!name) {
+        cLogError_("gcGameSave: no game object names the save file");
+        return;
+    }
+    // The card fills the buffer only when the file is whole and of this
+    // version; the save data is replaced only then.
+    uint8_t bytes[kDataSize];
+    eMemCard::Load(name, kCardVersion, bytes, kDataSize);
+    if (eMemCard::s_status == eMemCard::STATUS_READY)
+        s_gameData.Decode(bytes);
+}
+
+void gcGameSave::LoadCurProfile()
+{
+    if (!GetCurProfile())
+        return;
+    ResetCurProfile();
+    UpdateLastUsedProfile();
+}

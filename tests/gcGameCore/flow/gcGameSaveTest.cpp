@@ -1,0 +1,391 @@
+#include "gcGameCore/flow/gcGameSave.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../creatures/creatureTestFixture.h"
+#include "../test/card_test.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eMemCard.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/script/gcKeyValue.h"
+#include "saveTestFixture.h"
+
+namespace {
+
+// A word of the card's big-endian layout.
+void PutBE(std::vector<uint8_t>& v, size_t off, uint32_t w)
+{
+    v[off] = uint8_t(w >> 24);
+    v[off + 1] = uint8_t(w >> 16);
+    v[off + 2] = uint8_t(w >> 8);
+    v[off + 3] = uint8_t(w);
+}
+
+void PutF(std::vector<uint8_t>& v, size_t off, float f)
+{
+    uint32_t w;
+    std::memcpy(&w, &f, 4);
+    PutBE(v, off, w);
+}
+
+class gcGameSaveTest : public SaveTest {};
+
+// The running game of SaveTest::SetUpRunningGame saved into profile 2,
+// against the layout laid out field by field.
+TEST_F(gcGameSaveTest, ASavedProfileIsByteExactOnTheCard)
+{
+    SetUpRunningGame();
+    gcGameSave::SaveCurProfile(false, false);
+    ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    const std::vector<uint8_t> payload = CardPayload();
+    ASSERT_EQ(payload.size(), 3040u);
+
+    std::vector<uint8_t> expected(1012, 0);
+    PutBE(expected, 0, 1);            // still new: never applied
+    PutBE(expected, 4, 1234);         // ticks played
+    PutBE(expected, 8, 1);            // act
+    PutBE(expected, 12, 3);           // map
+    PutBE(expected, 16, 2);           // loading screen
+    PutF(expected, 20, -1.0f);        // invert x
+    PutF(expected, 24, 1.0f);         // invert y
+    PutF(expected, 28 + 0 * 4, 7.5f);   // key value slot 50
+    PutF(expected, 28 + 2 * 4, -2.0f);  // slot 52
+    PutBE(expected, 428, 3);          // sword, its gem, coins; the key stays out
+    const uint32_t handles[3] = {0x00450005, 0x00480008, 0x00460006};
+    const uint32_t counts[3] = {1, 0, 4};  // a nested item keeps no count
+    const uint32_t flags[3] = {1, 1, 0};
+    const uint32_t parents[3] = {0xFFFFFFFF, 0, 0xFFFFFFFF};
+    for (int e = 0; e < 32; ++e) {
+        PutBE(expected, 432 + 4 * e, e < 3 ? handles[e] : 0);
+        PutBE(expected, 560 + 4 * e, e < 3 ? counts[e] : 0);
+        PutBE(expected, 688 + 4 * e, e < 3 ? flags[e] : 0);
+        PutBE(expected, 816 + 4 * e, e < 3 ? parents[e] : 0xFFFFFFFF);
+    }
+    const float entityStats[4] = {80.0f, 12.0f, 0.5f, 1.25f};  // health as its maximum
+    for (int i = 0; i < 4; ++i)
+        PutF(expected, 944 + 4 * i, entityStats[i]);
+    const float creatureStats[9] = {150.0f, 40.0f, 3.0f, 2.0f, 6.0f, 0.0f, 0.0f, 90.0f, 12.0f};
+    for (int i = 0; i < 9; ++i)
+        PutF(expected, 960 + 4 * i, creatureStats[i]);
+    PutF(expected, 996, 0.5f);
+    PutF(expected, 1000, 0.25f);
+    PutBE(expected, 1004, static_cast<uint32_t>(eAudio::GetOutputMode()));
+    expected[1008] = 1;  // rumble on
+
+    const std::vector<uint8_t> profile(payload.begin() + 4 + 1012, payload.begin() + 4 + 2 * 1012);
+    for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(profile[i], expected[i]) << "profile byte " << i;
+    EXPECT_EQ(std::vector<uint8_t>(payload.begin(), payload.begin() + 4), (std::vector<uint8_t>{0, 0, 0, 1}));
+
+    // The map's key was taken off; the saved items are equipped again.
+    EXPECT_EQ(m_pKey->m_pParentEntity, nullptr);
+    EXPECT_TRUE(m_pSword->IsEquipped());
+    EXPECT_TRUE(m_pGem->IsEquipped());
+    EXPECT_EQ(m_pGem->m_pParentItem, m_pSword);
+}
+
+// The first apply of a profile leaves the map's stats and items; later ones
+// restore the nested item inside a new instance of its container.
+TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
+{
+    SetUpRunningGame();
+    gcGameSave::UpdateCurProfile(false);
+    StripPlayer();
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 5.0f;
+
+    gcGameSave::ApplyCurProfile();  // first: the map's state stays
+    EXPECT_EQ(gcGameSave::GetCurProfile()->nFlags & gcGameSave::kNewProfile, 0u);
+    EXPECT_EQ(m_pCreature->m_pItems, nullptr);
+    EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 5.0f);
+
+    // The running game moves on; the profile's endurance is damaged.
+    m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = 50.0f;
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR] = 0.0f;
+    m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR] = 3.0f;
+    m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 1.0f;
+    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = -5.0f;
+    eInput::s_bRumble = false;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 80.0f);
+    EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR], 3.0f);  // no maximum: kept
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], -5.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
+    EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 80.0f);  // full health
+    EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR], 12.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY], 40.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[gcCreatureTemplate::STAT_EXPERIENCE], 150.0f);
+    gcItem* pSword = m_pCreature->HasItem(m_pSwordTemplate->m_handle, false);
+    ASSERT_NE(pSword, nullptr);
+    EXPECT_TRUE(pSword->IsEquipped());
+    ASSERT_NE(pSword->m_pFirstChildItem, nullptr);
+    EXPECT_EQ(pSword->m_pFirstChildItem->m_hTemplate, m_pGemTemplate->m_handle);
+    EXPECT_TRUE(pSword->m_pFirstChildItem->IsEquipped());
+    EXPECT_EQ(m_pCreature->GetItemCount(m_pCoinTemplate->m_handle, true, false, 0xFFFFFFFF, nullptr), 4);
+    EXPECT_EQ(m_pCreature->HasItem(m_pKeyTemplate->m_handle, true), nullptr);
+    // Options and the rest of the running game.
+    EXPECT_EQ(gcGameSave::s_fOptionValues[0], -1.0f);
+    EXPECT_TRUE(eInput::s_bRumble);
+    EXPECT_EQ(gcPlayer::s_timePlayed, cTimeValue(1234));
+    EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 7.5f);
+}
+
+// Card data is not trusted: entries past 32, a parent that is not an earlier
+// given entry and an unknown audio mode are passed over.
+TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
+{
+    SetUpRunningGame();
+    StripPlayer();
+    const struct {
+        const char* name;
+        int32_t nItems;
+        int32_t parentOf3;
+        int32_t audioMode;
+        int nSwordsHeld;  // entries 0, 2 and 3 are swords, entry 1 a gem in entry 0
+        const char* warning;
+    } rows[] = {
+        {"99 entries: 32 read", 99, -1, 9, 3, "99 item entries in the profile; 32 kept"},
+        {"entry 3 in entry 7 (later): skipped", 4, 7, 9, 2, "item entry 3 with parent 7 skipped"},
+        {"entry 3 in itself: skipped", 4, 3, 1, 2, "item entry 3 with parent 3 skipped"},
+        {"entry 3 in -5: skipped", 4, -5, 1, 2, "item entry 3 with parent -5 skipped"},
+        {"entry 3 in entry 2: nested", 4, 2, 2, 3, nullptr},
+        {"a negative count of entries: none", -3, -1, 1, 0, "-3 item entries in the profile; 0 kept"},
+        {"32 entries", 32, -1, 4, 3, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        StripPlayer();
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.Reset();
+        p.nFlags = 0;
+        p.nPlayerItems = row.nItems;
+        const uint32_t h[4] = {m_pSwordTemplate->m_handle.m_nValue, m_pGemTemplate->m_handle.m_nValue,
+                               m_pSwordTemplate->m_handle.m_nValue, m_pSwordTemplate->m_handle.m_nValue};
+        const int32_t parent[4] = {-1, 0, -1, row.parentOf3};
+        for (int e = 0; e < 4; ++e) {
+            p.hPlayerItems[e] = h[e];
+            p.nPlayerItemCounts[e] = 1;
+            p.nPlayerItemParent[e] = parent[e];
+        }
+        p.audioMode = row.audioMode;
+        gcTestLogCapture log;
+        gcGameSave::ApplyCurProfile();
+        EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, true, true, 0xFFFFFFFF, nullptr),
+                  row.nSwordsHeld);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "),
+                  (row.warning ? 1 : 0) + (row.audioMode < 0 || row.audioMode > 4 ? 1 : 0));
+        if (row.warning) {
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
+        }
+    }
+}
+
+// With no profile selected only the two whole-buffer operations act.
+TEST_F(gcGameSaveTest, WithoutAProfileOnlyResetAllAndLastUsedAct)
+{
+    SetUpRunningGame();
+    gcGameSave::SaveCurProfile(false, false);  // a file on the card with profile 2 filled
+    const std::vector<uint8_t> card = CardPayload();
+    const struct {
+        const char* name;
+        std::function<void()> op;
+        bool bChanges;
+    } rows[] = {
+        {"update", [] { gcGameSave::UpdateCurProfile(false); }, false},
+        {"apply", [] { gcGameSave::ApplyCurProfile(); }, false},
+        {"reset", [] { gcGameSave::ResetCurProfile(); }, false},
+        {"save", [] { gcGameSave::SaveCurProfile(true, false); }, false},
+        {"load", [] { gcGameSave::LoadCurProfile(); }, false},
+        {"start", [] { gcGameSave::StartCurProfile(); }, false},
+        {"reset all", [] { gcGameSave::ResetAllProfiles(); }, true},
+        {"last used", [] { gcGameSave::UpdateLastUsedProfile(); }, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gcGameSave::s_nCurProfile = 1;
+        gcGameSave::s_gameData.nLastUsedProfile = 0;
+        gcGameSave::ResetAllProfiles();
+        gcGameSave::s_gameData.profiles[0].nMap = 9;  // differs from both the card and a reset
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
+        gcGameSave::s_nCurProfile = -1;
+        uint8_t before[gcGameSave::kDataSize];
+        gcGameSave::s_gameData.Encode(before);
+        row.op();
+        uint8_t after[gcGameSave::kDataSize];
+        gcGameSave::s_gameData.Encode(after);
+        EXPECT_EQ(std::memcmp(before, after, sizeof(before)) != 0, row.bChanges);
+        EXPECT_EQ(CardPayload(), card);
+        EXPECT_EQ(m_pGame->m_nMapToLoad, -1);
+    }
+}
+
+// Saving the options writes volumes, mode, rumble and option values and
+// leaves the rest of the stored profile.
+TEST_F(gcGameSaveTest, SavingOptionsOnlyKeepsTheRestOfTheProfile)
+{
+    SetUpRunningGame();
+    gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    p.nAct = 4;
+    p.nMap = 5;
+    p.fGameStateKeyValues[0] = 99.0f;
+    p.nPlayerItems = 0;
+    p.bRumble = false;
+    gcGameSave::SaveCurProfile(false, true);
+    EXPECT_EQ(p.nAct, 4);
+    EXPECT_EQ(p.nMap, 5);
+    EXPECT_EQ(p.fGameStateKeyValues[0], 99.0f);
+    EXPECT_EQ(p.nPlayerItems, 0);
+    EXPECT_EQ(p.fSoundVolume, 0.5f);
+    EXPECT_EQ(p.fOptionValues[0], -1.0f);
+    EXPECT_TRUE(p.bRumble);
+    EXPECT_EQ(m_pKey->m_pParentEntity, m_pCreature);  // nothing taken off the player
+    gcGameSave::gcGameData back;
+    back.Decode(CardPayload().data());
+    EXPECT_EQ(back.profiles[1].nMap, 5);
+    EXPECT_EQ(back.profiles[1].fMusicVolume, 0.25f);
+    EXPECT_EQ(back.nLastUsedProfile, 1);
+}
+
+// The position follows a pending map change only; a profile without one
+// starts nothing.
+TEST_F(gcGameSaveTest, ThePositionChangesOnlyWhileAMapChangeIsPending)
+{
+    SetUpRunningGame();
+    m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+    gcGameSave::ResetCurProfile();  // a new profile from a dialog
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.nAct, -1);
+    EXPECT_EQ(p.nMap, -1);
+    gcGameSave::StartCurProfile();
+    EXPECT_FALSE(m_pGame->IsMapRequested());
+
+    m_pGame->SetNextMapToLoad(0, 2, -1);  // only half a request
+    gcGameSave::UpdateCurProfile(false);
+    EXPECT_EQ(p.nAct, -1);
+    m_pGame->SetNextMapToLoad(4, 2, 0);
+    gcGameSave::UpdateCurProfile(false);
+    m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+    gcGameSave::UpdateCurProfile(false);  // kept after the request is gone
+    EXPECT_EQ(p.nAct, 2);
+    EXPECT_EQ(p.nMap, 0);
+    EXPECT_EQ(p.nLoadingScreen, 4);
+    gcGameSave::StartCurProfile();
+    EXPECT_EQ(m_pGame->m_nActToLoad, 2);
+    EXPECT_EQ(m_pGame->m_nMapToLoad, 0);
+    EXPECT_EQ(m_pGame->m_nLoadingScreenToLoad, 4);
+    gcGameSave::s_nCurProfile = 0;  // the first profile is one too
+    gcGameSave::UpdateCurProfile(false);
+    EXPECT_EQ(gcGameSave::s_gameData.profiles[0].nAct, 2);
+}
+
+// Loading replaces the whole buffer only when the card answers with a good
+// file; a reset fills the current profile anew meanwhile.
+TEST_F(gcGameSaveTest, LoadReplacesTheBufferOnlyFromAGoodFile)
+{
+    SetUpRunningGame();
+    gcGameSave::SaveCurProfile(false, false);
+    gcGameSave::ResetAllProfiles();
+    gcGameSave::s_gameData.nLastUsedProfile = 0;
+    // The running game moves on, so the reset before the read fills the
+    // profile with other values.
+    m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+    eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, 0.125f);
+    StripPlayer();
+    gcGameSave::LoadCurProfile();
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    EXPECT_EQ(gcGameSave::s_gameData.nLastUsedProfile, 1);
+    EXPECT_EQ(gcGameSave::s_gameData.profiles[1].nPlayerItems, 3);
+    std::vector<uint8_t> again(gcGameSave::kDataSize);
+    gcGameSave::s_gameData.Encode(again.data());
+    EXPECT_EQ(again, CardPayload());  // every field read back where it was written
+
+    std::vector<uint8_t> file = CardFile();
+    file[0x850 + 4 + 1012 + 428 + 3] ^= 0x40;  // the item count, CRC left stale
+    WriteCardFile(file);
+    gcGameSave::s_gameData.profiles[0].nMap = 7;
+    gcGameSave::UpdateLastUsedProfile();
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_CORRUPTED_SAVEFILE);
+    EXPECT_EQ(gcGameSave::s_gameData.profiles[0].nMap, 7);
+    EXPECT_EQ(gcGameSave::s_gameData.profiles[1].nPlayerItems, 3);
+}
+
+// More than 32 items: the first 32 are recorded, the rest neither recorded
+// nor unequipped.
+TEST_F(gcGameSaveTest, RecordingStopsAt32Entries)
+{
+    SetUpRunningGame();
+    StripPlayer();
+    gcItemTemplate* pMany = MakeTemplate("ring", 9, 40, 0, gcGame::GetGameStatePool());
+    for (int i = 0; i < 34; ++i) {
+        gcItem* pItem = pMany->GetInstance();
+        ASSERT_NE(pItem, nullptr);
+        m_pCreature->AddItem(pItem, 1);
+        pItem->Equip();
+    }
+    gcGameSave::UpdateCurProfile(false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.nPlayerItems, 32);
+    EXPECT_EQ(p.nPlayerItemFlags[31], 1u);
+    int nEquipped = 0;
+    for (int i = 0; i < 34; ++i)
+        nEquipped += pMany->GetInstanceAt(i)->IsEquipped() ? 1 : 0;
+    EXPECT_EQ(nEquipped, 34);
+}
+
+// A reset gives a new profile whatever the profile held, the audio mode
+// apart.
+TEST_F(gcGameSaveTest, AResetProfileHoldsTheNewProfileValues)
+{
+    const std::vector<uint8_t> garbage(1012, 0x5A);
+    gcGameSave::gcGameProfile p;
+    p.Decode(garbage.data());
+    p.Reset();
+    std::vector<uint8_t> bytes(1012);
+    p.Encode(bytes.data());
+    std::vector<uint8_t> expected(1012, 0);
+    PutBE(expected, 0, 1);
+    PutBE(expected, 8, 0xFFFFFFFF);
+    PutBE(expected, 12, 0xFFFFFFFF);
+    PutBE(expected, 16, 0xFFFFFFFF);
+    PutF(expected, 20, 1.0f);
+    PutF(expected, 24, 1.0f);
+    for (int e = 0; e < 32; ++e)
+        PutBE(expected, 816 + 4 * e, 0xFFFFFFFF);
+    PutF(expected, 996, 1.0f);
+    PutF(expected, 1000, 1.0f);
+    PutBE(expected, 1004, 0x5A5A5A5A);
+    expected[1008] = 1;
+    EXPECT_EQ(bytes, expected);
+}
+
+// Slots past the game state's key-value group are neither read nor written.
+TEST_F(gcGameSaveTest, KeyValuesOutsideTheGroupAreLeftAlone)
+{
+    SetUpRunningGame();
+    gcGameConfig::SetGroupRange(m_pState->m_keyValues, 50, 52);
+    gcGameSave::UpdateCurProfile(false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.fGameStateKeyValues[0], 7.5f);
+    EXPECT_EQ(p.fGameStateKeyValues[2], 0.0f);  // slot 52 lies outside
+    gcGameSave::GetCurProfile()->nFlags = 0;
+    gcGameSave::GetCurProfile()->fGameStateKeyValues[0] = 1.0f;
+    gcGameSave::GetCurProfile()->fGameStateKeyValues[2] = 9.0f;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 1.0f);
+    EXPECT_EQ(gcKeyValueMgr::s_pInstances[52]->m_fValue, -2.0f);
+}
+
+}  // namespace
