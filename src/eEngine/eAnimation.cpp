@@ -223,15 +223,17 @@ void eAnimation::CalcNodeDelta(int node, cTimeValue from, cTimeValue to, float w
     if (node < 0 || node >= GetNumNodes())
         return;
     Frames a, b;
-    TimeToFrames(from, &a);
-    TimeToFrames(to, &b);
+    const cTimeValue inA = TimeToFrames(from, &a);
+    const cTimeValue inB = TimeToFrames(to, &b);
     mVec3 pA, pB;
     mQuat qA, qB;
     EvalNode(node, a, &pA, &qA);
     EvalNode(node, b, &pB, &qB);
     mVec3 d;
     mQuat dq;
-    if (b.key0 >= a.key0) {
+    // Wrapped when the time within the loop went back; the keys alone miss
+    // a wrap that stays within one key interval (a loop of two frames).
+    if (inB >= inA) {
         d = pB - pA;
         dq.Mult(qB, Conj(qA));
     } else {

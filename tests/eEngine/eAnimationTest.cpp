@@ -124,6 +124,22 @@ TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
     EXPECT_EQ(q.w, 4.0f);
 }
 
+// A loop of two frames is a single key interval: a step across its end is
+// still the motion to the end and then from the start, never a step back.
+TEST_F(eAnimationTest, AStepAcrossTheEndOfATwoFrameLoopGoesOn)
+{
+    const eAnimation* a = Load(RampDesc(2));  // x from 0 to 1 over 20 ticks
+    ASSERT_NE(a, nullptr);
+    const struct { int from, to; float dx; } rows[] = {{15, 25, 0.5f}, {19, 21, 0.1f}, {5, 15, 0.5f}, {35, 45, 0.5f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.from << " to " << row.to);
+        mVec3 d(0, 0, 0);
+        mQuat q(0, 0, 0, 1);
+        a->CalcNodeDelta(0, cTimeValue(row.from), cTimeValue(row.to), 1.0f, &d, &q);
+        EXPECT_NEAR(d.x, row.dx, 1e-4f);
+    }
+}
+
 TEST_F(eAnimationTest, AWrappedDeltaTurnsToTheEndFirstThenFromTheStart)
 {
     datagen::AnimationDesc desc = RampDesc(4);

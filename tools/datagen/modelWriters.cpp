@@ -626,6 +626,25 @@ BlockWriter& GroupBlock(BlockWriter& w, int32_t begin, const std::vector<GroupRe
     return w.End();
 }
 
+bool LaySharedGroup(BlockWriter& w, std::vector<SlotRecord> records)
+{
+    if (records.empty())
+        return false;
+    std::sort(records.begin(), records.end(), [](const SlotRecord& a, const SlotRecord& b) { return a.slot < b.slot; });
+    for (size_t i = 1; i < records.size(); ++i) {
+        if (records[i].slot == records[i - 1].slot) {
+            cLogError_("datagen: two records for slot %d of one group", records[i].slot);
+            return false;
+        }
+    }
+    const int32_t begin = records.front().slot;
+    std::vector<GroupRecord> laid(static_cast<size_t>(records.back().slot - begin + 1));  // check 0: empty
+    for (SlotRecord& r : records)
+        laid[static_cast<size_t>(r.slot - begin)] = std::move(r.record);
+    GroupBlock(w, begin, laid);
+    return true;
+}
+
 bool WriteMeshGroupFile(const std::string& path, int32_t begin, const std::vector<MeshDesc>& meshes)
 {
     std::vector<MeshData> data(meshes.size());

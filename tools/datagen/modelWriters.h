@@ -174,6 +174,15 @@ struct GroupRecord {
 };
 // A group block (version 2) over the slots begin .. begin + records.
 BlockWriter& GroupBlock(BlockWriter& w, int32_t begin, const std::vector<GroupRecord>& records);
+// A record of a group that several writers fill: its slot and the record.
+struct SlotRecord {
+    int32_t slot = 0;
+    GroupRecord record;
+};
+// One group block over the records' slots, lowest to highest, the slots no
+// record names left empty. False (nothing laid) without records, and
+// (logged) when two records name one slot.
+bool LaySharedGroup(BlockWriter& w, std::vector<SlotRecord> records);
 // Files holding one eMeshGroup or eAnimationGroup; check of slot begin + i
 // is 0x100 + i.
 bool WriteMeshGroupFile(const std::string& path, int32_t begin, const std::vector<MeshDesc>& meshes);

@@ -179,56 +179,58 @@ std::vector<DeviceDesc> ShedDevices(const ShedDeviceSlots& s, bool* pOk)
 
 namespace {
 
-// A group block over begin.., each record's check (from the slot's handle),
-// type id and block from record(w, i).
-template <class Record>
-void Group(BlockWriter& w, const ShedDeviceSlots& s, int begin, int count, uint32_t typeId, const Record& record)
+// One record per piece from slot begin on, each with the check of its
+// slot's handle, its type id and the block record(w, piece) lays.
+template <class Desc, class Record>
+void AddRecords(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int begin, const std::vector<Desc>& pieces,
+                uint32_t typeId, Record record)
 {
-    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
-    for (int i = 0; i < count; ++i) {
-        w.Half(static_cast<uint16_t>(s.handleOf(begin + i) >> 16)).Word(typeId);
-        record(w, i);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const int slot = begin + static_cast<int>(i);
+        const auto check = static_cast<uint16_t>(s.handleOf(slot) >> 16);
+        pOut->push_back({slot, {check, [piece = pieces[i], typeId, record](BlockWriter& w) {
+                                    w.Word(typeId);
+                                    record(w, piece);
+                                }}});
     }
-    w.End();
 }
 
 }  // namespace
 
+std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s, bool* pOk)
+{
+    std::vector<SlotRecord> out;
+    switch (mapGroup) {
+    case kMapMeshes:
+        AddRecords(&out, s, s.mesh, ShedDeviceMeshes(), eMesh::GetStaticType()->m_nTypeId,
+                   [pOk](BlockWriter& b, const MeshDesc& mesh) {
+                       MeshData data;
+                       *pOk = BuildMesh(mesh, &data) && *pOk;
+                       MeshBlock(b, mesh, data);
+                   });
+        break;
+    case kMapAnimations:
+        AddRecords(&out, s, s.animation, ShedDeviceAnimations(), eAnimation::GetStaticType()->m_nTypeId,
+                   [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
+        break;
+    case kMapEntityTemplates:
+        AddRecords(&out, s, s.deviceTemplate, ShedDeviceTemplates(s, pOk),
+                   gcDeviceTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, const DeviceTemplateDesc& t) {
+                       DeviceTemplateBlock(b, t, gcDeviceTemplate::kVersion);
+                   });
+        break;
+    case kMapEntities:
+        AddRecords(&out, s, s.device, ShedDevices(s, pOk), gcDevice::GetStaticType()->m_nTypeId,
+                   [](BlockWriter& b, const DeviceDesc& d) { DeviceBlock(b, d, gcDevice::kVersion); });
+        break;
+    default: break;
+    }
+    return out;
+}
+
 bool ShedDeviceGroup(BlockWriter& w, int mapGroup, const ShedDeviceSlots& s, bool* pOk)
 {
-    switch (mapGroup) {
-    case kMapMeshes: {
-        const std::vector<MeshDesc> meshes = ShedDeviceMeshes();
-        Group(w, s, s.mesh, static_cast<int>(meshes.size()), eMesh::GetStaticType()->m_nTypeId,
-              [&](BlockWriter& b, int i) {
-                  MeshData data;
-                  *pOk = BuildMesh(meshes[static_cast<size_t>(i)], &data) && *pOk;
-                  MeshBlock(b, meshes[static_cast<size_t>(i)], data);
-              });
-        return true;
-    }
-    case kMapAnimations: {
-        const std::vector<AnimationDesc> animations = ShedDeviceAnimations();
-        Group(w, s, s.animation, static_cast<int>(animations.size()), eAnimation::GetStaticType()->m_nTypeId,
-              [&](BlockWriter& b, int i) { AnimationBlock(b, animations[static_cast<size_t>(i)]); });
-        return true;
-    }
-    case kMapEntityTemplates: {
-        const std::vector<DeviceTemplateDesc> templates = ShedDeviceTemplates(s, pOk);
-        Group(w, s, s.deviceTemplate, static_cast<int>(templates.size()), gcDeviceTemplate::GetStaticType()->m_nTypeId,
-              [&](BlockWriter& b, int i) {
-                  DeviceTemplateBlock(b, templates[static_cast<size_t>(i)], gcDeviceTemplate::kVersion);
-              });
-        return true;
-    }
-    case kMapEntities: {
-        const std::vector<DeviceDesc> devices = ShedDevices(s, pOk);
-        Group(w, s, s.device, static_cast<int>(devices.size()), gcDevice::GetStaticType()->m_nTypeId,
-              [&](BlockWriter& b, int i) { DeviceBlock(b, devices[static_cast<size_t>(i)], gcDevice::kVersion); });
-        return true;
-    }
-    default: return false;
-    }
+    return LaySharedGroup(w, ShedDeviceRecords(mapGroup, s, pOk));
 }
 
 }  // namespace datagen

@@ -47,5 +47,8 @@ std::vector<DeviceDesc> ShedDevices(const ShedDeviceSlots& slots, bool* pOk);
 // another group (nothing laid). *pOk turns false when a piece could not be
 // written.
 bool ShedDeviceGroup(BlockWriter& w, int mapGroup, const ShedDeviceSlots& slots, bool* pOk);
+// The same pieces as records, for a group the shed shares with other parts
+// of the map (LaySharedGroup); none for another group.
+std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& slots, bool* pOk);
 
 }  // namespace datagen

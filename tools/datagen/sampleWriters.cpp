@@ -19,6 +19,7 @@
 #include "datagen/sampleDevices.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
+#include "datagen/sampleNpcs.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -656,8 +657,17 @@ public:
             if (m_bLast)
                 return false;
             return Timers(w);
-        default:
-            return ShedDeviceGroup(w, index, ShedSlots(), &m_bOk);
+        default: {
+            // Groups the shed's devices and the first map's guards share.
+            std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
+            if (!m_bLast) {
+                std::vector<SlotRecord> guards =
+                    SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
+                records.insert(records.end(), std::make_move_iterator(guards.begin()),
+                               std::make_move_iterator(guards.end()));
+            }
+            return LaySharedGroup(w, std::move(records));
+        }
         }
     }
 
