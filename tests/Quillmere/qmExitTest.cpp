@@ -1,0 +1,86 @@
+// The program as a PC program: what it returns and says for bad command
+// lines, missing data and signals, each run bounded in time (the bounds are
+// generous: a row that hangs fails instead of stopping the suite).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "datagen/datagen.h"
+#include "qmChild.h"
+#include "tempDir.h"
+
+namespace {
+
+constexpr double kBound = 60.0;
+
+struct ExitRow {
+    const char* sName;
+    std::vector<std::string> args;  // after the program and --data
+    int nExit;
+    const char* sMessage;           // in the output
+    std::function<void(const std::string& dir)> prepare = nullptr;
+    std::vector<qmtest::ChildStep> (*steps)(const std::string& dir) = nullptr;
+};
+
+class qmExitTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.Valid());
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir));
+    }
+    qmtest::ChildResult Run(const ExitRow& row) const
+    {
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        if (row.prepare)
+            row.prepare(m_dir);
+        return qmtest::RunChild(args, kBound, row.steps ? row.steps(m_dir) : std::vector<qmtest::ChildStep>{});
+    }
+
+    TempDir m_tmp{"qm_exit"};
+    std::string m_dir = m_tmp.Path();
+};
+
+// Once the game configuration starts, the data folder goes away (the drive
+// then reports no disc); SIGTERM follows as soon as the disc-error screen
+// says so.
+std::vector<qmtest::ChildStep> DiscGoesAway(const std::string& dir)
+{
+    return {
+        {"start game configuration", [dir](int) { std::filesystem::rename(dir, dir + ".gone"); }},
+        {"cannot be read (FS_NO_DISK)", [](int pid) { kill(pid, SIGTERM); }},
+    };
+}
+
+const ExitRow kRows[] = {
+    {"missing data folder", {"--data", "/nonexistent/qm", "--headless", "--frames", "30"}, 2,
+     "the data folder \"/nonexistent/qm\" does not exist or cannot be read"},
+    {"frames beyond 32 bits run on", {"--headless", "--frames", "4294967297"}, 0,
+     "the start events opened no dialog"},
+    {"frames beyond 64 bits", {"--headless", "--frames", "18446744073709551616"}, 2,
+     "--frames needs a number from 1 to 18446744073709551615, not \"18446744073709551616\""},
+    {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
+     "stop video", nullptr, DiscGoesAway},
+};
+
+TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)
+{
+    for (const ExitRow& row : kRows) {
+        SCOPED_TRACE(row.sName);
+        const qmtest::ChildResult r = Run(row);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        EXPECT_NE(r.log.find(row.sMessage), std::string::npos) << r.log;
+        if (std::filesystem::exists(m_dir + ".gone"))
+            std::filesystem::rename(m_dir + ".gone", m_dir);
+    }
+}
+
+}  // namespace
