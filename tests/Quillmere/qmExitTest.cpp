@@ -66,8 +66,24 @@ const ExitRow kRows[] = {
      "the start events opened no dialog"},
     {"frames beyond 64 bits", {"--headless", "--frames", "18446744073709551616"}, 2,
      "--frames needs a number from 1 to 18446744073709551615, not \"18446744073709551616\""},
+    {"act 0", {"--headless", "--frames", "30", "/act", "0", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"0\""},
+    {"act not a number", {"--headless", "--frames", "30", "/act", "abc", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"abc\""},
+    {"act past 31 bits", {"--headless", "--frames", "30", "/act", "2147483648", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"2147483648\""},
+    {"map without its number", {"--headless", "--frames", "30", "/act", "1", "/map"}, 2,
+     "/map needs a number from 1 to 2147483647 after it"},
+    {"act the game lacks", {"--headless", "--frames", "300", "/act", "99", "/map", "1"}, 3,
+     "gcGame: act 99 refused: acts are 1 to 12"},
+    {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
+     "could not write the frame to \"/nonexistent/qm/frame.png\""},
     {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
      "stop video", nullptr, DiscGoesAway},
+    // Last: the rows above need the map.
+    {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
+     "gcMapLoader: act 1, map 1 could not be loaded",
+     [](const std::string& dir) { std::filesystem::remove(dir + "/Game/Act01/Map01/Map01.map"); }},
 };
 
 TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)

@@ -40,6 +40,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
 constexpr int kExitUsage = 2;   // the command line or the data folder was refused
+constexpr int kExitMap = 3;     // a map asked for could not be loaded
 constexpr int kExitGame = 254;  // the game could not be loaded (-2)
 
 struct HostOptions {
@@ -69,7 +70,15 @@ void PrintUsage(FILE* out)
                  "                    sticks -128..127, triggers 0..255; '#' starts a comment)\n"
                  "  --pool-report     log every memory pool's use after the run (a map's pools\n"
                  "                    hold what they held at the map's end)\n"
-                 "  /name value ...   options of the game itself\n");
+                 "  /name value ...   options of the game itself; /act N /map M starts that map\n"
+                 "                    (both numbered from 1)\n"
+                 "exit codes:\n"
+                 "  0    the game ended, its window was closed or the frames were shown\n"
+                 "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
+                 "  2    the command line was refused, or --data is not a readable folder\n"
+                 "  3    a map asked for could not be loaded (see the log)\n"
+                 "  254  the game itself could not be loaded (see the log)\n"
+                 "  130, 143  ended by SIGINT or SIGTERM (128 + the signal), after the normal shutdown\n");
 }
 
 // A decimal count from 1 to nMax, digits only: no sign, no spaces, nothing
@@ -203,6 +212,25 @@ bool DataFolderReadable(const std::string& dir)
     return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(dir.c_str(), R_OK | X_OK) == 0;
 }
 
+// The game's map request: /act and /map, when given, must be numbers from 1.
+bool MapRequestReadable()
+{
+    for (const char* name : {"act", "map"}) {
+        int32_t nId = -1;
+        if (!gcGame::ReadCommandLineId(name, &nId)) {
+            cStr value;
+            cGetCommandLineValue(name, &value);
+            if (value.m_sData[0] == '\0' || value.m_sData[0] == '/')  // nothing, or the next option
+                std::fprintf(stderr, "quillmere: /%s needs a number from 1 to %d after it\n", name, INT32_MAX);
+            else
+                std::fprintf(stderr, "quillmere: /%s needs a number from 1 to %d, not \"%s\"\n", name, INT32_MAX,
+                             value.m_sData);
+            return false;
+        }
+    }
+    return true;
+}
+
 // What the program returns after its normal shutdown. A quit by signal
 // reads as one to the shell, whatever the interrupted work left behind.
 int ExitCode(int nCode)
@@ -257,6 +285,10 @@ int main(int argc, char** argv)
     if (s_options.commandLine.size() >= static_cast<size_t>(kCommandLineSize))
         cLogWarn_("quillmere: the command line is longer than %d characters; the rest is ignored", kCommandLineSize - 1);
     cSetCommandLine(s_options.commandLine.c_str());
+    if (!MapRequestReadable()) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
     DVDSetDataDirectory(s_options.dataDir.c_str());
     cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
@@ -279,15 +311,17 @@ int main(int argc, char** argv)
         Shutdown();
         return ExitCode(kExitGame);
     }
-    gcGame::s_pGame->Run();
+    const bool bMapsOk = gcGame::s_pGame->Run();
     if (s_options.bPoolReport)
         ReportPoolUse();
-    WriteCapture(s_options);
+    const bool bCaptureOk = WriteCapture(s_options);
     if (bWavOk && !s_options.audioWav.empty() && !AISetWavOutput(nullptr)) {
         bWavOk = false;
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    return ExitCode(bWavOk ? kExitOk : kExitOutput);
+    if (!bMapsOk)
+        return ExitCode(kExitMap);
+    return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

@@ -425,7 +425,7 @@ bool gcGame::LoadPlayerConfig(int nId)
 bool gcGame::LoadAct(int nId)
 {
     if (nId < 0 || nId >= kMaxActs) {
-        cLogError_("gcGame: act %d refused: ids are 0 to %d", nId, kMaxActs - 1);
+        cLogError_("gcGame: act %d refused: acts are 1 to %d", nId + 1, kMaxActs);
         return false;
     }
     if (gcAct::s_pAct && gcAct::s_pAct->m_nActId == nId)

@@ -65,6 +65,12 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
         {"/act 2", -1, -1},   // alone: neither
         {"/map 3", -1, -1},
         {"/act 0 /map 3", -1, -1},  // act 0 is no act
+        {"/act 2147483647 /map 1", 2147483646, 0},
+        {"/act 2147483648 /map 1", -1, -1},  // past 31 bits: refused, not wrapped
+        {"/act 4294967298 /map 1", -1, -1},  // would wrap to 2
+        {"/act 2 /map -3", -1, -1},
+        {"/act 2x /map 3", -1, -1},
+        {"/act /map 3", -1, -1},  // no value: the next option is not one
         {"", -1, -1},
     };
     for (const auto& row : rows) {
