@@ -21,12 +21,29 @@ constexpr double kBound = 60.0;
 
 struct ExitRow {
     const char* sName;
-    std::vector<std::string> args;  // after the program and --data
+    std::vector<std::string> args;  // after the program and --data; "{dir}/" starts a path in the data
     int nExit;
     const char* sMessage;           // in the output
     std::function<void(const std::string& dir)> prepare = nullptr;
     std::vector<qmtest::ChildStep> (*steps)(const std::string& dir) = nullptr;
+    int nMessageTimes = 0;          // how often the message appears; 0: at least once
+    const char* sAlso = nullptr;    // another text the output holds
 };
+
+size_t Occurrences(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Start+B+X held from retrace 30 presses the reset button three seconds
+// later; letting go at 240 resets.
+void WriteResetInput(const std::string& dir)
+{
+    std::ofstream(dir + "/reset.txt") << "0 0 -\n30 0 START+B+X\n240 0 -\n";
+}
 
 class qmExitTest : public testing::Test {
 protected:
@@ -38,7 +55,11 @@ protected:
     qmtest::ChildResult Run(const ExitRow& row) const
     {
         std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir};
-        args.insert(args.end(), row.args.begin(), row.args.end());
+        for (std::string arg : row.args) {
+            if (arg.rfind("{dir}/", 0) == 0)
+                arg = m_dir + arg.substr(5);
+            args.push_back(arg);
+        }
         if (row.prepare)
             row.prepare(m_dir);
         return qmtest::RunChild(args, kBound, row.steps ? row.steps(m_dir) : std::vector<qmtest::ChildStep>{});
@@ -78,6 +99,11 @@ const ExitRow kRows[] = {
      "gcGame: act 99 refused: acts are 1 to 12"},
     {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
      "could not write the frame to \"/nonexistent/qm/frame.png\""},
+    // The restarted program goes on after the reset, within the same 300
+    // frames; it used to replay the reset for ever.
+    {"scripted reset", {"--headless", "--frames", "300", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"}, 0,
+     "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
+     "of the run's 300 frames are left after the soft reset"},
     {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
      "stop video", nullptr, DiscGoesAway},
     // Last: the rows above need the map.
@@ -94,6 +120,12 @@ TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, row.nExit) << r.log;
         EXPECT_NE(r.log.find(row.sMessage), std::string::npos) << r.log;
+        if (row.nMessageTimes > 0) {
+            EXPECT_EQ(Occurrences(r.log, row.sMessage), static_cast<size_t>(row.nMessageTimes)) << r.log;
+        }
+        if (row.sAlso) {
+            EXPECT_NE(r.log.find(row.sAlso), std::string::npos) << r.log;
+        }
         if (std::filesystem::exists(m_dir + ".gone"))
             std::filesystem::rename(m_dir + ".gone", m_dir);
     }

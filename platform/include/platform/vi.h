@@ -68,7 +68,8 @@ BOOL VIQuitRequested();
 // The signal that asked the program to end; 0 when none did.
 int VIQuitSignal();
 // Ends the run after that many more shown frames (display copies): from then
-// on VIQuitRequested is true. 0 removes the limit.
+// on VIQuitRequested is true. 0 removes the limit. The limit bounds the whole
+// run across soft resets: a restarted program gets what was left.
 void VISetFrameLimit(uint64_t frames);
 // Writes the last presented frame (640x480) as a PNG file. Waits for the
 // render thread. FALSE (logged) when video is not running or the file cannot

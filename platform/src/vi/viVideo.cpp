@@ -7,10 +7,12 @@
 #include <atomic>
 #include <csignal>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <SDL2/SDL.h>
 
+#include "os/os_local.h"
 #include "gx/gl/gxGlBackend.h"
 #include "gx/gl/gxGlDevice.h"
 #include "gx/gl/gxPngWriter.h"
@@ -209,8 +211,33 @@ int VIQuitSignal()
     return s_nQuitSignal.load();
 }
 
+namespace {
+
+// The frame limit bounds the whole run across soft resets: the restarted
+// program is handed what was left.
+constexpr const char* kFramesLeftEnv = "QM_FRAMES_LEFT";
+
+void HandOverFramesLeft()
+{
+    if (s_vi.frameLimit == 0)
+        return;
+    const uint64_t shown = gxDisplayCopyCount() - s_vi.copiesAtLimit;
+    const uint64_t left = shown < s_vi.frameLimit ? s_vi.frameLimit - shown : 1;
+    setenv(kFramesLeftEnv, std::to_string(left).c_str(), 1);
+}
+
+[[maybe_unused]] const bool s_bHandoverInstalled = (os::AddResetHandover(HandOverFramesLeft), true);
+
+}  // namespace
+
 void VISetFrameLimit(uint64_t frames)
 {
+    uint64_t left = 0;
+    if (frames != 0 && os::TakeHandedOverCount(kFramesLeftEnv, &left) && left != 0 && left < frames) {
+        OSReport("VI: %llu of the run's %llu frames are left after the soft reset\n",
+                 static_cast<unsigned long long>(left), static_cast<unsigned long long>(frames));
+        frames = left;
+    }
     s_vi.frameLimit = frames;
     s_vi.copiesAtLimit = gxDisplayCopyCount();
 }
