@@ -320,7 +320,7 @@ bool gcGame::LoadSoundData()
     cStr name;
     GetSoundFilename(&name);
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return false;
     if (!pGroup->Read(file, &s_gameSoundPool))
         cLogError_("gcGame: sound data \"%s\" refused or damaged", name.m_sData);
@@ -342,7 +342,7 @@ bool gcGame::LoadStringTable()
     cStr name;
     GetStringsFilename(&name);
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return false;
     if (!pGroup->Read(file, &s_gameStringsPool))
         cLogError_("gcGame: strings \"%s\" refused or damaged", name.m_sData);
