@@ -68,8 +68,9 @@ void PrintUsage(FILE* out)
                  "                    change a line: FRAME PORT BUTTONS [SX SY [CX CY [TL TR]]]\n"
                  "                    (BUTTONS: A+B+X+Y+Z+L+R+START+UP+DOWN+LEFT+RIGHT or -;\n"
                  "                    sticks -128..127, triggers 0..255; '#' starts a comment)\n"
-                 "  --pool-report     log every memory pool's use after the run (a map's pools\n"
-                 "                    hold what they held at the map's end)\n"
+                 "  --pool-report     log every memory pool's use after the run, its largest use\n"
+                 "                    and its use when last emptied or freed (a map's pools: as\n"
+                 "                    the map ends)\n"
                  "  /name value ...   options of the game itself; /act N /map M starts that map\n"
                  "                    (both numbered from 1)\n"
                  "exit codes:\n"
@@ -195,13 +196,17 @@ bool WriteCapture(const HostOptions& options)
     return false;
 }
 
-// Logs every pool's use. After the run the map's pools still hold what
-// they held at the map's end: they are emptied when the next map loads.
+// Logs every pool's use now, its largest use during the run, and its use
+// when its memory was last emptied or freed: a region pool is freed as the
+// map ends, so that is its use at the map's last frame.
 void ReportPoolUse()
 {
     const cMemPool* pFirst = cMemPool::s_pPoolList;
-    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext())
-        cLogInfo_("quillmere: pool \"%s\" uses %zu of %zu bytes", p->GetName(), p->BytesTaken(), p->Capacity());
+    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext()) {
+        cLogInfo_("quillmere: pool \"%s\" uses %zu of %zu bytes; largest use %zu; at its last release %zu of %zu",
+                  p->GetName(), p->BytesTaken(), p->Capacity(), p->PeakTaken(), p->TakenAtRelease(),
+                  p->CapacityAtRelease());
+    }
 }
 
 // The data folder must exist and be readable before anything starts: a
