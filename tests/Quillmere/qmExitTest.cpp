@@ -80,6 +80,12 @@ std::vector<qmtest::ChildStep> DiscGoesAway(const std::string& dir)
     };
 }
 
+// SIGINT once the map is running.
+std::vector<qmtest::ChildStep> InterruptTheMap(const std::string&)
+{
+    return {{"its first frame is shown", [](int pid) { kill(pid, SIGINT); }}};
+}
+
 const ExitRow kRows[] = {
     {"missing data folder", {"--data", "/nonexistent/qm", "--headless", "--frames", "30"}, 2,
      "the data folder \"/nonexistent/qm\" does not exist or cannot be read"},
@@ -106,6 +112,8 @@ const ExitRow kRows[] = {
      "of the run's 300 frames are left after the soft reset"},
     {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
      "stop video", nullptr, DiscGoesAway},
+    {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,
+     "stop video", nullptr, InterruptTheMap},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",

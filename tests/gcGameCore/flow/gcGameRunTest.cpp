@@ -87,6 +87,36 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
     }
 }
 
+// The host refuses a command line on a false; the id is -1 unless valid.
+TEST_F(gcGameRunTest, CommandLineIdsAreDigitsFromOneTo31Bits)
+{
+    const struct {
+        const char* commandLine;
+        bool bOk;
+        int32_t nId;
+    } rows[] = {
+        {"/map 1", true, -1},  // absent
+        {"/act 1", true, 0},
+        {"/act 2147483647", true, 2147483646},
+        {"/act 2147483648", false, -1},
+        {"/act 21474836470", false, -1},
+        {"/act 0", false, -1},
+        {"/act 00", false, -1},
+        {"/act -1", false, -1},
+        {"/act +1", false, -1},
+        {"/act", false, -1},
+        {"/act 1x", false, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.commandLine);
+        cSetCommandLine(row.commandLine);
+        int32_t nId = 7;
+        EXPECT_EQ(gcGame::ReadCommandLineId("act", &nId), row.bOk);
+        EXPECT_EQ(nId, row.nId);
+    }
+    cSetCommandLine("");
+}
+
 TEST_F(gcGameRunTest, PreGameWithoutADialogRunsNoFrame)
 {
     const uint32_t before = gxDisplayCopyCount();
