@@ -48,6 +48,9 @@ public:
     // Opens a console path for reading and checks the header. False (logged)
     // when the file is missing, the header is wrong, or another file is open.
     bool Open(const char* name);
+    // Opens a file the game may lack: a missing one is logged once at Info,
+    // naming it, and is not an error. Anything else as Open.
+    bool OpenOptional(const char* name);
     // Creates a host file for writing and writes the header, each word
     // byte-swapped when bSwap is set (as it must be on this host for files the
     // console reads). flag is passed to PlatformCreate.

@@ -82,6 +82,12 @@ public:
     // alignment padding and red zones). Tests check a configuration fits with it.
     size_t BytesTaken() const { return static_cast<size_t>(m_pCur - m_pStart); }
     size_t Capacity() const { return static_cast<size_t>(m_pEnd - m_pStart); }
+    // For the pool report of a run: the largest use since the pool was made,
+    // and the use and size just before its memory was last emptied or freed
+    // (a map's pools: as the map ends). Zero until then.
+    size_t PeakTaken() const { return m_nPeakTaken; }
+    size_t TakenAtRelease() const { return m_nTakenAtRelease; }
+    size_t CapacityAtRelease() const { return m_nCapacityAtRelease; }
     bool HasMemory() const { return m_pStart != nullptr; }
     const char* GetName() const { return m_sName; }
     uint32_t GetSize() const { return m_nSize; }
@@ -111,6 +117,7 @@ public:
 
 private:
     void AllocateMemory(uint32_t size);
+    void NoteRelease();
     void Link();
     void Unlink();
 
@@ -126,6 +133,9 @@ private:
     void* m_pFreeList = nullptr;
     bool m_bWarnNearLimit = false;
     bool m_bLocked = false;
+    size_t m_nPeakTaken = 0;
+    size_t m_nTakenAtRelease = 0;
+    size_t m_nCapacityAtRelease = 0;
 
     static ResetNotifyFunc s_resetNotify;
 };

@@ -19,6 +19,15 @@ bool cFile::PlatformOpen(const char* name)
     return true;
 }
 
+bool cFile::OpenOptional(const char* name)
+{
+    if (name && !DVDFileExists(name)) {
+        cLogInfo_("cFile: no \"%s\"; going on without it", name);
+        return false;
+    }
+    return Open(name);
+}
+
 void cFile::PlatformRead(void* dst, uint32_t count) const
 {
     m_pFile->Read(dst, count);

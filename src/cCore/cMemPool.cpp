@@ -121,10 +121,19 @@ bool cMemPool::AllocPoolMemory(uint32_t size)
     return m_pStart != nullptr;
 }
 
+void cMemPool::NoteRelease()
+{
+    if (!m_pStart)
+        return;
+    m_nTakenAtRelease = BytesTaken();
+    m_nCapacityAtRelease = Capacity();
+}
+
 void cMemPool::Reset()
 {
     if (!m_pStart)
         return;
+    NoteRelease();
     // A pool nothing was taken from is still all zero.
     if (m_pCur != m_pStart) {
         Unpoison(m_pStart, Capacity());
@@ -142,6 +151,7 @@ void cMemPool::Reset()
 
 void cMemPool::FreePoolMemory()
 {
+    NoteRelease();
     // The heap hands the block out again as plain memory.
     if (m_pStart)
         Unpoison(m_pStart, Capacity());
@@ -201,6 +211,8 @@ void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
         return nullptr;
     }
     m_pCur = reinterpret_cast<uint8_t*>(aligned + nBytes);
+    if (BytesTaken() > m_nPeakTaken)
+        m_nPeakTaken = BytesTaken();
     Unpoison(reinterpret_cast<void*>(aligned), nBytes);
     return reinterpret_cast<void*>(aligned);
 }

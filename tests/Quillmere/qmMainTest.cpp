@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -157,9 +158,35 @@ TEST_F(qmMainTest, MissingGameFileEndsWithMinusTwoAndNamesTheFile)
 TEST_F(qmMainTest, CommandLineMapRequestGoesStraightToTheMapLoader)
 {
     const RunResult r = Run("/act 2 /map 3");
-    EXPECT_EQ(r.nExit, 0) << r.log;
+    EXPECT_EQ(r.nExit, 3) << r.log;  // the sample has no act 2
     EXPECT_NE(r.log.find("act 2, map 3"), std::string::npos) << r.log;
     EXPECT_EQ(r.log.find("no main menu"), std::string::npos);
+}
+
+// The files the game loads only when present: a data set without them runs
+// the sample map with no error or warning, each named once at Info.
+TEST_F(qmMainTest, DataWithoutTheOptionalFilesRunsWithoutErrors)
+{
+    const char* const kOptional[] = {
+        "/Game/PlatformStrings_gc_eng.str",      "/Game/GameSound.snd",
+        "/Game/GameStrings_eng.str",             "/Game/PlayerConfig01Sound.snd",
+        "/Game/MainMenuSound.snd",               "/Game/Act01/Map01/Map01Sound.snd",
+        "/Game/Act01/Map01/Map01_eng.vo",        "/Game/Act01/Map01/Map01Strings_eng.str",
+    };
+    for (const char* file : kOptional)
+        ASSERT_TRUE(std::filesystem::remove(m_dir + file)) << file;
+    const RunResult r = Run("/act 1 /map 1", 100);
+    EXPECT_EQ(r.nExit, 0) << r.log;
+    EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
+    EXPECT_EQ(r.log.find("[Warn"), std::string::npos) << r.log;
+    for (const char* file : kOptional) {
+        if (std::strcmp(file, "/Game/MainMenuSound.snd") == 0)
+            continue;  // a map run has no main menu
+        const std::string line = std::string("[Info   ] cFile: no \"") + file + "\"; going on without it";
+        const size_t at = r.log.find(line);
+        EXPECT_NE(at, std::string::npos) << file << "\n" << r.log;
+        EXPECT_EQ(r.log.find(line, at + 1), std::string::npos) << "more than once: " << file;
+    }
 }
 
 // The game's pace: each frame is two retraces of game time (1001/30000 s),

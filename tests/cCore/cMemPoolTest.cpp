@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -234,6 +235,36 @@ TEST(cMemPool, MemoryIsGivenOnceAndReturned)
     EXPECT_EQ(pool.GetSize(), 0u);
     EXPECT_EQ(cMemPool::GetPoolFromPtr(start), nullptr);
     EXPECT_TRUE(log.errors.empty());
+}
+
+// The run's figures: the largest use survives resets and frees; the use at
+// release is what the pool held just before it was emptied or freed.
+TEST(cMemPool, ReportFiguresFollowTheLargestUseAndTheLastRelease)
+{
+    constexpr size_t R = cMemPool::kRedZone;
+    cMemPool pool("Figures", 256, false);  // 512 bytes on the host
+    const struct {
+        const char* sStep;
+        std::function<void()> step;
+        size_t nPeak, nAtRelease, nCapacityAtRelease;
+    } rows[] = {
+        {"made", [] {}, 0, 0, 0},
+        {"64 taken", [&] { pool.Alloc(64, 1); }, 64, 0, 0},
+        {"32 more", [&] { pool.Alloc(32, 1); }, 96 + R, 0, 0},
+        {"reset", [&] { pool.Reset(); }, 96 + R, 96 + R, 512},
+        {"16 after the reset", [&] { pool.Alloc(16, 1); }, 96 + R, 96 + R, 512},
+        {"freed", [&] { pool.FreePoolMemory(); }, 96 + R, 16, 512},
+        {"a free pool freed again", [&] { pool.FreePoolMemory(); }, 96 + R, 16, 512},
+        {"larger memory, 200 taken", [&] { pool.AllocPoolMemory(512); pool.Alloc(200, 1); }, 200, 16, 512},
+        {"replaced by fresh memory", [&] { pool.AllocPoolMemory(64); }, 200, 200, 1024},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sStep);
+        row.step();
+        EXPECT_EQ(pool.PeakTaken(), row.nPeak);
+        EXPECT_EQ(pool.TakenAtRelease(), row.nAtRelease);
+        EXPECT_EQ(pool.CapacityAtRelease(), row.nCapacityAtRelease);
+    }
 }
 
 TEST(cMemPool, CrcCoversTheWholeMemory)

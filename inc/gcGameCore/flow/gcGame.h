@@ -102,8 +102,9 @@ public:
     static bool LoadBackground();
 
     // The top loop: pre-game screens, then main menu or map until the OS
-    // service step or a failed load ends it.
-    void Run();
+    // service step or a failed load ends it. False when a map could not be
+    // loaded.
+    bool Run();
     // The frame of the screens without a world (pre-game, loading): opaque
     // black under the game camera's overlays (the interface).
     static void DrawOverBlack();
@@ -119,6 +120,10 @@ public:
     void HandlePreGame();
     // Reads "act" and "map" (1-based) from the command line; both or neither.
     void HandleCommandLineParams();
+    // The command-line value of name as a 0-based id: -1 when the option is
+    // absent. False when it is there but not a decimal number from 1 to
+    // 2^31-1 (0, signed, not a number, missing, too large).
+    static bool ReadCommandLineId(const char* name, int32_t* pId);
     // Stores the request and ends the running map.
     void SetNextMapToLoad(int nLoadingScreen, int nAct, int nMap);
     // Plays a movie full screen until it ends or, when skippable, the

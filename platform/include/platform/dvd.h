@@ -60,6 +60,9 @@ const char* DVDGetDataDirectory();
 
 // Opens a console path. FALSE (and a report) when no file matches.
 BOOL DVDOpen(const char* fileName, DVDFileInfo* fileInfo);
+// Host extension: TRUE when a console path names a file, without a report;
+// for files the game may lack.
+BOOL DVDFileExists(const char* fileName);
 
 // Closes the file. A pending request is cancelled first. FALSE for a file
 // that is not open.

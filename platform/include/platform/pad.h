@@ -114,5 +114,6 @@ void PADControlMotor(int32_t chan, uint32_t command);
 // are 0. A port named anywhere in the file has a controller from frame 0 on,
 // at rest until its first line; the others report no controller. False,
 // with the reason and line number reported, when the file cannot be read or
-// a line is malformed; the previous replay (or none) stays in force.
+// a line is malformed; the previous replay (or none) stays in force. After a
+// soft reset the restarted program goes on from the retrace after the reset.
 BOOL PADLoadReplay(const char* path);

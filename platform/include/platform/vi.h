@@ -60,12 +60,17 @@ uint32_t VIGetTvFormat();      // 0 NTSC
 // missing display chooses it too.
 void VISetHeadless(BOOL headless);
 BOOL VIIsHeadless();
-// True once the window was asked to close (its close button); the program's
-// loop should then end. Events other than the window's stay queued for input.
+// True once the window was asked to close (its close button), the frame limit
+// was reached or SIGINT/SIGTERM arrived (VIInit takes them over); the
+// program's loops should then end. Events other than the window's stay
+// queued for input.
 BOOL VIQuitRequested();
+// The signal that asked the program to end; 0 when none did.
+int VIQuitSignal();
 // Ends the run after that many more shown frames (display copies): from then
-// on VIQuitRequested is true. 0 removes the limit.
-void VISetFrameLimit(uint32_t frames);
+// on VIQuitRequested is true. 0 removes the limit. The limit bounds the whole
+// run across soft resets: a restarted program gets what was left.
+void VISetFrameLimit(uint64_t frames);
 // Writes the last presented frame (640x480) as a PNG file. Waits for the
 // render thread. FALSE (logged) when video is not running or the file cannot
 // be written.

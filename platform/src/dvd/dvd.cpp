@@ -78,6 +78,13 @@ BOOL DVDOpen(const char* fileName, DVDFileInfo* fileInfo)
     return TRUE;
 }
 
+BOOL DVDFileExists(const char* fileName)
+{
+    const std::string path = dvd::ResolvePath(DataDir(), fileName);
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? TRUE : FALSE;
+}
+
 BOOL DVDClose(DVDFileInfo* fileInfo)
 {
     if (!fileInfo || fileInfo->hostFd < 0)

@@ -187,10 +187,10 @@ void GXDrawDone()
 }
 
 namespace {
-uint32_t s_nDisplayCopies = 0;
+uint64_t s_nDisplayCopies = 0;  // 64 bits: a frame limit may pass 2^32
 }
 
-uint32_t gxDisplayCopyCount()
+uint64_t gxDisplayCopyCount()
 {
     return s_nDisplayCopies;
 }

@@ -24,7 +24,7 @@ void gxSubmit(gxCommand&& cmd);
 void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, std::vector<gxVertex>&& vertices);
 void gxCountRejectedList();
 // Display copies (GXCopyDisp) since start: one per frame the program showed.
-uint32_t gxDisplayCopyCount();
+uint64_t gxDisplayCopyCount();
 
 // Ranges the CPU announced with DCStoreRangeNoSync. Any thread.
 void gxStoredRangesAdd(const void* addr, uint32_t len);

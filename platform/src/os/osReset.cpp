@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,8 @@ namespace {
 std::atomic<bool> s_bResetButton{false};
 std::atomic<OSTestResetHandler> s_resetHandler{nullptr};
 std::atomic<void (*)()> s_resetRefresh{nullptr};
+// Filled by static initialisers before main; read only by the reset.
+void (*s_handovers[os::kMaxResetHandovers])() = {};
 
 struct SaveRegion {
     std::mutex mutex;
@@ -61,6 +64,11 @@ std::vector<std::string> OwnArguments()
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     setenv(os::kSavedRegionEnv, region.c_str(), 1);
+    for (void (*handover)() : s_handovers) {
+        if (handover)
+            handover();
+    }
+    OSReport("OS: soft reset: the program starts again\n");
     std::fflush(nullptr);
     if (argv.size() > 1)
         execv("/proc/self/exe", argv.data());
@@ -69,6 +77,34 @@ std::vector<std::string> OwnArguments()
 }
 
 }  // namespace
+
+void os::AddResetHandover(void (*handover)())
+{
+    for (void (*&slot)() : s_handovers) {
+        if (!slot || slot == handover) {
+            slot = handover;
+            return;
+        }
+    }
+    OSReport("OS: no room for another reset handover\n");
+}
+
+bool os::TakeHandedOverCount(const char* name, uint64_t* pCount)
+{
+    const char* text = std::getenv(name);
+    if (!text)
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long n = std::strtoull(text, &end, 10);
+    const bool bOk = *text >= '0' && *text <= '9' && *end == '\0' && errno == 0;
+    if (!bOk)
+        OSReport("OS: %s=\"%s\" handed over by the last reset is malformed; ignored\n", name, text);
+    else
+        *pCount = n;
+    unsetenv(name);  // a program this one starts must not take it
+    return bOk;
+}
 
 void os::SetResetButtonRefresh(void (*refresh)())
 {

@@ -39,6 +39,16 @@ std::string EncodeSavedRegion(const uint8_t* bytes, uint32_t size);
 bool DecodeSavedRegion(const char* text, uint8_t out[OS_SAVE_REGION_SIZE]);
 void InitSavedRegion();               // reads and clears the variable
 
+// Other layers hand their own state to the re-executed program the same
+// way: each function added here runs just before the soft reset executes
+// the program again and sets the environment variables its layer reads
+// (and clears) when it starts. At most kMaxResetHandovers.
+constexpr int kMaxResetHandovers = 4;
+void AddResetHandover(void (*handover)());
+// Reads and clears an environment variable a handover set: a decimal
+// count; false when absent or malformed.
+bool TakeHandedOverCount(const char* name, uint64_t* pCount);
+
 // Settings file.
 std::string SettingsFilePath();
 

@@ -49,6 +49,7 @@ struct Library {
     PADStatus lastRead[PAD_MAX_CONTROLLERS];  // what the host's devices gave last
     bool replaying = false;  // a recorded input file stands in for the devices
     pad::Replay replay;
+    uint64_t replayFrom = 0;  // the file's frame at this program's retrace 0
 };
 
 Library s_pad;
@@ -94,6 +95,23 @@ void RefreshResetButton()
 
 [[maybe_unused]] const bool s_bRefreshInstalled = (os::SetResetButtonRefresh(RefreshResetButton), true);
 
+// A soft reset starts the program again with the same input file; it goes
+// on from the retrace after the reset instead of replaying the reset.
+constexpr const char* kReplayFromEnv = "QM_INPUT_FROM";
+
+uint64_t ReplayFrame()
+{
+    return s_pad.replayFrom + VIGetRetraceCount();
+}
+
+void HandOverReplay()
+{
+    if (s_pad.replaying)
+        setenv(kReplayFromEnv, std::to_string(ReplayFrame() + 1).c_str(), 1);
+}
+
+[[maybe_unused]] const bool s_bHandoverInstalled = (os::AddResetHandover(HandOverReplay), true);
+
 }  // namespace
 
 void PADSetSpec(uint32_t)
@@ -113,7 +131,7 @@ uint32_t PADRead(PADStatus status[PAD_MAX_CONTROLLERS])
         for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan)
             status[chan] = s_pad.script[chan];
     } else if (s_pad.replaying) {
-        pad::ReplayRead(s_pad.replay, VIGetRetraceCount(), status);
+        pad::ReplayRead(s_pad.replay, ReplayFrame(), status);
         std::copy(status, status + PAD_MAX_CONTROLLERS, s_pad.lastRead);
     } else {
         pad::HostStart();
@@ -212,5 +230,9 @@ BOOL PADLoadReplay(const char* path)
         return FALSE;
     }
     s_pad.replaying = true;
+    s_pad.replayFrom = 0;
+    if (os::TakeHandedOverCount(kReplayFromEnv, &s_pad.replayFrom))
+        OSReport("PAD: the input file goes on from frame %llu after the soft reset\n",
+                 static_cast<unsigned long long>(s_pad.replayFrom));
     return TRUE;
 }

@@ -127,7 +127,7 @@ bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError)
     return true;
 }
 
-void ReplayRead(const Replay& replay, uint32_t frame, PADStatus status[PAD_MAX_CONTROLLERS])
+void ReplayRead(const Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS])
 {
     for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
         status[chan] = PADStatus();

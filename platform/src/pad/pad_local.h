@@ -54,6 +54,6 @@ struct Replay {
 bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError);
 // What the four ports report at a retrace: each named port's last change at
 // or before it (at rest before its first), the others no controller.
-void ReplayRead(const Replay& replay, uint32_t frame, PADStatus status[PAD_MAX_CONTROLLERS]);
+void ReplayRead(const Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS]);
 
 }  // namespace pad

@@ -4,11 +4,15 @@
 
 #include "platform/vi.h"
 
+#include <atomic>
+#include <csignal>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <SDL2/SDL.h>
 
+#include "os/os_local.h"
 #include "gx/gl/gxGlBackend.h"
 #include "gx/gl/gxGlDevice.h"
 #include "gx/gl/gxPngWriter.h"
@@ -49,12 +53,40 @@ struct ViState {
     bool quit = false;
     ViRegisters set, flushed, current;
     uint32_t retraces = 0;
-    uint32_t frameLimit = 0;       // shown frames allowed; 0: no limit
-    uint32_t copiesAtLimit = 0;    // display copies when the limit was set
+    uint64_t frameLimit = 0;       // shown frames allowed; 0: no limit
+    uint64_t copiesAtLimit = 0;    // display copies when the limit was set
     OSTime epoch = 0;  // time of retrace 0
 };
 
 ViState s_vi;
+
+// The signal that asked the program to end (SIGINT, SIGTERM); 0 while none
+// has. Set by the handler, read by the game's loops through VIQuitRequested.
+std::atomic<int> s_nQuitSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
+
+// The first signal asks for the normal shutdown; a second one, while that
+// is still under way, ends the program at once as the default action would.
+extern "C" void OnQuitSignal(int sig)
+{
+    int expected = 0;
+    if (!s_nQuitSignal.compare_exchange_strong(expected, sig)) {
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+    }
+}
+
+// SDL would turn these signals into quit events that a headless run never
+// reads; the program takes them itself.
+void InstallQuitSignals()
+{
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM})
+        sigaction(sig, &action, nullptr);
+}
 
 bool Interlaced(const GXRenderModeObj* mode)
 {
@@ -99,6 +131,7 @@ void VIInit()
     if (s_vi.init)
         return;
     s_vi.init = true;
+    InstallQuitSignals();
     s_vi.set = s_vi.flushed = s_vi.current = ViRegisters();
     s_vi.set.mode = s_vi.flushed.mode = s_vi.current.mode = &GXNtsc480IntDf;
     s_vi.retraces = 0;
@@ -170,11 +203,41 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit ? TRUE : FALSE;
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 ? TRUE : FALSE;
 }
 
-void VISetFrameLimit(uint32_t frames)
+int VIQuitSignal()
 {
+    return s_nQuitSignal.load();
+}
+
+namespace {
+
+// The frame limit bounds the whole run across soft resets: the restarted
+// program is handed what was left.
+constexpr const char* kFramesLeftEnv = "QM_FRAMES_LEFT";
+
+void HandOverFramesLeft()
+{
+    if (s_vi.frameLimit == 0)
+        return;
+    const uint64_t shown = gxDisplayCopyCount() - s_vi.copiesAtLimit;
+    const uint64_t left = shown < s_vi.frameLimit ? s_vi.frameLimit - shown : 1;
+    setenv(kFramesLeftEnv, std::to_string(left).c_str(), 1);
+}
+
+[[maybe_unused]] const bool s_bHandoverInstalled = (os::AddResetHandover(HandOverFramesLeft), true);
+
+}  // namespace
+
+void VISetFrameLimit(uint64_t frames)
+{
+    uint64_t left = 0;
+    if (frames != 0 && os::TakeHandedOverCount(kFramesLeftEnv, &left) && left != 0 && left < frames) {
+        OSReport("VI: %llu of the run's %llu frames are left after the soft reset\n",
+                 static_cast<unsigned long long>(left), static_cast<unsigned long long>(frames));
+        frames = left;
+    }
     s_vi.frameLimit = frames;
     s_vi.copiesAtLimit = gxDisplayCopyCount();
 }

@@ -2,13 +2,15 @@
 // command line ("/act 1 /map 2"). Starts the services, loads the game on the
 // loader thread, runs the top loop and shuts down in reverse order; 0, or -2
 // when the game cannot be loaded (1 when the sound output could not be written).
-#include <cerrno>
+#include <cinttypes>
 #include <cstdio>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/ai.h"
 #include "platform/dvd.h"
@@ -34,10 +36,17 @@
 
 namespace {
 
+// Exit codes, as --help lists them.
+constexpr int kExitOk = 0;
+constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
+constexpr int kExitUsage = 2;   // the command line or the data folder was refused
+constexpr int kExitMap = 3;     // a map asked for could not be loaded
+constexpr int kExitGame = 254;  // the game could not be loaded (-2)
+
 struct HostOptions {
     std::string dataDir = QM_DEFAULT_DATA_DIR;
     bool bHeadless = false;
-    long nFrames = 0;  // 0: until the program ends itself
+    uint64_t nFrames = 0;  // 0: until the program ends itself
     std::string capture;
     std::string audioWav;  // the mixed sound output, when asked
     std::string input;     // recorded controller input to play instead of the devices
@@ -59,17 +68,36 @@ void PrintUsage(FILE* out)
                  "                    change a line: FRAME PORT BUTTONS [SX SY [CX CY [TL TR]]]\n"
                  "                    (BUTTONS: A+B+X+Y+Z+L+R+START+UP+DOWN+LEFT+RIGHT or -;\n"
                  "                    sticks -128..127, triggers 0..255; '#' starts a comment)\n"
-                 "  --pool-report     log every memory pool's use after the run (a map's pools\n"
-                 "                    hold what they held at the map's end)\n"
-                 "  /name value ...   options of the game itself\n");
+                 "  --pool-report     log every memory pool's use after the run, its largest use\n"
+                 "                    and its use when last emptied or freed (a map's pools: as\n"
+                 "                    the map ends)\n"
+                 "  /name value ...   options of the game itself; /act N /map M starts that map\n"
+                 "                    (both numbered from 1)\n"
+                 "exit codes:\n"
+                 "  0    the game ended, its window was closed or the frames were shown\n"
+                 "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
+                 "  2    the command line was refused, or --data is not a readable folder\n"
+                 "  3    a map asked for could not be loaded (see the log)\n"
+                 "  254  the game itself could not be loaded (see the log)\n"
+                 "  130, 143  ended by SIGINT or SIGTERM (128 + the signal), after the normal shutdown\n");
 }
 
-bool ParseCount(const char* text, long* pCount)
+// A decimal count from 1 to nMax, digits only: no sign, no spaces, nothing
+// that wraps.
+bool ParseCount(const char* text, uint64_t nMax, uint64_t* pCount)
 {
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(text, &end, 10);
-    if (!*text || *end || n <= 0 || errno == ERANGE)
+    if (!*text)
+        return false;
+    uint64_t n = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        const uint64_t digit = static_cast<uint64_t>(*p - '0');
+        if (n > (nMax - digit) / 10)
+            return false;
+        n = n * 10 + digit;
+    }
+    if (n == 0)
         return false;
     *pCount = n;
     return true;
@@ -96,9 +124,9 @@ bool ParseOptions(int argc, char** argv, HostOptions* pOptions)
         } else if (std::strcmp(arg, "--input") == 0 && bHasValue) {
             pOptions->input = argv[++i];
         } else if (std::strcmp(arg, "--frames") == 0 && bHasValue) {
-            if (!ParseCount(argv[++i], &pOptions->nFrames)) {
-                std::fprintf(stderr, "quillmere: --frames needs a positive number up to %ld, not \"%s\"\n", LONG_MAX,
-                             argv[i]);
+            if (!ParseCount(argv[++i], UINT64_MAX, &pOptions->nFrames)) {
+                std::fprintf(stderr, "quillmere: --frames needs a number from 1 to %" PRIu64 ", not \"%s\"\n",
+                             UINT64_MAX, argv[i]);
                 return false;
             }
         } else {
@@ -168,13 +196,52 @@ bool WriteCapture(const HostOptions& options)
     return false;
 }
 
-// Logs every pool's use. After the run the map's pools still hold what
-// they held at the map's end: they are emptied when the next map loads.
+// Logs every pool's use now, its largest use during the run, and its use
+// when its memory was last emptied or freed: a region pool is freed as the
+// map ends, so that is its use at the map's last frame.
 void ReportPoolUse()
 {
     const cMemPool* pFirst = cMemPool::s_pPoolList;
-    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext())
-        cLogInfo_("quillmere: pool \"%s\" uses %zu of %zu bytes", p->GetName(), p->BytesTaken(), p->Capacity());
+    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext()) {
+        cLogInfo_("quillmere: pool \"%s\" uses %zu of %zu bytes; largest use %zu; at its last release %zu of %zu",
+                  p->GetName(), p->BytesTaken(), p->Capacity(), p->PeakTaken(), p->TakenAtRelease(),
+                  p->CapacityAtRelease());
+    }
+}
+
+// The data folder must exist and be readable before anything starts: a
+// missing one would otherwise read as a missing disc and wait for it.
+bool DataFolderReadable(const std::string& dir)
+{
+    struct stat st;
+    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(dir.c_str(), R_OK | X_OK) == 0;
+}
+
+// The game's map request: /act and /map, when given, must be numbers from 1.
+bool MapRequestReadable()
+{
+    for (const char* name : {"act", "map"}) {
+        int32_t nId = -1;
+        if (!gcGame::ReadCommandLineId(name, &nId)) {
+            cStr value;
+            cGetCommandLineValue(name, &value);
+            if (value.m_sData[0] == '\0' || value.m_sData[0] == '/')  // nothing, or the next option
+                std::fprintf(stderr, "quillmere: /%s needs a number from 1 to %d after it\n", name, INT32_MAX);
+            else
+                std::fprintf(stderr, "quillmere: /%s needs a number from 1 to %d, not \"%s\"\n", name, INT32_MAX,
+                             value.m_sData);
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the program returns after its normal shutdown. A quit by signal
+// reads as one to the shell, whatever the interrupted work left behind.
+int ExitCode(int nCode)
+{
+    const int nSignal = VIQuitSignal();
+    return nSignal != 0 ? 128 + nSignal : nCode;
 }
 
 }  // namespace
@@ -208,7 +275,12 @@ int main(int argc, char** argv)
     }
     if (!ParseOptions(argc, argv, &s_options)) {
         PrintUsage(stderr);
-        return 2;
+        return kExitUsage;
+    }
+    if (!DataFolderReadable(s_options.dataDir)) {
+        std::fprintf(stderr, "quillmere: the data folder \"%s\" does not exist or cannot be read\n",
+                     s_options.dataDir.c_str());
+        return kExitUsage;
     }
     // Before any other thread exists, so every wait sees the virtual clock.
     if (s_options.bHeadless)
@@ -218,6 +290,10 @@ int main(int argc, char** argv)
     if (s_options.commandLine.size() >= static_cast<size_t>(kCommandLineSize))
         cLogWarn_("quillmere: the command line is longer than %d characters; the rest is ignored", kCommandLineSize - 1);
     cSetCommandLine(s_options.commandLine.c_str());
+    if (!MapRequestReadable()) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
     DVDSetDataDirectory(s_options.dataDir.c_str());
     cLogInfo_("quillmere: data \"%s\"%s, command line \"%s\"", s_options.dataDir.c_str(),
               s_options.bHeadless ? ", headless" : "", s_options.commandLine.c_str());
@@ -225,11 +301,11 @@ int main(int argc, char** argv)
     if (!s_options.input.empty() && !PADLoadReplay(s_options.input.c_str())) {
         std::fprintf(stderr, "quillmere: the input file \"%s\" could not be used (see the log)\n",
                      s_options.input.c_str());
-        return 2;
+        return kExitUsage;
     }
     VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
     if (s_options.nFrames > 0)
-        VISetFrameLimit(static_cast<uint32_t>(s_options.nFrames));
+        VISetFrameLimit(s_options.nFrames);
     Initialize();
     bool bWavOk = s_options.audioWav.empty() || AISetWavOutput(s_options.audioWav.c_str());
     if (!bWavOk)
@@ -238,17 +314,19 @@ int main(int argc, char** argv)
         cLogError_("quillmere: the game could not be loaded");
         WriteCapture(s_options);
         Shutdown();
-        return -2;
+        return ExitCode(kExitGame);
     }
-    gcGame::s_pGame->Run();
+    const bool bMapsOk = gcGame::s_pGame->Run();
     if (s_options.bPoolReport)
         ReportPoolUse();
-    WriteCapture(s_options);
+    const bool bCaptureOk = WriteCapture(s_options);
     if (bWavOk && !s_options.audioWav.empty() && !AISetWavOutput(nullptr)) {
         bWavOk = false;
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    return bWavOk ? 0 : 1;
+    if (!bMapsOk)
+        return ExitCode(kExitMap);
+    return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

@@ -323,7 +323,7 @@ bool gcGame::LoadSoundData()
     cStr name;
     GetSoundFilename(&name);
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return false;
     if (!pGroup->Read(file, &s_gameSoundPool))
         cLogError_("gcGame: sound data \"%s\" refused or damaged", name.m_sData);
@@ -345,7 +345,7 @@ bool gcGame::LoadStringTable()
     cStr name;
     GetStringsFilename(&name);
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return false;
     if (!pGroup->Read(file, &s_gameStringsPool))
         cLogError_("gcGame: strings \"%s\" refused or damaged", name.m_sData);
@@ -428,7 +428,7 @@ bool gcGame::LoadPlayerConfig(int nId)
 bool gcGame::LoadAct(int nId)
 {
     if (nId < 0 || nId >= kMaxActs) {
-        cLogError_("gcGame: act %d refused: ids are 0 to %d", nId, kMaxActs - 1);
+        cLogError_("gcGame: act %d refused: acts are 1 to %d", nId + 1, kMaxActs);
         return false;
     }
     if (gcAct::s_pAct && gcAct::s_pAct->m_nActId == nId)

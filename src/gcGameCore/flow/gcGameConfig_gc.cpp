@@ -3,6 +3,7 @@
 #include "platform/gx.h"
 #include "platform/vi.h"
 #include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eROMFont.h"
@@ -177,8 +178,15 @@ void gcGameConfigPlatform::ResetNotify()
     cHandleReset();
 }
 
+// Shown until the drive is ready again. On a PC the program may also be
+// asked to end meanwhile (its window closed, a signal, the frame limit): the
+// screen then gives way and the caller's loop ends the program normally.
 void gcGameConfigPlatform::FileErrorNotify(cFile::cFileStatus status)
 {
+    if (VIQuitRequested())
+        return;  // already on the way out
+    cLogWarn_("gcGameConfig: the game data cannot be read (%s); waiting until it can",
+              cFile::GetFileStatusText(status));
     MuteAudio();
     eInput::Reset();
     cFile::cFileStatus current = status;
@@ -188,7 +196,9 @@ void gcGameConfigPlatform::FileErrorNotify(cFile::cFileStatus status)
         // A fatal error is final: not even the reset button leaves it.
         if (current != cFile::FS_FATAL_ERROR)
             cCheckResetState();
-    } while (current != cFile::FS_OK);
+    } while (current != cFile::FS_OK && !VIQuitRequested());
+    if (current == cFile::FS_OK)
+        cLogInfo_("gcGameConfig: the game data can be read again");
     eAudio::s_fMasterVolume = 1.0f;
 }
 
@@ -198,7 +208,8 @@ void gcGameConfig::Initialize()
     cFile::s_errorNotify = gcGameConfigPlatform::FileErrorNotify;
     for (int frame = 0; frame < kStartupNoticeFrames; ++frame) {
         ShowNotice(gcGameConfigPlatform::GetStartupNotice());
-        cUpdateOS();
+        if (!cUpdateOS())
+            break;
     }
 }
 

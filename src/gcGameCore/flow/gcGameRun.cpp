@@ -3,6 +3,7 @@
 // requests and full-screen movies. Main thread.
 #include "gcGameCore/flow/gcGame.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "cCore/cCoreServices.h"
@@ -43,14 +44,35 @@ void ApplyEmpty(const gcEvent& event)
     event.Apply(gcEventParams(), gcEventStackData());
 }
 
-// A 1-based command-line value as a 0-based id; -1 when absent.
+// A 1-based command-line value as a 0-based id; -1 when absent or refused.
 int32_t CommandLineId(const char* name)
 {
-    cStr value;
-    return cGetCommandLineValue(name, &value) ? cAtoI(value) - 1 : -1;
+    int32_t nId = -1;
+    return gcGame::ReadCommandLineId(name, &nId) ? nId : -1;
 }
 
 }  // namespace
+
+bool gcGame::ReadCommandLineId(const char* name, int32_t* pId)
+{
+    *pId = -1;
+    cStr value;
+    if (!cGetCommandLineValue(name, &value))
+        return true;
+    // Digits only, checked before they are added up: nothing wraps.
+    int64_t n = 0;
+    for (const char* p = value.m_sData; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        n = n * 10 + (*p - '0');
+        if (n > INT32_MAX)
+            return false;
+    }
+    if (n < 1)
+        return false;
+    *pId = static_cast<int32_t>(n - 1);
+    return true;
+}
 
 bool gcGame::LoadBackground()
 {
@@ -127,7 +149,7 @@ void gcGame::HandlePreGame()
         PreGameFrame(tick);
 }
 
-void gcGame::Run()
+bool gcGame::Run()
 {
     HandleCommandLineParams();
     HandlePreGame();
@@ -141,7 +163,9 @@ void gcGame::Run()
         }
         if (!IsMapRequested())
             continue;
-        if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad) || !cUpdateOS())
+        if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad))
+            return false;
+        if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;
         if (gcMap::s_pMap)
@@ -155,6 +179,7 @@ void gcGame::Run()
             std::destroy_at(gcAct::s_pAct);
         }
     }
+    return true;
 }
 
 void gcGame::PlayMovie(const char* name, bool bSkippable)

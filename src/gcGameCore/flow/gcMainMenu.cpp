@@ -181,7 +181,7 @@ bool gcMainMenu::LoadSoundData()
     cStr name;
     GetSoundFilename(&name);
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return true;  // a menu without sounds
     CreateSoundData();
     if (m_pSoundData && !m_pSoundData->Read(file, &gcGame::s_mapSoundPool))

@@ -374,7 +374,7 @@ namespace {
 bool ReadSideFile(cBase* pGroup, const cStr& name, cMemPool* pPool, const char* sWhat)
 {
     cFile file;
-    if (!file.Open(name))
+    if (!file.OpenOptional(name))
         return false;
     if (pGroup && !pGroup->Read(file, pPool))
         cLogError_("gcMap: %s \"%s\" refused or damaged", sWhat, name.m_sData);

@@ -113,11 +113,17 @@ void gcMap::Run()
 {
     const gcMsgTick tick(kTick);
     StartRun(tick);
+    bool bFirstFrame = true;
     while (cUpdateOS()) {
         Draw();
         Update(tick);
         Cull();
         eVideo::Flip();
+        // Said once: a run's log shows where loading ends and play begins.
+        if (bFirstFrame) {
+            cLogInfo_("gcMap: map %d is running: its first frame is shown", m_nMapId + 1);
+            bFirstFrame = false;
+        }
         HandleCinematicSkip();
         if ((m_nFlags & kFlagEndMap) && !gcUI::Get()->GetPausingDialog())
             break;

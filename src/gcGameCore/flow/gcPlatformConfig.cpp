@@ -206,7 +206,7 @@ bool gcPlatformConfig::LoadStringTable(int platform)
     cStr name;
     GetStringsFilename(&name, platform);
     cFile file;
-    if (!m_pStrings || !file.Open(name))
+    if (!m_pStrings || !file.OpenOptional(name))
         return false;
     // Refused strings leave an empty table, not what was read before the damage.
     if (!m_pStrings->Read(file, &s_platformConfigStringsPool)) {

@@ -148,7 +148,7 @@ bool gcPlayerConfig::LoadSoundData(int nId)
     cStr name;
     GetSoundFilename(nId, &name);
     cFile file;
-    if (!m_pSoundData || !file.Open(name))
+    if (!m_pSoundData || !file.OpenOptional(name))
         return false;
     if (!m_pSoundData->Read(file, &gcGame::s_playerConfigSoundPool))
         cLogError_("gcPlayerConfig: sound data \"%s\" refused or damaged", name.m_sData);

@@ -96,7 +96,7 @@ protected:
     // not yielding, lets the virtual clock reach the thread's retraces.
     static void WaitFrames(const cThread& thread, uint32_t n)
     {
-        const uint32_t target = gxDisplayCopyCount() + n;
+        const uint64_t target = gxDisplayCopyCount() + n;
         while (thread.IsRunning() && gxDisplayCopyCount() < target)
             OSSleepTicks(OSMillisecondsToTicks(1));
     }
@@ -104,7 +104,7 @@ protected:
 
 TEST_F(gcGameConfigPlatformTest, InitializeInstallsTheHandlersAndShowsTheNoticeFor45Frames)
 {
-    const uint32_t before = gxDisplayCopyCount();
+    const uint64_t before = gxDisplayCopyCount();
     gcGameConfig::Initialize();
     EXPECT_EQ(gxDisplayCopyCount() - before, 45u);
     EXPECT_EQ(cFile::s_errorNotify, &gcGameConfigPlatform::FileErrorNotify);

@@ -65,6 +65,12 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
         {"/act 2", -1, -1},   // alone: neither
         {"/map 3", -1, -1},
         {"/act 0 /map 3", -1, -1},  // act 0 is no act
+        {"/act 2147483647 /map 1", 2147483646, 0},
+        {"/act 2147483648 /map 1", -1, -1},  // past 31 bits: refused, not wrapped
+        {"/act 4294967298 /map 1", -1, -1},  // would wrap to 2
+        {"/act 2 /map -3", -1, -1},
+        {"/act 2x /map 3", -1, -1},
+        {"/act /map 3", -1, -1},  // no value: the next option is not one
         {"", -1, -1},
     };
     for (const auto& row : rows) {
@@ -79,6 +85,36 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
             row.nAct >= 0 ? std::vector<int32_t>{kPreGameTag} : std::vector<int32_t>{kPreGameTag, kStartedTag};
         EXPECT_EQ(TestLogTags(), expected);
     }
+}
+
+// The host refuses a command line on a false; the id is -1 unless valid.
+TEST_F(gcGameRunTest, CommandLineIdsAreDigitsFromOneTo31Bits)
+{
+    const struct {
+        const char* commandLine;
+        bool bOk;
+        int32_t nId;
+    } rows[] = {
+        {"/map 1", true, -1},  // absent
+        {"/act 1", true, 0},
+        {"/act 2147483647", true, 2147483646},
+        {"/act 2147483648", false, -1},
+        {"/act 21474836470", false, -1},
+        {"/act 0", false, -1},
+        {"/act 00", false, -1},
+        {"/act -1", false, -1},
+        {"/act +1", false, -1},
+        {"/act", false, -1},
+        {"/act 1x", false, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.commandLine);
+        cSetCommandLine(row.commandLine);
+        int32_t nId = 7;
+        EXPECT_EQ(gcGame::ReadCommandLineId("act", &nId), row.bOk);
+        EXPECT_EQ(nId, row.nId);
+    }
+    cSetCommandLine("");
 }
 
 TEST_F(gcGameRunTest, PreGameWithoutADialogRunsNoFrame)

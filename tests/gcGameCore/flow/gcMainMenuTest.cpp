@@ -225,7 +225,7 @@ protected:
 TEST_F(gcMainMenuRunTest, NoDialogAfterTheStartEventsEndsAtOnce)
 {
     gcPlayer::Get()->m_nControllerId = 2;
-    const uint32_t before = gxDisplayCopyCount();
+    const uint64_t before = gxDisplayCopyCount();
     EXPECT_FALSE(gcMainMenu::s_pMainMenu->Run());
     EXPECT_EQ(gxDisplayCopyCount(), before) << "not a single frame";
     EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2}));
@@ -244,7 +244,7 @@ TEST_F(gcMainMenuRunTest, RunsUntilAMapIsRequestedAndTheDialogHasClosed)
     FillEvent(pDialog->onUpdate, pStep);
     gcUI::OpenDialog(pDialog, nullptr, 0.0f);
     VISetFrameLimit(50);  // a safety net
-    const uint32_t before = gxDisplayCopyCount();
+    const uint64_t before = gxDisplayCopyCount();
     EXPECT_TRUE(gcMainMenu::s_pMainMenu->Run());
     EXPECT_EQ(pStep->m_nRuns, 6);
     EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);

@@ -305,7 +305,7 @@ TEST_F(gcMapLoaderTest, APausingDialogDelaysTheEndOfTheMap)
             gcUI::OpenDialog(pDialog, nullptr, 0.0f);
         gcMap::s_pMap->m_nFlags |= gcMap::kFlagEndMap;
         VISetFrameLimit(8);
-        const uint32_t before = gxDisplayCopyCount();
+        const uint64_t before = gxDisplayCopyCount();
         gcMap::s_pMap->Run();
         VISetFrameLimit(0);
         EXPECT_EQ(gxDisplayCopyCount() - before, bDialog ? 9u : 2u);  // the loop's frames and the final one

@@ -1,0 +1,28 @@
+#pragma once
+// Runs the program as a child process with a time bound: its exit code, its
+// output (stdout and stderr together) and how long it took. An optional
+// step runs once when the output first holds a given text (to remove the
+// data folder, send a signal).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+struct ChildResult {
+    int nExit = -1;          // the exit code; 128 + the signal when one ended it
+    bool bTimedOut = false;  // killed at the bound
+    std::string log;
+    double seconds = 0.0;
+};
+
+struct ChildStep {
+    std::string when;                     // text in the output that triggers it
+    std::function<void(int pid)> action;  // run once with the child's pid
+};
+
+ChildResult RunChild(const std::vector<std::string>& args, double boundSeconds,
+                     const std::vector<ChildStep>& steps = {});
+
+}  // namespace qmtest

@@ -1,0 +1,142 @@
+// The program as a PC program: what it returns and says for bad command
+// lines, missing data and signals, each run bounded in time (the bounds are
+// generous: a row that hangs fails instead of stopping the suite).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "datagen/datagen.h"
+#include "qmChild.h"
+#include "tempDir.h"
+
+namespace {
+
+constexpr double kBound = 60.0;
+
+struct ExitRow {
+    const char* sName;
+    std::vector<std::string> args;  // after the program and --data; "{dir}/" starts a path in the data
+    int nExit;
+    const char* sMessage;           // in the output
+    std::function<void(const std::string& dir)> prepare = nullptr;
+    std::vector<qmtest::ChildStep> (*steps)(const std::string& dir) = nullptr;
+    int nMessageTimes = 0;          // how often the message appears; 0: at least once
+    const char* sAlso = nullptr;    // another text the output holds
+};
+
+size_t Occurrences(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Start+B+X held from retrace 30 presses the reset button three seconds
+// later; letting go at 240 resets.
+void WriteResetInput(const std::string& dir)
+{
+    std::ofstream(dir + "/reset.txt") << "0 0 -\n30 0 START+B+X\n240 0 -\n";
+}
+
+class qmExitTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.Valid());
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir));
+    }
+    qmtest::ChildResult Run(const ExitRow& row) const
+    {
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir};
+        for (std::string arg : row.args) {
+            if (arg.rfind("{dir}/", 0) == 0)
+                arg = m_dir + arg.substr(5);
+            args.push_back(arg);
+        }
+        if (row.prepare)
+            row.prepare(m_dir);
+        return qmtest::RunChild(args, kBound, row.steps ? row.steps(m_dir) : std::vector<qmtest::ChildStep>{});
+    }
+
+    TempDir m_tmp{"qm_exit"};
+    std::string m_dir = m_tmp.Path();
+};
+
+// Once the game configuration starts, the data folder goes away (the drive
+// then reports no disc); SIGTERM follows as soon as the disc-error screen
+// says so.
+std::vector<qmtest::ChildStep> DiscGoesAway(const std::string& dir)
+{
+    return {
+        {"start game configuration", [dir](int) { std::filesystem::rename(dir, dir + ".gone"); }},
+        {"cannot be read (FS_NO_DISK)", [](int pid) { kill(pid, SIGTERM); }},
+    };
+}
+
+// SIGINT once the map is running.
+std::vector<qmtest::ChildStep> InterruptTheMap(const std::string&)
+{
+    return {{"its first frame is shown", [](int pid) { kill(pid, SIGINT); }}};
+}
+
+const ExitRow kRows[] = {
+    {"missing data folder", {"--data", "/nonexistent/qm", "--headless", "--frames", "30"}, 2,
+     "the data folder \"/nonexistent/qm\" does not exist or cannot be read"},
+    {"frames beyond 32 bits run on", {"--headless", "--frames", "4294967297"}, 0,
+     "the start events opened no dialog"},
+    {"frames beyond 64 bits", {"--headless", "--frames", "18446744073709551616"}, 2,
+     "--frames needs a number from 1 to 18446744073709551615, not \"18446744073709551616\""},
+    {"act 0", {"--headless", "--frames", "30", "/act", "0", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"0\""},
+    {"act not a number", {"--headless", "--frames", "30", "/act", "abc", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"abc\""},
+    {"act past 31 bits", {"--headless", "--frames", "30", "/act", "2147483648", "/map", "1"}, 2,
+     "/act needs a number from 1 to 2147483647, not \"2147483648\""},
+    {"map without its number", {"--headless", "--frames", "30", "/act", "1", "/map"}, 2,
+     "/map needs a number from 1 to 2147483647 after it"},
+    {"act the game lacks", {"--headless", "--frames", "300", "/act", "99", "/map", "1"}, 3,
+     "gcGame: act 99 refused: acts are 1 to 12"},
+    {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
+     "could not write the frame to \"/nonexistent/qm/frame.png\""},
+    // The restarted program goes on after the reset, within the same 300
+    // frames; it used to replay the reset for ever.
+    {"scripted reset", {"--headless", "--frames", "300", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"}, 0,
+     "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
+     "of the run's 300 frames are left after the soft reset"},
+    {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
+     "stop video", nullptr, DiscGoesAway},
+    {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,
+     "stop video", nullptr, InterruptTheMap},
+    // Last: the rows above need the map.
+    {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
+     "gcMapLoader: act 1, map 1 could not be loaded",
+     [](const std::string& dir) { std::filesystem::remove(dir + "/Game/Act01/Map01/Map01.map"); }},
+};
+
+TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)
+{
+    for (const ExitRow& row : kRows) {
+        SCOPED_TRACE(row.sName);
+        const qmtest::ChildResult r = Run(row);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        EXPECT_NE(r.log.find(row.sMessage), std::string::npos) << r.log;
+        if (row.nMessageTimes > 0) {
+            EXPECT_EQ(Occurrences(r.log, row.sMessage), static_cast<size_t>(row.nMessageTimes)) << r.log;
+        }
+        if (row.sAlso) {
+            EXPECT_NE(r.log.find(row.sAlso), std::string::npos) << r.log;
+        }
+        if (std::filesystem::exists(m_dir + ".gone"))
+            std::filesystem::rename(m_dir + ".gone", m_dir);
+    }
+}
+
+}  // namespace
