@@ -223,15 +223,17 @@ void eAnimation::CalcNodeDelta(int node, cTimeValue from, cTimeValue to, float w
     if (node < 0 || node >= GetNumNodes())
         return;
     Frames a, b;
-    TimeToFrames(from, &a);
-    TimeToFrames(to, &b);
+    const cTimeValue tA = TimeToFrames(from, &a);
+    const cTimeValue tB = TimeToFrames(to, &b);
     mVec3 pA, pB;
     mQuat qA, qB;
     EvalNode(node, a, &pA, &qA);
     EvalNode(node, b, &pB, &qB);
     mVec3 d;
     mQuat dq;
-    if (b.key0 >= a.key0) {
+    // The loop wrapped when the end lies before the start within it; the
+    // keys alone cannot tell when both ends fall between the same two.
+    if (tB.m_nTicks >= tA.m_nTicks) {
         d = pB - pA;
         dq.Mult(qB, Conj(qA));
     } else {

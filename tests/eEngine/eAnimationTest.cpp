@@ -124,6 +124,27 @@ TEST_F(eAnimationTest, DeltasAreDifferencesOrSumsAcrossTheLoopEnd)
     EXPECT_EQ(q.w, 4.0f);
 }
 
+// A two-frame loop (one key interval, 20 ticks) walks on across its end:
+// both ends of a wrapped step lie between the same two keys.
+TEST_F(eAnimationTest, AStepAcrossTheEndOfATwoFrameLoopStillMovesForward)
+{
+    const eAnimation* a = Load(RampDesc(2));  // x from 0 to 1 over 20 ticks
+    ASSERT_NE(a, nullptr);
+    const struct { int from, to; float dx; } rows[] = {
+        {15, 25, 0.5f},   // 0.25 to the end, 0.25 from the start
+        {19, 21, 0.1f},
+        {5, 15, 0.5f},    // within the loop
+        {25, 35, 0.5f},   // within the second pass
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.from << " to " << row.to);
+        mVec3 d(0, 0, 0);
+        mQuat q(0, 0, 0, 1);
+        a->CalcNodeDelta(0, cTimeValue(row.from), cTimeValue(row.to), 1.0f, &d, &q);
+        EXPECT_NEAR(d.x, row.dx, 1e-4f);
+    }
+}
+
 TEST_F(eAnimationTest, AWrappedDeltaTurnsToTheEndFirstThenFromTheStart)
 {
     datagen::AnimationDesc desc = RampDesc(4);

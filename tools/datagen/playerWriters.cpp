@@ -98,16 +98,30 @@ MeshDesc BipedMesh(const BipedPlayerDesc& d)
     return m;
 }
 
-// A looping second of the root moving forward (+y) at the speed.
-AnimationDesc RootMotion(const char* name, float fSpeed)
+// The root moving by move over the ticks, once or looping.
+AnimationDesc RootMove(const char* name, const mVec3& move, int ticks, bool bLooping)
 {
     AnimationDesc a;
     a.name = name;
     a.frames = 2;
-    a.frameLength = 600;
-    a.nodes.push_back({{{0, 0, 0}, {0, fSpeed, 0}}, {mQuat(0, 0, 0, 1)}});
+    a.frameLength = ticks;
+    a.bLooping = bLooping;
+    a.nodes.push_back({{{0, 0, 0}, move}, {mQuat(0, 0, 0, 1)}});
     return a;
 }
+
+// A looping second of the root moving forward (+y) at the speed.
+AnimationDesc RootMotion(const char* name, float fSpeed)
+{
+    return RootMove(name, mVec3(0, fSpeed, 0), 600, true);
+}
+
+// The jump's parts play once, so that their states end: the take-off lifts
+// the root (gravity pulls against it from the first tick), the descent
+// carries it on forward while it falls, the landing stands.
+const AnimationDesc kJumpUp = RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false);
+const AnimationDesc kJumpDown = RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false);
+const AnimationDesc kLand = RootMove("Land", mVec3(0, 0, 0), 160, false);
 
 void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
 {
@@ -115,12 +129,20 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
     t.creature.base.name = d.name;
     t.creature.base.hMesh = Handle(d.meshSlot);
     t.creature.base.team = 1;
+    t.creature.base.hStateMachine = d.hStateMachine;
     t.creature.base.values[1] = gcPlayerBipedTemplate::kTurningRate;
     t.configs.resize(gcPlayerBipedTemplate::MAX_ANIMATIONS);
     for (AnimationConfigDesc& c : t.configs)
         c.hAnimation = Handle(d.animationSlot);
     t.configs[gcPlayerBipedTemplate::ANIM_WALK].hAnimation = Handle(d.animationSlot + 1);
     t.configs[gcPlayerBipedTemplate::ANIM_RUN].hAnimation = Handle(d.animationSlot + 2);
+    using T = gcPlayerBipedTemplate;
+    for (int anim : {T::ANIM_SJUMPUP, T::ANIM_RJUMPUP, T::ANIM_DJUMP})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 3);
+    for (int anim : {T::ANIM_SJUMPDOWN, T::ANIM_RJUMPDOWN})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 4);
+    for (int anim : {T::ANIM_SLAND, T::ANIM_RLAND})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 5);
     t.collisionMask = d.collisionMask;
     w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));
     PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
@@ -134,8 +156,8 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
     MeshData meshData;
     if (!BuildMesh(mesh, &meshData))
         return false;
-    const AnimationDesc anims[3] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
-                                    RootMotion("Run", d.runSpeed)};
+    const AnimationDesc anims[] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
+                                   RootMotion("Run", d.runSpeed), kJumpUp, kJumpDown, kLand};
     std::vector<GroupRecord> animRecords;
     for (const AnimationDesc& a : anims)
         animRecords.push_back({kCheck, [&a](BlockWriter& w) {

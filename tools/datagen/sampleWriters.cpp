@@ -13,9 +13,11 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/effectWriters.h"
+#include "datagen/entityWriters.h"
 #include "datagen/mapWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
+#include "datagen/samplePlayer.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -26,6 +28,7 @@
 #include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/actions/gcDoFogSet.h"
 #include "gcGameCore/actions/gcDoLighting.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
@@ -144,6 +147,24 @@ BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typ
 {
     w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
     for (int i = 0; i < count; ++i) {
+        w.Half(CheckOf(begin + i)).Word(typeId);
+        record(w, i);
+    }
+    return w.End();
+}
+
+// The same over a range with holes: slots where present(i) is false are
+// written empty.
+template <class Record, class Present>
+BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record,
+                              const Present& present)
+{
+    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
+    for (int i = 0; i < count; ++i) {
+        if (!present(i)) {
+            w.Half(0);
+            continue;
+        }
         w.Half(CheckOf(begin + i)).Word(typeId);
         record(w, i);
     }
@@ -466,6 +487,18 @@ RgbaImage RegionLightmap(const std::vector<Box>& boxes)
     return image;
 }
 
+// Everything the regions are built of is one surface that stops whatever
+// collides with it: ground, walls and steps alike.
+constexpr int kSurfaceSlot = 300;  // the first of the map's surface slots
+
+SurfaceDesc GroundSurface()
+{
+    SurfaceDesc s;
+    s.name = "Ground";
+    s.collisionMask = 0xFFFFFFFF;
+    return s;
+}
+
 constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
 constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 
@@ -487,7 +520,7 @@ RegionDesc SampleRegionDesc(int id)
     d.zone.treeSize = kRegionEdge;
     for (int m = 0; m < kMaterialCount; ++m)
         d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
-    d.zone.surfaces = {0};
+    d.zone.surfaces = {HandleOf(kSurfaceSlot)};
     const std::vector<Box> boxes = RegionBoxes(id);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
@@ -628,6 +661,10 @@ public:
             return true;
         case kMapMaterials:
             return Materials(w);
+        case kMapSurfaces:
+            RecordGroupBlock(w, kSurfaceSlot, 1, gcSurface::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
+            return true;
         case kMapEffectTemplates:
             RecordGroupBlock(w, kEffectTemplateSlot, 1, gcEffectTemplate::GetStaticType()->m_nTypeId,
                              [](BlockWriter& b, int) {
@@ -638,17 +675,16 @@ public:
             RecordGroupBlock(w, kEffectSlot, 1, gcEffect::GetStaticType()->m_nTypeId,
                              [](BlockWriter& b, int) { EffectBlock(b, LanternEffect(), gcEffect::kVersion); });
             return true;
-        case kMapRegionPoints:
-            RecordGroupBlock(w, kRegionPointSlot, 1, gcRegionPoint::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { RegionPointBlock(b, CameraPoint()); });
-            return true;
-        case kMapRegionTriggers:
-            RecordGroupBlock(w, kTriggerSlot, m_bLast ? 1 : 2, gcRegionTrigger::GetStaticType()->m_nTypeId,
-                             [this](BlockWriter& b, int i) {
-                                 RegionTriggerBlock(b, i == 0 ? ShedTrigger() : ExitTrigger(m_scratch, &m_bOk),
-                                                    gcRegionTrigger::kVersion);
+        case kMapRegionPoints: {
+            const std::vector<RegionPointDesc> player = SamplePlayerPoints();
+            RecordGroupBlock(w, kRegionPointSlot, 1 + static_cast<int>(player.size()),
+                             gcRegionPoint::GetStaticType()->m_nTypeId, [&](BlockWriter& b, int i) {
+                                 RegionPointBlock(b, i == 0 ? CameraPoint() : player[i - 1]);
                              });
             return true;
+        }
+        case kMapRegionTriggers:
+            return Triggers(w);
         case kMapTimers:
             if (m_bLast)
                 return false;
@@ -671,6 +707,28 @@ private:
                              const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
                              m_bOk = m_bOk && p && EngineBlock(b, *p, m_scratch);
                          });
+        return true;
+    }
+
+    // The shed's, the exit (not in the last map), the shed's view.
+    bool Triggers(BlockWriter& w)
+    {
+        const ActionMemberFunc member = [this](BlockWriter& b, const gcAction& a) {
+            return ActionMember(b, a, m_scratch);
+        };
+        SparseGroupBlock(
+            w, kTriggerSlot, kSampleShedViewTriggerSlot + 1 - kTriggerSlot, gcRegionTrigger::GetStaticType()->m_nTypeId,
+            [&](BlockWriter& b, int i) {
+                const int slot = kTriggerSlot + i;
+                RegionTriggerBlock(b, slot == kTriggerSlot            ? ShedTrigger()
+                                      : slot == kSampleShedViewTriggerSlot ? ShedViewTrigger(member, &m_bOk)
+                                                                           : ExitTrigger(m_scratch, &m_bOk),
+                                   gcRegionTrigger::kVersion);
+            },
+            [this](int i) {
+                const int slot = kTriggerSlot + i;
+                return slot == kTriggerSlot || slot == kSampleShedViewTriggerSlot || (slot == kTriggerSlot + 1 && !m_bLast);
+            });
         return true;
     }
 
@@ -716,14 +774,16 @@ bool WriteSampleMap(const std::string& path, const char* name, bool bLast)
     SampleMapGroups groups(scratch, bLast);
     MapDesc desc = SampleMapDesc(name);
     bool bEventsOk = true;
-    if (!bLast) {
-        desc.eventActions = [&](BlockWriter& w, int index) {
-            gcDesiredTimer timer;
-            timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
-            if (index == 0)
-                bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
-        };
-    }
+    desc.eventActions = [&](BlockWriter& w, int index) {
+        gcDesiredTimer timer;
+        timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
+        if (index == 0 && !bLast)
+            bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
+        if (index == 0)
+            bEventsOk = SamplePlayerStartActions(w, [&](BlockWriter& b, const gcAction& a) {
+                            return ActionMember(b, a, scratch);
+                        }) && bEventsOk;
+    };
     BlockWriter w;
     MapBlock(w.Header(), gcMap::kVersion, desc, std::ref(groups)).Trailer();
     return groups.Ok() && bEventsOk && w.Save(path);
@@ -776,19 +836,14 @@ bool WriteSampleMapFiles(const std::string& dir)
            WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false) &&
            WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true) &&
            WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
-           WriteSamplePlayerConfig(dir, "Wanderer") && WriteSampleMapSideFiles(act, 0) &&
+           WriteSampleBipedPlayer(dir) && WriteSampleMapSideFiles(act, 0) &&
            WriteSampleMapSideFiles(act, 1);
 }
 
 bool WriteSampleInput(const std::string& dir)
 {
     std::ofstream out(dir + "/input.txt");
-    out << "# The sample's scripted input: port 0 at rest, then the main stick held\n"
-           "# east (right) from frame 60, a tap of A at frame 200.\n"
-           "0    0  -\n"
-           "60   0  -    100  0\n"
-           "200  0  A    100  0\n"
-           "206  0  -    100  0\n";
+    out << SamplePlayerInputText();
     return static_cast<bool>(out);
 }
 
@@ -820,7 +875,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteGameConfigFile(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
+           WriteSampleGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

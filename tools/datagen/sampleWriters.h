@@ -18,7 +18,7 @@ bool WriteSampleFlowFiles(const std::string& dir);
 // screen and its player configuration.
 bool WriteSampleMapFiles(const std::string& dir);
 // The input a headless run plays (dir/input.txt): at rest, then the main
-// stick held east.
+// stick pushed forward (SamplePlayerInputText).
 bool WriteSampleInput(const std::string& dir);
 
 // The sample's player configuration (dir/Game/PlayerConfig01.pc) and its

@@ -92,6 +92,9 @@ public:
     bool LoadMusic();
     void SetMusicIndex(int index, int nTrack);
     static void SetForces(const mVec3& wind, const mVec3& gravity);
+    // Gives entities the resident regions (slot to region id) and the
+    // resident map's light through gcEntityWorld; installed with the game.
+    static void InstallEntityWorldFuncs();
     // Frees what the map holds outside the Map pool: its music, side groups,
     // regions and the region and streamed-cinematic pools' blocks.
     void FreeMapAllocatedMemory();

@@ -93,6 +93,9 @@ gcGame::gcGame()
     gcEffect::InstallEntityWorldFuncs();
     // Entities moving through trigger volumes fire their region triggers.
     gcRegionTrigger::InstallEntityWorldFuncs();
+    // Entities find their regions' zones among the resident regions and
+    // cast their shadows along the map's light.
+    gcMap::InstallEntityWorldFuncs();
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
     // The camera's trigger queries run in the zone of the current region.

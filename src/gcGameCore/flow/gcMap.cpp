@@ -12,6 +12,7 @@
 #include "eEngine/eShadow.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcEntitySeam.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -454,6 +455,23 @@ void gcMap::SetMusicIndex(int index, int nTrack)
 {
     if (index >= 0 && index < kMaxMapTracks)
         m_nMapTracks[index] = nTrack;
+}
+
+void gcMap::InstallEntityWorldFuncs()
+{
+    gcEntityWorld::Funcs funcs = gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    funcs.pGetRegionId = [](int slot) {
+        const gcRegion* p = gcRegion::GetResident(slot);
+        return p ? static_cast<int>(p->m_nRegionId) : -1;
+    };
+    funcs.pGetMapLight = [](float* pHeading, float* pPitch) {
+        if (!s_pMap)
+            return false;
+        *pHeading = s_pMap->m_fLightHeading;
+        *pPitch = s_pMap->m_fLightPitch;
+        return true;
+    };
+    gcEntityWorld::Set(funcs);
 }
 
 void gcMap::SetForces(const mVec3& wind, const mVec3& gravity)
