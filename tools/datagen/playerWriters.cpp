@@ -79,7 +79,17 @@ uint32_t Handle(int32_t slot)
     return (static_cast<uint32_t>(kCheck) << 16) | static_cast<uint32_t>(slot);
 }
 
-// A box of the collider's size standing on its origin, one root node.
+// One face of a box: corners counter-clockwise seen from outside.
+void AddBoxFace(MeshObjectDesc* pObject, const mVec3 (&c)[4], const mVec3& normal)
+{
+    const float uv[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    for (int k : {0, 1, 2, 0, 2, 3})
+        pObject->corners.push_back({c[k], normal, uv[k][0], uv[k][1]});
+}
+
+// A closed box of the collider's size around its origin (the collider's
+// centre: the biped stands the collider's half height above the ground),
+// one root node.
 MeshDesc BipedMesh(const BipedPlayerDesc& d)
 {
     MeshDesc m;
@@ -89,11 +99,14 @@ MeshDesc BipedMesh(const BipedPlayerDesc& d)
     m.nObjects = 1;
     m.colliderSize = d.colliderSize;
     m.visRadius = m.colRadius = d.colliderSize.Length() * 2.0f;
-    const float x = d.colliderSize.x, y = d.colliderSize.y, h = d.colliderSize.z * 2.0f;
+    const float x = d.colliderSize.x, y = d.colliderSize.y, z = d.colliderSize.z;
     MeshObjectDesc o;
-    const mVec3 c[4] = {{-x, -y, 0}, {x, -y, 0}, {x, y, h}, {-x, y, h}};
-    for (int k : {0, 1, 2, 0, 2, 3})
-        o.corners.push_back({c[k], {0, -1, 0}, 0, 0});
+    AddBoxFace(&o, {{-x, -y, -z}, {x, -y, -z}, {x, -y, z}, {-x, -y, z}}, {0, -1, 0});
+    AddBoxFace(&o, {{x, y, -z}, {-x, y, -z}, {-x, y, z}, {x, y, z}}, {0, 1, 0});
+    AddBoxFace(&o, {{x, -y, -z}, {x, y, -z}, {x, y, z}, {x, -y, z}}, {1, 0, 0});
+    AddBoxFace(&o, {{-x, y, -z}, {-x, -y, -z}, {-x, -y, z}, {-x, y, z}}, {-1, 0, 0});
+    AddBoxFace(&o, {{-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}}, {0, 0, 1});
+    AddBoxFace(&o, {{-x, y, -z}, {x, y, -z}, {x, -y, -z}, {-x, -y, -z}}, {0, 0, -1});
     m.objects.push_back(o);
     return m;
 }
@@ -130,6 +143,10 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
     t.creature.base.hMesh = Handle(d.meshSlot);
     t.creature.base.team = 1;
     t.creature.base.hStateMachine = d.hStateMachine;
+    if (d.hMaterial) {
+        t.creature.base.materialCount = 1;
+        t.creature.base.materials.assign(gcEntityTemplate::kMaxSkins, d.hMaterial);
+    }
     t.creature.base.values[1] = gcPlayerBipedTemplate::kTurningRate;
     t.configs.resize(gcPlayerBipedTemplate::MAX_ANIMATIONS);
     for (AnimationConfigDesc& c : t.configs)

@@ -57,6 +57,7 @@ struct BipedPlayerDesc {
     mVec3 colliderSize{0.4f, 0.4f, 0.9f};
     uint32_t collisionMask = 0xFFFFFFFF;
     uint32_t hStateMachine = 0;  // the template's script; 0: none
+    uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
 };
 // A player configuration (version 4) holding the biped's mesh, its
 // animations (stand, walk, run looping; the jump's take-off, descent and

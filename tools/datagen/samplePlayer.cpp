@@ -9,6 +9,7 @@
 #include "datagen/playerWriters.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
+#include "gcGameCore/actions/gcDoCameraParams.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -37,6 +38,15 @@ gcDoCameraLookAt LookAtPlayer(uint32_t flags)
 
 }  // namespace
 
+gcGameCameraParams SampleCameraParams()
+{
+    gcGameCameraParams p;
+    using P = gcGameCameraParams;
+    p.m_fOffsets[P::OFF_MINDIST] = kSampleCameraDistance;
+    p.m_fOffsets[P::OFF_ENTITY] = kSampleCameraHeight;
+    return p;
+}
+
 std::vector<RegionPointDesc> SamplePlayerPoints()
 {
     RegionPointDesc start;
@@ -62,7 +72,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member)
     // A new entity starts switched off; placed and switched on first, so
     // the camera snaps behind the player where it stands.
     const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
-    return member(w, place) && member(w, activate) && member(w, follow) &&
+    return member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
+           member(w, follow) &&
            member(w, LookAtPlayer(gcDoCameraLookAt::kSnap));
 }
 
@@ -109,11 +120,12 @@ bool WriteSampleGameFile(const std::string& path, const GameFileDesc& desc, cMem
     return ok;
 }
 
-bool WriteSampleBipedPlayer(const std::string& dir)
+bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
     BipedPlayerDesc d;
     d.name = "Wanderer";
     d.hStateMachine = MapHandle(kSamplePlayerControlSlot);
+    d.hMaterial = hMaterial;
     BlockWriter sounds;
     EmptyGroupBlock(sounds.Header(), 500).Trailer();
     return WriteBipedPlayerConfigFile(dir + "/Game/PlayerConfig01.pc", d) &&

@@ -7,6 +7,7 @@
 // while the player stands in front of it. Offline tool; main thread, while
 // nothing is loaded.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/flowWriters.h"
 #include "datagen/regionWriters.h"
+#include "gcGameCore/camera/gcGameCameraParams.h"
 
 class cMemPool;
 class gcAction;
@@ -31,6 +33,12 @@ constexpr int kSampleShedViewTriggerSlot = 8;
 // z = -3), facing +x along the road.
 constexpr float kSamplePlayerStartX = -12.0f;
 
+// The camera keeps this far from the player and looks at the point this
+// high above its centre, so that it sees over the player's head.
+constexpr float kSampleCameraDistance = 7.0f;
+constexpr float kSampleCameraHeight = 0.8f;
+gcGameCameraParams SampleCameraParams();
+
 // Lays one action as a member of an event block being written; false
 // (logged) when that fails.
 using ActionMemberFunc = std::function<bool(BlockWriter& w, const gcAction& action)>;
@@ -39,7 +47,7 @@ using ActionMemberFunc = std::function<bool(BlockWriter& w, const gcAction& acti
 std::vector<RegionPointDesc> SamplePlayerPoints();
 
 // The map's OnMapStarted members: the player snapped to the start point and
-// switched on, the camera snapped behind it following and looking at it. False when a
+// switched on, the camera given SampleCameraParams and snapped behind it following and looking at it. False when a
 // member could not be written.
 bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member);
 
@@ -53,8 +61,9 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk);
 bool WriteSampleGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool);
 
 // The biped's player configuration (dir/Game/PlayerConfig01.pc), its
-// template running the control state machine, and its empty sound file.
-bool WriteSampleBipedPlayer(const std::string& dir);
+// template running the control state machine and drawn with the map's
+// material hMaterial, and its empty sound file.
+bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial);
 
 // The scripted input of a headless run (its text): at rest for two
 // seconds, then the stick pushed halfway forward (walking east along the

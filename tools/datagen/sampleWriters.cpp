@@ -47,12 +47,11 @@ namespace {
 // Every sample texture: 128 x 128, compressed, with mipmaps, in the map's
 // texture group just below the regions' lightmap slots, each with its
 // configuration in the same slot of the game configuration.
-constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - 4;
+enum SampleTexture : uint8_t { kFlagstones, kGrass, kBrick, kPlanks, kCloth, kTextureCount };
+const char* const kTextureNames[kTextureCount] = {"Flagstones", "Grass", "Brick", "Planks", "Cloth"};
+constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - kTextureCount;
 constexpr uint32_t kTextureSide = 128;
 constexpr float kTileUnits = 4.0f;  // world units one texture repeat covers
-
-enum SampleTexture : uint8_t { kFlagstones, kGrass, kBrick, kPlanks, kTextureCount };
-const char* const kTextureNames[kTextureCount] = {"Flagstones", "Grass", "Brick", "Planks"};
 
 // A repeatable hash noise in 0..1 for texel (x, y) and a seed.
 float Noise(uint32_t x, uint32_t y, uint32_t seed)
@@ -99,6 +98,13 @@ void SampleTexel(SampleTexture t, uint32_t x, uint32_t y, float rgb[3])
         rgb[0] = bMortar ? 0.62f : shade;
         rgb[1] = bMortar ? 0.6f : shade * 0.45f;
         rgb[2] = bMortar ? 0.55f : shade * 0.32f;
+        return;
+    }
+    case kCloth: {  // the player's cloak: a deep red weave
+        const float weave = ((x / 2 + y / 2) % 2) ? 0.06f : -0.06f;
+        rgb[0] = 0.88f + weave + n;
+        rgb[1] = 0.26f + weave * 0.5f + n * 0.5f;
+        rgb[2] = 0.2f + n * 0.5f;
         return;
     }
     default: {  // planks: boards 16 texels wide with a grain along them
@@ -208,6 +214,7 @@ struct SampleMaterial {
     SampleTexture texture;
     mVec3 diffuse;
     bool bLightmap;  // lit by the region's lightmap, else by the lights
+    bool bModel = false;  // a model's: one pass, the texture times the lit colour
 };
 // The ground takes its light, shadows included, from the lightmap; what
 // stands on it is lit by the map's lights.
@@ -217,8 +224,9 @@ const SampleMaterial kMaterials[] = {
     {"Wall", kBrick, {1.0f, 1.0f, 1.0f}, false},
     {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}, false},
     {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}, false},
+    {"Cloak", kCloth, {1.0f, 1.0f, 1.0f}, false, true},  // the player's
 };
-enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps };
+enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
@@ -236,6 +244,21 @@ eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t 
     return s;
 }
 
+// A model is drawn in one sweep: its texture (the mesh's one coordinate
+// set) times the lights plus the ambient (register 1).
+eMaterial* SingleSweep(cMemPool* pPool, eMaterial* p, const SampleMaterial& m)
+{
+    eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
+    if (!pDiffuse)
+        return nullptr;
+    p->m_pPasses[eMaterial::PASS_DIFFUSE] = pDiffuse;
+    AddStage(pDiffuse, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
+             eTextureStage::kNoTexture);
+    AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_MUL, 0);
+    p->m_hTextures[eMaterial::kTexturesPerPass] = eTextureHandle(HandleOf(kTextureSlot + m.texture));
+    return p;
+}
+
 // Two sweeps: the lighting pass lays the light down, the lightmap's or the
 // directional light's plus the ambient (register 1); the diffuse pass
 // multiplies the texture into it. The texture takes the zone's first
@@ -247,6 +270,8 @@ eMaterial* NewSampleMaterial(cMemPool* pPool, const SampleMaterial& m)
         return nullptr;
     p->m_name.Set("%s", m.name);
     p->m_diffuseColor = m.diffuse;
+    if (m.bModel)
+        return SingleSweep(pPool, p, m);
     eMaterialPass* pLight = pPool->New<eMaterialPass>(p, &p->m_hTextures[0]);
     eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
     if (!pLight || !pDiffuse)
@@ -836,7 +861,7 @@ bool WriteSampleMapFiles(const std::string& dir)
            WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false) &&
            WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true) &&
            WriteLoadingScreenFile(dir + "/Game/LoadingScreens/LoadingScreen01.ls", "Dusk", &pool) &&
-           WriteSampleBipedPlayer(dir) && WriteSampleMapSideFiles(act, 0) &&
+           WriteSampleBipedPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, 0) &&
            WriteSampleMapSideFiles(act, 1);
 }
 
