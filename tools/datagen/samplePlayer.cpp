@@ -1,10 +1,12 @@
 #include "datagen/samplePlayer.h"
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
+#include "datagen/actionWriters.h"
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
@@ -12,6 +14,7 @@
 #include "gcGameCore/actions/gcDoCameraParams.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/script/gcStateMachine.h"
 
@@ -22,12 +25,6 @@ namespace {
 constexpr float kGroundZ = -3.0f;  // the sample regions' ground
 constexpr int16_t kWest = 0, kEast = 2;
 
-// The handle the sample map's records get: check 0x100 + slot.
-uint32_t MapHandle(int slot)
-{
-    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(0x100 + slot) << 16;
-}
-
 const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
 
 gcDoCameraLookAt LookAtPlayer(uint32_t flags)
@@ -37,6 +34,11 @@ gcDoCameraLookAt LookAtPlayer(uint32_t flags)
 }
 
 }  // namespace
+
+uint32_t SampleMapHandle(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(0x100 + slot) << 16;
+}
 
 gcGameCameraParams SampleCameraParams()
 {
@@ -61,20 +63,27 @@ std::vector<RegionPointDesc> SamplePlayerPoints()
     return {start, shed};
 }
 
-bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member)
+bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, const char* mapName)
 {
+    cMemPool pool("datagen SamplePlayer", 0x1000, false);
+    char text[gcDoLog::kMaxMsg + 1];
+    std::snprintf(text, sizeof text, "%s: the player sets out", mapName);
+    const gcDoLog* pLog = NewLog(&pool, gcDoLog::LOG_INFO, text, nullptr, nullptr);
     gcDoEntityMoveTo place(gcDoEntityMoveTo::EMT_REGIONPOINT, kPlayer,
                            gcDoEntityMoveTo::kSnap | gcDoEntityMoveTo::kOffsetHeight);
-    place.hRegionPoint = gcRegionPointHandle(MapHandle(kSampleStartPointSlot));
+    place.hRegionPoint = gcRegionPointHandle(SampleMapHandle(kSampleStartPointSlot));
     const gcDoCameraMovement follow(gcDoCameraMovement::CM_FOLLOWENTITY, kPlayer, gcRegionPathHandle(),
                                     gcRegionPointHandle(), gcDoCameraMovement::kDefaultReorientFactor,
                                     gcDesiredValue(), gcDesiredValue(), gcDoCameraMovement::kSnap);
     // A new entity starts switched off; placed and switched on first, so
     // the camera snaps behind the player where it stands.
     const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
-    return member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
+    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
            member(w, follow) &&
            member(w, LookAtPlayer(gcDoCameraLookAt::kSnap));
+    if (pLog)
+        std::destroy_at(pLog);
+    return ok;
 }
 
 RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
@@ -92,7 +101,7 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
         bool ok = true;
         if (index == 0) {  // OnEnter: a slow turn to the shed
             const gcDoCameraLookAt atShed(gcDoCameraLookAt::CL_LOOKATPOINT, kPlayer, gcRegionPathHandle(),
-                                          gcRegionPointHandle(MapHandle(kSampleShedPointSlot)), gcDesiredValue(),
+                                          gcRegionPointHandle(SampleMapHandle(kSampleShedPointSlot)), gcDesiredValue(),
                                           gcDesiredValue(), 0);
             ok = member(w, atShed);
         } else if (index == 2) {  // OnExit: back to the player
@@ -111,7 +120,7 @@ bool WriteSampleGameFile(const std::string& path, const GameFileDesc& desc, cMem
     constexpr int slot = kSamplePlayerControlSlot;
     gcStateMachine* const pSaved = gcStateMachineMgr::s_pInstances[slot];
     const bool ok = WriteGameFile(path, desc, pPool, [&](gcGame& game) {
-        gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(MapHandle(slot) >> 16));
+        gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
         game.m_stateMachines.m_nBegin = slot;
         game.m_stateMachines.m_nEnd = slot + 1;
     });
@@ -124,7 +133,7 @@ bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
     BipedPlayerDesc d;
     d.name = "Wanderer";
-    d.hStateMachine = MapHandle(kSamplePlayerControlSlot);
+    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
     d.hMaterial = hMaterial;
     BlockWriter sounds;
     EmptyGroupBlock(sounds.Header(), 500).Trailer();

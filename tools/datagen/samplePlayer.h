@@ -33,6 +33,10 @@ constexpr int kSampleShedViewTriggerSlot = 8;
 // z = -3), facing +x along the road.
 constexpr float kSamplePlayerStartX = -12.0f;
 
+// The handle of a sample map record (and of the control machine): check
+// 0x100 + slot.
+uint32_t SampleMapHandle(int slot);
+
 // The camera keeps this far from the player and looks at the point this
 // high above its centre, so that it sees over the player's head.
 constexpr float kSampleCameraDistance = 7.0f;
@@ -46,10 +50,11 @@ using ActionMemberFunc = std::function<bool(BlockWriter& w, const gcAction& acti
 // The region points of slots kSampleStartPointSlot and kSampleShedPointSlot.
 std::vector<RegionPointDesc> SamplePlayerPoints();
 
-// The map's OnMapStarted members: the player snapped to the start point and
+// The map's OnMapStarted members: "Log: <map name>: the player sets out"
+// (information), the player snapped to the start point and
 // switched on, the camera given SampleCameraParams and snapped behind it following and looking at it. False when a
 // member could not be written.
-bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member);
+bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, const char* mapName);
 
 // The east region's trigger across the road in front of the shed: entering
 // turns the camera to the shed, leaving turns it back to the player. A

@@ -807,7 +807,7 @@ bool WriteSampleMap(const std::string& path, const char* name, bool bLast)
         if (index == 0)
             bEventsOk = SamplePlayerStartActions(w, [&](BlockWriter& b, const gcAction& a) {
                             return ActionMember(b, a, scratch);
-                        }) && bEventsOk;
+                        }, name) && bEventsOk;
     };
     BlockWriter w;
     MapBlock(w.Header(), gcMap::kVersion, desc, std::ref(groups)).Trailer();
