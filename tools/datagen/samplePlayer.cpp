@@ -112,7 +112,7 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
     return t;
 }
 
-bool WriteSampleGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool)
+bool WriteSampleGameWithControl(const std::string& path, const GameFileDesc& desc, cMemPool* pPool)
 {
     gcStateMachine* pControl = NewPlayerControlStateMachine(pPool, "PlayerControl");
     if (!pControl)

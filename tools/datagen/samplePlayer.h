@@ -63,7 +63,7 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk);
 
 // The game file (through WriteGameFile) with the player's control state
 // machine in its state-machine group.
-bool WriteSampleGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool);
+bool WriteSampleGameWithControl(const std::string& path, const GameFileDesc& desc, cMemPool* pPool);
 
 // The biped's player configuration (dir/Game/PlayerConfig01.pc), its
 // template running the control state machine and drawn with the map's

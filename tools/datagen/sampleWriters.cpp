@@ -900,7 +900,7 @@ bool WriteSampleFlowFiles(const std::string& dir)
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteGameConfigFile(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteSampleGameFile(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
+           WriteSampleGameWithControl(game + "Game.gam", desc, &pool) && WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen
