@@ -146,12 +146,14 @@ const char* SamplePlayerInputText()
     return "# The sample's scripted input: port 0 at rest, the main stick pushed\n"
            "# halfway forward from frame 60 (the player walks east along the road),\n"
            "# A tapped at frame 150 (a jump), the stick pushed fully from frame 200\n"
-           "# (a run).\n"
+           "# (a run), let go at frame 560 (the player stands in the middle region\n"
+           "# until the run ends, however long).\n"
            "0    0  -\n"
            "60   0  -    0  36\n"
            "150  0  A    0  36\n"
            "156  0  -    0  36\n"
-           "200  0  -    0  72\n";
+           "200  0  -    0  72\n"
+           "560  0  -\n";
 }
 
 }  // namespace datagen

@@ -72,7 +72,8 @@ bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial);
 
 // The scripted input of a headless run (its text): at rest for two
 // seconds, then the stick pushed halfway forward (walking east along the
-// road), A tapped to jump, then pushed fully (running).
+// road), A tapped to jump, then pushed fully (running), then let go: the
+// player stands short of the east gate however long the run lasts.
 const char* SamplePlayerInputText();
 
 }  // namespace datagen
