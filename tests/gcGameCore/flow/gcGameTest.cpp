@@ -13,6 +13,7 @@
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcRegion.h"
 
 namespace {
 
@@ -178,6 +179,40 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     EXPECT_EQ(gcEffect::s_pGetRumbleListener, &gcPlayer::GetRumbleListener);
     gcEffect::s_pGetRumbleListener = nullptr;
     std::destroy_at(pGame);
+}
+
+// Entities find their regions' zones through the resident region slots
+// and cast their shadows along the resident map's light.
+TEST_F(gcGameTest, StartingTheGameGivesEntitiesTheRegionsAndTheMapLight)
+{
+    gcEntityWorld::Set(gcEntityWorld::Funcs{});
+    cMemPool pool("gcGameTest", 0x40000, false);
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_NE(pGame, nullptr);
+    gcRegion* pRegion = pool.New<gcRegion>();
+    ASSERT_NE(pRegion, nullptr);
+    pRegion->m_nRegionId = 7;
+    gcRegion* const pSaved = gcRegion::s_pRegions[2];
+    gcRegion::s_pRegions[2] = pRegion;
+    EXPECT_EQ(gcEntityWorld::FindRegionSlot(7), 2);
+    EXPECT_EQ(gcEntityWorld::FindRegionSlot(3), -1);
+    gcRegion::s_pRegions[2] = pSaved;
+    float h = 0.0f, p = 0.0f;
+    gcMap* const pResident = gcMap::s_pMap;
+    gcMap::s_pMap = nullptr;
+    gcEntityWorld::GetLightDir(&h, &p);
+    EXPECT_EQ(p, -90.0f) << "no map: straight down";
+    gcMap map;
+    map.m_fLightHeading = 30.0f;
+    map.m_fLightPitch = -40.0f;
+    gcMap::s_pMap = &map;
+    gcEntityWorld::GetLightDir(&h, &p);
+    EXPECT_EQ(h, 30.0f);
+    EXPECT_EQ(p, -40.0f);
+    gcMap::s_pMap = pResident;
+    std::destroy_at(pRegion);
+    std::destroy_at(pGame);
+    gcEffect::s_pGetRumbleListener = nullptr;
 }
 
 }  // namespace
