@@ -289,4 +289,27 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
     }
 }
 
+// The player runs east from the sample map's start (after a second at
+// rest) through the middle region into the east one, where the gate's
+// trigger loads the act's second map; its start places the player again.
+// The last frame, of the second map, is written; nothing is logged as a
+// problem. The guards, who would stop the player on the road, are left out.
+TEST_F(qmMainTest, RunningIntoTheEastGateLoadsTheNextMap)
+{
+    ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir, false));
+    const std::string input = m_dir + "/east.txt";
+    std::ofstream(input) << "0 0 -\n60 0 - 0 72\n";
+    const std::string png = m_dir + "/gate.png";
+    const RunResult r = Run("/act 1 /map 1", 1000, "--input " + input + " --capture " + png);
+    EXPECT_EQ(r.nExit, 0) << r.log;
+    ExpectInOrder(Positions(r.log, {"Log: Ashgrove Road: the player sets out", "Log: Ashgrove Fields: the player sets out",
+                                    "stop video"}));
+    EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
+    EXPECT_EQ(r.log.find("[Warn"), std::string::npos) << r.log;
+    std::ifstream in(png, std::ios::binary);
+    char signature[4] = {};
+    ASSERT_TRUE(in.read(signature, sizeof signature));
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+}
+
 }  // namespace

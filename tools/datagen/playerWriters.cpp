@@ -79,7 +79,17 @@ uint32_t Handle(int32_t slot)
     return (static_cast<uint32_t>(kCheck) << 16) | static_cast<uint32_t>(slot);
 }
 
-// A box of the collider's size standing on its origin, one root node.
+// One face of a box: corners counter-clockwise seen from outside.
+void AddBoxFace(MeshObjectDesc* pObject, const mVec3 (&c)[4], const mVec3& normal)
+{
+    const float uv[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    for (int k : {0, 1, 2, 0, 2, 3})
+        pObject->corners.push_back({c[k], normal, uv[k][0], uv[k][1]});
+}
+
+// A closed box of the collider's size around its origin (the collider's
+// centre: the biped stands the collider's half height above the ground),
+// one root node.
 MeshDesc BipedMesh(const BipedPlayerDesc& d)
 {
     MeshDesc m;
@@ -89,25 +99,42 @@ MeshDesc BipedMesh(const BipedPlayerDesc& d)
     m.nObjects = 1;
     m.colliderSize = d.colliderSize;
     m.visRadius = m.colRadius = d.colliderSize.Length() * 2.0f;
-    const float x = d.colliderSize.x, y = d.colliderSize.y, h = d.colliderSize.z * 2.0f;
+    const float x = d.colliderSize.x, y = d.colliderSize.y, z = d.colliderSize.z;
     MeshObjectDesc o;
-    const mVec3 c[4] = {{-x, -y, 0}, {x, -y, 0}, {x, y, h}, {-x, y, h}};
-    for (int k : {0, 1, 2, 0, 2, 3})
-        o.corners.push_back({c[k], {0, -1, 0}, 0, 0});
+    AddBoxFace(&o, {{-x, -y, -z}, {x, -y, -z}, {x, -y, z}, {-x, -y, z}}, {0, -1, 0});
+    AddBoxFace(&o, {{x, y, -z}, {-x, y, -z}, {-x, y, z}, {x, y, z}}, {0, 1, 0});
+    AddBoxFace(&o, {{x, -y, -z}, {x, y, -z}, {x, y, z}, {x, -y, z}}, {1, 0, 0});
+    AddBoxFace(&o, {{-x, y, -z}, {-x, -y, -z}, {-x, -y, z}, {-x, y, z}}, {-1, 0, 0});
+    AddBoxFace(&o, {{-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}}, {0, 0, 1});
+    AddBoxFace(&o, {{-x, y, -z}, {x, y, -z}, {x, -y, -z}, {-x, -y, -z}}, {0, 0, -1});
     m.objects.push_back(o);
     return m;
+}
+
+// The root moving by move over the ticks, once or looping.
+AnimationDesc RootMove(const char* name, const mVec3& move, int ticks, bool bLooping)
+{
+    AnimationDesc a;
+    a.name = name;
+    a.frames = 2;
+    a.frameLength = ticks;
+    a.bLooping = bLooping;
+    a.nodes.push_back({{{0, 0, 0}, move}, {mQuat(0, 0, 0, 1)}});
+    return a;
 }
 
 // A looping second of the root moving forward (+y) at the speed.
 AnimationDesc RootMotion(const char* name, float fSpeed)
 {
-    AnimationDesc a;
-    a.name = name;
-    a.frames = 2;
-    a.frameLength = 600;
-    a.nodes.push_back({{{0, 0, 0}, {0, fSpeed, 0}}, {mQuat(0, 0, 0, 1)}});
-    return a;
+    return RootMove(name, mVec3(0, fSpeed, 0), 600, true);
 }
+
+// The jump's parts play once, so that their states end: the take-off lifts
+// the root (gravity pulls against it from the first tick), the descent
+// carries it on forward while it falls, the landing stands.
+const AnimationDesc kJumpUp = RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false);
+const AnimationDesc kJumpDown = RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false);
+const AnimationDesc kLand = RootMove("Land", mVec3(0, 0, 0), 160, false);
 
 void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
 {
@@ -115,12 +142,24 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
     t.creature.base.name = d.name;
     t.creature.base.hMesh = Handle(d.meshSlot);
     t.creature.base.team = 1;
+    t.creature.base.hStateMachine = d.hStateMachine;
+    if (d.hMaterial) {
+        t.creature.base.materialCount = 1;
+        t.creature.base.materials.assign(gcEntityTemplate::kMaxSkins, d.hMaterial);
+    }
     t.creature.base.values[1] = gcPlayerBipedTemplate::kTurningRate;
     t.configs.resize(gcPlayerBipedTemplate::MAX_ANIMATIONS);
     for (AnimationConfigDesc& c : t.configs)
         c.hAnimation = Handle(d.animationSlot);
     t.configs[gcPlayerBipedTemplate::ANIM_WALK].hAnimation = Handle(d.animationSlot + 1);
     t.configs[gcPlayerBipedTemplate::ANIM_RUN].hAnimation = Handle(d.animationSlot + 2);
+    using T = gcPlayerBipedTemplate;
+    for (int anim : {T::ANIM_SJUMPUP, T::ANIM_RJUMPUP, T::ANIM_DJUMP})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 3);
+    for (int anim : {T::ANIM_SJUMPDOWN, T::ANIM_RJUMPDOWN})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 4);
+    for (int anim : {T::ANIM_SLAND, T::ANIM_RLAND})
+        t.configs[anim].hAnimation = Handle(d.animationSlot + 5);
     t.collisionMask = d.collisionMask;
     w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));
     PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
@@ -134,8 +173,8 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
     MeshData meshData;
     if (!BuildMesh(mesh, &meshData))
         return false;
-    const AnimationDesc anims[3] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
-                                    RootMotion("Run", d.runSpeed)};
+    const AnimationDesc anims[] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
+                                   RootMotion("Run", d.runSpeed), kJumpUp, kJumpDown, kLand};
     std::vector<GroupRecord> animRecords;
     for (const AnimationDesc& a : anims)
         animRecords.push_back({kCheck, [&a](BlockWriter& w) {

@@ -51,15 +51,18 @@ bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
 struct BipedPlayerDesc {
     std::string name = "Biped";
     int32_t meshSlot = 100;       // the configuration's mesh group begins here
-    int32_t animationSlot = 100;  // stand, walk, run from here
+    int32_t animationSlot = 100;  // stand, walk, run, jump up, jump down, land from here
     float walkSpeed = 1.5f;
     float runSpeed = 4.0f;
     mVec3 colliderSize{0.4f, 0.4f, 0.9f};
     uint32_t collisionMask = 0xFFFFFFFF;
+    uint32_t hStateMachine = 0;  // the template's script; 0: none
+    uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
 };
-// A player configuration (version 4) holding the biped's mesh, its three
-// animations (standing also plays for the states without one of their own)
-// and its template in entity-template slot 0.
+// A player configuration (version 4) holding the biped's mesh, its
+// animations (stand, walk, run looping; the jump's take-off, descent and
+// landing once, from animationSlot on; standing also plays for the states
+// without one of their own) and its template in entity-template slot 0.
 bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& desc);
 
 }  // namespace datagen

@@ -204,7 +204,7 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
 }
 
 bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
-                                  bool bGreetingAtMapStart)
+                                  bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill)
 {
     cMemPool pool("datagen Subtitles", 0x10000, false);
     uint32_t hControl = 0;
@@ -225,6 +225,8 @@ bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& d
             game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
             if (pPlay)
                 AppendAction(game.m_onMapStarted, pPlay);
+            if (fill)
+                fill(game);
         });
     }
     std::destroy_at(pDialog);

@@ -6,6 +6,7 @@
 // named as the game's voice-over control. Offline tool; main thread.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,10 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
 // The game file ("Game/Game.gam") of desc with the subtitle dialog in the
 // game's dialog group as the voice-over control. With bGreetingAtMapStart the
 // game's map-start event plays the greeting (test data: the sample's own
-// game leaves it to the trigger).
+// game leaves it to the trigger). fill, when given, changes the game further
+// before it is written.
 bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
-                                  bool bGreetingAtMapStart);
+                                  bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill = nullptr);
 
 // The first map's voice-overs ("Map01_eng.vo") and strings
 // ("Map01Strings_eng.str") with the greeting's line and text.

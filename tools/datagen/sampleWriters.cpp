@@ -7,12 +7,15 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <system_error>
 
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/effectWriters.h"
+#include "datagen/entityWriters.h"
 #include "datagen/mapWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
@@ -20,6 +23,7 @@
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
+#include "datagen/samplePlayer.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -30,6 +34,7 @@
 #include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/actions/gcDoFogSet.h"
 #include "gcGameCore/actions/gcDoLighting.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
@@ -48,12 +53,11 @@ namespace {
 // Every sample texture: 128 x 128, compressed, with mipmaps, in the map's
 // texture group just below the regions' lightmap slots, each with its
 // configuration in the same slot of the game configuration.
-constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - 4;
+enum SampleTexture : uint8_t { kFlagstones, kGrass, kBrick, kPlanks, kCloth, kTextureCount };
+const char* const kTextureNames[kTextureCount] = {"Flagstones", "Grass", "Brick", "Planks", "Cloth"};
+constexpr int kTextureSlot = gcRegion::kLightmapSlotBase - kTextureCount;
 constexpr uint32_t kTextureSide = 128;
 constexpr float kTileUnits = 4.0f;  // world units one texture repeat covers
-
-enum SampleTexture : uint8_t { kFlagstones, kGrass, kBrick, kPlanks, kTextureCount };
-const char* const kTextureNames[kTextureCount] = {"Flagstones", "Grass", "Brick", "Planks"};
 
 // A repeatable hash noise in 0..1 for texel (x, y) and a seed.
 float Noise(uint32_t x, uint32_t y, uint32_t seed)
@@ -100,6 +104,13 @@ void SampleTexel(SampleTexture t, uint32_t x, uint32_t y, float rgb[3])
         rgb[0] = bMortar ? 0.62f : shade;
         rgb[1] = bMortar ? 0.6f : shade * 0.45f;
         rgb[2] = bMortar ? 0.55f : shade * 0.32f;
+        return;
+    }
+    case kCloth: {  // the player's cloak: a deep red weave
+        const float weave = ((x / 2 + y / 2) % 2) ? 0.06f : -0.06f;
+        rgb[0] = 0.88f + weave + n;
+        rgb[1] = 0.26f + weave * 0.5f + n * 0.5f;
+        rgb[2] = 0.2f + n * 0.5f;
         return;
     }
     default: {  // planks: boards 16 texels wide with a grain along them
@@ -154,6 +165,24 @@ BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typ
     return w.End();
 }
 
+// The same over a range with holes: slots where present(i) is false are
+// written empty.
+template <class Record, class Present>
+BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record,
+                              const Present& present)
+{
+    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
+    for (int i = 0; i < count; ++i) {
+        if (!present(i)) {
+            w.Half(0);
+            continue;
+        }
+        w.Half(CheckOf(begin + i)).Word(typeId);
+        record(w, i);
+    }
+    return w.End();
+}
+
 // The block of an object written by the engine's own Write, laid in w at
 // its current position: the engine writes a scratch file whose bytes up to
 // here are w's, so the absolute end offsets of its blocks come out right.
@@ -191,6 +220,7 @@ struct SampleMaterial {
     SampleTexture texture;
     mVec3 diffuse;
     bool bLightmap;  // lit by the region's lightmap, else by the lights
+    bool bModel = false;  // a model's: one pass, the texture times the lit colour
 };
 // The ground takes its light, shadows included, from the lightmap; what
 // stands on it is lit by the map's lights.
@@ -200,8 +230,9 @@ const SampleMaterial kMaterials[] = {
     {"Wall", kBrick, {1.0f, 1.0f, 1.0f}, false},
     {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}, false},
     {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}, false},
+    {"Cloak", kCloth, {1.0f, 1.0f, 1.0f}, false, true},  // the player's
 };
-enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps };
+enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
@@ -219,6 +250,21 @@ eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t 
     return s;
 }
 
+// A model is drawn in one sweep: its texture (the mesh's one coordinate
+// set) times the lights plus the ambient (register 1).
+eMaterial* SingleSweep(cMemPool* pPool, eMaterial* p, const SampleMaterial& m)
+{
+    eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
+    if (!pDiffuse)
+        return nullptr;
+    p->m_pPasses[eMaterial::PASS_DIFFUSE] = pDiffuse;
+    AddStage(pDiffuse, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
+             eTextureStage::kNoTexture);
+    AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_MUL, 0);
+    p->m_hTextures[eMaterial::kTexturesPerPass] = eTextureHandle(HandleOf(kTextureSlot + m.texture));
+    return p;
+}
+
 // Two sweeps: the lighting pass lays the light down, the lightmap's or the
 // directional light's plus the ambient (register 1); the diffuse pass
 // multiplies the texture into it. The texture takes the zone's first
@@ -230,6 +276,8 @@ eMaterial* NewSampleMaterial(cMemPool* pPool, const SampleMaterial& m)
         return nullptr;
     p->m_name.Set("%s", m.name);
     p->m_diffuseColor = m.diffuse;
+    if (m.bModel)
+        return SingleSweep(pPool, p, m);
     eMaterialPass* pLight = pPool->New<eMaterialPass>(p, &p->m_hTextures[0]);
     eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
     if (!pLight || !pDiffuse)
@@ -470,6 +518,18 @@ RgbaImage RegionLightmap(const std::vector<Box>& boxes)
     return image;
 }
 
+// Everything the regions are built of is one surface that stops whatever
+// collides with it: ground, walls and steps alike.
+constexpr int kSurfaceSlot = 300;  // the first of the map's surface slots
+
+SurfaceDesc GroundSurface()
+{
+    SurfaceDesc s;
+    s.name = "Ground";
+    s.collisionMask = 0xFFFFFFFF;
+    return s;
+}
+
 constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
 constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 
@@ -491,7 +551,7 @@ RegionDesc SampleRegionDesc(int id)
     d.zone.treeSize = kRegionEdge;
     for (int m = 0; m < kMaterialCount; ++m)
         d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
-    d.zone.surfaces = {0};
+    d.zone.surfaces = {HandleOf(kSurfaceSlot)};
     const std::vector<Box> boxes = RegionBoxes(id);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
@@ -621,7 +681,10 @@ TextureFileDesc SampleTextureDesc(SampleTexture t)
 class SampleMapGroups {
 public:
     // The last map of the act has neither an exit nor a nightfall.
-    SampleMapGroups(std::string scratch, bool bLast) : m_scratch(std::move(scratch)), m_bLast(bLast) {}
+    SampleMapGroups(std::string scratch, bool bLast, bool bGuards)
+        : m_scratch(std::move(scratch)), m_bLast(bLast), m_bGuards(bGuards)
+    {
+    }
 
     bool operator()(BlockWriter& w, int index)
     {
@@ -632,6 +695,10 @@ public:
             return true;
         case kMapMaterials:
             return Materials(w);
+        case kMapSurfaces:
+            RecordGroupBlock(w, kSurfaceSlot, 1, gcSurface::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
+            return true;
         case kMapEffectTemplates:
             RecordGroupBlock(w, kEffectTemplateSlot, 1, gcEffectTemplate::GetStaticType()->m_nTypeId,
                              [](BlockWriter& b, int) {
@@ -642,17 +709,21 @@ public:
             RecordGroupBlock(w, kEffectSlot, 1, gcEffect::GetStaticType()->m_nTypeId,
                              [](BlockWriter& b, int) { EffectBlock(b, LanternEffect(), gcEffect::kVersion); });
             return true;
-        case kMapRegionPoints:
-            RecordGroupBlock(w, kRegionPointSlot, 1, gcRegionPoint::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { RegionPointBlock(b, CameraPoint()); });
-            return true;
-        case kMapRegionTriggers:
-            return RegionTriggers(w);
         case kMapCinematics:
             if (m_bLast)
                 return false;
             m_bOk = LaySampleCinematics(w, m_scratch) && m_bOk;
             return true;
+        case kMapRegionPoints: {
+            const std::vector<RegionPointDesc> player = SamplePlayerPoints();
+            RecordGroupBlock(w, kRegionPointSlot, 1 + static_cast<int>(player.size()),
+                             gcRegionPoint::GetStaticType()->m_nTypeId, [&](BlockWriter& b, int i) {
+                                 RegionPointBlock(b, i == 0 ? CameraPoint() : player[i - 1]);
+                             });
+            return true;
+        }
+        case kMapRegionTriggers:
+            return Triggers(w);
         case kMapTimers:
             if (m_bLast)
                 return false;
@@ -660,7 +731,7 @@ public:
         default: {
             // Groups the shed's devices and the first map's guards share.
             std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
-            if (!m_bLast) {
+            if (!m_bLast && m_bGuards) {
                 std::vector<SlotRecord> guards =
                     SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
                 records.insert(records.end(), std::make_move_iterator(guards.begin()),
@@ -701,27 +772,29 @@ private:
         return true;
     }
 
-    // The shed's, then the exit's and the greeting's in the first map; the
-    // slots between are empty.
-    bool RegionTriggers(BlockWriter& w)
+    // The shed's, the exit (not in the last map), the shed's view and the
+    // greeting (not in the last map); the slots between are empty.
+    bool Triggers(BlockWriter& w)
     {
-        const int end = m_bLast ? kTriggerSlot + 1 : kGreetingTriggerSlot + 1;
-        w.Begin(2).Begin(1).End().Int(kTriggerSlot).Int(end);
-        for (int slot = kTriggerSlot; slot < end; ++slot) {
-            const bool bUsed = slot <= kTriggerSlot + 1 || slot == kGreetingTriggerSlot;
-            if (!bUsed) {
-                w.Half(0);
-                continue;
-            }
-            w.Half(CheckOf(slot)).Word(gcRegionTrigger::GetStaticType()->m_nTypeId);
-            if (slot == kTriggerSlot)
-                RegionTriggerBlock(w, ShedTrigger(), gcRegionTrigger::kVersion);
-            else if (slot == kGreetingTriggerSlot)
-                RegionTriggerBlock(w, GreetingTrigger(kGroundZ, m_scratch, &m_bOk), gcRegionTrigger::kVersion);
-            else
-                RegionTriggerBlock(w, ExitTrigger(m_scratch, &m_bOk), gcRegionTrigger::kVersion);
-        }
-        w.End();
+        const ActionMemberFunc member = [this](BlockWriter& b, const gcAction& a) {
+            return ActionMember(b, a, m_scratch);
+        };
+        const int end = m_bLast ? kSampleShedViewTriggerSlot + 1 : kGreetingTriggerSlot + 1;
+        SparseGroupBlock(
+            w, kTriggerSlot, end - kTriggerSlot, gcRegionTrigger::GetStaticType()->m_nTypeId,
+            [&](BlockWriter& b, int i) {
+                const int slot = kTriggerSlot + i;
+                RegionTriggerBlock(b, slot == kTriggerSlot                 ? ShedTrigger()
+                                      : slot == kSampleShedViewTriggerSlot ? ShedViewTrigger(member, &m_bOk)
+                                      : slot == kGreetingTriggerSlot       ? GreetingTrigger(kGroundZ, m_scratch, &m_bOk)
+                                                                           : ExitTrigger(m_scratch, &m_bOk),
+                                   gcRegionTrigger::kVersion);
+            },
+            [this](int i) {
+                const int slot = kTriggerSlot + i;
+                return slot == kTriggerSlot || slot == kSampleShedViewTriggerSlot ||
+                       (!m_bLast && (slot == kTriggerSlot + 1 || slot == kGreetingTriggerSlot));
+            });
         return true;
     }
 
@@ -739,6 +812,7 @@ private:
 
     std::string m_scratch;
     bool m_bLast;
+    bool m_bGuards;  // the first map has its guards (test data can leave them out)
     bool m_bOk = true;
 };
 
@@ -761,20 +835,22 @@ MapDesc SampleMapDesc(const char* name)
 
 // The act's maps share the regions' look. The first starts the nightfall
 // timer when it starts.
-bool WriteSampleMap(const std::string& path, const char* name, bool bLast)
+bool WriteSampleMap(const std::string& path, const char* name, bool bLast, bool bGuards)
 {
     const std::string scratch = path + ".part";
-    SampleMapGroups groups(scratch, bLast);
+    SampleMapGroups groups(scratch, bLast, bGuards);
     MapDesc desc = SampleMapDesc(name);
     bool bEventsOk = true;
-    if (!bLast) {
-        desc.eventActions = [&](BlockWriter& w, int index) {
-            gcDesiredTimer timer;
-            timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
-            if (index == 0)
-                bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
-        };
-    }
+    desc.eventActions = [&](BlockWriter& w, int index) {
+        gcDesiredTimer timer;
+        timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
+        if (index == 0 && !bLast)
+            bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
+        if (index == 0)
+            bEventsOk = SamplePlayerStartActions(w, [&](BlockWriter& b, const gcAction& a) {
+                            return ActionMember(b, a, scratch);
+                        }, name) && bEventsOk;
+    };
     BlockWriter w;
     MapBlock(w.Header(), gcMap::kVersion, desc, std::ref(groups)).Trailer();
     return groups.Ok() && bEventsOk && w.Save(path);
@@ -814,7 +890,7 @@ bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const Gro
            WriteEmptySideFile(dir + "/Game/PlayerConfig01Sound.snd", 500);
 }
 
-bool WriteSampleMapFiles(const std::string& dir)
+bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
 {
     const std::string act = dir + "/Game/Act01/";
     std::error_code ec;
@@ -824,10 +900,10 @@ bool WriteSampleMapFiles(const std::string& dir)
     if (ec)
         return false;
     return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields"}, {}, {}}) &&
-           WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false) &&
-           WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true) &&
+           WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false, bGuards) &&
+           WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true, bGuards) &&
            WriteSampleLoadingScreen(dir + "/Game/LoadingScreens/LoadingScreen01.ls") &&
-           WriteSamplePlayerConfig(dir, "Wanderer") && WriteSampleMapSideFiles(act, 0) &&
+           WriteSampleBipedPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, 0) &&
            WriteSampleMapSideFiles(act, 1);
 }
 
@@ -840,17 +916,23 @@ bool WriteSampleInput(const std::string& dir)
            "# on \"NewGame\" at frame "
         << kSampleNewGameFrame << "; then, in the map, everything " << kSampleMapInputShift
         << " frames later than\n"
-           "# the map's own times: the main stick held east (right) from 60, a tap of A at 200.\n"
+           "# the map's own times below.\n"
         << "0    0  -\n"
         << kSampleNewGameFrame << "  0  A\n"
         << kSampleNewGameFrame + 6 << "  0  -\n";
-    // The map: frames relative to kSampleMapInputShift.
-    const struct {
-        int frame;
-        const char* rest;
-    } kMapLines[] = {{0, "0  -"}, {60, "0  -    100  0"}, {200, "0  A    100  0"}, {206, "0  -    100  0"}};
-    for (const auto& line : kMapLines)
-        out << kSampleMapInputShift + line.frame << "  " << line.rest << "\n";
+    // The map's lines, their frames moved by kSampleMapInputShift.
+    std::istringstream map(SamplePlayerInputText());
+    for (std::string line; std::getline(map, line);) {
+        std::istringstream words(line);
+        long frame = 0;
+        if (line.empty() || line[0] == '#' || !(words >> frame)) {
+            out << line << "\n";
+            continue;
+        }
+        std::string rest;
+        std::getline(words, rest);
+        out << frame + kSampleMapInputShift << rest << "\n";
+    }
     return static_cast<bool>(out);
 }
 
@@ -882,7 +964,10 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart) && WriteGameStateFile(game + "GameState.gs", {});
+           WithSamplePlayerControl(&pool, [&](const std::function<void(gcGame&)>& fill) {
+               return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart, fill);
+           }) &&
+           WriteGameStateFile(game + "GameState.gs", {});
 }
 
 }  // namespace datagen

@@ -16,12 +16,14 @@ namespace datagen {
 // every map start plays the first map's greeting (test data).
 bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart = false);
 // The act below dir/Game: Act01 with Map01, its three regions, its loading
-// screen and its player configuration.
-bool WriteSampleMapFiles(const std::string& dir);
+// screen and its player configuration. Without bGuards the first map has no
+// guards (test data: the player's way east is then free).
+bool WriteSampleMapFiles(const std::string& dir, bool bGuards = true);
 // The input a headless run plays (dir/input.txt): at rest in the main menu,
 // A on its first button ("NewGame") at kSampleNewGameFrame, then, from
-// kSampleMapInputShift on, what the player does in the map: every in-map
-// line is written at its own frame plus kSampleMapInputShift.
+// kSampleMapInputShift on, what the player does in the map
+// (SamplePlayerInputText): every in-map line is written at its own frame
+// plus kSampleMapInputShift.
 constexpr int kSampleNewGameFrame = 120;
 constexpr int kSampleMapInputShift = 150;
 bool WriteSampleInput(const std::string& dir);

@@ -175,4 +175,6 @@ private:
     bool SetUpCollider(eColliderEllipse* pCollider, const mOCS& frame, const mVec3& dir, float fDist) const;
     bool FallPassRound(eColliderEllipse* pCollider);
     void TakeColliderPosition(const eColliderEllipse& collider, mOCS* pFrame) const;
+
+    bool m_bLeavingWorld = false;  // inside LeaveWorld's snap back
 };

@@ -141,9 +141,17 @@ void gcPlayerBiped::FallStateChanges()
 
 void gcPlayerBiped::LeaveWorld()
 {
+    // The snap back ticks the biped; when the safe placement lies outside
+    // every zone as well (saved on the tick that crossed a zone's edge), that
+    // tick finds it outside again: it then stays frozen where it is instead
+    // of snapping back without end.
+    if (m_bLeavingWorld)
+        return;
+    m_bLeavingWorld = true;
     // Outside every zone: back to the last place it stood, with the camera.
     m_model.SetGeomFlagsOnOff(0, eGeom::kOutsideZones);
     SnapTo(m_nSafeRegionId, m_safeLocalToParent);
+    m_bLeavingWorld = false;
     gcGameCamera::Get()->SnapCurMovement();
     gcGameCamera::Get()->SnapCurLookAt();
     m_gravityVelocity.Set(0.0f, 0.0f, 0.0f);

@@ -336,4 +336,24 @@ TEST_F(BipedMoveTest, LeavingEveryZoneSnapsBackToTheSafePlacement)
     }
 }
 
+// A safe placement saved just past the zone's edge is outside every zone
+// too: the snap back's tick finds the biped outside again, and it then
+// stays frozen there (region -1) rather than snapping back without end.
+TEST_F(BipedMoveTest, ASafePlacementOutsideEveryZoneLeavesTheBipedFrozen)
+{
+    ASSERT_NE(Build({}), nullptr);
+    Place({3, -2, kHalfHeight});
+    Tick(5);
+    m_pBiped->m_safeLocalToParent.origin.Set(3, -2, -150);  // below the zone's box
+    m_pBiped->m_model.m_localToParent.origin.Set(3, -2, -150);
+    m_pBiped->m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
+    Tick(1);
+    EXPECT_EQ(m_pBiped->m_nRegionId, -1);
+    EXPECT_FALSE(m_pBiped->IsActive());
+    EXPECT_TRUE(Pos().ApproxEqual(mVec3(3, -2, -150), 1e-3f));
+    Tick(3);  // frozen: nothing moves it
+    EXPECT_TRUE(Pos().ApproxEqual(mVec3(3, -2, -150), 1e-3f));
+    gcGameCamera::Get()->Reset(true);
+}
+
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     ASSERT_NE(pMap, nullptr);
     EXPECT_NE(pMap->m_nMapTrackIndex[0], -1) << "the map's music";
     EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
-    EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 1);
+    EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 3);  // the view, the player's two
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
     EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 6) << "slots 5 to 10";
     VISetFrameLimit(kFrames);
@@ -180,10 +180,10 @@ TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
-// From the west region's centre, looking north: the garden wall's bricks
-// at the left, the grass verge at the lower left, the stone steps at
-// the lower right; none of them the white of a texture that did not fit
-// its slot, nor black.
+// From behind the player at the west end of the road, looking east: a
+// brick pillar at the left, the grass verge at the right, the flagstones
+// below, the player's red cloak in the middle; none of them the white of
+// a texture that did not fit its slot, nor black.
 TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
 {
     ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
@@ -197,7 +197,7 @@ TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
     const struct {
         int x, y;
         int dominant;  // 0 red, 1 green, 2 grey
-    } kSpots[] = {{100, 300, 0}, {100, 450, 1}, {560, 420, 2}};
+    } kSpots[] = {{60, 200, 0}, {580, 300, 1}, {420, 440, 2}, {320, 300, 0}};
     for (const auto& s : kSpots) {
         SCOPED_TRACE(testing::Message() << s.x << ", " << s.y);
         const uint8_t* p = &rgba[(static_cast<size_t>(s.y) * width + s.x) * 4];

@@ -1,0 +1,293 @@
+// The sample game's player as the headless run plays it: the map's start
+// puts the biped on the west end of the road, its control script walks,
+// jumps and runs it from the scripted controller input, the camera follows
+// it and turns to the shed by the shed's trigger, the east gate leads to
+// the next map, and leaving the map leaves the pools as they were.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/ar.h"
+#include "platform/pad.h"
+#include "platform/vi.h"
+#include "../test/audio_test.h"
+#include "../test/gx_test.h"
+#include "../test/os_test.h"
+#include "../test/pad_test.h"
+#include "datagen/datagen.h"
+#include "datagen/samplePlayer.h"
+#include "eEngine/eAudioPlatform.h"
+#include "eEngine/eVideoTestUtil.h"
+#include "gcFlowTestSupport.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/creatures/gcPlayerBiped.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcStateMachine.h"
+#include "tempDir.h"
+
+namespace {
+
+using B = gcPlayerBiped;
+
+constexpr float kStandZ = -2.1f;   // the ground (-3) plus the collider's half height
+constexpr float kTickSeconds = 1.0f / 30.0f;  // the script runs once a frame
+constexpr float kWalkSpeed = 1.5f, kRunSpeed = 4.0f;  // the sample biped's, units a second
+
+// What the player and the camera were doing on one run of the control script.
+struct Sample {
+    int8_t state;
+    int16_t region;
+    mVec3 pos;  // in the region's frame
+    gcGameCamera::gcPosCtrlMode cameraMode;
+    gcGameCamera::gcLookAtCtrlMode lookAt;
+    gcRegionPointHandle lookAtPoint;
+};
+
+std::vector<Sample>& Samples()
+{
+    static std::vector<Sample> s_samples;
+    return s_samples;
+}
+
+// Runs after the control step each time the player's script runs.
+class RecordPlayer : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        const gcPlayerBiped* p = dcast<gcPlayerBiped>(gcPlayer::Get()->m_pEntity);
+        const gcGameCamera* c = gcGameCamera::Get();
+        if (p)
+            Samples().push_back({p->m_nCurState, p->m_nRegionId, p->m_model.m_localToParent.origin, c->m_PosCtrl.Mode,
+                                 c->m_LookAtCtrl.Mode, c->m_LookAtCtrl.hRegionPoint});
+    }
+};
+
+// An input file's frames count retraces from the video's start: the test
+// plays them from now on.
+std::string FromNow(const std::string& input)
+{
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        size_t end = 0;
+        const unsigned long frame = std::stoul(line, &end);
+        out << frame + VIGetRetraceCount() << line.substr(end) << "\n";
+    }
+    return out.str();
+}
+
+// At rest for a second (the camera, snapped behind the player, holds its
+// place until the player first stands), then the stick held fully
+// forward: the player runs east.
+const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
+
+std::map<std::string, size_t> PoolUse()
+{
+    std::map<std::string, size_t> use;
+    const cMemPool* pFirst = cMemPool::s_pPoolList;
+    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext())
+        use[p->GetName()] += p->BytesTaken();
+    return use;
+}
+
+// The first sample from index from on that holds, or the sample count.
+template <class Pred>
+size_t FirstWhere(size_t from, Pred pred)
+{
+    const std::vector<Sample>& s = Samples();
+    return static_cast<size_t>(std::find_if(s.begin() + static_cast<long>(std::min(from, s.size())), s.end(), pred) -
+                               s.begin());
+}
+
+class gcSamplePlayerTest : public DrawingTest<gcFlowTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcFlowTest>::SetUp();
+        if (IsSkipped())
+            return;
+        static TempDir s_settings("qm_sample_player");
+        if (!ARCheckInit()) {
+            OSTestSetSettingsDir(s_settings.c_str());
+            AITestSetManualFrames(TRUE);
+            ASSERT_TRUE(eAudioPlatform::Initialize());
+        }
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+        // Without the guards, who would stop the player on the road: these
+        // tests follow the player's own control.
+        ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), false));
+        ASSERT_TRUE(gcGame::LoadBackground());
+        Samples().clear();
+    }
+    void TearDown() override
+    {
+        VISetFrameLimit(0);
+        PADTestSetScripted(false);
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        DrawingTest<gcFlowTest>::TearDown();
+    }
+
+    // Loads map nMap of the act and plays it with the input for at most
+    // nFrames, recording each run of the player's control script.
+    void Play(const std::string& input, uint32_t nFrames, int nMap = 0)
+    {
+        const std::string path = m_dir.HostPath("input.txt");
+        std::ofstream(path) << FromNow(input);
+        ASSERT_TRUE(PADLoadReplay(path.c_str()));
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, nMap));
+        gcStateMachine* pControl =
+            gcStateMachineMgr::GetPtr(gcStateMachineMgr::GetHandle(datagen::kSamplePlayerControlSlot));
+        ASSERT_NE(pControl, nullptr) << "the game holds the control script";
+        RecordPlayer record;
+        gcAction** ppLast = &pControl->onUpdate.pAction;
+        while (*ppLast)
+            ppLast = &(*ppLast)->pNextAction;
+        *ppLast = &record;
+        VISetFrameLimit(nFrames);
+        gcMap::s_pMap->Run();
+        *ppLast = nullptr;
+    }
+    int Problems() const { return m_log.Count(LOGTYPE_ERROR, "") + m_log.Count(LOGTYPE_WARNING, ""); }
+
+    gcTestLogCapture m_log;
+};
+
+// The sample's own input: at rest, the stick half forward (a walk), A
+// tapped (a running jump, since the player walks), the stick fully forward
+// (a run), let go (a stand). Speeds are the animations' root motion: the player keeps to the
+// road (y = 0), faces east and never falls.
+TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
+{
+    // The input counts retraces; the fixture shows one a frame.
+    Play(datagen::SamplePlayerInputText(), 600);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 560u);
+    EXPECT_EQ(s[0].state, B::ST_STANDING);
+    EXPECT_EQ(s[0].region, 0);
+    EXPECT_TRUE(s[0].pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-4f));
+    const size_t walk = FirstWhere(0, [](const Sample& x) { return x.state == B::ST_WALKING; });
+    const size_t jump = FirstWhere(walk, [](const Sample& x) { return x.state >= B::ST_SJUMP_UP && x.state <= B::ST_RLAND; });
+    const size_t land = FirstWhere(jump + 1, [](const Sample& x) { return std::fabs(x.pos.z - kStandZ) < 1e-3f; });
+    const size_t run = FirstWhere(land, [](const Sample& x) { return x.state == B::ST_RUNNING; });
+    ASSERT_LT(run + 20, s.size()) << walk << " " << jump << " " << land << " " << run;
+    EXPECT_EQ(s[jump].state, B::ST_RJUMP_UP) << "a jump while walking is a running jump";
+    for (size_t i = 0; i < walk; ++i)
+        EXPECT_EQ(s[i].pos.x, s[0].pos.x) << "at rest, " << i;
+    const struct {
+        const char* name;
+        size_t at;  // a sample well inside the phase
+        float speed;
+    } phases[] = {{"walking", walk + 10, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
+    for (const auto& p : phases) {
+        SCOPED_TRACE(p.name);
+        EXPECT_NEAR((s[p.at + 1].pos.x - s[p.at].pos.x) / kTickSeconds, p.speed, 0.02f);
+    }
+    float top = kStandZ;
+    for (size_t i = jump; i < land; ++i)
+        top = std::max(top, s[i].pos.z);
+    EXPECT_GT(top - kStandZ, 0.4f) << "the jump lifts the player";
+    EXPECT_LT(top - kStandZ, 2.0f);
+    EXPECT_LT(land, jump + 45) << "and it lands on the road within a second and a half";
+    for (const Sample& x : s) {
+        EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
+        EXPECT_NE(x.state, B::ST_FALLING);
+        EXPECT_EQ(x.cameraMode, gcGameCamera::POSCTRL_FOLLOWENTITY);
+    }
+    EXPECT_EQ(s.back().state, B::ST_STANDING) << "the stick let go";
+    EXPECT_EQ(s.back().region, 1) << "in the middle region, short of the east gate";
+    EXPECT_EQ(s.back().pos.x, s[s.size() - 2].pos.x);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Running east the player crosses the middle region into the east one
+// (the regions stream in ahead of the camera); the camera looks at the
+// player except while the player is in the shed's trigger, where it turns
+// to the shed; the east gate then ends the map and asks for the next,
+// whose start places the player again.
+TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
+{
+    Play(kRunEast, 1200);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_FALSE(s.empty());
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the gate ended the map";
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, 1);
+    EXPECT_LT(s.size(), 1200u) << "before the frame limit";
+    const gcRegionPointHandle shed(datagen::SampleMapHandle(datagen::kSampleShedPointSlot));
+    int regionsSeen = 0, inTrigger = 0;
+    for (const Sample& x : s) {
+        regionsSeen |= 1 << x.region;
+        // The trigger's box spans x -8 to 4 of the east region.
+        const bool bIn = x.region == 2 && x.pos.x > -7.5f && x.pos.x < 3.5f;
+        const bool bOut = x.region < 2 || x.pos.x < -8.5f || x.pos.x > 4.5f;
+        if (bIn) {
+            ++inTrigger;
+            EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATPOINT) << x.pos.x;
+            EXPECT_EQ(x.lookAtPoint, shed);
+        } else if (bOut) {
+            EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << x.region << " " << x.pos.x;
+        }
+    }
+    EXPECT_EQ(regionsSeen, 0x7);
+    EXPECT_GT(inTrigger, 60) << "11 units at 4 a second";
+    EXPECT_EQ(s.back().region, 2);
+    EXPECT_GT(s.back().pos.x, 10.0f) << "at the gate";
+    EXPECT_EQ(Problems(), 0);
+
+    Samples().clear();
+    Play("0 0 -\n", 30, 1);
+    ASSERT_FALSE(Samples().empty());
+    EXPECT_EQ(Samples().back().region, 0);
+    EXPECT_TRUE(Samples().back().pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-3f));
+    EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "Log: Ashgrove Fields: the player sets out"), 1);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The map's start shows the player in the lit world: the red cloak in
+// the middle of the frame with the flagstones below it. Leaving the map
+// gives every pool back what the map and the player took while it ran.
+TEST_F(gcSamplePlayerTest, ShowsThePlayerAndLeavesThePoolsAsTheyWere)
+{
+    Play(datagen::SamplePlayerInputText(), 2);
+    VIWaitForRetrace();
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    const auto at = [&](int x, int y) { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; };
+    const uint8_t* cloak = at(width / 2, height * 5 / 8);
+    EXPECT_GT(cloak[0], cloak[1] + 30);
+    EXPECT_GT(cloak[0], cloak[2] + 30);
+    const uint8_t* road = at(width / 2, height - 20);
+    EXPECT_LT(std::abs(road[0] - road[2]), 60) << "grey stone";
+    EXPECT_GT(road[0] + road[1] + road[2], 150) << "lit";
+
+    // The map's own pools keep it until the next map loads: entering the
+    // same map again, playing it through the whole input and leaving it
+    // leaves every pool as it was before; the player's pools are empty.
+    const std::map<std::string, size_t> before = PoolUse();
+    Play(datagen::SamplePlayerInputText(), 300);
+    const std::map<std::string, size_t> after = PoolUse();
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(after.at("Player Config"), 0u);
+    EXPECT_EQ(after.at("Region"), 0u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+}  // namespace

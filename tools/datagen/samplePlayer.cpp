@@ -1,0 +1,160 @@
+#include "datagen/samplePlayer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/actionWriters.h"
+#include "datagen/creatureScriptWriters.h"
+#include "datagen/playerWriters.h"
+#include "gcGameCore/actions/gcDoCameraLookAt.h"
+#include "gcGameCore/actions/gcDoCameraMovement.h"
+#include "gcGameCore/actions/gcDoCameraParams.h"
+#include "gcGameCore/actions/gcDoEntityActivate.h"
+#include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/script/gcStateMachine.h"
+
+namespace datagen {
+
+namespace {
+
+constexpr float kGroundZ = -3.0f;  // the sample regions' ground
+constexpr int16_t kWest = 0, kEast = 2;
+
+const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+
+gcDoCameraLookAt LookAtPlayer(uint32_t flags)
+{
+    return gcDoCameraLookAt(gcDoCameraLookAt::CL_LOOKATENTITY, kPlayer, gcRegionPathHandle(), gcRegionPointHandle(),
+                            gcDesiredValue(), gcDesiredValue(), flags);
+}
+
+}  // namespace
+
+uint32_t SampleMapHandle(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(0x100 + slot) << 16;
+}
+
+gcGameCameraParams SampleCameraParams()
+{
+    gcGameCameraParams p;
+    using P = gcGameCameraParams;
+    p.m_fOffsets[P::OFF_MINDIST] = kSampleCameraDistance;
+    p.m_fOffsets[P::OFF_ENTITY] = kSampleCameraHeight;
+    return p;
+}
+
+std::vector<RegionPointDesc> SamplePlayerPoints()
+{
+    RegionPointDesc start;
+    start.name = "WestStart";
+    start.regionId = kWest;
+    // Right -y, forward +x, up +z: facing east along the road.
+    start.frame = {kSamplePlayerStartX, 0.0f, kGroundZ, 0, -1, 0, 1, 0, 0, 0, 0, 1};
+    RegionPointDesc shed;
+    shed.name = "ShedFront";
+    shed.regionId = kEast;
+    shed.frame = {-2.0f, 9.0f, kGroundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    return {start, shed};
+}
+
+bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, const char* mapName)
+{
+    cMemPool pool("datagen SamplePlayer", 0x1000, false);
+    char text[gcDoLog::kMaxMsg + 1];
+    std::snprintf(text, sizeof text, "%s: the player sets out", mapName);
+    const gcDoLog* pLog = NewLog(&pool, gcDoLog::LOG_INFO, text, nullptr, nullptr);
+    gcDoEntityMoveTo place(gcDoEntityMoveTo::EMT_REGIONPOINT, kPlayer,
+                           gcDoEntityMoveTo::kSnap | gcDoEntityMoveTo::kOffsetHeight);
+    place.hRegionPoint = gcRegionPointHandle(SampleMapHandle(kSampleStartPointSlot));
+    const gcDoCameraMovement follow(gcDoCameraMovement::CM_FOLLOWENTITY, kPlayer, gcRegionPathHandle(),
+                                    gcRegionPointHandle(), gcDoCameraMovement::kDefaultReorientFactor,
+                                    gcDesiredValue(), gcDesiredValue(), gcDoCameraMovement::kSnap);
+    // A new entity starts switched off; placed and switched on first, so
+    // the camera snaps behind the player where it stands.
+    const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
+    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
+           member(w, follow) &&
+           member(w, LookAtPlayer(gcDoCameraLookAt::kSnap));
+    if (pLog)
+        std::destroy_at(pLog);
+    return ok;
+}
+
+RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
+{
+    RegionTriggerDesc t;
+    t.name = "ShedView";
+    t.regionId = kEast;
+    t.volume.type = 1;  // a box across the road along the shed's front
+    t.volume.boxSize[0] = 12.0f;
+    t.volume.boxSize[1] = 6.0f;
+    t.volume.boxSize[2] = 4.0f;
+    t.volume.radius = std::sqrt(144.0f + 36.0f + 16.0f) / 2;
+    t.volume.frame = {-2.0f, 0.0f, kGroundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    t.actions = [member, pOk](BlockWriter& w, int index) {
+        bool ok = true;
+        if (index == 0) {  // OnEnter: a slow turn to the shed
+            const gcDoCameraLookAt atShed(gcDoCameraLookAt::CL_LOOKATPOINT, kPlayer, gcRegionPathHandle(),
+                                          gcRegionPointHandle(SampleMapHandle(kSampleShedPointSlot)), gcDesiredValue(),
+                                          gcDesiredValue(), 0);
+            ok = member(w, atShed);
+        } else if (index == 2) {  // OnExit: back to the player
+            ok = member(w, LookAtPlayer(0));
+        }
+        *pOk = ok && *pOk;
+    };
+    return t;
+}
+
+bool WithSamplePlayerControl(cMemPool* pPool,
+                             const std::function<bool(const std::function<void(gcGame&)>& fill)>& write)
+{
+    gcStateMachine* pControl = NewPlayerControlStateMachine(pPool, "PlayerControl");
+    if (!pControl)
+        return false;
+    constexpr int slot = kSamplePlayerControlSlot;
+    gcStateMachine* const pSaved = gcStateMachineMgr::s_pInstances[slot];
+    const bool ok = write([&](gcGame& game) {
+        gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
+        game.m_stateMachines.m_nBegin = slot;
+        game.m_stateMachines.m_nEnd = slot + 1;
+    });
+    gcStateMachineMgr::s_pInstances[slot] = pSaved;
+    std::destroy_at(pControl);
+    return ok;
+}
+
+bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
+{
+    BipedPlayerDesc d;
+    d.name = "Wanderer";
+    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
+    d.hMaterial = hMaterial;
+    BlockWriter sounds;
+    EmptyGroupBlock(sounds.Header(), 500).Trailer();
+    return WriteBipedPlayerConfigFile(dir + "/Game/PlayerConfig01.pc", d) &&
+           sounds.Save(dir + "/Game/PlayerConfig01Sound.snd");
+}
+
+const char* SamplePlayerInputText()
+{
+    return "# The sample's scripted input: port 0 at rest, the main stick pushed\n"
+           "# halfway forward from frame 60 (the player walks east along the road),\n"
+           "# A tapped at frame 150 (a jump), the stick pushed fully from frame 200\n"
+           "# (a run), let go at frame 560 (the player stands in the middle region\n"
+           "# until the run ends, however long).\n"
+           "0    0  -\n"
+           "60   0  -    0  36\n"
+           "150  0  A    0  36\n"
+           "156  0  -    0  36\n"
+           "200  0  -    0  72\n"
+           "560  0  -\n";
+}
+
+}  // namespace datagen
