@@ -21,6 +21,8 @@ constexpr float kGround = -3.0f;  // the sample's ground height
 constexpr float kHingeX = -3.0f, kHingeY = 8.85f;
 constexpr float kLeverX = 1.5f, kLeverY = 8.2f;
 
+}  // namespace
+
 // Twelve triangles of an axis-aligned box, counter-clockwise seen from
 // outside, the texture once across each face.
 void AddBoxCorners(const mVec3& lo, const mVec3& hi, std::vector<MeshVertex>* pCorners)
@@ -44,6 +46,8 @@ void AddBoxCorners(const mVec3& lo, const mVec3& hi, std::vector<MeshVertex>* pC
         }
     }
 }
+
+namespace {
 
 // A root that stays put and one moving part below it.
 MeshDesc HingedMesh(const char* name, const mOCS& partFrame, std::vector<std::pair<mVec3, mVec3>> rootBoxes,
@@ -117,6 +121,8 @@ std::vector<MeshDesc> ShedDeviceMeshes()
     // The lever: a post with a handle turning at its top.
     MeshDesc lever = HingedMesh("ShedLever", At(0, 0, 1.0f), {{mVec3(-0.1f, -0.1f, 0.0f), mVec3(0.1f, 0.1f, 1.0f)}},
                                 mVec3(-0.04f, -0.04f, 0.0f), mVec3(0.04f, 0.04f, 0.7f));
+    // The tip of the handle, where a pull throws its spark.
+    lever.nodes.push_back({"Spark", 1, At(0, 0, 0.7f)});
     door.nMaterials = lever.nMaterials = 1;
     return {door, lever};
 }
@@ -146,6 +152,8 @@ std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bo
         gcDesiredEntity door = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
         door.hSpecificEntity = gcEntityHandle(s.handleOf(s.device));
         *pOk = s.actionMember(w, gcDoDeviceAction(gcDoDeviceAction::DA_IDLE_1, door)) && *pOk;
+        if (s.pullActions)
+            *pOk = s.pullActions(w) && *pOk;
     };
     return {door, lever};
 }
@@ -180,14 +188,20 @@ std::vector<DeviceDesc> ShedDevices(const ShedDeviceSlots& s, bool* pOk)
 namespace {
 
 // A group block over begin.., each record's check (from the slot's handle),
-// type id and block from record(w, i).
+// type id and block from record(w, i), then the caller's records of the
+// group in the slots after.
 template <class Record>
-void Group(BlockWriter& w, const ShedDeviceSlots& s, int begin, int count, uint32_t typeId, const Record& record)
+void Group(BlockWriter& w, const ShedDeviceSlots& s, int mapGroup, int begin, int count, uint32_t typeId,
+           const Record& record)
 {
-    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
-    for (int i = 0; i < count; ++i) {
+    const int more = s.moreCount ? s.moreCount(mapGroup) : 0;
+    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count + more);
+    for (int i = 0; i < count + more; ++i) {
         w.Half(static_cast<uint16_t>(s.handleOf(begin + i) >> 16)).Word(typeId);
-        record(w, i);
+        if (i < count)
+            record(w, i);
+        else
+            s.moreRecord(w, mapGroup, i - count);
     }
     w.End();
 }
@@ -199,7 +213,7 @@ bool ShedDeviceGroup(BlockWriter& w, int mapGroup, const ShedDeviceSlots& s, boo
     switch (mapGroup) {
     case kMapMeshes: {
         const std::vector<MeshDesc> meshes = ShedDeviceMeshes();
-        Group(w, s, s.mesh, static_cast<int>(meshes.size()), eMesh::GetStaticType()->m_nTypeId,
+        Group(w, s, mapGroup, s.mesh, static_cast<int>(meshes.size()), eMesh::GetStaticType()->m_nTypeId,
               [&](BlockWriter& b, int i) {
                   MeshData data;
                   *pOk = BuildMesh(meshes[static_cast<size_t>(i)], &data) && *pOk;
@@ -209,13 +223,13 @@ bool ShedDeviceGroup(BlockWriter& w, int mapGroup, const ShedDeviceSlots& s, boo
     }
     case kMapAnimations: {
         const std::vector<AnimationDesc> animations = ShedDeviceAnimations();
-        Group(w, s, s.animation, static_cast<int>(animations.size()), eAnimation::GetStaticType()->m_nTypeId,
+        Group(w, s, mapGroup, s.animation, static_cast<int>(animations.size()), eAnimation::GetStaticType()->m_nTypeId,
               [&](BlockWriter& b, int i) { AnimationBlock(b, animations[static_cast<size_t>(i)]); });
         return true;
     }
     case kMapEntityTemplates: {
         const std::vector<DeviceTemplateDesc> templates = ShedDeviceTemplates(s, pOk);
-        Group(w, s, s.deviceTemplate, static_cast<int>(templates.size()), gcDeviceTemplate::GetStaticType()->m_nTypeId,
+        Group(w, s, mapGroup, s.deviceTemplate, static_cast<int>(templates.size()), gcDeviceTemplate::GetStaticType()->m_nTypeId,
               [&](BlockWriter& b, int i) {
                   DeviceTemplateBlock(b, templates[static_cast<size_t>(i)], gcDeviceTemplate::kVersion);
               });
@@ -223,7 +237,7 @@ bool ShedDeviceGroup(BlockWriter& w, int mapGroup, const ShedDeviceSlots& s, boo
     }
     case kMapEntities: {
         const std::vector<DeviceDesc> devices = ShedDevices(s, pOk);
-        Group(w, s, s.device, static_cast<int>(devices.size()), gcDevice::GetStaticType()->m_nTypeId,
+        Group(w, s, mapGroup, s.device, static_cast<int>(devices.size()), gcDevice::GetStaticType()->m_nTypeId,
               [&](BlockWriter& b, int i) { DeviceBlock(b, devices[static_cast<size_t>(i)], gcDevice::kVersion); });
         return true;
     }

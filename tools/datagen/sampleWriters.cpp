@@ -18,6 +18,7 @@
 #include "datagen/regionWriters.h"
 #include "datagen/sampleDevices.h"
 #include "datagen/sampleCinematic.h"
+#include "datagen/sampleProps.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -631,9 +632,10 @@ public:
         case kMapMaterials:
             return Materials(w);
         case kMapEffectTemplates:
-            RecordGroupBlock(w, kEffectTemplateSlot, 1, gcEffectTemplate::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) {
-                                 EffectTemplateBlock(b, LanternTemplate(), gcEffectTemplate::kVersion);
+            RecordGroupBlock(w, kEffectTemplateSlot, kSparkTemplateSlot - kEffectTemplateSlot + 1,
+                             gcEffectTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, int i) {
+                                 EffectTemplateBlock(b, i == 0 ? LanternTemplate() : SparkTemplate(),
+                                                     gcEffectTemplate::kVersion);
                              });
             return true;
         case kMapEffects:
@@ -655,6 +657,9 @@ public:
             if (m_bLast)
                 return false;
             return Timers(w);
+        case kMapItemTemplates:
+            LayItemTemplates(w, CheckOf);
+            return true;
         default:
             return ShedDeviceGroup(w, index, ShedSlots(), &m_bOk);
         }
@@ -664,7 +669,7 @@ public:
 
 private:
     // The east region's shed door and the lever that opens it.
-    ShedDeviceSlots ShedSlots() const
+    ShedDeviceSlots ShedSlots()
     {
         ShedDeviceSlots s;
         s.mesh = s.animation = 60;
@@ -674,6 +679,14 @@ private:
         s.regionId = 2;
         s.handleOf = HandleOf;
         s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
+        s.pullActions = [s](BlockWriter& w) { return LeverSparkAction(w, s); };
+        // The first map's chest and spike plate follow the shed's devices.
+        if (!m_bLast) {
+            s.moreCount = [](int mapGroup) { return mapGroup == kMapAnimations ? 0 : kPropDevices; };
+            s.moreRecord = [this, s](BlockWriter& w, int mapGroup, int i) {
+                PropRecord(w, mapGroup, i, s, kGroundZ, &m_bOk);
+            };
+        }
         return s;
     }
 
@@ -690,14 +703,15 @@ private:
         return true;
     }
 
-    // The shed's, then the exit's and the greeting's in the first map; the
-    // slots between are empty.
+    // The shed's, then the exit's, the greeting's, the chest's and the trap's in
+    // the first map; the slots between are empty.
     bool RegionTriggers(BlockWriter& w)
     {
-        const int end = m_bLast ? kTriggerSlot + 1 : kGreetingTriggerSlot + 1;
+        const int end = m_bLast ? kTriggerSlot + 1 : kTrapTriggerSlot + 1;
         w.Begin(2).Begin(1).End().Int(kTriggerSlot).Int(end);
         for (int slot = kTriggerSlot; slot < end; ++slot) {
-            const bool bUsed = slot <= kTriggerSlot + 1 || slot == kGreetingTriggerSlot;
+            const bool bUsed = slot <= kTriggerSlot + 1 || slot == kGreetingTriggerSlot || slot == kChestTriggerSlot ||
+                               slot == kTrapTriggerSlot;
             if (!bUsed) {
                 w.Half(0);
                 continue;
@@ -707,6 +721,10 @@ private:
                 RegionTriggerBlock(w, ShedTrigger(), gcRegionTrigger::kVersion);
             else if (slot == kGreetingTriggerSlot)
                 RegionTriggerBlock(w, GreetingTrigger(kGroundZ, m_scratch, &m_bOk), gcRegionTrigger::kVersion);
+            else if (slot == kChestTriggerSlot)
+                RegionTriggerBlock(w, ChestTrigger(kGroundZ, ShedSlots(), &m_bOk), gcRegionTrigger::kVersion);
+            else if (slot == kTrapTriggerSlot)
+                RegionTriggerBlock(w, TrapTrigger(kGroundZ, ShedSlots(), &m_bOk), gcRegionTrigger::kVersion);
             else
                 RegionTriggerBlock(w, ExitTrigger(m_scratch, &m_bOk), gcRegionTrigger::kVersion);
         }
