@@ -129,8 +129,11 @@ std::vector<MeshDesc> ShedDeviceMeshes()
 
 std::vector<AnimationDesc> ShedDeviceAnimations()
 {
-    return {Turn("DoorSwing", mVec3(0, 0, 1), 0.0f, -100.0f, mVec3(0, 0, 0)),
-            Turn("LeverPull", mVec3(1, 0, 0), 35.0f, -35.0f, mVec3(0, 0, 1.0f))};
+    AnimationDesc pull = Turn("LeverPull", mVec3(1, 0, 0), 35.0f, -35.0f, mVec3(0, 0, 1.0f));
+    // An animation drives a mesh of as many nodes: the handle's tip rides
+    // along at its place on the handle.
+    pull.nodes.push_back({{mVec3(0, 0, 0.7f)}, {mQuat(0, 0, 0, 1)}});
+    return {Turn("DoorSwing", mVec3(0, 0, 1), 0.0f, -100.0f, mVec3(0, 0, 0)), pull};
 }
 
 std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bool* pOk)

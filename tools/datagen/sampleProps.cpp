@@ -24,9 +24,11 @@ namespace datagen {
 
 namespace {
 
-// The chest stands on the north verge, west of the plate; its trigger
-// reaches from the road's edge to just behind it.
-constexpr float kChestX = 4.0f, kChestY = 4.0f;
+// The chest stands on the north verge, west of the plate; its trigger lies
+// in front of it, from the road's edge (a trigger that responds to the
+// player responds to any entity while there is none: the chest must not
+// stand in its own).
+constexpr float kChestX = 4.0f, kChestY = 5.0f;
 
 FrameFloats FrameAt(float x, float y, float z)
 {
@@ -122,7 +124,7 @@ bool LeverSparkAction(BlockWriter& w, const ShedDeviceSlots& s)
 
 RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk)
 {
-    RegionTriggerDesc t = BoxTrigger("Chest", mVec3(3.0f, 3.0f, 3.0f), FrameAt(kChestX, kChestY - 1.0f, groundZ + 1.5f));
+    RegionTriggerDesc t = BoxTrigger("Chest", mVec3(3.0f, 2.4f, 3.0f), FrameAt(kChestX, kChestY - 1.8f, groundZ + 1.5f));
     t.actions = [s, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;
