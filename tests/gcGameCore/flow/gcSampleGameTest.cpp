@@ -305,6 +305,8 @@ TEST_F(gcSamplePropsTest, TheChestGivesOneKey)
     EXPECT_EQ(pChest->m_nRegionId, datagen::kPropsRegion);
     const gcItemTemplateHandle hKey = gcItemTemplateMgr::GetHandle(datagen::kKeyTemplateSlot);
     ASSERT_NE(gcItemTemplateMgr::GetPtr(hKey), nullptr);
+    ASSERT_NE(Named("Chest"), nullptr);
+    EXPECT_TRUE(Named("Chest")->IsActive()) << "standing in the world";
     // Applied by hand: placed in the trigger the stand-in (not the player)
     // would set it off only while the game has no player.
     gcNPC* pVisitor = StandIn(4.0f, -6.0f);
@@ -328,6 +330,7 @@ TEST_F(gcSamplePropsTest, TheTrapHurtsWhatStandsOnIt)
     EXPECT_EQ(pTrap->m_nRegionId, datagen::kPropsRegion);
     gcEntity* pPlate = Named("SpikePlate");
     ASSERT_NE(pPlate, nullptr);
+    EXPECT_TRUE(pPlate->IsActive()) << "standing in the world";
     const float fPlateHealth = pPlate->GetStat(gcEntityTemplate::STAT_HEALTH);
     const struct {
         float dx, dy;
