@@ -210,8 +210,9 @@ TEST_F(qmMainTest, HeadlessFramesKeepTwoRetracesOfGameTime)
 }
 
 // What a captured pixel must be: a dialog's box (the sample's untextured
-// sprites draw opaque yellow), black, anything but a box, or the map's grass.
-enum class Px { kBox, kBlack, kNotBox, kGrass };
+// sprites draw opaque yellow), black, anything but a box, or the lit world
+// (neither a box nor black).
+enum class Px { kBox, kBlack, kNotBox, kWorld };
 
 bool Matches(const std::array<int, 3>& c, Px want)
 {
@@ -220,7 +221,7 @@ bool Matches(const std::array<int, 3>& c, Px want)
     case Px::kBox: return bBox;
     case Px::kBlack: return c[0] >= 0 && c[0] < 16 && c[1] < 16 && c[2] < 16;
     case Px::kNotBox: return c[0] >= 0 && !bBox;
-    case Px::kGrass: return c[1] > c[0] + 20 && c[1] > c[2] + 20;
+    case Px::kWorld: return c[0] >= 0 && !bBox && c[0] + c[1] + c[2] > 48;
     }
     return false;
 }
@@ -239,7 +240,7 @@ const std::vector<Probe> kMenu = {{320, 160, Px::kBox}, {320, 240, Px::kBox},   
 const std::vector<Probe> kLoading = {{kBarLeft + 4, 240, Px::kBox}, {kBarRight - 4, 240, Px::kBox},
                                      {320, 240, Px::kBox},          {320, 160, Px::kBlack},
                                      {320, 320, Px::kBlack},        {kBarLeft - 4, 240, Px::kBlack}};
-const std::vector<Probe> kMap = {{50, 440, Px::kGrass}, {320, 160, Px::kNotBox}, {kBarLeft + 4, 240, Px::kNotBox}};
+const std::vector<Probe> kMap = {{50, 440, Px::kWorld}, {590, 440, Px::kWorld}, {320, 160, Px::kNotBox}, {kBarLeft + 4, 240, Px::kNotBox}};
 const std::vector<Probe> kNoBar = {{kBarLeft + 4, 240, Px::kNotBox}, {320, 240, Px::kNotBox}};
 const std::vector<Probe> kAllBlack = {{kBarLeft + 4, 240, Px::kBlack}, {320, 240, Px::kBlack}, {320, 160, Px::kBlack}};
 

@@ -158,7 +158,10 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
         t.configs[anim].hAnimation = Handle(d.animationSlot + 3);
     for (int anim : {T::ANIM_SJUMPDOWN, T::ANIM_RJUMPDOWN})
         t.configs[anim].hAnimation = Handle(d.animationSlot + 4);
-    for (int anim : {T::ANIM_SLAND, T::ANIM_RLAND})
+    // The landing's short stand also ends being hit, so that the pain ends.
+    for (int anim : {T::ANIM_SLAND, T::ANIM_RLAND, T::ANIM_HIT, T::ANIM_HIT_LR, T::ANIM_HIT_RL, T::ANIM_HIT_BT,
+                     T::ANIM_HIT_TB, T::ANIM_HIT_FRONT, T::ANIM_HIT_INAIR, T::ANIM_HIT_BLOCK, T::ANIM_HIT_HARD,
+                     T::ANIM_RECOIL})
         t.configs[anim].hAnimation = Handle(d.animationSlot + 5);
     t.collisionMask = d.collisionMask;
     w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));

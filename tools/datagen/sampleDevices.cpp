@@ -21,6 +21,8 @@ constexpr float kGround = -3.0f;  // the sample's ground height
 constexpr float kHingeX = -3.0f, kHingeY = 8.85f;
 constexpr float kLeverX = 1.5f, kLeverY = 8.2f;
 
+}  // namespace
+
 // Twelve triangles of an axis-aligned box, counter-clockwise seen from
 // outside, the texture once across each face.
 void AddBoxCorners(const mVec3& lo, const mVec3& hi, std::vector<MeshVertex>* pCorners)
@@ -44,6 +46,8 @@ void AddBoxCorners(const mVec3& lo, const mVec3& hi, std::vector<MeshVertex>* pC
         }
     }
 }
+
+namespace {
 
 // A root that stays put and one moving part below it.
 MeshDesc HingedMesh(const char* name, const mOCS& partFrame, std::vector<std::pair<mVec3, mVec3>> rootBoxes,
@@ -117,14 +121,19 @@ std::vector<MeshDesc> ShedDeviceMeshes()
     // The lever: a post with a handle turning at its top.
     MeshDesc lever = HingedMesh("ShedLever", At(0, 0, 1.0f), {{mVec3(-0.1f, -0.1f, 0.0f), mVec3(0.1f, 0.1f, 1.0f)}},
                                 mVec3(-0.04f, -0.04f, 0.0f), mVec3(0.04f, 0.04f, 0.7f));
+    // The tip of the handle, where a pull throws its spark.
+    lever.nodes.push_back({"Spark", 1, At(0, 0, 0.7f)});
     door.nMaterials = lever.nMaterials = 1;
     return {door, lever};
 }
 
 std::vector<AnimationDesc> ShedDeviceAnimations()
 {
-    return {Turn("DoorSwing", mVec3(0, 0, 1), 0.0f, -100.0f, mVec3(0, 0, 0)),
-            Turn("LeverPull", mVec3(1, 0, 0), 35.0f, -35.0f, mVec3(0, 0, 1.0f))};
+    AnimationDesc pull = Turn("LeverPull", mVec3(1, 0, 0), 35.0f, -35.0f, mVec3(0, 0, 1.0f));
+    // An animation drives a mesh of as many nodes: the handle's tip rides
+    // along at its place on the handle.
+    pull.nodes.push_back({{mVec3(0, 0, 0.7f)}, {mQuat(0, 0, 0, 1)}});
+    return {Turn("DoorSwing", mVec3(0, 0, 1), 0.0f, -100.0f, mVec3(0, 0, 0)), pull};
 }
 
 std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bool* pOk)
@@ -146,6 +155,8 @@ std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bo
         gcDesiredEntity door = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
         door.hSpecificEntity = gcEntityHandle(s.handleOf(s.device));
         *pOk = s.actionMember(w, gcDoDeviceAction(gcDoDeviceAction::DA_IDLE_1, door)) && *pOk;
+        if (s.pullActions)
+            *pOk = s.pullActions(w) && *pOk;
     };
     return {door, lever};
 }
@@ -195,6 +206,20 @@ void AddRecords(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int beg
     }
 }
 
+// The caller's records of the group (s.moreRecord) in the slots from begin on.
+void AddMore(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int mapGroup, int begin, uint32_t typeId)
+{
+    const int more = s.moreCount ? s.moreCount(mapGroup) : 0;
+    for (int i = 0; i < more; ++i) {
+        const int slot = begin + i;
+        const auto check = static_cast<uint16_t>(s.handleOf(slot) >> 16);
+        pOut->push_back({slot, {check, [s, mapGroup, typeId, i](BlockWriter& w) {
+                                    w.Word(typeId);
+                                    s.moreRecord(w, mapGroup, i);
+                                }}});
+    }
+}
+
 }  // namespace
 
 std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s, bool* pOk)
@@ -202,6 +227,7 @@ std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s
     std::vector<SlotRecord> out;
     switch (mapGroup) {
     case kMapMeshes:
+        AddMore(&out, s, mapGroup, s.mesh + static_cast<int>(ShedDeviceMeshes().size()), eMesh::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.mesh, ShedDeviceMeshes(), eMesh::GetStaticType()->m_nTypeId,
                    [pOk](BlockWriter& b, const MeshDesc& mesh) {
                        MeshData data;
@@ -210,16 +236,21 @@ std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s
                    });
         break;
     case kMapAnimations:
+        AddMore(&out, s, mapGroup, s.animation + static_cast<int>(ShedDeviceAnimations().size()),
+                eAnimation::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.animation, ShedDeviceAnimations(), eAnimation::GetStaticType()->m_nTypeId,
                    [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
         break;
     case kMapEntityTemplates:
+        AddMore(&out, s, mapGroup, s.deviceTemplate + static_cast<int>(ShedDeviceTemplates(s, pOk).size()),
+                gcDeviceTemplate::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.deviceTemplate, ShedDeviceTemplates(s, pOk),
                    gcDeviceTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, const DeviceTemplateDesc& t) {
                        DeviceTemplateBlock(b, t, gcDeviceTemplate::kVersion);
                    });
         break;
     case kMapEntities:
+        AddMore(&out, s, mapGroup, s.device + static_cast<int>(ShedDevices(s, pOk).size()), gcDevice::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.device, ShedDevices(s, pOk), gcDevice::GetStaticType()->m_nTypeId,
                    [](BlockWriter& b, const DeviceDesc& d) { DeviceBlock(b, d, gcDevice::kVersion); });
         break;

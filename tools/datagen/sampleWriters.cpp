@@ -24,6 +24,7 @@
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
 #include "datagen/samplePlayer.h"
+#include "datagen/sampleProps.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
@@ -700,9 +701,10 @@ public:
                              [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
             return true;
         case kMapEffectTemplates:
-            RecordGroupBlock(w, kEffectTemplateSlot, 1, gcEffectTemplate::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) {
-                                 EffectTemplateBlock(b, LanternTemplate(), gcEffectTemplate::kVersion);
+            RecordGroupBlock(w, kEffectTemplateSlot, kSparkTemplateSlot - kEffectTemplateSlot + 1,
+                             gcEffectTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, int i) {
+                                 EffectTemplateBlock(b, i == 0 ? LanternTemplate() : SparkTemplate(),
+                                                     gcEffectTemplate::kVersion);
                              });
             return true;
         case kMapEffects:
@@ -728,6 +730,9 @@ public:
             if (m_bLast)
                 return false;
             return Timers(w);
+        case kMapItemTemplates:
+            LayItemTemplates(w, CheckOf);
+            return true;
         default: {
             // Groups the shed's devices and the first map's guards share.
             std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
@@ -746,7 +751,7 @@ public:
 
 private:
     // The east region's shed door and the lever that opens it.
-    ShedDeviceSlots ShedSlots() const
+    ShedDeviceSlots ShedSlots()
     {
         ShedDeviceSlots s;
         s.mesh = s.animation = 60;
@@ -756,6 +761,14 @@ private:
         s.regionId = 2;
         s.handleOf = HandleOf;
         s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
+        s.pullActions = [s](BlockWriter& w) { return LeverSparkAction(w, s); };
+        // The first map's chest and spike plate follow the shed's devices.
+        if (!m_bLast) {
+            s.moreCount = [](int mapGroup) { return mapGroup == kMapAnimations ? 0 : kPropDevices; };
+            s.moreRecord = [this, s](BlockWriter& w, int mapGroup, int i) {
+                PropRecord(w, mapGroup, i, s, kGroundZ, &m_bOk);
+            };
+        }
         return s;
     }
 
@@ -772,14 +785,15 @@ private:
         return true;
     }
 
-    // The shed's, the exit (not in the last map), the shed's view and the
-    // greeting (not in the last map); the slots between are empty.
+    // The shed's, the exit (not in the last map), the shed's view, and in
+    // the first map the greeting, the chest's and the trap's; the slots
+    // between are empty.
     bool Triggers(BlockWriter& w)
     {
         const ActionMemberFunc member = [this](BlockWriter& b, const gcAction& a) {
             return ActionMember(b, a, m_scratch);
         };
-        const int end = m_bLast ? kSampleShedViewTriggerSlot + 1 : kGreetingTriggerSlot + 1;
+        const int end = m_bLast ? kSampleShedViewTriggerSlot + 1 : kTrapTriggerSlot + 1;
         SparseGroupBlock(
             w, kTriggerSlot, end - kTriggerSlot, gcRegionTrigger::GetStaticType()->m_nTypeId,
             [&](BlockWriter& b, int i) {
@@ -787,13 +801,16 @@ private:
                 RegionTriggerBlock(b, slot == kTriggerSlot                 ? ShedTrigger()
                                       : slot == kSampleShedViewTriggerSlot ? ShedViewTrigger(member, &m_bOk)
                                       : slot == kGreetingTriggerSlot       ? GreetingTrigger(kGroundZ, m_scratch, &m_bOk)
+                                      : slot == kChestTriggerSlot          ? ChestTrigger(kGroundZ, ShedSlots(), &m_bOk)
+                                      : slot == kTrapTriggerSlot           ? TrapTrigger(kGroundZ, ShedSlots(), &m_bOk)
                                                                            : ExitTrigger(m_scratch, &m_bOk),
                                    gcRegionTrigger::kVersion);
             },
             [this](int i) {
                 const int slot = kTriggerSlot + i;
                 return slot == kTriggerSlot || slot == kSampleShedViewTriggerSlot ||
-                       (!m_bLast && (slot == kTriggerSlot + 1 || slot == kGreetingTriggerSlot));
+                       (!m_bLast && (slot == kTriggerSlot + 1 || slot == kGreetingTriggerSlot ||
+                                     slot == kChestTriggerSlot || slot == kTrapTriggerSlot));
             });
         return true;
     }

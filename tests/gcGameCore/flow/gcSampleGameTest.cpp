@@ -25,6 +25,16 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "datagen/sampleCinematic.h"
+#include "datagen/sampleProps.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcNPC.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEffectTemplate.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
+#include "cCore/cMemPool.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIControl.h"
@@ -80,7 +90,7 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
     EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 3);  // the view, the player's two
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
-    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 6) << "slots 5 to 10";
+    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 9) << "slots 5 to 13";
     VISetFrameLimit(kFrames);
     pMap->Run();
     EXPECT_EQ(Problems(), 0);
@@ -163,6 +173,186 @@ TEST_F(gcSampleGameTest, TheMiddleRoadTriggerPlaysTheGreetingWithItsSubtitle)
     EXPECT_EQ(Problems(), 0);
     for (const auto& line : m_log.m_lines)
         EXPECT_EQ(line.first, LOGTYPE_INFO) << line.second;
+}
+
+// The map's loaded and woken, with a stand-in for the player: a friendly
+// NPC (health 100, the chest's mesh as its collider box 0.6 x 0.35 x 0.7)
+// placed in the middle region by the tests.
+class gcSamplePropsTest : public gcSampleGameTest {
+protected:
+    static constexpr int kTemplateSlot = 49;
+
+    void SetUp() override
+    {
+        gcSampleGameTest::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
+        m_pMap = gcMap::s_pMap;
+        ASSERT_NE(m_pMap, nullptr);
+        // The middle region current: the west and east ones resident too.
+        ASSERT_TRUE(m_pMap->LoadRegions(datagen::kPropsRegion));
+        m_pTemplate = m_pool.New<gcNPCTemplate>();
+        ASSERT_NE(m_pTemplate, nullptr);
+        const gcEntity* pChest = Named("Chest");
+        ASSERT_NE(pChest, nullptr);
+        m_pTemplate->hMesh = pChest->m_model.m_hMesh;
+        m_pTemplate->team = gcEntityTemplate::TEAM_FRIENDLY;
+        gcEntityTemplateMgr::Add(kTemplateSlot, m_pTemplate, 0x49);
+        // A player far from the props when the triggers wake, so that they
+        // answer to it alone and not to the stand-ins.
+        gcPlayer::Get()->m_pEntity = StandIn(-12.0f, -9.0f);
+        ASSERT_NE(gcPlayer::Get()->m_pEntity, nullptr);
+        m_pMap->UpdateRegions(true);
+        m_pMap->SendToLoadedRegions(gcMsgUnfreeze(), false);
+    }
+    void TearDown() override
+    {
+        gcPlayer::Get()->m_pEntity = nullptr;
+        for (gcNPC* p : m_npcs)
+            std::destroy_at(p);
+        for (gcCreature*& p : gcCreature::s_pActiveCreatures)
+            p = nullptr;
+        gcCreature::s_nActiveCreatures = 0;
+        if (m_pTemplate) {
+            gcEntityTemplateMgr::Remove(kTemplateSlot);
+            std::destroy_at(m_pTemplate);
+        }
+        gcSampleGameTest::TearDown();
+    }
+    // The map's entity of that name, or null.
+    gcEntity* Named(const char* sName) const
+    {
+        for (int32_t slot = m_pMap->m_entities.m_nBegin; slot < m_pMap->m_entities.m_nEnd; ++slot) {
+            gcEntity* p = gcEntityMgr::s_pInstances[slot];
+            if (p && std::string(p->m_name.m_sData) == sName)
+                return p;
+        }
+        return nullptr;
+    }
+    // An active stand-in on the ground of the middle region.
+    gcNPC* StandIn(float x, float y)
+    {
+        auto* p = static_cast<gcNPC*>(m_pTemplate->CreateInstance(&m_pool));
+        if (!p)
+            return nullptr;
+        m_npcs.push_back(p);
+        p->m_nRegionId = datagen::kPropsRegion;
+        p->m_model.m_localToParent.MakeIdentity();
+        p->m_model.m_localToParent.origin.Set(x, y, -3.0f);
+        p->Reset(&m_pool);
+        p->Send(gcMsgUnfreeze());
+        p->Send(gcMsgActivate());
+        return p;
+    }
+    gcRegionTrigger* Trigger(int slot) const
+    {
+        return gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
+    }
+
+    cMemPool m_pool{"sample props test", 0x20000, false};
+    gcMap* m_pMap = nullptr;
+    gcNPCTemplate* m_pTemplate = nullptr;
+    std::vector<gcNPC*> m_npcs;
+};
+
+// The lever pulls itself once it stands in the world; its completed pull
+// throws the spark from the handle's tip (the helper node), not from the
+// lever's foot.
+TEST_F(gcSamplePropsTest, TheLeversPullThrowsASparkFromTheHandlesTip)
+{
+    gcEntity* pLever = Named("ShedLever");
+    ASSERT_NE(pLever, nullptr);
+    cName tipName;
+    tipName.Set("%s", datagen::kLeverSparkNode);
+    const int nTip = pLever->m_model.GetSubObjectIndex(tipName, 0, false);
+    ASSERT_GT(nTip, 0) << "the lever's mesh names its helper";
+    const gcEffectTemplate* pSpark =
+        gcEffectTemplateMgr::GetPtr(gcEffectTemplateMgr::GetHandle(datagen::kSparkTemplateSlot));
+    ASSERT_NE(pSpark, nullptr);
+    ASSERT_GT(pSpark->GetMaxInstances(), 0);
+    const gcEffect* pThrown = nullptr;
+    const gcMsgTick tick{cTimeValue(20)};
+    for (int f = 0; f < 30 && !pThrown; ++f) {
+        m_pMap->SendToLoadedRegions(tick, true);
+        for (int i = 0; i < pSpark->GetMaxInstances(); ++i) {
+            const gcEffect* p = pSpark->GetInstanceAt(i);
+            if (p && p->IsRunning() && p->m_pSpawnEntity == pLever)
+                pThrown = p;
+        }
+    }
+    ASSERT_NE(pThrown, nullptr) << "no spark from the lever";
+    EXPECT_EQ(pThrown->m_nSpawnNodeIndex, nTip);
+    EXPECT_EQ(pThrown->m_nRegionId, pLever->m_nRegionId);
+    // The lever has moved on since; the tip keeps its distance from the
+    // handle's pivot (the node above the post) and lies above it.
+    pLever->m_model.UpdateLocalToZone();
+    const mVec3 pivot = pLever->m_model.GetSubObjectToZone(1)->origin;
+    const mVec3 at = pThrown->m_model.m_localToParent.origin;
+    const mVec3 d(at.x - pivot.x, at.y - pivot.y, at.z - pivot.z);
+    EXPECT_NEAR(std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z), 0.7f, 1e-3f) << "the handle's length from its pivot";
+    EXPECT_NEAR(d.x, 0.0f, 1e-3f) << "the handle turns about x";
+    EXPECT_GT(d.z, 0.5f) << "above the pivot";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Walking up to the chest gives one brass key; the key is the only one,
+// so a second visit gives nothing more.
+TEST_F(gcSamplePropsTest, TheChestGivesOneKey)
+{
+    const gcRegionTrigger* pChest = Trigger(datagen::kChestTriggerSlot);
+    ASSERT_NE(pChest, nullptr);
+    EXPECT_EQ(pChest->m_nRegionId, datagen::kPropsRegion);
+    const gcItemTemplateHandle hKey = gcItemTemplateMgr::GetHandle(datagen::kKeyTemplateSlot);
+    ASSERT_NE(gcItemTemplateMgr::GetPtr(hKey), nullptr);
+    ASSERT_NE(Named("Chest"), nullptr);
+    EXPECT_TRUE(Named("Chest")->IsActive()) << "standing in the world";
+    // Applied by hand: placed in the trigger the stand-in (not the player)
+    // would set it off only while the game has no player.
+    gcNPC* pVisitor = StandIn(4.0f, -6.0f);
+    ASSERT_NE(pVisitor, nullptr);
+    ASSERT_EQ(pVisitor->HasItem(hKey, true), nullptr);
+    for (int visit = 1; visit <= 2; ++visit) {
+        pChest->onEnter.Apply(gcEventParams(pVisitor, nullptr, nullptr, nullptr, nullptr), gcEventStackData());
+        EXPECT_EQ(pVisitor->GetItemCount(hKey, true, true, ~0u, nullptr), 1) << "visit " << visit;
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The spike trap hurts what its sphere around the plate touches: the
+// stand-in's box (half extents 0.6 x 0.35) reaches the 1.5 m sphere from
+// 1.8 m off the plate's centre across the road and 2.05 m along it, not
+// from 1.9 m and 2.2 m. The plate itself is not hurt.
+TEST_F(gcSamplePropsTest, TheTrapHurtsWhatStandsOnIt)
+{
+    const gcRegionTrigger* pTrap = Trigger(datagen::kTrapTriggerSlot);
+    ASSERT_NE(pTrap, nullptr);
+    EXPECT_EQ(pTrap->m_nRegionId, datagen::kPropsRegion);
+    gcEntity* pPlate = Named("SpikePlate");
+    ASSERT_NE(pPlate, nullptr);
+    EXPECT_TRUE(pPlate->IsActive()) << "standing in the world";
+    const float fPlateHealth = pPlate->GetStat(gcEntityTemplate::STAT_HEALTH);
+    const struct {
+        float dx, dy;
+        float fLost;
+    } kRows[] = {
+        {0.0f, 0.0f, datagen::kTrapDamage},  {0.0f, 1.8f, datagen::kTrapDamage}, {0.0f, -1.8f, datagen::kTrapDamage},
+        {2.05f, 0.0f, datagen::kTrapDamage}, {0.0f, 1.9f, 0.0f},                  {2.2f, 0.0f, 0.0f},
+        {0.0f, 6.0f, 0.0f},
+    };
+    for (const auto& r : kRows) {
+        SCOPED_TRACE(testing::Message() << r.dx << ", " << r.dy);
+        gcNPC* pStander = StandIn(datagen::kTrapX + r.dx, datagen::kTrapY + r.dy);
+        ASSERT_NE(pStander, nullptr);
+        gcPlayer::Get()->m_pEntity = pStander;
+        const float fBefore = pStander->GetStat(gcEntityTemplate::STAT_HEALTH);
+        EXPECT_FLOAT_EQ(fBefore, 100.0f);
+        pTrap->onEnter.Apply(gcEventParams(pStander, nullptr, nullptr, nullptr, nullptr), gcEventStackData());
+        EXPECT_FLOAT_EQ(fBefore - pStander->GetStat(gcEntityTemplate::STAT_HEALTH), r.fLost);
+        gcPlayer::Get()->m_pEntity = nullptr;
+    }
+    EXPECT_FLOAT_EQ(pPlate->GetStat(gcEntityTemplate::STAT_HEALTH), fPlateHealth);
+    EXPECT_EQ(Problems(), 0);
 }
 
 // The sample's writers refuse what they cannot write whole: a texture cache

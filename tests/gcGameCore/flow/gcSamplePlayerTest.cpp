@@ -22,6 +22,7 @@
 #include "../test/os_test.h"
 #include "../test/pad_test.h"
 #include "datagen/datagen.h"
+#include "datagen/sampleWriters.h"
 #include "datagen/samplePlayer.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideoTestUtil.h"
