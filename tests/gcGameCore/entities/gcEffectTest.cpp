@@ -17,6 +17,7 @@
 #include "eEngine/eInput.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/flow/gcRumbleConfig.h"
 
 namespace {
@@ -366,6 +367,48 @@ TEST_F(gcEffectTest, KeptInstancesStayAttachedAndStillHearTheirRegion)
     t->ReleaseInstances();
     EXPECT_EQ(pEntity->m_pEffects, nullptr);
     EXPECT_EQ(e->m_pParentEntity, nullptr);
+}
+
+// A kept instance outlives the map whose entity spawned it and whose point
+// attracted it; woken in the next map it holds neither.
+TEST_F(gcEffectTest, AKeptInstanceLetsGoOfEntitiesAndPointsThatGoWithTheMap)
+{
+    datagen::EffectTemplateDesc d;
+    d.maxInstances = 2;
+    d.flags = T::kKeepInstances;
+    T* t = Load(d);
+    gcTestEntity* pSpawner = PlacedEntity(PlaceTemplate(), {0, 0, 0});
+    gcRegionPoint* pPoint = m_pool.New<gcRegionPoint>();
+    gcEffect* spawned = t->GetInstance();
+    spawned->SpawnAt(MakeFrame(0, 0, 0), pSpawner);
+    gcEffect* attracted = t->GetInstance();
+    attracted->SpawnAt(MakeFrame(1, 0, 0), nullptr);
+    attracted->SetAttractor(pSpawner, 2);
+    ASSERT_EQ(spawned->m_pSpawnEntity, pSpawner);
+    spawned->SetAttractor(pPoint);
+    gcEffect* attached = Placed();
+    gcEffectMgr::Add(5, attached, 0x77);
+    attached->AttachToEntity(pSpawner, nullptr);
+    ASSERT_EQ(attached->m_pSpawnEntity, pSpawner);
+    // The map ends: its regions freeze, its entities and points go.
+    t->SendToInstances(1, gcMsg(MSG_FREEZE, nullptr));
+    t->ReleaseInstances();
+    std::erase(m_entities, pSpawner);
+    std::destroy_at(pSpawner);
+    std::destroy_at(pPoint);
+    for (gcEffect* e : {spawned, attracted, attached}) {
+        EXPECT_EQ(e->m_pSpawnEntity, nullptr);
+        EXPECT_EQ(e->m_nSpawnNodeIndex, -1);
+        EXPECT_EQ(e->m_pAttractorEntity, nullptr);
+        EXPECT_EQ(e->m_pAttractorRegionPoint, nullptr);
+        EXPECT_EQ(e->m_pParentEntity, nullptr);
+    }
+    // The next map's region unfreezes them and they tick.
+    t->SendToInstances(1, gcMsg(MSG_UNFREEZE, nullptr));
+    EXPECT_EQ(spawned->m_nCurState, E::STATE_ENABLED);
+    Tick(spawned, 20);
+    Tick(attracted, 20);
+    gcEffectMgr::s_pInstances[5] = nullptr;
 }
 
 // A child that is released to its pool while the parent forwards a message
