@@ -14,7 +14,7 @@ struct gcCameraFilterConsts {
 
     gcCameraFilterConsts() { Compute(kDefaultPole); }
 
-    // Clamps into [0, 0.9]; recomputes the coefficients only when the pole
+    // Clamps into [0, 0.9] (not a number is ignored); recomputes the coefficients only when the pole
     // changes.
     void SetPole(float fRequested);
 

@@ -16,6 +16,8 @@ void gcCameraFilterConsts::Compute(float fPole)
 
 void gcCameraFilterConsts::SetPole(float fRequested)
 {
+    if (std::isnan(fRequested))
+        return;  // a pole that is not a number keeps the one in force
     const float fPole = std::clamp(fRequested, 0.0f, kMaxPole);
     if (fPole != a)
         Compute(fPole);

@@ -16,6 +16,8 @@ TEST(gcCameraFilterConstsTest, CoefficientsFollowThePoleClampedTo09)
         {0.5f, 0.5f, 0.0625f, 2.0f, -1.5f, 0.5f, -0.0625f},
         {0.95f, 0.9f, 0.0001f, 3.6f, -4.86f, 2.916f, -0.6561f},  // clamped
         {-1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+        {INFINITY, 0.9f, 0.0001f, 3.6f, -4.86f, 2.916f, -0.6561f},
+        {std::nanf(""), 0.8f, 0.0016f, 3.2f, -3.84f, 2.048f, -0.4096f},  // ignored: the default stays
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.fRequested);
