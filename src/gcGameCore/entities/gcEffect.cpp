@@ -423,9 +423,10 @@ void gcEffect::OnEnterEnabled()
     if (!pTemplate)
         return;
     const float fLife = ApplyEvent(pTemplate->onInitialUpdate, this, nullptr, nullptr);
-    const int32_t nTicks = static_cast<int32_t>(fLife * cTimeValue::TICKS_PER_SECOND);
-    if (nTicks > 0)
-        m_lifeTime = cTimeValue(nTicks);
+    // Saturated: a return beyond the tick range is the longest life.
+    const cTimeValue life = cTimeValue::FromSeconds(fLife);
+    if (life > cTimeValue())
+        m_lifeTime = life;
     m_model.PlayAnimation(pTemplate->hAnimation);
 }
 

@@ -582,6 +582,10 @@ TEST_F(gcEffectTest, TheInitialUpdateSetsTheLifeTime)
     gcEffect* f = Placed();
     Wake(f);
     EXPECT_EQ(f->m_lifeTime.m_nTicks, 1000);  // no positive return: the template's
+    FillEvent(t->onInitialUpdate, b.Return(b.Num(1e7f)));
+    gcEffect* g = Placed();
+    Wake(g);
+    EXPECT_EQ(g->m_lifeTime.m_nTicks, INT32_MAX);  // beyond the tick range: the longest
     t->onInitialUpdate.pAction = nullptr;
 }
 
