@@ -7,6 +7,7 @@
 #include "eEngine/eDynamicLight.h"
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eGeomTrail.h"
+#include "eEngine/eParticleEmitter.h"
 #include "eEngine/eParticleSystem.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundConfig.h"
@@ -409,6 +410,56 @@ TEST_F(gcEffectTest, AKeptInstanceLetsGoOfEntitiesAndPointsThatGoWithTheMap)
     Tick(spawned, 20);
     Tick(attracted, 20);
     gcEffectMgr::s_pInstances[5] = nullptr;
+}
+
+// Each form of SetAttractor drops the other; the particles are pulled to
+// the entity, the region point (the identity frame while its region is not
+// resident), or without either to the emitter's own offset.
+TEST_F(gcEffectTest, AttractorsPlaceThePointTheParticlesArePulledTo)
+{
+    datagen::EffectTemplateDesc d;
+    d.emitters[0].emplace();
+    T* t = Load(d);
+    eParticleEmitter* pEmitter = const_cast<eParticleEmitter*>(t->m_pParticleEmitter[0]);
+    pEmitter->m_fAttractorInfluence = 1.0f;
+    pEmitter->m_attractorInitialOffset.Set(0, 0, 2);
+    gcEffect* e = Placed({1, 0, 0});
+    eParticleSystem* pSystem = e->m_pParticleSystem[0];
+    ASSERT_NE(pSystem, nullptr);
+    pSystem->m_pZone = &m_a;
+    pSystem->m_localToZone = MakeFrame(1, 0, 0);
+    gcTestEntity* pEntity = PlacedEntity(PlaceTemplate(), {10, 0, 0});
+    ASSERT_TRUE(pEntity->Enable());
+    pEntity->m_nEntityFlags &= ~(gcEntity::kDeactivated | gcEntity::kFrozen);
+    pEntity->m_model.UpdateLocalToZone();
+    gcRegionPoint here, away;
+    here.m_nRegionId = 2;  // zone B, 100 along x
+    here.m_localToRegion = MakeFrame(3, 4, 5);
+    away.m_nRegionId = 7;  // not resident
+    away.m_localToRegion = MakeFrame(3, 4, 5);
+    e->SetAttractor(&here);
+    e->SetAttractor(pEntity, -1);
+    EXPECT_EQ(e->m_pAttractorRegionPoint, nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(10, 0, 0));
+    pEntity->m_nEntityFlags |= gcEntity::kFrozen;  // a frozen entity keeps the point
+    pSystem->m_attractorPoint.Set(7, 7, 7);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(7, 7, 7));
+    e->SetAttractor(&here);
+    EXPECT_EQ(e->m_pAttractorEntity, nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(103, 4, 5));
+    e->SetAttractor(&away);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(0, 0, 0));
+    e->SetAttractor(nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(1, 0, 2));
+    pEmitter->m_fAttractorInfluence = 0.0f;  // off: the point is left alone
+    e->SetAttractor(&here);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(1, 0, 2));
 }
 
 // A child that is released to its pool while the parent forwards a message
