@@ -159,6 +159,7 @@ QM_DEFINE_TYPE(lsSurface, eSurface, 58)  // free in the real table
 void AddCameraScriptRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsCamera.cpp
 void AddEntitySpaceRows(std::vector<LoaderRow>& rows);
 void AddDamageItemsRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsDamageItems.cpp
+void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
 
 namespace {
 
@@ -1946,6 +1947,7 @@ std::vector<LoaderRow> MakeRows()
     AddCameraScriptRows(rows);
     AddEntitySpaceRows(rows);
     AddDamageItemsRows(rows);
+    AddMendRows(rows);
     return rows;
 }
 
