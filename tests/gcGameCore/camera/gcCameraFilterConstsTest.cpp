@@ -107,6 +107,12 @@ TEST(gcCameraFilterConstsTest, QuaternionTurnsAboutOneAxisBlendAsTheirAngles)
         mVec3 hpr;
         f.Step(x, h).GetHPR(&hpr);
         EXPECT_NEAR(hpr.x, fWant, 0.01f);
+        // The same about the pitch axis: 60 in, 10 15 20 25 kept.
+        for (int i = 0; i < 4; ++i)
+            h[i].SetHPR(0.0f, 5.0f * static_cast<float>(i + 2), 0.0f);
+        x.SetHPR(0.0f, 60.0f, 0.0f);
+        f.Step(x, h).GetHPR(&hpr);
+        EXPECT_NEAR(hpr.y, f.gain * 60.0f + f.c1 * 10.0f + f.c2 * 15.0f + f.c3 * 20.0f + f.c4 * 25.0f, 0.01f);
     }
 }
 
