@@ -167,6 +167,7 @@ void AddLoadingValueRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsLoadi
 void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem.cpp
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
+void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
 
 namespace {
 
@@ -1889,6 +1890,7 @@ std::vector<LoaderRow> MakeRows()
     AddInterfaceScriptRows(rows);
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
+    AddMendRows(rows);
     return rows;
 }
 

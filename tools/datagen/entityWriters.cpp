@@ -191,8 +191,7 @@ void SurfaceBlock(BlockWriter& w, const SurfaceDesc& d, uint32_t v)
 void AnimationConfigBlock(BlockWriter& w, const AnimationConfigDesc& d, uint32_t v)
 {
     w.Begin(v).Begin(kBaseVersion).End();
-    if (v >= 2)
-        w.Word(d.hAnimation);
+    w.Word(d.hAnimation);
     if (v >= 3)
         w.Word(d.hSounds[0]);
     if (v >= 4)

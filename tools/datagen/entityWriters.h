@@ -116,7 +116,7 @@ struct SurfaceDesc {
 void SurfaceBlock(BlockWriter& w, const SurfaceDesc& desc, uint32_t version);
 
 struct AnimationConfigDesc {
-    uint32_t hAnimation = 0;     // version 2 on
+    uint32_t hAnimation = 0;     // every version
     uint32_t hSounds[2] = {0, 0};  // version 3 writes the first, 4 both
     uint32_t flags = 0;          // version 2 on
     EventActionsFunc actions;    // 0 OnStarted, 1 OnStopped, 2 OnUpdated, 3 OnCompleted

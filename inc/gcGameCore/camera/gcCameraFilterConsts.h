@@ -14,7 +14,7 @@ struct gcCameraFilterConsts {
 
     gcCameraFilterConsts() { Compute(kDefaultPole); }
 
-    // Clamps into [0, 0.9]; recomputes the coefficients only when the pole
+    // Clamps into [0, 0.9] (not a number is ignored); recomputes the coefficients only when the pole
     // changes.
     void SetPole(float fRequested);
 
@@ -22,8 +22,9 @@ struct gcCameraFilterConsts {
     // history h (4 entries, newest first). Vectors per component.
     float Step(float x, float h[4]) const;
     mVec3 Step(const mVec3& x, mVec3 h[4]) const;
-    // Quaternions as a running weighted mean of slerps; a blend whose
-    // partial weight sum is 0 (near pole 0.6696) is skipped, never NaN.
+    // Quaternions as the same recursion over the turns from the newest
+    // output (turns about one axis blend as their angles); stable at every
+    // pole while the output lags the input by less than half a turn.
     mQuat Step(const mQuat& x, mQuat h[4]) const;
 
     float a;     // pole: 0 passes the input through

@@ -44,10 +44,13 @@ public:
     void Write(const cFile& file) const override;
     // Versions 1 and 2 (others skipped, false). Entries past the fifth are
     // skipped; a negative count or a short block fails and keeps the old
-    // values. The movement pole is clamped into [0, 0.9].
+    // values, as does a kept value that is not finite (refused, logged).
+    // The movement pole is clamped into [0, 0.9].
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     void Set(const gcGameCameraParams& other);
+    // Every speed, pole and offset is a finite number.
+    bool AllFinite() const;
 
     float m_fMaxVels[MAX_SPEEDTYPES];
     float m_fMaxTimes[MAX_SPEEDTYPES];  // poles: 0 follows at once, near 1 slowly

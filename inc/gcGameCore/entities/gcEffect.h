@@ -96,6 +96,11 @@ public:
     // Installs SendToRing as the entity world's effect function, keeping
     // the other functions; called once when the game starts.
     static void InstallEntityWorldFuncs();
+    // An entity or region point going away: every effect in the tables
+    // (placed, template instances, effects of items) drops it as spawner or
+    // attractor, so that none reaches freed memory later. Main thread.
+    static void ForgetEntity(const gcEntity* pEntity);
+    static void ForgetRegionPoint(const gcRegionPoint* pPoint);
 
     bool IsValid() const { return GetTemplate() != nullptr; }
     bool IsRunning() const { return !(m_nFlags & (kDeactivated | kFrozen)); }

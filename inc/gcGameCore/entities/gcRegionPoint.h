@@ -27,6 +27,8 @@ public:
     // Name, frame and region id; no handle.
     gcRegionPoint(const gcRegionPoint& other);
     gcRegionPoint& operator=(const gcRegionPoint&) = delete;
+    // Effects attracted to the point let go of it.
+    ~gcRegionPoint() override;
 
     cBase* Copy(cMemPool* pPool) const override;
     // Version 1: the cObject block, the region id (16-bit, unpadded), the

@@ -88,6 +88,9 @@ public:
                             gcGameObject* pQuerier);
     // Makes entities' trigger queries reach ApplyVolumeEvent.
     static void InstallEntityWorldFuncs();
+    // An entity going away: every trigger in the table that answered only
+    // it answers nobody until it is enabled again.
+    static void ForgetEntity(const gcEntity* pEntity);
 
     gcRegionTriggerHandle m_handle;
     gcEvent onEnter;

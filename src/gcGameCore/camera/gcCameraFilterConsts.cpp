@@ -16,6 +16,8 @@ void gcCameraFilterConsts::Compute(float fPole)
 
 void gcCameraFilterConsts::SetPole(float fRequested)
 {
+    if (std::isnan(fRequested))
+        return;  // a pole that is not a number keeps the one in force
     const float fPole = std::clamp(fRequested, 0.0f, kMaxPole);
     if (fPole != a)
         Compute(fPole);
@@ -46,27 +48,56 @@ mVec3 gcCameraFilterConsts::Step(const mVec3& x, mVec3 h[4]) const
     return y;
 }
 
+namespace {
+
+// The turn from a to b as a rotation vector (axis times angle in radians),
+// taken the shorter way round.
+mVec3 TurnBetween(const mQuat& a, const mQuat& b)
+{
+    mQuat d;
+    d.Mult(mQuat(-a.x, -a.y, -a.z, a.w), b);
+    if (d.w < 0.0f)
+        d = mQuat(-d.x, -d.y, -d.z, -d.w);
+    const float s = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    const float k = s > 1e-7f ? 2.0f * std::atan2(s, d.w) / s : 2.0f;
+    return mVec3(d.x * k, d.y * k, d.z * k);
+}
+
+// The turn of a rotation vector as a unit quaternion.
+mQuat TurnOf(const mVec3& r)
+{
+    const float fAngle = r.Length();
+    if (!(fAngle > 1e-7f))
+        return mQuat(0.0f, 0.0f, 0.0f, 1.0f);
+    const float k = std::sin(0.5f * fAngle) / fAngle;
+    return mQuat(r.x * k, r.y * k, r.z * k, std::cos(0.5f * fAngle));
+}
+
+}  // namespace
+
+// The recursion is run on the turns from the newest output to the input and
+// to the older outputs: one axis then blends exactly as its angles do, and
+// the weights, whatever their partial sums, never divide anything.
 mQuat gcCameraFilterConsts::Step(const mQuat& x, mQuat h[4]) const
 {
-    const float c[4] = {c1, c2, c3, c4};
-    mQuat q = x;
-    float s = gain;
-    for (int i = 0; i < 4; ++i) {
-        const float sNext = s + c[i];
-        const float t = sNext != 0.0f ? c[i] / sNext : 0.0f;
-        // The coefficients alternate in sign, so a partial sum can reach 0:
-        // that blend has no defined weight and is left out.
-        if (sNext != 0.0f && std::isfinite(t)) {
-            mQuat blend;
-            blend.Slerp(q, h[i], t);
-            const float len = std::sqrt(blend.x * blend.x + blend.y * blend.y + blend.z * blend.z + blend.w * blend.w);
-            if (len > 0.0f && std::isfinite(len))
-                q = mQuat(blend.x / len, blend.y / len, blend.z / len, blend.w / len);
-            else if (len == 0.0f)
-                q = blend;  // no direction to normalise
-        }
-        s = sNext;
+    if (gain >= 1.0f) {
+        Shift(h, x);  // pole 0 passes the input through untouched
+        return x;
     }
+    const mQuat& base = h[0];
+    mVec3 r = TurnBetween(base, x) * gain;
+    r += TurnBetween(base, h[1]) * c2;
+    r += TurnBetween(base, h[2]) * c3;
+    r += TurnBetween(base, h[3]) * c4;
+    mQuat q;
+    q.Mult(base, TurnOf(r));
+    const float len = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+    // The output keeps the input's sign, as a blend starting from it would.
+    const float k = q.x * x.x + q.y * x.y + q.z * x.z + q.w * x.w < 0.0f ? -1.0f / len : 1.0f / len;
+    if (!(len > 0.0f) || !std::isfinite(len))
+        q = x;  // a history that is not a rotation is dropped for the input
+    else
+        q = mQuat(q.x * k, q.y * k, q.z * k, q.w * k);
     Shift(h, q);
     return q;
 }

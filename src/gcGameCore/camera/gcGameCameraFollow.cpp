@@ -21,6 +21,10 @@ namespace {
 
 constexpr float kAlreadyThere = 0.0000001f;  // |qc . qd - 1| below this: the view is where it is wanted
 constexpr float kHeadingGainKeep = 0.9f;
+// A reorientation slowed by a factor below 0.98 would divide the heading
+// pole past 1, and a slerp past its end swings the view away: the steered
+// gain stays in [0, 0.99], so that the view still turns and converges.
+constexpr float kMaxSteeredHeadingGain = 0.99f;
 constexpr float kPitchGainKeep = 0.875f;
 constexpr float kMeshClearance = 0.25f;
 
@@ -78,11 +82,14 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     const bool bSteered = (m_nFlags & (kReorienting | kAlternate)) != 0;
     const bool bHeadingFree = (bMoving || !bBehind) && !bSteered;
     m_fFollowEntityHK = kHeadingGainKeep * m_fFollowEntityHK +
-                        (1.0f - kHeadingGainKeep) * (bHeadingFree ? 1.0f : m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H]);
+                        (1.0f - kHeadingGainKeep) *
+                            (bHeadingFree ? 1.0f
+                                          : std::clamp(m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H], 0.0f,
+                                                       kMaxSteeredHeadingGain));
     mQuat qc, qd, q;
     qc.SetHP(Hc, Pc);
     qd.SetHP(m_curDesiredHPR.x, m_curDesiredHPR.y);
-    q.Slerp(qd, qc, m_fFollowEntityHK);
+    q.Slerp(qd, qc, std::clamp(m_fFollowEntityHK, 0.0f, 1.0f));
     const float fDot = qc.x * qd.x + qc.y * qd.y + qc.z * qd.z + qc.w * qd.w;
     if (std::fabs(fDot - 1.0f) < kAlreadyThere && (m_nFlags & kReorienting))
         Reorient(false, m_fReorientSpeedFactor, false);

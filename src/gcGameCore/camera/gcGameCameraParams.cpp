@@ -1,6 +1,7 @@
 #include "gcGameCore/camera/gcGameCameraParams.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "cCore/cFile.h"
@@ -47,6 +48,13 @@ void gcGameCameraParams::Set(const gcGameCameraParams& other)
     std::copy(std::begin(other.m_fOffsets), std::end(other.m_fOffsets), m_fOffsets);
 }
 
+bool gcGameCameraParams::AllFinite() const
+{
+    const auto finite = [](const float* p, int n) { return std::all_of(p, p + n, [](float f) { return std::isfinite(f); }); };
+    return finite(m_fMaxVels, MAX_SPEEDTYPES) && finite(m_fMaxTimes, MAX_SPEEDTYPES) &&
+           finite(m_fOffsets, MAX_OFFSETTYPES);
+}
+
 void gcGameCameraParams::Write(const cFile& file) const
 {
     cWriteBlock wb(file, kVersion);
@@ -85,6 +93,10 @@ bool gcGameCameraParams::Read(const cFile& file, cMemPool* pPool)
     }
     if (rb.Failed())
         return false;
+    // A value that is not a number would pass every clamp and leave the
+    // camera's position not a number until it is placed again.
+    if (!read.AllFinite())
+        return rb.Reject("gcGameCameraParams", "value that is not a number");
     // A slower movement pole would let the camera lag beyond its follow
     // distance; the others are taken as stored.
     read.m_fMaxTimes[SPD_MOVEMENT] = std::clamp(read.m_fMaxTimes[SPD_MOVEMENT], 0.0f, kMaxMovementPole);

@@ -2,6 +2,7 @@
 // decide whether a hit lands; resistance rolls, enragement and the
 // damage-taken script shape the reaction; health and death follow.
 #include <algorithm>
+#include <cmath>
 
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcNPC.h"
@@ -19,6 +20,13 @@ using T = gcNPCTemplate;
 bool IsLastingReaction(int nAnim)
 {
     return nAnim == T::ANIM_BLINDED || nAnim == T::ANIM_STUNNED || nAnim == T::ANIM_ENRAGED;
+}
+
+// Damage that is not a number, from a file or a script, is no damage: it
+// would leave Health not a number, dying without a death.
+float NumberOrNone(float fAmount)
+{
+    return std::isnan(fAmount) ? 0.0f : fAmount;
 }
 
 }  // namespace
@@ -41,7 +49,7 @@ void gcNPC::OnTakeDamage(const gcMsgDealDamage& msg)
         msg.fAmount = 0.0f;
         return;
     }
-    float fAmount = msg.fAmount;
+    float fAmount = NumberOrNone(msg.fAmount);
     int nReaction = T::ANIM_HIT_BLOCK;
     cTimeValue reactionTime(0);
     if (IsBlocking() && !bForced) {
@@ -72,7 +80,7 @@ void gcNPC::OnTakeDamage(const gcMsgDealDamage& msg)
         }
         gcEventStackData frame(fAmount, 0.0f);
         RaiseEvent(gcMsgEvent::ID_ONDAMAGETAKEN, m_pTemplate ? &m_pTemplate->onDamageTaken : nullptr, params, frame);
-        fAmount = frame.fInValues[0];
+        fAmount = NumberOrNone(frame.fInValues[0]);
         if (fAmount <= 0.0f && !IsLastingReaction(nReaction))
             nReaction = -1;
         ApplyHealthLoss(fAmount, params);

@@ -5,6 +5,7 @@
 // named world positions.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "eEngine/eMesh.h"
 #include "eEngine/eShadow.h"
@@ -158,19 +159,25 @@ bool gcNPC::HandleCollision(const mVec3& from, float fColliderHeight, mVec3* pTo
         mVec3 worldStart, worldEnd;
         worldStart.Xform(start, zoneToWorld);
         worldEnd.Xform(end, zoneToWorld);
-        // Both start as "no movement": a test that writes no point leaves the
-        // NPC where it is.
-        mVec3 clip = worldStart;
-        mVec3 slideB = worldStart;
+        // Both start unset: a test that writes no point (a region that is not
+        // resident) or gives back the start itself (a start outside a circle)
+        // leaves the NPC where it is.
+        const float kUnset = std::numeric_limits<float>::quiet_NaN();
+        mVec3 clip(kUnset, kUnset, kUnset);
+        mVec3 slideB(kUnset, kUnset, kUnset);
         bool bInside = false;
         const gcBoundary* pCurrent = gcBoundaryMgr::GetPtr(m_hBoundary);
         const bool bStays =
             pCurrent && pCurrent->Contains(worldStart, worldEnd, &clip, &slideB, &m_hBoundary, &bInside);
-        // The points lie on the boundary's plane: a living NPC stands its
-        // collider height above it, a dead one stays at the end's height.
+        // A written point lies on the boundary's plane: a living NPC stands
+        // its collider height above it, a dead one stays at the end's height.
         const float fRaise = bAlive ? fColliderHeight : 0.0f;
-        clip.z = bAlive ? clip.z + fRaise : worldEnd.z;
-        slideB.z = bAlive ? slideB.z + fRaise : worldEnd.z;
+        for (mVec3* p : {&clip, &slideB}) {
+            if (std::isnan(p->x) || std::isnan(p->y) || std::isnan(p->z) || *p == worldStart)
+                *p = worldStart;
+            else
+                p->z = bAlive ? p->z + fRaise : worldEnd.z;
+        }
         if (clip.Dist(worldStart) < kMinMove)
             end = start;
         else

@@ -2,6 +2,7 @@
 // character, a neutral attacker hurts, a dodge protects for a while after it
 // ends (even against forced hits), and a biped in the air cannot block.
 #include <algorithm>
+#include <cmath>
 
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
@@ -86,9 +87,11 @@ float gcPlayerBiped::ApplyDamage(float fAmount, gcEntity* pAttacker)
     gcEventParams params;
     GetEventParams(&params);
     params.pParticipant1 = pAttacker;
-    gcEventStackData frame(fAmount, 0.0f);
+    gcEventStackData frame(std::isnan(fAmount) ? 0.0f : fAmount, 0.0f);
     RaiseEvent(gcMsgEvent::ID_ONDAMAGETAKEN, pTemplate ? &pTemplate->onDamageTaken : nullptr, params, frame);
-    const float fTaken = frame.fInValues[0];
+    // Damage that is not a number, from a file or a script, is no damage:
+    // it would leave Health not a number, dying without a death.
+    const float fTaken = std::isnan(frame.fInValues[0]) ? 0.0f : frame.fInValues[0];
     float fHealth = GetStat(gcEntityTemplate::STAT_HEALTH) - fTaken;
     if (gcEntityTemplate::StatHasMax(gcEntityTemplate::STAT_HEALTH))
         fHealth = std::clamp(fHealth, 0.0f, m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH]);

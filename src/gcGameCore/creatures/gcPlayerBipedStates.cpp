@@ -427,8 +427,9 @@ void gcPlayerBiped::OnHandleEnable(const gcMsg& msg)
 void gcPlayerBiped::OnTick(const gcMsgTick& msg)
 {
     if (msg.dT.m_nTicks > 0) {
-        const float fMax = m_fEntityStatsMax[gcEntityTemplate::STAT_MOVEMENT_SCALE];
-        SetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE, std::min(fMax, 1.0f));
+        // Only Health has a maximum: the other stats start each tick at 1,
+        // whatever the template's value, for scripts to scale.
+        SetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE, 1.0f);
         HandleTimeSince(msg.dT);
         if (m_pTarget && !IsValidTarget(m_pTarget, true)) {
             SetClosestTarget();

@@ -59,11 +59,12 @@ namespace {
 // dropped, and a count below 1 holds none.
 bool ReadShiftTimes(const cReadBlock& rb, cTimeValue* pOut)
 {
-    const int32_t nStored = rb.ReadInt() - 1;
+    // Widened first: the smallest stored count less one would overflow.
+    const int64_t nStored = static_cast<int64_t>(rb.ReadInt()) - 1;
     if (nStored < 0 || nStored > gcPlayerFlyingTemplate::kNumShiftTimes)
-        cLogWarn_("gcPlayerFlyingTemplate: %d shift times in \"%s\"; %s", nStored, rb.m_file.m_filename.m_sData,
-                  nStored < 0 ? "none read" : "the rest is skipped");
-    for (int32_t i = 0; i < nStored && !rb.Failed(); ++i) {
+        cLogWarn_("gcPlayerFlyingTemplate: %lld shift times in \"%s\"; %s", static_cast<long long>(nStored),
+                  rb.m_file.m_filename.m_sData, nStored < 0 ? "none read" : "the rest is skipped");
+    for (int64_t i = 0; i < nStored && !rb.Failed(); ++i) {
         const int32_t nTicks = rb.ReadInt();
         if (i < gcPlayerFlyingTemplate::kNumShiftTimes)
             pOut[i] = cTimeValue(nTicks);

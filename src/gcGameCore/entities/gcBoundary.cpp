@@ -43,6 +43,11 @@ void gcBoundary::Write(const cFile& file) const
         h.Write(wb);
 }
 
+static bool IsSize(float f)
+{
+    return std::isfinite(f) && f >= 0.0f;
+}
+
 bool gcBoundary::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
@@ -67,6 +72,12 @@ bool gcBoundary::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed()) {
         m_name = oldName;
         return false;
+    }
+    // A size that is not a number would contain every point, a negative one
+    // would clamp with its bounds crossed.
+    if (!IsSize(fWidth) || !IsSize(fDepth) || !IsSize(fRadius)) {
+        m_name = oldName;
+        return rb.Reject("gcBoundary", "size");
     }
     m_nRegionId = nRegionId;
     m_localToRegion = frame;

@@ -22,6 +22,8 @@
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcItemTemplate.h"
 #include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcEventStackData.h"
 
@@ -96,6 +98,59 @@ gcEffect::~gcEffect()
     m_pFirstChildEffect = nullptr;
     Unlink();
     DestroyComponents();
+}
+
+namespace {
+
+// Every effect the tables reach: placed ones, template instances and the
+// effects of items, whether placed or pooled.
+template <class F>
+void ForEachEffect(const F& f)
+{
+    const auto visitItem = [&](const gcItem* pItem) {
+        if (pItem)
+            for (gcEffect* p : pItem->m_pEffects)
+                if (p)
+                    f(p);
+    };
+    for (gcEffect* p : gcEffectMgr::s_pInstances)
+        if (p)
+            f(p);
+    for (const gcEffectTemplate* t : gcEffectTemplateMgr::s_pInstances)
+        for (int i = 0; t && i < t->GetMaxInstances(); ++i)
+            if (gcEffect* p = t->GetInstanceAt(i))
+                f(p);
+    for (const gcItem* p : gcItemMgr::s_pInstances)
+        visitItem(p);
+    for (const gcItemTemplate* t : gcItemTemplateMgr::s_pInstances)
+        for (int i = 0; t && i < t->GetNumInstances(); ++i)
+            visitItem(t->GetInstanceAt(i));
+}
+
+}  // namespace
+
+void gcEffect::ForgetEntity(const gcEntity* pEntity)
+{
+    if (!pEntity)
+        return;
+    ForEachEffect([pEntity](gcEffect* p) {
+        if (p->m_pSpawnEntity == pEntity) {
+            p->m_pSpawnEntity = nullptr;
+            p->m_nSpawnNodeIndex = -1;
+        }
+        if (p->m_pAttractorEntity == pEntity)
+            p->m_pAttractorEntity = nullptr;
+    });
+}
+
+void gcEffect::ForgetRegionPoint(const gcRegionPoint* pPoint)
+{
+    if (!pPoint)
+        return;
+    ForEachEffect([pPoint](gcEffect* p) {
+        if (p->m_pAttractorRegionPoint == pPoint)
+            p->m_pAttractorRegionPoint = nullptr;
+    });
 }
 
 // ---- file block ----
@@ -368,9 +423,10 @@ void gcEffect::OnEnterEnabled()
     if (!pTemplate)
         return;
     const float fLife = ApplyEvent(pTemplate->onInitialUpdate, this, nullptr, nullptr);
-    const int32_t nTicks = static_cast<int32_t>(fLife * cTimeValue::TICKS_PER_SECOND);
-    if (nTicks > 0)
-        m_lifeTime = cTimeValue(nTicks);
+    // Saturated: a return beyond the tick range is the longest life.
+    const cTimeValue life = cTimeValue::FromSeconds(fLife);
+    if (life > cTimeValue())
+        m_lifeTime = life;
     m_model.PlayAnimation(pTemplate->hAnimation);
 }
 

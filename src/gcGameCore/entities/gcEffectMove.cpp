@@ -159,8 +159,8 @@ void gcEffect::CalcRumble(const gcRumbleConfig* pConfig)
 }
 
 // The point the particles of a slot are pulled to, in the zone of the
-// particle system. A target that cannot be placed (deactivated entity,
-// region not resident) keeps the previous point.
+// particle system. A deactivated entity keeps the previous point; a region
+// point whose region is not resident stands at the identity frame.
 void gcEffect::UpdateParticleAttractors(int slot)
 {
     eParticleSystem* pSystem = m_pParticleSystem[slot];
@@ -176,7 +176,7 @@ void gcEffect::UpdateParticleAttractors(int slot)
         mOCS frame;
         if (!gcEntityWorld::RegionToWorld(m_pAttractorRegionPoint->m_nRegionId,
                                           m_pAttractorRegionPoint->m_localToRegion, &frame))
-            return;
+            frame.MakeIdentity();
         world = frame.origin;
     } else {
         const gcEntity* pEntity = m_pAttractorEntity;

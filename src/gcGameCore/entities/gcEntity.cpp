@@ -20,6 +20,7 @@
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/entities/gcStoredCount.h"
 #include "gcGameCore/script/gcAnimationConfig.h"
 #include "gcGameCore/script/gcMsg.h"
@@ -88,6 +89,11 @@ gcEntity::~gcEntity()
     Detach();
     while (m_pFirstChildEntity)
         m_pFirstChildEntity->Detach();
+    // Effects spawned by or attracted to it, and triggers answering only
+    // it, hold it by address: a later entity at the same place must not
+    // stand in for it.
+    gcEffect::ForgetEntity(this);
+    gcRegionTrigger::ForgetEntity(this);
 }
 
 // ---- file block ----

@@ -4,6 +4,7 @@
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcRegionFrame.h"
 
@@ -17,6 +18,11 @@ gcRegionPoint::gcRegionPoint()
 gcRegionPoint::gcRegionPoint(const gcRegionPoint& other)
     : cObject(other), m_localToRegion(other.m_localToRegion), m_nRegionId(other.m_nRegionId)
 {
+}
+
+gcRegionPoint::~gcRegionPoint()
+{
+    gcEffect::ForgetRegionPoint(this);
 }
 
 cBase* gcRegionPoint::Copy(cMemPool* pPool) const

@@ -201,6 +201,16 @@ void gcRegionTrigger::Restrict()
     }
 }
 
+// The trigger itself is never a querier: naming it answers nobody, where
+// no instance at all would answer every entity.
+void gcRegionTrigger::ForgetEntity(const gcEntity* pEntity)
+{
+    for (gcRegionTrigger* p : gcRegionTriggerMgr::s_pInstances) {
+        if (p && pEntity && p->m_volume.m_pSpecificInstance == pEntity)
+            p->m_volume.m_pSpecificInstance = p;
+    }
+}
+
 void gcRegionTrigger::ApplyVolumeEvent(cBase* pVolumeOwner, gcEntityWorld::gcTriggerList list, gcGameObject* pQuerier)
 {
     if (!pVolumeOwner || !pVolumeOwner->GetType()->IsA(GetStaticType()))

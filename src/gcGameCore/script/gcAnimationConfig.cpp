@@ -56,9 +56,10 @@ bool gcAnimationConfig::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion < 1 || rb.m_nVersion > kVersion)
         return rb.Reject("gcAnimationConfig", "version");
     cBase::Read(file, pPool);
+    // Every version stores the animation; only the sounds and the flags
+    // came later.
     eAnimationHandle hAnim;
-    if (rb.m_nVersion >= 2)
-        hAnim.Read(rb, pPool);
+    hAnim.Read(rb, pPool);
     eSoundDataHandle hSounds[kNumSounds];
     if (rb.m_nVersion >= 3) {
         hSounds[0].Read(rb, pPool);

@@ -73,7 +73,10 @@ void gcValControllerState::GetText(char* pBuf) const
 
 bool gcValControllerState::IsValid() const
 {
-    return state >= 0 && state < MAX_STATES && button >= 0 && button < eInput::JOYBTN_COUNT;
+    // Idle time, presence and change are about the whole port: their button
+    // is never looked at.
+    const bool bPortWide = state == STATE_IDLETIME || state == STATE_PRESENT || state == STATE_CHANGED;
+    return state >= 0 && state < MAX_STATES && (bPortWide || (button >= 0 && button < eInput::JOYBTN_COUNT));
 }
 
 float gcValControllerState::GetOnPort(int port) const

@@ -1,5 +1,6 @@
 #include "gcGameCore/camera/gcCameraFilterConsts.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ TEST(gcCameraFilterConstsTest, CoefficientsFollowThePoleClampedTo09)
         {0.5f, 0.5f, 0.0625f, 2.0f, -1.5f, 0.5f, -0.0625f},
         {0.95f, 0.9f, 0.0001f, 3.6f, -4.86f, 2.916f, -0.6561f},  // clamped
         {-1.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+        {INFINITY, 0.9f, 0.0001f, 3.6f, -4.86f, 2.916f, -0.6561f},
+        {std::nanf(""), 0.8f, 0.0016f, 3.2f, -3.84f, 2.048f, -0.4096f},  // ignored: the default stays
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.fRequested);
@@ -84,6 +87,63 @@ TEST(gcCameraFilterConstsTest, QuaternionStepNeverYieldsNaN)
     mVec3 hpr;
     f.Step(x, h).GetHPR(&hpr);
     EXPECT_NEAR(hpr.x, 7.5f, 0.01f);
+}
+
+// Turns about one axis blend as their angles do at every pole, the band
+// where the partial weight sums pass through zero included: headings 80 in,
+// 10 20 30 40 kept (newest first).
+TEST(gcCameraFilterConstsTest, QuaternionTurnsAboutOneAxisBlendAsTheirAngles)
+{
+    for (float fPole : {0.0f, 0.3f, 0.5f, 0.64f, 0.6696f, 0.675f, 0.68f, 0.7f, 0.9f}) {
+        SCOPED_TRACE(fPole);
+        gcCameraFilterConsts f;
+        f.SetPole(fPole);
+        mQuat h[4];
+        for (int i = 0; i < 4; ++i)
+            h[i].SetHPR(10.0f * static_cast<float>(i + 1), 0.0f, 0.0f);
+        mQuat x;
+        x.SetHPR(80.0f, 0.0f, 0.0f);
+        const float fWant = f.gain * 80.0f + f.c1 * 10.0f + f.c2 * 20.0f + f.c3 * 30.0f + f.c4 * 40.0f;
+        mVec3 hpr;
+        f.Step(x, h).GetHPR(&hpr);
+        EXPECT_NEAR(hpr.x, fWant, 0.01f);
+        // The same about the pitch axis: 60 in, 10 15 20 25 kept.
+        for (int i = 0; i < 4; ++i)
+            h[i].SetHPR(0.0f, 5.0f * static_cast<float>(i + 2), 0.0f);
+        x.SetHPR(0.0f, 60.0f, 0.0f);
+        f.Step(x, h).GetHPR(&hpr);
+        EXPECT_NEAR(hpr.y, f.gain * 60.0f + f.c1 * 10.0f + f.c2 * 15.0f + f.c3 * 20.0f + f.c4 * 25.0f, 0.01f);
+    }
+}
+
+// A view turning steadily at 10 degrees a tick comes out turning at that
+// rate once the filter has settled, for every pole whose lag stays under
+// half a turn (36 ticks of lag at 0.9 would be a whole turn, which no
+// rotation can tell from none).
+TEST(gcCameraFilterConstsTest, ASteadyTurnComesOutAtItsRate)
+{
+    for (int nPole = 0; nPole <= 80; ++nPole) {
+        const float fPole = 0.01f * static_cast<float>(nPole);
+        SCOPED_TRACE(fPole);
+        gcCameraFilterConsts f;
+        f.SetPole(fPole);
+        mQuat h[4];
+        for (mQuat& q : h)
+            q = mQuat(0, 0, 0, 1);
+        mQuat prev = h[0];
+        float fWorst = 0.0f;
+        for (int n = 1; n <= 400; ++n) {
+            mQuat x;
+            x.SetHPR(std::fmod(10.0f * static_cast<float>(n), 360.0f), 20.0f, 0.0f);
+            const mQuat q = f.Step(x, h);
+            const float fDot = std::fabs(q.x * prev.x + q.y * prev.y + q.z * prev.z + q.w * prev.w);
+            const float fTurn = 2.0f * std::acos(std::min(1.0f, fDot)) * 57.29578f;
+            if (n > 300)
+                fWorst = std::max(fWorst, std::fabs(fTurn - 10.0f));
+            prev = q;
+        }
+        EXPECT_LT(fWorst, 1.0f);
+    }
 }
 
 }  // namespace

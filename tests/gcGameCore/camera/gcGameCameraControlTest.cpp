@@ -3,6 +3,7 @@
 // world origin, an entity, region points and paths of that region.
 #include "gcGameCore/camera/gcGameCamera.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -202,6 +203,32 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
             EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxTimes[i], defaults.m_fMaxTimes[i]);
         }
         EXPECT_FLOAT_EQ(m_cam.m_fFollowEntityHK, 0.98f);
+    }
+}
+
+// Whatever the factor, a reorientation behind a moving entity that turned a
+// quarter ends behind it: a slowed one turns slowly, never away.
+TEST_F(gcGameCameraControlTest, EveryReorientFactorEndsBehindTheEntity)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    for (float fFactor : {0.25f, 0.5f, 1.0f, 1.5f}) {
+        SCOPED_TRACE(fFactor);
+        PlaceEntity({0, 0, 0}, 0);
+        m_entity.m_velocity.Set(0, 0.01f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        PlaceEntity({0, 0, 0}, 90);  // now facing -x: behind is +x
+        m_entity.m_velocity.Set(-0.01f, 0, 0);
+        m_cam.Reorient(true, fFactor, false);
+        float fWorst = 0.0f;
+        for (int n = 0; n < 1000; ++n) {
+            Tick();
+            const mVec3 d = m_cam.GetPos() - Pivot();
+            const float fOff = std::fabs(std::atan2(d.y, d.x)) * 57.29578f;  // from +x
+            if (n >= 900)
+                fWorst = std::max(fWorst, fOff);
+        }
+        EXPECT_LT(fWorst, 1.0f);
+        m_cam.Reorient(false, fFactor, false);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "gcGameCore/camera/gcGameCameraParams.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "datagen/cameraWriters.h"
@@ -58,6 +60,39 @@ TEST(gcGameCameraParamsTest, DefaultsAndVersionRules)
     }));
     gcTestLogCapture quiet;
     EXPECT_EQ(cBase::Load("/n.dat", &pool, P::GetStaticType()), nullptr);
+}
+
+// Any kept speed, pole or offset that is not finite refuses the block; one
+// past the fifth entry is dropped unread and does not.
+TEST(gcGameCameraParamsTest, ValuesThatAreNotFiniteAreRefused)
+{
+    gcTestDataDir dir;
+    cMemPool pool("gcGameCameraParamsTest", 0x1000, false);
+    const float kBad[] = {std::nanf(""), INFINITY, -INFINITY};
+    for (int i = 0; i < 15; ++i) {
+        SCOPED_TRACE(i);
+        P stored;
+        float* pValue = i < 5 ? &stored.m_fMaxVels[i] : i < 10 ? &stored.m_fMaxTimes[i - 5] : &stored.m_fOffsets[i - 10];
+        *pValue = kBad[i % 3];
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("p.dat"), 181, [&](datagen::BlockWriter& w) {
+            datagen::CameraParamsBlock(w, stored, 2, 5, 5);
+        }));
+        gcTestLogCapture log;
+        EXPECT_EQ(cBase::Load("/p.dat", &pool, P::GetStaticType()), nullptr);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "not a number not accepted"), 1);
+    }
+    // Entries past the fifth are not kept, whatever they hold.
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("s.dat"), 181, [&](datagen::BlockWriter& w) {
+        w.Begin(2).Begin(1).End();
+        w.Int(6);
+        for (int i = 0; i < 6; ++i)
+            w.Float(i < 5 ? 1.0f : std::nanf("")).Float(0.5f);
+        w.Int(5);
+        for (int i = 0; i < 5; ++i)
+            w.Float(2.0f);
+        w.End();
+    }));
+    EXPECT_NE(cBase::Load("/s.dat", &pool, P::GetStaticType()), nullptr);
 }
 
 }  // namespace

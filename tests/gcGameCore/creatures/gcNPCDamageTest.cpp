@@ -3,6 +3,7 @@
 // script, health and the reaction it plays.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "gcGameCore/creatures/gcCreatureAttack.h"
@@ -102,6 +103,12 @@ TEST_F(gcNPCDamageTest, ReactionsFollowTheRules)
          -50, false, 100, N::STATE_STANDING, kNone, 0, false},
         {"lethal", ENEMY, 0, D::DD_F, 150, N::STATE_STANDING, NO_ROLL, NO_ROLL, false,
          150, false, 0, N::STATE_DYING, kNone, 1, false},
+        {"damage that is not a number is none", ENEMY, 0, D::DD_F, std::nanf(""), N::STATE_STANDING, NO_ROLL,
+         NO_ROLL, false, 0, false, 100, N::STATE_STANDING, kNone, 0, false},
+        {"endless damage kills once", ENEMY, 0, D::DD_F, INFINITY, N::STATE_STANDING, NO_ROLL, NO_ROLL, false,
+         INFINITY, false, 0, N::STATE_DYING, kNone, 1, false},
+        {"endless healing stops at the maximum", NONE, 0, D::DD_F, -INFINITY, N::STATE_STANDING, NO_ROLL, NO_ROLL,
+         false, -INFINITY, false, 100, N::STATE_STANDING, kNone, 0, false},
     };
     auto resistance = [&](Roll roll) {
         return roll == ROLL_WINS ? m_fRoll - 0.01f : roll == ROLL_RESISTED ? m_fRoll + 0.01f : 1.0f;

@@ -153,6 +153,32 @@ TEST_F(gcNPCMoveTest, HeightAboveTheBoundary)
     }
 }
 
+// A boundary test that writes no point (its region gone, or the NPC moved
+// outside a circle by a script) leaves the NPC at its height, tick after tick.
+TEST_F(gcNPCMoveTest, ABoundaryThatWritesNoPointLeavesTheHeight)
+{
+    for (bool bCircleOutside : {false, true}) {
+        SCOPED_TRACE(bCircleOutside);
+        gcBoundary* pBoundary = PlaceBoundary({0, 0, 0}, 20, 20);
+        gcNPC* p = RunningNPC({0, 0, 1});
+        ASSERT_TRUE(p->FindBoundary());
+        if (bCircleOutside) {
+            pBoundary->m_bCircular = true;
+            pBoundary->m_fRadius = 3.0f;
+            p->m_model.m_localToParent.origin.Set(10, 0, 1);
+        } else {
+            pBoundary->m_nRegionId = 9;  // not resident
+        }
+        mVec3 from = p->m_model.m_localToParent.origin;
+        for (int tick = 0; tick < 5; ++tick) {
+            mVec3 to = from + mVec3(0, 0.5f, 0);
+            p->HandleCollision(from, 1.0f, &to);
+            EXPECT_EQ(to.z, 1.0f) << tick;
+            from = to;
+        }
+    }
+}
+
 // Wedged between three touching neighbours, every pass meets one and
 // slides toward the next: three passes, then the NPC stays where it was.
 TEST_F(gcNPCMoveTest, AtMostThreeSlidePasses)

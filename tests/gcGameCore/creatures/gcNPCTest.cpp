@@ -109,6 +109,22 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
     }
 }
 
+// A new target while standing replays the stand at once; while walking
+// it changes nothing but the target.
+TEST_F(gcNPCTest, SetTargetWhileStandingReplaysTheStand)
+{
+    gcNPC* p = RunningNPC({0, 0, 1});
+    for (int8_t nState : {static_cast<int8_t>(N::STATE_STANDING), static_cast<int8_t>(N::STATE_WALKING)}) {
+        SCOPED_TRACE(static_cast<int>(nState));
+        p->m_nCurState = p->m_nNextState = nState;
+        p->m_nextUpdate = cTimeValue(500);
+        EXPECT_EQ(p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, nullptr)), 1);
+        const bool bStanding = nState == N::STATE_STANDING;
+        EXPECT_EQ(p->m_nNextState, N::STATE_STANDING * bStanding + nState * !bStanding);
+        EXPECT_EQ(p->m_nextUpdate.m_nTicks, bStanding ? 0 : 500);
+    }
+}
+
 // Idle with the animation already playing does nothing; the same idle
 // started afresh is timed by its animation.
 TEST_F(gcNPCTest, IdleAlreadyPlayingDoesNothing)

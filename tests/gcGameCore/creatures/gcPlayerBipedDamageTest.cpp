@@ -1,5 +1,7 @@
 // The player's damage rules: the team product, dodging, blocking, hits in
 // the air and the reactions.
+#include <cmath>
+
 #include "bipedTestFixture.h"
 
 namespace {
@@ -59,6 +61,30 @@ TEST_F(BipedTest, DamageRules)
         EXPECT_EQ(m_pBiped->m_nCurState, r.after);
         // The blocked attacker recoils.
         EXPECT_EQ(pAttacker->m_nCurState, r.blocked ? B::ST_RECOIL : B::ST_STANDING);
+    }
+}
+
+// Damage that is not a number is none; endless damage kills, endless
+// healing stops at the maximum: Health stays a number either way.
+TEST_F(BipedTest, DamageThatIsNotANumberLeavesHealthANumber)
+{
+    const struct {
+        float amount, taken, health;
+        int after;
+    } rows[] = {
+        {std::nanf(""), 0.0f, 100.0f, B::ST_STANDING},
+        {INFINITY, INFINITY, 0.0f, B::ST_DYING},
+        {-INFINITY, -INFINITY, 100.0f, B::ST_STANDING},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.amount);
+        Force(B::ST_STANDING);
+        m_pBiped->SetStat(gcEntityTemplate::STAT_HEALTH, 100.0f);
+        const D msg(nullptr, 0, r.amount, D::DD_F, cTimeValue(0));
+        m_pBiped->Send(msg);
+        EXPECT_EQ(msg.fAmount, r.taken);
+        EXPECT_EQ(m_pBiped->GetStat(gcEntityTemplate::STAT_HEALTH), r.health);
+        EXPECT_EQ(m_pBiped->m_nCurState, r.after);
     }
 }
 

@@ -7,12 +7,16 @@
 
 #include "eEngine/collisionTestSupport.h"
 #include "eEngine/modelTestSupport.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcSurface.h"
+#include "gcGameCore/script/gcDesiredEntity.h"
+#include "gcGameCore/script/gcScriptTestObjects.h"
+#include "gcGameCore/values/gcValEntityStat.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
 
 namespace {
@@ -258,10 +262,16 @@ TEST_F(BipedMoveTest, TheJumpDescentLandsStandingOrRunningByTheMovementScale)
         m_pBiped->m_model.m_localToParent.origin.Set(0, 0, kHalfHeight + 2.0f);
         m_pBiped->m_nCurState = m_pBiped->m_nNextState = static_cast<int8_t>(r.state);
         m_pBiped->m_nextUpdate = cTimeValue(0);
-        m_pBiped->m_fEntityStatsMax[gcEntityTemplate::STAT_MOVEMENT_SCALE] = r.scale;
+        // The stat starts each tick at 1: the template's update holds it down.
+        gcDoSetValue* pHold = m_pool.New<gcDoSetValue>();
+        pHold->pDest = m_pool.New<gcValEntityStat>(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR),
+                                                     gcEntityTemplate::STAT_MOVEMENT_SCALE, false);
+        pHold->pSource = m_pool.New<gcValTest>(gcValTest::NUMBER, r.scale, nullptr, nullptr);
+        m_pTemplate->onUpdate.pAction = pHold;
         m_pBiped->m_fMovementScale = r.scale;
         EXPECT_GT(TickUntil(r.landing, 40), 5);  // after the drop
         EXPECT_NEAR(Pos().z, kHalfHeight, 5e-3f);
+        m_pTemplate->onUpdate.pAction = nullptr;
     }
 }
 

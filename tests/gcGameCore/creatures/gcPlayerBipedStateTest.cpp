@@ -234,12 +234,16 @@ TEST_F(BipedTest, TheTickRefreshesTargetInteractionAndMovementScale)
     m_pBiped->SetTarget(far);
     far->m_nEntityFlags = gcEntity::kDeactivated;  // no longer valid
     gcPlayer::Get()->m_pInteractTarget = far;
+    // The stat starts each tick at 1 whatever the template holds; the scale
+    // moves half way to it.
     struct ScaleRow {
         float fMax, stat, scale;
     };
-    const ScaleRow rows[] = {{0.5f, 0.5f, 0.75f}, {2.0f, 1.0f, 0.875f}};
+    const ScaleRow rows[] = {{0.6f, 1.0f, 0.75f}, {2.0f, 1.0f, 0.75f}, {0.0f, 1.0f, 0.75f}};
     for (const ScaleRow& r : rows) {
         m_pBiped->m_fEntityStatsMax[gcEntityTemplate::STAT_MOVEMENT_SCALE] = r.fMax;
+        m_pBiped->SetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE, 0.25f);
+        m_pBiped->m_fMovementScale = 0.5f;
         m_pBiped->Send(gcMsgTick(cTimeValue(20)));
         EXPECT_FLOAT_EQ(m_pBiped->GetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE), r.stat);
         EXPECT_FLOAT_EQ(m_pBiped->m_fMovementScale, r.scale);

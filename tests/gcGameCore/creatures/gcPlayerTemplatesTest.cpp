@@ -61,6 +61,8 @@ TEST_F(PlayerTemplateTest, FlyingReadsOneTimeFewerThanItsCount)
         {4, 1, {}, true, {2100, 2100, 2100}, 0x5A},
         {4, 2, {0}, true, {0, 2100, 2100}, 0x5A},
         {4, 5, {10, 20, 30, 40}, true, {10, 20, 30}, 0x5A},
+        {4, 0, {}, true, {2100, 2100, 2100}, 0x5A},
+        {4, INT32_MIN, {}, true, {2100, 2100, 2100}, 0x5A},  // less one must not wrap
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.version << " " << r.shiftCount);

@@ -164,4 +164,33 @@ TEST_F(gcBoundaryTest, VersionOneKeepsTheShapeDefaults)
     std::destroy_at(p);
 }
 
+// A size that is not a number or below zero refuses the block, logged, and
+// the boundary keeps what it had.
+TEST_F(gcBoundaryTest, SizesThatAreNotNumbersOrNegativeAreRefused)
+{
+    const float kNaN = std::nanf("");
+    struct Row {
+        float width, depth, radius;
+        bool bAccepted;
+    };
+    const Row rows[] = {
+        {kNaN, 8, 9, false}, {6, kNaN, 9, false},      {6, 8, kNaN, false},   {-1, 8, 9, false},
+        {6, -0.5f, 9, false}, {6, 8, -2, false},       {INFINITY, 8, 9, false}, {6, 8, -INFINITY, false},
+        {0, 0, 0, true},     {6, 8, 9, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.width << " " << r.depth << " " << r.radius);
+        gcBoundary* p = Place(1, true, 2, 3, 4);
+        datagen::BoundaryDesc d{"New", 3, {1, 2, 3, 0, 1, 0, -1, 0, 0, 0, 0, 1}, r.width, r.depth, true, r.radius, {5, 6}};
+        gcTestLogCapture log;
+        EXPECT_EQ(ReadBlock([&](datagen::BlockWriter& w) { datagen::BoundaryBlock(w, d, B::kVersion); }, p), r.bAccepted);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "size not accepted"), r.bAccepted ? 0 : 1);
+        EXPECT_EQ(p->m_fWidth, r.bAccepted ? r.width : 2.0f);
+        EXPECT_EQ(p->m_fDepth, r.bAccepted ? r.depth : 3.0f);
+        EXPECT_EQ(p->m_fRadius, r.bAccepted ? r.radius : 4.0f);
+        EXPECT_EQ(p->m_nRegionId, r.bAccepted ? 3 : 1);
+        EXPECT_STREQ(p->m_name.m_sData, r.bAccepted ? "New" : "");
+    }
+}
+
 }  // namespace

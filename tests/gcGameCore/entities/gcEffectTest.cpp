@@ -7,6 +7,7 @@
 #include "eEngine/eDynamicLight.h"
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eGeomTrail.h"
+#include "eEngine/eParticleEmitter.h"
 #include "eEngine/eParticleSystem.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundConfig.h"
@@ -17,6 +18,7 @@
 #include "eEngine/eInput.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcRegionPoint.h"
 #include "gcGameCore/flow/gcRumbleConfig.h"
 
 namespace {
@@ -368,6 +370,98 @@ TEST_F(gcEffectTest, KeptInstancesStayAttachedAndStillHearTheirRegion)
     EXPECT_EQ(e->m_pParentEntity, nullptr);
 }
 
+// A kept instance outlives the map whose entity spawned it and whose point
+// attracted it; woken in the next map it holds neither.
+TEST_F(gcEffectTest, AKeptInstanceLetsGoOfEntitiesAndPointsThatGoWithTheMap)
+{
+    datagen::EffectTemplateDesc d;
+    d.maxInstances = 2;
+    d.flags = T::kKeepInstances;
+    T* t = Load(d);
+    gcTestEntity* pSpawner = PlacedEntity(PlaceTemplate(), {0, 0, 0});
+    gcRegionPoint* pPoint = m_pool.New<gcRegionPoint>();
+    gcEffect* spawned = t->GetInstance();
+    spawned->SpawnAt(MakeFrame(0, 0, 0), pSpawner);
+    gcEffect* attracted = t->GetInstance();
+    attracted->SpawnAt(MakeFrame(1, 0, 0), nullptr);
+    attracted->SetAttractor(pSpawner, 2);
+    ASSERT_EQ(spawned->m_pSpawnEntity, pSpawner);
+    spawned->SetAttractor(pPoint);
+    gcEffect* attached = Placed();
+    gcEffectMgr::Add(5, attached, 0x77);
+    attached->AttachToEntity(pSpawner, nullptr);
+    ASSERT_EQ(attached->m_pSpawnEntity, pSpawner);
+    // The map ends: its regions freeze, its entities and points go.
+    t->SendToInstances(1, gcMsg(MSG_FREEZE, nullptr));
+    t->ReleaseInstances();
+    std::erase(m_entities, pSpawner);
+    std::destroy_at(pSpawner);
+    std::destroy_at(pPoint);
+    for (gcEffect* e : {spawned, attracted, attached}) {
+        EXPECT_EQ(e->m_pSpawnEntity, nullptr);
+        EXPECT_EQ(e->m_nSpawnNodeIndex, -1);
+        EXPECT_EQ(e->m_pAttractorEntity, nullptr);
+        EXPECT_EQ(e->m_pAttractorRegionPoint, nullptr);
+        EXPECT_EQ(e->m_pParentEntity, nullptr);
+    }
+    // The next map's region unfreezes them and they tick.
+    t->SendToInstances(1, gcMsg(MSG_UNFREEZE, nullptr));
+    EXPECT_EQ(spawned->m_nCurState, E::STATE_ENABLED);
+    Tick(spawned, 20);
+    Tick(attracted, 20);
+    gcEffectMgr::s_pInstances[5] = nullptr;
+}
+
+// Each form of SetAttractor drops the other; the particles are pulled to
+// the entity, the region point (the identity frame while its region is not
+// resident), or without either to the emitter's own offset.
+TEST_F(gcEffectTest, AttractorsPlaceThePointTheParticlesArePulledTo)
+{
+    datagen::EffectTemplateDesc d;
+    d.emitters[0].emplace();
+    T* t = Load(d);
+    eParticleEmitter* pEmitter = const_cast<eParticleEmitter*>(t->m_pParticleEmitter[0]);
+    pEmitter->m_fAttractorInfluence = 1.0f;
+    pEmitter->m_attractorInitialOffset.Set(0, 0, 2);
+    gcEffect* e = Placed({1, 0, 0});
+    eParticleSystem* pSystem = e->m_pParticleSystem[0];
+    ASSERT_NE(pSystem, nullptr);
+    pSystem->m_pZone = &m_a;
+    pSystem->m_localToZone = MakeFrame(1, 0, 0);
+    gcTestEntity* pEntity = PlacedEntity(PlaceTemplate(), {10, 0, 0});
+    ASSERT_TRUE(pEntity->Enable());
+    pEntity->m_nEntityFlags &= ~(gcEntity::kDeactivated | gcEntity::kFrozen);
+    pEntity->m_model.UpdateLocalToZone();
+    gcRegionPoint here, away;
+    here.m_nRegionId = 2;  // zone B, 100 along x
+    here.m_localToRegion = MakeFrame(3, 4, 5);
+    away.m_nRegionId = 7;  // not resident
+    away.m_localToRegion = MakeFrame(3, 4, 5);
+    e->SetAttractor(&here);
+    e->SetAttractor(pEntity, -1);
+    EXPECT_EQ(e->m_pAttractorRegionPoint, nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(10, 0, 0));
+    pEntity->m_nEntityFlags |= gcEntity::kFrozen;  // a frozen entity keeps the point
+    pSystem->m_attractorPoint.Set(7, 7, 7);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(7, 7, 7));
+    e->SetAttractor(&here);
+    EXPECT_EQ(e->m_pAttractorEntity, nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(103, 4, 5));
+    e->SetAttractor(&away);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(0, 0, 0));
+    e->SetAttractor(nullptr);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(1, 0, 2));
+    pEmitter->m_fAttractorInfluence = 0.0f;  // off: the point is left alone
+    e->SetAttractor(&here);
+    e->UpdateParticleAttractors(0);
+    EXPECT_EQ(pSystem->m_attractorPoint, mVec3(1, 0, 2));
+}
+
 // A child that is released to its pool while the parent forwards a message
 // leaves the ring; the walk goes on with the others.
 TEST_F(gcEffectTest, ForwardingSurvivesChildrenLeavingTheRing)
@@ -539,6 +633,10 @@ TEST_F(gcEffectTest, TheInitialUpdateSetsTheLifeTime)
     gcEffect* f = Placed();
     Wake(f);
     EXPECT_EQ(f->m_lifeTime.m_nTicks, 1000);  // no positive return: the template's
+    FillEvent(t->onInitialUpdate, b.Return(b.Num(1e7f)));
+    gcEffect* g = Placed();
+    Wake(g);
+    EXPECT_EQ(g->m_lifeTime.m_nTicks, INT32_MAX);  // beyond the tick range: the longest
     t->onInitialUpdate.pAction = nullptr;
 }
 

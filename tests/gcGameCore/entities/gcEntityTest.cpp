@@ -196,6 +196,55 @@ TEST_F(gcEntityTest, DestroyingAnEntityTakesItsSoundOutOfTheZone)
     std::destroy_at(data);
 }
 
+// A move that passes through a sphere between two points enters it and
+// leaves it in the one query; one that stops short of it reports nothing.
+TEST_F(gcEntityTest, AMoveThroughATriggerEntersThenExits)
+{
+    PlaceVolume(&m_a, mVec3(0, 0, 0));
+    gcTestEntity* e = PlacedEntity(PlaceTemplate(), mVec3(-20, 0, 0));
+    ASSERT_TRUE(e->Enable());
+    EntityLog().clear();
+    e->QueryTriggers({-20, 0, 0}, {20, 0, 0}, 0);
+    EXPECT_EQ(Ids(), (Tags{1000 + gcEntityWorld::TRIGGER_ENTERED, 1000 + gcEntityWorld::TRIGGER_EXITED}));
+    EntityLog().clear();
+    e->QueryTriggers({-20, 0, 0}, {-10, 0, 0}, 0);
+    EXPECT_TRUE(Ids().empty());
+}
+
+// Children form a ring in the order they were added; one leaving joins its
+// neighbours, the last leaving empties it.
+TEST_F(gcEntityTest, TheChildRingKeepsItsLinksBothWays)
+{
+    gcTestEntity* parent = NewEntity(nullptr);
+    gcTestEntity* kids[3] = {NewEntity(nullptr), NewEntity(nullptr), NewEntity(nullptr)};
+    for (gcTestEntity* k : kids)
+        parent->AddChild(k);
+    const auto ring = [&](bool bForward) {
+        std::vector<gcEntity*> seen;
+        gcEntity* p = parent->m_pFirstChildEntity;
+        for (int n = 0; p && n < 5; ++n) {
+            seen.push_back(p);
+            p = bForward ? p->m_pNextSiblingEntity : p->m_pPrevSiblingEntity;
+            if (p == parent->m_pFirstChildEntity)
+                break;
+        }
+        return seen;
+    };
+    using R = std::vector<gcEntity*>;
+    EXPECT_EQ(ring(true), (R{kids[0], kids[1], kids[2]}));
+    EXPECT_EQ(ring(false), (R{kids[0], kids[2], kids[1]}));
+    kids[1]->Detach();
+    EXPECT_EQ(ring(true), (R{kids[0], kids[2]}));
+    EXPECT_EQ(ring(false), (R{kids[0], kids[2]}));
+    EXPECT_EQ(kids[1]->m_pParentEntity, nullptr);
+    EXPECT_EQ(kids[1]->m_pNextSiblingEntity, kids[1]);
+    kids[2]->Detach();
+    EXPECT_EQ(ring(true), (R{kids[0]}));
+    EXPECT_EQ(kids[0]->m_pPrevSiblingEntity, kids[0]);
+    kids[0]->Detach();
+    EXPECT_EQ(parent->m_pFirstChildEntity, nullptr);
+}
+
 TEST_F(gcEntityTest, TimeSinceCountersRunAndSaturate)
 {
     gcTestEntity* e = NewEntity(nullptr);

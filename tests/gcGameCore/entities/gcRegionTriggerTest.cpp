@@ -132,6 +132,34 @@ TEST_F(gcRegionTriggerTest, EnablingRestrictsTheVolumeByItsResponse)
     EXPECT_EQ(t->m_volume.m_pSpecificInstance, pOther);
 }
 
+// An entity that goes leaves its triggers answering nobody: neither a new
+// entity built at its address nor any other.
+TEST_F(gcRegionTriggerTest, ATriggerForgetsTheEntityItAnsweredWhenItGoes)
+{
+    gcTestEntity* pGone = NewEntity(nullptr);
+    gcTestEntity* pOther = NewEntity(nullptr);
+    gcEntityMgr::Add(9, pGone, 0x55);
+    T* forOne = NewTrigger(T::RTR_ENTITY);
+    forOne->m_hEntity = gcEntityHandle::Make(9, 0x55);
+    T* forAll = NewTrigger(T::RTR_ALLENTITIES);
+    gcRegionTriggerMgr::Add(3, forOne, 0x11);
+    gcRegionTriggerMgr::Add(4, forAll, 0x12);
+    Send(forOne, {MSG_UNFREEZE});
+    Send(forAll, {MSG_UNFREEZE});
+    ASSERT_EQ(forOne->m_volume.m_pSpecificInstance, pGone);
+    std::erase(m_entities, pGone);
+    std::destroy_at(pGone);
+    gcEntityMgr::s_pInstances[9] = nullptr;
+    gcTestEntity* pSameAddress = new (pGone) gcTestEntity();
+    const cBase* pInstance = forOne->m_volume.m_pSpecificInstance;
+    EXPECT_NE(pInstance, pSameAddress);
+    EXPECT_NE(pInstance, nullptr);  // which would answer every entity
+    EXPECT_NE(pInstance, pOther);
+    EXPECT_EQ(forAll->m_volume.m_pSpecificInstance, nullptr);
+    std::destroy_at(pSameAddress);
+    gcRegionTriggerMgr::s_pInstances[3] = gcRegionTriggerMgr::s_pInstances[4] = nullptr;
+}
+
 TEST_F(gcRegionTriggerTest, EntityQueriesApplyTheEventsInOrderWithTheTrigger)
 {
     T::InstallEntityWorldFuncs();

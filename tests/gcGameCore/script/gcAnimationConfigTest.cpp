@@ -30,7 +30,7 @@ TEST_F(gcAnimationConfigTest, EachVersionReadsTheFieldsItHolds)
         uint32_t anim, sound0, sound1, flags;
     };
     const Row rows[] = {
-        {1, 0, 0, 0, 0},                                     // neither animation, sounds nor flags
+        {1, 0x00110005, 0, 0, 0},                            // the animation, no sounds nor flags
         {2, 0x00110005, 0, 0, 0x80000009},
         {3, 0x00110005, 0x00220001, 0x00220001, 0x80000009},  // one sound fills both
         {4, 0x00110005, 0x00220001, 0x00330002, 0x80000009},

@@ -45,6 +45,7 @@ TEST_F(gcValControllerStateTest, SumsOverPortsWithoutAPlayerPortAndReadsThePlaye
     js[2].idleTime = js[3].idleTime = cTimeValue(1200);
     js[2].buttonDownTime[eInput::JOYBTN_1] = cTimeValue(60);
     eInput::s_lastButtonPressed[2] = eInput::JOYBTN_2;
+    js[2].bChanged = true;
     for (auto& port : js)
         port.bButtonReleased[0] = true;  // just past the pressed table: button 40 must not reach it
     const struct {
@@ -62,6 +63,9 @@ TEST_F(gcValControllerStateTest, SumsOverPortsWithoutAPlayerPortAndReadsThePlaye
         {"player controller: port plus one", V::STATE_PLAYERCONTROLLER, 0, 0.0f, 3.0f},
         {"button 40 is outside the table", V::STATE_PRESSED, 40, 0.0f, 0.0f},
         {"negative button", V::STATE_PRESSED, -1, 0.0f, 0.0f},
+        {"idle ignores a button outside the table", V::STATE_IDLETIME, 40, 0.5f, 2.0f},
+        {"changed on port 2 alone", V::STATE_CHANGED, 0, 1.0f, 1.0f},
+        {"changed ignores a button outside the table", V::STATE_CHANGED, -7, 1.0f, 1.0f},
         {"state 11 is outside the table", static_cast<V::gcState>(11), eInput::JOYBTN_1, 0.0f, 0.0f},
     };
     for (const auto& r : rows) {
