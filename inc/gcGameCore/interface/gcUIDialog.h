@@ -179,6 +179,7 @@ private:
     void ApplyGameEvent(int which);
     bool ResizeTable(int nControls);
     void DeleteControlsFrom(int nFirst);
+    void DiscardControl(gcUIWidget* pControl);
     int FreeSlot();
     void SizeFromControls(const mVec2& controls, mVec2* pSize) const;
     void BorderSizes(float* pLeft, float* pRight, float* pLower, float* pUpper) const;

@@ -231,16 +231,36 @@ void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
     if (slot >= m_nControls) {
         cLogError_("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d; dropped", m_name.m_sData,
                    pControl->m_name.m_sData, slot, m_nControls);
-        pControl->Detach();
-        std::destroy_at(pControl);
+        DiscardControl(pControl);
         return;
     }
     gcUIWidget* pOld = m_pControls[slot];
     m_pControls[slot] = pControl;
-    if (pOld && pOld != pControl) {
-        pOld->Detach();
-        std::destroy_at(pOld);
-    }
+    if (pOld && pOld != pControl)
+        DiscardControl(pOld);
+}
+
+// Deletes a control that the table may no longer hold. A group's cell
+// widgets were put into the table when the group was read: they leave it
+// before they are deleted, so that no slot is left naming a deleted control.
+// The table keeps its size (a read is still filling it).
+void gcUIDialog::DiscardControl(gcUIWidget* pControl)
+{
+    pControl->Detach();
+    if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(pControl))
+        for (int16_t r = 0; r < pGroup->m_nRows; ++r)
+            for (int16_t c = 0; c < pGroup->m_nCols; ++c)
+                while (gcUIWidget* p = pGroup->GetCellWidget(r, c)) {
+                    pGroup->RemoveCellWidget(gcUICell{r, c}, p);
+                    DiscardControl(p);
+                }
+    const uint32_t h = pControl->m_hWidgetHandle;
+    const int slot = static_cast<int>(h & kSlotMask);
+    if (slot < m_nControls && m_pControls[slot] == pControl)
+        m_pControls[slot] = nullptr;
+    if (m_hFocusedControl == h && h != 0)
+        m_hFocusedControl = 0;
+    std::destroy_at(pControl);
 }
 
 void gcUIDialog::DestroyControl(unsigned int hControl)
