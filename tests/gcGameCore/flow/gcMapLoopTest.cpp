@@ -115,6 +115,36 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     EXPECT_EQ(Resident(), 2);
 }
 
+// A multi-region load while the east waits to be attached deletes it; the
+// region loader forgets it, so that walking back into the middle chooses the
+// east again and attaches it 61 steps after the choosing step.
+TEST_F(gcMapLoopTest, AMultiRegionLoadDuringStreamingLeavesTheLoaderClear)
+{
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    for (int step = 0; step < 10; ++step)
+        m_pMap->HandleBackgroundLoading();
+    gcRegionLoader::Get()->WaitForFinish();
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_NE(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
+    EXPECT_NE(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+    m_pMap->m_nMultiRegionToLoad = 0;
+    m_pMap->HandleMultiRegionLoad();
+    EXPECT_EQ(CurrentId(), 0);
+    EXPECT_EQ(gcRegion::FindSlot(2), -1) << "the east is no neighbour of the west";
+    EXPECT_EQ(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
+    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1);
+    ASSERT_GE(gcRegion::FindSlot(2), 0);
+    EXPECT_EQ(gcRegion::s_pRegions[gcRegion::FindSlot(2)]->m_nRegionId, 2);
+}
+
 // A camera on the far face of the current zone's box is outside it; on
 // the near face it is inside; outside every zone nothing changes. Changes
 // wait while a region streams.
