@@ -145,6 +145,22 @@ TEST_F(gcMapLoopTest, AMultiRegionLoadDuringStreamingLeavesTheLoaderClear)
     EXPECT_EQ(gcRegion::s_pRegions[gcRegion::FindSlot(2)]->m_nRegionId, 2);
 }
 
+// A current region without a zone never counts as attached; it and its
+// neighbours stay resident however many steps run.
+TEST_F(gcMapLoopTest, ACurrentRegionWithoutAZoneIsKept)
+{
+    const int slot = gcRegion::s_nCurrentRegion;
+    gcRegion::s_pRegions[slot]->m_pZone = nullptr;
+    eZone::s_pZones[slot] = nullptr;
+    for (int step = 0; step < 3; ++step)
+        m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, slot);
+    ASSERT_NE(gcRegion::s_pRegions[slot], nullptr);
+    EXPECT_EQ(CurrentId(), 0);
+    EXPECT_GE(gcRegion::FindSlot(1), 0) << "the neighbour stays too";
+    EXPECT_EQ(Resident(), 2);
+}
+
 // A camera on the far face of the current zone's box is outside it; on
 // the near face it is inside; outside every zone nothing changes. Changes
 // wait while a region streams.
