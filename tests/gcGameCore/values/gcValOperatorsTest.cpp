@@ -192,6 +192,51 @@ TEST_F(gcValOperatorsTest, CopyTakesTheOperandTreeIntoTheCopysPool)
     EXPECT_EQ(pCopy->GetChildByIndex(2), nullptr);
 }
 
+// Into a pool with any amount of room left, a copy is whole (the same
+// value as its original) or null: never one with an operand missing.
+TEST_F(gcValOperatorsTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
+{
+    gcValFunction* pCall = m_pool.New<gcValFunction>();
+    pCall->AddParam(N(1.0f));
+    pCall->AddParam(Bin(B::OP_SUB, 5, 3));
+    const struct {
+        const char* why;
+        const gcValue* pValue;
+        float fExpected;
+    } rows[] = {
+        {"5 - 3", Bin(B::OP_SUB, 5, 3), 2.0f},
+        {"a nested operand", Bin(B::OP_ADD, N(1.0f), Bin(B::OP_SUB, 5, 3)), 3.0f},
+        {"-(4)", Un(U::OP_NEG, 4.0f), -4.0f},
+        {"lerp( 0.5, 2, 4 )", Tri(T::OP_LERP, 0.5f, 2.0f, 4.0f), 3.0f},
+    };
+    gcTestLogCapture log;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        int nWhole = 0;
+        for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+            cMemPool tight("tight", 0x1000, false);
+            ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken() - nRoom, 1), nullptr);
+            const auto* pCopy = static_cast<const gcValue*>(row.pValue->Copy(&tight));
+            if (!pCopy)
+                continue;
+            ++nWhole;
+            EXPECT_EQ(pCopy->Get(m_params), row.fExpected) << nRoom << " bytes of room";
+        }
+        EXPECT_GT(nWhole, 0);
+    }
+    // The function's parameters: both copied, or no copy.
+    for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+        cMemPool tight("tight", 0x1000, false);
+        ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken() - nRoom, 1), nullptr);
+        if (const gcValue* pCopy = static_cast<const gcValue*>(pCall->Copy(&tight))) {
+            EXPECT_NE(pCopy->GetChildByIndex(0), nullptr) << nRoom;
+            const gcValue* pSub = pCopy->GetChildByIndex(1);
+            ASSERT_NE(pSub, nullptr) << nRoom;
+            EXPECT_NE(pSub->GetChildByIndex(1), nullptr) << nRoom;
+        }
+    }
+}
+
 TEST_F(gcValOperatorsTest, ReadsOverOperandsItCannotTake)
 {
     const struct {
