@@ -144,17 +144,28 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcUIDialog", "version");
     if (!ReadObjectPart(rb, pPool))
         return false;
-    m_nFlags = rb.ReadUInt();
+    const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
     if (nControls < 0 || nControls > kMaxControls)
         cLogWarn_("gcUIDialog: control count %d kept within 0..%d", nControls, kMaxControls);
-    m_hInitiallyFocusedControl = rb.ReadUInt();
+    const uint32_t hInitiallyFocused = rb.ReadUInt();
     if (rb.Failed())
         return false;
-    // The group puts each widget into the slot of its stored handle.
-    SetNumControls(nControls);
-    if (!m_widgetGroup.Read(file, pPool) && rb.Failed())
-        return false;
+    // The group puts each widget into the slot of its stored handle. The
+    // table only grows before the group is read, so that a group that
+    // cannot be read leaves the dialog's controls as they were.
+    const int nOldControls = m_nControls;
+    const int nNewControls = std::clamp(nControls, 0, kMaxControls);
+    if (nNewControls > nOldControls)
+        SetNumControls(nNewControls);
+    if (!m_widgetGroup.Read(file, pPool)) {
+        if (m_nControls != nOldControls)
+            ResizeTable(nOldControls);
+        return rb.Reject("gcUIDialog", "root group");
+    }
+    SetNumControls(nNewControls);
+    m_nFlags = nFlags;
+    m_hInitiallyFocusedControl = hInitiallyFocused;
     if (rb.m_nVersion <= 7)
         rb.ReadInt();  // a word no longer used
     if (rb.m_nVersion >= 7)
