@@ -22,6 +22,7 @@
 #include "gcGameCore/script/gcEvent.h"
 #include "mMath/mVec2.h"
 
+class gcItem;
 class eCamera;
 class gcMsgTick;
 struct gcUIShowDialogData;
@@ -78,6 +79,8 @@ public:
     // Forgets the actions, the transition and the items of its item
     // controls that lie in the pool.
     void OnMemPoolReset(const cMemPool* pPool) override;
+    // Item controls showing the item (being destroyed) show their template.
+    void ForgetItem(const gcItem* pItem);
 
     // Opening, closing and transitions (driven by gcUI).
     void OnOpened(const gcUIShowDialogData* pShowAction, float fInParam);

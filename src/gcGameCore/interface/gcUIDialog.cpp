@@ -93,6 +93,15 @@ void gcUIDialog::OnMemPoolReset(const cMemPool* pPool)
     }
 }
 
+void gcUIDialog::ForgetItem(const gcItem* pItem)
+{
+    for (int i = 0; i < m_nControls; ++i) {
+        gcUIItemControl* pItemControl = dcast<gcUIItemControl>(m_pControls[i]);
+        if (pItemControl && pItemControl->pSpecificItem == pItem)
+            pItemControl->pSpecificItem = nullptr;
+    }
+}
+
 void gcUIDialog::Write(const cFile& file) const
 {
     cWriteBlock wb(file, kVersion);
