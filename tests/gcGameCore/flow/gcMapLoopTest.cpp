@@ -161,6 +161,29 @@ TEST_F(gcMapLoopTest, ACurrentRegionWithoutAZoneIsKept)
     EXPECT_EQ(Resident(), 2);
 }
 
+// The east's file is missing: it is still chosen at every step, but warned
+// about once and never looked for again (no error lines).
+TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
+{
+    cStr name;
+    gcRegion::GetFilename(gcAct::s_pAct->m_nActId, m_pMap->m_nMapId, 2, &name);
+    ASSERT_TRUE(std::filesystem::remove(m_dir.HostPath(name.m_sData + 1)));
+    gcTestLogCapture log;
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    int nChosen = m_pMap->m_nLoadingRegionId == 2;
+    for (int step = 0; step < 40; ++step) {
+        m_pMap->HandleBackgroundLoading();
+        gcRegionLoader::Get()->WaitForFinish();
+        nChosen += m_pMap->m_nLoadingRegionId == 2;
+    }
+    EXPECT_GE(nChosen, 10) << "the neighbour is chosen again and again";
+    EXPECT_EQ(gcRegion::FindSlot(2), -1);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "for region 2"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
+}
+
 // A camera on the far face of the current zone's box is outside it; on
 // the near face it is inside; outside every zone nothing changes. Changes
 // wait while a region streams.
