@@ -3,6 +3,7 @@
 // end events, the pause flag and the sound effects, wind gusts and the
 // cinematic request machine.
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -100,9 +101,7 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     EXPECT_FLOAT_EQ(gcGameCamera::Get()->GetPos().x, -12.0f) << "re-based into the middle's frame";
     EXPECT_EQ(m_pMap->m_nLoadingRegionId, 2);
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(0)]->m_localToWorld.origin.x, -32.0f);
-    const int nSteps = StepUntilAttached(2);
-    EXPECT_GE(nSteps, gcMap::kRegionAttachFrames);
-    EXPECT_LE(nSteps, gcMap::kRegionAttachFrames + 2);
+    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1) << "start, 60 waiting steps, attach";
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(2)]->m_localToWorld.origin.x, 32.0f);
     EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
 
@@ -113,6 +112,34 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     m_pMap->HandleBackgroundLoading();
     EXPECT_EQ(gcRegion::FindSlot(0), -1) << "and is deleted a step later";
     EXPECT_EQ(Resident(), 2);
+}
+
+// Walking back west streams region 0 (the lowest id) in again; a load of
+// the region already current changes nothing.
+TEST_F(gcMapLoopTest, RegionZeroStreamsBackInAndLoadingTheCurrentRegionIsANoOp)
+{
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_GE(StepUntilAttached(2), 0);
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 2);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(gcRegion::FindSlot(0), -1);
+    PlaceCamera(-20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    EXPECT_EQ(m_pMap->m_nLoadingRegionId, 0);
+    EXPECT_EQ(StepUntilAttached(0), gcMap::kRegionAttachFrames + 1);
+
+    const int nSlot = gcRegion::s_nCurrentRegion;
+    const gcRegion* pCurrent = gcRegion::s_pRegions[nSlot];
+    gcRegion* pBefore[gcRegion::kMaxResident];
+    std::copy(std::begin(gcRegion::s_pRegions), std::end(gcRegion::s_pRegions), pBefore);
+    EXPECT_TRUE(m_pMap->LoadRegions(1));
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, nSlot);
+    EXPECT_EQ(gcRegion::s_pRegions[nSlot], pCurrent);
+    EXPECT_TRUE(std::equal(std::begin(pBefore), std::end(pBefore), std::begin(gcRegion::s_pRegions)));
 }
 
 // A multi-region load while the east waits to be attached deletes it; the

@@ -260,6 +260,24 @@ TEST_F(gcUIWidgetGroupTest, ANestedGroupTheDialogDropsTakesItsCellWidgetsOutOfTh
     }
 }
 
+// Cells outside a 2 x 3 grid hold nothing: no lookup reads past the table.
+TEST_F(gcUIWidgetGroupTest, CellsOutsideTheGridGiveNothing)
+{
+    std::vector<uiTestBox*> boxes;
+    G* g = Group(2, 3, {{0, {1, 1}}, {2, {1, 1}}, {3, {1, 1}}, {5, {1, 1}}}, &boxes);
+    const gcUICell outside[] = {{-1, 0}, {0, -1}, {2, 0}, {0, 3}, {1, 3}, {2, 3}, {-1, -1}};
+    for (const gcUICell& cell : outside) {
+        SCOPED_TRACE(testing::Message() << cell.nRow << ", " << cell.nCol);
+        EXPECT_EQ(g->FindWidget(cell, gcUIWidget::GetStaticType()), nullptr);
+        EXPECT_EQ(g->GetNumCellWidgets(cell), 0);
+        g->DrawCell(nullptr, cell, eRect{{0, 0}, {1, 1}}, 0);
+    }
+    for (const uiTestBox* b : boxes)
+        EXPECT_EQ(b->m_nDrawn, 0);
+    EXPECT_EQ(g->FindWidget({1, 2}, gcUIWidget::GetStaticType()), boxes[3]);  // the last cell still answers
+    EXPECT_EQ(g->GetNumCellWidgets({1, 0}), 1);
+}
+
 TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
 {
     std::vector<gcUIControl*> c = Grid(2, 2, {0, 1, 2, 3});

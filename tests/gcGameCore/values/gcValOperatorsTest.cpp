@@ -237,6 +237,45 @@ TEST_F(gcValOperatorsTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
     }
 }
 
+// The engine's blocks equal blocks laid by hand: the operation first, the
+// operands in order (-1 for a missing one), the trinary's flags last, the
+// function's handle before its parameter count.
+TEST_F(gcValOperatorsTest, WrittenBlocksMatchBlocksLaidByHand)
+{
+    gcValFunction* pCall = m_pool.New<gcValFunction>(gcFunctionHandle(0x00070003));
+    pCall->AddParam(N(6.0f));
+    const struct {
+        const char* why;
+        const gcValue* pValue;
+        uint32_t version;
+        std::function<void(datagen::BlockWriter&)> fields;
+    } rows[] = {
+        {"binary", Bin(B::OP_DIV, 7, 2), B::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(datagen::NumberMember(w.Int(B::OP_DIV), 7), 2); }},
+        {"binary, second operand missing", Bin(B::OP_SUB, N(1.0f), nullptr), B::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(B::OP_SUB), 1).Int(-1); }},
+        {"unary", Un(U::OP_NEG, 3.0f), U::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(U::OP_NEG), 3); }},
+        {"trinary", Tri(T::OP_RANGE, 1.0f, 2.0f, 3.0f, 0x5), T::kVersion,
+         [](datagen::BlockWriter& w) {
+             datagen::NumberMember(datagen::NumberMember(datagen::NumberMember(w.Int(T::OP_RANGE), 1), 2), 3).Word(0x5);
+         }},
+        {"function", pCall, gcValFunction::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Word(0x00070003).Int(2), 6).Int(-1); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("written.dat"), *row.pValue));
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("laid.dat"), row.pValue->GetType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ValueBlock(w, row.version, false);
+                                                       row.fields(w);
+                                                       w.End();
+                                                   }));
+        EXPECT_EQ(ReadHostFile(m_dir.HostPath("written.dat")), ReadHostFile(m_dir.HostPath("laid.dat")));
+    }
+}
+
 TEST_F(gcValOperatorsTest, ReadsOverOperandsItCannotTake)
 {
     const struct {
