@@ -96,6 +96,9 @@ public:
     void PlatformClose();
     // Whether a file can only be read. Data files on the disc always can.
     static bool IsReadOnly(const char* name);
+    // Whether a console path names a file, asked without logging: for
+    // callers that tell a missing file apart from a damaged one.
+    static bool Exists(const char* name);
 
     // The disc drive's state; the per-frame service step polls it and calls
     // s_errorNotify while it is not FS_OK.

@@ -6,6 +6,15 @@
 #include "cCore/cFilePlatform.h"
 #include "cCore/cLog.h"
 
+bool cFile::Exists(const char* name)
+{
+    DVDFileInfo info;
+    if (!name || !DVDOpen(name, &info))
+        return false;
+    DVDClose(&info);
+    return true;
+}
+
 bool cFile::PlatformOpen(const char* name)
 {
     cFilePlatform* pRecord = cFilePlatform::AcquireReader();

@@ -57,7 +57,8 @@ BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version)
     w.Word(d.flags).Int(d.controlCount).Word(d.initiallyFocused);
     gcUIWidgetGroup root;  // empty cells
     root.m_name.Set("DialogGroup");
-    const size_t nCells = d.rows > 0 && d.cols > 0 ? static_cast<size_t>(d.rows) * static_cast<size_t>(d.cols) : 0;
+    const int64_t nWritten = d.rows > 0 && d.cols > 0 ? int64_t{d.rows} * d.cols - d.cellsCut : 0;
+    const size_t nCells = nWritten > 0 ? static_cast<size_t>(nWritten) : 0;
     WidgetGroupBlock(w, root, d.rows, d.cols, std::vector<std::vector<const gcUIControl*>>(nCells));
     if (version <= 7)
         w.Word(0);  // no longer used

@@ -19,6 +19,7 @@
 class cMemPool;
 class eCamera;
 class gcMsgTick;
+class gcItem;
 class gcUIDialog;
 
 struct gcUIShowDialogData {
@@ -93,6 +94,9 @@ public:
     // Dialogs of the pool leave the stack without events; the others, open
     // or closed, drop their pointers into it.
     void OnMemPoolReset(const cMemPool* pPool);
+    // An item being destroyed: item controls of every dialog, open or
+    // closed, that show it fall back to their template.
+    void ForgetItem(const gcItem* pItem);
 
     // The stack change of an open: true when the dialog was not open before.
     // A 17th dialog is refused (logged, false, no change).

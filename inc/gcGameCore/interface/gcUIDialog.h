@@ -22,6 +22,7 @@
 #include "gcGameCore/script/gcEvent.h"
 #include "mMath/mVec2.h"
 
+class gcItem;
 class eCamera;
 class gcMsgTick;
 struct gcUIShowDialogData;
@@ -78,6 +79,8 @@ public:
     // Forgets the actions, the transition and the items of its item
     // controls that lie in the pool.
     void OnMemPoolReset(const cMemPool* pPool) override;
+    // Item controls showing the item (being destroyed) show their template.
+    void ForgetItem(const gcItem* pItem);
 
     // Opening, closing and transitions (driven by gcUI).
     void OnOpened(const gcUIShowDialogData* pShowAction, float fInParam);
@@ -179,6 +182,7 @@ private:
     void ApplyGameEvent(int which);
     bool ResizeTable(int nControls);
     void DeleteControlsFrom(int nFirst);
+    void DiscardControl(gcUIWidget* pControl);
     int FreeSlot();
     void SizeFromControls(const mVec2& controls, mVec2* pSize) const;
     void BorderSizes(float* pLeft, float* pRight, float* pLower, float* pUpper) const;

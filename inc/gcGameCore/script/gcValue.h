@@ -51,6 +51,10 @@ public:
     // Destroys each non-null operand and nulls its pointer; the memory stays
     // with its pool.
     static void DestroyOperands(gcValue** ppValues, int count);
+    // pCopy when each operand of ppFrom has its copy in ppTo; otherwise
+    // (the pool ran out) pCopy is destroyed with what it holds, logged, and
+    // null is returned: a copy is whole or nothing.
+    static gcValue* WholeCopy(gcValue* pCopy, const gcValue* const* ppFrom, const gcValue* const* ppTo, int count);
 
     // Truncation toward zero to a signed 32-bit integer, as the scripts
     // convert; values past its range (and NaN) saturate instead of

@@ -10,6 +10,7 @@
 #include "gcGameCore/actions/gcDoEntityCombineItem.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/interface/gcUI.h"
 
 QM_DEFINE_TYPE(gcItem, gcGameObject, 97)
 
@@ -24,6 +25,8 @@ gcItem::~gcItem()
     // A combination in progress must not outlive its first item.
     if (gcDoEntityCombineItem::s_pFirstItem == this)
         gcDoEntityCombineItem::s_pFirstItem = nullptr;
+    // Nor may an item control keep showing it.
+    gcUI::Get()->ForgetItem(this);
     while (m_pFirstChildItem)
         m_pFirstChildItem->Detach();
     Detach();

@@ -351,6 +351,10 @@ void gcMap::HandleMultiRegionLoad()
     m_nLoadingRegionId = -1;
     m_nUnloadingRegionIndex = -1;
     m_nLoadingFrame = 0;
+    // A streamed region waiting to be attached was deleted or attached by
+    // the load above: the region loader forgets it with the map.
+    gcRegionLoader::Get()->Clear();
+    m_nFlags &= ~kFlagRegionWaiting;
 }
 
 bool gcMap::IsCinematicPlaying() const

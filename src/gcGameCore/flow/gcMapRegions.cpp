@@ -67,6 +67,17 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
         return false;
     cStr name;
     gcRegion::GetFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, m_nMapId, nRegionId, &name);
+    // A neighbour whose file is missing is chosen again at every step: it is
+    // warned about once, not at every try.
+    static_assert(kMaxRegionNames <= 32, "a bit per region id");
+    const uint32_t nBit = 1u << nRegionId;
+    if (m_nMissingRegionFiles & nBit)
+        return false;
+    if (!cFile::Exists(name)) {
+        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId);
+        m_nMissingRegionFiles |= nBit;
+        return false;
+    }
     cFile file;
     if (!file.Open(name))
         return false;

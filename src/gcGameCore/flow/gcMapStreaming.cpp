@@ -27,11 +27,15 @@ bool InsideVisBox(const eZone& zone, const mVec3& p)
            box.minCorner.z <= p.z && p.z < box.maxCorner.z;
 }
 
+// A region without a zone never counts as attached: the current region and
+// its neighbours are kept whatever their zones.
 void DeleteDetachedRegions()
 {
+    const gcRegion* pCurrent = gcRegion::GetResident(gcRegion::s_nCurrentRegion);
     for (gcRegion* p : gcRegion::s_pRegions) {
-        if (p && !IsAttached(*p))
-            std::destroy_at(p);
+        if (!p || IsAttached(*p) || p == pCurrent || (pCurrent && pCurrent->HasNeighbor(p->m_nRegionId)))
+            continue;
+        std::destroy_at(p);
     }
 }
 

@@ -136,6 +136,16 @@ void gcUI::OnMemPoolReset(const cMemPool* pPool)
     }
 }
 
+void gcUI::ForgetItem(const gcItem* pItem)
+{
+    for (int i = 0; i <= m_nFocusedDialog; ++i)
+        if (gcUIDialog* pDialog = m_dialogStack[i])
+            pDialog->ForgetItem(pItem);
+    for (int slot = 0; slot < gcUIDialogMgr::kSlots; ++slot)
+        if (gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(slot)))
+            pDialog->ForgetItem(pItem);
+}
+
 bool gcUI::ActualOpenDialog(gcUIDialog* pDialog, bool bFocus)
 {
     const int index = FindDialog(pDialog);

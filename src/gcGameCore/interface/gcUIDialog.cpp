@@ -93,6 +93,15 @@ void gcUIDialog::OnMemPoolReset(const cMemPool* pPool)
     }
 }
 
+void gcUIDialog::ForgetItem(const gcItem* pItem)
+{
+    for (int i = 0; i < m_nControls; ++i) {
+        gcUIItemControl* pItemControl = dcast<gcUIItemControl>(m_pControls[i]);
+        if (pItemControl && pItemControl->pSpecificItem == pItem)
+            pItemControl->pSpecificItem = nullptr;
+    }
+}
+
 void gcUIDialog::Write(const cFile& file) const
 {
     cWriteBlock wb(file, kVersion);
@@ -144,17 +153,28 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcUIDialog", "version");
     if (!ReadObjectPart(rb, pPool))
         return false;
-    m_nFlags = rb.ReadUInt();
+    const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
     if (nControls < 0 || nControls > kMaxControls)
         cLogWarn_("gcUIDialog: control count %d kept within 0..%d", nControls, kMaxControls);
-    m_hInitiallyFocusedControl = rb.ReadUInt();
+    const uint32_t hInitiallyFocused = rb.ReadUInt();
     if (rb.Failed())
         return false;
-    // The group puts each widget into the slot of its stored handle.
-    SetNumControls(nControls);
-    if (!m_widgetGroup.Read(file, pPool) && rb.Failed())
-        return false;
+    // The group puts each widget into the slot of its stored handle. The
+    // table only grows before the group is read, so that a group that
+    // cannot be read leaves the dialog's controls as they were.
+    const int nOldControls = m_nControls;
+    const int nNewControls = std::clamp(nControls, 0, kMaxControls);
+    if (nNewControls > nOldControls)
+        SetNumControls(nNewControls);
+    if (!m_widgetGroup.Read(file, pPool)) {
+        if (m_nControls != nOldControls)
+            ResizeTable(nOldControls);
+        return rb.Reject("gcUIDialog", "root group");
+    }
+    SetNumControls(nNewControls);
+    m_nFlags = nFlags;
+    m_hInitiallyFocusedControl = hInitiallyFocused;
     if (rb.m_nVersion <= 7)
         rb.ReadInt();  // a word no longer used
     if (rb.m_nVersion >= 7)
@@ -231,16 +251,36 @@ void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
     if (slot >= m_nControls) {
         cLogError_("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d; dropped", m_name.m_sData,
                    pControl->m_name.m_sData, slot, m_nControls);
-        pControl->Detach();
-        std::destroy_at(pControl);
+        DiscardControl(pControl);
         return;
     }
     gcUIWidget* pOld = m_pControls[slot];
     m_pControls[slot] = pControl;
-    if (pOld && pOld != pControl) {
-        pOld->Detach();
-        std::destroy_at(pOld);
-    }
+    if (pOld && pOld != pControl)
+        DiscardControl(pOld);
+}
+
+// Deletes a control that the table may no longer hold. A group's cell
+// widgets were put into the table when the group was read: they leave it
+// before they are deleted, so that no slot is left naming a deleted control.
+// The table keeps its size (a read is still filling it).
+void gcUIDialog::DiscardControl(gcUIWidget* pControl)
+{
+    pControl->Detach();
+    if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(pControl))
+        for (int16_t r = 0; r < pGroup->m_nRows; ++r)
+            for (int16_t c = 0; c < pGroup->m_nCols; ++c)
+                while (gcUIWidget* p = pGroup->GetCellWidget(r, c)) {
+                    pGroup->RemoveCellWidget(gcUICell{r, c}, p);
+                    DiscardControl(p);
+                }
+    const uint32_t h = pControl->m_hWidgetHandle;
+    const int slot = static_cast<int>(h & kSlotMask);
+    if (slot < m_nControls && m_pControls[slot] == pControl)
+        m_pControls[slot] = nullptr;
+    if (m_hFocusedControl == h && h != 0)
+        m_hFocusedControl = 0;
+    std::destroy_at(pControl);
 }
 
 void gcUIDialog::DestroyControl(unsigned int hControl)

@@ -99,6 +99,20 @@ gcValue* gcValue::CopyOperand(const gcValue* pValue, cMemPool* pPool)
     return pValue && pPool ? static_cast<gcValue*>(pValue->Copy(pPool)) : nullptr;
 }
 
+gcValue* gcValue::WholeCopy(gcValue* pCopy, const gcValue* const* ppFrom, const gcValue* const* ppTo, int count)
+{
+    if (!pCopy)
+        return nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (ppFrom[i] && !ppTo[i]) {
+            cLogError_("gcValue: an operand of a %s could not be copied; no copy made", pCopy->GetType()->m_sTypeName);
+            std::destroy_at(pCopy);
+            return nullptr;
+        }
+    }
+    return pCopy;
+}
+
 void gcValue::DestroyOperands(gcValue** ppValues, int count)
 {
     for (int i = 0; i < count; ++i) {

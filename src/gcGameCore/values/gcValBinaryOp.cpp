@@ -24,7 +24,10 @@ gcValBinaryOp::~gcValBinaryOp()
 
 cBase* gcValBinaryOp::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcValBinaryOp>(*this) : nullptr;
+    gcValBinaryOp* pCopy = pPool ? pPool->New<gcValBinaryOp>(*this) : nullptr;
+    const gcValue* from[] = {pOperand1, pOperand2};
+    const gcValue* to[] = {pCopy ? pCopy->pOperand1 : nullptr, pCopy ? pCopy->pOperand2 : nullptr};
+    return WholeCopy(pCopy, from, to, 2);
 }
 
 void gcValBinaryOp::Write(const cFile& file) const

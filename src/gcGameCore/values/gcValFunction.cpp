@@ -24,7 +24,14 @@ gcValFunction::~gcValFunction()
 
 cBase* gcValFunction::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcValFunction>(*this) : nullptr;
+    gcValFunction* pCopy = pPool ? pPool->New<gcValFunction>(*this) : nullptr;
+    const gcValue* from[kMaxParams];
+    const gcValue* to[kMaxParams];
+    for (int i = 0; i < kMaxParams; ++i) {
+        from[i] = pParams[i];
+        to[i] = pCopy ? pCopy->pParams[i] : nullptr;
+    }
+    return WholeCopy(pCopy, from, to, kMaxParams);
 }
 
 void gcValFunction::Write(const cFile& file) const

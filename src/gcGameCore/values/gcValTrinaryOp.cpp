@@ -26,7 +26,11 @@ gcValTrinaryOp::~gcValTrinaryOp()
 
 cBase* gcValTrinaryOp::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcValTrinaryOp>(*this) : nullptr;
+    gcValTrinaryOp* pCopy = pPool ? pPool->New<gcValTrinaryOp>(*this) : nullptr;
+    const gcValue* from[] = {pOperand1, pOperand2, pOperand3};
+    const gcValue* to[] = {pCopy ? pCopy->pOperand1 : nullptr, pCopy ? pCopy->pOperand2 : nullptr,
+                           pCopy ? pCopy->pOperand3 : nullptr};
+    return WholeCopy(pCopy, from, to, kOperands);
 }
 
 void gcValTrinaryOp::Write(const cFile& file) const

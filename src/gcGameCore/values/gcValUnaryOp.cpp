@@ -22,7 +22,10 @@ gcValUnaryOp::~gcValUnaryOp()
 
 cBase* gcValUnaryOp::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcValUnaryOp>(*this) : nullptr;
+    gcValUnaryOp* pCopy = pPool ? pPool->New<gcValUnaryOp>(*this) : nullptr;
+    const gcValue* to = pCopy ? pCopy->pOperand : nullptr;
+    const gcValue* from = pOperand;
+    return WholeCopy(pCopy, &from, &to, 1);
 }
 
 void gcValUnaryOp::Write(const cFile& file) const

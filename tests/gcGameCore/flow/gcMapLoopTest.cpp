@@ -3,6 +3,7 @@
 // end events, the pause flag and the sound effects, wind gusts and the
 // cinematic request machine.
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -100,9 +101,7 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     EXPECT_FLOAT_EQ(gcGameCamera::Get()->GetPos().x, -12.0f) << "re-based into the middle's frame";
     EXPECT_EQ(m_pMap->m_nLoadingRegionId, 2);
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(0)]->m_localToWorld.origin.x, -32.0f);
-    const int nSteps = StepUntilAttached(2);
-    EXPECT_GE(nSteps, gcMap::kRegionAttachFrames);
-    EXPECT_LE(nSteps, gcMap::kRegionAttachFrames + 2);
+    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1) << "start, 60 waiting steps, attach";
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(2)]->m_localToWorld.origin.x, 32.0f);
     EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
 
@@ -113,6 +112,103 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     m_pMap->HandleBackgroundLoading();
     EXPECT_EQ(gcRegion::FindSlot(0), -1) << "and is deleted a step later";
     EXPECT_EQ(Resident(), 2);
+}
+
+// Walking back west streams region 0 (the lowest id) in again; a load of
+// the region already current changes nothing.
+TEST_F(gcMapLoopTest, RegionZeroStreamsBackInAndLoadingTheCurrentRegionIsANoOp)
+{
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_GE(StepUntilAttached(2), 0);
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 2);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(gcRegion::FindSlot(0), -1);
+    PlaceCamera(-20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    EXPECT_EQ(m_pMap->m_nLoadingRegionId, 0);
+    EXPECT_EQ(StepUntilAttached(0), gcMap::kRegionAttachFrames + 1);
+
+    const int nSlot = gcRegion::s_nCurrentRegion;
+    const gcRegion* pCurrent = gcRegion::s_pRegions[nSlot];
+    gcRegion* pBefore[gcRegion::kMaxResident];
+    std::copy(std::begin(gcRegion::s_pRegions), std::end(gcRegion::s_pRegions), pBefore);
+    EXPECT_TRUE(m_pMap->LoadRegions(1));
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, nSlot);
+    EXPECT_EQ(gcRegion::s_pRegions[nSlot], pCurrent);
+    EXPECT_TRUE(std::equal(std::begin(pBefore), std::end(pBefore), std::begin(gcRegion::s_pRegions)));
+}
+
+// A multi-region load while the east waits to be attached deletes it; the
+// region loader forgets it, so that walking back into the middle chooses the
+// east again and attaches it 61 steps after the choosing step.
+TEST_F(gcMapLoopTest, AMultiRegionLoadDuringStreamingLeavesTheLoaderClear)
+{
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    for (int step = 0; step < 10; ++step)
+        m_pMap->HandleBackgroundLoading();
+    gcRegionLoader::Get()->WaitForFinish();
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_NE(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
+    EXPECT_NE(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+    m_pMap->m_nMultiRegionToLoad = 0;
+    m_pMap->HandleMultiRegionLoad();
+    EXPECT_EQ(CurrentId(), 0);
+    EXPECT_EQ(gcRegion::FindSlot(2), -1) << "the east is no neighbour of the west";
+    EXPECT_EQ(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
+    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1);
+    ASSERT_GE(gcRegion::FindSlot(2), 0);
+    EXPECT_EQ(gcRegion::s_pRegions[gcRegion::FindSlot(2)]->m_nRegionId, 2);
+}
+
+// A current region without a zone never counts as attached; it and its
+// neighbours stay resident however many steps run.
+TEST_F(gcMapLoopTest, ACurrentRegionWithoutAZoneIsKept)
+{
+    const int slot = gcRegion::s_nCurrentRegion;
+    gcRegion::s_pRegions[slot]->m_pZone = nullptr;
+    eZone::s_pZones[slot] = nullptr;
+    for (int step = 0; step < 3; ++step)
+        m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, slot);
+    ASSERT_NE(gcRegion::s_pRegions[slot], nullptr);
+    EXPECT_EQ(CurrentId(), 0);
+    EXPECT_GE(gcRegion::FindSlot(1), 0) << "the neighbour stays too";
+    EXPECT_EQ(Resident(), 2);
+}
+
+// The east's file is missing: it is still chosen at every step, but warned
+// about once and never looked for again (no error lines).
+TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
+{
+    cStr name;
+    gcRegion::GetFilename(gcAct::s_pAct->m_nActId, m_pMap->m_nMapId, 2, &name);
+    ASSERT_TRUE(std::filesystem::remove(m_dir.HostPath(name.m_sData + 1)));
+    gcTestLogCapture log;
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(CurrentId(), 1);
+    int nChosen = m_pMap->m_nLoadingRegionId == 2;
+    for (int step = 0; step < 40; ++step) {
+        m_pMap->HandleBackgroundLoading();
+        gcRegionLoader::Get()->WaitForFinish();
+        nChosen += m_pMap->m_nLoadingRegionId == 2;
+    }
+    EXPECT_GE(nChosen, 10) << "the neighbour is chosen again and again";
+    EXPECT_EQ(gcRegion::FindSlot(2), -1);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "for region 2"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
 }
 
 // A camera on the far face of the current zone's box is outside it; on

@@ -176,6 +176,44 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndBadCountsAreRefusedOrBounded)
     EXPECT_EQ(d->m_nControls, 0);
 }
 
+// A root group whose cells end early fails the dialog's read; the dialog
+// keeps its fields, its table and its controls.
+TEST_F(gcUIDialogFileTest, ARootGroupCutInsideItsCellsFailsTheReadAndKeepsTheDialog)
+{
+    gcUIDialog* d = Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 11); });
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(d->m_widgetGroup.SetDimensions(1, 1));
+    const unsigned int h = d->m_widgetGroup.CreateCellWidget({0, 0}, gcUIControl::GetStaticType(), 0);
+    ASSERT_NE(h, 0u);
+    const int nControls = d->m_nControls;
+    const struct {
+        const char* why;
+        int32_t controlCount, cellsCut;
+    } rows[] = {
+        {"one cell of two missing, a larger table", 12, 1},
+        {"one cell of two missing, a smaller table", 0, 1},
+        {"both cells missing", 3, 2},
+    };
+    gcTestLogCapture log;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        datagen::DialogDesc cut = Desc();
+        cut.flags = 0x8;
+        cut.controlCount = row.controlCount;
+        cut.initiallyFocused = 0x0301;
+        cut.rows = 1, cut.cols = 2;
+        cut.cellsCut = row.cellsCut;
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("cut.bin"), gcUIDialog::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) { datagen::DialogBlock(w, cut, 11); }));
+        EXPECT_FALSE(ReadObjectFile("cut.bin", d, &m_pool));
+        EXPECT_EQ(d->m_nFlags, 0x106u);
+        EXPECT_EQ(d->m_hInitiallyFocusedControl, 0x0102u);
+        EXPECT_EQ(d->m_nControls, nControls);
+        EXPECT_EQ(d->m_widgetGroup.m_nCols, 1);
+        EXPECT_EQ(d->GetControl(h), d->m_widgetGroup.GetCellWidget(0, 0));
+    }
+}
+
 TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRangesPastTheTable)
 {
     const std::vector<datagen::DialogGroupRecord> three = {{Desc(), 0x1111}, {Desc(), 0}, {Desc(), 0x3333}};

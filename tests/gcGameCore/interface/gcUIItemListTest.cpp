@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
 #include "uiItemTestSupport.h"
 
@@ -88,6 +91,31 @@ TEST_F(gcUIItemListTest, SelectsByItemOrTemplateAndRunsEventsWithTheSelection)
     EXPECT_EQ(TestLog()[0].pInitiator, y);
     EXPECT_EQ(TestLog()[1].pInitiator, x);
     EXPECT_EQ(TestLog()[1].fParam1, 0.0f);
+}
+
+// An item destroyed after the last refresh (an event may destroy one
+// before the list refreshes) is shown by no control of an open dialog or a
+// closed one of the dialog table.
+TEST_F(gcUIItemListTest, AnItemDestroyedSinceTheRefreshLeavesItsControl)
+{
+    for (bool bOpen : {true, false}) {
+        SCOPED_TRACE(bOpen ? "open" : "closed, in the table");
+        gcItem *x = Item(Template(1)), *y = Item(Template(2));
+        Carry({x, y});
+        gcUIItemList* p = List(2);
+        ASSERT_EQ(Cell(p, 0)->pSpecificItem, x);
+        if (bOpen)
+            gcUI::Get()->ActualOpenDialog(m_pDialog, true);
+        else
+            gcUIDialogMgr::Add(77, m_pDialog, 0x0505);
+        Carry({y});
+        std::destroy_at(x);
+        EXPECT_EQ(Cell(p, 0)->pSpecificItem, nullptr);
+        EXPECT_EQ(Cell(p, 1)->pSpecificItem, y);
+        if (bOpen)
+            gcUI::Get()->ActualCloseDialog(m_pDialog, false);
+        gcUIDialogMgr::s_pInstances[77] = nullptr;
+    }
 }
 
 TEST_F(gcUIItemListTest, CellsWithoutItemControlsAreNotFilled)

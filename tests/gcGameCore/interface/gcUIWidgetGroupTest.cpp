@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "eEngine/eRect.h"
+#include "eEngine/modelTestSupport.h"
 #include "uiTestSupport.h"
 
 // A widget of a fixed size that remembers where it was drawn.
@@ -198,6 +201,81 @@ TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDel
     ASSERT_EQ(Root().GetNumCellWidgets({0, 0}), 1);
     EXPECT_EQ(m_pDialog->GetControl((5u << 8) | 1), Root().GetCellWidget(0, 0));
     EXPECT_EQ(Root().GetNumCellWidgets({0, 1}), 0);
+}
+
+// Every widget reachable from a group's cells, nested groups included.
+void CollectWidgets(const G& g, std::set<const gcUIWidget*>* pOut)
+{
+    for (int r = 0; r < g.m_nRows; ++r)
+        for (int c = 0; c < g.m_nCols; ++c) {
+            const gcUIWidget* pFirst = g.GetCellWidget(r, c);
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                pOut->insert(p);
+                if (const G* pInner = dcast<const G>(p))
+                    CollectWidgets(*pInner, pOut);
+            }
+        }
+}
+
+TEST_F(gcUIWidgetGroupTest, ANestedGroupTheDialogDropsTakesItsCellWidgetsOutOfTheTable)
+{
+    const struct {
+        const char* why;
+        uint32_t innerSlot, otherSlot;
+    } rows[] = {
+        {"the nested group names a slot past the table", 7, 0},
+        {"a later control takes the nested group's slot", 2, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_pDialog->m_widgetGroup.DeleteAllWidgets(true);
+        m_pDialog->SetNumControls(0);
+        m_pDialog->SetNumControls(3);
+        G* pSource = m_pool.New<G>();
+        pSource->SetDimensions(1, 2);
+        G* pInner = m_pool.New<G>();
+        pInner->SetDimensions(1, 1);
+        pInner->m_hWidgetHandle = (4u << 8) | row.innerSlot;
+        gcUIControl* pChild = m_pool.New<gcUIControl>();
+        pChild->m_hWidgetHandle = (5u << 8) | 1;
+        pInner->InsertInDrawOrder(0, pChild, nullptr);
+        gcUIControl* pOther = m_pool.New<gcUIControl>();
+        pOther->m_hWidgetHandle = (6u << 8) | row.otherSlot;
+        pSource->InsertInDrawOrder(0, pInner, nullptr);
+        pSource->InsertInDrawOrder(1, pOther, nullptr);
+        gcTestDataDir dir;
+        ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("g.ui"), *pSource));
+        gcTestLogCapture log;
+        ASSERT_TRUE(ReadObjectFile("g.ui", &Root(), &m_pool));
+        std::set<const gcUIWidget*> live;
+        CollectWidgets(Root(), &live);
+        for (int i = 0; i < m_pDialog->m_nControls; ++i) {
+            if (const gcUIWidget* p = m_pDialog->m_pControls[i]) {
+                EXPECT_TRUE(live.count(p)) << "slot " << i << " names a deleted control";
+            }
+        }
+        EXPECT_EQ(m_pDialog->GetControl((5u << 8) | 1), nullptr);
+        EXPECT_EQ(m_pDialog->m_nControls, 3);
+        ASSERT_NE(m_pDialog->GetControl((6u << 8) | row.otherSlot), nullptr);
+    }
+}
+
+// Cells outside a 2 x 3 grid hold nothing: no lookup reads past the table.
+TEST_F(gcUIWidgetGroupTest, CellsOutsideTheGridGiveNothing)
+{
+    std::vector<uiTestBox*> boxes;
+    G* g = Group(2, 3, {{0, {1, 1}}, {2, {1, 1}}, {3, {1, 1}}, {5, {1, 1}}}, &boxes);
+    const gcUICell outside[] = {{-1, 0}, {0, -1}, {2, 0}, {0, 3}, {1, 3}, {2, 3}, {-1, -1}};
+    for (const gcUICell& cell : outside) {
+        SCOPED_TRACE(testing::Message() << cell.nRow << ", " << cell.nCol);
+        EXPECT_EQ(g->FindWidget(cell, gcUIWidget::GetStaticType()), nullptr);
+        EXPECT_EQ(g->GetNumCellWidgets(cell), 0);
+        g->DrawCell(nullptr, cell, eRect{{0, 0}, {1, 1}}, 0);
+    }
+    for (const uiTestBox* b : boxes)
+        EXPECT_EQ(b->m_nDrawn, 0);
+    EXPECT_EQ(g->FindWidget({1, 2}, gcUIWidget::GetStaticType()), boxes[3]);  // the last cell still answers
+    EXPECT_EQ(g->GetNumCellWidgets({1, 0}), 1);
 }
 
 TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)

@@ -192,6 +192,90 @@ TEST_F(gcValOperatorsTest, CopyTakesTheOperandTreeIntoTheCopysPool)
     EXPECT_EQ(pCopy->GetChildByIndex(2), nullptr);
 }
 
+// Into a pool with any amount of room left, a copy is whole (the same
+// value as its original) or null: never one with an operand missing.
+TEST_F(gcValOperatorsTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
+{
+    gcValFunction* pCall = m_pool.New<gcValFunction>();
+    pCall->AddParam(N(1.0f));
+    pCall->AddParam(Bin(B::OP_SUB, 5, 3));
+    const struct {
+        const char* why;
+        const gcValue* pValue;
+        float fExpected;
+    } rows[] = {
+        {"5 - 3", Bin(B::OP_SUB, 5, 3), 2.0f},
+        {"a nested operand", Bin(B::OP_ADD, N(1.0f), Bin(B::OP_SUB, 5, 3)), 3.0f},
+        {"-(4)", Un(U::OP_NEG, 4.0f), -4.0f},
+        {"lerp( 0.5, 2, 4 )", Tri(T::OP_LERP, 0.5f, 2.0f, 4.0f), 3.0f},
+    };
+    gcTestLogCapture log;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        int nWhole = 0;
+        for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+            cMemPool tight("tight", 0x1000, false);
+            ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken() - nRoom, 1), nullptr);
+            const auto* pCopy = static_cast<const gcValue*>(row.pValue->Copy(&tight));
+            if (!pCopy)
+                continue;
+            ++nWhole;
+            EXPECT_EQ(pCopy->Get(m_params), row.fExpected) << nRoom << " bytes of room";
+        }
+        EXPECT_GT(nWhole, 0);
+    }
+    // The function's parameters: both copied, or no copy.
+    for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+        cMemPool tight("tight", 0x1000, false);
+        ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken() - nRoom, 1), nullptr);
+        if (const gcValue* pCopy = static_cast<const gcValue*>(pCall->Copy(&tight))) {
+            EXPECT_NE(pCopy->GetChildByIndex(0), nullptr) << nRoom;
+            const gcValue* pSub = pCopy->GetChildByIndex(1);
+            ASSERT_NE(pSub, nullptr) << nRoom;
+            EXPECT_NE(pSub->GetChildByIndex(1), nullptr) << nRoom;
+        }
+    }
+}
+
+// The engine's blocks equal blocks laid by hand: the operation first, the
+// operands in order (-1 for a missing one), the trinary's flags last, the
+// function's handle before its parameter count.
+TEST_F(gcValOperatorsTest, WrittenBlocksMatchBlocksLaidByHand)
+{
+    gcValFunction* pCall = m_pool.New<gcValFunction>(gcFunctionHandle(0x00070003));
+    pCall->AddParam(N(6.0f));
+    const struct {
+        const char* why;
+        const gcValue* pValue;
+        uint32_t version;
+        std::function<void(datagen::BlockWriter&)> fields;
+    } rows[] = {
+        {"binary", Bin(B::OP_DIV, 7, 2), B::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(datagen::NumberMember(w.Int(B::OP_DIV), 7), 2); }},
+        {"binary, second operand missing", Bin(B::OP_SUB, N(1.0f), nullptr), B::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(B::OP_SUB), 1).Int(-1); }},
+        {"unary", Un(U::OP_NEG, 3.0f), U::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(U::OP_NEG), 3); }},
+        {"trinary", Tri(T::OP_RANGE, 1.0f, 2.0f, 3.0f, 0x5), T::kVersion,
+         [](datagen::BlockWriter& w) {
+             datagen::NumberMember(datagen::NumberMember(datagen::NumberMember(w.Int(T::OP_RANGE), 1), 2), 3).Word(0x5);
+         }},
+        {"function", pCall, gcValFunction::kVersion,
+         [](datagen::BlockWriter& w) { datagen::NumberMember(w.Word(0x00070003).Int(2), 6).Int(-1); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("written.dat"), *row.pValue));
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("laid.dat"), row.pValue->GetType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ValueBlock(w, row.version, false);
+                                                       row.fields(w);
+                                                       w.End();
+                                                   }));
+        EXPECT_EQ(ReadHostFile(m_dir.HostPath("written.dat")), ReadHostFile(m_dir.HostPath("laid.dat")));
+    }
+}
+
 TEST_F(gcValOperatorsTest, ReadsOverOperandsItCannotTake)
 {
     const struct {
