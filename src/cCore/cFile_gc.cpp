@@ -8,11 +8,7 @@
 
 bool cFile::Exists(const char* name)
 {
-    DVDFileInfo info;
-    if (!name || !DVDOpen(name, &info))
-        return false;
-    DVDClose(&info);
-    return true;
+    return name && DVDFileExists(name);
 }
 
 bool cFile::PlatformOpen(const char* name)
@@ -30,7 +26,7 @@ bool cFile::PlatformOpen(const char* name)
 
 bool cFile::OpenOptional(const char* name)
 {
-    if (name && !DVDFileExists(name)) {
+    if (name && !Exists(name)) {
         cLogInfo_("cFile: no \"%s\"; going on without it", name);
         return false;
     }
