@@ -2,6 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 
 #include "cCore/cBase.h"
 #include "cCore/cFile.h"
@@ -143,6 +147,31 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     }
     const bool bOk = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return (std::fclose(f) == 0) && bOk;
+}
+
+bool LayEngineObject(BlockWriter& w, const cBase& object, const std::string& scratch)
+{
+    const std::vector<uint8_t>& before = w.GetBytes();
+    cFile file;
+    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
+    if (ok) {
+        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
+        object.Write(file);
+    }
+    file.Close();
+    ok = ok && !file.Failed();
+    std::ifstream in(scratch, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::error_code ec;
+    std::filesystem::remove(scratch, ec);
+    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
+    if (!ok) {
+        cLogError_("datagen: the engine's block could not be written through \"%s\"", scratch.c_str());
+        return false;
+    }
+    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
+    return true;
 }
 
 }  // namespace datagen

@@ -64,4 +64,10 @@ private:
 // Writes bytes to a host file. False when it cannot.
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// The block of an object written by the engine's own Write, laid in w at
+// its current position: the engine writes a scratch file whose bytes up to
+// here are w's, so the absolute end offsets of its blocks come out right.
+// False (logged) when the scratch file cannot be written.
+bool LayEngineObject(BlockWriter& w, const cBase& object, const std::string& scratch);
+
 }  // namespace datagen

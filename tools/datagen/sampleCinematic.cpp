@@ -71,34 +71,6 @@ BlockWriter& LayGroup(BlockWriter& w, int begin, int end, uint32_t typeId, const
     return w.End();
 }
 
-// The block of an object written by the engine's own Write, laid in w at
-// its current position: the engine writes a scratch file whose bytes up to
-// here are w's, so the absolute end offsets of its blocks come out right.
-bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
-{
-    const std::vector<uint8_t>& before = w.GetBytes();
-    cFile file;
-    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
-    if (ok) {
-        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
-        object.Write(file);
-    }
-    file.Close();
-    ok = ok && !file.Failed();
-    std::ifstream in(scratch, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    std::error_code ec;
-    std::filesystem::remove(scratch, ec);
-    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
-    if (!ok) {
-        cLogError_("datagen: the engine's block could not be written through \"%s\"", scratch.c_str());
-        return false;
-    }
-    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
-    return true;
-}
-
 // The configuration's texture cache, the sheet's slot added past the others.
 bool LayTextureConfigs(BlockWriter& w, int beginSlot, const std::vector<TextureConfigRecord>& cache,
                        const TextureFileDesc& sheet, const std::string& scratch)
@@ -123,7 +95,7 @@ bool LayTextureConfigs(BlockWriter& w, int beginSlot, const std::vector<TextureC
                      config.m_bMipmaps = r.bMipmaps;
                      config.m_bRenderTarget = r.bRenderTarget;
                  }
-                 ok = EngineBlock(b, config, scratch) && ok;
+                 ok = LayEngineObject(b, config, scratch) && ok;
              });
     return ok;
 }
@@ -196,7 +168,7 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     bool ok = LayTextureConfigs(w, beginSlot, cache, glyphs, scratch);
     LayOne(w, kGlyphTextureSlot, eTexture::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { TextureBlock(b, glyphs); });
     LayOne(w, kFontMaterialSlot, eMaterial::GetStaticType()->m_nTypeId,
-           [&](BlockWriter& b) { ok = EngineBlock(b, *pMaterial, scratch) && ok; });
+           [&](BlockWriter& b) { ok = LayEngineObject(b, *pMaterial, scratch) && ok; });
     LayOne(w, kFontSlot, eFont::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { FontBlock(b, font, eFont::kVersion); });
     EmptyGroupBlock(w, 0);  // meshes
     EmptyGroupBlock(w, 0);  // animations
@@ -259,7 +231,7 @@ bool LaySampleCinematics(BlockWriter& w, const std::string& scratch)
     bool ok = pCinematic != nullptr;
     if (ok) {
         LayOne(w, kGreetingCinematicSlot, gcCinematic::GetStaticType()->m_nTypeId,
-               [&](BlockWriter& b) { ok = EngineBlock(b, *pCinematic, scratch); });
+               [&](BlockWriter& b) { ok = LayEngineObject(b, *pCinematic, scratch); });
         std::destroy_at(pCinematic);
     }
     return ok;
@@ -282,7 +254,7 @@ RegionTriggerDesc GreetingTrigger(float groundZ, const std::string& scratch, boo
         cMemPool pool("datagen GreetingTrigger", 0x400, false);
         const gcDoPlayCinematic* pPlay = NewPlayCinematic(&pool, HandleOf(kGreetingCinematicSlot));
         w.Int(static_cast<int32_t>(gcDoPlayCinematic::GetStaticType()->m_nTypeId));
-        *pOk = pPlay && EngineBlock(w, *pPlay, scratch) && *pOk;
+        *pOk = pPlay && LayEngineObject(w, *pPlay, scratch) && *pOk;
     };
     return t;
 }

@@ -65,34 +65,6 @@ uint16_t CheckOf(int slot)
     return static_cast<uint16_t>(0x100 + slot);
 }
 
-// The block of an object written by the engine's own Write, laid in w at
-// its current position: the engine writes a scratch file whose bytes up to
-// here are w's, so the absolute end offsets of its blocks come out right.
-bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
-{
-    const std::vector<uint8_t>& before = w.GetBytes();
-    cFile file;
-    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
-    if (ok) {
-        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
-        object.Write(file);
-    }
-    file.Close();
-    ok = ok && !file.Failed();
-    std::ifstream in(scratch, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    std::error_code ec;
-    std::filesystem::remove(scratch, ec);
-    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
-    if (!ok) {
-        cLogError_("datagen: the guards' block could not be written through \"%s\"", scratch.c_str());
-        return false;
-    }
-    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
-    return true;
-}
-
 // ---- The body ------------------------------------------------------------
 
 // The five visible faces of a box (no bottom) around centre c with half
@@ -186,7 +158,7 @@ std::vector<AnimationDesc> GuardAnimations()
 bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scratch)
 {
     w.Int(static_cast<int32_t>(action.GetType()->m_nTypeId));
-    return EngineBlock(w, action, scratch);
+    return LayEngineObject(w, action, scratch);
 }
 
 // The blow the swing deals its target (the player the tactics chose) as it
@@ -475,7 +447,7 @@ void LayTactics(BlockWriter& w, const std::string& scratch, bool* pOk)
 {
     cMemPool pool("datagen SampleGuardTactics", 0x10000, false);
     gcStateMachine* pMachine = NewGuardTactics(&pool);
-    *pOk = pMachine && EngineBlock(w, *pMachine, scratch) && *pOk;
+    *pOk = pMachine && LayEngineObject(w, *pMachine, scratch) && *pOk;
     if (pMachine)
         std::destroy_at(pMachine);
 }

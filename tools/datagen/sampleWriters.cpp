@@ -184,34 +184,6 @@ BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typ
     return w.End();
 }
 
-// The block of an object written by the engine's own Write, laid in w at
-// its current position: the engine writes a scratch file whose bytes up to
-// here are w's, so the absolute end offsets of its blocks come out right.
-bool EngineBlock(BlockWriter& w, const cBase& object, const std::string& scratch)
-{
-    const std::vector<uint8_t>& before = w.GetBytes();
-    cFile file;
-    bool ok = before.size() >= 8 && file.Create(scratch.c_str(), 0, cFile::kPlatformConsole, true);
-    if (ok) {
-        file.Write(before.data() + 8, static_cast<uint32_t>(before.size() - 8));  // after the header
-        object.Write(file);
-    }
-    file.Close();
-    ok = ok && !file.Failed();
-    std::ifstream in(scratch, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    std::error_code ec;
-    std::filesystem::remove(scratch, ec);
-    ok = ok && bytes.size() >= before.size() + 4;  // the object, then the trailer
-    if (!ok) {
-        cLogError_("datagen: the engine's block could not be written through \"%s\"", scratch.c_str());
-        return false;
-    }
-    w.Bytes(bytes.data() + before.size(), bytes.size() - before.size() - 4);
-    return true;
-}
-
 // ---- Materials --------------------------------------------------------------
 
 constexpr int kMaterialSlot = 300;
@@ -636,7 +608,7 @@ RegionTriggerDesc ShedTrigger()
 bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scratch)
 {
     w.Int(static_cast<int32_t>(action.GetType()->m_nTypeId));
-    return EngineBlock(w, action, scratch);
+    return LayEngineObject(w, action, scratch);
 }
 
 // The east end of the road: walking into it leaves for the act's next map
@@ -780,7 +752,7 @@ private:
         RecordGroupBlock(w, kMaterialSlot, kMaterialCount, eMaterial::GetStaticType()->m_nTypeId,
                          [&](BlockWriter& b, int i) {
                              const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
-                             m_bOk = m_bOk && p && EngineBlock(b, *p, m_scratch);
+                             m_bOk = m_bOk && p && LayEngineObject(b, *p, m_scratch);
                          });
         return true;
     }
@@ -820,7 +792,7 @@ private:
         cMemPool pool("datagen SampleTimers", 0x4000, false);
         gcTimer* pTimer = NightfallTimer(&pool);
         RecordGroupBlock(w, kTimerSlot, 1, gcTimer::GetStaticType()->m_nTypeId, [&](BlockWriter& b, int) {
-            m_bOk = m_bOk && pTimer && EngineBlock(b, *pTimer, m_scratch);
+            m_bOk = m_bOk && pTimer && LayEngineObject(b, *pTimer, m_scratch);
         });
         if (pTimer)
             std::destroy_at(pTimer);  // its actions' memory goes with the pool
