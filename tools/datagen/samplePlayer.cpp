@@ -124,6 +124,7 @@ bool WithSamplePlayerControl(cMemPool* pPool,
         gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
         game.m_stateMachines.m_nBegin = slot;
         game.m_stateMachines.m_nEnd = slot + 1;
+        game.m_stateMachines.m_bDeleteContained = false;  // the machine stays this writer's
     });
     gcStateMachineMgr::s_pInstances[slot] = pSaved;
     std::destroy_at(pControl);
