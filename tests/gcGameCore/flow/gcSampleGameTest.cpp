@@ -214,10 +214,8 @@ protected:
         for (gcCreature*& p : gcCreature::s_pActiveCreatures)
             p = nullptr;
         gcCreature::s_nActiveCreatures = 0;
-        if (m_pTemplate) {
-            gcEntityTemplateMgr::Remove(kTemplateSlot);
-            std::destroy_at(m_pTemplate);
-        }
+        if (m_pTemplate)
+            gcEntityTemplateMgr::Remove(kTemplateSlot);  // destroys it
         gcSampleGameTest::TearDown();
     }
     // The map's entity of that name, or null.
