@@ -325,6 +325,10 @@ protected:
     // placement; nothing live (no team, neighbours, shadow, sound, links),
     // counters never, handle 0. For the derived classes' Copy.
     gcEntity(const gcEntity& other);
+    // For a derived copy constructor: the copy is not in the world whatever
+    // its source is, so it starts in nState, inactive and reset with its
+    // pool like a new object, and activation can enable it.
+    void StartAsCopy(int32_t nState);
 
 private:
     void ResetShadow(const gcEntityTemplate& tmpl, cMemPool* pPool);

@@ -97,17 +97,10 @@ gcNPC::gcNPC()
     m_nNextState = STATE_DISABLED;
 }
 
-// A copy is not in the world whatever its source is: it starts disabled
-// and inactive like a new NPC, so that Activate can enable it.
+// A copy starts disabled like a new NPC.
 gcNPC::gcNPC(const gcNPC& other) : gcCreature(other)
 {
-    m_nCurState = STATE_DISABLED;
-    m_nNextState = STATE_DISABLED;
-    m_nPrevState = -1;
-    m_nGameObjectFlags = 0;
-    m_nextUpdate = cTimeValue(0);
-    m_nEntityFlags |= kDeactivated | kFrozen;
-    Reset(cMemPool::GetPoolFromPtr(this));
+    StartAsCopy(STATE_DISABLED);
 }
 
 cBase* gcNPC::Copy(cMemPool* pPool) const

@@ -34,17 +34,10 @@ gcDevice::gcDevice()
     m_nNextState = STATE_SUSPENDED;
 }
 
-// A copy is not in the world whatever its source is: it starts suspended and
-// inactive like a new device, so that activation can enable it.
+// A copy starts suspended like a new device.
 gcDevice::gcDevice(const gcDevice& other) : gcEntity(other)
 {
-    m_nCurState = STATE_SUSPENDED;
-    m_nNextState = STATE_SUSPENDED;
-    m_nPrevState = -1;
-    m_nGameObjectFlags = 0;
-    m_nextUpdate = cTimeValue(0);
-    m_nEntityFlags |= kDeactivated | kFrozen;
-    Reset(cMemPool::GetPoolFromPtr(this));
+    StartAsCopy(STATE_SUSPENDED);
 }
 
 cBase* gcDevice::Copy(cMemPool* pPool) const

@@ -73,6 +73,17 @@ gcEntity::gcEntity(const gcEntity& other)
     m_model.m_pOwner = this;
 }
 
+void gcEntity::StartAsCopy(int32_t nState)
+{
+    m_nCurState = static_cast<int8_t>(nState);
+    m_nNextState = static_cast<int8_t>(nState);
+    m_nPrevState = -1;
+    m_nGameObjectFlags = 0;
+    m_nextUpdate = cTimeValue(0);
+    m_nEntityFlags |= kDeactivated | kFrozen;
+    Reset(cMemPool::GetPoolFromPtr(this));
+}
+
 gcEntity::~gcEntity()
 {
     if (m_pShadow)
