@@ -268,6 +268,8 @@ TEST_F(gcDeviceTest, PriorityAnimations)
             EXPECT_EQ(p->m_pAnimationConfig, msg.pAnimationConfig);
         }
     }
+    // Only the priority outside the table is refused with a word, naming the range.
+    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "refuses an animation of priority 4, outside 0-3"), 1);
 }
 
 // Idle requests: ignored for the animation already playing, played (again
