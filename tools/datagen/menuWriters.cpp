@@ -9,9 +9,9 @@
 #include "datagen/dialogWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
+#include "datagen/sampleSave.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eSprite.h"
-#include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
@@ -134,12 +134,6 @@ gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
     return p;
 }
 
-gcAction* LoadMap(cMemPool* pPool, int32_t nLoadingScreen, int32_t nAct, int32_t nMap)
-{
-    // No profile to record yet: the save flag is off.
-    return pPool->New<gcDoLoadMap>(nLoadingScreen, nAct, nMap, false, false, false);
-}
-
 void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 {
     gcAction** ppLink = &event.pAction;
@@ -178,9 +172,11 @@ bool WriteSampleMainMenu(const std::string& dir)
     for (int16_t r = 0; r < 3; ++r) {
         gcUIWidget* pButton = pMain->m_widgetGroup.GetCellWidget(r, 0);
         pButton->m_name.Set("%s", kButtons[r]);
-        if (r < 2)
-            SetActions(pButton->onConfirm, {LoadMap(&pool, 0, 0, 0), ShowDialog(&pool, 0, kHideAll)});
-        else
+        if (r == 0 && !FillSampleNewGame(pButton->onConfirm, &pool))
+            return false;
+        if (r == 1 && !FillSampleContinue(pButton->onConfirm, &pool))
+            return false;
+        if (r == 2)
             SetActions(pButton->onConfirm, {ShowDialog(&pool, hOptions, kOpenAndFocus)});
     }
     // The options dialog's one cell holds the check box instead of a button.

@@ -45,8 +45,9 @@ BlockWriter& MainMenuBlock(BlockWriter& w, uint32_t version, const std::vector<i
 
 // The sample game's main menu, dir/Game/MainMenu.mnu: a main dialog opened
 // when the menu starts, with "NewGame", "Continue" and "Options" buttons
-// (new game and continue request act 1, map 1 with loading screen 1 and
-// close every dialog; options opens the options dialog), and an options
+// (new game starts a new profile at act 1, map 1 with loading screen 1,
+// continue resumes the profile saved on the card, FillSampleNewGame and
+// FillSampleContinue; options opens the options dialog), and an options
 // dialog with a "Subtitles" check box that closes itself on back; the
 // buttons draw the menu's one untextured sprite; and its sound file,
 // dir/Game/MainMenuSound.snd, with no sounds.

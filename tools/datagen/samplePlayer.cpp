@@ -9,6 +9,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
+#include "datagen/sampleSave.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
@@ -116,7 +117,7 @@ bool WithSamplePlayerControl(cMemPool* pPool,
                              const std::function<bool(const std::function<void(gcGame&)>& fill)>& write)
 {
     gcStateMachine* pControl = NewPlayerControlStateMachine(pPool, "PlayerControl");
-    if (!pControl)
+    if (!pControl || !AppendSamplePauseStep(pControl->onUpdate, pPool))
         return false;
     constexpr int slot = kSamplePlayerControlSlot;
     gcStateMachine* const pSaved = gcStateMachineMgr::s_pInstances[slot];

@@ -1,7 +1,7 @@
 #pragma once
 // The sample game's player: a biped whose control state machine (in the
 // game file, so it outlives every map) walks, runs and jumps it from the
-// controller; the map's start actions that put it on the west end of the
+// controller and opens the pause dialog on Start; the map's start actions that put it on the west end of the
 // road facing east with the camera following and watching it; and the
 // trigger by the east region's shed that turns the camera to the shed
 // while the player stands in front of it. Offline tool; main thread, while
@@ -62,7 +62,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
 RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk);
 
 // Runs write with a fill that puts the player's control state machine (made
-// in pPool) in the game's state-machine group; write passes the fill on to
+// in pPool, with the pause step of AppendSamplePauseStep) in the game's
+// state-machine group; write passes the fill on to
 // the game file's writer. write's result.
 bool WithSamplePlayerControl(cMemPool* pPool,
                              const std::function<bool(const std::function<void(gcGame&)>& fill)>& write);

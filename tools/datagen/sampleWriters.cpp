@@ -24,6 +24,7 @@
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
 #include "datagen/samplePlayer.h"
+#include "datagen/sampleSave.h"
 #include "datagen/sampleProps.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
@@ -612,7 +613,7 @@ bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scr
 }
 
 // The east end of the road: walking into it leaves for the act's next map
-// (no profile to record yet, so the save flag is off).
+// and records that map as the current profile's position (the save flag).
 RegionTriggerDesc ExitTrigger(const std::string& scratch, bool* pOk)
 {
     RegionTriggerDesc t;
@@ -626,7 +627,7 @@ RegionTriggerDesc ExitTrigger(const std::string& scratch, bool* pOk)
     t.volume.frame = FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f);  // across the road
     t.actions = [scratch, pOk](BlockWriter& w, int index) {
         if (index == 0)
-            *pOk = ActionMember(w, gcDoLoadMap(0, 0, 1, false, false, false), scratch) && *pOk;
+            *pOk = ActionMember(w, gcDoLoadMap(0, 0, 1, false, true, false), scratch) && *pOk;
     };
     return t;
 }
@@ -953,8 +954,14 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WithSamplePlayerControl(&pool, [&](const std::function<void(gcGame&)>& fill) {
-               return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart, fill);
+           WithSamplePlayerControl(&pool, [&](const GameFill& control) {
+               return WithSamplePauseDialog([&](const GameFill& pause) {
+                   return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart,
+                                                       [&](gcGame& g) {
+                                                           control(g);
+                                                           pause(g);
+                                                       });
+               });
            }) &&
            WriteGameStateFile(game + "GameState.gs", {});
 }

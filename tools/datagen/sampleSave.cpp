@@ -1,0 +1,218 @@
+#include "datagen/sampleSave.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+
+#include "cCore/cGroup.h"
+#include "cCore/cLog.h"
+#include "cCore/cMemPool.h"
+#include "datagen/actionWriters.h"
+#include "datagen/dialogWriters.h"
+#include "datagen/scriptWriters.h"
+#include "datagen/slotLease.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eSprite.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoLoadMap.h"
+#include "gcGameCore/actions/gcDoMemCardOp.h"
+#include "gcGameCore/actions/gcDoSaveGameOp.h"
+#include "gcGameCore/actions/gcDoUIShowDialog.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcEvent.h"
+#include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValSaveGameVar.h"
+
+namespace datagen {
+
+namespace {
+
+// Show-dialog flags: open and focus, close (0), close every dialog.
+constexpr uint32_t kOpenAndFocus = 0x11;
+constexpr uint32_t kClose = 0;
+constexpr uint32_t kHideAll = 0x20;
+constexpr int32_t kProfile = 1;  // the sample keeps one profile, the first
+
+uint16_t CheckOf(int slot)
+{
+    return static_cast<uint16_t>(0x100 + slot);
+}
+
+uint32_t HandleOf(int slot)
+{
+    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
+}
+
+// Every New of one build goes through here: a null anywhere means the pool
+// ran out, and the build reports it once.
+class Builder {
+public:
+    explicit Builder(cMemPool* pPool) : m_pPool(pPool) {}
+
+    template <class T, class... Args>
+    T* New(Args&&... args)
+    {
+        T* p = m_pPool ? m_pPool->New<T>(static_cast<Args&&>(args)...) : nullptr;
+        m_bFull |= p == nullptr;
+        return p;
+    }
+
+    gcAction* ShowDialog(uint32_t hDialog, uint32_t nFlags)
+    {
+        gcDoUIShowDialog* p = New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);
+        if (p)
+            p->transitionTime.fConst = 0.0f;  // at once, as the menu's
+        return p;
+    }
+    gcAction* SaveGameOp(int32_t op)
+    {
+        gcDesiredValue profile;
+        profile.fConst = static_cast<float>(kProfile);
+        return New<gcDoSaveGameOp>(op, profile);
+    }
+    gcAction* MemCardOp(int32_t op) { return New<gcDoMemCardOp>(op); }
+    gcAction* If(gcValue* pCondition, gcAction* pThen)
+    {
+        gcAction* p = NewEvaluation(m_pPool, pCondition, {pThen}, {});
+        m_bFull |= p == nullptr;
+        return p;
+    }
+
+    // Appends the actions in order; false (logged) when any New failed.
+    bool Fill(gcEvent& event, std::initializer_list<gcAction*> actions, const char* what)
+    {
+        if (m_bFull) {
+            cLogError_("datagen: no room for the %s", what);
+            return false;
+        }
+        for (gcAction* p : actions)
+            AppendAction(event, p);
+        return true;
+    }
+
+private:
+    cMemPool* m_pPool;
+    bool m_bFull = false;
+};
+
+// Saving: slot A, then the current profile refreshed and written over
+// whatever save file the card holds (a new game's first save replaces an
+// older one), then the dialog closes and the game goes on.
+bool FillSave(gcEvent& event, cMemPool* pPool)
+{
+    Builder b(pPool);
+    return b.Fill(event,
+                  {b.MemCardOp(gcDoMemCardOp::OP_SAVE), b.SaveGameOp(gcDoSaveGameOp::OP_SAVEOVERWRITEPROFILE_COMMIT),
+                   b.ShowDialog(SamplePauseDialogHandle(), kClose)},
+                  "pause dialog's save");
+}
+
+bool FillClose(gcEvent& event, cMemPool* pPool)
+{
+    Builder b(pPool);
+    return b.Fill(event, {b.ShowDialog(SamplePauseDialogHandle(), kClose)}, "pause dialog's close");
+}
+
+// Two buttons in a column drawing the untextured sprite (plain boxes, as
+// the menu's); it pauses the game while open.
+gcUIDialog* NewPauseDialog(cMemPool* pPool)
+{
+    GridDialogDesc d;
+    d.name = "Pause";
+    d.rows = static_cast<int>(std::size(kSamplePauseButtons));
+    d.cols = 1;
+    d.hEnabledSprite = d.hFocusedSprite = HandleOf(kSamplePauseSpriteSlot);
+    gcUIDialog* pDialog = NewGridDialog(pPool, d);
+    if (!pDialog)
+        return nullptr;
+    for (int16_t r = 0; r < d.rows; ++r)
+        pDialog->m_widgetGroup.GetCellWidget(r, 0)->m_name.Set("%s", kSamplePauseButtons[r]);
+    const bool ok = FillSave(pDialog->m_widgetGroup.GetCellWidget(0, 0)->onConfirm, pPool) &&
+                    FillClose(pDialog->m_widgetGroup.GetCellWidget(1, 0)->onConfirm, pPool) &&
+                    FillClose(pDialog->onBack, pPool);
+    if (!ok) {
+        std::destroy_at(pDialog);
+        return nullptr;
+    }
+    return pDialog;
+}
+
+// Widens the group's range to take in slot; an empty range becomes just it.
+// The objects stay the writer's.
+void TakeInSlot(cGroup& group, int slot)
+{
+    if (group.m_nBegin >= group.m_nEnd) {
+        group.m_nBegin = slot;
+        group.m_nEnd = slot + 1;
+    } else {
+        group.m_nBegin = std::min(group.m_nBegin, slot);
+        group.m_nEnd = std::max(group.m_nEnd, slot + 1);
+    }
+    group.m_bDeleteContained = false;
+}
+
+}  // namespace
+
+uint32_t SamplePauseDialogHandle()
+{
+    return HandleOf(kSamplePauseDialogSlot);
+}
+
+bool AppendSamplePauseStep(gcEvent& event, cMemPool* pPool)
+{
+    Builder b(pPool);
+    gcValue* pStart = b.New<gcValControllerState>(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_START1);
+    return b.Fill(event, {b.If(pStart, b.ShowDialog(SamplePauseDialogHandle(), kOpenAndFocus))}, "pause step");
+}
+
+bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& write)
+{
+    cMemPool pool("datagen Pause", 0x10000, false);
+    eSprite* pSprite = pool.New<eSprite>();
+    gcUIDialog* pDialog = NewPauseDialog(&pool);
+    if (!pSprite || !pDialog) {
+        cLogError_("datagen: no room for the pause dialog");
+        return false;
+    }
+    pSprite->m_name.Set("PauseButton");
+    bool ok = false;
+    {
+        SlotLease<gcUIDialogMgr, gcUIDialog> dialogLease(kSamplePauseDialogSlot, 1);
+        dialogLease.Place(0, pDialog, CheckOf(kSamplePauseDialogSlot));
+        SlotLease<eSpriteMgr, eSprite> spriteLease(kSamplePauseSpriteSlot, 1);
+        spriteLease.Place(0, pSprite, CheckOf(kSamplePauseSpriteSlot));
+        ok = write([](gcGame& game) {
+            TakeInSlot(game.m_UIDialogs, kSamplePauseDialogSlot);
+            TakeInSlot(game.m_sprites, kSamplePauseSpriteSlot);
+        });
+    }
+    // Its actions hold heap memory of their own: destroyed, not just dropped with the pool.
+    std::destroy_at(pDialog);
+    return ok;
+}
+
+bool FillSampleNewGame(gcEvent& event, cMemPool* pPool)
+{
+    Builder b(pPool);
+    // The load-map action saves: the new profile records the first map as
+    // its position, so a save made there continues there.
+    return b.Fill(event,
+                  {b.SaveGameOp(gcDoSaveGameOp::OP_SETCURPROFILE), b.SaveGameOp(gcDoSaveGameOp::OP_NEWPROFILE),
+                   b.New<gcDoLoadMap>(0, 0, 0, false, true, false), b.ShowDialog(0, kHideAll)},
+                  "new game");
+}
+
+bool FillSampleContinue(gcEvent& event, cMemPool* pPool)
+{
+    Builder b(pPool);
+    gcValue* pHasMap = b.New<gcValSaveGameVar>(gcValSaveGameVar::VAR_MAP, gcValSaveGameVar::STAT_ENTITY, 0);
+    return b.Fill(event,
+                  {b.MemCardOp(gcDoMemCardOp::OP_LOAD), b.SaveGameOp(gcDoSaveGameOp::OP_SETCURPROFILE),
+                   b.SaveGameOp(gcDoSaveGameOp::OP_LOADPROFILE_COMMIT), b.SaveGameOp(gcDoSaveGameOp::OP_STARTPROFILE),
+                   b.If(pHasMap, b.ShowDialog(0, kHideAll))},
+                  "continue");
+}
+
+}  // namespace datagen
