@@ -1,0 +1,157 @@
+// The sample game saved and resumed as a user does it, each run a program of
+// its own with the same card folder: the main menu's "NewGame", the run
+// east through the gate to the second map, the pause dialog's "Save"; then
+// a new run whose "Continue" goes on at the saved map.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "datagen/datagen.h"
+#include "datagen/sampleWriters.h"
+#include "qmChild.h"
+#include "tempDir.h"
+
+namespace {
+
+constexpr double kBound = 120.0;
+
+// Sets an environment variable for the life of the object; the child
+// processes inherit it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+uint32_t BigEndianAt(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+class qmSaveTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.Valid());
+        ASSERT_TRUE(datagen::WriteSampleGame(m_dir));
+        // Without guards: nothing stops the player on the road.
+        ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir, false));
+    }
+
+    // One run of nFrames with the input text; the log must hold no problem.
+    std::string Run(const std::string& name, const std::string& input, long nFrames) const
+    {
+        const std::string inputPath = m_dir + "/" + name + ".txt";
+        std::ofstream(inputPath) << input;
+        const qmtest::ChildResult r =
+            qmtest::RunChild({QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", std::to_string(nFrames),
+                              "--input", inputPath, "--capture", m_dir + "/" + name + ".png"},
+                             kBound);
+        EXPECT_FALSE(r.bTimedOut) << name;
+        EXPECT_EQ(r.nExit, 0) << name << "\n" << r.log;
+        EXPECT_EQ(r.log.find("[Error"), std::string::npos) << name << "\n" << r.log;
+        EXPECT_EQ(r.log.find("[Warn"), std::string::npos) << name << "\n" << r.log;
+        return r.log;
+    }
+
+    // The save data in slot A's save file (past the file's header); empty
+    // without one.
+    std::vector<uint8_t> SaveData() const
+    {
+        std::ifstream in(m_card.Path() + "/quillmere/card-a/Quillmere.dat", std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        constexpr size_t kPayload = 0x850;
+        return bytes.size() > kPayload ? std::vector<uint8_t>(bytes.begin() + kPayload, bytes.end())
+                                       : std::vector<uint8_t>();
+    }
+
+    TempDir m_tmp{"qm_save"};
+    std::string m_dir = m_tmp.Path();
+    TempDir m_card{"qm_save_card"};
+    ScopedEnv m_home{"XDG_DATA_HOME", m_card.Path()};
+};
+
+// The menu: at rest, then a tap of A on the focused "NewGame" at frame 120.
+const std::string kNewGame = "0 0 -\n120 0 A\n126 0 -\n";
+// The map: the stick pushed fully from frame 150 runs the player east
+// through the gate (the second map runs from about frame 850); let go at
+// 980, Start at 1000 opens the pause dialog.
+const std::string kThroughTheGate = "150 0 - 0 72\n980 0 -\n1000 0 START\n1006 0 -\n";
+// Start at 400, in the first map.
+const std::string kStayInTheFirstMap = "400 0 START\n406 0 -\n";
+// In the pause dialog: A on the focused "Save", or down to "Resume" and A.
+const std::string kSaveAt1040 = "1040 0 A\n1046 0 -\n";
+const std::string kSaveAt440 = "440 0 A\n446 0 -\n";
+const std::string kResumeAt1040 = "1020 0 DOWN\n1026 0 -\n1040 0 A\n1046 0 -\n";
+// The second run's menu: down to "Continue" and A.
+const std::string kContinue = "0 0 -\n100 0 DOWN\n106 0 -\n120 0 A\n126 0 -\n";
+
+// The save data's words: the last-used profile, then the first profile's
+// flags, time played, act, map and loading screen.
+constexpr size_t kLastUsed = 0, kFlags = 4, kAct = 12, kMap = 16, kLoadingScreen = 20;
+
+struct SaveRow {
+    const char* sName;
+    std::string play;    // the first run's input after the menu's
+    long nFrames;        // of the first run
+    int32_t nSavedMap;   // the map the card's profile holds; -1: no save file
+    const char* sResumedAt;  // the map the second run's Continue starts; null: the menu stays
+};
+
+const SaveRow kRows[] = {
+    {"SavedOnTheSecondMap", kThroughTheGate + kSaveAt1040, 1100, 1, "Ashgrove Fields"},
+    {"SavedOnTheFirstMap", kStayInTheFirstMap + kSaveAt440, 500, 0, "Ashgrove Road"},
+    {"ResumedWithoutSaving", kThroughTheGate + kResumeAt1040, 1100, -1, nullptr},
+};
+
+}  // namespace
+
+// Two runs on one card: the first saves (or not) from the pause dialog, the
+// second continues from the main menu on the map the save recorded.
+TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
+{
+    for (const SaveRow& row : kRows) {
+        SCOPED_TRACE(row.sName);
+        std::filesystem::remove_all(m_card.Path() + "/quillmere");
+        Run(std::string(row.sName) + "1", kNewGame + row.play, row.nFrames);
+        const std::vector<uint8_t> data = SaveData();
+        if (row.nSavedMap < 0) {
+            EXPECT_TRUE(data.empty()) << "neither the gate nor Resume writes the card";
+        } else {
+            ASSERT_GE(data.size(), 24u);
+            EXPECT_EQ(BigEndianAt(data, kLastUsed), 0u);
+            EXPECT_EQ(BigEndianAt(data, kFlags), 0u) << "applied at the map's start: no longer new";
+            EXPECT_EQ(BigEndianAt(data, kAct), 0u);
+            EXPECT_EQ(BigEndianAt(data, kMap), static_cast<uint32_t>(row.nSavedMap));
+            EXPECT_EQ(BigEndianAt(data, kLoadingScreen), 0u);
+        }
+        const std::string log = Run(std::string(row.sName) + "2", kContinue, 400);
+        for (const char* map : {"Ashgrove Road", "Ashgrove Fields"}) {
+            const bool bStarted = log.find(std::string("Log: ") + map + ": the player sets out") != std::string::npos;
+            EXPECT_EQ(bStarted, row.sResumedAt && std::string(row.sResumedAt) == map) << map << "\n" << log;
+        }
+    }
+}
