@@ -3,6 +3,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
+#include "datagen/poolBuilder.h"
 #include "datagen/scriptWriters.h"
 #include "eEngine/eInput.h"
 #include "gcGameCore/actions/gcDoCreatureAction.h"
@@ -20,19 +21,9 @@ namespace {
 
 const gcDesiredEntity kInitiator = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
 
-// Every New of one build: a null anywhere means the pool ran out.
-class Builder {
+class Builder : public PoolBuilder {
 public:
-    explicit Builder(cMemPool* pPool) : m_pPool(pPool) {}
-
-    template <class T, class... Args>
-    T* New(Args&&... args)
-    {
-        T* p = m_pPool ? m_pPool->New<T>(static_cast<Args&&>(args)...) : nullptr;
-        m_bFull |= p == nullptr;
-        return p;
-    }
-    bool Full() const { return m_bFull; }
+    using PoolBuilder::PoolBuilder;
 
     gcValue* Control(gcValControllerState::gcState state, eInput::eButton button)
     {
@@ -47,14 +38,8 @@ public:
     gcAction* Command(int32_t type) { return New<gcDoCreatureAction>(type, kInitiator); }
     gcAction* If(gcValue* pCondition, gcAction* pThen, gcAction* pElse = nullptr)
     {
-        gcAction* p = NewEvaluation(m_pPool, pCondition, {pThen}, {pElse});
-        m_bFull |= p == nullptr;
-        return p;
+        return Took(NewEvaluation(Pool(), pCondition, {pThen}, {pElse}));
     }
-
-private:
-    cMemPool* m_pPool;
-    bool m_bFull = false;
 };
 
 // Run, walk, or stand when the stick was let go while moving.

@@ -10,6 +10,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
 #include "datagen/dialogWriters.h"
+#include "datagen/poolBuilder.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eInput.h"
@@ -45,19 +46,11 @@ uint32_t HandleOf(int slot)
     return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
 }
 
-// Every New of one build goes through here: a null anywhere means the pool
-// ran out, and the build reports it once.
-class Builder {
+// The actions of the sample's saving, made in one pool; Fill reports a
+// full pool once.
+class Builder : public PoolBuilder {
 public:
-    explicit Builder(cMemPool* pPool) : m_pPool(pPool) {}
-
-    template <class T, class... Args>
-    T* New(Args&&... args)
-    {
-        T* p = m_pPool ? m_pPool->New<T>(static_cast<Args&&>(args)...) : nullptr;
-        m_bFull |= p == nullptr;
-        return p;
-    }
+    using PoolBuilder::PoolBuilder;
 
     gcAction* ShowDialog(uint32_t hDialog, uint32_t nFlags)
     {
@@ -73,17 +66,12 @@ public:
         return New<gcDoSaveGameOp>(op, profile);
     }
     gcAction* MemCardOp(int32_t op) { return New<gcDoMemCardOp>(op); }
-    gcAction* If(gcValue* pCondition, gcAction* pThen)
-    {
-        gcAction* p = NewEvaluation(m_pPool, pCondition, {pThen}, {});
-        m_bFull |= p == nullptr;
-        return p;
-    }
+    gcAction* If(gcValue* pCondition, gcAction* pThen) { return Took(NewEvaluation(Pool(), pCondition, {pThen}, {})); }
 
     // Appends the actions in order; false (logged) when any New failed.
     bool Fill(gcEvent& event, std::initializer_list<gcAction*> actions, const char* what)
     {
-        if (m_bFull) {
+        if (Full()) {
             cLogError_("datagen: no room for the %s", what);
             return false;
         }
@@ -91,10 +79,6 @@ public:
             AppendAction(event, p);
         return true;
     }
-
-private:
-    cMemPool* m_pPool;
-    bool m_bFull = false;
 };
 
 // Saving: slot A, then the current profile refreshed and written over
