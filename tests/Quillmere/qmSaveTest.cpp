@@ -4,6 +4,7 @@
 // a new run whose "Continue" goes on at the saved map.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 #include "datagen/datagen.h"
 #include "datagen/sampleWriters.h"
+#include "qmCapture.h"
 #include "qmChild.h"
 #include "tempDir.h"
 
@@ -102,10 +104,12 @@ const std::string kNewGame = "0 0 -\n120 0 A\n126 0 -\n";
 const std::string kThroughTheGate = "150 0 - 0 72\n980 0 -\n1000 0 START\n1006 0 -\n";
 // Start at 400, in the first map.
 const std::string kStayInTheFirstMap = "400 0 START\n406 0 -\n";
-// In the pause dialog: A on the focused "Save", or down to "Resume" and A.
-const std::string kSaveAt1040 = "1040 0 A\n1046 0 -\n";
+// In the pause dialog: down to "Resume" and A, then Start again and A on
+// "Save", focused first again (a dialog left open would take the second A
+// on "Resume" and save nothing); or A on "Save" straight away.
+const std::string kResumeThenSave =
+    "1020 0 DOWN\n1026 0 -\n1040 0 A\n1046 0 -\n1060 0 START\n1066 0 -\n1080 0 A\n1086 0 -\n";
 const std::string kSaveAt440 = "440 0 A\n446 0 -\n";
-const std::string kResumeAt1040 = "1020 0 DOWN\n1026 0 -\n1040 0 A\n1046 0 -\n";
 // The second run's menu: down to "Continue" and A.
 const std::string kContinue = "0 0 -\n100 0 DOWN\n106 0 -\n120 0 A\n126 0 -\n";
 
@@ -117,15 +121,25 @@ struct SaveRow {
     const char* sName;
     std::string play;    // the first run's input after the menu's
     long nFrames;        // of the first run
+    bool bPaused;        // the first run's last frame shows the pause dialog
     int32_t nSavedMap;   // the map the card's profile holds; -1: no save file
     const char* sResumedAt;  // the map the second run's Continue starts; null: the menu stays
 };
 
 const SaveRow kRows[] = {
-    {"SavedOnTheSecondMap", kThroughTheGate + kSaveAt1040, 1100, 1, "Ashgrove Fields"},
-    {"SavedOnTheFirstMap", kStayInTheFirstMap + kSaveAt440, 500, 0, "Ashgrove Road"},
-    {"ResumedWithoutSaving", kThroughTheGate + kResumeAt1040, 1100, -1, nullptr},
+    {"SavedOnTheSecondMap", kThroughTheGate + kResumeThenSave, 1140, false, 1, "Ashgrove Fields"},
+    {"SavedOnTheFirstMap", kStayInTheFirstMap + kSaveAt440, 500, false, 0, "Ashgrove Road"},
+    // The gate's map change records the map but writes nothing.
+    {"PausedOnTheSecondMap", kThroughTheGate, 1030, true, -1, nullptr},
 };
+
+// The pause dialog's two buttons are boxes in the middle of the frame, one
+// above the other, drawn in the untextured sprite's yellow.
+bool ShowsThePauseDialog(const qmtest::Capture& c)
+{
+    const std::array<int, 3> kYellow = {255, 255, 0};
+    return c.At(320, 180) == kYellow && c.At(320, 300) == kYellow;
+}
 
 }  // namespace
 
@@ -136,10 +150,12 @@ TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
     for (const SaveRow& row : kRows) {
         SCOPED_TRACE(row.sName);
         std::filesystem::remove_all(m_card.Path() + "/quillmere");
-        Run(std::string(row.sName) + "1", kNewGame + row.play, row.nFrames);
+        const std::string first = std::string(row.sName) + "1";
+        Run(first, kNewGame + row.play, row.nFrames);
+        EXPECT_EQ(ShowsThePauseDialog(qmtest::ReadCapture(m_dir + "/" + first + ".png")), row.bPaused);
         const std::vector<uint8_t> data = SaveData();
         if (row.nSavedMap < 0) {
-            EXPECT_TRUE(data.empty()) << "neither the gate nor Resume writes the card";
+            EXPECT_TRUE(data.empty()) << "only Save writes the card";
         } else {
             ASSERT_GE(data.size(), 24u);
             EXPECT_EQ(BigEndianAt(data, kLastUsed), 0u);

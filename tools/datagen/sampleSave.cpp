@@ -11,6 +11,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/poolBuilder.h"
+#include "datagen/samplePlayer.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eInput.h"
@@ -30,20 +31,15 @@ namespace datagen {
 
 namespace {
 
-// Show-dialog flags: open and focus, close (0), close every dialog.
-constexpr uint32_t kOpenAndFocus = 0x11;
+// Show-dialog flags: open and focus, close, close every dialog.
+constexpr uint32_t kOpenAndFocus = gcUIShowDialogData::kShow | gcUIShowDialogData::kFocusInitial;
 constexpr uint32_t kClose = 0;
-constexpr uint32_t kHideAll = 0x20;
+constexpr uint32_t kHideAll = gcUIShowDialogData::kCloseAll;
 constexpr int32_t kProfile = 1;  // the sample keeps one profile, the first
 
 uint16_t CheckOf(int slot)
 {
-    return static_cast<uint16_t>(0x100 + slot);
-}
-
-uint32_t HandleOf(int slot)
-{
-    return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
+    return static_cast<uint16_t>(SampleMapHandle(slot) >> 16);
 }
 
 // The actions of the sample's saving, made in one pool; Fill reports a
@@ -52,12 +48,10 @@ class Builder : public PoolBuilder {
 public:
     using PoolBuilder::PoolBuilder;
 
+    // Without a transition, at once.
     gcAction* ShowDialog(uint32_t hDialog, uint32_t nFlags)
     {
-        gcDoUIShowDialog* p = New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);
-        if (p)
-            p->transitionTime.fConst = 0.0f;  // at once, as the menu's
-        return p;
+        return New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);
     }
     gcAction* SaveGameOp(int32_t op)
     {
@@ -107,7 +101,7 @@ gcUIDialog* NewPauseDialog(cMemPool* pPool)
     d.name = "Pause";
     d.rows = static_cast<int>(std::size(kSamplePauseButtons));
     d.cols = 1;
-    d.hEnabledSprite = d.hFocusedSprite = HandleOf(kSamplePauseSpriteSlot);
+    d.hEnabledSprite = d.hFocusedSprite = SampleMapHandle(kSamplePauseSpriteSlot);
     gcUIDialog* pDialog = NewGridDialog(pPool, d);
     if (!pDialog)
         return nullptr;
@@ -141,7 +135,7 @@ void TakeInSlot(cGroup& group, int slot)
 
 uint32_t SamplePauseDialogHandle()
 {
-    return HandleOf(kSamplePauseDialogSlot);
+    return SampleMapHandle(kSamplePauseDialogSlot);
 }
 
 bool AppendSamplePauseStep(gcEvent& event, cMemPool* pPool)

@@ -23,7 +23,7 @@ namespace datagen {
 // sprite group.
 constexpr int kSamplePauseDialogSlot = 201;
 constexpr int kSamplePauseSpriteSlot = 70;
-// The dialog's handle: check 0x100 + slot.
+// The dialog's handle: check 0x100 + slot, as SampleMapHandle.
 uint32_t SamplePauseDialogHandle();
 
 // The pause dialog's buttons, top to bottom; "Save" is focused first.
