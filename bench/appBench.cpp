@@ -11,7 +11,10 @@
 // nothing (the graphics front end still decodes every command), so this is
 // the game's own pace; "x_real_time_drawn" is the same with a capture, every
 // frame drawn by the OpenGL backend (a shorter long run: drawing on the
-// software rasteriser is slow). "short_run_ms" is the whole 60-frame run:
+// software rasteriser is slow). "waits_per_frame" counts the times a thread
+// of the undrawn run gave up the CPU to wait, per frame the long run adds: a
+// scheduler that woke every waiting thread at each step of the clock would
+// show here. "short_run_ms" is the whole 60-frame run:
 // start-up, the start-up notice's frames, the map's loading, its first
 // frames and the shut-down. "cold_start_ms" is the time from starting the
 // process to its log saying the map's first frame is shown: start-up, the
@@ -24,6 +27,7 @@
 // later benchmarks keep for the whole run.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -161,15 +165,27 @@ std::string Program()
     return other && *other ? other : QM_QUILLMERE;
 }
 
+// Times the program's threads gave up the CPU to wait, over every child
+// process waited for so far.
+long ChildWaits()
+{
+    rusage use = {};
+    getrusage(RUSAGE_CHILDREN, &use);
+    return use.ru_nvcsw;
+}
+
 // Wall seconds of a headless run of the sample map, its frames drawn or not;
-// negative when it failed.
-double RunSeconds(long nFrames, bool bDrawn = false)
+// negative when it failed. pWaits, when given, gets the run's waits.
+double RunSeconds(long nFrames, bool bDrawn = false, long* pWaits = nullptr)
 {
     const std::string cmd = Program() + " --headless --frames " + std::to_string(nFrames) +
                             (bDrawn ? " --capture /dev/null" : "") + " /act 1 /map 1 >/dev/null 2>&1";
+    const long waits = ChildWaits();
     const auto t0 = std::chrono::steady_clock::now();
     const int status = std::system(cmd.c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (pWaits)
+        *pWaits = ChildWaits() - waits;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
 }
 
@@ -231,9 +247,11 @@ double TimesRealTime(double shortRun, double longRun, long nExtraFrames)
 static void BM_HeadlessSampleMapRun(benchmark::State& state)
 {
     double shortRun = 1e30, longRun = 1e30, coldStart = 1e30, shortDrawn = 1e30, longDrawn = 1e30;
+    long shortWaits = 0, longWaits = 0;
     for (auto _ : state) {
         for (int round = 0; round < kRounds; ++round) {
-            const double s = RunSeconds(kShortRun), l = RunSeconds(kLongRun), c = ColdStartSeconds();
+            const double s = RunSeconds(kShortRun, false, &shortWaits), l = RunSeconds(kLongRun, false, &longWaits);
+            const double c = ColdStartSeconds();
             const double sd = RunSeconds(kShortRun, true), ld = RunSeconds(kLongDrawnRun, true);
             if (s < 0.0 || l < 0.0 || c < 0.0 || sd < 0.0 || ld < 0.0) {
                 state.SkipWithError("the headless run failed");
@@ -248,6 +266,8 @@ static void BM_HeadlessSampleMapRun(benchmark::State& state)
     }
     state.counters["x_real_time"] = TimesRealTime(shortRun, longRun, kLongRun - kShortRun);
     state.counters["x_real_time_drawn"] = TimesRealTime(shortDrawn, longDrawn, kLongDrawnRun - kShortRun);
+    state.counters["waits_per_frame"] =
+        static_cast<double>(longWaits - shortWaits) / static_cast<double>(kLongRun - kShortRun);
     state.counters["short_run_ms"] = shortRun * 1000.0;
     state.counters["cold_start_ms"] = coldStart * 1000.0;
 }
