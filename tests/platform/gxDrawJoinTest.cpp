@@ -2,13 +2,12 @@
 // are replayed as one OpenGL draw: which draws may join, and that joined
 // strips draw exactly what they draw one at a time, in the same order.
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <vector>
 
 #include "gx/gl/gxGlBackend.h"
 #include "gx/gl/gxGlDevice.h"
 #include "gxDrawFixture.h"
+#include "gxRenderGate.h"
 
 namespace {
 
@@ -40,36 +39,6 @@ const JoinRow kJoinRows[] = {
     {"a fan", [](gxCommand& b) { b.primitive = GX_TRIANGLEFAN; }, false},
     {"no vertices", [](gxCommand& b) { b.vertices.clear(); }, false},
     {"a copy", [](gxCommand& b) { b.kind = gxCommandKind::kCopyDisp; }, false},
-};
-
-// Holds the render thread inside one task until opened, so that what is
-// posted meanwhile waits in the queue.
-class Gate {
-public:
-    void Hold()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_bEntered = true;
-        m_cv.notify_all();
-        m_cv.wait(lock, [this] { return m_bOpen; });
-    }
-    void WaitEntered()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_cv.wait(lock, [this] { return m_bEntered; });
-    }
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bOpen = true;
-        m_cv.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bEntered = false;
-    bool m_bOpen = false;
 };
 
 // Overlapping half-transparent strips: blending makes their order show. A
@@ -141,7 +110,7 @@ TEST_F(GxDrawJoinTest, StripsWaitingTogetherDrawAsOneWhatTheyDrawOneByOne)
 
     GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
     GXTestResetDrawStats();
-    Gate gate;
+    RenderGate gate;
     GlDevice::Get().Post([&gate] { gate.Hold(); });
     gate.WaitEntered();
     for (const StripSpec& s : kStrips)
