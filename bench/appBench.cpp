@@ -7,7 +7,14 @@
 // map: a short and a long run, each the best of three (the machine may be
 // shared). The extra frames of the long run over the extra wall time give
 // "x_real_time", the map loop's speed as a multiple of real time (each frame
-// is two retraces of game time). "short_run_ms" is the whole 60-frame run:
+// is two retraces of game time). A headless run that captures no frame draws
+// nothing (the graphics front end still decodes every command), so this is
+// the game's own pace; "x_real_time_drawn" is the same with a capture, every
+// frame drawn by the OpenGL backend (a shorter long run: drawing on the
+// software rasteriser is slow). "waits_per_frame" counts the times a thread
+// of the undrawn run gave up the CPU to wait, per frame the long run adds: a
+// scheduler that woke every waiting thread at each step of the clock would
+// show here. "short_run_ms" is the whole 60-frame run:
 // start-up, the start-up notice's frames, the map's loading, its first
 // frames and the shut-down. "cold_start_ms" is the time from starting the
 // process to its log saying the map's first frame is shown: start-up, the
@@ -20,6 +27,7 @@
 // later benchmarks keep for the whole run.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -57,6 +65,7 @@ constexpr double kFrameSeconds = 1.0 / 30.0;
 constexpr double kRetraceSeconds = 1001.0 / 60000.0;  // 59.94 retraces a second
 constexpr long kShortRun = 60;   // frames: the map is running by then
 constexpr long kLongRun = 960;
+constexpr long kLongDrawnRun = 360;
 constexpr int kRounds = 3;
 
 // The sample map loaded as the map loop finds it, in a scratch directory.
@@ -156,14 +165,27 @@ std::string Program()
     return other && *other ? other : QM_QUILLMERE;
 }
 
-// Wall seconds of a headless run of the sample map; negative when it failed.
-double RunSeconds(long nFrames)
+// Times the program's threads gave up the CPU to wait, over every child
+// process waited for so far.
+long ChildWaits()
+{
+    rusage use = {};
+    getrusage(RUSAGE_CHILDREN, &use);
+    return use.ru_nvcsw;
+}
+
+// Wall seconds of a headless run of the sample map, its frames drawn or not;
+// negative when it failed. pWaits, when given, gets the run's waits.
+double RunSeconds(long nFrames, bool bDrawn = false, long* pWaits = nullptr)
 {
     const std::string cmd = Program() + " --headless --frames " + std::to_string(nFrames) +
-                            " /act 1 /map 1 >/dev/null 2>&1";
+                            (bDrawn ? " --capture /dev/null" : "") + " /act 1 /map 1 >/dev/null 2>&1";
+    const long waits = ChildWaits();
     const auto t0 = std::chrono::steady_clock::now();
     const int status = std::system(cmd.c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (pWaits)
+        *pWaits = ChildWaits() - waits;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1.0;
 }
 
@@ -216,23 +238,36 @@ static void BM_SampleMapFrame(benchmark::State& state)
 }
 BENCHMARK(BM_SampleMapFrame)->Unit(benchmark::kMicrosecond);
 
+// Game time over wall time of the frames a long run adds to a short one.
+double TimesRealTime(double shortRun, double longRun, long nExtraFrames)
+{
+    return 2.0 * kRetraceSeconds * static_cast<double>(nExtraFrames) / (longRun - shortRun);
+}
+
 static void BM_HeadlessSampleMapRun(benchmark::State& state)
 {
-    double shortRun = 1e30, longRun = 1e30, coldStart = 1e30;
+    double shortRun = 1e30, longRun = 1e30, coldStart = 1e30, shortDrawn = 1e30, longDrawn = 1e30;
+    long shortWaits = 0, longWaits = 0;
     for (auto _ : state) {
         for (int round = 0; round < kRounds; ++round) {
-            const double s = RunSeconds(kShortRun), l = RunSeconds(kLongRun), c = ColdStartSeconds();
-            if (s < 0.0 || l < 0.0 || c < 0.0) {
+            const double s = RunSeconds(kShortRun, false, &shortWaits), l = RunSeconds(kLongRun, false, &longWaits);
+            const double c = ColdStartSeconds();
+            const double sd = RunSeconds(kShortRun, true), ld = RunSeconds(kLongDrawnRun, true);
+            if (s < 0.0 || l < 0.0 || c < 0.0 || sd < 0.0 || ld < 0.0) {
                 state.SkipWithError("the headless run failed");
                 return;
             }
             shortRun = std::min(shortRun, s);
             longRun = std::min(longRun, l);
             coldStart = std::min(coldStart, c);
+            shortDrawn = std::min(shortDrawn, sd);
+            longDrawn = std::min(longDrawn, ld);
         }
     }
-    const double perFrame = (longRun - shortRun) / static_cast<double>(kLongRun - kShortRun);
-    state.counters["x_real_time"] = 2.0 * kRetraceSeconds / perFrame;
+    state.counters["x_real_time"] = TimesRealTime(shortRun, longRun, kLongRun - kShortRun);
+    state.counters["x_real_time_drawn"] = TimesRealTime(shortDrawn, longDrawn, kLongDrawnRun - kShortRun);
+    state.counters["waits_per_frame"] =
+        static_cast<double>(longWaits - shortWaits) / static_cast<double>(kLongRun - kShortRun);
     state.counters["short_run_ms"] = shortRun * 1000.0;
     state.counters["cold_start_ms"] = coldStart * 1000.0;
 }

@@ -163,11 +163,12 @@ TEST_F(qmMainTest, DataWithoutTheOptionalFilesRunsWithoutErrors)
 // which the sound output's length shows. The frames a long run adds to a
 // short one add that much sound (32 kHz stereo, 16-bit), to within one 5 ms
 // sound frame; and the long run writes what it always has, so the time the
-// loading takes is unchanged too. 600 frames pass the point where a frame
-// hold counted from its own end would have drifted a full retrace.
+// loading takes is unchanged too. 3,000 frames (100 s of game time) pass
+// the point where a frame hold counted from its own end would have drifted
+// a full retrace several times over.
 TEST_F(qmMainTest, HeadlessFramesKeepTwoRetracesOfGameTime)
 {
-    constexpr long kShort = 60, kLong = 600;
+    constexpr long kShort = 60, kLong = 3000;
     constexpr long kBytesPerSecond = 32000 * 4;
     constexpr long kSoundFrameBytes = kBytesPerSecond / 200;
     const long nShort = SoundBytes(kShort);
@@ -176,7 +177,38 @@ TEST_F(qmMainTest, HeadlessFramesKeepTwoRetracesOfGameTime)
     const double expected = static_cast<double>(kLong - kShort) * 1001.0 / 30000.0 * kBytesPerSecond;
     EXPECT_NEAR(static_cast<double>(nLong - nShort), expected, kSoundFrameBytes);
     EXPECT_EQ(nShort, 59520);
-    EXPECT_EQ(nLong, 2366080);
+    EXPECT_EQ(nLong, 12616320);
+}
+
+// A headless run draws its frames only when it captures one; drawing or not
+// changes nothing else it puts out: the player walks the same way and the
+// sound output is the same, byte for byte.
+TEST_F(qmMainTest, HeadlessRunDrawsOnlyForACaptureAndSoundsTheSameEitherWay)
+{
+    constexpr long kFrames = 300;
+    const std::string kNothingDrawn = "VI: headless with no frame to write: nothing is drawn";
+    struct Row {
+        const char* name;
+        bool bCapture;
+    };
+    const Row kRows[] = {{"without a capture", false}, {"with a capture", true}};
+    std::vector<std::string> sounds;
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        const std::string wav = m_dir + "/sound_" + std::to_string(row.bCapture) + ".wav";
+        std::string host = "--input " + m_dir + "/input.txt --audio-wav " + wav;
+        if (row.bCapture)
+            host += " --capture " + m_dir + "/last.png";
+        const RunResult r = Run("/act 1 /map 1", kFrames, host);
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        EXPECT_EQ(r.log.find(kNothingDrawn) == std::string::npos, row.bCapture) << r.log;
+        std::ifstream in(wav, std::ios::binary);
+        sounds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_GT(sounds[0].size(), 44u);
+    EXPECT_TRUE(sounds[0] == sounds[1]) << "the sound differs: " << sounds[0].size() << " and " << sounds[1].size()
+                                        << " bytes";
+    EXPECT_EQ(ReadCapture(m_dir + "/last.png").nWidth, 640);
 }
 
 // What a captured pixel must be: a dialog's box (the sample's untextured

@@ -13,6 +13,7 @@
 
 #include "../test/gx_test.h"
 #include "gx/gl/gxGlDevice.h"
+#include "gxRenderGate.h"
 #include "platform/os.h"
 #include "testDeadline.h"
 
@@ -20,32 +21,11 @@ namespace {
 
 using gxgl::GlDevice;
 
-// Holds the render thread inside one task until opened.
-struct Gate {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool bOpen = false;
-    std::atomic<bool> bEntered{false};
-
-    void Hold()
-    {
-        bEntered = true;
-        std::unique_lock<std::mutex> lock(mutex);
-        cv.wait(lock, [this] { return bOpen; });
-    }
-    void Open()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        bOpen = true;
-        cv.notify_all();
-    }
-};
-
 // A low-priority OS thread: it runs only once the poster gives up the CPU,
 // notes how full the queue is then and lets the render thread go on.
 struct Opener {
     OSThread thread;
-    Gate* pGate = nullptr;
+    RenderGate* pGate = nullptr;
     size_t tasks = 0;
     size_t bytes = 0;
 };
@@ -79,10 +59,9 @@ TEST(GlDeviceQueue, PosterFarAheadWaitsAtTheLimitAndEveryTaskRunsInOrder)
     GlDevice& device = GlDevice::Get();
     for (const QueueRow& row : kRows) {
         SCOPED_TRACE(row.name);
-        Gate gate;
+        RenderGate gate;
         device.Post([&gate] { gate.Hold(); });
-        while (!gate.bEntered)
-            std::this_thread::yield();
+        gate.WaitEntered();
 
         Opener opener;
         opener.pGate = &gate;

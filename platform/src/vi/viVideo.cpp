@@ -50,6 +50,7 @@ struct ViRegisters {
 struct ViState {
     bool init = false;
     bool headlessChoice = false;
+    bool headlessDrawing = true;
     bool quit = false;
     ViRegisters set, flushed, current;
     uint32_t retraces = 0;
@@ -126,6 +127,15 @@ BOOL VIIsHeadless()
     return gxgl::GlDevice::Get().IsHeadless() ? TRUE : FALSE;
 }
 
+void VISetHeadlessDrawing(BOOL draw)
+{
+    if (s_vi.init) {
+        OSReport("VI: the headless drawing choice must be made before video starts\n");
+        return;
+    }
+    s_vi.headlessDrawing = draw != FALSE;
+}
+
 void VIInit()
 {
     if (s_vi.init)
@@ -136,6 +146,12 @@ void VIInit()
     s_vi.set.mode = s_vi.flushed.mode = s_vi.current.mode = &GXNtsc480IntDf;
     s_vi.retraces = 0;
     s_vi.epoch = OSGetTime();
+    // Drawing is nearly all of a headless frame's work; without a reader of
+    // the frames it changes nothing the run puts out.
+    if (gxgl::GlDevice::Get().IsHeadless() && !s_vi.headlessDrawing) {
+        OSReport("VI: headless with no frame to write: nothing is drawn\n");
+        return;
+    }
     if (gxgl::GlDevice::Get().Start())
         gxgl::GlBackend::Get().Attach();
 }

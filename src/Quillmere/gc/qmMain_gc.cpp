@@ -60,7 +60,8 @@ void PrintUsage(FILE* out)
                  "usage: quillmere [--data DIR] [--headless] [--frames N] [--capture FILE.png] [--audio-wav FILE.wav]\n"
                  "                 [--input FILE] [--pool-report] [/name value ...]\n"
                  "  --data DIR        the game data directory (default: the sample data)\n"
-                 "  --headless        no window and no audio device; virtual clock\n"
+                 "  --headless        no window and no audio device; virtual clock; frames are\n"
+                 "                    drawn only for --capture\n"
                  "  --frames N        end after N frames\n"
                  "  --capture FILE    write the last frame as PNG\n"
                  "  --audio-wav FILE  write the mixed sound output as WAV\n"
@@ -304,6 +305,8 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     VISetHeadless(s_options.bHeadless ? TRUE : FALSE);  // before the video start-up calls VIInit
+    // Only a capture reads a headless run's frames.
+    VISetHeadlessDrawing(s_options.capture.empty() ? FALSE : TRUE);
     if (s_options.nFrames > 0)
         VISetFrameLimit(s_options.nFrames);
     Initialize();

@@ -15,11 +15,17 @@ GlBackend& GlBackend::Get()
     return s_backend;
 }
 
+// The index that ends one joined strip and starts the next.
+constexpr uint32_t kRestartIndex = 0xFFFFFFFFu;
+
 static void SubmitCommand(gxCommand&& cmd)
 {
     const size_t bytes = gxCommandBytes(cmd);
-    auto held = std::make_shared<gxCommand>(std::move(cmd));
-    GlDevice::Get().Post([held] { GlBackend::Get().Execute(*held); }, bytes);
+    auto held = std::make_shared<const gxCommand>(std::move(cmd));
+    if (held->kind == gxCommandKind::kDraw)
+        GlDevice::Get().PostDraw(std::move(held), bytes);
+    else
+        GlDevice::Get().Post([held] { GlBackend::Get().Execute(*held); }, bytes);
 }
 
 static void WaitDrawDone()
@@ -83,6 +89,10 @@ bool GlBackend::InitGl()
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibo);
     SetUpVertexLayout();
     glBindVertexArray(0);
+    // No other index reaches it: quads are split with indices below their
+    // vertex count.
+    glEnable(GL_PRIMITIVE_RESTART);
+    glPrimitiveRestartIndex(kRestartIndex);
     glGenSamplers(kMaxTexMaps, m_samplers);
 
     glGenTextures(1, &m_presentTex);
@@ -253,10 +263,28 @@ static GLenum GlPrimitive(GXPrimitive prim)
     }
 }
 
-void GlBackend::Draw(const gxCommand& cmd)
+bool GlBackend::CanJoin(const gxCommand& a, const gxCommand& b)
+{
+    return a.kind == gxCommandKind::kDraw && b.kind == gxCommandKind::kDraw && a.primitive == GX_TRIANGLESTRIP &&
+           b.primitive == GX_TRIANGLESTRIP && a.state && a.state == b.state && a.attrMask == b.attrMask &&
+           !a.vertices.empty() && !b.vertices.empty();
+}
+
+void GlBackend::ExecuteDraws(const std::vector<std::shared_ptr<const gxCommand>>& draws)
+{
+    if (draws.size() == 1)
+        Execute(*draws.front());
+    else if (m_bReady && !draws.empty())
+        DrawJoinedStrips(draws);
+}
+
+// Sets up everything a draw needs but its vertices: the snapshot's
+// parameter block, program, pipeline and textures, with the vertex array
+// and its buffer bound. False when there is nothing to draw.
+bool GlBackend::PrepareDraw(const gxCommand& cmd)
 {
     if (!cmd.state || cmd.vertices.empty())
-        return;
+        return false;
     const gxState& s = *cmd.state;
     if (cmd.state.get() != m_pLastState || cmd.attrMask != m_nLastAttrMask) {
         TranslateDrawState(s, cmd.attrMask, &m_uniforms, &m_pipeline);
@@ -283,6 +311,13 @@ void GlBackend::Draw(const gxCommand& cmd)
     glUseProgram(m_nProgram);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
+    return true;
+}
+
+void GlBackend::Draw(const gxCommand& cmd)
+{
+    if (!PrepareDraw(cmd))
+        return;
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(cmd.vertices.size() * sizeof(gxVertex));
     glBufferData(GL_ARRAY_BUFFER, bytes, cmd.vertices.data(), GL_STREAM_DRAW);
     const uint32_t count = static_cast<uint32_t>(cmd.vertices.size());
@@ -296,14 +331,46 @@ void GlBackend::Draw(const gxCommand& cmd)
         glDrawArrays(GlPrimitive(cmd.primitive), 0, static_cast<GLsizei>(count));
     }
     glBindVertexArray(0);
+    NoteDraws(cmd, 1, count);
+}
+
+// One indexed strip draw for strips of one snapshot, a restart index
+// between them: a draw call and an upload instead of one per strip.
+void GlBackend::DrawJoinedStrips(const std::vector<std::shared_ptr<const gxCommand>>& draws)
+{
+    if (!PrepareDraw(*draws.front()))
+        return;
+    m_joined.clear();
+    m_indices.clear();
+    for (const auto& cmd : draws) {
+        if (!m_indices.empty())
+            m_indices.push_back(kRestartIndex);
+        const uint32_t base = static_cast<uint32_t>(m_joined.size());
+        for (uint32_t i = 0; i < cmd->vertices.size(); ++i)
+            m_indices.push_back(base + i);
+        m_joined.insert(m_joined.end(), cmd->vertices.begin(), cmd->vertices.end());
+    }
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_joined.size() * sizeof(gxVertex)), m_joined.data(),
+                 GL_STREAM_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_indices.size() * sizeof(uint32_t)),
+                 m_indices.data(), GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(m_indices.size()), GL_UNSIGNED_INT, nullptr);
+    glBindVertexArray(0);
+    NoteDraws(*draws.back(), draws.size(), m_joined.size());
+    m_nJoined.fetch_add(draws.size());
+}
+
+// Counts the draws and keeps the last one for tests.
+void GlBackend::NoteDraws(const gxCommand& last, uint64_t draws, uint64_t vertices)
+{
     // Keep the snapshot alive while m_pLastState points at it.
     std::lock_guard<std::mutex> lock(m_lastMutex);
-    m_last.state = cmd.state;
-    m_last.primitive = cmd.primitive;
-    m_last.attrMask = cmd.attrMask;
-    m_last.vertexCount = count;
-    m_nDraws.fetch_add(1);
-    m_nVertices.fetch_add(count);
+    m_last.state = last.state;
+    m_last.primitive = last.primitive;
+    m_last.attrMask = last.attrMask;
+    m_last.vertexCount = static_cast<uint32_t>(last.vertices.size());
+    m_nDraws.fetch_add(draws);
+    m_nVertices.fetch_add(vertices);
 }
 
 void GlBackend::ClearRect(const gxRect& rect, const gxCopyState& copy)

@@ -49,6 +49,13 @@ public:
 
     // Render thread.
     void Execute(const gxCommand& cmd);
+    // Whether draw b may be replayed in one OpenGL draw with draw a, right
+    // after it: both triangle strips with vertices, the same snapshot and
+    // the same attributes. Joined strips are cut apart by a restart index,
+    // so each draws the triangles it draws alone. Any thread.
+    static bool CanJoin(const gxCommand& a, const gxCommand& b);
+    // Replays draws in order: one, or strips CanJoin accepted one by one.
+    void ExecuteDraws(const std::vector<std::shared_ptr<const gxCommand>>& draws);
     // Shows the external frame buffer at xfb (black when black is set or
     // nothing was copied there) and keeps it as the last presented frame.
     // Without a window nothing looks at the frame until it is read, so it is
@@ -72,12 +79,17 @@ public:
     // Any thread.
     uint64_t DrawCount() const { return m_nDraws.load(); }
     uint64_t VertexCount() const { return m_nVertices.load(); }
+    // Draws replayed joined to others (CanJoin), for tests.
+    uint64_t JoinedDrawCount() const { return m_nJoined.load(); }
     void ResetCounts();
     GlLastDraw LastDraw();
 
 private:
     GlBackend() = default;
     void Draw(const gxCommand& cmd);
+    bool PrepareDraw(const gxCommand& cmd);
+    void DrawJoinedStrips(const std::vector<std::shared_ptr<const gxCommand>>& draws);
+    void NoteDraws(const gxCommand& last, uint64_t draws, uint64_t vertices);
     void CopyDisp(const gxCommand& cmd);
     void CopyTex(const gxCommand& cmd);
     void ApplyPipeline(const GlPipeline& p);
@@ -129,9 +141,11 @@ private:
     GlDrawUniforms m_uniforms = {};
     GlPipeline m_pipeline;
     std::vector<uint32_t> m_indices;
+    std::vector<gxVertex> m_joined;  // the vertices of joined strips
 
     std::atomic<uint64_t> m_nDraws{0};
     std::atomic<uint64_t> m_nVertices{0};
+    std::atomic<uint64_t> m_nJoined{0};
     std::atomic<uint64_t> m_nComposed{0};
     std::mutex m_lastMutex;
     GlLastDraw m_last;

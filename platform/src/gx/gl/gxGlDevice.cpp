@@ -145,8 +145,19 @@ bool GlDevice::HasRoom(size_t bytes) const
 
 void GlDevice::Post(std::function<void()> task, size_t bytes)
 {
+    Enqueue(Task{std::move(task), bytes, nullptr});
+}
+
+void GlDevice::PostDraw(std::shared_ptr<const gxCommand> draw, size_t bytes)
+{
+    Enqueue(Task{nullptr, bytes, std::move(draw)});
+}
+
+void GlDevice::Enqueue(Task&& task)
+{
     if (!m_bRunning)
         return;
+    const size_t bytes = task.bytes;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!HasRoom(bytes)) {
@@ -162,7 +173,7 @@ void GlDevice::Post(std::function<void()> task, size_t bytes)
                     return false;
                 });
         }
-        m_tasks.push_back(Task{std::move(task), bytes});
+        m_tasks.push_back(std::move(task));
         m_nQueuedBytes += bytes;
         ++m_nPosted;
     }
@@ -206,6 +217,33 @@ void GlDevice::SwapWindow()
     SDL_GL_SwapWindow(m_pWindow);
 }
 
+// The first queued task. Lock held.
+GlDevice::Task GlDevice::TakeFront()
+{
+    Task task = std::move(m_tasks.front());
+    m_tasks.pop_front();
+    m_nQueuedBytes -= task.bytes;
+    if (m_bRoomWanted) {
+        m_bRoomWanted = false;
+        m_room.notify_all();
+    }
+    return task;
+}
+
+// Collects a draw task and the draws queued right behind it that the
+// backend can join to it into m_draws; returns the tasks taken. Only what
+// already waits is joined: a draw is never held back for later ones. Lock
+// held.
+size_t GlDevice::TakeJoinedDraws(Task* front)
+{
+    if (!front->draw)
+        return 1;
+    m_draws.push_back(std::move(front->draw));
+    while (!m_tasks.empty() && m_tasks.front().draw && GlBackend::CanJoin(*m_draws.front(), *m_tasks.front().draw))
+        m_draws.push_back(TakeFront().draw);
+    return m_draws.size();
+}
+
 void GlDevice::ThreadMain()
 {
     SDL_GLContext context = SDL_GL_CreateContext(m_pWindow);
@@ -240,18 +278,17 @@ void GlDevice::ThreadMain()
         m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty(); });
         if (m_tasks.empty() && m_bQuit)
             break;
-        Task task = std::move(m_tasks.front());
-        m_tasks.pop_front();
-        m_nQueuedBytes -= task.bytes;
-        if (m_bRoomWanted) {
-            m_bRoomWanted = false;
-            m_room.notify_all();
-        }
+        Task task = TakeFront();
+        const size_t taken = TakeJoinedDraws(&task);
         lock.unlock();
-        task.run();
+        if (m_draws.empty())
+            task.run();
+        else
+            GlBackend::Get().ExecuteDraws(m_draws);
         task.run = nullptr;  // what it holds goes before the next task is taken
+        m_draws.clear();
         lock.lock();
-        ++m_nCompleted;
+        m_nCompleted += taken;
         if (m_nCompleted >= m_nWakeAt) {
             m_nWakeAt = kNobodyWaits;
             m_done.notify_all();

@@ -18,8 +18,12 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+#include "gx/gxCommand.h"
 
 struct SDL_Window;
 
@@ -51,6 +55,10 @@ public:
     // holds until it runs. Waits while the queue is full (not on the render
     // thread itself, which drains it; a forked child drops the task).
     void Post(std::function<void()> task, size_t bytes = 0);
+    // Posts a draw command for the backend to replay, as Post does. Draws
+    // that wait in the queue back to back and that the backend can join
+    // are replayed as one (GlBackend::CanJoin).
+    void PostDraw(std::shared_ptr<const gxCommand> draw, size_t bytes);
     // Posts and waits until the task has run. Gives up the OS CPU meanwhile.
     void RunSync(std::function<void()> task);
     // Waits until every task posted so far has run.
@@ -74,7 +82,11 @@ private:
     struct Task {
         std::function<void()> run;
         size_t bytes = 0;
+        std::shared_ptr<const gxCommand> draw;  // instead of run: a draw for the backend
     };
+    void Enqueue(Task&& task);
+    Task TakeFront();
+    size_t TakeJoinedDraws(Task* front);
 
     bool m_bHeadless = false;
     std::atomic<bool> m_bRunning{false};  // read by posting threads
@@ -92,6 +104,7 @@ private:
     std::condition_variable m_done;
     std::condition_variable m_room;
     std::deque<Task> m_tasks;
+    std::vector<std::shared_ptr<const gxCommand>> m_draws;  // the draws being replayed (render thread)
     size_t m_nQueuedBytes = 0;
     unsigned long long m_nPosted = 0;
     unsigned long long m_nCompleted = 0;
