@@ -100,10 +100,10 @@ __attribute__((target("ssse3"))) static inline __m128i PackLanes(__m128i r, __m1
     return _mm_or_si128(_mm_or_si128(r, _mm_slli_epi32(g, 8)), _mm_or_si128(_mm_slli_epi32(b, 16), _mm_slli_epi32(a, 24)));
 }
 
-// DecodeTile with the four sub-blocks' colours worked out side by side, one
-// sub-block per 32-bit lane (the same integer arithmetic as
-// SubBlockColours), and each row of four texels picked by one byte shuffle.
-__attribute__((target("ssse3"))) static void DecodeTileSsse3(const uint8_t* src, uint8_t* out, size_t stride)
+// The four sub-blocks' 16-byte palettes (colours 0..3 as RGBA words), worked
+// out side by side, one sub-block per 32-bit lane, with the same integer
+// arithmetic as SubBlockColours.
+__attribute__((target("ssse3"), always_inline)) static inline void TilePalettes(const uint8_t* src, __m128i palettes[4])
 {
     const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16));
@@ -141,17 +141,92 @@ __attribute__((target("ssse3"))) static void DecodeTileSsse3(const uint8_t* src,
     // Transposed: one 16-byte palette (colours 0..3) per sub-block.
     const __m128i t0 = _mm_unpacklo_epi32(p0, p1), t1 = _mm_unpacklo_epi32(p2, p3);
     const __m128i t2 = _mm_unpackhi_epi32(p0, p1), t3 = _mm_unpackhi_epi32(p2, p3);
-    const __m128i palettes[4] = {_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1), _mm_unpacklo_epi64(t2, t3),
-                                 _mm_unpackhi_epi64(t2, t3)};
+    palettes[0] = _mm_unpacklo_epi64(t0, t1);
+    palettes[1] = _mm_unpackhi_epi64(t0, t1);
+    palettes[2] = _mm_unpacklo_epi64(t2, t3);
+    palettes[3] = _mm_unpackhi_epi64(t2, t3);
+}
+
+__attribute__((target("ssse3"), always_inline)) static inline __m128i RowShuffle(uint8_t bits)
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(s_rowShuffles.mask[bits]));
+}
+
+// DecodeTile with the palettes from TilePalettes and each row of four
+// texels picked by one byte shuffle.
+__attribute__((target("ssse3"))) static void DecodeTileSsse3(const uint8_t* src, uint8_t* out, size_t stride)
+{
+    __m128i palettes[4];
+    TilePalettes(src, palettes);
     // Sub-blocks: top-left, top-right, bottom-left, bottom-right.
-    const size_t offsets[4] = {0, 16, 4 * stride, 4 * stride + 16};
-    for (int k = 0; k < 4; ++k) {
-        const uint8_t* bits = src + 8 * k + 4;
-        uint8_t* dst = out + offsets[k];
-        for (int row = 0; row < 4; ++row) {
-            const __m128i mask = _mm_load_si128(reinterpret_cast<const __m128i*>(s_rowShuffles.mask[bits[row]]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + row * stride), _mm_shuffle_epi8(palettes[k], mask));
-        }
+    for (int row = 0; row < 4; ++row) {
+        uint8_t* top = out + row * stride;
+        uint8_t* bottom = top + 4 * stride;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(top), _mm_shuffle_epi8(palettes[0], RowShuffle(src[4 + row])));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(top + 16), _mm_shuffle_epi8(palettes[1], RowShuffle(src[12 + row])));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom), _mm_shuffle_epi8(palettes[2], RowShuffle(src[20 + row])));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bottom + 16), _mm_shuffle_epi8(palettes[3], RowShuffle(src[28 + row])));
+    }
+}
+
+// The palettes of two sub-blocks, one per 128-bit half, from `pair`: the
+// 16 bytes of both sub-blocks in each half. Worked in 16-bit lanes holding
+// R, G, B, A of colour 0 then colour 1, with the integer arithmetic of
+// SubBlockColours.
+__attribute__((target("avx2"), always_inline)) static inline __m256i PairPalettes(__m256i pair)
+{
+    // Each half takes its own sub-block's end colours (bytes 0-3 of the lower
+    // half's sub-block, 8-11 of the upper's), each big-endian word spread
+    // over four lanes.
+    const __m256i spread = _mm256_setr_epi8(1, 0, 1, 0, 1, 0, 1, 0, 3, 2, 3, 2, 3, 2, 3, 2,  //
+                                            9, 8, 9, 8, 9, 8, 9, 8, 11, 10, 11, 10, 11, 10, 11, 10);
+    const __m256i raw = _mm256_shuffle_epi8(pair, spread);
+    const __m256i swap = _mm256_shuffle_epi32(raw, _MM_SHUFFLE(1, 0, 3, 2));
+    // Colour 0 > colour 1 (unsigned): the four-colour mode, over the whole half.
+    const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+    const __m256i greater = _mm256_cmpgt_epi16(_mm256_xor_si256(raw, bias), _mm256_xor_si256(swap, bias));
+    const __m256i four = _mm256_shuffle_epi32(greater, _MM_SHUFFLE(1, 0, 1, 0));
+    // Channels widened by bit replication: each field moved to the top of
+    // its lane (blue by the low multiply), then the high multiply by
+    // 2^-8 + 2^-13 (5 bits) or 2^-3 + 2^-9 (green's 6) is (v << 3) | (v >> 2)
+    // or (v << 2) | (v >> 4); alpha 255.
+    const __m256i fields = _mm256_and_si256(
+        raw, _mm256_setr_epi16(static_cast<short>(0xF800), 0x07E0, 0x001F, 0, static_cast<short>(0xF800), 0x07E0, 0x001F, 0,
+                               static_cast<short>(0xF800), 0x07E0, 0x001F, 0, static_cast<short>(0xF800), 0x07E0, 0x001F, 0));
+    const __m256i top = _mm256_mullo_epi16(fields, _mm256_setr_epi16(1, 1, 2048, 0, 1, 1, 2048, 0, 1, 1, 2048, 0, 1, 1, 2048, 0));
+    const __m256i alpha = _mm256_setr_epi16(0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255);
+    const __m256i ends = _mm256_or_si256(
+        _mm256_mulhi_epu16(top, _mm256_setr_epi16(0x108, 0x2080, 0x108, 0, 0x108, 0x2080, 0x108, 0, 0x108, 0x2080, 0x108, 0,
+                                                  0x108, 0x2080, 0x108, 0)),
+        alpha);
+    const __m256i other = _mm256_shuffle_epi32(ends, _MM_SHUFFLE(1, 0, 3, 2));
+    // Colours 2 and 3: (5a + 3b) >> 3 with a, b = 0, 1 and then 1, 0; or
+    // both the average, the second one transparent.
+    const __m256i weighted = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(ends, _mm256_set1_epi16(5)), _mm256_mullo_epi16(other, _mm256_set1_epi16(3))), 3);
+    const __m256i average = _mm256_srli_epi16(_mm256_add_epi16(ends, other), 1);
+    const __m256i keep = _mm256_setr_epi16(-1, -1, -1, -1, -1, -1, -1, 0, -1, -1, -1, -1, -1, -1, -1, 0);
+    const __m256i mixed = _mm256_and_si256(_mm256_blendv_epi8(average, weighted, four), _mm256_or_si256(four, keep));
+    return _mm256_packus_epi16(ends, mixed);
+}
+
+__attribute__((target("avx2"), always_inline)) static inline __m256i RowShuffles(uint8_t left, uint8_t right)
+{
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(RowShuffle(left)), RowShuffle(right), 1);
+}
+
+// DecodeTile with a whole tile row (both sub-blocks side by side, each
+// 128-bit half shuffling its own palette) in one 32-byte store.
+__attribute__((target("avx2"))) static void DecodeTileAvx2(const uint8_t* src, uint8_t* out, size_t stride)
+{
+    const __m256i top = PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
+    const __m256i bottom =
+        PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16))));
+    for (int row = 0; row < 4; ++row) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + row * stride),
+                            _mm256_shuffle_epi8(top, RowShuffles(src[4 + row], src[12 + row])));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + (4 + row) * stride),
+                            _mm256_shuffle_epi8(bottom, RowShuffles(src[20 + row], src[28 + row])));
     }
 }
 
@@ -159,6 +234,8 @@ using TileDecoder = void (*)(const uint8_t* src, uint8_t* out, size_t stride);
 
 static TileDecoder ChooseTileDecoder()
 {
+    if (__builtin_cpu_supports("avx2"))
+        return &DecodeTileAvx2;
     return __builtin_cpu_supports("ssse3") ? &DecodeTileSsse3 : &DecodeTile;
 }
 
