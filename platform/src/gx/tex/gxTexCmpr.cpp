@@ -71,6 +71,16 @@ static void DecodeTile(const uint8_t* src, uint8_t* out, size_t stride)
     DecodeSubBlock(src + 24, out + 4 * stride + 16, stride);
 }
 
+// Decodes `tiles` tiles stored one after another into the level left to
+// right from out, rows `stride` bytes apart.
+using TileDecoder = void (*)(const uint8_t* src, uint32_t tiles, uint8_t* out, size_t stride);
+
+static void DecodeTiles(const uint8_t* src, uint32_t tiles, uint8_t* out, size_t stride)
+{
+    for (uint32_t t = 0; t < tiles; ++t)
+        DecodeTile(src + 32 * t, out + 32 * t, stride);
+}
+
 #if defined(__x86_64__) || defined(__i386__)
 
 // For each byte of a sub-block row's four 2-bit indices, the byte shuffle
@@ -215,57 +225,65 @@ __attribute__((target("avx2"), always_inline)) static inline __m256i RowShuffles
     return _mm256_inserti128_si256(_mm256_castsi128_si256(RowShuffle(left)), RowShuffle(right), 1);
 }
 
-// DecodeTile with a whole tile row (both sub-blocks side by side, each
+// DecodeTiles with a whole tile row (both sub-blocks side by side, each
 // 128-bit half shuffling its own palette) in one 32-byte store.
-__attribute__((target("avx2"))) static void DecodeTileAvx2(const uint8_t* src, uint8_t* out, size_t stride)
+__attribute__((target("avx2"))) static void DecodeTilesAvx2(const uint8_t* src, uint32_t tiles, uint8_t* out, size_t stride)
 {
-    const __m256i top = PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
-    const __m256i bottom =
-        PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16))));
-    for (int row = 0; row < 4; ++row) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + row * stride),
-                            _mm256_shuffle_epi8(top, RowShuffles(src[4 + row], src[12 + row])));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + (4 + row) * stride),
-                            _mm256_shuffle_epi8(bottom, RowShuffles(src[20 + row], src[28 + row])));
+    for (uint32_t t = 0; t < tiles; ++t, src += 32, out += 32) {
+        const __m256i top = PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
+        const __m256i bottom =
+            PairPalettes(_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16))));
+        for (int row = 0; row < 4; ++row) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + row * stride),
+                                _mm256_shuffle_epi8(top, RowShuffles(src[4 + row], src[12 + row])));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + (4 + row) * stride),
+                                _mm256_shuffle_epi8(bottom, RowShuffles(src[20 + row], src[28 + row])));
+        }
     }
 }
 
-using TileDecoder = void (*)(const uint8_t* src, uint8_t* out, size_t stride);
+__attribute__((target("ssse3"))) static void DecodeTilesSsse3(const uint8_t* src, uint32_t tiles, uint8_t* out,
+                                                               size_t stride)
+{
+    for (uint32_t t = 0; t < tiles; ++t)
+        DecodeTileSsse3(src + 32 * t, out + 32 * t, stride);
+}
 
 static TileDecoder ChooseTileDecoder()
 {
     if (__builtin_cpu_supports("avx2"))
-        return &DecodeTileAvx2;
-    return __builtin_cpu_supports("ssse3") ? &DecodeTileSsse3 : &DecodeTile;
+        return &DecodeTilesAvx2;
+    return __builtin_cpu_supports("ssse3") ? &DecodeTilesSsse3 : &DecodeTiles;
 }
 
 #else
 
-using TileDecoder = void (*)(const uint8_t* src, uint8_t* out, size_t stride);
-
 static TileDecoder ChooseTileDecoder()
 {
-    return &DecodeTile;
+    return &DecodeTiles;
 }
 
 #endif
 
 void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba*, uint8_t* dst)
 {
-    static const TileDecoder decodeTile = ChooseTileDecoder();
+    static const TileDecoder decodeTiles = ChooseTileDecoder();
     const uint32_t tilesX = (width + 7) / 8;
     const uint32_t tilesY = (height + 7) / 8;
     const size_t stride = static_cast<size_t>(width) * 4;
+    // Tiles wholly inside the level are decoded in place; the last column
+    // and row may hold padding texels, so their tiles go through a scratch tile.
+    const uint32_t wholeX = width / 8;
     Rgba tile[64];
     for (uint32_t ty = 0; ty < tilesY; ++ty) {
-        for (uint32_t tx = 0; tx < tilesX; ++tx, src += 32) {
-            if ((tx + 1) * 8 <= width && (ty + 1) * 8 <= height) {
-                decodeTile(src, dst + ty * 8 * stride + tx * 32, stride);
-            } else {  // an edge tile: decoded whole, its padding texels dropped
-                decodeTile(src, reinterpret_cast<uint8_t*>(tile), 8 * sizeof(Rgba));
-                StoreBlock(tile, 8, 8, tx, ty, width, height, dst);
-            }
+        const bool wholeRow = (ty + 1) * 8 <= height;
+        const uint32_t inPlace = wholeRow ? wholeX : 0;
+        decodeTiles(src, inPlace, dst + ty * 8 * stride, stride);
+        for (uint32_t tx = inPlace; tx < tilesX; ++tx) {
+            decodeTiles(src + 32 * tx, 1, reinterpret_cast<uint8_t*>(tile), 8 * sizeof(Rgba));
+            StoreBlock(tile, 8, 8, tx, ty, width, height, dst);
         }
+        src += 32 * tilesX;
     }
 }
 
