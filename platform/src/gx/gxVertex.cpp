@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/ps.h"
 
@@ -174,8 +179,9 @@ void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
 
 namespace {
 
-// The step decoders: DecodeElement's cases with the input kind, component
-// type and count fixed at compile time, so a vertex runs no switches.
+// The step kernels: DecodeElement's cases with the input kind, component
+// type and count fixed at compile time, each looping over the vertices of a
+// draw, so no vertex runs a switch or an indirect call.
 
 template <uint8_t kType>
 inline float Comp(const uint8_t* p, float scale)
@@ -200,93 +206,127 @@ inline void Comps(const uint8_t* p, float scale, float* out)
         out[i] = Comp<kType>(p + i * kBytes, scale);
 }
 
-// The element's bytes: inline, or the indexed array element (null past the
-// array, as gxIndexedElement).
-template <uint8_t kInput>
-inline const uint8_t* Source(const gxAttrStep& st, const uint8_t* field)
+#if defined(__SSE2__)
+// Big-endian 16-bit lanes turned around.
+inline __m128i Swap16(__m128i v) { return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)); }
+
+// Big-endian s16 values in the low 16-bit lanes to floats times scale: the
+// same exact conversion and one rounding multiply as Comp.
+inline __m128 S16Floats(__m128i be, float scale)
 {
-    if constexpr (kInput == GX_DIRECT) {
-        return field;
-    } else {
-        const uint32_t index = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-        const uint64_t offset = static_cast<uint64_t>(index) * st.stride;
-        return offset + st.elemBytes > st.limit ? nullptr : st.base + offset;
+    const __m128i v = Swap16(be);
+    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16)), _mm_set1_ps(scale));
+}
+
+// Big-endian 32-bit lanes turned around.
+inline __m128 SwapF32(__m128i be)
+{
+    const __m128i v = Swap16(be);
+    return _mm_castsi128_ps(_mm_shufflehi_epi16(_mm_shufflelo_epi16(v, _MM_SHUFFLE(2, 3, 0, 1)), _MM_SHUFFLE(2, 3, 0, 1)));
+}
+
+inline __m128i Load32(const uint8_t* p)
+{
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_cvtsi32_si128(v);
+}
+#endif
+
+// kComps floats (kSlot written, the rest zero) into a packed slot. With
+// SSE2, s16 and f32 elements are converted four lanes at a time when the
+// array holds the bytes loaded beyond the element (room) and, for three
+// components, the slot may take a 16-byte store.
+template <uint8_t kType, int kComps, int kSlot>
+inline void Floats(const gxAttrStep& st, const uint8_t* src, uint64_t room, uint8_t* out)
+{
+#if defined(__SSE2__)
+    if constexpr (kType == GX_S16 && kComps == 3 && kSlot == 3) {
+        if (room >= 8 && st.wide) {
+            _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), st.scale));
+            return;
+        }
+    } else if constexpr (kType == GX_S16 && kComps == 2 && kSlot == 2) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(out), S16Floats(Load32(src), st.scale));
+        return;
+    } else if constexpr (kType == GX_F32 && kComps == 3 && kSlot == 3) {
+        if (room >= 16 && st.wide) {
+            _mm_storeu_ps(reinterpret_cast<float*>(out), SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
+            return;
+        }
+    } else if constexpr (kType == GX_F32 && kComps == 2 && kSlot == 2) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(out), SwapF32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src))));
+        return;
     }
+#endif
+    float f[kSlot] = {};
+    Comps<kType, kComps>(src, st.scale, f);
+    std::memcpy(out, f, sizeof(f));
 }
 
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodePos(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+// Runs write(src, room, out) over the vertices: src the element (inline, or
+// the indexed array element), room the bytes readable from it.
+template <uint8_t kInput, class Write>
+inline uint32_t Run(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
+                    uint32_t outStride, Write write)
 {
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    Comps<kType, kComps>(src, st.scale, v.pos);
-    if constexpr (kComps == 2)
-        v.pos[2] = 0.0f;
-    return true;
+    out += st.outOffset;
+    for (uint32_t n = 0; n < count; ++n, field += vertexBytes, out += outStride) {
+        if constexpr (kInput == GX_DIRECT) {
+            write(field, st.elemBytes, out);
+        } else {
+            const uint32_t index = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+            const uint64_t offset = static_cast<uint64_t>(index) * st.stride;
+            if (offset + st.elemBytes > st.limit)
+                return n;
+            // Unknown bounds: only the element itself is known readable.
+            write(st.base + offset, st.limit == UINT64_MAX ? st.elemBytes : st.limit - offset, out);
+        }
+    }
+    return count;
 }
 
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodeNrm(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+// Positions (z = 0 for two components), normals (of an NBT group only the
+// normal, which the group starts with) and coordinates (t = 0 for one).
+template <uint8_t kInput, uint8_t kType, int kComps, int kSlot>
+uint32_t FloatKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
+                     uint32_t outStride)
 {
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    Comps<kType, 3>(src, st.scale, v.nrm);
-    return true;
-}
-
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodeTex(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    float* t = v.tex[st.attr - GX_VA_TEX0];
-    Comps<kType, kComps>(src, st.scale, t);
-    if constexpr (kComps == 1)
-        t[1] = 0.0f;
-    return true;
+    return Run<kInput>(st, field, count, vertexBytes, out, outStride,
+                       [&st](const uint8_t* src, uint64_t room, uint8_t* o) { Floats<kType, kComps, kSlot>(st, src, room, o); });
 }
 
 template <uint8_t kInput>
-bool DecodeClr(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
+uint32_t ColourKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
+                      uint32_t outStride)
 {
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    gxDecodeColor(st.type, src, v.clr[st.attr - GX_VA_CLR0]);
-    return true;
+    return Run<kInput>(st, field, count, vertexBytes, out, outStride,
+                       [&st](const uint8_t* src, uint64_t, uint8_t* o) { gxDecodeColor(st.type, src, o); });
 }
 
-bool DecodePnMtxIdx(const gxAttrStep&, const uint8_t* field, gxVertex& v)
+uint32_t MtxIdxKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
+                      uint32_t outStride)
 {
-    v.pnMtx = field[0] & 63;
-    return true;
+    return Run<GX_DIRECT>(st, field, count, vertexBytes, out, outStride,
+                          [](const uint8_t* src, uint64_t, uint8_t* o) { o[0] = src[0] & 63; });
 }
 
-bool DecodeTexMtxIdx(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    v.texMtx[st.attr - GX_VA_TEX0MTXIDX] = field[0] & 63;
-    return true;
-}
-
-// Position, normal or coordinate decoder of one input kind and type.
+// Position, normal or coordinate kernel of one input kind and type.
 template <uint8_t kInput, uint8_t kType>
-gxStepDecoder ChooseComps(const gxAttrStep& st)
+gxStepKernel ChooseComps(const gxAttrStep& st)
 {
     if (st.attr == GX_VA_POS)
-        return st.comps == 3 ? &DecodePos<kInput, kType, 3> : &DecodePos<kInput, kType, 2>;
+        return st.comps == 3 ? &FloatKernel<kInput, kType, 3, 3> : &FloatKernel<kInput, kType, 2, 3>;
     if (st.attr == GX_VA_NRM)
-        return &DecodeNrm<kInput, kType, 3>;
-    return st.comps == 2 ? &DecodeTex<kInput, kType, 2> : &DecodeTex<kInput, kType, 1>;
+        return &FloatKernel<kInput, kType, 3, 3>;
+    return st.comps == 2 ? &FloatKernel<kInput, kType, 2, 2> : &FloatKernel<kInput, kType, 1, 2>;
 }
 
 template <uint8_t kInput>
-gxStepDecoder ChooseType(const gxAttrStep& st)
+gxStepKernel ChooseType(const gxAttrStep& st)
 {
     if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
-        return &DecodeClr<kInput>;
+        return &ColourKernel<kInput>;
     switch (st.type) {
     case GX_U8: return ChooseComps<kInput, GX_U8>(st);
     case GX_S8: return ChooseComps<kInput, GX_S8>(st);
@@ -296,18 +336,63 @@ gxStepDecoder ChooseType(const gxAttrStep& st)
     }
 }
 
-// The decoder of a described step (type and count already checked).
-gxStepDecoder ChooseDecoder(const gxAttrStep& st)
+// The kernel of a described step (type and count already checked).
+gxStepKernel ChooseKernel(const gxAttrStep& st)
 {
-    if (st.attr == GX_VA_PNMTXIDX)
-        return &DecodePnMtxIdx;
     if (IsMtxIdx(st.attr))
-        return &DecodeTexMtxIdx;
+        return &MtxIdxKernel;
     switch (st.input) {
     case GX_INDEX8: return ChooseType<GX_INDEX8>(st);
     case GX_INDEX16: return ChooseType<GX_INDEX16>(st);
     default: return ChooseType<GX_DIRECT>(st);
     }
+}
+
+// Bytes of an attribute's slot in a packed vertex.
+uint16_t SlotBytes(uint8_t attr)
+{
+    if (attr == GX_VA_POS || attr == GX_VA_NRM)
+        return 12;
+    if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1)
+        return 4;
+    return 8;
+}
+
+// The packed layout of the plan's steps, in stream order: the matrix-row
+// block (when any index is carried), then the other attributes.
+void BuildLayout(gxVertexPlan& p)
+{
+    gxVertexLayout& l = p.layout;
+    l.nrm = l.clr[0] = l.clr[1] = l.mtx = gxVertexLayout::kAbsent;
+    for (uint16_t& t : l.tex)
+        t = gxVertexLayout::kAbsent;
+    l.pnMtx = p.pnMtx;
+    std::memcpy(l.texMtx, p.texMtx, sizeof(l.texMtx));
+    uint16_t at = 0;
+    if (p.attrMask & ((1u << (GX_VA_TEX7MTXIDX + 1)) - 1)) {
+        l.mtx = 0;
+        at = 12;
+    }
+    for (uint32_t s = 0; s < p.numSteps; ++s) {
+        gxAttrStep& st = p.steps[s];
+        if (IsMtxIdx(st.attr)) {
+            st.outOffset = static_cast<uint16_t>(st.attr == GX_VA_PNMTXIDX ? 0 : 1 + st.attr - GX_VA_TEX0MTXIDX);
+            continue;
+        }
+        st.outOffset = at;
+        if (st.attr == GX_VA_POS)
+            l.pos = at;
+        else if (st.attr == GX_VA_NRM)
+            l.nrm = at;
+        else if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
+            l.clr[st.attr - GX_VA_CLR0] = at;
+        else
+            l.tex[st.attr - GX_VA_TEX0] = at;
+        at = static_cast<uint16_t>(at + SlotBytes(st.attr));
+    }
+    l.stride = at;
+    for (uint32_t s = 0; s < p.numSteps; ++s)
+        p.steps[s].wide = p.steps[s].outOffset + 16u <= l.stride;
 }
 
 }  // namespace
@@ -347,11 +432,13 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
             st.limit = limitOf(array);
         }
         st.streamBytes = StreamBytes(st);
-        st.decode = ChooseDecoder(st);
+        st.streamOffset = p.vertexBytes;
+        st.kernel = ChooseKernel(st);
         p.vertexBytes += st.streamBytes;
         p.attrMask |= 1u << attr;
         ++p.numSteps;
     }
+    BuildLayout(p);
     *plan = p;
     return true;
 }
@@ -405,35 +492,43 @@ inline void DecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
 void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { DecodeElement(st, src, v); }
 
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
-                                std::vector<gxVertex>& out, size_t* used, gxDecodeError* err)
+                                gxVertexData& out, size_t* used, gxDecodeError* err)
 {
-    *used = 0;
     // Whole vertices present; the rest is reported as truncated after them.
     const uint32_t whole = plan.vertexBytes ? static_cast<uint32_t>(std::min<size_t>(count, bytes / plan.vertexBytes))
                                             : count;
-    const size_t first = out.size();
-    const gxVertex defaults = gxDefaultVertex(plan);
-    out.reserve(first + whole);
-    const uint8_t* p = data;
-    for (uint32_t n = 0; n < whole; ++n, p += plan.vertexBytes) {
-        // Each record is written once, while it is in the cache.
-        out.push_back(defaults);
-        gxVertex& v = out.back();
-        const uint8_t* field = p;
-        for (uint32_t s = 0; s < plan.numSteps; ++s) {
-            const gxAttrStep& st = plan.steps[s];
-            // NBT3 carries three indices; the first (normal) is the one read.
-            if (!st.decode(st, field, v)) {
-                out.resize(first + n);
-                *used = static_cast<size_t>(n) * plan.vertexBytes;
-                err->vertex = n;
-                err->attr = st.attr;
-                err->index = (st.input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-                err->limit = st.limit;
-                return gxDecodeStatus::kIndexOutOfRange;
-            }
-            field += st.streamBytes;
+    const gxVertexLayout& layout = plan.layout;
+    out = gxVertexData(layout, whole);
+    uint8_t* packed = out.MutableBytes();
+    if (layout.mtx != gxVertexLayout::kAbsent) {
+        // The rows of the matrices a vertex does not name, and the padding.
+        uint8_t rows[12] = {layout.pnMtx};
+        std::memcpy(rows + 1, layout.texMtx, sizeof(layout.texMtx));
+        for (uint32_t n = 0; n < whole; ++n)
+            std::memcpy(packed + static_cast<size_t>(n) * layout.stride + layout.mtx, rows, sizeof(rows));
+    }
+    // One attribute at a time over all vertices; a bad index stops the later
+    // attributes at that vertex, so the first bad one in stream order is kept.
+    uint32_t good = whole;
+    const gxAttrStep* bad = nullptr;
+    for (uint32_t s = 0; s < plan.numSteps; ++s) {
+        const gxAttrStep& st = plan.steps[s];
+        const uint32_t n = st.kernel(st, data + st.streamOffset, good, plan.vertexBytes, packed, layout.stride);
+        if (n < good) {
+            good = n;
+            bad = &st;
         }
+    }
+    if (bad) {
+        out.Truncate(good);
+        *used = static_cast<size_t>(good) * plan.vertexBytes;
+        const uint8_t* field = data + *used + bad->streamOffset;
+        err->vertex = good;
+        err->attr = bad->attr;
+        // NBT3 carries three indices; the first (normal) is the one read.
+        err->index = (bad->input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+        err->limit = bad->limit;
+        return gxDecodeStatus::kIndexOutOfRange;
     }
     *used = static_cast<size_t>(whole) * plan.vertexBytes;
     if (whole < count) {
