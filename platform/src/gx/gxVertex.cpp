@@ -234,23 +234,23 @@ inline __m128i Load32(const uint8_t* p)
 #endif
 
 // kComps floats (kSlot written, the rest zero) into a packed slot. With
-// SSE2, s16 and f32 elements are converted four lanes at a time when the
-// array holds the bytes loaded beyond the element (room) and, for three
-// components, the slot may take a 16-byte store.
+// SSE2, s16 and f32 elements are converted four lanes at a time; three
+// components only when `wide`: the 4 bytes after the element may be read and
+// 16 bytes stored at the slot.
 template <uint8_t kType, int kComps, int kSlot>
-inline void Floats(const gxAttrStep& st, const uint8_t* src, uint64_t room, uint8_t* out)
+inline void Floats(const uint8_t* src, float scale, bool wide, uint8_t* out)
 {
 #if defined(__SSE2__)
     if constexpr (kType == GX_S16 && kComps == 3 && kSlot == 3) {
-        if (room >= 8 && st.wide) {
-            _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), st.scale));
+        if (wide) {
+            _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), scale));
             return;
         }
     } else if constexpr (kType == GX_S16 && kComps == 2 && kSlot == 2) {
-        _mm_storel_pi(reinterpret_cast<__m64*>(out), S16Floats(Load32(src), st.scale));
+        _mm_storel_pi(reinterpret_cast<__m64*>(out), S16Floats(Load32(src), scale));
         return;
     } else if constexpr (kType == GX_F32 && kComps == 3 && kSlot == 3) {
-        if (room >= 16 && st.wide) {
+        if (wide) {
             _mm_storeu_ps(reinterpret_cast<float*>(out), SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
             return;
         }
@@ -260,27 +260,31 @@ inline void Floats(const gxAttrStep& st, const uint8_t* src, uint64_t room, uint
     }
 #endif
     float f[kSlot] = {};
-    Comps<kType, kComps>(src, st.scale, f);
+    Comps<kType, kComps>(src, scale, f);
     std::memcpy(out, f, sizeof(f));
 }
 
-// Runs write(src, room, out) over the vertices: src the element (inline, or
-// the indexed array element), room the bytes readable from it.
+// Runs write(src, wide, out) over the vertices: src the element (inline, or
+// the indexed array element), wide whether 4 bytes past it are readable and
+// the slot takes a 16-byte store. The step's fields are read once, before
+// the loop: the stores through out could otherwise alias them.
 template <uint8_t kInput, class Write>
 inline uint32_t Run(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                     uint32_t outStride, Write write)
 {
     out += st.outOffset;
+    const uint8_t* const base = st.base;
+    const uint32_t stride = st.stride;
+    const uint32_t indices = st.indices;
+    const uint32_t wideIndices = st.wide ? st.wideIndices : 0;
     for (uint32_t n = 0; n < count; ++n, field += vertexBytes, out += outStride) {
         if constexpr (kInput == GX_DIRECT) {
-            write(field, st.elemBytes, out);
+            write(field, false, out);
         } else {
             const uint32_t index = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-            const uint64_t offset = static_cast<uint64_t>(index) * st.stride;
-            if (offset + st.elemBytes > st.limit)
+            if (index >= indices)
                 return n;
-            // Unknown bounds: only the element itself is known readable.
-            write(st.base + offset, st.limit == UINT64_MAX ? st.elemBytes : st.limit - offset, out);
+            write(base + static_cast<size_t>(index) * stride, index < wideIndices, out);
         }
     }
     return count;
@@ -292,23 +296,38 @@ template <uint8_t kInput, uint8_t kType, int kComps, int kSlot>
 uint32_t FloatKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                      uint32_t outStride)
 {
-    return Run<kInput>(st, field, count, vertexBytes, out, outStride,
-                       [&st](const uint8_t* src, uint64_t room, uint8_t* o) { Floats<kType, kComps, kSlot>(st, src, room, o); });
+    const float scale = st.scale;
+    return Run<kInput>(st, field, count, vertexBytes, out, outStride, [scale](const uint8_t* src, bool wide, uint8_t* o) {
+        Floats<kType, kComps, kSlot>(src, scale, wide, o);
+    });
 }
 
 template <uint8_t kInput>
 uint32_t ColourKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                       uint32_t outStride)
 {
+    const uint8_t type = st.type;
     return Run<kInput>(st, field, count, vertexBytes, out, outStride,
-                       [&st](const uint8_t* src, uint64_t, uint8_t* o) { gxDecodeColor(st.type, src, o); });
+                       [type](const uint8_t* src, bool, uint8_t* o) { gxDecodeColor(type, src, o); });
 }
 
 uint32_t MtxIdxKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                       uint32_t outStride)
 {
     return Run<GX_DIRECT>(st, field, count, vertexBytes, out, outStride,
-                          [](const uint8_t* src, uint64_t, uint8_t* o) { o[0] = src[0] & 63; });
+                          [](const uint8_t* src, bool, uint8_t* o) { o[0] = src[0] & 63; });
+}
+
+// How many indices (of the 65,536 a 16-bit index can name) reach an element
+// whose first `bytes` bytes lie within the limit.
+uint32_t IndicesWithin(uint64_t limit, uint32_t stride, uint32_t bytes)
+{
+    constexpr uint64_t kAll = 65536;
+    if (limit < bytes)
+        return 0;
+    if (stride == 0)
+        return kAll;
+    return static_cast<uint32_t>(std::min<uint64_t>(kAll, (limit - bytes) / stride + 1));
 }
 
 // Position, normal or coordinate kernel of one input kind and type.
@@ -430,6 +449,9 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
             st.base = array.base;
             st.stride = array.stride;
             st.limit = limitOf(array);
+            st.indices = IndicesWithin(st.limit, st.stride, st.elemBytes);
+            // Unknown bounds: only the element itself is known readable.
+            st.wideIndices = st.limit == UINT64_MAX ? 0 : IndicesWithin(st.limit, st.stride, st.elemBytes + 4);
         }
         st.streamBytes = StreamBytes(st);
         st.streamOffset = p.vertexBytes;

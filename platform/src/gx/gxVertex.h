@@ -35,6 +35,8 @@ struct gxAttrStep {
     const uint8_t* base = nullptr;  // indexed: the array
     uint32_t stride = 0;
     uint64_t limit = 0;      // readable bytes from base
+    uint32_t indices = 0;      // indexed: indices whose element lies within limit
+    uint32_t wideIndices = 0;  // indexed: those with 4 more bytes readable after the element
     uint32_t streamOffset = 0;  // where the attribute starts in a stream vertex
     uint16_t outOffset = 0;     // where it goes in a packed vertex
     bool wide = false;          // 16 bytes may be stored at outOffset (a later slot takes the excess)
