@@ -89,5 +89,9 @@ const uint8_t* gxIndexedElement(const gxAttrStep& step, uint32_t index);
 void gxDecodeElement(const gxAttrStep& step, const uint8_t* src, gxVertex& v);
 // Components of a colour in one of the six colour types, to RGBA8.
 void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4]);
+// Whether plans built from now on may use the processor's vector extensions
+// beyond the baseline (on by default; tests compare both). Returns the
+// previous setting.
+bool gxSetVertexSimd(bool enabled);
 // Bytes of one colour in a colour type (2, 3 or 4); 0 outside the types.
 uint32_t gxColorBytes(uint8_t type);
