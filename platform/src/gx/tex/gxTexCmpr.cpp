@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -249,25 +250,34 @@ __attribute__((target("ssse3"))) static void DecodeTilesSsse3(const uint8_t* src
         DecodeTileSsse3(src + 32 * t, out + 32 * t, stride);
 }
 
-static TileDecoder ChooseTileDecoder()
+static TileDecoder TileDecoderOf(CmprPath path)
 {
-    if (__builtin_cpu_supports("avx2"))
-        return &DecodeTilesAvx2;
-    return __builtin_cpu_supports("ssse3") ? &DecodeTilesSsse3 : &DecodeTiles;
+    switch (path) {
+    case CmprPath::kAvx2: return __builtin_cpu_supports("avx2") ? &DecodeTilesAvx2 : nullptr;
+    case CmprPath::kSsse3: return __builtin_cpu_supports("ssse3") ? &DecodeTilesSsse3 : nullptr;
+    default: return &DecodeTiles;
+    }
 }
 
 #else
 
-static TileDecoder ChooseTileDecoder()
+static TileDecoder TileDecoderOf(CmprPath path)
 {
-    return &DecodeTiles;
+    return path == CmprPath::kScalar ? &DecodeTiles : nullptr;
 }
 
 #endif
 
-void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba*, uint8_t* dst)
+static TileDecoder BestTileDecoder()
 {
-    static const TileDecoder decodeTiles = ChooseTileDecoder();
+    for (CmprPath path : {CmprPath::kAvx2, CmprPath::kSsse3})
+        if (TileDecoder decoder = TileDecoderOf(path))
+            return decoder;
+    return &DecodeTiles;
+}
+
+static void DecodeLevelWith(TileDecoder decodeTiles, const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst)
+{
     const uint32_t tilesX = (width + 7) / 8;
     const uint32_t tilesY = (height + 7) / 8;
     const size_t stride = static_cast<size_t>(width) * 4;
@@ -285,6 +295,21 @@ void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const 
         }
         src += 32 * tilesX;
     }
+}
+
+void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba*, uint8_t* dst)
+{
+    static const TileDecoder s_decodeTiles = BestTileDecoder();
+    DecodeLevelWith(s_decodeTiles, src, width, height, dst);
+}
+
+bool DecodeCmprLevelOn(CmprPath path, const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst)
+{
+    const TileDecoder decodeTiles = TileDecoderOf(path);
+    if (!decodeTiles)
+        return false;
+    DecodeLevelWith(decodeTiles, src, width, height, dst);
+    return true;
 }
 
 }  // namespace gxtex::detail
