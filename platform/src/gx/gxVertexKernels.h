@@ -119,7 +119,20 @@ inline uint32_t Run(const gxAttrStep& st, const uint8_t* field, uint32_t count, 
     const uint32_t stride = st.stride;
     const uint32_t indices = st.indices;
     const uint32_t wideIndices = st.wide ? st.wideIndices : 0;
-    for (uint32_t n = 0; n < count; ++n, field += vertexBytes, out += outStride) {
+    uint32_t n = 0;
+    if constexpr (kInput != GX_DIRECT) {
+        // Two vertices a round: their loads and conversions overlap. A bad
+        // index leaves the round to the vertex-by-vertex loop below.
+        for (; n + 2 <= count; n += 2, field += 2 * vertexBytes, out += 2 * outStride) {
+            const uint32_t i0 = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+            const uint32_t i1 = (kInput == GX_INDEX8) ? field[vertexBytes] : ps::LoadU16BE(field + vertexBytes);
+            if (i0 >= indices || i1 >= indices)
+                break;
+            write(base + static_cast<size_t>(i0) * stride, i0 < wideIndices, out);
+            write(base + static_cast<size_t>(i1) * stride, i1 < wideIndices, out + outStride);
+        }
+    }
+    for (; n < count; ++n, field += vertexBytes, out += outStride) {
         if constexpr (kInput == GX_DIRECT) {
             write(field, false, out);
         } else {
