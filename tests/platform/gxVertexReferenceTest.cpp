@@ -242,4 +242,100 @@ TEST_F(GxVertexReferenceTest, RandomFormatsMatchTheReferenceDecodeBitForBit)
     EXPECT_GT(vertices, 2000);
 }
 
+// The packed vertex the backend reads: matrix rows first when any is
+// carried, then the attributes present in stream order, nothing for the rest.
+TEST_F(GxVertexReferenceTest, PackedLayoutHoldsOnlyTheAttributesCarried)
+{
+    constexpr uint16_t kNo = gxVertexLayout::kAbsent;
+    struct Row {
+        const char* name;
+        std::vector<GXAttr> attrs;
+        uint16_t stride, mtx, pos, nrm, clr0, clr1, tex0, tex2;
+    };
+    const Row rows[] = {
+        {"position only", {GX_VA_POS}, 12, kNo, 0, kNo, kNo, kNo, kNo, kNo},
+        {"the zone layout", {GX_VA_POS, GX_VA_NRM, GX_VA_TEX0, GX_VA_TEX1}, 40, kNo, 0, 12, kNo, kNo, 24, kNo},
+        {"colours and a third coordinate", {GX_VA_POS, GX_VA_CLR0, GX_VA_CLR1, GX_VA_TEX2}, 28, kNo, 0, kNo, 12, 16, kNo, 20},
+        {"a texture matrix row adds the block", {GX_VA_TEX5MTXIDX, GX_VA_POS, GX_VA_CLR1}, 28, 0, 12, kNo, kNo, 24, kNo, kNo},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        for (GXAttr a : r.attrs) {
+            GXSetVtxDesc(a, GX_DIRECT);
+            if (a >= GX_VA_POS)
+                GXSetVtxAttrFmt(GX_VTXFMT7, a, GX_POS_XYZ, a == GX_VA_CLR0 || a == GX_VA_CLR1 ? GX_RGBA8 : GX_F32, 0);
+        }
+        gxVertexPlan plan;
+        const char* reason = "";
+        ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+        const gxVertexLayout& l = plan.layout;
+        EXPECT_EQ(l.stride, r.stride);
+        EXPECT_EQ(l.mtx, r.mtx);
+        EXPECT_EQ(l.pos, r.pos);
+        EXPECT_EQ(l.nrm, r.nrm);
+        EXPECT_EQ(l.clr[0], r.clr0);
+        EXPECT_EQ(l.clr[1], r.clr1);
+        EXPECT_EQ(l.tex[0], r.tex0);
+        EXPECT_EQ(l.tex[2], r.tex2);
+        EXPECT_EQ(l.tex[7], kNo);
+    }
+}
+
+// A bad index stops the decode at the first vertex holding one, and of
+// that vertex's attributes the first in stream order is named; the
+// vertices before it are kept whole.
+TEST_F(GxVertexReferenceTest, FirstBadIndexInStreamOrderIsReported)
+{
+    const BeBytes pos = BeBytes().U16(1).U16(2).U16(3).U16(4).U16(5).U16(6).U16(7).U16(8).U16(9);
+    const BeBytes nrm = BeBytes().U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);
+    GXClearVtxDesc();
+    GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
+    GXSetVtxDesc(GX_VA_NRM, GX_INDEX8);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, GX_S16, 0);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_NRM, GX_NRM_XYZ, GX_S8, 0);
+    GXSetArray(GX_VA_POS, pos.data(), 6);
+    GXSetArrayBounds(GX_VA_POS, pos.size());  // elements 0..2
+    GXSetArray(GX_VA_NRM, nrm.data(), 3);
+    GXSetArrayBounds(GX_VA_NRM, nrm.size());  // elements 0, 1
+    gxVertexPlan plan;
+    const char* reason = "";
+    ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason));
+    struct Row { const char* name; uint32_t badPos, badNrm; uint32_t vertex; GXAttr attr; uint32_t index; };
+    const uint32_t kNone = 99;
+    const Row rows[] = {
+        {"all good", kNone, kNone, 6, GX_VA_POS, 0},
+        {"position of the first vertex", 0, kNone, 0, GX_VA_POS, 3},
+        {"normal of the second", kNone, 1, 1, GX_VA_NRM, 2},
+        {"position of the fifth, last of a pair", 4, kNone, 4, GX_VA_POS, 3},
+        {"position of the sixth, after the pairs", 5, kNone, 5, GX_VA_POS, 3},
+        {"a later position and an earlier normal", 3, 2, 2, GX_VA_NRM, 2},
+        {"both in one vertex: the position comes first", 2, 2, 2, GX_VA_POS, 3},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        BeBytes stream;
+        for (uint32_t n = 0; n < 6; ++n)
+            stream.U16(n == r.badPos ? 3 : n % 3).U8(n == r.badNrm ? 2 : n % 2);
+        gxVertexData out;
+        size_t used = 0;
+        gxDecodeError err;
+        const gxDecodeStatus status = gxDecodeVertices(plan, stream.data(), stream.size(), 6, out, &used, &err);
+        ASSERT_EQ(out.size(), r.vertex);
+        EXPECT_EQ(used, 3u * r.vertex);
+        for (uint32_t n = 0; n < r.vertex; ++n) {
+            EXPECT_EQ(out[n].pos[0], static_cast<float>(3 * (n % 3) + 1)) << n;
+            EXPECT_EQ(out[n].nrm[2], (3.0f * (n % 2) + 3) / 64) << n;
+        }
+        if (r.vertex == 6) {
+            EXPECT_EQ(status, gxDecodeStatus::kOk);
+            continue;
+        }
+        EXPECT_EQ(status, gxDecodeStatus::kIndexOutOfRange);
+        EXPECT_EQ(err.vertex, r.vertex);
+        EXPECT_EQ(err.attr, r.attr);
+        EXPECT_EQ(err.index, r.index);
+    }
+}
+
 }  // namespace
