@@ -282,6 +282,52 @@ TEST_F(GxVertexReferenceTest, PackedLayoutHoldsOnlyTheAttributesCarried)
     }
 }
 
+// An index is taken when its element's bytes end within the array's
+// bounds: with no stride every index names the first element; a
+// three-index normal needs only its own 3-value group.
+TEST_F(GxVertexReferenceTest, IndexIsTakenWhenItsElementEndsWithinTheBounds)
+{
+    struct Row { const char* name; bool nbt3; uint8_t stride; uint32_t bounds, index; bool taken; };
+    const Row rows[] = {
+        {"no stride: any index is the first element", false, 0, 2, 500, true},
+        {"no stride, element cut", false, 0, 1, 0, false},
+        {"stride 1: last whole element", false, 1, 4, 2, true},
+        {"stride 1: element cut", false, 1, 4, 3, false},
+        {"stride 2: last element", false, 2, 6, 2, true},
+        {"stride 2: past the end", false, 2, 6, 3, false},
+        {"three-index normal: the group ends at the bounds", true, 18, 24, 1, true},
+        {"three-index normal: the group is cut", true, 18, 23, 1, false},
+    };
+    const BeBytes array = [] { BeBytes b; for (int i = 0; i < 64; ++i) b.U8(i); return b; }();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        BeBytes list;
+        list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(1);
+        if (r.nbt3) {
+            GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+            GXSetVtxDesc(GX_VA_NBT, GX_INDEX8);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XY, GX_U8, 0);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_NBT, GX_NRM_NBT3, GX_S16, 0);
+            GXSetArray(GX_VA_NRM, array.data(), r.stride);
+            GXSetArrayBounds(GX_VA_NRM, r.bounds);
+            list.U8(0).U8(0).U8(r.index).U8(r.index).U8(r.index);
+        } else {
+            GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XY, GX_U8, 0);
+            GXSetArray(GX_VA_POS, array.data(), r.stride);
+            GXSetArrayBounds(GX_VA_POS, r.bounds);
+            list.U16(r.index);
+        }
+        GXCallDisplayList(list.data(), list.size());
+        const std::vector<gxCommand> draws = Draws();
+        ASSERT_EQ(draws.size(), r.taken ? 1u : 0u);
+        if (r.taken && !r.nbt3) {
+            EXPECT_EQ(draws[0].vertices[0].pos[1], static_cast<float>(r.index * r.stride + 1));
+        }
+    }
+}
+
 // A bad index stops the decode at the first vertex holding one, and of
 // that vertex's attributes the first in stream order is named; the
 // vertices before it are kept whole.
