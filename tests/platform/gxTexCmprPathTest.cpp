@@ -69,7 +69,7 @@ std::vector<uint8_t> RandomBlocks(size_t bytes, uint32_t seed)
 TEST(gxTexCmprPaths, EveryPathMatchesTheTexelRule)
 {
     struct Path { const char* name; detail::CmprPath path; };
-    const Path paths[] = {{"AVX2", detail::CmprPath::kAvx2}, {"SSSE3", detail::CmprPath::kSsse3},
+    const Path paths[] = {{"AVX-512", detail::CmprPath::kAvx512}, {"AVX2", detail::CmprPath::kAvx2}, {"SSSE3", detail::CmprPath::kSsse3},
                           {"scalar", detail::CmprPath::kScalar}};
     struct Size { uint32_t w, h; };
     const Size sizes[] = {{64, 64}, {40, 24}, {36, 20}, {8, 8}, {4, 4}, {1, 12}};

@@ -40,7 +40,7 @@ void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const 
 
 // The ways a CMPR level can be decoded, by the instructions they need; the
 // level decoder uses the best one the processor runs. Tests compare them.
-enum class CmprPath : uint8_t { kAvx2, kSsse3, kScalar };
+enum class CmprPath : uint8_t { kAvx512, kAvx2, kSsse3, kScalar };
 // DecodeCmprLevel on one path; false (nothing written) when the processor
 // cannot run it.
 bool DecodeCmprLevelOn(CmprPath path, const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst);
