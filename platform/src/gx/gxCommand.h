@@ -63,6 +63,7 @@ struct gxVertexLayout {
     // The matrix rows of every vertex when the block is absent.
     uint8_t pnMtx = 0;
     uint8_t texMtx[8] = {};
+    bool operator==(const gxVertexLayout&) const = default;
 };
 
 // The vertices of one draw in a layout. Reading one gives the whole record,

@@ -39,10 +39,15 @@ void GlBackend::Detach()
     gxSetBackend(nullptr);
 }
 
+// The layout the vertex array's attributes point at (draws in a row mostly
+// share one, so it is set only when it changes).
+static gxVertexLayout s_boundLayout;
+
 // Points the attributes at the draw's vertices in their layout; attributes
 // the layout lacks read constants with gxVertex's defaults.
 static void SetUpVertexLayout(const gxVertexLayout& l)
 {
+    s_boundLayout = l;
     const GLsizei stride = l.stride;
     auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
     auto floats = [&](GLuint index, GLint n, uint16_t offset) {
@@ -303,7 +308,8 @@ void GlBackend::Draw(const gxCommand& cmd)
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(cmd.vertices.ByteSize());
     glBufferData(GL_ARRAY_BUFFER, bytes, cmd.vertices.Bytes(), GL_STREAM_DRAW);
-    SetUpVertexLayout(cmd.vertices.Layout());
+    if (!(cmd.vertices.Layout() == s_boundLayout))
+        SetUpVertexLayout(cmd.vertices.Layout());
     const uint32_t count = static_cast<uint32_t>(cmd.vertices.size());
     if (cmd.primitive == GX_QUADS || cmd.primitive == GX_QUADS2) {
         m_indices.resize(count / 4 * 6);
