@@ -148,7 +148,11 @@ uint32_t gxColorBytes(uint8_t type)
     }
 }
 
-void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
+namespace {
+
+// gxDecodeColor, inlined where the kernels call it with a constant type, so
+// its switch folds away.
+__attribute__((always_inline)) inline void DecodeColour(uint8_t type, const uint8_t* src, uint8_t rgba[4])
 {
     switch (type) {
     case GX_RGB565: {
@@ -177,6 +181,10 @@ void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
         break;
     }
 }
+
+}  // namespace
+
+void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4]) { DecodeColour(type, src, rgba); }
 
 namespace {
 

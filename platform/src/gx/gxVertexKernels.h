@@ -31,7 +31,7 @@ inline void Comps(const uint8_t* p, float scale, float* out)
 }
 
 #if defined(__SSE2__)
-#if QM_VERTEX_PSHUFB
+#if defined(QM_VERTEX_PSHUFB)
 // Big-endian s16 values in the low 16-bit lanes to floats times scale: each
 // value's bytes turned around into the top of a 32-bit lane, then shifted
 // down with its sign; the same exact conversion and one rounding multiply
@@ -157,13 +157,26 @@ uint32_t FloatKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count,
     });
 }
 
-template <uint8_t kInput>
+template <uint8_t kInput, uint8_t kType>
 uint32_t ColourKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                       uint32_t outStride)
 {
-    const uint8_t type = st.type;
     return Run<kInput>(st, field, count, vertexBytes, out, outStride,
-                       [type](const uint8_t* src, bool, uint8_t* o) { gxDecodeColor(type, src, o); });
+                       [](const uint8_t* src, bool, uint8_t* o) { DecodeColour(kType, src, o); });
+}
+
+// The colour kernel of one input kind, for the step's colour type.
+template <uint8_t kInput>
+gxStepKernel ChooseColour(const gxAttrStep& st)
+{
+    switch (st.type) {
+    case GX_RGB565: return &ColourKernel<kInput, GX_RGB565>;
+    case GX_RGB8: return &ColourKernel<kInput, GX_RGB8>;
+    case GX_RGBX8: return &ColourKernel<kInput, GX_RGBX8>;
+    case GX_RGBA4: return &ColourKernel<kInput, GX_RGBA4>;
+    case GX_RGBA6: return &ColourKernel<kInput, GX_RGBA6>;
+    default: return &ColourKernel<kInput, GX_RGBA8>;
+    }
 }
 
 uint32_t MtxIdxKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
@@ -188,7 +201,7 @@ template <uint8_t kInput>
 gxStepKernel ChooseType(const gxAttrStep& st)
 {
     if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
-        return &ColourKernel<kInput>;
+        return ChooseColour<kInput>(st);
     switch (st.type) {
     case GX_U8: return ChooseComps<kInput, GX_U8>(st);
     case GX_S8: return ChooseComps<kInput, GX_S8>(st);
