@@ -368,54 +368,6 @@ TEST_F(GxVertexReferenceTest, LastElementBeforeUnmappedMemoryIsReadSafely)
     munmap(pages, 2 * page);
 }
 
-// Immediate mode's indexed calls read their array elements as display
-// lists do: each row one attribute's type and count.
-TEST_F(GxVertexReferenceTest, ImmediateIndexedCallsMatchTheListDecode)
-{
-    const BeBytes array = [] { BeBytes b; for (int i = 0; i < 96; ++i) b.U8(i * 37 + 11); return b; }();
-    struct Row { const char* name; GXAttr attr; GXCompCnt cnt; GXCompType type; void (*call)(uint16_t); };
-    const Row rows[] = {
-        {"u8 position pair", GX_VA_POS, GX_POS_XY, GX_U8, [](uint16_t i) { GXPosition1x16(i); }},
-        {"s8 position", GX_VA_POS, GX_POS_XYZ, GX_S8, [](uint16_t i) { GXPosition1x16(i); }},
-        {"u16 position", GX_VA_POS, GX_POS_XYZ, GX_U16, [](uint16_t i) { GXPosition1x16(i); }},
-        {"s16 position", GX_VA_POS, GX_POS_XYZ, GX_S16, [](uint16_t i) { GXPosition1x16(i); }},
-        {"f32 position", GX_VA_POS, GX_POS_XYZ, GX_F32, [](uint16_t i) { GXPosition1x16(i); }},
-        {"u8 normal", GX_VA_NRM, GX_NRM_XYZ, GX_U8, [](uint16_t i) { GXNormal1x16(i); }},
-        {"s16 normal", GX_VA_NRM, GX_NRM_XYZ, GX_S16, [](uint16_t i) { GXNormal1x16(i); }},
-        {"RGBA4 colour", GX_VA_CLR0, GX_CLR_RGBA, GX_RGBA4, [](uint16_t i) { GXColor1x16(i); }},
-        {"RGB565 colour", GX_VA_CLR0, GX_CLR_RGB, GX_RGB565, [](uint16_t i) { GXColor1x16(i); }},
-        {"one s8 coordinate", GX_VA_TEX0, GX_TEX_S, GX_S8, [](uint16_t i) { GXTexCoord1x16(i); }},
-        {"two u16 coordinates", GX_VA_TEX0, GX_TEX_ST, GX_U16, [](uint16_t i) { GXTexCoord1x16(i); }},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        GXClearVtxDesc();
-        const bool pos = r.attr == GX_VA_POS;
-        GXSetVtxDesc(GX_VA_POS, pos ? GX_INDEX16 : GX_DIRECT);
-        if (!pos)
-            GXSetVtxDesc(r.attr, GX_INDEX16);
-        GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, pos ? r.cnt : GX_POS_XY, pos ? r.type : GX_U8, 3);
-        if (!pos)
-            GXSetVtxAttrFmt(GX_VTXFMT7, r.attr, r.cnt, r.type, 5);
-        GXSetArray(r.attr, array.data(), 13);
-        GXSetArrayBounds(r.attr, array.size());
-        BeBytes list;
-        list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(1);
-        if (!pos)
-            list.U8(4).U8(8);
-        list.U16(5);
-        GXCallDisplayList(list.data(), list.size());
-        GXBegin(GX_POINTS, GX_VTXFMT7, 1);
-        if (!pos)
-            GXPosition2u8(4, 8);
-        r.call(5);
-        GXEnd();
-        const std::vector<gxCommand> draws = Draws();
-        ASSERT_EQ(draws.size(), 2u);
-        EXPECT_EQ(Words(draws[1].vertices[0]), Words(draws[0].vertices[0]));
-    }
-}
-
 // A bad index stops the decode at the first vertex holding one, and of
 // that vertex's attributes the first in stream order is named; the
 // vertices before it are kept whole.
