@@ -316,29 +316,53 @@ __attribute__((target(QM_AVX512), always_inline)) static inline __m512i QuadPale
     return _mm512_packus_epi16(ends, mixed);
 }
 
-// DecodeTiles with the tile's four palettes side by side: each 512-bit
-// shuffle makes row r of the tile's top half and of its bottom half. The
-// shuffle of row r is worked out from the index bytes: each texel's
-// 32-bit lane takes its row's byte, shifted so that the texel's two bits
-// land on bits 2-3 (4 times the index), spread to the lane's four bytes
-// plus 0, 1, 2, 3.
+// The shuffle picking row r's texels out of the palettes of `quad` (four
+// sub-blocks, laid out as QuadPalettes takes them): each texel's 32-bit
+// lane takes its row's index byte, shifted so that the texel's two bits land
+// on bits 2-3 (4 times the index), spread to the lane's four bytes plus 0,
+// 1, 2, 3.
+struct RowPicker {
+    __m512i shifts, spread, bytes, fours, pick[4];
+    __attribute__((target(QM_AVX512), always_inline)) inline RowPicker()
+        : shifts(Quarters(_mm_setr_epi32(12, 10, 8, 6))),
+          spread(Quarters(_mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12))),
+          bytes(_mm512_set1_epi32(0x03020100)),
+          fours(_mm512_set1_epi32(0x0C)),
+          pick{Load512(s_avx512.pick[0]), Load512(s_avx512.pick[1]), Load512(s_avx512.pick[2]), Load512(s_avx512.pick[3])}
+    {
+    }
+    __attribute__((target(QM_AVX512), always_inline)) inline __m512i Row(__m512i quad, __m512i palettes, int r) const
+    {
+        const __m512i index4 = _mm512_and_si512(_mm512_srlv_epi32(_mm512_shuffle_epi8(quad, pick[r]), shifts), fours);
+        return _mm512_shuffle_epi8(palettes, _mm512_or_si512(_mm512_shuffle_epi8(index4, spread), bytes));
+    }
+};
+
+// DecodeTiles two tiles at a time: the top halves of both tiles are one set
+// of four sub-blocks, the bottom halves another, and each 512-bit shuffle
+// makes one whole row of both tiles, stored at once. An odd last tile is
+// done alone, its rows' two halves stored apart.
 __attribute__((target(QM_AVX512))) static void DecodeTilesAvx512(const uint8_t* src, uint32_t tiles, uint8_t* out,
                                                                  size_t stride)
 {
-    const __m512i shifts = Quarters(_mm_setr_epi32(12, 10, 8, 6));
-    const __m512i spread = Quarters(_mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12));
-    const __m512i bytes = _mm512_set1_epi32(0x03020100);
-    const __m512i fours = _mm512_set1_epi32(0x0C);
-    const __m512i pick[4] = {Load512(s_avx512.pick[0]), Load512(s_avx512.pick[1]), Load512(s_avx512.pick[2]),
-                             Load512(s_avx512.pick[3])};
-    for (uint32_t t = 0; t < tiles; ++t, src += 32, out += 32) {
+    const RowPicker picker;
+    uint32_t t = 0;
+    for (; t + 2 <= tiles; t += 2, src += 64, out += 64) {
+        const __m512i both = _mm512_loadu_si512(src);
+        const __m512i top = _mm512_shuffle_i64x2(both, both, _MM_SHUFFLE(2, 2, 0, 0));
+        const __m512i bottom = _mm512_shuffle_i64x2(both, both, _MM_SHUFFLE(3, 3, 1, 1));
+        const __m512i topPalettes = QuadPalettes(top), bottomPalettes = QuadPalettes(bottom);
+        for (int r = 0; r < 4; ++r) {
+            _mm512_storeu_si512(out + r * stride, picker.Row(top, topPalettes, r));
+            _mm512_storeu_si512(out + (4 + r) * stride, picker.Row(bottom, bottomPalettes, r));
+        }
+    }
+    if (t < tiles) {
         const __m512i tile = _mm512_zextsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
         const __m512i quad = _mm512_shuffle_i64x2(tile, tile, _MM_SHUFFLE(1, 1, 0, 0));
         const __m512i palettes = QuadPalettes(quad);
         for (int r = 0; r < 4; ++r) {
-            const __m512i index4 = _mm512_and_si512(_mm512_srlv_epi32(_mm512_shuffle_epi8(quad, pick[r]), shifts), fours);
-            const __m512i mask = _mm512_or_si512(_mm512_shuffle_epi8(index4, spread), bytes);
-            const __m512i rows = _mm512_shuffle_epi8(palettes, mask);
+            const __m512i rows = picker.Row(quad, palettes, r);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + r * stride), _mm512_castsi512_si256(rows));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + (4 + r) * stride), _mm512_extracti64x4_epi64(rows, 1));
         }
