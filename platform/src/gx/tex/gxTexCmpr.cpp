@@ -296,8 +296,7 @@ __attribute__((target(QM_AVX512), always_inline)) static inline __m512i QuadPale
     const __m512i swapHalves = Load512(s_avx512.swapHalves);
     const __m512i raw = _mm512_shuffle_epi8(quad, Load512(s_avx512.spread));
     const __m512i swap = _mm512_shuffle_epi8(raw, swapHalves);
-    const __m512i bias = _mm512_set1_epi16(static_cast<short>(0x8000));
-    const __m512i greater = _mm512_movm_epi16(_mm512_cmpgt_epi16_mask(_mm512_xor_si512(raw, bias), _mm512_xor_si512(swap, bias)));
+    const __m512i greater = _mm512_movm_epi16(_mm512_cmpgt_epu16_mask(raw, swap));
     const __m512i four = _mm512_shuffle_epi8(greater, Load512(s_avx512.lowTwice));
     const __m512i fields = _mm512_and_si512(
         raw, Quarters(_mm_setr_epi16(static_cast<short>(0xF800), 0x07E0, 0x001F, 0, static_cast<short>(0xF800),
@@ -327,14 +326,16 @@ struct RowPicker {
         : shifts(Quarters(_mm_setr_epi32(12, 10, 8, 6))),
           spread(Quarters(_mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12))),
           bytes(_mm512_set1_epi32(0x03020100)),
-          fours(_mm512_set1_epi32(0x0C)),
+          fours(_mm512_set1_epi32(0x0C0C0C0C)),
           pick{Load512(s_avx512.pick[0]), Load512(s_avx512.pick[1]), Load512(s_avx512.pick[2]), Load512(s_avx512.pick[3])}
     {
     }
     __attribute__((target(QM_AVX512), always_inline)) inline __m512i Row(__m512i quad, __m512i palettes, int r) const
     {
-        const __m512i index4 = _mm512_and_si512(_mm512_srlv_epi32(_mm512_shuffle_epi8(quad, pick[r]), shifts), fours);
-        return _mm512_shuffle_epi8(palettes, _mm512_or_si512(_mm512_shuffle_epi8(index4, spread), bytes));
+        const __m512i shifted = _mm512_srlv_epi32(_mm512_shuffle_epi8(quad, pick[r]), shifts);
+        // (spread & 4 times the index) | bytes, in one bitwise-select instruction.
+        const __m512i mask = _mm512_ternarylogic_epi32(_mm512_shuffle_epi8(shifted, spread), fours, bytes, 0xEA);
+        return _mm512_shuffle_epi8(palettes, mask);
     }
 };
 
