@@ -20,7 +20,7 @@ gxCommand Strip(std::shared_ptr<const gxState> state, size_t vertices)
     cmd.primitive = GX_TRIANGLESTRIP;
     cmd.attrMask = 1u << GX_VA_POS;
     cmd.state = std::move(state);
-    cmd.vertices.resize(vertices);
+    cmd.vertices = gxVertexData(std::vector<gxVertex>(vertices));
     return cmd;
 }
 
@@ -37,7 +37,15 @@ const JoinRow kJoinRows[] = {
     {"other attributes", [](gxCommand& b) { b.attrMask |= 1u << GX_VA_CLR0; }, false},
     {"a triangle list", [](gxCommand& b) { b.primitive = GX_TRIANGLES; }, false},
     {"a fan", [](gxCommand& b) { b.primitive = GX_TRIANGLEFAN; }, false},
-    {"no vertices", [](gxCommand& b) { b.vertices.clear(); }, false},
+    {"no vertices", [](gxCommand& b) { b.vertices = gxVertexData(); }, false},
+    {"another vertex layout",
+     [](gxCommand& b) {
+         gxVertexLayout packed;
+         packed.stride = 12;
+         packed.pos = 0;
+         b.vertices = gxVertexData(packed, 3);
+     },
+     false},
     {"a copy", [](gxCommand& b) { b.kind = gxCommandKind::kCopyDisp; }, false},
 };
 

@@ -44,6 +44,55 @@ struct gxVertex {
 };
 static_assert(sizeof(gxVertex) == 108, "gxVertex layout is shared with the backend");
 
+// Where each attribute sits in the vertices of one draw. Display lists pack
+// only the attributes their format carries; immediate mode keeps whole
+// gxVertex records (the default layout). Every attribute is 4-byte aligned:
+// pos and nrm three floats, a colour four bytes RGBA8, a coordinate two
+// floats (s, t), and the matrix rows one 12-byte block (pnMtx, texMtx[8],
+// three zero bytes).
+struct gxVertexLayout {
+    static constexpr uint16_t kAbsent = 0xFFFF;
+    uint16_t stride = sizeof(gxVertex);
+    uint16_t pos = offsetof(gxVertex, pos);
+    uint16_t nrm = offsetof(gxVertex, nrm);
+    uint16_t clr[2] = {offsetof(gxVertex, clr), offsetof(gxVertex, clr) + 4};
+    uint16_t tex[8] = {offsetof(gxVertex, tex) + 0,  offsetof(gxVertex, tex) + 8,  offsetof(gxVertex, tex) + 16,
+                       offsetof(gxVertex, tex) + 24, offsetof(gxVertex, tex) + 32, offsetof(gxVertex, tex) + 40,
+                       offsetof(gxVertex, tex) + 48, offsetof(gxVertex, tex) + 56};
+    uint16_t mtx = offsetof(gxVertex, pnMtx);
+    // The matrix rows of every vertex when the block is absent.
+    uint8_t pnMtx = 0;
+    uint8_t texMtx[8] = {};
+    bool operator==(const gxVertexLayout&) const = default;
+};
+
+// The vertices of one draw in a layout. Reading one gives the whole record,
+// absent attributes at the gxVertex defaults (0, or the layout's matrix rows).
+class gxVertexData {
+public:
+    gxVertexData() = default;
+    explicit gxVertexData(std::vector<gxVertex>&& records);
+    // count vertices of the layout, their bytes left for the caller to fill.
+    gxVertexData(const gxVertexLayout& layout, uint32_t count);
+
+    size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    gxVertex operator[](size_t i) const;
+    // Keeps the first count vertices.
+    void Truncate(size_t count);
+
+    const gxVertexLayout& Layout() const { return m_layout; }
+    const uint8_t* Bytes() const;
+    uint8_t* MutableBytes() { return m_packed.get(); }
+    size_t ByteSize() const { return m_count * m_layout.stride; }
+
+private:
+    gxVertexLayout m_layout;
+    size_t m_count = 0;
+    std::vector<gxVertex> m_records;      // the default layout
+    std::unique_ptr<uint8_t[]> m_packed;  // any other (left uninitialised: the decoder writes every byte)
+};
+
 enum class gxCommandKind : uint8_t {
     kDraw,               // primitive, vtxFmt, attrMask, vertices, state
     kCopyDisp,           // dest, clear, state (copy settings and clear values in state->copy)
@@ -62,7 +111,7 @@ struct gxCommand {
     GXPrimitive primitive = GX_TRIANGLES;
     GXVtxFmt vtxFmt = GX_VTXFMT0;
     uint32_t attrMask = 0;
-    std::vector<gxVertex> vertices;
+    gxVertexData vertices;
 
     // kCopyDisp, kCopyTex.
     void* dest = nullptr;

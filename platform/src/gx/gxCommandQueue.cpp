@@ -57,7 +57,7 @@ void gxCommandQueue::Reopen()
 
 size_t gxCommandBytes(const gxCommand& cmd)
 {
-    return sizeof(gxCommand) + cmd.vertices.size() * sizeof(gxVertex) + (cmd.state ? sizeof(gxState) : 0);
+    return sizeof(gxCommand) + cmd.vertices.ByteSize() + (cmd.state ? sizeof(gxState) : 0);
 }
 
 uint32_t gxQuadIndices(uint32_t vertexCount, uint32_t* out)

@@ -149,7 +149,7 @@ bool Draw(Parser& p, uint8_t op)
         p.planValid[fmt] = true;
     }
     const gxVertexPlan& plan = p.plans[fmt];
-    std::vector<gxVertex> vertices;
+    gxVertexData vertices;
     size_t used = 0;
     gxDecodeError err;
     const gxDecodeStatus status = gxDecodeVertices(plan, p.At() + 3, p.Left() - 3, count, vertices, &used, &err);

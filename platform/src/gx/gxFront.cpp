@@ -70,7 +70,7 @@ void gxSubmit(gxCommand&& cmd)
         s_pBackend->submit(std::move(cmd));
 }
 
-void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, std::vector<gxVertex>&& vertices)
+void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices)
 {
     s_nDraws.fetch_add(1, std::memory_order_relaxed);
     s_nVertices.fetch_add(vertices.size(), std::memory_order_relaxed);

@@ -21,7 +21,7 @@ std::shared_ptr<const gxState> gxSnapshot();
 // Hands a command to the backend (or counts and drops it without one). Any thread.
 void gxSubmit(gxCommand&& cmd);
 // A draw of decoded vertices with the state as it is now.
-void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, std::vector<gxVertex>&& vertices);
+void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices);
 void gxCountRejectedList();
 // Display copies (GXCopyDisp) since start: one per frame the program showed.
 uint64_t gxDisplayCopyCount();

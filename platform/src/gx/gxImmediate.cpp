@@ -199,7 +199,7 @@ void GXEnd()
     if (!s_imm.failed && s_imm.vertices.size() != s_imm.expected)
         Fail("fewer vertices than GXBegin announced");
     if (!s_imm.vertices.empty())
-        gxSubmitDraw(s_imm.primitive, s_imm.fmt, s_imm.plan.attrMask, std::move(s_imm.vertices));
+        gxSubmitDraw(s_imm.primitive, s_imm.fmt, s_imm.plan.attrMask, gxVertexData(std::move(s_imm.vertices)));
     s_imm.vertices = std::vector<gxVertex>();
 }
 

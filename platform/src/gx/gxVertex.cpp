@@ -1,7 +1,13 @@
 #include "gx/gxVertex.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "platform/ps.h"
 
@@ -142,7 +148,11 @@ uint32_t gxColorBytes(uint8_t type)
     }
 }
 
-void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
+namespace {
+
+// gxDecodeColor, inlined where the kernels call it with a constant type, so
+// its switch folds away.
+__attribute__((always_inline)) inline void DecodeColour(uint8_t type, const uint8_t* src, uint8_t rgba[4])
 {
     switch (type) {
     case GX_RGB565: {
@@ -172,145 +182,102 @@ void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4])
     }
 }
 
+}  // namespace
+
+void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4]) { DecodeColour(type, src, rgba); }
+
 namespace {
 
-// The step decoders: DecodeElement's cases with the input kind, component
-// type and count fixed at compile time, so a vertex runs no switches.
+namespace base {
+#include "gx/gxVertexKernels.h"
+}  // namespace base
 
-template <uint8_t kType>
-inline float Comp(const uint8_t* p, float scale)
+#if defined(__x86_64__) || defined(__i386__)
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#define QM_VERTEX_PSHUFB 1
+namespace avx2 {
+#include "gx/gxVertexKernels.h"
+}  // namespace avx2
+#undef QM_VERTEX_PSHUFB
+#pragma GCC pop_options
+#endif
+
+std::atomic<bool> s_bVertexSimd{true};
+
+// The kernel of a described step, for the processor the program runs on.
+gxStepKernel ChooseKernel(const gxAttrStep& st)
 {
-    if constexpr (kType == GX_U8)
-        return static_cast<float>(p[0]) * scale;
-    else if constexpr (kType == GX_S8)
-        return static_cast<float>(static_cast<int8_t>(p[0])) * scale;
-    else if constexpr (kType == GX_U16)
-        return static_cast<float>(ps::LoadU16BE(p)) * scale;
-    else if constexpr (kType == GX_S16)
-        return static_cast<float>(ps::LoadS16BE(p)) * scale;
-    else
-        return ps::LoadF32BE(p);
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
+    if (s_bAvx2 && s_bVertexSimd)
+        return avx2::ChooseKernel(st);
+#endif
+    return base::ChooseKernel(st);
 }
 
-template <uint8_t kType, int kComps>
-inline void Comps(const uint8_t* p, float scale, float* out)
+// How many indices (of the 65,536 a 16-bit index can name) reach an element
+// whose first `bytes` bytes lie within the limit.
+uint32_t IndicesWithin(uint64_t limit, uint32_t stride, uint32_t bytes)
 {
-    constexpr int kBytes = kType <= GX_S8 ? 1 : (kType <= GX_S16 ? 2 : 4);
-    for (int i = 0; i < kComps; ++i)
-        out[i] = Comp<kType>(p + i * kBytes, scale);
+    constexpr uint64_t kAll = 65536;
+    if (limit < bytes)
+        return 0;
+    if (stride == 0)
+        return kAll;
+    return static_cast<uint32_t>(std::min<uint64_t>(kAll, (limit - bytes) / stride + 1));
 }
 
-// The element's bytes: inline, or the indexed array element (null past the
-// array, as gxIndexedElement).
-template <uint8_t kInput>
-inline const uint8_t* Source(const gxAttrStep& st, const uint8_t* field)
+// Bytes of an attribute's slot in a packed vertex.
+uint16_t SlotBytes(uint8_t attr)
 {
-    if constexpr (kInput == GX_DIRECT) {
-        return field;
-    } else {
-        const uint32_t index = (kInput == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-        const uint64_t offset = static_cast<uint64_t>(index) * st.stride;
-        return offset + st.elemBytes > st.limit ? nullptr : st.base + offset;
+    if (attr == GX_VA_POS || attr == GX_VA_NRM)
+        return 12;
+    if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1)
+        return 4;
+    return 8;
+}
+
+// The packed layout of the plan's steps, in stream order: the matrix-row
+// block (when any index is carried), then the other attributes.
+void BuildLayout(gxVertexPlan& p)
+{
+    gxVertexLayout& l = p.layout;
+    l.nrm = l.clr[0] = l.clr[1] = l.mtx = gxVertexLayout::kAbsent;
+    for (uint16_t& t : l.tex)
+        t = gxVertexLayout::kAbsent;
+    l.pnMtx = p.pnMtx;
+    std::memcpy(l.texMtx, p.texMtx, sizeof(l.texMtx));
+    uint16_t at = 0;
+    if (p.attrMask & ((1u << (GX_VA_TEX7MTXIDX + 1)) - 1)) {
+        l.mtx = 0;
+        at = 12;
     }
-}
-
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodePos(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    Comps<kType, kComps>(src, st.scale, v.pos);
-    if constexpr (kComps == 2)
-        v.pos[2] = 0.0f;
-    return true;
-}
-
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodeNrm(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    Comps<kType, 3>(src, st.scale, v.nrm);
-    return true;
-}
-
-template <uint8_t kInput, uint8_t kType, int kComps>
-bool DecodeTex(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    float* t = v.tex[st.attr - GX_VA_TEX0];
-    Comps<kType, kComps>(src, st.scale, t);
-    if constexpr (kComps == 1)
-        t[1] = 0.0f;
-    return true;
-}
-
-template <uint8_t kInput>
-bool DecodeClr(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    const uint8_t* src = Source<kInput>(st, field);
-    if (!src)
-        return false;
-    gxDecodeColor(st.type, src, v.clr[st.attr - GX_VA_CLR0]);
-    return true;
-}
-
-bool DecodePnMtxIdx(const gxAttrStep&, const uint8_t* field, gxVertex& v)
-{
-    v.pnMtx = field[0] & 63;
-    return true;
-}
-
-bool DecodeTexMtxIdx(const gxAttrStep& st, const uint8_t* field, gxVertex& v)
-{
-    v.texMtx[st.attr - GX_VA_TEX0MTXIDX] = field[0] & 63;
-    return true;
-}
-
-// Position, normal or coordinate decoder of one input kind and type.
-template <uint8_t kInput, uint8_t kType>
-gxStepDecoder ChooseComps(const gxAttrStep& st)
-{
-    if (st.attr == GX_VA_POS)
-        return st.comps == 3 ? &DecodePos<kInput, kType, 3> : &DecodePos<kInput, kType, 2>;
-    if (st.attr == GX_VA_NRM)
-        return &DecodeNrm<kInput, kType, 3>;
-    return st.comps == 2 ? &DecodeTex<kInput, kType, 2> : &DecodeTex<kInput, kType, 1>;
-}
-
-template <uint8_t kInput>
-gxStepDecoder ChooseType(const gxAttrStep& st)
-{
-    if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
-        return &DecodeClr<kInput>;
-    switch (st.type) {
-    case GX_U8: return ChooseComps<kInput, GX_U8>(st);
-    case GX_S8: return ChooseComps<kInput, GX_S8>(st);
-    case GX_U16: return ChooseComps<kInput, GX_U16>(st);
-    case GX_S16: return ChooseComps<kInput, GX_S16>(st);
-    default: return ChooseComps<kInput, GX_F32>(st);
+    for (uint32_t s = 0; s < p.numSteps; ++s) {
+        gxAttrStep& st = p.steps[s];
+        if (IsMtxIdx(st.attr)) {
+            st.outOffset = static_cast<uint16_t>(st.attr == GX_VA_PNMTXIDX ? 0 : 1 + st.attr - GX_VA_TEX0MTXIDX);
+            continue;
+        }
+        st.outOffset = at;
+        if (st.attr == GX_VA_POS)
+            l.pos = at;
+        else if (st.attr == GX_VA_NRM)
+            l.nrm = at;
+        else if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
+            l.clr[st.attr - GX_VA_CLR0] = at;
+        else
+            l.tex[st.attr - GX_VA_TEX0] = at;
+        at = static_cast<uint16_t>(at + SlotBytes(st.attr));
     }
-}
-
-// The decoder of a described step (type and count already checked).
-gxStepDecoder ChooseDecoder(const gxAttrStep& st)
-{
-    if (st.attr == GX_VA_PNMTXIDX)
-        return &DecodePnMtxIdx;
-    if (IsMtxIdx(st.attr))
-        return &DecodeTexMtxIdx;
-    switch (st.input) {
-    case GX_INDEX8: return ChooseType<GX_INDEX8>(st);
-    case GX_INDEX16: return ChooseType<GX_INDEX16>(st);
-    default: return ChooseType<GX_DIRECT>(st);
-    }
+    l.stride = at;
+    for (uint32_t s = 0; s < p.numSteps; ++s)
+        p.steps[s].wide = p.steps[s].outOffset + 16u <= l.stride;
 }
 
 }  // namespace
+
+bool gxSetVertexSimd(bool enabled) { return s_bVertexSimd.exchange(enabled); }
 
 bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(const gxArray&),
                        gxVertexPlan* plan, const char** reason)
@@ -345,13 +312,18 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
             st.base = array.base;
             st.stride = array.stride;
             st.limit = limitOf(array);
+            st.indices = IndicesWithin(st.limit, st.stride, st.elemBytes);
+            // Unknown bounds: only the element itself is known readable.
+            st.wideIndices = st.limit == UINT64_MAX ? 0 : IndicesWithin(st.limit, st.stride, st.elemBytes + 4);
         }
         st.streamBytes = StreamBytes(st);
-        st.decode = ChooseDecoder(st);
+        st.streamOffset = p.vertexBytes;
+        st.kernel = ChooseKernel(st);
         p.vertexBytes += st.streamBytes;
         p.attrMask |= 1u << attr;
         ++p.numSteps;
     }
+    BuildLayout(p);
     *plan = p;
     return true;
 }
@@ -405,35 +377,43 @@ inline void DecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
 void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { DecodeElement(st, src, v); }
 
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
-                                std::vector<gxVertex>& out, size_t* used, gxDecodeError* err)
+                                gxVertexData& out, size_t* used, gxDecodeError* err)
 {
-    *used = 0;
     // Whole vertices present; the rest is reported as truncated after them.
     const uint32_t whole = plan.vertexBytes ? static_cast<uint32_t>(std::min<size_t>(count, bytes / plan.vertexBytes))
                                             : count;
-    const size_t first = out.size();
-    const gxVertex defaults = gxDefaultVertex(plan);
-    out.reserve(first + whole);
-    const uint8_t* p = data;
-    for (uint32_t n = 0; n < whole; ++n, p += plan.vertexBytes) {
-        // Each record is written once, while it is in the cache.
-        out.push_back(defaults);
-        gxVertex& v = out.back();
-        const uint8_t* field = p;
-        for (uint32_t s = 0; s < plan.numSteps; ++s) {
-            const gxAttrStep& st = plan.steps[s];
-            // NBT3 carries three indices; the first (normal) is the one read.
-            if (!st.decode(st, field, v)) {
-                out.resize(first + n);
-                *used = static_cast<size_t>(n) * plan.vertexBytes;
-                err->vertex = n;
-                err->attr = st.attr;
-                err->index = (st.input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
-                err->limit = st.limit;
-                return gxDecodeStatus::kIndexOutOfRange;
-            }
-            field += st.streamBytes;
+    const gxVertexLayout& layout = plan.layout;
+    out = gxVertexData(layout, whole);
+    uint8_t* packed = out.MutableBytes();
+    if (layout.mtx != gxVertexLayout::kAbsent) {
+        // The rows of the matrices a vertex does not name, and the padding.
+        uint8_t rows[12] = {layout.pnMtx};
+        std::memcpy(rows + 1, layout.texMtx, sizeof(layout.texMtx));
+        for (uint32_t n = 0; n < whole; ++n)
+            std::memcpy(packed + static_cast<size_t>(n) * layout.stride + layout.mtx, rows, sizeof(rows));
+    }
+    // One attribute at a time over all vertices; a bad index stops the later
+    // attributes at that vertex, so the first bad one in stream order is kept.
+    uint32_t good = whole;
+    const gxAttrStep* bad = nullptr;
+    for (uint32_t s = 0; s < plan.numSteps; ++s) {
+        const gxAttrStep& st = plan.steps[s];
+        const uint32_t n = st.kernel(st, data + st.streamOffset, good, plan.vertexBytes, packed, layout.stride);
+        if (n < good) {
+            good = n;
+            bad = &st;
         }
+    }
+    if (bad) {
+        out.Truncate(good);
+        *used = static_cast<size_t>(good) * plan.vertexBytes;
+        const uint8_t* field = data + *used + bad->streamOffset;
+        err->vertex = good;
+        err->attr = bad->attr;
+        // NBT3 carries three indices; the first (normal) is the one read.
+        err->index = (bad->input == GX_INDEX8) ? field[0] : ps::LoadU16BE(field);
+        err->limit = bad->limit;
+        return gxDecodeStatus::kIndexOutOfRange;
     }
     *used = static_cast<size_t>(whole) * plan.vertexBytes;
     if (whole < count) {

@@ -2,8 +2,8 @@
 // Vertex decoding: from the vertex descriptor, a vertex format and the
 // arrays, a plan of the bytes one vertex takes in the command stream; then
 // big-endian vertex bytes (direct data and 8/16-bit indices into arrays)
-// into gxVertex records. Pure functions over the state given: no globals,
-// no logging, any thread.
+// into the packed vertices of a draw (gxVertexData). Pure functions over the
+// state given: no globals, no logging, any thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +13,13 @@
 #include "gx/gxState.h"
 
 struct gxAttrStep;
-// The decoder of one attribute's stream bytes into a vertex, chosen when the
-// plan is built for its input kind, component type and count. False when its
-// index reaches past the array (nothing written then).
-using gxStepDecoder = bool (*)(const gxAttrStep& step, const uint8_t* field, gxVertex& v);
+// The decoder of one attribute over a run of vertices, chosen when the plan
+// is built for its input kind, component type and count: field is the
+// attribute's bytes in the first vertex (vertexBytes apart), out its slot in
+// the first packed vertex (outStride apart). Returns the vertices decoded:
+// count, or the number before the first index that reaches past the array.
+using gxStepKernel = uint32_t (*)(const gxAttrStep& step, const uint8_t* field, uint32_t count,
+                                  uint32_t vertexBytes, uint8_t* out, uint32_t outStride);
 
 // One enabled attribute of the vertex, in stream order.
 struct gxAttrStep {
@@ -32,7 +35,12 @@ struct gxAttrStep {
     const uint8_t* base = nullptr;  // indexed: the array
     uint32_t stride = 0;
     uint64_t limit = 0;      // readable bytes from base
-    gxStepDecoder decode = nullptr;
+    uint32_t indices = 0;      // indexed: indices whose element lies within limit
+    uint32_t wideIndices = 0;  // indexed: those with 4 more bytes readable after the element
+    uint32_t streamOffset = 0;  // where the attribute starts in a stream vertex
+    uint16_t outOffset = 0;     // where it goes in a packed vertex
+    bool wide = false;          // 16 bytes may be stored at outOffset (a later slot takes the excess)
+    gxStepKernel kernel = nullptr;
 };
 
 struct gxVertexPlan {
@@ -42,6 +50,7 @@ struct gxVertexPlan {
     uint32_t attrMask = 0;     // bit per GXAttr present
     uint8_t pnMtx = 0;         // defaults for vertices without matrix indices
     uint8_t texMtx[kGxNumTexCoords] = {};
+    gxVertexLayout layout;     // the packed vertex: only the attributes present
 };
 
 enum class gxDecodeStatus : uint8_t {
@@ -65,11 +74,11 @@ struct gxDecodeError {
 bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(const gxArray&),
                        gxVertexPlan* plan, const char** reason);
 
-// Decodes count vertices from data (bytes available) and appends them to
-// out. On failure out holds the whole vertices before the bad one, *used the
-// bytes they took, and err says where.
+// Decodes count vertices from data (bytes available) into out, in the
+// plan's layout. On failure out holds the whole vertices before the bad one,
+// *used the bytes they took, and err says where.
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
-                                std::vector<gxVertex>& out, size_t* used, gxDecodeError* err);
+                                gxVertexData& out, size_t* used, gxDecodeError* err);
 
 // A vertex with every attribute at its default (matrix rows from the plan).
 gxVertex gxDefaultVertex(const gxVertexPlan& plan);
@@ -80,5 +89,9 @@ const uint8_t* gxIndexedElement(const gxAttrStep& step, uint32_t index);
 void gxDecodeElement(const gxAttrStep& step, const uint8_t* src, gxVertex& v);
 // Components of a colour in one of the six colour types, to RGBA8.
 void gxDecodeColor(uint8_t type, const uint8_t* src, uint8_t rgba[4]);
+// Whether plans built from now on may use the processor's vector extensions
+// beyond the baseline (on by default; tests compare both). Returns the
+// previous setting.
+bool gxSetVertexSimd(bool enabled);
 // Bytes of one colour in a colour type (2, 3 or 4); 0 outside the types.
 uint32_t gxColorBytes(uint8_t type);

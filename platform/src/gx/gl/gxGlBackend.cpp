@@ -45,29 +45,52 @@ void GlBackend::Detach()
     gxSetBackend(nullptr);
 }
 
-static void SetUpVertexLayout()
+// The layout the vertex array's attributes point at (draws in a row mostly
+// share one, so it is set only when it changes).
+static gxVertexLayout s_boundLayout;
+
+// Points the attributes at the draw's vertices in their layout; attributes
+// the layout lacks read constants with gxVertex's defaults.
+static void SetUpVertexLayout(const gxVertexLayout& l)
 {
-    const GLsizei stride = sizeof(gxVertex);
+    s_boundLayout = l;
+    const GLsizei stride = l.stride;
     auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, pos)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, nrm)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(offsetof(gxVertex, clr)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(offsetof(gxVertex, clr) + 4));
-    for (int n = 0; n < 8; ++n) {
-        glEnableVertexAttribArray(4 + n);
-        glVertexAttribPointer(4 + n, 2, GL_FLOAT, GL_FALSE, stride, at(offsetof(gxVertex, tex) + n * 8));
+    auto floats = [&](GLuint index, GLint n, uint16_t offset) {
+        if (offset == gxVertexLayout::kAbsent) {
+            glDisableVertexAttribArray(index);
+            glVertexAttrib4f(index, 0.0f, 0.0f, 0.0f, 1.0f);
+            return;
+        }
+        glEnableVertexAttribArray(index);
+        glVertexAttribPointer(index, n, GL_FLOAT, GL_FALSE, stride, at(offset));
+    };
+    floats(0, 3, l.pos);
+    floats(1, 3, l.nrm);
+    for (GLuint c = 0; c < 2; ++c) {
+        if (l.clr[c] == gxVertexLayout::kAbsent) {
+            glDisableVertexAttribArray(2 + c);
+            glVertexAttrib4f(2 + c, 0.0f, 0.0f, 0.0f, 0.0f);
+        } else {
+            glEnableVertexAttribArray(2 + c);
+            glVertexAttribPointer(2 + c, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(l.clr[c]));
+        }
     }
+    for (GLuint n = 0; n < 8; ++n)
+        floats(4 + n, 2, l.tex[n]);
     // Matrix rows as integers: (pn, tex0..2), (tex3..6), (tex7, padding).
-    glEnableVertexAttribArray(12);
-    glVertexAttribIPointer(12, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, pnMtx)));
-    glEnableVertexAttribArray(13);
-    glVertexAttribIPointer(13, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, texMtx) + 3));
-    glEnableVertexAttribArray(14);
-    glVertexAttribIPointer(14, 4, GL_UNSIGNED_BYTE, stride, at(offsetof(gxVertex, texMtx) + 7));
+    if (l.mtx == gxVertexLayout::kAbsent) {
+        for (GLuint i = 12; i <= 14; ++i)
+            glDisableVertexAttribArray(i);
+        glVertexAttribI4ui(12, l.pnMtx, l.texMtx[0], l.texMtx[1], l.texMtx[2]);
+        glVertexAttribI4ui(13, l.texMtx[3], l.texMtx[4], l.texMtx[5], l.texMtx[6]);
+        glVertexAttribI4ui(14, l.texMtx[7], 0, 0, 0);
+    } else {
+        for (GLuint i = 0; i < 3; ++i) {
+            glEnableVertexAttribArray(12 + i);
+            glVertexAttribIPointer(12 + i, 4, GL_UNSIGNED_BYTE, stride, at(l.mtx + 4 * i));
+        }
+    }
     glDisableVertexAttribArray(15);
     glVertexAttrib3f(15, 0.0f, 0.0f, 0.0f);
 }
@@ -87,7 +110,7 @@ bool GlBackend::InitGl()
     glGenBuffers(1, &m_ibo);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibo);
-    SetUpVertexLayout();
+    SetUpVertexLayout(gxVertexLayout());
     glBindVertexArray(0);
     // No other index reaches it: quads are split with indices below their
     // vertex count.
@@ -267,7 +290,7 @@ bool GlBackend::CanJoin(const gxCommand& a, const gxCommand& b)
 {
     return a.kind == gxCommandKind::kDraw && b.kind == gxCommandKind::kDraw && a.primitive == GX_TRIANGLESTRIP &&
            b.primitive == GX_TRIANGLESTRIP && a.state && a.state == b.state && a.attrMask == b.attrMask &&
-           !a.vertices.empty() && !b.vertices.empty();
+           !a.vertices.empty() && !b.vertices.empty() && a.vertices.Layout() == b.vertices.Layout();
 }
 
 void GlBackend::ExecuteDraws(const std::vector<std::shared_ptr<const gxCommand>>& draws)
@@ -314,12 +337,20 @@ bool GlBackend::PrepareDraw(const gxCommand& cmd)
     return true;
 }
 
+// Uploads the vertex bytes of the draws in their layout, which CanJoin
+// keeps the same for joined draws.
+void GlBackend::UploadVertices(const uint8_t* bytes, size_t size, const gxVertexLayout& layout)
+{
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size), bytes, GL_STREAM_DRAW);
+    if (!(layout == s_boundLayout))
+        SetUpVertexLayout(layout);
+}
+
 void GlBackend::Draw(const gxCommand& cmd)
 {
     if (!PrepareDraw(cmd))
         return;
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(cmd.vertices.size() * sizeof(gxVertex));
-    glBufferData(GL_ARRAY_BUFFER, bytes, cmd.vertices.data(), GL_STREAM_DRAW);
+    UploadVertices(cmd.vertices.Bytes(), cmd.vertices.ByteSize(), cmd.vertices.Layout());
     const uint32_t count = static_cast<uint32_t>(cmd.vertices.size());
     if (cmd.primitive == GX_QUADS || cmd.primitive == GX_QUADS2) {
         m_indices.resize(count / 4 * 6);
@@ -342,21 +373,22 @@ void GlBackend::DrawJoinedStrips(const std::vector<std::shared_ptr<const gxComma
         return;
     m_joined.clear();
     m_indices.clear();
+    uint32_t vertexCount = 0;
     for (const auto& cmd : draws) {
         if (!m_indices.empty())
             m_indices.push_back(kRestartIndex);
-        const uint32_t base = static_cast<uint32_t>(m_joined.size());
+        const uint32_t base = vertexCount;
         for (uint32_t i = 0; i < cmd->vertices.size(); ++i)
             m_indices.push_back(base + i);
-        m_joined.insert(m_joined.end(), cmd->vertices.begin(), cmd->vertices.end());
+        m_joined.insert(m_joined.end(), cmd->vertices.Bytes(), cmd->vertices.Bytes() + cmd->vertices.ByteSize());
+        vertexCount += static_cast<uint32_t>(cmd->vertices.size());
     }
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_joined.size() * sizeof(gxVertex)), m_joined.data(),
-                 GL_STREAM_DRAW);
+    UploadVertices(m_joined.data(), m_joined.size(), draws.front()->vertices.Layout());
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_indices.size() * sizeof(uint32_t)),
                  m_indices.data(), GL_STREAM_DRAW);
     glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(m_indices.size()), GL_UNSIGNED_INT, nullptr);
     glBindVertexArray(0);
-    NoteDraws(*draws.back(), draws.size(), m_joined.size());
+    NoteDraws(*draws.back(), draws.size(), vertexCount);
     m_nJoined.fetch_add(draws.size());
 }
 

@@ -51,7 +51,8 @@ public:
     void Execute(const gxCommand& cmd);
     // Whether draw b may be replayed in one OpenGL draw with draw a, right
     // after it: both triangle strips with vertices, the same snapshot and
-    // the same attributes. Joined strips are cut apart by a restart index,
+    // the same attributes in one vertex layout. Joined strips are cut apart
+    // by a restart index,
     // so each draws the triangles it draws alone. Any thread.
     static bool CanJoin(const gxCommand& a, const gxCommand& b);
     // Replays draws in order: one, or strips CanJoin accepted one by one.
@@ -88,6 +89,7 @@ private:
     GlBackend() = default;
     void Draw(const gxCommand& cmd);
     bool PrepareDraw(const gxCommand& cmd);
+    void UploadVertices(const uint8_t* bytes, size_t size, const gxVertexLayout& layout);
     void DrawJoinedStrips(const std::vector<std::shared_ptr<const gxCommand>>& draws);
     void NoteDraws(const gxCommand& last, uint64_t draws, uint64_t vertices);
     void CopyDisp(const gxCommand& cmd);
@@ -141,7 +143,7 @@ private:
     GlDrawUniforms m_uniforms = {};
     GlPipeline m_pipeline;
     std::vector<uint32_t> m_indices;
-    std::vector<gxVertex> m_joined;  // the vertices of joined strips
+    std::vector<uint8_t> m_joined;  // the vertex bytes of joined strips
 
     std::atomic<uint64_t> m_nDraws{0};
     std::atomic<uint64_t> m_nVertices{0};

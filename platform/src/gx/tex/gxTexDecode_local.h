@@ -38,6 +38,13 @@ LevelDecoder GetLevelDecoder(GXTexFmt format);
 void DecodeCmprLevel(const uint8_t* src, uint32_t width, uint32_t height, const Rgba* palette,
                      uint8_t* dst);
 
+// The ways a CMPR level can be decoded, by the instructions they need; the
+// level decoder uses the best one the processor runs. Tests compare them.
+enum class CmprPath : uint8_t { kAvx512, kAvx2, kSsse3, kScalar };
+// DecodeCmprLevel on one path; false (nothing written) when the processor
+// cannot run it.
+bool DecodeCmprLevelOn(CmprPath path, const uint8_t* src, uint32_t width, uint32_t height, uint8_t* dst);
+
 // Copies one decoded block of blockW x blockH texels into the level at block
 // position (bx, by), dropping the texels of the padding beyond the level's edge.
 void StoreBlock(const Rgba* block, uint32_t blockW, uint32_t blockH, uint32_t bx, uint32_t by,

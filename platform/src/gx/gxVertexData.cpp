@@ -1,0 +1,53 @@
+// The vertices of one draw: whole records from immediate mode, or the packed
+// attributes a display list's format carries.
+
+#include "gx/gxCommand.h"
+
+#include <cstring>
+
+gxVertexData::gxVertexData(std::vector<gxVertex>&& records) : m_count(records.size()), m_records(std::move(records)) {}
+
+gxVertexData::gxVertexData(const gxVertexLayout& layout, uint32_t count)
+    : m_layout(layout), m_count(count), m_packed(new uint8_t[static_cast<size_t>(count) * layout.stride])
+{
+}
+
+const uint8_t* gxVertexData::Bytes() const
+{
+    return m_packed ? m_packed.get() : reinterpret_cast<const uint8_t*>(m_records.data());
+}
+
+void gxVertexData::Truncate(size_t count)
+{
+    if (count >= m_count)
+        return;
+    m_count = count;
+    if (!m_packed)
+        m_records.resize(count);
+}
+
+gxVertex gxVertexData::operator[](size_t i) const
+{
+    if (!m_packed)
+        return m_records[i];
+    const uint8_t* p = m_packed.get() + i * m_layout.stride;
+    const gxVertexLayout& l = m_layout;
+    gxVertex v{};
+    std::memcpy(v.pos, p + l.pos, sizeof(v.pos));
+    if (l.nrm != gxVertexLayout::kAbsent)
+        std::memcpy(v.nrm, p + l.nrm, sizeof(v.nrm));
+    for (int c = 0; c < 2; ++c)
+        if (l.clr[c] != gxVertexLayout::kAbsent)
+            std::memcpy(v.clr[c], p + l.clr[c], sizeof(v.clr[c]));
+    for (int t = 0; t < 8; ++t)
+        if (l.tex[t] != gxVertexLayout::kAbsent)
+            std::memcpy(v.tex[t], p + l.tex[t], sizeof(v.tex[t]));
+    if (l.mtx != gxVertexLayout::kAbsent) {
+        v.pnMtx = p[l.mtx];
+        std::memcpy(v.texMtx, p + l.mtx + 1, sizeof(v.texMtx));
+    } else {
+        v.pnMtx = l.pnMtx;
+        std::memcpy(v.texMtx, l.texMtx, sizeof(v.texMtx));
+    }
+    return v;
+}

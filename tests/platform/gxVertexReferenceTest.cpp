@@ -1,0 +1,427 @@
+#include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "gx/gxVertex.h"
+#include "gxFrontTestUtil.h"
+
+namespace {
+
+// A small random source, the same sequence on every run.
+struct Random {
+    uint32_t state;
+    uint32_t Next() { state = state * 1664525u + 1013904223u; return state >> 8; }
+    uint32_t Below(uint32_t n) { return Next() % n; }
+};
+
+// One attribute of a random vertex format.
+struct Attr {
+    GXAttrType input = GX_NONE;
+    uint32_t cnt = 0, type = 0, frac = 0;
+    BeBytes array;
+    uint32_t stride = 0, elements = 0;
+    bool bounded = false;
+};
+
+bool IsMtx(int a) { return a <= GX_VA_TEX7MTXIDX; }
+bool IsClr(int a) { return a == GX_VA_CLR0 || a == GX_VA_CLR1; }
+uint32_t CompBytes(uint32_t type) { return type <= GX_S8 ? 1 : (type <= GX_S16 ? 2 : 4); }
+uint32_t ClrBytes(uint32_t type) { const uint32_t b[6] = {2, 3, 4, 2, 3, 4}; return b[type]; }
+
+// Values per element (the normal's NBT nine); bytes of one element.
+uint32_t Comps(int a, const Attr& at)
+{
+    if (a == GX_VA_POS) return at.cnt ? 3 : 2;
+    if (a == GX_VA_NRM) return at.cnt ? 9 : 3;
+    return at.cnt ? 2 : 1;
+}
+uint32_t ElemBytes(int a, const Attr& at)
+{
+    if (IsClr(a)) return ClrBytes(at.type);
+    // Indexed three-index normals name one 3-value group each.
+    if (a == GX_VA_NRM && at.cnt == GX_NRM_NBT3 && at.input != GX_DIRECT) return 3 * CompBytes(at.type);
+    return Comps(a, at) * CompBytes(at.type);
+}
+
+// Element bytes: floats stay finite (a random pattern can be a NaN, whose
+// bits would not say anything about the decoder).
+void PutElement(int a, const Attr& at, Random& rnd, BeBytes& out)
+{
+    const uint32_t bytes = ElemBytes(a, at);
+    if (!IsClr(a) && at.type == GX_F32) {
+        for (uint32_t i = 0; i < bytes / 4; ++i)
+            out.F32(static_cast<float>(static_cast<int16_t>(rnd.Next())) / 256.0f);
+        return;
+    }
+    for (uint32_t i = 0; i < bytes; ++i)
+        out.U8(rnd.Next());
+}
+
+// The vertex format read as the hardware documents it, value by value.
+float Value(const uint8_t* p, uint32_t type, float scale)
+{
+    switch (type) {
+    case GX_U8: return p[0] * scale;
+    case GX_S8: return static_cast<int8_t>(p[0]) * scale;
+    case GX_U16: return ((p[0] << 8) | p[1]) * scale;
+    case GX_S16: return static_cast<int16_t>((p[0] << 8) | p[1]) * scale;
+    default: {
+        const uint32_t bits = (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return f;
+    }
+    }
+}
+
+void ReferenceColour(uint32_t type, const uint8_t* p, uint8_t* c)
+{
+    const auto e = [](uint32_t v, int bits) { return static_cast<uint8_t>((v << (8 - bits)) | (v >> (2 * bits - 8))); };
+    const uint32_t v16 = (p[0] << 8) | p[1], v24 = (p[0] << 16) | (p[1] << 8) | p[2];
+    switch (type) {
+    case GX_RGB565: c[0] = e(v16 >> 11, 5); c[1] = e((v16 >> 5) & 63, 6); c[2] = e(v16 & 31, 5); c[3] = 255; break;
+    case GX_RGB8: case GX_RGBX8: c[0] = p[0]; c[1] = p[1]; c[2] = p[2]; c[3] = 255; break;
+    case GX_RGBA4: for (int i = 0; i < 4; ++i) c[i] = e((v16 >> (12 - 4 * i)) & 15, 4); break;
+    case GX_RGBA6: for (int i = 0; i < 4; ++i) c[i] = e((v24 >> (18 - 6 * i)) & 63, 6); break;
+    default: std::memcpy(c, p, 4); break;
+    }
+}
+
+gxVertex ReferenceVertex(const Attr* attrs, const uint8_t*& stream)
+{
+    gxVertex v{};
+    v.pnMtx = GX_PNMTX3;
+    for (uint8_t& m : v.texMtx)
+        m = GX_IDENTITY;
+    for (int a = GX_VA_PNMTXIDX; a <= GX_VA_TEX7; ++a) {
+        const Attr& at = attrs[a];
+        if (at.input == GX_NONE)
+            continue;
+        if (IsMtx(a)) {
+            (a == GX_VA_PNMTXIDX ? v.pnMtx : v.texMtx[a - GX_VA_TEX0MTXIDX]) = *stream++ & 63;
+            continue;
+        }
+        const uint8_t* src = stream;
+        const uint32_t indices = (a == GX_VA_NRM && at.cnt == GX_NRM_NBT3) ? 3 : 1;
+        if (at.input == GX_DIRECT) {
+            stream += ElemBytes(a, at);
+        } else {
+            const uint32_t index = at.input == GX_INDEX8 ? stream[0] : (stream[0] << 8) | stream[1];
+            src = at.array.data() + index * at.stride;
+            stream += (at.input == GX_INDEX8 ? 1 : 2) * indices;
+        }
+        const float fracScale = std::ldexp(1.0f, -static_cast<int>(at.frac)), cb = CompBytes(at.type);
+        if (a == GX_VA_POS) {
+            for (uint32_t c = 0; c < Comps(a, at); ++c)
+                v.pos[c] = Value(src + c * CompBytes(at.type), at.type, fracScale);
+        } else if (a == GX_VA_NRM) {
+            const float scales[4] = {1.0f / 128, 1.0f / 64, 1.0f / 32768, 1.0f / 16384};
+            for (uint32_t c = 0; c < 3; ++c)
+                v.nrm[c] = Value(src + c * CompBytes(at.type), at.type, at.type == GX_F32 ? 1.0f : scales[at.type]);
+        } else if (IsClr(a)) {
+            ReferenceColour(at.type, src, v.clr[a - GX_VA_CLR0]);
+        } else {
+            for (uint32_t c = 0; c < Comps(a, at); ++c)
+                v.tex[a - GX_VA_TEX0][c] = Value(src + c * static_cast<uint32_t>(cb), at.type, fracScale);
+        }
+    }
+    return v;
+}
+
+// Every field's bits, so a mismatch names the word.
+std::vector<uint32_t> Words(const gxVertex& v)
+{
+    std::vector<uint32_t> w(sizeof(gxVertex) / 4);
+    std::memcpy(w.data(), &v, sizeof(gxVertex));
+    return w;
+}
+
+class GxVertexReferenceTest : public GxFrontTest {
+protected:
+    // A random format on format 7: every attribute absent, inline or
+    // indexed at random, with random types, counts and fraction bits.
+    void RandomFormat(Random& rnd)
+    {
+        GXClearVtxDesc();
+        GXSetCurrentMtx(GX_PNMTX3);
+        for (int a = GX_VA_PNMTXIDX; a <= GX_VA_TEX7; ++a) {
+            Attr& at = m_attrs[a];
+            at = Attr();
+            at.input = static_cast<GXAttrType>(IsMtx(a) ? rnd.Below(2) : rnd.Below(4));
+            if (a == GX_VA_POS && at.input == GX_NONE)
+                at.input = GX_INDEX16;
+            if (at.input == GX_NONE)
+                continue;
+            at.type = IsClr(a) ? rnd.Below(6) : rnd.Below(5);
+            at.cnt = a == GX_VA_NRM ? rnd.Below(3) : rnd.Below(2);
+            at.frac = rnd.Below(16);
+            GXSetVtxDesc(static_cast<GXAttr>(a == GX_VA_NRM && at.cnt ? GX_VA_NBT : a), at.input);
+            if (!IsMtx(a))
+                GXSetVtxAttrFmt(GX_VTXFMT7, static_cast<GXAttr>(a == GX_VA_NRM && at.cnt ? GX_VA_NBT : a),
+                                static_cast<GXCompCnt>(at.cnt), static_cast<GXCompType>(at.type), at.frac);
+            if (at.input == GX_DIRECT || IsMtx(a))
+                continue;
+            // Elements with 0..3 bytes of gap; the array's bounds end with
+            // the last element's bytes, or are left unknown.
+            at.elements = 1 + rnd.Below(40);
+            const uint32_t elem = a == GX_VA_NRM && at.cnt ? 9 * CompBytes(at.type) : ElemBytes(a, at);
+            at.stride = elem + rnd.Below(4);
+            for (uint32_t e = 0; e < at.elements; ++e) {
+                Attr whole = at;
+                whole.input = GX_DIRECT;  // a whole NBT element in the array
+                PutElement(a, whole, rnd, at.array);
+                for (uint32_t g = elem; g < at.stride; ++g)
+                    at.array.U8(rnd.Next());
+            }
+            at.bounded = rnd.Below(4) != 0;
+            GXSetArray(static_cast<GXAttr>(a), at.array.data(), static_cast<uint8_t>(at.stride));
+            if (at.bounded)
+                GXSetArrayBounds(static_cast<GXAttr>(a), (at.elements - 1) * at.stride + elem);
+        }
+    }
+    // Stream bytes of count random vertices; indices name elements near
+    // the arrays' ends more often than others.
+    BeBytes RandomVertices(Random& rnd, uint32_t count)
+    {
+        BeBytes bytes;
+        for (uint32_t n = 0; n < count; ++n)
+            for (int a = GX_VA_PNMTXIDX; a <= GX_VA_TEX7; ++a) {
+                const Attr& at = m_attrs[a];
+                if (at.input == GX_NONE)
+                    continue;
+                if (IsMtx(a)) {
+                    bytes.U8(rnd.Next());
+                } else if (at.input == GX_DIRECT) {
+                    PutElement(a, at, rnd, bytes);
+                } else {
+                    const uint32_t indices = (a == GX_VA_NRM && at.cnt == GX_NRM_NBT3) ? 3 : 1;
+                    for (uint32_t i = 0; i < indices; ++i) {
+                        const uint32_t index = rnd.Below(2) ? at.elements - 1 - rnd.Below(std::min(at.elements, 2u))
+                                                            : rnd.Below(at.elements);
+                        at.input == GX_INDEX8 ? bytes.U8(index) : bytes.U16(index);
+                    }
+                }
+            }
+        return bytes;
+    }
+    Attr m_attrs[GX_VA_TEX7 + 1];
+};
+
+// Display-list vertices of random formats, decoded with and without the
+// processor's vector extensions, hold every attribute's bits exactly as
+// the plain reading of the format gives them.
+TEST_F(GxVertexReferenceTest, RandomFormatsMatchTheReferenceDecodeBitForBit)
+{
+    const bool previous = gxSetVertexSimd(true);
+    Random rnd{2024};
+    int vertices = 0;
+    for (int round = 0; round < 300; ++round) {
+        RandomFormat(rnd);
+        const uint32_t count = 1 + rnd.Below(12);
+        const BeBytes stream = RandomVertices(rnd, count);
+        BeBytes list;
+        list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(count);
+        list.b.insert(list.b.end(), stream.b.begin(), stream.b.end());
+        for (bool simd : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "round " << round << (simd ? " vector" : " baseline"));
+            gxSetVertexSimd(simd);
+            GXCallDisplayList(list.data(), list.size());
+            const std::vector<gxCommand> draws = Draws();
+            ASSERT_EQ(draws.size(), 1u);
+            ASSERT_EQ(draws[0].vertices.size(), count);
+            const uint8_t* p = stream.data();
+            for (uint32_t n = 0; n < count; ++n) {
+                ASSERT_EQ(Words(draws[0].vertices[n]), Words(ReferenceVertex(m_attrs, p))) << "vertex " << n;
+                ++vertices;
+            }
+        }
+    }
+    gxSetVertexSimd(previous);
+    EXPECT_GT(vertices, 2000);
+}
+
+// The packed vertex the backend reads: matrix rows first when any is
+// carried, then the attributes present in stream order, nothing for the rest.
+TEST_F(GxVertexReferenceTest, PackedLayoutHoldsOnlyTheAttributesCarried)
+{
+    constexpr uint16_t kNo = gxVertexLayout::kAbsent;
+    struct Row {
+        const char* name;
+        std::vector<GXAttr> attrs;
+        uint16_t stride, mtx, pos, nrm, clr0, clr1, tex0, tex2;
+    };
+    const Row rows[] = {
+        {"position only", {GX_VA_POS}, 12, kNo, 0, kNo, kNo, kNo, kNo, kNo},
+        {"the zone layout", {GX_VA_POS, GX_VA_NRM, GX_VA_TEX0, GX_VA_TEX1}, 40, kNo, 0, 12, kNo, kNo, 24, kNo},
+        {"colours and a third coordinate", {GX_VA_POS, GX_VA_CLR0, GX_VA_CLR1, GX_VA_TEX2}, 28, kNo, 0, kNo, 12, 16, kNo, 20},
+        {"a texture matrix row adds the block", {GX_VA_TEX5MTXIDX, GX_VA_POS, GX_VA_CLR1}, 28, 0, 12, kNo, kNo, 24, kNo, kNo},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        for (GXAttr a : r.attrs) {
+            GXSetVtxDesc(a, GX_DIRECT);
+            if (a >= GX_VA_POS)
+                GXSetVtxAttrFmt(GX_VTXFMT7, a, GX_POS_XYZ, a == GX_VA_CLR0 || a == GX_VA_CLR1 ? GX_RGBA8 : GX_F32, 0);
+        }
+        gxVertexPlan plan;
+        const char* reason = "";
+        ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+        const gxVertexLayout& l = plan.layout;
+        EXPECT_EQ(l.stride, r.stride);
+        EXPECT_EQ(l.mtx, r.mtx);
+        EXPECT_EQ(l.pos, r.pos);
+        EXPECT_EQ(l.nrm, r.nrm);
+        EXPECT_EQ(l.clr[0], r.clr0);
+        EXPECT_EQ(l.clr[1], r.clr1);
+        EXPECT_EQ(l.tex[0], r.tex0);
+        EXPECT_EQ(l.tex[2], r.tex2);
+        EXPECT_EQ(l.tex[7], kNo);
+    }
+}
+
+// An index is taken when its element's bytes end within the array's
+// bounds: with no stride every index names the first element; a
+// three-index normal needs only its own 3-value group.
+TEST_F(GxVertexReferenceTest, IndexIsTakenWhenItsElementEndsWithinTheBounds)
+{
+    struct Row { const char* name; bool nbt3; uint8_t stride; uint32_t bounds, index; bool taken; };
+    const Row rows[] = {
+        {"no stride: any index is the first element", false, 0, 2, 500, true},
+        {"no stride, element cut", false, 0, 1, 0, false},
+        {"stride 1: last whole element", false, 1, 4, 2, true},
+        {"stride 1: element cut", false, 1, 4, 3, false},
+        {"stride 2: last element", false, 2, 6, 2, true},
+        {"stride 2: past the end", false, 2, 6, 3, false},
+        {"three-index normal: the group ends at the bounds", true, 18, 24, 1, true},
+        {"three-index normal: the group is cut", true, 18, 23, 1, false},
+    };
+    const BeBytes array = [] { BeBytes b; for (int i = 0; i < 64; ++i) b.U8(i); return b; }();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        BeBytes list;
+        list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(1);
+        if (r.nbt3) {
+            GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+            GXSetVtxDesc(GX_VA_NBT, GX_INDEX8);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XY, GX_U8, 0);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_NBT, GX_NRM_NBT3, GX_S16, 0);
+            GXSetArray(GX_VA_NRM, array.data(), r.stride);
+            GXSetArrayBounds(GX_VA_NRM, r.bounds);
+            list.U8(0).U8(0).U8(r.index).U8(r.index).U8(r.index);
+        } else {
+            GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XY, GX_U8, 0);
+            GXSetArray(GX_VA_POS, array.data(), r.stride);
+            GXSetArrayBounds(GX_VA_POS, r.bounds);
+            list.U16(r.index);
+        }
+        GXCallDisplayList(list.data(), list.size());
+        const std::vector<gxCommand> draws = Draws();
+        ASSERT_EQ(draws.size(), r.taken ? 1u : 0u);
+        if (r.taken && !r.nbt3) {
+            EXPECT_EQ(draws[0].vertices[0].pos[1], static_cast<float>(r.index * r.stride + 1));
+        }
+    }
+}
+
+// The last element of an array that ends where readable memory ends (the
+// next page is unmapped) decodes without a read past it: the wide loads of
+// the vector kernels take only elements with room after them.
+TEST_F(GxVertexReferenceTest, LastElementBeforeUnmappedMemoryIsReadSafely)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    uint8_t* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    struct Row { const char* name; GXCompType type; uint32_t elemBytes; BeBytes last; float first; };
+    const Row rows[] = {
+        {"s16 positions (8-byte loads)", GX_S16, 6, BeBytes().U16(0x0180).U16(0).U16(0), 1.5f},
+        {"f32 positions (16-byte loads)", GX_F32, 12, BeBytes().F32(-2.5f).F32(0).F32(0), -2.5f},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        constexpr uint32_t kElements = 4;
+        uint8_t* array = pages + page - kElements * r.elemBytes;
+        std::memset(array, 0, kElements * r.elemBytes);
+        std::memcpy(array + (kElements - 1) * r.elemBytes, r.last.data(), r.elemBytes);
+        GXClearVtxDesc();
+        GXSetVtxDesc(GX_VA_POS, GX_INDEX8);
+        GXSetVtxDesc(GX_VA_CLR0, GX_DIRECT);  // a later slot, so the position may take a 16-byte store
+        GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, r.type, 8);
+        GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_CLR0, GX_CLR_RGBA, GX_RGBA8, 0);
+        GXSetArray(GX_VA_POS, array, static_cast<uint8_t>(r.elemBytes));
+        GXSetArrayBounds(GX_VA_POS, kElements * r.elemBytes);
+        BeBytes list;
+        list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(2).U8(kElements - 1).U32(0).U8(kElements - 1).U32(0);
+        GXCallDisplayList(list.data(), list.size());
+        const std::vector<gxCommand> draws = Draws();
+        ASSERT_EQ(draws.size(), 1u);
+        EXPECT_EQ(draws[0].vertices[1].pos[0], r.first);
+    }
+    munmap(pages, 2 * page);
+}
+
+// A bad index stops the decode at the first vertex holding one, and of
+// that vertex's attributes the first in stream order is named; the
+// vertices before it are kept whole.
+TEST_F(GxVertexReferenceTest, FirstBadIndexInStreamOrderIsReported)
+{
+    const BeBytes pos = BeBytes().U16(1).U16(2).U16(3).U16(4).U16(5).U16(6).U16(7).U16(8).U16(9);
+    const BeBytes nrm = BeBytes().U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);
+    GXClearVtxDesc();
+    GXSetVtxDesc(GX_VA_POS, GX_INDEX16);
+    GXSetVtxDesc(GX_VA_NRM, GX_INDEX8);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, GX_S16, 0);
+    GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_NRM, GX_NRM_XYZ, GX_S8, 0);
+    GXSetArray(GX_VA_POS, pos.data(), 6);
+    GXSetArrayBounds(GX_VA_POS, pos.size());  // elements 0..2
+    GXSetArray(GX_VA_NRM, nrm.data(), 3);
+    GXSetArrayBounds(GX_VA_NRM, nrm.size());  // elements 0, 1
+    gxVertexPlan plan;
+    const char* reason = "";
+    ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason));
+    struct Row { const char* name; uint32_t badPos, badNrm; uint32_t vertex; GXAttr attr; uint32_t index; };
+    const uint32_t kNone = 99;
+    const Row rows[] = {
+        {"all good", kNone, kNone, 6, GX_VA_POS, 0},
+        {"position of the first vertex", 0, kNone, 0, GX_VA_POS, 3},
+        {"normal of the second", kNone, 1, 1, GX_VA_NRM, 2},
+        {"position of the fifth, last of a pair", 4, kNone, 4, GX_VA_POS, 3},
+        {"position of the sixth, after the pairs", 5, kNone, 5, GX_VA_POS, 3},
+        {"a later position and an earlier normal", 3, 2, 2, GX_VA_NRM, 2},
+        {"both in one vertex: the position comes first", 2, 2, 2, GX_VA_POS, 3},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        BeBytes stream;
+        for (uint32_t n = 0; n < 6; ++n)
+            stream.U16(n == r.badPos ? 3 : n % 3).U8(n == r.badNrm ? 2 : n % 2);
+        gxVertexData out;
+        size_t used = 0;
+        gxDecodeError err;
+        const gxDecodeStatus status = gxDecodeVertices(plan, stream.data(), stream.size(), 6, out, &used, &err);
+        ASSERT_EQ(out.size(), r.vertex);
+        EXPECT_EQ(used, 3u * r.vertex);
+        for (uint32_t n = 0; n < r.vertex; ++n) {
+            EXPECT_EQ(out[n].pos[0], static_cast<float>(3 * (n % 3) + 1)) << n;
+            EXPECT_EQ(out[n].nrm[2], (3.0f * (n % 2) + 3) / 64) << n;
+        }
+        if (r.vertex == 6) {
+            EXPECT_EQ(status, gxDecodeStatus::kOk);
+            continue;
+        }
+        EXPECT_EQ(status, gxDecodeStatus::kIndexOutOfRange);
+        EXPECT_EQ(err.vertex, r.vertex);
+        EXPECT_EQ(err.attr, r.attr);
+        EXPECT_EQ(err.index, r.index);
+    }
+}
+
+}  // namespace
