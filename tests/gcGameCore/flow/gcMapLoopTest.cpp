@@ -4,6 +4,7 @@
 // cinematic request machine.
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "platform/pad.h"
 #include "../test/pad_test.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
@@ -261,6 +263,21 @@ TEST_F(gcMapLoopTest, WindGustsLastTwoToSevenSeconds)
     m_pMap->m_windTime = cTimeValue(30);
     m_pMap->CalculateWindVelocity(cTimeValue(20));
     EXPECT_EQ(m_pMap->m_windTime.m_nTicks, 10);
+    // A gust blows within 45 degrees of the map's heading, at its speed.
+    m_pMap->m_fWindHeading = 30.0f;
+    m_pMap->m_fWindPitch = 0.0f;
+    m_pMap->m_fWindSpeed = 2.0f;
+    float fWidest = 0.0f;
+    for (int i = 0; i < 200; ++i) {
+        m_pMap->m_windTime = cTimeValue(0);
+        m_pMap->CalculateWindVelocity(cTimeValue(20));
+        const mVec3 wind = gcEffect::s_wind;
+        EXPECT_NEAR(std::hypot(wind.x, wind.y), 2.0f, 1e-5f);
+        const float fOff = std::atan2(-wind.x, wind.y) * 57.29578f - 30.0f;
+        EXPECT_LE(std::fabs(fOff), 45.001f);
+        fWidest = std::max(fWidest, std::fabs(fOff));
+    }
+    EXPECT_GT(fWidest, 40.0f) << "the whole spread is used";
     const mVec3 down = gcMap::Direction(0.0f, -75.0f);
     EXPECT_FLOAT_EQ(down.x, 0.0f);
     EXPECT_NEAR(down.y, 0.258819f, 1e-6f);
@@ -375,7 +392,7 @@ TEST_F(gcMapLoopTest, CinematicRequestsRunTheirLeadIn)
     }
     m_pMap->HandleBackgroundCinematicLoading();
     EXPECT_EQ(cinematics.calls, (std::vector<std::string>{"stop", "load 4", "play streamed"}));
-    EXPECT_GT(nLeadIn, 20);
+    EXPECT_EQ(nLeadIn, 27) << "play 30 steps after the load started, three of them loading";
     EXPECT_EQ(m_pMap->m_nFlags & (gcMap::kFlagCinematicLeadIn | gcMap::kFlagNoCinematicEvents), 0);
     EXPECT_EQ(m_pMap->m_nCinematicLoadingFrame, -1);
     EXPECT_TRUE(m_pMap->IsCinematicPlaying());

@@ -276,9 +276,12 @@ TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
     FillEvent(pMap->m_onMapEnded, b.Record(5));
     FillEvent(gcGame::s_pGame->m_onMapEnded, b.Record(6));
     TestLog().clear();
-    pMap->m_nFlags |= gcMap::kFlagEndMap;
+    gcTestLogCapture log;
+    pMap->m_nFlags |= gcMap::kFlagEndMap | 0x10;
     pMap->Run();
     EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(pMap->m_nFlags & 0x10, 0) << "no started event held back for a next map";
+    EXPECT_EQ(log.Count(LOGTYPE_INFO, "map 1 is running: its first frame is shown"), 1);
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
     for (const cMemPool& regionPool : gcGame::s_regionPools)
         EXPECT_FALSE(regionPool.HasMemory());
