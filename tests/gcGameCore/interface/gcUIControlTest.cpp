@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/materialTestSupport.h"
+#include "eEngine/overlayTestSupport.h"
+#include "eEngine/eVideo.h"
 #include "gx/gxState.h"
 #include "../test/gx_test.h"
 #include "uiTestSupport.h"
@@ -228,6 +232,7 @@ TEST_F(gcUIControlDrawTest, SpritesOverlaysAndTextEachDrawOnce)
         {"the text after the sprite", kOn, 0x1, true, {32, 32}, 2},
         {"the shadow first", kOn | C::kTextShadow, 0x1, true, {32, 32}, 3},
         {"a hidden control is not drawn", kOn & ~C::kVisible, 0xF, true, {32, 32}, 0},
+        {"a font without a text draws nothing", kOn, 0x0, false, {32, 32}, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -271,6 +276,43 @@ TEST_F(gcUIControlDrawTest, SpriteAlphaIsBothOpacitiesAndHiddenControlsAreDimmed
         ASSERT_NE(last.state, nullptr);
         EXPECT_EQ(last.state->matColor[0].a, row.alpha);
         EXPECT_EQ(m_res.m_sprites[0].m_fUniformScale, 0.75f);
+    }
+}
+
+// The text's alpha is its colour's times the control's and the dialog's
+// opacity over 255, rounded down; drawn untextured over black, the
+// brightest pixel shows it.
+TEST_F(gcUIControlDrawTest, TextAlphaIsItsColoursScaledByTheOpacities)
+{
+    const struct { const char* why; uint32_t colour; float opacity; int shown; } rows[] = {
+        {"opaque white", 0xFFFFFFFFu, 1.0f, 255},
+        {"half: 255 x 127 / 255", 0xFFFFFFFFu, 0.5f, 127},
+        {"the colour's own alpha: 200 x 255 / 255", 0xC8FFFFFFu, 1.0f, 200},
+        {"both: 200 x 127 / 255, rounded down", 0xC8FFFFFFu, 0.5f, 99},
+    };
+    m_res.m_font.m_fWidth = 16.0f;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        C c;
+        c.m_pDialog = m_pDialog;
+        m_pDialog->m_fOpacity = 1.0f;
+        c.m_fOpacity = row.opacity;
+        c.m_nFlags = C::kDefaultControlFlags;
+        c.m_size = mVec2(32, 32);
+        m_res.Only(c, 0);
+        c.m_hFont = m_res.m_hFont;
+        c.m_hText = m_res.m_hText;
+        c.m_nTextColor = row.colour;
+        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+        ASSERT_EQ(Draws(c), 1u);
+        eVideo::Flip();
+        PresentedFrame frame;
+        ASSERT_TRUE(frame.Read());
+        int brightest = 0;
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x)
+                brightest = std::max(brightest, frame.At(x, y, 0));
+        EXPECT_EQ(brightest, row.shown);
     }
 }
 
