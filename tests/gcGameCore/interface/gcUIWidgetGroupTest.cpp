@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
@@ -174,6 +176,46 @@ TEST_F(gcUIWidgetGroupTest, ReadsEachCellsRingInOrderPastObjectsWithoutFactory)
                                                }));
     EXPECT_EQ(cBase::Load("/big.ui", &m_pool, G::GetStaticType()), nullptr);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "17 x 16"), 1);
+}
+
+// A copy has the same grid; every cell holds copies of the original's
+// widgets in the same drawing order, owned by the copy.
+TEST_F(gcUIWidgetGroupTest, ACopyKeepsEveryCellsWidgetsInOrder)
+{
+    G* g = m_pool.New<G>();
+    ASSERT_TRUE(g->SetDimensions(2, 3));
+    const std::vector<std::pair<int, const char*>> placed = {{0, "a"}, {0, "b"}, {0, "c"}, {2, "d"}, {4, "e"}, {4, "f"},
+                                                             {5, "g"}};
+    for (const auto& [cell, name] : placed) {
+        gcUIControl* p = m_pool.New<gcUIControl>();
+        p->m_name.Set(name);
+        g->InsertInDrawOrder(cell, p, nullptr);
+    }
+    auto names = [](const G& group) {
+        std::vector<std::string> out;
+        for (int i = 0; i < group.m_nRows * group.m_nCols; ++i) {
+            std::string ring;
+            const gcUIWidget* pFirst = group.m_pWidgets[i];
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                ring += p->m_name.m_sData;
+                EXPECT_EQ(p->m_pParentGroup, &group);
+            }
+            out.push_back(ring);
+        }
+        return out;
+    };
+    const std::vector<std::string> expected = {"abc", "", "d", "", "ef", "g"};
+    ASSERT_EQ(names(*g), expected);
+    const G* pCopy = dcast<G>(g->Copy(&m_pool));
+    ASSERT_NE(pCopy, nullptr);
+    EXPECT_EQ(pCopy->m_nRows, 2);
+    EXPECT_EQ(pCopy->m_nCols, 3);
+    EXPECT_EQ(names(*pCopy), expected);
+    for (int i = 0; i < 6; ++i) {
+        if (g->m_pWidgets[i]) {
+            EXPECT_NE(pCopy->m_pWidgets[i], g->m_pWidgets[i]) << "cell " << i << " holds copies";
+        }
+    }
 }
 
 TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDeletedWidgetInACell)
