@@ -188,4 +188,37 @@ TEST_F(gcUIWidgetListTest, UpdateScrollsWithTheDirectionButtonsWhenAllowed)
     ui::StopInput();
 }
 
+// The dialog moves the focus before the focused widget's update runs: a
+// press that carries the focus into a list that scrolls itself also moves
+// the list's selection in the same frame.
+TEST_F(gcUIWidgetListTest, EnteringAListByADirectionPressAlsoMovesItsSelection)
+{
+    const struct { uint32_t flags; int selected; } rows[] = {{L::kScrollsItself, 1}, {0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flags);
+        ui::StartInput();
+        std::vector<gcUIControl*> controls = Grid(1, 2, {0});
+        uiTestList* p = m_pool.New<uiTestList>();
+        p->SetDimensions(1, 3);
+        p->m_nFlags |= W::kFocusable | row.flags;
+        Root().InsertInDrawOrder(1, p, nullptr);
+        p->InsertIntoDialog(m_pDialog);
+        controls[0]->m_nFlags |= W::kFocusable;
+        controls[0]->SetNeighbor(W::NEIGHBOR_RIGHT, p->GetWidgetHandle());
+        p->UpdateUI();
+        m_pDialog->m_hInitiallyFocusedControl = controls[0]->GetWidgetHandle();
+        gcUI::OpenDialog(m_pDialog, nullptr, 0);
+        ui::Frames(1);
+        ASSERT_EQ(m_pDialog->m_hFocusedControl, controls[0]->GetWidgetHandle());
+        ui::Pad(0);
+        ui::Pad(PAD_BUTTON_RIGHT);
+        ui::Frames(1);
+        ui::Pad(0);
+        EXPECT_EQ(m_pDialog->m_hFocusedControl, p->GetWidgetHandle());
+        EXPECT_EQ(p->m_nSelectedItem, row.selected);
+        ui::StopInput();
+        m_pDialog->Reset();
+    }
+}
+
 }  // namespace
