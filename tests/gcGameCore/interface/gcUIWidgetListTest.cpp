@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "cCore/cFile.h"
+#include "cCore/cReadBlock.h"
+#include "datagen/flowWriters.h"
+#include "datagen/interfaceWriters.h"
+#include "datagen/modelWriters.h"
 #include "gcUIDialogTestSupport.h"
 #include "uiTestSupport.h"
 
@@ -218,6 +223,46 @@ TEST_F(gcUIWidgetListTest, EnteringAListByADirectionPressAlsoMovesItsSelection)
         EXPECT_EQ(p->m_nSelectedItem, row.selected);
         ui::StopInput();
         m_pDialog->Reset();
+    }
+}
+
+// A list block reads as true only whole: its group and then its selection
+// event. A refused version, a refused group or a missing event fails it.
+TEST_F(gcUIWidgetListTest, AListBlockIsReadOnlyWhole)
+{
+    enum Cut { WHOLE, VERSION_0, BAD_GROUP, NO_EVENT };
+    const struct { const char* why; Cut cut; bool bRead; } rows[] = {
+        {"whole", WHOLE, true},
+        {"version 0", VERSION_0, false},
+        {"a group of 17 x 16 cells", BAD_GROUP, false},
+        {"the selection event missing", NO_EVENT, false},
+    };
+    gcTestDataDir dir;
+    gcUIControl a;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("l.ui"), L::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       w.Begin(row.cut == VERSION_0 ? 0 : 1);
+                                                       if (row.cut == BAD_GROUP)
+                                                           datagen::WidgetGroupBlock(w, a, 17, 16, {});
+                                                       else
+                                                           datagen::WidgetGroupBlock(w, a, 1, 2, {{&a}, {}});
+                                                       if (row.cut != NO_EVENT)
+                                                           datagen::EmptyEventBlock(w);
+                                                       w.End();
+                                                   }));
+        uiTestList& list = *m_pool.New<uiTestList>();  // cells come from the list's pool
+        gcTestLogCapture log;
+        cFile file;
+        ASSERT_TRUE(file.Open("/l.ui"));
+        {
+            cReadBlock top(file, 1);
+            ASSERT_EQ(top.ReadInt(), static_cast<int32_t>(L::GetStaticType()->m_nTypeId));
+            EXPECT_EQ(list.Read(file, &m_pool), row.bRead);
+        }
+        file.Close();
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "") + log.Count(LOGTYPE_WARNING, "") > 0, !row.bRead);
     }
 }
 
