@@ -29,6 +29,8 @@
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcRegionLoader.h"
+#include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/script/gcMsg.h"
 #include "mMath/mRand.h"
 
@@ -225,6 +227,42 @@ TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
     for (int step = 0; step < 3 && CurrentId() != 0; ++step)
         m_pMap->HandleBackgroundLoading();
     EXPECT_EQ(CurrentId(), 0);
+}
+
+// A message for a region reaches its triggers and its entities, no
+// other region's; with "only active" an inactive entity is passed over.
+TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
+{
+    m_pMap->SendToLoadedRegions(gcMsgUnfreeze(), false);
+    std::vector<gcRegionTrigger*> triggers;
+    for (int32_t slot = m_pMap->m_pRegionTriggers->FirstTableSlot(); slot < m_pMap->m_pRegionTriggers->EndTableSlot();
+         ++slot)
+        if (gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot)); p && p->m_nRegionId == 1)
+            triggers.push_back(p);
+    std::vector<gcEntity*> west, middle;
+    for (int32_t slot = m_pMap->m_entities.FirstTableSlot(); slot < m_pMap->m_entities.EndTableSlot(); ++slot)
+        if (gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot)); p && p->m_nRegionId <= 1)
+            (p->m_nRegionId == 0 ? west : middle).push_back(p);
+    ASSERT_FALSE(triggers.empty());
+    ASSERT_FALSE(west.empty());
+    ASSERT_FALSE(middle.empty());
+    auto frozen = [](const std::vector<gcEntity*>& v) {
+        return std::all_of(v.begin(), v.end(), [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; });
+    };
+    auto awake = [](const std::vector<gcEntity*>& v) {
+        return std::none_of(v.begin(), v.end(), [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; });
+    };
+    ASSERT_TRUE(awake(west));
+    ASSERT_TRUE(awake(middle));
+    m_pMap->SendToRegion(0, gcMsgFreeze(), true);
+    EXPECT_TRUE(frozen(west));
+    EXPECT_TRUE(awake(middle));
+    for (const gcRegionTrigger* p : triggers)
+        EXPECT_EQ(p->m_nTriggerFlags & gcRegionTrigger::kFrozen, 0) << "the middle's trigger";
+    m_pMap->SendToRegion(0, gcMsgUnfreeze(), true);
+    EXPECT_TRUE(frozen(west)) << "frozen entities are not active";
+    m_pMap->SendToRegion(0, gcMsgUnfreeze(), false);
+    EXPECT_TRUE(awake(west));
 }
 
 // A camera on the far face of the current zone's box is outside it; on
