@@ -228,26 +228,54 @@ Tags RunAlone(gcAction* pAction, gcEventStackData* pFrame = nullptr)
     return TestLogTags();
 }
 
-// Into a pool with any amount of room left, an if-action's copy runs as its
-// original, or there is none: a branch never loses an action.
+size_t ListLength(const gcAction* p)
+{
+    size_t n = 0;
+    for (; p; p = p->pNextAction)
+        ++n;
+    return n;
+}
+
+// Into a pool with any amount of room left, an if-action's copy is whole
+// (its condition and both lists' actions, and it runs as its original) or
+// there is none: a branch never loses an action.
 TEST_F(gcDoEvaluationTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
 {
-    const struct { float fCondition; Tags tags; } rows[] = {{1.0f, {1, 2, 3}}, {0.0f, {4, 5}}};
+    const struct {
+        const char* why;
+        bool bCondition;
+        float fCondition;
+        int nTrue, nFalse;
+        Tags tags;
+    } rows[] = {
+        {"true", true, 1.0f, 3, 2, {1, 2, 3}},
+        {"false", true, 0.0f, 3, 2, {11, 12}},
+        {"no condition, only a true list", false, 0.0f, 3, 0, {}},
+        {"no condition, only a false list", false, 0.0f, 0, 3, {}},
+    };
     gcTestLogCapture quiet;
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.fCondition);
-        gcAction* pIf = datagen::NewEvaluation(&m_pool, b.Num(row.fCondition), {b.Record(1), b.Record(2), b.Record(3)},
-                                               {b.Record(4), b.Record(5)});
+        SCOPED_TRACE(row.why);
+        std::vector<gcAction*> lists[2];
+        for (int i = 0; i < row.nTrue; ++i)
+            lists[0].push_back(b.Record(1 + i));
+        for (int i = 0; i < row.nFalse; ++i)
+            lists[1].push_back(b.Record(11 + i));
+        auto* pIf = static_cast<gcDoEvaluation*>(
+            datagen::NewEvaluation(&m_pool, row.bCondition ? b.Num(row.fCondition) : nullptr, lists[0], lists[1]));
         ASSERT_EQ(RunAlone(pIf), row.tags);
         int nWhole = 0, nNone = 0;
         for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
             TightPool tight(nRoom);
-            auto* pCopy = static_cast<gcAction*>(pIf->Copy(&tight.pool));
+            auto* pCopy = static_cast<gcDoEvaluation*>(pIf->Copy(&tight.pool));
             if (!pCopy) {
                 ++nNone;
                 continue;
             }
             ++nWhole;
+            EXPECT_EQ(ListLength(pCopy->pTrueAction), lists[0].size()) << nRoom << " bytes of room";
+            EXPECT_EQ(ListLength(pCopy->pFalseAction), lists[1].size()) << nRoom << " bytes of room";
+            EXPECT_EQ(pCopy->pEvaluation != nullptr, row.bCondition) << nRoom << " bytes of room";
             EXPECT_EQ(RunAlone(pCopy), row.tags) << nRoom << " bytes of room";
             std::destroy_at(pCopy);
         }
