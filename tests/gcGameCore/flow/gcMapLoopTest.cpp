@@ -474,7 +474,7 @@ TEST_F(gcMapLoopTest, WithoutCinematicsARequestIsDropped)
 // The skip press fast-forwards the playing cinematic without drawing,
 // muted and without rumble, until it ends, the game pauses or the map is
 // asked to end; then volume (within 0 to 1) and rumble come back.
-class gcMapSkipTest : public DrawingTest<gcMapLoopTest> {
+class gcMapLoopSkipTest : public DrawingTest<gcMapLoopTest> {
 protected:
     void SetUp() override
     {
@@ -509,9 +509,9 @@ protected:
     RecordingCinematics m_cinematics;
 };
 
-TEST_F(gcMapSkipTest, FastForwardStopsAtTheEndThePauseOrTheEndRequest)
+TEST_F(gcMapLoopSkipTest, FastForwardStopsAtTheEndThePauseOrTheEndRequest)
 {
-    cMemPool pool("gcMapSkipTest", 0x20000, false);
+    cMemPool pool("gcMapLoopSkipTest", 0x20000, false);
     gcUIDialog* pPausing = datagen::NewGridDialog(&pool, datagen::GridDialogDesc{});
     ASSERT_NE(pPausing, nullptr);
     enum Stop { ENDS, PAUSES, END_REQUEST };
@@ -557,7 +557,7 @@ TEST_F(gcMapSkipTest, FastForwardStopsAtTheEndThePauseOrTheEndRequest)
 
 // No fast-forward while the map is paused or asked to end, for a cinematic
 // that cannot be skipped, or without the press.
-TEST_F(gcMapSkipTest, NothingIsSkippedWhenPausedEndingUnskippableOrUnpressed)
+TEST_F(gcMapLoopSkipTest, NothingIsSkippedWhenPausedEndingUnskippableOrUnpressed)
 {
     const struct {
         int32_t nFlags;
