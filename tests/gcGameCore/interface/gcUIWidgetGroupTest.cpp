@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -307,17 +309,45 @@ TEST_F(gcUIWidgetGroupTest, CellsOutsideTheGridGiveNothing)
 {
     std::vector<uiTestBox*> boxes;
     G* g = Group(2, 3, {{0, {1, 1}}, {2, {1, 1}}, {3, {1, 1}}, {5, {1, 1}}}, &boxes);
+    // Sizes measured: the memory after the cell table is not zero.
+    std::fill_n(g->m_pRowHeights, 2, 64.0f);
+    std::fill_n(g->m_pColWidths, 3, 64.0f);
     const gcUICell outside[] = {{-1, 0}, {0, -1}, {2, 0}, {0, 3}, {1, 3}, {2, 3}, {-1, -1}};
     for (const gcUICell& cell : outside) {
         SCOPED_TRACE(testing::Message() << cell.nRow << ", " << cell.nCol);
         EXPECT_EQ(g->FindWidget(cell, gcUIWidget::GetStaticType()), nullptr);
         EXPECT_EQ(g->GetNumCellWidgets(cell), 0);
+        EXPECT_EQ(g->GetCellWidget(cell.nRow, cell.nCol), nullptr);
         g->DrawCell(nullptr, cell, eRect{{0, 0}, {1, 1}}, 0);
     }
     for (const uiTestBox* b : boxes)
         EXPECT_EQ(b->m_nDrawn, 0);
     EXPECT_EQ(g->FindWidget({1, 2}, gcUIWidget::GetStaticType()), boxes[3]);  // the last cell still answers
     EXPECT_EQ(g->GetNumCellWidgets({1, 0}), 1);
+    EXPECT_EQ(g->GetCellWidget(1, 2), boxes[3]);
+    // A widget the group does not hold has no cell; the cell is not touched.
+    uiTestBox stranger;
+    gcUICell found{7, 7};
+    EXPECT_FALSE(g->FindWidgetCell(&stranger, &found));
+    EXPECT_EQ(found.nRow, 7);
+    EXPECT_TRUE(g->FindWidgetCell(boxes[2], &found));
+    EXPECT_EQ(found.nRow, 1);
+    EXPECT_EQ(found.nCol, 0);
+}
+
+// A copy the group's pool cannot hold gives no handle and no widget.
+TEST_F(gcUIWidgetGroupTest, ACellWidgetCopyWithoutRoomGivesNothing)
+{
+    cMemPool tight("tight", 0x1000, false);
+    G* g = tight.New<G>();
+    ASSERT_NE(g, nullptr);
+    ASSERT_TRUE(g->SetDimensions(1, 1));
+    gcUIControl control;
+    ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken(), 1), nullptr);
+    gcTestLogCapture quiet;
+    EXPECT_EQ(g->CopyCellWidget({0, 0}, &control, 0), 0u);
+    EXPECT_EQ(g->GetNumCellWidgets({0, 0}), 0);
+    std::destroy_at(g);
 }
 
 TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)
