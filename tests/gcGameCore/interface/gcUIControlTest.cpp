@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/materialTestSupport.h"
-#include "eEngine/overlayTestSupport.h"
-#include "eEngine/eVideo.h"
+#include "eEngine/eMaterial.h"
 #include "gx/gxState.h"
 #include "../test/gx_test.h"
 #include "uiTestSupport.h"
@@ -280,8 +280,8 @@ TEST_F(gcUIControlDrawTest, SpriteAlphaIsBothOpacitiesAndHiddenControlsAreDimmed
 }
 
 // The text's alpha is its colour's times the control's and the dialog's
-// opacity over 255, rounded down; drawn untextured over black, the
-// brightest pixel shows it.
+// opacity over 255, rounded down; drawn in white over black, the
+// brightest pixel of the frame buffer shows it.
 TEST_F(gcUIControlDrawTest, TextAlphaIsItsColoursScaledByTheOpacities)
 {
     const struct { const char* why; uint32_t colour; float opacity; int shown; } rows[] = {
@@ -290,6 +290,13 @@ TEST_F(gcUIControlDrawTest, TextAlphaIsItsColoursScaledByTheOpacities)
         {"the colour's own alpha: 200 x 255 / 255", 0xC8FFFFFFu, 1.0f, 200},
         {"both: 200 x 127 / 255, rounded down", 0xC8FFFFFFu, 0.5f, 99},
     };
+    // Glyphs of a white texture: its colour is the text's own.
+    eTexture* pWhite = MakeTexture(30, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 255, 255, 255));
+    ASSERT_NE(pWhite, nullptr);
+    eMaterial* pGlyphs = datagen::MakeOverlayMaterial(&m_pool, pWhite->m_handle);
+    ASSERT_NE(pGlyphs, nullptr);
+    m_materials.push_back(pGlyphs);
+    m_res.m_font.m_hMaterial = eMaterialMgr::Add(5, pGlyphs, 0x45);
     m_res.m_font.m_fWidth = 16.0f;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -303,15 +310,13 @@ TEST_F(gcUIControlDrawTest, TextAlphaIsItsColoursScaledByTheOpacities)
         c.m_hFont = m_res.m_hFont;
         c.m_hText = m_res.m_hText;
         c.m_nTextColor = row.colour;
-        eVideo::Clear(true, true, 0xFF000000u, 1.0f, nullptr);
+        GXTestClearEfb(GXColor{0, 0, 0, 255}, 0xFFFFFF);
         ASSERT_EQ(Draws(c), 1u);
-        eVideo::Flip();
-        PresentedFrame frame;
-        ASSERT_TRUE(frame.Read());
+        std::vector<uint8_t> rgba;
+        ASSERT_TRUE(GXTestReadEfb(0, 0, 640, 480, &rgba));
         int brightest = 0;
-        for (int y = 0; y < frame.height; ++y)
-            for (int x = 0; x < frame.width; ++x)
-                brightest = std::max(brightest, frame.At(x, y, 0));
+        for (size_t i = 0; i < rgba.size(); i += 4)
+            brightest = std::max<int>(brightest, rgba[i]);
         EXPECT_EQ(brightest, row.shown);
     }
 }
