@@ -60,6 +60,7 @@ TEST_F(gcValOperatorsTest, EdgeListOfValuesAndTexts)
         // Logic and comparisons give exactly 1 or 0.
         {Bin(B::OP_AND, 1, 2), 1, "( 1 and 2 )"},
         {Bin(B::OP_AND, 2, 0), 0, "( 2 and 0 )"},
+        {Bin(B::OP_AND, 0, 3), 0, "( 0 and 3 )"},
         {Bin(B::OP_OR, 0.0f, 0.0f), 0, "( 0 or 0 )"},
         {Bin(B::OP_OR, 0, -3), 1, "( 0 or -3 )"},
         {Bin(B::OP_OR, 0.5f, 0.0f), 1, "( 0.5 or 0 )"},
