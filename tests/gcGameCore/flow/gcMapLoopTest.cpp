@@ -235,10 +235,12 @@ TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
 {
     m_pMap->SendToLoadedRegions(gcMsgUnfreeze(), false);
     std::vector<gcRegionTrigger*> triggers;
-    for (int32_t slot = m_pMap->m_pRegionTriggers->FirstTableSlot(); slot < m_pMap->m_pRegionTriggers->EndTableSlot();
-         ++slot)
-        if (gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot)); p && p->m_nRegionId == 1)
+    const cGroup& triggerGroup = *m_pMap->m_pRegionTriggers;
+    for (int32_t slot = triggerGroup.FirstTableSlot(); slot < triggerGroup.EndTableSlot(); ++slot) {
+        gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
+        if (p && p->m_nRegionId == 1)
             triggers.push_back(p);
+    }
     std::vector<gcEntity*> west, middle;
     for (int32_t slot = m_pMap->m_entities.FirstTableSlot(); slot < m_pMap->m_entities.EndTableSlot(); ++slot)
         if (gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot)); p && p->m_nRegionId <= 1)
@@ -246,12 +248,9 @@ TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
     ASSERT_FALSE(triggers.empty());
     ASSERT_FALSE(west.empty());
     ASSERT_FALSE(middle.empty());
-    auto frozen = [](const std::vector<gcEntity*>& v) {
-        return std::all_of(v.begin(), v.end(), [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; });
-    };
-    auto awake = [](const std::vector<gcEntity*>& v) {
-        return std::none_of(v.begin(), v.end(), [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; });
-    };
+    const auto isFrozen = [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; };
+    auto frozen = [&](const std::vector<gcEntity*>& v) { return std::all_of(v.begin(), v.end(), isFrozen); };
+    auto awake = [&](const std::vector<gcEntity*>& v) { return std::none_of(v.begin(), v.end(), isFrozen); };
     ASSERT_TRUE(awake(west));
     ASSERT_TRUE(awake(middle));
     m_pMap->SendToRegion(0, gcMsgFreeze(), true);
