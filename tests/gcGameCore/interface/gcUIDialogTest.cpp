@@ -256,10 +256,10 @@ TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRan
         EXPECT_EQ(gcUIDialogMgr::s_pInstances[299], nullptr);
     }
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "do not fit"), 2);
-    // An empty range and one ending at the table's end fit; a range ending
-    // before it begins does not.
+    // Empty ranges (also at slot 0) and one ending at the table's end fit; a
+    // range ending before it begins does not.
     const struct { int32_t begin, end; size_t records; bool bRead; } ranges[] = {
-        {50, 50, 0, true}, {297, 300, 3, true}, {50, 49, 0, false}};
+        {50, 50, 0, true}, {0, 0, 0, true}, {297, 300, 3, true}, {50, 49, 0, false}};
     for (const auto& range : ranges) {
         SCOPED_TRACE(testing::Message() << range.begin << " to " << range.end);
         const std::vector<datagen::DialogGroupRecord> records(three.begin(), three.begin() + range.records);
