@@ -41,9 +41,14 @@ public:
     static float GetOperand(const gcValue* pValue, const gcEventParams& params);
     // Reads count polymorphic members into ppOut. A member that is no value
     // class with a factory is skipped (warned) and left null, as is id -1.
-    // False when the pool cannot hold one: everything read so far is
-    // destroyed and ppOut is all null.
+    // False when the pool cannot hold one, or one ran out of room inside its
+    // own read: everything read so far is destroyed and ppOut is all null.
     static bool ReadOperands(const cReadBlock& rb, cMemPool* pPool, gcValue** ppOut, int count);
+    // Script members a read on this thread could not allocate. A reader
+    // whose member refused its block compares the count from before that
+    // read: when it grew the member ran out of room (the owner's read fails
+    // as a whole); otherwise the block was damaged and is read over.
+    static thread_local uint32_t s_nReadOutOfRoom;
     // Each operand as a polymorphic member (-1 for null).
     static void WriteOperands(const cWriteBlock& wb, const gcValue* const* ppValues, int count);
     // A copy made by the operand's Copy in pPool; null for null.

@@ -83,12 +83,18 @@ static cBase* ReadObject(const cReadBlock& rb, int32_t nId, cMemPool* pPool, con
     }
     cBase* pNew = pType->m_pNewFunc(pPool);
     if (!pNew) {
+        ++gcValue::s_nReadOutOfRoom;
         *pbFull = true;
         cReadBlock(rb.m_file, 0).SkipToEnd();
         return nullptr;
     }
+    const uint32_t nOutOfRoom = gcValue::s_nReadOutOfRoom;
     if (!pNew->Read(rb.m_file, pPool)) {
         std::destroy_at(pNew);  // its reader logged why; the position is at its block end
+        // A member that ran out of room inside fails the owner's read, as one
+        // the pool cannot hold at all does; a damaged one is read over.
+        if (gcValue::s_nReadOutOfRoom != nOutOfRoom)
+            *pbFull = true;
         return nullptr;
     }
     return pNew;

@@ -44,6 +44,8 @@ float gcValue::GetOperand(const gcValue* pValue, const gcEventParams& params)
     return pValue ? pValue->Get(params) : 0.0f;
 }
 
+thread_local uint32_t gcValue::s_nReadOutOfRoom = 0;
+
 static void SkipObjectBlock(const cFile& file)
 {
     cReadBlock skip(file, 0);
@@ -63,11 +65,19 @@ static gcValue* ReadOperand(const cReadBlock& rb, int32_t nId, cMemPool* pPool, 
     }
     gcValue* pNew = static_cast<gcValue*>(pType->m_pNewFunc(pPool));
     if (!pNew) {
+        ++gcValue::s_nReadOutOfRoom;
         *pbFull = true;
         return nullptr;
     }
-    // A refused block leaves the operand with its defaults, in step with the file.
-    pNew->Read(rb.m_file, pPool);
+    // A refused block leaves the operand with its defaults, in step with the
+    // file; one that ran out of room inside would change what the script
+    // computes, so it fails its owner's read.
+    const uint32_t nOutOfRoom = gcValue::s_nReadOutOfRoom;
+    if (!pNew->Read(rb.m_file, pPool) && gcValue::s_nReadOutOfRoom != nOutOfRoom) {
+        std::destroy_at(pNew);
+        *pbFull = true;
+        return nullptr;
+    }
     return pNew;
 }
 

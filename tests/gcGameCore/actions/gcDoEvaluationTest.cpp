@@ -10,6 +10,11 @@
 #include "datagen/scriptWriters.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
+#include "gcGameCore/values/gcValBinaryOp.h"
+#include "gcGameCore/values/gcValEventVar.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "cCore/cFile.h"
+#include "cCore/cReadBlock.h"
 
 namespace {
 
@@ -192,6 +197,133 @@ TEST_F(gcDoEvaluationTest, LogTextIndentsEachNestedList)
     };
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(gcAction::s_nLogRecurseDepth, 0);
+}
+
+// A pool of 4 KiB with only nRoom bytes left.
+struct TightPool {
+    explicit TightPool(size_t nRoom) { EXPECT_NE(pool.Alloc(pool.Capacity() - pool.BytesTaken() - nRoom, 1), nullptr); }
+    cMemPool pool{"tight", 0x1000, false};
+};
+
+// Reads the action a file written by WriteObjectFile holds into pAction.
+bool ReadInto(const char* path, gcAction* pAction, cMemPool* pPool)
+{
+    cFile file;
+    if (!file.Open(path))
+        return false;
+    cReadBlock top(file, 1);
+    top.ReadInt();  // the type id
+    return pAction->Read(file, pPool);
+}
+
+// Tags an event holding only this action records.
+Tags RunAlone(gcAction* pAction, gcEventStackData* pFrame = nullptr)
+{
+    gcEvent event("OnTest", "Owner");
+    FillEvent(event, pAction);
+    TestLog().clear();
+    gcEventStackData frame;
+    event.Apply(gcEventParams(), pFrame ? *pFrame : frame);
+    event.pAction = nullptr;  // the caller owns the action
+    return TestLogTags();
+}
+
+size_t ListLength(const gcAction* p)
+{
+    size_t n = 0;
+    for (; p; p = p->pNextAction)
+        ++n;
+    return n;
+}
+
+// Into a pool with any amount of room left, an if-action's copy is whole
+// (its condition and both lists' actions, and it runs as its original) or
+// there is none: a branch never loses an action.
+TEST_F(gcDoEvaluationTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
+{
+    const struct {
+        const char* why;
+        bool bCondition;
+        float fCondition;
+        int nTrue, nFalse;
+        Tags tags;
+    } rows[] = {
+        {"true", true, 1.0f, 3, 2, {1, 2, 3}},
+        {"false", true, 0.0f, 3, 2, {11, 12}},
+        {"no condition, only a true list", false, 0.0f, 3, 0, {}},
+        {"no condition, only a false list", false, 0.0f, 0, 3, {}},
+    };
+    gcTestLogCapture quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<gcAction*> lists[2];
+        for (int i = 0; i < row.nTrue; ++i)
+            lists[0].push_back(b.Record(1 + i));
+        for (int i = 0; i < row.nFalse; ++i)
+            lists[1].push_back(b.Record(11 + i));
+        auto* pIf = static_cast<gcDoEvaluation*>(
+            datagen::NewEvaluation(&m_pool, row.bCondition ? b.Num(row.fCondition) : nullptr, lists[0], lists[1]));
+        ASSERT_EQ(RunAlone(pIf), row.tags);
+        int nWhole = 0, nNone = 0;
+        for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+            TightPool tight(nRoom);
+            auto* pCopy = static_cast<gcDoEvaluation*>(pIf->Copy(&tight.pool));
+            if (!pCopy) {
+                ++nNone;
+                continue;
+            }
+            ++nWhole;
+            EXPECT_EQ(ListLength(pCopy->pTrueAction), lists[0].size()) << nRoom << " bytes of room";
+            EXPECT_EQ(ListLength(pCopy->pFalseAction), lists[1].size()) << nRoom << " bytes of room";
+            EXPECT_EQ(pCopy->pEvaluation != nullptr, row.bCondition) << nRoom << " bytes of room";
+            EXPECT_EQ(RunAlone(pCopy), row.tags) << nRoom << " bytes of room";
+            std::destroy_at(pCopy);
+        }
+        EXPECT_GT(nWhole, 0);
+        EXPECT_GT(nNone, 0);
+    }
+}
+
+// Read into a pool too small for its values or its lists (also when an
+// operator's operand finds no room), an if-action or an assignment is
+// refused and keeps what it held; read whole it runs as written.
+TEST_F(gcDoEvaluationTest, ReadsIntoANearlyFullPoolAreWholeOrKeepTheOldAction)
+{
+    gcTestLogCapture quiet;
+    auto* pZero = m_pool.New<gcValBinaryOp>(gcValBinaryOp::OP_SUB, m_pool.New<gcValNumber>(2.0f),
+                                            m_pool.New<gcValNumber>(2.0f));
+    gcAction* pWrittenIf = datagen::NewEvaluation(&m_pool, pZero, {b.Record(4)}, {b.Record(5), b.Record(6)});
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("if.dat"), *pWrittenIf));
+    auto* pDifference = m_pool.New<gcValBinaryOp>(gcValBinaryOp::OP_SUB, m_pool.New<gcValNumber>(5.0f),
+                                                  m_pool.New<gcValNumber>(2.0f));
+    auto* pSum = m_pool.New<gcValBinaryOp>(gcValBinaryOp::OP_ADD, m_pool.New<gcValNumber>(2.0f), pDifference);
+    gcAction* pWrittenSet = datagen::NewSetValue(&m_pool, gcDoSetValue::OP_ASSIGN,
+                                                 m_pool.New<gcValEventVar>(gcValEventVar::VAR_TEMP, 0), pSum);
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("set.dat"), *pWrittenSet));
+    int nRead[2] = {}, nRefused[2] = {};
+    for (size_t nRoom = 0; nRoom <= 1024; nRoom += 4) {
+        SCOPED_TRACE(testing::Message() << nRoom << " bytes of room");
+        TightPool tight(nRoom);
+        gcAction* pIf = datagen::NewEvaluation(&m_pool, b.Num(1.0f), {b.Record(9)}, {});
+        const bool bIf = ReadInto("/if.dat", pIf, &tight.pool);
+        EXPECT_EQ(RunAlone(pIf), (bIf ? Tags{5, 6} : Tags{9}));
+        ++(bIf ? nRead : nRefused)[0];
+        std::destroy_at(pIf);
+
+        gcAction* pSet = datagen::NewSetValue(&m_pool, gcDoSetValue::OP_ASSIGN,
+                                              m_pool.New<gcValEventVar>(gcValEventVar::VAR_TEMP, 1), b.Num(7.0f));
+        const bool bSet = ReadInto("/set.dat", pSet, &tight.pool);
+        gcEventStackData frame;
+        RunAlone(pSet, &frame);
+        EXPECT_EQ(frame.fTemps[0], bSet ? 5.0f : 0.0f);
+        EXPECT_EQ(frame.fTemps[1], bSet ? 0.0f : 7.0f);
+        ++(bSet ? nRead : nRefused)[1];
+        std::destroy_at(pSet);
+    }
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_GT(nRead[i], 0);
+        EXPECT_GT(nRefused[i], 0);
+    }
 }
 
 }  // namespace

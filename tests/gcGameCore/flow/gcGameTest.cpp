@@ -11,6 +11,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
@@ -189,6 +190,22 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
         EXPECT_EQ(heading, 30.0f);
         EXPECT_EQ(pitch, -45.0f);
     }
+    // Interaction targets: the map's entity slots, none without a map or
+    // while a cinematic plays.
+    int nBegin = -1, nEnd = -1;
+    EXPECT_FALSE(gcEntity::s_pGetInteractRange(&nBegin, &nEnd)) << "no map";
+    {
+        gcMap map;
+        map.m_entities.m_nBegin = 5;
+        map.m_entities.m_nEnd = 9;
+        EXPECT_TRUE(gcEntity::s_pGetInteractRange(&nBegin, &nEnd));
+        EXPECT_EQ(nBegin, 5);
+        EXPECT_EQ(nEnd, 9);
+        nBegin = nEnd = -1;
+        map.m_nStreamedCinematicToLoad = 2;
+        EXPECT_FALSE(gcEntity::s_pGetInteractRange(&nBegin, &nEnd)) << "a cinematic is asked for";
+        EXPECT_EQ(nBegin, -1);
+    }
     gcRegion region;
     region.m_nRegionId = 7;
     gcRegion::s_pRegions[3] = &region;
@@ -198,6 +215,16 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     EXPECT_EQ(gcEffect::s_pGetRumbleListener, &gcPlayer::GetRumbleListener);
     gcEffect::s_pGetRumbleListener = nullptr;
     std::destroy_at(pGame);
+}
+
+// Ids outside the game's loading screens are refused with the range named.
+TEST_F(gcGameTest, LoadingScreenIdsOutsideTheTableAreRefused)
+{
+    for (int nId : {-1, 48}) {
+        gcTestLogCapture log;
+        EXPECT_FALSE(gcGame::LoadLoadingScreen(nId));
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, (std::to_string(nId) + " refused: ids are 0 to 47").c_str()), 1);
+    }
 }
 
 // Entities ask for the region of a resident slot by the slot's number.

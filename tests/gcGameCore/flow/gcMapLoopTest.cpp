@@ -4,22 +4,33 @@
 // cinematic request machine.
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "datagen/datagen.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eCollisionCache.h"
+#include "eEngine/eInput.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
+#include "datagen/dialogWriters.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "platform/pad.h"
+#include "../test/pad_test.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcRegionLoader.h"
+#include "gcGameCore/entities/gcEntity.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/script/gcMsg.h"
 #include "mMath/mRand.h"
 
@@ -101,9 +112,9 @@ TEST_F(gcMapLoopTest, StreamingFollowsTheCameraAcrossTheRegions)
     EXPECT_FLOAT_EQ(gcGameCamera::Get()->GetPos().x, -12.0f) << "re-based into the middle's frame";
     EXPECT_EQ(m_pMap->m_nLoadingRegionId, 2);
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(0)]->m_localToWorld.origin.x, -32.0f);
-    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1) << "start, 60 waiting steps, attach";
+    EXPECT_EQ(StepUntilAttached(2), 61) << "start, 60 waiting steps, attach";
     EXPECT_EQ(eZone::s_pZones[gcRegion::FindSlot(2)]->m_localToWorld.origin.x, 32.0f);
-    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+    EXPECT_EQ(m_pMap->m_nFlags & 0x1, 0) << "no region waits to be attached";
 
     PlaceCamera(20.0f);
     m_pMap->HandleBackgroundLoading();
@@ -130,7 +141,7 @@ TEST_F(gcMapLoopTest, RegionZeroStreamsBackInAndLoadingTheCurrentRegionIsANoOp)
     m_pMap->HandleBackgroundLoading();
     ASSERT_EQ(CurrentId(), 1);
     EXPECT_EQ(m_pMap->m_nLoadingRegionId, 0);
-    EXPECT_EQ(StepUntilAttached(0), gcMap::kRegionAttachFrames + 1);
+    EXPECT_EQ(StepUntilAttached(0), 61);
 
     const int nSlot = gcRegion::s_nCurrentRegion;
     const gcRegion* pCurrent = gcRegion::s_pRegions[nSlot];
@@ -155,19 +166,19 @@ TEST_F(gcMapLoopTest, AMultiRegionLoadDuringStreamingLeavesTheLoaderClear)
     gcRegionLoader::Get()->WaitForFinish();
     m_pMap->HandleBackgroundLoading();
     ASSERT_NE(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
-    EXPECT_NE(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+    EXPECT_EQ(m_pMap->m_nFlags & 0x1, 0x1) << "the east waits to be attached";
     m_pMap->m_nMultiRegionToLoad = 0;
     m_pMap->HandleMultiRegionLoad();
     EXPECT_EQ(CurrentId(), 0);
     EXPECT_EQ(gcRegion::FindSlot(2), -1) << "the east is no neighbour of the west";
     EXPECT_EQ(gcRegionLoader::Get()->m_pLoadedRegion, nullptr);
-    EXPECT_EQ(m_pMap->m_nFlags & gcMap::kFlagRegionWaiting, 0);
+    EXPECT_EQ(m_pMap->m_nFlags & 0x1, 0);
 
     PlaceCamera(20.0f);
     m_pMap->HandleBackgroundLoading();
     ASSERT_EQ(CurrentId(), 1);
     ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
-    EXPECT_EQ(StepUntilAttached(2), gcMap::kRegionAttachFrames + 1);
+    EXPECT_EQ(StepUntilAttached(2), 61);
     ASSERT_GE(gcRegion::FindSlot(2), 0);
     EXPECT_EQ(gcRegion::s_pRegions[gcRegion::FindSlot(2)]->m_nRegionId, 2);
 }
@@ -206,9 +217,51 @@ TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
         nChosen += m_pMap->m_nLoadingRegionId == 2;
     }
     EXPECT_GE(nChosen, 10) << "the neighbour is chosen again and again";
+    EXPECT_LT(nChosen, 41) << "each failed load is abandoned before the next choice";
     EXPECT_EQ(gcRegion::FindSlot(2), -1);
     EXPECT_EQ(log.Count(LOGTYPE_WARNING, "for region 2"), 1);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
+    // Streaming is not stuck on the missing region: walking back west
+    // still changes the current region.
+    PlaceCamera(-20.0f);
+    for (int step = 0; step < 3 && CurrentId() != 0; ++step)
+        m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 0);
+}
+
+// A message for a region reaches its triggers and its entities, no
+// other region's; with "only active" an inactive entity is passed over.
+TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
+{
+    m_pMap->SendToLoadedRegions(gcMsgUnfreeze(), false);
+    std::vector<gcRegionTrigger*> triggers;
+    const cGroup& triggerGroup = *m_pMap->m_pRegionTriggers;
+    for (int32_t slot = triggerGroup.FirstTableSlot(); slot < triggerGroup.EndTableSlot(); ++slot) {
+        gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
+        if (p && p->m_nRegionId == 1)
+            triggers.push_back(p);
+    }
+    std::vector<gcEntity*> west, middle;
+    for (int32_t slot = m_pMap->m_entities.FirstTableSlot(); slot < m_pMap->m_entities.EndTableSlot(); ++slot)
+        if (gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot)); p && p->m_nRegionId <= 1)
+            (p->m_nRegionId == 0 ? west : middle).push_back(p);
+    ASSERT_FALSE(triggers.empty());
+    ASSERT_FALSE(west.empty());
+    ASSERT_FALSE(middle.empty());
+    const auto isFrozen = [](const gcEntity* p) { return (p->m_nEntityFlags & gcEntity::kFrozen) != 0; };
+    auto frozen = [&](const std::vector<gcEntity*>& v) { return std::all_of(v.begin(), v.end(), isFrozen); };
+    auto awake = [&](const std::vector<gcEntity*>& v) { return std::none_of(v.begin(), v.end(), isFrozen); };
+    ASSERT_TRUE(awake(west));
+    ASSERT_TRUE(awake(middle));
+    m_pMap->SendToRegion(0, gcMsgFreeze(), true);
+    EXPECT_TRUE(frozen(west));
+    EXPECT_TRUE(awake(middle));
+    for (const gcRegionTrigger* p : triggers)
+        EXPECT_EQ(p->m_nTriggerFlags & gcRegionTrigger::kFrozen, 0) << "the middle's trigger";
+    m_pMap->SendToRegion(0, gcMsgUnfreeze(), true);
+    EXPECT_TRUE(frozen(west)) << "frozen entities are not active";
+    m_pMap->SendToRegion(0, gcMsgUnfreeze(), false);
+    EXPECT_TRUE(awake(west));
 }
 
 // A camera on the far face of the current zone's box is outside it; on
@@ -247,6 +300,21 @@ TEST_F(gcMapLoopTest, WindGustsLastTwoToSevenSeconds)
     m_pMap->m_windTime = cTimeValue(30);
     m_pMap->CalculateWindVelocity(cTimeValue(20));
     EXPECT_EQ(m_pMap->m_windTime.m_nTicks, 10);
+    // A gust blows within 45 degrees of the map's heading, at its speed.
+    m_pMap->m_fWindHeading = 30.0f;
+    m_pMap->m_fWindPitch = 0.0f;
+    m_pMap->m_fWindSpeed = 2.0f;
+    float fWidest = 0.0f;
+    for (int i = 0; i < 200; ++i) {
+        m_pMap->m_windTime = cTimeValue(0);
+        m_pMap->CalculateWindVelocity(cTimeValue(20));
+        const mVec3 wind = gcEffect::s_wind;
+        EXPECT_NEAR(std::hypot(wind.x, wind.y), 2.0f, 1e-5f);
+        const float fOff = std::atan2(-wind.x, wind.y) * 57.29578f - 30.0f;
+        EXPECT_LE(std::fabs(fOff), 45.001f);
+        fWidest = std::max(fWidest, std::fabs(fOff));
+    }
+    EXPECT_GT(fWidest, 40.0f) << "the whole spread is used";
     const mVec3 down = gcMap::Direction(0.0f, -75.0f);
     EXPECT_FLOAT_EQ(down.x, 0.0f);
     EXPECT_NEAR(down.y, 0.258819f, 1e-6f);
@@ -282,14 +350,26 @@ TEST_F(gcMapLoopTest, PausedStepsFadeTheSoundEffectsAndSkipTheWorld)
 // three of the loop's steps.
 class RecordingCinematics : public gcMapCinematics {
 public:
-    bool IsPlaying() const override { return bPlaying; }
-    bool IsSkippable() const override { return true; }
+    // A loop that never ends is cut short (a test fails instead of hanging).
+    bool IsPlaying() const override { return bPlaying && ++nAsked < 100000; }
+    bool IsSkippable() const override { return bSkippable; }
     void Stop(bool) override
     {
         calls.push_back("stop");
         bPlaying = false;
     }
-    void Send(const gcMsg&) override {}
+    // Counts the ticks, noting the volume and rumble they run with; the
+    // cinematic ends after nLength of them.
+    void Send(const gcMsg&) override
+    {
+        ++nTicks;
+        fVolumeSeen = eAudio::s_fMasterVolume;
+        bRumbleSeen = eInput::s_bRumble;
+        if (onTick)
+            onTick(nTicks);
+        if (nTicks >= nLength)
+            bPlaying = false;
+    }
     void Play(cBase*) override
     {
         calls.push_back("play");
@@ -318,8 +398,15 @@ public:
 
     std::vector<std::string> calls;
     bool bPlaying = false;
+    bool bSkippable = true;
     bool bResident = false;
     int nLoadingSteps = 0;
+    int nTicks = 0;
+    int nLength = 1000;
+    mutable int nAsked = 0;
+    float fVolumeSeen = -1.0f;
+    bool bRumbleSeen = true;
+    std::function<void(int)> onTick;
 };
 
 // A request stops the old cinematic at once, starts loading a step later,
@@ -342,10 +429,36 @@ TEST_F(gcMapLoopTest, CinematicRequestsRunTheirLeadIn)
     }
     m_pMap->HandleBackgroundCinematicLoading();
     EXPECT_EQ(cinematics.calls, (std::vector<std::string>{"stop", "load 4", "play streamed"}));
-    EXPECT_GT(nLeadIn, 20);
+    EXPECT_EQ(nLeadIn, 27) << "play 30 steps after the load started, three of them loading";
     EXPECT_EQ(m_pMap->m_nFlags & (gcMap::kFlagCinematicLeadIn | gcMap::kFlagNoCinematicEvents), 0);
     EXPECT_EQ(m_pMap->m_nCinematicLoadingFrame, -1);
     EXPECT_TRUE(m_pMap->IsCinematicPlaying());
+}
+
+// A cinematic request waits while a region streams (nothing is stopped);
+// once the region is attached the old cinematic stops, and while the
+// request runs region streaming waits in turn.
+TEST_F(gcMapLoopTest, CinematicLoadingWaitsWhileARegionStreams)
+{
+    RecordingCinematics cinematics;
+    gcMapCinematics::s_pCinematics = &cinematics;
+    cinematics.bPlaying = true;
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    ASSERT_EQ(m_pMap->m_nLoadingRegionId, 2);
+    m_pMap->SetCinematicToPlay(nullptr, 4);
+    for (int step = 0; step < 5; ++step)
+        m_pMap->HandleBackgroundCinematicLoading();
+    EXPECT_TRUE(cinematics.calls.empty());
+    EXPECT_EQ(m_pMap->m_nCinematicLoadingFrame, -1);
+    ASSERT_EQ(StepUntilAttached(2), 61);
+    m_pMap->HandleBackgroundCinematicLoading();
+    EXPECT_EQ(cinematics.calls, (std::vector<std::string>{"stop"}));
+    EXPECT_EQ(m_pMap->m_nCinematicLoadingFrame, 0);
+    PlaceCamera(20.0f);
+    m_pMap->HandleBackgroundLoading();
+    EXPECT_EQ(CurrentId(), 1) << "no region change while the request runs";
+    EXPECT_EQ(m_pMap->m_nLoadingRegionId, -1);
 }
 
 // Without cinematics installed a request is dropped.
@@ -355,6 +468,119 @@ TEST_F(gcMapLoopTest, WithoutCinematicsARequestIsDropped)
     m_pMap->HandleBackgroundCinematicLoading();
     EXPECT_FALSE(m_pMap->IsCinematicPlaying());
     EXPECT_EQ(m_quiet.Count(LOGTYPE_WARNING, "cinematic request dropped"), 1);
+}
+
+// The skip press fast-forwards the playing cinematic without drawing,
+// muted and without rumble, until it ends, the game pauses or the map is
+// asked to end; then volume (within 0 to 1) and rumble come back.
+class gcMapLoopSkipTest : public DrawingTest<gcMapLoopTest> {
+protected:
+    void SetUp() override
+    {
+        DrawingTest<gcMapLoopTest>::SetUp();
+        if (IsSkipped())
+            return;
+        PADTestSetScripted(true);
+        for (int port = 0; port < eInput::kMaxControllers; ++port)
+            PADTestSetStatus(port, PADTestIdleStatus());
+        eInput::Initialize();
+        eInput::Update(cTimeValue(20), true);
+        m_cinematics.bPlaying = true;
+        gcMapCinematics::s_pCinematics = &m_cinematics;
+    }
+    void TearDown() override
+    {
+        gcUI::Get()->CloseAllDialogs(false);
+        eAudio::s_fMasterVolume = 1.0f;
+        eInput::s_bRumble = false;
+        PADTestSetScripted(false);
+        DrawingTest<gcMapLoopTest>::TearDown();
+    }
+    // The skip button goes down in this step.
+    static void PressSkip()
+    {
+        PADStatus status = PADTestIdleStatus();
+        status.button = PAD_BUTTON_A;
+        PADTestSetStatus(0, status);
+        eInput::Update(cTimeValue(20), true);
+    }
+
+    RecordingCinematics m_cinematics;
+};
+
+TEST_F(gcMapLoopSkipTest, FastForwardStopsAtTheEndThePauseOrTheEndRequest)
+{
+    cMemPool pool("gcMapLoopSkipTest", 0x20000, false);
+    gcUIDialog* pPausing = datagen::NewGridDialog(&pool, datagen::GridDialogDesc{});
+    ASSERT_NE(pPausing, nullptr);
+    enum Stop { ENDS, PAUSES, END_REQUEST };
+    const struct {
+        Stop stop;
+        float fVolume;
+        float fVolumeAfter;
+        int nTicks;
+    } rows[] = {
+        {ENDS, 0.5f, 0.5f, 12},        // the cinematic runs to its end
+        {PAUSES, 1.25f, 1.0f, 3},      // a pausing dialog opens in the third tick
+        {END_REQUEST, -0.5f, 0.0f, 3},  // the map is asked to end in the third tick
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stop);
+        m_cinematics.bPlaying = true;
+        m_cinematics.nTicks = 0;
+        m_cinematics.nLength = 12;
+        m_cinematics.onTick = [&](int n) {
+            if (n != 3)
+                return;
+            if (row.stop == PAUSES)
+                gcUI::OpenDialog(pPausing, nullptr, 0.0f);
+            else if (row.stop == END_REQUEST)
+                m_pMap->m_nFlags |= gcMap::kFlagEndMap;
+        };
+        m_pMap->m_nFlags = 0;
+        eAudio::s_fMasterVolume = row.fVolume;
+        eInput::s_bRumble = true;
+        PressSkip();
+        m_pMap->HandleCinematicSkip();
+        EXPECT_EQ(m_cinematics.nTicks, row.nTicks);
+        EXPECT_EQ(m_cinematics.fVolumeSeen, 0.0f);
+        EXPECT_FALSE(m_cinematics.bRumbleSeen);
+        EXPECT_EQ(eAudio::s_fMasterVolume, row.fVolumeAfter);
+        EXPECT_TRUE(eInput::s_bRumble);
+        gcUI::Get()->CloseAllDialogs(false);
+        PADTestSetStatus(0, PADTestIdleStatus());
+        eInput::Update(cTimeValue(20), true);
+    }
+    std::destroy_at(pPausing);
+}
+
+// No fast-forward while the map is paused or asked to end, for a cinematic
+// that cannot be skipped, or without the press.
+TEST_F(gcMapLoopSkipTest, NothingIsSkippedWhenPausedEndingUnskippableOrUnpressed)
+{
+    const struct {
+        int32_t nFlags;
+        bool bSkippable;
+        bool bPress;
+    } rows[] = {
+        {gcMap::kFlagPaused, true, true},
+        {gcMap::kFlagEndMap, true, true},
+        {0, false, true},
+        {0, true, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.nFlags << " " << row.bSkippable << " " << row.bPress);
+        m_cinematics.nTicks = 0;
+        m_cinematics.bSkippable = row.bSkippable;
+        m_pMap->m_nFlags = row.nFlags;
+        if (row.bPress)
+            PressSkip();
+        m_pMap->HandleCinematicSkip();
+        EXPECT_EQ(m_cinematics.nTicks, 0);
+        EXPECT_TRUE(m_cinematics.bPlaying);
+        PADTestSetStatus(0, PADTestIdleStatus());
+        eInput::Update(cTimeValue(20), true);
+    }
 }
 
 }  // namespace

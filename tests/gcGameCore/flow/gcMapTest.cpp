@@ -16,11 +16,13 @@
 #include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
+#include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcRegion.h"
 
 namespace {
@@ -275,9 +277,16 @@ TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
     FillEvent(pMap->m_onMapEnded, b.Record(5));
     FillEvent(gcGame::s_pGame->m_onMapEnded, b.Record(6));
     TestLog().clear();
-    pMap->m_nFlags |= gcMap::kFlagEndMap;
+    gcTestLogCapture log;
+    pMap->m_nFlags |= gcMap::kFlagEndMap | 0x10;
+    // A build that plays no cinematics runs and leaves the map as well.
+    gcMapCinematics* pCinematics = gcMapCinematics::s_pCinematics;
+    gcMapCinematics::s_pCinematics = nullptr;
     pMap->Run();
+    gcMapCinematics::s_pCinematics = pCinematics;
     EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(pMap->m_nFlags & 0x10, 0) << "no started event held back for a next map";
+    EXPECT_EQ(log.Count(LOGTYPE_INFO, "map 1 is running: its first frame is shown"), 1);
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
     for (const cMemPool& regionPool : gcGame::s_regionPools)
         EXPECT_FALSE(regionPool.HasMemory());
@@ -313,6 +322,48 @@ TEST_F(gcMapLoaderTest, APausingDialogDelaysTheEndOfTheMap)
         std::destroy_at(gcMap::s_pMap);
     }
     std::destroy_at(pDialog);
+}
+
+// After a map the top loop keeps the act only when the next request is a
+// map of the same act; no request, or another act's map, releases the act
+// with its map. The request comes from the game's map-ended event; the
+// frame limit ends the map and then the loop.
+TEST_F(gcMapLoaderTest, TheTopLoopKeepsTheActOnlyForAMapOfTheSameAct)
+{
+    gcTestLogCapture quiet;  // this fixture starts no audio: the music is refused
+    gcGame* pGame = gcGame::s_pGame;
+    ASSERT_NE(pGame, nullptr);
+    const struct {
+        bool bRequest;
+        int32_t nAct;
+        int32_t nMap;
+        bool bActKept;
+    } rows[] = {
+        {false, -1, -1, false},  // back to the main menu
+        {true, 0, 1, true},      // the act's next map
+        {true, 1, 0, false},     // another act
+    };
+    gcAction* pEnded = pGame->m_onMapEnded.pAction;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.nAct << ", " << row.nMap);
+        gcDoLoadMap request(-1, row.nAct, row.nMap, false, false, false);
+        request.pNextAction = pEnded;
+        pGame->m_onMapEnded.pAction = row.bRequest ? &request : pEnded;
+        pGame->m_nLoadingScreenToLoad = -1;
+        pGame->m_nActToLoad = 0;
+        pGame->m_nMapToLoad = 0;
+        VISetFrameLimit(4);
+        EXPECT_TRUE(pGame->Run());
+        VISetFrameLimit(0);
+        pGame->m_onMapEnded.pAction = pEnded;
+        request.pNextAction = nullptr;
+        EXPECT_EQ(gcAct::s_pAct != nullptr, row.bActKept);
+        EXPECT_EQ(gcMap::s_pMap, nullptr) << "the map goes in every case";
+        if (gcAct::s_pAct) {
+            EXPECT_EQ(gcAct::s_pAct->m_nActId, 0);
+            std::destroy_at(gcAct::s_pAct);
+        }
+    }
 }
 
 // The loading screen's dialog opens with the screen's id as its

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/overlayWriters.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/materialTestSupport.h"
+#include "eEngine/eMaterial.h"
 #include "gx/gxState.h"
 #include "../test/gx_test.h"
 #include "uiTestSupport.h"
@@ -228,6 +232,7 @@ TEST_F(gcUIControlDrawTest, SpritesOverlaysAndTextEachDrawOnce)
         {"the text after the sprite", kOn, 0x1, true, {32, 32}, 2},
         {"the shadow first", kOn | C::kTextShadow, 0x1, true, {32, 32}, 3},
         {"a hidden control is not drawn", kOn & ~C::kVisible, 0xF, true, {32, 32}, 0},
+        {"a font without a text draws nothing", kOn, 0x0, false, {32, 32}, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
@@ -271,6 +276,48 @@ TEST_F(gcUIControlDrawTest, SpriteAlphaIsBothOpacitiesAndHiddenControlsAreDimmed
         ASSERT_NE(last.state, nullptr);
         EXPECT_EQ(last.state->matColor[0].a, row.alpha);
         EXPECT_EQ(m_res.m_sprites[0].m_fUniformScale, 0.75f);
+    }
+}
+
+// The text's alpha is its colour's times the control's and the dialog's
+// opacity over 255, rounded down; drawn in white over black, the
+// brightest pixel of the frame buffer shows it.
+TEST_F(gcUIControlDrawTest, TextAlphaIsItsColoursScaledByTheOpacities)
+{
+    const struct { const char* why; uint32_t colour; float opacity; int shown; } rows[] = {
+        {"opaque white", 0xFFFFFFFFu, 1.0f, 255},
+        {"half: 255 x 127 / 255", 0xFFFFFFFFu, 0.5f, 127},
+        {"the colour's own alpha: 200 x 255 / 255", 0xC8FFFFFFu, 1.0f, 200},
+        {"both: 200 x 127 / 255, rounded down", 0xC8FFFFFFu, 0.5f, 99},
+    };
+    // Glyphs of a white texture: its colour is the text's own.
+    eTexture* pWhite = MakeTexture(30, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 255, 255, 255));
+    ASSERT_NE(pWhite, nullptr);
+    eMaterial* pGlyphs = datagen::MakeOverlayMaterial(&m_pool, pWhite->m_handle);
+    ASSERT_NE(pGlyphs, nullptr);
+    m_materials.push_back(pGlyphs);
+    m_res.m_font.m_hMaterial = eMaterialMgr::Add(5, pGlyphs, 0x45);
+    m_res.m_font.m_fWidth = 16.0f;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        C c;
+        c.m_pDialog = m_pDialog;
+        m_pDialog->m_fOpacity = 1.0f;
+        c.m_fOpacity = row.opacity;
+        c.m_nFlags = C::kDefaultControlFlags;
+        c.m_size = mVec2(32, 32);
+        m_res.Only(c, 0);
+        c.m_hFont = m_res.m_hFont;
+        c.m_hText = m_res.m_hText;
+        c.m_nTextColor = row.colour;
+        GXTestClearEfb(GXColor{0, 0, 0, 255}, 0xFFFFFF);
+        ASSERT_EQ(Draws(c), 1u);
+        std::vector<uint8_t> rgba;
+        ASSERT_TRUE(GXTestReadEfb(0, 0, 640, 480, &rgba));
+        int brightest = 0;
+        for (size_t i = 0; i < rgba.size(); i += 4)
+            brightest = std::max<int>(brightest, rgba[i]);
+        EXPECT_EQ(brightest, row.shown);
     }
 }
 

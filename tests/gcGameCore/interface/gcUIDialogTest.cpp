@@ -174,6 +174,11 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndBadCountsAreRefusedOrBounded)
     d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, negative, 11); });
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->m_nControls, 0);
+    datagen::DialogDesc none = Desc();
+    none.controlCount = 0;
+    d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, none, 11); });
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "control count"), 2) << "300 and -7, not 0";
 }
 
 // A root group whose cells end early fails the dialog's read; the dialog
@@ -251,6 +256,21 @@ TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRan
         EXPECT_EQ(gcUIDialogMgr::s_pInstances[299], nullptr);
     }
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "do not fit"), 2);
+    // Empty ranges (also at slot 0) and one ending at the table's end fit; a
+    // range ending before it begins does not.
+    const struct { int32_t begin, end; size_t records; bool bRead; } ranges[] = {
+        {50, 50, 0, true}, {0, 0, 0, true}, {297, 300, 3, true}, {50, 49, 0, false}};
+    for (const auto& range : ranges) {
+        SCOPED_TRACE(testing::Message() << range.begin << " to " << range.end);
+        const std::vector<datagen::DialogGroupRecord> records(three.begin(), three.begin() + range.records);
+        gcUIDialogGroup* g = Load<gcUIDialogGroup>([&](datagen::BlockWriter& bw) {
+            datagen::DialogGroupBlock(bw, 2, range.begin, range.end, records, 11);
+        });
+        EXPECT_EQ(g != nullptr, range.bRead);
+        if (g)
+            std::destroy_at(g);
+    }
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "do not fit"), 3);
 }
 
 TEST_F(gcUIDialogTest, DestroyingAnOpenDialogTakesItOffTheStackSilently)

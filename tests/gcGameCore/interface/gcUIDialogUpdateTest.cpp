@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gcGameCore/actions/gcDoUIFocus.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcUIDialogTestSupport.h"
 
@@ -226,6 +227,50 @@ TEST_F(gcUIDialogUpdateTest, HidingTheFocusedControlMovesTheFocus)
     EXPECT_FALSE(m_pDialog->FocusControl(m_c[0]->GetWidgetHandle()));  // cannot: refused
     EXPECT_TRUE(m_pDialog->FocusAnyControl());
     EXPECT_EQ(Focused(), 1);
+}
+
+// The first focus from an initially focused control that cannot take it
+// walks from it to its direct neighbours (down, up, right, left) only: a
+// control further away is not reached, and nothing is focused.
+TEST_F(gcUIDialogUpdateTest, FirstFocusFromAnUnfocusableControlTriesItsNeighboursOnly)
+{
+    const struct {
+        const char* why;
+        bool bFocusable[4];
+        bool bResult;
+        int focused;
+    } rows[] = {
+        {"only the far corner could: nothing", {false, false, false, true}, false, -1},
+        {"down before right", {false, true, true, true}, true, 2},
+        {"right when down cannot", {false, true, false, true}, true, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        m_pDialog->FocusControl(0);
+        for (int i = 0; i < 4; ++i)
+            m_c[i]->m_nFlags = row.bFocusable[i] ? m_c[i]->m_nFlags | W::kEnabled : m_c[i]->m_nFlags & ~W::kEnabled;
+        EXPECT_EQ(m_pDialog->FocusFirstControl(true), row.bResult);
+        EXPECT_EQ(Focused(), row.focused);
+    }
+}
+
+// The dialog's OnShown runs after the first focus; when it returns other
+// than 0 the first control is focused again, undoing a focus it gave.
+TEST_F(gcUIDialogUpdateTest, ANonZeroOnShownResultFocusesTheFirstControlAgain)
+{
+    constexpr int kSlot = 291;
+    gcDesiredWidget last;
+    last.hDialog = gcUIDialogMgr::Add(kSlot, m_pDialog, 0x5353);
+    last.hControl = m_c[3]->GetWidgetHandle();
+    const struct { float fResult; int focused; } rows[] = {{0.0f, 3}, {1.0f, 0}, {-2.0f, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fResult);
+        gcUI::CloseDialog(m_pDialog, nullptr, false);
+        FillEvent(m_pDialog->onShown, m_pool.New<gcDoUIFocus>(last), m_steps.Return(m_steps.Num(row.fResult)));
+        gcUI::OpenDialog(m_pDialog, nullptr, 0);
+        EXPECT_EQ(Focused(), row.focused);
+    }
+    gcUIDialogMgr::s_pInstances[kSlot] = nullptr;
 }
 
 }  // namespace

@@ -203,6 +203,9 @@ TEST_F(gcUITest, LinearOpacityFadeOfOneSecondEndsInTwentyEightFramesAndHoldsThir
         Frames(r.frames - done);
         done = r.frames;
         EXPECT_NEAR(a->m_fOpacity, r.opacity, 1e-5f);
+        if (r.opacity == 1.0f) {
+            EXPECT_EQ(a->m_fOpacity, 1.0f) << "exactly: a control's alpha is 255, not 254";
+        }
         EXPECT_EQ(a->m_nTransitionPhase, r.phase);
         const Tags tags = TestLogTags();
         // Only the refresh runs until the hold is over; then the initial update.

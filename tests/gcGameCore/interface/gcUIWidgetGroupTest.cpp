@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
@@ -176,6 +180,46 @@ TEST_F(gcUIWidgetGroupTest, ReadsEachCellsRingInOrderPastObjectsWithoutFactory)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "17 x 16"), 1);
 }
 
+// A copy has the same grid; every cell holds copies of the original's
+// widgets in the same drawing order, owned by the copy.
+TEST_F(gcUIWidgetGroupTest, ACopyKeepsEveryCellsWidgetsInOrder)
+{
+    G* g = m_pool.New<G>();
+    ASSERT_TRUE(g->SetDimensions(2, 3));
+    const std::vector<std::pair<int, const char*>> placed = {{0, "a"}, {0, "b"}, {0, "c"}, {2, "d"}, {4, "e"}, {4, "f"},
+                                                             {5, "g"}};
+    for (const auto& [cell, name] : placed) {
+        gcUIControl* p = m_pool.New<gcUIControl>();
+        p->m_name.Set(name);
+        g->InsertInDrawOrder(cell, p, nullptr);
+    }
+    auto names = [](const G& group) {
+        std::vector<std::string> out;
+        for (int i = 0; i < group.m_nRows * group.m_nCols; ++i) {
+            std::string ring;
+            const gcUIWidget* pFirst = group.m_pWidgets[i];
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                ring += p->m_name.m_sData;
+                EXPECT_EQ(p->m_pParentGroup, &group);
+            }
+            out.push_back(ring);
+        }
+        return out;
+    };
+    const std::vector<std::string> expected = {"abc", "", "d", "", "ef", "g"};
+    ASSERT_EQ(names(*g), expected);
+    const G* pCopy = dcast<G>(g->Copy(&m_pool));
+    ASSERT_NE(pCopy, nullptr);
+    EXPECT_EQ(pCopy->m_nRows, 2);
+    EXPECT_EQ(pCopy->m_nCols, 3);
+    EXPECT_EQ(names(*pCopy), expected);
+    for (int i = 0; i < 6; ++i) {
+        if (g->m_pWidgets[i]) {
+            EXPECT_NE(pCopy->m_pWidgets[i], g->m_pWidgets[i]) << "cell " << i << " holds copies";
+        }
+    }
+}
+
 TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDeletedWidgetInACell)
 {
     gcTestDataDir dir;
@@ -265,17 +309,45 @@ TEST_F(gcUIWidgetGroupTest, CellsOutsideTheGridGiveNothing)
 {
     std::vector<uiTestBox*> boxes;
     G* g = Group(2, 3, {{0, {1, 1}}, {2, {1, 1}}, {3, {1, 1}}, {5, {1, 1}}}, &boxes);
+    // Sizes measured: the memory after the cell table is not zero.
+    std::fill_n(g->m_pRowHeights, 2, 64.0f);
+    std::fill_n(g->m_pColWidths, 3, 64.0f);
     const gcUICell outside[] = {{-1, 0}, {0, -1}, {2, 0}, {0, 3}, {1, 3}, {2, 3}, {-1, -1}};
     for (const gcUICell& cell : outside) {
         SCOPED_TRACE(testing::Message() << cell.nRow << ", " << cell.nCol);
         EXPECT_EQ(g->FindWidget(cell, gcUIWidget::GetStaticType()), nullptr);
         EXPECT_EQ(g->GetNumCellWidgets(cell), 0);
+        EXPECT_EQ(g->GetCellWidget(cell.nRow, cell.nCol), nullptr);
         g->DrawCell(nullptr, cell, eRect{{0, 0}, {1, 1}}, 0);
     }
     for (const uiTestBox* b : boxes)
         EXPECT_EQ(b->m_nDrawn, 0);
     EXPECT_EQ(g->FindWidget({1, 2}, gcUIWidget::GetStaticType()), boxes[3]);  // the last cell still answers
     EXPECT_EQ(g->GetNumCellWidgets({1, 0}), 1);
+    EXPECT_EQ(g->GetCellWidget(1, 2), boxes[3]);
+    // A widget the group does not hold has no cell; the cell is not touched.
+    uiTestBox stranger;
+    gcUICell found{7, 7};
+    EXPECT_FALSE(g->FindWidgetCell(&stranger, &found));
+    EXPECT_EQ(found.nRow, 7);
+    EXPECT_TRUE(g->FindWidgetCell(boxes[2], &found));
+    EXPECT_EQ(found.nRow, 1);
+    EXPECT_EQ(found.nCol, 0);
+}
+
+// A copy the group's pool cannot hold gives no handle and no widget.
+TEST_F(gcUIWidgetGroupTest, ACellWidgetCopyWithoutRoomGivesNothing)
+{
+    cMemPool tight("tight", 0x1000, false);
+    G* g = tight.New<G>();
+    ASSERT_NE(g, nullptr);
+    ASSERT_TRUE(g->SetDimensions(1, 1));
+    gcUIControl control;
+    ASSERT_NE(tight.Alloc(tight.Capacity() - tight.BytesTaken(), 1), nullptr);
+    gcTestLogCapture quiet;
+    EXPECT_EQ(g->CopyCellWidget({0, 0}, &control, 0), 0u);
+    EXPECT_EQ(g->GetNumCellWidgets({0, 0}), 0);
+    std::destroy_at(g);
 }
 
 TEST_F(gcUIWidgetGroupTest, EditingRowsAndColumnsKeepsTheOtherCells)

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "cCore/cFile.h"
+#include "cCore/cReadBlock.h"
+#include "datagen/flowWriters.h"
+#include "datagen/interfaceWriters.h"
+#include "datagen/modelWriters.h"
 #include "gcUIDialogTestSupport.h"
 #include "uiTestSupport.h"
 
@@ -186,6 +191,79 @@ TEST_F(gcUIWidgetListTest, UpdateScrollsWithTheDirectionButtonsWhenAllowed)
         EXPECT_EQ(p->m_nSelectedItem, row.want) << row.flags << " " << row.focused;
     }
     ui::StopInput();
+}
+
+// The dialog moves the focus before the focused widget's update runs: a
+// press that carries the focus into a list that scrolls itself also moves
+// the list's selection in the same frame.
+TEST_F(gcUIWidgetListTest, EnteringAListByADirectionPressAlsoMovesItsSelection)
+{
+    const struct { uint32_t flags; int selected; } rows[] = {{L::kScrollsItself, 1}, {0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flags);
+        ui::StartInput();
+        std::vector<gcUIControl*> controls = Grid(1, 2, {0});
+        uiTestList* p = m_pool.New<uiTestList>();
+        p->SetDimensions(1, 3);
+        p->m_nFlags |= W::kFocusable | row.flags;
+        Root().InsertInDrawOrder(1, p, nullptr);
+        p->InsertIntoDialog(m_pDialog);
+        controls[0]->m_nFlags |= W::kFocusable;
+        controls[0]->SetNeighbor(W::NEIGHBOR_RIGHT, p->GetWidgetHandle());
+        p->UpdateUI();
+        m_pDialog->m_hInitiallyFocusedControl = controls[0]->GetWidgetHandle();
+        gcUI::OpenDialog(m_pDialog, nullptr, 0);
+        ui::Frames(1);
+        ASSERT_EQ(m_pDialog->m_hFocusedControl, controls[0]->GetWidgetHandle());
+        ui::Pad(0);
+        ui::Pad(PAD_BUTTON_RIGHT);
+        ui::Frames(1);
+        ui::Pad(0);
+        EXPECT_EQ(m_pDialog->m_hFocusedControl, p->GetWidgetHandle());
+        EXPECT_EQ(p->m_nSelectedItem, row.selected);
+        ui::StopInput();
+        m_pDialog->Reset();
+    }
+}
+
+// A list block reads as true only whole: its group and then its selection
+// event. A refused version, a refused group or a missing event fails it.
+TEST_F(gcUIWidgetListTest, AListBlockIsReadOnlyWhole)
+{
+    enum Cut { WHOLE, VERSION_0, BAD_GROUP, NO_EVENT };
+    const struct { const char* why; Cut cut; bool bRead; } rows[] = {
+        {"whole", WHOLE, true},
+        {"version 0", VERSION_0, false},
+        {"a group of 17 x 16 cells", BAD_GROUP, false},
+        {"the selection event missing", NO_EVENT, false},
+    };
+    gcTestDataDir dir;
+    gcUIControl a;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("l.ui"), L::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       w.Begin(row.cut == VERSION_0 ? 0 : 1);
+                                                       if (row.cut == BAD_GROUP)
+                                                           datagen::WidgetGroupBlock(w, a, 17, 16, {});
+                                                       else
+                                                           datagen::WidgetGroupBlock(w, a, 1, 2, {{&a}, {}});
+                                                       if (row.cut != NO_EVENT)
+                                                           datagen::EmptyEventBlock(w);
+                                                       w.End();
+                                                   }));
+        uiTestList& list = *m_pool.New<uiTestList>();  // cells come from the list's pool
+        gcTestLogCapture log;
+        cFile file;
+        ASSERT_TRUE(file.Open("/l.ui"));
+        {
+            cReadBlock top(file, 1);
+            ASSERT_EQ(top.ReadInt(), static_cast<int32_t>(L::GetStaticType()->m_nTypeId));
+            EXPECT_EQ(list.Read(file, &m_pool), row.bRead);
+        }
+        file.Close();
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "") + log.Count(LOGTYPE_WARNING, "") > 0, !row.bRead);
+    }
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ TEST_F(gcValOperatorsTest, EdgeListOfValuesAndTexts)
         // Logic and comparisons give exactly 1 or 0.
         {Bin(B::OP_AND, 1, 2), 1, "( 1 and 2 )"},
         {Bin(B::OP_AND, 2, 0), 0, "( 2 and 0 )"},
+        {Bin(B::OP_AND, 0, 3), 0, "( 0 and 3 )"},
         {Bin(B::OP_OR, 0.0f, 0.0f), 0, "( 0 or 0 )"},
         {Bin(B::OP_OR, 0, -3), 1, "( 0 or -3 )"},
         {Bin(B::OP_OR, 0.5f, 0.0f), 1, "( 0.5 or 0 )"},
@@ -237,9 +238,9 @@ TEST_F(gcValOperatorsTest, CopyIntoANearlyFullPoolIsWholeOrNothing)
     }
 }
 
-// The engine's blocks equal blocks laid by hand: the operation first, the
-// operands in order (-1 for a missing one), the trinary's flags last, the
-// function's handle before its parameter count.
+// The engine's blocks equal blocks laid by hand: versions 1, 1, 2 and 2,
+// the operation first, the operands in order (-1 for a missing one), the
+// trinary's flags last, the function's handle before its parameter count.
 TEST_F(gcValOperatorsTest, WrittenBlocksMatchBlocksLaidByHand)
 {
     gcValFunction* pCall = m_pool.New<gcValFunction>(gcFunctionHandle(0x00070003));
@@ -250,17 +251,17 @@ TEST_F(gcValOperatorsTest, WrittenBlocksMatchBlocksLaidByHand)
         uint32_t version;
         std::function<void(datagen::BlockWriter&)> fields;
     } rows[] = {
-        {"binary", Bin(B::OP_DIV, 7, 2), B::kVersion,
+        {"binary", Bin(B::OP_DIV, 7, 2), 1,
          [](datagen::BlockWriter& w) { datagen::NumberMember(datagen::NumberMember(w.Int(B::OP_DIV), 7), 2); }},
-        {"binary, second operand missing", Bin(B::OP_SUB, N(1.0f), nullptr), B::kVersion,
+        {"binary, second operand missing", Bin(B::OP_SUB, N(1.0f), nullptr), 1,
          [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(B::OP_SUB), 1).Int(-1); }},
-        {"unary", Un(U::OP_NEG, 3.0f), U::kVersion,
+        {"unary", Un(U::OP_NEG, 3.0f), 1,
          [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(U::OP_NEG), 3); }},
-        {"trinary", Tri(T::OP_RANGE, 1.0f, 2.0f, 3.0f, 0x5), T::kVersion,
+        {"trinary", Tri(T::OP_RANGE, 1.0f, 2.0f, 3.0f, 0x5), 2,
          [](datagen::BlockWriter& w) {
              datagen::NumberMember(datagen::NumberMember(datagen::NumberMember(w.Int(T::OP_RANGE), 1), 2), 3).Word(0x5);
          }},
-        {"function", pCall, gcValFunction::kVersion,
+        {"function", pCall, 2,
          [](datagen::BlockWriter& w) { datagen::NumberMember(w.Word(0x00070003).Int(2), 6).Int(-1); }},
     };
     for (const auto& row : rows) {
