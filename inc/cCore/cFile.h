@@ -82,7 +82,7 @@ public:
     // The end of the innermost block being read (where its end marker lies),
     // or the file's length outside blocks. cReadBlock narrows and restores it.
     uint32_t GetReadLimit() const { return m_nReadLimit; }
-    void SetReadLimit(uint32_t limit) const { m_nReadLimit = limit; }
+    void SetReadLimit(uint32_t limit) const;
     // Blocks begun and not yet ended; cReadBlock counts.
     int EnterBlock() const { return ++m_nBlockDepth; }
     void LeaveBlock() const { --m_nBlockDepth; }

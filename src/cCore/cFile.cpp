@@ -44,7 +44,7 @@ bool cFile::Open(const char* name)
         return false;
     m_bReadOnly = true;
     m_bSwapEndianess = false;
-    m_nReadLimit = GetLength();
+    SetReadLimit(GetLength());
     if (ReadHeader())
         return true;
     PlatformClose();
@@ -111,6 +111,8 @@ void cFile::Fail(const char* fmt, ...) const
     if (m_bFailed)
         return;
     m_bFailed = true;
+    if (m_pFile)
+        m_pFile->SetFastLimit(m_nReadLimit, false);  // every later read takes the checked path
     char why[256];
     va_list args;
     va_start(args, fmt);
@@ -140,14 +142,22 @@ uint32_t cFile::GetLength() const
     return m_pFile ? m_pFile->GetLength() : 0;
 }
 
+void cFile::SetReadLimit(uint32_t limit) const
+{
+    m_nReadLimit = limit;
+    if (m_pFile)
+        m_pFile->SetFastLimit(limit, !m_bFailed);
+}
+
 bool cFile::Read(void* dst, uint32_t count) const
 {
-    // After a failed transfer the buffers hold stale bytes: only the checked
-    // path below runs, and it fails the file.
-    if (m_pFile && m_bReadOnly && !m_bFailed && !m_pFile->TransferFailed()) {
-        const uint32_t pos = m_pFile->GetPos();
-        if (pos <= m_nReadLimit && count <= m_nReadLimit - pos && m_pFile->ReadInBuffer(dst, count))
+    // After a failed transfer the buffers hold stale bytes: the fast path is
+    // closed, only the checked path below runs, and it fails the file.
+    if (m_pFile) {
+        if (const uint8_t* p = m_pFile->TakeFast(count)) {
+            std::memcpy(dst, p, count);
             return true;
+        }
     }
     if (!m_pFile || !m_bReadOnly) {
         std::memset(dst, 0, count);
