@@ -121,11 +121,6 @@ void cFile::Fail(const char* fmt, ...) const
     cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
 }
 
-uint32_t cFile::GetCurrentPos() const
-{
-    return m_pFile ? m_pFile->GetPos() : 0;
-}
-
 void cFile::SetCurrentPos(uint32_t pos) const
 {
     if (!m_pFile)
@@ -140,13 +135,6 @@ void cFile::SetCurrentPos(uint32_t pos) const
 uint32_t cFile::GetLength() const
 {
     return m_pFile ? m_pFile->GetLength() : 0;
-}
-
-void cFile::SetReadLimit(uint32_t limit) const
-{
-    m_nReadLimit = limit;
-    if (m_pFile)
-        m_pFile->SetFastLimit(limit, !m_bFailed);
 }
 
 bool cFile::Read(void* dst, uint32_t count) const

@@ -3,27 +3,20 @@
 #include <cstring>
 
 #include "cCore/cBase.h"
-#include "cCore/cFilePlatform.h"
 #include "cCore/cLog.h"
 #include "cCore/cType.h"
 
 static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
 
-// cFile::GetCurrentPos without the call.
-static uint32_t CurrentPos(const cFile& file)
-{
-    return file.m_pFile ? file.m_pFile->GetPos() : 0;
-}
-
 // Blocks and their end markers start on 4-byte boundaries. A seek to where
 // the file already is changes nothing, so it is left out. The position after.
 static uint32_t AlignPos(const cFile& file)
 {
-    const uint32_t pos = CurrentPos(file);
+    const uint32_t pos = file.GetCurrentPos();
     if (!(pos & 3u))
         return pos;
     file.SetCurrentPos(AlignUp4(pos));
-    return CurrentPos(file);
+    return file.GetCurrentPos();
 }
 
 cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
