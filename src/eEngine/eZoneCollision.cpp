@@ -4,6 +4,7 @@
 #include "eEngine/eZone.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <type_traits>
 
@@ -127,16 +128,78 @@ void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sp
     }
 }
 
+// Works out the list's box of quantised corners once (see eZoneColTriList).
+void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
+{
+    int lo[3] = {INT16_MAX, INT16_MAX, INT16_MAX}, hi[3] = {INT16_MIN, INT16_MIN, INT16_MIN};
+    bool bAny = false;
+    for (int t = list.nFirstTri; t < list.nFirstTri + list.nTris && t < data.nTris; ++t) {
+        const uint16_t* pIndex = &data.pTris[3 * t];
+        if (pIndex[0] >= data.nVerts || pIndex[1] >= data.nVerts || pIndex[2] >= data.nVerts)
+            continue;  // decoded as a triangle of no area, which touches nothing
+        for (int k = 0; k < 3; ++k) {
+            const int16_t* p = &data.pVerts[3 * pIndex[k]];
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = p[a] < lo[a] ? p[a] : lo[a];
+                hi[a] = p[a] > hi[a] ? p[a] : hi[a];
+            }
+        }
+        bAny = true;
+    }
+    for (int a = 0; a < 3; ++a) {
+        list.boxLo[a] = static_cast<int16_t>(bAny ? lo[a] : 0);
+        list.boxHi[a] = static_cast<int16_t>(bAny ? hi[a] : 0);
+    }
+    list.nBoxState = bAny ? eZoneColTriList::kBoxSet : eZoneColTriList::kBoxEmpty;
+}
+
+// Whether no triangle of a list that is not decoded yet can give the sweep a
+// contact: its box, taken to world space as a centre and half extents, lies
+// out of the sweep's reach. The box is widened by far more than the
+// rounding of the corners' own transform (a few units in the last place of
+// the largest term), so a list that could touch is never passed over.
+bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const eColliderEllipse& ellipse)
+{
+    if (list.nBoxState == eZoneColTriList::kBoxUnknown)
+        NoteListBox(*zone.m_pColData, list);
+    if (list.nBoxState == eZoneColTriList::kBoxEmpty)
+        return false;  // decoded, its triangles of no area are passed over anyway
+    constexpr float kSlack = 1.0e-5f;
+    const mOCS& o = zone.m_localToWorld;
+    float centre[3], half[3];
+    for (int a = 0; a < 3; ++a) {
+        centre[a] = 0.5f * static_cast<float>(list.boxLo[a] + list.boxHi[a]) * kVertScale;
+        half[a] = 0.5f * static_cast<float>(list.boxHi[a] - list.boxLo[a]) * kVertScale;
+    }
+    const mVec3 c = eColMath::XformPoint(mVec3(centre[0], centre[1], centre[2]), o);
+    mVec3 lo, hi;
+    for (int a = 0; a < 3; ++a) {
+        const float r = std::fabs(o.basis.right[a]), f = std::fabs(o.basis.forward[a]), u = std::fabs(o.basis.up[a]);
+        const float extent = (half[0] * r + half[1] * f) + half[2] * u;
+        const float terms = std::fabs(o.origin[a]) + ((std::fabs(centre[0]) + half[0]) * r +
+                                                      (std::fabs(centre[1]) + half[1]) * f +
+                                                      (std::fabs(centre[2]) + half[2]) * u);
+        const float grow = extent + terms * kSlack + 1.0e-30f;
+        lo[a] = c[a] - grow;
+        hi[a] = c[a] + grow;
+    }
+    return ellipse.ReachMissesBox(lo, hi);
+}
+
 // Runs maker over a zone list's triangles: from the static cache, decoded
-// into it on a miss, or in chunks when the list cannot be cached.
+// into it on a miss (unless the list lies out of the sweep's reach), or in
+// chunks when the list cannot be cached.
 void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker)
 {
     eSurface* pSurface = ListSurface(zone, list);
     const int count = list.nTris;
     if (!pSurface || count == 0)
         return;
-    if (eCollisionCache* pCache = eZone::s_pStaticColCache) {
-        eCollisionCacheTri* pRun = pCache->Find(list.nColCacheKey);
+    eCollisionCache* pCache = eZone::s_pStaticColCache;
+    eCollisionCacheTri* pRun = pCache ? pCache->Find(list.nColCacheKey) : nullptr;
+    if (!pRun && zone.m_pColData && ListOutOfReach(zone, list, *pEllipse))
+        return;
+    if (pCache) {
         if (!pRun) {
             pRun = pCache->Lock(count, &list.nColCacheKey);
             if (pRun) {
