@@ -103,30 +103,56 @@ inline bool CellTouchesSphere(const mVec3& lo, const mVec3& hi, const mSphere& s
     return (dx * dx + dy * dy) + dz * dz <= s.radius * s.radius;
 }
 
+// The loose cell of a node (centre, half its loose size) against the sphere,
+// as mBox::Contains(sphere) for the cell's box.
+inline bool CellTouchesSphere(const mVec3& centre, float half, const mSphere& s)
+{
+    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
+    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
+    return CellTouchesSphere(lo, hi, s);
+}
+
+// Gathers the candidates of a node whose cell touches the sphere, and of its
+// children whose cells do.
 void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
                        const mVec3& centre, float size)
 {
-    const float half = 0.5f * size * zone.m_colOctree.m_fLooseScale;
-    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
-    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
-    if (!CellTouchesSphere(lo, hi, sphere))
-        return;
     const eZoneColNode& n = zone.m_pColNodes[node];
     if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
         AddCollisionNode(zone, collider, n, sphere);
     if (level + 1 >= zone.m_colOctree.m_nLevels)
         return;
     const float quarter = 0.25f * size;
+    // A child's cell is tested before its node is looked at: most lie out of
+    // reach, and the nodes are spread over far more memory than the cache.
+    const float childHalf = 0.5f * (0.5f * size) * zone.m_colOctree.m_fLooseScale;
     for (int k = 0; k < eOctree::kChildren; ++k) {
+        const mVec3 childCentre(centre.x + ((k & 1) ? quarter : -quarter), centre.y + ((k & 2) ? quarter : -quarter),
+                                centre.z + ((k & 4) ? quarter : -quarter));
+        if (!CellTouchesSphere(childCentre, childHalf, sphere))
+            continue;
         const int child = eOctree::Child(node, k);
         const eZoneColNode& c = zone.m_pColNodes[child];
         if (!c.nZoneColCount && !c.nGeomColCount)
             continue;
-        const mVec3 childCentre(centre.x + ((k & 1) ? quarter : -quarter), centre.y + ((k & 2) ? quarter : -quarter),
-                                centre.z + ((k & 4) ? quarter : -quarter));
         CollisionCullNode(zone, collider, sphere, level + 1, child, childCentre, 0.5f * size);
     }
 }
+
+// The sweep's world reach, worked out once per pass over the candidates.
+struct WorldReach {
+    mVec3 lo, hi;
+
+    explicit WorldReach(const eColliderEllipse& ellipse) { ellipse.GetWorldReach(&lo, &hi); }
+    // The box lo..hi lies wholly outside (NaN never does).
+    bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
+    {
+        for (int a = 0; a < 3; ++a)
+            if (boxHi[a] < lo[a] || boxLo[a] > hi[a])
+                return true;
+        return false;
+    }
+};
 
 // Works out the list's box of quantised corners once (see eZoneColTriList).
 void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
@@ -158,7 +184,7 @@ void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
 // out of the sweep's reach. The box is widened by far more than the
 // rounding of the corners' own transform (a few units in the last place of
 // the largest term), so a list that could touch is never passed over.
-bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const eColliderEllipse& ellipse)
+bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& reach)
 {
     if (list.nBoxState == eZoneColTriList::kBoxUnknown)
         NoteListBox(*zone.m_pColData, list);
@@ -183,13 +209,14 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const eColliderEll
         lo[a] = c[a] - grow;
         hi[a] = c[a] + grow;
     }
-    return ellipse.ReachMissesBox(lo, hi);
+    return reach.Misses(lo, hi);
 }
 
 // Runs maker over a zone list's triangles: from the static cache, decoded
 // into it on a miss (unless the list lies out of the sweep's reach), or in
 // chunks when the list cannot be cached.
-void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker)
+void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker,
+                     const WorldReach& reach)
 {
     eSurface* pSurface = ListSurface(zone, list);
     const int count = list.nTris;
@@ -197,7 +224,7 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
         return;
     eCollisionCache* pCache = eZone::s_pStaticColCache;
     eCollisionCacheTri* pRun = pCache ? pCache->Find(list.nColCacheKey) : nullptr;
-    if (!pRun && zone.m_pColData && ListOutOfReach(zone, list, *pEllipse))
+    if (!pRun && zone.m_pColData && ListOutOfReach(zone, list, reach))
         return;
     if (pCache) {
         if (!pRun) {
@@ -211,7 +238,7 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
         if (pRun) {
             // Most gathered lists lie beyond this round's reach.
             mVec3 lo, hi;
-            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !pEllipse->ReachMissesBox(lo, hi))
+            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !reach.Misses(lo, hi))
                 (pEllipse->*maker)(pRun, count, &zone, pSurface);
             return;
         }
@@ -258,6 +285,7 @@ void CollideModelSurface(eModelColInfo& info, eColliderEllipse* pEllipse, MakerF
 // through when bSkipEmbedded.
 void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists, bool bSkipEmbedded)
 {
+    const WorldReach reach(*pEllipse);
     for (eZone* pZone : eZone::s_pZones) {
         if (!pZone || !pZone->m_pCollidableBin)
             continue;
@@ -267,7 +295,7 @@ void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists
             eCollisionInfo* pNext = pInfo->pNext;
             if (IsZoneList(pInfo)) {
                 if (bZoneLists)
-                    CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker);
+                    CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker, reach);
             } else if (pInfo->pCollidable) {
                 eModelColInfo& info = *static_cast<eModelColInfo*>(pInfo);
                 if (info.pModel && !(bSkipEmbedded && pEllipse->IsGeomEmbedded(info.pCollidable)))
@@ -315,7 +343,9 @@ void eZone::CollisionCull(const eCollider& collider, const mSphere& worldSphere)
     mSphere sphere;
     sphere.center.XformInv(worldSphere.center, m_localToWorld);
     sphere.radius = worldSphere.radius;
-    CollisionCullNode(*this, collider, sphere, 0, 0, mVec3(0.0f, 0.0f, 0.0f), m_colOctree.m_fSize);
+    const mVec3 rootCentre(0.0f, 0.0f, 0.0f);
+    if (CellTouchesSphere(rootCentre, 0.5f * m_colOctree.m_fSize * m_colOctree.m_fLooseScale, sphere))
+        CollisionCullNode(*this, collider, sphere, 0, 0, rootCentre, m_colOctree.m_fSize);
 }
 
 void eZone::AddCollisionInfo(eCollisionInfo* pInfo)
