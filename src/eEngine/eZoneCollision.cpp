@@ -125,12 +125,28 @@ void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sp
     const float quarter = 0.25f * size;
     // A child's cell is tested before its node is looked at: most lie out of
     // reach, and the nodes are spread over far more memory than the cache.
+    // Each axis has two child positions, so the gaps of CellTouchesSphere are
+    // worked out once per position and summed per child in its order.
     const float childHalf = 0.5f * (0.5f * size) * zone.m_colOctree.m_fLooseScale;
+    float at[3][2], gapSq[3][2];
+    bool inverted[3][2];
+    for (int a = 0; a < 3; ++a) {
+        for (int j = 0; j < 2; ++j) {
+            at[a][j] = centre[a] + (j ? quarter : -quarter);
+            const float lo = at[a][j] - childHalf, hi = at[a][j] + childHalf;
+            const float gap = AxisGap(sphere.center[a], lo, hi);
+            inverted[a][j] = lo > hi;
+            gapSq[a][j] = gap * gap;
+        }
+    }
+    const float radiusSq = sphere.radius * sphere.radius;
     for (int k = 0; k < eOctree::kChildren; ++k) {
-        const mVec3 childCentre(centre.x + ((k & 1) ? quarter : -quarter), centre.y + ((k & 2) ? quarter : -quarter),
-                                centre.z + ((k & 4) ? quarter : -quarter));
-        if (!CellTouchesSphere(childCentre, childHalf, sphere))
+        const int jx = k & 1, jy = (k >> 1) & 1, jz = (k >> 2) & 1;
+        if (inverted[0][jx] && inverted[1][jy] && inverted[2][jz])
             continue;
+        if (!((gapSq[0][jx] + gapSq[1][jy]) + gapSq[2][jz] <= radiusSq))
+            continue;
+        const mVec3 childCentre(at[0][jx], at[1][jy], at[2][jz]);
         const int child = eOctree::Child(node, k);
         const eZoneColNode& c = zone.m_pColNodes[child];
         if (!c.nZoneColCount && !c.nGeomColCount)
