@@ -34,6 +34,12 @@ protected:
         w.Header().Begin(1).Bytes(payload.data(), payload.size()).End().Trailer();
         ASSERT_TRUE(w.Save(m_data.HostPath("f.dat")));
     }
+    // Saves a block of payloadBytes and opens the file on it.
+    void OpenBlock(cFile* pFile, uint32_t payloadBytes)
+    {
+        SaveBlock(payloadBytes);
+        ASSERT_TRUE(pFile->Open("/f.dat"));
+    }
     static uint32_t WordAt(uint32_t pos)
     {
         const uint8_t b[4] = {ByteAt(pos), ByteAt(pos + 1), ByteAt(pos + 2), ByteAt(pos + 3)};
@@ -93,9 +99,9 @@ TEST_F(cFileBufferTest, ValuesAroundTheBufferEdgesReadTheirOwnBytes)
 
 TEST_F(cFileBufferTest, SequentialValuesAcrossEveryBufferMatchTheFile)
 {
-    SaveBlock(3 * kBuffer);
     cFile file;
-    ASSERT_TRUE(file.Open("/f.dat"));
+    OpenBlock(&file, 3 * kBuffer);
+    ASSERT_FALSE(HasFatalFailure());
     {
         cReadBlock rb(file, 1);
         // Odd sizes first, so later words straddle the buffer edges.
@@ -122,9 +128,9 @@ TEST_F(cFileBufferTest, TheBlockEndBoundsInlineReads)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        SaveBlock(row.payload);
         cFile file;
-        ASSERT_TRUE(file.Open("/f.dat"));
+        OpenBlock(&file, row.payload);
+        ASSERT_FALSE(HasFatalFailure());
         cReadBlock rb(file, 1);
         file.SetCurrentPos(row.pos);
         uint32_t got = 0;
@@ -141,11 +147,33 @@ TEST_F(cFileBufferTest, TheBlockEndBoundsInlineReads)
     }
 }
 
-TEST_F(cFileBufferTest, NothingReadsInlineOnceTheFileHasFailed)
+TEST_F(cFileBufferTest, ABlockWhoseHeaderStraddlesTheEdgeReadsAsAnyOther)
 {
-    SaveBlock(256);
+    // The inner block starts 4 bytes short of the first buffer's end, so its
+    // header is read by the checked path.
+    const std::vector<uint8_t> gap(kBuffer - 4 - kPayloadStart, 0);
+    datagen::BlockWriter w;
+    w.Header().Begin(1).Bytes(gap.data(), gap.size()).Begin(7).Word(0xCAFEF00D).End().End().Trailer();
+    ASSERT_TRUE(w.Save(m_data.HostPath("f.dat")));
     cFile file;
     ASSERT_TRUE(file.Open("/f.dat"));
+    cReadBlock outer(file, 1);
+    file.SetCurrentPos(kBuffer - 4);
+    {
+        cReadBlock inner(file, 7);
+        EXPECT_EQ(inner.m_nVersion, 7u);
+        EXPECT_EQ(inner.m_nEndOffset, kBuffer + 12);
+        EXPECT_EQ(inner.ReadUInt(), 0xCAFEF00Du);
+    }
+    EXPECT_EQ(file.GetCurrentPos(), kBuffer + 16);
+    EXPECT_FALSE(file.Failed());
+}
+
+TEST_F(cFileBufferTest, NothingReadsInlineOnceTheFileHasFailed)
+{
+    cFile file;
+    OpenBlock(&file, 256);
+    ASSERT_FALSE(HasFatalFailure());
     cReadBlock rb(file, 1);
     file.Fail("made to fail");
     file.SetCurrentPos(kPayloadStart);
@@ -163,9 +191,9 @@ TEST_F(cFileBufferTest, NothingReadsInlineOnceTheFileHasFailed)
 
 TEST_F(cFileBufferTest, AFailedTransferLeavesNoStaleBytesToReadInline)
 {
-    SaveBlock(6 * kBuffer);
     cFile file;
-    ASSERT_TRUE(file.Open("/f.dat"));
+    OpenBlock(&file, 6 * kBuffer);
+    ASSERT_FALSE(HasFatalFailure());
     cReadBlock rb(file, 1);
     EXPECT_EQ(rb.ReadUInt(), WordAt(kPayloadStart));
     DVDTestFailTransfers(true);

@@ -294,6 +294,38 @@ TEST_F(eZoneCollisionTest, OnlyListsWithinTheSweepsReachAreDecoded)
     }
 }
 
+TEST_F(eZoneCollisionTest, EachListsBoxHoldsOnlyItsOwnCorners)
+{
+    const struct { float x0, x1, z; int surface; } patches[] = {{-5, 5, 0, 0}, {30, 40, 2, 1}};
+    std::vector<ColTri> tris;
+    for (const auto& p : patches)
+        AddQuad(&tris, {p.x0, -5, p.z}, {p.x1, -5, p.z}, {p.x1, 5, p.z}, {p.x0, 5, p.z}, p.surface);
+    eZone* pZone = AddZone(0, {0, 0, 0}, tris);
+    ASSERT_NE(pZone, nullptr);
+    CE e;
+    for (const auto& p : patches)
+        Move(&e, {0.5f * (p.x0 + p.x1), 0, p.z + 3}, {0.5f * (p.x0 + p.x1), 0, p.z - 3}, {1, 1, 1});
+    const eZoneColData& data = *pZone->m_pColData;
+    // Each of a quad's two triangles spans the whole quad, however the
+    // triangles are spread over lists.
+    int set = 0;
+    for (int l = 0; l < data.nTriLists; ++l) {
+        const eZoneColTriList& list = data.pTriLists[l];
+        const auto& p = patches[list.nSurface];
+        SCOPED_TRACE(l);
+        if (list.nBoxState != eZoneColTriList::kBoxSet)
+            continue;
+        ++set;
+        EXPECT_EQ(list.boxLo[0], p.x0 * 256);
+        EXPECT_EQ(list.boxHi[0], p.x1 * 256);
+        EXPECT_EQ(list.boxLo[1], -5 * 256);
+        EXPECT_EQ(list.boxHi[1], 5 * 256);
+        EXPECT_EQ(list.boxLo[2], p.z * 256);
+        EXPECT_EQ(list.boxHi[2], p.z * 256);
+    }
+    EXPECT_GE(set, 2);
+}
+
 TEST_F(eZoneCollisionTest, AListWithNoTriangleInsideTheDataIsDecodedToNothing)
 {
     std::vector<ColTri> patch;
