@@ -10,13 +10,16 @@ static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
 
 // Blocks and their end markers start on 4-byte boundaries. A seek to where
 // the file already is changes nothing, so it is left out. The position after.
-static uint32_t AlignPos(const cFile& file)
+static uint32_t SeekAligned(const cFile& file, uint32_t pos)
 {
-    const uint32_t pos = file.GetCurrentPos();
-    if (!(pos & 3u))
-        return pos;
     file.SetCurrentPos(AlignUp4(pos));
     return file.GetCurrentPos();
+}
+
+static inline uint32_t AlignPos(const cFile& file)
+{
+    const uint32_t pos = file.GetCurrentPos();
+    return (pos & 3u) ? SeekAligned(file, pos) : pos;
 }
 
 cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
