@@ -122,6 +122,11 @@ struct eZoneColTriList {
     static constexpr uint8_t kBoxUnknown = 0;
     static constexpr uint8_t kBoxSet = 1;
     static constexpr uint8_t kBoxEmpty = 2;  // no triangle inside the data
+    // That box taken to world space, kept for the rounds of one query: the
+    // cull it was worked out in (0 = none).
+    float worldLo[3] = {0.0f, 0.0f, 0.0f};
+    float worldHi[3] = {0.0f, 0.0f, 0.0f};
+    uint32_t nWorldBoxCull = 0;
 };
 
 // The zone's static collision data, decoded by the processor: kept in host

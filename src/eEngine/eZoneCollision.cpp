@@ -170,6 +170,10 @@ struct WorldReach {
     }
 };
 
+// Counts the culls, so a list's world box is worked out once per query
+// (never 0, which marks none).
+uint32_t s_nCullSerial = 1;
+
 // Works out the list's box of quantised corners once (see eZoneColTriList).
 void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
 {
@@ -195,17 +199,12 @@ void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
     list.nBoxState = bAny ? eZoneColTriList::kBoxSet : eZoneColTriList::kBoxEmpty;
 }
 
-// Whether no triangle of a list that is not decoded yet can give the sweep a
-// contact: its box, taken to world space as a centre and half extents, lies
-// out of the sweep's reach. The box is widened by far more than the
-// rounding of the corners' own transform (a few units in the last place of
-// the largest term), so a list that could touch is never passed over.
-bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& reach)
+// The list's box taken to world space as a centre and half extents, for
+// this cull, widened by far more than the rounding of the corners' own
+// transform (a few units in the last place of the largest term), so a list
+// that could touch is never passed over.
+void NoteListWorldBox(const eZone& zone, eZoneColTriList& list)
 {
-    if (list.nBoxState == eZoneColTriList::kBoxUnknown)
-        NoteListBox(*zone.m_pColData, list);
-    if (list.nBoxState == eZoneColTriList::kBoxEmpty)
-        return false;  // decoded, its triangles of no area are passed over anyway
     constexpr float kSlack = 1.0e-5f;
     const mOCS& o = zone.m_localToWorld;
     float centre[3], half[3];
@@ -214,7 +213,6 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& 
         half[a] = 0.5f * static_cast<float>(list.boxHi[a] - list.boxLo[a]) * kVertScale;
     }
     const mVec3 c = eColMath::XformPoint(mVec3(centre[0], centre[1], centre[2]), o);
-    mVec3 lo, hi;
     for (int a = 0; a < 3; ++a) {
         const float r = std::fabs(o.basis.right[a]), f = std::fabs(o.basis.forward[a]), u = std::fabs(o.basis.up[a]);
         const float extent = (half[0] * r + half[1] * f) + half[2] * u;
@@ -222,10 +220,26 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& 
                                                       (std::fabs(centre[1]) + half[1]) * f +
                                                       (std::fabs(centre[2]) + half[2]) * u);
         const float grow = extent + terms * kSlack + 1.0e-30f;
-        lo[a] = c[a] - grow;
-        hi[a] = c[a] + grow;
+        list.worldLo[a] = c[a] - grow;
+        list.worldHi[a] = c[a] + grow;
     }
-    return reach.Misses(lo, hi);
+    list.nWorldBoxCull = s_nCullSerial;
+}
+
+// Whether no triangle of a list that is not decoded yet can give the sweep a
+// contact: its box in world space (NoteListWorldBox) lies out of the sweep's
+// reach.
+bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& reach)
+{
+    if (list.nBoxState == eZoneColTriList::kBoxUnknown)
+        NoteListBox(*zone.m_pColData, list);
+    if (list.nBoxState == eZoneColTriList::kBoxEmpty)
+        return false;  // decoded, its triangles of no area are passed over anyway
+    // The zone stays where it is for the rounds of one query.
+    if (list.nWorldBoxCull != s_nCullSerial)
+        NoteListWorldBox(zone, list);
+    return reach.Misses(mVec3(list.worldLo[0], list.worldLo[1], list.worldLo[2]),
+                        mVec3(list.worldHi[0], list.worldHi[1], list.worldHi[2]));
 }
 
 // Runs maker over a zone list's triangles: from the static cache, decoded
@@ -351,6 +365,8 @@ void eZone::CollisionCullAll(const eColliderRay& ray)
 
 void eZone::CollisionCull(const eCollider& collider, const mSphere& worldSphere)
 {
+    if (++s_nCullSerial == 0)
+        s_nCullSerial = 1;
     m_pCollidableBin = nullptr;
     if (!m_pColNodes || m_colOctree.m_nLevels <= 0)
         return;

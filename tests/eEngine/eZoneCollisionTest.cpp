@@ -294,6 +294,29 @@ TEST_F(eZoneCollisionTest, OnlyListsWithinTheSweepsReachAreDecoded)
     }
 }
 
+TEST_F(eZoneCollisionTest, AListsWorldBoxFollowsTheZoneFromQueryToQuery)
+{
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0});
+    eZone* pZone = AddZone(0, {0, 0, 0}, patch);
+    ASSERT_NE(pZone, nullptr);
+    // The cache is emptied before each query, so the list's world box alone
+    // decides whether it is decoded: it must follow the zone.
+    const struct { const char* name; float zoneX, atX, endZ; } rows[] = {
+        {"first place", 0, 0, 1.0f},
+        {"moved away: the old place is empty", 30, 0, -3.0f},
+        {"moved away: the new place holds it", 30, 30, 1.0f},
+        {"moved back", 0, 0, 1.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        pZone->m_localToWorld.origin.Set(row.zoneX, 0, 0);
+        eZone::s_pStaticColCache->Invalidate();
+        CE e;
+        EXPECT_NEAR(Move(&e, {row.atX, 0, 3}, {row.atX, 0, -3}, {1, 1, 1}).z, row.endZ, 1e-4f);
+    }
+}
+
 TEST_F(eZoneCollisionTest, EachListsBoxHoldsOnlyItsOwnCorners)
 {
     const struct { float x0, x1, z; int surface; } patches[] = {{-5, 5, 0, 0}, {30, 40, 2, 1}};
