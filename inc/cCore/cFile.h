@@ -8,10 +8,10 @@
 
 #include <cstdint>
 
+#include "cCore/cFilePlatform.h"
 #include "cCore/cStr.h"
 
 class cBase;
-class cFilePlatform;
 
 class cFile {
 public:
@@ -65,7 +65,7 @@ public:
     // position; only the first failure is logged.
     void Fail(const char* fmt, ...) const __attribute__((format(printf, 2, 3)));
 
-    uint32_t GetCurrentPos() const;
+    uint32_t GetCurrentPos() const { return m_pFile ? m_pFile->GetPos() : 0; }
     // Absolute seek. Reading: a position past the file's end fails the file
     // and stops at the end.
     void SetCurrentPos(uint32_t pos) const;
@@ -82,7 +82,12 @@ public:
     // The end of the innermost block being read (where its end marker lies),
     // or the file's length outside blocks. cReadBlock narrows and restores it.
     uint32_t GetReadLimit() const { return m_nReadLimit; }
-    void SetReadLimit(uint32_t limit) const { m_nReadLimit = limit; }
+    void SetReadLimit(uint32_t limit) const
+    {
+        m_nReadLimit = limit;
+        if (m_pFile)
+            m_pFile->SetFastLimit(limit, !m_bFailed);
+    }
     // Blocks begun and not yet ended; cReadBlock counts.
     int EnterBlock() const { return ++m_nBlockDepth; }
     void LeaveBlock() const { --m_nBlockDepth; }

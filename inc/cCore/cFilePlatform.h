@@ -27,27 +27,26 @@ public:
     // Copies count bytes at the position; bytes past the file's end read as
     // zero (the caller bounds its reads; the buffers are never overrun).
     void Read(void* dst, uint32_t count);
-    // The common case of Read: the bytes lie inside the current buffer, short
-    // of its end. False, with nothing read, otherwise.
-    bool ReadInBuffer(void* dst, uint32_t count)
+    // The common case of a read, without a copy: the count bytes at the
+    // position, handed out where they lie in the current buffer (valid until
+    // the next call), when they end short of the buffer's end, the read limit
+    // and the file's end, the file is sound and no transfer failed. Null, with
+    // nothing read, otherwise.
+    const uint8_t* TakeFast(uint32_t count)
     {
-        const uint32_t pos = m_anBufferOffset[m_nCurBuffer] + m_nBufferPos;
-        if (count >= kBufferSize - m_nBufferPos || pos > m_dvdFile.length || count > m_dvdFile.length - pos)
-            return false;
-        std::memcpy(dst, m_aBuffers[m_nCurBuffer] + m_nBufferPos, count);
-        m_nBufferPos += count;
-        return true;
-    }
-    // The same test as ReadInBuffer, but hands out the bytes where they lie
-    // (valid until the next call) instead of copying them.
-    const uint8_t* TakeInBuffer(uint32_t count)
-    {
-        const uint32_t pos = m_anBufferOffset[m_nCurBuffer] + m_nBufferPos;
-        if (count >= kBufferSize - m_nBufferPos || pos > m_dvdFile.length || count > m_dvdFile.length - pos)
+        if (static_cast<uint64_t>(m_nBufferPos) + count >= m_nFastStop)
             return nullptr;
-        const uint8_t* p = m_aBuffers[m_nCurBuffer] + m_nBufferPos;
+        const uint8_t* p = m_pCurBuffer + m_nBufferPos;
         m_nBufferPos += count;
         return p;
+    }
+    // The absolute position fast reads stop at (the file's read limit), and
+    // whether the file is sound; a failed file reads nothing fast.
+    void SetFastLimit(uint32_t limit, bool bSound)
+    {
+        m_nFastLimit = limit;
+        m_bFastSound = bSound;
+        UpdateFastEnd();
     }
     uint32_t GetPos() const { return m_bWriting ? m_nWritePos : m_anBufferOffset[m_nCurBuffer] + m_nBufferPos; }
     // Inside the current buffer: just moves. Inside the other: switches to it
@@ -72,6 +71,19 @@ private:
     void WaitPending();
     void SwitchBuffers();
     void Release();
+    // Fast reads end at least one byte short of the buffer's end, so the
+    // position reaches the end (and the switch) only through Read; nothing is
+    // fast for a failed file, after a failed transfer, in a buffer past the
+    // limit or on a record that writes.
+    void UpdateFastEnd()
+    {
+        const uint32_t base = m_anBufferOffset[m_nCurBuffer];
+        const uint32_t end = m_nFastLimit < m_dvdFile.length ? m_nFastLimit : m_dvdFile.length;
+        if (m_bWriting || !m_bFastSound || m_bTransferFailed || end < base)
+            m_nFastStop = 0;
+        else
+            m_nFastStop = (end - base < kBufferSize - 1 ? end - base : kBufferSize - 1) + 1;
+    }
 
     alignas(32) uint8_t m_aBuffers[2][kBufferSize];
     bool m_bInUse = false;
@@ -79,6 +91,10 @@ private:
     int m_nCurBuffer = 0;
     uint32_t m_nBufferPos = 0;           // 0..32767 within the current buffer
     uint32_t m_anBufferOffset[2] = {0, kBufferSize};
+    uint8_t* m_pCurBuffer = m_aBuffers[0];  // m_aBuffers[m_nCurBuffer]
+    uint32_t m_nFastLimit = 0;           // see SetFastLimit
+    bool m_bFastSound = false;
+    uint32_t m_nFastStop = 0;            // fast reads end below this buffer position; 0: none
     DVDFileInfo m_dvdFile;
     bool m_bPending = false;             // a request is in flight
     bool m_bTransferFailed = false;

@@ -7,9 +7,13 @@
 // (zeros, one log line); a loader checks Failed() once before it commits.
 
 #include <cstdint>
+#include <cstring>
+
+#include "platform/ps.h"
+#include "cCore/cFile.h"
+#include "cCore/cFilePlatform.h"
 
 class cBase;
-class cFile;
 class cMemPool;
 class cType;
 
@@ -24,22 +28,49 @@ public:
     cReadBlock(const cReadBlock&) = delete;
     cReadBlock& operator=(const cReadBlock&) = delete;
 
-    int32_t ReadInt() const;
-    uint32_t ReadUInt() const;
-    float ReadFloat() const;
-    bool ReadBool() const;  // 4 bytes, non-zero is true
-    int16_t ReadShort() const;
-    uint16_t ReadUShort() const;
-    int8_t ReadChar() const;
-    uint8_t ReadUChar() const;
+    // Values read inline from the disc buffer when they lie in it; the
+    // checked reads outside take the rest.
+    int32_t ReadInt() const { return static_cast<int32_t>(ReadUInt()); }
+    uint32_t ReadUInt() const
+    {
+        const uint8_t* p = Take(4);
+        return p ? ps::LoadU32BE(p) : ReadUIntChecked();
+    }
+    float ReadFloat() const
+    {
+        const uint32_t bits = ReadUInt();
+        float value;
+        std::memcpy(&value, &bits, sizeof(value));
+        return value;
+    }
+    bool ReadBool() const { return ReadUInt() != 0; }  // 4 bytes, non-zero is true
+    int16_t ReadShort() const { return static_cast<int16_t>(ReadUShort()); }
+    uint16_t ReadUShort() const
+    {
+        const uint8_t* p = Take(2);
+        return p ? ps::LoadU16BE(p) : ReadUShortChecked();
+    }
+    int8_t ReadChar() const { return static_cast<int8_t>(ReadUChar()); }
+    uint8_t ReadUChar() const
+    {
+        const uint8_t* p = Take(1);
+        return p ? p[0] : ReadUCharChecked();
+    }
     // Arrays of count elements; a negative count fails the file and reads
     // nothing. The caller bounds count by its destination.
-    void ReadInts(int32_t* dst, int count) const;
-    void ReadInts(uint32_t* dst, int count) const;
-    void ReadFloats(float* dst, int count) const;
-    void ReadShorts(int16_t* dst, int count) const;
-    void ReadShorts(uint16_t* dst, int count) const;
-    void ReadChars(void* dst, int count) const;  // raw bytes, never converted
+    void ReadInts(int32_t* dst, int count) const { ReadArray(dst, count); }
+    void ReadInts(uint32_t* dst, int count) const { ReadArray(dst, count); }
+    void ReadFloats(float* dst, int count) const { ReadArray(dst, count); }
+    void ReadShorts(int16_t* dst, int count) const { ReadArray(dst, count); }
+    void ReadShorts(uint16_t* dst, int count) const { ReadArray(dst, count); }
+    void ReadChars(void* dst, int count) const  // raw bytes, never converted
+    {
+        // A negative count is a huge one here and goes to the checked read.
+        if (const uint8_t* p = Take(static_cast<uint32_t>(count)))
+            std::memcpy(dst, p, static_cast<uint32_t>(count));
+        else
+            ReadCharsChecked(dst, count);
+    }
 
     // A polymorphic member: type id (-1 for none), then the object's data.
     // Only a member whose class derives from pClass is built and read; one of
@@ -68,6 +99,43 @@ public:
     uint32_t m_nVersion = 0xFFFFFFFF;
 
 private:
+    // count bytes where they lie in the disc buffer, or null (nothing read).
+    const uint8_t* Take(uint32_t count) const { return m_file.m_pFile ? m_file.m_pFile->TakeFast(count) : nullptr; }
+    uint32_t ReadUIntChecked() const;
+    uint16_t ReadUShortChecked() const;
+    uint8_t ReadUCharChecked() const;
+    void ReadCharsChecked(void* dst, int count) const;
+    // Big-endian elements at src into dst (which may be src itself).
+    template <class T>
+    static void FromBigEndian(const uint8_t* src, T* dst, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            if constexpr (sizeof(T) == 4) {
+                const uint32_t bits = ps::LoadU32BE(src + 4 * i);
+                std::memcpy(&dst[i], &bits, 4);
+            } else {
+                const uint16_t bits = ps::LoadU16BE(src + 2 * i);
+                std::memcpy(&dst[i], &bits, 2);
+            }
+        }
+    }
+    // Converts the stored bytes in one pass, straight from the disc buffer
+    // when they lie in it; otherwise the checked read takes them.
+    template <class T>
+    void ReadArray(T* dst, int count) const
+    {
+        const uint64_t bytes = static_cast<uint64_t>(count) * sizeof(T);
+        if (count > 0 && bytes < cFilePlatform::kBufferSize) {
+            if (const uint8_t* src = Take(static_cast<uint32_t>(bytes))) {
+                FromBigEndian(src, dst, count);
+                return;
+            }
+        }
+        ReadArrayChecked(dst, count);
+    }
+    template <class T>
+    void ReadArrayChecked(T* dst, int count) const;
+
     uint32_t m_nOuterLimit;  // the file's read limit outside this block
     bool m_bValid = false;   // the end offset lies inside the enclosing limit
 };

@@ -83,10 +83,10 @@ public:
     void MakeContactPoints(const eCollisionCacheTri* pTris, int nTris, cBase* pObject, eSurface* pSurface);
     // Contacts with triangles the body already overlaps (CT_EMBED).
     void MakeEmbedContacts(const eCollisionCacheTri* pTris, int nTris, cBase* pObject, eSurface* pSurface);
-    // True when no triangle whose corners lie in the world-space box lo..hi
-    // can give either of the above a contact: the box is wholly outside the
-    // sweep's reach, so a block inside it can be passed over.
-    bool ReachMissesBox(const mVec3& lo, const mVec3& hi) const;
+    // The world-space box the sweep reaches: no triangle whose corners lie in
+    // a box wholly outside it can give either of the above a contact, so a
+    // block inside such a box can be passed over.
+    void GetWorldReach(mVec3* pLo, mVec3* pHi) const;
     // The swept sphere against one scaled triangle: its face, then its edges,
     // then its corners; at most one contact.
     void CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,

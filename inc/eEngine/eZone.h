@@ -113,6 +113,20 @@ struct eZoneColTriList {
     uint16_t nFirstTri = 0;
     uint16_t nTris = 0;
     uint32_t nColCacheKey = 0; // its run in the static collision cache; 0 = none
+    // The box of its triangles' quantised corners (triangles outside the data
+    // left out), worked out by the first sweep that gathers the list, so
+    // later sweeps pass over a list out of their reach without decoding it.
+    int16_t boxLo[3] = {0, 0, 0};
+    int16_t boxHi[3] = {0, 0, 0};
+    uint8_t nBoxState = kBoxUnknown;
+    static constexpr uint8_t kBoxUnknown = 0;
+    static constexpr uint8_t kBoxSet = 1;
+    static constexpr uint8_t kBoxEmpty = 2;  // no triangle inside the data
+    // That box taken to world space, kept for the rounds of one query: the
+    // cull it was worked out in (0 = none).
+    float worldLo[3] = {0.0f, 0.0f, 0.0f};
+    float worldHi[3] = {0.0f, 0.0f, 0.0f};
+    uint32_t nWorldBoxCull = 0;
 };
 
 // The zone's static collision data, decoded by the processor: kept in host

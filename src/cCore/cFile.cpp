@@ -44,7 +44,7 @@ bool cFile::Open(const char* name)
         return false;
     m_bReadOnly = true;
     m_bSwapEndianess = false;
-    m_nReadLimit = GetLength();
+    SetReadLimit(GetLength());
     if (ReadHeader())
         return true;
     PlatformClose();
@@ -111,17 +111,14 @@ void cFile::Fail(const char* fmt, ...) const
     if (m_bFailed)
         return;
     m_bFailed = true;
+    if (m_pFile)
+        m_pFile->SetFastLimit(m_nReadLimit, false);  // every later read takes the checked path
     char why[256];
     va_list args;
     va_start(args, fmt);
     std::vsnprintf(why, sizeof(why), fmt, args);
     va_end(args);
     cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
-}
-
-uint32_t cFile::GetCurrentPos() const
-{
-    return m_pFile ? m_pFile->GetPos() : 0;
 }
 
 void cFile::SetCurrentPos(uint32_t pos) const
@@ -142,12 +139,13 @@ uint32_t cFile::GetLength() const
 
 bool cFile::Read(void* dst, uint32_t count) const
 {
-    // After a failed transfer the buffers hold stale bytes: only the checked
-    // path below runs, and it fails the file.
-    if (m_pFile && m_bReadOnly && !m_bFailed && !m_pFile->TransferFailed()) {
-        const uint32_t pos = m_pFile->GetPos();
-        if (pos <= m_nReadLimit && count <= m_nReadLimit - pos && m_pFile->ReadInBuffer(dst, count))
+    // After a failed transfer the buffers hold stale bytes: the fast path is
+    // closed, only the checked path below runs, and it fails the file.
+    if (m_pFile) {
+        if (const uint8_t* p = m_pFile->TakeFast(count)) {
+            std::memcpy(dst, p, count);
             return true;
+        }
     }
     if (!m_pFile || !m_bReadOnly) {
         std::memset(dst, 0, count);

@@ -2,28 +2,24 @@
 
 #include <cstring>
 
-#include "platform/ps.h"
 #include "cCore/cBase.h"
-#include "cCore/cFile.h"
-#include "cCore/cFilePlatform.h"
 #include "cCore/cLog.h"
 #include "cCore/cType.h"
 
 static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
 
-// The common case of a value read, without a copy: the bytes lie in the disc
-// buffer, short of its end and of the read limit, and the file is sound.
-// Null otherwise, and cFile::Read's checked path takes the read.
-static inline const uint8_t* ValueBytes(const cFile& file, uint32_t count)
+// Blocks and their end markers start on 4-byte boundaries. A seek to where
+// the file already is changes nothing, so it is left out. The position after.
+static uint32_t SeekAligned(const cFile& file, uint32_t pos)
 {
-    cFilePlatform* p = file.m_pFile;
-    if (!p || !file.m_bReadOnly || file.Failed() || p->TransferFailed())
-        return nullptr;
-    const uint32_t pos = p->GetPos();
-    const uint32_t limit = file.GetReadLimit();
-    if (pos > limit || count > limit - pos)
-        return nullptr;
-    return p->TakeInBuffer(count);
+    file.SetCurrentPos(AlignUp4(pos));
+    return file.GetCurrentPos();
+}
+
+static inline uint32_t AlignPos(const cFile& file)
+{
+    const uint32_t pos = file.GetCurrentPos();
+    return (pos & 3u) ? SeekAligned(file, pos) : pos;
 }
 
 cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
@@ -31,11 +27,14 @@ cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
 {
     if (file.EnterBlock() > cFile::kMaxBlockDepth)
         file.Fail("blocks nested deeper than %d", cFile::kMaxBlockDepth);
-    file.SetCurrentPos(AlignUp4(file.GetCurrentPos()));
-    const uint32_t start = file.GetCurrentPos();
-    uint8_t header[kHeaderSize];
-    if (!file.Read(header, sizeof(header)))
-        return;  // the file has failed; the version stays -1
+    const uint32_t start = AlignPos(file);
+    uint8_t copy[kHeaderSize];
+    const uint8_t* header = Take(kHeaderSize);
+    if (!header) {
+        if (!file.Read(copy, sizeof(copy)))
+            return;  // the file has failed; the version stays -1
+        header = copy;
+    }
     m_nEndOffset = ps::LoadU32BE(header + 4);
     m_nVersion = ps::LoadU32BE(header + 8);
     // The end marker must follow the header and fit in the enclosing block.
@@ -53,9 +52,12 @@ cReadBlock::~cReadBlock()
 {
     m_file.LeaveBlock();
     m_file.SetReadLimit(m_nOuterLimit);
-    m_file.SetCurrentPos(AlignUp4(m_file.GetCurrentPos()));
-    uint8_t marker[4];
-    m_file.Read(marker, sizeof(marker));  // the end marker; its value is not examined
+    AlignPos(m_file);
+    // The end marker; its value is not examined.
+    if (!Take(4)) {
+        uint8_t marker[4];
+        m_file.Read(marker, sizeof(marker));
+    }
 }
 
 bool cReadBlock::Failed() const
@@ -63,118 +65,58 @@ bool cReadBlock::Failed() const
     return m_file.Failed();
 }
 
-int32_t cReadBlock::ReadInt() const
+uint32_t cReadBlock::ReadUIntChecked() const
 {
-    return static_cast<int32_t>(ReadUInt());
-}
-
-uint32_t cReadBlock::ReadUInt() const
-{
-    if (const uint8_t* p = ValueBytes(m_file, 4))
-        return ps::LoadU32BE(p);
     uint8_t b[4];
     m_file.Read(b, 4);
     return ps::LoadU32BE(b);
 }
 
-float cReadBlock::ReadFloat() const
+uint16_t cReadBlock::ReadUShortChecked() const
 {
-    if (const uint8_t* p = ValueBytes(m_file, 4))
-        return ps::LoadF32BE(p);
-    uint8_t b[4];
-    m_file.Read(b, 4);
-    return ps::LoadF32BE(b);
-}
-
-bool cReadBlock::ReadBool() const
-{
-    return ReadUInt() != 0;
-}
-
-int16_t cReadBlock::ReadShort() const
-{
-    return static_cast<int16_t>(ReadUShort());
-}
-
-uint16_t cReadBlock::ReadUShort() const
-{
-    if (const uint8_t* p = ValueBytes(m_file, 2))
-        return ps::LoadU16BE(p);
     uint8_t b[2];
     m_file.Read(b, 2);
     return ps::LoadU16BE(b);
 }
 
-int8_t cReadBlock::ReadChar() const
+uint8_t cReadBlock::ReadUCharChecked() const
 {
-    return static_cast<int8_t>(ReadUChar());
-}
-
-uint8_t cReadBlock::ReadUChar() const
-{
-    if (const uint8_t* p = ValueBytes(m_file, 1))
-        return p[0];
     uint8_t b = 0;
     m_file.Read(&b, 1);
     return b;
 }
 
-// Big-endian elements at src into dst (which may be src itself).
+// Reads the elements in one go and turns them around where they landed.
 template <class T>
-static void FromBigEndian(const uint8_t* src, T* dst, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if constexpr (sizeof(T) == 4) {
-            const uint32_t bits = ps::LoadU32BE(src + 4 * i);
-            std::memcpy(&dst[i], &bits, 4);
-        } else {
-            const uint16_t bits = ps::LoadU16BE(src + 2 * i);
-            std::memcpy(&dst[i], &bits, 2);
-        }
-    }
-}
-
-// Converts the stored bytes in one pass, straight from the disc buffer when
-// they lie in it; otherwise reads them in one go and turns them around.
-template <class T>
-static void ReadArray(const cFile& file, T* dst, int count)
+void cReadBlock::ReadArrayChecked(T* dst, int count) const
 {
     if (count < 0) {
-        file.Fail("negative element count %d", count);
+        m_file.Fail("negative element count %d", count);
         return;
     }
     if (count == 0)
         return;
-    if (static_cast<uint64_t>(count) * sizeof(T) > file.GetReadLimit()) {
-        file.Fail("%d elements of %zu bytes cannot fit in the block", count, sizeof(T));
+    if (static_cast<uint64_t>(count) * sizeof(T) > m_file.GetReadLimit()) {
+        m_file.Fail("%d elements of %zu bytes cannot fit in the block", count, sizeof(T));
         return;
     }
-    const uint32_t bytes = static_cast<uint32_t>(count) * sizeof(T);
-    if (const uint8_t* src = ValueBytes(file, bytes)) {
-        FromBigEndian(src, dst, count);
-        return;
-    }
-    file.Read(dst, bytes);
+    m_file.Read(dst, static_cast<uint32_t>(count) * sizeof(T));
     FromBigEndian(reinterpret_cast<const uint8_t*>(dst), dst, count);
 }
 
-void cReadBlock::ReadInts(int32_t* dst, int count) const { ReadArray(m_file, dst, count); }
-void cReadBlock::ReadInts(uint32_t* dst, int count) const { ReadArray(m_file, dst, count); }
-void cReadBlock::ReadFloats(float* dst, int count) const { ReadArray(m_file, dst, count); }
-void cReadBlock::ReadShorts(int16_t* dst, int count) const { ReadArray(m_file, dst, count); }
-void cReadBlock::ReadShorts(uint16_t* dst, int count) const { ReadArray(m_file, dst, count); }
+template void cReadBlock::ReadArrayChecked(int32_t*, int) const;
+template void cReadBlock::ReadArrayChecked(uint32_t*, int) const;
+template void cReadBlock::ReadArrayChecked(float*, int) const;
+template void cReadBlock::ReadArrayChecked(int16_t*, int) const;
+template void cReadBlock::ReadArrayChecked(uint16_t*, int) const;
 
-void cReadBlock::ReadChars(void* dst, int count) const
+void cReadBlock::ReadCharsChecked(void* dst, int count) const
 {
     if (count < 0) {
         m_file.Fail("negative byte count %d", count);
         return;
     }
-    if (count == 0)
-        return;
-    if (const uint8_t* p = ValueBytes(m_file, static_cast<uint32_t>(count)))
-        std::memcpy(dst, p, static_cast<size_t>(count));
-    else
+    if (count > 0)
         m_file.Read(dst, static_cast<uint32_t>(count));
 }
 

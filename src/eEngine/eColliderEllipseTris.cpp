@@ -115,8 +115,8 @@ TP ClosestOnEdge(const mVec3& centre, const mVec3* p, int from, mVec3* pClosest)
     const mVec3& a = p[from];
     const mVec3& b = p[to];
     mVec3 u = b - a;
-    const float len = u.Normalize();
-    const float t = (centre - a).Dot(u);
+    const float len = eColMath::Normalize(u);
+    const float t = eColMath::Dot(centre - a, u);
     if (t <= 0.0f) {
         *pClosest = a;
         return CornerCode(from);
@@ -125,7 +125,7 @@ TP ClosestOnEdge(const mVec3& centre, const mVec3* p, int from, mVec3* pClosest)
         *pClosest = b;
         return CornerCode(to);
     }
-    pClosest->AddScaled(a, u, t);
+    *pClosest = eColMath::AddScaled(a, u, t);
     return EdgeCode(from);
 }
 
@@ -139,14 +139,13 @@ struct NearestOnTri {
 };
 bool FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, NearestOnTri* pOut)
 {
-    mVec3 foot;
-    foot.AddScaled(centre, tri.plane.normal, -s);
+    const mVec3 foot = eColMath::AddScaled(centre, tri.plane.normal, -s);
     bool bDegenerate;
     pOut->pos = FindClosestPointOnTri(centre, foot, tri.p, &pOut->point, &bDegenerate);
     if (bDegenerate)
         return false;
     pOut->dir = centre - pOut->point;
-    pOut->len = pOut->dir.Length();
+    pOut->len = eColMath::Length(pOut->dir);
     if (pOut->len > 0.0f)
         pOut->dir *= 1.0f / pOut->len;
     return true;
@@ -182,7 +181,7 @@ TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p,
         for (int from = 0; from < 3; ++from) {
             mVec3 point;
             const TP pos = ClosestOnEdge(centre, p, from, &point);
-            const float d = point.DistSq(centre);
+            const float d = eColMath::DistSq(point, centre);
             if (best == TP::TP_NONE || d < bestDistSq) {
                 best = pos;
                 bestDistSq = d;
@@ -268,17 +267,15 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     }
 }
 
-bool eColliderEllipse::ReachMissesBox(const mVec3& lo, const mVec3& hi) const
+void eColliderEllipse::GetWorldReach(mVec3* pLo, mVec3* pHi) const
 {
     // The resting-contact reach lies inside the sweep's, so the sweep's
     // decides for both kinds of contact.
     mVec3 end;
     end.AddScaled(m_position, m_moveDir, m_fMoveDist);
     const Reach reach(m_position, end, 1.0f + m_fColZeroTol, m_radii);
-    for (int a = 0; a < 3; ++a)
-        if (hi[a] < reach.worldLo[a] || lo[a] > reach.worldHi[a])
-            return true;
-    return false;
+    *pLo = reach.worldLo;
+    *pHi = reach.worldHi;
 }
 
 void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
@@ -291,7 +288,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
 
     // The face: the sphere's point nearest the plane runs along the move.
     mRay ray;
-    ray.origin.AddScaled(c, normal, -r);
+    ray.origin = eColMath::AddScaled(c, normal, -r);
     ray.dir = m_moveDir;
     ray.length = m_fMoveDist;
     mRayVolHit planeHit;
@@ -305,8 +302,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
     // The edges and the corners: the nearest first touch of any of them. A
     // corner can come first even where an edge is met later on, so both are
     // searched.
-    mVec3 dest;
-    dest.AddScaled(c, m_moveDir, m_fMoveDist);
+    const mVec3 dest = eColMath::AddScaled(c, m_moveDir, m_fMoveDist);
     float best = m_fMoveDist;
     TP bestPos = TP::TP_NONE;
     mVec3 bestPoint, bestNormal;
@@ -317,12 +313,12 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
         // only meet the edge at a corner first; the segment sweep would
         // report the moment it leaves the line instead.
         const mVec3 e = b - a;
-        const float lenSq = e.LengthSq();
+        const float lenSq = eColMath::LengthSq(e);
         if (!(lenSq > 0.0f))
             continue;
         mVec3 w = c - a;
-        w.AddScaled(w, e, -w.Dot(e) / lenSq);
-        if (w.LengthSq() < r * r)
+        w = eColMath::AddScaled(w, e, -eColMath::Dot(w, e) / lenSq);
+        if (eColMath::LengthSq(w) < r * r)
             continue;
         mVec3 centreAt, point;
         float dist;
@@ -345,7 +341,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
         if (bInside) {
             // Already inside: the ray test would report where it leaves.
             mVec3 n = c - pVerts[k];
-            n.Normalize();
+            eColMath::Normalize(n);
             AddContactPoint(list, pVerts[k], n, normal, 0.0f, pObject, pSurface, CornerCode(k), pVerts, false);
             return;
         }
@@ -353,12 +349,12 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
             best = hit.distance;
             bestPos = CornerCode(k);
             bestPoint = pVerts[k];
-            bestNormal.AddScaled(c, m_moveDir, best);
+            bestNormal = eColMath::AddScaled(c, m_moveDir, best);
             bestNormal -= pVerts[k];
         }
     }
     if (bestPos != TP::TP_NONE) {
-        bestNormal.Normalize();
+        eColMath::Normalize(bestNormal);
         AddContactPoint(list, bestPoint, bestNormal, normal, best, pObject, pSurface, bestPos, pVerts, false);
     }
 }

@@ -1,5 +1,9 @@
 #include "eEngine/eCollisionCache.h"
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "cCore/cLog.h"
 #include "mMath/mScalar.h"
 
@@ -50,7 +54,50 @@ eCollisionCacheTri* eCollisionCache::Find(uint32_t key)
     return &m_tris[block * kBlockTris];
 }
 
-// Widens lo..hi to take in p; a NaN coordinate compares false and is left out.
+// The box lo..hi of a run's corners; a NaN coordinate compares false and is
+// left out. Six boxes are kept side by side (each corner of even and of odd
+// triangles), so the comparisons do not wait on each other; signed zeros may
+// come out either way, which no box test can tell.
+#if defined(__SSE2__)
+
+// One corner as four lanes; the fourth is whatever follows it in the
+// triangle (never past it: a plane follows v3) and is dropped.
+static inline __m128 Corner(const mVec3& p)
+{
+    return _mm_loadu_ps(&p.x);
+}
+
+static void RunBox(const eCollisionCacheTri* pRun, int count, mVec3* pLo, mVec3* pHi)
+{
+    __m128 lo[6], hi[6];
+    for (int k = 0; k < 6; ++k) {
+        lo[k] = _mm_set1_ps(kMaxFloat);
+        hi[k] = _mm_set1_ps(-kMaxFloat);
+    }
+    for (int i = 0; i < count; ++i) {
+        const eCollisionCacheTri& t = pRun[i];
+        const int k = 3 * (i & 1);
+        // min(p, acc) gives acc where p is NaN.
+        lo[k] = _mm_min_ps(Corner(t.v1), lo[k]);
+        hi[k] = _mm_max_ps(Corner(t.v1), hi[k]);
+        lo[k + 1] = _mm_min_ps(Corner(t.v2), lo[k + 1]);
+        hi[k + 1] = _mm_max_ps(Corner(t.v2), hi[k + 1]);
+        lo[k + 2] = _mm_min_ps(Corner(t.v3), lo[k + 2]);
+        hi[k + 2] = _mm_max_ps(Corner(t.v3), hi[k + 2]);
+    }
+    for (int k = 1; k < 6; ++k) {
+        lo[0] = _mm_min_ps(lo[k], lo[0]);
+        hi[0] = _mm_max_ps(hi[k], hi[0]);
+    }
+    alignas(16) float l[4], h[4];
+    _mm_store_ps(l, lo[0]);
+    _mm_store_ps(h, hi[0]);
+    pLo->Set(l[0], l[1], l[2]);
+    pHi->Set(h[0], h[1], h[2]);
+}
+
+#else
+
 static inline void TakeIn(const mVec3& p, mVec3& lo, mVec3& hi)
 {
     for (int a = 0; a < 3; ++a) {
@@ -59,20 +106,26 @@ static inline void TakeIn(const mVec3& p, mVec3& lo, mVec3& hi)
     }
 }
 
+static void RunBox(const eCollisionCacheTri* pRun, int count, mVec3* pLo, mVec3* pHi)
+{
+    pLo->Set(kMaxFloat, kMaxFloat, kMaxFloat);
+    pHi->Set(-kMaxFloat, -kMaxFloat, -kMaxFloat);
+    for (int i = 0; i < count; ++i) {
+        TakeIn(pRun[i].v1, *pLo, *pHi);
+        TakeIn(pRun[i].v2, *pLo, *pHi);
+        TakeIn(pRun[i].v3, *pLo, *pHi);
+    }
+}
+
+#endif
+
 void eCollisionCache::NoteRunBounds(uint32_t key, int count)
 {
     const eCollisionCacheTri* pRun = Find(key);
     if (!pRun || count <= 0)
         return;
-    mVec3 lo(kMaxFloat, kMaxFloat, kMaxFloat), hi(-kMaxFloat, -kMaxFloat, -kMaxFloat);
-    for (int i = 0; i < count; ++i) {
-        TakeIn(pRun[i].v1, lo, hi);
-        TakeIn(pRun[i].v2, lo, hi);
-        TakeIn(pRun[i].v3, lo, hi);
-    }
     const uint32_t block = key & kBlockMask;
-    m_runLo[block] = lo;
-    m_runHi[block] = hi;
+    RunBox(pRun, count, &m_runLo[block], &m_runHi[block]);
     m_runBoundsKey[block] = key;
 }
 

@@ -18,16 +18,26 @@ inline float LengthSq(const mVec3& a) { return (a.x * a.x + a.y * a.y) + a.z * a
 
 inline float Length(const mVec3& a) { return mSqrt(LengthSq(a)); }
 
-// As mVec3::Normalize: a zero vector stays zero.
-inline void Normalize(mVec3& a)
+inline float DistSq(const mVec3& a, const mVec3& b) { return LengthSq(mVec3(a.x - b.x, a.y - b.y, a.z - b.z)); }
+
+// As mVec3::AddScaled: a + b * s.
+inline mVec3 AddScaled(const mVec3& a, const mVec3& b, float s)
+{
+    return mVec3(a.x + b.x * s, a.y + b.y * s, a.z + b.z * s);
+}
+
+// As mVec3::Normalize: a zero vector stays zero; the length before.
+inline float Normalize(mVec3& a)
 {
     const float s = LengthSq(a);
     if (s == 0.0f)
-        return;
-    const float inv = 1.0f / mSqrt(s);
+        return 0.0f;
+    const float len = mSqrt(s);
+    const float inv = 1.0f / len;
     a.x *= inv;
     a.y *= inv;
     a.z *= inv;
+    return len;
 }
 
 // As mVec3::MakeNormal: (b - a) x (c - b), normalised.

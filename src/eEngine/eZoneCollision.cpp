@@ -4,6 +4,7 @@
 #include "eEngine/eZone.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <type_traits>
 
@@ -102,41 +103,160 @@ inline bool CellTouchesSphere(const mVec3& lo, const mVec3& hi, const mSphere& s
     return (dx * dx + dy * dy) + dz * dz <= s.radius * s.radius;
 }
 
+// The loose cell of a node (centre, half its loose size) against the sphere,
+// as mBox::Contains(sphere) for the cell's box.
+inline bool CellTouchesSphere(const mVec3& centre, float half, const mSphere& s)
+{
+    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
+    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
+    return CellTouchesSphere(lo, hi, s);
+}
+
+// Gathers the candidates of a node whose cell touches the sphere, and of its
+// children whose cells do.
 void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
                        const mVec3& centre, float size)
 {
-    const float half = 0.5f * size * zone.m_colOctree.m_fLooseScale;
-    const mVec3 lo(centre.x - half, centre.y - half, centre.z - half);
-    const mVec3 hi(centre.x + half, centre.y + half, centre.z + half);
-    if (!CellTouchesSphere(lo, hi, sphere))
-        return;
     const eZoneColNode& n = zone.m_pColNodes[node];
     if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
         AddCollisionNode(zone, collider, n, sphere);
     if (level + 1 >= zone.m_colOctree.m_nLevels)
         return;
     const float quarter = 0.25f * size;
+    // A child's cell is tested before its node is looked at: most lie out of
+    // reach, and the nodes are spread over far more memory than the cache.
+    // Each axis has two child positions, so the gaps of CellTouchesSphere are
+    // worked out once per position and summed per child in its order.
+    const float childHalf = 0.5f * (0.5f * size) * zone.m_colOctree.m_fLooseScale;
+    float at[3][2], gapSq[3][2];
+    bool inverted[3][2];
+    for (int a = 0; a < 3; ++a) {
+        for (int j = 0; j < 2; ++j) {
+            at[a][j] = centre[a] + (j ? quarter : -quarter);
+            const float lo = at[a][j] - childHalf, hi = at[a][j] + childHalf;
+            const float gap = AxisGap(sphere.center[a], lo, hi);
+            inverted[a][j] = lo > hi;
+            gapSq[a][j] = gap * gap;
+        }
+    }
+    const float radiusSq = sphere.radius * sphere.radius;
     for (int k = 0; k < eOctree::kChildren; ++k) {
+        const int jx = k & 1, jy = (k >> 1) & 1, jz = (k >> 2) & 1;
+        if (inverted[0][jx] && inverted[1][jy] && inverted[2][jz])
+            continue;
+        if (!((gapSq[0][jx] + gapSq[1][jy]) + gapSq[2][jz] <= radiusSq))
+            continue;
+        const mVec3 childCentre(at[0][jx], at[1][jy], at[2][jz]);
         const int child = eOctree::Child(node, k);
         const eZoneColNode& c = zone.m_pColNodes[child];
         if (!c.nZoneColCount && !c.nGeomColCount)
             continue;
-        const mVec3 childCentre(centre.x + ((k & 1) ? quarter : -quarter), centre.y + ((k & 2) ? quarter : -quarter),
-                                centre.z + ((k & 4) ? quarter : -quarter));
         CollisionCullNode(zone, collider, sphere, level + 1, child, childCentre, 0.5f * size);
     }
 }
 
+// The sweep's world reach, worked out once per pass over the candidates.
+struct WorldReach {
+    mVec3 lo, hi;
+
+    explicit WorldReach(const eColliderEllipse& ellipse) { ellipse.GetWorldReach(&lo, &hi); }
+    // The box lo..hi lies wholly outside (NaN never does).
+    bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
+    {
+        for (int a = 0; a < 3; ++a)
+            if (boxHi[a] < lo[a] || boxLo[a] > hi[a])
+                return true;
+        return false;
+    }
+};
+
+// Counts the culls, so a list's world box is worked out once per query
+// (never 0, which marks none).
+uint32_t s_nCullSerial = 1;
+
+// Works out the list's box of quantised corners once (see eZoneColTriList).
+void NoteListBox(const eZoneColData& data, eZoneColTriList& list)
+{
+    int lo[3] = {INT16_MAX, INT16_MAX, INT16_MAX}, hi[3] = {INT16_MIN, INT16_MIN, INT16_MIN};
+    bool bAny = false;
+    for (int t = list.nFirstTri; t < list.nFirstTri + list.nTris && t < data.nTris; ++t) {
+        const uint16_t* pIndex = &data.pTris[3 * t];
+        if (pIndex[0] >= data.nVerts || pIndex[1] >= data.nVerts || pIndex[2] >= data.nVerts)
+            continue;  // decoded as a triangle of no area, which touches nothing
+        for (int k = 0; k < 3; ++k) {
+            const int16_t* p = &data.pVerts[3 * pIndex[k]];
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = p[a] < lo[a] ? p[a] : lo[a];
+                hi[a] = p[a] > hi[a] ? p[a] : hi[a];
+            }
+        }
+        bAny = true;
+    }
+    for (int a = 0; a < 3; ++a) {
+        list.boxLo[a] = static_cast<int16_t>(bAny ? lo[a] : 0);
+        list.boxHi[a] = static_cast<int16_t>(bAny ? hi[a] : 0);
+    }
+    list.nBoxState = bAny ? eZoneColTriList::kBoxSet : eZoneColTriList::kBoxEmpty;
+}
+
+// The list's box taken to world space as a centre and half extents, for
+// this cull, widened by far more than the rounding of the corners' own
+// transform (a few units in the last place of the largest term), so a list
+// that could touch is never passed over.
+void NoteListWorldBox(const eZone& zone, eZoneColTriList& list)
+{
+    constexpr float kSlack = 1.0e-5f;
+    const mOCS& o = zone.m_localToWorld;
+    float centre[3], half[3];
+    for (int a = 0; a < 3; ++a) {
+        centre[a] = 0.5f * static_cast<float>(list.boxLo[a] + list.boxHi[a]) * kVertScale;
+        half[a] = 0.5f * static_cast<float>(list.boxHi[a] - list.boxLo[a]) * kVertScale;
+    }
+    const mVec3 c = eColMath::XformPoint(mVec3(centre[0], centre[1], centre[2]), o);
+    for (int a = 0; a < 3; ++a) {
+        const float r = std::fabs(o.basis.right[a]), f = std::fabs(o.basis.forward[a]), u = std::fabs(o.basis.up[a]);
+        const float extent = (half[0] * r + half[1] * f) + half[2] * u;
+        const float terms = std::fabs(o.origin[a]) + ((std::fabs(centre[0]) + half[0]) * r +
+                                                      (std::fabs(centre[1]) + half[1]) * f +
+                                                      (std::fabs(centre[2]) + half[2]) * u);
+        const float grow = extent + terms * kSlack + 1.0e-30f;
+        list.worldLo[a] = c[a] - grow;
+        list.worldHi[a] = c[a] + grow;
+    }
+    list.nWorldBoxCull = s_nCullSerial;
+}
+
+// Whether no triangle of a list that is not decoded yet can give the sweep a
+// contact: its box in world space (NoteListWorldBox) lies out of the sweep's
+// reach.
+bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& reach)
+{
+    if (list.nBoxState == eZoneColTriList::kBoxUnknown)
+        NoteListBox(*zone.m_pColData, list);
+    if (list.nBoxState == eZoneColTriList::kBoxEmpty)
+        return false;  // decoded, its triangles of no area are passed over anyway
+    // The zone stays where it is for the rounds of one query.
+    if (list.nWorldBoxCull != s_nCullSerial)
+        NoteListWorldBox(zone, list);
+    return reach.Misses(mVec3(list.worldLo[0], list.worldLo[1], list.worldLo[2]),
+                        mVec3(list.worldHi[0], list.worldHi[1], list.worldHi[2]));
+}
+
 // Runs maker over a zone list's triangles: from the static cache, decoded
-// into it on a miss, or in chunks when the list cannot be cached.
-void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker)
+// into it on a miss (unless the list lies out of the sweep's reach), or in
+// chunks when the list cannot be cached.
+void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker,
+                     const WorldReach& reach)
 {
     eSurface* pSurface = ListSurface(zone, list);
     const int count = list.nTris;
     if (!pSurface || count == 0)
         return;
-    if (eCollisionCache* pCache = eZone::s_pStaticColCache) {
-        eCollisionCacheTri* pRun = pCache->Find(list.nColCacheKey);
+    eCollisionCache* pCache = eZone::s_pStaticColCache;
+    eCollisionCacheTri* pRun = pCache ? pCache->Find(list.nColCacheKey) : nullptr;
+    if (!pRun && zone.m_pColData && ListOutOfReach(zone, list, reach))
+        return;
+    if (pCache) {
         if (!pRun) {
             pRun = pCache->Lock(count, &list.nColCacheKey);
             if (pRun) {
@@ -148,7 +268,7 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
         if (pRun) {
             // Most gathered lists lie beyond this round's reach.
             mVec3 lo, hi;
-            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !pEllipse->ReachMissesBox(lo, hi))
+            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !reach.Misses(lo, hi))
                 (pEllipse->*maker)(pRun, count, &zone, pSurface);
             return;
         }
@@ -195,6 +315,7 @@ void CollideModelSurface(eModelColInfo& info, eColliderEllipse* pEllipse, MakerF
 // through when bSkipEmbedded.
 void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists, bool bSkipEmbedded)
 {
+    const WorldReach reach(*pEllipse);
     for (eZone* pZone : eZone::s_pZones) {
         if (!pZone || !pZone->m_pCollidableBin)
             continue;
@@ -204,7 +325,7 @@ void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists
             eCollisionInfo* pNext = pInfo->pNext;
             if (IsZoneList(pInfo)) {
                 if (bZoneLists)
-                    CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker);
+                    CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker, reach);
             } else if (pInfo->pCollidable) {
                 eModelColInfo& info = *static_cast<eModelColInfo*>(pInfo);
                 if (info.pModel && !(bSkipEmbedded && pEllipse->IsGeomEmbedded(info.pCollidable)))
@@ -244,6 +365,8 @@ void eZone::CollisionCullAll(const eColliderRay& ray)
 
 void eZone::CollisionCull(const eCollider& collider, const mSphere& worldSphere)
 {
+    if (++s_nCullSerial == 0)
+        s_nCullSerial = 1;
     m_pCollidableBin = nullptr;
     if (!m_pColNodes || m_colOctree.m_nLevels <= 0)
         return;
@@ -252,7 +375,9 @@ void eZone::CollisionCull(const eCollider& collider, const mSphere& worldSphere)
     mSphere sphere;
     sphere.center.XformInv(worldSphere.center, m_localToWorld);
     sphere.radius = worldSphere.radius;
-    CollisionCullNode(*this, collider, sphere, 0, 0, mVec3(0.0f, 0.0f, 0.0f), m_colOctree.m_fSize);
+    const mVec3 rootCentre(0.0f, 0.0f, 0.0f);
+    if (CellTouchesSphere(rootCentre, 0.5f * m_colOctree.m_fSize * m_colOctree.m_fLooseScale, sphere))
+        CollisionCullNode(*this, collider, sphere, 0, 0, rootCentre, m_colOctree.m_fSize);
 }
 
 void eZone::AddCollisionInfo(eCollisionInfo* pInfo)

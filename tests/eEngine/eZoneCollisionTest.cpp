@@ -249,6 +249,121 @@ TEST_F(eZoneCollisionTest, ListsAreDecodedOnceOrInChunks)
     }
 }
 
+// A list not yet decoded is decoded only when the box of its corners, taken
+// to world space through the zone's turn and offset, meets the sweep's reach:
+// a body dropped just inside the turned patch's corners still lands on it.
+TEST_F(eZoneCollisionTest, OnlyListsWithinTheSweepsReachAreDecoded)
+{
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0});
+    const mVec3 origin(20, 0, 0);
+    const auto world = [&](eZone* pZone, float x, float y) {
+        mVec3 w;
+        w.Xform(mVec3(x, y, 0), pZone->m_localToWorld);
+        return w;
+    };
+    // The turned patch spans x 13.17 .. 26.83 in the world; (29, 0) is
+    // gathered (its cell is near) but out of reach.
+    const struct { const char* name; float x, y; bool bWorld; float radius; bool bDecoded; float endZ; } rows[] = {
+        {"beside the patch", 29, 0, true, 1.0f, false, -3.0f},
+        {"onto its middle", 0, 0, false, 1.0f, true, 1.0f},
+        {"just inside the corner (5, 5)", 4.9f, 4.9f, false, 0.25f, true, 0.25f},
+        {"just inside the corner (-5, 5)", -4.9f, 4.9f, false, 0.25f, true, 0.25f},
+        {"just inside the corner (5, -5)", 4.9f, -4.9f, false, 0.25f, true, 0.25f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eZone* pZone = AddZone(0, origin, patch);
+        ASSERT_NE(pZone, nullptr);
+        pZone->m_localToWorld.basis.SetHPR(30.0f, 0.0f, 0.0f);
+        const eZoneColTriList& list = pZone->m_pColData->pTriLists[0];
+        const mVec3 at = row.bWorld ? mVec3(row.x, row.y, 0) : world(pZone, row.x, row.y);
+        CE e;
+        const mVec3 r(row.radius, row.radius, row.radius);
+        const mVec3 end = Move(&e, {at.x, at.y, 3}, {at.x, at.y, -3}, r);
+        EXPECT_NEAR(end.z, row.endZ, 1e-4f);
+        EXPECT_EQ(list.nColCacheKey != 0, row.bDecoded);
+        // The box of the quantised corners (1/256 units) is noted either way.
+        EXPECT_EQ(list.nBoxState, eZoneColTriList::kBoxSet);
+        for (int a = 0; a < 2; ++a) {
+            EXPECT_EQ(list.boxLo[a], -5 * 256) << a;
+            EXPECT_EQ(list.boxHi[a], 5 * 256) << a;
+        }
+        EXPECT_EQ(list.boxLo[2], 0);
+        EXPECT_EQ(list.boxHi[2], 0);
+    }
+}
+
+TEST_F(eZoneCollisionTest, AListsWorldBoxFollowsTheZoneFromQueryToQuery)
+{
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0});
+    eZone* pZone = AddZone(0, {0, 0, 0}, patch);
+    ASSERT_NE(pZone, nullptr);
+    // The cache is emptied before each query, so the list's world box alone
+    // decides whether it is decoded: it must follow the zone.
+    const struct { const char* name; float zoneX, atX, endZ; } rows[] = {
+        {"first place", 0, 0, 1.0f},
+        {"moved away: the old place is empty", 30, 0, -3.0f},
+        {"moved away: the new place holds it", 30, 30, 1.0f},
+        {"moved back", 0, 0, 1.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        pZone->m_localToWorld.origin.Set(row.zoneX, 0, 0);
+        eZone::s_pStaticColCache->Invalidate();
+        CE e;
+        EXPECT_NEAR(Move(&e, {row.atX, 0, 3}, {row.atX, 0, -3}, {1, 1, 1}).z, row.endZ, 1e-4f);
+    }
+}
+
+TEST_F(eZoneCollisionTest, EachListsBoxHoldsOnlyItsOwnCorners)
+{
+    const struct { float x0, x1, z; int surface; } patches[] = {{-5, 5, 0, 0}, {30, 40, 2, 1}};
+    std::vector<ColTri> tris;
+    for (const auto& p : patches)
+        AddQuad(&tris, {p.x0, -5, p.z}, {p.x1, -5, p.z}, {p.x1, 5, p.z}, {p.x0, 5, p.z}, p.surface);
+    eZone* pZone = AddZone(0, {0, 0, 0}, tris);
+    ASSERT_NE(pZone, nullptr);
+    CE e;
+    for (const auto& p : patches)
+        Move(&e, {0.5f * (p.x0 + p.x1), 0, p.z + 3}, {0.5f * (p.x0 + p.x1), 0, p.z - 3}, {1, 1, 1});
+    const eZoneColData& data = *pZone->m_pColData;
+    // Each of a quad's two triangles spans the whole quad, however the
+    // triangles are spread over lists.
+    int set = 0;
+    for (int l = 0; l < data.nTriLists; ++l) {
+        const eZoneColTriList& list = data.pTriLists[l];
+        const auto& p = patches[list.nSurface];
+        SCOPED_TRACE(l);
+        if (list.nBoxState != eZoneColTriList::kBoxSet)
+            continue;
+        ++set;
+        EXPECT_EQ(list.boxLo[0], p.x0 * 256);
+        EXPECT_EQ(list.boxHi[0], p.x1 * 256);
+        EXPECT_EQ(list.boxLo[1], -5 * 256);
+        EXPECT_EQ(list.boxHi[1], 5 * 256);
+        EXPECT_EQ(list.boxLo[2], p.z * 256);
+        EXPECT_EQ(list.boxHi[2], p.z * 256);
+    }
+    EXPECT_GE(set, 2);
+}
+
+TEST_F(eZoneCollisionTest, AListWithNoTriangleInsideTheDataIsDecodedToNothing)
+{
+    std::vector<ColTri> patch;
+    AddQuad(&patch, {-5, -5, 0}, {5, -5, 0}, {5, 5, 0}, {-5, 5, 0});
+    eZone* pZone = AddZone(0, {0, 0, 0}, patch);
+    ASSERT_NE(pZone, nullptr);
+    eZoneColData& data = *pZone->m_pColData;
+    for (int i = 0; i < 3 * data.nTris; ++i)
+        data.pTris[i] = static_cast<uint16_t>(data.nVerts);  // one past the vertices
+    CE e;
+    EXPECT_FLOAT_EQ(Move(&e, {0, 0, 3}, {0, 0, -3}, {1, 1, 1}).z, -3.0f);
+    EXPECT_EQ(data.pTriLists[0].nBoxState, eZoneColTriList::kBoxEmpty);
+    EXPECT_NE(data.pTriLists[0].nColCacheKey, 0u);
+}
+
 // Triangles are decoded four at a time where they can be: every corner,
 // normal and offset must be the bits mVec3's own operations give, for a
 // zone turned and moved in the world, a collapsed triangle and a tail.

@@ -220,6 +220,48 @@ TEST_F(DVDTest, CallbackMayStartTheNextRead)
     DVDClose(&fi);
 }
 
+std::atomic<std::thread::id> g_callbackThread;
+void RecordThread(int32_t, DVDFileInfo*)
+{
+    g_callbackThread = std::this_thread::get_id();
+    ++g_calls;
+}
+
+TEST_F(DVDTest, ServingNowTakesOnlyAPlainRequestTheDriveMayStart)
+{
+    const struct { const char* name; bool bHold; bool bCallback; } rows[] = {
+        {"held drive", true, false},
+        {"request with a callback", false, true},
+        {"plain request", false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DVDFileInfo fi;
+        ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+        g_calls = 0;
+        g_callbackThread = std::thread::id();
+        std::vector<uint8_t> buf(32, 0xEE);
+        DVDTestHoldDrive(row.bHold);
+        ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, row.bCallback ? RecordThread : nullptr, 2));
+        DVDServeNow(&fi.cb);
+        if (row.bHold) {
+            EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_WAITING);
+            EXPECT_EQ(buf[0], 0xEE);
+            DVDTestHoldDrive(false);
+        }
+        EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+        EXPECT_EQ(fi.cb.transferredSize, 32);
+        EXPECT_EQ(buf[0], 33);
+        EXPECT_EQ(buf[31], 64);
+        if (row.bCallback) {
+            // Callbacks run at interrupt time on the drive, never in the reader.
+            ASSERT_TRUE(WaitForCalls(1));
+            EXPECT_NE(g_callbackThread.load(), std::this_thread::get_id());
+        }
+        DVDClose(&fi);
+    }
+}
+
 TEST_F(DVDTest, DriveStatusFollowsTheDataDirectory)
 {
     EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);

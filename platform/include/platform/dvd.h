@@ -77,6 +77,12 @@ BOOL DVDClose(DVDFileInfo* fileInfo);
 BOOL DVDReadAsyncPrio(DVDFileInfo* fileInfo, void* addr, int32_t length, int32_t offset,
                       DVDCallback callback, int32_t prio);
 
+// Host extension, for a reader about to wait for its request: a request
+// without callback that is next in line, with the drive idle, is transferred
+// on the calling thread at once (a drive thread that is slow to be scheduled
+// would otherwise hold the reader up). Anything else is left to the drive.
+void DVDServeNow(DVDCommandBlock* block);
+
 // DVD_STATE_END when complete, DVD_STATE_BUSY / WAITING while pending,
 // DVD_STATE_CANCELED after a cancel, DVD_STATE_FATAL_ERROR after a failed read.
 int32_t DVDGetCommandBlockStatus(const DVDCommandBlock* block);

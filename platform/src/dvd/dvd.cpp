@@ -123,6 +123,12 @@ BOOL DVDReadAsyncPrio(DVDFileInfo* fileInfo, void* addr, int32_t length, int32_t
     return TRUE;
 }
 
+void DVDServeNow(DVDCommandBlock* block)
+{
+    if (block)
+        dvd::DriveServeNow(block);
+}
+
 int32_t DVDGetCommandBlockStatus(const DVDCommandBlock* block)
 {
     return block ? dvd::DriveState(block) : DVD_STATE_FATAL_ERROR;

@@ -1,20 +1,25 @@
 // The drive thread. It stands in for the console's disc interface: one
 // transfer at a time, in the order requested, completed at interrupt time.
-// Transfers land in a buffer of the drive first and are copied to the
-// destination only at completion, so a cancelled request never writes the
-// caller's memory and the drive never touches a cancelled block again.
+// A transfer reads straight into the destination inside an interrupt-disabled
+// section, as the console's disc DMA writes memory whatever the CPU does:
+// DVDCancel, which holds the interrupt lock, finds a transfer either not begun
+// (it then never writes the caller's memory) or complete, and the drive never
+// touches a cancelled block again.
+// Sequential readers ask for the next transfer a few microseconds after the
+// last one ends, so the drive watches for it a short while before it sleeps:
+// waking a sleeping thread would cost more than the transfer.
 
 #include "dvd_local.h"
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "../test/dvd_test.h"
 
@@ -33,7 +38,9 @@ struct Drive {
     bool stop = false;
     bool hold = false;
     bool failTransfers = false;
+    bool sleeping = false;            // waiting on wake: a request must notify
     uint32_t readCount = 0;
+    std::atomic<uint32_t> queued{0};  // requests queued so far, watched without the lock
 
     ~Drive()
     {
@@ -51,6 +58,13 @@ Drive& TheDrive()
 {
     static Drive drive;
     return drive;
+}
+
+// States are read without the drive's lock (DriveState), so every change is
+// an atomic store.
+void SetState(DVDCommandBlock* block, int32_t state)
+{
+    std::atomic_ref<int32_t>(block->state).store(state, std::memory_order_release);
 }
 
 // Reads up to length bytes at offset; bytes past the file's end are zero.
@@ -86,18 +100,12 @@ void Unlink(Drive& d, DVDCommandBlock* block)
     }
 }
 
-void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok, const std::vector<uint8_t>& data)
+void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok)
 {
     DVDCommandBlock* block = d.busy;
     d.busy = nullptr;
-    if (d.busyCanceled) {
-        d.busyCanceled = false;
-        return;
-    }
-    if (ok)
-        std::memcpy(block->addr, data.data(), block->length);
     block->transferredSize = ok ? static_cast<int32_t>(block->length) : 0;
-    block->state = ok ? DVD_STATE_END : DVD_STATE_FATAL_ERROR;
+    SetState(block, ok ? DVD_STATE_END : DVD_STATE_FATAL_ERROR);
     DVDFileInfo* fileInfo = block->fileInfo;
     const DVDCallback callback = fileInfo->callback;
     const int32_t result = ok ? static_cast<int32_t>(block->length) : DVD_RESULT_FATAL_ERROR;
@@ -108,39 +116,88 @@ void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok, const std::
     lock.lock();
 }
 
-void Run(Drive& d)
+// Watches the queue without its lock for a short while; true when a request
+// came in meanwhile.
+bool AwaitRequest(Drive& d, std::unique_lock<std::mutex>& lock)
 {
-    std::vector<uint8_t> data;
-    std::unique_lock<std::mutex> lock(d.mutex);
-    for (;;) {
-        d.wake.wait(lock, [&] { return d.stop || (!d.hold && d.head); });
-        if (d.stop)
-            return;
-        DVDCommandBlock* block = d.head;
-        d.head = block->next;
-        if (!d.head)
-            d.tail = nullptr;
-        block->next = nullptr;
-        block->state = DVD_STATE_BUSY;
-        d.busy = block;
+    constexpr auto kWatch = std::chrono::microseconds(200);
+    const uint32_t seen = d.queued.load(std::memory_order_relaxed);
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + kWatch;
+    bool bCame = false;
+    for (int i = 1; !bCame; ++i) {
+        bCame = d.queued.load(std::memory_order_relaxed) != seen;
+        if (!bCame && (i & 63) == 0 && std::chrono::steady_clock::now() >= until)
+            break;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    lock.lock();
+    return bCame;
+}
+
+// Takes the head of the queue and transfers it; the lock is held on entry and
+// on return.
+void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
+{
+    DVDCommandBlock* block = d.head;
+    d.head = block->next;
+    if (!d.head)
+        d.tail = nullptr;
+    block->next = nullptr;
+    SetState(block, DVD_STATE_BUSY);
+    d.busy = block;
+    d.busyCanceled = false;
+    lock.unlock();
+
+    // The transfer and its completion are one interrupt: serialised with
+    // interrupt-disabled code, DVDCancel included.
+    const BOOL level = OSDisableInterrupts();
+    lock.lock();
+    if (d.busyCanceled) {
+        d.busy = nullptr;
         d.busyCanceled = false;
+    } else {
         const bool fail = d.failTransfers;
         const int fd = block->fileInfo->hostFd;
         const uint32_t offset = block->offset;
         const uint32_t length = block->length;
+        uint8_t* const out = static_cast<uint8_t*>(block->addr);
         lock.unlock();
-
-        data.resize(length);
-        const bool ok = !fail && Transfer(fd, offset, length, data.data());
-
-        // Completion is an interrupt: serialised with interrupt-disabled code.
-        const BOOL level = OSDisableInterrupts();
+        const bool ok = !fail && Transfer(fd, offset, length, out);
         lock.lock();
-        Complete(d, lock, ok, data);
-        lock.unlock();
-        OSRestoreInterrupts(level);
-        lock.lock();
-        d.settled.notify_all();
+        Complete(d, lock, ok);
+    }
+    lock.unlock();
+    OSRestoreInterrupts(level);
+    lock.lock();
+    d.settled.notify_all();
+    if (d.sleeping && d.head)
+        d.wake.notify_all();  // served by a reader: the drive has the rest
+}
+
+// The drive may take the head of the queue.
+bool CanServe(const Drive& d)
+{
+    return !d.hold && d.head && !d.busy;
+}
+
+void Run(Drive& d)
+{
+    std::unique_lock<std::mutex> lock(d.mutex);
+    for (;;) {
+        if (d.stop)
+            return;
+        if (CanServe(d)) {
+            Serve(d, lock);
+            continue;
+        }
+        if (!d.hold && AwaitRequest(d, lock))
+            continue;
+        d.sleeping = true;
+        d.wake.wait(lock, [&] { return d.stop || CanServe(d); });
+        d.sleeping = false;
     }
 }
 
@@ -158,16 +215,28 @@ void DriveQueue(DVDCommandBlock* block)
 {
     DriveStart();
     Drive& d = TheDrive();
+    bool bSleeping;
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         block->next = nullptr;
-        block->state = DVD_STATE_WAITING;
+        SetState(block, DVD_STATE_WAITING);
         block->canceled = 0;
         (d.tail ? d.tail->next : d.head) = block;
         d.tail = block;
         ++d.readCount;
+        d.queued.fetch_add(1, std::memory_order_relaxed);
+        bSleeping = d.sleeping;
     }
-    d.wake.notify_all();
+    if (bSleeping)
+        d.wake.notify_all();
+}
+
+void DriveServeNow(DVDCommandBlock* block)
+{
+    Drive& d = TheDrive();
+    std::unique_lock<std::mutex> lock(d.mutex);
+    if (CanServe(d) && d.head == block && !block->fileInfo->callback)
+        Serve(d, lock);
 }
 
 void DriveCancel(DVDCommandBlock* block)
@@ -181,14 +250,14 @@ void DriveCancel(DVDCommandBlock* block)
     else
         Unlink(d, block);  // queued, possibly again while its old transfer runs
     block->canceled = 1;
-    block->state = DVD_STATE_CANCELED;
+    SetState(block, DVD_STATE_CANCELED);
 }
 
 int32_t DriveState(const DVDCommandBlock* block)
 {
-    Drive& d = TheDrive();
-    std::lock_guard<std::mutex> lock(d.mutex);
-    return block->state;
+    // Changed only under the drive's lock, with release: a reader that sees
+    // DVD_STATE_END also sees the transferred bytes.
+    return std::atomic_ref<int32_t>(const_cast<DVDCommandBlock*>(block)->state).load(std::memory_order_acquire);
 }
 
 bool DriveHasPending(const DVDCommandBlock* block)

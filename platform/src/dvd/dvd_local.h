@@ -19,6 +19,8 @@ void DriveQueue(DVDCommandBlock* block);
 // interrupt lock.
 void DriveCancel(DVDCommandBlock* block);
 int32_t DriveState(const DVDCommandBlock* block);
+// DVDServeNow.
+void DriveServeNow(DVDCommandBlock* block);
 bool DriveHasPending(const DVDCommandBlock* block);
 
 }  // namespace dvd
