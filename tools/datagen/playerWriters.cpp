@@ -240,7 +240,7 @@ std::vector<AnimationDesc> FlyingAnimations(const FlyingPlayerDesc& d)
     for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
         anims.push_back(RootMotion(kCoast[g], d.gearSpeeds[g]));
     for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
-        anims.push_back(RootMotion(kFlap[g], d.gearSpeeds[g]));
+        anims.push_back(RootMove(kFlap[g], mVec3(0, d.gearSpeeds[g], d.flapClimb), 600, true));
     anims.push_back(RootMove("Boost", mVec3(0, d.boostSpeed, 0), 600, false));
     return anims;
 }

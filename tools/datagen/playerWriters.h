@@ -73,12 +73,13 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
 
 // The sample flying player: where its mesh and animations go, and how fast
 // it flies (units per second of root motion along its forward axis) in each
-// gear (coasting and flapping alike) and boosting.
+// gear (coasting and flapping alike) and boosting; flapping also climbs.
 struct FlyingPlayerDesc {
     std::string name = "Flyer";
     int32_t meshSlot = 100;       // the configuration's mesh group begins here
     int32_t animationSlot = 100;  // brake, knockback, coast 1-4, flap 1-4, boost from here
-    float gearSpeeds[4] = {2.0f, 3.5f, 5.0f, 6.5f};
+    float gearSpeeds[4] = {0.0f, 3.0f, 5.0f, 7.0f};  // gear 0 hovers
+    float flapClimb = 0.6f;       // units per second up its own axis while flapping
     float boostSpeed = 10.0f;     // over the boost's second
     float knockback = 1.5f;       // units flown backwards by the knockback
     int32_t shiftTicks[3] = {2100, 2100, 2100};
