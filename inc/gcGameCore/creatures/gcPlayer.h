@@ -84,6 +84,15 @@ public:
     // its enter, or starts state 0. The message goes on to everything
     // attached.
     static void Resume(gcCreature* pPlayer, const gcMsg& msg, bool bRunnable);
+    // The end of a movement step: the frame written back into the model
+    // (its zone frame brought up to date), the triggers met from p0 to the
+    // frame's origin reported and the path position updated.
+    static void PlaceMoved(gcEntity* pPlayer, const mOCS& frame, const mVec3& p0);
+    // While the player is active: its model's and shadow's update, then its
+    // region. False only when that finds it outside every zone (frozen).
+    static bool UpdateInWorld(gcEntity* pPlayer, cTimeValue step);
+    // FaceDir: the desired heading, pitch and roll become the message's.
+    static void FaceDir(gcEntity* pPlayer, const gcMsg& msg);
     // The scripts of a tick: the state machine's tick (the template's
     // OnUpdate without one), the current configuration's OnUpdated (skipped,
     // and the flag cleared, on the first tick after it started) and the

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "eEngine/eColliderEllipse.h"
-#include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
@@ -79,19 +78,9 @@ void gcPlayerBiped::Move(cTimeValue step)
             }
             m_pPrevTouchSurface = pTouch;
         }
-        m_model.m_localToParent = frame;
-        m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
-        if (m_model.m_nGeomFlags & eGeom::kDirty)
-            m_model.UpdateLocalToZone();
-        QueryTriggers(p0, frame.origin, 0);
-        UpdatePathPos();
+        gcPlayer::PlaceMoved(this, frame, p0);
     }
-    if (!IsActive())
-        return;
-    m_model.Update(step);
-    if (m_pShadow)
-        m_pShadow->Update(step);
-    if (!UpdateRegionId())
+    if (!gcPlayer::UpdateInWorld(this, step))
         LeaveWorld();
 }
 

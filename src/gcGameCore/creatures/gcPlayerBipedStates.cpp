@@ -205,10 +205,7 @@ gcPlayerBiped::Handled gcPlayerBiped::HandleLateStates(const gcMsg& msg)
             m_nextUpdate = cTimeValue(0);
             Play(m_nCurState == ST_FALLING ? T::ANIM_FALLING : T::ANIM_SLIDE);
         } else if (id == MSG_FACEDIR && m_nCurState == ST_SLIDING) {
-            const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-            m_desiredHPR[0] = hpr.x;
-            m_desiredHPR[1] = hpr.y;
-            m_desiredHPR[2] = hpr.z;
+            gcPlayer::FaceDir(this, msg);
         } else {
             return Handled::kPass;
         }
@@ -296,15 +293,11 @@ bool gcPlayerBiped::HandleCommands(const gcMsg& msg)
             return false;
         To(ST_SJUMP_UP);
         return true;
-    case MSG_FACEDIR: {
+    case MSG_FACEDIR:
         if (s > ST_DODGING)
             return false;
-        const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-        m_desiredHPR[0] = hpr.x;
-        m_desiredHPR[1] = hpr.y;
-        m_desiredHPR[2] = hpr.z;
+        gcPlayer::FaceDir(this, msg);
         return true;
-    }
     case MSG_ATTACK: {
         if (s > ST_ATTACKING || (m_nFlags & kGroundFlags))
             return false;

@@ -8,7 +8,6 @@
 
 #include "cCore/cLog.h"
 #include "eEngine/eColliderEllipse.h"
-#include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
@@ -45,21 +44,11 @@ void gcPlayerFlying::Move(cTimeValue step)
             frame.origin.AddScaled(frame.origin, u, fDist);
         }
         m_velocity = (frame.origin - p0) * (1.0f / static_cast<float>(step.m_nTicks));
-        m_model.m_localToParent = frame;
-        m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
-        if (m_model.m_nGeomFlags & eGeom::kDirty)
-            m_model.UpdateLocalToZone();
-        QueryTriggers(p0, frame.origin, 0);
-        UpdatePathPos();
+        gcPlayer::PlaceMoved(this, frame, p0);
     }
-    if (!IsActive())
-        return;
-    m_model.Update(step);
-    if (m_pShadow)
-        m_pShadow->Update(step);
     // There is no safe placement to fly back to: outside every zone the
     // player stays frozen (its tick no longer runs, so this is said once).
-    if (!UpdateRegionId())
+    if (!gcPlayer::UpdateInWorld(this, step))
         cLogWarn_("gcPlayerFlying: \"%s\" left every zone and stays frozen", m_name.m_sData);
 }
 

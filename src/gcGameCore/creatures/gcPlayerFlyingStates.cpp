@@ -135,15 +135,11 @@ bool gcPlayerFlying::HandleCommands(const gcMsg& msg)
             return false;
         To(ST_BOOSTING);
         return true;
-    case MSG_FACEDIR: {
+    case MSG_FACEDIR:
         if (s > ST_HIT_FRONT)
             return false;
-        const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-        m_desiredHPR[0] = hpr.x;
-        m_desiredHPR[1] = hpr.y;
-        m_desiredHPR[2] = hpr.z;
+        gcPlayer::FaceDir(this, msg);
         return true;
-    }
     case MSG_PLAYANIMATION: return OnPlayAnimation(static_cast<const gcMsgPlayAnimation&>(msg));
     case MSG_PLAYFLYINGANIMATION: return OnPlayFlyingAnimation(static_cast<const gcMsgPlayFlyingAnimation&>(msg));
     default: return HandleMoves(msg);

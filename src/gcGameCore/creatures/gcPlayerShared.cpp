@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "eEngine/eColliderEllipse.h"
+#include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcPlayer.h"
@@ -120,6 +121,35 @@ void gcPlayer::Resume(gcCreature* pPlayer, const gcMsg& msg, bool bRunnable)
         }
     }
     p.SendAttached(msg);
+}
+
+void gcPlayer::PlaceMoved(gcEntity* pPlayer, const mOCS& frame, const mVec3& p0)
+{
+    eModel& model = pPlayer->m_model;
+    model.m_localToParent = frame;
+    model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
+    if (model.m_nGeomFlags & eGeom::kDirty)
+        model.UpdateLocalToZone();
+    pPlayer->QueryTriggers(p0, frame.origin, 0);
+    pPlayer->UpdatePathPos();
+}
+
+bool gcPlayer::UpdateInWorld(gcEntity* pPlayer, cTimeValue step)
+{
+    if (!pPlayer->IsActive())
+        return true;
+    pPlayer->m_model.Update(step);
+    if (pPlayer->m_pShadow)
+        pPlayer->m_pShadow->Update(step);
+    return pPlayer->UpdateRegionId();
+}
+
+void gcPlayer::FaceDir(gcEntity* pPlayer, const gcMsg& msg)
+{
+    const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
+    pPlayer->m_desiredHPR[0] = hpr.x;
+    pPlayer->m_desiredHPR[1] = hpr.y;
+    pPlayer->m_desiredHPR[2] = hpr.z;
 }
 
 void gcPlayer::RunTickScripts(gcEntity* pPlayer, const gcMsgTick& msg)
