@@ -11,6 +11,7 @@
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
+#include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
@@ -66,12 +67,12 @@ protected:
         gcEntityWorld::Set(m_oldFuncs);
         CollisionTest::TearDown();
     }
-    // A wall of the game's surface across +y at kWallY, facing -y.
-    eZone* Build()
+    // A wall of the game's surface across +y at kWallY, facing -y, and the
+    // extra triangles.
+    eZone* Build(std::vector<ColTri> extra = {})
     {
-        std::vector<ColTri> wall;
-        AddQuad(&wall, {20, kWallY, -10}, {20, kWallY, 10}, {-20, kWallY, 10}, {-20, kWallY, -10}, kWallSurface);
-        return AddZone(0, kZonePos, wall);
+        AddQuad(&extra, {20, kWallY, -10}, {20, kWallY, 10}, {-20, kWallY, 10}, {-20, kWallY, -10}, kWallSurface);
+        return AddZone(0, kZonePos, extra);
     }
     // Flying, coasting in gear 0, at a point of the zone facing the heading.
     gcPlayerFlying* Place(const mVec3& at, float fHeading, float fPitch = 0.0f)
@@ -179,6 +180,133 @@ TEST_F(FlyingMoveTest, AGlidingSurfaceTurnsTheDesiredOrientationAlongItInsteadOf
         EXPECT_NEAR(fAtContact[0], r.fGlideHeading, 1e-3f);
         EXPECT_NEAR(fAtContact[1], r.fGlidePitch, 1e-3f);
     }
+}
+
+// One contact at a time: the in-surface part of the desired forward
+// direction, not made unit length (a level flight into a 45-degree ramp
+// gives (0, 0.5, 0.5): a pitch of 30, not 45).
+TEST_F(FlyingMoveTest, AGlidingContactTurnsTheDesiredOrientationAlongTheSurface)
+{
+    ASSERT_NE(Build(), nullptr);
+    Place({0, -1.0f, kHeight}, 0.0f);
+    const float r = 0.70710678f;
+    struct Row {
+        const char* what;
+        float h, p;  // desired before
+        mVec3 normal, dir;
+        bool bGlide;
+        float answer;  // of the surface's OnTouched
+        bool bGlided;
+        float hAfter, pAfter;
+    };
+    const Row rows[] = {
+        {"a 45-degree ramp", 0, 0, {0, -r, r}, {0, 1, 0}, true, 1, true, 0, 30},
+        {"a wall at 30 degrees", 30, 0, {0, -1, 0}, {-0.5f, 0.8660254f, 0}, true, 1, true, 90, 0},
+        {"a wall while climbing at 20", -30, 20, {0, -1, 0}, {0, 1, 0}, true, 1, true, -90, 20},
+        {"any answer but 0", 0, 0, {0, -r, r}, {0, 1, 0}, true, -2, true, 0, 30},
+        {"moving away from it", 0, 0, {0, -r, r}, {0, -1, 0}, true, 1, false, 0, 0},
+        {"moving along it", 0, 0, {0, -1, 0}, {1, 0, 0}, true, 1, false, 0, 0},
+        {"gliding not allowed", 0, 0, {0, -r, r}, {0, 1, 0}, false, 1, false, 0, 0},
+        {"the surface answers 0", 0, 0, {0, -r, r}, {0, 1, 0}, true, 0, false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        m_wall.onTouched.pAction = nullptr;
+        FillEvent(m_wall.onTouched, b.Return(b.Num(row.answer)));
+        m_pFlyer->m_desiredHPR[0] = row.h;
+        m_pFlyer->m_desiredHPR[1] = row.p;
+        eColliderEllipse c;
+        c.Set(kZonePos, 1.0f, row.dir, mVec3(1, 1, 1));
+        const mVec3 verts[3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
+        c.AddContactPoint(eColliderEllipse::CT_NORMAL, kZonePos, row.normal, row.normal, 0.5f, nullptr, &m_wall,
+                          eCollisionContact::TP_ONTRI, verts, false);
+        EXPECT_EQ(m_pFlyer->HandleContacts(c, row.dir, row.bGlide), row.bGlided);
+        EXPECT_NEAR(m_pFlyer->m_desiredHPR[0], row.hAfter, 1e-3f);
+        EXPECT_NEAR(m_pFlyer->m_desiredHPR[1], row.pAfter, 1e-3f);
+    }
+}
+
+// Blocking contacts in list order: the first within 37.5 degrees of
+// head-on asks for HitFront; the states above it are not interrupted.
+TEST_F(FlyingMoveTest, KnockbackWithinTheConeOfHeadOn)
+{
+    ASSERT_NE(Build(), nullptr);
+    Place({0, -1.0f, kHeight}, 0.0f);
+    const auto away = [](float deg) {  // a normal deg degrees off straight against +y
+        const float a = deg * 0.017453292f;
+        return mVec3(std::sin(a), -std::cos(a), 0.0f);
+    };
+    struct Row {
+        const char* what;
+        int state;
+        std::vector<mVec3> normals;
+        bool bKnocked;
+    };
+    const Row rows[] = {
+        {"head-on", F::ST_FLYING, {away(0)}, true},
+        {"37.4 degrees", F::ST_FLYING, {away(37.4f)}, true},
+        {"37.6 degrees", F::ST_FLYING, {away(37.6f)}, false},
+        {"a later contact head-on", F::ST_FLYING, {away(60), away(5)}, true},
+        {"the first of two head-on", F::ST_FLYING, {away(5), away(60)}, true},
+        {"braking", F::ST_BRAKING, {away(0)}, true},
+        {"the medium animation", F::ST_ANIM_MEDIUM, {away(0)}, true},
+        {"the high animation", F::ST_ANIM_HIGH, {away(0)}, false},
+        {"dying", F::ST_DYING, {away(0)}, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        m_pFlyer->m_nCurState = m_pFlyer->m_nNextState = static_cast<int8_t>(r.state);
+        m_pFlyer->m_nGameObjectFlags = 0;
+        eColliderEllipse c;
+        const mVec3 dir(0, 1, 0);
+        c.Set(kZonePos, 1.0f, dir, mVec3(1, 1, 1));
+        float fOffset = 0.0f;  // each its own triangle, at the same distance
+        for (const mVec3& n : r.normals) {
+            const mVec3 verts[3] = {{fOffset, 0, 0}, {fOffset + 1, 0, 0}, {fOffset, 0, 1}};
+            c.AddContactPoint(eColliderEllipse::CT_NORMAL, kZonePos + n * 0.5f, n, n, 0.5f, nullptr, &m_wall,
+                              eCollisionContact::TP_ONTRI, verts, false);
+            fOffset += 10.0f;
+        }
+        ASSERT_EQ(c.m_nContacts[eColliderEllipse::CT_NORMAL], static_cast<int>(r.normals.size()));
+        m_pFlyer->HandleKnockback(c, dir);
+        EXPECT_EQ((m_pFlyer->m_nGameObjectFlags & gcGameObject::kChangePending) != 0, r.bKnocked);
+        if (r.bKnocked) {
+            EXPECT_EQ(m_pFlyer->m_nNextState, F::ST_HIT_FRONT);
+        }
+    }
+}
+
+// Overlapping a model, it is pushed out before it moves, and the model's
+// owner is told it was touched; an embedded contact never turns it, even on
+// a gliding surface.
+TEST_F(FlyingMoveTest, UnembeddingPushesItOutOfAModelAndTellsTheOwner)
+{
+    eZone* pZone = Build();
+    ASSERT_NE(pZone, nullptr);
+    FillEvent(m_wall.onTouched, b.Return(b.Num(1.0f)));
+    gcTestEntity owner;
+    std::vector<ColTri> box;
+    AddBox(&box, {-1, -1, 0}, {1, 1, 2});
+    AddModel(pZone, box, {0, -5, 2})->m_pOwner = &owner;
+    m_pTemplate->animationConfigs[T::ANIM_COAST_1].hAnimation = eAnimationHandle();  // no root motion
+    Place({0, -6.0f - kRadius + 0.2f, 3.0f}, 0.0f);
+    EntityLog().clear();
+    m_pFlyer->Send(gcMsgTick(cTimeValue(20)));
+    EXPECT_LE(Pos().y, -6.0f - kRadius + 2e-3f) << "pushed out";
+    EXPECT_NEAR(Pos().x, 0.0f, 1e-4f);
+    EXPECT_LT(m_pFlyer->m_velocity.y, 0.0f);
+    int nTouched = 0;
+    for (const gcEntityLogEntry& e : EntityLog())
+        nTouched += e.pTo == &owner && e.nId == MSG_TOUCHED;
+    EXPECT_GT(nTouched, 0);
+    EXPECT_EQ(m_pFlyer->m_desiredHPR[0], 0.0f);
+    EXPECT_EQ(m_pFlyer->m_desiredHPR[1], 0.0f);
+    // A tick of no time moves nothing and keeps the velocity.
+    const mVec3 at = Pos();
+    m_pFlyer->m_velocity.Set(1, 2, 3);
+    m_pFlyer->Send(gcMsgTick(cTimeValue(0)));
+    EXPECT_TRUE(Pos() == at);
+    EXPECT_TRUE(m_pFlyer->m_velocity == mVec3(1, 2, 3));
 }
 
 TEST_F(FlyingMoveTest, ItTurnsInHeadingPitchAndRollAndFliesAlongThem)

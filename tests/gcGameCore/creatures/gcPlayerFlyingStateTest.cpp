@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "creatureTestFixture.h"
+#include "datagen/creatureWriters.h"
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
@@ -74,6 +75,7 @@ TEST_F(FlyingTest, ANewFlyerFliesCoastingInGearZeroOnceEnabled)
     EXPECT_EQ(m_pFlyer->m_pAnimationConfig, Config(T::ANIM_COAST_1));
     auto* fresh = m_pool.New<gcPlayerFlying>();
     EXPECT_EQ(fresh->m_nCurState, F::ST_DISABLED);
+    EXPECT_EQ(fresh->m_nNextState, F::ST_DISABLED);
     EXPECT_EQ(SendPlain(*fresh, MSG_STAND), 0);
     std::destroy_at(fresh);
 }
@@ -228,6 +230,8 @@ TEST_F(FlyingTest, GearsClimbWhileFlappingAndDropWhileCoasting)
         {"gear 2 drops to entry 1 less the step", 2, false, 20, 1, 1, 480},
         {"gear 1 drops to entry 0 less the step", 1, false, 15, 1, 0, 280},
         {"coasting in gear 0 empties the time", 0, false, 90, 1, 0, 0},
+        {"a gear past 3 is left alone", 7, true, 40, 1, 7, 40},
+        {"a gear below 0 is left alone", -1, false, 40, 1, -1, 40},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -338,6 +342,7 @@ TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
 
 TEST_F(FlyingTest, UnknownFliesOnAtTheKeptGearWithHealthAndDiesWithout)
 {
+    m_pFlyer->SetStat(gcEntityTemplate::STAT_HEALTH, 0.25f);  // any Health
     Force(F::ST_BOOSTING, 2, 0);
     m_pFlyer->Send(gcMsgUpdate());
     EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_FLYING);
@@ -395,6 +400,57 @@ TEST_F(FlyingTest, SuspendingKeepsTheStateAndResumingSkipsTheEnter)
     SendPlain(*m_pFlyer, MSG_ACTIVATE);
     EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_HIT_FRONT);
     EXPECT_EQ(m_pFlyer->m_nextUpdate, cTimeValue(50));  // no enter
+}
+
+// A reset that no longer finds the template drops it; the states that
+// play then play nothing.
+TEST_F(FlyingTest, AResetWithoutItsTemplateDropsItAndPlaysNothing)
+{
+    Force(F::ST_FLYING, 2, 0);
+    m_pFlyer->m_hTemplate = gcEntityTemplateHandle::Make(kTemplateSlot, 0x76);  // a stale check
+    EXPECT_FALSE(m_pFlyer->Reset(&m_pool));
+    EXPECT_EQ(m_pFlyer->m_pTemplate, nullptr);
+    EXPECT_EQ(SendPlain(*m_pFlyer, MSG_STAND), 1);
+    EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_BRAKING);
+    EXPECT_EQ(m_pFlyer->m_pAnimationConfig, nullptr);
+    EXPECT_EQ(SendPlain(*m_pFlyer, MSG_JUMP), 1);
+    EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_BOOSTING);
+    EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(0));
+    EXPECT_EQ(m_pFlyer->m_nextUpdate, cTimeValue(1));
+}
+
+TEST_F(FlyingTest, TheBlockIsTheCreatureRecordInAVersionOneBlock)
+{
+    datagen::CreatureDesc d;
+    d.entity.name = "Kite";
+    d.mods = {1, 1, 3, 1, 1, 1, 1, 1, 10};
+    struct Row {
+        const char* what;
+        uint32_t version, creatureVersion;
+        bool ok;
+    };
+    const Row rows[] = {
+        {"version 1", 1, gcCreature::kVersion, true},
+        {"a later version", 2, gcCreature::kVersion, true},
+        {"version 0", 0, gcCreature::kVersion, false},
+        {"a creature block it cannot read", 1, 99, false},
+    };
+    gcTestLogCapture quiet;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        gcPlayerFlying f;
+        f.m_name.Set("Before");
+        const bool ok = ReadBlock(
+            [&](datagen::BlockWriter& w) {
+                w.Begin(r.version);
+                datagen::CreatureBlock(w, d, r.creatureVersion);
+                w.End();
+            },
+            &f);
+        EXPECT_EQ(ok, r.ok);
+        EXPECT_STREQ(f.m_name.m_sData, r.ok ? "Kite" : "Before");
+        EXPECT_EQ(f.m_fCreatureStatsMod[2], r.ok ? 3.0f : 1.0f);
+    }
 }
 
 TEST_F(FlyingTest, WithoutItsTemplateItStaysDisabled)
