@@ -195,7 +195,7 @@ TEST_F(FlyingMoveTest, AGlidingContactTurnsTheDesiredOrientationAlongTheSurface)
         float h, p;  // desired before
         mVec3 normal, dir;
         bool bGlide;
-        float answer;  // of the surface's OnTouched
+        float answer;  // of the surface's OnTouched; NAN: not the game's surface
         bool bGlided;
         float hAfter, pAfter;
     };
@@ -208,18 +208,22 @@ TEST_F(FlyingMoveTest, AGlidingContactTurnsTheDesiredOrientationAlongTheSurface)
         {"moving along it", 0, 0, {0, -1, 0}, {1, 0, 0}, true, 1, false, 0, 0},
         {"gliding not allowed", 0, 0, {0, -r, r}, {0, 1, 0}, false, 1, false, 0, 0},
         {"the surface answers 0", 0, 0, {0, -r, r}, {0, 1, 0}, true, 0, false, 0, 0},
+        {"not the game's surface", 0, 0, {0, -r, r}, {0, 1, 0}, true, NAN, false, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         m_wall.onTouched.pAction = nullptr;
-        FillEvent(m_wall.onTouched, b.Return(b.Num(row.answer)));
+        FillEvent(m_wall.onTouched, b.Return(b.Num(std::isnan(row.answer) ? 1.0f : row.answer)));
         m_pFlyer->m_desiredHPR[0] = row.h;
         m_pFlyer->m_desiredHPR[1] = row.p;
+        // The sweep enters the surface; the direction given may not.
         eColliderEllipse c;
-        c.Set(kZonePos, 1.0f, row.dir, mVec3(1, 1, 1));
+        c.Set(kZonePos, 1.0f, -row.normal, mVec3(1, 1, 1));
         const mVec3 verts[3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
-        c.AddContactPoint(eColliderEllipse::CT_NORMAL, kZonePos, row.normal, row.normal, 0.5f, nullptr, &m_wall,
+        eSurface* pSurface = std::isnan(row.answer) ? static_cast<eSurface*>(&m_surfaces[0]) : &m_wall;
+        c.AddContactPoint(eColliderEllipse::CT_NORMAL, kZonePos, row.normal, row.normal, 0.5f, nullptr, pSurface,
                           eCollisionContact::TP_ONTRI, verts, false);
+        ASSERT_EQ(c.m_nContacts[eColliderEllipse::CT_NORMAL], 1);
         EXPECT_EQ(m_pFlyer->HandleContacts(c, row.dir, row.bGlide), row.bGlided);
         EXPECT_NEAR(m_pFlyer->m_desiredHPR[0], row.hAfter, 1e-3f);
         EXPECT_NEAR(m_pFlyer->m_desiredHPR[1], row.pAfter, 1e-3f);

@@ -156,6 +156,11 @@ TEST_F(FlyingTest, CommandsByState)
          0},
         {"no revive", F::ST_FLYING, 0, 0, plain(MSG_REVIVE), 0, F::ST_FLYING, -1, 0},
         {"detach from path", F::ST_ANIM_VERYHIGH, 0, 0, plain(MSG_DETACHFROMPATH), 1, F::ST_ANIM_VERYHIGH, -1, 0},
+        {"move to no path", F::ST_DEAD, 0, 0,
+         [](gcPlayerFlying& f) {
+             return f.Send(gcMsgMoveToPath(nullptr, 0.0f, 1.0f, false, false, false, nullptr));
+         },
+         1, F::ST_DEAD, -1, 0},
     };
     for (const CommandRow& r : rows) {
         SCOPED_TRACE(r.what);
@@ -195,6 +200,14 @@ TEST_F(FlyingTest, BrakingAndKnockbackStopInGearZeroAndOnlyTheKnockbackEnds)
     EXPECT_EQ(m_pFlyer->m_pAnimationConfig, Config(T::ANIM_COAST_1));
 }
 
+// A tick of any positive length runs the counters and the scripts.
+TEST_F(FlyingTest, ATickOfOneTickCounts)
+{
+    m_pFlyer->m_creatureTimeSince[gcCreature::TIMESINCE_ATTACK] = cTimeValue(0);
+    m_pFlyer->Send(gcMsgTick(cTimeValue(1)));
+    EXPECT_EQ(m_pFlyer->m_creatureTimeSince[gcCreature::TIMESINCE_ATTACK], cTimeValue(1));
+}
+
 TEST_F(FlyingTest, DealDamageIsNotTakenAndLeavesTheAmount)
 {
     gcMsgDealDamage hit(nullptr, 0x1, 7.5f, gcMsgDealDamage::DD_F, cTimeValue(0));
@@ -230,6 +243,7 @@ TEST_F(FlyingTest, GearsClimbWhileFlappingAndDropWhileCoasting)
         {"gear 2 drops to entry 1 less the step", 2, false, 20, 1, 1, 480},
         {"gear 1 drops to entry 0 less the step", 1, false, 15, 1, 0, 280},
         {"coasting in gear 0 empties the time", 0, false, 90, 1, 0, 0},
+        {"one tick left is not yet the drop", 2, false, 21, 1, 2, 1},
         {"a gear past 3 is left alone", 7, true, 40, 1, 7, 40},
         {"a gear below 0 is left alone", -1, false, 40, 1, -1, 40},
     };
@@ -407,8 +421,12 @@ TEST_F(FlyingTest, SuspendingKeepsTheStateAndResumingSkipsTheEnter)
 TEST_F(FlyingTest, AResetWithoutItsTemplateDropsItAndPlaysNothing)
 {
     Force(F::ST_FLYING, 2, 0);
-    m_pFlyer->m_hTemplate = gcEntityTemplateHandle::Make(kTemplateSlot, 0x76);  // a stale check
+    // A template of another kind: the entity is not valid.
+    auto* pOther = m_pool.New<gcTestCreatureTemplate>();
+    gcEntityTemplateMgr::Add(kTemplateSlot + 1, pOther, 0x78);
+    m_pFlyer->m_hTemplate = gcEntityTemplateMgr::GetHandle(kTemplateSlot + 1);
     EXPECT_FALSE(m_pFlyer->Reset(&m_pool));
+    gcEntityTemplateMgr::s_pInstances[kTemplateSlot + 1] = nullptr;
     EXPECT_EQ(m_pFlyer->m_pTemplate, nullptr);
     EXPECT_EQ(SendPlain(*m_pFlyer, MSG_STAND), 1);
     EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_BRAKING);
