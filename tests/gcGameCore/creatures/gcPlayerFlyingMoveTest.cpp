@@ -144,6 +144,7 @@ TEST_F(FlyingMoveTest, IntoAWall)
         for (const gcTestLogEntry& e : TestLog()) {
             EXPECT_EQ(e.pInitiator, m_pFlyer);
             EXPECT_EQ(e.fParam1, 0.0f);  // no first-touch value
+            EXPECT_EQ(e.fParam2, 0.0f);
         }
         if (r.bKnockedBack) {
             EXPECT_NEAR(Pos().y, kWallY - kRadius, 5e-3f);  // the sphere's radius, not the ellipsoid's y
@@ -287,14 +288,19 @@ TEST_F(FlyingMoveTest, UnembeddingPushesItOutOfAModelAndTellsTheOwner)
 {
     eZone* pZone = Build();
     ASSERT_NE(pZone, nullptr);
-    FillEvent(m_wall.onTouched, b.Return(b.Num(1.0f)));
+    FillEvent(m_wall.onTouched, b.Record(7), b.Return(b.Num(1.0f)));
     gcTestEntity owner;
     std::vector<ColTri> box;
     AddBox(&box, {-1, -1, 0}, {1, 1, 2});
-    AddModel(pZone, box, {0, -5, 2})->m_pOwner = &owner;
+    // A model of the game's gliding surface.
+    m_models.push_back(
+        std::make_unique<eTestColModel>(box, eSurfaceMgr::GetHandle(kSurfaceSlot + kWallSurface), 20.0f));
+    m_models.back()->Place(pZone, {0, -5, 2});
+    m_models.back()->m_pOwner = &owner;
     m_pTemplate->animationConfigs[T::ANIM_COAST_1].hAnimation = eAnimationHandle();  // no root motion
     Place({0, -6.0f - kRadius + 0.2f, 3.0f}, 0.0f);
     EntityLog().clear();
+    TestLog().clear();
     m_pFlyer->Send(gcMsgTick(cTimeValue(20)));
     EXPECT_LE(Pos().y, -6.0f - kRadius + 2e-3f) << "pushed out";
     EXPECT_NEAR(Pos().x, 0.0f, 1e-4f);
@@ -303,6 +309,9 @@ TEST_F(FlyingMoveTest, UnembeddingPushesItOutOfAModelAndTellsTheOwner)
     for (const gcEntityLogEntry& e : EntityLog())
         nTouched += e.pTo == &owner && e.nId == MSG_TOUCHED;
     EXPECT_GT(nTouched, 0);
+    ASSERT_FALSE(TestLog().empty());
+    for (const gcTestLogEntry& e : TestLog())
+        EXPECT_EQ(e.pParticipant1, &owner);
     EXPECT_EQ(m_pFlyer->m_desiredHPR[0], 0.0f);
     EXPECT_EQ(m_pFlyer->m_desiredHPR[1], 0.0f);
     // A tick of no time moves nothing and keeps the velocity.
