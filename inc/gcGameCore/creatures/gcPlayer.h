@@ -91,6 +91,11 @@ public:
     // While the player is active: its model's and shadow's update, then its
     // region. False only when that finds it outside every zone (frozen).
     static bool UpdateInWorld(gcEntity* pPlayer, cTimeValue step);
+    // PlayAnimation: the priority's state (the four states by priority)
+    // plays the message's configuration, timed by it, when the current
+    // state is not above it. False (not taken) otherwise, and for a
+    // priority outside the table.
+    static bool PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_t (&states)[4]);
     // FaceDir: the desired heading, pitch and roll become the message's.
     static void FaceDir(gcEntity* pPlayer, const gcMsg& msg);
     // The scripts of a tick: the state machine's tick (the template's

@@ -117,7 +117,6 @@ private:
     bool HandleMoves(const gcMsg& msg);
     void OnTick(const gcMsgTick& msg);
     bool OnPlayFlyingAnimation(const gcMsgPlayFlyingAnimation& msg);
-    bool OnPlayAnimation(const gcMsgPlayAnimation& msg);
     // Gear 0, accel time 0, not flapping: braking and being knocked back.
     void StopFlying();
     void EnterBoost();

@@ -331,13 +331,7 @@ bool gcPlayerBiped::HandleCommands(const gcMsg& msg)
             return false;
         OnSetTarget(msg);
         return true;
-    case MSG_PLAYANIMATION: {
-        const auto& m = static_cast<const gcMsgPlayAnimation&>(msg);
-        if (m.priority < 0 || m.priority >= gcMsgPlayAnimation::MAX_PRIORITIES || s > kPriorityStates[m.priority])
-            return false;
-        RequestState(kPriorityStates[m.priority], PlayAnimation(m.pAnimationConfig));
-        return true;
-    }
+    case MSG_PLAYANIMATION: return gcPlayer::PlayByPriority(this, msg, kPriorityStates);
     case MSG_BLOCKED:
         if (s >= ST_RECOIL)
             return false;

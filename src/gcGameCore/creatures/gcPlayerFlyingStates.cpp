@@ -140,22 +140,10 @@ bool gcPlayerFlying::HandleCommands(const gcMsg& msg)
             return false;
         gcPlayer::FaceDir(this, msg);
         return true;
-    case MSG_PLAYANIMATION: return OnPlayAnimation(static_cast<const gcMsgPlayAnimation&>(msg));
+    case MSG_PLAYANIMATION: return gcPlayer::PlayByPriority(this, msg, kPriorityStates);
     case MSG_PLAYFLYINGANIMATION: return OnPlayFlyingAnimation(static_cast<const gcMsgPlayFlyingAnimation&>(msg));
     default: return HandleMoves(msg);
     }
-}
-
-bool gcPlayerFlying::OnPlayAnimation(const gcMsgPlayAnimation& msg)
-{
-    // A priority outside the table names no state: refused.
-    if (msg.priority < 0 || msg.priority >= gcMsgPlayAnimation::MAX_PRIORITIES)
-        return false;
-    const int8_t nState = kPriorityStates[msg.priority];
-    if (m_nCurState > nState)
-        return false;
-    RequestState(nState, PlayAnimation(msg.pAnimationConfig));
-    return true;
 }
 
 bool gcPlayerFlying::OnPlayFlyingAnimation(const gcMsgPlayFlyingAnimation& msg)

@@ -144,6 +144,17 @@ bool gcPlayer::UpdateInWorld(gcEntity* pPlayer, cTimeValue step)
     return pPlayer->UpdateRegionId();
 }
 
+bool gcPlayer::PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_t (&states)[4])
+{
+    static_assert(gcMsgPlayAnimation::MAX_PRIORITIES == 4);
+    const auto& m = static_cast<const gcMsgPlayAnimation&>(msg);
+    // A priority outside the table names no state.
+    if (m.priority < 0 || m.priority >= gcMsgPlayAnimation::MAX_PRIORITIES || pPlayer->m_nCurState > states[m.priority])
+        return false;
+    pPlayer->RequestState(states[m.priority], pPlayer->PlayAnimation(m.pAnimationConfig));
+    return true;
+}
+
 void gcPlayer::FaceDir(gcEntity* pPlayer, const gcMsg& msg)
 {
     const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
