@@ -168,6 +168,7 @@ void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
+void AddFlyingRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsFlying.cpp
 
 namespace {
 
@@ -1891,6 +1892,7 @@ std::vector<LoaderRow> MakeRows()
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
     AddMendRows(rows);
+    AddFlyingRows(rows);
     return rows;
 }
 

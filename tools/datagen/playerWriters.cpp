@@ -1,11 +1,15 @@
 #include "datagen/playerWriters.h"
 
+#include <functional>
+#include <iterator>
+
 #include "datagen/entityWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/modelWriters.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/script/gcAnimationConfig.h"
@@ -56,6 +60,13 @@ void PlayerFlyingTemplateBlock(BlockWriter& w, const PlayerFlyingTemplateDesc& d
     w.End();
 }
 
+void PlayerFlyingBlock(BlockWriter& w, const CreatureDesc& d, uint32_t v)
+{
+    w.Begin(v);
+    CreatureBlock(w, d, gcCreature::kVersion);
+    w.End();
+}
+
 bool WritePlayerBipedTemplateGroupFile(const std::string& path, int beginSlot,
                                        const std::vector<PlayerBipedTemplateDesc>& templates, uint32_t version)
 {
@@ -68,6 +79,15 @@ bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
 {
     return WriteTemplateGroup(path, beginSlot, gcPlayerFlyingTemplate::GetStaticType()->m_nTypeId, templates,
                               version, &PlayerFlyingTemplateBlock);
+}
+
+bool WritePlayerFlyingGroupFile(const std::string& path, int beginSlot, const std::vector<CreatureDesc>& players,
+                                uint32_t version)
+{
+    if (beginSlot < 0 || beginSlot + static_cast<int64_t>(players.size()) > gcEntityMgr::kSlots)
+        return false;
+    return SaveRecordGroup(path, gcEntityGroup::GetStaticType()->m_nTypeId, beginSlot,
+                           gcPlayerFlying::GetStaticType()->m_nTypeId, players, version, &PlayerFlyingBlock);
 }
 
 namespace {
@@ -90,16 +110,16 @@ void AddBoxFace(MeshObjectDesc* pObject, const mVec3 (&c)[4], const mVec3& norma
 // A closed box of the collider's size around its origin (the collider's
 // centre: the biped stands the collider's half height above the ground),
 // one root node.
-MeshDesc BipedMesh(const BipedPlayerDesc& d)
+MeshDesc PlayerMesh(const std::string& name, const mVec3& colliderSize)
 {
     MeshDesc m;
-    m.name = d.name;
+    m.name = name;
     m.nodes.push_back({"root", -1, MeshNodeDesc::Identity()});
     m.objectsStart = 0;
     m.nObjects = 1;
-    m.colliderSize = d.colliderSize;
-    m.visRadius = m.colRadius = d.colliderSize.Length() * 2.0f;
-    const float x = d.colliderSize.x, y = d.colliderSize.y, z = d.colliderSize.z;
+    m.colliderSize = colliderSize;
+    m.visRadius = m.colRadius = colliderSize.Length() * 2.0f;
+    const float x = colliderSize.x, y = colliderSize.y, z = colliderSize.z;
     MeshObjectDesc o;
     AddBoxFace(&o, {{-x, -y, -z}, {x, -y, -z}, {x, -y, z}, {-x, -y, z}}, {0, -1, 0});
     AddBoxFace(&o, {{x, y, -z}, {-x, y, -z}, {-x, y, z}, {x, y, z}}, {0, 1, 0});
@@ -136,17 +156,26 @@ const AnimationDesc kJumpUp = RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, fals
 const AnimationDesc kJumpDown = RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false);
 const AnimationDesc kLand = RootMove("Land", mVec3(0, 0, 0), 160, false);
 
+// The creature template part both players' templates start with.
+CreatureTemplateDesc PlayerCreature(const std::string& name, int32_t meshSlot, uint32_t hStateMachine,
+                                    uint32_t hMaterial)
+{
+    CreatureTemplateDesc c;
+    c.base.name = name;
+    c.base.hMesh = Handle(meshSlot);
+    c.base.team = 1;
+    c.base.hStateMachine = hStateMachine;
+    if (hMaterial) {
+        c.base.materialCount = 1;
+        c.base.materials.assign(gcEntityTemplate::kMaxSkins, hMaterial);
+    }
+    return c;
+}
+
 void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
 {
     PlayerBipedTemplateDesc t;
-    t.creature.base.name = d.name;
-    t.creature.base.hMesh = Handle(d.meshSlot);
-    t.creature.base.team = 1;
-    t.creature.base.hStateMachine = d.hStateMachine;
-    if (d.hMaterial) {
-        t.creature.base.materialCount = 1;
-        t.creature.base.materials.assign(gcEntityTemplate::kMaxSkins, d.hMaterial);
-    }
+    t.creature = PlayerCreature(d.name, d.meshSlot, d.hStateMachine, d.hMaterial);
     t.creature.base.values[1] = gcPlayerBipedTemplate::kTurningRate;
     t.configs.resize(gcPlayerBipedTemplate::MAX_ANIMATIONS);
     for (AnimationConfigDesc& c : t.configs)
@@ -168,16 +197,15 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
     PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
 }
 
-}  // namespace
-
-bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& d)
+// A player configuration of the mesh, the animations from animationSlot on
+// and the template block in entity-template slot 0.
+bool WritePlayerConfig(const std::string& path, const std::string& name, int32_t meshSlot, const MeshDesc& mesh,
+                       int32_t animationSlot, const std::vector<AnimationDesc>& anims,
+                       const std::function<void(BlockWriter&)>& templateBlock)
 {
-    const MeshDesc mesh = BipedMesh(d);
     MeshData meshData;
     if (!BuildMesh(mesh, &meshData))
         return false;
-    const AnimationDesc anims[] = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
-                                   RootMotion("Run", d.runSpeed), kJumpUp, kJumpDown, kLand};
     std::vector<GroupRecord> animRecords;
     for (const AnimationDesc& a : anims)
         animRecords.push_back({kCheck, [&a](BlockWriter& w) {
@@ -188,19 +216,69 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
                                      w.Int(static_cast<int32_t>(eMesh::GetStaticType()->m_nTypeId));
                                      MeshBlock(w, mesh, meshData);
                                  }};
-    const GroupRecord templateRecord{kCheck, [&d](BlockWriter& w) { BipedTemplate(w, d); }};
     // The body alone, as the game reads a player configuration.
     BlockWriter w;
-    ObjectBlock(w.Header().Begin(gcPlayerConfig::kVersion), d.name.c_str());
+    ObjectBlock(w.Header().Begin(gcPlayerConfig::kVersion), name.c_str());
     EmptyGroupBlock(w, 120);  // textures
     EmptyGroupBlock(w, 220);  // materials
-    GroupBlock(w, d.meshSlot, {meshRecord});
-    GroupBlock(w, d.animationSlot, animRecords);
+    GroupBlock(w, meshSlot, {meshRecord});
+    GroupBlock(w, animationSlot, animRecords);
     EmptyGroupBlock(w, 220);  // surfaces
-    GroupBlock(w, 0, {templateRecord});
+    GroupBlock(w, 0, {{kCheck, templateBlock}});
     EmptyEventBlock(EmptyEventBlock(w));
     w.End().Trailer();
     return w.Save(path);
+}
+
+// The flying player's animations in the order of FlyingPlayerDesc.
+std::vector<AnimationDesc> FlyingAnimations(const FlyingPlayerDesc& d)
+{
+    static const char* const kCoast[] = {"Coast1", "Coast2", "Coast3", "Coast4"};
+    static const char* const kFlap[] = {"Flap1", "Flap2", "Flap3", "Flap4"};
+    std::vector<AnimationDesc> anims = {RootMotion("Brake", 0.0f),
+                                        RootMove("HitFront", mVec3(0, -d.knockback, 0), 300, false)};
+    for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
+        anims.push_back(RootMotion(kCoast[g], d.gearSpeeds[g]));
+    for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
+        anims.push_back(RootMove(kFlap[g], mVec3(0, d.gearSpeeds[g], d.flapClimb), 600, true));
+    anims.push_back(RootMove("Boost", mVec3(0, d.boostSpeed, 0), 600, false));
+    return anims;
+}
+
+void FlyingTemplate(BlockWriter& w, const FlyingPlayerDesc& d)
+{
+    using T = gcPlayerFlyingTemplate;
+    PlayerFlyingTemplateDesc t;
+    t.creature = PlayerCreature(d.name, d.meshSlot, d.hStateMachine, d.hMaterial);
+    t.configs.resize(T::MAX_ANIMATIONS);
+    t.configs[T::ANIM_BRAKE].hAnimation = t.configs[T::ANIM_DEAD].hAnimation = Handle(d.animationSlot);
+    // The dying plays the knockback's once, so that the death ends.
+    t.configs[T::ANIM_HIT_FRONT].hAnimation = t.configs[T::ANIM_DYING].hAnimation = Handle(d.animationSlot + 1);
+    for (int g = 0; g < gcPlayerFlying::kNumGears; ++g) {
+        t.configs[T::ANIM_COAST_1 + 2 * g].hAnimation = Handle(d.animationSlot + 2 + g);
+        t.configs[T::ANIM_FLAP_1 + 2 * g].hAnimation = Handle(d.animationSlot + 2 + gcPlayerFlying::kNumGears + g);
+    }
+    t.configs[T::ANIM_BOOST].hAnimation = Handle(d.animationSlot + 2 + 2 * gcPlayerFlying::kNumGears);
+    t.shiftTicks.assign(std::begin(d.shiftTicks), std::end(d.shiftTicks));
+    t.collisionMask = d.collisionMask;
+    w.Int(static_cast<int32_t>(T::GetStaticType()->m_nTypeId));
+    PlayerFlyingTemplateBlock(w, t, T::kVersion);
+}
+
+}  // namespace
+
+bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& d)
+{
+    const std::vector<AnimationDesc> anims = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
+                                              RootMotion("Run", d.runSpeed), kJumpUp, kJumpDown, kLand};
+    return WritePlayerConfig(path, d.name, d.meshSlot, PlayerMesh(d.name, d.colliderSize), d.animationSlot, anims,
+                             [&d](BlockWriter& w) { BipedTemplate(w, d); });
+}
+
+bool WriteFlyingPlayerConfigFile(const std::string& path, const FlyingPlayerDesc& d)
+{
+    return WritePlayerConfig(path, d.name, d.meshSlot, PlayerMesh(d.name, d.colliderSize), d.animationSlot,
+                             FlyingAnimations(d), [&d](BlockWriter& w) { FlyingTemplate(w, d); });
 }
 
 }  // namespace datagen

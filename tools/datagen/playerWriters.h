@@ -1,9 +1,9 @@
 #pragma once
 // Writers for the players' data: the biped and flying player template
-// blocks of any version the loaders read, their template groups, and a
-// whole player configuration for a biped player (a box mesh, standing,
-// walking and running animations with root motion, and the template in
-// entity-template slot 0, so the configuration's entity is the biped).
+// blocks of any version the loaders read, their template groups, a group of
+// flying players, and whole player configurations for a biped and a flying
+// player (a box mesh, animations with root motion, and the template in
+// entity-template slot 0, so the configuration's entity is that player).
 // Counts are written as given, so damaged counts can be written too.
 // Offline tools and test fixtures; main thread.
 
@@ -39,11 +39,17 @@ struct PlayerFlyingTemplateDesc {
 // The only version is 4.
 void PlayerFlyingTemplateBlock(BlockWriter& w, const PlayerFlyingTemplateDesc& desc, uint32_t version);
 
+// The flying player's own block: version 1, the creature record.
+void PlayerFlyingBlock(BlockWriter& w, const CreatureDesc& desc, uint32_t version);
+
 // Template groups over slots beginSlot.., as data files at a host path.
 bool WritePlayerBipedTemplateGroupFile(const std::string& path, int beginSlot,
                                        const std::vector<PlayerBipedTemplateDesc>& templates, uint32_t version);
 bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
                                         const std::vector<PlayerFlyingTemplateDesc>& templates, uint32_t version);
+// A group of flying players (gcEntityGroup) over slots beginSlot...
+bool WritePlayerFlyingGroupFile(const std::string& path, int beginSlot, const std::vector<CreatureDesc>& players,
+                                uint32_t version);
 
 // The sample biped player: where its mesh and animations go in the player
 // configuration's groups, and how fast it walks and runs (units per second
@@ -64,5 +70,28 @@ struct BipedPlayerDesc {
 // landing once, from animationSlot on; standing also plays for the states
 // without one of their own) and its template in entity-template slot 0.
 bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& desc);
+
+// The sample flying player: where its mesh and animations go, and how fast
+// it flies (units per second of root motion along its forward axis) in each
+// gear (coasting and flapping alike) and boosting; flapping also climbs.
+struct FlyingPlayerDesc {
+    std::string name = "Flyer";
+    int32_t meshSlot = 100;       // the configuration's mesh group begins here
+    int32_t animationSlot = 100;  // brake, knockback, coast 1-4, flap 1-4, boost from here
+    float gearSpeeds[4] = {0.0f, 3.0f, 5.0f, 7.0f};  // gear 0 hovers
+    float flapClimb = 0.6f;       // units per second up its own axis while flapping
+    float boostSpeed = 10.0f;     // over the boost's second
+    float knockback = 1.5f;       // units flown backwards by the knockback
+    int32_t shiftTicks[3] = {2100, 2100, 2100};
+    mVec3 colliderSize{0.5f, 0.5f, 0.5f};
+    uint32_t collisionMask = 0xFFFFFFFF;
+    uint32_t hStateMachine = 0;  // the template's script; 0: none
+    uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
+};
+// A player configuration (version 4) holding the flying player's mesh, its
+// animations (braking and the gears looping; the knockback, which dying
+// plays too, and the boost once; braking also stands for dead) and its
+// template in entity-template slot 0.
+bool WriteFlyingPlayerConfigFile(const std::string& path, const FlyingPlayerDesc& desc);
 
 }  // namespace datagen

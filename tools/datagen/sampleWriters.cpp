@@ -20,6 +20,7 @@
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/sampleDevices.h"
+#include "datagen/sampleFlying.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
@@ -766,7 +767,7 @@ private:
         const ActionMemberFunc member = [this](BlockWriter& b, const gcAction& a) {
             return ActionMember(b, a, m_scratch);
         };
-        const int end = m_bLast ? kSampleShedViewTriggerSlot + 1 : kTrapTriggerSlot + 1;
+        const int end = m_bLast ? kSampleShedViewTriggerSlot + 1 : kSampleUpdraftTriggerSlot + 1;
         SparseGroupBlock(
             w, kTriggerSlot, end - kTriggerSlot, gcRegionTrigger::GetStaticType()->m_nTypeId,
             [&](BlockWriter& b, int i) {
@@ -776,6 +777,7 @@ private:
                                       : slot == kGreetingTriggerSlot       ? GreetingTrigger(kGroundZ, m_scratch, &m_bOk)
                                       : slot == kChestTriggerSlot          ? ChestTrigger(kGroundZ, ShedSlots(), &m_bOk)
                                       : slot == kTrapTriggerSlot           ? TrapTrigger(kGroundZ, ShedSlots(), &m_bOk)
+                                      : slot == kSampleUpdraftTriggerSlot  ? UpdraftTrigger(member, &m_bOk)
                                                                            : ExitTrigger(m_scratch, &m_bOk),
                                    gcRegionTrigger::kVersion);
             },
@@ -783,7 +785,8 @@ private:
                 const int slot = kTriggerSlot + i;
                 return slot == kTriggerSlot || slot == kSampleShedViewTriggerSlot ||
                        (!m_bLast && (slot == kTriggerSlot + 1 || slot == kGreetingTriggerSlot ||
-                                     slot == kChestTriggerSlot || slot == kTrapTriggerSlot));
+                                     slot == kChestTriggerSlot || slot == kTrapTriggerSlot ||
+                                     slot == kSampleUpdraftTriggerSlot));
             });
         return true;
     }
@@ -825,11 +828,12 @@ MapDesc SampleMapDesc(const char* name)
 
 // The act's maps share the regions' look. The first starts the nightfall
 // timer when it starts.
-bool WriteSampleMap(const std::string& path, const char* name, bool bLast, bool bGuards)
+bool WriteSampleMap(const std::string& path, const char* name, bool bLast, bool bGuards, int nPlayerConfig = 0)
 {
     const std::string scratch = path + ".part";
     SampleMapGroups groups(scratch, bLast, bGuards);
     MapDesc desc = SampleMapDesc(name);
+    desc.playerConfig = nPlayerConfig;
     bool bEventsOk = true;
     desc.eventActions = [&](BlockWriter& w, int index) {
         gcDesiredTimer timer;
@@ -886,15 +890,18 @@ bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
     std::error_code ec;
     std::filesystem::create_directories(act + "Map01", ec);
     std::filesystem::create_directories(act + "Map02", ec);
+    std::filesystem::create_directories(act + "Map03", ec);
     std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
     if (ec)
         return false;
-    return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields"}, {}, {}}) &&
+    return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields", "Ashgrove Skies"}, {}, {}}) &&
            WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false, bGuards) &&
            WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true, bGuards) &&
            WriteSampleLoadingScreen(dir + "/Game/LoadingScreens/LoadingScreen01.ls") &&
            WriteSampleBipedPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, 0) &&
-           WriteSampleMapSideFiles(act, 1);
+           WriteSampleMapSideFiles(act, 1) &&
+           WriteSampleMap(act + "Map03/Map03.map", "Ashgrove Skies", true, bGuards, kSampleFlyingConfigId) &&
+           WriteSampleFlyingPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, kSampleSkyMap);
 }
 
 bool WriteSampleInput(const std::string& dir)
@@ -939,7 +946,7 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     GameFileDesc desc;
     desc.name = "Quillmere";
     desc.actNames = {"Ashgrove"};
-    desc.playerConfigNames = {"Wanderer"};
+    desc.playerConfigNames = {"Wanderer", "Skylark"};
     desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture", "Ashgrove Road"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus

@@ -9,9 +9,17 @@
 #include <cstdint>
 
 #include "cCore/cTimeValue.h"
+#include "eEngine/eCollisionContact.h"
+#include "mMath/mOCS.h"
 #include "mMath/mVec3.h"
 
+class eColliderEllipse;
+class gcCreature;
 class gcEntity;
+class gcGameObject;
+class gcMsg;
+class gcMsgTick;
+class gcSurface;
 
 class gcPlayer {
 public:
@@ -35,6 +43,66 @@ public:
     // Always answers; a controller of -1 makes effects rumble nothing.
     // Installed as gcEffect's listener when the game starts.
     static bool GetRumbleListener(int* pController, mVec3* pWorldPos);
+
+    // What the player classes (on foot and flying) share: their collider,
+    // the reporting of its contacts, suspending and enabling, and the
+    // scripts of a tick.
+
+    // One contact of a player's collider as the players report it.
+    struct Contact {
+        eCollisionContact world;  // in world space
+        gcSurface* pSurface;      // the game's surface touched; null for any other
+        gcGameObject* pTouched;   // the game object owning the touched geometry, or null
+        mOCS where;               // at the touched point, forward along the contact normal
+    };
+    // Sets up a sweep of the radii from the frame's origin (zone space of the
+    // player's zone) along the unit direction for the distance, ignoring the
+    // player's own model, and culls the zone for it. False, nothing set up,
+    // while the player is in no zone.
+    static bool SetUpCollider(const gcEntity& player, const mOCS& frame, const mVec3& dir, float fDist,
+                              const mVec3& radii, uint32_t nMask, eColliderEllipse* pCollider);
+    // The collider's end back into the frame, only when it moved more than
+    // the collider's zero tolerance.
+    static void TakeColliderPosition(const gcEntity& player, const eColliderEllipse& collider, mOCS* pFrame);
+    // Contact n in reporting order: the blocking ones, the touch-only ones,
+    // then the embedded ones, each list in order. False past the last.
+    static bool GetContact(const eColliderEllipse& collider, int n, Contact* pOut);
+    // The surface's OnTouched for the player (participant 1 the touched
+    // object, location the contact frame, Param1 fParam1): its return value;
+    // 0 without a game surface.
+    static float ApplyTouched(gcEntity* pPlayer, const Contact& contact, float fParam1);
+    // Message 122 with the contact frame to the touched object, if any.
+    static void SendTouched(gcEntity* pPlayer, const Contact& contact);
+    // Deactivate or Freeze: false when its flag is already set; otherwise
+    // the target is dropped, the flag set, the message passed to everything
+    // attached, and the player suspended into nDisabledState keeping its
+    // state's countdown (no exit), unless already there.
+    static bool Suspend(gcCreature* pPlayer, const gcMsg& msg, int nDisabledState);
+    // Activate or Unfreeze in the disabled state: clears its flag; with
+    // neither flag left the player enables (bRunnable false, or a failing
+    // Enable, leaves it deactivated) and resumes the suspended state without
+    // its enter, or starts state 0. The message goes on to everything
+    // attached.
+    static void Resume(gcCreature* pPlayer, const gcMsg& msg, bool bRunnable);
+    // The end of a movement step: the frame written back into the model
+    // (its zone frame brought up to date), the triggers met from p0 to the
+    // frame's origin reported and the path position updated.
+    static void PlaceMoved(gcEntity* pPlayer, const mOCS& frame, const mVec3& p0);
+    // While the player is active: its model's and shadow's update, then its
+    // region. False only when that finds it outside every zone (frozen).
+    static bool UpdateInWorld(gcEntity* pPlayer, cTimeValue step);
+    // PlayAnimation: the priority's state (the four states by priority)
+    // plays the message's configuration, timed by it, when the current
+    // state is not above it. False (not taken) otherwise, and for a
+    // priority outside the table.
+    static bool PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_t (&states)[4]);
+    // FaceDir: the desired heading, pitch and roll become the message's.
+    static void FaceDir(gcEntity* pPlayer, const gcMsg& msg);
+    // The scripts of a tick: the state machine's tick (the template's
+    // OnUpdate without one), the current configuration's OnUpdated (skipped,
+    // and the flag cleared, on the first tick after it started) and the
+    // texture blend.
+    static void RunTickScripts(gcEntity* pPlayer, const gcMsgTick& msg);
 
     gcEntity* m_pEntity = nullptr;          // null when no configuration is loaded
     gcEntity* m_pInteractTarget = nullptr;  // refreshed each tick by the biped

@@ -146,8 +146,6 @@ private:
     bool HandleCommands(const gcMsg& msg);
     bool HandleMoves(const gcMsg& msg);
     bool HandleDisabled(const gcMsg& msg);
-    bool HandleSuspend(const gcMsg& msg);
-    void OnHandleEnable(const gcMsg& msg);
     void OnAttackingTick(const gcMsgTick& msg);
     void OnAttackingUpdate();
     void OnSetTarget(const gcMsg& msg);
@@ -174,7 +172,6 @@ private:
     void LeaveWorld();
     bool SetUpCollider(eColliderEllipse* pCollider, const mOCS& frame, const mVec3& dir, float fDist) const;
     bool FallPassRound(eColliderEllipse* pCollider);
-    void TakeColliderPosition(const eColliderEllipse& collider, mOCS* pFrame) const;
 
     bool m_bLeavingWorld = false;  // inside LeaveWorld's snap back
 };

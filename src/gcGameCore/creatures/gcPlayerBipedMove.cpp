@@ -6,14 +6,13 @@
 #include <cmath>
 
 #include "eEngine/eColliderEllipse.h"
-#include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
 #include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/script/gcAnimationConfig.h"
-#include "gcGameCore/script/gcEventStackData.h"
 #include "mMath/mQuat.h"
 
 namespace {
@@ -79,19 +78,9 @@ void gcPlayerBiped::Move(cTimeValue step)
             }
             m_pPrevTouchSurface = pTouch;
         }
-        m_model.m_localToParent = frame;
-        m_model.SetGeomFlagsOnOff(eGeom::kDirty, 0);
-        if (m_model.m_nGeomFlags & eGeom::kDirty)
-            m_model.UpdateLocalToZone();
-        QueryTriggers(p0, frame.origin, 0);
-        UpdatePathPos();
+        gcPlayer::PlaceMoved(this, frame, p0);
     }
-    if (!IsActive())
-        return;
-    m_model.Update(step);
-    if (m_pShadow)
-        m_pShadow->Update(step);
-    if (!UpdateRegionId())
+    if (!gcPlayer::UpdateInWorld(this, step))
         LeaveWorld();
 }
 
@@ -163,29 +152,8 @@ void gcPlayerBiped::LeaveWorld()
 bool gcPlayerBiped::SetUpCollider(eColliderEllipse* pCollider, const mOCS& frame, const mVec3& dir,
                                   float fDist) const
 {
-    const eZone* pZone = m_model.m_pZone;
-    if (!pZone)
-        return false;
-    eColliderEllipse& c = *pCollider;
-    for (int t = 0; t < eColliderEllipse::CT_MAXTYPES; ++t)
-        c.ClearContacts(static_cast<eColliderEllipse::eContactType>(t));
-    c.AddIgnore(&m_model, true);
-    mVec3 position;
-    position.Xform(frame.origin, pZone->m_localToWorld);
-    mVec3 worldDir;
-    worldDir.Xform(dir, pZone->m_localToWorld.basis);
-    c.Set(position, fDist, worldDir, GetColliderSize());
-    c.m_nCollisionMask = m_pTemplate ? m_pTemplate->nCollisionMask : 0;
-    eZone::CollisionCullAll(c);
-    return true;
-}
-
-void gcPlayerBiped::TakeColliderPosition(const eColliderEllipse& collider, mOCS* pFrame) const
-{
-    mVec3 reached;
-    reached.XformInv(collider.m_nonScaledPosition, m_model.m_pZone->m_localToWorld);
-    if (reached.Dist(pFrame->origin) > kTol)
-        pFrame->origin = reached;
+    return gcPlayer::SetUpCollider(*this, frame, dir, fDist, GetColliderSize(),
+                                   m_pTemplate ? m_pTemplate->nCollisionMask : 0, pCollider);
 }
 
 void gcPlayerBiped::Collide(const mVec3& dir, float fDist, bool bFall, mOCS* pFrame, gcSurface** ppTouch)
@@ -206,7 +174,7 @@ void gcPlayerBiped::Collide(const mVec3& dir, float fDist, bool bFall, mOCS* pFr
             break;
         }
     }
-    TakeColliderPosition(collider, pFrame);
+    gcPlayer::TakeColliderPosition(*this, collider, pFrame);
 }
 
 bool gcPlayerBiped::FallPassRound(eColliderEllipse* pCollider)
@@ -251,39 +219,19 @@ void gcPlayerBiped::Unembed(mOCS* pFrame, gcSurface** ppTouch)
         }
         collider.ClearContacts(eColliderEllipse::CT_SAVED);
     }
-    TakeColliderPosition(collider, pFrame);
+    gcPlayer::TakeColliderPosition(*this, collider, pFrame);
 }
 
 void gcPlayerBiped::HandleContacts(const eColliderEllipse& collider, gcSurface** ppTouch)
 {
-    static constexpr eColliderEllipse::eContactType kOrder[] = {
-        eColliderEllipse::CT_NORMAL, eColliderEllipse::CT_TOUCH, eColliderEllipse::CT_EMBED};
-    for (eColliderEllipse::eContactType t : kOrder)
-        for (int i = 0; i < collider.m_nContacts[t] && i < eColliderEllipse::kMaxContacts; ++i) {
-            eCollisionContact contact;
-            collider.GetWorldContact(t, i, &contact);
-            const eGeom* pGeom = dcast<eGeom>(contact.pContactObject);
-            gcGameObject* pTouched = pGeom ? dcast<gcGameObject>(pGeom->m_pOwner) : nullptr;
-            mOCS where;
-            where.origin = contact.position;
-            where.basis.SetDir(contact.normal);
-            gcEventParams params;
-            GetEventParams(&params);
-            params.pParticipant1 = pTouched;
-            params.pLocalToWorld = &where;
-            // Only the game's own surfaces carry touch events; others are skipped.
-            if (gcSurface* pSurface = dcast<gcSurface>(contact.pSurface)) {
-                float fFirst = 0.0f;
-                if (pSurface->m_flags & kSurfTouch) {
-                    fFirst = (pSurface != m_pPrevTouchSurface && !*ppTouch) ? 1.0f : 0.0f;
-                    *ppTouch = pSurface;
-                }
-                pSurface->onTouched.Apply(params, gcEventStackData(fFirst, 0.0f));
-            }
-            if (pTouched) {
-                gcMsgTouched msg(where);
-                msg.pFrom = this;
-                pTouched->Send(msg);
-            }
+    gcPlayer::Contact c;
+    for (int n = 0; gcPlayer::GetContact(collider, n, &c); ++n) {
+        float fFirst = 0.0f;
+        if (c.pSurface && (c.pSurface->m_flags & kSurfTouch)) {
+            fFirst = (c.pSurface != m_pPrevTouchSurface && !*ppTouch) ? 1.0f : 0.0f;
+            *ppTouch = c.pSurface;
         }
+        gcPlayer::ApplyTouched(this, c, fFirst);
+        gcPlayer::SendTouched(this, c);
+    }
 }

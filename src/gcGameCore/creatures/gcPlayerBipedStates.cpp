@@ -6,7 +6,6 @@
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
-#include "gcGameCore/script/gcEventStackData.h"
 
 namespace {
 
@@ -206,10 +205,7 @@ gcPlayerBiped::Handled gcPlayerBiped::HandleLateStates(const gcMsg& msg)
             m_nextUpdate = cTimeValue(0);
             Play(m_nCurState == ST_FALLING ? T::ANIM_FALLING : T::ANIM_SLIDE);
         } else if (id == MSG_FACEDIR && m_nCurState == ST_SLIDING) {
-            const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-            m_desiredHPR[0] = hpr.x;
-            m_desiredHPR[1] = hpr.y;
-            m_desiredHPR[2] = hpr.z;
+            gcPlayer::FaceDir(this, msg);
         } else {
             return Handled::kPass;
         }
@@ -253,7 +249,7 @@ bool gcPlayerBiped::HandleCommon(const gcMsg& msg)
         return true;
     case MSG_POSTEXITSTATE: HandleAnimationEnded(m_pTarget); return true;
     case MSG_DEACTIVATE:
-    case MSG_FREEZE: return HandleSuspend(msg);
+    case MSG_FREEZE: return gcPlayer::Suspend(this, msg, ST_DISABLED);
     case MSG_MOVETOPOINT:
     case MSG_MOVETOPATH:
     case MSG_DETACHFROMPATH:
@@ -297,15 +293,11 @@ bool gcPlayerBiped::HandleCommands(const gcMsg& msg)
             return false;
         To(ST_SJUMP_UP);
         return true;
-    case MSG_FACEDIR: {
+    case MSG_FACEDIR:
         if (s > ST_DODGING)
             return false;
-        const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-        m_desiredHPR[0] = hpr.x;
-        m_desiredHPR[1] = hpr.y;
-        m_desiredHPR[2] = hpr.z;
+        gcPlayer::FaceDir(this, msg);
         return true;
-    }
     case MSG_ATTACK: {
         if (s > ST_ATTACKING || (m_nFlags & kGroundFlags))
             return false;
@@ -339,13 +331,7 @@ bool gcPlayerBiped::HandleCommands(const gcMsg& msg)
             return false;
         OnSetTarget(msg);
         return true;
-    case MSG_PLAYANIMATION: {
-        const auto& m = static_cast<const gcMsgPlayAnimation&>(msg);
-        if (m.priority < 0 || m.priority >= gcMsgPlayAnimation::MAX_PRIORITIES || s > kPriorityStates[m.priority])
-            return false;
-        RequestState(kPriorityStates[m.priority], PlayAnimation(m.pAnimationConfig));
-        return true;
-    }
+    case MSG_PLAYANIMATION: return gcPlayer::PlayByPriority(this, msg, kPriorityStates);
     case MSG_BLOCKED:
         if (s >= ST_RECOIL)
             return false;
@@ -372,56 +358,15 @@ bool gcPlayerBiped::HandleDisabled(const gcMsg& msg)
     switch (msg.nMsgId) {
     case MSG_ENTERSTATE: Disable(); return true;
     case MSG_ACTIVATE:
-    case MSG_UNFREEZE: OnHandleEnable(msg); return true;
+    case MSG_UNFREEZE: gcPlayer::Resume(this, msg, m_pTemplate != nullptr); return true;
     case MSG_DEACTIVATE:
-    case MSG_FREEZE: return HandleSuspend(msg);
+    case MSG_FREEZE: return gcPlayer::Suspend(this, msg, ST_DISABLED);
     case MSG_REVIVE:
     case MSG_MOVETOPOINT:
     case MSG_MOVETOPATH:
     case MSG_DETACHFROMPATH: return HandleMoves(msg);
     default: return false;
     }
-}
-
-bool gcPlayerBiped::HandleSuspend(const gcMsg& msg)
-{
-    const uint16_t bit = msg.nMsgId == MSG_DEACTIVATE ? kDeactivated : kFrozen;
-    if (m_nEntityFlags & bit)
-        return false;
-    ClearTarget();
-    m_nEntityFlags |= bit;
-    SendAttached(msg);
-    if (m_nCurState != ST_DISABLED) {
-        // Into the disabled state without leaving the current one, keeping
-        // its countdown, so that enabling resumes it.
-        RequestState(ST_DISABLED, m_nextUpdate);
-        m_nGameObjectFlags |= kSkipExit;
-    }
-    return true;
-}
-
-void gcPlayerBiped::OnHandleEnable(const gcMsg& msg)
-{
-    const uint16_t bit = msg.nMsgId == MSG_ACTIVATE ? kDeactivated : kFrozen;
-    if (!(m_nEntityFlags & bit))
-        return;
-    m_nEntityFlags &= static_cast<uint16_t>(~bit);
-    if (!(m_nEntityFlags & (kDeactivated | kFrozen))) {
-        // Without its template the biped cannot run: it stays disabled.
-        if (!m_pTemplate || !Enable()) {
-            m_nEntityFlags |= kDeactivated;
-            return;
-        }
-        if (m_nPrevState >= 0) {
-            if (m_nPrevState != m_nCurState) {
-                RequestState(m_nPrevState, m_nextUpdate);
-                m_nGameObjectFlags |= kSkipEnter;
-            }
-        } else {
-            To(ST_UNKNOWN);
-        }
-    }
-    SendAttached(msg);
 }
 
 void gcPlayerBiped::OnTick(const gcMsgTick& msg)
@@ -437,18 +382,7 @@ void gcPlayerBiped::OnTick(const gcMsgTick& msg)
                 RequestState(ST_STANDING, cTimeValue(0));
         }
         gcPlayer::Get()->m_pInteractTarget = FindInteractTarget();
-        gcEventParams params;
-        GetEventParams(&params);
-        if (HasStateMachine())
-            m_stateInfo.Send(msg, params, gcEventStackData());
-        else if (const gcEntityTemplate* pTemplate = GetTemplate())
-            pTemplate->onUpdate.Apply(params, gcEventStackData());
-        // The first tick after an animation started skips OnUpdated.
-        if (!(m_nEntityFlags & kAnimConfigStarted) && m_pAnimationConfig)
-            m_pAnimationConfig->onUpdated.Apply(params, gcEventStackData());
-        else
-            m_nEntityFlags &= static_cast<uint16_t>(~kAnimConfigStarted);
-        HandleTextureBlend();
+        gcPlayer::RunTickScripts(this, msg);
     }
     Move(msg.dT);
     UpdateSound(msg.dT);

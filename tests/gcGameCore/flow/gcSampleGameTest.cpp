@@ -25,6 +25,7 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "datagen/sampleCinematic.h"
+#include "datagen/sampleFlying.h"
 #include "datagen/sampleProps.h"
 #include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcNPC.h"
@@ -90,7 +91,9 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
     EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 3);  // the view, the player's two
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
-    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd - pMap->m_pRegionTriggers->m_nBegin, 9) << "slots 5 to 13";
+    // Slots 5 to 13, then the updraft's in 60.
+    EXPECT_EQ(pMap->m_pRegionTriggers->m_nBegin, 5);
+    EXPECT_EQ(pMap->m_pRegionTriggers->m_nEnd, datagen::kSampleUpdraftTriggerSlot + 1);
     VISetFrameLimit(kFrames);
     pMap->Run();
     EXPECT_EQ(Problems(), 0);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -23,6 +24,7 @@
 #include "../test/pad_test.h"
 #include "datagen/datagen.h"
 #include "datagen/sampleWriters.h"
+#include "datagen/sampleFlying.h"
 #include "datagen/samplePlayer.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideoTestUtil.h"
@@ -30,6 +32,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
+#include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
@@ -144,8 +147,9 @@ protected:
     }
 
     // Loads map nMap of the act and plays it with the input for at most
-    // nFrames, recording each run of the player's control script.
-    void Play(const std::string& input, uint32_t nFrames, int nMap = 0)
+    // nFrames, recording each run of the player's control script (by
+    // pRecord when given).
+    void Play(const std::string& input, uint32_t nFrames, int nMap = 0, gcAction* pRecord = nullptr)
     {
         const std::string path = m_dir.HostPath("input.txt");
         std::ofstream(path) << FromNow(input);
@@ -160,7 +164,7 @@ protected:
         gcAction** ppLast = &pControl->onUpdate.pAction;
         while (*ppLast)
             ppLast = &(*ppLast)->pNextAction;
-        *ppLast = &record;
+        *ppLast = pRecord ? pRecord : &record;
         VISetFrameLimit(nFrames);
         gcMap::s_pMap->Run();
         *ppLast = nullptr;
@@ -288,6 +292,117 @@ TEST_F(gcSamplePlayerTest, ShowsThePlayerAndLeavesThePoolsAsTheyWere)
     EXPECT_EQ(after, before);
     EXPECT_EQ(after.at("Player Config"), 0u);
     EXPECT_EQ(after.at("Region"), 0u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+using F = gcPlayerFlying;
+
+// What the flying player and the camera were doing on one run of the
+// control script.
+struct FlyingSample {
+    int8_t state;
+    int32_t gear;
+    int16_t region;
+    mVec3 pos;     // in the region's frame
+    mVec3 camera;  // in the world
+};
+
+std::vector<FlyingSample>& FlyingSamples()
+{
+    static std::vector<FlyingSample> s_samples;
+    return s_samples;
+}
+
+class RecordFlyer : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
+            FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
+                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos()});
+    }
+};
+
+// On its fifth run puts the biped into the updraft (standing on the verge).
+class SnapIntoUpdraft : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
+        if (++m_nRuns != 5 || !dcast<gcPlayerBiped>(pPlayer))
+            return;
+        mOCS inside;
+        inside.MakeIdentity();
+        inside.origin.Set(datagen::kSampleUpdraftX, datagen::kSampleUpdraftY, kStandZ);
+        pPlayer->SnapTo(0, inside);
+    }
+    mutable int m_nRuns = 0;
+};
+
+// The updraft by the first map's start, off the road, leaves for the act's
+// third map, where the player flies.
+TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
+{
+    SnapIntoUpdraft snap;
+    Play("0 0 -\n", 30, 0, &snap);
+    EXPECT_EQ(snap.m_nRuns, 5) << "the map ended after the snap";
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// In the third map the control script flies the player: it hovers in gear
+// 0 where the map starts it; the stick fully forward flaps, climbing, and
+// after 3.5 seconds the first gear carries it east along the road; A boosts
+// it into the top gear for the boost's length less the ease-out. The camera
+// follows it.
+TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
+{
+    FlyingSamples().clear();
+    RecordFlyer record;
+    Play("0 0 -\n30 0 - 0 72\n200 0 A 0 72\n206 0 - 0 72\n", 260, datagen::kSampleSkyMap, &record);
+    const std::vector<FlyingSample>& s = FlyingSamples();
+    ASSERT_GT(s.size(), 250u);
+    const mVec3 start(datagen::kSamplePlayerStartX, 0.0f, -2.5f);  // the ground plus the sphere's radius
+    const auto first = [&s](size_t from, const std::function<bool(const FlyingSample&)>& pred) {
+        size_t i = from;
+        while (i < s.size() && !pred(s[i]))
+            ++i;
+        return i;
+    };
+    const size_t flap = first(0, [&](const FlyingSample& x) { return x.pos.z > start.z + 1e-3f; });
+    const size_t gear1 = first(flap, [](const FlyingSample& x) { return x.gear == 1; });
+    const size_t boost = first(gear1, [](const FlyingSample& x) { return x.state == F::ST_BOOSTING; });
+    const size_t flying = first(boost, [](const FlyingSample& x) { return x.state == F::ST_FLYING; });
+    ASSERT_LT(flying + 10, s.size()) << flap << " " << gear1 << " " << boost;
+    for (size_t i = 0; i < flap; ++i) {
+        EXPECT_TRUE(s[i].pos.ApproxEqual(start, 1e-4f)) << "hovering, " << i;
+        EXPECT_EQ(s[i].gear, 0);
+    }
+    EXPECT_NEAR(static_cast<float>(gear1 - flap), 105.0f, 2.0f) << "3.5 seconds of flapping";
+    EXPECT_NEAR(static_cast<float>(flying - boost), 26.0f, 1.0f) << "520 ticks";
+    EXPECT_EQ(s[boost].gear, 3);
+    const struct {
+        const char* name;
+        size_t at;
+        float speed, climb;  // units a second
+    } phases[] = {{"flapping in gear 0", flap + 10, 0.0f, 0.6f},
+                  {"flapping in gear 1", gear1 + 10, 3.0f, 0.6f},
+                  {"boosting", boost + 10, 10.0f, 0.0f},
+                  {"flapping in gear 3", flying + 5, 7.0f, 0.6f}};
+    for (const auto& p : phases) {
+        SCOPED_TRACE(p.name);
+        EXPECT_NEAR((s[p.at + 1].pos.x - s[p.at].pos.x) / kTickSeconds, p.speed, 0.02f);
+        EXPECT_NEAR((s[p.at + 1].pos.z - s[p.at].pos.z) / kTickSeconds, p.climb, 0.02f);
+    }
+    for (const FlyingSample& x : s)
+        EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
+    EXPECT_GT(s.back().camera.x - s.front().camera.x, 10.0f) << "the camera followed";
     EXPECT_EQ(Problems(), 0);
 }
 
