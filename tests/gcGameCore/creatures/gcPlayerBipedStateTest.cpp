@@ -125,6 +125,50 @@ TEST_F(BipedTest, TheJumpsRunThroughTheirDescentsToTheLandings)
     EXPECT_FLOAT_EQ(m_pBiped->m_gravityVelocity.z, 0.02f);
 }
 
+// Only the rising jumps hand their upward speed to the fall step as they
+// are left; the descents and landings leave it alone.
+TEST_F(BipedTest, OnlyTheRisingJumpsHandTheirLiftToTheFallOnExit)
+{
+    const struct {
+        int state;
+        bool lifts;
+    } rows[] = {{B::ST_SJUMP_UP, true},    {B::ST_SJUMP_DOWN, false}, {B::ST_RJUMP_UP, true},
+                {B::ST_RJUMP_DOWN, false}, {B::ST_DJUMP, true},       {B::ST_DJUMP_DOWN, false},
+                {B::ST_SLAND, false},      {B::ST_RLAND, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state);
+        m_pBiped->m_velocity.Set(0, 0.01f, 0.02f);
+        m_pBiped->m_gravityVelocity.Set(0, 0, -0.5f);
+        SendPlain(*m_pBiped, MSG_EXITSTATE);
+        EXPECT_EQ(m_pBiped->m_gravityVelocity.z, r.lifts ? 0.02f : -0.5f);
+    }
+}
+
+// Falling and sliding play their own animations; only a sliding biped
+// takes a facing from the FaceDir message, the falling one refuses it.
+TEST_F(BipedTest, FallingAndSlidingPlayTheirAnimationsAndOnlySlidingTakesAFacing)
+{
+    const struct {
+        int state;
+        int anim;
+        int taken;
+    } rows[] = {{B::ST_FALLING, T::ANIM_FALLING, 0}, {B::ST_SLIDING, T::ANIM_SLIDE, 1}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state);
+        m_pBiped->m_nextUpdate = cTimeValue(40);
+        SendPlain(*m_pBiped, MSG_ENTERSTATE);
+        EXPECT_EQ(m_pBiped->m_pNextAnimationConfig, &m_pTemplate->animationConfigs[r.anim]);
+        EXPECT_EQ(m_pBiped->m_nextUpdate.m_nTicks, 0);
+        m_pBiped->m_desiredHPR[0] = m_pBiped->m_desiredHPR[1] = m_pBiped->m_desiredHPR[2] = 0.0f;
+        EXPECT_EQ(m_pBiped->Send(gcMsgFaceDir(mVec3(30, 10, 5))), r.taken);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[0], r.taken ? 30.0f : 0.0f);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[1], r.taken ? 10.0f : 0.0f);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[2], r.taken ? 5.0f : 0.0f);
+    }
+}
+
 TEST_F(BipedTest, TheDisabledStateTakesOnlyItsMessages)
 {
     ASSERT_EQ(m_pBiped->Send(gcMsgDeactivate()), 1);
