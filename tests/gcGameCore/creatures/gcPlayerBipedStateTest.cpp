@@ -169,6 +169,48 @@ TEST_F(BipedTest, FallingAndSlidingPlayTheirAnimationsAndOnlySlidingTakesAFacing
     }
 }
 
+// The attack's update starts the queued attack of a branch that was not
+// cancelled; with none it ends the attack.
+TEST_F(BipedTest, AnAttackChainsOnlyToAQueuedAttackOfABranchNotCancelled)
+{
+    auto* pA = m_pool.New<gcCreatureAttack>();
+    auto* pB = m_pool.New<gcCreatureAttack>();
+    const struct {
+        bool a, b;
+        uint16_t cancelled;
+        gcCreatureAttack* next;
+    } rows[] = {{false, false, 0, nullptr},
+                {true, false, 0, pA},
+                {true, false, B::kBranchACancelled, nullptr},
+                {false, true, 0, pB},
+                {false, true, B::kBranchBCancelled, nullptr},
+                {true, true, B::kBranchACancelled, pB},  // the cancelled A is dropped on the way
+                {true, true, B::kBranchACancelled | B::kBranchBCancelled, nullptr}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.a << r.b << r.cancelled);
+        Force(B::ST_ATTACKING);
+        m_pBiped->m_pAttack = pA;
+        m_pBiped->m_pNextAttackA = r.a ? pA : nullptr;
+        m_pBiped->m_pNextAttackB = r.b ? pB : nullptr;
+        m_pBiped->m_nCreatureFlags = r.cancelled;
+        m_pBiped->Send(gcMsgUpdate());
+        EXPECT_EQ(m_pBiped->m_nCurState == B::ST_ATTACKING, r.next != nullptr);
+        EXPECT_EQ(m_pBiped->m_pAttack, r.next);
+    }
+    // A strafe heading is taken up to the target walks, not from walking on.
+    const struct {
+        int state, taken;
+    } strafes[] = {{B::ST_STANDING, 1}, {B::ST_TGT_R, 1}, {B::ST_WALKING, 0}};
+    for (const auto& r : strafes) {
+        Force(r.state);
+        m_pBiped->m_fStrafeDir = 0.0f;
+        EXPECT_EQ(m_pBiped->Send(gcMsgStrafeDir(45.0f)), r.taken) << r.state;
+        EXPECT_EQ(m_pBiped->m_fStrafeDir, r.taken ? 45.0f : 0.0f);
+    }
+    m_pBiped->m_pAttack = nullptr;
+    m_pBiped->m_pNextAttackA = m_pBiped->m_pNextAttackB = nullptr;
+}
+
 TEST_F(BipedTest, TheDisabledStateTakesOnlyItsMessages)
 {
     ASSERT_EQ(m_pBiped->Send(gcMsgDeactivate()), 1);
