@@ -120,12 +120,8 @@ mQuat gcCameraFilterConsts::Step(const mQuat& x, mQuat h[4]) const
     for (const mQuat& prev : stage)
         q = Blend(q, prev, a);
     const float len = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
-    // The output keeps the input's sign, as a blend starting from it would.
-    const float k = q.x * x.x + q.y * x.y + q.z * x.z + q.w * x.w < 0.0f ? -1.0f / len : 1.0f / len;
     if (!(len > 0.0f) || !std::isfinite(len))
         q = x;  // a history that is not a rotation is dropped for the input
-    else
-        q = mQuat(q.x * k, q.y * k, q.z * k, q.w * k);
     Shift(h, q);
     return q;
 }

@@ -71,6 +71,16 @@ TEST(gcCameraFilterConstsTest, QuaternionStepNeverYieldsNaN)
             EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-4f);
         }
     }
+    // An entry of the history that is not a number is taken as no turn.
+    {
+        gcCameraFilterConsts f;
+        mQuat h[4] = {{0, 0, 0, 1}, {NAN, 0, 0, 1}, {0, 0, 0, 1}, {INFINITY, 0, 0, 1}};
+        mQuat x;
+        x.SetHPR(40.0f, -10.0f, 0.0f);
+        const mQuat q = f.Step(x, h);
+        ASSERT_TRUE(std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w));
+        EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-4f);
+    }
     // Weights whose partial sum is exactly 0 divide nothing.
     gcCameraFilterConsts f;
     f.gain = 0.25f, f.c1 = 0.75f, f.c2 = -1.0f, f.c3 = 1.0f, f.c4 = 0.0f;
