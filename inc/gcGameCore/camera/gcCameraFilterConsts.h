@@ -22,9 +22,10 @@ struct gcCameraFilterConsts {
     // history h (4 entries, newest first). Vectors per component.
     float Step(float x, float h[4]) const;
     mVec3 Step(const mVec3& x, mVec3 h[4]) const;
-    // Quaternions as the same recursion over the turns from the newest
-    // output (turns about one axis blend as their angles); stable at every
-    // pole while the output lags the input by less than half a turn.
+    // Quaternions as the four one-pole stages of the same recursion, each a
+    // blend along the shorter arc, recovered from the history: turns about
+    // one axis blend as their angles; a steady turn is followed at its rate
+    // at every pole, whatever the output's lag.
     mQuat Step(const mQuat& x, mQuat h[4]) const;
 
     float a;     // pole: 0 passes the input through

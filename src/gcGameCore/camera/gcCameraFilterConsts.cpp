@@ -73,31 +73,55 @@ mQuat TurnOf(const mVec3& r)
     return mQuat(r.x * k, r.y * k, r.z * k, std::cos(0.5f * fAngle));
 }
 
+// Where a stage stood that the next one, at `newer` after `older`, follows
+// with pole a: fAhead = a / (1 - a) ticks' turn further on.
+mQuat Ahead(const mQuat& newer, const mQuat& older, float fAhead)
+{
+    mQuat q;
+    q.Mult(newer, TurnOf(TurnBetween(older, newer) * fAhead));
+    return q;
+}
+
+// One one-pole stage: y = (1 - a) x + a y' along the shorter arc.
+mQuat Blend(const mQuat& x, const mQuat& prev, float a)
+{
+    mQuat q;
+    q.Slerp(x, prev, a);
+    const float len = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+    return len > 0.0f ? mQuat(q.x / len, q.y / len, q.z / len, q.w / len) : q;
+}
+
 }  // namespace
 
-// The recursion is run on the turns from the newest output to the input and
-// to the older outputs: one axis then blends exactly as its angles do, and
-// the weights, whatever their partial sums, never divide anything.
+// The recursion is run as the four one-pole stages it stands for, each a
+// blend along the shorter arc, so turns about one axis come out as their
+// angles would and no weight divides anything. The stages are recovered from
+// the last four outputs. The output of a steady turn may lag its input by a
+// whole turn or more at a high pole, where a blend of the input with the
+// outputs would run the shorter way round, backwards; each stage lags the one
+// before it by a quarter of that, so every blend and every recovered stage
+// stays within a few ticks' turn of its neighbour.
 mQuat gcCameraFilterConsts::Step(const mQuat& x, mQuat h[4]) const
 {
     if (gain >= 1.0f) {
         Shift(h, x);  // pole 0 passes the input through untouched
         return x;
     }
-    const mQuat& base = h[0];
-    mVec3 r = TurnBetween(base, x) * gain;
-    r += TurnBetween(base, h[1]) * c2;
-    r += TurnBetween(base, h[2]) * c3;
-    r += TurnBetween(base, h[3]) * c4;
-    mQuat q;
-    q.Mult(base, TurnOf(r));
+    const float fAhead = a / (1.0f - a);
+    mQuat s[4] = {h[0], h[1], h[2], h[3]};
+    mQuat stage[4];  // the stages as they stand, first to last (the output)
+    stage[3] = h[0];
+    for (int nStage = 2; nStage >= 0; --nStage) {
+        for (int i = 0; i <= nStage; ++i)
+            s[i] = Ahead(s[i], s[i + 1], fAhead);
+        stage[nStage] = s[0];
+    }
+    mQuat q = x;
+    for (const mQuat& prev : stage)
+        q = Blend(q, prev, a);
     const float len = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
-    // The output keeps the input's sign, as a blend starting from it would.
-    const float k = q.x * x.x + q.y * x.y + q.z * x.z + q.w * x.w < 0.0f ? -1.0f / len : 1.0f / len;
     if (!(len > 0.0f) || !std::isfinite(len))
         q = x;  // a history that is not a rotation is dropped for the input
-    else
-        q = mQuat(q.x * k, q.y * k, q.z * k, q.w * k);
     Shift(h, q);
     return q;
 }

@@ -132,6 +132,8 @@ TEST_F(gcGameCameraControlTest, ATargetingCameraFartherThanOneAndAHalfDistancesS
         {10.0f, 0.01f, {0, -6.5f, 0}},              // snapped back along the view it had
         {9.5f, 0.01f, {0, -9.5f * c, 9.5f * sn}},   // a moving entity: the distance holds
         {9.5f, 0.0f, {0, -8.9f * c, 8.9f * sn}},    // a standing one: it eases towards 6.5
+        {9.74f, 0.01f, {0, -9.74f * c, 9.74f * sn}},  // just inside 1.5 x 6.5
+        {9.76f, 0.01f, {0, -6.5f, 0}},              // just outside
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.dist << " at " << r.speed);
@@ -144,6 +146,71 @@ TEST_F(gcGameCameraControlTest, ATargetingCameraFartherThanOneAndAHalfDistancesS
         Tick();
         // Turned behind and above the entity at once, unless snapped back.
         EXPECT_VEC_NEAR(m_cam.GetPos(), r.pos, 1e-3f);
+    }
+}
+
+// Following without a snap starts from where the camera is: behind the
+// entity is asked for (flag 0x80), and the gains let a moving entity's
+// camera run free.
+TEST_F(gcGameCameraControlTest, FollowingWithoutSnapAsksForBehindFromWhereTheCameraIs)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        float speed;
+        uint32_t flags;
+        float hk, pk;
+    } rows[] = {{0.01f, 0, 1.0f, 1.0f}, {0.0f, 0, 0.98f, 0.9f}, {0.01f, C::kAlternate, 0.98f, 0.9f}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.speed << " " << r.flags);
+        m_entity.m_velocity.Set(0, r.speed, 0);
+        m_cam.MoveToWorld(mVec3(3, 4, 5));
+        m_cam.m_nFlags = r.flags;
+        m_cam.FollowEntity(kEntity, false);
+        EXPECT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+        EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_FOLLOWENTITY);
+        EXPECT_FLOAT_EQ(m_cam.m_fFollowEntityHK, r.hk);
+        EXPECT_FLOAT_EQ(m_cam.m_fFollowEntityPK, r.pk);
+        EXPECT_EQ(m_cam.m_PosCtrl.filter[3], mVec3(3, 4, 5));
+        EXPECT_EQ(m_cam.GetPos(), mVec3(3, 4, 5));
+    }
+    // A path that does not resolve stops the controller and keeps no handle.
+    m_cam.FollowPath(gcRegionPathHandle::Make(kPathSlot, 0x99), 0, 1, false, true);
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
+    EXPECT_EQ(m_cam.m_PosCtrl.hPath, gcRegionPathHandle());
+    EXPECT_EQ(m_cam.GetPos(), mVec3(3, 4, 5));
+    s_regionId = 4;  // nor one whose region is not resident
+    m_cam.FollowPath(kPath, 0, 1, false, true);
+    EXPECT_EQ(m_cam.m_PosCtrl.Mode, C::POSCTRL_NONE);
+    EXPECT_EQ(m_cam.m_PosCtrl.hPath, gcRegionPathHandle());
+}
+
+// The shake of a followed entity's camera runs in the follow tick, once a
+// tick: the camera stands off its place by the intensity.
+TEST_F(gcGameCameraControlTest, AFollowingCameraShakesInItsOwnTick)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_cam.FollowEntity(kEntity, true);
+    Tick(5);
+    const mVec3 placed = m_cam.GetPos();
+    m_cam.Shake(0.5f, cTimeValue(400), nullptr);
+    Tick();
+    EXPECT_EQ(m_cam.m_shakeRemainTime, cTimeValue(380));
+    EXPECT_NEAR(m_cam.GetPos().Dist(placed), 0.5f, 0.02f);
+}
+
+// A turn to look at a point keeps the world's up axis up.
+TEST_F(gcGameCameraControlTest, LookAtWorldKeepsTheWorldUpAxisUp)
+{
+    const struct {
+        mVec3 to, forward, up;
+    } rows[] = {{{0, 10, 0}, {0, 1, 0}, {0, 0, 1}},
+                {{10, 0, 0}, {1, 0, 0}, {0, 0, 1}},
+                {{0, 10, 10}, {0, 0.7071068f, 0.7071068f}, {0, -0.7071068f, 0.7071068f}}};
+    for (const auto& r : rows) {
+        m_cam.LookAtWorld(mVec3(0, 0, 0), r.to);
+        const mBasis& basis = m_cam.m_camera.m_cameraToWorld.basis;
+        EXPECT_VEC_NEAR(basis.forward, r.forward, 1e-5f);
+        EXPECT_VEC_NEAR(basis.up, r.up, 1e-5f);
     }
 }
 

@@ -65,7 +65,9 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
     const P low(&config, P::PRIORITY_LOW), medium(&config, P::PRIORITY_MEDIUM);
     const P veryHigh(&config, P::PRIORITY_VERYHIGH), badPriority(&config, static_cast<P::gcPriority>(4));
     const gcMsgIdle idle5(5), idle6(6);
-    const gcMsgAttack badAttack(32, false, 0);
+    const P negativePriority(&config, static_cast<P::gcPriority>(-1));
+    const gcMsgAttack badAttack(32, false, 0), noSuchAttack(0, false, 0);
+    const gcMsgFaceDir face(mVec3(30, 0, 0));
     const gcMsgDealDamage badDir(nullptr, 0, 5, static_cast<gcMsgDealDamage::gcDamageDir>(6), cTimeValue(0));
     const gcMsgDealDamage hit(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0));
     struct Row {
@@ -92,6 +94,12 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
         {"medium over running", N::STATE_RUNNING, &medium, true, N::STATE_PLAYINGMEDIUM},
         {"very high over pain", N::STATE_PAIN, &veryHigh, true, N::STATE_PLAYINGVERYHIGH},
         {"priority outside the table", N::STATE_STANDING, &badPriority, false, N::STATE_STANDING},
+        {"negative priority", N::STATE_STANDING, &negativePriority, false, N::STATE_STANDING},
+        {"low priority from standing", N::STATE_STANDING, &low, true, N::STATE_PLAYINGLOW},
+        {"medium replaces medium", N::STATE_PLAYINGMEDIUM, &medium, true, N::STATE_PLAYINGMEDIUM},
+        {"an attack the template lacks is taken", N::STATE_STANDING, &noSuchAttack, true, N::STATE_STANDING},
+        {"a facing while blocking", N::STATE_BLOCKING, &face, true, N::STATE_BLOCKING},
+        {"no facing above blocking", N::STATE_PLAYINGHIGH, &face, false, N::STATE_PLAYINGHIGH},
         {"idle 5 is the last", N::STATE_STANDING, &idle5, true, N::STATE_IDLING},
         {"idle 6 is outside", N::STATE_STANDING, &idle6, false, N::STATE_STANDING},
         {"attack outside the table", N::STATE_STANDING, &badAttack, false, N::STATE_STANDING},
@@ -107,6 +115,11 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
         EXPECT_EQ(p->m_nCurState, r.nTo);
         EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
     }
+    EXPECT_EQ(badDir.fAmount, 0.0f);  // the attacker is told nothing was dealt
+    EXPECT_STREQ(N::GetStateText(0), "Unknown");
+    EXPECT_STREQ(N::GetStateText(N::STATE_FADED), "Faded");
+    EXPECT_STREQ(N::GetStateText(N::MAX_STATES), "???");
+    EXPECT_STREQ(N::GetStateText(-1), "???");
 }
 
 // A new target while standing replays the stand at once; while walking
@@ -114,6 +127,13 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
 TEST_F(gcNPCTest, SetTargetWhileStandingReplaysTheStand)
 {
     gcNPC* p = RunningNPC({0, 0, 1});
+    // A specific target of its own team is ignored; none clears the target.
+    gcNPC* pFriend = RunningNPC({3, 0, 1});
+    p->m_pTarget = pFriend;
+    EXPECT_EQ(p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, p)), 1);
+    EXPECT_EQ(p->m_pTarget, pFriend);
+    EXPECT_EQ(p->Send(gcMsgSetTarget(gcMsgSetTarget::SPECIFIC, nullptr)), 1);
+    EXPECT_EQ(p->m_pTarget, nullptr);
     for (int8_t nState : {static_cast<int8_t>(N::STATE_STANDING), static_cast<int8_t>(N::STATE_WALKING)}) {
         SCOPED_TRACE(static_cast<int>(nState));
         p->m_nCurState = p->m_nNextState = nState;

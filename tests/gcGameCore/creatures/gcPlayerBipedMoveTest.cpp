@@ -275,6 +275,65 @@ TEST_F(BipedMoveTest, TheJumpDescentLandsStandingOrRunningByTheMovementScale)
     }
 }
 
+// A walk held down to under a thousandth of a unit a tick does not move the
+// biped at all; just over it, it moves the whole step.
+TEST_F(BipedMoveTest, AWalkingStepUnderAThousandthLeavesThePlace)
+{
+    ASSERT_NE(Build({}), nullptr);
+    const struct {
+        float scale;  // of the 0.1 units a tick of walking
+        bool moves;
+    } rows[] = {{0.009f, false}, {0.011f, true}};
+    Place({0, 0, kHalfHeight});
+    Tick(5);
+    gcDoSetValue* pHold = m_pool.New<gcDoSetValue>();
+    pHold->pDest = m_pool.New<gcValEntityStat>(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR),
+                                                 gcEntityTemplate::STAT_MOVEMENT_SCALE, false);
+    auto* pScale = m_pool.New<gcValTest>(gcValTest::NUMBER, 1.0f, nullptr, nullptr);
+    pHold->pSource = pScale;
+    m_pTemplate->onUpdate.pAction = pHold;
+    m_pBiped->Send(gcMsgWalk());
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.scale);
+        pScale->m_fValue = r.scale;
+        m_pBiped->m_fMovementScale = r.scale;
+        Tick(2);
+        const float fBefore = Pos().y;
+        Tick(1);
+        if (r.moves)
+            EXPECT_NEAR(Pos().y - fBefore, 0.1f * r.scale, 1e-4f);
+        else
+            EXPECT_EQ(Pos().y, fBefore);
+    }
+    m_pTemplate->onUpdate.pAction = nullptr;
+}
+
+// An animation configuration with flag 0x1 takes no fall step: the biped
+// hangs where it walks, its ground flags and fall speed cleared and its time
+// in the air kept; without the flag it falls again.
+TEST_F(BipedMoveTest, AConfigurationWithoutFallStepClearsTheGroundFlags)
+{
+    ASSERT_NE(Build({}), nullptr);
+    Place({0, 0, kHalfHeight + 3.0f});
+    m_pTemplate->animationConfigs[T::ANIM_WALK].nFlags = B::kConfigNoFall;
+    m_pBiped->Send(gcMsgWalk());
+    Tick(1);
+    m_pBiped->m_nFlags = B::kGroundFlags;
+    m_pBiped->m_gravityVelocity.Set(0, 0, -0.01f);
+    m_pBiped->m_fallingTime = cTimeValue(100);
+    const float fHeight = Pos().z;
+    Tick(1);
+    EXPECT_EQ(m_pBiped->m_nFlags, 0u);
+    EXPECT_EQ(m_pBiped->m_gravityVelocity.z, 0.0f);
+    EXPECT_EQ(m_pBiped->m_fallingTime, cTimeValue(100));
+    EXPECT_EQ(Pos().z, fHeight);
+    EXPECT_GT(Pos().y, 0.0f);
+    m_pTemplate->animationConfigs[T::ANIM_WALK].nFlags = 0;
+    Tick(1);
+    EXPECT_EQ(m_pBiped->m_nFlags, B::kInAir);
+    EXPECT_LT(Pos().z, fHeight);
+}
+
 TEST_F(BipedMoveTest, TheFirstTouchOfATouchSurfaceIsReportedOnceAndTouchedObjectsAreTold)
 {
     std::vector<ColTri> curtain;  // touch only, across the way at y = 2

@@ -125,6 +125,92 @@ TEST_F(BipedTest, TheJumpsRunThroughTheirDescentsToTheLandings)
     EXPECT_FLOAT_EQ(m_pBiped->m_gravityVelocity.z, 0.02f);
 }
 
+// Only the rising jumps hand their upward speed to the fall step as they
+// are left; the descents and landings leave it alone.
+TEST_F(BipedTest, OnlyTheRisingJumpsHandTheirLiftToTheFallOnExit)
+{
+    const struct {
+        int state;
+        bool lifts;
+    } rows[] = {{B::ST_SJUMP_UP, true},    {B::ST_SJUMP_DOWN, false}, {B::ST_RJUMP_UP, true},
+                {B::ST_RJUMP_DOWN, false}, {B::ST_DJUMP, true},       {B::ST_DJUMP_DOWN, false},
+                {B::ST_SLAND, false},      {B::ST_RLAND, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state);
+        m_pBiped->m_velocity.Set(0, 0.01f, 0.02f);
+        m_pBiped->m_gravityVelocity.Set(0, 0, -0.5f);
+        SendPlain(*m_pBiped, MSG_EXITSTATE);
+        EXPECT_EQ(m_pBiped->m_gravityVelocity.z, r.lifts ? 0.02f : -0.5f);
+    }
+}
+
+// Falling and sliding play their own animations; only a sliding biped
+// takes a facing from the FaceDir message, the falling one refuses it.
+TEST_F(BipedTest, FallingAndSlidingPlayTheirAnimationsAndOnlySlidingTakesAFacing)
+{
+    const struct {
+        int state;
+        int anim;
+        int taken;
+    } rows[] = {{B::ST_FALLING, T::ANIM_FALLING, 0}, {B::ST_SLIDING, T::ANIM_SLIDE, 1}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state);
+        m_pBiped->m_nextUpdate = cTimeValue(40);
+        SendPlain(*m_pBiped, MSG_ENTERSTATE);
+        EXPECT_EQ(m_pBiped->m_pNextAnimationConfig, &m_pTemplate->animationConfigs[r.anim]);
+        EXPECT_EQ(m_pBiped->m_nextUpdate.m_nTicks, 0);
+        m_pBiped->m_desiredHPR[0] = m_pBiped->m_desiredHPR[1] = m_pBiped->m_desiredHPR[2] = 0.0f;
+        EXPECT_EQ(m_pBiped->Send(gcMsgFaceDir(mVec3(30, 10, 5))), r.taken);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[0], r.taken ? 30.0f : 0.0f);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[1], r.taken ? 10.0f : 0.0f);
+        EXPECT_EQ(m_pBiped->m_desiredHPR[2], r.taken ? 5.0f : 0.0f);
+    }
+}
+
+// The attack's update starts the queued attack of a branch that was not
+// cancelled; with none it ends the attack.
+TEST_F(BipedTest, AnAttackChainsOnlyToAQueuedAttackOfABranchNotCancelled)
+{
+    auto* pA = m_pool.New<gcCreatureAttack>();
+    auto* pB = m_pool.New<gcCreatureAttack>();
+    const struct {
+        bool a, b;
+        uint16_t cancelled;
+        gcCreatureAttack* next;
+    } rows[] = {{false, false, 0, nullptr},
+                {true, false, 0, pA},
+                {true, false, B::kBranchACancelled, nullptr},
+                {false, true, 0, pB},
+                {false, true, B::kBranchBCancelled, nullptr},
+                {true, true, B::kBranchACancelled, pB},  // the cancelled A is dropped on the way
+                {true, true, B::kBranchACancelled | B::kBranchBCancelled, nullptr}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.a << r.b << r.cancelled);
+        Force(B::ST_ATTACKING);
+        m_pBiped->m_pAttack = pA;
+        m_pBiped->m_pNextAttackA = r.a ? pA : nullptr;
+        m_pBiped->m_pNextAttackB = r.b ? pB : nullptr;
+        m_pBiped->m_nCreatureFlags = r.cancelled;
+        m_pBiped->Send(gcMsgUpdate());
+        EXPECT_EQ(m_pBiped->m_nCurState == B::ST_ATTACKING, r.next != nullptr);
+        EXPECT_EQ(m_pBiped->m_pAttack, r.next);
+    }
+    // A strafe heading is taken up to the target walks, not from walking on.
+    const struct {
+        int state, taken;
+    } strafes[] = {{B::ST_STANDING, 1}, {B::ST_TGT_R, 1}, {B::ST_WALKING, 0}};
+    for (const auto& r : strafes) {
+        Force(r.state);
+        m_pBiped->m_fStrafeDir = 0.0f;
+        EXPECT_EQ(m_pBiped->Send(gcMsgStrafeDir(45.0f)), r.taken) << r.state;
+        EXPECT_EQ(m_pBiped->m_fStrafeDir, r.taken ? 45.0f : 0.0f);
+    }
+    m_pBiped->m_pAttack = nullptr;
+    m_pBiped->m_pNextAttackA = m_pBiped->m_pNextAttackB = nullptr;
+}
+
 TEST_F(BipedTest, TheDisabledStateTakesOnlyItsMessages)
 {
     ASSERT_EQ(m_pBiped->Send(gcMsgDeactivate()), 1);

@@ -9,6 +9,7 @@
 #include "eEngine/eGeomTrail.h"
 #include "eEngine/eParticleEmitter.h"
 #include "eEngine/eParticleSystem.h"
+#include "eEngine/eProjector.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundConfig.h"
 #include "eEngine/eSoundData.h"
@@ -136,7 +137,11 @@ TEST_F(gcEffectTest, EachVersionReadsTheFieldsItHolds)
         ASSERT_NE(t->m_pRumbleConfig, nullptr);
         EXPECT_EQ(t->m_pRumbleConfig->lifeTime.m_nTicks, 120);
         EXPECT_EQ(t->m_pRumbleConfig->fFalloffDistance, 12.0f);
+        EXPECT_EQ(t->startDelayPS[0].m_nTicks, 10);
         EXPECT_EQ(t->startDelayPS[3].m_nTicks, 40);
+        EXPECT_EQ(t->startDelayGT.m_nTicks, 50);
+        EXPECT_EQ(t->startDelayDL.m_nTicks, 60);
+        EXPECT_EQ(t->startDelaySE.m_nTicks, 70);
         EXPECT_EQ(t->startDelayRumble.m_nTicks, 80);
         EXPECT_EQ(t->startDelayProj.m_nTicks, v >= 18 ? 90 : 0);
         EXPECT_EQ(t->lifeTime.m_nTicks, 1200);
@@ -301,36 +306,110 @@ TEST_F(gcEffectTest, AnEffectWithoutTemplateIsNeverEnabled)
     EXPECT_EQ(E::s_nActiveStaticEffects, 0);
 }
 
+// Every component waits for its own delay as read from the file (the trail
+// starts at its delay, the others after it) and then shows the opacity as
+// the effect fades in.
 TEST_F(gcEffectTest, ComponentsStartAtTheirDelays)
 {
     datagen::EffectTemplateDesc d;
     d.lifeTicks = 0;
+    d.fadeInTicks = 80;
     d.emitters[0].emplace();
     d.trail.emplace();
     d.light = datagen::EffectLightDesc{};
-    d.delays[0] = 40;  // particle system 0
-    d.delays[4] = 20;  // trail: reached at equal time too
-    d.delays[5] = 60;  // light
-    Load(d);
+    d.rumble = datagen::EffectRumbleDesc{};
+    // Particle system 0, trail, light, sound, rumble, projector.
+    for (const auto& [slot, ticks] : {std::pair{0, 30}, {4, 20}, {5, 40}, {6, 50}, {7, 60}, {8, 70}})
+        d.delays[slot] = ticks;
+    T* t = Load(d);
+    t->EnableProjector(true);
+    t->EnableSound(true);
+    eSoundData* data = m_pool.New<eSoundData>();
+    data->m_length = 6000;
+    t->m_pSoundConfig->hSound = eSoundDataMgr::Add(40, data, 0x40);
     gcEffect* e = Placed();
-    Wake(e);
     ASSERT_NE(e->m_pParticleSystem[0], nullptr);
     ASSERT_NE(e->m_pGeomTrail, nullptr);
     ASSERT_NE(e->m_pDynamicLight, nullptr);
+    ASSERT_NE(e->m_pProjector, nullptr);
+    ASSERT_NE(e->m_pSound, nullptr);
+    EXPECT_EQ(e->m_fOpacity, 0.0f);  // fading in from nothing
+    EXPECT_EQ(e->m_pSound->m_fIntensity, 0.0f);
+    Wake(e);
+    E::s_pGetRumbleListener = [](int* pController, mVec3* pPos) {
+        *pController = 1;
+        pPos->Set(0, 0, 0);
+        return true;
+    };
     struct Row {
         int at;
-        bool ps, trail, light;
+        bool ps, trail, light, sound, rumble, projector;
     };
-    const Row rows[] = {{20, false, true, false}, {40, false, true, false}, {60, true, true, false},
-                        {80, true, true, true}};
+    const Row rows[] = {
+        {10, 0, 0, 0, 0, 0, 0}, {20, 0, 1, 0, 0, 0, 0}, {30, 0, 1, 0, 0, 0, 0}, {40, 1, 1, 0, 0, 0, 0},
+        {50, 1, 1, 1, 0, 0, 0}, {60, 1, 1, 1, 1, 0, 0}, {70, 1, 1, 1, 1, 1, 0}, {80, 1, 1, 1, 1, 1, 1},
+    };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.at);
-        Tick(e, 20);
+        eInput::s_joyState[1].fRumble = 0.0f;
+        Tick(e, 10);
+        const float fOpacity = static_cast<float>(r.at) / 80.0f;
         EXPECT_EQ(e->m_timeAlive.m_nTicks, r.at);
+        EXPECT_EQ(e->m_fOpacity, fOpacity);
         EXPECT_EQ(e->m_pParticleSystem[0]->m_pParent == &e->m_model, r.ps);
         EXPECT_EQ(e->m_pGeomTrail->m_pParent == &e->m_model, r.trail);
         EXPECT_EQ(e->m_pDynamicLight->m_pParent == &e->m_model, r.light);
+        EXPECT_EQ(e->m_pSound->m_pZone == &m_a, r.sound);
+        EXPECT_EQ(eInput::s_joyState[1].fRumble, r.rumble ? 1.0f : 0.0f);
+        EXPECT_EQ(e->m_pProjector->m_pParent == &e->m_model, r.projector);
+        const float fOff = 0.0f;  // what a component shows before its start
+        EXPECT_EQ(e->m_pParticleSystem[0]->m_fAlphaMod, r.ps ? fOpacity : fOff);
+        EXPECT_EQ(e->m_pGeomTrail->m_fAlpha, r.trail ? fOpacity : fOff);
+        EXPECT_EQ(e->m_pDynamicLight->m_fIntensity, r.light ? fOpacity : fOff);
+        EXPECT_EQ(e->m_pSound->m_fIntensity, r.sound ? fOpacity : fOff);
+        EXPECT_EQ(e->m_pProjector->m_fIntensity, r.projector ? fOpacity : fOff);
     }
+    // Fading out, each follows the opacity down.
+    e->FadeOut(cTimeValue(40));
+    Tick(e, 10);
+    EXPECT_EQ(e->m_fOpacity, 0.75f);
+    EXPECT_EQ(e->m_pGeomTrail->m_fAlpha, 0.75f);
+    EXPECT_EQ(e->m_pDynamicLight->m_fIntensity, 0.75f);
+    EXPECT_EQ(e->m_pProjector->m_fIntensity, 0.75f);
+    EXPECT_EQ(e->m_pSound->m_fIntensity, 0.75f);
+    E::s_pGetRumbleListener = nullptr;
+    eInput::s_joyState[1].fRumble = 0.0f;
+    e->Send(gcMsg(MSG_DEACTIVATE, nullptr));
+    eSoundDataMgr::s_pInstances[40] = nullptr;
+}
+
+// Every effect on an entity's ring hears what the entity passes on; a
+// copy keeps the name and the placed settings and starts afresh.
+TEST_F(gcEffectTest, AnEntityReachesEveryEffectOnItsRing)
+{
+    Load(datagen::EffectTemplateDesc{});
+    gcTestEntity* pEntity = PlacedEntity(PlaceTemplate(), {0, 0, 0});
+    gcEffect* kids[3] = {Placed(), Placed(), Placed()};
+    for (gcEffect* k : kids) {
+        k->AttachToEntity(pEntity, nullptr);
+        Wake(k);
+        ASSERT_EQ(k->m_nCurState, E::STATE_ENABLED);
+    }
+    E::SendToRing(pEntity->m_pEffects, gcMsgFadeOut(cTimeValue(40)));
+    for (gcEffect* k : kids)
+        EXPECT_EQ(k->m_fadeOutTime.m_nTicks, 40);
+
+    kids[0]->m_name.Set("Glow");
+    kids[0]->m_nActivationMask = 0x30;
+    gcEffect* copy = static_cast<gcEffect*>(kids[0]->Copy(&m_pool));
+    m_effects.push_back(copy);
+    EXPECT_STREQ(copy->m_name.m_sData, "Glow");
+    EXPECT_EQ(copy->m_hTemplate, kids[0]->m_hTemplate);
+    EXPECT_EQ(copy->m_nActivationMask, 0x30u);
+    EXPECT_EQ(copy->m_fadeOutTime.m_nTicks, 0);
+    EXPECT_EQ(copy->m_pParentEntity, nullptr);
+    for (gcEffect* k : kids)
+        k->Detach();
 }
 
 TEST_F(gcEffectTest, FadeOutKeepsTheShorterRunningFade)

@@ -7,6 +7,7 @@
 #include "datagen/scriptWriters.h"
 #include "eEngine/eShadow.h"
 #include "eEngine/eShadowConfig.h"
+#include "eEngine/eSound.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eTextureProjection.h"
 #include "eEngine/modelTestSupport.h"
@@ -70,6 +71,7 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     e->m_nMaterialSkin = 2;
     e->m_fEntityStatsMod[T::STAT_HEALTH] = 0.5f;
     e->m_nEntityFlags = 0;
+    e->m_stateInfo.m_nCurState = e->m_stateInfo.m_nNextState = 4;
     s_bMap = true;
     s_lightHeading = 30.0f;
     s_lightPitch = -60.0f;
@@ -83,6 +85,8 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(e->m_fEntityStatsMax[T::STAT_HEALTH], 50.0f);
     EXPECT_EQ(e->m_fEntityStatsCur[T::STAT_HEALTH], 50.0f);
     EXPECT_EQ(e->m_fEntityStatsCur[T::STAT_BLEND], 1.0f);
+    EXPECT_EQ(e->m_stateInfo.m_nCurState, -1);
+    EXPECT_EQ(e->m_stateInfo.m_nNextState, -1);
     EXPECT_TRUE(e->m_model.m_nGeomFlags & eGeom::kBothSweeps);
     EXPECT_EQ(e->GetColliderSize().z, 2.0f);
 
@@ -99,6 +103,9 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     EXPECT_EQ(e->m_pSound->m_fRadius, 37.5f);  // 15 x the figure's radius 2.5
     EXPECT_EQ(e->m_pSound->m_fVolume, 1.0f);
     EXPECT_FALSE(e->m_pSound->m_bLooping);
+    EXPECT_EQ(e->m_pSound->m_fIntensity, 1.0f);
+    EXPECT_TRUE(e->m_pSound->m_nFlags & eSound::kFlagReevaluate);
+    EXPECT_EQ(e->m_pSound->m_timeAlive.m_nTicks, 0);
 
     s_bMap = false;
     t->fEntityValues[T::VAL_SOUNDRADIUSSCALE] = 30.0f;
@@ -106,9 +113,42 @@ TEST_F(gcEntityTest, ResetFillsMaterialsSurfacesStatsShadowAndSoundFromTheTempla
     ASSERT_TRUE(f->Reset(&m_pool));
     EXPECT_NEAR(f->m_pShadow->m_localToParent.basis.forward.z, -1.0f, 1e-6f);
     EXPECT_EQ(f->m_pSound->m_fRadius, 50.0f);
+    // A new shadow is sized for a caster of half-size 1; a kept one, reset
+    // again, for the model's visibility radius.
+    eShadow sized[2];
+    sized[0].Set(*t->pShadowConfig, 1.0f);
+    sized[1].Set(*t->pShadowConfig, f->m_model.m_fVisRadius);
+    ASSERT_NE(sized[0].m_fVisRadius, sized[1].m_fVisRadius);
     eShadow* pShadow = f->m_pShadow;
+    EXPECT_EQ(pShadow->m_fVisRadius, sized[0].m_fVisRadius);
+    eSound* pSound = f->m_pSound;
     ASSERT_TRUE(f->Reset(&m_pool));  // a second reset keeps shadow and sound
     EXPECT_EQ(f->m_pShadow, pShadow);
+    EXPECT_EQ(f->m_pSound, pSound);
+    EXPECT_EQ(pShadow->m_fVisRadius, sized[1].m_fVisRadius);
+    // A template that loses its shadow configuration takes the shadow away;
+    // the entity is then destroyed without it.
+    t->pShadowConfig = nullptr;
+    ASSERT_TRUE(f->Reset(&m_pool));
+    EXPECT_EQ(f->m_pShadow, nullptr);
+    EXPECT_EQ(f->m_model.m_pFirstChild, nullptr);
+    std::erase(m_entities, f);
+    std::destroy_at(f);
+}
+
+// An entity whose model left every zone freezes and has no region.
+TEST_F(gcEntityTest, UpdateRegionIdFollowsTheZoneOrFreezes)
+{
+    gcTestEntity* e = PlacedEntity(PlaceTemplate(), mVec3(0, 0, 0));
+    ASSERT_TRUE(e->Enable());
+    e->m_nRegionId = 7;
+    EXPECT_TRUE(e->UpdateRegionId());
+    EXPECT_EQ(e->m_nRegionId, 1);
+    EntityLog().clear();
+    e->m_model.m_nGeomFlags |= eGeom::kOutsideZones;
+    EXPECT_FALSE(e->UpdateRegionId());
+    EXPECT_EQ(e->m_nRegionId, -1);
+    ASSERT_EQ(Ids(), (Tags{MSG_FREEZE}));
 }
 
 TEST_F(gcEntityTest, EnableAndDisableFileTheModelAndQueryTriggers)
