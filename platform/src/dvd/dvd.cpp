@@ -125,7 +125,7 @@ BOOL DVDReadAsyncPrio(DVDFileInfo* fileInfo, void* addr, int32_t length, int32_t
 
 int32_t DVDGetCommandBlockStatus(const DVDCommandBlock* block)
 {
-    return block ? dvd::DriveState(block) : DVD_STATE_FATAL_ERROR;
+    return block ? dvd::DriveSettledState(block) : DVD_STATE_FATAL_ERROR;
 }
 
 BOOL DVDCancel(DVDCommandBlock* block)

@@ -3,6 +3,10 @@
 // Transfers land in a buffer of the drive first and are copied to the
 // destination only at completion, so a cancelled request never writes the
 // caller's memory and the drive never touches a cancelled block again.
+// Every request holds the virtual clock from its queueing until its
+// completion callback has run (or it is cancelled), and on the virtual clock
+// a status poll waits for the transfer: a headless run sees each read done
+// at the same virtual time and at the same poll whatever the host's speed.
 
 #include "dvd_local.h"
 
@@ -11,12 +15,14 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "../test/dvd_test.h"
+#include "os/os_local.h"
 
 namespace dvd {
 namespace {
@@ -34,6 +40,9 @@ struct Drive {
     bool hold = false;
     bool failTransfers = false;
     uint32_t readCount = 0;
+    // Test hook: host time added to every transfer, from the environment
+    // variable kDelayEnv, so tests can show that it changes no headless frame.
+    std::chrono::microseconds delay{0};
 
     ~Drive()
     {
@@ -46,6 +55,13 @@ struct Drive {
             thread.join();
     }
 };
+
+constexpr const char* kDelayEnv = "QM_TEST_DISC_DELAY_US";
+
+bool Pending(int32_t state)
+{
+    return state == DVD_STATE_WAITING || state == DVD_STATE_BUSY;
+}
 
 Drive& TheDrive()
 {
@@ -128,10 +144,13 @@ void Run(Drive& d)
         const int fd = block->fileInfo->hostFd;
         const uint32_t offset = block->offset;
         const uint32_t length = block->length;
+        const auto delay = d.delay;
         lock.unlock();
 
         data.resize(length);
         const bool ok = !fail && Transfer(fd, offset, length, data.data());
+        if (delay.count() > 0)
+            std::this_thread::sleep_for(delay);
 
         // Completion is an interrupt: serialised with interrupt-disabled code.
         const BOOL level = OSDisableInterrupts();
@@ -139,6 +158,7 @@ void Run(Drive& d)
         Complete(d, lock, ok, data);
         lock.unlock();
         OSRestoreInterrupts(level);
+        os::ReleaseVirtualClock();  // after the callback queued any next read
         lock.lock();
         d.settled.notify_all();
     }
@@ -150,14 +170,18 @@ void DriveStart()
 {
     Drive& d = TheDrive();
     std::lock_guard<std::mutex> lock(d.mutex);
-    if (!d.thread.joinable())
-        d.thread = std::thread([&d] { Run(d); });
+    if (d.thread.joinable())
+        return;
+    const char* delayText = std::getenv(kDelayEnv);
+    d.delay = std::chrono::microseconds(delayText ? std::strtol(delayText, nullptr, 10) : 0);
+    d.thread = std::thread([&d] { Run(d); });
 }
 
 void DriveQueue(DVDCommandBlock* block)
 {
     DriveStart();
     Drive& d = TheDrive();
+    os::HoldVirtualClock();  // before the drive can see the request and release it
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         block->next = nullptr;
@@ -173,15 +197,23 @@ void DriveQueue(DVDCommandBlock* block)
 void DriveCancel(DVDCommandBlock* block)
 {
     Drive& d = TheDrive();
-    std::lock_guard<std::mutex> lock(d.mutex);
-    if (block->state != DVD_STATE_WAITING && block->state != DVD_STATE_BUSY)
-        return;
-    if (block->state == DVD_STATE_BUSY)
-        d.busyCanceled = true;
-    else
-        Unlink(d, block);  // queued, possibly again while its old transfer runs
-    block->canceled = 1;
-    block->state = DVD_STATE_CANCELED;
+    bool bUnqueued = false;
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        if (!Pending(block->state))
+            return;
+        if (block->state == DVD_STATE_BUSY) {
+            d.busyCanceled = true;  // its transfer releases the clock when it ends
+        } else {
+            Unlink(d, block);  // queued, possibly again while its old transfer runs
+            bUnqueued = true;
+        }
+        block->canceled = 1;
+        block->state = DVD_STATE_CANCELED;
+    }
+    d.settled.notify_all();
+    if (bUnqueued)
+        os::ReleaseVirtualClock();
 }
 
 int32_t DriveState(const DVDCommandBlock* block)
@@ -191,10 +223,21 @@ int32_t DriveState(const DVDCommandBlock* block)
     return block->state;
 }
 
+int32_t DriveSettledState(const DVDCommandBlock* block)
+{
+    // A caller with interrupts disabled (a completion callback among them)
+    // would keep the transfer from completing: it gets the state as it is.
+    if (!OSIsVirtualClock() || os::InterruptsDisabled())
+        return DriveState(block);
+    Drive& d = TheDrive();
+    std::unique_lock<std::mutex> lock(d.mutex);
+    d.settled.wait(lock, [&] { return d.hold || d.stop || !Pending(block->state); });
+    return block->state;
+}
+
 bool DriveHasPending(const DVDCommandBlock* block)
 {
-    const int32_t state = DriveState(block);
-    return state == DVD_STATE_WAITING || state == DVD_STATE_BUSY;
+    return Pending(DriveState(block));
 }
 
 }  // namespace dvd
@@ -207,6 +250,7 @@ void DVDTestHoldDrive(bool hold)
         d.hold = hold;
     }
     d.wake.notify_all();
+    d.settled.notify_all();
 }
 
 void DVDTestFailTransfers(bool fail)
