@@ -3,10 +3,11 @@
 // Transfers land in a buffer of the drive first and are copied to the
 // destination only at completion, so a cancelled request never writes the
 // caller's memory and the drive never touches a cancelled block again.
-// Every request holds the virtual clock from its queueing until its
-// completion callback has run (or it is cancelled), and on the virtual clock
-// a status poll waits for the transfer: a headless run sees each read done
-// at the same virtual time and at the same poll whatever the host's speed.
+// The drive holds the virtual clock while it has work it is free to do (a
+// transfer running, its completion callback included, or a request queued
+// and the drive not held by a test), and on the virtual clock a status poll
+// waits for the transfer: a headless run sees each read done at the same
+// virtual time and at the same poll whatever the host's speed.
 
 #include "dvd_local.h"
 
@@ -35,13 +36,16 @@ struct Drive {
     DVDCommandBlock* head = nullptr;
     DVDCommandBlock* tail = nullptr;
     DVDCommandBlock* busy = nullptr;  // the block being transferred
+    bool active = false;  // a transfer taken, until its completion has run
+    bool clockHeld = false;
     bool busyCanceled = false;
     bool stop = false;
     bool hold = false;
     bool failTransfers = false;
     uint32_t readCount = 0;
-    // Test hook: host time added to every transfer, from the environment
-    // variable kDelayEnv, so tests can show that it changes no headless frame.
+    // Test hook: host time added to every transfer (DVDTestSetTransferDelay,
+    // or the environment variable kDelayEnv for a whole program), so tests
+    // can show that it changes no headless frame.
     std::chrono::microseconds delay{0};
 
     ~Drive()
@@ -86,6 +90,20 @@ bool Transfer(int fd, uint32_t offset, uint32_t length, uint8_t* out)
     }
     std::memset(out + done, 0, length - done);
     return true;
+}
+
+// Holds the virtual clock exactly while the drive has work it is free to
+// do. Drive lock held (the scheduler's lock is taken after it, never before).
+void SyncClockHold(Drive& d)
+{
+    const bool bWant = d.active || (d.head && !d.hold);
+    if (bWant == d.clockHeld)
+        return;
+    d.clockHeld = bWant;
+    if (bWant)
+        os::HoldVirtualClock();
+    else
+        os::ReleaseVirtualClock();
 }
 
 void Unlink(Drive& d, DVDCommandBlock* block)
@@ -139,6 +157,7 @@ void Run(Drive& d)
         block->next = nullptr;
         block->state = DVD_STATE_BUSY;
         d.busy = block;
+        d.active = true;
         d.busyCanceled = false;
         const bool fail = d.failTransfers;
         const int fd = block->fileInfo->hostFd;
@@ -158,8 +177,9 @@ void Run(Drive& d)
         Complete(d, lock, ok, data);
         lock.unlock();
         OSRestoreInterrupts(level);
-        os::ReleaseVirtualClock();  // after the callback queued any next read
         lock.lock();
+        d.active = false;  // after the callback queued any next read
+        SyncClockHold(d);
         d.settled.notify_all();
     }
 }
@@ -181,7 +201,6 @@ void DriveQueue(DVDCommandBlock* block)
 {
     DriveStart();
     Drive& d = TheDrive();
-    os::HoldVirtualClock();  // before the drive can see the request and release it
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         block->next = nullptr;
@@ -190,6 +209,7 @@ void DriveQueue(DVDCommandBlock* block)
         (d.tail ? d.tail->next : d.head) = block;
         d.tail = block;
         ++d.readCount;
+        SyncClockHold(d);
     }
     d.wake.notify_all();
 }
@@ -197,23 +217,19 @@ void DriveQueue(DVDCommandBlock* block)
 void DriveCancel(DVDCommandBlock* block)
 {
     Drive& d = TheDrive();
-    bool bUnqueued = false;
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         if (!Pending(block->state))
             return;
-        if (block->state == DVD_STATE_BUSY) {
-            d.busyCanceled = true;  // its transfer releases the clock when it ends
-        } else {
+        if (block->state == DVD_STATE_BUSY)
+            d.busyCanceled = true;
+        else
             Unlink(d, block);  // queued, possibly again while its old transfer runs
-            bUnqueued = true;
-        }
         block->canceled = 1;
         block->state = DVD_STATE_CANCELED;
+        SyncClockHold(d);
     }
     d.settled.notify_all();
-    if (bUnqueued)
-        os::ReleaseVirtualClock();
 }
 
 int32_t DriveState(const DVDCommandBlock* block)
@@ -248,6 +264,7 @@ void DVDTestHoldDrive(bool hold)
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         d.hold = hold;
+        SyncClockHold(d);  // a held drive is a stalled disc: time goes on
     }
     d.wake.notify_all();
     d.settled.notify_all();
@@ -281,4 +298,12 @@ void DVDTestResetReadCount()
     dvd::Drive& d = dvd::TheDrive();
     std::lock_guard<std::mutex> lock(d.mutex);
     d.readCount = 0;
+}
+
+void DVDTestSetTransferDelay(uint32_t microseconds)
+{
+    dvd::DriveStart();  // which reads the environment's delay first
+    dvd::Drive& d = dvd::TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.delay = std::chrono::microseconds(microseconds);
 }
