@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -289,6 +290,39 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
             EXPECT_TRUE(Matches(px, p.want))
                 << p.x << "," << p.y << " is " << px[0] << " " << px[1] << " " << px[2] << ", want " << int(p.want);
         }
+    }
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A headless run's frames and log do not depend on how fast the host reads
+// the disc: the frame while the map loads behind the loading dialog, and the
+// log, are the same with every read slowed down.
+TEST_F(qmMainTest, HeadlessRunIsTheSameHoweverSlowTheDiscIs)
+{
+    constexpr long kFrames = datagen::kSampleNewGameFrame - 1;
+    const char* const delays[] = {"0", "20000", "3000"};  // microseconds a read
+    std::string firstFrame, firstLog;
+    for (const char* delay : delays) {
+        SCOPED_TRACE(delay);
+        const std::string png = m_dir + "/slow" + delay + ".png";
+        setenv("QM_TEST_DISC_DELAY_US", delay, 1);
+        const RunResult r = Run("", kFrames, "--capture " + png + " --input " + m_dir + "/input.txt");
+        unsetenv("QM_TEST_DISC_DELAY_US");
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        const std::string frame = FileBytes(png);
+        ASSERT_FALSE(frame.empty());
+        if (firstFrame.empty()) {
+            firstFrame = frame;
+            firstLog = r.log;
+            continue;
+        }
+        EXPECT_TRUE(frame == firstFrame) << "the frame differs";
+        EXPECT_EQ(r.log, firstLog);
     }
 }
 
