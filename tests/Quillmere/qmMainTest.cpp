@@ -249,15 +249,15 @@ const std::vector<Probe> kAllBlack = {{kBarLeft + 4, 240, Px::kBlack}, {320, 240
 
 // The scripted run as make run plays it, and the command-line start. The
 // press of A on "NewGame" is taken in the frame before kSampleNewGameFrame;
-// the first frame after it is the loader's, which always draws the loading
-// dialog before its update can close it; how many more loading frames
-// follow depends on the loader thread's speed, so only that first one is
-// probed. A command-line start requests no loading screen: its loading
+// the menu draws that frame without its dialog, and the next is the
+// loader's first, which always draws the loading dialog before its update
+// can close it. A capture is the run's last frame, not one its shut-down
+// draws after it. A command-line start requests no loading screen: its loading
 // frame is plain black, and frame 30 still shows the start-up notice.
 TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
 {
     constexpr long kRunFrames = 450;  // the Makefile's RUN_FRAMES
-    constexpr long kFirstLoading = datagen::kSampleNewGameFrame - 1;
+    constexpr long kFirstLoading = datagen::kSampleNewGameFrame + 1;
     const struct {
         const char* sName;
         std::string gameArgs;
@@ -266,7 +266,7 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
         const std::vector<Probe>* pProbes;
     } rows[] = {
         {"menu", "", true, 100, &kMenu},
-        {"menu, the frame before the press is taken", "", true, kFirstLoading - 1, &kMenu},
+        {"menu, the frame before the press is taken", "", true, datagen::kSampleNewGameFrame - 2, &kMenu},
         {"first loading frame", "", true, kFirstLoading, &kLoading},
         {"map, the player walking", "", true, kRunFrames, &kMap},
         {"command line: the start-up notice", "/act 1 /map 1", false, 30, &kNoBar},
@@ -304,7 +304,7 @@ std::string FileBytes(const std::string& path)
 // log, are the same with every read slowed down.
 TEST_F(qmMainTest, HeadlessRunIsTheSameHoweverSlowTheDiscIs)
 {
-    constexpr long kFrames = datagen::kSampleNewGameFrame - 1;
+    constexpr long kFrames = datagen::kSampleNewGameFrame + 1;
     const char* const delays[] = {"0", "20000", "3000"};  // microseconds a read
     std::string firstFrame, firstLog;
     for (const char* delay : delays) {
