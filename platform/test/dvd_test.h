@@ -19,6 +19,11 @@ void DVDTestWaitIdle();
 // as a scratched disc would.
 void DVDTestFailTransfers(bool fail);
 
+// Host time added to every transfer from now on, as a slow or loaded
+// machine would take; the program's drive starts with the microseconds the
+// environment variable QM_TEST_DISC_DELAY_US gives (none when unset).
+void DVDTestSetTransferDelay(uint32_t microseconds);
+
 // Number of requests queued with DVDReadAsyncPrio since the last reset.
 uint32_t DVDTestGetReadCount();
 void DVDTestResetReadCount();

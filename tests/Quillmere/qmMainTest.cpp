@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -248,15 +249,15 @@ const std::vector<Probe> kAllBlack = {{kBarLeft + 4, 240, Px::kBlack}, {320, 240
 
 // The scripted run as make run plays it, and the command-line start. The
 // press of A on "NewGame" is taken in the frame before kSampleNewGameFrame;
-// the first frame after it is the loader's, which always draws the loading
-// dialog before its update can close it; how many more loading frames
-// follow depends on the loader thread's speed, so only that first one is
-// probed. A command-line start requests no loading screen: its loading
+// the menu draws that frame without its dialog, and the next is the
+// loader's first, which always draws the loading dialog before its update
+// can close it. A capture is the run's last frame, not one its shut-down
+// draws after it. A command-line start requests no loading screen: its loading
 // frame is plain black, and frame 30 still shows the start-up notice.
 TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
 {
     constexpr long kRunFrames = 450;  // the Makefile's RUN_FRAMES
-    constexpr long kFirstLoading = datagen::kSampleNewGameFrame - 1;
+    constexpr long kFirstLoading = datagen::kSampleNewGameFrame + 1;
     const struct {
         const char* sName;
         std::string gameArgs;
@@ -265,7 +266,7 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
         const std::vector<Probe>* pProbes;
     } rows[] = {
         {"menu", "", true, 100, &kMenu},
-        {"menu, the frame before the press is taken", "", true, kFirstLoading - 1, &kMenu},
+        {"menu, the frame before the press is taken", "", true, datagen::kSampleNewGameFrame - 2, &kMenu},
         {"first loading frame", "", true, kFirstLoading, &kLoading},
         {"map, the player walking", "", true, kRunFrames, &kMap},
         {"command line: the start-up notice", "/act 1 /map 1", false, 30, &kNoBar},
@@ -289,6 +290,39 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
             EXPECT_TRUE(Matches(px, p.want))
                 << p.x << "," << p.y << " is " << px[0] << " " << px[1] << " " << px[2] << ", want " << int(p.want);
         }
+    }
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A headless run's frames and log do not depend on how fast the host reads
+// the disc: the frame while the map loads behind the loading dialog, and the
+// log, are the same with every read slowed down.
+TEST_F(qmMainTest, HeadlessRunIsTheSameHoweverSlowTheDiscIs)
+{
+    constexpr long kFrames = datagen::kSampleNewGameFrame + 1;
+    const char* const delays[] = {"0", "20000", "3000"};  // microseconds a read
+    std::string firstFrame, firstLog;
+    for (const char* delay : delays) {
+        SCOPED_TRACE(delay);
+        const std::string png = m_dir + "/slow" + delay + ".png";
+        setenv("QM_TEST_DISC_DELAY_US", delay, 1);
+        const RunResult r = Run("", kFrames, "--capture " + png + " --input " + m_dir + "/input.txt");
+        unsetenv("QM_TEST_DISC_DELAY_US");
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        const std::string frame = FileBytes(png);
+        ASSERT_FALSE(frame.empty());
+        if (firstFrame.empty()) {
+            firstFrame = frame;
+            firstLog = r.log;
+            continue;
+        }
+        EXPECT_TRUE(frame == firstFrame) << "the frame differs";
+        EXPECT_EQ(r.log, firstLog);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "../test/dvd_test.h"
 #include "platform/os.h"
 #include "tempDir.h"
+#include "testDeadline.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +40,8 @@ protected:
     void TearDown() override
     {
         DVDTestHoldDrive(false);
+        DVDTestSetTransferDelay(0);
+        OSSetVirtualClock(FALSE);
         DVDTestClearDriveStatus();
         DVDSetDataDirectory("");
     }
@@ -271,6 +274,75 @@ TEST_F(DVDTest, DriveStatusFollowsTheDataDirectory)
     EXPECT_FALSE(DVDOpen("/Game/Act01/Map01.map", &fi));
     DVDSetDataDirectory((m_dir.string() + "/").c_str());
     EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);
+}
+
+std::atomic<OSTime> g_completedAt{0};
+void RecordTime(int32_t result, DVDFileInfo* fi)
+{
+    g_completedAt = OSGetTime();
+    RecordResult(result, fi);
+}
+
+// A slow drive: on the virtual clock the first poll already finds the read
+// done, data and callback included; in real time it finds it pending.
+TEST_F(DVDTest, OnTheVirtualClockAPollWaitsForTheTransfer)
+{
+    const struct {
+        const char* name;
+        bool bVirtual;
+        bool bDoneAtFirstPoll;
+    } rows[] = {
+        {"virtual clock", true, true},
+        {"real time", false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OSSetVirtualClock(row.bVirtual ? TRUE : FALSE);
+        DVDTestSetTransferDelay(20000);
+        DVDFileInfo fi;
+        ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+        g_calls = 0;
+        std::vector<uint8_t> buf(32, 0xEE);
+        ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordResult, 2));
+        const int32_t first = DVDGetCommandBlockStatus(&fi.cb);
+        const int calls = g_calls;
+        EXPECT_EQ(first == DVD_STATE_END, row.bDoneAtFirstPoll) << first;
+        EXPECT_EQ(calls == 1 && buf[0] == 33, row.bDoneAtFirstPoll);
+        EXPECT_EQ(WaitFor(&fi.cb), DVD_STATE_END);
+        EXPECT_TRUE(WaitForCalls(1));
+        DVDClose(&fi);
+    }
+}
+
+// Virtual time does not pass a read in flight: a sleep started after the
+// request ends after its completion, which happened at the request's time.
+// A drive held by a test is a stalled disc: time goes on meanwhile; a
+// request cancelled while queued holds the clock no longer.
+TEST_F(DVDTest, VirtualClockStandsStillWhileAReadIsPending)
+{
+    OSSetVirtualClock(TRUE);
+    DVDTestSetTransferDelay(20000);
+    DVDFileInfo fi;
+    ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+    g_calls = 0;
+    g_completedAt = -1;
+    std::vector<uint8_t> buf(32);
+    const OSTime t0 = OSGetTime();
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, RecordTime, 2));
+    WithinDeadline("a sleep past a pending read", [] { OSSleepTicks(1000); });
+    EXPECT_EQ(g_completedAt, t0);
+    EXPECT_EQ(OSGetTime(), t0 + 1000);
+
+    DVDTestHoldDrive(true);
+    ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 32, RecordTime, 2));
+    EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_WAITING);  // held: no wait
+    WithinDeadline("a sleep while the drive is held", [] { OSSleepTicks(1000); });
+    EXPECT_EQ(OSGetTime(), t0 + 2000);
+    EXPECT_TRUE(DVDCancel(&fi.cb));
+    DVDTestHoldDrive(false);
+    WithinDeadline("a sleep after a cancelled read", [] { OSSleepTicks(1000); });
+    EXPECT_EQ(OSGetTime(), t0 + 3000);
+    DVDClose(&fi);
 }
 
 }  // namespace

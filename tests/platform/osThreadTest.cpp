@@ -258,6 +258,40 @@ void* BlockOnHostEvent(void* arg)
     return nullptr;
 }
 
+// A host wait of the main thread, with a lower-priority thread ready: in
+// real time that thread runs meanwhile; on the virtual clock the main thread
+// keeps the CPU and the time, whatever the host takes.
+TEST(OSVirtualClock, HostWaitKeepsTheCpuOnlyOnTheVirtualClock)
+{
+    const struct {
+        const char* name;
+        bool bVirtual;
+        bool bOtherRuns;
+    } rows[] = {
+        {"virtual clock", true, false},
+        {"real time", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OSSetVirtualClock(row.bVirtual ? TRUE : FALSE);
+        bool bStop = false;
+        Worker low;
+        low.pStop = &bStop;
+        ASSERT_TRUE(Start(low, SpinUntilStopped, 20));
+        const OSTime t0 = OSGetTime();
+        OSBlockingWaitBegin();
+        BusyWithoutWaiting(std::chrono::milliseconds(20));
+        const long nDuringWait = low.nProgress;
+        WithinDeadline("the end of a host wait", [] { OSBlockingWaitEnd(); });
+        EXPECT_EQ(nDuringWait > 0, row.bOtherRuns);
+        EXPECT_EQ(OSGetTime() == t0, row.bVirtual);
+        EXPECT_EQ(OSGetCurrentThread()->state, OS_THREAD_STATE_RUNNING);
+        bStop = true;
+        ASSERT_TRUE(Join(&low.thread, nullptr));
+        OSSetVirtualClock(FALSE);
+    }
+}
+
 TEST(OSVirtualClock, PlatformTimerThreadTicksOnVirtualTime)
 {
     VirtualClockScope scope;

@@ -161,6 +161,8 @@ BOOL OSIsVirtualClock();
 // with these two calls: Begin gives the CPU to the next ready thread, End waits
 // until the CPU is this thread's again. While any OS thread is between them the
 // virtual clock stands still, because that thread waits on work, not on time.
+// On the virtual clock an OS thread keeps the CPU through the wait instead, so
+// that the host's speed never decides which thread runs next.
 // On a platform thread (not an OS thread) both calls only tell the virtual
 // clock that the thread is idle. Engine code never calls these: it waits
 // through OSYieldThread, OSJoinThread, OSLockMutex or OSSleepTicks.

@@ -131,7 +131,7 @@ void DVDServeNow(DVDCommandBlock* block)
 
 int32_t DVDGetCommandBlockStatus(const DVDCommandBlock* block)
 {
-    return block ? dvd::DriveState(block) : DVD_STATE_FATAL_ERROR;
+    return block ? dvd::DriveSettledState(block) : DVD_STATE_FATAL_ERROR;
 }
 
 BOOL DVDCancel(DVDCommandBlock* block)

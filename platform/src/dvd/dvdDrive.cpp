@@ -8,6 +8,11 @@
 // Sequential readers ask for the next transfer a few microseconds after the
 // last one ends, so the drive watches for it a short while before it sleeps:
 // waking a sleeping thread would cost more than the transfer.
+// The drive holds the virtual clock while it has work it is free to do (a
+// transfer running, its completion callback included, or a request queued
+// and the drive not held by a test), and on the virtual clock a status poll
+// waits for the transfer: a headless run sees each read done at the same
+// virtual time and at the same poll whatever the host's speed.
 
 #include "dvd_local.h"
 
@@ -17,11 +22,13 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
 #include "../test/dvd_test.h"
+#include "os/os_local.h"
 
 namespace dvd {
 namespace {
@@ -34,6 +41,8 @@ struct Drive {
     DVDCommandBlock* head = nullptr;
     DVDCommandBlock* tail = nullptr;
     DVDCommandBlock* busy = nullptr;  // the block being transferred
+    bool active = false;  // a transfer taken, until its completion has run
+    bool clockHeld = false;
     bool busyCanceled = false;
     bool stop = false;
     bool hold = false;
@@ -41,6 +50,10 @@ struct Drive {
     bool sleeping = false;            // waiting on wake: a request must notify
     uint32_t readCount = 0;
     std::atomic<uint32_t> queued{0};  // requests queued so far, watched without the lock
+    // Test hook: host time added to every transfer (DVDTestSetTransferDelay,
+    // or the environment variable kDelayEnv for a whole program), so tests
+    // can show that it changes no headless frame.
+    std::chrono::microseconds delay{0};
 
     ~Drive()
     {
@@ -53,6 +66,13 @@ struct Drive {
             thread.join();
     }
 };
+
+constexpr const char* kDelayEnv = "QM_TEST_DISC_DELAY_US";
+
+bool Pending(int32_t state)
+{
+    return state == DVD_STATE_WAITING || state == DVD_STATE_BUSY;
+}
 
 Drive& TheDrive()
 {
@@ -84,6 +104,20 @@ bool Transfer(int fd, uint32_t offset, uint32_t length, uint8_t* out)
     }
     std::memset(out + done, 0, length - done);
     return true;
+}
+
+// Holds the virtual clock exactly while the drive has work it is free to
+// do. Drive lock held (the scheduler's lock is taken after it, never before).
+void SyncClockHold(Drive& d)
+{
+    const bool bWant = d.active || (d.head && !d.hold);
+    if (bWant == d.clockHeld)
+        return;
+    d.clockHeld = bWant;
+    if (bWant)
+        os::HoldVirtualClock();
+    else
+        os::ReleaseVirtualClock();
 }
 
 void Unlink(Drive& d, DVDCommandBlock* block)
@@ -148,6 +182,7 @@ void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
     block->next = nullptr;
     SetState(block, DVD_STATE_BUSY);
     d.busy = block;
+    d.active = true;
     d.busyCanceled = false;
     lock.unlock();
 
@@ -164,14 +199,19 @@ void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
         const uint32_t offset = block->offset;
         const uint32_t length = block->length;
         uint8_t* const out = static_cast<uint8_t*>(block->addr);
+        const auto delay = d.delay;
         lock.unlock();
         const bool ok = !fail && Transfer(fd, offset, length, out);
+        if (delay.count() > 0)
+            std::this_thread::sleep_for(delay);
         lock.lock();
         Complete(d, lock, ok);
     }
     lock.unlock();
     OSRestoreInterrupts(level);
     lock.lock();
+    d.active = false;  // after the callback queued any next read
+    SyncClockHold(d);
     d.settled.notify_all();
     if (d.sleeping && d.head)
         d.wake.notify_all();  // served by a reader: the drive has the rest
@@ -207,8 +247,11 @@ void DriveStart()
 {
     Drive& d = TheDrive();
     std::lock_guard<std::mutex> lock(d.mutex);
-    if (!d.thread.joinable())
-        d.thread = std::thread([&d] { Run(d); });
+    if (d.thread.joinable())
+        return;
+    const char* delayText = std::getenv(kDelayEnv);
+    d.delay = std::chrono::microseconds(delayText ? std::strtol(delayText, nullptr, 10) : 0);
+    d.thread = std::thread([&d] { Run(d); });
 }
 
 void DriveQueue(DVDCommandBlock* block)
@@ -226,6 +269,7 @@ void DriveQueue(DVDCommandBlock* block)
         ++d.readCount;
         d.queued.fetch_add(1, std::memory_order_relaxed);
         bSleeping = d.sleeping;
+        SyncClockHold(d);
     }
     if (bSleeping)
         d.wake.notify_all();
@@ -242,15 +286,19 @@ void DriveServeNow(DVDCommandBlock* block)
 void DriveCancel(DVDCommandBlock* block)
 {
     Drive& d = TheDrive();
-    std::lock_guard<std::mutex> lock(d.mutex);
-    if (block->state != DVD_STATE_WAITING && block->state != DVD_STATE_BUSY)
-        return;
-    if (block->state == DVD_STATE_BUSY)
-        d.busyCanceled = true;
-    else
-        Unlink(d, block);  // queued, possibly again while its old transfer runs
-    block->canceled = 1;
-    SetState(block, DVD_STATE_CANCELED);
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        if (!Pending(block->state))
+            return;
+        if (block->state == DVD_STATE_BUSY)
+            d.busyCanceled = true;
+        else
+            Unlink(d, block);  // queued, possibly again while its old transfer runs
+        block->canceled = 1;
+        SetState(block, DVD_STATE_CANCELED);
+        SyncClockHold(d);
+    }
+    d.settled.notify_all();
 }
 
 int32_t DriveState(const DVDCommandBlock* block)
@@ -260,10 +308,21 @@ int32_t DriveState(const DVDCommandBlock* block)
     return std::atomic_ref<int32_t>(const_cast<DVDCommandBlock*>(block)->state).load(std::memory_order_acquire);
 }
 
+int32_t DriveSettledState(const DVDCommandBlock* block)
+{
+    // A caller with interrupts disabled (a completion callback among them)
+    // would keep the transfer from completing: it gets the state as it is.
+    if (!OSIsVirtualClock() || os::InterruptsDisabled())
+        return DriveState(block);
+    Drive& d = TheDrive();
+    std::unique_lock<std::mutex> lock(d.mutex);
+    d.settled.wait(lock, [&] { return d.hold || d.stop || !Pending(block->state); });
+    return block->state;
+}
+
 bool DriveHasPending(const DVDCommandBlock* block)
 {
-    const int32_t state = DriveState(block);
-    return state == DVD_STATE_WAITING || state == DVD_STATE_BUSY;
+    return Pending(DriveState(block));
 }
 
 }  // namespace dvd
@@ -274,8 +333,10 @@ void DVDTestHoldDrive(bool hold)
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         d.hold = hold;
+        SyncClockHold(d);  // a held drive is a stalled disc: time goes on
     }
     d.wake.notify_all();
+    d.settled.notify_all();
 }
 
 void DVDTestFailTransfers(bool fail)
@@ -306,4 +367,12 @@ void DVDTestResetReadCount()
     dvd::Drive& d = dvd::TheDrive();
     std::lock_guard<std::mutex> lock(d.mutex);
     d.readCount = 0;
+}
+
+void DVDTestSetTransferDelay(uint32_t microseconds)
+{
+    dvd::DriveStart();  // which reads the environment's delay first
+    dvd::Drive& d = dvd::TheDrive();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.delay = std::chrono::microseconds(microseconds);
 }

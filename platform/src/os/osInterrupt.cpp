@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+#include "os/os_local.h"
+
 namespace {
 
 std::mutex& InterruptLock()
@@ -39,4 +41,9 @@ BOOL OSEnableInterrupts()
 BOOL OSRestoreInterrupts(BOOL level)
 {
     return level ? OSEnableInterrupts() : OSDisableInterrupts();
+}
+
+bool os::InterruptsDisabled()
+{
+    return t_bDisabled;
 }

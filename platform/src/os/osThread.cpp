@@ -68,6 +68,7 @@ struct Scheduler {
     std::map<OSThread*, OSThreadHost*> hosts;  // every record given to OSCreateThread
     int nHostBlocked = 0;   // OS threads between OSBlockingWaitBegin and End
     int nPlatformBusy = 0;  // platform threads woken by the virtual clock, still working
+    int nClockHolds = 0;    // device work under way (HoldVirtualClock)
     uint64_t nSeq = 0;
 };
 
@@ -86,6 +87,9 @@ struct PlatformClock {
     ~PlatformClock();
 };
 thread_local PlatformClock t_platformClock;
+
+// An OS thread in a blocking wait on the virtual clock that kept the CPU.
+thread_local bool t_bKeptCpu = false;
 
 typedef std::unique_lock<std::mutex> Lock;
 
@@ -115,7 +119,7 @@ std::vector<OSThread*>::iterator BestReady()
 bool AdvanceVirtualClock()
 {
     Scheduler& s = S();
-    if (!os::VirtualClockOn() || s.nHostBlocked > 0 || s.nPlatformBusy > 0 || s.timed.empty())
+    if (!os::VirtualClockOn() || s.nHostBlocked > 0 || s.nPlatformBusy > 0 || s.nClockHolds > 0 || s.timed.empty())
         return false;
     OSTime next = s.timed.front()->deadline;
     for (TimedWaiter* w : s.timed)
@@ -472,8 +476,16 @@ void OSBlockingWaitBegin()
         ClearPlatformBusy();
         return;
     }
-    self->state = OS_THREAD_STATE_WAITING;
     ++S().nHostBlocked;
+    // On the virtual clock the thread keeps the CPU: the wait takes no
+    // virtual time and no other thread runs meanwhile, so how long the host
+    // takes (the render thread, a loaded machine) never changes which thread
+    // runs next nor what it sees.
+    if (os::VirtualClockOn() && S().pRunning == self) {
+        t_bKeptCpu = true;
+        return;
+    }
+    self->state = OS_THREAD_STATE_WAITING;
     if (S().pRunning == self)
         S().pRunning = nullptr;
     Schedule();
@@ -486,9 +498,26 @@ void OSBlockingWaitEnd()
         return;
     Lock lock(os::Sched().mutex);
     --S().nHostBlocked;
+    if (t_bKeptCpu) {
+        t_bKeptCpu = false;
+        return;
+    }
     MakeReady(self);
     Schedule();
     WaitForCpu(lock, self);
+}
+
+void os::HoldVirtualClock()
+{
+    Lock lock(os::Sched().mutex);
+    ++S().nClockHolds;
+}
+
+void os::ReleaseVirtualClock()
+{
+    Lock lock(os::Sched().mutex);
+    if (S().nClockHolds > 0 && --S().nClockHolds == 0)
+        Schedule();
 }
 
 void OSInitMutex(OSMutex* mutex)

@@ -1,6 +1,9 @@
 // The time base: 40.5 million ticks a second from the host's monotonic clock,
 // or, in headless runs, a virtual clock that the scheduler moves forward only
-// when every thread waits on time.
+// when every thread waits on time. A virtual clock switched on before anything
+// read the time starts at a fixed time, not at however long the host took to
+// get there, so nothing derived from the time (a track picked by the tick
+// count, a frame's phase) differs between runs.
 #include "platform/os.h"
 
 #include <atomic>
@@ -20,6 +23,9 @@ const std::chrono::steady_clock::time_point s_epoch = std::chrono::steady_clock:
 std::atomic<bool> s_bVirtual{false};
 std::atomic<OSTime> s_virtualNow{0};
 std::atomic<OSTime> s_realOffset{0};
+std::atomic<bool> s_bRead{false};  // the real clock was read
+
+constexpr OSTime kVirtualStart = OS_TIMER_CLOCK;  // one second
 
 }  // namespace
 
@@ -53,6 +59,8 @@ OSTime OSGetTime()
 {
     if (s_bVirtual.load())
         return s_virtualNow.load();
+    if (!s_bRead.load(std::memory_order_relaxed))
+        s_bRead.store(true, std::memory_order_relaxed);
     return os::HostTicks() + s_realOffset.load();
 }
 
@@ -67,8 +75,9 @@ void OSSetVirtualClock(BOOL on)
     const bool bOn = on != FALSE;
     if (bOn == s_bVirtual.load())
         return;
-    // Either way the time base goes on from where it stands.
-    const OSTime now = OSGetTime();
+    // Either way the time base goes on from where it stands, once read.
+    const bool bFresh = bOn && !s_bRead.load();
+    const OSTime now = bFresh ? kVirtualStart : OSGetTime();
     if (bOn)
         s_virtualNow.store(now);
     else

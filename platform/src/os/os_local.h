@@ -29,6 +29,16 @@ bool VirtualClockOn();
 // Threads.
 void InitThreads();                   // makes the calling thread the main thread
 
+// Work of a platform device under way (a disc transfer to do or running):
+// while any is held the virtual clock does not move, so the work completes
+// at the same virtual time in every run however long the host takes. Each
+// hold is released once; releasing lets a clock that waited go on.
+void HoldVirtualClock();
+void ReleaseVirtualClock();
+
+// Interrupts.
+bool InterruptsDisabled();            // by the calling thread
+
 // Arena.
 void InitArena();
 

@@ -186,6 +186,11 @@ void VIWaitForRetrace()
     ++s_vi.retraces;
     s_vi.current = s_vi.flushed;
     PumpWindowEvents();
+    // The run ends with frame N of a limit of N: what the shut-down still
+    // copies (a load finishing, say) is not shown, so the last frame shown
+    // and captured is frame N however long the shut-down takes.
+    if (s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit > s_vi.frameLimit)
+        return;
     const void* fb = s_vi.current.frameBuffer;
     const bool black = s_vi.current.black;
     const bool toWindow = !gxgl::GlDevice::Get().IsHeadless();
