@@ -29,10 +29,10 @@ public:
 
     std::string HostPath(const std::string& name) const { return m_dir.File(name); }
     void OnDone(std::function<void()> undo) { m_undo.push_back(std::move(undo)); }
-    // Engine pools take their memory on first use and keep it for good; the
-    // row's heap would stay short by that much for every row after it. Those
-    // of the pools given that are empty now get their memory freed after the
-    // undo steps added later have run (the objects in them are gone by then).
+    // Engine pools take their memory on first use and keep it for good, which
+    // would leave every later row of the process that much less heap. Of the
+    // pools given, those without memory now have it freed when the row is
+    // done, after the undo steps added later (which remove their objects).
     void FreePoolsOnDone(const std::vector<cMemPool*>& pools);
 
     cMemPool m_loads{"loaderSuite", 0x400000, false};

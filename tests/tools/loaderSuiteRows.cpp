@@ -483,17 +483,14 @@ bool PlayMovie(LoaderEnv&, const char* path)
 
 void UnloadFlowOnDone(LoaderEnv& env)
 {
-    std::vector<cMemPool*> pools = {&gcGame::s_gamePool,          &gcGame::s_gameMusicPool,
-                                    &gcGame::s_gameSoundPool,     &gcGame::s_gameStringsPool,
-                                    &gcGame::s_gameStatePool,     &gcGame::s_actPool,
-                                    &gcGame::s_mapPool,           &gcGame::s_mapSoundPool,
-                                    &gcGame::s_mapVoiceOversPool, &gcGame::s_mapMusicPool,
-                                    &gcGame::s_mapStringsPool,    &gcGame::s_mapCinematicPool,
-                                    &gcGame::s_mapCinematicVOPool, &gcGame::s_playerConfigPool,
-                                    &gcGame::s_playerConfigSoundPool, &gcGame::s_loadingScreenPool,
-                                    &gcGameConfig::s_gameConfigPool, &gcGameConfig::s_texturesPool,
-                                    &gcPlatformConfig::s_platformConfigPool,
-                                    &gcPlatformConfig::s_platformConfigStringsPool};
+    std::vector<cMemPool*> pools = {
+        &gcGame::s_gamePool,          &gcGame::s_gameMusicPool,         &gcGame::s_gameSoundPool,
+        &gcGame::s_gameStringsPool,   &gcGame::s_gameStatePool,         &gcGame::s_actPool,
+        &gcGame::s_mapPool,           &gcGame::s_mapSoundPool,          &gcGame::s_mapVoiceOversPool,
+        &gcGame::s_mapMusicPool,      &gcGame::s_mapStringsPool,        &gcGame::s_mapCinematicPool,
+        &gcGame::s_mapCinematicVOPool, &gcGame::s_playerConfigPool,     &gcGame::s_playerConfigSoundPool,
+        &gcGame::s_loadingScreenPool, &gcGameConfig::s_gameConfigPool,  &gcGameConfig::s_texturesPool,
+        &gcPlatformConfig::s_platformConfigPool, &gcPlatformConfig::s_platformConfigStringsPool};
     for (cMemPool& pool : gcGame::s_regionPools)
         pools.push_back(&pool);
     env.FreePoolsOnDone(pools);
