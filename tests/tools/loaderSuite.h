@@ -29,6 +29,11 @@ public:
 
     std::string HostPath(const std::string& name) const { return m_dir.File(name); }
     void OnDone(std::function<void()> undo) { m_undo.push_back(std::move(undo)); }
+    // Engine pools take their memory on first use and keep it for good, which
+    // would leave every later row of the process that much less heap. Of the
+    // pools given, those without memory now have it freed when the row is
+    // done, after the undo steps added later (which remove their objects).
+    void FreePoolsOnDone(const std::vector<cMemPool*>& pools);
 
     cMemPool m_loads{"loaderSuite", 0x400000, false};
     cMemPool m_build{"loaderSuiteBuild", 0x200000, false};

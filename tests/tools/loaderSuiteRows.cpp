@@ -479,6 +479,30 @@ bool PlayMovie(LoaderEnv&, const char* path)
 
 // ---- game flow ----
 
+}  // namespace
+
+void UnloadFlowOnDone(LoaderEnv& env)
+{
+    std::vector<cMemPool*> pools = {
+        &gcGame::s_gamePool,          &gcGame::s_gameMusicPool,         &gcGame::s_gameSoundPool,
+        &gcGame::s_gameStringsPool,   &gcGame::s_gameStatePool,         &gcGame::s_actPool,
+        &gcGame::s_mapPool,           &gcGame::s_mapSoundPool,          &gcGame::s_mapVoiceOversPool,
+        &gcGame::s_mapMusicPool,      &gcGame::s_mapStringsPool,        &gcGame::s_mapCinematicPool,
+        &gcGame::s_mapCinematicVOPool, &gcGame::s_playerConfigPool,     &gcGame::s_playerConfigSoundPool,
+        &gcGame::s_loadingScreenPool, &gcGameConfig::s_gameConfigPool,  &gcGameConfig::s_texturesPool,
+        &gcPlatformConfig::s_platformConfigPool, &gcPlatformConfig::s_platformConfigStringsPool};
+    for (cMemPool& pool : gcGame::s_regionPools)
+        pools.push_back(&pool);
+    env.FreePoolsOnDone(pools);
+    env.OnDone([] {
+        gcGame::Unload();
+        gcPlatformConfig::Unload();
+        gcGameConfig::Unload();
+    });
+}
+
+namespace {
+
 // The game-flow files load through their classes' own loaders, from their
 // fixed names below the data directory into their own pools.
 void StartFlow(LoaderEnv& env)
@@ -486,11 +510,7 @@ void StartFlow(LoaderEnv& env)
     for (const char* dir : {"Game/Act01", "Game/LoadingScreens"})
         std::filesystem::create_directories(env.HostPath(dir));
     gcGameConfig::s_dataPath.Set("%s", "");
-    env.OnDone([] {
-        gcGame::Unload();
-        gcPlatformConfig::Unload();
-        gcGameConfig::Unload();
-    });
+    UnloadFlowOnDone(env);
 }
 
 // The bytes to load placed under the loader's own name, then loaded.

@@ -30,11 +30,7 @@ void StartGame(LoaderEnv& env)
 {
     std::filesystem::create_directories(env.HostPath("Game"));
     gcGameConfig::s_dataPath.Set("%s", "");
-    env.OnDone([] {
-        gcGame::Unload();
-        gcPlatformConfig::Unload();
-        gcGameConfig::Unload();
-    });
+    UnloadFlowOnDone(env);
 }
 
 cBase* LoadAsFirstPlayerConfig(LoaderEnv& env, const char* path)

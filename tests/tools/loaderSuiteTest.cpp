@@ -37,6 +37,18 @@ LoaderEnv::~LoaderEnv()
     DVDSetDataDirectory("");
 }
 
+void LoaderEnv::FreePoolsOnDone(const std::vector<cMemPool*>& pools)
+{
+    std::vector<cMemPool*> empty;
+    for (cMemPool* pPool : pools)
+        if (!pPool->HasMemory())
+            empty.push_back(pPool);
+    OnDone([empty] {
+        for (cMemPool* pPool : empty)
+            pPool->FreePoolMemory();
+    });
+}
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -227,6 +239,58 @@ std::string RowName(const testing::TestParamInfo<size_t>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LoaderSuite, testing::Range<size_t>(0, LoaderRows().size()), RowName);
+
+// The heap's bytes in use: pools are the only users of the start-up heap.
+size_t PoolBytes()
+{
+    size_t n = 0;
+    const cMemPool* pFirst = cMemPool::s_pPoolList;
+    for (const cMemPool* p = pFirst; p; p = p->GetNext() == pFirst ? nullptr : p->GetNext())
+        n += p->Capacity();
+    return n;
+}
+
+const LoaderRow* FindRow(const std::string& name)
+{
+    for (const LoaderRow& row : LoaderRows())
+        if (row.name == name)
+            return &row;
+    return nullptr;
+}
+
+// Every row runs in one process: a game-flow row that keeps the memory of the
+// pools it filled leaves too little heap for the "Map" pool of a later row.
+// Loading the same file again takes nothing more from the heap (the pools
+// are reset and reused), and the row's end gives all of it back.
+TEST(LoaderSuiteHeap, FlowRowsLeaveTheHeapAsTheyFoundIt)
+{
+    QuietLog quiet;
+    for (const char* name : {"gcGameConfig v1", "gcPlatformConfig v7", "gcGame v18", "gcGameState v4",
+                             "gcPlayerConfig v4", "gcPlayerConfig v4 with a flying player", "gcAct v3", "gcMap v27",
+                             "gcLoadingScreen v2", "gcMainMenu v5"}) {
+        SCOPED_TRACE(name);
+        const LoaderRow* pRow = FindRow(name);
+        ASSERT_NE(pRow, nullptr);
+        const size_t nBefore = PoolBytes();
+        {
+            LoaderEnv env;
+            if (pRow->setup)
+                pRow->setup(env);
+            ASSERT_TRUE(pRow->write(env, env.HostPath("load.dat")));
+            size_t nAfterFirst = 0;
+            for (int i = 0; i < 2; ++i) {
+                cBase* p = pRow->load(env, "/load.dat");
+                ASSERT_NE(p, nullptr);
+                std::destroy_at(p);
+                env.m_loads.Reset();
+                if (i == 0)
+                    nAfterFirst = PoolBytes();
+            }
+            EXPECT_EQ(PoolBytes(), nAfterFirst) << "a second load took more of the heap";
+        }
+        EXPECT_EQ(PoolBytes(), nBefore) << "the row kept heap memory after its end";
+    }
+}
 
 // The public writers of tools/datagen: files of a class and blocks of one.
 std::set<std::string> DatagenWriters()
