@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_set>
 
@@ -192,6 +193,9 @@ GXFifoObj* GXInit(void* base, uint32_t size)
     s_fifo.writePtr = s_fifo.base;
     DCSetStoreListener(&OnStoredRange);
     OSSetHeapFreeListener(&OnHeapBlockFreed);
+    // Pools freed by static destructors at exit outlive this file's state.
+    static const bool s_bAtExit = (std::atexit([] { OSSetHeapFreeListener(nullptr); }), true);
+    (void)s_bAtExit;
     return &s_fifo;
 }
 
