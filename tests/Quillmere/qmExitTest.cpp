@@ -100,6 +100,11 @@ const ExitRow kRows[] = {
      "/act needs a number from 1 to 2147483647, not \"abc\""},
     {"act past 31 bits", {"--headless", "--frames", "30", "/act", "2147483648", "/map", "1"}, 2,
      "/act needs a number from 1 to 2147483647, not \"2147483648\""},
+    // The game would drop a lone one and show the main menu instead.
+    {"act without map", {"--headless", "--frames", "30", "/act", "2"}, 2,
+     "/act 2 needs /map with it: /act N /map M, both or neither"},
+    {"map without act", {"--headless", "--frames", "30", "/map", "3"}, 2,
+     "/map 3 needs /act with it: /act N /map M, both or neither"},
     {"map without its number", {"--headless", "--frames", "30", "/act", "1", "/map"}, 2,
      "/map needs a number from 1 to 2147483647 after it"},
     {"act the game lacks", {"--headless", "--frames", "300", "/act", "99", "/map", "1"}, 3,

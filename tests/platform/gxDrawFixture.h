@@ -98,6 +98,14 @@ protected:
         GXSetTexCoordGen2(GX_TEXCOORD0, GX_TG_MTX2x4, GX_TG_TEX0, GX_IDENTITY, GX_FALSE, GX_PTIDENTITY);
     }
 
+    // Format 1 with map 0 through coordinate 0 straight to the pixel.
+    static void UseTextureMap0()
+    {
+        SetUpTexturedFormat();
+        GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
+        GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
+    }
+
     static void DrawTexturedRect(float x0, float y0, float x1, float y1, GXColor c = GXColor{255, 255, 255, 255},
                                  float s0 = 0.0f, float t0 = 0.0f, float s1 = 1.0f, float t1 = 1.0f)
     {

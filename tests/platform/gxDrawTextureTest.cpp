@@ -75,9 +75,7 @@ protected:
         GxDrawTest::SetUp();
         if (IsSkipped())
             return;
-        SetUpTexturedFormat();
-        GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
-        GXSetTevOp(GX_TEVSTAGE0, GX_REPLACE);
+        UseTextureMap0();
     }
 
     static void LoadNearest(GXTexObj* obj, const AlignedBytes& texels, GXTexFmt format, GXTexWrapMode wrap = GX_CLAMP,

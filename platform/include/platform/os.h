@@ -60,6 +60,11 @@ void DCFlushRangeNoSync(void* addr, uint32_t len);
 void DCInvalidateRange(void* addr, uint32_t len);
 typedef void (*DCStoreListener)(const void* addr, uint32_t len);
 void DCSetStoreListener(DCStoreListener listener);  // one listener; null removes it
+// Told of every heap block OSFreeToHeap is about to give back (its first
+// byte and its rounded size), on the freeing thread, while the memory is
+// still readable: the graphics layer lets the GPU side finish with it first.
+typedef void (*OSHeapFreeListener)(const void* addr, uint64_t len);
+void OSSetHeapFreeListener(OSHeapFreeListener listener);  // one listener; null removes it
 
 // ---- threads -----------------------------------------------------------------
 constexpr int OS_PRIORITY_MIN = 0;    // highest priority

@@ -3,9 +3,11 @@
 
 #include "gx/gxFront_local.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <unordered_set>
 
@@ -35,6 +37,40 @@ void OnStoredRange(const void* addr, uint32_t len)
     cmd.rangeAddr = addr;
     cmd.rangeBytes = len;
     gxSubmit(std::move(cmd));
+}
+
+bool InBlock(const void* p, const void* addr, uint64_t len)
+{
+    const uintptr_t a = reinterpret_cast<uintptr_t>(addr);
+    const uintptr_t x = reinterpret_cast<uintptr_t>(p);
+    return p && x >= a && x - a < len;
+}
+
+// A heap block is about to be freed. On the console freed memory stays
+// readable and the program only has to wait for the GPU before reusing it;
+// here the render thread would read memory the host took back. So texture
+// maps and palettes of the live state that name the block are forgotten (a
+// later draw that names them samples white, not freed memory), textures
+// decoded from it are dropped (a new block at the same address is new data),
+// and every command queued so far is replayed before the memory goes.
+void OnHeapBlockFreed(const void* addr, uint64_t len)
+{
+    for (int map = 0; map < kGxNumTexMaps; ++map) {
+        if (s_state.texMapLoaded[map] && InBlock(s_state.texMaps[map].image, addr, len)) {
+            gxMut().texMaps[map] = GXTexObj{};
+            gxMut().texMapLoaded[map] = false;
+        }
+    }
+    for (int slot = 0; slot < kGxNumTluts; ++slot) {
+        if (InBlock(s_state.tluts[slot].lut, addr, len))
+            gxMut().tluts[slot] = GXTlutObj{};
+    }
+    gxCommand cmd;
+    cmd.kind = gxCommandKind::kInvalidateRange;
+    cmd.rangeAddr = addr;
+    cmd.rangeBytes = static_cast<uint32_t>(std::min<uint64_t>(len, UINT32_MAX));
+    gxSubmit(std::move(cmd));
+    GXDrawDone();
 }
 
 }  // namespace
@@ -156,6 +192,10 @@ GXFifoObj* GXInit(void* base, uint32_t size)
     s_fifo.readPtr = s_fifo.base;
     s_fifo.writePtr = s_fifo.base;
     DCSetStoreListener(&OnStoredRange);
+    OSSetHeapFreeListener(&OnHeapBlockFreed);
+    // Pools freed by static destructors at exit outlive this file's state.
+    static const bool s_bAtExit = (std::atexit([] { OSSetHeapFreeListener(nullptr); }), true);
+    (void)s_bAtExit;
     return &s_fifo;
 }
 

@@ -50,6 +50,7 @@ struct BlockHeader {
 static_assert(sizeof(BlockHeader) <= kBlockHeader);
 
 std::atomic<DCStoreListener> s_storeListener{nullptr};
+std::atomic<OSHeapFreeListener> s_freeListener{nullptr};
 
 void NotifyStore(void* addr, uint32_t len)
 {
@@ -167,6 +168,8 @@ void OSFreeToHeap(OSHeapHandle /*heap*/, void* ptr)
         OSReport("OS: OSFreeToHeap of a block not from a heap (%p)\n", ptr);
         return;
     }
+    if (OSHeapFreeListener listener = s_freeListener.load())
+        listener(ptr, header.nSize);
     std::memset(pBlock, 0, sizeof(header));  // a second free is caught above
     {
         HeapState& st = State();
@@ -182,3 +185,4 @@ void DCFlushRange(void* addr, uint32_t len) { NotifyStore(addr, len); }
 void DCFlushRangeNoSync(void* addr, uint32_t len) { NotifyStore(addr, len); }
 void DCInvalidateRange(void*, uint32_t) {}
 void DCSetStoreListener(DCStoreListener listener) { s_storeListener.store(listener); }
+void OSSetHeapFreeListener(OSHeapFreeListener listener) { s_freeListener.store(listener); }

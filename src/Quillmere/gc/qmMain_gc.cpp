@@ -73,7 +73,7 @@ void PrintUsage(FILE* out)
                  "                    and its use when last emptied or freed (a map's pools: as\n"
                  "                    the map ends)\n"
                  "  /name value ...   options of the game itself; /act N /map M starts that map\n"
-                 "                    (both numbered from 1)\n"
+                 "                    (both numbered from 1; one without the other is refused)\n"
                  "exit codes:\n"
                  "  0    the game ended, its window was closed or the frames were shown\n"
                  "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
@@ -218,12 +218,17 @@ bool DataFolderReadable(const std::string& dir)
     return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(dir.c_str(), R_OK | X_OK) == 0;
 }
 
-// The game's map request: /act and /map, when given, must be numbers from 1.
+// The game's map request: /act and /map, when given, must be numbers from 1,
+// and come together. The game itself drops a lone one and shows the main
+// menu; on a PC command line that is a request it cannot honour, so it is
+// refused here rather than ignored without a word.
 bool MapRequestReadable()
 {
-    for (const char* name : {"act", "map"}) {
-        int32_t nId = -1;
-        if (!gcGame::ReadCommandLineId(name, &nId)) {
+    int32_t nIds[2] = {-1, -1};
+    const char* names[2] = {"act", "map"};
+    for (int i = 0; i < 2; ++i) {
+        const char* name = names[i];
+        if (!gcGame::ReadCommandLineId(name, &nIds[i])) {
             cStr value;
             cGetCommandLineValue(name, &value);
             if (value.m_sData[0] == '\0' || value.m_sData[0] == '/')  // nothing, or the next option
@@ -231,6 +236,13 @@ bool MapRequestReadable()
             else
                 std::fprintf(stderr, "quillmere: /%s needs a number from 1 to %d, not \"%s\"\n", name, INT32_MAX,
                              value.m_sData);
+            return false;
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (nIds[i] >= 0 && nIds[1 - i] < 0) {
+            std::fprintf(stderr, "quillmere: /%s %d needs /%s with it: /act N /map M, both or neither\n", names[i],
+                         nIds[i] + 1, names[1 - i]);
             return false;
         }
     }

@@ -189,7 +189,8 @@ void GlDevice::QueueUse(size_t* tasks, size_t* bytes)
 
 void GlDevice::Finish()
 {
-    if (!m_bRunning)
+    // A forked child has no render thread that could finish anything.
+    if (!m_bRunning || static_cast<int>(getpid()) != m_nOwnerPid)
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
     const unsigned long long target = m_nPosted;
