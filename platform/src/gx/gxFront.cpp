@@ -19,6 +19,10 @@ GXFifoObj s_fifo;
 
 std::mutex s_backendMutex;
 const gxBackend* s_pBackend = nullptr;
+// Whether a backend is registered, readable without the mutex: with none,
+// a draw is counted and dropped without taking a snapshot, building a
+// command or locking. Written under s_backendMutex.
+std::atomic<bool> s_bHasBackend{false};
 
 std::atomic<uint64_t> s_nDraws{0}, s_nVertices{0}, s_nCommands{0}, s_nRejectedLists{0};
 
@@ -59,12 +63,15 @@ const gxBackend* gxSetBackend(const gxBackend* backend)
     std::lock_guard<std::mutex> lock(s_backendMutex);
     const gxBackend* previous = s_pBackend;
     s_pBackend = backend;
+    s_bHasBackend.store(backend != nullptr, std::memory_order_release);
     return previous;
 }
 
 void gxSubmit(gxCommand&& cmd)
 {
     s_nCommands.fetch_add(1, std::memory_order_relaxed);
+    if (!s_bHasBackend.load(std::memory_order_acquire))
+        return;
     std::lock_guard<std::mutex> lock(s_backendMutex);
     if (s_pBackend && s_pBackend->submit)
         s_pBackend->submit(std::move(cmd));
@@ -74,6 +81,10 @@ void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVert
 {
     s_nDraws.fetch_add(1, std::memory_order_relaxed);
     s_nVertices.fetch_add(vertices.size(), std::memory_order_relaxed);
+    if (!s_bHasBackend.load(std::memory_order_acquire)) {
+        s_nCommands.fetch_add(1, std::memory_order_relaxed);
+        return;
+    }
     gxCommand cmd;
     cmd.kind = gxCommandKind::kDraw;
     cmd.state = gxSnapshot();
