@@ -41,6 +41,16 @@ void OnStoredRange(const void* addr, uint32_t len)
     gxSubmit(std::move(cmd));
 }
 
+// Passes a counted command to the backend; dropped when none is registered.
+void HandOver(gxCommand&& cmd)
+{
+    if (!s_bHasBackend.load(std::memory_order_acquire))
+        return;
+    std::lock_guard<std::mutex> lock(s_backendMutex);
+    if (s_pBackend && s_pBackend->submit)
+        s_pBackend->submit(std::move(cmd));
+}
+
 }  // namespace
 
 const gxState& gxGet() { return s_state; }
@@ -70,21 +80,19 @@ const gxBackend* gxSetBackend(const gxBackend* backend)
 void gxSubmit(gxCommand&& cmd)
 {
     s_nCommands.fetch_add(1, std::memory_order_relaxed);
-    if (!s_bHasBackend.load(std::memory_order_acquire))
-        return;
-    std::lock_guard<std::mutex> lock(s_backendMutex);
-    if (s_pBackend && s_pBackend->submit)
-        s_pBackend->submit(std::move(cmd));
+    HandOver(std::move(cmd));
 }
 
 void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices)
 {
-    s_nDraws.fetch_add(1, std::memory_order_relaxed);
-    s_nVertices.fetch_add(vertices.size(), std::memory_order_relaxed);
-    if (!s_bHasBackend.load(std::memory_order_acquire)) {
-        s_nCommands.fetch_add(1, std::memory_order_relaxed);
+    gxCountDraws(1, vertices.size());
+    gxHandOverDraw(primitive, fmt, attrMask, std::move(vertices));
+}
+
+void gxHandOverDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices)
+{
+    if (!s_bHasBackend.load(std::memory_order_acquire))
         return;
-    }
     gxCommand cmd;
     cmd.kind = gxCommandKind::kDraw;
     cmd.state = gxSnapshot();
@@ -92,7 +100,16 @@ void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVert
     cmd.vtxFmt = fmt;
     cmd.attrMask = attrMask;
     cmd.vertices = std::move(vertices);
-    gxSubmit(std::move(cmd));
+    HandOver(std::move(cmd));
+}
+
+void gxCountDraws(uint64_t draws, uint64_t vertices)
+{
+    if (draws == 0)
+        return;
+    s_nDraws.fetch_add(draws, std::memory_order_relaxed);
+    s_nVertices.fetch_add(vertices, std::memory_order_relaxed);
+    s_nCommands.fetch_add(draws, std::memory_order_relaxed);
 }
 
 void gxCountRejectedList() { s_nRejectedLists.fetch_add(1, std::memory_order_relaxed); }
