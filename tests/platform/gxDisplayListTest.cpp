@@ -235,3 +235,36 @@ TEST_F(GxDisplayListTest, CommandsEndingAtTheListsEndRun)
 }
 
 }  // namespace
+
+namespace {
+
+// A list's draws are counted once it ends, also when bad data ends it early:
+// the draws handed over before the bad command count, the rest do not.
+TEST_F(GxDisplayListTest, CountsTheDrawsAListHandedOver)
+{
+    struct Row {
+        const char* name;
+        void (*build)(BeBytes&);
+        uint64_t draws, vertices, rejected;
+    };
+    const Row rows[] = {
+        {"two draws", [](BeBytes& l) { Draw(l, GX_TRIANGLES, {{1, 2}, {3, 0}, {0, 1}}); Draw(l, GX_POINTS, {{0, 0}}); }, 2, 4, 0},
+        {"empty draw", [](BeBytes& l) { Draw(l, GX_POINTS, {}); Draw(l, GX_LINES, {{0, 0}, {1, 1}}); }, 1, 2, 0},
+        {"bad index after a draw", [](BeBytes& l) { Draw(l, GX_LINES, {{0, 0}, {1, 1}}); Draw(l, GX_POINTS, {{4, 0}}); }, 1, 2, 1},
+        {"unknown command after two draws", [](BeBytes& l) { Draw(l, GX_POINTS, {{0, 0}}); Draw(l, GX_POINTS, {{1, 0}}); l.U8(0x18); }, 2, 2, 1},
+    };
+    for (const Row& row : rows) {
+        const gxFrontStats before = gxGetFrontStats();
+        BeBytes list;
+        row.build(list);
+        Call(list, list.size());
+        const gxFrontStats after = gxGetFrontStats();
+        EXPECT_EQ(after.draws - before.draws, row.draws) << row.name;
+        EXPECT_EQ(after.vertices - before.vertices, row.vertices) << row.name;
+        EXPECT_EQ(after.commands - before.commands, row.draws) << row.name;
+        EXPECT_EQ(after.rejectedLists - before.rejectedLists, row.rejected) << row.name;
+        EXPECT_EQ(Draws().size(), row.draws) << row.name;
+    }
+}
+
+}  // namespace

@@ -135,3 +135,44 @@ TEST_F(GxFrontStateTest, StoredRangesReachTheBackendAsInvalidations)
 }
 
 }  // namespace
+
+// Without a backend a draw is counted and dropped before any command is
+// made; attaching one again must deliver the very next draw, and every
+// draw's vertices and command are counted either way.
+TEST_F(GxFrontStateTest, DrawsWithoutABackendAreCountedAndLaterOnesDelivered)
+{
+    GXClearVtxDesc();
+    GXSetVtxDesc(GX_VA_POS, GX_DIRECT);
+    GXSetVtxAttrFmt(GX_VTXFMT0, GX_VA_POS, GX_POS_XYZ, GX_F32, 0);
+    auto triangle = [] {
+        GXBegin(GX_TRIANGLES, GX_VTXFMT0, 3);
+        for (int i = 0; i < 3; ++i)
+            GXPosition3f32(static_cast<float>(i), 0, 0);
+        GXEnd();
+    };
+    struct Row {
+        bool bAttached;
+        size_t queued;      // commands waiting after the draw
+        uint64_t draws, vertices, commands;
+    };
+    const Row rows[] = {
+        {false, 0, 1, 3, 1},
+        {false, 0, 2, 6, 2},
+        {true, 1, 3, 9, 3},
+        {false, 0, 4, 12, 4},
+        {true, 1, 5, 15, 5},
+    };
+    for (const Row& row : rows) {
+        const gxBackend* capture = gxSetBackend(nullptr);
+        gxSetBackend(row.bAttached ? capture : nullptr);
+        triangle();
+        EXPECT_EQ(Queue().Size(), row.queued) << row.draws;
+        Drain();
+        const gxFrontStats stats = gxGetFrontStats();
+        EXPECT_EQ(stats.draws, row.draws);
+        EXPECT_EQ(stats.vertices, row.vertices);
+        EXPECT_EQ(stats.commands, row.commands);
+        if (!row.bAttached)
+            gxSetBackend(capture);
+    }
+}

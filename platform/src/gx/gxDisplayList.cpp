@@ -30,6 +30,8 @@ struct Parser {
     const uint8_t* list = nullptr;
     size_t size = 0;
     size_t pos = 0;
+    uint64_t draws = 0;     // handed over so far, counted when the list ends
+    uint64_t vertices = 0;
     bool planValid[kGxNumVtxFmts] = {};
     gxVertexPlan plans[kGxNumVtxFmts];
 
@@ -159,8 +161,11 @@ bool Draw(Parser& p, uint8_t op)
     if (status == gxDecodeStatus::kIndexOutOfRange)
         return Reject(p, "vertex %u: %s index %u beyond its array (%llu readable bytes)", err.vertex,
                       GXAttrText(err.attr), err.index, static_cast<unsigned long long>(err.limit));
-    if (count > 0)
-        gxSubmitDraw(primitive, fmt, plan.attrMask, std::move(vertices));
+    if (count > 0) {
+        ++p.draws;
+        p.vertices += count;
+        gxHandOverDraw(primitive, fmt, plan.attrMask, std::move(vertices));
+    }
     p.pos += 3 + used;
     return true;
 }
@@ -206,7 +211,7 @@ void GXCallDisplayList(const void* list, uint32_t nbytes)
     Parser p;
     p.list = static_cast<const uint8_t*>(list);
     p.size = nbytes;
-    while (p.pos < p.size)
-        if (!Step(p))
-            return;
+    while (p.pos < p.size && Step(p)) {
+    }
+    gxCountDraws(p.draws, p.vertices);
 }

@@ -21,6 +21,10 @@ GXFifoObj s_fifo;
 
 std::mutex s_backendMutex;
 const gxBackend* s_pBackend = nullptr;
+// Whether a backend is registered, readable without the mutex: with none,
+// a draw is counted and dropped without taking a snapshot, building a
+// command or locking. Written under s_backendMutex.
+std::atomic<bool> s_bHasBackend{false};
 
 std::atomic<uint64_t> s_nDraws{0}, s_nVertices{0}, s_nCommands{0}, s_nRejectedLists{0};
 
@@ -73,6 +77,16 @@ void OnHeapBlockFreed(const void* addr, uint64_t len)
     GXDrawDone();
 }
 
+// Passes a counted command to the backend; dropped when none is registered.
+void HandOver(gxCommand&& cmd)
+{
+    if (!s_bHasBackend.load(std::memory_order_acquire))
+        return;
+    std::lock_guard<std::mutex> lock(s_backendMutex);
+    if (s_pBackend && s_pBackend->submit)
+        s_pBackend->submit(std::move(cmd));
+}
+
 }  // namespace
 
 const gxState& gxGet() { return s_state; }
@@ -95,21 +109,26 @@ const gxBackend* gxSetBackend(const gxBackend* backend)
     std::lock_guard<std::mutex> lock(s_backendMutex);
     const gxBackend* previous = s_pBackend;
     s_pBackend = backend;
+    s_bHasBackend.store(backend != nullptr, std::memory_order_release);
     return previous;
 }
 
 void gxSubmit(gxCommand&& cmd)
 {
     s_nCommands.fetch_add(1, std::memory_order_relaxed);
-    std::lock_guard<std::mutex> lock(s_backendMutex);
-    if (s_pBackend && s_pBackend->submit)
-        s_pBackend->submit(std::move(cmd));
+    HandOver(std::move(cmd));
 }
 
 void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices)
 {
-    s_nDraws.fetch_add(1, std::memory_order_relaxed);
-    s_nVertices.fetch_add(vertices.size(), std::memory_order_relaxed);
+    gxCountDraws(1, vertices.size());
+    gxHandOverDraw(primitive, fmt, attrMask, std::move(vertices));
+}
+
+void gxHandOverDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices)
+{
+    if (!s_bHasBackend.load(std::memory_order_acquire))
+        return;
     gxCommand cmd;
     cmd.kind = gxCommandKind::kDraw;
     cmd.state = gxSnapshot();
@@ -117,7 +136,16 @@ void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVert
     cmd.vtxFmt = fmt;
     cmd.attrMask = attrMask;
     cmd.vertices = std::move(vertices);
-    gxSubmit(std::move(cmd));
+    HandOver(std::move(cmd));
+}
+
+void gxCountDraws(uint64_t draws, uint64_t vertices)
+{
+    if (draws == 0)
+        return;
+    s_nDraws.fetch_add(draws, std::memory_order_relaxed);
+    s_nVertices.fetch_add(vertices, std::memory_order_relaxed);
+    s_nCommands.fetch_add(draws, std::memory_order_relaxed);
 }
 
 void gxCountRejectedList() { s_nRejectedLists.fetch_add(1, std::memory_order_relaxed); }

@@ -22,6 +22,12 @@ std::shared_ptr<const gxState> gxSnapshot();
 void gxSubmit(gxCommand&& cmd);
 // A draw of decoded vertices with the state as it is now.
 void gxSubmitDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices);
+// gxSubmitDraw without the counting, for a caller that hands over many draws
+// and counts them once with gxCountDraws (each count is an atomic operation,
+// which waits for the decoder's pending stores).
+void gxHandOverDraw(GXPrimitive primitive, GXVtxFmt fmt, uint32_t attrMask, gxVertexData&& vertices);
+// Adds draws (one command each) and their vertices to the front-end counters.
+void gxCountDraws(uint64_t draws, uint64_t vertices);
 void gxCountRejectedList();
 // Display copies (GXCopyDisp) since start: one per frame the program showed.
 uint64_t gxDisplayCopyCount();
