@@ -2,6 +2,8 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
+#include <cstring>
+
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
@@ -13,11 +15,7 @@ using TP = eCollisionContact::eColTriPos;
 
 namespace {
 
-// A triangle in the collider's scaled space.
-struct ScaledTri {
-    mVec3 p[3];
-    mPlane plane;
-};
+using ScaledTri = eColliderEllipse::ScaledTri;
 
 // The two edge vectors from p[0] and the terms of the barycentric solve that
 // the face test and the closest-point search share.
@@ -80,29 +78,36 @@ struct Reach {
 };
 
 // The corners and plane taken into scaled space: the normal goes through the
-// radii (the inverse transpose of the scaling) and is renormalised. False
-// for a triangle out of reach, and for one of no area, whose normal or
-// barycentric denominator is 0 (small triangles collapse that way when their
-// corners are quantised): it would give NaN contacts that pass every later
-// test.
-bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
-              ScaledTri* pOut)
+// radii (the inverse transpose of the scaling) and is renormalised. A
+// triangle of no area, whose normal or barycentric denominator is 0 (small
+// triangles collapse that way when their corners are quantised), would give
+// NaN contacts that pass every later test: it is marked so.
+void ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, ScaledTri* pOut)
 {
-    if (reach.MissesWorld(tri))
-        return false;
     pOut->p[0].CompMult(tri.v1, ooRadii);
     pOut->p[1].CompMult(tri.v2, ooRadii);
     pOut->p[2].CompMult(tri.v3, ooRadii);
-    if (reach.Misses(pOut->p))
-        return false;
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
     const float len = eColMath::Length(n);
-    if (!(len > 0.0f))
-        return false;
+    pOut->bHasArea = len > 0.0f;
+    if (!pOut->bHasArea)
+        return;
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
-    return TriFrame(pOut->p).den > 0.0f;
+    pOut->bHasArea = TriFrame(pOut->p).den > 0.0f;
+}
+
+// The triangle in scaled space when it lies within reach and has area; null
+// otherwise.
+const ScaledTri* ScaledInReach(eColliderEllipse& e, const eCollisionCacheTri& tri, const Reach& reach)
+{
+    if (reach.MissesWorld(tri))
+        return nullptr;
+    const ScaledTri& s = e.GetScaledTri(tri);
+    if (reach.Misses(s.p) || !s.bHasArea)
+        return nullptr;
+    return &s;
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
@@ -238,9 +243,10 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     end.AddScaled(m_position, m_moveDir, m_fMoveDist);
     const Reach reach(m_position, end, 1.0f + tol, m_radii);
     for (int i = 0; i < nTris; ++i) {
-        ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
+        const ScaledTri* pTri = ScaledInReach(*this, pTris[i], reach);
+        if (!pTri)
             continue;
+        const ScaledTri& tri = *pTri;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
         if (eColMath::Dot(m_moveDir, normal) >= kFacingTolerance)
@@ -265,6 +271,34 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
             continue;
         CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
     }
+}
+
+// The byte compare below sees every field: the triangle has no padding.
+static_assert(sizeof(eCollisionCacheTri) == 13 * sizeof(float));
+
+const eColliderEllipse::ScaledTri& eColliderEllipse::GetScaledTri(const eCollisionCacheTri& tri)
+{
+    if (std::memcmp(&m_scaledRadii, &m_radii, sizeof(mVec3)) != 0) {
+        ForgetScaledTris();
+        m_scaledRadii = m_radii;
+    }
+    // Neighbouring triangles of a run take neighbouring entries.
+    const uintptr_t slot = (reinterpret_cast<uintptr_t>(&tri) / sizeof(eCollisionCacheTri)) & (kScaledTris - 1);
+    ScaledTri& s = m_scaledTris[slot];
+    // The same address may hold another triangle by now (a run decoded
+    // again, a chunk on the stack), hence the compare of its contents.
+    if (s.pSource == &tri && std::memcmp(&s.source, &tri, sizeof(tri)) == 0)
+        return s;
+    s.pSource = &tri;
+    std::memcpy(&s.source, &tri, sizeof(tri));
+    ScaleTri(tri, m_radii, m_ooRadii, &s);
+    return s;
+}
+
+void eColliderEllipse::ForgetScaledTris()
+{
+    for (ScaledTri& s : m_scaledTris)
+        s.pSource = nullptr;
 }
 
 void eColliderEllipse::GetWorldReach(mVec3* pLo, mVec3* pHi) const
@@ -365,9 +399,10 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
     const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_EMBED;
     const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol, m_radii);
     for (int i = 0; i < nTris; ++i) {
-        ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
+        const ScaledTri* pTri = ScaledInReach(*this, pTris[i], reach);
+        if (!pTri)
             continue;
+        const ScaledTri& tri = *pTri;
         const mVec3& normal = tri.plane.normal;
         const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;
         if (s < 0.0f || s >= 1.0f)
