@@ -127,6 +127,10 @@ public:
 
 private:
     void ForgetScaledTris();
+    // Whether a triangle whose plane lies s in front of the centre, the move
+    // closing on it at speed f, can give no contact nearer than the nearest
+    // blocking one so far.
+    bool BeyondNearestContact(float s, float f, const mPlane& plane) const;
 
     ScaledTri m_scaledTris[kScaledTris];
     mVec3 m_scaledRadii;  // the radii the table was filled with

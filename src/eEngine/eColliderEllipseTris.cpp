@@ -267,7 +267,7 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
                 continue;
             }
         }
-        if (bNoSweep)
+        if (bNoSweep || (!bTouchOnly && BeyondNearestContact(s, -eColMath::Dot(m_moveDir, normal), tri.plane)))
             continue;
         CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
     }
@@ -299,6 +299,24 @@ void eColliderEllipse::ForgetScaledTris()
 {
     for (ScaledTri& s : m_scaledTris)
         s.pSource = nullptr;
+}
+
+// A blocking contact farther than the nearest one found so far is dropped
+// (only the nearest stop the sweep), so a triangle the sphere cannot touch
+// before then is passed over. Every point of the triangle lies in its plane,
+// which the unit sphere, s in front of it and closing at speed f, reaches no
+// sooner than (s - 1) / f along the move; the margin is far wider than the
+// rounding of the distances the full test would work out.
+bool eColliderEllipse::BeyondNearestContact(float s, float f, const mPlane& plane) const
+{
+    // Relative; a near-grazing edge's quadratic root may be off by about the
+    // square root of the float epsilon (2.4e-4) of its terms.
+    constexpr float kSlack = 1.0e-3f;
+    if (m_nContacts[CT_NORMAL] == 0)
+        return false;
+    const float nearest = m_pContacts[CT_NORMAL][0].fDistanceToContact;
+    const float margin = kSlack * (std::fabs(plane.offset) + s + nearest + 1.0f);
+    return (s - 1.0f) - f * nearest > margin;
 }
 
 void eColliderEllipse::GetWorldReach(mVec3* pLo, mVec3* pHi) const

@@ -258,3 +258,26 @@ TEST(eColliderEllipseTrisTest, ACollidersRoundsFollowChangedTrianglesAndRadii)
         EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].position.z, row.z);
     }
 }
+
+// Once a blocking contact is found, triangles the sphere can only reach later
+// are passed over; ones it reaches sooner, or just as soon, still count.
+TEST(eColliderEllipseTrisTest, OnlyTheNearestBlockingContactsStay)
+{
+    const struct { const char* why; float secondZ; int nContacts; float distance; } rows[] = {
+        {"a floor below the first: passed over", -0.5f, 1, 2.0f},
+        {"a floor just below, within rounding of the first", -1.0e-6f, 1, 2.0f},
+        {"a floor above the first: the nearer contact", 0.5f, 1, 1.5f},
+        {"the same floor again: one feature", 0.0f, 1, 2.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<eCollisionCacheTri> tris = Floor();
+        tris.push_back(tris[0]);
+        Raise(&tris[1], row.secondZ);
+        const CE e = Sweep({1, 1, 3}, {0, 0, -1}, 5, tris);
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], row.nContacts);
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].fDistanceToContact, row.distance);
+        EXPECT_FLOAT_EQ(e.m_fTravel, row.distance);
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].position.z, row.distance == 2.0f ? 0.0f : row.secondZ);
+    }
+}
