@@ -5,18 +5,18 @@
 // inside are scaled; Set takes world values and GetWorldContact gives them
 // back. It keeps four contact lists of 32 (blocking, embedded, touch-only and
 // the previous pass's blocking ones) and the free distance of the sweep.
-// Lives on its caller's stack for one query (about 19 KB); main thread only.
+// Lives on its caller's stack for one query (about 12 KB); main thread only.
 
 #include <cstdint>
 
 #include "eEngine/eCollider.h"
-#include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionContact.h"
-#include "mMath/mPlane.h"
 #include "mMath/mVec3.h"
 
 class cBase;
 class eSurface;
+struct eCollisionCacheTri;
+struct mPlane;
 struct mSphere;
 
 class eColliderEllipse : public eCollider
@@ -109,31 +109,11 @@ public:
     bool m_bSlid;                // cleared by Set
     mVec3 m_prevGoodDir;         // direction of the last Set, scaled
 
-    // A world triangle taken into this collider's scaled space: corners, the
-    // plane, and whether it has area. Kept per query in a small table, as the
-    // rounds of sweep and slide meet the same triangles again; an entry counts
-    // only for the same address, the same corners and plane bit for bit, and
-    // the radii it was scaled with.
-    struct ScaledTri {
-        const eCollisionCacheTri* pSource;
-        eCollisionCacheTri source;  // the world triangle it was made from
-        mVec3 p[3];
-        mPlane plane;
-        bool bHasArea;
-    };
-    static constexpr int kScaledTris = 64;  // a power of two
-    // The scaled form of tri, from the table or made now.
-    const ScaledTri& GetScaledTri(const eCollisionCacheTri& tri);
-
 private:
-    void ForgetScaledTris();
     // Whether a triangle whose plane lies s in front of the centre, the move
     // closing on it at speed f, can give no contact nearer than the nearest
     // blocking one so far.
     bool BeyondNearestContact(float s, float f, const mPlane& plane) const;
-
-    ScaledTri m_scaledTris[kScaledTris];
-    mVec3 m_scaledRadii;  // the radii the table was filled with
 
     void MergeNormalContact(const eCollisionContact& candidate, bool bKeepFarther);
     void AppendContact(eContactType t, const eCollisionContact& contact);

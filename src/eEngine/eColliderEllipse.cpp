@@ -106,9 +106,8 @@ eColliderEllipse::eColliderEllipse()
       m_moveDir(0.0f, 0.0f, 0.0f), m_fMoveDist(0.0f), m_nonScaledPosition(0.0f, 0.0f, 0.0f),
       m_nonScaledMoveDir(0.0f, 0.0f, 0.0f), m_fNonScaledMoveDist(0.0f), m_fTravel(0.0f), m_nContacts{0, 0, 0, 0},
       m_bEmbedded(false), m_embeddedMoveDist(0.0f, 0.0f, 0.0f), m_fColZeroTol(fColZeroTol), m_bSlid(false),
-      m_prevGoodDir(0.0f, 0.0f, 0.0f), m_scaledRadii(1.0f, 1.0f, 1.0f)
+      m_prevGoodDir(0.0f, 0.0f, 0.0f)
 {
-    ForgetScaledTris();
 }
 
 void eColliderEllipse::Set(const mVec3& position, float fMoveDist, const mVec3& moveDir, const mVec3& radii)

@@ -2,7 +2,6 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
-#include <cstring>
 
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
@@ -15,7 +14,12 @@ using TP = eCollisionContact::eColTriPos;
 
 namespace {
 
-using ScaledTri = eColliderEllipse::ScaledTri;
+// A triangle in the collider's scaled space.
+struct ScaledTri {
+    mVec3 p[3];
+    mPlane plane;
+    bool bHasArea;
+};
 
 // The two edge vectors from p[0] and the terms of the barycentric solve that
 // the face test and the closest-point search share.
@@ -98,16 +102,17 @@ void ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
     pOut->bHasArea = TriFrame(pOut->p).den > 0.0f;
 }
 
-// The triangle in scaled space when it lies within reach and has area; null
-// otherwise.
-const ScaledTri* ScaledInReach(eColliderEllipse& e, const eCollisionCacheTri& tri, const Reach& reach)
+// The triangle taken into scaled space when it lies within reach and has
+// area. Most triangles of a gathered list lie out of reach and are dropped
+// before they are scaled. (Keeping the scaled triangles for the later rounds
+// of a query was tried: looking one up and checking it is still the same
+// triangle costs as much as scaling it again.)
+bool ScaledInReach(const eColliderEllipse& e, const eCollisionCacheTri& tri, const Reach& reach, ScaledTri* pOut)
 {
     if (reach.MissesWorld(tri))
-        return nullptr;
-    const ScaledTri& s = e.GetScaledTri(tri);
-    if (reach.Misses(s.p) || !s.bHasArea)
-        return nullptr;
-    return &s;
+        return false;
+    ScaleTri(tri, e.m_radii, e.m_ooRadii, pOut);
+    return !reach.Misses(pOut->p) && pOut->bHasArea;
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
@@ -243,10 +248,9 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     end.AddScaled(m_position, m_moveDir, m_fMoveDist);
     const Reach reach(m_position, end, 1.0f + tol, m_radii);
     for (int i = 0; i < nTris; ++i) {
-        const ScaledTri* pTri = ScaledInReach(*this, pTris[i], reach);
-        if (!pTri)
+        ScaledTri tri;
+        if (!ScaledInReach(*this, pTris[i], reach, &tri))
             continue;
-        const ScaledTri& tri = *pTri;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
         if (eColMath::Dot(m_moveDir, normal) >= kFacingTolerance)
@@ -271,34 +275,6 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
             continue;
         CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
     }
-}
-
-// The byte compare below sees every field: the triangle has no padding.
-static_assert(sizeof(eCollisionCacheTri) == 13 * sizeof(float));
-
-const eColliderEllipse::ScaledTri& eColliderEllipse::GetScaledTri(const eCollisionCacheTri& tri)
-{
-    if (std::memcmp(&m_scaledRadii, &m_radii, sizeof(mVec3)) != 0) {
-        ForgetScaledTris();
-        m_scaledRadii = m_radii;
-    }
-    // Neighbouring triangles of a run take neighbouring entries.
-    const uintptr_t slot = (reinterpret_cast<uintptr_t>(&tri) / sizeof(eCollisionCacheTri)) & (kScaledTris - 1);
-    ScaledTri& s = m_scaledTris[slot];
-    // The same address may hold another triangle by now (a run decoded
-    // again, a chunk on the stack), hence the compare of its contents.
-    if (s.pSource == &tri && std::memcmp(&s.source, &tri, sizeof(tri)) == 0)
-        return s;
-    s.pSource = &tri;
-    std::memcpy(&s.source, &tri, sizeof(tri));
-    ScaleTri(tri, m_radii, m_ooRadii, &s);
-    return s;
-}
-
-void eColliderEllipse::ForgetScaledTris()
-{
-    for (ScaledTri& s : m_scaledTris)
-        s.pSource = nullptr;
 }
 
 // A blocking contact farther than the nearest one found so far is dropped
@@ -417,10 +393,9 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
     const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_EMBED;
     const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol, m_radii);
     for (int i = 0; i < nTris; ++i) {
-        const ScaledTri* pTri = ScaledInReach(*this, pTris[i], reach);
-        if (!pTri)
+        ScaledTri tri;
+        if (!ScaledInReach(*this, pTris[i], reach, &tri))
             continue;
-        const ScaledTri& tri = *pTri;
         const mVec3& normal = tri.plane.normal;
         const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;
         if (s < 0.0f || s >= 1.0f)
