@@ -110,6 +110,11 @@ public:
     mVec3 m_prevGoodDir;         // direction of the last Set, scaled
 
 private:
+    // Whether a triangle whose plane lies s in front of the centre, the move
+    // closing on it at speed f, can give no contact nearer than the nearest
+    // blocking one so far.
+    bool BeyondNearestContact(float s, float f, const mPlane& plane) const;
+
     void MergeNormalContact(const eCollisionContact& candidate, bool bKeepFarther);
     void AppendContact(eContactType t, const eCollisionContact& contact);
 };

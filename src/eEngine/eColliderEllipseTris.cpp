@@ -2,6 +2,7 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
+
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
@@ -17,6 +18,7 @@ namespace {
 struct ScaledTri {
     mVec3 p[3];
     mPlane plane;
+    bool bHasArea;
 };
 
 // The two edge vectors from p[0] and the terms of the barycentric solve that
@@ -80,29 +82,37 @@ struct Reach {
 };
 
 // The corners and plane taken into scaled space: the normal goes through the
-// radii (the inverse transpose of the scaling) and is renormalised. False
-// for a triangle out of reach, and for one of no area, whose normal or
-// barycentric denominator is 0 (small triangles collapse that way when their
-// corners are quantised): it would give NaN contacts that pass every later
-// test.
-bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
-              ScaledTri* pOut)
+// radii (the inverse transpose of the scaling) and is renormalised. A
+// triangle of no area, whose normal or barycentric denominator is 0 (small
+// triangles collapse that way when their corners are quantised), would give
+// NaN contacts that pass every later test: it is marked so.
+void ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, ScaledTri* pOut)
 {
-    if (reach.MissesWorld(tri))
-        return false;
     pOut->p[0].CompMult(tri.v1, ooRadii);
     pOut->p[1].CompMult(tri.v2, ooRadii);
     pOut->p[2].CompMult(tri.v3, ooRadii);
-    if (reach.Misses(pOut->p))
-        return false;
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
     const float len = eColMath::Length(n);
-    if (!(len > 0.0f))
-        return false;
+    pOut->bHasArea = len > 0.0f;
+    if (!pOut->bHasArea)
+        return;
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
-    return TriFrame(pOut->p).den > 0.0f;
+    pOut->bHasArea = TriFrame(pOut->p).den > 0.0f;
+}
+
+// The triangle taken into scaled space when it lies within reach and has
+// area. Most triangles of a gathered list lie out of reach and are dropped
+// before they are scaled. (Keeping the scaled triangles for the later rounds
+// of a query was tried: looking one up and checking it is still the same
+// triangle costs as much as scaling it again.)
+bool ScaledInReach(const eColliderEllipse& e, const eCollisionCacheTri& tri, const Reach& reach, ScaledTri* pOut)
+{
+    if (reach.MissesWorld(tri))
+        return false;
+    ScaleTri(tri, e.m_radii, e.m_ooRadii, pOut);
+    return !reach.Misses(pOut->p) && pOut->bHasArea;
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
@@ -239,7 +249,7 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     const Reach reach(m_position, end, 1.0f + tol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
+        if (!ScaledInReach(*this, pTris[i], reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
@@ -261,10 +271,28 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
                 continue;
             }
         }
-        if (bNoSweep)
+        if (bNoSweep || (!bTouchOnly && BeyondNearestContact(s, -eColMath::Dot(m_moveDir, normal), tri.plane)))
             continue;
         CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
     }
+}
+
+// A blocking contact farther than the nearest one found so far is dropped
+// (only the nearest stop the sweep), so a triangle the sphere cannot touch
+// before then is passed over. Every point of the triangle lies in its plane,
+// which the unit sphere, s in front of it and closing at speed f, reaches no
+// sooner than (s - 1) / f along the move; the margin is far wider than the
+// rounding of the distances the full test would work out.
+bool eColliderEllipse::BeyondNearestContact(float s, float f, const mPlane& plane) const
+{
+    // Relative; a near-grazing edge's quadratic root may be off by about the
+    // square root of the float epsilon (2.4e-4) of its terms.
+    constexpr float kSlack = 1.0e-3f;
+    if (m_nContacts[CT_NORMAL] == 0)
+        return false;
+    const float nearest = m_pContacts[CT_NORMAL][0].fDistanceToContact;
+    const float margin = kSlack * (std::fabs(plane.offset) + s + nearest + 1.0f);
+    return (s - 1.0f) - f * nearest > margin;
 }
 
 void eColliderEllipse::GetWorldReach(mVec3* pLo, mVec3* pHi) const
@@ -366,7 +394,7 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
     const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
+        if (!ScaledInReach(*this, pTris[i], reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <utility>
 
 #include "eEngine/eCollisionCache.h"
 #include "collisionTestSupport.h"
@@ -206,3 +207,77 @@ TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
 }
 
 }  // namespace
+
+// Lifts a triangle along z, its plane with it.
+void Raise(eCollisionCacheTri* pTri, float dz)
+{
+    for (mVec3* v : {&pTri->v1, &pTri->v2, &pTri->v3})
+        v->z += dz;
+    pTri->plane.offset += dz * pTri->plane.normal.z;
+}
+
+// One collider keeps the triangles it has taken into scaled space for the
+// rounds of a query; a triangle whose address holds other corners by now, or
+// radii set anew, must give what a fresh collider gives.
+TEST(eColliderEllipseTrisTest, ACollidersRoundsFollowChangedTrianglesAndRadii)
+{
+    const mVec3 down(0, 0, -1), centre(1, 1, 5);
+    const struct { const char* why; float raise; mVec3 radii; bool bFlip; int nContacts; float distance, z; } rows[] = {
+        {"the triangle raised in place", 1.0f, {1, 1, 1}, false, 1, 2.0f, 2.0f},
+        {"the triangle turned to face away", 0.0f, {1, 1, 1}, true, 0, 0.0f, 0.0f},
+        {"the radii set anew", 0.0f, {1, 1, 2}, false, 1, 1.0f, 0.5f},
+        {"nothing changed", 0.0f, {1, 1, 1}, false, 1, 3.0f, 1.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<eCollisionCacheTri> tris = Floor();
+        Raise(&tris[0], 1.0f);
+        eTestSurface s;
+        CE e;
+        e.Set(centre, 5, down, {1, 1, 1});
+        e.m_fTravel = e.m_fMoveDist;
+        e.MakeContactPoints(tris.data(), 1, nullptr, &s);
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], 1);
+        ASSERT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].fDistanceToContact, 3.0f);
+
+        eCollisionCacheTri& t = tris[0];
+        Raise(&t, row.raise);
+        if (row.bFlip) {
+            std::swap(t.v2, t.v3);
+            t.plane.normal = -t.plane.normal;
+            t.plane.offset = -t.plane.offset;
+        }
+        e.ClearContacts(CE::CT_NORMAL);
+        e.Set(centre, 5, down, row.radii);
+        e.m_fTravel = e.m_fMoveDist;
+        e.MakeContactPoints(tris.data(), 1, nullptr, &s);
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], row.nContacts);
+        if (row.nContacts == 0)
+            continue;
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].fDistanceToContact, row.distance);
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].position.z, row.z);
+    }
+}
+
+// Once a blocking contact is found, triangles the sphere can only reach later
+// are passed over; ones it reaches sooner, or just as soon, still count.
+TEST(eColliderEllipseTrisTest, OnlyTheNearestBlockingContactsStay)
+{
+    const struct { const char* why; float secondZ; int nContacts; float distance; } rows[] = {
+        {"a floor below the first: passed over", -0.5f, 1, 2.0f},
+        {"a floor just below, within rounding of the first", -1.0e-6f, 1, 2.0f},
+        {"a floor above the first: the nearer contact", 0.5f, 1, 1.5f},
+        {"the same floor again: one feature", 0.0f, 1, 2.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        std::vector<eCollisionCacheTri> tris = Floor();
+        tris.push_back(tris[0]);
+        Raise(&tris[1], row.secondZ);
+        const CE e = Sweep({1, 1, 3}, {0, 0, -1}, 5, tris);
+        ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], row.nContacts);
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].fDistanceToContact, row.distance);
+        EXPECT_FLOAT_EQ(e.m_fTravel, row.distance);
+        EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].position.z, row.distance == 2.0f ? 0.0f : row.secondZ);
+    }
+}
