@@ -82,12 +82,14 @@ float Value(const uint8_t* p, uint32_t type, float scale)
 void ReferenceColour(uint32_t type, const uint8_t* p, uint8_t* c)
 {
     const auto e = [](uint32_t v, int bits) { return static_cast<uint8_t>((v << (8 - bits)) | (v >> (2 * bits - 8))); };
-    const uint32_t v16 = (p[0] << 8) | p[1], v24 = (p[0] << 16) | (p[1] << 8) | p[2];
+    // Only the element's own bytes are read: a 16-bit colour may end its array.
+    const uint32_t v16 = (p[0] << 8) | p[1];
+    const auto v24 = [p] { return (uint32_t(p[0]) << 16) | (p[1] << 8) | p[2]; };
     switch (type) {
     case GX_RGB565: c[0] = e(v16 >> 11, 5); c[1] = e((v16 >> 5) & 63, 6); c[2] = e(v16 & 31, 5); c[3] = 255; break;
     case GX_RGB8: case GX_RGBX8: c[0] = p[0]; c[1] = p[1]; c[2] = p[2]; c[3] = 255; break;
     case GX_RGBA4: for (int i = 0; i < 4; ++i) c[i] = e((v16 >> (12 - 4 * i)) & 15, 4); break;
-    case GX_RGBA6: for (int i = 0; i < 4; ++i) c[i] = e((v24 >> (18 - 6 * i)) & 63, 6); break;
+    case GX_RGBA6: for (int i = 0; i < 4; ++i) c[i] = e((v24() >> (18 - 6 * i)) & 63, 6); break;
     default: std::memcpy(c, p, 4); break;
     }
 }
