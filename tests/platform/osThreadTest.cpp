@@ -20,8 +20,8 @@ struct Worker {
     char id = '?';
     int nRounds = 0;
     OSMutex* pMutex = nullptr;
-    bool* pStop = nullptr;
-    long nProgress = 0;
+    std::atomic<bool>* pStop = nullptr;  // both shared with the running thread
+    std::atomic<long> nProgress{0};
     OSTime recorded[8] = {};
 };
 
@@ -49,7 +49,7 @@ void* SpinUntilStopped(void* arg)
         ++w->nProgress;
         OSYieldThread();
     }
-    return reinterpret_cast<void*>(w->nProgress);
+    return reinterpret_cast<void*>(w->nProgress.load());
 }
 
 void* LockLogUnlock(void* arg)
@@ -100,25 +100,25 @@ TEST(OSThread, MainThreadHoldsTheCpuAtPriority16)
 
 TEST(OSThread, LowPriorityThreadRunsOnlyWhileMainWaits)
 {
-    bool bStop = false;
+    std::atomic<bool> bStop{false};
     Worker low;
     low.pStop = &bStop;
     ASSERT_TRUE(Start(low, SpinUntilStopped, OS_PRIORITY_MAX));
 
     BusyWithoutWaiting(std::chrono::milliseconds(40));
-    EXPECT_EQ(low.nProgress, 0) << "ran while the main thread held the CPU";
+    EXPECT_EQ(low.nProgress.load(), 0) << "ran while the main thread held the CPU";
 
     Sleep(OSMillisecondsToTicks(20));
-    const long nAfterWait = low.nProgress;
+    const long nAfterWait = low.nProgress.load();
     EXPECT_GT(nAfterWait, 0) << "did not run while the main thread waited";
 
     BusyWithoutWaiting(std::chrono::milliseconds(20));
-    EXPECT_EQ(low.nProgress, nAfterWait);
+    EXPECT_EQ(low.nProgress.load(), nAfterWait);
 
     bStop = true;
     void* result = nullptr;
     ASSERT_TRUE(Join(&low.thread, &result));
-    EXPECT_EQ(reinterpret_cast<long>(result), low.nProgress);
+    EXPECT_EQ(reinterpret_cast<long>(result), low.nProgress.load());
 }
 
 TEST(OSThread, ResumingAHigherPriorityThreadRunsItAtOnce)
@@ -147,7 +147,7 @@ TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
 
 TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
 {
-    bool bStop = false;
+    std::atomic<bool> bStop{false};
     Worker w;
     w.pStop = &bStop;
     ASSERT_TRUE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0));
@@ -157,13 +157,13 @@ TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
     const int32_t nBefore = OSCheckActiveThreads();
     OSResumeThread(&w.thread);
     OSYieldThread();  // lower priority: a yield alone does not let it run
-    EXPECT_EQ(w.nProgress, 0);
+    EXPECT_EQ(w.nProgress.load(), 0);
     Sleep(OSMillisecondsToTicks(5));
     EXPECT_FALSE(OSCreateThread(&w.thread, SpinUntilStopped, &w, nullptr, 0, 25, 0)) << "the record is live";
     bStop = true;
     void* result = nullptr;
     ASSERT_TRUE(Join(&w.thread, &result));
-    EXPECT_EQ(reinterpret_cast<long>(result), w.nProgress);
+    EXPECT_EQ(reinterpret_cast<long>(result), w.nProgress.load());
     EXPECT_EQ(w.thread.state, OS_THREAD_STATE_MORIBUND);
     EXPECT_EQ(OSCheckActiveThreads(), nBefore - 1);
 }
@@ -274,14 +274,14 @@ TEST(OSVirtualClock, HostWaitKeepsTheCpuOnlyOnTheVirtualClock)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         OSSetVirtualClock(row.bVirtual ? TRUE : FALSE);
-        bool bStop = false;
+        std::atomic<bool> bStop{false};
         Worker low;
         low.pStop = &bStop;
         ASSERT_TRUE(Start(low, SpinUntilStopped, 20));
         const OSTime t0 = OSGetTime();
         OSBlockingWaitBegin();
         BusyWithoutWaiting(std::chrono::milliseconds(20));
-        const long nDuringWait = low.nProgress;
+        const long nDuringWait = low.nProgress.load();
         WithinDeadline("the end of a host wait", [] { OSBlockingWaitEnd(); });
         EXPECT_EQ(nDuringWait > 0, row.bOtherRuns);
         EXPECT_EQ(OSGetTime() == t0, row.bVirtual);

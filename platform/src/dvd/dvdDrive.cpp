@@ -138,11 +138,14 @@ void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok)
 {
     DVDCommandBlock* block = d.busy;
     d.busy = nullptr;
-    block->transferredSize = ok ? static_cast<int32_t>(block->length) : 0;
-    SetState(block, ok ? DVD_STATE_END : DVD_STATE_FATAL_ERROR);
+    // Everything the completion needs is read before the state says done:
+    // a reader polling the state without the lock may queue its next request
+    // on this block at once.
     DVDFileInfo* fileInfo = block->fileInfo;
     const DVDCallback callback = fileInfo->callback;
     const int32_t result = ok ? static_cast<int32_t>(block->length) : DVD_RESULT_FATAL_ERROR;
+    block->transferredSize = ok ? static_cast<int32_t>(block->length) : 0;
+    SetState(block, ok ? DVD_STATE_END : DVD_STATE_FATAL_ERROR);
     // The callback may queue the next read, which takes the drive lock.
     lock.unlock();
     if (callback)
