@@ -193,14 +193,23 @@ namespace base {
 }  // namespace base
 
 #if defined(__x86_64__) || defined(__i386__)
+// Clang does not take GCC's target pragma; its attribute pragma does the same.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 #define QM_VERTEX_PSHUFB 1
 namespace avx2 {
 #include "gx/gxVertexKernels.h"
 }  // namespace avx2
 #undef QM_VERTEX_PSHUFB
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 std::atomic<bool> s_bVertexSimd{true};
