@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 
 #include "gx/gl/gxGlDevice.h"
 #include "platform/os.h"
@@ -369,13 +370,14 @@ void GlBackend::DrawJoinedStrips(const std::vector<std::shared_ptr<const gxComma
     m_indices.clear();
     uint32_t vertexCount = 0;
     for (const auto& cmd : draws) {
-        if (!m_indices.empty())
+        if (vertexCount != 0)
             m_indices.push_back(kRestartIndex);
-        const uint32_t base = vertexCount;
-        for (uint32_t i = 0; i < cmd->vertices.size(); ++i)
-            m_indices.push_back(base + i);
+        const uint32_t count = static_cast<uint32_t>(cmd->vertices.size());
+        const size_t first = m_indices.size();
+        m_indices.resize(first + count);
+        std::iota(m_indices.begin() + static_cast<std::ptrdiff_t>(first), m_indices.end(), vertexCount);
         m_joined.insert(m_joined.end(), cmd->vertices.Bytes(), cmd->vertices.Bytes() + cmd->vertices.ByteSize());
-        vertexCount += static_cast<uint32_t>(cmd->vertices.size());
+        vertexCount += count;
     }
     UploadVertices(m_joined.data(), m_joined.size(), draws.front()->vertices.Layout());
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_indices.size() * sizeof(uint32_t)),
