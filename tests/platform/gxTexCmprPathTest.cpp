@@ -2,7 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "gx/tex/gxTexDecode.h"
 #include "gx/tex/gxTexDecode_local.h"
@@ -62,10 +66,42 @@ std::vector<uint8_t> RandomBlocks(size_t bytes, uint32_t seed)
     return src;
 }
 
+// A copy of bytes that ends where an unreadable page starts, so that a
+// decoder reading past the level's data faults.
+class TailGuarded {
+public:
+    explicit TailGuarded(const std::vector<uint8_t>& bytes)
+    {
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        m_size = (bytes.size() + page - 1) / page * page + page;
+        void* p = mmap(nullptr, m_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED)
+            return;
+        m_base = static_cast<uint8_t*>(p);
+        mprotect(m_base + m_size - page, page, PROT_NONE);
+        m_data = m_base + m_size - page - bytes.size();
+        std::memcpy(m_data, bytes.data(), bytes.size());
+    }
+    ~TailGuarded()
+    {
+        if (m_base)
+            munmap(m_base, m_size);
+    }
+    TailGuarded(const TailGuarded&) = delete;
+    TailGuarded& operator=(const TailGuarded&) = delete;
+    const uint8_t* data() const { return m_data; }
+
+private:
+    uint8_t* m_base = nullptr;
+    uint8_t* m_data = nullptr;
+    size_t m_size = 0;
+};
+
 }  // namespace
 
 // Every tile decoder this processor can run gives, for every texel of levels
-// with whole and cut tiles, exactly the texel the format defines.
+// with whole and cut tiles, exactly the texel the format defines, reading
+// and writing nothing beyond the level.
 TEST(gxTexCmprPaths, EveryPathMatchesTheTexelRule)
 {
     struct Path { const char* name; detail::CmprPath path; };
@@ -78,8 +114,10 @@ TEST(gxTexCmprPaths, EveryPathMatchesTheTexelRule)
         for (const Size& s : sizes) {
             SCOPED_TRACE(testing::Message() << p.name << " " << s.w << "x" << s.h);
             const std::vector<uint8_t> src = RandomBlocks(LevelBytes(GX_TF_CMPR, s.w, s.h), s.w * 131 + s.h);
+            const TailGuarded guarded(src);
+            ASSERT_NE(guarded.data(), nullptr);
             std::vector<uint8_t> out(static_cast<size_t>(s.w) * s.h * 4 + 64, 0xCD);
-            if (!detail::DecodeCmprLevelOn(p.path, src.data(), s.w, s.h, out.data()))
+            if (!detail::DecodeCmprLevelOn(p.path, guarded.data(), s.w, s.h, out.data()))
                 break;  // the processor lacks the instructions
             for (uint32_t y = 0; y < s.h; ++y)
                 for (uint32_t x = 0; x < s.w; ++x) {

@@ -62,9 +62,9 @@ void VISetHeadless(BOOL headless);
 BOOL VIIsHeadless();
 // Chooses, before VIInit, whether a headless run draws its frames (it does
 // unless told otherwise). A run that writes no frame has no use for them:
-// the graphics front end then decodes and counts everything as ever, but no
-// render thread starts and nothing is replayed, so VIWriteScreenshotPNG has
-// no frame to write. A window always draws.
+// the graphics front end still decodes and counts everything, but no render
+// thread starts and nothing is replayed, so VIWriteScreenshotPNG has no
+// frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
 // was reached or SIGINT/SIGTERM arrived (VIInit takes them over); the

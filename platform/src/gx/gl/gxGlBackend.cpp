@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <numeric>
 
 #include "gx/gl/gxGlDevice.h"
 #include "platform/os.h"
@@ -56,28 +57,22 @@ static void SetUpVertexLayout(const gxVertexLayout& l)
     s_boundLayout = l;
     const GLsizei stride = l.stride;
     auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
-    auto floats = [&](GLuint index, GLint n, uint16_t offset) {
+    // n floats, or four normalised bytes; absent, the constant (0, 0, 0, w).
+    auto attribute = [&](GLuint index, GLint n, GLenum type, uint16_t offset, float w) {
         if (offset == gxVertexLayout::kAbsent) {
             glDisableVertexAttribArray(index);
-            glVertexAttrib4f(index, 0.0f, 0.0f, 0.0f, 1.0f);
+            glVertexAttrib4f(index, 0.0f, 0.0f, 0.0f, w);
             return;
         }
         glEnableVertexAttribArray(index);
-        glVertexAttribPointer(index, n, GL_FLOAT, GL_FALSE, stride, at(offset));
+        glVertexAttribPointer(index, n, type, type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE, stride, at(offset));
     };
-    floats(0, 3, l.pos);
-    floats(1, 3, l.nrm);
-    for (GLuint c = 0; c < 2; ++c) {
-        if (l.clr[c] == gxVertexLayout::kAbsent) {
-            glDisableVertexAttribArray(2 + c);
-            glVertexAttrib4f(2 + c, 0.0f, 0.0f, 0.0f, 0.0f);
-        } else {
-            glEnableVertexAttribArray(2 + c);
-            glVertexAttribPointer(2 + c, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, at(l.clr[c]));
-        }
-    }
+    attribute(0, 3, GL_FLOAT, l.pos, 1.0f);
+    attribute(1, 3, GL_FLOAT, l.nrm, 1.0f);
+    for (GLuint c = 0; c < 2; ++c)
+        attribute(2 + c, 4, GL_UNSIGNED_BYTE, l.clr[c], 0.0f);
     for (GLuint n = 0; n < 8; ++n)
-        floats(4 + n, 2, l.tex[n]);
+        attribute(4 + n, 2, GL_FLOAT, l.tex[n], 1.0f);
     // Matrix rows as integers: (pn, tex0..2), (tex3..6), (tex7, padding).
     if (l.mtx == gxVertexLayout::kAbsent) {
         for (GLuint i = 12; i <= 14; ++i)
@@ -375,13 +370,14 @@ void GlBackend::DrawJoinedStrips(const std::vector<std::shared_ptr<const gxComma
     m_indices.clear();
     uint32_t vertexCount = 0;
     for (const auto& cmd : draws) {
-        if (!m_indices.empty())
+        if (vertexCount != 0)
             m_indices.push_back(kRestartIndex);
-        const uint32_t base = vertexCount;
-        for (uint32_t i = 0; i < cmd->vertices.size(); ++i)
-            m_indices.push_back(base + i);
+        const uint32_t count = static_cast<uint32_t>(cmd->vertices.size());
+        const size_t first = m_indices.size();
+        m_indices.resize(first + count);
+        std::iota(m_indices.begin() + static_cast<std::ptrdiff_t>(first), m_indices.end(), vertexCount);
         m_joined.insert(m_joined.end(), cmd->vertices.Bytes(), cmd->vertices.Bytes() + cmd->vertices.ByteSize());
-        vertexCount += static_cast<uint32_t>(cmd->vertices.size());
+        vertexCount += count;
     }
     UploadVertices(m_joined.data(), m_joined.size(), draws.front()->vertices.Layout());
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_indices.size() * sizeof(uint32_t)),

@@ -52,8 +52,8 @@ public:
     // Whether draw b may be replayed in one OpenGL draw with draw a, right
     // after it: both triangle strips with vertices, the same snapshot and
     // the same attributes in one vertex layout. Joined strips are cut apart
-    // by a restart index,
-    // so each draws the triangles it draws alone. Any thread.
+    // by a restart index, so each draws the triangles it draws alone. Any
+    // thread.
     static bool CanJoin(const gxCommand& a, const gxCommand& b);
     // Replays draws in order: one, or strips CanJoin accepted one by one.
     void ExecuteDraws(const std::vector<std::shared_ptr<const gxCommand>>& draws);
