@@ -92,6 +92,8 @@ TEST_F(cFileBufferTest, ValuesAroundTheBufferEdgesReadTheirOwnBytes)
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(chars[i], ByteAt(row.pos + 8 + i)) << i;
         EXPECT_EQ(file.GetCurrentPos(), row.pos + 13);
+        rb.ReadChars(nullptr, 0);  // an empty array read into no storage
+        EXPECT_EQ(file.GetCurrentPos(), row.pos + 13);
         EXPECT_FALSE(file.Failed());
         rb.SkipToEnd();
     }
