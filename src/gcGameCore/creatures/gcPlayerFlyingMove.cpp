@@ -13,11 +13,11 @@
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "mMath/mQuat.h"
+#include "mMath/mScalar.h"
 
 namespace {
 
 constexpr float kTol = eColliderEllipse::fColZeroTol;
-constexpr float kRadToDeg = 57.29578f;
 
 }  // namespace
 
@@ -130,7 +130,7 @@ void gcPlayerFlying::Glide(const mVec3& n)
     across.Cross(desired.forward, n);
     v.Cross(n, across);
     m_desiredHPR[0] = GetHeading(v);
-    m_desiredHPR[1] = kRadToDeg * std::asin(std::clamp(v.z, -1.0f, 1.0f));
+    m_desiredHPR[1] = kRadToDeg * mAsin(std::clamp(v.z, -1.0f, 1.0f));
 }
 
 void gcPlayerFlying::HandleKnockback(const eColliderEllipse& collider, const mVec3& dir)
