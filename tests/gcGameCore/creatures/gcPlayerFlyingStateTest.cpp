@@ -264,26 +264,23 @@ TEST_F(FlyingTest, GearsClimbWhileFlappingAndDropWhileCoasting)
 
 TEST_F(FlyingTest, WithTheDefaultShiftTimesGearThreeComesAfterTenAndAHalfSeconds)
 {
-    SendPlain(*m_pFlyer, MSG_RUN);
-    std::vector<int> climbs;
-    for (int i = 1; i <= 400; ++i) {
-        const int gear = m_pFlyer->m_nCurFlySpeed;
-        Tick(1);
-        if (m_pFlyer->m_nCurFlySpeed != gear)
-            climbs.push_back(i * 20);
-    }
-    EXPECT_EQ(climbs, (std::vector<int>{2100, 4200, 6300}));
+    // The times (in ticks from the command) at which the gear changes over
+    // 400 ticks of 20.
+    const auto changes = [this](int32_t command) {
+        SendPlain(*m_pFlyer, command);
+        std::vector<int> times;
+        for (int i = 1; i <= 400; ++i) {
+            const int gear = m_pFlyer->m_nCurFlySpeed;
+            Tick(1);
+            if (m_pFlyer->m_nCurFlySpeed != gear)
+                times.push_back(i * 20);
+        }
+        return times;
+    };
+    EXPECT_EQ(changes(MSG_RUN), (std::vector<int>{2100, 4200, 6300}));
     // Coasting from the top: the held time first, then the shift time less
     // the step of the drop.
-    SendPlain(*m_pFlyer, MSG_WALK);
-    std::vector<int> drops;
-    for (int i = 1; i <= 400; ++i) {
-        const int gear = m_pFlyer->m_nCurFlySpeed;
-        Tick(1);
-        if (m_pFlyer->m_nCurFlySpeed != gear)
-            drops.push_back(i * 20);
-    }
-    EXPECT_EQ(drops, (std::vector<int>{2100, 4180, 6260}));
+    EXPECT_EQ(changes(MSG_WALK), (std::vector<int>{2100, 4180, 6260}));
 }
 
 TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
