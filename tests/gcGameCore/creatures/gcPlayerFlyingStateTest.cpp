@@ -1,5 +1,6 @@
 // The flying player's state table, its speed gears over ticks, the boost's
 // length, death, suspending and resuming, and refused indices.
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -327,6 +328,9 @@ TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
         {"a looping one too", 7, 0.5f, 265},      // 265.5
         {"no animation: one tick", -1, 1.0f, 1},
         {"no time at all: one tick", 8, 1.0f, 1},
+        {"a scale beyond the tick range: the longest", 6, 1e30f, INT32_MAX},
+        {"a scale that is not a number: one tick", 6, std::nanf(""), 1},
+        {"a negative scale: one tick", 6, -2.0f, 1},
         {"a scale of 0: one tick", 6, 0.0f, 1},
     };
     for (const Row& r : rows) {
