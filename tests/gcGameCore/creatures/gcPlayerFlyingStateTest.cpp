@@ -286,21 +286,18 @@ TEST_F(FlyingTest, WithTheDefaultShiftTimesGearThreeComesAfterTenAndAHalfSeconds
 
 TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
 {
-    const int states[] = {F::ST_ANIM_MEDIUM, F::ST_BOOSTING, F::ST_ANIM_HIGH, F::ST_ANIM_VERYHIGH};
-    for (int s : states) {
-        SCOPED_TRACE(s);
-        Force(s, 1, F::kFlapping);
+    const struct {
+        int state;
+        bool runs;
+    } rows[] = {{F::ST_BRAKING, true},    {F::ST_ANIM_LOW, true},   {F::ST_ANIM_MEDIUM, false},
+                {F::ST_BOOSTING, false},  {F::ST_ANIM_HIGH, false}, {F::ST_ANIM_VERYHIGH, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state, 1, F::kFlapping);
         m_pFlyer->m_accelTime = cTimeValue(100);
-        m_pFlyer->m_nextUpdate = cTimeValue(10000);
+        m_pFlyer->m_nextUpdate = cTimeValue(10000);  // no state ends meanwhile
         Tick(3);
-        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(100));
-    }
-    for (int s : {F::ST_BRAKING, F::ST_ANIM_LOW}) {
-        SCOPED_TRACE(s);
-        Force(s, 1, F::kFlapping);
-        m_pFlyer->m_accelTime = cTimeValue(100);
-        Tick(3);
-        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(160));
+        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(r.runs ? 160 : 100));
     }
 }
 
