@@ -162,6 +162,8 @@ TEST_F(FlyingTest, CommandsByState)
              return f.Send(gcMsgMoveToPath(nullptr, 0.0f, 1.0f, false, false, false, nullptr));
          },
          1, F::ST_DEAD, -1, 0},
+        {"move to no point", F::ST_DEAD, 0, 0,
+         [](gcPlayerFlying& f) { return f.Send(gcMsgMoveToPoint(nullptr, false, false)); }, 1, F::ST_DEAD, -1, 0},
     };
     for (const CommandRow& r : rows) {
         SCOPED_TRACE(r.what);
@@ -303,6 +305,9 @@ TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
 
 TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
 {
+    // Shift times of their own below the last, so that a wrong entry shows.
+    m_pTemplate->timesToShift[0] = cTimeValue(300);
+    m_pTemplate->timesToShift[1] = cTimeValue(500);
     datagen::AnimationDesc boost;
     boost.frames = 2;
     boost.frameLength = 611;
