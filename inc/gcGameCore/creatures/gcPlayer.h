@@ -48,6 +48,12 @@ public:
     // the reporting of its contacts, suspending and enabling, and the
     // scripts of a tick.
 
+    // The sweeps of both players: at most so many collide-and-slide rounds
+    // a move, and unembedding rounds of at most so many slides.
+    static constexpr int kMaxCollideRounds = 8;
+    static constexpr int kMaxUnembedRounds = 4;
+    static constexpr int kMaxUnembedSlides = 4;
+
     // One contact of a player's collider as the players report it.
     struct Contact {
         eCollisionContact world;  // in world space

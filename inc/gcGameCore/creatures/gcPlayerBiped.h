@@ -76,9 +76,6 @@ public:
     static constexpr int32_t kDodgeImmuneTicks = 300;  // after a dodge ends
     static constexpr float kVelocityTol = 1e-05f;
     static constexpr float kTargetTurnWeight = 0.75f;
-    static constexpr int kMaxCollideRounds = 8;
-    static constexpr int kMaxUnembedRounds = 4;
-    static constexpr int kMaxUnembedSlides = 4;
     static constexpr int kNumIdles = 6;
 
     gcPlayerBiped();

@@ -41,9 +41,6 @@ public:
     static constexpr uint32_t kFlapping = 0x1;  // m_nFlags
     static constexpr int32_t kNumGears = 4;     // 0 to 3
     static constexpr int32_t kTopGear = kNumGears - 1;
-    static constexpr int kMaxCollideRounds = 8;
-    static constexpr int kMaxUnembedRounds = 4;
-    static constexpr int kMaxUnembedSlides = 4;
     // Flying into a surface within 37.5 degrees of head-on knocks back: the
     // cosine of that angle is the threshold.
     static constexpr float kKnockbackCos = 0.79335334f;

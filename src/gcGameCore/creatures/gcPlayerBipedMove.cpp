@@ -163,7 +163,7 @@ void gcPlayerBiped::Collide(const mVec3& dir, float fDist, bool bFall, mOCS* pFr
     eColliderEllipse collider;
     if (!SetUpCollider(&collider, *pFrame, dir, fDist))
         return;
-    for (int i = 0; i < kMaxCollideRounds && collider.m_fNonScaledMoveDist > kTol; ++i) {
+    for (int i = 0; i < gcPlayer::kMaxCollideRounds && collider.m_fNonScaledMoveDist > kTol; ++i) {
         eZone::CollideAll(&collider);
         HandleContacts(collider, ppTouch);
         if (!bFall) {
@@ -206,13 +206,13 @@ void gcPlayerBiped::Unembed(mOCS* pFrame, gcSurface** ppTouch)
     eColliderEllipse collider;
     if (!SetUpCollider(&collider, *pFrame, mVec3(0.0f, 0.0f, 0.0f), 0.0f))
         return;
-    for (int i = 0; i < kMaxUnembedRounds; ++i) {
+    for (int i = 0; i < gcPlayer::kMaxUnembedRounds; ++i) {
         eZone::CollideEmbed(&collider);
         HandleContacts(collider, ppTouch);
         if (!collider.m_bEmbedded)
             break;
         eZone::CollisionCullAll(collider);
-        for (int k = 0; k < kMaxUnembedSlides && std::fabs(collider.m_fNonScaledMoveDist) > kTol; ++k) {
+        for (int k = 0; k < gcPlayer::kMaxUnembedSlides && std::fabs(collider.m_fNonScaledMoveDist) > kTol; ++k) {
             eZone::CollideAll(&collider);
             collider.ClampContactNormals(0.0f, 30.0f, 0.0f, false);
             eZone::CollideSlide(&collider);

@@ -13,11 +13,11 @@
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "mMath/mQuat.h"
+#include "mMath/mScalar.h"
 
 namespace {
 
 constexpr float kTol = eColliderEllipse::fColZeroTol;
-constexpr float kRadToDeg = 57.29578f;
 
 }  // namespace
 
@@ -69,7 +69,7 @@ void gcPlayerFlying::Collide(const mVec3& dir, float fDist, bool, mOCS* pFrame)
     eColliderEllipse collider;
     if (!SetUpCollider(&collider, *pFrame, dir, fDist))
         return;
-    for (int i = 0; i < kMaxCollideRounds && collider.m_fNonScaledMoveDist > kTol; ++i) {
+    for (int i = 0; i < gcPlayer::kMaxCollideRounds && collider.m_fNonScaledMoveDist > kTol; ++i) {
         eZone::CollideAll(&collider);
         const bool bGlided = HandleContacts(collider, dir, true);
         // What the first round meets may still be slid along.
@@ -86,13 +86,13 @@ void gcPlayerFlying::Unembed(mOCS* pFrame)
     const mVec3 none(0.0f, 0.0f, 0.0f);
     if (!SetUpCollider(&collider, *pFrame, none, 0.0f))
         return;
-    for (int i = 0; i < kMaxUnembedRounds; ++i) {
+    for (int i = 0; i < gcPlayer::kMaxUnembedRounds; ++i) {
         eZone::CollideEmbed(&collider);
         HandleContacts(collider, none, false);
         if (!collider.m_bEmbedded)
             break;
         eZone::CollisionCullAll(collider);
-        for (int k = 0; k < kMaxUnembedSlides && std::fabs(collider.m_fNonScaledMoveDist) > kTol; ++k) {
+        for (int k = 0; k < gcPlayer::kMaxUnembedSlides && std::fabs(collider.m_fNonScaledMoveDist) > kTol; ++k) {
             eZone::CollideAll(&collider);
             eZone::CollideSlide(&collider);
         }
@@ -130,7 +130,7 @@ void gcPlayerFlying::Glide(const mVec3& n)
     across.Cross(desired.forward, n);
     v.Cross(n, across);
     m_desiredHPR[0] = GetHeading(v);
-    m_desiredHPR[1] = kRadToDeg * std::asin(std::clamp(v.z, -1.0f, 1.0f));
+    m_desiredHPR[1] = kRadToDeg * mAsin(std::clamp(v.z, -1.0f, 1.0f));
 }
 
 void gcPlayerFlying::HandleKnockback(const eColliderEllipse& collider, const mVec3& dir)

@@ -1,6 +1,6 @@
 // gcPlayerFlying: the handlers of the states, the handlers common to all
 // states, the disabled state, the per-tick work and the speed gears.
-#include <cmath>
+#include <cstdint>
 
 #include "eEngine/eAnimation.h"
 #include "gcGameCore/creatures/gcPlayer.h"
@@ -12,6 +12,8 @@ namespace {
 
 using T = gcPlayerFlyingTemplate;
 using F = gcPlayerFlying;
+
+constexpr float kLargestTickFloat = 2147483520.0f;  // the largest float below 2^31
 
 // The state each PlayAnimation priority enters.
 constexpr int8_t kPriorityStates[gcMsgPlayAnimation::MAX_PRIORITIES] = {F::ST_ANIM_LOW, F::ST_ANIM_MEDIUM,
@@ -85,17 +87,25 @@ void gcPlayerFlying::EnterBoost()
     m_accelTime = m_pTemplate ? m_pTemplate->timesToShift[T::kNumShiftTimes - 1] : cTimeValue(0);
     m_nFlags &= ~kFlapping;
     Play(T::ANIM_BOOST);
-    // The boost lasts its animation at the movement scale, looping or not.
+    // The boost lasts its animation at the movement scale, looping or not,
+    // in whole ticks.
     const gcAnimationConfig* pConfig = m_pTemplate ? &m_pTemplate->animationConfigs[T::ANIM_BOOST] : nullptr;
     const eAnimation* pAnim = pConfig ? eAnimationMgr::GetPtr(pConfig->hAnimation) : nullptr;
-    int32_t nTicks = 1;
+    float fTicks = 1.0f;
     if (pAnim) {
         const float fScale = GetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE);
-        nTicks = static_cast<int32_t>(fScale * static_cast<float>((pAnim->m_length - eAnimation::easeOutTime).m_nTicks));
+        fTicks = fScale * static_cast<float>((pAnim->m_length - eAnimation::easeOutTime).m_nTicks);
     }
     // A countdown of 0 would never end the boost, and no command is taken
-    // from it: a boost shorter than a tick lasts one.
-    m_nextUpdate = cTimeValue(nTicks > 0 ? nTicks : 1);
+    // from it: a boost shorter than a tick (or scaled by what is not a
+    // number) lasts one. The scale comes from scripts: one beyond the tick
+    // range lasts the longest countdown rather than overflowing the cast.
+    int32_t nTicks = 1;
+    if (fTicks >= kLargestTickFloat)
+        nTicks = INT32_MAX;
+    else if (fTicks >= 1.0f)
+        nTicks = static_cast<int32_t>(fTicks);
+    m_nextUpdate = cTimeValue(nTicks);
 }
 
 bool gcPlayerFlying::HandleCommon(const gcMsg& msg)

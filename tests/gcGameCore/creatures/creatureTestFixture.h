@@ -37,4 +37,19 @@ protected:
         c->Reset(&m_pool);
         return c;
     }
+    // A player of the template whose template check has gone stale: its
+    // reset fails, and Activate after Unfreeze is taken but leaves it
+    // disabled and deactivated.
+    void ExpectStaysDisabledWithoutItsTemplate(const gcEntityTemplate* pTemplate, int nDisabledState)
+    {
+        gcEntity* pStray = pTemplate->CreateInstance(&m_pool);
+        m_entities.push_back(pStray);
+        pStray->m_nRegionId = 1;
+        pStray->m_hTemplate = gcEntityTemplateHandle::Make(kTemplateSlot, 0x76);  // a stale check
+        EXPECT_FALSE(pStray->Reset(&m_pool));
+        pStray->Send(gcMsgUnfreeze());
+        EXPECT_EQ(pStray->Send(gcMsgActivate()), 1);
+        EXPECT_EQ(pStray->m_nCurState, nDisabledState);
+        EXPECT_EQ(pStray->m_nEntityFlags & gcEntity::kDeactivated, gcEntity::kDeactivated);
+    }
 };

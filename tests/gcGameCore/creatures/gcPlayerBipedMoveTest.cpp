@@ -5,52 +5,35 @@
 
 #include <gtest/gtest.h>
 
-#include "eEngine/collisionTestSupport.h"
-#include "eEngine/modelTestSupport.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
-#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/script/gcDesiredEntity.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
 #include "gcGameCore/values/gcValEntityStat.h"
-#include "gcGameCore/script/gcScriptTestObjects.h"
+#include "playerMoveTestFixture.h"
 
 namespace {
 
 using B = gcPlayerBiped;
 using T = gcPlayerBipedTemplate;
 
-constexpr int kMeshSlot = 5, kWalkSlot = 6, kTemplateSlot = 3;
 constexpr float kHalfHeight = 0.9f;  // the collider's z radius: the origin stands this high
 constexpr float kTan70 = 2.7474774f;
 
-class BipedMoveTest : public CollisionTest {
+class BipedMoveTest : public PlayerMoveTest {
 protected:
     void SetUp() override
     {
-        CollisionTest::SetUp();
-        gcEntityWorld::Funcs funcs{};
-        funcs.pGetRegionId = [](int slot) { return slot == 0 ? 1 : -1; };
-        m_oldFuncs = gcEntityWorld::Set(funcs);
-        for (gcCreature*& p : gcCreature::s_pActiveCreatures)
-            p = nullptr;
-        gcCreature::s_nActiveCreatures = 0;
-        datagen::MeshDesc mesh = FigureDesc();
-        mesh.colliderSize = mVec3(0.4f, 0.4f, kHalfHeight);
-        ASSERT_NE(PlaceMesh(m_data, &m_pool, kMeshSlot, mesh), nullptr);
-        datagen::AnimationDesc walk;
-        walk.frames = 2;
-        walk.frameLength = 600;
-        walk.nodes.push_back({{{0, 0, 0}, {0, 3, 0}}, {mQuat(0, 0, 0, 1)}});  // 3 units a second forward
-        ASSERT_NE(PlaceAnimation(m_data, &m_pool, kWalkSlot, walk), nullptr);
+        PlayerMoveTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(PlaceFigure(mVec3(0.4f, 0.4f, kHalfHeight), 3.0f, false));  // a walk
         m_pTemplate = m_pool.New<gcPlayerBipedTemplate>();
         m_pTemplate->hMesh = eMeshMgr::GetHandle(kMeshSlot);
         m_pTemplate->nCollisionMask = 0xFFFFFFFF;
-        m_pTemplate->animationConfigs[T::ANIM_WALK].hAnimation = eAnimationMgr::GetHandle(kWalkSlot);
+        m_pTemplate->animationConfigs[T::ANIM_WALK].hAnimation = eAnimationMgr::GetHandle(kAnimSlot);
         gcEntityTemplateMgr::Add(kTemplateSlot, m_pTemplate, 0x77);
         // The touch-only and the sliding surface are the game's.
         m_touch.m_nCollisionMask = m_slide.m_nCollisionMask = 0xFFFFFFFF;
@@ -60,15 +43,7 @@ protected:
         eSurfaceMgr::Add(kSurfaceSlot + kSlide, &m_slide, 0x100 + kSlide);
         TestLog().clear();
     }
-    void TearDown() override
-    {
-        if (m_pBiped)
-            std::destroy_at(m_pBiped);
-        gcEntityTemplateMgr::s_pInstances[kTemplateSlot] = nullptr;
-        ClearModelManagers();
-        gcEntityWorld::Set(m_oldFuncs);
-        CollisionTest::TearDown();
-    }
+    gcCreature* Player() const override { return m_pBiped; }
     // Flat ground (surface 0, not a game surface) at z = 0 over the zone's
     // middle, and the extra quads.
     eZone* Build(std::vector<ColTri> extra)
@@ -88,25 +63,13 @@ protected:
         EXPECT_EQ(m_pBiped->m_nCurState, B::ST_STANDING);
         return m_pBiped;
     }
-    // Ticks of 20 until the state is reached (or n ticks); the ticks run.
-    int TickUntil(int state, int n)
-    {
-        for (int i = 1; i <= n; ++i) {
-            m_pBiped->Send(gcMsgTick(cTimeValue(20)));
-            if (m_pBiped->m_nCurState == state)
-                return i;
-        }
-        return -1;
-    }
     void Tick(int n) { TickUntil(-2, n); }
-    mVec3 Pos() const { return m_pBiped->m_model.m_localToParent.origin; }
 
     static constexpr int kTouch = 2, kSlide = 3;
     gcPlayerBipedTemplate* m_pTemplate = nullptr;
     gcPlayerBiped* m_pBiped = nullptr;
     gcSurface m_touch, m_slide;
     gcTestBuilder b{m_pool};
-    gcEntityWorld::Funcs m_oldFuncs{};
 };
 
 TEST_F(BipedMoveTest, StandingOnFlatGroundSavesTheSafePlacementEveryTick)
@@ -169,7 +132,7 @@ TEST_F(BipedMoveTest, TargetWalksAndDodgesGoTheStrafeHeadingAtTheAnimationsSpeed
 {
     ASSERT_NE(Build({}), nullptr);
     for (int a : {T::ANIM_TGT_L, T::ANIM_TGT_R, T::ANIM_DODGE_L})
-        m_pTemplate->animationConfigs[a].hAnimation = eAnimationMgr::GetHandle(kWalkSlot);
+        m_pTemplate->animationConfigs[a].hAnimation = eAnimationMgr::GetHandle(kAnimSlot);
     struct Row {
         int32_t msg;
         mVec3 dir;  // of one second's 3 units

@@ -276,15 +276,7 @@ TEST_F(BipedTest, AFailedEnableLeavesItDeactivated)
 
 TEST_F(BipedTest, WithoutItsTemplateItStaysDisabled)
 {
-    auto* pStray = static_cast<gcPlayerBiped*>(m_pTemplate->CreateInstance(&m_pool));
-    m_entities.push_back(pStray);
-    pStray->m_nRegionId = 1;
-    pStray->m_hTemplate = gcEntityTemplateHandle::Make(kTemplateSlot, 0x76);  // a stale check
-    EXPECT_FALSE(pStray->Reset(&m_pool));
-    pStray->Send(gcMsgUnfreeze());
-    EXPECT_EQ(pStray->Send(gcMsgActivate()), 1);
-    EXPECT_EQ(pStray->m_nCurState, B::ST_DISABLED);
-    EXPECT_EQ(pStray->m_nEntityFlags & gcEntity::kDeactivated, gcEntity::kDeactivated);
+    ExpectStaysDisabledWithoutItsTemplate(m_pTemplate, B::ST_DISABLED);
 }
 
 TEST_F(BipedTest, DyingEndsDisabledAndReviveBringsItBack)

@@ -7,66 +7,43 @@
 
 #include <gtest/gtest.h>
 
-#include "eEngine/collisionTestSupport.h"
-#include "eEngine/modelTestSupport.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
-#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcSurface.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
+#include "playerMoveTestFixture.h"
 
 namespace {
 
 using F = gcPlayerFlying;
 using T = gcPlayerFlyingTemplate;
 
-constexpr int kMeshSlot = 5, kCoastSlot = 6, kTemplateSlot = 3;
 constexpr float kSpeed = 6.0f;   // units a second: 0.2 a tick
 constexpr float kRadius = 0.5f;  // the largest of the collider's radii
 constexpr float kWallY = 5.0f;
 constexpr float kHeight = 3.0f;
 const mVec3 kZonePos(40, 0, 0);  // the zone's place in the world
 
-class FlyingMoveTest : public CollisionTest {
+class FlyingMoveTest : public PlayerMoveTest {
 protected:
     void SetUp() override
     {
-        CollisionTest::SetUp();
-        gcEntityWorld::Funcs funcs{};
-        funcs.pGetRegionId = [](int slot) { return slot == 0 ? 1 : -1; };
-        m_oldFuncs = gcEntityWorld::Set(funcs);
-        for (gcCreature*& p : gcCreature::s_pActiveCreatures)
-            p = nullptr;
-        gcCreature::s_nActiveCreatures = 0;
-        datagen::MeshDesc mesh = FigureDesc();
-        mesh.colliderSize = mVec3(kRadius, 0.2f, 0.3f);  // a sphere of the largest
-        ASSERT_NE(PlaceMesh(m_data, &m_pool, kMeshSlot, mesh), nullptr);
-        datagen::AnimationDesc coast;
-        coast.frames = 2;
-        coast.frameLength = 600;
-        coast.bLooping = true;
-        coast.nodes.push_back({{{0, 0, 0}, {0, kSpeed, 0}}, {mQuat(0, 0, 0, 1)}});
-        ASSERT_NE(PlaceAnimation(m_data, &m_pool, kCoastSlot, coast), nullptr);
+        PlayerMoveTest::SetUp();
+        // The collider is a sphere of the largest radius; the coasting
+        // animation loops.
+        ASSERT_NO_FATAL_FAILURE(PlaceFigure(mVec3(kRadius, 0.2f, 0.3f), kSpeed, true));
         m_pTemplate = m_pool.New<gcPlayerFlyingTemplate>();
         m_pTemplate->hMesh = eMeshMgr::GetHandle(kMeshSlot);
         m_pTemplate->nCollisionMask = 0xFFFFFFFF;
-        m_pTemplate->animationConfigs[T::ANIM_COAST_1].hAnimation = eAnimationMgr::GetHandle(kCoastSlot);
+        m_pTemplate->animationConfigs[T::ANIM_COAST_1].hAnimation = eAnimationMgr::GetHandle(kAnimSlot);
         gcEntityTemplateMgr::Add(kTemplateSlot, m_pTemplate, 0x77);
         m_wall.m_nCollisionMask = 0xFFFFFFFF;
         eSurfaceMgr::Add(kSurfaceSlot + kWallSurface, &m_wall, 0x100 + kWallSurface);
         FillEvent(m_wall.onTouched, b.Record(7));
         TestLog().clear();
     }
-    void TearDown() override
-    {
-        if (m_pFlyer)
-            std::destroy_at(m_pFlyer);
-        gcEntityTemplateMgr::s_pInstances[kTemplateSlot] = nullptr;
-        ClearModelManagers();
-        gcEntityWorld::Set(m_oldFuncs);
-        CollisionTest::TearDown();
-    }
+    gcCreature* Player() const override { return m_pFlyer; }
     // A wall of the game's surface across +y at kWallY, facing -y, and the
     // extra triangles.
     eZone* Build(std::vector<ColTri> extra = {})
@@ -93,24 +70,12 @@ protected:
         EXPECT_EQ(m_pFlyer->m_nCurState, F::ST_FLYING);
         return m_pFlyer;
     }
-    // Ticks of 20 until the state is reached (or n ticks); the ticks run.
-    int TickUntil(int state, int n)
-    {
-        for (int i = 1; i <= n; ++i) {
-            m_pFlyer->Send(gcMsgTick(cTimeValue(20)));
-            if (m_pFlyer->m_nCurState == state)
-                return i;
-        }
-        return -1;
-    }
-    mVec3 Pos() const { return m_pFlyer->m_model.m_localToParent.origin; }
 
     static constexpr int kWallSurface = 2;
     gcPlayerFlyingTemplate* m_pTemplate = nullptr;
     gcPlayerFlying* m_pFlyer = nullptr;
     gcSurface m_wall;
     gcTestBuilder b{m_pool};
-    gcEntityWorld::Funcs m_oldFuncs{};
 };
 
 TEST_F(FlyingMoveTest, IntoAWall)

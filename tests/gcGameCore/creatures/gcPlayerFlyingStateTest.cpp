@@ -1,5 +1,6 @@
 // The flying player's state table, its speed gears over ticks, the boost's
 // length, death, suspending and resuming, and refused indices.
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -161,6 +162,8 @@ TEST_F(FlyingTest, CommandsByState)
              return f.Send(gcMsgMoveToPath(nullptr, 0.0f, 1.0f, false, false, false, nullptr));
          },
          1, F::ST_DEAD, -1, 0},
+        {"move to no point", F::ST_DEAD, 0, 0,
+         [](gcPlayerFlying& f) { return f.Send(gcMsgMoveToPoint(nullptr, false, false)); }, 1, F::ST_DEAD, -1, 0},
     };
     for (const CommandRow& r : rows) {
         SCOPED_TRACE(r.what);
@@ -264,50 +267,47 @@ TEST_F(FlyingTest, GearsClimbWhileFlappingAndDropWhileCoasting)
 
 TEST_F(FlyingTest, WithTheDefaultShiftTimesGearThreeComesAfterTenAndAHalfSeconds)
 {
-    SendPlain(*m_pFlyer, MSG_RUN);
-    std::vector<int> climbs;
-    for (int i = 1; i <= 400; ++i) {
-        const int gear = m_pFlyer->m_nCurFlySpeed;
-        Tick(1);
-        if (m_pFlyer->m_nCurFlySpeed != gear)
-            climbs.push_back(i * 20);
-    }
-    EXPECT_EQ(climbs, (std::vector<int>{2100, 4200, 6300}));
+    // The times (in ticks from the command) at which the gear changes over
+    // 400 ticks of 20.
+    const auto changes = [this](int32_t command) {
+        SendPlain(*m_pFlyer, command);
+        std::vector<int> times;
+        for (int i = 1; i <= 400; ++i) {
+            const int gear = m_pFlyer->m_nCurFlySpeed;
+            Tick(1);
+            if (m_pFlyer->m_nCurFlySpeed != gear)
+                times.push_back(i * 20);
+        }
+        return times;
+    };
+    EXPECT_EQ(changes(MSG_RUN), (std::vector<int>{2100, 4200, 6300}));
     // Coasting from the top: the held time first, then the shift time less
     // the step of the drop.
-    SendPlain(*m_pFlyer, MSG_WALK);
-    std::vector<int> drops;
-    for (int i = 1; i <= 400; ++i) {
-        const int gear = m_pFlyer->m_nCurFlySpeed;
-        Tick(1);
-        if (m_pFlyer->m_nCurFlySpeed != gear)
-            drops.push_back(i * 20);
-    }
-    EXPECT_EQ(drops, (std::vector<int>{2100, 4180, 6260}));
+    EXPECT_EQ(changes(MSG_WALK), (std::vector<int>{2100, 4180, 6260}));
 }
 
 TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
 {
-    const int states[] = {F::ST_ANIM_MEDIUM, F::ST_BOOSTING, F::ST_ANIM_HIGH, F::ST_ANIM_VERYHIGH};
-    for (int s : states) {
-        SCOPED_TRACE(s);
-        Force(s, 1, F::kFlapping);
+    const struct {
+        int state;
+        bool runs;
+    } rows[] = {{F::ST_BRAKING, true},    {F::ST_ANIM_LOW, true},   {F::ST_ANIM_MEDIUM, false},
+                {F::ST_BOOSTING, false},  {F::ST_ANIM_HIGH, false}, {F::ST_ANIM_VERYHIGH, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.state);
+        Force(r.state, 1, F::kFlapping);
         m_pFlyer->m_accelTime = cTimeValue(100);
-        m_pFlyer->m_nextUpdate = cTimeValue(10000);
+        m_pFlyer->m_nextUpdate = cTimeValue(10000);  // no state ends meanwhile
         Tick(3);
-        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(100));
-    }
-    for (int s : {F::ST_BRAKING, F::ST_ANIM_LOW}) {
-        SCOPED_TRACE(s);
-        Force(s, 1, F::kFlapping);
-        m_pFlyer->m_accelTime = cTimeValue(100);
-        Tick(3);
-        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(160));
+        EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(r.runs ? 160 : 100));
     }
 }
 
 TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
 {
+    // Shift times of their own below the last, so that a wrong entry shows.
+    m_pTemplate->timesToShift[0] = cTimeValue(300);
+    m_pTemplate->timesToShift[1] = cTimeValue(500);
     datagen::AnimationDesc boost;
     boost.frames = 2;
     boost.frameLength = 611;
@@ -330,6 +330,9 @@ TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
         {"a looping one too", 7, 0.5f, 265},      // 265.5
         {"no animation: one tick", -1, 1.0f, 1},
         {"no time at all: one tick", 8, 1.0f, 1},
+        {"a scale beyond the tick range: the longest", 6, 1e30f, INT32_MAX},
+        {"a scale that is not a number: one tick", 6, std::nanf(""), 1},
+        {"a negative scale: one tick", 6, -2.0f, 1},
         {"a scale of 0: one tick", 6, 0.0f, 1},
     };
     for (const Row& r : rows) {
@@ -474,15 +477,7 @@ TEST_F(FlyingTest, TheBlockIsTheCreatureRecordInAVersionOneBlock)
 
 TEST_F(FlyingTest, WithoutItsTemplateItStaysDisabled)
 {
-    auto* pStray = static_cast<gcPlayerFlying*>(m_pTemplate->CreateInstance(&m_pool));
-    m_entities.push_back(pStray);
-    pStray->m_nRegionId = 1;
-    pStray->m_hTemplate = gcEntityTemplateHandle::Make(kTemplateSlot, 0x76);  // a stale check
-    EXPECT_FALSE(pStray->Reset(&m_pool));
-    pStray->Send(gcMsgUnfreeze());
-    EXPECT_EQ(pStray->Send(gcMsgActivate()), 1);
-    EXPECT_EQ(pStray->m_nCurState, F::ST_DISABLED);
-    EXPECT_EQ(pStray->m_nEntityFlags & gcEntity::kDeactivated, gcEntity::kDeactivated);
+    ExpectStaysDisabledWithoutItsTemplate(m_pTemplate, F::ST_DISABLED);
 }
 
 }  // namespace
