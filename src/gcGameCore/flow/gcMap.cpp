@@ -12,7 +12,6 @@
 #include "eEngine/eShadow.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eZone.h"
-#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcEntitySeam.h"
 #include "gcGameCore/flow/gcGame.h"

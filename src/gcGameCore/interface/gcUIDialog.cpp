@@ -260,10 +260,10 @@ void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
         DiscardControl(pOld);
 }
 
-// Deletes a control that the table may no longer hold. A group's cell
-// widgets were put into the table when the group was read: they leave it
-// before they are deleted, so that no slot is left naming a deleted control.
-// The table keeps its size (a read is still filling it).
+// Deletes a control, which the table may no longer hold. A group's cell
+// widgets are in the table too: they leave it before they are deleted, so
+// that no slot is left naming a deleted control. The table keeps its size
+// (a read may still be filling it).
 void gcUIDialog::DiscardControl(gcUIWidget* pControl)
 {
     pControl->Detach();
@@ -288,13 +288,7 @@ void gcUIDialog::DestroyControl(unsigned int hControl)
     gcUIWidget* pControl = GetControl(hControl);
     if (!pControl)
         return;
-    pControl->Detach();
-    if (m_hFocusedControl == hControl)
-        m_hFocusedControl = 0;
-    m_pControls[hControl & kSlotMask] = nullptr;
-    if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(pControl))
-        pGroup->DeleteAllWidgets(true);
-    std::destroy_at(pControl);
+    DiscardControl(pControl);
     int nUsed = m_nControls;
     while (nUsed > 0 && !m_pControls[nUsed - 1])
         --nUsed;

@@ -75,6 +75,25 @@ TEST_F(gcUIDialogTest, ControlTableIsBoundedAndSlotsOutsideItAreRefused)
     EXPECT_EQ(d->FindControl(gcUIWidget::kFocused), nullptr);
 }
 
+// Shrinking the table deletes the controls past it: the focus goes with a
+// deleted control and stays on a kept one.
+TEST_F(gcUIDialogTest, ShrinkingTheTableTakesTheFocusOnlyFromADeletedControl)
+{
+    const struct {
+        int focused, nKept;
+        bool bFocusKept;
+    } rows[] = {{0, 2, true}, {1, 2, true}, {2, 2, false}, {0, 0, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "slot " << row.focused << " focused, " << row.nKept << " kept");
+        gcUIDialog* d = Dialog(0);
+        const unsigned int h[] = {NewControl(d, m_pool), NewControl(d, m_pool), NewControl(d, m_pool)};
+        d->m_hFocusedControl = h[row.focused];
+        d->SetNumControls(row.nKept);
+        EXPECT_EQ(d->m_nControls, row.nKept);
+        EXPECT_EQ(d->m_hFocusedControl, row.bFocusKept ? h[row.focused] : 0u);
+    }
+}
+
 TEST_F(gcUIDialogTest, RandomHandleChecksAndLayoutTexts)
 {
     EXPECT_STREQ(gcUIDialog::GetLayoutText(0), "No background ");  // with its blank
