@@ -111,7 +111,6 @@ private:
     bool HandleCommon(const gcMsg& msg);
     bool HandleCommands(const gcMsg& msg);
     bool HandleDisabled(const gcMsg& msg);
-    bool HandleMoves(const gcMsg& msg);
     void OnTick(const gcMsgTick& msg);
     bool OnPlayFlyingAnimation(const gcMsgPlayFlyingAnimation& msg);
     // Gear 0, accel time 0, not flapping: braking and being knocked back.

@@ -109,7 +109,6 @@ private:
     void Suspend(uint16_t nBit, const gcMsg& msg);
     // Shared handling of states 0 to 10 (gcDevice.cpp).
     bool HandleCommonMessage(const gcMsg& msg);
-    bool HandlePathMessage(const gcMsg& msg);
     bool OnIdle(const gcMsgIdle& msg);
     // Requests the state with next update 0 unless already in it.
     void GoTo(int nState);

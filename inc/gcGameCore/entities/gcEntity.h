@@ -191,6 +191,9 @@ public:
     // Off the path: both flags, current and desired position, offsets and
     // completion event cleared; the path and the closest position stay.
     void DetachFromPath();
+    // Move-to-point, move-to-path and detach-from-path, handled as above;
+    // false for any other message.
+    bool HandlePathMessage(const gcMsg& msg);
     // 0 without a path; else the closest position as a parameter, or as the
     // share of the path's length.
     float GetCurPathT(bool bAsFraction) const;

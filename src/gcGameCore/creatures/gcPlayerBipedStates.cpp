@@ -260,13 +260,10 @@ bool gcPlayerBiped::HandleCommon(const gcMsg& msg)
 
 bool gcPlayerBiped::HandleMoves(const gcMsg& msg)
 {
-    switch (msg.nMsgId) {
-    case MSG_MOVETOPOINT: HandleMoveToPoint(static_cast<const gcMsgMoveToPoint&>(msg)); return true;
-    case MSG_MOVETOPATH: HandleMoveToPath(static_cast<const gcMsgMoveToPath&>(msg)); return true;
-    case MSG_DETACHFROMPATH: DetachFromPath(); return true;
-    case MSG_REVIVE: OnRevive(); return true;
-    default: return false;
-    }
+    if (msg.nMsgId != MSG_REVIVE)
+        return HandlePathMessage(msg);
+    OnRevive();
+    return true;
 }
 
 bool gcPlayerBiped::HandleCommands(const gcMsg& msg)

@@ -152,7 +152,7 @@ bool gcPlayerFlying::HandleCommands(const gcMsg& msg)
         return true;
     case MSG_PLAYANIMATION: return gcPlayer::PlayByPriority(this, msg, kPriorityStates);
     case MSG_PLAYFLYINGANIMATION: return OnPlayFlyingAnimation(static_cast<const gcMsgPlayFlyingAnimation&>(msg));
-    default: return HandleMoves(msg);
+    default: return HandlePathMessage(msg);
     }
 }
 
@@ -175,17 +175,7 @@ bool gcPlayerFlying::HandleDisabled(const gcMsg& msg)
     case MSG_UNFREEZE: gcPlayer::Resume(this, msg, m_pTemplate != nullptr); return true;
     case MSG_DEACTIVATE:
     case MSG_FREEZE: return gcPlayer::Suspend(this, msg, ST_DISABLED);
-    default: return HandleMoves(msg);
-    }
-}
-
-bool gcPlayerFlying::HandleMoves(const gcMsg& msg)
-{
-    switch (msg.nMsgId) {
-    case MSG_MOVETOPOINT: HandleMoveToPoint(static_cast<const gcMsgMoveToPoint&>(msg)); return true;
-    case MSG_MOVETOPATH: HandleMoveToPath(static_cast<const gcMsgMoveToPath&>(msg)); return true;
-    case MSG_DETACHFROMPATH: DetachFromPath(); return true;
-    default: return false;
+    default: return HandlePathMessage(msg);
     }
 }
 

@@ -141,17 +141,6 @@ bool gcDevice::HandleCommonMessage(const gcMsg& msg)
     }
 }
 
-// Paths and points: taken in the suspended state too.
-bool gcDevice::HandlePathMessage(const gcMsg& msg)
-{
-    switch (msg.nMsgId) {
-    case MSG_MOVETOPOINT: HandleMoveToPoint(static_cast<const gcMsgMoveToPoint&>(msg)); return true;
-    case MSG_MOVETOPATH: HandleMoveToPath(static_cast<const gcMsgMoveToPath&>(msg)); return true;
-    case MSG_DETACHFROMPATH: DetachFromPath(); return true;
-    default: return false;
-    }
-}
-
 void gcDevice::OnPostEnterState()
 {
     HandleAnimationStarted(nullptr);

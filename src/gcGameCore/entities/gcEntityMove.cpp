@@ -84,6 +84,16 @@ void gcEntity::DetachFromPath()
     m_pOnPathCompleted = nullptr;
 }
 
+bool gcEntity::HandlePathMessage(const gcMsg& msg)
+{
+    switch (msg.nMsgId) {
+    case MSG_MOVETOPOINT: HandleMoveToPoint(static_cast<const gcMsgMoveToPoint&>(msg)); return true;
+    case MSG_MOVETOPATH: HandleMoveToPath(static_cast<const gcMsgMoveToPath&>(msg)); return true;
+    case MSG_DETACHFROMPATH: DetachFromPath(); return true;
+    default: return false;
+    }
+}
+
 void gcEntity::HandleMoveToPath(const gcMsgMoveToPath& msg)
 {
     DetachFromPath();
