@@ -65,11 +65,14 @@ public:
     void ReadShorts(uint16_t* dst, int count) const { ReadArray(dst, count); }
     void ReadChars(void* dst, int count) const  // raw bytes, never converted
     {
-        // A negative count is a huge one here and goes to the checked read.
-        if (const uint8_t* p = Take(static_cast<uint32_t>(count)))
-            std::memcpy(dst, p, static_cast<uint32_t>(count));
-        else
-            ReadCharsChecked(dst, count);
+        // No bytes need no destination: a count of 0 copies nothing.
+        if (count > 0) {
+            if (const uint8_t* p = Take(static_cast<uint32_t>(count))) {
+                std::memcpy(dst, p, static_cast<uint32_t>(count));
+                return;
+            }
+        }
+        ReadCharsChecked(dst, count);
     }
 
     // A polymorphic member: type id (-1 for none), then the object's data.

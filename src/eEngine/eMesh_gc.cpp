@@ -86,9 +86,7 @@ bool ReadRaw(const cReadBlock& rb, cMemPool* pPool, int count, int stride, uint8
 {
     if (count < 0 || !Fits(rb, count, stride) || !TakeArray(pPool, static_cast<int64_t>(count) * stride, ppOut))
         return false;
-    // No bytes leave no array to copy into.
-    if (count * stride > 0)
-        rb.ReadChars(*ppOut, count * stride);
+    rb.ReadChars(*ppOut, count * stride);
     return !rb.Failed();
 }
 
