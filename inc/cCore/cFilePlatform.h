@@ -36,7 +36,7 @@ public:
     {
         if (static_cast<uint64_t>(m_nBufferPos) + count >= m_nFastStop)
             return nullptr;
-        const uint8_t* p = m_pCurBuffer + m_nBufferPos;
+        const uint8_t* p = m_aBuffers[m_nCurBuffer] + m_nBufferPos;
         m_nBufferPos += count;
         return p;
     }
@@ -91,7 +91,6 @@ private:
     int m_nCurBuffer = 0;
     uint32_t m_nBufferPos = 0;           // 0..32767 within the current buffer
     uint32_t m_anBufferOffset[2] = {0, kBufferSize};
-    uint8_t* m_pCurBuffer = m_aBuffers[0];  // m_aBuffers[m_nCurBuffer]
     uint32_t m_nFastLimit = 0;           // see SetFastLimit
     bool m_bFastSound = false;
     uint32_t m_nFastStop = 0;            // fast reads end below this buffer position; 0: none

@@ -70,7 +70,6 @@ bool cFilePlatform::Open(const char* name)
     m_anBufferOffset[1] = kBufferSize;
     m_bPending = false;
     m_bTransferFailed = false;
-    m_pCurBuffer = m_aBuffers[0];
     m_nFastLimit = 0;
     m_bFastSound = false;
     Request(0);
@@ -114,7 +113,6 @@ void cFilePlatform::SwitchBuffers()
 {
     WaitPending();
     m_nCurBuffer ^= 1;
-    m_pCurBuffer = m_aBuffers[m_nCurBuffer];
     m_nBufferPos = 0;
     m_anBufferOffset[m_nCurBuffer ^ 1] = m_anBufferOffset[m_nCurBuffer] + kBufferSize;
     Request(m_nCurBuffer ^ 1);
@@ -135,7 +133,7 @@ void cFilePlatform::Read(void* dst, uint32_t count)
         uint32_t n = kBufferSize - m_nBufferPos;
         if (n > count)
             n = count;
-        std::memcpy(out, m_pCurBuffer + m_nBufferPos, n);
+        std::memcpy(out, m_aBuffers[m_nCurBuffer] + m_nBufferPos, n);
         out += n;
         count -= n;
         m_nBufferPos += n;
@@ -164,7 +162,6 @@ void cFilePlatform::Seek(uint32_t pos)
     DVDCancel(&m_dvdFile.cb);
     m_bPending = false;
     m_nCurBuffer = 0;
-    m_pCurBuffer = m_aBuffers[0];
     m_anBufferOffset[0] = pos & ~(kBufferSize - 1);
     m_anBufferOffset[1] = m_anBufferOffset[0] + kBufferSize;
     m_nBufferPos = pos & (kBufferSize - 1);

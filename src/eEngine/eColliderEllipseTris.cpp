@@ -2,7 +2,6 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
-
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
@@ -18,7 +17,6 @@ namespace {
 struct ScaledTri {
     mVec3 p[3];
     mPlane plane;
-    bool bHasArea;
 };
 
 // The two edge vectors from p[0] and the terms of the barycentric solve that
@@ -82,37 +80,32 @@ struct Reach {
 };
 
 // The corners and plane taken into scaled space: the normal goes through the
-// radii (the inverse transpose of the scaling) and is renormalised. A
-// triangle of no area, whose normal or barycentric denominator is 0 (small
-// triangles collapse that way when their corners are quantised), would give
-// NaN contacts that pass every later test: it is marked so.
-void ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, ScaledTri* pOut)
-{
-    pOut->p[0].CompMult(tri.v1, ooRadii);
-    pOut->p[1].CompMult(tri.v2, ooRadii);
-    pOut->p[2].CompMult(tri.v3, ooRadii);
-    mVec3 n;
-    n.CompMult(tri.plane.normal, radii);
-    const float len = eColMath::Length(n);
-    pOut->bHasArea = len > 0.0f;
-    if (!pOut->bHasArea)
-        return;
-    pOut->plane.normal = n * (1.0f / len);
-    pOut->plane.offset = tri.plane.offset / len;
-    pOut->bHasArea = TriFrame(pOut->p).den > 0.0f;
-}
-
-// The triangle taken into scaled space when it lies within reach and has
-// area. Most triangles of a gathered list lie out of reach and are dropped
-// before they are scaled. (Keeping the scaled triangles for the later rounds
-// of a query was tried: looking one up and checking it is still the same
-// triangle costs as much as scaling it again.)
-bool ScaledInReach(const eColliderEllipse& e, const eCollisionCacheTri& tri, const Reach& reach, ScaledTri* pOut)
+// radii (the inverse transpose of the scaling) and is renormalised. False
+// for a triangle out of reach (most of a gathered list, dropped before they
+// are scaled), and for one of no area, whose normal or barycentric
+// denominator is 0 (small triangles collapse that way when their corners are
+// quantised): it would give NaN contacts that pass every later test.
+// Scaled triangles are not kept for the later rounds of a query: looking one
+// up and checking it is still the same triangle costs as much as scaling it
+// again.
+bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+              ScaledTri* pOut)
 {
     if (reach.MissesWorld(tri))
         return false;
-    ScaleTri(tri, e.m_radii, e.m_ooRadii, pOut);
-    return !reach.Misses(pOut->p) && pOut->bHasArea;
+    pOut->p[0].CompMult(tri.v1, ooRadii);
+    pOut->p[1].CompMult(tri.v2, ooRadii);
+    pOut->p[2].CompMult(tri.v3, ooRadii);
+    if (reach.Misses(pOut->p))
+        return false;
+    mVec3 n;
+    n.CompMult(tri.plane.normal, radii);
+    const float len = eColMath::Length(n);
+    if (!(len > 0.0f))
+        return false;
+    pOut->plane.normal = n * (1.0f / len);
+    pOut->plane.offset = tri.plane.offset / len;
+    return TriFrame(pOut->p).den > 0.0f;
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
@@ -249,7 +242,7 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
     const Reach reach(m_position, end, 1.0f + tol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaledInReach(*this, pTris[i], reach, &tri))
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         // Only triangles facing against the move can stop it, resting ones too.
@@ -394,7 +387,7 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
     const Reach reach(m_position, m_position, 1.0f + m_fColZeroTol, m_radii);
     for (int i = 0; i < nTris; ++i) {
         ScaledTri tri;
-        if (!ScaledInReach(*this, pTris[i], reach, &tri))
+        if (!ScaleTri(pTris[i], m_radii, m_ooRadii, reach, &tri))
             continue;
         const mVec3& normal = tri.plane.normal;
         const float s = eColMath::Dot(normal, m_position) - tri.plane.offset;

@@ -89,6 +89,12 @@ const std::vector<std::string> kStop = {
     "stop game configuration", "stop zones", "stop input", "stop movie", "stop audio", "stop video",
 };
 
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 void ExpectInOrder(const std::vector<size_t>& at)
 {
     for (size_t i = 0; i < at.size(); ++i) {
@@ -203,8 +209,7 @@ TEST_F(qmMainTest, HeadlessRunDrawsOnlyForACaptureAndSoundsTheSameEitherWay)
         const RunResult r = Run("/act 1 /map 1", kFrames, host);
         EXPECT_EQ(r.nExit, 0) << r.log;
         EXPECT_EQ(r.log.find(kNothingDrawn) == std::string::npos, row.bCapture) << r.log;
-        std::ifstream in(wav, std::ios::binary);
-        sounds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        sounds.push_back(FileBytes(wav));
     }
     EXPECT_GT(sounds[0].size(), 44u);
     EXPECT_TRUE(sounds[0] == sounds[1]) << "the sound differs: " << sounds[0].size() << " and " << sounds[1].size()
@@ -291,12 +296,6 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
                 << p.x << "," << p.y << " is " << px[0] << " " << px[1] << " " << px[2] << ", want " << int(p.want);
         }
     }
-}
-
-std::string FileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A headless run's frames and log do not depend on how fast the host reads

@@ -206,8 +206,6 @@ TEST(eColliderEllipseTrisTest, SweepsStopWhereTheSphereFirstTouches)
     EXPECT_GT(nChecked, 300);
 }
 
-}  // namespace
-
 // Lifts a triangle along z, its plane with it.
 void Raise(eCollisionCacheTri* pTri, float dz)
 {
@@ -216,9 +214,9 @@ void Raise(eCollisionCacheTri* pTri, float dz)
     pTri->plane.offset += dz * pTri->plane.normal.z;
 }
 
-// One collider keeps the triangles it has taken into scaled space for the
-// rounds of a query; a triangle whose address holds other corners by now, or
-// radii set anew, must give what a fresh collider gives.
+// A collider swept again over the same triangle array, the triangle changed
+// in place or the radii set anew, gives what a fresh collider gives: nothing
+// of the first sweep's scaled triangles carries over.
 TEST(eColliderEllipseTrisTest, ACollidersRoundsFollowChangedTrianglesAndRadii)
 {
     const mVec3 down(0, 0, -1), centre(1, 1, 5);
@@ -281,3 +279,5 @@ TEST(eColliderEllipseTrisTest, OnlyTheNearestBlockingContactsStay)
         EXPECT_FLOAT_EQ(e.m_pContacts[CE::CT_NORMAL][0].position.z, row.distance == 2.0f ? 0.0f : row.secondZ);
     }
 }
+
+}  // namespace

@@ -345,4 +345,61 @@ TEST_F(DVDTest, VirtualClockStandsStillWhileAReadIsPending)
     DVDClose(&fi);
 }
 
+void SlowCompletion(int32_t, DVDFileInfo*)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ++g_calls;
+}
+
+// While a completion callback runs, its read is not settled and the drive
+// takes no other transfer: on the virtual clock a poll of that read waits
+// for the callback, and a reader asking to be served at once is left to the
+// drive, which serves it after the callback.
+TEST_F(DVDTest, WhileACompletionRunsItsReadIsNotSettledAndNothingElseIsServed)
+{
+    const struct {
+        const char* name;
+        bool bServeOther;
+        int nCallsAfter;  // completions run when the call returns
+    } rows[] = {
+        {"a poll of the read", false, 1},
+        {"another reader served at once", true, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OSSetVirtualClock(TRUE);
+        DVDTestSetTransferDelay(20000);  // the other read is still under way when the callback ends
+        DVDFileInfo fi, other;
+        ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &fi));
+        ASSERT_TRUE(DVDOpen("/Game/Act01/Map01.map", &other));
+        g_calls = 0;
+        std::vector<uint8_t> buf(32), otherBuf(32);
+        ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, SlowCompletion, 2));
+        std::atomic_ref<int32_t> state(fi.cb.state);
+        WithinDeadline("the transfer", [&] {
+            while (state.load() != DVD_STATE_END)
+                std::this_thread::yield();
+        });
+        if (row.bServeOther) {
+            ASSERT_TRUE(DVDReadAsyncPrio(&other, otherBuf.data(), 32, 32, nullptr, 2));
+            DVDServeNow(&other.cb);
+        } else {
+            EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_END);
+        }
+        EXPECT_EQ(g_calls.load(), row.nCallsAfter);
+        if (row.bServeOther) {
+            EXPECT_EQ(std::atomic_ref<int32_t>(other.cb.state).load(), DVD_STATE_WAITING);
+        }
+        DVDTestWaitIdle();  // the callback, then the other read
+        EXPECT_EQ(g_calls.load(), 1);
+        if (row.bServeOther) {
+            EXPECT_EQ(std::atomic_ref<int32_t>(other.cb.state).load(), DVD_STATE_END);
+            EXPECT_EQ(otherBuf[0], 33);
+        }
+        DVDClose(&other);
+        DVDClose(&fi);
+        OSSetVirtualClock(FALSE);
+    }
+}
+
 }  // namespace

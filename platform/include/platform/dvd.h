@@ -85,8 +85,9 @@ void DVDServeNow(DVDCommandBlock* block);
 
 // DVD_STATE_END when complete, DVD_STATE_BUSY / WAITING while pending,
 // DVD_STATE_CANCELED after a cancel, DVD_STATE_FATAL_ERROR after a failed read.
-// On the virtual clock a pending request is waited for (the caller keeping
-// the CPU), so a headless run never finds a read still pending.
+// On the virtual clock a pending request is waited for, its completion
+// callback included (the caller keeping the CPU), so a headless run never
+// finds a read still pending.
 int32_t DVDGetCommandBlockStatus(const DVDCommandBlock* block);
 
 // Cancels a queued or busy request: its destination is not written after

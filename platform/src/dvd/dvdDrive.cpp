@@ -40,8 +40,9 @@ struct Drive {
     std::thread thread;
     DVDCommandBlock* head = nullptr;
     DVDCommandBlock* tail = nullptr;
-    DVDCommandBlock* busy = nullptr;  // the block being transferred
-    bool active = false;  // a transfer taken, until its completion has run
+    // The block taken for transfer, until its completion callback has run:
+    // no other transfer starts meanwhile, and the block is not settled.
+    DVDCommandBlock* busy = nullptr;
     bool clockHeld = false;
     bool busyCanceled = false;
     bool stop = false;
@@ -110,7 +111,7 @@ bool Transfer(int fd, uint32_t offset, uint32_t length, uint8_t* out)
 // do. Drive lock held (the scheduler's lock is taken after it, never before).
 void SyncClockHold(Drive& d)
 {
-    const bool bWant = d.active || (d.head && !d.hold);
+    const bool bWant = d.busy || (d.head && !d.hold);
     if (bWant == d.clockHeld)
         return;
     d.clockHeld = bWant;
@@ -137,7 +138,6 @@ void Unlink(Drive& d, DVDCommandBlock* block)
 void Complete(Drive& d, std::unique_lock<std::mutex>& lock, bool ok)
 {
     DVDCommandBlock* block = d.busy;
-    d.busy = nullptr;
     // Everything the completion needs is read before the state says done:
     // a reader polling the state without the lock may queue its next request
     // on this block at once.
@@ -185,7 +185,6 @@ void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
     block->next = nullptr;
     SetState(block, DVD_STATE_BUSY);
     d.busy = block;
-    d.active = true;
     d.busyCanceled = false;
     lock.unlock();
 
@@ -194,7 +193,6 @@ void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
     const BOOL level = OSDisableInterrupts();
     lock.lock();
     if (d.busyCanceled) {
-        d.busy = nullptr;
         d.busyCanceled = false;
     } else {
         const bool fail = d.failTransfers;
@@ -213,7 +211,7 @@ void Serve(Drive& d, std::unique_lock<std::mutex>& lock)
     lock.unlock();
     OSRestoreInterrupts(level);
     lock.lock();
-    d.active = false;  // after the callback queued any next read
+    d.busy = nullptr;  // after the callback queued any next read
     SyncClockHold(d);
     d.settled.notify_all();
     if (d.sleeping && d.head)
@@ -319,7 +317,7 @@ int32_t DriveSettledState(const DVDCommandBlock* block)
         return DriveState(block);
     Drive& d = TheDrive();
     std::unique_lock<std::mutex> lock(d.mutex);
-    d.settled.wait(lock, [&] { return d.hold || d.stop || !Pending(block->state); });
+    d.settled.wait(lock, [&] { return d.hold || d.stop || (!Pending(block->state) && d.busy != block); });
     return block->state;
 }
 

@@ -21,9 +21,9 @@ void DriveCancel(DVDCommandBlock* block);
 int32_t DriveState(const DVDCommandBlock* block);
 // DVDServeNow.
 void DriveServeNow(DVDCommandBlock* block);
-// The state once the block's transfer has ended, on the virtual clock (or at
-// once while the drive is held or the caller has interrupts disabled); the
-// state as it is otherwise.
+// The state once the block's transfer and its completion callback have run,
+// on the virtual clock (or at once while the drive is held or the caller has
+// interrupts disabled); the state as it is otherwise.
 int32_t DriveSettledState(const DVDCommandBlock* block);
 bool DriveHasPending(const DVDCommandBlock* block);
 
