@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -210,6 +211,32 @@ protected:
                 }
             }
         return bytes;
+    }
+    // A fixed format on format 7 with random arrays: each attribute given
+    // (input, type, count) in `formats`, the rest absent; tight elements,
+    // bounds ending with the last element.
+    void FixedFormat(Random& rnd, const std::vector<std::array<uint32_t, 4>>& formats)
+    {
+        GXClearVtxDesc();
+        GXSetCurrentMtx(GX_PNMTX3);
+        for (Attr& at : m_attrs)
+            at = Attr();
+        for (const auto& [a, input, type, cnt] : formats) {
+            Attr& at = m_attrs[a];
+            at.input = static_cast<GXAttrType>(input);
+            at.type = type;
+            at.cnt = cnt;
+            at.frac = rnd.Below(16);
+            GXSetVtxDesc(static_cast<GXAttr>(a), at.input);
+            GXSetVtxAttrFmt(GX_VTXFMT7, static_cast<GXAttr>(a), static_cast<GXCompCnt>(cnt), static_cast<GXCompType>(type), at.frac);
+            at.elements = 1 + rnd.Below(40);
+            at.stride = ElemBytes(a, at);
+            for (uint32_t e = 0; e < at.elements; ++e)
+                PutElement(a, at, rnd, at.array);
+            at.bounded = true;
+            GXSetArray(static_cast<GXAttr>(a), at.array.data(), static_cast<uint8_t>(at.stride));
+            GXSetArrayBounds(static_cast<GXAttr>(a), at.array.size());
+        }
     }
     Attr m_attrs[GX_VA_TEX7 + 1];
 };
@@ -424,6 +451,88 @@ TEST_F(GxVertexReferenceTest, FirstBadIndexInStreamOrderIsReported)
         EXPECT_EQ(err.attr, r.attr);
         EXPECT_EQ(err.index, r.index);
     }
+}
+
+// The indexed mesh formats have a whole-vertex decoder; runs of vertices
+// long enough for its grouped path, with elements at the arrays' ends (no
+// room for a wide load) and a bad index anywhere, give the reference
+// vertices and the error the step kernels alone give.
+TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFirstBadIndex)
+{
+    using F = std::array<uint32_t, 4>;
+    const F pos{GX_VA_POS, GX_INDEX16, GX_S16, GX_POS_XYZ};
+    const F t0{GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_ST}, t1{GX_VA_TEX1, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const F t2{GX_VA_TEX2, GX_INDEX16, GX_S16, GX_TEX_ST}, t3{GX_VA_TEX3, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const auto nrm = [](uint32_t input, uint32_t type) { return F{GX_VA_NRM, input, type, GX_NRM_XYZ}; };
+    struct Row { const char* name; std::vector<F> formats; bool whole; };
+    const Row rows[] = {
+        {"position and one coordinate", {pos, t0}, true},
+        {"position and two coordinates", {pos, t0, t1}, true},
+        {"the zone layout", {pos, nrm(GX_INDEX8, GX_F32), t0, t1}, true},
+        {"16-bit indexed s16 normal", {pos, nrm(GX_INDEX16, GX_S16), t0, t1}, true},
+        {"8-bit indexed s16 normal, three coordinates", {pos, nrm(GX_INDEX8, GX_S16), t0, t1, t2}, true},
+        {"16-bit indexed f32 normal, one coordinate", {pos, nrm(GX_INDEX16, GX_F32), t0}, true},
+        {"normal and four coordinates (no grouping)", {pos, nrm(GX_INDEX16, GX_S16), t0, t1, t2, t3}, true},
+        {"8-bit position index", {{GX_VA_POS, GX_INDEX8, GX_S16, GX_POS_XYZ}, t0}, false},
+        {"f32 coordinates", {pos, {GX_VA_TEX0, GX_INDEX16, GX_F32, GX_TEX_ST}}, false},
+        {"a coordinate with one value", {pos, {GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_S}}, false},
+        {"inline normal", {pos, nrm(GX_DIRECT, GX_F32), t0}, false},
+        {"position only", {pos}, false},
+    };
+    const bool previous = gxSetVertexSimd(true);
+    Random rnd{77};
+    for (const Row& r : rows) {
+        for (int round = 0; round < 16; ++round) {
+            FixedFormat(rnd, r.formats);
+            const uint32_t count = 1 + rnd.Below(70);
+            BeBytes stream = RandomVertices(rnd, count);
+            // Every other round, one index of one vertex one past its array.
+            uint32_t badVertex = count, badAttr = 0;
+            if (round % 2) {
+                badVertex = rnd.Below(count);
+                const F& f = r.formats[rnd.Below(static_cast<uint32_t>(r.formats.size()))];
+                badAttr = f[0];
+                uint32_t at = 0;
+                for (const F& g : r.formats) {
+                    if (g[0] == badAttr)
+                        break;
+                    at += g[1] == GX_INDEX8 ? 1 : (g[1] == GX_INDEX16 ? 2 : ElemBytes(g[0], m_attrs[g[0]]));
+                }
+                uint8_t* field = stream.b.data() + stream.size() / count * badVertex + at;
+                const uint32_t index = m_attrs[badAttr].elements;
+                if (f[1] == GX_INDEX8)
+                    field[0] = static_cast<uint8_t>(index);
+                else
+                    ps::StoreU16BE(field, static_cast<uint16_t>(index));
+                if (f[1] == GX_DIRECT || index > (f[1] == GX_INDEX8 ? 255u : 65535u))
+                    badVertex = count;
+            }
+            for (bool simd : {true, false}) {
+                SCOPED_TRACE(testing::Message() << r.name << ", round " << round << (simd ? " vector" : " baseline"));
+                gxSetVertexSimd(simd);
+                gxVertexPlan plan;
+                const char* reason = "";
+                ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+                EXPECT_EQ(plan.wholeKernel != nullptr, r.whole);
+                gxVertexData out;
+                size_t used = 0;
+                gxDecodeError err;
+                const gxDecodeStatus status = gxDecodeVertices(plan, stream.data(), stream.size(), count, out, &used, &err);
+                ASSERT_EQ(out.size(), badVertex);
+                EXPECT_EQ(used, stream.size() / count * badVertex);
+                EXPECT_EQ(status, badVertex < count ? gxDecodeStatus::kIndexOutOfRange : gxDecodeStatus::kOk);
+                if (badVertex < count) {
+                    EXPECT_EQ(err.vertex, badVertex);
+                    EXPECT_EQ(err.attr, badAttr);
+                    EXPECT_EQ(err.index, m_attrs[badAttr].elements);
+                }
+                const uint8_t* p = stream.data();
+                for (uint32_t n = 0; n < badVertex; ++n)
+                    ASSERT_EQ(Words(out[n]), Words(ReferenceVertex(m_attrs, p))) << "vertex " << n;
+            }
+        }
+    }
+    gxSetVertexSimd(previous);
 }
 
 }  // namespace
