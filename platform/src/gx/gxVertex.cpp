@@ -419,7 +419,7 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
     const uint32_t whole = plan.vertexBytes ? static_cast<uint32_t>(std::min<size_t>(count, bytes / plan.vertexBytes))
                                             : count;
     const gxVertexLayout& layout = plan.layout;
-    out = gxVertexData(layout, whole);
+    out.Reshape(layout, whole);
     uint8_t* packed = out.MutableBytes();
     if (layout.mtx != gxVertexLayout::kAbsent) {
         // The rows of the matrices a vertex does not name, and the padding.

@@ -82,8 +82,9 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
                        gxVertexPlan* plan, const char** reason);
 
 // Decodes count vertices from data (bytes available) into out, in the
-// plan's layout. On failure out holds the whole vertices before the bad one,
-// *used the bytes they took, and err says where.
+// plan's layout, in out's storage when it is large enough. On failure out
+// holds the whole vertices before the bad one, *used the bytes they took,
+// and err says where.
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
                                 gxVertexData& out, size_t* used, gxDecodeError* err);
 

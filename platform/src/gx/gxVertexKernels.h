@@ -269,14 +269,18 @@ struct Mesh {
 
     // The byte offsets of one vertex's elements in their arrays; false when
     // an index is not taken.
+    // Where slot k's index starts in a stream vertex.
+    static constexpr uint32_t IndexAt(int k) { return k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex)); }
+
     bool Offsets(const uint8_t* field, uint32_t* off) const
     {
+#pragma GCC unroll 8
         for (int k = 0; k < kSlots; ++k) {
             uint32_t index;
             if (k == 1 && kNrmInput == GX_INDEX8)
                 index = field[2];
             else
-                index = ps::LoadU16BE(field + (k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex))));
+                index = ps::LoadU16BE(field + IndexAt(k));
             if (index >= indices[k])
                 return false;
             off[k] = index * stride[k];
@@ -344,25 +348,27 @@ struct Mesh {
 
     // The byte shuffle that turns one vertex's (up to four) big-endian
     // indices into 32-bit lanes; lanes past the indices get 0.
-    __m256i IndexShuffle() const
-    {
-        alignas(32) int8_t m[32];
-        for (int lane = 0; lane < 8; ++lane) {
-            const int k = lane & 3;
-            int8_t* b = m + 4 * lane;
-            b[0] = b[1] = b[2] = b[3] = -1;
-            if (k >= kSlots)
-                continue;
-            const int at = k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex));
-            if (k == 1 && kNrmInput == GX_INDEX8) {
-                b[0] = static_cast<int8_t>(at);
-            } else {
-                b[0] = static_cast<int8_t>(at + 1);
-                b[1] = static_cast<int8_t>(at);
+    struct IndexShuffle {
+        alignas(32) int8_t m[32] = {};
+        constexpr IndexShuffle()
+        {
+            for (int lane = 0; lane < 8; ++lane) {
+                const int k = lane & 3;
+                int8_t* b = m + 4 * lane;
+                b[0] = b[1] = b[2] = b[3] = -1;
+                if (k >= kSlots)
+                    continue;
+                const int at = static_cast<int>(IndexAt(k));
+                if (k == 1 && kNrmInput == GX_INDEX8) {
+                    b[0] = static_cast<int8_t>(at);
+                } else {
+                    b[0] = static_cast<int8_t>(at + 1);
+                    b[1] = static_cast<int8_t>(at);
+                }
             }
         }
-        return _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
-    }
+    };
+    static constexpr IndexShuffle kShuffle{};
 
     // Lanes of four slots, twice (two vertices a register); the unused
     // slots hold `unused`.
@@ -374,49 +380,68 @@ struct Mesh {
         return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[0], l[1], l[2], l[3]);
     }
 
-    // Groups of kGroup vertices: their indices taken out of the stream,
+    // One group of up to kGroup vertices (nv) from src, whose 16-byte loads
+    // all lie in readable bytes: the indices taken out of the stream,
     // bounds-checked and turned into offsets four lanes at a time, so each
-    // vertex only loads its elements. A group with an index not taken, and
-    // the vertices whose 16-byte stream loads would pass the last vertex's
-    // bytes, go vertex by vertex.
+    // vertex only loads its elements. A group with an index not taken goes
+    // vertex by vertex. Returns the vertices decoded.
+    uint32_t Group(const uint8_t* src, uint32_t nv, const __m256i& shuffle, const __m256i& strides,
+                   const __m256i& limits, uint8_t* out) const
+    {
+        alignas(32) uint32_t off[kGroup][4];
+        __m256i taken = _mm256_set1_epi32(-1);
+        const uint8_t* f = src;
+#pragma GCC unroll 4
+        for (uint32_t v = 0; v < kGroup; v += 2, f += 2 * vertexBytes) {
+            const __m256i bytes = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + vertexBytes)), 1);
+            const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
+            // Indices and limits are at most 65,536: a signed compare holds.
+            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, strides));
+        }
+        if (_mm256_movemask_epi8(taken) != -1)
+            return Run(src, nv, out);
+        if (nv == kGroup) {
+#pragma GCC unroll 8
+            for (uint32_t v = 0; v < kGroup; ++v)
+                Vertex(off[v], out + v * outStride);
+        } else {
+            for (uint32_t v = 0; v < nv; ++v)
+                Vertex(off[v], out + v * outStride);
+        }
+        return nv;
+    }
+
+    // Groups of kGroup vertices; the last few, whose 16-byte loads would pass
+    // the last vertex's bytes, through a copy padded with zeros.
     uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const
     {
-        const uint32_t loadVertices = (16 + vertexBytes - 1) / vertexBytes;  // vertices one 16-byte load spans
-        if (kSlots > 4 || count < loadVertices + kGroup)
+        if (kSlots > 4)
             return Run(data, count, out);
-        const uint32_t groups = (count - loadVertices) / kGroup;
-        const __m256i shuffle = IndexShuffle();
+        const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle.m));
         const __m256i strides = Lanes(stride, 0);
         const __m256i limits = Lanes(indices, 1);  // an unused slot's index 0 is taken
-        alignas(32) uint32_t off[kGroup][4];
+        // Vertices from the end whose group reads past count vertices' bytes.
+        const uint32_t tail = std::min(count, kGroup - 1 + (16 + vertexBytes - 1) / vertexBytes);
         uint32_t n = 0;
-        for (uint32_t g = 0; g < groups; ++g) {
-            __m256i taken = _mm256_set1_epi32(-1);
-            const uint8_t* f = data;
-#pragma GCC unroll 4
-            for (uint32_t v = 0; v < kGroup; v += 2, f += 2 * vertexBytes) {
-                const __m256i bytes = _mm256_inserti128_si256(
-                    _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f))),
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + vertexBytes)), 1);
-                const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
-                // Indices and limits are at most 65,536: a signed compare holds.
-                taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
-                _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, strides));
-            }
-            if (_mm256_movemask_epi8(taken) != -1) {
-                const uint32_t done = Run(data, kGroup, out);
-                if (done < kGroup)
-                    return n + done;
-            } else {
-#pragma GCC unroll 8
-                for (uint32_t v = 0; v < kGroup; ++v)
-                    Vertex(off[v], out + v * outStride);
-            }
-            n += kGroup;
-            data += kGroup * vertexBytes;
-            out += kGroup * outStride;
+        for (; n + tail < count; n += kGroup) {
+            const uint32_t done = Group(data + n * vertexBytes, kGroup, shuffle, strides, limits, out + n * outStride);
+            if (done < kGroup)
+                return n + done;
         }
-        return n + Run(data, count - n, out);
+        uint8_t padded[(kGroup + 1) * 16];
+        while (n < count) {
+            const uint32_t nv = std::min(kGroup, count - n);
+            std::memcpy(padded, data + n * vertexBytes, nv * vertexBytes);
+            std::memset(padded + nv * vertexBytes, 0, kGroup * vertexBytes + 16 - nv * vertexBytes);
+            const uint32_t done = Group(padded, nv, shuffle, strides, limits, out + n * outStride);
+            if (done < nv)
+                return n + done;
+            n += nv;
+        }
+        return count;
     }
 #else
     uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const { return Run(data, count, out); }
