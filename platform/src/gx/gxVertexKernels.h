@@ -299,26 +299,31 @@ struct Mesh {
         if constexpr (kTex >= 2)
             t01 = _mm_unpacklo_epi32(t01, Tex(1, off));
 #if defined(QM_VERTEX_PSHUFB)
-        // Position and two coordinates are eight s16 values: one conversion.
+        // Position and two coordinates are eight s16 values: one conversion
+        // to x y z - | s0 t0 s1 t1.
         const __m128i swap = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
         const __m256i ints = _mm256_cvtepi16_epi32(_mm_shuffle_epi8(_mm_unpacklo_epi64(p, t01), swap));
         const __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(ints), _mm256_set_m128(texScales01, posScales));
-        const __m128 pos = _mm256_castps256_ps128(f), t = _mm256_extractf128_ps(f, 1);
-#else
-        const __m128 pos = S16Floats(p, posScales), t = S16Floats(t01, texScales01);
-#endif
-        _mm_storeu_ps(reinterpret_cast<float*>(out), pos);
-        if constexpr (kNrmInput != GX_NONE) {
-            const uint8_t* src = base[1] + off[1];
-            if constexpr (kNrmType == GX_F32)
-                _mm_storeu_ps(reinterpret_cast<float*>(out + 12), SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))));
-            else
-                _mm_storeu_ps(reinterpret_cast<float*>(out + 12), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), nrmScales));
+        if constexpr (kNrmInput == GX_NONE) {
+            _mm_storeu_ps(reinterpret_cast<float*>(out), _mm256_castps256_ps128(f));
+            StoreTex01(_mm256_extractf128_ps(f, 1), out);
+        } else {
+            // x y z nx | ny nz s0 t0 in one store, after s1 t1 went to its
+            // place as the end of f stored 8 bytes on (its start overwritten).
+            const __m256 n = _mm256_castps128_ps256(Normal(off));
+            const __m256 a = _mm256_blend_ps(_mm256_permutevar8x32_ps(f, _mm256_setr_epi32(0, 1, 2, 3, 0, 0, 4, 5)),
+                                             _mm256_permutevar8x32_ps(n, _mm256_setr_epi32(0, 0, 0, 0, 1, 2, 0, 0)), 0x38);
+            if constexpr (kTex >= 2)
+                _mm256_storeu_ps(reinterpret_cast<float*>(out + 8), f);
+            _mm256_storeu_ps(reinterpret_cast<float*>(out), a);
         }
-        if constexpr (kTex == 1)
-            _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut), t);
-        else
-            _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut), t);
+#else
+        // Each 16-byte store's excess overwritten by the next.
+        _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(p, posScales));
+        if constexpr (kNrmInput != GX_NONE)
+            _mm_storeu_ps(reinterpret_cast<float*>(out + 12), Normal(off));
+        StoreTex01(S16Floats(t01, texScales01), out);
+#endif
         if constexpr (kTex >= 3) {
             __m128i t23 = Tex(2, off);
             if constexpr (kTex >= 4)
@@ -329,6 +334,24 @@ struct Mesh {
             else
                 _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut + 16), t2);
         }
+    }
+
+    __m128 Normal(const uint32_t* off) const
+    {
+        const uint8_t* src = base[1] + off[1];
+        if constexpr (kNrmType == GX_F32)
+            return SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+        else
+            return S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), nrmScales);
+    }
+
+    // s0 t0 s1 t1 (s0 t0 alone for one coordinate) into their slots.
+    static void StoreTex01(__m128 t, uint8_t* out)
+    {
+        if constexpr (kTex == 1)
+            _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut), t);
+        else
+            _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut), t);
     }
 
     // Vertex by vertex; returns those decoded.
@@ -380,42 +403,32 @@ struct Mesh {
         return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[0], l[1], l[2], l[3]);
     }
 
-    // One group of up to kGroup vertices (nv) from src, whose 16-byte loads
-    // all lie in readable bytes: the indices taken out of the stream,
-    // bounds-checked and turned into offsets four lanes at a time, so each
-    // vertex only loads its elements. A group with an index not taken goes
-    // vertex by vertex. Returns the vertices decoded.
-    uint32_t Group(const uint8_t* src, uint32_t nv, const __m256i& shuffle, const __m256i& strides,
-                   const __m256i& limits, uint8_t* out) const
+    // The element offsets of kGroup vertices from src (whose 16-byte loads
+    // all lie in readable bytes), four lanes at a time: the indices taken
+    // out of the stream, bounds-checked and multiplied by the strides.
+    // False when an index is not taken.
+    bool GroupOffsets(const uint8_t* src, const __m256i& shuffle, const __m256i& strides, const __m256i& limits,
+                      uint32_t (*off)[4]) const
     {
-        alignas(32) uint32_t off[kGroup][4];
         __m256i taken = _mm256_set1_epi32(-1);
-        const uint8_t* f = src;
 #pragma GCC unroll 4
-        for (uint32_t v = 0; v < kGroup; v += 2, f += 2 * vertexBytes) {
+        for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * vertexBytes) {
             const __m256i bytes = _mm256_inserti128_si256(
-                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(f))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + vertexBytes)), 1);
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + vertexBytes)), 1);
             const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
             // Indices and limits are at most 65,536: a signed compare holds.
             taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
             _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, strides));
         }
-        if (_mm256_movemask_epi8(taken) != -1)
-            return Run(src, nv, out);
-        if (nv == kGroup) {
-#pragma GCC unroll 8
-            for (uint32_t v = 0; v < kGroup; ++v)
-                Vertex(off[v], out + v * outStride);
-        } else {
-            for (uint32_t v = 0; v < nv; ++v)
-                Vertex(off[v], out + v * outStride);
-        }
-        return nv;
+        return _mm256_movemask_epi8(taken) == -1;
     }
 
-    // Groups of kGroup vertices; the last few, whose 16-byte loads would pass
-    // the last vertex's bytes, through a copy padded with zeros.
+    // Groups of kGroup vertices, each group's offsets worked out while the
+    // group before it is decoded (so no vertex waits for its own offsets);
+    // a group with an index not taken goes vertex by vertex. The last few
+    // vertices, whose 16-byte loads would pass the last vertex's bytes, go
+    // through a copy padded with zeros.
     uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const
     {
         if (kSlots > 4)
@@ -423,25 +436,46 @@ struct Mesh {
         const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle.m));
         const __m256i strides = Lanes(stride, 0);
         const __m256i limits = Lanes(indices, 1);  // an unused slot's index 0 is taken
-        // Vertices from the end whose group reads past count vertices' bytes.
+        // Vertices from the end whose group would read past count vertices' bytes.
         const uint32_t tail = std::min(count, kGroup - 1 + (16 + vertexBytes - 1) / vertexBytes);
-        uint32_t n = 0;
-        for (; n + tail < count; n += kGroup) {
-            const uint32_t done = Group(data + n * vertexBytes, kGroup, shuffle, strides, limits, out + n * outStride);
-            if (done < kGroup)
-                return n + done;
+        const uint32_t groups = (count - tail) / kGroup + ((count - tail) % kGroup != 0);
+        const uint32_t groupBytes = kGroup * vertexBytes, groupOut = kGroup * outStride;
+        alignas(32) uint32_t off[2][kGroup][4];
+        bool taken[2] = {groups > 0 && GroupOffsets(data, shuffle, strides, limits, off[0]), false};
+        for (uint32_t g = 0; g < groups; ++g) {
+            if (g + 1 < groups)
+                taken[(g + 1) & 1] = GroupOffsets(data + (g + 1) * groupBytes, shuffle, strides, limits, off[(g + 1) & 1]);
+            uint8_t* o = out + g * groupOut;
+            if (taken[g & 1]) {
+#pragma GCC unroll 8
+                for (uint32_t v = 0; v < kGroup; ++v)
+                    Vertex(off[g & 1][v], o + v * outStride);
+            } else {
+                const uint32_t done = Run(data + g * groupBytes, kGroup, o);
+                if (done < kGroup)
+                    return g * kGroup + done;
+            }
         }
+        uint32_t n = groups * kGroup;
         uint8_t padded[(kGroup + 1) * 16];
         while (n < count) {
             const uint32_t nv = std::min(kGroup, count - n);
             std::memcpy(padded, data + n * vertexBytes, nv * vertexBytes);
-            std::memset(padded + nv * vertexBytes, 0, kGroup * vertexBytes + 16 - nv * vertexBytes);
-            const uint32_t done = Group(padded, nv, shuffle, strides, limits, out + n * outStride);
+            std::memset(padded + nv * vertexBytes, 0, groupBytes + 16 - nv * vertexBytes);
+            const uint32_t done = GroupOffsets(padded, shuffle, strides, limits, off[0])
+                                      ? (Vertices(off[0], nv, out + n * outStride), nv)
+                                      : Run(padded, nv, out + n * outStride);
             if (done < nv)
                 return n + done;
             n += nv;
         }
         return count;
+    }
+
+    void Vertices(const uint32_t (*off)[4], uint32_t nv, uint8_t* out) const
+    {
+        for (uint32_t v = 0; v < nv; ++v)
+            Vertex(off[v], out + v * outStride);
     }
 #else
     uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const { return Run(data, count, out); }
