@@ -536,3 +536,40 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
 }
 
 }  // namespace
+
+namespace {
+
+// A draw's vertex store is reused by the next draw only while it still holds
+// its storage and the storage is large enough.
+TEST(GxVertexDataTest, ReshapeReusesOnlyStorageItStillHoldsAndThatFits)
+{
+    gxVertexLayout layout;
+    layout.stride = 40;
+    struct Row { const char* name; bool movedAway; bool records; uint32_t count; bool sameStorage; };
+    const Row rows[] = {
+        {"fewer vertices keep the storage", false, false, 5, true},
+        {"as many keep it", false, false, 10, true},
+        {"more take new storage", false, false, 11, false},
+        {"storage moved to a draw is not reused", true, false, 5, false},
+        {"whole records become packed", false, true, 5, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gxVertexData data = r.records ? gxVertexData(std::vector<gxVertex>(10)) : gxVertexData(layout, 10);
+        const uint8_t* before = data.MutableBytes();
+        gxVertexData taken;
+        if (r.movedAway)
+            taken = std::move(data);
+        data.Reshape(layout, r.count);
+        ASSERT_NE(data.MutableBytes(), nullptr);
+        EXPECT_EQ(data.MutableBytes() == before, r.sameStorage);
+        EXPECT_EQ(data.size(), r.count);
+        EXPECT_EQ(data.ByteSize(), 40u * r.count);
+        EXPECT_EQ(data.Bytes(), data.MutableBytes());
+        if (r.movedAway) {
+            EXPECT_EQ(taken.MutableBytes(), before);
+        }
+    }
+}
+
+}  // namespace

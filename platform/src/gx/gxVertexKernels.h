@@ -237,6 +237,9 @@ struct Mesh {
     static constexpr int kFirstTex = kNrmInput == GX_NONE ? 1 : 2;
     static constexpr int kSlots = kFirstTex + kTex;  // indices a vertex carries
     static constexpr uint32_t kTexOut = kNrmInput == GX_NONE ? 12 : 24;
+    // Bytes of a stream vertex and of a packed one, fixed by the format.
+    static constexpr uint32_t kVertexBytes = 2 + kNrmBytes + 2 * kTex;
+    static constexpr uint32_t kOutStride = kTexOut + 8 * kTex;
 
     // The step fields the loop reads, copied out of the plan: the stores
     // through out could otherwise alias them.
@@ -244,7 +247,6 @@ struct Mesh {
     uint32_t stride[kSlots];
     uint32_t indices[kSlots];  // indices taken; the position and normal need room for a wide load
     __m128 posScales, nrmScales, texScales01, texScales23;
-    uint32_t vertexBytes, outStride;
 
     explicit Mesh(const gxVertexPlan& plan)
     {
@@ -263,8 +265,6 @@ struct Mesh {
         nrmScales = _mm_set1_ps(plan.steps[kFirstTex - 1].scale);
         texScales01 = _mm_setr_ps(texScale[0], texScale[0], texScale[1], texScale[1]);
         texScales23 = _mm_setr_ps(texScale[2], texScale[2], texScale[3], texScale[3]);
-        vertexBytes = plan.vertexBytes;
-        outStride = plan.layout.stride;
     }
 
     // The byte offsets of one vertex's elements in their arrays; false when
@@ -358,7 +358,7 @@ struct Mesh {
     uint32_t Run(const uint8_t* data, uint32_t count, uint8_t* out) const
     {
         uint32_t off[kSlots];
-        for (uint32_t n = 0; n < count; ++n, data += vertexBytes, out += outStride) {
+        for (uint32_t n = 0; n < count; ++n, data += kVertexBytes, out += kOutStride) {
             if (!Offsets(data, off))
                 return n;
             Vertex(off, out);
@@ -412,10 +412,10 @@ struct Mesh {
     {
         __m256i taken = _mm256_set1_epi32(-1);
 #pragma GCC unroll 4
-        for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * vertexBytes) {
+        for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * kVertexBytes) {
             const __m256i bytes = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + vertexBytes)), 1);
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + kVertexBytes)), 1);
             const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
             // Indices and limits are at most 65,536: a signed compare holds.
             taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
@@ -437,9 +437,9 @@ struct Mesh {
         const __m256i strides = Lanes(stride, 0);
         const __m256i limits = Lanes(indices, 1);  // an unused slot's index 0 is taken
         // Vertices from the end whose group would read past count vertices' bytes.
-        const uint32_t tail = std::min(count, kGroup - 1 + (16 + vertexBytes - 1) / vertexBytes);
+        const uint32_t tail = std::min(count, kGroup - 1 + (16 + kVertexBytes - 1) / kVertexBytes);
         const uint32_t groups = (count - tail) / kGroup + ((count - tail) % kGroup != 0);
-        const uint32_t groupBytes = kGroup * vertexBytes, groupOut = kGroup * outStride;
+        const uint32_t groupBytes = kGroup * kVertexBytes, groupOut = kGroup * kOutStride;
         alignas(32) uint32_t off[2][kGroup][4];
         bool taken[2] = {groups > 0 && GroupOffsets(data, shuffle, strides, limits, off[0]), false};
         for (uint32_t g = 0; g < groups; ++g) {
@@ -449,7 +449,7 @@ struct Mesh {
             if (taken[g & 1]) {
 #pragma GCC unroll 8
                 for (uint32_t v = 0; v < kGroup; ++v)
-                    Vertex(off[g & 1][v], o + v * outStride);
+                    Vertex(off[g & 1][v], o + v * kOutStride);
             } else {
                 const uint32_t done = Run(data + g * groupBytes, kGroup, o);
                 if (done < kGroup)
@@ -460,11 +460,11 @@ struct Mesh {
         uint8_t padded[(kGroup + 1) * 16];
         while (n < count) {
             const uint32_t nv = std::min(kGroup, count - n);
-            std::memcpy(padded, data + n * vertexBytes, nv * vertexBytes);
-            std::memset(padded + nv * vertexBytes, 0, groupBytes + 16 - nv * vertexBytes);
+            std::memcpy(padded, data + n * kVertexBytes, nv * kVertexBytes);
+            std::memset(padded + nv * kVertexBytes, 0, groupBytes + 16 - nv * kVertexBytes);
             const uint32_t done = GroupOffsets(padded, shuffle, strides, limits, off[0])
-                                      ? (Vertices(off[0], nv, out + n * outStride), nv)
-                                      : Run(padded, nv, out + n * outStride);
+                                      ? (Vertices(off[0], nv, out + n * kOutStride), nv)
+                                      : Run(padded, nv, out + n * kOutStride);
             if (done < nv)
                 return n + done;
             n += nv;
@@ -475,7 +475,7 @@ struct Mesh {
     void Vertices(const uint32_t (*off)[4], uint32_t nv, uint8_t* out) const
     {
         for (uint32_t v = 0; v < nv; ++v)
-            Vertex(off[v], out + v * outStride);
+            Vertex(off[v], out + v * kOutStride);
     }
 #else
     uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const { return Run(data, count, out); }
@@ -490,14 +490,25 @@ uint32_t IndexedMeshKernel(const gxVertexPlan& plan, const uint8_t* data, uint32
 #endif
 
 #if defined(__SSE2__)
+// The kernel of kTex coordinates, when the plan's vertices have the sizes
+// the kernel is built for (they follow from the steps; checked all the same).
+template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
+gxVertexKernel MeshKernelIfSized(const gxVertexPlan& plan)
+{
+    using M = Mesh<kNrmInput, kNrmType, kTex>;
+    if (plan.vertexBytes != M::kVertexBytes || plan.layout.stride != M::kOutStride)
+        return nullptr;
+    return &IndexedMeshKernel<kNrmInput, kNrmType, kTex>;
+}
+
 template <uint8_t kNrmInput, uint8_t kNrmType>
-gxVertexKernel ChooseMeshTex(uint32_t texCount)
+gxVertexKernel ChooseMeshTex(const gxVertexPlan& plan, uint32_t texCount)
 {
     switch (texCount) {
-    case 1: return &IndexedMeshKernel<kNrmInput, kNrmType, 1>;
-    case 2: return &IndexedMeshKernel<kNrmInput, kNrmType, 2>;
-    case 3: return &IndexedMeshKernel<kNrmInput, kNrmType, 3>;
-    case 4: return &IndexedMeshKernel<kNrmInput, kNrmType, 4>;
+    case 1: return MeshKernelIfSized<kNrmInput, kNrmType, 1>(plan);
+    case 2: return MeshKernelIfSized<kNrmInput, kNrmType, 2>(plan);
+    case 3: return MeshKernelIfSized<kNrmInput, kNrmType, 3>(plan);
+    case 4: return MeshKernelIfSized<kNrmInput, kNrmType, 4>(plan);
     default: return nullptr;
     }
 }
@@ -523,10 +534,10 @@ gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
         if (st->attr < GX_VA_TEX0 || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 2)
             return nullptr;
     if (nrmInput == GX_NONE)
-        return ChooseMeshTex<GX_NONE, GX_F32>(texCount);
+        return ChooseMeshTex<GX_NONE, GX_F32>(plan, texCount);
     if (nrmInput == GX_INDEX8)
-        return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX8, GX_F32>(texCount) : ChooseMeshTex<GX_INDEX8, GX_S16>(texCount);
-    return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX16, GX_F32>(texCount) : ChooseMeshTex<GX_INDEX16, GX_S16>(texCount);
+        return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX8, GX_F32>(plan, texCount) : ChooseMeshTex<GX_INDEX8, GX_S16>(plan, texCount);
+    return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX16, GX_F32>(plan, texCount) : ChooseMeshTex<GX_INDEX16, GX_S16>(plan, texCount);
 }
 #else
 gxVertexKernel ChooseMeshKernel(const gxVertexPlan&) { return nullptr; }
