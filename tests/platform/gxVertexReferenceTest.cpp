@@ -539,6 +539,53 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
 
 namespace {
 
+// Stream vertices that end where readable memory ends (the next page is
+// unmapped) decode without a read past the last one: the whole-vertex
+// decoder's grouped loads stop short of the end, and its last vertices are
+// read from a padded copy.
+TEST_F(GxVertexReferenceTest, StreamEndingBeforeUnmappedMemoryIsReadSafely)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    uint8_t* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    using F = std::array<uint32_t, 4>;
+    const F pos{GX_VA_POS, GX_INDEX16, GX_S16, GX_POS_XYZ}, t0{GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const F t1{GX_VA_TEX1, GX_INDEX16, GX_S16, GX_TEX_ST};
+    struct Row { const char* name; std::vector<F> formats; };
+    const Row rows[] = {
+        {"4-byte vertices", {pos, t0}},
+        {"the zone layout (7 bytes)", {pos, {GX_VA_NRM, GX_INDEX8, GX_F32, GX_NRM_XYZ}, t0, t1}},
+        {"8-byte vertices", {pos, {GX_VA_NRM, GX_INDEX16, GX_S16, GX_NRM_XYZ}, t0, t1}},
+    };
+    Random rnd{5};
+    for (const Row& r : rows) {
+        for (uint32_t count : {1u, 8u, 9u, 10u, 11u, 12u, 16u, 17u, 23u, 40u, 100u}) {
+            FixedFormat(rnd, r.formats);
+            const BeBytes stream = RandomVertices(rnd, count);
+            uint8_t* at = pages + page - stream.size();
+            std::memcpy(at, stream.data(), stream.size());
+            for (bool simd : {true, false}) {
+                SCOPED_TRACE(testing::Message() << r.name << ", " << count << (simd ? " vector" : " baseline"));
+                gxSetVertexSimd(simd);
+                gxVertexPlan plan;
+                const char* reason = "";
+                ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+                gxVertexData out;
+                size_t used = 0;
+                gxDecodeError err;
+                ASSERT_EQ(gxDecodeVertices(plan, at, stream.size(), count, out, &used, &err), gxDecodeStatus::kOk);
+                ASSERT_EQ(out.size(), count);
+                const uint8_t* p = stream.data();
+                for (uint32_t n = 0; n < count; ++n)
+                    ASSERT_EQ(Words(out[n]), Words(ReferenceVertex(m_attrs, p))) << "vertex " << n;
+            }
+        }
+    }
+    gxSetVertexSimd(true);
+    munmap(pages, 2 * page);
+}
+
 // A draw's vertex store is reused by the next draw only while it still holds
 // its storage and the storage is large enough.
 TEST(GxVertexDataTest, ReshapeReusesOnlyStorageItStillHoldsAndThatFits)

@@ -205,27 +205,29 @@ namespace avx2 {
 
 std::atomic<bool> s_bVertexSimd{true};
 
-// The kernel of a described step, for the processor the program runs on.
-gxStepKernel ChooseKernel(const gxAttrStep& st)
+// Whether plans take the AVX2 kernels: the processor has them and they are
+// not switched off.
+bool UseAvx2()
 {
 #if defined(__x86_64__) || defined(__i386__)
     static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
-    if (s_bAvx2 && s_bVertexSimd)
-        return avx2::ChooseKernel(st);
+    return s_bAvx2 && s_bVertexSimd;
+#else
+    return false;
 #endif
-    return base::ChooseKernel(st);
 }
 
-// The whole-vertex decoder of a built plan, or null.
-gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
-{
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
-    if (s_bAvx2 && s_bVertexSimd)
-        return avx2::ChooseMeshKernel(plan);
+#define QM_VERTEX_CHOOSE(call) (UseAvx2() ? avx2::call : base::call)
+#else
+#define QM_VERTEX_CHOOSE(call) (base::call)
 #endif
-    return base::ChooseMeshKernel(plan);
-}
+
+// The kernel of a described step, for the processor the program runs on.
+gxStepKernel ChooseKernel(const gxAttrStep& st) { return QM_VERTEX_CHOOSE(ChooseKernel(st)); }
+
+// The whole-vertex decoder of a built plan, or null.
+gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan) { return QM_VERTEX_CHOOSE(ChooseMeshKernel(plan)); }
 
 // How many indices (of the 65,536 a 16-bit index can name) reach an element
 // whose first `bytes` bytes lie within the limit.
