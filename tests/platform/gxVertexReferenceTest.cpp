@@ -215,7 +215,7 @@ protected:
     // A fixed format on format 7 with random arrays: each attribute given
     // (input, type, count) in `formats`, the rest absent; tight elements,
     // bounds ending with the last element.
-    void FixedFormat(Random& rnd, const std::vector<std::array<uint32_t, 4>>& formats)
+    void FixedFormat(Random& rnd, const std::vector<std::array<uint32_t, 4>>& formats, bool bounded = true)
     {
         GXClearVtxDesc();
         GXSetCurrentMtx(GX_PNMTX3);
@@ -229,13 +229,14 @@ protected:
             at.frac = rnd.Below(16);
             GXSetVtxDesc(static_cast<GXAttr>(a), at.input);
             GXSetVtxAttrFmt(GX_VTXFMT7, static_cast<GXAttr>(a), static_cast<GXCompCnt>(cnt), static_cast<GXCompType>(type), at.frac);
-            at.elements = 1 + rnd.Below(40);
+            at.elements = 2 + rnd.Below(39);  // one element has no room for a wide read
             at.stride = ElemBytes(a, at);
             for (uint32_t e = 0; e < at.elements; ++e)
                 PutElement(a, at, rnd, at.array);
-            at.bounded = true;
+            at.bounded = bounded;
             GXSetArray(static_cast<GXAttr>(a), at.array.data(), static_cast<uint8_t>(at.stride));
-            GXSetArrayBounds(static_cast<GXAttr>(a), at.array.size());
+            if (bounded)
+                GXSetArrayBounds(static_cast<GXAttr>(a), at.array.size());
         }
     }
     Attr m_attrs[GX_VA_TEX7 + 1];
@@ -464,7 +465,7 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
     const F t0{GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_ST}, t1{GX_VA_TEX1, GX_INDEX16, GX_S16, GX_TEX_ST};
     const F t2{GX_VA_TEX2, GX_INDEX16, GX_S16, GX_TEX_ST}, t3{GX_VA_TEX3, GX_INDEX16, GX_S16, GX_TEX_ST};
     const auto nrm = [](uint32_t input, uint32_t type) { return F{GX_VA_NRM, input, type, GX_NRM_XYZ}; };
-    struct Row { const char* name; std::vector<F> formats; bool whole; };
+    struct Row { const char* name; std::vector<F> formats; bool whole; bool bounded = true; };
     const Row rows[] = {
         {"position and one coordinate", {pos, t0}, true},
         {"position and two coordinates", {pos, t0, t1}, true},
@@ -478,17 +479,19 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
         {"a coordinate with one value", {pos, {GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_S}}, false},
         {"inline normal", {pos, nrm(GX_DIRECT, GX_F32), t0}, false},
         {"position only", {pos}, false},
+        {"arrays of unknown bounds", {pos, nrm(GX_INDEX8, GX_F32), t0, t1}, false, false},
     };
     const bool previous = gxSetVertexSimd(true);
     Random rnd{77};
     for (const Row& r : rows) {
         for (int round = 0; round < 16; ++round) {
-            FixedFormat(rnd, r.formats);
+            FixedFormat(rnd, r.formats, r.bounded);
             const uint32_t count = 1 + rnd.Below(70);
             BeBytes stream = RandomVertices(rnd, count);
-            // Every other round, one index of one vertex one past its array.
+            // Every other round, one index of one vertex one past its array
+            // (with unknown bounds it would be read).
             uint32_t badVertex = count, badAttr = 0;
-            if (round % 2) {
+            if (round % 2 && r.bounded) {
                 badVertex = rnd.Below(count);
                 const F& f = r.formats[rnd.Below(static_cast<uint32_t>(r.formats.size()))];
                 badAttr = f[0];

@@ -392,6 +392,9 @@ void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { De
 
 namespace {
 
+// Vertices the step kernels take where the whole-vertex decoder stops short.
+constexpr uint32_t kStepRun = 8;
+
 // The step kernels over vertices first..first+count-1, one attribute at a
 // time: a bad index stops the later attributes at that vertex, so the first
 // bad one in stream order is kept in *bad. Returns the vertices decoded.
@@ -436,12 +439,15 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
     const gxAttrStep* bad = nullptr;
     uint32_t done = 0;
     while (done < whole && !bad) {
+        const uint32_t start = done;
         if (plan.wholeKernel)
             done += plan.wholeKernel(plan, data + static_cast<size_t>(done) * plan.vertexBytes, whole - done,
                                      packed + static_cast<size_t>(done) * layout.stride);
         if (done == whole)
             break;
-        const uint32_t n = plan.wholeKernel ? 1 : whole;
+        // The step kernels take the vertex it left and a few after it, or
+        // the rest of the draw when it decoded none.
+        const uint32_t n = done == start ? whole - done : std::min(whole - done, kStepRun);
         good = done + StepVertices(plan, data, done, n, packed, &bad);
         done += n;
     }

@@ -518,12 +518,16 @@ gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
 {
     const gxAttrStep* st = plan.steps;
     const gxAttrStep* const end = plan.steps + plan.numSteps;
-    if (st == end || st->attr != GX_VA_POS || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 3)
+    // Arrays with no element it may read wide (unknown bounds) would leave
+    // every vertex to the step kernels: no whole-vertex decoder then.
+    if (st == end || st->attr != GX_VA_POS || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 3 ||
+        st->wideIndices == 0)
         return nullptr;
     ++st;
     uint8_t nrmInput = GX_NONE, nrmType = GX_F32;
     if (st != end && st->attr == GX_VA_NRM) {
-        if (st->input == GX_DIRECT || st->comps != 3 || (st->type != GX_F32 && st->type != GX_S16))
+        if (st->input == GX_DIRECT || st->comps != 3 || (st->type != GX_F32 && st->type != GX_S16) ||
+            st->wideIndices == 0)
             return nullptr;
         nrmInput = st->input;
         nrmType = st->type;
@@ -531,7 +535,8 @@ gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
     }
     const uint32_t texCount = static_cast<uint32_t>(end - st);
     for (; st != end; ++st)
-        if (st->attr < GX_VA_TEX0 || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 2)
+        if (st->attr < GX_VA_TEX0 || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 2 ||
+            st->indices == 0)
             return nullptr;
     if (nrmInput == GX_NONE)
         return ChooseMeshTex<GX_NONE, GX_F32>(plan, texCount);
