@@ -457,11 +457,12 @@ struct Mesh {
             }
         }
         uint32_t n = groups * kGroup;
-        uint8_t padded[(kGroup + 1) * 16];
+        // A group's loads reach 16 bytes past its last vertex's start.
+        uint8_t padded[kGroup * kVertexBytes + 16];
         while (n < count) {
             const uint32_t nv = std::min(kGroup, count - n);
+            std::memset(padded, 0, sizeof(padded));
             std::memcpy(padded, data + n * kVertexBytes, nv * kVertexBytes);
-            std::memset(padded + nv * kVertexBytes, 0, groupBytes + 16 - nv * kVertexBytes);
             const uint32_t done = GroupOffsets(padded, shuffle, strides, limits, off[0])
                                       ? (Vertices(off[0], nv, out + n * kOutStride), nv)
                                       : Run(padded, nv, out + n * kOutStride);
