@@ -239,6 +239,21 @@ protected:
                 GXSetArrayBounds(static_cast<GXAttr>(a), at.array.size());
         }
     }
+    // Format 7's plan, with or without the vector kernels.
+    static bool Plan(bool simd, gxVertexPlan* plan)
+    {
+        gxSetVertexSimd(simd);
+        const char* reason = "";
+        const bool built = gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, plan, &reason);
+        EXPECT_TRUE(built) << reason;
+        return built;
+    }
+    // The first n decoded vertices are the reference decode of the stream.
+    void ExpectReference(const gxVertexData& out, const uint8_t* stream, uint32_t n) const
+    {
+        for (uint32_t v = 0; v < n; ++v)
+            ASSERT_EQ(Words(out[v]), Words(ReferenceVertex(m_attrs, stream))) << "vertex " << v;
+    }
     Attr m_attrs[GX_VA_TEX7 + 1];
 };
 
@@ -512,10 +527,8 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
             }
             for (bool simd : {true, false}) {
                 SCOPED_TRACE(testing::Message() << r.name << ", round " << round << (simd ? " vector" : " baseline"));
-                gxSetVertexSimd(simd);
                 gxVertexPlan plan;
-                const char* reason = "";
-                ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+                ASSERT_TRUE(Plan(simd, &plan));
                 EXPECT_EQ(plan.wholeKernel != nullptr, r.whole);
                 gxVertexData out;
                 size_t used = 0;
@@ -529,9 +542,7 @@ TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFir
                     EXPECT_EQ(err.attr, badAttr);
                     EXPECT_EQ(err.index, m_attrs[badAttr].elements);
                 }
-                const uint8_t* p = stream.data();
-                for (uint32_t n = 0; n < badVertex; ++n)
-                    ASSERT_EQ(Words(out[n]), Words(ReferenceVertex(m_attrs, p))) << "vertex " << n;
+                ExpectReference(out, stream.data(), badVertex);
             }
         }
     }
@@ -570,18 +581,14 @@ TEST_F(GxVertexReferenceTest, StreamEndingBeforeUnmappedMemoryIsReadSafely)
             std::memcpy(at, stream.data(), stream.size());
             for (bool simd : {true, false}) {
                 SCOPED_TRACE(testing::Message() << r.name << ", " << count << (simd ? " vector" : " baseline"));
-                gxSetVertexSimd(simd);
                 gxVertexPlan plan;
-                const char* reason = "";
-                ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+                ASSERT_TRUE(Plan(simd, &plan));
                 gxVertexData out;
                 size_t used = 0;
                 gxDecodeError err;
                 ASSERT_EQ(gxDecodeVertices(plan, at, stream.size(), count, out, &used, &err), gxDecodeStatus::kOk);
                 ASSERT_EQ(out.size(), count);
-                const uint8_t* p = stream.data();
-                for (uint32_t n = 0; n < count; ++n)
-                    ASSERT_EQ(Words(out[n]), Words(ReferenceVertex(m_attrs, p))) << "vertex " << n;
+                ExpectReference(out, stream.data(), count);
             }
         }
     }
