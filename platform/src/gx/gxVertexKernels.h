@@ -33,9 +33,9 @@ inline void Comps(const uint8_t* p, float scale, float* out)
 #if defined(__SSE2__)
 #if defined(QM_VERTEX_PSHUFB)
 // Big-endian s16 values in the low 16-bit lanes to floats, each lane times
-// its scale: each value's bytes turned around into the top of a 32-bit lane, then shifted
-// down with its sign; the same exact conversion and one rounding multiply
-// as Comp.
+// its scale: each value's bytes turned around into the top of a 32-bit
+// lane, then shifted down with its sign; the same exact conversion and one
+// rounding multiply as Comp.
 inline __m128 S16Floats(__m128i be, __m128 scales)
 {
     const __m128i top = _mm_setr_epi8(-1, -1, 1, 0, -1, -1, 3, 2, -1, -1, 5, 4, -1, -1, 7, 6);
@@ -227,10 +227,11 @@ gxStepKernel ChooseKernel(const gxAttrStep& st)
 // The whole-vertex decoder of the indexed layout most meshes use: a 16-bit
 // indexed s16 position, an optional indexed normal (kNrmInput GX_NONE when
 // absent) and kTex 16-bit indexed s16 coordinate pairs, in that stream and
-// packed order. Every element is read with the wide loads and 16-byte
-// stores, so a vertex whose indices leave no room after an element (or name
-// none) ends the run: the attribute kernels take over there, with their
-// exact checks and error reports.
+// packed order. Positions and normals are read with wide loads (past the
+// element) and slots written with stores that spill into the next slot, so
+// a vertex whose indices leave no room after an element (or name none) ends
+// the run: the step kernels take over there, with their exact checks and
+// error reports.
 template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
 struct Mesh {
     static constexpr uint32_t kNrmBytes = kNrmInput == GX_INDEX8 ? 1 : (kNrmInput == GX_INDEX16 ? 2 : 0);
@@ -267,11 +268,14 @@ struct Mesh {
         texScales23 = _mm_setr_ps(texScale[2], texScale[2], texScale[3], texScale[3]);
     }
 
+    // Where slot k's index starts in a stream vertex.
+    static constexpr uint32_t IndexAt(int k)
+    {
+        return k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex));
+    }
+
     // The byte offsets of one vertex's elements in their arrays; false when
     // an index is not taken.
-    // Where slot k's index starts in a stream vertex.
-    static constexpr uint32_t IndexAt(int k) { return k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex)); }
-
     bool Offsets(const uint8_t* field, uint32_t* off) const
     {
 #pragma GCC unroll 8
@@ -290,8 +294,7 @@ struct Mesh {
 
     __m128i Tex(int k, const uint32_t* off) const { return Load32(base[kFirstTex + k] + off[kFirstTex + k]); }
 
-    // One vertex from its element offsets: position, normal and coordinates
-    // stored in that order, each 16-byte store's excess overwritten by the next.
+    // One vertex from its element offsets into its packed slots.
     void Vertex(const uint32_t* off, uint8_t* out) const
     {
         const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base[0] + off[0]));
@@ -444,7 +447,8 @@ struct Mesh {
         bool taken[2] = {groups > 0 && GroupOffsets(data, shuffle, strides, limits, off[0]), false};
         for (uint32_t g = 0; g < groups; ++g) {
             if (g + 1 < groups)
-                taken[(g + 1) & 1] = GroupOffsets(data + (g + 1) * groupBytes, shuffle, strides, limits, off[(g + 1) & 1]);
+                taken[(g + 1) & 1] =
+                    GroupOffsets(data + (g + 1) * groupBytes, shuffle, strides, limits, off[(g + 1) & 1]);
             uint8_t* o = out + g * groupOut;
             if (taken[g & 1]) {
 #pragma GCC unroll 8
@@ -542,8 +546,10 @@ gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
     if (nrmInput == GX_NONE)
         return ChooseMeshTex<GX_NONE, GX_F32>(plan, texCount);
     if (nrmInput == GX_INDEX8)
-        return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX8, GX_F32>(plan, texCount) : ChooseMeshTex<GX_INDEX8, GX_S16>(plan, texCount);
-    return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX16, GX_F32>(plan, texCount) : ChooseMeshTex<GX_INDEX16, GX_S16>(plan, texCount);
+        return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX8, GX_F32>(plan, texCount)
+                                 : ChooseMeshTex<GX_INDEX8, GX_S16>(plan, texCount);
+    return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX16, GX_F32>(plan, texCount)
+                             : ChooseMeshTex<GX_INDEX16, GX_S16>(plan, texCount);
 }
 #else
 gxVertexKernel ChooseMeshKernel(const gxVertexPlan&) { return nullptr; }
