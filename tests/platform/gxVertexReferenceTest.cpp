@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -210,6 +211,48 @@ protected:
                 }
             }
         return bytes;
+    }
+    // A fixed format on format 7 with random arrays: each attribute given
+    // (input, type, count) in `formats`, the rest absent; tight elements,
+    // bounds ending with the last element.
+    void FixedFormat(Random& rnd, const std::vector<std::array<uint32_t, 4>>& formats, bool bounded = true)
+    {
+        GXClearVtxDesc();
+        GXSetCurrentMtx(GX_PNMTX3);
+        for (Attr& at : m_attrs)
+            at = Attr();
+        for (const auto& [a, input, type, cnt] : formats) {
+            Attr& at = m_attrs[a];
+            at.input = static_cast<GXAttrType>(input);
+            at.type = type;
+            at.cnt = cnt;
+            at.frac = rnd.Below(16);
+            GXSetVtxDesc(static_cast<GXAttr>(a), at.input);
+            GXSetVtxAttrFmt(GX_VTXFMT7, static_cast<GXAttr>(a), static_cast<GXCompCnt>(cnt), static_cast<GXCompType>(type), at.frac);
+            at.elements = 2 + rnd.Below(39);  // one element has no room for a wide read
+            at.stride = ElemBytes(a, at);
+            for (uint32_t e = 0; e < at.elements; ++e)
+                PutElement(a, at, rnd, at.array);
+            at.bounded = bounded;
+            GXSetArray(static_cast<GXAttr>(a), at.array.data(), static_cast<uint8_t>(at.stride));
+            if (bounded)
+                GXSetArrayBounds(static_cast<GXAttr>(a), at.array.size());
+        }
+    }
+    // Format 7's plan, with or without the vector kernels.
+    static bool Plan(bool simd, gxVertexPlan* plan)
+    {
+        gxSetVertexSimd(simd);
+        const char* reason = "";
+        const bool built = gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, plan, &reason);
+        EXPECT_TRUE(built) << reason;
+        return built;
+    }
+    // The first n decoded vertices are the reference decode of the stream.
+    void ExpectReference(const gxVertexData& out, const uint8_t* stream, uint32_t n) const
+    {
+        for (uint32_t v = 0; v < n; ++v)
+            ASSERT_EQ(Words(out[v]), Words(ReferenceVertex(m_attrs, stream))) << "vertex " << v;
     }
     Attr m_attrs[GX_VA_TEX7 + 1];
 };
@@ -423,6 +466,166 @@ TEST_F(GxVertexReferenceTest, FirstBadIndexInStreamOrderIsReported)
         EXPECT_EQ(err.vertex, r.vertex);
         EXPECT_EQ(err.attr, r.attr);
         EXPECT_EQ(err.index, r.index);
+    }
+}
+
+// The indexed mesh formats have a whole-vertex decoder; runs of vertices
+// long enough for its grouped path, with elements at the arrays' ends (no
+// room for a wide load) and a bad index anywhere, give the reference
+// vertices and the error the step kernels alone give.
+TEST_F(GxVertexReferenceTest, IndexedMeshFormatsMatchTheReferenceAndReportTheFirstBadIndex)
+{
+    using F = std::array<uint32_t, 4>;
+    const F pos{GX_VA_POS, GX_INDEX16, GX_S16, GX_POS_XYZ};
+    const F t0{GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_ST}, t1{GX_VA_TEX1, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const F t2{GX_VA_TEX2, GX_INDEX16, GX_S16, GX_TEX_ST}, t3{GX_VA_TEX3, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const auto nrm = [](uint32_t input, uint32_t type) { return F{GX_VA_NRM, input, type, GX_NRM_XYZ}; };
+    struct Row { const char* name; std::vector<F> formats; bool whole; bool bounded = true; };
+    const Row rows[] = {
+        {"position and one coordinate", {pos, t0}, true},
+        {"position and two coordinates", {pos, t0, t1}, true},
+        {"the zone layout", {pos, nrm(GX_INDEX8, GX_F32), t0, t1}, true},
+        {"16-bit indexed s16 normal", {pos, nrm(GX_INDEX16, GX_S16), t0, t1}, true},
+        {"8-bit indexed s16 normal, three coordinates", {pos, nrm(GX_INDEX8, GX_S16), t0, t1, t2}, true},
+        {"16-bit indexed f32 normal, one coordinate", {pos, nrm(GX_INDEX16, GX_F32), t0}, true},
+        {"normal and four coordinates (no grouping)", {pos, nrm(GX_INDEX16, GX_S16), t0, t1, t2, t3}, true},
+        {"8-bit position index", {{GX_VA_POS, GX_INDEX8, GX_S16, GX_POS_XYZ}, t0}, false},
+        {"f32 coordinates", {pos, {GX_VA_TEX0, GX_INDEX16, GX_F32, GX_TEX_ST}}, false},
+        {"a coordinate with one value", {pos, {GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_S}}, false},
+        {"inline normal", {pos, nrm(GX_DIRECT, GX_F32), t0}, false},
+        {"position only", {pos}, false},
+        {"arrays of unknown bounds", {pos, nrm(GX_INDEX8, GX_F32), t0, t1}, false, false},
+    };
+    const bool previous = gxSetVertexSimd(true);
+    Random rnd{77};
+    for (const Row& r : rows) {
+        for (int round = 0; round < 16; ++round) {
+            FixedFormat(rnd, r.formats, r.bounded);
+            const uint32_t count = 1 + rnd.Below(70);
+            BeBytes stream = RandomVertices(rnd, count);
+            // Every other round, one index of one vertex one past its array
+            // (with unknown bounds it would be read).
+            uint32_t badVertex = count, badAttr = 0;
+            if (round % 2 && r.bounded) {
+                badVertex = rnd.Below(count);
+                const F& f = r.formats[rnd.Below(static_cast<uint32_t>(r.formats.size()))];
+                badAttr = f[0];
+                uint32_t at = 0;
+                for (const F& g : r.formats) {
+                    if (g[0] == badAttr)
+                        break;
+                    at += g[1] == GX_INDEX8 ? 1 : (g[1] == GX_INDEX16 ? 2 : ElemBytes(g[0], m_attrs[g[0]]));
+                }
+                uint8_t* field = stream.b.data() + stream.size() / count * badVertex + at;
+                const uint32_t index = m_attrs[badAttr].elements;
+                if (f[1] == GX_INDEX8)
+                    field[0] = static_cast<uint8_t>(index);
+                else
+                    ps::StoreU16BE(field, static_cast<uint16_t>(index));
+                if (f[1] == GX_DIRECT || index > (f[1] == GX_INDEX8 ? 255u : 65535u))
+                    badVertex = count;
+            }
+            for (bool simd : {true, false}) {
+                SCOPED_TRACE(testing::Message() << r.name << ", round " << round << (simd ? " vector" : " baseline"));
+                gxVertexPlan plan;
+                ASSERT_TRUE(Plan(simd, &plan));
+                EXPECT_EQ(plan.wholeKernel != nullptr, r.whole);
+                gxVertexData out;
+                size_t used = 0;
+                gxDecodeError err;
+                const gxDecodeStatus status = gxDecodeVertices(plan, stream.data(), stream.size(), count, out, &used, &err);
+                ASSERT_EQ(out.size(), badVertex);
+                EXPECT_EQ(used, stream.size() / count * badVertex);
+                EXPECT_EQ(status, badVertex < count ? gxDecodeStatus::kIndexOutOfRange : gxDecodeStatus::kOk);
+                if (badVertex < count) {
+                    EXPECT_EQ(err.vertex, badVertex);
+                    EXPECT_EQ(err.attr, badAttr);
+                    EXPECT_EQ(err.index, m_attrs[badAttr].elements);
+                }
+                ExpectReference(out, stream.data(), badVertex);
+            }
+        }
+    }
+    gxSetVertexSimd(previous);
+}
+
+}  // namespace
+
+namespace {
+
+// Stream vertices that end where readable memory ends (the next page is
+// unmapped) decode without a read past the last one: the whole-vertex
+// decoder's grouped loads stop short of the end, and its last vertices are
+// read from a padded copy.
+TEST_F(GxVertexReferenceTest, StreamEndingBeforeUnmappedMemoryIsReadSafely)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    uint8_t* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    using F = std::array<uint32_t, 4>;
+    const F pos{GX_VA_POS, GX_INDEX16, GX_S16, GX_POS_XYZ}, t0{GX_VA_TEX0, GX_INDEX16, GX_S16, GX_TEX_ST};
+    const F t1{GX_VA_TEX1, GX_INDEX16, GX_S16, GX_TEX_ST};
+    struct Row { const char* name; std::vector<F> formats; };
+    const Row rows[] = {
+        {"4-byte vertices", {pos, t0}},
+        {"the zone layout (7 bytes)", {pos, {GX_VA_NRM, GX_INDEX8, GX_F32, GX_NRM_XYZ}, t0, t1}},
+        {"8-byte vertices", {pos, {GX_VA_NRM, GX_INDEX16, GX_S16, GX_NRM_XYZ}, t0, t1}},
+    };
+    Random rnd{5};
+    for (const Row& r : rows) {
+        for (uint32_t count : {1u, 8u, 9u, 10u, 11u, 12u, 16u, 17u, 23u, 40u, 100u}) {
+            FixedFormat(rnd, r.formats);
+            const BeBytes stream = RandomVertices(rnd, count);
+            uint8_t* at = pages + page - stream.size();
+            std::memcpy(at, stream.data(), stream.size());
+            for (bool simd : {true, false}) {
+                SCOPED_TRACE(testing::Message() << r.name << ", " << count << (simd ? " vector" : " baseline"));
+                gxVertexPlan plan;
+                ASSERT_TRUE(Plan(simd, &plan));
+                gxVertexData out;
+                size_t used = 0;
+                gxDecodeError err;
+                ASSERT_EQ(gxDecodeVertices(plan, at, stream.size(), count, out, &used, &err), gxDecodeStatus::kOk);
+                ASSERT_EQ(out.size(), count);
+                ExpectReference(out, stream.data(), count);
+            }
+        }
+    }
+    gxSetVertexSimd(true);
+    munmap(pages, 2 * page);
+}
+
+// A draw's vertex store is reused by the next draw only while it still holds
+// its storage and the storage is large enough.
+TEST(GxVertexDataTest, ReshapeReusesOnlyStorageItStillHoldsAndThatFits)
+{
+    gxVertexLayout layout;
+    layout.stride = 40;
+    struct Row { const char* name; bool movedAway; bool records; uint32_t count; bool sameStorage; };
+    const Row rows[] = {
+        {"fewer vertices keep the storage", false, false, 5, true},
+        {"as many keep it", false, false, 10, true},
+        {"more take new storage", false, false, 11, false},
+        {"storage moved to a draw is not reused", true, false, 5, false},
+        {"whole records become packed", false, true, 5, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gxVertexData data = r.records ? gxVertexData(std::vector<gxVertex>(10)) : gxVertexData(layout, 10);
+        const uint8_t* before = data.MutableBytes();
+        gxVertexData taken;
+        if (r.movedAway)
+            taken = std::move(data);
+        data.Reshape(layout, r.count);
+        ASSERT_NE(data.MutableBytes(), nullptr);
+        EXPECT_EQ(data.MutableBytes() == before, r.sameStorage);
+        EXPECT_EQ(data.size(), r.count);
+        EXPECT_EQ(data.ByteSize(), 40u * r.count);
+        EXPECT_EQ(data.Bytes(), data.MutableBytes());
+        if (r.movedAway) {
+            EXPECT_EQ(taken.MutableBytes(), before);
+        }
     }
 }
 

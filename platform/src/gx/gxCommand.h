@@ -75,6 +75,11 @@ public:
     // count vertices of the layout, their bytes left for the caller to fill.
     gxVertexData(const gxVertexLayout& layout, uint32_t count);
 
+    // Becomes count vertices of the layout, their bytes left for the caller
+    // to fill; the packed storage is kept when it is large enough, so a
+    // decoder reusing one object allocates only when a draw outgrows it.
+    void Reshape(const gxVertexLayout& layout, uint32_t count);
+
     size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
     gxVertex operator[](size_t i) const;
@@ -91,6 +96,7 @@ private:
     size_t m_count = 0;
     std::vector<gxVertex> m_records;      // the default layout
     std::unique_ptr<uint8_t[]> m_packed;  // any other (left uninitialised: the decoder writes every byte)
+    size_t m_capacity = 0;                // bytes at m_packed (stale once m_packed is moved away)
 };
 
 enum class gxCommandKind : uint8_t {

@@ -34,6 +34,9 @@ struct Parser {
     uint64_t vertices = 0;
     bool planValid[kGxNumVtxFmts] = {};
     gxVertexPlan plans[kGxNumVtxFmts];
+    // The draws' vertices: a draw no backend takes leaves its storage here
+    // for the next one.
+    gxVertexData drawVertices;
 
     size_t Left() const { return size - pos; }
     const uint8_t* At() const { return list + pos; }
@@ -151,7 +154,7 @@ bool Draw(Parser& p, uint8_t op)
         p.planValid[fmt] = true;
     }
     const gxVertexPlan& plan = p.plans[fmt];
-    gxVertexData vertices;
+    gxVertexData& vertices = p.drawVertices;
     size_t used = 0;
     gxDecodeError err;
     const gxDecodeStatus status = gxDecodeVertices(plan, p.At() + 3, p.Left() - 3, count, vertices, &used, &err);

@@ -214,16 +214,29 @@ namespace avx2 {
 
 std::atomic<bool> s_bVertexSimd{true};
 
-// The kernel of a described step, for the processor the program runs on.
-gxStepKernel ChooseKernel(const gxAttrStep& st)
+// Whether plans take the AVX2 kernels: the processor has them and they are
+// not switched off.
+bool UseAvx2()
 {
 #if defined(__x86_64__) || defined(__i386__)
     static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
-    if (s_bAvx2 && s_bVertexSimd)
-        return avx2::ChooseKernel(st);
+    return s_bAvx2 && s_bVertexSimd;
+#else
+    return false;
 #endif
-    return base::ChooseKernel(st);
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+#define QM_VERTEX_CHOOSE(call) (UseAvx2() ? avx2::call : base::call)
+#else
+#define QM_VERTEX_CHOOSE(call) (base::call)
+#endif
+
+// The kernel of a described step, for the processor the program runs on.
+gxStepKernel ChooseKernel(const gxAttrStep& st) { return QM_VERTEX_CHOOSE(ChooseKernel(st)); }
+
+// The whole-vertex decoder of a built plan, or null.
+gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan) { return QM_VERTEX_CHOOSE(ChooseMeshKernel(plan)); }
 
 // How many indices (of the 65,536 a 16-bit index can name) reach an element
 // whose first `bytes` bytes lie within the limit.
@@ -333,6 +346,7 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
         ++p.numSteps;
     }
     BuildLayout(p);
+    p.wholeKernel = ChooseMeshKernel(p);
     *plan = p;
     return true;
 }
@@ -385,6 +399,33 @@ inline void DecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v)
 
 void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { DecodeElement(st, src, v); }
 
+namespace {
+
+// Vertices the step kernels take where the whole-vertex decoder stops short.
+constexpr uint32_t kStepRun = 8;
+
+// The step kernels over vertices first..first+count-1, one attribute at a
+// time: a bad index stops the later attributes at that vertex, so the first
+// bad one in stream order is kept in *bad. Returns the vertices decoded.
+uint32_t StepVertices(const gxVertexPlan& plan, const uint8_t* data, uint32_t first, uint32_t count, uint8_t* packed,
+                      const gxAttrStep** bad)
+{
+    const uint8_t* field = data + static_cast<size_t>(first) * plan.vertexBytes;
+    uint8_t* out = packed + static_cast<size_t>(first) * plan.layout.stride;
+    uint32_t good = count;
+    for (uint32_t s = 0; s < plan.numSteps; ++s) {
+        const gxAttrStep& st = plan.steps[s];
+        const uint32_t n = st.kernel(st, field + st.streamOffset, good, plan.vertexBytes, out, plan.layout.stride);
+        if (n < good) {
+            good = n;
+            *bad = &st;
+        }
+    }
+    return good;
+}
+
+}  // namespace
+
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
                                 gxVertexData& out, size_t* used, gxDecodeError* err)
 {
@@ -392,7 +433,7 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
     const uint32_t whole = plan.vertexBytes ? static_cast<uint32_t>(std::min<size_t>(count, bytes / plan.vertexBytes))
                                             : count;
     const gxVertexLayout& layout = plan.layout;
-    out = gxVertexData(layout, whole);
+    out.Reshape(layout, whole);
     uint8_t* packed = out.MutableBytes();
     if (layout.mtx != gxVertexLayout::kAbsent) {
         // The rows of the matrices a vertex does not name, and the padding.
@@ -401,17 +442,23 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
         for (uint32_t n = 0; n < whole; ++n)
             std::memcpy(packed + static_cast<size_t>(n) * layout.stride + layout.mtx, rows, sizeof(rows));
     }
-    // One attribute at a time over all vertices; a bad index stops the later
-    // attributes at that vertex, so the first bad one in stream order is kept.
+    // The whole-vertex decoder, when the format has one, takes runs of
+    // vertices; a vertex it leaves goes through the step kernels.
     uint32_t good = whole;
     const gxAttrStep* bad = nullptr;
-    for (uint32_t s = 0; s < plan.numSteps; ++s) {
-        const gxAttrStep& st = plan.steps[s];
-        const uint32_t n = st.kernel(st, data + st.streamOffset, good, plan.vertexBytes, packed, layout.stride);
-        if (n < good) {
-            good = n;
-            bad = &st;
-        }
+    uint32_t done = 0;
+    while (done < whole && !bad) {
+        const uint32_t start = done;
+        if (plan.wholeKernel)
+            done += plan.wholeKernel(plan, data + static_cast<size_t>(done) * plan.vertexBytes, whole - done,
+                                     packed + static_cast<size_t>(done) * layout.stride);
+        if (done == whole)
+            break;
+        // The step kernels take the vertex it left and a few after it, or
+        // the rest of the draw when it decoded none.
+        const uint32_t n = done == start ? whole - done : std::min(whole - done, kStepRun);
+        good = done + StepVertices(plan, data, done, n, packed, &bad);
+        done += n;
     }
     if (bad) {
         out.Truncate(good);

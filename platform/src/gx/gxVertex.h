@@ -43,6 +43,12 @@ struct gxAttrStep {
     gxStepKernel kernel = nullptr;
 };
 
+struct gxVertexPlan;
+// A decoder of whole vertices for one common format, chosen when the plan is
+// built: decodes from the first vertex on and returns how many it did; the
+// step kernels take the rest (any vertex it leaves, with their exact checks).
+using gxVertexKernel = uint32_t (*)(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, uint8_t* out);
+
 struct gxVertexPlan {
     gxAttrStep steps[kGxNumAttrs];
     uint32_t numSteps = 0;
@@ -51,6 +57,7 @@ struct gxVertexPlan {
     uint8_t pnMtx = 0;         // defaults for vertices without matrix indices
     uint8_t texMtx[kGxNumTexCoords] = {};
     gxVertexLayout layout;     // the packed vertex: only the attributes present
+    gxVertexKernel wholeKernel = nullptr;  // null when the format has none
 };
 
 enum class gxDecodeStatus : uint8_t {
@@ -75,8 +82,9 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
                        gxVertexPlan* plan, const char** reason);
 
 // Decodes count vertices from data (bytes available) into out, in the
-// plan's layout. On failure out holds the whole vertices before the bad one,
-// *used the bytes they took, and err says where.
+// plan's layout, in out's storage when it is large enough. On failure out
+// holds the whole vertices before the bad one, *used the bytes they took,
+// and err says where.
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
                                 gxVertexData& out, size_t* used, gxDecodeError* err);
 

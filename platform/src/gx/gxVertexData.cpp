@@ -8,8 +8,21 @@
 gxVertexData::gxVertexData(std::vector<gxVertex>&& records) : m_count(records.size()), m_records(std::move(records)) {}
 
 gxVertexData::gxVertexData(const gxVertexLayout& layout, uint32_t count)
-    : m_layout(layout), m_count(count), m_packed(new uint8_t[static_cast<size_t>(count) * layout.stride])
+    : m_layout(layout), m_count(count), m_packed(new uint8_t[static_cast<size_t>(count) * layout.stride]),
+      m_capacity(static_cast<size_t>(count) * layout.stride)
 {
+}
+
+void gxVertexData::Reshape(const gxVertexLayout& layout, uint32_t count)
+{
+    const size_t bytes = static_cast<size_t>(count) * layout.stride;
+    if (!m_packed || m_capacity < bytes) {
+        m_packed.reset(new uint8_t[bytes]);
+        m_capacity = bytes;
+    }
+    m_records.clear();
+    m_layout = layout;
+    m_count = count;
 }
 
 const uint8_t* gxVertexData::Bytes() const

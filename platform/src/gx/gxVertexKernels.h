@@ -32,14 +32,14 @@ inline void Comps(const uint8_t* p, float scale, float* out)
 
 #if defined(__SSE2__)
 #if defined(QM_VERTEX_PSHUFB)
-// Big-endian s16 values in the low 16-bit lanes to floats times scale: each
-// value's bytes turned around into the top of a 32-bit lane, then shifted
-// down with its sign; the same exact conversion and one rounding multiply
-// as Comp.
-inline __m128 S16Floats(__m128i be, float scale)
+// Big-endian s16 values in the low 16-bit lanes to floats, each lane times
+// its scale: each value's bytes turned around into the top of a 32-bit
+// lane, then shifted down with its sign; the same exact conversion and one
+// rounding multiply as Comp.
+inline __m128 S16Floats(__m128i be, __m128 scales)
 {
     const __m128i top = _mm_setr_epi8(-1, -1, 1, 0, -1, -1, 3, 2, -1, -1, 5, 4, -1, -1, 7, 6);
-    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_shuffle_epi8(be, top), 16)), _mm_set1_ps(scale));
+    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_shuffle_epi8(be, top), 16)), scales);
 }
 
 // Big-endian 32-bit lanes turned around.
@@ -51,12 +51,12 @@ inline __m128 SwapF32(__m128i be)
 // Big-endian 16-bit lanes turned around.
 inline __m128i Swap16(__m128i v) { return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)); }
 
-// Big-endian s16 values in the low 16-bit lanes to floats times scale: the
-// same exact conversion and one rounding multiply as Comp.
-inline __m128 S16Floats(__m128i be, float scale)
+// Big-endian s16 values in the low 16-bit lanes to floats, each lane times
+// its scale: the same exact conversion and one rounding multiply as Comp.
+inline __m128 S16Floats(__m128i be, __m128 scales)
 {
     const __m128i v = Swap16(be);
-    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16)), _mm_set1_ps(scale));
+    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16)), scales);
 }
 
 // Big-endian 32-bit lanes turned around.
@@ -85,11 +85,11 @@ inline void Floats(const uint8_t* src, float scale, bool wide, uint8_t* out)
 #if defined(__SSE2__)
     if constexpr (kType == GX_S16 && kComps == 3 && kSlot == 3) {
         if (wide) {
-            _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), scale));
+            _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), _mm_set1_ps(scale)));
             return;
         }
     } else if constexpr (kType == GX_S16 && kComps == 2 && kSlot == 2) {
-        _mm_storel_pi(reinterpret_cast<__m64*>(out), S16Floats(Load32(src), scale));
+        _mm_storel_pi(reinterpret_cast<__m64*>(out), S16Floats(Load32(src), _mm_set1_ps(scale)));
         return;
     } else if constexpr (kType == GX_F32 && kComps == 3 && kSlot == 3) {
         if (wide) {
@@ -222,3 +222,335 @@ gxStepKernel ChooseKernel(const gxAttrStep& st)
     default: return ChooseType<GX_DIRECT>(st);
     }
 }
+
+#if defined(__SSE2__)
+// The whole-vertex decoder of the indexed layout most meshes use: a 16-bit
+// indexed s16 position, an optional indexed normal (kNrmInput GX_NONE when
+// absent) and kTex 16-bit indexed s16 coordinate pairs, in that stream and
+// packed order. Positions and normals are read with wide loads (past the
+// element) and slots written with stores that spill into the next slot, so
+// a vertex whose indices leave no room after an element (or name none) ends
+// the run: the step kernels take over there, with their exact checks and
+// error reports.
+template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
+struct Mesh {
+    static constexpr uint32_t kNrmBytes = kNrmInput == GX_INDEX8 ? 1 : (kNrmInput == GX_INDEX16 ? 2 : 0);
+    static constexpr int kFirstTex = kNrmInput == GX_NONE ? 1 : 2;
+    static constexpr int kSlots = kFirstTex + kTex;  // indices a vertex carries
+    static constexpr uint32_t kTexOut = kNrmInput == GX_NONE ? 12 : 24;
+    // Bytes of a stream vertex and of a packed one, fixed by the format.
+    static constexpr uint32_t kVertexBytes = 2 + kNrmBytes + 2 * kTex;
+    static constexpr uint32_t kOutStride = kTexOut + 8 * kTex;
+
+    // The step fields the loop reads, copied out of the plan: the stores
+    // through out could otherwise alias them.
+    const uint8_t* base[kSlots];
+    uint32_t stride[kSlots];
+    uint32_t indices[kSlots];  // indices taken; the position and normal need room for a wide load
+    __m128 posScales, nrmScales, texScales01, texScales23;
+
+    explicit Mesh(const gxVertexPlan& plan)
+    {
+        float texScale[4];
+        for (int k = 0; k < kSlots; ++k) {
+            const gxAttrStep& st = plan.steps[k];
+            base[k] = st.base;
+            stride[k] = st.stride;
+            indices[k] = k < kFirstTex ? st.wideIndices : st.indices;
+            if (k >= kFirstTex)
+                texScale[k - kFirstTex] = st.scale;
+        }
+        for (int k = kTex; k < 4; ++k)
+            texScale[k] = texScale[kTex - 1];
+        posScales = _mm_set1_ps(plan.steps[0].scale);
+        nrmScales = _mm_set1_ps(plan.steps[kFirstTex - 1].scale);
+        texScales01 = _mm_setr_ps(texScale[0], texScale[0], texScale[1], texScale[1]);
+        texScales23 = _mm_setr_ps(texScale[2], texScale[2], texScale[3], texScale[3]);
+    }
+
+    // Where slot k's index starts in a stream vertex.
+    static constexpr uint32_t IndexAt(int k)
+    {
+        return k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex));
+    }
+
+    // The byte offsets of one vertex's elements in their arrays; false when
+    // an index is not taken.
+    bool Offsets(const uint8_t* field, uint32_t* off) const
+    {
+#pragma GCC unroll 8
+        for (int k = 0; k < kSlots; ++k) {
+            uint32_t index;
+            if (k == 1 && kNrmInput == GX_INDEX8)
+                index = field[2];
+            else
+                index = ps::LoadU16BE(field + IndexAt(k));
+            if (index >= indices[k])
+                return false;
+            off[k] = index * stride[k];
+        }
+        return true;
+    }
+
+    __m128i Tex(int k, const uint32_t* off) const { return Load32(base[kFirstTex + k] + off[kFirstTex + k]); }
+
+    // One vertex from its element offsets into its packed slots.
+    void Vertex(const uint32_t* off, uint8_t* out) const
+    {
+        const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base[0] + off[0]));
+        __m128i t01 = Tex(0, off);
+        if constexpr (kTex >= 2)
+            t01 = _mm_unpacklo_epi32(t01, Tex(1, off));
+#if defined(QM_VERTEX_PSHUFB)
+        // Position and two coordinates are eight s16 values: one conversion
+        // to x y z - | s0 t0 s1 t1.
+        const __m128i swap = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+        const __m256i ints = _mm256_cvtepi16_epi32(_mm_shuffle_epi8(_mm_unpacklo_epi64(p, t01), swap));
+        const __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(ints), _mm256_set_m128(texScales01, posScales));
+        if constexpr (kNrmInput == GX_NONE) {
+            _mm_storeu_ps(reinterpret_cast<float*>(out), _mm256_castps256_ps128(f));
+            StoreTex01(_mm256_extractf128_ps(f, 1), out);
+        } else {
+            // x y z nx | ny nz s0 t0 in one store, after s1 t1 went to its
+            // place as the end of f stored 8 bytes on (its start overwritten).
+            const __m256 n = _mm256_castps128_ps256(Normal(off));
+            const __m256 a = _mm256_blend_ps(_mm256_permutevar8x32_ps(f, _mm256_setr_epi32(0, 1, 2, 3, 0, 0, 4, 5)),
+                                             _mm256_permutevar8x32_ps(n, _mm256_setr_epi32(0, 0, 0, 0, 1, 2, 0, 0)), 0x38);
+            if constexpr (kTex >= 2)
+                _mm256_storeu_ps(reinterpret_cast<float*>(out + 8), f);
+            _mm256_storeu_ps(reinterpret_cast<float*>(out), a);
+        }
+#else
+        // Each 16-byte store's excess overwritten by the next.
+        _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(p, posScales));
+        if constexpr (kNrmInput != GX_NONE)
+            _mm_storeu_ps(reinterpret_cast<float*>(out + 12), Normal(off));
+        StoreTex01(S16Floats(t01, texScales01), out);
+#endif
+        if constexpr (kTex >= 3) {
+            __m128i t23 = Tex(2, off);
+            if constexpr (kTex >= 4)
+                t23 = _mm_unpacklo_epi32(t23, Tex(3, off));
+            const __m128 t2 = S16Floats(t23, texScales23);
+            if constexpr (kTex == 3)
+                _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut + 16), t2);
+            else
+                _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut + 16), t2);
+        }
+    }
+
+    __m128 Normal(const uint32_t* off) const
+    {
+        const uint8_t* src = base[1] + off[1];
+        if constexpr (kNrmType == GX_F32)
+            return SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+        else
+            return S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), nrmScales);
+    }
+
+    // s0 t0 s1 t1 (s0 t0 alone for one coordinate) into their slots.
+    static void StoreTex01(__m128 t, uint8_t* out)
+    {
+        if constexpr (kTex == 1)
+            _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut), t);
+        else
+            _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut), t);
+    }
+
+    // Vertex by vertex; returns those decoded.
+    uint32_t Run(const uint8_t* data, uint32_t count, uint8_t* out) const
+    {
+        uint32_t off[kSlots];
+        for (uint32_t n = 0; n < count; ++n, data += kVertexBytes, out += kOutStride) {
+            if (!Offsets(data, off))
+                return n;
+            Vertex(off, out);
+        }
+        return count;
+    }
+
+#if defined(QM_VERTEX_PSHUFB)
+    static constexpr uint32_t kGroup = 8;  // vertices whose offsets are worked out together
+
+    // The byte shuffle that turns one vertex's (up to four) big-endian
+    // indices into 32-bit lanes; lanes past the indices get 0.
+    struct IndexShuffle {
+        alignas(32) int8_t m[32] = {};
+        constexpr IndexShuffle()
+        {
+            for (int lane = 0; lane < 8; ++lane) {
+                const int k = lane & 3;
+                int8_t* b = m + 4 * lane;
+                b[0] = b[1] = b[2] = b[3] = -1;
+                if (k >= kSlots)
+                    continue;
+                const int at = static_cast<int>(IndexAt(k));
+                if (k == 1 && kNrmInput == GX_INDEX8) {
+                    b[0] = static_cast<int8_t>(at);
+                } else {
+                    b[0] = static_cast<int8_t>(at + 1);
+                    b[1] = static_cast<int8_t>(at);
+                }
+            }
+        }
+    };
+    static constexpr IndexShuffle kShuffle{};
+
+    // Lanes of four slots, twice (two vertices a register); the unused
+    // slots hold `unused`.
+    __m256i Lanes(const uint32_t* v, uint32_t unused) const
+    {
+        uint32_t l[4];
+        for (int k = 0; k < 4; ++k)
+            l[k] = k < kSlots ? v[k] : unused;
+        return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[0], l[1], l[2], l[3]);
+    }
+
+    // The element offsets of kGroup vertices from src (whose 16-byte loads
+    // all lie in readable bytes), four lanes at a time: the indices taken
+    // out of the stream, bounds-checked and multiplied by the strides.
+    // False when an index is not taken.
+    bool GroupOffsets(const uint8_t* src, const __m256i& shuffle, const __m256i& strides, const __m256i& limits,
+                      uint32_t (*off)[4]) const
+    {
+        __m256i taken = _mm256_set1_epi32(-1);
+#pragma GCC unroll 4
+        for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * kVertexBytes) {
+            const __m256i bytes = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + kVertexBytes)), 1);
+            const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
+            // Indices and limits are at most 65,536: a signed compare holds.
+            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, strides));
+        }
+        return _mm256_movemask_epi8(taken) == -1;
+    }
+
+    // Groups of kGroup vertices, each group's offsets worked out while the
+    // group before it is decoded (so no vertex waits for its own offsets);
+    // a group with an index not taken goes vertex by vertex. The last few
+    // vertices, whose 16-byte loads would pass the last vertex's bytes, go
+    // through a copy padded with zeros.
+    uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const
+    {
+        if (kSlots > 4)
+            return Run(data, count, out);
+        const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle.m));
+        const __m256i strides = Lanes(stride, 0);
+        const __m256i limits = Lanes(indices, 1);  // an unused slot's index 0 is taken
+        // Vertices from the end whose group would read past count vertices' bytes.
+        const uint32_t tail = std::min(count, kGroup - 1 + (16 + kVertexBytes - 1) / kVertexBytes);
+        const uint32_t groups = (count - tail) / kGroup + ((count - tail) % kGroup != 0);
+        const uint32_t groupBytes = kGroup * kVertexBytes, groupOut = kGroup * kOutStride;
+        alignas(32) uint32_t off[2][kGroup][4];
+        bool taken[2] = {groups > 0 && GroupOffsets(data, shuffle, strides, limits, off[0]), false};
+        for (uint32_t g = 0; g < groups; ++g) {
+            if (g + 1 < groups)
+                taken[(g + 1) & 1] =
+                    GroupOffsets(data + (g + 1) * groupBytes, shuffle, strides, limits, off[(g + 1) & 1]);
+            uint8_t* o = out + g * groupOut;
+            if (taken[g & 1]) {
+#pragma GCC unroll 8
+                for (uint32_t v = 0; v < kGroup; ++v)
+                    Vertex(off[g & 1][v], o + v * kOutStride);
+            } else {
+                const uint32_t done = Run(data + g * groupBytes, kGroup, o);
+                if (done < kGroup)
+                    return g * kGroup + done;
+            }
+        }
+        uint32_t n = groups * kGroup;
+        // A group's loads reach 16 bytes past its last vertex's start.
+        uint8_t padded[kGroup * kVertexBytes + 16];
+        while (n < count) {
+            const uint32_t nv = std::min(kGroup, count - n);
+            std::memset(padded, 0, sizeof(padded));
+            std::memcpy(padded, data + n * kVertexBytes, nv * kVertexBytes);
+            const uint32_t done = GroupOffsets(padded, shuffle, strides, limits, off[0])
+                                      ? (Vertices(off[0], nv, out + n * kOutStride), nv)
+                                      : Run(padded, nv, out + n * kOutStride);
+            if (done < nv)
+                return n + done;
+            n += nv;
+        }
+        return count;
+    }
+
+    void Vertices(const uint32_t (*off)[4], uint32_t nv, uint8_t* out) const
+    {
+        for (uint32_t v = 0; v < nv; ++v)
+            Vertex(off[v], out + v * kOutStride);
+    }
+#else
+    uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const { return Run(data, count, out); }
+#endif
+};
+
+template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
+uint32_t IndexedMeshKernel(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, uint8_t* out)
+{
+    return Mesh<kNrmInput, kNrmType, kTex>(plan).RunGroups(data, count, out);
+}
+#endif
+
+#if defined(__SSE2__)
+// The kernel of kTex coordinates, when the plan's vertices have the sizes
+// the kernel is built for (they follow from the steps; checked all the same).
+template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
+gxVertexKernel MeshKernelIfSized(const gxVertexPlan& plan)
+{
+    using M = Mesh<kNrmInput, kNrmType, kTex>;
+    if (plan.vertexBytes != M::kVertexBytes || plan.layout.stride != M::kOutStride)
+        return nullptr;
+    return &IndexedMeshKernel<kNrmInput, kNrmType, kTex>;
+}
+
+template <uint8_t kNrmInput, uint8_t kNrmType>
+gxVertexKernel ChooseMeshTex(const gxVertexPlan& plan, uint32_t texCount)
+{
+    switch (texCount) {
+    case 1: return MeshKernelIfSized<kNrmInput, kNrmType, 1>(plan);
+    case 2: return MeshKernelIfSized<kNrmInput, kNrmType, 2>(plan);
+    case 3: return MeshKernelIfSized<kNrmInput, kNrmType, 3>(plan);
+    case 4: return MeshKernelIfSized<kNrmInput, kNrmType, 4>(plan);
+    default: return nullptr;
+    }
+}
+
+// The whole-vertex decoder of a plan in the indexed mesh layout, or null.
+gxVertexKernel ChooseMeshKernel(const gxVertexPlan& plan)
+{
+    const gxAttrStep* st = plan.steps;
+    const gxAttrStep* const end = plan.steps + plan.numSteps;
+    // Arrays with no element it may read wide (unknown bounds) would leave
+    // every vertex to the step kernels: no whole-vertex decoder then.
+    if (st == end || st->attr != GX_VA_POS || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 3 ||
+        st->wideIndices == 0)
+        return nullptr;
+    ++st;
+    uint8_t nrmInput = GX_NONE, nrmType = GX_F32;
+    if (st != end && st->attr == GX_VA_NRM) {
+        if (st->input == GX_DIRECT || st->comps != 3 || (st->type != GX_F32 && st->type != GX_S16) ||
+            st->wideIndices == 0)
+            return nullptr;
+        nrmInput = st->input;
+        nrmType = st->type;
+        ++st;
+    }
+    const uint32_t texCount = static_cast<uint32_t>(end - st);
+    for (; st != end; ++st)
+        if (st->attr < GX_VA_TEX0 || st->input != GX_INDEX16 || st->type != GX_S16 || st->comps != 2 ||
+            st->indices == 0)
+            return nullptr;
+    if (nrmInput == GX_NONE)
+        return ChooseMeshTex<GX_NONE, GX_F32>(plan, texCount);
+    if (nrmInput == GX_INDEX8)
+        return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX8, GX_F32>(plan, texCount)
+                                 : ChooseMeshTex<GX_INDEX8, GX_S16>(plan, texCount);
+    return nrmType == GX_F32 ? ChooseMeshTex<GX_INDEX16, GX_F32>(plan, texCount)
+                             : ChooseMeshTex<GX_INDEX16, GX_S16>(plan, texCount);
+}
+#else
+gxVertexKernel ChooseMeshKernel(const gxVertexPlan&) { return nullptr; }
+#endif
