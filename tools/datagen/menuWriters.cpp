@@ -112,7 +112,6 @@ BlockWriter& MainMenuBlock(BlockWriter& w, uint32_t version, const std::vector<i
 namespace {
 
 constexpr uint32_t kOpenAndFocus = 0x11;
-constexpr uint32_t kHideAll = 0x20;
 constexpr int kMenuDialogsBegin = 100;
 constexpr uint16_t kMainCheck = 0x0A01;
 constexpr uint16_t kOptionsCheck = 0x0A02;
@@ -125,7 +124,7 @@ uint32_t DialogHandle(uint16_t check, int slot)
 }
 
 // Show-dialog without a transition: opens (kOpenAndFocus), closes (0) or
-// closes every dialog (kHideAll).
+// closes every dialog (0x20).
 gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
 {
     gcDoUIShowDialog* p = pPool->New<gcDoUIShowDialog>(gcUIDialogHandle(hDialog), nFlags);

@@ -24,7 +24,6 @@ namespace {
 constexpr uint32_t kBaseVersion = 1;
 constexpr uint32_t kObjectVersion = 1;
 constexpr uint32_t kTopLevelVersion = 1;
-constexpr uint32_t kLightmapVersion = 2;
 constexpr uint16_t kNone = 0xFFFF;
 constexpr uint32_t kListAlign = 32;
 constexpr size_t kMaxListBytes = 0xFF00;    // one strip's list, before padding (the size is 16-bit)

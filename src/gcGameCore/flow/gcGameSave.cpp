@@ -26,8 +26,6 @@ float gcGameSave::s_fOptionValues[MAX_OPTIONVALUES] = {1.0f, 1.0f};
 
 namespace {
 
-constexpr uint32_t kBaseVersion = 1;
-
 // Offsets of a profile's fields on the card.
 constexpr int kOffFlags = 0;
 constexpr int kOffTime = 4;
