@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "datagen/blockWriter.h"
-#include "datagen/flowWriters.h"
 #include "datagen/playerWriters.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 
@@ -18,14 +17,7 @@ constexpr int16_t kWest = 0;
 
 bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    FlyingPlayerDesc d;
-    d.name = "Skylark";
-    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
-    d.hMaterial = hMaterial;
-    BlockWriter sounds;
-    EmptyGroupBlock(sounds.Header(), 500).Trailer();
-    return WriteFlyingPlayerConfigFile(dir + "/Game/PlayerConfig02.pc", d) &&
-           sounds.Save(dir + "/Game/PlayerConfig02Sound.snd");
+    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig02", "Skylark", hMaterial, &WriteFlyingPlayerConfigFile);
 }
 
 RegionTriggerDesc UpdraftTrigger(const ActionMemberFunc& member, bool* pOk)

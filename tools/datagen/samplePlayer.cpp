@@ -134,14 +134,7 @@ bool WithSamplePlayerControl(cMemPool* pPool,
 
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    BipedPlayerDesc d;
-    d.name = "Wanderer";
-    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
-    d.hMaterial = hMaterial;
-    BlockWriter sounds;
-    EmptyGroupBlock(sounds.Header(), 500).Trailer();
-    return WriteBipedPlayerConfigFile(dir + "/Game/PlayerConfig01.pc", d) &&
-           sounds.Save(dir + "/Game/PlayerConfig01Sound.snd");
+    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig01", "Wanderer", hMaterial, &WriteBipedPlayerConfigFile);
 }
 
 const char* SamplePlayerInputText()
