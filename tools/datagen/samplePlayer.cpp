@@ -1,6 +1,5 @@
 #include "datagen/samplePlayer.h"
 
-#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -89,15 +88,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
 
 RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "ShedView";
-    t.regionId = kEast;
-    t.volume.type = 1;  // a box across the road along the shed's front
-    t.volume.boxSize[0] = 12.0f;
-    t.volume.boxSize[1] = 6.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(144.0f + 36.0f + 16.0f) / 2;
-    t.volume.frame = {-2.0f, 0.0f, kGroundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    // A box across the road along the shed's front.
+    RegionTriggerDesc t = BoxTrigger("ShedView", kEast, 12.0f, 6.0f, 4.0f, FrameAt(-2.0f, 0.0f, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
         bool ok = true;
         if (index == 0) {  // OnEnter: a slow turn to the shed

@@ -30,28 +30,6 @@ namespace {
 // stand in its own).
 constexpr float kChestX = 4.0f, kChestY = 5.0f;
 
-FrameFloats FrameAt(float x, float y, float z)
-{
-    FrameFloats f = kIdentityFrame;
-    f[0] = x;
-    f[1] = y;
-    f[2] = z;
-    return f;
-}
-
-RegionTriggerDesc BoxTrigger(const char* name, const mVec3& size, const FrameFloats& frame)
-{
-    RegionTriggerDesc t;
-    t.name = name;
-    t.regionId = kPropsRegion;
-    t.volume.type = 1;
-    for (int a = 0; a < 3; ++a)
-        t.volume.boxSize[a] = size.v[a];
-    t.volume.radius = std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z) / 2;
-    t.volume.frame = frame;
-    return t;
-}
-
 // A one-node mesh of one box resting on its origin.
 MeshDesc BoxMesh(const char* name, const mVec3& lo, const mVec3& hi)
 {
@@ -124,7 +102,7 @@ bool LeverSparkAction(BlockWriter& w, const ShedDeviceSlots& s)
 
 RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk)
 {
-    RegionTriggerDesc t = BoxTrigger("Chest", mVec3(3.0f, 2.4f, 3.0f), FrameAt(kChestX, kChestY - 1.8f, groundZ + 1.5f));
+    RegionTriggerDesc t = BoxTrigger("Chest", kPropsRegion, 3.0f, 2.4f, 3.0f, FrameAt(kChestX, kChestY - 1.8f, groundZ + 1.5f));
     t.actions = [s, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;
@@ -142,7 +120,7 @@ RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pO
 RegionTriggerDesc TrapTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk)
 {
     // Across the road over the plate.
-    RegionTriggerDesc t = BoxTrigger("SpikeTrap", mVec3(2.0f, 6.0f, 3.0f), FrameAt(kTrapX, kTrapY, groundZ + 1.5f));
+    RegionTriggerDesc t = BoxTrigger("SpikeTrap", kPropsRegion, 2.0f, 6.0f, 3.0f, FrameAt(kTrapX, kTrapY, groundZ + 1.5f));
     t.actions = [s, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;

@@ -547,15 +547,6 @@ constexpr int kRegionPointSlot = 5;
 constexpr int kTriggerSlot = 5;  // the shed's; the exit is the next
 constexpr int kTimerSlot = 50;
 
-FrameFloats FrameAt(float x, float y, float z)
-{
-    FrameFloats f = kIdentityFrame;
-    f[0] = x;
-    f[1] = y;
-    f[2] = z;
-    return f;
-}
-
 // A lantern by the middle region's gate: a warm light that flickers.
 EffectTemplateDesc LanternTemplate()
 {
@@ -593,16 +584,7 @@ RegionPointDesc CameraPoint()
 // The east region's shed: a box trigger the player sets off by entering.
 RegionTriggerDesc ShedTrigger()
 {
-    RegionTriggerDesc t;
-    t.name = "ShedDoor";
-    t.regionId = 2;
-    t.volume.type = 1;
-    t.volume.boxSize[0] = 4.0f;
-    t.volume.boxSize[1] = 3.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(16.0f + 9.0f + 16.0f) / 2;
-    t.volume.frame = FrameAt(-2.0f, 7.5f, kGroundZ + 2.0f);
-    return t;
+    return BoxTrigger("ShedDoor", 2, 4.0f, 3.0f, 4.0f, FrameAt(-2.0f, 7.5f, kGroundZ + 2.0f));
 }
 
 // An action as a member of an event block being laid in w: its type id,
@@ -617,15 +599,8 @@ bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scr
 // and records that map as the current profile's position (the save flag).
 RegionTriggerDesc ExitTrigger(const std::string& scratch, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "EastGate";
-    t.regionId = 2;
-    t.volume.type = 1;
-    t.volume.boxSize[0] = 4.0f;
-    t.volume.boxSize[1] = 8.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(16.0f + 64.0f + 16.0f) / 2;
-    t.volume.frame = FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f);  // across the road
+    // Across the road.
+    RegionTriggerDesc t = BoxTrigger("EastGate", 2, 4.0f, 8.0f, 4.0f, FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f));
     t.actions = [scratch, pOk](BlockWriter& w, int index) {
         if (index == 0)
             *pOk = ActionMember(w, gcDoLoadMap(0, 0, 1, false, true, false), scratch) && *pOk;
