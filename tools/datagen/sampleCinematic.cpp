@@ -1,13 +1,9 @@
 #include "datagen/sampleCinematic.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <system_error>
 
-#include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/cinematicWriters.h"
