@@ -155,21 +155,9 @@ uint32_t HandleOf(int slot)
     return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
 }
 
-// A group block over begin .. begin + count - 1, each record's check,
-// type id and block from record(w, i).
-template <class Record>
-BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record)
-{
-    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
-    for (int i = 0; i < count; ++i) {
-        w.Half(CheckOf(begin + i)).Word(typeId);
-        record(w, i);
-    }
-    return w.End();
-}
-
-// The same over a range with holes: slots where present(i) is false are
-// written empty.
+// A group block over begin .. begin + count - 1: where present(i), the
+// record's check, type id and block from record(w, i); an empty slot
+// elsewhere.
 template <class Record, class Present>
 BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record,
                               const Present& present)
@@ -184,6 +172,13 @@ BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typ
         record(w, i);
     }
     return w.End();
+}
+
+// The same with every slot present.
+template <class Record>
+BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record)
+{
+    return SparseGroupBlock(w, begin, count, typeId, record, [](int) { return true; });
 }
 
 // ---- Materials --------------------------------------------------------------
