@@ -45,7 +45,6 @@
 #include "datagen/scriptWriters.h"
 #include "gcGameCore/script/gcTimer.h"
 #include "gcGameCore/flow/gcMap.h"
-#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 
 namespace datagen {
@@ -845,14 +844,6 @@ bool WriteSampleMapSideFiles(const std::string& act, int nMap)
 }
 
 }  // namespace
-
-bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const GroupBlockFunc& groups)
-{
-    BlockWriter w;
-    return PlayerConfigBlock(w.Header(), gcPlayerConfig::kVersion, name, groups).Trailer().Save(
-               dir + "/Game/PlayerConfig01.pc") &&
-           WriteEmptySideFile(dir + "/Game/PlayerConfig01Sound.snd", 500);
-}
 
 bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
 {
