@@ -563,9 +563,9 @@ EffectDesc LanternEffect()
     return e;
 }
 
-// A view for the camera while the sample has no player: the west end of
-// the road, eye high, looking east along it. Nothing places the camera
-// there yet (that takes a camera action or the player to follow).
+// A view of the west end of the road, eye high, looking east along it.
+// Nothing places the camera there: the map's start has it follow the
+// player.
 RegionPointDesc CameraPoint()
 {
     RegionPointDesc p;
