@@ -9,6 +9,7 @@
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
 #include "datagen/sampleSave.h"
+#include "datagen/slotLease.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
@@ -109,17 +110,20 @@ bool WithSamplePlayerControl(cMemPool* pPool,
                              const std::function<bool(const std::function<void(gcGame&)>& fill)>& write)
 {
     gcStateMachine* pControl = NewPlayerControlStateMachine(pPool, "PlayerControl");
-    if (!pControl || !AppendSamplePauseStep(pControl->onUpdate, pPool))
+    if (!pControl)
         return false;
     constexpr int slot = kSamplePlayerControlSlot;
-    gcStateMachine* const pSaved = gcStateMachineMgr::s_pInstances[slot];
-    const bool ok = write([&](gcGame& game) {
-        gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
-        game.m_stateMachines.m_nBegin = slot;
-        game.m_stateMachines.m_nEnd = slot + 1;
-        game.m_stateMachines.m_bDeleteContained = false;  // the machine stays this writer's
-    });
-    gcStateMachineMgr::s_pInstances[slot] = pSaved;
+    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool);
+    if (ok) {
+        SlotLease<gcStateMachineMgr, gcStateMachine> lease(slot, 1);
+        lease.Place(0, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
+        ok = write([](gcGame& game) {
+            game.m_stateMachines.m_nBegin = slot;
+            game.m_stateMachines.m_nEnd = slot + 1;
+            game.m_stateMachines.m_bDeleteContained = false;  // the machine stays this writer's
+        });
+    }
+    // Its actions hold heap memory of their own: destroyed, not just dropped with the pool.
     std::destroy_at(pControl);
     return ok;
 }
