@@ -677,14 +677,17 @@ public:
             LayItemTemplates(w, CheckOf);
             return true;
         default: {
-            // Groups the shed's devices and the first map's guards share.
-            std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
-            if (!m_bLast && m_bGuards) {
-                std::vector<SlotRecord> guards =
-                    SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
-                records.insert(records.end(), std::make_move_iterator(guards.begin()),
-                               std::make_move_iterator(guards.end()));
-            }
+            // Groups the shed's devices share with the first map's props
+            // and guards.
+            const ShedDeviceSlots shed = ShedSlots();
+            std::vector<SlotRecord> records = ShedDeviceRecords(index, shed, &m_bOk);
+            const auto add = [&records](std::vector<SlotRecord> more) {
+                records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+            };
+            if (!m_bLast)
+                add(PropRecords(index, shed, kGroundZ, &m_bOk));
+            if (!m_bLast && m_bGuards)
+                add(SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk));
             return LaySharedGroup(w, std::move(records));
         }
         }
@@ -694,7 +697,7 @@ public:
 
 private:
     // The east region's shed door and the lever that opens it.
-    ShedDeviceSlots ShedSlots()
+    ShedDeviceSlots ShedSlots() const
     {
         ShedDeviceSlots s;
         s.mesh = s.animation = 60;
@@ -705,13 +708,6 @@ private:
         s.handleOf = HandleOf;
         s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
         s.pullActions = [s](BlockWriter& w) { return LeverSparkAction(w, s); };
-        // The first map's chest and spike plate follow the shed's devices.
-        if (!m_bLast) {
-            s.moreCount = [](int mapGroup) { return mapGroup == kMapAnimations ? 0 : kPropDevices; };
-            s.moreRecord = [this, s](BlockWriter& w, int mapGroup, int i) {
-                PropRecord(w, mapGroup, i, s, kGroundZ, &m_bOk);
-            };
-        }
         return s;
     }
 
