@@ -624,7 +624,9 @@ TextureFileDesc SampleTextureDesc(SampleTexture t)
 // Writes the map's groups the sample fills; false leaves one empty.
 class SampleMapGroups {
 public:
-    // The last map of the act has neither an exit nor a nightfall.
+    // Only the act's first map has the exit, the nightfall, the greeting,
+    // the props, the guards (unless !bGuards) and the updraft; bLast marks
+    // the others (the second map, and the third where the player flies).
     SampleMapGroups(std::string scratch, bool bLast, bool bGuards)
         : m_scratch(std::move(scratch)), m_bLast(bLast), m_bGuards(bGuards)
     {
