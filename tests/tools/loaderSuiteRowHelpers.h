@@ -23,10 +23,6 @@ const cType* TypeOf()
     return T::GetStaticType();
 }
 
-// The game-flow rows' end: the game, platform and game configurations
-// unloaded, then the memory of the flow pools the row gave memory to freed.
-void UnloadFlowOnDone(LoaderEnv& env);
-
 // "gcDoFogSet v2".
 inline std::string Named(const char* cls, uint32_t version)
 {

@@ -66,6 +66,7 @@
 #include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 #include "gcGameCore/entities/entityTestTypes.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -168,7 +169,6 @@ void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
-void AddFlyingRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsFlying.cpp
 
 namespace {
 
@@ -479,8 +479,8 @@ bool PlayMovie(LoaderEnv&, const char* path)
 
 // ---- game flow ----
 
-}  // namespace
-
+// The game-flow rows' end: the game, platform and game configurations
+// unloaded, then the memory of the flow pools the row gave memory to freed.
 void UnloadFlowOnDone(LoaderEnv& env)
 {
     std::vector<cMemPool*> pools = {
@@ -500,8 +500,6 @@ void UnloadFlowOnDone(LoaderEnv& env)
         gcGameConfig::Unload();
     });
 }
-
-namespace {
 
 // The game-flow files load through their classes' own loaders, from their
 // fixed names below the data directory into their own pools.
@@ -1506,6 +1504,17 @@ std::vector<LoaderRow> MakeRows()
                             return datagen::WriteNPCGroupFile(p, 14, {d, {}}, version);
                         },
                         TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, version == gcNPC::kVersion});
+    rows.push_back({Named("gcEntityGroup, gcPlayerFlying", gcPlayerFlying::kVersion), {"WritePlayerFlyingGroupFile"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::CreatureDesc d;
+                        d.entity.name = "Flyer";
+                        d.entity.hTemplate = 0x01040008;
+                        d.entity.regionId = 2;
+                        d.entity.statMods = {2, 1, 0.5f, 1};
+                        d.mods = {1, 1, 2, 1, 1, 1, 1, 4, 10};
+                        return datagen::WritePlayerFlyingGroupFile(p, 18, {d, {}}, gcPlayerFlying::kVersion);
+                    },
+                    TypeOf<gcEntityGroup>, SlotsOf<gcEntityMgr>, true});
     // ---- game flow ----
     rows.push_back({"gcGameConfig v1", {"WriteGameConfigFile"},
                     [](LoaderEnv&, Path p) {
@@ -1564,6 +1573,16 @@ std::vector<LoaderRow> MakeRows()
                     FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
     rows.push_back({"gcPlayerConfig v4 with a biped player", {"WriteBipedPlayerConfigFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteBipedPlayerConfigFile(p, {}); },
+                    // Written back by the engine the groups come out shorter; stable from then on.
+                    TypeOf<gcPlayerConfig>, nullptr, false, StartFlow,
+                    FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
+    rows.push_back({"gcPlayerConfig v4 with a flying player", {"WriteFlyingPlayerConfigFile"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::FlyingPlayerDesc d;
+                        d.shiftTicks[1] = 900;
+                        d.collisionMask = 0x5;
+                        return datagen::WriteFlyingPlayerConfigFile(p, d);
+                    },
                     // Written back by the engine the groups come out shorter; stable from then on.
                     TypeOf<gcPlayerConfig>, nullptr, false, StartFlow,
                     FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), {}, datagen::WriteBodyFile});
@@ -1912,7 +1931,6 @@ std::vector<LoaderRow> MakeRows()
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
     AddMendRows(rows);
-    AddFlyingRows(rows);
     return rows;
 }
 

@@ -149,13 +149,6 @@ AnimationDesc RootMotion(const char* name, float fSpeed)
     return RootMove(name, mVec3(0, fSpeed, 0), 600, true);
 }
 
-// The jump's parts play once, so that their states end: the take-off lifts
-// the root (gravity pulls against it from the first tick), the descent
-// carries it on forward while it falls, the landing stands.
-const AnimationDesc kJumpUp = RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false);
-const AnimationDesc kJumpDown = RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false);
-const AnimationDesc kLand = RootMove("Land", mVec3(0, 0, 0), 160, false);
-
 // The creature template part both players' templates start with.
 CreatureTemplateDesc PlayerCreature(const std::string& name, int32_t meshSlot, uint32_t hStateMachine,
                                     uint32_t hMaterial)
@@ -269,8 +262,15 @@ void FlyingTemplate(BlockWriter& w, const FlyingPlayerDesc& d)
 
 bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& d)
 {
-    const std::vector<AnimationDesc> anims = {RootMotion("Stand", 0.0f), RootMotion("Walk", d.walkSpeed),
-                                              RootMotion("Run", d.runSpeed), kJumpUp, kJumpDown, kLand};
+    // The jump's parts play once, so that their states end: the take-off
+    // lifts the root (gravity pulls against it from the first tick), the
+    // descent carries it on forward while it falls, the landing stands.
+    const std::vector<AnimationDesc> anims = {RootMotion("Stand", 0.0f),
+                                              RootMotion("Walk", d.walkSpeed),
+                                              RootMotion("Run", d.runSpeed),
+                                              RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false),
+                                              RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false),
+                                              RootMove("Land", mVec3(0, 0, 0), 160, false)};
     return WritePlayerConfig(path, d.name, d.meshSlot, PlayerMesh(d.name, d.colliderSize), d.animationSlot, anims,
                              [&d](BlockWriter& w) { BipedTemplate(w, d); });
 }

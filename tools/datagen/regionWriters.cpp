@@ -51,6 +51,29 @@ bool WriteGroup(const std::string& path, const cType* pGroupType, const cType* p
 
 }  // namespace
 
+FrameFloats FrameAt(float x, float y, float z)
+{
+    FrameFloats f = kIdentityFrame;
+    f[0] = x;
+    f[1] = y;
+    f[2] = z;
+    return f;
+}
+
+RegionTriggerDesc BoxTrigger(const char* name, int16_t regionId, float x, float y, float z, const FrameFloats& frame)
+{
+    RegionTriggerDesc t;
+    t.name = name;
+    t.regionId = regionId;
+    t.volume.type = 1;
+    t.volume.boxSize[0] = x;
+    t.volume.boxSize[1] = y;
+    t.volume.boxSize[2] = z;
+    t.volume.radius = std::sqrt(x * x + y * y + z * z) / 2;
+    t.volume.frame = frame;
+    return t;
+}
+
 BlockWriter& RegionPointBlock(BlockWriter& w, const RegionPointDesc& d)
 {
     w.Begin(gcRegionPoint::kVersion);

@@ -65,6 +65,12 @@ struct RegionTriggerDesc {
     int damagedEvent = -1;            // this event's block gets a version events refuse
 };
 
+// A frame at (x, y, z) with the identity basis.
+FrameFloats FrameAt(float x, float y, float z);
+// A trigger in region regionId whose volume is a box of full size x, y, z
+// at frame (its bounding radius half the box's diagonal), with no actions.
+RegionTriggerDesc BoxTrigger(const char* name, int16_t regionId, float x, float y, float z, const FrameFloats& frame);
+
 // One block (region points and paths: version 1; boundaries: 1 or 2).
 BlockWriter& RegionPointBlock(BlockWriter& w, const RegionPointDesc& desc);
 BlockWriter& RegionPathBlock(BlockWriter& w, const RegionPathDesc& desc);

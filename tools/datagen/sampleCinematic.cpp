@@ -1,14 +1,9 @@
 #include "datagen/sampleCinematic.h"
 
 #include <algorithm>
-#include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <system_error>
 
-#include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/cinematicWriters.h"
@@ -239,15 +234,8 @@ bool LaySampleCinematics(BlockWriter& w, const std::string& scratch)
 
 RegionTriggerDesc GreetingTrigger(float groundZ, const std::string& scratch, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "Greeting";
-    t.regionId = kMiddleRegion;
-    t.volume.type = 1;
-    t.volume.boxSize[0] = 2.0f;
-    t.volume.boxSize[1] = 8.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(4.0f + 64.0f + 16.0f) / 2;
-    t.volume.frame = {0.0f, 0.0f, groundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};  // across the road mid-region
+    // Across the road mid-region.
+    RegionTriggerDesc t = BoxTrigger("Greeting", kMiddleRegion, 2.0f, 8.0f, 4.0f, FrameAt(0.0f, 0.0f, groundZ + 2.0f));
     t.actions = [scratch, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;  // OnEnter only

@@ -206,20 +206,6 @@ void AddRecords(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int beg
     }
 }
 
-// The caller's records of the group (s.moreRecord) in the slots from begin on.
-void AddMore(std::vector<SlotRecord>* pOut, const ShedDeviceSlots& s, int mapGroup, int begin, uint32_t typeId)
-{
-    const int more = s.moreCount ? s.moreCount(mapGroup) : 0;
-    for (int i = 0; i < more; ++i) {
-        const int slot = begin + i;
-        const auto check = static_cast<uint16_t>(s.handleOf(slot) >> 16);
-        pOut->push_back({slot, {check, [s, mapGroup, typeId, i](BlockWriter& w) {
-                                    w.Word(typeId);
-                                    s.moreRecord(w, mapGroup, i);
-                                }}});
-    }
-}
-
 }  // namespace
 
 std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s, bool* pOk)
@@ -227,7 +213,6 @@ std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s
     std::vector<SlotRecord> out;
     switch (mapGroup) {
     case kMapMeshes:
-        AddMore(&out, s, mapGroup, s.mesh + static_cast<int>(ShedDeviceMeshes().size()), eMesh::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.mesh, ShedDeviceMeshes(), eMesh::GetStaticType()->m_nTypeId,
                    [pOk](BlockWriter& b, const MeshDesc& mesh) {
                        MeshData data;
@@ -236,21 +221,16 @@ std::vector<SlotRecord> ShedDeviceRecords(int mapGroup, const ShedDeviceSlots& s
                    });
         break;
     case kMapAnimations:
-        AddMore(&out, s, mapGroup, s.animation + static_cast<int>(ShedDeviceAnimations().size()),
-                eAnimation::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.animation, ShedDeviceAnimations(), eAnimation::GetStaticType()->m_nTypeId,
                    [](BlockWriter& b, const AnimationDesc& a) { AnimationBlock(b, a); });
         break;
     case kMapEntityTemplates:
-        AddMore(&out, s, mapGroup, s.deviceTemplate + static_cast<int>(ShedDeviceTemplates(s, pOk).size()),
-                gcDeviceTemplate::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.deviceTemplate, ShedDeviceTemplates(s, pOk),
                    gcDeviceTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, const DeviceTemplateDesc& t) {
                        DeviceTemplateBlock(b, t, gcDeviceTemplate::kVersion);
                    });
         break;
     case kMapEntities:
-        AddMore(&out, s, mapGroup, s.device + static_cast<int>(ShedDevices(s, pOk).size()), gcDevice::GetStaticType()->m_nTypeId);
         AddRecords(&out, s, s.device, ShedDevices(s, pOk), gcDevice::GetStaticType()->m_nTypeId,
                    [](BlockWriter& b, const DeviceDesc& d) { DeviceBlock(b, d, gcDevice::kVersion); });
         break;

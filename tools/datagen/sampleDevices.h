@@ -38,10 +38,6 @@ struct ShedDeviceSlots {
     // Optional: more actions of the lever's completed pull, laid after the
     // door's (false: one could not be written).
     std::function<bool(BlockWriter& w)> pullActions;
-    // Optional: records that follow the shed's two in the same map group
-    // (the next slots): their count for a group, and a writer for the i-th.
-    std::function<int(int mapGroup)> moreCount;
-    std::function<void(BlockWriter& w, int mapGroup, int i)> moreRecord;
 };
 
 // The twelve triangles of an axis-aligned box, each face textured once.

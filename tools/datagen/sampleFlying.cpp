@@ -1,9 +1,6 @@
 #include "datagen/sampleFlying.h"
 
-#include <cmath>
-
 #include "datagen/blockWriter.h"
-#include "datagen/flowWriters.h"
 #include "datagen/playerWriters.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 
@@ -18,27 +15,14 @@ constexpr int16_t kWest = 0;
 
 bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    FlyingPlayerDesc d;
-    d.name = "Skylark";
-    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
-    d.hMaterial = hMaterial;
-    BlockWriter sounds;
-    EmptyGroupBlock(sounds.Header(), 500).Trailer();
-    return WriteFlyingPlayerConfigFile(dir + "/Game/PlayerConfig02.pc", d) &&
-           sounds.Save(dir + "/Game/PlayerConfig02Sound.snd");
+    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig02", "Skylark", hMaterial, &WriteFlyingPlayerConfigFile);
 }
 
 RegionTriggerDesc UpdraftTrigger(const ActionMemberFunc& member, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "Updraft";
-    t.regionId = kWest;
-    t.volume.type = 1;  // a box standing on the verge
-    t.volume.boxSize[0] = 4.0f;
-    t.volume.boxSize[1] = 4.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(3.0f * 16.0f) / 2;
-    t.volume.frame = {kSampleUpdraftX, kSampleUpdraftY, kGroundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    // A box standing on the verge.
+    RegionTriggerDesc t =
+        BoxTrigger("Updraft", kWest, 4.0f, 4.0f, 4.0f, FrameAt(kSampleUpdraftX, kSampleUpdraftY, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
         // OnEnter: the third map, without saving.
         if (index == 0)

@@ -21,9 +21,8 @@ constexpr int kSampleUpdraftTriggerSlot = 60;   // in the first map's region-tri
 constexpr float kSampleUpdraftX = -12.0f;
 constexpr float kSampleUpdraftY = 8.0f;
 
-// The flying player's configuration (dir/Game/PlayerConfig02.pc), its
-// template running the control state machine and drawn with the map's
-// material hMaterial, and its empty sound file.
+// The flying player (dir/Game/PlayerConfig02.pc and its sound file; see
+// WriteSamplePlayerFiles).
 bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial);
 
 // The updraft: entering it loads the act's third map, where the player

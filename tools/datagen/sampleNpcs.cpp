@@ -1,13 +1,9 @@
 #include "datagen/sampleNpcs.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
-#include <system_error>
 #include <vector>
 
-#include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"

@@ -1,6 +1,5 @@
 #include "datagen/samplePlayer.h"
 
-#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -10,6 +9,7 @@
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
 #include "datagen/sampleSave.h"
+#include "datagen/slotLease.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
@@ -89,15 +89,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
 
 RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "ShedView";
-    t.regionId = kEast;
-    t.volume.type = 1;  // a box across the road along the shed's front
-    t.volume.boxSize[0] = 12.0f;
-    t.volume.boxSize[1] = 6.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(144.0f + 36.0f + 16.0f) / 2;
-    t.volume.frame = {-2.0f, 0.0f, kGroundZ + 2.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    // A box across the road along the shed's front.
+    RegionTriggerDesc t = BoxTrigger("ShedView", kEast, 12.0f, 6.0f, 4.0f, FrameAt(-2.0f, 0.0f, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
         bool ok = true;
         if (index == 0) {  // OnEnter: a slow turn to the shed
@@ -117,31 +110,27 @@ bool WithSamplePlayerControl(cMemPool* pPool,
                              const std::function<bool(const std::function<void(gcGame&)>& fill)>& write)
 {
     gcStateMachine* pControl = NewPlayerControlStateMachine(pPool, "PlayerControl");
-    if (!pControl || !AppendSamplePauseStep(pControl->onUpdate, pPool))
+    if (!pControl)
         return false;
     constexpr int slot = kSamplePlayerControlSlot;
-    gcStateMachine* const pSaved = gcStateMachineMgr::s_pInstances[slot];
-    const bool ok = write([&](gcGame& game) {
-        gcStateMachineMgr::Add(slot, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
-        game.m_stateMachines.m_nBegin = slot;
-        game.m_stateMachines.m_nEnd = slot + 1;
-        game.m_stateMachines.m_bDeleteContained = false;  // the machine stays this writer's
-    });
-    gcStateMachineMgr::s_pInstances[slot] = pSaved;
+    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool);
+    if (ok) {
+        SlotLease<gcStateMachineMgr, gcStateMachine> lease(slot, 1);
+        lease.Place(0, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
+        ok = write([](gcGame& game) {
+            game.m_stateMachines.m_nBegin = slot;
+            game.m_stateMachines.m_nEnd = slot + 1;
+            game.m_stateMachines.m_bDeleteContained = false;  // the machine stays this writer's
+        });
+    }
+    // Its actions hold heap memory of their own: destroyed, not just dropped with the pool.
     std::destroy_at(pControl);
     return ok;
 }
 
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    BipedPlayerDesc d;
-    d.name = "Wanderer";
-    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
-    d.hMaterial = hMaterial;
-    BlockWriter sounds;
-    EmptyGroupBlock(sounds.Header(), 500).Trailer();
-    return WriteBipedPlayerConfigFile(dir + "/Game/PlayerConfig01.pc", d) &&
-           sounds.Save(dir + "/Game/PlayerConfig01Sound.snd");
+    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig01", "Wanderer", hMaterial, &WriteBipedPlayerConfigFile);
 }
 
 const char* SamplePlayerInputText()

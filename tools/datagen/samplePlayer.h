@@ -68,9 +68,24 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk);
 bool WithSamplePlayerControl(cMemPool* pPool,
                              const std::function<bool(const std::function<void(gcGame&)>& fill)>& write);
 
-// The biped's player configuration (dir/Game/PlayerConfig01.pc), its
-// template running the control state machine and drawn with the map's
-// material hMaterial, and its empty sound file.
+// A player of the sample: its configuration (stem.pc) written by
+// writeConfig, named name, its template running the control state machine
+// and drawn with the map's material hMaterial; and its empty sound file
+// (stemSound.snd).
+template <class Desc>
+bool WriteSamplePlayerFiles(const std::string& stem, const char* name, uint32_t hMaterial,
+                            bool (*writeConfig)(const std::string& path, const Desc& desc))
+{
+    Desc d;
+    d.name = name;
+    d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
+    d.hMaterial = hMaterial;
+    BlockWriter sounds;
+    EmptyGroupBlock(sounds.Header(), 500).Trailer();
+    return writeConfig(stem + ".pc", d) && sounds.Save(stem + "Sound.snd");
+}
+
+// The biped (dir/Game/PlayerConfig01.pc and its sound file).
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial);
 
 // The scripted input of a headless run (its text): at rest for two

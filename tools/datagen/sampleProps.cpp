@@ -10,6 +10,7 @@
 #include "datagen/itemWriters.h"
 #include "datagen/mapWriters.h"
 #include "datagen/scriptWriters.h"
+#include "eEngine/eMesh.h"
 #include "gcGameCore/actions/gcDoEffectSpawn.h"
 #include "gcGameCore/actions/gcDoEntityDamage.h"
 #include "gcGameCore/actions/gcDoEntityGiveItem.h"
@@ -29,28 +30,9 @@ namespace {
 // player responds to any entity while there is none: the chest must not
 // stand in its own).
 constexpr float kChestX = 4.0f, kChestY = 5.0f;
-
-FrameFloats FrameAt(float x, float y, float z)
-{
-    FrameFloats f = kIdentityFrame;
-    f[0] = x;
-    f[1] = y;
-    f[2] = z;
-    return f;
-}
-
-RegionTriggerDesc BoxTrigger(const char* name, const mVec3& size, const FrameFloats& frame)
-{
-    RegionTriggerDesc t;
-    t.name = name;
-    t.regionId = kPropsRegion;
-    t.volume.type = 1;
-    for (int a = 0; a < 3; ++a)
-        t.volume.boxSize[a] = size.v[a];
-    t.volume.radius = std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z) / 2;
-    t.volume.frame = frame;
-    return t;
-}
+// The shed's door and lever come first in each device group; the chest and
+// the plate follow them.
+constexpr int kShedDevices = 2;
 
 // A one-node mesh of one box resting on its origin.
 MeshDesc BoxMesh(const char* name, const mVec3& lo, const mVec3& hi)
@@ -83,7 +65,7 @@ DeviceTemplateDesc PropTemplate(int i, const ShedDeviceSlots& s)
     t.entity.name = i == 0 ? "Chest" : "SpikePlate";
     t.entity.flags = 0;
     t.entity.team = i == 0 ? gcEntityTemplate::TEAM_NEUTRAL : gcEntityTemplate::TEAM_UNFRIENDLY;
-    t.entity.hMesh = s.handleOf(s.mesh + 2 + i);
+    t.entity.hMesh = s.handleOf(s.mesh + kShedDevices + i);
     t.entity.materialCount = 1;
     t.entity.materials.assign(4, i == 0 ? s.hDoorMaterial : s.hLeverMaterial);
     return t;
@@ -93,7 +75,7 @@ DeviceDesc PropDevice(int i, const ShedDeviceSlots& s, float groundZ)
 {
     DeviceDesc d;
     d.entity.name = i == 0 ? "Chest" : "SpikePlate";
-    d.entity.hTemplate = s.handleOf(s.deviceTemplate + 2 + i);
+    d.entity.hTemplate = s.handleOf(s.deviceTemplate + kShedDevices + i);
     d.entity.regionId = kPropsRegion;
     d.entity.active = true;
     d.entity.invulnerable = true;
@@ -124,7 +106,7 @@ bool LeverSparkAction(BlockWriter& w, const ShedDeviceSlots& s)
 
 RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk)
 {
-    RegionTriggerDesc t = BoxTrigger("Chest", mVec3(3.0f, 2.4f, 3.0f), FrameAt(kChestX, kChestY - 1.8f, groundZ + 1.5f));
+    RegionTriggerDesc t = BoxTrigger("Chest", kPropsRegion, 3.0f, 2.4f, 3.0f, FrameAt(kChestX, kChestY - 1.8f, groundZ + 1.5f));
     t.actions = [s, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;
@@ -142,13 +124,13 @@ RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pO
 RegionTriggerDesc TrapTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk)
 {
     // Across the road over the plate.
-    RegionTriggerDesc t = BoxTrigger("SpikeTrap", mVec3(2.0f, 6.0f, 3.0f), FrameAt(kTrapX, kTrapY, groundZ + 1.5f));
+    RegionTriggerDesc t = BoxTrigger("SpikeTrap", kPropsRegion, 2.0f, 6.0f, 3.0f, FrameAt(kTrapX, kTrapY, groundZ + 1.5f));
     t.actions = [s, pOk](BlockWriter& w, int index) {
         if (index != 0)
             return;
         cMemPool pool("datagen SpikeTrap", 0x1000, false);
         gcDesiredEntity plate = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
-        plate.hSpecificEntity = gcEntityHandle(s.handleOf(s.device + 2 + 1));
+        plate.hSpecificEntity = gcEntityHandle(s.handleOf(s.device + kShedDevices + 1));
         // The area around the plate (the attacker), which it never hits.
         auto* pDamage = pool.New<gcDoEntityDamage>(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), plate, 0u,
                                                    static_cast<int32_t>(gcMsgDealDamage::DD_NONE), false, true,
@@ -164,24 +146,43 @@ RegionTriggerDesc TrapTrigger(float groundZ, const ShedDeviceSlots& s, bool* pOk
     return t;
 }
 
-bool PropRecord(BlockWriter& w, int mapGroup, int i, const ShedDeviceSlots& s, float groundZ, bool* pOk)
+std::vector<SlotRecord> PropRecords(int mapGroup, const ShedDeviceSlots& s, float groundZ, bool* pOk)
 {
+    int begin = 0;
+    uint32_t typeId = 0;
+    std::function<void(BlockWriter& w, int i)> lay;
     switch (mapGroup) {
-    case kMapMeshes: {
-        const MeshDesc mesh = PropMesh(i);
-        MeshData data;
-        *pOk = BuildMesh(mesh, &data) && *pOk;
-        MeshBlock(w, mesh, data);
-        return true;
-    }
+    case kMapMeshes:
+        begin = s.mesh;
+        typeId = eMesh::GetStaticType()->m_nTypeId;
+        lay = [pOk](BlockWriter& w, int i) {
+            const MeshDesc mesh = PropMesh(i);
+            MeshData data;
+            *pOk = BuildMesh(mesh, &data) && *pOk;
+            MeshBlock(w, mesh, data);
+        };
+        break;
     case kMapEntityTemplates:
-        DeviceTemplateBlock(w, PropTemplate(i, s), gcDeviceTemplate::kVersion);
-        return true;
+        begin = s.deviceTemplate;
+        typeId = gcDeviceTemplate::GetStaticType()->m_nTypeId;
+        lay = [s](BlockWriter& w, int i) { DeviceTemplateBlock(w, PropTemplate(i, s), gcDeviceTemplate::kVersion); };
+        break;
     case kMapEntities:
-        DeviceBlock(w, PropDevice(i, s, groundZ), gcDevice::kVersion);
-        return true;
-    default: return false;
+        begin = s.device;
+        typeId = gcDevice::GetStaticType()->m_nTypeId;
+        lay = [s, groundZ](BlockWriter& w, int i) { DeviceBlock(w, PropDevice(i, s, groundZ), gcDevice::kVersion); };
+        break;
+    default: return {};
     }
+    std::vector<SlotRecord> out;
+    for (int i = 0; i < kPropDevices; ++i) {
+        const int slot = begin + kShedDevices + i;
+        out.push_back({slot, {static_cast<uint16_t>(s.handleOf(slot) >> 16), [typeId, lay, i](BlockWriter& w) {
+                                  w.Word(typeId);
+                                  lay(w, i);
+                              }}});
+    }
+    return out;
 }
 
 void LayItemTemplates(BlockWriter& w, const std::function<uint16_t(int slot)>& checkOf)

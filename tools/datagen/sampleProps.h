@@ -44,10 +44,10 @@ bool LeverSparkAction(BlockWriter& w, const ShedDeviceSlots& slots);
 RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& slots, bool* pOk);
 RegionTriggerDesc TrapTrigger(float groundZ, const ShedDeviceSlots& slots, bool* pOk);
 
-// Lays one record of the chest or the plate (i in 0..kPropDevices) for a map
-// group: its mesh, its device template or its device; the key's template
-// for the item-template group. False for another group (nothing laid).
-bool PropRecord(BlockWriter& w, int mapGroup, int i, const ShedDeviceSlots& slots, float groundZ, bool* pOk);
+// The chest's and the plate's records for a map group they share with the
+// shed's devices (LaySharedGroup): their meshes, device templates or
+// devices, in the slots after the shed's; none for another group.
+std::vector<SlotRecord> PropRecords(int mapGroup, const ShedDeviceSlots& slots, float groundZ, bool* pOk);
 // The item-template group holding the key, laid in w.
 void LayItemTemplates(BlockWriter& w, const std::function<uint16_t(int slot)>& checkOf);
 

@@ -45,7 +45,6 @@
 #include "datagen/scriptWriters.h"
 #include "gcGameCore/script/gcTimer.h"
 #include "gcGameCore/flow/gcMap.h"
-#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 
 namespace datagen {
@@ -155,21 +154,9 @@ uint32_t HandleOf(int slot)
     return static_cast<uint32_t>(slot) | static_cast<uint32_t>(CheckOf(slot)) << 16;
 }
 
-// A group block over begin .. begin + count - 1, each record's check,
-// type id and block from record(w, i).
-template <class Record>
-BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record)
-{
-    w.Begin(2).Begin(1).End().Int(begin).Int(begin + count);
-    for (int i = 0; i < count; ++i) {
-        w.Half(CheckOf(begin + i)).Word(typeId);
-        record(w, i);
-    }
-    return w.End();
-}
-
-// The same over a range with holes: slots where present(i) is false are
-// written empty.
+// A group block over begin .. begin + count - 1: where present(i), the
+// record's check, type id and block from record(w, i); an empty slot
+// elsewhere.
 template <class Record, class Present>
 BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record,
                               const Present& present)
@@ -184,6 +171,13 @@ BlockWriter& SparseGroupBlock(BlockWriter& w, int begin, int count, uint32_t typ
         record(w, i);
     }
     return w.End();
+}
+
+// The same with every slot present.
+template <class Record>
+BlockWriter& RecordGroupBlock(BlockWriter& w, int begin, int count, uint32_t typeId, const Record& record)
+{
+    return SparseGroupBlock(w, begin, count, typeId, record, [](int) { return true; });
 }
 
 // ---- Materials --------------------------------------------------------------
@@ -547,15 +541,6 @@ constexpr int kRegionPointSlot = 5;
 constexpr int kTriggerSlot = 5;  // the shed's; the exit is the next
 constexpr int kTimerSlot = 50;
 
-FrameFloats FrameAt(float x, float y, float z)
-{
-    FrameFloats f = kIdentityFrame;
-    f[0] = x;
-    f[1] = y;
-    f[2] = z;
-    return f;
-}
-
 // A lantern by the middle region's gate: a warm light that flickers.
 EffectTemplateDesc LanternTemplate()
 {
@@ -578,9 +563,9 @@ EffectDesc LanternEffect()
     return e;
 }
 
-// A view for the camera while the sample has no player: the west end of
-// the road, eye high, looking east along it. Nothing places the camera
-// there yet (that takes a camera action or the player to follow).
+// A view of the west end of the road, eye high, looking east along it.
+// Nothing places the camera there: the map's start has it follow the
+// player.
 RegionPointDesc CameraPoint()
 {
     RegionPointDesc p;
@@ -593,16 +578,7 @@ RegionPointDesc CameraPoint()
 // The east region's shed: a box trigger the player sets off by entering.
 RegionTriggerDesc ShedTrigger()
 {
-    RegionTriggerDesc t;
-    t.name = "ShedDoor";
-    t.regionId = 2;
-    t.volume.type = 1;
-    t.volume.boxSize[0] = 4.0f;
-    t.volume.boxSize[1] = 3.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(16.0f + 9.0f + 16.0f) / 2;
-    t.volume.frame = FrameAt(-2.0f, 7.5f, kGroundZ + 2.0f);
-    return t;
+    return BoxTrigger("ShedDoor", 2, 4.0f, 3.0f, 4.0f, FrameAt(-2.0f, 7.5f, kGroundZ + 2.0f));
 }
 
 // An action as a member of an event block being laid in w: its type id,
@@ -617,15 +593,8 @@ bool ActionMember(BlockWriter& w, const gcAction& action, const std::string& scr
 // and records that map as the current profile's position (the save flag).
 RegionTriggerDesc ExitTrigger(const std::string& scratch, bool* pOk)
 {
-    RegionTriggerDesc t;
-    t.name = "EastGate";
-    t.regionId = 2;
-    t.volume.type = 1;
-    t.volume.boxSize[0] = 4.0f;
-    t.volume.boxSize[1] = 8.0f;
-    t.volume.boxSize[2] = 4.0f;
-    t.volume.radius = std::sqrt(16.0f + 64.0f + 16.0f) / 2;
-    t.volume.frame = FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f);  // across the road
+    // Across the road.
+    RegionTriggerDesc t = BoxTrigger("EastGate", 2, 4.0f, 8.0f, 4.0f, FrameAt(kHalf - 2.5f, 0.0f, kGroundZ + 2.0f));
     t.actions = [scratch, pOk](BlockWriter& w, int index) {
         if (index == 0)
             *pOk = ActionMember(w, gcDoLoadMap(0, 0, 1, false, true, false), scratch) && *pOk;
@@ -655,7 +624,9 @@ TextureFileDesc SampleTextureDesc(SampleTexture t)
 // Writes the map's groups the sample fills; false leaves one empty.
 class SampleMapGroups {
 public:
-    // The last map of the act has neither an exit nor a nightfall.
+    // Only the act's first map has the exit, the nightfall, the greeting,
+    // the props, the guards (unless !bGuards) and the updraft; bLast marks
+    // the others (the second map, and the third where the player flies).
     SampleMapGroups(std::string scratch, bool bLast, bool bGuards)
         : m_scratch(std::move(scratch)), m_bLast(bLast), m_bGuards(bGuards)
     {
@@ -708,14 +679,17 @@ public:
             LayItemTemplates(w, CheckOf);
             return true;
         default: {
-            // Groups the shed's devices and the first map's guards share.
-            std::vector<SlotRecord> records = ShedDeviceRecords(index, ShedSlots(), &m_bOk);
-            if (!m_bLast && m_bGuards) {
-                std::vector<SlotRecord> guards =
-                    SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk);
-                records.insert(records.end(), std::make_move_iterator(guards.begin()),
-                               std::make_move_iterator(guards.end()));
-            }
+            // Groups the shed's devices share with the first map's props
+            // and guards.
+            const ShedDeviceSlots shed = ShedSlots();
+            std::vector<SlotRecord> records = ShedDeviceRecords(index, shed, &m_bOk);
+            const auto add = [&records](std::vector<SlotRecord> more) {
+                records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+            };
+            if (!m_bLast)
+                add(PropRecords(index, shed, kGroundZ, &m_bOk));
+            if (!m_bLast && m_bGuards)
+                add(SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk));
             return LaySharedGroup(w, std::move(records));
         }
         }
@@ -725,7 +699,7 @@ public:
 
 private:
     // The east region's shed door and the lever that opens it.
-    ShedDeviceSlots ShedSlots()
+    ShedDeviceSlots ShedSlots() const
     {
         ShedDeviceSlots s;
         s.mesh = s.animation = 60;
@@ -736,13 +710,6 @@ private:
         s.handleOf = HandleOf;
         s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };
         s.pullActions = [s](BlockWriter& w) { return LeverSparkAction(w, s); };
-        // The first map's chest and spike plate follow the shed's devices.
-        if (!m_bLast) {
-            s.moreCount = [](int mapGroup) { return mapGroup == kMapAnimations ? 0 : kPropDevices; };
-            s.moreRecord = [this, s](BlockWriter& w, int mapGroup, int i) {
-                PropRecord(w, mapGroup, i, s, kGroundZ, &m_bOk);
-            };
-        }
         return s;
     }
 
@@ -875,14 +842,6 @@ bool WriteSampleMapSideFiles(const std::string& act, int nMap)
 }
 
 }  // namespace
-
-bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const GroupBlockFunc& groups)
-{
-    BlockWriter w;
-    return PlayerConfigBlock(w.Header(), gcPlayerConfig::kVersion, name, groups).Trailer().Save(
-               dir + "/Game/PlayerConfig01.pc") &&
-           WriteEmptySideFile(dir + "/Game/PlayerConfig01Sound.snd", 500);
-}
 
 bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
 {

@@ -28,11 +28,4 @@ constexpr int kSampleNewGameFrame = 120;
 constexpr int kSampleMapInputShift = 150;
 bool WriteSampleInput(const std::string& dir);
 
-// The sample's player configuration (dir/Game/PlayerConfig01.pc) and its
-// empty side file of sounds. groups, when given, writes the groups the
-// player brings (textures, materials, meshes, animations, surfaces and the
-// entity template the player is made from; PlayerConfigGroup); the others
-// are written empty.
-bool WriteSamplePlayerConfig(const std::string& dir, const char* name, const GroupBlockFunc& groups = nullptr);
-
 }  // namespace datagen

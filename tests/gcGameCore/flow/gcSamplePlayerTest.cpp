@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -108,11 +107,10 @@ std::map<std::string, size_t> PoolUse()
     return use;
 }
 
-// The first sample from index from on that holds, or the sample count.
-template <class Pred>
-size_t FirstWhere(size_t from, Pred pred)
+// The first of the samples from index from on that holds, or their count.
+template <class T, class Pred>
+size_t FirstWhere(const std::vector<T>& s, size_t from, Pred pred)
 {
-    const std::vector<Sample>& s = Samples();
     return static_cast<size_t>(std::find_if(s.begin() + static_cast<long>(std::min(from, s.size())), s.end(), pred) -
                                s.begin());
 }
@@ -187,10 +185,10 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
     EXPECT_EQ(s[0].state, B::ST_STANDING);
     EXPECT_EQ(s[0].region, 0);
     EXPECT_TRUE(s[0].pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-4f));
-    const size_t walk = FirstWhere(0, [](const Sample& x) { return x.state == B::ST_WALKING; });
-    const size_t jump = FirstWhere(walk, [](const Sample& x) { return x.state >= B::ST_SJUMP_UP && x.state <= B::ST_RLAND; });
-    const size_t land = FirstWhere(jump + 1, [](const Sample& x) { return std::fabs(x.pos.z - kStandZ) < 1e-3f; });
-    const size_t run = FirstWhere(land, [](const Sample& x) { return x.state == B::ST_RUNNING; });
+    const size_t walk = FirstWhere(s, 0, [](const Sample& x) { return x.state == B::ST_WALKING; });
+    const size_t jump = FirstWhere(s, walk, [](const Sample& x) { return x.state >= B::ST_SJUMP_UP && x.state <= B::ST_RLAND; });
+    const size_t land = FirstWhere(s, jump + 1, [](const Sample& x) { return std::fabs(x.pos.z - kStandZ) < 1e-3f; });
+    const size_t run = FirstWhere(s, land, [](const Sample& x) { return x.state == B::ST_RUNNING; });
     ASSERT_LT(run + 20, s.size()) << walk << " " << jump << " " << land << " " << run;
     EXPECT_EQ(s[jump].state, B::ST_RJUMP_UP) << "a jump while walking is a running jump";
     for (size_t i = 0; i < walk; ++i)
@@ -369,16 +367,10 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
     const std::vector<FlyingSample>& s = FlyingSamples();
     ASSERT_GT(s.size(), 250u);
     const mVec3 start(datagen::kSamplePlayerStartX, 0.0f, -2.5f);  // the ground plus the sphere's radius
-    const auto first = [&s](size_t from, const std::function<bool(const FlyingSample&)>& pred) {
-        size_t i = from;
-        while (i < s.size() && !pred(s[i]))
-            ++i;
-        return i;
-    };
-    const size_t flap = first(0, [&](const FlyingSample& x) { return x.pos.z > start.z + 1e-3f; });
-    const size_t gear1 = first(flap, [](const FlyingSample& x) { return x.gear == 1; });
-    const size_t boost = first(gear1, [](const FlyingSample& x) { return x.state == F::ST_BOOSTING; });
-    const size_t flying = first(boost, [](const FlyingSample& x) { return x.state == F::ST_FLYING; });
+    const size_t flap = FirstWhere(s, 0, [&](const FlyingSample& x) { return x.pos.z > start.z + 1e-3f; });
+    const size_t gear1 = FirstWhere(s, flap, [](const FlyingSample& x) { return x.gear == 1; });
+    const size_t boost = FirstWhere(s, gear1, [](const FlyingSample& x) { return x.state == F::ST_BOOSTING; });
+    const size_t flying = FirstWhere(s, boost, [](const FlyingSample& x) { return x.state == F::ST_FLYING; });
     ASSERT_LT(flying + 10, s.size()) << flap << " " << gear1 << " " << boost;
     for (size_t i = 0; i < flap; ++i) {
         EXPECT_TRUE(s[i].pos.ApproxEqual(start, 1e-4f)) << "hovering, " << i;
