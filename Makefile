@@ -47,9 +47,9 @@ SOAK_RUN = $(BUILD)/quillmere --headless --pool-report --input $(BUILD)/sample/i
 soak: build
 	@set -e; \
 	$(SOAK_RUN) --frames 600 > $(BUILD)/soak-start.log 2>&1; \
-	start=$$(date +%s); \
+	start=$$(date +%s%N); \
 	$(SOAK_RUN) --frames $(SOAK_FRAMES) > $(BUILD)/soak.log 2>&1; \
-	echo "soak: $(SOAK_FRAMES) frames in $$(( $$(date +%s) - start )) s"; \
+	echo "soak: $(SOAK_FRAMES) frames in $$(( ($$(date +%s%N) - start) / 1000000 )) ms"; \
 	if grep -h '^\[Error' $(BUILD)/soak-start.log $(BUILD)/soak.log; then \
 		echo "soak: errors logged" >&2; exit 1; fi; \
 	grep 'quillmere: pool ' $(BUILD)/soak-start.log > $(BUILD)/soak-start.pools; \
