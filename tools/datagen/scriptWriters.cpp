@@ -120,8 +120,12 @@ gcKeyValue* NewKeyValue(cMemPool* pPool, const char* name, float value)
 gcString* NewString(cMemPool* pPool, const char* name, const char* text)
 {
     gcString* p = NewNamed<gcString>(pPool, name);
-    if (p)
+    if (p) {
         p->Set(text, pPool);
+        // Set stamps the time of the change; written data carries none, so
+        // the same tools write the same bytes on every run.
+        p->m_lastModified = 0;
+    }
     return p;
 }
 
