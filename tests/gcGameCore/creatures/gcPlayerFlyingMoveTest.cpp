@@ -285,6 +285,13 @@ TEST_F(FlyingMoveTest, UnembeddingPushesItOutOfAModelAndTellsTheOwner)
     m_pFlyer->Send(gcMsgTick(cTimeValue(0)));
     EXPECT_TRUE(Pos() == at);
     EXPECT_TRUE(m_pFlyer->m_velocity == mVec3(1, 2, 3));
+    // It leaves a pending initial update (and the tick scripts) to the first
+    // tick with time: a zone change sends a tick of none.
+    m_pFlyer->m_nEntityFlags |= gcEntity::kInitialUpdatePending;
+    m_pFlyer->Send(gcMsgTick(cTimeValue(0)));
+    EXPECT_TRUE(m_pFlyer->m_nEntityFlags & gcEntity::kInitialUpdatePending);
+    m_pFlyer->Send(gcMsgTick(cTimeValue(20)));
+    EXPECT_FALSE(m_pFlyer->m_nEntityFlags & gcEntity::kInitialUpdatePending);
 }
 
 TEST_F(FlyingMoveTest, ItTurnsInHeadingPitchAndRollAndFliesAlongThem)
