@@ -22,9 +22,32 @@ public:
     static constexpr uint32_t kHeaderSize = 12;  // start marker, end offset, version
 
     // The version argument is what the caller expects; the reader does not
-    // use it (each class compares m_nVersion itself).
-    cReadBlock(const cFile& file, uint32_t version);
-    ~cReadBlock();
+    // use it (each class compares m_nVersion itself). A sound header that
+    // lies aligned in the disc buffer is taken inline; every other case
+    // (misaligned, across buffers, too deep, damaged) takes the checked path.
+    cReadBlock(const cFile& file, uint32_t /*version*/) : m_file(file), m_nOuterLimit(file.GetReadLimit())
+    {
+        const int depth = file.EnterBlock();
+        const uint8_t* header = depth <= cFile::kMaxBlockDepth ? TakeAligned(kHeaderSize) : nullptr;
+        if (!header) {
+            BeginChecked(depth);
+            return;
+        }
+        m_nEndOffset = ps::LoadU32BE(header + 4);
+        m_nVersion = ps::LoadU32BE(header + 8);
+        const uint32_t afterHeader = file.GetCurrentPos();
+        if (!Accept(afterHeader))
+            RefuseEnd(afterHeader - kHeaderSize);
+    }
+    // The end marker (its value not examined) taken inline when it lies
+    // aligned in the disc buffer.
+    ~cReadBlock()
+    {
+        m_file.LeaveBlock();
+        m_file.SetReadLimit(m_nOuterLimit);
+        if (!TakeAligned(4))
+            EndChecked();
+    }
     cReadBlock(const cReadBlock&) = delete;
     cReadBlock& operator=(const cReadBlock&) = delete;
 
@@ -98,6 +121,11 @@ public:
     void SkipToEnd() const;
     bool Failed() const;
 
+    // count raw bytes where they lie in the disc buffer, consumed; null with
+    // nothing read when they do not lie there (the caller then reads field by
+    // field, which checks). For small fixed records read whole.
+    const uint8_t* TakeInPlace(uint32_t count) const { return Take(count); }
+
     const cFile& m_file;
     uint32_t m_nEndOffset = 0xFFFFFFFF;  // absolute position of the end marker
     uint32_t m_nVersion = 0xFFFFFFFF;
@@ -105,6 +133,25 @@ public:
 private:
     // count bytes where they lie in the disc buffer, or null (nothing read).
     const uint8_t* Take(uint32_t count) const { return m_file.m_pFile ? m_file.m_pFile->TakeFast(count) : nullptr; }
+    // As Take, when the position is also on a 4-byte boundary (blocks and
+    // end markers are aligned; elsewhere the checked path aligns first).
+    const uint8_t* TakeAligned(uint32_t count) const
+    {
+        return m_file.m_pFile ? m_file.m_pFile->TakeFastAligned(count) : nullptr;
+    }
+    // The end offset just read lies after the header and its marker fits in
+    // the enclosing block: the block's reads are then limited to it.
+    bool Accept(uint32_t afterHeader)
+    {
+        if (m_nEndOffset < afterHeader || static_cast<uint64_t>(m_nEndOffset) + 4 > m_nOuterLimit)
+            return false;
+        m_bValid = true;
+        m_file.SetReadLimit(m_nEndOffset);
+        return true;
+    }
+    void BeginChecked(int depth);
+    void RefuseEnd(uint32_t start);
+    void EndChecked();
     uint32_t ReadUIntChecked() const;
     uint16_t ReadUShortChecked() const;
     uint8_t ReadUCharChecked() const;
