@@ -156,17 +156,36 @@ private:
     uint16_t ReadUShortChecked() const;
     uint8_t ReadUCharChecked() const;
     void ReadCharsChecked(void* dst, int count) const;
-    // Big-endian elements at src into dst (which may be src itself).
+    // Big-endian elements at src into dst (which may be src itself), 8 bytes
+    // at a time as one word, then one element at a time. Each word is loaded
+    // before it is stored, so converting in place is safe. (Word stores, not
+    // vector ones: a caller reading one element back soon after gets it
+    // forwarded from the store instead of waiting for the store to retire.)
     template <class T>
     static void FromBigEndian(const uint8_t* src, T* dst, int count)
     {
-        for (int i = 0; i < count; ++i) {
+        static_assert(sizeof(T) == 2 || sizeof(T) == 4);
+        const size_t bytes = static_cast<size_t>(count) * sizeof(T);
+        uint8_t* out = reinterpret_cast<uint8_t*>(dst);
+        size_t i = 0;
+        for (; i + 8 <= bytes; i += 8) {
+            uint64_t v;
+            std::memcpy(&v, src + i, 8);
             if constexpr (sizeof(T) == 4) {
-                const uint32_t bits = ps::LoadU32BE(src + 4 * i);
-                std::memcpy(&dst[i], &bits, 4);
+                v = __builtin_bswap64(v);      // both words swapped, and their order
+                v = (v >> 32) | (v << 32);     // the order restored
             } else {
-                const uint16_t bits = ps::LoadU16BE(src + 2 * i);
-                std::memcpy(&dst[i], &bits, 2);
+                v = ((v & 0x00FF00FF00FF00FFull) << 8) | ((v >> 8) & 0x00FF00FF00FF00FFull);
+            }
+            std::memcpy(out + i, &v, 8);
+        }
+        for (; i < bytes; i += sizeof(T)) {
+            if constexpr (sizeof(T) == 4) {
+                const uint32_t bits = ps::LoadU32BE(src + i);
+                std::memcpy(out + i, &bits, 4);
+            } else {
+                const uint16_t bits = ps::LoadU16BE(src + i);
+                std::memcpy(out + i, &bits, 2);
             }
         }
     }

@@ -8,11 +8,6 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 
-cName::cName() : m_nLength(0), m_nCRC(0)
-{
-    std::memset(m_sData, 0, sizeof(m_sData));
-}
-
 void cName::Set(const char* fmt, ...)
 {
     char work[kFormatSize];
