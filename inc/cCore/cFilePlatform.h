@@ -40,6 +40,12 @@ public:
         m_nBufferPos += count;
         return p;
     }
+    // As TakeFast, and null when the position is not on a 4-byte boundary
+    // (buffer offsets are multiples of 32 KiB, so the buffer position tells).
+    const uint8_t* TakeFastAligned(uint32_t count)
+    {
+        return (m_nBufferPos & 3u) ? nullptr : TakeFast(count);
+    }
     // The absolute position fast reads stop at (the file's read limit), and
     // whether the file is sound; a failed file reads nothing fast.
     void SetFastLimit(uint32_t limit, bool bSound)

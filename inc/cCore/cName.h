@@ -16,7 +16,7 @@ public:
     static constexpr int kFormatSize = 40;  // work buffer of Set
     static constexpr int kStoredSize = 28;  // bytes on disk
 
-    cName();  // the empty name: every byte zero, length 0, checksum 0
+    cName() : m_sData{}, m_nLength(0), m_nCRC(0) {}  // the empty name: every byte zero, length 0, checksum 0
 
     // Formats the name; a text of 20 or more characters keeps its first 19.
     void Set(const char* fmt, ...) __attribute__((format(printf, 2, 3)));

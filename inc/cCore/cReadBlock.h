@@ -22,9 +22,32 @@ public:
     static constexpr uint32_t kHeaderSize = 12;  // start marker, end offset, version
 
     // The version argument is what the caller expects; the reader does not
-    // use it (each class compares m_nVersion itself).
-    cReadBlock(const cFile& file, uint32_t version);
-    ~cReadBlock();
+    // use it (each class compares m_nVersion itself). A sound header that
+    // lies aligned in the disc buffer is taken inline; every other case
+    // (misaligned, across buffers, too deep, damaged) takes the checked path.
+    cReadBlock(const cFile& file, uint32_t /*version*/) : m_file(file), m_nOuterLimit(file.GetReadLimit())
+    {
+        const int depth = file.EnterBlock();
+        const uint8_t* header = depth <= cFile::kMaxBlockDepth ? TakeAligned(kHeaderSize) : nullptr;
+        if (!header) {
+            BeginChecked(depth);
+            return;
+        }
+        m_nEndOffset = ps::LoadU32BE(header + 4);
+        m_nVersion = ps::LoadU32BE(header + 8);
+        const uint32_t afterHeader = file.GetCurrentPos();
+        if (!Accept(afterHeader))
+            RefuseEnd(afterHeader - kHeaderSize);
+    }
+    // The end marker (its value not examined) taken inline when it lies
+    // aligned in the disc buffer.
+    ~cReadBlock()
+    {
+        m_file.LeaveBlock();
+        m_file.SetReadLimit(m_nOuterLimit);
+        if (!TakeAligned(4))
+            EndChecked();
+    }
     cReadBlock(const cReadBlock&) = delete;
     cReadBlock& operator=(const cReadBlock&) = delete;
 
@@ -98,6 +121,11 @@ public:
     void SkipToEnd() const;
     bool Failed() const;
 
+    // count raw bytes where they lie in the disc buffer, consumed; null with
+    // nothing read when they do not lie there (the caller then reads field by
+    // field, which checks). For small fixed records read whole.
+    const uint8_t* TakeInPlace(uint32_t count) const { return Take(count); }
+
     const cFile& m_file;
     uint32_t m_nEndOffset = 0xFFFFFFFF;  // absolute position of the end marker
     uint32_t m_nVersion = 0xFFFFFFFF;
@@ -105,21 +133,59 @@ public:
 private:
     // count bytes where they lie in the disc buffer, or null (nothing read).
     const uint8_t* Take(uint32_t count) const { return m_file.m_pFile ? m_file.m_pFile->TakeFast(count) : nullptr; }
+    // As Take, when the position is also on a 4-byte boundary (blocks and
+    // end markers are aligned; elsewhere the checked path aligns first).
+    const uint8_t* TakeAligned(uint32_t count) const
+    {
+        return m_file.m_pFile ? m_file.m_pFile->TakeFastAligned(count) : nullptr;
+    }
+    // The end offset just read lies after the header and its marker fits in
+    // the enclosing block: the block's reads are then limited to it.
+    bool Accept(uint32_t afterHeader)
+    {
+        if (m_nEndOffset < afterHeader || static_cast<uint64_t>(m_nEndOffset) + 4 > m_nOuterLimit)
+            return false;
+        m_bValid = true;
+        m_file.SetReadLimit(m_nEndOffset);
+        return true;
+    }
+    void BeginChecked(int depth);
+    void RefuseEnd(uint32_t start);
+    void EndChecked();
     uint32_t ReadUIntChecked() const;
     uint16_t ReadUShortChecked() const;
     uint8_t ReadUCharChecked() const;
     void ReadCharsChecked(void* dst, int count) const;
-    // Big-endian elements at src into dst (which may be src itself).
+    // Big-endian elements at src into dst (which may be src itself), 8 bytes
+    // at a time as one word, then one element at a time. Each word is loaded
+    // before it is stored, so converting in place is safe. (Word stores, not
+    // vector ones: a caller reading one element back soon after gets it
+    // forwarded from the store instead of waiting for the store to retire.)
     template <class T>
     static void FromBigEndian(const uint8_t* src, T* dst, int count)
     {
-        for (int i = 0; i < count; ++i) {
+        static_assert(sizeof(T) == 2 || sizeof(T) == 4);
+        const size_t bytes = static_cast<size_t>(count) * sizeof(T);
+        uint8_t* out = reinterpret_cast<uint8_t*>(dst);
+        size_t i = 0;
+        for (; i + 8 <= bytes; i += 8) {
+            uint64_t v;
+            std::memcpy(&v, src + i, 8);
             if constexpr (sizeof(T) == 4) {
-                const uint32_t bits = ps::LoadU32BE(src + 4 * i);
-                std::memcpy(&dst[i], &bits, 4);
+                v = __builtin_bswap64(v);      // both words swapped, and their order
+                v = (v >> 32) | (v << 32);     // the order restored
             } else {
-                const uint16_t bits = ps::LoadU16BE(src + 2 * i);
-                std::memcpy(&dst[i], &bits, 2);
+                v = ((v & 0x00FF00FF00FF00FFull) << 8) | ((v >> 8) & 0x00FF00FF00FF00FFull);
+            }
+            std::memcpy(out + i, &v, 8);
+        }
+        for (; i < bytes; i += sizeof(T)) {
+            if constexpr (sizeof(T) == 4) {
+                const uint32_t bits = ps::LoadU32BE(src + i);
+                std::memcpy(out + i, &bits, 4);
+            } else {
+                const uint16_t bits = ps::LoadU16BE(src + i);
+                std::memcpy(out + i, &bits, 2);
             }
         }
     }

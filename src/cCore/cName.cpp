@@ -4,13 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/ps.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
-
-cName::cName() : m_nLength(0), m_nCRC(0)
-{
-    std::memset(m_sData, 0, sizeof(m_sData));
-}
 
 void cName::Set(const char* fmt, ...)
 {
@@ -61,12 +57,22 @@ bool cName::operator==(const char* text) const
 
 void cName::Read(const cReadBlock& rb)
 {
-    rb.ReadInt();  // the text field's size, always 20
-    rb.ReadChars(m_sData, kSize);
+    int16_t length;
+    // The whole record in one take when it lies in the disc buffer; field by
+    // field (checked) otherwise.
+    if (const uint8_t* p = rb.TakeInPlace(kStoredSize)) {
+        // The first word, the text field's size, is always 20.
+        std::memcpy(m_sData, p + 4, kSize);
+        length = static_cast<int16_t>(ps::LoadU16BE(p + 4 + kSize));
+        m_nCRC = ps::LoadU16BE(p + 6 + kSize);
+    } else {
+        rb.ReadInt();
+        rb.ReadChars(m_sData, kSize);
+        length = rb.ReadShort();
+        m_nCRC = rb.ReadUShort();
+    }
     m_sData[kSize - 1] = '\0';
-    const int16_t length = rb.ReadShort();
     m_nLength = length < 0 ? 0 : (length > kMaxLength ? kMaxLength : length);
-    m_nCRC = rb.ReadUShort();
 }
 
 void cName::Write(const cWriteBlock& wb) const

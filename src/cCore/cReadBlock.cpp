@@ -22,38 +22,38 @@ static inline uint32_t AlignPos(const cFile& file)
     return (pos & 3u) ? SeekAligned(file, pos) : pos;
 }
 
-cReadBlock::cReadBlock(const cFile& file, uint32_t /*version*/)
-    : m_file(file), m_nOuterLimit(file.GetReadLimit())
+// The header where the inline path could not take it: aligns first, reads
+// across buffers, and fails the file when the nesting is too deep or the
+// header is cut off.
+void cReadBlock::BeginChecked(int depth)
 {
-    if (file.EnterBlock() > cFile::kMaxBlockDepth)
-        file.Fail("blocks nested deeper than %d", cFile::kMaxBlockDepth);
-    const uint32_t start = AlignPos(file);
+    if (depth > cFile::kMaxBlockDepth)
+        m_file.Fail("blocks nested deeper than %d", cFile::kMaxBlockDepth);
+    const uint32_t start = AlignPos(m_file);
     uint8_t copy[kHeaderSize];
     const uint8_t* header = Take(kHeaderSize);
     if (!header) {
-        if (!file.Read(copy, sizeof(copy)))
+        if (!m_file.Read(copy, sizeof(copy)))
             return;  // the file has failed; the version stays -1
         header = copy;
     }
     m_nEndOffset = ps::LoadU32BE(header + 4);
     m_nVersion = ps::LoadU32BE(header + 8);
-    // The end marker must follow the header and fit in the enclosing block.
-    const uint64_t markerEnd = static_cast<uint64_t>(m_nEndOffset) + 4;
-    if (m_nEndOffset < start + kHeaderSize || markerEnd > m_nOuterLimit) {
-        file.Fail("block at %u has its end at %u, outside %u..%u", start, m_nEndOffset,
-                  start + kHeaderSize, m_nOuterLimit >= 4 ? m_nOuterLimit - 4 : 0);
-        return;
-    }
-    m_bValid = true;
-    file.SetReadLimit(m_nEndOffset);
+    if (!Accept(start + kHeaderSize))
+        RefuseEnd(start);
 }
 
-cReadBlock::~cReadBlock()
+// The end marker must follow the header and fit in the enclosing block.
+void cReadBlock::RefuseEnd(uint32_t start)
 {
-    m_file.LeaveBlock();
-    m_file.SetReadLimit(m_nOuterLimit);
+    m_file.Fail("block at %u has its end at %u, outside %u..%u", start, m_nEndOffset, start + kHeaderSize,
+                m_nOuterLimit >= 4 ? m_nOuterLimit - 4 : 0);
+}
+
+// The end marker where the inline path could not take it.
+void cReadBlock::EndChecked()
+{
     AlignPos(m_file);
-    // The end marker; its value is not examined.
     if (!Take(4)) {
         uint8_t marker[4];
         m_file.Read(marker, sizeof(marker));

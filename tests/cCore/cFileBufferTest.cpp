@@ -3,7 +3,9 @@
 // the file or a transfer has failed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "../test/dvd_test.h"
@@ -228,6 +230,45 @@ TEST_F(cFileBufferTest, ReadsOfNoElementsNeedNoDestination)
             file.SetCurrentPos(pos);
             row.read(rb);
             EXPECT_EQ(file.GetCurrentPos(), pos);
+            EXPECT_FALSE(file.Failed());
+            rb.SkipToEnd();
+        }
+    }
+}
+
+// Arrays are converted a word at a time with single elements after: every
+// count must give each element its own bytes in order and write nothing past
+// the last, both inside a buffer and across an edge (converted in place).
+TEST_F(cFileBufferTest, ArraysOfEveryLengthConvertEachElementAndStopAtTheEnd)
+{
+    SaveBlock(2 * kBuffer);
+    const struct { const char* name; uint32_t pos; } places[] = {
+        {"inside the first buffer", kPayloadStart + 40},
+        {"across the edge", kBuffer - 6},
+    };
+    const int counts[] = {1, 2, 3, 4, 5, 7, 9};
+    constexpr uint32_t kSentinel = 0xA5A5A5A5;
+    for (const auto& place : places) {
+        for (const int count : counts) {
+            SCOPED_TRACE(testing::Message() << place.name << ", " << count << " elements");
+            cFile file;
+            ASSERT_TRUE(file.Open("/f.dat"));
+            cReadBlock rb(file, 1);
+            uint32_t words[10];
+            std::fill(std::begin(words), std::end(words), kSentinel);
+            file.SetCurrentPos(place.pos);
+            rb.ReadInts(words, count);
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(words[i], WordAt(place.pos + 4 * i)) << "word " << i;
+            EXPECT_EQ(words[count], kSentinel);
+            uint16_t halves[10];
+            std::fill(std::begin(halves), std::end(halves), uint16_t{0xA5A5});
+            file.SetCurrentPos(place.pos);
+            rb.ReadShorts(halves, count);
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(halves[i], HalfAt(place.pos + 2 * i)) << "half " << i;
+            EXPECT_EQ(halves[count], 0xA5A5);
+            EXPECT_EQ(file.GetCurrentPos(), place.pos + 2 * count);
             EXPECT_FALSE(file.Failed());
             rb.SkipToEnd();
         }
