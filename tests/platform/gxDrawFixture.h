@@ -130,6 +130,18 @@ protected:
     static inline bool s_bVideo = false;
 };
 
+// Drawing tests whose draws sample texture map 0.
+class GxTextureDrawTest : public GxDrawTest {
+protected:
+    void SetUp() override
+    {
+        GxDrawTest::SetUp();
+        if (IsSkipped())
+            return;
+        UseTextureMap0();
+    }
+};
+
 // Texel memory as the hardware wants it: 32-byte aligned, and announced to
 // the layer once written (as the engine does after loading texels).
 class AlignedBytes {

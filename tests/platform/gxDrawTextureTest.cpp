@@ -68,16 +68,8 @@ std::vector<TextureCase> Cases()
     };
 }
 
-class GxDrawTextureTest : public GxDrawTest {
+class GxDrawTextureTest : public GxTextureDrawTest {
 protected:
-    void SetUp() override
-    {
-        GxDrawTest::SetUp();
-        if (IsSkipped())
-            return;
-        UseTextureMap0();
-    }
-
     static void LoadNearest(GXTexObj* obj, const AlignedBytes& texels, GXTexFmt format, GXTexWrapMode wrap = GX_CLAMP,
                             GXTexMapID map = GX_TEXMAP0)
     {

@@ -9,16 +9,8 @@ namespace {
 constexpr uint8_t kGrey = 0x60;  // every I8 texel of the block
 constexpr uint32_t kTexelBytes = 8 * 8;  // one 8x8 I8 texture: two 8x4 blocks
 
-class GxHeapFreeTest : public GxDrawTest {
+class GxHeapFreeTest : public GxTextureDrawTest {
 protected:
-    void SetUp() override
-    {
-        GxDrawTest::SetUp();
-        if (IsSkipped())
-            return;
-        UseTextureMap0();
-    }
-
     static OSHeapHandle Heap()
     {
         static uint8_t s_range[64 * 1024];
