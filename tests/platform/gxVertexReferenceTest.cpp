@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gx/gxVertex.h"
@@ -328,6 +329,113 @@ TEST_F(GxVertexReferenceTest, PackedLayoutHoldsOnlyTheAttributesCarried)
         EXPECT_EQ(l.tex[2], r.tex2);
         EXPECT_EQ(l.tex[7], kNo);
     }
+}
+
+// Positions of three s16 components and coordinates of two keep their
+// shorts (8 and 4 bytes) with their scales; every other kind stays floats.
+TEST_F(GxVertexReferenceTest, PackedLayoutKeepsShortsOfS16PositionsAndCoordinatePairs)
+{
+    struct Attr { GXAttr attr; GXCompCnt cnt; GXCompType type; };
+    struct Row {
+        const char* name;
+        std::vector<Attr> attrs;
+        uint16_t stride, shorts, nrm, tex0, tex1;
+        float posScale, tex1Scale;
+    };
+    const Row rows[] = {
+        {"the zone layout",
+         {{GX_VA_POS, GX_POS_XYZ, GX_S16}, {GX_VA_NRM, GX_NRM_XYZ, GX_F32}, {GX_VA_TEX0, GX_TEX_ST, GX_S16},
+          {GX_VA_TEX1, GX_TEX_ST, GX_S16}},
+         28, 7, 8, 20, 24, 1.0f / 32, 1.0f / 32},
+        {"an s16 normal stays floats",
+         {{GX_VA_POS, GX_POS_XYZ, GX_S16}, {GX_VA_NRM, GX_NRM_XYZ, GX_S16}}, 20, 1, 8, 0xFFFF, 0xFFFF, 1.0f / 32, 1.0f},
+        {"two-component s16 positions stay floats",
+         {{GX_VA_POS, GX_POS_XY, GX_S16}, {GX_VA_TEX1, GX_TEX_ST, GX_S16}}, 16, 4, 0xFFFF, 0xFFFF, 12, 1.0f, 1.0f / 32},
+        {"an s16 coordinate of S alone stays floats",
+         {{GX_VA_POS, GX_POS_XYZ, GX_F32}, {GX_VA_TEX1, GX_TEX_S, GX_S16}}, 20, 0, 0xFFFF, 0xFFFF, 12, 1.0f, 1.0f},
+        {"u16 and s8 stay floats",
+         {{GX_VA_POS, GX_POS_XYZ, GX_U16}, {GX_VA_TEX0, GX_TEX_ST, GX_S8}}, 20, 0, 0xFFFF, 12, 0xFFFF, 1.0f, 1.0f},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        for (const Attr& a : r.attrs) {
+            GXSetVtxDesc(a.attr, GX_DIRECT);
+            GXSetVtxAttrFmt(GX_VTXFMT7, a.attr, a.cnt, a.type, 5);
+        }
+        gxVertexPlan plan;
+        const char* reason = "";
+        ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+        const gxVertexLayout& l = plan.layout;
+        EXPECT_EQ(l.stride, r.stride);
+        EXPECT_EQ(l.shorts, r.shorts);
+        EXPECT_EQ(l.pos, 0);
+        EXPECT_EQ(l.nrm, r.nrm);
+        EXPECT_EQ(l.tex[0], r.tex0);
+        EXPECT_EQ(l.tex[1], r.tex1);
+        EXPECT_EQ(l.posScale, r.posScale);
+        EXPECT_EQ(l.texScale[1], r.tex1Scale);
+        EXPECT_EQ(l.texScale[0], (r.shorts & 2) ? 1.0f / 32 : 1.0f);
+    }
+}
+
+// The kept shorts are the stream's values in native order and a position's
+// fourth short is zero, whichever decoder made them: the inline step
+// kernels, the indexed ones, the whole-vertex decoder reading wide and
+// reading the last position, whose element ends where readable memory does.
+TEST_F(GxVertexReferenceTest, KeptShortsAreNativeWithAZeroPad)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    uint8_t* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages + page, page, PROT_NONE), 0);
+    // Two positions, the last against the unreadable page: the first has
+    // the second's bytes after it, which a wide read takes in.
+    const BeBytes positions = BeBytes().U16(0x8001).U16(0x7FFF).U16(0x1234).U16(0xFFFE).U16(0x0002).U16(0xABCD);
+    uint8_t* posArray = pages + page - positions.size();
+    std::memcpy(posArray, positions.data(), positions.size());
+    const BeBytes coords = BeBytes().U16(0xFF80).U16(0x0100).U16(0x4321).U16(0x8000);
+    const int16_t want[2][6] = {{-32767, 32767, 0x1234, 0, -128, 256}, {-2, 2, -0x5433, 0, 0x4321, -32768}};
+    for (bool indexed : {false, true})
+        for (bool simd : {false, true}) {
+            SCOPED_TRACE(std::string(indexed ? "indexed" : "inline") + (simd ? ", vector kernels" : ", plain"));
+            gxSetVertexSimd(simd);
+            GXClearVtxDesc();
+            GXSetVtxDesc(GX_VA_POS, indexed ? GX_INDEX16 : GX_DIRECT);
+            GXSetVtxDesc(GX_VA_TEX0, indexed ? GX_INDEX16 : GX_DIRECT);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, GX_S16, 3);
+            GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_TEX0, GX_TEX_ST, GX_S16, 7);
+            GXSetArray(GX_VA_POS, posArray, 6);
+            GXSetArrayBounds(GX_VA_POS, positions.size());
+            GXSetArray(GX_VA_TEX0, coords.data(), 4);
+            GXSetArrayBounds(GX_VA_TEX0, coords.size());
+            BeBytes list;
+            list.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT7).U16(2);
+            for (int v = 0; v < 2; ++v) {
+                if (indexed) {
+                    list.U16(v).U16(v);
+                } else {
+                    list.b.insert(list.b.end(), positions.b.begin() + 6 * v, positions.b.begin() + 6 * v + 6);
+                    list.b.insert(list.b.end(), coords.b.begin() + 4 * v, coords.b.begin() + 4 * v + 4);
+                }
+            }
+            GXCallDisplayList(list.data(), list.size());
+            const std::vector<gxCommand> draws = Draws();
+            ASSERT_EQ(draws.size(), 1u);
+            const gxVertexData& out = draws[0].vertices;
+            ASSERT_EQ(out.Layout().stride, 12);
+            for (int v = 0; v < 2; ++v) {
+                int16_t got[6];
+                std::memcpy(got, out.Bytes() + 12 * v, sizeof(got));
+                for (int i = 0; i < 6; ++i)
+                    EXPECT_EQ(got[i], want[v][i]) << "vertex " << v << " short " << i;
+                EXPECT_EQ(out[v].pos[0], want[v][0] / 8.0f);
+                EXPECT_EQ(out[v].pos[2], want[v][2] / 8.0f);
+                EXPECT_EQ(out[v].tex[0][1], want[v][5] / 128.0f);
+            }
+        }
+    gxSetVertexSimd(true);
+    munmap(pages, 2 * page);
 }
 
 // An index is taken when its element's bytes end within the array's

@@ -297,6 +297,47 @@ TEST_F(GxVertexTest, PlanRefusesFormatsTheHardwareCannotDecode)
     EXPECT_FALSE(gxBuildVertexPlan(gxGet(), static_cast<GXVtxFmt>(8), &gxArrayLimit, &plan, &reason));
 }
 
+// Immediate mode's indexed elements read each component at its own offset
+// in every integer type, and a coordinate of S alone has T = 0 even where
+// the element's next bytes say otherwise.
+TEST_F(GxVertexTest, ImmediateIndexedElementsReadEveryComponent)
+{
+    struct Row { const char* name; GXCompType type; uint8_t frac; BeBytes element; float pos[3]; };
+    const Row rows[] = {
+        {"u8 with 1 fraction bit", GX_U8, 1, BeBytes().U8(1).U8(2).U8(255), {0.5f, 1.0f, 127.5f}},
+        {"s8", GX_S8, 0, BeBytes().U8(0x80).U8(0x7F).U8(0x01), {-128.0f, 127.0f, 1.0f}},
+        {"u16 with 4 fraction bits", GX_U16, 4, BeBytes().U16(0x0001).U16(0x8000).U16(0xFFFF),
+         {1.0f / 16, 2048.0f, 4095.9375f}},
+        {"s16 with 2 fraction bits", GX_S16, 2, BeBytes().U16(0xFFFF).U16(0x0006).U16(0x8000),
+         {-0.25f, 1.5f, -8192.0f}},
+    };
+    const BeBytes coord = BeBytes().U16(0xFF00).U16(0x4000);  // S = -1.0; the T after it is not read
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        GXClearVtxDesc();
+        GXSetVtxDesc(GX_VA_POS, GX_INDEX8);
+        GXSetVtxDesc(GX_VA_TEX0, GX_INDEX16);
+        GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_POS, GX_POS_XYZ, r.type, r.frac);
+        GXSetVtxAttrFmt(GX_VTXFMT7, GX_VA_TEX0, GX_TEX_S, GX_S16, 8);
+        BeBytes array;  // element 0 zeros, element 1 the row's
+        array.b.assign(r.element.size(), 0);
+        array.b.insert(array.b.end(), r.element.b.begin(), r.element.b.end());
+        GXSetArray(GX_VA_POS, array.data(), static_cast<uint8_t>(r.element.size()));
+        GXSetArray(GX_VA_TEX0, coord.data(), 4);
+        GXBegin(GX_POINTS, GX_VTXFMT7, 1);
+        GXPosition1x8(1);
+        GXTexCoord1x16(0);
+        GXEnd();
+        const std::vector<gxCommand> draws = Draws();
+        ASSERT_EQ(draws.size(), 1u);
+        const gxVertex v = draws[0].vertices[0];
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(v.pos[c], r.pos[c]) << "component " << c;
+        EXPECT_EQ(v.tex[0][0], -1.0f);
+        EXPECT_EQ(v.tex[0][1], 0.0f);
+    }
+}
+
 TEST_F(GxVertexTest, ImmediateModeDrawsOnlyWholeVerticesBeforeAMistake)
 {
     SetUpEngineFormats();

@@ -49,7 +49,11 @@ static_assert(sizeof(gxVertex) == 108, "gxVertex layout is shared with the backe
 // gxVertex records (the default layout). Every attribute is 4-byte aligned:
 // pos and nrm three floats, a colour four bytes RGBA8, a coordinate two
 // floats (s, t), and the matrix rows one 12-byte block (pnMtx, texMtx[8],
-// three zero bytes).
+// three zero bytes). A position of three s16 components or a coordinate of
+// two keeps its shorts (native order; a position padded to 8 bytes with
+// zeros): its value is each short times the attribute's scale, which the
+// backend applies where it reads them. Shorts are half the bytes to write
+// and upload, and the conversion is exact wherever it is made.
 struct gxVertexLayout {
     static constexpr uint16_t kAbsent = 0xFFFF;
     uint16_t stride = sizeof(gxVertex);
@@ -60,10 +64,17 @@ struct gxVertexLayout {
                        offsetof(gxVertex, tex) + 24, offsetof(gxVertex, tex) + 32, offsetof(gxVertex, tex) + 40,
                        offsetof(gxVertex, tex) + 48, offsetof(gxVertex, tex) + 56};
     uint16_t mtx = offsetof(gxVertex, pnMtx);
+    // Attributes kept as shorts: bit 0 the position, bit 1 + n coordinate n.
+    uint16_t shorts = 0;
+    float posScale = 1.0f;
+    float texScale[8] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     // The matrix rows of every vertex when the block is absent.
     uint8_t pnMtx = 0;
     uint8_t texMtx[8] = {};
     bool operator==(const gxVertexLayout&) const = default;
+
+    static constexpr uint16_t kPosShorts = 1;
+    static constexpr uint16_t TexShorts(int n) { return static_cast<uint16_t>(2u << n); }
 };
 
 // The vertices of one draw in a layout. Reading one gives the whole record,

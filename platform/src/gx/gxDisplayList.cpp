@@ -26,6 +26,12 @@ constexpr uint8_t kOpLoadBp = 0x61;
 constexpr uint8_t kOpDrawFirst = 0x80;
 constexpr uint8_t kOpDrawLast = 0xBF;
 
+// The vertex plans of the eight formats, built as a list's draws need
+// them; a parser marks which of them hold for its list. Kept apart from the
+// parser so that a call does not clear them all, and per thread for lists
+// called on several threads.
+thread_local gxVertexPlan t_plans[kGxNumVtxFmts];
+
 struct Parser {
     const uint8_t* list = nullptr;
     size_t size = 0;
@@ -33,7 +39,7 @@ struct Parser {
     uint64_t draws = 0;     // handed over so far, counted when the list ends
     uint64_t vertices = 0;
     bool planValid[kGxNumVtxFmts] = {};
-    gxVertexPlan plans[kGxNumVtxFmts];
+    gxVertexPlan* plans = t_plans;
     // The draws' vertices: a draw no backend takes leaves its storage here
     // for the next one.
     gxVertexData drawVertices;

@@ -120,6 +120,8 @@ bool DescribeStep(uint8_t attr, const gxVtxAttrFmt& f, gxAttrStep& st, const cha
     st.elemBytes = static_cast<uint32_t>(st.comps) * st.compBytes;
     if (st.type == GX_F32)
         st.scale = 1.0f;
+    // The most common mesh components: the packed vertex keeps the shorts.
+    st.shorts = st.type == GX_S16 && st.comps == (attr == GX_VA_POS ? 3 : 2) && attr != GX_VA_NRM;
     return true;
 }
 
@@ -251,8 +253,11 @@ uint32_t IndicesWithin(uint64_t limit, uint32_t stride, uint32_t bytes)
 }
 
 // Bytes of an attribute's slot in a packed vertex.
-uint16_t SlotBytes(uint8_t attr)
+uint16_t SlotBytes(const gxAttrStep& st)
 {
+    const uint8_t attr = st.attr;
+    if (st.shorts)
+        return attr == GX_VA_POS ? 8 : 4;
     if (attr == GX_VA_POS || attr == GX_VA_NRM)
         return 12;
     if (attr == GX_VA_CLR0 || attr == GX_VA_CLR1)
@@ -282,15 +287,25 @@ void BuildLayout(gxVertexPlan& p)
             continue;
         }
         st.outOffset = at;
-        if (st.attr == GX_VA_POS)
+        if (st.attr == GX_VA_POS) {
             l.pos = at;
-        else if (st.attr == GX_VA_NRM)
+            if (st.shorts) {
+                l.shorts |= gxVertexLayout::kPosShorts;
+                l.posScale = st.scale;
+            }
+        } else if (st.attr == GX_VA_NRM) {
             l.nrm = at;
-        else if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1)
+        } else if (st.attr == GX_VA_CLR0 || st.attr == GX_VA_CLR1) {
             l.clr[st.attr - GX_VA_CLR0] = at;
-        else
-            l.tex[st.attr - GX_VA_TEX0] = at;
-        at = static_cast<uint16_t>(at + SlotBytes(st.attr));
+        } else {
+            const int t = st.attr - GX_VA_TEX0;
+            l.tex[t] = at;
+            if (st.shorts) {
+                l.shorts |= gxVertexLayout::TexShorts(t);
+                l.texScale[t] = st.scale;
+            }
+        }
+        at = static_cast<uint16_t>(at + SlotBytes(st));
     }
     l.stride = at;
     for (uint32_t s = 0; s < p.numSteps; ++s)
@@ -451,6 +466,7 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
         const uint32_t start = done;
         if (plan.wholeKernel)
             done += plan.wholeKernel(plan, data + static_cast<size_t>(done) * plan.vertexBytes, whole - done,
+                                     bytes - static_cast<size_t>(done) * plan.vertexBytes,
                                      packed + static_cast<size_t>(done) * layout.stride);
         if (done == whole)
             break;

@@ -29,6 +29,7 @@ struct gxAttrStep {
     uint8_t comps = 0;       // components per element (1..3; 9 for NBT); colours 1
     uint8_t compBytes = 0;   // bytes per component; for colours the bytes of a colour
     bool nbt3 = false;       // three indices (N, B, T)
+    bool shorts = false;     // a position or coordinate kept as shorts in the packed vertex
     float scale = 1.0f;      // integer -> float factor (fraction bits, or the normal's fixed scale)
     uint32_t elemBytes = 0;  // bytes of one element (inline or in the array)
     uint32_t streamBytes = 0;  // bytes this attribute takes in the vertex stream
@@ -47,7 +48,10 @@ struct gxVertexPlan;
 // A decoder of whole vertices for one common format, chosen when the plan is
 // built: decodes from the first vertex on and returns how many it did; the
 // step kernels take the rest (any vertex it leaves, with their exact checks).
-using gxVertexKernel = uint32_t (*)(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, uint8_t* out);
+// readable is the bytes from data that may be read (at least count
+// vertices'): loads that reach past the last vertex use them.
+using gxVertexKernel = uint32_t (*)(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, size_t readable,
+                                    uint8_t* out);
 
 struct gxVertexPlan {
     gxAttrStep steps[kGxNumAttrs];

@@ -39,6 +39,16 @@ void gxVertexData::Truncate(size_t count)
         m_records.resize(count);
 }
 
+// n kept shorts to floats, as the decoder would have made them.
+static void Widen(const uint8_t* p, int n, float scale, float* out)
+{
+    for (int i = 0; i < n; ++i) {
+        int16_t v;
+        std::memcpy(&v, p + 2 * i, sizeof(v));
+        out[i] = static_cast<float>(v) * scale;
+    }
+}
+
 gxVertex gxVertexData::operator[](size_t i) const
 {
     if (!m_packed)
@@ -46,15 +56,23 @@ gxVertex gxVertexData::operator[](size_t i) const
     const uint8_t* p = m_packed.get() + i * m_layout.stride;
     const gxVertexLayout& l = m_layout;
     gxVertex v{};
-    std::memcpy(v.pos, p + l.pos, sizeof(v.pos));
+    if (l.shorts & gxVertexLayout::kPosShorts)
+        Widen(p + l.pos, 3, l.posScale, v.pos);
+    else
+        std::memcpy(v.pos, p + l.pos, sizeof(v.pos));
     if (l.nrm != gxVertexLayout::kAbsent)
         std::memcpy(v.nrm, p + l.nrm, sizeof(v.nrm));
     for (int c = 0; c < 2; ++c)
         if (l.clr[c] != gxVertexLayout::kAbsent)
             std::memcpy(v.clr[c], p + l.clr[c], sizeof(v.clr[c]));
-    for (int t = 0; t < 8; ++t)
-        if (l.tex[t] != gxVertexLayout::kAbsent)
+    for (int t = 0; t < 8; ++t) {
+        if (l.tex[t] == gxVertexLayout::kAbsent)
+            continue;
+        if (l.shorts & gxVertexLayout::TexShorts(t))
+            Widen(p + l.tex[t], 2, l.texScale[t], v.tex[t]);
+        else
             std::memcpy(v.tex[t], p + l.tex[t], sizeof(v.tex[t]));
+    }
     if (l.mtx != gxVertexLayout::kAbsent) {
         v.pnMtx = p[l.mtx];
         std::memcpy(v.texMtx, p + l.mtx + 1, sizeof(v.texMtx));

@@ -47,6 +47,12 @@ inline __m128 SwapF32(__m128i be)
 {
     return _mm_castsi128_ps(_mm_shuffle_epi8(be, _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12)));
 }
+
+// Big-endian 16-bit lanes turned around.
+inline __m128i Swap16(__m128i v)
+{
+    return _mm_shuffle_epi8(v, _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14));
+}
 #else
 // Big-endian 16-bit lanes turned around.
 inline __m128i Swap16(__m128i v) { return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8)); }
@@ -157,6 +163,20 @@ uint32_t FloatKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count,
     });
 }
 
+// Positions and coordinates kept as shorts: the stream's values in native
+// order, a position's fourth short zero.
+template <uint8_t kInput, int kComps>
+uint32_t ShortsKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
+                      uint32_t outStride)
+{
+    return Run<kInput>(st, field, count, vertexBytes, out, outStride, [](const uint8_t* src, bool, uint8_t* o) {
+        int16_t v[kComps == 3 ? 4 : 2] = {};
+        for (int i = 0; i < kComps; ++i)
+            v[i] = ps::LoadS16BE(src + 2 * i);
+        std::memcpy(o, v, sizeof(v));
+    });
+}
+
 template <uint8_t kInput, uint8_t kType>
 uint32_t ColourKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count, uint32_t vertexBytes, uint8_t* out,
                       uint32_t outStride)
@@ -190,6 +210,8 @@ uint32_t MtxIdxKernel(const gxAttrStep& st, const uint8_t* field, uint32_t count
 template <uint8_t kInput, uint8_t kType>
 gxStepKernel ChooseComps(const gxAttrStep& st)
 {
+    if (st.shorts)
+        return st.attr == GX_VA_POS ? &ShortsKernel<kInput, 3> : &ShortsKernel<kInput, 2>;
     if (st.attr == GX_VA_POS)
         return st.comps == 3 ? &FloatKernel<kInput, kType, 3, 3> : &FloatKernel<kInput, kType, 2, 3>;
     if (st.attr == GX_VA_NRM)
@@ -229,43 +251,39 @@ gxStepKernel ChooseKernel(const gxAttrStep& st)
 // absent) and kTex 16-bit indexed s16 coordinate pairs, in that stream and
 // packed order. Positions and normals are read with wide loads (past the
 // element) and slots written with stores that spill into the next slot, so
-// a vertex whose indices leave no room after an element (or name none) ends
-// the run: the step kernels take over there, with their exact checks and
-// error reports.
+// a vertex whose position or normal leaves no room after its element is
+// read from a copy instead; an index past its array ends the run, and the
+// step kernels take over there with their exact checks and error reports.
+// The position and coordinates are kept as shorts (8 bytes and 4 bytes
+// each), the normal as floats.
 template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
 struct Mesh {
     static constexpr uint32_t kNrmBytes = kNrmInput == GX_INDEX8 ? 1 : (kNrmInput == GX_INDEX16 ? 2 : 0);
     static constexpr int kFirstTex = kNrmInput == GX_NONE ? 1 : 2;
     static constexpr int kSlots = kFirstTex + kTex;  // indices a vertex carries
-    static constexpr uint32_t kTexOut = kNrmInput == GX_NONE ? 12 : 24;
+    static constexpr uint32_t kTexOut = kNrmInput == GX_NONE ? 8 : 20;
     // Bytes of a stream vertex and of a packed one, fixed by the format.
     static constexpr uint32_t kVertexBytes = 2 + kNrmBytes + 2 * kTex;
-    static constexpr uint32_t kOutStride = kTexOut + 8 * kTex;
+    static constexpr uint32_t kOutStride = kTexOut + 4 * kTex;
 
     // The step fields the loop reads, copied out of the plan: the stores
     // through out could otherwise alias them.
     const uint8_t* base[kSlots];
     uint32_t stride[kSlots];
-    uint32_t indices[kSlots];  // indices taken; the position and normal need room for a wide load
-    __m128 posScales, nrmScales, texScales01, texScales23;
+    uint32_t indices[kSlots];  // indices taken
+    uint32_t wideIndices[kSlots];  // those whose element may be read wide (every coordinate's)
+    __m128 nrmScales;
 
     explicit Mesh(const gxVertexPlan& plan)
     {
-        float texScale[4];
         for (int k = 0; k < kSlots; ++k) {
             const gxAttrStep& st = plan.steps[k];
             base[k] = st.base;
             stride[k] = st.stride;
-            indices[k] = k < kFirstTex ? st.wideIndices : st.indices;
-            if (k >= kFirstTex)
-                texScale[k - kFirstTex] = st.scale;
+            indices[k] = st.indices;
+            wideIndices[k] = k < kFirstTex ? st.wideIndices : st.indices;
         }
-        for (int k = kTex; k < 4; ++k)
-            texScale[k] = texScale[kTex - 1];
-        posScales = _mm_set1_ps(plan.steps[0].scale);
         nrmScales = _mm_set1_ps(plan.steps[kFirstTex - 1].scale);
-        texScales01 = _mm_setr_ps(texScale[0], texScale[0], texScale[1], texScale[1]);
-        texScales23 = _mm_setr_ps(texScale[2], texScale[2], texScale[3], texScale[3]);
     }
 
     // Where slot k's index starts in a stream vertex.
@@ -274,10 +292,12 @@ struct Mesh {
         return k == 0 ? 0 : (k < kFirstTex ? 2 : 2 + kNrmBytes + 2 * (k - kFirstTex));
     }
 
-    // The byte offsets of one vertex's elements in their arrays; false when
-    // an index is not taken.
-    bool Offsets(const uint8_t* field, uint32_t* off) const
+    // The byte offsets of one vertex's elements in their arrays, and in
+    // *wide whether every element may be read wide; false when an index is
+    // not taken.
+    bool Offsets(const uint8_t* field, uint32_t* off, bool* wide) const
     {
+        *wide = true;
 #pragma GCC unroll 8
         for (int k = 0; k < kSlots; ++k) {
             uint32_t index;
@@ -287,6 +307,7 @@ struct Mesh {
                 index = ps::LoadU16BE(field + IndexAt(k));
             if (index >= indices[k])
                 return false;
+            *wide = *wide && index < wideIndices[k];
             off[k] = index * stride[k];
         }
         return true;
@@ -294,77 +315,94 @@ struct Mesh {
 
     __m128i Tex(int k, const uint32_t* off) const { return Load32(base[kFirstTex + k] + off[kFirstTex + k]); }
 
-    // One vertex from its element offsets into its packed slots.
+    // Big-endian x y z - | s0 t0 s1 t1 to native order, the position's
+    // fourth short cleared.
+    static __m128i PosTexShorts(__m128i v)
+    {
+#if defined(QM_VERTEX_PSHUFB)
+        return _mm_shuffle_epi8(v, _mm_setr_epi8(1, 0, 3, 2, 5, 4, -1, -1, 9, 8, 11, 10, 13, 12, 15, 14));
+#else
+        return _mm_and_si128(Swap16(v), _mm_setr_epi16(-1, -1, -1, 0, -1, -1, -1, -1));
+#endif
+    }
+
+    // The low 4, 8 or 16 bytes of v at out.
+    template <int kBytes>
+    static void StoreLow(__m128i v, uint8_t* out)
+    {
+        if constexpr (kBytes == 4) {
+            const int32_t w = _mm_cvtsi128_si32(v);
+            std::memcpy(out, &w, 4);
+        } else if constexpr (kBytes == 8) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), v);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+        }
+    }
+
+    // One vertex from its element offsets into its packed slots: the
+    // position and the first two coordinates turned around in one
+    // register, the normal (when present) stored whole before the
+    // coordinates overwrite the 4 bytes it spills into their slots. Not
+    // kWide, the position and normal are read from copies of their
+    // elements alone.
+    template <bool kWide>
     void Vertex(const uint32_t* off, uint8_t* out) const
     {
-        const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base[0] + off[0]));
+        const __m128i p = kWide ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base[0] + off[0]))
+                                : LoadExact<6>(base[0] + off[0]);
         __m128i t01 = Tex(0, off);
         if constexpr (kTex >= 2)
             t01 = _mm_unpacklo_epi32(t01, Tex(1, off));
-#if defined(QM_VERTEX_PSHUFB)
-        // Position and two coordinates are eight s16 values: one conversion
-        // to x y z - | s0 t0 s1 t1.
-        const __m128i swap = _mm_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-        const __m256i ints = _mm256_cvtepi16_epi32(_mm_shuffle_epi8(_mm_unpacklo_epi64(p, t01), swap));
-        const __m256 f = _mm256_mul_ps(_mm256_cvtepi32_ps(ints), _mm256_set_m128(texScales01, posScales));
-        if constexpr (kNrmInput == GX_NONE) {
-            _mm_storeu_ps(reinterpret_cast<float*>(out), _mm256_castps256_ps128(f));
-            StoreTex01(_mm256_extractf128_ps(f, 1), out);
-        } else {
-            // x y z nx | ny nz s0 t0 in one store, after s1 t1 went to its
-            // place as the end of f stored 8 bytes on (its start overwritten).
-            const __m256 n = _mm256_castps128_ps256(Normal(off));
-            const __m256 a = _mm256_blend_ps(_mm256_permutevar8x32_ps(f, _mm256_setr_epi32(0, 1, 2, 3, 0, 0, 4, 5)),
-                                             _mm256_permutevar8x32_ps(n, _mm256_setr_epi32(0, 0, 0, 0, 1, 2, 0, 0)), 0x38);
-            if constexpr (kTex >= 2)
-                _mm256_storeu_ps(reinterpret_cast<float*>(out + 8), f);
-            _mm256_storeu_ps(reinterpret_cast<float*>(out), a);
-        }
-#else
-        // Each 16-byte store's excess overwritten by the next.
-        _mm_storeu_ps(reinterpret_cast<float*>(out), S16Floats(p, posScales));
+        const __m128i pt = PosTexShorts(_mm_unpacklo_epi64(p, t01));
         if constexpr (kNrmInput != GX_NONE)
-            _mm_storeu_ps(reinterpret_cast<float*>(out + 12), Normal(off));
-        StoreTex01(S16Floats(t01, texScales01), out);
-#endif
+            _mm_storeu_ps(reinterpret_cast<float*>(out + 8), Normal<kWide>(off));
+        if constexpr (kNrmInput == GX_NONE && kTex >= 2) {
+            StoreLow<16>(pt, out);
+        } else {
+            StoreLow<8>(pt, out);
+            StoreLow<kTex == 1 ? 4 : 8>(_mm_unpackhi_epi64(pt, pt), out + kTexOut);
+        }
         if constexpr (kTex >= 3) {
             __m128i t23 = Tex(2, off);
             if constexpr (kTex >= 4)
                 t23 = _mm_unpacklo_epi32(t23, Tex(3, off));
-            const __m128 t2 = S16Floats(t23, texScales23);
-            if constexpr (kTex == 3)
-                _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut + 16), t2);
-            else
-                _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut + 16), t2);
+            StoreLow<kTex == 3 ? 4 : 8>(Swap16(t23), out + kTexOut + 8);
         }
     }
 
+    template <bool kWide>
     __m128 Normal(const uint32_t* off) const
     {
         const uint8_t* src = base[1] + off[1];
         if constexpr (kNrmType == GX_F32)
-            return SwapF32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+            return SwapF32(kWide ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(src)) : LoadExact<12>(src));
         else
-            return S16Floats(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), nrmScales);
+            return S16Floats(kWide ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)) : LoadExact<6>(src),
+                             nrmScales);
     }
 
-    // s0 t0 s1 t1 (s0 t0 alone for one coordinate) into their slots.
-    static void StoreTex01(__m128 t, uint8_t* out)
+    // The n bytes at src alone, the rest of the register zero.
+    template <size_t kBytes>
+    static __m128i LoadExact(const uint8_t* src)
     {
-        if constexpr (kTex == 1)
-            _mm_storel_pi(reinterpret_cast<__m64*>(out + kTexOut), t);
-        else
-            _mm_storeu_ps(reinterpret_cast<float*>(out + kTexOut), t);
+        alignas(16) uint8_t b[16] = {};
+        std::memcpy(b, src, kBytes);
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(b));
     }
 
     // Vertex by vertex; returns those decoded.
     uint32_t Run(const uint8_t* data, uint32_t count, uint8_t* out) const
     {
         uint32_t off[kSlots];
+        bool wide;
         for (uint32_t n = 0; n < count; ++n, data += kVertexBytes, out += kOutStride) {
-            if (!Offsets(data, off))
+            if (!Offsets(data, off, &wide))
                 return n;
-            Vertex(off, out);
+            if (wide)
+                Vertex<true>(off, out);
+            else
+                Vertex<false>(off, out);
         }
         return count;
     }
@@ -406,70 +444,86 @@ struct Mesh {
         return _mm256_setr_epi32(l[0], l[1], l[2], l[3], l[0], l[1], l[2], l[3]);
     }
 
+    // What GroupOffsets found of a group's indices.
+    enum GroupKind : uint8_t {
+        kNotTaken,  // an index reaches past its array
+        kTaken,     // all taken, a position or normal without room to be read wide
+        kWide,      // all taken and read wide
+    };
+
+    // The limits of both kinds of a group's checks, two vertices a register.
+    struct GroupLimits {
+        __m256i shuffle, strides, taken, wide;
+    };
+
+    GroupLimits Limits() const
+    {
+        // An unused slot's index 0 is taken.
+        return {_mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle.m)), Lanes(stride, 0), Lanes(indices, 1),
+                Lanes(wideIndices, 1)};
+    }
+
     // The element offsets of kGroup vertices from src (whose 16-byte loads
     // all lie in readable bytes), four lanes at a time: the indices taken
     // out of the stream, bounds-checked and multiplied by the strides.
-    // False when an index is not taken.
-    bool GroupOffsets(const uint8_t* src, const __m256i& shuffle, const __m256i& strides, const __m256i& limits,
-                      uint32_t (*off)[4]) const
+    GroupKind GroupOffsets(const uint8_t* src, const GroupLimits& lim, uint32_t (*off)[4]) const
     {
-        __m256i taken = _mm256_set1_epi32(-1);
+        __m256i taken = _mm256_set1_epi32(-1), wide = taken;
 #pragma GCC unroll 4
         for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * kVertexBytes) {
             const __m256i bytes = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + kVertexBytes)), 1);
-            const __m256i idx = _mm256_shuffle_epi8(bytes, shuffle);
+            const __m256i idx = _mm256_shuffle_epi8(bytes, lim.shuffle);
             // Indices and limits are at most 65,536: a signed compare holds.
-            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(limits, idx));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, strides));
+            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(lim.taken, idx));
+            wide = _mm256_and_si256(wide, _mm256_cmpgt_epi32(lim.wide, idx));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, lim.strides));
         }
-        return _mm256_movemask_epi8(taken) == -1;
+        if (_mm256_movemask_epi8(wide) == -1)
+            return kWide;
+        return _mm256_movemask_epi8(taken) == -1 ? kTaken : kNotTaken;
     }
 
     // Groups of kGroup vertices, each group's offsets worked out while the
     // group before it is decoded (so no vertex waits for its own offsets);
-    // a group with an index not taken goes vertex by vertex. The last few
-    // vertices, whose 16-byte loads would pass the last vertex's bytes, go
-    // through a copy padded with zeros.
-    uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const
+    // a group with an index not taken goes vertex by vertex. A group's
+    // loads reach 16 bytes past its last vertex's start: where that passes
+    // the readable bytes (at a list's end), the group is read from a copy
+    // padded with zeros.
+    uint32_t RunGroups(const uint8_t* data, uint32_t count, size_t readable, uint8_t* out) const
     {
         if (kSlots > 4)
             return Run(data, count, out);
-        const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(kShuffle.m));
-        const __m256i strides = Lanes(stride, 0);
-        const __m256i limits = Lanes(indices, 1);  // an unused slot's index 0 is taken
-        // Vertices from the end whose group would read past count vertices' bytes.
-        const uint32_t tail = std::min(count, kGroup - 1 + (16 + kVertexBytes - 1) / kVertexBytes);
-        const uint32_t groups = (count - tail) / kGroup + ((count - tail) % kGroup != 0);
-        const uint32_t groupBytes = kGroup * kVertexBytes, groupOut = kGroup * kOutStride;
+        const GroupLimits lim = Limits();
+        constexpr uint32_t kReach = (kGroup - 1) * kVertexBytes + 16;
+        constexpr uint32_t groupBytes = kGroup * kVertexBytes, groupOut = kGroup * kOutStride;
+        // Whole groups whose loads stay within the readable bytes.
+        const uint32_t groups = readable < kReach ? 0
+                                                  : static_cast<uint32_t>(std::min<size_t>(
+                                                        count / kGroup, (readable - kReach) / groupBytes + 1));
         alignas(32) uint32_t off[2][kGroup][4];
-        bool taken[2] = {groups > 0 && GroupOffsets(data, shuffle, strides, limits, off[0]), false};
+        GroupKind kind[2] = {groups > 0 ? GroupOffsets(data, lim, off[0]) : kNotTaken, kNotTaken};
         for (uint32_t g = 0; g < groups; ++g) {
             if (g + 1 < groups)
-                taken[(g + 1) & 1] =
-                    GroupOffsets(data + (g + 1) * groupBytes, shuffle, strides, limits, off[(g + 1) & 1]);
-            uint8_t* o = out + g * groupOut;
-            if (taken[g & 1]) {
-#pragma GCC unroll 8
-                for (uint32_t v = 0; v < kGroup; ++v)
-                    Vertex(off[g & 1][v], o + v * kOutStride);
-            } else {
-                const uint32_t done = Run(data + g * groupBytes, kGroup, o);
-                if (done < kGroup)
-                    return g * kGroup + done;
-            }
+                kind[(g + 1) & 1] = GroupOffsets(data + (g + 1) * groupBytes, lim, off[(g + 1) & 1]);
+            const uint32_t done = Group(kind[g & 1], off[g & 1], data + g * groupBytes, kGroup, out + g * groupOut);
+            if (done < kGroup)
+                return g * kGroup + done;
         }
         uint32_t n = groups * kGroup;
-        // A group's loads reach 16 bytes past its last vertex's start.
         uint8_t padded[kGroup * kVertexBytes + 16];
         while (n < count) {
             const uint32_t nv = std::min(kGroup, count - n);
-            std::memset(padded, 0, sizeof(padded));
-            std::memcpy(padded, data + n * kVertexBytes, nv * kVertexBytes);
-            const uint32_t done = GroupOffsets(padded, shuffle, strides, limits, off[0])
-                                      ? (Vertices(off[0], nv, out + n * kOutStride), nv)
-                                      : Run(padded, nv, out + n * kOutStride);
+            const uint8_t* src = data + n * kVertexBytes;
+            if (static_cast<size_t>(n) * kVertexBytes + kReach > readable) {
+                std::memset(padded, 0, sizeof(padded));
+                std::memcpy(padded, src, nv * kVertexBytes);
+                src = padded;
+            }
+            // Indices past the nv vertices may not be taken: the vertices
+            // then go one by one.
+            const uint32_t done = Group(GroupOffsets(src, lim, off[0]), off[0], src, nv, out + n * kOutStride);
             if (done < nv)
                 return n + done;
             n += nv;
@@ -477,20 +531,33 @@ struct Mesh {
         return count;
     }
 
-    void Vertices(const uint32_t (*off)[4], uint32_t nv, uint8_t* out) const
+    // The first nv vertices of a group at src; returns those decoded.
+    uint32_t Group(GroupKind kind, const uint32_t (*off)[4], const uint8_t* src, uint32_t nv, uint8_t* out) const
     {
-        for (uint32_t v = 0; v < nv; ++v)
-            Vertex(off[v], out + v * kOutStride);
+        if (kind == kNotTaken)
+            return Run(src, nv, out);
+        if (kind == kWide && nv == kGroup) {
+#pragma GCC unroll 8
+            for (uint32_t v = 0; v < kGroup; ++v)
+                Vertex<true>(off[v], out + v * kOutStride);
+        } else if (kind == kWide) {
+            for (uint32_t v = 0; v < nv; ++v)
+                Vertex<true>(off[v], out + v * kOutStride);
+        } else {
+            for (uint32_t v = 0; v < nv; ++v)
+                Vertex<false>(off[v], out + v * kOutStride);
+        }
+        return nv;
     }
 #else
-    uint32_t RunGroups(const uint8_t* data, uint32_t count, uint8_t* out) const { return Run(data, count, out); }
+    uint32_t RunGroups(const uint8_t* data, uint32_t count, size_t, uint8_t* out) const { return Run(data, count, out); }
 #endif
 };
 
 template <uint8_t kNrmInput, uint8_t kNrmType, int kTex>
-uint32_t IndexedMeshKernel(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, uint8_t* out)
+uint32_t IndexedMeshKernel(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, size_t readable, uint8_t* out)
 {
-    return Mesh<kNrmInput, kNrmType, kTex>(plan).RunGroups(data, count, out);
+    return Mesh<kNrmInput, kNrmType, kTex>(plan).RunGroups(data, count, readable, out);
 }
 #endif
 

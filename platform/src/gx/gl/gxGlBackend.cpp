@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <numeric>
 
 #include "gx/gl/gxGlDevice.h"
@@ -67,12 +68,13 @@ static void SetUpVertexLayout(const gxVertexLayout& l)
         glEnableVertexAttribArray(index);
         glVertexAttribPointer(index, n, type, type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE, stride, at(offset));
     };
-    attribute(0, 3, GL_FLOAT, l.pos, 1.0f);
+    attribute(0, 3, (l.shorts & gxVertexLayout::kPosShorts) ? GL_SHORT : GL_FLOAT, l.pos, 1.0f);
     attribute(1, 3, GL_FLOAT, l.nrm, 1.0f);
     for (GLuint c = 0; c < 2; ++c)
         attribute(2 + c, 4, GL_UNSIGNED_BYTE, l.clr[c], 0.0f);
     for (GLuint n = 0; n < 8; ++n)
-        attribute(4 + n, 2, GL_FLOAT, l.tex[n], 1.0f);
+        attribute(4 + n, 2, (l.shorts & gxVertexLayout::TexShorts(static_cast<int>(n))) ? GL_SHORT : GL_FLOAT,
+                  l.tex[n], 1.0f);
     // Matrix rows as integers: (pn, tex0..2), (tex3..6), (tex7, padding).
     if (l.mtx == gxVertexLayout::kAbsent) {
         for (GLuint i = 12; i <= 14; ++i)
@@ -296,6 +298,20 @@ void GlBackend::ExecuteDraws(const std::vector<std::shared_ptr<const gxCommand>>
         DrawJoinedStrips(draws);
 }
 
+// The scales of the layout's positions and coordinates into the parameter
+// block; true when they changed. A draw of the same state may come with
+// another layout (immediate mode's floats, a list's shorts).
+static bool SetVertexScales(const gxVertexLayout& l, GlDrawUniforms* u)
+{
+    float scales[3][4] = {{l.posScale, 1.0f, 1.0f, 1.0f}};
+    for (int t = 0; t < 8; ++t)
+        scales[1 + t / 4][t % 4] = l.texScale[t];
+    if (std::memcmp(scales, u->vtxScale, sizeof(scales)) == 0)
+        return false;
+    std::memcpy(u->vtxScale, scales, sizeof(scales));
+    return true;
+}
+
 // Sets up everything a draw needs but its vertices: the snapshot's
 // parameter block, program, pipeline and textures, with the vertex array
 // and its buffer bound. False when there is nothing to draw.
@@ -304,16 +320,21 @@ bool GlBackend::PrepareDraw(const gxCommand& cmd)
     if (!cmd.state || cmd.vertices.empty())
         return false;
     const gxState& s = *cmd.state;
-    if (cmd.state.get() != m_pLastState || cmd.attrMask != m_nLastAttrMask) {
+    const bool stateChanged = cmd.state.get() != m_pLastState || cmd.attrMask != m_nLastAttrMask;
+    if (stateChanged) {
         TranslateDrawState(s, cmd.attrMask, &m_uniforms, &m_pipeline);
         for (int m = 0; m < kMaxTexMaps; ++m) {
             if (s.texMapLoaded[m])
                 m_uniforms.texMaps[0] |= 1 << m;
         }
+    }
+    if (SetVertexScales(cmd.vertices.Layout(), &m_uniforms) || stateChanged) {
         // New storage each time (orphaning): rewriting the block in place
         // would make the driver finish the draws that still read it.
         glBindBuffer(GL_UNIFORM_BUFFER, m_ubo);
         glBufferData(GL_UNIFORM_BUFFER, sizeof(GlDrawUniforms), &m_uniforms, GL_STREAM_DRAW);
+    }
+    if (stateChanged) {
         m_nProgram = m_bForceGeneric ? m_programs.Generic() : m_programs.ProgramFor(m_uniforms);
         m_pLastState = cmd.state.get();
         m_nLastAttrMask = cmd.attrMask;

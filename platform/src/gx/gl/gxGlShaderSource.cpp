@@ -22,16 +22,17 @@ namespace gxgl {
     "  ivec4 uTevOrder[16]; ivec4 uTevSel[16]; ivec4 uTevDest[16];\n"           \
     "  ivec4 uTevReg[4]; ivec4 uKonst[4]; ivec4 uSwap[4];\n"                    \
     "  ivec4 uAlphaCmp; ivec4 uPix; ivec4 uTexMaps;\n"                          \
+    "  vec4 uVtxScale[3];\n"                                                    \
     "};\n"
 
 const char* const kVertexShaderSource =
     "#version 330 core\n" QM_GLSL_DRAW_BLOCK
     R"(
-layout(location = 0) in vec3 aPos;
+layout(location = 0) in vec3 aPosIn;
 layout(location = 1) in vec3 aNrm;
 layout(location = 2) in vec4 aClr0;
 layout(location = 3) in vec4 aClr1;
-layout(location = 4) in vec2 aTex[8];
+layout(location = 4) in vec2 aTexIn[8];
 layout(location = 12) in uvec4 aMtxA;   // position matrix, TEX0..2 matrix rows
 layout(location = 13) in uvec4 aMtxB;   // TEX3..6 matrix rows
 layout(location = 14) in uvec4 aMtxC;   // TEX7 matrix row
@@ -41,6 +42,11 @@ out vec4 vClr0;
 out vec4 vClr1;
 out vec3 vTex[8];
 out float vEyeZ;
+
+// The position and coordinates: those kept as shorts arrive unscaled, and
+// main applies their scales (1 for floats, exactly) once.
+vec3 aPos;
+vec2 aTex[8];
 
 vec3 rowXform(int row, vec4 p)
 {
@@ -119,6 +125,9 @@ int texMtxRow(int n)
 
 void main()
 {
+    aPos = aPosIn * uVtxScale[0].x;
+    for (int t = 0; t < 8; ++t)
+        aTex[t] = aTexIn[t] * uVtxScale[1 + t / 4][t % 4];
     int pn = (uVtx.w & 1) != 0 ? int(aMtxA.x & 63u) : uVtx.y;
     vec4 p = vec4(aPos, 1.0);
     vec3 P = rowXform(pn, p);

@@ -72,6 +72,7 @@ struct GlDrawUniforms {
     int32_t alphaCmp[4];     // comp0, ref0, comp1, ref1
     int32_t pix[4];          // alpha op, stage count, fog kind (0 off, 2 lin, 4..7), fog orthographic
     int32_t texMaps[4];      // bit n: texture map n has a texture bound; unused x3
+    float vtxScale[3][4];    // position scale, unused x3; coordinate scales 0..3, 4..7 (1 for floats)
 };
 
 static_assert(sizeof(GlDrawUniforms) % 16 == 0, "std140 block is whole vec4s");
