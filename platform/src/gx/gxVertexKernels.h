@@ -361,7 +361,10 @@ struct Mesh {
             StoreLow<16>(pt, out);
         } else {
             StoreLow<8>(pt, out);
-            StoreLow<kTex == 1 ? 4 : 8>(_mm_unpackhi_epi64(pt, pt), out + kTexOut);
+            if constexpr (kTex == 1)
+                StoreLow<4>(_mm_unpackhi_epi64(pt, pt), out + kTexOut);
+            else
+                _mm_storeh_pi(reinterpret_cast<__m64*>(out + kTexOut), _mm_castsi128_ps(pt));
         }
         if constexpr (kTex >= 3) {
             __m128i t23 = Tex(2, off);
@@ -463,25 +466,41 @@ struct Mesh {
                 Lanes(wideIndices, 1)};
     }
 
+    // The indices of vertices v and v + 1 of a group at src, in lanes; those
+    // of vertices from nv on read 0, which every array takes.
+    static __m256i PairIndices(const uint8_t* src, uint32_t v, uint32_t nv, const GroupLimits& lim)
+    {
+        src += v * kVertexBytes;
+        const __m256i bytes = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + kVertexBytes)), 1);
+        const __m256i idx = _mm256_shuffle_epi8(bytes, lim.shuffle);
+        if (nv >= kGroup)
+            return idx;
+        const int32_t a = v < nv ? -1 : 0, b = v + 1 < nv ? -1 : 0;
+        return _mm256_and_si256(idx, _mm256_setr_epi32(a, a, a, a, b, b, b, b));
+    }
+
     // The element offsets of kGroup vertices from src (whose 16-byte loads
     // all lie in readable bytes), four lanes at a time: the indices taken
-    // out of the stream, bounds-checked and multiplied by the strides.
-    GroupKind GroupOffsets(const uint8_t* src, const GroupLimits& lim, uint32_t (*off)[4]) const
+    // out of the stream, checked and multiplied by the strides. The check
+    // is against the wide limits, which are never above the others; only a
+    // group that fails it is checked again against the others.
+    GroupKind GroupOffsets(const uint8_t* src, const GroupLimits& lim, uint32_t (*off)[4], uint32_t nv = kGroup) const
     {
-        __m256i taken = _mm256_set1_epi32(-1), wide = taken;
+        __m256i wide = _mm256_set1_epi32(-1);
 #pragma GCC unroll 4
-        for (uint32_t v = 0; v < kGroup; v += 2, src += 2 * kVertexBytes) {
-            const __m256i bytes = _mm256_inserti128_si256(
-                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + kVertexBytes)), 1);
-            const __m256i idx = _mm256_shuffle_epi8(bytes, lim.shuffle);
+        for (uint32_t v = 0; v < kGroup; v += 2) {
+            const __m256i idx = PairIndices(src, v, nv, lim);
             // Indices and limits are at most 65,536: a signed compare holds.
-            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(lim.taken, idx));
             wide = _mm256_and_si256(wide, _mm256_cmpgt_epi32(lim.wide, idx));
             _mm256_store_si256(reinterpret_cast<__m256i*>(off[v]), _mm256_mullo_epi32(idx, lim.strides));
         }
         if (_mm256_movemask_epi8(wide) == -1)
             return kWide;
+        __m256i taken = _mm256_set1_epi32(-1);
+        for (uint32_t v = 0; v < kGroup; v += 2)
+            taken = _mm256_and_si256(taken, _mm256_cmpgt_epi32(lim.taken, PairIndices(src, v, nv, lim)));
         return _mm256_movemask_epi8(taken) == -1 ? kTaken : kNotTaken;
     }
 
@@ -521,9 +540,7 @@ struct Mesh {
                 std::memcpy(padded, src, nv * kVertexBytes);
                 src = padded;
             }
-            // Indices past the nv vertices may not be taken: the vertices
-            // then go one by one.
-            const uint32_t done = Group(GroupOffsets(src, lim, off[0]), off[0], src, nv, out + n * kOutStride);
+            const uint32_t done = Group(GroupOffsets(src, lim, off[0], nv), off[0], src, nv, out + n * kOutStride);
             if (done < nv)
                 return n + done;
             n += nv;
