@@ -737,4 +737,53 @@ TEST(GxVertexDataTest, ReshapeReusesOnlyStorageItStillHoldsAndThatFits)
     }
 }
 
+// A packed vertex reads back as the whole record: both colours, the matrix
+// block's rows, shorts widened by their scale; truncating keeps the first
+// vertices and never grows the draw.
+TEST(GxVertexDataTest, PackedVerticesReadBackAsRecordsAndTruncate)
+{
+    gxVertexLayout l;
+    l.stride = 32;
+    l.mtx = 0;
+    l.pos = 12;
+    l.nrm = l.tex[0] = gxVertexLayout::kAbsent;
+    l.clr[0] = 20;
+    l.clr[1] = 24;
+    l.tex[1] = 28;
+    l.shorts = gxVertexLayout::kPosShorts | gxVertexLayout::TexShorts(1);
+    l.posScale = 0.25f;
+    l.texScale[1] = 0.5f;
+    for (int t = 2; t < 8; ++t)
+        l.tex[t] = gxVertexLayout::kAbsent;
+    gxVertexData data(l, 3);
+    for (uint32_t v = 0; v < 3; ++v) {
+        uint8_t* p = data.MutableBytes() + 32 * v;
+        const uint8_t rows[12] = {static_cast<uint8_t>(3 * v), 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0};
+        const int16_t pos[4] = {static_cast<int16_t>(-4 - static_cast<int>(v)), 8, 12, 0};
+        const int16_t st[2] = {-3, static_cast<int16_t>(v)};
+        std::memcpy(p, rows, 12);
+        std::memcpy(p + 12, pos, 8);
+        for (int c = 0; c < 8; ++c)
+            p[20 + c] = static_cast<uint8_t>(10 * v + c);
+        std::memcpy(p + 28, st, 4);
+    }
+    const gxVertex v = data[2];
+    EXPECT_EQ(v.pnMtx, 6);
+    for (int m = 0; m < 8; ++m)
+        EXPECT_EQ(v.texMtx[m], m + 1) << "texture matrix " << m;
+    EXPECT_EQ(v.pos[0], -1.5f);
+    EXPECT_EQ(v.pos[2], 3.0f);
+    EXPECT_EQ(v.clr[0][0], 20);
+    EXPECT_EQ(v.clr[1][3], 27);
+    EXPECT_EQ(v.tex[1][0], -1.5f);
+    EXPECT_EQ(v.tex[1][1], 1.0f);
+    EXPECT_EQ(v.tex[0][0], 0.0f) << "absent coordinates keep the default";
+    data.Truncate(5);
+    EXPECT_EQ(data.size(), 3u);
+    data.Truncate(2);
+    EXPECT_EQ(data.size(), 2u);
+    EXPECT_EQ(data.ByteSize(), 64u);
+    EXPECT_EQ(data[1].pnMtx, 3);
+}
+
 }  // namespace
