@@ -416,9 +416,6 @@ void gxDecodeElement(const gxAttrStep& st, const uint8_t* src, gxVertex& v) { De
 
 namespace {
 
-// Vertices the step kernels take where the whole-vertex decoder stops short.
-constexpr uint32_t kStepRun = 8;
-
 // The step kernels over vertices first..first+count-1, one attribute at a
 // time: a bad index stops the later attributes at that vertex, so the first
 // bad one in stream order is kept in *bad. Returns the vertices decoded.
@@ -457,25 +454,14 @@ gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, s
         for (uint32_t n = 0; n < whole; ++n)
             std::memcpy(packed + static_cast<size_t>(n) * layout.stride + layout.mtx, rows, sizeof(rows));
     }
-    // The whole-vertex decoder, when the format has one, takes runs of
-    // vertices; a vertex it leaves goes through the step kernels.
+    // The whole-vertex decoder, when the format has one, stops only at an
+    // index past its array; the step kernels take the rest from there and
+    // find the first bad index in stream order.
+    const uint32_t done = plan.wholeKernel ? plan.wholeKernel(plan, data, whole, bytes, packed) : 0;
     uint32_t good = whole;
     const gxAttrStep* bad = nullptr;
-    uint32_t done = 0;
-    while (done < whole && !bad) {
-        const uint32_t start = done;
-        if (plan.wholeKernel)
-            done += plan.wholeKernel(plan, data + static_cast<size_t>(done) * plan.vertexBytes, whole - done,
-                                     bytes - static_cast<size_t>(done) * plan.vertexBytes,
-                                     packed + static_cast<size_t>(done) * layout.stride);
-        if (done == whole)
-            break;
-        // The step kernels take the vertex it left and a few after it, or
-        // the rest of the draw when it decoded none.
-        const uint32_t n = done == start ? whole - done : std::min(whole - done, kStepRun);
-        good = done + StepVertices(plan, data, done, n, packed, &bad);
-        done += n;
-    }
+    if (done < whole)
+        good = done + StepVertices(plan, data, done, whole - done, packed, &bad);
     if (bad) {
         out.Truncate(good);
         *used = static_cast<size_t>(good) * plan.vertexBytes;
