@@ -7,6 +7,8 @@
 
 namespace ax {
 
+constexpr uint32_t kMaxRatio = 4u << 16;  // 16.16: the converter reads at most 4 inputs an output
+
 // The voice table (AX_MAX_VOICES records, indices fixed).
 AXVPB* Voices();
 
