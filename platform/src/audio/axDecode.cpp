@@ -92,7 +92,10 @@ int AdpcmCode(const uint8_t* memory, uint32_t a)
 // residual is added under the rounding shift ((x >> 11) + r equals
 // (x + (r << 11)) >> 11), so each sample waits on the one before for a
 // multiply, an add and a shift only. False, with the history kept, when a
-// sample falls outside -32767..32767; pOut then holds wrong samples.
+// sample falls outside -32767..32767; pOut then holds wrong samples. The
+// 32-bit prediction of the clamped decoder wraps only for two programmed
+// -32768 histories on two -32768 coefficients, whose 64-bit sample is far
+// outside the range, so those runs take the clamped decoder too.
 bool DecodeAdpcmRunUnclamped(const uint8_t* memory, uint32_t a, uint32_t count, uint16_t predScale,
                              const int16_t coef[16], int16_t* pHist1, int16_t* pHist2, int16_t* pOut)
 {
@@ -101,10 +104,6 @@ bool DecodeAdpcmRunUnclamped(const uint8_t* memory, uint32_t a, uint32_t count, 
     const int64_t c1 = coef[2 * pair];
     const int64_t c2 = coef[2 * pair + 1];
     int64_t h1 = *pHist1, h2 = *pHist2;
-    // Two -32768 histories (only a programmed history holds -32768) would
-    // wrap the 32-bit prediction; the clamped decoder keeps that.
-    if (h1 == -32768 && h2 == -32768)
-        return false;
     uint64_t outside = 0;
     for (uint32_t i = 0; i < count; ++i, ++a) {
         const uint32_t byte = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
@@ -127,9 +126,8 @@ bool DecodeAdpcmRunUnclamped(const uint8_t* memory, uint32_t a, uint32_t count, 
 // nibbles start at nibble address a, with the frame's predictor/scale: the
 // coefficients and scale are chosen once for the run, the arithmetic is
 // AXDecodeAdpcmSample's.
-void DecodeAdpcmRun(AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
+void DecodeAdpcmRun(const uint8_t* memory, AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
 {
-    const uint8_t* memory = audio::Memory();
     if (DecodeAdpcmRunUnclamped(memory, a, count, v.nPredScale, v.adpcm.coef, &v.nHist1, &v.nHist2, pOut))
         return;
     const int pair = (v.nPredScale >> 4) & 0x7;
@@ -152,11 +150,12 @@ void DecodeAdpcmRun(AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
 // end address, with NextInputSample's address, end and loop handling.
 uint32_t ReadAdpcmSamples(AXVPB& v, int16_t* pOut, uint32_t count)
 {
+    const uint8_t* memory = audio::Memory();
     uint32_t done = 0;
     while (done < count && !v.bInputEnded) {
         uint32_t a = v.addr.currentAddress;
         if (a % AX_ADPCM_FRAME_NIBBLES == 0) {
-            v.nPredScale = ByteAt(a / 2);
+            v.nPredScale = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
             a += 2;
             v.addr.currentAddress = a;
         }
@@ -172,7 +171,7 @@ uint32_t ReadAdpcmSamples(AXVPB& v, int16_t* pOut, uint32_t count)
             run = count - done;
             bReachesEnd = false;
         }
-        DecodeAdpcmRun(v, a, run, pOut + done);
+        DecodeAdpcmRun(memory, v, a, run, pOut + done);
         done += run;
         if (!bReachesEnd) {
             v.addr.currentAddress = a + run;
