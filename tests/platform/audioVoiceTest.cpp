@@ -245,36 +245,42 @@ TEST_F(AXVoiceTest, FramesMixAsSampleBySample)
         {"one-shot whose last sample is held into the next frame", 0x10000, 0, AX_SRC_TYPE_LINEAR, {0x7FFF, 0}, {0x8000, 0, 0}, false, 161},
         {"one-shot ending partway at ratio 1.5, ramp", 0x18000, 0x8000, AX_SRC_TYPE_LINEAR, {0x4000, 150}, {0x8000, 0x8000, 0x8000}, false, 203},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        AXVPB* v = Pcm16Voice(address, r.count, r.bLoop, 3);
-        const AXPBSRC src{static_cast<uint16_t>(r.ratio >> 16), static_cast<uint16_t>(r.ratio), r.frac};
-        AXSetVoiceSrc(v, &src);
-        AXSetVoiceSrcType(v, r.type);
-        AXSetVoiceVe(v, &r.ve);
-        AXSetVoiceMix(v, &r.mix);
-        AXVPB byHand = *v;
-        const std::vector<int16_t> out = Run(3);
-        for (int frame = 0; frame < 3; ++frame) {
-            int32_t bus[3][AX_FRAME_SAMPLES] = {};
-            if (byHand.state == AX_PB_STATE_RUN)
-                MixByHand(byHand, bus);
-            for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
-                const int32_t fold = (Saturate(bus[2][i]) * 23170) >> 15;
-                const size_t at = static_cast<size_t>(frame * kFrameValues + 2 * i);
-                ASSERT_EQ(out[at], Saturate(Saturate(bus[0][i]) + fold)) << "frame " << frame << " left " << i;
-                ASSERT_EQ(out[at + 1], Saturate(Saturate(bus[1][i]) + fold)) << "frame " << frame << " right " << i;
+    // The processor's vector kernels and the baseline ones alike.
+    for (const bool bSimd : {true, false}) {
+        SCOPED_TRACE(bSimd ? "vector kernels" : "baseline kernels");
+        const bool bPrevious = ax::SetMixSimd(bSimd);
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            AXVPB* v = Pcm16Voice(address, r.count, r.bLoop, 3);
+            const AXPBSRC src{static_cast<uint16_t>(r.ratio >> 16), static_cast<uint16_t>(r.ratio), r.frac};
+            AXSetVoiceSrc(v, &src);
+            AXSetVoiceSrcType(v, r.type);
+            AXSetVoiceVe(v, &r.ve);
+            AXSetVoiceMix(v, &r.mix);
+            AXVPB byHand = *v;
+            const std::vector<int16_t> out = Run(3);
+            for (int frame = 0; frame < 3; ++frame) {
+                int32_t bus[3][AX_FRAME_SAMPLES] = {};
+                if (byHand.state == AX_PB_STATE_RUN)
+                    MixByHand(byHand, bus);
+                for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+                    const int32_t fold = (Saturate(bus[2][i]) * 23170) >> 15;
+                    const size_t at = static_cast<size_t>(frame * kFrameValues + 2 * i);
+                    ASSERT_EQ(out[at], Saturate(Saturate(bus[0][i]) + fold)) << "frame " << frame << " left " << i;
+                    ASSERT_EQ(out[at + 1], Saturate(Saturate(bus[1][i]) + fold)) << "frame " << frame << " right " << i;
+                }
             }
+            EXPECT_EQ(v->state, byHand.state);
+            EXPECT_EQ(v->addr.currentAddress, byHand.addr.currentAddress);
+            EXPECT_EQ(v->nSrcOld, byHand.nSrcOld);
+            EXPECT_EQ(v->nSrcNew, byHand.nSrcNew);
+            EXPECT_EQ(v->bOldValid, byHand.bOldValid);
+            EXPECT_EQ(v->bNewValid, byHand.bNewValid);
+            EXPECT_EQ(v->src.currentAddressFrac, byHand.src.currentAddressFrac);
+            EXPECT_EQ(v->ve.currentVolume, byHand.ve.currentVolume);
+            AXFreeVoice(v);
         }
-        EXPECT_EQ(v->state, byHand.state);
-        EXPECT_EQ(v->addr.currentAddress, byHand.addr.currentAddress);
-        EXPECT_EQ(v->nSrcOld, byHand.nSrcOld);
-        EXPECT_EQ(v->nSrcNew, byHand.nSrcNew);
-        EXPECT_EQ(v->bOldValid, byHand.bOldValid);
-        EXPECT_EQ(v->bNewValid, byHand.bNewValid);
-        EXPECT_EQ(v->src.currentAddressFrac, byHand.src.currentAddressFrac);
-        EXPECT_EQ(v->ve.currentVolume, byHand.ve.currentVolume);
-        AXFreeVoice(v);
+        ax::SetMixSimd(bPrevious);
     }
 }
 

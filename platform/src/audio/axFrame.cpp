@@ -4,6 +4,7 @@
 #include "platform/ax.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "audio/audio_local.h"
 #include "audio/ax_local.h"
@@ -109,43 +110,37 @@ void Convert(const int16_t* in, uint32_t frac, uint32_t ratio, uint32_t n, int16
     }
 }
 
-// Envelope volume after i samples of the ramp: adding delta each sample and
-// saturating to 0..0xFFFF stays at the bound it reaches, as the sum clamped.
-int32_t RampVolume(int32_t volume, int32_t delta, uint32_t i)
-{
-    return std::clamp(volume + static_cast<int32_t>(i) * delta, 0, 0xFFFF);
-}
+#define QM_MIX_TARGET
+namespace base {
+#include "audio/axMixKernels.h"
+}  // namespace base
+#undef QM_MIX_TARGET
 
-// The frame's played outputs through the envelope and into the buses at the
-// mix volumes. kCount is AX_FRAME_SAMPLES for a whole frame, the usual case,
-// whose loops of known count the compiler vectorises; 0 takes n.
+#if defined(__x86_64__) || defined(__i386__)
+#define QM_MIX_AVX2 1
+#define QM_MIX_TARGET __attribute__((target("avx2")))
+namespace avx2 {
+#include "audio/axMixKernels.h"
+}  // namespace avx2
+#undef QM_MIX_TARGET
+#endif
+
+std::atomic<bool> s_bMixSimd{true};
+
+// MixOutputs of the kernels for the processor the program runs on: AVX2's
+// where it has them and they are not switched off.
 template <uint32_t kCount>
-void MixOutputs(const int16_t* __restrict in, uint32_t n, const AXPBVE& ve, const AXPBMIX& mix,
-                int32_t* __restrict pLeft, int32_t* __restrict pRight, int32_t* __restrict pSurround)
+void MixOutputs(const int16_t* in, uint32_t n, const AXPBVE& ve, const AXPBMIX& mix, int32_t* pLeft,
+                int32_t* pRight, int32_t* pSurround)
 {
-    const uint32_t count = kCount ? kCount : n;
-    // A 16-bit sample times a 16-bit volume: no overflow.
-    int32_t enveloped[AX_FRAME_SAMPLES];
-    const int32_t volume = ve.currentVolume;
-    if (ve.currentDelta == 0) {
-        for (uint32_t i = 0; i < count; ++i)
-            enveloped[i] = (in[i] * volume) >> 15;
-    } else {
-        for (uint32_t i = 0; i < count; ++i)
-            enveloped[i] = (in[i] * RampVolume(volume, ve.currentDelta, i)) >> 15;
+#if defined(QM_MIX_AVX2)
+    static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
+    if (s_bAvx2 && s_bMixSimd) {
+        avx2::MixOutputs<kCount>(in, n, ve, mix, pLeft, pRight, pSurround);
+        return;
     }
-    // A silent bus would add only zeros. An enveloped sample above unity
-    // times a volume above unity wraps at 32 bits, as the frame always has.
-    int32_t* const buses[3] = {pLeft, pRight, pSurround};
-    const int32_t volumes[3] = {mix.vL, mix.vR, mix.vS};
-    for (int b = 0; b < 3; ++b) {
-        if (volumes[b] == 0)
-            continue;
-        int32_t* __restrict bus = buses[b];
-        const uint32_t v = static_cast<uint32_t>(volumes[b]);
-        for (uint32_t i = 0; i < count; ++i)
-            bus[i] += static_cast<int32_t>(static_cast<uint32_t>(enveloped[i]) * v) >> 15;
-    }
+#endif
+    base::MixOutputs<kCount>(in, n, ve, mix, pLeft, pRight, pSurround);
 }
 
 // The voice's frame, installed as the audio interface's DMA callback.
@@ -204,7 +199,7 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
     v.bOldValid = p < in.nValid;
     v.bNewValid = p + 1 < in.nValid;
     v.src.currentAddressFrac = static_cast<uint16_t>(end);
-    v.ve.currentVolume = static_cast<uint16_t>(RampVolume(v.ve.currentVolume, v.ve.currentDelta, n));
+    v.ve.currentVolume = static_cast<uint16_t>(base::RampVolume(v.ve.currentVolume, v.ve.currentDelta, n));
     if (n < AX_FRAME_SAMPLES)
         v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
 }
@@ -230,6 +225,8 @@ void ax::RenderFrame(uint8_t* pBlock)
         ps::StoreS16BE(pBlock + 4 * i + 2, Clamp16(Clamp16(right[i]) + s));
     }
 }
+
+bool ax::SetMixSimd(bool enabled) { return s_bMixSimd.exchange(enabled); }
 
 void AXInit()
 {
