@@ -110,6 +110,21 @@ void Convert(const int16_t* in, uint32_t frac, uint32_t ratio, uint32_t n, int16
     }
 }
 
+// The frame's n converter outputs: at ratio 1.0 from a whole sample, or
+// nearest at ratio 1.0, the inputs themselves; else converted into pScratch.
+const int16_t* ConvertFrame(const AXVPB& v, const FrameInput& in, uint32_t frac, uint32_t ratio, uint32_t n,
+                            int16_t* pScratch)
+{
+    const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
+    if (ratio == 0x10000 && (frac == 0 || !bInterpolate))
+        return in.samples;
+    if (bInterpolate)
+        Convert<true>(in.samples, frac, ratio, n, pScratch);
+    else
+        Convert<false>(in.samples, frac, ratio, n, pScratch);
+    return pScratch;
+}
+
 #define QM_MIX_TARGET
 namespace base {
 #include "audio/axMixKernels.h"
@@ -175,17 +190,8 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
     ReadFrameInput(v, static_cast<uint32_t>(Position(frac, ratio, AX_FRAME_SAMPLES) >> 16), &in);
     const uint32_t n = PlayedOutputs(frac, ratio, in.nValid);
 
-    // At ratio 1.0 from a whole sample the outputs are the inputs.
-    const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
-    const int16_t* converted = in.samples;
-    int16_t convertedFrame[AX_FRAME_SAMPLES];
-    if (ratio != 0x10000 || (frac != 0 && bInterpolate)) {
-        if (bInterpolate)
-            Convert<true>(in.samples, frac, ratio, n, convertedFrame);
-        else
-            Convert<false>(in.samples, frac, ratio, n, convertedFrame);
-        converted = convertedFrame;
-    }
+    int16_t scratch[AX_FRAME_SAMPLES];
+    const int16_t* converted = ConvertFrame(v, in, frac, ratio, n, scratch);
     if (n == AX_FRAME_SAMPLES)
         MixOutputs<AX_FRAME_SAMPLES>(converted, n, v.ve, v.mix, pLeft, pRight, pSurround);
     else

@@ -16,7 +16,7 @@ QM_MIX_TARGET inline int32_t RampVolume(int32_t volume, int32_t delta, uint32_t 
 // whose loops of known count the compiler vectorises; 0 takes n.
 template <uint32_t kCount>
 QM_MIX_TARGET void MixOutputs(const int16_t* __restrict in, uint32_t n, const AXPBVE& ve, const AXPBMIX& mix,
-                int32_t* __restrict pLeft, int32_t* __restrict pRight, int32_t* __restrict pSurround)
+                              int32_t* __restrict pLeft, int32_t* __restrict pRight, int32_t* __restrict pSurround)
 {
     const uint32_t count = kCount ? kCount : n;
     // A 16-bit sample times a 16-bit volume: no overflow.
