@@ -1,6 +1,7 @@
 // Mixing cost: 32 looping DSP-ADPCM voices (every mixer channel busy) mixed
 // for one second of output (200 frames of 5 ms), read as a share of one
-// second of real time. Frames run by hand, so no device or timer competes.
+// second of real time, at the output rate and resampled. Frames run by hand,
+// so no device or timer competes.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -18,8 +19,8 @@ constexpr int kVoices = 32;
 constexpr int kFramesPerSecond = 200;
 
 // One second of a 440 Hz tone in audio memory, looping, on every voice at a
-// different pan so both sides are mixed.
-std::vector<AXVPB*> StartVoices(uint32_t* pAddress)
+// different pan so both sides are mixed, played at the 16.16 ratio.
+std::vector<AXVPB*> StartVoices(uint32_t ratio, uint32_t* pAddress)
 {
     AITestSetManualFrames(TRUE);
     AXInit();
@@ -45,6 +46,8 @@ std::vector<AXVPB*> StartVoices(uint32_t* pAddress)
         addr.endAddress = address * 2 + s.nEndOffset;
         addr.currentAddress = address * 2 + 2 + static_cast<uint32_t>(i);  // staggered starts
         AXSetVoiceAddr(v, &addr);
+        const AXPBSRC src{static_cast<uint16_t>(ratio >> 16), static_cast<uint16_t>(ratio), 0};
+        AXSetVoiceSrc(v, &src);
         MIXInitChannel(v, 0, -120, MIX_LEVEL_SILENT, MIX_LEVEL_SILENT, 4 * i, MIX_SPAN_FRONT, 0);
         AXSetVoiceState(v, AX_PB_STATE_RUN);
         voices.push_back(v);
@@ -53,10 +56,10 @@ std::vector<AXVPB*> StartVoices(uint32_t* pAddress)
     return voices;
 }
 
-void BM_Mix32AdpcmVoicesOneSecond(benchmark::State& state)
+void MixOneSecond(benchmark::State& state, uint32_t ratio)
 {
     uint32_t address = 0;
-    const std::vector<AXVPB*> voices = StartVoices(&address);
+    const std::vector<AXVPB*> voices = StartVoices(ratio, &address);
     std::vector<int16_t> out(static_cast<size_t>(kFramesPerSecond) * AI_DMA_FRAME_BYTES / 2);
     for (auto _ : state) {
         AITestRunFrames(kFramesPerSecond, out.data());
@@ -72,6 +75,13 @@ void BM_Mix32AdpcmVoicesOneSecond(benchmark::State& state)
     AXRegisterCallback(nullptr);
     ARFree(address, nullptr);
 }
+
+void BM_Mix32AdpcmVoicesOneSecond(benchmark::State& state) { MixOneSecond(state, 0x10000); }
 BENCHMARK(BM_Mix32AdpcmVoicesOneSecond)->Unit(benchmark::kMillisecond);
+
+// The same voices as 22.05 kHz sounds: the converter interpolates every
+// output between inputs it steps through unevenly.
+void BM_Mix32AdpcmVoicesResampledOneSecond(benchmark::State& state) { MixOneSecond(state, 0xB066); }
+BENCHMARK(BM_Mix32AdpcmVoicesResampledOneSecond)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -165,6 +166,121 @@ TEST_F(AXVoiceTest, AdpcmRunsReadAsSampleBySample)
             read += static_cast<int>(n);
         }
         EXPECT_EQ(one.bInputEnded, !r.bLoop);
+    }
+}
+
+// The frame's voice, sample by sample: the converter steps through
+// NextInputSample, the envelope ramps by adding and saturating, each sample
+// goes into the buses, a voice whose held sample is not there stops.
+void StepByHand(AXVPB& v)
+{
+    v.nSrcOld = v.nSrcNew;
+    v.bOldValid = v.bNewValid;
+    int16_t s = v.nSrcOld;
+    v.bNewValid = ax::NextInputSample(v, &s);
+    v.nSrcNew = v.bNewValid ? s : v.nSrcOld;
+}
+
+void MixByHand(AXVPB& v, int32_t bus[3][AX_FRAME_SAMPLES])
+{
+    if (!v.bSrcPrimed) {
+        v.bSrcPrimed = true;
+        v.bNewValid = true;
+        v.nSrcNew = 0;
+        StepByHand(v);
+        StepByHand(v);
+    }
+    const uint32_t ratio = static_cast<uint32_t>(v.src.ratioHi) << 16 | v.src.ratioLo;
+    const uint32_t volumes[3] = {v.mix.vL, v.mix.vR, v.mix.vS};
+    int32_t volume = v.ve.currentVolume;
+    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+        if (!v.bOldValid) {
+            v.state = AX_PB_STATE_STOP;
+            break;
+        }
+        int32_t s = v.nSrcOld;
+        if (v.srcType != AX_SRC_TYPE_NONE)
+            s += static_cast<int32_t>((static_cast<int64_t>(v.nSrcNew - v.nSrcOld) * v.src.currentAddressFrac) >> 16);
+        s = (s * volume) >> 15;
+        volume = std::clamp(volume + v.ve.currentDelta, 0, 0xFFFF);
+        for (int b = 0; b < 3; ++b)
+            bus[b][i] += static_cast<int32_t>(static_cast<uint32_t>(s) * volumes[b]) >> 15;
+        const uint32_t next = v.src.currentAddressFrac + ratio;
+        v.src.currentAddressFrac = static_cast<uint16_t>(next);
+        for (uint32_t k = next >> 16; k > 0; --k)
+            StepByHand(v);
+    }
+    v.ve.currentVolume = static_cast<uint16_t>(volume);
+}
+
+int16_t Saturate(int32_t v) { return static_cast<int16_t>(std::clamp(v, -32767, 32767)); }
+
+// The frame's staged and vectorised mixing against the voice mixed sample by
+// sample: whole frames and frames a one-shot ends partway through (at counts
+// no vector width divides), at ratio 1.0 on and between samples, at other
+// ratios up to the highest, with ramps that saturate and volumes above unity
+// whose products wrap.
+TEST_F(AXVoiceTest, FramesMixAsSampleBySample)
+{
+    const std::vector<int16_t> samples = datagen::MakeNoiseBurst(32767.0, 900, 3);
+    const uint32_t address = Upload(Pcm16Bytes(samples));
+    struct Row {
+        const char* name;
+        uint32_t ratio;
+        uint16_t frac;
+        uint32_t type;
+        AXPBVE ve;
+        AXPBMIX mix;
+        bool bLoop;
+        uint32_t count;
+    };
+    const Row rows[] = {
+        {"ratio 1.0 on a sample, above unity", 0x10000, 0, AX_SRC_TYPE_LINEAR, {0xFFFF, 0}, {0xFFFF, 0x8000, 0x4000}, true, 900},
+        {"ratio 1.0 between samples, linear", 0x10000, 0x4000, AX_SRC_TYPE_LINEAR, {0x7FFF, 0}, {0x8000, 0, 0x8000}, true, 900},
+        {"ratio 1.0 between samples, nearest", 0x10000, 0x4000, AX_SRC_TYPE_NONE, {0x7FFF, 0}, {0, 0x6000, 0}, true, 900},
+        {"22.05 kHz, ramp up to saturation", 0xB066, 0x1234, AX_SRC_TYPE_LINEAR, {0xF000, 300}, {0x9000, 0x7000, 0x2000}, true, 900},
+        {"ratio 4.0 from just short of a sample, ramp down to 0", 0x40000, 0xFFFF, AX_SRC_TYPE_LINEAR, {0x7FFF, -200}, {0x8000, 0x8000, 0}, true, 900},
+        {"one-shot ending after 157 outputs", 0x10000, 0, AX_SRC_TYPE_LINEAR, {0x7FFF, 0}, {0x8000, 0x3000, 0x5000}, false, 157},
+        {"one-shot missing from the frame's last output", 0x10000, 0, AX_SRC_TYPE_LINEAR, {0x7FFF, 0}, {0x8000, 0, 0}, false, 159},
+        {"one-shot whose last sample is held into the next frame", 0x10000, 0, AX_SRC_TYPE_LINEAR, {0x7FFF, 0}, {0x8000, 0, 0}, false, 161},
+        {"one-shot ending partway at ratio 1.5, ramp", 0x18000, 0x8000, AX_SRC_TYPE_LINEAR, {0x4000, 150}, {0x8000, 0x8000, 0x8000}, false, 203},
+    };
+    // The processor's vector kernels and the baseline ones alike.
+    for (const bool bSimd : {true, false}) {
+        SCOPED_TRACE(bSimd ? "vector kernels" : "baseline kernels");
+        const bool bPrevious = ax::SetMixSimd(bSimd);
+        for (const Row& r : rows) {
+            SCOPED_TRACE(r.name);
+            AXVPB* v = Pcm16Voice(address, r.count, r.bLoop, 3);
+            const AXPBSRC src{static_cast<uint16_t>(r.ratio >> 16), static_cast<uint16_t>(r.ratio), r.frac};
+            AXSetVoiceSrc(v, &src);
+            AXSetVoiceSrcType(v, r.type);
+            AXSetVoiceVe(v, &r.ve);
+            AXSetVoiceMix(v, &r.mix);
+            AXVPB byHand = *v;
+            const std::vector<int16_t> out = Run(3);
+            for (int frame = 0; frame < 3; ++frame) {
+                int32_t bus[3][AX_FRAME_SAMPLES] = {};
+                if (byHand.state == AX_PB_STATE_RUN)
+                    MixByHand(byHand, bus);
+                for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+                    const int32_t fold = (Saturate(bus[2][i]) * 23170) >> 15;
+                    const size_t at = static_cast<size_t>(frame * kFrameValues + 2 * i);
+                    ASSERT_EQ(out[at], Saturate(Saturate(bus[0][i]) + fold)) << "frame " << frame << " left " << i;
+                    ASSERT_EQ(out[at + 1], Saturate(Saturate(bus[1][i]) + fold)) << "frame " << frame << " right " << i;
+                }
+            }
+            EXPECT_EQ(v->state, byHand.state);
+            EXPECT_EQ(v->addr.currentAddress, byHand.addr.currentAddress);
+            EXPECT_EQ(v->nSrcOld, byHand.nSrcOld);
+            EXPECT_EQ(v->nSrcNew, byHand.nSrcNew);
+            EXPECT_EQ(v->bOldValid, byHand.bOldValid);
+            EXPECT_EQ(v->bNewValid, byHand.bNewValid);
+            EXPECT_EQ(v->src.currentAddressFrac, byHand.src.currentAddressFrac);
+            EXPECT_EQ(v->ve.currentVolume, byHand.ve.currentVolume);
+            AXFreeVoice(v);
+        }
+        ax::SetMixSimd(bPrevious);
     }
 }
 

@@ -79,23 +79,65 @@ int16_t ReadPcm8(const AXVPB& v)
     return static_cast<int16_t>(static_cast<int8_t>(ByteAt(v.addr.currentAddress)) * 256);
 }
 
-// Decodes count samples of the ADPCM frame whose sample nibbles start at
-// nibble address a, with the frame's predictor/scale: the coefficients and
-// scale are chosen once for the run, the arithmetic is AXDecodeAdpcmSample's.
-void DecodeAdpcmRun(AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
+// The signed 4-bit code of the sample at nibble address a (high nibble
+// first).
+int AdpcmCode(const uint8_t* memory, uint32_t a)
 {
+    const uint8_t byte = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
+    const int nibble = (a % 2 == 0) ? byte >> 4 : byte & 0xF;
+    return (nibble & 0x8) ? nibble - 16 : nibble;
+}
+
+// DecodeAdpcmRun without the clamp, for runs that never reach it: the
+// residual is added under the rounding shift ((x >> 11) + r equals
+// (x + (r << 11)) >> 11), so each sample waits on the one before for a
+// multiply, an add and a shift only. False, with the history kept, when a
+// sample falls outside -32767..32767; pOut then holds wrong samples. The
+// 32-bit prediction of the clamped decoder wraps only for two programmed
+// -32768 histories on two -32768 coefficients, whose 64-bit sample is far
+// outside the range, so those runs take the clamped decoder too.
+bool DecodeAdpcmRunUnclamped(const uint8_t* memory, uint32_t a, uint32_t count, uint16_t predScale,
+                             const int16_t coef[16], int16_t* pHist1, int16_t* pHist2, int16_t* pOut)
+{
+    const int pair = (predScale >> 4) & 0x7;
+    const int shift = (predScale & 0xF) + 11;
+    const int64_t c1 = coef[2 * pair];
+    const int64_t c2 = coef[2 * pair + 1];
+    int64_t h1 = *pHist1, h2 = *pHist2;
+    uint64_t outside = 0;
+    for (uint32_t i = 0; i < count; ++i, ++a) {
+        const uint32_t byte = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
+        const int64_t code = static_cast<int64_t>(((byte >> (~a & 1) * 4) & 0xF) ^ 8) - 8;  // high nibble first
+        const int64_t rest = c2 * h2 + 1024 + code * (int64_t(1) << shift);
+        const int64_t sample = (c1 * h1 + rest) >> 11;
+        outside |= static_cast<uint64_t>(sample + 32767) > 65534;
+        pOut[i] = static_cast<int16_t>(sample);
+        h2 = h1;
+        h1 = sample;
+    }
+    if (outside)
+        return false;
+    *pHist1 = static_cast<int16_t>(h1);
+    *pHist2 = static_cast<int16_t>(h2);
+    return true;
+}
+
+// Decodes count samples (at most a frame's) of the ADPCM frame whose sample
+// nibbles start at nibble address a, with the frame's predictor/scale: the
+// coefficients and scale are chosen once for the run, the arithmetic is
+// AXDecodeAdpcmSample's.
+void DecodeAdpcmRun(const uint8_t* memory, AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
+{
+    if (DecodeAdpcmRunUnclamped(memory, a, count, v.nPredScale, v.adpcm.coef, &v.nHist1, &v.nHist2, pOut))
+        return;
     const int pair = (v.nPredScale >> 4) & 0x7;
     const int scale = v.nPredScale & 0xF;
     const int32_t c1 = v.adpcm.coef[2 * pair];
     const int32_t c2 = v.adpcm.coef[2 * pair + 1];
     int32_t h1 = v.nHist1, h2 = v.nHist2;
-    const uint8_t* memory = audio::Memory();
     for (uint32_t i = 0; i < count; ++i, ++a) {
-        const uint8_t byte = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
-        const int nibble = (a % 2 == 0) ? byte >> 4 : byte & 0xF;
-        const int n = (nibble & 0x8) ? nibble - 16 : nibble;
         const int32_t predicted = (1024 + c1 * h1 + c2 * h2) >> 11;
-        const int32_t sample = std::clamp((n * (1 << scale)) + predicted, -32767, 32767);
+        const int32_t sample = std::clamp((AdpcmCode(memory, a) * (1 << scale)) + predicted, -32767, 32767);
         h2 = h1;
         h1 = sample;
         pOut[i] = static_cast<int16_t>(sample);
@@ -108,11 +150,12 @@ void DecodeAdpcmRun(AXVPB& v, uint32_t a, uint32_t count, int16_t* pOut)
 // end address, with NextInputSample's address, end and loop handling.
 uint32_t ReadAdpcmSamples(AXVPB& v, int16_t* pOut, uint32_t count)
 {
+    const uint8_t* memory = audio::Memory();
     uint32_t done = 0;
     while (done < count && !v.bInputEnded) {
         uint32_t a = v.addr.currentAddress;
         if (a % AX_ADPCM_FRAME_NIBBLES == 0) {
-            v.nPredScale = ByteAt(a / 2);
+            v.nPredScale = memory[(a / 2) & (AR_MEMORY_SIZE - 1)];
             a += 2;
             v.addr.currentAddress = a;
         }
@@ -128,7 +171,7 @@ uint32_t ReadAdpcmSamples(AXVPB& v, int16_t* pOut, uint32_t count)
             run = count - done;
             bReachesEnd = false;
         }
-        DecodeAdpcmRun(v, a, run, pOut + done);
+        DecodeAdpcmRun(memory, v, a, run, pOut + done);
         done += run;
         if (!bReachesEnd) {
             v.addr.currentAddress = a + run;

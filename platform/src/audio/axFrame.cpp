@@ -4,6 +4,7 @@
 #include "platform/ax.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "audio/audio_local.h"
 #include "audio/ax_local.h"
@@ -46,54 +47,115 @@ void Step(AXVPB& v, uint32_t steps)
     }
 }
 
-// The input samples a frame's converter steps take, read ahead in bulk: the
-// frame's step count is known from the ratio before mixing, so exactly that
-// many are read (in pieces of kRun), and the voice's address ends where
-// reading sample by sample would leave it. Reads past the input's end change
-// nothing, so a one-shot stopping mid-frame is no exception.
-class InputAhead {
-public:
-    InputAhead(AXVPB& v, uint64_t steps) : m_v(v), m_nLeft(steps) {}
+// The most input samples a frame's converter steps take: 160 outputs at the
+// highest ratio from a fraction just short of the next sample.
+constexpr uint32_t kMaxFrameSteps =
+    static_cast<uint32_t>((0xFFFFull + static_cast<uint64_t>(AX_FRAME_SAMPLES) * ax::kMaxRatio) >> 16);
 
-    // NextInputSample's result for the next step.
-    bool Next(int16_t* pOut)
-    {
-        if (m_nNext == m_nHave)
-            Refill();
-        const uint32_t n = m_nNext++;
-        if (n >= m_nValid)
-            return false;
-        *pOut = m_samples[n];
-        return true;
-    }
-
-private:
-    static constexpr uint32_t kRun = 512;
-
-    void Refill()
-    {
-        m_nHave = static_cast<uint32_t>(m_nLeft < kRun ? m_nLeft : kRun);
-        m_nLeft -= m_nHave;
-        m_nValid = ax::ReadInputSamples(m_v, m_samples, m_nHave);
-        m_nNext = 0;
-    }
-
-    AXVPB& m_v;
-    uint64_t m_nLeft;
-    uint32_t m_nHave = 0, m_nValid = 0, m_nNext = 0;
-    int16_t m_samples[kRun];
+// The converter's inputs for a frame: the two samples it holds, then the
+// samples its steps read. The valid ones are a prefix (an input that has
+// ended stays ended); past it every sample repeats the last one held, as a
+// step that finds no sample keeps the previous one.
+struct FrameInput {
+    int16_t samples[kMaxFrameSteps + 2];
+    uint32_t nValid;
 };
 
-// Converter steps the frame takes at this ratio from frac.
-uint64_t FrameSteps(uint32_t frac, uint32_t ratio)
+// Reads the frame's steps ahead in one go: the voice's address ends where
+// reading sample by sample would leave it, and reads past the input's end
+// change nothing, so a one-shot stopping mid-frame is no exception.
+void ReadFrameInput(AXVPB& v, uint32_t steps, FrameInput* pIn)
 {
-    uint64_t steps = 0;
-    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
+    int16_t* s = pIn->samples;
+    s[0] = v.nSrcOld;
+    s[1] = v.nSrcNew;
+    const uint32_t read = ax::ReadInputSamples(v, s + 2, steps);
+    std::fill(s + 2 + read, s + 2 + steps, s[1 + read]);
+    pIn->nValid = v.bOldValid ? (v.bNewValid ? 2 + read : 1) : 0;
+}
+
+// 16.16 input position of output i: whole samples past the frame's first
+// held sample, and the fraction.
+uint64_t Position(uint32_t frac, uint32_t ratio, uint32_t i)
+{
+    return frac + static_cast<uint64_t>(i) * ratio;
+}
+
+// How many of the frame's outputs have a valid sample at the converter's
+// position: all of them unless the input ends within the frame.
+uint32_t PlayedOutputs(uint32_t frac, uint32_t ratio, uint32_t nValid)
+{
+    if ((Position(frac, ratio, AX_FRAME_SAMPLES - 1) >> 16) < nValid)
+        return AX_FRAME_SAMPLES;
+    uint32_t n = 0;
+    while (n < AX_FRAME_SAMPLES && (Position(frac, ratio, n) >> 16) < nValid)
+        ++n;
+    return n;
+}
+
+// The converter's outputs from the frame's inputs: linear between the held
+// pair at the fraction, or the older of the pair.
+template <bool bInterpolate>
+void Convert(const int16_t* in, uint32_t frac, uint32_t ratio, uint32_t n, int16_t* pOut)
+{
+    uint32_t p = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        int32_t s = in[p];
+        if constexpr (bInterpolate)
+            s += static_cast<int32_t>((static_cast<int64_t>(in[p + 1] - in[p]) * frac) >> 16);
+        pOut[i] = static_cast<int16_t>(s);
         const uint32_t next = frac + ratio;
         frac = next & 0xFFFF;
-        steps += next >> 16;
+        p += next >> 16;
     }
-    return steps;
+}
+
+// The frame's n converter outputs: at ratio 1.0 from a whole sample, or
+// nearest at ratio 1.0, the inputs themselves; else converted into pScratch.
+const int16_t* ConvertFrame(const AXVPB& v, const FrameInput& in, uint32_t frac, uint32_t ratio, uint32_t n,
+                            int16_t* pScratch)
+{
+    const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
+    if (ratio == 0x10000 && (frac == 0 || !bInterpolate))
+        return in.samples;
+    if (bInterpolate)
+        Convert<true>(in.samples, frac, ratio, n, pScratch);
+    else
+        Convert<false>(in.samples, frac, ratio, n, pScratch);
+    return pScratch;
+}
+
+#define QM_MIX_TARGET
+namespace base {
+#include "audio/axMixKernels.h"
+}  // namespace base
+#undef QM_MIX_TARGET
+
+#if defined(__x86_64__) || defined(__i386__)
+#define QM_MIX_AVX2 1
+#define QM_MIX_TARGET __attribute__((target("avx2")))
+namespace avx2 {
+#include "audio/axMixKernels.h"
+}  // namespace avx2
+#undef QM_MIX_TARGET
+#endif
+
+std::atomic<bool> s_bMixSimd{true};
+
+// MixOutputs of the kernels for the processor the program runs on: AVX2's
+// where it has them and they are not switched off.
+template <uint32_t kCount>
+void MixOutputs(const int16_t* in, uint32_t n, const AXPBVE& ve, const AXPBMIX& mix, int32_t* pLeft,
+                int32_t* pRight, int32_t* pSurround)
+{
+#if defined(QM_MIX_AVX2)
+    static const bool s_bAvx2 = __builtin_cpu_supports("avx2");
+    if (s_bAvx2 && s_bMixSimd) {
+        avx2::MixOutputs<kCount>(in, n, ve, mix, pLeft, pRight, pSurround);
+        return;
+    }
+#endif
+    base::MixOutputs<kCount>(in, n, ve, mix, pLeft, pRight, pSurround);
 }
 
 // The voice's frame, installed as the audio interface's DMA callback.
@@ -116,45 +178,36 @@ void ax::MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround)
         v.nSrcNew = 0;
         Step(v, 2);
     }
-    const uint32_t ratio = static_cast<uint32_t>(v.src.ratioHi) << 16 | v.src.ratioLo;
-    const bool bInterpolate = v.srcType != AX_SRC_TYPE_NONE;
-    uint32_t frac = v.src.currentAddressFrac;
-    int32_t volume = v.ve.currentVolume;
-    // The converter and mix state in locals for the frame (the bus stores
-    // could otherwise alias them), written back after it.
-    const int32_t delta = v.ve.currentDelta;
-    const int32_t vL = v.mix.vL, vR = v.mix.vR, vS = v.mix.vS;
-    int16_t srcOld = v.nSrcOld, srcNew = v.nSrcNew;
-    bool bOldValid = v.bOldValid, bNewValid = v.bNewValid;
-    InputAhead input(v, FrameSteps(frac, ratio));
-    for (int i = 0; i < AX_FRAME_SAMPLES; ++i) {
-        if (!bOldValid) {
-            v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
-            break;
-        }
-        int32_t s = srcOld;
-        if (bInterpolate)
-            s += static_cast<int32_t>((static_cast<int64_t>(srcNew - srcOld) * frac) >> 16);
-        s = (s * volume) >> 15;
-        volume = std::clamp(volume + delta, 0, 0xFFFF);
-        pLeft[i] += (s * vL) >> 15;
-        pRight[i] += (s * vR) >> 15;
-        pSurround[i] += (s * vS) >> 15;
-        const uint32_t next = frac + ratio;
-        frac = next & 0xFFFF;
-        for (uint32_t k = next >> 16; k > 0; --k) {
-            // Step: a sample that is not there keeps the previous one.
-            srcOld = srcNew;
-            bOldValid = bNewValid;
-            bNewValid = input.Next(&srcNew);
-        }
+    if (!v.bOldValid) {
+        v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
+        return;
     }
-    v.nSrcOld = srcOld;
-    v.nSrcNew = srcNew;
-    v.bOldValid = bOldValid;
-    v.bNewValid = bNewValid;
-    v.src.currentAddressFrac = static_cast<uint16_t>(frac);
-    v.ve.currentVolume = static_cast<uint16_t>(volume);
+    // The setters keep the ratio within kMaxRatio, which sizes the frame's
+    // inputs.
+    const uint32_t ratio = std::min(static_cast<uint32_t>(v.src.ratioHi) << 16 | v.src.ratioLo, kMaxRatio);
+    const uint32_t frac = v.src.currentAddressFrac;
+    FrameInput in;
+    ReadFrameInput(v, static_cast<uint32_t>(Position(frac, ratio, AX_FRAME_SAMPLES) >> 16), &in);
+    const uint32_t n = PlayedOutputs(frac, ratio, in.nValid);
+
+    int16_t scratch[AX_FRAME_SAMPLES];
+    const int16_t* converted = ConvertFrame(v, in, frac, ratio, n, scratch);
+    if (n == AX_FRAME_SAMPLES)
+        MixOutputs<AX_FRAME_SAMPLES>(converted, n, v.ve, v.mix, pLeft, pRight, pSurround);
+    else
+        MixOutputs<0>(converted, n, v.ve, v.mix, pLeft, pRight, pSurround);
+
+    // The converter where the frame's last played output left it.
+    const uint64_t end = Position(frac, ratio, n);
+    const uint32_t p = static_cast<uint32_t>(end >> 16);
+    v.nSrcOld = in.samples[p];
+    v.nSrcNew = in.samples[p + 1];
+    v.bOldValid = p < in.nValid;
+    v.bNewValid = p + 1 < in.nValid;
+    v.src.currentAddressFrac = static_cast<uint16_t>(end);
+    v.ve.currentVolume = static_cast<uint16_t>(base::RampVolume(v.ve.currentVolume, v.ve.currentDelta, n));
+    if (n < AX_FRAME_SAMPLES)
+        v.state = AX_PB_STATE_STOP;  // a one-shot played its last sample
 }
 
 void ax::RenderFrame(uint8_t* pBlock)
@@ -178,6 +231,8 @@ void ax::RenderFrame(uint8_t* pBlock)
         ps::StoreS16BE(pBlock + 4 * i + 2, Clamp16(Clamp16(right[i]) + s));
     }
 }
+
+bool ax::SetMixSimd(bool enabled) { return s_bMixSimd.exchange(enabled); }
 
 void AXInit()
 {

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kMaxRatio = 4u << 16;  // the converter reads at most 4 inputs an output
-
 // A voice as acquired: stopped, ADPCM, ratio 1.0, linear, silent.
 void ClearVoice(AXVPB& v)
 {
@@ -143,8 +141,8 @@ void AXSetVoiceSrc(AXVPB* voice, const AXPBSRC* src)
     if (!voice || !src)
         return;
     AXPBSRC s = *src;
-    if ((static_cast<uint32_t>(s.ratioHi) << 16 | s.ratioLo) > kMaxRatio) {
-        s.ratioHi = static_cast<uint16_t>(kMaxRatio >> 16);
+    if ((static_cast<uint32_t>(s.ratioHi) << 16 | s.ratioLo) > ax::kMaxRatio) {
+        s.ratioHi = static_cast<uint16_t>(ax::kMaxRatio >> 16);
         s.ratioLo = 0;
     }
     OSInterruptScope scope;

@@ -7,6 +7,8 @@
 
 namespace ax {
 
+constexpr uint32_t kMaxRatio = 4u << 16;  // 16.16: the converter reads at most 4 inputs an output
+
 // The voice table (AX_MAX_VOICES records, indices fixed).
 AXVPB* Voices();
 
@@ -28,6 +30,10 @@ void ResetPlayback(AXVPB& v);
 // (left, right, surround), each of AX_FRAME_SAMPLES values. A one-shot voice
 // that plays its last sample stops.
 void MixVoice(AXVPB& v, int32_t* pLeft, int32_t* pRight, int32_t* pSurround);
+// Lets the frame take vector kernels beyond the baseline where the processor
+// has them (the default) or not, for tests that compare the two; returns the
+// previous setting.
+bool SetMixSimd(bool enabled);
 
 // Runs one frame of the voice library into a big-endian stereo block of
 // audio::kFrameBytes: frame callback, voices, fold-down to stereo. Interrupt
