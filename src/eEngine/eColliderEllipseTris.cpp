@@ -154,6 +154,65 @@ bool FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, Neares
     return true;
 }
 
+// mSphere::Collide's sweep of a sphere of radius r from centre c by v against
+// the segment a..a+e, inline and in its operation order, given w = c - a,
+// lenSq = e.e > 0 and we = w.e: the fraction t of v at which it first
+// touches the segment's line within the segment. Its contact point and centre
+// are worked out by the caller, only for the nearest hit.
+bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq, float we, float r, float* pT)
+{
+    const float inv = 1.0f / lenSq;
+    const float ve = eColMath::Dot(v, e);
+    const mVec3 vp = v - e * (ve * inv);
+    const mVec3 wp = w - e * (we * inv);
+    float r0, r1;
+    if (!mSolveQuadratic(eColMath::Dot(vp, vp), 2.0f * eColMath::Dot(vp, wp), eColMath::Dot(wp, wp) - r * r, &r0,
+                         &r1))
+        return false;
+    // The first root in [0, 1], as mSphere's PickRoot chooses it.
+    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
+    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
+    float t;
+    if (use0 && (!use1 || r1 > r0))
+        t = r0;
+    else if (use1)
+        t = r1;
+    else
+        return false;
+    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
+    if (s < 0.0f || s > 1.0f)
+        return false;
+    *pT = t;
+    return true;
+}
+
+// mRay::Intersect(mSphere) for the ray from a corner along dir for length,
+// inline and in its operation order, giving the hit distance only (the ray
+// test's position and normal go unused).
+bool CornerMeetsSphere(const mVec3& origin, const mVec3& dir, float length, const mVec3& centre, float r,
+                       float* pDistance, bool* pInside)
+{
+    const float reach = length >= 0.0f ? length : mRay::kUnboundedLength;
+    const mVec3 m = centre - origin;
+    const float mSq = eColMath::Dot(m, m);
+    const float rSq = r * r;
+    *pInside = mSq <= rSq;
+    if (length == 0.0f)
+        return false;
+    const float b = eColMath::Dot(m, dir);
+    if (b < 0.0f && mSq > rSq)
+        return false;  // behind, and the corner is outside
+    const float q = mSq - b * b;
+    if (q > rSq)
+        return false;
+    const float s0 = mSqrt(rSq - q);
+    const float t = mSq > rSq ? b - s0 : b + s0;  // entering, or leaving from inside
+    if (t > reach)
+        return false;
+    *pDistance = t;
+    return true;
+}
+
 }  // namespace
 
 TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
@@ -324,6 +383,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
     // corner can come first even where an edge is met later on, so both are
     // searched.
     const mVec3 dest = eColMath::AddScaled(c, m_moveDir, m_fMoveDist);
+    const mVec3 v = dest - c;
     float best = m_fMoveDist;
     TP bestPos = TP::TP_NONE;
     mVec3 bestPoint, bestNormal;
@@ -337,28 +397,27 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
         const float lenSq = eColMath::LengthSq(e);
         if (!(lenSq > 0.0f))
             continue;
-        mVec3 w = c - a;
-        w = eColMath::AddScaled(w, e, -eColMath::Dot(w, e) / lenSq);
-        if (eColMath::LengthSq(w) < r * r)
+        const mVec3 w = c - a;
+        const float we = eColMath::Dot(w, e);
+        if (eColMath::LengthSq(eColMath::AddScaled(w, e, -we / lenSq)) < r * r)
             continue;
-        mVec3 centreAt, point;
-        float dist;
-        if (sphere.Collide(dest, b, a, &centreAt, &point, &dist) && dist < best) {
-            best = dist;
-            bestPos = EdgeCode(k);
-            bestPoint = point;
-            bestNormal = centreAt - point;
+        float t;
+        if (SweepToSegment(w, v, e, lenSq, we, r, &t)) {
+            const mVec3 centreAt = c + v * t;
+            const float dist = eColMath::Length(centreAt - c);
+            if (dist < best) {
+                best = dist;
+                bestPos = EdgeCode(k);
+                bestPoint = a + e * ((we + t * eColMath::Dot(v, e)) * (1.0f / lenSq));
+                bestNormal = centreAt - bestPoint;
+            }
         }
     }
     for (int k = 0; k < 3; ++k) {
         // Where the corner would enter the sphere, seen from the sphere.
-        mRay toSphere;
-        toSphere.origin = pVerts[k];
-        toSphere.dir = -m_moveDir;
-        toSphere.length = m_fMoveDist;
-        mRayVolHit hit;
+        float t;
         bool bInside;
-        const bool bHit = toSphere.Intersect(sphere, &hit, &bInside);
+        const bool bHit = CornerMeetsSphere(pVerts[k], -m_moveDir, m_fMoveDist, c, r, &t, &bInside);
         if (bInside) {
             // Already inside: the ray test would report where it leaves.
             mVec3 n = c - pVerts[k];
@@ -366,8 +425,8 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
             AddContactPoint(list, pVerts[k], n, normal, 0.0f, pObject, pSurface, CornerCode(k), pVerts, false);
             return;
         }
-        if (bHit && hit.distance < best) {
-            best = hit.distance;
+        if (bHit && t < best) {
+            best = t;
             bestPos = CornerCode(k);
             bestPoint = pVerts[k];
             bestNormal = eColMath::AddScaled(c, m_moveDir, best);
