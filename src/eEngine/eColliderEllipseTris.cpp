@@ -2,6 +2,10 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
@@ -52,6 +56,9 @@ struct TriFrame {
 struct Reach {
     mVec3 lo, hi;
     mVec3 worldLo, worldHi;
+#if defined(__SSE2__)
+    __m128 lanesLo, lanesHi, lanesWorldLo, lanesWorldHi;  // the same, one axis per lane
+#endif
 
     Reach(const mVec3& start, const mVec3& end, float grow, const mVec3& radii)
     {
@@ -64,6 +71,12 @@ struct Reach {
             worldLo[a] = wlo - (std::fabs(wlo) * kSlack + kFloor);
             worldHi[a] = whi + (std::fabs(whi) * kSlack + kFloor);
         }
+#if defined(__SSE2__)
+        lanesLo = _mm_setr_ps(lo.x, lo.y, lo.z, 0.0f);
+        lanesHi = _mm_setr_ps(hi.x, hi.y, hi.z, 0.0f);
+        lanesWorldLo = _mm_setr_ps(worldLo.x, worldLo.y, worldLo.z, 0.0f);
+        lanesWorldHi = _mm_setr_ps(worldHi.x, worldHi.y, worldHi.z, 0.0f);
+#endif
     }
     static bool Outside(const mVec3& p0, const mVec3& p1, const mVec3& p2, const mVec3& lo, const mVec3& hi)
     {
@@ -79,6 +92,24 @@ struct Reach {
     bool Misses(const mVec3* p) const { return Outside(p[0], p[1], p[2], lo, hi); }
 };
 
+#if defined(__SSE2__)
+
+// A vector as lanes x, y, z and whatever float follows it in its record
+// (a triangle's corners are followed by its plane), which no test reads.
+inline __m128 Lanes(const mVec3& v) { return _mm_loadu_ps(&v.x); }
+
+// Reach::Outside with one axis per lane: the same nine comparisons a side,
+// with no branch (a gathered list's triangles fall on either side of the
+// box at random).
+inline bool OutsideLanes(__m128 p0, __m128 p1, __m128 p2, __m128 lo, __m128 hi)
+{
+    const __m128 below = _mm_and_ps(_mm_and_ps(_mm_cmplt_ps(p0, lo), _mm_cmplt_ps(p1, lo)), _mm_cmplt_ps(p2, lo));
+    const __m128 above = _mm_and_ps(_mm_and_ps(_mm_cmpgt_ps(p0, hi), _mm_cmpgt_ps(p1, hi)), _mm_cmpgt_ps(p2, hi));
+    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
+}
+
+#endif
+
 // The corners and plane taken into scaled space: the normal goes through the
 // radii (the inverse transpose of the scaling) and is renormalised. False
 // for a triangle out of reach (most of a gathered list, dropped before they
@@ -91,6 +122,20 @@ struct Reach {
 bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
               ScaledTri* pOut)
 {
+#if defined(__SSE2__)
+    if (OutsideLanes(Lanes(tri.v1), Lanes(tri.v2), Lanes(tri.v3), reach.lanesWorldLo, reach.lanesWorldHi))
+        return false;
+    // CompMult lane by lane; each store's fourth lane is overwritten by the
+    // next (the plane follows the corners).
+    const __m128 oo = _mm_setr_ps(ooRadii.x, ooRadii.y, ooRadii.z, 0.0f);
+    const __m128 p0 = _mm_mul_ps(Lanes(tri.v1), oo), p1 = _mm_mul_ps(Lanes(tri.v2), oo),
+                 p2 = _mm_mul_ps(Lanes(tri.v3), oo);
+    if (OutsideLanes(p0, p1, p2, reach.lanesLo, reach.lanesHi))
+        return false;
+    _mm_storeu_ps(&pOut->p[0].x, p0);
+    _mm_storeu_ps(&pOut->p[1].x, p1);
+    _mm_storeu_ps(&pOut->p[2].x, p2);
+#else
     if (reach.MissesWorld(tri))
         return false;
     pOut->p[0].CompMult(tri.v1, ooRadii);
@@ -98,6 +143,7 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
     pOut->p[2].CompMult(tri.v3, ooRadii);
     if (reach.Misses(pOut->p))
         return false;
+#endif
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
     const float len = eColMath::Length(n);
