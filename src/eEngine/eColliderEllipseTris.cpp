@@ -88,7 +88,7 @@ struct Reach {
         }
         return false;
     }
-    bool MissesWorld(const eCollisionCacheTri& tri) const { return Outside(tri.v1, tri.v2, tri.v3, worldLo, worldHi); }
+    bool MissesWorld(const eCollisionCacheTri& tri) const;
     bool Misses(const mVec3* p) const { return Outside(p[0], p[1], p[2], lo, hi); }
 };
 
@@ -108,6 +108,18 @@ inline bool OutsideLanes(__m128 p0, __m128 p1, __m128 p2, __m128 lo, __m128 hi)
     return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
 }
 
+inline bool Reach::MissesWorld(const eCollisionCacheTri& tri) const
+{
+    return OutsideLanes(Lanes(tri.v1), Lanes(tri.v2), Lanes(tri.v3), lanesWorldLo, lanesWorldHi);
+}
+
+#else
+
+inline bool Reach::MissesWorld(const eCollisionCacheTri& tri) const
+{
+    return Outside(tri.v1, tri.v2, tri.v3, worldLo, worldHi);
+}
+
 #endif
 
 // The corners and plane taken into scaled space: the normal goes through the
@@ -119,12 +131,10 @@ inline bool OutsideLanes(__m128 p0, __m128 p1, __m128 p2, __m128 lo, __m128 hi)
 // Scaled triangles are not kept for the later rounds of a query: looking one
 // up and checking it is still the same triangle costs as much as scaling it
 // again.
-bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
-              ScaledTri* pOut)
+bool ScaleNearTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+                  ScaledTri* pOut)
 {
 #if defined(__SSE2__)
-    if (OutsideLanes(Lanes(tri.v1), Lanes(tri.v2), Lanes(tri.v3), reach.lanesWorldLo, reach.lanesWorldHi))
-        return false;
     // CompMult lane by lane; each store's fourth lane is overwritten by the
     // next (the plane follows the corners).
     const __m128 oo = _mm_setr_ps(ooRadii.x, ooRadii.y, ooRadii.z, 0.0f);
@@ -136,8 +146,6 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
     _mm_storeu_ps(&pOut->p[1].x, p1);
     _mm_storeu_ps(&pOut->p[2].x, p2);
 #else
-    if (reach.MissesWorld(tri))
-        return false;
     pOut->p[0].CompMult(tri.v1, ooRadii);
     pOut->p[1].CompMult(tri.v2, ooRadii);
     pOut->p[2].CompMult(tri.v3, ooRadii);
@@ -152,6 +160,14 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
     return TriFrame(pOut->p).den > 0.0f;
+}
+
+// The world-space test, which drops most triangles, stays in the caller's
+// loop; the rest of the work is ScaleNearTri's.
+inline bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+                     ScaledTri* pOut)
+{
+    return !reach.MissesWorld(tri) && ScaleNearTri(tri, radii, ooRadii, reach, pOut);
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }

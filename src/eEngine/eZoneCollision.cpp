@@ -223,7 +223,33 @@ void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sp
 // The sweep's world reach, worked out once per pass over the candidates.
 struct WorldReach {
     mVec3 lo, hi;
+#if defined(__SSE2__)
+    __m128 lanesLo, lanesHi;  // the same, one axis per lane
 
+    explicit WorldReach(const eColliderEllipse& ellipse)
+    {
+        ellipse.GetWorldReach(&lo, &hi);
+        lanesLo = _mm_setr_ps(lo.x, lo.y, lo.z, 0.0f);
+        lanesHi = _mm_setr_ps(hi.x, hi.y, hi.z, 0.0f);
+    }
+    // The box lo..hi (axes in lanes 0 to 2) lies wholly outside (NaN never
+    // does); without a branch per axis, as a list's side is close to random.
+    bool Misses(__m128 boxLo, __m128 boxHi) const
+    {
+        const __m128 outside = _mm_or_ps(_mm_cmplt_ps(boxHi, lanesLo), _mm_cmpgt_ps(boxLo, lanesHi));
+        return (_mm_movemask_ps(outside) & 7) != 0;
+    }
+    bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
+    {
+        return Misses(_mm_setr_ps(boxLo.x, boxLo.y, boxLo.z, 0.0f), _mm_setr_ps(boxHi.x, boxHi.y, boxHi.z, 0.0f));
+    }
+    // The box of world-space floats lo[0..2], hi[0..2]; each array is followed
+    // by at least one more float of its record.
+    bool MissesArrays(const float* boxLo, const float* boxHi) const
+    {
+        return Misses(_mm_loadu_ps(boxLo), _mm_loadu_ps(boxHi));
+    }
+#else
     explicit WorldReach(const eColliderEllipse& ellipse) { ellipse.GetWorldReach(&lo, &hi); }
     // The box lo..hi lies wholly outside (NaN never does).
     bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
@@ -233,6 +259,11 @@ struct WorldReach {
                 return true;
         return false;
     }
+    bool MissesArrays(const float* boxLo, const float* boxHi) const
+    {
+        return Misses(mVec3(boxLo[0], boxLo[1], boxLo[2]), mVec3(boxHi[0], boxHi[1], boxHi[2]));
+    }
+#endif
 };
 
 // Counts the culls, so a list's world box is worked out once per query
@@ -303,8 +334,10 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& 
     // The zone stays where it is for the rounds of one query.
     if (list.nWorldBoxCull != s_nCullSerial)
         NoteListWorldBox(zone, list);
-    return reach.Misses(mVec3(list.worldLo[0], list.worldLo[1], list.worldLo[2]),
-                        mVec3(list.worldHi[0], list.worldHi[1], list.worldHi[2]));
+    static_assert(offsetof(eZoneColTriList, worldHi) == offsetof(eZoneColTriList, worldLo) + 3 * sizeof(float) &&
+                      offsetof(eZoneColTriList, nWorldBoxCull) == offsetof(eZoneColTriList, worldHi) + 3 * sizeof(float),
+                  "each world box array is followed by a float's worth of the list");
+    return reach.MissesArrays(list.worldLo, list.worldHi);
 }
 
 // Whether the noted box of a cached run lies out of the sweep's reach.
