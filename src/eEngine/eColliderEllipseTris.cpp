@@ -248,33 +248,6 @@ bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq,
     return true;
 }
 
-// mRay::Intersect(mSphere) for the ray from a corner along dir for length,
-// inline and in its operation order, giving the hit distance only (the ray
-// test's position and normal go unused).
-bool CornerMeetsSphere(const mVec3& origin, const mVec3& dir, float length, const mVec3& centre, float r,
-                       float* pDistance, bool* pInside)
-{
-    const float reach = length >= 0.0f ? length : mRay::kUnboundedLength;
-    const mVec3 m = centre - origin;
-    const float mSq = eColMath::Dot(m, m);
-    const float rSq = r * r;
-    *pInside = mSq <= rSq;
-    if (length == 0.0f)
-        return false;
-    const float b = eColMath::Dot(m, dir);
-    if (b < 0.0f && mSq > rSq)
-        return false;  // behind, and the corner is outside
-    const float q = mSq - b * b;
-    if (q > rSq)
-        return false;
-    const float s0 = mSqrt(rSq - q);
-    const float t = mSq > rSq ? b - s0 : b + s0;  // entering, or leaving from inside
-    if (t > reach)
-        return false;
-    *pDistance = t;
-    return true;
-}
-
 }  // namespace
 
 TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
@@ -477,9 +450,13 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
     }
     for (int k = 0; k < 3; ++k) {
         // Where the corner would enter the sphere, seen from the sphere.
-        float t;
+        mRay toSphere;
+        toSphere.origin = pVerts[k];
+        toSphere.dir = -m_moveDir;
+        toSphere.length = m_fMoveDist;
+        mRayVolHit hit;
         bool bInside;
-        const bool bHit = CornerMeetsSphere(pVerts[k], -m_moveDir, m_fMoveDist, c, r, &t, &bInside);
+        const bool bHit = toSphere.Intersect(sphere, &hit, &bInside);
         if (bInside) {
             // Already inside: the ray test would report where it leaves.
             mVec3 n = c - pVerts[k];
@@ -487,8 +464,8 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
             AddContactPoint(list, pVerts[k], n, normal, 0.0f, pObject, pSurface, CornerCode(k), pVerts, false);
             return;
         }
-        if (bHit && t < best) {
-            best = t;
+        if (bHit && hit.distance < best) {
+            best = hit.distance;
             bestPos = CornerCode(k);
             bestPoint = pVerts[k];
             bestNormal = eColMath::AddScaled(c, m_moveDir, best);
