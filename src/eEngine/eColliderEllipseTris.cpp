@@ -448,11 +448,21 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
             }
         }
     }
+    const mVec3 back = -m_moveDir;
+    const float rSq = r * r;
     for (int k = 0; k < 3; ++k) {
+        // Most corners lie outside the sphere and behind or beside its path:
+        // the ray test below would miss them by these same sums, so it is
+        // passed over for them.
+        const mVec3 m = c - pVerts[k];
+        const float mSq = eColMath::Dot(m, m);
+        const float along = eColMath::Dot(m, back);
+        if (mSq > rSq && (along < 0.0f || mSq - along * along > rSq))
+            continue;
         // Where the corner would enter the sphere, seen from the sphere.
         mRay toSphere;
         toSphere.origin = pVerts[k];
-        toSphere.dir = -m_moveDir;
+        toSphere.dir = back;
         toSphere.length = m_fMoveDist;
         mRayVolHit hit;
         bool bInside;
