@@ -285,21 +285,26 @@ bool eColliderEllipse::ClampContactNormals(float minPitch, float maxPitch, float
 {
     const int n = m_nContacts[CT_NORMAL];
     const float p = pitch * kDegToRad;
+    float cosP = 0.0f, sinP = 0.0f;  // of p, once a contact qualifies
     bool bAny = false;
     for (int i = 0; i < n; ++i) {
         const eCollisionContact& c = m_pContacts[CT_NORMAL][i];
         mVec3 w;
         w.CompMult(c.normal, m_ooRadii);
         w.Normalize();
-        const float heading = mAtan2(-w.x, w.y) * kRadToDeg;
         const float elevation = mAsin(w.z < -1.0f ? -1.0f : (w.z > 1.0f ? 1.0f : w.z)) * kRadToDeg;
         if (elevation < minPitch || elevation > maxPitch)
             continue;
         if (bFacesOnly && (c.trianglePos & (TP::TP_ONEDGE | TP::TP_ONPOINT)))
             continue;
+        if (!bAny) {
+            cosP = mCos(p);
+            sinP = mSin(p);
+        }
+        // The heading only for a contact that qualifies (most do not).
+        const float heading = mAtan2(-w.x, w.y) * kRadToDeg;
         const float h = heading * kDegToRad;
-        const float cosP = mCos(p);
-        mVec3 clamped(-cosP * mSin(h), cosP * mCos(h), mSin(p));
+        mVec3 clamped(-cosP * mSin(h), cosP * mCos(h), sinP);
         clamped.CompMult(clamped, m_radii);
         clamped.Normalize();
         eCollisionContact copy = c;

@@ -2,6 +2,10 @@
 // swept and embedded contacts.
 #include "eEngine/eColliderEllipse.h"
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "eEngine/eCollisionCache.h"
 #include "eEngine/eCollisionMath.h"
 #include "eEngine/eSurface.h"
@@ -52,6 +56,9 @@ struct TriFrame {
 struct Reach {
     mVec3 lo, hi;
     mVec3 worldLo, worldHi;
+#if defined(__SSE2__)
+    __m128 lanesLo, lanesHi, lanesWorldLo, lanesWorldHi;  // the same, one axis per lane
+#endif
 
     Reach(const mVec3& start, const mVec3& end, float grow, const mVec3& radii)
     {
@@ -64,6 +71,12 @@ struct Reach {
             worldLo[a] = wlo - (std::fabs(wlo) * kSlack + kFloor);
             worldHi[a] = whi + (std::fabs(whi) * kSlack + kFloor);
         }
+#if defined(__SSE2__)
+        lanesLo = _mm_setr_ps(lo.x, lo.y, lo.z, 0.0f);
+        lanesHi = _mm_setr_ps(hi.x, hi.y, hi.z, 0.0f);
+        lanesWorldLo = _mm_setr_ps(worldLo.x, worldLo.y, worldLo.z, 0.0f);
+        lanesWorldHi = _mm_setr_ps(worldHi.x, worldHi.y, worldHi.z, 0.0f);
+#endif
     }
     static bool Outside(const mVec3& p0, const mVec3& p1, const mVec3& p2, const mVec3& lo, const mVec3& hi)
     {
@@ -75,9 +88,39 @@ struct Reach {
         }
         return false;
     }
-    bool MissesWorld(const eCollisionCacheTri& tri) const { return Outside(tri.v1, tri.v2, tri.v3, worldLo, worldHi); }
+    bool MissesWorld(const eCollisionCacheTri& tri) const;
     bool Misses(const mVec3* p) const { return Outside(p[0], p[1], p[2], lo, hi); }
 };
+
+#if defined(__SSE2__)
+
+// A vector as lanes x, y, z and whatever float follows it in its record
+// (a triangle's corners are followed by its plane), which no test reads.
+inline __m128 Lanes(const mVec3& v) { return _mm_loadu_ps(&v.x); }
+
+// Reach::Outside with one axis per lane: the same nine comparisons a side,
+// with no branch (a gathered list's triangles fall on either side of the
+// box at random).
+inline bool OutsideLanes(__m128 p0, __m128 p1, __m128 p2, __m128 lo, __m128 hi)
+{
+    const __m128 below = _mm_and_ps(_mm_and_ps(_mm_cmplt_ps(p0, lo), _mm_cmplt_ps(p1, lo)), _mm_cmplt_ps(p2, lo));
+    const __m128 above = _mm_and_ps(_mm_and_ps(_mm_cmpgt_ps(p0, hi), _mm_cmpgt_ps(p1, hi)), _mm_cmpgt_ps(p2, hi));
+    return (_mm_movemask_ps(_mm_or_ps(below, above)) & 7) != 0;
+}
+
+inline bool Reach::MissesWorld(const eCollisionCacheTri& tri) const
+{
+    return OutsideLanes(Lanes(tri.v1), Lanes(tri.v2), Lanes(tri.v3), lanesWorldLo, lanesWorldHi);
+}
+
+#else
+
+inline bool Reach::MissesWorld(const eCollisionCacheTri& tri) const
+{
+    return Outside(tri.v1, tri.v2, tri.v3, worldLo, worldHi);
+}
+
+#endif
 
 // The corners and plane taken into scaled space: the normal goes through the
 // radii (the inverse transpose of the scaling) and is renormalised. False
@@ -88,16 +131,27 @@ struct Reach {
 // Scaled triangles are not kept for the later rounds of a query: looking one
 // up and checking it is still the same triangle costs as much as scaling it
 // again.
-bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
-              ScaledTri* pOut)
+bool ScaleNearTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+                  ScaledTri* pOut)
 {
-    if (reach.MissesWorld(tri))
+#if defined(__SSE2__)
+    // CompMult lane by lane; each store's fourth lane is overwritten by the
+    // next (the plane follows the corners).
+    const __m128 oo = _mm_setr_ps(ooRadii.x, ooRadii.y, ooRadii.z, 0.0f);
+    const __m128 p0 = _mm_mul_ps(Lanes(tri.v1), oo), p1 = _mm_mul_ps(Lanes(tri.v2), oo),
+                 p2 = _mm_mul_ps(Lanes(tri.v3), oo);
+    if (OutsideLanes(p0, p1, p2, reach.lanesLo, reach.lanesHi))
         return false;
+    _mm_storeu_ps(&pOut->p[0].x, p0);
+    _mm_storeu_ps(&pOut->p[1].x, p1);
+    _mm_storeu_ps(&pOut->p[2].x, p2);
+#else
     pOut->p[0].CompMult(tri.v1, ooRadii);
     pOut->p[1].CompMult(tri.v2, ooRadii);
     pOut->p[2].CompMult(tri.v3, ooRadii);
     if (reach.Misses(pOut->p))
         return false;
+#endif
     mVec3 n;
     n.CompMult(tri.plane.normal, radii);
     const float len = eColMath::Length(n);
@@ -106,6 +160,14 @@ bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& oo
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
     return TriFrame(pOut->p).den > 0.0f;
+}
+
+// The world-space test, which drops most triangles, stays in the caller's
+// loop; the rest of the work is ScaleNearTri's.
+inline bool ScaleTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3& ooRadii, const Reach& reach,
+                     ScaledTri* pOut)
+{
+    return !reach.MissesWorld(tri) && ScaleNearTri(tri, radii, ooRadii, reach, pOut);
 }
 
 TP EdgeCode(int from) { return from == 0 ? TP::TP_ONEDGE0_1 : (from == 1 ? TP::TP_ONEDGE1_2 : TP::TP_ONEDGE2_0); }
@@ -151,6 +213,38 @@ bool FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, Neares
     pOut->len = eColMath::Length(pOut->dir);
     if (pOut->len > 0.0f)
         pOut->dir *= 1.0f / pOut->len;
+    return true;
+}
+
+// mSphere::Collide's sweep of a sphere of radius r from centre c by v against
+// the segment a..a+e, inline and in its operation order, given w = c - a,
+// lenSq = e.e > 0 and we = w.e: the fraction t of v at which it first
+// touches the segment's line within the segment. Its contact point and centre
+// are worked out by the caller, only for the nearest hit.
+bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq, float we, float r, float* pT)
+{
+    const float inv = 1.0f / lenSq;
+    const float ve = eColMath::Dot(v, e);
+    const mVec3 vp = v - e * (ve * inv);
+    const mVec3 wp = w - e * (we * inv);
+    float r0, r1;
+    if (!mSolveQuadratic(eColMath::Dot(vp, vp), 2.0f * eColMath::Dot(vp, wp), eColMath::Dot(wp, wp) - r * r, &r0,
+                         &r1))
+        return false;
+    // The first root in [0, 1], as mSphere's PickRoot chooses it.
+    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
+    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
+    float t;
+    if (use0 && (!use1 || r1 > r0))
+        t = r0;
+    else if (use1)
+        t = r1;
+    else
+        return false;
+    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
+    if (s < 0.0f || s > 1.0f)
+        return false;
+    *pT = t;
     return true;
 }
 
@@ -324,6 +418,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
     // corner can come first even where an edge is met later on, so both are
     // searched.
     const mVec3 dest = eColMath::AddScaled(c, m_moveDir, m_fMoveDist);
+    const mVec3 v = dest - c;
     float best = m_fMoveDist;
     TP bestPos = TP::TP_NONE;
     mVec3 bestPoint, bestNormal;
@@ -337,24 +432,37 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
         const float lenSq = eColMath::LengthSq(e);
         if (!(lenSq > 0.0f))
             continue;
-        mVec3 w = c - a;
-        w = eColMath::AddScaled(w, e, -eColMath::Dot(w, e) / lenSq);
-        if (eColMath::LengthSq(w) < r * r)
+        const mVec3 w = c - a;
+        const float we = eColMath::Dot(w, e);
+        if (eColMath::LengthSq(eColMath::AddScaled(w, e, -we / lenSq)) < r * r)
             continue;
-        mVec3 centreAt, point;
-        float dist;
-        if (sphere.Collide(dest, b, a, &centreAt, &point, &dist) && dist < best) {
-            best = dist;
-            bestPos = EdgeCode(k);
-            bestPoint = point;
-            bestNormal = centreAt - point;
+        float t;
+        if (SweepToSegment(w, v, e, lenSq, we, r, &t)) {
+            const mVec3 centreAt = c + v * t;
+            const float dist = eColMath::Length(centreAt - c);
+            if (dist < best) {
+                best = dist;
+                bestPos = EdgeCode(k);
+                bestPoint = a + e * ((we + t * eColMath::Dot(v, e)) * (1.0f / lenSq));
+                bestNormal = centreAt - bestPoint;
+            }
         }
     }
+    const mVec3 back = -m_moveDir;
+    const float rSq = r * r;
     for (int k = 0; k < 3; ++k) {
+        // Most corners lie outside the sphere and behind or beside its path:
+        // the ray test below would miss them by these same sums, so it is
+        // passed over for them.
+        const mVec3 m = c - pVerts[k];
+        const float mSq = eColMath::Dot(m, m);
+        const float along = eColMath::Dot(m, back);
+        if (mSq > rSq && (along < 0.0f || mSq - along * along > rSq))
+            continue;
         // Where the corner would enter the sphere, seen from the sphere.
         mRay toSphere;
         toSphere.origin = pVerts[k];
-        toSphere.dir = -m_moveDir;
+        toSphere.dir = back;
         toSphere.length = m_fMoveDist;
         mRayVolHit hit;
         bool bInside;

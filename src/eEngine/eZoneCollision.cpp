@@ -50,6 +50,13 @@ bool IsZoneList(const eCollisionInfo* pInfo)
     return pInfo->pCollidable && pInfo->pCollidable->GetType() == eZone::GetStaticType();
 }
 
+// IsZoneList for a record of zone's bin: the lists the cull filed there name
+// the zone itself, which answers without the type lookup.
+bool IsZoneListOf(const eZone& zone, const eCollisionInfo* pInfo)
+{
+    return pInfo->pCollidable == &zone || IsZoneList(pInfo);
+}
+
 void AddCollisionNode(eZone& zone, const eCollider& collider, const eZoneColNode& node, const mSphere& sphere)
 {
     const eZoneColData* pData = zone.m_pColData;
@@ -112,24 +119,50 @@ inline bool CellTouchesSphere(const mVec3& centre, float half, const mSphere& s)
     return CellTouchesSphere(lo, hi, s);
 }
 
-// Gathers the candidates of a node whose cell touches the sphere, and of its
-// children whose cells do.
-void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
-                       const mVec3& centre, float size)
+// The child cells of a node (centre, a quarter of its size, half a child's
+// loose size) against the sphere, as CellTouchesSphere tests each: one bit
+// per child k (x position k & 1, y (k >> 1) & 1, z k >> 2) whose cell
+// touches. at[a][j] gets the centre of position j on axis a. Each axis has two
+// child positions, so the gaps are worked out once per position and summed
+// per child in CellTouchesSphere's order.
+unsigned ChildrenTouching(const mVec3& centre, float quarter, float childHalf, const mSphere& sphere,
+                          float (&at)[3][2])
 {
-    const eZoneColNode& n = zone.m_pColNodes[node];
-    if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
-        AddCollisionNode(zone, collider, n, sphere);
-    if (level + 1 >= zone.m_colOctree.m_nLevels)
-        return;
-    const float quarter = 0.25f * size;
-    // A child's cell is tested before its node is looked at: most lie out of
-    // reach, and the nodes are spread over far more memory than the cache.
-    // Each axis has two child positions, so the gaps of CellTouchesSphere are
-    // worked out once per position and summed per child in its order.
-    const float childHalf = 0.5f * (0.5f * size) * zone.m_colOctree.m_fLooseScale;
-    float at[3][2], gapSq[3][2];
     bool inverted[3][2];
+    unsigned touching = 0;
+#if defined(__SSE2__)
+    // Both positions of the three axes side by side, with no branch: where
+    // the centre lies against a cell is close to random from node to node.
+    const __m128 c = _mm_setr_ps(sphere.center.x, sphere.center.y, sphere.center.z, 0.0f);
+    const __m128 half = _mm_set1_ps(childHalf);
+    __m128 gapSq[2];
+    for (int j = 0; j < 2; ++j) {
+        const __m128 pos = _mm_add_ps(_mm_setr_ps(centre.x, centre.y, centre.z, 0.0f), _mm_set1_ps(j ? quarter : -quarter));
+        const __m128 lo = _mm_sub_ps(pos, half), hi = _mm_add_ps(pos, half);
+        // AxisGap: lo - c below the cell, c - hi above it, else 0.
+        const __m128 below = _mm_cmplt_ps(c, lo), above = _mm_cmpgt_ps(c, hi);
+        const __m128 gap = _mm_or_ps(_mm_and_ps(below, _mm_sub_ps(lo, c)),
+                                     _mm_andnot_ps(below, _mm_and_ps(above, _mm_sub_ps(c, hi))));
+        gapSq[j] = _mm_mul_ps(gap, gap);
+        alignas(16) float p[4];
+        _mm_store_ps(p, pos);
+        const int inv = _mm_movemask_ps(_mm_cmpgt_ps(lo, hi));
+        for (int a = 0; a < 3; ++a) {
+            at[a][j] = p[a];
+            inverted[a][j] = (inv >> a) & 1;
+        }
+    }
+    // Lanes (x0, x1, y0, y1) and (z0, z1, -, -).
+    const __m128 xy = _mm_unpacklo_ps(gapSq[0], gapSq[1]);
+    const __m128 z = _mm_unpackhi_ps(gapSq[0], gapSq[1]);
+    const __m128 xyLow = _mm_add_ps(_mm_shuffle_ps(xy, xy, _MM_SHUFFLE(1, 0, 1, 0)),
+                                    _mm_shuffle_ps(xy, xy, _MM_SHUFFLE(3, 3, 2, 2)));
+    const __m128 r = _mm_set1_ps(sphere.radius * sphere.radius);
+    touching = static_cast<unsigned>(_mm_movemask_ps(_mm_cmple_ps(_mm_add_ps(xyLow, _mm_shuffle_ps(z, z, 0)), r))) |
+               static_cast<unsigned>(_mm_movemask_ps(_mm_cmple_ps(_mm_add_ps(xyLow, _mm_shuffle_ps(z, z, 0x55)), r)))
+                   << 4;
+#else
+    float gapSq[3][2];
     for (int a = 0; a < 3; ++a) {
         for (int j = 0; j < 2; ++j) {
             at[a][j] = centre[a] + (j ? quarter : -quarter);
@@ -140,12 +173,44 @@ void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sp
         }
     }
     const float radiusSq = sphere.radius * sphere.radius;
-    for (int k = 0; k < eOctree::kChildren; ++k) {
+    for (int k = 0; k < eOctree::kChildren; ++k)
+        if ((gapSq[0][k & 1] + gapSq[1][(k >> 1) & 1]) + gapSq[2][k >> 2] <= radiusSq)
+            touching |= 1u << k;
+#endif
+    // An inverted cell (lo above hi on every axis) touches nothing.
+    if ((inverted[0][0] | inverted[0][1]) & (inverted[1][0] | inverted[1][1]) & (inverted[2][0] | inverted[2][1]))
+        for (int k = 0; k < eOctree::kChildren; ++k)
+            if (inverted[0][k & 1] && inverted[1][(k >> 1) & 1] && inverted[2][k >> 2])
+                touching &= ~(1u << k);
+    return touching;
+}
+
+// Gathers the candidates of a node whose cell touches the sphere, and of its
+// children whose cells do.
+void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sphere, int level, int node,
+                       const mVec3& centre, float size)
+{
+    const bool bLeaf = level + 1 >= zone.m_colOctree.m_nLevels;
+    if (!bLeaf) {
+        // The eight children lie side by side (two cache lines); their loads
+        // overlap this node's own work instead of each waiting in turn.
+        const eZoneColNode* pChildren = &zone.m_pColNodes[eOctree::Child(node, 0)];
+        __builtin_prefetch(pChildren);
+        __builtin_prefetch(pChildren + eOctree::kChildren - 1);
+    }
+    const eZoneColNode& n = zone.m_pColNodes[node];
+    if (n.nZoneCol != eZone::kNoIndex || n.pGeomCol)
+        AddCollisionNode(zone, collider, n, sphere);
+    if (bLeaf)
+        return;
+    // A child's cell is tested before its node is looked at: most lie out of
+    // reach, and the nodes are spread over far more memory than the cache.
+    const float childHalf = 0.5f * (0.5f * size) * zone.m_colOctree.m_fLooseScale;
+    float at[3][2];
+    for (unsigned touching = ChildrenTouching(centre, 0.25f * size, childHalf, sphere, at); touching;
+         touching &= touching - 1) {
+        const int k = __builtin_ctz(touching);
         const int jx = k & 1, jy = (k >> 1) & 1, jz = (k >> 2) & 1;
-        if (inverted[0][jx] && inverted[1][jy] && inverted[2][jz])
-            continue;
-        if (!((gapSq[0][jx] + gapSq[1][jy]) + gapSq[2][jz] <= radiusSq))
-            continue;
         const mVec3 childCentre(at[0][jx], at[1][jy], at[2][jz]);
         const int child = eOctree::Child(node, k);
         const eZoneColNode& c = zone.m_pColNodes[child];
@@ -158,7 +223,33 @@ void CollisionCullNode(eZone& zone, const eCollider& collider, const mSphere& sp
 // The sweep's world reach, worked out once per pass over the candidates.
 struct WorldReach {
     mVec3 lo, hi;
+#if defined(__SSE2__)
+    __m128 lanesLo, lanesHi;  // the same, one axis per lane
 
+    explicit WorldReach(const eColliderEllipse& ellipse)
+    {
+        ellipse.GetWorldReach(&lo, &hi);
+        lanesLo = _mm_setr_ps(lo.x, lo.y, lo.z, 0.0f);
+        lanesHi = _mm_setr_ps(hi.x, hi.y, hi.z, 0.0f);
+    }
+    // The box lo..hi (axes in lanes 0 to 2) lies wholly outside (NaN never
+    // does); without a branch per axis, as a list's side is close to random.
+    bool Misses(__m128 boxLo, __m128 boxHi) const
+    {
+        const __m128 outside = _mm_or_ps(_mm_cmplt_ps(boxHi, lanesLo), _mm_cmpgt_ps(boxLo, lanesHi));
+        return (_mm_movemask_ps(outside) & 7) != 0;
+    }
+    bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
+    {
+        return Misses(_mm_setr_ps(boxLo.x, boxLo.y, boxLo.z, 0.0f), _mm_setr_ps(boxHi.x, boxHi.y, boxHi.z, 0.0f));
+    }
+    // The box of world-space floats lo[0..2], hi[0..2]; each array is followed
+    // by at least one more float of its record.
+    bool MissesArrays(const float* boxLo, const float* boxHi) const
+    {
+        return Misses(_mm_loadu_ps(boxLo), _mm_loadu_ps(boxHi));
+    }
+#else
     explicit WorldReach(const eColliderEllipse& ellipse) { ellipse.GetWorldReach(&lo, &hi); }
     // The box lo..hi lies wholly outside (NaN never does).
     bool Misses(const mVec3& boxLo, const mVec3& boxHi) const
@@ -168,6 +259,11 @@ struct WorldReach {
                 return true;
         return false;
     }
+    bool MissesArrays(const float* boxLo, const float* boxHi) const
+    {
+        return Misses(mVec3(boxLo[0], boxLo[1], boxLo[2]), mVec3(boxHi[0], boxHi[1], boxHi[2]));
+    }
+#endif
 };
 
 // Counts the culls, so a list's world box is worked out once per query
@@ -238,8 +334,17 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& 
     // The zone stays where it is for the rounds of one query.
     if (list.nWorldBoxCull != s_nCullSerial)
         NoteListWorldBox(zone, list);
-    return reach.Misses(mVec3(list.worldLo[0], list.worldLo[1], list.worldLo[2]),
-                        mVec3(list.worldHi[0], list.worldHi[1], list.worldHi[2]));
+    static_assert(offsetof(eZoneColTriList, worldHi) == offsetof(eZoneColTriList, worldLo) + 3 * sizeof(float) &&
+                      offsetof(eZoneColTriList, nWorldBoxCull) == offsetof(eZoneColTriList, worldHi) + 3 * sizeof(float),
+                  "each world box array is followed by a float's worth of the list");
+    return reach.MissesArrays(list.worldLo, list.worldHi);
+}
+
+// Whether the noted box of a cached run lies out of the sweep's reach.
+bool RunOutOfReach(eCollisionCache& cache, uint32_t key, const WorldReach& reach)
+{
+    mVec3 lo, hi;
+    return cache.GetRunBounds(key, &lo, &hi) && reach.Misses(lo, hi);
 }
 
 // Runs maker over a zone list's triangles: from the static cache, decoded
@@ -248,13 +353,19 @@ bool ListOutOfReach(const eZone& zone, eZoneColTriList& list, const WorldReach& 
 void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pEllipse, MakerFunc maker,
                      const WorldReach& reach)
 {
-    eSurface* pSurface = ListSurface(zone, list);
     const int count = list.nTris;
-    if (!pSurface || count == 0)
+    if (count == 0)
         return;
     eCollisionCache* pCache = eZone::s_pStaticColCache;
     eCollisionCacheTri* pRun = pCache ? pCache->Find(list.nColCacheKey) : nullptr;
+    // Most gathered lists lie beyond this round's reach; they are passed over
+    // before their surface is looked up.
     if (!pRun && zone.m_pColData && ListOutOfReach(zone, list, reach))
+        return;
+    if (pRun && RunOutOfReach(*pCache, list.nColCacheKey, reach))
+        return;
+    eSurface* pSurface = ListSurface(zone, list);
+    if (!pSurface)
         return;
     if (pCache) {
         if (!pRun) {
@@ -263,13 +374,12 @@ void CollideZoneList(eZone& zone, eZoneColTriList& list, eColliderEllipse* pElli
                 zone.FillCollisionTris(pRun, &list, 0, count);
                 pCache->m_bIsLocked = false;
                 pCache->NoteRunBounds(list.nColCacheKey, count);
+                if (RunOutOfReach(*pCache, list.nColCacheKey, reach))
+                    return;
             }
         }
         if (pRun) {
-            // Most gathered lists lie beyond this round's reach.
-            mVec3 lo, hi;
-            if (!pCache->GetRunBounds(list.nColCacheKey, &lo, &hi) || !reach.Misses(lo, hi))
-                (pEllipse->*maker)(pRun, count, &zone, pSurface);
+            (pEllipse->*maker)(pRun, count, &zone, pSurface);
             return;
         }
     }
@@ -323,7 +433,7 @@ void GatherContacts(eColliderEllipse* pEllipse, MakerFunc maker, bool bZoneLists
         eCollisionInfo* pInfo = pHead;
         do {
             eCollisionInfo* pNext = pInfo->pNext;
-            if (IsZoneList(pInfo)) {
+            if (IsZoneListOf(*pZone, pInfo)) {
                 if (bZoneLists)
                     CollideZoneList(*pZone, *reinterpret_cast<eZoneColTriList*>(pInfo), pEllipse, maker, reach);
             } else if (pInfo->pCollidable) {
@@ -488,9 +598,9 @@ bool eZone::CollideAllRay(eColliderRay* pRay)
     return pRay->m_rayHit.fDistance != kMaxFloat;
 }
 
-// The three corners of triangle t of the zone's data, in zone space. False
-// when the triangle or a vertex lies outside the arrays.
-static bool DecodeTri(const eZoneColData& data, int t, mVec3* pCorners)
+// The corners of triangle t of the zone's data as pointers into its vertex
+// array; false when the triangle or a vertex lies outside the arrays.
+static inline bool TriCorners(const eZoneColData& data, int t, const int16_t** pCorners)
 {
     if (t < 0 || t >= data.nTris)
         return false;
@@ -498,7 +608,20 @@ static bool DecodeTri(const eZoneColData& data, int t, mVec3* pCorners)
         const int v = data.pTris[3 * t + k];
         if (v >= data.nVerts)
             return false;
-        const int16_t* p = &data.pVerts[3 * v];
+        pCorners[k] = &data.pVerts[3 * v];
+    }
+    return true;
+}
+
+// The three corners of triangle t of the zone's data, in zone space. False
+// when the triangle or a vertex lies outside the arrays.
+static bool DecodeTri(const eZoneColData& data, int t, mVec3* pCorners)
+{
+    const int16_t* corners[3];
+    if (!TriCorners(data, t, corners))
+        return false;
+    for (int k = 0; k < 3; ++k) {
+        const int16_t* p = corners[k];
         pCorners[k].Set(p[0] * kVertScale, p[1] * kVertScale, p[2] * kVertScale);
     }
     return true;
@@ -552,6 +675,8 @@ static void FillEmptyTri(eCollisionCacheTri& tri)
     tri.plane.offset = 0.0f;
 }
 
+#if !defined(__SSE2__)
+
 // One triangle from its zone-space corners, as mVec3's Xform, MakeNormal and
 // Dot work it out.
 static void FillTri(eCollisionCacheTri& tri, const mVec3* corners, const mOCS& localToWorld)
@@ -564,95 +689,96 @@ static void FillTri(eCollisionCacheTri& tri, const mVec3* corners, const mOCS& l
     tri.plane.offset = eColMath::Dot(tri.plane.normal, tri.v1);
 }
 
+#endif
+
 #if defined(__SSE2__)
 
-// FillTri for four triangles side by side, one per lane: each lane runs
-// FillTri's operations in FillTri's order (sqrt and division are correctly
-// rounded in both), so the results are the same bits.
-static void FillFourTris(eCollisionCacheTri* pOut, const mVec3 (*corners)[3], const mOCS& o)
+namespace {
+
+// FillTri with each vector in one register (x, y, z, 0): every lane runs
+// FillTri's operations in FillTri's order, and the length, its reciprocal
+// and the offset are worked out as FillTri does, so the results are the
+// same bits. The corners are decoded straight from the zone's arrays (the
+// caller has checked the indices).
+struct SseFrame {
+    __m128 origin, right, forward, up;
+
+    explicit SseFrame(const mOCS& o)
+        : origin(_mm_setr_ps(o.origin.x, o.origin.y, o.origin.z, 0.0f)),
+          right(_mm_setr_ps(o.basis.right.x, o.basis.right.y, o.basis.right.z, 0.0f)),
+          forward(_mm_setr_ps(o.basis.forward.x, o.basis.forward.y, o.basis.forward.z, 0.0f)),
+          up(_mm_setr_ps(o.basis.up.x, o.basis.up.y, o.basis.up.z, 0.0f))
+    {
+    }
+    // A quantised zone-space corner to world space, as XformPoint.
+    __m128 Corner(const int16_t* p) const
+    {
+        const float x = p[0] * kVertScale, y = p[1] * kVertScale, z = p[2] * kVertScale;
+        const __m128 rot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(x), right), _mm_mul_ps(_mm_set1_ps(y), forward)),
+                                      _mm_mul_ps(_mm_set1_ps(z), up));
+        return _mm_add_ps(origin, rot);
+    }
+};
+
+template <int A, int B, int C>
+inline __m128 Swizzle(__m128 v)
 {
-    __m128 c[3][3];  // corner, axis
-    for (int k = 0; k < 3; ++k)
-        for (int a = 0; a < 3; ++a)
-            c[k][a] = _mm_setr_ps(corners[0][k][a], corners[1][k][a], corners[2][k][a], corners[3][k][a]);
-    const mVec3& r = o.basis.right;
-    const mVec3& f = o.basis.forward;
-    const mVec3& u = o.basis.up;
-    __m128 w[3][3];
-    for (int k = 0; k < 3; ++k) {
-        const __m128 x = c[k][0], y = c[k][1], z = c[k][2];
-        for (int a = 0; a < 3; ++a) {
-            const __m128 rot = _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, _mm_set1_ps(r[a])), _mm_mul_ps(y, _mm_set1_ps(f[a]))),
-                                          _mm_mul_ps(z, _mm_set1_ps(u[a])));
-            w[k][a] = _mm_add_ps(_mm_set1_ps(o.origin[a]), rot);
-        }
-    }
-    __m128 ab[3], bc[3];
-    for (int a = 0; a < 3; ++a) {
-        ab[a] = _mm_sub_ps(w[1][a], w[0][a]);
-        bc[a] = _mm_sub_ps(w[2][a], w[1][a]);
-    }
-    __m128 n[3] = {_mm_sub_ps(_mm_mul_ps(ab[1], bc[2]), _mm_mul_ps(ab[2], bc[1])),
-                   _mm_sub_ps(_mm_mul_ps(ab[2], bc[0]), _mm_mul_ps(ab[0], bc[2])),
-                   _mm_sub_ps(_mm_mul_ps(ab[0], bc[1]), _mm_mul_ps(ab[1], bc[0]))};
-    const __m128 sq = _mm_add_ps(_mm_add_ps(_mm_mul_ps(n[0], n[0]), _mm_mul_ps(n[1], n[1])), _mm_mul_ps(n[2], n[2]));
-    // mSqrt keeps a value that is not above 0; Normalize leaves a vector of
-    // squared length 0 as it is.
-    const __m128 positive = _mm_cmpgt_ps(sq, _mm_setzero_ps());
-    const __m128 len = _mm_or_ps(_mm_and_ps(positive, _mm_sqrt_ps(sq)), _mm_andnot_ps(positive, sq));
-    const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), len);
-    const __m128 keep = _mm_cmpeq_ps(sq, _mm_setzero_ps());
-    for (int a = 0; a < 3; ++a)
-        n[a] = _mm_or_ps(_mm_and_ps(keep, n[a]), _mm_andnot_ps(keep, _mm_mul_ps(n[a], inv)));
-    const __m128 offset =
-        _mm_add_ps(_mm_add_ps(_mm_mul_ps(n[0], w[0][0]), _mm_mul_ps(n[1], w[0][1])), _mm_mul_ps(n[2], w[0][2]));
-    alignas(16) float out[13][4];
-    for (int k = 0; k < 3; ++k)
-        for (int a = 0; a < 3; ++a)
-            _mm_store_ps(out[3 * k + a], w[k][a]);
-    for (int a = 0; a < 3; ++a)
-        _mm_store_ps(out[9 + a], n[a]);
-    _mm_store_ps(out[12], offset);
-    for (int t = 0; t < 4; ++t) {
-        eCollisionCacheTri& tri = pOut[t];
-        tri.v1.Set(out[0][t], out[1][t], out[2][t]);
-        tri.v2.Set(out[3][t], out[4][t], out[5][t]);
-        tri.v3.Set(out[6][t], out[7][t], out[8][t]);
-        tri.plane.normal.Set(out[9][t], out[10][t], out[11][t]);
-        tri.plane.offset = out[12][t];
-    }
+    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, C, B, A));
 }
 
+// (a.x + a.y) + a.z of the lanes of a.
+inline float SumXyz(__m128 a)
+{
+    return _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(a, Swizzle<1, 1, 1>(a)), Swizzle<2, 2, 2>(a)));
+}
+
+void FillTriSse(eCollisionCacheTri& tri, const int16_t* const* corners, const SseFrame& frame)
+{
+    const __m128 w0 = frame.Corner(corners[0]);
+    const __m128 w1 = frame.Corner(corners[1]);
+    const __m128 w2 = frame.Corner(corners[2]);
+    const __m128 ab = _mm_sub_ps(w1, w0);
+    const __m128 bc = _mm_sub_ps(w2, w1);
+    __m128 n = _mm_sub_ps(_mm_mul_ps(Swizzle<1, 2, 0>(ab), Swizzle<2, 0, 1>(bc)),
+                          _mm_mul_ps(Swizzle<2, 0, 1>(ab), Swizzle<1, 2, 0>(bc)));
+    // As eColMath::Normalize: a vector of squared length 0 stays as it is.
+    const float sq = SumXyz(_mm_mul_ps(n, n));
+    if (sq != 0.0f)
+        n = _mm_mul_ps(n, _mm_set1_ps(1.0f / mSqrt(sq)));
+    const float offset = SumXyz(_mm_mul_ps(n, w0));
+    // Each store writes one float past its vector, into the next member;
+    // the next store (the offset last) puts that member right.
+    _mm_storeu_ps(&tri.v1.x, w0);
+    _mm_storeu_ps(&tri.v2.x, w1);
+    _mm_storeu_ps(&tri.v3.x, w2);
+    _mm_storeu_ps(&tri.plane.normal.x, n);
+    tri.plane.offset = offset;
+}
+
+}  // namespace
+
 #endif
+
 
 void eZone::FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* pList, int nFirst, int nCount) const
 {
     const int first = pList->nFirstTri + nFirst;
-    int i = 0;
 #if defined(__SSE2__)
-    // Four at a time while all four decode.
-    mVec3 corners[4][3];
-    for (; m_pColData && i + 4 <= nCount; i += 4) {
-        bool bAll = true;
-        for (int t = 0; t < 4; ++t)
-            bAll = DecodeTri(*m_pColData, first + i + t, corners[t]) && bAll;
-        if (bAll) {
-            FillFourTris(pOut + i, corners, m_localToWorld);
-            continue;
-        }
-        for (int t = 0; t < 4; ++t) {
-            if (DecodeTri(*m_pColData, first + i + t, corners[t]))
-                FillTri(pOut[i + t], corners[t], m_localToWorld);
-            else
-                FillEmptyTri(pOut[i + t]);
-        }
+    const SseFrame frame(m_localToWorld);
+    for (int i = 0; i < nCount; ++i) {
+        const int16_t* corners[3];
+        if (m_pColData && TriCorners(*m_pColData, first + i, corners))
+            FillTriSse(pOut[i], corners, frame);
+        else
+            FillEmptyTri(pOut[i]);
     }
-#endif
-    for (; i < nCount; ++i) {
+#else
+    for (int i = 0; i < nCount; ++i) {
         mVec3 corners[3];
         if (m_pColData && DecodeTri(*m_pColData, first + i, corners))
             FillTri(pOut[i], corners, m_localToWorld);
         else
             FillEmptyTri(pOut[i]);
     }
+#endif
 }

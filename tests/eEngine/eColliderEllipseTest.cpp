@@ -152,4 +152,36 @@ TEST(eColliderEllipseTest, ClampContactNormalsAppendsLevelledCopies)
     EXPECT_TRUE(e.m_pContacts[CE::CT_NORMAL][1].normal.ApproxEqual({0, 1, 0}, 1e-6f));
 }
 
+TEST(eColliderEllipseTest, ClampContactNormalsLevelsEachQualifyingContactUnderItsOwnHeading)
+{
+    // One pass's contacts (distinct faces at one distance): the steep first one
+    // is left, and each later one that qualifies gets a copy risen exactly 10
+    // degrees under its own heading.
+    const float s20 = 0.34202015f, c20 = 0.9396926f, s60 = 0.8660254f;
+    const float c10 = 0.98480775f, s10 = 0.17364818f;
+    const struct { mVec3 normal, copy; } rows[] = {
+        {{0, -0.5f, s60}, {}},                   // 60 degrees: no copy
+        {{0, -c20, s20}, {0, -c10, s10}},        // heading 180
+        {{c20, 0, s20}, {c10, 0, s10}},          // heading -90
+        {{-c20, 0, s20}, {-c10, 0, s10}},        // heading 90
+    };
+    CE e;
+    e.Set({0, 0, 0}, 1.0f, {0, 0, -1}, {1, 1, 1});
+    mVec3 verts[3] = {kTri[0], kTri[1], kTri[2]};
+    for (const auto& row : rows) {
+        e.AddContactPoint(CE::CT_NORMAL, {0, 0, 0}, row.normal, row.normal, 0.0f, nullptr, nullptr, TP::TP_ONTRI,
+                          verts, false);
+        for (mVec3& v : verts)
+            v.x += 10.0f;  // the next face lies elsewhere
+    }
+    ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], 4);
+    EXPECT_TRUE(e.ClampContactNormals(0, 30, 10, false));
+    ASSERT_EQ(e.m_nContacts[CE::CT_NORMAL], 7);
+    for (int i = 1; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(e.m_pContacts[CE::CT_NORMAL][3 + i].normal.ApproxEqual(rows[i].copy, 1e-6f));
+        EXPECT_EQ(e.m_pContacts[CE::CT_NORMAL][3 + i].verts[0], e.m_pContacts[CE::CT_NORMAL][i].verts[0]);
+    }
+}
+
 }  // namespace
