@@ -316,8 +316,7 @@ TEST_F(GxVertexReferenceTest, PackedLayoutHoldsOnlyTheAttributesCarried)
                 GXSetVtxAttrFmt(GX_VTXFMT7, a, GX_POS_XYZ, a == GX_VA_CLR0 || a == GX_VA_CLR1 ? GX_RGBA8 : GX_F32, 0);
         }
         gxVertexPlan plan;
-        const char* reason = "";
-        ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+        ASSERT_TRUE(Plan(true, &plan));
         const gxVertexLayout& l = plan.layout;
         EXPECT_EQ(l.stride, r.stride);
         EXPECT_EQ(l.mtx, r.mtx);
@@ -364,8 +363,7 @@ TEST_F(GxVertexReferenceTest, PackedLayoutKeepsShortsOfS16PositionsAndCoordinate
             GXSetVtxAttrFmt(GX_VTXFMT7, a.attr, a.cnt, a.type, 5);
         }
         gxVertexPlan plan;
-        const char* reason = "";
-        ASSERT_TRUE(gxBuildVertexPlan(gxGet(), GX_VTXFMT7, &gxArrayLimit, &plan, &reason)) << reason;
+        ASSERT_TRUE(Plan(true, &plan));
         const gxVertexLayout& l = plan.layout;
         EXPECT_EQ(l.stride, r.stride);
         EXPECT_EQ(l.shorts, r.shorts);
