@@ -8,10 +8,11 @@
 #include "mMath/mVec3.h"
 #include "mMath/mRayVolHit.h"
 #include "mMath/mRayTriHit.h"
+#include "mMath/mScalar.h"
+#include "mMath/mSphere.h"
 
 struct mBox;
 struct mPlane;
-struct mSphere;
 
 struct mRay {
     static constexpr float kUnboundedLength = 1000000.0f;
@@ -39,3 +40,34 @@ struct mRay {
     bool Intersect(const mVec3* pVerts, const unsigned short* pIndices, unsigned int nTris,
                    bool backFaces, mRayTriHit* pHit) const;
 };
+
+// Inline: the swept-ellipsoid test runs it for every corner near the path.
+// Its callers are compiled without fused multiply-adds, as mMath is.
+inline bool mRay::Intersect(const mSphere& s, mRayVolHit* pHit, bool* pInside) const
+{
+    *pInside = false;
+    const float reach = ReachLength();
+    pHit->distance = reach;
+    const mVec3 m = s.center - origin;
+    const float mSq = (m.x * m.x + m.y * m.y) + m.z * m.z;
+    const float rSq = s.radius * s.radius;
+    if (mSq <= rSq)
+        *pInside = true;
+    if (length == 0.0f)
+        return false;
+    const float b = (m.x * dir.x + m.y * dir.y) + m.z * dir.z;
+    if (b < 0.0f && mSq > rSq)
+        return false;  // behind, and the origin is outside
+    const float q = mSq - b * b;
+    if (q > rSq)
+        return false;
+    const float s0 = mSqrt(rSq - q);
+    const float t = mSq > rSq ? b - s0 : b + s0;  // entering, or leaving from inside
+    if (t > reach)
+        return false;
+    pHit->distance = t;
+    pHit->pos = origin + dir * t;
+    pHit->normal = pHit->pos - s.center;
+    pHit->normal.Normalize();
+    return true;
+}
