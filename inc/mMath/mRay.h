@@ -7,12 +7,12 @@
 
 #include "mMath/mVec3.h"
 #include "mMath/mRayVolHit.h"
+#include "mMath/mPlane.h"
 #include "mMath/mRayTriHit.h"
 #include "mMath/mScalar.h"
 #include "mMath/mSphere.h"
 
 struct mBox;
-struct mPlane;
 
 struct mRay {
     static constexpr float kUnboundedLength = 1000000.0f;
@@ -41,21 +41,41 @@ struct mRay {
                    bool backFaces, mRayTriHit* pHit) const;
 };
 
-// Inline: the swept-ellipsoid test runs it for every corner near the path.
-// Its callers are compiled without fused multiply-adds, as mMath is.
+// (a.x * b.x + a.y * b.y) + a.z * b.z, as mVec3::Dot, for the inline tests below.
+inline float mRayDot(const mVec3& a, const mVec3& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
+
+// The plane and sphere tests are inline: the swept-ellipsoid test runs them
+// for every triangle face and every corner near the path.
+inline bool mRay::Intersect(const mPlane& p, mRayVolHit* pHit, bool wantNormal, bool allowBehind) const
+{
+    const float k = mRayDot(p.normal, dir);
+    if (k == 0.0f)
+        return false;
+    const float t = (p.offset - mRayDot(p.normal, origin)) / k;
+    pHit->distance = t;
+    if (t < 0.0f && !allowBehind)
+        return false;
+    if (t > length)  // the plane test reads the length as it is
+        return false;
+    if (wantNormal)
+        pHit->normal = p.normal;
+    pHit->pos = origin + dir * t;
+    return true;
+}
+
 inline bool mRay::Intersect(const mSphere& s, mRayVolHit* pHit, bool* pInside) const
 {
     *pInside = false;
     const float reach = ReachLength();
     pHit->distance = reach;
     const mVec3 m = s.center - origin;
-    const float mSq = (m.x * m.x + m.y * m.y) + m.z * m.z;
+    const float mSq = mRayDot(m, m);
     const float rSq = s.radius * s.radius;
     if (mSq <= rSq)
         *pInside = true;
     if (length == 0.0f)
         return false;
-    const float b = (m.x * dir.x + m.y * dir.y) + m.z * dir.z;
+    const float b = mRayDot(m, dir);
     if (b < 0.0f && mSq > rSq)
         return false;  // behind, and the origin is outside
     const float q = mSq - b * b;

@@ -254,7 +254,7 @@ TP ClosestPointOnTri(const eColTriFrame& f, const mVec3& centre, const mVec3& fo
 
 
 // PointInTri for a triangle of some area, its frame given.
-bool InTri(const eColTriFrame& f, const mVec3* p, const mVec3& point)
+inline bool InTri(const eColTriFrame& f, const mVec3* p, const mVec3& point)
 {
     float b, g;
     f.Weights(point - p[0], &b, &g);

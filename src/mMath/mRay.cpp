@@ -51,23 +51,6 @@ bool mRay::Intersect(const mBox& b, mRayVolHit* pHit, bool* pInside) const
     return true;
 }
 
-bool mRay::Intersect(const mPlane& p, mRayVolHit* pHit, bool wantNormal, bool allowBehind) const
-{
-    const float k = mDot(p.normal, dir);
-    if (k == 0.0f)
-        return false;
-    const float t = (p.offset - mDot(p.normal, origin)) / k;
-    pHit->distance = t;
-    if (t < 0.0f && !allowBehind)
-        return false;
-    if (t > length)  // the plane test reads the length as it is
-        return false;
-    if (wantNormal)
-        pHit->normal = p.normal;
-    pHit->pos = origin + dir * t;
-    return true;
-}
-
 bool mRay::Intersect(const mVec3* pVerts, const unsigned short* pIndices, unsigned int nTris,
                      bool backFaces, mRayTriHit* pHit) const
 {
