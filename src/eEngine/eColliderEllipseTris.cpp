@@ -252,7 +252,6 @@ TP ClosestPointOnTri(const eColTriFrame& f, const mVec3& centre, const mVec3& fo
     return TP::TP_ONTRI;
 }
 
-
 // PointInTri for a triangle of some area, its frame given.
 inline bool InTri(const eColTriFrame& f, const mVec3* p, const mVec3& point)
 {
