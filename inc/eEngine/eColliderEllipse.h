@@ -16,6 +16,7 @@
 class cBase;
 class eSurface;
 struct eCollisionCacheTri;
+struct eColTriFrame;
 struct mPlane;
 struct mSphere;
 
@@ -87,10 +88,11 @@ public:
     // a box wholly outside it can give either of the above a contact, so a
     // block inside such a box can be passed over.
     void GetWorldReach(mVec3* pLo, mVec3* pHi) const;
-    // The swept sphere against one scaled triangle: its face, then its edges,
-    // then its corners; at most one contact.
+    // The swept sphere against one scaled triangle of some area: its face,
+    // then its edges, then its corners; at most one contact. The frame holds
+    // the triangle's edge and barycentric terms.
     void CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
-                     const mPlane& plane);
+                     const mPlane& plane, const eColTriFrame& frame);
 
     mVec3 m_position;            // sweep start, scaled
     mVec3 m_radii;               // semi-axes, world units

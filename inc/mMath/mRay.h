@@ -7,11 +7,12 @@
 
 #include "mMath/mVec3.h"
 #include "mMath/mRayVolHit.h"
+#include "mMath/mPlane.h"
 #include "mMath/mRayTriHit.h"
+#include "mMath/mScalar.h"
+#include "mMath/mSphere.h"
 
 struct mBox;
-struct mPlane;
-struct mSphere;
 
 struct mRay {
     static constexpr float kUnboundedLength = 1000000.0f;
@@ -39,3 +40,54 @@ struct mRay {
     bool Intersect(const mVec3* pVerts, const unsigned short* pIndices, unsigned int nTris,
                    bool backFaces, mRayTriHit* pHit) const;
 };
+
+// (a.x * b.x + a.y * b.y) + a.z * b.z, as mVec3::Dot, for the inline tests below.
+inline float mRayDot(const mVec3& a, const mVec3& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
+
+// The plane and sphere tests are inline: the swept-ellipsoid test runs them
+// for every triangle face and every corner near the path.
+inline bool mRay::Intersect(const mPlane& p, mRayVolHit* pHit, bool wantNormal, bool allowBehind) const
+{
+    const float k = mRayDot(p.normal, dir);
+    if (k == 0.0f)
+        return false;
+    const float t = (p.offset - mRayDot(p.normal, origin)) / k;
+    pHit->distance = t;
+    if (t < 0.0f && !allowBehind)
+        return false;
+    if (t > length)  // the plane test reads the length as it is
+        return false;
+    if (wantNormal)
+        pHit->normal = p.normal;
+    pHit->pos = origin + dir * t;
+    return true;
+}
+
+inline bool mRay::Intersect(const mSphere& s, mRayVolHit* pHit, bool* pInside) const
+{
+    *pInside = false;
+    const float reach = ReachLength();
+    pHit->distance = reach;
+    const mVec3 m = s.center - origin;
+    const float mSq = mRayDot(m, m);
+    const float rSq = s.radius * s.radius;
+    if (mSq <= rSq)
+        *pInside = true;
+    if (length == 0.0f)
+        return false;
+    const float b = mRayDot(m, dir);
+    if (b < 0.0f && mSq > rSq)
+        return false;  // behind, and the origin is outside
+    const float q = mSq - b * b;
+    if (q > rSq)
+        return false;
+    const float s0 = mSqrt(rSq - q);
+    const float t = mSq > rSq ? b - s0 : b + s0;  // entering, or leaving from inside
+    if (t > reach)
+        return false;
+    pHit->distance = t;
+    pHit->pos = origin + dir * t;
+    pHit->normal = pHit->pos - s.center;
+    pHit->normal.Normalize();
+    return true;
+}

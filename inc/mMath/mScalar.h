@@ -34,4 +34,25 @@ float mDeltaHeading(float a, float b);
 
 // Real roots of a*t^2 + b*t + c. For a > 0 the first root is the larger. A
 // (nearly) linear equation gives its one root twice; false when there is none.
-bool mSolveQuadratic(float a, float b, float c, float* pRoot0, float* pRoot1);
+// Inline: the swept-sphere tests call it once per triangle edge. Its callers
+// are compiled without fused multiply-adds, as mMath is.
+inline bool mSolveQuadratic(float a, float b, float c, float* pRoot0, float* pRoot1)
+{
+    constexpr float kTiny = 0.00001f;
+    if (std::fabs(a) <= kTiny) {
+        if (std::fabs(b) <= kTiny)
+            return false;
+        const float root = -c / b;
+        *pRoot0 = root;
+        *pRoot1 = root;
+        return true;
+    }
+    const float disc = b * b - (4.0f * a) * c;
+    if (disc < 0.0f)
+        return false;
+    const float s = mSqrt(disc);
+    const float k = 1.0f / (2.0f * a);
+    *pRoot0 = k * (-b + s);
+    *pRoot1 = k * (-b - s);
+    return true;
+}

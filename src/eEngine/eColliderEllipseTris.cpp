@@ -15,21 +15,15 @@
 
 using TP = eCollisionContact::eColTriPos;
 
-namespace {
-
-// A triangle in the collider's scaled space.
-struct ScaledTri {
-    mVec3 p[3];
-    mPlane plane;
-};
-
 // The two edge vectors from p[0] and the terms of the barycentric solve that
 // the face test and the closest-point search share.
-struct TriFrame {
+struct eColTriFrame {
     mVec3 e1, e2;
     float d00, d11, d01, den;
 
-    explicit TriFrame(const mVec3* p)
+    eColTriFrame() = default;
+
+    explicit eColTriFrame(const mVec3* p)
         : e1(p[1] - p[0]), e2(p[2] - p[0]), d00(eColMath::Dot(e1, e1)), d11(eColMath::Dot(e2, e2)),
           d01(eColMath::Dot(e1, e2)),
           den(d00 * d11 - d01 * d01)
@@ -42,6 +36,16 @@ struct TriFrame {
         *pW1 = (d11 * qe1 - d01 * qe2) / den;
         *pW2 = (d00 * qe2 - d01 * qe1) / den;
     }
+};
+
+namespace {
+
+// A triangle in the collider's scaled space, with its frame: the face and
+// closest-point tests read the same terms the area check worked out.
+struct ScaledTri {
+    mVec3 p[3];
+    mPlane plane;
+    eColTriFrame frame;
 };
 
 // The region a sweep can touch: the box around its start and end, grown by
@@ -159,7 +163,8 @@ bool ScaleNearTri(const eCollisionCacheTri& tri, const mVec3& radii, const mVec3
         return false;
     pOut->plane.normal = n * (1.0f / len);
     pOut->plane.offset = tri.plane.offset / len;
-    return TriFrame(pOut->p).den > 0.0f;
+    pOut->frame = eColTriFrame(pOut->p);
+    return pOut->frame.den > 0.0f;
 }
 
 // The world-space test, which drops most triangles, stays in the caller's
@@ -194,70 +199,9 @@ TP ClosestOnEdge(const mVec3& centre, const mVec3* p, int from, mVec3* pClosest)
     return EdgeCode(from);
 }
 
-// The triangle's point nearest a centre that lies s in front of its plane,
-// with the unit direction from it to the centre and the distance. False for a
-// degenerate triangle.
-struct NearestOnTri {
-    mVec3 point, dir;
-    float len = 0.0f;
-    TP pos{};
-};
-bool FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, NearestOnTri* pOut)
+// FindClosestPointOnTri for a triangle of some area, its frame given.
+TP ClosestPointOnTri(const eColTriFrame& f, const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest)
 {
-    const mVec3 foot = eColMath::AddScaled(centre, tri.plane.normal, -s);
-    bool bDegenerate;
-    pOut->pos = FindClosestPointOnTri(centre, foot, tri.p, &pOut->point, &bDegenerate);
-    if (bDegenerate)
-        return false;
-    pOut->dir = centre - pOut->point;
-    pOut->len = eColMath::Length(pOut->dir);
-    if (pOut->len > 0.0f)
-        pOut->dir *= 1.0f / pOut->len;
-    return true;
-}
-
-// mSphere::Collide's sweep of a sphere of radius r from centre c by v against
-// the segment a..a+e, inline and in its operation order, given w = c - a,
-// lenSq = e.e > 0 and we = w.e: the fraction t of v at which it first
-// touches the segment's line within the segment. Its contact point and centre
-// are worked out by the caller, only for the nearest hit.
-bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq, float we, float r, float* pT)
-{
-    const float inv = 1.0f / lenSq;
-    const float ve = eColMath::Dot(v, e);
-    const mVec3 vp = v - e * (ve * inv);
-    const mVec3 wp = w - e * (we * inv);
-    float r0, r1;
-    if (!mSolveQuadratic(eColMath::Dot(vp, vp), 2.0f * eColMath::Dot(vp, wp), eColMath::Dot(wp, wp) - r * r, &r0,
-                         &r1))
-        return false;
-    // The first root in [0, 1], as mSphere's PickRoot chooses it.
-    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
-    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
-    float t;
-    if (use0 && (!use1 || r1 > r0))
-        t = r0;
-    else if (use1)
-        t = r1;
-    else
-        return false;
-    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
-    if (s < 0.0f || s > 1.0f)
-        return false;
-    *pT = t;
-    return true;
-}
-
-}  // namespace
-
-TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
-{
-    *pDegenerate = false;
-    const TriFrame f(p);
-    if (f.den == 0.0f) {
-        *pDegenerate = true;
-        return TP::TP_DEGENERATE;
-    }
     float w2, w3;
     f.Weights(foot - p[0], &w2, &w3);
     float w1 = 1.0f - w2 - w3;
@@ -308,17 +252,85 @@ TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p,
     return TP::TP_ONTRI;
 }
 
+// PointInTri for a triangle of some area, its frame given.
+inline bool InTri(const eColTriFrame& f, const mVec3* p, const mVec3& point)
+{
+    float b, g;
+    f.Weights(point - p[0], &b, &g);
+    return 1.0f - b - g >= 0.0f && b >= 0.0f && g >= 0.0f;
+}
+
+// The triangle's point nearest a centre that lies s in front of its plane,
+// with the unit direction from it to the centre and the distance.
+struct NearestOnTri {
+    mVec3 point, dir;
+    float len = 0.0f;
+    TP pos{};
+};
+void FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, NearestOnTri* pOut)
+{
+    const mVec3 foot = eColMath::AddScaled(centre, tri.plane.normal, -s);
+    pOut->pos = ClosestPointOnTri(tri.frame, centre, foot, tri.p, &pOut->point);
+    pOut->dir = centre - pOut->point;
+    pOut->len = eColMath::Length(pOut->dir);
+    if (pOut->len > 0.0f)
+        pOut->dir *= 1.0f / pOut->len;
+}
+
+// mSphere::Collide's sweep of a sphere of radius r from centre c by v against
+// the segment a..a+e, inline and in its operation order, given w = c - a,
+// lenSq = e.e > 0 and we = w.e: the fraction t of v at which it first
+// touches the segment's line within the segment. Its contact point and centre
+// are worked out by the caller, only for the nearest hit.
+bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq, float we, float r, float* pT)
+{
+    const float inv = 1.0f / lenSq;
+    const float ve = eColMath::Dot(v, e);
+    const mVec3 vp = v - e * (ve * inv);
+    const mVec3 wp = w - e * (we * inv);
+    float r0, r1;
+    if (!mSolveQuadratic(eColMath::Dot(vp, vp), 2.0f * eColMath::Dot(vp, wp), eColMath::Dot(wp, wp) - r * r, &r0,
+                         &r1))
+        return false;
+    // The first root in [0, 1], as mSphere's PickRoot chooses it.
+    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
+    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
+    float t;
+    if (use0 && (!use1 || r1 > r0))
+        t = r0;
+    else if (use1)
+        t = r1;
+    else
+        return false;
+    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
+    if (s < 0.0f || s > 1.0f)
+        return false;
+    *pT = t;
+    return true;
+}
+
+}  // namespace
+
+TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
+{
+    *pDegenerate = false;
+    const eColTriFrame f(p);
+    if (f.den == 0.0f) {
+        *pDegenerate = true;
+        return TP::TP_DEGENERATE;
+    }
+    return ClosestPointOnTri(f, centre, foot, p, pClosest);
+}
+
 bool PointInTri(const mVec3* p, const mVec3& point, bool* pDegenerate)
 {
     *pDegenerate = false;
-    const TriFrame f(p);
+    const eColTriFrame f(p);
     if (f.den == 0.0f) {
         *pDegenerate = true;
         return true;
     }
-    float b, g;
-    f.Weights(point - p[0], &b, &g);
-    return 1.0f - b - g >= 0.0f && b >= 0.0f && g >= 0.0f;
+    return InTri(f, p, point);
 }
 
 void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nTris, cBase* pObject,
@@ -347,8 +359,7 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
             continue;  // centre behind the plane, or the plane out of reach
         if (s <= 1.0f + tol) {
             NearestOnTri n;
-            if (!FindNearestOnTri(m_position, tri, s, &n))
-                continue;
+            FindNearestOnTri(m_position, tri, s, &n);
             const mVec3& closest = n.point;
             const mVec3& d = n.dir;
             const float len = n.len;
@@ -360,7 +371,7 @@ void eColliderEllipse::MakeContactPoints(const eCollisionCacheTri* pTris, int nT
         }
         if (bNoSweep || (!bTouchOnly && BeyondNearestContact(s, -eColMath::Dot(m_moveDir, normal), tri.plane)))
             continue;
-        CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane);
+        CheckForHit(sphere, pObject, pSurface, tri.p, tri.plane, tri.frame);
     }
 }
 
@@ -394,7 +405,7 @@ void eColliderEllipse::GetWorldReach(mVec3* pLo, mVec3* pHi) const
 }
 
 void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurface* pSurface, const mVec3* pVerts,
-                                   const mPlane& plane)
+                                   const mPlane& plane, const eColTriFrame& frame)
 {
     const eContactType list = (pSurface->m_flags & kSurfTouchOnly) ? CT_TOUCH : CT_NORMAL;
     const float r = sphere.radius;
@@ -407,8 +418,7 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
     ray.dir = m_moveDir;
     ray.length = m_fMoveDist;
     mRayVolHit planeHit;
-    bool bDegenerate;
-    if (ray.Intersect(plane, &planeHit, false, false) && PointInTri(pVerts, planeHit.pos, &bDegenerate)) {
+    if (ray.Intersect(plane, &planeHit, false, false) && InTri(frame, pVerts, planeHit.pos)) {
         AddContactPoint(list, planeHit.pos, normal, normal, planeHit.distance, pObject, pSurface, TP::TP_ONTRI,
                         pVerts, false);
         return;
@@ -502,8 +512,7 @@ void eColliderEllipse::MakeEmbedContacts(const eCollisionCacheTri* pTris, int nT
         if (s < 0.0f || s >= 1.0f)
             continue;
         NearestOnTri n;
-        if (!FindNearestOnTri(m_position, tri, s, &n))
-            continue;
+        FindNearestOnTri(m_position, tri, s, &n);
         if (n.len < 1.0f + m_fColZeroTol)
             AddContactPoint(list, n.point, n.dir, normal, n.len, pObject, pSurface, n.pos, tri.p, false);
     }

@@ -51,52 +51,6 @@ bool mRay::Intersect(const mBox& b, mRayVolHit* pHit, bool* pInside) const
     return true;
 }
 
-bool mRay::Intersect(const mPlane& p, mRayVolHit* pHit, bool wantNormal, bool allowBehind) const
-{
-    const float k = mDot(p.normal, dir);
-    if (k == 0.0f)
-        return false;
-    const float t = (p.offset - mDot(p.normal, origin)) / k;
-    pHit->distance = t;
-    if (t < 0.0f && !allowBehind)
-        return false;
-    if (t > length)  // the plane test reads the length as it is
-        return false;
-    if (wantNormal)
-        pHit->normal = p.normal;
-    pHit->pos = origin + dir * t;
-    return true;
-}
-
-bool mRay::Intersect(const mSphere& s, mRayVolHit* pHit, bool* pInside) const
-{
-    *pInside = false;
-    const float reach = ReachLength();
-    pHit->distance = reach;
-    const mVec3 m = s.center - origin;
-    const float mSq = mDot(m, m);
-    const float rSq = s.radius * s.radius;
-    if (mSq <= rSq)
-        *pInside = true;
-    if (length == 0.0f)
-        return false;
-    const float b = mDot(m, dir);
-    if (b < 0.0f && mSq > rSq)
-        return false;  // behind, and the origin is outside
-    const float q = mSq - b * b;
-    if (q > rSq)
-        return false;
-    const float s0 = mSqrt(rSq - q);
-    const float t = mSq > rSq ? b - s0 : b + s0;  // entering, or leaving from inside
-    if (t > reach)
-        return false;
-    pHit->distance = t;
-    pHit->pos = origin + dir * t;
-    pHit->normal = pHit->pos - s.center;
-    pHit->normal.Normalize();
-    return true;
-}
-
 bool mRay::Intersect(const mVec3* pVerts, const unsigned short* pIndices, unsigned int nTris,
                      bool backFaces, mRayTriHit* pHit) const
 {
