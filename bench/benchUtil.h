@@ -17,7 +17,9 @@ namespace bench {
 // memcpy_ns. Timing the two in turns lets both see the same clock speed and
 // the same neighbours on the machine: a best-of copy taken once against the
 // subject's mean moved the ratio by a third from run to run. The benchmark
-// must use manual time: the subject's time alone is reported.
+// must use manual time: the subject's time alone is reported. The shared
+// machines these run on have bursts of outside load that last seconds, so
+// such benchmarks run five times and the figure to read is the median.
 template <class Subject>
 void TimeAgainstMemcpy(benchmark::State& state, const std::vector<uint8_t>& bytes, Subject&& subject)
 {

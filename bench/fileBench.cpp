@@ -107,4 +107,4 @@ static void BM_FileReadTypedBlocks16MiB(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(f.bytes.size()));
     DVDSetDataDirectory(previousDir.c_str());
 }
-BENCHMARK(BM_FileReadTypedBlocks16MiB)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FileReadTypedBlocks16MiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);

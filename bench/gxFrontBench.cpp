@@ -100,7 +100,7 @@ static void BM_GxFrontDisplayList10kVertices(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * zone.list.size()));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kStrips * kStripVertices));
 }
-BENCHMARK(BM_GxFrontDisplayList10kVertices)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GxFrontDisplayList10kVertices)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // Sprite-style quads: s16/4 position, RGBA8 colour, two s16/10 coordinates.
 static void BM_GxFrontImmediate1kVertices(benchmark::State& state)
