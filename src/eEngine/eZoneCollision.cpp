@@ -732,6 +732,12 @@ inline float SumXyz(__m128 a)
     return _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(a, Swizzle<1, 1, 1>(a)), Swizzle<2, 2, 2>(a)));
 }
 
+static_assert(offsetof(eCollisionCacheTri, v2) == offsetof(eCollisionCacheTri, v1) + 3 * sizeof(float) &&
+                  offsetof(eCollisionCacheTri, v3) == offsetof(eCollisionCacheTri, v2) + 3 * sizeof(float) &&
+                  offsetof(eCollisionCacheTri, plane) == offsetof(eCollisionCacheTri, v3) + 3 * sizeof(float) &&
+                  sizeof(mPlane) == 4 * sizeof(float),
+              "FillTriSse's stores spill one float each into the member that follows");
+
 void FillTriSse(eCollisionCacheTri& tri, const int16_t* const* corners, const SseFrame& frame)
 {
     const __m128 w0 = frame.Corner(corners[0]);
@@ -758,7 +764,6 @@ void FillTriSse(eCollisionCacheTri& tri, const int16_t* const* corners, const Ss
 }  // namespace
 
 #endif
-
 
 void eZone::FillCollisionTris(eCollisionCacheTri* pOut, const eZoneColTriList* pList, int nFirst, int nCount) const
 {
