@@ -41,17 +41,14 @@ struct mRay {
                    bool backFaces, mRayTriHit* pHit) const;
 };
 
-// (a.x * b.x + a.y * b.y) + a.z * b.z, as mVec3::Dot, for the inline tests below.
-inline float mRayDot(const mVec3& a, const mVec3& b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
-
 // The plane and sphere tests are inline: the swept-ellipsoid test runs them
 // for every triangle face and every corner near the path.
 inline bool mRay::Intersect(const mPlane& p, mRayVolHit* pHit, bool wantNormal, bool allowBehind) const
 {
-    const float k = mRayDot(p.normal, dir);
+    const float k = p.normal.Dot(dir);
     if (k == 0.0f)
         return false;
-    const float t = (p.offset - mRayDot(p.normal, origin)) / k;
+    const float t = (p.offset - p.normal.Dot(origin)) / k;
     pHit->distance = t;
     if (t < 0.0f && !allowBehind)
         return false;
@@ -69,13 +66,13 @@ inline bool mRay::Intersect(const mSphere& s, mRayVolHit* pHit, bool* pInside) c
     const float reach = ReachLength();
     pHit->distance = reach;
     const mVec3 m = s.center - origin;
-    const float mSq = mRayDot(m, m);
+    const float mSq = m.Dot(m);
     const float rSq = s.radius * s.radius;
     if (mSq <= rSq)
         *pInside = true;
     if (length == 0.0f)
         return false;
-    const float b = mRayDot(m, dir);
+    const float b = m.Dot(dir);
     if (b < 0.0f && mSq > rSq)
         return false;  // behind, and the origin is outside
     const float q = mSq - b * b;

@@ -38,7 +38,7 @@ struct mVec3 {
     void CompMult(const mVec3& a, const mVec3& b) { Set(a.x * b.x, a.y * b.y, a.z * b.z); }
     void AddScaled(const mVec3& a, const mVec3& b, float s);  // a + b*s
 
-    float Dot(const mVec3& b) const;  // (x*x' + y*y') + z*z'
+    float Dot(const mVec3& b) const { return (x * b.x + y * b.y) + z * b.z; }  // inline: per-triangle tests use it
     void Cross(const mVec3& a, const mVec3& b);
     float LengthSq() const;
     float Length() const;

@@ -277,38 +277,6 @@ void FindNearestOnTri(const mVec3& centre, const ScaledTri& tri, float s, Neares
         pOut->dir *= 1.0f / pOut->len;
 }
 
-// mSphere::Collide's sweep of a sphere of radius r from centre c by v against
-// the segment a..a+e, inline and in its operation order, given w = c - a,
-// lenSq = e.e > 0 and we = w.e: the fraction t of v at which it first
-// touches the segment's line within the segment. Its contact point and centre
-// are worked out by the caller, only for the nearest hit.
-bool SweepToSegment(const mVec3& w, const mVec3& v, const mVec3& e, float lenSq, float we, float r, float* pT)
-{
-    const float inv = 1.0f / lenSq;
-    const float ve = eColMath::Dot(v, e);
-    const mVec3 vp = v - e * (ve * inv);
-    const mVec3 wp = w - e * (we * inv);
-    float r0, r1;
-    if (!mSolveQuadratic(eColMath::Dot(vp, vp), 2.0f * eColMath::Dot(vp, wp), eColMath::Dot(wp, wp) - r * r, &r0,
-                         &r1))
-        return false;
-    // The first root in [0, 1], as mSphere's PickRoot chooses it.
-    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
-    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
-    float t;
-    if (use0 && (!use1 || r1 > r0))
-        t = r0;
-    else if (use1)
-        t = r1;
-    else
-        return false;
-    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
-    if (s < 0.0f || s > 1.0f)
-        return false;
-    *pT = t;
-    return true;
-}
-
 }  // namespace
 
 TP FindClosestPointOnTri(const mVec3& centre, const mVec3& foot, const mVec3* p, mVec3* pClosest, bool* pDegenerate)
@@ -446,14 +414,14 @@ void eColliderEllipse::CheckForHit(const mSphere& sphere, cBase* pObject, eSurfa
         const float we = eColMath::Dot(w, e);
         if (eColMath::LengthSq(eColMath::AddScaled(w, e, -we / lenSq)) < r * r)
             continue;
-        float t;
-        if (SweepToSegment(w, v, e, lenSq, we, r, &t)) {
+        float t, at;
+        if (mSweepSphereToSegment(w, v, e, lenSq, we, r, &t, &at)) {
             const mVec3 centreAt = c + v * t;
             const float dist = eColMath::Length(centreAt - c);
             if (dist < best) {
                 best = dist;
                 bestPos = EdgeCode(k);
-                bestPoint = a + e * ((we + t * eColMath::Dot(v, e)) * (1.0f / lenSq));
+                bestPoint = a + e * at;
                 bestNormal = centreAt - bestPoint;
             }
         }

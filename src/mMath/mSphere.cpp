@@ -10,23 +10,6 @@ void mSphere::MakeEmpty()
     radius = -1.0f;
 }
 
-// The root of a sweep's quadratic to use: the first when it lies in [0, 1] and
-// the second does not or is larger, else the second when it lies in [0, 1].
-static bool PickRoot(float r0, float r1, float* pT)
-{
-    const bool use0 = r0 >= 0.0f && r0 <= 1.0f;
-    const bool use1 = r1 >= 0.0f && r1 <= 1.0f;
-    if (use0 && (!use1 || r1 > r0)) {
-        *pT = r0;
-        return true;
-    }
-    if (use1) {
-        *pT = r1;
-        return true;
-    }
-    return false;
-}
-
 bool mSphere::Collide(const mVec3& dest, const mVec3& p, const mVec3& q, mVec3* pCenter,
                       mVec3* pPoint, float* pDistance) const
 {
@@ -34,21 +17,10 @@ bool mSphere::Collide(const mVec3& dest, const mVec3& p, const mVec3& q, mVec3* 
     const float lenSq = mDot(e, e);
     if (lenSq == 0.0f)
         return false;  // a point, not a segment: callers test the corners themselves
-    const float inv = 1.0f / lenSq;
     const mVec3 w = center - q;
     const mVec3 v = dest - center;
-    const float ve = mDot(v, e);
-    const float we = mDot(w, e);
-    // The parts of the move and the offset perpendicular to the segment.
-    const mVec3 vp = v - e * (ve * inv);
-    const mVec3 wp = w - e * (we * inv);
-    float r0, r1, t;
-    if (!mSolveQuadratic(mDot(vp, vp), 2.0f * mDot(vp, wp), mDot(wp, wp) - radius * radius, &r0, &r1))
-        return false;
-    if (!PickRoot(r0, r1, &t))
-        return false;
-    const float s = (we + t * ve) * inv;  // where along the segment the contact lies
-    if (s < 0.0f || s > 1.0f)
+    float t, s;
+    if (!mSweepSphereToSegment(w, v, e, lenSq, mDot(w, e), radius, &t, &s))
         return false;
     const mVec3 c = center + v * t;
     *pDistance = c.Dist(center);
@@ -74,7 +46,7 @@ bool mSphere::Collide(const mVec3& dest, const mSphere& other, mVec3* pCenter, f
     float r0, r1, t;
     if (!mSolveQuadratic(mDot(v, v), 2.0f * wv, wSq - rr * rr, &r0, &r1))
         return false;
-    if (!PickRoot(r0, r1, &t))
+    if (!mPickSweepRoot(r0, r1, &t))
         return false;
     *pCenter = center + v * t;
     *pFraction = t;

@@ -13,8 +13,6 @@ void mVec3::AddScaled(const mVec3& a, const mVec3& b, float s)
     Set(a.x + b.x * s, a.y + b.y * s, a.z + b.z * s);
 }
 
-float mVec3::Dot(const mVec3& b) const { return mDot(*this, b); }
-
 void mVec3::Cross(const mVec3& a, const mVec3& b) { *this = mCross(a, b); }
 
 float mVec3::LengthSq() const { return (x * x + y * y) + z * z; }

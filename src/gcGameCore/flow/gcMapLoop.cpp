@@ -36,6 +36,7 @@
 #include "gcGameCore/script/gcMsg.h"
 #include "gcGameCore/values/gcValControllerState.h"
 #include "mMath/mRand.h"
+#include "mMath/mScalar.h"
 
 gcMapCinematics* gcMapCinematics::s_pCinematics = nullptr;
 
@@ -44,7 +45,6 @@ namespace {
 const cTimeValue kTick(cTimeValue::TICKS_PER_SECOND / 30);
 const cTimeValue kSfxFadeOut(198);  // 0.33 s
 const cTimeValue kSfxFadeIn(60);    // 0.1 s
-constexpr float kDegToRad = 0.017453292f;
 constexpr float kCameraFarClip = 512.0f;
 constexpr float kNearPlaneOffset = 0.1f;
 
