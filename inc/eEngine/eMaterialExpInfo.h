@@ -25,8 +25,6 @@ public:
     bool Read(const cFile& file);
     void Write(const cFile& file) const;
 
-    bool operator==(const eMaterialExpInfo& o) const;
-
     cName m_name;
     uint32_t m_nFirst;   // the first 32-bit value
     uint16_t m_nSecond;  // the 16-bit value

@@ -25,8 +25,6 @@ public:
     bool Read(const cFile& file);
     void Write(const cFile& file) const;
 
-    bool operator==(const eTextureExpInfo& o) const;
-
     cName m_name;
     mVec2 m_first;   // the first pair of floats
     mVec2 m_second;  // the second pair

@@ -47,14 +47,3 @@ void eMaterialExpInfo::Write(const cFile& file) const
     for (const eTextureExpInfo& t : m_textures)
         t.Write(file);
 }
-
-bool eMaterialExpInfo::operator==(const eMaterialExpInfo& o) const
-{
-    if (!(m_name == o.m_name) || m_nFirst != o.m_nFirst || m_nSecond != o.m_nSecond || m_nThird != o.m_nThird ||
-        m_fValue != o.m_fValue)
-        return false;
-    for (int i = 0; i < kNumTextures; ++i)
-        if (!(m_textures[i] == o.m_textures[i]))
-            return false;
-    return true;
-}

@@ -37,8 +37,3 @@ void eTextureExpInfo::Write(const cFile& file) const
     wb.WriteFloats(m_second.v, 2);
     wb.WriteShort(m_nValue);
 }
-
-bool eTextureExpInfo::operator==(const eTextureExpInfo& o) const
-{
-    return m_name == o.m_name && m_first == o.m_first && m_second == o.m_second && m_nValue == o.m_nValue;
-}

@@ -19,7 +19,7 @@ constexpr int kBatchTris = 32;
 // Corner indices 0, 1, 2, ...: a batch stores its triangles' corners in turn.
 struct CornerOrder {
     unsigned short v[3 * kBatchTris];
-    constexpr CornerOrder() : v()
+    constexpr CornerOrder()
     {
         for (int i = 0; i < 3 * kBatchTris; ++i)
             v[i] = static_cast<unsigned short>(i);
@@ -170,8 +170,6 @@ bool eZone::IntersectStrip(const mRay& ray, const eZoneVisStrip& strip, bool bBa
 bool eZone::IntersectVisNode(const mRay& ray, int node, bool bBackFaces, mRayTriHit* pHit,
                              eMaterialHandle* pMaterial, mVec2* pTexCoord) const
 {
-    if (!m_pVisData)
-        return false;
     bool bHit = false;
     for (uint16_t i = m_pVisNodes[node].nZoneVis; i != kNoIndex; i = m_pVisData->pStrips[i].nNext) {
         const eZoneVisStrip& s = m_pVisData->pStrips[i];
@@ -213,7 +211,7 @@ eZone* eZone::IntersectAll(const eZone* pCaller, const mRay& ray, bool bBackFace
     pHit->distance = ray.ReachLength();
     eZone* pFound = nullptr;
     for (eZone* z : s_pZones) {
-        if (!z || !z->m_pVisNodes)
+        if (!z || !z->m_pVisNodes || !z->m_pVisData)
             continue;
         const mOCS toCaller = ZoneToCaller(*z, pCaller);
         mRay zoneRay;

@@ -152,8 +152,8 @@ TEST_F(eZoneRayTest, TheNearestHitWinsAcrossZonesAndStrips)
 }
 
 // Every primitive the graphics processor draws, laid by hand over the
-// wall's four corners a (0), b (1), c (2), d (3): two triangles, the second
-// (a, c, d) holding the point hit near d.
+// wall's four corners a (0), b (1), c (2), d (3): the triangles (a, b, c)
+// and (a, c, d), each with a point that no other pair of corners covers.
 TEST_F(eZoneRayTest, EveryPrimitiveIsWoundAsItIsDrawn)
 {
     datagen::ZoneDesc desc = WallDesc();
@@ -178,6 +178,10 @@ TEST_F(eZoneRayTest, EveryPrimitiveIsWoundAsItIsDrawn)
         {"lines", list(0xA8, {0, 2}), false},
         {"a draw in the other format ends the list", list(0x91, {}), false},
     };
+    const struct { float y, z; int index; mVec2 uv; } points[] = {
+        {0.25f, -0.75f, 0, {0.75f, 1.75f}},  // in (a, b, c) only
+        {0.75f, 0.5f, 3, {0.25f, 0.5f}},     // in (a, c, d) only
+    };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         datagen::ZoneData data = built;
@@ -189,13 +193,15 @@ TEST_F(eZoneRayTest, EveryPrimitiveIsWoundAsItIsDrawn)
         eZone zone;
         ASSERT_TRUE(ReadZone("prims.zon", &zone));
         eZone::s_pZones[0] = &zone;
-        mRayTriHit hit;
-        mVec2 uv;
-        ASSERT_EQ(zone.Intersect(Ray({0, 0.5f, 0.75f}, {1, 0, 0}, 1), 5, false, &hit, nullptr, &uv), row.bHit);
-        if (row.bHit) {
-            EXPECT_EQ(hit.index, 3);
-            EXPECT_NEAR(uv.x, 0.5f, kTol);  // the first set
-            EXPECT_NEAR(uv.y, 0.25f, kTol);
+        for (const auto& p : points) {
+            mRayTriHit hit;
+            mVec2 uv;
+            ASSERT_EQ(zone.Intersect(Ray({0, p.y, p.z}, {1, 0, 0}, 1), 5, false, &hit, nullptr, &uv), row.bHit);
+            if (row.bHit) {
+                EXPECT_EQ(hit.index, p.index);
+                EXPECT_NEAR(uv.x, p.uv.x, kTol);
+                EXPECT_NEAR(uv.y, p.uv.y, kTol);
+            }
         }
         eZone::s_pZones[0] = nullptr;
     }
