@@ -11,6 +11,12 @@ namespace {
 constexpr float kTol = 1e-4f;
 constexpr uint32_t kWallMaterial = 0x00220006u;
 
+// A wall at x facing -x over y and z in lo..hi.
+void AddWall(datagen::ZoneDesc* pDesc, float x, float lo, float hi, uint8_t material)
+{
+    AddQuad(pDesc, {x, hi, lo}, {x, lo, lo}, {x, lo, hi}, {x, hi, hi}, material, 2.0f);
+}
+
 // A wall at x = 2 facing -x, y and z in -1..1, its texture set scaled by 2
 // (s = 1 - y, t = 1 - z), of material 1.
 datagen::ZoneDesc WallDesc(float x = 2.0f)
@@ -23,7 +29,7 @@ datagen::ZoneDesc WallDesc(float x = 2.0f)
     d.visLevels = 4;
     d.materials = {0x00110005u, kWallMaterial};
     d.surfaces = {0x00330007u};
-    AddQuad(&d, {x, 1, -1}, {x, -1, -1}, {x, -1, 1}, {x, 1, 1}, 1, 2.0f);
+    AddWall(&d, x, -1, 1, 1);
     return d;
 }
 
@@ -100,8 +106,11 @@ TEST_F(eZoneRayTest, AHitComesBackInTheCallersSpaceWithItsMaterialAndCoordinate)
 TEST_F(eZoneRayTest, MissesReachAndFacing)
 {
     eZone wall;
-    Place(&wall, WallDesc(), 0, At(0, 0, 0));
+    datagen::ZoneDesc d = WallDesc();
+    AddWall(&d, 5, 3, 3.5f, 1);  // small: filed in the deepest level
+    Place(&wall, d, 0, At(0, 0, 0));
     const struct { const char* why; mVec3 origin, dir; float length; bool bBack; float distance; } rows[] = {
+        {"a wall in the deepest cells", {0, 3.25f, 3.4f}, {1, 0, 0}, 10, false, 5},
         {"past the wall's edge", {0, 1.5f, 0}, {1, 0, 0}, 10, true, -1},
         {"stopping short of it", {0, 0, 0}, {1, 0, 0}, 1.99f, true, -1},
         {"unbounded: reaches 1000000", {-5, 0, 0}, {-1, 0, 0}, -1, true, -1},
@@ -169,14 +178,19 @@ TEST_F(eZoneRayTest, EveryPrimitiveIsWoundAsItIsDrawn)
                                static_cast<uint8_t>(c)});
         return l;
     };
-    const struct { const char* why; std::vector<uint8_t> list; bool bHit; } rows[] = {
-        {"triangles", list(0x90, {0, 1, 2, 0, 2, 3}), true},
-        {"quads", list(0x80, {0, 1, 2, 3}), true},
-        {"quads, second form", list(0x88, {0, 1, 2, 3}), true},
-        {"a fan", list(0xA0, {0, 1, 2, 3}), true},
-        {"a strip", list(0x98, {1, 2, 0, 3}), true},
-        {"lines", list(0xA8, {0, 2}), false},
-        {"a draw in the other format ends the list", list(0x91, {}), false},
+    // Two corners short of a triangle, then bytes that would read as corner
+    // d (they end the list: 0x03 is no command).
+    std::vector<uint8_t> leftover = list(0x90, {0, 1, 2, 0, 2});
+    leftover.insert(leftover.end(), {0, 3, normal, 0, 3, 0, 3});
+    const struct { const char* why; std::vector<uint8_t> list; bool bHit[2]; } rows[] = {
+        {"triangles", list(0x90, {0, 1, 2, 0, 2, 3}), {true, true}},
+        {"triangles, two corners left over", leftover, {true, false}},
+        {"quads", list(0x80, {0, 1, 2, 3}), {true, true}},
+        {"quads, second form", list(0x88, {0, 1, 2, 3}), {true, true}},
+        {"a fan", list(0xA0, {0, 1, 2, 3}), {true, true}},
+        {"a strip", list(0x98, {1, 2, 0, 3}), {true, true}},
+        {"lines", list(0xA8, {0, 2}), {false, false}},
+        {"a draw in the other format ends the list", list(0x91, {}), {false, false}},
     };
     const struct { float y, z; int index; mVec2 uv; } points[] = {
         {0.25f, -0.75f, 0, {0.75f, 1.75f}},  // in (a, b, c) only
@@ -193,11 +207,12 @@ TEST_F(eZoneRayTest, EveryPrimitiveIsWoundAsItIsDrawn)
         eZone zone;
         ASSERT_TRUE(ReadZone("prims.zon", &zone));
         eZone::s_pZones[0] = &zone;
-        for (const auto& p : points) {
+        for (int i = 0; i < 2; ++i) {
+            const auto& p = points[i];
             mRayTriHit hit;
             mVec2 uv;
-            ASSERT_EQ(zone.Intersect(Ray({0, p.y, p.z}, {1, 0, 0}, 1), 5, false, &hit, nullptr, &uv), row.bHit);
-            if (row.bHit) {
+            ASSERT_EQ(zone.Intersect(Ray({0, p.y, p.z}, {1, 0, 0}, 1), 5, false, &hit, nullptr, &uv), row.bHit[i]);
+            if (row.bHit[i]) {
                 EXPECT_EQ(hit.index, p.index);
                 EXPECT_NEAR(uv.x, p.uv.x, kTol);
                 EXPECT_NEAR(uv.y, p.uv.y, kTol);
