@@ -55,6 +55,7 @@ struct Sample {
     gcGameCamera::gcPosCtrlMode cameraMode;
     gcGameCamera::gcLookAtCtrlMode lookAt;
     gcRegionPointHandle lookAtPoint;
+    mVec3 cameraPos;  // in the current region's frame
 };
 
 std::vector<Sample>& Samples()
@@ -72,7 +73,7 @@ public:
         const gcGameCamera* c = gcGameCamera::Get();
         if (p)
             Samples().push_back({p->m_nCurState, p->m_nRegionId, p->m_model.m_localToParent.origin, c->m_PosCtrl.Mode,
-                                 c->m_LookAtCtrl.Mode, c->m_LookAtCtrl.hRegionPoint});
+                                 c->m_LookAtCtrl.Mode, c->m_LookAtCtrl.hRegionPoint, c->GetPos()});
     }
 };
 
@@ -93,9 +94,8 @@ std::string FromNow(const std::string& input)
     return out.str();
 }
 
-// At rest for a second (the camera, snapped behind the player, holds its
-// place until the player first stands), then the stick held fully
-// forward: the player runs east.
+// At rest for a second, then the stick held fully forward: the player runs
+// east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
 
 std::map<std::string, size_t> PoolUse()
@@ -260,6 +260,24 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
     EXPECT_EQ(Samples().back().region, 0);
     EXPECT_TRUE(Samples().back().pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-3f));
     EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "Log: Ashgrove Fields: the player sets out"), 1);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Through the gate the stick is still held, so the next map's player runs
+// from its first frame: the camera, snapped behind it by the map's start,
+// follows it down the road rather than standing where it was placed.
+TEST_F(gcSamplePlayerTest, TheCameraFollowsAPlayerRunningFromTheMapsStart)
+{
+    Play("0 0 - 0 72\n", 150, 1);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 140u);
+    for (const size_t at : {size_t{60}, size_t{140}}) {
+        SCOPED_TRACE(at);
+        ASSERT_EQ(s[at].region, 0) << "still in the first region, whose frame the camera shares";
+        EXPECT_LT(s[at].cameraPos.Dist(s[at].pos), 10.0f);
+    }
+    EXPECT_GT(s[140].pos.x - s[0].pos.x, 12.0f) << "the player ran";
+    EXPECT_GT(s[140].cameraPos.x - s[0].cameraPos.x, 10.0f) << "and the camera went along";
     EXPECT_EQ(Problems(), 0);
 }
 
