@@ -9,8 +9,9 @@ namespace {
 
 class eMaterialExpInfoTest : public testing::Test {
 protected:
-    // Name, 32-bit, 16-bit, 32-bit, float, then the four texture blocks;
-    // the sample's texture 2 is named and texture 3 has the version given.
+    // Name, 32-bit, 16-bit, 32-bit, float, then the four texture blocks
+    // (name, two floats, two floats, 16-bit value); the sample's texture 2
+    // is named and texture 3 has the version given.
     static datagen::BlockWriter File(bool bSample, uint32_t lastTextureVersion = 1)
     {
         datagen::BlockWriter w;
