@@ -35,6 +35,12 @@ gcDoRegionLoad::gcDoRegionLoad(const gcDoRegionLoad& other)
 {
 }
 
+gcDoRegionLoad::~gcDoRegionLoad()
+{
+    if (gcMap* pMap = gcMap::s_pMap)
+        pMap->WithdrawMultiRegionLoad(&onPreRegionLoad);
+}
+
 cBase* gcDoRegionLoad::Copy(cMemPool* pPool) const
 {
     return pPool ? pPool->New<gcDoRegionLoad>(*this) : nullptr;
