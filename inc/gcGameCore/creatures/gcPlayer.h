@@ -103,7 +103,8 @@ public:
     // priority outside the table.
     static bool PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_t (&states)[4]);
     // FaceDir: the desired heading, pitch and roll become the message's.
-    static void FaceDir(gcEntity* pPlayer, const gcMsg& msg);
+    // False, nothing changed, unless all three are finite.
+    static bool FaceDir(gcEntity* pPlayer, const gcMsg& msg);
     // The scripts of a tick: the state machine's tick (the template's
     // OnUpdate without one), the current configuration's OnUpdated (skipped,
     // and the flag cleared, on the first tick after it started) and the

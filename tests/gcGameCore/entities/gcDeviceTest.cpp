@@ -424,6 +424,19 @@ TEST_F(gcDeviceTest, FacingOnlyUpToHighPriority)
     }
 }
 
+// A facing that is not finite would make the device's frame NaN for good.
+TEST_F(gcDeviceTest, AFacingThatIsNotFiniteIsRefused)
+{
+    gcDevice* p = RunningDevice();
+    for (const mVec3& hpr : {mVec3(NAN, 0, 0), mVec3(0, NAN, 0), mVec3(0, 0, NAN), mVec3(-INFINITY, 0, 0)}) {
+        p->m_desiredHPR[0] = p->m_desiredHPR[1] = p->m_desiredHPR[2] = 7.0f;
+        EXPECT_EQ(p->Send(gcMsgFaceDir(hpr)), 0);
+        EXPECT_EQ(p->m_desiredHPR[0], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[1], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[2], 7.0f);
+    }
+}
+
 // A copy of a running device is a new one: suspended, inactive, no
 // countdown, its template resolved again.
 TEST_F(gcDeviceTest, CopyStartsSuspended)
