@@ -1,6 +1,7 @@
 #include "gcGameCore/actions/gcDoEntityDamage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "cCore/cFile.h"
@@ -179,7 +180,7 @@ bool gcDoEntityDamage::AreaTouches(gcEntity* pTarget, const mOCS& targetToWorld,
     box.maxCorner = size;
     mSphere sphere;
     sphere.center.XformInv(origin.origin, targetToWorld);
-    sphere.radius = fRadius;
+    sphere.radius = std::isnan(fRadius) ? 0.0f : fRadius;  // NaN would touch every box
     return sphere.Contains(box) != mContainment::NONE;
 }
 
