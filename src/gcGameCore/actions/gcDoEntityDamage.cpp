@@ -49,7 +49,8 @@ gcDoEntityDamage::gcDoEntityDamage(const gcDoEntityDamage& other)
 
 cBase* gcDoEntityDamage::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoEntityDamage>(*this) : nullptr;
+    gcDoEntityDamage* pCopy = pPool ? pPool->New<gcDoEntityDamage>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoEntityDamage::calcDamage, &gcDoEntityDamage::calcDuration);
 }
 
 void gcDoEntityDamage::Write(const cFile& file) const

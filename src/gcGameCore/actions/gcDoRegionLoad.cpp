@@ -43,7 +43,8 @@ gcDoRegionLoad::~gcDoRegionLoad()
 
 cBase* gcDoRegionLoad::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoRegionLoad>(*this) : nullptr;
+    gcDoRegionLoad* pCopy = pPool ? pPool->New<gcDoRegionLoad>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoRegionLoad::onPreRegionLoad, &gcDoRegionLoad::onPostRegionLoad);
 }
 
 void gcDoRegionLoad::Write(const cFile& file) const

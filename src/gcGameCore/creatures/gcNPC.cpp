@@ -105,7 +105,7 @@ gcNPC::gcNPC(const gcNPC& other) : gcCreature(other)
 
 cBase* gcNPC::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcNPC>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcNPC>(*this) : nullptr, *this);
 }
 
 const cType* gcNPC::GetTemplateType() const

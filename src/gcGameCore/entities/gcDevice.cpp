@@ -42,7 +42,7 @@ gcDevice::gcDevice(const gcDevice& other) : gcEntity(other)
 
 cBase* gcDevice::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDevice>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcDevice>(*this) : nullptr, *this);
 }
 
 const cType* gcDevice::GetTemplateType() const

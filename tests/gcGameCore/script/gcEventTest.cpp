@@ -11,6 +11,15 @@
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "datagen/scriptWriters.h"
+#include "gcGameCore/actions/gcDoCameraEffect.h"
+#include "gcGameCore/actions/gcDoEntityDamage.h"
+#include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoEntitySendMessage.h"
+#include "gcGameCore/actions/gcDoRegionLoad.h"
+#include "gcGameCore/entities/gcDevice.h"
+#include "gcGameCore/interface/gcUICheckBox.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIItemList.h"
 #include "gcGameCore/script/gcScriptText.h"
 #include "gcScriptTestObjects.h"
 
@@ -131,3 +140,93 @@ TEST_F(gcEventTest, InterceptMsgOutsideAnEventStaysWithinItsBuffer)
 }
 
 }  // namespace
+
+// Copied into a pool with any amount of room left, an event, or an action,
+// entity or widget owning events, is whole (every action of every event
+// copied) or there is no copy: a script never loses an action on the way.
+TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
+{
+    using Events = std::vector<const gcEvent*> (*)(const cBase*);
+    const struct {
+        const char* name;
+        cBase* pOriginal;
+        Events events;
+    } rows[] = {
+        {"event", m_pool.New<gcEvent>("OnTest", "Owner"),
+         [](const cBase* p) -> std::vector<const gcEvent*> { return {static_cast<const gcEvent*>(p)}; }},
+        {"region load", m_pool.New<gcDoRegionLoad>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* a = static_cast<const gcDoRegionLoad*>(p);
+             return {&a->onPreRegionLoad, &a->onPostRegionLoad};
+         }},
+        {"damage", m_pool.New<gcDoEntityDamage>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* a = static_cast<const gcDoEntityDamage*>(p);
+             return {&a->calcDamage, &a->calcDuration};
+         }},
+        {"send message", m_pool.New<gcDoEntitySendMessage>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             return {&static_cast<const gcDoEntitySendMessage*>(p)->validateSend};
+         }},
+        {"camera effect", m_pool.New<gcDoCameraEffect>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             return {&static_cast<const gcDoCameraEffect*>(p)->onCompleted};
+         }},
+        {"move to", m_pool.New<gcDoEntityMoveTo>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             return {&static_cast<const gcDoEntityMoveTo*>(p)->onCompleted};
+         }},
+        {"device", m_pool.New<gcDevice>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* e = static_cast<const gcDevice*>(p);
+             return {&e->onInteract, &e->onDeath, &e->onFaded};
+         }},
+        {"control", m_pool.New<gcUIControl>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* w = static_cast<const gcUIControl*>(p);
+             return {&w->onConfirm, &w->onUpdate};
+         }},
+        {"check box", m_pool.New<gcUICheckBox>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* w = static_cast<const gcUICheckBox*>(p);
+             return {&w->onBack, &w->onChecked, &w->onUnchecked};
+         }},
+        {"item list", m_pool.New<gcUIItemList>(),
+         [](const cBase* p) -> std::vector<const gcEvent*> {
+             auto* w = static_cast<const gcUIItemList*>(p);
+             return {&w->onShown, &w->onSelectionChange};
+         }},
+    };
+    const auto length = [](const gcEvent* p) {
+        int n = 0;
+        for (const gcAction* a = p->pAction; a; a = a->pNextAction)
+            ++n;
+        return n;
+    };
+    gcTestLogCapture quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(row.pOriginal, nullptr);
+        for (const gcEvent* p : row.events(row.pOriginal))
+            FillEvent(*const_cast<gcEvent*>(p), b.Record(1), b.Record(2));
+        int nWhole = 0, nNone = 0;
+        for (size_t nRoom = 0; nRoom <= 0x2000; nRoom += 8) {
+            cMemPool tight("tight", 0x4000, false);
+            ASSERT_NE(tight.Alloc(tight.Capacity() - nRoom, 1), nullptr);
+            cBase* pCopy = row.pOriginal->Copy(&tight);
+            if (!pCopy) {
+                ++nNone;
+                continue;
+            }
+            ++nWhole;
+            const std::vector<const gcEvent*> copied = row.events(pCopy);
+            const std::vector<const gcEvent*> original = row.events(row.pOriginal);
+            for (size_t i = 0; i < copied.size(); ++i)
+                EXPECT_EQ(length(copied[i]), length(original[i])) << nRoom << " bytes of room, event " << i;
+            std::destroy_at(pCopy);
+        }
+        EXPECT_GT(nWhole, 0);
+        EXPECT_GT(nNone, 0);
+        std::destroy_at(row.pOriginal);
+    }
+}
