@@ -393,6 +393,17 @@ TEST_F(gcDeviceTest, TakingDamage)
     }
 }
 
+// A maximum health below 0 holds health at 0: any hit kills.
+TEST_F(gcDeviceTest, AMaximumHealthBelowZeroMakesAnyHitLethal)
+{
+    gcDevice* p = RunningDevice();
+    p->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = -5.0f;
+    TestLog().clear();
+    p->Send(D(nullptr, 0, 1, D::DD_F, cTimeValue(0)));
+    EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 0.0f);
+    EXPECT_EQ(Count(TAG_DEATH), 1);
+}
+
 // Damage reaches states 0 to 7 only.
 TEST_F(gcDeviceTest, DamageOnlyWhileAlive)
 {

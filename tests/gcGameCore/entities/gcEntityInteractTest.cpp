@@ -84,6 +84,23 @@ TEST_F(gcEntityInteractTest, BothMustFaceEachOtherWithinReach)
     }
 }
 
+// Without a zone on either side, the vector to another entity (also the
+// node-to-node one) is the entity's own forward axis.
+TEST_F(gcEntityInteractTest, VectorsToEntitiesOutsideAZoneAreTheForwardAxis)
+{
+    gcTestEntity* pFrom = Placed(0, 0, 90);
+    gcTestEntity* pTo = Placed(3, 4, 0);
+    const mVec3 forward = pFrom->m_model.m_localToParent.basis.forward;
+    for (gcTestEntity* pZoneless : {pTo, pFrom}) {
+        pZoneless->m_model.m_pZone = nullptr;
+        mVec3 v(9, 9, 9), w(9, 9, 9);
+        pFrom->GetVecToEntity(pTo, &v);
+        pFrom->GetVecToEntityHelper(cName(), pTo, cName(), &w);
+        EXPECT_EQ(v, forward);
+        EXPECT_EQ(w, forward);
+    }
+}
+
 TEST_F(gcEntityInteractTest, TheTargetsOwnAnswerDecides)
 {
     gcTestEntity* a = Placed(0, 0, 0);
