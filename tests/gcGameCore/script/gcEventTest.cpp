@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,63 +140,41 @@ TEST_F(gcEventTest, InterceptMsgOutsideAnEventStaysWithinItsBuffer)
     EXPECT_EQ(std::count(buf.begin() + gcEvent::kReportSize, buf.end(), '\xAA'), 64);
 }
 
-}  // namespace
+// The events of an object of class T, as members of it.
+using EventsOf = std::function<std::vector<const gcEvent*>(const cBase*)>;
+template <class T, class... Members>
+EventsOf Events(Members... members)
+{
+    return [=](const cBase* p) { return std::vector<const gcEvent*>{&(static_cast<const T*>(p)->*members)...}; };
+}
 
 // Copied into a pool with any amount of room left, an event, or an action,
 // entity or widget owning events, is whole (every action of every event
 // copied) or there is no copy: a script never loses an action on the way.
 TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
 {
-    using Events = std::vector<const gcEvent*> (*)(const cBase*);
     const struct {
         const char* name;
         cBase* pOriginal;
-        Events events;
+        EventsOf events;
     } rows[] = {
         {"event", m_pool.New<gcEvent>("OnTest", "Owner"),
-         [](const cBase* p) -> std::vector<const gcEvent*> { return {static_cast<const gcEvent*>(p)}; }},
+         [](const cBase* p) { return std::vector<const gcEvent*>{static_cast<const gcEvent*>(p)}; }},
         {"region load", m_pool.New<gcDoRegionLoad>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* a = static_cast<const gcDoRegionLoad*>(p);
-             return {&a->onPreRegionLoad, &a->onPostRegionLoad};
-         }},
+         Events<gcDoRegionLoad>(&gcDoRegionLoad::onPreRegionLoad, &gcDoRegionLoad::onPostRegionLoad)},
         {"damage", m_pool.New<gcDoEntityDamage>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* a = static_cast<const gcDoEntityDamage*>(p);
-             return {&a->calcDamage, &a->calcDuration};
-         }},
+         Events<gcDoEntityDamage>(&gcDoEntityDamage::calcDamage, &gcDoEntityDamage::calcDuration)},
         {"send message", m_pool.New<gcDoEntitySendMessage>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             return {&static_cast<const gcDoEntitySendMessage*>(p)->validateSend};
-         }},
-        {"camera effect", m_pool.New<gcDoCameraEffect>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             return {&static_cast<const gcDoCameraEffect*>(p)->onCompleted};
-         }},
-        {"move to", m_pool.New<gcDoEntityMoveTo>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             return {&static_cast<const gcDoEntityMoveTo*>(p)->onCompleted};
-         }},
+         Events<gcDoEntitySendMessage>(&gcDoEntitySendMessage::validateSend)},
+        {"camera effect", m_pool.New<gcDoCameraEffect>(), Events<gcDoCameraEffect>(&gcDoCameraEffect::onCompleted)},
+        {"move to", m_pool.New<gcDoEntityMoveTo>(), Events<gcDoEntityMoveTo>(&gcDoEntityMoveTo::onCompleted)},
         {"device", m_pool.New<gcDevice>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* e = static_cast<const gcDevice*>(p);
-             return {&e->onInteract, &e->onDeath, &e->onFaded};
-         }},
-        {"control", m_pool.New<gcUIControl>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* w = static_cast<const gcUIControl*>(p);
-             return {&w->onConfirm, &w->onUpdate};
-         }},
+         Events<gcDevice>(&gcDevice::onInteract, &gcDevice::onDeath, &gcDevice::onFaded)},
+        {"control", m_pool.New<gcUIControl>(), Events<gcUIControl>(&gcUIControl::onConfirm, &gcUIControl::onUpdate)},
         {"check box", m_pool.New<gcUICheckBox>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* w = static_cast<const gcUICheckBox*>(p);
-             return {&w->onBack, &w->onChecked, &w->onUnchecked};
-         }},
+         Events<gcUICheckBox>(&gcUICheckBox::onBack, &gcUICheckBox::onChecked, &gcUICheckBox::onUnchecked)},
         {"item list", m_pool.New<gcUIItemList>(),
-         [](const cBase* p) -> std::vector<const gcEvent*> {
-             auto* w = static_cast<const gcUIItemList*>(p);
-             return {&w->onShown, &w->onSelectionChange};
-         }},
+         Events<gcUIItemList>(&gcUIItemList::onShown, &gcUIItemList::onSelectionChange)},
     };
     const auto length = [](const gcEvent* p) {
         int n = 0;
@@ -207,7 +186,8 @@ TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_NE(row.pOriginal, nullptr);
-        for (const gcEvent* p : row.events(row.pOriginal))
+        const std::vector<const gcEvent*> original = row.events(row.pOriginal);
+        for (const gcEvent* p : original)
             FillEvent(*const_cast<gcEvent*>(p), b.Record(1), b.Record(2));
         int nWhole = 0, nNone = 0;
         for (size_t nRoom = 0; nRoom <= 0x2000; nRoom += 8) {
@@ -220,7 +200,6 @@ TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
             }
             ++nWhole;
             const std::vector<const gcEvent*> copied = row.events(pCopy);
-            const std::vector<const gcEvent*> original = row.events(row.pOriginal);
             for (size_t i = 0; i < copied.size(); ++i)
                 EXPECT_EQ(length(copied[i]), length(original[i])) << nRoom << " bytes of room, event " << i;
             std::destroy_at(pCopy);
@@ -230,3 +209,5 @@ TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
         std::destroy_at(row.pOriginal);
     }
 }
+
+}  // namespace
