@@ -91,6 +91,7 @@ TEST_F(gcEntityInteractTest, VectorsToEntitiesOutsideAZoneAreTheForwardAxis)
     gcTestEntity* pFrom = Placed(0, 0, 90);
     gcTestEntity* pTo = Placed(3, 4, 0);
     const mVec3 forward = pFrom->m_model.m_localToParent.basis.forward;
+    eZone* pZone = pFrom->m_model.m_pZone;
     for (gcTestEntity* pZoneless : {pTo, pFrom}) {
         pZoneless->m_model.m_pZone = nullptr;
         mVec3 v(9, 9, 9), w(9, 9, 9);
@@ -99,6 +100,7 @@ TEST_F(gcEntityInteractTest, VectorsToEntitiesOutsideAZoneAreTheForwardAxis)
         EXPECT_EQ(v, forward);
         EXPECT_EQ(w, forward);
     }
+    pFrom->m_model.m_pZone = pTo->m_model.m_pZone = pZone;  // their models leave the zone with them
 }
 
 TEST_F(gcEntityInteractTest, TheTargetsOwnAnswerDecides)
