@@ -170,13 +170,16 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     return ok && w.End().Trailer().Save(path);
 }
 
-bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
+bool WriteSampleGameWithSubtitles(const std::string& path, gcGame& game, const GameFileDesc& desc,
                                   bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill)
 {
     cMemPool pool("datagen Subtitles", 0x10000, false);
     uint32_t hControl = 0;
     gcUIDialog* pDialog = NewSubtitleDialog(&pool, &hControl);
-    gcDoPlayCinematic* pPlay = bGreetingAtMapStart ? NewPlayCinematic(pPool, HandleOf(kGreetingCinematicSlot)) : nullptr;
+    // The game's event owns its actions: they live in the game's pool.
+    gcDoPlayCinematic* pPlay = bGreetingAtMapStart
+                                   ? NewPlayCinematic(cMemPool::GetPoolFromPtr(&game), HandleOf(kGreetingCinematicSlot))
+                                   : nullptr;
     if (!pDialog || (bGreetingAtMapStart && !pPlay))
         return false;
     GameFileDesc withSubtitles = desc;
@@ -186,15 +189,15 @@ bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& d
     {
         SlotLease<gcUIDialogMgr, gcUIDialog> lease(kSubtitleDialogSlot, 1);
         lease.Place(0, pDialog, CheckOf(kSubtitleDialogSlot));
-        ok = WriteGameFile(path, withSubtitles, pPool, [&](gcGame& game) {
-            game.m_UIDialogs.m_nBegin = kSubtitleDialogSlot;
-            game.m_UIDialogs.m_nEnd = kSubtitleDialogSlot + 1;
-            game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
-            if (pPlay)
-                AppendAction(game.m_onMapStarted, pPlay);
-            if (fill)
-                fill(game);
-        });
+        FillGame(game, withSubtitles);
+        game.m_UIDialogs.m_nBegin = kSubtitleDialogSlot;
+        game.m_UIDialogs.m_nEnd = kSubtitleDialogSlot + 1;
+        game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
+        if (pPlay)
+            AppendAction(game.m_onMapStarted, pPlay);
+        if (fill)
+            fill(game);
+        ok = WriteGameBody(path, game, withSubtitles.cameraCollisionMask);
     }
     std::destroy_at(pDialog);
     return ok;

@@ -31,6 +31,7 @@
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureStage.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -43,7 +44,10 @@
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoTimerActivate.h"
 #include "datagen/scriptWriters.h"
+#include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
 
@@ -817,6 +821,13 @@ bool WriteSampleMap(const std::string& path, const char* name, bool bLast, bool 
     return groups.Ok() && bEventsOk && w.Save(path);
 }
 
+// A group made by a creator, written with nothing in it.
+bool WriteEmptyGroup(const std::string& path, cGroup& group)
+{
+    EmptyRanges(group);
+    return WriteBodyFile(path, group);
+}
+
 bool WriteEmptySideFile(const std::string& path, int32_t begin)
 {
     BlockWriter w;
@@ -909,27 +920,39 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture", "Ashgrove Road"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
-    cMemPool pool("datagen Game", 0x20000, false);
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
-    // The game's sound data and English strings, and the console's English
-    // platform strings: empty for now.
-    return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
-           WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
-           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteEmptySideFile(game + "GameStrings_eng.str", 150) &&
-           WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
-           WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
-           WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WithSamplePlayerControl(&pool, [&](const GameFill& control) {
-               return WithSamplePauseDialog([&](const GameFill& pause) {
-                   return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart,
-                                                       [&](gcGame& g) {
-                                                           control(g);
-                                                           pause(g);
-                                                       });
-               });
-           }) &&
-           WriteGameStateFile(game + "GameState.gs", {});
+    // The console's English platform strings: empty for now.
+    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) ||
+        !WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) ||
+        !WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) ||
+        !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
+        !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
+        return false;
+    // The game, its sound data and English strings (empty for now) and the
+    // game state, made by the game's creators as an editing tool makes them
+    // and written by the engine.
+    gcGame::Create();
+    gcGame* pGame = gcGame::Get();
+    cMemPool pool("datagen Game", 0x20000, false);
+    bool ok = pGame && pGame->m_pSoundData && pGame->m_pStrings &&
+              WithSamplePlayerControl(&pool, [&](const GameFill& control) {
+                  return WithSamplePauseDialog([&](const GameFill& pause) {
+                      return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
+                                                          [&](gcGame& g) {
+                                                              control(g);
+                                                              pause(g);
+                                                          });
+                  });
+              }) &&
+              WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&
+              WriteEmptyGroup(game + "GameStrings_eng.str", *pGame->m_pStrings);
+    if (ok) {
+        gcGame::CreateGameState();
+        ok = gcGameState::s_pGameState && WriteGameStateBody(game + "GameState.gs", *gcGameState::s_pGameState, {});
+    }
+    gcGame::Unload();
+    return ok;
 }
 
 }  // namespace datagen
