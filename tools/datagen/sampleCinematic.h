@@ -14,6 +14,8 @@
 #include "datagen/flowWriters.h"
 #include "datagen/regionWriters.h"
 
+class gcMap;
+
 namespace datagen {
 
 // What the scene is made of, as a test listening to and looking at a run
@@ -39,8 +41,10 @@ bool WriteSampleGameWithSubtitles(const std::string& path, gcGame& game, const G
                                   bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill = nullptr);
 
 // The first map's voice-overs ("Map01_eng.vo") and strings
-// ("Map01Strings_eng.str") with the greeting's line and text.
-bool WriteSampleGreetingLine(const std::string& voicePath, const std::string& stringsPath);
+// ("Map01Strings_eng.str"): the map's own groups (made by its creators)
+// holding the greeting's line and text, written by the engine. False when
+// the map has no such groups or a file cannot be written.
+bool WriteSampleGreetingLine(gcMap& map, const std::string& voicePath, const std::string& stringsPath);
 
 // The first map's cinematic group holding the greeting, laid in w (a group
 // block); false (logged) when the engine's block could not be written.
