@@ -92,58 +92,67 @@ TEST_F(gcGameCreatorsTest, CreateMakesTheGameAndItsEmptySideGroups)
     EXPECT_STREQ(gcGame::Get()->m_name.m_sData, "Game");
 }
 
-// Each resident-object creator: the pool it makes the object in, what it
-// deletes first, and whether the name goes into the game's table.
+// Each resident-object creator: the pool it makes the object in (reset when
+// made again), whether the name goes into the game's table, its side group;
+// then each load reads its file over what the creators left.
 TEST_F(gcGameCreatorsTest, ObjectCreatorsFillTheirPoolsAndTheNameTable)
 {
+    std::filesystem::create_directories(GamePath("Act01"));
+    std::filesystem::create_directories(GamePath("LoadingScreens"));
+    cMemPool build("gcGameCreatorsTest", 0x20000, false);
+    ASSERT_TRUE(datagen::WriteActFile(GamePath("Act01/Act01.act"), datagen::ActDesc{"Act", {"Meadow"}, {}, {}}));
+    ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath("LoadingScreens/LoadingScreen01.ls"), "Screen", &build));
+    ASSERT_TRUE(datagen::WritePlayerConfigFile(GamePath("PlayerConfig01.pc"), "Config"));
+    ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {{"Key", 2.5f}}));
     const cName name = Name("Made");
-    struct Row {
-        const char* what;
-        std::function<void()> create;
-        std::function<const void*()> object;
-        const cMemPool* pool;
-        const cName* tableEntry;  // null: the creator has no table
-        bool bStoresName;
-        std::function<const cBase*()> sideGroup;  // null: the object has none
-        const cMemPool* sidePool;                 // null: the creator leaves it out
-        int32_t sideBegin, sideEnd;
-    };
     gcGame::PreCreate();
     gcGame& g = *gcGame::Get();
-    const Row rows[] = {
+    using Ptr = std::function<const void*()>;
+    const Ptr config = [] { return gcPlayerConfig::s_pPlayerConfig; };
+    const Ptr configSound = [] { return gcPlayerConfig::s_pPlayerConfig->m_pSoundData; };
+    const Ptr menu = [] { return gcMainMenu::s_pMainMenu; };
+    const Ptr menuSound = [] { return gcMainMenu::s_pMainMenu->m_pSoundData; };
+    const struct {
+        const char* what;
+        std::function<void()> create;
+        Ptr object;
+        const cMemPool* pool;
+        const cName* tableEntry;  // null: no table
+        bool bStoresName;
+        Ptr sideGroup;             // null: the object has none
+        const cMemPool* sidePool;  // null: the creator leaves it out
+        int32_t sideBegin;
+        std::function<bool()> load;  // null: none of the rows' files
+    } rows[] = {
         {"CreateLoadingScreen", [&] { gcGame::CreateLoadingScreen(47, name); },
          [] { return gcLoadingScreen::s_pLoadingScreen; }, &gcGame::s_loadingScreenPool, &g.m_loadingScreenNames[47],
-         true, nullptr, nullptr, 0, 0},
-        {"CreatePlayerConfig", [&] { gcGame::CreatePlayerConfig(7, name); },
-         [] { return gcPlayerConfig::s_pPlayerConfig; }, &gcGame::s_playerConfigPool, &g.m_playerConfigNames[7], true,
-         [] { return gcPlayerConfig::s_pPlayerConfig->m_pSoundData; }, &gcGame::s_playerConfigSoundPool, 500, 700},
-        {"PreCreatePlayerConfig", [&] { gcGame::PreCreatePlayerConfig(6, name); },
-         [] { return gcPlayerConfig::s_pPlayerConfig; }, &gcGame::s_playerConfigPool, &g.m_playerConfigNames[6], false,
-         [] { return gcPlayerConfig::s_pPlayerConfig->m_pSoundData; }, nullptr, 0, 0},
+         true, nullptr, nullptr, 0, [] { return gcGame::LoadLoadingScreen(0); }},
+        {"CreatePlayerConfig", [&] { gcGame::CreatePlayerConfig(7, name); }, config, &gcGame::s_playerConfigPool,
+         &g.m_playerConfigNames[7], true, configSound, &gcGame::s_playerConfigSoundPool, 500, nullptr},
+        {"PreCreatePlayerConfig", [&] { gcGame::PreCreatePlayerConfig(6, name); }, config,
+         &gcGame::s_playerConfigPool, &g.m_playerConfigNames[6], false, configSound, nullptr, 0,
+         [] { return gcGame::LoadPlayerConfig(0); }},
         {"CreateAct", [&] { gcGame::CreateAct(11, name); }, [] { return gcAct::s_pAct; }, &gcGame::s_actPool,
-         &g.m_actNames[11], true, nullptr, nullptr, 0, 0},
-        {"CreateMainMenu", [] { gcGame::CreateMainMenu(); }, [] { return gcMainMenu::s_pMainMenu; },
-         &gcGame::s_mapPool, nullptr, false, [] { return gcMainMenu::s_pMainMenu->m_pSoundData; },
-         &gcGame::s_mapSoundPool, 250, 450},
-        {"PreCreateMainMenu", [] { gcGame::PreCreateMainMenu(); }, [] { return gcMainMenu::s_pMainMenu; },
-         &gcGame::s_mapPool, nullptr, false, [] { return gcMainMenu::s_pMainMenu->m_pSoundData; }, nullptr, 0, 0},
+         &g.m_actNames[11], true, nullptr, nullptr, 0, [] { return gcGame::LoadAct(0); }},
+        {"CreateMainMenu", [] { gcGame::CreateMainMenu(); }, menu, &gcGame::s_mapPool, nullptr, false, menuSound,
+         &gcGame::s_mapSoundPool, 250, nullptr},
+        {"PreCreateMainMenu", [] { gcGame::PreCreateMainMenu(); }, menu, &gcGame::s_mapPool, nullptr, false,
+         menuSound, nullptr, 0, nullptr},
         {"CreateGameState", [] { gcGame::CreateGameState(); }, [] { return gcGameState::s_pGameState; },
-         &gcGame::s_gameStatePool, nullptr, false, nullptr, nullptr, 0, 0},
+         &gcGame::s_gameStatePool, nullptr, false, nullptr, nullptr, 0, [] { return gcGame::LoadGameState(); }},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         row.create();
-        const void* pFirst = row.object();
-        ASSERT_NE(pFirst, nullptr);
-        EXPECT_TRUE(InPool(pFirst, *row.pool));
+        ASSERT_TRUE(InPool(row.object(), *row.pool));
         const size_t nBytes = row.pool->BytesTaken();
-        row.create();  // the first one goes and the pool is reset
+        row.create();
         EXPECT_EQ(row.pool->BytesTaken(), nBytes);
         if (row.tableEntry) {
             EXPECT_STREQ(row.tableEntry->m_sData, row.bStoresName ? "Made" : "");
         }
         if (row.sidePool) {
-            ExpectGroup(static_cast<const cGroup*>(row.sideGroup()), *row.sidePool, row.sideBegin, row.sideEnd);
+            ExpectGroup(static_cast<const cGroup*>(row.sideGroup()), *row.sidePool, row.sideBegin, row.sideBegin + 200);
         } else if (row.sideGroup) {
             EXPECT_EQ(row.sideGroup(), nullptr);
         }
@@ -151,10 +160,17 @@ TEST_F(gcGameCreatorsTest, ObjectCreatorsFillTheirPoolsAndTheNameTable)
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen->m_nLoadingScreenId, 47);
     EXPECT_STREQ(gcLoadingScreen::s_pLoadingScreen->m_name.m_sData, "Made");
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_nPlayerConfigId, 6);
-    EXPECT_STREQ(gcPlayerConfig::s_pPlayerConfig->m_name.m_sData, "Made");
-    // The main menu took the Map pool: the act went before it.
-    EXPECT_EQ(gcAct::s_pAct, nullptr);
+    EXPECT_EQ(gcAct::s_pAct, nullptr);  // the main menu took the Map pool: the act went first
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.load) {
+            EXPECT_TRUE(row.load());
+            EXPECT_TRUE(InPool(row.object(), *row.pool));
+        }
+    }
+    EXPECT_STREQ(gcAct::s_pAct->m_mapNames[0].m_sData, "Meadow");
+    EXPECT_EQ(gcGameState::s_pGameState->m_keyValues.m_nEnd, 51);
 }
 
 // What the act and the main menu share or hold goes with them; the game's
@@ -164,11 +180,9 @@ TEST_F(gcGameCreatorsTest, CreatorsDeleteWhatSharesTheirPoolsAndRefuseIdsOutside
     gcGame::PreCreate();
     gcGame::CreateAct(0, Name("First"));
     gcAct::s_pAct->CreateMap(0, Name("Meadow"));
-    ASSERT_NE(gcMap::s_pMap, nullptr);
     gcGame::CreateMainMenu();  // into the Map pool: the act and its map go
     EXPECT_EQ(gcAct::s_pAct, nullptr);
     EXPECT_EQ(gcMap::s_pMap, nullptr);
-    ASSERT_NE(gcMainMenu::s_pMainMenu, nullptr);
     gcGame::CreateAct(1, Name("Second"));  // and the menu goes for an act
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
     ASSERT_NE(gcAct::s_pAct, nullptr);
@@ -188,41 +202,6 @@ TEST_F(gcGameCreatorsTest, CreatorsDeleteWhatSharesTheirPoolsAndRefuseIdsOutside
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: loading screen 48 refused: ids are 0 to 47"), 1);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration -1 refused: ids are 0 to 7"), 1);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 5);
-}
-
-// After the creators the loads read their files over what they made.
-TEST_F(gcGameCreatorsTest, LoadsReadTheirFilesAfterTheCreators)
-{
-    std::filesystem::create_directories(GamePath("Act01"));
-    std::filesystem::create_directories(GamePath("LoadingScreens"));
-    cMemPool build("gcGameCreatorsTest", 0x20000, false);
-    ASSERT_TRUE(datagen::WriteActFile(GamePath("Act01/Act01.act"), datagen::ActDesc{"Act", {"Meadow"}, {}, {}}));
-    ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath("LoadingScreens/LoadingScreen01.ls"), "Screen", &build));
-    ASSERT_TRUE(datagen::WritePlayerConfigFile(GamePath("PlayerConfig01.pc"), "Config"));
-    ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {{"Key", 2.5f}}));
-
-    gcGame::Create();
-    gcGame::CreateAct(0, Name("Ashes"));
-    gcGame::CreateAct(1, Name("Embers"));
-    gcGame::CreateLoadingScreen(0, Name("Dusk"));
-    gcGame::CreateLoadingScreen(1, Name("Dawn"));
-    gcGame::CreatePlayerConfig(0, Name("Walker"));
-    gcGame::CreatePlayerConfig(1, Name("Flyer"));
-    gcGame::CreateGameState();
-    ASSERT_TRUE(gcGame::LoadAct(0));
-    EXPECT_EQ(gcAct::s_pAct->m_nActId, 0);
-    EXPECT_STREQ(gcAct::s_pAct->m_mapNames[0].m_sData, "Meadow");
-    ASSERT_TRUE(gcGame::LoadLoadingScreen(0));
-    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen->m_nLoadingScreenId, 0);
-    EXPECT_STREQ(gcLoadingScreen::s_pLoadingScreen->m_name.m_sData, "Screen");
-    ASSERT_TRUE(gcGame::LoadPlayerConfig(0));
-    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_nPlayerConfigId, 0);
-    EXPECT_NE(gcPlayerConfig::s_pPlayerConfig->m_pSoundData, nullptr);
-    ASSERT_TRUE(gcGame::LoadGameState());
-    EXPECT_EQ(gcGameState::s_pGameState->m_keyValues.m_nEnd, 51);
-    EXPECT_STREQ(gcGame::Get()->m_actNames[1].m_sData, "Embers");
-    EXPECT_STREQ(gcGame::Get()->m_loadingScreenNames[1].m_sData, "Dawn");
-    EXPECT_STREQ(gcGame::Get()->m_playerConfigNames[1].m_sData, "Flyer");
 }
 
 // The copy is the source field by field, its own events, sound data and
