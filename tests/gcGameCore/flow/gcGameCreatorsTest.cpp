@@ -19,6 +19,7 @@
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMainMenu.h"
@@ -195,13 +196,18 @@ TEST_F(gcGameCreatorsTest, CreatorsDeleteWhatSharesTheirPoolsAndRefuseIdsOutside
     gcGame::CreateLoadingScreen(48, Name("Over"));
     gcGame::CreatePlayerConfig(8, Name("Over"));
     gcGame::PreCreatePlayerConfig(-1, Name("Under"));
+    gcGame::PreCreatePlayerConfig(0, Name("Kept"));
+    gcGame::CreatePlayerConfig(8, Name("Over"));
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_pSoundData, nullptr);  // nothing made for the one that stayed
+    EXPECT_STREQ(gcPlayerConfig::s_pPlayerConfig->m_name.m_sData, "Kept");
+    gcGamePools::Delete(gcPlayerConfig::s_pPlayerConfig);
     EXPECT_EQ(gcAct::s_pAct, pAct);
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: act 12 refused: ids are 0 to 11"), 1);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: loading screen 48 refused: ids are 0 to 47"), 1);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration -1 refused: ids are 0 to 7"), 1);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 5);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 6);
 }
 
 // The copy is the source field by field, its own events, sound data and

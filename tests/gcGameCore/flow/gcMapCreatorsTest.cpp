@@ -131,6 +131,7 @@ TEST_F(gcMapCreatorsTest, CreateMapMakesAnEmptyMapWithItsSideGroups)
 
     m_pAct->CreateMap(32, Name("Over"));
     EXPECT_EQ(gcMap::s_pMap, pMap);
+    EXPECT_EQ(pMap->m_pSoundData, nullptr);  // nothing made for the map that stayed
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcAct: map 32 refused: ids are 0 to 31"), 1);
 
     m_pAct->CreateMap(1, Name("Tower"));
@@ -209,6 +210,7 @@ TEST_F(gcMapCreatorsTest, CreateStreamedCinematicMakesItAndItsVoiceOvers)
 
     pMap->CreateStreamedCinematic(100, Name("Over"));
     EXPECT_EQ(gcStreamedCinematic::s_pStreamedCinematic, p);
+    EXPECT_EQ(p->m_pVoiceOvers, nullptr);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcMap: streamed cinematic 100 refused: ids are 0 to 99"), 1);
 
     cMemPool build("gcMapCreatorsTest", 0x10000, false);
@@ -218,6 +220,7 @@ TEST_F(gcMapCreatorsTest, CreateStreamedCinematicMakesItAndItsVoiceOvers)
     ASSERT_NE(gcStreamedCinematic::s_pStreamedCinematic, nullptr);
     EXPECT_EQ(gcStreamedCinematic::s_pStreamedCinematic->m_nCinematicId, 0);
     EXPECT_NE(gcStreamedCinematic::s_pStreamedCinematic->m_pVoiceOvers, nullptr);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "no room"), 0);
 }
 
 }  // namespace
