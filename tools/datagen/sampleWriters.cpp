@@ -902,17 +902,10 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
     FillMap(map, desc);
     cMemPool* pPool = cMemPool::GetPoolFromPtr(&map);
     bool ok = true;
-    const ActionMemberFunc copy = [&](BlockWriter&, const gcAction& action) {
-        cBase* p = action.Copy(pPool);
-        AppendAction(map.m_onMapStarted, static_cast<gcAction*>(p));
-        return p != nullptr;
-    };
-    BlockWriter unused;
-    gcDesiredTimer timer;
-    timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
-    if (!bLast)
-        ok = copy(unused, gcDoTimerActivate(true, timer));
-    ok = ok && SamplePlayerStartActions(unused, copy, map.m_name.m_sData);
+    // The groups first, then the events, in the order of the map's block:
+    // the map pool is laid out as when the game reads the file. (The vertex
+    // arrays' ranges that reading announces to the graphics layer outlive
+    // the pool's reset; the game's own read then announces the same ones.)
     for (int index = 0; ok && index <= kMapItemTemplates; ++index) {
         BlockWriter probe;
         if (!groups(probe, index))
@@ -921,6 +914,17 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
         ok = pGroup && import.Read([&](BlockWriter& w) { groups(w, index); },
                                    [&](const cFile& file) { return gcGameConfig::ReadGroup(*pGroup, file, pPool); });
     }
+    const ActionMemberFunc copy = [&](BlockWriter&, const gcAction& action) {
+        cBase* p = action.Copy(pPool);
+        AppendAction(map.m_onMapStarted, static_cast<gcAction*>(p));
+        return p != nullptr;
+    };
+    BlockWriter unused;
+    gcDesiredTimer timer;
+    timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
+    if (ok && !bLast)
+        ok = copy(unused, gcDoTimerActivate(true, timer));
+    ok = ok && SamplePlayerStartActions(unused, copy, map.m_name.m_sData);
     std::error_code ec;
     std::filesystem::remove(scratch, ec);
     return ok && groups.Ok() && WriteBodyFile(path, map);
