@@ -16,6 +16,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/mapWriters.h"
 #include "eEngine/eSoundData.h"
+#include "creatorsTestSupport.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/flow/gcAct.h"
@@ -29,27 +30,6 @@
 #include "datagen/scriptWriters.h"
 
 namespace {
-
-cName Name(const char* text)
-{
-    cName name;
-    name.Set("%s", text);
-    return name;
-}
-
-bool InPool(const void* p, const cMemPool& pool)
-{
-    return p && cMemPool::GetPoolFromPtr(p) == &pool;
-}
-
-void ExpectGroup(const cGroup* p, const cMemPool& pool, int32_t begin, int32_t end)
-{
-    ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(InPool(p, pool));
-    EXPECT_EQ(p->m_nBegin, begin);
-    EXPECT_EQ(p->m_nEnd, end);
-    EXPECT_TRUE(p->m_bDeleteContained);
-}
 
 std::vector<char> FileBytes(const std::string& path)
 {

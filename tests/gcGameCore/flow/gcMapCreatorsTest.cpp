@@ -11,6 +11,7 @@
 #include "datagen/cinematicWriters.h"
 #include "datagen/mapWriters.h"
 #include "eEngine/eSoundData.h"
+#include "creatorsTestSupport.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
@@ -20,37 +21,6 @@
 #include "gcGameCore/script/gcString.h"
 
 namespace {
-
-cName Name(const char* text)
-{
-    cName name;
-    name.Set("%s", text);
-    return name;
-}
-
-bool InPool(const void* p, const cMemPool& pool)
-{
-    return p && cMemPool::GetPoolFromPtr(p) == &pool;
-}
-
-struct GroupRow {
-    const char* what;
-    const cGroup* group;
-    const cMemPool* pool;
-    int32_t begin, end;
-};
-
-void ExpectGroups(std::initializer_list<GroupRow> rows)
-{
-    for (const GroupRow& row : rows) {
-        SCOPED_TRACE(row.what);
-        ASSERT_NE(row.group, nullptr);
-        EXPECT_TRUE(InPool(row.group, *row.pool));
-        EXPECT_EQ(row.group->m_nBegin, row.begin);
-        EXPECT_EQ(row.group->m_nEnd, row.end);
-        EXPECT_TRUE(row.group->m_bDeleteContained);
-    }
-}
 
 class gcMapCreatorsTest : public gcFlowTest {
 protected:
@@ -105,9 +75,9 @@ TEST_F(gcMapCreatorsTest, CreateMapMakesAnEmptyMapWithItsSideGroups)
     EXPECT_STREQ(pMap->m_name.m_sData, "Tower");
     EXPECT_STREQ(m_pAct->m_mapNames[1].m_sData, "Tower");
     EXPECT_EQ(pMap->m_entities.m_nEnd, 150);
-    ExpectGroups({{"sound data", pMap->m_pSoundData, &gcGame::s_mapSoundPool, 250, 450},
-                  {"voice-overs", pMap->m_pVoiceOvers, &gcGame::s_mapVoiceOversPool, 0, 100},
-                  {"strings", pMap->m_pStrings, &gcGame::s_mapStringsPool, 550, 800}});
+    ExpectGroup(pMap->m_pSoundData, gcGame::s_mapSoundPool, 250, 450);
+    ExpectGroup(pMap->m_pVoiceOvers, gcGame::s_mapVoiceOversPool, 0, 100);
+    ExpectGroup(pMap->m_pStrings, gcGame::s_mapStringsPool, 550, 800);
     EXPECT_EQ(pMap->m_pSoundData->m_nMemSize, 0);
     const size_t nBytes[] = {gcGame::s_mapPool.BytesTaken(), gcGame::s_mapSoundPool.BytesTaken(),
                              gcGame::s_mapVoiceOversPool.BytesTaken(), gcGame::s_mapStringsPool.BytesTaken()};
@@ -193,7 +163,7 @@ TEST_F(gcMapCreatorsTest, CreateStreamedCinematicMakesItAndItsVoiceOvers)
     EXPECT_STREQ(p->m_name.m_sData, "Dawn");
     EXPECT_EQ(p->m_animations.m_nBegin, 800);
     EXPECT_STREQ(pMap->m_streamedCinematicNames[99].m_sData, "Dawn");
-    ExpectGroups({{"voice-overs", p->m_pVoiceOvers, &gcGame::s_mapCinematicVOPool, 100, 200}});
+    ExpectGroup(p->m_pVoiceOvers, gcGame::s_mapCinematicVOPool, 100, 200);
     EXPECT_EQ(p->m_pVoiceOvers->m_nMemSize, 0);
     const size_t nBytes[] = {gcGame::s_mapCinematicPool.BytesTaken(), gcGame::s_mapCinematicVOPool.BytesTaken()};
     p->CreateVoiceOvers();
