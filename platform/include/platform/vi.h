@@ -56,6 +56,11 @@ uint32_t VIGetRetraceCount();  // retraces since VIInit
 uint32_t VIGetTvFormat();      // 0 NTSC
 
 // ---- platform only --------------------------------------------------------------
+// Waits for the first retrace due later than both `after` and now, then does
+// what VIWaitForRetrace does; returns when that retrace was due (the wait may
+// end later). A frame hold that counts from the returned time stays in step
+// with the retraces however late the host wakes the waiting thread.
+OSTime VIWaitForRetraceAfter(OSTime after);
 // Chooses headless (no window, SDL's offscreen driver) before VIInit; a
 // missing display chooses it too.
 void VISetHeadless(BOOL headless);

@@ -4,6 +4,7 @@
 
 #include "platform/vi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <mutex>
@@ -180,9 +181,15 @@ void VISetBlack(BOOL black)
 
 void VIWaitForRetrace()
 {
-    const OSTime now = OSGetTime();
-    const int64_t next = (now - s_vi.epoch) / VI_RETRACE_TICKS + 1;
-    OSWaitUntil(s_vi.epoch + next * VI_RETRACE_TICKS);
+    VIWaitForRetraceAfter(OSGetTime());
+}
+
+OSTime VIWaitForRetraceAfter(OSTime after)
+{
+    const OSTime from = std::max(after, OSGetTime());
+    const int64_t next = (from - s_vi.epoch) / VI_RETRACE_TICKS + 1;
+    const OSTime due = s_vi.epoch + next * VI_RETRACE_TICKS;
+    OSWaitUntil(due);
     ++s_vi.retraces;
     s_vi.current = s_vi.flushed;
     PumpWindowEvents();
@@ -190,11 +197,12 @@ void VIWaitForRetrace()
     // copies (a load finishing, say) is not shown, so the last frame shown
     // and captured is frame N however long the shut-down takes.
     if (s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit > s_vi.frameLimit)
-        return;
+        return due;
     const void* fb = s_vi.current.frameBuffer;
     const bool black = s_vi.current.black;
     const bool toWindow = !gxgl::GlDevice::Get().IsHeadless();
     gxgl::GlDevice::Get().Post([fb, black, toWindow] { gxgl::GlBackend::Get().Present(fb, black, toWindow); });
+    return due;
 }
 
 uint32_t VIGetNextField()
