@@ -5,12 +5,12 @@
 # (Xvfb, software OpenGL) started for the run, or to $DISPLAY with --here.
 #
 #   tools/window-run-figures.sh [--build DIR] [--frames N] [--runs R] [--here]
-#   tools/window-run-figures.sh [--build DIR] --kill client|server [--after S]
+#   tools/window-run-figures.sh [--build DIR] --kill client|server|term|int [--after S]
 #
-# The second form ends the display under a running program after S seconds
-# (default 8): "client" kills its X connection (xdotool windowkill), "server"
-# kills the X server. It reports how long the program took to end, its exit
-# code, and any process of the run left behind.
+# The second form ends a running program after S seconds (default 8):
+# "client" kills its X connection (xdotool windowkill), "server" kills the X
+# server, "term" and "int" send it SIGTERM or SIGINT. It reports how long the
+# program took to end, its exit code, and any process of the run left behind.
 #
 # Needs Xvfb and xdotool (Debian: xvfb xdotool). Figures are only worth
 # comparing when the load is low (below 2 on an 8-core machine): repeat
@@ -31,11 +31,11 @@ while [ $# -gt 0 ]; do
     --here) here=1; shift ;;
     --kill) kill_what=$2; shift 2 ;;
     --after) kill_after=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|server [--after S]]" >&2
+    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|server|term|int [--after S]]" >&2
        exit 2 ;;
   esac
 done
-case "$kill_what" in ""|client|server) ;; *) echo "$0: --kill takes client or server" >&2; exit 2 ;; esac
+case "$kill_what" in ""|client|server|term|int) ;; *) echo "$0: --kill takes client, server, term or int" >&2; exit 2 ;; esac
 [ -n "$kill_what" ] && [ "$here" = 1 ] && { echo "$0: --kill needs an X server of its own; no --here" >&2; exit 2; }
 
 bin=$build/quillmere
@@ -124,12 +124,12 @@ done
 sleep "$kill_after"
 load0=$(load)
 t0=$(now)
-if [ "$kill_what" = client ]; then
-  xdotool windowkill "$wid"
-else
-  kill "$xvfb_pid"
-  xvfb_pid=""
-fi
+case "$kill_what" in
+  client) xdotool windowkill "$wid" ;;
+  server) kill "$xvfb_pid"; xvfb_pid="" ;;
+  term) kill -TERM "$pid" ;;
+  int) kill -INT "$pid" ;;
+esac
 # At most 10 s: what is still running then is reported and killed.
 ended=0
 for _ in $(seq 200); do
@@ -141,13 +141,13 @@ if [ "$ended" = 1 ]; then
   wait "$pid"
   rc=$?
   awk -v w="$kill_what" -v t0="$t0" -v t1="$t1" -v rc="$rc" -v l="$load0" \
-      'BEGIN { printf "killed the X %s: the program ended %.2f s later, exit %d (load %s)\n", w, t1 - t0, rc, l }'
+      'BEGIN { printf "--kill %s: the program ended %.2f s later, exit %d (load %s)\n", w, t1 - t0, rc, l }'
 else
-  echo "killed the X $kill_what: the program was still running 10 s later (load $load0); killing it"
+  echo "--kill $kill_what: the program was still running 10 s later (load $load0); killing it"
   kill -9 "$pid"
   wait "$pid"
 fi
 left=$(pgrep -s "$(ps -o sid= -p $$ | tr -d ' ')" -f "$bin" || true)
 [ -n "$left" ] && echo "left behind: $left" || echo "nothing of the run left behind"
-grep -h -i "display\|X connection\|shutdown\|stop video" "$log" | tail -5 | sed 's/^/  the program: /'
+grep -h -i "display\|X connection\|frames shown\|stop video\|XIO" "$log" | tail -6 | sed 's/^/  the program: /'
 [ "$ended" = 1 ]

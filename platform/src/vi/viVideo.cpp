@@ -97,7 +97,8 @@ bool Interlaced(const GXRenderModeObj* mode)
 
 void PumpWindowEvents()
 {
-    if (gxgl::GlDevice::Get().IsHeadless())
+    // A lost display's connection takes no more calls.
+    if (gxgl::GlDevice::Get().IsHeadless() || gxgl::GlDevice::Get().DisplayLost())
         return;
     SDL_PumpEvents();
     // Only the quit and window events are taken; input events stay queued
@@ -232,7 +233,17 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 ? TRUE : FALSE;
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || gxgl::GlDevice::Get().DisplayLost() ? TRUE : FALSE;
+}
+
+BOOL VIDisplayLost()
+{
+    return gxgl::GlDevice::Get().DisplayLost() ? TRUE : FALSE;
+}
+
+void VISetDisplayLostExitCode(int code)
+{
+    gxgl::GlDevice::Get().SetLostExitCode(code);
 }
 
 int VIQuitSignal()
