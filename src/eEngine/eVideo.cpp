@@ -78,8 +78,8 @@ void eFrameTimes::Describe(char* pText, size_t nSize) const
     const double fSeconds = OSTicksToSeconds(last - first);
     // Frames a second over the times between them: one fewer than shown.
     const double fRate = fSeconds > 0.0 ? static_cast<double>(nFrames - 1) / fSeconds : 0.0;
-    std::snprintf(pText, nSize, "%" PRIu64 " frames shown in %.2f s, %.2f a second; the slowest took %.1f ms", nFrames,
-                  fSeconds, fRate, OSTicksToSeconds(slowest) * 1000.0);
+    std::snprintf(pText, nSize, "%" PRIu64 " frame%s shown in %.2f s, %.2f a second; the slowest took %.1f ms",
+                  nFrames, nFrames == 1 ? "" : "s", fSeconds, fRate, OSTicksToSeconds(slowest) * 1000.0);
 }
 
 void eVideo::SetProgressiveMode(bool bProgressive)

@@ -23,6 +23,7 @@
 #include "platform/os.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -96,6 +97,8 @@ struct Scheduler {
 // How long a thread that polls sleeps at most as it steps aside: the delay a
 // poll that nothing wakes (a flag set by plain work) may add.
 constexpr OSTime kIdleYieldTicks = OS_TIMER_CLOCK / 1000;
+
+std::atomic<OSTime> s_testWakeLatency{0};  // OSTestSetWakeLatency
 
 Scheduler& S()
 {
@@ -498,7 +501,7 @@ void OSWaitUntil(OSTime deadline)
     if (OSGetTime() >= deadline)
         return;  // a platform thread past its deadline goes on working, still busy
     if (os::VirtualClockOn()) {
-        TimedWaiter w{deadline, self, false, {}};
+        TimedWaiter w{deadline + s_testWakeLatency.load(), self, false, {}};
         S().timed.push_back(&w);
         if (self) {
             self->state = OS_THREAD_STATE_WAITING;
@@ -688,6 +691,11 @@ BOOL OSTryLockMutex(OSMutex* mutex)
     m->pOwner = me;
     ++m->nCount;
     return TRUE;
+}
+
+void OSTestSetWakeLatency(OSTime ticks)
+{
+    s_testWakeLatency = ticks;
 }
 
 int OSTestPendingTimedWaits()
