@@ -17,6 +17,7 @@
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoPlayMusic.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "gcGameCore/values/gcValCreatureState.h"
@@ -81,9 +82,14 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
     // A new entity starts switched off; placed and switched on first, so
     // the camera snaps behind the player where it stands.
     const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
-    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
-           member(w, follow) &&
-           member(w, LookAtPlayer(gcDoCameraLookAt::kSnap));
+    // The map's own track, looping, in place of whatever played before.
+    gcDoPlayMusic stopGame;
+    stopGame.nLevel = gcDoPlayMusic::LEVEL_GAME, stopGame.bStop = true;
+    gcDoPlayMusic music;
+    music.nLevel = gcDoPlayMusic::LEVEL_MAP;
+    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) &&
+                    member(w, gcDoCameraParams(SampleCameraParams())) && member(w, follow) &&
+                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music);
     if (pLog)
         std::destroy_at(pLog);
     return ok;

@@ -35,6 +35,7 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "tempDir.h"
@@ -286,6 +287,34 @@ TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
         ASSERT_GT(way.Length(), 1.0f) << "the player ran";
         way.Normalize();
         EXPECT_GT(way.Dot(mVec3(r.dx, r.dy, 0.0f)), 0.9f) << way.x << " " << way.y;
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Whether the map's first track and the game's first track play, each tick.
+class RecordMusic : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        const int nMap = gcMap::s_pMap->m_nMapTrackIndex[0];
+        const int nGame = gcGame::s_pGame->m_nGameTrackIndex[0];
+        m_map.push_back(nMap >= 0 && gcMusic::s_bIsPlaying[nMap] && gcMusic::s_bIsLooping[nMap]);
+        m_game.push_back(nGame >= 0 && gcMusic::s_bIsPlaying[nGame]);
+    }
+    mutable std::vector<bool> m_map, m_game;
+};
+
+// Every map's start plays its own track, looping, in place of the game's
+// (which the main menu plays).
+TEST_F(gcSamplePlayerTest, EveryMapPlaysItsTrack)
+{
+    for (int nMap = 0; nMap < 3; ++nMap) {
+        SCOPED_TRACE(nMap);
+        RecordMusic music;
+        Play("0 0 -\n", 10, nMap, &music);
+        ASSERT_FALSE(music.m_map.empty());
+        EXPECT_TRUE(music.m_map.back());
+        EXPECT_FALSE(music.m_game.back());
     }
     EXPECT_EQ(Problems(), 0);
 }
