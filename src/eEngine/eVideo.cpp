@@ -57,8 +57,12 @@ void HoldAndWaitForRetrace()
         s_lastFlip = OSGetTime();
         s_bFlipTimeSet = true;
     }
+    // Once the run is ending (its frame limit reached, say) what the
+    // shut-down still flips is not shown.
+    const bool bShown = !VIQuitRequested();
     s_lastFlip = VIWaitForRetraceAfter(s_lastFlip + eVideo::kMinFrameTicks);
-    s_frameTimes.Add(OSGetTime());
+    if (bShown)
+        s_frameTimes.Add(OSGetTime());
 }
 
 }  // namespace
