@@ -73,8 +73,8 @@ BOOL VIIsHeadless();
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
 // was reached, SIGINT/SIGTERM arrived (VIInit takes them over) or the display
-// was lost; the program's loops should then end. Events other than the window's stay
-// queued for input.
+// was lost; the program's loops should then end. Events other than the
+// window's stay queued for input.
 BOOL VIQuitRequested();
 // The signal that asked the program to end; 0 when none did.
 int VIQuitSignal();
