@@ -90,11 +90,13 @@ bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool)
     first.fConst = 1.0f;
     gcAction* pAttack = b.If(b.Control(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_2),
                              b.New<gcDoCreatureAttack>(kInitiator, uint16_t{0}, int16_t{0}, first));
+    gcAction* pInteract = b.If(b.Control(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_3),
+                               b.Command(gcDoCreatureAction::CA_INTERACT));
     if (b.Full()) {
         cLogError_("datagen: no room for the player's control script");
         return false;
     }
-    for (gcAction* p : {pTurn, pMove, pJump, pAttack})
+    for (gcAction* p : {pTurn, pMove, pJump, pAttack, pInteract})
         AppendAction(event, p);
     return true;
 }

@@ -22,7 +22,8 @@ constexpr float kPlayerTurnSlack = 10.0f;
 // controlled creature): the stick turns it to the stick's direction seen
 // from the camera (see kPlayerTurnSlack); at least kPlayerRunDeflection runs, at least
 // kPlayerWalkDeflection walks, less stands while walking or running; then
-// button 1 pressed jumps and button 2 pressed starts attack 1. False
+// button 1 pressed jumps, button 2 pressed starts attack 1 and button 3
+// pressed works what the creature stands at (interacts). False
 // (logged) when the pool is full.
 bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool);
 

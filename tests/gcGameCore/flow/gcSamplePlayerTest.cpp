@@ -34,6 +34,7 @@
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/script/gcAction.h"
@@ -316,6 +317,49 @@ TEST_F(gcSamplePlayerTest, EveryMapPlaysItsTrack)
         EXPECT_TRUE(music.m_map.back());
         EXPECT_FALSE(music.m_game.back());
     }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The door's and the lever's states, each tick.
+class RecordShed : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        int8_t door = -1, lever = -1;
+        const gcMap* pMap = gcMap::s_pMap;
+        for (int32_t slot = pMap->m_entities.m_nBegin; slot < pMap->m_entities.m_nEnd; ++slot) {
+            const gcEntity* p = gcEntityMgr::s_pInstances[slot];
+            if (p && std::string(p->m_name.m_sData) == "ShedDoor")
+                door = p->m_nCurState;
+            else if (p && std::string(p->m_name.m_sData) == "ShedLever")
+                lever = p->m_nCurState;
+        }
+        m_door.push_back(door);
+        m_lever.push_back(lever);
+    }
+    mutable std::vector<int8_t> m_door, m_lever;
+};
+
+// The lever waits for the player: walked up to and pressed with X, it is
+// pulled, and only then does the door open.
+TEST_F(gcSamplePlayerTest, ThePlayerPullsTheLeverAndThenTheDoorOpens)
+{
+    // East along the road, then up the verge to the lever's south side.
+    RecordShed shed;
+    Play("0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, 0, &shed);
+    ASSERT_GT(shed.m_door.size(), 790u);
+    // A device plays its idle animation (the pull, the door's swing) in
+    // the idling state.
+    const auto playing = [](int8_t st) { return st == gcDevice::STATE_IDLING; };
+    const size_t pulled = static_cast<size_t>(
+        std::find_if(shed.m_lever.begin(), shed.m_lever.end(), playing) - shed.m_lever.begin());
+    const size_t opened = static_cast<size_t>(
+        std::find_if(shed.m_door.begin(), shed.m_door.end(), playing) - shed.m_door.begin());
+    EXPECT_GE(pulled, 705u) << "not before X";
+    EXPECT_LT(pulled, 720u) << "but at it";
+    EXPECT_GT(opened, pulled) << "the pull's end opens the door";
+    EXPECT_LT(opened, shed.m_door.size());
+    EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "ShedLever: pulled"), 1);
     EXPECT_EQ(Problems(), 0);
 }
 
