@@ -444,6 +444,7 @@ struct FlyingSample {
     int16_t region;
     mVec3 pos;     // in the region's frame
     mVec3 camera;  // in the world
+    float heading;  // degrees, 0 north, -90 east
 };
 
 std::vector<FlyingSample>& FlyingSamples()
@@ -458,7 +459,8 @@ public:
     {
         if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
             FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
-                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos()});
+                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos(),
+                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward)});
     }
 };
 
@@ -533,6 +535,56 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
         EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
     EXPECT_GT(s.back().camera.x - s.front().camera.x, 10.0f) << "the camera followed";
     EXPECT_EQ(Problems(), 0);
+}
+
+// The stick held from frame 30 turns the hovering flyer to its direction
+// seen from the camera (which looks east at the start), and then flies it
+// that way for as long as it is held: walls along the map's edges and a
+// ceiling keep it inside the regions, and flying head-on into a wall
+// knocks it back. Held forward it crosses the map to the east wall and
+// climbs to the ceiling.
+TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
+{
+    const struct {
+        const char* name;
+        const char* input;
+        uint32_t frames;
+        float heading;  // once turned, hovering
+        int region;     // where it ends
+        bool bCeiling;  // it climbs to the ceiling
+    } rows[] = {
+        {"forward", "0 0 -\n30 0 - 0 72\n", 1000, -90.0f, 2, true},
+        {"left", "0 0 -\n30 0 - -72 0\n", 400, 0.0f, 0, false},
+        {"right", "0 0 -\n30 0 - 72 0\n", 400, 180.0f, 0, false},
+        {"back", "0 0 -\n30 0 - 0 -72\n", 300, 90.0f, 0, false},
+    };
+    constexpr float kCeilingZ = 15.0f - 0.5f;  // less the flyer's radius
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FlyingSamples().clear();
+        m_log.m_lines.clear();
+        RecordFlyer record;
+        Play(r.input, r.frames, datagen::kSampleSkyMap, &record);
+        const std::vector<FlyingSample>& s = FlyingSamples();
+        ASSERT_GT(s.size() + 10, r.frames) << "it never froze";
+        EXPECT_NEAR(gcEntity::WrapDegrees(s[120].heading - r.heading), 0.0f, 1.0f);
+        EXPECT_NEAR(s[120].pos.x, s[0].pos.x, 1e-3f) << "turned where it hovers";
+        EXPECT_NEAR(s[120].pos.y, s[0].pos.y, 1e-3f);
+        bool bKnockedBack = false;
+        float top = s[0].pos.z;
+        for (const FlyingSample& x : s) {
+            bKnockedBack = bKnockedBack || x.state == F::ST_HIT_FRONT;
+            top = std::max(top, x.pos.z);
+            ASSERT_GE(x.region, 0);
+            ASSERT_LT(x.region, 3);
+            ASSERT_LE(std::fabs(x.pos.y), 14.5f + 1e-3f);
+        }
+        EXPECT_TRUE(bKnockedBack);
+        EXPECT_LE(top, kCeilingZ + 1e-3f);
+        EXPECT_EQ(top > kCeilingZ - 0.1f, r.bCeiling) << top;
+        EXPECT_EQ(s.back().region, r.region);
+        EXPECT_EQ(Problems(), 0) << "no \"left every zone\"";
+    }
 }
 
 }  // namespace
