@@ -493,6 +493,25 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     EXPECT_EQ(Problems(), 0);
 }
 
+// Played rather than snapped: the stick held left from the start (the
+// camera looks east along the road, so left is north) runs the biped off
+// the road onto the verge and into the updraft, which asks for the third
+// map within a few seconds.
+TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
+{
+    Play("0 0 -\n30 0 - -72 0\n", 300);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 40u);
+    EXPECT_LT(s.size(), 150u) << "the map ended early";
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_GT(s.back().pos.y, 4.0f) << "on the verge, north of the road";
+    EXPECT_LT(std::fabs(s.back().pos.x - datagen::kSampleUpdraftX), 4.0f);
+    EXPECT_EQ(s.back().region, 0);
+    EXPECT_EQ(Problems(), 0);
+}
+
 // In the third map the control script flies the player: it hovers in gear
 // 0 where the map starts it; the stick fully forward flaps, climbing, and
 // after 3.5 seconds the first gear carries it east along the road; A boosts
