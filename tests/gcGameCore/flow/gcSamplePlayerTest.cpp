@@ -174,17 +174,19 @@ protected:
     gcTestLogCapture m_log;
 };
 
-// The sample's own input: at rest, the stick half forward (a walk), A
-// tapped (a running jump, since the player walks), the stick fully forward
-// (a run), let go (a stand). Speeds are the animations' root motion: the player keeps to the
-// road (y = 0), faces east and never falls.
+// The sample's own input: the stick half forward from the map's first
+// frame (a walk), A tapped (a running jump, since the player walks), the
+// stick fully forward (a run), then left (a turn north, off the road's
+// middle), let go (a stand). Speeds
+// are the animations' root motion: until the turn the player keeps to the
+// road (y = 0) and faces east; it never falls.
 TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
 {
     // The input counts retraces; the fixture shows one a frame.
     Play(datagen::SamplePlayerInputText(), 600);
     const std::vector<Sample>& s = Samples();
     ASSERT_GT(s.size(), 560u);
-    EXPECT_EQ(s[0].state, B::ST_STANDING);
+    EXPECT_EQ(s[0].state, B::ST_WALKING) << "walking off from the first frame";
     EXPECT_EQ(s[0].region, 0);
     EXPECT_TRUE(s[0].pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-4f));
     const size_t walk = FirstWhere(s, 0, [](const Sample& x) { return x.state == B::ST_WALKING; });
@@ -199,7 +201,7 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
         const char* name;
         size_t at;  // a sample well inside the phase
         float speed;
-    } phases[] = {{"walking", walk + 10, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
+    } phases[] = {{"walking", walk + 4, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
     for (const auto& p : phases) {
         SCOPED_TRACE(p.name);
         EXPECT_NEAR((s[p.at + 1].pos.x - s[p.at].pos.x) / kTickSeconds, p.speed, 0.02f);
@@ -210,14 +212,19 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
     EXPECT_GT(top - kStandZ, 0.4f) << "the jump lifts the player";
     EXPECT_LT(top - kStandZ, 2.0f);
     EXPECT_LT(land, jump + 45) << "and it lands on the road within a second and a half";
-    for (const Sample& x : s) {
-        EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
+    constexpr size_t kTurn = 310;  // the stick pushed left
+    for (size_t i = 0; i < s.size(); ++i) {
+        const Sample& x = s[i];
+        if (i < kTurn) {
+            EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f) << i;
+        }
         EXPECT_NE(x.state, B::ST_FALLING);
         EXPECT_EQ(x.cameraMode, gcGameCamera::POSCTRL_FOLLOWENTITY);
     }
     EXPECT_EQ(s.back().state, B::ST_STANDING) << "the stick let go";
     EXPECT_EQ(s.back().region, 1) << "in the middle region, short of the east gate";
     EXPECT_EQ(s.back().pos.x, s[s.size() - 2].pos.x);
+    EXPECT_GT(s.back().pos.y, 0.5f) << "turned north before stopping";
     EXPECT_EQ(Problems(), 0);
 }
 
