@@ -240,7 +240,13 @@ gcGameSave::gcGameProfile* gcGameSave::GetCurProfile()
 const char* gcGameSave::GetSaveName()
 {
     const gcGame* pGame = gcGame::s_pGame;
-    return pGame && pGame->m_name.m_sData[0] ? pGame->m_name.m_sData : nullptr;
+    if (pGame && pGame->m_name.m_sData[0])
+        return pGame->m_name.m_sData;
+    // Scripts learn how a save or load went from the card's status alone: a
+    // request that never reaches the card must fail there too.
+    cLogError_("gcGameSave: no game object names the save file");
+    eMemCard::s_status = eMemCard::STATUS_FATAL_ERROR;
+    return nullptr;
 }
 
 void gcGameSave::UpdateKeyValues(gcGameProfile& p)
@@ -468,20 +474,16 @@ void gcGameSave::SaveCurProfile(bool bOverwrite, bool bOptionsOnly)
     uint8_t bytes[kDataSize];
     s_gameData.Encode(bytes);
     const char* name = GetSaveName();
-    if (!name) {
-        cLogError_("gcGameSave: no game object names the save file");
+    if (!name)
         return;
-    }
     eMemCard::Save(name, kCardVersion, bytes, kDataSize, bOverwrite);
 }
 
 void gcGameSave::UpdateLastUsedProfile()
 {
     const char* name = GetSaveName();
-    if (!name) {
-        cLogError_("gcGameSave: no game object names the save file");
+    if (!name)
         return;
-    }
     // The card fills the buffer only when the file is whole and of this
     // version; the save data is replaced only then.
     uint8_t bytes[kDataSize];

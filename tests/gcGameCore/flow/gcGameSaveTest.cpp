@@ -232,6 +232,30 @@ TEST_F(gcGameSaveTest, WithoutAProfileOnlyResetAllAndLastUsedAct)
     }
 }
 
+// Without a name for the save file nothing reaches the card, and scripts
+// read a failure instead of the status of the card's last answer.
+TEST_F(gcGameSaveTest, WithoutASaveFileNameSavesAndLoadsFail)
+{
+    const struct {
+        const char* name;
+        std::function<void()> op;
+    } rows[] = {
+        {"save", [] { gcGameSave::SaveCurProfile(true, false); }},
+        {"load", [] { gcGameSave::LoadCurProfile(); }},
+        {"last used", [] { gcGameSave::UpdateLastUsedProfile(); }},
+    };
+    m_pGame->m_name.Set("%s", "");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        row.op();
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcGameSave: no game object names the save file"), 1);
+        EXPECT_TRUE(CardFile().empty());
+    }
+}
+
 // Saving the options writes volumes, mode, rumble and option values and
 // leaves the rest of the stored profile.
 TEST_F(gcGameSaveTest, SavingOptionsOnlyKeepsTheRestOfTheProfile)
