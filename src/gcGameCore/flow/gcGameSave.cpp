@@ -125,6 +125,16 @@ void ForEachInRing(gcItem* pFirst, F&& f)
     }
 }
 
+// An entry's recorded equip state onto its item. Equipping an item equips
+// everything nested in it, so a nested entry must be set after its parent's.
+void SetEquipped(gcItem* pItem, uint32_t nFlags)
+{
+    if (nFlags & gcItem::kEquipped)
+        pItem->Equip();
+    else
+        pItem->Unequip();
+}
+
 // The slots of the game state's key values that lie in the manager's table;
 // begin == end when there is no game state.
 void KeyValueSlots(int32_t* pBegin, int32_t* pEnd)
@@ -299,8 +309,7 @@ void gcGameSave::ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index)
 {
     if (!IsRecorded(pItem, index))
         return;
-    if (p.nPlayerItemFlags[index++] & gcItem::kEquipped)
-        pItem->Equip();
+    SetEquipped(pItem, p.nPlayerItemFlags[index++]);
     ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { ReEquipItem(p, pChild, index); });
 }
 
@@ -420,8 +429,7 @@ void gcGameSave::ApplyItems(const gcGameProfile& p, gcCreature* pCreature)
             continue;  // merged into a stack already held
         if (parent != -1)
             pMade[parent]->AddChild(pItem);
-        if (p.nPlayerItemFlags[e] & gcItem::kEquipped)
-            pItem->Equip();
+        SetEquipped(pItem, p.nPlayerItemFlags[e]);
         pMade[e] = pItem;
     }
 }
