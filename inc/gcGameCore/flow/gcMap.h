@@ -141,6 +141,12 @@ public:
     // A map cinematic (nStreamed -1) or the streamed one of that index.
     void SetCinematicToPlay(cBase* pCinematic, int nStreamed);
     void HandleMultiRegionLoad();
+    // Forgets an unserved multi-region load whose pre-load event is this
+    // one: the action holding its events is going away.
+    void WithdrawMultiRegionLoad(const gcEvent* pPreLoad);
+    // The pools' reset notification, installed by the game: a multi-region
+    // load whose events lay in the pool is withdrawn.
+    static void WithdrawFromPool(const cMemPool* pPool);
     void HandleBackgroundCinematicLoading();
     // Region streaming: one step per unpaused tick.
     void HandleBackgroundLoading();

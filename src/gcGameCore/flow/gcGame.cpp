@@ -96,6 +96,8 @@ gcGame::gcGame()
     // Entities find their regions among the resident slots and cast their
     // shadows along the map's light.
     gcMap::InstallEntityWorldFuncs();
+    // A script's region-load request goes with the pool of its action.
+    cMemPool::SetResetNotify(&gcMap::WithdrawFromPool);
     // Effects rumble the player's controller by their distance from the player.
     gcEffect::s_pGetRumbleListener = &gcPlayer::GetRumbleListener;
     // The camera's trigger queries run in the zone of the current region.
