@@ -19,6 +19,20 @@ bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
     return bRead && !bFailed;
 }
 
+bool ReadObjectAnswer(const std::string& name, cBase* pObject, cMemPool* pPool)
+{
+    cFile file;
+    if (!file.Open(("/" + name).c_str()))
+        return false;
+    bool bRead = false;
+    {
+        cReadBlock top(file, 1);
+        bRead = top.ReadInt() == static_cast<int32_t>(pObject->GetType()->m_nTypeId) && pObject->Read(file, pPool);
+    }
+    file.Close();
+    return bRead;
+}
+
 eMesh* PlaceMesh(const eTestDataDir& data, cMemPool* pPool, int slot, const datagen::MeshDesc& desc)
 {
     const std::string name = "mesh" + std::to_string(slot) + ".msh";
