@@ -41,7 +41,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
 constexpr int kExitUsage = 2;   // the command line or the data folder was refused
 constexpr int kExitMap = 3;     // a map asked for could not be loaded
-constexpr int kExitGame = 254;  // the game could not be loaded (-2)
+constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
 
 struct HostOptions {
     std::string dataDir = QM_DEFAULT_DATA_DIR;
@@ -331,7 +331,9 @@ int main(int argc, char** argv)
         Shutdown();
         return ExitCode(kExitGame);
     }
-    const bool bMapsOk = gcGame::s_pGame->Run();
+    const gcGame::eRunEnd end = gcGame::s_pGame->Run();
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        cLogError_("quillmere: the main menu could not be loaded; the game cannot go on");
     if (s_options.bPoolReport)
         ReportPoolUse();
     const bool bCaptureOk = WriteCapture(s_options);
@@ -341,7 +343,9 @@ int main(int argc, char** argv)
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    if (!bMapsOk)
+    if (end == gcGame::RUN_MAP_FAILED)
         return ExitCode(kExitMap);
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        return ExitCode(kExitGame);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }
