@@ -67,7 +67,8 @@ BOOL VIIsHeadless();
 // frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
-// was reached or SIGINT/SIGTERM arrived (VIInit takes them over); the
+// was reached, SIGINT/SIGTERM arrived (VIInit takes them over) or a reset
+// asked for the system menu (OSResetSystem); the
 // program's loops should then end. Events other than the window's stay
 // queued for input.
 BOOL VIQuitRequested();

@@ -224,7 +224,7 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 ? TRUE : FALSE;
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || os::SystemMenuRequested() ? TRUE : FALSE;
 }
 
 int VIQuitSignal()
