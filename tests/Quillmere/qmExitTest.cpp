@@ -112,6 +112,11 @@ const ExitRow kRows[] = {
      "/map 3 needs /act with it: /act N /map M, both or neither"},
     {"map without its number", {"--headless", "--frames", "30", "/act", "1", "/map"}, 2,
      "/map needs a number from 1 to 2147483647 after it"},
+    // A folder read as an empty file, a device as an endless one.
+    {"input a folder", {"--headless", "--frames", "30", "--input", "{dir}/Game"}, 2, "/Game is not a regular file",
+     nullptr, nullptr, 1, "could not be used"},
+    {"input an endless device", {"--headless", "--frames", "30", "--input", "/dev/zero"}, 2,
+     "PAD: the input file /dev/zero is not a regular file", nullptr, nullptr, 1, "could not be used"},
     {"act the game lacks", {"--headless", "--frames", "300", "/act", "99", "/map", "1"}, 3,
      "gcGame: act 99 refused: acts are 1 to 12"},
     {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
