@@ -39,7 +39,7 @@ namespace {
 // Exit codes, as --help lists them.
 constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
-constexpr int kExitUsage = 2;   // the command line or the data folder was refused
+constexpr int kExitUsage = 2;   // the command line, the data folder or the input file was refused
 constexpr int kExitMap = 3;     // a map asked for could not be loaded
 constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
 
@@ -77,7 +77,8 @@ void PrintUsage(FILE* out)
                  "exit codes:\n"
                  "  0    the game ended, its window was closed or the frames were shown\n"
                  "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
-                 "  2    the command line was refused, or --data is not a readable folder\n"
+                 "  2    the command line was refused, --data is not a readable folder, or the\n"
+                 "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
                  "  3    a map asked for could not be loaded (see the log)\n"
                  "  254  the game itself could not be loaded (see the log)\n"
                  "  130, 143  ended by SIGINT or SIGTERM (128 + the signal), after the normal shutdown\n");
