@@ -74,7 +74,7 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
     if (m_nUnusableRegionFiles & nBit)
         return false;
     if (!cFile::Exists(name)) {
-        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId);
+        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId + 1);
         m_nUnusableRegionFiles |= nBit;
         return false;
     }

@@ -251,7 +251,7 @@ TEST_P(gcMapLoopNeighbourFileTest, IsLoggedAboutOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, gcMapLoopNeighbourFileTest,
-                         testing::Values(NeighbourFileRow{"Missing", false, LOGTYPE_WARNING, "for region 2"},
+                         testing::Values(NeighbourFileRow{"Missing", false, LOGTYPE_WARNING, "for region 3"},
                                          NeighbourFileRow{"CutInHalf", true, LOGTYPE_ERROR, "Region03.rgn"}),
                          [](const testing::TestParamInfo<NeighbourFileRow>& info) { return info.param.sName; });
 
