@@ -334,7 +334,7 @@ int main(int argc, char** argv)
     }
     const gcGame::eRunEnd end = gcGame::s_pGame->Run();
     if (end == gcGame::RUN_MAIN_MENU_FAILED)
-        cLogError_("quillmere: the main menu could not be loaded; the game cannot go on");
+        cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
     if (s_options.bPoolReport)
         ReportPoolUse();
     const bool bCaptureOk = WriteCapture(s_options);
