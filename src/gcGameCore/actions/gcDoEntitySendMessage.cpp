@@ -36,7 +36,8 @@ gcDoEntitySendMessage::gcDoEntitySendMessage(const gcDoEntitySendMessage& other)
 
 cBase* gcDoEntitySendMessage::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoEntitySendMessage>(*this) : nullptr;
+    gcDoEntitySendMessage* pCopy = pPool ? pPool->New<gcDoEntitySendMessage>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoEntitySendMessage::validateSend);
 }
 
 void gcDoEntitySendMessage::Write(const cFile& file) const

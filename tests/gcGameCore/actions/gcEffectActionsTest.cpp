@@ -379,6 +379,7 @@ TEST_F(gcEffectActionsTest, HelperSpawnsTurnTowardTheTargetWithinTheTolerances)
         {"190 round wraps to -170, held at -30", -90, {-9.848f, -1.736f, 0}, 30, 30, -120, 0},
         {"above, pitch held", 0, {0, 10, 10}, 30, 10, 0, 10},
         {"a negative tolerance holds as its size", 0, {-10, 0, 0}, -30, 0, 30, 0},
+        {"tolerances that are not numbers turn nothing", 20, {0, 10, 10}, NAN, NAN, 20, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

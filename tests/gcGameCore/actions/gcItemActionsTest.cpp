@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -102,6 +104,10 @@ TEST_F(gcItemActionsTest, GiveAddsToTheStackOrTakesPooledItems)
         {"2.7 items", false, 0, 2.7f, 2},
         {"refused over the maximum", false, 1, 3.0f, 1},
         {"a negative count gives nothing", false, 0, -2.0f, 0},
+        {"0 starts no stack", true, 0, 0.0f, 0},
+        {"a negative count starts no stack", true, 0, -2.0f, 0},
+        {"not a number gives nothing", true, 2, NAN, 2},
+        {"1e10 is past the maximum", true, 2, 1e10f, 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -154,6 +160,9 @@ TEST_F(gcItemActionsTest, TakeFromTheCarrierOrTheEntity)
         int32_t nStack, nGems;
     } rows[] = {
         {"2.7 from the stack", Specific(m_pStack), nullptr, 2.7f, 4, 2},
+        {"-20 does not raise the stack", Specific(m_pStack), nullptr, -20.0f, 4, 2},
+        {"not a number takes nothing", Specific(m_pStack), nullptr, NAN, 4, 2},
+        {"0 gems: none", Specific(m_pPlain), nullptr, 0.0f, 4, 2},
         {"a world item: nothing", first, pLoose, 1.0f, 4, 2},
         {"a carried item: from its carrier", first, m_pPlain->GetInstanceAt(0), 1.0f, 4, 1},
         {"one gem", Specific(m_pPlain), nullptr, 5.0f, 4, 0},
@@ -168,6 +177,22 @@ TEST_F(gcItemActionsTest, TakeFromTheCarrierOrTheEntity)
         EXPECT_EQ(Held(m_pPlain, true), row.nGems);
     }
     EXPECT_EQ(pLoose->m_pParentEntity, nullptr);
+}
+
+// Counts past the int range stay at its end instead of wrapping round.
+TEST_F(gcItemActionsTest, InventoryCountsSaturate)
+{
+    m_pStack->m_nMaxCount = INT32_MAX;
+    gcItem* pStack = m_pStack->GetInstance();
+    m_pCarrier->AddItem(pStack, 5);
+    EXPECT_FALSE(m_pCarrier->CanAddItem(m_pStack->m_handle, INT32_MAX));
+    EXPECT_TRUE(m_pCarrier->CanAddItem(m_pStack->m_handle, INT32_MAX - 5));
+    m_pCarrier->AddItem(pStack, INT32_MAX);
+    EXPECT_EQ(pStack->m_nCount, INT32_MAX);
+    m_pCarrier->RemoveItem(pStack, INT32_MIN);
+    EXPECT_EQ(pStack->m_nCount, INT32_MAX);
+    m_pCarrier->RemoveItem(pStack, INT32_MAX - 1);
+    EXPECT_EQ(pStack->m_nCount, 1);
 }
 
 TEST_F(gcItemActionsTest, EquipAndUnequip)

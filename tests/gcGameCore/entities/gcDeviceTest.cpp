@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "datagen/deviceWriters.h"
 #include "datagen/sampleDevices.h"
@@ -352,6 +353,9 @@ TEST_F(gcDeviceTest, TakingDamage)
         {"lethal: dying", 0, NONE, false, 150, false, 0, 0, 150, Dv::STATE_DYING, kSwingTicks, 1, 1, 0, true},
         {"lethal without dying: dead", 0, NONE, false, 100, false, 1, 0, 100, Dv::STATE_FADING, 0, 1, 1, 0, true},
         {"lethal with neither: gone", 0, NONE, false, 100, false, 2, 0, 100, Dv::STATE_GONE, 0, 1, 1, 1, true},
+        // Not a number is no damage, from the message or from the script.
+        {"NaN is none", 0, NONE, false, NAN, false, 0, 100, 0, Dv::STATE_HIT, kSwingTicks, 1, 0, 0, true},
+        {"the script makes NaN", 0, NONE, false, 30, true, 0, 100, 0, Dv::STATE_HIT, kSwingTicks, 1, 0, 0, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -361,8 +365,9 @@ TEST_F(gcDeviceTest, TakingDamage)
             m_t->animationConfigs[Dv::ANIM_DYING].hAnimation = eAnimationHandle();
         if (r.nMissing >= 2)
             m_t->animationConfigs[Dv::ANIM_DEAD].hAnimation = eAnimationHandle();
+        const bool bScriptNaN = r.bScriptHalves && r.fTaken == 0.0f;
         m_t->onDamageTaken.pAction->pNextAction =
-            r.bScriptHalves ? b.Set(gcValTest::PARAM1, r.fAmount / 2.0f) : nullptr;
+            r.bScriptHalves ? b.Set(gcValTest::PARAM1, bScriptNaN ? NAN : r.fAmount / 2.0f) : nullptr;
         gcDevice* p = RunningDevice();
         p->m_team = r.team;
         p->m_nEntityFlags = static_cast<uint16_t>(r.bInvulnerable ? gcEntity::kInvulnerable : 0);
@@ -382,10 +387,21 @@ TEST_F(gcDeviceTest, TakingDamage)
         EXPECT_EQ(p->m_entityTimeSince[gcEntity::TIMESINCE_TOOKDAMAGE].m_nTicks == 0, r.bCounterStarted);
         if (r.nDamageEvents > 0) {
             EXPECT_EQ(TestLog()[0].pParticipant1, pFrom);
-            EXPECT_EQ(TestLog()[0].fParam1, r.fAmount);
+            EXPECT_EQ(TestLog()[0].fParam1, std::isnan(r.fAmount) ? 0.0f : r.fAmount);
             EXPECT_EQ(TestLog()[0].fParam2, 0.0f);
         }
     }
+}
+
+// A maximum health below 0 holds health at 0: any hit kills.
+TEST_F(gcDeviceTest, AMaximumHealthBelowZeroMakesAnyHitLethal)
+{
+    gcDevice* p = RunningDevice();
+    p->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = -5.0f;
+    TestLog().clear();
+    p->Send(D(nullptr, 0, 1, D::DD_F, cTimeValue(0)));
+    EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 0.0f);
+    EXPECT_EQ(Count(TAG_DEATH), 1);
 }
 
 // Damage reaches states 0 to 7 only.
@@ -416,6 +432,19 @@ TEST_F(gcDeviceTest, FacingOnlyUpToHighPriority)
         EXPECT_EQ(p->m_desiredHPR[0], bTaken ? 30.0f : 0.0f);
         EXPECT_EQ(p->m_desiredHPR[1], bTaken ? -10.0f : 0.0f);
         EXPECT_EQ(p->m_desiredHPR[2], bTaken ? 5.0f : 0.0f);
+    }
+}
+
+// A facing that is not finite would make the device's frame NaN for good.
+TEST_F(gcDeviceTest, AFacingThatIsNotFiniteIsRefused)
+{
+    gcDevice* p = RunningDevice();
+    for (const mVec3& hpr : {mVec3(NAN, 0, 0), mVec3(0, NAN, 0), mVec3(0, 0, NAN), mVec3(-INFINITY, 0, 0)}) {
+        p->m_desiredHPR[0] = p->m_desiredHPR[1] = p->m_desiredHPR[2] = 7.0f;
+        EXPECT_EQ(p->Send(gcMsgFaceDir(hpr)), 0);
+        EXPECT_EQ(p->m_desiredHPR[0], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[1], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[2], 7.0f);
     }
 }
 

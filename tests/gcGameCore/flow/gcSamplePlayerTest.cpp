@@ -241,11 +241,11 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
         // The trigger's box spans x -8 to 4 of the east region.
         const bool bIn = x.region == 2 && x.pos.x > -7.5f && x.pos.x < 3.5f;
         const bool bOut = x.region < 2 || x.pos.x < -8.5f || x.pos.x > 4.5f;
-        if (bIn) {
+        if (bIn)
             ++inTrigger;
-        }
-        if (bIn || bOut)
+        if (bIn || bOut) {
             EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << x.region << " " << x.pos.x;
+        }
     }
     EXPECT_EQ(regionsSeen, 0x7);
     EXPECT_GT(inTrigger, 60) << "11 units at 4 a second";

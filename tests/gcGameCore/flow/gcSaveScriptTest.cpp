@@ -24,8 +24,10 @@
 #include "datagen/modelWriters.h"
 #include "datagen/valueWriters.h"
 #include "saveTestFixture.h"
+#include "platform/os.h"
 #include "platform/pad.h"
 #include "../test/pad_test.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -245,6 +247,26 @@ TEST_F(gcSaveScriptTest, RumbleSwitchesAndGivesFeedback)
     EXPECT_EQ(v.Get(m_params), 1.0f);
     const std::vector<uint32_t> commands = PADTestMotorCommands(0);
     EXPECT_NE(std::find(commands.begin(), commands.end(), uint32_t(PAD_MOTOR_RUMBLE)), commands.end());
+    PADTestSetScripted(false);
+    gcPlayer::Get()->m_nControllerId = -1;
+}
+
+// A headless run's clock moves only while every thread waits: the feedback
+// must wait too, or it never ends.
+TEST_F(gcSaveScriptTest, RumbleFeedbackEndsOnTheVirtualClock)
+{
+    gcValRumbleEnabled v;
+    eInput::s_bRumble = true;
+    gcPlayer::Get()->m_nControllerId = 0;
+    PADTestSetScripted(true);
+    PADTestSetStatus(0, PADTestIdleStatus());
+    OSSetVirtualClock(TRUE);
+    const double t0 = cGetTimeSeconds();
+    WithinDeadline("the rumble feedback", [&] { v.Set(1.0f, m_params); });
+    const double fTaken = cGetTimeSeconds() - t0;
+    OSSetVirtualClock(FALSE);
+    EXPECT_GE(fTaken, 0.2 - 1e-9);  // the clock's seconds are rounded
+    EXPECT_LT(fTaken, 0.21);
     PADTestSetScripted(false);
     gcPlayer::Get()->m_nControllerId = -1;
 }
