@@ -72,9 +72,10 @@ BOOL VIIsHeadless();
 // frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
-// was reached, SIGINT/SIGTERM arrived (VIInit takes them over) or the display
-// was lost; the program's loops should then end. Events other than the
-// window's stay queued for input.
+// was reached, SIGINT/SIGTERM arrived (VIInit takes them over), the display
+// was lost or a reset asked for the system menu (OSResetSystem); the
+// program's loops should then end. Events other than the window's stay
+// queued for input.
 BOOL VIQuitRequested();
 // The signal that asked the program to end; 0 when none did.
 int VIQuitSignal();

@@ -63,6 +63,10 @@ void AddResetHandover(void (*handover)());
 // count; false when absent or malformed.
 bool TakeHandedOverCount(const char* name, uint64_t* pCount);
 
+// True once OSResetSystem was asked for the system menu; VIQuitRequested
+// then ends the program's loops.
+bool SystemMenuRequested();
+
 // Settings file.
 std::string SettingsFilePath();
 

@@ -233,7 +233,10 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || gxgl::GlDevice::Get().DisplayLost() ? TRUE : FALSE;
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || gxgl::GlDevice::Get().DisplayLost() ||
+                   os::SystemMenuRequested()
+               ? TRUE
+               : FALSE;
 }
 
 BOOL VIDisplayLost()

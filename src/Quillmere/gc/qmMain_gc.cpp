@@ -40,10 +40,10 @@ namespace {
 // Exit codes, as --help lists them.
 constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
-constexpr int kExitUsage = 2;   // the command line or the data folder was refused
+constexpr int kExitUsage = 2;   // the command line, the data folder or the input file was refused
 constexpr int kExitMap = 3;     // a map asked for could not be loaded
 constexpr int kExitDisplay = 4;  // the window's display was lost
-constexpr int kExitGame = 254;  // the game could not be loaded (-2)
+constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
 
 struct HostOptions {
     std::string dataDir = QM_DEFAULT_DATA_DIR;
@@ -79,7 +79,8 @@ void PrintUsage(FILE* out)
                  "exit codes:\n"
                  "  0    the game ended, its window was closed or the frames were shown\n"
                  "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
-                 "  2    the command line was refused, or --data is not a readable folder\n"
+                 "  2    the command line was refused, --data is not a readable folder, or the\n"
+                 "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
                  "  3    a map asked for could not be loaded (see the log)\n"
                  "  4    the window's display was lost (its X connection broke)\n"
                  "  254  the game itself could not be loaded (see the log)\n"
@@ -350,7 +351,9 @@ int main(int argc, char** argv)
         Shutdown();
         return ExitCode(kExitGame);
     }
-    const bool bMapsOk = gcGame::s_pGame->Run();
+    const gcGame::eRunEnd end = gcGame::s_pGame->Run();
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
     ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();
@@ -361,7 +364,9 @@ int main(int argc, char** argv)
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    if (!bMapsOk)
+    if (end == gcGame::RUN_MAP_FAILED)
         return ExitCode(kExitMap);
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        return ExitCode(kExitGame);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

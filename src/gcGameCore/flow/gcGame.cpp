@@ -574,7 +574,9 @@ bool gcGame::LoadAct(int nId)
 bool gcGame::LoadLoadingScreen(int nId)
 {
     if (nId < 0 || nId >= kMaxLoadingScreens) {
-        cLogError_("gcGame: loading screen %d refused: ids are 0 to %d", nId, kMaxLoadingScreens - 1);
+        // Numbered from 1 in the log, as acts and maps are; any id is printable.
+        cLogError_("gcGame: loading screen %lld refused: loading screens are 1 to %d", nId + 1LL,
+                   kMaxLoadingScreens);
         return false;
     }
     const gcLoadingScreen* pResident = gcLoadingScreen::s_pLoadingScreen;

@@ -126,7 +126,8 @@ protected:
 };
 
 // Enable puts back the handler installed before the first Disable, however
-// many Disables came before it; without a Disable it installs none.
+// many Disables came before it; without a Disable it leaves the installed
+// one alone.
 TEST_F(gcDoConsoleOpTest, EnableResetRestoresTheHandlerOfTheFirstDisable)
 {
     const struct {
@@ -138,8 +139,9 @@ TEST_F(gcDoConsoleOpTest, EnableResetRestoresTheHandlerOfTheFirstDisable)
         {"disable, enable", {{7, nullptr}, {8, nullptr}}, HandlerA},
         {"two disables, enable", {{7, nullptr}, {7, nullptr}, {8, nullptr}}, HandlerA},
         {"B installed between two disables", {{7, HandlerB}, {7, nullptr}, {8, nullptr}}, HandlerA},
-        {"enable alone", {{8, nullptr}}, nullptr},
-        {"a second enable", {{7, nullptr}, {8, nullptr}, {8, nullptr}}, nullptr},
+        {"enable alone", {{8, nullptr}}, HandlerA},
+        {"a second enable", {{7, nullptr}, {8, nullptr}, {8, nullptr}}, HandlerA},
+        {"B installed, then enable alone", {{7, nullptr}, {8, HandlerB}, {8, nullptr}}, HandlerB},
         {"other operations", {{7, nullptr}, {9, nullptr}, {-1, nullptr}, {8, nullptr}}, HandlerA},
     };
     for (const auto& row : rows) {

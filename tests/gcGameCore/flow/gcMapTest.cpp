@@ -372,7 +372,7 @@ TEST_F(gcMapLoaderTest, TheTopLoopKeepsTheActOnlyForAMapOfTheSameAct)
         pGame->m_nActToLoad = 0;
         pGame->m_nMapToLoad = 0;
         VISetFrameLimit(4);
-        EXPECT_TRUE(pGame->Run());
+        EXPECT_EQ(pGame->Run(), gcGame::RUN_ENDED);
         VISetFrameLimit(0);
         pGame->m_onMapEnded.pAction = pEnded;
         request.pNextAction = nullptr;
