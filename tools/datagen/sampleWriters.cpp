@@ -24,6 +24,7 @@
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
+#include "datagen/sampleHud.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleSave.h"
 #include "datagen/sampleProps.h"
@@ -912,21 +913,24 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     cMemPool pool("datagen Game", 0x20000, false);
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
-    // The game's sound data and English strings, and the console's English
-    // platform strings: empty for now.
+    // The game's sound data and the console's English platform strings:
+    // empty for now; the game's English strings hold the death message.
     return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
            WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
-           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteEmptySideFile(game + "GameStrings_eng.str", 150) &&
+           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteSampleGameStrings(game + "GameStrings_eng.str") &&
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
            WithSamplePlayerControl(&pool, [&](const GameFill& control) {
                return WithSamplePauseDialog([&](const GameFill& pause) {
-                   return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart,
-                                                       [&](gcGame& g) {
-                                                           control(g);
-                                                           pause(g);
-                                                       });
+                   return WithSampleHud([&](const GameFill& hud) {
+                       return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart,
+                                                           [&](gcGame& g) {
+                                                               control(g);
+                                                               pause(g);
+                                                               hud(g);
+                                                           });
+                   });
                });
            }) &&
            WriteGameStateFile(game + "GameState.gs", {});
