@@ -454,6 +454,41 @@ TEST_F(gcSamplePlayerTest, StandingByAGuardEndsInTheDeathMessageAndTheMapStartin
     EXPECT_EQ(Problems(), 0);
 }
 
+// The west guard's health each tick, besides the player.
+class RecordGuard : public gcAction {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        const gcEntity* p = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot];
+        m_guard.push_back(p ? p->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+    }
+    mutable std::vector<float> m_guard;
+};
+
+// B strikes: the guard that came for the player loses the strike's damage
+// at each press, one strike each, and none before the first.
+TEST_F(gcSamplePlayerTest, BStrikesTheGuardStandingByThePlayer)
+{
+    ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true));
+    RecordGuard guard;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n", 480, 0, &guard);
+    ASSERT_GT(guard.m_guard.size(), 470u);
+    EXPECT_FLOAT_EQ(guard.m_guard[0], 100.0f);
+    std::vector<size_t> hits;
+    for (size_t i = 1; i < guard.m_guard.size(); ++i) {
+        if (guard.m_guard[i] < guard.m_guard[i - 1]) {
+            hits.push_back(i);
+            EXPECT_FLOAT_EQ(guard.m_guard[i - 1] - guard.m_guard[i], datagen::kSamplePlayerStrikeDamage) << i;
+        }
+    }
+    ASSERT_EQ(hits.size(), 2u);
+    // The script that reads the press runs on the sample before its frame's.
+    EXPECT_EQ(hits[0], 399u);
+    EXPECT_EQ(hits[1], 439u);
+    EXPECT_EQ(Problems(), 0);
+}
+
 // East along the road into the middle region, then north to the chest:
 // its trigger gives the player the brass key, which the HUD shows from the
 // next frame on and not before.
