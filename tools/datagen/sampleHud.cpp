@@ -245,8 +245,10 @@ bool WriteSampleGameStrings(const std::string& path)
     if (!pText)
         return false;
     lease.Place(0, pText, CheckOf(kSampleDeathStringSlot));
+    // The game reads its strings into slots from 150 on whatever the file
+    // says: the file starts there, the slots before the message empty.
     gcStringGroup group;  // not made by the factory: it destroys nothing
-    group.m_nBegin = kSampleDeathStringSlot;
+    group.m_nBegin = kSampleGameStringsBegin;
     group.m_nEnd = kSampleDeathStringSlot + 1;
     return WriteBodyFile(path, group);
 }

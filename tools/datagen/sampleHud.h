@@ -26,7 +26,8 @@ namespace datagen {
 constexpr int kSampleHudDialogSlot = 205;    // in the game's dialog group
 constexpr int kSampleDeathDialogSlot = 206;
 constexpr int kSampleHudSpriteSlot = 75;     // in the game's sprite group
-constexpr int kSampleDeathStringSlot = 199;  // in the game's strings (150 on)
+constexpr int kSampleGameStringsBegin = 150;
+constexpr int kSampleDeathStringSlot = 199;  // in the game's strings
 // The bar's width in pixels per point of health: 100 health, 160 pixels.
 constexpr float kSampleHealthBarScale = 1.6f;
 constexpr float kSampleHealthBarHeight = 14.0f;

@@ -45,6 +45,7 @@
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcStateMachine.h"
+#include "gcGameCore/script/gcString.h"
 #include "tempDir.h"
 
 namespace {
@@ -393,7 +394,7 @@ public:
     }
     static const gcUIControl* Control(const gcUIDialog* pDialog, const char* name)
     {
-        for (int r = 0; r < 2; ++r) {
+        for (int r = 0; pDialog && r < 2; ++r) {
             const gcUIWidget* p = pDialog->m_widgetGroup.GetCellWidget(r, 0);
             if (p && std::string(p->m_name.m_sData) == name)
                 return static_cast<const gcUIControl*>(p);
@@ -437,6 +438,11 @@ TEST_F(gcSamplePlayerTest, StandingByAGuardEndsInTheDeathMessageAndTheMapStartin
     }
     EXPECT_EQ(blows, 20);
     ASSERT_LT(died, hud.m_health.size());
+    const gcUIControl* pMessage = RecordHud::Control(RecordHud::Dialog(datagen::kSampleDeathDialogSlot), "Message");
+    ASSERT_NE(pMessage, nullptr);
+    const gcString* pText = gcStringMgr::GetPtr(pMessage->m_hText);
+    ASSERT_NE(pText, nullptr) << "the game's strings hold the message";
+    EXPECT_STREQ(pText->m_sData, "You fell");
     const size_t fade = hud.m_health.size() - died;
     const float shown = (2 * datagen::kSampleDeathFadeSeconds + datagen::kSampleDeathHoldSeconds) * 30.0f;
     EXPECT_GE(fade, static_cast<size_t>(shown) - 1) << "the message stays";
