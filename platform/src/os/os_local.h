@@ -36,6 +36,10 @@ void InitThreads();                   // makes the calling thread the main threa
 void HoldVirtualClock();
 void ReleaseVirtualClock();
 
+// Something a polling OS thread may wait for has happened on a platform
+// thread (an interrupt-time section ended): a poll that sleeps wakes.
+void NoteProgress();
+
 // Interrupts.
 bool InterruptsDisabled();            // by the calling thread
 

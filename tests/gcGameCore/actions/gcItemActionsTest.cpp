@@ -244,6 +244,33 @@ TEST_F(gcItemActionsTest, CombineInTwoSteps)
     EXPECT_EQ(Held(m_pPlain, true), 2);
 }
 
+// A pending item that leaves the inventory, alone or inside another item,
+// ends the combination: no free item takes the next one in.
+TEST_F(gcItemActionsTest, APendingItemThatLeavesTheInventoryIsForgotten)
+{
+    gcDoEntityGiveItem(kInitiator, Specific(m_pPlain), Number(3.0f)).Apply(m_params);
+    gcItem* pA = m_pPlain->GetInstanceAt(0);
+    gcItem* pB = m_pPlain->GetInstanceAt(1);
+    gcItem* pC = m_pPlain->GetInstanceAt(2);
+    auto combine = [&](gcItem* pItem) {
+        m_params.pParticipant1 = pItem;
+        gcDoEntityCombineItem(kInitiator, gcDesiredItem::Selecting(gcDesiredItem::PARTICIPANT1), false).Apply(m_params);
+    };
+    combine(pA);
+    m_pCarrier->RemoveItem(pA, 1);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
+    combine(pB);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, pB);
+    EXPECT_EQ(pA->m_pFirstChildItem, nullptr);
+
+    combine(pC);  // C in B
+    ASSERT_EQ(pC->m_pParentItem, pB);
+    combine(pC);
+    ASSERT_EQ(gcDoEntityCombineItem::s_pFirstItem, pC);
+    m_pCarrier->RemoveItem(pB, 1);  // C leaves with it
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
+}
+
 // By template, only the entity's own items count, not nested ones.
 TEST_F(gcItemActionsTest, CombineByTemplateFindsOnlyTopLevelItems)
 {

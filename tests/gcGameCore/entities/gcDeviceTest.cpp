@@ -183,6 +183,29 @@ TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
     }
 }
 
+// A configuration that does not read fails the block after a sound entity
+// template part: that part, team and name included, stays as it was.
+TEST_F(gcDeviceTest, TemplateFailingInItsConfigurationsChangesNothing)
+{
+    gcTestLogCapture quiet;
+    gcDeviceTemplate t;
+    t.m_name.Set("before");
+    t.animationConfigs[0].hAnimation = eAnimationHandle(0x00660001);
+    datagen::DeviceTemplateDesc d;
+    d.entity.name = "after";
+    d.entity.team = 1;
+    d.entity.stats = {5, 0, 1, 1};
+    d.configs.resize(9);
+    d.configs[0].hAnimation = 0x00700000;
+    d.configs[4].damagedEvent = 2;
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::DeviceTemplateBlock(w, d, 1); }, &t));
+    EXPECT_EQ(t.team, gcEntityTemplate::TEAM_NEUTRAL);
+    EXPECT_STREQ(t.m_name.m_sData, "before");
+    EXPECT_EQ(t.fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 100.0f);
+    EXPECT_EQ(t.animationConfigs[0].hAnimation.m_nValue, 0x00660001u);
+    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "gcDeviceTemplate: configuration block not accepted"), 1);
+}
+
 // A device starts suspended and invulnerable; activation decides by health;
 // a template of another kind leaves it without one.
 TEST_F(gcDeviceTest, StartsSuspendedAndActivatesByHealth)

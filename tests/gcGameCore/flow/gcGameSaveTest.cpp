@@ -143,6 +143,29 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 7.5f);
 }
 
+// Equipping a container equips what it holds: a nested item a script took
+// off stays off through a save, and through restoring the save.
+TEST_F(gcGameSaveTest, ANestedItemKeepsItsOwnEquipState)
+{
+    SetUpRunningGame();
+    m_pGem->Unequip();
+    gcGameSave::SaveCurProfile(false, false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.nPlayerItemFlags[0], 1u);  // the sword
+    EXPECT_EQ(p.nPlayerItemFlags[1], 0u);  // the gem in it
+    EXPECT_TRUE(m_pSword->IsEquipped());
+    EXPECT_FALSE(m_pGem->IsEquipped());
+
+    StripPlayer();
+    gcGameSave::GetCurProfile()->nFlags = 0;
+    gcGameSave::ApplyCurProfile();
+    const gcItem* pSword = m_pCreature->HasItem(m_pSwordTemplate->m_handle, false);
+    ASSERT_NE(pSword, nullptr);
+    ASSERT_NE(pSword->m_pFirstChildItem, nullptr);
+    EXPECT_TRUE(pSword->IsEquipped());
+    EXPECT_FALSE(pSword->m_pFirstChildItem->IsEquipped());
+}
+
 // Card data is not trusted: entries past 32, a parent that is not an earlier
 // given entry and an unknown audio mode are passed over.
 TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
@@ -229,6 +252,30 @@ TEST_F(gcGameSaveTest, WithoutAProfileOnlyResetAllAndLastUsedAct)
         EXPECT_EQ(std::memcmp(before, after, sizeof(before)) != 0, row.bChanges);
         EXPECT_EQ(CardPayload(), card);
         EXPECT_EQ(m_pGame->m_nMapToLoad, -1);
+    }
+}
+
+// Without a name for the save file nothing reaches the card, and scripts
+// read a failure instead of the status of the card's last answer.
+TEST_F(gcGameSaveTest, WithoutASaveFileNameSavesAndLoadsFail)
+{
+    const struct {
+        const char* name;
+        std::function<void()> op;
+    } rows[] = {
+        {"save", [] { gcGameSave::SaveCurProfile(true, false); }},
+        {"load", [] { gcGameSave::LoadCurProfile(); }},
+        {"last used", [] { gcGameSave::UpdateLastUsedProfile(); }},
+    };
+    m_pGame->m_name.Set("%s", "");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        row.op();
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcGameSave: no game object names the save file"), 1);
+        EXPECT_TRUE(CardFile().empty());
     }
 }
 

@@ -177,6 +177,12 @@ protected:
         *ppLast = nullptr;
     }
     int Problems() const { return m_log.Count(LOGTYPE_ERROR, "") + m_log.Count(LOGTYPE_WARNING, ""); }
+    // The maps again, the guards on the road; writing them unloads the game.
+    void WithGuards()
+    {
+        ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true));
+        ASSERT_TRUE(gcGame::LoadBackground());
+    }
 
     gcTestLogCapture m_log;
 };
@@ -411,7 +417,7 @@ public:
 // and the map starts again, the player at its start with its health back.
 TEST_F(gcSamplePlayerTest, StandingByAGuardEndsInTheDeathMessageAndTheMapStartingAgain)
 {
-    ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true));
+    WithGuards();
     RecordHud hud;
     Play("0 0 -\n60 0 - 0 72\n110 0 -\n", 2400, 0, &hud);
     ASSERT_FALSE(hud.m_health.empty());
@@ -476,7 +482,7 @@ public:
 // at each press, one strike each, and none before the first.
 TEST_F(gcSamplePlayerTest, BStrikesTheGuardStandingByThePlayer)
 {
-    ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true));
+    WithGuards();
     RecordGuard guard;
     Play("0 0 -\n60 0 - 0 72\n110 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n", 480, 0, &guard);
     ASSERT_GT(guard.m_guard.size(), 470u);

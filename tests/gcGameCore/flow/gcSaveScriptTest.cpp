@@ -203,6 +203,18 @@ TEST_F(gcSaveScriptTest, SaveGameVariablesReadTheCurrentProfile)
     gcPlayer::Get()->m_pEntity = m_pCreature;
 }
 
+// A card may hold the largest int as an id: one more, not the smallest int.
+TEST_F(gcSaveScriptTest, SaveGameVariablesOfTheLargestIdsCountOnPastIt)
+{
+    gcGameSave::GetCurProfile()->nAct = INT32_MAX;
+    gcGameSave::GetCurProfile()->nMap = INT32_MAX;
+    gcGameSave::s_gameData.nLastUsedProfile = INT32_MAX;
+    for (int32_t var : {gcValSaveGameVar::VAR_ACT, gcValSaveGameVar::VAR_MAP, gcValSaveGameVar::VAR_LASTUSEDPROFILE}) {
+        SCOPED_TRACE(var);
+        EXPECT_EQ(gcValSaveGameVar(var, 0, 0).Get(m_params), 2147483648.0f);
+    }
+}
+
 TEST_F(gcSaveScriptTest, VolumesAreClampedTheMainFaderAtOnceOthersFadeOverASecond)
 {
     const struct {
