@@ -404,6 +404,34 @@ TEST_F(gcItemActionsReadTest, Version3CountsAreIntegers)
     EXPECT_EQ(pTake->desiredCount.fConst, 7.0f);
 }
 
+// The newest give block (4) and the combine block, field by field: the
+// count of version 4 is a reference, here the frame's second temporary.
+TEST_F(gcItemActionsReadTest, NewestGiveAndCombineBlocksFieldByField)
+{
+    auto* pGive = LoadAction<gcDoEntityGiveItem>(4, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Int(gcDesiredItem::PARTICIPANT1).Word(0x00410001);
+        w.Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(1);
+    });
+    ASSERT_NE(pGive, nullptr);
+    EXPECT_EQ(pGive->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(pGive->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pGive->desiredItem.desiredItem, gcDesiredItem::PARTICIPANT1);
+    EXPECT_EQ(pGive->desiredItem.hSpecificItemTemplate.m_nValue, 0x00410001u);
+    EXPECT_EQ(pGive->desiredCount.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(pGive->desiredCount.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(pGive->desiredCount.nParamIndex, 1);
+
+    auto* pCombine = LoadAction<gcDoEntityCombineItem>(1, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::PLAYER).Word(0x00070002).Int(gcDesiredItem::SPECIFIC).Word(0x00420003).Int(1);
+    });
+    ASSERT_NE(pCombine, nullptr);
+    EXPECT_EQ(pCombine->desiredEntity.desiredEntity, gcDesiredEntity::PLAYER);
+    EXPECT_EQ(pCombine->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pCombine->desiredItem.desiredItem, gcDesiredItem::SPECIFIC);
+    EXPECT_EQ(pCombine->desiredItem.hSpecificItemTemplate.m_nValue, 0x00420003u);
+    EXPECT_TRUE(pCombine->bCancel);
+}
+
 TEST_F(gcItemActionsTest, Texts)
 {
     const gcDesiredEntity player = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);

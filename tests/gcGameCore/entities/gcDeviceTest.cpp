@@ -685,6 +685,29 @@ TEST_F(gcDeviceTest, MovesByRootMotion)
     EXPECT_NEAR(p->m_model.m_localToZone.origin.x, 8.0f, 1e-4f);
 }
 
+// Template flag 0x4 turns the device in heading, pitch and roll; without it
+// only the heading turns. A turning rate of 0 turns all the way in a tick.
+TEST_F(gcDeviceTest, TemplateFlag4TurnsInPitchAndRollToo)
+{
+    const struct {
+        uint32_t flags;
+        float h, p, r;
+    } rows[] = {{gcEntityTemplate::kFullOrientation, 30.0f, -10.0f, 5.0f}, {0, 30.0f, 0.0f, 0.0f}};
+    m_t->fEntityValues[gcEntityTemplate::VAL_TURNRATE] = 0.0f;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flags);
+        m_t->nEntityTemplateFlags = (m_t->nEntityTemplateFlags & ~gcEntityTemplate::kFullOrientation) | row.flags;
+        gcDevice* p = RunningDevice();
+        ASSERT_EQ(p->Send(gcMsgFaceDir(mVec3(30, -10, 5))), 1);
+        Tick(p);
+        mVec3 hpr;
+        p->m_model.m_localToParent.basis.GetHPR(&hpr.x, &hpr.y, &hpr.z);
+        EXPECT_NEAR(hpr.x, row.h, 1e-3f);
+        EXPECT_NEAR(hpr.y, row.p, 1e-3f);
+        EXPECT_NEAR(hpr.z, row.r, 1e-3f);
+    }
+}
+
 // The sample's shed: the lever pulls itself when it first stands in the
 // world, and its completed pull opens the door.
 TEST_F(gcDeviceTest, SampleLeverOpensTheShedDoor)

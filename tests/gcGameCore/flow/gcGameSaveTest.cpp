@@ -187,6 +187,7 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
         {"entry 3 in entry 2: nested", 4, 2, 2, 3, nullptr},
         {"a negative count of entries: none", -3, -1, 1, 0, "-3 item entries in the profile; 0 kept"},
         {"32 entries", 32, -1, 4, 3, nullptr},
+        {"an empty profile: nothing to warn of", 0, -1, 0, 0, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -214,6 +215,35 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
             EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
         }
     }
+}
+
+// An entry nested in an entry that gave nothing (an empty handle, a
+// template that no longer exists) is skipped with a warning; an entry
+// nested in a given one is nested again.
+TEST_F(gcGameSaveTest, EntriesNestedInASkippedEntryAreSkipped)
+{
+    SetUpRunningGame();
+    StripPlayer();
+    const uint32_t sword = m_pSwordTemplate->m_handle.m_nValue, gem = m_pGemTemplate->m_handle.m_nValue;
+    const uint32_t h[6] = {0, gem, 0x12340031, gem, sword, gem};
+    const int32_t parent[6] = {-1, 0, -1, 2, -1, 4};
+    gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    p.Reset();
+    p.nFlags = 0;
+    p.nPlayerItems = 6;
+    for (int e = 0; e < 6; ++e) {
+        p.hPlayerItems[e] = h[e];
+        p.nPlayerItemCounts[e] = 1;
+        p.nPlayerItemParent[e] = parent[e];
+    }
+    gcTestLogCapture log;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "), 2);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "item entry 1 with parent 0 skipped"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "item entry 3 with parent 2 skipped"), 1);
+    EXPECT_EQ(m_pCreature->GetItemCount(m_pGemTemplate->m_handle, false, true, 0xFFFFFFFF, nullptr), 0);
+    EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, false, true, 0xFFFFFFFF, nullptr), 1);
+    EXPECT_EQ(m_pCreature->GetAttachedItemCount(m_pGemTemplate->m_handle, m_pSwordTemplate->m_handle), 1);
 }
 
 // With no profile selected only the two whole-buffer operations act.

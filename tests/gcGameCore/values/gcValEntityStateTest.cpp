@@ -189,6 +189,20 @@ TEST_F(gcValEntityStateTest, OlderAnimationFrameBlocksHoldALiteralTime)
     EXPECT_EQ(nWrong, 0);
 }
 
+// The newest block (3) holds the time as a reference.
+TEST_F(gcValEntityStateTest, Version3AnimationFrameBlocksHoldAReference)
+{
+    const auto* p = Load<gcValEntityAnimationFrame>(3, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(2);
+    });
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(p->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(p->time.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(p->time.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(p->time.nParamIndex, 2);
+}
+
 // Items: the ring holds a gem (2, holding a gem of 4) and a sword; the
 // sword holds two gems (3 and 1) and a ring. Another entity holds a gem of
 // 5. The total looks inside items of the template only, as the entity
