@@ -8,19 +8,24 @@
 #include "datagen/actionWriters.h"
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
+#include "datagen/sampleHud.h"
+#include "datagen/scriptWriters.h"
 #include "datagen/sampleSave.h"
 #include "datagen/slotLease.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
+#include "gcGameCore/actions/gcDoEntityDamage.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoPlayMusic.h"
+#include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "gcGameCore/values/gcValCreatureState.h"
+#include "gcGameCore/values/gcValNumber.h"
 
 namespace datagen {
 
@@ -30,6 +35,7 @@ constexpr float kGroundZ = -3.0f;  // the sample regions' ground
 constexpr int16_t kWest = 0, kEast = 2;
 
 const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+const gcDesiredEntity kInitiator = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
 
 gcDoCameraLookAt LookAtPlayer(uint32_t flags)
 {
@@ -89,7 +95,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
     music.nLevel = gcDoPlayMusic::LEVEL_MAP;
     const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) &&
                     member(w, gcDoCameraParams(SampleCameraParams())) && member(w, follow) &&
-                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music);
+                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music) &&
+                    SampleHudStartActions(w, member);
     if (pLog)
         std::destroy_at(pLog);
     return ok;
@@ -133,7 +140,7 @@ bool WithSamplePlayerControl(cMemPool* pPool,
     if (!pControl)
         return false;
     constexpr int slot = kSamplePlayerControlSlot;
-    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool);
+    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool) && AppendSampleDeathStep(pControl->onEvent, pPool);
     if (ok) {
         SlotLease<gcStateMachineMgr, gcStateMachine> lease(slot, 1);
         lease.Place(0, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
@@ -150,7 +157,34 @@ bool WithSamplePlayerControl(cMemPool* pPool,
 
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig01", "Wanderer", hMaterial, &WriteBipedPlayerConfigFile);
+    const std::string stem = dir + "/Game/PlayerConfig01";
+    const std::string scratch = stem + ".part";
+    cMemPool pool("datagen PlayerStrike", 0x1000, false);
+    auto* pStrike = pool.New<gcDoEntityDamage>(kInitiator, kInitiator, 0u, int32_t{gcMsgDealDamage::DD_NONE}, false,
+                                               true, kSamplePlayerStrikeReach);
+    gcValue* pAmount = pStrike ? pool.New<gcValNumber>(kSamplePlayerStrikeDamage) : nullptr;
+    gcAction* pReturn = pAmount ? NewReturn(&pool, pAmount) : nullptr;
+    if (!pReturn) {
+        cLogError_("datagen: no room for the player's strike");
+        return false;
+    }
+    AppendAction(pStrike->calcDamage, pReturn);
+    bool ok = true;
+    const ActionMemberFunc member = [&scratch](BlockWriter& w, const gcAction& a) {
+        w.Int(static_cast<int32_t>(a.GetType()->m_nTypeId));
+        return LayEngineObject(w, a, scratch);
+    };
+    BipedPlayerDesc d;
+    d.strike = CreatureAttackDesc();
+    d.strike->name = "Strike";
+    d.strike->config.actions = [&](BlockWriter& w, int index) {
+        if (index == 0)  // OnStarted
+            ok = member(w, *pStrike) && ok;
+    };
+    const bool bWritten = WriteSamplePlayerFiles(stem, "Wanderer", hMaterial, &WriteBipedPlayerConfigFile, d);
+    std::destroy_at(pStrike);  // its event's actions hold heap memory of their own
+    std::remove(scratch.c_str());
+    return bWritten && ok;
 }
 
 const char* SamplePlayerInputText()

@@ -24,6 +24,7 @@
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
+#include "datagen/sampleHud.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleSave.h"
 #include "datagen/sampleProps.h"
@@ -1124,24 +1125,27 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
         !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
         !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
         return false;
-    // The game, its sound data and English strings (empty for now) and the
-    // game state, made by the game's creators as an editing tool makes them
-    // and written by the engine.
+    // The game, its sound data (empty for now) and the game state, made by
+    // the game's creators as an editing tool makes them and written by the
+    // engine; its English strings (the death message).
     gcGame::Create();
     gcGame* pGame = gcGame::Get();
     cMemPool pool("datagen Game", 0x20000, false);
     bool ok = pGame && pGame->m_pSoundData && pGame->m_pStrings &&
               WithSamplePlayerControl(&pool, [&](const GameFill& control) {
                   return WithSamplePauseDialog([&](const GameFill& pause) {
-                      return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
-                                                          [&](gcGame& g) {
-                                                              control(g);
-                                                              pause(g);
-                                                          });
+                      return WithSampleHud([&](const GameFill& hud) {
+                          return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
+                                                              [&](gcGame& g) {
+                                                                  control(g);
+                                                                  pause(g);
+                                                                  hud(g);
+                                                              });
+                      });
                   });
               }) &&
               WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&
-              WriteEmptyGroup(game + "GameStrings_eng.str", *pGame->m_pStrings);
+              WriteSampleGameStrings(game + "GameStrings_eng.str");
     if (ok) {
         gcGame::CreateGameState();
         ok = gcGameState::s_pGameState && WriteGameStateBody(game + "GameState.gs", *gcGameState::s_pGameState, {});
