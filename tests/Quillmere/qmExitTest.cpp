@@ -116,6 +116,11 @@ const ExitRow kRows[] = {
     {"scripted reset", {"--headless", "--frames", "300", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"}, 0,
      "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
      "of the run's 300 frames are left after the soft reset"},
+    // Long enough that a restart replaying the input from its start would
+    // reach the reset again: it still resets once.
+    {"scripted reset in a long run", {"--headless", "--frames", "600", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"},
+     0, "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
+     "of the run's 600 frames are left after the soft reset"},
     {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
      "stop video", nullptr, DiscGoesAway},
     {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,

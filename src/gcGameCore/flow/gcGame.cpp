@@ -547,7 +547,7 @@ bool gcGame::LoadPlayerConfig(int nId)
 bool gcGame::LoadAct(int nId)
 {
     if (nId < 0 || nId >= kMaxActs) {
-        cLogError_("gcGame: act %d refused: acts are 1 to %d", nId + 1, kMaxActs);
+        cLogError_("gcGame: act %lld refused: acts are 1 to %d", static_cast<long long>(nId) + 1, kMaxActs);
         return false;
     }
     if (gcAct::s_pAct && gcAct::s_pAct->m_nActId == nId)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -67,6 +68,32 @@ TEST(gcDoDeviceAction, IdlesDevicesOnly)
     }
     EXPECT_EQ(Text(gcDoDeviceAction(1, gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER))), "Player.Idle2");
     EXPECT_EQ(Text(gcDoDeviceAction(6, gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER))), "Player.???");
+}
+
+// The block field by field: the action, then the device's selector and
+// handle. Other versions and a block cut short are refused.
+TEST(gcDoDeviceAction, BlockFieldByField)
+{
+    gcTestDataDir dir;
+    cMemPool pool("gcDoDeviceActionBlock", 0x4000, false);
+    const auto load = [&](uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields) {
+        const bool bSaved = datagen::WriteObjectBlocksFile(dir.HostPath("a.dat"), gcDoDeviceAction::GetStaticType()->m_nTypeId,
+                                                           [&](datagen::BlockWriter& w) {
+                                                               fields(datagen::ActionBlock(w, version));
+                                                               w.End();
+                                                           });
+        return bSaved ? dcast<gcDoDeviceAction>(cBase::Load("/a.dat", &pool, gcDoDeviceAction::GetStaticType())) : nullptr;
+    };
+    const auto whole = [](datagen::BlockWriter& w) { w.Int(4).Int(gcDesiredEntity::SPECIFIC).Word(0x00070002); };
+    const gcDoDeviceAction* p = load(1, whole);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->action, 4);
+    EXPECT_EQ(p->desiredDevice.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(p->desiredDevice.hSpecificEntity.m_nValue, 0x00070002u);
+    gcTestLogCapture quiet;
+    EXPECT_EQ(load(0, whole), nullptr);
+    EXPECT_EQ(load(2, whole), nullptr);
+    EXPECT_EQ(load(1, [](datagen::BlockWriter& w) { w.Int(4).Int(gcDesiredEntity::SPECIFIC); }), nullptr);
 }
 
 void HandlerA() {}

@@ -160,6 +160,18 @@ TEST_F(gcMapTest, LoadsKeepWhatIsResidentAndReplaceOnlyWhatChanges)
     EXPECT_FALSE(gcGame::LoadAct(12));
 }
 
+// A save may name the largest int as an act or map: the refusal counts on
+// past it instead of wrapping.
+TEST_F(gcMapTest, RefusalsNameTheLargestIdsOneBased)
+{
+    WriteMap("Act01/Map01/Map01.map", 27, datagen::MapDesc{});
+    ASSERT_NE(LoadMap(0), nullptr);
+    EXPECT_FALSE(gcGame::LoadAct(INT32_MAX));
+    EXPECT_FALSE(gcAct::s_pAct->LoadMap(INT32_MAX));
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_ERROR, "gcGame: act 2147483648 refused: acts are 1 to 12"), 1);
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_ERROR, "gcAct: map 2147483648 refused: maps are 1 to 32"), 1);
+}
+
 // A row of regions 0-1-2-3: loading 1 makes it current in slot 0 and puts
 // its neighbours in the highest free slots; moving to 2 drops 0, keeps 1
 // and 2 and loads 3; placement puts the neighbours at their offsets.
@@ -260,6 +272,13 @@ TEST_F(gcMapLoaderTest, LoadsEverythingTheMapNeeds)
     ASSERT_TRUE(gcMapLoader::Get()->Load(-1, 0, 0));
     EXPECT_EQ(gcAct::s_pAct, pAct);
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
+}
+
+TEST_F(gcMapLoaderTest, AFailureNamesTheLargestIdsOneBased)
+{
+    gcTestLogCapture log;
+    EXPECT_FALSE(gcMapLoader::Get()->Load(-1, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: act 2147483648, map 2147483648 could not be loaded"), 1);
 }
 
 // Start events run game, map, player configuration; end events the other
