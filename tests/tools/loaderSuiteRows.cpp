@@ -1445,7 +1445,7 @@ std::vector<LoaderRow> MakeRows()
     const std::pair<uint32_t, uint32_t> creatureVersions[] = {{2, 4}, {4, 5}, {5, 6}, {7, 7}, {8, 7}};
     for (auto [version, attackVersion] : creatureVersions)
         rows.push_back({Named("gcEntityTemplateGroup, gcCreatureTemplate", version), {"WriteCreatureTemplateGroupFile"},
-                        [version, attackVersion](LoaderEnv&, Path p) {
+                        [version = version, attackVersion = attackVersion](LoaderEnv&, Path p) {
                             return datagen::WriteCreatureTemplateGroupFile(
                                 p, 5, kTestCreatureTemplateId, SampleCreatureTemplates(attackVersion), version);
                         },
