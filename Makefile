@@ -72,9 +72,12 @@ test: build
 # The AddressSanitizer and UndefinedBehaviorSanitizer build is clang's, so
 # that the fuzz targets come out of it beside the tests and fuzz-check
 # replays their seeds without a build of its own.
+# A folder configured before with another compiler is configured afresh:
+# CMake would otherwise drop the options given with the new compiler.
 asan-build: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-		-DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_FUZZ_REPLAY=ON -DQM_BENCH=OFF
+		-DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_FUZZ_REPLAY=ON -DQM_BENCH=OFF \
+		$$(test -f $(BUILD_ASAN)/CMakeCache.txt && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$$' $(BUILD_ASAN)/CMakeCache.txt && echo --fresh)
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 
 test-asan: asan-build
