@@ -77,6 +77,34 @@ TEST(pad, HostAxesScaleToFullDeflection)
     EXPECT_EQ(pad::HostTriggerToPad(-5), 0);
 }
 
+// The keys' main stick is all or nothing; Left Ctrl held halves it (a walk),
+// and leaves the C-stick whole.
+TEST(pad, KeyboardSticksAndTheHalvingKey)
+{
+    const struct {
+        const char* name;
+        std::vector<SDL_Scancode> held;
+        int8_t x, y, cx;
+    } rows[] = {
+        {"forward", {SDL_SCANCODE_W}, 0, PAD_HOST_STICK_FULL, 0},
+        {"forward, halved", {SDL_SCANCODE_W, SDL_SCANCODE_LCTRL}, 0, PAD_HOST_STICK_FULL / 2, 0},
+        {"back and left, halved", {SDL_SCANCODE_S, SDL_SCANCODE_A, SDL_SCANCODE_LCTRL}, -PAD_HOST_STICK_FULL / 2,
+         -PAD_HOST_STICK_FULL / 2, 0},
+        {"right ctrl does not halve", {SDL_SCANCODE_D, SDL_SCANCODE_RCTRL}, PAD_HOST_STICK_FULL, 0, 0},
+        {"C-stick stays whole", {SDL_SCANCODE_L, SDL_SCANCODE_LCTRL}, 0, 0, PAD_HOST_STICK_FULL},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<uint8_t> keys(SDL_NUM_SCANCODES, 0);
+        for (SDL_Scancode k : r.held)
+            keys[k] = 1;
+        const PADStatus s = pad::KeyboardStatus(keys.data(), static_cast<int>(keys.size()));
+        EXPECT_EQ(s.stickX, r.x);
+        EXPECT_EQ(s.stickY, r.y);
+        EXPECT_EQ(s.substickX, r.cx);
+    }
+}
+
 TEST(pad, ScriptedPortsAndRecordedCalls)
 {
     PADTestSetScripted(true);

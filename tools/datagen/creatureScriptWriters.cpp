@@ -9,11 +9,14 @@
 #include "gcGameCore/actions/gcDoCreatureAction.h"
 #include "gcGameCore/actions/gcDoCreatureAttack.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/values/gcValBinaryOp.h"
 #include "gcGameCore/values/gcValControllerState.h"
 #include "gcGameCore/values/gcValCreatureState.h"
+#include "gcGameCore/values/gcValEntityOrientation.h"
 #include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValUnaryOp.h"
 
 namespace datagen {
 
@@ -42,6 +45,27 @@ public:
     }
 };
 
+// A stick pushed at least to a walk turns the creature to face the stick's
+// direction as seen from the camera (up is the way the camera looks), when
+// that is more than kPlayerTurnSlack degrees from where it faces now. Held
+// still, the stick leaves the heading alone: re-aimed every tick at the
+// view of a camera that itself turns after the creature, a run would bend.
+gcAction* TurnStep(Builder& b)
+{
+    const auto facing = [&b] {
+        return b.New<gcValEntityOrientation>(kInitiator, gcValEntityOrientation::HEADING,
+                                             gcValEntityOrientation::kCameraRelative);
+    };
+    const auto stick = [&b] { return b.Control(gcValControllerState::STATE_VALUE, eInput::JOYBTN_LTHUMB_HEADING); };
+    gcValue* pOff = b.New<gcValUnaryOp>(
+        gcValUnaryOp::OP_ABS,
+        b.New<gcValUnaryOp>(gcValUnaryOp::OP_FIXHEADING, b.New<gcValBinaryOp>(gcValBinaryOp::OP_SUB, stick(), facing())));
+    gcValue* pTurn = b.New<gcValBinaryOp>(gcValBinaryOp::OP_AND, b.StickAtLeast(kPlayerWalkDeflection),
+                                          b.New<gcValBinaryOp>(gcValBinaryOp::OP_GREATER, pOff,
+                                                               b.New<gcValNumber>(kPlayerTurnSlack)));
+    return b.If(pTurn, b.Took(NewSetValue(b.Pool(), gcDoSetValue::OP_ASSIGN, facing(), stick())));
+}
+
 // Run, walk, or stand when the stick was let go while moving.
 gcAction* MoveStep(Builder& b)
 {
@@ -58,6 +82,7 @@ gcAction* MoveStep(Builder& b)
 bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool)
 {
     Builder b(pPool);
+    gcAction* pTurn = TurnStep(b);
     gcAction* pMove = MoveStep(b);
     gcAction* pJump = b.If(b.Control(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_1),
                            b.Command(gcDoCreatureAction::CA_JUMP));
@@ -65,11 +90,13 @@ bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool)
     first.fConst = 1.0f;
     gcAction* pAttack = b.If(b.Control(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_2),
                              b.New<gcDoCreatureAttack>(kInitiator, uint16_t{0}, int16_t{0}, first));
+    gcAction* pInteract = b.If(b.Control(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_3),
+                               b.Command(gcDoCreatureAction::CA_INTERACT));
     if (b.Full()) {
         cLogError_("datagen: no room for the player's control script");
         return false;
     }
-    for (gcAction* p : {pMove, pJump, pAttack})
+    for (gcAction* p : {pTurn, pMove, pJump, pAttack, pInteract})
         AppendAction(event, p);
     return true;
 }

@@ -14,11 +14,16 @@ namespace datagen {
 // player walks and runs.
 constexpr float kPlayerWalkDeflection = 0.2f;
 constexpr float kPlayerRunDeflection = 0.7f;
+// How far (degrees) the stick's direction may lie from the creature's facing,
+// both seen from the camera, before the creature turns to it.
+constexpr float kPlayerTurnSlack = 10.0f;
 
 // Fills the event with the control step, run on the Initiator (the
-// controlled creature): at least kPlayerRunDeflection runs, at least
+// controlled creature): the stick turns it to the stick's direction seen
+// from the camera (see kPlayerTurnSlack); at least kPlayerRunDeflection runs, at least
 // kPlayerWalkDeflection walks, less stands while walking or running; then
-// button 1 pressed jumps and button 2 pressed starts attack 1. False
+// button 1 pressed jumps, button 2 pressed starts attack 1 and button 3
+// pressed works what the creature stands at (interacts). False
 // (logged) when the pool is full.
 bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool);
 

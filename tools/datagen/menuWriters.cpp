@@ -13,6 +13,7 @@
 #include "datagen/slotLease.h"
 #include "eEngine/eSprite.h"
 #include "gcGameCore/actions/gcDoUIShowDialog.h"
+#include "gcGameCore/actions/gcDoPlayMusic.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -204,7 +205,9 @@ bool WriteSampleMainMenu(const std::string& dir)
             menu.m_sprites.m_nBegin = kMenuSpritesBegin;
             menu.m_sprites.m_nEnd = kMenuSpritesBegin + 1;
             menu.m_sprites.m_bDeleteContained = false;
-            SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus)});
+            // The game's track plays in the menu, looping.
+            gcDoPlayMusic* pMusic = pool.New<gcDoPlayMusic>();
+            SetActions(menu.onStarted, {ShowDialog(&pool, hMain, kOpenAndFocus), pMusic});
         });
     }
     // Their actions hold heap memory of their own: destroyed, not just dropped with the pool.

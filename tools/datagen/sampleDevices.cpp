@@ -1,14 +1,20 @@
 #include "datagen/sampleDevices.h"
 
 #include <cmath>
+#include <memory>
 #include <utility>
 
+#include "cCore/cMemPool.h"
+#include "datagen/actionWriters.h"
 #include "datagen/mapWriters.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCore/actions/gcDoDeviceAction.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/entities/gcDeviceTemplate.h"
+#include "gcGameCore/values/gcValNumber.h"
 #include "mMath/mQuat.h"
 
 namespace datagen {
@@ -144,6 +150,8 @@ std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bo
     door.configs[gcDevice::ANIM_IDLE_1].hAnimation = s.handleOf(s.animation);
     DeviceTemplateDesc lever;
     lever.entity = DeviceTemplatePart("ShedLever", s.handleOf(s.mesh + 1), s.hLeverMaterial);
+    // Worked from any side: the road lies behind the lever's front.
+    lever.entity.values[gcEntityTemplate::VAL_INTERACTTOL] = 180.0f;
     lever.configs.resize(gcDevice::ANIM_IDLE_1 + 1);
     AnimationConfigDesc& pull = lever.configs[gcDevice::ANIM_IDLE_1];
     pull.hAnimation = s.handleOf(s.animation + 1);
@@ -176,14 +184,24 @@ std::vector<DeviceDesc> ShedDevices(const ShedDeviceSlots& s, bool* pOk)
     lever.entity.hTemplate = s.handleOf(s.deviceTemplate + 1);
     lever.entity.placement[0] = kLeverX;
     lever.entity.placement[1] = kLeverY;
-    // Worked by the player, and once by itself when it first stands in the
-    // world, so that the sample shows the door opening.
+    // Worked by the player, who presses X at it: it always answers yes.
     lever.entity.actions = [s, pOk](BlockWriter& w, int index) {
-        constexpr int kOnInteract = 0, kOnInitialUpdate = 2;
-        if (index != kOnInteract && index != kOnInitialUpdate)
-            return;
-        const gcDesiredEntity self = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
-        *pOk = s.actionMember(w, gcDoDeviceAction(gcDoDeviceAction::DA_IDLE_1, self)) && *pOk;
+        constexpr int kOnInteract = 0, kCanInteract = 1;
+        if (index == kOnInteract) {
+            const gcDesiredEntity self = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
+            cMemPool pool("datagen ShedLever", 0x400, false);
+            const gcDoLog* pLog = NewLog(&pool, gcDoLog::LOG_INFO, "ShedLever: pulled", nullptr, nullptr);
+            *pOk = pLog && s.actionMember(w, *pLog) &&
+                   s.actionMember(w, gcDoDeviceAction(gcDoDeviceAction::DA_IDLE_1, self)) && *pOk;
+            if (pLog)
+                std::destroy_at(pLog);
+        } else if (index == kCanInteract) {
+            cMemPool pool("datagen ShedLever", 0x400, false);
+            gcDoReturn* pYes = NewReturn(&pool, pool.New<gcValNumber>(1.0f));
+            *pOk = pYes && s.actionMember(w, *pYes) && *pOk;
+            if (pYes)
+                std::destroy_at(pYes);
+        }
     };
     return {door, lever};
 }

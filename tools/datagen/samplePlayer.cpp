@@ -15,9 +15,12 @@
 #include "gcGameCore/actions/gcDoCameraParams.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoPlayMusic.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/script/gcStateMachine.h"
+#include "gcGameCore/values/gcValCreatureState.h"
 
 namespace datagen {
 
@@ -79,9 +82,14 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
     // A new entity starts switched off; placed and switched on first, so
     // the camera snaps behind the player where it stands.
     const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
-    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) && member(w, gcDoCameraParams(SampleCameraParams())) &&
-           member(w, follow) &&
-           member(w, LookAtPlayer(gcDoCameraLookAt::kSnap));
+    // The map's own track, looping, in place of whatever played before.
+    gcDoPlayMusic stopGame;
+    stopGame.nLevel = gcDoPlayMusic::LEVEL_GAME, stopGame.bStop = true;
+    gcDoPlayMusic music;
+    music.nLevel = gcDoPlayMusic::LEVEL_MAP;
+    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) &&
+                    member(w, gcDoCameraParams(SampleCameraParams())) && member(w, follow) &&
+                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music);
     if (pLog)
         std::destroy_at(pLog);
     return ok;
@@ -93,11 +101,23 @@ RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk)
     RegionTriggerDesc t = BoxTrigger("ShedView", kEast, 12.0f, 6.0f, 4.0f, FrameAt(-2.0f, 0.0f, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
         bool ok = true;
-        if (index == 0) {  // OnEnter: a slow turn to the shed
-            const gcDoCameraLookAt atShed(gcDoCameraLookAt::CL_LOOKATPOINT, kPlayer, gcRegionPathHandle(),
-                                          gcRegionPointHandle(SampleMapHandle(kSampleShedPointSlot)), gcDesiredValue(),
-                                          gcDesiredValue(), 0);
-            ok = member(w, atShed);
+        if (index == 1) {
+            // OnInside: a slow turn to the shed while the player stands, back
+            // to the player while it moves. The stick steers relative to the
+            // view, so a view held on the shed would pull a running player
+            // off the road.
+            cMemPool pool("datagen ShedView", 0x1000, false);
+            gcDoCameraLookAt* pAtShed = pool.New<gcDoCameraLookAt>(
+                gcDoCameraLookAt::CL_LOOKATPOINT, kPlayer, gcRegionPathHandle(),
+                gcRegionPointHandle(SampleMapHandle(kSampleShedPointSlot)), gcDesiredValue(), gcDesiredValue(), 0u);
+            gcDoCameraLookAt* pAtPlayer = pool.New<gcDoCameraLookAt>(LookAtPlayer(0));
+            gcValCreatureState* pStanding = pool.New<gcValCreatureState>(gcValCreatureState::STATE_STANDING, kPlayer);
+            gcDoEvaluation* pIf = pAtShed && pAtPlayer && pStanding
+                                      ? NewEvaluation(&pool, pStanding, {pAtShed}, {pAtPlayer})
+                                      : nullptr;
+            ok = pIf && member(w, *pIf);
+            if (pIf)
+                std::destroy_at(pIf);
         } else if (index == 2) {  // OnExit: back to the player
             ok = member(w, LookAtPlayer(0));
         }

@@ -1,8 +1,7 @@
 #pragma once
 // The script's command to a non-player character: find the boundary that
-// holds it. The character class installs the hook that carries it out;
-// until it does, the action does nothing. Lives in its event's pool; main
-// thread. Type id 187.
+// holds it, through a hook that by default asks the character itself and
+// that tests replace. Lives in its event's pool; main thread. Type id 187.
 
 #include <cstdint>
 

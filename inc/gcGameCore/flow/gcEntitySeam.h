@@ -2,8 +2,7 @@
 // What the game state and the map need of group classes built on their own
 // (item and effect templates, region triggers, cinematics, voice-overs):
 // their groups are made through the type registry under their fixed file
-// ids, so whichever group class is registered reads and writes the block;
-// while none is, the block is skipped (logged) and written back empty.
+// ids, so whichever group class is registered reads and writes the block.
 // After every read the pooled instances of both kinds of template are
 // reset, so that each load hands out fresh items and effects. Main thread,
 // or a loader thread filling its own pool.
@@ -24,11 +23,12 @@ public:
     // default slot range and owning what it reads; null when this build has
     // no such class (or it is not a group) or the pool is full.
     static cGroup* NewGroup(uint32_t nTypeId, cMemPool* pPool, int32_t begin, int32_t end);
-    // Reads a group block, the file's range replacing the default. Without a
-    // group the block is skipped and a warning names sWhat. False when the
-    // block is refused or damaged.
+    // Reads a group block, the file's range replacing the default. False
+    // when the block is refused or damaged, or when there is no group (its
+    // pool had no room); the error names sWhat.
     static bool ReadGroup(cGroup* pGroup, const char* sWhat, const cFile& file, cMemPool* pPool);
-    // Writes the group's block; without a group an empty block at begin.
+    // Writes the group's block; without a group (its pool had no room) an
+    // empty one at begin, so that the file stays readable.
     static void WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& file);
 
     // Re-initialises the pooled instances of every item template in the

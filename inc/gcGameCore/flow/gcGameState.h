@@ -40,7 +40,7 @@ public:
     void ResetInstances() const;
 
     gcKeyValueGroup m_keyValues;
-    cGroup* m_pItemTemplates = nullptr;    // gcItemTemplateGroup; null while no item classes are built in
+    cGroup* m_pItemTemplates = nullptr;    // gcItemTemplateGroup; null only when the pool had no room
     cGroup* m_pEffectTemplates = nullptr;  // gcEffectTemplateGroup; likewise
 
     static gcGameState* s_pGameState;

@@ -176,6 +176,12 @@ PADStatus KeyboardStatus(const uint8_t* keys, int numKeys)
     }
     s.stickX = KeyAxis(keys, numKeys, SDL_SCANCODE_A, SDL_SCANCODE_D);
     s.stickY = KeyAxis(keys, numKeys, SDL_SCANCODE_S, SDL_SCANCODE_W);
+    // A key is all or nothing: Left Ctrl halves the main stick, so that a
+    // keyboard player can walk as well as run.
+    if (Key(keys, numKeys, SDL_SCANCODE_LCTRL)) {
+        s.stickX = static_cast<int8_t>(s.stickX / 2);
+        s.stickY = static_cast<int8_t>(s.stickY / 2);
+    }
     s.substickX = KeyAxis(keys, numKeys, SDL_SCANCODE_J, SDL_SCANCODE_L);
     s.substickY = KeyAxis(keys, numKeys, SDL_SCANCODE_K, SDL_SCANCODE_I);
     if (Key(keys, numKeys, SDL_SCANCODE_Q)) {

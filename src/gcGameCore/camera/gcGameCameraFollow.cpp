@@ -108,7 +108,14 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     }
     const mVec3 fwd = Forward(H, Pf);
 
-    // Distance.
+    // Distance. The placement behind the entity holds the camera's distance
+    // only while the entity stays within the reach at which a targeting
+    // camera snaps back (targeting snaps instead, below): an entity that
+    // draws farther away ends it. Otherwise one that never stops (one still
+    // running as a map starts) would leave the camera for good where it was
+    // placed.
+    if (!bTargeting && Dc > kSnapBackFactor * off[P::OFF_MINDIST])
+        m_nFlags &= ~kBehindEntity;
     gcPosCtrl& ctrl = m_PosCtrl;
     const float k = m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_DIST];
     const float D = (m_nFlags & kBehindEntity) && Dc >= MinFollowDist(*pEntity)

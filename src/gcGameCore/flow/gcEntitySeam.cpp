@@ -6,7 +6,6 @@
 #include "cCore/cFile.h"
 #include "cCore/cGroup.h"
 #include "cCore/cLog.h"
-#include "cCore/cReadBlock.h"
 #include "cCore/cType.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
@@ -54,11 +53,9 @@ bool gcEntitySeam::ReadGroup(cGroup* pGroup, const char* sWhat, const cFile& fil
 {
     if (pGroup)
         return gcGameConfig::ReadGroup(*pGroup, file, pPool);
-    cLogWarn_("gcEntitySeam: %s of \"%s\" skipped: this build has no %s classes", sWhat, file.m_filename.m_sData,
-              sWhat);
-    cReadBlock rb(file, 0);
-    rb.SkipToEnd();
-    return !rb.Failed();
+    cLogError_("gcEntitySeam: no %s group to read \"%s\" into: its pool had no room", sWhat,
+               file.m_filename.m_sData);
+    return false;
 }
 
 void gcEntitySeam::WriteGroup(const cGroup* pGroup, int32_t begin, const cFile& file)

@@ -184,6 +184,30 @@ TEST_F(gcGameCameraControlTest, FollowingWithoutSnapAsksForBehindFromWhereTheCam
     EXPECT_EQ(m_cam.m_PosCtrl.hPath, gcRegionPathHandle());
 }
 
+// An entity that is already running when the camera snaps behind it (as
+// the player does when a map starts while the stick is held) is followed:
+// the camera keeps its distance instead of standing where it was placed.
+TEST_F(gcGameCameraControlTest, AnEntityRunningFromTheSnapIsFollowed)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 0.01f, 0);  // moving along its facing, +y
+    m_cam.FollowEntity(kEntity, true);
+    const mVec3 placed = m_cam.GetPos();
+    for (int i = 1; i <= 90; ++i) {
+        PlaceEntity({0, 0.2f * static_cast<float>(i), 0});
+        Tick();
+    }
+    EXPECT_GT(m_cam.GetPos().y - placed.y, 10.0f);
+    EXPECT_LT(m_cam.GetPos().Dist(Pivot()), 1.5f * 6.5f);
+    // Walking towards the camera still leaves it in its place.
+    m_cam.FollowEntity(kEntity, true);
+    const mVec3 behind = m_cam.GetPos();
+    PlaceEntity(Pivot() - mVec3(0, 0.5f, 0));
+    Tick();
+    EXPECT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), behind, 1e-3f);
+}
+
 // The shake of a followed entity's camera runs in the follow tick, once a
 // tick: the camera stands off its place by the intensity.
 TEST_F(gcGameCameraControlTest, AFollowingCameraShakesInItsOwnTick)

@@ -23,6 +23,7 @@
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/actions/gcDoDeviceAction.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleFlying.h"
@@ -250,13 +251,14 @@ protected:
     std::vector<gcNPC*> m_npcs;
 };
 
-// The lever pulls itself once it stands in the world; its completed pull
-// throws the spark from the handle's tip (the helper node), not from the
-// lever's foot.
+// The lever's completed pull throws the spark from the handle's tip (the
+// helper node), not from the lever's foot.
 TEST_F(gcSamplePropsTest, TheLeversPullThrowsASparkFromTheHandlesTip)
 {
     gcEntity* pLever = Named("ShedLever");
     ASSERT_NE(pLever, nullptr);
+    gcDoDeviceAction(gcDoDeviceAction::DA_IDLE_1, gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR))
+        .DoAction(gcEventParams(pLever, nullptr, nullptr, nullptr, nullptr));
     cName tipName;
     tipName.Set("%s", datagen::kLeverSparkNode);
     const int nTip = pLever->m_model.GetSubObjectIndex(tipName, 0, false);

@@ -34,7 +34,9 @@
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "tempDir.h"
@@ -55,6 +57,7 @@ struct Sample {
     gcGameCamera::gcPosCtrlMode cameraMode;
     gcGameCamera::gcLookAtCtrlMode lookAt;
     gcRegionPointHandle lookAtPoint;
+    mVec3 cameraPos;  // in the current region's frame
 };
 
 std::vector<Sample>& Samples()
@@ -72,7 +75,7 @@ public:
         const gcGameCamera* c = gcGameCamera::Get();
         if (p)
             Samples().push_back({p->m_nCurState, p->m_nRegionId, p->m_model.m_localToParent.origin, c->m_PosCtrl.Mode,
-                                 c->m_LookAtCtrl.Mode, c->m_LookAtCtrl.hRegionPoint});
+                                 c->m_LookAtCtrl.Mode, c->m_LookAtCtrl.hRegionPoint, c->GetPos()});
     }
 };
 
@@ -93,9 +96,8 @@ std::string FromNow(const std::string& input)
     return out.str();
 }
 
-// At rest for a second (the camera, snapped behind the player, holds its
-// place until the player first stands), then the stick held fully
-// forward: the player runs east.
+// At rest for a second, then the stick held fully forward: the player runs
+// east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
 
 std::map<std::string, size_t> PoolUse()
@@ -221,9 +223,9 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
 
 // Running east the player crosses the middle region into the east one
 // (the regions stream in ahead of the camera); the camera looks at the
-// player except while the player is in the shed's trigger, where it turns
-// to the shed; the east gate then ends the map and asks for the next,
-// whose start places the player again.
+// player all the way, past the shed's trigger too (only a player standing
+// there turns it to the shed); the east gate then ends the map and asks
+// for the next, whose start places the player again.
 TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
 {
     Play(kRunEast, 1200);
@@ -233,7 +235,6 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
     EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the gate ended the map";
     EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, 1);
     EXPECT_LT(s.size(), 1200u) << "before the frame limit";
-    const gcRegionPointHandle shed(datagen::SampleMapHandle(datagen::kSampleShedPointSlot));
     int regionsSeen = 0, inTrigger = 0;
     for (const Sample& x : s) {
         regionsSeen |= 1 << x.region;
@@ -242,11 +243,9 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
         const bool bOut = x.region < 2 || x.pos.x < -8.5f || x.pos.x > 4.5f;
         if (bIn) {
             ++inTrigger;
-            EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATPOINT) << x.pos.x;
-            EXPECT_EQ(x.lookAtPoint, shed);
-        } else if (bOut) {
-            EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << x.region << " " << x.pos.x;
         }
+        if (bIn || bOut)
+            EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << x.region << " " << x.pos.x;
     }
     EXPECT_EQ(regionsSeen, 0x7);
     EXPECT_GT(inTrigger, 60) << "11 units at 4 a second";
@@ -260,6 +259,144 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
     EXPECT_EQ(Samples().back().region, 0);
     EXPECT_TRUE(Samples().back().pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-3f));
     EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "Log: Ashgrove Fields: the player sets out"), 1);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The stick steers: the player turns to the stick's direction as seen from
+// the camera (behind it, looking east at the start) and runs that way.
+TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
+{
+    const struct {
+        const char* name;
+        const char* input;
+        float dx, dy;  // the way the player went, roughly
+    } rows[] = {
+        {"forward: east", "0 0 -\n60 0 - 0 72\n", 1, 0},
+        {"left: north", "0 0 -\n60 0 - -72 0\n", 0, 1},
+        {"right: south", "0 0 -\n60 0 - 72 0\n", 0, -1},
+        {"back: west", "0 0 -\n60 0 - 0 -72\n", -1, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        Play(r.input, 120);
+        const std::vector<Sample>& s = Samples();
+        ASSERT_GT(s.size(), 110u);
+        ASSERT_EQ(s.back().region, 0);
+        mVec3 way = s.back().pos - s[50].pos;
+        way.z = 0.0f;
+        ASSERT_GT(way.Length(), 1.0f) << "the player ran";
+        way.Normalize();
+        EXPECT_GT(way.Dot(mVec3(r.dx, r.dy, 0.0f)), 0.9f) << way.x << " " << way.y;
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Whether the map's first track and the game's first track play, each tick.
+class RecordMusic : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        const int nMap = gcMap::s_pMap->m_nMapTrackIndex[0];
+        const int nGame = gcGame::s_pGame->m_nGameTrackIndex[0];
+        m_map.push_back(nMap >= 0 && gcMusic::s_bIsPlaying[nMap] && gcMusic::s_bIsLooping[nMap]);
+        m_game.push_back(nGame >= 0 && gcMusic::s_bIsPlaying[nGame]);
+    }
+    mutable std::vector<bool> m_map, m_game;
+};
+
+// Every map's start plays its own track, looping, in place of the game's
+// (which the main menu plays).
+TEST_F(gcSamplePlayerTest, EveryMapPlaysItsTrack)
+{
+    for (int nMap = 0; nMap < 3; ++nMap) {
+        SCOPED_TRACE(nMap);
+        RecordMusic music;
+        Play("0 0 -\n", 10, nMap, &music);
+        ASSERT_FALSE(music.m_map.empty());
+        EXPECT_TRUE(music.m_map.back());
+        EXPECT_FALSE(music.m_game.back());
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The door's and the lever's states, each tick.
+class RecordShed : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        int8_t door = -1, lever = -1;
+        const gcMap* pMap = gcMap::s_pMap;
+        for (int32_t slot = pMap->m_entities.m_nBegin; slot < pMap->m_entities.m_nEnd; ++slot) {
+            const gcEntity* p = gcEntityMgr::s_pInstances[slot];
+            if (p && std::string(p->m_name.m_sData) == "ShedDoor")
+                door = p->m_nCurState;
+            else if (p && std::string(p->m_name.m_sData) == "ShedLever")
+                lever = p->m_nCurState;
+        }
+        m_door.push_back(door);
+        m_lever.push_back(lever);
+    }
+    mutable std::vector<int8_t> m_door, m_lever;
+};
+
+// The lever waits for the player: walked up to and pressed with X, it is
+// pulled, and only then does the door open.
+TEST_F(gcSamplePlayerTest, ThePlayerPullsTheLeverAndThenTheDoorOpens)
+{
+    // East along the road, then up the verge to the lever's south side.
+    RecordShed shed;
+    Play("0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, 0, &shed);
+    ASSERT_GT(shed.m_door.size(), 790u);
+    // A device plays its idle animation (the pull, the door's swing) in
+    // the idling state.
+    const auto playing = [](int8_t st) { return st == gcDevice::STATE_IDLING; };
+    const size_t pulled = static_cast<size_t>(
+        std::find_if(shed.m_lever.begin(), shed.m_lever.end(), playing) - shed.m_lever.begin());
+    const size_t opened = static_cast<size_t>(
+        std::find_if(shed.m_door.begin(), shed.m_door.end(), playing) - shed.m_door.begin());
+    EXPECT_GE(pulled, 705u) << "not before X";
+    EXPECT_LT(pulled, 720u) << "but at it";
+    EXPECT_GT(opened, pulled) << "the pull's end opens the door";
+    EXPECT_LT(opened, shed.m_door.size());
+    EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "ShedLever: pulled"), 1);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// A player that stops in front of the shed has the camera turn to it; as
+// the player sets off again the camera goes back to the player.
+TEST_F(gcSamplePlayerTest, StandingBeforeTheShedTurnsTheCameraToIt)
+{
+    Play("0 0 -\n60 0 - 0 72\n640 0 -\n760 0 - 0 72\n", 800);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 790u);
+    const gcRegionPointHandle shed(datagen::SampleMapHandle(datagen::kSampleShedPointSlot));
+    const Sample& stood = s[740];
+    EXPECT_EQ(stood.state, B::ST_STANDING);
+    EXPECT_EQ(stood.region, 2);
+    EXPECT_GT(stood.pos.x, -7.5f) << "inside the trigger";
+    EXPECT_LT(stood.pos.x, 3.5f);
+    EXPECT_EQ(stood.lookAt, gcGameCamera::LOOKATCTRL_LOOKATPOINT);
+    EXPECT_EQ(stood.lookAtPoint, shed);
+    EXPECT_EQ(s.back().lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << "running on";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Through the gate the stick is still held, so the next map's player runs
+// from its first frame: the camera, snapped behind it by the map's start,
+// follows it down the road rather than standing where it was placed.
+TEST_F(gcSamplePlayerTest, TheCameraFollowsAPlayerRunningFromTheMapsStart)
+{
+    Play("0 0 - 0 72\n", 150, 1);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 140u);
+    for (const size_t at : {size_t{60}, size_t{140}}) {
+        SCOPED_TRACE(at);
+        ASSERT_EQ(s[at].region, 0) << "still in the first region, whose frame the camera shares";
+        EXPECT_LT(s[at].cameraPos.Dist(s[at].pos), 10.0f);
+    }
+    EXPECT_GT(s[140].pos.x - s[0].pos.x, 12.0f) << "the player ran";
+    EXPECT_GT(s[140].cameraPos.x - s[0].cameraPos.x, 10.0f) << "and the camera went along";
     EXPECT_EQ(Problems(), 0);
 }
 
