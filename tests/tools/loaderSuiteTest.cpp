@@ -475,7 +475,7 @@ bool Has(const std::vector<size_t>& positions, size_t at)
 TEST(LoaderSuitePlan, SampledSweepsKeepTheStructure)
 {
     const PlanSample s = MakePlanSample();
-    const SweepPositions plan = StructuralPositions(s.bytes, 1234);
+    const SweepPositions plan = StructuralPositions(s.bytes, RowSeed("a row"));
     struct Row {
         const char* what;
         size_t at;
@@ -506,8 +506,8 @@ TEST(LoaderSuitePlan, SampledSweepsKeepTheStructure)
     EXPECT_LT(repeatedOffsetFlips, 4) << "a repeated block's end offset was flipped whole";
     EXPECT_TRUE(std::is_sorted(plan.cuts.begin(), plan.cuts.end()));
     EXPECT_TRUE(std::is_sorted(plan.flips.begin(), plan.flips.end()));
-    EXPECT_EQ(StructuralPositions(s.bytes, 1234).flips, plan.flips) << "the sample is not the seed's";
-    EXPECT_NE(StructuralPositions(s.bytes, 99).flips, plan.flips) << "the sample ignores the seed";
+    EXPECT_EQ(StructuralPositions(s.bytes, RowSeed("a row")).flips, plan.flips) << "the sample is not the seed's";
+    EXPECT_NE(StructuralPositions(s.bytes, RowSeed("another row")).flips, plan.flips) << "the sample ignores the seed";
 }
 
 // Many equal blocks: a sampled sweep tries a small share of the positions;
