@@ -229,7 +229,7 @@ eFont SampleFont()
     f.m_fWidth = 10;
     f.m_fScale = 1.5f;
     f.ResetKerningTable();
-    f.m_kernTable['a'] = {0, 1, 5, 2};
+    f.m_kernTable[int{'a'}] = {0, 1, 5, 2};
     f.m_nFlags = eFont::kFlagKerning;
     return f;
 }
