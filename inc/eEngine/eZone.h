@@ -212,9 +212,15 @@ public:
     // min <= p < max on every axis, p in the zone's space.
     bool ContainsPos(const mVec3& p) const;
 
-    // Ray queries against static draw geometry. Strips carry no triangle
-    // test on this platform, so they never report a hit: the first gives
-    // null (each hit's distance set to the ray's length), the second false.
+    // Ray queries against the static strips of every live zone, through the
+    // visibility trees: the nearest triangle hit, back faces counted when
+    // asked. The hit's distance starts at the ray's reach and stays there
+    // when nothing is hit. The first takes a world ray, gives the hit in
+    // world space and returns the zone hit, or null. The second takes a ray
+    // in this zone's space reaching fLength (negative: unbounded), gives the
+    // hit in this zone's space with, where asked, the material of its strip
+    // and the texture coordinate of the material's set at the hit point, and
+    // returns whether anything was hit.
     static eZone* Intersect(const mRay& ray, bool bBackFaces, mRayTriHit* pHit);
     bool Intersect(const mRay& ray, float fLength, bool bBackFaces, mRayTriHit* pHit, eMaterialHandle* pMaterial,
                    mVec2* pTexCoord) const;
@@ -390,6 +396,20 @@ private:
     void DrawGeomBin(const eCamera& camera, eDrawInfo* pHead, bool bFirstSweepRule);
     bool IsStripRecord(const eDrawInfo* pInfo) const;
     void SetZoneFrames() const;
+
+    // The nearest hit over every live zone of a ray given in pCaller's space
+    // (world space without one), the hit taken back into that space.
+    static eZone* IntersectAll(const eZone* pCaller, const mRay& ray, bool bBackFaces, mRayTriHit* pHit,
+                               eMaterialHandle* pMaterial, mVec2* pTexCoord);
+    // Walks the visibility tree with a ray in this zone's space; pHit's
+    // distance bounds the hits and is lowered by each nearer one.
+    bool IntersectNode(const mRay& ray, int level, int node, const mVec3& centre, float edge, bool bBackFaces,
+                       mRayTriHit* pHit, eMaterialHandle* pMaterial, mVec2* pTexCoord) const;
+    // The triangles of the strips filed in one node.
+    bool IntersectVisNode(const mRay& ray, int node, bool bBackFaces, mRayTriHit* pHit, eMaterialHandle* pMaterial,
+                          mVec2* pTexCoord) const;
+    bool IntersectStrip(const mRay& ray, const eZoneVisStrip& strip, bool bBackFaces, mRayTriHit* pHit,
+                        mVec2* pTexCoord) const;
 
     void VolumeQueryNode(eVolumeQuery* pQuery, const cBase* pQuerier, const mSphere& sphere, int level,
                          int node, const mVec3& centre, float edge) const;

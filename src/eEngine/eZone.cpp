@@ -12,6 +12,7 @@
 #include "eEngine/eTexture.h"
 #include "mMath/mRay.h"
 #include "mMath/mSphere.h"
+#include "eZoneCell.h"
 #include "eZoneRing.h"
 
 QM_DEFINE_TYPE(eZone, cObject, 7)
@@ -111,9 +112,7 @@ void eZone::UnfileAll()
 
 bool eZone::ContainsPos(const mVec3& p) const
 {
-    const mVec3& lo = m_volume.minCorner;
-    const mVec3& hi = m_volume.maxCorner;
-    return lo.x <= p.x && p.x < hi.x && lo.y <= p.y && p.y < hi.y && lo.z <= p.z && p.z < hi.z;
+    return eZoneCell::Holds(m_volume, p);
 }
 
 eZone* eZone::GetZoneFromWorldPos(const mVec3& worldPos, mVec3* pOut)
@@ -155,11 +154,6 @@ eZone* eZone::GetZoneFromPos(const eZone* pZone, const mVec3& p, mVec3* pOut)
     return nullptr;
 }
 
-static bool ValidNode(int32_t node, const eOctree& tree)
-{
-    return node >= 0 && node < eOctree::NodeCount(tree.m_nLevels);
-}
-
 void eZone::AddGeom(eGeom* g)
 {
     if (g->m_nGeomFlags & eGeom::kOutsideZones)
@@ -197,14 +191,14 @@ void eZone::RemoveGeom(eGeom* g, unsigned int mask)
 {
     if ((mask & eGeom::kDraw) && g->m_nVisNodeIndex >= 0) {
         const int32_t node = g->m_nVisNodeIndex;
-        if (m_pVisNodes && ValidNode(node, m_visOctree))
+        if (m_pVisNodes && eZoneCell::ValidNode(node, m_visOctree))
             eZoneRing::Unfile(m_pVisNodes, node, &eZoneVisNode::pGeomVis, &eZoneVisNode::nGeomVisCount, g,
                               &eGeom::m_pVisPrev, &eGeom::m_pVisNext);
         g->m_nVisNodeIndex = -1;
     }
     if ((mask & eGeom::kCollide) && g->m_nColNodeIndex >= 0) {
         const int32_t node = g->m_nColNodeIndex;
-        if (m_pColNodes && ValidNode(node, m_colOctree))
+        if (m_pColNodes && eZoneCell::ValidNode(node, m_colOctree))
             eZoneRing::Unfile(m_pColNodes, node, &eZoneColNode::pGeomCol, &eZoneColNode::nGeomColCount, g,
                               &eGeom::m_pColPrev, &eGeom::m_pColNext);
         g->m_nColNodeIndex = -1;
@@ -266,21 +260,6 @@ bool eZone::CreateSndOctree(const eOctree& octree, cMemPool* pPool)
     m_sndOctree = octree;
     m_pSndNodes = pNodes;
     return true;
-}
-
-eZone* eZone::Intersect(const mRay& ray, bool, mRayTriHit* pHit)
-{
-    // No triangle test exists for static strips here, so no zone can report
-    // a hit; the hit record only gets the ray's reach.
-    for (const eZone* z : s_pZones)
-        if (z && pHit)
-            pHit->distance = ray.length;
-    return nullptr;
-}
-
-bool eZone::Intersect(const mRay& ray, float, bool bBackFaces, mRayTriHit* pHit, eMaterialHandle*, mVec2*) const
-{
-    return Intersect(ray, bBackFaces, pHit) != nullptr;
 }
 
 // The sounds and the listener reach the zones' sound trees through these.

@@ -20,6 +20,10 @@
 #include "mMath/mBox.h"
 #include "mMath/mFrustum.h"
 #include "mMath/mSphere.h"
+#include "eZoneCell.h"
+
+using eZoneCell::ChildCentre;
+using eZoneCell::LooseBox;
 
 namespace {
 
@@ -27,21 +31,6 @@ constexpr int kArrayPos = 0;  // render-state cache array numbers
 constexpr int kArrayNrm = 1;
 constexpr int kArrayTex0 = 2;
 constexpr int kAmbientPosFrac = 4;  // vertex format 4: s16 positions with 4 fraction bits
-
-mVec3 ChildCentre(const mVec3& centre, float edge, int k)
-{
-    const float q = 0.25f * edge;
-    return mVec3(centre.x + ((k & 1) ? q : -q), centre.y + ((k & 2) ? q : -q), centre.z + ((k & 4) ? q : -q));
-}
-
-mBox LooseBox(const mVec3& centre, float edge, float looseScale)
-{
-    const float h = 0.5f * edge * looseScale;
-    mBox b;
-    b.minCorner.Set(centre.x - h, centre.y - h, centre.z - h);
-    b.maxCorner.Set(centre.x + h, centre.y + h, centre.z + h);
-    return b;
-}
 
 // A scene node's visibility against the frustum, planes already known to
 // hold the cell skipped; 0 = outside.

@@ -15,6 +15,7 @@
 #include "eEngine/eMaterial.h"
 #include "eEngine/eNormalTable.h"
 #include "eEngine/eSurface.h"
+#include "eZoneDisplayList.h"
 
 using eBlockArrays::Fits;
 using eZoneRead::NewArray;
@@ -205,71 +206,28 @@ struct ArrayCounts {
     int32_t nTexCoords[2];
 };
 
-// The length of a register load or other non-drawing command at p (its
-// first byte op), 0 for a command the graphics layer does not know.
-uint32_t CommandBytes(const uint8_t* p, uint32_t nLeft)
-{
-    switch (p[0]) {
-    case 0x00:  // no-op
-    case 0x44:  // metrics
-    case 0x48:  // vertex-cache invalidation
-        return 1;
-    case 0x08: return 6;  // CP register load
-    case 0x61: return 5;  // BP register load
-    case 0x40: return 9;  // list call
-    case 0x10:            // XF load: the count of words follows
-        return nLeft >= 5 ? 5 + 4 * (static_cast<uint32_t>(ps::LoadU16BE(p + 1)) + 1) : 5;
-    default:
-        return (p[0] >= 0x20 && p[0] <= 0x38 && (p[0] & 7) == 0) ? 5 : 0;  // indexed XF loads
-    }
-}
-
 // Walks one display list as the graphics layer will, checking that every
 // command is whole and every index of a draw in the strip's vertex format
 // lies inside its array. The graphics layer parses and bounds-checks the
-// register loads, and the draws in other formats, itself: the walk goes past
-// the former and stops at the latter or at a command it does not know.
+// register loads, and the draws in other formats, itself.
 // Returns null when it is sound, else the fault.
 const char* CheckDisplayList(const uint8_t* p, uint32_t nBytes, int format, const ArrayCounts& c)
 {
-    constexpr uint8_t kPrimitiveMask = 0xF8;
-    constexpr uint8_t kFormatMask = 0x07;
-    const int nCoords = format == 1 ? 4 : 2;
-    const uint32_t vertexBytes = 2 + 1 + 2 * static_cast<uint32_t>(nCoords);
-    uint32_t pos = 0;
-    while (pos < nBytes) {
-        const uint8_t op = p[pos];
-        const uint8_t prim = op & kPrimitiveMask;
-        if (prim < GX_QUADS || prim > GX_POINTS) {
-            const uint32_t n = CommandBytes(p + pos, nBytes - pos);
-            if (n == 0)
-                return nullptr;
-            if (n > nBytes - pos)
-                return "a command cut by its end";
-            pos += n;
-            continue;
-        }
-        if ((op & kFormatMask) != format)
-            return nullptr;
-        if (pos + 3 > nBytes)
-            return "a draw cut by its end";
-        const uint32_t count = ps::LoadU16BE(p + pos + 1);
-        pos += 3;
-        if (static_cast<uint64_t>(count) * vertexBytes > nBytes - pos)
-            return "a draw cut by its end";
-        for (uint32_t v = 0; v < count; ++v, pos += vertexBytes) {
-            const uint8_t* q = p + pos;
-            if (ps::LoadU16BE(q) >= c.nPositions)
+    const int nCoords = eZoneDisplayList::CoordCount(format);
+    const uint32_t vertexBytes = eZoneDisplayList::VertexBytes(format);
+    return eZoneDisplayList::ForEachDraw(p, nBytes, format, [&](GXPrimitive, uint32_t count, const uint8_t* q) {
+        for (uint32_t v = 0; v < count; ++v, q += vertexBytes) {
+            if (ps::LoadU16BE(q + eZoneDisplayList::kPosIndex) >= c.nPositions)
                 return "a position index past its array";
-            if (q[2] >= eNormalTable::kCount)
+            if (q[eZoneDisplayList::kNormalIndex] >= eNormalTable::kCount)
                 return "a normal index past the normal table";
             // Coordinate 0 is the second set (the lightmap's), 1-3 the first.
             for (int k = 0; k < nCoords; ++k)
-                if (ps::LoadU16BE(q + 3 + 2 * k) >= c.nTexCoords[k == 0 ? 1 : 0])
+                if (ps::LoadU16BE(q + eZoneDisplayList::kCoordIndex + 2 * k) >= c.nTexCoords[k == 0 ? 1 : 0])
                     return "a texture-coordinate index past its array";
         }
-    }
-    return nullptr;
+        return static_cast<const char*>(nullptr);
+    });
 }
 
 // Follows every node's chain of first index and next indices: each index

@@ -6,16 +6,10 @@
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundData.h"
 #include "mMath/mSphere.h"
+#include "eZoneCell.h"
 #include "eZoneRing.h"
 
-namespace {
-
-bool ValidNode(int32_t node, const eOctree& tree)
-{
-    return node >= 0 && node < eOctree::NodeCount(tree.m_nLevels);
-}
-
-}  // namespace
+using eZoneCell::ValidNode;
 
 void eZone::AddSound(eSound* s)
 {
@@ -78,10 +72,8 @@ void eZone::CullSounds(const mOCS& listener)
 
 void eZone::CullSoundNode(const mVec3& pos, int level, int node, const mVec3& centre, float edge)
 {
-    const float h = 0.5f * edge * m_sndOctree.m_fLooseScale;
-    for (int a = 0; a < 3; ++a)
-        if (!(centre[a] - h <= pos[a] && pos[a] < centre[a] + h))
-            return;
+    if (!eZoneCell::Holds(eZoneCell::LooseBox(centre, edge, m_sndOctree.m_fLooseScale), pos))
+        return;
     eSound* const head = m_pSndNodes[node].pSound;
     for (eSound* s = head; s;) {
         eSound* next = s->m_pSndNext;
@@ -91,13 +83,10 @@ void eZone::CullSoundNode(const mVec3& pos, int level, int node, const mVec3& ce
     }
     if (level + 1 >= m_sndOctree.m_nLevels)
         return;
-    const float q = 0.25f * edge;
     for (int k = 0; k < eOctree::kChildren; ++k) {
         const int32_t child = eOctree::Child(node, k);
-        if (m_pSndNodes[child].nSoundCount == 0)
-            continue;
-        const mVec3 c(centre.x + ((k & 1) ? q : -q), centre.y + ((k & 2) ? q : -q), centre.z + ((k & 4) ? q : -q));
-        CullSoundNode(pos, level + 1, child, c, 0.5f * edge);
+        if (m_pSndNodes[child].nSoundCount != 0)
+            CullSoundNode(pos, level + 1, child, eZoneCell::ChildCentre(centre, edge, k), 0.5f * edge);
     }
 }
 

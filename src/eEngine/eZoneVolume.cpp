@@ -5,24 +5,10 @@
 #include "eEngine/eVolume.h"
 #include "eEngine/eVolumeQuery.h"
 #include "mMath/mSphere.h"
+#include "eZoneCell.h"
 #include "eZoneRing.h"
 
-namespace {
-
-bool ValidNode(int32_t node, const eOctree& tree)
-{
-    return node >= 0 && node < eOctree::NodeCount(tree.m_nLevels);
-}
-
-// Child k of a cell: the centre moves a quarter of the edge along each axis,
-// towards + where bit k of x (0), y (1), z (2) is set.
-mVec3 ChildCentre(const mVec3& centre, float edge, int k)
-{
-    const float q = 0.25f * edge;
-    return mVec3(centre.x + ((k & 1) ? q : -q), centre.y + ((k & 2) ? q : -q), centre.z + ((k & 4) ? q : -q));
-}
-
-}  // namespace
+using eZoneCell::ValidNode;
 
 void eZone::AddVolume(eVolume* v)
 {
@@ -96,11 +82,7 @@ void eZone::VolumeQuery(eVolumeQuery* pQuery, const cBase* pQuerier) const
 void eZone::VolumeQueryNode(eVolumeQuery* pQuery, const cBase* pQuerier, const mSphere& sphere, int level, int node,
                             const mVec3& centre, float edge) const
 {
-    const float h = 0.5f * edge * m_volOctree.m_fLooseScale;
-    mBox loose;
-    loose.minCorner.Set(centre.x - h, centre.y - h, centre.z - h);
-    loose.maxCorner.Set(centre.x + h, centre.y + h, centre.z + h);
-    if (!loose.Contains(sphere))
+    if (!eZoneCell::LooseBox(centre, edge, m_volOctree.m_fLooseScale).Contains(sphere))
         return;
     AddVolumeNode(pQuery, pQuerier, sphere, node);
     if (level + 1 >= m_volOctree.m_nLevels)
@@ -108,7 +90,7 @@ void eZone::VolumeQueryNode(eVolumeQuery* pQuery, const cBase* pQuerier, const m
     for (int k = 0; k < eOctree::kChildren; ++k) {
         const int32_t child = eOctree::Child(node, k);
         if (m_pVolNodes[child].nVolCount != 0)
-            VolumeQueryNode(pQuery, pQuerier, sphere, level + 1, child, ChildCentre(centre, edge, k), 0.5f * edge);
+            VolumeQueryNode(pQuery, pQuerier, sphere, level + 1, child, eZoneCell::ChildCentre(centre, edge, k), 0.5f * edge);
     }
 }
 

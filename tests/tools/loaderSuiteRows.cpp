@@ -169,6 +169,7 @@ void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem
 
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
+void AddExportRecordRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsExport.cpp
 
 namespace {
 
@@ -1931,6 +1932,7 @@ std::vector<LoaderRow> MakeRows()
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
     AddMendRows(rows);
+    AddExportRecordRows(rows);
     return rows;
 }
 

@@ -25,10 +25,15 @@ bool WriteObjectFile(const std::string& path, const cBase& object)
 
 bool WriteBodyFile(const std::string& path, const cBase& object)
 {
+    return WriteBlocksWith(path, [&](const cFile& file) { object.Write(file); });
+}
+
+bool WriteBlocksWith(const std::string& path, const std::function<void(const cFile&)>& write)
+{
     cFile file;
     bool ok = file.Create(path.c_str(), 0, cFile::kPlatformConsole, true);
     if (ok)
-        object.Write(file);
+        write(file);
     file.Close();
     ok = ok && !file.Failed();
     if (!ok)

@@ -6,10 +6,12 @@
 // offsets, truncations. Plain values; any thread.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 class cBase;
+class cFile;
 
 namespace datagen {
 
@@ -21,6 +23,11 @@ bool WriteObjectFile(const std::string& path, const cBase& object);
 // the game-flow files and music tracks hold it. False (logged) when the file
 // cannot be written.
 bool WriteBodyFile(const std::string& path, const cBase& object);
+
+// A console data file whose blocks the engine's own writers lay in it, for
+// what is written without being an object. False (logged) when the file
+// cannot be written.
+bool WriteBlocksWith(const std::string& path, const std::function<void(const cFile&)>& write);
 
 // Bytes big-endian, as the console stores them.
 class BlockWriter {

@@ -156,16 +156,19 @@ bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 const char* SamplePlayerInputText()
 {
     return "# The sample's scripted input: port 0 at rest, the main stick pushed\n"
-           "# halfway forward from frame 60 (the player walks east along the road),\n"
-           "# A tapped at frame 150 (a jump), the stick pushed fully from frame 200\n"
-           "# (a run), let go at frame 560 (the player stands in the middle region\n"
-           "# until the run ends, however long).\n"
+           "# halfway forward from frame 1 (the player walks east along the road),\n"
+           "# A tapped at frame 10 (a jump), the stick pushed fully from frame 20\n"
+           "# (a run), pushed left at frame 310 (the player turns north, towards\n"
+           "# the wall beside the road, and the camera swings round behind it to\n"
+           "# the shed ahead), let go at frame 325 (the player stands in the middle\n"
+           "# region until the run ends, however long).\n"
            "0    0  -\n"
-           "60   0  -    0  36\n"
-           "150  0  A    0  36\n"
-           "156  0  -    0  36\n"
-           "200  0  -    0  72\n"
-           "560  0  -\n";
+           "1    0  -    0  36\n"
+           "10   0  A    0  36\n"
+           "16   0  -    0  36\n"
+           "20   0  -    0  72\n"
+           "310  0  -  -72   0\n"
+           "325  0  -\n";
 }
 
 }  // namespace datagen

@@ -88,10 +88,12 @@ bool WriteSamplePlayerFiles(const std::string& stem, const char* name, uint32_t 
 // The biped (dir/Game/PlayerConfig01.pc and its sound file).
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial);
 
-// The scripted input of a headless run (its text): at rest for two
-// seconds, then the stick pushed halfway forward (walking east along the
-// road), A tapped to jump, then pushed fully (running), then let go: the
-// player stands short of the east gate however long the run lasts.
+// The scripted input of a headless run (its text): the stick pushed
+// halfway forward (walking east along the road), A tapped to jump, then
+// pushed fully (running), then left (turning north in the middle region),
+// then let go: the player stands short of the east gate however long the
+// run lasts, and a run of the Makefile's length ends with the player, the
+// road and the east region's shed in view.
 const char* SamplePlayerInputText();
 
 }  // namespace datagen

@@ -30,10 +30,11 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
     // "Initiator.GiveItem( [Key], 3 )"
     void GetText(char* pBuf) const override;
-    // The count is truncated toward zero. A stackable template adds the
-    // whole count to the designated item, else to the one the entity holds,
-    // else to a pooled one. Otherwise the designated item is added once, or
-    // count pooled items one by one while the pool has free ones.
+    // The count is truncated toward zero; 0 or less (or not a number) gives
+    // nothing. A stackable template adds the whole count to the designated
+    // item, else to the one the entity holds, else to a pooled one.
+    // Otherwise the designated item is added once, or count pooled items one
+    // by one while the pool has free ones.
     void DoAction(const gcEventParams& params) const override;
 
     gcDesiredEntity desiredEntity = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);

@@ -30,8 +30,9 @@ public:
     // "Player.TakeItem( [Key], 1 )"; without the entity for an item of the
     // event: "TakeItem( Initiator, 1 )"
     void GetText(char* pBuf) const override;
-    // The count is truncated toward zero. A designated item lying in the
-    // world (no carrier) is left alone.
+    // The count is truncated toward zero; 0 or less (or not a number) takes
+    // nothing. A designated item lying in the world (no carrier) is left
+    // alone.
     void DoAction(const gcEventParams& params) const override;
 
     gcDesiredEntity desiredEntity = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);

@@ -2,8 +2,8 @@
 // Asks the map loop to load one region of the current map with its
 // neighbours at once (a multi-region load), applying the action's two events
 // before and after it. The map keeps pointers to the events until the load
-// is served, so the action must outlive the request. Lives in its event's
-// pool; main thread. Type id 226.
+// is served; an action destroyed (or its pool reset) before then withdraws
+// its request. Lives in its event's pool; main thread. Type id 226.
 
 #include <cstdint>
 
@@ -21,6 +21,8 @@ public:
     // The events' actions are copied into the pool that holds this action.
     gcDoRegionLoad(const gcDoRegionLoad& other);
     gcDoRegionLoad& operator=(const gcDoRegionLoad&) = delete;
+    // Withdraws the map's unserved request when it is this action's.
+    ~gcDoRegionLoad() override;
 
     cBase* Copy(cMemPool* pPool) const override;
     // Version 2: the base block, the region id, the pre-load and the

@@ -172,8 +172,9 @@ public:
     void MoveToWorld(const mOCS& cameraToWorld);
     void MoveToWorld(const mVec3& pos);
     // Swings behind the followed entity (bStart) or ends the swing, scaling
-    // the heading and look-at speeds by the factor; a factor of 0 or less
-    // counts as 1. Only while following an entity.
+    // the heading and look-at speeds by the factor; a factor of 0 or less,
+    // not finite, or whose reciprocal is not, counts as 1. Only while
+    // following an entity.
     void Reorient(bool bStart, float fFactor, bool bSnap);
     // Heading, pitch and roll offsets from the current view; zero clears them.
     void ReorientAlternate(const mVec3& hpr);

@@ -29,10 +29,10 @@ public:
     // first pressing start (ports in order); -1 when none did, so the next
     // call asks again. A chosen port is kept.
     void DeterminePlayerController();
-    // Clears the entity and the time played; then -1 destroys the loaded
-    // configuration (true), another id loads it (false when that fails) and
-    // takes its entity as the player's: named "Player", region -1. The
-    // controller port is kept.
+    // Clears the entity, the interaction target and the time played; then -1
+    // destroys the loaded configuration (true), another id loads it (false
+    // when that fails) and takes its entity as the player's: named "Player",
+    // region -1. The controller port is kept.
     bool UpdatePlayerConfig(int nConfigId);
     // Empties the player configuration's pool and its sound pool.
     static void FreePlayerConfigMemory();
@@ -103,7 +103,8 @@ public:
     // priority outside the table.
     static bool PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_t (&states)[4]);
     // FaceDir: the desired heading, pitch and roll become the message's.
-    static void FaceDir(gcEntity* pPlayer, const gcMsg& msg);
+    // False, nothing changed, unless all three are finite.
+    static bool FaceDir(gcEntity* pPlayer, const gcMsg& msg);
     // The scripts of a tick: the state machine's tick (the template's
     // OnUpdate without one), the current configuration's OnUpdated (skipped,
     // and the flag cleared, on the first tick after it started) and the
@@ -111,7 +112,7 @@ public:
     static void RunTickScripts(gcEntity* pPlayer, const gcMsgTick& msg);
 
     gcEntity* m_pEntity = nullptr;          // null when no configuration is loaded
-    gcEntity* m_pInteractTarget = nullptr;  // refreshed each tick by the biped
+    gcEntity* m_pInteractTarget = nullptr;  // refreshed each tick by the biped; null once it is destroyed
     int32_t m_nControllerId = -1;           // port 0-3; -1 until one is chosen
 
     static cTimeValue s_timePlayed;  // ticks; read and restored by the saves

@@ -332,6 +332,14 @@ protected:
     // its source is, so it starts in nState, inactive and reset with its
     // pool like a new object, and activation can enable it.
     void StartAsCopy(int32_t nState);
+    // For the derived classes' Copy: the copy, or null (the copy destroyed)
+    // when one of the entity's events lost actions on the way.
+    template <class T>
+    static T* KeepWholeCopy(T* pCopy, const T& source)
+    {
+        return gcEvent::KeepWhole(pCopy, source, &gcEntity::onInteract, &gcEntity::onCanInteract,
+                                  &gcEntity::onInitialUpdate, &gcEntity::onDeath, &gcEntity::onFaded);
+    }
 
 private:
     void ResetShadow(const gcEntityTemplate& tmpl, cMemPool* pPool);

@@ -169,4 +169,13 @@ protected:
     bool IsShownFor(unsigned int nFlags) const { return (m_nFlags & kVisible) || (nFlags & kDrawHidden); }
     // The dialog's control behind a handle; null without a dialog.
     gcUIWidget* Resolve(unsigned int hWidget) const;
+    // For the subclasses' Copy: the copy, or null (the copy destroyed) when
+    // one of the widget's events lost actions on the way.
+    template <class T>
+    static T* KeepWholeCopy(T* pCopy, const T& source)
+    {
+        return gcEvent::KeepWhole(pCopy, source, &gcUIWidget::onConfirm, &gcUIWidget::onBack, &gcUIWidget::onShown,
+                                  &gcUIWidget::onHidden, &gcUIWidget::onFocused, &gcUIWidget::onUnfocused,
+                                  &gcUIWidget::onUpdateUI, &gcUIWidget::onUpdate);
+    }
 };

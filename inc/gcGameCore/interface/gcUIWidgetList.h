@@ -67,4 +67,11 @@ protected:
     // The cell of the p-th item of the window in forward order.
     gcUICell CellOfWindowIndex(int p) const;
     bool IsColumnMajor() const { return (m_nFlags & kColumnMajor) != 0; }
+    // The widget's events and the list's, whole, or null.
+    template <class T>
+    static T* KeepWholeCopy(T* pCopy, const T& source)
+    {
+        return gcEvent::KeepWhole(gcUIWidget::KeepWholeCopy(pCopy, source), source,
+                                  &gcUIWidgetList::onSelectionChange);
+    }
 };

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "cCore/cBase.h"
 #include "gcGameCore/script/gcEventParams.h"
@@ -41,8 +42,24 @@ public:
     // Destroys every action of the list.
     ~gcEvent() override;
 
-    // The same deep copy into pPool, keeping the owner name.
+    // The same deep copy into pPool, keeping the owner name; null when the
+    // pool has no room for the event or for one of its actions.
     cBase* Copy(cMemPool* pPool) const override;
+    // Whether this copy holds every action of the event it was copied from.
+    bool HoldsAllOf(const gcEvent& source) const;
+    // For the Copy of an owner of events: a copy (null passes) whose events
+    // (the members named) do not all hold every action of the source's is
+    // destroyed, its memory left to the pool, and null returned: a script
+    // that lost actions would do something else.
+    template <class T, class... Events>
+    static T* KeepWhole(T* pCopy, const T& source, Events... events)
+    {
+        if (pCopy && !(... && (pCopy->*events).HoldsAllOf(source.*events))) {
+            std::destroy_at(pCopy);
+            return nullptr;
+        }
+        return pCopy;
+    }
     // Version 3: an empty block of version 1, each action as a polymorphic
     // member, then -1.
     void Write(const cFile& file) const override;

@@ -6,6 +6,7 @@
 // Messages are built on the sender's stack and live for one Send call; they
 // are never stored. Main thread.
 
+#include <cmath>
 #include <cstdint>
 
 #include "cCore/cTimeValue.h"
@@ -110,6 +111,9 @@ public:
 class gcMsgFaceDir : public gcMsg {
 public:
     explicit gcMsgFaceDir(const mVec3& angles) : gcMsg(MSG_FACEDIR, nullptr), hpr(angles) {}
+    // Whether all three angles are finite: any other would turn the
+    // receiver's frame to NaN for good, so receivers refuse the message.
+    bool IsFinite() const { return std::isfinite(hpr.x) && std::isfinite(hpr.y) && std::isfinite(hpr.z); }
     mVec3 hpr;  // heading, pitch, roll in degrees: the desired orientation
 };
 

@@ -45,7 +45,8 @@ gcDoCameraEffect::gcDoCameraEffect(const gcDoCameraEffect& other)
 
 cBase* gcDoCameraEffect::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoCameraEffect>(*this) : nullptr;
+    gcDoCameraEffect* pCopy = pPool ? pPool->New<gcDoCameraEffect>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoCameraEffect::onCompleted);
 }
 
 void gcDoCameraEffect::Write(const cFile& file) const

@@ -28,13 +28,13 @@ void HeadingPitch(const mVec3& dir, float* pHeading, float* pPitch)
 
 // The change taken the short way round, held within the tolerance (its
 // magnitude: a negative tolerance in data must not turn the range inside
-// out).
+// out; one that is not a number turns nothing).
 float Turn(float fWanted, float fCurrent, float fTol)
 {
     float fChange = fWanted - fCurrent;
     if (std::fabs(fChange) > 180.0f)
         fChange += fChange > 0.0f ? -360.0f : 360.0f;
-    const float fLimit = std::fabs(fTol);
+    const float fLimit = std::isnan(fTol) ? 0.0f : std::fabs(fTol);
     return std::clamp(fChange, -fLimit, fLimit);
 }
 

@@ -1,6 +1,7 @@
 #include "gcGameCore/actions/gcDoEntityDamage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "cCore/cFile.h"
@@ -48,7 +49,8 @@ gcDoEntityDamage::gcDoEntityDamage(const gcDoEntityDamage& other)
 
 cBase* gcDoEntityDamage::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoEntityDamage>(*this) : nullptr;
+    gcDoEntityDamage* pCopy = pPool ? pPool->New<gcDoEntityDamage>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoEntityDamage::calcDamage, &gcDoEntityDamage::calcDuration);
 }
 
 void gcDoEntityDamage::Write(const cFile& file) const
@@ -179,7 +181,7 @@ bool gcDoEntityDamage::AreaTouches(gcEntity* pTarget, const mOCS& targetToWorld,
     box.maxCorner = size;
     mSphere sphere;
     sphere.center.XformInv(origin.origin, targetToWorld);
-    sphere.radius = fRadius;
+    sphere.radius = std::isnan(fRadius) ? 0.0f : fRadius;  // NaN would touch every box
     return sphere.Contains(box) != mContainment::NONE;
 }
 

@@ -62,8 +62,9 @@ void gcDoEntityGiveItem::DoAction(const gcEventParams& params) const
     gcItemTemplate* pTemplate = pEntity ? desiredItem.GetItemTemplate(params) : nullptr;
     if (!pTemplate)
         return;
+    // Not a number truncates to the lowest integer: nothing either.
     const int32_t nCount = gcValue::TruncToInt(desiredCount.GetValue());
-    if (!pEntity->CanAddItem(pTemplate->m_handle, nCount))
+    if (nCount <= 0 || !pEntity->CanAddItem(pTemplate->m_handle, nCount))
         return;
     gcItem* pItem = desiredItem.GetItem(params);
     if (pTemplate->IsStackable()) {

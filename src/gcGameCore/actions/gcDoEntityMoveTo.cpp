@@ -67,7 +67,8 @@ gcDoEntityMoveTo::gcDoEntityMoveTo(int32_t type, const gcDesiredEntity& entity, 
 
 cBase* gcDoEntityMoveTo::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoEntityMoveTo>(*this) : nullptr;
+    gcDoEntityMoveTo* pCopy = pPool ? pPool->New<gcDoEntityMoveTo>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoEntityMoveTo::onCompleted);
 }
 
 void gcDoEntityMoveTo::Write(const cFile& file) const

@@ -61,7 +61,10 @@ void gcDoEntityTakeItem::GetText(char* pBuf) const
 
 void gcDoEntityTakeItem::DoAction(const gcEventParams& params) const
 {
+    // Not a number truncates to the lowest integer: nothing either.
     const int32_t nCount = gcValue::TruncToInt(desiredCount.GetValue());
+    if (nCount <= 0)
+        return;
     if (gcItem* pItem = desiredItem.GetItem(params)) {
         if (pItem->m_pParentEntity)
             pItem->m_pParentEntity->RemoveItem(pItem, nCount);

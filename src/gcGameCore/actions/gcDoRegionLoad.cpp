@@ -35,9 +35,16 @@ gcDoRegionLoad::gcDoRegionLoad(const gcDoRegionLoad& other)
 {
 }
 
+gcDoRegionLoad::~gcDoRegionLoad()
+{
+    if (gcMap* pMap = gcMap::s_pMap)
+        pMap->WithdrawMultiRegionLoad(&onPreRegionLoad);
+}
+
 cBase* gcDoRegionLoad::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDoRegionLoad>(*this) : nullptr;
+    gcDoRegionLoad* pCopy = pPool ? pPool->New<gcDoRegionLoad>(*this) : nullptr;
+    return gcEvent::KeepWhole(pCopy, *this, &gcDoRegionLoad::onPreRegionLoad, &gcDoRegionLoad::onPostRegionLoad);
 }
 
 void gcDoRegionLoad::Write(const cFile& file) const

@@ -222,8 +222,9 @@ void gcGameCamera::Reorient(bool bStart, float fFactor, bool bSnap)
 {
     if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
         return;
-    // The factor comes from script data; it divides the poles.
-    if (fFactor <= 0.0f)
+    // The factor comes from script data; it divides the poles, and its
+    // reciprocal undoes the scaling: both must be finite positive numbers.
+    if (!(fFactor > 0.0f) || !std::isfinite(fFactor) || !std::isfinite(1.0f / fFactor))
         fFactor = 1.0f;
     if (bStart && bSnap) {
         ReorientAlternate(mVec3(0.0f, 0.0f, 0.0f));

@@ -105,7 +105,7 @@ gcNPC::gcNPC(const gcNPC& other) : gcCreature(other)
 
 cBase* gcNPC::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcNPC>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcNPC>(*this) : nullptr, *this);
 }
 
 const cType* gcNPC::GetTemplateType() const
@@ -231,7 +231,10 @@ bool gcNPC::HandleCommand(const gcMsg& msg)
     }
     switch (msg.nMsgId) {
     case MSG_FACEDIR: {
-        const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
+        const auto& face = static_cast<const gcMsgFaceDir&>(msg);
+        if (!face.IsFinite())
+            return false;
+        const mVec3& hpr = face.hpr;
         m_desiredHPR[0] = hpr.x;
         m_desiredHPR[1] = hpr.y;
         m_desiredHPR[2] = hpr.z;

@@ -35,6 +35,9 @@ void gcPlayer::DeterminePlayerController()
 bool gcPlayer::UpdatePlayerConfig(int nConfigId)
 {
     m_pEntity = nullptr;
+    // The target is an entity of the map being left; the next one's biped
+    // (if any) finds its own at its first tick.
+    m_pInteractTarget = nullptr;
     s_timePlayed = cTimeValue(0);
     if (nConfigId == -1) {
         if (gcPlayerConfig::s_pPlayerConfig)

@@ -29,7 +29,7 @@ gcPlayerBiped::~gcPlayerBiped() = default;
 
 cBase* gcPlayerBiped::Copy(cMemPool* pPool) const
 {
-    gcPlayerBiped* p = pPool ? pPool->New<gcPlayerBiped>(*this) : nullptr;
+    gcPlayerBiped* p = KeepWholeCopy(pPool ? pPool->New<gcPlayerBiped>(*this) : nullptr, *this);
     if (p)
         p->Reset(pPool);
     return p;

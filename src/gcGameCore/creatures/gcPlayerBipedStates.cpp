@@ -205,7 +205,7 @@ gcPlayerBiped::Handled gcPlayerBiped::HandleLateStates(const gcMsg& msg)
             m_nextUpdate = cTimeValue(0);
             Play(m_nCurState == ST_FALLING ? T::ANIM_FALLING : T::ANIM_SLIDE);
         } else if (id == MSG_FACEDIR && m_nCurState == ST_SLIDING) {
-            gcPlayer::FaceDir(this, msg);
+            return gcPlayer::FaceDir(this, msg) ? Handled::kTaken : Handled::kRefused;
         } else {
             return Handled::kPass;
         }
@@ -293,8 +293,7 @@ bool gcPlayerBiped::HandleCommands(const gcMsg& msg)
     case MSG_FACEDIR:
         if (s > ST_DODGING)
             return false;
-        gcPlayer::FaceDir(this, msg);
-        return true;
+        return gcPlayer::FaceDir(this, msg);
     case MSG_ATTACK: {
         if (s > ST_ATTACKING || (m_nFlags & kGroundFlags))
             return false;

@@ -26,7 +26,7 @@ gcPlayerFlying::~gcPlayerFlying() = default;
 
 cBase* gcPlayerFlying::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcPlayerFlying>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcPlayerFlying>(*this) : nullptr, *this);
 }
 
 void gcPlayerFlying::Write(const cFile& file) const

@@ -148,8 +148,7 @@ bool gcPlayerFlying::HandleCommands(const gcMsg& msg)
     case MSG_FACEDIR:
         if (s > ST_HIT_FRONT)
             return false;
-        gcPlayer::FaceDir(this, msg);
-        return true;
+        return gcPlayer::FaceDir(this, msg);
     case MSG_PLAYANIMATION: return gcPlayer::PlayByPriority(this, msg, kPriorityStates);
     case MSG_PLAYFLYINGANIMATION: return OnPlayFlyingAnimation(static_cast<const gcMsgPlayFlyingAnimation&>(msg));
     default: return HandlePathMessage(msg);

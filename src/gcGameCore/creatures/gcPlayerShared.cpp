@@ -155,12 +155,15 @@ bool gcPlayer::PlayByPriority(gcCreature* pPlayer, const gcMsg& msg, const int8_
     return true;
 }
 
-void gcPlayer::FaceDir(gcEntity* pPlayer, const gcMsg& msg)
+bool gcPlayer::FaceDir(gcEntity* pPlayer, const gcMsg& msg)
 {
-    const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
-    pPlayer->m_desiredHPR[0] = hpr.x;
-    pPlayer->m_desiredHPR[1] = hpr.y;
-    pPlayer->m_desiredHPR[2] = hpr.z;
+    const auto& face = static_cast<const gcMsgFaceDir&>(msg);
+    if (!face.IsFinite())
+        return false;
+    pPlayer->m_desiredHPR[0] = face.hpr.x;
+    pPlayer->m_desiredHPR[1] = face.hpr.y;
+    pPlayer->m_desiredHPR[2] = face.hpr.z;
+    return true;
 }
 
 void gcPlayer::RunTickScripts(gcEntity* pPlayer, const gcMsgTick& msg)

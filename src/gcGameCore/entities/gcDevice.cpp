@@ -42,7 +42,7 @@ gcDevice::gcDevice(const gcDevice& other) : gcEntity(other)
 
 cBase* gcDevice::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcDevice>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcDevice>(*this) : nullptr, *this);
 }
 
 const cType* gcDevice::GetTemplateType() const
@@ -121,9 +121,10 @@ bool gcDevice::HandleCommonMessage(const gcMsg& msg)
     case MSG_DEACTIVATE: OnDeactivated(msg); return true;
     case MSG_FREEZE: OnFrozen(msg); return true;
     case MSG_FACEDIR: {
-        if (s > STATE_PLAYINGHIGH)
+        const auto& face = static_cast<const gcMsgFaceDir&>(msg);
+        if (s > STATE_PLAYINGHIGH || !face.IsFinite())
             return false;
-        const mVec3& hpr = static_cast<const gcMsgFaceDir&>(msg).hpr;
+        const mVec3& hpr = face.hpr;
         m_desiredHPR[0] = hpr.x;
         m_desiredHPR[1] = hpr.y;
         m_desiredHPR[2] = hpr.z;

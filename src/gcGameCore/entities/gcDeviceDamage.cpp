@@ -1,11 +1,23 @@
 // gcDevice: taking damage. The team test, the damage script and health
 // unless invulnerable, then the hit animation or the way to death.
 #include <algorithm>
+#include <cmath>
 
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/entities/gcDeviceTemplate.h"
 #include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcEventStackData.h"
+
+namespace {
+
+// Damage that is not a number, from a file or a script, is no damage: it
+// would leave Health not a number, dying without a death.
+float NumberOrNone(float fAmount)
+{
+    return std::isnan(fAmount) ? 0.0f : fAmount;
+}
+
+}  // namespace
 
 void gcDevice::RaiseDeviceEvent(int32_t nEventId, const gcEvent* pTemplateEvent, const gcEventParams& params,
                                 gcEventStackData& frame)
@@ -28,10 +40,10 @@ void gcDevice::OnTakeDamage(const gcMsgDealDamage& msg)
     float fAmount = 0.0f;
     if (!(m_nEntityFlags & kInvulnerable)) {
         params.pParticipant1 = msg.pFrom;
-        gcEventStackData frame(msg.fAmount, 0.0f);
+        gcEventStackData frame(NumberOrNone(msg.fAmount), 0.0f);
         RaiseDeviceEvent(gcMsgEvent::ID_ONDAMAGETAKEN, m_pTemplate ? &m_pTemplate->onDamageTaken : nullptr, params,
                          frame);
-        fAmount = frame.fInValues[0];  // the script may change the amount
+        fAmount = NumberOrNone(frame.fInValues[0]);  // the script may change the amount
         const float fMax = std::max(m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 0.0f);
         const float fHealth = std::clamp(GetStat(gcEntityTemplate::STAT_HEALTH) - fAmount, 0.0f, fMax);
         SetStat(gcEntityTemplate::STAT_HEALTH, fHealth);

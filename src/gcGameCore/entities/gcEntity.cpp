@@ -17,6 +17,7 @@
 #include "eEngine/eVolume.h"
 #include "eEngine/eVolumeQuery.h"
 #include "eEngine/eZone.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcItem.h"
@@ -105,6 +106,10 @@ gcEntity::~gcEntity()
     // stand in for it.
     gcEffect::ForgetEntity(this);
     gcRegionTrigger::ForgetEntity(this);
+    // The HUD and the scripts read the player's interaction target between
+    // the biped's ticks.
+    if (gcPlayer* pPlayer = gcPlayer::Get(); pPlayer->m_pInteractTarget == this)
+        pPlayer->m_pInteractTarget = nullptr;
 }
 
 // ---- file block ----

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "cCore/cMemPool.h"
 #include "eEngine/eZone.h"
@@ -44,6 +45,13 @@ float Reach(const gcEntity& e)
 bool Faces(const mVec3& forward, const mVec3& dir, float tol)
 {
     return std::fabs(gcEntity::WrapDegrees(gcEntity::GetHeading(dir) - gcEntity::GetHeading(forward))) <= tol;
+}
+
+// Item counts add up without overflowing: a sum past the int range stays
+// at its end.
+int SaturatedSum(int64_t a, int64_t b)
+{
+    return static_cast<int>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
 }
 
 template <class T, class F>
@@ -256,7 +264,7 @@ void gcEntity::AddItem(gcItem* pItem, int nCount)
     const bool bStackable = pTemplate && pTemplate->IsStackable();
     if (bStackable) {
         if (gcItem* pHeld = HasItem(pItem->m_hTemplate, true)) {
-            pHeld->m_nCount += nCount;
+            pHeld->m_nCount = SaturatedSum(pHeld->m_nCount, nCount);
             return;
         }
     }
@@ -271,7 +279,7 @@ void gcEntity::RemoveItem(gcItem* pItem, int nCount)
         return;
     gcItemTemplate* pTemplate = pItem->GetTemplate();
     if (pTemplate && pTemplate->IsStackable()) {
-        pItem->m_nCount -= nCount;
+        pItem->m_nCount = SaturatedSum(pItem->m_nCount, -static_cast<int64_t>(nCount));
         if (pItem->m_nCount > 0)
             return;
     }
@@ -298,7 +306,7 @@ bool gcEntity::CanAddItem(gcItemTemplateHandle hTemplate, int nCount)
     if (!pHeld)
         return true;
     const int nHeld = pTemplate->IsStackable() ? pHeld->m_nCount : CountHeld(m_pItems, hTemplate);
-    return nHeld + nCount <= pTemplate->m_nMaxCount;
+    return static_cast<int64_t>(nHeld) + nCount <= pTemplate->m_nMaxCount;  // exact: no overflow
 }
 
 gcItem* gcEntity::HasItem(gcItemTemplateHandle hTemplate, bool bNested)

@@ -357,6 +357,21 @@ void gcMap::HandleMultiRegionLoad()
     m_nFlags &= ~kFlagRegionWaiting;
 }
 
+void gcMap::WithdrawMultiRegionLoad(const gcEvent* pPreLoad)
+{
+    if (!pPreLoad || m_pPreMultiRegionLoad != pPreLoad)
+        return;
+    m_pPreMultiRegionLoad = m_pPostMultiRegionLoad = nullptr;
+    m_nMultiRegionToLoad = -1;
+}
+
+void gcMap::WithdrawFromPool(const cMemPool* pPool)
+{
+    // A map in the pool went with it.
+    if (s_pMap && !pPool->Contains(s_pMap) && pPool->Contains(s_pMap->m_pPreMultiRegionLoad))
+        s_pMap->WithdrawMultiRegionLoad(s_pMap->m_pPreMultiRegionLoad);
+}
+
 bool gcMap::IsCinematicPlaying() const
 {
     return m_nStreamedCinematicToLoad >= 0 || m_pCinematicToPlay ||

@@ -11,6 +11,7 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
 
@@ -44,6 +45,20 @@ gcRegion* Current()
     return gcRegion::GetResident(gcRegion::s_nCurrentRegion);
 }
 
+// What the region's load and creator share: the slot's region goes and an
+// empty one of that id is made in the slot's readied pool (not yet in the
+// slot's entry).
+gcRegion* NewRegion(int nRegionId, int slot)
+{
+    DeleteRegion(slot);
+    gcRegion* p = gcGamePools::Renew<gcRegion>(nullptr, gcGame::s_regionPools[slot], gcGameConfig::GetRegionPoolSize());
+    if (p) {
+        p->m_nRegionIndex = slot;
+        p->m_nRegionId = nRegionId;
+    }
+    return p;
+}
+
 }  // namespace
 
 void gcMap::InstallEntityWorldFuncs()
@@ -67,30 +82,32 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
         return false;
     cStr name;
     gcRegion::GetFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, m_nMapId, nRegionId, &name);
-    // A neighbour whose file is missing is chosen again at every step: it is
-    // warned about once, not at every try.
+    // A neighbour whose file is missing or damaged is chosen again at every
+    // step: it is logged once, not read again at every try.
     static_assert(kMaxRegionNames <= 32, "a bit per region id");
     const uint32_t nBit = 1u << nRegionId;
-    if (m_nMissingRegionFiles & nBit)
+    if (m_nUnusableRegionFiles & nBit)
         return false;
     if (!cFile::Exists(name)) {
-        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId);
-        m_nMissingRegionFiles |= nBit;
+        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId + 1);
+        m_nUnusableRegionFiles |= nBit;
         return false;
     }
     cFile file;
-    if (!file.Open(name))
+    if (!file.Open(name)) {
+        cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
+        m_nUnusableRegionFiles |= nBit;
         return false;
-    DeleteRegion(slot);
+    }
     cMemPool& pool = gcGame::s_regionPools[slot];
-    gcGameConfig::PrepPool(pool, gcGameConfig::GetRegionPoolSize());
-    gcRegion* pRegion = pool.New<gcRegion>();
+    gcRegion* pRegion = NewRegion(nRegionId, slot);
     if (!pRegion)
         return false;
-    pRegion->m_nRegionIndex = slot;
-    pRegion->m_nRegionId = nRegionId;
     if (!pRegion->Read(file, &pool)) {
-        cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+        // A file that ran short has said so, naming itself.
+        if (!file.Failed())
+            cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+        m_nUnusableRegionFiles |= nBit;
         std::destroy_at(pRegion);
         pool.Reset();
         // The slot is empty now: it can no longer be the current one.
@@ -179,4 +196,21 @@ int gcMap::BuildAvailableRegionList(int* pList) const
             pList[n++] = slot;
     }
     return n;
+}
+
+void gcMap::CreateRegion(int nRegionId, const cName& name)
+{
+    if (nRegionId < 0 || nRegionId >= kMaxRegionNames) {
+        cLogError_("gcMap: region %d refused: ids are 0 to %d", nRegionId, kMaxRegionNames - 1);
+        return;
+    }
+    for (int slot = 0; slot < gcRegion::kMaxResident; ++slot)
+        DeleteRegion(slot);
+    gcRegion::s_nCurrentRegion = -1;
+    gcRegion* p = NewRegion(nRegionId, 0);
+    if (!p)
+        return;
+    gcRegion::s_pRegions[0] = p;
+    m_regionNames[nRegionId] = name;
+    gcRegion::s_nCurrentRegion = 0;
 }

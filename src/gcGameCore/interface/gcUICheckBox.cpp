@@ -21,7 +21,8 @@ gcUICheckBox::gcUICheckBox(const gcUICheckBox& other)
 
 cBase* gcUICheckBox::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUICheckBox>(*this) : nullptr;
+    gcUICheckBox* pCopy = KeepWholeCopy(pPool ? pPool->New<gcUICheckBox>(*this) : nullptr, *this);
+    return gcEvent::KeepWhole(pCopy, *this, &gcUICheckBox::onChecked, &gcUICheckBox::onUnchecked);
 }
 
 void gcUICheckBox::Write(const cFile& file) const

@@ -49,7 +49,7 @@ gcUIControl::gcUIControl()
 
 cBase* gcUIControl::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUIControl>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcUIControl>(*this) : nullptr, *this);
 }
 
 void gcUIControl::Write(const cFile& file) const

@@ -64,7 +64,7 @@ gcUIItemControl::gcUIItemControl()
 
 cBase* gcUIItemControl::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUIItemControl>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcUIItemControl>(*this) : nullptr, *this);
 }
 
 void gcUIItemControl::Write(const cFile& file) const

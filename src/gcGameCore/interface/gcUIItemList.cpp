@@ -31,7 +31,7 @@ gcUIItemList::gcUIItemList()
 
 cBase* gcUIItemList::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUIItemList>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcUIItemList>(*this) : nullptr, *this);
 }
 
 void gcUIItemList::Write(const cFile& file) const

@@ -125,7 +125,7 @@ gcUIWidgetGroup::~gcUIWidgetGroup()
 
 cBase* gcUIWidgetGroup::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUIWidgetGroup>(*this) : nullptr;
+    return KeepWholeCopy(pPool ? pPool->New<gcUIWidgetGroup>(*this) : nullptr, *this);
 }
 
 void gcUIWidgetGroup::Write(const cFile& file) const

@@ -41,7 +41,24 @@ gcEvent::~gcEvent()
 
 cBase* gcEvent::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcEvent>(*this, sOwnerName) : nullptr;
+    gcEvent* pCopy = pPool ? pPool->New<gcEvent>(*this, sOwnerName) : nullptr;
+    if (pCopy && !pCopy->HoldsAllOf(*this)) {
+        std::destroy_at(pCopy);
+        return nullptr;
+    }
+    return pCopy;
+}
+
+bool gcEvent::HoldsAllOf(const gcEvent& source) const
+{
+    const gcAction* pMine = pAction;
+    const gcAction* pTheirs = source.pAction;
+    // The copy keeps the order and only drops actions: same length, same list.
+    while (pMine && pTheirs) {
+        pMine = pMine->pNextAction;
+        pTheirs = pTheirs->pNextAction;
+    }
+    return !pMine && !pTheirs;
 }
 
 void gcEvent::Write(const cFile& file) const

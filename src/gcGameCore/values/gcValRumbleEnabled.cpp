@@ -1,5 +1,6 @@
 #include "gcGameCore/values/gcValRumbleEnabled.h"
 
+#include "platform/os.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
@@ -53,9 +54,12 @@ void gcValRumbleEnabled::Set(float fValue, const gcEventParams&)
                          .GetFirstControllerResponse();
     if (port < 0 || port >= eInput::kMaxControllers)
         return;
+    // A millisecond's sleep a step: the virtual clock of a headless run
+    // moves only while every thread waits.
     const double fEnd = cGetTimeSeconds() + kFeedbackSeconds;
     while (cGetTimeSeconds() < fEnd) {
         eInput::s_joyState[port].fRumble += 1.0f;
         eInput::Update(cTimeValue(0), true);
+        OSSleepTicks(OSMillisecondsToTicks(1));
     }
 }

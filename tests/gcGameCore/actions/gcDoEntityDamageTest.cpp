@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -226,6 +227,7 @@ TEST_F(gcDoEntityDamageTest, AreaDamageWalksTheMapThenThePlayer)
     EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pNear, pClose}));
 }
 
+// A radius that is not a number counts as 0.
 TEST_F(gcDoEntityDamageTest, AreaOfRadiusZeroHitsOnlyBoxesHoldingTheOrigin)
 {
     gcDamageRecorder* pHolding = InMap({0.5f, 0, 1.5f});
@@ -237,9 +239,30 @@ TEST_F(gcDoEntityDamageTest, AreaOfRadiusZeroHitsOnlyBoxesHoldingTheOrigin)
     for (int32_t slot = m_map.m_entities.m_nEnd - 2; slot < m_map.m_entities.m_nEnd; ++slot)
         gcEntityMgr::s_pInstances[slot]->m_model.m_hMesh = eMeshHandle();
     const mOCS origin = MakeFrame(0, 0, 0);
-    gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_NONE, true, true, 0.0f)
+    for (float fRadius : {0.0f, NAN}) {
+        SCOPED_TRACE(fRadius);
+        Hits().clear();
+        gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_NONE, true, true, fRadius)
+            .Apply(gcEventParams(nullptr, nullptr, nullptr, &origin, nullptr));
+        EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pHolding, pEdge, pPoint}));
+    }
+}
+
+// The range ends before its end slot: the entity in the last slot of the
+// range is hit, one placed in the end slot itself is not, nor is one just
+// before the range's first slot.
+TEST_F(gcDoEntityDamageTest, AreaDamageStopsAtTheEndOfTheMapsRange)
+{
+    gcDamageRecorder* pFirst = InMap({1, 0, 0});
+    gcDamageRecorder* pLast = InMap({-1, 0, 0});
+    gcDamageRecorder* pPast = Placed({0, 1, 0});
+    gcDamageRecorder* pBefore = Placed({0, -1, 0});
+    gcEntityMgr::s_pInstances[m_map.m_entities.m_nEnd] = pPast;
+    gcEntityMgr::s_pInstances[m_map.m_entities.m_nBegin - 1] = pBefore;
+    const mOCS origin = MakeFrame(0, 0, 0);
+    gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_NONE, true, true, 3.0f)
         .Apply(gcEventParams(nullptr, nullptr, nullptr, &origin, nullptr));
-    EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pHolding, pEdge, pPoint}));
+    EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pFirst, pLast}));
 }
 
 // Without the event location the area lies around the attacker; without an

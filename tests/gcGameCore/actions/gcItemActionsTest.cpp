@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -102,6 +104,10 @@ TEST_F(gcItemActionsTest, GiveAddsToTheStackOrTakesPooledItems)
         {"2.7 items", false, 0, 2.7f, 2},
         {"refused over the maximum", false, 1, 3.0f, 1},
         {"a negative count gives nothing", false, 0, -2.0f, 0},
+        {"0 starts no stack", true, 0, 0.0f, 0},
+        {"a negative count starts no stack", true, 0, -2.0f, 0},
+        {"not a number gives nothing", true, 2, NAN, 2},
+        {"1e10 is past the maximum", true, 2, 1e10f, 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -154,6 +160,9 @@ TEST_F(gcItemActionsTest, TakeFromTheCarrierOrTheEntity)
         int32_t nStack, nGems;
     } rows[] = {
         {"2.7 from the stack", Specific(m_pStack), nullptr, 2.7f, 4, 2},
+        {"-20 does not raise the stack", Specific(m_pStack), nullptr, -20.0f, 4, 2},
+        {"not a number takes nothing", Specific(m_pStack), nullptr, NAN, 4, 2},
+        {"0 gems: none", Specific(m_pPlain), nullptr, 0.0f, 4, 2},
         {"a world item: nothing", first, pLoose, 1.0f, 4, 2},
         {"a carried item: from its carrier", first, m_pPlain->GetInstanceAt(0), 1.0f, 4, 1},
         {"one gem", Specific(m_pPlain), nullptr, 5.0f, 4, 0},
@@ -168,6 +177,22 @@ TEST_F(gcItemActionsTest, TakeFromTheCarrierOrTheEntity)
         EXPECT_EQ(Held(m_pPlain, true), row.nGems);
     }
     EXPECT_EQ(pLoose->m_pParentEntity, nullptr);
+}
+
+// Counts past the int range stay at its end instead of wrapping round.
+TEST_F(gcItemActionsTest, InventoryCountsSaturate)
+{
+    m_pStack->m_nMaxCount = INT32_MAX;
+    gcItem* pStack = m_pStack->GetInstance();
+    m_pCarrier->AddItem(pStack, 5);
+    EXPECT_FALSE(m_pCarrier->CanAddItem(m_pStack->m_handle, INT32_MAX));
+    EXPECT_TRUE(m_pCarrier->CanAddItem(m_pStack->m_handle, INT32_MAX - 5));
+    m_pCarrier->AddItem(pStack, INT32_MAX);
+    EXPECT_EQ(pStack->m_nCount, INT32_MAX);
+    m_pCarrier->RemoveItem(pStack, INT32_MIN);
+    EXPECT_EQ(pStack->m_nCount, INT32_MAX);
+    m_pCarrier->RemoveItem(pStack, INT32_MAX - 1);
+    EXPECT_EQ(pStack->m_nCount, 1);
 }
 
 TEST_F(gcItemActionsTest, EquipAndUnequip)
@@ -217,6 +242,33 @@ TEST_F(gcItemActionsTest, CombineInTwoSteps)
     EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
     EXPECT_EQ(pA->m_pFirstChildItem, pB);
     EXPECT_EQ(Held(m_pPlain, true), 2);
+}
+
+// A pending item that leaves the inventory, alone or inside another item,
+// ends the combination: no free item takes the next one in.
+TEST_F(gcItemActionsTest, APendingItemThatLeavesTheInventoryIsForgotten)
+{
+    gcDoEntityGiveItem(kInitiator, Specific(m_pPlain), Number(3.0f)).Apply(m_params);
+    gcItem* pA = m_pPlain->GetInstanceAt(0);
+    gcItem* pB = m_pPlain->GetInstanceAt(1);
+    gcItem* pC = m_pPlain->GetInstanceAt(2);
+    auto combine = [&](gcItem* pItem) {
+        m_params.pParticipant1 = pItem;
+        gcDoEntityCombineItem(kInitiator, gcDesiredItem::Selecting(gcDesiredItem::PARTICIPANT1), false).Apply(m_params);
+    };
+    combine(pA);
+    m_pCarrier->RemoveItem(pA, 1);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
+    combine(pB);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, pB);
+    EXPECT_EQ(pA->m_pFirstChildItem, nullptr);
+
+    combine(pC);  // C in B
+    ASSERT_EQ(pC->m_pParentItem, pB);
+    combine(pC);
+    ASSERT_EQ(gcDoEntityCombineItem::s_pFirstItem, pC);
+    m_pCarrier->RemoveItem(pB, 1);  // C leaves with it
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
 }
 
 // By template, only the entity's own items count, not nested ones.
@@ -350,6 +402,34 @@ TEST_F(gcItemActionsReadTest, Version3CountsAreIntegers)
     EXPECT_EQ(pGive->desiredCount.fConst, -4.0f);
     EXPECT_EQ(pTake->desiredItem.desiredItem, gcDesiredItem::PARTICIPANT2);
     EXPECT_EQ(pTake->desiredCount.fConst, 7.0f);
+}
+
+// The newest give block (4) and the combine block, field by field: the
+// count of version 4 is a reference, here the frame's second temporary.
+TEST_F(gcItemActionsReadTest, NewestGiveAndCombineBlocksFieldByField)
+{
+    auto* pGive = LoadAction<gcDoEntityGiveItem>(4, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Int(gcDesiredItem::PARTICIPANT1).Word(0x00410001);
+        w.Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(1);
+    });
+    ASSERT_NE(pGive, nullptr);
+    EXPECT_EQ(pGive->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(pGive->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pGive->desiredItem.desiredItem, gcDesiredItem::PARTICIPANT1);
+    EXPECT_EQ(pGive->desiredItem.hSpecificItemTemplate.m_nValue, 0x00410001u);
+    EXPECT_EQ(pGive->desiredCount.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(pGive->desiredCount.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(pGive->desiredCount.nParamIndex, 1);
+
+    auto* pCombine = LoadAction<gcDoEntityCombineItem>(1, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::PLAYER).Word(0x00070002).Int(gcDesiredItem::SPECIFIC).Word(0x00420003).Int(1);
+    });
+    ASSERT_NE(pCombine, nullptr);
+    EXPECT_EQ(pCombine->desiredEntity.desiredEntity, gcDesiredEntity::PLAYER);
+    EXPECT_EQ(pCombine->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pCombine->desiredItem.desiredItem, gcDesiredItem::SPECIFIC);
+    EXPECT_EQ(pCombine->desiredItem.hSpecificItemTemplate.m_nValue, 0x00420003u);
+    EXPECT_TRUE(pCombine->bCancel);
 }
 
 TEST_F(gcItemActionsTest, Texts)

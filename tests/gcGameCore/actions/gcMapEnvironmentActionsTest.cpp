@@ -201,6 +201,33 @@ TEST_F(gcMapEnvironmentTest, RegionLoadRequestsTheIndexWithItsEvents)
     EXPECT_EQ(Text(gcDoRegionLoad()), "RegionLoad( 0 )");
 }
 
+// The map holds the action's events until the load is served: the request
+// goes with the action, destroyed or in a pool that is reset. Another
+// action's end, or another pool's reset, leaves it.
+TEST_F(gcMapEnvironmentTest, ARegionLoadRequestGoesWithItsAction)
+{
+    gcDesiredValue id;
+    id.fConst = 3.0f;
+    cMemPool scripts("gcMapEnvironmentTest scripts", 0x1000, false);
+    cMemPool other("gcMapEnvironmentTest other", 0x1000, false);
+    for (const bool bReset : {false, true}) {
+        SCOPED_TRACE(bReset);
+        gcDoRegionLoad* pAction = scripts.New<gcDoRegionLoad>(id);
+        pAction->Apply(m_params);
+        std::destroy_at(other.New<gcDoRegionLoad>(id));
+        other.Reset();
+        EXPECT_EQ(m_pMap->m_nMultiRegionToLoad, 2);
+        EXPECT_EQ(m_pMap->m_pPreMultiRegionLoad, &pAction->onPreRegionLoad);
+        if (bReset)
+            scripts.Reset();
+        else
+            std::destroy_at(pAction);
+        EXPECT_EQ(m_pMap->m_nMultiRegionToLoad, -1);
+        EXPECT_EQ(m_pMap->m_pPreMultiRegionLoad, nullptr);
+        EXPECT_EQ(m_pMap->m_pPostMultiRegionLoad, nullptr);
+    }
+}
+
 TEST_F(gcMapEnvironmentTest, RegionLoadAndFogReadOnlyVersionTwo)
 {
     gcDoRegionLoad* pRegion = Load<gcDoRegionLoad>(2, [](datagen::BlockWriter& w) {

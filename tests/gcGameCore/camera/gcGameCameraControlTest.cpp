@@ -278,7 +278,9 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
         float factor;
         float scale;  // what the script's factor amounts to
     };
-    for (const Row& row : {Row{1.5f, 1.5f}, Row{0.0f, 1.0f}, Row{-2.0f, 1.0f}, Row{4.0f, 4.0f}}) {
+    // Not finite, or with a reciprocal that is not (1e-40), counts as 1.
+    for (const Row& row : {Row{1.5f, 1.5f}, Row{0.0f, 1.0f}, Row{-2.0f, 1.0f}, Row{4.0f, 4.0f}, Row{NAN, 1.0f},
+                           Row{INFINITY, 1.0f}, Row{1e-40f, 1.0f}}) {
         SCOPED_TRACE(row.factor);
         m_cam.Reorient(true, row.factor, false);
         EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, C::kReorienting);
@@ -391,6 +393,31 @@ TEST_F(gcGameCameraControlTest, GetDirTurnsTheStickIntoAHorizontalWorldDirection
         {0, -0.2f, {1, 0, 0}},
     };
     for (const Row& r : rows) {
+        mVec3 dir;
+        m_cam.GetDir(r.x, r.y, &dir);
+        EXPECT_VEC_NEAR(dir, r.dir, 1e-5f);
+    }
+}
+
+// Straight up or down the forward axis is level only by rounding: the
+// heading the camera was given decides.
+TEST_F(gcGameCameraControlTest, GetDirLookingStraightUpOrDownFollowsTheHeading)
+{
+    struct Row {
+        float heading, pitch, x, y;
+        mVec3 dir;
+    };
+    const Row rows[] = {
+        {0, 90, 0, 1, {0, 1, 0}},   {0, -90, 0, 1, {0, 1, 0}},   {0, 90, 1, 0, {1, 0, 0}},
+        {90, -90, 0, 1, {-1, 0, 0}}, {90, 90, 1, 0, {0, 1, 0}},  {30, 90, 0, 1, {-0.5f, 0.8660254f, 0}},
+        {0, 89.9f, 0, -1, {0, -1, 0}},  // not quite vertical: its own forward axis
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.heading << " " << r.pitch);
+        mOCS view;
+        view.MakeIdentity();
+        view.basis.SetHPR(r.heading, r.pitch, 0.0f);
+        m_cam.MoveToWorld(view);
         mVec3 dir;
         m_cam.GetDir(r.x, r.y, &dir);
         EXPECT_VEC_NEAR(dir, r.dir, 1e-5f);

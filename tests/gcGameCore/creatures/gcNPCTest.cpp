@@ -2,6 +2,8 @@
 // refusals, suspension, death and fading, chained attacks.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcNPCTestFixture.h"
 
@@ -67,7 +69,7 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
     const gcMsgIdle idle5(5), idle6(6);
     const P negativePriority(&config, static_cast<P::gcPriority>(-1));
     const gcMsgAttack badAttack(32, false, 0), noSuchAttack(0, false, 0);
-    const gcMsgFaceDir face(mVec3(30, 0, 0));
+    const gcMsgFaceDir face(mVec3(30, 0, 0)), faceNaN(mVec3(30, NAN, 0));
     const gcMsgDealDamage badDir(nullptr, 0, 5, static_cast<gcMsgDealDamage::gcDamageDir>(6), cTimeValue(0));
     const gcMsgDealDamage hit(nullptr, 0, 5, gcMsgDealDamage::DD_F, cTimeValue(0));
     struct Row {
@@ -100,6 +102,7 @@ TEST_F(gcNPCTest, CommandsFollowTheirStatesAndBounds)
         {"an attack the template lacks is taken", N::STATE_STANDING, &noSuchAttack, true, N::STATE_STANDING},
         {"a facing while blocking", N::STATE_BLOCKING, &face, true, N::STATE_BLOCKING},
         {"no facing above blocking", N::STATE_PLAYINGHIGH, &face, false, N::STATE_PLAYINGHIGH},
+        {"no facing that is not finite", N::STATE_STANDING, &faceNaN, false, N::STATE_STANDING},
         {"idle 5 is the last", N::STATE_STANDING, &idle5, true, N::STATE_IDLING},
         {"idle 6 is outside", N::STATE_STANDING, &idle6, false, N::STATE_STANDING},
         {"attack outside the table", N::STATE_STANDING, &badAttack, false, N::STATE_STANDING},

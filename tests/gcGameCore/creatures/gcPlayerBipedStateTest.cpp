@@ -169,6 +169,24 @@ TEST_F(BipedTest, FallingAndSlidingPlayTheirAnimationsAndOnlySlidingTakesAFacing
     }
 }
 
+// A facing that is not finite would make the biped's frame NaN for good:
+// refused standing and sliding, the desired facing kept.
+TEST_F(BipedTest, AFacingThatIsNotFiniteIsRefused)
+{
+    const mVec3 bad[] = {{NAN, 0, 0}, {0, NAN, 0}, {0, 0, NAN}, {INFINITY, 0, 0}, {0, -INFINITY, 0}};
+    for (int state : {B::ST_STANDING, B::ST_SLIDING}) {
+        for (const mVec3& hpr : bad) {
+            SCOPED_TRACE(state);
+            Force(state);
+            m_pBiped->m_desiredHPR[0] = m_pBiped->m_desiredHPR[1] = m_pBiped->m_desiredHPR[2] = 7.0f;
+            EXPECT_EQ(m_pBiped->Send(gcMsgFaceDir(hpr)), 0);
+            EXPECT_EQ(m_pBiped->m_desiredHPR[0], 7.0f);
+            EXPECT_EQ(m_pBiped->m_desiredHPR[1], 7.0f);
+            EXPECT_EQ(m_pBiped->m_desiredHPR[2], 7.0f);
+        }
+    }
+}
+
 // The attack's update starts the queued attack of a branch that was not
 // cancelled; with none it ends the attack.
 TEST_F(BipedTest, AnAttackChainsOnlyToAQueuedAttackOfABranchNotCancelled)

@@ -149,6 +149,10 @@ TEST_F(FlyingTest, CommandsByState)
         {"nor flying's", F::ST_FLYING, 0, 0, plain(MSG_UPDATE), 0, F::ST_FLYING, -1, 0},
         {"face knocked back", F::ST_HIT_FRONT, 0, 0, [](gcPlayerFlying& f) { return f.Send(gcMsgFaceDir({30, 10, 5})); },
          1, F::ST_HIT_FRONT, -1, 0},
+        {"no heading that is not a number", F::ST_FLYING, 0, 0,
+         [](gcPlayerFlying& f) { return f.Send(gcMsgFaceDir({NAN, 1, 1})); }, 0, F::ST_FLYING, -1, 0},
+        {"no infinite roll", F::ST_FLYING, 0, 0,
+         [](gcPlayerFlying& f) { return f.Send(gcMsgFaceDir({1, 1, INFINITY})); }, 0, F::ST_FLYING, -1, 0},
         {"no face in the high animation", F::ST_ANIM_HIGH, 0, 0,
          [](gcPlayerFlying& f) { return f.Send(gcMsgFaceDir({1, 1, 1})); }, 0, F::ST_ANIM_HIGH, -1, 0},
         {"no attack", F::ST_FLYING, 0, 0, [](gcPlayerFlying& f) { return f.Send(gcMsgAttack(0, false, 0)); }, 0,
@@ -300,6 +304,29 @@ TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
         m_pFlyer->m_nextUpdate = cTimeValue(10000);  // no state ends meanwhile
         Tick(3);
         EXPECT_EQ(m_pFlyer->m_accelTime, cTimeValue(r.runs ? 160 : 100));
+    }
+}
+
+// 128 ticks (208 less the ease-out) scaled to 2147483520, the largest float
+// below 2^31, already last the longest countdown; one float below it is
+// taken as it is.
+TEST_F(FlyingTest, ABoostAtTheLargestTickFloatLastsTheLongestCountdown)
+{
+    datagen::AnimationDesc boost;
+    boost.frames = 2;
+    boost.frameLength = 208;
+    ASSERT_NE(PlaceAnimation(m_data, &m_pool, 6, boost), nullptr);
+    m_pTemplate->animationConfigs[T::ANIM_BOOST].hAnimation = eAnimationMgr::GetHandle(6);
+    const struct {
+        float scale;
+        int countdown;
+    } rows[] = {{16777215.0f, INT32_MAX}, {16777214.0f, 2147483392}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.scale);
+        Force(F::ST_ANIM_LOW, 1, F::kFlapping);
+        m_pFlyer->SetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE, r.scale);
+        EXPECT_EQ(SendPlain(*m_pFlyer, MSG_JUMP), 1);
+        EXPECT_EQ(m_pFlyer->m_nextUpdate, cTimeValue(r.countdown));
     }
 }
 

@@ -23,6 +23,7 @@ protected:
     {
         SetUp();
         gcPlayer::Get()->m_pEntity = nullptr;
+        gcPlayer::Get()->m_pInteractTarget = nullptr;
         if (gcPlayerConfig::s_pPlayerConfig)
             std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
     }
@@ -80,6 +81,27 @@ TEST_F(gcPlayerTest, SwitchingConfigurationsClearsEntityAndTimeAndKeepsTheContro
     EXPECT_EQ(p->m_pEntity, nullptr);
     EXPECT_EQ(gcPlayer::s_timePlayed, cTimeValue(0));
     EXPECT_EQ(p->m_nControllerId, 2);
+}
+
+// The HUD and the scripts read the target between the biped's ticks: it must
+// not outlive the map nor its entity.
+TEST_F(gcPlayerTest, TheInteractionTargetGoesWithTheMapAndWithItsEntity)
+{
+    gcPlayer* p = gcPlayer::Get();
+    cMemPool pool("gcPlayerTest", 0x4000, false);
+    gcTestEntity* pTarget = pool.New<gcTestEntity>();
+    gcTestEntity* pOther = pool.New<gcTestEntity>();
+    p->m_pInteractTarget = pTarget;
+    std::destroy_at(pOther);
+    EXPECT_EQ(p->m_pInteractTarget, pTarget);
+    std::destroy_at(pTarget);
+    EXPECT_EQ(p->m_pInteractTarget, nullptr);
+
+    gcTestEntity* pNext = pool.New<gcTestEntity>();
+    p->m_pInteractTarget = pNext;
+    EXPECT_TRUE(p->UpdatePlayerConfig(-1));  // the map ends
+    EXPECT_EQ(p->m_pInteractTarget, nullptr);
+    std::destroy_at(pNext);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "datagen/deviceWriters.h"
 #include "datagen/sampleDevices.h"
@@ -182,6 +183,29 @@ TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
     }
 }
 
+// A configuration that does not read fails the block after a sound entity
+// template part: that part, team and name included, stays as it was.
+TEST_F(gcDeviceTest, TemplateFailingInItsConfigurationsChangesNothing)
+{
+    gcTestLogCapture quiet;
+    gcDeviceTemplate t;
+    t.m_name.Set("before");
+    t.animationConfigs[0].hAnimation = eAnimationHandle(0x00660001);
+    datagen::DeviceTemplateDesc d;
+    d.entity.name = "after";
+    d.entity.team = 1;
+    d.entity.stats = {5, 0, 1, 1};
+    d.configs.resize(9);
+    d.configs[0].hAnimation = 0x00700000;
+    d.configs[4].damagedEvent = 2;
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::DeviceTemplateBlock(w, d, 1); }, &t));
+    EXPECT_EQ(t.team, gcEntityTemplate::TEAM_NEUTRAL);
+    EXPECT_STREQ(t.m_name.m_sData, "before");
+    EXPECT_EQ(t.fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 100.0f);
+    EXPECT_EQ(t.animationConfigs[0].hAnimation.m_nValue, 0x00660001u);
+    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "gcDeviceTemplate: configuration block not accepted"), 1);
+}
+
 // A device starts suspended and invulnerable; activation decides by health;
 // a template of another kind leaves it without one.
 TEST_F(gcDeviceTest, StartsSuspendedAndActivatesByHealth)
@@ -352,6 +376,9 @@ TEST_F(gcDeviceTest, TakingDamage)
         {"lethal: dying", 0, NONE, false, 150, false, 0, 0, 150, Dv::STATE_DYING, kSwingTicks, 1, 1, 0, true},
         {"lethal without dying: dead", 0, NONE, false, 100, false, 1, 0, 100, Dv::STATE_FADING, 0, 1, 1, 0, true},
         {"lethal with neither: gone", 0, NONE, false, 100, false, 2, 0, 100, Dv::STATE_GONE, 0, 1, 1, 1, true},
+        // Not a number is no damage, from the message or from the script.
+        {"NaN is none", 0, NONE, false, NAN, false, 0, 100, 0, Dv::STATE_HIT, kSwingTicks, 1, 0, 0, true},
+        {"the script makes NaN", 0, NONE, false, 30, true, 0, 100, 0, Dv::STATE_HIT, kSwingTicks, 1, 0, 0, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -361,8 +388,9 @@ TEST_F(gcDeviceTest, TakingDamage)
             m_t->animationConfigs[Dv::ANIM_DYING].hAnimation = eAnimationHandle();
         if (r.nMissing >= 2)
             m_t->animationConfigs[Dv::ANIM_DEAD].hAnimation = eAnimationHandle();
+        const bool bScriptNaN = r.bScriptHalves && r.fTaken == 0.0f;
         m_t->onDamageTaken.pAction->pNextAction =
-            r.bScriptHalves ? b.Set(gcValTest::PARAM1, r.fAmount / 2.0f) : nullptr;
+            r.bScriptHalves ? b.Set(gcValTest::PARAM1, bScriptNaN ? NAN : r.fAmount / 2.0f) : nullptr;
         gcDevice* p = RunningDevice();
         p->m_team = r.team;
         p->m_nEntityFlags = static_cast<uint16_t>(r.bInvulnerable ? gcEntity::kInvulnerable : 0);
@@ -382,10 +410,21 @@ TEST_F(gcDeviceTest, TakingDamage)
         EXPECT_EQ(p->m_entityTimeSince[gcEntity::TIMESINCE_TOOKDAMAGE].m_nTicks == 0, r.bCounterStarted);
         if (r.nDamageEvents > 0) {
             EXPECT_EQ(TestLog()[0].pParticipant1, pFrom);
-            EXPECT_EQ(TestLog()[0].fParam1, r.fAmount);
+            EXPECT_EQ(TestLog()[0].fParam1, std::isnan(r.fAmount) ? 0.0f : r.fAmount);
             EXPECT_EQ(TestLog()[0].fParam2, 0.0f);
         }
     }
+}
+
+// A maximum health below 0 holds health at 0: any hit kills.
+TEST_F(gcDeviceTest, AMaximumHealthBelowZeroMakesAnyHitLethal)
+{
+    gcDevice* p = RunningDevice();
+    p->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = -5.0f;
+    TestLog().clear();
+    p->Send(D(nullptr, 0, 1, D::DD_F, cTimeValue(0)));
+    EXPECT_EQ(p->GetStat(gcEntityTemplate::STAT_HEALTH), 0.0f);
+    EXPECT_EQ(Count(TAG_DEATH), 1);
 }
 
 // Damage reaches states 0 to 7 only.
@@ -416,6 +455,19 @@ TEST_F(gcDeviceTest, FacingOnlyUpToHighPriority)
         EXPECT_EQ(p->m_desiredHPR[0], bTaken ? 30.0f : 0.0f);
         EXPECT_EQ(p->m_desiredHPR[1], bTaken ? -10.0f : 0.0f);
         EXPECT_EQ(p->m_desiredHPR[2], bTaken ? 5.0f : 0.0f);
+    }
+}
+
+// A facing that is not finite would make the device's frame NaN for good.
+TEST_F(gcDeviceTest, AFacingThatIsNotFiniteIsRefused)
+{
+    gcDevice* p = RunningDevice();
+    for (const mVec3& hpr : {mVec3(NAN, 0, 0), mVec3(0, NAN, 0), mVec3(0, 0, NAN), mVec3(-INFINITY, 0, 0)}) {
+        p->m_desiredHPR[0] = p->m_desiredHPR[1] = p->m_desiredHPR[2] = 7.0f;
+        EXPECT_EQ(p->Send(gcMsgFaceDir(hpr)), 0);
+        EXPECT_EQ(p->m_desiredHPR[0], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[1], 7.0f);
+        EXPECT_EQ(p->m_desiredHPR[2], 7.0f);
     }
 }
 
@@ -631,6 +683,29 @@ TEST_F(gcDeviceTest, MovesByRootMotion)
     EXPECT_NEAR(at.z, 1.0f, 1e-4f);
     EXPECT_NEAR(p->m_velocity.x, -0.1f, 1e-5f);
     EXPECT_NEAR(p->m_model.m_localToZone.origin.x, 8.0f, 1e-4f);
+}
+
+// Template flag 0x4 turns the device in heading, pitch and roll; without it
+// only the heading turns. A turning rate of 0 turns all the way in a tick.
+TEST_F(gcDeviceTest, TemplateFlag4TurnsInPitchAndRollToo)
+{
+    const struct {
+        uint32_t flags;
+        float h, p, r;
+    } rows[] = {{gcEntityTemplate::kFullOrientation, 30.0f, -10.0f, 5.0f}, {0, 30.0f, 0.0f, 0.0f}};
+    m_t->fEntityValues[gcEntityTemplate::VAL_TURNRATE] = 0.0f;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flags);
+        m_t->nEntityTemplateFlags = (m_t->nEntityTemplateFlags & ~gcEntityTemplate::kFullOrientation) | row.flags;
+        gcDevice* p = RunningDevice();
+        ASSERT_EQ(p->Send(gcMsgFaceDir(mVec3(30, -10, 5))), 1);
+        Tick(p);
+        mVec3 hpr;
+        p->m_model.m_localToParent.basis.GetHPR(&hpr.x, &hpr.y, &hpr.z);
+        EXPECT_NEAR(hpr.x, row.h, 1e-3f);
+        EXPECT_NEAR(hpr.y, row.p, 1e-3f);
+        EXPECT_NEAR(hpr.z, row.r, 1e-3f);
+    }
 }
 
 // The sample's shed: the lever pulls itself when it first stands in the

@@ -84,6 +84,25 @@ TEST_F(gcEntityInteractTest, BothMustFaceEachOtherWithinReach)
     }
 }
 
+// Without a zone on either side, the vector to another entity (also the
+// node-to-node one) is the entity's own forward axis.
+TEST_F(gcEntityInteractTest, VectorsToEntitiesOutsideAZoneAreTheForwardAxis)
+{
+    gcTestEntity* pFrom = Placed(0, 0, 90);
+    gcTestEntity* pTo = Placed(3, 4, 0);
+    const mVec3 forward = pFrom->m_model.m_localToParent.basis.forward;
+    eZone* pZone = pFrom->m_model.m_pZone;
+    for (gcTestEntity* pZoneless : {pTo, pFrom}) {
+        pZoneless->m_model.m_pZone = nullptr;
+        mVec3 v(9, 9, 9), w(9, 9, 9);
+        pFrom->GetVecToEntity(pTo, &v);
+        pFrom->GetVecToEntityHelper(cName(), pTo, cName(), &w);
+        EXPECT_EQ(v, forward);
+        EXPECT_EQ(w, forward);
+    }
+    pFrom->m_model.m_pZone = pTo->m_model.m_pZone = pZone;  // their models leave the zone with them
+}
+
 TEST_F(gcEntityInteractTest, TheTargetsOwnAnswerDecides)
 {
     gcTestEntity* a = Placed(0, 0, 0);

@@ -174,17 +174,19 @@ protected:
     gcTestLogCapture m_log;
 };
 
-// The sample's own input: at rest, the stick half forward (a walk), A
-// tapped (a running jump, since the player walks), the stick fully forward
-// (a run), let go (a stand). Speeds are the animations' root motion: the player keeps to the
-// road (y = 0), faces east and never falls.
+// The sample's own input: the stick half forward from the map's first
+// frame (a walk), A tapped (a running jump, since the player walks), the
+// stick fully forward (a run), then left (a turn north, off the road's
+// middle), let go (a stand). Speeds
+// are the animations' root motion: until the turn the player keeps to the
+// road (y = 0) and faces east; it never falls.
 TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
 {
     // The input counts retraces; the fixture shows one a frame.
     Play(datagen::SamplePlayerInputText(), 600);
     const std::vector<Sample>& s = Samples();
     ASSERT_GT(s.size(), 560u);
-    EXPECT_EQ(s[0].state, B::ST_STANDING);
+    EXPECT_EQ(s[0].state, B::ST_WALKING) << "walking off from the first frame";
     EXPECT_EQ(s[0].region, 0);
     EXPECT_TRUE(s[0].pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-4f));
     const size_t walk = FirstWhere(s, 0, [](const Sample& x) { return x.state == B::ST_WALKING; });
@@ -199,7 +201,7 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
         const char* name;
         size_t at;  // a sample well inside the phase
         float speed;
-    } phases[] = {{"walking", walk + 10, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
+    } phases[] = {{"walking", walk + 4, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
     for (const auto& p : phases) {
         SCOPED_TRACE(p.name);
         EXPECT_NEAR((s[p.at + 1].pos.x - s[p.at].pos.x) / kTickSeconds, p.speed, 0.02f);
@@ -210,14 +212,19 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
     EXPECT_GT(top - kStandZ, 0.4f) << "the jump lifts the player";
     EXPECT_LT(top - kStandZ, 2.0f);
     EXPECT_LT(land, jump + 45) << "and it lands on the road within a second and a half";
-    for (const Sample& x : s) {
-        EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
+    constexpr size_t kTurn = 310;  // the stick pushed left
+    for (size_t i = 0; i < s.size(); ++i) {
+        const Sample& x = s[i];
+        if (i < kTurn) {
+            EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f) << i;
+        }
         EXPECT_NE(x.state, B::ST_FALLING);
         EXPECT_EQ(x.cameraMode, gcGameCamera::POSCTRL_FOLLOWENTITY);
     }
     EXPECT_EQ(s.back().state, B::ST_STANDING) << "the stick let go";
     EXPECT_EQ(s.back().region, 1) << "in the middle region, short of the east gate";
     EXPECT_EQ(s.back().pos.x, s[s.size() - 2].pos.x);
+    EXPECT_GT(s.back().pos.y, 0.5f) << "turned north before stopping";
     EXPECT_EQ(Problems(), 0);
 }
 
@@ -241,11 +248,11 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
         // The trigger's box spans x -8 to 4 of the east region.
         const bool bIn = x.region == 2 && x.pos.x > -7.5f && x.pos.x < 3.5f;
         const bool bOut = x.region < 2 || x.pos.x < -8.5f || x.pos.x > 4.5f;
-        if (bIn) {
+        if (bIn)
             ++inTrigger;
-        }
-        if (bIn || bOut)
+        if (bIn || bOut) {
             EXPECT_EQ(x.lookAt, gcGameCamera::LOOKATCTRL_LOOKATENTITY) << x.region << " " << x.pos.x;
+        }
     }
     EXPECT_EQ(regionsSeen, 0x7);
     EXPECT_GT(inTrigger, 60) << "11 units at 4 a second";
@@ -444,6 +451,7 @@ struct FlyingSample {
     int16_t region;
     mVec3 pos;     // in the region's frame
     mVec3 camera;  // in the world
+    float heading;  // degrees, 0 north, -90 east
 };
 
 std::vector<FlyingSample>& FlyingSamples()
@@ -458,7 +466,8 @@ public:
     {
         if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
             FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
-                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos()});
+                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos(),
+                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward)});
     }
 };
 
@@ -488,6 +497,25 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     ASSERT_NE(gcMap::s_pMap, nullptr);
     EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
     EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Played rather than snapped: the stick held left from the start (the
+// camera looks east along the road, so left is north) runs the biped off
+// the road onto the verge and into the updraft, which asks for the third
+// map within a few seconds.
+TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
+{
+    Play("0 0 -\n30 0 - -72 0\n", 300);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 40u);
+    EXPECT_LT(s.size(), 150u) << "the map ended early";
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_GT(s.back().pos.y, 4.0f) << "on the verge, north of the road";
+    EXPECT_LT(std::fabs(s.back().pos.x - datagen::kSampleUpdraftX), 4.0f);
+    EXPECT_EQ(s.back().region, 0);
     EXPECT_EQ(Problems(), 0);
 }
 
@@ -533,6 +561,56 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
         EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
     EXPECT_GT(s.back().camera.x - s.front().camera.x, 10.0f) << "the camera followed";
     EXPECT_EQ(Problems(), 0);
+}
+
+// The stick held from frame 30 turns the hovering flyer to its direction
+// seen from the camera (which looks east at the start), and then flies it
+// that way for as long as it is held: walls along the map's edges and a
+// ceiling keep it inside the regions, and flying head-on into a wall
+// knocks it back. Held forward it crosses the map to the east wall and
+// climbs to the ceiling.
+TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
+{
+    const struct {
+        const char* name;
+        const char* input;
+        uint32_t frames;
+        float heading;  // once turned, hovering
+        int region;     // where it ends
+        bool bCeiling;  // it climbs to the ceiling
+    } rows[] = {
+        {"forward", "0 0 -\n30 0 - 0 72\n", 1000, -90.0f, 2, true},
+        {"left", "0 0 -\n30 0 - -72 0\n", 400, 0.0f, 0, false},
+        {"right", "0 0 -\n30 0 - 72 0\n", 400, 180.0f, 0, false},
+        {"back", "0 0 -\n30 0 - 0 -72\n", 300, 90.0f, 0, false},
+    };
+    constexpr float kCeilingZ = 15.0f - 0.5f;  // less the flyer's radius
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FlyingSamples().clear();
+        m_log.m_lines.clear();
+        RecordFlyer record;
+        Play(r.input, r.frames, datagen::kSampleSkyMap, &record);
+        const std::vector<FlyingSample>& s = FlyingSamples();
+        ASSERT_GT(s.size() + 10, r.frames) << "it never froze";
+        EXPECT_NEAR(gcEntity::WrapDegrees(s[120].heading - r.heading), 0.0f, 1.0f);
+        EXPECT_NEAR(s[120].pos.x, s[0].pos.x, 1e-3f) << "turned where it hovers";
+        EXPECT_NEAR(s[120].pos.y, s[0].pos.y, 1e-3f);
+        bool bKnockedBack = false;
+        float top = s[0].pos.z;
+        for (const FlyingSample& x : s) {
+            bKnockedBack = bKnockedBack || x.state == F::ST_HIT_FRONT;
+            top = std::max(top, x.pos.z);
+            ASSERT_GE(x.region, 0);
+            ASSERT_LT(x.region, 3);
+            ASSERT_LE(std::fabs(x.pos.y), 14.5f + 1e-3f);
+        }
+        EXPECT_TRUE(bKnockedBack);
+        EXPECT_LE(top, kCeilingZ + 1e-3f);
+        EXPECT_EQ(top > kCeilingZ - 0.1f, r.bCeiling) << top;
+        EXPECT_EQ(s.back().region, r.region);
+        EXPECT_EQ(Problems(), 0) << "no \"left every zone\"";
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,15 @@
 #include "cCore/cFile.h"
 #include "datagen/blockWriter.h"
 #include "datagen/scriptWriters.h"
+#include "gcGameCore/actions/gcDoCameraEffect.h"
+#include "gcGameCore/actions/gcDoEntityDamage.h"
+#include "gcGameCore/actions/gcDoEntityMoveTo.h"
+#include "gcGameCore/actions/gcDoEntitySendMessage.h"
+#include "gcGameCore/actions/gcDoRegionLoad.h"
+#include "gcGameCore/entities/gcDevice.h"
+#include "gcGameCore/interface/gcUICheckBox.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIItemList.h"
 #include "gcGameCore/script/gcScriptText.h"
 #include "gcScriptTestObjects.h"
 
@@ -128,6 +138,76 @@ TEST_F(gcEventTest, InterceptMsgOutsideAnEventStaysWithinItsBuffer)
     gcEvent::SetLocationFunc(previous);
     EXPECT_EQ(std::strlen(buf.data()), gcEvent::kReportSize - 1);
     EXPECT_EQ(std::count(buf.begin() + gcEvent::kReportSize, buf.end(), '\xAA'), 64);
+}
+
+// The events of an object of class T, as members of it.
+using EventsOf = std::function<std::vector<const gcEvent*>(const cBase*)>;
+template <class T, class... Members>
+EventsOf Events(Members... members)
+{
+    return [=](const cBase* p) { return std::vector<const gcEvent*>{&(static_cast<const T*>(p)->*members)...}; };
+}
+
+// Copied into a pool with any amount of room left, an event, or an action,
+// entity or widget owning events, is whole (every action of every event
+// copied) or there is no copy: a script never loses an action on the way.
+TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
+{
+    const struct {
+        const char* name;
+        cBase* pOriginal;
+        EventsOf events;
+    } rows[] = {
+        {"event", m_pool.New<gcEvent>("OnTest", "Owner"),
+         [](const cBase* p) { return std::vector<const gcEvent*>{static_cast<const gcEvent*>(p)}; }},
+        {"region load", m_pool.New<gcDoRegionLoad>(),
+         Events<gcDoRegionLoad>(&gcDoRegionLoad::onPreRegionLoad, &gcDoRegionLoad::onPostRegionLoad)},
+        {"damage", m_pool.New<gcDoEntityDamage>(),
+         Events<gcDoEntityDamage>(&gcDoEntityDamage::calcDamage, &gcDoEntityDamage::calcDuration)},
+        {"send message", m_pool.New<gcDoEntitySendMessage>(),
+         Events<gcDoEntitySendMessage>(&gcDoEntitySendMessage::validateSend)},
+        {"camera effect", m_pool.New<gcDoCameraEffect>(), Events<gcDoCameraEffect>(&gcDoCameraEffect::onCompleted)},
+        {"move to", m_pool.New<gcDoEntityMoveTo>(), Events<gcDoEntityMoveTo>(&gcDoEntityMoveTo::onCompleted)},
+        {"device", m_pool.New<gcDevice>(),
+         Events<gcDevice>(&gcDevice::onInteract, &gcDevice::onDeath, &gcDevice::onFaded)},
+        {"control", m_pool.New<gcUIControl>(), Events<gcUIControl>(&gcUIControl::onConfirm, &gcUIControl::onUpdate)},
+        {"check box", m_pool.New<gcUICheckBox>(),
+         Events<gcUICheckBox>(&gcUICheckBox::onBack, &gcUICheckBox::onChecked, &gcUICheckBox::onUnchecked)},
+        {"item list", m_pool.New<gcUIItemList>(),
+         Events<gcUIItemList>(&gcUIItemList::onShown, &gcUIItemList::onSelectionChange)},
+    };
+    const auto length = [](const gcEvent* p) {
+        int n = 0;
+        for (const gcAction* a = p->pAction; a; a = a->pNextAction)
+            ++n;
+        return n;
+    };
+    gcTestLogCapture quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(row.pOriginal, nullptr);
+        const std::vector<const gcEvent*> original = row.events(row.pOriginal);
+        for (const gcEvent* p : original)
+            FillEvent(*const_cast<gcEvent*>(p), b.Record(1), b.Record(2));
+        int nWhole = 0, nNone = 0;
+        for (size_t nRoom = 0; nRoom <= 0x2000; nRoom += 8) {
+            cMemPool tight("tight", 0x4000, false);
+            ASSERT_NE(tight.Alloc(tight.Capacity() - nRoom, 1), nullptr);
+            cBase* pCopy = row.pOriginal->Copy(&tight);
+            if (!pCopy) {
+                ++nNone;
+                continue;
+            }
+            ++nWhole;
+            const std::vector<const gcEvent*> copied = row.events(pCopy);
+            for (size_t i = 0; i < copied.size(); ++i)
+                EXPECT_EQ(length(copied[i]), length(original[i])) << nRoom << " bytes of room, event " << i;
+            std::destroy_at(pCopy);
+        }
+        EXPECT_GT(nWhole, 0);
+        EXPECT_GT(nNone, 0);
+        std::destroy_at(row.pOriginal);
+    }
 }
 
 }  // namespace
