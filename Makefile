@@ -8,14 +8,22 @@ CMAKE_GEN  := -G Ninja
 LSAN_SUPP  := $(CURDIR)/scripts/lsan.supp
 TSAN_SUPP  := $(CURDIR)/scripts/tsan.supp
 
-.PHONY: deps build run soak test test-asan test-tsan fuzz fuzz-run bench clean
+.PHONY: deps configure build game run soak test asan-build test-asan test-tsan fuzz fuzz-run fuzz-check bench clean
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# Everything: the program, the sample data, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Only what run and soak start: the program, and the sample data with the
+# writer that makes it.
+game: configure
+	cmake --build $(BUILD) -j $(JOBS) --target quillmere sample_data
 
 # The sample game from its main menu. In a window when a display is present;
 # otherwise RUN_FRAMES headless frames with the sample's scripted input (it
@@ -23,7 +31,7 @@ build: deps
 # the player walks) and a screenshot of the last one, failing when the log
 # ($(BUILD)/run.log) holds an error.
 RUN_FRAMES ?= 450
-run: build
+run: game
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 		$(BUILD)/quillmere; \
 	else \
@@ -44,7 +52,7 @@ run: build
 # not part of CI.
 SOAK_FRAMES ?= 100000
 SOAK_RUN = $(BUILD)/quillmere --headless --pool-report --input $(BUILD)/sample/input.txt
-soak: build
+soak: game
 	@set -e; \
 	$(SOAK_RUN) --frames 600 > $(BUILD)/soak-start.log 2>&1; \
 	start=$$(date +%s%N); \
@@ -61,9 +69,18 @@ soak: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
-test-asan: deps
-	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_BENCH=OFF
+# The AddressSanitizer and UndefinedBehaviorSanitizer build is clang's, so
+# that the fuzz targets come out of it beside the tests and fuzz-check
+# replays their seeds without a build of its own.
+# A folder configured before with another compiler is configured afresh:
+# CMake would otherwise drop the options given with the new compiler.
+asan-build: deps
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_FUZZ_REPLAY=ON -DQM_BENCH=OFF \
+		$$(test -f $(BUILD_ASAN)/CMakeCache.txt && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$$' $(BUILD_ASAN)/CMakeCache.txt && echo --fresh)
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
+
+test-asan: asan-build
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(LSAN_SUPP) \
@@ -75,8 +92,9 @@ test-tsan: deps
 	cd $(BUILD_TSAN) && TSAN_OPTIONS=suppressions=$(TSAN_SUPP):halt_on_error=1:second_deadlock_stack=1 \
 		ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# libFuzzer targets, built with clang, with their seed corpora. CI builds
-# them and replays each seed once (fuzz-check); fuzz-run is left to people.
+# libFuzzer targets, built with clang, with their seed corpora, every layer
+# instrumented for coverage; fuzz-run is left to people. CI replays each seed
+# once (fuzz-check) from the sanitizer build instead.
 FUZZ_TARGETS := load movie card settings game
 SECONDS      ?= 60
 FUZZ_WORKERS ?= 1
@@ -103,13 +121,14 @@ fuzz-run: fuzz
 	done
 
 # Each target over its seed corpus once: the harnesses build under clang and
-# every seed loads cleanly under the sanitizers.
-fuzz-check: fuzz
+# every seed loads cleanly under the sanitizers. The targets are those of the
+# sanitizer build (test-asan's), whose layers carry no coverage.
+fuzz-check: asan-build
 	@set -e; for t in $(FUZZ_TARGETS); do \
-		log=$(BUILD_FUZZ)/fuzz-check-$$t.log; \
+		log=$(BUILD_ASAN)/fuzz-check-$$t.log; \
 		if ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		   LSAN_OPTIONS=suppressions=$(LSAN_SUPP) \
-		   $(BUILD_FUZZ)/tests/fuzz/qm_fuzz_$$t -runs=0 -timeout=10 $(BUILD_FUZZ)/fuzz-seeds/$$t > $$log 2>&1; \
+		   $(BUILD_ASAN)/tests/fuzz/qm_fuzz_$$t -runs=0 -timeout=10 $(BUILD_ASAN)/fuzz-seeds/$$t > $$log 2>&1; \
 		then echo "fuzz-check: $$t: every seed ran clean"; \
 		else tail -40 $$log; echo "fuzz-check: $$t failed on a seed" >&2; exit 1; fi; \
 	done

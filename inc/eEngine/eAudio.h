@@ -44,7 +44,7 @@ struct eAudioChannelGroupInfo {
 class eAudio {
 public:
     // Stored in data and in the save file.
-    enum eAudioChannelGroup {
+    enum eAudioChannelGroup : int {
         ACG_BGM = 0,  // "Music", channels 0-3
         ACG_VO = 1,   // "VoiceOver", channels 4-5
         ACG_UI = 2,   // "UI", channels 6-9

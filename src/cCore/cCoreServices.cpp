@@ -59,7 +59,7 @@ uint32_t cCalcCRC32(const void* pData, uint32_t nLength)
 
 uint32_t cIRand()
 {
-    const uint32_t ms = static_cast<uint32_t>(static_cast<uint64_t>(cGetTimeSeconds() * 1000.0));
+    const uint32_t ms = static_cast<uint32_t>(static_cast<int64_t>(cGetTimeSeconds() * 1000.0));
     const uint32_t c = s_nRandCounter;
     s_nRandCounter = c + 1;
     const uint32_t x = ms + (c + ms) * 59u;

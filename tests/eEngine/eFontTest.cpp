@@ -18,8 +18,8 @@ eFont TestFont(bool bKerning)
     eFont f;
     f.m_fWidth = 10;
     f.ResetKerningTable();
-    f.m_kernTable['a'] = {0, 1, 5, 2};
-    f.m_kernTable['b'] = {0, 3, 6, 0};
+    f.m_kernTable[int{'a'}] = {0, 1, 5, 2};
+    f.m_kernTable[int{'b'}] = {0, 3, 6, 0};
     f.m_nFlags = bKerning ? eFont::kFlagKerning : 0;
     return f;
 }
@@ -140,10 +140,10 @@ TEST(eFontTest, CopiesKerningResetAndCells)
     ASSERT_NE(copy, nullptr);
     EXPECT_STREQ(copy->m_name.m_sData, "small");
     EXPECT_EQ(copy->m_fBaseLine, 3.0f);
-    EXPECT_EQ(copy->m_kernTable['a'], f.m_kernTable['a']);
+    EXPECT_EQ(copy->m_kernTable[int{'a'}], f.m_kernTable[int{'a'}]);
     f.m_fWidth = 16.9f;
     f.ResetKerningTable();  // the width truncated
-    EXPECT_EQ(f.m_kernTable['a'], (eFontCharKern{0, 0, 16, 0}));
+    EXPECT_EQ(f.m_kernTable[int{'a'}], (eFontCharKern{0, 0, 16, 0}));
     float l, t, r, b;
     eFont::GetCellBounds(0x41, &l, &t, &r, &b);  // row 4, column 1
     EXPECT_TRUE(l == 0.0625f && t == 0.25f && r == 0.125f && b == 0.3125f);

@@ -27,7 +27,7 @@ protected:
         WorldZoneTest::TearDown();
     }
 
-    void Setup(eSound* s, const mVec3& at, float radius = 5, bool bLooping = true)
+    void Place(eSound* s, const mVec3& at, float radius = 5, bool bLooping = true)
     {
         s->m_pSoundData = &m_data;
         s->m_nFlags = eSound::kFlagActive;
@@ -55,10 +55,10 @@ protected:
 TEST_F(eZoneSoundTest, SoundsAreOfferedWithinTheirRadiusOnly)
 {
     eSound near, quiet, beyond;
-    Setup(&near, {10, 0, 0});
-    Setup(&quiet, {10, 0, 0});
+    Place(&near, {10, 0, 0});
+    Place(&quiet, {10, 0, 0});
     quiet.m_nFlags = 0;  // not positional: never filed
-    Setup(&beyond, {-300, 0, 0});  // outside the tree: not filed either
+    Place(&beyond, {-300, 0, 0});  // outside the tree: not filed either
     for (eSound* s : {&near, &quiet, &beyond})
         m_a.AddSound(s);
     EXPECT_GE(near.m_nSndNodeIndex, 0);
@@ -82,7 +82,7 @@ TEST_F(eZoneSoundTest, SoundsAreOfferedWithinTheirRadiusOnly)
 TEST_F(eZoneSoundTest, AFinishedOneShotIsNotFiledAgain)
 {
     eSound s;
-    Setup(&s, {10, 10, 10}, 1, false);
+    Place(&s, {10, 10, 10}, 1, false);
     s.m_timeAlive = cTimeValue(99);
     m_a.AddSound(&s);
     const int16_t node = s.m_nSndNodeIndex;
@@ -112,7 +112,7 @@ TEST_F(eZoneSoundTest, TheWalkGoesZoneByZoneInRingOrderAndStopsAtThirtyTwo)
         sounds.push_back(std::make_unique<eSound>());
         all.push_back(sounds.back().get());
         const bool bInB = i < 5;
-        Setup(all.back(), bInB ? mVec3(-49, 0, 0) : mVec3(49, 0, 0), 4);
+        Place(all.back(), bInB ? mVec3(-49, 0, 0) : mVec3(49, 0, 0), 4);
         (bInB ? m_b : m_a).AddSound(all.back());
     }
     const std::vector<int> got = Offered(mVec3(49.5f, 0, 0), all);
@@ -131,7 +131,7 @@ TEST_F(eZoneSoundTest, SoundsAndTheListenerReachTheZonesOnceInitialized)
 {
     ASSERT_TRUE(eZone::Initialize());
     eSound s;
-    Setup(&s, {20, 0, 0});
+    Place(&s, {20, 0, 0});
     s.m_nFlags = 0;
     s.SetZone(&m_a);
     s.SetFlagsOnOff(eSound::kFlagActive, 0);  // files it through the zone

@@ -4,8 +4,10 @@
 // load it, write the object again and compare the bytes; cut the file at
 // every length and flip every byte, requiring a logged refusal that leaves
 // the manager's slots as they were, or an object sound enough to be written
-// and loaded again. Run under ASan, the sweeps also catch reads out of bounds. A
-// registry check fails when a writer in tools/datagen has no row.
+// and loaded again. Run under a sanitizer, the sweeps also catch reads out of
+// bounds; there they take the cuts and flips of the file's structure and a
+// sample of the rest (QM_SAMPLED_SWEEPS). A registry check fails when a
+// writer in tools/datagen has no row.
 
 #include <functional>
 #include <string>

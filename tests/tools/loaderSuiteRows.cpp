@@ -230,7 +230,7 @@ eFont SampleFont()
     f.m_fWidth = 10;
     f.m_fScale = 1.5f;
     f.ResetKerningTable();
-    f.m_kernTable['a'] = {0, 1, 5, 2};
+    f.m_kernTable[int{'a'}] = {0, 1, 5, 2};
     f.m_nFlags = eFont::kFlagKerning;
     return f;
 }
@@ -1446,7 +1446,7 @@ std::vector<LoaderRow> MakeRows()
     const std::pair<uint32_t, uint32_t> creatureVersions[] = {{2, 4}, {4, 5}, {5, 6}, {7, 7}, {8, 7}};
     for (auto [version, attackVersion] : creatureVersions)
         rows.push_back({Named("gcEntityTemplateGroup, gcCreatureTemplate", version), {"WriteCreatureTemplateGroupFile"},
-                        [version, attackVersion](LoaderEnv&, Path p) {
+                        [version = version, attackVersion = attackVersion](LoaderEnv&, Path p) {
                             return datagen::WriteCreatureTemplateGroupFile(
                                 p, 5, kTestCreatureTemplateId, SampleCreatureTemplates(attackVersion), version);
                         },

@@ -102,7 +102,7 @@ protected:
     gcRegionPath* Path(int slot, const char* name)
     {
         auto* p = m_pool.New<gcRegionPath>();
-        p->m_name.Set(name);
+        p->m_name.Set("%s", name);
         gcRegionPathMgr::Add(slot, p, 0x32);
         return p;
     }

@@ -40,7 +40,7 @@ void ClearStack()
 std::vector<gcUIDialog*> Stack()
 {
     const gcUI* pUI = gcUI::Get();
-    return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + pUI->m_nFocusedDialog + 1);
+    return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + (pUI->m_nFocusedDialog + 1));
 }
 
 template <class T>

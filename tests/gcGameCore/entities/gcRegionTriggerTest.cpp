@@ -230,7 +230,7 @@ TEST_F(gcRegionTriggerTest, ReadsEveryVersionWithItsEventOrder)
         datagen::RegionTriggerDesc d;
         d.regionId = 3;
         d.damagedEvent = damaged;
-        EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::RegionTriggerBlock(w, d, version); }, t));
+        EXPECT_FALSE(ReadBlock([&, version = version](datagen::BlockWriter& w) { datagen::RegionTriggerBlock(w, d, version); }, t));
         EXPECT_EQ(t->m_nRegionId, -1);
     }
 }

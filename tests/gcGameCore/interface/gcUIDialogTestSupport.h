@@ -55,7 +55,7 @@ inline void Frames(int n)
 inline std::vector<gcUIDialog*> Stack()
 {
     const gcUI* pUI = gcUI::Get();
-    return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + pUI->m_nFocusedDialog + 1);
+    return std::vector<gcUIDialog*>(pUI->m_dialogStack, pUI->m_dialogStack + (pUI->m_nFocusedDialog + 1));
 }
 // The stack emptied and port 0 scripted at rest, with no player port.
 inline void StartInput()

@@ -190,7 +190,7 @@ TEST_F(gcUIWidgetGroupTest, ACopyKeepsEveryCellsWidgetsInOrder)
                                                              {5, "g"}};
     for (const auto& [cell, name] : placed) {
         gcUIControl* p = m_pool.New<gcUIControl>();
-        p->m_name.Set(name);
+        p->m_name.Set("%s", name);
         g->InsertInDrawOrder(cell, p, nullptr);
     }
     auto names = [](const G& group) {
