@@ -17,6 +17,7 @@
 #include "datagen/effectWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/sampleDevices.h"
@@ -912,11 +913,11 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     cMemPool pool("datagen Game", 0x20000, false);
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
-    // The game's sound data and English strings, and the console's English
-    // platform strings: empty for now.
+    // The game's sound data and the console's English platform strings:
+    // empty for now; the game's English strings: the menus' texts.
     return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
            WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
-           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteEmptySideFile(game + "GameStrings_eng.str", 150) &&
+           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteSampleGameStrings(game + "GameStrings_eng.str") &&
            WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
            WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
            WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
