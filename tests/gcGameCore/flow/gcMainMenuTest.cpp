@@ -12,11 +12,14 @@
 #include "eEngine/eInput.h"
 #include "datagen/flowWriters.h"
 #include "datagen/menuWriters.h"
+#include "datagen/sampleCinematic.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcMainMenuLoader.h"
+#include "gcGameCore/script/gcString.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIDialog.h"
@@ -159,6 +162,53 @@ TEST_F(gcMainMenuTest, SampleMenuOpensItsDialogsThroughItsEvents)
     pOptions->onBack.Apply(gcEventParams(), gcEventStackData());
     EXPECT_EQ(pUI->GetFocusedDialog(), pMain);
     pUI->CloseAllDialogs(false);
+}
+
+// Every button of the sample's menu and pause dialog shows its label from
+// the game's string table; the options' check box toggles on confirm and
+// its label follows; Continue without a save opens the message beneath
+// the main dialog, which keeps the focus.
+TEST_F(gcMainMenuTest, SampleMenuLabelsResolveAndContinueWithoutASaveSaysSo)
+{
+    ASSERT_TRUE(datagen::WriteSampleGameStrings(GamePath("GameStrings_eng.str")));
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    cMemPool pool{"gcMainMenuLabels", 0x10000, false};
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_TRUE(pGame->LoadStringTable());
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    gcUIDialog* pNoSave = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(102));
+    ASSERT_TRUE(pMain && pOptions && pNoSave);
+    const struct {
+        gcUIDialog* pDialog;
+        int16_t row;
+        const char* sLabel;
+    } kRows[] = {{pMain, 0, "New Game"},   {pMain, 1, "Continue"}, {pMain, 2, "Options"},
+                 {pOptions, 0, "[X] Subtitles"}, {pOptions, 1, "Back"},  {pNoSave, 0, "No saved game"}};
+    for (const auto& row : kRows) {
+        const auto* pControl = dcast<gcUIControl>(row.pDialog->m_widgetGroup.GetCellWidget(row.row, 0));
+        ASSERT_NE(pControl, nullptr) << row.sLabel;
+        EXPECT_STREQ(pControl->GetText(), row.sLabel);
+        EXPECT_EQ(pControl->m_hFont.m_nValue, datagen::SampleFontHandle()) << row.sLabel;
+        EXPECT_NE(pControl->m_nTextColor, pControl->m_nTextColorHi) << row.sLabel << ": focus shows";
+    }
+    EXPECT_STREQ(gcStringMgr::GetPtr(gcStringHandle(datagen::SampleTextHandle(datagen::kTextSaved)))->m_sData, "Saved");
+
+    gcUI* pUI = gcUI::Get();
+    gcMainMenu::s_pMainMenu->onStarted.Apply(gcEventParams(), gcEventStackData());
+    auto* pBox = dcast<gcUICheckBox>(pOptions->m_widgetGroup.GetCellWidget(0, 0));
+    ASSERT_NE(pBox, nullptr);
+    for (const char* sLabel : {"[ ] Subtitles", "[X] Subtitles"}) {
+        pBox->onConfirm.Apply(gcEventParams(), gcEventStackData());
+        EXPECT_STREQ(pBox->GetText(), sLabel);
+        EXPECT_EQ(pBox->IsChecked(), sLabel[1] == 'X');
+    }
+    pMain->m_widgetGroup.GetCellWidget(1, 0)->onConfirm.Apply(gcEventParams(), gcEventStackData());
+    EXPECT_EQ(pUI->GetFocusedDialog(), pMain) << "the menu stays";
+    EXPECT_EQ(pUI->FindDialog(pNoSave), 0) << "the message opens beneath it";
+    pUI->CloseAllDialogs(false);
+    std::destroy_at(pGame);
 }
 
 // A controller that comes during the menu's update runs the platform's
