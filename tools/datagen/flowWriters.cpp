@@ -76,7 +76,7 @@ constexpr int32_t kStringsBegin = 850;
 
 }  // namespace
 
-bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecord>& keyValues)
+bool WriteGameStateBody(const std::string& path, gcGameState& state, const std::vector<KeyValueRecord>& keyValues)
 {
     if (!CheckSlotRange("key value", kKeyValuesBegin, keyValues.size(), gcKeyValueMgr::kSlots))
         return false;
@@ -84,14 +84,26 @@ bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecor
     SlotLease<gcKeyValueMgr, gcKeyValue> lease(kKeyValuesBegin, static_cast<int>(keyValues.size()));
     for (size_t i = 0; i < keyValues.size(); ++i)
         lease.Place(static_cast<int>(i), NewKeyValue(&pool, keyValues[i].name.c_str(), keyValues[i].value), 0xFFFF);
-    return WriteResidentBody<gcGameState>(path, &pool, gcGameState::s_pGameState, [&](gcGameState& state) {
-        state.m_keyValues.m_nEnd = kKeyValuesBegin + static_cast<int32_t>(keyValues.size());
-        state.m_keyValues.m_bDeleteContained = false;  // the lease gives the slots back
-        for (cGroup* pTemplates : {state.m_pItemTemplates, state.m_pEffectTemplates}) {
-            if (pTemplates)
-                EmptyRanges(*pTemplates);
-        }
-    });
+    state.m_keyValues.m_nBegin = kKeyValuesBegin;
+    state.m_keyValues.m_nEnd = kKeyValuesBegin + static_cast<int32_t>(keyValues.size());
+    state.m_keyValues.m_bDeleteContained = false;  // the lease gives the slots back
+    for (cGroup* pTemplates : {state.m_pItemTemplates, state.m_pEffectTemplates}) {
+        if (pTemplates)
+            EmptyRanges(*pTemplates);
+    }
+    return WriteBodyFile(path, state);
+}
+
+bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecord>& keyValues)
+{
+    cMemPool pool("datagen GameState object", 0x8000, false);
+    gcGameState* const pResident = gcGameState::s_pGameState;
+    gcGameState* p = pool.New<gcGameState>();
+    const bool ok = p && WriteGameStateBody(path, *p, keyValues);
+    if (p)
+        std::destroy_at(p);
+    gcGameState::s_pGameState = pResident;
+    return ok;
 }
 
 BlockWriter& GameStateBlock(BlockWriter& w, uint32_t version, const std::vector<KeyValueRecord>& keyValues)
@@ -202,35 +214,47 @@ bool WritePlatformConfigFile(const std::string& path, const char* name)
     return ok;
 }
 
+void FillGame(gcGame& game, const GameFileDesc& desc)
+{
+    game.m_name.Set("%s", desc.name.c_str());
+    SetNames(game.m_actNames, gcGame::kMaxActs, desc.actNames);
+    SetNames(game.m_playerConfigNames, gcGame::kMaxPlayerConfigs, desc.playerConfigNames);
+    SetNames(game.m_loadingScreenNames, gcGame::kMaxLoadingScreens, desc.loadingScreenNames);
+    SetNames(game.m_musicNames, gcGame::kMaxMusic, desc.musicNames);
+    for (size_t i = 0; i < desc.musicSizes.size() && i < static_cast<size_t>(gcGame::kMaxMusic); ++i)
+        game.m_nMusicSize[i] = desc.musicSizes[i];
+    for (int i = 0; i < gcGame::kMaxGameTracks; ++i)
+        game.m_nGameTracks[i] = desc.gameTracks[i];
+    game.m_voDesiredWidget.hDialog = gcUIDialogHandle(desc.voDialog);
+    game.m_voDesiredWidget.hControl = desc.voControl;
+    EmptyRanges(game.m_textures, game.m_materials, game.m_meshes, game.m_animations, game.m_surfaces,
+                game.m_keyValues, game.m_functions, game.m_UIDialogs, game.m_sprites, game.m_constants,
+                game.m_stateMachines);
+}
+
+bool WriteGameBody(const std::string& path, const gcGame& game, uint32_t cameraCollisionMask)
+{
+    gcGameCamera* pCamera = gcGameCamera::Get();
+    const uint32_t nMask = pCamera->m_nCollisionMask;
+    pCamera->m_nCollisionMask = cameraCollisionMask;
+    const bool ok = WriteBodyFile(path, game);
+    pCamera->m_nCollisionMask = nMask;
+    return ok;
+}
+
 bool WriteGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
                    const std::function<void(gcGame&)>& fill)
 {
     gcGame* const pResident = gcGame::s_pGame;
-    gcGameCamera* pCamera = gcGameCamera::Get();
-    const uint32_t nMask = pCamera->m_nCollisionMask;
     gcGame* p = pPool ? pPool->New<gcGame>() : nullptr;
     bool ok = p != nullptr;
     if (ok) {
-        p->m_name.Set("%s", desc.name.c_str());
-        SetNames(p->m_actNames, gcGame::kMaxActs, desc.actNames);
-        SetNames(p->m_playerConfigNames, gcGame::kMaxPlayerConfigs, desc.playerConfigNames);
-        SetNames(p->m_loadingScreenNames, gcGame::kMaxLoadingScreens, desc.loadingScreenNames);
-        SetNames(p->m_musicNames, gcGame::kMaxMusic, desc.musicNames);
-        for (size_t i = 0; i < desc.musicSizes.size() && i < static_cast<size_t>(gcGame::kMaxMusic); ++i)
-            p->m_nMusicSize[i] = desc.musicSizes[i];
-        for (int i = 0; i < gcGame::kMaxGameTracks; ++i)
-            p->m_nGameTracks[i] = desc.gameTracks[i];
-        p->m_voDesiredWidget.hDialog = gcUIDialogHandle(desc.voDialog);
-        p->m_voDesiredWidget.hControl = desc.voControl;
-        EmptyRanges(p->m_textures, p->m_materials, p->m_meshes, p->m_animations, p->m_surfaces, p->m_keyValues,
-                    p->m_functions, p->m_UIDialogs, p->m_sprites, p->m_constants, p->m_stateMachines);
+        FillGame(*p, desc);
         if (fill)
             fill(*p);
-        pCamera->m_nCollisionMask = desc.cameraCollisionMask;
-        ok = WriteBodyFile(path, *p);
+        ok = WriteGameBody(path, *p, desc.cameraCollisionMask);
         std::destroy_at(p);
     }
-    pCamera->m_nCollisionMask = nMask;
     gcGame::s_pGame = pResident;
     return ok;
 }

@@ -23,6 +23,7 @@ class cBase;
 class cMemPool;
 class cName;
 class gcGame;
+class gcGameState;
 
 namespace datagen {
 
@@ -51,6 +52,12 @@ struct GameFileDesc {
 bool WriteGameFile(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
                    const std::function<void(gcGame&)>& fill = nullptr);
 
+// The fields of desc in a game, every group emptied at its own begin.
+void FillGame(gcGame& game, const GameFileDesc& desc);
+// The game through gcGame::Write, the game camera's collision mask set to
+// cameraCollisionMask while it is written.
+bool WriteGameBody(const std::string& path, const gcGame& game, uint32_t cameraCollisionMask);
+
 // The game block of a version from 4 to 18, as that version stored it, with
 // empty groups and events.
 BlockWriter& GameBlock(BlockWriter& w, uint32_t version, const GameFileDesc& desc);
@@ -69,6 +76,10 @@ struct KeyValueRecord {
 // The game state ("Game/GameState.gs") through gcGameState::Write (version
 // 4): the key values in slots 50 on, template groups empty.
 bool WriteGameStateFile(const std::string& path, const std::vector<KeyValueRecord>& keyValues);
+// A game state through gcGameState::Write with the key values from slot 50
+// (placed in their slots while it is written) and its template groups
+// empty.
+bool WriteGameStateBody(const std::string& path, gcGameState& state, const std::vector<KeyValueRecord>& keyValues);
 // The game-state block of version 3 or 4 as that version stored it
 // (version 3 puts the item templates before the effect templates), with
 // the key values from slot 50 and empty template groups.

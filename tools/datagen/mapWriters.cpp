@@ -37,6 +37,8 @@ void EmptyRange(cGroup* pGroup)
         pGroup->m_nEnd = pGroup->m_nBegin;
 }
 
+}  // namespace
+
 void FillMap(gcMap& map, const MapDesc& desc)
 {
     map.m_name.Set("%s", desc.name.c_str());
@@ -65,8 +67,6 @@ void FillMap(gcMap& map, const MapDesc& desc)
     EmptyRange(map.m_pCinematics);
     EmptyRange(map.m_pItemTemplates);
 }
-
-}  // namespace
 
 bool WriteActFile(const std::string& path, const ActDesc& desc)
 {

@@ -58,6 +58,8 @@ struct MapDesc {
     std::function<void(BlockWriter& w, int index)> eventActions;
 };
 
+// The fields of desc in a map, its groups emptied at their own begins.
+void FillMap(gcMap& map, const MapDesc& desc);
 // The map through gcMap::Write (version 27), made in pPool; fill, when
 // given, changes it before it is written (its groups' ranges and objects).
 bool WriteMapFile(const std::string& path, const MapDesc& desc, cMemPool* pPool,

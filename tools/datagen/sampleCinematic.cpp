@@ -19,6 +19,7 @@
 #include "gcGameCore/actions/gcDoPlayCinematic.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcVoiceOver.h"
 #include "gcGameCore/interface/gcUIControl.h"
 #include "gcGameCore/interface/gcUIDialog.h"
@@ -175,13 +176,16 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     return ok && w.End().Trailer().Save(path);
 }
 
-bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
+bool WriteSampleGameWithSubtitles(const std::string& path, gcGame& game, const GameFileDesc& desc,
                                   bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill)
 {
     cMemPool pool("datagen Subtitles", 0x10000, false);
     uint32_t hControl = 0;
     gcUIDialog* pDialog = NewSubtitleDialog(&pool, &hControl);
-    gcDoPlayCinematic* pPlay = bGreetingAtMapStart ? NewPlayCinematic(pPool, HandleOf(kGreetingCinematicSlot)) : nullptr;
+    // The game's event owns its actions: they live in the game's pool.
+    gcDoPlayCinematic* pPlay = bGreetingAtMapStart
+                                   ? NewPlayCinematic(cMemPool::GetPoolFromPtr(&game), HandleOf(kGreetingCinematicSlot))
+                                   : nullptr;
     if (!pDialog || (bGreetingAtMapStart && !pPlay))
         return false;
     GameFileDesc withSubtitles = desc;
@@ -191,37 +195,43 @@ bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& d
     {
         SlotLease<gcUIDialogMgr, gcUIDialog> lease(kSubtitleDialogSlot, 1);
         lease.Place(0, pDialog, CheckOf(kSubtitleDialogSlot));
-        ok = WriteGameFile(path, withSubtitles, pPool, [&](gcGame& game) {
-            game.m_UIDialogs.m_nBegin = kSubtitleDialogSlot;
-            game.m_UIDialogs.m_nEnd = kSubtitleDialogSlot + 1;
-            game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
-            if (pPlay)
-                AppendAction(game.m_onMapStarted, pPlay);
-            if (fill)
-                fill(game);
-        });
+        FillGame(game, withSubtitles);
+        game.m_UIDialogs.m_nBegin = kSubtitleDialogSlot;
+        game.m_UIDialogs.m_nEnd = kSubtitleDialogSlot + 1;
+        game.m_UIDialogs.m_bDeleteContained = false;  // the dialog stays this writer's
+        if (pPlay)
+            AppendAction(game.m_onMapStarted, pPlay);
+        if (fill)
+            fill(game);
+        ok = WriteGameBody(path, game, withSubtitles.cameraCollisionMask);
     }
     std::destroy_at(pDialog);
     return ok;
 }
 
-bool WriteSampleGreetingLine(const std::string& voicePath, const std::string& stringsPath)
+bool WriteSampleGreetingLine(gcMap& map, const std::string& voicePath, const std::string& stringsPath)
 {
-    const int nSamples = kSoundSampleRate * kGreetingLengthTicks / 600;
-    VoiceOverRecord line{"Greeting", MakeSoundRecord("vo_Greeting", MakeSineTone(kGreetingToneHz, 9000.0, nSamples), false),
-                         HandleOf(kGreetingStringSlot), CheckOf(kGreetingVoiceSlot)};
-    BlockWriter voices;
-    if (!VoiceOverGroupBlock(voices.Header(), gcVoiceOverGroup::kVersion, kGreetingVoiceSlot, {line})
-             .Trailer()
-             .Save(voicePath))
+    if (!map.m_pVoiceOvers || !map.m_pStrings)
         return false;
+    const int nSamples = kSoundSampleRate * kGreetingLengthTicks / 600;
+    const SoundRecord sound = MakeSoundRecord("vo_Greeting", MakeSineTone(kGreetingToneHz, 9000.0, nSamples), false);
+    gcVoiceOver line;
+    line.m_name.Set("%s", "Greeting");
+    line.m_hString = gcStringHandle(HandleOf(kGreetingStringSlot));
     cMemPool pool("datagen GreetingText", 0x1000, false);
-    SlotLease<gcStringMgr, gcString> lease(kGreetingStringSlot, 1);
-    lease.Place(0, NewString(&pool, "Greeting", kGreetingText), CheckOf(kGreetingStringSlot));
-    gcStringGroup group;  // not made by the factory: it destroys nothing
-    group.m_nBegin = kGreetingStringSlot;
-    group.m_nEnd = kGreetingStringSlot + 1;
-    return WriteBodyFile(stringsPath, group);
+    SlotLease<gcVoiceOverMgr, gcVoiceOver> voiceLease(kGreetingVoiceSlot, 1);
+    voiceLease.Place(0, &line, CheckOf(kGreetingVoiceSlot));
+    SlotLease<gcStringMgr, gcString> stringLease(kGreetingStringSlot, 1);
+    stringLease.Place(0, NewString(&pool, "Greeting", kGreetingText), CheckOf(kGreetingStringSlot));
+    // The leases give the slots back: the groups own nothing.
+    for (cGroup* pGroup : {map.m_pVoiceOvers, static_cast<cGroup*>(map.m_pStrings)})
+        pGroup->m_bDeleteContained = false;
+    map.m_pVoiceOvers->m_nBegin = kGreetingVoiceSlot;
+    map.m_pVoiceOvers->m_nEnd = kGreetingVoiceSlot + 1;
+    map.m_pStrings->m_nBegin = kGreetingStringSlot;
+    map.m_pStrings->m_nEnd = kGreetingStringSlot + 1;
+    return WithPendingSound(line.m_soundData, sound, [&] { return WriteBodyFile(voicePath, *map.m_pVoiceOvers); }) &&
+           WriteBodyFile(stringsPath, *map.m_pStrings);
 }
 
 bool LaySampleCinematics(BlockWriter& w, const std::string& scratch)

@@ -14,6 +14,8 @@
 #include "datagen/flowWriters.h"
 #include "datagen/regionWriters.h"
 
+class gcMap;
+
 namespace datagen {
 
 // What the scene is made of, as a test listening to and looking at a run
@@ -34,17 +36,19 @@ uint32_t SampleFontHandle();
 // slot and texture, its material and the font itself.
 bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache);
 
-// The game file ("Game/Game.gam") of desc with the subtitle dialog in the
-// game's dialog group as the voice-over control. With bGreetingAtMapStart the
-// game's map-start event plays the greeting (test data: the sample's own
-// game leaves it to the trigger). fill, when given, changes the game further
-// before it is written.
-bool WriteSampleGameWithSubtitles(const std::string& path, const GameFileDesc& desc, cMemPool* pPool,
+// The game file ("Game/Game.gam"): game filled from desc, with the
+// subtitle dialog in its dialog group as the voice-over control, written
+// through gcGame::Write. With bGreetingAtMapStart the game's map-start event
+// plays the greeting (test data: the sample's own game leaves it to the
+// trigger). fill, when given, changes the game further before it is written.
+bool WriteSampleGameWithSubtitles(const std::string& path, gcGame& game, const GameFileDesc& desc,
                                   bool bGreetingAtMapStart, const std::function<void(gcGame&)>& fill = nullptr);
 
 // The first map's voice-overs ("Map01_eng.vo") and strings
-// ("Map01Strings_eng.str") with the greeting's line and text.
-bool WriteSampleGreetingLine(const std::string& voicePath, const std::string& stringsPath);
+// ("Map01Strings_eng.str"): the map's own groups (made by its creators)
+// holding the greeting's line and text, written by the engine. False when
+// the map has no such groups or a file cannot be written.
+bool WriteSampleGreetingLine(gcMap& map, const std::string& voicePath, const std::string& stringsPath);
 
 // The first map's cinematic group holding the greeting, laid in w (a group
 // block); false (logged) when the engine's block could not be written.

@@ -32,6 +32,7 @@
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
+#include "eEngine/eSoundData.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureStage.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -44,9 +45,20 @@
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoTimerActivate.h"
 #include "datagen/scriptWriters.h"
+#include "gcGameCore/script/gcString.h"
 #include "gcGameCore/script/gcTimer.h"
+#include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGame.h"
+#include "gcGameCore/flow/gcGamePools.h"
+#include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcGameConfig.h"
+#include "datagen/modelWriters.h"
+#include "eEngine/eAnimation.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eZone.h"
+#include "platform/dvd.h"
 
 namespace datagen {
 namespace {
@@ -536,6 +548,13 @@ RegionDesc SampleRegionDesc(int id)
 
 // ---- The map ------------------------------------------------------------------
 
+cName Name(const char* text)
+{
+    cName name;
+    name.Set("%s", text);
+    return name;
+}
+
 constexpr int kEffectTemplateSlot = 100;
 constexpr int kEffectSlot = 5;
 constexpr int kRegionPointSlot = 5;
@@ -796,26 +815,153 @@ MapDesc SampleMapDesc(const char* name)
 
 // The act's maps share the regions' look. The first starts the nightfall
 // timer when it starts.
-bool WriteSampleMap(const std::string& path, const char* name, bool bLast, bool bGuards, int nPlayerConfig = 0)
+// What filling a created object from a hand-laid block needs: the disc
+// rooted at the sample's directory (the block is read from a scratch file
+// there, as the game reads), the texture cache of the game configuration
+// written before, and the console platform writers of meshes, animations
+// and zones, so that what was read is written again. All put back as they
+// were when it goes.
+class SampleImport {
+public:
+    explicit SampleImport(const std::string& dir)
+        : m_dir(dir), m_oldDataDir(DVDGetDataDirectory()), m_oldDataPath(gcGameConfig::s_dataPath)
+    {
+        DVDSetDataDirectory(dir.c_str());
+        gcGameConfig::s_dataPath.Set("%s", "");
+        m_bOk = gcGameConfig::Load();
+        std::swap(m_oldMesh, eMesh::s_platformWrite[cFile::kPlatformConsole]);
+        std::swap(m_oldAnimation, eAnimation::s_platformWrite[cFile::kPlatformConsole]);
+        std::swap(m_oldZone, eZone::s_platformWrite[cFile::kPlatformConsole]);
+    }
+    ~SampleImport()
+    {
+        std::swap(m_oldMesh, eMesh::s_platformWrite[cFile::kPlatformConsole]);
+        std::swap(m_oldAnimation, eAnimation::s_platformWrite[cFile::kPlatformConsole]);
+        std::swap(m_oldZone, eZone::s_platformWrite[cFile::kPlatformConsole]);
+        gcGameConfig::Unload();
+        gcGameConfig::s_dataPath = m_oldDataPath;
+        DVDSetDataDirectory(m_oldDataDir.c_str());
+        std::error_code ec;
+        std::filesystem::remove(m_dir + kScratch, ec);
+    }
+    SampleImport(const SampleImport&) = delete;
+    SampleImport& operator=(const SampleImport&) = delete;
+
+    bool Ok() const { return m_bOk; }
+    // Lays a block with lay into the scratch file and reads it with read;
+    // false when either fails.
+    bool Read(const std::function<void(BlockWriter&)>& lay, const std::function<bool(const cFile&)>& read) const
+    {
+        BlockWriter w;
+        lay(w.Header());
+        cFile file;
+        if (!w.Trailer().Save(m_dir + kScratch) || !file.Open(kScratch))
+            return false;
+        const bool ok = read(file) && !file.Failed();
+        file.Close();
+        return ok;
+    }
+
+private:
+    static constexpr const char* kScratch = "/Game/Import.part";
+    std::string m_dir;
+    std::string m_oldDataDir;
+    cStr m_oldDataPath;
+    bool m_bOk = false;
+    eMesh::PlatformWriteFunc m_oldMesh = &WriteConsoleMeshPlatform;
+    eAnimation::PlatformWriteFunc m_oldAnimation = &WriteConsoleAnimationPlatform;
+    eZone::PlatformWriteFunc m_oldZone = &WriteConsoleZonePlatform;
+};
+
+// The map's group of a hand-laid map block's group index.
+cGroup* MapGroup(gcMap& map, int index)
+{
+    cGroup* const groups[] = {
+        &map.m_textures,        &map.m_materials,    &map.m_surfaces,      &map.m_meshes,
+        &map.m_animations,      &map.m_keyValues,    &map.m_functions,     &map.m_effectTemplates,
+        &map.m_effects,         &map.m_boundaries,   &map.m_entityTemplates, &map.m_entities,
+        &map.m_regionPaths,     &map.m_regionPoints, map.m_pRegionTriggers, &map.m_UIDialogs,
+        &map.m_timers,          map.m_pCinematics,   &map.m_sprites,       &map.m_stateMachines,
+        map.m_pItemTemplates,
+    };
+    static_assert(std::size(groups) == kMapItemTemplates + 1, "a group per index");
+    return groups[index];
+}
+
+// The sample's map, made by the act's creator, filled as an editing tool
+// fills it: its fields, its start event's actions copied into the map's
+// pool, and each group the sample fills read from the group's hand-laid
+// block; then written by the engine. The act's maps share the regions' look;
+// the first starts the nightfall timer when it starts.
+bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& path, bool bLast, bool bGuards,
+                    int nPlayerConfig)
 {
     const std::string scratch = path + ".part";
     SampleMapGroups groups(scratch, bLast, bGuards);
-    MapDesc desc = SampleMapDesc(name);
+    MapDesc desc = SampleMapDesc(map.m_name.m_sData);
     desc.playerConfig = nPlayerConfig;
-    bool bEventsOk = true;
-    desc.eventActions = [&](BlockWriter& w, int index) {
-        gcDesiredTimer timer;
-        timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
-        if (index == 0 && !bLast)
-            bEventsOk = ActionMember(w, gcDoTimerActivate(true, timer), scratch) && bEventsOk;
-        if (index == 0)
-            bEventsOk = SamplePlayerStartActions(w, [&](BlockWriter& b, const gcAction& a) {
-                            return ActionMember(b, a, scratch);
-                        }, name) && bEventsOk;
+    FillMap(map, desc);
+    cMemPool* pPool = cMemPool::GetPoolFromPtr(&map);
+    bool ok = true;
+    // The groups first, then the events, in the order of the map's block:
+    // the map pool is laid out as when the game reads the file. (The vertex
+    // arrays' ranges that reading announces to the graphics layer outlive
+    // the pool's reset; the game's own read then announces the same ones.)
+    for (int index = 0; ok && index <= kMapItemTemplates; ++index) {
+        BlockWriter probe;
+        if (!groups(probe, index))
+            continue;  // left empty
+        cGroup* pGroup = MapGroup(map, index);
+        ok = pGroup && import.Read([&](BlockWriter& w) { groups(w, index); },
+                                   [&](const cFile& file) { return gcGameConfig::ReadGroup(*pGroup, file, pPool); });
+    }
+    const ActionMemberFunc copy = [&](BlockWriter&, const gcAction& action) {
+        cBase* p = action.Copy(pPool);
+        AppendAction(map.m_onMapStarted, static_cast<gcAction*>(p));
+        return p != nullptr;
     };
-    BlockWriter w;
-    MapBlock(w.Header(), gcMap::kVersion, desc, std::ref(groups)).Trailer();
-    return groups.Ok() && bEventsOk && w.Save(path);
+    BlockWriter unused;
+    gcDesiredTimer timer;
+    timer.hSpecificTimer = gcTimerHandle(HandleOf(kTimerSlot));
+    if (ok && !bLast)
+        ok = copy(unused, gcDoTimerActivate(true, timer));
+    ok = ok && SamplePlayerStartActions(unused, copy, map.m_name.m_sData);
+    std::error_code ec;
+    std::filesystem::remove(scratch, ec);
+    return ok && groups.Ok() && WriteBodyFile(path, map);
+}
+
+// The sample's region id, made by the map's creator in slot 0 and filled:
+// its name, neighbours and offsets, and its zone read from the zone's
+// hand-laid block (its lightmap in the texture slot of region slot 0); then
+// written by the engine.
+bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, const std::string& path)
+{
+    const RegionDesc desc = SampleRegionDesc(id);
+    map.CreateRegion(id, Name(desc.name.c_str()));
+    gcRegion* pRegion = gcRegion::s_pRegions[0];
+    ZoneData zone;
+    if (!pRegion || !BuildZone(desc.zone, &zone))
+        return false;
+    pRegion->m_name.Set("%s", desc.name.c_str());
+    std::copy(std::begin(desc.neighbors), std::end(desc.neighbors), pRegion->m_nNeighbors);
+    std::copy(std::begin(desc.offsets), std::end(desc.offsets), pRegion->m_neighborOffsets);
+    cMemPool* pPool = cMemPool::GetPoolFromPtr(pRegion);
+    pRegion->m_pZone = pPool->New<eZone>();
+    if (!pRegion->m_pZone)
+        return false;
+    pRegion->m_pZone->m_nLightmapStartIndex = gcRegion::kLightmapSlotBase + pRegion->m_nRegionIndex;
+    pRegion->m_pZone->m_nLightmapTextures = 1;
+    return import.Read([&](BlockWriter& w) { ZoneBlock(w, desc.zone, zone); },
+                       [&](const cFile& file) { return pRegion->m_pZone->Read(file, pPool); }) &&
+           WriteBodyFile(path, *pRegion);
+}
+
+// A group made by a creator, written with nothing in it.
+bool WriteEmptyGroup(const std::string& path, cGroup& group)
+{
+    EmptyRanges(group);
+    return WriteBodyFile(path, group);
 }
 
 bool WriteEmptySideFile(const std::string& path, int32_t begin)
@@ -824,22 +970,50 @@ bool WriteEmptySideFile(const std::string& path, int32_t begin)
     return EmptyGroupBlock(w.Header(), begin).Trailer().Save(path);
 }
 
-// One map's side files (sound data, English strings and voice-overs: the
-// first map's greeting, empty for the others) and its regions.
-bool WriteSampleMapSideFiles(const std::string& act, int nMap)
+// One map's side files, the groups its creators made (sound data, English
+// strings and voice-overs: the first map's greeting, empty for the
+// others), and its regions.
+bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act, int nMap, gcMap& map)
 {
     char dir[16];
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
     const std::string prefix = act + dir + std::string(dir).substr(0, 5);
-    bool ok = WriteEmptySideFile(prefix + "Sound.snd", 250) &&
-              (nMap == 0 ? WriteSampleGreetingLine(prefix + "_eng.vo", prefix + "Strings_eng.str")
-                         : WriteEmptySideFile(prefix + "Strings_eng.str", 550) && WriteEmptySideFile(prefix + "_eng.vo", 0));
+    bool ok = map.m_pSoundData && map.m_pStrings && map.m_pVoiceOvers &&
+              WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData) &&
+              (nMap == 0 ? WriteSampleGreetingLine(map, prefix + "_eng.vo", prefix + "Strings_eng.str")
+                         : WriteEmptyGroup(prefix + "Strings_eng.str", *map.m_pStrings) &&
+                               WriteEmptyGroup(prefix + "_eng.vo", *map.m_pVoiceOvers));
     for (int id = 0; ok && id < kRegionCount; ++id) {
         char name[32];
         std::snprintf(name, sizeof name, "Region%02d.rgn", id + 1);
-        ok = WriteRegionFile(act + dir + name, SampleRegionDesc(id));
+        ok = WriteSampleRegion(import, map, id, act + dir + name);
     }
     return ok;
+}
+
+// The act's three maps as an editing tool makes them: each through the act's
+// creator (which also names it in the act), then its file and side files.
+bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::string& actDir, bool bGuards)
+{
+    const struct {
+        const char* name;
+        bool bLast;
+        int nPlayerConfig;
+    } kMaps[] = {
+        {"Ashgrove Road", false, 0},
+        {"Ashgrove Fields", true, 0},
+        {"Ashgrove Skies", true, kSampleFlyingConfigId},
+    };
+    for (int m = 0; m < static_cast<int>(std::size(kMaps)); ++m) {
+        act.CreateMap(m, Name(kMaps[m].name));
+        char path[32];
+        std::snprintf(path, sizeof path, "Map%02d/Map%02d.map", m + 1, m + 1);
+        gcMap* pMap = gcMap::s_pMap;
+        if (!pMap || !WriteSampleMap(import, *pMap, actDir + path, kMaps[m].bLast, bGuards, kMaps[m].nPlayerConfig) ||
+            !WriteSampleMapSideFiles(import, actDir, m, *pMap))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -854,14 +1028,18 @@ bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
     std::filesystem::create_directories(dir + "/Game/LoadingScreens", ec);
     if (ec)
         return false;
-    return WriteActFile(act + "Act01.act", ActDesc{"Ashgrove", {"Ashgrove Road", "Ashgrove Fields", "Ashgrove Skies"}, {}, {}}) &&
-           WriteSampleMap(act + "Map01/Map01.map", "Ashgrove Road", false, bGuards) &&
-           WriteSampleMap(act + "Map02/Map02.map", "Ashgrove Fields", true, bGuards) &&
-           WriteSampleLoadingScreen(dir + "/Game/LoadingScreens/LoadingScreen01.ls") &&
-           WriteSampleBipedPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, 0) &&
-           WriteSampleMapSideFiles(act, 1) &&
-           WriteSampleMap(act + "Map03/Map03.map", "Ashgrove Skies", true, bGuards, kSampleFlyingConfigId) &&
-           WriteSampleFlyingPlayer(dir, HandleOf(kMaterialSlot + kCloak)) && WriteSampleMapSideFiles(act, kSampleSkyMap);
+    bool ok = false;
+    {
+        const SampleImport import(dir);
+        gcGame::CreateAct(0, Name("Ashgrove"));
+        ok = import.Ok() && gcAct::s_pAct && WriteSampleActMaps(import, *gcAct::s_pAct, act, bGuards) &&
+             WriteBodyFile(act + "Act01.act", *gcAct::s_pAct);
+        gcGamePools::Delete(gcAct::s_pAct);  // its last map and regions with it, before the texture cache
+        gcGame::Unload();                    // the pools emptied
+    }
+    return ok && WriteSampleLoadingScreen(dir + "/Game/LoadingScreens/LoadingScreen01.ls") &&
+           WriteSampleBipedPlayer(dir, HandleOf(kMaterialSlot + kCloak)) &&
+           WriteSampleFlyingPlayer(dir, HandleOf(kMaterialSlot + kCloak));
 }
 
 bool WriteSampleInput(const std::string& dir)
@@ -910,27 +1088,39 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture", "Ashgrove Road"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
-    cMemPool pool("datagen Game", 0x20000, false);
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
-    // The game's sound data and the console's English platform strings:
-    // empty for now; the game's English strings: the menus' texts.
-    return !ec && WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) &&
-           WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) &&
-           WriteEmptySideFile(game + "GameSound.snd", 20) && WriteSampleGameStrings(game + "GameStrings_eng.str") &&
-           WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) &&
-           WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) &&
-           WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig") &&
-           WithSamplePlayerControl(&pool, [&](const GameFill& control) {
-               return WithSamplePauseDialog([&](const GameFill& pause) {
-                   return WriteSampleGameWithSubtitles(game + "Game.gam", desc, &pool, bGreetingAtMapStart,
-                                                       [&](gcGame& g) {
-                                                           control(g);
-                                                           pause(g);
-                                                       });
-               });
-           }) &&
-           WriteGameStateFile(game + "GameState.gs", {});
+    // The console's English platform strings: empty for now.
+    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) ||
+        !WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) ||
+        !WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) ||
+        !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
+        !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
+        return false;
+    // The game, its sound data (empty for now), its English strings (the
+    // menus' texts) and the game state, made by the game's creators as an
+    // editing tool makes them and written by the engine.
+    gcGame::Create();
+    gcGame* pGame = gcGame::Get();
+    cMemPool pool("datagen Game", 0x20000, false);
+    bool ok = pGame && pGame->m_pSoundData && pGame->m_pStrings &&
+              WithSamplePlayerControl(&pool, [&](const GameFill& control) {
+                  return WithSamplePauseDialog([&](const GameFill& pause) {
+                      return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
+                                                          [&](gcGame& g) {
+                                                              control(g);
+                                                              pause(g);
+                                                          });
+                  });
+              }) &&
+              WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&
+              WriteSampleGameStrings(game + "GameStrings_eng.str");
+    if (ok) {
+        gcGame::CreateGameState();
+        ok = gcGameState::s_pGameState && WriteGameStateBody(game + "GameState.gs", *gcGameState::s_pGameState, {});
+    }
+    gcGame::Unload();
+    return ok;
 }
 
 }  // namespace datagen

@@ -305,6 +305,14 @@ bool WriteMusicFile(const std::string& path, const SoundRecord& record)
     return WriteBodyFile(path, data);
 }
 
+bool WithPendingSound(eSoundData& sound, const SoundRecord& record, const std::function<bool()>& write)
+{
+    FillSoundData(sound, record);
+    PendingWrite pending;
+    PendingSounds()[&sound] = &record.adpcm;
+    return write();
+}
+
 bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
 {
     const int endSlot = beginSlot + static_cast<int>(records.size());

@@ -6,6 +6,7 @@
 // thread.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ bool WriteMusicFile(const std::string& path, const SoundRecord& record);
 // sounds occupy the sound-data manager's slots only while the group is
 // written. False (logged) for a range outside the manager or a failed write.
 bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
+
+// Fills sound from the record (names, length, looping, format) and runs
+// write with the record's encoded samples standing for its platform block:
+// a sound made here (in a voice-over, say) has no samples of its own.
+// write's result.
+bool WithPendingSound(eSoundData& sound, const SoundRecord& record, const std::function<bool()>& write);
 
 // Installs, while it lives, a console platform writer that writes the
 // platform block of sound data loaded into audio memory from what audio

@@ -39,6 +39,13 @@ public:
     // false (the old map kept) when its file does not open, or (the map
     // gone) when it is refused.
     bool LoadMap(int nMap);
+    // Editing tools: LoadMap without a file. The old map goes, the Map and
+    // "Map Music " pools are readied and an empty map of that id and name
+    // is made, with its empty sound data, voice-overs and strings; the name
+    // goes into m_mapNames. Ids outside the table are refused (logged).
+    void CreateMap(int nMap, const cName& name);
+    // The same up to the named map: no side groups, m_mapNames left alone.
+    void PreCreateMap(int nMap, const cName& name);
 
     // "%s/Game/Act%02i/Act%02i.act" with the 0-based act id plus one.
     static void GetFilename(int nAct, cStr* pName);

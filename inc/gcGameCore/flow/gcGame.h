@@ -47,9 +47,19 @@ public:
     // owned by the game's name, no map requested, no game tracks. Sets
     // s_pGame and starts the music.
     gcGame();
+    // A copy in the pool that holds it, which becomes the resident game:
+    // names, music sizes, game tracks, the request and the voice-over
+    // control as they are; the events' actions copied into the pool; the
+    // sound data and strings as groups of their own in the pool. The
+    // groups cover the source's slot ranges without owning them (the
+    // objects in those slots stay the source's), and no music slot is
+    // taken (the game tracks are not loaded).
+    gcGame(const gcGame& other);
+    gcGame& operator=(const gcGame&) = delete;
     // Deletes what the game's pools hold through it (main menu, act, sound
     // data, strings), frees the game tracks, stops the music, clears s_pGame.
     ~gcGame() override;
+    cBase* Copy(cMemPool* pPool) const override;
 
     // Version 18, with 12 act, 8 player-configuration, 48 loading-screen and
     // 48 music names, 48 music sizes and 4 game tracks, and the game camera's
@@ -93,6 +103,37 @@ public:
     // Loading screen id (0..47) into the Loading Screen pool; true at once
     // when it is resident. False (logged) as for LoadAct.
     static bool LoadLoadingScreen(int nId);
+
+    // Editing tools: the loads' pool handling and construction, without a
+    // file. The game in the Game pool (the Game Music and Game Sound pools
+    // readied too), then its empty sound data and strings.
+    static void Create();
+    // The game alone, without sound data and strings.
+    static void PreCreate();
+    // Empty sound data over the slots of the load in a fresh Game Sound
+    // pool; empty strings likewise in the Game Strings pool.
+    void CreateSoundData();
+    void CreateStringTable();
+    // An empty loading screen of that id, with that name, which also goes
+    // into the resident game's table at the id. Ids outside the table are
+    // refused (logged), as by the load.
+    static void CreateLoadingScreen(int nId, const cName& name);
+    // An empty player configuration of that id and name with empty sound
+    // data; the name into the game's table.
+    static void CreatePlayerConfig(int nId, const cName& name);
+    // The same without sound data, the table left alone.
+    static void PreCreatePlayerConfig(int nId, const cName& name);
+    // An empty main menu in the Map pool (the act and its map deleted, the
+    // Map Music pool readied), with empty sound data.
+    static void CreateMainMenu();
+    // The same without sound data.
+    static void PreCreateMainMenu();
+    // An empty act of that id and name in the Act pool, the main menu
+    // deleted; the name into the game's table.
+    static void CreateAct(int nId, const cName& name);
+    // An empty game state in the Game State pool.
+    static void CreateGameState();
+
     static cMemPool* GetGameStatePool() { return &s_gameStatePool; }
     // Deletes the game object, then empties the pools of the game flow.
     static void Unload();
@@ -184,6 +225,8 @@ public:
     static cMemPool s_regionPools[kRegionPools];  // "Region", one region each
 
 private:
+    // The hooks the game installs into the classes below it.
+    static void InstallHooks();
     bool ReadNames(const cReadBlock& rb);
     bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
     bool ReadEvents(const cFile& file, cMemPool* pPool, uint32_t version);

@@ -87,6 +87,12 @@ public:
     bool LoadSoundData();
     bool LoadVoiceOvers();
     bool LoadStringTable();
+    // Editing tools: the three side groups as the loads make them (the old
+    // group gone, its pool readied, the same slot range and memory size),
+    // empty, without a file.
+    void CreateSoundData();
+    void CreateVoiceOvers();
+    void CreateStringTable();
     // Each map track into the "Map Music " pool; false at the first that no
     // slot takes.
     bool LoadMusic();
@@ -116,6 +122,19 @@ public:
     int GetRegionToLoad() const;
     // The slots that may be reused, in order; returns their count.
     int BuildAvailableRegionList(int* pList) const;
+    // Editing tools: every resident region goes, and an empty region of that
+    // id is made in pool 0 as slot 0, which becomes current; the name goes
+    // into m_regionNames. Ids outside the table are refused (logged).
+    void CreateRegion(int nRegionId, const cName& name);
+
+    // ---- streamed cinematics, editing tools ----
+    // The resident streamed cinematic goes and an empty one of that id and
+    // name is made in the readied "Map Streamed Cinematics" pool, with its
+    // empty voice-overs; the name goes into m_streamedCinematicNames. Ids
+    // outside the table are refused (logged).
+    void CreateStreamedCinematic(int nId, const cName& name);
+    // The same without the voice-overs, the names left alone.
+    void PreCreateStreamedCinematic(int nId, const cName& name);
 
     // ---- the map loop (main thread) ----
     // Map flags.

@@ -46,6 +46,9 @@ public:
     // A new voice-over group from the file of the voice-over language; a
     // missing file leaves it empty. True when the file opened.
     bool LoadVoiceOvers();
+    // Editing tools: the voice-over group as LoadVoiceOvers makes it, empty,
+    // without a file.
+    void CreateVoiceOvers();
 
     // File names from 0-based ids.
     static void GetCinematicFilename(int nAct, int nMap, int nCinematic, cStr* pName);

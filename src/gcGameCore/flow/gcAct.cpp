@@ -9,6 +9,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMap.h"
 
 QM_DEFINE_TYPE(gcAct, cObject, 67)
@@ -91,15 +92,10 @@ bool gcAct::LoadMap(int nMap)
         cLogError_("gcAct: cannot open the map \"%s\"", name.m_sData);
         return false;
     }
-    if (gcMap::s_pMap)
-        std::destroy_at(gcMap::s_pMap);
-    gcGameConfig::PrepPool(gcGame::s_mapPool, gcGameConfig::GetMapPoolSize());
-    gcGameConfig::PrepPool(gcGame::s_mapMusicPool, gcGameConfig::GetMapMusicPoolSize());
-    gcMap* pMap = gcGame::s_mapPool.New<gcMap>();
+    PreCreateMap(nMap, m_mapNames[nMap]);
+    gcMap* pMap = gcMap::s_pMap;
     if (!pMap)
         return false;
-    pMap->m_nMapId = nMap;
-    pMap->m_name.Set("%s", m_mapNames[nMap].m_sData);  // a name, never a format
     if (!pMap->Read(file, &gcGame::s_mapPool)) {
         cLogError_("gcAct: map \"%s\" could not be read", name.m_sData);
         std::destroy_at(pMap);
@@ -111,4 +107,33 @@ bool gcAct::LoadMap(int nMap)
     pMap->LoadStringTable();
     pMap->Reset(&gcGame::s_mapPool);
     return true;
+}
+
+void gcAct::PreCreateMap(int nMap, const cName& name)
+{
+    if (nMap < 0 || nMap >= kMaxMaps) {
+        cLogError_("gcAct: map %d refused: ids are 0 to %d", nMap, kMaxMaps - 1);
+        return;
+    }
+    // The old map frees its regions, music, side groups and streamed
+    // cinematic before its pools are reset.
+    gcGamePools::Delete(gcMap::s_pMap);
+    gcGameConfig::PrepPool(gcGame::s_mapMusicPool, gcGameConfig::GetMapMusicPoolSize());
+    gcMap* pMap = gcGamePools::Renew<gcMap>(nullptr, gcGame::s_mapPool, gcGameConfig::GetMapPoolSize());
+    if (!pMap)
+        return;
+    pMap->m_nMapId = nMap;
+    pMap->m_name.Set("%s", name.m_sData);  // a name, never a format
+}
+
+void gcAct::CreateMap(int nMap, const cName& name)
+{
+    PreCreateMap(nMap, name);
+    gcMap* pMap = gcMap::s_pMap;
+    if (!pMap || pMap->m_nMapId != nMap)
+        return;
+    pMap->CreateSoundData();
+    pMap->CreateVoiceOvers();
+    pMap->CreateStringTable();
+    m_mapNames[nMap] = name;
 }

@@ -15,6 +15,7 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
@@ -60,6 +61,39 @@ void ResetIfAllocated(cMemPool& pool)
         pool.Reset();
 }
 
+// An id the creators refuse, as the loads do, before it indexes a table.
+bool IdOutside(const char* sWhat, int nId, int nCount)
+{
+    if (nId >= 0 && nId < nCount)
+        return false;
+    cLogError_("gcGame: %s %d refused: ids are 0 to %d", sWhat, nId, nCount - 1);
+    return true;
+}
+
+// What the act's load and creator share: the old act (with its map) and
+// the main menu go, and an empty act of that id and name is made in the
+// readied Act pool.
+gcAct* NewAct(int nId, const cName& name)
+{
+    gcGamePools::Delete(gcAct::s_pAct);
+    gcGamePools::Delete(gcMainMenu::s_pMainMenu);
+    gcAct* p = gcGamePools::Renew<gcAct>(nullptr, gcGame::s_actPool, gcGameConfig::GetActPoolSize());
+    if (p) {
+        p->m_nActId = nId;
+        p->m_name.Set("%s", name.m_sData);  // a name, never a format
+    }
+    return p;
+}
+
+gcLoadingScreen* NewLoadingScreen(int nId, const cName& name)
+{
+    gcLoadingScreen* p = gcGamePools::Renew(gcLoadingScreen::s_pLoadingScreen, gcGame::s_loadingScreenPool,
+                                            gcGameConfig::GetLoadingScreenPoolSize(), nId);
+    if (p)
+        p->m_name.Set("%s", name.m_sData);
+    return p;
+}
+
 }  // namespace
 
 gcGame::gcGame()
@@ -87,6 +121,80 @@ gcGame::gcGame()
     gcGameConfig::SetGroupRange(m_stateMachines, 20, 120);
     s_pGame = this;
     gcMusic::Initialize();
+    InstallHooks();
+}
+
+namespace {
+
+// The copy's group covers the source's range; the slots' objects stay the
+// source's.
+void CopyRange(cGroup& to, const cGroup& from)
+{
+    to.m_nBegin = from.m_nBegin;
+    to.m_nEnd = from.m_nEnd;
+    to.m_bDeleteContained = false;
+}
+
+template <class G>
+G* CopySideGroup(const G* pFrom, cMemPool* pPool)
+{
+    G* p = pFrom && pPool ? pPool->New<G>() : nullptr;
+    if (p)
+        CopyRange(*p, *pFrom);
+    return p;
+}
+
+}  // namespace
+
+gcGame::gcGame(const gcGame& other)
+    : cObject(other),
+      m_voDesiredWidget(other.m_voDesiredWidget),
+      m_onGameStarted(other.m_onGameStarted, m_name.m_sData),
+      m_onMapStarted(other.m_onMapStarted, m_name.m_sData),
+      m_onMapEnded(other.m_onMapEnded, m_name.m_sData),
+      m_onCinematicStarted(other.m_onCinematicStarted, m_name.m_sData),
+      m_onCinematicEnded(other.m_onCinematicEnded, m_name.m_sData),
+      m_onUIConfirm(other.m_onUIConfirm, m_name.m_sData),
+      m_onUIBack(other.m_onUIBack, m_name.m_sData),
+      m_onUIFocusChanged(other.m_onUIFocusChanged, m_name.m_sData),
+      m_nLoadingScreenToLoad(other.m_nLoadingScreenToLoad),
+      m_nActToLoad(other.m_nActToLoad),
+      m_nMapToLoad(other.m_nMapToLoad)
+{
+    std::copy(std::begin(other.m_actNames), std::end(other.m_actNames), m_actNames);
+    std::copy(std::begin(other.m_playerConfigNames), std::end(other.m_playerConfigNames), m_playerConfigNames);
+    std::copy(std::begin(other.m_loadingScreenNames), std::end(other.m_loadingScreenNames), m_loadingScreenNames);
+    std::copy(std::begin(other.m_musicNames), std::end(other.m_musicNames), m_musicNames);
+    std::copy(std::begin(other.m_nMusicSize), std::end(other.m_nMusicSize), m_nMusicSize);
+    std::copy(std::begin(other.m_nGameTracks), std::end(other.m_nGameTracks), m_nGameTracks);
+    std::fill(std::begin(m_nGameTrackIndex), std::end(m_nGameTrackIndex), -1);
+    CopyRange(m_textures, other.m_textures);
+    CopyRange(m_materials, other.m_materials);
+    CopyRange(m_meshes, other.m_meshes);
+    CopyRange(m_animations, other.m_animations);
+    CopyRange(m_surfaces, other.m_surfaces);
+    CopyRange(m_keyValues, other.m_keyValues);
+    CopyRange(m_functions, other.m_functions);
+    CopyRange(m_UIDialogs, other.m_UIDialogs);
+    CopyRange(m_sprites, other.m_sprites);
+    CopyRange(m_constants, other.m_constants);
+    CopyRange(m_stateMachines, other.m_stateMachines);
+    cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
+    m_pSoundData = CopySideGroup(other.m_pSoundData, pPool);
+    if (m_pSoundData)
+        m_pSoundData->m_nMemSize = other.m_pSoundData->m_nMemSize;
+    m_pStrings = CopySideGroup(other.m_pStrings, pPool);
+    s_pGame = this;
+    InstallHooks();
+}
+
+cBase* gcGame::Copy(cMemPool* pPool) const
+{
+    return pPool ? pPool->New<gcGame>(*this) : nullptr;
+}
+
+void gcGame::InstallHooks()
+{
     // The map loop plays map and streamed cinematics.
     gcStreamedCinematicPlayer::Install();
     // An entity's messages (FadeOut and the like) reach its attached effects.
@@ -290,12 +398,8 @@ bool gcGame::Load()
         cLogError_("gcGame: cannot open \"%s\"", name.m_sData);
         return false;
     }
-    if (s_pGame)
-        std::destroy_at(s_pGame);
-    gcGameConfig::PrepPool(s_gamePool, gcGameConfig::GetGamePoolSize());
-    gcGameConfig::PrepPool(s_gameMusicPool, gcGameConfig::GetGameMusicPoolSize());
-    gcGameConfig::PrepPool(s_gameSoundPool, gcGameConfig::GetGameSoundPoolSize());
-    gcGame* p = s_gamePool.New<gcGame>();
+    PreCreate();
+    gcGame* p = s_pGame;
     if (!p)
         return false;
     // A refused or damaged game file is a failed load, not a default game.
@@ -310,18 +414,43 @@ bool gcGame::Load()
     return true;
 }
 
+void gcGame::PreCreate()
+{
+    // The old game's sound data and strings go with it, before their pools.
+    gcGamePools::Delete(s_pGame);
+    gcGameConfig::PrepPool(s_gameMusicPool, gcGameConfig::GetGameMusicPoolSize());
+    gcGameConfig::PrepPool(s_gameSoundPool, gcGameConfig::GetGameSoundPoolSize());
+    gcGamePools::Renew<gcGame>(nullptr, s_gamePool, gcGameConfig::GetGamePoolSize());
+}
+
+void gcGame::Create()
+{
+    PreCreate();
+    if (!s_pGame)
+        return;
+    s_pGame->CreateSoundData();
+    s_pGame->CreateStringTable();
+}
+
+void gcGame::CreateSoundData()
+{
+    const uint32_t size = gcGameConfig::GetGameSoundPoolSize();
+    if (gcGamePools::RenewGroup(m_pSoundData, s_gameSoundPool, size, kGameSoundBegin, kGameSoundEnd))
+        m_pSoundData->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetGameSoundDataSize());
+}
+
+void gcGame::CreateStringTable()
+{
+    const uint32_t size = gcGameConfig::GetGameStringsPoolSize();
+    gcGamePools::RenewGroup(m_pStrings, s_gameStringsPool, size, kGameStringsBegin, kGameStringsEnd);
+}
+
 bool gcGame::LoadSoundData()
 {
-    if (m_pSoundData)
-        std::destroy_at(m_pSoundData);
-    m_pSoundData = nullptr;
-    gcGameConfig::PrepPool(s_gameSoundPool, gcGameConfig::GetGameSoundPoolSize());
-    eSoundDataGroup* pGroup = s_gameSoundPool.New<eSoundDataGroup>();
+    CreateSoundData();
+    eSoundDataGroup* pGroup = m_pSoundData;
     if (!pGroup)
         return false;
-    gcGameConfig::SetGroupRange(*pGroup, kGameSoundBegin, kGameSoundEnd);
-    pGroup->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetGameSoundDataSize());
-    m_pSoundData = pGroup;
     cStr name;
     GetSoundFilename(&name);
     cFile file;
@@ -335,15 +464,10 @@ bool gcGame::LoadSoundData()
 
 bool gcGame::LoadStringTable()
 {
-    if (m_pStrings)
-        std::destroy_at(m_pStrings);
-    m_pStrings = nullptr;
-    gcGameConfig::PrepPool(s_gameStringsPool, gcGameConfig::GetGameStringsPoolSize());
-    gcStringGroup* pGroup = s_gameStringsPool.New<gcStringGroup>();
+    CreateStringTable();
+    gcStringGroup* pGroup = m_pStrings;
     if (!pGroup)
         return false;
-    gcGameConfig::SetGroupRange(*pGroup, kGameStringsBegin, kGameStringsEnd);
-    m_pStrings = pGroup;
     cStr name;
     GetStringsFilename(&name);
     cFile file;
@@ -377,10 +501,8 @@ bool gcGame::LoadGameState()
         cLogError_("gcGame: cannot open the game state \"%s\"", name.m_sData);
         return false;
     }
-    if (gcGameState::s_pGameState)
-        std::destroy_at(gcGameState::s_pGameState);
-    gcGameConfig::PrepPool(s_gameStatePool, gcGameConfig::GetGameStatePoolSize());
-    gcGameState* p = s_gameStatePool.New<gcGameState>();
+    CreateGameState();
+    gcGameState* p = gcGameState::s_pGameState;
     if (!p)
         return false;
     if (!p->Read(file, &s_gameStatePool)) {
@@ -408,15 +530,10 @@ bool gcGame::LoadPlayerConfig(int nId)
         cLogError_("gcGame: cannot open player configuration \"%s\"", name.m_sData);
         return false;
     }
-    if (gcPlayerConfig::s_pPlayerConfig)
-        std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
-    gcGameConfig::PrepPool(s_playerConfigPool, gcGameConfig::GetPlayerConfigPoolSize());
-    gcPlayerConfig* p = s_playerConfigPool.New<gcPlayerConfig>();
+    PreCreatePlayerConfig(nId, s_pGame ? s_pGame->m_playerConfigNames[nId] : cName());
+    gcPlayerConfig* p = gcPlayerConfig::s_pPlayerConfig;
     if (!p)
         return false;
-    p->m_nPlayerConfigId = nId;
-    if (s_pGame)
-        p->m_name.Set("%s", s_pGame->m_playerConfigNames[nId].m_sData);  // a name, never a format
     if (!p->Read(file, &s_playerConfigPool)) {
         cLogError_("gcGame: player configuration \"%s\" could not be read", name.m_sData);
         std::destroy_at(p);
@@ -442,17 +559,9 @@ bool gcGame::LoadAct(int nId)
         cLogError_("gcGame: cannot open the act \"%s\"", name.m_sData);
         return false;
     }
-    if (gcAct::s_pAct)
-        std::destroy_at(gcAct::s_pAct);
-    if (gcMainMenu::s_pMainMenu)
-        std::destroy_at(gcMainMenu::s_pMainMenu);
-    gcGameConfig::PrepPool(s_actPool, gcGameConfig::GetActPoolSize());
-    gcAct* p = s_actPool.New<gcAct>();
+    gcAct* p = NewAct(nId, s_pGame ? s_pGame->m_actNames[nId] : cName());
     if (!p)
         return false;
-    p->m_nActId = nId;
-    if (s_pGame)
-        p->m_name.Set("%s", s_pGame->m_actNames[nId].m_sData);  // a name, never a format
     if (!p->Read(file, &s_actPool)) {
         cLogError_("gcGame: act \"%s\" could not be read", name.m_sData);
         std::destroy_at(p);
@@ -478,14 +587,9 @@ bool gcGame::LoadLoadingScreen(int nId)
         cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
         return false;
     }
-    if (gcLoadingScreen::s_pLoadingScreen)
-        std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
-    gcGameConfig::PrepPool(s_loadingScreenPool, gcGameConfig::GetLoadingScreenPoolSize());
-    gcLoadingScreen* p = s_loadingScreenPool.New<gcLoadingScreen>(nId);
+    gcLoadingScreen* p = NewLoadingScreen(nId, s_pGame ? s_pGame->m_loadingScreenNames[nId] : cName());
     if (!p)
         return false;
-    if (s_pGame)
-        p->m_name.Set("%s", s_pGame->m_loadingScreenNames[nId].m_sData);
     if (!p->Read(file, &s_loadingScreenPool)) {
         cLogError_("gcGame: loading screen \"%s\" could not be read", name.m_sData);
         std::destroy_at(p);
@@ -513,4 +617,63 @@ void gcGame::Unload()
     ResetIfAllocated(s_gamePool);
     ResetIfAllocated(s_gameSoundPool);
     ResetIfAllocated(s_mapSoundPool);
+}
+
+void gcGame::CreateGameState()
+{
+    gcGamePools::Renew(gcGameState::s_pGameState, s_gameStatePool, gcGameConfig::GetGameStatePoolSize());
+}
+
+void gcGame::PreCreatePlayerConfig(int nId, const cName& name)
+{
+    if (IdOutside("player configuration", nId, kMaxPlayerConfigs))
+        return;
+    gcPlayerConfig* p = gcGamePools::Renew(gcPlayerConfig::s_pPlayerConfig, s_playerConfigPool,
+                                           gcGameConfig::GetPlayerConfigPoolSize());
+    if (!p)
+        return;
+    p->m_nPlayerConfigId = nId;
+    p->m_name.Set("%s", name.m_sData);  // a name, never a format
+}
+
+void gcGame::CreatePlayerConfig(int nId, const cName& name)
+{
+    PreCreatePlayerConfig(nId, name);
+    gcPlayerConfig* p = gcPlayerConfig::s_pPlayerConfig;
+    if (!p || p->m_nPlayerConfigId != nId)
+        return;
+    p->CreateSoundData();
+    if (s_pGame)
+        s_pGame->m_playerConfigNames[nId] = name;
+}
+
+void gcGame::PreCreateMainMenu()
+{
+    // The menu shares the Map pool: the act and its map go first.
+    gcGamePools::Delete(gcAct::s_pAct);
+    gcGameConfig::PrepPool(s_mapMusicPool, gcGameConfig::GetMapMusicPoolSize());
+    gcGamePools::Renew(gcMainMenu::s_pMainMenu, s_mapPool, gcGameConfig::GetMainMenuPoolSize());
+}
+
+void gcGame::CreateMainMenu()
+{
+    PreCreateMainMenu();
+    if (gcMainMenu::s_pMainMenu)
+        gcMainMenu::s_pMainMenu->CreateSoundData();
+}
+
+void gcGame::CreateAct(int nId, const cName& name)
+{
+    if (IdOutside("act", nId, kMaxActs) || !NewAct(nId, name))
+        return;
+    if (s_pGame)
+        s_pGame->m_actNames[nId] = name;
+}
+
+void gcGame::CreateLoadingScreen(int nId, const cName& name)
+{
+    if (IdOutside("loading screen", nId, kMaxLoadingScreens) || !NewLoadingScreen(nId, name))
+        return;
+    if (s_pGame)
+        s_pGame->m_loadingScreenNames[nId] = name;
 }

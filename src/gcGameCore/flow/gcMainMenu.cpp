@@ -15,7 +15,6 @@
 #include "eEngine/eVideo.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
-#include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcMusic.h"
@@ -138,12 +137,8 @@ bool gcMainMenu::Load()
         cLogWarn_("gcMainMenu: no main menu: cannot open \"%s\"", name.m_sData);
         return false;
     }
-    // The menu shares the Map pool: the act and its map go first.
-    if (gcAct::s_pAct)
-        std::destroy_at(gcAct::s_pAct);
-    gcGameConfig::PrepPool(gcGame::s_mapPool, gcGameConfig::GetMainMenuPoolSize());
-    gcGameConfig::PrepPool(gcGame::s_mapMusicPool, gcGameConfig::GetMapMusicPoolSize());
-    gcMainMenu* p = gcGame::s_mapPool.New<gcMainMenu>();
+    gcGame::PreCreateMainMenu();
+    gcMainMenu* p = s_pMainMenu;
     if (!p)
         return false;
     if (!p->Read(file, &gcGame::s_mapPool)) {

@@ -16,9 +16,11 @@
 #include "gcGameCore/flow/gcEntitySeam.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/flow/gcVoiceOver.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcMap, cObject, 68)
@@ -82,13 +84,6 @@ void RemoveRangeBackwards(const cGroup& group)
         Mgr::Remove(slot);
 }
 
-void DestroyGroup(cGroup*& pGroup)
-{
-    if (pGroup)
-        std::destroy_at(pGroup);
-    pGroup = nullptr;
-}
-
 }  // namespace
 
 gcMap::gcMap() : m_onMapStarted("OnMapStarted", m_name.m_sData), m_onMapEnded("OnMapEnded", m_name.m_sData)
@@ -149,9 +144,9 @@ gcMap::~gcMap()
 {
     DeletePlacedObjects();
     FreeMapAllocatedMemory();
-    DestroyGroup(m_pItemTemplates);
-    DestroyGroup(m_pCinematics);
-    DestroyGroup(m_pRegionTriggers);
+    gcGamePools::Delete(m_pItemTemplates);
+    gcGamePools::Delete(m_pCinematics);
+    gcGamePools::Delete(m_pRegionTriggers);
     if (s_pMap == this)
         s_pMap = nullptr;
     if (eZone::s_pSky == &m_sky)
@@ -359,13 +354,9 @@ void gcMap::Reset(cMemPool* pPool)
 
 void gcMap::DeleteSideGroups()
 {
-    if (m_pSoundData)
-        std::destroy_at(m_pSoundData);
-    m_pSoundData = nullptr;
-    DestroyGroup(m_pVoiceOvers);
-    if (m_pStrings)
-        std::destroy_at(m_pStrings);
-    m_pStrings = nullptr;
+    gcGamePools::Delete(m_pSoundData);
+    gcGamePools::Delete(m_pVoiceOvers);
+    gcGamePools::Delete(m_pStrings);
 }
 
 namespace {
@@ -390,17 +381,34 @@ int ActId()
 
 }  // namespace
 
+void gcMap::CreateSoundData()
+{
+    const uint32_t size = gcGameConfig::GetMapSoundPoolSize();
+    if (gcGamePools::RenewGroup(m_pSoundData, gcGame::s_mapSoundPool, size, kSoundBegin, kSoundEnd))
+        m_pSoundData->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapSoundDataSize());
+}
+
+void gcMap::CreateVoiceOvers()
+{
+    gcGamePools::Delete(m_pVoiceOvers);
+    cMemPool& pool = gcGame::s_mapVoiceOversPool;
+    gcGameConfig::PrepPool(pool, gcGameConfig::GetMapVoiceOversPoolSize());
+    m_pVoiceOvers = gcEntitySeam::NewGroup(kVoiceOverGroupId, &pool, kVoiceOversBegin, kVoiceOversEnd);
+    if (gcVoiceOverGroup* p = dcast<gcVoiceOverGroup>(m_pVoiceOvers))
+        p->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapVoiceOversSize());
+}
+
+void gcMap::CreateStringTable()
+{
+    const uint32_t size = gcGameConfig::GetMapStringsPoolSize();
+    gcGamePools::RenewGroup(m_pStrings, gcGame::s_mapStringsPool, size, kStringsBegin, kStringsEnd);
+}
+
 bool gcMap::LoadSoundData()
 {
-    if (m_pSoundData)
-        std::destroy_at(m_pSoundData);
-    m_pSoundData = nullptr;
-    gcGameConfig::PrepPool(gcGame::s_mapSoundPool, gcGameConfig::GetMapSoundPoolSize());
-    m_pSoundData = gcGame::s_mapSoundPool.New<eSoundDataGroup>();
+    CreateSoundData();
     if (!m_pSoundData)
         return true;
-    gcGameConfig::SetGroupRange(*m_pSoundData, kSoundBegin, kSoundEnd);
-    m_pSoundData->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapSoundDataSize());
     cStr name;
     GetSoundFilename(ActId(), m_nMapId, &name);
     ReadSideFile(m_pSoundData, name, &gcGame::s_mapSoundPool, "sound data");
@@ -409,10 +417,7 @@ bool gcMap::LoadSoundData()
 
 bool gcMap::LoadVoiceOvers()
 {
-    DestroyGroup(m_pVoiceOvers);
-    gcGameConfig::PrepPool(gcGame::s_mapVoiceOversPool, gcGameConfig::GetMapVoiceOversPoolSize());
-    m_pVoiceOvers =
-        gcEntitySeam::NewGroup(kVoiceOverGroupId, &gcGame::s_mapVoiceOversPool, kVoiceOversBegin, kVoiceOversEnd);
+    CreateVoiceOvers();
     if (!m_pVoiceOvers)
         return true;  // this build plays no voice-overs
     cStr name;
@@ -423,14 +428,9 @@ bool gcMap::LoadVoiceOvers()
 
 bool gcMap::LoadStringTable()
 {
-    if (m_pStrings)
-        std::destroy_at(m_pStrings);
-    m_pStrings = nullptr;
-    gcGameConfig::PrepPool(gcGame::s_mapStringsPool, gcGameConfig::GetMapStringsPoolSize());
-    m_pStrings = gcGame::s_mapStringsPool.New<gcStringGroup>();
+    CreateStringTable();
     if (!m_pStrings)
         return false;
-    gcGameConfig::SetGroupRange(*m_pStrings, kStringsBegin, kStringsEnd);
     cStr name;
     GetStringsFilename(ActId(), m_nMapId, &name);
     return ReadSideFile(m_pStrings, name, &gcGame::s_mapStringsPool, "strings");

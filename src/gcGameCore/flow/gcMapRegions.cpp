@@ -11,6 +11,7 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
 
@@ -42,6 +43,20 @@ void PlaceAt(gcRegion& region, const mVec3& origin)
 gcRegion* Current()
 {
     return gcRegion::GetResident(gcRegion::s_nCurrentRegion);
+}
+
+// What the region's load and creator share: the slot's region goes and an
+// empty one of that id is made in the slot's readied pool (not yet in the
+// slot's entry).
+gcRegion* NewRegion(int nRegionId, int slot)
+{
+    DeleteRegion(slot);
+    gcRegion* p = gcGamePools::Renew<gcRegion>(nullptr, gcGame::s_regionPools[slot], gcGameConfig::GetRegionPoolSize());
+    if (p) {
+        p->m_nRegionIndex = slot;
+        p->m_nRegionId = nRegionId;
+    }
+    return p;
 }
 
 }  // namespace
@@ -81,14 +96,10 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
     cFile file;
     if (!file.Open(name))
         return false;
-    DeleteRegion(slot);
     cMemPool& pool = gcGame::s_regionPools[slot];
-    gcGameConfig::PrepPool(pool, gcGameConfig::GetRegionPoolSize());
-    gcRegion* pRegion = pool.New<gcRegion>();
+    gcRegion* pRegion = NewRegion(nRegionId, slot);
     if (!pRegion)
         return false;
-    pRegion->m_nRegionIndex = slot;
-    pRegion->m_nRegionId = nRegionId;
     if (!pRegion->Read(file, &pool)) {
         cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
         std::destroy_at(pRegion);
@@ -179,4 +190,21 @@ int gcMap::BuildAvailableRegionList(int* pList) const
             pList[n++] = slot;
     }
     return n;
+}
+
+void gcMap::CreateRegion(int nRegionId, const cName& name)
+{
+    if (nRegionId < 0 || nRegionId >= kMaxRegionNames) {
+        cLogError_("gcMap: region %d refused: ids are 0 to %d", nRegionId, kMaxRegionNames - 1);
+        return;
+    }
+    for (int slot = 0; slot < gcRegion::kMaxResident; ++slot)
+        DeleteRegion(slot);
+    gcRegion::s_nCurrentRegion = -1;
+    gcRegion* p = NewRegion(nRegionId, 0);
+    if (!p)
+        return;
+    gcRegion::s_pRegions[0] = p;
+    m_regionNames[nRegionId] = name;
+    gcRegion::s_nCurrentRegion = 0;
 }

@@ -10,6 +10,7 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcVoiceOver.h"
 
@@ -25,9 +26,7 @@ gcStreamedCinematic::gcStreamedCinematic()
 
 gcStreamedCinematic::~gcStreamedCinematic()
 {
-    if (m_pVoiceOvers)
-        std::destroy_at(m_pVoiceOvers);
-    m_pVoiceOvers = nullptr;
+    gcGamePools::Delete(m_pVoiceOvers);
     if (s_pStreamedCinematic == this)
         s_pStreamedCinematic = nullptr;
 }
@@ -70,7 +69,7 @@ void gcStreamedCinematic::GetCinematicVoiceOversFilename(int nAct, int nMap, int
 
 bool gcStreamedCinematic::Load(int nId)
 {
-    const gcMap* pMap = gcMap::s_pMap;
+    gcMap* pMap = gcMap::s_pMap;
     // The id indexes the map's name table: one outside it fails like a
     // missing file.
     if (!pMap || nId < 0 || nId >= gcMap::kMaxStreamedCinematics) {
@@ -87,18 +86,13 @@ bool gcStreamedCinematic::Load(int nId)
         cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
         return false;
     }
-    if (s_pStreamedCinematic)
-        std::destroy_at(s_pStreamedCinematic);
-    cMemPool& pool = gcGame::s_mapCinematicPool;
-    gcGameConfig::PrepPool(pool, gcGameConfig::GetMapCinematicPoolSize());
-    gcStreamedCinematic* pNew = pool.New<gcStreamedCinematic>();
+    pMap->PreCreateStreamedCinematic(nId, pMap->m_streamedCinematicNames[nId]);
+    gcStreamedCinematic* pNew = s_pStreamedCinematic;
     if (!pNew) {
         cLogError_("gcStreamedCinematic: no room for \"%s\"", name.m_sData);
         return false;
     }
-    pNew->m_nCinematicId = nId;
-    pNew->m_name = pMap->m_streamedCinematicNames[nId];
-    const bool bRead = pNew->Read(file, &pool) && !file.Failed();
+    const bool bRead = pNew->Read(file, &gcGame::s_mapCinematicPool) && !file.Failed();
     file.Close();
     // A refused block would leave a half-read cinematic that reports success.
     if (!bRead) {
@@ -110,20 +104,44 @@ bool gcStreamedCinematic::Load(int nId)
     return true;
 }
 
+void gcStreamedCinematic::CreateVoiceOvers()
+{
+    const uint32_t size = gcGameConfig::GetMapCinematicVOPoolSize();
+    if (gcGamePools::RenewGroup(m_pVoiceOvers, gcGame::s_mapCinematicVOPool, size, kVoiceOversBegin, kVoiceOversEnd))
+        m_pVoiceOvers->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapStreamedVoiceOverSize());
+}
+
+void gcMap::PreCreateStreamedCinematic(int nId, const cName& name)
+{
+    if (nId < 0 || nId >= kMaxStreamedCinematics) {
+        cLogError_("gcMap: streamed cinematic %d refused: ids are 0 to %d", nId, kMaxStreamedCinematics - 1);
+        return;
+    }
+    gcStreamedCinematic* p = gcGamePools::Renew(gcStreamedCinematic::s_pStreamedCinematic, gcGame::s_mapCinematicPool,
+                                                gcGameConfig::GetMapCinematicPoolSize());
+    if (!p)
+        return;
+    p->m_nCinematicId = nId;
+    p->m_name.Set("%s", name.m_sData);  // a name, never a format
+}
+
+void gcMap::CreateStreamedCinematic(int nId, const cName& name)
+{
+    PreCreateStreamedCinematic(nId, name);
+    gcStreamedCinematic* p = gcStreamedCinematic::s_pStreamedCinematic;
+    if (!p || p->m_nCinematicId != nId)
+        return;
+    p->CreateVoiceOvers();
+    m_streamedCinematicNames[nId] = name;
+}
+
 bool gcStreamedCinematic::LoadVoiceOvers()
 {
-    if (m_pVoiceOvers)
-        std::destroy_at(m_pVoiceOvers);
-    m_pVoiceOvers = nullptr;
-    cMemPool& pool = gcGame::s_mapCinematicVOPool;
-    gcGameConfig::PrepPool(pool, gcGameConfig::GetMapCinematicVOPoolSize());
-    m_pVoiceOvers = pool.New<gcVoiceOverGroup>();
+    CreateVoiceOvers();
     if (!m_pVoiceOvers) {
         cLogError_("gcStreamedCinematic: no room for the voice-overs of \"%s\"", m_name.m_sData);
         return false;
     }
-    gcGameConfig::SetGroupRange(*m_pVoiceOvers, kVoiceOversBegin, kVoiceOversEnd);
-    m_pVoiceOvers->m_nMemSize = static_cast<int32_t>(gcGameConfig::GetMapStreamedVoiceOverSize());
     const gcAct* pAct = gcAct::s_pAct;
     const gcMap* pMap = gcMap::s_pMap;
     cStr name;
@@ -131,7 +149,7 @@ bool gcStreamedCinematic::LoadVoiceOvers()
     cFile file;
     if (!file.Open(name))
         return false;
-    if (!m_pVoiceOvers->Read(file, &pool))
+    if (!m_pVoiceOvers->Read(file, &gcGame::s_mapCinematicVOPool))
         cLogError_("gcStreamedCinematic: voice-overs \"%s\" refused or damaged", name.m_sData);
     file.Close();
     return true;

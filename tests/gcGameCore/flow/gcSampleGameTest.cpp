@@ -361,8 +361,14 @@ TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
     const std::string missing = dir.Path() + "/no/such/dir/";
     EXPECT_FALSE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 346, cache)) << "346 + 100 > 440";
     EXPECT_TRUE(datagen::WriteSampleSubtitleConfig(dir.Path() + "/GameConfig.gc", 340, cache)) << "340 + 100 = 440";
-    EXPECT_FALSE(datagen::WriteSampleGreetingLine(missing + "Map01_eng.vo", dir.Path() + "/Strings.str"));
-    EXPECT_FALSE(datagen::WriteSampleGreetingLine(dir.Path() + "/Map01_eng.vo", missing + "Strings.str"));
+    cName name;
+    gcGame::CreateAct(0, name);
+    gcAct::s_pAct->CreateMap(0, name);
+    gcMap& map = *gcMap::s_pMap;
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(map, missing + "Map01_eng.vo", dir.Path() + "/Strings.str"));
+    EXPECT_FALSE(datagen::WriteSampleGreetingLine(map, dir.Path() + "/Map01_eng.vo", missing + "Strings.str"));
+    std::destroy_at(gcAct::s_pAct);
+    gcGame::Unload();
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
