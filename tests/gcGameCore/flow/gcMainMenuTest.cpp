@@ -164,11 +164,9 @@ TEST_F(gcMainMenuTest, SampleMenuOpensItsDialogsThroughItsEvents)
     pUI->CloseAllDialogs(false);
 }
 
-// Every button of the sample's menu and pause dialog shows its label from
-// the game's string table; the options' check box toggles on confirm and
-// its label follows; Continue without a save opens the message beneath
-// the main dialog, which keeps the focus.
-TEST_F(gcMainMenuTest, SampleMenuLabelsResolveAndContinueWithoutASaveSaysSo)
+// Every button of the sample's menu shows its label from the game's string
+// table in the font, in another colour while focused.
+TEST_F(gcMainMenuTest, SampleMenuLabelsResolve)
 {
     ASSERT_TRUE(datagen::WriteSampleGameStrings(GamePath("GameStrings_eng.str")));
     ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
@@ -194,21 +192,34 @@ TEST_F(gcMainMenuTest, SampleMenuLabelsResolveAndContinueWithoutASaveSaysSo)
         EXPECT_NE(pControl->m_nTextColor, pControl->m_nTextColorHi) << row.sLabel << ": focus shows";
     }
     EXPECT_STREQ(gcStringMgr::GetPtr(gcStringHandle(datagen::SampleTextHandle(datagen::kTextSaved)))->m_sData, "Saved");
+    std::destroy_at(pGame);
+}
+
+// The options' check box toggles on confirm and its label follows;
+// Continue without a save opens the message beneath the main dialog, which
+// keeps the focus.
+TEST_F(gcMainMenuTest, SampleCheckBoxTogglesAndContinueWithoutASaveSaysSo)
+{
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    gcUIDialog* pNoSave = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(102));
+    ASSERT_TRUE(pMain && pOptions && pNoSave);
 
     gcUI* pUI = gcUI::Get();
     gcMainMenu::s_pMainMenu->onStarted.Apply(gcEventParams(), gcEventStackData());
     auto* pBox = dcast<gcUICheckBox>(pOptions->m_widgetGroup.GetCellWidget(0, 0));
     ASSERT_NE(pBox, nullptr);
-    for (const char* sLabel : {"[ ] Subtitles", "[X] Subtitles"}) {
+    for (datagen::SampleText label : {datagen::kTextSubtitlesOff, datagen::kTextSubtitlesOn}) {
         pBox->onConfirm.Apply(gcEventParams(), gcEventStackData());
-        EXPECT_STREQ(pBox->GetText(), sLabel);
-        EXPECT_EQ(pBox->IsChecked(), sLabel[1] == 'X');
+        EXPECT_EQ(pBox->m_hText.m_nValue, datagen::SampleTextHandle(label));
+        EXPECT_EQ(pBox->IsChecked(), label == datagen::kTextSubtitlesOn);
     }
     pMain->m_widgetGroup.GetCellWidget(1, 0)->onConfirm.Apply(gcEventParams(), gcEventStackData());
     EXPECT_EQ(pUI->GetFocusedDialog(), pMain) << "the menu stays";
     EXPECT_EQ(pUI->FindDialog(pNoSave), 0) << "the message opens beneath it";
     pUI->CloseAllDialogs(false);
-    std::destroy_at(pGame);
 }
 
 // A controller that comes during the menu's update runs the platform's
