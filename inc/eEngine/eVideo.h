@@ -5,11 +5,26 @@
 // console half with the render-state cache is eVideoPlatform. Main thread
 // only (InvalidateTextureCache excepted), after eVideoPlatform::Initialize.
 
+#include <cstddef>
 #include <cstdint>
 
 struct eViewport;
 struct mFrustum;
 struct mOCS;
+
+// How the frames shown so far were paced, in OS time-base ticks, for the
+// figures a window run ends with: each flip adds the time it was shown at.
+struct eFrameTimes {
+    uint64_t nFrames = 0;
+    int64_t first = 0;    // when the first frame was shown
+    int64_t last = 0;
+    int64_t slowest = 0;  // the longest time from one frame to the next
+
+    void Add(int64_t shownAt);
+    // One line: the frames, the seconds from the first to the last, the
+    // frames a second over that time and the slowest frame in milliseconds.
+    void Describe(char* pText, size_t nSize) const;
+};
 
 class eVideo {
 public:
@@ -17,7 +32,9 @@ public:
     static constexpr int kMaxHeight = 480;
     // Frustums whose two side planes are opposite within this are orthographic.
     static constexpr float kOrthoTolerance = 0.00001f;
-    static constexpr double kMinFrameSeconds = 0.03333333;  // 30 frames a second at most
+    // A thirtieth of a second in OS ticks (40.5 million a second): frames
+    // are shown more than this apart, 30 a second at most.
+    static constexpr int64_t kMinFrameTicks = 1350000;
 
     // Blanks the screen around the mode change and tells the OS the choice.
     static void SetProgressiveMode(bool bProgressive);
@@ -33,9 +50,10 @@ public:
     static void Clear(bool bColor, bool bDepth, uint32_t colour, float depth, const eViewport* pViewport);
     static void BeginRender();
     static void EndRender();
-    // Holds the rate to 30 frames a second (yielding while it waits), then
-    // shows the frame and clears for the next.
+    // Holds the rate to 30 frames a second (giving up the CPU while it
+    // waits), then shows the frame at the retrace and clears for the next.
     static void Flip();
+    static const eFrameTimes& FrameTimes();  // the frames Flip has shown
 
     // Null: the full screen.
     static void SetViewport(const eViewport* pViewport);

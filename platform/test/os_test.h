@@ -24,3 +24,7 @@ void OSTestSetSettingsDir(const char* dir);
 // Timed waits not yet woken (OSWaitUntil, OSSleepTicks), of OS and platform
 // threads: lets a test see that a thread has started waiting on time.
 int OSTestPendingTimedWaits();
+
+// Timed waits on the virtual clock end this many ticks after their deadline,
+// as a host's wake-ups come late (0, the default: on time).
+void OSTestSetWakeLatency(OSTime ticks);

@@ -248,11 +248,13 @@ void eMemCardPlatform::Load(const char* name, int nVersion, void* pData, int nSi
         return;
     }
     s_nCurMagicNum = 0;
+    bool bOpened = false;
     WithMountedCard([&] {
         CARDFileInfo file;
         CARDOpen(eMemCard::s_nSlot, name, &file);
         PollResult();
         if (Ready()) {
+            bOpened = true;
             ReadFileBlock(&file);
             CARDClose(&file);
         }
@@ -267,6 +269,11 @@ void eMemCardPlatform::Load(const char* name, int nVersion, void* pData, int nSi
                 eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
         }
     });
+    // The caller sees only the status; a save that is there but unusable
+    // would otherwise go unnoticed in the log.
+    if (bOpened && !Ready())
+        cLogWarn_("eMemCard: the save \"%s\" could not be loaded: %s", name,
+                  eMemCard::GetStatusText(eMemCard::s_status));
 }
 
 void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, int nSize, bool bOverwrite)

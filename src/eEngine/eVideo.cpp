@@ -1,13 +1,13 @@
 #include "eEngine/eVideo.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/gx.h"
 #include "platform/mtx.h"
 #include "platform/os.h"
 #include "platform/vi.h"
-#include "cCore/cCoreServices.h"
-#include "cCore/cThread.h"
 #include "mMath/mFrustum.h"
 #include "mMath/mOCS.h"
 #include "eEngine/eVideoPlatform.h"
@@ -23,14 +23,10 @@ namespace {
 constexpr eViewport kSafeFrame = {48, 40, 544, 400};
 constexpr uint32_t kClearDepth = 0xFFFFFF;  // 24-bit, the far end
 
-// Frames are shown two retraces apart (30 a second at 59.94 retraces). A gap
-// of one and a half tells one retrace from two whatever the wake-up latency.
-constexpr OSTime kMinRetraceGap = VI_RETRACE_TICKS * 3 / 2;
-
+// When the last flip's retrace was due: the time the hold counts from.
 bool s_bFlipTimeSet = false;
-double s_fLastFlipSeconds = 0.0;
-bool s_bFlipRetraceSet = false;
-OSTime s_lastFlipRetrace = 0;
+OSTime s_lastFlip = 0;
+eFrameTimes s_frameTimes;
 
 void LoadPosNrm(const mOCS& ocs)
 {
@@ -47,50 +43,48 @@ mOCS IdentityOCS()
     return ocs;
 }
 
-// Waits until more than a thirtieth of a second has passed since the last
-// flip's retrace. The wait yields so the loader runs; on the virtual clock a
-// yield alone would never let time pass, so the remainder is slept instead.
-// Counting from the retrace keeps the hold in step with it: counted from the
-// hold's own end, it would creep 33 us a frame against the two-retrace
-// period until every frame ended its hold just before a retrace and had to
-// wait for two.
-void HoldFrameRate()
+// Holds the frame until more than a thirtieth of a second has passed since
+// the last flip, then waits for the retrace: the first one due after both
+// the hold and the frame's end, so a frame that was slow anyway waits only
+// for the next. The hold counts from when the last flip's retrace was due,
+// not from when its wait ended: a thirtieth of a second is only 34 us short
+// of two retraces, so a hold counted from a wake-up that came later than
+// that would end past the second retrace and show every frame on the third.
+// The wait gives up the CPU, so the loader runs meanwhile.
+void HoldAndWaitForRetrace()
 {
     if (!s_bFlipTimeSet) {
-        s_fLastFlipSeconds = cGetTimeSeconds();
+        s_lastFlip = OSGetTime();
         s_bFlipTimeSet = true;
     }
-    double now = cGetTimeSeconds();
-    while (now - s_fLastFlipSeconds <= eVideo::kMinFrameSeconds) {
-        if (OSIsVirtualClock()) {
-            const double remaining = eVideo::kMinFrameSeconds - (now - s_fLastFlipSeconds);
-            OSSleepTicks(OSSecondsToTicks(remaining) + 1);
-        } else {
-            cThread::Yield();
-        }
-        now = cGetTimeSeconds();
-    }
-}
-
-// A thirtieth of a second is a little shorter than two retraces, so the time
-// cap alone lets a frame now and then follow the last one after a single
-// retrace. Waiting until two have passed keeps shown frames 1/30 s apart; a
-// frame that was slow anyway still waits only for the next retrace.
-void WaitForFrameRetrace()
-{
-    VIWaitForRetrace();
-    OSTime now = OSGetTime();
-    while (s_bFlipRetraceSet && now - s_lastFlipRetrace < kMinRetraceGap) {
-        VIWaitForRetrace();
-        now = OSGetTime();
-    }
-    s_lastFlipRetrace = now;
-    s_bFlipRetraceSet = true;
-    s_fLastFlipSeconds = cGetTimeSeconds();
-    s_bFlipTimeSet = true;
+    // Once the run is ending (its frame limit reached, say) what the
+    // shut-down still flips is not shown.
+    const bool bShown = !VIQuitRequested();
+    s_lastFlip = VIWaitForRetraceAfter(s_lastFlip + eVideo::kMinFrameTicks);
+    if (bShown)
+        s_frameTimes.Add(OSGetTime());
 }
 
 }  // namespace
+
+void eFrameTimes::Add(int64_t shownAt)
+{
+    if (nFrames == 0)
+        first = shownAt;
+    else if (shownAt - last > slowest)
+        slowest = shownAt - last;
+    last = shownAt;
+    ++nFrames;
+}
+
+void eFrameTimes::Describe(char* pText, size_t nSize) const
+{
+    const double fSeconds = OSTicksToSeconds(last - first);
+    // Frames a second over the times between them: one fewer than shown.
+    const double fRate = fSeconds > 0.0 ? static_cast<double>(nFrames - 1) / fSeconds : 0.0;
+    std::snprintf(pText, nSize, "%" PRIu64 " frame%s shown in %.2f s, %.2f a second; the slowest took %.1f ms",
+                  nFrames, nFrames == 1 ? "" : "s", fSeconds, fRate, OSTicksToSeconds(slowest) * 1000.0);
+}
 
 void eVideo::SetProgressiveMode(bool bProgressive)
 {
@@ -171,10 +165,14 @@ void eVideo::Flip()
     rs.Set(RS_ALPHA_UPDATE, GX_TRUE);
     rs.Apply();
     GXDrawDone();
-    HoldFrameRate();
-    WaitForFrameRetrace();
+    HoldAndWaitForRetrace();
     GXCopyDisp(eVideoPlatform::s_pBuffer[eVideoPlatform::s_nCurBuffer], GX_TRUE);
     rs.Set(RS_ALPHA_UPDATE, GX_FALSE);
+}
+
+const eFrameTimes& eVideo::FrameTimes()
+{
+    return s_frameTimes;
 }
 
 void eVideo::SetViewport(const eViewport* pViewport)

@@ -45,6 +45,11 @@ void WriteResetInput(const std::string& dir)
     std::ofstream(dir + "/reset.txt") << "0 0 -\n30 0 START+B+X\n240 0 -\n";
 }
 
+void CutInHalf(const std::string& path)
+{
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+}
+
 class qmExitTest : public testing::Test {
 protected:
     void SetUp() override
@@ -107,6 +112,11 @@ const ExitRow kRows[] = {
      "/map 3 needs /act with it: /act N /map M, both or neither"},
     {"map without its number", {"--headless", "--frames", "30", "/act", "1", "/map"}, 2,
      "/map needs a number from 1 to 2147483647 after it"},
+    // A folder read as an empty file, a device as an endless one.
+    {"input a folder", {"--headless", "--frames", "30", "--input", "{dir}/Game"}, 2, "/Game is not a regular file",
+     nullptr, nullptr, 1, "could not be used"},
+    {"input an endless device", {"--headless", "--frames", "30", "--input", "/dev/zero"}, 2,
+     "PAD: the input file /dev/zero is not a regular file", nullptr, nullptr, 1, "could not be used"},
     {"act the game lacks", {"--headless", "--frames", "300", "/act", "99", "/map", "1"}, 3,
      "gcGame: act 99 refused: acts are 1 to 12"},
     {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
@@ -116,6 +126,11 @@ const ExitRow kRows[] = {
     {"scripted reset", {"--headless", "--frames", "300", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"}, 0,
      "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
      "of the run's 300 frames are left after the soft reset"},
+    // Long enough that a restart replaying the input from its start would
+    // reach the reset again: it still resets once.
+    {"scripted reset in a long run", {"--headless", "--frames", "600", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"},
+     0, "OS: soft reset: the program starts again", WriteResetInput, nullptr, 1,
+     "of the run's 600 frames are left after the soft reset"},
     {"SIGTERM on the disc-error screen", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
      "stop video", nullptr, DiscGoesAway},
     {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,
@@ -124,6 +139,12 @@ const ExitRow kRows[] = {
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",
      [](const std::string& dir) { std::filesystem::remove(dir + "/Game/Act01/Map01/Map01.map"); }},
+    // The game cannot go on without its menu: as for the game file, after
+    // the normal shutdown. The game state goes last: the menu needs it.
+    {"damaged main menu", {"--headless", "--frames", "300"}, 254, "\"/Game/MainMenu.mnu\" could not be read",
+     [](const std::string& dir) { CutInHalf(dir + "/Game/MainMenu.mnu"); }, nullptr, 1, "stop video"},
+    {"damaged game state", {"--headless", "--frames", "300"}, 254, "\"/Game/GameState.gs\" could not be read",
+     [](const std::string& dir) { CutInHalf(dir + "/Game/GameState.gs"); }, nullptr, 1, "stop video"},
 };
 
 TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)

@@ -271,7 +271,7 @@ TEST_F(qmMainTest, SampleRunShowsTheMenuThenTheLoadingDialogThenTheMap)
         long nFrames;
         const std::vector<Probe>* pProbes;
     } rows[] = {
-        {"menu", "", true, 100, &kMenu},
+        {"menu", "", true, 50, &kMenu},
         {"menu, the frame before the press is taken", "", true, datagen::kSampleNewGameFrame - 2, &kMenu},
         {"first loading frame", "", true, kFirstLoading, &kLoading},
         {"map, the player walking", "", true, kRunFrames, &kMap},

@@ -5,9 +5,12 @@
 #include <fstream>
 #include <cstdint>
 #include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "cCore/cFile.h"
+#include "cCore/cLog.h"
 #include "cTestObjects.h"
 #include "datagen/blockWriter.h"
 
@@ -122,6 +125,36 @@ TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreSkippedUnbuilt)
     EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 2);
     EXPECT_EQ(Slot(13), nullptr);
     EXPECT_EQ(Slot(15), nullptr);
+}
+
+// A record of another class inside the range is never built, so nothing it
+// holds is built either (here a thing inside a holder), and the error names
+// the record, its slot and its class.
+TEST_F(cGroupTest, ARecordOfAnotherClassInTheRangeBuildsNothingItHolds)
+{
+    WriteGroup(2, 4, 5, [](datagen::BlockWriter& w) {
+        w.Half(7);
+        w.Int(kTestHolderId).Begin(1).Begin(1).Begin(1).End().Name("h").End().Half(0);
+        Thing(w, "inner", 9);
+        w.Int(-1).End();
+    });
+    const int constructed = cTestThing::s_nConstructed;
+    std::vector<std::string> errors;
+    const cLogFunc old = cLogSetCallback(
+        [](void* p, cLogType type, const char* s) {
+            if (type == LOGTYPE_ERROR)
+                static_cast<std::vector<std::string>*>(p)->push_back(s);
+        },
+        &errors);
+    cTestThingGroup group;
+    const bool bRead = ReadInto(group);
+    cLogSetCallback(old, nullptr);
+    EXPECT_TRUE(bRead);
+    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_EQ(cTestThing::s_nConstructed, constructed);
+    EXPECT_EQ(Slot(4), nullptr);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("record 0 (slot 4) holds a cTestHolder; skipped"), std::string::npos) << errors[0];
 }
 
 TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)

@@ -12,6 +12,7 @@
 #include "../test/card_test.h"
 #include "../test/os_test.h"
 #include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
 #include "eEngine/eMemCardPlatform.h"
 #include "tempDir.h"
 
@@ -42,8 +43,20 @@ protected:
         eMemCard::SetIconData(icon.data(), static_cast<int>(icon.size()));
         eMemCardPlatform::s_nCurMagicNum = 0;
         eMemCardPlatform::s_nSlotFlags[0] = eMemCardPlatform::s_nSlotFlags[1] = 0;
+        m_previousLog = cLogSetCallback(
+            [](void* p, cLogType type, const char* text) {
+                if (type == LOGTYPE_WARNING)
+                    static_cast<std::vector<std::string>*>(p)->push_back(text);
+            },
+            &m_warnings);
     }
-    void TearDown() override { CARDTestSetRoot(nullptr); }
+    void TearDown() override
+    {
+        cLogSetCallback(m_previousLog, nullptr);
+        CARDTestSetRoot(nullptr);
+    }
+    // The warnings logged since the last call.
+    std::vector<std::string> TakeWarnings() { return std::exchange(m_warnings, {}); }
     std::string FilePath() const { return std::string(CARDTestSlotFolder(0)) + "/" + kName + ".dat"; }
     std::vector<uint8_t> ReadCardFile() const
     {
@@ -62,7 +75,11 @@ protected:
     }
     TempDir m_tmp{"qm_memcard"};
     std::string m_root = m_tmp.Path();
+    std::vector<std::string> m_warnings;
+    cLogFunc m_previousLog = nullptr;
 };
+
+const std::string kCorruptedWarning = "eMemCard: the save \"QuillmereSave\" could not be loaded: Corrupted Save-File";
 
 TEST_F(eMemCardTest, SaveWritesTheFileLayoutAndLoadReadsItBack)
 {
@@ -106,6 +123,7 @@ TEST_F(eMemCardTest, SaveWritesTheFileLayoutAndLoadReadsItBack)
     EXPECT_EQ(back, payload);
     EXPECT_EQ(eMemCardPlatform::s_nCurMagicNum, saved);
     EXPECT_FALSE(Mounted());
+    EXPECT_TRUE(TakeWarnings().empty());
 }
 
 TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
@@ -130,6 +148,7 @@ TEST_F(eMemCardTest, EveryChangedByteOrHeaderMismatchIsACorruptedSaveFile)
         EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_CORRUPTED_SAVEFILE);
         EXPECT_EQ(buffer, std::vector<uint8_t>(100, 0xAB));  // left untouched
         EXPECT_FALSE(Mounted());
+        EXPECT_EQ(TakeWarnings(), std::vector<std::string>{kCorruptedWarning});
     }
 }
 
@@ -157,13 +176,17 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
 {
     const std::vector<uint8_t> payload = Payload(64, 3);
     eMemCard::Save(kName, kVersion, payload.data(), 64, false);
-    const struct { const char* name; CARDTestOp op; int32_t result; eMemCard::eStatus status; } rows[] = {
-        {"probe", CARD_TEST_PROBE, CARD_RESULT_NOCARD, eMemCard::STATUS_NO_CARD},
-        {"mount", CARD_TEST_MOUNT, CARD_RESULT_WRONGDEVICE, eMemCard::STATUS_NOT_A_MEMORY_CARD},
-        {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED},
-        {"open", CARD_TEST_OPEN, CARD_RESULT_NOPERM, eMemCard::STATUS_NO_FILE_PERMISSION},
-        {"read", CARD_TEST_READ, CARD_RESULT_IOERROR, eMemCard::STATUS_DAMAGED},
-        {"write", CARD_TEST_WRITE, CARD_RESULT_INSSPACE, eMemCard::STATUS_NOT_ENOUGH_SPACE},
+    // A load warns only about a save it found and could not use.
+    const struct {
+        const char* name; CARDTestOp op; int32_t result; eMemCard::eStatus status; const char* warning;
+    } rows[] = {
+        {"probe", CARD_TEST_PROBE, CARD_RESULT_NOCARD, eMemCard::STATUS_NO_CARD, nullptr},
+        {"mount", CARD_TEST_MOUNT, CARD_RESULT_WRONGDEVICE, eMemCard::STATUS_NOT_A_MEMORY_CARD, nullptr},
+        {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED, nullptr},
+        {"open", CARD_TEST_OPEN, CARD_RESULT_NOPERM, eMemCard::STATUS_NO_FILE_PERMISSION, nullptr},
+        {"read", CARD_TEST_READ, CARD_RESULT_IOERROR, eMemCard::STATUS_DAMAGED,
+         "eMemCard: the save \"QuillmereSave\" could not be loaded: Card Damaged"},
+        {"write", CARD_TEST_WRITE, CARD_RESULT_INSSPACE, eMemCard::STATUS_NOT_ENOUGH_SPACE, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -174,6 +197,7 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
             EXPECT_EQ(eMemCard::s_status, row.status);
             EXPECT_EQ(buffer, std::vector<uint8_t>(64, 0));
             EXPECT_FALSE(Mounted());
+            EXPECT_EQ(TakeWarnings(), row.warning ? std::vector<std::string>{row.warning} : std::vector<std::string>{});
         }
         CARDTestInjectResult(CARD_SLOT_A, row.op, row.result);
         eMemCard::Save(kName, kVersion, payload.data(), 64, row.op != CARD_TEST_READ);

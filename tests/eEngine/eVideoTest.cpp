@@ -147,6 +147,55 @@ TEST_F(VideoTest, HeldFramesStayInStepWithTheRetrace)
     EXPECT_EQ(VIGetRetraceCount() - retraces, static_cast<uint32_t>(kFrames));
 }
 
+// A host wakes a waiting thread late. Counted from the wake-up instead of
+// from when the retrace was due, the hold would end past the second retrace
+// (two are only 34 us longer than 1/30 s) and show every frame on the third.
+TEST_F(VideoTest, LateWakeUpsStillShowFramesTwoRetracesApart)
+{
+    OSTestSetWakeLatency(OS_TIMER_CLOCK / 10000);  // 100 us
+    eVideo::Flip();
+    const OSTime start = OSGetTime();
+    const uint64_t shown = eVideo::FrameTimes().nFrames;
+    constexpr int kFrames = 30;
+    for (int i = 0; i < kFrames; ++i)
+        eVideo::Flip();
+    const OSTime end = OSGetTime();
+    OSTestSetWakeLatency(0);
+    EXPECT_EQ(end - start, kFrames * 2 * kRetrace);
+    EXPECT_EQ(eVideo::FrameTimes().nFrames - shown, static_cast<uint64_t>(kFrames));
+    EXPECT_EQ(eVideo::FrameTimes().last, end);
+}
+
+TEST(eFrameTimes, DescribesFramesSecondsRateAndTheSlowest)
+{
+    constexpr int64_t kSecond = OS_TIMER_CLOCK;
+    std::vector<int64_t> thirty(601);
+    for (size_t i = 0; i < thirty.size(); ++i)
+        thirty[i] = kSecond + static_cast<int64_t>(i) * 2 * kRetrace;
+    const struct {
+        const char* name;
+        std::vector<int64_t> shownAt;
+        const char* text;
+    } rows[] = {
+        {"none", {}, "0 frames shown in 0.00 s, 0.00 a second; the slowest took 0.0 ms"},
+        {"one: no time between frames", {5000}, "1 frame shown in 0.00 s, 0.00 a second; the slowest took 0.0 ms"},
+        {"two retraces, then four; counted from the first",
+         {kSecond, kSecond + 2 * kRetrace, kSecond + 6 * kRetrace},
+         "3 frames shown in 0.10 s, 19.98 a second; the slowest took 66.7 ms"},
+        {"600 frame times of two retraces", thirty,
+         "601 frames shown in 20.02 s, 29.97 a second; the slowest took 33.4 ms"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eFrameTimes times;
+        for (int64_t t : row.shownAt)
+            times.Add(t);
+        char text[128];
+        times.Describe(text, sizeof text);
+        EXPECT_STREQ(text, row.text);
+    }
+}
+
 TEST_F(VideoTest, FlipShowsTheClearColour)
 {
     if (!StartVideoOnce().bHaveGL)

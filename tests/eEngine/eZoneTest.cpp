@@ -1,5 +1,6 @@
 #include "eEngine/eZone.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -166,6 +167,34 @@ TEST_F(eZoneFileTest, ARoomReadsItsTreesAndTables)
     EXPECT_EQ(zone.m_sndOctree.m_fSize, 16.0f);
     EXPECT_EQ(zone.m_volOctree.m_volume.minCorner, mVec3(-8, -8, -8));
 
+}
+
+// A member of another class where the light grid belongs (a sound
+// configuration) is skipped without being built: the zone takes no more of
+// its pool than one without a grid, and has none.
+TEST_F(eZoneFileTest, AForeignLightGridIsNeverBuilt)
+{
+    datagen::ZoneDesc desc = RoomDesc(5, true);
+    ASSERT_TRUE(WriteZone("none.zon", desc));
+    eLightGrid grid;
+    ASSERT_TRUE(grid.CreateLightGrid(2, 4, 16, &m_pool));
+    desc.pLightGrid = &grid;
+    ASSERT_TRUE(WriteZone("foreign.zon", desc));
+    std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("foreign.zon"));
+    const std::vector<uint8_t> member = {0, 0, 0, 41, 0xBB, 0xBB, 0xBB, 0xBB};  // the grid's type id, a block
+    const size_t at = std::search(bytes.begin(), bytes.end(), member.begin(), member.end()) - bytes.begin();
+    ASSERT_LT(at, bytes.size());
+    bytes[at + 3] = 39;  // a sound configuration
+    ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("foreign.zon"), bytes));
+    size_t taken[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        eZone zone;
+        const size_t before = m_zonePool.BytesTaken();
+        ASSERT_TRUE(ReadZone(i == 0 ? "none.zon" : "foreign.zon", &zone));
+        taken[i] = m_zonePool.BytesTaken() - before;
+        EXPECT_EQ(zone.m_pLightGrid, nullptr);
+    }
+    EXPECT_EQ(taken[1], taken[0]);
 }
 
 void MoveFirstList(datagen::ZoneData& d, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)

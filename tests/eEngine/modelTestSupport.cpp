@@ -4,9 +4,14 @@
 
 #include "cCore/cFile.h"
 
-bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
+namespace {
+
+// The file's object block read into the object: what its Read answered; the
+// file's own failure flag in *pFileFailed.
+bool ReadObjectBlock(const std::string& name, cBase* pObject, cMemPool* pPool, bool* pFileFailed)
 {
     cFile file;
+    *pFileFailed = true;
     if (!file.Open(("/" + name).c_str()))
         return false;
     bool bRead = false;
@@ -14,9 +19,23 @@ bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
         cReadBlock top(file, 1);
         bRead = top.ReadInt() == static_cast<int32_t>(pObject->GetType()->m_nTypeId) && pObject->Read(file, pPool);
     }
-    const bool bFailed = file.Failed();
+    *pFileFailed = file.Failed();
     file.Close();
-    return bRead && !bFailed;
+    return bRead;
+}
+
+}  // namespace
+
+bool ReadObjectFile(const std::string& name, cBase* pObject, cMemPool* pPool)
+{
+    bool bFailed = true;
+    return ReadObjectBlock(name, pObject, pPool, &bFailed) && !bFailed;
+}
+
+bool ReadObjectAnswer(const std::string& name, cBase* pObject, cMemPool* pPool)
+{
+    bool bFailed = true;
+    return ReadObjectBlock(name, pObject, pPool, &bFailed);
 }
 
 eMesh* PlaceMesh(const eTestDataDir& data, cMemPool* pPool, int slot, const datagen::MeshDesc& desc)

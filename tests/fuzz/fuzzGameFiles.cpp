@@ -2,9 +2,10 @@
 // files (no leading type id): the first byte chooses the file, the rest
 // replaces it in a copy of the sample game, and the load that reads it runs
 // with the sample's game configuration, platform configuration and game
-// loaded, as they are when the game reaches that load. Every input must load
-// or fail cleanly and leave the sample loadable: no crash, no read outside
-// the buffers, no sanitizer report.
+// loaded, as they are when the game reaches that load, and with audio
+// memory started, so the sounds the files name are read. Every input must
+// load or fail cleanly and leave the sample loadable: no crash, no read
+// outside the buffers, no sanitizer report, no audio memory kept.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "cCore/cLog.h"
 #include "datagen/datagen.h"
 #include "datagen/fuzzSeeds.h"
+#include "fuzzAudio.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -161,6 +163,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     OSInit();
     cLogSetCallback(nullptr, nullptr);  // thousands of damaged files a second
+    fuzzAudio::Start();  // the game's sounds are read into audio memory
     g_pDir = new TempDir("qm_fuzz_game");
     static TempDir sample("qm_fuzz_sample");
     g_sample = sample.c_str();
@@ -169,6 +172,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     DVDSetDataDirectory(g_pDir->c_str());
     if (!LoadResident())
         std::abort();
+    fuzzAudio::Mark();  // the resident game's sounds
     std::atexit([] {
         UnloadResident();
         delete g_pDir;
@@ -189,5 +193,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // must load again.
     if (file <= GF_PLATFORMCONFIG && !LoadResident())
         std::abort();
+    fuzzAudio::CheckNothingKept();
     return 0;
 }

@@ -2,9 +2,10 @@
 // layer linked, so any registered class (engine and game) may be named by the
 // file. The texture slots are set up as the game configuration leaves them
 // before a zone or texture is read: placeholders in slots 0 and 1 and a
-// configuration (texel memory) in every slot, lightmap slots included. Every
-// input must load or fail cleanly: no crash, no read outside the buffers, no
-// sanitizer report.
+// configuration (texel memory) in every slot, lightmap slots included, and
+// audio memory is started, so sound data reads its samples. Every input must
+// load or fail cleanly: no crash, no read outside the buffers, no sanitizer
+// report, no audio memory kept.
 //
 // An input starting with 'G' is read as a group with a preset range (as a
 // caller that places a group's records itself): bytes 1-2 give the first slot
@@ -46,6 +47,7 @@
 #include "gcGameCore/script/gcTimer.h"
 #include "platform/dvd.h"
 #include "platform/os.h"
+#include "fuzzAudio.h"
 #include "tempDir.h"
 
 namespace {
@@ -152,6 +154,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     OSInit();
     cLogSetCallback(nullptr, nullptr);  // thousands of damaged files a second
+    fuzzAudio::Start();  // sound data is read into audio memory
+    fuzzAudio::Mark();
     g_pDir = new TempDir("qm_fuzz_load");
     DVDSetDataDirectory(g_pDir->c_str());
     g_path = g_pDir->File("fuzz.dat");
@@ -179,5 +183,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // into it.
     RestoreSlots();
     g_pPool->Reset();
+    fuzzAudio::CheckNothingKept();
     return 0;
 }

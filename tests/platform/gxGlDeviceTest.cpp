@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <numeric>
 #include <thread>
@@ -15,6 +18,7 @@
 #include "gx/gl/gxGlDevice.h"
 #include "gxRenderGate.h"
 #include "platform/os.h"
+#include "platform/vi.h"
 #include "testDeadline.h"
 
 namespace {
@@ -97,4 +101,54 @@ TEST(GlDeviceQueue, PosterFarAheadWaitsAtTheLimitAndEveryTaskRunsInOrder)
         EXPECT_EQ(tasks, 0u);
         EXPECT_EQ(bytes, 0u);
     }
+}
+
+// After the display was lost the render thread may be stopped for good
+// inside the X call that found it (here: held inside a task). Nothing waits
+// for it any more, the program is asked to quit, and the shutdown ends.
+TEST(GlDeviceDisplayLoss, NothingWaitsForTheRenderThreadAndTheShutdownEnds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (!GXTestStartHeadless())
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    EXPECT_EXIT(
+        {
+            GlDevice& device = GlDevice::Get();
+            device.SetLostExitCode(77);
+            // Never destroyed, as the render thread never leaves it.
+            static RenderGate* s_pGate = new RenderGate;
+            device.Post([] { s_pGate->Hold(); });
+            s_pGate->WaitEntered();
+            const BOOL bQuitBefore = VIQuitRequested();
+            device.LoseDisplay();
+            device.LoseDisplay();  // logged once
+            static std::atomic<bool> s_bRan{false};
+            device.Post([] { s_bRan = true; });
+            device.Finish();
+            device.RunSync([] { s_bRan = true; });
+            std::fprintf(stderr, "quit %d/%d lost %d running %d ran %d\n", bQuitBefore, VIQuitRequested(),
+                         VIDisplayLost(), device.IsRunning(), s_bRan.load());
+            device.Shutdown();
+            std::fprintf(stderr, "shut down\n");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "^VI: the display was lost[^\n]*\nquit 0/1 lost 1 running 0 ran 0\nshut down\n$");
+}
+
+// A program that does not end after losing its display is ended, with the
+// exit code it gave, instead of hanging.
+TEST(GlDeviceDisplayLoss, AProgramStillRunningAfterTheGracePeriodIsEnded)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (!GXTestStartHeadless())
+        GTEST_SKIP() << "no OpenGL 3.3 context";
+    EXPECT_EXIT(
+        {
+            VISetDisplayLostExitCode(77);
+            GlDevice::Get().LoseDisplay();
+            for (;;)
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+        },
+        ::testing::ExitedWithCode(77), "did not end within 4 s of losing the display; it ends now \\(exit code 77\\)");
 }

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/vi.h"
 #include "../test/os_test.h"
 #include "os/os_local.h"
 #include "tempDir.h"
@@ -171,30 +172,44 @@ TEST(OSReset, SoftResetRestartsTheProgramWithTheRegion)
 namespace {
 
 constexpr char kMenuResetEnv[] = "QM_TEST_MENU_RESET";
+constexpr int kQuitAsked = 44;  // the reset returned with the program asked to end
 
 [[maybe_unused]] const bool s_bCheckedMenuResetRun = [] {
     if (!std::getenv(kMenuResetEnv))
         return false;
     OSInit();
+    const BOOL before = VIQuitRequested();
     OSResetSystem(1, 0, TRUE);
-    _exit(1);  // not reached: the program quits
+    _exit(!before && VIQuitRequested() ? kQuitAsked : 1);
 }();
 
 }  // namespace
 
-TEST(OSReset, MenuResetQuitsWithExitCodeZero)
+// The reset returns, and the program's loops see the request to end, so the
+// program goes through its normal shutdown instead of leaving on the spot.
+TEST(OSReset, MenuResetAsksTheProgramToEndAndSaysSo)
 {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        dup2(fds[1], 2);
         setenv(kMenuResetEnv, "1", 1);
         execl("/proc/self/exe", "qm_platform_tests", "--gtest_filter=-*", static_cast<char*>(nullptr));
         _exit(1);
     }
+    close(fds[1]);
+    std::string log;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        log.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status), kQuitAsked);
+    EXPECT_NE(log.find("OS: return to the system menu: the program ends\n"), std::string::npos) << log;
 }
 
 TEST(OSReset, SavedRegionTextRoundTripsAndRejectsDamage)

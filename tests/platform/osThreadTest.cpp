@@ -145,6 +145,68 @@ TEST(OSThread, EqualPrioritiesTakeTurnsOnYield)
     EXPECT_EQ(log, "ababab");
 }
 
+// Polls for what an interrupt-time section of a platform thread does, the
+// way cThread::Yield polls: at the lowest priority for the yield.
+long PollUntil(const std::atomic<bool>& bDone)
+{
+    OSThread* self = OSGetCurrentThread();
+    const int nPriority = OSGetThreadPriority(self);
+    long nPolls = 0;
+    while (!bDone) {
+        ++nPolls;
+        OSSetThreadPriority(self, OS_PRIORITY_MAX);
+        OSYieldThread();
+        OSSetThreadPriority(self, nPriority);
+    }
+    return nPolls;
+}
+
+struct Poller {
+    OSThread thread;
+    const std::atomic<bool>* pDone = nullptr;
+    long nPolls = 0;
+};
+
+void* PollAsLoader(void* arg)
+{
+    Poller* p = static_cast<Poller*>(arg);
+    p->nPolls = PollUntil(*p->pDone);
+    return nullptr;
+}
+
+// On the host's clock, threads that only poll sleep between polls, about a
+// millisecond at most, instead of spinning a host core: alone, and taking
+// turns with a thread of lower priority that polls too (a loader waiting for
+// the disc). Only a bound on the count: a busy host makes fewer polls.
+TEST(OSThread, PollingYieldsSleepWhileNothingHappens)
+{
+    for (bool bWithLoader : {false, true}) {
+        SCOPED_TRACE(bWithLoader ? "with a polling loader" : "alone");
+        std::atomic<bool> bDone{false};
+        Poller loader;
+        loader.pDone = &bDone;
+        if (bWithLoader) {
+            ASSERT_TRUE(OSCreateThread(&loader.thread, PollAsLoader, &loader, nullptr, 0x10000, 20, 0));
+            OSResumeThread(&loader.thread);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::thread platform([&bDone] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            const BOOL level = OSDisableInterrupts();
+            bDone = true;
+            OSRestoreInterrupts(level);
+        });
+        const long nPolls = PollUntil(bDone);
+        const long nMs = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+        platform.join();
+        if (bWithLoader) {
+            ASSERT_TRUE(Join(&loader.thread, nullptr));
+        }
+        EXPECT_LE(nPolls + loader.nPolls, 4 * (nMs + 5)) << nMs << " ms";
+    }
+}
+
 TEST(OSThread, JoinWaitsForADetachedThreadAndHandsBackItsValue)
 {
     std::atomic<bool> bStop{false};

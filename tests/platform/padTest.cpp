@@ -242,6 +242,45 @@ TEST(pad, MalformedReplayLinesAreRefusedByLine)
     }
 }
 
+// A file of one line for port 2, padded with spaces to exactly nBytes.
+void WritePaddedInput(const std::string& path, size_t nBytes)
+{
+    const std::string line = "0 2 A\n";
+    std::string text = line + std::string(nBytes - line.size() - 1, ' ') + "\n";
+    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// Only a regular file of at most 64 MiB is read: a folder, a device that
+// never ends and a file a byte too long are refused, and the replay in force
+// stays.
+TEST(pad, OnlyARegularFileOfAtMost64MiBIsAnInputFile)
+{
+    TempDir dir;
+    constexpr size_t kLimit = 64u * 1024 * 1024;
+    std::ofstream(dir.File("input.txt")) << "0 1 X\n";
+    WritePaddedInput(dir.File("limit.txt"), kLimit);
+    WritePaddedInput(dir.File("over.txt"), kLimit + 1);
+    const struct {
+        const char* sName;
+        std::string path;
+        bool bRead;
+    } rows[] = {
+        {"folder", dir.Path(), false},
+        {"endless device", "/dev/zero", false},
+        {"a byte over 64 MiB", dir.File("over.txt"), false},
+        {"64 MiB", dir.File("limit.txt"), true},
+    };
+    PADTestSetScripted(false);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        ASSERT_TRUE(PADLoadReplay(dir.File("input.txt").c_str()));
+        EXPECT_EQ(PADLoadReplay(row.path.c_str()), row.bRead ? TRUE : FALSE);
+        PADStatus status[PAD_MAX_CONTROLLERS];
+        EXPECT_EQ(PADRead(status), row.bRead ? PADChanBit(2) : PADChanBit(1));
+    }
+    PADTestSetScripted(false);  // drops the replay
+}
+
 TEST(pad, ALoadedReplayStandsInForTheDevices)
 {
     TempDir dir;

@@ -114,3 +114,32 @@ TEST_F(ViVideoTest, FieldsRetracesAndCable)
     VIWaitForRetrace();
 }
 
+// The wait ends at the first retrace due later than both the time given and
+// now, and returns when that retrace was due. Each row starts on a retrace.
+TEST_F(ViVideoTest, WaitForRetraceAfterWaitsForTheFirstRetraceLaterThanBoth)
+{
+    constexpr OSTime T = VI_RETRACE_TICKS;
+    const struct {
+        const char* name;
+        OSTime after;  // from now
+        OSTime due;    // from now
+    } rows[] = {
+        {"before now: the next retrace", -5 * T, T},
+        {"now, a retrace: the next one", 0, T},
+        {"just before a retrace", T - 1, T},
+        {"exactly a retrace: not later than it", T, 2 * T},
+        {"a thirtieth of a second: the second retrace", OS_TIMER_CLOCK / 30, 2 * T},
+        {"just after two retraces: the third", 2 * T + 1, 3 * T},
+    };
+    OSSetVirtualClock(TRUE);
+    VIWaitForRetrace();  // now on a retrace
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const OSTime now = OSGetTime();
+        const uint32_t count = VIGetRetraceCount();
+        EXPECT_EQ(VIWaitForRetraceAfter(now + row.after), now + row.due);
+        EXPECT_EQ(OSGetTime(), now + row.due);
+        EXPECT_EQ(VIGetRetraceCount(), count + 1);
+    }
+    OSSetVirtualClock(FALSE);
+}

@@ -184,20 +184,15 @@ uint32_t SampleTextHandle(SampleText text)
     return SampleMapHandle(kSampleTextsBegin + text);
 }
 
-bool WriteSampleGameStrings(const std::string& path)
+bool PlaceSampleTexts(cMemPool* pPool, SlotLease<gcStringMgr, gcString>& lease)
 {
-    cMemPool pool("datagen GameStrings", 0x2000, false);
-    SlotLease<gcStringMgr, gcString> lease(kSampleTextsBegin, kSampleTextCount);
     for (int i = 0; i < kSampleTextCount; ++i) {
-        gcString* pString = NewString(&pool, kSampleTexts[i], kSampleTexts[i]);
+        gcString* pString = NewString(pPool, kSampleTexts[i], kSampleTexts[i]);
         if (!pString)
             return false;
         lease.Place(i, pString, static_cast<uint16_t>(SampleTextHandle(static_cast<SampleText>(i)) >> 16));
     }
-    gcStringGroup group;  // not made by the factory: it destroys nothing
-    group.m_nBegin = kSampleTextsBegin;
-    group.m_nEnd = kSampleTextsBegin + kSampleTextCount;
-    return WriteBodyFile(path, group);
+    return true;
 }
 
 GridDialogDesc SampleButtonGrid(const char* name, int rows, uint32_t hSprite)

@@ -11,6 +11,8 @@
 
 #include "datagen/blockWriter.h"
 #include "datagen/dialogWriters.h"
+#include "datagen/slotLease.h"
+#include "gcGameCore/script/gcString.h"
 
 class cMemPool;
 class gcMainMenu;
@@ -64,8 +66,9 @@ constexpr const char* kSampleTexts[kSampleTextCount] = {
     "Saved"};
 constexpr int kSampleTextsBegin = 150;
 uint32_t SampleTextHandle(SampleText text);
-// The table as Game/GameStrings_eng.str.
-bool WriteSampleGameStrings(const std::string& path);
+// Puts the texts in a lease over their kSampleTextCount slots from
+// kSampleTextsBegin, made in the pool; false when it is full.
+bool PlaceSampleTexts(cMemPool* pPool, SlotLease<gcStringMgr, gcString>& lease);
 // The look of the sample's buttons and messages: a dialog of rows x 1
 // cells drawing hSprite, dark text in the sample's font, red while focused.
 GridDialogDesc SampleButtonGrid(const char* name, int rows, uint32_t hSprite);

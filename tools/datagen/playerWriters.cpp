@@ -185,6 +185,10 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
                      T::ANIM_HIT_TB, T::ANIM_HIT_FRONT, T::ANIM_HIT_INAIR, T::ANIM_HIT_BLOCK, T::ANIM_HIT_HARD,
                      T::ANIM_RECOIL})
         t.configs[anim].hAnimation = Handle(d.animationSlot + 5);
+    if (d.strike) {
+        t.creature.attacks = {d.strike};
+        t.creature.attacks[0]->config.hAnimation = Handle(d.animationSlot + 6);
+    }
     t.collisionMask = d.collisionMask;
     w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));
     PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
@@ -270,7 +274,8 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
                                               RootMotion("Run", d.runSpeed),
                                               RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false),
                                               RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false),
-                                              RootMove("Land", mVec3(0, 0, 0), 160, false)};
+                                              RootMove("Land", mVec3(0, 0, 0), 160, false),
+                                              RootMove("Strike", mVec3(0, 0, 0), 300, false)};
     return WritePlayerConfig(path, d.name, d.meshSlot, PlayerMesh(d.name, d.colliderSize), d.animationSlot, anims,
                              [&d](BlockWriter& w) { BipedTemplate(w, d); });
 }

@@ -8,6 +8,7 @@
 // Offline tools and test fixtures; main thread.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,11 +65,15 @@ struct BipedPlayerDesc {
     uint32_t collisionMask = 0xFFFFFFFF;
     uint32_t hStateMachine = 0;  // the template's script; 0: none
     uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
+    // The template's attack 0, played with the strike animation; none when
+    // absent.
+    std::optional<CreatureAttackDesc> strike;
 };
 // A player configuration (version 4) holding the biped's mesh, its
 // animations (stand, walk, run looping; the jump's take-off, descent and
-// landing once, from animationSlot on; standing also plays for the states
-// without one of their own) and its template in entity-template slot 0.
+// landing, and the half-second strike, once, from animationSlot on; standing
+// also plays for the states without one of their own) and its template in
+// entity-template slot 0.
 bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& desc);
 
 // The sample flying player: where its mesh and animations go, and how fast

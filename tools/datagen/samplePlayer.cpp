@@ -8,19 +8,24 @@
 #include "datagen/actionWriters.h"
 #include "datagen/creatureScriptWriters.h"
 #include "datagen/playerWriters.h"
+#include "datagen/sampleHud.h"
+#include "datagen/scriptWriters.h"
 #include "datagen/sampleSave.h"
 #include "datagen/slotLease.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
+#include "gcGameCore/actions/gcDoEntityDamage.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoLog.h"
 #include "gcGameCore/actions/gcDoPlayMusic.h"
+#include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "gcGameCore/values/gcValCreatureState.h"
+#include "gcGameCore/values/gcValNumber.h"
 
 namespace datagen {
 
@@ -30,6 +35,7 @@ constexpr float kGroundZ = -3.0f;  // the sample regions' ground
 constexpr int16_t kWest = 0, kEast = 2;
 
 const gcDesiredEntity kPlayer = gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER);
+const gcDesiredEntity kInitiator = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
 
 gcDoCameraLookAt LookAtPlayer(uint32_t flags)
 {
@@ -89,7 +95,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
     music.nLevel = gcDoPlayMusic::LEVEL_MAP;
     const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) &&
                     member(w, gcDoCameraParams(SampleCameraParams())) && member(w, follow) &&
-                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music);
+                    member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music) &&
+                    SampleHudStartActions(w, member);
     if (pLog)
         std::destroy_at(pLog);
     return ok;
@@ -133,7 +140,7 @@ bool WithSamplePlayerControl(cMemPool* pPool,
     if (!pControl)
         return false;
     constexpr int slot = kSamplePlayerControlSlot;
-    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool);
+    bool ok = AppendSamplePauseStep(pControl->onUpdate, pPool) && AppendSampleDeathStep(pControl->onEvent, pPool);
     if (ok) {
         SlotLease<gcStateMachineMgr, gcStateMachine> lease(slot, 1);
         lease.Place(0, pControl, static_cast<uint16_t>(SampleMapHandle(slot) >> 16));
@@ -150,22 +157,52 @@ bool WithSamplePlayerControl(cMemPool* pPool,
 
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig01", "Wanderer", hMaterial, &WriteBipedPlayerConfigFile);
+    const std::string stem = dir + "/Game/PlayerConfig01";
+    const std::string scratch = stem + ".part";
+    cMemPool pool("datagen PlayerStrike", 0x1000, false);
+    auto* pStrike = pool.New<gcDoEntityDamage>(kInitiator, kInitiator, 0u, int32_t{gcMsgDealDamage::DD_NONE}, false,
+                                               true, kSamplePlayerStrikeReach);
+    gcValue* pAmount = pStrike ? pool.New<gcValNumber>(kSamplePlayerStrikeDamage) : nullptr;
+    gcAction* pReturn = pAmount ? NewReturn(&pool, pAmount) : nullptr;
+    if (!pReturn) {
+        cLogError_("datagen: no room for the player's strike");
+        return false;
+    }
+    AppendAction(pStrike->calcDamage, pReturn);
+    bool ok = true;
+    const ActionMemberFunc member = [&scratch](BlockWriter& w, const gcAction& a) {
+        w.Int(static_cast<int32_t>(a.GetType()->m_nTypeId));
+        return LayEngineObject(w, a, scratch);
+    };
+    BipedPlayerDesc d;
+    d.strike = CreatureAttackDesc();
+    d.strike->name = "Strike";
+    d.strike->config.actions = [&](BlockWriter& w, int index) {
+        if (index == 0)  // OnStarted
+            ok = member(w, *pStrike) && ok;
+    };
+    const bool bWritten = WriteSamplePlayerFiles(stem, "Wanderer", hMaterial, &WriteBipedPlayerConfigFile, d);
+    std::destroy_at(pStrike);  // its event's actions hold heap memory of their own
+    std::remove(scratch.c_str());
+    return bWritten && ok;
 }
 
 const char* SamplePlayerInputText()
 {
     return "# The sample's scripted input: port 0 at rest, the main stick pushed\n"
-           "# halfway forward from frame 60 (the player walks east along the road),\n"
-           "# A tapped at frame 150 (a jump), the stick pushed fully from frame 200\n"
-           "# (a run), let go at frame 560 (the player stands in the middle region\n"
-           "# until the run ends, however long).\n"
+           "# halfway forward from frame 1 (the player walks east along the road),\n"
+           "# A tapped at frame 10 (a jump), the stick pushed fully from frame 20\n"
+           "# (a run), pushed left at frame 310 (the player turns north, towards\n"
+           "# the wall beside the road, and the camera swings round behind it to\n"
+           "# the shed ahead), let go at frame 325 (the player stands in the middle\n"
+           "# region until the run ends, however long).\n"
            "0    0  -\n"
-           "60   0  -    0  36\n"
-           "150  0  A    0  36\n"
-           "156  0  -    0  36\n"
-           "200  0  -    0  72\n"
-           "560  0  -\n";
+           "1    0  -    0  36\n"
+           "10   0  A    0  36\n"
+           "16   0  -    0  36\n"
+           "20   0  -    0  72\n"
+           "310  0  -  -72   0\n"
+           "325  0  -\n";
 }
 
 }  // namespace datagen

@@ -62,7 +62,8 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
 RegionTriggerDesc ShedViewTrigger(const ActionMemberFunc& member, bool* pOk);
 
 // Runs write with a fill that puts the player's control state machine (made
-// in pPool, with the pause step of AppendSamplePauseStep) in the game's
+// in pPool, with the pause step of AppendSamplePauseStep and the death step
+// of AppendSampleDeathStep) in the game's
 // state-machine group; write passes the fill on to
 // the game file's writer. write's result.
 bool WithSamplePlayerControl(cMemPool* pPool,
@@ -74,9 +75,8 @@ bool WithSamplePlayerControl(cMemPool* pPool,
 // (stemSound.snd).
 template <class Desc>
 bool WriteSamplePlayerFiles(const std::string& stem, const char* name, uint32_t hMaterial,
-                            bool (*writeConfig)(const std::string& path, const Desc& desc))
+                            bool (*writeConfig)(const std::string& path, const Desc& desc), Desc d = Desc())
 {
-    Desc d;
     d.name = name;
     d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
     d.hMaterial = hMaterial;
@@ -85,13 +85,22 @@ bool WriteSamplePlayerFiles(const std::string& stem, const char* name, uint32_t 
     return writeConfig(stem + ".pc", d) && sounds.Save(stem + "Sound.snd");
 }
 
-// The biped (dir/Game/PlayerConfig01.pc and its sound file).
+// The biped's strike: within kSamplePlayerStrikeReach metres of its
+// outline, everything but the biped loses kSamplePlayerStrikeDamage health
+// as the strike starts.
+constexpr float kSamplePlayerStrikeReach = 1.0f;
+constexpr float kSamplePlayerStrikeDamage = 25.0f;
+
+// The biped (dir/Game/PlayerConfig01.pc and its sound file): it strikes
+// with attack 0.
 bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial);
 
-// The scripted input of a headless run (its text): at rest for two
-// seconds, then the stick pushed halfway forward (walking east along the
-// road), A tapped to jump, then pushed fully (running), then let go: the
-// player stands short of the east gate however long the run lasts.
+// The scripted input of a headless run (its text): the stick pushed
+// halfway forward (walking east along the road), A tapped to jump, then
+// pushed fully (running), then left (turning north in the middle region),
+// then let go: the player stands short of the east gate however long the
+// run lasts, and a run of the Makefile's length ends with the player, the
+// road and the east region's shed in view.
 const char* SamplePlayerInputText();
 
 }  // namespace datagen

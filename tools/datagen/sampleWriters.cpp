@@ -25,6 +25,7 @@
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleLoading.h"
 #include "datagen/sampleNpcs.h"
+#include "datagen/sampleHud.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleSave.h"
 #include "datagen/sampleProps.h"
@@ -515,7 +516,33 @@ SurfaceDesc GroundSurface()
 constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
 constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 
-RegionDesc SampleRegionDesc(int id)
+// The flying map's bounds: brick walls along the row's outer edges and a
+// ceiling a unit below the regions' top, so that a flyer meets a wall (and
+// is knocked back) rather than leaving every zone. They stand apart from
+// the boxes the lightmap is shaded by: the map is lit as the others are.
+constexpr float kCeilingZ = kHalf - 1.0f;
+
+void AddBounds(ZoneDesc* pZone, int id)
+{
+    const float g = kGroundZ;
+    const float in = kHalf - 1.0f;  // the walls' inner faces
+    std::vector<Box> walls = {
+        {{-kHalf, -kHalf, g}, {kHalf, -in, kCeilingZ}, kWall},
+        {{-kHalf, in, g}, {kHalf, kHalf, kCeilingZ}, kWall},
+    };
+    if (id == 0)
+        walls.push_back({{-kHalf, -kHalf, g}, {-in, kHalf, kCeilingZ}, kWall});
+    if (id == kRegionCount - 1)
+        walls.push_back({{in, -kHalf, g}, {kHalf, kHalf, kCeilingZ}, kWall});
+    for (const Box& box : walls)
+        AddBox(pZone, box);
+    const mVec3 ceiling[4] = {
+        {-kHalf, -kHalf, kCeilingZ}, {kHalf, -kHalf, kCeilingZ}, {kHalf, kHalf, kCeilingZ}, {-kHalf, kHalf, kCeilingZ}};
+    AddFace(pZone, ceiling, {0, 0, -1}, kWall);
+}
+
+// A region of the row; bBounded adds the flying map's walls and ceiling.
+RegionDesc SampleRegionDesc(int id, bool bBounded)
 {
     RegionDesc d;
     d.name = kRegionNames[id];
@@ -537,6 +564,8 @@ RegionDesc SampleRegionDesc(int id)
     const std::vector<Box> boxes = RegionBoxes(id);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
+    if (bBounded)
+        AddBounds(&d.zone, id);
     TextureFileDesc lightmap;
     if (MakeTextureDesc(d.name + "Light", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_RGB5A3, false,
                         RegionLightmap(boxes), nullptr, &lightmap)) {
@@ -933,11 +962,11 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
 
 // The sample's region id, made by the map's creator in slot 0 and filled:
 // its name, neighbours and offsets, and its zone read from the zone's
-// hand-laid block (its lightmap in the texture slot of region slot 0); then
-// written by the engine.
-bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, const std::string& path)
+// hand-laid block (its lightmap in the texture slot of region slot 0), with
+// the flying map's bounds when bBounded; then written by the engine.
+bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, bool bBounded, const std::string& path)
 {
-    const RegionDesc desc = SampleRegionDesc(id);
+    const RegionDesc desc = SampleRegionDesc(id, bBounded);
     map.CreateRegion(id, Name(desc.name.c_str()));
     gcRegion* pRegion = gcRegion::s_pRegions[0];
     ZoneData zone;
@@ -986,7 +1015,7 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
     for (int id = 0; ok && id < kRegionCount; ++id) {
         char name[32];
         std::snprintf(name, sizeof name, "Region%02d.rgn", id + 1);
-        ok = WriteSampleRegion(import, map, id, act + dir + name);
+        ok = WriteSampleRegion(import, map, id, nMap == kSampleSkyMap, act + dir + name);
     }
     return ok;
 }
@@ -1097,20 +1126,23 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
         !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
         !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
         return false;
-    // The game, its sound data (empty for now), its English strings (the
-    // menus' texts) and the game state, made by the game's creators as an
-    // editing tool makes them and written by the engine.
+    // The game, its sound data (empty for now) and the game state, made by
+    // the game's creators as an editing tool makes them and written by the
+    // engine; its English strings (the menus' texts and the death message).
     gcGame::Create();
     gcGame* pGame = gcGame::Get();
     cMemPool pool("datagen Game", 0x20000, false);
     bool ok = pGame && pGame->m_pSoundData && pGame->m_pStrings &&
               WithSamplePlayerControl(&pool, [&](const GameFill& control) {
                   return WithSamplePauseDialog([&](const GameFill& pause) {
-                      return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
-                                                          [&](gcGame& g) {
-                                                              control(g);
-                                                              pause(g);
-                                                          });
+                      return WithSampleHud([&](const GameFill& hud) {
+                          return WriteSampleGameWithSubtitles(game + "Game.gam", *pGame, desc, bGreetingAtMapStart,
+                                                              [&](gcGame& g) {
+                                                                  control(g);
+                                                                  pause(g);
+                                                                  hud(g);
+                                                              });
+                      });
                   });
               }) &&
               WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&

@@ -24,8 +24,8 @@ bool WriteSampleMapFiles(const std::string& dir, bool bGuards = true);
 // kSampleMapInputShift on, what the player does in the map
 // (SamplePlayerInputText): every in-map line is written at its own frame
 // plus kSampleMapInputShift.
-constexpr int kSampleNewGameFrame = 120;
-constexpr int kSampleMapInputShift = 150;
+constexpr int kSampleNewGameFrame = 60;
+constexpr int kSampleMapInputShift = 90;
 bool WriteSampleInput(const std::string& dir);
 
 }  // namespace datagen

@@ -108,6 +108,20 @@ public:
     gcEvent onDeath;
     gcStateMachineHandle hStateMachine;
     int32_t team = TEAM_UNFRIENDLY;
+
+protected:
+    // Read with a second step for a derived class whose own part follows
+    // the entity template block: readRest() (returning false on failure)
+    // runs after the block and before anything changes, so that a failure
+    // in either leaves the whole template as it was.
+    template <class F>
+    bool ReadThen(const cFile& file, cMemPool* pPool, F& readRest)
+    {
+        return ReadThen(file, pPool, [](void* p) { return (*static_cast<F*>(p))(); }, &readRest);
+    }
+
+private:
+    bool ReadThen(const cFile& file, cMemPool* pPool, bool (*pReadRest)(void*), void* pContext);
 };
 
 // The slot table of entity templates: 50 slots, resolved by handle. Main

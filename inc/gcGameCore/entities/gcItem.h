@@ -58,7 +58,8 @@ public:
     void Equip();
     void Unequip();
     // Unequips, removes the possession modifiers when they were applied,
-    // and leaves its ring; an item that had a parent ends with count 0.
+    // and leaves its ring; an item that had a parent ends with count 0. A
+    // combination pending on it or on an item nested in it ends.
     void Detach();
     // Nests the child (detached first); it is equipped at once when this
     // item is. An item cannot be nested in itself or in its own nesting.

@@ -142,10 +142,15 @@ public:
     // The start-up load on the game loader's thread (main thread waits).
     static bool LoadBackground();
 
+    // How the top loop ended.
+    enum eRunEnd {
+        RUN_ENDED,             // by the OS service step, or a menu that opened no dialog
+        RUN_MAP_FAILED,        // a map could not be loaded
+        RUN_MAIN_MENU_FAILED,  // the game state or the main menu could not be loaded
+    };
     // The top loop: pre-game screens, then main menu or map until the OS
-    // service step or a failed load ends it. False when a map could not be
-    // loaded.
-    bool Run();
+    // service step or a failed load ends it.
+    eRunEnd Run();
     // The frame of the screens without a world (pre-game, loading): opaque
     // black under the game camera's overlays (the interface).
     static void DrawOverBlack();

@@ -114,5 +114,7 @@ private:
     static void ApplyStats(const gcGameProfile& p, gcCreature* pCreature);
     static void ApplyItems(const gcGameProfile& p, gcCreature* pCreature);
     static void ApplyOptions(const gcGameProfile& p);
-    static const char* GetSaveName();  // the game object's name; null without one
+    // The game object's name; null without one (logged, and the card's
+    // status set to a failure).
+    static const char* GetSaveName();
 };

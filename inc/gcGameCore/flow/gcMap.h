@@ -239,9 +239,10 @@ public:
     int32_t m_nLoadingFrame = 0;
     int32_t m_nUnloadingRegionIndex = -1;
     int32_t m_nLoadingRegionId = -1;
-    // Regions (a bit per id) whose file was found missing: warned about
-    // once, then not looked for again while the map runs.
-    uint32_t m_nMissingRegionFiles = 0;
+    // Regions (a bit per id) whose file was found missing, did not open or
+    // could not be read: logged once, then not tried again while the map
+    // runs.
+    uint32_t m_nUnusableRegionFiles = 0;
     int32_t m_nMapTrackIndex[kMaxMapTracks];
     int32_t m_nCinematicLoadingFrame = -1;
     int32_t m_nStreamedCinematicToLoad = -1;

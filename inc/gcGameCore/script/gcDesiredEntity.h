@@ -49,8 +49,9 @@ struct gcDesiredEntity {
     // an event object, the specific one, a leader or neighbour of an event
     // object, the player's interaction target, or the target of the player
     // or of an event object (the latter only while that target is neither
-    // deactivated nor frozen). With bStrict the result must derive from
-    // pType (gcEntity when null), else null; null when nothing is named.
+    // deactivated nor frozen). With bStrict the result, and the object whose
+    // leader, neighbour or target it is, must derive from pType (gcEntity
+    // when null), else null; null when nothing is named.
     gcEntity* GetEntity(const gcEventParams& params, const cType* pType, bool bStrict) const;
     // The entity as a T (of class T or derived from it), or null.
     template <class T>

@@ -184,8 +184,10 @@ BOOL OSGetResetButtonState();
 // button (a key, or Start+B+X held on a controller).
 void OSSetResetButtonState(BOOL down);
 // Soft reset (reset 0): the program is executed again with the same arguments
-// and the 128 bytes of the save region handed over. forceMenu set: the program
-// ends with exit code 0 (there is no system menu to return to). Does not return.
+// and the 128 bytes of the save region handed over; does not return.
+// forceMenu set: there is no system menu to return to, so the call logs a
+// line, returns, and from then on VIQuitRequested is true: the program ends
+// through its normal shutdown.
 void OSResetSystem(int reset, uint32_t resetCode, BOOL forceMenu);
 constexpr uint32_t OS_SAVE_REGION_SIZE = 128;
 void OSSetSaveRegion(void* start, void* end);

@@ -113,7 +113,10 @@ void PADControlMotor(int32_t chan, uint32_t command);
 // sticks are -128..127 before the clamp, triggers 0..255; left-out values
 // are 0. A port named anywhere in the file has a controller from frame 0 on,
 // at rest until its first line; the others report no controller. False,
-// with the reason and line number reported, when the file cannot be read or
-// a line is malformed; the previous replay (or none) stays in force. After a
-// soft reset the restarted program goes on from the retrace after the reset.
+// with the reason and line number reported, when the file cannot be read, is
+// not a regular file (a folder, a device, a pipe), is larger than
+// PAD_REPLAY_MAX_BYTES or has a malformed line; the previous replay (or
+// none) stays in force. After a soft reset the restarted program goes on
+// from the retrace after the reset.
+constexpr uint64_t PAD_REPLAY_MAX_BYTES = 64u << 20;  // an input file's largest size: 64 MiB
 BOOL PADLoadReplay(const char* path);

@@ -56,6 +56,11 @@ uint32_t VIGetRetraceCount();  // retraces since VIInit
 uint32_t VIGetTvFormat();      // 0 NTSC
 
 // ---- platform only --------------------------------------------------------------
+// Waits for the first retrace due later than both `after` and now, then does
+// what VIWaitForRetrace does; returns when that retrace was due (the wait may
+// end later). A frame hold that counts from the returned time stays in step
+// with the retraces however late the host wakes the waiting thread.
+OSTime VIWaitForRetraceAfter(OSTime after);
 // Chooses headless (no window, SDL's offscreen driver) before VIInit; a
 // missing display chooses it too.
 void VISetHeadless(BOOL headless);
@@ -67,12 +72,20 @@ BOOL VIIsHeadless();
 // frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
-// was reached or SIGINT/SIGTERM arrived (VIInit takes them over); the
+// was reached, SIGINT/SIGTERM arrived (VIInit takes them over), the display
+// was lost or a reset asked for the system menu (OSResetSystem); the
 // program's loops should then end. Events other than the window's stay
 // queued for input.
 BOOL VIQuitRequested();
 // The signal that asked the program to end; 0 when none did.
 int VIQuitSignal();
+// TRUE once the window's display was lost (its X connection broke: the
+// window killed, the X server gone). The layer then draws and shows nothing
+// and waits for nothing it would have drawn; the program should end through
+// its shutdown. One that has not ended 4 s after the loss is ended with the
+// exit code set here (1 until set).
+BOOL VIDisplayLost();
+void VISetDisplayLostExitCode(int code);
 // Ends the run after that many more shown frames (display copies): from then
 // on VIQuitRequested is true. 0 removes the limit. The limit bounds the whole
 // run across soft resets: a restarted program gets what was left.

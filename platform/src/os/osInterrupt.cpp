@@ -35,6 +35,10 @@ BOOL OSEnableInterrupts()
         return TRUE;
     t_bDisabled = false;
     InterruptLock().unlock();
+    // A platform thread's section is interrupt-time work (a transfer or an
+    // audio frame done) that OS threads may be polling for.
+    if (!OSGetCurrentThread())
+        os::NoteProgress();
     return FALSE;
 }
 

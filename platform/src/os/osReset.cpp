@@ -24,6 +24,7 @@ namespace {
 std::atomic<bool> s_bResetButton{false};
 std::atomic<OSTestResetHandler> s_resetHandler{nullptr};
 std::atomic<void (*)()> s_resetRefresh{nullptr};
+std::atomic<bool> s_bSystemMenu{false};  // a reset to the system menu asked the program to end
 // Filled by static initialisers before main; read only by the reset.
 void (*s_handovers[os::kMaxResetHandovers])() = {};
 
@@ -106,6 +107,11 @@ bool os::TakeHandedOverCount(const char* name, uint64_t* pCount)
     return bOk;
 }
 
+bool os::SystemMenuRequested()
+{
+    return s_bSystemMenu.load();
+}
+
 void os::SetResetButtonRefresh(void (*refresh)())
 {
     s_resetRefresh.store(refresh);
@@ -150,8 +156,11 @@ void OSResetSystem(int reset, uint32_t resetCode, BOOL forceMenu)
         return;
     }
     if (forceMenu) {
-        std::fflush(nullptr);
-        std::exit(0);
+        // There is no system menu to return to: the program's loops end at
+        // their next look at VIQuitRequested, and the normal shutdown runs.
+        OSReport("OS: return to the system menu: the program ends\n");
+        s_bSystemMenu.store(true);
+        return;
     }
     Reexecute(os::EncodeSavedRegion(bytes, OS_SAVE_REGION_SIZE));
 }

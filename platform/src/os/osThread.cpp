@@ -7,9 +7,23 @@
 // Every waiter sleeps on a condition variable of its own, and only the thread
 // given the CPU (or the platform thread whose wait ended) is woken: a shared
 // one would wake every waiting thread at each step of the clock.
+//
+// On the host's clock threads that poll by yielding (for a disc transfer,
+// for a loader thread that polls too) would keep a host core busy. A thread
+// that steps aside (a yield, or lowering its own priority below a ready
+// thread's) when nothing has happened since it last stepped aside, and where
+// every thread that could take the CPU stepped aside the same way, first
+// sleeps, keeping the CPU, until something happens or kIdleYieldTicks pass;
+// then it hands on as before. So threads take turns in the same order and no
+// thread of lower priority runs: polls only go more slowly while nothing
+// changes. Something happens when a thread is made ready by anything but
+// stepping aside, or when an interrupt-time section of a platform thread ends
+// (a disc transfer or an audio frame done). On the virtual clock nothing
+// sleeps here.
 #include "platform/os.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -47,6 +61,12 @@ struct OSThreadHost {
     bool bFinished = false;
     bool bCancelled = false;  // created, never resumed, then replaced
     uint64_t nReadySeq = 0;
+    // The progress count when the thread last stepped aside and when that
+    // returned; while it is stepping aside, whether nothing had happened
+    // since the time before.
+    uint64_t nAsideProgress = ~0ull;
+    uint64_t nBackProgress = ~0ull;
+    bool bPolling = false;
     std::vector<OSThread*> joiners;
     std::condition_variable cv;  // this thread's wake-up: the CPU is its own, or it was cancelled
 };
@@ -70,7 +90,15 @@ struct Scheduler {
     int nPlatformBusy = 0;  // platform threads woken by the virtual clock, still working
     int nClockHolds = 0;    // device work under way (HoldVirtualClock)
     uint64_t nSeq = 0;
+    uint64_t nProgress = 0;     // threads made ready other than by stepping aside, platform events
+    OSThread* pIdle = nullptr;  // the CPU's holder while it sleeps stepping aside
 };
+
+// How long a thread that polls sleeps at most as it steps aside: the delay a
+// poll that nothing wakes (a flag set by plain work) may add.
+constexpr OSTime kIdleYieldTicks = OS_TIMER_CLOCK / 1000;
+
+std::atomic<OSTime> s_testWakeLatency{0};  // OSTestSetWakeLatency
 
 Scheduler& S()
 {
@@ -98,11 +126,22 @@ const void* Me()
     return t_pSelf ? static_cast<const void*>(t_pSelf) : &t_platformKey;
 }
 
-void MakeReady(OSThread* t)
+// Something happened that a polling thread may wait for. Scheduler lock held.
+void Progress()
+{
+    ++S().nProgress;
+    if (S().pIdle)
+        S().pIdle->host->cv.notify_one();
+}
+
+// bProgress: false for a thread that steps aside.
+void MakeReady(OSThread* t, bool bProgress = true)
 {
     t->state = OS_THREAD_STATE_READY;
     t->host->nReadySeq = ++S().nSeq;
     S().ready.push_back(t);
+    if (bProgress)
+        Progress();
 }
 
 std::vector<OSThread*>::iterator BestReady()
@@ -178,6 +217,42 @@ void SwitchAway(Lock& lock, OSThread* self)
     WaitForCpu(lock, self);
 }
 
+// Polls: nothing happened since the thread last stepped aside, and every
+// ready thread that could take the CPU from it polls as well (or none can).
+bool OnlyPolling(const OSThread* self)
+{
+    const Scheduler& s = S();
+    if (os::VirtualClockOn() || !self->host->bPolling)
+        return false;
+    for (const OSThread* t : s.ready) {
+        if (t->priority <= self->priority && !(t->host->bPolling && t->host->nAsideProgress == s.nProgress))
+            return false;
+    }
+    return true;
+}
+
+// The running thread goes back to the ready threads and hands the CPU to
+// the best of them, after a sleep when only polling threads are about.
+void StepAside(Lock& lock, OSThread* self)
+{
+    Scheduler& s = S();
+    OSThreadHost* h = self->host;
+    h->bPolling = h->nBackProgress == s.nProgress;
+    h->nAsideProgress = s.nProgress;
+    if (OnlyPolling(self) && s.pRunning == self) {
+        s.pIdle = self;
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::nanoseconds(os::HostTicksToNanoseconds(kIdleYieldTicks));
+        const uint64_t nSeen = s.nProgress;
+        h->cv.wait_until(lock, until, [&s, nSeen] { return s.nProgress != nSeen; });
+        s.pIdle = nullptr;
+    }
+    MakeReady(self, false);
+    SwitchAway(lock, self);
+    h->bPolling = false;
+    h->nBackProgress = s.nProgress;
+}
+
 // Hands the CPU to a ready thread of higher priority than the caller's.
 void Preempt(Lock& lock)
 {
@@ -189,8 +264,7 @@ void Preempt(Lock& lock)
     }
     if (s.ready.empty() || (*BestReady())->priority >= self->priority)
         return;
-    MakeReady(self);
-    SwitchAway(lock, self);
+    StepAside(lock, self);
 }
 
 void ClearPlatformBusy()
@@ -243,6 +317,7 @@ void HostThreadMain(OSThread* t, OSThreadHost* h)
     if (t->attr & OS_THREAD_ATTR_DETACH)
         h->host.detach();
     h->bFinished = true;
+    Progress();
     for (OSThread* joiner : h->joiners)
         MakeReady(joiner);
     h->joiners.clear();
@@ -386,8 +461,7 @@ void OSYieldThread()
         return;
     }
     Lock lock(os::Sched().mutex);
-    MakeReady(self);
-    SwitchAway(lock, self);
+    StepAside(lock, self);
 }
 
 OSThread* OSGetCurrentThread()
@@ -427,7 +501,7 @@ void OSWaitUntil(OSTime deadline)
     if (OSGetTime() >= deadline)
         return;  // a platform thread past its deadline goes on working, still busy
     if (os::VirtualClockOn()) {
-        TimedWaiter w{deadline, self, false, {}};
+        TimedWaiter w{deadline + s_testWakeLatency.load(), self, false, {}};
         S().timed.push_back(&w);
         if (self) {
             self->state = OS_THREAD_STATE_WAITING;
@@ -505,6 +579,12 @@ void OSBlockingWaitEnd()
     MakeReady(self);
     Schedule();
     WaitForCpu(lock, self);
+}
+
+void os::NoteProgress()
+{
+    Lock lock(os::Sched().mutex);
+    Progress();
 }
 
 void os::HoldVirtualClock()
@@ -611,6 +691,11 @@ BOOL OSTryLockMutex(OSMutex* mutex)
     m->pOwner = me;
     ++m->nCount;
     return TRUE;
+}
+
+void OSTestSetWakeLatency(OSTime ticks)
+{
+    s_testWakeLatency = ticks;
 }
 
 int OSTestPendingTimedWaits()

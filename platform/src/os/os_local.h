@@ -36,6 +36,10 @@ void InitThreads();                   // makes the calling thread the main threa
 void HoldVirtualClock();
 void ReleaseVirtualClock();
 
+// Something a polling OS thread may wait for has happened on a platform
+// thread (an interrupt-time section ended): a poll that sleeps wakes.
+void NoteProgress();
+
 // Interrupts.
 bool InterruptsDisabled();            // by the calling thread
 
@@ -58,6 +62,10 @@ void AddResetHandover(void (*handover)());
 // Reads and clears an environment variable a handover set: a decimal
 // count; false when absent or malformed.
 bool TakeHandedOverCount(const char* name, uint64_t* pCount);
+
+// True once OSResetSystem was asked for the system menu; VIQuitRequested
+// then ends the program's loops.
+bool SystemMenuRequested();
 
 // Settings file.
 std::string SettingsFilePath();

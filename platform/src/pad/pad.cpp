@@ -4,9 +4,10 @@
 
 #include "platform/pad.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "os/os_local.h"
@@ -217,15 +218,32 @@ std::vector<uint32_t> PADTestResetMasks()
 
 BOOL PADLoadReplay(const char* path)
 {
-    std::ifstream file(path);
+    // A folder would read as an empty file, and a device such as /dev/zero
+    // never ends: only a regular file of a sane size is read.
+    struct stat st;
+    if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        OSReport("PAD: the input file %s is not a regular file\n", path);
+        return FALSE;
+    }
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         OSReport("PAD: cannot read the input file %s\n", path);
         return FALSE;
     }
-    std::stringstream text;
-    text << file.rdbuf();
+    // Read in chunks and counted, so that nothing past the limit is ever
+    // held, whatever the file turns out to be.
+    std::string text;
+    char chunk[1 << 16];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(file.gcount()));
+        if (text.size() > PAD_REPLAY_MAX_BYTES) {
+            OSReport("PAD: the input file %s is larger than %llu bytes\n", path,
+                     static_cast<unsigned long long>(PAD_REPLAY_MAX_BYTES));
+            return FALSE;
+        }
+    }
     std::string error;
-    if (!pad::ParseReplay(text.str(), &s_pad.replay, &error)) {
+    if (!pad::ParseReplay(text, &s_pad.replay, &error)) {
         OSReport("PAD: input file %s, %s\n", path, error.c_str());
         return FALSE;
     }

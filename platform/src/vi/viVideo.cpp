@@ -4,6 +4,7 @@
 
 #include "platform/vi.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <mutex>
@@ -96,7 +97,8 @@ bool Interlaced(const GXRenderModeObj* mode)
 
 void PumpWindowEvents()
 {
-    if (gxgl::GlDevice::Get().IsHeadless())
+    // A lost display's connection takes no more calls.
+    if (gxgl::GlDevice::Get().IsHeadless() || gxgl::GlDevice::Get().DisplayLost())
         return;
     SDL_PumpEvents();
     // Only the quit and window events are taken; input events stay queued
@@ -180,9 +182,15 @@ void VISetBlack(BOOL black)
 
 void VIWaitForRetrace()
 {
-    const OSTime now = OSGetTime();
-    const int64_t next = (now - s_vi.epoch) / VI_RETRACE_TICKS + 1;
-    OSWaitUntil(s_vi.epoch + next * VI_RETRACE_TICKS);
+    VIWaitForRetraceAfter(OSGetTime());
+}
+
+OSTime VIWaitForRetraceAfter(OSTime after)
+{
+    const OSTime from = std::max(after, OSGetTime());
+    const int64_t next = (from - s_vi.epoch) / VI_RETRACE_TICKS + 1;
+    const OSTime due = s_vi.epoch + next * VI_RETRACE_TICKS;
+    OSWaitUntil(due);
     ++s_vi.retraces;
     s_vi.current = s_vi.flushed;
     PumpWindowEvents();
@@ -190,11 +198,12 @@ void VIWaitForRetrace()
     // copies (a load finishing, say) is not shown, so the last frame shown
     // and captured is frame N however long the shut-down takes.
     if (s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit > s_vi.frameLimit)
-        return;
+        return due;
     const void* fb = s_vi.current.frameBuffer;
     const bool black = s_vi.current.black;
     const bool toWindow = !gxgl::GlDevice::Get().IsHeadless();
     gxgl::GlDevice::Get().Post([fb, black, toWindow] { gxgl::GlBackend::Get().Present(fb, black, toWindow); });
+    return due;
 }
 
 uint32_t VIGetNextField()
@@ -224,7 +233,20 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 ? TRUE : FALSE;
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || gxgl::GlDevice::Get().DisplayLost() ||
+                   os::SystemMenuRequested()
+               ? TRUE
+               : FALSE;
+}
+
+BOOL VIDisplayLost()
+{
+    return gxgl::GlDevice::Get().DisplayLost() ? TRUE : FALSE;
+}
+
+void VISetDisplayLostExitCode(int code)
+{
+    gxgl::GlDevice::Get().SetLostExitCode(code);
 }
 
 int VIQuitSignal()

@@ -24,6 +24,7 @@
 #include "eEngine/eInput.h"
 #include "eEngine/eMemCard.h"
 #include "eEngine/eMoviePlatform.h"
+#include "eEngine/eVideo.h"
 #include "eEngine/eVideoPlatform.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/flow/gcGame.h"
@@ -39,9 +40,10 @@ namespace {
 // Exit codes, as --help lists them.
 constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
-constexpr int kExitUsage = 2;   // the command line or the data folder was refused
+constexpr int kExitUsage = 2;   // the command line, the data folder or the input file was refused
 constexpr int kExitMap = 3;     // a map asked for could not be loaded
-constexpr int kExitGame = 254;  // the game could not be loaded (-2)
+constexpr int kExitDisplay = 4;  // the window's display was lost
+constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
 
 struct HostOptions {
     std::string dataDir = QM_DEFAULT_DATA_DIR;
@@ -77,8 +79,10 @@ void PrintUsage(FILE* out)
                  "exit codes:\n"
                  "  0    the game ended, its window was closed or the frames were shown\n"
                  "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
-                 "  2    the command line was refused, or --data is not a readable folder\n"
+                 "  2    the command line was refused, --data is not a readable folder, or the\n"
+                 "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
                  "  3    a map asked for could not be loaded (see the log)\n"
+                 "  4    the window's display was lost (its X connection broke)\n"
                  "  254  the game itself could not be loaded (see the log)\n"
                  "  130, 143  ended by SIGINT or SIGTERM (128 + the signal), after the normal shutdown\n");
 }
@@ -250,11 +254,25 @@ bool MapRequestReadable()
 }
 
 // What the program returns after its normal shutdown. A quit by signal
-// reads as one to the shell, whatever the interrupted work left behind.
+// reads as one to the shell, whatever the interrupted work left behind; so
+// does a lost display, which cut the run short.
 int ExitCode(int nCode)
 {
     const int nSignal = VIQuitSignal();
-    return nSignal != 0 ? 128 + nSignal : nCode;
+    if (nSignal != 0)
+        return 128 + nSignal;
+    return VIDisplayLost() ? kExitDisplay : nCode;
+}
+
+// How many frames a window run showed, over how long, and its slowest: what
+// the machine held.
+void ReportFrameRate()
+{
+    if (VIIsHeadless())
+        return;
+    char sText[128];
+    eVideo::FrameTimes().Describe(sText, sizeof sText);
+    cLogInfo_("quillmere: %s", sText);
 }
 
 }  // namespace
@@ -321,6 +339,7 @@ int main(int argc, char** argv)
     VISetHeadlessDrawing(s_options.capture.empty() ? FALSE : TRUE);
     if (s_options.nFrames > 0)
         VISetFrameLimit(s_options.nFrames);
+    VISetDisplayLostExitCode(kExitDisplay);
     Initialize();
     bool bWavOk = s_options.audioWav.empty() || AISetWavOutput(s_options.audioWav.c_str());
     if (!bWavOk)
@@ -328,10 +347,14 @@ int main(int argc, char** argv)
     if (!gcGame::LoadBackground()) {
         cLogError_("quillmere: the game could not be loaded");
         WriteCapture(s_options);
+        ReportFrameRate();
         Shutdown();
         return ExitCode(kExitGame);
     }
-    const bool bMapsOk = gcGame::s_pGame->Run();
+    const gcGame::eRunEnd end = gcGame::s_pGame->Run();
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
+    ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();
     const bool bCaptureOk = WriteCapture(s_options);
@@ -341,7 +364,9 @@ int main(int argc, char** argv)
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    if (!bMapsOk)
+    if (end == gcGame::RUN_MAP_FAILED)
         return ExitCode(kExitMap);
+    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+        return ExitCode(kExitGame);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

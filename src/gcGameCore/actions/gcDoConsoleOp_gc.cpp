@@ -28,10 +28,14 @@ void DisableReset()
         held = previous;
 }
 
-// Puts the held handler back (the null handler when none is held).
+// Puts the held handler back. With none held (no DisableReset came first)
+// the installed handler stays: installing the null one would drop the
+// reset handler for the rest of the run.
 void EnableReset()
 {
     cResetNotifyFunc& held = HeldResetNotify();
+    if (!held)
+        return;
     cSetResetNotify(held);
     held = nullptr;
 }

@@ -1,6 +1,5 @@
 #include "gcGameCore/actions/gcDoEffectActivate.h"
 
-#include <algorithm>
 #include <string>
 
 #include "cCore/cFile.h"
@@ -115,7 +114,7 @@ void gcDoEffectActivate::DoAction(const gcEventParams& params) const
     const gcMap* pMap = gcMap::s_pMap;
     if (!pMap || nActivationMask == 0)
         return;
-    for (int32_t slot = std::max(pMap->m_effects.m_nBegin, 0); slot < pMap->m_effects.m_nEnd; ++slot) {
+    for (int32_t slot = pMap->m_effects.FirstTableSlot(); slot < pMap->m_effects.EndTableSlot(); ++slot) {
         gcEffect* pEffect = gcEffectMgr::GetPtr(gcEffectMgr::GetHandle(slot));
         if (pEffect && (pEffect->m_nActivationMask & nActivationMask))
             ApplyTo(pEffect);

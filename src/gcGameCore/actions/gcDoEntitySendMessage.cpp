@@ -157,7 +157,7 @@ void gcDoEntitySendMessage::SendToAllActive(const gcEventParams& params) const
     const gcMap* pMap = gcMap::s_pMap;
     if (!pMap)
         return;
-    for (int32_t slot = std::max(pMap->m_entities.m_nBegin, 0); slot < pMap->m_entities.m_nEnd; ++slot) {
+    for (int32_t slot = pMap->m_entities.FirstTableSlot(); slot < pMap->m_entities.EndTableSlot(); ++slot) {
         gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot));
         if (!p || !p->IsActive() || !Matches(p))
             continue;

@@ -11,6 +11,14 @@
 
 gcGameCamera::CurrentRegionFunc gcGameCamera::s_currentRegionFunc = nullptr;
 
+namespace {
+
+// The level length below which a view axis counts as vertical: within about
+// 0.0006 degrees of it, far above the rounding of a basis built at 90.
+constexpr float kVerticalTol = 0.00001f;
+
+}  // namespace
+
 gcGameCamera::CurrentRegionFunc gcGameCamera::SetCurrentRegionFunc(CurrentRegionFunc func)
 {
     const CurrentRegionFunc old = s_currentRegionFunc;
@@ -63,8 +71,12 @@ void gcGameCamera::GetDir(float x, float y, mVec3* pOut) const
     const mBasis& view = m_camera.m_cameraToWorld.basis;
     mVec3 forward(view.forward.x, view.forward.y, 0.0f);
     mVec3 right(view.right.x, view.right.y, 0.0f);
-    forward.Normalize();
     right.Normalize();
+    // Looking straight up or down, what is left of the forward axis is
+    // rounding noise of either sign; the right axis, level there, still
+    // holds the camera's heading.
+    if (forward.Normalize() < kVerticalTol)
+        forward.Set(-right.y, right.x, 0.0f);
     *pOut = right * x + forward * y;
     pOut->Normalize();
 }

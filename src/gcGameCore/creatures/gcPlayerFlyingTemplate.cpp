@@ -56,7 +56,8 @@ void gcPlayerFlyingTemplate::Write(const cFile& file) const
 namespace {
 
 // The c - 1 times after the stored count c; those beyond the array are
-// dropped, and a count below 1 holds none.
+// dropped, and a count below 1 holds none. A negative time counts as 0: the
+// flyer subtracts its tick from a shift time, which must not overflow.
 bool ReadShiftTimes(const cReadBlock& rb, cTimeValue* pOut)
 {
     // Widened first: the smallest stored count less one would overflow.
@@ -66,8 +67,12 @@ bool ReadShiftTimes(const cReadBlock& rb, cTimeValue* pOut)
                   rb.m_file.m_filename.m_sData, nStored < 0 ? "none read" : "the rest is skipped");
     for (int64_t i = 0; i < nStored && !rb.Failed(); ++i) {
         const int32_t nTicks = rb.ReadInt();
-        if (i < gcPlayerFlyingTemplate::kNumShiftTimes)
-            pOut[i] = cTimeValue(nTicks);
+        if (i >= gcPlayerFlyingTemplate::kNumShiftTimes)
+            continue;
+        if (nTicks < 0)
+            cLogWarn_("gcPlayerFlyingTemplate: shift time %d of \"%s\" is %d ticks; 0 used", static_cast<int>(i) + 1,
+                      rb.m_file.m_filename.m_sData, nTicks);
+        pOut[i] = cTimeValue(nTicks < 0 ? 0 : nTicks);
     }
     return !rb.Failed();
 }

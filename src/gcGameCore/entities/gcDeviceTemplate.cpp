@@ -66,14 +66,22 @@ bool gcDeviceTemplate::Read(const cFile& file, cMemPool* pPool)
         return false;
     if (rb.m_nVersion < kMinVersion)
         return rb.Reject("gcDeviceTemplate", "version");
-    if (!gcEntityTemplate::Read(file, pPool)) {
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    // The configurations are read before the entity template part changes:
+    // a block that fails in them leaves the team, name and all as they were.
+    gcAnimationConfig configs[kNumAnimations];
+    bool bEntityPart = false;
+    auto readConfigs = [&] {
+        bEntityPart = true;
+        return ReadConfigs(rb, pPool, configs);
+    };
+    if (!ReadThen(file, pPool, readConfigs)) {
+        if (rb.Failed())
+            return false;
+        if (bEntityPart)
+            return rb.Reject("gcDeviceTemplate", "configuration block");
+        rb.SkipToEnd();
         return false;
     }
-    gcAnimationConfig configs[kNumAnimations];
-    if (!ReadConfigs(rb, pPool, configs))
-        return rb.Failed() ? false : rb.Reject("gcDeviceTemplate", "configuration block");
     for (int i = 0; i < kNumAnimations; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     return true;

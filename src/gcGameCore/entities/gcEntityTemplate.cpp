@@ -176,39 +176,55 @@ static bool ReadTemplateEvents(const cFile& file, uint32_t v, cMemPool* pPool, g
 
 bool gcEntityTemplate::Read(const cFile& file, cMemPool* pPool)
 {
-    cReadBlock rb(file, kVersion);
-    const uint32_t v = rb.m_nVersion;
-    if (v < kMinVersion || v > kVersion)
-        return rb.Reject("gcEntityTemplate", "version");
+    return ReadThen(file, pPool, nullptr, nullptr);
+}
+
+bool gcEntityTemplate::ReadThen(const cFile& file, cMemPool* pPool, bool (*pReadRest)(void*), void* pContext)
+{
     const cName oldName = m_name;
-    if (!ReadObjectPart(rb, pPool))
-        return false;
     TemplateData d;
-    d.nFlags = v >= 19 ? rb.ReadUInt() : nEntityTemplateFlags;
-    d.hMesh.Read(rb, pPool);
-    ReadMaterialsAndSurfaces(rb, &d);
-    d.nCollisionMask = v >= 16 ? rb.ReadUInt() : nSurfaceCollisionMask;
-    d.nSize = v >= 16 ? rb.ReadInt() : entitySize;
-    d.nAttachMask = v >= 20 ? rb.ReadUInt() : nAttachItemMask;
-    const cType* pForeign = nullptr;
-    auto* pShadow = static_cast<eShadowConfig*>(rb.ReadBase(pPool, eShadowConfig::GetStaticType(), &pForeign));
-    if (pForeign)
-        cLogWarn_("gcEntityTemplate: \"%s\" holds a %s as its shadow configuration; ignored", oldName.m_sData,
-                  pForeign->m_sTypeName);
-    if (v >= 15 && v <= 18)
-        d.nFlags = rb.ReadBool() ? (d.nFlags | kBothSweeps) : (d.nFlags & ~kBothSweeps);
-    std::copy_n(fEntityStatsMax, MAX_STATS, d.fStats);
-    std::copy_n(fEntityValues, MAX_VALUES, d.fValues);
-    ReadStatsAndValues(rb, &d);
+    eShadowConfig* pShadow = nullptr;
     gcEvent events[6];
-    const bool bEvents = !rb.Failed() && ReadTemplateEvents(file, v, pPool, events);
-    if (bEvents && v >= 18)
-        d.hStateMachine.Read(rb, pPool);
-    if (!bEvents || rb.Failed()) {
+    {
+        cReadBlock rb(file, kVersion);
+        const uint32_t v = rb.m_nVersion;
+        if (v < kMinVersion || v > kVersion)
+            return rb.Reject("gcEntityTemplate", "version");
+        if (!ReadObjectPart(rb, pPool))
+            return false;
+        d.nFlags = v >= 19 ? rb.ReadUInt() : nEntityTemplateFlags;
+        d.hMesh.Read(rb, pPool);
+        ReadMaterialsAndSurfaces(rb, &d);
+        d.nCollisionMask = v >= 16 ? rb.ReadUInt() : nSurfaceCollisionMask;
+        d.nSize = v >= 16 ? rb.ReadInt() : entitySize;
+        d.nAttachMask = v >= 20 ? rb.ReadUInt() : nAttachItemMask;
+        const cType* pForeign = nullptr;
+        pShadow = static_cast<eShadowConfig*>(rb.ReadBase(pPool, eShadowConfig::GetStaticType(), &pForeign));
+        if (pForeign)
+            cLogWarn_("gcEntityTemplate: \"%s\" holds a %s as its shadow configuration; ignored", oldName.m_sData,
+                      pForeign->m_sTypeName);
+        if (v >= 15 && v <= 18)
+            d.nFlags = rb.ReadBool() ? (d.nFlags | kBothSweeps) : (d.nFlags & ~kBothSweeps);
+        std::copy_n(fEntityStatsMax, MAX_STATS, d.fStats);
+        std::copy_n(fEntityValues, MAX_VALUES, d.fValues);
+        ReadStatsAndValues(rb, &d);
+        const bool bEvents = !rb.Failed() && ReadTemplateEvents(file, v, pPool, events);
+        if (bEvents && v >= 18)
+            d.hStateMachine.Read(rb, pPool);
+        if (!bEvents || rb.Failed()) {
+            if (pShadow)
+                std::destroy_at(pShadow);
+            m_name = oldName;
+            return rb.Failed() ? false : rb.Reject("gcEntityTemplate", "event block");
+        }
+    }
+    // The derived part follows this block; it is read before anything
+    // changes, and its failure (logged by its reader) undoes the name too.
+    if (pReadRest && !pReadRest(pContext)) {
         if (pShadow)
             std::destroy_at(pShadow);
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcEntityTemplate", "event block");
+        return false;
     }
     nEntityTemplateFlags = d.nFlags;
     hMesh = d.hMesh;

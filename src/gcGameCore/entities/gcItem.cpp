@@ -220,6 +220,11 @@ bool gcItem::HasAncestor(const gcItem* pItem) const
 
 void gcItem::Detach()
 {
+    // A combination waiting on this item, or on one nested in it, ends when
+    // the item leaves: a free item would take the second one in and then
+    // be handed out with it.
+    if (const gcItem* pPending = gcDoEntityCombineItem::s_pFirstItem; pPending && pPending->HasAncestor(this))
+        gcDoEntityCombineItem::s_pFirstItem = nullptr;
     Unequip();
     // The possession modifiers were applied only while the item sat in its
     // carrier's own ring; a nested item has none to remove.

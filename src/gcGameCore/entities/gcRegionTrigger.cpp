@@ -165,7 +165,7 @@ void gcRegionTrigger::OnDisabledExitState()
         // Filing the volume nowhere would make it a trigger nothing can
         // reach; waiting frozen lets the region's attachment enable it.
         cLogWarn_("gcRegionTrigger: \"%s\" stays disabled: its region %d is not resident", m_name.m_sData,
-                  m_nRegionId);
+                  m_nRegionId + 1);  // numbered from 1 in the log
         m_nTriggerFlags |= kFrozen;
         m_nNextState = STATE_DISABLED;  // names the destination of the running change
         return;

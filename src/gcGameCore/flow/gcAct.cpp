@@ -82,7 +82,7 @@ bool gcAct::LoadMap(int nMap)
     if (gcMap::s_pMap && gcMap::s_pMap->m_nMapId == nMap)
         return true;
     if (nMap < 0 || nMap >= kMaxMaps) {
-        cLogError_("gcAct: map %d refused: maps are 1 to %d", nMap + 1, kMaxMaps);
+        cLogError_("gcAct: map %lld refused: maps are 1 to %d", static_cast<long long>(nMap) + 1, kMaxMaps);
         return false;
     }
     cStr name;

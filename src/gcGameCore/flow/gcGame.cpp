@@ -547,7 +547,7 @@ bool gcGame::LoadPlayerConfig(int nId)
 bool gcGame::LoadAct(int nId)
 {
     if (nId < 0 || nId >= kMaxActs) {
-        cLogError_("gcGame: act %d refused: acts are 1 to %d", nId + 1, kMaxActs);
+        cLogError_("gcGame: act %lld refused: acts are 1 to %d", static_cast<long long>(nId) + 1, kMaxActs);
         return false;
     }
     if (gcAct::s_pAct && gcAct::s_pAct->m_nActId == nId)
@@ -574,7 +574,9 @@ bool gcGame::LoadAct(int nId)
 bool gcGame::LoadLoadingScreen(int nId)
 {
     if (nId < 0 || nId >= kMaxLoadingScreens) {
-        cLogError_("gcGame: loading screen %d refused: ids are 0 to %d", nId, kMaxLoadingScreens - 1);
+        // Numbered from 1 in the log, as acts and maps are; any id is printable.
+        cLogError_("gcGame: loading screen %lld refused: loading screens are 1 to %d", nId + 1LL,
+                   kMaxLoadingScreens);
         return false;
     }
     const gcLoadingScreen* pResident = gcLoadingScreen::s_pLoadingScreen;

@@ -149,7 +149,7 @@ void gcGame::HandlePreGame()
         PreGameFrame(tick);
 }
 
-bool gcGame::Run()
+gcGame::eRunEnd gcGame::Run()
 {
     HandleCommandLineParams();
     HandlePreGame();
@@ -157,14 +157,18 @@ bool gcGame::Run()
         ApplyEmpty(m_onGameStarted);
     while (cUpdateOS()) {
         if (!IsMapRequested()) {
+            // Without a menu (its file or the game state unreadable) the
+            // game cannot go on: that is a failure, not an ending.
             gcMainMenuLoader::Get()->Load();
-            if (!gcMainMenu::s_pMainMenu || !gcMainMenu::s_pMainMenu->Run())
+            if (!gcMainMenu::s_pMainMenu)
+                return RUN_MAIN_MENU_FAILED;
+            if (!gcMainMenu::s_pMainMenu->Run())
                 break;
         }
         if (!IsMapRequested())
             continue;
         if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad))
-            return false;
+            return RUN_MAP_FAILED;
         if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;
@@ -179,7 +183,7 @@ bool gcGame::Run()
             std::destroy_at(gcAct::s_pAct);
         }
     }
-    return true;
+    return RUN_ENDED;
 }
 
 void gcGame::PlayMovie(const char* name, bool bSkippable)

@@ -125,6 +125,16 @@ void ForEachInRing(gcItem* pFirst, F&& f)
     }
 }
 
+// An entry's recorded equip state onto its item. Equipping an item equips
+// everything nested in it, so a nested entry must be set after its parent's.
+void SetEquipped(gcItem* pItem, uint32_t nFlags)
+{
+    if (nFlags & gcItem::kEquipped)
+        pItem->Equip();
+    else
+        pItem->Unequip();
+}
+
 // The slots of the game state's key values that lie in the manager's table;
 // begin == end when there is no game state.
 void KeyValueSlots(int32_t* pBegin, int32_t* pEnd)
@@ -240,7 +250,13 @@ gcGameSave::gcGameProfile* gcGameSave::GetCurProfile()
 const char* gcGameSave::GetSaveName()
 {
     const gcGame* pGame = gcGame::s_pGame;
-    return pGame && pGame->m_name.m_sData[0] ? pGame->m_name.m_sData : nullptr;
+    if (pGame && pGame->m_name.m_sData[0])
+        return pGame->m_name.m_sData;
+    // Scripts learn how a save or load went from the card's status alone: a
+    // request that never reaches the card must fail there too.
+    cLogError_("gcGameSave: no game object names the save file");
+    eMemCard::s_status = eMemCard::STATUS_FATAL_ERROR;
+    return nullptr;
 }
 
 void gcGameSave::UpdateKeyValues(gcGameProfile& p)
@@ -293,8 +309,7 @@ void gcGameSave::ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index)
 {
     if (!IsRecorded(pItem, index))
         return;
-    if (p.nPlayerItemFlags[index++] & gcItem::kEquipped)
-        pItem->Equip();
+    SetEquipped(pItem, p.nPlayerItemFlags[index++]);
     ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { ReEquipItem(p, pChild, index); });
 }
 
@@ -414,8 +429,7 @@ void gcGameSave::ApplyItems(const gcGameProfile& p, gcCreature* pCreature)
             continue;  // merged into a stack already held
         if (parent != -1)
             pMade[parent]->AddChild(pItem);
-        if (p.nPlayerItemFlags[e] & gcItem::kEquipped)
-            pItem->Equip();
+        SetEquipped(pItem, p.nPlayerItemFlags[e]);
         pMade[e] = pItem;
     }
 }
@@ -468,20 +482,16 @@ void gcGameSave::SaveCurProfile(bool bOverwrite, bool bOptionsOnly)
     uint8_t bytes[kDataSize];
     s_gameData.Encode(bytes);
     const char* name = GetSaveName();
-    if (!name) {
-        cLogError_("gcGameSave: no game object names the save file");
+    if (!name)
         return;
-    }
     eMemCard::Save(name, kCardVersion, bytes, kDataSize, bOverwrite);
 }
 
 void gcGameSave::UpdateLastUsedProfile()
 {
     const char* name = GetSaveName();
-    if (!name) {
-        cLogError_("gcGameSave: no game object names the save file");
+    if (!name)
         return;
-    }
     // The card fills the buffer only when the file is whole and of this
     // version; the save data is replaced only then.
     uint8_t bytes[kDataSize];

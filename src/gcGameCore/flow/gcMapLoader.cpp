@@ -92,7 +92,9 @@ bool gcMapLoader::Run()
         bOk = pMap->LoadRegions(pMap->m_nInitialRegionId) && gcPlayer::Get()->UpdatePlayerConfig(pMap->m_nPlayerConfigId);
     }
     if (!bOk) {
-        cLogError_("gcMapLoader: act %d, map %d could not be loaded", m_nAct + 1, m_nMap + 1);
+        // Widened: the ids may come from a save, up to the largest int.
+        cLogError_("gcMapLoader: act %lld, map %lld could not be loaded", static_cast<long long>(m_nAct) + 1,
+                   static_cast<long long>(m_nMap) + 1);
         m_bLoadFailed = true;
         return false;
     }

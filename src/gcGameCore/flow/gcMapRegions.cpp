@@ -82,26 +82,32 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
         return false;
     cStr name;
     gcRegion::GetFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, m_nMapId, nRegionId, &name);
-    // A neighbour whose file is missing is chosen again at every step: it is
-    // warned about once, not at every try.
+    // A neighbour whose file is missing or damaged is chosen again at every
+    // step: it is logged once, not read again at every try.
     static_assert(kMaxRegionNames <= 32, "a bit per region id");
     const uint32_t nBit = 1u << nRegionId;
-    if (m_nMissingRegionFiles & nBit)
+    if (m_nUnusableRegionFiles & nBit)
         return false;
     if (!cFile::Exists(name)) {
-        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId);
-        m_nMissingRegionFiles |= nBit;
+        cLogWarn_("gcMap: no file \"%s\" for region %d; it stays unloaded", name.m_sData, nRegionId + 1);
+        m_nUnusableRegionFiles |= nBit;
         return false;
     }
     cFile file;
-    if (!file.Open(name))
+    if (!file.Open(name)) {
+        cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
+        m_nUnusableRegionFiles |= nBit;
         return false;
+    }
     cMemPool& pool = gcGame::s_regionPools[slot];
     gcRegion* pRegion = NewRegion(nRegionId, slot);
     if (!pRegion)
         return false;
     if (!pRegion->Read(file, &pool)) {
-        cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+        // A file that ran short has said so, naming itself.
+        if (!file.Failed())
+            cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+        m_nUnusableRegionFiles |= nBit;
         std::destroy_at(pRegion);
         pool.Reset();
         // The slot is empty now: it can no longer be the current one.

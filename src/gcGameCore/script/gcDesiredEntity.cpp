@@ -58,15 +58,23 @@ static gcEntity* LeaderOf(const gcEntity* pEntity)
 
 gcEntity* gcDesiredEntity::GetEntity(const gcEventParams& params, const cType* pType, bool bStrict) const
 {
-    gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
-    gcEntity* pInitiator = dcast<gcEntity>(params.pInitiator);
-    gcEntity* pFirst = dcast<gcEntity>(params.pParticipant1);
+    // The cast applies to the objects a selector goes through as well as to
+    // the result: with bStrict, an initiator whose leader is asked for must
+    // itself be of the type.
+    const cType* pWanted = pType ? pType : gcEntity::GetStaticType();
+    const auto cast = [&](cBase* pObject) -> gcEntity* {
+        gcEntity* p = dcast<gcEntity>(pObject);
+        return p && bStrict && !p->GetType()->IsA(pWanted) ? nullptr : p;
+    };
+    gcEntity* pPlayer = cast(gcPlayer::Get()->m_pEntity);
+    gcEntity* pInitiator = cast(params.pInitiator);
+    gcEntity* pFirst = cast(params.pParticipant1);
     gcEntity* p = nullptr;
     switch (desiredEntity) {
     case PLAYER: p = pPlayer; break;
     case INITIATOR: p = pInitiator; break;
     case PARTICIPANT1: p = pFirst; break;
-    case PARTICIPANT2: p = dcast<gcEntity>(params.pParticipant2); break;
+    case PARTICIPANT2: p = cast(params.pParticipant2); break;
     case SPECIFIC: p = gcEntityMgr::GetPtr(hSpecificEntity); break;
     case INITIATOR_LEADER: p = LeaderOf(pInitiator); break;
     case INITIATOR_NEIGHBOR1: p = NeighborOf(pInitiator, 0); break;
@@ -78,10 +86,8 @@ gcEntity* gcDesiredEntity::GetEntity(const gcEventParams& params, const cType* p
     case PLAYER_TARGET: p = TargetOf(pPlayer, false); break;  // the player keeps a frozen target
     case INITATOR_TARGET: p = TargetOf(pInitiator, true); break;
     case PARTICIPANT1_TARGET: p = TargetOf(pFirst, true); break;
-    case PARTICIPANT2_TARGET: p = TargetOf(dcast<gcEntity>(params.pParticipant2), true); break;
+    case PARTICIPANT2_TARGET: p = TargetOf(cast(params.pParticipant2), true); break;
     default: return nullptr;
     }
-    if (!bStrict || !p)
-        return p;
-    return p->GetType()->IsA(pType ? pType : gcEntity::GetStaticType()) ? p : nullptr;
+    return cast(p);
 }

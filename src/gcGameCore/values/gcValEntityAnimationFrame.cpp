@@ -2,6 +2,7 @@
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
+#include "cCore/cTimeValue.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/script/gcScriptText.h"
 
@@ -50,7 +51,7 @@ float gcValEntityAnimationFrame::Get(const gcEventParams& params) const
     if (nState < 0 || nState >= eModel::kNumAnimationStates)
         return 0.0f;
     const int64_t elapsed = pEntity->m_model.m_animationStates[nState].timeElapsed.m_nTicks;
-    const int64_t t = TruncToInt(static_cast<double>(time.GetValue()) * cTimeValue::TICKS_PER_SECOND);
+    const int64_t t = cTimeValue::FromSeconds(time.GetValue()).m_nTicks;
     return t <= elapsed && elapsed < t + gcEntity::kFrameTicks.m_nTicks ? 1.0f : 0.0f;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
+#include "cCore/cTimeValue.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/script/gcScriptText.h"
 
@@ -47,6 +48,5 @@ void gcValEntityStateTimer::GetText(char* pBuf) const
 void gcValEntityStateTimer::Set(float fValue, const gcEventParams& params)
 {
     if (gcEntity* pEntity = desiredEntity.GetEntityAs<gcEntity>(params))
-        pEntity->m_stateInfo.m_nextUpdate =
-            cTimeValue(TruncToInt(static_cast<double>(fValue) * cTimeValue::TICKS_PER_SECOND));
+        pEntity->m_stateInfo.m_nextUpdate = cTimeValue::FromSeconds(fValue);
 }

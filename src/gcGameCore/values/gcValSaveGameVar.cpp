@@ -25,6 +25,13 @@ gcDesiredValue Number(float f)
     return v;
 }
 
+// A stored 0-based id as the 1-based number scripts see; widened, as ids
+// read from the card may be the largest int.
+float OneBased(int32_t n)
+{
+    return static_cast<float>(static_cast<int64_t>(n) + 1);
+}
+
 }  // namespace
 
 gcValSaveGameVar::gcValSaveGameVar() : profile(Number(1.0f)) {}
@@ -78,15 +85,15 @@ float gcValSaveGameVar::GetPlayerStat() const
 float gcValSaveGameVar::Get(const gcEventParams&) const
 {
     if (var == VAR_LASTUSEDPROFILE)
-        return static_cast<float>(gcGameSave::s_gameData.nLastUsedProfile + 1);
+        return OneBased(gcGameSave::s_gameData.nLastUsedProfile);
     const gcGameSave::gcGameProfile* p = gcGameSave::GetCurProfile();
     if (!p)
         return 0.0f;
     switch (var) {
     case VAR_ACT:
-        return static_cast<float>(p->nAct + 1);
+        return OneBased(p->nAct);
     case VAR_MAP:
-        return static_cast<float>(p->nMap + 1);
+        return OneBased(p->nMap);
     case VAR_NUMPLAYERITEMS:
         return static_cast<float>(p->nPlayerItems);
     case VAR_PLAYERSTAT:
@@ -97,7 +104,7 @@ float gcValSaveGameVar::Get(const gcEventParams&) const
         return static_cast<float>(t.m_nTicks) * kSecondsPerTick;
     }
     case VAR_CURRENTPROFILE:
-        return static_cast<float>(gcGameSave::s_nCurProfile + 1);
+        return OneBased(gcGameSave::s_nCurProfile);
     default:
         return 0.0f;
     }

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "actionTestSupport.h"
 #include "eEngine/collisionTestSupport.h"
+#include "eEngine/modelTestSupport.h"
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
@@ -477,6 +479,42 @@ TEST_F(gcCameraActionBlockTest, AVersion4EffectsTicksReadAsSecondsAndWriteAsVers
         NumberRef(NumberRef(w.Int(E::CE_SHAKE).Int(0x2), 1.0f), 0.3f).Word(0x00120005);
         w.Begin(gcEvent::kVersion).Begin(1).End().Int(-1).End();
     });
+}
+
+// An effect block cut short after any of its fields, or inside its
+// completion event, is refused and the action keeps every field.
+TEST_F(gcCameraActionBlockTest, ACutEffectBlockKeepsTheAction)
+{
+    const std::vector<std::function<void(datagen::BlockWriter&)>> fields = {
+        [](datagen::BlockWriter& w) { w.Int(E::CE_SHAKE); },
+        [](datagen::BlockWriter& w) { w.Int(0x2); },
+        [](datagen::BlockWriter& w) { NumberRef(w, 4.0f); },
+        [](datagen::BlockWriter& w) { NumberRef(w, 0.3f); },
+        [](datagen::BlockWriter& w) { w.Word(0x00120005); },
+        [](datagen::BlockWriter& w) { w.Begin(gcEvent::kVersion).Begin(1).End(); },  // its list missing
+    };
+    gcTestLogCapture quiet;
+    for (size_t n = 0; n <= fields.size(); ++n) {
+        SCOPED_TRACE(n);
+        E e(E::CE_LETTERBOX, 0x1, Number(0.5f), Number(0.2f), eMaterialHandle(0x00110004));
+        e.onCompleted.pAction = m_pool.New<gcDoCameraParams>();
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("cut.dat"), E::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ActionBlock(w, E::kVersion);
+                                                       for (size_t i = 0; i < n; ++i)
+                                                           fields[i](w);
+                                                       if (n == fields.size())
+                                                           w.End();  // the event's block
+                                                       w.End();
+                                                   }));
+        EXPECT_FALSE(ReadObjectAnswer("cut.dat", &e, &m_pool));
+        EXPECT_EQ(e.effectType, E::CE_LETTERBOX);
+        EXPECT_EQ(e.nFlags, 0x1u);
+        EXPECT_EQ(e.effectTime.fConst, 0.5f);
+        EXPECT_EQ(e.intensity.fConst, 0.2f);
+        EXPECT_EQ(e.hMaterial.m_nValue, 0x00110004u);
+        EXPECT_NE(dcast<gcDoCameraParams>(e.onCompleted.pAction), nullptr);
+    }
 }
 
 // The destination is stored before the source; version 1 kept only the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -69,6 +70,32 @@ TEST(gcDoDeviceAction, IdlesDevicesOnly)
     EXPECT_EQ(Text(gcDoDeviceAction(6, gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER))), "Player.???");
 }
 
+// The block field by field: the action, then the device's selector and
+// handle. Other versions and a block cut short are refused.
+TEST(gcDoDeviceAction, BlockFieldByField)
+{
+    gcTestDataDir dir;
+    cMemPool pool("gcDoDeviceActionBlock", 0x4000, false);
+    const auto load = [&](uint32_t version, const std::function<void(datagen::BlockWriter&)>& fields) {
+        const bool bSaved = datagen::WriteObjectBlocksFile(dir.HostPath("a.dat"), gcDoDeviceAction::GetStaticType()->m_nTypeId,
+                                                           [&](datagen::BlockWriter& w) {
+                                                               fields(datagen::ActionBlock(w, version));
+                                                               w.End();
+                                                           });
+        return bSaved ? dcast<gcDoDeviceAction>(cBase::Load("/a.dat", &pool, gcDoDeviceAction::GetStaticType())) : nullptr;
+    };
+    const auto whole = [](datagen::BlockWriter& w) { w.Int(4).Int(gcDesiredEntity::SPECIFIC).Word(0x00070002); };
+    const gcDoDeviceAction* p = load(1, whole);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->action, 4);
+    EXPECT_EQ(p->desiredDevice.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(p->desiredDevice.hSpecificEntity.m_nValue, 0x00070002u);
+    gcTestLogCapture quiet;
+    EXPECT_EQ(load(0, whole), nullptr);
+    EXPECT_EQ(load(2, whole), nullptr);
+    EXPECT_EQ(load(1, [](datagen::BlockWriter& w) { w.Int(4).Int(gcDesiredEntity::SPECIFIC); }), nullptr);
+}
+
 void HandlerA() {}
 void HandlerB() {}
 int s_nMenuCalls = 0;
@@ -99,7 +126,8 @@ protected:
 };
 
 // Enable puts back the handler installed before the first Disable, however
-// many Disables came before it; without a Disable it installs none.
+// many Disables came before it; without a Disable it leaves the installed
+// one alone.
 TEST_F(gcDoConsoleOpTest, EnableResetRestoresTheHandlerOfTheFirstDisable)
 {
     const struct {
@@ -111,8 +139,9 @@ TEST_F(gcDoConsoleOpTest, EnableResetRestoresTheHandlerOfTheFirstDisable)
         {"disable, enable", {{7, nullptr}, {8, nullptr}}, HandlerA},
         {"two disables, enable", {{7, nullptr}, {7, nullptr}, {8, nullptr}}, HandlerA},
         {"B installed between two disables", {{7, HandlerB}, {7, nullptr}, {8, nullptr}}, HandlerA},
-        {"enable alone", {{8, nullptr}}, nullptr},
-        {"a second enable", {{7, nullptr}, {8, nullptr}, {8, nullptr}}, nullptr},
+        {"enable alone", {{8, nullptr}}, HandlerA},
+        {"a second enable", {{7, nullptr}, {8, nullptr}, {8, nullptr}}, HandlerA},
+        {"B installed, then enable alone", {{7, nullptr}, {8, HandlerB}, {8, nullptr}}, HandlerB},
         {"other operations", {{7, nullptr}, {9, nullptr}, {-1, nullptr}, {8, nullptr}}, HandlerA},
     };
     for (const auto& row : rows) {

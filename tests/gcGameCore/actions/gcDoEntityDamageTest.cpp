@@ -248,6 +248,23 @@ TEST_F(gcDoEntityDamageTest, AreaOfRadiusZeroHitsOnlyBoxesHoldingTheOrigin)
     }
 }
 
+// The range ends before its end slot: the entity in the last slot of the
+// range is hit, one placed in the end slot itself is not, nor is one just
+// before the range's first slot.
+TEST_F(gcDoEntityDamageTest, AreaDamageStopsAtTheEndOfTheMapsRange)
+{
+    gcDamageRecorder* pFirst = InMap({1, 0, 0});
+    gcDamageRecorder* pLast = InMap({-1, 0, 0});
+    gcDamageRecorder* pPast = Placed({0, 1, 0});
+    gcDamageRecorder* pBefore = Placed({0, -1, 0});
+    gcEntityMgr::s_pInstances[m_map.m_entities.m_nEnd] = pPast;
+    gcEntityMgr::s_pInstances[m_map.m_entities.m_nBegin - 1] = pBefore;
+    const mOCS origin = MakeFrame(0, 0, 0);
+    gcDoEntityDamage(kFirst, kSecond, 0, Msg::DD_NONE, true, true, 3.0f)
+        .Apply(gcEventParams(nullptr, nullptr, nullptr, &origin, nullptr));
+    EXPECT_EQ(HitTargets(), (std::vector<const gcEntity*>{pFirst, pLast}));
+}
+
 // Without the event location the area lies around the attacker; without an
 // attacker (or a location) nothing happens.
 TEST_F(gcDoEntityDamageTest, AreaOriginIsTheLocationOrTheAttacker)

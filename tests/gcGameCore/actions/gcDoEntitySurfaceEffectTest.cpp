@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -170,6 +171,19 @@ TEST_F(gcSurfaceEffectTest, NothingOutsideTheTableOrTheZones)
         Stand(mVec3(0, row.fY, 2));
         EXPECT_EQ(Run(gcDoEntitySurfaceEffect(row.nType, initiator, cName())) != nullptr, row.bSpawned);
     }
+}
+
+// Size 3 lies one row past the table: what follows the table (here the
+// armour modifier, holding the bits of a valid handle) is never read as one.
+TEST_F(gcSurfaceEffectTest, ASizePastTheTableReadsNothingAfterIt)
+{
+    const uint32_t bits = m_pTemplate->m_handle.m_nValue;
+    std::memcpy(&m_surface.m_fArmorMod, &bits, sizeof bits);
+    m_t->entitySize = gcSurface::MAX_SIZES;
+    Floor(0.0f);
+    EXPECT_EQ(Run(gcDoEntitySurfaceEffect(0, gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), cName())),
+              nullptr);
+    m_surface.m_fArmorMod = 0.0f;
 }
 
 // In zone B (100 along x) the ray and the effect take that zone's frame.

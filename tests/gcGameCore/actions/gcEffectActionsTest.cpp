@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -300,6 +301,60 @@ TEST_F(gcEffectActionsTest, AttractorsGoToAPointOrAnActiveEntitysNode)
         EXPECT_EQ(e->m_pAttractorEntity, r.attractorEntity);
         EXPECT_EQ(e->m_nAttractorNodeIndex, r.node);
         EXPECT_EQ(e->m_pAttractorRegionPoint, r.point ? m_pPoint : nullptr);
+    }
+}
+
+// The range ends before its end slot: an effect placed there is not reached.
+TEST_F(gcEffectActionsTest, GroupsStopAtTheEndOfTheMapsRange)
+{
+    const std::vector<gcEffect*> effects = PlaceMapEffects({0x1, 0x1, 0x1});
+    m_pMap->m_effects.m_nEnd = kFirstEffectSlot + 2;
+    A(A::ACTION_ACTIVATE, true, {}, 0x1).Apply(Params(effects[0]));
+    EXPECT_FALSE(Deactivated(effects[1]));
+    EXPECT_TRUE(Deactivated(effects[2]));
+    m_pMap->m_effects.m_nEnd = kFirstEffectSlot + 3;  // removed with the others
+}
+
+// Without a map the mask form reaches nothing, and the effect it would
+// otherwise name is left alone.
+TEST_F(gcEffectActionsTest, GroupsWithoutAMapReachNothing)
+{
+    gcEffect* e = PlaceMapEffects({0x1})[0];
+    m_pMap.reset();
+    ASSERT_EQ(gcMap::s_pMap, nullptr);
+    A(A::ACTION_ACTIVATE, true, Selecting(gcDesiredEffect::INITIATOR), 0x1).Apply(Params(e));
+    EXPECT_TRUE(Deactivated(e));
+}
+
+// An attractor block cut short after any of its fields is refused and the
+// action keeps every field.
+TEST_F(gcEffectActionsTest, ACutAttractorBlockKeepsTheAction)
+{
+    const std::vector<std::function<void(datagen::BlockWriter&)>> fields = {
+        [](datagen::BlockWriter& w) { w.Int(gcDesiredEffect::PARTICIPANT2); },
+        [](datagen::BlockWriter& w) { w.Word(0x00110004); },
+        [](datagen::BlockWriter& w) { w.Int(gcDoEffectSetAttractor::SETATTRACTOR_REGIONPOINT); },
+        [](datagen::BlockWriter& w) { w.Word(0x00450004); },
+        [](datagen::BlockWriter& w) { w.Int(gcDesiredEntity::PLAYER); },
+        [](datagen::BlockWriter& w) { w.Word(0x00070002); },
+    };
+    gcTestLogCapture quiet;
+    for (size_t n = 0; n <= fields.size(); ++n) {  // the last cut leaves only the node name out
+        SCOPED_TRACE(n);
+        gcDoEffectSetAttractor a(Selecting(gcDesiredEffect::INITIATOR), kFirst, "hips");
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("cut.dat"), a.GetType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ActionBlock(w, gcDoEffectSetAttractor::kVersion);
+                                                       for (size_t i = 0; i < n; ++i)
+                                                           fields[i](w);
+                                                       w.End();
+                                                   }));
+        EXPECT_FALSE(ReadObjectAnswer("cut.dat", &a, &m_pool));
+        EXPECT_EQ(a.effect.desiredEffect, gcDesiredEffect::INITIATOR);
+        EXPECT_EQ(a.attractorLocation, gcDoEffectSetAttractor::SETATTRACTOR_ATTACHTOENTITY);
+        EXPECT_TRUE(a.hRegionPoint.IsNull());
+        EXPECT_EQ(a.desiredEntity.desiredEntity, gcDesiredEntity::PARTICIPANT1);
+        EXPECT_STREQ(a.attachName.m_sData, "hips");
     }
 }
 

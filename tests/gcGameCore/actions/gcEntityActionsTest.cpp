@@ -191,6 +191,48 @@ TEST_F(gcEntityActionsTest, OldActivateBlocksBecomeFlags)
     }
 }
 
+// A map whose range starts at the table's first slot: slot 0 is reached.
+TEST_F(gcEntityActionsTest, GroupActivationReachesSlotZero)
+{
+    gcTestEntity* e[2] = {NewEntity(nullptr), NewEntity(nullptr)};
+    for (int slot : {0, 1}) {
+        e[slot]->m_nActivationMask = 0x2;
+        gcEntityMgr::Add(slot, e[slot], 0x40);
+    }
+    gcMap* pMap = m_pool.New<gcMap>();
+    pMap->m_entities.m_nBegin = 0, pMap->m_entities.m_nEnd = 2;
+    EntityLog().clear();
+    gcDoEntityActivate(kInitiator, gcDoEntityActivate::kGroups, 0x2).Apply(m_params);
+    std::vector<std::pair<const void*, int32_t>> log;
+    for (const gcEntityLogEntry& entry : EntityLog())
+        log.push_back({entry.pTo, entry.nId});
+    EXPECT_EQ(log, (std::vector<std::pair<const void*, int32_t>>{{e[0], MSG_DEACTIVATE}, {e[1], MSG_DEACTIVATE}}));
+    pMap->m_entities.m_nBegin = pMap->m_entities.m_nEnd = 0;  // the fixture owns the entities
+    std::destroy_at(pMap);
+}
+
+// Versions 1 to 3 are read; 0 and 4 are refused with a logged error.
+TEST_F(gcEntityActionsTest, ActivateBlocksOutsideVersionsOneToThreeAreRefused)
+{
+    for (uint32_t version : {0u, 4u}) {
+        SCOPED_TRACE(version);
+        gcTestLogCapture log;
+        const auto* p = Load<gcDoEntityActivate>(
+            version, [](datagen::BlockWriter& w) { w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Word(0x5).Word(0x9); });
+        EXPECT_EQ(p, nullptr);
+        EXPECT_GE(log.Count(LOGTYPE_ERROR, "gcDoEntityActivate"), 1);
+    }
+}
+
+// A path move made with the defaults runs the whole path: from 0 to 1.
+TEST_F(gcEntityActionsTest, APathMoveRunsTheWholePathByDefault)
+{
+    gcDoEntityMoveTo a(gcDoEntityMoveTo::EMT_REGIONPATH, kInitiator, 0);
+    const gcRegionPath* pPath = Path(2, "Region");
+    a.hRegionPath = pPath->m_handle;
+    EXPECT_EQ(Run(a), (std::vector<Sent>{{MSG_MOVETOPATH, pPath, 0.0f, 1.0f, 8}}));
+}
+
 // Region 2's zone lies 100 units along +x of region 1's. Nothing is sent
 // for an inactive end or a region that is not resident.
 TEST_F(gcEntityActionsTest, FaceSendsHeadingPitchAndTheKeptRoll)

@@ -244,6 +244,33 @@ TEST_F(gcItemActionsTest, CombineInTwoSteps)
     EXPECT_EQ(Held(m_pPlain, true), 2);
 }
 
+// A pending item that leaves the inventory, alone or inside another item,
+// ends the combination: no free item takes the next one in.
+TEST_F(gcItemActionsTest, APendingItemThatLeavesTheInventoryIsForgotten)
+{
+    gcDoEntityGiveItem(kInitiator, Specific(m_pPlain), Number(3.0f)).Apply(m_params);
+    gcItem* pA = m_pPlain->GetInstanceAt(0);
+    gcItem* pB = m_pPlain->GetInstanceAt(1);
+    gcItem* pC = m_pPlain->GetInstanceAt(2);
+    auto combine = [&](gcItem* pItem) {
+        m_params.pParticipant1 = pItem;
+        gcDoEntityCombineItem(kInitiator, gcDesiredItem::Selecting(gcDesiredItem::PARTICIPANT1), false).Apply(m_params);
+    };
+    combine(pA);
+    m_pCarrier->RemoveItem(pA, 1);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
+    combine(pB);
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, pB);
+    EXPECT_EQ(pA->m_pFirstChildItem, nullptr);
+
+    combine(pC);  // C in B
+    ASSERT_EQ(pC->m_pParentItem, pB);
+    combine(pC);
+    ASSERT_EQ(gcDoEntityCombineItem::s_pFirstItem, pC);
+    m_pCarrier->RemoveItem(pB, 1);  // C leaves with it
+    EXPECT_EQ(gcDoEntityCombineItem::s_pFirstItem, nullptr);
+}
+
 // By template, only the entity's own items count, not nested ones.
 TEST_F(gcItemActionsTest, CombineByTemplateFindsOnlyTopLevelItems)
 {
@@ -375,6 +402,34 @@ TEST_F(gcItemActionsReadTest, Version3CountsAreIntegers)
     EXPECT_EQ(pGive->desiredCount.fConst, -4.0f);
     EXPECT_EQ(pTake->desiredItem.desiredItem, gcDesiredItem::PARTICIPANT2);
     EXPECT_EQ(pTake->desiredCount.fConst, 7.0f);
+}
+
+// The newest give block (4) and the combine block, field by field: the
+// count of version 4 is a reference, here the frame's second temporary.
+TEST_F(gcItemActionsReadTest, NewestGiveAndCombineBlocksFieldByField)
+{
+    auto* pGive = LoadAction<gcDoEntityGiveItem>(4, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Int(gcDesiredItem::PARTICIPANT1).Word(0x00410001);
+        w.Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(1);
+    });
+    ASSERT_NE(pGive, nullptr);
+    EXPECT_EQ(pGive->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(pGive->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pGive->desiredItem.desiredItem, gcDesiredItem::PARTICIPANT1);
+    EXPECT_EQ(pGive->desiredItem.hSpecificItemTemplate.m_nValue, 0x00410001u);
+    EXPECT_EQ(pGive->desiredCount.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(pGive->desiredCount.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(pGive->desiredCount.nParamIndex, 1);
+
+    auto* pCombine = LoadAction<gcDoEntityCombineItem>(1, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::PLAYER).Word(0x00070002).Int(gcDesiredItem::SPECIFIC).Word(0x00420003).Int(1);
+    });
+    ASSERT_NE(pCombine, nullptr);
+    EXPECT_EQ(pCombine->desiredEntity.desiredEntity, gcDesiredEntity::PLAYER);
+    EXPECT_EQ(pCombine->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(pCombine->desiredItem.desiredItem, gcDesiredItem::SPECIFIC);
+    EXPECT_EQ(pCombine->desiredItem.hSpecificItemTemplate.m_nValue, 0x00420003u);
+    EXPECT_TRUE(pCombine->bCancel);
 }
 
 TEST_F(gcItemActionsTest, Texts)

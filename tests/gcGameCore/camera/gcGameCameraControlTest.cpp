@@ -399,6 +399,31 @@ TEST_F(gcGameCameraControlTest, GetDirTurnsTheStickIntoAHorizontalWorldDirection
     }
 }
 
+// Straight up or down the forward axis is level only by rounding: the
+// heading the camera was given decides.
+TEST_F(gcGameCameraControlTest, GetDirLookingStraightUpOrDownFollowsTheHeading)
+{
+    struct Row {
+        float heading, pitch, x, y;
+        mVec3 dir;
+    };
+    const Row rows[] = {
+        {0, 90, 0, 1, {0, 1, 0}},   {0, -90, 0, 1, {0, 1, 0}},   {0, 90, 1, 0, {1, 0, 0}},
+        {90, -90, 0, 1, {-1, 0, 0}}, {90, 90, 1, 0, {0, 1, 0}},  {30, 90, 0, 1, {-0.5f, 0.8660254f, 0}},
+        {0, 89.9f, 0, -1, {0, -1, 0}},  // not quite vertical: its own forward axis
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.heading << " " << r.pitch);
+        mOCS view;
+        view.MakeIdentity();
+        view.basis.SetHPR(r.heading, r.pitch, 0.0f);
+        m_cam.MoveToWorld(view);
+        mVec3 dir;
+        m_cam.GetDir(r.x, r.y, &dir);
+        EXPECT_VEC_NEAR(dir, r.dir, 1e-5f);
+    }
+}
+
 TEST_F(gcGameCameraControlTest, TriggerQueriesFireAlongTheWholeMoveInOrder)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);

@@ -150,6 +150,22 @@ TEST_F(gcNPCDamageTest, ReactionsFollowTheRules)
     }
 }
 
+// A damage-taken script that answers what is not a number takes nothing:
+// Health stays a number, no reaction plays and nobody dies.
+TEST_F(gcNPCDamageTest, ADamageScriptAnsweringNotANumberTakesNothing)
+{
+    m_t->onDamageTaken.pAction = b.Set(gcValTest::PARAM1, std::nanf(""));
+    m_p->SetStat(gcEntityTemplate::STAT_HEALTH, 100.0f);
+    TestLog().clear();
+    const D msg(m_a, 0, 10.0f, D::DD_F, cTimeValue(0));
+    EXPECT_EQ(m_p->Send(msg), 1);
+    EXPECT_EQ(msg.fAmount, 0.0f);
+    EXPECT_EQ(m_p->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
+    EXPECT_EQ(m_p->m_nCurState, N::STATE_STANDING);
+    EXPECT_EQ(Count(TAG_DEATH) + Count(TAG_INSTANCE_DEATH), 0);
+    m_t->onDamageTaken.pAction = nullptr;
+}
+
 // Enragement happens once a life: the next resisted blinding is a plain hit.
 TEST_F(gcNPCDamageTest, EnragesOnce)
 {

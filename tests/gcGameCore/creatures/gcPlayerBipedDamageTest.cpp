@@ -88,6 +88,20 @@ TEST_F(BipedTest, DamageThatIsNotANumberLeavesHealthANumber)
     }
 }
 
+// A damage-taken script that answers what is not a number takes nothing.
+TEST_F(BipedTest, ADamageScriptAnsweringNotANumberTakesNothing)
+{
+    m_pTemplate->onDamageTaken.pAction = b.Set(gcValTest::PARAM1, std::nanf(""));
+    Force(B::ST_STANDING);
+    m_pBiped->SetStat(gcEntityTemplate::STAT_HEALTH, 100.0f);
+    const D msg(nullptr, 0, 10.0f, D::DD_F, cTimeValue(0));
+    m_pBiped->Send(msg);
+    EXPECT_EQ(msg.fAmount, 0.0f);
+    EXPECT_EQ(m_pBiped->GetStat(gcEntityTemplate::STAT_HEALTH), 100.0f);
+    EXPECT_EQ(m_pBiped->m_nCurState, B::ST_STANDING);
+    m_pTemplate->onDamageTaken.pAction = nullptr;
+}
+
 TEST_F(BipedTest, InvulnerableOrWithAnInvulnerableAttackNothingIsTaken)
 {
     m_pBiped->m_nEntityFlags |= gcEntity::kInvulnerable;

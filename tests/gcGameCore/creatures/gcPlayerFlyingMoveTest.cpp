@@ -148,6 +148,44 @@ TEST_F(FlyingMoveTest, AGlidingSurfaceTurnsTheDesiredOrientationAlongItInsteadOf
     }
 }
 
+// A move along the inside of a round wall of 60 gliding facets meets a
+// facet, or the two of a corner, in every round: a move of 3 units there
+// is cut short by the limit of 8 collide rounds, and one of 5 ends at the
+// same place. The touches count the rounds: the 8 make 15 (7 rounds would
+// make 12, 9 make 16); a move of 1 unit ends by its distance in fewer.
+TEST_F(FlyingMoveTest, AMoveAlongARoundWallStopsAfterEightCollideRounds)
+{
+    std::vector<ColTri> tris;
+    constexpr int kFacets = 60;
+    constexpr float kR = 5.0f;
+    for (int k = 0; k < kFacets; ++k) {
+        const float a0 = 6.2831853f * k / kFacets, a1 = 6.2831853f * (k + 1) / kFacets;
+        const float x0 = kR * std::cos(a0), y0 = kR * std::sin(a0), x1 = kR * std::cos(a1), y1 = kR * std::sin(a1);
+        AddQuad(&tris, {x0, y0, -10}, {x0, y0, 10}, {x1, y1, 10}, {x1, y1, -10}, kWallSurface);
+    }
+    ASSERT_NE(AddZone(0, kZonePos, tris), nullptr);
+    m_wall.onTouched.pAction = nullptr;
+    FillEvent(m_wall.onTouched, b.Record(7), b.Return(b.Num(1.0f)));
+    const struct {
+        float fDist;
+        size_t nTouches;
+    } rows[] = {{1.0f, 7}, {3.0f, 15}, {5.0f, 15}};
+    mVec3 ends[3];
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(rows[i].fDist);
+        Place({0, 0, kHeight}, 0.0f);
+        mOCS frame = m_pFlyer->m_model.m_localToParent;
+        frame.origin = mVec3(4.45f, 0.0f, kHeight);
+        TestLog().clear();
+        m_pFlyer->Collide(mVec3(0, 1, 0), rows[i].fDist, false, &frame);
+        EXPECT_EQ(TestLog().size(), rows[i].nTouches);
+        ends[i] = frame.origin;
+    }
+    EXPECT_GT(ends[1].y, ends[0].y);
+    EXPECT_NEAR(ends[2].x, ends[1].x, 1e-4f);
+    EXPECT_NEAR(ends[2].y, ends[1].y, 1e-4f);
+}
+
 // One contact at a time: the in-surface part of the desired forward
 // direction, not made unit length (a level flight into a 45-degree ramp
 // gives (0, 0.5, 0.5): a pitch of 30, not 45).

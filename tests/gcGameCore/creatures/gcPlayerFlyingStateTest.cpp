@@ -307,6 +307,29 @@ TEST_F(FlyingTest, GearsRunOnlyInTheStatesUpToFlying)
     }
 }
 
+// 128 ticks (208 less the ease-out) scaled to 2147483520, the largest float
+// below 2^31, already last the longest countdown; one float below it is
+// taken as it is.
+TEST_F(FlyingTest, ABoostAtTheLargestTickFloatLastsTheLongestCountdown)
+{
+    datagen::AnimationDesc boost;
+    boost.frames = 2;
+    boost.frameLength = 208;
+    ASSERT_NE(PlaceAnimation(m_data, &m_pool, 6, boost), nullptr);
+    m_pTemplate->animationConfigs[T::ANIM_BOOST].hAnimation = eAnimationMgr::GetHandle(6);
+    const struct {
+        float scale;
+        int countdown;
+    } rows[] = {{16777215.0f, INT32_MAX}, {16777214.0f, 2147483392}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.scale);
+        Force(F::ST_ANIM_LOW, 1, F::kFlapping);
+        m_pFlyer->SetStat(gcEntityTemplate::STAT_MOVEMENT_SCALE, r.scale);
+        EXPECT_EQ(SendPlain(*m_pFlyer, MSG_JUMP), 1);
+        EXPECT_EQ(m_pFlyer->m_nextUpdate, cTimeValue(r.countdown));
+    }
+}
+
 TEST_F(FlyingTest, ABoostTakesTheTopGearForItsAnimationAtTheMovementScale)
 {
     // Shift times of their own below the last, so that a wrong entry shows.

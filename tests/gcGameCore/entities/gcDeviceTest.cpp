@@ -183,6 +183,29 @@ TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
     }
 }
 
+// A configuration that does not read fails the block after a sound entity
+// template part: that part, team and name included, stays as it was.
+TEST_F(gcDeviceTest, TemplateFailingInItsConfigurationsChangesNothing)
+{
+    gcTestLogCapture quiet;
+    gcDeviceTemplate t;
+    t.m_name.Set("before");
+    t.animationConfigs[0].hAnimation = eAnimationHandle(0x00660001);
+    datagen::DeviceTemplateDesc d;
+    d.entity.name = "after";
+    d.entity.team = 1;
+    d.entity.stats = {5, 0, 1, 1};
+    d.configs.resize(9);
+    d.configs[0].hAnimation = 0x00700000;
+    d.configs[4].damagedEvent = 2;
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::DeviceTemplateBlock(w, d, 1); }, &t));
+    EXPECT_EQ(t.team, gcEntityTemplate::TEAM_NEUTRAL);
+    EXPECT_STREQ(t.m_name.m_sData, "before");
+    EXPECT_EQ(t.fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 100.0f);
+    EXPECT_EQ(t.animationConfigs[0].hAnimation.m_nValue, 0x00660001u);
+    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "gcDeviceTemplate: configuration block not accepted"), 1);
+}
+
 // A device starts suspended and invulnerable; activation decides by health;
 // a template of another kind leaves it without one.
 TEST_F(gcDeviceTest, StartsSuspendedAndActivatesByHealth)
@@ -660,6 +683,29 @@ TEST_F(gcDeviceTest, MovesByRootMotion)
     EXPECT_NEAR(at.z, 1.0f, 1e-4f);
     EXPECT_NEAR(p->m_velocity.x, -0.1f, 1e-5f);
     EXPECT_NEAR(p->m_model.m_localToZone.origin.x, 8.0f, 1e-4f);
+}
+
+// Template flag 0x4 turns the device in heading, pitch and roll; without it
+// only the heading turns. A turning rate of 0 turns all the way in a tick.
+TEST_F(gcDeviceTest, TemplateFlag4TurnsInPitchAndRollToo)
+{
+    const struct {
+        uint32_t flags;
+        float h, p, r;
+    } rows[] = {{gcEntityTemplate::kFullOrientation, 30.0f, -10.0f, 5.0f}, {0, 30.0f, 0.0f, 0.0f}};
+    m_t->fEntityValues[gcEntityTemplate::VAL_TURNRATE] = 0.0f;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flags);
+        m_t->nEntityTemplateFlags = (m_t->nEntityTemplateFlags & ~gcEntityTemplate::kFullOrientation) | row.flags;
+        gcDevice* p = RunningDevice();
+        ASSERT_EQ(p->Send(gcMsgFaceDir(mVec3(30, -10, 5))), 1);
+        Tick(p);
+        mVec3 hpr;
+        p->m_model.m_localToParent.basis.GetHPR(&hpr.x, &hpr.y, &hpr.z);
+        EXPECT_NEAR(hpr.x, row.h, 1e-3f);
+        EXPECT_NEAR(hpr.y, row.p, 1e-3f);
+        EXPECT_NEAR(hpr.z, row.r, 1e-3f);
+    }
 }
 
 // The sample's shed: the lever pulls itself when it first stands in the

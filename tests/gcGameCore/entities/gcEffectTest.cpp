@@ -197,6 +197,31 @@ TEST_F(gcEffectTest, AMemberOfTheWrongClassIsDropped)
     EXPECT_NE(t->m_pRumbleConfig, nullptr);
 }
 
+// The member of the wrong class is never built: the template takes no more
+// of its pool than one with no trail at all.
+TEST_F(gcEffectTest, AMemberOfTheWrongClassIsNeverBuilt)
+{
+    datagen::EffectTemplateDesc none = FullDesc(), wrong = FullDesc();
+    none.trail.reset();
+    wrong.wrongMember = true;
+    size_t taken[2] = {};
+    gcTestLogCapture log;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("t.dat"), T::GetStaticType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::EffectTemplateBlock(w, i == 0 ? none : wrong, T::kVersion);
+                                                   }));
+        cMemPool pool("gcEffectTemplateLoad", 0x40000, false);
+        T* t = pool.New<T>();
+        ASSERT_TRUE(ReadObjectFile("t.dat", t, &pool));
+        EXPECT_EQ(t->m_pGeomTrailConfig, nullptr);
+        taken[i] = pool.BytesTaken();
+        std::destroy_at(t);
+    }
+    EXPECT_EQ(taken[1], taken[0]);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "holds a gcRumbleConfig in the place of a eGeomTrailConfig"), 1);
+}
+
 TEST_F(gcEffectTest, EveryCutOfTheFileFails)
 {
     ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("full.dat"), T::GetStaticType()->m_nTypeId,

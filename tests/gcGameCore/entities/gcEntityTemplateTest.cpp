@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "datagen/modelWriters.h"
 #include "eEngine/eShadowConfig.h"
+#include "eEngine/modelTestSupport.h"
 #include "entityTestObjects.h"
 
 namespace {
@@ -75,6 +80,38 @@ TEST_F(gcEntityTemplateTest, EachVersionReadsTheFieldsItHolds)
         EXPECT_EQ(t->hStateMachine.m_nValue, v >= 18 ? 0x00440001u : 0u);
         std::destroy_at(t);
     }
+}
+
+// A member of another class where the shadow configuration belongs (a
+// timer) is skipped without being built: the template takes no more of its
+// pool than one without a shadow, and has none.
+TEST_F(gcEntityTemplateTest, AForeignShadowConfigurationIsNeverBuilt)
+{
+    const uint32_t id = gcTestEntityTemplate().GetType()->m_nTypeId;
+    datagen::EntityTemplateDesc none = Desc();
+    none.shadow = false;
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("none.dat"), id,
+                                               [&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, none, T::kVersion); }));
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("foreign.dat"), id,
+                                               [&](datagen::BlockWriter& w) { datagen::EntityTemplateBlock(w, Desc(), T::kVersion); }));
+    std::vector<uint8_t> bytes = ReadHostFile(m_data.HostPath("foreign.dat"));
+    const std::vector<uint8_t> shadow = {0, 0, 0, 35, 0xBB, 0xBB, 0xBB, 0xBB};  // its type id, a block
+    const size_t at = std::search(bytes.begin(), bytes.end(), shadow.begin(), shadow.end()) - bytes.begin();
+    ASSERT_LT(at, bytes.size());
+    bytes[at + 3] = 195;  // a timer
+    ASSERT_TRUE(datagen::WriteBytes(m_data.HostPath("foreign.dat"), bytes));
+    size_t taken[2] = {};
+    gcTestLogCapture log;
+    for (int i = 0; i < 2; ++i) {
+        cMemPool pool("gcEntityTemplateLoad", 0x10000, false);
+        auto* t = pool.New<gcTestEntityTemplate>();
+        ASSERT_TRUE(ReadObjectFile(i == 0 ? "none.dat" : "foreign.dat", t, &pool));
+        EXPECT_EQ(t->pShadowConfig, nullptr);
+        taken[i] = pool.BytesTaken();
+        std::destroy_at(t);
+    }
+    EXPECT_EQ(taken[1], taken[0]);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "holds a gcTimer as its shadow configuration"), 1);
 }
 
 TEST_F(gcEntityTemplateTest, RoundTripWritesNoMaterialsWithoutAMeshAndRefusesDamagedBlocks)

@@ -82,7 +82,7 @@ TEST_F(gcRegionTriggerTest, ARegionThatIsNotResidentLeavesItDisabledUntilItAttac
     {
         gcTestLogCapture log;
         t->Send(gcMsg(MSG_UNFREEZE, nullptr));
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "region 7 is not resident"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "region 8 is not resident"), 1);  // numbered from 1
     }
     EXPECT_EQ(t->m_nCurState, 1);
     EXPECT_EQ(t->m_volume.m_pZone, nullptr);

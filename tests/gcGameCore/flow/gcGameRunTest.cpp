@@ -78,7 +78,8 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
         TestLog().clear();
         m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
         cSetCommandLine(row.commandLine);
-        m_pGame->Run();  // no main menu and no map loader yet: returns
+        // No main menu and no map loader yet: the load that was asked for fails.
+        EXPECT_EQ(m_pGame->Run(), row.nAct >= 0 ? gcGame::RUN_MAP_FAILED : gcGame::RUN_MAIN_MENU_FAILED);
         EXPECT_EQ(m_pGame->m_nActToLoad, row.nAct);
         EXPECT_EQ(m_pGame->m_nMapToLoad, row.nMap);
         const std::vector<int32_t> expected =

@@ -143,6 +143,29 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(gcKeyValueMgr::s_pInstances[50]->m_fValue, 7.5f);
 }
 
+// Equipping a container equips what it holds: a nested item a script took
+// off stays off through a save, and through restoring the save.
+TEST_F(gcGameSaveTest, ANestedItemKeepsItsOwnEquipState)
+{
+    SetUpRunningGame();
+    m_pGem->Unequip();
+    gcGameSave::SaveCurProfile(false, false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.nPlayerItemFlags[0], 1u);  // the sword
+    EXPECT_EQ(p.nPlayerItemFlags[1], 0u);  // the gem in it
+    EXPECT_TRUE(m_pSword->IsEquipped());
+    EXPECT_FALSE(m_pGem->IsEquipped());
+
+    StripPlayer();
+    gcGameSave::GetCurProfile()->nFlags = 0;
+    gcGameSave::ApplyCurProfile();
+    const gcItem* pSword = m_pCreature->HasItem(m_pSwordTemplate->m_handle, false);
+    ASSERT_NE(pSword, nullptr);
+    ASSERT_NE(pSword->m_pFirstChildItem, nullptr);
+    EXPECT_TRUE(pSword->IsEquipped());
+    EXPECT_FALSE(pSword->m_pFirstChildItem->IsEquipped());
+}
+
 // Card data is not trusted: entries past 32, a parent that is not an earlier
 // given entry and an unknown audio mode are passed over.
 TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
@@ -164,6 +187,7 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
         {"entry 3 in entry 2: nested", 4, 2, 2, 3, nullptr},
         {"a negative count of entries: none", -3, -1, 1, 0, "-3 item entries in the profile; 0 kept"},
         {"32 entries", 32, -1, 4, 3, nullptr},
+        {"an empty profile: nothing to warn of", 0, -1, 0, 0, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -191,6 +215,35 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
             EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
         }
     }
+}
+
+// An entry nested in an entry that gave nothing (an empty handle, a
+// template that no longer exists) is skipped with a warning; an entry
+// nested in a given one is nested again.
+TEST_F(gcGameSaveTest, EntriesNestedInASkippedEntryAreSkipped)
+{
+    SetUpRunningGame();
+    StripPlayer();
+    const uint32_t sword = m_pSwordTemplate->m_handle.m_nValue, gem = m_pGemTemplate->m_handle.m_nValue;
+    const uint32_t h[6] = {0, gem, 0x12340031, gem, sword, gem};
+    const int32_t parent[6] = {-1, 0, -1, 2, -1, 4};
+    gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    p.Reset();
+    p.nFlags = 0;
+    p.nPlayerItems = 6;
+    for (int e = 0; e < 6; ++e) {
+        p.hPlayerItems[e] = h[e];
+        p.nPlayerItemCounts[e] = 1;
+        p.nPlayerItemParent[e] = parent[e];
+    }
+    gcTestLogCapture log;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "), 2);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "item entry 1 with parent 0 skipped"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "item entry 3 with parent 2 skipped"), 1);
+    EXPECT_EQ(m_pCreature->GetItemCount(m_pGemTemplate->m_handle, false, true, 0xFFFFFFFF, nullptr), 0);
+    EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, false, true, 0xFFFFFFFF, nullptr), 1);
+    EXPECT_EQ(m_pCreature->GetAttachedItemCount(m_pGemTemplate->m_handle, m_pSwordTemplate->m_handle), 1);
 }
 
 // With no profile selected only the two whole-buffer operations act.
@@ -229,6 +282,30 @@ TEST_F(gcGameSaveTest, WithoutAProfileOnlyResetAllAndLastUsedAct)
         EXPECT_EQ(std::memcmp(before, after, sizeof(before)) != 0, row.bChanges);
         EXPECT_EQ(CardPayload(), card);
         EXPECT_EQ(m_pGame->m_nMapToLoad, -1);
+    }
+}
+
+// Without a name for the save file nothing reaches the card, and scripts
+// read a failure instead of the status of the card's last answer.
+TEST_F(gcGameSaveTest, WithoutASaveFileNameSavesAndLoadsFail)
+{
+    const struct {
+        const char* name;
+        std::function<void()> op;
+    } rows[] = {
+        {"save", [] { gcGameSave::SaveCurProfile(true, false); }},
+        {"load", [] { gcGameSave::LoadCurProfile(); }},
+        {"last used", [] { gcGameSave::UpdateLastUsedProfile(); }},
+    };
+    m_pGame->m_name.Set("%s", "");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        row.op();
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcGameSave: no game object names the save file"), 1);
+        EXPECT_TRUE(CardFile().empty());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,13 +218,23 @@ TEST_F(gcGameTest, StartingTheGameInstallsTheEffectServices)
     std::destroy_at(pGame);
 }
 
-// Ids outside the game's loading screens are refused with the range named.
+// Ids outside the game's loading screens are refused with the range named,
+// numbered from 1 as the log numbers acts and maps.
 TEST_F(gcGameTest, LoadingScreenIdsOutsideTheTableAreRefused)
 {
-    for (int nId : {-1, 48}) {
+    const struct {
+        int nId;
+        const char* sLine;
+    } rows[] = {
+        {-1, "loading screen 0 refused: loading screens are 1 to 48"},
+        {48, "loading screen 49 refused: loading screens are 1 to 48"},
+        {INT32_MAX, "loading screen 2147483648 refused"},  // one past the ids, not wrapped
+        {INT32_MIN, "loading screen -2147483647 refused"},
+    };
+    for (const auto& row : rows) {
         gcTestLogCapture log;
-        EXPECT_FALSE(gcGame::LoadLoadingScreen(nId));
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, (std::to_string(nId) + " refused: ids are 0 to 47").c_str()), 1);
+        EXPECT_FALSE(gcGame::LoadLoadingScreen(row.nId));
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, row.sLine), 1) << row.nId;
     }
 }
 

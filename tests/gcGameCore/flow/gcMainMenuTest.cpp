@@ -13,6 +13,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/menuWriters.h"
 #include "datagen/sampleCinematic.h"
+#include "datagen/sampleHud.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"

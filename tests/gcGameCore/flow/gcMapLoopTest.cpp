@@ -199,13 +199,27 @@ TEST_F(gcMapLoopTest, ACurrentRegionWithoutAZoneIsKept)
     EXPECT_EQ(Resident(), 2);
 }
 
-// The east's file is missing: it is still chosen at every step, but warned
-// about once and never looked for again (no error lines).
-TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
+// The east's file is missing, or cut in half: it is still chosen at every
+// step, but logged about once and never read again.
+struct NeighbourFileRow {
+    const char* sName;
+    bool bCut;  // cut in half, or missing
+    cLogType type;
+    const char* sLine;  // the one line about it
+};
+
+class gcMapLoopNeighbourFileTest : public gcMapLoopTest, public testing::WithParamInterface<NeighbourFileRow> {};
+
+TEST_P(gcMapLoopNeighbourFileTest, IsLoggedAboutOnce)
 {
+    const NeighbourFileRow& row = GetParam();
     cStr name;
     gcRegion::GetFilename(gcAct::s_pAct->m_nActId, m_pMap->m_nMapId, 2, &name);
-    ASSERT_TRUE(std::filesystem::remove(m_dir.HostPath(name.m_sData + 1)));
+    const std::string path = m_dir.HostPath(name.m_sData + 1);
+    if (row.bCut)
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+    else
+        ASSERT_TRUE(std::filesystem::remove(path));
     gcTestLogCapture log;
     PlaceCamera(20.0f);
     m_pMap->HandleBackgroundLoading();
@@ -219,15 +233,27 @@ TEST_F(gcMapLoopTest, AMissingNeighbourFileIsWarnedAboutOnce)
     EXPECT_GE(nChosen, 10) << "the neighbour is chosen again and again";
     EXPECT_LT(nChosen, 41) << "each failed load is abandoned before the next choice";
     EXPECT_EQ(gcRegion::FindSlot(2), -1);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "for region 2"), 1);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
-    // Streaming is not stuck on the missing region: walking back west
-    // still changes the current region.
+    const std::string quoted = std::string("\"") + name.m_sData + "\"";
+    std::string lines;
+    for (const auto& [type, text] : log.m_lines)
+        lines += text + "\n";
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, quoted.c_str()) + log.Count(LOGTYPE_ERROR, quoted.c_str()), 1)
+        << "the file named once:\n" << lines;
+    EXPECT_EQ(log.Count(row.type, row.sLine), 1);
+    EXPECT_EQ(log.Count(row.type, ""), 1) << lines;
+    EXPECT_EQ(log.Count(row.type == LOGTYPE_ERROR ? LOGTYPE_WARNING : LOGTYPE_ERROR, ""), 0) << lines;
+    // Streaming is not stuck on the region: walking back west still
+    // changes the current region.
     PlaceCamera(-20.0f);
     for (int step = 0; step < 3 && CurrentId() != 0; ++step)
         m_pMap->HandleBackgroundLoading();
     EXPECT_EQ(CurrentId(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, gcMapLoopNeighbourFileTest,
+                         testing::Values(NeighbourFileRow{"Missing", false, LOGTYPE_WARNING, "for region 3"},
+                                         NeighbourFileRow{"CutInHalf", true, LOGTYPE_ERROR, "Region03.rgn"}),
+                         [](const testing::TestParamInfo<NeighbourFileRow>& info) { return info.param.sName; });
 
 // A message for a region reaches its triggers and its entities, no
 // other region's; with "only active" an inactive entity is passed over.

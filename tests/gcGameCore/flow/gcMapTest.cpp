@@ -160,6 +160,18 @@ TEST_F(gcMapTest, LoadsKeepWhatIsResidentAndReplaceOnlyWhatChanges)
     EXPECT_FALSE(gcGame::LoadAct(12));
 }
 
+// A save may name the largest int as an act or map: the refusal counts on
+// past it instead of wrapping.
+TEST_F(gcMapTest, RefusalsNameTheLargestIdsOneBased)
+{
+    WriteMap("Act01/Map01/Map01.map", 27, datagen::MapDesc{});
+    ASSERT_NE(LoadMap(0), nullptr);
+    EXPECT_FALSE(gcGame::LoadAct(INT32_MAX));
+    EXPECT_FALSE(gcAct::s_pAct->LoadMap(INT32_MAX));
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_ERROR, "gcGame: act 2147483648 refused: acts are 1 to 12"), 1);
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_ERROR, "gcAct: map 2147483648 refused: maps are 1 to 32"), 1);
+}
+
 // A row of regions 0-1-2-3: loading 1 makes it current in slot 0 and puts
 // its neighbours in the highest free slots; moving to 2 drops 0, keeps 1
 // and 2 and loads 3; placement puts the neighbours at their offsets.
@@ -262,6 +274,13 @@ TEST_F(gcMapLoaderTest, LoadsEverythingTheMapNeeds)
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
 }
 
+TEST_F(gcMapLoaderTest, AFailureNamesTheLargestIdsOneBased)
+{
+    gcTestLogCapture log;
+    EXPECT_FALSE(gcMapLoader::Get()->Load(-1, INT32_MAX, INT32_MAX));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: act 2147483648, map 2147483648 could not be loaded"), 1);
+}
+
 // Start events run game, map, player configuration; end events the other
 // way round; leaving gives back the region pools and the player's.
 TEST_F(gcMapLoaderTest, RunAppliesStartAndEndEventsInOrderAndFreesTheRegions)
@@ -353,7 +372,7 @@ TEST_F(gcMapLoaderTest, TheTopLoopKeepsTheActOnlyForAMapOfTheSameAct)
         pGame->m_nActToLoad = 0;
         pGame->m_nMapToLoad = 0;
         VISetFrameLimit(4);
-        EXPECT_TRUE(pGame->Run());
+        EXPECT_EQ(pGame->Run(), gcGame::RUN_ENDED);
         VISetFrameLimit(0);
         pGame->m_onMapEnded.pAction = pEnded;
         request.pNextAction = nullptr;

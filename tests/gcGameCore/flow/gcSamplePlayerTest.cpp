@@ -24,7 +24,10 @@
 #include "datagen/datagen.h"
 #include "datagen/sampleWriters.h"
 #include "datagen/sampleFlying.h"
+#include "datagen/sampleHud.h"
+#include "datagen/sampleNpcs.h"
 #include "datagen/samplePlayer.h"
+#include "datagen/sampleProps.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
@@ -37,8 +40,12 @@
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "gcGameCore/flow/gcMusic.h"
+#include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIControl.h"
+#include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcStateMachine.h"
+#include "gcGameCore/script/gcString.h"
 #include "tempDir.h"
 
 namespace {
@@ -170,21 +177,29 @@ protected:
         *ppLast = nullptr;
     }
     int Problems() const { return m_log.Count(LOGTYPE_ERROR, "") + m_log.Count(LOGTYPE_WARNING, ""); }
+    // The maps again, the guards on the road; writing them unloads the game.
+    void WithGuards()
+    {
+        ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true));
+        ASSERT_TRUE(gcGame::LoadBackground());
+    }
 
     gcTestLogCapture m_log;
 };
 
-// The sample's own input: at rest, the stick half forward (a walk), A
-// tapped (a running jump, since the player walks), the stick fully forward
-// (a run), let go (a stand). Speeds are the animations' root motion: the player keeps to the
-// road (y = 0), faces east and never falls.
+// The sample's own input: the stick half forward from the map's first
+// frame (a walk), A tapped (a running jump, since the player walks), the
+// stick fully forward (a run), then left (a turn north, off the road's
+// middle), let go (a stand). Speeds
+// are the animations' root motion: until the turn the player keeps to the
+// road (y = 0) and faces east; it never falls.
 TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
 {
     // The input counts retraces; the fixture shows one a frame.
     Play(datagen::SamplePlayerInputText(), 600);
     const std::vector<Sample>& s = Samples();
     ASSERT_GT(s.size(), 560u);
-    EXPECT_EQ(s[0].state, B::ST_STANDING);
+    EXPECT_EQ(s[0].state, B::ST_WALKING) << "walking off from the first frame";
     EXPECT_EQ(s[0].region, 0);
     EXPECT_TRUE(s[0].pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-4f));
     const size_t walk = FirstWhere(s, 0, [](const Sample& x) { return x.state == B::ST_WALKING; });
@@ -199,7 +214,7 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
         const char* name;
         size_t at;  // a sample well inside the phase
         float speed;
-    } phases[] = {{"walking", walk + 10, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
+    } phases[] = {{"walking", walk + 4, kWalkSpeed}, {"running", run + 10, kRunSpeed}};
     for (const auto& p : phases) {
         SCOPED_TRACE(p.name);
         EXPECT_NEAR((s[p.at + 1].pos.x - s[p.at].pos.x) / kTickSeconds, p.speed, 0.02f);
@@ -210,14 +225,19 @@ TEST_F(gcSamplePlayerTest, WalksJumpsAndRunsFromTheScriptedInput)
     EXPECT_GT(top - kStandZ, 0.4f) << "the jump lifts the player";
     EXPECT_LT(top - kStandZ, 2.0f);
     EXPECT_LT(land, jump + 45) << "and it lands on the road within a second and a half";
-    for (const Sample& x : s) {
-        EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
+    constexpr size_t kTurn = 310;  // the stick pushed left
+    for (size_t i = 0; i < s.size(); ++i) {
+        const Sample& x = s[i];
+        if (i < kTurn) {
+            EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f) << i;
+        }
         EXPECT_NE(x.state, B::ST_FALLING);
         EXPECT_EQ(x.cameraMode, gcGameCamera::POSCTRL_FOLLOWENTITY);
     }
     EXPECT_EQ(s.back().state, B::ST_STANDING) << "the stick let go";
     EXPECT_EQ(s.back().region, 1) << "in the middle region, short of the east gate";
     EXPECT_EQ(s.back().pos.x, s[s.size() - 2].pos.x);
+    EXPECT_GT(s.back().pos.y, 0.5f) << "turned north before stopping";
     EXPECT_EQ(Problems(), 0);
 }
 
@@ -363,6 +383,149 @@ TEST_F(gcSamplePlayerTest, ThePlayerPullsTheLeverAndThenTheDoorOpens)
     EXPECT_EQ(Problems(), 0);
 }
 
+// What the HUD and the death message show, each tick, besides the player.
+class RecordHud : public gcAction {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        gcEntity* p = gcPlayer::Get()->m_pEntity;
+        const gcUIDialog* pHud = Dialog(datagen::kSampleHudDialogSlot);
+        const gcUIControl* pBar = pHud ? Control(pHud, datagen::kSampleHealthControl) : nullptr;
+        const gcUIControl* pKey = pHud ? Control(pHud, datagen::kSampleKeyControl) : nullptr;
+        const gcUIDialog* pFallen = Dialog(datagen::kSampleDeathDialogSlot);
+        m_health.push_back(p ? p->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+        m_bar.push_back(pBar && gcUI::Get()->FindDialog(pHud) >= 0 ? pBar->m_size.x : -1.0f);
+        m_key.push_back(pKey && (pKey->m_nFlags & gcUIWidget::kVisible));
+        m_fallen.push_back(pFallen && gcUI::Get()->FindDialog(pFallen) >= 0);
+        const gcItemTemplateHandle hKey(datagen::SampleMapHandle(datagen::kKeyTemplateSlot));
+        m_held.push_back(p ? p->GetItemCount(hKey, true, true, ~0u, nullptr) : -1);
+    }
+    static const gcUIDialog* Dialog(int slot)
+    {
+        return gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(slot));
+    }
+    static const gcUIControl* Control(const gcUIDialog* pDialog, const char* name)
+    {
+        for (int r = 0; pDialog && r < 2; ++r) {
+            const gcUIWidget* p = pDialog->m_widgetGroup.GetCellWidget(r, 0);
+            if (p && std::string(p->m_name.m_sData) == name)
+                return static_cast<const gcUIControl*>(p);
+        }
+        return nullptr;
+    }
+    mutable std::vector<float> m_health, m_bar;
+    mutable std::vector<bool> m_key, m_fallen;
+    mutable std::vector<int> m_held;
+};
+
+// Run toward the west guard and stand: it strikes for 5 a second, the HUD's
+// bar shrinking with every blow, until the player falls; "You fell" fades in
+// and the map starts again, the player at its start with its health back.
+TEST_F(gcSamplePlayerTest, StandingByAGuardEndsInTheDeathMessageAndTheMapStartingAgain)
+{
+    WithGuards();
+    RecordHud hud;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n", 2400, 0, &hud);
+    ASSERT_FALSE(hud.m_health.empty());
+    EXPECT_LT(hud.m_health.size(), 2400u) << "the map ended before the frame limit";
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u);
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, 0) << "the same map again";
+    EXPECT_FLOAT_EQ(hud.m_health[0], 100.0f);
+    int blows = 0;
+    size_t died = hud.m_health.size();
+    for (size_t i = 1; i < hud.m_health.size(); ++i) {
+        const float before = hud.m_health[i - 1], now = hud.m_health[i];
+        if (now < before) {
+            ++blows;
+            EXPECT_FLOAT_EQ(before - now, datagen::SampleGuards::kBlowDamage) << i;
+        }
+        if (now <= 0.0f && died == hud.m_health.size())
+            died = i;
+        // The bar follows the health within a frame.
+        if (i >= 2 && hud.m_health[i - 2] == now && before == now) {
+            EXPECT_FLOAT_EQ(hud.m_bar[i], now * datagen::kSampleHealthBarScale) << i;
+        }
+        EXPECT_EQ(hud.m_fallen[i], died <= i) << i;
+    }
+    EXPECT_EQ(blows, 20);
+    ASSERT_LT(died, hud.m_health.size());
+    const gcUIControl* pMessage = RecordHud::Control(RecordHud::Dialog(datagen::kSampleDeathDialogSlot), "Message");
+    ASSERT_NE(pMessage, nullptr);
+    const gcString* pText = gcStringMgr::GetPtr(pMessage->m_hText);
+    ASSERT_NE(pText, nullptr) << "the game's strings hold the message";
+    EXPECT_STREQ(pText->m_sData, "You fell");
+    const size_t fade = hud.m_health.size() - died;
+    const float shown = (2 * datagen::kSampleDeathFadeSeconds + datagen::kSampleDeathHoldSeconds) * 30.0f;
+    EXPECT_GE(fade, static_cast<size_t>(shown) - 1) << "the message stays";
+    EXPECT_LE(fade, static_cast<size_t>(shown) + 3) << "then the map restarts";
+    EXPECT_EQ(Problems(), 0);
+
+    Samples().clear();
+    RecordHud again;
+    Play("0 0 -\n", 10, 0, &again);
+    ASSERT_FALSE(again.m_health.empty());
+    EXPECT_TRUE(Samples().back().pos.ApproxEqual(mVec3(datagen::kSamplePlayerStartX, 0.0f, kStandZ), 1e-3f));
+    EXPECT_FLOAT_EQ(again.m_health.back(), 100.0f);
+    EXPECT_FLOAT_EQ(again.m_bar.back(), 100.0f * datagen::kSampleHealthBarScale);
+    EXPECT_FALSE(again.m_fallen.back()) << "the message closed";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The west guard's health each tick, besides the player.
+class RecordGuard : public gcAction {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        const gcEntity* p = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot];
+        m_guard.push_back(p ? p->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+    }
+    mutable std::vector<float> m_guard;
+};
+
+// B strikes: the guard that came for the player loses the strike's damage
+// at each press, one strike each, and none before the first.
+TEST_F(gcSamplePlayerTest, BStrikesTheGuardStandingByThePlayer)
+{
+    WithGuards();
+    RecordGuard guard;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n", 480, 0, &guard);
+    ASSERT_GT(guard.m_guard.size(), 470u);
+    EXPECT_FLOAT_EQ(guard.m_guard[0], 100.0f);
+    std::vector<size_t> hits;
+    for (size_t i = 1; i < guard.m_guard.size(); ++i) {
+        if (guard.m_guard[i] < guard.m_guard[i - 1]) {
+            hits.push_back(i);
+            EXPECT_FLOAT_EQ(guard.m_guard[i - 1] - guard.m_guard[i], datagen::kSamplePlayerStrikeDamage) << i;
+        }
+    }
+    ASSERT_EQ(hits.size(), 2u);
+    // The script that reads the press runs on the sample before its frame's.
+    EXPECT_EQ(hits[0], 399u);
+    EXPECT_EQ(hits[1], 439u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// East along the road into the middle region, then north to the chest:
+// its trigger gives the player the brass key, which the HUD shows from the
+// next frame on and not before.
+TEST_F(gcSamplePlayerTest, TheChestsKeyShowsInTheHud)
+{
+    RecordHud hud;
+    Play("0 0 -\n60 0 - 0 72\n420 0 - -72 0\n450 0 -\n", 500, 0, &hud);
+    ASSERT_GT(hud.m_held.size(), 490u);
+    const size_t given = static_cast<size_t>(std::find(hud.m_held.begin(), hud.m_held.end(), 1) - hud.m_held.begin());
+    ASSERT_LT(given, hud.m_held.size()) << "the chest gave the key";
+    EXPECT_EQ(hud.m_held.back(), 1);
+    for (size_t i = 0; i < hud.m_key.size(); ++i)
+        if (i < given || i > given + 1) {
+            EXPECT_EQ(hud.m_key[i], i > given) << i;
+        }
+    EXPECT_EQ(Problems(), 0);
+}
+
 // A player that stops in front of the shed has the camera turn to it; as
 // the player sets off again the camera goes back to the player.
 TEST_F(gcSamplePlayerTest, StandingBeforeTheShedTurnsTheCameraToIt)
@@ -444,6 +607,7 @@ struct FlyingSample {
     int16_t region;
     mVec3 pos;     // in the region's frame
     mVec3 camera;  // in the world
+    float heading;  // degrees, 0 north, -90 east
 };
 
 std::vector<FlyingSample>& FlyingSamples()
@@ -458,7 +622,8 @@ public:
     {
         if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
             FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
-                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos()});
+                                       p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos(),
+                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward)});
     }
 };
 
@@ -488,6 +653,25 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     ASSERT_NE(gcMap::s_pMap, nullptr);
     EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
     EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Played rather than snapped: the stick held left from the start (the
+// camera looks east along the road, so left is north) runs the biped off
+// the road onto the verge and into the updraft, which asks for the third
+// map within a few seconds.
+TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
+{
+    Play("0 0 -\n30 0 - -72 0\n", 300);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 40u);
+    EXPECT_LT(s.size(), 150u) << "the map ended early";
+    ASSERT_NE(gcMap::s_pMap, nullptr);
+    EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    EXPECT_GT(s.back().pos.y, 4.0f) << "on the verge, north of the road";
+    EXPECT_LT(std::fabs(s.back().pos.x - datagen::kSampleUpdraftX), 4.0f);
+    EXPECT_EQ(s.back().region, 0);
     EXPECT_EQ(Problems(), 0);
 }
 
@@ -533,6 +717,56 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
         EXPECT_NEAR(x.pos.y, 0.0f, 1e-3f);
     EXPECT_GT(s.back().camera.x - s.front().camera.x, 10.0f) << "the camera followed";
     EXPECT_EQ(Problems(), 0);
+}
+
+// The stick held from frame 30 turns the hovering flyer to its direction
+// seen from the camera (which looks east at the start), and then flies it
+// that way for as long as it is held: walls along the map's edges and a
+// ceiling keep it inside the regions, and flying head-on into a wall
+// knocks it back. Held forward it crosses the map to the east wall and
+// climbs to the ceiling.
+TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
+{
+    const struct {
+        const char* name;
+        const char* input;
+        uint32_t frames;
+        float heading;  // once turned, hovering
+        int region;     // where it ends
+        bool bCeiling;  // it climbs to the ceiling
+    } rows[] = {
+        {"forward", "0 0 -\n30 0 - 0 72\n", 1000, -90.0f, 2, true},
+        {"left", "0 0 -\n30 0 - -72 0\n", 400, 0.0f, 0, false},
+        {"right", "0 0 -\n30 0 - 72 0\n", 400, 180.0f, 0, false},
+        {"back", "0 0 -\n30 0 - 0 -72\n", 300, 90.0f, 0, false},
+    };
+    constexpr float kCeilingZ = 15.0f - 0.5f;  // less the flyer's radius
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FlyingSamples().clear();
+        m_log.m_lines.clear();
+        RecordFlyer record;
+        Play(r.input, r.frames, datagen::kSampleSkyMap, &record);
+        const std::vector<FlyingSample>& s = FlyingSamples();
+        ASSERT_GT(s.size() + 10, r.frames) << "it never froze";
+        EXPECT_NEAR(gcEntity::WrapDegrees(s[120].heading - r.heading), 0.0f, 1.0f);
+        EXPECT_NEAR(s[120].pos.x, s[0].pos.x, 1e-3f) << "turned where it hovers";
+        EXPECT_NEAR(s[120].pos.y, s[0].pos.y, 1e-3f);
+        bool bKnockedBack = false;
+        float top = s[0].pos.z;
+        for (const FlyingSample& x : s) {
+            bKnockedBack = bKnockedBack || x.state == F::ST_HIT_FRONT;
+            top = std::max(top, x.pos.z);
+            ASSERT_GE(x.region, 0);
+            ASSERT_LT(x.region, 3);
+            ASSERT_LE(std::fabs(x.pos.y), 14.5f + 1e-3f);
+        }
+        EXPECT_TRUE(bKnockedBack);
+        EXPECT_LE(top, kCeilingZ + 1e-3f);
+        EXPECT_EQ(top > kCeilingZ - 0.1f, r.bCeiling) << top;
+        EXPECT_EQ(s.back().region, r.region);
+        EXPECT_EQ(Problems(), 0) << "no \"left every zone\"";
+    }
 }
 
 }  // namespace

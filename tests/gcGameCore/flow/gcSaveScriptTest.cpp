@@ -2,7 +2,9 @@
 // and save values against the save-game fixture.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "cCore/cCoreServices.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
@@ -23,6 +25,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/modelWriters.h"
 #include "datagen/valueWriters.h"
+#include "eEngine/modelTestSupport.h"
 #include "saveTestFixture.h"
 #include "platform/os.h"
 #include "platform/pad.h"
@@ -203,6 +206,18 @@ TEST_F(gcSaveScriptTest, SaveGameVariablesReadTheCurrentProfile)
     gcPlayer::Get()->m_pEntity = m_pCreature;
 }
 
+// A card may hold the largest int as an id: one more, not the smallest int.
+TEST_F(gcSaveScriptTest, SaveGameVariablesOfTheLargestIdsCountOnPastIt)
+{
+    gcGameSave::GetCurProfile()->nAct = INT32_MAX;
+    gcGameSave::GetCurProfile()->nMap = INT32_MAX;
+    gcGameSave::s_gameData.nLastUsedProfile = INT32_MAX;
+    for (int32_t var : {gcValSaveGameVar::VAR_ACT, gcValSaveGameVar::VAR_MAP, gcValSaveGameVar::VAR_LASTUSEDPROFILE}) {
+        SCOPED_TRACE(var);
+        EXPECT_EQ(gcValSaveGameVar(var, 0, 0).Get(m_params), 2147483648.0f);
+    }
+}
+
 TEST_F(gcSaveScriptTest, VolumesAreClampedTheMainFaderAtOnceOthersFadeOverASecond)
 {
     const struct {
@@ -328,6 +343,73 @@ TEST_F(gcSaveScriptTest, OlderBlocksReadAsTheirNewestFormsAndUnknownVersionsAreR
     EXPECT_EQ(LoadLaid<gcValAudioVolume>(3, word), nullptr);
     EXPECT_EQ(LoadLaid<gcValSaveGameVar>(3, word), nullptr);
     EXPECT_EQ(LoadLaid<gcValSaveGameOption>(2, word), nullptr);
+}
+
+// The newest blocks (version 2) hold the profile as a reference: the
+// value's before its variable, the operation's after its operation.
+TEST_F(gcSaveScriptTest, Version2BlocksHoldTheProfileAsAReference)
+{
+    const auto temp = [](datagen::BlockWriter& w) { w.Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(1); };
+    const auto* pVar = LoadLaid<gcValSaveGameVar>(2, [&](datagen::BlockWriter& w) { temp(w), w.Int(gcValSaveGameVar::VAR_TIMEPLAYED); });
+    ASSERT_NE(pVar, nullptr);
+    EXPECT_EQ(pVar->profile.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(pVar->profile.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(pVar->profile.nParamIndex, 1);
+    EXPECT_EQ(pVar->var, gcValSaveGameVar::VAR_TIMEPLAYED);
+    const auto* pOp = LoadLaid<gcDoSaveGameOp>(2, [&](datagen::BlockWriter& w) { temp(w.Int(gcDoSaveGameOp::OP_STARTPROFILE)); });
+    ASSERT_NE(pOp, nullptr);
+    EXPECT_EQ(pOp->op, gcDoSaveGameOp::OP_STARTPROFILE);
+    EXPECT_EQ(pOp->profile.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(pOp->profile.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(pOp->profile.nParamIndex, 1);
+}
+
+// A save-value block cut short anywhere is refused and the value keeps its
+// fields; a rumble block of a version other than 1 is refused.
+TEST_F(gcSaveScriptTest, DamagedSaveValueAndRumbleBlocksAreRefused)
+{
+    gcTestLogCapture quiet;
+    const std::vector<std::function<void(datagen::BlockWriter&)>> cuts = {
+        [](datagen::BlockWriter&) {},
+        [](datagen::BlockWriter& w) { w.Int(gcDesiredValue::VAL_NUMBER).Float(3.0f); },
+        [](datagen::BlockWriter& w) { w.Int(gcDesiredValue::VAL_NUMBER).Float(3.0f).Word(0).Int(0); },
+    };
+    for (size_t i = 0; i < cuts.size(); ++i) {
+        SCOPED_TRACE(i);
+        gcValSaveGameVar v(gcValSaveGameVar::VAR_PLAYERSTAT, gcValSaveGameVar::STAT_CREATURE, 2);
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("cut.dat"), v.GetType()->m_nTypeId,
+                                                   [&](datagen::BlockWriter& w) {
+                                                       datagen::ValueBlock(w, 2, false);
+                                                       cuts[i](w);
+                                                       w.End();
+                                                   }));
+        EXPECT_FALSE(ReadObjectAnswer("cut.dat", &v, &m_pool));
+        EXPECT_EQ(v.var, gcValSaveGameVar::VAR_PLAYERSTAT);
+        EXPECT_EQ(v.profile.fConst, 1.0f);
+    }
+    for (uint32_t version : {0u, 2u}) {
+        SCOPED_TRACE(version);
+        EXPECT_EQ(LoadLaid<gcValRumbleEnabled>(version, [](datagen::BlockWriter&) {}), nullptr);
+    }
+    EXPECT_NE(LoadLaid<gcValRumbleEnabled>(1, [](datagen::BlockWriter&) {}), nullptr);
+}
+
+// Each step of the feedback asks for the full strength, so the motor runs
+// throughout: it is switched on once and never off while the pulse lasts.
+TEST_F(gcSaveScriptTest, RumbleFeedbackKeepsTheMotorOnThroughout)
+{
+    gcPlayer::Get()->m_nControllerId = 0;
+    PADTestSetScripted(true);
+    PADTestSetStatus(0, PADTestIdleStatus());
+    eInput::Update(cTimeValue(0), true);
+    eInput::StopRumble();
+    eInput::s_bRumble = true;  // already on: no stop before the feedback
+    PADTestClearMotorCommands();
+    gcValRumbleEnabled().Set(1.0f, m_params);
+    EXPECT_EQ(PADTestMotorCommands(0), std::vector<uint32_t>{uint32_t(PAD_MOTOR_RUMBLE)});
+    eInput::StopRumble();
+    PADTestSetScripted(false);
+    gcPlayer::Get()->m_nControllerId = -1;
 }
 
 // Groups and faders outside the mixer read 0 and take nothing.

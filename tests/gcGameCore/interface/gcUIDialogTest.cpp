@@ -238,6 +238,29 @@ TEST_F(gcUIDialogFileTest, ARootGroupCutInsideItsCellsFailsTheReadAndKeepsTheDia
     }
 }
 
+// A root group that refuses its own block (rows below 0) while the
+// dialog's block around it stays intact still fails the dialog's read, and
+// the dialog keeps its fields and controls.
+TEST_F(gcUIDialogFileTest, ARefusedRootGroupInAnIntactBlockFailsTheRead)
+{
+    gcUIDialog* d = Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 11); });
+    ASSERT_NE(d, nullptr);
+    const int nControls = d->m_nControls;
+    datagen::DialogDesc refused = Desc();
+    refused.flags = 0x8;
+    refused.controlCount = 12;
+    refused.initiallyFocused = 0x0301;
+    refused.rows = -1;
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("refused.bin"), gcUIDialog::GetStaticType()->m_nTypeId,
+                                               [&](datagen::BlockWriter& w) { datagen::DialogBlock(w, refused, 11); }));
+    gcTestLogCapture log;
+    EXPECT_FALSE(ReadObjectFile("refused.bin", d, &m_pool));
+    EXPECT_GE(log.Count(LOGTYPE_ERROR, "gcUIWidgetGroup"), 1);
+    EXPECT_EQ(d->m_nFlags, 0x106u);
+    EXPECT_EQ(d->m_hInitiallyFocusedControl, 0x0102u);
+    EXPECT_EQ(d->m_nControls, nControls);
+}
+
 TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRangesPastTheTable)
 {
     const std::vector<datagen::DialogGroupRecord> three = {{Desc(), 0x1111}, {Desc(), 0}, {Desc(), 0x3333}};

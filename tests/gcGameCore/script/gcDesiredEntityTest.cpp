@@ -77,4 +77,36 @@ TEST_F(gcDesiredEntityTest, SelectorsResolveAgainstTheEvent)
     EXPECT_EQ(plain.GetEntity(m_params, nullptr, true), m_pPlain);
 }
 
+// Strictly, the object a selector goes through must be of the type as well:
+// a plain entity has no creature leader or neighbour, though its leader is
+// a creature.
+TEST_F(gcDesiredEntityTest, StrictLookupsCastTheObjectsTheyGoThrough)
+{
+    gcRecordingCreature* pLeader = Recorder();
+    pLeader->m_nEntityFlags = gcEntity::kGroupLeader;
+    const gcEntityHandle hLeader = gcEntityMgr::Add(5, pLeader, 0x55);
+    m_pPlain->m_hNeighbors[0] = hLeader;
+    m_pCreature->m_hNeighbors[0] = hLeader;
+    const struct {
+        const char* name;
+        int32_t selector;
+        gcEntity* pInitiator;
+        bool bStrict;
+        const gcEntity* expected;
+    } rows[] = {
+        {"a plain initiator's leader", gcDesiredEntity::INITIATOR_LEADER, m_pPlain, true, nullptr},
+        {"a plain initiator's neighbour", gcDesiredEntity::INITIATOR_NEIGHBOR1, m_pPlain, true, nullptr},
+        {"a plain first participant's leader", gcDesiredEntity::PARTICIPANT1_LEADER, m_pCreature, true, nullptr},
+        {"a creature initiator's leader", gcDesiredEntity::INITIATOR_LEADER, m_pCreature, true, pLeader},
+        {"not strict: any entity goes through", gcDesiredEntity::INITIATOR_LEADER, m_pPlain, false, pLeader},
+    };
+    m_params.pParticipant1 = m_pPlain;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_params.pInitiator = row.pInitiator;
+        const gcDesiredEntity d = gcDesiredEntity::Selecting(row.selector);
+        EXPECT_EQ(d.GetEntity(m_params, gcCreature::GetStaticType(), row.bStrict), row.expected);
+    }
+}
+
 }  // namespace

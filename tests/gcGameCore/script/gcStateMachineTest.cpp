@@ -244,6 +244,36 @@ TEST_F(gcStateMachineFileTest, StateTableCountsAndMembersThatAreNoStates)
     }
 }
 
+// A member of another class in a state slot is skipped without being
+// built: the load takes no more of its pool than a machine whose slot is
+// empty, and the slot stays empty.
+TEST_F(gcStateMachineFileTest, AForeignStateIsNeverBuilt)
+{
+    gcStateMachine* p = datagen::NewStateMachine(&m_pool, "Table", gcStateMachineHandle());
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("empty.dat"), *p));
+    State(p, 0, "Idle");
+    ASSERT_TRUE(datagen::WriteObjectFile(m_dir.HostPath("m.dat"), *p));
+    std::vector<uint8_t> bytes = ReadHostFile(m_dir.HostPath("m.dat"));
+    const std::vector<uint8_t> table = {0, 0, 0, gcStateMachine::kMaxStates, 0, 0, 0, 246};  // count, a gcState
+    const size_t count = std::search(bytes.begin(), bytes.end(), table.begin(), table.end()) - bytes.begin();
+    ASSERT_LT(count, bytes.size());
+    bytes[count + 7] = 195;  // a timer
+    ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("m.dat"), bytes));
+    size_t taken[2] = {};
+    const char* names[2] = {"/empty.dat", "/m.dat"};
+    gcTestLogCapture log;
+    for (int i = 0; i < 2; ++i) {
+        cMemPool pool("gcStateMachineLoad", 0x10000, false);
+        auto* pRead = static_cast<gcStateMachine*>(cBase::Load(names[i], &pool, gcStateMachine::GetStaticType()));
+        ASSERT_NE(pRead, nullptr);
+        EXPECT_EQ(pRead->GetState(0), nullptr);
+        taken[i] = pool.BytesTaken();
+        std::destroy_at(pRead);
+    }
+    EXPECT_EQ(taken[1], taken[0]);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcStateMachine: a gcTimer in a state slot"), 1);
+}
+
 TEST_F(gcStateMachineFileTest, GroupRoundTripKeepsHandlesAndBytes)
 {
     gcStateMachine* parent = datagen::NewStateMachine(&m_pool, "Parent", gcStateMachineHandle());

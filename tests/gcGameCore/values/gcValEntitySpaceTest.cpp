@@ -169,6 +169,16 @@ TEST_F(gcValEntitySpaceTest, DistanceAndFacingToRegionPointsTakeWorldFrames)
     EXPECT_EQ(Facing({kInitiator, m_gate}), 0.0f);
 }
 
+// A point away from the world origin: the distance runs from the entity to
+// the point, (3, 4) to (10, 0), not to the point's mirror image.
+TEST_F(gcValEntitySpaceTest, DistanceToAPointAwayFromTheOrigin)
+{
+    const gcRegionPointHandle post = AddPoint(9, 1, 10.0f, "Post");
+    m_params.pInitiator = Placed(m_pA, 3, 4, 9);
+    EXPECT_NEAR(Distance({kInitiator, post}), std::sqrt(65.0f), 1e-5f);
+    gcRegionPointMgr::Remove(9);
+}
+
 // Deactivated or frozen, at either end; a target type outside the table.
 TEST_F(gcValEntitySpaceTest, DistanceAndFacingTreatAnEntityOutOfPlayAsAbsent)
 {

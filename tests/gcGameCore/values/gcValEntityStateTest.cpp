@@ -121,6 +121,8 @@ TEST_F(gcValEntityStateTest, AnimationFrameIsTrueInTheFrameThatReachesTheTime)
         {"a frame later", 0.5f, 1, 320, 0.0f},
         {"29.94 ticks truncate to 29", 0.0499f, 1, 29, 1.0f},
         {"and end after tick 48", 0.0499f, 1, 49, 0.0f},
+        {"0.7 s are 420 ticks, not 419", 0.7f, 1, 419, 0.0f},
+        {"so the frame lasts to tick 439", 0.7f, 1, 439, 1.0f},
         {"no current animation", 0.0f, -1, 0, 0.0f},
         {"a state index past the model's", 0.0f, 4, 0, 0.0f},
     };
@@ -161,6 +163,44 @@ TEST_F(gcValEntityStateTest, OlderAnimationFrameBlocksHoldALiteralTime)
     EXPECT_EQ(pSeconds->time.fConst, 0.25f);
     EXPECT_EQ(pTicks->time.desiredValue, gcDesiredValue::VAL_NUMBER);
     EXPECT_FLOAT_EQ(pTicks->time.fConst, 1.5f);
+    // The ticks come back whole: the frame of 3 ticks starts at tick 3.
+    const auto* pThree = Load<gcValEntityAnimationFrame>(2, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::INITIATOR).Int(0).Int(3);
+    });
+    ASSERT_NE(pThree, nullptr);
+    m_pEntity->m_model.m_nCurAnimationState = 0;
+    const auto elapsed = [this](int32_t n) { m_pEntity->m_model.m_animationStates[0].timeElapsed = cTimeValue(n); };
+    elapsed(2);
+    EXPECT_EQ(pThree->Get(m_params), 0.0f);
+    elapsed(3);
+    EXPECT_EQ(pThree->Get(m_params), 1.0f);
+    // So does every count of a minute, stored as the ticks times the seconds
+    // of one tick.
+    int nWrong = 0;
+    for (int32_t n = 0; n <= 36000; ++n) {
+        gcDesiredValue t;
+        t.fConst = static_cast<float>(n) * cTimeValue::SECONDS_PER_TICK;
+        const gcValEntityAnimationFrame v(kInitiator, t);
+        elapsed(n);
+        const bool bAt = v.Get(m_params) == 1.0f;
+        elapsed(n - 1);
+        nWrong += bAt && v.Get(m_params) == 0.0f ? 0 : 1;
+    }
+    EXPECT_EQ(nWrong, 0);
+}
+
+// The newest block (3) holds the time as a reference.
+TEST_F(gcValEntityStateTest, Version3AnimationFrameBlocksHoldAReference)
+{
+    const auto* p = Load<gcValEntityAnimationFrame>(3, [](datagen::BlockWriter& w) {
+        w.Int(gcDesiredEntity::SPECIFIC).Word(0x00070002).Int(gcDesiredValue::VAL_TEMP).Word(0x00330002).Int(2);
+    });
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->desiredEntity.desiredEntity, gcDesiredEntity::SPECIFIC);
+    EXPECT_EQ(p->desiredEntity.hSpecificEntity.m_nValue, 0x00070002u);
+    EXPECT_EQ(p->time.desiredValue, gcDesiredValue::VAL_TEMP);
+    EXPECT_EQ(p->time.hSpecificKeyValue.m_nValue, 0x00330002u);
+    EXPECT_EQ(p->time.nParamIndex, 2);
 }
 
 // Items: the ring holds a gem (2, holding a gem of 4) and a sword; the
@@ -506,7 +546,7 @@ TEST_F(gcValEntityStateTest, TimesAreSecondsAndTheTimerIsAssignable)
     const struct {
         float set;
         int32_t ticks;
-    } rows[] = {{0.0525f, 31}, {2.0f, 1200}, {-0.0019f, -1}, {0.0009f, 0}};
+    } rows[] = {{0.0525f, 31}, {2.0f, 1200}, {-0.0019f, -1}, {0.0009f, 0}, {0.7f, 420}};
     gcValEntityStateTimer timer(kInitiator);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.set);

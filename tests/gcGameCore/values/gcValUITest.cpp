@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "../interface/uiTestSupport.h"
 #include "datagen/blockWriter.h"
 #include "datagen/modelWriters.h"
 #include "datagen/valueWriters.h"
+#include "eEngine/modelTestSupport.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/script/gcScriptText.h"
@@ -138,6 +141,45 @@ TEST_F(gcValUITest, DialogVariableBlocks)
     ASSERT_NE(p2, nullptr);
     EXPECT_EQ(p2->var, gcValUIDialogVar::VAR_INPARAM);
     EXPECT_EQ(p2->hDialog, m_hDialog);
+}
+
+// An opacity loaded from a file names the dialog and the control; a block
+// cut short leaves either value as it was.
+TEST_F(gcValUITest, OpacityAndDialogVariablesLoadedOrRefused)
+{
+    std::vector<gcUIControl*> c = Grid(1, 1, {0});
+    c[0]->m_fOpacity = 0.6f;
+    auto* p = LoadFields<gcValUIOpacity>(1, [&](datagen::BlockWriter& w) {
+        w.Word(m_hDialog.m_nValue).Word(c[0]->m_hWidgetHandle);
+    });
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->desiredWidget.hDialog, m_hDialog);
+    EXPECT_EQ(p->desiredWidget.hControl, c[0]->m_hWidgetHandle);
+    EXPECT_EQ(p->Get(m_params), 0.6f);
+
+    gcTestLogCapture quiet;
+    const auto cut = [&](const cType* pType, const std::function<void(datagen::BlockWriter&)>& fields) {
+        EXPECT_TRUE(datagen::WriteObjectBlocksFile(m_dir.HostPath("cut.dat"), pType->m_nTypeId, [&](datagen::BlockWriter& w) {
+            datagen::ValueBlock(w, pType == gcValUIOpacity::GetStaticType() ? 1 : 2, true);
+            fields(w);
+            w.End();
+        }));
+    };
+    cut(gcValUIOpacity::GetStaticType(), [&](datagen::BlockWriter& w) { w.Word(0x00120003); });
+    EXPECT_FALSE(ReadObjectAnswer("cut.dat", p, &m_pool));
+    EXPECT_EQ(p->desiredWidget.hDialog, m_hDialog);
+    EXPECT_EQ(p->desiredWidget.hControl, c[0]->m_hWidgetHandle);
+    gcValUIDialogVar var(gcValUIDialogVar::VAR_INPARAM, m_hDialog);
+    for (int nWords : {0, 1}) {
+        SCOPED_TRACE(nWords);
+        cut(gcValUIDialogVar::GetStaticType(), [&](datagen::BlockWriter& w) {
+            if (nWords > 0)
+                w.Int(gcValUIDialogVar::VAR_RETURNCODE);
+        });
+        EXPECT_FALSE(ReadObjectAnswer("cut.dat", &var, &m_pool));
+        EXPECT_EQ(var.var, gcValUIDialogVar::VAR_INPARAM);
+        EXPECT_EQ(var.hDialog, m_hDialog);
+    }
 }
 
 TEST_F(gcValUITest, OpacityIsClampedAndFallsBackToTheDialog)

@@ -1,6 +1,8 @@
 #include "gx/gl/gxGlDevice.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -78,6 +80,8 @@ bool GlDevice::OpenVideo()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    if (!m_bHeadless)
+        WatchDisplayConnection(m_pWindow);
     return true;
 }
 
@@ -92,6 +96,7 @@ bool GlDevice::Start()
         return false;
     }
     m_bQuit = false;
+    m_bThreadEnded = false;
     m_nOwnerPid = static_cast<int>(getpid());
     m_pThread = new std::thread([this] { ThreadMain(); });
     m_renderThreadId = m_pThread->get_id();
@@ -124,18 +129,50 @@ void GlDevice::Shutdown()
     // A forked child (a test that checks an exit code) has no render thread.
     if (!m_bRunning || static_cast<int>(getpid()) != m_nOwnerPid)
         return;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bQuit = true;
-    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_bQuit = true;
     m_wake.notify_all();
-    m_pThread->join();
+    // After the display was lost the render thread may be stopped inside
+    // the X call that found it for good, and the window went with the
+    // connection: it is waited for a while, then left to end with the process.
+    const bool bLost = m_bDisplayLost;
+    const bool bEnded = !bLost || m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
+                                                  [this] { return m_bThreadEnded; });
+    lock.unlock();
+    if (bEnded)
+        m_pThread->join();
+    else
+        m_pThread->detach();
     delete m_pThread;
     m_pThread = nullptr;
     m_bRunning = false;
-    SDL_DestroyWindow(m_pWindow);
+    if (!bLost) {
+        SDL_DestroyWindow(m_pWindow);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
     m_pWindow = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void GlDevice::LoseDisplay()
+{
+    if (m_bDisplayLost.exchange(true))
+        return;
+    OSReport("VI: the display was lost (the window's X connection broke); the program ends\n");
+    {
+        // Under the lock, so no waiter misses it between its check and its wait.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done.notify_all();
+        m_room.notify_all();
+        m_wake.notify_all();
+    }
+    const int code = m_nLostExitCode;
+    std::thread([code] {
+        std::this_thread::sleep_for(std::chrono::seconds(kLostGraceSeconds));
+        OSReport("VI: the program did not end within %d s of losing the display; it ends now (exit code %d)\n",
+                 kLostGraceSeconds, code);
+        std::fflush(nullptr);
+        _exit(code);
+    }).detach();
 }
 
 bool GlDevice::HasRoom(size_t bytes) const
@@ -155,7 +192,7 @@ void GlDevice::PostDraw(std::shared_ptr<const gxCommand> draw, size_t bytes)
 
 void GlDevice::Enqueue(Task&& task)
 {
-    if (!m_bRunning)
+    if (!IsRunning())
         return;
     const size_t bytes = task.bytes;
     {
@@ -167,7 +204,7 @@ void GlDevice::Enqueue(Task&& task)
             // The render thread never waits on its own queue.
             if (std::this_thread::get_id() != m_renderThreadId)
                 OSHostWait(lock, m_room, [this, bytes] {
-                    if (HasRoom(bytes))
+                    if (HasRoom(bytes) || m_bDisplayLost)
                         return true;
                     m_bRoomWanted = true;
                     return false;
@@ -189,13 +226,14 @@ void GlDevice::QueueUse(size_t* tasks, size_t* bytes)
 
 void GlDevice::Finish()
 {
-    // A forked child has no render thread that could finish anything.
-    if (!m_bRunning || static_cast<int>(getpid()) != m_nOwnerPid)
+    // A forked child has no render thread that could finish anything; after
+    // the display was lost it may never finish anything again.
+    if (!IsRunning() || static_cast<int>(getpid()) != m_nOwnerPid)
         return;
     std::unique_lock<std::mutex> lock(m_mutex);
     const unsigned long long target = m_nPosted;
     OSHostWait(lock, m_done, [this, target] {
-        if (m_nCompleted >= target)
+        if (m_nCompleted >= target || m_bDisplayLost)
             return true;
         m_nWakeAt = std::min(m_nWakeAt, target);
         return false;
@@ -276,8 +314,9 @@ void GlDevice::ThreadMain()
 
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty(); });
-        if (m_tasks.empty() && m_bQuit)
+        m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty() || m_bDisplayLost; });
+        // A lost display takes every call on the context with it.
+        if ((m_tasks.empty() && m_bQuit) || m_bDisplayLost)
             break;
         Task task = TakeFront();
         const size_t taken = TakeJoinedDraws(&task);
@@ -296,9 +335,14 @@ void GlDevice::ThreadMain()
         }
     }
     lock.unlock();
-    GlBackend::Get().ReleaseGl();
-    SDL_GL_DeleteContext(context);
+    if (!m_bDisplayLost) {
+        GlBackend::Get().ReleaseGl();
+        SDL_GL_DeleteContext(context);
+    }
     m_pContext = nullptr;
+    lock.lock();
+    m_bThreadEnded = true;
+    m_done.notify_all();
 }
 
 }  // namespace gxgl

@@ -12,6 +12,14 @@
 // The task queue is bounded: a thread that posts faster than the render
 // thread replays waits for room (giving up the OS CPU meanwhile) instead of
 // growing memory without end.
+//
+// Losing the display (the window's X connection broken: the window killed,
+// the X server gone) is noted from whichever thread's X call found it. From
+// then on nothing waits for the render thread, which may be stopped inside
+// that call: tasks are dropped, Finish returns at once, Shutdown waits a
+// bounded time and touches the display no more. The program should then end
+// through its shutdown; if it has not after kLostGraceSeconds, the device
+// ends it with the exit code it was given.
 
 #include <atomic>
 #include <cstddef>
@@ -41,7 +49,8 @@ public:
     // when no OpenGL 3.3 core context can be made, after which every posted
     // task is dropped and drawing does nothing.
     bool Start();
-    bool IsRunning() const { return m_bRunning; }
+    // Running, and the display not lost.
+    bool IsRunning() const { return m_bRunning && !m_bDisplayLost; }
     // Runs the queued tasks, ends the render thread and closes video.
     void Shutdown();
 
@@ -63,6 +72,19 @@ public:
     void RunSync(std::function<void()> task);
     // Waits until every task posted so far has run.
     void Finish();
+
+    // Notes that the display was lost (logged once); any thread, X error
+    // handlers included. Wakes every thread that waits on the render thread
+    // and starts the grace period.
+    void LoseDisplay();
+    bool DisplayLost() const { return m_bDisplayLost; }
+    // The exit code the grace period ends the program with.
+    void SetLostExitCode(int code) { m_nLostExitCode = code; }
+    static constexpr int kLostGraceSeconds = 4;
+    // How long Shutdown waits for a render thread that has to end after the
+    // display was lost, and the lost display's exit code until one is set.
+    static constexpr int kLostJoinMilliseconds = 500;
+    static constexpr int kDefaultLostExitCode = 1;
 
     // Tasks waiting to run and the bytes they declared (for tests).
     void QueueUse(size_t* tasks, size_t* bytes);
@@ -118,6 +140,14 @@ private:
     bool m_bQuit = false;
     bool m_bContextReady = false;
     bool m_bContextFailed = false;
+    bool m_bThreadEnded = false;
+    std::atomic<bool> m_bDisplayLost{false};
+    std::atomic<int> m_nLostExitCode{kDefaultLostExitCode};
 };
+
+// Hands a broken X connection of the window's display to
+// GlDevice::LoseDisplay instead of Xlib's exit on whichever thread found it;
+// nothing when the window is not on X. In gxGlDisplayWatch.cpp.
+void WatchDisplayConnection(SDL_Window* pWindow);
 
 }  // namespace gxgl
