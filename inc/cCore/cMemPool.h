@@ -103,6 +103,9 @@ public:
     // The OS heap: current heap, 32-byte aligned; PlatformFree ignores null.
     static void* PlatformMalloc(uint32_t size);
     static void PlatformFree(void* p);
+    // Tells the platform that n bytes at p are emptied and will be filled
+    // anew, so nothing it noted about their old contents stands.
+    static void PlatformEmptied(void* p, size_t n);
 
     // Start-up: OS, save region, the one heap, the "Global" pool. Each runs
     // once; every pool allocation makes sure it has run.

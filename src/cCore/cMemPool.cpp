@@ -140,6 +140,7 @@ void cMemPool::Reset()
         std::memset(m_pStart, 0, Capacity());
         Poison(m_pStart, Capacity());
         m_pCur = m_pStart;
+        PlatformEmptied(m_pStart, Capacity());
     }
     m_nUsed = 0;
     m_pAllocations = nullptr;

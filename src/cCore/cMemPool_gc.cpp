@@ -61,5 +61,13 @@ void cMemPool::PlatformFree(void* p)
         OSFreeToHeap(s_heap, p);
 }
 
+void cMemPool::PlatformEmptied(void* p, size_t n)
+{
+    // The data cache's own word for memory about to be filled anew; a pool
+    // is never larger than the heap, whose sizes are 32-bit.
+    if (p && n)
+        DCInvalidateRange(p, static_cast<uint32_t>(n));
+}
+
 // Pools exist before main, like the console's static initialiser made them.
 static const bool s_bPoolsStarted = (cMemPool::AllocGlobalPool(), true);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cCore/cLog.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -122,6 +123,31 @@ TEST(cMemPool, ResetOfAnUntouchedPoolDoesNotClearAgain)
     Poke(pool.GetStart() + 5, 7);  // written behind the allocator's back
     pool.Reset();
     EXPECT_EQ(Peek(pool.GetStart() + 5), 7);
+}
+
+// What the platform noted about a pool's old contents (stored ranges that
+// bound graphics arrays) must not outlive a Reset that empties it.
+TEST(cMemPool, ResetTellsThePlatformTheMemoryIsEmptied)
+{
+    static std::vector<std::pair<const void*, uint32_t>> s_emptied;
+    struct Row { const char* name; size_t taken; size_t calls; };
+    const Row rows[] = {{"used", 40, 1}, {"untouched since the last reset", 0, 0}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        cMemPool pool("Emptied", 256, false);
+        if (r.taken) {
+            ASSERT_NE(pool.Alloc(r.taken), nullptr);
+        }
+        s_emptied.clear();
+        DCSetInvalidateListener([](const void* p, uint32_t n) { s_emptied.emplace_back(p, n); });
+        pool.Reset();
+        DCSetInvalidateListener(nullptr);
+        ASSERT_EQ(s_emptied.size(), r.calls);
+        if (r.calls) {
+            EXPECT_EQ(s_emptied[0].first, pool.GetStart());
+            EXPECT_EQ(s_emptied[0].second, pool.Capacity());
+        }
+    }
 }
 
 TEST(cMemPool, GetPoolFromPtrAtBothEnds)

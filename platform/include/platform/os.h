@@ -60,6 +60,9 @@ void DCFlushRangeNoSync(void* addr, uint32_t len);
 void DCInvalidateRange(void* addr, uint32_t len);
 typedef void (*DCStoreListener)(const void* addr, uint32_t len);
 void DCSetStoreListener(DCStoreListener listener);  // one listener; null removes it
+// Told of every DCInvalidateRange: what the CPU stored there before no
+// longer stands (the memory is about to be filled anew).
+void DCSetInvalidateListener(DCStoreListener listener);  // one listener; null removes it
 // Told of every heap block OSFreeToHeap is about to give back (its first
 // byte and its rounded size), on the freeing thread, while the memory is
 // still readable: the graphics layer lets the GPU side finish with it first.

@@ -43,6 +43,9 @@ void OnStoredRange(const void* addr, uint32_t len)
     gxSubmit(std::move(cmd));
 }
 
+// Memory about to be filled anew: what was stored there no longer bounds an array.
+void OnInvalidatedRange(const void* addr, uint32_t len) { gxStoredRangesRemove(addr, len); }
+
 bool InBlock(const void* p, const void* addr, uint64_t len)
 {
     const uintptr_t a = reinterpret_cast<uintptr_t>(addr);
@@ -56,9 +59,10 @@ bool InBlock(const void* p, const void* addr, uint64_t len)
 // maps and palettes of the live state that name the block are forgotten (a
 // later draw that names them samples white, not freed memory), textures
 // decoded from it are dropped (a new block at the same address is new data),
-// and every command queued so far is replayed before the memory goes.
+// its bytes leave the announced ranges (they no longer bound an array), and every command queued so far is replayed before the memory goes.
 void OnHeapBlockFreed(const void* addr, uint64_t len)
 {
+    gxStoredRangesRemove(addr, len);
     for (int map = 0; map < kGxNumTexMaps; ++map) {
         if (s_state.texMapLoaded[map] && InBlock(s_state.texMaps[map].image, addr, len)) {
             gxMut().texMaps[map] = GXTexObj{};
@@ -220,6 +224,7 @@ GXFifoObj* GXInit(void* base, uint32_t size)
     s_fifo.readPtr = s_fifo.base;
     s_fifo.writePtr = s_fifo.base;
     DCSetStoreListener(&OnStoredRange);
+    DCSetInvalidateListener(&OnInvalidatedRange);
     OSSetHeapFreeListener(&OnHeapBlockFreed);
     // Pools freed by static destructors at exit outlive this file's state.
     static const bool s_bAtExit = (std::atexit([] { OSSetHeapFreeListener(nullptr); }), true);

@@ -34,6 +34,9 @@ uint64_t gxDisplayCopyCount();
 
 // Ranges the CPU announced with DCStoreRangeNoSync. Any thread.
 void gxStoredRangesAdd(const void* addr, uint32_t len);
+// Takes [addr, addr + len) out of the announced ranges (memory freed or
+// about to be filled anew); the parts of a range outside it stay.
+void gxStoredRangesRemove(const void* addr, uint64_t len);
 void gxStoredRangesClear();
 // Bytes from addr to the end of the announced range holding it, or 0 when no
 // announced range holds it.

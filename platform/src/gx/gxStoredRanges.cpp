@@ -2,7 +2,11 @@
 // vertex array whose length was not declared is bounded by the announced
 // range holding its base. Overlapping and touching ranges merge, so an array
 // written in pieces (the skinning buffer, one record run after another)
-// counts as one.
+// counts as one. A range lives only as long as the memory it describes:
+// a heap block that is freed, or memory the CPU is about to fill anew
+// (DCInvalidateRange, a pool being emptied), takes its bytes out of every
+// range, so an array later placed there is not bounded by what used to be
+// written around it.
 
 #include "gx/gxFront_local.h"
 
@@ -38,6 +42,28 @@ void gxStoredRangesAdd(const void* addr, uint32_t len)
         it = s_ranges.erase(it);
     }
     s_ranges.emplace(start, end);
+}
+
+void gxStoredRangesRemove(const void* addr, uint64_t len)
+{
+    if (!addr || len == 0)
+        return;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(addr);
+    const uintptr_t end = len > UINTPTR_MAX - start ? UINTPTR_MAX : start + len;
+    std::lock_guard<std::mutex> lock(s_mutex);
+    auto it = s_ranges.upper_bound(start);
+    if (it != s_ranges.begin() && std::prev(it)->second > start)
+        --it;
+    while (it != s_ranges.end() && it->first < end) {
+        const uintptr_t first = it->first;
+        const uintptr_t last = it->second;
+        it = s_ranges.erase(it);
+        // The parts before and after the removed bytes stay announced.
+        if (first < start)
+            s_ranges.emplace(first, start);
+        if (last > end)
+            s_ranges.emplace(end, last);
+    }
 }
 
 void gxStoredRangesClear()

@@ -51,6 +51,7 @@ static_assert(sizeof(BlockHeader) <= kBlockHeader);
 
 std::atomic<DCStoreListener> s_storeListener{nullptr};
 std::atomic<OSHeapFreeListener> s_freeListener{nullptr};
+std::atomic<DCStoreListener> s_invalidateListener{nullptr};
 
 void NotifyStore(void* addr, uint32_t len)
 {
@@ -183,6 +184,11 @@ void DCStoreRangeNoSync(void* addr, uint32_t len) { NotifyStore(addr, len); }
 void DCStoreRange(void* addr, uint32_t len) { NotifyStore(addr, len); }
 void DCFlushRange(void* addr, uint32_t len) { NotifyStore(addr, len); }
 void DCFlushRangeNoSync(void* addr, uint32_t len) { NotifyStore(addr, len); }
-void DCInvalidateRange(void*, uint32_t) {}
+void DCInvalidateRange(void* addr, uint32_t len)
+{
+    if (DCStoreListener listener = s_invalidateListener.load())
+        listener(addr, len);
+}
+void DCSetInvalidateListener(DCStoreListener listener) { s_invalidateListener.store(listener); }
 void DCSetStoreListener(DCStoreListener listener) { s_storeListener.store(listener); }
 void OSSetHeapFreeListener(OSHeapFreeListener listener) { s_freeListener.store(listener); }

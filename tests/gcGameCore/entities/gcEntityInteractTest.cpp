@@ -101,6 +101,12 @@ TEST_F(gcEntityInteractTest, VectorsToEntitiesOutsideAZoneAreTheForwardAxis)
         EXPECT_EQ(w, forward);
     }
     pFrom->m_model.m_pZone = pTo->m_model.m_pZone = pZone;  // their models leave the zone with them
+    // Both in the zone: from one root to the other, whatever the facing.
+    mVec3 v(9, 9, 9), w(9, 9, 9);
+    pFrom->GetVecToEntity(pTo, &v);
+    pFrom->GetVecToEntityHelper(cName(), pTo, cName(), &w);
+    EXPECT_TRUE(v.ApproxEqual(mVec3(3, 4, 0), 1e-5f)) << v.x << " " << v.y;
+    EXPECT_TRUE(w.ApproxEqual(mVec3(3, 4, 0), 1e-5f)) << w.x << " " << w.y;
 }
 
 TEST_F(gcEntityInteractTest, TheTargetsOwnAnswerDecides)
