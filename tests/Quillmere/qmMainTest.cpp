@@ -239,11 +239,12 @@ struct Probe {
     Px want;
 };
 
-// The menu's three buttons are 96 x 64 boxes centred at x 320, y 160, 240
-// and 320; the loading bar is the box centred on the screen.
+// The menu's three buttons are 200 x 40 boxes centred at x 320, y 160, 240
+// and 320, their labels in the middle (probed at the boxes' left ends); the
+// loading bar is the box centred on the screen.
 constexpr int kBarLeft = 320 - static_cast<int>(datagen::kSampleLoadingBox[0]) / 2;
 constexpr int kBarRight = 320 + static_cast<int>(datagen::kSampleLoadingBox[0]) / 2 - 1;
-const std::vector<Probe> kMenu = {{320, 160, Px::kBox}, {320, 240, Px::kBox},       {320, 320, Px::kBox},
+const std::vector<Probe> kMenu = {{228, 160, Px::kBox}, {228, 240, Px::kBox},       {228, 320, Px::kBox},
                                   {320, 200, Px::kBlack}, {kBarLeft + 4, 240, Px::kBlack}};
 const std::vector<Probe> kLoading = {{kBarLeft + 4, 240, Px::kBox}, {kBarRight - 4, 240, Px::kBox},
                                      {320, 240, Px::kBox},          {320, 160, Px::kBlack},

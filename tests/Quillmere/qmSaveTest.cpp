@@ -134,11 +134,12 @@ const SaveRow kRows[] = {
 };
 
 // The pause dialog's two buttons are boxes in the middle of the frame, one
-// above the other, drawn in the untextured sprite's yellow.
+// above the other, drawn in the untextured sprite's yellow (probed at their
+// left ends, off their labels).
 bool ShowsThePauseDialog(const qmtest::Capture& c)
 {
     const std::array<int, 3> kYellow = {255, 255, 0};
-    return c.At(320, 180) == kYellow && c.At(320, 300) == kYellow;
+    return c.At(228, 180) == kYellow && c.At(228, 300) == kYellow;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "datagen/overlayWriters.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eSprite.h"
+#include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/interface/gcUIControl.h"
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcEvent.h"
@@ -92,6 +93,20 @@ BlockWriter& DialogGroupBlock(BlockWriter& w, uint32_t version, int32_t begin, i
     return w.End();
 }
 
+void StyleGridCell(gcUIControl* pControl, const GridDialogDesc& d, uint32_t hText)
+{
+    // The box is the cell size, not a sprite's own.
+    pControl->m_nFlags = (pControl->m_nFlags | gcUIWidget::kFocusable) & ~gcUIControl::kSpriteSize;
+    pControl->m_size = mVec2(d.cellSize[0], d.cellSize[1]);
+    pControl->m_fMaxTextWidth = d.cellSize[0];
+    pControl->m_hFont = eFontHandle(d.hFont);
+    pControl->m_hText = gcStringHandle(hText);
+    pControl->m_nTextColor = d.textColor;
+    pControl->m_nTextColorHi = d.textColorHi;
+    pControl->m_hSprites[gcUIControl::SPR_ENABLED] = eSpriteHandle(d.hEnabledSprite);
+    pControl->m_hSprites[gcUIControl::SPR_FOCUSED] = eSpriteHandle(d.hFocusedSprite);
+}
+
 gcUIDialog* NewGridDialog(cMemPool* pPool, const GridDialogDesc& d)
 {
     gcUIDialog* pDialog = pPool ? pPool->New<gcUIDialog>() : nullptr;
@@ -111,18 +126,34 @@ gcUIDialog* NewGridDialog(cMemPool* pPool, const GridDialogDesc& d)
                 return nullptr;
             }
             pControl->m_name.Set("Cell%d%d", r, c);
-            // The box is the cell size, not a sprite's own.
-            pControl->m_nFlags = (pControl->m_nFlags | gcUIWidget::kFocusable) & ~gcUIControl::kSpriteSize;
-            pControl->m_size = mVec2(d.cellSize[0], d.cellSize[1]);
-            pControl->m_hFont = eFontHandle(d.hFont);
-            pControl->m_hText = gcStringHandle(d.hText);
-            pControl->m_hSprites[gcUIControl::SPR_ENABLED] = eSpriteHandle(d.hEnabledSprite);
-            pControl->m_hSprites[gcUIControl::SPR_FOCUSED] = eSpriteHandle(d.hFocusedSprite);
+            const size_t nCell = static_cast<size_t>(r) * static_cast<size_t>(d.cols) + static_cast<size_t>(c);
+            StyleGridCell(pControl, d, nCell < d.texts.size() ? d.texts[nCell] : d.hText);
             if (r == 0 && c == 0)
                 pDialog->m_hInitiallyFocusedControl = h;
         }
     }
     pDialog->m_widgetGroup.SetAutoNeighbors(true, true, true, true);
+    return pDialog;
+}
+
+gcUIDialog* NewMessageDialog(cMemPool* pPool, GridDialogDesc d, uint32_t hSelf, float fSeconds)
+{
+    d.rows = d.cols = 1;
+    d.flags = 0;
+    gcUIDialog* pDialog = NewGridDialog(pPool, d);
+    auto* pFade = pDialog ? pPool->New<gcDoUIShowDialog>(gcUIDialogHandle(hSelf), 0u) : nullptr;
+    if (!pFade) {
+        cLogError_("datagen: no room for the message \"%s\"", d.name.c_str());
+        return nullptr;
+    }
+    const unsigned int hControl = pDialog->m_hInitiallyFocusedControl;
+    pDialog->m_hInitiallyFocusedControl = 0;
+    gcUIWidget* pControl = pDialog->GetControl(hControl);
+    pControl->m_name.Set("Text");
+    pControl->m_nFlags &= ~gcUIWidget::kFocusable;
+    pFade->transition = gcUIShowDialogData::TRANSITION_OPACITYFADE;
+    pFade->transitionTime.fConst = fSeconds;
+    pDialog->onShown.pAction = pFade;
     return pDialog;
 }
 

@@ -12,6 +12,7 @@
 #include "datagen/entityWriters.h"
 
 class cMemPool;
+class gcUIControl;
 class gcUIDialog;
 
 namespace datagen {
@@ -61,18 +62,32 @@ BlockWriter& DialogGroupBlock(BlockWriter& w, uint32_t version, int32_t begin, i
 // A dialog in the pool whose root group is a grid of rows x columns of
 // controls, linked as neighbours with wrapping; each control of size
 // cellSize shows the enabled and focused sprites and the text given (0:
-// none) in the font. The first control is the initially focused one. Null
-// (logged) when the pool is full.
+// none) in the font, or the cell's own text from texts (row by row) where
+// given; in textColor, in textColorHi while focused. The first control is
+// the initially focused one. Null (logged) when the pool is full.
 struct GridDialogDesc {
     std::string name = "Grid";
     int rows = 2, cols = 3;
     float cellSize[2] = {96.0f, 64.0f};
     uint32_t hFont = 0;
     uint32_t hText = 0;
+    std::vector<uint32_t> texts;
+    uint32_t textColor = 0xFFFFFFFF;
+    uint32_t textColorHi = 0xFFFFFF00;
     uint32_t hEnabledSprite = 0;
     uint32_t hFocusedSprite = 0;
     uint32_t flags = 0x2;
 };
 gcUIDialog* NewGridDialog(cMemPool* pPool, const GridDialogDesc& d);
+// Gives a control a grid cell's look and the text hText: focusable, sized,
+// d's font, colours and sprites.
+void StyleGridCell(gcUIControl* pControl, const GridDialogDesc& d, uint32_t hText);
+
+// A short message: a dialog of one control showing the text of d (d's
+// size, font, colour and enabled sprite) that neither pauses the game nor
+// takes the focus, and that fades out over fSeconds as soon as it is shown,
+// then closes. hSelf is the handle the dialog will have. Null (logged) when
+// the pool is full.
+gcUIDialog* NewMessageDialog(cMemPool* pPool, GridDialogDesc d, uint32_t hSelf, float fSeconds);
 
 }  // namespace datagen

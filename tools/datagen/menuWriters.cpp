@@ -6,19 +6,30 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cWriteBlock.h"
+#include "datagen/actionWriters.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/flowWriters.h"
 #include "datagen/interfaceWriters.h"
+#include "datagen/poolBuilder.h"
+#include "datagen/sampleCinematic.h"
+#include "datagen/samplePlayer.h"
+#include "datagen/scriptWriters.h"
 #include "datagen/sampleSave.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eSprite.h"
 #include "gcGameCore/actions/gcDoUIShowDialog.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoPlayMusic.h"
+#include "gcGameCore/actions/gcDoSetValue.h"
+#include "gcGameCore/actions/gcDoUISetText.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
 #include "gcGameCore/interface/gcUIItemList.h"
 #include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcString.h"
+#include "gcGameCore/values/gcValNumber.h"
+#include "gcGameCore/values/gcValUIChecked.h"
 
 namespace datagen {
 
@@ -116,6 +127,11 @@ constexpr uint32_t kOpenAndFocus = 0x11;
 constexpr int kMenuDialogsBegin = 100;
 constexpr uint16_t kMainCheck = 0x0A01;
 constexpr uint16_t kOptionsCheck = 0x0A02;
+constexpr uint16_t kNoSaveCheck = 0x0A04;
+constexpr int kMenuDialogs = 3;
+constexpr float kMessageOffsetY = -180.0f;
+constexpr uint32_t kSampleButtonText = 0xFF202020;         // 0xAARRGGBB: near black
+constexpr uint32_t kSampleButtonTextFocused = 0xFFC01010;  // red
 constexpr int kMenuSpritesBegin = 200;  // the menu's sprite range begins here
 constexpr uint16_t kButtonSpriteCheck = 0x0A03;
 
@@ -145,7 +161,54 @@ void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
     }
 }
 
+// Confirming the box toggles it; checking and unchecking set its label.
+bool FillCheckBoxToggle(gcUICheckBox& box, const gcDesiredWidget& self, cMemPool* pPool)
+{
+    PoolBuilder b(pPool);
+    auto set = [&](float f) {
+        return b.Took(NewSetValue(pPool, gcDoSetValue::OP_ASSIGN, b.New<gcValUIChecked>(self), b.New<gcValNumber>(f)));
+    };
+    gcAction* pToggle = b.Took(NewEvaluation(pPool, b.New<gcValUIChecked>(self), {set(0.0f)}, {set(1.0f)}));
+    SetActions(box.onConfirm, {pToggle});
+    SetActions(box.onChecked, {b.New<gcDoUISetText>(self, gcStringHandle(SampleTextHandle(kTextSubtitlesOn)))});
+    SetActions(box.onUnchecked, {b.New<gcDoUISetText>(self, gcStringHandle(SampleTextHandle(kTextSubtitlesOff)))});
+    if (b.Full())
+        cLogError_("datagen: no room for the options' check box");
+    return !b.Full();
+}
+
 }  // namespace
+
+uint32_t SampleTextHandle(SampleText text)
+{
+    return SampleMapHandle(kSampleTextsBegin + text);
+}
+
+bool PlaceSampleTexts(cMemPool* pPool, SlotLease<gcStringMgr, gcString>& lease)
+{
+    for (int i = 0; i < kSampleTextCount; ++i) {
+        gcString* pString = NewString(pPool, kSampleTexts[i], kSampleTexts[i]);
+        if (!pString)
+            return false;
+        lease.Place(i, pString, static_cast<uint16_t>(SampleTextHandle(static_cast<SampleText>(i)) >> 16));
+    }
+    return true;
+}
+
+GridDialogDesc SampleButtonGrid(const char* name, int rows, uint32_t hSprite)
+{
+    GridDialogDesc d;
+    d.name = name;
+    d.rows = rows;
+    d.cols = 1;
+    d.cellSize[0] = 200.0f;
+    d.cellSize[1] = 40.0f;
+    d.hFont = SampleFontHandle();
+    d.textColor = kSampleButtonText;
+    d.textColorHi = kSampleButtonTextFocused;
+    d.hEnabledSprite = d.hFocusedSprite = hSprite;
+    return d;
+}
 
 bool WriteSampleMainMenu(const std::string& dir)
 {
@@ -156,51 +219,68 @@ bool WriteSampleMainMenu(const std::string& dir)
         return false;
     pButtonSprite->m_name.Set("Button");
     const uint32_t hButtonSprite = DialogHandle(kButtonSpriteCheck, kMenuSpritesBegin);
-    GridDialogDesc main;
-    main.name = "MainMenu", main.rows = 3, main.cols = 1;
-    main.hEnabledSprite = main.hFocusedSprite = hButtonSprite;
-    gcUIDialog* pMain = NewGridDialog(&pool, main);
-    GridDialogDesc options;
-    options.name = "Options", options.rows = 1, options.cols = 1;
-    options.hEnabledSprite = options.hFocusedSprite = hButtonSprite;
-    gcUIDialog* pOptions = NewGridDialog(&pool, options);
-    if (!pMain || !pOptions)
-        return false;
     const uint32_t hMain = DialogHandle(kMainCheck, kMenuDialogsBegin);
     const uint32_t hOptions = DialogHandle(kOptionsCheck, kMenuDialogsBegin + 1);
+    const uint32_t hNoSave = DialogHandle(kNoSaveCheck, kMenuDialogsBegin + 2);
+    GridDialogDesc main = SampleButtonGrid("MainMenu", 3, hButtonSprite);
+    main.texts = {SampleTextHandle(kTextNewGame), SampleTextHandle(kTextContinue), SampleTextHandle(kTextOptions)};
+    GridDialogDesc options = SampleButtonGrid("Options", 2, hButtonSprite);
+    options.texts = {0, SampleTextHandle(kTextBack)};
+    options.flags |= gcUIDialog::kCoversBelow;  // the main menu's buttons are not drawn beneath
+    GridDialogDesc message = SampleButtonGrid("NoSave", 1, hButtonSprite);
+    message.hText = SampleTextHandle(kTextNoSave);
+    gcUIDialog* pMain = NewGridDialog(&pool, main);
+    gcUIDialog* pOptions = NewGridDialog(&pool, options);
+    gcUIDialog* pNoSave = NewMessageDialog(&pool, message, hNoSave, kSampleMessageSeconds);
+    if (!pMain || !pOptions || !pNoSave)
+        return false;
+    pNoSave->m_offset = mVec2(0.0f, kMessageOffsetY);  // below the buttons
     const char* kButtons[] = {"NewGame", "Continue", "Options"};
     for (int16_t r = 0; r < 3; ++r) {
         gcUIWidget* pButton = pMain->m_widgetGroup.GetCellWidget(r, 0);
         pButton->m_name.Set("%s", kButtons[r]);
         if (r == 0 && !FillSampleNewGame(pButton->onConfirm, &pool))
             return false;
-        if (r == 1 && !FillSampleContinue(pButton->onConfirm, &pool))
+        if (r == 1 && !FillSampleContinue(pButton->onConfirm, &pool, hNoSave))
             return false;
         if (r == 2)
             SetActions(pButton->onConfirm, {ShowDialog(&pool, hOptions, kOpenAndFocus)});
     }
-    // The options dialog's one cell holds the check box instead of a button.
+    // The options dialog's first cell holds the check box instead of a button.
     gcUIWidgetGroup& root = pOptions->m_widgetGroup;
-    root.DeleteAllWidgets(true);
+    gcUIWidget* pCell = root.GetCellWidget(0, 0);
+    root.RemoveCellWidget(gcUICell{0, 0}, pCell);
+    pOptions->DestroyControl(pCell->GetWidgetHandle());
     const unsigned int hBox = root.CreateCellWidget(gcUICell{0, 0}, gcUICheckBox::GetStaticType(), 0);
-    gcUIWidget* pBox = pOptions->GetControl(hBox);
+    auto* pBox = static_cast<gcUICheckBox*>(pOptions->GetControl(hBox));
     if (!pBox)
         return false;
     pBox->m_name.Set("Subtitles");
-    pBox->m_nFlags |= gcUIWidget::kFocusable;
+    // Checked, as the subtitles show; the label tells the state.
+    StyleGridCell(pBox, options, SampleTextHandle(kTextSubtitlesOn));
+    pBox->m_nFlags |= gcUICheckBox::kChecked;
+    for (eSpriteHandle& h : pBox->m_hCheckedSprites)
+        h = eSpriteHandle(hButtonSprite);
+    root.SetAutoNeighbors(true, true, true, true);
     pOptions->m_hInitiallyFocusedControl = hBox;
+    if (!FillCheckBoxToggle(*pBox, gcDesiredWidget{gcUIDialogHandle(hOptions), hBox}, &pool))
+        return false;
+    gcUIWidget* pBack = root.GetCellWidget(1, 0);
+    pBack->m_name.Set("Back");
+    SetActions(pBack->onConfirm, {ShowDialog(&pool, hOptions, 0)});
     SetActions(pOptions->onBack, {ShowDialog(&pool, hOptions, 0)});
     bool ok = false;
     {
         // The menu's dialog group writes what the dialog slots hold.
-        SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, 2);
+        SlotLease<gcUIDialogMgr, gcUIDialog> lease(kMenuDialogsBegin, kMenuDialogs);
         lease.Place(0, pMain, kMainCheck);
         lease.Place(1, pOptions, kOptionsCheck);
+        lease.Place(2, pNoSave, kNoSaveCheck);
         SlotLease<eSpriteMgr, eSprite> spriteLease(kMenuSpritesBegin, 1);
         spriteLease.Place(0, pButtonSprite, kButtonSpriteCheck);
         ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
             menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
-            menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + 2;
+            menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + kMenuDialogs;
             menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
             menu.m_sprites.m_nBegin = kMenuSpritesBegin;
             menu.m_sprites.m_nEnd = kMenuSpritesBegin + 1;
@@ -213,6 +293,7 @@ bool WriteSampleMainMenu(const std::string& dir)
     // Their actions hold heap memory of their own: destroyed, not just dropped with the pool.
     std::destroy_at(pMain);
     std::destroy_at(pOptions);
+    std::destroy_at(pNoSave);
     // The menu's sound data, empty for now.
     BlockWriter sound;
     return ok && EmptyGroupBlock(sound.Header(), gcMainMenu::kSoundBegin).Trailer().Save(dir + "/Game/MainMenuSound.snd");

@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "datagen/blockWriter.h"
+#include "datagen/dialogWriters.h"
+#include "datagen/slotLease.h"
+#include "gcGameCore/script/gcString.h"
 
 class cMemPool;
 class gcMainMenu;
@@ -43,13 +46,45 @@ bool WriteMainMenuFile(const std::string& path, cMemPool* pPool, const std::func
 // and event empty; from version 4 the track count and tracks as given.
 BlockWriter& MainMenuBlock(BlockWriter& w, uint32_t version, const std::vector<int32_t>& tracks);
 
+// The sample game's texts, in the game's string table (slots 150 on, the
+// order of SampleText), drawn by the menu and the pause dialog.
+enum SampleText : int {
+    kTextNewGame,
+    kTextContinue,
+    kTextOptions,
+    kTextSave,
+    kTextResume,
+    kTextSubtitlesOn,
+    kTextSubtitlesOff,
+    kTextBack,
+    kTextNoSave,
+    kTextSaved,
+    kSampleTextCount
+};
+constexpr const char* kSampleTexts[kSampleTextCount] = {
+    "New Game", "Continue", "Options", "Save", "Resume", "[X] Subtitles", "[ ] Subtitles", "Back", "No saved game",
+    "Saved"};
+constexpr int kSampleTextsBegin = 150;
+uint32_t SampleTextHandle(SampleText text);
+// Puts the texts in a lease over their kSampleTextCount slots from
+// kSampleTextsBegin, made in the pool; false when it is full.
+bool PlaceSampleTexts(cMemPool* pPool, SlotLease<gcStringMgr, gcString>& lease);
+// The look of the sample's buttons and messages: a dialog of rows x 1
+// cells drawing hSprite, dark text in the sample's font, red while focused.
+GridDialogDesc SampleButtonGrid(const char* name, int rows, uint32_t hSprite);
+// How long the sample's messages ("No saved game", "Saved") stay.
+constexpr float kSampleMessageSeconds = 2.5f;
+
 // The sample game's main menu, dir/Game/MainMenu.mnu: a main dialog opened
 // when the menu starts, with "NewGame", "Continue" and "Options" buttons
 // (new game starts a new profile at act 1, map 1 with loading screen 1,
 // continue resumes the profile saved on the card, FillSampleNewGame and
 // FillSampleContinue; options opens the options dialog), and an options
-// dialog with a "Subtitles" check box that closes itself on back; the
-// buttons draw the menu's one untextured sprite; and its sound file,
+// dialog with a "Subtitles" check box (confirm toggles it, its label shows
+// the state) and a "Back" button, which like B closes it; a message dialog
+// that Continue opens when the card holds no save; every button shows its
+// label from the string table and draws the menu's one untextured sprite;
+// and its sound file,
 // dir/Game/MainMenuSound.snd, with no sounds.
 bool WriteSampleMainMenu(const std::string& dir);
 

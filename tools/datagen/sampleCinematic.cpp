@@ -132,6 +132,11 @@ gcUIDialog* NewSubtitleDialog(cMemPool* pPool, uint32_t* phControl)
 
 }  // namespace
 
+uint32_t SampleFontHandle()
+{
+    return HandleOf(kFontSlot);
+}
+
 bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache)
 {
     const int cacheEnd = beginSlot + static_cast<int>(cache.size());

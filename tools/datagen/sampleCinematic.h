@@ -27,6 +27,10 @@ constexpr uint32_t kSubtitleColor = 0xFFFFE020;  // 0xAARRGGBB: yellow
 constexpr int kGreetingCinematicSlot = 10;       // in the first map's cinematic group
 constexpr int kGreetingTriggerSlot = 10;         // in its region-trigger group
 
+// The handle of the font the subtitles and the menus draw with (in the
+// game configuration, loaded before the menu).
+uint32_t SampleFontHandle();
+
 // The game configuration ("Game/GameConfig.gc"): the texture cache of the
 // records from beginSlot, then the subtitle font: its glyph sheet's cache
 // slot and texture, its material and the font itself.

@@ -7,6 +7,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/poolBuilder.h"
 #include "datagen/sampleProps.h"
 #include "datagen/scriptWriters.h"
@@ -237,16 +238,21 @@ bool AppendSampleDeathStep(gcEvent& event, cMemPool* pPool)
     return true;
 }
 
+static_assert(kSampleTextsBegin == kSampleGameStringsBegin && kSampleTextsBegin + kSampleTextCount <= kSampleDeathStringSlot,
+              "the menus' texts lie before the death message");
+
 bool WriteSampleGameStrings(const std::string& path)
 {
     cMemPool pool("datagen GameStrings", 0x1000, false);
     SlotLease<gcStringMgr, gcString> lease(kSampleDeathStringSlot, 1);
+    SlotLease<gcStringMgr, gcString> menuLease(kSampleTextsBegin, kSampleTextCount);
     gcString* pText = NewString(&pool, "Fallen", kSampleDeathText);
-    if (!pText)
+    if (!pText || !PlaceSampleTexts(&pool, menuLease))
         return false;
     lease.Place(0, pText, CheckOf(kSampleDeathStringSlot));
     // The game reads its strings into slots from 150 on whatever the file
-    // says: the file starts there, the slots before the message empty.
+    // says: the file starts there with the menus' texts, the slots between
+    // them and the message empty.
     gcStringGroup group;  // not made by the factory: it destroys nothing
     group.m_nBegin = kSampleGameStringsBegin;
     group.m_nEnd = kSampleDeathStringSlot + 1;

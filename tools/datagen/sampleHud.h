@@ -58,7 +58,8 @@ bool SampleHudStartActions(BlockWriter& w, const ActionMemberFunc& member);
 // death the message fades in. False (logged) when the pool is full.
 bool AppendSampleDeathStep(gcEvent& event, cMemPool* pPool);
 
-// The game's strings (the death message) as a string file.
+// The game's strings (the menus' texts and the death message) as a string
+// file.
 bool WriteSampleGameStrings(const std::string& path);
 
 }  // namespace datagen

@@ -10,6 +10,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
 #include "datagen/dialogWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/poolBuilder.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/scriptWriters.h"
@@ -35,6 +36,8 @@ namespace {
 constexpr uint32_t kOpenAndFocus = gcUIShowDialogData::kShow | gcUIShowDialogData::kFocusInitial;
 constexpr uint32_t kClose = 0;
 constexpr uint32_t kHideAll = gcUIShowDialogData::kCloseAll;
+// A message: opens under the other dialogs, without taking the focus.
+constexpr uint32_t kShowBelow = gcUIShowDialogData::kShow | gcUIShowDialogData::kAtBottom;
 constexpr int32_t kProfile = 1;  // the sample keeps one profile, the first
 
 uint16_t CheckOf(int slot)
@@ -83,7 +86,7 @@ bool FillSave(gcEvent& event, cMemPool* pPool)
     Builder b(pPool);
     return b.Fill(event,
                   {b.MemCardOp(gcDoMemCardOp::OP_SAVE), b.SaveGameOp(gcDoSaveGameOp::OP_SAVEOVERWRITEPROFILE_COMMIT),
-                   b.ShowDialog(SamplePauseDialogHandle(), kClose)},
+                   b.ShowDialog(SamplePauseDialogHandle(), kClose), b.ShowDialog(SampleSavedDialogHandle(), kShowBelow)},
                   "pause dialog's save");
 }
 
@@ -93,15 +96,13 @@ bool FillClose(gcEvent& event, cMemPool* pPool)
     return b.Fill(event, {b.ShowDialog(SamplePauseDialogHandle(), kClose)}, "pause dialog's close");
 }
 
-// Two buttons in a column drawing the untextured sprite (plain boxes, as
-// the menu's); it pauses the game while open.
+// Two labelled buttons in a column drawing the untextured sprite (plain
+// boxes, as the menu's); it pauses the game while open.
 gcUIDialog* NewPauseDialog(cMemPool* pPool)
 {
-    GridDialogDesc d;
-    d.name = "Pause";
-    d.rows = static_cast<int>(std::size(kSamplePauseButtons));
-    d.cols = 1;
-    d.hEnabledSprite = d.hFocusedSprite = SampleMapHandle(kSamplePauseSpriteSlot);
+    GridDialogDesc d = SampleButtonGrid("Pause", static_cast<int>(std::size(kSamplePauseButtons)),
+                                        SampleMapHandle(kSamplePauseSpriteSlot));
+    d.texts = {SampleTextHandle(kTextSave), SampleTextHandle(kTextResume)};
     gcUIDialog* pDialog = NewGridDialog(pPool, d);
     if (!pDialog)
         return nullptr;
@@ -138,6 +139,11 @@ uint32_t SamplePauseDialogHandle()
     return SampleMapHandle(kSamplePauseDialogSlot);
 }
 
+uint32_t SampleSavedDialogHandle()
+{
+    return SampleMapHandle(kSampleSavedDialogSlot);
+}
+
 bool AppendSamplePauseStep(gcEvent& event, cMemPool* pPool)
 {
     Builder b(pPool);
@@ -150,7 +156,10 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
     cMemPool pool("datagen Pause", 0x10000, false);
     eSprite* pSprite = pool.New<eSprite>();
     gcUIDialog* pDialog = NewPauseDialog(&pool);
-    if (!pSprite || !pDialog) {
+    GridDialogDesc saved = SampleButtonGrid("Saved", 1, SampleMapHandle(kSamplePauseSpriteSlot));
+    saved.hText = SampleTextHandle(kTextSaved);
+    gcUIDialog* pSaved = NewMessageDialog(&pool, saved, SampleSavedDialogHandle(), kSampleMessageSeconds);
+    if (!pSprite || !pDialog || !pSaved) {
         cLogError_("datagen: no room for the pause dialog");
         return false;
     }
@@ -158,16 +167,20 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
     bool ok = false;
     {
         SlotLease<gcUIDialogMgr, gcUIDialog> dialogLease(kSamplePauseDialogSlot, 1);
+        SlotLease<gcUIDialogMgr, gcUIDialog> savedLease(kSampleSavedDialogSlot, 1);
         dialogLease.Place(0, pDialog, CheckOf(kSamplePauseDialogSlot));
+        savedLease.Place(0, pSaved, CheckOf(kSampleSavedDialogSlot));
         SlotLease<eSpriteMgr, eSprite> spriteLease(kSamplePauseSpriteSlot, 1);
         spriteLease.Place(0, pSprite, CheckOf(kSamplePauseSpriteSlot));
         ok = write([](gcGame& game) {
             TakeInSlot(game.m_UIDialogs, kSamplePauseDialogSlot);
+            TakeInSlot(game.m_UIDialogs, kSampleSavedDialogSlot);
             TakeInSlot(game.m_sprites, kSamplePauseSpriteSlot);
         });
     }
     // Its actions hold heap memory of their own: destroyed, not just dropped with the pool.
     std::destroy_at(pDialog);
+    std::destroy_at(pSaved);
     return ok;
 }
 
@@ -182,14 +195,15 @@ bool FillSampleNewGame(gcEvent& event, cMemPool* pPool)
                   "new game");
 }
 
-bool FillSampleContinue(gcEvent& event, cMemPool* pPool)
+bool FillSampleContinue(gcEvent& event, cMemPool* pPool, uint32_t hNoSaveDialog)
 {
     Builder b(pPool);
     gcValue* pHasMap = b.New<gcValSaveGameVar>(gcValSaveGameVar::VAR_MAP, gcValSaveGameVar::STAT_ENTITY, 0);
     return b.Fill(event,
                   {b.MemCardOp(gcDoMemCardOp::OP_LOAD), b.SaveGameOp(gcDoSaveGameOp::OP_SETCURPROFILE),
                    b.SaveGameOp(gcDoSaveGameOp::OP_LOADPROFILE_COMMIT), b.SaveGameOp(gcDoSaveGameOp::OP_STARTPROFILE),
-                   b.If(pHasMap, b.ShowDialog(0, kHideAll))},
+                   b.Took(NewEvaluation(b.Pool(), pHasMap, {b.ShowDialog(0, kHideAll)},
+                                        {b.ShowDialog(hNoSaveDialog, kShowBelow)}))},
                   "continue");
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The sample game's saving: the pause dialog that the player's Start button
 // opens in a map, whose "Save" button writes the current profile to the
-// memory card in slot A and whose "Resume" button (or B) closes it; and the
+// memory card in slot A and shows "Saved" for a moment, and whose "Resume" button (or B) closes it; and the
 // main menu's "NewGame" and "Continue" buttons, which start a new profile
 // or load the one on the card and go on at its map. The east gate's map
 // change records the position in the profile (its load-map action saves).
@@ -23,8 +23,11 @@ namespace datagen {
 // sprite group.
 constexpr int kSamplePauseDialogSlot = 201;
 constexpr int kSamplePauseSpriteSlot = 70;
-// The dialog's handle: check 0x100 + slot, as SampleMapHandle.
+// The "Saved" message a save shows for a moment, beside it.
+constexpr int kSampleSavedDialogSlot = 202;
+// The dialogs' handles: check 0x100 + slot, as SampleMapHandle.
 uint32_t SamplePauseDialogHandle();
+uint32_t SampleSavedDialogHandle();
 
 // The pause dialog's buttons, top to bottom; "Save" is focused first.
 constexpr const char* kSamplePauseButtons[] = {"Save", "Resume"};
@@ -44,8 +47,9 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
 // profile, act 1 map 1 is requested with loading screen 1 and every dialog
 // closes. Continue: profile 1 is loaded from the card in slot A and its map
 // started; the dialogs close only when the profile holds a map, so without
-// a save the menu stays. False (logged) when the pool is full.
+// a save the menu stays and the message hNoSaveDialog opens. False (logged)
+// when the pool is full.
 bool FillSampleNewGame(gcEvent& event, cMemPool* pPool);
-bool FillSampleContinue(gcEvent& event, cMemPool* pPool);
+bool FillSampleContinue(gcEvent& event, cMemPool* pPool, uint32_t hNoSaveDialog);
 
 }  // namespace datagen

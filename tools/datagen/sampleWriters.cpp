@@ -17,6 +17,7 @@
 #include "datagen/effectWriters.h"
 #include "datagen/entityWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/materialWriters.h"
 #include "datagen/regionWriters.h"
 #include "datagen/sampleDevices.h"
@@ -1127,7 +1128,7 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
         return false;
     // The game, its sound data (empty for now) and the game state, made by
     // the game's creators as an editing tool makes them and written by the
-    // engine; its English strings (the death message).
+    // engine; its English strings (the menus' texts and the death message).
     gcGame::Create();
     gcGame* pGame = gcGame::Get();
     cMemPool pool("datagen Game", 0x20000, false);

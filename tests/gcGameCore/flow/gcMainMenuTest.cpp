@@ -12,11 +12,16 @@
 #include "eEngine/eInput.h"
 #include "datagen/flowWriters.h"
 #include "datagen/menuWriters.h"
+#include "datagen/sampleCinematic.h"
+#include "datagen/sampleHud.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/actions/gcDoEvaluation.h"
+#include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcMainMenuLoader.h"
+#include "gcGameCore/script/gcString.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIDialog.h"
@@ -158,6 +163,70 @@ TEST_F(gcMainMenuTest, SampleMenuOpensItsDialogsThroughItsEvents)
     EXPECT_EQ(pUI->m_nFocusedDialog, 1);
     pOptions->onBack.Apply(gcEventParams(), gcEventStackData());
     EXPECT_EQ(pUI->GetFocusedDialog(), pMain);
+    pUI->CloseAllDialogs(false);
+}
+
+// Every button of the sample's menu shows its label from the game's string
+// table in the font, in another colour while focused.
+TEST_F(gcMainMenuTest, SampleMenuLabelsResolve)
+{
+    ASSERT_TRUE(datagen::WriteSampleGameStrings(GamePath("GameStrings_eng.str")));
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    cMemPool pool{"gcMainMenuLabels", 0x10000, false};
+    gcGame* pGame = pool.New<gcGame>();
+    ASSERT_TRUE(pGame->LoadStringTable());
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    gcUIDialog* pNoSave = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(102));
+    ASSERT_TRUE(pMain && pOptions && pNoSave);
+    const struct {
+        gcUIDialog* pDialog;
+        int16_t row;
+        const char* sLabel;
+    } kRows[] = {{pMain, 0, "New Game"},   {pMain, 1, "Continue"}, {pMain, 2, "Options"},
+                 {pOptions, 0, "[X] Subtitles"}, {pOptions, 1, "Back"},  {pNoSave, 0, "No saved game"}};
+    for (const auto& row : kRows) {
+        const auto* pControl = dcast<gcUIControl>(row.pDialog->m_widgetGroup.GetCellWidget(row.row, 0));
+        ASSERT_NE(pControl, nullptr) << row.sLabel;
+        EXPECT_STREQ(pControl->GetText(), row.sLabel);
+        EXPECT_EQ(pControl->m_hFont.m_nValue, datagen::SampleFontHandle()) << row.sLabel;
+        EXPECT_NE(pControl->m_nTextColor, pControl->m_nTextColorHi) << row.sLabel << ": focus shows";
+    }
+    EXPECT_STREQ(gcStringMgr::GetPtr(gcStringHandle(datagen::SampleTextHandle(datagen::kTextSaved)))->m_sData, "Saved");
+    std::destroy_at(pGame);
+}
+
+// The options' check box toggles on confirm and its label follows;
+// Continue without a save opens the message beneath the main dialog, which
+// keeps the focus.
+TEST_F(gcMainMenuTest, SampleCheckBoxTogglesAndContinueWithoutASaveSaysSo)
+{
+    ASSERT_TRUE(datagen::WriteSampleMainMenu(m_dir.HostPath("")));
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcUIDialog* pMain = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(100));
+    gcUIDialog* pOptions = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(101));
+    gcUIDialog* pNoSave = gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(102));
+    ASSERT_TRUE(pMain && pOptions && pNoSave);
+
+    gcUI* pUI = gcUI::Get();
+    gcMainMenu::s_pMainMenu->onStarted.Apply(gcEventParams(), gcEventStackData());
+    auto* pBox = dcast<gcUICheckBox>(pOptions->m_widgetGroup.GetCellWidget(0, 0));
+    ASSERT_NE(pBox, nullptr);
+    for (datagen::SampleText label : {datagen::kTextSubtitlesOff, datagen::kTextSubtitlesOn}) {
+        pBox->onConfirm.Apply(gcEventParams(), gcEventStackData());
+        EXPECT_EQ(pBox->m_hText.m_nValue, datagen::SampleTextHandle(label));
+        EXPECT_EQ(pBox->IsChecked(), label == datagen::kTextSubtitlesOn);
+    }
+    // Continue's last step, after the card found nothing to load (the card
+    // operations themselves would leave the profile state to later tests).
+    const gcAction* pLast = pMain->m_widgetGroup.GetCellWidget(1, 0)->onConfirm.pAction;
+    while (pLast && pLast->pNextAction)
+        pLast = pLast->pNextAction;
+    ASSERT_NE(dcast<const gcDoEvaluation>(pLast), nullptr);
+    pLast->DoAction(gcEventParams());
+    EXPECT_EQ(pUI->GetFocusedDialog(), pMain) << "the menu stays";
+    EXPECT_EQ(pUI->FindDialog(pNoSave), 0) << "the message opens beneath it";
     pUI->CloseAllDialogs(false);
 }
 

@@ -14,6 +14,7 @@
 #include "../test/audio_test.h"
 #include "../test/gx_test.h"
 #include "../test/os_test.h"
+#include "../test/pad_test.h"
 #include "datagen/datagen.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideoTestUtil.h"
@@ -24,6 +25,11 @@
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/actions/gcDoDeviceAction.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eVideo.h"
+#include "gcGameCore/flow/gcMainMenu.h"
+#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleFlying.h"
@@ -405,6 +411,73 @@ TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
         else
             EXPECT_LT(std::abs(c.r - c.b), 60);
     }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The main menu as a player meets it: every button's label drawn dark on
+// its box, the focused one in red; Down moves the red to the next button.
+TEST_F(gcSampleGameTest, TheMenuDrawsItsLabelsAndDownMovesTheFocus)
+{
+    ASSERT_TRUE(gcMainMenu::Load());
+    gcMainMenu* pMenu = gcMainMenu::s_pMainMenu;
+    ASSERT_NE(pMenu, nullptr);
+    pMenu->onStarted.Apply(gcEventParams(), gcEventStackData());
+    PADTestSetScripted(true);
+    PADStatus idle = PADTestIdleStatus();
+    PADStatus down = idle;
+    down.button = PAD_BUTTON_DOWN;
+    const gcMsgTick tick{cTimeValue(cTimeValue::TICKS_PER_SECOND / 30)};
+    struct Counts {
+        int red[3], dark[3];
+    };
+    // Red and dark pixels inside each of the three buttons (boxes of 200 x
+    // 40 from y 140, 80 apart, centred).
+    auto frame = [&](const PADStatus& status) {
+        PADTestSetStatus(0, status);
+        pMenu->Update(tick);
+        pMenu->Draw();
+        eVideo::Flip();
+        VIWaitForRetrace();
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        Counts c{};
+        if (!GXTestReadPresented(&rgba, &width, &height) || width != 640)
+            return c;
+        for (int b = 0; b < 3; ++b)
+            for (int y = 145 + 80 * b; y < 175 + 80 * b; ++y)
+                for (int x = 225; x < 415; ++x) {
+                    const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+                    c.red[b] += p[0] > 150 && p[1] < 90 && p[2] < 90;
+                    c.dark[b] += p[0] < 90 && p[1] < 90 && p[2] < 90;
+                }
+        return c;
+    };
+    frame(idle);
+    const Counts before = frame(idle);
+    frame(down);
+    frame(idle);
+    const Counts after = frame(idle);
+    // As the menu's run ends: nothing of it is left for the next test.
+    PADTestSetScripted(false);
+    eInput::Reset();
+    gcUI::Get()->CloseAllDialogs(false);
+    gcMusic::StopAllMusic();
+    for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})
+        eAudio::FreeGroup(group);
+    std::destroy_at(pMenu);
+    const struct {
+        const Counts& c;
+        int nFocused;
+    } kFrames[] = {{before, 0}, {after, 1}};
+    for (const auto& f : kFrames)
+        for (int b = 0; b < 3; ++b) {
+            SCOPED_TRACE(testing::Message() << "focus on " << f.nFocused << ", button " << b);
+            EXPECT_GT(f.c.red[b] + f.c.dark[b], 40) << "a label is drawn";
+            if (b == f.nFocused)
+                EXPECT_GT(f.c.red[b], 40);
+            else
+                EXPECT_EQ(f.c.red[b], 0);
+        }
     EXPECT_EQ(Problems(), 0);
 }
 
