@@ -422,6 +422,22 @@ TEST_F(gcGameSaveTest, RecordingStopsAt32Entries)
     EXPECT_EQ(nEquipped, 34);
 }
 
+// The header words of a profile's bytes (flags, time played, act, map) are
+// decoded: a reset profile takes them and encodes them back as they were.
+TEST_F(gcGameSaveTest, AProfileDecodesEveryFieldItsBytesHold)
+{
+    std::vector<uint8_t> bytes(gcGameSave::kProfileSize, 0);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i % 4 == 3 ? i / 4 : 0);  // word n holds n: the flags word 0
+    gcGameSave::gcGameProfile p;
+    p.Reset();
+    p.Decode(bytes.data());
+    std::vector<uint8_t> again(gcGameSave::kProfileSize, 0xEE);
+    p.Encode(again.data());
+    for (size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(again[i], bytes[i]) << "byte " << i;
+}
+
 // A reset gives a new profile whatever the profile held, the audio mode
 // apart.
 TEST_F(gcGameSaveTest, AResetProfileHoldsTheNewProfileValues)
