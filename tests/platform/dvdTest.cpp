@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -81,6 +82,20 @@ TEST_F(DVDTest, OpensConsolePathsWithoutRegardToCase)
             EXPECT_EQ(fi.length, 100u);
             EXPECT_EQ(DVDClose(&fi), TRUE);
         }
+    }
+}
+
+// A pipe or a device under a file's name is no file: it is refused at once
+// (opening a pipe would wait for a writer for ever), and it does not exist.
+TEST_F(DVDTest, APipeOrADeviceUnderAFilesNameIsRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo((m_dir / "Game" / "Act01" / "Map02.map").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", m_dir / "Game" / "Act01" / "Map03.map");
+    for (const char* path : {"/Game/Act01/Map02.map", "/GAME/ACT01/MAP02.MAP", "/Game/Act01/Map03.map"}) {
+        SCOPED_TRACE(path);
+        DVDFileInfo fi;
+        EXPECT_EQ(WithinDeadline("DVDOpen of a pipe", [&] { return DVDOpen(path, &fi); }), FALSE);
+        EXPECT_EQ(DVDFileExists(path), FALSE);
     }
 }
 

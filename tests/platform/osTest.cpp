@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include "../test/os_test.h"
 #include "os/os_local.h"
 #include "tempDir.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -259,6 +262,38 @@ TEST(OSSettings, DamagedLinesKeepTheDefaults)
     OSTestSetSettingsDir(dir.c_str());
     EXPECT_EQ(OSGetProgressiveMode(), 1u);
     EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
+    OSTestSetSettingsDir(nullptr);
+}
+
+// Only a regular file of at most 4 KiB is read, and at once: a pipe (which
+// would wait for a writer), an endless device, a folder and a file a byte
+// too long leave the defaults.
+TEST(OSSettings, OnlyARegularFileOfAtMost4KiBIsRead)
+{
+    const std::string setting = "progressive=1\n";
+    const struct {
+        const char* sName;
+        std::function<void(const std::string& path)> make;
+        uint32_t nProgressive;
+    } rows[] = {
+        {"pipe", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, 0},
+        {"endless device", [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); }, 0},
+        {"folder", [](const std::string& path) { std::filesystem::create_directory(path); }, 0},
+        {"a byte over 4 KiB",
+         [&](const std::string& path) { std::ofstream(path) << setting << std::string(4097 - setting.size(), ' '); }, 0},
+        {"4 KiB",
+         [&](const std::string& path) { std::ofstream(path) << setting << std::string(4095 - setting.size(), ' ') << '\n'; },
+         1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        TempDir dir("qm_os");
+        row.make(dir.File("settings"));
+        OSTestSetSettingsDir(dir.c_str());
+        EXPECT_EQ(WithinDeadline("reading the settings", [] { return OSGetProgressiveMode(); }, std::chrono::seconds(3)),
+                  row.nProgressive);
+        EXPECT_EQ(OSGetSoundMode(), OS_SOUND_MODE_STEREO);
+    }
     OSTestSetSettingsDir(nullptr);
 }
 

@@ -2,7 +2,8 @@
 // The background thread that loads the game at start-up: the game
 // configuration, the platform configuration and the game file, then the
 // game's music. One instance for the program's life; Load on the main
-// thread, which only services the OS and yields until the thread ends.
+// thread, which only services the OS and yields until the thread ends or
+// the program is asked to end, and then joins it.
 
 #include "cCore/cThread.h"
 

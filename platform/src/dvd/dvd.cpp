@@ -33,6 +33,24 @@ std::string DataDir()
     return s.dataDir;
 }
 
+// A disc holds only files: whatever else a data folder holds under a file's
+// name (a pipe, a device) is not opened at all, since opening a pipe waits
+// for a writer and a device may do anything. The open itself does not wait
+// either, for what is swapped in between the look and the open; the
+// descriptor is checked again.
+int OpenRegular(const std::string& path)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0 && ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 void DVDInit()
@@ -62,8 +80,7 @@ BOOL DVDOpen(const char* fileName, DVDFileInfo* fileInfo)
     if (!fileInfo)
         return FALSE;
     const std::string dir = DataDir();
-    const std::string path = dvd::ResolvePath(dir, fileName);
-    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegular(dvd::ResolvePath(dir, fileName));
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > INT32_MAX) {
         if (fd >= 0)

@@ -2,11 +2,17 @@
 // text file of "name=value" lines in the user's data folder.
 #include "platform/os.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 
 #include "os/os_local.h"
@@ -39,6 +45,46 @@ std::string SettingsDir(const Settings& st)
     return std::string(home && *home ? home : ".") + "/.local/share/quillmere";
 }
 
+// The file holds two short lines; anything this long is not one we wrote.
+constexpr off_t kMaxSettingsBytes = 4096;
+
+// The file's text; empty when there is none. Only a regular file of a sane
+// size is read (a pipe would wait for a writer, a device such as /dev/zero
+// never ends); anything else is reported and its text taken as empty.
+std::string ReadSettingsText(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return {};  // not written yet
+    const int fd = S_ISREG(st.st_mode) ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSettingsBytes) {
+        if (fd >= 0)
+            ::close(fd);
+        OSReport("OS: the settings file %s is not a regular file of at most %lld bytes; the defaults are used\n",
+                 path.c_str(), static_cast<long long>(kMaxSettingsBytes));
+        return {};
+    }
+    // One byte past the limit tells a file that grew since its size was taken.
+    std::string text(static_cast<size_t>(kMaxSettingsBytes) + 1, '\0');
+    size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, &text[got], text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (got > static_cast<size_t>(kMaxSettingsBytes)) {
+        OSReport("OS: the settings file %s is larger than %lld bytes; the defaults are used\n", path.c_str(),
+                 static_cast<long long>(kMaxSettingsBytes));
+        return {};
+    }
+    text.resize(got);
+    return text;
+}
+
 // Unknown names and malformed lines are skipped; values keep their defaults.
 void Load(Settings& st)
 {
@@ -47,7 +93,7 @@ void Load(Settings& st)
     st.bLoaded = true;
     st.nProgressive = 0;
     st.nSoundMode = OS_SOUND_MODE_STEREO;
-    std::ifstream in(SettingsDir(st) + "/settings");
+    std::istringstream in(ReadSettingsText(SettingsDir(st) + "/settings"));
     std::string line;
     while (std::getline(in, line)) {
         const size_t eq = line.find('=');

@@ -23,11 +23,12 @@ bool gcGameLoader::Load()
     m_bLoadFailed = false;
     if (!Start())
         return false;
-    // The start-up notice has been shown; nothing is drawn meanwhile.
-    while (IsRunning()) {
-        cUpdateOS();
+    // The start-up notice has been shown; nothing is drawn meanwhile. Once
+    // the program is asked to end there is nothing more to service: the
+    // thread finishes the file in hand (its reads never wait on anything but
+    // the disc, and a disc error gives way to the request) and is joined.
+    while (IsRunning() && cUpdateOS())
         cThread::Yield();
-    }
     WaitForFinish();
     return !m_bLoadFailed;
 }
