@@ -12,6 +12,7 @@
 #include "card/card_local.h"
 #include "../test/card_test.h"
 #include "tempDir.h"
+#include "testDeadline.h"
 
 namespace {
 
@@ -180,6 +181,57 @@ TEST_F(cardTest, DamagedFileMountsBrokenAndFormatClearsIt)
     EXPECT_EQ(CARDFormatAsync(CARD_SLOT_A, nullptr), CARD_RESULT_READY);
     EXPECT_EQ(CARDCheckAsync(CARD_SLOT_A, nullptr), CARD_RESULT_READY);
     EXPECT_TRUE(card::ListFiles(CARDTestSlotFolder(CARD_SLOT_A)).empty());
+}
+
+// The card has 59 blocks for files: a host file larger than that is damaged,
+// whatever its size (a 3 GB one is neither read nor counted as a length),
+// and one that grows past it after it was opened is never read whole.
+TEST_F(cardTest, AFileLargerThanTheCardIsBroken)
+{
+    const std::string folder = CARDTestSlotFolder(CARD_SLOT_A);
+    const struct {
+        const char* sName;
+        uintmax_t nBytes;
+        int32_t nMount;
+    } rows[] = {
+        {"the whole card", 59u * 8192, CARD_RESULT_READY},
+        {"a block more", 60u * 8192, CARD_RESULT_BROKEN},
+        {"3 GB", uintmax_t{3} << 30, CARD_RESULT_BROKEN},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        std::ofstream(folder + "/big.dat", std::ios::binary);
+        std::filesystem::resize_file(folder + "/big.dat", row.nBytes);
+        CARDUnmount(CARD_SLOT_A);
+        EXPECT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), row.nMount);
+        CARDFileInfo info;
+        EXPECT_EQ(CARDOpen(CARD_SLOT_A, "big", &info), row.nMount);
+        std::filesystem::remove(folder + "/big.dat");
+    }
+
+    CARDUnmount(CARD_SLOT_A);
+    ASSERT_EQ(CARDMountAsync(CARD_SLOT_A, m_workArea.data(), nullptr, nullptr), CARD_RESULT_READY);
+    CARDFileInfo info;
+    ASSERT_EQ(Create("grows", &info), CARD_RESULT_READY);
+    std::vector<uint8_t> block(8192, 1);
+    ASSERT_EQ(CARDWriteAsync(&info, block.data(), 8192, 0, nullptr), CARD_RESULT_READY);
+    std::filesystem::resize_file(folder + "/grows.dat", 60u * 8192);
+    EXPECT_EQ(CARDReadAsync(&info, block.data(), 8192, 0, nullptr), CARD_RESULT_BROKEN);
+    EXPECT_EQ(CARDWriteAsync(&info, block.data(), 8192, 0, nullptr), CARD_RESULT_BROKEN);
+}
+
+// A status file that is an endless device is no status: the file's status
+// is its defaults, at once.
+TEST_F(cardTest, AStatusThatIsADeviceIsNotRead)
+{
+    CARDFileInfo info;
+    ASSERT_EQ(Create("save", &info), CARD_RESULT_READY);
+    std::filesystem::create_symlink("/dev/zero", std::string(CARDTestSlotFolder(CARD_SLOT_A)) + "/save.stat");
+    CARDStat stat;
+    EXPECT_EQ(WithinDeadline("reading the status", [&] { return CARDGetStatus(CARD_SLOT_A, info.fileNo, &stat); },
+                             std::chrono::seconds(2)),
+              CARD_RESULT_READY);
+    EXPECT_EQ(stat.iconAddr, CARDStat().iconAddr);
 }
 
 TEST_F(cardTest, InjectedResultsAndBusyPolls)

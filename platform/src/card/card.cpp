@@ -98,10 +98,16 @@ bool TakeInjection(int32_t chan, CARDTestOp op, int32_t* pResult)
     return true;
 }
 
-// A file's bytes are whole sectors, at least one.
+// All the blocks a card has for files, in bytes.
+constexpr uintmax_t kCardFileBytes = static_cast<uintmax_t>(CARD_USER_BLOCKS) * CARD_SECTOR_SIZE;
+// A status file is a few short lines.
+constexpr size_t kMaxStatusBytes = 4096;
+
+// A file's bytes are whole sectors, at least one, and no more than the card
+// has room for: a larger host file is no file of this card.
 bool DamagedSize(uintmax_t size)
 {
-    return size == 0 || size % CARD_SECTOR_SIZE != 0;
+    return size == 0 || size % CARD_SECTOR_SIZE != 0 || size > kCardFileBytes;
 }
 
 int32_t FindEntry(const Slot& slot, const std::string& name)
@@ -133,7 +139,9 @@ int32_t UsedBlocks(int32_t chan)
             bytes += ec ? 0 : size;
         }
     }
-    return static_cast<int32_t>((bytes + CARD_SECTOR_SIZE - 1) / CARD_SECTOR_SIZE);
+    // Host files larger than the card (a damaged card) count as a full card.
+    const uintmax_t blocks = (bytes + CARD_SECTOR_SIZE - 1) / CARD_SECTOR_SIZE;
+    return static_cast<int32_t>(std::min<uintmax_t>(blocks, CARD_USER_BLOCKS));
 }
 
 // Checks a name given by the program: NAMETOOLONG past 32 bytes, FATAL_ERROR
@@ -171,7 +179,7 @@ std::string OpenFileName(const CARDFileInfo* fileInfo, int32_t* pResult)
 // Reads an open file whole; BROKEN when its size is damaged.
 int32_t LoadFile(int32_t chan, int32_t fileNo, std::vector<uint8_t>* pBytes)
 {
-    if (!card::ReadWhole(BytesPath(chan, fileNo), pBytes))
+    if (!card::ReadWhole(BytesPath(chan, fileNo), pBytes, kCardFileBytes))
         return CARD_RESULT_IOERROR;
     return DamagedSize(pBytes->size()) ? CARD_RESULT_BROKEN : CARD_RESULT_READY;
 }
@@ -465,8 +473,8 @@ int32_t CARDGetStatus(int32_t chan, int32_t fileNo, CARDStat* stat)
         return Finish(chan, result, nullptr);
     CARDStat out;
     std::vector<uint8_t> text;
-    if (card::ReadWhole(StatusPath(chan, name), &text) &&
-        !card::ParseStatus(std::string(text.begin(), text.end()), &out))
+    if (card::ReadWhole(StatusPath(chan, name), &text, kMaxStatusBytes) &&
+        (text.size() > kMaxStatusBytes || !card::ParseStatus(std::string(text.begin(), text.end()), &out)))
         return Finish(chan, CARD_RESULT_BROKEN, nullptr);
     // The stored name fills the field; it is terminated only when shorter.
     std::memset(out.fileName, 0, sizeof(out.fileName));

@@ -4,6 +4,7 @@
 #include "card/card_local.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -146,13 +147,40 @@ std::vector<std::string> ListFiles(const std::string& folder)
     return names;
 }
 
-bool ReadWhole(const std::string& path, std::vector<uint8_t>* pBytes)
+bool ReadWhole(const std::string& path, std::vector<uint8_t>* pBytes, size_t maxBytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // A pipe would wait for a writer and a device may never end: only a
+    // regular file is opened, and the open does not wait either.
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    pBytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    // Never more than a byte past the limit is held, however large the file.
+    const size_t want = maxBytes + 1;
+    pBytes->resize(std::min(want, static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1));
+    size_t got = 0;
+    bool ok = true;
+    while (got < want) {
+        if (got == pBytes->size())
+            pBytes->resize(std::min(want, pBytes->size() * 2));
+        const ssize_t n = ::read(fd, pBytes->data() + got, pBytes->size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    pBytes->resize(got);
+    return ok;
 }
 
 bool WriteAtomic(const std::string& path, const void* data, size_t size, int32_t chan, MidWriteHook hook)

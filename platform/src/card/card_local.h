@@ -32,7 +32,10 @@ constexpr const char* kNewSuffix = ".new.tmp";
 
 // Card file names of the data files in the folder, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);
-bool ReadWhole(const std::string& path, std::vector<uint8_t>* pBytes);
+// Reads a regular file, at most maxBytes + 1 of its bytes: more than maxBytes
+// read means the file is larger than it may be. False when the path is no
+// regular file or a read fails.
+bool ReadWhole(const std::string& path, std::vector<uint8_t>* pBytes, size_t maxBytes);
 // Writes to path + kTempSuffix, flushes it to the disk, renames it over path
 // and flushes the folder. The hook (when set) runs with half the bytes
 // written. False (reported) on any host failure; path is then unchanged.
