@@ -4,6 +4,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <iterator>
 #include <vector>
 
 #include "pad/pad_local.h"
@@ -103,6 +104,49 @@ TEST(pad, KeyboardSticksAndTheHalvingKey)
         EXPECT_EQ(s.stickY, r.y);
         EXPECT_EQ(s.substickX, r.cx);
     }
+}
+
+// A key pressed and released between two reads of the keyboard (a tap
+// shorter than a frame) is held for the read after it, and only that one.
+TEST(pad, AKeyTappedBetweenTwoReadsIsHeldForOneRead)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+    pad::HostTestReadKeyboard(true);
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    pad::HostRead(status);  // drops whatever was queued before
+    const struct {
+        SDL_Scancode key;
+        uint16_t button;
+        int8_t stickY;
+        bool bReset;
+    } rows[] = {
+        {SDL_SCANCODE_DOWN, PAD_BUTTON_DOWN, 0, false},
+        {SDL_SCANCODE_UP, PAD_BUTTON_UP, 0, false},
+        {SDL_SCANCODE_SPACE, PAD_BUTTON_A, 0, false},
+        {SDL_SCANCODE_W, 0, PAD_HOST_STICK_FULL, false},
+        {SDL_SCANCODE_F12, 0, 0, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(SDL_GetScancodeName(row.key));
+        for (const Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event e{};
+            e.type = type;
+            e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.key.keysym.scancode = row.key;
+            ASSERT_EQ(SDL_PushEvent(&e), 1);
+        }
+        pad::HostRead(status);
+        EXPECT_EQ(status[0].err, PAD_ERR_NONE);
+        EXPECT_EQ(status[0].button, row.button);
+        EXPECT_EQ(status[0].stickY, row.stickY);
+        EXPECT_EQ(pad::HostResetKeyDown(), row.bReset);
+        pad::HostRead(status);
+        EXPECT_EQ(status[0].button, 0);
+        EXPECT_EQ(status[0].stickY, 0);
+        EXPECT_FALSE(pad::HostResetKeyDown());
+    }
+    pad::HostStop();
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 TEST(pad, ScriptedPortsAndRecordedCalls)
@@ -205,7 +249,16 @@ TEST(pad, ReplayChangesApplyFromTheirFrameInFileOrder)
         {59, PAD_ERR_NONE, PAD_BUTTON_B, 1, 2, 255, PAD_ERR_NONE},
         {60, PAD_ERR_NONE, 0, 0, 0, 0, PAD_ERR_NONE},
     };
-    for (const auto& row : kRows) {
+    // In frame order, then backwards, then each twice: the same answers.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < std::size(kRows); ++i)
+        order.push_back(i);
+    for (size_t i = std::size(kRows); i-- > 0;)
+        order.push_back(i);
+    for (size_t i = 0; i < std::size(kRows); ++i)
+        order.insert(order.end(), {i, i});
+    for (const size_t i : order) {
+        const auto& row = kRows[i];
         pad::ReplayRead(replay, row.frame, status);
         EXPECT_EQ(status[0].err, row.err0) << row.frame;
         EXPECT_EQ(status[0].button, row.button0) << row.frame;
@@ -231,6 +284,11 @@ TEST(pad, MalformedReplayLinesAreRefusedByLine)
         {"0 0 - 128", "line 1: bad stick x \"128\""},
         {"0 0 - 0 0 0 0 -1", "line 1: bad left trigger \"-1\""},
         {"0 0 - 0 0 0 0 0 0 0", "line 1: expected FRAME PORT BUTTONS and up to six values"},
+        // What is not printable is shown escaped, never passed to the terminal.
+        {"\x1b[2J 0 -", "line 1: bad frame \"\\x1b[2J\""},
+        {"0 \x7f -", "line 1: bad port \"\\x7f\" (0-3)"},
+        {"0 0 A\\B\x01\xc3\xa9", "line 1: bad buttons \"A\\x5cB\\x01\\xc3\\xa9\""},
+        {"0 0 - 0 0 0 0 0 \x07", "line 1: bad right trigger \"\\x07\""},
     };
     for (const auto& row : kRows) {
         pad::Replay replay;

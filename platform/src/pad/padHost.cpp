@@ -155,6 +155,28 @@ void MergeKeyboard(PADStatus* pStatus, const PADStatus& keys)
     pStatus->triggerRight = std::max(pStatus->triggerRight, keys.triggerRight);
 }
 
+// The keys down now, and every key pressed since the last read though
+// released again: a tap shorter than a frame counts as held for this one
+// frame. Its press is still queued (the window takes only its own events);
+// the queued input events are dropped here, so they do not pile up.
+void KeysSinceLastRead(uint8_t keys[SDL_NUM_SCANCODES])
+{
+    int numKeys = 0;
+    const uint8_t* now = SDL_GetKeyboardState(&numKeys);
+    std::fill(keys, keys + SDL_NUM_SCANCODES, 0);
+    std::copy(now, now + std::min<int>(numKeys, SDL_NUM_SCANCODES), keys);
+    SDL_Event events[32];
+    int n;
+    while ((n = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYDOWN)) > 0) {
+        for (int i = 0; i < n; ++i) {
+            const SDL_Scancode code = events[i].key.keysym.scancode;
+            if (code >= 0 && code < SDL_NUM_SCANCODES)
+                keys[code] = 1;
+        }
+    }
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MULTIGESTURE);
+}
+
 void RenewMotors()
 {
     const Uint32 now = SDL_GetTicks();
@@ -228,7 +250,6 @@ void HostRead(PADStatus status[PAD_MAX_CONTROLLERS])
         status[chan] = PADStatus();
     if (!s_host.keyboard)
         return;
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_MULTIGESTURE);
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
         ScanControllers();
         for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
@@ -237,10 +258,10 @@ void HostRead(PADStatus status[PAD_MAX_CONTROLLERS])
         }
         RenewMotors();
     }
-    int numKeys = 0;
-    const uint8_t* keys = SDL_GetKeyboardState(&numKeys);
-    MergeKeyboard(&status[0], KeyboardStatus(keys, numKeys));
-    s_host.resetKey = Key(keys, numKeys, SDL_SCANCODE_F12);
+    uint8_t keys[SDL_NUM_SCANCODES];
+    KeysSinceLastRead(keys);
+    MergeKeyboard(&status[0], KeyboardStatus(keys, SDL_NUM_SCANCODES));
+    s_host.resetKey = Key(keys, SDL_NUM_SCANCODES, SDL_SCANCODE_F12);
 }
 
 void HostRumble(int32_t chan, bool on)
@@ -268,6 +289,12 @@ void HostPollResetKey()
     int numKeys = 0;
     const uint8_t* keys = SDL_GetKeyboardState(&numKeys);
     s_host.resetKey = Key(keys, numKeys, SDL_SCANCODE_F12);
+}
+
+void HostTestReadKeyboard(bool on)
+{
+    s_host.started = true;
+    s_host.keyboard = on;
 }
 
 bool HostResetKeyDown()

@@ -55,6 +55,24 @@ bool ParseNumber(const std::string& field, long lo, long hi, long* pValue)
     return true;
 }
 
+// A field as it may be shown in the log: bytes outside printable ASCII (a
+// terminal's escape sequences among them) and the backslash as \xNN.
+std::string Shown(const std::string& field)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (const unsigned char c : field) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
 // One line's fields into a change; false names the first bad field.
 bool ParseLine(const std::vector<std::string>& fields, ReplayLine* pLine, std::string* pWhat)
 {
@@ -66,24 +84,24 @@ bool ParseLine(const std::vector<std::string>& fields, ReplayLine* pLine, std::s
         return false;
     }
     if (!ParseNumber(fields[0], 0, UINT32_MAX, &frame)) {
-        *pWhat = "bad frame \"" + fields[0] + "\"";
+        *pWhat = "bad frame \"" + Shown(fields[0]) + "\"";
         return false;
     }
     if (!ParseNumber(fields[1], 0, PAD_MAX_CONTROLLERS - 1, &chan)) {
-        *pWhat = "bad port \"" + fields[1] + "\" (0-3)";
+        *pWhat = "bad port \"" + Shown(fields[1]) + "\" (0-3)";
         return false;
     }
     PADStatus s;
     s.err = PAD_ERR_NONE;
     if (!ParseButtons(fields[2], &s.button)) {
-        *pWhat = "bad buttons \"" + fields[2] + "\"";
+        *pWhat = "bad buttons \"" + Shown(fields[2]) + "\"";
         return false;
     }
     long values[6] = {};
     for (size_t i = 3; i < fields.size(); ++i) {
         const bool bTrigger = i >= 7;
         if (!ParseNumber(fields[i], bTrigger ? 0 : -128, bTrigger ? 255 : 127, &values[i - 3])) {
-            *pWhat = std::string("bad ") + kValueNames[i - 3] + " \"" + fields[i] + "\"";
+            *pWhat = std::string("bad ") + kValueNames[i - 3] + " \"" + Shown(fields[i]) + "\"";
             return false;
         }
     }
@@ -127,18 +145,22 @@ bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError)
     return true;
 }
 
-void ReplayRead(const Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS])
+void ReplayRead(Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS])
 {
-    for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
-        status[chan] = PADStatus();
-        if (replay.ports & PADChanBit(chan))
-            status[chan].err = PAD_ERR_NONE;
+    if (replay.next == 0 || frame < replay.lastFrame) {
+        replay.next = 0;
+        for (int chan = 0; chan < PAD_MAX_CONTROLLERS; ++chan) {
+            replay.current[chan] = PADStatus();
+            if (replay.ports & PADChanBit(chan))
+                replay.current[chan].err = PAD_ERR_NONE;
+        }
     }
-    for (const ReplayLine& change : replay.lines) {
-        if (change.frame > frame)
-            break;
-        status[change.chan] = change.status;
+    replay.lastFrame = frame;
+    for (; replay.next < replay.lines.size() && replay.lines[replay.next].frame <= frame; ++replay.next) {
+        const ReplayLine& change = replay.lines[replay.next];
+        replay.current[change.chan] = change.status;
     }
+    std::copy(replay.current, replay.current + PAD_MAX_CONTROLLERS, status);
 }
 
 }  // namespace pad

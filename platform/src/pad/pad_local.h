@@ -37,6 +37,9 @@ void HostRumble(int32_t chan, bool on);
 void HostForget(uint32_t mask);  // ports to look for again
 bool HostResetKeyDown();         // the key that works the reset button, at the last read
 void HostPollResetKey();         // reads that key again from the key state the window keeps
+// Tests: reads the keyboard and its queued events as with a window (SDL's
+// event queue must be running), or nothing (HostStop undoes it).
+void HostTestReadKeyboard(bool on);
 
 // A recorded input file (PADLoadReplay): its changes sorted by frame, the
 // file's order kept among equal frames, and the ports it names.
@@ -48,12 +51,18 @@ struct ReplayLine {
 struct Replay {
     std::vector<ReplayLine> lines;
     uint32_t ports = 0;  // PADChanBit of every port the file names
+    // Where the last read left off, so that reads in frame order each cost
+    // only the lines they pass: the lines before `next` are in `current`.
+    size_t next = 0;
+    uint64_t lastFrame = 0;
+    PADStatus current[PAD_MAX_CONTROLLERS];
 };
 // Parses the file's text; false with a message naming the line when a line
 // is malformed (pReplay is then left alone).
 bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError);
 // What the four ports report at a retrace: each named port's last change at
-// or before it (at rest before its first), the others no controller.
-void ReplayRead(const Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS]);
+// or before it (at rest before its first), the others no controller. Reads
+// go forward from the last one; an earlier frame starts again from the top.
+void ReplayRead(Replay& replay, uint64_t frame, PADStatus status[PAD_MAX_CONTROLLERS]);
 
 }  // namespace pad
