@@ -97,6 +97,32 @@ TEST_F(DVDTest, APipeOrADeviceUnderAFilesNameIsRefusedWithoutWaiting)
         EXPECT_EQ(WithinDeadline("DVDOpen of a pipe", [&] { return DVDOpen(path, &fi); }), FALSE);
         EXPECT_EQ(DVDFileExists(path), FALSE);
     }
+    EXPECT_EQ(DVDFileExists("/Game/Act01/Map01.map"), TRUE);
+}
+
+// A disc file's length is 31 bits: a (sparse) host file of 2 GiB less a
+// byte opens, one a byte longer does not.
+TEST_F(DVDTest, TheLongestFileIsTwoGiBLessAByte)
+{
+    const struct {
+        const char* sName;
+        uintmax_t nBytes;
+        bool bOpens;
+    } rows[] = {
+        {"2 GiB less a byte", INT32_MAX, true},
+        {"2 GiB", uintmax_t{INT32_MAX} + 1, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        std::ofstream(m_dir / "Game" / "Big.bin");
+        fs::resize_file(m_dir / "Game" / "Big.bin", row.nBytes);
+        DVDFileInfo fi;
+        ASSERT_EQ(DVDOpen("/Game/Big.bin", &fi), row.bOpens ? TRUE : FALSE);
+        if (row.bOpens) {
+            EXPECT_EQ(fi.length, uint32_t{INT32_MAX});
+            DVDClose(&fi);
+        }
+    }
 }
 
 std::atomic<int> g_calls{0};
@@ -143,6 +169,7 @@ TEST_F(DVDTest, RefusesRequestsBeyondThePaddedEndOrWhilePending)
     std::vector<uint8_t> buf(256);
     EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), 64, 96, nullptr, 2));
     EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), -32, 0, nullptr, 2));
+    EXPECT_FALSE(DVDReadAsyncPrio(&fi, buf.data(), 32, -32, nullptr, 2));
     DVDTestHoldDrive(true);
     ASSERT_TRUE(DVDReadAsyncPrio(&fi, buf.data(), 32, 0, nullptr, 2));
     EXPECT_EQ(DVDGetCommandBlockStatus(&fi.cb), DVD_STATE_WAITING);
@@ -288,6 +315,10 @@ TEST_F(DVDTest, DriveStatusFollowsTheDataDirectory)
     DVDFileInfo fi;
     EXPECT_FALSE(DVDOpen("/Game/Act01/Map01.map", &fi));
     DVDSetDataDirectory((m_dir.string() + "/").c_str());
+    EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);
+    DVDTestSetDriveStatus(DVD_STATE_COVER_OPEN);
+    EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_COVER_OPEN);
+    DVDTestClearDriveStatus();
     EXPECT_EQ(DVDGetDriveStatus(), DVD_STATE_END);
 }
 
