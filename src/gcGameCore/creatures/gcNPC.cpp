@@ -181,6 +181,12 @@ cTimeValue gcNPC::PlayNPCAnimation(int nAnim)
     return PlayAnimation(bInTable ? &m_pTemplate->animationConfigs[nAnim] : nullptr);
 }
 
+cTimeValue gcNPC::PlayNPCAnimationFor(int nAnim, cTimeValue fallback)
+{
+    const cTimeValue play = PlayNPCAnimation(nAnim);
+    return play.m_nTicks > 0 ? play : fallback;
+}
+
 float gcNPC::CurrentHeading() const
 {
     return GetHeading(m_model.m_localToParent.basis.forward);
