@@ -50,6 +50,8 @@ constexpr float kGroundZ = -3.0f;  // the regions' ground
 const mVec3 kCollider(0.4f, 0.4f, 0.9f);  // half sizes: the origin is the body's centre
 const mVec3 kFistRest(0.45f, 0.3f, 0.2f);  // the fist's place on the body
 const mVec3 kFistOut(0.2f, 0.95f, 0.35f);  // ... at the height of the swing
+const mVec3 kFistGuard(0.25f, 0.45f, 0.55f);  // ... raised before the face
+const mVec3 kFistDown(0.5f, 0.6f, 0.12f - kCollider.z + G::kFallDepth);  // ... on the ground once fallen
 
 uint32_t HandleOf(int slot)
 {
@@ -141,11 +143,48 @@ AnimationDesc Swing()
     return a;
 }
 
-enum GuardAnimation { kStand, kWalk, kRun, kSwing, kAnimationCount };
+// Half a second: struck, the body rocks back and forward again (its place
+// in the end unchanged) while the fist comes up before it.
+AnimationDesc Flinch()
+{
+    AnimationDesc a;
+    a.name = "Flinch";
+    a.frames = 3;
+    a.frameLength = 150;
+    a.bLooping = false;
+    a.nodes = {{{{0, 0, 0}, {0, -G::kFlinchDepth, 0}, {0, 0, 0}}, {mQuat(0, 0, 0, 1)}},
+               {{kFistRest, kFistGuard, kFistRest}, {mQuat(0, 0, 0, 1)}}};
+    return a;
+}
+
+// The body (a box, with no skeleton to topple) sinks to its knees and the
+// fist drops to the ground beside it; Dead holds that pose while the guard
+// fades.
+AnimationDesc Fall()
+{
+    AnimationDesc a;
+    a.name = "Fall";
+    a.frames = 3;
+    a.frameLength = 240;
+    a.bLooping = false;
+    a.nodes = {{{{0, 0, 0}, {0, 0, -0.3f * G::kFallDepth}, {0, 0, -G::kFallDepth}}, {mQuat(0, 0, 0, 1)}},
+               {{kFistRest, kFistGuard, kFistDown}, {mQuat(0, 0, 0, 1)}}};
+    return a;
+}
+
+AnimationDesc Dead()
+{
+    AnimationDesc a = Stride("Dead", 0.0f);
+    a.nodes[1] = Still(kFistDown);
+    return a;
+}
+
+enum GuardAnimation { kStand, kWalk, kRun, kSwing, kFlinch, kFall, kDead, kAnimationCount };
 
 std::vector<AnimationDesc> GuardAnimations()
 {
-    return {Stride("Stand", 0.0f), Stride("Walk", G::kWalkSpeed), Stride("Run", G::kRunSpeed), Swing()};
+    return {Stride("Stand", 0.0f), Stride("Walk", G::kWalkSpeed), Stride("Run", G::kRunSpeed), Swing(), Flinch(),
+            Fall(), Dead()};
 }
 
 // ---- The template and the guards -----------------------------------------
@@ -196,6 +235,12 @@ NPCTemplateDesc GuardTemplate(uint32_t hMaterial, const gcAction* pBlow, const s
     t.configs[gcNPCTemplate::ANIM_WALK].hAnimation = HandleOf(G::kAnimationSlot + kWalk);
     for (int a : {gcNPCTemplate::ANIM_RUN, gcNPCTemplate::ANIM_TGT_F})
         t.configs[a].hAnimation = HandleOf(G::kAnimationSlot + kRun);
+    // Every hit, from whichever side and however hard, the one flinch.
+    for (int a = gcNPCTemplate::ANIM_HIT; a <= gcNPCTemplate::ANIM_HIT_FRONT; ++a)
+        t.configs[a].hAnimation = HandleOf(G::kAnimationSlot + kFlinch);
+    t.configs[gcNPCTemplate::ANIM_HIT_HARD].hAnimation = HandleOf(G::kAnimationSlot + kFlinch);
+    t.configs[gcNPCTemplate::ANIM_DYING].hAnimation = HandleOf(G::kAnimationSlot + kFall);
+    t.configs[gcNPCTemplate::ANIM_DEAD].hAnimation = HandleOf(G::kAnimationSlot + kDead);
     return t;
 }
 

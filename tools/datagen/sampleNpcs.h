@@ -21,7 +21,7 @@ namespace datagen {
 // slot), and the numbers their tactics use.
 struct SampleGuards {
     static constexpr int kMeshSlot = 200;
-    static constexpr int kAnimationSlot = 600;  // stand, walk, run, swing
+    static constexpr int kAnimationSlot = 600;  // stand, walk, run, swing, flinch, fall, dead
     static constexpr int kTemplateSlot = 20;
     static constexpr int kEntitySlot = 20;     // and the next
     static constexpr int kCount = 2;
@@ -37,6 +37,8 @@ struct SampleGuards {
     static constexpr float kSwingPause = 1.0f;      // seconds from one swing's end to the next
     static constexpr float kWalkSpeed = 1.5f;       // metres per second of root motion
     static constexpr float kRunSpeed = 4.5f;        // a little faster than the player runs
+    static constexpr float kFlinchDepth = 0.2f;     // metres a blow rocks the body back
+    static constexpr float kFallDepth = 0.5f;       // metres the body sinks as it falls
 };
 
 // The records of map group `index` (a MapGroup) that the guards fill:

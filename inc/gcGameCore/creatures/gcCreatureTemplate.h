@@ -71,8 +71,9 @@ public:
     // the stat maxima and values, from 4 the targeting events, from 5
     // CalcDamage, from 7 OnEnraged, from 8 the two effects. Counts beyond
     // the arrays are read up to the array and the rest skipped. Each attack
-    // read resolves its helpers in the template's mesh. The creature part is
-    // unchanged unless the block was read whole.
+    // read resolves its helpers in the template's mesh. The template, its
+    // entity template part included, is unchanged unless the block was read
+    // whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     // Attack index of the table; null for an empty slot or an index outside.
@@ -88,6 +89,18 @@ public:
     gcEffectTemplateHandle hAttackHitEffect;
     gcEffectTemplateHandle hAttackBlockedEffect;
 
+protected:
+    // Read with a second step for a derived class whose own part follows
+    // the creature template block: readRest() (returning false on failure,
+    // logged by it) runs after that block and before anything changes, so
+    // that a failure in any part leaves the whole template as it was.
+    template <class F>
+    bool ReadCreatureThen(const cFile& file, cMemPool* pPool, F& readRest)
+    {
+        return ReadCreatureThen(file, pPool, [](void* p) { return (*static_cast<F*>(p))(); }, &readRest);
+    }
+
 private:
+    bool ReadCreatureThen(const cFile& file, cMemPool* pPool, bool (*pReadRest)(void*), void* pContext);
     void DestroyAttacks();
 };

@@ -52,6 +52,10 @@ public:
     static const char* GetStateText(int32_t state);  // "Unknown"...; "???" outside
 
     static constexpr cTimeValue kFadeTime{600};        // the fade after death
+    // How long pain and dying last when their animation gives no play time
+    // (none that ends: a looping one, or none shorter than its ease-out).
+    static constexpr cTimeValue kPainTime{300};
+    static constexpr cTimeValue kDyingTime{600};
     static constexpr cTimeValue kDodgeTurnTime{150};   // a target dodged this recently is turned to slowly
     static constexpr float kDodgeTurnRate = 0.95f;     // share of the turn left per tick then
     static constexpr float kHitHeadingWeight = 0.25f;  // desired heading's share of own movement after a hit
@@ -154,6 +158,9 @@ private:
     // The template's configuration (null outside the table or without one)
     // queued to play; its play time.
     cTimeValue PlayNPCAnimation(int nAnim);
+    // The same for a state that has to end: fallback when the play time is
+    // 0, since a countdown of 0 never runs out.
+    cTimeValue PlayNPCAnimationFor(int nAnim, cTimeValue fallback);
     float CurrentHeading() const;
     // Damage.
     void ApplyHealthLoss(float fAmount, const gcEventParams& params);

@@ -148,16 +148,6 @@ uint32_t DamageFlags(uint32_t nAttackFlags)
     return n;
 }
 
-// Seconds from a script to whole ticks, truncated; what no tick count can
-// hold (not a number, beyond the range) becomes 0 or the nearest end.
-cTimeValue SecondsToTicks(float fSeconds)
-{
-    const double ticks = static_cast<double>(fSeconds) * 600.0;
-    if (std::isnan(ticks))
-        return cTimeValue(0);
-    return cTimeValue(static_cast<int32_t>(std::clamp(ticks, -2147483648.0, 2147483647.0)));
-}
-
 // The attack's effect, or the template's when the attack names none.
 gcEffectTemplateHandle EffectOf(gcEffectTemplateHandle hAttack, gcEffectTemplateHandle hTemplate)
 {
@@ -179,7 +169,8 @@ void gcCreature::DealDamage(const eCollisionContact& contact, gcGameObject* pHit
     const float fSeconds = attack.calcDuration.Apply(params, gcEventStackData(fDamage, 0.0f));
     gcEntity* pHitEntity = dcast<gcEntity>(pHit);
     const gcMsgDealDamage msg(this, DamageFlags(attack.nFlags), fDamage,
-                              DetermineHitDir(contact.position, pHitEntity, dir), SecondsToTicks(fSeconds));
+                              DetermineHitDir(contact.position, pHitEntity, dir),
+                              cTimeValue::FromSeconds(fSeconds));
     pHit->Send(msg);
     mOCS where;
     where.MakeIdentity();

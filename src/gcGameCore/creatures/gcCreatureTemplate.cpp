@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "cCore/cFile.h"
@@ -143,24 +144,23 @@ struct CreatureData {
 };
 
 // A member that is not an attack is dropped (logged); the slot stays empty.
-gcCreatureAttack* ReadAttack(const cReadBlock& rb, cMemPool* pPool, const eMesh* pMesh)
+// Helpers are resolved once the template's mesh is known, after the read.
+gcCreatureAttack* ReadAttack(const cReadBlock& rb, cMemPool* pPool)
 {
     const cType* pForeign = nullptr;
     auto* pAttack = static_cast<gcCreatureAttack*>(rb.ReadBase(pPool, gcCreatureAttack::GetStaticType(), &pForeign));
     if (pForeign)
         cLogWarn_("gcCreatureTemplate: a %s in the attack table of \"%s\" is ignored", pForeign->m_sTypeName,
                   rb.m_file.m_filename.m_sData);
-    if (pAttack)
-        pAttack->ResolveHelpers(pMesh);
     return pAttack;
 }
 
-void ReadAttacks(const cReadBlock& rb, cMemPool* pPool, const eMesh* pMesh, CreatureData* d)
+void ReadAttacks(const cReadBlock& rb, cMemPool* pPool, CreatureData* d)
 {
     const gcStoredCount attacks =
         gcStoredCount::Read(rb, gcCreatureTemplate::kMaxAttacks, "gcCreatureTemplate", "attack count");
     for (int i = 0; i < attacks.m_nRead && !rb.Failed(); ++i)
-        d->pAttacks[i] = ReadAttack(rb, pPool, pMesh);
+        d->pAttacks[i] = ReadAttack(rb, pPool);
     for (int i = attacks.m_nRead; i < attacks.m_nStored && !rb.Failed(); ++i)
         rb.SkipBase();
 }
@@ -189,35 +189,64 @@ bool ReadCreatureEvents(const cFile& file, uint32_t v, cMemPool* pPool, gcEvent 
            (v < 5 || events[2].Read(file, pPool)) && (v < 7 || events[3].Read(file, pPool));
 }
 
+// Everything after the entity template record; false when the block came
+// short or an event did not read.
+bool ReadCreaturePart(const cReadBlock& rb, cMemPool* pPool, CreatureData* d)
+{
+    const uint32_t v = rb.m_nVersion;
+    ReadAttacks(rb, pPool, d);
+    // Versions 2 to 4 hold TargetDistance alone where later ones hold every
+    // stat maximum and value.
+    ReadStatsAndValues(rb, d);
+    const bool bEvents = !rb.Failed() && ReadCreatureEvents(rb.m_file, v, pPool, d->events);
+    if (bEvents && v >= 8) {
+        d->hHit.Read(rb, pPool);
+        d->hBlocked.Read(rb, pPool);
+    }
+    return bEvents && !rb.Failed();
+}
+
 }  // namespace
 
 bool gcCreatureTemplate::Read(const cFile& file, cMemPool* pPool)
 {
-    cReadBlock rb(file, kVersion);
-    const uint32_t v = rb.m_nVersion;
+    return ReadCreatureThen(file, pPool, nullptr, nullptr);
+}
+
+bool gcCreatureTemplate::ReadCreatureThen(const cFile& file, cMemPool* pPool, bool (*pReadRest)(void*),
+                                          void* pContext)
+{
+    // The block ends before a derived class's part begins: it is closed
+    // early, inside the entity template's second step.
+    std::optional<cReadBlock> rb(std::in_place, file, kVersion);
+    const uint32_t v = rb->m_nVersion;
     if (v < kMinVersion || v > kVersion)
-        return rb.Reject("gcCreatureTemplate", "version");
-    if (!gcEntityTemplate::Read(file, pPool)) {
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+        return rb->Reject("gcCreatureTemplate", "version");
     CreatureData d;
-    ReadAttacks(rb, pPool, eMeshMgr::GetPtr(hMesh), &d);
     std::copy_n(fCreatureStatsMax, MAX_STATS, d.fStats);
     std::copy_n(fCreatureValues, MAX_VALUES, d.fValues);
-    // Versions 2 to 4 hold TargetDistance alone where later ones hold every
-    // stat maximum and value.
-    ReadStatsAndValues(rb, &d);
-    const bool bEvents = !rb.Failed() && ReadCreatureEvents(file, v, pPool, d.events);
-    if (bEvents && v >= 8) {
-        d.hHit.Read(rb, pPool);
-        d.hBlocked.Read(rb, pPool);
+    bool bOwnPart = false;
+    auto readRest = [&] {
+        bOwnPart = true;
+        if (!ReadCreaturePart(*rb, pPool, &d))
+            return false;
+        rb.reset();
+        return !pReadRest || pReadRest(pContext);
+    };
+    if (!ReadThen(file, pPool, readRest)) {
+        if (!rb || rb->Failed())
+            return false;  // the derived part failed (and said why), or the block came short
+        if (bOwnPart)
+            return rb->Reject("gcCreatureTemplate", "event block");
+        rb->SkipToEnd();
+        return false;
     }
-    if (!bEvents || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcCreatureTemplate", "event block");
     DestroyAttacks();
     std::swap(pAttacks, d.pAttacks);
+    const eMesh* pMesh = eMeshMgr::GetPtr(hMesh);
+    for (gcCreatureAttack* p : pAttacks)
+        if (p)
+            p->ResolveHelpers(pMesh);
     std::copy_n(d.fStats, MAX_STATS, fCreatureStatsMax);
     std::copy_n(d.fValues, MAX_VALUES, fCreatureValues);
     gcEvent* mine[4] = {&onTargetAcquired, &onTargetLost, &calcDamage, &onEnraged};

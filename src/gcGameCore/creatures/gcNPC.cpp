@@ -181,6 +181,12 @@ cTimeValue gcNPC::PlayNPCAnimation(int nAnim)
     return PlayAnimation(bInTable ? &m_pTemplate->animationConfigs[nAnim] : nullptr);
 }
 
+cTimeValue gcNPC::PlayNPCAnimationFor(int nAnim, cTimeValue fallback)
+{
+    const cTimeValue play = PlayNPCAnimation(nAnim);
+    return play.m_nTicks > 0 ? play : fallback;
+}
+
 float gcNPC::CurrentHeading() const
 {
     return GetHeading(m_model.m_localToParent.basis.forward);
@@ -267,7 +273,16 @@ bool gcNPC::HandleCommand(const gcMsg& msg)
         return true;
     }
     case MSG_BLOCKED: GoTo(STATE_RECOILING); return true;
-    case MSG_STRAFEDIR: m_fStrafeDir = static_cast<const gcMsgStrafeDir&>(msg).fHeading; return true;
+    case MSG_STRAFEDIR: {
+        // A heading that is no number would make every later position none.
+        const float fHeading = static_cast<const gcMsgStrafeDir&>(msg).fHeading;
+        if (!std::isfinite(fHeading)) {
+            cLogWarn_("gcNPC: \"%s\" refuses the strafe heading %g", m_name.m_sData, static_cast<double>(fHeading));
+            return false;
+        }
+        m_fStrafeDir = fHeading;
+        return true;
+    }
     case MSG_MOVETOPOINT:
         HandleMoveToPoint(static_cast<const gcMsgMoveToPoint&>(msg));
         if (IsActive() && !FindBoundary())

@@ -89,7 +89,7 @@ void gcNPC::OnTakeDamage(const gcMsgDealDamage& msg)
     if (nReaction < 0)
         return;
     if (GetStat(gcEntityTemplate::STAT_HEALTH) > 0.0f) {
-        const cTimeValue play = PlayNPCAnimation(nReaction);
+        const cTimeValue play = PlayNPCAnimationFor(nReaction, kPainTime);
         RequestState(STATE_PAIN, reactionTime.m_nTicks > 0 ? reactionTime : play);
     } else {
         GoTo(STATE_DYING);

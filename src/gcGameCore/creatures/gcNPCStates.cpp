@@ -148,7 +148,7 @@ void gcNPC::EnterState()
     case STATE_RECOILING: m_nextUpdate = PlayNPCAnimation(gcNPCTemplate::ANIM_RECOIL); break;
     case STATE_DYING:
         SetTarget(nullptr);
-        m_nextUpdate = PlayNPCAnimation(gcNPCTemplate::ANIM_DYING);
+        m_nextUpdate = PlayNPCAnimationFor(gcNPCTemplate::ANIM_DYING, kDyingTime);
         break;
     case STATE_DEAD:
         PlayNPCAnimation(gcNPCTemplate::ANIM_DEAD);

@@ -83,16 +83,24 @@ bool gcNPCTemplate::Read(const cFile& file, cMemPool* pPool)
     const uint32_t v = rb.m_nVersion;
     if (v < kMinVersion || v > kVersion)
         return rb.Reject("gcNPCTemplate", "version");
-    if (!gcCreatureTemplate::Read(file, pPool)) {
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    // The configurations and events are read before the creature and
+    // entity template parts change: a block that fails in them leaves the
+    // team, name and all as they were.
+    NPCData d;
+    bool bOwnPart = false;
+    auto readOwn = [&] {
+        bOwnPart = true;
+        return ReadConfigs(rb, pPool, &d) && (v < 4 || d.hitBoundary.Read(file, pPool)) &&
+               (v < 5 || d.hitNeighbor.Read(file, pPool)) && !rb.Failed();
+    };
+    if (!ReadCreatureThen(file, pPool, readOwn)) {
+        if (rb.Failed())
+            return false;
+        if (bOwnPart)
+            return rb.Reject("gcNPCTemplate", "configuration or event block");
+        rb.SkipToEnd();
         return false;
     }
-    NPCData d;
-    const bool bRead = ReadConfigs(rb, pPool, &d) && (v < 4 || d.hitBoundary.Read(file, pPool)) &&
-                       (v < 5 || d.hitNeighbor.Read(file, pPool));
-    if (!bRead || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcNPCTemplate", "configuration or event block");
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], d.configs[i]);
     std::swap(onHitBoundary.pAction, d.hitBoundary.pAction);

@@ -69,17 +69,25 @@ bool gcPlayerBipedTemplate::Read(const cFile& file, cMemPool* pPool)
     const uint32_t v = rb.m_nVersion;
     if (v < kMinVersion || v > kVersion)
         return rb.Reject("gcPlayerBipedTemplate", "version");
-    if (!gcCreatureTemplate::Read(file, pPool)) {
-        if (!rb.Failed())
-            rb.SkipToEnd();
+    // Read whole before the creature and entity template parts change.
+    gcAnimationConfig configs[MAX_ANIMATIONS];
+    uint32_t nMask = 0;
+    bool bOwnPart = false;
+    auto readOwn = [&] {
+        bOwnPart = true;
+        if (!ReadConfigs(rb, pPool, configs, MAX_ANIMATIONS, "gcPlayerBipedTemplate"))
+            return false;
+        nMask = v >= kMaskVersion ? rb.ReadUInt() : 0;
+        return !rb.Failed();
+    };
+    if (!ReadCreatureThen(file, pPool, readOwn)) {
+        if (rb.Failed())
+            return false;
+        if (bOwnPart)
+            return rb.Reject("gcPlayerBipedTemplate", "configuration block");
+        rb.SkipToEnd();
         return false;
     }
-    gcAnimationConfig configs[MAX_ANIMATIONS];
-    if (!ReadConfigs(rb, pPool, configs, MAX_ANIMATIONS, "gcPlayerBipedTemplate"))
-        return rb.Failed() ? false : rb.Reject("gcPlayerBipedTemplate", "configuration block");
-    const uint32_t nMask = v >= kMaskVersion ? rb.ReadUInt() : 0;
-    if (rb.Failed())
-        return false;
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     nCollisionMask = nMask;

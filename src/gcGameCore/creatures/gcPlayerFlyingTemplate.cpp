@@ -84,22 +84,29 @@ bool gcPlayerFlyingTemplate::Read(const cFile& file, cMemPool* pPool)
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion < kVersion)
         return rb.Reject("gcPlayerFlyingTemplate", "version");
-    if (!gcCreatureTemplate::Read(file, pPool)) {
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // Read whole before the creature and entity template parts change.
     gcAnimationConfig configs[MAX_ANIMATIONS];
     cTimeValue times[kNumShiftTimes];
     for (int i = 0; i < kNumShiftTimes; ++i)
         times[i] = timesToShift[i];
-    if (!gcPlayerBipedTemplate::ReadConfigs(rb, pPool, configs, MAX_ANIMATIONS, "gcPlayerFlyingTemplate"))
-        return rb.Failed() ? false : rb.Reject("gcPlayerFlyingTemplate", "configuration block");
-    if (!ReadShiftTimes(rb, times))
+    uint32_t nMask = 0;
+    bool bOwnPart = false;
+    auto readOwn = [&] {
+        bOwnPart = true;
+        if (!gcPlayerBipedTemplate::ReadConfigs(rb, pPool, configs, MAX_ANIMATIONS, "gcPlayerFlyingTemplate") ||
+            !ReadShiftTimes(rb, times))
+            return false;
+        nMask = rb.ReadUInt();
+        return !rb.Failed();
+    };
+    if (!ReadCreatureThen(file, pPool, readOwn)) {
+        if (rb.Failed())
+            return false;
+        if (bOwnPart)  // the shift times and mask fail only with the block
+            return rb.Reject("gcPlayerFlyingTemplate", "configuration block");
+        rb.SkipToEnd();
         return false;
-    const uint32_t nMask = rb.ReadUInt();
-    if (rb.Failed())
-        return false;
+    }
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     for (int i = 0; i < kNumShiftTimes; ++i)

@@ -277,6 +277,28 @@ TEST_F(gcCreatureSweepTest, TheWindowHoldsBothEndsAndEachObjectIsHitOnce)
     }
 }
 
+// CalcDuration's seconds become the hit's ticks as every other time from
+// a script does: 0.7 s is 420 ticks, not the 419 the seconds' nearest
+// double would truncate to; what is no number is none, and what no tick
+// count holds the largest.
+TEST_F(gcCreatureSweepTest, TheHitsDurationTakesSecondsAsTicks)
+{
+    PlaceWall(m_hGame);
+    const struct {
+        float fSeconds;
+        int32_t nTicks;
+    } rows[] = {{0.7f, 420}, {0.35f, 210}, {0.5f, 300}, {NAN, 0}, {1e10f, INT32_MAX}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.fSeconds);
+        FillEvent(m_attack->calcDuration, b.Return(b.Num(r.fSeconds)));
+        DamageLog().clear();
+        m_c->m_pLastHit = nullptr;
+        Swing(0, 100);
+        ASSERT_EQ(DamageLog().size(), 1u);
+        EXPECT_EQ(DamageLog()[0].nDurationTicks, r.nTicks);
+    }
+}
+
 // A hit shows the attack's hit effect, or the template's; a blocked one
 // (amount 0) the blocked effect. OnAttackHit sees the amount returned and
 // the game surface's OnAttacked runs with an empty frame; an engine

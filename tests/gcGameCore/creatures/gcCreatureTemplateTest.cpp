@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+
 #include "creatureTestFixture.h"
 #include "datagen/creatureWriters.h"
+#include "datagen/playerWriters.h"
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcNPC.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
+#include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
 
 namespace {
 
@@ -141,6 +147,91 @@ TEST_F(gcCreatureTemplateTest, NPCTemplatesReadTheirConfigurationsAndEvents)
     gcNPCTemplate t;
     datagen::NPCTemplateDesc d;
     EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::NPCTemplateBlock(w, d, 2); }, &t));
+}
+
+// A template that fails in its creature part, or in the part of its own
+// class after it, changes nothing: not the entity template part (name,
+// team, stats), nor the creature part, nor its own.
+TEST_F(gcCreatureTemplateTest, ATemplateFailingInAnyPartChangesNothing)
+{
+    datagen::CreatureTemplateDesc sound;
+    sound.base.name = "after";
+    sound.base.team = gcEntityTemplate::TEAM_FRIENDLY;
+    sound.base.stats = {5, 0, 1, 1};
+    sound.attacks = {datagen::CreatureAttackDesc()};
+    sound.values[CT::VAL_TARGETDISTANCE] = 7.0f;
+    datagen::CreatureTemplateDesc damaged = sound;
+    damaged.damagedEvent = 2;
+    std::vector<datagen::AnimationConfigDesc> configs(4);
+    configs[0].hAnimation = 0x00700000;
+    configs[3].damagedEvent = 1;
+    using Block = std::function<void(datagen::BlockWriter&)>;
+    struct Row {
+        const char* name;
+        std::function<CT*()> make;
+        Block block;
+    } rows[] = {
+        {"creature: its CalcDamage", [] { return new gcTestCreatureTemplate; },
+         [&](datagen::BlockWriter& w) { datagen::CreatureTemplateBlock(w, damaged, CT::kVersion); }},
+        {"NPC: its creature part", [] { return new gcNPCTemplate; },
+         [&](datagen::BlockWriter& w) {
+             datagen::NPCTemplateDesc d;
+             d.creature = damaged;
+             datagen::NPCTemplateBlock(w, d, gcNPCTemplate::kVersion);
+         }},
+        {"NPC: a configuration", [] { return new gcNPCTemplate; },
+         [&](datagen::BlockWriter& w) {
+             datagen::NPCTemplateDesc d;
+             d.creature = sound;
+             d.configs = configs;
+             datagen::NPCTemplateBlock(w, d, gcNPCTemplate::kVersion);
+         }},
+        {"NPC: its OnHitNeighbor", [] { return new gcNPCTemplate; },
+         [&](datagen::BlockWriter& w) {
+             datagen::NPCTemplateDesc d;
+             d.creature = sound;
+             d.damagedEvent = 1;
+             datagen::NPCTemplateBlock(w, d, gcNPCTemplate::kVersion);
+         }},
+        {"biped: a configuration", [] { return new gcPlayerBipedTemplate; },
+         [&](datagen::BlockWriter& w) {
+             datagen::PlayerBipedTemplateDesc d;
+             d.creature = sound;
+             d.configs = configs;
+             d.collisionMask = 0xA5;
+             datagen::PlayerBipedTemplateBlock(w, d, gcPlayerBipedTemplate::kVersion);
+         }},
+        {"flyer: a configuration", [] { return new gcPlayerFlyingTemplate; },
+         [&](datagen::BlockWriter& w) {
+             datagen::PlayerFlyingTemplateDesc d;
+             d.creature = sound;
+             d.configs = configs;
+             d.shiftTicks = {10, 20, 30};
+             datagen::PlayerFlyingTemplateBlock(w, d, gcPlayerFlyingTemplate::kVersion);
+         }},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        gcTestLogCapture quiet;
+        std::unique_ptr<CT> t(r.make());
+        t->m_name.Set("before");
+        EXPECT_FALSE(ReadBlock(r.block, t.get()));
+        EXPECT_STREQ(t->m_name.m_sData, "before");
+        EXPECT_EQ(t->team, gcEntityTemplate::TEAM_UNFRIENDLY);
+        EXPECT_EQ(t->fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 100.0f);
+        EXPECT_EQ(t->GetAttack(0), nullptr);
+        EXPECT_EQ(t->fCreatureValues[CT::VAL_TARGETDISTANCE], -1.0f);
+        if (auto* p = dcast<gcNPCTemplate>(t.get())) {
+            EXPECT_EQ(p->animationConfigs[0].hAnimation.m_nValue, 0u);
+        }
+        if (auto* p = dcast<gcPlayerBipedTemplate>(t.get())) {
+            EXPECT_EQ(p->nCollisionMask, 0u);
+        }
+        if (auto* p = dcast<gcPlayerFlyingTemplate>(t.get())) {
+            EXPECT_EQ(p->timesToShift[0].m_nTicks, 2100);
+        }
+        EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, ""), 0);
+    }
 }
 
 }  // namespace

@@ -195,4 +195,37 @@ TEST_F(gcNPCDamageTest, StunLastsItsLength)
     EXPECT_EQ(m_p->m_stunLength.m_nTicks, 0);
 }
 
+// A reaction or a death whose animation never ends (a looping one) still
+// ends: pain after half a second, dying after a second, and a countdown of
+// 0 would never run out.
+TEST_F(gcNPCDamageTest, PainAndDyingWithALoopingAnimationEndAfterAFixedTime)
+{
+    datagen::AnimationDesc still;
+    still.name = "still";
+    still.frames = 2;
+    still.nodes = {{{mVec3(0, 0, 0), mVec3(0, 0, 0)}, {mQuat(0, 0, 0, 1), mQuat(0, 0, 0, 1)}}};
+    ASSERT_NE(PlaceAnimation(m_data, &m_pool, 7, still), nullptr);
+    const eAnimationHandle hLoop = eAnimationMgr::GetHandle(7);
+    m_t->animationConfigs[T::ANIM_HIT_FRONT].hAnimation = hLoop;
+    m_t->animationConfigs[T::ANIM_DYING].hAnimation = hLoop;
+    struct Row {
+        const char* name;
+        float fAmount;
+        int nState, nTicks, nAfter;
+    } rows[] = {
+        {"struck", 10, N::STATE_PAIN, 300, N::STATE_STANDING},
+        {"beaten", 150, N::STATE_DYING, 600, N::STATE_FADING},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        m_p->Send(D(m_a, 0, r.fAmount, D::DD_F, cTimeValue(0)));
+        ASSERT_EQ(m_p->m_nCurState, r.nState);
+        EXPECT_EQ(m_p->m_nextUpdate.m_nTicks, r.nTicks);
+        Tick(m_p, r.nTicks / 20 - 1);
+        EXPECT_EQ(m_p->m_nCurState, r.nState);
+        Tick(m_p);
+        EXPECT_EQ(m_p->m_nCurState, r.nAfter);
+    }
+}
+
 }  // namespace

@@ -339,4 +339,24 @@ TEST_F(gcNPCMoveTest, DesiredHeadingWeighsOwnMovementAfterAHit)
     }
 }
 
+// A strafe heading that is no number is refused and the last one kept:
+// taken, it would make the position none for good.
+TEST_F(gcNPCMoveTest, AStrafeHeadingThatIsNoNumberIsRefused)
+{
+    m_t->animationConfigs[gcNPCTemplate::ANIM_TGT_F].hAnimation = eAnimationMgr::GetHandle(kWalkSlot);
+    gcNPC* p = RunningNPC({0, 0, 1});
+    p->Send(gcMsgPlain<MSG_WALKFORWARD>());
+    ASSERT_EQ(p->m_nCurState, N::STATE_TGTWALKING);
+    EXPECT_EQ(p->Send(gcMsgStrafeDir(90.0f)), 1);
+    gcTestLogCapture quiet;
+    for (float f : {NAN, INFINITY, -INFINITY}) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(p->Send(gcMsgStrafeDir(f)), 0);
+        EXPECT_EQ(p->m_fStrafeDir, 90.0f);
+    }
+    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "refuses the strafe heading"), 3);
+    Tick(p);
+    ExpectPos(p, {-2, 0, 1});  // the stride's 2 units to the left
+}
+
 }  // namespace

@@ -28,10 +28,13 @@
 #include "datagen/sampleNpcs.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleProps.h"
+#include "eEngine/eAnimation.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcNPC.h"
+#include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
@@ -505,6 +508,87 @@ TEST_F(gcSamplePlayerTest, BStrikesTheGuardStandingByThePlayer)
     // The script that reads the press runs on the sample before its frame's.
     EXPECT_EQ(hits[0], 399u);
     EXPECT_EQ(hits[1], 439u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The west guard each tick, besides the player: its state, its health,
+// the configuration it plays (an index of its template's table, -1 none)
+// whether it is in the world and the animation its model plays.
+class RecordFight : public gcAction {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        const gcNPC* p = dcast<gcNPC>(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
+        const gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
+        m_state.push_back(p ? p->m_nCurState : -1);
+        m_health.push_back(p ? p->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+        m_player.push_back(pPlayer ? pPlayer->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+        const bool bPlaying = p && p->m_pTemplate && p->m_pAnimationConfig;
+        m_config.push_back(bPlaying ? static_cast<int>(p->m_pAnimationConfig - p->m_pTemplate->animationConfigs) : -1);
+        m_inWorld.push_back(p && p->m_model.m_pZone != nullptr);
+        const int16_t k = p ? p->m_model.m_nCurAnimationState : -1;
+        const eAnimation* pAnim =
+            k >= 0 && k < eModel::kNumAnimationStates ? eAnimationMgr::GetPtr(p->m_model.m_animationStates[k].hAnimation)
+                                                      : nullptr;
+        m_animation.push_back(pAnim ? pAnim->m_name.m_sData : "");
+    }
+    // The first tick from `from` on in that state, or the count.
+    size_t First(int8_t state, size_t from) const
+    {
+        return FirstWhere(m_state, from, [state](int8_t s) { return s == state; });
+    }
+    mutable std::vector<int8_t> m_state;
+    mutable std::vector<float> m_health, m_player;
+    mutable std::vector<int> m_config;
+    mutable std::vector<bool> m_inWorld;
+    mutable std::vector<std::string> m_animation;  // the one the model eases in
+};
+
+// One strike: the guard flinches and is back at its swinging within two
+// seconds. Four: it falls, lies still, fades and leaves the road.
+TEST_F(gcSamplePlayerTest, StruckGuardsFlinchAndFightOnAndFourStrikesFellThem)
+{
+    using N = gcNPC;
+    using T = gcNPCTemplate;
+    WithGuards();
+    {
+        RecordFight once;
+        Play("0 0 -\n60 0 - 0 72\n110 0 -\n400 0 B\n406 0 -\n", 480, 0, &once);
+        ASSERT_GT(once.m_state.size(), 470u);
+        const size_t hit = 399;  // the press is read on the sample before its frame's
+        EXPECT_FLOAT_EQ(once.m_health[hit], 100.0f - datagen::kSamplePlayerStrikeDamage);
+        EXPECT_EQ(once.m_state[hit + 1], N::STATE_PAIN);
+        EXPECT_EQ(once.m_config[hit + 2], T::ANIM_HIT_FRONT) << "the strike comes from the front";
+        EXPECT_EQ(once.m_animation[hit + 2], "Flinch");
+        const size_t swing = once.First(N::STATE_ATTACKING, hit);
+        ASSERT_LT(swing, once.m_state.size()) << "fights on";
+        EXPECT_LE(swing - hit, 60u) << "within two seconds";
+        const size_t blow = FirstWhere(once.m_player, swing, [&](float f) { return f < once.m_player[swing - 1]; });
+        EXPECT_LT(blow, once.m_player.size()) << "and its swing lands";
+    }
+    RecordFight four;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n"
+         "526 0 -\n",
+         640, 0, &four);
+    ASSERT_GT(four.m_state.size(), 630u);
+    const size_t dead = FirstWhere(four.m_health, 0, [](float f) { return f <= 0.0f; });
+    ASSERT_LT(dead, four.m_health.size());
+    EXPECT_NEAR(static_cast<double>(dead), 519.0, 1.0) << "the fourth strike";
+    const size_t dying = four.First(N::STATE_DYING, dead);
+    const size_t lying = four.First(N::STATE_FADING, dying);
+    const size_t gone = four.First(N::STATE_FADED, lying);
+    EXPECT_LE(dying - dead, 1u);
+    EXPECT_EQ(four.m_config[dying + 1], T::ANIM_DYING);
+    EXPECT_EQ(four.m_animation[dying + 1], "Fall");
+    ASSERT_LT(lying, four.m_state.size());
+    EXPECT_GE(lying - dying, 15u) << "the fall plays out";
+    EXPECT_EQ(four.m_animation[lying + 1], "Dead") << "lies still";
+    ASSERT_LT(gone, four.m_state.size());
+    EXPECT_NEAR(static_cast<double>(gone - lying), 30.0, 2.0) << "a second's fade";
+    EXPECT_TRUE(four.m_inWorld[gone - 1]);
+    EXPECT_FALSE(four.m_inWorld[gone]) << "off the road";
+    EXPECT_FALSE(four.m_inWorld.back());
     EXPECT_EQ(Problems(), 0);
 }
 
