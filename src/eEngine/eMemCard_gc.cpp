@@ -63,6 +63,13 @@ bool Ready()
     return eMemCard::s_status == eMemCard::STATUS_READY;
 }
 
+// Statuses that say the card or a file on it is damaged, rather than absent.
+bool IsDamage(eMemCard::eStatus status)
+{
+    return status == eMemCard::STATUS_CORRUPTED || status == eMemCard::STATUS_DAMAGED ||
+           status == eMemCard::STATUS_CORRUPTED_SAVEFILE;
+}
+
 void ClearPayload()
 {
     std::memset(eMemCardPlatform::s_fileBlock + eMemCard::kPayloadOffset, 0, eMemCard::kPayloadSize);
@@ -270,8 +277,9 @@ void eMemCardPlatform::Load(const char* name, int nVersion, void* pData, int nSi
         }
     });
     // The caller sees only the status; a save that is there but unusable
+    // (or a card whose files are damaged, a save cut short among them)
     // would otherwise go unnoticed in the log.
-    if (bOpened && !Ready())
+    if (!Ready() && (bOpened || IsDamage(eMemCard::s_status)))
         cLogWarn_("eMemCard: the save \"%s\" could not be loaded: %s", name,
                   eMemCard::GetStatusText(eMemCard::s_status));
 }
@@ -316,6 +324,10 @@ void eMemCardPlatform::Save(const char* name, int nVersion, const void* pData, i
         if (bOpen)
             CARDClose(&file);
     });
+    // A failed write leaves the old file as it was; the log says why.
+    if (!Ready())
+        cLogWarn_("eMemCard: the save \"%s\" could not be written: %s", name,
+                  eMemCard::GetStatusText(eMemCard::s_status));
 }
 
 void eMemCardPlatform::Delete(const char* name)

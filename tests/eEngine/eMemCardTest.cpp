@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <string>
 #include <random>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 #include "platform/ps.h"
 #include "../test/card_test.h"
@@ -176,13 +180,15 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
 {
     const std::vector<uint8_t> payload = Payload(64, 3);
     eMemCard::Save(kName, kVersion, payload.data(), 64, false);
-    // A load warns only about a save it found and could not use.
+    // A load warns about a save it found and could not use, and about a
+    // damaged card; a save about every failure, naming the file and why.
     const struct {
         const char* name; CARDTestOp op; int32_t result; eMemCard::eStatus status; const char* warning;
     } rows[] = {
         {"probe", CARD_TEST_PROBE, CARD_RESULT_NOCARD, eMemCard::STATUS_NO_CARD, nullptr},
         {"mount", CARD_TEST_MOUNT, CARD_RESULT_WRONGDEVICE, eMemCard::STATUS_NOT_A_MEMORY_CARD, nullptr},
-        {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED, nullptr},
+        {"check", CARD_TEST_CHECK, CARD_RESULT_BROKEN, eMemCard::STATUS_CORRUPTED,
+         "eMemCard: the save \"QuillmereSave\" could not be loaded: Card Corrupted"},
         {"open", CARD_TEST_OPEN, CARD_RESULT_NOPERM, eMemCard::STATUS_NO_FILE_PERMISSION, nullptr},
         {"read", CARD_TEST_READ, CARD_RESULT_IOERROR, eMemCard::STATUS_DAMAGED,
          "eMemCard: the save \"QuillmereSave\" could not be loaded: Card Damaged"},
@@ -203,7 +209,56 @@ TEST_F(eMemCardTest, FailingStepsStopAndLeaveTheCardUnmounted)
         eMemCard::Save(kName, kVersion, payload.data(), 64, row.op != CARD_TEST_READ);
         EXPECT_EQ(eMemCard::s_status, row.status);
         EXPECT_FALSE(Mounted());
+        EXPECT_EQ(TakeWarnings(), std::vector<std::string>{std::string("eMemCard: the save \"QuillmereSave\" could not be written: ") +
+                                                           eMemCard::GetStatusText(row.status)});
     }
+    std::vector<uint8_t> buffer(64, 0);
+    eMemCard::Load(kName, kVersion, buffer.data(), 64);
+    EXPECT_EQ(buffer, payload) << "the first save is still whole";
+}
+
+// A save cut short on the card is a damaged card: the load says so once,
+// naming the file and the status.
+TEST_F(eMemCardTest, ASaveCutShortIsRefusedWithAWarning)
+{
+    const std::vector<uint8_t> payload = Payload(64, 7);
+    eMemCard::Save(kName, kVersion, payload.data(), 64, true);
+    std::vector<uint8_t> file = ReadCardFile();
+    ASSERT_EQ(file.size(), eMemCard::kFileSize);
+    file.resize(file.size() - 100);
+    WriteCardFile(file);
+    std::vector<uint8_t> buffer(64, 0);
+    eMemCard::Load(kName, kVersion, buffer.data(), 64);
+    EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_CORRUPTED);
+    EXPECT_EQ(buffer, std::vector<uint8_t>(64, 0));
+    EXPECT_EQ(TakeWarnings(),
+              std::vector<std::string>{"eMemCard: the save \"QuillmereSave\" could not be loaded: Card Corrupted"});
+}
+
+// A card folder that cannot be written to: the save fails with a warning
+// naming the file and the reason, and the old save stays whole.
+TEST_F(eMemCardTest, ASaveToAReadOnlyCardFailsWithAWarningAndKeepsTheOldSave)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    const std::vector<uint8_t> first = Payload(64, 1), second = Payload(64, 2);
+    eMemCard::Save(kName, kVersion, first.data(), 64, true);
+    ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+    const std::string folder = CARDTestSlotFolder(0);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    std::filesystem::permissions(FilePath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    eMemCard::Save(kName, kVersion, second.data(), 64, true);
+    const eMemCard::eStatus status = eMemCard::s_status;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    std::filesystem::permissions(FilePath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_NE(status, eMemCard::STATUS_READY);
+    const std::vector<std::string> warnings = TakeWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], std::string("eMemCard: the save \"QuillmereSave\" could not be written: ") +
+                               eMemCard::GetStatusText(status));
+    std::vector<uint8_t> buffer(64, 0);
+    eMemCard::Load(kName, kVersion, buffer.data(), 64);
+    EXPECT_EQ(buffer, first);
 }
 
 TEST_F(eMemCardTest, AFailingStatusUpdateKeepsTheWritesSuccess)

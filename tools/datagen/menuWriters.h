@@ -59,11 +59,12 @@ enum SampleText : int {
     kTextBack,
     kTextNoSave,
     kTextSaved,
+    kTextSaveFailed,
     kSampleTextCount
 };
 constexpr const char* kSampleTexts[kSampleTextCount] = {
     "New Game", "Continue", "Options", "Save", "Resume", "[X] Subtitles", "[ ] Subtitles", "Back", "No saved game",
-    "Saved"};
+    "Saved", "Save failed"};
 constexpr int kSampleTextsBegin = 150;
 uint32_t SampleTextHandle(SampleText text);
 // Puts the texts in a lease over their kSampleTextCount slots from
@@ -72,7 +73,7 @@ bool PlaceSampleTexts(cMemPool* pPool, SlotLease<gcStringMgr, gcString>& lease);
 // The look of the sample's buttons and messages: a dialog of rows x 1
 // cells drawing hSprite, dark text in the sample's font, red while focused.
 GridDialogDesc SampleButtonGrid(const char* name, int rows, uint32_t hSprite);
-// How long the sample's messages ("No saved game", "Saved") stay.
+// How long the sample's messages ("No saved game", "Saved", "Save failed") stay.
 constexpr float kSampleMessageSeconds = 2.5f;
 
 // The sample game's main menu, dir/Game/MainMenu.mnu: a main dialog opened

@@ -16,6 +16,7 @@
 #include "datagen/scriptWriters.h"
 #include "datagen/slotLease.h"
 #include "eEngine/eInput.h"
+#include "eEngine/eMemCard.h"
 #include "eEngine/eSprite.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
@@ -26,6 +27,7 @@
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/values/gcValControllerState.h"
+#include "gcGameCore/values/gcValMemCardStatus.h"
 #include "gcGameCore/values/gcValSaveGameVar.h"
 
 namespace datagen {
@@ -80,13 +82,18 @@ public:
 
 // Saving: slot A, then the current profile refreshed and written over
 // whatever save file the card holds (a new game's first save replaces an
-// older one), then the dialog closes and the game goes on.
+// older one), then the dialog closes, "Saved" or the failure shows by the
+// card's status, and the game goes on.
 bool FillSave(gcEvent& event, cMemPool* pPool)
 {
     Builder b(pPool);
+    gcValue* pSaved = b.New<gcValMemCardStatus>(eMemCard::STATUS_READY);
+    gcAction* pShowSaved = b.ShowDialog(SampleSavedDialogHandle(), kShowBelow);
+    gcAction* pShowFailed = b.ShowDialog(SampleSaveFailedDialogHandle(), kShowBelow);
     return b.Fill(event,
                   {b.MemCardOp(gcDoMemCardOp::OP_SAVE), b.SaveGameOp(gcDoSaveGameOp::OP_SAVEOVERWRITEPROFILE_COMMIT),
-                   b.ShowDialog(SamplePauseDialogHandle(), kClose), b.ShowDialog(SampleSavedDialogHandle(), kShowBelow)},
+                   b.ShowDialog(SamplePauseDialogHandle(), kClose),
+                   b.Took(NewEvaluation(b.Pool(), pSaved, {pShowSaved}, {pShowFailed}))},
                   "pause dialog's save");
 }
 
@@ -144,6 +151,11 @@ uint32_t SampleSavedDialogHandle()
     return SampleMapHandle(kSampleSavedDialogSlot);
 }
 
+uint32_t SampleSaveFailedDialogHandle()
+{
+    return SampleMapHandle(kSampleSaveFailedDialogSlot);
+}
+
 bool AppendSamplePauseStep(gcEvent& event, cMemPool* pPool)
 {
     Builder b(pPool);
@@ -159,7 +171,10 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
     GridDialogDesc saved = SampleButtonGrid("Saved", 1, SampleMapHandle(kSamplePauseSpriteSlot));
     saved.hText = SampleTextHandle(kTextSaved);
     gcUIDialog* pSaved = NewMessageDialog(&pool, saved, SampleSavedDialogHandle(), kSampleMessageSeconds);
-    if (!pSprite || !pDialog || !pSaved) {
+    GridDialogDesc failed = SampleButtonGrid("SaveFailed", 1, SampleMapHandle(kSamplePauseSpriteSlot));
+    failed.hText = SampleTextHandle(kTextSaveFailed);
+    gcUIDialog* pFailed = NewMessageDialog(&pool, failed, SampleSaveFailedDialogHandle(), kSampleMessageSeconds);
+    if (!pSprite || !pDialog || !pSaved || !pFailed) {
         cLogError_("datagen: no room for the pause dialog");
         return false;
     }
@@ -168,19 +183,23 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
     {
         SlotLease<gcUIDialogMgr, gcUIDialog> dialogLease(kSamplePauseDialogSlot, 1);
         SlotLease<gcUIDialogMgr, gcUIDialog> savedLease(kSampleSavedDialogSlot, 1);
+        SlotLease<gcUIDialogMgr, gcUIDialog> failedLease(kSampleSaveFailedDialogSlot, 1);
         dialogLease.Place(0, pDialog, CheckOf(kSamplePauseDialogSlot));
         savedLease.Place(0, pSaved, CheckOf(kSampleSavedDialogSlot));
+        failedLease.Place(0, pFailed, CheckOf(kSampleSaveFailedDialogSlot));
         SlotLease<eSpriteMgr, eSprite> spriteLease(kSamplePauseSpriteSlot, 1);
         spriteLease.Place(0, pSprite, CheckOf(kSamplePauseSpriteSlot));
         ok = write([](gcGame& game) {
             TakeInSlot(game.m_UIDialogs, kSamplePauseDialogSlot);
             TakeInSlot(game.m_UIDialogs, kSampleSavedDialogSlot);
+            TakeInSlot(game.m_UIDialogs, kSampleSaveFailedDialogSlot);
             TakeInSlot(game.m_sprites, kSamplePauseSpriteSlot);
         });
     }
     // Its actions hold heap memory of their own: destroyed, not just dropped with the pool.
     std::destroy_at(pDialog);
     std::destroy_at(pSaved);
+    std::destroy_at(pFailed);
     return ok;
 }
 

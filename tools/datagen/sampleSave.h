@@ -25,9 +25,12 @@ constexpr int kSamplePauseDialogSlot = 201;
 constexpr int kSamplePauseSpriteSlot = 70;
 // The "Saved" message a save shows for a moment, beside it.
 constexpr int kSampleSavedDialogSlot = 202;
+// "Save failed" in its place when the card refused the save.
+constexpr int kSampleSaveFailedDialogSlot = 203;
 // The dialogs' handles: check 0x100 + slot, as SampleMapHandle.
 uint32_t SamplePauseDialogHandle();
 uint32_t SampleSavedDialogHandle();
+uint32_t SampleSaveFailedDialogHandle();
 
 // The pause dialog's buttons, top to bottom; "Save" is focused first.
 constexpr const char* kSamplePauseButtons[] = {"Save", "Resume"};

@@ -36,7 +36,13 @@ public:
     bool UpdatePlayerConfig(int nConfigId);
     // Empties the player configuration's pool and its sound pool.
     static void FreePlayerConfigMemory();
-    static void UpdateTimePlayed(cTimeValue step) { s_timePlayed += step; }
+    // Stops at the largest count of ticks (a time played from a save may
+    // start next to it).
+    static void UpdateTimePlayed(cTimeValue step)
+    {
+        const int64_t n = int64_t{s_timePlayed.m_nTicks} + step.m_nTicks;
+        s_timePlayed = cTimeValue(static_cast<int32_t>(n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : n));
+    }
     // Where effects' rumble is felt from: the player's controller and, while
     // the player's entity runs, its world position (the world origin when
     // its region's zone is not resident), otherwise the game camera's.

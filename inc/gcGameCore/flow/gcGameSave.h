@@ -75,20 +75,26 @@ public:
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     // The profile operations below, except ResetAllProfiles and
-    // UpdateLastUsedProfile, do nothing while no profile is current.
+    // UpdateLastUsedProfile, do nothing while no profile is current; a save
+    // or load then also leaves a failing card status.
 
     // The running game into the current profile: the options always, the
     // rest unless bOptionsOnly. The position changes only while a map
-    // change is requested.
+    // change is requested; the stats only while the player lives.
     static void UpdateCurProfile(bool bOptionsOnly);
     // The current profile into the running game. Card data is not trusted:
     // an invalid audio mode is ignored, the item count clamped to 0..32, an
     // entry whose parent is not an earlier entry that was given is skipped.
-    // The stats and items of a new profile stay as the map made them.
+    // The stats and items of a new profile stay as the map made them, and
+    // so do the stats while the profile holds none recorded from a living
+    // player; an item entry with a count below 1 is skipped.
     static void ApplyCurProfile();
     static void ResetCurProfile();
     static void ResetAllProfiles();
-    // Requests the saved act and map when the profile has both.
+    // Requests the saved act and map when the profile has both. A position
+    // of neither (-1, -1) starts nothing; any other that is not two ids of 0
+    // to 2147483646 is damaged: logged, cleared to none, and the card's
+    // status STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
@@ -105,9 +111,19 @@ public:
 private:
     // The depth-first walk of recordable items shared by the recording and
     // the re-equipping, so both see the same entries in the same order.
-    static void UpdateProfileItem(gcGameProfile& p, gcItem* pItem, int& index, int parent);
-    static void ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index);
-    static bool IsRecorded(const gcItem* pItem, int index);
+    // The walk also keeps every item's equip state and puts it back, so that
+    // an item's own state survives its container being taken off and put on.
+    struct ItemWalk;
+    static void UpdateProfileItem(gcGameProfile& p, gcItem* pItem, ItemWalk& walk, int parent, bool bParentRecorded);
+    static void ReEquipItem(const gcGameProfile& p, gcItem* pItem, ItemWalk& walk, bool bParentRecorded);
+    static bool IsRecorded(const gcItem* pItem, const ItemWalk& walk, bool bParentRecorded);
+    // The player's stats into the profile: a stat with a maximum as it.
+    static void RecordStats(gcGameProfile& p, const gcCreature& creature);
+    // Whether the profile holds stats recorded from a living player.
+    static bool HoldsPlayerStats(const gcGameProfile& p);
+    // True with a current profile; otherwise logged, the card's status a
+    // failure, so that a script's save or load does not read as done.
+    static bool HasCurProfileForCard(const char* op);
     static void UpdateKeyValues(gcGameProfile& p);
     static void ApplyKeyValues(const gcGameProfile& p);
     static void UpdatePlayer(gcGameProfile& p, gcCreature* pCreature);

@@ -1,6 +1,7 @@
 #include "gcGameCore/actions/gcDoMemCardOp.h"
 
 #include "cCore/cFile.h"
+#include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
@@ -54,7 +55,12 @@ void gcDoMemCardOp::DoAction(const gcEventParams&) const
     } else if (op == OP_DELETE) {
         // The save file is named after the game object.
         const gcGame* pGame = gcGame::s_pGame;
-        if (pGame && pGame->m_name.m_sData[0])
+        if (pGame && pGame->m_name.m_sData[0]) {
             eMemCard::Delete(pGame->m_name.m_sData);
+        } else {
+            // Scripts read how the delete went from the card's status alone.
+            cLogWarn_("gcDoMemCardOp: no game object names the save file to delete");
+            eMemCard::s_status = eMemCard::STATUS_FATAL_ERROR;
+        }
     }
 }

@@ -1,5 +1,6 @@
 #include "gcGameCore/flow/gcGameSave.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "cCore/cLog.h"
@@ -283,57 +284,93 @@ void gcGameSave::ApplyKeyValues(const gcGameProfile& p)
 }
 
 // Items outside the Game State pool (and everything past the table's 32
-// entries) are neither recorded nor unequipped, and re-equipping skips the
-// same ones, so that recorded flags and items stay paired.
-bool gcGameSave::IsRecorded(const gcItem* pItem, int index)
+// entries) are neither recorded nor unequipped. Taking a container off or
+// putting it on does the same to everything it holds, so the walk also
+// keeps the equip state of every item it passes, recorded or not, and puts
+// each item back as it was, a nested one after its container.
+struct gcGameSave::ItemWalk {
+    static constexpr int kMaxKept = 256;
+    int nEntry = 0;    // the next profile entry
+    int nVisited = 0;  // items passed, in walk order
+    bool bKept[kMaxKept] = {};
+};
+
+bool gcGameSave::IsRecorded(const gcItem* pItem, const ItemWalk& walk, bool bParentRecorded)
 {
-    return index < kMaxItems && gcGame::GetGameStatePool()->Contains(pItem);
+    return bParentRecorded && walk.nEntry < kMaxItems && gcGame::GetGameStatePool()->Contains(pItem);
 }
 
-void gcGameSave::UpdateProfileItem(gcGameProfile& p, gcItem* pItem, int& index, int parent)
+void gcGameSave::UpdateProfileItem(gcGameProfile& p, gcItem* pItem, ItemWalk& walk, int parent, bool bParentRecorded)
 {
-    if (!IsRecorded(pItem, index))
-        return;
-    const int e = index++;
-    p.hPlayerItems[e] = pItem->m_hTemplate.m_nValue;
-    p.nPlayerItemCounts[e] = pItem->m_nCount;
-    p.nPlayerItemFlags[e] = pItem->m_nFlags;
-    p.nPlayerItemParent[e] = parent;
-    ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { UpdateProfileItem(p, pChild, index, e); });
+    const int v = walk.nVisited++;
+    if (v < ItemWalk::kMaxKept)
+        walk.bKept[v] = pItem->IsEquipped();
+    else if (v == ItemWalk::kMaxKept)
+        cLogWarn_("gcGameSave: more than %d items on the player; the rest are put on as their containers",
+                  ItemWalk::kMaxKept);
+    const bool bRecorded = IsRecorded(pItem, walk, bParentRecorded);
+    const int e = bRecorded ? walk.nEntry++ : -1;
+    if (bRecorded) {
+        p.hPlayerItems[e] = pItem->m_hTemplate.m_nValue;
+        p.nPlayerItemCounts[e] = pItem->m_nCount;
+        p.nPlayerItemFlags[e] = pItem->m_nFlags;
+        p.nPlayerItemParent[e] = parent;
+    }
+    ForEachInRing(pItem->m_pFirstChildItem,
+                  [&](gcItem* pChild) { UpdateProfileItem(p, pChild, walk, e, bRecorded); });
     // Children were recorded while still equipped; the stats are saved bare.
-    if (pItem->IsEquipped())
+    if (bRecorded && pItem->IsEquipped())
         pItem->Unequip();
 }
 
-void gcGameSave::ReEquipItem(const gcGameProfile& p, gcItem* pItem, int& index)
+void gcGameSave::ReEquipItem(const gcGameProfile& p, gcItem* pItem, ItemWalk& walk, bool bParentRecorded)
 {
-    if (!IsRecorded(pItem, index))
-        return;
-    SetEquipped(pItem, p.nPlayerItemFlags[index++]);
-    ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { ReEquipItem(p, pChild, index); });
+    const int v = walk.nVisited++;
+    const bool bRecorded = IsRecorded(pItem, walk, bParentRecorded);
+    if (bRecorded)
+        SetEquipped(pItem, p.nPlayerItemFlags[walk.nEntry++]);
+    else if (v < ItemWalk::kMaxKept)
+        SetEquipped(pItem, walk.bKept[v] ? gcItem::kEquipped : 0u);
+    ForEachInRing(pItem->m_pFirstChildItem, [&](gcItem* pChild) { ReEquipItem(p, pChild, walk, bRecorded); });
 }
 
 void gcGameSave::UpdatePlayer(gcGameProfile& p, gcCreature* pCreature)
 {
     // Items of the map are taken off first so that they are never saved.
     pCreature->RemoveItems(&gcGame::s_mapPool);
-    int index = 0;
-    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { UpdateProfileItem(p, pItem, index, -1); });
-    p.nPlayerItems = index;
-    for (int i = index; i < kMaxItems; ++i) {
+    ItemWalk walk;
+    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { UpdateProfileItem(p, pItem, walk, -1, true); });
+    p.nPlayerItems = walk.nEntry;
+    for (int i = walk.nEntry; i < kMaxItems; ++i) {
         p.hPlayerItems[i] = 0;
         p.nPlayerItemCounts[i] = 0;
         p.nPlayerItemFlags[i] = 0;
         p.nPlayerItemParent[i] = -1;
     }
+    // A fallen player's stats are not worth keeping: the profile keeps the
+    // last ones recorded from a living player, or none.
+    if (pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] > 0.0f)
+        RecordStats(p, *pCreature);
+    walk.nEntry = walk.nVisited = 0;
+    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { ReEquipItem(p, pItem, walk, true); });
+}
+
+void gcGameSave::RecordStats(gcGameProfile& p, const gcCreature& creature)
+{
     for (int i = 0; i < kNumEntityStats; ++i)
-        p.fPlayerEntityStat[i] = gcEntityTemplate::StatHasMax(i) ? pCreature->m_fEntityStatsMax[i]
-                                                                 : pCreature->m_fEntityStatsCur[i];
+        p.fPlayerEntityStat[i] = gcEntityTemplate::StatHasMax(i) ? creature.m_fEntityStatsMax[i]
+                                                                 : creature.m_fEntityStatsCur[i];
     for (int i = 0; i < kNumCreatureStats; ++i)
-        p.fPlayerCreatureStat[i] = gcCreatureTemplate::StatHasMax(i) ? pCreature->m_fCreatureStatsMax[i]
-                                                                     : pCreature->m_fCreatureStatsCur[i];
-    index = 0;
-    ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { ReEquipItem(p, pItem, index); });
+        p.fPlayerCreatureStat[i] = gcCreatureTemplate::StatHasMax(i) ? creature.m_fCreatureStatsMax[i]
+                                                                     : creature.m_fCreatureStatsCur[i];
+}
+
+bool gcGameSave::HoldsPlayerStats(const gcGameProfile& p)
+{
+    // Health is recorded as its maximum, and only from a living player: a
+    // profile without health holds no player's stats (a new one, or one
+    // recorded before any player lived).
+    return p.fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH] > 0.0f;
 }
 
 void gcGameSave::UpdateCurProfile(bool bOptionsOnly)
@@ -421,6 +458,11 @@ void gcGameSave::ApplyItems(const gcGameProfile& p, gcCreature* pCreature)
             continue;
         }
         gcItemTemplate* pTemplate = gcItemTemplateMgr::GetPtr(gcItemTemplateHandle(p.hPlayerItems[e]));
+        // A stack holds at least one; other items are one whatever the count.
+        if (pTemplate && pTemplate->IsStackable() && p.nPlayerItemCounts[e] <= 0) {
+            cLogWarn_("gcGameSave: item entry %d with count %d skipped", e, p.nPlayerItemCounts[e]);
+            continue;
+        }
         gcItem* pItem = pTemplate ? pTemplate->GetInstance() : nullptr;
         if (!pItem)
             continue;
@@ -445,7 +487,8 @@ void gcGameSave::ApplyCurProfile()
     gcPlayer::s_timePlayed = p->timePlayed;
     gcCreature* pCreature = PlayerCreature();
     if (!(p->nFlags & kNewProfile) && pCreature) {
-        ApplyStats(*p, pCreature);
+        if (HoldsPlayerStats(*p))
+            ApplyStats(*p, pCreature);
         ApplyItems(*p, pCreature);
     }
     p->nFlags &= ~kNewProfile;
@@ -466,16 +509,47 @@ void gcGameSave::ResetAllProfiles()
         p.Reset();
 }
 
+namespace {
+
+// An act or map id a profile may hold: its 1-based number must fit as well.
+bool IsPositionId(int32_t n)
+{
+    return n >= 0 && n < INT32_MAX;
+}
+
+}  // namespace
+
 void gcGameSave::StartCurProfile()
 {
-    const gcGameProfile* p = GetCurProfile();
-    if (p && p->nAct >= 0 && p->nMap >= 0 && gcGame::s_pGame)
+    gcGameProfile* p = GetCurProfile();
+    if (!p || (p->nAct == -1 && p->nMap == -1))
+        return;  // no position: nothing to start
+    if (!IsPositionId(p->nAct) || !IsPositionId(p->nMap)) {
+        // Scripts read the card's status and the profile's map: both say
+        // that there is nothing to continue.
+        cLogWarn_("gcGameSave: profile %d is damaged: act %d, map %d cannot be started", s_nCurProfile + 1, p->nAct,
+                  p->nMap);
+        p->nAct = p->nMap = -1;
+        eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
+        return;
+    }
+    if (gcGame::s_pGame)
         gcGame::s_pGame->SetNextMapToLoad(p->nLoadingScreen, p->nAct, p->nMap);
+}
+
+bool gcGameSave::HasCurProfileForCard(const char* op)
+{
+    if (GetCurProfile())
+        return true;
+    // Scripts learn how a save or load went from the card's status alone.
+    cLogWarn_("gcGameSave: no profile is selected to %s", op);
+    eMemCard::s_status = eMemCard::STATUS_FATAL_ERROR;
+    return false;
 }
 
 void gcGameSave::SaveCurProfile(bool bOverwrite, bool bOptionsOnly)
 {
-    if (!GetCurProfile())
+    if (!HasCurProfileForCard("save"))
         return;
     UpdateCurProfile(bOptionsOnly);
     s_gameData.nLastUsedProfile = s_nCurProfile;
@@ -502,7 +576,7 @@ void gcGameSave::UpdateLastUsedProfile()
 
 void gcGameSave::LoadCurProfile()
 {
-    if (!GetCurProfile())
+    if (!HasCurProfileForCard("load"))
         return;
     ResetCurProfile();
     UpdateLastUsedProfile();

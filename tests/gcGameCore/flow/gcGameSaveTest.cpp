@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <fstream>
+#include <climits>
 #include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../creatures/creatureTestFixture.h"
@@ -209,11 +211,51 @@ TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
         gcGameSave::ApplyCurProfile();
         EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, true, true, 0xFFFFFFFF, nullptr),
                   row.nSwordsHeld);
+
         EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "),
                   (row.warning ? 1 : 0) + (row.audioMode < 0 || row.audioMode > 4 ? 1 : 0));
         if (row.warning) {
             EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
         }
+    }
+}
+
+// A stack of coins from the card holds at least one: entries with a count
+// of 0 or less give nothing (and take nothing from a stack already given);
+// an item that does not stack is one whatever its entry's count.
+TEST_F(gcGameSaveTest, StackEntriesWithNoCountGiveNothing)
+{
+    SetUpRunningGame();
+    const struct {
+        const char* name;
+        std::vector<int32_t> coins;  // the counts of coin entries in order
+        int nHeld;                   // -1: no stack held
+        int nWarnings;
+    } rows[] = {
+        {"4", {4}, 4, 0},
+        {"0", {0}, -1, 1},
+        {"-2", {-2}, -1, 1},
+        {"4, -2, 0", {4, -2, 0}, 4, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        StripPlayer();
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.Reset();
+        p.nFlags = 0;
+        p.nPlayerItems = static_cast<int32_t>(row.coins.size()) + 1;
+        for (size_t e = 0; e < row.coins.size(); ++e) {
+            p.hPlayerItems[e] = m_pCoinTemplate->m_handle.m_nValue;
+            p.nPlayerItemCounts[e] = row.coins[e];
+        }
+        p.hPlayerItems[row.coins.size()] = m_pSwordTemplate->m_handle.m_nValue;  // count 0: one sword
+        gcTestLogCapture log;
+        gcGameSave::ApplyCurProfile();
+        const gcItem* pStack = m_pCreature->HasItem(m_pCoinTemplate->m_handle, true);
+        EXPECT_EQ(pStack ? pStack->m_nCount : -1, row.nHeld);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: item entry"), row.nWarnings);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "with count"), row.nWarnings);
+        EXPECT_NE(m_pCreature->HasItem(m_pSwordTemplate->m_handle, false), nullptr);
     }
 }
 
@@ -282,6 +324,29 @@ TEST_F(gcGameSaveTest, WithoutAProfileOnlyResetAllAndLastUsedAct)
         EXPECT_EQ(std::memcmp(before, after, sizeof(before)) != 0, row.bChanges);
         EXPECT_EQ(CardPayload(), card);
         EXPECT_EQ(m_pGame->m_nMapToLoad, -1);
+    }
+}
+
+// Without a profile a save or a load does nothing and scripts read a
+// failure, not the status of the card's last answer.
+TEST_F(gcGameSaveTest, WithoutAProfileSavesAndLoadsFail)
+{
+    const struct {
+        const char* name;
+        std::function<void()> op;
+    } rows[] = {
+        {"save", [] { gcGameSave::SaveCurProfile(true, false); }},
+        {"load", [] { gcGameSave::LoadCurProfile(); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gcGameSave::s_nCurProfile = -1;
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        row.op();
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, (std::string("gcGameSave: no profile is selected to ") + row.name).c_str()), 1);
+        EXPECT_TRUE(CardFile().empty());
     }
 }
 
@@ -420,6 +485,120 @@ TEST_F(gcGameSaveTest, RecordingStopsAt32Entries)
     for (int i = 0; i < 34; ++i)
         nEquipped += pMany->GetInstanceAt(i)->IsEquipped() ? 1 : 0;
     EXPECT_EQ(nEquipped, 34);
+}
+
+// A container past the first 31 entries: the item nested in it, past the
+// 32nd, is not recorded, but taking its container off and on again for the
+// stats leaves it as it was: off stays off, on stays on.
+TEST_F(gcGameSaveTest, ANestedItemPastThe32ndEntryKeepsItsEquipState)
+{
+    SetUpRunningGame();
+    StripPlayer();
+    gcItemTemplate* pMany = MakeTemplate("ring", 9, 40, 0, gcGame::GetGameStatePool());
+    for (int i = 0; i < 31; ++i)
+        m_pCreature->AddItem(pMany->GetInstance(), 1);
+    m_pCreature->AddItem(m_pSword, 1);
+    m_pSword->Equip();
+    gcItem* pGems[2];
+    for (gcItem*& pGem : pGems) {
+        pGem = m_pGemTemplate->GetInstance();
+        ASSERT_NE(pGem, nullptr);
+        m_pCreature->AddItem(pGem, 1);
+        m_pSword->AddChild(pGem);
+    }
+    gcItem* const pOff = pGems[0];
+    gcItem* const pOn = pGems[1];
+    pOff->Unequip();
+    ASSERT_TRUE(pOn->IsEquipped());
+    gcGameSave::UpdateCurProfile(false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    EXPECT_EQ(p.nPlayerItems, 32);
+    EXPECT_EQ(p.hPlayerItems[31], m_pSwordTemplate->m_handle.m_nValue);
+    EXPECT_TRUE(m_pSword->IsEquipped());
+    EXPECT_FALSE(pOff->IsEquipped()) << "taken off, and kept off";
+    EXPECT_TRUE(pOn->IsEquipped());
+}
+
+// A profile's stats are those of a living player: a new profile, or one
+// whose health was never recorded, leaves the map's stats on every map
+// start, and a fallen player's stats are not recorded.
+TEST_F(gcGameSaveTest, AMapStartGivesOnlyStatsRecordedFromALivingPlayer)
+{
+    SetUpRunningGame();
+    gcPlayer::Get()->m_pEntity = nullptr;  // New Game in the menu: no player yet
+    gcGameSave::ResetCurProfile();
+    gcPlayer::Get()->m_pEntity = m_pCreature;
+    const auto health = [this] {
+        return std::pair(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH],
+                         m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH]);
+    };
+    for (const char* start : {"the first map start", "the restart"}) {
+        SCOPED_TRACE(start);
+        gcGameSave::ApplyCurProfile();
+        EXPECT_EQ(health(), std::pair(80.0f, 30.0f)) << "the map's";
+        EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY], 40.0f);
+    }
+    // Fallen: nothing recorded; then alive again and recorded.
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 0.0f;
+    gcGameSave::UpdateCurProfile(false);
+    EXPECT_EQ(gcGameSave::GetCurProfile()->fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH], 0.0f);
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(health(), std::pair(80.0f, 0.0f));
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 1.0f;
+    gcGameSave::UpdateCurProfile(false);
+    m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 0.0f;
+    gcGameSave::ApplyCurProfile();
+    EXPECT_EQ(health(), std::pair(80.0f, 80.0f)) << "full health from the recorded maximum";
+}
+
+// The time played from a save may lie next to the largest count of ticks;
+// playing on stops there.
+TEST_F(gcGameSaveTest, TimePlayedFromASaveStopsAtTheLargestCount)
+{
+    for (const int32_t saved : {INT32_MAX, INT32_MAX - 5, 1000}) {
+        SCOPED_TRACE(saved);
+        gcGameSave::GetCurProfile()->timePlayed = cTimeValue(saved);
+        gcGameSave::ApplyCurProfile();
+        gcPlayer::UpdateTimePlayed(cTimeValue(20));
+        EXPECT_EQ(gcPlayer::s_timePlayed.m_nTicks, saved == 1000 ? 1020 : INT32_MAX);
+    }
+}
+
+// Continue starts the saved position only when it names an act and a map
+// (ids 0 to 2147483646); any other but "none" is damaged: logged, cleared,
+// and the card's status says so.
+TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
+{
+    const struct {
+        int32_t nAct, nMap;
+        bool bStarts, bDamaged;
+    } rows[] = {
+        {0, 1, true, false},         {2147483646, 2147483646, true, false},
+        {-1, -1, false, false},      {-1, 0, false, true},
+        {0, -1, false, true},        {INT32_MIN, 0, false, true},
+        {0, INT32_MIN, false, true}, {INT32_MAX, 1, false, true},
+        {0, INT32_MAX, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.nAct << ", " << row.nMap);
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.nAct = row.nAct;
+        p.nMap = row.nMap;
+        p.nLoadingScreen = 2;
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        gcGameSave::StartCurProfile();
+        EXPECT_EQ(m_pGame->m_nActToLoad, row.bStarts ? row.nAct : -1);
+        EXPECT_EQ(m_pGame->m_nMapToLoad, row.bStarts ? row.nMap : -1);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: profile 2 is damaged"), row.bDamaged ? 1 : 0);
+        EXPECT_EQ(eMemCard::s_status,
+                  row.bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
+        if (row.bDamaged) {
+            EXPECT_EQ(p.nAct, -1) << "nothing to continue";
+            EXPECT_EQ(p.nMap, -1);
+        }
+    }
 }
 
 // The header words of a profile's bytes (flags, time played, act, map) are

@@ -18,6 +18,7 @@
 #include "platform/pad.h"
 #include "platform/vi.h"
 #include "../test/audio_test.h"
+#include "../test/card_test.h"
 #include "../test/gx_test.h"
 #include "../test/os_test.h"
 #include "../test/pad_test.h"
@@ -27,9 +28,11 @@
 #include "datagen/sampleHud.h"
 #include "datagen/sampleNpcs.h"
 #include "datagen/samplePlayer.h"
+#include "datagen/sampleSave.h"
 #include "datagen/sampleProps.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eAudioPlatform.h"
+#include "eEngine/eMemCard.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -39,6 +42,7 @@
 #include "gcGameCore/creatures/gcPlayerBiped.h"
 #include "gcGameCore/creatures/gcPlayerFlying.h"
 #include "gcGameCore/flow/gcAct.h"
+#include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/flow/gcMapLoader.h"
@@ -47,6 +51,7 @@
 #include "gcGameCore/interface/gcUIControl.h"
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcStateMachine.h"
 #include "gcGameCore/script/gcString.h"
 #include "tempDir.h"
@@ -851,6 +856,149 @@ TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
         EXPECT_EQ(s.back().region, r.region);
         EXPECT_EQ(Problems(), 0) << "no \"left every zone\"";
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The menu's New Game as the sample's main menu runs it: the first profile
+// made new (in the menu, without a player) and the first map asked for.
+class gcSampleNewGameTest : public gcSamplePlayerTest {
+protected:
+    void TearDown() override
+    {
+        gcGameSave::s_nCurProfile = -1;
+        gcGameSave::ResetAllProfiles();
+        gcSamplePlayerTest::TearDown();
+    }
+    void NewGame()
+    {
+        if (!gcAct::s_pAct) {
+            ASSERT_EQ(gcPlayer::Get()->m_pEntity, nullptr) << "the menu has no player";
+        }
+        if (!m_newGame.pAction) {
+            ASSERT_TRUE(datagen::FillSampleNewGame(m_newGame, &m_pool));
+        }
+        m_newGame.Apply(gcEventParams(), gcEventStackData());
+        ASSERT_NE(gcGameSave::GetCurProfile(), nullptr);
+        ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, 0);
+    }
+
+    cMemPool m_pool{"gcSampleNewGameTest", 0x4000, false};
+    gcEvent m_newGame;
+};
+
+// The flyer, its health and the HUD's bar, each tick.
+class RecordFlyerHud : public gcAction {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordFlyer().DoAction(params);
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        const gcUIDialog* pHud = RecordHud::Dialog(datagen::kSampleHudDialogSlot);
+        const gcUIControl* pBar = pHud ? RecordHud::Control(pHud, datagen::kSampleHealthControl) : nullptr;
+        m_health.push_back(p ? p->GetStat(gcEntityTemplate::STAT_HEALTH) : -1.0f);
+        m_bar.push_back(pBar && gcUI::Get()->FindDialog(pHud) >= 0 ? pBar->m_size.x : -1.0f);
+    }
+    mutable std::vector<float> m_health, m_bar;
+};
+
+// New Game, then standing by the west guard until the player falls; the
+// map starts again with the player at full health, its bar full, and the
+// stick runs it east as before.
+TEST_F(gcSampleNewGameTest, AfterFallingTheRestartedPlayerHasFullHealthAndControl)
+{
+    WithGuards();
+    NewGame();
+    RecordHud fell;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n", 2400, 0, &fell);
+    ASSERT_FALSE(fell.m_health.empty());
+    ASSERT_LE(fell.m_health.back(), 0.0f) << "the player fell";
+    ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, 0) << "the same map again";
+
+    Samples().clear();
+    RecordHud again;
+    Play("0 0 -\n30 0 - 0 72\n", 90, 0, &again);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 80u);
+    EXPECT_FLOAT_EQ(again.m_health.front(), 100.0f);
+    EXPECT_FLOAT_EQ(again.m_bar.back(), 100.0f * datagen::kSampleHealthBarScale);
+    EXPECT_EQ(s.back().state, B::ST_RUNNING);
+    EXPECT_GT(s.back().pos.x - s.front().pos.x, 5.0f) << "the stick runs it east";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// New Game, then the stick held left into the updraft: the third map's
+// flyer has its health and bar, and the stick and A fly it.
+TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
+{
+    NewGame();
+    Play("0 0 -\n30 0 - -72 0\n", 300);
+    ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
+
+    FlyingSamples().clear();
+    RecordFlyerHud flyer;
+    Play("0 0 -\n30 0 - 0 72\n200 0 A 0 72\n206 0 - 0 72\n", 260, datagen::kSampleSkyMap, &flyer);
+    const std::vector<FlyingSample>& s = FlyingSamples();
+    ASSERT_GT(s.size(), 250u);
+    ASSERT_FALSE(flyer.m_health.empty());
+    EXPECT_GT(flyer.m_health.back(), 0.0f);
+    EXPECT_GT(flyer.m_bar.back(), 0.0f) << "the bar shows";
+    EXPECT_GT(s.back().pos.x - s.front().pos.x, 10.0f) << "flown east";
+    EXPECT_GT(s.back().pos.z, s.front().pos.z) << "and up";
+    EXPECT_TRUE(std::any_of(s.begin(), s.end(), [](const FlyingSample& x) { return x.state == F::ST_BOOSTING; }))
+        << "A boosts it";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Whether the pause dialog's two messages are open, each tick.
+class RecordSaveMessages : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        m_saved = m_saved || Open(datagen::kSampleSavedDialogSlot);
+        m_failed = m_failed || Open(datagen::kSampleSaveFailedDialogSlot);
+    }
+    static bool Open(int slot)
+    {
+        const gcUIDialog* p = RecordHud::Dialog(slot);
+        return p && gcUI::Get()->FindDialog(p) >= 0;
+    }
+    mutable bool m_saved = false, m_failed = false;
+};
+
+// The pause dialog's Save says "Saved" only when the card took the save,
+// and that the save failed otherwise (the card's warning says why).
+TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
+{
+    TempDir card("qm_sample_card");
+    CARDTestSetRoot(card.c_str());
+    eMemCard::Initialize("Quillmere", "Maker");
+    const struct {
+        const char* name;
+        int32_t writeResult;  // injected into the card's write; READY: none
+        bool bSaved;
+    } rows[] = {
+        {"the card takes it", CARD_RESULT_READY, true},
+        {"the card is full", CARD_RESULT_INSSPACE, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_log.m_lines.clear();
+        NewGame();
+        if (row.writeResult != CARD_RESULT_READY)
+            CARDTestInjectResult(CARD_SLOT_A, CARD_TEST_WRITE, row.writeResult);
+        RecordSaveMessages messages;
+        // Start opens the pause dialog with Save focused; A saves.
+        Play("0 0 -\n30 0 START\n36 0 -\n50 0 A\n56 0 -\n", 120, 0, &messages);
+        EXPECT_EQ(messages.m_saved, row.bSaved);
+        EXPECT_EQ(messages.m_failed, !row.bSaved);
+        EXPECT_EQ(m_log.Count(LOGTYPE_WARNING, "eMemCard: the save \"Quillmere\" could not be written: Not Enough Space"),
+                  row.bSaved ? 0 : 1);
+        EXPECT_EQ(Problems(), row.bSaved ? 0 : 1);
+    }
+    CARDTestSetRoot(nullptr);
 }
 
 }  // namespace

@@ -150,14 +150,20 @@ TEST_F(gcSaveScriptTest, MemCardActionsSelectSlotAAndDeleteTheGamesFile)
     EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);  // nothing asked of the card
     EXPECT_FALSE(CardFile().empty());
 
-    m_pGame->m_name.Set("%s", "");
-    gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);
-    EXPECT_FALSE(CardFile().empty());  // no name, no delete
+    // No name (or no game object), no delete: a failure scripts can read.
+    for (const bool bNoGame : {false, true}) {
+        SCOPED_TRACE(bNoGame ? "no game object" : "no name");
+        m_pGame->m_name.Set("%s", bNoGame ? "SaveTest" : "");
+        gcGame::s_pGame = bNoGame ? nullptr : m_pGame;
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);
+        EXPECT_FALSE(CardFile().empty());
+        EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_FATAL_ERROR);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcDoMemCardOp: no game object names the save file to delete"), 1);
+    }
     m_pGame->m_name.Set("SaveTest");
-    gcGame::s_pGame = nullptr;
-    gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);  // no game object: nothing
     gcGame::s_pGame = m_pGame;
-    EXPECT_FALSE(CardFile().empty());
     gcDoMemCardOp(gcDoMemCardOp::OP_DELETE).Apply(m_params);
     EXPECT_TRUE(CardFile().empty());
     EXPECT_EQ(gcValMemCardStatus(eMemCard::STATUS_READY).Get(m_params), 1.0f);
