@@ -516,33 +516,41 @@ SurfaceDesc GroundSurface()
 constexpr const char* kRegionNames[] = {"West", "Middle", "East"};
 constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 
-// The flying map's bounds: brick walls along the row's outer edges and a
-// ceiling a unit below the regions' top, so that a flyer meets a wall (and
-// is knocked back) rather than leaving every zone. They stand apart from
-// the boxes the lightmap is shaded by: the map is lit as the others are.
+// The maps' bounds: brick walls along the row's outer edges, so that a
+// walker meets a wall rather than ground ending at a zone's edge, and a
+// flyer (in the flying map, whose walls reach a ceiling a unit below the
+// regions' top) is knocked back rather than leaving every zone. A walker's
+// walls stand higher than a jump from anything it can stand on beside
+// them; the west region's north side is closed already by the house and
+// the garden's back wall. They stand apart from the boxes the lightmap is
+// shaded by: every map is lit alike.
 constexpr float kCeilingZ = kHalf - 1.0f;
+constexpr float kWallTopZ = kGroundZ + 5.0f;
 
-void AddBounds(ZoneDesc* pZone, int id)
+void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 {
     const float g = kGroundZ;
     const float in = kHalf - 1.0f;  // the walls' inner faces
-    std::vector<Box> walls = {
-        {{-kHalf, -kHalf, g}, {kHalf, -in, kCeilingZ}, kWall},
-        {{-kHalf, in, g}, {kHalf, kHalf, kCeilingZ}, kWall},
-    };
+    const float top = bFlying ? kCeilingZ : kWallTopZ;
+    std::vector<Box> walls = {{{-kHalf, -kHalf, g}, {kHalf, -in, top}, kWall}};
+    if (bFlying || id != 0)
+        walls.push_back({{-kHalf, in, g}, {kHalf, kHalf, top}, kWall});
     if (id == 0)
-        walls.push_back({{-kHalf, -kHalf, g}, {-in, kHalf, kCeilingZ}, kWall});
+        walls.push_back({{-kHalf, -kHalf, g}, {-in, kHalf, top}, kWall});
     if (id == kRegionCount - 1)
-        walls.push_back({{in, -kHalf, g}, {kHalf, kHalf, kCeilingZ}, kWall});
+        walls.push_back({{in, -kHalf, g}, {kHalf, kHalf, top}, kWall});
     for (const Box& box : walls)
         AddBox(pZone, box);
+    if (!bFlying)
+        return;
     const mVec3 ceiling[4] = {
         {-kHalf, -kHalf, kCeilingZ}, {kHalf, -kHalf, kCeilingZ}, {kHalf, kHalf, kCeilingZ}, {-kHalf, kHalf, kCeilingZ}};
     AddFace(pZone, ceiling, {0, 0, -1}, kWall);
 }
 
-// A region of the row; bBounded adds the flying map's walls and ceiling.
-RegionDesc SampleRegionDesc(int id, bool bBounded)
+// A region of the row, walled in; bFlying gives it the flying map's walls
+// and ceiling.
+RegionDesc SampleRegionDesc(int id, bool bFlying)
 {
     RegionDesc d;
     d.name = kRegionNames[id];
@@ -564,8 +572,7 @@ RegionDesc SampleRegionDesc(int id, bool bBounded)
     const std::vector<Box> boxes = RegionBoxes(id);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
-    if (bBounded)
-        AddBounds(&d.zone, id);
+    AddBounds(&d.zone, id, bFlying);
     TextureFileDesc lightmap;
     if (MakeTextureDesc(d.name + "Light", eTexture::WRAP_CLAMP, eTextureConfig::FORMAT_RGB5A3, false,
                         RegionLightmap(boxes), nullptr, &lightmap)) {
@@ -963,10 +970,10 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
 // The sample's region id, made by the map's creator in slot 0 and filled:
 // its name, neighbours and offsets, and its zone read from the zone's
 // hand-laid block (its lightmap in the texture slot of region slot 0), with
-// the flying map's bounds when bBounded; then written by the engine.
-bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, bool bBounded, const std::string& path)
+// the flying map's bounds when bFlying; then written by the engine.
+bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, bool bFlying, const std::string& path)
 {
-    const RegionDesc desc = SampleRegionDesc(id, bBounded);
+    const RegionDesc desc = SampleRegionDesc(id, bFlying);
     map.CreateRegion(id, Name(desc.name.c_str()));
     gcRegion* pRegion = gcRegion::s_pRegions[0];
     ZoneData zone;

@@ -94,8 +94,13 @@ void gcPlayerBiped::FallStep(cTimeValue step, mOCS* pFrame, gcSurface** ppTouch)
     Collide(dir, fSpeed * fTicks, true, pFrame, ppTouch);
     m_gravityVelocity = pFrame->origin - p1;
     if (std::fabs(m_gravityVelocity.z) <= kVelocityTol) {
-        // Standing: this is the place to come back to.
-        if (!(m_nFlags & kGroundFlags)) {
+        // Standing: this is the place to come back to, unless it lies in no
+        // zone. Ground running up to a zone's edge still holds a biped whose
+        // centre has just passed it; a placement saved there would be
+        // outside every zone again when the biped is snapped back to it,
+        // which leaves it frozen there for good.
+        mVec3 inZone;
+        if (!(m_nFlags & kGroundFlags) && eZone::GetZoneFromPos(m_model.m_pZone, pFrame->origin, &inZone)) {
             m_safeLocalToParent = *pFrame;
             m_nSafeRegionId = m_nRegionId;
         }

@@ -368,6 +368,33 @@ TEST_F(BipedMoveTest, LeavingEveryZoneSnapsBackToTheSafePlacement)
     }
 }
 
+// Ground running up to the zone's edge still holds a biped whose centre has
+// just passed it. Walked off there, the biped comes back to where it last
+// stood inside the zone, tick after tick, and is never left frozen outside.
+TEST_F(BipedMoveTest, WalkingOffGroundAtTheZonesEdgeBringsItBackInside)
+{
+    constexpr float kEdge = 128.0f;  // the zone box's +y face
+    std::vector<ColTri> ledge;
+    AddQuad(&ledge, {-1, kEdge - 4, 0}, {1, kEdge - 4, 0}, {1, kEdge, 0}, {-1, kEdge, 0});
+    ASSERT_NE(Build(ledge), nullptr);
+    Place({0, kEdge - 2, kHalfHeight});
+    Tick(5);
+    // A tenth of a unit a tick: the twentieth step crosses the edge.
+    for (int i = 0; i < 40; ++i) {
+        SCOPED_TRACE(i);
+        m_pBiped->Send(gcMsgWalk());  // the stick held
+        Tick(1);
+        ASSERT_TRUE(m_pBiped->IsActive());
+        ASSERT_EQ(m_pBiped->m_nRegionId, 1);
+        ASSERT_LE(Pos().y, kEdge);
+        ASSERT_LE(m_pBiped->m_safeLocalToParent.origin.y, kEdge) << "saved outside the zone";
+        EXPECT_NEAR(Pos().z, kHalfHeight, 2e-3f);
+    }
+    EXPECT_NEAR(Pos().y, kEdge - 0.1f, 1e-3f) << "the last step inside";
+    EXPECT_EQ(m_pBiped->m_nCurState, B::ST_STANDING) << "put back standing";
+    EXPECT_TRUE(m_pBiped->m_model.m_nGeomFlags & eGeom::kDraw) << "and shown";
+}
+
 // A safe placement saved just past the zone's edge is outside every zone
 // too: the snap back's tick finds the biped outside again, and it then
 // stays frozen there (region -1) rather than snapping back without end.

@@ -163,12 +163,18 @@ protected:
 
     // Loads map nMap of the act and plays it with the input for at most
     // nFrames, recording each run of the player's control script (by
-    // pRecord when given).
+    // pRecord when given). An empty input leaves port 0 to what the test
+    // sets, from a controller at rest.
     void Play(const std::string& input, uint32_t nFrames, int nMap = 0, gcAction* pRecord = nullptr)
     {
-        const std::string path = m_dir.HostPath("input.txt");
-        std::ofstream(path) << FromNow(input);
-        ASSERT_TRUE(PADLoadReplay(path.c_str()));
+        if (input.empty()) {
+            PADTestSetScripted(true);
+            PADTestSetStatus(0, PADTestIdleStatus());
+        } else {
+            const std::string path = m_dir.HostPath("input.txt");
+            std::ofstream(path) << FromNow(input);
+            ASSERT_TRUE(PADLoadReplay(path.c_str()));
+        }
         if (gcAct::s_pAct)
             std::destroy_at(gcAct::s_pAct);
         ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, nMap));
@@ -999,6 +1005,196 @@ TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
         EXPECT_EQ(Problems(), row.bSaved ? 0 : 1);
     }
     CARDTestSetRoot(nullptr);
+}
+
+// The walled row of the walking maps, in the map's frame (the regions'
+// frames put end to end along x, the west one's centred on the origin):
+// where the biped's centre can go, the walls' inner faces less its radius.
+constexpr float kRegionEdge = 32.0f;
+constexpr float kBipedRadius = 0.4f;
+constexpr float kWestX = -15.0f + kBipedRadius, kEastX = 2 * kRegionEdge + 15.0f - kBipedRadius;
+constexpr float kSideY = 15.0f - kBipedRadius;
+
+// One leg of a route, in the map's frame: run to a point, or hold the
+// stick one way (jumping now and then) for a number of frames.
+struct Leg {
+    float x, y;
+    int nHoldFrames;  // 0: run to (x, y); else hold the stick towards (x, y) as a direction
+    bool bJump;
+};
+
+// Plays the controller as a player watching the screen would: each frame
+// the stick points where the leg goes as seen from the camera. Records the
+// player's placement in the map's frame.
+class DriveRoute : public gcAction {
+public:
+    explicit DriveRoute(std::vector<Leg> legs) : m_legs(std::move(legs)) {}
+    void DoAction(const gcEventParams&) const override
+    {
+        const gcPlayerBiped* p = dcast<gcPlayerBiped>(gcPlayer::Get()->m_pEntity);
+        if (!p)
+            return;
+        mVec3 at = p->m_model.m_localToParent.origin;
+        at.x += kRegionEdge * static_cast<float>(p->m_nRegionId);
+        m_track.push_back({p->m_nCurState, p->m_nRegionId, at});
+        PADStatus pad = PADTestIdleStatus();
+        if (m_nLeg < m_legs.size()) {
+            const Leg& leg = m_legs[m_nLeg];
+            mVec3 way(leg.x, leg.y, 0.0f);
+            if (!leg.nHoldFrames) {
+                way = way - mVec3(at.x, at.y, 0.0f);
+                if (way.Length() < 0.5f || ++m_nFrames > kMaxLegFrames)
+                    Next();
+            } else if (++m_nFrames >= leg.nHoldFrames) {
+                Next();
+            }
+            way.Normalize();
+            mVec3 right, forward;
+            gcGameCamera::Get()->GetDir(1.0f, 0.0f, &right);
+            gcGameCamera::Get()->GetDir(0.0f, 1.0f, &forward);
+            pad.stickX = static_cast<int8_t>(std::lround(72.0f * way.Dot(right)));
+            pad.stickY = static_cast<int8_t>(std::lround(72.0f * way.Dot(forward)));
+            if (leg.bJump && m_nFrames % 20 < 2)
+                pad.button = PAD_BUTTON_A;
+        }
+        PADTestSetStatus(0, pad);
+    }
+    // The last leg done, the run ends after the next frame.
+    void Next() const
+    {
+        m_bTimedOut = m_bTimedOut || m_nFrames > kMaxLegFrames;
+        ++m_nLeg;
+        m_nFrames = 0;
+        if (m_nLeg == m_legs.size())
+            VISetFrameLimit(2);
+    }
+    bool Done() const { return m_nLeg == m_legs.size() && !m_bTimedOut; }
+
+    static constexpr int kMaxLegFrames = 600;
+    struct Step {
+        int8_t state;
+        int16_t region;
+        mVec3 at;  // in the map's frame
+    };
+    std::vector<Leg> m_legs;
+    mutable size_t m_nLeg = 0;
+    mutable int m_nFrames = 0;
+    mutable bool m_bTimedOut = false;
+    mutable std::vector<Step> m_track;
+};
+
+struct Route {
+    const char* name;
+    std::vector<Leg> legs;
+    float endX, endY;  // where it ends up, held there
+};
+
+// Drives each route through map nMap (from the map's start, at (-12, 0)):
+// the player stays in a zone and inside the walls all the way, never
+// falls, and ends where the route leads, held there by the walls.
+class gcSampleEdgesTest : public gcSamplePlayerTest {
+protected:
+    void Drive(int nMap, const std::vector<Route>& routes)
+    {
+        for (const Route& r : routes) {
+            SCOPED_TRACE(r.name);
+            int nFrames = 0;
+            for (const Leg& leg : r.legs)
+                nFrames += leg.nHoldFrames ? leg.nHoldFrames : DriveRoute::kMaxLegFrames;
+            DriveRoute drive(r.legs);
+            Play("", static_cast<uint32_t>(nFrames), nMap, &drive);
+            const auto& t = drive.m_track;
+            ASSERT_FALSE(t.empty());
+            EXPECT_TRUE(drive.Done()) << "leg " << drive.m_nLeg << " of " << r.legs.size();
+            EXPECT_EQ(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the map went on";
+            // The verges lie a tenth below the road.
+            const size_t out = FirstWhere(t, 0, [](const DriveRoute::Step& x) {
+                return x.region < 0 || x.region > 2 || x.at.x < kWestX - 1e-3f || x.at.x > kEastX + 1e-3f ||
+                       std::fabs(x.at.y) > kSideY + 1e-3f || x.at.z < kStandZ - 0.1f - 1e-3f ||
+                       x.state == B::ST_FALLING;
+            });
+            if (out < t.size()) {
+                const DriveRoute::Step& x = t[out];
+                ADD_FAILURE() << "left at frame " << out << ": region " << x.region << " at " << x.at.x << " "
+                              << x.at.y << " " << x.at.z << ", state " << int{x.state};
+            }
+            EXPECT_NEAR(t.back().at.x, r.endX, 0.6f) << t.back().at.y;
+            EXPECT_NEAR(t.back().at.y, r.endY, 0.6f) << t.back().at.x;
+            EXPECT_EQ(Problems(), 0);
+        }
+    }
+};
+
+}  // namespace
+
+namespace {
+
+// Where the routes hold the player in the end.
+constexpr float kGardenY = 11.0f - kBipedRadius;    // against the west region's garden wall
+constexpr float kPlatformY = 10.0f - kBipedRadius;  // against the east region's platform
+
+// From the start to the east region: along the south wall into the
+// south-east corner, then up the east wall by the legs up; up the east
+// region's steps into the north-east corner.
+Route SouthAndEastWalls(const std::vector<Leg>& up, float endY)
+{
+    Route r{"along the south wall into the south-east corner and up the east wall",
+            {{-12, -14.2f, 0, false}, {30, -14.2f, 0, true}, {76, -14.2f, 0, true}, {1, -1, 60, true}},
+            kEastX,
+            endY};
+    r.legs.insert(r.legs.end(), up.begin(), up.end());
+    return r;
+}
+const Route kNorthEastCorner = {"up the east region's steps into the north-east corner",
+                                {{14, -8, 0, false}, {72, -8, 0, false}, {72, 12, 0, true}, {1, 1, 150, true}},
+                                kEastX,
+                                kSideY};
+
+// The stick held half left from the start circles the player round the
+// camera into the west wall north of the road; routes run and jump along
+// the west region's edges into its corners (the garden's behind the
+// terrace too), the updraft left alone.
+TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
+{
+    Play("0 0 -\n1 0 - -36 0\n", 400);
+    const std::vector<Sample>& s = Samples();
+    ASSERT_GT(s.size(), 390u) << "the player never froze";
+    for (const Sample& x : s) {
+        ASSERT_EQ(x.region, 0);
+        ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
+        ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
+    }
+    EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
+    Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
+              {"up the west wall to the garden wall",
+               {{-14, -2, 0, false}, {-14.3f, 10, 0, true}, {-1, 1, 60, true}},
+               kWestX,
+               kGardenY},
+              {"over the terrace into the garden's corner",
+               {{4, 3, 0, false}, {4, 13.5f, 0, true}, {-4, 13.5f, 0, false}, {-13, 13.5f, 0, false}, {-1, 1, 60, true}},
+               kWestX,
+               kSideY}});
+}
+
+// The east gate left alone: the east wall south of the road.
+TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsSouthAndEastEnds)
+{
+    Drive(0, {SouthAndEastWalls({{kEastX - 0.2f, -6, 0, true}}, -6), kNorthEastCorner});
+}
+
+// The second map has the same regions without the gate or the updraft:
+// the east wall closes the road.
+TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsWestEnd)
+{
+    Drive(1, {{"into the south-west corner and up the west wall to the garden wall",
+               {{-13, -13, 0, false}, {-1, -1, 60, true}, {-14.3f, 10, 0, true}, {-1, 1, 60, true}},
+               kWestX,
+               kGardenY}});
+}
+
+TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsSouthAndEastEnds)
+{
+    Drive(1, {SouthAndEastWalls({{kEastX - 0.2f, 6, 0, true}, {0.2f, 1, 60, true}}, kPlatformY), kNorthEastCorner});
 }
 
 }  // namespace
