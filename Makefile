@@ -45,16 +45,20 @@ run: game
 # The sample game headless for SOAK_FRAMES frames with the scripted input
 # (the main menu, then the map).
 # Fails when either log holds an error, or when any pool's figures differ
-# from those of a short run of the same map (its start, once the
-# neighbouring regions are in): its use after the run, its largest use
-# during the run and its use as the map ended (when the region pools are
-# freed). Nothing may pile up frame by frame. Logs in $(BUILD)/soak*.log;
-# not part of CI.
+# from those of a shorter run of SOAK_REF_FRAMES frames: its use after the
+# run, its largest use during the run and its use when it was last emptied.
+# The scripted input leaves the player by the middle guard, who fells it:
+# the map starts again once, a little before frame 1200, and the player
+# then stands at its start for good. The reference run holds that restart
+# and what follows it, so both runs end in the same state and only growth
+# frame by frame tells them apart. Logs in $(BUILD)/soak*.log; not part of
+# CI.
 SOAK_FRAMES ?= 100000
+SOAK_REF_FRAMES ?= 3000
 SOAK_RUN = $(BUILD)/quillmere --headless --pool-report --input $(BUILD)/sample/input.txt
 soak: game
 	@set -e; \
-	$(SOAK_RUN) --frames 600 > $(BUILD)/soak-start.log 2>&1; \
+	$(SOAK_RUN) --frames $(SOAK_REF_FRAMES) > $(BUILD)/soak-start.log 2>&1; \
 	start=$$(date +%s%N); \
 	$(SOAK_RUN) --frames $(SOAK_FRAMES) > $(BUILD)/soak.log 2>&1; \
 	echo "soak: $(SOAK_FRAMES) frames in $$(( ($$(date +%s%N) - start) / 1000000 )) ms"; \
@@ -63,8 +67,8 @@ soak: game
 	grep 'quillmere: pool ' $(BUILD)/soak-start.log > $(BUILD)/soak-start.pools; \
 	grep 'quillmere: pool ' $(BUILD)/soak.log > $(BUILD)/soak.pools; \
 	diff $(BUILD)/soak-start.pools $(BUILD)/soak.pools \
-		|| { echo "soak: a pool's use differs from the map's start" >&2; exit 1; }; \
-	echo "soak: no errors; every pool's largest use and use at the map's end are what they were at its start"
+		|| { echo "soak: a pool's use differs from that of the $(SOAK_REF_FRAMES)-frame run" >&2; exit 1; }; \
+	echo "soak: no errors; every pool's figures are those of the $(SOAK_REF_FRAMES)-frame run"
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
