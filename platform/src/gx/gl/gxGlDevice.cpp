@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <SDL2/SDL.h>
@@ -134,10 +135,16 @@ void GlDevice::Shutdown()
     m_wake.notify_all();
     // After the display was lost the render thread may be stopped inside
     // the X call that found it for good, and the window went with the
-    // connection: it is waited for a while, then left to end with the process.
-    const bool bLost = m_bDisplayLost;
-    const bool bEnded = !bLost || m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
-                                                  [this] { return m_bThreadEnded; });
+    // connection; while this thread holds the display (an X error handler
+    // ending the process), the render thread's next X call waits for ever.
+    // Either way it is waited for a while, then left to end with the process.
+    // An exit on the render thread itself (from an X error handler) cannot
+    // wait for it at all.
+    const bool bOnRenderThread = std::this_thread::get_id() == m_renderThreadId;
+    const bool bLost = m_bDisplayLost || m_bDisplayHeld || bOnRenderThread;
+    const bool bEnded = !bLost || (!bOnRenderThread &&
+                                   m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
+                                                   [this] { return m_bThreadEnded; }));
     lock.unlock();
     if (bEnded)
         m_pThread->join();
@@ -157,7 +164,7 @@ void GlDevice::LoseDisplay()
 {
     if (m_bDisplayLost.exchange(true))
         return;
-    OSReport("VI: the display was lost (the window's X connection broke); the program ends\n");
+    OSReport("VI: the display was lost (the window destroyed or its X connection broken); the program ends\n");
     {
         // Under the lock, so no waiter misses it between its check and its wait.
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -170,9 +177,19 @@ void GlDevice::LoseDisplay()
         std::this_thread::sleep_for(std::chrono::seconds(kLostGraceSeconds));
         OSReport("VI: the program did not end within %d s of losing the display; it ends now (exit code %d)\n",
                  kLostGraceSeconds, code);
-        std::fflush(nullptr);
-        _exit(code);
+        EndProcessNow(code);
     }).detach();
+}
+
+void GlDevice::EndProcessNow(int code)
+{
+    std::fflush(nullptr);
+    // The system call itself, not _exit: a sanitizer intercepts _exit and
+    // runs its end-of-process checks there (ThreadSanitizer reports the
+    // render thread, stopped for good, as leaked), which would replace the
+    // exit code with its own. Nothing of the process runs after this.
+    syscall(SYS_exit_group, code);
+    _exit(code);  // not reached
 }
 
 bool GlDevice::HasRoom(size_t bytes) const
