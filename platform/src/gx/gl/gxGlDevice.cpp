@@ -108,6 +108,7 @@ bool GlDevice::Start()
         m_pThread->join();
         delete m_pThread;
         m_pThread = nullptr;
+        UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         m_pWindow = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -136,8 +137,9 @@ void GlDevice::Shutdown()
     // After the display was lost the render thread may be stopped inside
     // the X call that found it for good, and the window went with the
     // connection; while this thread holds the display (an X error handler
-    // ending the process), the render thread's next X call waits for ever.
-    // Either way it is waited for a while, then left to end with the process.
+    // ending the process), the render thread's next X call waits for ever,
+    // so it ends without touching the context. Either way it is waited for a
+    // while, then left to end with the process.
     // An exit on the render thread itself (from an X error handler) cannot
     // wait for it at all.
     const bool bOnRenderThread = std::this_thread::get_id() == m_renderThreadId;
@@ -154,6 +156,7 @@ void GlDevice::Shutdown()
     m_pThread = nullptr;
     m_bRunning = false;
     if (!bLost) {
+        UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -332,8 +335,10 @@ void GlDevice::ThreadMain()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty() || m_bDisplayLost; });
-        // A lost display takes every call on the context with it.
-        if ((m_tasks.empty() && m_bQuit) || m_bDisplayLost)
+        // A lost display takes every call on the context with it; a display
+        // held by an exit in progress lets none of them through: the queued
+        // tasks are dropped.
+        if ((m_tasks.empty() && m_bQuit) || m_bDisplayLost || (m_bQuit && m_bDisplayHeld))
             break;
         Task task = TakeFront();
         const size_t taken = TakeJoinedDraws(&task);
@@ -352,7 +357,7 @@ void GlDevice::ThreadMain()
         }
     }
     lock.unlock();
-    if (!m_bDisplayLost) {
+    if (!m_bDisplayLost && !m_bDisplayHeld) {
         GlBackend::Get().ReleaseGl();
         SDL_GL_DeleteContext(context);
     }

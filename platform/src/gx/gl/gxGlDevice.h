@@ -156,9 +156,13 @@ private:
     std::atomic<int> m_nLostExitCode{kDefaultLostExitCode};
 };
 
-// Hands a broken X connection of the window's display to
-// GlDevice::LoseDisplay instead of Xlib's exit on whichever thread found it;
+// Hands a broken X connection of the window's display, and an X error that
+// says the window was destroyed, to GlDevice::LoseDisplay instead of Xlib's
+// exit on whichever thread found it;
 // nothing when the window is not on X. In gxGlDisplayWatch.cpp.
 void WatchDisplayConnection(SDL_Window* pWindow);
+// The program destroys the window itself: an error on it from then on is no
+// loss of the display.
+void UnwatchWindow();
 
 }  // namespace gxgl

@@ -128,8 +128,14 @@ void gxgl::WatchDisplayConnection(SDL_Window* pWindow)
     }
 }
 
+void gxgl::UnwatchWindow()
+{
+    s_nWindow = 0;
+}
+
 #else
 
 void gxgl::WatchDisplayConnection(SDL_Window*) {}
+void gxgl::UnwatchWindow() {}
 
 #endif
