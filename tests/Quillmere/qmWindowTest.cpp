@@ -18,6 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The sanitizer builds run the program several times slower.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
 constexpr double kSlowdown = 4.0;
 #elif defined(__has_feature)
