@@ -5,11 +5,12 @@
 # (Xvfb, software OpenGL) started for the run, or to $DISPLAY with --here.
 #
 #   tools/window-run-figures.sh [--build DIR] [--frames N] [--runs R] [--here]
-#   tools/window-run-figures.sh [--build DIR] --kill client|server|term|int [--after S]
+#   tools/window-run-figures.sh [--build DIR] --kill client|destroy|server|term|int|hup [--after S]
 #
 # The second form ends a running program after S seconds (default 8):
-# "client" kills its X connection (xdotool windowkill), "server" kills the X
-# server, "term" and "int" send it SIGTERM or SIGINT. It reports how long the
+# "client" kills its X connection (xdotool windowkill), "destroy" destroys
+# its window from another client (xdotool windowclose), "server" kills the X
+# server, "term", "int" and "hup" send it SIGTERM, SIGINT or SIGHUP. It reports how long the
 # program took to end, its exit code, and any process of the run left behind.
 #
 # Needs Xvfb and xdotool (Debian: xvfb xdotool). Figures are only worth
@@ -31,11 +32,11 @@ while [ $# -gt 0 ]; do
     --here) here=1; shift ;;
     --kill) kill_what=$2; shift 2 ;;
     --after) kill_after=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|server|term|int [--after S]]" >&2
+    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|destroy|server|term|int|hup [--after S]]" >&2
        exit 2 ;;
   esac
 done
-case "$kill_what" in ""|client|server|term|int) ;; *) echo "$0: --kill takes client, server, term or int" >&2; exit 2 ;; esac
+case "$kill_what" in ""|client|destroy|server|term|int|hup) ;; *) echo "$0: --kill takes client, destroy, server, term, int or hup" >&2; exit 2 ;; esac
 [ -n "$kill_what" ] && [ "$here" = 1 ] && { echo "$0: --kill needs an X server of its own; no --here" >&2; exit 2; }
 
 bin=$build/quillmere
@@ -126,9 +127,11 @@ load0=$(load)
 t0=$(now)
 case "$kill_what" in
   client) xdotool windowkill "$wid" ;;
+  destroy) xdotool windowclose "$wid" ;;
   server) kill "$xvfb_pid"; xvfb_pid="" ;;
   term) kill -TERM "$pid" ;;
   int) kill -INT "$pid" ;;
+  hup) kill -HUP "$pid" ;;
 esac
 # At most 10 s: what is still running then is reported and killed.
 ended=0

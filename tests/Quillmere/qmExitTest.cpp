@@ -91,6 +91,12 @@ std::vector<qmtest::ChildStep> InterruptTheMap(const std::string&)
     return {{"its first frame is shown", [](int pid) { kill(pid, SIGINT); }}};
 }
 
+// SIGHUP (the terminal closed) once the map is running.
+std::vector<qmtest::ChildStep> HangUpOnTheMap(const std::string&)
+{
+    return {{"its first frame is shown", [](int pid) { kill(pid, SIGHUP); }}};
+}
+
 const ExitRow kRows[] = {
     {"missing data folder", {"--data", "/nonexistent/qm", "--headless", "--frames", "30"}, 2,
      "the data folder \"/nonexistent/qm\" does not exist or cannot be read"},
@@ -135,6 +141,9 @@ const ExitRow kRows[] = {
      "stop video", nullptr, DiscGoesAway},
     {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,
      "stop video", nullptr, InterruptTheMap},
+    // Its default action ends with the same code, but before the shutdown.
+    {"SIGHUP while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGHUP,
+     "stop video", nullptr, HangUpOnTheMap},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",

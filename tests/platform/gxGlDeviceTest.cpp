@@ -1,6 +1,7 @@
 // The render thread's task queue: a poster far ahead of a stalled render
 // thread waits at the queue's limit, gives the OS CPU to other threads while
-// it waits, and every task still runs once, in posting order.
+// it waits, and every task still runs once, in posting order. A lost
+// display: nothing waits for the render thread any more.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,12 +15,18 @@
 #include <thread>
 #include <vector>
 
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
 #include "../test/gx_test.h"
 #include "gx/gl/gxGlDevice.h"
 #include "gxRenderGate.h"
 #include "platform/os.h"
 #include "platform/vi.h"
 #include "testDeadline.h"
+#include "xvfbServer.h"
 
 namespace {
 
@@ -151,4 +158,38 @@ TEST(GlDeviceDisplayLoss, AProgramStillRunningAfterTheGracePeriodIsEnded)
                 std::this_thread::sleep_for(std::chrono::seconds(1));
         },
         ::testing::ExitedWithCode(77), "did not end within 4 s of losing the display; it ends now \\(exit code 77\\)");
+}
+
+// An X error about anything but the window goes on to Xlib's handler, which
+// prints it and calls exit() right there, the display still held by the
+// thread that found it. The exit handler must not wait for the render
+// thread, whose next X call (the context's teardown) waits for that display.
+TEST(GlDeviceDisplayLoss, AnXErrorThatEndsTheProgramDoesNotWaitForTheRenderThread)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    if (GlDevice::Get().IsRunning())
+        GTEST_SKIP() << "video runs already in this process: run the test alone";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    // Forked as it is: the child must find the server this process started.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(
+        {
+            alarm(30);  // a hang ends the child by SIGALRM instead
+            GlDevice& device = GlDevice::Get();
+            SDL_SysWMinfo info;
+            SDL_VERSION(&info.version);
+            if (!device.Start() || !SDL_GetWindowWMInfo(device.Window(), &info) ||
+                info.subsystem != SDL_SYSWM_X11)
+                std::exit(3);
+            Display* pDisplay = info.info.x11.display;
+            XFreePixmap(pDisplay, XAllocID(pDisplay));  // no such pixmap
+            XSync(pDisplay, False);
+            std::exit(5);  // not reached
+        },
+        ::testing::ExitedWithCode(1), "X Error of failed request");
 }

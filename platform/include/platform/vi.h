@@ -72,15 +72,15 @@ BOOL VIIsHeadless();
 // frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
-// was reached, SIGINT/SIGTERM arrived (VIInit takes them over), the display
+// was reached, SIGINT/SIGTERM/SIGHUP arrived (VIInit takes them over), the display
 // was lost or a reset asked for the system menu (OSResetSystem); the
 // program's loops should then end. Events other than the window's stay
 // queued for input.
 BOOL VIQuitRequested();
 // The signal that asked the program to end; 0 when none did.
 int VIQuitSignal();
-// TRUE once the window's display was lost (its X connection broke: the
-// window killed, the X server gone). The layer then draws and shows nothing
+// TRUE once the window's display was lost (the window destroyed by another
+// client, or its X connection broken: the window killed, the X server gone). The layer then draws and shows nothing
 // and waits for nothing it would have drawn; the program should end through
 // its shutdown. One that has not ended 4 s after the loss is ended with the
 // exit code set here (1 until set).

@@ -62,8 +62,8 @@ struct ViState {
 
 ViState s_vi;
 
-// The signal that asked the program to end (SIGINT, SIGTERM); 0 while none
-// has. Set by the handler, read by the game's loops through VIQuitRequested.
+// The signal that asked the program to end (SIGINT, SIGTERM, SIGHUP); 0
+// while none has. Set by the handler, read by the game's loops through VIQuitRequested.
 std::atomic<int> s_nQuitSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "set from a signal handler");
 
@@ -79,14 +79,16 @@ extern "C" void OnQuitSignal(int sig)
 }
 
 // SDL would turn these signals into quit events that a headless run never
-// reads; the program takes them itself.
+// reads; the program takes them itself. SIGHUP (the terminal it runs in
+// closed) asks to end as SIGTERM does: its default action would skip the
+// shutdown.
 void InstallQuitSignals()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <SDL2/SDL.h>
@@ -107,6 +108,7 @@ bool GlDevice::Start()
         m_pThread->join();
         delete m_pThread;
         m_pThread = nullptr;
+        UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         m_pWindow = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -134,10 +136,17 @@ void GlDevice::Shutdown()
     m_wake.notify_all();
     // After the display was lost the render thread may be stopped inside
     // the X call that found it for good, and the window went with the
-    // connection: it is waited for a while, then left to end with the process.
-    const bool bLost = m_bDisplayLost;
-    const bool bEnded = !bLost || m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
-                                                  [this] { return m_bThreadEnded; });
+    // connection; while this thread holds the display (an X error handler
+    // ending the process), the render thread's next X call waits for ever,
+    // so it ends without touching the context. Either way it is waited for a
+    // while, then left to end with the process.
+    // An exit on the render thread itself (from an X error handler) cannot
+    // wait for it at all.
+    const bool bOnRenderThread = std::this_thread::get_id() == m_renderThreadId;
+    const bool bLost = m_bDisplayLost || m_bDisplayHeld || bOnRenderThread;
+    const bool bEnded = !bLost || (!bOnRenderThread &&
+                                   m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
+                                                   [this] { return m_bThreadEnded; }));
     lock.unlock();
     if (bEnded)
         m_pThread->join();
@@ -147,6 +156,7 @@ void GlDevice::Shutdown()
     m_pThread = nullptr;
     m_bRunning = false;
     if (!bLost) {
+        UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
@@ -157,7 +167,7 @@ void GlDevice::LoseDisplay()
 {
     if (m_bDisplayLost.exchange(true))
         return;
-    OSReport("VI: the display was lost (the window's X connection broke); the program ends\n");
+    OSReport("VI: the display was lost (the window destroyed or its X connection broken); the program ends\n");
     {
         // Under the lock, so no waiter misses it between its check and its wait.
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -170,9 +180,19 @@ void GlDevice::LoseDisplay()
         std::this_thread::sleep_for(std::chrono::seconds(kLostGraceSeconds));
         OSReport("VI: the program did not end within %d s of losing the display; it ends now (exit code %d)\n",
                  kLostGraceSeconds, code);
-        std::fflush(nullptr);
-        _exit(code);
+        EndProcessNow(code);
     }).detach();
+}
+
+void GlDevice::EndProcessNow(int code)
+{
+    std::fflush(nullptr);
+    // The system call itself, not _exit: a sanitizer intercepts _exit and
+    // runs its end-of-process checks there (ThreadSanitizer reports the
+    // render thread, stopped for good, as leaked), which would replace the
+    // exit code with its own. Nothing of the process runs after this.
+    syscall(SYS_exit_group, code);
+    _exit(code);  // not reached
 }
 
 bool GlDevice::HasRoom(size_t bytes) const
@@ -315,8 +335,10 @@ void GlDevice::ThreadMain()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_bQuit || !m_tasks.empty() || m_bDisplayLost; });
-        // A lost display takes every call on the context with it.
-        if ((m_tasks.empty() && m_bQuit) || m_bDisplayLost)
+        // A lost display takes every call on the context with it; a display
+        // held by an exit in progress lets none of them through: the queued
+        // tasks are dropped.
+        if ((m_tasks.empty() && m_bQuit) || m_bDisplayLost || (m_bQuit && m_bDisplayHeld))
             break;
         Task task = TakeFront();
         const size_t taken = TakeJoinedDraws(&task);
@@ -335,7 +357,7 @@ void GlDevice::ThreadMain()
         }
     }
     lock.unlock();
-    if (!m_bDisplayLost) {
+    if (!m_bDisplayLost && !m_bDisplayHeld) {
         GlBackend::Get().ReleaseGl();
         SDL_GL_DeleteContext(context);
     }

@@ -13,8 +13,9 @@
 // thread replays waits for room (giving up the OS CPU meanwhile) instead of
 // growing memory without end.
 //
-// Losing the display (the window's X connection broken: the window killed,
-// the X server gone) is noted from whichever thread's X call found it. From
+// Losing the display (the window destroyed by another client, or its X
+// connection broken: the window killed, the X server gone) is noted from
+// whichever thread's X call found it. From
 // then on nothing waits for the render thread, which may be stopped inside
 // that call: tasks are dropped, Finish returns at once, Shutdown waits a
 // bounded time and touches the display no more. The program should then end
@@ -78,6 +79,12 @@ public:
     // and starts the grace period.
     void LoseDisplay();
     bool DisplayLost() const { return m_bDisplayLost; }
+    // While set, the calling thread holds the display for good: an X error
+    // handler that may end the process with exit() right there. The exit
+    // handler (Shutdown) then waits for the render thread a bounded time, as
+    // after a loss, since the render thread's next X call cannot return, and
+    // touches the display no more.
+    void HoldDisplayForExit(bool held) { m_bDisplayHeld = held; }
     // The exit code the grace period ends the program with.
     void SetLostExitCode(int code) { m_nLostExitCode = code; }
     static constexpr int kLostGraceSeconds = 4;
@@ -85,6 +92,9 @@ public:
     // display was lost, and the lost display's exit code until one is set.
     static constexpr int kLostJoinMilliseconds = 500;
     static constexpr int kDefaultLostExitCode = 1;
+    // Ends the process at once with the code, output flushed: no exit
+    // handler, no destructor and no sanitizer's report runs.
+    [[noreturn]] static void EndProcessNow(int code);
 
     // Tasks waiting to run and the bytes they declared (for tests).
     void QueueUse(size_t* tasks, size_t* bytes);
@@ -142,12 +152,17 @@ private:
     bool m_bContextFailed = false;
     bool m_bThreadEnded = false;
     std::atomic<bool> m_bDisplayLost{false};
+    std::atomic<bool> m_bDisplayHeld{false};
     std::atomic<int> m_nLostExitCode{kDefaultLostExitCode};
 };
 
-// Hands a broken X connection of the window's display to
-// GlDevice::LoseDisplay instead of Xlib's exit on whichever thread found it;
+// Hands a broken X connection of the window's display, and an X error that
+// says the window was destroyed, to GlDevice::LoseDisplay instead of Xlib's
+// exit on whichever thread found it;
 // nothing when the window is not on X. In gxGlDisplayWatch.cpp.
 void WatchDisplayConnection(SDL_Window* pWindow);
+// The program destroys the window itself: an error on it from then on is no
+// loss of the display.
+void UnwatchWindow();
 
 }  // namespace gxgl

@@ -1,8 +1,10 @@
-// The window's X connection breaking (the window killed, the X server gone).
-// Xlib's own handling ends the process with exit() on whichever thread found
-// it, the render thread included, whose exit then waits for that same thread
-// and never ends. Instead the break is handed to GlDevice::LoseDisplay and
-// the main thread ends the program through its shutdown.
+// The window's X connection breaking (the window killed, the X server gone)
+// and the window destroyed by another client. Xlib's own handling ends the
+// process with exit() on whichever thread found it, with the display locked
+// for that thread: the exit handler then waits for the render thread, which
+// is that same thread or waits in an X call for that lock, and never ends.
+// Instead the loss is handed to GlDevice::LoseDisplay and the main thread
+// ends the program through its shutdown.
 //
 // The program is not linked with Xlib: SDL loads it, and its calls are
 // looked up in the copy SDL loaded.
@@ -24,6 +26,7 @@
 namespace {
 
 struct XlibCalls {
+    decltype(&XSetErrorHandler) setErrorHandler = nullptr;
     decltype(&XSetIOErrorHandler) setIOErrorHandler = nullptr;
     decltype(&XSetIOErrorExitHandler) setIOErrorExitHandler = nullptr;  // Xlib 1.7 and later
     decltype(&XUnlockDisplay) unlockDisplay = nullptr;
@@ -32,6 +35,10 @@ struct XlibCalls {
 XlibCalls s_xlib;
 // The window's display, once its exit handler is ours.
 std::atomic<Display*> s_pWatched{nullptr};
+// The window, and the error handler that was there before ours (SDL's,
+// which hands on to Xlib's: that one prints the error and calls exit()).
+std::atomic<unsigned long> s_nWindow{0};
+std::atomic<XErrorHandler> s_previousErrorHandler{nullptr};
 
 // Xlib calls this for any display whose connection broke, on the thread
 // whose call found it, with the display left locked for that thread:
@@ -52,6 +59,39 @@ extern "C" int OnXIOError(Display* pDisplay)
 
 extern "C" void OnXIOErrorExit(Display*, void*) {}
 
+// A request on the window that the server refused because the window no
+// longer exists: another client destroyed it (xdotool windowclose, say).
+// Without its window the program has no display left. Any other error goes
+// to the handler before ours; when that one ends the process from here, the
+// display stays locked for this thread, so the exit handler must not wait
+// for the render thread's next X call (GlDevice::HoldDisplayForExit).
+bool WindowGone(const XErrorEvent& error)
+{
+    const unsigned long window = s_nWindow.load();
+    return window != 0 && error.resourceid == window &&
+           (error.error_code == BadWindow || error.error_code == BadDrawable);
+}
+
+extern "C" int OnXError(Display* pDisplay, XErrorEvent* pError)
+{
+    if (WindowGone(*pError)) {
+        // Every request on it that is still under way fails alike: one line.
+        static std::atomic<bool> s_bLogged{false};
+        if (!s_bLogged.exchange(true))
+            OSReport("VI: the window was destroyed (X error %d on it, request %d)\n", pError->error_code,
+                     pError->request_code);
+        gxgl::GlDevice::Get().LoseDisplay();
+        return 0;
+    }
+    const XErrorHandler previous = s_previousErrorHandler.load();
+    if (!previous)
+        return 0;
+    gxgl::GlDevice::Get().HoldDisplayForExit(true);
+    const int result = previous(pDisplay, pError);
+    gxgl::GlDevice::Get().HoldDisplayForExit(false);
+    return result;
+}
+
 template <class Call>
 bool Find(void* pLibrary, const char* sName, Call* pCall)
 {
@@ -68,12 +108,17 @@ void gxgl::WatchDisplayConnection(SDL_Window* pWindow)
     if (!SDL_GetWindowWMInfo(pWindow, &info) || info.subsystem != SDL_SYSWM_X11)
         return;
     void* pLibrary = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
-    if (!pLibrary || !Find(pLibrary, "XSetIOErrorHandler", &s_xlib.setIOErrorHandler) ||
+    if (!pLibrary || !Find(pLibrary, "XSetErrorHandler", &s_xlib.setErrorHandler) ||
+        !Find(pLibrary, "XSetIOErrorHandler", &s_xlib.setIOErrorHandler) ||
         !Find(pLibrary, "XUnlockDisplay", &s_xlib.unlockDisplay)) {
         OSReport("VI: Xlib's error handlers cannot be set: losing the display ends the program in %d s\n",
                  GlDevice::kLostGraceSeconds);
         return;
     }
+    s_nWindow = info.info.x11.window;
+    const XErrorHandler previous = s_xlib.setErrorHandler(OnXError);
+    if (previous != OnXError)  // video started again: ours is there already
+        s_previousErrorHandler = previous;
     s_xlib.setIOErrorHandler(OnXIOError);
     // Without the exit handler the main thread too stops in OnXIOError, and
     // the grace period ends the program.
@@ -83,8 +128,14 @@ void gxgl::WatchDisplayConnection(SDL_Window* pWindow)
     }
 }
 
+void gxgl::UnwatchWindow()
+{
+    s_nWindow = 0;
+}
+
 #else
 
 void gxgl::WatchDisplayConnection(SDL_Window*) {}
+void gxgl::UnwatchWindow() {}
 
 #endif

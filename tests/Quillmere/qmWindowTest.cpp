@@ -1,0 +1,111 @@
+// The program in a window on a virtual X server (Xvfb, software OpenGL): how
+// it ends when its window goes away under it.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "datagen/datagen.h"
+#include "qmChild.h"
+#include "tempDir.h"
+#include "xvfbServer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The sanitizer builds run the program several times slower.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr double kSlowdown = 4.0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr double kSlowdown = 4.0;
+#else
+constexpr double kSlowdown = 1.0;
+#endif
+#else
+constexpr double kSlowdown = 1.0;
+#endif
+
+// The top-level window of that name, or 0.
+Window FindWindow(Display* pDisplay, const char* sName)
+{
+    Window root = 0, parent = 0, found = 0;
+    Window* pChildren = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(pDisplay, DefaultRootWindow(pDisplay), &root, &parent, &pChildren, &n))
+        return 0;
+    for (unsigned int i = 0; i < n && found == 0; ++i) {
+        char* sWindowName = nullptr;
+        if (XFetchName(pDisplay, pChildren[i], &sWindowName) && sWindowName) {
+            if (std::strcmp(sWindowName, sName) == 0)
+                found = pChildren[i];
+            XFree(sWindowName);
+        }
+    }
+    if (pChildren)
+        XFree(pChildren);
+    return found;
+}
+
+// Another client destroys the program's window (as xdotool windowclose
+// does); the time it did, or none when there was no window to destroy.
+bool DestroyTheWindow(const std::string& display, Clock::time_point* pWhen)
+{
+    Display* pDisplay = XOpenDisplay(display.c_str());
+    if (!pDisplay)
+        return false;
+    Window window = 0;
+    for (int i = 0; i < 100 && window == 0; ++i) {
+        window = FindWindow(pDisplay, "Quillmere");
+        if (window == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (window != 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(2));  // into the main menu
+        XDestroyWindow(pDisplay, window);
+        XSync(pDisplay, False);
+        *pWhen = Clock::now();
+    }
+    XCloseDisplay(pDisplay);
+    return window != 0;
+}
+
+}  // namespace
+
+// A window destroyed by another client leaves the program no display: it
+// ends through its shutdown with the lost display's code, within 5 s.
+TEST(qmWindowTest, AWindowDestroyedByAnotherClientEndsTheProgramAsALostDisplay)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    TempDir tmp{"qm_window"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+
+    bool bDestroyed = false;
+    Clock::time_point destroyed;
+    const qmtest::ChildResult r = qmtest::RunChild(
+        {QM_QUILLMERE, "--data", tmp.Path(), "--frames", "100000"}, 60.0,
+        {{"quillmere: start game configuration",
+          [&](int) { bDestroyed = DestroyTheWindow(server.Name(), &destroyed); }}});
+    const double seconds = std::chrono::duration<double>(Clock::now() - destroyed).count();
+
+    ASSERT_TRUE(bDestroyed) << r.log;
+    EXPECT_FALSE(r.bTimedOut) << r.log;
+    EXPECT_EQ(r.nExit, 4) << r.log;
+    EXPECT_NE(r.log.find("VI: the window was destroyed"), std::string::npos) << r.log;
+    EXPECT_NE(r.log.find("quillmere: stop video"), std::string::npos) << r.log;
+    // The shutdown ended it, not the lost display's last resort.
+    EXPECT_EQ(r.log.find("did not end within"), std::string::npos) << r.log;
+    EXPECT_LT(seconds, 5.0 * kSlowdown) << r.log;
+}

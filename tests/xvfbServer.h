@@ -1,0 +1,105 @@
+#pragma once
+// A virtual X server (Xvfb) for tests that need a window, and the
+// environment a child process finds it by. Header-only.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+inline bool OnPath(const char* sName)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    for (size_t from = 0; from <= dirs.size();) {
+        size_t to = dirs.find(':', from);
+        if (to == std::string::npos)
+            to = dirs.size();
+        if (access((dirs.substr(from, to - from) + "/" + sName).c_str(), X_OK) == 0)
+            return true;
+        from = to + 1;
+    }
+    return false;
+}
+
+// Xvfb on a display number of its own choice (-displayfd: no clash with
+// another test's server), killed when this goes.
+class Xvfb {
+public:
+    bool Start()
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        m_pid = fork();
+        if (m_pid == 0) {
+            close(fds[0]);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        // The number comes once the server takes clients.
+        std::string number;
+        pollfd p = {fds[0], POLLIN, 0};
+        char c;
+        while (m_pid > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty())
+            return false;
+        m_name = ":" + number;
+        return true;
+    }
+    ~Xvfb()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    const std::string& Name() const { return m_name; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_name;
+};
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* sName, const char* sValue) : m_name(sName)
+    {
+        const char* old = std::getenv(sName);
+        m_bHad = old != nullptr;
+        if (old)
+            m_old = old;
+        if (sValue)
+            setenv(sName, sValue, 1);
+        else
+            unsetenv(sName);
+    }
+    ~ScopedEnv()
+    {
+        if (m_bHad)
+            setenv(m_name.c_str(), m_old.c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name, m_old;
+    bool m_bHad = false;
+};
+
+inline bool XvfbInstalled()
+{
+    return OnPath("Xvfb");
+}
