@@ -82,9 +82,10 @@ void PrintUsage(FILE* out)
                  "  2    the command line was refused, --data is not a readable folder, or the\n"
                  "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
                  "  3    a map asked for could not be loaded (see the log)\n"
-                 "  4    the window's display was lost (its X connection broke)\n"
+                 "  4    the window's display was lost (its X connection broke, the window destroyed)\n"
                  "  254  the game itself could not be loaded (see the log)\n"
-                 "  130, 143  ended by SIGINT or SIGTERM (128 + the signal), after the normal shutdown\n");
+                 "  129, 130, 143  ended by SIGHUP, SIGINT or SIGTERM (128 + the signal), after the\n"
+                 "       normal shutdown\n");
 }
 
 // A decimal count from 1 to nMax, digits only: no sign, no spaces, nothing
