@@ -499,6 +499,61 @@ public:
     mutable std::vector<float> m_guard;
 };
 
+// The middle guard and the player each tick, in the map's frame (the
+// regions end to end along x, the west one centred on the origin).
+class RecordMiddleGuard : public RecordHud {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordHud::DoAction(params);
+        const gcEntity* g = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot + 1];
+        m_guard.push_back(g ? InMap(g) : mVec3(1e9f, 1e9f, 1e9f));
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        m_player.push_back(p ? InMap(p) : mVec3(-1e9f, -1e9f, -1e9f));
+    }
+    static mVec3 InMap(const gcEntity* p)
+    {
+        mVec3 at = p->m_model.m_localToParent.origin;
+        at.x += 32.0f * static_cast<float>(p->m_nRegionId);
+        return at;
+    }
+    mutable std::vector<mVec3> m_guard, m_player;
+};
+
+// The sample's own input with the guards on the road, as the program plays
+// it: the middle guard leaves its loop for the running player and meets it
+// short of the middle region's gate; the stick turns the player north
+// there and lets go, and the guard strikes it until it falls, a little
+// under 1200 frames into the run (the menu's 90 frames included); the map
+// starts again and the player stands at its start.
+TEST_F(gcSamplePlayerTest, TheScriptedRunEndsByTheMiddleGuardShortOfTheGate)
+{
+    WithGuards();
+    RecordMiddleGuard r;
+    Play(datagen::SamplePlayerInputText(), 1200, 0, &r);
+    const size_t n = r.m_player.size();
+    ASSERT_GT(n, 400u);
+    EXPECT_LT(n, 1200u - 90u) << "the player fell and the map ended";
+    EXPECT_LE(r.m_health.back(), 0.0f);
+    EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, 0) << "the same map again";
+    constexpr float kGateWestX = 32.0f - 3.0f;  // the gate's pillars, in the middle region
+    float east = -1e9f;
+    for (const mVec3& at : r.m_player)
+        east = std::max(east, at.x);
+    EXPECT_LT(east, kGateWestX) << "held up short of the gate";
+    EXPECT_GT(east, 16.0f) << "in the middle region";
+    // Where the README's 450-frame run ends: stopped, turned north, the
+    // guard at arm's length.
+    const size_t end = 450 - 90;
+    ASSERT_LT(end, n);
+    const mVec3 p = r.m_player[end], g = r.m_guard[end];
+    EXPECT_EQ(Samples()[end].region, 1);
+    EXPECT_EQ(Samples()[end].state, B::ST_STANDING);
+    EXPECT_GT(p.y, 0.5f) << "turned north";
+    EXPECT_LT(std::hypot(p.x - g.x, p.y - g.y), 2.0f) << "the middle guard beside it";
+    EXPECT_LT(r.m_health[end], 100.0f) << "and striking";
+}
+
 // B strikes: the guard that came for the player loses the strike's damage
 // at each press, one strike each, and none before the first.
 TEST_F(gcSamplePlayerTest, BStrikesTheGuardStandingByThePlayer)
