@@ -99,7 +99,7 @@ test-tsan: deps
 # libFuzzer targets, built with clang, with their seed corpora, every layer
 # instrumented for coverage; fuzz-run is left to people. CI replays each seed
 # once (fuzz-check) from the sanitizer build instead.
-FUZZ_TARGETS := load movie card settings game
+FUZZ_TARGETS := load movie card settings game save
 SECONDS      ?= 60
 FUZZ_WORKERS ?= 1
 fuzz: deps

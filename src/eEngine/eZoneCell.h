@@ -37,6 +37,17 @@ inline bool Holds(const mBox& b, const mVec3& p)
     return true;
 }
 
+// min <= p <= max on every axis: the ray walk's test for an origin in a
+// loose box, faces included, since a ray that starts on a face and runs
+// inwards meets the box at distance 0, which the box test refuses.
+inline bool Touches(const mBox& b, const mVec3& p)
+{
+    for (int a = 0; a < 3; ++a)
+        if (!(b.minCorner[a] <= p[a] && p[a] <= b.maxCorner[a]))
+            return false;
+    return true;
+}
+
 // A node index inside the tree's node array.
 inline bool ValidNode(int32_t node, const eOctree& tree)
 {

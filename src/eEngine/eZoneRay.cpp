@@ -195,10 +195,11 @@ bool eZone::IntersectNode(const mRay& ray, int level, int node, const mVec3& cen
             continue;
         const mVec3 c = eZoneCell::ChildCentre(centre, edge, k);
         const mBox loose = eZoneCell::LooseBox(c, 0.5f * edge, m_visOctree.m_fLooseScale);
-        // The box test misses from inside, so an origin inside enters at once.
+        // The box test misses from inside and from a face, so an origin
+        // inside or on a face enters at once.
         mRayVolHit boxHit;
         bool bInside = false;
-        if (eZoneCell::Holds(loose, ray.origin) || ray.Intersect(loose, &boxHit, &bInside))
+        if (eZoneCell::Touches(loose, ray.origin) || ray.Intersect(loose, &boxHit, &bInside))
             bHit = IntersectNode(ray, level + 1, child, c, 0.5f * edge, bBackFaces, pHit, pMaterial, pTexCoord) ||
                    bHit;
     }

@@ -136,6 +136,22 @@ TEST_F(eZoneRayTest, MissesReachAndFacing)
     }
 }
 
+// The small wall's cells lie under the first level's cell of x below 0,
+// whose loose box (edge 16) runs from x = -12 to x = 4.
+TEST_F(eZoneRayTest, ARayFromALooseBoxsFaceMeetsWhatIsInside)
+{
+    eZone zone;
+    datagen::ZoneDesc d = WallDesc();
+    AddWall(&d, -2, -3.5f, -3, 1);
+    Place(&zone, d, 0, At(0, 0, 0));
+    for (float x : {3.99f, 4.0f, 4.01f, 5.0f}) {
+        SCOPED_TRACE(x);
+        mRayTriHit hit;
+        ASSERT_TRUE(zone.Intersect(Ray({x, -3.25f, -3.25f}, {-1, 0, 0}, 0), 10, true, &hit, nullptr, nullptr));
+        EXPECT_NEAR(hit.distance, x + 2, kTol);
+    }
+}
+
 TEST_F(eZoneRayTest, TheNearestHitWinsAcrossZonesAndStrips)
 {
     eZone far, near;

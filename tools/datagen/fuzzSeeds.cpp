@@ -1,10 +1,12 @@
 #include "datagen/fuzzSeeds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -19,11 +21,15 @@
 #include "datagen/datagen.h"
 #include "datagen/materialWriters.h"
 #include "datagen/modelWriters.h"
+#include "datagen/samplePlayer.h"
+#include "datagen/sampleProps.h"
 #include "datagen/soundWriters.h"
 #include "datagen/thpWriter.h"
 #include "datagen/zoneWriter.h"
 #include "eEngine/eMemCard.h"
 #include "eEngine/eTextureConfig.h"
+#include "gcGameCore/entities/gcItem.h"
+#include "gcGameCore/flow/gcGameSave.h"
 #include "platform/card.h"
 #include "../../platform/test/card_test.h"
 
@@ -218,6 +224,93 @@ bool WriteGameSeeds(const fs::path& dir)
     return !ec;
 }
 
+// A profile that has been played: a position, options, key values, time,
+// items (a gem holding a gem, coins, the brass key) and stats.
+void PlayedProfile(gcGameSave::gcGameProfile* p)
+{
+    const uint32_t coins = static_cast<uint32_t>(kSaveFuzzCoinsSlot) | uint32_t{kSaveFuzzCheck} << 16;
+    const uint32_t gem = static_cast<uint32_t>(kSaveFuzzGemSlot) | uint32_t{kSaveFuzzCheck} << 16;
+    p->nFlags = 0;
+    p->timePlayed = cTimeValue(36000);
+    p->nAct = 0;
+    p->nMap = 1;
+    p->nLoadingScreen = 0;
+    p->fOptionValues[gcGameSave::OV_CAMERA_INVERT_Y] = -1.0f;
+    for (int i = 0; i < 8; ++i)
+        p->fGameStateKeyValues[i] = static_cast<float>(i) * 0.5f;
+    const struct {
+        uint32_t handle;
+        int32_t count;
+        uint32_t flags;
+        int32_t parent;
+    } items[] = {
+        {gem, 1, gcItem::kEquipped, -1},
+        {gem, 1, gcItem::kEquipped, 0},
+        {coins, 7, 0, -1},
+        {SampleMapHandle(kKeyTemplateSlot), 1, 0, -1},
+    };
+    p->nPlayerItems = static_cast<int32_t>(std::size(items));
+    for (size_t i = 0; i < std::size(items); ++i) {
+        p->hPlayerItems[i] = items[i].handle;
+        p->nPlayerItemCounts[i] = items[i].count;
+        p->nPlayerItemFlags[i] = items[i].flags;
+        p->nPlayerItemParent[i] = items[i].parent;
+    }
+    const float entity[gcGameSave::kNumEntityStats] = {80.0f, 5.0f, 0.5f, 1.0f};
+    std::copy(std::begin(entity), std::end(entity), p->fPlayerEntityStat);
+    for (int i = 0; i < gcGameSave::kNumCreatureStats; ++i)
+        p->fPlayerCreatureStat[i] = 10.0f + static_cast<float>(i);
+    p->fSoundVolume = 0.5f;
+    p->fMusicVolume = 0.25f;
+    p->audioMode = 1;
+    p->bRumble = false;
+}
+
+// A profile no game writes: counts, parents, ids, modes and stats out of
+// every range.
+void DamagedProfile(gcGameSave::gcGameProfile* p)
+{
+    PlayedProfile(p);
+    p->nAct = INT32_MAX;
+    p->nMap = -7;
+    p->timePlayed = cTimeValue(INT32_MIN);
+    p->nPlayerItems = 40;
+    p->nPlayerItemParent[1] = 3;
+    p->nPlayerItemCounts[2] = INT32_MIN;
+    p->hPlayerItems[4] = 0xFFFFFFFFu;
+    p->nPlayerItemParent[4] = -2;
+    p->fPlayerEntityStat[0] = NAN;
+    p->fPlayerCreatureStat[1] = -INFINITY;
+    p->fSoundVolume = NAN;
+    p->fMusicVolume = 1e30f;
+    p->audioMode = 99;
+}
+
+// The save data as the game writes it to the card: the last used profile,
+// then three profiles.
+bool WriteSaveSeeds(const fs::path& dir)
+{
+    using Data = gcGameSave::gcGameData;
+    const auto write = [&](const char* name, const std::function<void(Data&)>& fill) {
+        auto pData = std::make_unique<Data>();
+        fill(*pData);
+        std::vector<uint8_t> bytes(gcGameSave::kDataSize);
+        pData->Encode(bytes.data());
+        return WriteBytes((dir / name).string(), bytes);
+    };
+    bool ok = write("new", [](Data&) {});
+    ok = write("played", [](Data& d) {
+        d.nLastUsedProfile = 1;
+        PlayedProfile(&d.profiles[1]);
+    }) && ok;
+    ok = write("mixed", [](Data& d) {
+        d.nLastUsedProfile = 5;
+        PlayedProfile(&d.profiles[0]);
+        DamagedProfile(&d.profiles[2]);
+    }) && ok;
+    return ok;
+}
+
 }  // namespace
 
 const char* const kGameFuzzFiles[kGameFuzzFileCount] = {
@@ -229,7 +322,7 @@ const char* const kGameFuzzFiles[kGameFuzzFileCount] = {
 bool WriteFuzzSeeds(const std::string& root)
 {
     const fs::path base(root);
-    for (const char* sub : {"load", "movie", "card", "settings", "game"}) {
+    for (const char* sub : {"load", "movie", "card", "settings", "game", "save"}) {
         std::error_code ec;
         fs::create_directories(base / sub, ec);
         if (ec) {
@@ -244,6 +337,7 @@ bool WriteFuzzSeeds(const std::string& root)
     ok = WriteCardSeed(base / "card") && ok;
     ok = WriteSettingsSeeds(base / "settings") && ok;
     ok = WriteGameSeeds(base / "game") && ok;
+    ok = WriteSaveSeeds(base / "save") && ok;
     return ok;
 }
 

@@ -22,7 +22,7 @@ void AppendLoadingScreenName(const gcGame& game, int32_t nIndex, char* pBuf)
     if (nIndex >= 0 && nIndex < gcGame::kMaxLoadingScreens && game.m_loadingScreenNames[nIndex].m_nLength > 0)
         gcScriptText::Append(pBuf, game.m_loadingScreenNames[nIndex].m_sData);
     else
-        gcScriptText::AppendF(pBuf, "LoadingScreen%.2i", nIndex + 1);
+        gcScriptText::AppendF(pBuf, "LoadingScreen%.2lld", static_cast<long long>(nIndex) + 1);
 }
 
 }  // namespace
@@ -76,11 +76,13 @@ void gcDoLoadMap::GetText(char* pBuf) const
     } else if (bRestartCurrentMap) {
         gcScriptText::Append(pBuf, "RestartCurrentMap( )");
     } else if (const gcGame* pGame = gcGame::s_pGame) {
-        gcScriptText::AppendF(pBuf, "LoadMap( %i, %i, \"", nActToLoad + 1, nMapToLoad + 1);
+        gcScriptText::AppendF(pBuf, "LoadMap( %lld, %lld, \"", static_cast<long long>(nActToLoad) + 1,
+                              static_cast<long long>(nMapToLoad) + 1);
         AppendLoadingScreenName(*pGame, nLoadingScreenToLoad, pBuf);
         gcScriptText::Append(pBuf, "\" )");
     } else {
-        gcScriptText::AppendF(pBuf, "LoadMap( %i, %i, %i )", nActToLoad + 1, nMapToLoad + 1, nLoadingScreenToLoad + 1);
+        gcScriptText::AppendF(pBuf, "LoadMap( %lld, %lld, %lld )", static_cast<long long>(nActToLoad) + 1,
+                              static_cast<long long>(nMapToLoad) + 1, static_cast<long long>(nLoadingScreenToLoad) + 1);
     }
 }
 

@@ -35,7 +35,7 @@ bool gcDoSkySet::Read(const cFile& file, cMemPool* pPool)
 
 void gcDoSkySet::GetText(char* pBuf) const
 {
-    gcScriptText::AppendF(pBuf, "SkySet( %i )", nSkin + 1);
+    gcScriptText::AppendF(pBuf, "SkySet( %lld )", static_cast<long long>(nSkin) + 1);
 }
 
 void gcDoSkySet::DoAction(const gcEventParams&) const

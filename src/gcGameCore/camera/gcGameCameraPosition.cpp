@@ -32,7 +32,6 @@ gcGameCamera::TargetingFunc gcGameCamera::SetTargetingFunc(TargetingFunc func)
 
 namespace {
 
-
 void PushHistory(mVec3 history[4], const mVec3& newest)
 {
     for (int i = 3; i > 0; --i)
@@ -44,6 +43,23 @@ void PushHistory(mVec3 history[4], const mVec3& newest)
 float FractionToPathT(const ePath& path, float fFraction)
 {
     return path.Units2PathT(fFraction * path.m_fLength, 0.0f, true);
+}
+
+// Whether a reorientation factor keeps the heading and look-at limits
+// finite: the limits without it (as they stand before a start, as an end
+// leaves them) multiplied and divided by it. A huge factor that passes as a
+// number would otherwise make a speed infinite, and no reciprocal undoes
+// that.
+bool ScalesFinitely(const P& params, float fFactor, bool bStart)
+{
+    for (int i : {P::SPD_FOLLOWENTITY_H, P::SPD_LOOKAT}) {
+        const float vel = bStart ? params.m_fMaxVels[i] : params.m_fMaxVels[i] * (1.0f / fFactor);
+        const float time = bStart ? params.m_fMaxTimes[i] : params.m_fMaxTimes[i] / (1.0f / fFactor);
+        for (float v : {vel, time})
+            if (!std::isfinite(v * fFactor) || !std::isfinite(v / fFactor))
+                return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -224,7 +240,8 @@ void gcGameCamera::Reorient(bool bStart, float fFactor, bool bSnap)
         return;
     // The factor comes from script data; it divides the poles, and its
     // reciprocal undoes the scaling: both must be finite positive numbers.
-    if (!(fFactor > 0.0f) || !std::isfinite(fFactor) || !std::isfinite(1.0f / fFactor))
+    if (!(fFactor > 0.0f) || !std::isfinite(fFactor) || !std::isfinite(1.0f / fFactor) ||
+        !ScalesFinitely(m_params, fFactor, bStart))
         fFactor = 1.0f;
     if (bStart && bSnap) {
         ReorientAlternate(mVec3(0.0f, 0.0f, 0.0f));

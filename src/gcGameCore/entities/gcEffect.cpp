@@ -206,6 +206,9 @@ bool gcEffect::Reset(cMemPool* pPool)
         return true;
     }
     m_lifeTime = pTemplate->lifeTime;
+    if (pTemplate->fadeOutTime < cTimeValue())
+        cLogWarn_("gcEffect: the template \"%s\" fades out over %d ticks; that counts as 0",
+                  pTemplate->m_name.m_sData, pTemplate->fadeOutTime.m_nTicks);
     m_timeAlive = cTimeValue();
     m_fadeInTime = pTemplate->fadeInTime;
     m_fadeOutTime = cTimeValue();
@@ -440,6 +443,9 @@ void gcEffect::OnTouched(const gcMsg& msg)
 
 void gcEffect::FadeOut(cTimeValue time)
 {
+    // A negative duration (from a file or a script) fades at once, as 0 does.
+    if (time < cTimeValue())
+        time = cTimeValue();
     if (time == cTimeValue()) {
         m_fOpacity = 0.0f;
         m_fadeInTime = cTimeValue();
@@ -469,8 +475,9 @@ void gcEffect::OnTick(const gcMsg& msg)
         ApplyEvent(pTemplate->onUpdate, this, nullptr, nullptr, m_timeAlive.GetSeconds());
     if (!IsRunning() || !pTemplate)
         return;
-    if (m_lifeTime > cTimeValue() && m_timeAlive >= m_lifeTime - pTemplate->fadeOutTime)
-        FadeOut(pTemplate->fadeOutTime);
+    const cTimeValue fadeOut = std::max(pTemplate->fadeOutTime, cTimeValue());
+    if (m_lifeTime > cTimeValue() && m_timeAlive >= m_lifeTime - fadeOut)
+        FadeOut(fadeOut);
     UpdateOpacity(step);
     Move(step);
     m_model.SetAlpha(m_fOpacity);

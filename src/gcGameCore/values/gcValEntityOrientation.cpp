@@ -27,6 +27,18 @@ static float CameraHeadingToWorld(float fDegrees)
     return gcEntity::GetHeading(dir);
 }
 
+// The heading of a direction in the camera's frame. Straight up or down
+// (within rounding) it has no heading of its own: what is left of x and y
+// is noise, and would give anything up to -180. It reads 0 there, as the
+// assignment, which turns only about the vertical, treats every pitch.
+static float CameraHeading(const mVec3& v)
+{
+    constexpr float kVertical = 1e-10f;  // squared horizontal length: about 0.0006 degrees from vertical
+    if (v.x * v.x + v.y * v.y <= kVertical)
+        return 0.0f;
+    return gcEntity::GetHeading(v);
+}
+
 const char* gcValEntityOrientation::GetHPRText(int32_t euler)
 {
     static const char* const kTexts[MAX_EULER] = {"Heading", "Pitch", "Roll"};
@@ -79,7 +91,7 @@ float gcValEntityOrientation::Get(const gcEventParams& params) const
     mVec3 v;
     v.XformVecInv(toWorld.basis.forward, gcGameCamera::Get()->m_camera.m_cameraToWorld);
     if (euler == HEADING)
-        return gcEntity::GetHeading(v);
+        return CameraHeading(v);
     return mAsin(std::clamp(v.z, -1.0f, 1.0f)) * kRadToDeg;
 }
 

@@ -1,5 +1,7 @@
 #include "gcGameCore/values/gcValEntityStat.h"
 
+#include <cmath>
+
 #include "cCore/cFile.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
@@ -70,7 +72,10 @@ void gcValEntityStat::GetText(char* pBuf) const
 void gcValEntityStat::Set(float fValue, const gcEventParams& params)
 {
     gcEntity* pEntity = desiredEntity.GetEntityAs<gcEntity>(params);
-    if (!pEntity || !InTable(desiredStat))
+    // NaN compares false with everything: as a health or its maximum it
+    // would let the next hit kill without the death's events. It changes
+    // nothing.
+    if (!pEntity || !InTable(desiredStat) || std::isnan(fValue))
         return;
     float& fMax = pEntity->m_fEntityStatsMax[desiredStat];
     float& fCur = pEntity->m_fEntityStatsCur[desiredStat];

@@ -169,6 +169,9 @@ TEST_F(gcMapEnvironmentTest, LoadMapTexts)
         {{48, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"LoadingScreen49\" )"},
         {{-1, 0, 1, false, true, false}, true, "LoadMap( 1, 2, \"LoadingScreen00\" )"},
         {{2, 0, 1, false, true, false}, false, "LoadMap( 1, 2, 3 )"},
+        {{INT32_MAX, INT32_MAX, INT32_MAX, false, true, false}, true,
+         "LoadMap( 2147483648, 2147483648, \"LoadingScreen2147483648\" )"},
+        {{INT32_MAX, INT32_MAX, INT32_MAX, false, true, false}, false, "LoadMap( 2147483648, 2147483648, 2147483648 )"},
         {{2, 0, 1, true, true, true}, true, "ExitMap( )"},
         {{2, 0, 1, false, true, true}, true, "RestartCurrentMap( )"},
     };
@@ -389,6 +392,7 @@ TEST_F(gcMapEnvironmentTest, WithoutAMapNothingChanges)
         {Text(gcDoLighting()), "Lighting( )"},
         {Text(gcDoLighting(mVec3(), mVec3(), true)), "LightingReset( )"},
         {Text(gcDoSkySet(2)), "SkySet( 3 )"},
+        {Text(gcDoSkySet(INT32_MAX)), "SkySet( 2147483648 )"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.text, row.want);

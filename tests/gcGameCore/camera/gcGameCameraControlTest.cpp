@@ -278,9 +278,10 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
         float factor;
         float scale;  // what the script's factor amounts to
     };
-    // Not finite, or with a reciprocal that is not (1e-40), counts as 1.
+    // Not finite, with a reciprocal that is not (1e-40), or scaling a speed
+    // past the float range (3e38), counts as 1.
     for (const Row& row : {Row{1.5f, 1.5f}, Row{0.0f, 1.0f}, Row{-2.0f, 1.0f}, Row{4.0f, 4.0f}, Row{NAN, 1.0f},
-                           Row{INFINITY, 1.0f}, Row{1e-40f, 1.0f}}) {
+                           Row{INFINITY, 1.0f}, Row{1e-40f, 1.0f}, Row{3e38f, 1.0f}, Row{1e30f, 1e30f}}) {
         SCOPED_TRACE(row.factor);
         m_cam.Reorient(true, row.factor, false);
         EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, C::kReorienting);

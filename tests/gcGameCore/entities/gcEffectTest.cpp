@@ -275,6 +275,28 @@ TEST_F(gcEffectTest, ASpawnedInstanceLivesFadesDiesAndReturnsToThePool)
     EXPECT_EQ(e->m_fOpacity, 1.0f);
 }
 
+// The life less the fade-out time would overflow: the effect fades at once
+// when its life ends.
+TEST_F(gcEffectTest, ANegativeFadeOutTimeFromAFileCountsAsZero)
+{
+    datagen::EffectTemplateDesc d;
+    d.maxInstances = 1;
+    d.lifeTicks = 100;
+    d.fadeOutTicks = INT32_MIN;
+    gcTestLogCapture log;
+    T* t = Load(d);
+    EXPECT_GE(log.Count(LOGTYPE_WARNING, "fades out over -2147483648 ticks"), 1);
+    gcEffect* e = t->GetInstance();
+    e->SpawnAt(MakeFrame(110, 0, 0), nullptr);
+    Tick(e, 20, 4);
+    EXPECT_EQ(e->m_fOpacity, 1.0f);
+    EXPECT_EQ(e->m_nCurState, E::STATE_ENABLED);
+    Tick(e, 20);  // 100
+    EXPECT_EQ(e->m_fOpacity, 0.0f);
+    EXPECT_EQ(e->m_fadeOutTime.m_nTicks, 0);
+    EXPECT_EQ(e->m_nCurState, E::STATE_DISABLED);
+}
+
 TEST_F(gcEffectTest, SpawningOutsideEveryZoneActivatesNothing)
 {
     datagen::EffectTemplateDesc d;
@@ -442,7 +464,7 @@ TEST_F(gcEffectTest, FadeOutKeepsTheShorterRunningFade)
     struct Row {
         int running, asked, kept;
     };
-    const Row rows[] = {{0, 50, 50}, {30, 50, 30}, {80, 50, 50}};
+    const Row rows[] = {{0, 50, 50}, {30, 50, 30}, {80, 50, 50}, {0, -50, 0}, {30, INT32_MIN, 0}};
     Load(datagen::EffectTemplateDesc{});
     for (const Row& r : rows) {
         gcEffect* e = Placed();

@@ -276,6 +276,10 @@ TEST_F(gcValEntitySpaceTest, CameraRelativeReadsSeeTheForwardAxisFromTheCamera)
         {"level view, turned left of it", 30, 0, 50, 0, 20, 0},
         {"level view, entity nose up", 0, 0, -20, 25, -20, 25},
         {"the camera looking down", 30, -40, 30, 0, 0, 40},
+        {"nose straight up", 30, 0, 30, 90, 0, 90},
+        {"nose straight down", 30, 0, 30, -90, 0, -90},
+        {"nose almost straight up", 30, 0, 30, 89.9f, 0, 89.9f},
+        {"the camera looking straight down at a level entity", 30, -90, 30, 0, 0, 90},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -383,7 +384,7 @@ TEST_F(gcValEntityStateTest, ModeIsTruncatedAndRestartsItsCounterOnlyWhenItChang
 }
 
 // Health keeps its current value within 0..maximum; the other stats take
-// any value.
+// any number. NaN is no number.
 TEST_F(gcValEntityStateTest, StatAssignmentsClampHealthOnly)
 {
     const struct {
@@ -401,6 +402,9 @@ TEST_F(gcValEntityStateTest, StatAssignmentsClampHealthOnly)
         {"a maximum below 0 gives 0", T::STAT_HEALTH, true, -10.0f, -10.0f, 0.0f},
         {"armour -5 is stored", T::STAT_ARMOR, false, -5.0f, 100.0f, -5.0f},
         {"blend past the maximum is kept", T::STAT_BLEND, false, 250.0f, 100.0f, 250.0f},
+        {"NaN health changes nothing", T::STAT_HEALTH, false, NAN, 100.0f, 50.0f},
+        {"a NaN maximum changes nothing", T::STAT_HEALTH, true, NAN, 100.0f, 50.0f},
+        {"NaN armour changes nothing", T::STAT_ARMOR, false, NAN, 100.0f, 50.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
