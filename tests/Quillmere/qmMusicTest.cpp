@@ -61,8 +61,10 @@ std::vector<double> Pitches(const std::vector<int16_t>& left)
         double best = 0, bestAmp = 0;
         for (double hz : candidates) {
             const double a = Amplitude(&left[at], win, hz);
-            if (a > bestAmp)
-                best = hz, bestAmp = a;
+            if (a > bestAmp) {
+                best = hz;
+                bestAmp = a;
+            }
         }
         pitches.push_back(bestAmp > 2000.0 ? best : 0.0);
     }
