@@ -53,8 +53,8 @@ double Amplitude(const int16_t* p, int n, double hz)
 std::vector<double> Pitches(const std::vector<int16_t>& left)
 {
     std::vector<double> candidates = {datagen::kSampleMenuToneHz, datagen::kSampleRoadToneHz};
-    candidates.insert(candidates.end(), std::begin(datagen::kSampleFieldsTuneHz), std::end(datagen::kSampleFieldsTuneHz));
-    candidates.insert(candidates.end(), std::begin(datagen::kSampleSkiesTuneHz), std::end(datagen::kSampleSkiesTuneHz));
+    for (const double* tune : {datagen::kSampleFieldsTuneHz, datagen::kSampleSkiesTuneHz})
+        candidates.insert(candidates.end(), tune, tune + 4);
     const int win = datagen::kSampleTuneNoteSamples;
     std::vector<double> pitches;
     for (size_t at = 32000; at + win <= left.size(); at += win) {
