@@ -286,9 +286,11 @@ TEST_F(eDynamicLightDrawTest, AnUntexturedLightAddsItsColourNearItAndLeavesTheRe
     EXPECT_EQ(farAfter.g, farBefore.g);
     EXPECT_EQ(farAfter.b, farBefore.b);
     const int dr = nearAfter.r - nearBefore.r, dg = nearAfter.g - nearBefore.g, db = nearAfter.b - nearBefore.b;
-    EXPECT_GT(dr, 20) << "brighter near the light";
-    EXPECT_GT(db, dg) << "in the light's pale blue";
-    EXPECT_GT(dg, dr);
+    // A third of its radius away: 1 / (1 + 15 / 9) of the light's colour.
+    const float f = 1.0f / (1.0f + eDynamicLight::kUntexturedFalloff * (0.5f / 1.5f) * (0.5f / 1.5f));
+    EXPECT_NEAR(dr, 0xA0 * f, 4.0f) << "brighter near the light, in its pale blue";
+    EXPECT_NEAR(dg, 0xC8 * f, 4.0f);
+    EXPECT_NEAR(db, 0xFF * f, 4.0f);
     light.SetZone(nullptr);
     eZone::s_pZones[0] = &m_room;
 }
