@@ -20,6 +20,10 @@ class eDynamicLight : public eGeom
     QM_DECLARE_TYPE(eDynamicLight)
 public:
     static constexpr uint32_t kVersion = 1;
+    // An untextured light's strength on the surfaces: 1 / (1 + this (d / r)^2),
+    // a sixteenth at its radius and under one colour step from about four
+    // radii on.
+    static constexpr float kUntexturedFalloff = 15.0f;
 
     // No config, intensity 1, no flicker yet.
     eDynamicLight();
@@ -41,9 +45,11 @@ public:
     void Cull(const eCamera& camera, const mFrustum& frustum, unsigned int clip) override;
     void CollisionCull(const eCollider&, const mSphere&) override {}
     // Relights the zone geometry inside its cube with its material (an
-    // unresolved material or one without a pass for the sweep draws nothing)
-    // and takes the next free omni slot; with all three taken it still lights
-    // the geometry.
+    // unresolved material or one without a pass for the sweep draws nothing),
+    // adding its light to what is drawn (an opaque material is drawn
+    // additively), and takes the next free omni slot; with all three taken
+    // it still lights the geometry. Without a material it adds its colour,
+    // falling off with distance.
     void Draw(const eCamera& camera, const eDrawInfo* pInfo) override;
 
     // Keeps the config; takes its material and, when it differs, its radius

@@ -29,6 +29,9 @@ public:
     static void SetOmni(int slot, const mVec3& position, float radius, const mVec4&, const mVec4& color,
                         const mVec4&);
     static void EnableOmni(int slot, bool bOn);
+    // Loads slot 0-2's stored light again with the distance attenuation
+    // 1 / (k0 + k1 d + k2 d^2); the stored sphere and colour stay.
+    static void AttenuateOmni(int slot, float k0, float k1, float k2);
     // Both send the light mask; the argument has no effect.
     static void ApplyOmni(int);
     static void ApplyDirectional();

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "mMath/mVec3.h"
+
 class cFile;
 class cMemPool;
 class eTexture;
@@ -26,6 +28,14 @@ public:
     // not resolve.
     void Apply(int map) const;
     eTexture* GetTexture(int index) const;  // null outside the range or unresolved
+
+    // The light baked into the lightmaps scaled per channel (0-1; outside
+    // clamped), as when a script dims the map's light: passes that sample a
+    // lightmap multiply their result by it. White (the default) leaves them
+    // as baked.
+    static void SetTint(const mVec3& scale);
+    static bool HasTint() { return (s_nTint & 0xFFFFFFu) != 0xFFFFFFu; }
+    static uint32_t s_nTint;  // 0xAARRGGBB
 
     int32_t m_nStartIndex = 0;    // first texture slot
     int32_t m_nNumTextures = 0;

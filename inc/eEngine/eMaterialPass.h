@@ -45,7 +45,9 @@ public:
     void SwapTextureStage(int a, int b);
 
     // Every stage, the lightmap for stages that sample "( Lightmap )", then
-    // the stage count (at least 1) and the coordinate generator count.
+    // the stage count (at least 1) and the coordinate generator count. A
+    // pass that loaded a lightmap while the lightmaps are tinted gets a
+    // stage more (when it has room) that scales its result by the tint.
     void Apply(const eCamera* pCamera, const eLightmap* pLightmap) const;
 
     // Handle 0-3 of the pass; 0 outside that range or without handles.
@@ -55,4 +57,7 @@ public:
     int32_t m_nStages;
     eTextureHandle* m_pHandles;
     eTextureStage* m_pStages[kMaxStages];
+
+private:
+    static int ApplyLightmapTint(int stage);
 };

@@ -158,16 +158,27 @@ void eDynamicLight::Draw(const eCamera& camera, const eDrawInfo*)
 {
     if (!m_pZone || !(m_fVisRadius > 0.0f))
         return;
-    if (m_drawInfo.hMaterial.IsNull()) {
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    const bool bUntextured = m_drawInfo.hMaterial.IsNull();
+    if (bUntextured) {
         eMaterial::ApplyNull();
+        // The surfaces take the light's own colour, not the fallback's.
+        rs.Set(RS_MATERIAL_COLOR, 0xFFFFFFFFu);
     } else {
         const eMaterial* pMaterial = eMaterialMgr::GetPtr(m_drawInfo.hMaterial);
         if (!pMaterial || !pMaterial->PassIsValid())
             return;
         pMaterial->Apply(&camera, nullptr, nullptr, 0);
     }
+    // The surfaces already hold their light: this one is added to it. An
+    // opaque draw would put the light alone in its place, darkening all
+    // that the redrawn nodes hold.
+    if (rs.Get(RS_BLEND_TYPE) == GX_BM_NONE) {
+        rs.Set(RS_BLEND_TYPE, GX_BM_BLEND);
+        rs.Set(RS_BLEND_SRC, GX_BL_ONE);
+        rs.Set(RS_BLEND_DST, GX_BL_ONE);
+    }
     LoadProjection();
-    eRenderStateCache& rs = eVideoPlatform::RenderState();
     rs.SetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
     rs.SetTevOrder(GX_TEVSTAGE1, GX_TEXCOORD1, GX_TEXMAP1, GX_COLOR0A0);
     rs.Set(RS_NUM_TEX_GENS, 2);
@@ -187,6 +198,10 @@ void eDynamicLight::Draw(const eCamera& camera, const eDrawInfo*)
         worldPos.Xform(m_localToZone.origin, m_pZone->m_localToWorld);
         const mVec4 zero(0.0f, 0.0f, 0.0f, 0.0f);
         eLight::SetOmni(slot, worldPos, r, zero, m_drawColor, zero);
+        // Without a texture to shape it, the light's reach on the surfaces
+        // comes from distance alone (the nodes redrawn reach past the cube).
+        if (bUntextured)
+            eLight::AttenuateOmni(slot, 1.0f, 0.0f, kUntexturedFalloff / (r * r));
     }
     eLight::EnableDirectional(false);
     if (slot >= 0)

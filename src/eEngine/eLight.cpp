@@ -83,6 +83,13 @@ void eLight::EnableOmni(int slot, bool bOn)
     ApplyOmni(slot);
 }
 
+void eLight::AttenuateOmni(int slot, float k0, float k1, float k2)
+{
+    if (slot < 0 || slot >= kNumOmni)
+        return;
+    LoadLight(s_omniSphere[slot].center, s_omniColor[slot], k0, k1, k2, OmniLightId(slot));
+}
+
 void eLight::ApplyOmni(int)
 {
     eVideoPlatform::SetMaterialLighting(GetLightMask());

@@ -4,7 +4,15 @@
 #include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "eEngine/eColorBytes.h"
 #include "eEngine/eTexture.h"
+
+uint32_t eLightmap::s_nTint = 0xFFFFFFFFu;
+
+void eLightmap::SetTint(const mVec3& scale)
+{
+    s_nTint = ePackColor(0xFF, eColorByte(scale.x), eColorByte(scale.y), eColorByte(scale.z));
+}
 
 eTexture* eLightmap::GetTexture(int index) const
 {

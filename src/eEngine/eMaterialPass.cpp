@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/gx.h"
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
@@ -155,6 +156,7 @@ void eMaterialPass::SwapTextureStage(int a, int b)
 void eMaterialPass::Apply(const eCamera*, const eLightmap* pLightmap) const
 {
     int nCoords = 0;
+    bool bLightmapped = false;
     for (int i = 0; i < m_nStages; ++i) {
         const eTextureStage& stage = *m_pStages[i];
         stage.Apply(i);
@@ -164,10 +166,32 @@ void eMaterialPass::Apply(const eCamera*, const eLightmap* pLightmap) const
         ++nCoords;
         // The lightmap goes into the map the stage samples.
         const eTextureHandle h = GetTextureHandle(map);
-        if (pLightmap && !h.IsNull() && h == eMaterial::s_hLightmapTex)
+        if (pLightmap && !h.IsNull() && h == eMaterial::s_hLightmapTex) {
             pLightmap->Apply(map);
+            bLightmapped = true;
+        }
     }
     eRenderStateCache& rs = eVideoPlatform::RenderState();
-    rs.Set(RS_NUM_TEV_STAGES, m_nStages > 0 ? m_nStages : 1);
+    int nTevStages = m_nStages > 0 ? m_nStages : 1;
+    if (bLightmapped && eLightmap::HasTint() && m_nStages < eTextureStage::kMaxStages)
+        nTevStages = ApplyLightmapTint(m_nStages);
+    rs.Set(RS_NUM_TEV_STAGES, nTevStages);
     rs.Set(RS_NUM_TEX_GENS, nCoords);
+}
+
+// One more stage after the pass's own: its result times the lightmap tint
+// (konst colour 0), alpha passed on. Returns the stage count with it.
+int eMaterialPass::ApplyLightmapTint(int stage)
+{
+    const uint32_t t = eLightmap::s_nTint;
+    GXSetTevKColor(GX_KCOLOR0, GXColor{static_cast<uint8_t>(t >> 16), static_cast<uint8_t>(t >> 8),
+                                       static_cast<uint8_t>(t), 0xFF});
+    GXSetTevKColorSel(static_cast<GXTevStageID>(stage), GX_TEV_KCSEL_K0);
+    eRenderStateCache& rs = eVideoPlatform::RenderState();
+    rs.SetTevColorIn(stage, GX_CC_ZERO, GX_CC_CPREV, GX_CC_KONST, GX_CC_ZERO);
+    rs.SetTevColorOp(stage, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+    rs.SetTevAlphaIn(stage, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
+    rs.SetTevAlphaOp(stage, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+    rs.SetTevOrder(stage, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR_NULL);
+    return stage + 1;
 }

@@ -2,9 +2,11 @@
 
 #include <cmath>
 
+#include "../test/gx_test.h"
 #include "eEngine/eCamera.h"
 #include "eEngine/eDynamicLightConfig.h"
 #include "eEngine/eLight.h"
+#include "eEngine/eVideo.h"
 #include "mMath/mRand.h"
 #include "zoneTestSupport.h"
 
@@ -222,6 +224,75 @@ TEST_F(eDynamicLightDrawTest, ALightWithoutAPassForTheSweepDrawsNothing)
     EXPECT_EQ(m_room.m_pPostShadowBin, &light.m_drawInfo);
     EXPECT_EQ(light.m_drawInfo.pDrawable, &light);
     light.SetZone(nullptr);
+}
+
+
+// A wall 10 ahead of the default camera, facing it, in 1 x 1 cells, drawn
+// as already lit in grey; then an untextured pale blue light half a unit in
+// front of it at x = -3. The light adds its colour near it and leaves the
+// far end of the same strip as it was.
+TEST_F(eDynamicLightDrawTest, AnUntexturedLightAddsItsColourNearItAndLeavesTheRest)
+{
+    datagen::ZoneDesc desc = RoomDesc(5, false);
+    desc.name = "wall";
+    desc.triangles.clear();
+    desc.boxMin.Set(-16, -16, -16);
+    desc.boxMax.Set(16, 16, 16);
+    desc.exportOffset.Set(0, 0, 0);
+    desc.treeSize = 32;
+    for (int x = -8; x < 8; ++x)
+        for (int z = -6; z < 6; ++z) {
+            const float x0 = static_cast<float>(x), z0 = static_cast<float>(z);
+            AddQuad(&desc, {x0, 10, z0}, {x0 + 1, 10, z0}, {x0 + 1, 10, z0 + 1}, {x0, 10, z0 + 1}, 0);
+        }
+    ASSERT_TRUE(WriteZone("wall.zon", desc));
+    eZone wall;
+    ASSERT_TRUE(ReadZone("wall.zon", &wall));
+    wall.m_localToWorld.MakeIdentity();
+    wall.m_nZoneIndex = 0;
+    eZone::s_pZones[0] = &wall;
+
+    eCamera camera;
+    camera.Apply();
+    GXTestClearEfb(GXColor{0, 0, 0, 255}, 0xFFFFFF);
+    eMaterial::ApplyNull();
+    eVideoPlatform::RenderState().Set(RS_MATERIAL_COLOR, 0xFF606060u);
+    mFrustum all;
+    all.SetOrtho(-100, 100, -100, 100, 100, -100);
+    wall.DrawContained(camera, all, 0);
+    // On screen: x = 320 + 320 wx / (10 tan 27.5), y = 240 - 240 wz / (10 tan 20.625).
+    const auto at = [](float wx) {
+        GXDrawDone();
+        return GXTestEfbPixel(static_cast<int>(320.0f + wx * 61.47f), 240);
+    };
+    const GXColor nearBefore = at(-3.0f), farBefore = at(3.5f);
+    ASSERT_EQ(nearBefore.r, 0x60);
+    ASSERT_EQ(farBefore.b, 0x60);
+
+    m_cfg.hMaterial = eMaterialHandle();
+    m_cfg.color = 0xFFA0C8FFu;
+    m_cfg.fRadius = 1.5f;
+    eDynamicLight light;
+    light.SetConfig(m_cfg);
+    light.m_localToParent.origin.Set(-3, 9.5f, 0);
+    light.m_nGeomFlags = eGeom::kDraw | eGeom::kDirty;
+    light.SetZone(&wall);
+    light.Update(cTimeValue(20));
+    eLight::s_nOpenOmniLight = 0;
+    eLight::EnableDirectional(true);
+    light.Draw(camera, &light.m_drawInfo);
+    const GXColor nearAfter = at(-3.0f), farAfter = at(3.5f);
+    EXPECT_EQ(farAfter.r, farBefore.r);
+    EXPECT_EQ(farAfter.g, farBefore.g);
+    EXPECT_EQ(farAfter.b, farBefore.b);
+    const int dr = nearAfter.r - nearBefore.r, dg = nearAfter.g - nearBefore.g, db = nearAfter.b - nearBefore.b;
+    // A third of its radius away: 1 / (1 + 15 / 9) of the light's colour.
+    const float f = 1.0f / (1.0f + eDynamicLight::kUntexturedFalloff * (0.5f / 1.5f) * (0.5f / 1.5f));
+    EXPECT_NEAR(dr, 0xA0 * f, 4.0f) << "brighter near the light, in its pale blue";
+    EXPECT_NEAR(dg, 0xC8 * f, 4.0f);
+    EXPECT_NEAR(db, 0xFF * f, 4.0f);
+    light.SetZone(nullptr);
+    eZone::s_pZones[0] = &m_room;
 }
 
 }  // namespace

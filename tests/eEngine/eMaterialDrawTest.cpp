@@ -132,6 +132,44 @@ TEST_F(eMaterialDrawTest, DiffusePassModulatesTheLightmapPass)
     EXPECT_TRUE(Near(Pixel(240, 150), 20, 80, 40));
 }
 
+// A tint scales what a pass that samples the lightmap lights, per channel;
+// white leaves it as baked, and a pass without the lightmap is not tinted.
+TEST_F(eMaterialDrawTest, TheLightmapTintScalesTheLightmapPass)
+{
+    MakeTexture(eTextureMgr::kFirstLightmapSlot, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 200, 160, 100),
+                eTexture::WRAP_CLAMP);
+    MakeTexture(50, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 200, 160, 100));
+    eLightmap lightmap;
+    lightmap.m_nStartIndex = eTextureMgr::kFirstLightmapSlot;
+    lightmap.m_nNumTextures = 1;
+    const struct {
+        const char* why;
+        mVec3 tint;
+        bool bLightmap;
+        int r, g, b;
+    } rows[] = {
+        {"white: as baked", {1, 1, 1}, true, 200, 160, 100},
+        {"above white: as baked", {2, 1.5f, 1}, true, 200, 160, 100},
+        {"night", {0.5f, 0.25f, 1}, true, 100, 40, 100},
+        {"a texture that is not the lightmap", {0.5f, 0.25f, 1}, false, 200, 160, 100},
+    };
+    M::s_currentPass = M::PASS_LIGHTING;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        M* m = NewMaterial(M::FLAG_TWO_SIDED | M::FLAG_UNLIT);
+        m->m_hTextures[0] = row.bLightmap ? eMaterial::s_hLightmapTex : eTextureMgr::GetHandle(50);
+        AddStage(m->AddPass(M::PASS_LIGHTING), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+        eLightmap::SetTint(row.tint);
+        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        m->Apply(nullptr, &lightmap, nullptr, 0);
+        DrawRect(100, 100, 260, 200, 0xFFFFFFFFu);
+        EXPECT_TRUE(Near(Pixel(150, 150), row.r, row.g, row.b, 1));
+        M::ApplyNull();
+    }
+    eLightmap::SetTint(mVec3(1, 1, 1));
+    EXPECT_FALSE(eLightmap::HasTint());
+}
+
 TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
 {
     const uint8_t opaque[4] = {255, 255, 0, 255};

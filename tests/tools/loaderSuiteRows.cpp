@@ -1608,6 +1608,9 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"eSoundData v3 as a music track", {"WriteToneMusicFile", "WriteMusicFile"},
                     [](LoaderEnv&, Path p) { return datagen::WriteToneMusicFile(p, 440.0, 3000); },
                     TypeOf<eSoundData>, nullptr, true, StartMusic, LoadMusic, {}, datagen::WriteBodyFile});
+    rows.push_back({"eSoundData v3 as a music tune", {"WriteTuneMusicFile"},
+                    [](LoaderEnv&, Path p) { return datagen::WriteTuneMusicFile(p, {440.0, 660.0}, 1500); },
+                    TypeOf<eSoundData>, nullptr, true, StartMusic, LoadMusic, {}, datagen::WriteBodyFile});
     // ---- acts, maps, regions and loading screens ----
     const datagen::ActDesc act{"Act One", {"Meadow", "", "Tower"}, {{"Bell", 2.0f}}, {7, -1, 3}};
     rows.push_back({"gcAct v3", {"WriteActFile"}, [act](LoaderEnv&, Path p) { return datagen::WriteActFile(p, act); },

@@ -159,6 +159,11 @@ bool WriteToneMusicFile(const std::string& path, double hz, int nSamples)
     return WriteMusicFile(path, MakeSoundRecord("Music", MakeSineTone(hz, 12000.0, nSamples), true));
 }
 
+bool WriteTuneMusicFile(const std::string& path, const std::vector<double>& notesHz, int nNoteSamples)
+{
+    return WriteMusicFile(path, MakeSoundRecord("Music", MakeTune(notesHz, 12000.0, nNoteSamples), true));
+}
+
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records)
 {
     if (!CheckSlotRange("texture configuration", beginSlot, records.size(), eTextureConfigMgr::kSlots))

@@ -113,6 +113,8 @@ bool WritePlatformStringsFile(const std::string& path, const std::vector<std::pa
 // A music track ("Game/Music/Music%02i.mus"): a looping tone of the given
 // pitch and length.
 bool WriteToneMusicFile(const std::string& path, double hz, int nSamples);
+// A music track of a looping tune: the notes in turn, nNoteSamples each.
+bool WriteTuneMusicFile(const std::string& path, const std::vector<double>& notesHz, int nNoteSamples);
 
 // Groups written with nothing in them: each range ends where it begins.
 template <class... Groups>

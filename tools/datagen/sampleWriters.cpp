@@ -832,7 +832,7 @@ private:
     bool m_bOk = true;
 };
 
-MapDesc SampleMapDesc(const char* name)
+MapDesc SampleMapDesc(const char* name, int nTrack)
 {
     MapDesc map;
     map.name = name;
@@ -843,7 +843,7 @@ MapDesc SampleMapDesc(const char* name)
     map.diffuse = kDiffuse;
     map.lightHeading = kLightHeading;
     map.lightPitch = kLightPitch;
-    map.tracks = {1};  // Music/Music01.mus
+    map.tracks = {nTrack};  // Music/Music%02d.mus
     map.farClip = 3 * kRegionEdge;
     map.shadowClip = 2 * kRegionEdge;
     return map;
@@ -930,11 +930,11 @@ cGroup* MapGroup(gcMap& map, int index)
 // block; then written by the engine. The act's maps share the regions' look;
 // the first starts the nightfall timer when it starts.
 bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& path, bool bLast, bool bGuards,
-                    int nPlayerConfig)
+                    int nPlayerConfig, int nTrack)
 {
     const std::string scratch = path + ".part";
     SampleMapGroups groups(scratch, bLast, bGuards);
-    MapDesc desc = SampleMapDesc(map.m_name.m_sData);
+    MapDesc desc = SampleMapDesc(map.m_name.m_sData, nTrack);
     desc.playerConfig = nPlayerConfig;
     FillMap(map, desc);
     cMemPool* pPool = cMemPool::GetPoolFromPtr(&map);
@@ -1031,21 +1031,24 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
 // creator (which also names it in the act), then its file and side files.
 bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::string& actDir, bool bGuards)
 {
+    // Each map plays its own track, so that a change of map is heard.
     const struct {
         const char* name;
         bool bLast;
         int nPlayerConfig;
+        int nTrack;
     } kMaps[] = {
-        {"Ashgrove Road", false, 0},
-        {"Ashgrove Fields", true, 0},
-        {"Ashgrove Skies", true, kSampleFlyingConfigId},
+        {"Ashgrove Road", false, 0, 1},
+        {"Ashgrove Fields", true, 0, 2},
+        {"Ashgrove Skies", true, kSampleFlyingConfigId, 3},
     };
     for (int m = 0; m < static_cast<int>(std::size(kMaps)); ++m) {
         act.CreateMap(m, Name(kMaps[m].name));
         char path[32];
         std::snprintf(path, sizeof path, "Map%02d/Map%02d.map", m + 1, m + 1);
         gcMap* pMap = gcMap::s_pMap;
-        if (!pMap || !WriteSampleMap(import, *pMap, actDir + path, kMaps[m].bLast, bGuards, kMaps[m].nPlayerConfig) ||
+        if (!pMap || !WriteSampleMap(import, *pMap, actDir + path, kMaps[m].bLast, bGuards, kMaps[m].nPlayerConfig,
+                                    kMaps[m].nTrack) ||
             !WriteSampleMapSideFiles(import, actDir, m, *pMap))
             return false;
     }
@@ -1122,13 +1125,17 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     desc.actNames = {"Ashgrove"};
     desc.playerConfigNames = {"Wanderer", "Skylark"};
     desc.loadingScreenNames = {"Dusk"};
-    desc.musicNames = {"Overture", "Ashgrove Road"};
+    desc.musicNames = {"Overture", "Ashgrove Road", "Ashgrove Fields", "Ashgrove Skies"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
     // The console's English platform strings: empty for now.
-    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", 330.0, kSoundSampleRate) ||
-        !WriteToneMusicFile(game + "Music/Music01.mus", 220.0, kSoundSampleRate) ||
+    const std::vector<double> fields(std::begin(kSampleFieldsTuneHz), std::end(kSampleFieldsTuneHz));
+    const std::vector<double> skies(std::begin(kSampleSkiesTuneHz), std::end(kSampleSkiesTuneHz));
+    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", kSampleMenuToneHz, kSoundSampleRate) ||
+        !WriteToneMusicFile(game + "Music/Music01.mus", kSampleRoadToneHz, kSoundSampleRate) ||
+        !WriteTuneMusicFile(game + "Music/Music02.mus", fields, kSampleTuneNoteSamples) ||
+        !WriteTuneMusicFile(game + "Music/Music03.mus", skies, kSampleTuneNoteSamples) ||
         !WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) ||
         !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
         !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))

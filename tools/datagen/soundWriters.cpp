@@ -189,6 +189,22 @@ std::vector<int16_t> MakeSineTone(double hz, double amplitude, int n)
     return out;
 }
 
+std::vector<int16_t> MakeTune(const std::vector<double>& notesHz, double amplitude, int nNoteSamples)
+{
+    const int n = std::max(nNoteSamples, 0);
+    const int attack = kSoundSampleRate / 500, release = kSoundSampleRate / 100;
+    std::vector<int16_t> out;
+    out.reserve(notesHz.size() * static_cast<size_t>(n));
+    for (double hz : notesHz) {
+        for (int i = 0; i < n; ++i) {
+            const double edge = std::min({1.0, static_cast<double>(i) / attack, static_cast<double>(n - i) / release});
+            const double s = std::sin(2.0 * kPi * hz * static_cast<double>(i) / kSoundSampleRate);
+            out.push_back(static_cast<int16_t>(std::lround(amplitude * edge * s)));
+        }
+    }
+    return out;
+}
+
 std::vector<int16_t> MakeNoiseBurst(double amplitude, int n, uint32_t seed)
 {
     std::vector<int16_t> out(static_cast<size_t>(std::max(n, 0)));

@@ -28,6 +28,9 @@ struct AdpcmSound {
 // n samples of a sine of hz at amplitude (peak, in sample units), 32 kHz,
 // starting at phase 0.
 std::vector<int16_t> MakeSineTone(double hz, double amplitude, int n);
+// A tune: each note's sine for nNoteSamples samples in turn, 32 kHz, each
+// faded in over 2 ms and out over 10 ms so that notes meet without a click.
+std::vector<int16_t> MakeTune(const std::vector<double>& notesHz, double amplitude, int nNoteSamples);
 // n samples of white noise of the peak amplitude, fading linearly to 0;
 // the same seed gives the same burst.
 std::vector<int16_t> MakeNoiseBurst(double amplitude, int n, uint32_t seed);

@@ -154,6 +154,9 @@ public:
     // The game camera's culled scene under the map's light.
     void Draw();
     void Cull();
+    // What the lightmaps are scaled by: the directional light's colour over
+    // the map's own, per channel, at most 1 (1 where the map's own is 0).
+    mVec3 LightmapTint() const;
     // Fast-forwards a skippable cinematic when the skip button is pressed.
     void HandleCinematicSkip();
     bool IsCinematicPlaying() const;

@@ -15,6 +15,7 @@
 #include "eEngine/eFog.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eLight.h"
+#include "eEngine/eLightmap.h"
 #include "eEngine/eListener.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eVideo.h"
@@ -180,11 +181,24 @@ void gcMap::Draw()
     const mVec4 diffuse{m_lightDiffuse.x, m_lightDiffuse.y, m_lightDiffuse.z, 1.0f};
     eLight::SetDirectional(Direction(m_fLightHeading, m_fLightPitch), black, diffuse, black);
     eMaterial::SetGlobalAmbient(m_lightAmbient);
+    eLightmap::SetTint(LightmapTint());
     eLight::ApplyDirectional();
     eZone::DrawAll(pCamera->m_camera, false);
     eMaterial::SetGlobalFog(false, &pCamera->m_camera, mVec3{0.0f, 0.0f, 0.0f}, 0.0f, 1.0f);
     pCamera->Draw();
     pCamera->EndRender();
+}
+
+// The lightmaps hold the map's own directional light baked in: when a
+// script changes that light (night falling), the lightmapped ground follows
+// by the same ratio per channel, in every region, those streamed in later
+// too. They only dim: a brighter light than the map's own leaves them as
+// baked.
+mVec3 gcMap::LightmapTint() const
+{
+    const auto ratio = [](float now, float baked) { return baked > 0.0f ? std::min(now / baked, 1.0f) : 1.0f; };
+    return mVec3(ratio(m_lightDiffuse.x, m_originalLightDiffuse.x), ratio(m_lightDiffuse.y, m_originalLightDiffuse.y),
+                 ratio(m_lightDiffuse.z, m_originalLightDiffuse.z));
 }
 
 void gcMap::Cull()

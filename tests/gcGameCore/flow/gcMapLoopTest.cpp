@@ -609,4 +609,27 @@ TEST_F(gcMapLoopSkipTest, NothingIsSkippedWhenPausedEndingUnskippableOrUnpressed
     }
 }
 
+// The lightmaps follow the map's light as a script changes it: the ratio of
+// the light to the map's own per channel, never above 1, and 1 for a
+// channel the map's own light leaves dark.
+TEST_F(gcMapLoopTest, TheLightmapTintIsTheLightOverTheMapsOwn)
+{
+    const struct {
+        mVec3 own, now, tint;
+    } rows[] = {
+        {{0.8f, 0.5f, 0.4f}, {0.8f, 0.5f, 0.4f}, {1, 1, 1}},
+        {{0.8f, 0.5f, 0.4f}, {0.2f, 0.25f, 0.4f}, {0.25f, 0.5f, 1}},
+        {{0.8f, 0.5f, 0.4f}, {1.6f, 0.5f, 0.8f}, {1, 1, 1}},
+        {{0.0f, 0.5f, 0.4f}, {0.3f, 0.0f, 0.1f}, {1, 0, 0.25f}},
+    };
+    for (const auto& row : rows) {
+        m_pMap->m_originalLightDiffuse = row.own;
+        m_pMap->m_lightDiffuse = row.now;
+        const mVec3 t = m_pMap->LightmapTint();
+        EXPECT_FLOAT_EQ(t.x, row.tint.x);
+        EXPECT_FLOAT_EQ(t.y, row.tint.y);
+        EXPECT_FLOAT_EQ(t.z, row.tint.z);
+    }
+}
+
 }  // namespace

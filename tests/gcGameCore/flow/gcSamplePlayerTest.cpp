@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -340,9 +341,10 @@ public:
 };
 
 // Every map's start plays its own track, looping, in place of the game's
-// (which the main menu plays).
+// (which the main menu plays); no two maps play the same one.
 TEST_F(gcSamplePlayerTest, EveryMapPlaysItsTrack)
 {
+    std::set<int32_t> tracks;
     for (int nMap = 0; nMap < 3; ++nMap) {
         SCOPED_TRACE(nMap);
         RecordMusic music;
@@ -350,7 +352,11 @@ TEST_F(gcSamplePlayerTest, EveryMapPlaysItsTrack)
         ASSERT_FALSE(music.m_map.empty());
         EXPECT_TRUE(music.m_map.back());
         EXPECT_FALSE(music.m_game.back());
+        const int32_t nTrack = gcMap::s_pMap->m_nMapTracks[0];
+        EXPECT_NE(nTrack, gcGame::s_pGame->m_nGameTracks[0]) << "not the menu's";
+        tracks.insert(nTrack);
     }
+    EXPECT_EQ(tracks.size(), 3u);
     EXPECT_EQ(Problems(), 0);
 }
 

@@ -1,0 +1,107 @@
+// The sample's maps as a player hears them: each of the act's three maps,
+// run headless with its sound written out, plays its own music, so that
+// the change of map is heard.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "datagen/datagen.h"
+#include "datagen/sampleWriters.h"
+#include "tempDir.h"
+
+namespace {
+
+// The left channel of a 16-bit stereo WAV file; empty when it is not one.
+std::vector<int16_t> ReadWavLeft(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    uint8_t h[44] = {};
+    if (!in.read(reinterpret_cast<char*>(h), sizeof h) || std::string(h + 36, h + 40) != "data" || h[22] != 2 ||
+        h[34] != 16)
+        return {};
+    std::vector<int16_t> frames((h[40] | h[41] << 8 | h[42] << 16 | uint32_t(h[43]) << 24) / 2);
+    in.read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * 2));
+    std::vector<int16_t> left;
+    for (size_t i = 0; i + 1 < frames.size(); i += 2)
+        left.push_back(frames[i]);
+    return left;
+}
+
+// The amplitude of the frequency in the samples (Goertzel), 32 kHz.
+double Amplitude(const int16_t* p, int n, double hz)
+{
+    const double k = 2.0 * std::cos(2.0 * M_PI * hz / 32000.0);
+    double s1 = 0, s2 = 0;
+    for (int i = 0; i < n; ++i) {
+        const double s0 = p[i] + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return 2.0 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) / n;
+}
+
+// The strongest of the sample's music pitches in each quarter second (one
+// note of a tune) from the first second on, once the map plays.
+std::vector<double> Pitches(const std::vector<int16_t>& left)
+{
+    std::vector<double> candidates = {datagen::kSampleMenuToneHz, datagen::kSampleRoadToneHz};
+    for (const double* tune : {datagen::kSampleFieldsTuneHz, datagen::kSampleSkiesTuneHz})
+        candidates.insert(candidates.end(), tune, tune + 4);
+    const int win = datagen::kSampleTuneNoteSamples;
+    std::vector<double> pitches;
+    for (size_t at = 32000; at + win <= left.size(); at += win) {
+        double best = 0, bestAmp = 0;
+        for (double hz : candidates) {
+            const double a = Amplitude(&left[at], win, hz);
+            if (a > bestAmp) {
+                best = hz;
+                bestAmp = a;
+            }
+        }
+        pitches.push_back(bestAmp > 2000.0 ? best : 0.0);
+    }
+    return pitches;
+}
+
+TEST(qmMusicTest, EachMapSoundsItsOwnMusic)
+{
+    TempDir tmp("qm_music");
+    ASSERT_TRUE(tmp.Valid());
+    const std::string dir = tmp.Path();
+    ASSERT_TRUE(datagen::WriteSampleGame(dir));
+    // The three maps side by side, five seconds each.
+    std::vector<FILE*> pipes;
+    for (int nMap = 1; nMap <= 3; ++nMap) {
+        const std::string cmd = std::string(QM_QUILLMERE) + " --data " + dir + " --headless --frames 150 --audio-wav " +
+                                dir + "/map" + std::to_string(nMap) + ".wav /act 1 /map " + std::to_string(nMap) +
+                                " 2>&1";
+        pipes.push_back(popen(cmd.c_str(), "r"));
+    }
+    const std::set<double> road = {datagen::kSampleRoadToneHz};
+    const std::set<double> fields(std::begin(datagen::kSampleFieldsTuneHz), std::end(datagen::kSampleFieldsTuneHz));
+    const std::set<double> skies(std::begin(datagen::kSampleSkiesTuneHz), std::end(datagen::kSampleSkiesTuneHz));
+    const std::set<double>* const expected[3] = {&road, &fields, &skies};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE("map " + std::to_string(i + 1));
+        std::string log;
+        char buf[512];
+        while (pipes[i] && fgets(buf, sizeof buf, pipes[i]))
+            log += buf;
+        const int status = pipes[i] ? pclose(pipes[i]) : -1;
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+        const std::vector<double> heard = Pitches(ReadWavLeft(dir + "/map" + std::to_string(i + 1) + ".wav"));
+        ASSERT_GE(heard.size(), 8u) << "two seconds of music";
+        std::set<double> notes(heard.begin(), heard.end());
+        EXPECT_EQ(notes, *expected[i]) << "every quarter second one of its own notes, all of them heard";
+    }
+}
+
+}  // namespace
