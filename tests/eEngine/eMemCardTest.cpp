@@ -1,6 +1,9 @@
 #include "eEngine/eMemCard.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -237,20 +240,23 @@ TEST_F(eMemCardTest, ASaveCutShortIsRefusedWithAWarning)
 
 // A card folder that cannot be written to: the save fails with a warning
 // naming the file and the reason, and the old save stays whole.
-TEST_F(eMemCardTest, ASaveToAReadOnlyCardFailsWithAWarningAndKeepsTheOldSave)
+// A card that takes no more bytes (a full disk: here no file may grow past
+// 0 bytes, which holds for root too, where a read-only folder would not).
+TEST_F(eMemCardTest, ASaveToAFullCardFailsWithAWarningAndKeepsTheOldSave)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not hold for root";
     const std::vector<uint8_t> first = Payload(64, 1), second = Payload(64, 2);
     eMemCard::Save(kName, kVersion, first.data(), 64, true);
     ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
-    const std::string folder = CARDTestSlotFolder(0);
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
-    std::filesystem::permissions(FilePath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    struct rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    void (*const oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit full = before;
+    full.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
     eMemCard::Save(kName, kVersion, second.data(), 64, true);
     const eMemCard::eStatus status = eMemCard::s_status;
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    std::filesystem::permissions(FilePath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_NE(status, eMemCard::STATUS_READY);
     const std::vector<std::string> warnings = TakeWarnings();
     ASSERT_EQ(warnings.size(), 1u);
