@@ -19,9 +19,13 @@
 #include "datagen/datagen.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleWriters.h"
+#include "qmWav.h"
 #include "tempDir.h"
 
 namespace {
+
+using qmtest::Amplitude;
+using qmtest::ReadWavLeft;
 
 constexpr double kFrameSeconds = 1001.0 / 30000.0;
 
@@ -69,36 +73,6 @@ Found SubtitlePixels(const Image& image)
         }
     }
     return f;
-}
-
-// The left channel of a 16-bit stereo WAV file; empty when it is not one.
-std::vector<int16_t> ReadWavLeft(const std::string& path, int* pRate)
-{
-    std::ifstream in(path, std::ios::binary);
-    uint8_t h[44] = {};
-    if (!in.read(reinterpret_cast<char*>(h), sizeof h) || std::string(h + 36, h + 40) != "data" || h[22] != 2 ||
-        h[34] != 16)
-        return {};
-    *pRate = h[24] | h[25] << 8 | h[26] << 16 | h[27] << 24;
-    std::vector<int16_t> frames((h[40] | h[41] << 8 | h[42] << 16 | uint32_t(h[43]) << 24) / 2);
-    in.read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * 2));
-    std::vector<int16_t> left;
-    for (size_t i = 0; i + 1 < frames.size(); i += 2)
-        left.push_back(frames[i]);
-    return left;
-}
-
-// The amplitude of the frequency in the samples (Goertzel).
-double Amplitude(const int16_t* p, int n, double hz, int rate)
-{
-    const double k = 2.0 * std::cos(2.0 * M_PI * hz / rate);
-    double s1 = 0, s2 = 0;
-    for (int i = 0; i < n; ++i) {
-        const double s0 = p[i] + k * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return 2.0 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) / n;
 }
 
 // When the line's tone sounds: the first and last 20 ms window where the
