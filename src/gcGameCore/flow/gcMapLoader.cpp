@@ -24,11 +24,14 @@ bool WidgetHasActions(const gcUIWidget& widget);
 
 bool GroupHasActions(const gcUIWidgetGroup& group)
 {
-    for (int i = 0; group.m_pWidgets && i < group.m_nRows * group.m_nCols; ++i) {
-        const gcUIWidget* pFirst = group.m_pWidgets[i];
-        for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
-            if (WidgetHasActions(*p))
-                return true;
+    // Through the group's own lookup, which knows where its cells end.
+    for (int row = 0; row < group.m_nRows; ++row) {
+        for (int col = 0; col < group.m_nCols; ++col) {
+            const gcUIWidget* pFirst = group.GetCellWidget(row, col);
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                if (WidgetHasActions(*p))
+                    return true;
+            }
         }
     }
     return false;
