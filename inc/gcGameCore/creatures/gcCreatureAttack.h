@@ -41,6 +41,7 @@ public:
     gcCreatureAttack(const gcCreatureAttack& other);
     gcCreatureAttack& operator=(const gcCreatureAttack&) = delete;
 
+    // A copy holding every action of its two events and its animation's four, or null.
     cBase* Copy(cMemPool* pPool) const override;
     // Version 7: see Read for the layout.
     void Write(const cFile& file) const override;

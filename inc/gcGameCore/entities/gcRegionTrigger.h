@@ -55,6 +55,7 @@ public:
     gcRegionTrigger(const gcRegionTrigger& other);
     gcRegionTrigger& operator=(const gcRegionTrigger&) = delete;
 
+    // A copy holding every action of its three events, or null.
     cBase* Copy(cMemPool* pPool) const override;
     // Version 4: the gcGameObject block, active, region id (16-bit,
     // unpadded), the volume's block, respond-to, entity handle, then

@@ -33,6 +33,7 @@ public:
     gcSurface(const gcSurface& other);
     gcSurface& operator=(const gcSurface&) = delete;
 
+    // A copy holding every action of its two events, or null.
     cBase* Copy(cMemPool* pPool) const override;
     // Version 3: the engine surface block, the armour modifier, OnAttacked,
     // OnTouched, the 15 effect handles size by size.

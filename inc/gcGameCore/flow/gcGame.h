@@ -47,8 +47,8 @@ public:
     // owned by the game's name, no map requested, no game tracks. Sets
     // s_pGame and starts the music.
     gcGame();
-    // A copy in the pool that holds it, which becomes the resident game:
-    // names, music sizes, game tracks, the request and the voice-over
+    // A copy in the pool that holds it, which is not the resident game
+    // (s_pGame stays the source or whatever it was): names, music sizes, game tracks, the request and the voice-over
     // control as they are; the events' actions copied into the pool; the
     // sound data and strings as groups of their own in the pool. The
     // groups cover the source's slot ranges without owning them (the
@@ -56,9 +56,12 @@ public:
     // taken (the game tracks are not loaded).
     gcGame(const gcGame& other);
     gcGame& operator=(const gcGame&) = delete;
-    // Deletes what the game's pools hold through it (main menu, act, sound
-    // data, strings), frees the game tracks, stops the music, clears s_pGame.
+    // Deletes its sound data and strings and frees its game tracks. The
+    // resident game (s_pGame) also deletes what the game's pools hold through
+    // it (main menu, act, player configuration, loading screen, game state),
+    // stops the music and clears s_pGame; a copy leaves all that alone.
     ~gcGame() override;
+    // A copy holding every action of the eight events, or null.
     cBase* Copy(cMemPool* pPool) const override;
 
     // Version 18, with 12 act, 8 player-configuration, 48 loading-screen and

@@ -14,7 +14,10 @@ public:
 
     // Main thread: drops the act or map being replaced and the old loading
     // screen, starts the thread, then draws until it has ended and the
-    // loading screen's dialog has closed. True when everything loaded.
+    // loading screen's dialog has closed, or the program was asked to quit.
+    // A dialog without a single action of its own (or its widgets') is
+    // closed once the thread has ended, with an error line: nothing would
+    // ever close it. True when everything loaded.
     bool Load(int nLoadingScreen, int nAct, int nMap);
     // Loader thread: the first failing step ends it with m_bLoadFailed.
     bool Run() override;

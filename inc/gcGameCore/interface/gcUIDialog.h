@@ -68,6 +68,7 @@ public:
     gcUIDialog(const gcUIDialog& other);
     gcUIDialog& operator=(const gcUIDialog&) = delete;
 
+    // A copy holding every action of its ten events, or null.
     cBase* Copy(cMemPool* pPool) const override;
     // Version 11 with every field, nine sprite handles.
     void Write(const cFile& file) const override;

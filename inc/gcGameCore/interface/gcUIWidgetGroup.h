@@ -31,7 +31,12 @@ public:
     // Unlinks and deletes every widget of every cell (not through the dialog).
     ~gcUIWidgetGroup() override;
 
+    // Whole (every widget, and its and the group's events) or null.
     cBase* Copy(cMemPool* pPool) const override;
+    // Whether this copy has the source's cells with as many widgets in each
+    // (the widgets' Copy being whole or null, the rest follows): an owner
+    // that embeds a group passes it to gcEvent::KeepWhole as its events.
+    bool HoldsAllOf(const gcUIWidgetGroup& source) const;
     // Version 1: the widget block, rows, columns and per cell its widgets
     // followed by -1 (an empty cell is a lone -1).
     void Write(const cFile& file) const override;
@@ -41,6 +46,11 @@ public:
     // reads and is registered in it by its stored handle afterwards. The
     // group keeps its old cells unless the block was read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
+    // Cell objects the group reads on the calling thread have dropped (a
+    // foreign type, or a widget that refused its block), counted since the
+    // thread started: a reader that takes lost widgets for damage compares
+    // the count before and after its read.
+    static int DroppedOnThisThread();
 
     // Each over every cell, rows outer, columns inner, each ring in order.
     void InsertIntoDialog(gcUIDialog* pDialog) override;  // group first

@@ -23,7 +23,12 @@ public:
     gcAnimationConfig(const gcAnimationConfig& other);
     gcAnimationConfig& operator=(const gcAnimationConfig&) = delete;
 
+    // Whole (every action of the four events) or null.
     cBase* Copy(cMemPool* pPool) const override;
+    // Whether this copy's four events hold every action of the source's: an
+    // owner that embeds a config passes it to gcEvent::KeepWhole as it
+    // passes its events.
+    bool HoldsAllOf(const gcAnimationConfig& source) const;
     // Version 4: an empty base block, the animation, both sounds, the four
     // events, the flags.
     void Write(const cFile& file) const override;

@@ -38,7 +38,9 @@ gcCreatureAttack::gcCreatureAttack(const gcCreatureAttack& other)
 
 cBase* gcCreatureAttack::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcCreatureAttack>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcCreatureAttack>(*this) : nullptr, *this,
+                              &gcCreatureAttack::animationConfig, &gcCreatureAttack::onAttackHit,
+                              &gcCreatureAttack::calcDuration);
 }
 
 void gcCreatureAttack::Write(const cFile& file) const

@@ -34,7 +34,8 @@ gcRegionTrigger::gcRegionTrigger(const gcRegionTrigger& other)
 
 cBase* gcRegionTrigger::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcRegionTrigger>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcRegionTrigger>(*this) : nullptr, *this, &gcRegionTrigger::onEnter,
+                              &gcRegionTrigger::onInside, &gcRegionTrigger::onExit);
 }
 
 void gcRegionTrigger::Write(const cFile& file) const

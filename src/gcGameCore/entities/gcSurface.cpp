@@ -28,7 +28,8 @@ gcSurface::gcSurface(const gcSurface& other)
 
 cBase* gcSurface::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcSurface>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcSurface>(*this) : nullptr, *this, &gcSurface::onAttacked,
+                              &gcSurface::onTouched);
 }
 
 void gcSurface::Write(const cFile& file) const

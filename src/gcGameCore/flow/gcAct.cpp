@@ -112,7 +112,7 @@ bool gcAct::LoadMap(int nMap)
 void gcAct::PreCreateMap(int nMap, const cName& name)
 {
     if (nMap < 0 || nMap >= kMaxMaps) {
-        cLogError_("gcAct: map %d refused: ids are 0 to %d", nMap, kMaxMaps - 1);
+        cLogError_("gcAct: map %lld refused: maps are 1 to %d", nMap + 1LL, kMaxMaps);
         return;
     }
     // The old map frees its regions, music, side groups and streamed

@@ -61,12 +61,13 @@ void ResetIfAllocated(cMemPool& pool)
         pool.Reset();
 }
 
-// An id the creators refuse, as the loads do, before it indexes a table.
+// An id the creators refuse, as the loads do, before it indexes a table;
+// logged numbered from 1, as the files and the loads number them.
 bool IdOutside(const char* sWhat, int nId, int nCount)
 {
     if (nId >= 0 && nId < nCount)
         return false;
-    cLogError_("gcGame: %s %d refused: ids are 0 to %d", sWhat, nId, nCount - 1);
+    cLogError_("gcGame: %s %lld refused: %ss are 1 to %d", sWhat, nId + 1LL, sWhat, nCount);
     return true;
 }
 
@@ -184,13 +185,16 @@ gcGame::gcGame(const gcGame& other)
     if (m_pSoundData)
         m_pSoundData->m_nMemSize = other.m_pSoundData->m_nMemSize;
     m_pStrings = CopySideGroup(other.m_pStrings, pPool);
-    s_pGame = this;
-    InstallHooks();
+    // A copy is not the game: the resident game, its hooks and its music
+    // stay as they are.
 }
 
 cBase* gcGame::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcGame>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcGame>(*this) : nullptr, *this, &gcGame::m_onGameStarted,
+                              &gcGame::m_onMapStarted, &gcGame::m_onMapEnded, &gcGame::m_onCinematicStarted,
+                              &gcGame::m_onCinematicEnded, &gcGame::m_onUIConfirm, &gcGame::m_onUIBack,
+                              &gcGame::m_onUIFocusChanged);
 }
 
 void gcGame::InstallHooks()
@@ -226,9 +230,12 @@ void gcGame::InstallHooks()
     };
 }
 
-gcGame::~gcGame()
+namespace {
+
+// The main menu, the act and the rest live in other pools but belong to
+// the game.
+void DeleteResidents()
 {
-    // The main menu and the act live in other pools but belong to the game.
     if (gcMainMenu::s_pMainMenu)
         std::destroy_at(gcMainMenu::s_pMainMenu);
     if (gcAct::s_pAct)
@@ -239,6 +246,17 @@ gcGame::~gcGame()
         std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
     if (gcGameState::s_pGameState)
         std::destroy_at(gcGameState::s_pGameState);
+}
+
+}  // namespace
+
+gcGame::~gcGame()
+{
+    // What is resident, and the music, belong to the resident game alone: a
+    // copy going leaves them as they are.
+    const bool bResident = s_pGame == this;
+    if (bResident)
+        DeleteResidents();
     if (m_pSoundData)
         std::destroy_at(m_pSoundData);
     if (m_pStrings)
@@ -247,9 +265,10 @@ gcGame::~gcGame()
         if (m_nGameTrackIndex[i] != -1)
             gcMusic::FreeMusic(m_nGameTrackIndex[i]);
     }
+    if (!bResident)
+        return;
     gcMusic::Uninitialize();
-    if (s_pGame == this)
-        s_pGame = nullptr;
+    s_pGame = nullptr;
 }
 
 void gcGame::Write(const cFile& file) const
@@ -516,10 +535,8 @@ bool gcGame::LoadGameState()
 
 bool gcGame::LoadPlayerConfig(int nId)
 {
-    if (nId < 0 || nId >= kMaxPlayerConfigs) {
-        cLogError_("gcGame: player configuration %d refused: ids are 0 to %d", nId, kMaxPlayerConfigs - 1);
+    if (IdOutside("player configuration", nId, kMaxPlayerConfigs))
         return false;
-    }
     const gcPlayerConfig* pResident = gcPlayerConfig::s_pPlayerConfig;
     if (pResident && pResident->m_nPlayerConfigId == nId)
         return true;

@@ -14,7 +14,55 @@
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/interface/gcUI.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "mMath/mOCS.h"
+
+namespace {
+
+bool WidgetHasActions(const gcUIWidget& widget);
+
+bool GroupHasActions(const gcUIWidgetGroup& group)
+{
+    // Through the group's own lookup, which knows where its cells end.
+    for (int row = 0; row < group.m_nRows; ++row) {
+        for (int col = 0; col < group.m_nCols; ++col) {
+            const gcUIWidget* pFirst = group.GetCellWidget(row, col);
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                if (WidgetHasActions(*p))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool WidgetHasActions(const gcUIWidget& widget)
+{
+    for (const gcEvent* p : {&widget.onConfirm, &widget.onBack, &widget.onShown, &widget.onHidden, &widget.onFocused,
+                             &widget.onUnfocused, &widget.onUpdateUI, &widget.onUpdate}) {
+        if (p->HasActions())
+            return true;
+    }
+    const gcUIWidgetGroup* pGroup = dcast<const gcUIWidgetGroup>(&widget);
+    return pGroup && GroupHasActions(*pGroup);
+}
+
+// Whether anything of the dialog's own could ever close it: a dialog none of
+// whose events, nor its widgets', holds an action (one whose record was
+// refused keeps its empty defaults) stays open for good.
+bool CanCloseItself(const gcUIDialog& dialog)
+{
+    for (const gcEvent* p : {&dialog.onShown, &dialog.onHidden, &dialog.onConfirm, &dialog.onBack, &dialog.onFocused,
+                             &dialog.onUnFocused, &dialog.onUpdateUI, &dialog.onUpdate, &dialog.onInitialUpdate,
+                             &dialog.onFocusChanged}) {
+        if (p->HasActions())
+            return true;
+    }
+    return GroupHasActions(dialog.m_widgetGroup);
+}
+
+}  // namespace
 
 gcMapLoader* gcMapLoader::Get()
 {
@@ -59,12 +107,25 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         cUpdateOS();
         cThread::Yield();
     }
-    const gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
+    gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
+    const bool bClosesItself = pDialog && CanCloseItself(*pDialog);
     for (;;) {
-        if (!IsRunning() && !(pDialog && gcUI::Get()->FindDialog(pDialog) >= 0))
+        const bool bOpen = pDialog && gcUI::Get()->FindDialog(pDialog) >= 0;
+        if (!IsRunning() && !bOpen)
             break;
+        // The program's quit request (window closed, SIGINT, SIGTERM, frame
+        // limit) ends the wait once the thread has ended.
         if (!cUpdateOS() && !IsRunning())
             break;
+        if (bOpen && !bClosesItself && !IsRunning()) {
+            // The map has loaded and nothing would ever close the dialog:
+            // waiting for it would leave a black screen for good.
+            cLogError_("gcMapLoader: loading screen %d's dialog \"%s\" cannot close itself; closed once the map "
+                       "had loaded",
+                       m_nLoadingScreen + 1, pDialog->m_name.m_sData);
+            gcUI::CloseDialog(pDialog, nullptr, false);
+            continue;
+        }
         Draw();
         Update();
         eVideo::PreCull();

@@ -59,6 +59,20 @@ gcRegion* NewRegion(int nRegionId, int slot)
     return p;
 }
 
+// Where a region that is not resident goes to become the current one: the
+// lowest empty slot (slot 0 for a map's first region), else the highest slot
+// but the current one. Never the current slot: a load that fails empties
+// its slot, and the current region must survive that.
+int SlotForNewCurrent()
+{
+    for (int slot = 0; slot < gcRegion::kMaxResident; ++slot) {
+        if (!gcRegion::s_pRegions[slot])
+            return slot;
+    }
+    const int last = gcRegion::kMaxResident - 1;
+    return gcRegion::s_nCurrentRegion == last ? last - 1 : last;
+}
+
 }  // namespace
 
 void gcMap::InstallEntityWorldFuncs()
@@ -128,9 +142,9 @@ bool gcMap::LoadRegions(int nRegionId)
     int slot = gcRegion::FindSlot(nRegionId);
     if (slot < 0) {
         // A failed load leaves the current region as it was.
-        if (!LoadRegion(nRegionId, 0))
+        slot = SlotForNewCurrent();
+        if (!LoadRegion(nRegionId, slot))
             return false;
-        slot = 0;
     }
     gcRegion::s_nCurrentRegion = slot;
     pCurrent = gcRegion::s_pRegions[slot];
@@ -201,7 +215,7 @@ int gcMap::BuildAvailableRegionList(int* pList) const
 void gcMap::CreateRegion(int nRegionId, const cName& name)
 {
     if (nRegionId < 0 || nRegionId >= kMaxRegionNames) {
-        cLogError_("gcMap: region %d refused: ids are 0 to %d", nRegionId, kMaxRegionNames - 1);
+        cLogError_("gcMap: region %lld refused: regions are 1 to %d", nRegionId + 1LL, kMaxRegionNames);
         return;
     }
     for (int slot = 0; slot < gcRegion::kMaxResident; ++slot)

@@ -72,9 +72,14 @@ bool gcStreamedCinematic::Load(int nId)
     gcMap* pMap = gcMap::s_pMap;
     // The id indexes the map's name table: one outside it fails like a
     // missing file.
-    if (!pMap || nId < 0 || nId >= gcMap::kMaxStreamedCinematics) {
-        cLogError_("gcStreamedCinematic: cinematic %d refused: %s", nId,
-                   pMap ? "ids run from 0 to 99" : "no map is loaded");
+    if (!pMap) {
+        cLogError_("gcStreamedCinematic: cinematic %lld refused: no map is loaded", nId + 1LL);
+        return false;
+    }
+    if (nId < 0 || nId >= gcMap::kMaxStreamedCinematics) {
+        // Numbered from 1, as the files are.
+        cLogError_("gcStreamedCinematic: cinematic %lld refused: cinematics are 1 to %d", nId + 1LL,
+                   gcMap::kMaxStreamedCinematics);
         return false;
     }
     if (s_pStreamedCinematic && s_pStreamedCinematic->m_nCinematicId == nId)
@@ -114,7 +119,8 @@ void gcStreamedCinematic::CreateVoiceOvers()
 void gcMap::PreCreateStreamedCinematic(int nId, const cName& name)
 {
     if (nId < 0 || nId >= kMaxStreamedCinematics) {
-        cLogError_("gcMap: streamed cinematic %d refused: ids are 0 to %d", nId, kMaxStreamedCinematics - 1);
+        cLogError_("gcMap: streamed cinematic %lld refused: streamed cinematics are 1 to %d", nId + 1LL,
+                   kMaxStreamedCinematics);
         return;
     }
     gcStreamedCinematic* p = gcGamePools::Renew(gcStreamedCinematic::s_pStreamedCinematic, gcGame::s_mapCinematicPool,

@@ -61,7 +61,11 @@ gcUIDialog::gcUIDialog(const gcUIDialog& o)
 
 cBase* gcUIDialog::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcUIDialog>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcUIDialog>(*this) : nullptr, *this, &gcUIDialog::onShown,
+                              &gcUIDialog::onHidden, &gcUIDialog::onConfirm, &gcUIDialog::onBack,
+                              &gcUIDialog::onFocused, &gcUIDialog::onUnFocused, &gcUIDialog::onUpdateUI,
+                              &gcUIDialog::onUpdate, &gcUIDialog::onInitialUpdate, &gcUIDialog::onFocusChanged,
+                              &gcUIDialog::m_widgetGroup);
 }
 
 gcUIDialog::~gcUIDialog()

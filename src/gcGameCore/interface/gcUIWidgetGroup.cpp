@@ -125,7 +125,29 @@ gcUIWidgetGroup::~gcUIWidgetGroup()
 
 cBase* gcUIWidgetGroup::Copy(cMemPool* pPool) const
 {
-    return KeepWholeCopy(pPool ? pPool->New<gcUIWidgetGroup>(*this) : nullptr, *this);
+    gcUIWidgetGroup* pCopy = KeepWholeCopy(pPool ? pPool->New<gcUIWidgetGroup>(*this) : nullptr, *this);
+    if (pCopy && !pCopy->HoldsAllOf(*this)) {
+        std::destroy_at(pCopy);
+        return nullptr;
+    }
+    return pCopy;
+}
+
+bool gcUIWidgetGroup::HoldsAllOf(const gcUIWidgetGroup& source) const
+{
+    if (m_nRows != source.m_nRows || m_nCols != source.m_nCols)
+        return false;
+    const auto length = [](const gcUIWidget* pFirst) {
+        int n = 0;
+        for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ)
+            ++n;
+        return n;
+    };
+    for (int i = 0; i < m_nRows * m_nCols; ++i) {
+        if (length(m_pWidgets[i]) != length(source.m_pWidgets[i]))
+            return false;
+    }
+    return true;
 }
 
 void gcUIWidgetGroup::Write(const cFile& file) const
@@ -146,8 +168,20 @@ void gcUIWidgetGroup::Write(const cFile& file) const
     }
 }
 
+namespace {
+
+thread_local int t_nDroppedCells = 0;
+
+}  // namespace
+
+int gcUIWidgetGroup::DroppedOnThisThread()
+{
+    return t_nDroppedCells;
+}
+
 static void LogDroppedCell(const char* sGroup, const cFile& file, const cType* pType)
 {
+    ++t_nDroppedCells;
     cLogWarn_("gcUIWidgetGroup: \"%s\" in \"%s\" drops a cell object of type %s", sGroup, file.m_filename.m_sData,
               pType->m_sTypeName);
 }

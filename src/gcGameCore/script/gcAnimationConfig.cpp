@@ -33,7 +33,15 @@ gcAnimationConfig::gcAnimationConfig(const gcAnimationConfig& other)
 
 cBase* gcAnimationConfig::Copy(cMemPool* pPool) const
 {
-    return pPool ? pPool->New<gcAnimationConfig>(*this) : nullptr;
+    return gcEvent::KeepWhole(pPool ? pPool->New<gcAnimationConfig>(*this) : nullptr, *this,
+                              &gcAnimationConfig::onStarted, &gcAnimationConfig::onStopped,
+                              &gcAnimationConfig::onUpdated, &gcAnimationConfig::onCompleted);
+}
+
+bool gcAnimationConfig::HoldsAllOf(const gcAnimationConfig& source) const
+{
+    return onStarted.HoldsAllOf(source.onStarted) && onStopped.HoldsAllOf(source.onStopped) &&
+           onUpdated.HoldsAllOf(source.onUpdated) && onCompleted.HoldsAllOf(source.onCompleted);
 }
 
 void gcAnimationConfig::Write(const cFile& file) const

@@ -15,6 +15,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/flowWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/menuWriters.h"
 #include "eEngine/eSoundData.h"
 #include "creatorsTestSupport.h"
 #include "gcFlowTestSupport.h"
@@ -25,6 +26,7 @@
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/script/gcString.h"
 #include "datagen/scriptWriters.h"
@@ -184,10 +186,18 @@ TEST_F(gcGameCreatorsTest, CreatorsDeleteWhatSharesTheirPoolsAndRefuseIdsOutside
     EXPECT_EQ(gcAct::s_pAct, pAct);
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: act 12 refused: ids are 0 to 11"), 1);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: loading screen 48 refused: ids are 0 to 47"), 1);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration -1 refused: ids are 0 to 7"), 1);
+    // Numbered from 1, as the files and the loads number them.
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: act 13 refused: acts are 1 to 12"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: act 0 refused: acts are 1 to 12"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: loading screen 49 refused: loading screens are 1 to 48"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration 0 refused: player configurations are 1 to 8"),
+              1);
     EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 6);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration 9 refused: player configurations are 1 to 8"),
+              2);
+    EXPECT_FALSE(gcGame::LoadPlayerConfig(8));  // the load the same way
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcGame: player configuration 9 refused: player configurations are 1 to 8"),
+              3);
 }
 
 // The copy is the source field by field, its own events, sound data and
@@ -219,7 +229,7 @@ TEST_F(gcGameCreatorsTest, CopyDuplicatesEveryFieldIntoItsPool)
     gcGame* pCopy = static_cast<gcGame*>(g.Copy(&pool));
     ASSERT_NE(pCopy, nullptr);
     const gcGame& c = *pCopy;
-    EXPECT_EQ(gcGame::Get(), pCopy);
+    EXPECT_EQ(gcGame::Get(), &g) << "a copy is not the game";
     EXPECT_STREQ(c.m_name.m_sData, "Original");
     EXPECT_EQ(c.m_nLoadingScreenToLoad, 1);
     EXPECT_EQ(c.m_nActToLoad, 2);
@@ -250,5 +260,116 @@ TEST_F(gcGameCreatorsTest, CopyDuplicatesEveryFieldIntoItsPool)
     std::destroy_at(pCopy);  // before its pool
     g.m_nGameTrackIndex[3] = -1;  // no music was loaded
     std::destroy_at(&g);
+}
+
+// A copy going leaves the game, what is resident in each of its places and
+// the music as they were. The main menu and the act share the Map pool, so
+// each has a round of its own.
+TEST_F(gcGameCreatorsTest, DeletingACopyLeavesTheGameAndWhatIsResident)
+{
+    gcGame::Create();
+    gcGame& g = *gcGame::Get();
+    // A track in a slot, as the menu's or a map's (no sound data uploaded).
+    const int slot = gcMusic::FindFreeSlot();
+    ASSERT_GE(slot, 0);
+    cMemPool pool("gcGameCreatorsTest copy", 0x20000, false);
+    cMemPool tracks("gcGameCreatorsTest track", 0x1000, false);
+    eSoundData* pTrack = tracks.New<eSoundData>();
+    gcMusic::s_pMusic[slot] = pTrack;
+    for (bool bMenu : {true, false}) {
+        SCOPED_TRACE(bMenu ? "main menu" : "act");
+        if (bMenu)
+            gcGame::CreateMainMenu();
+        else
+            gcGame::CreateAct(0, Name("Act"));
+        gcGame::CreatePlayerConfig(0, Name("Config"));
+        gcGame::CreateLoadingScreen(0, Name("Screen"));
+        gcGame::CreateGameState();
+        const std::vector<const void*> resident = {
+            bMenu ? static_cast<const void*>(gcMainMenu::s_pMainMenu) : gcAct::s_pAct,
+            gcPlayerConfig::s_pPlayerConfig, gcLoadingScreen::s_pLoadingScreen, gcGameState::s_pGameState,
+            g.m_pSoundData, g.m_pStrings};
+        for (const void* p : resident)
+            ASSERT_NE(p, nullptr);
+
+        std::destroy_at(static_cast<gcGame*>(g.Copy(&pool)));
+        pool.Reset();
+        EXPECT_EQ(gcGame::Get(), &g);
+        const std::vector<const void*> after = {
+            bMenu ? static_cast<const void*>(gcMainMenu::s_pMainMenu) : gcAct::s_pAct,
+            gcPlayerConfig::s_pPlayerConfig, gcLoadingScreen::s_pLoadingScreen, gcGameState::s_pGameState,
+            g.m_pSoundData, g.m_pStrings};
+        EXPECT_EQ(after, resident);
+        EXPECT_EQ(gcMusic::s_pMusic[slot], pTrack);
+    }
+    gcMusic::FreeMusic(slot);  // before its pool goes
+}
+
+// However the main menu is made, the Map Music pool its tracks go into is
+// there and empty: a map before it may have freed it or left tracks in it.
+TEST_F(gcGameCreatorsTest, MakingOrLoadingTheMainMenuReadiesTheMapMusicPool)
+{
+    datagen::BlockWriter w;
+    ASSERT_TRUE(datagen::MainMenuBlock(w.Header(), 5, {}).Trailer().Save(GamePath("MainMenu.mnu")));
+    gcGame::PreCreate();
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+    } rows[] = {
+        {"PreCreateMainMenu", [] { gcGame::PreCreateMainMenu(); return gcMainMenu::s_pMainMenu != nullptr; }},
+        {"CreateMainMenu", [] { gcGame::CreateMainMenu(); return gcMainMenu::s_pMainMenu != nullptr; }},
+        {"gcMainMenu::Load", [] { return gcMainMenu::Load(); }},
+    };
+    cMemPool& music = gcGame::s_mapMusicPool;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        // Freed, then holding what an earlier screen left: the same use after.
+        music.FreePoolMemory();
+        ASSERT_TRUE(row.make());
+        ASSERT_TRUE(music.HasMemory());
+        const size_t nBytes = music.BytesTaken();
+        gcGamePools::Delete(gcMainMenu::s_pMainMenu);
+        gcMusic::Uninitialize();
+        ASSERT_NE(music.Alloc(64, 8), nullptr);
+        ASSERT_TRUE(row.make());
+        EXPECT_EQ(music.BytesTaken(), nBytes);
+        gcGamePools::Delete(gcMainMenu::s_pMainMenu);
+        gcMusic::Uninitialize();
+    }
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, ""), 0);
+}
+
+// Copied into a pool with any amount of room left around the game's own
+// size, the game's copy holds every action of its eight events, or there is
+// no copy.
+TEST_F(gcGameCreatorsTest, ACopyOfTheGameIsWholeOrNone)
+{
+    gcGame::PreCreate();
+    gcGame& g = *gcGame::Get();
+    gcEvent gcGame::* const events[] = {&gcGame::m_onGameStarted,      &gcGame::m_onMapStarted,
+                                        &gcGame::m_onMapEnded,         &gcGame::m_onCinematicStarted,
+                                        &gcGame::m_onCinematicEnded,   &gcGame::m_onUIConfirm,
+                                        &gcGame::m_onUIBack,           &gcGame::m_onUIFocusChanged};
+    for (gcEvent gcGame::*e : events) {
+        datagen::AppendAction(g.*e, gcGame::s_gamePool.New<gcDoLog>());
+        datagen::AppendAction(g.*e, gcGame::s_gamePool.New<gcDoLog>());
+    }
+    int nWhole = 0, nNone = 0;
+    for (size_t nRoom = sizeof(gcGame) - 0x100; nRoom <= sizeof(gcGame) + 0x800; nRoom += 8) {
+        cMemPool tight("tight", sizeof(gcGame) + 0x1000, false);
+        ASSERT_NE(tight.Alloc(tight.Capacity() - nRoom, 1), nullptr);
+        gcGame* pCopy = static_cast<gcGame*>(g.Copy(&tight));
+        if (!pCopy) {
+            ++nNone;
+            continue;
+        }
+        ++nWhole;
+        for (gcEvent gcGame::*e : events)
+            EXPECT_TRUE((pCopy->*e).HoldsAllOf(g.*e)) << nRoom << " bytes of room";
+        std::destroy_at(pCopy);
+    }
+    EXPECT_GT(nWhole, 0);
+    EXPECT_GT(nNone, 0);
+    EXPECT_EQ(gcGame::Get(), &g);
 }
 }  // namespace

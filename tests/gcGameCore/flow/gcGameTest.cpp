@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/blockWriter.h"
 #include "datagen/flowWriters.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -94,6 +95,42 @@ TEST_F(gcGameTest, ReadsEveryAcceptedVersionAndWritesItBack)
                 out.Close();
             }
         }
+    }
+}
+
+// The events come in at version 10 (three), 12 (two more) and 15 (three
+// more): in a file of each of those versions the first event is read, so a
+// damaged one refuses the game.
+TEST_F(gcGameTest, EventsAreReadFromTheVersionsThatHoldThem)
+{
+    for (uint32_t version : {10u, 12u, 15u}) {
+        SCOPED_TRACE(version);
+        ASSERT_TRUE(SaveGameBlock(version, FullDesc()));
+        ASSERT_TRUE(gcGame::Load());
+        // An empty event block: start, end, version 3, an empty version-1
+        // block, then -1 at once. Words are big-endian.
+        const auto word = [&](size_t i) {
+            return (uint32_t(m_bytes[i]) << 24) | (uint32_t(m_bytes[i + 1]) << 16) | (uint32_t(m_bytes[i + 2]) << 8) |
+                   m_bytes[i + 3];
+        };
+        size_t nAt = 0;
+        for (size_t i = 0; i + 32 <= m_bytes.size() && nAt == 0; i += 4) {
+            if (word(i) == 0xBBBBBBBB && word(i + 8) == 3 && word(i + 12) == 0xBBBBBBBB && word(i + 20) == 1 &&
+                word(i + 28) == 0xFFFFFFFF)
+                nAt = i;
+        }
+        ASSERT_NE(nAt, 0u);
+        // The last event of the version's own: the nth empty event block.
+        const int nSkip = version == 10 ? 2 : version == 12 ? 4 : 7;
+        for (int k = 0; k < nSkip; ++k) {
+            for (nAt += 4; !(word(nAt) == 0xBBBBBBBB && word(nAt + 8) == 3); nAt += 4) {
+                ASSERT_LT(nAt + 32, m_bytes.size());
+            }
+        }
+        m_bytes[nAt + 11] = 9;  // version 9: refused
+        ASSERT_TRUE(datagen::WriteBytes(GamePath("Game.gam"), m_bytes));
+        gcTestLogCapture quiet;
+        EXPECT_FALSE(gcGame::Load());
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -14,6 +17,11 @@
 #include "datagen/menuWriters.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleHud.h"
+#include "datagen/scriptWriters.h"
+#include "datagen/slotLease.h"
+#include "datagen/dialogWriters.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/interface/gcUIControl.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
@@ -93,6 +101,60 @@ TEST_F(gcMainMenuTest, ReadsEachVersionWithItsFieldsAndClipsTheTracks)
         EXPECT_EQ(p->m_pSoundData, nullptr) << "no sound file: no sound data";
         std::destroy_at(p);
     }
+}
+
+// A menu whose dialog drops a button (its confirm event refused, so the
+// control refuses its block) is damaged: the load fails as for a refused
+// dialog, and no menu stays.
+TEST_F(gcMainMenuTest, AMenuThatLosesAWidgetIsDamaged)
+{
+    cMemPool pool("gcMainMenuTest", 0x20000, false);
+    datagen::GridDialogDesc desc;
+    desc.rows = 1, desc.cols = 2;
+    gcUIDialog* pDialog = datagen::NewGridDialog(&pool, desc);
+    ASSERT_NE(pDialog, nullptr);
+    gcUIControl* pControl = dcast<gcUIControl>(pDialog->m_widgetGroup.GetCellWidget(0, 1));
+    ASSERT_NE(pControl, nullptr);
+    datagen::AppendAction(pControl->onConfirm, pool.New<gcDoLog>());
+    {
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(100, 1);
+        lease.Place(0, pDialog, 0x41);
+        ASSERT_TRUE(datagen::WriteMainMenuFile(GamePath("MainMenu.mnu"), &pool, [](gcMainMenu& menu) {
+            menu.m_UIDialogs.m_nBegin = 100;
+            menu.m_UIDialogs.m_nEnd = 101;
+            menu.m_UIDialogs.m_bDeleteContained = false;
+        }));
+    }
+    std::destroy_at(pDialog);
+    ASSERT_TRUE(gcMainMenu::Load()) << "whole, it loads";
+    std::destroy_at(gcMainMenu::s_pMainMenu);
+
+    // The first event block with an action (a type id where an empty one
+    // ends at once; the action's own block, which looks alike, comes after)
+    // is the control's confirm event: its version goes bad.
+    std::ifstream in(GamePath("MainMenu.mnu"), std::ios::binary);
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    const auto word = [&](size_t i, uint32_t v) {
+        const uint32_t be = (uint32_t(bytes[i]) << 24) | (bytes[i + 1] << 16) | (bytes[i + 2] << 8) | bytes[i + 3];
+        const uint32_t le = (uint32_t(bytes[i + 3]) << 24) | (bytes[i + 2] << 16) | (bytes[i + 1] << 8) | bytes[i];
+        return be == v || le == v;
+    };
+    int nHits = 0;
+    for (size_t i = 0; i + 32 <= bytes.size() && nHits == 0; i += 4) {
+        if (word(i, 0xBBBBBBBB) && word(i + 8, 3) && word(i + 12, 0xBBBBBBBB) && word(i + 20, 1) &&
+            word(i + 24, 0xBEBEBEBE) && !word(i + 28, 0xFFFFFFFF)) {
+            std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(i) + 8, 4, 0xFF);
+            ++nHits;
+        }
+    }
+    ASSERT_EQ(nHits, 1);
+    ASSERT_TRUE(datagen::WriteBytes(GamePath("MainMenu.mnu"), bytes));
+    gcTestLogCapture log;
+    EXPECT_FALSE(gcMainMenu::Load());
+    EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "drops a cell object of type gcUIControl"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "lost 1 widget(s) of its dialogs"), 1);
 }
 
 TEST_F(gcMainMenuTest, AVersionThreeMenuLoadsNoMusic)

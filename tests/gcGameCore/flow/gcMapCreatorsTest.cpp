@@ -102,7 +102,7 @@ TEST_F(gcMapCreatorsTest, CreateMapMakesAnEmptyMapWithItsSideGroups)
     m_pAct->CreateMap(32, Name("Over"));
     EXPECT_EQ(gcMap::s_pMap, pMap);
     EXPECT_EQ(pMap->m_pSoundData, nullptr);  // nothing made for the map that stayed
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcAct: map 32 refused: ids are 0 to 31"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcAct: map 33 refused: maps are 1 to 32"), 1);
 
     m_pAct->CreateMap(1, Name("Tower"));
     ASSERT_TRUE(m_pAct->LoadMap(0));
@@ -140,11 +140,16 @@ TEST_F(gcMapCreatorsTest, CreateRegionLeavesOneEmptyCurrentRegion)
 
     pMap->CreateRegion(32, Name("Over"));
     EXPECT_EQ(gcRegion::s_pRegions[0]->m_nRegionId, 3);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcMap: region 32 refused: ids are 0 to 31"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcMap: region 33 refused: regions are 1 to 32"), 1);
 
+    // Read into the lowest empty slot (the made one stays current until the
+    // read has succeeded), then the made one goes: not a neighbour.
     ASSERT_TRUE(pMap->LoadRegions(1));
-    EXPECT_EQ(gcRegion::s_pRegions[0]->m_nRegionId, 1);
-    EXPECT_STREQ(gcRegion::s_pRegions[0]->m_name.m_sData, "R1");
+    EXPECT_EQ(gcRegion::s_nCurrentRegion, 1);
+    ASSERT_NE(gcRegion::s_pRegions[1], nullptr);
+    EXPECT_EQ(gcRegion::s_pRegions[1]->m_nRegionId, 1);
+    EXPECT_STREQ(gcRegion::s_pRegions[1]->m_name.m_sData, "R1");
+    EXPECT_EQ(gcRegion::s_pRegions[0], nullptr);
     ASSERT_NE(gcRegion::s_pRegions[4], nullptr);
     EXPECT_EQ(gcRegion::s_pRegions[4]->m_nRegionId, 0);
 }
@@ -181,7 +186,7 @@ TEST_F(gcMapCreatorsTest, CreateStreamedCinematicMakesItAndItsVoiceOvers)
     pMap->CreateStreamedCinematic(100, Name("Over"));
     EXPECT_EQ(gcStreamedCinematic::s_pStreamedCinematic, p);
     EXPECT_EQ(p->m_pVoiceOvers, nullptr);
-    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcMap: streamed cinematic 100 refused: ids are 0 to 99"), 1);
+    EXPECT_EQ(m_log.Count(LOGTYPE_ERROR, "gcMap: streamed cinematic 101 refused: streamed cinematics are 1 to 100"), 1);
 
     cMemPool build("gcMapCreatorsTest", 0x10000, false);
     ASSERT_TRUE(datagen::WriteStreamedCinematicFile(GamePath("Act01/Map01/Cinematic/Cinematic01.cin"), &build,

@@ -2,11 +2,13 @@
 // directory the tests write: version conversions, which loads touch what,
 // and where regions land in the five slots.
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "datagen/datagen.h"
 #include "datagen/dialogWriters.h"
+#include "datagen/scriptWriters.h"
 #include "platform/vi.h"
 #include "gx/gxFront_local.h"
 #include "gcGameCore/interface/gcUI.h"
@@ -17,6 +19,9 @@
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
+#include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/interface/gcUIWidgetGroup.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMapLoader.h"
@@ -216,6 +221,42 @@ TEST_F(gcMapTest, RegionsFillTheSlotsAroundTheCurrentOne)
     EXPECT_EQ(gcRegion::s_nCurrentRegion, -1);
 }
 
+// A jump to a region whose file is there but damaged fails and leaves the
+// current region, its neighbours and their zones as they were, wherever
+// the current one stands; the next jump to a sound region goes on.
+TEST_F(gcMapTest, AJumpToADamagedRegionKeepsTheCurrentOne)
+{
+    WriteMap("Act01/Map01/Map01.map", 27, datagen::MapDesc{});
+    WriteRegion(0, {1});
+    WriteRegion(1, {0, 2});
+    WriteRegion(2, {1, 3});
+    WriteRegion(3, {2});
+    WriteRegion(5, {});
+    const std::string damaged = GamePath("Act01/Map01/Region06.rgn");
+    std::filesystem::resize_file(damaged, std::filesystem::file_size(damaged) / 2);
+    gcMap* pMap = LoadMap();
+    ASSERT_NE(pMap, nullptr);
+    gcTestLogCapture quiet;
+    // Current in slot 0 (the first load), then in slot 3 (moved on to 2).
+    for (int nCurrent : {1, 2}) {
+        SCOPED_TRACE(nCurrent);
+        ASSERT_TRUE(pMap->LoadRegions(nCurrent));
+        pMap->UpdateRegions(true);
+        const std::vector<int> ids = ResidentIds();
+        const int slot = gcRegion::s_nCurrentRegion;
+        const gcRegion* pCurrent = gcRegion::s_pRegions[slot];
+        EXPECT_FALSE(pMap->LoadRegions(5));
+        EXPECT_EQ(gcRegion::s_nCurrentRegion, slot);
+        EXPECT_EQ(gcRegion::s_pRegions[slot], pCurrent);
+        EXPECT_EQ(ResidentIds(), ids);
+        EXPECT_EQ(eZone::s_pZones[slot], pCurrent->m_pZone);
+        EXPECT_EQ(pCurrent->m_nRegionId, nCurrent);
+    }
+    EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, "Region06.rgn"), 1);
+    ASSERT_TRUE(pMap->LoadRegions(0));
+    EXPECT_EQ(gcRegion::s_pRegions[gcRegion::s_nCurrentRegion]->m_nRegionId, 0);
+}
+
 // The resident loading screen is not read again; another id replaces it.
 TEST_F(gcMapTest, LoadingScreensAreReadOncePerId)
 {
@@ -250,6 +291,10 @@ protected:
     }
     void TearDown() override
     {
+        // The player lets go of the loaded configuration, as a map's end
+        // does: later tests of the same program would meet it freed.
+        gcPlayer::Get()->UpdatePlayerConfig(-1);
+        gcPlayer::FreePlayerConfigMemory();
         if (gcAct::s_pAct)
             std::destroy_at(gcAct::s_pAct);
         DrawingTest<gcFlowTest>::TearDown();
@@ -401,6 +446,41 @@ TEST_F(gcMapLoaderTest, TheLoadingScreenDialogSeesItsId)
     ASSERT_NE(pDialog, nullptr);
     EXPECT_EQ(pDialog->m_fInParam, 3.0f);
     EXPECT_GE(gcUI::Get()->FindDialog(pDialog), 0);
+    gcUI::Get()->CloseAllDialogs(false);
+}
+
+// Once the map has loaded, a loading screen's dialog that nothing of its
+// own could close (a damaged record keeps its empty defaults) is closed with
+// an error line; one that could close itself (on a button, say) is waited
+// for, and then the program's quit request ends the wait.
+TEST_F(gcMapLoaderTest, ALoadingScreenThatCannotCloseItselfIsClosedOnceTheMapHasLoaded)
+{
+    cMemPool pool("gcMapLoaderTest", 0x20000, false);
+    for (int id : {3, 4}) {
+        const bool bHasAction = id == 4;
+        char name[64];
+        std::snprintf(name, sizeof name, "LoadingScreens/LoadingScreen%02d.ls", id + 1);
+        ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath(name), "Dusk", &pool, [&](gcLoadingScreen& screen) {
+            gcUIDialog* p = datagen::NewGridDialog(&pool, {});
+            if (bHasAction)
+                datagen::AppendAction(p->m_widgetGroup.GetCellWidget(1, 2)->onConfirm, pool.New<gcDoLog>());
+            gcUIDialogMgr::Add(20, p, 0x41);
+            screen.m_UIDialogs.m_nEnd = 21;
+        }));
+    }
+    gcTestLogCapture log;
+    VISetFrameLimit(300);  // a wait without end stops here
+    ASSERT_TRUE(gcMapLoader::Get()->Load(3, 0, 0));
+    EXPECT_FALSE(VIQuitRequested()) << "the dialog was closed long before";
+    EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: loading screen 4's dialog \"Grid\" cannot close itself"), 1);
+
+    VISetFrameLimit(30);
+    ASSERT_TRUE(gcMapLoader::Get()->Load(4, 0, 0));
+    EXPECT_TRUE(VIQuitRequested());
+    VISetFrameLimit(0);
+    EXPECT_NE(gcUI::Get()->GetFocusedDialog(), nullptr) << "still open: a button could close it";
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cannot close itself"), 1);
     gcUI::Get()->CloseAllDialogs(false);
 }
 

@@ -110,7 +110,7 @@ TEST_F(gcStreamedCinematicTest, FailedLoadsClearTheRequest)
         const char* log;
     } rows[] = {
         {"no file", 6, "cannot open"},
-        {"past the map's table", 100, "ids run from 0 to 99"},
+        {"past the map's table", 100, "cinematic 101 refused: cinematics are 1 to 100"},
         {"a damaged file", 4, "refused or damaged"},
     };
     for (const auto& row : rows) {

@@ -17,10 +17,16 @@
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
 #include "gcGameCore/actions/gcDoEntitySendMessage.h"
 #include "gcGameCore/actions/gcDoRegionLoad.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/entities/gcDevice.h"
+#include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/entities/gcSurface.h"
+#include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/interface/gcUICheckBox.h"
 #include "gcGameCore/interface/gcUIControl.h"
 #include "gcGameCore/interface/gcUIItemList.h"
+#include "gcGameCore/script/gcAnimationConfig.h"
 #include "gcGameCore/script/gcScriptText.h"
 #include "gcScriptTestObjects.h"
 
@@ -148,6 +154,56 @@ EventsOf Events(Members... members)
     return [=](const cBase* p) { return std::vector<const gcEvent*>{&(static_cast<const T*>(p)->*members)...}; };
 }
 
+// A dialog with a control in its one cell: the dialog's events, then the
+// control's confirm event (an empty one when the control is missing).
+cBase* DialogWithControl(cMemPool& pool)
+{
+    gcUIDialog* p = pool.New<gcUIDialog>();
+    gcUIControl* pControl = pool.New<gcUIControl>();
+    if (!p || !pControl || !p->m_widgetGroup.SetDimensions(1, 1))
+        return nullptr;
+    p->m_widgetGroup.InsertInDrawOrder(0, pControl, nullptr);
+    return p;
+}
+
+std::vector<const gcEvent*> DialogEvents(const cBase* pBase)
+{
+    static const gcEvent s_none;
+    const gcUIDialog* p = static_cast<const gcUIDialog*>(pBase);
+    const gcUIControl* pControl = dcast<const gcUIControl>(p->m_widgetGroup.GetCellWidget(0, 0));
+    return {&p->onShown,    &p->onHidden,         &p->onConfirm,      &p->onBack,
+            &p->onFocused,  &p->onUnFocused,      &p->onUpdateUI,     &p->onUpdate,
+            &p->onInitialUpdate, &p->onFocusChanged, pControl ? &pControl->onConfirm : &s_none};
+}
+
+// A group with a control in its one cell: its confirm event, then the
+// control's (an empty one when the control is missing).
+cBase* GroupWithControl(cMemPool& pool)
+{
+    gcUIWidgetGroup* p = pool.New<gcUIWidgetGroup>();
+    gcUIControl* pControl = pool.New<gcUIControl>();
+    if (!p || !pControl || !p->SetDimensions(1, 1))
+        return nullptr;
+    p->InsertInDrawOrder(0, pControl, nullptr);
+    return p;
+}
+
+std::vector<const gcEvent*> GroupEvents(const cBase* pBase)
+{
+    static const gcEvent s_none;
+    const gcUIWidgetGroup* p = static_cast<const gcUIWidgetGroup*>(pBase);
+    const gcUIControl* pControl = dcast<const gcUIControl>(p->GetCellWidget(0, 0));
+    return {&p->onConfirm, pControl ? &pControl->onConfirm : &s_none};
+}
+
+// An attack's own events, then those of the animation it embeds.
+std::vector<const gcEvent*> AttackEvents(const cBase* pBase)
+{
+    const gcCreatureAttack* p = static_cast<const gcCreatureAttack*>(pBase);
+    const gcAnimationConfig& a = p->animationConfig;
+    return {&p->onAttackHit, &p->calcDuration, &a.onStarted, &a.onStopped, &a.onUpdated, &a.onCompleted};
+}
+
 // Copied into a pool with any amount of room left, an event, or an action,
 // entity or widget owning events, is whole (every action of every event
 // copied) or there is no copy: a script never loses an action on the way.
@@ -175,6 +231,15 @@ TEST_F(gcEventTest, CopiesOfEventsAndTheirOwnersAreWholeOrNone)
          Events<gcUICheckBox>(&gcUICheckBox::onBack, &gcUICheckBox::onChecked, &gcUICheckBox::onUnchecked)},
         {"item list", m_pool.New<gcUIItemList>(),
          Events<gcUIItemList>(&gcUIItemList::onShown, &gcUIItemList::onSelectionChange)},
+        {"region trigger", m_pool.New<gcRegionTrigger>(),
+         Events<gcRegionTrigger>(&gcRegionTrigger::onEnter, &gcRegionTrigger::onInside, &gcRegionTrigger::onExit)},
+        {"dialog", DialogWithControl(m_pool), DialogEvents},
+        {"widget group", GroupWithControl(m_pool), GroupEvents},
+        {"surface", m_pool.New<gcSurface>(), Events<gcSurface>(&gcSurface::onAttacked, &gcSurface::onTouched)},
+        {"animation config", m_pool.New<gcAnimationConfig>(),
+         Events<gcAnimationConfig>(&gcAnimationConfig::onStarted, &gcAnimationConfig::onStopped,
+                                   &gcAnimationConfig::onUpdated, &gcAnimationConfig::onCompleted)},
+        {"creature attack", m_pool.New<gcCreatureAttack>(), AttackEvents},
     };
     const auto length = [](const gcEvent* p) {
         int n = 0;
