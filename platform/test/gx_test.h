@@ -16,6 +16,11 @@ struct gxState;
 // runs already. False when no OpenGL 3.3 context could be made.
 bool GXTestStartHeadless();
 
+// Stops (false) or resumes (true) handing the draws to the backend. Drawing
+// is nearly all of a frame's work: a test that reads no pixels can leave it
+// out, as a headless run without a frame to write does.
+void GXTestSetDrawing(bool on);
+
 // Reads a rectangle of the embedded frame buffer (x, y from the top-left)
 // as RGBA8, rows from the top. False when video is not running.
 bool GXTestReadEfb(int x, int y, int w, int h, std::vector<uint8_t>* rgba);

@@ -71,9 +71,11 @@ protected:
         ASSERT_TRUE(gcGame::LoadBackground());
         s_pTest = this;
         m_oldCheck = cSetDiscStatusCheck(&Probe);
+        GXTestSetDrawing(false);  // the guards' course, not their pictures
     }
     void TearDown() override
     {
+        GXTestSetDrawing(true);
         if (s_pTest)
             cSetDiscStatusCheck(m_oldCheck);
         s_pTest = nullptr;

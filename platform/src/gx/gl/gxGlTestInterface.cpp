@@ -21,6 +21,18 @@ bool GXTestStartHeadless()
     return GlDevice::Get().IsRunning();
 }
 
+void GXTestSetDrawing(bool on)
+{
+    if (!GlDevice::Get().IsRunning())
+        return;
+    if (on) {
+        GlBackend::Get().Attach();
+    } else {
+        GlDevice::Get().Finish();  // what was sent is drawn before the backend goes
+        GlBackend::Get().Detach();
+    }
+}
+
 bool GXTestReadEfb(int x, int y, int w, int h, std::vector<uint8_t>* rgba)
 {
     if (!GlDevice::Get().IsRunning()) {
