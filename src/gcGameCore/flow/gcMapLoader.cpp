@@ -39,11 +39,8 @@ bool GroupHasActions(const gcUIWidgetGroup& group)
 
 bool WidgetHasActions(const gcUIWidget& widget)
 {
-    for (const gcEvent* p : {&widget.onConfirm, &widget.onBack, &widget.onShown, &widget.onHidden, &widget.onFocused,
-                             &widget.onUnfocused, &widget.onUpdateUI, &widget.onUpdate}) {
-        if (p->HasActions())
-            return true;
-    }
+    if (widget.HasActions())
+        return true;
     const gcUIWidgetGroup* pGroup = dcast<const gcUIWidgetGroup>(&widget);
     return pGroup && GroupHasActions(*pGroup);
 }
