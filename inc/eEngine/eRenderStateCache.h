@@ -53,18 +53,19 @@
     X(RS_ARRAY_STRIDE_TEX1, 0)                                                     \
     X(RS_ARRAY_STRIDE_TEX2, 0)                                                     \
     X(RS_ARRAY_STRIDE_TEX3, 0)                                                     \
-    X(RS_TEV_REG1_COLOR, 0xFFFFFFFFu)
+    X(RS_TEV_REG1_COLOR, 0xFFFFFFFFu)                                              \
+    X(RS_TEV_KCOLOR0, 0xFFFFFFFFu) /* konst colour 0 */
 
 enum eRenderState : int {
 #define QM_RS_ENUM(name, def) name,
     QM_RENDER_STATE_ITEMS(QM_RS_ENUM)
 #undef QM_RS_ENUM
-    RS_COUNT  // 42
+    RS_COUNT  // 43
 };
 const char* eRenderStateText(int item);  // "???" outside the enumeration
 
 // What Apply sends, in the order it sends it: one graphics call per group.
-// The five per-stage records follow for stage 0, then 1, 2 and 3.
+// The six per-stage records follow for stage 0, then 1, 2 and 3.
 enum eStateGroup : int {
     SG_Z_MODE = 0,        // items 0-2
     SG_Z_COMP_LOC,        // 3
@@ -87,15 +88,24 @@ enum eStateGroup : int {
     SG_NUM_TEV_STAGES,    // 26
     SG_NUM_CHANS,         // 28
     SG_TEV_REG1,          // 41
+    SG_TEV_KCOLOR0,       // 42
     SG_STAGE_FIRST,       // stage s, record r: SG_STAGE_FIRST + s * SR_COUNT + r
 };
-enum eStageRecord : int { SR_COLOR_IN = 0, SR_ALPHA_IN, SR_COLOR_OP, SR_ALPHA_OP, SR_ORDER, SR_COUNT };
+enum eStageRecord : int {
+    SR_COLOR_IN = 0,
+    SR_ALPHA_IN,
+    SR_COLOR_OP,
+    SR_ALPHA_OP,
+    SR_ORDER,
+    SR_KCOLOR_SEL,  // which konst the stage's colour inputs read
+    SR_COUNT
+};
 const char* eStateGroupText(int group);  // "???" outside; stage groups as "TEV_ORDER 2"
 
 class eRenderStateCache {
 public:
     static constexpr int kNumStages = 4;
-    static constexpr int kNumGroups = SG_STAGE_FIRST + kNumStages * SR_COUNT;  // 41
+    static constexpr int kNumGroups = SG_STAGE_FIRST + kNumStages * SR_COUNT;  // 46
     static constexpr int kNumVertexFormats = 7;
 
     struct StageState {
@@ -104,6 +114,7 @@ public:
         uint32_t colorOp[4];  // operation, bias, scale, output register
         uint32_t alphaOp[4];
         uint32_t order[3];    // texture coordinate, texture map, colour channel
+        uint32_t kColorSel;   // konst colour selection
     };
 
     // Starts in the Reset state with every group dirty, so the first Apply
@@ -123,13 +134,15 @@ public:
     void SetTevColorOp(int stage, uint32_t op, uint32_t bias, uint32_t scale, uint32_t out);
     void SetTevAlphaOp(int stage, uint32_t op, uint32_t bias, uint32_t scale, uint32_t out);
     void SetTevOrder(int stage, uint32_t texCoord, uint32_t texMap, uint32_t channel);
+    void SetTevKColorSel(int stage, uint32_t sel);
     const StageState& GetStage(int stage) const { return m_stages[stage & 3]; }
 
     // Sends every dirty group in the fixed order, then marks all clean.
     // Returns at once when nothing is dirty.
     void Apply();
     // Every item to its default, dirty; the stage inputs and operations to
-    // zero inputs and plain add, dirty; stage orders keep their values.
+    // zero inputs and plain add and the konst selections to one, dirty;
+    // stage orders keep their values.
     void Reset();
     bool IsClean() const { return m_nDirtyGroups == 0; }
     uint64_t DirtyGroups() const { return m_nDirtyGroups; }

@@ -23,13 +23,17 @@ constexpr const char* kGroupNames[SG_STAGE_FIRST] = {
     "Z_MODE",       "Z_COMP_LOC",     "BLEND_MODE",  "ALPHA_COMPARE", "CULL_MODE",   "ALPHA_UPDATE",
     "COLOR_UPDATE", "AMBIENT_COLOR",  "MATERIAL_COLOR", "COLOR_CHAN", "ALPHA_CHAN",  "ARRAY_POS",
     "ARRAY_NRM",    "ARRAY_TEX0",     "ARRAY_TEX1",  "ARRAY_TEX2",    "ARRAY_TEX3",  "NUM_TEX_GENS",
-    "NUM_TEV_STAGES", "NUM_CHANS",    "TEV_REG1",
+    "NUM_TEV_STAGES", "NUM_CHANS",    "TEV_REG1",    "TEV_KCOLOR0",
 };
 constexpr const char* kStageGroupNames[eRenderStateCache::kNumStages * SR_COUNT] = {
     "TEV_COLOR_IN 0", "TEV_ALPHA_IN 0", "TEV_COLOR_OP 0", "TEV_ALPHA_OP 0", "TEV_ORDER 0",
+    "TEV_KCOLOR_SEL 0",
     "TEV_COLOR_IN 1", "TEV_ALPHA_IN 1", "TEV_COLOR_OP 1", "TEV_ALPHA_OP 1", "TEV_ORDER 1",
+    "TEV_KCOLOR_SEL 1",
     "TEV_COLOR_IN 2", "TEV_ALPHA_IN 2", "TEV_COLOR_OP 2", "TEV_ALPHA_OP 2", "TEV_ORDER 2",
+    "TEV_KCOLOR_SEL 2",
     "TEV_COLOR_IN 3", "TEV_ALPHA_IN 3", "TEV_COLOR_OP 3", "TEV_ALPHA_OP 3", "TEV_ORDER 3",
+    "TEV_KCOLOR_SEL 3",
 };
 
 // The group each item is sent with.
@@ -43,16 +47,18 @@ constexpr uint8_t kItemGroup[RS_COUNT] = {
     SG_NUM_TEV_STAGES, SG_NUM_TEX_GENS, SG_NUM_CHANS,
     SG_ARRAY_POS, SG_ARRAY_NRM, SG_ARRAY_TEX0, SG_ARRAY_TEX1, SG_ARRAY_TEX2, SG_ARRAY_TEX3,
     SG_ARRAY_POS, SG_ARRAY_NRM, SG_ARRAY_TEX0, SG_ARRAY_TEX1, SG_ARRAY_TEX2, SG_ARRAY_TEX3,
-    SG_TEV_REG1,
+    SG_TEV_REG1, SG_TEV_KCOLOR0,
 };
 
 constexpr uint64_t kAllGlobalGroups = (uint64_t(1) << SG_STAGE_FIRST) - 1;
-// The colour and alpha inputs and operations of every stage; not the orders.
-constexpr uint64_t kStageInputsAndOps = [] {
+// What Reset puts back in every stage: the colour and alpha inputs and
+// operations and the konst selection; not the orders.
+constexpr uint64_t kStageResetRecords = [] {
     uint64_t mask = 0;
     for (int s = 0; s < eRenderStateCache::kNumStages; ++s)
-        for (int r = SR_COLOR_IN; r <= SR_ALPHA_OP; ++r)
-            mask |= uint64_t(1) << (SG_STAGE_FIRST + s * SR_COUNT + r);
+        for (int r = SR_COLOR_IN; r < SR_COUNT; ++r)
+            if (r != SR_ORDER)
+                mask |= uint64_t(1) << (SG_STAGE_FIRST + s * SR_COUNT + r);
     return mask;
 }();
 constexpr uint64_t kStageOrders = [] {
@@ -169,6 +175,14 @@ void eRenderStateCache::SetTevOrder(int stage, uint32_t texCoord, uint32_t texMa
     MarkStage(stage, SR_ORDER);
 }
 
+void eRenderStateCache::SetTevKColorSel(int stage, uint32_t sel)
+{
+    if (!ValidStage(stage) || m_stages[stage].kColorSel == sel)
+        return;
+    m_stages[stage].kColorSel = sel;
+    MarkStage(stage, SR_KCOLOR_SEL);
+}
+
 void eRenderStateCache::Apply()
 {
     uint64_t dirty = m_nDirtyGroups;
@@ -191,8 +205,9 @@ void eRenderStateCache::Reset()
         Store4(stage.alphaIn, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO);
         Store4(stage.colorOp, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
         Store4(stage.alphaOp, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+        stage.kColorSel = GX_TEV_KCSEL_1;
     }
-    m_nDirtyGroups |= kAllGlobalGroups | kStageInputsAndOps;
+    m_nDirtyGroups |= kAllGlobalGroups | kStageResetRecords;
 }
 
 void eRenderStateCache::Send(int group)
@@ -219,9 +234,10 @@ void eRenderStateCache::Send(int group)
             GXSetTevAlphaOp(id, GXTevOp(s.alphaOp[0]), GXTevBias(s.alphaOp[1]), GXTevScale(s.alphaOp[2]),
                             GX_TRUE, GXTevRegID(s.alphaOp[3]));
             break;
-        default:
+        case SR_ORDER:
             GXSetTevOrder(id, GXTexCoordID(s.order[0]), GXTexMapID(s.order[1]), GXChannelID(s.order[2]));
             break;
+        default: GXSetTevKColorSel(id, GXTevKColorSel(s.kColorSel)); break;
         }
         return;
     }
@@ -266,6 +282,7 @@ void eRenderStateCache::Send(int group)
     case SG_NUM_TEV_STAGES: GXSetNumTevStages(uint8_t(v[RS_NUM_TEV_STAGES])); break;
     case SG_NUM_CHANS: GXSetNumChans(uint8_t(v[RS_NUM_CHANS])); break;
     case SG_TEV_REG1: GXSetTevColor(GX_TEVREG1, ToGXColor(v[RS_TEV_REG1_COLOR])); break;
+    case SG_TEV_KCOLOR0: GXSetTevKColor(GX_KCOLOR0, ToGXColor(v[RS_TEV_KCOLOR0])); break;
     default: break;
     }
 }

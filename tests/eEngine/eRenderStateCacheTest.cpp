@@ -27,7 +27,7 @@ struct RecordingCache : eRenderStateCache {
 const Names kGlobalOrder = {
     "Z_MODE", "Z_COMP_LOC", "BLEND_MODE", "ALPHA_COMPARE", "CULL_MODE", "ALPHA_UPDATE", "COLOR_UPDATE",
     "AMBIENT_COLOR", "MATERIAL_COLOR", "COLOR_CHAN", "ALPHA_CHAN", "ARRAY_POS", "ARRAY_NRM", "ARRAY_TEX0",
-    "ARRAY_TEX1", "ARRAY_TEX2", "ARRAY_TEX3", "NUM_TEX_GENS", "NUM_TEV_STAGES", "NUM_CHANS", "TEV_REG1",
+    "ARRAY_TEX1", "ARRAY_TEX2", "ARRAY_TEX3", "NUM_TEX_GENS", "NUM_TEV_STAGES", "NUM_CHANS", "TEV_REG1", "TEV_KCOLOR0",
 };
 
 Names GlobalThenStages(bool bOrders)
@@ -38,6 +38,7 @@ Names GlobalThenStages(bool bOrders)
             out.push_back(r + std::string(1, s));
         if (bOrders)
             out.push_back("TEV_ORDER " + std::string(1, s));
+        out.push_back("TEV_KCOLOR_SEL " + std::string(1, s));
     }
     return out;
 }
@@ -48,6 +49,22 @@ TEST(eRenderStateCache, FirstApplySendsEveryGroupInFixedOrder)
     cache.Apply();
     EXPECT_EQ(cache.sent, GlobalThenStages(true));
     EXPECT_TRUE(cache.IsClean());
+}
+
+// After drawing that went past the cache, Reset makes the next Apply send
+// everything but the stage orders, the konst selections back at one.
+TEST(eRenderStateCache, ResetSendsAllButTheOrdersAndPutsTheKonstSelectionsBack)
+{
+    RecordingCache cache;
+    cache.SetTevKColorSel(2, GX_TEV_KCSEL_K0);
+    cache.SetTevOrder(1, GX_TEXCOORD1, GX_TEXMAP1, GX_COLOR0A0);
+    cache.Reset();
+    EXPECT_EQ(cache.GetStage(2).kColorSel, uint32_t(GX_TEV_KCSEL_1));
+    EXPECT_EQ(cache.GetStage(1).order[1], uint32_t(GX_TEXMAP1));
+    cache.Apply();
+    Names want = GlobalThenStages(false);
+    want.insert(want.begin() + kGlobalOrder.size() + 5 + 4, "TEV_ORDER 1");  // set before the reset
+    EXPECT_EQ(cache.sent, want);
 }
 
 TEST(eRenderStateCache, ApplySendsOnlyDirtyGroupsInFixedOrder)
@@ -65,11 +82,18 @@ TEST(eRenderStateCache, ApplySendsOnlyDirtyGroupsInFixedOrder)
     cache.Set(RS_Z_FUNC, GX_ALWAYS);
     cache.Set(RS_ALPHA_COMPARE_REF, 2);
     cache.SetTevAlphaOp(1, GX_TEV_SUB, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+    cache.SetTevKColorSel(3, GX_TEV_KCSEL_K0);
+    cache.SetTevKColorSel(1, GX_TEV_KCSEL_1);  // as cached
+    cache.SetTevKColorSel(4, GX_TEV_KCSEL_K0);  // no stage 4: ignored
+    cache.Set(RS_TEV_KCOLOR0, 0xFF804020u);
     cache.Apply();
     EXPECT_EQ(cache.sent, (Names{"Z_MODE", "BLEND_MODE", "ALPHA_COMPARE", "CULL_MODE", "ARRAY_TEX1", "NUM_TEX_GENS",
-                                 "NUM_TEV_STAGES", "TEV_REG1", "TEV_COLOR_IN 0", "TEV_ALPHA_OP 1", "TEV_ORDER 2"}));
+                                 "NUM_TEV_STAGES", "TEV_REG1", "TEV_KCOLOR0", "TEV_COLOR_IN 0", "TEV_ALPHA_OP 1",
+                                 "TEV_ORDER 2", "TEV_KCOLOR_SEL 3"}));
     cache.sent.clear();
     cache.SetTevColorIn(0, GX_CC_TEXC, GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO);  // as cached: nothing to send
+    cache.SetTevKColorSel(3, GX_TEV_KCSEL_K0);
+    cache.Set(RS_TEV_KCOLOR0, 0xFF804020u);
     cache.Apply();
     EXPECT_TRUE(cache.sent.empty());
 }
@@ -82,7 +106,7 @@ TEST(eRenderStateCache, EachItemMarksItsGroup)
         "COLOR_CHAN", "COLOR_CHAN", "ALPHA_CHAN", "ALPHA_CHAN", "ALPHA_CHAN", "ALPHA_CHAN", "ALPHA_CHAN",
         "ALPHA_CHAN", "ALPHA_COMPARE", "ALPHA_COMPARE", "CULL_MODE", "NUM_TEV_STAGES", "NUM_TEX_GENS", "NUM_CHANS",
         "ARRAY_POS", "ARRAY_NRM", "ARRAY_TEX0", "ARRAY_TEX1", "ARRAY_TEX2", "ARRAY_TEX3", "ARRAY_POS", "ARRAY_NRM",
-        "ARRAY_TEX0", "ARRAY_TEX1", "ARRAY_TEX2", "ARRAY_TEX3", "TEV_REG1",
+        "ARRAY_TEX0", "ARRAY_TEX1", "ARRAY_TEX2", "ARRAY_TEX3", "TEV_REG1", "TEV_KCOLOR0",
     };
     for (int item = 0; item < RS_COUNT; ++item) {
         RecordingCache cache;
