@@ -35,9 +35,12 @@ public:
     // as baked.
     static void SetTint(const mVec3& scale);
     static bool HasTint() { return (s_nTint & 0xFFFFFFu) != 0xFFFFFFu; }
-    static uint32_t s_nTint;  // 0xAARRGGBB
+    static uint32_t GetTint() { return s_nTint; }  // 0xAARRGGBB, alpha 0xFF
 
     int32_t m_nStartIndex = 0;    // first texture slot
     int32_t m_nNumTextures = 0;
     int32_t m_nCurrentIndex = 0;  // within the range
+
+private:
+    static uint32_t s_nTint;
 };

@@ -180,14 +180,14 @@ void eMaterialPass::Apply(const eCamera*, const eLightmap* pLightmap) const
 }
 
 // One more stage after the pass's own: its result times the lightmap tint
-// (konst colour 0), alpha passed on. Returns the stage count with it.
+// (konst colour 0), alpha passed on. Returns the stage count with it. All of
+// it goes through the cache, so a later pass reading another konst at this
+// stage is sent its own.
 int eMaterialPass::ApplyLightmapTint(int stage)
 {
-    const uint32_t t = eLightmap::s_nTint;
-    GXSetTevKColor(GX_KCOLOR0, GXColor{static_cast<uint8_t>(t >> 16), static_cast<uint8_t>(t >> 8),
-                                       static_cast<uint8_t>(t), 0xFF});
-    GXSetTevKColorSel(static_cast<GXTevStageID>(stage), GX_TEV_KCSEL_K0);
     eRenderStateCache& rs = eVideoPlatform::RenderState();
+    rs.Set(RS_TEV_KCOLOR0, eLightmap::GetTint());
+    rs.SetTevKColorSel(stage, GX_TEV_KCSEL_K0);
     rs.SetTevColorIn(stage, GX_CC_ZERO, GX_CC_CPREV, GX_CC_KONST, GX_CC_ZERO);
     rs.SetTevColorOp(stage, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
     rs.SetTevAlphaIn(stage, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);

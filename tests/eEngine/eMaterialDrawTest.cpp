@@ -170,6 +170,65 @@ TEST_F(eMaterialDrawTest, TheLightmapTintScalesTheLightmapPass)
     EXPECT_FALSE(eLightmap::HasTint());
 }
 
+// The tint's stage goes through the render-state cache: a later pass whose
+// stage of the same number reads another konst (or konst colour 0 holding
+// another colour) through the cache gets it, not the tint.
+TEST_F(eMaterialDrawTest, APassAfterTheTintGetsItsOwnKonstAtTheTintsStage)
+{
+    MakeTexture(eTextureMgr::kFirstLightmapSlot, eTextureConfig::FORMAT_RGBA8, SolidImage(16, 200, 160, 100),
+                eTexture::WRAP_CLAMP);
+    eLightmap lightmap;
+    lightmap.m_nStartIndex = eTextureMgr::kFirstLightmapSlot;
+    lightmap.m_nNumTextures = 1;
+    M* tinted = NewMaterial(M::FLAG_TWO_SIDED | M::FLAG_UNLIT);
+    tinted->m_hTextures[0] = eMaterial::s_hLightmapTex;
+    AddStage(tinted->AddPass(M::PASS_LIGHTING), S::IN_TEXTURE, S::IN_PREVIOUS, S::OP_A, S::IN_TEXTURE, S::OP_A, 0);
+    // The vertex colour (white) at stage 0; stage 1, set here through the
+    // cache, scales it by the konst the row selects.
+    M* konst = NewMaterial(M::FLAG_TWO_SIDED);
+    AddStage(konst->AddPass(M::PASS_LIGHTING), S::IN_RASTER, S::IN_PREVIOUS, S::OP_A, S::IN_RASTER, S::OP_A, -1);
+    const struct {
+        const char* why;
+        GXTevKColorSel sel;
+        uint32_t k0;
+        int r, g, b;
+    } rows[] = {
+        {"one half", GX_TEV_KCSEL_1_2, 0xFFFFFFFFu, 128, 128, 128},
+        {"konst colour 0", GX_TEV_KCSEL_K0, 0xFF40C080u, 0x40, 0xC0, 0x80},
+    };
+    eLightmap::SetTint(mVec3(0.5f, 0.25f, 1));
+    M::s_currentPass = M::PASS_LIGHTING;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        for (const int x : {100, 400}) {
+            konst->Apply(nullptr, nullptr, nullptr, M::APPLY_VERTEX_COLOR);
+            eRenderStateCache& rs = eVideoPlatform::RenderState();
+            rs.SetTevColorIn(1, GX_CC_ZERO, GX_CC_CPREV, GX_CC_KONST, GX_CC_ZERO);
+            rs.SetTevColorOp(1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+            rs.SetTevAlphaIn(1, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
+            rs.SetTevAlphaOp(1, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TEVPREV);
+            rs.SetTevOrder(1, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR_NULL);
+            rs.SetTevKColorSel(1, row.sel);
+            rs.Set(RS_TEV_KCOLOR0, row.k0);
+            rs.Set(RS_NUM_TEV_STAGES, 2);
+            DrawRect(static_cast<float>(x), 100, static_cast<float>(x + 100), 200, 0xFFFFFFFFu);
+            M::ApplyNull();
+            if (x == 100) {
+                tinted->Apply(nullptr, &lightmap, nullptr, 0);
+                DrawRect(250, 100, 350, 200, 0xFFFFFFFFu);
+                tinted->Apply(nullptr, &lightmap, nullptr, 0);  // again: nothing to send
+                EXPECT_TRUE(eVideoPlatform::RenderState().IsClean());
+                M::ApplyNull();
+            }
+        }
+        EXPECT_TRUE(Near(Pixel(150, 150), row.r, row.g, row.b, 1)) << "before the tint";
+        EXPECT_TRUE(Near(Pixel(300, 150), 100, 40, 100, 1)) << "the tint";
+        EXPECT_TRUE(Near(Pixel(450, 150), row.r, row.g, row.b, 1)) << "after the tint";
+    }
+    eLightmap::SetTint(mVec3(1, 1, 1));
+}
+
 TEST_F(eMaterialDrawTest, GreenCarriesTheAlphaOfFormatThree)
 {
     const uint8_t opaque[4] = {255, 255, 0, 255};
