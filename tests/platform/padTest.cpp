@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "pad/pad_local.h"
@@ -144,6 +145,67 @@ TEST(pad, AKeyTappedBetweenTwoReadsIsHeldForOneRead)
         EXPECT_EQ(status[0].button, 0);
         EXPECT_EQ(status[0].stickY, 0);
         EXPECT_FALSE(pad::HostResetKeyDown());
+    }
+    pad::HostStop();
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+void QueueTap(SDL_Scancode key)
+{
+    for (const Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = key;
+        SDL_PushEvent(&e);
+    }
+}
+
+// The reset button is polled apart from the controllers' reads: an F12 tap
+// is the reset key for the next poll, and that one only, whether a read
+// latched it before the poll or the poll finds it queued. The poll leaves
+// the other keys' taps to the read.
+TEST(pad, AnF12TapIsTheResetKeyForOnePoll)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
+    pad::HostTestReadKeyboard(true);
+    PADStatus status[PAD_MAX_CONTROLLERS];
+    pad::HostRead(status);  // drops whatever was queued before
+    enum Step { kRead, kPoll };
+    const struct {
+        const char* name;
+        std::vector<SDL_Scancode> taps;
+        std::vector<std::pair<Step, bool>> steps;  // each step and the reset key after it
+        uint16_t button;                           // at the first read
+    } rows[] = {
+        {"between two polls", {SDL_SCANCODE_F12}, {{kPoll, true}, {kPoll, false}, {kRead, false}}, 0},
+        {"latched by a read before the poll",
+         {SDL_SCANCODE_F12},
+         {{kRead, true}, {kPoll, true}, {kPoll, false}, {kRead, false}},
+         0},
+        {"latched by two reads, seen by one poll",
+         {SDL_SCANCODE_F12},
+         {{kRead, true}, {kRead, false}, {kPoll, true}, {kPoll, false}},
+         0},
+        {"with another key's tap", {SDL_SCANCODE_SPACE, SDL_SCANCODE_F12}, {{kPoll, true}, {kRead, false}},
+         PAD_BUTTON_A},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (SDL_Scancode key : row.taps)
+            QueueTap(key);
+        bool bFirstRead = true;
+        for (size_t i = 0; i < row.steps.size(); ++i) {
+            SCOPED_TRACE(i);
+            if (row.steps[i].first == kPoll) {
+                pad::HostPollResetKey();
+            } else {
+                pad::HostRead(status);
+                EXPECT_EQ(status[0].button, bFirstRead ? row.button : 0);
+                bFirstRead = false;
+            }
+            EXPECT_EQ(pad::HostResetKeyDown(), row.steps[i].second);
+        }
     }
     pad::HostStop();
     SDL_QuitSubSystem(SDL_INIT_EVENTS);

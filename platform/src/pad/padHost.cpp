@@ -27,6 +27,7 @@ struct Host {
     bool keyboard = false;  // a window takes keys
     SDL_GameController* controllers[PAD_MAX_CONTROLLERS] = {};
     bool resetKey = false;
+    bool resetSincePoll = false;  // a read saw the key down since the last poll
     bool motorOn[PAD_MAX_CONTROLLERS] = {};
     Uint32 motorSince[PAD_MAX_CONTROLLERS] = {};
 };
@@ -46,6 +47,8 @@ const KeyBinding kKeyButtons[] = {
     {SDL_SCANCODE_DOWN, PAD_BUTTON_DOWN},   {SDL_SCANCODE_LEFT, PAD_BUTTON_LEFT},
     {SDL_SCANCODE_RIGHT, PAD_BUTTON_RIGHT},
 };
+
+constexpr SDL_Scancode kResetKey = SDL_SCANCODE_F12;
 
 bool Key(const uint8_t* keys, int numKeys, SDL_Scancode code)
 {
@@ -177,6 +180,15 @@ void KeysSinceLastRead(uint8_t keys[SDL_NUM_SCANCODES])
     SDL_FlushEvents(SDL_KEYDOWN, SDL_MULTIGESTURE);
 }
 
+// Drops the reset key's queued presses, noting that there was one.
+int TakeResetPress(void* pFound, SDL_Event* pEvent)
+{
+    if (pEvent->type != SDL_KEYDOWN || pEvent->key.keysym.scancode != kResetKey)
+        return 1;
+    *static_cast<bool*>(pFound) = true;
+    return 0;
+}
+
 void RenewMotors()
 {
     const Uint32 now = SDL_GetTicks();
@@ -261,7 +273,8 @@ void HostRead(PADStatus status[PAD_MAX_CONTROLLERS])
     uint8_t keys[SDL_NUM_SCANCODES];
     KeysSinceLastRead(keys);
     MergeKeyboard(&status[0], KeyboardStatus(keys, SDL_NUM_SCANCODES));
-    s_host.resetKey = Key(keys, SDL_NUM_SCANCODES, SDL_SCANCODE_F12);
+    s_host.resetKey = Key(keys, SDL_NUM_SCANCODES, kResetKey);
+    s_host.resetSincePoll = s_host.resetSincePoll || s_host.resetKey;
 }
 
 void HostRumble(int32_t chan, bool on)
@@ -282,13 +295,19 @@ void HostForget(uint32_t mask)
     }
 }
 
+// The key down now, or pressed since the last poll: latched by a read, or
+// still queued (taken from the queue here, so that the next poll does not
+// see the same press). A tap between two polls is down for one poll.
 void HostPollResetKey()
 {
     if (!s_host.keyboard)
         return;
     int numKeys = 0;
     const uint8_t* keys = SDL_GetKeyboardState(&numKeys);
-    s_host.resetKey = Key(keys, numKeys, SDL_SCANCODE_F12);
+    bool bQueued = false;
+    SDL_FilterEvents(TakeResetPress, &bQueued);
+    s_host.resetKey = Key(keys, numKeys, kResetKey) || bQueued || s_host.resetSincePoll;
+    s_host.resetSincePoll = false;
 }
 
 void HostTestReadKeyboard(bool on)

@@ -35,8 +35,10 @@ void HostStop();
 void HostRead(PADStatus status[PAD_MAX_CONTROLLERS]);
 void HostRumble(int32_t chan, bool on);
 void HostForget(uint32_t mask);  // ports to look for again
-bool HostResetKeyDown();         // the key that works the reset button, at the last read
-void HostPollResetKey();         // reads that key again from the key state the window keeps
+bool HostResetKeyDown();         // the key that works the reset button, at the last read or poll
+// Reads that key again: down now, or pressed since the last poll (a read
+// latched it, or its press is still queued), so a tap counts for one poll.
+void HostPollResetKey();
 // Tests: reads the keyboard and its queued events as with a window (SDL's
 // event queue must be running), or nothing (HostStop undoes it).
 void HostTestReadKeyboard(bool on);
