@@ -150,9 +150,13 @@ TEST(pad, AKeyTappedBetweenTwoReadsIsHeldForOneRead)
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
-void QueueTap(SDL_Scancode key)
+// A key's press and release queued, or its release only (a key held since
+// before the last read).
+void QueueTap(SDL_Scancode key, bool bPress = true)
 {
     for (const Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        if (type == SDL_KEYDOWN && !bPress)
+            continue;
         SDL_Event e{};
         e.type = type;
         e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
@@ -177,6 +181,7 @@ TEST(pad, AnF12TapIsTheResetKeyForOnePoll)
         std::vector<SDL_Scancode> taps;
         std::vector<std::pair<Step, bool>> steps;  // each step and the reset key after it
         uint16_t button;                           // at the first read
+        bool bPress = true;
     } rows[] = {
         {"between two polls", {SDL_SCANCODE_F12}, {{kPoll, true}, {kPoll, false}, {kRead, false}}, 0},
         {"latched by a read before the poll",
@@ -189,11 +194,12 @@ TEST(pad, AnF12TapIsTheResetKeyForOnePoll)
          0},
         {"with another key's tap", {SDL_SCANCODE_SPACE, SDL_SCANCODE_F12}, {{kPoll, true}, {kRead, false}},
          PAD_BUTTON_A},
+        {"a release alone is no press", {SDL_SCANCODE_F12}, {{kPoll, false}}, 0, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         for (SDL_Scancode key : row.taps)
-            QueueTap(key);
+            QueueTap(key, row.bPress);
         bool bFirstRead = true;
         for (size_t i = 0; i < row.steps.size(); ++i) {
             SCOPED_TRACE(i);
