@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -399,6 +400,12 @@ void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, flo
     }
 }
 
+// The west region's north side: the garden's back wall west of the house,
+// the house's front east of it, each from the ground to its top.
+constexpr float kHouseWestX = -1.0f;
+constexpr float kGardenBackTopZ = kGroundZ + 3.5f;
+constexpr float kHouseTopZ = kGroundZ + 8.0f;
+
 // The road along the row (flagstones), the verges beside it (grass), and
 // what stands on the north side of each region.
 std::vector<Box> RegionBoxes(int id)
@@ -412,10 +419,10 @@ std::vector<Box> RegionBoxes(int id)
     switch (id) {
     case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
         b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, kWall});
-        b.push_back({{-kHalf, 15.0f, g}, {-1.0f, kHalf, g + 3.5f}, kWall});
+        b.push_back({{-kHalf, 15.0f, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
         AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
         b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
-        b.push_back({{-1.0f, 15.0f, g}, {kHalf, kHalf, g + 8.0f}, kWall});
+        b.push_back({{kHouseWestX, 15.0f, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
         b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
         b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});
         b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
@@ -529,12 +536,22 @@ constexpr float kWallTopZ = kGroundZ + 5.0f;
 
 void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 {
-    const float g = kGroundZ;
+    // From the ground boxes' bottom: the verges lie a little below the
+    // road, and a wall standing at the road's height would leave a slit
+    // over them, through which the void beyond shows.
+    const float g = kGroundZ - 0.5f;
     const float in = kHalf - 1.0f;  // the walls' inner faces
     const float top = bFlying ? kCeilingZ : kWallTopZ;
     std::vector<Box> walls = {{{-kHalf, -kHalf, g}, {kHalf, -in, top}, kWall}};
-    if (bFlying || id != 0)
+    if (id != 0) {
         walls.push_back({{-kHalf, in, g}, {kHalf, kHalf, top}, kWall});
+    } else if (bFlying) {
+        // Over the garden's back wall and the house, not in front of them:
+        // a face in the plane of theirs would be drawn by each sweep in
+        // turn, in stripes.
+        walls.push_back({{-kHalf, in, kGardenBackTopZ}, {kHouseWestX, kHalf, top}, kWall});
+        walls.push_back({{kHouseWestX, in, kHouseTopZ}, {kHalf, kHalf, top}, kWall});
+    }
     if (id == 0)
         walls.push_back({{-kHalf, -kHalf, g}, {-in, kHalf, top}, kWall});
     if (id == kRegionCount - 1)
@@ -549,14 +566,18 @@ void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 }
 
 // A region of the row, walled in; bFlying gives it the flying map's walls
-// and ceiling.
+// and ceiling. A region's neighbours are the regions drawn around it, so
+// they must be every region that can be seen from it. Between its walls
+// and ceiling the flyer sees down the whole row from either end: there
+// every region is a neighbour of every other, or the far end of the row
+// would be a hole until the flyer reached the region beside it.
 RegionDesc SampleRegionDesc(int id, bool bFlying)
 {
     RegionDesc d;
     d.name = kRegionNames[id];
     int k = 0;
-    for (int n : {id - 1, id + 1}) {
-        if (n < 0 || n >= kRegionCount)
+    for (int n = 0; n < kRegionCount; ++n) {
+        if (n == id || (!bFlying && std::abs(n - id) != 1))
             continue;
         d.neighbors[k] = n;
         d.offsets[k].Set(kRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);

@@ -33,8 +33,10 @@
 #include "datagen/sampleProps.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eAudioPlatform.h"
+#include "eEngine/eMaterial.h"
 #include "eEngine/eMemCard.h"
 #include "eEngine/eVideoTestUtil.h"
+#include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcNPC.h"
@@ -47,6 +49,7 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIControl.h"
@@ -957,6 +960,9 @@ protected:
         ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, 0);
     }
 
+    // The third map's first frames, drawn (below).
+    void ExpectTheWholeRowAndPlainWalls();
+
     cMemPool m_pool{"gcSampleNewGameTest", 0x4000, false};
     gcEvent m_newGame;
 };
@@ -1001,13 +1007,69 @@ TEST_F(gcSampleNewGameTest, AfterFallingTheRestartedPlayerHasFullHealthAndContro
     EXPECT_EQ(Problems(), 0);
 }
 
+// The regions resident and the zones attached, each tick.
+class RecordRegions : public gcAction {
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        std::set<int32_t> ids;
+        int attached = 0;
+        for (int slot = 0; slot < gcRegion::kMaxResident; ++slot) {
+            const gcRegion* p = gcRegion::GetResident(slot);
+            if (p)
+                ids.insert(p->m_nRegionId);
+            attached += p && p->m_pZone && eZone::s_pZones[slot] == p->m_pZone;
+        }
+        m_regions.push_back(static_cast<int>(ids.size()));
+        m_attached.push_back(attached);
+        m_nAmbient = eMaterial::s_nGlobalAmbient;  // as the last frame was drawn with
+    }
+    mutable std::vector<int> m_regions, m_attached;
+    mutable uint32_t m_nAmbient = 0;
+};
+
+// What the third map's first frames show from where the flyer starts, in
+// the west region looking east down the row under the ceiling: the whole
+// row, the east region's walls and ceiling at its far end too (no pixel is
+// left with only the ambient added over the cleared frame), and plain
+// brick on the house front and the garden wall, without the pure red
+// (no green, no blue) stripes that a wall face in the plane of theirs left
+// on them.
+void gcSampleNewGameTest::ExpectTheWholeRowAndPlainWalls()
+{
+    RecordRegions regions;
+    GXTestSetDrawing(true);
+    Play("0 0 -\n", 3, datagen::kSampleSkyMap, &regions);
+    GXTestSetDrawing(false);
+    ASSERT_FALSE(regions.m_regions.empty());
+    EXPECT_EQ(regions.m_regions.back(), 3) << "every region of the row is resident";
+    EXPECT_EQ(regions.m_attached.back(), 3) << "and drawn";
+    VIWaitForRetrace();
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    const uint32_t ambient = regions.m_nAmbient;  // ARGB
+    const int bare[3] = {static_cast<int>(ambient >> 16 & 0xFF), static_cast<int>(ambient >> 8 & 0xFF),
+                         static_cast<int>(ambient & 0xFF)};
+    int nBare = 0, nStripe = 0;
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        const uint8_t* p = &rgba[i];
+        nBare += p[0] == bare[0] && p[1] == bare[1] && p[2] == bare[2];
+        nStripe += p[0] > 90 && p[1] < 32 && p[2] < 32;
+    }
+    EXPECT_EQ(nBare, 0) << "a hole at the row's far end";
+    EXPECT_EQ(nStripe, 0) << "stripes on the house front";
+}
+
 // New Game, then the stick held left into the updraft: the third map's
-// flyer has its health and bar, and the stick and A fly it.
+// first frames show the whole row and plain walls; its flyer has its health
+// and bar, and the stick and A fly it.
 TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
 {
     NewGame();
     Play("0 0 -\n30 0 - -72 0\n", 300);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
+    ExpectTheWholeRowAndPlainWalls();
 
     FlyingSamples().clear();
     RecordFlyerHud flyer;
