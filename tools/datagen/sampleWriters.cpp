@@ -215,8 +215,13 @@ const SampleMaterial kMaterials[] = {
     {"Boards", kPlanks, {1.0f, 1.0f, 1.0f}, false},
     {"Steps", kFlagstones, {0.85f, 0.85f, 0.95f}, false},
     {"Cloak", kCloth, {1.0f, 1.0f, 1.0f}, false, true},  // the player's
+    // The other models': the guards, the shed's door and the chest; the
+    // lever and the spike plate. A model is drawn in the second sweep only,
+    // where a two-sweep material would multiply into what lies behind it.
+    {"ModelBoards", kPlanks, {1.0f, 1.0f, 1.0f}, false, true},
+    {"ModelBrick", kBrick, {1.0f, 1.0f, 1.0f}, false, true},
 };
-enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak };
+enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak, kModelBoards, kModelBrick };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
@@ -235,7 +240,8 @@ eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t 
 }
 
 // A model is drawn in one sweep: its texture (the mesh's one coordinate
-// set) times the lights plus the ambient (register 1).
+// set) times the lights plus the ambient (register 1). Its alpha is the
+// texture's times the raster's, which carries the model's fade.
 eMaterial* SingleSweep(cMemPool* pPool, eMaterial* p, const SampleMaterial& m)
 {
     eMaterialPass* pDiffuse = pPool->New<eMaterialPass>(p, &p->m_hTextures[eMaterial::kTexturesPerPass]);
@@ -244,7 +250,10 @@ eMaterial* SingleSweep(cMemPool* pPool, eMaterial* p, const SampleMaterial& m)
     p->m_pPasses[eMaterial::PASS_DIFFUSE] = pDiffuse;
     AddStage(pDiffuse, eTextureStage::IN_RASTER, eTextureStage::IN_REG1, eTextureStage::OP_ADD,
              eTextureStage::kNoTexture);
-    AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_MUL, 0);
+    eTextureStage* s =
+        AddStage(pDiffuse, eTextureStage::IN_TEXTURE, eTextureStage::IN_PREVIOUS, eTextureStage::OP_MUL, 0);
+    if (s)
+        s->m_alphaOp = eTextureStage::OP_MUL;
     p->m_hTextures[eMaterial::kTexturesPerPass] = eTextureHandle(HandleOf(kTextureSlot + m.texture));
     return p;
 }
@@ -766,7 +775,7 @@ public:
             if (!m_bLast)
                 add(PropRecords(index, shed, kGroundZ, &m_bOk));
             if (!m_bLast && m_bGuards)
-                add(SampleGuardRecords(index, HandleOf(kMaterialSlot + kBoards), m_scratch, &m_bOk));
+                add(SampleGuardRecords(index, HandleOf(kMaterialSlot + kModelBoards), m_scratch, &m_bOk));
             return LaySharedGroup(w, std::move(records));
         }
         }
@@ -781,8 +790,8 @@ private:
         ShedDeviceSlots s;
         s.mesh = s.animation = 60;
         s.deviceTemplate = s.device = 40;
-        s.hDoorMaterial = HandleOf(kMaterialSlot + kBoards);
-        s.hLeverMaterial = HandleOf(kMaterialSlot + kWall);
+        s.hDoorMaterial = HandleOf(kMaterialSlot + kModelBoards);
+        s.hLeverMaterial = HandleOf(kMaterialSlot + kModelBrick);
         s.regionId = 2;
         s.handleOf = HandleOf;
         s.actionMember = [scratch = m_scratch](BlockWriter& w, const gcAction& a) { return ActionMember(w, a, scratch); };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -1133,6 +1134,165 @@ TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
         EXPECT_EQ(Problems(), row.bSaved ? 0 : 1);
     }
     CARDTestSetRoot(nullptr);
+}
+
+// The pictures drawn at chosen ticks (drawing is on for those only) and
+// where the west guard's body lies in each as the camera sees it: its
+// centre, the points three quarters of the way from there to its top and
+// its foot, and halfway to its left and right edges; none while it is out
+// of the world.
+class RecordGuardPictures : public RecordFight {
+public:
+    enum Point { kCentre, kUpper, kLower, kLeft, kRight, kPoints };
+    struct Spot {
+        int x, y;
+    };
+    using Rgb = std::array<int, 3>;
+    struct Picture {
+        std::vector<Spot> body;
+        std::vector<uint8_t> rgba;
+    };
+
+    explicit RecordGuardPictures(std::vector<size_t> ticks) : m_ticks(std::move(ticks)) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        const size_t tick = m_state.size();
+        RecordFight::DoAction(params);
+        // A frame is presented from the second retrace after its tick on,
+        // so drawing goes on to the tick after each chosen one; it starts
+        // a tick before, as the first frame drawn after undrawn ones may
+        // show nothing.
+        if (tick >= 2 && m_pictures.count(tick - 2)) {
+            int width = 0, height = 0;
+            std::vector<uint8_t>& rgba = m_pictures[tick - 2].rgba;
+            if (!GXTestReadPresented(&rgba, &width, &height) || width != kWidth || height != kHeight)
+                rgba.clear();
+        }
+        const bool bDraw = std::find(m_ticks.begin(), m_ticks.end(), tick) != m_ticks.end();
+        const bool bNext = std::find(m_ticks.begin(), m_ticks.end(), tick + 1) != m_ticks.end();
+        GXTestSetDrawing(bDraw || bNext || m_pictures.count(tick - 1));
+        if (bDraw)
+            m_pictures[tick] = Place();
+    }
+    bool Has(size_t tick) const { return m_pictures.count(tick) && !m_pictures.at(tick).rgba.empty(); }
+    const std::vector<Spot>& Body(size_t tick) const { return m_pictures.at(tick).body; }
+    Rgb Pixel(size_t tick, Spot at) const
+    {
+        const uint8_t* p = &m_pictures.at(tick).rgba[(static_cast<size_t>(at.y) * kWidth + at.x) * 4];
+        return {p[0], p[1], p[2]};
+    }
+
+    static constexpr int kWidth = 640, kHeight = 480;
+
+private:
+    static Picture Place()
+    {
+        Picture out;
+        const gcNPC* p = dcast<gcNPC>(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
+        if (!p || !p->m_model.m_pZone || !p->m_model.m_pNodeToZone)
+            return out;
+        const eCamera& camera = gcGameCamera::Get()->m_camera;
+        const mOCS& eye = camera.m_cameraToWorld;
+        float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
+        camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+        mVec3 centre;  // the body's node
+        centre.Xform(p->m_model.m_pNodeToZone[0].origin, p->m_model.m_pZone->m_localToWorld);
+        const mVec3 up(0.0f, 0.0f, 0.75f * 0.9f), side = eye.basis.right * (0.5f * 0.4f);  // of the collider's
+        for (const mVec3& at : {centre, centre + up, centre - up, centre - side, centre + side}) {
+            const mVec3 d = at - eye.origin;
+            const float ahead = d.Dot(eye.basis.forward);
+            const float x = kWidth * (n * d.Dot(eye.basis.right) / ahead - l) / (r - l);
+            const float y = kHeight * (t - n * d.Dot(eye.basis.up) / ahead) / (t - b);
+            out.body.push_back({std::clamp(static_cast<int>(x), 0, kWidth - 1),
+                                std::clamp(static_cast<int>(y), 0, kHeight - 1)});
+        }
+        return out;
+    }
+
+    std::vector<size_t> m_ticks;
+    mutable std::map<size_t, Picture> m_pictures;
+};
+
+int Distance(const RecordGuardPictures::Rgb& a, const RecordGuardPictures::Rgb& b)
+{
+    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+}
+
+// The boards' brown all over the body (red above green, well above blue)
+// and the same within the grain wherever it is read: neither the
+// flagstones' grey or blue-grey, their joints, nor the grass behind it.
+void ExpectSolidGuard(const RecordGuardPictures& pictures, size_t tick)
+{
+    SCOPED_TRACE(tick);
+    ASSERT_TRUE(pictures.Has(tick));
+    ASSERT_EQ(pictures.Body(tick).size(), size_t{RecordGuardPictures::kPoints});
+    RecordGuardPictures::Rgb lo{255, 255, 255}, hi{0, 0, 0};
+    for (const RecordGuardPictures::Spot& at : pictures.Body(tick)) {
+        const RecordGuardPictures::Rgb c = pictures.Pixel(tick, at);
+        EXPECT_GT(c[0], c[1]) << at.x << " " << at.y;
+        EXPECT_GT(c[0], c[2] + 5) << at.x << " " << at.y;
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], c[k]);
+            hi[k] = std::max(hi[k], c[k]);
+        }
+    }
+    for (int k = 0; k < 3; ++k)
+        EXPECT_LE(hi[k] - lo[k], 30) << "channel " << k;
+}
+
+// New Game. By day the west guard walks its loop ahead of the player, who
+// runs east, turns north and stands; by night the guard comes and swings
+// at it from beside it, in view, and four strikes fell it. Its body hides
+// what lies behind it by day and by night; felled, it sinks and then fades
+// over a second, the road showing through more and more, before it is
+// gone.
+TEST_F(gcSampleNewGameTest, GuardsAreDrawnSolidAndAFelledOneSinksAndFades)
+{
+    using N = gcNPC;
+    WithGuards();
+    NewGame();
+    constexpr size_t kDay = 100, kNight = 390, kStruck = 510, kLying = 540, kFading = 550, kFaint = 560, kGone = 600;
+    RecordGuardPictures pictures({kDay, kNight, kStruck, kLying, kFading, kFaint, kGone});
+    Play("0 0 -\n60 0 - 0 72\n110 0 - -72 0\n116 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n"
+         "526 0 -\n",
+         kGone + 3, 0, &pictures);
+    GXTestSetDrawing(false);
+    ASSERT_GT(pictures.m_state.size(), kGone + 2);
+    ASSERT_TRUE(pictures.Has(kGone));
+    // What the pictures show: the guard on its loop by day, standing by
+    // the player unstruck by night, fading from kLying and gone by kGone.
+    EXPECT_EQ(pictures.m_state[kDay], N::STATE_WALKING);
+    EXPECT_FLOAT_EQ(pictures.m_health[kNight], 100.0f);
+    EXPECT_GT(pictures.m_health[kStruck], 0.0f);
+    for (size_t t : {kLying, kFading, kFaint})
+        EXPECT_EQ(pictures.m_state[t], N::STATE_FADING) << t;
+    EXPECT_FALSE(pictures.m_inWorld[kGone]);
+
+    ExpectSolidGuard(pictures, kDay);
+    ExpectSolidGuard(pictures, kNight);
+    ExpectSolidGuard(pictures, kStruck);
+
+    // Sunk to its knees: where the top of the standing body was, what lies
+    // behind it shows.
+    const RecordGuardPictures::Spot upper = pictures.Body(kStruck)[RecordGuardPictures::kUpper];
+    ASSERT_TRUE(pictures.Has(kLying));
+    EXPECT_GT(Distance(pictures.Pixel(kStruck, upper), pictures.Pixel(kGone, upper)), 30);
+    EXPECT_LE(Distance(pictures.Pixel(kLying, upper), pictures.Pixel(kGone, upper)), 12);
+
+    // Fading: the lying body's middle goes over to what lies behind it,
+    // picture by picture, and is not gone yet in the last.
+    const RecordGuardPictures::Spot middle = pictures.Body(kLying)[RecordGuardPictures::kCentre];
+    const RecordGuardPictures::Rgb behind = pictures.Pixel(kGone, middle);
+    int before = Distance(pictures.Pixel(kLying, middle), behind);
+    EXPECT_GT(before, 30);
+    for (size_t t : {kFading, kFaint}) {
+        ASSERT_TRUE(pictures.Has(t)) << t;
+        const int now = Distance(pictures.Pixel(t, middle), behind);
+        EXPECT_LT(now, before - 8) << t;
+        before = now;
+    }
+    EXPECT_GT(before, 4) << "still there";
+    EXPECT_EQ(Problems(), 0);
 }
 
 // The walled row of the walking maps, in the map's frame (the regions'
