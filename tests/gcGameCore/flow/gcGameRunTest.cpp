@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "datagen/flowWriters.h"
 #include "datagen/thpWriter.h"
 #include "cCore/cLog.h"
+#include "cCore/cThread.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eMovie.h"
@@ -196,21 +196,20 @@ TEST_F(gcGameLoaderTest, FirstFailureEndsTheLoad)
 }
 
 // Once the program is asked to end, the start-up wait stops servicing the
-// OS and joins the thread: the OS step runs once, however long the thread
-// still takes (its error line is held back a fifth of a second here).
+// OS and joins the thread: the OS step runs once, however often the thread
+// still hands the CPU on (here at its error line).
 class gcGameLoaderQuitTest : public DrawingTest<gcGameLoaderTest> {
 protected:
     static void CountStep() { ++s_nSteps; }
-    static void SlowOnTheLoaderThread(void*, cLogType, const char*)
+    static void YieldOnTheLoaderThread(void*, cLogType, const char*)
     {
-        if (std::this_thread::get_id() != s_mainThread && !s_bSlept) {
-            s_bSlept = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
+        if (std::this_thread::get_id() == s_mainThread)
+            return;
+        for (int i = 0; i < 3; ++i)
+            cThread::Yield();
     }
     static inline int s_nSteps = 0;
     static inline std::thread::id s_mainThread;
-    static inline bool s_bSlept = false;  // the loader thread's only
 };
 
 TEST_F(gcGameLoaderQuitTest, AQuitRequestEndsTheWaitAtOnce)
@@ -221,10 +220,9 @@ TEST_F(gcGameLoaderQuitTest, AQuitRequestEndsTheWaitAtOnce)
     eVideo::Flip();
     ASSERT_TRUE(VIQuitRequested());
     s_nSteps = 0;
-    s_bSlept = false;
     s_mainThread = std::this_thread::get_id();
     const cDiscStatusCheckFunc previousCheck = cSetDiscStatusCheck(CountStep);
-    const cLogFunc previousLog = cLogSetCallback(SlowOnTheLoaderThread, nullptr);
+    const cLogFunc previousLog = cLogSetCallback(YieldOnTheLoaderThread, nullptr);
     EXPECT_FALSE(gcGame::LoadBackground());
     cLogSetCallback(previousLog, nullptr);
     cSetDiscStatusCheck(previousCheck);
