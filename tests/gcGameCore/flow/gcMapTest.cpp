@@ -530,6 +530,14 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
     EXPECT_TRUE(gcMapLoader::Get()->Load(9, 0, 0)) << "no such file";
     EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
     EXPECT_NE(gcMap::s_pMap, nullptr);
+
+    // A load that fails before its loading screen does not keep the last
+    // one's refusal.
+    EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
+    ASSERT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    std::filesystem::remove(GamePath("GameState.gs"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
+    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
 }
 
 // A thread that fails before the loading screen is loaded still ends the
