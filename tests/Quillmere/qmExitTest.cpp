@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -172,6 +174,119 @@ TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)
         }
         if (std::filesystem::exists(m_dir + ".gone"))
             std::filesystem::rename(m_dir + ".gone", m_dir);
+    }
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+uint32_t WordAt(const std::vector<uint8_t>& b, size_t i)
+{
+    return (uint32_t(b[i]) << 24) | (uint32_t(b[i + 1]) << 16) | (uint32_t(b[i + 2]) << 8) | b[i + 3];
+}
+
+constexpr uint32_t kBlockStart = 0xBBBBBBBB;
+constexpr uint32_t kBlockEnd = 0xBEBEBEBE;
+constexpr uint32_t kDialogType = 152;
+constexpr uint32_t kDialogVersion = 11;
+constexpr uint32_t kEventVersion = 3;
+
+// The offset of the first dialog record's block version at or after from:
+// the type id, then the block, which starts on a multiple of four.
+size_t DialogVersionAt(const std::vector<uint8_t>& b, size_t from)
+{
+    for (size_t i = from; i + 20 <= b.size(); ++i) {
+        const size_t block = (i + 4 + 3) & ~size_t{3};
+        if (WordAt(b, i) == kDialogType && WordAt(b, block) == kBlockStart && WordAt(b, block + 8) == kDialogVersion)
+            return block + 8;
+    }
+    return std::string::npos;
+}
+
+// The offset of the first event block's version at or after from whose
+// action list is not empty (an empty one ends at once).
+size_t EventWithActionsAt(const std::vector<uint8_t>& b, size_t from)
+{
+    for (size_t i = from; i + 32 <= b.size(); ++i)
+        if (WordAt(b, i) == kBlockStart && WordAt(b, i + 8) == kEventVersion && WordAt(b, i + 12) == kBlockStart &&
+            WordAt(b, i + 20) == 1 && WordAt(b, i + 24) == kBlockEnd && WordAt(b, i + 28) != 0xFFFFFFFF)
+            return i + 8;
+    return std::string::npos;
+}
+
+size_t TextAt(const std::vector<uint8_t>& b, const std::string& text, size_t from)
+{
+    const auto at = std::search(b.begin() + static_cast<std::ptrdiff_t>(std::min(from, b.size())), b.end(),
+                                text.begin(), text.end());
+    return at == b.end() ? std::string::npos : static_cast<size_t>(at - b.begin());
+}
+
+// One byte changed: the first dialog record of the file asks for a version
+// the reader does not know, so the dialog refuses its block.
+void RefuseFirstDialog(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    const size_t at = DialogVersionAt(bytes, 0);
+    ASSERT_NE(at, std::string::npos) << path;
+    ++bytes[at + 3];
+    WriteBytes(path, bytes);
+}
+
+// One word changed: the confirm event of the pause dialog's "Save" button
+// takes a version no reader knows, so the button refuses its block and the
+// dialog loses it.
+void BreakThePauseDialogsSave(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    const size_t save = TextAt(bytes, "Save", TextAt(bytes, "Pause", 0));
+    ASSERT_NE(save, std::string::npos);
+    const size_t at = EventWithActionsAt(bytes, save);
+    ASSERT_NE(at, std::string::npos);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), 4, 0xFF);
+    WriteBytes(path, bytes);
+}
+
+// A dialog refused or missing a widget is damaged game data, wherever the
+// game loads it: the run ends with 254 and an error naming the dialog and
+// its file. The loading screen is reached by New Game (A at frame 60).
+TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
+{
+    const struct {
+        const char* sFile;
+        void (*damage)(const std::string& path);
+        bool bNewGame;
+        const char* sMessage;
+    } rows[] = {
+        {"MainMenu.mnu", RefuseFirstDialog, false, "gcUIDialog: dialog (slot 100) in \"/Game/MainMenu.mnu\" was refused"},
+        {"Game.gam", BreakThePauseDialogsSave, false,
+         "gcUIDialog: dialog \"Pause\" (slot 201) in \"/Game/Game.gam\" lost 1 widget(s)"},
+        {"LoadingScreens/LoadingScreen01.ls", RefuseFirstDialog, true,
+         "gcUIDialog: dialog (slot 20) in \"/Game/LoadingScreens/LoadingScreen01.ls\" was refused"},
+    };
+    std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sFile);
+        const std::string path = m_dir + "/Game/" + row.sFile;
+        const std::vector<uint8_t> whole = ReadBytes(path);
+        row.damage(path);
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300"};
+        if (row.bNewGame)
+            args.insert(args.end(), {"--input", m_dir + "/newgame.txt"});
+        const qmtest::ChildResult r = qmtest::RunChild(args, kBound);
+        WriteBytes(path, whole);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, 254) << r.log;
+        EXPECT_EQ(Occurrences(r.log, row.sMessage), 1u) << r.log;
+        EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
     }
 }
 

@@ -17,9 +17,10 @@ namespace {
 constexpr uint32_t kBaseVersion = 1;
 constexpr int kDialogEvents = 10;
 
-void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index)
+// A refused one takes a version no reader knows.
+void EventBlock(BlockWriter& w, const EventActionsFunc& actions, int index, bool bRefused = false)
 {
-    w.Begin(gcEvent::kVersion).Begin(kBaseVersion).End();
+    w.Begin(bRefused ? gcEvent::kVersion + 1 : gcEvent::kVersion).Begin(kBaseVersion).End();
     if (actions)
         actions(w, index);
     w.Int(-1).End();
@@ -72,7 +73,7 @@ BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version)
                                           true, true, version >= 10};
     for (int i = 0; i < kDialogEvents; ++i)
         if (bPresent[i])
-            EventBlock(w, d.actions, i);
+            EventBlock(w, d.actions, i, i == d.refusedEvent);
     return w.End();
 }
 

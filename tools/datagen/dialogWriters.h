@@ -47,6 +47,7 @@ struct DialogDesc {
     // 5 OnUpdate (version 9 on), 6 OnInitialUpdate (11), 7 OnFocused,
     // 8 OnUnFocused, 9 OnFocusChanged (version 10 on).
     EventActionsFunc actions;
+    int refusedEvent = -1;  // that event's block takes a version no reader knows
 };
 BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version);
 // A dialog group block of version 1 (32-bit checks) or 2 (16-bit checks)

@@ -104,8 +104,10 @@ public:
     // refused one.
     static bool LoadAct(int nId);
     // Loading screen id (0..47) into the Loading Screen pool; true at once
-    // when it is resident. False (logged) as for LoadAct.
-    static bool LoadLoadingScreen(int nId);
+    // when it is resident. False (logged) as for LoadAct; *pRefused, when
+    // given, tells a file that opened and was refused (damaged game data)
+    // from an id or a file that is not there.
+    static bool LoadLoadingScreen(int nId, bool* pRefused = nullptr);
 
     // Editing tools: the loads' pool handling and construction, without a
     // file. The game in the Game pool (the Game Music and Game Sound pools
@@ -150,6 +152,7 @@ public:
         RUN_ENDED,             // by the OS service step, or a menu that opened no dialog
         RUN_MAP_FAILED,        // a map could not be loaded
         RUN_MAIN_MENU_FAILED,  // the game state or the main menu could not be loaded
+        RUN_GAME_DATA_FAILED,  // a loading screen of the game's data was refused
     };
     // The top loop: pre-game screens, then main menu or map until the OS
     // service step or a failed load ends it.

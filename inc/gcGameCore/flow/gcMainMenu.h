@@ -42,8 +42,8 @@ public:
     void Write(const cFile& file) const override;
     // Versions 1 to 5 (fonts from 2, sprites from 3, tracks from 4,
     // functions from 5); version 0 and newer ones are refused. Track counts
-    // beyond two keep two; a negative count fails. A menu whose dialogs
-    // lost a widget on the way (a cell object dropped) fails too.
+    // beyond two keep two; a negative count fails. A menu one of whose
+    // dialogs was refused or lost a widget on the way fails too.
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     static void GetFilename(cStr* pName);       // "%s/Game/MainMenu.mnu"

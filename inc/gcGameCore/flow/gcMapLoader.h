@@ -15,11 +15,13 @@ public:
     // Main thread: drops the act or map being replaced and the old loading
     // screen, starts the thread, then draws until it has ended and the
     // loading screen's dialog has closed, or the program was asked to quit.
-    // A dialog without a single action of its own (or its widgets') is
-    // closed once the thread has ended, with an error line: nothing would
-    // ever close it. True when everything loaded.
+    // A dialog still open five seconds after the thread has ended is closed
+    // with an error line naming the screen: whatever its script does, the
+    // map starts. True when everything loaded.
     bool Load(int nLoadingScreen, int nAct, int nMap);
-    // Loader thread: the first failing step ends it with m_bLoadFailed.
+    // Loader thread: the first failing step ends it with m_bLoadFailed; a
+    // loading screen whose file was refused ends it with
+    // m_bLoadingScreenRefused too (a missing one is gone without).
     bool Run() override;
     // Main thread: one interface tick while loading.
     void Update();
@@ -29,6 +31,7 @@ public:
 
     bool m_bLoadingScreenLoaded = false;
     bool m_bLoadFailed = false;
+    bool m_bLoadingScreenRefused = false;
     int m_nLoadingScreen = -1;
     int m_nAct = -1;
     int m_nMap = -1;

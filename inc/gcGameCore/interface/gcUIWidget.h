@@ -28,8 +28,6 @@ struct gcUICell {
 class gcUIWidget : public cObject {
     QM_DECLARE_ABSTRACT_TYPE(gcUIWidget)
 public:
-    // Whether any of the widget's own events holds an action.
-    bool HasActions() const;
     static constexpr uint32_t kVersion = 3;
 
 #define QM_UI_NEIGHBORS(X)           \

@@ -355,6 +355,8 @@ int main(int argc, char** argv)
     const gcGame::eRunEnd end = gcGame::s_pGame->Run();
     if (end == gcGame::RUN_MAIN_MENU_FAILED)
         cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
+    if (end == gcGame::RUN_GAME_DATA_FAILED)
+        cLogError_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
     ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();
@@ -367,7 +369,7 @@ int main(int argc, char** argv)
     Shutdown();
     if (end == gcGame::RUN_MAP_FAILED)
         return ExitCode(kExitMap);
-    if (end == gcGame::RUN_MAIN_MENU_FAILED)
+    if (end == gcGame::RUN_MAIN_MENU_FAILED || end == gcGame::RUN_GAME_DATA_FAILED)
         return ExitCode(kExitGame);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

@@ -588,8 +588,10 @@ bool gcGame::LoadAct(int nId)
     return true;
 }
 
-bool gcGame::LoadLoadingScreen(int nId)
+bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
 {
+    if (pRefused)
+        *pRefused = false;
     if (nId < 0 || nId >= kMaxLoadingScreens) {
         // Numbered from 1 in the log, as acts and maps are; any id is printable.
         cLogError_("gcGame: loading screen %lld refused: loading screens are 1 to %d", nId + 1LL,
@@ -612,6 +614,8 @@ bool gcGame::LoadLoadingScreen(int nId)
     if (!p->Read(file, &s_loadingScreenPool)) {
         cLogError_("gcGame: loading screen \"%s\" could not be read", name.m_sData);
         std::destroy_at(p);
+        if (pRefused)
+            *pRefused = true;
         return false;
     }
     file.Close();

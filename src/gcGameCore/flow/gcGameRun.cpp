@@ -168,7 +168,7 @@ gcGame::eRunEnd gcGame::Run()
         if (!IsMapRequested())
             continue;
         if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad))
-            return RUN_MAP_FAILED;
+            return gcMapLoader::Get()->m_bLoadingScreenRefused ? RUN_GAME_DATA_FAILED : RUN_MAP_FAILED;
         if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;

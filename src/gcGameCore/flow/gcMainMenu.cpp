@@ -99,15 +99,8 @@ bool gcMainMenu::Read(const cFile& file, cMemPool* pPool)
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion == 0 || rb.m_nVersion > kVersion)
         return rb.Reject("gcMainMenu", "version");
-    const int nDropped = gcUIWidgetGroup::DroppedOnThisThread();
+    // A dialog refused or missing a widget refuses its group, and the menu.
     bool bOk = cBase::Read(file, pPool) && ReadGroups(file, pPool, rb.m_nVersion) && onStarted.Read(file, pPool);
-    // A dialog that lost a widget (a button, say) would offer a menu without
-    // it: the menu is damaged, as one whose dialog is refused.
-    if (bOk && gcUIWidgetGroup::DroppedOnThisThread() != nDropped) {
-        cLogError_("gcMainMenu: \"%s\" lost %d widget(s) of its dialogs", file.m_filename.m_sData,
-                   gcUIWidgetGroup::DroppedOnThisThread() - nDropped);
-        bOk = false;
-    }
     if (bOk && rb.m_nVersion >= 4) {
         int32_t tracks[kMaxMenuTracks] = {-1, -1};
         // More than two tracks: the rest is read and dropped.

@@ -15,49 +15,15 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIDialog.h"
-#include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "mMath/mOCS.h"
 
 namespace {
 
-bool WidgetHasActions(const gcUIWidget& widget);
-
-bool GroupHasActions(const gcUIWidgetGroup& group)
-{
-    // Through the group's own lookup, which knows where its cells end.
-    for (int row = 0; row < group.m_nRows; ++row) {
-        for (int col = 0; col < group.m_nCols; ++col) {
-            const gcUIWidget* pFirst = group.GetCellWidget(row, col);
-            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
-                if (WidgetHasActions(*p))
-                    return true;
-            }
-        }
-    }
-    return false;
-}
-
-bool WidgetHasActions(const gcUIWidget& widget)
-{
-    if (widget.HasActions())
-        return true;
-    const gcUIWidgetGroup* pGroup = dcast<const gcUIWidgetGroup>(&widget);
-    return pGroup && GroupHasActions(*pGroup);
-}
-
-// Whether anything of the dialog's own could ever close it: a dialog none of
-// whose events, nor its widgets', holds an action (one whose record was
-// refused keeps its empty defaults) stays open for good.
-bool CanCloseItself(const gcUIDialog& dialog)
-{
-    for (const gcEvent* p : {&dialog.onShown, &dialog.onHidden, &dialog.onConfirm, &dialog.onBack, &dialog.onFocused,
-                             &dialog.onUnFocused, &dialog.onUpdateUI, &dialog.onUpdate, &dialog.onInitialUpdate,
-                             &dialog.onFocusChanged}) {
-        if (p->HasActions())
-            return true;
-    }
-    return GroupHasActions(dialog.m_widgetGroup);
-}
+// How long a loading screen's dialog may stay open once the map has loaded:
+// five seconds of the interface's 30 ticks a second. Its own script closes
+// it long before; one that does not (its close action names another dialog,
+// say) would keep the loading bar up for good.
+constexpr int kCloseWaitFrames = 5 * 30;
 
 }  // namespace
 
@@ -87,6 +53,7 @@ void gcMapLoader::DropReplaced(int nAct)
 bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
 {
     m_bLoadFailed = false;
+    m_bLoadingScreenRefused = false;
     m_nLoadingScreen = nLoadingScreen;
     m_nAct = nAct;
     m_nMap = nMap;
@@ -105,7 +72,7 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         cThread::Yield();
     }
     gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
-    const bool bClosesItself = pDialog && CanCloseItself(*pDialog);
+    int nFramesLoaded = 0;  // frames shown since the thread ended
     for (;;) {
         const bool bOpen = pDialog && gcUI::Get()->FindDialog(pDialog) >= 0;
         if (!IsRunning() && !bOpen)
@@ -114,12 +81,12 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         // limit) ends the wait once the thread has ended.
         if (!cUpdateOS() && !IsRunning())
             break;
-        if (bOpen && !bClosesItself && !IsRunning()) {
-            // The map has loaded and nothing would ever close the dialog:
-            // waiting for it would leave a black screen for good.
-            cLogError_("gcMapLoader: loading screen %d's dialog \"%s\" cannot close itself; closed once the map "
-                       "had loaded",
-                       m_nLoadingScreen + 1, pDialog->m_name.m_sData);
+        if (bOpen && !IsRunning() && nFramesLoaded++ >= kCloseWaitFrames) {
+            cStr name;
+            gcLoadingScreen::GetFilename(m_nLoadingScreen, &name);
+            cLogError_("gcMapLoader: loading screen \"%s\" (dialog \"%s\") did not close within %d s of the map's "
+                       "load; closed",
+                       name.m_sData, pDialog->m_name.m_sData, kCloseWaitFrames / 30);
             gcUI::CloseDialog(pDialog, nullptr, false);
             continue;
         }
@@ -139,9 +106,19 @@ bool gcMapLoader::Run()
     gcGame* pGame = gcGame::s_pGame;
     bool bOk = pGame && gcGame::LoadGameState();
     if (bOk) {
+        // A missing screen leaves the load without one; a refused one is
+        // damaged game data, and the map is not loaded.
+        bool bRefused = false;
         if (m_nLoadingScreen >= 0)
-            gcGame::LoadLoadingScreen(m_nLoadingScreen);
+            gcGame::LoadLoadingScreen(m_nLoadingScreen, &bRefused);
+        m_bLoadingScreenRefused = bRefused;
         m_bLoadingScreenLoaded = true;
+        if (bRefused) {
+            cLogError_("gcMapLoader: loading screen %lld could not be loaded; the game data is damaged",
+                       static_cast<long long>(m_nLoadingScreen) + 1);
+            m_bLoadFailed = true;
+            return false;
+        }
         bOk = gcGame::LoadAct(m_nAct) && gcAct::s_pAct->LoadMap(m_nMap);
     }
     if (bOk) {

@@ -7,6 +7,7 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
+#include "cCore/cStr.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -150,7 +151,41 @@ static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pO
     return !rb.Failed();
 }
 
+namespace {
+
+thread_local int t_nDamagedDialogs = 0;
+
+}  // namespace
+
+int gcUIDialog::DamagedOnThisThread()
+{
+    return t_nDamagedDialogs;
+}
+
 bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
+{
+    const int nDropped = gcUIWidgetGroup::DroppedOnThisThread();
+    const bool bRead = ReadFields(file, pPool);
+    const int nLost = gcUIWidgetGroup::DroppedOnThisThread() - nDropped;
+    if (!bRead || nLost != 0) {
+        ++t_nDamagedDialogs;
+        // A block refused at its start leaves no name: the slot names it.
+        const int nSlot = m_handle.m_nValue != 0 ? m_handle.GetSlot() : -1;
+        cStr label;
+        if (m_name.m_sData[0] != '\0')
+            label.Set("\"%s\" (slot %d)", m_name.m_sData, nSlot);
+        else
+            label.Set("(slot %d)", nSlot);
+        if (bRead)
+            cLogError_("gcUIDialog: dialog %s in \"%s\" lost %d widget(s)", label.m_sData, file.m_filename.m_sData,
+                       nLost);
+        else
+            cLogError_("gcUIDialog: dialog %s in \"%s\" was refused", label.m_sData, file.m_filename.m_sData);
+    }
+    return bRead;
+}
+
+bool gcUIDialog::ReadFields(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
@@ -194,8 +229,8 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
     for (gcEvent* e : {&onShown, &onHidden, &onConfirm, &onBack, &onUpdateUI, v >= 9 ? &onUpdate : nullptr,
                        v >= 11 ? &onInitialUpdate : nullptr, &onFocused, &onUnFocused,
                        v >= 10 ? &onFocusChanged : nullptr})
-        if (e && !rb.Failed())
-            e->Read(file, pPool);
+        if (e && !rb.Failed() && !e->Read(file, pPool))
+            return rb.Failed() ? false : rb.Reject("gcUIDialog", "event block");
     return !rb.Failed();
 }
 
@@ -415,5 +450,16 @@ bool gcUIDialogGroup::Read(const cFile& file, cMemPool* pPool)
         }
     }
     file.SetCurrentPos(start);
-    return cGroup::Read(file, pPool);
+    // A dialog refused or missing a widget would offer a screen without the
+    // way on it (a menu without New Game, a pause dialog without Save): the
+    // file's dialogs are damaged, and so is the file.
+    const int nDamaged = gcUIDialog::DamagedOnThisThread();
+    if (!cGroup::Read(file, pPool))
+        return false;
+    if (gcUIDialog::DamagedOnThisThread() != nDamaged) {
+        cLogError_("gcUIDialogGroup: %d dialog(s) in \"%s\" damaged; the dialogs are refused",
+                   gcUIDialog::DamagedOnThisThread() - nDamaged, file.m_filename.m_sData);
+        return false;
+    }
+    return true;
 }

@@ -36,15 +36,6 @@ bool IsNeighbor(int neighbor)
 
 }  // namespace
 
-bool gcUIWidget::HasActions() const
-{
-    for (gcEvent gcUIWidget::*pEvent : kEvents) {
-        if ((this->*pEvent).HasActions())
-            return true;
-    }
-    return false;
-}
-
 const char* gcUIWidget::GetNeighborText(int neighbor)
 {
     switch (neighbor) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/pad.h"
@@ -13,9 +14,12 @@
 #include "../test/pad_test.h"
 #include "datagen/flowWriters.h"
 #include "datagen/thpWriter.h"
+#include "cCore/cLog.h"
+#include "cCore/cThread.h"
 #include "eEngine/eAudioPlatform.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eMovie.h"
+#include "eEngine/eVideo.h"
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/flow/gcGameLoader.h"
@@ -189,6 +193,42 @@ TEST_F(gcGameLoaderTest, FirstFailureEndsTheLoad)
     EXPECT_FALSE(gcGame::LoadBackground());
     EXPECT_EQ(gcPlatformConfig::s_pPlatformConfig, nullptr);
     EXPECT_EQ(gcGame::Get(), nullptr);  // never reached
+}
+
+// Once the program is asked to end, the start-up wait stops servicing the
+// OS and joins the thread: the OS step runs once, however often the thread
+// still hands the CPU on (here at its error line).
+class gcGameLoaderQuitTest : public DrawingTest<gcGameLoaderTest> {
+protected:
+    static void CountStep() { ++s_nSteps; }
+    static void YieldOnTheLoaderThread(void*, cLogType, const char*)
+    {
+        if (std::this_thread::get_id() == s_mainThread)
+            return;
+        for (int i = 0; i < 3; ++i)
+            cThread::Yield();
+    }
+    static inline int s_nSteps = 0;
+    static inline std::thread::id s_mainThread;
+};
+
+TEST_F(gcGameLoaderQuitTest, AQuitRequestEndsTheWaitAtOnce)
+{
+    WriteAll();
+    std::filesystem::remove(GamePath("Game.gam"));  // the thread's error line
+    VISetFrameLimit(1);
+    eVideo::Flip();
+    ASSERT_TRUE(VIQuitRequested());
+    s_nSteps = 0;
+    s_mainThread = std::this_thread::get_id();
+    const cDiscStatusCheckFunc previousCheck = cSetDiscStatusCheck(CountStep);
+    const cLogFunc previousLog = cLogSetCallback(YieldOnTheLoaderThread, nullptr);
+    EXPECT_FALSE(gcGame::LoadBackground());
+    cLogSetCallback(previousLog, nullptr);
+    cSetDiscStatusCheck(previousCheck);
+    VISetFrameLimit(0);
+    EXPECT_FALSE(gcGameLoader::Get()->IsRunning());
+    EXPECT_EQ(s_nSteps, 1);
 }
 
 class gcPlayMovieTest : public DrawingTest<gcGameRunTest> {

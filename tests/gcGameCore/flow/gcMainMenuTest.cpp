@@ -129,32 +129,13 @@ TEST_F(gcMainMenuTest, AMenuThatLosesAWidgetIsDamaged)
     ASSERT_TRUE(gcMainMenu::Load()) << "whole, it loads";
     std::destroy_at(gcMainMenu::s_pMainMenu);
 
-    // The first event block with an action (a type id where an empty one
-    // ends at once; the action's own block, which looks alike, comes after)
-    // is the control's confirm event: its version goes bad.
-    std::ifstream in(GamePath("MainMenu.mnu"), std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    const auto word = [&](size_t i, uint32_t v) {
-        const uint32_t be = (uint32_t(bytes[i]) << 24) | (bytes[i + 1] << 16) | (bytes[i + 2] << 8) | bytes[i + 3];
-        const uint32_t le = (uint32_t(bytes[i + 3]) << 24) | (bytes[i + 2] << 16) | (bytes[i + 1] << 8) | bytes[i];
-        return be == v || le == v;
-    };
-    int nHits = 0;
-    for (size_t i = 0; i + 32 <= bytes.size() && nHits == 0; i += 4) {
-        if (word(i, 0xBBBBBBBB) && word(i + 8, 3) && word(i + 12, 0xBBBBBBBB) && word(i + 20, 1) &&
-            word(i + 24, 0xBEBEBEBE) && !word(i + 28, 0xFFFFFFFF)) {
-            std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(i) + 8, 4, 0xFF);
-            ++nHits;
-        }
-    }
-    ASSERT_EQ(nHits, 1);
-    ASSERT_TRUE(datagen::WriteBytes(GamePath("MainMenu.mnu"), bytes));
+    // The control's confirm event is the file's first with an action.
+    ASSERT_TRUE(BreakFirstEventWithActions(GamePath("MainMenu.mnu")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMainMenu::Load());
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
     EXPECT_EQ(log.Count(LOGTYPE_WARNING, "drops a cell object of type gcUIControl"), 1);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "lost 1 widget(s) of its dialogs"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "dialog \"Grid\" (slot 100) in \"/Game/MainMenu.mnu\" lost 1 widget(s)"), 1);
 }
 
 TEST_F(gcMainMenuTest, AVersionThreeMenuLoadsNoMusic)

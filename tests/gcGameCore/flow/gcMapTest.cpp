@@ -20,6 +20,7 @@
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoLog.h"
+#include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/interface/gcUIWidgetGroup.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcAct.h"
@@ -449,39 +450,94 @@ TEST_F(gcMapLoaderTest, TheLoadingScreenDialogSeesItsId)
     gcUI::Get()->CloseAllDialogs(false);
 }
 
-// Once the map has loaded, a loading screen's dialog that nothing of its
-// own could close (a damaged record keeps its empty defaults) is closed with
-// an error line; one that could close itself (on a button, say) is waited
-// for, and then the program's quit request ends the wait.
-TEST_F(gcMapLoaderTest, ALoadingScreenThatCannotCloseItselfIsClosedOnceTheMapHasLoaded)
+// Once the map has loaded, a loading screen's dialog gets five seconds (150
+// ticks) to close itself, whatever it holds: one without an action, one
+// whose button could close it, one whose close names another dialog. Then
+// it is closed with an error line naming it, and the map starts. A quit
+// request before then ends the wait with the dialog still open.
+TEST_F(gcMapLoaderTest, ALoadingScreenThatDoesNotCloseIsClosedFiveSecondsAfterTheMapHasLoaded)
 {
     cMemPool pool("gcMapLoaderTest", 0x20000, false);
-    for (int id : {3, 4}) {
-        const bool bHasAction = id == 4;
+    enum { kNoAction, kButton, kClosesAnother };
+    for (int id : {kNoAction, kButton, kClosesAnother}) {
         char name[64];
-        std::snprintf(name, sizeof name, "LoadingScreens/LoadingScreen%02d.ls", id + 1);
+        std::snprintf(name, sizeof name, "LoadingScreens/LoadingScreen%02d.ls", id + 4);
         ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath(name), "Dusk", &pool, [&](gcLoadingScreen& screen) {
             gcUIDialog* p = datagen::NewGridDialog(&pool, {});
-            if (bHasAction)
+            if (id == kButton)
                 datagen::AppendAction(p->m_widgetGroup.GetCellWidget(1, 2)->onConfirm, pool.New<gcDoLog>());
+            if (id == kClosesAnother)  // the next slot's dialog, not its own
+                datagen::AppendAction(p->onUpdate, pool.New<gcDoUIShowDialog>(gcUIDialogHandle::Make(21, 0x42), 0u));
             gcUIDialogMgr::Add(20, p, 0x41);
             screen.m_UIDialogs.m_nEnd = 21;
         }));
     }
-    gcTestLogCapture log;
-    VISetFrameLimit(300);  // a wait without end stops here
-    ASSERT_TRUE(gcMapLoader::Get()->Load(3, 0, 0));
-    EXPECT_FALSE(VIQuitRequested()) << "the dialog was closed long before";
-    EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: loading screen 4's dialog \"Grid\" cannot close itself"), 1);
+    for (int id : {kNoAction, kButton, kClosesAnother}) {
+        SCOPED_TRACE(id);
+        gcTestLogCapture log;
+        VISetFrameLimit(100);  // a wait shorter than the bound
+        ASSERT_TRUE(gcMapLoader::Get()->Load(id + 3, 0, 0));
+        EXPECT_TRUE(VIQuitRequested());
+        EXPECT_NE(gcUI::Get()->GetFocusedDialog(), nullptr) << "still open after 100 frames";
+        gcUI::Get()->CloseAllDialogs(false);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "did not close"), 0);
 
-    VISetFrameLimit(30);
-    ASSERT_TRUE(gcMapLoader::Get()->Load(4, 0, 0));
-    EXPECT_TRUE(VIQuitRequested());
-    VISetFrameLimit(0);
-    EXPECT_NE(gcUI::Get()->GetFocusedDialog(), nullptr) << "still open: a button could close it";
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cannot close itself"), 1);
-    gcUI::Get()->CloseAllDialogs(false);
+        VISetFrameLimit(300);  // a wait without end stops here
+        const uint64_t before = gxDisplayCopyCount();
+        ASSERT_TRUE(gcMapLoader::Get()->Load(id + 3, 0, 0));
+        const uint64_t frames = gxDisplayCopyCount() - before;
+        EXPECT_FALSE(VIQuitRequested()) << "the dialog was closed long before";
+        VISetFrameLimit(0);
+        EXPECT_GE(frames, 151u) << "150 ticks after the load, and the last frame";
+        EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "gcMapLoader: loading screen \"/Game/LoadingScreens/LoadingScreen%02d.ls\" (dialog \"Grid\") did "
+                      "not close within 5 s of the map's load; closed",
+                      id + 4);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, line), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "did not close"), 1);
+    }
+}
+
+// A loading screen whose dialog is damaged (here: it lost a widget) is
+// damaged game data: the load ends before the act, and says why; a missing
+// one only leaves the load without a screen.
+TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
+{
+    cMemPool pool("gcMapLoaderTest", 0x20000, false);
+    ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath("LoadingScreens/LoadingScreen04.ls"), "Dusk", &pool,
+                                                [&](gcLoadingScreen& screen) {
+                                                    gcUIDialog* p = datagen::NewGridDialog(&pool, {});
+                                                    datagen::AppendAction(
+                                                        p->m_widgetGroup.GetCellWidget(1, 2)->onConfirm,
+                                                        pool.New<gcDoLog>());
+                                                    gcUIDialogMgr::Add(20, p, 0x41);
+                                                    screen.m_UIDialogs.m_nEnd = 21;
+                                                }));
+    ASSERT_TRUE(BreakFirstEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
+    gcTestLogCapture log;
+    EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
+    EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_EQ(gcMap::s_pMap, nullptr) << "the act is not loaded";
+    EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR,
+                        "dialog \"Grid\" (slot 20) in \"/Game/LoadingScreens/LoadingScreen04.ls\" lost 1 widget(s)"),
+              1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: loading screen 4 could not be loaded; the game data is damaged"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "could not be loaded"), 1) << "no act or map line";
+
+    EXPECT_TRUE(gcMapLoader::Get()->Load(9, 0, 0)) << "no such file";
+    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_NE(gcMap::s_pMap, nullptr);
+
+    // A load that fails before its loading screen does not keep the last
+    // one's refusal.
+    EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
+    ASSERT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    std::filesystem::remove(GamePath("GameState.gs"));
+    EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
+    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
 }
 
 // A thread that fails before the loading screen is loaded still ends the

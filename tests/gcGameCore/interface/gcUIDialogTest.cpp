@@ -315,6 +315,42 @@ TEST_F(gcUIDialogFileTest, GroupsReadBothCheckWidthsKeepAPresetRangeAndRefuseRan
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "do not fit"), 3);
 }
 
+// An event block refused refuses the dialog, as it does a widget; a group
+// holding a refused dialog is refused whole, each damaged dialog named with
+// its slot and file, so no file loads with a screen missing its way on.
+TEST_F(gcUIDialogFileTest, ARefusedEventRefusesTheDialogAndItsGroup)
+{
+    gcTestLogCapture log;
+    for (int event : {0, 3, 9}) {  // OnShown, OnBack, OnFocusChanged (the last)
+        SCOPED_TRACE(event);
+        datagen::DialogDesc refused = Desc();
+        refused.refusedEvent = event;
+        const int nDamaged = gcUIDialog::DamagedOnThisThread();
+        EXPECT_EQ(Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, refused, 11); }), nullptr);
+        EXPECT_EQ(gcUIDialog::DamagedOnThisThread(), nDamaged + 1);
+    }
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog: dialog \"Pause\" (slot -1) in \"/d.bin\" was refused"), 3);
+
+    datagen::DialogDesc refused = Desc();
+    refused.refusedEvent = 3;
+    const std::vector<datagen::DialogGroupRecord> whole = {{Desc(), 0x1111}, {Desc(), 0x2222}, {Desc(), 0x3333}};
+    std::vector<datagen::DialogGroupRecord> damaged = whole;
+    damaged[1].dialog = refused;
+    for (bool bWhole : {true, false}) {
+        SCOPED_TRACE(bWhole);
+        gcUIDialogGroup* g = Load<gcUIDialogGroup>(
+            [&](datagen::BlockWriter& w) { datagen::DialogGroupBlock(w, 2, 40, 43, bWhole ? whole : damaged, 11); });
+        EXPECT_EQ(g != nullptr, bWhole);
+        if (g)
+            std::destroy_at(g);
+        for (int slot = 40; slot < 43; ++slot)
+            gcUIDialogMgr::Remove(slot);  // a refused group leaves its records to the pool
+    }
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog: dialog \"Pause\" (slot 41) in \"/d.bin\" was refused"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialogGroup: 1 dialog(s) in \"/d.bin\" damaged; the dialogs are refused"),
+              1);
+}
+
 TEST_F(gcUIDialogTest, DestroyingAnOpenDialogTakesItOffTheStackSilently)
 {
     gcUIDialog* a = Dialog(100);
