@@ -129,7 +129,7 @@ TEST(GxDrawStateTest, SpecialisedProgramsAreKeyedByTheUsedStagesOnly)
     s.tevRegs[2] = GXColorS10{1, 2, 3, 4};    // register values stay uniforms
     Translated b = Translate(s);
     EXPECT_EQ(FragmentKey(a.u), FragmentKey(b.u));
-    EXPECT_EQ(SpecialisedFragmentDefines(a.u), SpecialisedFragmentDefines(b.u));
+    EXPECT_EQ(SpecialisedFragmentSource(a.u), SpecialisedFragmentSource(b.u));
 
     s.tevStages[0].alpha.op = GX_TEV_SUB;
     EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
