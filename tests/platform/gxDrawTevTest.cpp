@@ -163,3 +163,71 @@ TEST_F(GxDrawTevTest, TwoStagesModulateTextureThenAddRegister)
     EXPECT_EQ(last.primitive, GX_QUADS);
     EXPECT_EQ(last.vertexCount, 4u);
 }
+
+// Four stages that hand their results on through PREV and the registers:
+// a swapped raster colour times a konst colour into REG2, a lerp by a konst
+// fraction at scale 2 into REG1, a green-red compare (which the red-only
+// compare would fail) with an alpha compare that reads the colour inputs,
+// and a tint by KCOLOR0. Both programs draw the same exact values.
+TEST_F(GxDrawTevTest, FourStagesHandTheirResultsOnAsTheGenericProgramDoes)
+{
+    GXSetTevKColor(GX_KCOLOR0, GXColor{255, 128, 0, 64});
+    GXSetTevKColor(GX_KCOLOR1, GXColor{128, 64, 255, 0});
+    GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_GREEN, GX_CH_RED, GX_CH_BLUE, GX_CH_ALPHA);
+    GXSetNumTevStages(4);
+    GXSetTevSwapMode(GX_TEVSTAGE0, GX_TEV_SWAP1, GX_TEV_SWAP0);
+    GXSetTevKColorSel(GX_TEVSTAGE0, GX_TEV_KCSEL_K1);
+    GXSetTevColorIn(GX_TEVSTAGE0, GX_CC_ZERO, GX_CC_RASC, GX_CC_KONST, GX_CC_ZERO);
+    GXSetTevColorOp(GX_TEVSTAGE0, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVREG2);
+    const struct {
+        GXTevKColorSel kc;
+        GXTevKAlphaSel ka;
+        GXTevColorArg in[4];
+        GXTevOp op;
+        GXTevScale scale;
+        GXTevRegID out;
+        GXTevAlphaArg alphaIn[4];
+        GXTevOp alphaOp;
+    } later[3] = {
+        {GX_TEV_KCSEL_1_4, GX_TEV_KASEL_K1_R, {GX_CC_C2, GX_CC_C0, GX_CC_KONST, GX_CC_ZERO}, GX_TEV_ADD, GX_CS_SCALE_2,
+         GX_TEVREG1, {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_KONST}, GX_TEV_ADD},
+        {GX_TEV_KCSEL_1, GX_TEV_KASEL_1_2, {GX_CC_C0, GX_CC_C1, GX_CC_CPREV, GX_CC_C2}, GX_TEV_COMP_GR16_GT,
+         GX_CS_SCALE_1, GX_TEVPREV, {GX_CA_APREV, GX_CA_ZERO, GX_CA_KONST, GX_CA_APREV}, GX_TEV_COMP_R8_GT},
+        {GX_TEV_KCSEL_K0, GX_TEV_KASEL_1, {GX_CC_ZERO, GX_CC_CPREV, GX_CC_KONST, GX_CC_ZERO}, GX_TEV_ADD,
+         GX_CS_SCALE_1, GX_TEVPREV, {GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV}, GX_TEV_ADD},
+    };
+    for (int i = 0; i < 3; ++i) {
+        const auto stage = static_cast<GXTevStageID>(GX_TEVSTAGE1 + i);
+        GXSetTevOrder(stage, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR_NULL);
+        GXSetTevKColorSel(stage, later[i].kc);
+        GXSetTevKAlphaSel(stage, later[i].ka);
+        GXSetTevColorIn(stage, later[i].in[0], later[i].in[1], later[i].in[2], later[i].in[3]);
+        GXSetTevColorOp(stage, later[i].op, GX_TB_ZERO, later[i].scale, GX_TRUE, later[i].out);
+        const GXTevAlphaArg* a = later[i].alphaIn;
+        GXSetTevAlphaIn(stage, a[0], a[1], a[2], a[3]);
+        GXSetTevAlphaOp(stage, later[i].alphaOp, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+    }
+    for (bool generic : {false, true}) {
+        SCOPED_TRACE(generic ? "generic" : "specialised");
+        GXTestForceGenericProgram(generic);
+        DrawRect(10, 10, 50, 50, GXColor{100, 200, 40, 255});
+        // REG2 = (101, 25, 40); REG1 = (252, 88, 60); PREV = REG2 + PREV =
+        // (111, 45, 70), alpha 128 (the red compare 200 > 252 fails); tinted.
+        EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{111, 23, 0, 128}, 0));
+    }
+    GXTestForceGenericProgram(false);
+}
+
+// Only the contents of the selected swap table change between two draws.
+TEST_F(GxDrawTevTest, ASwapTableRewrittenBetweenDrawsIsFollowed)
+{
+    GXSetTevColorIn(GX_TEVSTAGE0, GX_CC_ZERO, GX_CC_ZERO, GX_CC_ZERO, GX_CC_RASC);
+    GXSetTevColorOp(GX_TEVSTAGE0, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+    GXSetTevSwapMode(GX_TEVSTAGE0, GX_TEV_SWAP1, GX_TEV_SWAP0);
+    GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_RED, GX_CH_GREEN, GX_CH_BLUE, GX_CH_GREEN);
+    DrawRect(10, 10, 50, 50, GXColor{10, 20, 30, 40});
+    EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{10, 20, 30, 20}, 0));
+    GXSetTevSwapModeTable(GX_TEV_SWAP1, GX_CH_BLUE, GX_CH_GREEN, GX_CH_RED, GX_CH_ALPHA);
+    DrawRect(10, 10, 50, 50, GXColor{10, 20, 30, 40});
+    EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{30, 20, 10, 40}, 0));
+}
