@@ -69,20 +69,21 @@ std::string AlphaInput(int id)
     return kOthers[std::min(id, 7) - 4];
 }
 
-// A konst selection's value: comp is the channel selections 12..15 read
-// (-1: all three colour channels).
-std::string Konst(int sel, int comp)
+// A konst selection's value, for the colour combiner (ivec3) or the alpha
+// one (int): a fraction of 255, zero, a whole konst colour (its alpha for
+// the alpha combiner) or one channel of one.
+std::string Konst(int sel, bool forColor)
 {
     char text[48];
     if (sel < 8)
-        std::snprintf(text, sizeof(text), comp < 0 ? "ivec3(%d)" : "%d", kKonstFractions[sel]);
+        std::snprintf(text, sizeof(text), forColor ? "ivec3(%d)" : "%d", kKonstFractions[sel]);
     else if (sel < 12)
-        std::snprintf(text, sizeof(text), comp < 0 ? "ivec3(0)" : "0");
+        std::snprintf(text, sizeof(text), forColor ? "ivec3(0)" : "0");
     else if (sel < 16)
-        std::snprintf(text, sizeof(text), "uKonst[%d].%s", sel - 12, comp < 0 ? "rgb" : "a");
-    else
-        std::snprintf(text, sizeof(text), comp < 0 ? "ivec3(uKonst[%d].%c)" : "uKonst[%d].%c", (sel - 16) & 3,
-                      kChannels[((sel - 16) >> 2) & 3]);
+        std::snprintf(text, sizeof(text), "uKonst[%d].%s", sel - 12, forColor ? "rgb" : "a");
+    else  // 16..31: channel (sel >> 2) & 3 of konst colour sel & 3
+        std::snprintf(text, sizeof(text), forColor ? "ivec3(uKonst[%d].%c)" : "uKonst[%d].%c", sel & 3,
+                      kChannels[(sel >> 2) & 3]);
     return text;
 }
 
@@ -91,7 +92,7 @@ std::string Konst(int sel, int comp)
 std::string TexInput(const GlDrawUniforms& u, int s)
 {
     const int map = u.tevOrder[s][0];
-    if (map < 0 || map >= kMaxTexMaps)
+    if (map < 0)
         return "ivec4(255)";
     if (u.vtx[2] == 0)
         return "ivec4(0)";
@@ -196,9 +197,9 @@ void AppendStage(std::string* out, const GlDrawUniforms& u, int s)
     if (Uses(ci, 10, 11) || Uses(ai, 5, 5))
         Append(out, "        ivec4 ras = %s;\n", RasInput(u, s).c_str());
     if (Uses(ci, 14, 14))
-        Append(out, "        ivec3 kc = %s;\n", Konst(u.tevSel[s][0], -1).c_str());
+        Append(out, "        ivec3 kc = %s;\n", Konst(u.tevSel[s][0], true).c_str());
     if (Uses(ai, 6, 6))
-        Append(out, "        int ka = %s;\n", Konst(u.tevSel[s][1], 3).c_str());
+        Append(out, "        int ka = %s;\n", Konst(u.tevSel[s][1], false).c_str());
     for (int i = 0; i < 3; ++i)
         Append(out, "        ivec3 %s = %s & 255;\n", kColorNames.in[i], ColorInput(ci[i]).c_str());
     Append(out, "        ivec3 d = %s;\n", ColorInput(ci[3]).c_str());

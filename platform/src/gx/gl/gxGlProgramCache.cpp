@@ -102,6 +102,12 @@ void GlProgramCache::ReleaseGl()
     m_generic = 0;
 }
 
+size_t GlProgramCache::Failed() const
+{
+    return static_cast<size_t>(
+        std::count_if(m_programs.begin(), m_programs.end(), [](const auto& entry) { return entry.second == 0; }));
+}
+
 GLuint GlProgramCache::ProgramFor(const GlDrawUniforms& u)
 {
     std::vector<int32_t> key = FragmentKey(u);

@@ -29,6 +29,8 @@ public:
     GLuint ProgramFor(const GlDrawUniforms& u);
     GLuint Generic() const { return m_generic; }
     size_t Size() const { return m_programs.size(); }
+    // Configurations whose specialised program did not build.
+    size_t Failed() const;
 
 private:
     // configuration: the fragment program after its header.
