@@ -31,6 +31,8 @@ std::vector<TevCase> Cases()
          GX_CS_SCALE_1, GX_TRUE, {74, 148, 255, 255}},
         {"CompareR8EqualFails", {GX_CC_C1, GX_CC_C0, GX_CC_C2, GX_CC_CPREV}, GX_TEV_COMP_R8_EQ, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {10, 20, 30, 255}},
+        {"CompareRGB8GreaterPerChannel", {GX_CC_C0, GX_CC_C1, GX_CC_C2, GX_CC_CPREV}, GX_TEV_COMP_RGB8_GT, GX_TB_ZERO,
+         GX_CS_SCALE_1, GX_TRUE, {74, 20, 30, 255}},
         {"CompareRGB8EqualPerChannel", {GX_CC_C1, GX_CC_C2, GX_CC_ONE, GX_CC_CPREV}, GX_TEV_COMP_RGB8_EQ, GX_TB_ZERO,
          GX_CS_SCALE_1, GX_TRUE, {10, 20, 255, 255}},
         {"CompareGR16Greater", {GX_CC_C2, GX_CC_C0, GX_CC_ONE, GX_CC_ZERO}, GX_TEV_COMP_GR16_GT, GX_TB_ZERO,

@@ -38,11 +38,9 @@ void Append(std::string* out, const char* format, ...)
     *out += line;
 }
 
-// ".gbra" for a swap table, nothing for the identity.
+// ".gbra": the channels a swap table takes, in order.
 std::string Swizzle(const int32_t table[4])
 {
-    if (table[0] == 0 && table[1] == 1 && table[2] == 2 && table[3] == 3)
-        return "";
     std::string s = ".";
     for (int i = 0; i < 4; ++i)
         s += kChannels[table[i] & 3];
