@@ -124,3 +124,85 @@ static void BM_BackendFrameOfQuads(benchmark::State& state)
         state.counters["share_of_frame"] = seconds / static_cast<double>(state.iterations()) / 0.0333667;
 }
 BENCHMARK(BM_BackendFrameOfQuads)->Arg(100)->Arg(1000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The combiner of the stage-count frames: stage 0 modulates the texture by
+// the lit colour, every later stage multiplies the previous result by a
+// konst colour (the shape of a tint stage) and passes alpha on.
+void SetUpStages(int stages)
+{
+    GXSetNumTevStages(static_cast<uint8_t>(stages));
+    GXSetTevOrder(GX_TEVSTAGE0, GX_TEXCOORD0, GX_TEXMAP0, GX_COLOR0A0);
+    GXSetTevOp(GX_TEVSTAGE0, GX_MODULATE);
+    GXSetTevKColor(GX_KCOLOR0, GXColor{250, 240, 230, 255});
+    for (int s = 1; s < stages; ++s) {
+        const auto stage = static_cast<GXTevStageID>(s);
+        GXSetTevOrder(stage, GX_TEXCOORD_NULL, GX_TEXMAP_NULL, GX_COLOR_NULL);
+        GXSetTevKColorSel(stage, GX_TEV_KCSEL_K0);
+        GXSetTevColorIn(stage, GX_CC_ZERO, GX_CC_CPREV, GX_CC_KONST, GX_CC_ZERO);
+        GXSetTevColorOp(stage, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+        GXSetTevAlphaIn(stage, GX_CA_ZERO, GX_CA_ZERO, GX_CA_ZERO, GX_CA_APREV);
+        GXSetTevAlphaOp(stage, GX_TEV_ADD, GX_TB_ZERO, GX_CS_SCALE_1, GX_TRUE, GX_TEVPREV);
+    }
+}
+
+// Layers of quads that each cover the whole 640x480 view (every pixel drawn
+// `layers` times), so the frame's cost is the fragment program's.
+void DrawLayers(int layers)
+{
+    for (int i = 0; i < layers; ++i) {
+        const Mtx m = {{90, 0, 0, 0}, {0, 90, 0, 0}, {0, 0, 1, -30.0f}};
+        GXLoadPosMtxImm(m, GX_PNMTX0);
+        GXLoadNrmMtxImm(m, GX_PNMTX0);
+        GXBegin(GX_QUADS, GX_VTXFMT0, 4);
+        const float xs[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, ys[4] = {0.5f, 0.5f, -0.5f, -0.5f};
+        for (int v = 0; v < 4; ++v) {
+            GXPosition3f32(xs[v], ys[v], 0);
+            GXNormal3f32(0, 0, 1);
+            GXTexCoord2f32(xs[v] + 0.5f, ys[v] + 0.5f);
+        }
+        GXEnd();
+    }
+}
+
+double FrameOfStagesNs(int stages, std::vector<uint8_t>* xfb)
+{
+    SetUpStages(stages);
+    const auto start = std::chrono::steady_clock::now();
+    DrawLayers(4);
+    GXCopyDisp(xfb->data(), GX_TRUE);
+    GXDrawDone();
+    return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// The same fill drawn with 1 to 4 combiner stages. Each round also draws the
+// two-stage frame, so "x_two_stages" (this frame's time over the two-stage
+// one) sees the same clock and the same neighbours on a shared machine.
+static void BM_BackendFrameOfTevStages(benchmark::State& state)
+{
+    if (!StartVideo()) {
+        state.SkipWithError("no OpenGL 3.3 context");
+        return;
+    }
+    GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
+    const gxBackend* before = gxSetBackend(s_pGlBackend);
+    SetUpScene();
+    std::vector<uint8_t> xfb(640 * 480 * 2);
+    const int stages = static_cast<int>(state.range(0));
+    FrameOfStagesNs(stages, &xfb);  // both programs built before the timing
+    FrameOfStagesNs(2, &xfb);
+    double stagesNs = 0, twoNs = 0;
+    for (auto _ : state) {
+        const double ns = FrameOfStagesNs(stages, &xfb);
+        state.SetIterationTime(ns * 1e-9);
+        stagesNs += ns;
+        twoNs += FrameOfStagesNs(2, &xfb);
+    }
+    gxSetBackend(before);
+    if (twoNs > 0)
+        state.counters["x_two_stages"] = stagesNs / twoNs;
+}
+BENCHMARK(BM_BackendFrameOfTevStages)->DenseRange(1, 4)->UseManualTime()->Unit(benchmark::kMillisecond);

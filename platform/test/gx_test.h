@@ -52,6 +52,9 @@ GXTestLastDraw GXTestGetLastDraw();
 // Draw with the generic combiner program instead of the programs
 // specialised per configuration (both must give the same pixels).
 void GXTestForceGenericProgram(bool on);
+// Combiner configurations whose specialised program did not build (they
+// are drawn by the generic one instead).
+size_t GXTestFailedPrograms();
 
 // Decoded textures and texture copies held by the backend's cache.
 size_t GXTestTextureCacheSize();

@@ -129,7 +129,7 @@ TEST(GxDrawStateTest, SpecialisedProgramsAreKeyedByTheUsedStagesOnly)
     s.tevRegs[2] = GXColorS10{1, 2, 3, 4};    // register values stay uniforms
     Translated b = Translate(s);
     EXPECT_EQ(FragmentKey(a.u), FragmentKey(b.u));
-    EXPECT_EQ(SpecialisedFragmentDefines(a.u), SpecialisedFragmentDefines(b.u));
+    EXPECT_EQ(SpecialisedFragmentSource(a.u), SpecialisedFragmentSource(b.u));
 
     s.tevStages[0].alpha.op = GX_TEV_SUB;
     EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
@@ -139,6 +139,30 @@ TEST(GxDrawStateTest, SpecialisedProgramsAreKeyedByTheUsedStagesOnly)
     s = DefaultState();
     s.numTevStages = 2;
     EXPECT_NE(FragmentKey(Translate(s).u), FragmentKey(a.u));
+}
+
+TEST(GxDrawStateTest, SpecialisedProgramsAreKeyedByTheSwapTablesTheirStagesSelect)
+{
+    gxState s = DefaultState();
+    s.numTevStages = 1;
+    s.tevStages[0].rasSwap = GX_TEV_SWAP1;
+    s.tevStages[0].texSwap = GX_TEV_SWAP2;
+    const std::vector<int32_t> key = FragmentKey(Translate(s).u);
+    struct Row {
+        int table;
+        bool keyed;
+    } rows[] = {{0, false}, {1, true}, {2, true}, {3, false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.table);
+        gxState t = s;
+        t.swapTables[row.table][0] = 3;  // alpha into red
+        EXPECT_EQ(FragmentKey(Translate(t).u) != key, row.keyed);
+    }
+    gxState t = s;
+    t.kColors[0] = GXColor{1, 2, 3, 4};  // konst colours stay uniforms
+    EXPECT_EQ(FragmentKey(Translate(t).u), key);
+    t.tevStages[0].kcsel = GX_TEV_KCSEL_K0_G;
+    EXPECT_NE(FragmentKey(Translate(t).u), key);
 }
 
 TEST(GxDrawStateTest, TextureObjectLevelsFollowTheLodRange)

@@ -76,6 +76,7 @@ public:
         m_pLastState = nullptr;
     }
     GlTextureCache& Textures() { return m_textures; }
+    const GlProgramCache& Programs() const { return m_programs; }
 
     // Any thread.
     uint64_t DrawCount() const { return m_nDraws.load(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "gx/gl/gxGlCombinerSource.h"
 #include "gx/gl/gxGlProgram.h"
 #include "gx/gl/gxGlShaderSource.h"
 #include "platform/os.h"
@@ -26,23 +27,13 @@ std::vector<int32_t> FragmentKey(const GlDrawUniforms& u)
                                         &u.tevOrder[s],   &u.tevSel[s],     &u.tevDest[s]};
         for (const auto* f : fields)
             key.insert(key.end(), *f, *f + 4);
+        // The swap tables the stage selects are written into its code.
+        const int32_t* rasSwap = u.swap[u.tevSel[s][2] & 3];
+        const int32_t* texSwap = u.swap[u.tevSel[s][3] & 3];
+        key.insert(key.end(), rasSwap, rasSwap + 4);
+        key.insert(key.end(), texSwap, texSwap + 4);
     }
     return key;
-}
-
-static void AppendArray(std::string* out, const char* name, const int32_t (*rows)[4], int used)
-{
-    *out += "const ivec4 ";
-    *out += name;
-    *out += "[16] = ivec4[16](";
-    char item[64];
-    for (int s = 0; s < kMaxTevStages; ++s) {
-        const int32_t zero[4] = {0, 0, 0, 0};
-        const int32_t* r = s < used ? rows[s] : zero;
-        std::snprintf(item, sizeof(item), "%sivec4(%d, %d, %d, %d)", s ? ", " : "", r[0], r[1], r[2], r[3]);
-        *out += item;
-    }
-    *out += ");\n";
 }
 
 static void AppendInt(std::string* out, const char* name, int value)
@@ -52,18 +43,9 @@ static void AppendInt(std::string* out, const char* name, int value)
     *out += line;
 }
 
-std::string SpecialisedFragmentDefines(const GlDrawUniforms& u)
+std::string SpecialisedFragmentSource(const GlDrawUniforms& u)
 {
-    const int stages = StageCount(u);
     std::string out;
-    AppendArray(&out, "K_TEV_COLOR_IN", u.tevColorIn, stages);
-    AppendArray(&out, "K_TEV_ALPHA_IN", u.tevAlphaIn, stages);
-    AppendArray(&out, "K_TEV_COLOR_OP", u.tevColorOp, stages);
-    AppendArray(&out, "K_TEV_ALPHA_OP", u.tevAlphaOp, stages);
-    AppendArray(&out, "K_TEV_ORDER", u.tevOrder, stages);
-    AppendArray(&out, "K_TEV_SEL", u.tevSel, stages);
-    AppendArray(&out, "K_TEV_DEST", u.tevDest, stages);
-    AppendInt(&out, "K_NUM_STAGES", stages);
     AppendInt(&out, "K_ALPHA_OP", u.pix[0]);
     AppendInt(&out, "K_ALPHA_COMP0", u.alphaCmp[0]);
     AppendInt(&out, "K_ALPHA_COMP1", u.alphaCmp[2]);
@@ -71,12 +53,14 @@ std::string SpecialisedFragmentDefines(const GlDrawUniforms& u)
     AppendInt(&out, "K_FOG_ORTHO", u.pix[3]);
     AppendInt(&out, "K_TEX_MAPS", u.texMaps[0]);
     AppendInt(&out, "K_NUM_TEXGENS", u.vtx[2]);
+    out += kFragmentShaderCommon;
+    out += StraightLineCombiner(u);
     return out;
 }
 
-GLuint GlProgramCache::Build(const std::string& defines, const char* name)
+GLuint GlProgramCache::Build(const std::string& configuration, const char* name)
 {
-    const std::string fragment = std::string(kFragmentShaderHeader) + defines + kFragmentShaderBody;
+    const std::string fragment = kFragmentShaderHeader + configuration;
     const GLuint program = BuildProgram(kVertexShaderSource, fragment.c_str(), name);
     if (!program)
         return 0;
@@ -102,7 +86,7 @@ GLuint GlProgramCache::Build(const std::string& defines, const char* name)
 
 bool GlProgramCache::InitGl()
 {
-    m_generic = Build(kFragmentGenericDefines, "draw");
+    m_generic = Build(std::string(kFragmentGenericDefines) + kFragmentShaderCommon + kFragmentGenericCombiner, "draw");
     return m_generic != 0;
 }
 
@@ -118,6 +102,12 @@ void GlProgramCache::ReleaseGl()
     m_generic = 0;
 }
 
+size_t GlProgramCache::Failed() const
+{
+    return static_cast<size_t>(
+        std::count_if(m_programs.begin(), m_programs.end(), [](const auto& entry) { return entry.second == 0; }));
+}
+
 GLuint GlProgramCache::ProgramFor(const GlDrawUniforms& u)
 {
     std::vector<int32_t> key = FragmentKey(u);
@@ -131,7 +121,7 @@ GLuint GlProgramCache::ProgramFor(const GlDrawUniforms& u)
         s_bFullLogged = true;
         return m_generic;
     }
-    const GLuint program = Build(SpecialisedFragmentDefines(u), "specialised draw");
+    const GLuint program = Build(SpecialisedFragmentSource(u), "specialised draw");
     m_programs.emplace(std::move(key), program);
     return program ? program : m_generic;
 }

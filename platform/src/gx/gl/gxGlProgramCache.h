@@ -1,10 +1,10 @@
 #pragma once
 // The uber-shader's programs: one generic program that reads the whole
 // combiner configuration from the parameter block, and programs specialised
-// for one configuration (stage count, inputs, operations, orders, alpha
-// compare and fog kind as constants), built on first use. A specialised
-// program lets the shader compiler unroll the stages and drop every unused
-// path, which is what makes software rasterisers fast enough. Render thread.
+// for one configuration, built on first use: their combiner is straight-line
+// code (gxGlCombinerSource.h) and their alpha compare and fog kind are
+// constants, so each stage costs only what it computes, which is what makes
+// software rasterisers fast enough. Render thread.
 
 #include <cstdint>
 #include <map>
@@ -29,19 +29,24 @@ public:
     GLuint ProgramFor(const GlDrawUniforms& u);
     GLuint Generic() const { return m_generic; }
     size_t Size() const { return m_programs.size(); }
+    // Configurations whose specialised program did not build.
+    size_t Failed() const;
 
 private:
-    GLuint Build(const std::string& defines, const char* name);
+    // configuration: the fragment program after its header.
+    GLuint Build(const std::string& configuration, const char* name);
 
     GLuint m_generic = 0;
     std::map<std::vector<int32_t>, GLuint> m_programs;  // 0 = failed, use the generic one
 };
 
 // The configuration a specialised program is built for: stage count, alpha
-// compare, fog kind, bound maps, generator count and the used stages' fields.
+// compare, fog kind, bound maps, generator count, the used stages' fields and
+// the swap tables they select.
 std::vector<int32_t> FragmentKey(const GlDrawUniforms& u);
-// GLSL constants for the K_* names of the fragment body, from FragmentKey's
-// fields only (unused stages read zero).
-std::string SpecialisedFragmentDefines(const GlDrawUniforms& u);
+// The specialised fragment program after its header, from FragmentKey's
+// fields only: constants for the K_* names, the common part and the
+// straight-line combiner.
+std::string SpecialisedFragmentSource(const GlDrawUniforms& u);
 
 }  // namespace gxgl

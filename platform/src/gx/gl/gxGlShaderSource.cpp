@@ -194,14 +194,6 @@ void main()
 const char* const kFragmentShaderHeader = "#version 330 core\n" QM_GLSL_DRAW_BLOCK;
 
 const char* const kFragmentGenericDefines =
-    "#define K_TEV_COLOR_IN uTevColorIn\n"
-    "#define K_TEV_ALPHA_IN uTevAlphaIn\n"
-    "#define K_TEV_COLOR_OP uTevColorOp\n"
-    "#define K_TEV_ALPHA_OP uTevAlphaOp\n"
-    "#define K_TEV_ORDER uTevOrder\n"
-    "#define K_TEV_SEL uTevSel\n"
-    "#define K_TEV_DEST uTevDest\n"
-    "#define K_NUM_STAGES uPix.y\n"
     "#define K_ALPHA_OP uPix.x\n"
     "#define K_ALPHA_COMP0 uAlphaCmp.x\n"
     "#define K_ALPHA_COMP1 uAlphaCmp.z\n"
@@ -210,11 +202,11 @@ const char* const kFragmentGenericDefines =
     "#define K_TEX_MAPS uTexMaps.x\n"
     "#define K_NUM_TEXGENS uVtx.z\n";
 
-// The fragment stage after its header: the combiner's configuration is
-// read through K_* names, which the header makes either the uniforms
-// (generic program) or constants of one configuration (a specialised
-// program the compiler can unroll and fold).
-const char* const kFragmentShaderBody = R"(
+// What every fragment program shares after its configuration: the inputs,
+// the texture coordinate's projection, the alpha test, fog and the output.
+// The configuration is read through K_* names, which are either uniforms
+// (generic program) or constants (a specialised program).
+const char* const kFragmentShaderCommon = R"(
 uniform sampler2D uTex0;
 uniform sampler2D uTex1;
 uniform sampler2D uTex2;
@@ -231,6 +223,73 @@ in float vEyeZ;
 
 out vec4 fragColor;
 
+ivec4 texel(vec4 t)
+{
+    return ivec4(floor(t * 255.0 + 0.5));
+}
+
+ivec4 rasColor(vec4 c)
+{
+    return ivec4(floor(c * 255.0 + 0.5));
+}
+
+vec2 projectCoord(vec3 c)
+{
+    if (c.z == 0.0) return clamp(c.xy * 0.5, -1.0, 1.0);
+    return c.xy / c.z;
+}
+
+bool alphaPasses(int f, int a, int ref)
+{
+    if (f == 0) return false;
+    if (f == 1) return a < ref;
+    if (f == 2) return a == ref;
+    if (f == 3) return a <= ref;
+    if (f == 4) return a > ref;
+    if (f == 5) return a != ref;
+    if (f == 6) return a >= ref;
+    return true;
+}
+
+bool alphaTest(int a)
+{
+    bool r0 = alphaPasses(K_ALPHA_COMP0, a, uAlphaCmp.y);
+    bool r1 = alphaPasses(K_ALPHA_COMP1, a, uAlphaCmp.w);
+    if (K_ALPHA_OP == 0) return r0 && r1;
+    if (K_ALPHA_OP == 1) return r0 || r1;
+    if (K_ALPHA_OP == 2) return r0 != r1;
+    return r0 == r1;
+}
+
+float fogFactor()
+{
+    float d = gl_FragCoord.z;
+    float ze = K_FOG_ORTHO != 0 ? uFog.x * d : (uFog.y - d != 0.0 ? uFog.x / (uFog.y - d) : 1e30);
+    float f = clamp(ze - uFog.z, 0.0, 1.0);
+    int kind = K_FOG_KIND;
+    if (kind == 4) return 1.0 - exp2(-8.0 * f);
+    if (kind == 5) return 1.0 - exp2(-8.0 * f * f);
+    if (kind == 6) return exp2(-8.0 * (1.0 - f));
+    if (kind == 7) return exp2(-8.0 * (1.0 - f) * (1.0 - f));
+    return f;
+}
+
+// The combiner's last colour and alpha (0..255) through the alpha test and
+// fog to the frame buffer.
+void writeFragment(ivec3 rgb, int alpha)
+{
+    if (!alphaTest(alpha)) discard;
+    if (K_FOG_KIND != 0) {
+        int f = int(floor(256.0 * fogFactor()));
+        rgb = (rgb * (256 - f) + ivec3(uFogColor.rgb) * f) >> 8;
+    }
+    fragColor = vec4(vec3(rgb), float(alpha)) / 255.0;
+}
+)";
+
+// The generic combiner: every stage's configuration read from the parameter
+// block at run time.
+const char* const kFragmentGenericCombiner = R"(
 ivec4 sampleMap(int map, vec2 uv)
 {
     if (map < 0 || (K_TEX_MAPS & (1 << map)) == 0) return ivec4(255);
@@ -245,15 +304,13 @@ ivec4 sampleMap(int map, vec2 uv)
     case 6: t = texture(uTex6, uv); break;
     default: t = texture(uTex7, uv); break;
     }
-    return ivec4(floor(t * 255.0 + 0.5));
+    return texel(t);
 }
 
 vec2 texCoord(int n)
 {
     // A coordinate the generators do not produce reads coordinate 0.
-    vec3 c = vTex[n < K_NUM_TEXGENS ? n : 0];
-    if (c.z == 0.0) return clamp(c.xy * 0.5, -1.0, 1.0);
-    return c.xy / c.z;
+    return projectCoord(vTex[n < K_NUM_TEXGENS ? n : 0]);
 }
 
 ivec4 swizzle(ivec4 c, int table)
@@ -333,51 +390,15 @@ bool compareGT(int kind, ivec3 a, ivec3 b, out bvec3 perChannel)
     return false;
 }
 
-bool alphaTest(int a)
-{
-    bool r[2];
-    for (int i = 0; i < 2; ++i) {
-        int f = i == 0 ? K_ALPHA_COMP0 : K_ALPHA_COMP1;
-        int ref = i == 0 ? uAlphaCmp.y : uAlphaCmp.w;
-        bool p;
-        if (f == 0) p = false;
-        else if (f == 1) p = a < ref;
-        else if (f == 2) p = a == ref;
-        else if (f == 3) p = a <= ref;
-        else if (f == 4) p = a > ref;
-        else if (f == 5) p = a != ref;
-        else if (f == 6) p = a >= ref;
-        else p = true;
-        r[i] = p;
-    }
-    if (K_ALPHA_OP == 0) return r[0] && r[1];
-    if (K_ALPHA_OP == 1) return r[0] || r[1];
-    if (K_ALPHA_OP == 2) return r[0] != r[1];
-    return r[0] == r[1];
-}
-
-float fogFactor()
-{
-    float d = gl_FragCoord.z;
-    float ze = K_FOG_ORTHO != 0 ? uFog.x * d : (uFog.y - d != 0.0 ? uFog.x / (uFog.y - d) : 1e30);
-    float f = clamp(ze - uFog.z, 0.0, 1.0);
-    int kind = K_FOG_KIND;
-    if (kind == 4) return 1.0 - exp2(-8.0 * f);
-    if (kind == 5) return 1.0 - exp2(-8.0 * f * f);
-    if (kind == 6) return exp2(-8.0 * (1.0 - f));
-    if (kind == 7) return exp2(-8.0 * (1.0 - f) * (1.0 - f));
-    return f;
-}
-
 void main()
 {
     ivec4 reg[4] = ivec4[4](uTevReg[0], uTevReg[1], uTevReg[2], uTevReg[3]);
-    ivec4 ras0 = ivec4(floor(vClr0 * 255.0 + 0.5));
-    ivec4 ras1 = ivec4(floor(vClr1 * 255.0 + 0.5));
+    ivec4 ras0 = rasColor(vClr0);
+    ivec4 ras1 = rasColor(vClr1);
     int lastC = 0, lastA = 0;
-    for (int s = 0; s < K_NUM_STAGES; ++s) {
-        ivec4 order = K_TEV_ORDER[s];
-        ivec4 sel = K_TEV_SEL[s];
+    for (int s = 0; s < uPix.y; ++s) {
+        ivec4 order = uTevOrder[s];
+        ivec4 sel = uTevSel[s];
         ivec4 tex = ivec4(255);
         if (order.x >= 0) {
             tex = K_NUM_TEXGENS == 0 ? ivec4(0) : sampleMap(order.x, texCoord(order.y));
@@ -390,18 +411,18 @@ void main()
         else kc = ivec3(konstValue(sel.x, 0));
         int ka = konstValue(sel.y, 3);
 
-        ivec4 ci = K_TEV_COLOR_IN[s];
+        ivec4 ci = uTevColorIn[s];
         ivec3 a = colorInput(ci.x, reg, tex, ras, kc);
         ivec3 b = colorInput(ci.y, reg, tex, ras, kc);
         ivec3 c = colorInput(ci.z, reg, tex, ras, kc);
         ivec3 d = colorInput(ci.w, reg, tex, ras, kc);
-        ivec4 ai = K_TEV_ALPHA_IN[s];
+        ivec4 ai = uTevAlphaIn[s];
         int aa = alphaInput(ai.x, reg, tex, ras, ka);
         int ab = alphaInput(ai.y, reg, tex, ras, ka);
         int ac = alphaInput(ai.z, reg, tex, ras, ka);
         int ad = alphaInput(ai.w, reg, tex, ras, ka);
 
-        ivec4 cop = K_TEV_COLOR_OP[s];
+        ivec4 cop = uTevColorOp[s];
         ivec3 rc;
         if (cop.y == 3) {
             bvec3 per;
@@ -414,7 +435,7 @@ void main()
         }
         rc = cop.w != 0 ? clamp(rc, 0, 255) : clamp(rc, -1024, 1023);
 
-        ivec4 aop = K_TEV_ALPHA_OP[s];
+        ivec4 aop = uTevAlphaOp[s];
         int ra;
         if (aop.y == 3) {
             int kind = (aop.z << 1) | (aop.x & 1);
@@ -431,20 +452,13 @@ void main()
         }
         ra = aop.w != 0 ? clamp(ra, 0, 255) : clamp(ra, -1024, 1023);
 
-        ivec4 dest = K_TEV_DEST[s];
+        ivec4 dest = uTevDest[s];
         reg[dest.x].rgb = rc;
         reg[dest.y].a = ra;
         lastC = dest.x;
         lastA = dest.y;
     }
-    ivec3 rgb = reg[lastC].rgb & 255;
-    int alpha = reg[lastA].a & 255;
-    if (!alphaTest(alpha)) discard;
-    if (K_FOG_KIND != 0) {
-        int f = int(floor(256.0 * fogFactor()));
-        rgb = (rgb * (256 - f) + ivec3(uFogColor.rgb) * f) >> 8;
-    }
-    fragColor = vec4(vec3(rgb), float(alpha)) / 255.0;
+    writeFragment(reg[lastC].rgb & 255, reg[lastA].a & 255);
 }
 )";
 

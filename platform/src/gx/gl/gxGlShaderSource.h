@@ -5,11 +5,14 @@
 namespace gxgl {
 
 extern const char* const kVertexShaderSource;
-// The fragment shader is header + configuration + body; the configuration
-// is kFragmentGenericDefines or the constants of SpecialisedFragmentDefines.
+// The fragment shader is header + configuration + common part + combiner:
+// the generic program's configuration is kFragmentGenericDefines and its
+// combiner kFragmentGenericCombiner; a specialised program's are generated
+// for its one configuration (gxGlProgramCache.h, gxGlCombinerSource.h).
 extern const char* const kFragmentShaderHeader;
 extern const char* const kFragmentGenericDefines;
-extern const char* const kFragmentShaderBody;
+extern const char* const kFragmentShaderCommon;
+extern const char* const kFragmentGenericCombiner;
 extern const char* const kCopyVertexShaderSource;    // full-target quad from gl_VertexID
 extern const char* const kCopyFragmentShaderSource;  // box filter and format precision
 

@@ -110,3 +110,10 @@ void GXTestForceGenericProgram(bool on)
 {
     GlDevice::Get().RunSync([on] { GlBackend::Get().ForceGenericProgram(on); });
 }
+
+size_t GXTestFailedPrograms()
+{
+    size_t n = 0;
+    GlDevice::Get().RunSync([&] { n = GlBackend::Get().Programs().Failed(); });
+    return n;
+}
