@@ -6,12 +6,15 @@
 #
 #   tools/window-run-figures.sh [--build DIR] [--frames N] [--runs R] [--here]
 #   tools/window-run-figures.sh [--build DIR] --kill client|destroy|server|term|int|hup [--after S]
+#   tools/window-run-figures.sh [--build DIR] --kill appear [--runs R]
 #
 # The second form ends a running program after S seconds (default 8):
 # "client" kills its X connection (xdotool windowkill), "destroy" destroys
 # its window from another client (xdotool windowclose), "server" kills the X
 # server, "term", "int" and "hup" send it SIGTERM, SIGINT or SIGHUP. It reports how long the
 # program took to end, its exit code, and any process of the run left behind.
+# "appear" destroys the window the moment it exists (looked for every 20 ms),
+# R times.
 #
 # Needs Xvfb and xdotool (Debian: xvfb xdotool). Figures are only worth
 # comparing when the load is low (below 2 on an 8-core machine): repeat
@@ -32,11 +35,12 @@ while [ $# -gt 0 ]; do
     --here) here=1; shift ;;
     --kill) kill_what=$2; shift 2 ;;
     --after) kill_after=$2; shift 2 ;;
-    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|destroy|server|term|int|hup [--after S]]" >&2
+    *) echo "usage: $0 [--build DIR] [--frames N] [--runs R] [--here] [--kill client|destroy|appear|server|term|int|hup [--after S]]" >&2
        exit 2 ;;
   esac
 done
-case "$kill_what" in ""|client|destroy|server|term|int|hup) ;; *) echo "$0: --kill takes client, destroy, server, term, int or hup" >&2; exit 2 ;; esac
+case "$kill_what" in ""|client|destroy|appear|server|term|int|hup) ;;
+  *) echo "$0: --kill takes client, destroy, appear, server, term, int or hup" >&2; exit 2 ;; esac
 [ -n "$kill_what" ] && [ "$here" = 1 ] && { echo "$0: --kill needs an X server of its own; no --here" >&2; exit 2; }
 
 bin=$build/quillmere
@@ -112,14 +116,20 @@ if [ -z "$kill_what" ]; then
 fi
 
 # Ending the display under a running program.
-log=$logdir/kill.log
+[ "$kill_what" = appear ] || runs=1
+poll=0.1
+[ "$kill_what" = appear ] && { poll=0.02; kill_after=0; }
+all_ended=1
+for r in $(seq "$runs"); do
+log=$logdir/kill$r.log
+t_start=$(now)
 "$bin" --input "$input" > "$log" 2>&1 &
 pid=$!
 wid=""
-for _ in $(seq 100); do
+for _ in $(seq 500); do
   wid=$(xdotool search --pid "$pid" 2> /dev/null | head -1)
   [ -n "$wid" ] && break
-  sleep 0.1
+  sleep "$poll"
 done
 [ -n "$wid" ] || { echo "$0: the program's window did not appear" >&2; kill "$pid"; exit 1; }
 sleep "$kill_after"
@@ -127,7 +137,7 @@ load0=$(load)
 t0=$(now)
 case "$kill_what" in
   client) xdotool windowkill "$wid" ;;
-  destroy) xdotool windowclose "$wid" ;;
+  destroy|appear) xdotool windowclose "$wid" ;;
   server) kill "$xvfb_pid"; xvfb_pid="" ;;
   term) kill -TERM "$pid" ;;
   int) kill -INT "$pid" ;;
@@ -143,14 +153,18 @@ t1=$(now)
 if [ "$ended" = 1 ]; then
   wait "$pid"
   rc=$?
-  awk -v w="$kill_what" -v t0="$t0" -v t1="$t1" -v rc="$rc" -v l="$load0" \
-      'BEGIN { printf "--kill %s: the program ended %.2f s later, exit %d (load %s)\n", w, t1 - t0, rc, l }'
+  awk -v w="$kill_what" -v ts="$t_start" -v t0="$t0" -v t1="$t1" -v rc="$rc" -v l="$load0" -v r="$r" \
+      'BEGIN { printf "run %d --kill %s: %.2f s after the start, the program ended %.2f s later, exit %d (load %s)\n",
+               r, w, t0 - ts, t1 - t0, rc, l }'
+  grep -h "window was destroyed\|did not end within" "$log" | head -2 | sed 's/^/  the program: /'
 else
+  all_ended=0
   echo "--kill $kill_what: the program was still running 10 s later (load $load0); killing it"
   kill -9 "$pid"
   wait "$pid"
 fi
 left=$(pgrep -s "$(ps -o sid= -p $$ | tr -d ' ')" -f "$bin" || true)
 [ -n "$left" ] && echo "left behind: $left" || echo "nothing of the run left behind"
-grep -h -i "display\|X connection\|frames shown\|stop video\|XIO" "$log" | tail -6 | sed 's/^/  the program: /'
-[ "$ended" = 1 ]
+[ "$runs" = 1 ] && grep -h -i "display\|X connection\|frames shown\|stop video\|XIO" "$log" | tail -6 | sed 's/^/  the program: /'
+done
+[ "$all_ended" = 1 ]

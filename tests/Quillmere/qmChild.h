@@ -1,6 +1,6 @@
 #pragma once
-// Runs the program as a child process with a time bound (stretched under
-// ThreadSanitizer): its exit code, its
+// Runs the program as a child process with a time bound (stretched for a
+// busy machine, and more under a sanitizer): its exit code, its
 // output (stdout and stderr together) and how long it took. An optional
 // step runs once when the output first holds a given text (to remove the
 // data folder, send a signal).

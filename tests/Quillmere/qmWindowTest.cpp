@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -75,7 +76,97 @@ bool DestroyTheWindow(const std::string& display, Clock::time_point* pWhen)
     return window != 0;
 }
 
+// Another client that destroys the program's window the moment it exists
+// (looked for every 2 ms, its name set as soon as it is made), from Start
+// to Stop; Stop tells how many it destroyed. A window that goes between the
+// look and the destruction is an error of this client's, and ignored. Its
+// connection stays open across runs: the server resets when its last
+// client leaves, and refuses clients meanwhile.
+class WindowDestroyer {
+public:
+    explicit WindowDestroyer(const std::string& display)
+        : m_pDisplay(XOpenDisplay(display.c_str())),
+          m_previous(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; }))
+    {
+    }
+    ~WindowDestroyer()
+    {
+        Stop();
+        if (m_pDisplay)
+            XCloseDisplay(m_pDisplay);
+        XSetErrorHandler(m_previous);
+    }
+    bool Start()
+    {
+        if (!m_pDisplay || m_thread.joinable())
+            return false;
+        m_bStop = false;
+        m_nDestroyed = 0;
+        m_thread = std::thread([this] { Loop(); });
+        return true;
+    }
+    int Stop()
+    {
+        m_bStop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_nDestroyed;
+    }
+
+private:
+    void Loop()
+    {
+        while (!m_bStop) {
+            if (const Window window = FindWindow(m_pDisplay, "Quillmere")) {
+                XDestroyWindow(m_pDisplay, window);
+                XSync(m_pDisplay, False);
+                ++m_nDestroyed;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    Display* m_pDisplay;
+    XErrorHandler m_previous;
+    std::thread m_thread;
+    std::atomic<bool> m_bStop{false};
+    int m_nDestroyed = 0;
+};
+
 }  // namespace
+
+// A window destroyed as it appears, while it is being made or before the
+// context is made on it or just after, is a lost display as later on: exit
+// 4, never a crash (SDL read a destroyed window's attributes) nor Xlib's
+// own exit 1 on an error about it (GLX's codes included). Each run hits
+// the start-up at another point.
+TEST(qmWindowTest, AWindowDestroyedAsItAppearsEndsTheProgramAsALostDisplay)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    TempDir tmp{"qm_window_early"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+
+    WindowDestroyer destroyer(server.Name());
+    for (int run = 0; run < 5; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_TRUE(destroyer.Start());
+        const qmtest::ChildResult r =
+            qmtest::RunChild({QM_QUILLMERE, "--data", tmp.Path(), "--frames", "100000"}, 60.0);
+        EXPECT_GE(destroyer.Stop(), 1) << r.log;
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, 4) << r.log;
+        EXPECT_NE(r.log.find("VI: the display was lost"), std::string::npos) << r.log;
+        EXPECT_EQ(r.log.find("X Error"), std::string::npos) << r.log;
+        EXPECT_LT(r.seconds, 10.0 * kSlowdown) << r.log;
+    }
+}
 
 // A window destroyed by another client leaves the program no display: it
 // ends through its shutdown with the lost display's code, within 5 s.

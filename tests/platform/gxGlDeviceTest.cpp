@@ -193,3 +193,49 @@ TEST(GlDeviceDisplayLoss, AnXErrorThatEndsTheProgramDoesNotWaitForTheRenderThrea
         },
         ::testing::ExitedWithCode(1), "X Error of failed request");
 }
+
+namespace {
+
+struct LossRow {
+    const char* name;
+    int code;
+    unsigned long resource;
+    unsigned long window;
+    int glxFirstError;
+    bool loses;
+};
+
+constexpr unsigned long kOurs = 0x400007, kOther = 0x400009;
+constexpr int kGlx = 158;  // the extension's first error on the test's server
+constexpr unsigned long kMaking = gxgl::kWindowBeingMade;
+
+const LossRow kLossRows[] = {
+    {"BadWindow on the window", BadWindow, kOurs, kOurs, kGlx, true},
+    {"BadDrawable on the window", BadDrawable, kOurs, kOurs, kGlx, true},
+    {"GLXBadDrawable on the window (a swap)", kGlx + 2, kOurs, kOurs, kGlx, true},
+    {"GLXBadCurrentWindow on the window", kGlx + 5, kOurs, kOurs, kGlx, true},
+    {"GLXBadCurrentDrawable on the window", kGlx + 11, kOurs, kOurs, kGlx, true},
+    {"GLXBadWindow on the window", kGlx + 12, kOurs, kOurs, kGlx, true},
+    {"GLXBadContext on the window", kGlx + 0, kOurs, kOurs, kGlx, false},
+    {"GLXBadContextTag on the window", kGlx + 4, kOurs, kOurs, kGlx, false},
+    {"GLXBadPixmap on the window", kGlx + 3, kOurs, kOurs, kGlx, false},
+    {"GLX's code past its last", kGlx + 13, kOurs, kOurs, kGlx, false},
+    {"BadMatch on the window", BadMatch, kOurs, kOurs, kGlx, false},
+    {"BadValue on the window, no GLX", BadValue, kOurs, kOurs, 0, false},
+    {"BadWindow on another window", BadWindow, kOther, kOurs, kGlx, false},
+    {"GLXBadDrawable on another drawable", kGlx + 2, kOther, kOurs, kGlx, false},
+    {"BadWindow with no window watched", BadWindow, kOurs, 0, kGlx, false},
+    {"BadWindow while the window is made", BadWindow, kOther, kMaking, kGlx, true},
+    {"GLXBadDrawable while the window is made", kGlx + 2, kOther, kMaking, kGlx, true},
+    {"BadGC while the window is made", BadGC, kOther, kMaking, kGlx, false},
+};
+
+}  // namespace
+
+// Which X errors say the window is gone (and the display with it) rather
+// than a fault that Xlib's handler reports and ends the program on.
+TEST(GlDeviceDisplayLoss, XErrorsThatSayTheWindowIsGone)
+{
+    for (const LossRow& row : kLossRows)
+        EXPECT_EQ(gxgl::LosesTheWindow(row.code, row.resource, row.window, row.glxFirstError), row.loses) << row.name;
+}

@@ -64,6 +64,8 @@ bool GlDevice::OpenVideo()
         OSReport("VI: cannot start offscreen video: %s\n", SDL_GetError());
         return false;
     }
+    if (!m_bHeadless)
+        WatchXErrors();
     // One extra reference to the GL library: it stays loaded until the
     // process ends, so its allocations still have named frames at exit (the
     // leak checker tells a driver's own allocations apart by them).
@@ -76,14 +78,15 @@ bool GlDevice::OpenVideo()
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     const Uint32 flags = SDL_WINDOW_OPENGL | (m_bHeadless ? SDL_WINDOW_HIDDEN : SDL_WINDOW_RESIZABLE);
     m_pWindow = SDL_CreateWindow("Quillmere", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, flags);
+    if (m_bDisplayLost)  // destroyed as it was made: the display is touched no more
+        return false;
     if (!m_pWindow) {
         OSReport("VI: cannot create the window: %s\n", SDL_GetError());
+        UnwatchWindow();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
-    if (!m_bHeadless)
-        WatchDisplayConnection(m_pWindow);
-    return true;
+    return m_bHeadless || WatchDisplayConnection(m_pWindow);
 }
 
 bool GlDevice::Start()
@@ -102,17 +105,25 @@ bool GlDevice::Start()
     m_pThread = new std::thread([this] { ThreadMain(); });
     m_renderThreadId = m_pThread->get_id();
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_done.wait(lock, [this] { return m_bContextReady || m_bContextFailed; });
-    if (m_bContextFailed) {
+    // A render thread that found the display lost may be stopped for good
+    // inside the X call that found it.
+    m_done.wait(lock, [this] { return m_bContextReady || m_bContextFailed || m_bDisplayLost; });
+    if (!m_bContextReady) {
+        const bool bEnded = m_bContextFailed;
         lock.unlock();
-        m_pThread->join();
+        if (bEnded)
+            m_pThread->join();
+        else
+            m_pThread->detach();
         delete m_pThread;
         m_pThread = nullptr;
+        m_bFailed = true;
+        if (m_bDisplayLost)  // the display is touched no more
+            return false;
         UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         m_pWindow = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        m_bFailed = true;
         return false;
     }
     m_bRunning = true;
@@ -305,11 +316,17 @@ size_t GlDevice::TakeJoinedDraws(Task* front)
 
 void GlDevice::ThreadMain()
 {
-    SDL_GLContext context = SDL_GL_CreateContext(m_pWindow);
-    bool ok = context != nullptr;
-    if (!ok)
+    // A window destroyed before the context is made, or while it is, is a
+    // lost display (logged as that), not a failed start-up.
+    SDL_GLContext context = nullptr;
+    if (HoldWindow()) {
+        context = SDL_GL_CreateContext(m_pWindow);
+        ReleaseWindow();
+    }
+    bool ok = context != nullptr && !m_bDisplayLost;
+    if (!context && !m_bDisplayLost)
         OSReport("VI: cannot create an OpenGL 3.3 core context: %s\n", SDL_GetError());
-    else if (epoxy_gl_version() < 33) {
+    else if (ok && epoxy_gl_version() < 33) {
         OSReport("VI: OpenGL %d.%d is too old (3.3 needed)\n", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
         ok = false;
     }
@@ -318,7 +335,7 @@ void GlDevice::ThreadMain()
         ok = GlBackend::Get().InitGl();
     }
     if (!ok) {
-        if (context)
+        if (context && !m_bDisplayLost)
             SDL_GL_DeleteContext(context);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bContextFailed = true;

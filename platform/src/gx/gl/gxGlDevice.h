@@ -157,12 +157,32 @@ private:
 };
 
 // Hands a broken X connection of the window's display, and an X error that
-// says the window was destroyed, to GlDevice::LoseDisplay instead of Xlib's
-// exit on whichever thread found it;
-// nothing when the window is not on X. In gxGlDisplayWatch.cpp.
-void WatchDisplayConnection(SDL_Window* pWindow);
+// says the window or its GL drawable was destroyed, to GlDevice::LoseDisplay
+// instead of Xlib's exit on whichever thread found it; nothing when video
+// is not on X. In gxGlDisplayWatch.cpp.
+//
+// WatchXErrors sets the handlers once video is open, before the window is
+// made: an error of that kind while it is being made is its loss too.
+void WatchXErrors();
+// Watches the window once made; false when it no longer exists (the display
+// is lost then).
+bool WatchDisplayConnection(SDL_Window* pWindow);
+// Holds the X server while the render thread makes its context on the
+// window, so that no other client can destroy the window under that (SDL
+// reads the window's attributes without checking them); false, released,
+// when the window no longer exists. Each true is followed by ReleaseWindow.
+bool HoldWindow();
+void ReleaseWindow();
 // The program destroys the window itself: an error on it from then on is no
-// loss of the display.
+// loss of the display, and ends nothing.
 void UnwatchWindow();
+
+// Whether an X error with that code on that resource says the window is
+// gone: BadWindow or BadDrawable, or GLX's GLXBadDrawable, GLXBadCurrentWindow,
+// GLXBadCurrentDrawable or GLXBadWindow (counted from glxFirstError, 0 when
+// the server has no GLX), on the window; on any resource while the window
+// is being made (kWindowBeingMade); never without a window (0).
+constexpr unsigned long kWindowBeingMade = ~0ul;
+bool LosesTheWindow(int errorCode, unsigned long resource, unsigned long window, int glxFirstError);
 
 }  // namespace gxgl
