@@ -79,21 +79,28 @@ void SetUpScene()
     GXLoadTexObj(&tex, GX_TEXMAP0);
 }
 
+// One unit quad facing the viewer, placed by `m`, with its normal and a
+// texture coordinate spanning the texture once.
+void DrawQuad(const Mtx m)
+{
+    GXLoadPosMtxImm(m, GX_PNMTX0);
+    GXLoadNrmMtxImm(m, GX_PNMTX0);
+    GXBegin(GX_QUADS, GX_VTXFMT0, 4);
+    const float xs[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, ys[4] = {0.5f, 0.5f, -0.5f, -0.5f};
+    for (int v = 0; v < 4; ++v) {
+        GXPosition3f32(xs[v], ys[v], 0);
+        GXNormal3f32(0, 0, 1);
+        GXTexCoord2f32(xs[v] + 0.5f, ys[v] + 0.5f);
+    }
+    GXEnd();
+}
+
 void DrawFrame(int quads)
 {
     for (int i = 0; i < quads; ++i) {
         const float x = static_cast<float>(i % 32) - 16.0f, y = static_cast<float>(i / 32 % 24) - 12.0f;
         const Mtx m = {{1, 0, 0, x}, {0, 1, 0, y}, {0, 0, 1, -30.0f - static_cast<float>(i % 7)}};
-        GXLoadPosMtxImm(m, GX_PNMTX0);
-        GXLoadNrmMtxImm(m, GX_PNMTX0);
-        GXBegin(GX_QUADS, GX_VTXFMT0, 4);
-        const float xs[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, ys[4] = {0.5f, 0.5f, -0.5f, -0.5f};
-        for (int v = 0; v < 4; ++v) {
-            GXPosition3f32(xs[v], ys[v], 0);
-            GXNormal3f32(0, 0, 1);
-            GXTexCoord2f32(xs[v] + 0.5f, ys[v] + 0.5f);
-        }
-        GXEnd();
+        DrawQuad(m);
     }
 }
 
@@ -153,16 +160,7 @@ void DrawLayers(int layers)
 {
     for (int i = 0; i < layers; ++i) {
         const Mtx m = {{90, 0, 0, 0}, {0, 90, 0, 0}, {0, 0, 1, -30.0f}};
-        GXLoadPosMtxImm(m, GX_PNMTX0);
-        GXLoadNrmMtxImm(m, GX_PNMTX0);
-        GXBegin(GX_QUADS, GX_VTXFMT0, 4);
-        const float xs[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, ys[4] = {0.5f, 0.5f, -0.5f, -0.5f};
-        for (int v = 0; v < 4; ++v) {
-            GXPosition3f32(xs[v], ys[v], 0);
-            GXNormal3f32(0, 0, 1);
-            GXTexCoord2f32(xs[v] + 0.5f, ys[v] + 0.5f);
-        }
-        GXEnd();
+        DrawQuad(m);
     }
 }
 

@@ -19,17 +19,7 @@ using Clock = std::chrono::steady_clock;
 // a run several times slower, and a sanitizer build slower again: the bound
 // is four times what a run needs on a quiet machine, eight under a
 // sanitizer, so that load alone fails no test.
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr double kBoundScale = 8.0;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr double kBoundScale = 8.0;
-#else
-constexpr double kBoundScale = 4.0;
-#endif
-#else
-constexpr double kBoundScale = 4.0;
-#endif
+constexpr double kBoundScale = kSanitized ? 8.0 : 4.0;
 
 double SecondsSince(Clock::time_point start)
 {

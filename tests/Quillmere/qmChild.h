@@ -11,6 +11,20 @@
 
 namespace qmtest {
 
+// Whether this build runs under a sanitizer, which runs the program several
+// times slower.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 struct ChildResult {
     int nExit = -1;          // the exit code; 128 + the signal when one ended it
     bool bTimedOut = false;  // killed at the bound

@@ -20,17 +20,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The sanitizer builds run the program several times slower.
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr double kSlowdown = 4.0;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr double kSlowdown = 4.0;
-#else
-constexpr double kSlowdown = 1.0;
-#endif
-#else
-constexpr double kSlowdown = 1.0;
-#endif
+constexpr double kSlowdown = qmtest::kSanitized ? 4.0 : 1.0;
 
 // The top-level window of that name, or 0.
 Window FindWindow(Display* pDisplay, const char* sName)
