@@ -115,6 +115,9 @@ std::string FromNow(const std::string& input)
 // At rest for a second, then the stick held fully forward: the player runs
 // east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
+// The stick held forward and left from the start runs the biped into the
+// updraft north of it.
+const char* const kIntoTheUpdraft = "0 0 -\n30 0 - -60 40\n";
 
 std::map<std::string, size_t> PoolUse()
 {
@@ -302,7 +305,9 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
 }
 
 // The stick steers: the player turns to the stick's direction as seen from
-// the camera (behind it, looking east at the start) and runs that way.
+// the camera (behind it, looking east at the start) and runs that way (the
+// camera, held close by the west wall, swings round after it: the way is
+// read over the run's first second).
 TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
 {
     const struct {
@@ -322,7 +327,7 @@ TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
         const std::vector<Sample>& s = Samples();
         ASSERT_GT(s.size(), 110u);
         ASSERT_EQ(s.back().region, 0);
-        mVec3 way = s.back().pos - s[50].pos;
+        mVec3 way = s[90].pos - s[50].pos;
         way.z = 0.0f;
         ASSERT_GT(way.Length(), 1.0f) << "the player ran";
         way.Normalize();
@@ -738,7 +743,7 @@ TEST_F(gcSamplePlayerTest, ShowsThePlayerAndLeavesThePoolsAsTheyWere)
     const uint8_t* cloak = at(width / 2, height * 5 / 8);
     EXPECT_GT(cloak[0], cloak[1] + 30);
     EXPECT_GT(cloak[0], cloak[2] + 30);
-    const uint8_t* road = at(width / 2, height - 20);
+    const uint8_t* road = at(width * 2 / 3, height - 20);  // beside the player, near the west wall
     EXPECT_LT(std::abs(road[0] - road[2]), 60) << "grey stone";
     EXPECT_GT(road[0] + road[1] + road[2], 150) << "lit";
 
@@ -817,13 +822,14 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     EXPECT_EQ(Problems(), 0);
 }
 
-// Played rather than snapped: the stick held left from the start (the
-// camera looks east along the road, so left is north) runs the biped off
-// the road onto the verge and into the updraft, which asks for the third
-// map within a few seconds.
+// Played rather than snapped: the stick held forward and left from the
+// start (the camera looks east along the road, so that is north-east, and
+// the camera, held close by the west wall, swings the way round to the
+// north) runs the biped off the road onto the verge and into the updraft,
+// which asks for the third map within a few seconds.
 TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
 {
-    Play("0 0 -\n30 0 - -72 0\n", 300);
+    Play(kIntoTheUpdraft, 300);
     const std::vector<Sample>& s = Samples();
     ASSERT_GT(s.size(), 40u);
     EXPECT_LT(s.size(), 150u) << "the map ended early";
@@ -1006,7 +1012,7 @@ TEST_F(gcSampleNewGameTest, AfterFallingTheRestartedPlayerHasFullHealthAndContro
 TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
 {
     NewGame();
-    Play("0 0 -\n30 0 - -72 0\n", 300);
+    Play(kIntoTheUpdraft, 300);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
 
     FlyingSamples().clear();
@@ -1233,7 +1239,7 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
     EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
     Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
               {"up the west wall to the garden wall",
-               {{-14, -2, 0, false}, {-14.3f, 10, 0, true}, {-1, 1, 60, true}},
+               {{-14, -2, 0, false}, {-14.5f, 10, 0, true}, {-1, 1, 60, true}},
                kWestX,
                kGardenY},
               {"over the terrace into the garden's corner",
