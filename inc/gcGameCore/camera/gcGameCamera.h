@@ -299,10 +299,11 @@ private:
     // (one pass); true on a hit.
     bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
     // The pitch nearest fPitch at which the wall test stands the camera at
-    // least fFloor from the pivot, over the entity or, when over gains
-    // nothing (a ceiling), beneath it; when none does, the first limit that
-    // reaches farther than fPitch, else fPitch. *pWall and *pHit come in as
-    // fPitch's wall test and go out as the chosen pitch's.
+    // least fFloor from the pivot, over the entity or, when something lies
+    // just above the pivot (a ceiling), beneath it; when none does, that
+    // side's limit if it reaches farther than fPitch, else fPitch. *pWall
+    // and *pHit come in as fPitch's wall test and go out as the chosen
+    // pitch's.
     float ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall, bool* pHit);
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);

@@ -29,6 +29,9 @@ constexpr float kPitchGainKeep = 0.875f;
 constexpr float kMeshClearance = 0.25f;
 // Halvings of the pitch range ClearPitch searches: 160 degrees to 0.6.
 constexpr int kClearSteps = 8;
+// Over the entity counts as blocked when the steepest pitch reaches less
+// than this share of the distance the camera needs.
+constexpr float kBlockedShare = 0.5f;
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
@@ -55,36 +58,39 @@ bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mV
 float gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall,
                                bool* pHit)
 {
-    // Over the entity first; under it only when over gains nothing (a
-    // ceiling lies above), so that a camera backed into a wall never swings
+    // Over the entity, unless something lies just above the pivot (a
+    // ceiling): then under it. A camera backed into a wall thus never swings
     // from one side to the other.
-    for (const float fLimit : {kMaxPitch, -kMaxPitch}) {
-        mVec3 wall;
-        bool bHit = WallTest(pivot, fHeading, fLimit, &wall);
-        if (wall.Dist(pivot) < fFloor) {
-            if (wall.Dist(pivot) <= pWall->Dist(pivot))
-                continue;
-            *pWall = wall;
-            *pHit = bHit;
-            return fLimit;
-        }
-        // Clear at the limit: halve the way between the squeezed pitch and
-        // the clear one, keeping the clear end.
-        float fSqueezed = fPitch, fClear = fLimit;
-        for (int i = 0; i < kClearSteps; ++i) {
-            const float fMid = 0.5f * (fSqueezed + fClear);
-            mVec3 mid;
-            const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
-            if (mid.Dist(pivot) >= fFloor)
-                fClear = fMid, wall = mid, bHit = bMidHit;
-            else
-                fSqueezed = fMid;
-        }
+    const float fSqueezed = pWall->Dist(pivot);
+    mVec3 wall;
+    bool bHit = WallTest(pivot, fHeading, kMaxPitch, &wall);
+    float fLimit = kMaxPitch;
+    if (wall.Dist(pivot) < kBlockedShare * fFloor) {
+        fLimit = -kMaxPitch;
+        bHit = WallTest(pivot, fHeading, fLimit, &wall);
+    }
+    if (wall.Dist(pivot) < fFloor) {
+        if (wall.Dist(pivot) <= fSqueezed)
+            return fPitch;
         *pWall = wall;
         *pHit = bHit;
-        return fClear;
+        return fLimit;
     }
-    return fPitch;
+    // Clear at the limit: halve the way between the squeezed pitch and the
+    // clear one, keeping the clear end.
+    float fIn = fPitch, fClear = fLimit;
+    for (int i = 0; i < kClearSteps; ++i) {
+        const float fMid = 0.5f * (fIn + fClear);
+        mVec3 mid;
+        const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
+        if (mid.Dist(pivot) >= fFloor)
+            fClear = fMid, wall = mid, bHit = bMidHit;
+        else
+            fIn = fMid;
+    }
+    *pWall = wall;
+    *pHit = bHit;
+    return fClear;
 }
 
 void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)

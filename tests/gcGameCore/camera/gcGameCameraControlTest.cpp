@@ -267,6 +267,53 @@ TEST_F(gcGameCameraControlTest, AWallPullsTheCameraInAtOnceAndLetsItOutAfterASec
     EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, 6.5f, 0.05f);
 }
 
+// Backed into a wall (its face half a unit behind the entity) the camera,
+// pulled in to it, would stand inside the entity: it turns up over the
+// entity by the least pitch that stands it the entity's size (1 without a
+// mesh) from the pivot, where cos(pitch) = 0.5 - r.
+TEST_F(gcGameCameraControlTest, BackedIntoAWallTheCameraTurnsUpOverTheEntity)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -0.5f, -20}, {-20, -0.5f, 20}, {20, -0.5f, 20}, {20, -0.5f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    m_cam.FollowEntity(kEntity, true);  // facing +y: the camera behind it, at -y
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        Tick();
+        mVec3 d = m_cam.GetPos() - Pivot();
+        const float fDist = d.Normalize();
+        EXPECT_GE(fDist, 1.0f - 1e-3f) << "clear of the entity";
+        EXPECT_LT(fDist, 1.05f) << "by the least pitch";
+        EXPECT_NEAR(std::asin(d.z) * 57.29578f, std::acos(0.5f - r) * 57.29578f, 1.0f);
+        EXPECT_NEAR(d.x, 0.0f, 1e-3f) << "still behind it";
+        EXPECT_GE(m_cam.GetPos().y, -0.5f + r - 1e-3f) << "in front of the wall";
+    }
+}
+
+// A ceiling half a unit over the entity, below the pivot 0.8 up that the
+// camera turns about: the pivot is kept under it, and so is the camera,
+// which (nothing above giving it room) turns under the pivot's level until
+// it stands clear of the entity.
+TEST_F(gcGameCameraControlTest, UnderACeilingThePivotAndTheCameraStayBelowIt)
+{
+    std::vector<ColTri> ceiling;
+    AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = 0.8f;
+    m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+    m_cam.FollowEntity(kEntity, true);
+    EXPECT_LE(m_cam.GetPos().z, 0.5f - r + 1e-3f) << "placed under it";
+    const mVec3 pivot(0, 0, 0.5f - r);
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        Tick();
+        EXPECT_LE(m_cam.GetPos().z, 0.5f - r + 1e-3f);
+        EXPECT_GE(m_cam.GetPos().Dist(pivot), 1.0f - 1e-3f) << "clear of the entity";
+    }
+}
+
 TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);

@@ -46,6 +46,8 @@
 #include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/entities/gcDevice.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/interface/gcUI.h"
@@ -64,6 +66,18 @@ using B = gcPlayerBiped;
 constexpr float kStandZ = -2.1f;   // the ground (-3) plus the collider's half height
 constexpr float kTickSeconds = 1.0f / 30.0f;  // the script runs once a frame
 constexpr float kWalkSpeed = 1.5f, kRunSpeed = 4.0f;  // the sample biped's, units a second
+
+// The camera's position in the map's frame (the regions' frames end to end
+// along x, the west one's at the origin), through the world frame of the
+// player's region.
+mVec3 CameraInMap(int nRegion)
+{
+    mVec3 at = gcGameCamera::Get()->GetPos();
+    if (const eZone* pZone = gcEntityWorld::GetRegionZone(nRegion))
+        at = at - pZone->m_localToWorld.origin;
+    at.x += 32.0f * static_cast<float>(nRegion);
+    return at;
+}
 
 // What the player and the camera were doing on one run of the control script.
 struct Sample {
@@ -774,6 +788,7 @@ struct FlyingSample {
     mVec3 pos;     // in the region's frame
     mVec3 camera;  // in the world
     float heading;  // degrees, 0 north, -90 east
+    mVec3 cameraInMap;
 };
 
 std::vector<FlyingSample>& FlyingSamples()
@@ -789,7 +804,8 @@ public:
         if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
             FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
                                        p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos(),
-                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward)});
+                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward),
+                                       CameraInMap(p->m_nRegionId)});
     }
 };
 
@@ -891,7 +907,9 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
 // that way for as long as it is held: walls along the map's edges and a
 // ceiling keep it inside the regions, and flying head-on into a wall
 // knocks it back. Held forward it crosses the map to the east wall and
-// climbs to the ceiling.
+// climbs to the ceiling. The camera stays inside the walls and under the
+// ceiling all the while (by its collider, the near plane's corner distance
+// of 0.12), clear of the flyer.
 TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
 {
     const struct {
@@ -927,6 +945,12 @@ TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
             ASSERT_GE(x.region, 0);
             ASSERT_LT(x.region, 3);
             ASSERT_LE(std::fabs(x.pos.y), 14.5f + 1e-3f);
+            const mVec3& camera = x.cameraInMap;
+            const mVec3 flyer(x.pos.x + 32.0f * static_cast<float>(x.region), x.pos.y, x.pos.z);
+            ASSERT_TRUE(camera.x >= -15.0f + 0.1f && camera.x <= 79.0f - 0.1f && std::fabs(camera.y) <= 15.0f - 0.1f &&
+                        camera.z >= -3.0f + 0.1f && camera.z <= kCeilingZ + 0.5f - 0.1f && camera.Dist(flyer) >= 1.0f)
+                << camera.x << " " << camera.y << " " << camera.z << ", the flyer at " << flyer.x << " " << flyer.y
+                << " " << flyer.z;
         }
         EXPECT_TRUE(bKnockedBack);
         EXPECT_LE(top, kCeilingZ + 1e-3f);
@@ -1087,6 +1111,16 @@ constexpr float kBipedRadius = 0.4f;
 constexpr float kWestX = -15.0f + kBipedRadius, kEastX = 2 * kRegionEdge + 15.0f - kBipedRadius;
 constexpr float kSideY = 15.0f - kBipedRadius;
 
+// Where the camera may stand in the walking maps, in the map's frame: in
+// front of the walls' inner faces (by its collider, the near plane's corner
+// distance of 0.12), and clear of the player: a unit from its centre.
+constexpr float kCameraClear = 0.1f;
+bool CameraInside(const mVec3& camera, const mVec3& player)
+{
+    return camera.x >= -15.0f + kCameraClear && camera.x <= 2 * kRegionEdge + 15.0f - kCameraClear &&
+           std::fabs(camera.y) <= 15.0f - kCameraClear && camera.Dist(player) >= 1.0f;
+}
+
 // One leg of a route, in the map's frame: run to a point, or hold the
 // stick one way (jumping now and then) for a number of frames.
 struct Leg {
@@ -1108,7 +1142,7 @@ public:
             return;
         mVec3 at = p->m_model.m_localToParent.origin;
         at.x += kRegionEdge * static_cast<float>(p->m_nRegionId);
-        m_track.push_back({p->m_nCurState, p->m_nRegionId, at});
+        m_track.push_back({p->m_nCurState, p->m_nRegionId, at, CameraInMap(p->m_nRegionId)});
         PADStatus pad = PADTestIdleStatus();
         if (m_nLeg < m_legs.size()) {
             const Leg& leg = m_legs[m_nLeg];
@@ -1147,6 +1181,7 @@ public:
         int8_t state;
         int16_t region;
         mVec3 at;  // in the map's frame
+        mVec3 camera;  // likewise
     };
     std::vector<Leg> m_legs;
     mutable size_t m_nLeg = 0;
@@ -1163,7 +1198,8 @@ struct Route {
 
 // Drives each route through map nMap (from the map's start, at (-12, 0)):
 // the player stays in a zone and inside the walls all the way, never
-// falls, and ends where the route leads, held there by the walls.
+// falls, and ends where the route leads, held there by the walls; the
+// camera stays inside the walls too, clear of the player.
 class gcSampleEdgesTest : public gcSamplePlayerTest {
 protected:
     void Drive(int nMap, const std::vector<Route>& routes)
@@ -1189,6 +1225,13 @@ protected:
                 const DriveRoute::Step& x = t[out];
                 ADD_FAILURE() << "left at frame " << out << ": region " << x.region << " at " << x.at.x << " "
                               << x.at.y << " " << x.at.z << ", state " << int{x.state};
+            }
+            const size_t cameraOut =
+                FirstWhere(t, 0, [](const DriveRoute::Step& x) { return !CameraInside(x.camera, x.at); });
+            if (cameraOut < t.size()) {
+                const DriveRoute::Step& x = t[cameraOut];
+                ADD_FAILURE() << "the camera left at frame " << cameraOut << ": " << x.camera.x << " " << x.camera.y
+                              << " " << x.camera.z << ", the player at " << x.at.x << " " << x.at.y;
             }
             EXPECT_NEAR(t.back().at.x, r.endX, 0.6f) << t.back().at.y;
             EXPECT_NEAR(t.back().at.y, r.endY, 0.6f) << t.back().at.x;
@@ -1223,20 +1266,35 @@ const Route kNorthEastCorner = {"up the east region's steps into the north-east 
                                 kSideY};
 
 // The stick held half left from the start circles the player round the
-// camera into the west wall north of the road; routes run and jump along
-// the west region's edges into its corners (the garden's behind the
-// terrace too), the updraft left alone.
+// camera into the west wall north of the road; held fully back, it runs the
+// player (jumping) into the west wall with the camera between them, which
+// turns up over the player. Routes run and jump along the west region's
+// edges into its corners (the garden's behind the terrace too), the
+// updraft left alone. The camera stays inside the walls, clear of the
+// player.
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
 {
-    Play("0 0 -\n1 0 - -36 0\n", 400);
-    const std::vector<Sample>& s = Samples();
-    ASSERT_GT(s.size(), 390u) << "the player never froze";
-    for (const Sample& x : s) {
-        ASSERT_EQ(x.region, 0);
-        ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
-        ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
+    const struct {
+        const char* name;
+        const char* input;
+    } rows[] = {{"half left", "0 0 -\n1 0 - -36 0\n"},
+                {"fully back", "0 0 -\n1 0 - 0 -72\n120 0 A 0 -72\n126 0 - 0 -72\n320 0 -\n"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        Play(r.input, 400);
+        const std::vector<Sample>& s = Samples();
+        ASSERT_GT(s.size(), 390u) << "the player never froze";
+        for (const Sample& x : s) {
+            ASSERT_EQ(x.region, 0);
+            ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
+            ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
+            ASSERT_TRUE(CameraInside(x.cameraPos, x.pos))
+                << x.cameraPos.x << " " << x.cameraPos.y << " " << x.cameraPos.z << ", the player at " << x.pos.x
+                << " " << x.pos.y;
+        }
+        EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
     }
-    EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
     Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
               {"up the west wall to the garden wall",
                {{-14, -2, 0, false}, {-14.5f, 10, 0, true}, {-1, 1, 60, true}},
