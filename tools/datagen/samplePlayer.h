@@ -41,6 +41,8 @@ uint32_t SampleMapHandle(int slot);
 // high above its centre, so that it sees over the player's head.
 constexpr float kSampleCameraDistance = 7.0f;
 constexpr float kSampleCameraHeight = 0.8f;
+// The camera's collision mask: it meets every surface sharing a bit.
+constexpr uint32_t kSampleCameraCollisionMask = 1;
 gcGameCameraParams SampleCameraParams();
 
 // Lays one action as a member of an event block being written; false

@@ -1157,6 +1157,10 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     desc.loadingScreenNames = {"Dusk"};
     desc.musicNames = {"Overture", "Ashgrove Road", "Ashgrove Fields", "Ashgrove Skies"};
     desc.gameTracks[0] = 0;  // played game-wide: Music/Music00.mus
+    // The player's camera stops at what the regions are built of (their
+    // one surface takes every bit), so it stays inside the walls and under
+    // the flying map's ceiling.
+    desc.cameraCollisionMask = kSampleCameraCollisionMask;
     std::error_code ec;
     std::filesystem::create_directories(game + "Music", ec);
     // The console's English platform strings: empty for now.

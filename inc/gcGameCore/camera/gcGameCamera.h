@@ -290,6 +290,21 @@ private:
     // The followed entity, when it resolves and its region is resident.
     gcEntity* GetFollowedEntity(mOCS* pWorld) const;
     static bool GetEntityWorld(gcEntity* pEntity, mOCS* pWorld);
+    // The point fOffset up from the entity (its world frame) that the camera
+    // turns about, kept on the entity's side of a ceiling or wall nearer
+    // than that: every sweep starts there, so it must lie inside the map.
+    mVec3 ReachablePivot(const mOCS& entityWorld, float fOffset);
+    // The wall test along a heading and pitch (degrees): *pWall is the
+    // point OFF_MINDIST from the pivot pulled in front of what lies between
+    // (one pass); true on a hit.
+    bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
+    // The pitch nearest fPitch at which the wall test stands the camera at
+    // least fFloor from the pivot, over the entity or, when something lies
+    // just above the pivot (a ceiling), beneath it; when none does, that
+    // side's limit if it reaches farther than fPitch, else fPitch. *pWall
+    // and *pHit come in as fPitch's wall test and go out as the chosen
+    // pitch's.
+    float ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall, bool* pHit);
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);

@@ -27,6 +27,11 @@ constexpr float kHeadingGainKeep = 0.9f;
 constexpr float kMaxSteeredHeadingGain = 0.99f;
 constexpr float kPitchGainKeep = 0.875f;
 constexpr float kMeshClearance = 0.25f;
+// Halvings of the pitch range ClearPitch searches: 160 degrees to 0.6.
+constexpr int kClearSteps = 8;
+// Over the entity counts as blocked when the steepest pitch reaches less
+// than this share of the distance the camera needs.
+constexpr float kBlockedShare = 0.5f;
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
@@ -36,6 +41,57 @@ float MinFollowDist(const gcEntity& entity)
 }
 
 }  // namespace
+
+mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
+{
+    mVec3 pivot = entityWorld.origin + entityWorld.basis.up * fOffset;
+    Collide(entityWorld.origin, &pivot, false);
+    return pivot;
+}
+
+bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
+{
+    *pWall = pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
+    return Collide(pivot, pWall, false);
+}
+
+float gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall,
+                               bool* pHit)
+{
+    // Over the entity, unless something lies just above the pivot (a
+    // ceiling): then under it. A camera backed into a wall thus never swings
+    // from one side to the other.
+    const float fSqueezed = pWall->Dist(pivot);
+    mVec3 wall;
+    bool bHit = WallTest(pivot, fHeading, kMaxPitch, &wall);
+    float fLimit = kMaxPitch;
+    if (wall.Dist(pivot) < kBlockedShare * fFloor) {
+        fLimit = -kMaxPitch;
+        bHit = WallTest(pivot, fHeading, fLimit, &wall);
+    }
+    if (wall.Dist(pivot) < fFloor) {
+        if (wall.Dist(pivot) <= fSqueezed)
+            return fPitch;
+        *pWall = wall;
+        *pHit = bHit;
+        return fLimit;
+    }
+    // Clear at the limit: halve the way between the squeezed pitch and the
+    // clear one, keeping the clear end.
+    float fIn = fPitch, fClear = fLimit;
+    for (int i = 0; i < kClearSteps; ++i) {
+        const float fMid = 0.5f * (fIn + fClear);
+        mVec3 mid;
+        const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
+        if (mid.Dist(pivot) >= fFloor)
+            fClear = fMid, wall = mid, bHit = bMidHit;
+        else
+            fIn = fMid;
+    }
+    *pWall = wall;
+    *pHit = bHit;
+    return fClear;
+}
 
 void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
 {
@@ -47,7 +103,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
         return;
     }
     const float* off = m_params.m_fOffsets;
-    const mVec3 pivot = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    const mVec3 pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
     const float He = Heading(world.basis.forward), Pe = Pitch(world.basis.forward);
     const bool bMoving = IsMoving(*pEntity);
     if (!bMoving)
@@ -106,7 +162,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
         H = He + off[P::OFF_HEADING];
         Pf = -(Pe + off[P::OFF_PITCH]);
     }
-    const mVec3 fwd = Forward(H, Pf);
+    mVec3 fwd = Forward(H, Pf);
 
     // Distance. The placement behind the entity holds the camera's distance
     // only while the entity stays within the reach at which a targeting
@@ -125,8 +181,18 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     float fDistTarget = ctrl.fDesiredMinDist;
     bool bFinalCollide = true;
     if (!bTargeting) {
-        mVec3 wall = pivot + fwd * off[P::OFF_MINDIST];
-        if (Collide(pivot, &wall, false)) {
+        mVec3 wall;
+        bool bHit = WallTest(pivot, H, Pf, &wall);
+        // Pulled in nearer than the entity's own size (backed into a wall,
+        // flying under the ceiling), the camera would stand inside the
+        // entity: it turns over it, or under it, until it stands clear.
+        const float fFloor = std::min(MinFollowDist(*pEntity), off[P::OFF_MINDIST]);
+        if (bHit && wall.Dist(pivot) < fFloor) {
+            Pf = ClearPitch(pivot, H, Pf, fFloor, &wall, &bHit);
+            fwd = Forward(H, Pf);
+            pos = pivot + fwd * D;
+        }
+        if (bHit) {
             const float fWallDist = wall.Dist(pivot);
             if (fWallDist <= ctrl.fDesiredMinDist) {
                 // Pulled in at once; the distance waits a second before it

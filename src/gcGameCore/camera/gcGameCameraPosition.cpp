@@ -283,7 +283,7 @@ bool gcGameCamera::GetPosBehindEntity(bool bReorient, mOCS* pOut)
     mOCS world;
     if (!GetFollowedEntity(&world))
         return false;
-    const mVec3 pivot = world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY];
+    const mVec3 pivot = ReachablePivot(world, m_params.m_fOffsets[P::OFF_ENTITY]);
     *pOut = m_camera.m_cameraToWorld;
     if (bReorient) {
         const float h = Wrap180(Heading(world.basis.forward) + m_params.m_fOffsets[P::OFF_HEADING]);

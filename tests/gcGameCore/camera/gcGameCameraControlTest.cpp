@@ -267,6 +267,65 @@ TEST_F(gcGameCameraControlTest, AWallPullsTheCameraInAtOnceAndLetsItOutAfterASec
     EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, 6.5f, 0.05f);
 }
 
+// Backed into a wall the camera, pulled in to it, would stand inside the
+// entity: it turns up over the entity by the least pitch that stands it the
+// entity's size (1 without a mesh) from the pivot, where cos(pitch) =
+// room / 1 (room: the wall's distance less the collider's radius r); with
+// too little room for that, to the steepest pitch, 80 degrees.
+TEST_F(gcGameCameraControlTest, BackedIntoAWallTheCameraTurnsUpOverTheEntity)
+{
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    const float kDeg = 57.29578f;
+    const struct {
+        float wall;  // its face's distance behind the entity
+        float pitch, dist;
+        float below;  // how far the distance may fall short: the wall's corners are stored rounded
+    } rows[] = {{0.5f, std::acos(0.5f - r) * kDeg, 1.0f, 1e-3f},
+                {r + 0.15f, 80.0f, 0.15f / std::cos(80.0f / kDeg), 0.03f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.wall);
+        std::vector<ColTri> wall;
+        const float y = -row.wall;
+        AddQuad(&wall, {-20, y, -20}, {-20, y, 20}, {20, y, 20}, {20, y, -20});  // faces +y
+        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);  // in place of the last row's
+        m_cam.FollowEntity(kEntity, true);  // facing +y: the camera behind it, at -y
+        for (int i = 0; i < 30; ++i) {
+            SCOPED_TRACE(i);
+            Tick();
+            mVec3 d = m_cam.GetPos() - Pivot();
+            const float fDist = d.Normalize();
+            EXPECT_GE(fDist, row.dist - row.below) << "clear of the entity";
+            EXPECT_LT(fDist, row.dist + 0.05f) << "by the least pitch";
+            EXPECT_NEAR(std::asin(d.z) * kDeg, row.pitch, 1.0f);
+            EXPECT_NEAR(d.x, 0.0f, 1e-3f) << "still behind it";
+            EXPECT_GE(m_cam.GetPos().y, y + r - 1e-3f) << "in front of the wall";
+        }
+    }
+}
+
+// A ceiling half a unit over the entity, below the pivot 0.8 up that the
+// camera turns about: the pivot is kept under it, and so is the camera,
+// which (nothing above giving it room) turns under the pivot's level until
+// it stands clear of the entity.
+TEST_F(gcGameCameraControlTest, UnderACeilingThePivotAndTheCameraStayBelowIt)
+{
+    std::vector<ColTri> ceiling;
+    AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = 0.8f;
+    m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+    m_cam.FollowEntity(kEntity, true);
+    EXPECT_LE(m_cam.GetPos().z, 0.5f - r + 1e-3f) << "placed under it";
+    const mVec3 pivot(0, 0, 0.5f - r);
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        Tick();
+        EXPECT_LE(m_cam.GetPos().z, 0.5f - r + 1e-3f);
+        EXPECT_GE(m_cam.GetPos().Dist(pivot), 1.0f - 1e-3f) << "clear of the entity";
+    }
+}
+
 TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);

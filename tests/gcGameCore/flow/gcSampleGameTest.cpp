@@ -378,8 +378,8 @@ TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
-// From behind the player at the west end of the road, looking east: a
-// brick pillar at the left, the grass verge at the right, the flagstones
+// From behind the player at the west end of the road (the camera held in
+// front of the west wall), looking east: a brick pillar at the left edge, the grass verge at the right, the flagstones
 // below, the player's red cloak in the middle; none of them the white of
 // a texture that did not fit its slot, nor black.
 TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
@@ -395,7 +395,7 @@ TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
     const struct {
         int x, y;
         int dominant;  // 0 red, 1 green, 2 grey
-    } kSpots[] = {{60, 200, 0}, {580, 300, 1}, {420, 440, 2}, {320, 300, 0}};
+    } kSpots[] = {{5, 250, 0}, {580, 300, 1}, {420, 440, 2}, {320, 300, 0}};
     for (const auto& s : kSpots) {
         SCOPED_TRACE(testing::Message() << s.x << ", " << s.y);
         const uint8_t* p = &rgba[(static_cast<size_t>(s.y) * width + s.x) * 4];

@@ -49,6 +49,8 @@
 #include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/entities/gcDevice.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
@@ -68,6 +70,18 @@ using B = gcPlayerBiped;
 constexpr float kStandZ = -2.1f;   // the ground (-3) plus the collider's half height
 constexpr float kTickSeconds = 1.0f / 30.0f;  // the script runs once a frame
 constexpr float kWalkSpeed = 1.5f, kRunSpeed = 4.0f;  // the sample biped's, units a second
+
+// The camera's position in the map's frame (the regions' frames end to end
+// along x, the west one's at the origin), through the world frame of the
+// player's region.
+mVec3 CameraInMap(int nRegion)
+{
+    mVec3 at = gcGameCamera::Get()->GetPos();
+    if (const eZone* pZone = gcEntityWorld::GetRegionZone(nRegion))
+        at = at - pZone->m_localToWorld.origin;
+    at.x += 32.0f * static_cast<float>(nRegion);
+    return at;
+}
 
 // What the player and the camera were doing on one run of the control script.
 struct Sample {
@@ -119,6 +133,9 @@ std::string FromNow(const std::string& input)
 // At rest for a second, then the stick held fully forward: the player runs
 // east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
+// The stick held forward and left from the start runs the biped into the
+// updraft north of it.
+const char* const kIntoTheUpdraft = "0 0 -\n30 0 - -60 40\n";
 
 std::map<std::string, size_t> PoolUse()
 {
@@ -306,7 +323,9 @@ TEST_F(gcSamplePlayerTest, RunsEastPastTheShedToTheGateAndTheNextMap)
 }
 
 // The stick steers: the player turns to the stick's direction as seen from
-// the camera (behind it, looking east at the start) and runs that way.
+// the camera (behind it, looking east at the start) and runs that way (the
+// camera, held close by the west wall, swings round after it: the way is
+// read over the run's first second).
 TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
 {
     const struct {
@@ -326,7 +345,7 @@ TEST_F(gcSamplePlayerTest, TheStickTurnsThePlayerToItsDirectionFromTheCamera)
         const std::vector<Sample>& s = Samples();
         ASSERT_GT(s.size(), 110u);
         ASSERT_EQ(s.back().region, 0);
-        mVec3 way = s.back().pos - s[50].pos;
+        mVec3 way = s[90].pos - s[50].pos;
         way.z = 0.0f;
         ASSERT_GT(way.Length(), 1.0f) << "the player ran";
         way.Normalize();
@@ -742,7 +761,7 @@ TEST_F(gcSamplePlayerTest, ShowsThePlayerAndLeavesThePoolsAsTheyWere)
     const uint8_t* cloak = at(width / 2, height * 5 / 8);
     EXPECT_GT(cloak[0], cloak[1] + 30);
     EXPECT_GT(cloak[0], cloak[2] + 30);
-    const uint8_t* road = at(width / 2, height - 20);
+    const uint8_t* road = at(width * 2 / 3, height - 20);  // beside the player, near the west wall
     EXPECT_LT(std::abs(road[0] - road[2]), 60) << "grey stone";
     EXPECT_GT(road[0] + road[1] + road[2], 150) << "lit";
 
@@ -773,6 +792,7 @@ struct FlyingSample {
     mVec3 pos;     // in the region's frame
     mVec3 camera;  // in the world
     float heading;  // degrees, 0 north, -90 east
+    mVec3 cameraInMap;
 };
 
 std::vector<FlyingSample>& FlyingSamples()
@@ -788,7 +808,8 @@ public:
         if (const gcPlayerFlying* p = dcast<gcPlayerFlying>(gcPlayer::Get()->m_pEntity))
             FlyingSamples().push_back({p->m_nCurState, p->m_nCurFlySpeed, p->m_nRegionId,
                                        p->m_model.m_localToParent.origin, gcGameCamera::Get()->GetPos(),
-                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward)});
+                                       gcEntity::GetHeading(p->m_model.m_localToParent.basis.forward),
+                                       CameraInMap(p->m_nRegionId)});
     }
 };
 
@@ -821,13 +842,14 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     EXPECT_EQ(Problems(), 0);
 }
 
-// Played rather than snapped: the stick held left from the start (the
-// camera looks east along the road, so left is north) runs the biped off
-// the road onto the verge and into the updraft, which asks for the third
-// map within a few seconds.
+// Played rather than snapped: the stick held forward and left from the
+// start (the camera looks east along the road, so that is north-east, and
+// the camera, held close by the west wall, swings the way round to the
+// north) runs the biped off the road onto the verge and into the updraft,
+// which asks for the third map within a few seconds.
 TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
 {
-    Play("0 0 -\n30 0 - -72 0\n", 300);
+    Play(kIntoTheUpdraft, 300);
     const std::vector<Sample>& s = Samples();
     ASSERT_GT(s.size(), 40u);
     EXPECT_LT(s.size(), 150u) << "the map ended early";
@@ -889,7 +911,9 @@ TEST_F(gcSamplePlayerTest, FliesTheThirdMapFromTheControlScript)
 // that way for as long as it is held: walls along the map's edges and a
 // ceiling keep it inside the regions, and flying head-on into a wall
 // knocks it back. Held forward it crosses the map to the east wall and
-// climbs to the ceiling.
+// climbs to the ceiling. The camera stays inside the walls and under the
+// ceiling all the while (by its collider, the near plane's corner distance
+// of 0.12), clear of the flyer.
 TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
 {
     const struct {
@@ -925,6 +949,12 @@ TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
             ASSERT_GE(x.region, 0);
             ASSERT_LT(x.region, 3);
             ASSERT_LE(std::fabs(x.pos.y), 14.5f + 1e-3f);
+            const mVec3& camera = x.cameraInMap;
+            const mVec3 flyer(x.pos.x + 32.0f * static_cast<float>(x.region), x.pos.y, x.pos.z);
+            ASSERT_TRUE(camera.x >= -15.0f + 0.1f && camera.x <= 79.0f - 0.1f && std::fabs(camera.y) <= 15.0f - 0.1f &&
+                        camera.z >= -3.0f + 0.1f && camera.z <= kCeilingZ + 0.5f - 0.1f && camera.Dist(flyer) >= 1.0f)
+                << camera.x << " " << camera.y << " " << camera.z << ", the flyer at " << flyer.x << " " << flyer.y
+                << " " << flyer.z;
         }
         EXPECT_TRUE(bKnockedBack);
         EXPECT_LE(top, kCeilingZ + 1e-3f);
@@ -1068,7 +1098,7 @@ void gcSampleNewGameTest::ExpectTheWholeRowAndPlainWalls()
 TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
 {
     NewGame();
-    Play("0 0 -\n30 0 - -72 0\n", 300);
+    Play(kIntoTheUpdraft, 300);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
     ExpectTheWholeRowAndPlainWalls();
 
@@ -1303,6 +1333,16 @@ constexpr float kBipedRadius = 0.4f;
 constexpr float kWestX = -15.0f + kBipedRadius, kEastX = 2 * kRegionEdge + 15.0f - kBipedRadius;
 constexpr float kSideY = 15.0f - kBipedRadius;
 
+// Where the camera may stand in the walking maps, in the map's frame: in
+// front of the walls' inner faces (by its collider, the near plane's corner
+// distance of 0.12), and clear of the player: a unit from its centre.
+constexpr float kCameraClear = 0.1f;
+bool CameraInside(const mVec3& camera, const mVec3& player)
+{
+    return camera.x >= -15.0f + kCameraClear && camera.x <= 2 * kRegionEdge + 15.0f - kCameraClear &&
+           std::fabs(camera.y) <= 15.0f - kCameraClear && camera.Dist(player) >= 1.0f;
+}
+
 // One leg of a route, in the map's frame: run to a point, or hold the
 // stick one way (jumping now and then) for a number of frames.
 struct Leg {
@@ -1324,7 +1364,7 @@ public:
             return;
         mVec3 at = p->m_model.m_localToParent.origin;
         at.x += kRegionEdge * static_cast<float>(p->m_nRegionId);
-        m_track.push_back({p->m_nCurState, p->m_nRegionId, at});
+        m_track.push_back({p->m_nCurState, p->m_nRegionId, at, CameraInMap(p->m_nRegionId)});
         PADStatus pad = PADTestIdleStatus();
         if (m_nLeg < m_legs.size()) {
             const Leg& leg = m_legs[m_nLeg];
@@ -1363,6 +1403,7 @@ public:
         int8_t state;
         int16_t region;
         mVec3 at;  // in the map's frame
+        mVec3 camera;  // likewise
     };
     std::vector<Leg> m_legs;
     mutable size_t m_nLeg = 0;
@@ -1379,7 +1420,8 @@ struct Route {
 
 // Drives each route through map nMap (from the map's start, at (-12, 0)):
 // the player stays in a zone and inside the walls all the way, never
-// falls, and ends where the route leads, held there by the walls.
+// falls, and ends where the route leads, held there by the walls; the
+// camera stays inside the walls too, clear of the player.
 class gcSampleEdgesTest : public gcSamplePlayerTest {
 protected:
     void Drive(int nMap, const std::vector<Route>& routes)
@@ -1405,6 +1447,13 @@ protected:
                 const DriveRoute::Step& x = t[out];
                 ADD_FAILURE() << "left at frame " << out << ": region " << x.region << " at " << x.at.x << " "
                               << x.at.y << " " << x.at.z << ", state " << int{x.state};
+            }
+            const size_t cameraOut =
+                FirstWhere(t, 0, [](const DriveRoute::Step& x) { return !CameraInside(x.camera, x.at); });
+            if (cameraOut < t.size()) {
+                const DriveRoute::Step& x = t[cameraOut];
+                ADD_FAILURE() << "the camera left at frame " << cameraOut << ": " << x.camera.x << " " << x.camera.y
+                              << " " << x.camera.z << ", the player at " << x.at.x << " " << x.at.y;
             }
             EXPECT_NEAR(t.back().at.x, r.endX, 0.6f) << t.back().at.y;
             EXPECT_NEAR(t.back().at.y, r.endY, 0.6f) << t.back().at.x;
@@ -1439,23 +1488,38 @@ const Route kNorthEastCorner = {"up the east region's steps into the north-east 
                                 kSideY};
 
 // The stick held half left from the start circles the player round the
-// camera into the west wall north of the road; routes run and jump along
-// the west region's edges into its corners (the garden's behind the
-// terrace too), the updraft left alone.
+// camera into the west wall north of the road; held fully back, it runs the
+// player (jumping) into the west wall with the camera between them, which
+// turns up over the player. Routes run and jump along the west region's
+// edges into its corners (the garden's behind the terrace too), the
+// updraft left alone. The camera stays inside the walls, clear of the
+// player.
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
 {
-    Play("0 0 -\n1 0 - -36 0\n", 400);
-    const std::vector<Sample>& s = Samples();
-    ASSERT_GT(s.size(), 390u) << "the player never froze";
-    for (const Sample& x : s) {
-        ASSERT_EQ(x.region, 0);
-        ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
-        ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
+    const struct {
+        const char* name;
+        const char* input;
+    } rows[] = {{"half left", "0 0 -\n1 0 - -36 0\n"},
+                {"fully back", "0 0 -\n1 0 - 0 -72\n120 0 A 0 -72\n126 0 - 0 -72\n320 0 -\n"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        Play(r.input, 400);
+        const std::vector<Sample>& s = Samples();
+        ASSERT_GT(s.size(), 390u) << "the player never froze";
+        for (const Sample& x : s) {
+            ASSERT_EQ(x.region, 0);
+            ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
+            ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
+            ASSERT_TRUE(CameraInside(x.cameraPos, x.pos))
+                << x.cameraPos.x << " " << x.cameraPos.y << " " << x.cameraPos.z << ", the player at " << x.pos.x
+                << " " << x.pos.y;
+        }
+        EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
     }
-    EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
     Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
               {"up the west wall to the garden wall",
-               {{-14, -2, 0, false}, {-14.3f, 10, 0, true}, {-1, 1, 60, true}},
+               {{-14, -2, 0, false}, {-14.5f, 10, 0, true}, {-1, 1, 60, true}},
                kWestX,
                kGardenY},
               {"over the terrace into the garden's corner",
