@@ -1281,7 +1281,7 @@ TEST_F(gcSampleNewGameTest, GuardsAreDrawnSolidAndAFelledOneSinksAndFades)
     using N = gcNPC;
     WithGuards();
     NewGame();
-    constexpr size_t kDay = 100, kNight = 390, kStruck = 510, kLying = 540, kFading = 550, kFaint = 560, kGone = 600;
+    constexpr size_t kDay = 60, kNight = 390, kStruck = 510, kLying = 540, kFading = 550, kFaint = 560, kGone = 600;
     RecordGuardPictures pictures({kDay, kNight, kStruck, kLying, kFading, kFaint, kGone});
     Play("0 0 -\n60 0 - 0 72\n110 0 - -72 0\n116 0 -\n400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n"
          "526 0 -\n",
