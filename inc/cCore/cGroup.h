@@ -40,6 +40,10 @@ public:
     int32_t m_nBegin = -1;  // first slot; -1 while not set
     int32_t m_nEnd = -1;    // one past the last slot
     bool m_bDeleteContained = false;
+    // Records of the last Read that refused their data (kept with their
+    // defaults): a reader whose group holds something it cannot do without
+    // refuses itself on it.
+    int32_t m_nRefusedRecords = 0;
 
 private:
     void ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check);

@@ -30,6 +30,7 @@ void cGroup::Write(const cFile& file) const
 
 bool cGroup::Read(const cFile& file, cMemPool* pPool)
 {
+    m_nRefusedRecords = 0;
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion == 0)
         return rb.Reject(GetType()->m_sTypeName, "version");
@@ -81,9 +82,11 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
     // A record that refuses its block has skipped it and keeps its defaults,
     // so handles to it still resolve.
-    if (!pObject->Read(rb.m_file, pPool))
+    if (!pObject->Read(rb.m_file, pPool)) {
+        ++m_nRefusedRecords;
         cLogError_("%s: record %d (slot %lld) refused its data; it keeps its defaults", GetType()->m_sTypeName,
                    index, static_cast<long long>(slot));
+    }
 }
 
 cGroup::~cGroup()

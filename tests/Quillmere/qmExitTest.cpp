@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,33 @@ void WriteResetInput(const std::string& dir)
 void CutInHalf(const std::string& path)
 {
     std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+}
+
+// The sample player's template (a gcPlayerBipedTemplate, type id 76) in
+// its configuration given a block version its reader refuses: the record is
+// refused and keeps its defaults.
+void RefusePlayerTemplate(const std::string& dir)
+{
+    const std::string path = dir + "/Game/PlayerConfig01.pc";
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    // The type id, then (past the zeros that align it) the block's start
+    // marker, its end offset and its version.
+    const char kTypeId[] = {0, 0, 0, 76};
+    const char kStart[] = {char(0xBB), char(0xBB), char(0xBB), char(0xBB)};
+    for (auto id = bytes.begin();; ++id) {
+        id = std::search(id, bytes.end(), std::begin(kTypeId), std::end(kTypeId));
+        ASSERT_NE(id, bytes.end()) << "the biped template's record";
+        auto start = id + 4;
+        while (start < id + 8 && start < bytes.end() && *start == 0)
+            ++start;
+        if (bytes.end() - start > 12 && std::equal(std::begin(kStart), std::end(kStart), start)) {
+            start[8] = 0x7F;  // the version word's first byte
+            break;
+        }
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 class qmExitTest : public testing::Test {
@@ -146,6 +174,11 @@ const ExitRow kRows[] = {
     // Its default action ends with the same code, but before the shutdown.
     {"SIGHUP while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGHUP,
      "stop video", nullptr, HangUpOnTheMap},
+    // A map would start without its player: nothing drawn but the sky, no
+    // control. Not loaded, as a missing file.
+    {"refused player template", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
+     "gcMapLoader: act 1, map 1 could not be loaded", RefusePlayerTemplate, nullptr, 1,
+     "\"/Game/PlayerConfig01.pc\" could not be read"},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",

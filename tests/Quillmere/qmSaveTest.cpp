@@ -14,8 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "cCore/cCoreServices.h"
 #include "datagen/datagen.h"
 #include "datagen/sampleWriters.h"
+#include "eEngine/eAudio.h"
+#include "eEngine/eMemCard.h"
+#include "gcGameCore/flow/gcGameSave.h"
 #include "qmCapture.h"
 #include "qmChild.h"
 #include "tempDir.h"
@@ -93,6 +97,32 @@ protected:
         constexpr size_t kPayload = 0x850;
         return bytes.size() > kPayload ? std::vector<uint8_t>(bytes.begin() + kPayload, bytes.end())
                                        : std::vector<uint8_t>();
+    }
+
+    // Slot A's save file holding profile 1 at the position (ids 0-based),
+    // as the game writes it: its checksum right.
+    void WriteSave(int32_t nAct, int32_t nMap) const
+    {
+        gcGameSave::gcGameData data;
+        gcGameSave::gcGameProfile& p = data.profiles[0];
+        p.nFlags = 0;
+        p.nAct = nAct;
+        p.nMap = nMap;
+        p.nLoadingScreen = 0;
+        p.audioMode = eAudio::AOM_DEFAULT;
+        std::vector<uint8_t> image(eMemCard::kFileSize, 0);
+        const auto putWord = [&image](size_t at, uint32_t w) {
+            for (int i = 0; i < 4; ++i)
+                image[at + static_cast<size_t>(i)] = static_cast<uint8_t>(w >> (24 - 8 * i));
+        };
+        putWord(eMemCard::kVersionOffset, gcGameSave::kCardVersion);
+        putWord(eMemCard::kSizeOffset, gcGameSave::kDataSize);
+        data.Encode(image.data() + eMemCard::kPayloadOffset);
+        putWord(eMemCard::kCrcOffset, cCalcCRC32(image.data(), eMemCard::kFileSize));
+        const std::string dir = m_card.Path() + "/quillmere/card-a";
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir + "/Quillmere.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     }
 
     TempDir m_tmp{"qm_save"};
@@ -175,5 +205,44 @@ TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
             const bool bStarted = log.find(std::string("Log: ") + map + ": the player sets out") != std::string::npos;
             EXPECT_EQ(bStarted, row.sResumedAt && std::string(row.sResumedAt) == map) << map << "\n" << log;
         }
+    }
+}
+
+// Continue on a save whose position the sample does not hold (an act it
+// lacks, a map it lacks, a map past an act's table): the profile is refused
+// with one warning and the menu stays with its message, as without a save.
+TEST_F(qmSaveTest, ContinueOnAPositionTheDataLacksStaysInTheMenu)
+{
+    const std::string inputPath = m_dir + "/continue.txt";
+    std::ofstream(inputPath) << kContinue;
+    // Continue at 120; the message shows for 2.5 s from then.
+    const auto run = [&](const std::string& name) {
+        return qmtest::RunChild({QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "160", "--input",
+                                 inputPath, "--capture", m_dir + "/" + name + ".png"},
+                                kBound);
+    };
+    std::filesystem::remove_all(m_card.Path() + "/quillmere");
+    const qmtest::ChildResult none = run("none");
+    ASSERT_EQ(none.nExit, 0) << none.log;
+    const qmtest::Capture message = qmtest::ReadCapture(m_dir + "/none.png");
+    ASSERT_GT(message.nWidth, 0);
+    const struct {
+        int32_t nAct, nMap;
+    } rows[] = {{1, 0}, {0, 5}, {0, 50}};
+    for (const auto& row : rows) {
+        const std::string name = "act" + std::to_string(row.nAct + 1) + "map" + std::to_string(row.nMap + 1);
+        SCOPED_TRACE(name);
+        WriteSave(row.nAct, row.nMap);
+        const qmtest::ChildResult r = run(name);
+        EXPECT_FALSE(r.bTimedOut);
+        EXPECT_EQ(r.nExit, 0) << r.log;
+        size_t nWarnings = 0;
+        for (size_t at = r.log.find("[Warn"); at != std::string::npos; at = r.log.find("[Warn", at + 1))
+            ++nWarnings;
+        EXPECT_EQ(nWarnings, 1u) << r.log;
+        EXPECT_NE(r.log.find("gcGameSave: profile 1 is damaged"), std::string::npos) << r.log;
+        EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
+        EXPECT_EQ(r.log.find("sets out"), std::string::npos) << r.log;
+        EXPECT_TRUE(qmtest::ReadCapture(m_dir + "/" + name + ".png").rgba == message.rgba) << "\"No saved game\"";
     }
 }

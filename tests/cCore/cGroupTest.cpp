@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -222,6 +223,52 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(bytes, StoredGroup(4, 7).GetBytes());
+}
+
+}  // namespace
+
+namespace {
+
+// A record whose own block is refused stays with its defaults and is
+// counted; each read counts afresh.
+TEST_F(cGroupTest, RecordsThatRefuseTheirDataAreCountedPerRead)
+{
+    // A thing block of a version its reader refuses.
+    const auto refused = [](datagen::BlockWriter& w) {
+        w.Int(kTestThingId).Begin(99).Int(7).End();
+    };
+    const struct {
+        const char* sName;
+        int nRefusedRecords;
+        std::function<void(datagen::BlockWriter&)> fill;
+    } rows[] = {
+        {"two refused around a sound one", 2,
+         [&](datagen::BlockWriter& w) {
+             w.Half(0x1111);
+             refused(w);
+             w.Half(0x2222);
+             Thing(w, "b", 2);
+             w.Half(0x3333);
+             refused(w);
+         }},
+        {"none refused", 0,
+         [](datagen::BlockWriter& w) {
+             w.Half(0x1111);
+             Thing(w, "a", 1);
+             w.Half(0).Half(0);
+         }},
+    };
+    cTestThingGroup group;  // read twice: the second read's count is its own
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        WriteGroup(2, 0, 3, row.fill);
+        ASSERT_TRUE(ReadInto(group));
+        EXPECT_TRUE(m_bAfterIsNext);
+        EXPECT_EQ(group.m_nRefusedRecords, row.nRefusedRecords);
+        ASSERT_NE(Slot(0), nullptr) << "a refused record keeps its slot";
+        EXPECT_EQ(Slot(0)->m_nValue, row.nRefusedRecords ? 0 : 1);
+        TearDown();  // the slots emptied for the next read
+    }
 }
 
 }  // namespace

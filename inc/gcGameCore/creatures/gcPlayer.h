@@ -31,8 +31,9 @@ public:
     void DeterminePlayerController();
     // Clears the entity, the interaction target and the time played; then -1
     // destroys the loaded configuration (true), another id loads it (false
-    // when that fails) and takes its entity as the player's: named "Player",
-    // region -1. The controller port is kept.
+    // when that fails, or logged when it makes no entity: a map cannot be
+    // played without its player) and takes its entity as the player's:
+    // named "Player", region -1. The controller port is kept.
     bool UpdatePlayerConfig(int nConfigId);
     // Empties the player configuration's pool and its sound pool.
     static void FreePlayerConfigMemory();

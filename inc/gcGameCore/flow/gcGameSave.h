@@ -80,7 +80,7 @@ public:
 
     // The running game into the current profile: the options always, the
     // rest unless bOptionsOnly. The position changes only while a map
-    // change is requested; the stats only while the player lives.
+    // change is requested.
     static void UpdateCurProfile(bool bOptionsOnly);
     // The current profile into the running game. Card data is not trusted:
     // an invalid audio mode is ignored, the item count clamped to 0..32, an
@@ -93,8 +93,9 @@ public:
     static void ResetAllProfiles();
     // Requests the saved act and map when the profile has both. A position
     // of neither (-1, -1) starts nothing; any other that is not two ids of 0
-    // to 2147483646 is damaged: logged, cleared to none, and the card's
-    // status STATUS_CORRUPTED_SAVEFILE.
+    // to 2147483646, or that the game data does not hold (an act or map past
+    // the tables, or its file missing), is damaged: logged, cleared to none,
+    // and the card's status STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;

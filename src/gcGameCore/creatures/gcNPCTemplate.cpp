@@ -9,6 +9,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
+#include "gcGameCore/entities/gcTemplateRead.h"
 
 QM_DEFINE_TYPE(gcNPCTemplate, gcCreatureTemplate, 130)
 
@@ -93,14 +94,8 @@ bool gcNPCTemplate::Read(const cFile& file, cMemPool* pPool)
         return ReadConfigs(rb, pPool, &d) && (v < 4 || d.hitBoundary.Read(file, pPool)) &&
                (v < 5 || d.hitNeighbor.Read(file, pPool)) && !rb.Failed();
     };
-    if (!ReadCreatureThen(file, pPool, readOwn)) {
-        if (rb.Failed())
-            return false;
-        if (bOwnPart)
-            return rb.Reject("gcNPCTemplate", "configuration or event block");
-        rb.SkipToEnd();
-        return false;
-    }
+    if (!ReadCreatureThen(file, pPool, readOwn))
+        return gcTemplateRead::Fail(rb, bOwnPart, "gcNPCTemplate", "configuration or event block");
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], d.configs[i]);
     std::swap(onHitBoundary.pAction, d.hitBoundary.pAction);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -47,10 +48,13 @@ bool gcPlayer::UpdatePlayerConfig(int nConfigId)
     if (!gcGame::LoadPlayerConfig(nConfigId))
         return false;
     m_pEntity = gcPlayerConfig::s_pPlayerConfig ? gcPlayerConfig::s_pPlayerConfig->m_pEntity : nullptr;
-    if (m_pEntity) {
-        m_pEntity->m_nRegionId = -1;
-        m_pEntity->m_name.Set("Player");
+    if (!m_pEntity) {
+        // A map that names a player configuration cannot be played without its player.
+        cLogError_("gcPlayer: player configuration %d made no player", nConfigId + 1);
+        return false;
     }
+    m_pEntity->m_nRegionId = -1;
+    m_pEntity->m_name.Set("Player");
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
+#include "gcGameCore/entities/gcTemplateRead.h"
 
 QM_DEFINE_TYPE(gcPlayerBipedTemplate, gcCreatureTemplate, 76)
 
@@ -80,14 +81,8 @@ bool gcPlayerBipedTemplate::Read(const cFile& file, cMemPool* pPool)
         nMask = v >= kMaskVersion ? rb.ReadUInt() : 0;
         return !rb.Failed();
     };
-    if (!ReadCreatureThen(file, pPool, readOwn)) {
-        if (rb.Failed())
-            return false;
-        if (bOwnPart)
-            return rb.Reject("gcPlayerBipedTemplate", "configuration block");
-        rb.SkipToEnd();
-        return false;
-    }
+    if (!ReadCreatureThen(file, pPool, readOwn))
+        return gcTemplateRead::Fail(rb, bOwnPart, "gcPlayerBipedTemplate", "configuration block");
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     nCollisionMask = nMask;

@@ -9,6 +9,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/entities/gcTemplateRead.h"
 
 QM_DEFINE_TYPE(gcPlayerFlyingTemplate, gcCreatureTemplate, 141)
 
@@ -99,14 +100,10 @@ bool gcPlayerFlyingTemplate::Read(const cFile& file, cMemPool* pPool)
         nMask = rb.ReadUInt();
         return !rb.Failed();
     };
-    if (!ReadCreatureThen(file, pPool, readOwn)) {
-        if (rb.Failed())
-            return false;
-        if (bOwnPart)  // the shift times and mask fail only with the block
-            return rb.Reject("gcPlayerFlyingTemplate", "configuration block");
-        rb.SkipToEnd();
-        return false;
-    }
+    // The shift times and mask fail only with the block: a refusal of the
+    // own part is one of the configurations.
+    if (!ReadCreatureThen(file, pPool, readOwn))
+        return gcTemplateRead::Fail(rb, bOwnPart, "gcPlayerFlyingTemplate", "configuration block");
     for (int i = 0; i < MAX_ANIMATIONS; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     for (int i = 0; i < kNumShiftTimes; ++i)

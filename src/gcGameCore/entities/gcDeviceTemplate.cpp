@@ -7,6 +7,7 @@
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/entities/gcDevice.h"
+#include "gcGameCore/entities/gcTemplateRead.h"
 
 QM_DEFINE_TYPE(gcDeviceTemplate, gcEntityTemplate, 219)
 
@@ -74,14 +75,8 @@ bool gcDeviceTemplate::Read(const cFile& file, cMemPool* pPool)
         bEntityPart = true;
         return ReadConfigs(rb, pPool, configs);
     };
-    if (!ReadThen(file, pPool, readConfigs)) {
-        if (rb.Failed())
-            return false;
-        if (bEntityPart)
-            return rb.Reject("gcDeviceTemplate", "configuration block");
-        rb.SkipToEnd();
-        return false;
-    }
+    if (!ReadThen(file, pPool, readConfigs))
+        return gcTemplateRead::Fail(rb, bEntityPart, "gcDeviceTemplate", "configuration block");
     for (int i = 0; i < kNumAnimations; ++i)
         gcCreatureAttack::SwapAnimationConfig(animationConfigs[i], configs[i]);
     return true;

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "cCore/cFile.h"
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
+#include "cCore/cStr.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
@@ -16,8 +18,10 @@
 #include "gcGameCore/entities/gcEntityTemplate.h"
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
+#include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameState.h"
+#include "gcGameCore/flow/gcMap.h"
 
 QM_DEFINE_TYPE(gcGameSave, cBase, 229)
 
@@ -347,10 +351,10 @@ void gcGameSave::UpdatePlayer(gcGameProfile& p, gcCreature* pCreature)
         p.nPlayerItemFlags[i] = 0;
         p.nPlayerItemParent[i] = -1;
     }
-    // A fallen player's stats are not worth keeping: the profile keeps the
-    // last ones recorded from a living player, or none.
-    if (pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] > 0.0f)
-        RecordStats(p, *pCreature);
+    // Recorded whether the player lives or not: health goes in as its
+    // maximum, so a fallen player's record still holds a living health, and
+    // scripts read what was gained before the fall.
+    RecordStats(p, *pCreature);
     walk.nEntry = walk.nVisited = 0;
     ForEachInRing(pCreature->m_pItems, [&](gcItem* pItem) { ReEquipItem(p, pItem, walk, true); });
 }
@@ -367,9 +371,8 @@ void gcGameSave::RecordStats(gcGameProfile& p, const gcCreature& creature)
 
 bool gcGameSave::HoldsPlayerStats(const gcGameProfile& p)
 {
-    // Health is recorded as its maximum, and only from a living player: a
-    // profile without health holds no player's stats (a new one, or one
-    // recorded before any player lived).
+    // Health is recorded as its maximum: a profile without health holds no
+    // player's stats (a new one, or one recorded before any player lived).
     return p.fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH] > 0.0f;
 }
 
@@ -517,6 +520,26 @@ bool IsPositionId(int32_t n)
     return n >= 0 && n < INT32_MAX;
 }
 
+// Whether the game data holds the act and map of a position: ids within
+// the game's and the act's tables, and both files there. A card's words are
+// not trusted to name a map the loader can start; pWhy says what is missing.
+bool HoldsPosition(int32_t nAct, int32_t nMap, cStr* pWhy)
+{
+    if (nAct >= gcGame::kMaxActs || nMap >= gcAct::kMaxMaps) {
+        pWhy->Set("acts are 1 to %d, maps 1 to %d", gcGame::kMaxActs, gcAct::kMaxMaps);
+        return false;
+    }
+    cStr name;
+    gcAct::GetFilename(nAct, &name);
+    if (cFile::Exists(name.m_sData)) {
+        gcMap::GetFilename(nAct, nMap, &name);
+        if (cFile::Exists(name.m_sData))
+            return true;
+    }
+    pWhy->Set("no file \"%s\"", name.m_sData);
+    return false;
+}
+
 }  // namespace
 
 void gcGameSave::StartCurProfile()
@@ -524,11 +547,17 @@ void gcGameSave::StartCurProfile()
     gcGameProfile* p = GetCurProfile();
     if (!p || (p->nAct == -1 && p->nMap == -1))
         return;  // no position: nothing to start
-    if (!IsPositionId(p->nAct) || !IsPositionId(p->nMap)) {
+    const bool bIds = IsPositionId(p->nAct) && IsPositionId(p->nMap);
+    cStr why;
+    if (!bIds || !HoldsPosition(p->nAct, p->nMap, &why)) {
         // Scripts read the card's status and the profile's map: both say
         // that there is nothing to continue.
-        cLogWarn_("gcGameSave: profile %d is damaged: act %d, map %d cannot be started", s_nCurProfile + 1, p->nAct,
-                  p->nMap);
+        if (!bIds)
+            cLogWarn_("gcGameSave: profile %d is damaged: act %d, map %d cannot be started", s_nCurProfile + 1,
+                      p->nAct, p->nMap);
+        else
+            cLogWarn_("gcGameSave: profile %d is damaged: the game data holds no act %lld, map %lld (%s)",
+                      s_nCurProfile + 1, p->nAct + 1LL, p->nMap + 1LL, why.m_sData);
         p->nAct = p->nMap = -1;
         eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
         return;

@@ -78,6 +78,12 @@ bool gcPlayerConfig::Read(const cFile& file, cMemPool* pPool)
             rb.SkipToEnd();
         return false;
     }
+    // The group holds the player's template: one that refused its data would
+    // make a player of defaults (nothing drawn, no control), not the player.
+    if (m_entityTemplates.m_nRefusedRecords > 0) {
+        cLogError_("gcPlayerConfig: the player's template of \"%s\" refused its data", m_name.m_sData);
+        return false;
+    }
     CreatePlayerEntity(pPool);
     return true;
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <climits>
 #include <functional>
@@ -24,6 +26,7 @@
 #include "gcGameCore/flow/gcGameConfig.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/script/gcKeyValue.h"
+#include "gcGameCore/script/gcScriptTestObjects.h"
 #include "saveTestFixture.h"
 
 namespace {
@@ -44,7 +47,24 @@ void PutF(std::vector<uint8_t>& v, size_t off, float f)
     PutBE(v, off, w);
 }
 
-class gcGameSaveTest : public SaveTest {};
+class gcGameSaveTest : public SaveTest {
+protected:
+    // Puts an act's file and one of its maps' files (empty: only their being
+    // there is asked) into the data directory; ids 0-based.
+    void HoldMap(int nAct, int nMap)
+    {
+        gcGameConfig::s_dataPath.Set("%s", "");
+        char dir[48], act[64], map[64];
+        std::snprintf(dir, sizeof dir, "Game/Act%02d", nAct + 1);
+        std::snprintf(act, sizeof act, "%s/Act%02d.act", dir, nAct + 1);
+        std::snprintf(map, sizeof map, "%s/Map%02d/Map%02d.map", dir, nMap + 1, nMap + 1);
+        std::filesystem::create_directories(std::filesystem::path(m_data.HostPath(map)).parent_path());
+        std::ofstream(m_data.HostPath(act)).put('\0');
+        std::ofstream(m_data.HostPath(map)).put('\0');
+    }
+
+    gcTestDataDir m_data;
+};
 
 // The running game of SaveTest::SetUpRunningGame saved into profile 2,
 // against the layout laid out field by field.
@@ -424,6 +444,7 @@ TEST_F(gcGameSaveTest, ThePositionChangesOnlyWhileAMapChangeIsPending)
     EXPECT_EQ(p.nAct, 2);
     EXPECT_EQ(p.nMap, 0);
     EXPECT_EQ(p.nLoadingScreen, 4);
+    HoldMap(2, 0);
     gcGameSave::StartCurProfile();
     EXPECT_EQ(m_pGame->m_nActToLoad, 2);
     EXPECT_EQ(m_pGame->m_nMapToLoad, 0);
@@ -521,7 +542,7 @@ TEST_F(gcGameSaveTest, ANestedItemPastThe32ndEntryKeepsItsEquipState)
 
 // A profile's stats are those of a living player: a new profile, or one
 // whose health was never recorded, leaves the map's stats on every map
-// start, and a fallen player's stats are not recorded.
+// start; a fallen player's are recorded with health as its maximum.
 TEST_F(gcGameSaveTest, AMapStartGivesOnlyStatsRecordedFromALivingPlayer)
 {
     SetUpRunningGame();
@@ -538,17 +559,44 @@ TEST_F(gcGameSaveTest, AMapStartGivesOnlyStatsRecordedFromALivingPlayer)
         EXPECT_EQ(health(), std::pair(80.0f, 30.0f)) << "the map's";
         EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY], 40.0f);
     }
-    // Fallen: nothing recorded; then alive again and recorded.
+    // Fallen: recorded all the same, health as its living maximum; then
+    // alive again and recorded.
     m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 0.0f;
     gcGameSave::UpdateCurProfile(false);
-    EXPECT_EQ(gcGameSave::GetCurProfile()->fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH], 0.0f);
+    EXPECT_EQ(gcGameSave::GetCurProfile()->fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH], 80.0f);
     gcGameSave::ApplyCurProfile();
-    EXPECT_EQ(health(), std::pair(80.0f, 0.0f));
+    EXPECT_EQ(health(), std::pair(80.0f, 80.0f));
     m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 1.0f;
     gcGameSave::UpdateCurProfile(false);
     m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 0.0f;
     gcGameSave::ApplyCurProfile();
     EXPECT_EQ(health(), std::pair(80.0f, 80.0f)) << "full health from the recorded maximum";
+}
+
+// What the player gained before a fall is in the profile when it is
+// refreshed while the player lies fallen: scripts read it there.
+TEST_F(gcGameSaveTest, StatsGainedBeforeAFallAreRecordedWhileFallen)
+{
+    SetUpRunningGame();
+    gcCreature& c = *m_pCreature;
+    c.m_fCreatureStatsCur[gcCreatureTemplate::STAT_EXPERIENCE] = 420.0f;  // gained: 150 before
+    c.m_fCreatureStatsCur[gcCreatureTemplate::STAT_LEVEL] = 4.0f;
+    c.m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 55.0f;
+    c.m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] = 0.0f;  // then fell
+    gcGameSave::UpdateCurProfile(false);
+    const gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+    const struct {
+        const float& fRecorded;
+        float fExpected;
+    } rows[] = {
+        {p.fPlayerCreatureStat[gcCreatureTemplate::STAT_EXPERIENCE], 420.0f},
+        {p.fPlayerCreatureStat[gcCreatureTemplate::STAT_LEVEL], 4.0f},
+        {p.fPlayerCreatureStat[gcCreatureTemplate::STAT_ENERGY], 55.0f},   // its maximum
+        {p.fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH], 80.0f},       // its maximum: a living health
+        {p.fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE], 90.0f},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(rows[i].fRecorded, rows[i].fExpected) << "row " << i;
 }
 
 // The time played from a save may lie next to the largest count of ticks;
@@ -565,19 +613,27 @@ TEST_F(gcGameSaveTest, TimePlayedFromASaveStopsAtTheLargestCount)
 }
 
 // Continue starts the saved position only when it names an act and a map
-// (ids 0 to 2147483646); any other but "none" is damaged: logged, cleared,
-// and the card's status says so.
+// that the game data holds; any other but "none" is damaged: logged,
+// cleared, and the card's status says so.
 TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
 {
+    HoldMap(0, 1);   // act 1, map 2
+    HoldMap(11, 31);  // the last act's last map
     const struct {
         int32_t nAct, nMap;
         bool bStarts, bDamaged;
     } rows[] = {
-        {0, 1, true, false},         {2147483646, 2147483646, true, false},
+        {0, 1, true, false},         {11, 31, true, false},
         {-1, -1, false, false},      {-1, 0, false, true},
         {0, -1, false, true},        {INT32_MIN, 0, false, true},
         {0, INT32_MIN, false, true}, {INT32_MAX, 1, false, true},
-        {0, INT32_MAX, false, true},
+        {0, INT32_MAX, false, true}, {2147483646, 2147483646, false, true},
+        {1, 0, false, true},   // act 2: no act file
+        {0, 0, false, true},   // act 1's map 1: no map file
+        {0, 5, false, true},   // map 6
+        {0, 50, false, true},  // map 51: past the act's 32
+        {12, 0, false, true},  // act 13: past the game's 12
+        {11, 32, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.nAct << ", " << row.nMap);

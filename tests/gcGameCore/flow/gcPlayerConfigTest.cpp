@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datagen/flowWriters.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "eEngine/eSoundData.h"
 #include "gcFlowTestSupport.h"
 #include "../entities/entityTestObjects.h"
@@ -136,8 +137,9 @@ TEST_F(gcPlayerConfigTest, DefaultRangesOfANewConfiguration)
 }
 
 // A configuration whose entity-template group holds a test template in its
-// begin slot, then the two events.
-bool SavePlayerWithTemplate(const std::string& path, int32_t begin, int32_t end)
+// begin slot (its block of the version given), then the two events.
+bool SavePlayerWithTemplate(const std::string& path, int32_t begin, int32_t end,
+                            uint32_t templateVersion = gcEntityTemplate::kVersion)
 {
     datagen::BlockWriter w;
     datagen::ObjectBlock(w.Header().Begin(4), "Hero");
@@ -149,7 +151,7 @@ bool SavePlayerWithTemplate(const std::string& path, int32_t begin, int32_t end)
         desc.name = "HeroTemplate";
         desc.team = 1;
         w.Half(0x0123).Int(kTestEntityTemplateId);
-        datagen::EntityTemplateBlock(w, desc, gcEntityTemplate::kVersion);
+        datagen::EntityTemplateBlock(w, desc, templateVersion);
     }
     w.End();
     datagen::EmptyEventBlock(datagen::EmptyEventBlock(w)).End().Trailer();
@@ -179,6 +181,36 @@ TEST_F(gcPlayerConfigTest, PlayerEntityFromTheFirstTemplateSitsInSlotZeroUntilTh
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig->m_pEntity, nullptr);
     EXPECT_TRUE(gcEntityMgr::GetHandle(0).IsNull());
     EXPECT_TRUE(gcEntityTemplateMgr::GetHandle(0).IsNull());
+}
+
+// A player template that refuses its data would leave a player of the
+// template's defaults, nothing to play: the configuration is refused, and
+// a map that names it (or one that makes no player) is not started.
+TEST_F(gcPlayerConfigTest, ARefusedPlayerTemplateRefusesTheConfigurationAndTheMapsPlayer)
+{
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(0), 0, 1, gcEntityTemplate::kVersion + 1));
+    {
+        gcTestLogCapture log;
+        EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "player's template of \"Hero\" refused"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/Game/PlayerConfig01.pc\" could not be read"), 1);
+    }
+    EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
+    EXPECT_TRUE(gcEntityMgr::GetHandle(0).IsNull());
+    EXPECT_TRUE(gcEntityTemplateMgr::GetHandle(0).IsNull());
+    // The same template read whole: the player is there.
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(0), 0, 1));
+    EXPECT_TRUE(gcPlayer::Get()->UpdatePlayerConfig(0));
+    EXPECT_NE(gcPlayer::Get()->m_pEntity, nullptr);
+    // A configuration read whole that holds no template makes no player.
+    ASSERT_TRUE(SavePlayerWithTemplate(FileOf(1), 0, 0));
+    {
+        gcTestLogCapture log;
+        EXPECT_FALSE(gcPlayer::Get()->UpdatePlayerConfig(1));
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "player configuration 2 made no player"), 1);
+    }
+    EXPECT_EQ(gcPlayer::Get()->m_pEntity, nullptr);
+    EXPECT_TRUE(gcPlayer::Get()->UpdatePlayerConfig(-1));
 }
 
 TEST_F(gcPlayerConfigTest, EmptyTemplateRangeMakesNoEntityFromAForeignTemplate)
