@@ -79,6 +79,21 @@ void SetUpScene()
     GXLoadTexObj(&tex, GX_TEXMAP0);
 }
 
+// Starts the GL backend for a frame benchmark and sets up the scene; false
+// (the benchmark skipped) when the machine has no OpenGL 3.3 context.
+// `before` gets the backend to put back once the benchmark is done.
+bool StartScene(benchmark::State& state, const gxBackend** before)
+{
+    if (!StartVideo()) {
+        state.SkipWithError("no OpenGL 3.3 context");
+        return false;
+    }
+    GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
+    *before = gxSetBackend(s_pGlBackend);
+    SetUpScene();
+    return true;
+}
+
 // One unit quad facing the viewer, placed by `m`, with its normal and a
 // texture coordinate spanning the texture once.
 void DrawQuad(const Mtx m)
@@ -108,13 +123,9 @@ void DrawFrame(int quads)
 
 static void BM_BackendFrameOfQuads(benchmark::State& state)
 {
-    if (!StartVideo()) {
-        state.SkipWithError("no OpenGL 3.3 context");
+    const gxBackend* before = nullptr;
+    if (!StartScene(state, &before))
         return;
-    }
-    GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
-    const gxBackend* before = gxSetBackend(s_pGlBackend);
-    SetUpScene();
     std::vector<uint8_t> xfb(640 * 480 * 2);
     const int quads = static_cast<int>(state.range(0));
     const auto start = std::chrono::steady_clock::now();
@@ -181,13 +192,9 @@ double FrameOfStagesNs(int stages, std::vector<uint8_t>* xfb)
 // one) sees the same clock and the same neighbours on a shared machine.
 static void BM_BackendFrameOfTevStages(benchmark::State& state)
 {
-    if (!StartVideo()) {
-        state.SkipWithError("no OpenGL 3.3 context");
+    const gxBackend* before = nullptr;
+    if (!StartScene(state, &before))
         return;
-    }
-    GXInit(s_fifo.data(), static_cast<uint32_t>(s_fifo.size()));
-    const gxBackend* before = gxSetBackend(s_pGlBackend);
-    SetUpScene();
     std::vector<uint8_t> xfb(640 * 480 * 2);
     const int stages = static_cast<int>(state.range(0));
     FrameOfStagesNs(stages, &xfb);  // both programs built before the timing
