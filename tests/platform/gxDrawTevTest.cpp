@@ -1,10 +1,23 @@
 #include "gxDrawFixture.h"
 
+#include <memory>
 #include <random>
 
 #include "datagen/gxTextureEncode.h"
 
 namespace {
+
+// An 8x8 RGBA8 image as map 0's texture, clamped; its texels live in
+// *pTexels, which must outlast the drawing.
+void LoadClampedRgba8(const datagen::RgbaImage& image, std::unique_ptr<AlignedBytes>* pTexels)
+{
+    std::vector<uint8_t> encoded;
+    ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
+    *pTexels = std::make_unique<AlignedBytes>(encoded);
+    GXTexObj obj;
+    GXInitTexObj(&obj, (*pTexels)->data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
+    GXLoadTexObj(&obj, GX_TEXMAP0);
+}
 
 struct TevCase {
     const char* name;
@@ -142,12 +155,8 @@ TEST_F(GxDrawTevTest, TwoStagesModulateTextureThenAddRegister)
     image.width = image.height = 8;
     for (int i = 0; i < 64; ++i)
         image.rgba.insert(image.rgba.end(), {200, 100, 50, 255});
-    std::vector<uint8_t> encoded;
-    ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
-    const AlignedBytes texels(encoded);
-    GXTexObj obj;
-    GXInitTexObj(&obj, texels.data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
-    GXLoadTexObj(&obj, GX_TEXMAP0);
+    std::unique_ptr<AlignedBytes> texels;
+    ASSERT_NO_FATAL_FAILURE(LoadClampedRgba8(image, &texels));
     SetUpTexturedFormat();
 
     GXSetNumTevStages(2);
@@ -296,12 +305,8 @@ TEST_F(GxDrawTevTest, RandomConfigurationsDrawAsTheGenericProgramDoes)
         image.rgba.insert(image.rgba.end(), {static_cast<uint8_t>(right ? 230 : 20), static_cast<uint8_t>(bottom ? 170 : 90),
                                              static_cast<uint8_t>(right != bottom ? 250 : 5), static_cast<uint8_t>(right ? 60 : 200)});
     }
-    std::vector<uint8_t> encoded;
-    ASSERT_TRUE(datagen::EncodeGxTexture(image, GX_TF_RGBA8, nullptr, &encoded));
-    const AlignedBytes texels(encoded);
-    GXTexObj obj;
-    GXInitTexObj(&obj, texels.data(), 8, 8, GX_TF_RGBA8, GX_CLAMP, GX_CLAMP, GX_FALSE);
-    GXLoadTexObj(&obj, GX_TEXMAP0);
+    std::unique_ptr<AlignedBytes> texels;
+    ASSERT_NO_FATAL_FAILURE(LoadClampedRgba8(image, &texels));
     SetUpTexturedFormat();
     GXSetNumChans(2);
     GXSetChanCtrl(GX_COLOR1A1, GX_FALSE, GX_SRC_REG, GX_SRC_REG, GX_LIGHT_NULL, GX_DF_NONE, GX_AF_NONE);

@@ -83,6 +83,32 @@ TEST_F(GxDrawTransformTest, LinearFogAtNearMiddleAndFarDistances)
     EXPECT_TRUE(ColorNear(Pixel(30, 30), GXColor{255, 0, 0, 255}, 0));
 }
 
+// The exponential kinds at a quarter of the fog range (the orthographic
+// range 0..1 at depth 0.25), worked by hand: EXP 1 - 2^-2, EXP2 1 - 2^-0.5,
+// REVEXP 2^-6, REVEXP2 2^-4.5, each taken to 1/256 (floor) and blending red
+// into blue with the hardware's >> 8.
+TEST_F(GxDrawTransformTest, ExponentialFogKindsAtAQuarterOfTheRange)
+{
+    struct Row {
+        GXFogType type;
+        GXColor expected;
+    };
+    const Row rows[] = {
+        {GX_FOG_ORTHO_EXP, GXColor{63, 0, 191, 255}},      // 192/256 fog
+        {GX_FOG_ORTHO_EXP2, GXColor{181, 0, 73, 255}},     // 74/256
+        {GX_FOG_ORTHO_REVEXP, GXColor{251, 0, 3, 255}},    // 4/256
+        {GX_FOG_ORTHO_REVEXP2, GXColor{244, 0, 10, 255}},  // 11/256
+    };
+    UseScreenSpace();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.type));
+        GXSetFog(row.type, 0.0f, 1.0f, 0.0f, 1.0f, GXColor{0, 0, 255, 255});
+        DrawRect(10, 10, 50, 50, GXColor{255, 0, 0, 255}, -0.25f);
+        EXPECT_TRUE(ColorNear(Pixel(30, 30), row.expected, 1));
+    }
+    GXSetFog(GX_FOG_NONE, 0.0f, 0.0f, 0.0f, 0.0f, GXColor{0, 0, 0, 0});
+}
+
 TEST_F(GxDrawTransformTest, AttenuatedOmniLight)
 {
     GXLightObj light;

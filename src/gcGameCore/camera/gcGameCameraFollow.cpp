@@ -65,12 +65,14 @@ float gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fPitch,
     mVec3 wall;
     bool bHit = WallTest(pivot, fHeading, kMaxPitch, &wall);
     float fLimit = kMaxPitch;
-    if (wall.Dist(pivot) < kBlockedShare * fFloor) {
+    float fReach = wall.Dist(pivot);
+    if (fReach < kBlockedShare * fFloor) {
         fLimit = -kMaxPitch;
         bHit = WallTest(pivot, fHeading, fLimit, &wall);
+        fReach = wall.Dist(pivot);
     }
-    if (wall.Dist(pivot) < fFloor) {
-        if (wall.Dist(pivot) <= fSqueezed)
+    if (fReach < fFloor) {
+        if (fReach <= fSqueezed)
             return fPitch;
         *pWall = wall;
         *pHit = bHit;

@@ -99,7 +99,7 @@ std::string TexInput(const GlDrawUniforms& u, int s)
     // A coordinate the generators do not produce reads coordinate 0.
     const int coord = u.tevOrder[s][1] < u.vtx[2] ? u.tevOrder[s][1] & 7 : 0;
     char text[80];
-    std::snprintf(text, sizeof(text), "texel(texture(uTex%d, projectCoord(vTex[%d])))", map, coord);
+    std::snprintf(text, sizeof(text), "to255(texture(uTex%d, projectCoord(vTex[%d])))", map, coord);
     return text + Swizzle(u.swap[u.tevSel[s][3] & 3]);
 }
 
@@ -108,7 +108,7 @@ std::string RasInput(const GlDrawUniforms& u, int s)
     const int channel = u.tevOrder[s][2];
     if (channel != 0 && channel != 1)
         return "ivec4(0)";
-    return std::string(channel == 0 ? "rasColor(vClr0)" : "rasColor(vClr1)") + Swizzle(u.swap[u.tevSel[s][2] & 3]);
+    return std::string(channel == 0 ? "to255(vClr0)" : "to255(vClr1)") + Swizzle(u.swap[u.tevSel[s][2] & 3]);
 }
 
 bool Uses(const int32_t in[4], int first, int last)

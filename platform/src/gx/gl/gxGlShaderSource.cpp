@@ -223,12 +223,8 @@ in float vEyeZ;
 
 out vec4 fragColor;
 
-ivec4 texel(vec4 t)
-{
-    return ivec4(floor(t * 255.0 + 0.5));
-}
-
-ivec4 rasColor(vec4 c)
+// A texel or a raster colour (0..1) as the combiner's 0..255.
+ivec4 to255(vec4 c)
 {
     return ivec4(floor(c * 255.0 + 0.5));
 }
@@ -304,7 +300,7 @@ ivec4 sampleMap(int map, vec2 uv)
     case 6: t = texture(uTex6, uv); break;
     default: t = texture(uTex7, uv); break;
     }
-    return texel(t);
+    return to255(t);
 }
 
 vec2 texCoord(int n)
@@ -393,8 +389,8 @@ bool compareGT(int kind, ivec3 a, ivec3 b, out bvec3 perChannel)
 void main()
 {
     ivec4 reg[4] = ivec4[4](uTevReg[0], uTevReg[1], uTevReg[2], uTevReg[3]);
-    ivec4 ras0 = rasColor(vClr0);
-    ivec4 ras1 = rasColor(vClr1);
+    ivec4 ras0 = to255(vClr0);
+    ivec4 ras1 = to255(vClr1);
     int lastC = 0, lastA = 0;
     for (int s = 0; s < uPix.y; ++s) {
         ivec4 order = uTevOrder[s];
