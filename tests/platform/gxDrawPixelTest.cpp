@@ -62,6 +62,32 @@ TEST_F(GxDrawTest, AlphaCompareDiscardsBelowTwo)
     EXPECT_EQ(Pixel(105, 75).r, 0);
 }
 
+// The two comparisons (alpha above 100, alpha above 200) joined by each
+// operation, over alphas where neither, the first only and both pass.
+TEST_F(GxDrawTest, AlphaCompareJoinsItsTwoComparisons)
+{
+    struct Row {
+        GXAlphaOp op;
+        bool drawn[3];  // alpha 50, 150, 250
+    };
+    const Row rows[] = {
+        {GX_AOP_AND, {false, false, true}},
+        {GX_AOP_OR, {false, true, true}},
+        {GX_AOP_XOR, {false, true, false}},
+        {GX_AOP_XNOR, {true, false, true}},
+    };
+    const uint8_t alphas[3] = {50, 150, 250};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.op));
+        GXTestClearEfb(GXColor{0, 0, 0, 0}, 0xFFFFFF);
+        GXSetAlphaCompare(GX_GREATER, 100, row.op, GX_GREATER, 200);
+        for (int i = 0; i < 3; ++i)
+            DrawRect(10.0f + 40 * i, 10, 40.0f + 40 * i, 40, GXColor{255, 255, 255, alphas[i]});
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Pixel(25 + 40 * i, 25).r, row.drawn[i] ? 255 : 0) << "alpha " << int(alphas[i]);
+    }
+}
+
 TEST_F(GxDrawTest, DepthModesCompareAndUpdate)
 {
     GXSetZMode(GX_TRUE, GX_LEQUAL, GX_TRUE);

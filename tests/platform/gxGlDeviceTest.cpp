@@ -194,6 +194,47 @@ TEST(GlDeviceDisplayLoss, AnXErrorThatEndsTheProgramDoesNotWaitForTheRenderThrea
         ::testing::ExitedWithCode(1), "X Error of failed request");
 }
 
+// Another client destroys the window (a window manager's close, xdotool
+// windowclose): the next request on it is refused, and that refusal is the
+// display's loss, logged once, not Xlib's exit. The shutdown then ends.
+TEST(GlDeviceDisplayLoss, AWindowDestroyedByAnotherClientIsALostDisplay)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    if (GlDevice::Get().IsRunning())
+        GTEST_SKIP() << "video runs already in this process: run the test alone";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(
+        {
+            alarm(30);
+            GlDevice& device = GlDevice::Get();
+            SDL_SysWMinfo info;
+            SDL_VERSION(&info.version);
+            if (!device.Start() || !SDL_GetWindowWMInfo(device.Window(), &info) ||
+                info.subsystem != SDL_SYSWM_X11)
+                std::exit(3);
+            Display* pOther = XOpenDisplay(server.Name().c_str());
+            if (!pOther)
+                std::exit(3);
+            XDestroyWindow(pOther, info.info.x11.window);
+            XSync(pOther, False);
+            XCloseDisplay(pOther);
+            const BOOL bLostBefore = VIDisplayLost();
+            XRaiseWindow(info.info.x11.display, info.info.x11.window);
+            XSync(info.info.x11.display, False);
+            std::fprintf(stderr, "lost %d/%d quit %d\n", bLostBefore, VIDisplayLost(), VIQuitRequested());
+            device.Shutdown();
+            std::exit(4);
+        },
+        ::testing::ExitedWithCode(4),
+        "VI: the window was destroyed \\(X error 3 on it[^\n]*\n[^\n]*the display was lost[^\n]*\nlost 0/1 quit 1\n");
+}
+
 namespace {
 
 struct LossRow {
