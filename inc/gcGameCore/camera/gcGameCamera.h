@@ -261,6 +261,7 @@ public:
     gcGameCameraParams m_params;
     uint32_t m_nCollisionMask = 1;
     float m_fSqueezeSide = 1.0f;  // the way a squeezed follow camera last turned: +1 or -1
+    mVec3 m_followPivot{0.0f, 0.0f, 0.0f};  // this tick's pivot of the follow camera, world frame
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;

@@ -30,6 +30,7 @@ constexpr float kPitchGainKeep = 0.875f;
 constexpr float kMeshClearance = 0.25f;
 // Halvings of the pitch range ClearPitch searches: 65 degrees to 0.25.
 constexpr int kClearSteps = 8;
+constexpr float kGrazeMargin = 1.0f;  // degrees
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
@@ -95,6 +96,12 @@ bool gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float* pPitch,
             else
                 fIn = fMid;
         }
+        // Beneath a ceiling the clear end lies where the sweep still grazes
+        // it: a degree lower keeps the reach from flickering between ticks.
+        if (fLimit < fFrom && fClear > fLimit) {
+            fClear = std::max(fClear - kGrazeMargin, fLimit);
+            bHit = WallTest(pivot, fHeading, fClear, &wall);
+        }
         *pPitch = fClear;
         *pWall = wall;
         *pHit = bHit;
@@ -118,6 +125,8 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
         }
         return false;
     };
+    if (room(fHeading))
+        return fHeading;  // a lower pitch has room here (beneath a ceiling)
     for (float fTurn = kRoomStep; fTurn <= 180.0f; fTurn += kRoomStep)
         for (const float fSide : {m_fSqueezeSide, -m_fSqueezeSide}) {
             const float h = Wrap180(fHeading + fSide * fTurn);
@@ -138,6 +147,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     }
     const float* off = m_params.m_fOffsets;
     const mVec3 pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    m_followPivot = pivot;
     const float He = Heading(world.basis.forward), Pe = Pitch(world.basis.forward);
     const bool bMoving = IsMoving(*pEntity);
     if (!bMoving)
