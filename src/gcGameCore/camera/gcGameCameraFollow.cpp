@@ -196,13 +196,18 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     float H, unusedPitch;
     q.GetHP(&H, &unusedPitch);
 
-    // Pitch: eased towards the desired pitch, moving or not. Kept while the
-    // entity moves, the pitch that walking towards the camera or a wall
-    // tilted it to would never be given back.
+    // Pitch: kept while the entity simply moves along, but only between
+    // level and the desired pitch. Above it, it eases back, moving or not:
+    // kept, the pitch that walking towards the camera or a wall tilted it
+    // up to would never be given back. Below level it goes no further while
+    // the entity moves: a climbing flyer would otherwise draw it beneath.
+    const bool bPitchFree = bMoving && !bSteered;
+    const float fLevel = std::min(0.0f, m_curDesiredHPR.y);
+    const float fPitchGoal = bPitchFree ? std::clamp(Pc, fLevel, m_curDesiredHPR.y) : m_curDesiredHPR.y;
     m_fFollowEntityPK = kPitchGainKeep * m_fFollowEntityPK +
                         (1.0f - kPitchGainKeep) * m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P];
-    float Pf = std::clamp(m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * m_curDesiredHPR.y, -kMaxPitch,
-                          kMaxFollowPitch);
+    float Pf = m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * fPitchGoal;
+    Pf = std::clamp(bPitchFree ? std::max(Pf, fLevel) : Pf, -kMaxPitch, kMaxFollowPitch);
     if (bTargeting) {
         H = He + off[P::OFF_HEADING];
         Pf = -(Pe + off[P::OFF_PITCH]);

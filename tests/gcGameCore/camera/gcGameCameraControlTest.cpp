@@ -268,12 +268,15 @@ TEST_F(gcGameCameraControlTest, AWallPullsTheCameraInAtOnceAndLetsItOutAfterASec
     EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, 6.5f, 0.05f);
 }
 
-// The follow camera's pitch over the pivot stays within -5 .. 60 degrees and
-// eases back to the follow pitch (15) within about a second, moving or not:
-// walking at the camera does not tilt it up for good; backed into a wall it
-// swings round to where it has room rather than looking down steeply; a
-// wall lower than the camera still holds it on the near side; under a
-// ceiling with a wall behind it never looks up from beneath the entity.
+// The follow camera's pitch over the pivot stays within -5 .. 60 degrees:
+// above the follow pitch (15) it eases back within about a second, moving
+// or not, so walking at the camera does not tilt it up for good; between
+// level and the follow pitch a moving entity's camera keeps its pitch;
+// below level it goes no further (a climbing entity draws it along).
+// Backed into a wall it swings round to where it has room rather than
+// looking down steeply; a wall lower than the camera still holds it on the
+// near side; under a ceiling with a wall behind it never looks up from
+// beneath the entity.
 TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
 {
     const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
@@ -282,19 +285,22 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
     const struct {
         const char* name;
         Shape shape;
-        float step;      // the entity's move a tick towards the camera (-y)
+        mVec3 move;        // the entity's move a tick
         float startPitch;  // the camera placed at this pitch, 6.5 behind
-        float pivotZ;    // the pivot's height (under a ceiling, kept below it)
+        float pivotZ;      // the pivot's height (under a ceiling, kept below it)
         float minPitch, maxPitch;  // over every tick
         float endPitchBelow;       // after the last tick
         float minY;      // the camera never behind this
         float endDist;   // at least this far from the pivot at the end
     } rows[] = {
-        {"walking at the camera", kOpen, 0.13f, 15.0f, 0.0f, 10.0f, 21.0f, 21.0f, -100.0f, 5.0f},
-        {"moving on, pitched steeply", kOpen, 0.0f, 55.0f, 0.0f, 14.0f, 55.5f, 21.0f, -100.0f, 5.0f},
-        {"backed into a wall", kWallBehind, 0.0f, 15.0f, 0.0f, -5.0f, 60.01f, 60.01f, -0.5f + r - 1e-3f, 1.0f - 1e-3f},
-        {"a low wall behind", kLowWall, 0.0f, 40.0f, 0.0f, -5.0f, 60.01f, 60.01f, -2.0f + r - 1e-3f, 1.0f},
-        {"a ceiling and a wall behind", kCeilingAndWall, 0.0f, 15.0f, 0.5f - r, -5.01f, 60.01f, 60.01f,
+        {"walking at the camera", kOpen, {0, -0.13f, 0}, 15.0f, 0.0f, 10.0f, 21.0f, 21.0f, -100.0f, 5.0f},
+        {"moving on, pitched steeply", kOpen, {0.001f, 0, 0}, 55.0f, 0.0f, 14.0f, 55.5f, 21.0f, -100.0f, 5.0f},
+        {"moving on, pitched low", kOpen, {0.001f, 0, 0}, 5.0f, 0.0f, 4.9f, 5.1f, 5.1f, -100.0f, 5.0f},
+        {"climbing away", kOpen, {0, 0, 0.05f}, 5.0f, 0.0f, -0.01f, 5.1f, 0.5f, -100.0f, 5.0f},
+        {"backed into a wall", kWallBehind, {0.001f, 0, 0}, 15.0f, 0.0f, -5.0f, 60.01f, 60.01f, -0.5f + r - 1e-3f,
+         1.0f - 1e-3f},
+        {"a low wall behind", kLowWall, {0.001f, 0, 0}, 40.0f, 0.0f, -5.0f, 60.01f, 60.01f, -2.0f + r - 1e-3f, 1.0f},
+        {"a ceiling and a wall behind", kCeilingAndWall, {0.001f, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, 60.01f,
          -0.5f + r - 1e-3f, 1.0f - 1e-3f},
     };
     for (const auto& row : rows) {
@@ -312,7 +318,7 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
             f = fOffset;
         PlaceEntity({0, 0, 0});
-        m_entity.m_velocity.Set(0, row.step > 0.0f ? -row.step : 0.01f, 0);
+        m_entity.m_velocity = row.move * 30.0f;
         m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -row.startPitch;
         m_cam.FollowEntity(kEntity, true);  // facing +y: the camera behind it, at -y
         m_cam.m_nFlags &= ~C::kBehindEntity;  // as after a stand: the distance is kept
@@ -321,7 +327,7 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         const mVec3 pivot(0, 0, row.pivotZ);
         float lo = 90.0f, hi = -90.0f, pitch = 0.0f;
         for (int i = 1; i <= 45; ++i) {
-            PlaceEntity({0, -row.step * static_cast<float>(i), 0});
+            PlaceEntity(row.move * static_cast<float>(i));
             Tick();
             mVec3 d = m_cam.GetPos() - (pivot + m_entity.m_model.m_localToParent.origin);
             d.Normalize();
