@@ -54,10 +54,12 @@ public:
     // steeply than this, and one squeezed in by walls or a ceiling turns no
     // lower than kMinSqueezePitch (it never looks up at the entity from
     // beneath); it turns its heading at most kMaxSqueezeTurn a tick towards
-    // room, which it looks for kRoomStep apart.
+    // room, which it looks for kRoomStep apart, and its pitch at most
+    // kMaxSqueezeTilt a tick to stand clear.
     static constexpr float kMaxFollowPitch = 60.0f;
     static constexpr float kMinSqueezePitch = -5.0f;
     static constexpr float kMaxSqueezeTurn = 6.0f;
+    static constexpr float kMaxSqueezeTilt = 4.0f;
     static constexpr float kRoomStep = 30.0f;
     static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
     static constexpr float kMinAltPitch = -5.0f;         // pitch range of the alternate orientation

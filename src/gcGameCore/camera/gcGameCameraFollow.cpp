@@ -247,8 +247,17 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
                 H = Wrap180(H + fTurn);
                 bHit = WallTest(pivot, H, Pf, &wall);
             }
-            if (bHit && wall.Dist(pivot) < fFloor)
+            if (bHit && wall.Dist(pivot) < fFloor) {
+                // The pitch that clears climbs steeply as the room shrinks
+                // below the entity's size: it is followed a few degrees a
+                // tick, the camera pulled in meanwhile, rather than at once.
+                const float fFrom = Pf;
                 ClearPitch(pivot, H, &Pf, fFloor, &wall, &bHit);
+                if (std::fabs(Pf - fFrom) > kMaxSqueezeTilt) {
+                    Pf = std::clamp(Pf, fFrom - kMaxSqueezeTilt, fFrom + kMaxSqueezeTilt);
+                    bHit = WallTest(pivot, H, Pf, &wall);
+                }
+            }
         }
         // Never nearer than the entity's size where the wall leaves room for
         // it: the distance a squeeze pulled in would otherwise hold the

@@ -331,7 +331,11 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
             Tick();
             mVec3 d = m_cam.GetPos() - (pivot + m_entity.m_model.m_localToParent.origin);
             d.Normalize();
+            const float last = pitch;
             pitch = std::asin(d.z) * kDeg;
+            if (i > 1) {
+                ASSERT_LE(std::fabs(pitch - last), 5.0f) << "smoothly, " << i;
+            }
             lo = std::min(lo, pitch);
             hi = std::max(hi, pitch);
             ASSERT_GE(m_cam.GetPos().y - m_entity.m_model.m_localToParent.origin.y, row.minY) << i;

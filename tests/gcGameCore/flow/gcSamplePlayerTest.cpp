@@ -1720,7 +1720,7 @@ TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
         Play(r.input, r.frames, datagen::kSampleSkyMap, &view);
         ExpectSteadyView(view, 2, r.name);
         for (size_t i = 1; i < view.m_views.size(); ++i)
-            ASSERT_LE(std::fabs(view.m_views[i].pitchOver - view.m_views[i - 1].pitchOver), 15.0f) << "a flip at " << i;
+            ASSERT_LE(std::fabs(view.m_views[i].pitchOver - view.m_views[i - 1].pitchOver), 6.0f) << "a flip at " << i;
     }
     EXPECT_EQ(Problems(), 0);
 }
