@@ -281,7 +281,7 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
 {
     const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
     const float kDeg = 57.29578f;
-    enum Shape { kOpen, kWallBehind, kLowWall, kCeilingAndWall };
+    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall };
     const struct {
         const char* name;
         Shape shape;
@@ -300,6 +300,8 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         {"backed into a wall", kWallBehind, {0.001f, 0, 0}, 15.0f, 0.0f, -5.0f, 60.01f, 60.01f, -0.5f + r - 1e-3f,
          1.0f - 1e-3f},
         {"a low wall behind", kLowWall, {0.001f, 0, 0}, 40.0f, 0.0f, -5.0f, 60.01f, 60.01f, -2.0f + r - 1e-3f, 1.0f},
+        {"a ceiling: a degree below it", kCeiling, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, -0.9f, -100.0f,
+         5.0f},
         {"a ceiling and a wall behind", kCeilingAndWall, {0.001f, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, 60.01f,
          -0.5f + r - 1e-3f, 1.0f - 1e-3f},
     };
@@ -310,10 +312,11 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
             AddQuad(&tris, {-20, -0.5f, -20}, {-20, -0.5f, 20}, {20, -0.5f, 20}, {20, -0.5f, -20});  // faces +y
         if (row.shape == kLowWall)
             AddQuad(&tris, {-20, -2, -20}, {-20, -2, 0.9f}, {20, -2, 0.9f}, {20, -2, -20});
-        if (row.shape == kCeilingAndWall)
+        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall;
+        if (bCeiling)
             AddQuad(&tris, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
         ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);  // in place of the last row's
-        const float fOffset = row.shape == kCeilingAndWall ? 0.8f : 0.0f;
+        const float fOffset = bCeiling ? 0.8f : 0.0f;
         m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = fOffset;
         for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
             f = fOffset;
