@@ -1251,33 +1251,47 @@ public:
     mutable int m_nTicks = 0;
 };
 
-// New Game; up the steps to the terrace in front of the house, along it to
-// its west end and on west, down into the walled garden (its walls, the
-// terrace's side and the map's edge all higher than a jump); then east
-// again: steps lead from the garden back up onto the terrace.
+// New Game; up the steps to the terrace in front of the house and off it to
+// the west, down into the walled garden (its walls, the terrace's side and
+// the map's edge all higher than a jump): off the terrace's west end down
+// the garden's steps, or off it by the house into the strip between the
+// steps and the garden's back wall, three metres down. Then east again: the
+// garden's steps lead back up onto the terrace.
 TEST_F(gcSampleNewGameTest, APlayerWhoGoesDownIntoTheGardenClimbsBackOut)
 {
-    NewGame();
-    WalkTheWay way({{4.0f, 4.5f, false},
-                    {4.0f, 13.5f, true},
-                    {-0.5f, 13.0f, false},
-                    {-10.0f, 13.0f, false},
-                    {0.5f, 13.0f, true}});
-    Play("", 1500, 0, &way);
-    const std::vector<Sample>& s = Samples();
-    const size_t terrace = FirstWhere(s, 0, [](const Sample& x) { return x.pos.z > kStandZ + 2.9f; });
-    ASSERT_LT(terrace, s.size()) << "up the steps to the terrace";
-    const size_t garden = FirstWhere(s, terrace, [](const Sample& x) {
-        return x.region == 0 && x.pos.x < -7.5f && x.pos.y > 12.0f && x.pos.y < 15.0f &&
-               std::fabs(x.pos.z - kStandZ) < 0.1f;
-    });
-    ASSERT_LT(garden, s.size()) << "down in the garden";
-    const size_t out = FirstWhere(s, garden, [](const Sample& x) {
-        return x.region == 0 && x.pos.x > -1.0f && x.pos.z > kStandZ + 2.9f;
-    });
-    EXPECT_LT(out, s.size()) << "back on the terrace, by leg " << way.m_nLeg;
-    EXPECT_EQ(way.m_nLeg, way.m_legs.size());
-    EXPECT_EQ(Problems(), 0);
+    using Leg = WalkTheWay::Leg;
+    const Leg kUp[] = {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}};
+    const struct {
+        const char* name;
+        std::vector<Leg> down;
+    } rows[] = {
+        {"off the terrace's end", {{-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}},
+        {"off the terrace by the house", {{0.0f, 14.5f, false}, {-10.0f, 14.5f, false}, {-10.0f, 13.0f, false}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Samples().clear();
+        NewGame();
+        std::vector<Leg> legs(std::begin(kUp), std::end(kUp));
+        legs.insert(legs.end(), row.down.begin(), row.down.end());
+        legs.push_back({0.5f, 13.0f, true});  // east, climbing
+        WalkTheWay way(legs);
+        Play("", 1500, 0, &way);
+        const std::vector<Sample>& s = Samples();
+        const size_t terrace = FirstWhere(s, 0, [](const Sample& x) { return x.pos.z > kStandZ + 2.9f; });
+        ASSERT_LT(terrace, s.size()) << "up the steps to the terrace";
+        const size_t garden = FirstWhere(s, terrace, [](const Sample& x) {
+            return x.region == 0 && x.pos.x < -7.5f && x.pos.y > 12.0f && x.pos.y < 15.0f &&
+                   std::fabs(x.pos.z - kStandZ) < 0.15f;
+        });
+        ASSERT_LT(garden, s.size()) << "down in the garden";
+        const size_t out = FirstWhere(s, garden, [](const Sample& x) {
+            return x.region == 0 && x.pos.x > -1.0f && x.pos.z > kStandZ + 2.9f;
+        });
+        EXPECT_LT(out, s.size()) << "back on the terrace, by leg " << way.m_nLeg;
+        EXPECT_EQ(way.m_nLeg, legs.size());
+        EXPECT_EQ(Problems(), 0);
+    }
 }
 
 // New Game, into the updraft; in the third map the stick pushed fully left
