@@ -134,9 +134,10 @@ gcUIDialog* NewSubtitleDialog(cMemPool* pPool, uint32_t* phControl)
 }
 
 // The boxes of the sample's buttons and messages: the yellow the untextured
-// null material draws, but blended by the alpha the dialog draws its box
-// with. The null material draws opaque whatever that alpha, so that a
-// message's box would stay while its label faded.
+// null material draws, but through a material, which blends by the alpha
+// the dialog draws its box with (one less than opaque makes it
+// transparent). The null material draws opaque whatever that alpha, so
+// that a message's box stayed while its label faded.
 eMaterial* NewBoxMaterial(cMemPool* pPool)
 {
     eMaterial* m = pPool->New<eMaterial>();
@@ -145,11 +146,9 @@ eMaterial* NewBoxMaterial(cMemPool* pPool)
     if (!s)
         return nullptr;
     m->m_nFlags = eMaterial::FLAG_UNLIT | eMaterial::FLAG_TWO_SIDED | eMaterial::FLAG_NO_FOG;
-    m->m_blendMode = eMaterial::BLEND_TRANSPARENT;
     m->m_diffuseColor.Set(1.0f, 1.0f, 0.0f);
+    // A stage passes on its first inputs, without a texture, by default.
     s->m_colorIn[0] = s->m_alphaIn[0] = eTextureStage::IN_RASTER;
-    s->m_colorOp = s->m_alphaOp = eTextureStage::OP_A;
-    s->m_nTextureIndex = eTextureStage::kNoTexture;
     return m;
 }
 
