@@ -409,6 +409,16 @@ void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, flo
     }
 }
 
+// A flight of n steps climbing east to x1 over y0..y1, each rise high and
+// depth deep, from the ground.
+void AddStepsEast(std::vector<Box>* pBoxes, float x1, float y0, float y1, int n, float rise, float depth)
+{
+    for (int i = 0; i < n; ++i) {
+        const float x = x1 - depth * static_cast<float>(n - i);
+        pBoxes->push_back({{x, y0, kGroundZ}, {x + depth, y1, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
+    }
+}
+
 // The west region's north side: the garden's back wall west of the house,
 // the house's front east of it, each from the ground to its top.
 constexpr float kHouseWestX = -1.0f;
@@ -431,6 +441,11 @@ std::vector<Box> RegionBoxes(int id)
         b.push_back({{-kHalf, 15.0f, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
         AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
         b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
+        // The garden lies between walls and the terrace, all higher than a
+        // jump: steps climb from it to the terrace, or a player who came
+        // down from there could never leave. They keep a metre from the back
+        // wall, whose top (half a step above the terrace) is the row's edge.
+        AddStepsEast(&b, -1.0f, 12.0f, 14.0f, 6, 0.5f, 1.0f);
         b.push_back({{kHouseWestX, 15.0f, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
         b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
         b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});

@@ -1166,6 +1166,167 @@ TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
     CARDTestSetRoot(nullptr);
 }
 
+// After Save the "Saved" message fades out, its box with its label: shown,
+// its box is the solid yellow of the buttons; two thirds of the way through
+// the fade none of it is left near that yellow. (The box drawn opaque
+// whatever its alpha stood solid to the end of the fade.)
+TEST_F(gcSampleNewGameTest, TheSavedMessagesBoxFadesWithItsLabel)
+{
+    TempDir card("qm_sample_card");
+    CARDTestSetRoot(card.c_str());
+    eMemCard::Initialize("Quillmere", "Maker");
+    const struct {
+        uint32_t frames;  // Save pressed at 50: the message shows from the next
+        bool bSolid;
+    } rows[] = {{54, true}, {110, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.frames);
+        NewGame();
+        GXTestSetDrawing(true);
+        Play("0 0 -\n30 0 START\n36 0 -\n50 0 A\n56 0 -\n", row.frames);
+        GXTestSetDrawing(false);
+        VIWaitForRetrace();
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+        ASSERT_EQ(width, 640);
+        // The message's box: 200 x 40 at the middle of the screen.
+        int nYellow = 0;
+        for (int y = 200; y < 280; ++y) {
+            for (int x = 200; x < 440; ++x) {
+                const uint8_t* p = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];
+                nYellow += p[0] > 200 && p[1] > 200 && p[2] < 60;
+            }
+        }
+        if (row.bSolid) {
+            EXPECT_GT(nYellow, 5000);
+        } else {
+            EXPECT_LT(nYellow, 100);
+        }
+        EXPECT_EQ(Problems(), 0);
+    }
+    CARDTestSetRoot(nullptr);
+}
+
+// Steers the biped through way points in the west region as a player
+// would, with the stick fully pushed towards the next point as seen from
+// the camera; on a climbing leg A is tapped every 16 ticks. Records the
+// player each tick.
+class WalkTheWay : public gcAction {
+public:
+    struct Leg {
+        float x, y;
+        bool bClimb;
+    };
+    explicit WalkTheWay(std::vector<Leg> legs) : m_legs(std::move(legs)) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        PADStatus pad = PADTestIdleStatus();
+        if (p && p->m_nRegionId == 0 && m_nLeg < m_legs.size()) {
+            const Leg& leg = m_legs[m_nLeg];
+            const mVec3& at = p->m_model.m_localToParent.origin;
+            mVec3 way(leg.x - at.x, leg.y - at.y, 0.0f);
+            if (way.Length() < 0.5f)
+                ++m_nLeg;
+            way.Normalize();
+            const mBasis& view = gcGameCamera::Get()->m_camera.m_cameraToWorld.basis;
+            mVec3 right(view.right.x, view.right.y, 0.0f);
+            mVec3 forward(view.forward.x, view.forward.y, 0.0f);
+            right.Normalize();
+            if (forward.Normalize() < 1e-3f)
+                forward.Set(-right.y, right.x, 0.0f);
+            const float sx = way.Dot(right), sy = way.Dot(forward);
+            const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
+            pad.stickX = static_cast<int8_t>(std::lround(72.0f * sx / len));
+            pad.stickY = static_cast<int8_t>(std::lround(72.0f * sy / len));
+            if (leg.bClimb && ++m_nTicks % 16 == 0)
+                pad.button = PAD_BUTTON_A;
+        }
+        PADTestSetStatus(0, pad);
+    }
+    std::vector<Leg> m_legs;
+    mutable size_t m_nLeg = 0;
+    mutable int m_nTicks = 0;
+};
+
+// New Game; up the steps to the terrace in front of the house and off it to
+// the west, down into the walled garden (its walls, the terrace's side and
+// the map's edge all higher than a jump): off the terrace's west end down
+// the garden's steps, or off it by the house into the strip between the
+// steps and the garden's back wall, three metres down. Then east again: the
+// garden's steps lead back up onto the terrace.
+TEST_F(gcSampleNewGameTest, APlayerWhoGoesDownIntoTheGardenClimbsBackOut)
+{
+    using Leg = WalkTheWay::Leg;
+    const Leg kUp[] = {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}};
+    const struct {
+        const char* name;
+        std::vector<Leg> down;
+    } rows[] = {
+        {"off the terrace's end", {{-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}},
+        {"off the terrace by the house", {{0.0f, 14.5f, false}, {-10.0f, 14.5f, false}, {-10.0f, 13.0f, false}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Samples().clear();
+        NewGame();
+        std::vector<Leg> legs(std::begin(kUp), std::end(kUp));
+        legs.insert(legs.end(), row.down.begin(), row.down.end());
+        legs.push_back({0.5f, 13.0f, true});  // east, climbing
+        WalkTheWay way(legs);
+        Play("", 1500, 0, &way);
+        const std::vector<Sample>& s = Samples();
+        const size_t terrace = FirstWhere(s, 0, [](const Sample& x) { return x.pos.z > kStandZ + 2.9f; });
+        ASSERT_LT(terrace, s.size()) << "up the steps to the terrace";
+        const size_t garden = FirstWhere(s, terrace, [](const Sample& x) {
+            return x.region == 0 && x.pos.x < -7.5f && x.pos.y > 12.0f && x.pos.y < 15.0f &&
+                   std::fabs(x.pos.z - kStandZ) < 0.15f;
+        });
+        ASSERT_LT(garden, s.size()) << "down in the garden";
+        const size_t out = FirstWhere(s, garden, [](const Sample& x) {
+            return x.region == 0 && x.pos.x > -1.0f && x.pos.z > kStandZ + 2.9f;
+        });
+        EXPECT_LT(out, s.size()) << "back on the terrace, by leg " << way.m_nLeg;
+        EXPECT_EQ(way.m_nLeg, legs.size());
+        EXPECT_EQ(Problems(), 0);
+    }
+}
+
+// New Game, into the updraft; in the third map the stick pushed fully left
+// for 12 frames, then let go: the flyer, sent off flapping (climbing), brakes
+// as the stick is let go, hovers in gear 0 within a third of a second and
+// stays there, clear of the walls and the ceiling. (Let go, it flapped on,
+// shifting up, until a wall stopped it.)
+TEST_F(gcSampleNewGameTest, LetGoAfterAShortPushTheFlyerBrakesToAHover)
+{
+    NewGame();
+    Play(kIntoTheUpdraft, 300);
+    ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
+    FlyingSamples().clear();
+    RecordFlyer record;
+    Play("0 0 -\n30 0 - -72 0\n42 0 -\n", 480, datagen::kSampleSkyMap, &record);
+    const std::vector<FlyingSample>& s = FlyingSamples();
+    ASSERT_GT(s.size(), 470u);
+    const size_t off = FirstWhere(s, 0, [&](const FlyingSample& x) { return x.pos.z > s[0].pos.z + 1e-3f; });
+    ASSERT_LT(off, 60u) << "the push sent it off";
+    const size_t braked = FirstWhere(s, off, [](const FlyingSample& x) { return x.state == F::ST_BRAKING; });
+    ASSERT_LT(braked, s.size()) << "it braked";
+    EXPECT_LE(braked, off + 12 + 1) << "as the stick was let go";
+    // The brake eases the flap out over a few ticks.
+    for (size_t i = braked + 10; i < s.size(); ++i) {
+        ASSERT_TRUE(s[i].pos.ApproxEqual(s.back().pos, 1e-4f)) << "hovering, " << i;
+        ASSERT_EQ(s[i].gear, 0);
+    }
+    EXPECT_LT(s.back().pos.z - s[0].pos.z, 0.5f) << "it climbed only while pushed";
+    const mVec3& at = s.back().pos;
+    EXPECT_EQ(s.back().region, 0);
+    EXPECT_TRUE(at.x > -13.0f && at.x < 13.0f && std::fabs(at.y) < 12.0f && at.z < 10.0f)
+        << at.x << " " << at.y << " " << at.z;
+    EXPECT_EQ(Problems(), 0);
+}
+
 // The pictures drawn at chosen ticks (drawing is on for those only) and
 // where the west guard's body lies in each as the camera sees it: its
 // centre, the points three quarters of the way from there to its top and
