@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,9 +75,14 @@ void GlDevice::RefuseWindowless(const char* sdlError)
 
 // Opens SDL's video on a driver with windows. Our X connection handler is
 // in place before SDL opens the display: a connection broken at any point
-// from then on is a lost display, not Xlib's exit.
+// from then on is a lost display, not Xlib's exit (but the GL library may
+// still fault on a connection broken while it queries the server: it reads
+// the replies past Xlib, and no handler hears of the break).
 bool GlDevice::OpenDisplay()
 {
+    // A write to a broken display connection fails (and the connection's
+    // handler notes the loss) instead of SIGPIPE ending the program there.
+    std::signal(SIGPIPE, SIG_IGN);
     WatchXConnection();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         RefuseWindowless(SDL_GetError());
