@@ -191,19 +191,6 @@ TEST(qmWindowTest, AWindowDestroyedByAnotherClientEndsTheProgramAsALostDisplay)
 
 namespace {
 
-// A display name no server answers at.
-std::string DeadDisplay()
-{
-    for (int n = 900; n < 1000; ++n) {
-        const std::string name = ":" + std::to_string(n);
-        if (Display* pDisplay = XOpenDisplay(name.c_str()))
-            XCloseDisplay(pDisplay);
-        else
-            return name;
-    }
-    return "";
-}
-
 struct NoWindowRow {
     const char* name;
     bool bDisplay;       // DISPLAY names a display no server answers at; else unset
