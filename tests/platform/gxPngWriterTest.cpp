@@ -57,7 +57,10 @@ std::vector<std::string> Listing(const std::string& dir)
 {
     std::vector<std::string> entries;
     for (const fs::directory_entry& e : fs::directory_iterator(dir)) {
-        const std::string name = e.path().filename().string();
+        std::string name = e.path().filename().string();
+        const std::string pid = std::to_string(getpid());
+        if (name.find(pid) != std::string::npos)
+            name.replace(name.find(pid), pid.size(), "PID");
         struct stat st;
         lstat(e.path().c_str(), &st);
         if (S_ISLNK(st.st_mode)) {
@@ -105,6 +108,19 @@ bool LinkToUserFile(const std::string& dir)
     return true;
 }
 
+bool LinkToNothing(const std::string& dir)
+{
+    fs::create_symlink("missing.png", dir + "/shot.png");
+    return true;
+}
+
+// A file under the name the writer would give its new file.
+bool NewFileNameTaken(const std::string& dir)
+{
+    WriteText(dir + "/shot.png." + std::to_string(getpid()) + ".tmp", "not mine", 0600);
+    return UserFile(dir);
+}
+
 // A device that takes no byte (as /dev/full); only root may make one.
 bool FullDevice(const std::string& dir)
 {
@@ -120,6 +136,9 @@ const CaptureRow kRows[] = {
      {"kept.png: 0640 PNG", "shot.png -> kept.png"}},
     {"a link to the user's file, the write failing", LinkToUserFile, "shot.png", true, false,
      {"kept.png: 0640 keep me", "shot.png -> kept.png"}},
+    {"a link to nothing", LinkToNothing, "shot.png", false, true, {"missing.png: 0644 PNG", "shot.png -> missing.png"}},
+    {"the new file's name taken", NewFileNameTaken, "shot.png", false, true,
+     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 PNG"}},
     {"a full device", FullDevice, "shot.png", false, false, {"shot.png: device"}},
 };
 

@@ -1,7 +1,5 @@
 #include "gx/gl/gxPngWriter.h"
 
-#include <atomic>
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -54,36 +52,34 @@ namespace {
 // once complete, so a failed write leaves the target as it was and removes
 // only the new file. Where no new file can be made (a folder the user may
 // not write to) the target is written in place, and kept whatever happens.
+// One picture at a time is written to a target.
 struct Destination {
     std::string target;  // the file the finished picture replaces
     std::string temp;    // the new file written first; empty: in place
     FILE* file = nullptr;
 };
 
-// A new file beside target, open for writing, with the permission bits of
-// the file it replaces (a new one's are what the umask leaves of 0666).
+// A new file beside target (named for it and this process), open for
+// writing, with the permission bits of the file it replaces (a new one's are
+// what the umask leaves of 0666). Null when it cannot be made, or when a file
+// of that name is there already (left by an earlier process of the same id,
+// say): that one is not ours to remove.
 FILE* OpenBeside(const std::string& target, const struct stat* pReplaced, std::string* pTemp)
 {
-    static std::atomic<unsigned> s_nNext{0};
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        std::string temp = target + "." + std::to_string(getpid()) + "-" + std::to_string(s_nNext++) + ".tmp";
-        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
-            return nullptr;
-        if (pReplaced)
-            fchmod(fd, pReplaced->st_mode & 07777);
-        FILE* file = fdopen(fd, "wb");
-        if (!file) {
-            close(fd);
-            unlink(temp.c_str());
-            return nullptr;
-        }
-        *pTemp = std::move(temp);
-        return file;
+    std::string temp = target + "." + std::to_string(getpid()) + ".tmp";
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    if (pReplaced)
+        fchmod(fd, pReplaced->st_mode & 07777);
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        unlink(temp.c_str());
+        return nullptr;
     }
-    return nullptr;
+    *pTemp = std::move(temp);
+    return file;
 }
 
 Destination Open(const char* path)
