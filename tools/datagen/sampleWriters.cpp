@@ -576,17 +576,18 @@ void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 
 // A region of the row, walled in; bFlying gives it the flying map's walls
 // and ceiling. A region's neighbours are the regions drawn around it, so
-// they must be every region that can be seen from it. Between its walls
-// and ceiling the flyer sees down the whole row from either end: there
-// every region is a neighbour of every other, or the far end of the row
-// would be a hole until the flyer reached the region beside it.
+// they must be every region that can be seen from it. The whole row lies
+// within the far clip from either end, walking or flying, and the gates
+// and the open sky let the eye down it: every region is a neighbour of
+// every other, or the far end of the row would be a hole until the player
+// reached the region beside it.
 RegionDesc SampleRegionDesc(int id, bool bFlying)
 {
     RegionDesc d;
     d.name = kRegionNames[id];
     int k = 0;
     for (int n = 0; n < kRegionCount; ++n) {
-        if (n == id || (!bFlying && std::abs(n - id) != 1))
+        if (n == id)
             continue;
         d.neighbors[k] = n;
         d.offsets[k].Set(kRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);
