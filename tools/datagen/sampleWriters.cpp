@@ -354,7 +354,7 @@ void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint
 // Adds a rectangular face (corners in order around it) cut into pieces of
 // at most kPieceUnits a side: the loose trees file a triangle by its
 // bounding sphere, and a long wall's sphere would reach past the root.
-constexpr float kPieceUnits = 8.0f;
+constexpr float kPieceUnits = 16.0f;
 
 void AddFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t material)
 {
