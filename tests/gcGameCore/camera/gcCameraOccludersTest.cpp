@@ -25,6 +25,7 @@ TEST(gcCameraOccludersTest, TargetAlphaByPlace)
         {"in front, covering it", {0.0f, 4.0f, 0.0f}, kBody, O::kSeeThrough},
         {"behind it", {0.0f, 8.0f, 0.0f}, kBody, 1.0f},
         {"inside its far half", {0.0f, 7.3f, 0.0f}, kBody, O::kSeeThrough},
+        {"at its far side", {0.0f, 7.4f, 0.0f}, kBody, 1.0f},
         {"past its far side", {0.0f, 7.5f, 0.0f}, kBody, 1.0f},
         {"beside it", {0.8f, 7.0f, 0.0f}, kBody, 1.0f},
         {"in front, a little over a quarter of it", {0.29f, 3.5f, 0.0f}, kHalfBody, O::kSeeThrough},

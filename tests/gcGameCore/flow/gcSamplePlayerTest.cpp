@@ -1190,7 +1190,8 @@ public:
         RecordFight::DoAction(params);
         const gcEntity* pGuard = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot];
         const eModel* pModel = pGuard ? &pGuard->m_model : nullptr;
-        m_alpha.push_back(pModel && pModel->m_nDrawInfos > 0 ? pModel->m_pDrawInfos[0].materialState.m_nColor >> 24 : 0);
+        const bool bDrawn = pModel && pModel->m_nDrawInfos > 0;
+        m_alpha.push_back(bDrawn ? pModel->m_pDrawInfos[0].materialState.m_nColor >> 24 : 0);
         // A frame is presented from the second retrace after its tick on,
         // so drawing goes on to the tick after each chosen one; it starts
         // a tick before, as the first frame drawn after undrawn ones may
