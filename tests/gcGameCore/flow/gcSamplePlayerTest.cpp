@@ -1328,10 +1328,10 @@ TEST_F(gcSampleNewGameTest, LetGoAfterAShortPushTheFlyerBrakesToAHover)
 }
 
 // The pictures drawn at chosen ticks (drawing is on for those only) and
-// where the west guard's body lies in each as the camera sees it: its
-// centre, the points three quarters of the way from there to its top and
-// its foot, and halfway to its left and right edges; none while it is out
-// of the world.
+// where the west guard's body and the player's lie in each as the camera
+// sees them: the centre, the points three quarters of the way from there
+// to the top and the foot, and halfway to the left and right edges; none
+// while the body is out of the world.
 class RecordGuardPictures : public RecordFight {
 public:
     enum Point { kCentre, kUpper, kLower, kLeft, kRight, kPoints };
@@ -1340,7 +1340,7 @@ public:
     };
     using Rgb = std::array<int, 3>;
     struct Picture {
-        std::vector<Spot> body;
+        std::vector<Spot> body, player;
         std::vector<uint8_t> rgba;
     };
 
@@ -1349,6 +1349,10 @@ public:
     {
         const size_t tick = m_state.size();
         RecordFight::DoAction(params);
+        const gcEntity* pGuard = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot];
+        const eModel* pModel = pGuard ? &pGuard->m_model : nullptr;
+        const bool bDrawn = pModel && pModel->m_nDrawInfos > 0;
+        m_alpha.push_back(bDrawn ? pModel->m_pDrawInfos[0].materialState.m_nColor >> 24 : 0);
         // A frame is presented from the second retrace after its tick on,
         // so drawing goes on to the tick after each chosen one; it starts
         // a tick before, as the first frame drawn after undrawn ones may
@@ -1362,41 +1366,52 @@ public:
         const bool bDraw = std::find(m_ticks.begin(), m_ticks.end(), tick) != m_ticks.end();
         const bool bNext = std::find(m_ticks.begin(), m_ticks.end(), tick + 1) != m_ticks.end();
         GXTestSetDrawing(bDraw || bNext || m_pictures.count(tick - 1));
-        if (bDraw)
-            m_pictures[tick] = Place();
+        if (bDraw) {
+            Picture& picture = m_pictures[tick];
+            picture.body = Place(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
+            picture.player = Place(gcPlayer::Get()->m_pEntity);
+        }
     }
     bool Has(size_t tick) const { return m_pictures.count(tick) && !m_pictures.at(tick).rgba.empty(); }
     const std::vector<Spot>& Body(size_t tick) const { return m_pictures.at(tick).body; }
+    const std::vector<Spot>& Player(size_t tick) const { return m_pictures.at(tick).player; }
     Rgb Pixel(size_t tick, Spot at) const
     {
         const uint8_t* p = &m_pictures.at(tick).rgba[(static_cast<size_t>(at.y) * kWidth + at.x) * 4];
         return {p[0], p[1], p[2]};
     }
-
-    static constexpr int kWidth = 640, kHeight = 480;
-
-private:
-    static Picture Place()
+    // Where a point of the world lies in the picture drawn now, kept on the
+    // screen.
+    static Spot OnScreen(const mVec3& at)
     {
-        Picture out;
-        const gcNPC* p = dcast<gcNPC>(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
-        if (!p || !p->m_model.m_pZone || !p->m_model.m_pNodeToZone)
-            return out;
         const eCamera& camera = gcGameCamera::Get()->m_camera;
         const mOCS& eye = camera.m_cameraToWorld;
         float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
         camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+        const mVec3 d = at - eye.origin;
+        const float ahead = d.Dot(eye.basis.forward);
+        const float x = kWidth * (n * d.Dot(eye.basis.right) / ahead - l) / (r - l);
+        const float y = kHeight * (t - n * d.Dot(eye.basis.up) / ahead) / (t - b);
+        return {std::clamp(static_cast<int>(x), 0, kWidth - 1), std::clamp(static_cast<int>(y), 0, kHeight - 1)};
+    }
+
+    static constexpr int kWidth = 640, kHeight = 480;
+    mutable std::vector<uint32_t> m_alpha;  // the west guard's model's, each tick
+
+private:
+    // The body of the guard and of the player alike: a collider 0.4 across
+    // and 0.9 up from its centre.
+    static std::vector<Spot> Place(const gcEntity* p)
+    {
+        std::vector<Spot> out;
+        if (!p || !p->m_model.m_pZone || !p->m_model.m_pNodeToZone)
+            return out;
+        const mOCS& eye = gcGameCamera::Get()->m_camera.m_cameraToWorld;
         mVec3 centre;  // the body's node
         centre.Xform(p->m_model.m_pNodeToZone[0].origin, p->m_model.m_pZone->m_localToWorld);
         const mVec3 up(0.0f, 0.0f, 0.75f * 0.9f), side = eye.basis.right * (0.5f * 0.4f);  // of the collider's
-        for (const mVec3& at : {centre, centre + up, centre - up, centre - side, centre + side}) {
-            const mVec3 d = at - eye.origin;
-            const float ahead = d.Dot(eye.basis.forward);
-            const float x = kWidth * (n * d.Dot(eye.basis.right) / ahead - l) / (r - l);
-            const float y = kHeight * (t - n * d.Dot(eye.basis.up) / ahead) / (t - b);
-            out.body.push_back({std::clamp(static_cast<int>(x), 0, kWidth - 1),
-                                std::clamp(static_cast<int>(y), 0, kHeight - 1)});
-        }
+        for (const mVec3& at : {centre, centre + up, centre - up, centre - side, centre + side})
+            out.push_back(OnScreen(at));
         return out;
     }
 
@@ -1483,6 +1498,100 @@ TEST_F(gcSampleNewGameTest, GuardsAreDrawnSolidAndAFelledOneSinksAndFades)
         before = now;
     }
     EXPECT_GT(before, 4) << "still there";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// New Game and the sample's own input with the guards on the road, as
+// `make run` plays it: the west guard chases the running player from
+// behind, between it and the camera, falls behind and passes the camera;
+// then the middle guard meets the player. In every picture the middle of
+// the player's body shows its cloak's red (red well above green and blue,
+// by day and by night), through a guard in front of it or with none; the
+// boards' brown there (red barely above the others) would be a guard
+// hiding it, or filling the view. The guard is drawn see-through while it
+// is in the way.
+TEST_F(gcSampleNewGameTest, TheGuardsNeverHideThePlayerInTheScriptedRun)
+{
+    WithGuards();
+    NewGame();
+    constexpr size_t kFirst = 60, kLast = 330;  // from the player's run to the end of make run's frames
+    std::vector<size_t> ticks;
+    for (size_t t = kFirst; t <= kLast; t += 2)
+        ticks.push_back(t);
+    RecordGuardPictures pictures(ticks);
+    Play(datagen::SamplePlayerInputText(), kLast + 3, 0, &pictures);
+    GXTestSetDrawing(false);
+    for (size_t t : ticks) {
+        ASSERT_TRUE(pictures.Has(t)) << t;
+        ASSERT_EQ(pictures.Player(t).size(), size_t{RecordGuardPictures::kPoints}) << t;
+        const RecordGuardPictures::Rgb c = pictures.Pixel(t, pictures.Player(t)[RecordGuardPictures::kCentre]);
+        EXPECT_TRUE(c[0] * 5 > c[1] * 8 && c[0] * 5 > c[2] * 8) << t << ": " << c[0] << " " << c[1] << " " << c[2];
+    }
+    // The west guard as drawn: solid, eased to see-through in steps of at
+    // most 4 a second, held there while it chases, faded out altogether
+    // as it passes the camera, and solid again behind it.
+    const std::vector<uint32_t>& a = pictures.m_alpha;
+    ASSERT_GT(a.size(), kLast);
+    uint32_t step = 0;
+    for (size_t t = 1; t < a.size(); ++t)
+        step = std::max(step, a[t] > a[t - 1] ? a[t] - a[t - 1] : a[t - 1] - a[t]);
+    EXPECT_EQ(step, 34u) << "255 x 4 / 30";
+    EXPECT_EQ(a[kFirst], 255u);
+    EXPECT_GT(std::count(a.begin(), a.end(), 76u), 60) << "0.3";
+    EXPECT_EQ(*std::min_element(a.begin(), a.end()), 0u);
+    EXPECT_EQ(a.back(), 255u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// A picture at one tick, the regions resident and drawn each tick, and
+// where points of the east region's far wall (the inner face of the
+// row's east end, from the road's height up) lie in the picture.
+class RecordRowPicture : public RecordGuardPictures {
+public:
+    explicit RecordRowPicture(size_t tick) : RecordGuardPictures({tick}), m_tick(tick) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordGuardPictures::DoAction(params);
+        m_regions.DoAction(params);
+        const eZone* pWest = gcEntityWorld::GetRegionZone(0);
+        if (m_state.size() != m_tick + 1 || !pWest)
+            return;
+        for (float y : {-4.0f, 0.0f, 4.0f})
+            for (float z : {-2.5f, -1.5f})
+                m_wall.push_back(OnScreen(pWest->m_localToWorld.origin + mVec3(2 * 32.0f + 15.0f, y, z)));
+    }
+    size_t m_tick;
+    RecordRegions m_regions;
+    mutable std::vector<Spot> m_wall;
+};
+
+// New Game, a run east towards the west guard and a stand in the west
+// region: through the middle region's gate the road runs on to the east
+// region's far wall. All three regions are drawn, and where the far wall
+// lies in the picture its bricks show, not the bare frame (only the
+// ambient over the cleared frame, blue-grey).
+TEST_F(gcSampleNewGameTest, TheEastRegionIsDrawnFromTheWestOne)
+{
+    WithGuards();
+    NewGame();
+    constexpr size_t kStand = 80;
+    RecordRowPicture pictures(kStand);
+    Play("0 0 -\n30 0 - 0 72\n70 0 -\n", kStand + 3, 0, &pictures);
+    GXTestSetDrawing(false);
+    ASSERT_TRUE(pictures.Has(kStand));
+    ASSERT_GT(pictures.m_regions.m_regions.size(), kStand);
+    EXPECT_EQ(Samples()[kStand].region, 0) << "in the west region";
+    EXPECT_EQ(pictures.m_regions.m_regions[kStand], 3);
+    EXPECT_EQ(pictures.m_regions.m_attached[kStand], 3) << "and drawn";
+    const uint32_t ambient = pictures.m_regions.m_nAmbient;  // ARGB
+    const RecordGuardPictures::Rgb bare{static_cast<int>(ambient >> 16 & 0xFF), static_cast<int>(ambient >> 8 & 0xFF),
+                                        static_cast<int>(ambient & 0xFF)};
+    ASSERT_EQ(pictures.m_wall.size(), 6u);
+    for (const RecordGuardPictures::Spot& at : pictures.m_wall) {
+        const RecordGuardPictures::Rgb c = pictures.Pixel(kStand, at);
+        EXPECT_NE(c, bare) << at.x << " " << at.y;
+        EXPECT_GT(c[0], c[2] + 10) << at.x << " " << at.y << ": the bricks' red";
+    }
     EXPECT_EQ(Problems(), 0);
 }
 
