@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -24,6 +26,20 @@ inline bool OnPath(const char* sName)
         from = to + 1;
     }
     return false;
+}
+
+// A display name no server answers at (from :900 on), or "" when every one
+// of a hundred has a server.
+inline std::string DeadDisplay()
+{
+    for (int n = 900; n < 1000; ++n) {
+        const std::string name = ":" + std::to_string(n);
+        Display* pDisplay = XOpenDisplay(name.c_str());
+        if (!pDisplay)
+            return name;
+        XCloseDisplay(pDisplay);
+    }
+    return "";
 }
 
 // Xvfb on a display number of its own choice (-displayfd: no clash with

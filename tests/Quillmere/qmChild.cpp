@@ -14,13 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The bound stops a child that hangs; it does not time the run. A busy
-// machine (a whole suite run with many jobs, a load of 50 on 8 cores) makes
-// a run several times slower, and a sanitizer build slower again: the bound
-// is four times what a run needs on a quiet machine, eight under a
-// sanitizer, so that load alone fails no test.
-constexpr double kBoundScale = kSanitized ? 8.0 : 4.0;
-
 double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();

@@ -25,6 +25,14 @@ inline constexpr bool kSanitized = false;
 inline constexpr bool kSanitized = false;
 #endif
 
+// The bound stops a child that hangs; it does not time the run. A busy
+// machine (a whole suite run with many jobs, a load of 50 on 8 cores) makes
+// a run several times slower, and a sanitizer build slower again: a bound
+// is four times what a run needs on a quiet machine, eight under a
+// sanitizer, so that load alone fails no test. RunChild stretches its bound
+// so; a test that bounds a run's time itself stretches it alike.
+inline constexpr double kBoundScale = kSanitized ? 8.0 : 4.0;
+
 struct ChildResult {
     int nExit = -1;          // the exit code; 128 + the signal when one ended it
     bool bTimedOut = false;  // killed at the bound

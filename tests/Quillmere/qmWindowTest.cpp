@@ -12,15 +12,13 @@
 
 #include "datagen/datagen.h"
 #include "qmChild.h"
+#include "qmXCut.h"
 #include "tempDir.h"
 #include "xvfbServer.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The sanitizer builds run the program several times slower.
-constexpr double kSlowdown = qmtest::kSanitized ? 4.0 : 1.0;
 
 // The top-level window of that name, or 0.
 Window FindWindow(Display* pDisplay, const char* sName)
@@ -154,7 +152,7 @@ TEST(qmWindowTest, AWindowDestroyedAsItAppearsEndsTheProgramAsALostDisplay)
         EXPECT_EQ(r.nExit, 4) << r.log;
         EXPECT_NE(r.log.find("VI: the display was lost"), std::string::npos) << r.log;
         EXPECT_EQ(r.log.find("X Error"), std::string::npos) << r.log;
-        EXPECT_LT(r.seconds, 10.0 * kSlowdown) << r.log;
+        EXPECT_LT(r.seconds, 10.0 * qmtest::kBoundScale) << r.log;
     }
 }
 
@@ -188,5 +186,98 @@ TEST(qmWindowTest, AWindowDestroyedByAnotherClientEndsTheProgramAsALostDisplay)
     EXPECT_NE(r.log.find("quillmere: stop video"), std::string::npos) << r.log;
     // The shutdown ended it, not the lost display's last resort.
     EXPECT_EQ(r.log.find("did not end within"), std::string::npos) << r.log;
-    EXPECT_LT(seconds, 5.0 * kSlowdown) << r.log;
+    EXPECT_LT(seconds, 5.0 * qmtest::kBoundScale) << r.log;
+}
+
+namespace {
+
+struct NoWindowRow {
+    const char* name;
+    bool bDisplay;       // DISPLAY names a display no server answers at; else unset
+    const char* driver;  // SDL_VIDEODRIVER, or none
+    bool bHeadless;
+    int nExit;
+    const char* message;  // in the log; none for a run that plays
+};
+
+const NoWindowRow kNoWindowRows[] = {
+    {"no server at DISPLAY", true, nullptr, false, 4, "VI: no window can be made: no display answers at DISPLAY=\":9"},
+    {"DISPLAY not set", false, nullptr, false, 4, "VI: no window can be made: DISPLAY is not set;"},
+    {"headless, DISPLAY not set", false, nullptr, true, 0, nullptr},
+    {"the offscreen driver named", false, "offscreen", false, 0, nullptr},
+};
+
+}  // namespace
+
+// A run that wants a window where none can be made says so in one line,
+// naming the display and --headless, and ends at once through its shutdown
+// with the lost display's code instead of playing on unseen; a headless
+// run, or one that names the offscreen driver, plays there as ever. (The
+// platform's tests hold the other ways to have no window.)
+TEST(qmWindowTest, ARunThatWantsAWindowWhereNoneCanBeMadeEnds)
+{
+    TempDir tmp{"qm_window_none"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    const std::string dead = DeadDisplay();
+    ASSERT_FALSE(dead.empty());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    for (const NoWindowRow& row : kNoWindowRows) {
+        SCOPED_TRACE(row.name);
+        ScopedEnv display("DISPLAY", row.bDisplay ? dead.c_str() : nullptr);
+        ScopedEnv driver("SDL_VIDEODRIVER", row.driver);
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", tmp.Path(), "--frames", "30"};
+        if (row.bHeadless)
+            args.push_back("--headless");
+        const qmtest::ChildResult r = qmtest::RunChild(args, 30.0);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        const size_t at = r.log.find("VI: no window can be made");
+        if (row.message) {
+            EXPECT_NE(r.log.find(row.message), std::string::npos) << r.log;
+            EXPECT_NE(r.log.find("; --headless runs without one\n", at), std::string::npos) << r.log;
+            EXPECT_NE(r.log.find("quillmere: stop video"), std::string::npos) << r.log;  // through the shutdown
+        } else {
+            EXPECT_EQ(at, std::string::npos) << r.log;
+        }
+    }
+}
+
+// The X server gone at any point of the start-up, from before the display
+// is opened to the context made on the window, is a lost display: exit 4
+// (within the grace period), never Xlib's exit 1, a crash, or a run on
+// without a window. Each row breaks the connection after that many bytes
+// from the server (here the start-up takes about 400 KB: 10 KB the
+// connection's set-up, then SDL's, the GL library's and the window's).
+TEST(qmWindowTest, TheXServerGoneDuringTheStartUpIsALostDisplay)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    // The server resets when its last client leaves, and refuses clients
+    // meanwhile: one stays connected across the rows.
+    Display* pStay = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(pStay, nullptr);
+    TempDir tmp{"qm_window_cut"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    for (const size_t bytes : {size_t{1}, size_t{9000}, size_t{12000}, size_t{20000}, size_t{38000}, size_t{200000}}) {
+        SCOPED_TRACE(bytes);
+        XCut cut(server.Name(), bytes);
+        ASSERT_TRUE(cut.Start());
+        ScopedEnv display("DISPLAY", cut.Name().c_str());
+        const qmtest::ChildResult r =
+            qmtest::RunChild({QM_QUILLMERE, "--data", tmp.Path(), "--frames", "100000"}, 30.0);
+        EXPECT_TRUE(cut.Cut());
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, 4) << r.log;
+        const bool bSaid = r.log.find("VI: the display was lost") != std::string::npos ||
+                           r.log.find("VI: no window can be made") != std::string::npos;
+        EXPECT_TRUE(bSaid) << r.log;
+        EXPECT_LT(r.seconds, 5.0 * qmtest::kBoundScale) << r.log;
+    }
+    XCloseDisplay(pStay);
 }

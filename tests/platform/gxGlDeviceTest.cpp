@@ -2,6 +2,7 @@
 // thread waits at the queue's limit, gives the OS CPU to other threads while
 // it waits, and every task still runs once, in posting order. A lost
 // display: nothing waits for the render thread any more.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -279,4 +280,71 @@ TEST(GlDeviceDisplayLoss, XErrorsThatSayTheWindowIsGone)
 {
     for (const LossRow& row : kLossRows)
         EXPECT_EQ(gxgl::LosesTheWindow(row.code, row.resource, row.window, row.glxFirstError), row.loses) << row.name;
+}
+
+namespace {
+
+struct NoWindowRow {
+    const char* name;
+    bool bDeadDisplay;    // DISPLAY names a display no server answers at; else unset
+    const char* wayland;  // WAYLAND_DISPLAY, or none
+    const char* driver;   // SDL_VIDEODRIVER, or none
+    bool bHeadless;
+    const char* log;  // what the start-up writes ("%s": the dead display), then its outcome
+};
+
+const NoWindowRow kNoWindowRows[] = {
+    {"DISPLAY not set", false, nullptr, nullptr, false,
+     "VI: no window can be made: DISPLAY is not set; --headless runs without one\nlost 1 headless 0\n"},
+    {"no server at DISPLAY", true, nullptr, nullptr, false,
+     "VI: no window can be made: no display answers at DISPLAY=\"%s\"; --headless runs without one\n"
+     "lost 1 headless 0\n"},
+    {"no server at WAYLAND_DISPLAY", false, "qm-no-such-wayland", nullptr, false,
+     "VI: no window can be made: no display answers at WAYLAND_DISPLAY=\"qm-no-such-wayland\"; --headless runs "
+     "without one\nlost 1 headless 0\n"},
+    {"x11 named, no server", true, nullptr, "x11", false,
+     "VI: no window can be made: no display answers at DISPLAY=\"%s\" (x11 not available); --headless runs "
+     "without one\nlost 1 headless 0\n"},
+    {"a driver without windows named", true, nullptr, "dummy", false,
+     "VI: no window can be made: SDL_VIDEODRIVER=\"dummy\" makes none; --headless runs without one\n"
+     "lost 1 headless 0\n"},
+    {"headless", false, nullptr, nullptr, true, "lost 0 headless 1\n"},
+    {"the offscreen driver named", true, nullptr, "offscreen", false, "lost 0 headless 1\n"},
+};
+
+}  // namespace
+
+// A start that wants a window where none can be made fails, says so in one
+// line naming the display, and counts as a lost display (the program then
+// ends with that code), instead of running on without a window; a headless
+// start, or the offscreen driver named, runs without one.
+TEST(GlDeviceNoWindow, AStartThatWantsAWindowWhereNoneCanBeMadeIsALostDisplay)
+{
+    if (GlDevice::Get().IsRunning())
+        GTEST_SKIP() << "video runs already in this process: run the test alone";
+    const std::string dead = DeadDisplay();
+    ASSERT_FALSE(dead.empty());
+    // Forked as it is: each child starts video afresh in the row's environment.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    for (const NoWindowRow& row : kNoWindowRows) {
+        SCOPED_TRACE(row.name);
+        ScopedEnv display("DISPLAY", row.bDeadDisplay ? dead.c_str() : nullptr);
+        ScopedEnv wayland("WAYLAND_DISPLAY", row.wayland);
+        ScopedEnv driver("SDL_VIDEODRIVER", row.driver);
+        char expected[512];
+        std::snprintf(expected, sizeof expected, row.log, dead.c_str());
+        EXPECT_EXIT(
+            {
+                alarm(30);
+                GlDevice& device = GlDevice::Get();
+                device.SetHeadless(row.bHeadless);
+                // Without OpenGL a headless start fails too, but loses nothing.
+                const bool bStarted = device.Start();
+                std::fprintf(stderr, "lost %d headless %d\n", device.DisplayLost(), device.IsHeadless());
+                if (bStarted && device.DisplayLost())
+                    std::fprintf(stderr, "started, yet lost\n");
+                std::_Exit(0);
+            },
+            ::testing::ExitedWithCode(0), ::testing::EndsWith(expected));
+    }
 }

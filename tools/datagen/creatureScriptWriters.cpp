@@ -15,6 +15,7 @@
 #include "gcGameCore/values/gcValControllerState.h"
 #include "gcGameCore/values/gcValCreatureState.h"
 #include "gcGameCore/values/gcValEntityOrientation.h"
+#include "gcGameCore/values/gcValEntityVelocity.h"
 #include "gcGameCore/values/gcValNumber.h"
 #include "gcGameCore/values/gcValUnaryOp.h"
 
@@ -66,12 +67,22 @@ gcAction* TurnStep(Builder& b)
     return b.If(pTurn, b.Took(NewSetValue(b.Pool(), gcDoSetValue::OP_ASSIGN, facing(), stick())));
 }
 
-// Run, walk, or stand when the stick was let go while moving.
+// Run, walk, or stand when the stick was let go while moving: walking,
+// running, or otherwise covering ground. A flyer never says it walks or
+// runs; let go, it would flap on (climbing, and shifting up) or coast on
+// until a wall stopped it, and standing brakes it to a hover. A creature
+// whose state takes no stand (in the air, hit) refuses it.
 gcAction* MoveStep(Builder& b)
 {
-    gcValue* pMoving = b.New<gcValBinaryOp>(gcValBinaryOp::OP_OR,
-                                            b.New<gcValCreatureState>(gcValCreatureState::STATE_WALKING, kInitiator),
-                                            b.New<gcValCreatureState>(gcValCreatureState::STATE_RUNNING, kInitiator));
+    gcValue* pGoing = b.New<gcValBinaryOp>(gcValBinaryOp::OP_GREATER,
+                                           b.New<gcValEntityVelocity>(kInitiator, gcValEntityVelocity::AXIS_MAG),
+                                           b.New<gcValNumber>(0.0f));
+    gcValue* pMoving = b.New<gcValBinaryOp>(
+        gcValBinaryOp::OP_OR,
+        b.New<gcValBinaryOp>(gcValBinaryOp::OP_OR,
+                             b.New<gcValCreatureState>(gcValCreatureState::STATE_WALKING, kInitiator),
+                             b.New<gcValCreatureState>(gcValCreatureState::STATE_RUNNING, kInitiator)),
+        pGoing);
     gcAction* pStop = b.If(pMoving, b.Command(gcDoCreatureAction::CA_STAND));
     gcAction* pWalk = b.If(b.StickAtLeast(kPlayerWalkDeflection), b.Command(gcDoCreatureAction::CA_WALK), pStop);
     return b.If(b.StickAtLeast(kPlayerRunDeflection), b.Command(gcDoCreatureAction::CA_RUN), pWalk);

@@ -21,7 +21,8 @@ constexpr float kPlayerTurnSlack = 10.0f;
 // Fills the event with the control step, run on the Initiator (the
 // controlled creature): the stick turns it to the stick's direction seen
 // from the camera (see kPlayerTurnSlack); at least kPlayerRunDeflection runs, at least
-// kPlayerWalkDeflection walks, less stands while walking or running; then
+// kPlayerWalkDeflection walks, less stands while walking, running or
+// otherwise moving (a flyer brakes to a hover); then
 // button 1 pressed jumps, button 2 pressed starts attack 1 and button 3
 // pressed works what the creature stands at (interacts). False
 // (logged) when the pool is full.

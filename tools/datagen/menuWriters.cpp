@@ -218,6 +218,8 @@ bool WriteSampleMainMenu(const std::string& dir)
     if (!pButtonSprite)
         return false;
     pButtonSprite->m_name.Set("Button");
+    // "No saved game" fades out: its box fades with its label.
+    pButtonSprite->m_hMaterial = eMaterialHandle(SampleBoxMaterialHandle());
     const uint32_t hButtonSprite = DialogHandle(kButtonSpriteCheck, kMenuSpritesBegin);
     const uint32_t hMain = DialogHandle(kMainCheck, kMenuDialogsBegin);
     const uint32_t hOptions = DialogHandle(kOptionsCheck, kMenuDialogsBegin + 1);

@@ -14,8 +14,10 @@
 #include "datagen/soundWriters.h"
 #include "eEngine/eFont.h"
 #include "eEngine/eMaterial.h"
+#include "eEngine/eMaterialPass.h"
 #include "eEngine/eTexture.h"
 #include "eEngine/eTextureConfig.h"
+#include "eEngine/eTextureStage.h"
 #include "gcGameCore/actions/gcDoPlayCinematic.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
@@ -34,6 +36,7 @@ namespace {
 constexpr int kGlyphTextureSlot = 440;
 constexpr int kGlyphCell = 16;  // texels a glyph cell: a 256 x 256 sheet
 constexpr int kFontMaterialSlot = 640;
+constexpr int kBoxMaterialSlot = 641;
 constexpr int kFontSlot = 4;
 constexpr int kSubtitleDialogSlot = 200;  // in the game's dialog group
 constexpr int kGreetingVoiceSlot = 0;     // the map's voice-overs start at 0
@@ -130,11 +133,35 @@ gcUIDialog* NewSubtitleDialog(cMemPool* pPool, uint32_t* phControl)
     return pDialog;
 }
 
+// The boxes of the sample's buttons and messages: the yellow the untextured
+// null material draws, but through a material, which blends by the alpha
+// the dialog draws its box with (one less than opaque makes it
+// transparent). The null material draws opaque whatever that alpha, so
+// that a message's box stayed while its label faded.
+eMaterial* NewBoxMaterial(cMemPool* pPool)
+{
+    eMaterial* m = pPool->New<eMaterial>();
+    eMaterialPass* pPass = m ? m->AddPass(eMaterial::PASS_DIFFUSE) : nullptr;
+    eTextureStage* s = pPass ? pPass->AddTextureStage() : nullptr;
+    if (!s)
+        return nullptr;
+    m->m_nFlags = eMaterial::FLAG_UNLIT | eMaterial::FLAG_TWO_SIDED | eMaterial::FLAG_NO_FOG;
+    m->m_diffuseColor.Set(1.0f, 1.0f, 0.0f);
+    // A stage passes on its first inputs, without a texture, by default.
+    s->m_colorIn[0] = s->m_alphaIn[0] = eTextureStage::IN_RASTER;
+    return m;
+}
+
 }  // namespace
 
 uint32_t SampleFontHandle()
 {
     return HandleOf(kFontSlot);
+}
+
+uint32_t SampleBoxMaterialHandle()
+{
+    return HandleOf(kBoxMaterialSlot);
 }
 
 bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache)
@@ -153,7 +180,8 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
         return false;
     cMemPool pool("datagen SubtitleConfig", 0x4000, false);
     const eMaterial* pMaterial = MakeOverlayMaterial(&pool, eTextureHandle(HandleOf(kGlyphTextureSlot)));
-    if (!pMaterial)
+    const eMaterial* pBox = NewBoxMaterial(&pool);
+    if (!pMaterial || !pBox)
         return false;
     eFont font;
     font.m_name.Set("Subtitles");
@@ -168,8 +196,10 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     ObjectBlock(w.Header().Begin(gcGameConfig::kVersion), "GameConfig");
     bool ok = LayTextureConfigs(w, beginSlot, cache, glyphs, scratch);
     LayOne(w, kGlyphTextureSlot, eTexture::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { TextureBlock(b, glyphs); });
-    LayOne(w, kFontMaterialSlot, eMaterial::GetStaticType()->m_nTypeId,
-           [&](BlockWriter& b) { ok = LayEngineObject(b, *pMaterial, scratch) && ok; });
+    LayGroup(w, kFontMaterialSlot, kBoxMaterialSlot + 1, eMaterial::GetStaticType()->m_nTypeId,
+             [](int) { return true; }, [&](BlockWriter& b, int slot) {
+                 ok = LayEngineObject(b, slot == kBoxMaterialSlot ? *pBox : *pMaterial, scratch) && ok;
+             });
     LayOne(w, kFontSlot, eFont::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { FontBlock(b, font, eFont::kVersion); });
     EmptyGroupBlock(w, 0);  // meshes
     EmptyGroupBlock(w, 0);  // animations

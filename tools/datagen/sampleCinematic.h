@@ -30,10 +30,14 @@ constexpr int kGreetingTriggerSlot = 10;         // in its region-trigger group
 // The handle of the font the subtitles and the menus draw with (in the
 // game configuration, loaded before the menu).
 uint32_t SampleFontHandle();
+// The handle of the material of the menus' and messages' boxes (in the game
+// configuration too): plain yellow, faded with its dialog.
+uint32_t SampleBoxMaterialHandle();
 
 // The game configuration ("Game/GameConfig.gc"): the texture cache of the
 // records from beginSlot, then the subtitle font: its glyph sheet's cache
-// slot and texture, its material and the font itself.
+// slot and texture, its material and the font itself; and the boxes'
+// material.
 bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache);
 
 // The game file ("Game/Game.gam"): game filled from desc, with the

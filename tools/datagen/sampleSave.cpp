@@ -12,6 +12,7 @@
 #include "datagen/dialogWriters.h"
 #include "datagen/menuWriters.h"
 #include "datagen/poolBuilder.h"
+#include "datagen/sampleCinematic.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/slotLease.h"
@@ -179,6 +180,8 @@ bool WithSamplePauseDialog(const std::function<bool(const GameFill& fill)>& writ
         return false;
     }
     pSprite->m_name.Set("PauseButton");
+    // The messages fade out: their boxes fade with their labels.
+    pSprite->m_hMaterial = eMaterialHandle(SampleBoxMaterialHandle());
     bool ok = false;
     {
         SlotLease<gcUIDialogMgr, gcUIDialog> dialogLease(kSamplePauseDialogSlot, 1);

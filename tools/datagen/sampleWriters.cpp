@@ -354,7 +354,7 @@ void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint
 // Adds a rectangular face (corners in order around it) cut into pieces of
 // at most kPieceUnits a side: the loose trees file a triangle by its
 // bounding sphere, and a long wall's sphere would reach past the root.
-constexpr float kPieceUnits = 8.0f;
+constexpr float kPieceUnits = 16.0f;
 
 void AddFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t material)
 {
@@ -409,6 +409,16 @@ void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, flo
     }
 }
 
+// A flight of n steps climbing east to x1 over y0..y1, each rise high and
+// depth deep, from the ground.
+void AddStepsEast(std::vector<Box>* pBoxes, float x1, float y0, float y1, int n, float rise, float depth)
+{
+    for (int i = 0; i < n; ++i) {
+        const float x = x1 - depth * static_cast<float>(n - i);
+        pBoxes->push_back({{x, y0, kGroundZ}, {x + depth, y1, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
+    }
+}
+
 // The west region's north side: the garden's back wall west of the house,
 // the house's front east of it, each from the ground to its top.
 constexpr float kHouseWestX = -1.0f;
@@ -431,6 +441,11 @@ std::vector<Box> RegionBoxes(int id)
         b.push_back({{-kHalf, 15.0f, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
         AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
         b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
+        // The garden lies between walls and the terrace, all higher than a
+        // jump: steps climb from it to the terrace, or a player who came
+        // down from there could never leave. They keep a metre from the back
+        // wall, whose top (half a step above the terrace) is the row's edge.
+        AddStepsEast(&b, -1.0f, 12.0f, 14.0f, 6, 0.5f, 1.0f);
         b.push_back({{kHouseWestX, 15.0f, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
         b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
         b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});
@@ -576,17 +591,19 @@ void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 
 // A region of the row, walled in; bFlying gives it the flying map's walls
 // and ceiling. A region's neighbours are the regions drawn around it, so
-// they must be every region that can be seen from it. Between its walls
-// and ceiling the flyer sees down the whole row from either end: there
-// every region is a neighbour of every other, or the far end of the row
-// would be a hole until the flyer reached the region beside it.
-RegionDesc SampleRegionDesc(int id, bool bFlying)
+// they must be every region that can be seen from it. The whole row lies
+// within the far clip from either end, walking or flying, and the gates
+// and the open sky let the eye down it: every region is a neighbour of
+// every other, or the far end of the row would be a hole until the player
+// reached the region beside it. With bAdjacentOnly a walking map's region
+// has only the regions beside it as neighbours (test data).
+RegionDesc SampleRegionDesc(int id, bool bFlying, bool bAdjacentOnly)
 {
     RegionDesc d;
     d.name = kRegionNames[id];
     int k = 0;
     for (int n = 0; n < kRegionCount; ++n) {
-        if (n == id || (!bFlying && std::abs(n - id) != 1))
+        if (n == id || (bAdjacentOnly && !bFlying && std::abs(n - id) != 1))
             continue;
         d.neighbors[k] = n;
         d.offsets[k].Set(kRegionEdge * static_cast<float>(n - id), 0.0f, 0.0f);
@@ -1001,9 +1018,10 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
 // its name, neighbours and offsets, and its zone read from the zone's
 // hand-laid block (its lightmap in the texture slot of region slot 0), with
 // the flying map's bounds when bFlying; then written by the engine.
-bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, bool bFlying, const std::string& path)
+bool WriteSampleRegion(const SampleImport& import, gcMap& map, int id, bool bFlying, bool bAdjacentOnly,
+                       const std::string& path)
 {
-    const RegionDesc desc = SampleRegionDesc(id, bFlying);
+    const RegionDesc desc = SampleRegionDesc(id, bFlying, bAdjacentOnly);
     map.CreateRegion(id, Name(desc.name.c_str()));
     gcRegion* pRegion = gcRegion::s_pRegions[0];
     ZoneData zone;
@@ -1039,7 +1057,8 @@ bool WriteEmptySideFile(const std::string& path, int32_t begin)
 // One map's side files, the groups its creators made (sound data, English
 // strings and voice-overs: the first map's greeting, empty for the
 // others), and its regions.
-bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act, int nMap, gcMap& map)
+bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act, int nMap, gcMap& map,
+                             bool bAdjacentOnly)
 {
     char dir[16];
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
@@ -1052,14 +1071,15 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
     for (int id = 0; ok && id < kRegionCount; ++id) {
         char name[32];
         std::snprintf(name, sizeof name, "Region%02d.rgn", id + 1);
-        ok = WriteSampleRegion(import, map, id, nMap == kSampleSkyMap, act + dir + name);
+        ok = WriteSampleRegion(import, map, id, nMap == kSampleSkyMap, bAdjacentOnly, act + dir + name);
     }
     return ok;
 }
 
 // The act's three maps as an editing tool makes them: each through the act's
 // creator (which also names it in the act), then its file and side files.
-bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::string& actDir, bool bGuards)
+bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::string& actDir, bool bGuards,
+                        bool bAdjacentOnly)
 {
     // Each map plays its own track, so that a change of map is heard.
     const struct {
@@ -1079,7 +1099,7 @@ bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::strin
         gcMap* pMap = gcMap::s_pMap;
         if (!pMap || !WriteSampleMap(import, *pMap, actDir + path, kMaps[m].bLast, bGuards, kMaps[m].nPlayerConfig,
                                     kMaps[m].nTrack) ||
-            !WriteSampleMapSideFiles(import, actDir, m, *pMap))
+            !WriteSampleMapSideFiles(import, actDir, m, *pMap, bAdjacentOnly))
             return false;
     }
     return true;
@@ -1087,7 +1107,7 @@ bool WriteSampleActMaps(const SampleImport& import, gcAct& act, const std::strin
 
 }  // namespace
 
-bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
+bool WriteSampleMapFiles(const std::string& dir, bool bGuards, bool bAdjacentOnly)
 {
     const std::string act = dir + "/Game/Act01/";
     std::error_code ec;
@@ -1101,7 +1121,7 @@ bool WriteSampleMapFiles(const std::string& dir, bool bGuards)
     {
         const SampleImport import(dir);
         gcGame::CreateAct(0, Name("Ashgrove"));
-        ok = import.Ok() && gcAct::s_pAct && WriteSampleActMaps(import, *gcAct::s_pAct, act, bGuards) &&
+        ok = import.Ok() && gcAct::s_pAct && WriteSampleActMaps(import, *gcAct::s_pAct, act, bGuards, bAdjacentOnly) &&
              WriteBodyFile(act + "Act01.act", *gcAct::s_pAct);
         gcGamePools::Delete(gcAct::s_pAct);  // its last map and regions with it, before the texture cache
         gcGame::Unload();                    // the pools emptied

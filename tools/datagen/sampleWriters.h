@@ -17,8 +17,11 @@ namespace datagen {
 bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart = false);
 // The act below dir/Game: Act01 with Map01, its three regions, its loading
 // screen and its player configuration. Without bGuards the first map has no
-// guards (test data: the player's way east is then free).
-bool WriteSampleMapFiles(const std::string& dir, bool bGuards = true);
+// guards (test data: the player's way east is then free). Every region of a
+// map is a neighbour of every other; with bAdjacentOnly, in the walking maps
+// only the regions beside it are (test data: the far end of the row streams
+// in as the camera comes near).
+bool WriteSampleMapFiles(const std::string& dir, bool bGuards = true, bool bAdjacentOnly = false);
 // The input a headless run plays (dir/input.txt): at rest in the main menu,
 // A on its first button ("NewGame") at kSampleNewGameFrame, then, from
 // kSampleMapInputShift on, what the player does in the map

@@ -14,6 +14,7 @@
 #include "eEngine/eCamera.h"
 #include "eEngine/eMaterial.h"
 #include "gcGameCore/camera/gcCameraFilterConsts.h"
+#include "gcGameCore/camera/gcCameraOccluders.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/entities/gcRegionPath.h"
@@ -270,6 +271,9 @@ public:
     eCamera m_camera;
     gcLookAtCtrl m_LookAtCtrl;
     gcPosCtrl m_PosCtrl;
+    // The creatures drawn see-through while they stand in front of the
+    // followed entity or next to the camera.
+    gcCameraOccluders m_occluders;
 
 private:
     static CurrentRegionFunc s_currentRegionFunc;

@@ -42,7 +42,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
 constexpr int kExitUsage = 2;   // the command line, the data folder or the input file was refused
 constexpr int kExitMap = 3;     // a map asked for could not be loaded
-constexpr int kExitDisplay = 4;  // the window's display was lost
+constexpr int kExitDisplay = 4;  // the window's display was lost, or none answered for a window
 constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
 
 struct HostOptions {
@@ -83,6 +83,7 @@ void PrintUsage(FILE* out)
                  "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
                  "  3    a map asked for could not be loaded (see the log)\n"
                  "  4    the window's display was lost (its X connection broke, the window destroyed)\n"
+                 "       or, without --headless, no display answered for a window\n"
                  "  254  the game itself could not be loaded (see the log)\n"
                  "  129, 130, 143  ended by SIGHUP, SIGINT or SIGTERM (128 + the signal), after the\n"
                  "       normal shutdown\n");

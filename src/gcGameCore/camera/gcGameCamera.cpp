@@ -105,6 +105,7 @@ void gcGameCamera::Reset(bool bFull)
     LookAtNone(true);
     m_nFlags &= ~(kReorienting | kAlternate | kBehindEntity);
     m_fReorientSpeedFactor = kDefaultReorientFactor;
+    m_occluders.Forget();
     // A fade or letterbox that runs while a map changes goes on across it.
     if (bFull) {
         ClearEffects();
@@ -169,6 +170,12 @@ void gcGameCamera::UpdateView(const gcMsgTick& tick)
     frame.origin = pos;
     frame.basis.SetHPR(hpr.x, hpr.y, hpr.z);
     m_camera.SetCameraToWorld(frame);
+    mOCS followed;
+    gcEntity* pFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY ? GetFollowedEntity(&followed) : nullptr;
+    if (pFollowed)
+        m_occluders.Update(m_camera.m_cameraToWorld, *pFollowed, tick.dT);
+    else
+        m_occluders.Clear();
     QueryTriggers(oldPos, 0);
     m_PosCtrl.UpdatePathPos(GetPos());
     m_LookAtCtrl.UpdatePathPos(m_LookAtCtrl.Mode == LOOKATCTRL_LOOKATPATHCLOSEST ? GetPos()

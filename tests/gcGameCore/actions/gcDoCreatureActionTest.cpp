@@ -240,6 +240,7 @@ TEST_F(gcDoCreatureActionTest, ThePlayersControlScriptTurnsInputIntoCommands)
         float stick;
         bool bWalking, bJump, bAttack;
         std::vector<gcSentMsg> sent;
+        float speed = 0.0f;  // units a tick, along x
     } rows[] = {
         {"at rest", 0.0f, false, false, false, {}},
         {"just below walking", 0.19f, false, false, false, {}},
@@ -247,6 +248,9 @@ TEST_F(gcDoCreatureActionTest, ThePlayersControlScriptTurnsInputIntoCommands)
         {"just below running", 0.69f, false, false, false, {Msg(MSG_WALK)}},
         {"running deflection", 0.7f, false, false, false, {Msg(MSG_RUN)}},
         {"let go while walking", 0.1f, true, false, false, {Msg(MSG_STAND)}},
+        {"let go while moving, not walking (a flyer)", 0.1f, false, false, false, {Msg(MSG_STAND)}, 1e-4f},
+        {"moving backwards, let go", 0.0f, false, false, false, {Msg(MSG_STAND)}, -1e-4f},
+        {"moving, stick at walking", 0.2f, false, false, false, {Msg(MSG_WALK)}, 1e-4f},
         {"jump while walking", 0.5f, true, true, false, {Msg(MSG_WALK), Msg(MSG_JUMP)}},
         {"attack 1 standing", 0.0f, false, false, true, {Attack(0, false, 0)}},
     };
@@ -258,6 +262,7 @@ TEST_F(gcDoCreatureActionTest, ThePlayersControlScriptTurnsInputIntoCommands)
         pad.bButtonPressed[eInput::JOYBTN_1] = row.bJump;
         pad.bButtonPressed[eInput::JOYBTN_2] = row.bAttack;
         m_pCreature->m_bWalking = row.bWalking;
+        m_pCreature->m_velocity.Set(row.speed, 0.0f, 0.0f);
         m_pCreature->m_sent.clear();
         gcEventStackData frame;
         m_pCreature->m_stateInfo.Send(gcMsgTick(cTimeValue(20)), m_params, frame);
@@ -265,6 +270,7 @@ TEST_F(gcDoCreatureActionTest, ThePlayersControlScriptTurnsInputIntoCommands)
     }
     eInput::s_joyState[0] = eInput::eInputState{};
     gcPlayer::Get()->m_nControllerId = -1;
+    m_pCreature->m_velocity.Set(0.0f, 0.0f, 0.0f);
     m_pCreature->m_stateInfo.m_pStateMachine = nullptr;
 }
 

@@ -17,6 +17,7 @@
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "datagen/dialogWriters.h"
+#include "datagen/sampleWriters.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "platform/pad.h"
@@ -44,6 +45,8 @@ protected:
     {
         gcFlowTest::SetUp();
         ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+        // A row whose east end is no neighbour of its west end: it streams in.
+        ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir.HostPath(""), true, true));
         ASSERT_TRUE(gcGame::LoadAct(0));
         ASSERT_TRUE(gcAct::s_pAct->LoadMap(0));
         m_pMap = gcMap::s_pMap;

@@ -1166,11 +1166,172 @@ TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
     CARDTestSetRoot(nullptr);
 }
 
+// After Save the "Saved" message fades out, its box with its label: shown,
+// its box is the solid yellow of the buttons; two thirds of the way through
+// the fade none of it is left near that yellow. (The box drawn opaque
+// whatever its alpha stood solid to the end of the fade.)
+TEST_F(gcSampleNewGameTest, TheSavedMessagesBoxFadesWithItsLabel)
+{
+    TempDir card("qm_sample_card");
+    CARDTestSetRoot(card.c_str());
+    eMemCard::Initialize("Quillmere", "Maker");
+    const struct {
+        uint32_t frames;  // Save pressed at 50: the message shows from the next
+        bool bSolid;
+    } rows[] = {{54, true}, {110, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.frames);
+        NewGame();
+        GXTestSetDrawing(true);
+        Play("0 0 -\n30 0 START\n36 0 -\n50 0 A\n56 0 -\n", row.frames);
+        GXTestSetDrawing(false);
+        VIWaitForRetrace();
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+        ASSERT_EQ(width, 640);
+        // The message's box: 200 x 40 at the middle of the screen.
+        int nYellow = 0;
+        for (int y = 200; y < 280; ++y) {
+            for (int x = 200; x < 440; ++x) {
+                const uint8_t* p = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];
+                nYellow += p[0] > 200 && p[1] > 200 && p[2] < 60;
+            }
+        }
+        if (row.bSolid) {
+            EXPECT_GT(nYellow, 5000);
+        } else {
+            EXPECT_LT(nYellow, 100);
+        }
+        EXPECT_EQ(Problems(), 0);
+    }
+    CARDTestSetRoot(nullptr);
+}
+
+// Steers the biped through way points in the west region as a player
+// would, with the stick fully pushed towards the next point as seen from
+// the camera; on a climbing leg A is tapped every 16 ticks. Records the
+// player each tick.
+class WalkTheWay : public gcAction {
+public:
+    struct Leg {
+        float x, y;
+        bool bClimb;
+    };
+    explicit WalkTheWay(std::vector<Leg> legs) : m_legs(std::move(legs)) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordPlayer().DoAction(params);
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        PADStatus pad = PADTestIdleStatus();
+        if (p && p->m_nRegionId == 0 && m_nLeg < m_legs.size()) {
+            const Leg& leg = m_legs[m_nLeg];
+            const mVec3& at = p->m_model.m_localToParent.origin;
+            mVec3 way(leg.x - at.x, leg.y - at.y, 0.0f);
+            if (way.Length() < 0.5f)
+                ++m_nLeg;
+            way.Normalize();
+            const mBasis& view = gcGameCamera::Get()->m_camera.m_cameraToWorld.basis;
+            mVec3 right(view.right.x, view.right.y, 0.0f);
+            mVec3 forward(view.forward.x, view.forward.y, 0.0f);
+            right.Normalize();
+            if (forward.Normalize() < 1e-3f)
+                forward.Set(-right.y, right.x, 0.0f);
+            const float sx = way.Dot(right), sy = way.Dot(forward);
+            const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
+            pad.stickX = static_cast<int8_t>(std::lround(72.0f * sx / len));
+            pad.stickY = static_cast<int8_t>(std::lround(72.0f * sy / len));
+            if (leg.bClimb && ++m_nTicks % 16 == 0)
+                pad.button = PAD_BUTTON_A;
+        }
+        PADTestSetStatus(0, pad);
+    }
+    std::vector<Leg> m_legs;
+    mutable size_t m_nLeg = 0;
+    mutable int m_nTicks = 0;
+};
+
+// New Game; up the steps to the terrace in front of the house and off it to
+// the west, down into the walled garden (its walls, the terrace's side and
+// the map's edge all higher than a jump): off the terrace's west end down
+// the garden's steps, or off it by the house into the strip between the
+// steps and the garden's back wall, three metres down. Then east again: the
+// garden's steps lead back up onto the terrace.
+TEST_F(gcSampleNewGameTest, APlayerWhoGoesDownIntoTheGardenClimbsBackOut)
+{
+    using Leg = WalkTheWay::Leg;
+    const Leg kUp[] = {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}};
+    const struct {
+        const char* name;
+        std::vector<Leg> down;
+    } rows[] = {
+        {"off the terrace's end", {{-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}},
+        {"off the terrace by the house", {{0.0f, 14.5f, false}, {-10.0f, 14.5f, false}, {-10.0f, 13.0f, false}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Samples().clear();
+        NewGame();
+        std::vector<Leg> legs(std::begin(kUp), std::end(kUp));
+        legs.insert(legs.end(), row.down.begin(), row.down.end());
+        legs.push_back({0.5f, 13.0f, true});  // east, climbing
+        WalkTheWay way(legs);
+        Play("", 1500, 0, &way);
+        const std::vector<Sample>& s = Samples();
+        const size_t terrace = FirstWhere(s, 0, [](const Sample& x) { return x.pos.z > kStandZ + 2.9f; });
+        ASSERT_LT(terrace, s.size()) << "up the steps to the terrace";
+        const size_t garden = FirstWhere(s, terrace, [](const Sample& x) {
+            return x.region == 0 && x.pos.x < -7.5f && x.pos.y > 12.0f && x.pos.y < 15.0f &&
+                   std::fabs(x.pos.z - kStandZ) < 0.15f;
+        });
+        ASSERT_LT(garden, s.size()) << "down in the garden";
+        const size_t out = FirstWhere(s, garden, [](const Sample& x) {
+            return x.region == 0 && x.pos.x > -1.0f && x.pos.z > kStandZ + 2.9f;
+        });
+        EXPECT_LT(out, s.size()) << "back on the terrace, by leg " << way.m_nLeg;
+        EXPECT_EQ(way.m_nLeg, legs.size());
+        EXPECT_EQ(Problems(), 0);
+    }
+}
+
+// New Game, into the updraft; in the third map the stick pushed fully left
+// for 12 frames, then let go: the flyer, sent off flapping (climbing), brakes
+// as the stick is let go, hovers in gear 0 within a third of a second and
+// stays there, clear of the walls and the ceiling. (Let go, it flapped on,
+// shifting up, until a wall stopped it.)
+TEST_F(gcSampleNewGameTest, LetGoAfterAShortPushTheFlyerBrakesToAHover)
+{
+    NewGame();
+    Play(kIntoTheUpdraft, 300);
+    ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
+    FlyingSamples().clear();
+    RecordFlyer record;
+    Play("0 0 -\n30 0 - -72 0\n42 0 -\n", 480, datagen::kSampleSkyMap, &record);
+    const std::vector<FlyingSample>& s = FlyingSamples();
+    ASSERT_GT(s.size(), 470u);
+    const size_t off = FirstWhere(s, 0, [&](const FlyingSample& x) { return x.pos.z > s[0].pos.z + 1e-3f; });
+    ASSERT_LT(off, 60u) << "the push sent it off";
+    const size_t braked = FirstWhere(s, off, [](const FlyingSample& x) { return x.state == F::ST_BRAKING; });
+    ASSERT_LT(braked, s.size()) << "it braked";
+    EXPECT_LE(braked, off + 12 + 1) << "as the stick was let go";
+    // The brake eases the flap out over a few ticks.
+    for (size_t i = braked + 10; i < s.size(); ++i) {
+        ASSERT_TRUE(s[i].pos.ApproxEqual(s.back().pos, 1e-4f)) << "hovering, " << i;
+        ASSERT_EQ(s[i].gear, 0);
+    }
+    EXPECT_LT(s.back().pos.z - s[0].pos.z, 0.5f) << "it climbed only while pushed";
+    const mVec3& at = s.back().pos;
+    EXPECT_EQ(s.back().region, 0);
+    EXPECT_TRUE(at.x > -13.0f && at.x < 13.0f && std::fabs(at.y) < 12.0f && at.z < 10.0f)
+        << at.x << " " << at.y << " " << at.z;
+    EXPECT_EQ(Problems(), 0);
+}
+
 // The pictures drawn at chosen ticks (drawing is on for those only) and
-// where the west guard's body lies in each as the camera sees it: its
-// centre, the points three quarters of the way from there to its top and
-// its foot, and halfway to its left and right edges; none while it is out
-// of the world.
+// where the west guard's body and the player's lie in each as the camera
+// sees them: the centre, the points three quarters of the way from there
+// to the top and the foot, and halfway to the left and right edges; none
+// while the body is out of the world.
 class RecordGuardPictures : public RecordFight {
 public:
     enum Point { kCentre, kUpper, kLower, kLeft, kRight, kPoints };
@@ -1179,7 +1340,7 @@ public:
     };
     using Rgb = std::array<int, 3>;
     struct Picture {
-        std::vector<Spot> body;
+        std::vector<Spot> body, player;
         std::vector<uint8_t> rgba;
     };
 
@@ -1188,6 +1349,10 @@ public:
     {
         const size_t tick = m_state.size();
         RecordFight::DoAction(params);
+        const gcEntity* pGuard = gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot];
+        const eModel* pModel = pGuard ? &pGuard->m_model : nullptr;
+        const bool bDrawn = pModel && pModel->m_nDrawInfos > 0;
+        m_alpha.push_back(bDrawn ? pModel->m_pDrawInfos[0].materialState.m_nColor >> 24 : 0);
         // A frame is presented from the second retrace after its tick on,
         // so drawing goes on to the tick after each chosen one; it starts
         // a tick before, as the first frame drawn after undrawn ones may
@@ -1201,41 +1366,52 @@ public:
         const bool bDraw = std::find(m_ticks.begin(), m_ticks.end(), tick) != m_ticks.end();
         const bool bNext = std::find(m_ticks.begin(), m_ticks.end(), tick + 1) != m_ticks.end();
         GXTestSetDrawing(bDraw || bNext || m_pictures.count(tick - 1));
-        if (bDraw)
-            m_pictures[tick] = Place();
+        if (bDraw) {
+            Picture& picture = m_pictures[tick];
+            picture.body = Place(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
+            picture.player = Place(gcPlayer::Get()->m_pEntity);
+        }
     }
     bool Has(size_t tick) const { return m_pictures.count(tick) && !m_pictures.at(tick).rgba.empty(); }
     const std::vector<Spot>& Body(size_t tick) const { return m_pictures.at(tick).body; }
+    const std::vector<Spot>& Player(size_t tick) const { return m_pictures.at(tick).player; }
     Rgb Pixel(size_t tick, Spot at) const
     {
         const uint8_t* p = &m_pictures.at(tick).rgba[(static_cast<size_t>(at.y) * kWidth + at.x) * 4];
         return {p[0], p[1], p[2]};
     }
-
-    static constexpr int kWidth = 640, kHeight = 480;
-
-private:
-    static Picture Place()
+    // Where a point of the world lies in the picture drawn now, kept on the
+    // screen.
+    static Spot OnScreen(const mVec3& at)
     {
-        Picture out;
-        const gcNPC* p = dcast<gcNPC>(gcEntityMgr::s_pInstances[datagen::SampleGuards::kEntitySlot]);
-        if (!p || !p->m_model.m_pZone || !p->m_model.m_pNodeToZone)
-            return out;
         const eCamera& camera = gcGameCamera::Get()->m_camera;
         const mOCS& eye = camera.m_cameraToWorld;
         float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
         camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+        const mVec3 d = at - eye.origin;
+        const float ahead = d.Dot(eye.basis.forward);
+        const float x = kWidth * (n * d.Dot(eye.basis.right) / ahead - l) / (r - l);
+        const float y = kHeight * (t - n * d.Dot(eye.basis.up) / ahead) / (t - b);
+        return {std::clamp(static_cast<int>(x), 0, kWidth - 1), std::clamp(static_cast<int>(y), 0, kHeight - 1)};
+    }
+
+    static constexpr int kWidth = 640, kHeight = 480;
+    mutable std::vector<uint32_t> m_alpha;  // the west guard's model's, each tick
+
+private:
+    // The body of the guard and of the player alike: a collider 0.4 across
+    // and 0.9 up from its centre.
+    static std::vector<Spot> Place(const gcEntity* p)
+    {
+        std::vector<Spot> out;
+        if (!p || !p->m_model.m_pZone || !p->m_model.m_pNodeToZone)
+            return out;
+        const mOCS& eye = gcGameCamera::Get()->m_camera.m_cameraToWorld;
         mVec3 centre;  // the body's node
         centre.Xform(p->m_model.m_pNodeToZone[0].origin, p->m_model.m_pZone->m_localToWorld);
         const mVec3 up(0.0f, 0.0f, 0.75f * 0.9f), side = eye.basis.right * (0.5f * 0.4f);  // of the collider's
-        for (const mVec3& at : {centre, centre + up, centre - up, centre - side, centre + side}) {
-            const mVec3 d = at - eye.origin;
-            const float ahead = d.Dot(eye.basis.forward);
-            const float x = kWidth * (n * d.Dot(eye.basis.right) / ahead - l) / (r - l);
-            const float y = kHeight * (t - n * d.Dot(eye.basis.up) / ahead) / (t - b);
-            out.body.push_back({std::clamp(static_cast<int>(x), 0, kWidth - 1),
-                                std::clamp(static_cast<int>(y), 0, kHeight - 1)});
-        }
+        for (const mVec3& at : {centre, centre + up, centre - up, centre - side, centre + side})
+            out.push_back(OnScreen(at));
         return out;
     }
 
@@ -1322,6 +1498,100 @@ TEST_F(gcSampleNewGameTest, GuardsAreDrawnSolidAndAFelledOneSinksAndFades)
         before = now;
     }
     EXPECT_GT(before, 4) << "still there";
+    EXPECT_EQ(Problems(), 0);
+}
+
+// New Game and the sample's own input with the guards on the road, as
+// `make run` plays it: the west guard chases the running player from
+// behind, between it and the camera, falls behind and passes the camera;
+// then the middle guard meets the player. In every picture the middle of
+// the player's body shows its cloak's red (red well above green and blue,
+// by day and by night), through a guard in front of it or with none; the
+// boards' brown there (red barely above the others) would be a guard
+// hiding it, or filling the view. The guard is drawn see-through while it
+// is in the way.
+TEST_F(gcSampleNewGameTest, TheGuardsNeverHideThePlayerInTheScriptedRun)
+{
+    WithGuards();
+    NewGame();
+    constexpr size_t kFirst = 60, kLast = 330;  // from the player's run to the end of make run's frames
+    std::vector<size_t> ticks;
+    for (size_t t = kFirst; t <= kLast; t += 2)
+        ticks.push_back(t);
+    RecordGuardPictures pictures(ticks);
+    Play(datagen::SamplePlayerInputText(), kLast + 3, 0, &pictures);
+    GXTestSetDrawing(false);
+    for (size_t t : ticks) {
+        ASSERT_TRUE(pictures.Has(t)) << t;
+        ASSERT_EQ(pictures.Player(t).size(), size_t{RecordGuardPictures::kPoints}) << t;
+        const RecordGuardPictures::Rgb c = pictures.Pixel(t, pictures.Player(t)[RecordGuardPictures::kCentre]);
+        EXPECT_TRUE(c[0] * 5 > c[1] * 8 && c[0] * 5 > c[2] * 8) << t << ": " << c[0] << " " << c[1] << " " << c[2];
+    }
+    // The west guard as drawn: solid, eased to see-through in steps of at
+    // most 4 a second, held there while it chases, faded out altogether
+    // as it passes the camera, and solid again behind it.
+    const std::vector<uint32_t>& a = pictures.m_alpha;
+    ASSERT_GT(a.size(), kLast);
+    uint32_t step = 0;
+    for (size_t t = 1; t < a.size(); ++t)
+        step = std::max(step, a[t] > a[t - 1] ? a[t] - a[t - 1] : a[t - 1] - a[t]);
+    EXPECT_EQ(step, 34u) << "255 x 4 / 30";
+    EXPECT_EQ(a[kFirst], 255u);
+    EXPECT_GT(std::count(a.begin(), a.end(), 76u), 60) << "0.3";
+    EXPECT_EQ(*std::min_element(a.begin(), a.end()), 0u);
+    EXPECT_EQ(a.back(), 255u);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// A picture at one tick, the regions resident and drawn each tick, and
+// where points of the east region's far wall (the inner face of the
+// row's east end, from the road's height up) lie in the picture.
+class RecordRowPicture : public RecordGuardPictures {
+public:
+    explicit RecordRowPicture(size_t tick) : RecordGuardPictures({tick}), m_tick(tick) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordGuardPictures::DoAction(params);
+        m_regions.DoAction(params);
+        const eZone* pWest = gcEntityWorld::GetRegionZone(0);
+        if (m_state.size() != m_tick + 1 || !pWest)
+            return;
+        for (float y : {-4.0f, 0.0f, 4.0f})
+            for (float z : {-2.5f, -1.5f})
+                m_wall.push_back(OnScreen(pWest->m_localToWorld.origin + mVec3(2 * 32.0f + 15.0f, y, z)));
+    }
+    size_t m_tick;
+    RecordRegions m_regions;
+    mutable std::vector<Spot> m_wall;
+};
+
+// New Game, a run east towards the west guard and a stand in the west
+// region: through the middle region's gate the road runs on to the east
+// region's far wall. All three regions are drawn, and where the far wall
+// lies in the picture its bricks show, not the bare frame (only the
+// ambient over the cleared frame, blue-grey).
+TEST_F(gcSampleNewGameTest, TheEastRegionIsDrawnFromTheWestOne)
+{
+    WithGuards();
+    NewGame();
+    constexpr size_t kStand = 80;
+    RecordRowPicture pictures(kStand);
+    Play("0 0 -\n30 0 - 0 72\n70 0 -\n", kStand + 3, 0, &pictures);
+    GXTestSetDrawing(false);
+    ASSERT_TRUE(pictures.Has(kStand));
+    ASSERT_GT(pictures.m_regions.m_regions.size(), kStand);
+    EXPECT_EQ(Samples()[kStand].region, 0) << "in the west region";
+    EXPECT_EQ(pictures.m_regions.m_regions[kStand], 3);
+    EXPECT_EQ(pictures.m_regions.m_attached[kStand], 3) << "and drawn";
+    const uint32_t ambient = pictures.m_regions.m_nAmbient;  // ARGB
+    const RecordGuardPictures::Rgb bare{static_cast<int>(ambient >> 16 & 0xFF), static_cast<int>(ambient >> 8 & 0xFF),
+                                        static_cast<int>(ambient & 0xFF)};
+    ASSERT_EQ(pictures.m_wall.size(), 6u);
+    for (const RecordGuardPictures::Spot& at : pictures.m_wall) {
+        const RecordGuardPictures::Rgb c = pictures.Pixel(kStand, at);
+        EXPECT_NE(c, bare) << at.x << " " << at.y;
+        EXPECT_GT(c[0], c[2] + 10) << at.x << " " << at.y << ": the bricks' red";
+    }
     EXPECT_EQ(Problems(), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,36 +37,82 @@ void GlDevice::SetHeadless(bool headless)
     m_bHeadless = headless;
 }
 
-static bool DisplayAvailable()
+// SDL's drivers that make no window: on one of them nobody sees the game.
+static bool WindowlessDriver(const char* driver)
+{
+    for (const char* name : {"offscreen", "dummy", "evdev"}) {
+        if (driver && std::strcmp(driver, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+static bool IsSet(const char* value)
+{
+    return value && *value;
+}
+
+// A run that wants a window and can have none (no display answers, or SDL
+// fell back to a driver without windows) ends, as after a lost display: one
+// line says why and names the display.
+void GlDevice::RefuseWindowless(const char* sdlError)
 {
     const char* x = std::getenv("DISPLAY");
-    const char* wl = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wl && *wl);
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    char where[256];
+    if (WindowlessDriver(forced))
+        std::snprintf(where, sizeof where, "SDL_VIDEODRIVER=\"%s\" makes none", forced);
+    else if (IsSet(x) || IsSet(wayland))
+        std::snprintf(where, sizeof where, "no display answers at %s=\"%s\"", IsSet(x) ? "DISPLAY" : "WAYLAND_DISPLAY",
+                      IsSet(x) ? x : wayland);
+    else
+        std::snprintf(where, sizeof where, "DISPLAY is not set");
+    OSReport("VI: no window can be made: %s%s%s%s; --headless runs without one\n", where, sdlError ? " (" : "",
+             sdlError ? sdlError : "", sdlError ? ")" : "");
+    m_bDisplayLost = true;
+}
+
+// Opens SDL's video on a driver with windows. Our X connection handler is
+// in place before SDL opens the display: a connection broken at any point
+// from then on is a lost display, not Xlib's exit (but the GL library may
+// still fault on a connection broken while it queries the server: it reads
+// the replies past Xlib, and no handler hears of the break).
+bool GlDevice::OpenDisplay()
+{
+    // A write to a broken display connection fails (and the connection's
+    // handler notes the loss) instead of SIGPIPE ending the program there.
+    std::signal(SIGPIPE, SIG_IGN);
+    WatchXConnection();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        RefuseWindowless(SDL_GetError());
+        return false;
+    }
+    if (WindowlessDriver(SDL_GetCurrentVideoDriver())) {
+        RefuseWindowless(nullptr);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    WatchXErrors();
+    return true;
 }
 
 bool GlDevice::OpenVideo()
 {
+    // The offscreen driver named by the user (as the test suite does) is a
+    // choice of no window, as --headless is.
     const char* forced = std::getenv("SDL_VIDEODRIVER");
-    if (!m_bHeadless && !(forced && *forced) && !DisplayAvailable())
-        m_bHeadless = true;  // nothing to show a window on
-    if (forced && std::strcmp(forced, "offscreen") == 0)
+    if (IsSet(forced) && std::strcmp(forced, "offscreen") == 0)
         m_bHeadless = true;
-    if (m_bHeadless)
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0 && !m_bHeadless) {
-        OSReport("VI: no display (%s); running headless\n", SDL_GetError());
-        m_bHeadless = true;
+    if (m_bHeadless) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            OSReport("VI: cannot start video: %s\n", SDL_GetError());
+            OSReport("VI: cannot start offscreen video: %s\n", SDL_GetError());
             return false;
         }
-    } else if (m_bHeadless && !SDL_WasInit(SDL_INIT_VIDEO)) {
-        OSReport("VI: cannot start offscreen video: %s\n", SDL_GetError());
+    } else if (!OpenDisplay()) {
         return false;
     }
-    if (!m_bHeadless)
-        WatchXErrors();
     // One extra reference to the GL library: it stays loaded until the
     // process ends, so its allocations still have named frames at exit (the
     // leak checker tells a driver's own allocations apart by them).
@@ -111,19 +158,8 @@ bool GlDevice::Start()
     if (!m_bContextReady) {
         const bool bEnded = m_bContextFailed;
         lock.unlock();
-        if (bEnded)
-            m_pThread->join();
-        else
-            m_pThread->detach();
-        delete m_pThread;
-        m_pThread = nullptr;
         m_bFailed = true;
-        if (m_bDisplayLost)  // the display is touched no more
-            return false;
-        UnwatchWindow();
-        SDL_DestroyWindow(m_pWindow);
-        m_pWindow = nullptr;
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        CloseVideo(bEnded, !m_bDisplayLost);  // a lost display is touched no more
         return false;
     }
     m_bRunning = true;
@@ -159,14 +195,22 @@ void GlDevice::Shutdown()
                                    m_done.wait_for(lock, std::chrono::milliseconds(kLostJoinMilliseconds),
                                                    [this] { return m_bThreadEnded; }));
     lock.unlock();
-    if (bEnded)
+    m_bRunning = false;
+    CloseVideo(bEnded, !bLost);
+}
+
+// Joins the render thread when it has ended (else leaves it to end with the
+// process), and closes the window and video unless the display may be
+// touched no more.
+void GlDevice::CloseVideo(bool bJoin, bool bTouchDisplay)
+{
+    if (bJoin)
         m_pThread->join();
     else
         m_pThread->detach();
     delete m_pThread;
     m_pThread = nullptr;
-    m_bRunning = false;
-    if (!bLost) {
+    if (bTouchDisplay) {
         UnwatchWindow();
         SDL_DestroyWindow(m_pWindow);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -1,6 +1,6 @@
 #pragma once
 // The OpenGL device: SDL's video subsystem, the window (or SDL's offscreen
-// driver when headless or when no display can be opened) and the render
+// driver when headless, or when SDL_VIDEODRIVER names it) and the render
 // thread that owns the OpenGL 3.3 core context. Every GL call of the layer
 // runs on that thread as a task posted here, in posting order.
 //
@@ -48,7 +48,10 @@ public:
 
     // Opens video and starts the render thread. Idempotent; false (logged)
     // when no OpenGL 3.3 core context can be made, after which every posted
-    // task is dropped and drawing does nothing.
+    // task is dropped and drawing does nothing. A run that is not headless
+    // and can have no window (no display answers, or SDL has only drivers
+    // without windows) does not fall back to none: Start fails and the
+    // display counts as lost, so the program ends.
     bool Start();
     // Running, and the display not lost.
     bool IsRunning() const { return m_bRunning && !m_bDisplayLost; }
@@ -78,6 +81,7 @@ public:
     // handlers included. Wakes every thread that waits on the render thread
     // and starts the grace period.
     void LoseDisplay();
+    // Lost, or no window could be made for a run that wants one.
     bool DisplayLost() const { return m_bDisplayLost; }
     // While set, the calling thread holds the display for good: an X error
     // handler that may end the process with exit() right there. The exit
@@ -108,6 +112,9 @@ private:
     GlDevice() = default;
     ~GlDevice() = default;
     bool OpenVideo();
+    bool OpenDisplay();
+    void RefuseWindowless(const char* sdlError);
+    void CloseVideo(bool bJoin, bool bTouchDisplay);
     void ThreadMain();
     bool HasRoom(size_t bytes) const;
 
@@ -161,8 +168,11 @@ private:
 // instead of Xlib's exit on whichever thread found it; nothing when video
 // is not on X. In gxGlDisplayWatch.cpp.
 //
-// WatchXErrors sets the handlers once video is open, before the window is
-// made: an error of that kind while it is being made is its loss too.
+// WatchXConnection sets the connection's handler before SDL opens the
+// display, so that no broken connection reaches Xlib's exit; WatchXErrors
+// sets both once video is open on X, before the window is made: an error of
+// that kind while it is being made is its loss too.
+void WatchXConnection();
 void WatchXErrors();
 // Watches the window once made; false when it no longer exists (the display
 // is lost then).

@@ -157,6 +157,14 @@ bool gxgl::LosesTheWindow(int errorCode, unsigned long resource, unsigned long w
            glxCode == kGlxBadWindow;
 }
 
+void gxgl::WatchXConnection()
+{
+    // SDL here is linked with Xlib; one that loads it later gets its
+    // handler from WatchXErrors.
+    if (FindXlib())
+        s_xlib.setIOErrorHandler(OnXIOError);
+}
+
 void gxgl::WatchXErrors()
 {
     const char* sDriver = SDL_GetCurrentVideoDriver();
@@ -234,6 +242,7 @@ bool gxgl::LosesTheWindow(int, unsigned long, unsigned long, int)
 {
     return false;
 }
+void gxgl::WatchXConnection() {}
 void gxgl::WatchXErrors() {}
 bool gxgl::WatchDisplayConnection(SDL_Window*)
 {

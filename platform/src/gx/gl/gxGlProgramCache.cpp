@@ -45,6 +45,9 @@ static void AppendInt(std::string* out, const char* name, int value)
 
 std::string SpecialisedFragmentSource(const GlDrawUniforms& u)
 {
+    std::string combiner;
+    if (!StraightLineCombiner(u, &combiner))
+        return std::string();
     std::string out;
     AppendInt(&out, "K_ALPHA_OP", u.pix[0]);
     AppendInt(&out, "K_ALPHA_COMP0", u.alphaCmp[0]);
@@ -54,7 +57,7 @@ std::string SpecialisedFragmentSource(const GlDrawUniforms& u)
     AppendInt(&out, "K_TEX_MAPS", u.texMaps[0]);
     AppendInt(&out, "K_NUM_TEXGENS", u.vtx[2]);
     out += kFragmentShaderCommon;
-    out += StraightLineCombiner(u);
+    out += combiner;
     return out;
 }
 
@@ -121,7 +124,10 @@ GLuint GlProgramCache::ProgramFor(const GlDrawUniforms& u)
         s_bFullLogged = true;
         return m_generic;
     }
-    const GLuint program = Build(SpecialisedFragmentSource(u), "specialised draw");
+    // A configuration whose combiner the generator refused (logged) counts
+    // as a program that failed to build.
+    const std::string source = SpecialisedFragmentSource(u);
+    const GLuint program = source.empty() ? 0 : Build(source, "specialised draw");
     m_programs.emplace(std::move(key), program);
     return program ? program : m_generic;
 }

@@ -46,7 +46,7 @@ private:
 std::vector<int32_t> FragmentKey(const GlDrawUniforms& u);
 // The specialised fragment program after its header, from FragmentKey's
 // fields only: constants for the K_* names, the common part and the
-// straight-line combiner.
+// straight-line combiner; empty when the combiner is refused.
 std::string SpecialisedFragmentSource(const GlDrawUniforms& u);
 
 }  // namespace gxgl

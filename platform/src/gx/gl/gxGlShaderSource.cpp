@@ -388,6 +388,7 @@ bool compareGT(int kind, ivec3 a, ivec3 b, out bvec3 perChannel)
 
 void main()
 {
+    // By register id: reg[0] is prev, reg[1..3] reg0..reg2.
     ivec4 reg[4] = ivec4[4](uTevReg[0], uTevReg[1], uTevReg[2], uTevReg[3]);
     ivec4 ras0 = to255(vClr0);
     ivec4 ras1 = to255(vClr1);

@@ -7,7 +7,9 @@
 namespace gxgl {
 
 // Returns false (and logs the cause) when the file cannot be written or the
-// image is empty. The alpha channel is dropped: a frame is opaque.
+// image is empty. The alpha channel is dropped: a frame is opaque. A regular
+// file (or a new one) is replaced only by a complete picture: a failed write
+// leaves it as it was. A device or pipe is written in place and never removed.
 bool WritePngRgb(const char* path, const uint8_t* rgba, int width, int height);
 
 }  // namespace gxgl
