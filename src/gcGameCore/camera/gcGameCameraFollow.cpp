@@ -118,8 +118,8 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
     const float fAt = std::clamp(fPitch, kMinSqueezePitch, kMaxFollowPitch);
     const auto room = [&](float h) {
         mVec3 wall;
-        for (const float fPitch : {fAt, kMinSqueezePitch}) {
-            WallTest(pivot, h, fPitch, &wall);
+        for (const float fTry : {fAt, kMinSqueezePitch}) {
+            WallTest(pivot, h, fTry, &wall);
             if (wall.Dist(pivot) >= fFloor)
                 return true;
         }
