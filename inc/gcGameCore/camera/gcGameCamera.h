@@ -51,6 +51,17 @@ public:
     static constexpr float kLetterboxFOVWiden = 10.0f;
     static constexpr float kMinShakeIntensity = 0.00001f;
     static constexpr float kMaxPitch = 80.0f;            // the view never looks straight up or down
+    // The follow camera's pitch over the pivot: it never looks down more
+    // steeply than this, and one squeezed in by walls or a ceiling turns no
+    // lower than kMinSqueezePitch (it never looks up at the entity from
+    // beneath); it turns its heading at most kMaxSqueezeTurn a tick towards
+    // room, which it looks for kRoomStep apart, and its pitch at most
+    // kMaxSqueezeTilt a tick to stand clear.
+    static constexpr float kMaxFollowPitch = 60.0f;
+    static constexpr float kMinSqueezePitch = -5.0f;
+    static constexpr float kMaxSqueezeTurn = 6.0f;
+    static constexpr float kMaxSqueezeTilt = 4.0f;
+    static constexpr float kRoomStep = 30.0f;
     static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
     static constexpr float kMinAltPitch = -5.0f;         // pitch range of the alternate orientation
     static constexpr float kMaxAltPitch = 80.0f;
@@ -252,6 +263,8 @@ public:
     cTimeValue m_shakeRemainTime;
     gcGameCameraParams m_params;
     uint32_t m_nCollisionMask = 1;
+    float m_fSqueezeSide = 1.0f;  // the way a squeezed follow camera last turned: +1 or -1
+    mVec3 m_followPivot{0.0f, 0.0f, 0.0f};  // this tick's pivot of the follow camera, world frame
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -298,17 +311,27 @@ private:
     // turns about, kept on the entity's side of a ceiling or wall nearer
     // than that: every sweep starts there, so it must lie inside the map.
     mVec3 ReachablePivot(const mOCS& entityWorld, float fOffset);
+    // Collide from start to *pPos, first along the level at start's height:
+    // what stops the camera there pulls it in along the whole way by the
+    // same share, so that it never passes over a wall's top to stand
+    // beyond it. True when anything was hit.
+    bool CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat);
     // The wall test along a heading and pitch (degrees): *pWall is the
     // point OFF_MINDIST from the pivot pulled in front of what lies between
-    // (one pass); true on a hit.
+    // (one pass, in reach); true on a hit.
     bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
-    // The pitch nearest fPitch at which the wall test stands the camera at
-    // least fFloor from the pivot, over the entity or, when something lies
-    // just above the pivot (a ceiling), beneath it; when none does, that
-    // side's limit if it reaches farther than fPitch, else fPitch. *pWall
-    // and *pHit come in as fPitch's wall test and go out as the chosen
-    // pitch's.
-    float ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall, bool* pHit);
+    // The pitch nearest *pPitch within kMinSqueezePitch..kMaxFollowPitch at
+    // which the wall test stands the camera at least fFloor from the pivot,
+    // over the entity first, else lower (beneath a ceiling): true, with
+    // *pPitch, *pWall and *pHit the chosen pitch's. When none does, false;
+    // the limit that reaches farther replaces them when it reaches farther
+    // than *pWall does. *pWall and *pHit come in as *pPitch's wall test.
+    bool ClearPitch(const mVec3& pivot, float fHeading, float* pPitch, float fFloor, mVec3* pWall, bool* pHit);
+    // The heading nearest fHeading, kRoomStep apart, at which the wall test
+    // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the
+    // camera fFloor from the pivot; the side last turned to first.
+    // fHeading when there is none.
+    float RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor);
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "eEngine/eColliderEllipse.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCameraMath.h"
 
@@ -27,11 +28,9 @@ constexpr float kHeadingGainKeep = 0.9f;
 constexpr float kMaxSteeredHeadingGain = 0.99f;
 constexpr float kPitchGainKeep = 0.875f;
 constexpr float kMeshClearance = 0.25f;
-// Halvings of the pitch range ClearPitch searches: 160 degrees to 0.6.
+// Halvings of the pitch range ClearPitch searches: 65 degrees to 0.25.
 constexpr int kClearSteps = 8;
-// Over the entity counts as blocked when the steepest pitch reaches less
-// than this share of the distance the camera needs.
-constexpr float kBlockedShare = 0.5f;
+constexpr float kGrazeMargin = 1.0f;  // degrees
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
@@ -49,50 +48,92 @@ mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
     return pivot;
 }
 
+bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
+{
+    mVec3 level(pPos->x, pPos->y, start.z);
+    const float fLevel = level.Dist(start);
+    bool bHit = false;
+    if (fLevel > eColliderEllipse::fColZeroTol && Collide(start, &level, false)) {
+        bHit = true;
+        *pPos = start + (*pPos - start) * (level.Dist(start) / fLevel);
+    }
+    return Collide(start, pPos, bRepeat) || bHit;
+}
+
 bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
 {
     *pWall = pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
-    return Collide(pivot, pWall, false);
+    return CollideInReach(pivot, pWall, false);
 }
 
-float gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fPitch, float fFloor, mVec3* pWall,
-                               bool* pHit)
+bool gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float* pPitch, float fFloor, mVec3* pWall,
+                              bool* pHit)
 {
-    // Over the entity, unless something lies just above the pivot (a
-    // ceiling): then under it. A camera backed into a wall thus never swings
-    // from one side to the other.
-    const float fSqueezed = pWall->Dist(pivot);
-    mVec3 wall;
-    bool bHit = WallTest(pivot, fHeading, kMaxPitch, &wall);
-    float fLimit = kMaxPitch;
-    float fReach = wall.Dist(pivot);
-    if (fReach < kBlockedShare * fFloor) {
-        fLimit = -kMaxPitch;
-        bHit = WallTest(pivot, fHeading, fLimit, &wall);
-        fReach = wall.Dist(pivot);
-    }
-    if (fReach < fFloor) {
-        if (fReach <= fSqueezed)
-            return fPitch;
+    // Over the entity first; beneath a ceiling, lower down to about the
+    // pivot's level.
+    const float fFrom = std::clamp(*pPitch, kMinSqueezePitch, kMaxFollowPitch);
+    float fBest = *pPitch, fBestReach = pWall->Dist(pivot);
+    mVec3 best = *pWall;
+    bool bBestHit = *pHit;
+    for (const float fLimit : {kMaxFollowPitch, kMinSqueezePitch}) {
+        mVec3 wall;
+        bool bHit = WallTest(pivot, fHeading, fLimit, &wall);
+        const float fReach = wall.Dist(pivot);
+        if (fReach < fFloor) {
+            if (fReach > fBestReach)
+                fBest = fLimit, fBestReach = fReach, best = wall, bBestHit = bHit;
+            continue;
+        }
+        // Clear at the limit: halve the way between the squeezed pitch and
+        // the clear one, keeping the clear end.
+        float fIn = fFrom, fClear = fLimit;
+        for (int i = 0; i < kClearSteps; ++i) {
+            const float fMid = 0.5f * (fIn + fClear);
+            mVec3 mid;
+            const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
+            if (mid.Dist(pivot) >= fFloor)
+                fClear = fMid, wall = mid, bHit = bMidHit;
+            else
+                fIn = fMid;
+        }
+        // Beneath a ceiling the clear end lies where the sweep still grazes
+        // it: a degree lower keeps the reach from flickering between ticks.
+        if (fLimit < fFrom && fClear > fLimit) {
+            fClear = std::max(fClear - kGrazeMargin, fLimit);
+            bHit = WallTest(pivot, fHeading, fClear, &wall);
+        }
+        *pPitch = fClear;
         *pWall = wall;
         *pHit = bHit;
-        return fLimit;
+        return true;
     }
-    // Clear at the limit: halve the way between the squeezed pitch and the
-    // clear one, keeping the clear end.
-    float fIn = fPitch, fClear = fLimit;
-    for (int i = 0; i < kClearSteps; ++i) {
-        const float fMid = 0.5f * (fIn + fClear);
-        mVec3 mid;
-        const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
-        if (mid.Dist(pivot) >= fFloor)
-            fClear = fMid, wall = mid, bHit = bMidHit;
-        else
-            fIn = fMid;
-    }
-    *pWall = wall;
-    *pHit = bHit;
-    return fClear;
+    *pPitch = fBest;
+    *pWall = best;
+    *pHit = bBestHit;
+    return false;
+}
+
+float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor)
+{
+    const float fAt = std::clamp(fPitch, kMinSqueezePitch, kMaxFollowPitch);
+    const auto room = [&](float h) {
+        mVec3 wall;
+        for (const float fTry : {fAt, kMinSqueezePitch}) {
+            WallTest(pivot, h, fTry, &wall);
+            if (wall.Dist(pivot) >= fFloor)
+                return true;
+        }
+        return false;
+    };
+    if (room(fHeading))
+        return fHeading;  // a lower pitch has room here (beneath a ceiling)
+    for (float fTurn = kRoomStep; fTurn <= 180.0f; fTurn += kRoomStep)
+        for (const float fSide : {m_fSqueezeSide, -m_fSqueezeSide}) {
+            const float h = Wrap180(fHeading + fSide * fTurn);
+            if (room(h))
+                return h;
+        }
+    return fHeading;
 }
 
 void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
@@ -106,6 +147,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     }
     const float* off = m_params.m_fOffsets;
     const mVec3 pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    m_followPivot = pivot;
     const float He = Heading(world.basis.forward), Pe = Pitch(world.basis.forward);
     const bool bMoving = IsMoving(*pEntity);
     if (!bMoving)
@@ -154,12 +196,18 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     float H, unusedPitch;
     q.GetHP(&H, &unusedPitch);
 
-    // Pitch.
+    // Pitch: kept while the entity simply moves along, but only between
+    // level and the desired pitch. Above it, it eases back, moving or not:
+    // kept, the pitch that walking towards the camera or a wall tilted it
+    // up to would never be given back. Below level it goes no further while
+    // the entity moves: a climbing flyer would otherwise draw it beneath.
     const bool bPitchFree = bMoving && !bSteered;
+    const float fLevel = std::min(0.0f, m_curDesiredHPR.y);
+    const float fPitchGoal = bPitchFree ? std::clamp(Pc, fLevel, m_curDesiredHPR.y) : m_curDesiredHPR.y;
     m_fFollowEntityPK = kPitchGainKeep * m_fFollowEntityPK +
-                        (1.0f - kPitchGainKeep) * (bPitchFree ? 1.0f : m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P]);
-    float Pf = std::clamp(m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * m_curDesiredHPR.y, -kMaxPitch,
-                          kMaxPitch);
+                        (1.0f - kPitchGainKeep) * m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P];
+    float Pf = m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * fPitchGoal;
+    Pf = std::clamp(bPitchFree ? std::max(Pf, fLevel) : Pf, -kMaxPitch, kMaxFollowPitch);
     if (bTargeting) {
         H = He + off[P::OFF_HEADING];
         Pf = -(Pe + off[P::OFF_PITCH]);
@@ -187,15 +235,38 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
         bool bHit = WallTest(pivot, H, Pf, &wall);
         // Pulled in nearer than the entity's own size (backed into a wall,
         // flying under the ceiling), the camera would stand inside the
-        // entity: it turns over it, or under it, until it stands clear.
+        // entity: it swings round towards the nearest heading with room, a
+        // few degrees a tick, and meanwhile turns over the entity (or, under
+        // a ceiling, down to about its level) until it stands clear.
         const float fFloor = std::min(MinFollowDist(*pEntity), off[P::OFF_MINDIST]);
         if (bHit && wall.Dist(pivot) < fFloor) {
-            Pf = ClearPitch(pivot, H, Pf, fFloor, &wall, &bHit);
-            fwd = Forward(H, Pf);
-            pos = pivot + fwd * D;
+            const float fTurn =
+                std::clamp(Wrap180(RoomHeading(pivot, H, Pf, fFloor) - H), -kMaxSqueezeTurn, kMaxSqueezeTurn);
+            if (fTurn != 0.0f) {
+                m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
+                H = Wrap180(H + fTurn);
+                bHit = WallTest(pivot, H, Pf, &wall);
+            }
+            if (bHit && wall.Dist(pivot) < fFloor) {
+                // The pitch that clears climbs steeply as the room shrinks
+                // below the entity's size: it is followed a few degrees a
+                // tick, the camera pulled in meanwhile, rather than at once.
+                const float fFrom = Pf;
+                ClearPitch(pivot, H, &Pf, fFloor, &wall, &bHit);
+                if (std::fabs(Pf - fFrom) > kMaxSqueezeTilt) {
+                    Pf = std::clamp(Pf, fFrom - kMaxSqueezeTilt, fFrom + kMaxSqueezeTilt);
+                    bHit = WallTest(pivot, H, Pf, &wall);
+                }
+            }
         }
+        // Never nearer than the entity's size where the wall leaves room for
+        // it: the distance a squeeze pulled in would otherwise hold the
+        // camera inside the entity for a second after it swung clear.
+        const float fWallDist = wall.Dist(pivot);
+        const float fNearest = std::min(fFloor, fWallDist);
+        fwd = Forward(H, Pf);
+        pos = pivot + fwd * std::max(D, fNearest);
         if (bHit) {
-            const float fWallDist = wall.Dist(pivot);
             if (fWallDist <= ctrl.fDesiredMinDist) {
                 // Pulled in at once; the distance waits a second before it
                 // eases out again.
@@ -207,12 +278,16 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
                 fDistTarget = fWallDist;
                 bFinalCollide = false;
             } else {
-                pos = pivot + fwd * ctrl.fDesiredMinDist;
+                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, fNearest);
             }
-        } else {
+        }
+        if (!bHit || fWallDist > ctrl.fDesiredMinDist) {
+            // A wall farther out lets the distance out as far as it, after
+            // the same second: held where it was pulled in to, the camera
+            // would stay close for as long as the wall test meets anything.
             ctrl.timeSinceSnapped = std::min(kSnapSettleTime, ctrl.timeSinceSnapped + tick.dT);
             if (ctrl.timeSinceSnapped >= kSnapSettleTime)
-                fDistTarget = off[P::OFF_MINDIST];
+                fDistTarget = bHit ? fWallDist : off[P::OFF_MINDIST];
         }
     }
     if (m_nFlags & kShaking) {
@@ -220,7 +295,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
         bFinalCollide = true;
     }
     if (bFinalCollide)
-        Collide(pivot, &pos, true);
+        CollideInReach(pivot, &pos, true);
     if (bTargeting) {
         mOCS snapped;
         if (HandleFollowSnap(pos, &snapped)) {

@@ -214,7 +214,11 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, mVec3* pOutHPR)
     mOCS world;
     if (!GetEntityWorld(gcEntityMgr::GetPtr(m_LookAtCtrl.hEntity), &world))
         return DropLookAt(pOutHPR);
-    const mVec3 target = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    // The entity the camera follows is looked at where the camera turns
+    // about: the pivot, kept on its side of a ceiling. The point above it,
+    // beyond the ceiling, would tilt the view up from under the ceiling.
+    const bool bFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
+    const mVec3 target = bFollowed ? m_followPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
 }
 

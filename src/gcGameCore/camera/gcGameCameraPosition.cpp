@@ -291,7 +291,7 @@ bool gcGameCamera::GetPosBehindEntity(bool bReorient, mOCS* pOut)
         pOut->basis.SetDir(-Forward(h, -m_params.m_fOffsets[P::OFF_PITCH]));
     }
     pOut->origin = pivot - pOut->basis.forward * m_params.m_fOffsets[P::OFF_MINDIST];
-    return Collide(pivot, &pOut->origin, false);
+    return CollideInReach(pivot, &pOut->origin, false);
 }
 
 bool gcGameCamera::HandleFollowSnap(const mVec3& pos, mOCS* pOut)

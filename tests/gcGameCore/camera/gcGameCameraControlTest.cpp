@@ -199,13 +199,14 @@ TEST_F(gcGameCameraControlTest, AnEntityRunningFromTheSnapIsFollowed)
     }
     EXPECT_GT(m_cam.GetPos().y - placed.y, 10.0f);
     EXPECT_LT(m_cam.GetPos().Dist(Pivot()), 1.5f * 6.5f);
-    // Walking towards the camera still leaves it in its place.
+    // Walking towards the camera still leaves it in its place, but for
+    // the pitch easing back.
     m_cam.FollowEntity(kEntity, true);
     const mVec3 behind = m_cam.GetPos();
     PlaceEntity(Pivot() - mVec3(0, 0.5f, 0));
     Tick();
     EXPECT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
-    EXPECT_VEC_NEAR(m_cam.GetPos(), behind, 1e-3f);
+    EXPECT_VEC_NEAR(m_cam.GetPos(), behind, 0.02f);
 }
 
 // The shake of a followed entity's camera runs in the follow tick, once a
@@ -267,39 +268,85 @@ TEST_F(gcGameCameraControlTest, AWallPullsTheCameraInAtOnceAndLetsItOutAfterASec
     EXPECT_NEAR(m_cam.m_PosCtrl.fDesiredMinDist, 6.5f, 0.05f);
 }
 
-// Backed into a wall the camera, pulled in to it, would stand inside the
-// entity: it turns up over the entity by the least pitch that stands it the
-// entity's size (1 without a mesh) from the pivot, where cos(pitch) =
-// room / 1 (room: the wall's distance less the collider's radius r); with
-// too little room for that, to the steepest pitch, 80 degrees.
-TEST_F(gcGameCameraControlTest, BackedIntoAWallTheCameraTurnsUpOverTheEntity)
+// The follow camera's pitch over the pivot stays within -5 .. 60 degrees:
+// above the follow pitch (15) it eases back within about a second, moving
+// or not, so walking at the camera does not tilt it up for good; between
+// level and the follow pitch a moving entity's camera keeps its pitch;
+// below level it goes no further (a climbing entity draws it along).
+// Backed into a wall it swings round to where it has room rather than
+// looking down steeply; a wall lower than the camera still holds it on the
+// near side; under a ceiling with a wall behind it never looks up from
+// beneath the entity.
+TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
 {
     const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
     const float kDeg = 57.29578f;
+    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall };
     const struct {
-        float wall;  // its face's distance behind the entity
-        float pitch, dist;
-        float below;  // how far the distance may fall short: the wall's corners are stored rounded
-    } rows[] = {{0.5f, std::acos(0.5f - r) * kDeg, 1.0f, 1e-3f},
-                {r + 0.15f, 80.0f, 0.15f / std::cos(80.0f / kDeg), 0.03f}};
+        const char* name;
+        Shape shape;
+        mVec3 move;        // the entity's move a tick
+        float startPitch;  // the camera placed at this pitch, 6.5 behind
+        float pivotZ;      // the pivot's height (under a ceiling, kept below it)
+        float minPitch, maxPitch;  // over every tick
+        float endPitchBelow;       // after the last tick
+        float minY;      // the camera never behind this
+        float endDist;   // at least this far from the pivot at the end
+    } rows[] = {
+        {"walking at the camera", kOpen, {0, -0.13f, 0}, 15.0f, 0.0f, 10.0f, 21.0f, 21.0f, -100.0f, 5.0f},
+        {"moving on, pitched steeply", kOpen, {0.001f, 0, 0}, 55.0f, 0.0f, 14.0f, 55.5f, 21.0f, -100.0f, 5.0f},
+        {"moving on, pitched low", kOpen, {0.001f, 0, 0}, 5.0f, 0.0f, 4.9f, 5.1f, 5.1f, -100.0f, 5.0f},
+        {"climbing away", kOpen, {0, 0, 0.05f}, 5.0f, 0.0f, -0.01f, 5.1f, 0.5f, -100.0f, 5.0f},
+        {"backed into a wall", kWallBehind, {0.001f, 0, 0}, 15.0f, 0.0f, -5.0f, 60.01f, 60.01f, -0.5f + r - 1e-3f,
+         1.0f - 1e-3f},
+        {"a low wall behind", kLowWall, {0.001f, 0, 0}, 40.0f, 0.0f, -5.0f, 60.01f, 60.01f, -2.0f + r - 1e-3f, 1.0f},
+        {"a ceiling: a degree below it", kCeiling, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, -0.9f, -100.0f,
+         5.0f},
+        {"a ceiling and a wall behind", kCeilingAndWall, {0.001f, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, 60.01f,
+         -0.5f + r - 1e-3f, 1.0f - 1e-3f},
+    };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.wall);
-        std::vector<ColTri> wall;
-        const float y = -row.wall;
-        AddQuad(&wall, {-20, y, -20}, {-20, y, 20}, {20, y, 20}, {20, y, -20});  // faces +y
-        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);  // in place of the last row's
+        SCOPED_TRACE(row.name);
+        std::vector<ColTri> tris;
+        if (row.shape == kWallBehind || row.shape == kCeilingAndWall)
+            AddQuad(&tris, {-20, -0.5f, -20}, {-20, -0.5f, 20}, {20, -0.5f, 20}, {20, -0.5f, -20});  // faces +y
+        if (row.shape == kLowWall)
+            AddQuad(&tris, {-20, -2, -20}, {-20, -2, 0.9f}, {20, -2, 0.9f}, {20, -2, -20});
+        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall;
+        if (bCeiling)
+            AddQuad(&tris, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+        ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);  // in place of the last row's
+        const float fOffset = bCeiling ? 0.8f : 0.0f;
+        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = fOffset;
+        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+            f = fOffset;
+        PlaceEntity({0, 0, 0});
+        m_entity.m_velocity = row.move * 30.0f;
+        m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -row.startPitch;
         m_cam.FollowEntity(kEntity, true);  // facing +y: the camera behind it, at -y
-        for (int i = 0; i < 30; ++i) {
-            SCOPED_TRACE(i);
+        m_cam.m_nFlags &= ~C::kBehindEntity;  // as after a stand: the distance is kept
+        m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -15.0f;
+        m_cam.m_curDesiredHPR.y = 15.0f;
+        const mVec3 pivot(0, 0, row.pivotZ);
+        float lo = 90.0f, hi = -90.0f, pitch = 0.0f;
+        for (int i = 1; i <= 45; ++i) {
+            PlaceEntity(row.move * static_cast<float>(i));
             Tick();
-            mVec3 d = m_cam.GetPos() - Pivot();
-            const float fDist = d.Normalize();
-            EXPECT_GE(fDist, row.dist - row.below) << "clear of the entity";
-            EXPECT_LT(fDist, row.dist + 0.05f) << "by the least pitch";
-            EXPECT_NEAR(std::asin(d.z) * kDeg, row.pitch, 1.0f);
-            EXPECT_NEAR(d.x, 0.0f, 1e-3f) << "still behind it";
-            EXPECT_GE(m_cam.GetPos().y, y + r - 1e-3f) << "in front of the wall";
+            mVec3 d = m_cam.GetPos() - (pivot + m_entity.m_model.m_localToParent.origin);
+            d.Normalize();
+            const float last = pitch;
+            pitch = std::asin(d.z) * kDeg;
+            if (i > 1) {
+                ASSERT_LE(std::fabs(pitch - last), 5.0f) << "smoothly, " << i;
+            }
+            lo = std::min(lo, pitch);
+            hi = std::max(hi, pitch);
+            ASSERT_GE(m_cam.GetPos().y - m_entity.m_model.m_localToParent.origin.y, row.minY) << i;
         }
+        EXPECT_GE(lo, row.minPitch);
+        EXPECT_LE(hi, row.maxPitch);
+        EXPECT_LT(pitch, row.endPitchBelow);
+        EXPECT_GE(m_cam.GetPos().Dist(pivot + m_entity.m_model.m_localToParent.origin), row.endDist);
     }
 }
 

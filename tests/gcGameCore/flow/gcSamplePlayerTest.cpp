@@ -1760,24 +1760,27 @@ const Route kNorthEastCorner = {"up the east region's steps into the north-east 
 // The stick held half left from the start circles the player round the
 // camera into the west wall north of the road; held fully back, it runs the
 // player (jumping) into the west wall with the camera between them, which
-// turns up over the player. Routes run and jump along the west region's
-// edges into its corners (the garden's behind the terrace too), the
-// updraft left alone. The camera stays inside the walls, clear of the
-// player.
+// swings round to the side, the player running on after it. Routes run
+// and jump along the west region's edges into its corners (the garden's
+// behind the terrace too), the updraft left alone. The camera stays inside
+// the walls, clear of the player.
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
 {
     const struct {
         const char* name;
         const char* input;
-    } rows[] = {{"half left", "0 0 -\n1 0 - -36 0\n"},
-                {"fully back", "0 0 -\n1 0 - 0 -72\n120 0 A 0 -72\n126 0 - 0 -72\n320 0 -\n"}};
+        bool bHeld;  // held against the west wall to the end, else only brought to it
+    } rows[] = {{"half left", "0 0 -\n1 0 - -36 0\n", true},
+                {"fully back", "0 0 -\n1 0 - 0 -72\n120 0 A 0 -72\n126 0 - 0 -72\n320 0 -\n", false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         Samples().clear();
         Play(r.input, 400);
         const std::vector<Sample>& s = Samples();
         ASSERT_GT(s.size(), 390u) << "the player never froze";
+        float west = 0.0f;
         for (const Sample& x : s) {
+            west = std::min(west, x.pos.x);
             ASSERT_EQ(x.region, 0);
             ASSERT_GE(x.pos.x, kWestX - 1e-3f) << x.pos.y;
             ASSERT_LE(std::fabs(x.pos.y), kSideY + 1e-3f) << x.pos.x;
@@ -1785,7 +1788,7 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
                 << x.cameraPos.x << " " << x.cameraPos.y << " " << x.cameraPos.z << ", the player at " << x.pos.x
                 << " " << x.pos.y;
         }
-        EXPECT_NEAR(s.back().pos.x, kWestX, 1e-3f) << "against the west wall";
+        EXPECT_NEAR(r.bHeld ? s.back().pos.x : west, kWestX, 1e-3f) << "against the west wall";
     }
     Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
               {"up the west wall to the garden wall",
@@ -1817,6 +1820,179 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsWestEnd)
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsSouthAndEastEnds)
 {
     Drive(1, {SouthAndEastWalls({{kEastX - 0.2f, 6, 0, true}, {0.2f, 1, 60, true}}, kPlatformY), kNorthEastCorner});
+}
+
+}  // namespace
+
+namespace {
+
+// What the player sees of itself each tick: where the camera stands in the
+// map's frame, its pitch over the pivot above the player, how far down the
+// view looks, and the player's box as the view shows it (its projected
+// corners' bounds, clipped to the frame; zero when behind the camera).
+class RecordView : public gcAction {
+public:
+    struct View {
+        mVec3 camera, player;  // in the map's frame
+        float pitchOver;       // degrees, the camera over the pivot
+        float lookDown;        // degrees below level the view looks
+        float size;            // the projected box's diagonal, pixels
+        bool bCentreShown;     // the player's centre inside the frame
+    };
+    void DoAction(const gcEventParams&) const override
+    {
+        gcEntity* p = gcPlayer::Get()->m_pEntity;
+        if (!p)
+            return;
+        const bool bFlyer = dcast<gcPlayerFlying>(p) != nullptr;
+        const gcGameCamera* c = gcGameCamera::Get();
+        View v{};
+        v.player = p->m_model.m_localToParent.origin;
+        v.player.x += 32.0f * static_cast<float>(p->m_nRegionId);
+        v.camera = CameraInMap(p->m_nRegionId);
+        mVec3 d = v.camera - (v.player + mVec3(0, 0, datagen::kSampleCameraHeight));
+        d.Normalize();
+        v.pitchOver = std::asin(std::clamp(d.z, -1.0f, 1.0f)) * 57.29578f;
+        const mOCS& eye = c->m_camera.m_cameraToWorld;
+        v.lookDown = -std::asin(std::clamp(eye.basis.forward.z, -1.0f, 1.0f)) * 57.29578f;
+        float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
+        c->m_camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+        const float w = bFlyer ? 0.5f : 0.4f, h = bFlyer ? 0.5f : 0.9f;
+        float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
+        const auto project = [&](const mVec3& at, float* px, float* py) {
+            const mVec3 rel = at - v.camera;
+            const float ahead = rel.Dot(eye.basis.forward);
+            if (ahead <= n)
+                return false;
+            *px = 640.0f * (n * rel.Dot(eye.basis.right) / ahead - l) / (r - l);
+            *py = 480.0f * (t - n * rel.Dot(eye.basis.up) / ahead) / (t - b);
+            return true;
+        };
+        bool bAll = true;
+        for (int k = 0; k < 8; ++k) {
+            const mVec3 corner = v.player + mVec3(k & 1 ? w : -w, k & 2 ? w : -w, k & 4 ? h : -h);
+            float x = 0, y = 0;
+            bAll = project(corner, &x, &y) && bAll;
+            x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+        float cx = 0, cy = 0;
+        v.bCentreShown = project(v.player, &cx, &cy) && cx >= 0 && cx < 640 && cy >= 0 && cy < 480;
+        const float dx = std::clamp(x1, 0.0f, 640.0f) - std::clamp(x0, 0.0f, 640.0f);
+        const float dy = std::clamp(y1, 0.0f, 480.0f) - std::clamp(y0, 0.0f, 480.0f);
+        v.size = bAll ? std::sqrt(dx * dx + dy * dy) : 0.0f;
+        m_views.push_back(v);
+    }
+    // The largest change of the player's size on screen from one tick to
+    // the next, as a ratio, from tick nFrom on.
+    float LargestSizeStep(size_t nFrom = 1) const
+    {
+        float worst = 1.0f;
+        for (size_t i = std::max<size_t>(nFrom, 1); i < m_views.size(); ++i) {
+            const float a = m_views[i - 1].size, b = m_views[i].size;
+            worst = std::max(worst, a > 0 && b > 0 ? std::max(a / b, b / a) : 1e9f);
+        }
+        return worst;
+    }
+    mutable std::vector<View> m_views;
+};
+
+// Each tick from nFrom on: the player shown, the view never steeper than
+// 60 degrees down, the camera never beneath the pivot, no cut (the
+// player's size on screen changes by at most a fifth between ticks).
+void ExpectSteadyView(const RecordView& view, size_t nFrom, const char* route)
+{
+    const std::vector<RecordView::View>& v = view.m_views;
+    ASSERT_GT(v.size(), nFrom + 10);
+    const float step = view.LargestSizeStep(nFrom);
+    EXPECT_LE(step, 1.2f) << route;
+    for (size_t i = nFrom; i < v.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(v[i].bCentreShown);
+        ASSERT_LE(v[i].lookDown, 61.0f);
+        ASSERT_GE(v[i].camera.z, v[i].player.z) << "from beneath";
+        ASSERT_GE(v[i].lookDown, -6.0f) << "looking up";
+    }
+}
+
+// New Game, then the stick held back (towards the camera) into the first
+// map's west wall, then in the open: run east, turn north, let go so that
+// the camera swings behind, then walk south towards it. The view never
+// looks straight down, the camera stays inside the walls, and a second
+// after the walk its pitch is back near the follow pitch.
+TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndInTheOpen)
+{
+    const struct {
+        const char* name;
+        const char* input;
+        uint32_t frames;
+        size_t from;  // the first tick checked
+    } rows[] = {
+        {"back into the west wall", "0 0 -\n20 0 - 0 -72\n140 0 A 0 -72\n146 0 - 0 -72\n340 0 -\n", 400, 0},
+        {"back towards the camera in the open", "0 0 -\n10 0 - 0 72\n70 0 - -72 0\n100 0 -\n160 0 - 0 -72\n260 0 -\n",
+         300, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        NewGame();
+        RecordView view;
+        Play(r.input, r.frames, 0, &view);
+        ExpectSteadyView(view, r.from, r.name);
+        for (const RecordView::View& x : view.m_views)
+            ASSERT_TRUE(CameraInside(x.camera, x.player)) << x.camera.x << " " << x.camera.y;
+        EXPECT_LT(view.m_views.back().pitchOver, 25.0f) << "eased back";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// New Game, run east, let go, then the stick held back: the player walks
+// back west towards the camera and into the west wall. The camera never
+// stands beyond the wall and never cuts in; likewise at the second map's
+// west end.
+TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCutsIn)
+{
+    for (const int nMap : {0, 1}) {
+        SCOPED_TRACE(nMap);
+        NewGame();
+        RecordView view;
+        Play("0 0 -\n10 0 - 0 72\n100 0 -\n130 0 - 0 -72\n440 0 -\n", 460, nMap, &view);
+        ExpectSteadyView(view, 0, nMap ? "second map, back to the west wall from afar" : "back to the west wall from afar");
+        float west = 0.0f;
+        for (const RecordView::View& x : view.m_views) {
+            ASSERT_TRUE(CameraInside(x.camera, x.player)) << x.camera.x << " " << x.camera.y;
+            west = std::min(west, x.player.x);
+        }
+        EXPECT_LT(west, kWestX + 0.5f) << "at the wall";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// New Game, into the updraft; in the third map the flyer is flown back west
+// into the wall, and (another time) climbs with the stick forward to the
+// ceiling at the east wall and then circles up-left along the walls under
+// it. The camera never stands beneath the flyer, never looks up at it, and
+// never flips over it.
+TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
+{
+    NewGame();
+    Play(kIntoTheUpdraft, 300);
+    ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+    const struct {
+        const char* name;
+        const char* input;
+        uint32_t frames;
+    } rows[] = {
+        {"back west", "0 0 -\n120 0 - 0 -72\n440 0 -\n", 460},
+        {"up to the ceiling, then circling up-left along the walls under it", "0 0 -\n20 0 - 0 72\n900 0 - -60 60\n1400 0 -\n", 1420},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        RecordView view;
+        Play(r.input, r.frames, datagen::kSampleSkyMap, &view);
+        ExpectSteadyView(view, 2, r.name);
+        for (size_t i = 1; i < view.m_views.size(); ++i)
+            ASSERT_LE(std::fabs(view.m_views[i].pitchOver - view.m_views[i - 1].pitchOver), 6.0f) << "a flip at " << i;
+    }
+    EXPECT_EQ(Problems(), 0);
 }
 
 }  // namespace
