@@ -151,7 +151,8 @@ public:
     enum eRunEnd {
         RUN_ENDED,                  // by the OS service step
         RUN_MAP_FAILED,             // a map could not be loaded
-        RUN_MAIN_MENU_FAILED,       // the game state or the main menu could not be loaded, or the menu left nothing to choose
+        RUN_MAIN_MENU_FAILED,       // the game state or the main menu could not be loaded, or the menu
+                                    // left nothing to choose
         RUN_LOADING_SCREEN_FAILED,  // a loading screen of the game's data was refused
     };
     // The top loop: pre-game screens, then main menu or map until the OS

@@ -98,9 +98,9 @@ public:
     // not hold (an act or map past the tables, or its file missing), or when
     // a stat is not finite or, being one with a maximum, lies beyond its
     // editing range's maximum (the largest a template may give it; health
-    // 999): one warning, the position cleared to
-    // none, the profile marked new (its stats and items are not applied)
-    // and the card's status STATUS_CORRUPTED_SAVEFILE.
+    // 999): one warning, the position cleared to none, the profile marked
+    // new (its stats and items are not applied) and the card's status
+    // STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
     // Whether every stat of the profile is finite and every one with a
     // maximum within its editing range's; else pWhy names the first that

@@ -6,7 +6,8 @@
 // on the main-menu loader's thread. Run draws and updates the interface
 // until the menu's scripts have requested a map and every dialog has
 // closed; a menu that shows no dialog, or closes them all with no map
-// requested, has failed. One at a time (s_pMainMenu). Type id 173; Run on the main thread.
+// requested, has failed. One at a time (s_pMainMenu). Type id 173; Run on
+// the main thread.
 
 #include <cstdint>
 

@@ -622,21 +622,29 @@ TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
 {
     HoldMap(0, 1);   // act 1, map 2
     HoldMap(11, 31);  // the last act's last map
+    const char* kNoAct2 = "the game data holds no act 2, map 1 (no file \"/Game/Act02/Act02.act\")";
+    const char* kTables = "acts are 1 to 12, maps 1 to 32)";
     const struct {
         int32_t nAct, nMap;
         bool bStarts, bDamaged;
+        const char* sWhy;  // the warning's end
     } rows[] = {
-        {0, 1, true, false},         {11, 31, true, false},
-        {-1, -1, false, false},      {-1, 0, false, true},
-        {0, -1, false, true},        {INT32_MIN, 0, false, true},
-        {0, INT32_MIN, false, true}, {INT32_MAX, 1, false, true},
-        {0, INT32_MAX, false, true}, {2147483646, 2147483646, false, true},
-        {1, 0, false, true},   // act 2: no act file
-        {0, 0, false, true},   // act 1's map 1: no map file
-        {0, 5, false, true},   // map 6
-        {0, 50, false, true},  // map 51: past the act's 32
-        {12, 0, false, true},  // act 13: past the game's 12
-        {11, 32, false, true},
+        {0, 1, true, false, nullptr},
+        {11, 31, true, false, nullptr},
+        {-1, -1, false, false, nullptr},
+        {-1, 0, false, true, "act -1, map 0 cannot be started"},
+        {0, -1, false, true, "act 0, map -1 cannot be started"},
+        {INT32_MIN, 0, false, true, "act -2147483648, map 0 cannot be started"},
+        {0, INT32_MIN, false, true, "act 0, map -2147483648 cannot be started"},
+        {INT32_MAX, 1, false, true, "act 2147483647, map 1 cannot be started"},
+        {0, INT32_MAX, false, true, "act 0, map 2147483647 cannot be started"},
+        {2147483646, 2147483646, false, true, "the game data holds no act 2147483647, map 2147483647 (" },
+        {1, 0, false, true, kNoAct2},
+        {0, 0, false, true, "no act 1, map 1 (no file \"/Game/Act01/Map01/Map01.map\")"},
+        {0, 5, false, true, "no act 1, map 6 (no file \"/Game/Act01/Map06/Map06.map\")"},
+        {0, 50, false, true, kTables},  // map 51: past the act's 32
+        {12, 0, false, true, kTables},  // act 13: past the game's 12
+        {11, 32, false, true, "no act 12, map 33 (acts"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.nAct << ", " << row.nMap);
@@ -651,6 +659,9 @@ TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
         EXPECT_EQ(m_pGame->m_nActToLoad, row.bStarts ? row.nAct : -1);
         EXPECT_EQ(m_pGame->m_nMapToLoad, row.bStarts ? row.nMap : -1);
         EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: profile 2 is damaged"), row.bDamaged ? 1 : 0);
+        if (row.sWhy) {
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.sWhy), 1);
+        }
         EXPECT_EQ(eMemCard::s_status,
                   row.bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
         if (row.bDamaged) {
@@ -714,7 +725,8 @@ TEST_F(gcGameSaveTest, AStatBeyondItsBoundsIsDamage)
         EXPECT_EQ(m_pGame->m_nMapToLoad, bDamaged ? -1 : 1);
         EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bDamaged ? 1 : 0);
         if (bDamaged) {
-            EXPECT_EQ(log.Count(LOGTYPE_WARNING, (std::string("gcGameSave: profile 2 is damaged: ") + row.sWarning).c_str()), 1);
+            const std::string line = std::string("gcGameSave: profile 2 is damaged: ") + row.sWarning;
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), 1);
             EXPECT_EQ(p.nMap, -1) << "nothing to continue";
         }
         EXPECT_EQ(eMemCard::s_status, bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
