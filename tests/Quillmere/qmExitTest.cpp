@@ -5,15 +5,14 @@
 
 #include <signal.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "blockScan.h"
 #include "datagen/datagen.h"
 #include "qmChild.h"
 #include "tempDir.h"
@@ -58,26 +57,7 @@ void CutInHalf(const std::string& path)
 // refused and keeps its defaults.
 void RefusePlayerTemplate(const std::string& dir)
 {
-    const std::string path = dir + "/Game/PlayerConfig01.pc";
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    // The type id, then (past the zeros that align it) the block's start
-    // marker, its end offset and its version.
-    const char kTypeId[] = {0, 0, 0, 76};
-    const char kStart[] = {char(0xBB), char(0xBB), char(0xBB), char(0xBB)};
-    for (auto id = bytes.begin();; ++id) {
-        id = std::search(id, bytes.end(), std::begin(kTypeId), std::end(kTypeId));
-        ASSERT_NE(id, bytes.end()) << "the biped template's record";
-        auto start = id + 4;
-        while (start < id + 8 && start < bytes.end() && *start == 0)
-            ++start;
-        if (bytes.end() - start > 12 && std::equal(std::begin(kStart), std::end(kStart), start)) {
-            start[8] = 0x7F;  // the version word's first byte
-            break;
-        }
-    }
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(blockscan::RefuseRecord(dir + "/Game/PlayerConfig01.pc", 76)) << "the biped template's record";
 }
 
 class qmExitTest : public testing::Test {
@@ -210,82 +190,21 @@ TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)
     }
 }
 
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-}
-
-uint32_t WordAt(const std::vector<uint8_t>& b, size_t i)
-{
-    return (uint32_t(b[i]) << 24) | (uint32_t(b[i + 1]) << 16) | (uint32_t(b[i + 2]) << 8) | b[i + 3];
-}
-
-constexpr uint32_t kBlockStart = 0xBBBBBBBB;
-constexpr uint32_t kBlockEnd = 0xBEBEBEBE;
 constexpr uint32_t kDialogType = 152;
 constexpr uint32_t kDialogVersion = 11;
-constexpr uint32_t kEventVersion = 3;
 
-// The offset of the first dialog record's block version at or after from:
-// the type id, then the block, which starts on a multiple of four.
-size_t DialogVersionAt(const std::vector<uint8_t>& b, size_t from)
-{
-    for (size_t i = from; i + 20 <= b.size(); ++i) {
-        const size_t block = (i + 4 + 3) & ~size_t{3};
-        if (WordAt(b, i) == kDialogType && WordAt(b, block) == kBlockStart && WordAt(b, block + 8) == kDialogVersion)
-            return block + 8;
-    }
-    return std::string::npos;
-}
-
-// The offset of the first event block's version at or after from whose
-// action list is not empty (an empty one ends at once).
-size_t EventWithActionsAt(const std::vector<uint8_t>& b, size_t from)
-{
-    for (size_t i = from; i + 32 <= b.size(); ++i)
-        if (WordAt(b, i) == kBlockStart && WordAt(b, i + 8) == kEventVersion && WordAt(b, i + 12) == kBlockStart &&
-            WordAt(b, i + 20) == 1 && WordAt(b, i + 24) == kBlockEnd && WordAt(b, i + 28) != 0xFFFFFFFF)
-            return i + 8;
-    return std::string::npos;
-}
-
-size_t TextAt(const std::vector<uint8_t>& b, const std::string& text, size_t from)
-{
-    const auto at = std::search(b.begin() + static_cast<std::ptrdiff_t>(std::min(from, b.size())), b.end(),
-                                text.begin(), text.end());
-    return at == b.end() ? std::string::npos : static_cast<size_t>(at - b.begin());
-}
-
-// One byte changed: the first dialog record of the file asks for a version
-// the reader does not know, so the dialog refuses its block.
+// The first dialog record of the file asks for a version the reader does
+// not know, so the dialog refuses its block.
 void RefuseFirstDialog(const std::string& path)
 {
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    const size_t at = DialogVersionAt(bytes, 0);
-    ASSERT_NE(at, std::string::npos) << path;
-    ++bytes[at + 3];
-    WriteBytes(path, bytes);
+    ASSERT_TRUE(blockscan::RefuseRecord(path, kDialogType, kDialogVersion)) << path;
 }
 
-// One word changed: the confirm event of the pause dialog's "Save" button
-// takes a version no reader knows, so the button refuses its block and the
-// dialog loses it.
+// The confirm event of the pause dialog's "Save" button takes a version no
+// reader knows, so the button refuses its block and the dialog loses it.
 void BreakThePauseDialogsSave(const std::string& path)
 {
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    const size_t save = TextAt(bytes, "Save", TextAt(bytes, "Pause", 0));
-    ASSERT_NE(save, std::string::npos);
-    const size_t at = EventWithActionsAt(bytes, save);
-    ASSERT_NE(at, std::string::npos);
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), 4, 0xFF);
-    WriteBytes(path, bytes);
+    ASSERT_TRUE(blockscan::BreakEventWithActions(path, {"Pause", "Save"})) << path;
 }
 
 // A dialog refused or missing a widget is damaged game data, wherever the
@@ -309,13 +228,13 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.sFile);
         const std::string path = m_dir + "/Game/" + row.sFile;
-        const std::vector<uint8_t> whole = ReadBytes(path);
+        const std::vector<uint8_t> whole = blockscan::ReadFile(path);
         row.damage(path);
         std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300"};
         if (row.bNewGame)
             args.insert(args.end(), {"--input", m_dir + "/newgame.txt"});
         const qmtest::ChildResult r = qmtest::RunChild(args, kBound);
-        WriteBytes(path, whole);
+        ASSERT_TRUE(datagen::WriteBytes(path, whole));
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, 254) << r.log;
         EXPECT_EQ(Occurrences(r.log, row.sMessage), 1u) << r.log;

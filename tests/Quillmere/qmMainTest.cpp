@@ -112,7 +112,7 @@ TEST_F(qmMainTest, StartsInOrderLeavesTheMainMenuAndStopsInReverse)
 {
     const RunResult r = Run("");
     EXPECT_EQ(r.nExit, 0) << r.log;
-    EXPECT_EQ(r.log.find("the start events opened no dialog"), std::string::npos) << r.log;
+    EXPECT_EQ(r.log.find("start events opened no dialog"), std::string::npos) << r.log;
     std::vector<std::string> all = kStart;
     for (const char* unload : {"unload game", "unload platform configuration", "unload game configuration"})
         all.push_back(unload);

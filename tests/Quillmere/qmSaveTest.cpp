@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -99,15 +100,16 @@ protected:
                                        : std::vector<uint8_t>();
     }
 
-    // Slot A's save file holding profile 1 at the position (ids 0-based),
-    // as the game writes it: its checksum right.
-    void WriteSave(int32_t nAct, int32_t nMap) const
+    // Slot A's save file holding profile 1 at the position (ids 0-based)
+    // with the player's health, as the game writes it: its checksum right.
+    void WriteSave(int32_t nAct, int32_t nMap, float fHealth = 0.0f) const
     {
         gcGameSave::gcGameData data;
         gcGameSave::gcGameProfile& p = data.profiles[0];
         p.nFlags = 0;
         p.nAct = nAct;
         p.nMap = nMap;
+        p.fPlayerEntityStat[0] = fHealth;
         p.nLoadingScreen = 0;
         p.audioMode = eAudio::AOM_DEFAULT;
         std::vector<uint8_t> image(eMemCard::kFileSize, 0);
@@ -209,9 +211,10 @@ TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
 }
 
 // Continue on a save whose position the sample does not hold (an act it
-// lacks, a map it lacks, a map past an act's table): the profile is refused
-// with one warning and the menu stays with its message, as without a save.
-TEST_F(qmSaveTest, ContinueOnAPositionTheDataLacksStaysInTheMenu)
+// lacks, a map it lacks, a map past an act's table), or whose health is not
+// a number or beyond any template's: the profile is refused with one
+// warning and the menu stays with its message, as without a save.
+TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
 {
     const std::string inputPath = m_dir + "/continue.txt";
     std::ofstream(inputPath) << kContinue;
@@ -227,12 +230,18 @@ TEST_F(qmSaveTest, ContinueOnAPositionTheDataLacksStaysInTheMenu)
     const qmtest::Capture message = qmtest::ReadCapture(m_dir + "/none.png");
     ASSERT_GT(message.nWidth, 0);
     const struct {
+        const char* sName;
         int32_t nAct, nMap;
-    } rows[] = {{1, 0}, {0, 5}, {0, 50}};
+        float fHealth;
+    } rows[] = {{"act2map1", 1, 0, 0.0f},
+                {"act1map6", 0, 5, 0.0f},
+                {"act1map51", 0, 50, 0.0f},
+                {"healthinf", 0, 0, std::numeric_limits<float>::infinity()},
+                {"health1e30", 0, 0, 1e30f}};
     for (const auto& row : rows) {
-        const std::string name = "act" + std::to_string(row.nAct + 1) + "map" + std::to_string(row.nMap + 1);
+        const std::string name = row.sName;
         SCOPED_TRACE(name);
-        WriteSave(row.nAct, row.nMap);
+        WriteSave(row.nAct, row.nMap, row.fHealth);
         const qmtest::ChildResult r = run(name);
         EXPECT_FALSE(r.bTimedOut);
         EXPECT_EQ(r.nExit, 0) << r.log;

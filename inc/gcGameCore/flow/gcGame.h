@@ -149,13 +149,14 @@ public:
 
     // How the top loop ended.
     enum eRunEnd {
-        RUN_ENDED,             // by the OS service step, or a menu that opened no dialog
-        RUN_MAP_FAILED,        // a map could not be loaded
-        RUN_MAIN_MENU_FAILED,  // the game state or the main menu could not be loaded
-        RUN_GAME_DATA_FAILED,  // a loading screen of the game's data was refused
+        RUN_ENDED,                  // by the OS service step
+        RUN_MAP_FAILED,             // a map could not be loaded
+        RUN_MAIN_MENU_FAILED,       // the game state or the main menu could not be loaded, or the menu
+                                    // left nothing to choose
+        RUN_LOADING_SCREEN_FAILED,  // a loading screen of the game's data was refused
     };
     // The top loop: pre-game screens, then main menu or map until the OS
-    // service step or a failed load ends it.
+    // service step, a failed load or a failed main menu ends it.
     eRunEnd Run();
     // The frame of the screens without a world (pre-game, loading): opaque
     // black under the game camera's overlays (the interface).

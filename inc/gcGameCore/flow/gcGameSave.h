@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "cCore/cBase.h"
+#include "cCore/cStr.h"
 #include "cCore/cTimeValue.h"
 
 class gcItem;
@@ -92,11 +93,19 @@ public:
     static void ResetCurProfile();
     static void ResetAllProfiles();
     // Requests the saved act and map when the profile has both. A position
-    // of neither (-1, -1) starts nothing; any other that is not two ids of 0
-    // to 2147483646, or that the game data does not hold (an act or map past
-    // the tables, or its file missing), is damaged: logged, cleared to none,
-    // and the card's status STATUS_CORRUPTED_SAVEFILE.
+    // of neither (-1, -1) starts nothing. A profile is damaged when its
+    // position is not two ids of 0 to 2147483646 or one the game data does
+    // not hold (an act or map past the tables, or its file missing), or when
+    // a stat is not finite or, being one with a maximum, lies beyond its
+    // editing range's maximum (the largest a template may give it; health
+    // 999): one warning, the position cleared to none, the profile marked
+    // new (its stats and items are not applied) and the card's status
+    // STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
+    // Whether every stat of the profile is finite and every one with a
+    // maximum within its editing range's; else pWhy names the first that
+    // is not.
+    static bool HoldsStatsInBounds(const gcGameProfile& p, cStr* pWhy);
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
     // the buffer changes only when the card read succeeds.
@@ -120,6 +129,9 @@ private:
     static bool IsRecorded(const gcItem* pItem, const ItemWalk& walk, bool bParentRecorded);
     // The player's stats into the profile: a stat with a maximum as it.
     static void RecordStats(gcGameProfile& p, const gcCreature& creature);
+    // Whether the position names ids and files the game holds; else pWhy
+    // says what is wrong.
+    static bool HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy);
     // Whether the profile holds stats recorded from a living player.
     static bool HoldsPlayerStats(const gcGameProfile& p);
     // True with a current profile; otherwise logged, the card's status a

@@ -5,7 +5,9 @@
 // "%s/Game/MainMenu.mnu" into the Map pool (so it and a map never coexist)
 // on the main-menu loader's thread. Run draws and updates the interface
 // until the menu's scripts have requested a map and every dialog has
-// closed. One at a time (s_pMainMenu). Type id 173; Run on the main thread.
+// closed; a menu that shows no dialog, or closes them all with no map
+// requested, has failed. One at a time (s_pMainMenu). Type id 173; Run on
+// the main thread.
 
 #include <cstdint>
 
@@ -61,10 +63,13 @@ public:
     // The tracks into the Map Music pool; false at the first that finds no slot.
     bool LoadMusic();
 
-    // Runs the menu: false at once when its start events open no dialog,
-    // else true once a map is requested and the dialog stack is empty (or
-    // the OS step ends the program), after a last cleared frame, with the
-    // music stopped and the channel groups freed.
+    // Runs the menu until a map is requested and the dialog stack is empty
+    // (true), or the OS step ends the program (true). A menu that leaves
+    // nothing to choose fails with an error naming its file: false at once
+    // when its start events open no dialog, or once its dialogs have all
+    // closed with no map requested. Every end but the first comes after a
+    // last cleared frame, with the music stopped and the channel groups
+    // freed.
     bool Run();
     // Input, the controller-changed event, the mixer, the game camera and
     // the dialog stack, one tick.
@@ -86,6 +91,8 @@ public:
     static gcMainMenu* s_pMainMenu;
 
 private:
+    // Logs that the menu cannot go on, naming its file and why; false.
+    static bool Fail(const char* why);
     bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
     void DeleteSoundData();
 };

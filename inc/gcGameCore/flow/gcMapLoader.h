@@ -8,6 +8,8 @@
 
 #include "cCore/cThread.h"
 
+class gcUIDialog;
+
 class gcMapLoader : public cThread {
 public:
     static gcMapLoader* Get();
@@ -15,9 +17,11 @@ public:
     // Main thread: drops the act or map being replaced and the old loading
     // screen, starts the thread, then draws until it has ended and the
     // loading screen's dialog has closed, or the program was asked to quit.
-    // A dialog still open five seconds after the thread has ended is closed
-    // with an error line naming the screen: whatever its script does, the
-    // map starts. True when everything loaded.
+    // A dialog holding a control that takes a press waits for the player;
+    // still open five seconds (150 frames) after the player's first confirm
+    // press since the thread ended, it is closed with an error line naming
+    // the screen. Any other dialog gets five seconds from the thread's end.
+    // Whatever its script does, the map starts. True when everything loaded.
     bool Load(int nLoadingScreen, int nAct, int nMap);
     // Loader thread: the first failing step ends it with m_bLoadFailed; a
     // loading screen whose file was refused ends it with
@@ -38,5 +42,8 @@ public:
 
 private:
     gcMapLoader() : cThread(THREADPRIORITY_LOW) {}
+    // The frames of Load until the thread has ended and the dialog (null:
+    // none) has closed, within its bound.
+    void DrawUntilClosed(gcUIDialog* pDialog);
     void DropReplaced(int nAct);
 };

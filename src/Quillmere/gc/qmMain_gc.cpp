@@ -1,7 +1,7 @@
 // Entry point of the PC build: host options first, then the system's own
 // command line ("/act 1 /map 2"). Starts the services, loads the game on the
-// loader thread, runs the top loop and shuts down in reverse order; 0, or -2
-// when the game cannot be loaded (1 when the sound output could not be written).
+// loader thread, runs the top loop and shuts down in reverse order; the exit
+// code says how the run ended (the table below, as --help lists it).
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -37,13 +37,18 @@
 
 namespace {
 
-// Exit codes, as --help lists them.
-constexpr int kExitOk = 0;
-constexpr int kExitOutput = 1;  // an output file (--capture, --audio-wav) could not be written
-constexpr int kExitUsage = 2;   // the command line, the data folder or the input file was refused
-constexpr int kExitMap = 3;     // a map asked for could not be loaded
-constexpr int kExitDisplay = 4;  // the window's display was lost, or none answered for a window
-constexpr int kExitGame = 254;  // the game, its game state or its main menu could not be loaded (-2)
+// Exit codes, as --help and the README list them; a signal ends the run with
+// 128 + its number after the normal shutdown.
+constexpr int kExitOk = 0;       // the game ended, its window was closed or the frames were shown
+constexpr int kExitOutput = 1;   // an output file (--capture, --audio-wav) could not be written
+constexpr int kExitUsage = 2;    // the command line, the data folder or the input file was refused
+constexpr int kExitMap = 3;      // a map asked for could not be loaded (the log names the file)
+// The window's display was lost (after the normal shutdown), or, without
+// --headless, no display answered for a window.
+constexpr int kExitDisplay = 4;
+// The game, its main menu, a loading screen or its game state could not be
+// loaded, a damaged dialog among them included (the log names the file).
+constexpr int kExitGame = 254;
 
 struct HostOptions {
     std::string dataDir = QM_DEFAULT_DATA_DIR;
@@ -77,14 +82,17 @@ void PrintUsage(FILE* out)
                  "  /name value ...   options of the game itself; /act N /map M starts that map\n"
                  "                    (both numbered from 1; one without the other is refused)\n"
                  "exit codes:\n"
-                 "  0    the game ended, its window was closed or the frames were shown\n"
+                 "  0    the game ended, its window was closed or the frames asked for were shown\n"
                  "  1    the frame (--capture) or the sound output (--audio-wav) could not be written\n"
                  "  2    the command line was refused, --data is not a readable folder, or the\n"
-                 "       --input file cannot be used (not a regular file, over 64 MiB, malformed)\n"
-                 "  3    a map asked for could not be loaded (see the log)\n"
-                 "  4    the window's display was lost (its X connection broke, the window destroyed)\n"
-                 "       or, without --headless, no display answered for a window\n"
-                 "  254  the game itself could not be loaded (see the log)\n"
+                 "       --input file cannot be used (not a regular file, larger than 64 MiB, or\n"
+                 "       a malformed line)\n"
+                 "  3    a map asked for could not be loaded (the log names the file)\n"
+                 "  4    the window's display was lost (the window destroyed, or its X connection\n"
+                 "       broken), after the normal shutdown, or, without --headless, no\n"
+                 "       display answered for a window\n"
+                 "  254  the game, its main menu, a loading screen or its game state could not be\n"
+                 "       loaded, a dialog among them damaged included (the log names the file)\n"
                  "  129, 130, 143  ended by SIGHUP, SIGINT or SIGTERM (128 + the signal), after the\n"
                  "       normal shutdown\n");
 }
@@ -355,8 +363,8 @@ int main(int argc, char** argv)
     }
     const gcGame::eRunEnd end = gcGame::s_pGame->Run();
     if (end == gcGame::RUN_MAIN_MENU_FAILED)
-        cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
-    if (end == gcGame::RUN_GAME_DATA_FAILED)
+        cLogError_("quillmere: the game state or the main menu failed (see the log); the game cannot go on");
+    if (end == gcGame::RUN_LOADING_SCREEN_FAILED)
         cLogError_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
     ReportFrameRate();
     if (s_options.bPoolReport)
@@ -370,7 +378,7 @@ int main(int argc, char** argv)
     Shutdown();
     if (end == gcGame::RUN_MAP_FAILED)
         return ExitCode(kExitMap);
-    if (end == gcGame::RUN_MAIN_MENU_FAILED || end == gcGame::RUN_GAME_DATA_FAILED)
+    if (end == gcGame::RUN_MAIN_MENU_FAILED || end == gcGame::RUN_LOADING_SCREEN_FAILED)
         return ExitCode(kExitGame);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

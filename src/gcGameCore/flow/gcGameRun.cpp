@@ -157,18 +157,17 @@ gcGame::eRunEnd gcGame::Run()
         ApplyEmpty(m_onGameStarted);
     while (cUpdateOS()) {
         if (!IsMapRequested()) {
-            // Without a menu (its file or the game state unreadable) the
-            // game cannot go on: that is a failure, not an ending.
+            // Without a menu (its file or the game state unreadable), or
+            // with one that leaves nothing to choose, the game cannot go
+            // on: that is a failure, not an ending.
             gcMainMenuLoader::Get()->Load();
-            if (!gcMainMenu::s_pMainMenu)
+            if (!gcMainMenu::s_pMainMenu || !gcMainMenu::s_pMainMenu->Run())
                 return RUN_MAIN_MENU_FAILED;
-            if (!gcMainMenu::s_pMainMenu->Run())
-                break;
         }
         if (!IsMapRequested())
             continue;
         if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad))
-            return gcMapLoader::Get()->m_bLoadingScreenRefused ? RUN_GAME_DATA_FAILED : RUN_MAP_FAILED;
+            return gcMapLoader::Get()->m_bLoadingScreenRefused ? RUN_LOADING_SCREEN_FAILED : RUN_MAP_FAILED;
         if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;

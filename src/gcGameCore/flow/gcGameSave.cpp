@@ -1,5 +1,6 @@
 #include "gcGameCore/flow/gcGameSave.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -540,25 +541,69 @@ bool HoldsPosition(int32_t nAct, int32_t nMap, cStr* pWhy)
     return false;
 }
 
+// A stat from the card must be a number. A stat with a maximum is saved as
+// it, and no template may make it larger than its editing range's maximum:
+// a health of inf or 1e30 would make the player unfellable and draw the
+// health bar across the screen. Stats without one (Armor) have no bound:
+// items add to them while owned, and scripts set them freely.
+bool IsStatInBounds(float fValue, bool bHasMax, float fMax, const char* sName, cStr* pWhy)
+{
+    if (!std::isfinite(fValue)) {
+        pWhy->Set("its %s %g is not a finite number", sName, static_cast<double>(fValue));
+        return false;
+    }
+    if (bHasMax && fValue > fMax) {
+        pWhy->Set("its %s %g lies beyond %g", sName, static_cast<double>(fValue), static_cast<double>(fMax));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+// Whether the profile's position can be started: two ids that fit, of an
+// act and a map the game data holds. pWhy says what is wrong.
+bool gcGameSave::HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy)
+{
+    if (!IsPositionId(p.nAct) || !IsPositionId(p.nMap)) {
+        pWhy->Set("act %d, map %d cannot be started", p.nAct, p.nMap);
+        return false;
+    }
+    cStr missing;
+    if (!HoldsPosition(p.nAct, p.nMap, &missing)) {
+        pWhy->Set("the game data holds no act %lld, map %lld (%s)", p.nAct + 1LL, p.nMap + 1LL, missing.m_sData);
+        return false;
+    }
+    return true;
+}
+
+bool gcGameSave::HoldsStatsInBounds(const gcGameProfile& p, cStr* pWhy)
+{
+    using E = gcEntityTemplate;
+    using C = gcCreatureTemplate;
+    for (int i = 0; i < kNumEntityStats; ++i)
+        if (!IsStatInBounds(p.fPlayerEntityStat[i], E::StatHasMax(i), E::GetStatRange(i).fMax, E::GetStatText(i), pWhy))
+            return false;
+    for (int i = 0; i < kNumCreatureStats; ++i)
+        if (!IsStatInBounds(p.fPlayerCreatureStat[i], C::StatHasMax(i), C::GetStatRange(i).fMax, C::GetStatText(i),
+                            pWhy))
+            return false;
+    return true;
+}
 
 void gcGameSave::StartCurProfile()
 {
     gcGameProfile* p = GetCurProfile();
     if (!p || (p->nAct == -1 && p->nMap == -1))
         return;  // no position: nothing to start
-    const bool bIds = IsPositionId(p->nAct) && IsPositionId(p->nMap);
     cStr why;
-    if (!bIds || !HoldsPosition(p->nAct, p->nMap, &why)) {
+    if (!HoldsStartablePosition(*p, &why) || !HoldsStatsInBounds(*p, &why)) {
         // Scripts read the card's status and the profile's map: both say
-        // that there is nothing to continue.
-        if (!bIds)
-            cLogWarn_("gcGameSave: profile %d is damaged: act %d, map %d cannot be started", s_nCurProfile + 1,
-                      p->nAct, p->nMap);
-        else
-            cLogWarn_("gcGameSave: profile %d is damaged: the game data holds no act %lld, map %lld (%s)",
-                      s_nCurProfile + 1, p->nAct + 1LL, p->nMap + 1LL, why.m_sData);
+        // that there is nothing to continue. Marked new, its stats and items
+        // are never given to the player.
+        cLogWarn_("gcGameSave: profile %d is damaged: %s", s_nCurProfile + 1, why.m_sData);
         p->nAct = p->nMap = -1;
+        p->nFlags |= kNewProfile;
         eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
         return;
     }

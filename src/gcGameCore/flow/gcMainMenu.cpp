@@ -222,6 +222,14 @@ void gcMainMenu::Update(const gcMsgTick& tick)
     gcUI::Get()->Update(tick);
 }
 
+bool gcMainMenu::Fail(const char* why)
+{
+    cStr name;
+    GetFilename(&name);
+    cLogError_("gcMainMenu: \"%s\": %s; the main menu cannot go on", name.m_sData, why);
+    return false;
+}
+
 bool gcMainMenu::Run()
 {
     const gcMsgTick tick(kFrameStep);
@@ -237,23 +245,28 @@ bool gcMainMenu::Run()
     ApplyEmpty(onStarted);
     if (gcPlatformConfig::s_pPlatformConfig)
         ApplyEmpty(gcPlatformConfig::s_pPlatformConfig->onMainMenuStarted);
-    if (!gcUI::Get()->GetFocusedDialog()) {
-        cLogInfo_("gcMainMenu: the start events opened no dialog; the game ends");
-        return false;
-    }
+    // Without a dialog nothing can be chosen: the player would face a black
+    // screen for good, so the menu's data is at fault.
+    if (!gcUI::Get()->GetFocusedDialog())
+        return Fail("its start events opened no dialog");
     Update(tick);
+    bool bOk = true;
     while (cUpdateOS()) {
         Draw();
         Update(tick);
         eVideo::PreCull();
         eVideo::Flip();
-        if (IsMapRequested() && !gcUI::Get()->GetFocusedDialog())
+        if (!gcUI::Get()->GetFocusedDialog()) {
+            // Nothing left to choose and nowhere to go: the same black screen.
+            if (!IsMapRequested())
+                bOk = Fail("its dialogs all closed with no map asked for");
             break;
+        }
     }
     Draw();  // the screen is left cleared
     eVideo::Flip();
     gcMusic::StopAllMusic();
     for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})
         eAudio::FreeGroup(group);
-    return true;
+    return bOk;
 }

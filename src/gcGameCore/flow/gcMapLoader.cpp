@@ -15,15 +15,34 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIDialog.h"
+#include "gcGameCore/script/gcEventParams.h"
+#include "gcGameCore/values/gcValControllerState.h"
 #include "mMath/mOCS.h"
 
 namespace {
 
-// How long a loading screen's dialog may stay open once the map has loaded:
-// five seconds of the interface's 30 ticks a second. Its own script closes
-// it long before; one that does not (its close action names another dialog,
-// say) would keep the loading bar up for good.
+// How long a loading screen's dialog may stay open once nothing more is
+// awaited: five seconds of 30 frames a second (150 frames, 3,000 ticks).
+// Its own script closes it long before; one that does not (its close action
+// names another dialog, say) would keep the loading bar up for good.
 constexpr int kCloseWaitFrames = 5 * 30;
+
+// Whether the player can close the dialog: it holds a control that does
+// something with a press (its confirm event has actions). Such a screen may
+// wait for the player for as long as they like.
+bool TakesAPress(const gcUIDialog& dialog)
+{
+    for (int i = 0; i < dialog.m_nControls; ++i)
+        if (dialog.m_pControls[i] && dialog.m_pControls[i]->onConfirm.HasActions())
+            return true;
+    return false;
+}
+
+bool ConfirmPressed()
+{
+    const gcValControllerState pressed(gcValControllerState::STATE_PRESSED, eInput::JOYBTN_UI_CONFIRM);
+    return pressed.Get(gcEventParams()) != 0.0f;
+}
 
 }  // namespace
 
@@ -72,7 +91,22 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         cThread::Yield();
     }
     gcUIDialog* pDialog = gcLoadingScreen::s_pLoadingScreen ? gcLoadingScreen::ShowDialog() : nullptr;
-    int nFramesLoaded = 0;  // frames shown since the thread ended
+    DrawUntilClosed(pDialog);
+    WaitForFinish();
+    Draw();
+    eVideo::Flip();
+    return !m_bLoadFailed;
+}
+
+// A screen the player can close waits for them: its bound starts at their
+// first press once the map has loaded (a press while it loads may be one the
+// screen ignores), so a damaged one still ends five seconds after it. Any
+// other screen's bound starts at the load.
+void gcMapLoader::DrawUntilClosed(gcUIDialog* pDialog)
+{
+    const bool bWaitsForPress = pDialog && TakesAPress(*pDialog);
+    bool bBound = false;   // the bound is counting
+    int nBoundFrames = 0;  // frames shown since it started
     for (;;) {
         const bool bOpen = pDialog && gcUI::Get()->FindDialog(pDialog) >= 0;
         if (!IsRunning() && !bOpen)
@@ -81,12 +115,14 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         // limit) ends the wait once the thread has ended.
         if (!cUpdateOS() && !IsRunning())
             break;
-        if (bOpen && !IsRunning() && nFramesLoaded++ >= kCloseWaitFrames) {
+        const bool bLoaded = !IsRunning();
+        bBound = bBound || (bLoaded && !bWaitsForPress);
+        if (bOpen && bBound && nBoundFrames++ >= kCloseWaitFrames) {
             cStr name;
             gcLoadingScreen::GetFilename(m_nLoadingScreen, &name);
-            cLogError_("gcMapLoader: loading screen \"%s\" (dialog \"%s\") did not close within %d s of the map's "
-                       "load; closed",
-                       name.m_sData, pDialog->m_name.m_sData, kCloseWaitFrames / 30);
+            cLogError_("gcMapLoader: loading screen \"%s\" (dialog \"%s\") did not close within %d s of %s; closed",
+                       name.m_sData, pDialog->m_name.m_sData, kCloseWaitFrames / 30,
+                       bWaitsForPress ? "the player's press" : "the map's load");
             gcUI::CloseDialog(pDialog, nullptr, false);
             continue;
         }
@@ -94,11 +130,8 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
         Update();
         eVideo::PreCull();
         eVideo::Flip();
+        bBound = bBound || (bLoaded && ConfirmPressed());
     }
-    WaitForFinish();
-    Draw();
-    eVideo::Flip();
-    return !m_bLoadFailed;
 }
 
 bool gcMapLoader::Run()

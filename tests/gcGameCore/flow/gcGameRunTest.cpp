@@ -13,6 +13,7 @@
 #include "../test/audio_test.h"
 #include "../test/pad_test.h"
 #include "datagen/flowWriters.h"
+#include "datagen/menuWriters.h"
 #include "datagen/thpWriter.h"
 #include "cCore/cLog.h"
 #include "cCore/cThread.h"
@@ -23,6 +24,7 @@
 #include "eEngine/eVideoTestUtil.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/flow/gcGameLoader.h"
+#include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIDialog.h"
 #include "gx/gxFront_local.h"
@@ -120,6 +122,24 @@ TEST_F(gcGameRunTest, CommandLineIdsAreDigitsFromOneTo31Bits)
         EXPECT_EQ(nId, row.nId);
     }
     cSetCommandLine("");
+}
+
+// A main menu whose start events open no dialog leaves nothing to choose:
+// the top loop fails as for a menu that cannot be loaded, where it used to
+// end as if the player had quit.
+TEST_F(gcGameRunTest, AMenuThatOpensNoDialogFailsTheRun)
+{
+    ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
+    datagen::BlockWriter w;
+    ASSERT_TRUE(datagen::MainMenuBlock(w.Header(), 5, {}).Trailer().Save(GamePath("MainMenu.mnu")));
+    gcTestLogCapture log;
+    VISetFrameLimit(30);
+    EXPECT_EQ(m_pGame->Run(), gcGame::RUN_MAIN_MENU_FAILED);
+    EXPECT_FALSE(VIQuitRequested()) << "at once, not at the frame limit";
+    VISetFrameLimit(0);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/Game/MainMenu.mnu\": its start events opened no dialog"), 1);
+    ASSERT_NE(gcMainMenu::s_pMainMenu, nullptr);
+    std::destroy_at(gcMainMenu::s_pMainMenu);
 }
 
 TEST_F(gcGameRunTest, PreGameWithoutADialogRunsNoFrame)

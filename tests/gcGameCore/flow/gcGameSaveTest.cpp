@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +21,7 @@
 #include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eMemCard.h"
+#include "gcGameCore/creatures/gcCreatureTemplate.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
@@ -619,21 +622,29 @@ TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
 {
     HoldMap(0, 1);   // act 1, map 2
     HoldMap(11, 31);  // the last act's last map
+    const char* kNoAct2 = "the game data holds no act 2, map 1 (no file \"/Game/Act02/Act02.act\")";
+    const char* kTables = "acts are 1 to 12, maps 1 to 32)";
     const struct {
         int32_t nAct, nMap;
         bool bStarts, bDamaged;
+        const char* sWhy;  // the warning's end
     } rows[] = {
-        {0, 1, true, false},         {11, 31, true, false},
-        {-1, -1, false, false},      {-1, 0, false, true},
-        {0, -1, false, true},        {INT32_MIN, 0, false, true},
-        {0, INT32_MIN, false, true}, {INT32_MAX, 1, false, true},
-        {0, INT32_MAX, false, true}, {2147483646, 2147483646, false, true},
-        {1, 0, false, true},   // act 2: no act file
-        {0, 0, false, true},   // act 1's map 1: no map file
-        {0, 5, false, true},   // map 6
-        {0, 50, false, true},  // map 51: past the act's 32
-        {12, 0, false, true},  // act 13: past the game's 12
-        {11, 32, false, true},
+        {0, 1, true, false, nullptr},
+        {11, 31, true, false, nullptr},
+        {-1, -1, false, false, nullptr},
+        {-1, 0, false, true, "act -1, map 0 cannot be started"},
+        {0, -1, false, true, "act 0, map -1 cannot be started"},
+        {INT32_MIN, 0, false, true, "act -2147483648, map 0 cannot be started"},
+        {0, INT32_MIN, false, true, "act 0, map -2147483648 cannot be started"},
+        {INT32_MAX, 1, false, true, "act 2147483647, map 1 cannot be started"},
+        {0, INT32_MAX, false, true, "act 0, map 2147483647 cannot be started"},
+        {2147483646, 2147483646, false, true, "the game data holds no act 2147483647, map 2147483647 (" },
+        {1, 0, false, true, kNoAct2},
+        {0, 0, false, true, "no act 1, map 1 (no file \"/Game/Act01/Map01/Map01.map\")"},
+        {0, 5, false, true, "no act 1, map 6 (no file \"/Game/Act01/Map06/Map06.map\")"},
+        {0, 50, false, true, kTables},  // map 51: past the act's 32
+        {12, 0, false, true, kTables},  // act 13: past the game's 12
+        {11, 32, false, true, "no act 12, map 33 (acts"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.nAct << ", " << row.nMap);
@@ -648,12 +659,82 @@ TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
         EXPECT_EQ(m_pGame->m_nActToLoad, row.bStarts ? row.nAct : -1);
         EXPECT_EQ(m_pGame->m_nMapToLoad, row.bStarts ? row.nMap : -1);
         EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: profile 2 is damaged"), row.bDamaged ? 1 : 0);
+        if (row.sWhy) {
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.sWhy), 1);
+        }
         EXPECT_EQ(eMemCard::s_status,
                   row.bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
         if (row.bDamaged) {
             EXPECT_EQ(p.nAct, -1) << "nothing to continue";
             EXPECT_EQ(p.nMap, -1);
         }
+    }
+}
+
+// A stat from the card must be finite, and one with a maximum no larger
+// than its editing range's maximum, the largest any template may give it;
+// a profile with one that is not is damaged as a position the data lacks:
+// one warning naming the stat, nothing started, and nothing of it applied
+// at a map's start. Stats without a maximum take any finite value (owned
+// items add to them).
+TEST_F(gcGameSaveTest, AStatBeyondItsBoundsIsDamage)
+{
+    HoldMap(0, 1);
+    using E = gcEntityTemplate;
+    using C = gcCreatureTemplate;
+    const float kInf = std::numeric_limits<float>::infinity();
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        bool bCreature;
+        int stat;
+        float fValue;
+        const char* sWarning;  // null: the profile starts
+    } rows[] = {
+        {false, E::STAT_HEALTH, 999.0f, nullptr},
+        {false, E::STAT_HEALTH, -5.0f, nullptr},  // no living player's stats: not applied, not damage
+        {false, E::STAT_HEALTH, std::nextafter(999.0f, 1000.0f), "its Health 999 lies beyond 999"},
+        {false, E::STAT_HEALTH, 1e30f, "its Health 1e+30 lies beyond 999"},
+        {false, E::STAT_HEALTH, kInf, "its Health inf is not a finite number"},
+        {false, E::STAT_HEALTH, -kInf, "its Health -inf is not a finite number"},
+        {false, E::STAT_HEALTH, kNaN, "its Health nan is not a finite number"},
+        {false, E::STAT_ARMOR, 1e30f, nullptr},
+        {false, E::STAT_ARMOR, kInf, "its Armor inf is not a finite number"},
+        {false, E::STAT_MOVEMENT_SCALE, kNaN, "its MovementScale nan is not a finite number"},
+        {true, C::STAT_EXPERIENCE, 20000.0f, nullptr},
+        {true, C::STAT_EXPERIENCE, -kInf, "its Experience -inf is not a finite number"},
+        {true, C::STAT_ENERGY, 999.0f, nullptr},
+        {true, C::STAT_ENERGY, 1000.0f, "its Energy 1000 lies beyond 999"},
+        {true, C::STAT_ENDURANCE, 999.5f, "its Endurance 999.5 lies beyond 999"},
+        {true, C::STAT_AGGRORADIUS, 5000.0f, nullptr},
+        {true, C::STAT_AGGRORADIUS, kNaN, "its AggroRadius nan is not a finite number"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << (row.bCreature ? "creature " : "entity ") << row.stat << " " << row.fValue);
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.Reset();
+        p.nFlags = 0;
+        p.nAct = 0;
+        p.nMap = 1;
+        p.fPlayerEntityStat[E::STAT_HEALTH] = 50.0f;
+        (row.bCreature ? p.fPlayerCreatureStat : p.fPlayerEntityStat)[row.stat] = row.fValue;
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        gcGameSave::StartCurProfile();
+        const bool bDamaged = row.sWarning != nullptr;
+        EXPECT_EQ(m_pGame->m_nMapToLoad, bDamaged ? -1 : 1);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bDamaged ? 1 : 0);
+        if (bDamaged) {
+            const std::string line = std::string("gcGameSave: profile 2 is damaged: ") + row.sWarning;
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), 1);
+            EXPECT_EQ(p.nMap, -1) << "nothing to continue";
+        }
+        EXPECT_EQ(eMemCard::s_status, bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
+        // A map started all the same gives the player none of it.
+        const float fSaved = p.fPlayerEntityStat[E::STAT_HEALTH];
+        m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH] = m_pCreature->m_fEntityStatsCur[E::STAT_HEALTH] = 7.0f;
+        gcGameSave::ApplyCurProfile();
+        EXPECT_EQ(m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH], bDamaged || fSaved <= 0.0f ? 7.0f : fSaved);
     }
 }
 

@@ -24,6 +24,7 @@
 #include "gcGameCore/interface/gcUIControl.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
+#include "blockScan.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
@@ -130,7 +131,7 @@ TEST_F(gcMainMenuTest, AMenuThatLosesAWidgetIsDamaged)
     std::destroy_at(gcMainMenu::s_pMainMenu);
 
     // The control's confirm event is the file's first with an action.
-    ASSERT_TRUE(BreakFirstEventWithActions(GamePath("MainMenu.mnu")));
+    ASSERT_TRUE(blockscan::BreakEventWithActions(GamePath("MainMenu.mnu")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMainMenu::Load());
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
@@ -334,37 +335,65 @@ protected:
     gcPlatformConfig* m_pPlatform = nullptr;
 };
 
-TEST_F(gcMainMenuRunTest, NoDialogAfterTheStartEventsEndsAtOnce)
+// The menu ends only with a map asked for and its dialogs closed, after
+// one last cleared frame. One that leaves nothing to choose (its start
+// events open no dialog, or its dialogs all close with no map asked for)
+// has failed: an error naming its file. Step n is the dialog's n-th update:
+// the first runs before the loop, so step n closing it is frame n - 1 of
+// the loop, and a last frame follows.
+TEST_F(gcMainMenuRunTest, EndsOnlyWithAMapAskedForAndFailsWithNothingToChoose)
 {
-    gcPlayer::Get()->m_nControllerId = 2;
-    const uint64_t before = gxDisplayCopyCount();
-    EXPECT_FALSE(gcMainMenu::s_pMainMenu->Run());
-    EXPECT_EQ(gxDisplayCopyCount(), before) << "not a single frame";
-    EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2}));
-    EXPECT_EQ(gcPlayer::Get()->m_nControllerId, -1);
-}
-
-// A map requested while the dialog is open keeps the menu running until it
-// has closed; then one last frame.
-TEST_F(gcMainMenuRunTest, RunsUntilAMapIsRequestedAndTheDialogHasClosed)
-{
-    gcUIDialog* pDialog = m_pool.New<gcUIDialog>();
-    mmTestMenuStep* pStep = m_pool.New<mmTestMenuStep>();
-    pStep->m_nRequestAt = 2;
-    pStep->m_nCloseAt = 6;
-    pStep->m_pDialog = pDialog;
-    FillEvent(pDialog->onUpdate, pStep);
-    gcUI::OpenDialog(pDialog, nullptr, 0.0f);
-    VISetFrameLimit(50);  // a safety net
-    const uint64_t before = gxDisplayCopyCount();
-    EXPECT_TRUE(gcMainMenu::s_pMainMenu->Run());
-    EXPECT_EQ(pStep->m_nRuns, 6);
-    EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
-    EXPECT_TRUE(m_pGame->IsMapRequested());
-    // The update before the loop ran once; the loop's fifth update closed
-    // the dialog; then the last cleared frame.
-    EXPECT_EQ(gxDisplayCopyCount() - before, 6u);
-    EXPECT_EQ(GXTestEfbPixel(320, 240).r, 0);
+    const char* kNoDialog = "gcMainMenu: \"/Game/MainMenu.mnu\": its start events opened no dialog; the main "
+                            "menu cannot go on";
+    const char* kAllClosed = "gcMainMenu: \"/Game/MainMenu.mnu\": its dialogs all closed with no map asked for; "
+                             "the main menu cannot go on";
+    const struct {
+        const char* sName;
+        bool bDialog;
+        int nRequestAt, nCloseAt;  // 0: never
+        bool bOk;
+        uint64_t nFrames;
+        const char* sError;  // null: none
+    } rows[] = {
+        {"no dialog", false, 0, 0, false, 0, kNoDialog},
+        {"closed with a map asked for", true, 2, 6, true, 6, nullptr},
+        {"a map asked for at the close", true, 6, 6, true, 6, nullptr},
+        {"closed with no map", true, 0, 6, false, 6, kAllClosed},
+        {"a map asked for after the close", true, 7, 6, false, 6, kAllClosed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = m_pGame->m_nLoadingScreenToLoad = -1;
+        mmTestMenuStep step;
+        gcUIDialog* pDialog = m_pool.New<gcUIDialog>();
+        step.m_nRequestAt = row.nRequestAt;
+        step.m_nCloseAt = row.nCloseAt;
+        step.m_pDialog = pDialog;
+        FillEvent(pDialog->onUpdate, &step);
+        if (row.bDialog)
+            gcUI::OpenDialog(pDialog, nullptr, 0.0f);
+        gcPlayer::Get()->m_nControllerId = 2;
+        TestLog().clear();
+        VISetFrameLimit(50);  // a menu that waits for nothing ends here
+        gcTestLogCapture log;
+        const uint64_t before = gxDisplayCopyCount();
+        EXPECT_EQ(gcMainMenu::s_pMainMenu->Run(), row.bOk);
+        EXPECT_EQ(gxDisplayCopyCount() - before, row.nFrames);
+        EXPECT_FALSE(VIQuitRequested()) << "ended before the frame limit";
+        VISetFrameLimit(0);
+        EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
+        EXPECT_EQ(TestLogTags(), (std::vector<int32_t>{1, 2})) << "the start events ran";
+        EXPECT_EQ(gcPlayer::Get()->m_nControllerId, -1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), row.sError ? 1 : 0);
+        if (row.sError) {
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, row.sError), 1);
+        }
+        if (row.nFrames > 0) {
+            EXPECT_EQ(GXTestEfbPixel(320, 240).r, 0) << "left cleared";
+        }
+        pDialog->onUpdate.pAction = nullptr;
+        std::destroy_at(pDialog);
+    }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "datagen/dialogWriters.h"
 #include "datagen/scriptWriters.h"
 #include "platform/vi.h"
+#include "platform/pad.h"
+#include "../test/pad_test.h"
 #include "gx/gxFront_local.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIDialog.h"
@@ -17,6 +19,7 @@
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
+#include "blockScan.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoLog.h"
@@ -30,6 +33,29 @@
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
 #include "gcGameCore/flow/gcRegion.h"
+
+// Beneath the loading screen's dialog: from the first update after the map
+// has loaded, presses A on port 0 at its n-th update (0: never) and lets
+// go at the next, noting the frames shown by the press.
+class mlTestPress : public gcAction {
+    QM_DECLARE_TYPE(mlTestPress)
+public:
+    void DoAction(const gcEventParams&) const override
+    {
+        if (gcMapLoader::Get()->IsRunning() || m_nPressAt == 0)
+            return;
+        PADStatus pad = PADTestIdleStatus();
+        if (++m_nRuns == m_nPressAt) {
+            pad.button = PAD_BUTTON_A;
+            m_nCopiesAtPress = gxDisplayCopyCount();
+        }
+        PADTestSetStatus(0, pad);
+    }
+    int m_nPressAt = 0;
+    mutable int m_nRuns = 0;
+    mutable uint64_t m_nCopiesAtPress = 0;
+};
+QM_DEFINE_TYPE(mlTestPress, gcAction, 61)  // free in the real table
 
 namespace {
 
@@ -450,54 +476,98 @@ TEST_F(gcMapLoaderTest, TheLoadingScreenDialogSeesItsId)
     gcUI::Get()->CloseAllDialogs(false);
 }
 
-// Once the map has loaded, a loading screen's dialog gets five seconds (150
-// ticks) to close itself, whatever it holds: one without an action, one
-// whose button could close it, one whose close names another dialog. Then
-// it is closed with an error line naming it, and the map starts. A quit
-// request before then ends the wait with the dialog still open.
-TEST_F(gcMapLoaderTest, ALoadingScreenThatDoesNotCloseIsClosedFiveSecondsAfterTheMapHasLoaded)
+// Once the map has loaded, a loading screen's dialog that the player cannot
+// close gets five seconds (150 frames) to close itself: one without an
+// action, one whose close names another dialog; then it is closed with an
+// error line naming it, and the map starts. One holding a control that
+// takes a press waits for the player: bounded only from their first press,
+// it closes by its press as its data says, or, damaged (the press reaches
+// no action that closes it), 150 frames after the press with the error. A
+// quit request before then ends the wait with the dialog still open.
+TEST_F(gcMapLoaderTest, ALoadingScreenIsBoundedFromTheLoadOrFromThePlayersPress)
 {
     cMemPool pool("gcMapLoaderTest", 0x20000, false);
-    enum { kNoAction, kButton, kClosesAnother };
-    for (int id : {kNoAction, kButton, kClosesAnother}) {
+    enum { kNoAction, kPressDoesNothing, kClosesAnother, kClosesOnPress, kScreens };
+    for (int id = 0; id < kScreens; ++id) {
         char name[64];
         std::snprintf(name, sizeof name, "LoadingScreens/LoadingScreen%02d.ls", id + 4);
         ASSERT_TRUE(datagen::WriteLoadingScreenFile(GamePath(name), "Dusk", &pool, [&](gcLoadingScreen& screen) {
             gcUIDialog* p = datagen::NewGridDialog(&pool, {});
-            if (id == kButton)
+            if (id == kPressDoesNothing)  // a cell the focus is not on
                 datagen::AppendAction(p->m_widgetGroup.GetCellWidget(1, 2)->onConfirm, pool.New<gcDoLog>());
             if (id == kClosesAnother)  // the next slot's dialog, not its own
                 datagen::AppendAction(p->onUpdate, pool.New<gcDoUIShowDialog>(gcUIDialogHandle::Make(21, 0x42), 0u));
+            for (int16_t r = 0; id == kClosesOnPress && r < 2; ++r)
+                for (int16_t c = 0; c < 3; ++c) {
+                    auto* pClose = pool.New<gcDoUIShowDialog>(gcUIDialogHandle::Make(20, 0x41), 0u);
+                    pClose->transitionTime.fConst = 0.0f;
+                    datagen::AppendAction(p->m_widgetGroup.GetCellWidget(r, c)->onConfirm, pClose);
+                }
             gcUIDialogMgr::Add(20, p, 0x41);
             screen.m_UIDialogs.m_nEnd = 21;
         }));
     }
-    for (int id : {kNoAction, kButton, kClosesAnother}) {
-        SCOPED_TRACE(id);
+    const char* kFromLoad = "of the map's load; closed";
+    const char* kFromPress = "of the player's press; closed";
+    const struct {
+        int id;
+        uint32_t nWaitFrames;  // left open at a frame limit this far
+        int nPressAt;          // the update after the load that presses A; 0: none
+        uint64_t nFrames;      // from the load's start, or from the press
+        const char* sError;    // the error's end; null: none
+    } rows[] = {
+        {kNoAction, 100, 0, 151, kFromLoad},
+        {kClosesAnother, 100, 0, 151, kFromLoad},
+        {kNoAction, 100, 30, 151, kFromLoad},  // a press does not prolong it
+        {kPressDoesNothing, 900, 30, 153, kFromPress},
+        {kClosesOnPress, 900, 30, 3, nullptr},
+    };
+    mlTestPress press;
+    gcUIDialog* pBeneath = datagen::NewGridDialog(&pool, {});
+    ASSERT_NE(pBeneath, nullptr);
+    FillEvent(pBeneath->onUpdateUI, &press);
+    PADTestSetScripted(true);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "screen " << row.id + 4 << ", press " << row.nPressAt);
         gcTestLogCapture log;
-        VISetFrameLimit(100);  // a wait shorter than the bound
-        ASSERT_TRUE(gcMapLoader::Get()->Load(id + 3, 0, 0));
+        press.m_nPressAt = 0;  // the player waits
+        PADTestSetStatus(0, PADTestIdleStatus());
+        VISetFrameLimit(row.nWaitFrames);
+        ASSERT_TRUE(gcMapLoader::Get()->Load(row.id + 3, 0, 0));
         EXPECT_TRUE(VIQuitRequested());
-        EXPECT_NE(gcUI::Get()->GetFocusedDialog(), nullptr) << "still open after 100 frames";
+        EXPECT_NE(gcUI::Get()->GetFocusedDialog(), nullptr) << "still open after " << row.nWaitFrames << " frames";
         gcUI::Get()->CloseAllDialogs(false);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "did not close"), 0);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader"), 0);
 
-        VISetFrameLimit(300);  // a wait without end stops here
+        gcUI::OpenDialog(pBeneath, nullptr, 0.0f);
+        press.m_nPressAt = row.nPressAt;
+        press.m_nRuns = 0;
+        VISetFrameLimit(1000);  // a wait without end stops here
         const uint64_t before = gxDisplayCopyCount();
-        ASSERT_TRUE(gcMapLoader::Get()->Load(id + 3, 0, 0));
-        const uint64_t frames = gxDisplayCopyCount() - before;
+        ASSERT_TRUE(gcMapLoader::Get()->Load(row.id + 3, 0, 0));
         EXPECT_FALSE(VIQuitRequested()) << "the dialog was closed long before";
         VISetFrameLimit(0);
-        EXPECT_EQ(frames, 151u) << "150 ticks after the load, and the last frame";
-        EXPECT_EQ(gcUI::Get()->GetFocusedDialog(), nullptr);
-        char line[160];
-        std::snprintf(line, sizeof line,
-                      "gcMapLoader: loading screen \"/Game/LoadingScreens/LoadingScreen%02d.ls\" (dialog \"Grid\") did "
-                      "not close within 5 s of the map's load; closed",
-                      id + 4);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, line), 1);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "did not close"), 1);
+        if (row.nPressAt > 0) {
+            EXPECT_GE(press.m_nRuns, row.nPressAt) << "pressed";
+        }
+        const uint64_t from = row.id == kNoAction || row.id == kClosesAnother ? before : press.m_nCopiesAtPress;
+        // The press is read in the frame after it was set; the close comes
+        // 150 frames after that, and the load's last frame follows.
+        EXPECT_EQ(gxDisplayCopyCount() - from, row.nFrames);
+        EXPECT_EQ(gcUI::Get()->FindDialog(gcUIDialogMgr::GetPtr(gcUIDialogMgr::GetHandle(20))), -1);
+        gcUI::Get()->CloseAllDialogs(false);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader"), row.sError ? 1 : 0);
+        if (row.sError) {
+            char line[160];
+            std::snprintf(line, sizeof line,
+                          "gcMapLoader: loading screen \"/Game/LoadingScreens/LoadingScreen%02d.ls\" (dialog \"Grid\") "
+                          "did not close within 5 s %s",
+                          row.id + 4, row.sError);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, line), 1);
+        }
     }
+    PADTestSetScripted(false);
+    std::destroy_at(pBeneath);
 }
 
 // A loading screen whose dialog is damaged (here: it lost a widget) is
@@ -515,7 +585,7 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
                                                     gcUIDialogMgr::Add(20, p, 0x41);
                                                     screen.m_UIDialogs.m_nEnd = 21;
                                                 }));
-    ASSERT_TRUE(BreakFirstEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
+    ASSERT_TRUE(blockscan::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
     EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
