@@ -86,13 +86,11 @@ bool eZone::Read(const cFile& file, cMemPool* pPool)
         return fail(nullptr);
 
     if (st.nVersion >= 5) {
-        // A member of another class is skipped unbuilt; the zone has no grid.
-        const cType* pForeign = nullptr;
-        st.pLightGrid = static_cast<eLightGrid*>(rb.CreateBase(pPool, eLightGrid::GetStaticType(), &pForeign));
-        if (pForeign)
-            cLogWarn_("eZone: \"%s\" holds a %s in the place of its light grid; ignored", file.m_filename.m_sData,
-                      pForeign->m_sTypeName);
+        // A member of another class, or a grid that refuses its data, fails
+        // the file as a damaged one.
+        st.pLightGrid = static_cast<eLightGrid*>(rb.CreateBase(pPool, eLightGrid::GetStaticType()));
         if (st.pLightGrid && !st.pLightGrid->Read(file, pPool)) {
+            file.Fail("eZone: its light grid refused its data");
             std::destroy_at(st.pLightGrid);
             st.pLightGrid = nullptr;
         }

@@ -150,7 +150,7 @@ public:
     // How the top loop ended.
     enum eRunEnd {
         RUN_ENDED,             // by the OS service step, or a menu that opened no dialog
-        RUN_MAP_FAILED,        // a map could not be loaded
+        RUN_MAP_FAILED,        // a map could not be loaded, or a region streamed in was damaged
         RUN_MAIN_MENU_FAILED,  // the game state or the main menu could not be loaded
         RUN_GAME_DATA_FAILED,  // a loading screen of the game's data was refused
     };
