@@ -59,7 +59,7 @@ TEST_F(gcDamagedFilesTest, AForeignClassInAWidgetCellRegistersNothing)
     Replay("MainMenu.mnu", GamePath("MainMenu.mnu"));
     EXPECT_FALSE(gcMainMenu::Load());
     EXPECT_EQ(TextureConfigSlots(), before);
-    EXPECT_GE(m_quiet.Count(LOGTYPE_WARNING, "drops a cell object of type gcGameConfig"), 1);
+    EXPECT_EQ(m_quiet.Count(LOGTYPE_ERROR, "drops a cell object of type gcGameConfig"), 1);
 
     {
         gcMap map;

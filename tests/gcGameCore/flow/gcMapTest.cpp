@@ -521,9 +521,7 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
     EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
     EXPECT_EQ(gcMap::s_pMap, nullptr) << "the act is not loaded";
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR,
-                        "dialog \"Grid\" (slot 20) in \"/Game/LoadingScreens/LoadingScreen04.ls\" lost 1 widget(s)"),
-              1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/LoadingScreens/LoadingScreen04.ls\": "), 1);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcMapLoader: loading screen 4 could not be loaded; the game data is damaged"), 1);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "could not be loaded"), 1) << "no act or map line";
 
