@@ -101,12 +101,13 @@ public:
 
     // A polymorphic member: type id (-1 for none), then the object's data.
     // Only a member whose class derives from pClass is built and read. A
-    // member of another class, an id outside the type table or a class
-    // without factory is a damaged file: the file fails (logged, naming it
-    // and the member) and null is returned; a caller that passes ppForeign
-    // is told the other class instead and fails the file itself, naming
-    // where the member lay. A member that refuses its data also fails the
-    // file. A full pool skips the data and gives null (logged).
+    // member of another class or an id outside the type table is a damaged
+    // file: the file fails (logged, naming it and the member) and null is
+    // returned; a caller that passes ppForeign is told the other class
+    // instead and fails the file itself, naming where the member lay. A
+    // member that refuses its data also fails the file. A class without
+    // factory is read over (null), as the format says; a full pool skips the
+    // data and gives null (logged).
     cBase* ReadBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign = nullptr) const;
     // Reads the id and constructs the object without reading its data; the
     // caller calls its Read (and fails the file when it refuses). Null as

@@ -165,15 +165,12 @@ cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType*
         SkipObjectBlock(m_file);
         return nullptr;
     }
-    // No writer stores a class that cannot be made.
-    if (!pType->m_pNewFunc) {
-        m_file.Fail("a %s before %u, a class that is never stored", pType->m_sTypeName, m_file.GetCurrentPos());
-        return nullptr;
-    }
-    cBase* pObject = pType->m_pNewFunc(pPool);
+    // A member whose class has no factory is read over, as the format says.
+    cBase* pObject = pType->m_pNewFunc ? pType->m_pNewFunc(pPool) : nullptr;
     if (!pObject) {
-        cLogError_("cReadBlock: no room for a %s from \"%s\"; object skipped", pType->m_sTypeName,
-                   m_file.m_filename.m_sData);
+        if (pType->m_pNewFunc)
+            cLogError_("cReadBlock: no room for a %s from \"%s\"; object skipped", pType->m_sTypeName,
+                       m_file.m_filename.m_sData);
         SkipObjectBlock(m_file);
     }
     return pObject;

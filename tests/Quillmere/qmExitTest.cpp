@@ -178,16 +178,16 @@ const ExitRow kRows[] = {
     // control. Not loaded, as a missing file.
     {"refused player template", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded", RefusePlayerTemplate, nullptr, 1,
-     "\"/Game/PlayerConfig01.pc\" could not be read"},
+     "cFile: \"/Game/PlayerConfig01.pc\": gcPlayerBipedTemplate: version not accepted"},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",
      [](const std::string& dir) { std::filesystem::remove(dir + "/Game/Act01/Map01/Map01.map"); }},
     // The game cannot go on without its menu: as for the game file, after
     // the normal shutdown. The game state goes last: the menu needs it.
-    {"damaged main menu", {"--headless", "--frames", "300"}, 254, "\"/Game/MainMenu.mnu\" could not be read",
+    {"damaged main menu", {"--headless", "--frames", "300"}, 254, "cFile: \"/Game/MainMenu.mnu\": ",
      [](const std::string& dir) { CutInHalf(dir + "/Game/MainMenu.mnu"); }, nullptr, 1, "stop video"},
-    {"damaged game state", {"--headless", "--frames", "300"}, 254, "\"/Game/GameState.gs\" could not be read",
+    {"damaged game state", {"--headless", "--frames", "300"}, 254, "cFile: \"/Game/GameState.gs\": ",
      [](const std::string& dir) { CutInHalf(dir + "/Game/GameState.gs"); }, nullptr, 1, "stop video"},
 };
 
@@ -289,8 +289,8 @@ void BreakThePauseDialogsSave(const std::string& path)
 }
 
 // A dialog refused or missing a widget is damaged game data, wherever the
-// game loads it: the run ends with 254 and an error naming the dialog and
-// its file. The loading screen is reached by New Game (A at frame 60).
+// game loads it: the run ends with 254 and an error naming the file and
+// the refused block. The loading screen is reached by New Game (A at frame 60).
 TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
 {
     const struct {
@@ -299,11 +299,10 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         bool bNewGame;
         const char* sMessage;
     } rows[] = {
-        {"MainMenu.mnu", RefuseFirstDialog, false, "gcUIDialog: dialog (slot 100) in \"/Game/MainMenu.mnu\" was refused"},
-        {"Game.gam", BreakThePauseDialogsSave, false,
-         "gcUIDialog: dialog \"Pause\" (slot 201) in \"/Game/Game.gam\" lost 1 widget(s)"},
+        {"MainMenu.mnu", RefuseFirstDialog, false, "cFile: \"/Game/MainMenu.mnu\": gcUIDialog: version not accepted"},
+        {"Game.gam", BreakThePauseDialogsSave, false, "cFile: \"/Game/Game.gam\": gcEvent: version not accepted"},
         {"LoadingScreens/LoadingScreen01.ls", RefuseFirstDialog, true,
-         "gcUIDialog: dialog (slot 20) in \"/Game/LoadingScreens/LoadingScreen01.ls\" was refused"},
+         "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialog: version not accepted"},
     };
     std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
     for (const auto& row : rows) {

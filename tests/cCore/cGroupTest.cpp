@@ -230,7 +230,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              Thing(w, "b", 2);
          },
          "unknown type id 299 before 50", 0},
-        {"a class never stored", 0, 1, -1,
+        {"a class without factory, of another kind", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
              w.Int(kTestAbstractId).Begin(1).Word(1).End();
