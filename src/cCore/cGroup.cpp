@@ -90,8 +90,14 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
     // Placed first: the object's own reader may look itself up by handle.
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
     // A record that refuses its block is a damaged file. It stays placed with
-    // its defaults, so handles to it resolve until its owner's load fails.
-    if (!pObject->Read(rb.m_file, pPool))
+    // its defaults, so handles to it resolve until its owner's load fails. A
+    // failure inside it names the record.
+    const cFile::RecordNote note = {GetType()->m_sTypeName, index, static_cast<long long>(slot)};
+    const cFile::RecordNote* pOuter = rb.m_file.m_pRecord;
+    rb.m_file.m_pRecord = &note;
+    const bool bRead = pObject->Read(rb.m_file, pPool);
+    rb.m_file.m_pRecord = pOuter;
+    if (!bRead)
         rb.m_file.Fail("%s: record %d (slot %lld) refused its data", GetType()->m_sTypeName, index,
                        static_cast<long long>(slot));
 }

@@ -178,7 +178,7 @@ const ExitRow kRows[] = {
     // control. Not loaded, as a missing file.
     {"refused player template", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded", RefusePlayerTemplate, nullptr, 1,
-     "cFile: \"/Game/PlayerConfig01.pc\": gcPlayerBipedTemplate: version not accepted"},
+     "): gcPlayerBipedTemplate: version not accepted"},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",
@@ -299,10 +299,13 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         bool bNewGame;
         const char* sMessage;
     } rows[] = {
-        {"MainMenu.mnu", RefuseFirstDialog, false, "cFile: \"/Game/MainMenu.mnu\": gcUIDialog: version not accepted"},
-        {"Game.gam", BreakThePauseDialogsSave, false, "cFile: \"/Game/Game.gam\": gcEvent: version not accepted"},
+        {"MainMenu.mnu", RefuseFirstDialog, false,
+         "cFile: \"/Game/MainMenu.mnu\": gcUIDialogGroup: record 0 (slot 100): gcUIDialog: version not accepted"},
+        {"Game.gam", BreakThePauseDialogsSave, false,
+         "cFile: \"/Game/Game.gam\": gcUIDialogGroup: record 1 (slot 201): gcEvent: version not accepted"},
         {"LoadingScreens/LoadingScreen01.ls", RefuseFirstDialog, true,
-         "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialog: version not accepted"},
+         "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialogGroup: record 0 (slot 20): gcUIDialog: version "
+         "not accepted"},
     };
     std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
     for (const auto& row : rows) {

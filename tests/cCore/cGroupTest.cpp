@@ -249,7 +249,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(1);
              w.Int(kTestThingId).Begin(99).Int(7).End();
          },
-         "cTestThing: version not accepted (block version 99", 1},
+         "cTestThingGroup: record 0 (slot 0): cTestThing: version not accepted (block version 99", 1},
         {"a check word zeroed", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(0);  // the record reads as an empty slot, its data left over

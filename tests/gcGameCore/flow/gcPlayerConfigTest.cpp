@@ -192,8 +192,9 @@ TEST_F(gcPlayerConfigTest, ARefusedPlayerTemplateRefusesTheConfigurationAndTheMa
     {
         gcTestLogCapture log;
         EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/PlayerConfig01.pc\": gcEntityTemplate: version not accepted"),
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/PlayerConfig01.pc\": gcEntityTemplateGroup: record 0 (slot "),
                   1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "): gcEntityTemplate: version not accepted"), 1);
         EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
     }
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
