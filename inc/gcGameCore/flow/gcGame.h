@@ -105,8 +105,8 @@ public:
     static bool LoadAct(int nId);
     // Loading screen id (0..47) into the Loading Screen pool; true at once
     // when it is resident. False (logged) as for LoadAct; *pRefused, when
-    // given, tells a file that opened and was refused (damaged game data)
-    // from an id or a file that is not there.
+    // given, tells a file that is there and damaged (damaged game data) from
+    // an id or a file that is not there.
     static bool LoadLoadingScreen(int nId, bool* pRefused = nullptr);
 
     // Editing tools: the loads' pool handling and construction, without a

@@ -346,17 +346,18 @@ int main(int argc, char** argv)
     if (!bWavOk)
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
     if (!gcGame::LoadBackground()) {
-        cLogError_("quillmere: the game could not be loaded");
+        cLogInfo_("quillmere: the game could not be loaded");  // the cause is logged, naming the file
         WriteCapture(s_options);
         ReportFrameRate();
         Shutdown();
         return ExitCode(kExitGame);
     }
     const gcGame::eRunEnd end = gcGame::s_pGame->Run();
+    // The cause of a failed run is logged already, naming the file.
     if (end == gcGame::RUN_MAIN_MENU_FAILED)
-        cLogError_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
+        cLogInfo_("quillmere: the game state or the main menu could not be loaded; the game cannot go on");
     if (end == gcGame::RUN_GAME_DATA_FAILED)
-        cLogError_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
+        cLogInfo_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
     ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();

@@ -599,7 +599,11 @@ bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
     gcLoadingScreen::GetFilename(nId, &name);
     cFile file;
     if (!file.Open(name)) {
+        // A file that is there and does not open (its header damaged) is
+        // damaged game data too; only a missing one is left out.
         cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
+        if (pRefused)
+            *pRefused = cFile::Exists(name);
         return false;
     }
     gcLoadingScreen* p = NewLoadingScreen(nId, s_pGame ? s_pGame->m_loadingScreenNames[nId] : cName());
