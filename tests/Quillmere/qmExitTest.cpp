@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "datagen/datagen.h"
+#include "datagen/flowWriters.h"
+#include "datagen/recordDamage.h"
 #include "qmChild.h"
 #include "tempDir.h"
 
@@ -321,6 +323,72 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, 254) << r.log;
         EXPECT_EQ(Occurrences(r.log, row.sMessage), 1u) << r.log;
+        EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
+    }
+}
+
+// One rule for every file the game loads: a group record of another class
+// or one that refuses its data (a refused group for the act, whose key
+// values lie beyond the range it reads; a refused zone for a region, the
+// sample's holding no other member) ends the run with the file's code after
+// the normal shutdown, and the log holds one error, naming the file and the
+// record. The loading screen is reached by New Game; the third region is
+// streamed in while the map runs, after its first frame.
+TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
+{
+    using D = datagen::RecordDamage;
+    constexpr D kZone = static_cast<D>(99);
+    enum Start { kMenu, kNewGame, kMap, kPlay };
+    const struct {
+        const char* sFile;  // below Game
+        D how;
+        Start start;
+        int nExit;
+    } rows[] = {
+        {"GameConfig.gc", D::kOtherClass, kMenu, 254},
+        {"GameConfig.gc", D::kRefused, kMenu, 254},
+        {"Game.gam", D::kOtherClass, kMenu, 254},
+        {"Game.gam", D::kRefused, kMenu, 254},
+        {"GameState.gs", D::kOtherClass, kMenu, 254},
+        {"GameState.gs", D::kRefused, kMenu, 254},
+        {"MainMenu.mnu", D::kOtherClass, kMenu, 254},
+        {"MainMenu.mnu", D::kRefused, kMenu, 254},
+        {"LoadingScreens/LoadingScreen01.ls", D::kOtherClass, kNewGame, 254},
+        {"LoadingScreens/LoadingScreen01.ls", D::kRefused, kNewGame, 254},
+        {"PlayerConfig01.pc", D::kOtherClass, kMap, 3},
+        {"PlayerConfig01.pc", D::kRefused, kMap, 3},
+        {"Act01/Act01.act", D::kGroup, kMap, 3},
+        {"Act01/Map01/Map01.map", D::kOtherClass, kMap, 3},
+        {"Act01/Map01/Map01.map", D::kRefused, kMap, 3},
+        {"Act01/Map01/Region01.rgn", kZone, kMap, 3},
+        {"Act01/Map01/Region03.rgn", kZone, kPlay, 3},
+    };
+    // The sample's game state holds no record: one with a key value.
+    ASSERT_TRUE(datagen::WriteGameStateFile(m_dir + "/Game/GameState.gs", {{"Keys", 2.0f}}));
+    std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << static_cast<int>(row.how));
+        const std::string path = m_dir + "/Game/" + row.sFile;
+        const std::vector<uint8_t> whole = ReadBytes(path);
+        ASSERT_TRUE(row.how == kZone ? datagen::RefuseFirstBlockOfVersion(path, 5)
+                                     : datagen::DamageFirstGroupRecord(path, row.how));
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "3000"};
+        if (row.start == kNewGame)
+            args.insert(args.end(), {"--input", m_dir + "/newgame.txt"});
+        if (row.start == kMap)
+            args.insert(args.end(), {"/act", "1", "/map", "1"});
+        if (row.start == kPlay)
+            args.insert(args.end(), {"--input", m_dir + "/input.txt"});
+        const qmtest::ChildResult r = qmtest::RunChild(args, kBound);
+        WriteBytes(path, whole);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        const std::string file = std::string("cFile: \"/Game/") + row.sFile + "\": ";
+        EXPECT_EQ(Occurrences(r.log, "[Error]"), 1u) << r.log;
+        EXPECT_EQ(Occurrences(r.log, file), 1u) << r.log;
+        const bool bRecord = row.how == D::kOtherClass || row.how == D::kRefused;
+        EXPECT_EQ(Occurrences(r.log, ": record 0 (slot "), bRecord ? 1u : 0u) << r.log;
+        EXPECT_EQ(r.log.find("its first frame is shown") < r.log.find(file), row.start == kPlay) << r.log;
         EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
     }
 }
