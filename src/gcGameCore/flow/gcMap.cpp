@@ -441,7 +441,8 @@ bool gcMap::LoadMusic()
             continue;
         m_nMapTrackIndex[i] = gcMusic::LoadMusic(m_nMapTracks[i], &gcGame::s_mapMusicPool);
         if (m_nMapTrackIndex[i] == -1) {
-            cLogError_("gcMap: map track %d (music %d) could not be loaded", i, m_nMapTracks[i]);
+            // The music's file has said why, naming itself.
+            cLogInfo_("gcMap: map track %d (music %d) could not be loaded", i, m_nMapTracks[i]);
             return false;
         }
     }
