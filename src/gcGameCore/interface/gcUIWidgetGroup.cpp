@@ -231,8 +231,8 @@ bool gcUIWidgetGroup::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (!CellsFit(nRows, nCols)) {
-        cLogError_("gcUIWidgetGroup: \"%s\" in \"%s\" has %d x %d cells, at most %d allowed", part.name.m_sData,
-                   file.m_filename.m_sData, nRows, nCols, kMaxCells);
+        file.Fail("gcUIWidgetGroup: \"%s\" has %d x %d cells, at most %d allowed", part.name.m_sData, nRows, nCols,
+                  kMaxCells);
         return rb.Reject("gcUIWidgetGroup", "rows x columns");
     }
     const int nCells = nRows * nCols;
