@@ -146,7 +146,8 @@ static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pO
             pOut[i] = h;
     }
     if (n > nSlots)
-        cLogWarn_("gcUIDialog: %d sprite handles, the dialog keeps %d", n, nSlots);
+        cLogWarn_("gcUIDialog: %d sprite handles in \"%s\", the dialog keeps %d", n, rb.m_file.m_filename.m_sData,
+                  nSlots);
     return !rb.Failed();
 }
 
@@ -160,7 +161,8 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
     const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
     if (nControls < 0 || nControls > kMaxControls)
-        cLogWarn_("gcUIDialog: control count %d kept within 0..%d", nControls, kMaxControls);
+        cLogWarn_("gcUIDialog: control count %d in \"%s\" kept within 0..%d", nControls, file.m_filename.m_sData,
+                  kMaxControls);
     const uint32_t hInitiallyFocused = rb.ReadUInt();
     if (rb.Failed())
         return false;
