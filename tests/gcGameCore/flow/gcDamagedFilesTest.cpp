@@ -200,4 +200,25 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
     }
 }
 
+// A loading screen's two paths: one that is not there leaves the map's load
+// without a screen; one that is there and does not even open (its header
+// damaged) is damaged game data, as one whose records are.
+TEST_F(gcDamagedFilesTest, ALoadingScreenThatIsThereButDoesNotOpenIsDamaged)
+{
+    ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+    ASSERT_TRUE(gcGameConfig::Load() && gcGame::Load());
+    const std::string path = GamePath("LoadingScreens/LoadingScreen01.ls");
+    for (const bool bThere : {false, true}) {
+        SCOPED_TRACE(bThere);
+        if (bThere) {
+            ASSERT_TRUE(datagen::WriteBytes(path, {0xFB, 0xBF, 0xFB, 0xBF, 0, 0, 0, 7}));  // another platform
+        } else {
+            std::filesystem::remove(path);
+        }
+        bool bDamaged = !bThere;
+        EXPECT_FALSE(gcGame::LoadLoadingScreen(0, &bDamaged));
+        EXPECT_EQ(bDamaged, bThere);
+    }
+}
+
 }  // namespace
