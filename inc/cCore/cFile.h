@@ -61,9 +61,20 @@ public:
 
     bool IsOpen() const { return m_pFile != nullptr; }
     bool Failed() const { return m_bFailed; }
-    // Marks the file failed and logs the cause with the file's name and
-    // position; only the first failure is logged.
+    // Marks the file failed and logs the cause with the file's name (and
+    // the group record being read, if any); only the first failure is
+    // logged.
     void Fail(const char* fmt, ...) const __attribute__((format(printf, 2, 3)));
+
+    // The group record whose data is being read: a failure inside it names
+    // the record after the file. A group sets it around each record's read
+    // and puts back the one it found (records nest).
+    struct RecordNote {
+        const char* sGroup;
+        int nIndex;
+        long long nSlot;
+    };
+    mutable const RecordNote* m_pRecord = nullptr;
 
     uint32_t GetCurrentPos() const { return m_pFile ? m_pFile->GetPos() : 0; }
     // Absolute seek. Reading: a position past the file's end fails the file

@@ -24,10 +24,13 @@ public:
     // check (0: empty) and the object as a polymorphic member.
     void Write(const cFile& file) const override;
     // Accepts every version but 0. An unset range (-1, -1) is taken from the
-    // file; a preset one places the file's records from its begin. Records
-    // beyond the range, in slots outside the table, or of another class are
-    // skipped without being built; an empty record empties its slot. False
-    // for version 0, a negative record count, or a damaged file.
+    // file; a preset one places the file's records from its begin, and
+    // records beyond it are read over unbuilt. An empty record empties its
+    // slot. The file is damaged (it fails, one error naming it and the
+    // record) by a block of version 0, a record in a slot outside the table
+    // or of another class (skipped unbuilt), a record that refuses its data,
+    // or records that end before their block does. False when the file has
+    // failed, whatever failed it.
     bool Read(const cFile& file, cMemPool* pPool) override;
     ~cGroup() override;
 
@@ -40,10 +43,6 @@ public:
     int32_t m_nBegin = -1;  // first slot; -1 while not set
     int32_t m_nEnd = -1;    // one past the last slot
     bool m_bDeleteContained = false;
-    // Records of the last Read that refused their data (kept with their
-    // defaults): a reader whose group holds something it cannot do without
-    // refuses itself on it.
-    int32_t m_nRefusedRecords = 0;
 
 private:
     void ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check);

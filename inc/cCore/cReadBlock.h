@@ -100,23 +100,31 @@ public:
     }
 
     // A polymorphic member: type id (-1 for none), then the object's data.
-    // Only a member whose class derives from pClass is built and read; one of
-    // another class is skipped by its block's end offset without being built
-    // (*ppForeign, when given, names its class so the caller can log where it
-    // lay). An id outside the type table, a class without factory or a full
-    // pool also skip the data and give null.
+    // Only a member whose class derives from pClass is built and read. A
+    // member of another class or an id outside the type table is a damaged
+    // file: the file fails (logged, naming it and the member) and null is
+    // returned; a caller that passes ppForeign is told the other class
+    // instead and fails the file itself, naming where the member lay. A
+    // member that refuses its data also fails the file. A class without
+    // factory is read over (null), as the format says; a full pool skips the
+    // data and gives null (logged).
     cBase* ReadBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign = nullptr) const;
     // Reads the id and constructs the object without reading its data; the
-    // caller calls its Read. Null as ReadBase (the data then skipped).
+    // caller calls its Read (and fails the file when it refuses). Null as
+    // ReadBase.
     cBase* CreateBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign = nullptr) const;
-    // Reads a polymorphic member and discards it; its class, or null for none
-    // or an unknown id.
+    // Reads a polymorphic member the format reads over, and discards it; its
+    // class, or null for none or an unknown id (a warning).
     const cType* SkipBase() const;
 
-    // Logs why the block is not accepted, seeks to its end offset and returns
-    // false: the caller's object keeps its previous state and the reader
-    // continues after the block. sWhat: "version", "stop count"...
+    // A block its reader does not accept: the file is damaged. Fails the
+    // file (one error naming it, the class and sWhat: "version", "stop
+    // count"...), seeks to the block's end offset and returns false; the
+    // caller's object keeps its previous state and the file's load fails.
     bool Reject(const char* sClass, const char* sWhat) const;
+    // A block the format itself says to read over (an older version kept on
+    // purpose): one warning naming the file, and the reader goes on after it.
+    void ReadOver(const char* sClass, const char* sWhat) const;
     // Seeks to the block's end offset (the block is then consumed).
     void SkipToEnd() const;
     bool Failed() const;

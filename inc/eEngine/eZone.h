@@ -375,8 +375,8 @@ private:
     bool ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState) const;
     bool ReadLightmap(const cFile& file, int32_t nLightmaps, cMemPool* pPool, ReadState* pState);
     bool ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState) const;
-    bool ValidateVisData(const ReadState& state, int32_t nLightmaps) const;
-    bool ValidateColData(const ReadState& state) const;
+    bool ValidateVisData(const cFile& file, const ReadState& state, int32_t nLightmaps) const;
+    bool ValidateColData(const cFile& file, const ReadState& state) const;
     void RemoveLightmapSlots(int32_t first, int32_t count) const;
     void PlatformFree();
     void UnfileAll();

@@ -38,6 +38,7 @@ bool cFile::Open(const char* name)
     }
     m_filename.Set("%s", name ? name : "");
     m_bFailed = false;
+    m_pRecord = nullptr;
     m_nBlockDepth = 0;
     m_nTargetPlatformId = -1;
     if (!PlatformOpen(m_filename.m_sData))
@@ -118,7 +119,11 @@ void cFile::Fail(const char* fmt, ...) const
     va_start(args, fmt);
     std::vsnprintf(why, sizeof(why), fmt, args);
     va_end(args);
-    cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
+    if (m_pRecord)
+        cLogError_("cFile: \"%s\": %s: record %d (slot %lld): %s", m_filename.m_sData, m_pRecord->sGroup,
+                   m_pRecord->nIndex, m_pRecord->nSlot, why);
+    else
+        cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
 }
 
 void cFile::SetCurrentPos(uint32_t pos) const

@@ -28,9 +28,10 @@ void cGroup::Write(const cFile& file) const
     }
 }
 
+static uint32_t AlignUp4(uint32_t pos) { return (pos + 3u) & ~3u; }
+
 bool cGroup::Read(const cFile& file, cMemPool* pPool)
 {
-    m_nRefusedRecords = 0;
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion == 0)
         return rb.Reject(GetType()->m_sTypeName, "version");
@@ -50,6 +51,12 @@ bool cGroup::Read(const cFile& file, cMemPool* pPool)
         if (check != 0)
             ReadRecord(rb, pPool, static_cast<int>(i < 0x7FFFFFFF ? i : 0x7FFFFFFF), check);
     }
+    // Records that end before their block does (a check word zeroed, say,
+    // reads a record as an empty slot) leave data no record took.
+    const uint32_t nEnd = AlignUp4(file.GetCurrentPos());
+    if (!rb.Failed() && nEnd < rb.m_nEndOffset)
+        file.Fail("%s: its %lld records end at %u, before their block's end at %u", GetType()->m_sTypeName,
+                  static_cast<long long>(nRecords > 0 ? nRecords : 0), nEnd, rb.m_nEndOffset);
     return !rb.Failed();
 }
 
@@ -67,26 +74,32 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
         pObject = rb.CreateBase(pPool, pType, &pStored);
     else
         pStored = rb.SkipBase();
+    // A record of another class, or one the table cannot hold, is a damaged
+    // file. Records beyond a range the reader preset are read over.
     if (bInRange && pStored && (!bInTable || !pStored->IsA(pType)))
-        cLogError_("%s: record %d (slot %lld) %s%s; skipped", GetType()->m_sTypeName, index,
-                   static_cast<long long>(slot), bInTable ? "holds a " : "lies outside the table of ",
-                   bInTable ? pStored->m_sTypeName : pType->m_sTypeName);
+        rb.m_file.Fail("%s: record %d (slot %lld) %s%s", GetType()->m_sTypeName, index, static_cast<long long>(slot),
+                       bInTable ? "holds a " : "lies outside the table of ",
+                       bInTable ? pStored->m_sTypeName : pType->m_sTypeName);
     if (!pObject) {
         // Its data is already skipped; within the range and the table an
-        // empty or unreadable record empties its slot.
+        // empty record empties its slot.
         if (bInRange && bInTable && !pStored)
             m_table.m_pPlace(static_cast<int>(slot), nullptr, 0);
         return;
     }
     // Placed first: the object's own reader may look itself up by handle.
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
-    // A record that refuses its block has skipped it and keeps its defaults,
-    // so handles to it still resolve.
-    if (!pObject->Read(rb.m_file, pPool)) {
-        ++m_nRefusedRecords;
-        cLogError_("%s: record %d (slot %lld) refused its data; it keeps its defaults", GetType()->m_sTypeName,
-                   index, static_cast<long long>(slot));
-    }
+    // A record that refuses its block is a damaged file. It stays placed with
+    // its defaults, so handles to it resolve until its owner's load fails. A
+    // failure inside it names the record.
+    const cFile::RecordNote note = {GetType()->m_sTypeName, index, static_cast<long long>(slot)};
+    const cFile::RecordNote* pOuter = rb.m_file.m_pRecord;
+    rb.m_file.m_pRecord = &note;
+    const bool bRead = pObject->Read(rb.m_file, pPool);
+    rb.m_file.m_pRecord = pOuter;
+    if (!bRead)
+        rb.m_file.Fail("%s: record %d (slot %lld) refused its data", GetType()->m_sTypeName, index,
+                       static_cast<long long>(slot));
 }
 
 cGroup::~cGroup()

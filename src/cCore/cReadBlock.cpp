@@ -127,17 +127,22 @@ static void SkipObjectBlock(const cFile& file)
     rb.SkipToEnd();
 }
 
-// The class of the member whose type id was just read, or null (logged) for an
-// id no class has; null and nothing logged for -1 or a failed read.
-static const cType* MemberType(const cFile& file, int32_t nId)
+// The class of the member whose type id was just read, or null for -1 or a
+// failed read. An id no class has is a damaged file (bDamages) or, for a
+// member read over on purpose, a warning.
+static const cType* MemberType(const cFile& file, int32_t nId, bool bDamages)
 {
     if (nId == -1 || file.Failed())
         return nullptr;
     const cType* pType = cType::Find(nId);
-    if (!pType)
+    if (pType)
+        return pType;
+    if (bDamages)
+        file.Fail("unknown type id %d before %u", nId, file.GetCurrentPos());
+    else
         cLogWarn_("cReadBlock: unknown type id %d in \"%s\" before %u; object skipped", nId, file.m_filename.m_sData,
                   file.GetCurrentPos());
-    return pType;
+    return nullptr;
 }
 
 cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign) const
@@ -145,20 +150,22 @@ cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType*
     if (ppForeign)
         *ppForeign = nullptr;
     const int32_t nId = ReadInt();
-    const cType* pType = MemberType(m_file, nId);
-    if (!pType) {
-        if (nId != -1 && !Failed())
-            SkipObjectBlock(m_file);
+    const cType* pType = MemberType(m_file, nId, true);
+    if (!pType)
         return nullptr;
-    }
     // A member of another class is never built: reading it could register
-    // it in a global table that outlives its drop.
+    // it in a global table that outlives its drop. The file is damaged; a
+    // caller that asks for the class says so itself, naming the member.
     if (!pType->IsA(pClass)) {
         if (ppForeign)
             *ppForeign = pType;
+        else
+            m_file.Fail("a %s before %u where a %s belongs", pType->m_sTypeName, m_file.GetCurrentPos(),
+                        pClass->m_sTypeName);
         SkipObjectBlock(m_file);
         return nullptr;
     }
+    // A member whose class has no factory is read over, as the format says.
     cBase* pObject = pType->m_pNewFunc ? pType->m_pNewFunc(pPool) : nullptr;
     if (!pObject) {
         if (pType->m_pNewFunc)
@@ -172,15 +179,17 @@ cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType*
 cBase* cReadBlock::ReadBase(cMemPool* pPool, const cType* pClass, const cType** ppForeign) const
 {
     cBase* pObject = CreateBase(pPool, pClass, ppForeign);
-    if (pObject)
-        pObject->Read(m_file, pPool);  // accept or skip: the result is not needed
+    // A member that refuses its data is a damaged file; it keeps its
+    // defaults until its owner's load fails.
+    if (pObject && !pObject->Read(m_file, pPool))
+        m_file.Fail("a %s before %u refused its data", pObject->GetType()->m_sTypeName, m_file.GetCurrentPos());
     return pObject;
 }
 
 const cType* cReadBlock::SkipBase() const
 {
     const int32_t nId = ReadInt();
-    const cType* pType = MemberType(m_file, nId);
+    const cType* pType = MemberType(m_file, nId, false);
     if (nId != -1 && !Failed())
         SkipObjectBlock(m_file);
     return pType;
@@ -194,9 +203,15 @@ void cReadBlock::SkipToEnd() const
 
 bool cReadBlock::Reject(const char* sClass, const char* sWhat) const
 {
-    if (!Failed())
-        cLogWarn_("%s: %s not accepted (block version %u, ending at %u in \"%s\"); block skipped", sClass, sWhat,
-                  m_nVersion, m_nEndOffset, m_file.m_filename.m_sData);
+    m_file.Fail("%s: %s not accepted (block version %u, ending at %u)", sClass, sWhat, m_nVersion, m_nEndOffset);
     SkipToEnd();
     return false;
+}
+
+void cReadBlock::ReadOver(const char* sClass, const char* sWhat) const
+{
+    if (!Failed())
+        cLogWarn_("%s: %s read over (block version %u, ending at %u in \"%s\")", sClass, sWhat, m_nVersion,
+                  m_nEndOffset, m_file.m_filename.m_sData);
+    SkipToEnd();
 }

@@ -135,14 +135,14 @@ bool eAnimation::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return fail(nullptr);
     if (nFrames < 0 || nNodes < 0) {
-        cLogError_("eAnimation \"%s\": %d frames, %d nodes", m_name.m_sData, nFrames, nNodes);
+        rb.m_file.Fail("eAnimation \"%s\": %d frames, %d nodes", m_name.m_sData, nFrames, nNodes);
         return fail("counts");
     }
     // A frame length of 0 under a length would divide by zero in every
     // evaluation; a negative one maps times to negative frames.
     if (length.m_nTicks < 0 || frameLength.m_nTicks < 0 || (length.m_nTicks > 0 && frameLength.m_nTicks == 0)) {
-        cLogError_("eAnimation \"%s\": length %d ticks with frames of %d ticks", m_name.m_sData, length.m_nTicks,
-                   frameLength.m_nTicks);
+        rb.m_file.Fail("eAnimation \"%s\": length %d ticks with frames of %d ticks", m_name.m_sData,
+                       length.m_nTicks, frameLength.m_nTicks);
         return fail("length");
     }
     eAnimationData* pData = nullptr;

@@ -41,7 +41,7 @@ bool eAnimation::PlatformRead(const cFile& file, cMemPool* pPool, int nNodes, in
         return !rb.Failed();
     }
     if (!Fits(rb, nNodes, eAnimationNode::kFileBytes)) {
-        cLogError_("eAnimation \"%s\": %d nodes do not fit in the key block", m_name.m_sData, nNodes);
+        rb.m_file.Fail("eAnimation \"%s\": %d nodes do not fit in the key block", m_name.m_sData, nNodes);
         return rb.Reject("eAnimation keys", "node count");
     }
     eAnimationData* pData = nullptr;
@@ -53,7 +53,7 @@ bool eAnimation::PlatformRead(const cFile& file, cMemPool* pPool, int nNodes, in
 
     pData->nRotKeys = rb.ReadInt();
     if (rb.Failed() || !Fits(rb, pData->nRotKeys, sizeof(eAnimationQuat))) {
-        cLogError_("eAnimation \"%s\": %d rotation keys refused", m_name.m_sData, pData->nRotKeys);
+        rb.m_file.Fail("eAnimation \"%s\": %d rotation keys refused", m_name.m_sData, pData->nRotKeys);
         return rb.Reject("eAnimation keys", "rotation key count");
     }
     if (!TakeArray(pPool, pData->nRotKeys, &pData->pRotKeys)) {
@@ -64,7 +64,7 @@ bool eAnimation::PlatformRead(const cFile& file, cMemPool* pPool, int nNodes, in
 
     pData->nPosKeys = rb.ReadInt();
     if (rb.Failed() || !Fits(rb, pData->nPosKeys, sizeof(eAnimationVec3))) {
-        cLogError_("eAnimation \"%s\": %d position keys refused", m_name.m_sData, pData->nPosKeys);
+        rb.m_file.Fail("eAnimation \"%s\": %d position keys refused", m_name.m_sData, pData->nPosKeys);
         return rb.Reject("eAnimation keys", "position key count");
     }
     if (!TakeArray(pPool, pData->nPosKeys, &pData->pPosKeys)) {
@@ -79,9 +79,9 @@ bool eAnimation::PlatformRead(const cFile& file, cMemPool* pPool, int nNodes, in
                      &eAnimationNode::nRotKeys) ||
         !TracksValid(pData->pNodes, nNodes, nFrames, pData->nPosKeys, &eAnimationNode::nFirstPosKey,
                      &eAnimationNode::nPosKeys)) {
-        cLogError_("eAnimation \"%s\": a node's keys do not follow the previous node's, are fewer than its %d "
-                   "frames, or lie past the %d rotation / %d position keys",
-                   m_name.m_sData, nFrames, pData->nRotKeys, pData->nPosKeys);
+        rb.m_file.Fail("eAnimation \"%s\": a node's keys do not follow the previous node's, are fewer than its %d "
+                       "frames, or lie past the %d rotation / %d position keys",
+                       m_name.m_sData, nFrames, pData->nRotKeys, pData->nPosKeys);
         return rb.Reject("eAnimation keys", "node table");
     }
     *ppData = pData;

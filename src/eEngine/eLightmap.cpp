@@ -30,7 +30,7 @@ bool eLightmap::Read(const cFile& file, cMemPool* pPool)
     // An older block is skipped whole: the textures keep their texels and
     // the zone reading it goes on.
     if (rb.m_nVersion < kVersion) {
-        rb.Reject("eLightmap", "version");
+        rb.ReadOver("eLightmap", "version");
         return !rb.Failed();
     }
     const int32_t nStored = rb.ReadInt();

@@ -103,7 +103,7 @@ bool eSky::Read(const cFile& file, cMemPool* pPool)
     const int32_t nMaterials = rb.ReadInt();
     const int nSkinsStored = rb.m_nVersion >= 2 ? kNumSkins : 1;
     if (rb.Failed() || nMaterials < 0 || !Fits(rb, int64_t{nMaterials} * nSkinsStored, 4)) {
-        cLogError_("eSky: %d materials refused", nMaterials);
+        rb.m_file.Fail("eSky: %d materials refused", nMaterials);
         return rb.Reject("eSky", "material count");
     }
     eMaterialHandle* arrays[kNumSkins];

@@ -117,8 +117,8 @@ bool eTexture::Read(const cFile& file, cMemPool* pPool)
     eTextureConfig* pConfig = GetConfig();
     if (!pConfig || !pConfig->m_pTextureData) {
         // Nothing to fill: no memory was reserved for this slot.
-        cLogError_("eTexture \"%s\": slot %d has no texture configuration; skipped", m_name.m_sData,
-                   m_handle.GetSlot());
+        cLogError_("eTexture \"%s\" in \"%s\": slot %d has no texture configuration; skipped", m_name.m_sData,
+                   file.m_filename.m_sData, m_handle.GetSlot());
         if (bTexels)
             SkipDataRead(file);
         m_wrapMode = static_cast<eWrapMode>(wrap);
@@ -134,8 +134,9 @@ bool eTexture::Read(const cFile& file, cMemPool* pPool)
         return true;
     }
     if (bTexels) {
-        cLogWarn_("eTexture \"%s\": %s %u x %u%s does not fit slot %d (%s %u x %u%s); drawn white",
-                  m_name.m_sData, eTextureConfig::FormatText(desc.format), desc.width, desc.height,
+        cLogWarn_("eTexture \"%s\" in \"%s\": %s %u x %u%s does not fit slot %d (%s %u x %u%s); drawn white",
+                  m_name.m_sData, file.m_filename.m_sData, eTextureConfig::FormatText(desc.format), desc.width,
+                  desc.height,
                   desc.bMipmaps ? " with mipmaps" : "", m_handle.GetSlot(),
                   eTextureConfig::FormatText(pConfig->m_format), pConfig->m_nWidth, pConfig->m_nHeight,
                   pConfig->m_bMipmaps ? " with mipmaps" : "");

@@ -36,7 +36,7 @@ bool ReadTree(const cReadBlock& rb, int extraShorts, const char* sWhich, cMemPoo
         return false;
     const int32_t nNodes = eOctree::NodeCount(pTree->m_nLevels);
     if (!Fits(rb, nNodes, kNodeBytes + 2 * extraShorts)) {
-        cLogError_("eZone \"%s\": %d %s nodes do not fit in the block", rb.m_file.m_filename.m_sData, nNodes, sWhich);
+        rb.m_file.Fail("eZone: %d %s nodes do not fit in the block", nNodes, sWhich);
         return false;
     }
     if (!NewArray(pPool, nNodes, ppNodes))
@@ -86,13 +86,11 @@ bool eZone::Read(const cFile& file, cMemPool* pPool)
         return fail(nullptr);
 
     if (st.nVersion >= 5) {
-        // A member of another class is skipped unbuilt; the zone has no grid.
-        const cType* pForeign = nullptr;
-        st.pLightGrid = static_cast<eLightGrid*>(rb.CreateBase(pPool, eLightGrid::GetStaticType(), &pForeign));
-        if (pForeign)
-            cLogWarn_("eZone: \"%s\" holds a %s in the place of its light grid; ignored", file.m_filename.m_sData,
-                      pForeign->m_sTypeName);
+        // A member of another class, or a grid that refuses its data, fails
+        // the file as a damaged one.
+        st.pLightGrid = static_cast<eLightGrid*>(rb.CreateBase(pPool, eLightGrid::GetStaticType()));
         if (st.pLightGrid && !st.pLightGrid->Read(file, pPool)) {
+            file.Fail("eZone: its light grid refused its data");
             std::destroy_at(st.pLightGrid);
             st.pLightGrid = nullptr;
         }
@@ -235,14 +233,14 @@ const char* CheckDisplayList(const uint8_t* p, uint32_t nBytes, int format, cons
 // that loops or two nodes sharing records would corrupt the walks).
 template <class Node, class Rec>
 bool CheckChains(const Node* pNodes, int32_t nNodes, uint16_t Node::*pFirst, const Rec* pRecs, int32_t nRecs,
-                 const char* sFile, const char* sWhat)
+                 const cFile& file, const char* sZone, const char* sWhat)
 {
     std::vector<uint8_t> seen(static_cast<size_t>(nRecs), 0);
     for (int32_t i = 0; i < nNodes; ++i) {
         for (uint32_t r = pNodes[i].*pFirst; r != eZone::kNoIndex; r = pRecs[r].nNext) {
             if (static_cast<int32_t>(r) >= nRecs || seen[r]) {
-                cLogError_("eZone \"%s\": node %d reaches %s %u of %d%s", sFile, i, sWhat, r, nRecs,
-                           static_cast<int32_t>(r) < nRecs ? " a second time" : "");
+                file.Fail("eZone \"%s\": node %d reaches %s %u of %d%s", sZone, i, sWhat, r, nRecs,
+                          static_cast<int32_t>(r) < nRecs ? " a second time" : "");
                 return false;
             }
             seen[r] = 1;
@@ -253,13 +251,12 @@ bool CheckChains(const Node* pNodes, int32_t nNodes, uint16_t Node::*pFirst, con
 
 }  // namespace
 
-bool eZone::ValidateVisData(const ReadState& st, int32_t nLightmaps) const
+bool eZone::ValidateVisData(const cFile& file, const ReadState& st, int32_t nLightmaps) const
 {
-    const char* sFile = m_name.m_sData;
     const eZoneVisData empty;
     const eZoneVisData& d = st.pVisData ? *st.pVisData : empty;
     if (!CheckChains(st.pVisNodes, eOctree::NodeCount(st.visOctree.m_nLevels), &eZoneVisNode::nZoneVis, d.pStrips,
-                     d.nStrips, sFile, "strip"))
+                     d.nStrips, file, m_name.m_sData, "strip"))
         return false;
     const ArrayCounts counts = {d.nPositions, {d.nTexCoords[0], d.nTexCoords[1]}};
     for (int32_t i = 0; i < d.nStrips; ++i) {
@@ -276,19 +273,19 @@ bool eZone::ValidateVisData(const ReadState& st, int32_t nLightmaps) const
             sFault = CheckDisplayList(d.pDisplayLists + first, s.nDisplayListSize,
                                       (s.nFlags & eZoneVisStrip::kFourCoordSets) ? 1 : 0, counts);
         if (sFault) {
-            cLogError_("eZone \"%s\": strip %d has %s; zone refused", m_name.m_sData, i, sFault);
+            file.Fail("eZone \"%s\": strip %d has %s; zone refused", m_name.m_sData, i, sFault);
             return false;
         }
     }
     return true;
 }
 
-bool eZone::ValidateColData(const ReadState& st) const
+bool eZone::ValidateColData(const cFile& file, const ReadState& st) const
 {
     const eZoneColData empty;
     const eZoneColData& d = st.pColData ? *st.pColData : empty;
     if (!CheckChains(st.pColNodes, eOctree::NodeCount(st.colOctree.m_nLevels), &eZoneColNode::nZoneCol, d.pTriLists,
-                     d.nTriLists, m_name.m_sData, "triangle list"))
+                     d.nTriLists, file, m_name.m_sData, "triangle list"))
         return false;
     for (int32_t i = 0; i < d.nTriLists; ++i) {
         const eZoneColTriList& l = d.pTriLists[i];
@@ -298,14 +295,14 @@ bool eZone::ValidateColData(const ReadState& st) const
         else if (static_cast<int32_t>(l.nFirstTri) + l.nTris > d.nTris)
             sFault = "triangles past the triangle array";
         if (sFault) {
-            cLogError_("eZone \"%s\": triangle list %d has %s; zone refused", m_name.m_sData, i, sFault);
+            file.Fail("eZone \"%s\": triangle list %d has %s; zone refused", m_name.m_sData, i, sFault);
             return false;
         }
     }
     for (int32_t i = 0; i < 3 * d.nTris; ++i) {
         if (d.pTris[i] >= d.nVerts) {
-            cLogError_("eZone \"%s\": triangle %d names vertex %u of %d; zone refused", m_name.m_sData, i / 3,
-                       d.pTris[i], d.nVerts);
+            file.Fail("eZone \"%s\": triangle %d names vertex %u of %d; zone refused", m_name.m_sData, i / 3,
+                      d.pTris[i], d.nVerts);
             return false;
         }
     }

@@ -209,7 +209,7 @@ bool eZone::PlatformRead(const cFile& file, cMemPool* pPool, ReadState* pState)
         return fail();
     const bool bLightmap = bVisData && rb.ReadInt() != 0;
     const int32_t nLightmaps = bLightmap ? rb.ReadInt() : 0;
-    if (rb.Failed() || !ValidateVisData(*pState, nLightmaps))
+    if (rb.Failed() || !ValidateVisData(file, *pState, nLightmaps))
         return fail();
     if (bLightmap && !ReadLightmap(file, nLightmaps, pPool, pState))
         return fail();
@@ -217,7 +217,7 @@ bool eZone::PlatformRead(const cFile& file, cMemPool* pPool, ReadState* pState)
     const bool bColData = rb.ReadInt() != 0;
     if (bColData && !ReadColData(rb, pPool, pState))
         return fail();
-    if (rb.Failed() || !ValidateColData(*pState))
+    if (rb.Failed() || !ValidateColData(file, *pState))
         return fail();
     return true;
 }

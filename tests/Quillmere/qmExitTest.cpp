@@ -14,6 +14,8 @@
 
 #include "blockScan.h"
 #include "datagen/datagen.h"
+#include "datagen/flowWriters.h"
+#include "datagen/recordDamage.h"
 #include "qmChild.h"
 #include "tempDir.h"
 
@@ -158,16 +160,16 @@ const ExitRow kRows[] = {
     // control. Not loaded, as a missing file.
     {"refused player template", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded", RefusePlayerTemplate, nullptr, 1,
-     "\"/Game/PlayerConfig01.pc\" could not be read"},
+     "): gcPlayerBipedTemplate: version not accepted"},
     // Last: the rows above need the map.
     {"missing map file", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 3,
      "gcMapLoader: act 1, map 1 could not be loaded",
      [](const std::string& dir) { std::filesystem::remove(dir + "/Game/Act01/Map01/Map01.map"); }},
     // The game cannot go on without its menu: as for the game file, after
     // the normal shutdown. The game state goes last: the menu needs it.
-    {"damaged main menu", {"--headless", "--frames", "300"}, 254, "\"/Game/MainMenu.mnu\" could not be read",
+    {"damaged main menu", {"--headless", "--frames", "300"}, 254, "cFile: \"/Game/MainMenu.mnu\": ",
      [](const std::string& dir) { CutInHalf(dir + "/Game/MainMenu.mnu"); }, nullptr, 1, "stop video"},
-    {"damaged game state", {"--headless", "--frames", "300"}, 254, "\"/Game/GameState.gs\" could not be read",
+    {"damaged game state", {"--headless", "--frames", "300"}, 254, "cFile: \"/Game/GameState.gs\": ",
      [](const std::string& dir) { CutInHalf(dir + "/Game/GameState.gs"); }, nullptr, 1, "stop video"},
 };
 
@@ -208,8 +210,8 @@ void BreakThePauseDialogsSave(const std::string& path)
 }
 
 // A dialog refused or missing a widget is damaged game data, wherever the
-// game loads it: the run ends with 254 and an error naming the dialog and
-// its file. The loading screen is reached by New Game (A at frame 60).
+// game loads it: the run ends with 254 and an error naming the file and
+// the refused block. The loading screen is reached by New Game (A at frame 60).
 TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
 {
     const struct {
@@ -218,11 +220,13 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         bool bNewGame;
         const char* sMessage;
     } rows[] = {
-        {"MainMenu.mnu", RefuseFirstDialog, false, "gcUIDialog: dialog (slot 100) in \"/Game/MainMenu.mnu\" was refused"},
+        {"MainMenu.mnu", RefuseFirstDialog, false,
+         "cFile: \"/Game/MainMenu.mnu\": gcUIDialogGroup: record 0 (slot 100): gcUIDialog: version not accepted"},
         {"Game.gam", BreakThePauseDialogsSave, false,
-         "gcUIDialog: dialog \"Pause\" (slot 201) in \"/Game/Game.gam\" lost 1 widget(s)"},
+         "cFile: \"/Game/Game.gam\": gcUIDialogGroup: record 1 (slot 201): gcEvent: version not accepted"},
         {"LoadingScreens/LoadingScreen01.ls", RefuseFirstDialog, true,
-         "gcUIDialog: dialog (slot 20) in \"/Game/LoadingScreens/LoadingScreen01.ls\" was refused"},
+         "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialogGroup: record 0 (slot 20): gcUIDialog: version "
+         "not accepted"},
     };
     std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
     for (const auto& row : rows) {
@@ -238,6 +242,72 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, 254) << r.log;
         EXPECT_EQ(Occurrences(r.log, row.sMessage), 1u) << r.log;
+        EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
+    }
+}
+
+// One rule for every file the game loads: a group record of another class
+// or one that refuses its data (a refused group for the act, whose key
+// values lie beyond the range it reads; a refused zone for a region, the
+// sample's holding no other member) ends the run with the file's code after
+// the normal shutdown, and the log holds one error, naming the file and the
+// record. The loading screen is reached by New Game; the third region is
+// streamed in while the map runs, after its first frame.
+TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
+{
+    using D = datagen::RecordDamage;
+    constexpr D kZone = static_cast<D>(99);
+    enum Start { kMenu, kNewGame, kMap, kPlay };
+    const struct {
+        const char* sFile;  // below Game
+        D how;
+        Start start;
+        int nExit;
+    } rows[] = {
+        {"GameConfig.gc", D::kOtherClass, kMenu, 254},
+        {"GameConfig.gc", D::kRefused, kMenu, 254},
+        {"Game.gam", D::kOtherClass, kMenu, 254},
+        {"Game.gam", D::kRefused, kMenu, 254},
+        {"GameState.gs", D::kOtherClass, kMenu, 254},
+        {"GameState.gs", D::kRefused, kMenu, 254},
+        {"MainMenu.mnu", D::kOtherClass, kMenu, 254},
+        {"MainMenu.mnu", D::kRefused, kMenu, 254},
+        {"LoadingScreens/LoadingScreen01.ls", D::kOtherClass, kNewGame, 254},
+        {"LoadingScreens/LoadingScreen01.ls", D::kRefused, kNewGame, 254},
+        {"PlayerConfig01.pc", D::kOtherClass, kMap, 3},
+        {"PlayerConfig01.pc", D::kRefused, kMap, 3},
+        {"Act01/Act01.act", D::kGroup, kMap, 3},
+        {"Act01/Map01/Map01.map", D::kOtherClass, kMap, 3},
+        {"Act01/Map01/Map01.map", D::kRefused, kMap, 3},
+        {"Act01/Map01/Region01.rgn", kZone, kMap, 3},
+        {"Act01/Map01/Region03.rgn", kZone, kPlay, 3},
+    };
+    // The sample's game state holds no record: one with a key value.
+    ASSERT_TRUE(datagen::WriteGameStateFile(m_dir + "/Game/GameState.gs", {{"Keys", 2.0f}}));
+    std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << static_cast<int>(row.how));
+        const std::string path = m_dir + "/Game/" + row.sFile;
+        const std::vector<uint8_t> whole = ReadBytes(path);
+        ASSERT_TRUE(row.how == kZone ? datagen::RefuseFirstBlockOfVersion(path, 5)
+                                     : datagen::DamageFirstGroupRecord(path, row.how));
+        std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "3000"};
+        if (row.start == kNewGame)
+            args.insert(args.end(), {"--input", m_dir + "/newgame.txt"});
+        if (row.start == kMap)
+            args.insert(args.end(), {"/act", "1", "/map", "1"});
+        if (row.start == kPlay)
+            args.insert(args.end(), {"--input", m_dir + "/input.txt"});
+        const qmtest::ChildResult r = qmtest::RunChild(args, kBound);
+        WriteBytes(path, whole);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        const std::string file = std::string("cFile: \"/Game/") + row.sFile + "\": ";
+        EXPECT_EQ(Occurrences(r.log, "[Error]"), 1u) << r.log;
+        EXPECT_EQ(Occurrences(r.log, file), 1u) << r.log;
+        const bool bRecord = row.how == D::kOtherClass || row.how == D::kRefused;
+        EXPECT_EQ(Occurrences(r.log, ": record 0 (slot "), bRecord ? 1u : 0u) << r.log;
+        EXPECT_EQ(r.log.find("its first frame is shown") < r.log.find(file), row.start == kPlay) << r.log;
         EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
     }
 }

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "../test/dvd_test.h"
 #include "cCore/cCoreServices.h"
+#include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cTestObjects.h"
 #include "datagen/blockWriter.h"
@@ -137,20 +140,45 @@ TEST_F(cFileTest, OneCharPayloadLeavesThreeGapBytesAndNestedBlocksAlign)
     file.Close();
 }
 
-TEST_F(cFileTest, VersionZeroObjectIsSkippedToAfterItsEndMarker)
+// A block its reader refuses fails the file (one error naming it, the
+// class and what was refused) and the object keeps its state; a block the
+// format reads over on purpose is skipped to after its end marker with one
+// warning, and the file reads on.
+TEST_F(cFileTest, ARefusedBlockFailsTheFileAndOneReadOverIsSkippedToAfterItsEndMarker)
 {
     datagen::BlockWriter w;
     w.Header().Begin(0).Word(1).Word(2).Word(3).End().Word(0x11223344).Trailer();
     ASSERT_TRUE(Save(w));
-    cFile file;
-    ASSERT_TRUE(file.Open("/f.dat"));
-    cTestThing thing;
-    thing.m_name.Set("kept");
-    EXPECT_FALSE(thing.cObject::Read(file, nullptr));
-    EXPECT_EQ(file.GetCurrentPos(), 36u);
-    EXPECT_EQ(ReadWord(file), 0x11223344u);
-    EXPECT_TRUE(thing.m_name == "kept");
-    EXPECT_FALSE(file.Failed());
+    for (bool bReadOver : {false, true}) {
+        SCOPED_TRACE(bReadOver);
+        std::vector<std::pair<cLogType, std::string>> logged;
+        const cLogFunc old = cLogSetCallback(
+            [](void* p, cLogType type, const char* s) {
+                static_cast<std::vector<std::pair<cLogType, std::string>>*>(p)->emplace_back(type, s);
+            },
+            &logged);
+        cFile file;
+        ASSERT_TRUE(file.Open("/f.dat"));
+        cTestThing thing;
+        thing.m_name.Set("kept");
+        if (bReadOver) {
+            cReadBlock(file, 1).ReadOver("cTestThing", "version");
+        } else {
+            EXPECT_FALSE(thing.cObject::Read(file, nullptr));
+        }
+        const uint32_t pos = file.GetCurrentPos();
+        const uint32_t next = ReadWord(file);
+        cLogSetCallback(old, nullptr);
+        EXPECT_TRUE(thing.m_name == "kept");
+        EXPECT_EQ(file.Failed(), !bReadOver);
+        EXPECT_EQ(next, bReadOver ? 0x11223344u : 0u);
+        EXPECT_EQ(pos, bReadOver ? 36u : 32u);  // past the end marker; a failed file reads no further
+        ASSERT_EQ(logged.size(), 1u);
+        EXPECT_EQ(logged[0].first, bReadOver ? LOGTYPE_WARNING : LOGTYPE_ERROR);
+        EXPECT_EQ(logged[0].second,
+                  bReadOver ? "cTestThing: version read over (block version 0, ending at 32 in \"/f.dat\")"
+                            : "cFile: \"/f.dat\": cObject: version not accepted (block version 0, ending at 32)");
+    }
 }
 
 TEST_F(cFileTest, TypedReadsConvertAndCharsStayRaw)

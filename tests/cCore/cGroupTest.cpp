@@ -93,44 +93,8 @@ TEST_F(cGroupTest, VersionTwoFillsTheFileRangeAndSkipsEmptyRecords)
     EXPECT_TRUE(Slot(4)->m_name == "c");
 }
 
-// Records that will not be placed are never built: building and reading one
-// could leave it registered somewhere after its drop.
-TEST_F(cGroupTest, RecordsOutsideTheTableOrOfAnotherClassAreSkippedUnbuilt)
-{
-    WriteGroup(2, 13, 18, [](datagen::BlockWriter& w) {
-        w.Half(1);
-        Thing(w, "in", 13);
-        w.Half(2);  // a holder where a thing belongs
-        w.Int(kTestHolderId).Begin(1).Begin(1).Begin(1).End().Name("h").End().Half(0).Int(-1).Int(-1).End();
-        w.Half(3);
-        Thing(w, "in", 15);
-        w.Half(4);
-        Thing(w, "out", 16);  // slot 16 of 16
-        w.Half(5);
-        w.Int(kTestAbstractId).Begin(1).Word(1).End();  // no factory, beyond the table
-    });
-    const int destroyed = cTestThing::s_nDestroyed;
-    const int constructed = cTestThing::s_nConstructed;
-    {
-        cTestThingGroup* group = dcast<cTestThingGroup>(cTestThingGroup::New(&m_pool));
-        ASSERT_NE(group, nullptr);
-        ASSERT_TRUE(ReadInto(*group));
-        EXPECT_TRUE(m_bAfterIsNext);
-        EXPECT_EQ(cTestThing::s_nConstructed, constructed + 2);
-        EXPECT_EQ(cTestThing::s_nDestroyed, destroyed);
-        EXPECT_NE(Slot(13), nullptr);
-        EXPECT_EQ(Slot(14), nullptr);
-        EXPECT_NE(Slot(15), nullptr);
-        std::destroy_at(group);
-    }
-    EXPECT_EQ(cTestThing::s_nDestroyed, destroyed + 2);
-    EXPECT_EQ(Slot(13), nullptr);
-    EXPECT_EQ(Slot(15), nullptr);
-}
-
 // A record of another class inside the range is never built, so nothing it
-// holds is built either (here a thing inside a holder), and the error names
-// the record, its slot and its class.
+// holds is built either (here a thing inside a holder); the file fails.
 TEST_F(cGroupTest, ARecordOfAnotherClassInTheRangeBuildsNothingItHolds)
 {
     WriteGroup(2, 4, 5, [](datagen::BlockWriter& w) {
@@ -140,22 +104,10 @@ TEST_F(cGroupTest, ARecordOfAnotherClassInTheRangeBuildsNothingItHolds)
         w.Int(-1).End();
     });
     const int constructed = cTestThing::s_nConstructed;
-    std::vector<std::string> errors;
-    const cLogFunc old = cLogSetCallback(
-        [](void* p, cLogType type, const char* s) {
-            if (type == LOGTYPE_ERROR)
-                static_cast<std::vector<std::string>*>(p)->push_back(s);
-        },
-        &errors);
     cTestThingGroup group;
-    const bool bRead = ReadInto(group);
-    cLogSetCallback(old, nullptr);
-    EXPECT_TRUE(bRead);
-    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_FALSE(ReadInto(group));
     EXPECT_EQ(cTestThing::s_nConstructed, constructed);
     EXPECT_EQ(Slot(4), nullptr);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("record 0 (slot 4) holds a cTestHolder; skipped"), std::string::npos) << errors[0];
 }
 
 TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
@@ -165,8 +117,7 @@ TEST_F(cGroupTest, VersionZeroIsRejectedWholeAndBackwardRangesReadNothing)
         Thing(w, "no", 1);
     });
     cTestThingGroup group;
-    EXPECT_FALSE(ReadInto(group));
-    EXPECT_TRUE(m_bAfterIsNext);
+    EXPECT_FALSE(ReadInto(group));  // the file fails as a damaged one
     EXPECT_EQ(Slot(0), nullptr);
     EXPECT_EQ(group.m_nBegin, -1);
 
@@ -229,44 +180,119 @@ TEST_F(cGroupTest, WriteStoresChecksAndObjectsOfTheRange)
 
 namespace {
 
-// A record whose own block is refused stays with its defaults and is
-// counted; each read counts afresh.
-TEST_F(cGroupTest, RecordsThatRefuseTheirDataAreCountedPerRead)
+// The one rule for a group's records: a record of another class, one in a
+// slot outside the table, an unknown class, one that refuses its data, or
+// records that end before their block does fail the file, with one error
+// naming the file and the record; the read stops there, and nothing of a
+// skipped record is built. Records beyond a range the reader preset are read
+// over, and a sound group logs nothing.
+TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
 {
-    // A thing block of a version its reader refuses.
-    const auto refused = [](datagen::BlockWriter& w) {
-        w.Int(kTestThingId).Begin(99).Int(7).End();
+    using Fill = std::function<void(datagen::BlockWriter&)>;
+    const Fill soundThenForeign = [](datagen::BlockWriter& w) {
+        w.Half(1);
+        Thing(w, "a", 1);
+        w.Half(2);  // a holder where a thing belongs
+        w.Int(kTestHolderId).Begin(1).Begin(1).Begin(1).End().Name("h").End().Half(0).Int(-1).Int(-1).End();
+        w.Half(3);
+        Thing(w, "c", 3);
     };
     const struct {
         const char* sName;
-        int nRefusedRecords;
-        std::function<void(datagen::BlockWriter&)> fill;
+        int32_t begin, end;      // stored range
+        int32_t preset;          // a range of one slot preset from here; -1: none
+        Fill fill;
+        const char* sError;      // the one error's text after the file's name; null: none
+        int nBuilt;              // things constructed by the read
     } rows[] = {
-        {"two refused around a sound one", 2,
-         [&](datagen::BlockWriter& w) {
-             w.Half(0x1111);
-             refused(w);
-             w.Half(0x2222);
-             Thing(w, "b", 2);
-             w.Half(0x3333);
-             refused(w);
-         }},
-        {"none refused", 0,
+        {"sound", 0, 3, -1,
          [](datagen::BlockWriter& w) {
-             w.Half(0x1111);
+             w.Half(1);
              Thing(w, "a", 1);
-             w.Half(0).Half(0);
-         }},
+             w.Half(0).Half(3);
+             Thing(w, "c", 3);
+         },
+         nullptr, 2},
+        {"another class", 0, 3, -1, soundThenForeign, "cTestThingGroup: record 1 (slot 1) holds a cTestHolder", 1},
+        {"outside the table", 15, 17, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             Thing(w, "in", 15);
+             w.Half(2);
+             Thing(w, "out", 16);  // slot 16 of 16
+         },
+         "cTestThingGroup: record 1 (slot 16) lies outside the table of cTestThing", 1},
+        {"unknown class", 0, 2, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             w.Int(299).Begin(1).Word(1).End();
+             w.Half(2);
+             Thing(w, "b", 2);
+         },
+         "unknown type id 299 before 50", 0},
+        {"a class without factory, of another kind", 0, 1, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             w.Int(kTestAbstractId).Begin(1).Word(1).End();
+         },
+         "cTestThingGroup: record 0 (slot 0) holds a cTestAbstract", 0},
+        {"refused its data", 0, 2, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             Thing(w, "r", cTestThing::kRefusedValue);
+             w.Half(2);
+             Thing(w, "b", 2);
+         },
+         "cTestThingGroup: record 0 (slot 0) refused its data", 1},
+        {"refused its version", 0, 1, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             w.Int(kTestThingId).Begin(99).Int(7).End();
+         },
+         "cTestThingGroup: record 0 (slot 0): cTestThing: version not accepted (block version 99", 1},
+        {"a check word zeroed", 0, 1, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(0);  // the record reads as an empty slot, its data left over
+             Thing(w, "a", 1);
+         },
+         "cTestThingGroup: its 1 records end at 48, before their block's end at 136", 0},
+        {"beyond a preset range", 0, 3, 5, soundThenForeign, nullptr, 1},
     };
-    cTestThingGroup group;  // read twice: the second read's count is its own
     for (const auto& row : rows) {
         SCOPED_TRACE(row.sName);
-        WriteGroup(2, 0, 3, row.fill);
-        ASSERT_TRUE(ReadInto(group));
-        EXPECT_TRUE(m_bAfterIsNext);
-        EXPECT_EQ(group.m_nRefusedRecords, row.nRefusedRecords);
-        ASSERT_NE(Slot(0), nullptr) << "a refused record keeps its slot";
-        EXPECT_EQ(Slot(0)->m_nValue, row.nRefusedRecords ? 0 : 1);
+        WriteGroup(2, row.begin, row.end, row.fill);
+        std::vector<std::string> logged;
+        const cLogFunc old = cLogSetCallback(
+            [](void* p, cLogType type, const char* s) {
+                if (type == LOGTYPE_ERROR || type == LOGTYPE_WARNING)
+                    static_cast<std::vector<std::string>*>(p)->push_back(s);
+            },
+            &logged);
+        const int constructed = cTestThing::s_nConstructed;
+        bool bRead = false;
+        bool bFailed = false;
+        {
+            cTestThingGroup group;
+            if (row.preset >= 0) {
+                group.m_nBegin = row.preset;
+                group.m_nEnd = row.preset + 1;
+            }
+            cFile file;
+            ASSERT_TRUE(file.Open("/g.dat"));
+            bRead = group.Read(file, &m_pool);
+            bFailed = file.Failed();
+        }
+        cLogSetCallback(old, nullptr);
+        EXPECT_EQ(cTestThing::s_nConstructed - constructed, row.nBuilt);
+        EXPECT_EQ(bRead, row.sError == nullptr);
+        EXPECT_EQ(bFailed, row.sError != nullptr);
+        if (!row.sError) {
+            EXPECT_TRUE(logged.empty()) << logged.front();
+        } else {
+            ASSERT_EQ(logged.size(), 1u);
+            const std::string want = std::string("\"/g.dat\": ") + row.sError;
+            EXPECT_NE(logged[0].find(want), std::string::npos) << logged[0];
+        }
         TearDown();  // the slots emptied for the next read
     }
 }

@@ -45,7 +45,7 @@ bool cTestThing::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("cTestThing", "object part");
     const int32_t nValue = rb.ReadInt();
     const uint8_t nFlag = rb.m_nVersion >= 2 ? rb.ReadUChar() : 0;
-    if (rb.Failed())
+    if (rb.Failed() || nValue == kRefusedValue)
         return false;
     m_nValue = nValue;
     m_nFlag = nFlag;

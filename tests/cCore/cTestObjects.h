@@ -18,11 +18,14 @@ constexpr uint32_t kTestAbstractId = 62;
 constexpr uint32_t kTestThingGroupId = 63;
 
 // A managed object: block version 2 holds the cObject part, a 32-bit value
-// and one byte; version 1 lacks the byte. Other versions are rejected.
+// and one byte; version 1 lacks the byte. Other versions are rejected, and
+// a value of kRefusedValue is refused without a word (as a reader that
+// returns false on a field it checks).
 class cTestThing : public cObject {
     QM_DECLARE_TYPE(cTestThing)
 public:
     static constexpr uint32_t kVersion = 2;
+    static constexpr int32_t kRefusedValue = -99;
     cTestThing() { ++s_nConstructed; }
     ~cTestThing() override { ++s_nDestroyed; }
     cBase* Copy(cMemPool* pPool) const override;

@@ -192,11 +192,12 @@ TEST_F(eZoneFileTest, AForeignLightGridIsNeverBuilt)
         m_zonePool.Reset();
         eZone zone;
         const size_t before = m_zonePool.BytesTaken();
-        ASSERT_TRUE(ReadZone(i == 0 ? "none.zon" : "foreign.zon", &zone));
+        // A member of another class is a damaged file: the zone is refused.
+        EXPECT_EQ(ReadZone(i == 0 ? "none.zon" : "foreign.zon", &zone), i == 0);
         taken[i] = m_zonePool.BytesTaken() - before;
         EXPECT_EQ(zone.m_pLightGrid, nullptr);
     }
-    EXPECT_EQ(taken[1], taken[0]);
+    EXPECT_LE(taken[1], taken[0]);
 }
 
 void MoveFirstList(datagen::ZoneData& d, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after)

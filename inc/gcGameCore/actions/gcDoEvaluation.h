@@ -22,7 +22,7 @@ public:
     // list; each list its actions as polymorphic members, then -1.
     void Write(const cFile& file) const override;
     // Version 3 only (others skipped, false); unchanged unless read whole.
-    // Actions of unknown classes are read over; a missing condition loads,
+    // An action of an unknown class fails the file; a missing condition loads,
     // and the action then runs neither list.
     bool Read(const cFile& file, cMemPool* pPool) override;
 

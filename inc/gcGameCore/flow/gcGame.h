@@ -105,8 +105,8 @@ public:
     static bool LoadAct(int nId);
     // Loading screen id (0..47) into the Loading Screen pool; true at once
     // when it is resident. False (logged) as for LoadAct; *pRefused, when
-    // given, tells a file that opened and was refused (damaged game data)
-    // from an id or a file that is not there.
+    // given, tells a file that is there and damaged (damaged game data) from
+    // an id or a file that is not there.
     static bool LoadLoadingScreen(int nId, bool* pRefused = nullptr);
 
     // Editing tools: the loads' pool handling and construction, without a
@@ -150,7 +150,7 @@ public:
     // How the top loop ended.
     enum eRunEnd {
         RUN_ENDED,                  // by the OS service step
-        RUN_MAP_FAILED,             // a map could not be loaded
+        RUN_MAP_FAILED,             // a map could not be loaded, or a region streamed in was damaged
         RUN_MAIN_MENU_FAILED,       // the game state or the main menu could not be loaded, or the menu
                                     // left nothing to choose
         RUN_LOADING_SCREEN_FAILED,  // a loading screen of the game's data was refused

@@ -8,6 +8,7 @@
 // map at a time (s_pMap). Built on the loader thread, then used on the main
 // thread. Type id 68.
 
+#include <atomic>
 #include <cstdint>
 
 #include "cCore/cObject.h"
@@ -113,7 +114,8 @@ public:
     // a file does not open.
     bool LoadRegions(int nRegionId);
     // One region into one slot; false (the slot unchanged) when the file
-    // does not open or is refused.
+    // is missing, does not open or is damaged (the last two also set
+    // m_nDamagedRegionId).
     bool LoadRegion(int nRegionId, int slot);
     // Places the current region at the origin and its resident neighbours at
     // their offsets; with bAttach also attaches their zones.
@@ -246,6 +248,10 @@ public:
     // could not be read: logged once, then not tried again while the map
     // runs.
     uint32_t m_nUnusableRegionFiles = 0;
+    // The last region whose file is there but did not open or was damaged
+    // (-1: none), set on the loader's thread: one streamed in ends the map's
+    // run, which then failed.
+    std::atomic<int32_t> m_nDamagedRegionId{-1};
     int32_t m_nMapTrackIndex[kMaxMapTracks];
     int32_t m_nCinematicLoadingFrame = -1;
     int32_t m_nStreamedCinematicToLoad = -1;
@@ -267,6 +273,7 @@ private:
     void DeletePlacedObjects();
     void DeleteSideGroups();
     void StartRun(const gcMsgTick& tick);
+    bool EndedByDamagedRegion() const;
     void EndRun();
     void ReleaseStreamedCinematic();
     bool StreamRegion();

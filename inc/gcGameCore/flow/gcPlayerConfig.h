@@ -40,7 +40,7 @@ public:
     void Write(const cFile& file) const override;
     // Versions 3 (no events) and 4; then the template in the entity-template
     // group's first slot, when there is one, makes the player's entity.
-    // False (logged) when a record of that group refused its data.
+    // False when the file is damaged (a record of any group refused, say).
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     static void GetFilename(int nId, cStr* pName);       // "%s/Game/PlayerConfig%02i.pc", id + 1

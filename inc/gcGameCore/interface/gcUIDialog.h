@@ -72,14 +72,10 @@ public:
     cBase* Copy(cMemPool* pPool) const override;
     // Version 11 with every field, nine sprite handles.
     void Write(const cFile& file) const override;
-    // Versions 6 to 11 (older ones skipped, false). Sprite counts above nine
+    // Versions 6 to 11 (older ones refused, false). Sprite counts above nine
     // keep nine and drop the rest; control counts are bounded by 256. An
-    // event block refused refuses the dialog. A dialog refused, or one that
-    // dropped a widget on the way, is damaged: counted on the reading thread
-    // with an error line naming the dialog and the file.
+    // event block refused refuses the dialog.
     bool Read(const cFile& file, cMemPool* pPool) override;
-    // Dialogs found damaged by Read on this thread so far.
-    static int DamagedOnThisThread();
     // Leaves the stack without events and deletes its widgets.
     ~gcUIDialog() override;
     // Forgets the actions, the transition and the items of its item
@@ -176,7 +172,6 @@ public:
     static uint32_t s_nNextMagicNum;
 
 private:
-    bool ReadFields(const cFile& file, cMemPool* pPool);
     void ResetTransition();
     void StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDialog);
     void StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step);
@@ -200,9 +195,8 @@ private:
 class gcUIDialogMgr : public cManager<gcUIDialog, 300> {};
 
 // Version 2 (version 1 read): the slot range and, per slot, a 16-bit check
-// and the dialog. A range that does not fit the 300 slots is refused whole;
-// so is a group one of whose dialogs was damaged (logged), whatever file
-// holds it.
+// and the dialog. A range that does not fit the 300 slots is refused whole,
+// and fails the file as a damaged one.
 class gcUIDialogGroup : public cGroup {
     QM_DECLARE_GROUP(gcUIDialogGroup, gcUIDialogMgr)
 public:

@@ -40,17 +40,13 @@ public:
     // Version 1: the widget block, rows, columns and per cell its widgets
     // followed by -1 (an empty cell is a lone -1).
     void Write(const cFile& file) const override;
-    // Version 1 and later (0 skipped, false). Rows x columns outside
-    // 0..kMaxCells are refused; a widget whose type has no factory is skipped
-    // and its cell goes on. Every widget gets the group's dialog before it
-    // reads and is registered in it by its stored handle afterwards. The
-    // group keeps its old cells unless the block was read whole.
+    // Version 1 and later (0 refused, false). Rows x columns outside
+    // 0..kMaxCells are refused. A cell object that is no widget, or a widget
+    // that refuses its block, fails the file as a damaged one. Every widget
+    // gets the group's dialog before it reads and is registered in it by its
+    // stored handle afterwards. The group keeps its old cells unless the
+    // block was read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
-    // Cell objects the group reads on the calling thread have dropped (a
-    // foreign type, or a widget that refused its block), counted since the
-    // thread started: a reader that takes lost widgets for damage compares
-    // the count before and after its read.
-    static int DroppedOnThisThread();
 
     // Each over every cell, rows outer, columns inner, each ring in order.
     void InsertIntoDialog(gcUIDialog* pDialog) override;  // group first

@@ -47,8 +47,9 @@ public:
     // polymorphic member, in order, then -1.
     static void WriteList(const cWriteBlock& wb, const gcAction* pFirst);
     // Reads a list through its -1 into *ppFirst (linked through
-    // pNextAction). Members that are no action class or refuse their block
-    // are read over. False when the block fails or the pool is full (logged);
+    // pNextAction). A member that is no action class or refuses its block
+    // fails the file as a damaged one. False when the block fails or the
+    // pool is full (logged);
     // then nothing is kept and *ppFirst is left alone.
     static bool ReadList(const cReadBlock& rb, cMemPool* pPool, gcAction** ppFirst);
     // Copies each action into pPool, in order; an action that cannot be
@@ -58,7 +59,8 @@ public:
     static void DestroyList(gcAction* pFirst);
     // One polymorphic member that must be of class pClass or derived from
     // it: null for -1, and for a member of another class, of an unknown id or
-    // refusing its block (read over, logged). A full pool sets *pbFull.
+    // refusing its block (each failing the file as a damaged one). A full
+    // pool sets *pbFull.
     static cBase* ReadMember(const cReadBlock& rb, cMemPool* pPool, const cType* pClass, bool* pbFull);
 
     // Owned values of the flow-control actions. ReadValues reads n members

@@ -37,7 +37,8 @@ public:
     // polymorphic member, then -1.
     void Write(const cFile& file) const override;
     // Versions 2 (skippable) and 3; others skipped, false. Entries keep the
-    // file's order; members that are not entries are read over (logged).
+    // file's order; a member that is no entry, or refuses its data, fails the
+    // file as a damaged one.
     // Unchanged unless read whole.
     bool Read(const cFile& file, cMemPool* pPool) override;
 

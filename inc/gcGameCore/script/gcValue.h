@@ -47,7 +47,7 @@ public:
     // Script members a read on this thread could not allocate. A reader
     // whose member refused its block compares the count from before that
     // read: when it grew the member ran out of room (the owner's read fails
-    // as a whole); otherwise the block was damaged and is read over.
+    // as a whole); otherwise the block was damaged, and so is the file.
     static thread_local uint32_t s_nReadOutOfRoom;
     // Each operand as a polymorphic member (-1 for null).
     static void WriteOperands(const cWriteBlock& wb, const gcValue* const* ppValues, int count);

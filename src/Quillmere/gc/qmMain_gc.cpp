@@ -42,12 +42,15 @@ namespace {
 constexpr int kExitOk = 0;       // the game ended, its window was closed or the frames were shown
 constexpr int kExitOutput = 1;   // an output file (--capture, --audio-wav) could not be written
 constexpr int kExitUsage = 2;    // the command line, the data folder or the input file was refused
-constexpr int kExitMap = 3;      // a map asked for could not be loaded (the log names the file)
+// A map asked for could not be loaded: its act, map, region or player
+// configuration damaged or missing, or a region streamed in damaged.
+constexpr int kExitMap = 3;
 // The window's display was lost (after the normal shutdown), or, without
 // --headless, no display answered for a window.
 constexpr int kExitDisplay = 4;
-// The game, its main menu, a loading screen or its game state could not be
-// loaded, a damaged dialog among them included (the log names the file).
+// The game's own files could not be loaded (the game file, its configurations,
+// its game state, the main menu, a damaged loading screen), or the main menu
+// left nothing to choose. The log names the file.
 constexpr int kExitGame = 254;
 
 struct HostOptions {
@@ -87,12 +90,15 @@ void PrintUsage(FILE* out)
                  "  2    the command line was refused, --data is not a readable folder, or the\n"
                  "       --input file cannot be used (not a regular file, larger than 64 MiB, or\n"
                  "       a malformed line)\n"
-                 "  3    a map asked for could not be loaded (the log names the file)\n"
+                 "  3    a map asked for could not be loaded: its act, map, region or player\n"
+                 "       configuration damaged or missing, or a region streamed in damaged (the\n"
+                 "       log names the file)\n"
                  "  4    the window's display was lost (the window destroyed, or its X connection\n"
                  "       broken), after the normal shutdown, or, without --headless, no\n"
                  "       display answered for a window\n"
-                 "  254  the game, its main menu, a loading screen or its game state could not be\n"
-                 "       loaded, a dialog among them damaged included (the log names the file)\n"
+                 "  254  the game's own files could not be loaded (the game file, its configurations,\n"
+                 "       its game state, the main menu, a damaged loading screen), or the main menu\n"
+                 "       left nothing to choose (the log names the file)\n"
                  "  129, 130, 143  ended by SIGHUP, SIGINT or SIGTERM (128 + the signal), after the\n"
                  "       normal shutdown\n");
 }
@@ -355,17 +361,18 @@ int main(int argc, char** argv)
     if (!bWavOk)
         cLogError_("quillmere: could not write the sound output to \"%s\"", s_options.audioWav.c_str());
     if (!gcGame::LoadBackground()) {
-        cLogError_("quillmere: the game could not be loaded");
+        cLogInfo_("quillmere: the game could not be loaded");  // the cause is logged, naming the file
         WriteCapture(s_options);
         ReportFrameRate();
         Shutdown();
         return ExitCode(kExitGame);
     }
     const gcGame::eRunEnd end = gcGame::s_pGame->Run();
+    // The cause of a failed run is logged already, naming the file.
     if (end == gcGame::RUN_MAIN_MENU_FAILED)
-        cLogError_("quillmere: the game state or the main menu failed (see the log); the game cannot go on");
+        cLogInfo_("quillmere: the game state or the main menu failed; the game cannot go on");
     if (end == gcGame::RUN_LOADING_SCREEN_FAILED)
-        cLogError_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
+        cLogInfo_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
     ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();

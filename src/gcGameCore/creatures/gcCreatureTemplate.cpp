@@ -147,12 +147,8 @@ struct CreatureData {
 // Helpers are resolved once the template's mesh is known, after the read.
 gcCreatureAttack* ReadAttack(const cReadBlock& rb, cMemPool* pPool)
 {
-    const cType* pForeign = nullptr;
-    auto* pAttack = static_cast<gcCreatureAttack*>(rb.ReadBase(pPool, gcCreatureAttack::GetStaticType(), &pForeign));
-    if (pForeign)
-        cLogWarn_("gcCreatureTemplate: a %s in the attack table of \"%s\" is ignored", pForeign->m_sTypeName,
-                  rb.m_file.m_filename.m_sData);
-    return pAttack;
+    // A member of another class fails the file as a damaged one.
+    return static_cast<gcCreatureAttack*>(rb.ReadBase(pPool, gcCreatureAttack::GetStaticType()));
 }
 
 void ReadAttacks(const cReadBlock& rb, cMemPool* pPool, CreatureData* d)

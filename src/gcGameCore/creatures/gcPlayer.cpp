@@ -50,7 +50,9 @@ bool gcPlayer::UpdatePlayerConfig(int nConfigId)
     m_pEntity = gcPlayerConfig::s_pPlayerConfig ? gcPlayerConfig::s_pPlayerConfig->m_pEntity : nullptr;
     if (!m_pEntity) {
         // A map that names a player configuration cannot be played without its player.
-        cLogError_("gcPlayer: player configuration %d made no player", nConfigId + 1);
+        cStr name;
+        gcPlayerConfig::GetFilename(nConfigId, &name);
+        cLogError_("gcPlayer: player configuration \"%s\" made no player", name.m_sData);
         return false;
     }
     m_pEntity->m_nRegionId = -1;

@@ -168,17 +168,13 @@ const cType* MemberType(int i)
     return kTypes[i - gcEffectTemplate::kMaxParticleSystems];
 }
 
-// A member of another class than its slot takes is dropped (logged).
-void ReadMembers(const cReadBlock& rb, cMemPool* pPool, const char* sName, TemplateData* d)
+// A member of another class than its slot takes fails the file as a
+// damaged one.
+void ReadMembers(const cReadBlock& rb, cMemPool* pPool, TemplateData* d)
 {
     const int nMembers = rb.m_nVersion >= 18 ? 9 : 8;
-    for (int i = 0; i < nMembers && !rb.Failed(); ++i) {
-        const cType* pForeign = nullptr;
-        d->pMembers[i] = rb.ReadBase(pPool, MemberType(i), &pForeign);
-        if (pForeign)
-            cLogWarn_("gcEffectTemplate: \"%s\" holds a %s in the place of a %s; ignored", sName,
-                      pForeign->m_sTypeName, MemberType(i)->m_sTypeName);
-    }
+    for (int i = 0; i < nMembers && !rb.Failed(); ++i)
+        d->pMembers[i] = rb.ReadBase(pPool, MemberType(i));
 }
 
 void ReadDelays(const cReadBlock& rb, TemplateData* d)
@@ -252,7 +248,7 @@ bool gcEffectTemplate::Read(const cFile& file, cMemPool* pPool)
     rb.ReadInt();  // the mesh's surface count: 8 handles follow whatever it says
     rb.ReadInts(d.hSurfaces, kMaxSurfaces);
     d.hAnimation.Read(rb, pPool);
-    ReadMembers(rb, pPool, m_name.m_sData, &d);
+    ReadMembers(rb, pPool, &d);
     ReadDelays(rb, &d);
     ReadTimes(rb, &d);
     gcEvent events[5];

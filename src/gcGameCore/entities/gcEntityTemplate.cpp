@@ -198,11 +198,7 @@ bool gcEntityTemplate::ReadThen(const cFile& file, cMemPool* pPool, bool (*pRead
         d.nCollisionMask = v >= 16 ? rb.ReadUInt() : nSurfaceCollisionMask;
         d.nSize = v >= 16 ? rb.ReadInt() : entitySize;
         d.nAttachMask = v >= 20 ? rb.ReadUInt() : nAttachItemMask;
-        const cType* pForeign = nullptr;
-        pShadow = static_cast<eShadowConfig*>(rb.ReadBase(pPool, eShadowConfig::GetStaticType(), &pForeign));
-        if (pForeign)
-            cLogWarn_("gcEntityTemplate: \"%s\" holds a %s as its shadow configuration; ignored", oldName.m_sData,
-                      pForeign->m_sTypeName);
+        pShadow = static_cast<eShadowConfig*>(rb.ReadBase(pPool, eShadowConfig::GetStaticType()));
         if (v >= 15 && v <= 18)
             d.nFlags = rb.ReadBool() ? (d.nFlags | kBothSweeps) : (d.nFlags & ~kBothSweeps);
         std::copy_n(fEntityStatsMax, MAX_STATS, d.fStats);

@@ -63,12 +63,10 @@ bool gcAct::Read(const cFile& file, cMemPool* pPool)
         const int32_t nCount = rb.ReadInt();
         bOk = gcGameConfig::ReadIntRun(rb, nCount, nullptr, 0);
     }
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcAct: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcAct", "block");
     return true;
 }
 
@@ -96,8 +94,7 @@ bool gcAct::LoadMap(int nMap)
     gcMap* pMap = gcMap::s_pMap;
     if (!pMap)
         return false;
-    if (!pMap->Read(file, &gcGame::s_mapPool)) {
-        cLogError_("gcAct: map \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*pMap, file, &gcGame::s_mapPool)) {
         std::destroy_at(pMap);
         return false;
     }

@@ -378,12 +378,10 @@ bool gcGame::Read(const cFile& file, cMemPool* pPool)
         if (!rb.Failed())
             gcGameCamera::Get()->m_nCollisionMask = nMask;
     }
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcGame: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcGame", "block");
     return true;
 }
 
@@ -422,8 +420,7 @@ bool gcGame::Load()
     if (!p)
         return false;
     // A refused or damaged game file is a failed load, not a default game.
-    if (!p->Read(file, &s_gamePool)) {
-        cLogError_("gcGame: \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_gamePool)) {
         std::destroy_at(p);
         return false;
     }
@@ -524,8 +521,7 @@ bool gcGame::LoadGameState()
     gcGameState* p = gcGameState::s_pGameState;
     if (!p)
         return false;
-    if (!p->Read(file, &s_gameStatePool)) {
-        cLogError_("gcGame: game state \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_gameStatePool)) {
         std::destroy_at(p);
         return false;
     }
@@ -551,8 +547,7 @@ bool gcGame::LoadPlayerConfig(int nId)
     gcPlayerConfig* p = gcPlayerConfig::s_pPlayerConfig;
     if (!p)
         return false;
-    if (!p->Read(file, &s_playerConfigPool)) {
-        cLogError_("gcGame: player configuration \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_playerConfigPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -579,8 +574,7 @@ bool gcGame::LoadAct(int nId)
     gcAct* p = NewAct(nId, s_pGame ? s_pGame->m_actNames[nId] : cName());
     if (!p)
         return false;
-    if (!p->Read(file, &s_actPool)) {
-        cLogError_("gcGame: act \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_actPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -605,14 +599,17 @@ bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
     gcLoadingScreen::GetFilename(nId, &name);
     cFile file;
     if (!file.Open(name)) {
+        // A file that is there and does not open (its header damaged) is
+        // damaged game data too; only a missing one is left out.
         cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
+        if (pRefused)
+            *pRefused = cFile::Exists(name);
         return false;
     }
     gcLoadingScreen* p = NewLoadingScreen(nId, s_pGame ? s_pGame->m_loadingScreenNames[nId] : cName());
     if (!p)
         return false;
-    if (!p->Read(file, &s_loadingScreenPool)) {
-        cLogError_("gcGame: loading screen \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_loadingScreenPool)) {
         std::destroy_at(p);
         if (pRefused)
             *pRefused = true;

@@ -7,6 +7,7 @@
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eTexture.h"
+#include "gcGameCore/flow/gcGamePools.h"
 
 QM_DEFINE_TYPE(gcGameConfig, cObject, 100)
 
@@ -144,18 +145,16 @@ bool gcGameConfig::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcGameConfig", "version");
     if (!ReadObjectPart(rb, pPool))
         return false;
-    if (!ReadGroup(m_textureConfigs, file, pPool)) {
-        cLogError_("gcGameConfig: texture configurations of \"%s\" refused", m_name.m_sData);
-        return false;
-    }
+    // A group refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!ReadGroup(m_textureConfigs, file, pPool))
+        return rb.Failed() ? false : rb.Reject("gcGameConfig", "texture configurations");
     CreateTextureCache();
     const bool bOk = ReadGroup(m_textures, file, pPool) && ReadGroup(m_materials, file, pPool) &&
                      ReadGroup(m_fonts, file, pPool) && ReadGroup(m_meshes, file, pPool) &&
                      ReadGroup(m_animations, file, pPool);
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcGameConfig: groups of \"%s\" refused or damaged", m_name.m_sData);
-        return false;
-    }
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcGameConfig", "groups");
     return true;
 }
 
@@ -181,8 +180,7 @@ bool gcGameConfig::Load()
     gcGameConfig* p = s_gameConfigPool.New<gcGameConfig>();
     if (!p)
         return false;
-    if (!p->Read(file, &s_gameConfigPool)) {
-        cLogError_("gcGameConfig: \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_gameConfigPool)) {
         std::destroy_at(p);
         return false;
     }

@@ -171,8 +171,11 @@ gcGame::eRunEnd gcGame::Run()
         if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;
-        if (gcMap::s_pMap)
+        if (gcMap::s_pMap) {
             gcMap::s_pMap->Run();
+            if (gcMap::s_pMap->m_nDamagedRegionId >= 0)
+                return RUN_MAP_FAILED;
+        }
         // The next map in the same act keeps the act and its pool; any
         // other request, or none, releases the act with its map.
         if (gcAct::s_pAct && m_nActToLoad == gcAct::s_pAct->m_nActId) {

@@ -72,13 +72,10 @@ bool gcLoadingScreen::Read(const cFile& file, cMemPool* pPool)
     if (bOk && rb.m_nVersion >= 2)
         bOk = G::ReadGroup(m_sprites, file, pPool);
     bOk = bOk && G::ReadGroup(m_UIDialogs, file, pPool);
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcLoadingScreen: block of \"%s\" (version %u) refused or damaged", m_name.m_sData,
-                   rb.m_nVersion);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcLoadingScreen", "block");
     m_bLoadingComplete = true;
     return true;
 }

@@ -17,6 +17,7 @@
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/interface/gcUI.h"
@@ -108,13 +109,10 @@ bool gcMainMenu::Read(const cFile& file, cMemPool* pPool)
         if (bOk)
             std::copy(std::begin(tracks), std::end(tracks), m_nMenuTracks);
     }
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcMainMenu: block of \"%s\" (version %u) refused or damaged", file.m_filename.m_sData,
-                   rb.m_nVersion);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcMainMenu", "block");
     return true;
 }
 
@@ -143,8 +141,7 @@ bool gcMainMenu::Load()
     gcMainMenu* p = s_pMainMenu;
     if (!p)
         return false;
-    if (!p->Read(file, &gcGame::s_mapPool)) {
-        cLogError_("gcMainMenu: \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &gcGame::s_mapPool)) {
         std::destroy_at(p);
         return false;
     }

@@ -335,12 +335,10 @@ bool gcMap::Read(const cFile& file, cMemPool* pPool)
         ReadLightAndSky(rb, pPool, version);
         bOk = ReadTail(rb, pPool, version);
     }
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcMap: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, version);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcMap", "block");
     eShadow::s_fShadowClip = m_fShadowClip;
     return true;
 }
@@ -443,7 +441,8 @@ bool gcMap::LoadMusic()
             continue;
         m_nMapTrackIndex[i] = gcMusic::LoadMusic(m_nMapTracks[i], &gcGame::s_mapMusicPool);
         if (m_nMapTrackIndex[i] == -1) {
-            cLogError_("gcMap: map track %d (music %d) could not be loaded", i, m_nMapTracks[i]);
+            // The music's file has said why, naming itself.
+            cLogInfo_("gcMap: map track %d (music %d) could not be loaded", i, m_nMapTracks[i]);
             return false;
         }
     }

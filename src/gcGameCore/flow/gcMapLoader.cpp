@@ -147,7 +147,8 @@ bool gcMapLoader::Run()
         m_bLoadingScreenRefused = bRefused;
         m_bLoadingScreenLoaded = true;
         if (bRefused) {
-            cLogError_("gcMapLoader: loading screen %lld could not be loaded; the game data is damaged",
+            // The cause is logged already, naming the file.
+            cLogInfo_("gcMapLoader: loading screen %lld could not be loaded; the game data is damaged",
                        static_cast<long long>(m_nLoadingScreen) + 1);
             m_bLoadFailed = true;
             return false;
@@ -160,8 +161,9 @@ bool gcMapLoader::Run()
         bOk = pMap->LoadRegions(pMap->m_nInitialRegionId) && gcPlayer::Get()->UpdatePlayerConfig(pMap->m_nPlayerConfigId);
     }
     if (!bOk) {
-        // Widened: the ids may come from a save, up to the largest int.
-        cLogError_("gcMapLoader: act %lld, map %lld could not be loaded", static_cast<long long>(m_nAct) + 1,
+        // Widened: the ids may come from a save, up to the largest int. The
+        // cause is logged already, naming the file or the id.
+        cLogInfo_("gcMapLoader: act %lld, map %lld could not be loaded", static_cast<long long>(m_nAct) + 1,
                    static_cast<long long>(m_nMap) + 1);
         m_bLoadFailed = true;
         return false;

@@ -23,6 +23,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameSave.h"
 #include "gcGameCore/flow/gcGameState.h"
@@ -126,12 +127,28 @@ void gcMap::Run()
             bFirstFrame = false;
         }
         HandleCinematicSkip();
+        if (EndedByDamagedRegion())
+            break;
         if ((m_nFlags & kFlagEndMap) && !gcUI::Get()->GetPausingDialog())
             break;
     }
     Draw();
     eVideo::Flip();
     EndRun();
+}
+
+// A region streamed in whose file is damaged would leave a hole where it
+// belongs: the map cannot be played on, and its run has failed. Its file
+// has logged the damage.
+bool gcMap::EndedByDamagedRegion() const
+{
+    const int32_t nRegionId = m_nDamagedRegionId;
+    if (nRegionId < 0)
+        return false;
+    cStr name;
+    gcRegion::GetFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, m_nMapId, nRegionId, &name);
+    cLogInfo_("gcMap: region \"%s\" is damaged; map %d ends", name.m_sData, m_nMapId + 1);
+    return true;
 }
 
 void gcMap::EndRun()

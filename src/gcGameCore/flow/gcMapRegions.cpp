@@ -107,21 +107,22 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
         m_nUnusableRegionFiles |= nBit;
         return false;
     }
+    // A file that is there and cannot be read is damaged: the map cannot
+    // be played with a hole where the region should be.
     cFile file;
     if (!file.Open(name)) {
         cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
         m_nUnusableRegionFiles |= nBit;
+        m_nDamagedRegionId = nRegionId;
         return false;
     }
     cMemPool& pool = gcGame::s_regionPools[slot];
     gcRegion* pRegion = NewRegion(nRegionId, slot);
     if (!pRegion)
         return false;
-    if (!pRegion->Read(file, &pool)) {
-        // A file that ran short has said so, naming itself.
-        if (!file.Failed())
-            cLogError_("gcMap: region \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*pRegion, file, &pool)) {
         m_nUnusableRegionFiles |= nBit;
+        m_nDamagedRegionId = nRegionId;
         std::destroy_at(pRegion);
         pool.Reset();
         // The slot is empty now: it can no longer be the current one.

@@ -48,7 +48,8 @@ bool gcMultiRegionLoader::Load(int nRegionId)
 bool gcMultiRegionLoader::Run()
 {
     if (!gcMap::s_pMap || !gcMap::s_pMap->LoadRegions(m_nRegionId)) {
-        cLogError_("gcMultiRegionLoader: region %d and its neighbours could not be loaded", m_nRegionId + 1);
+        // The cause is logged already, naming the file or the id.
+        cLogInfo_("gcMultiRegionLoader: region %d and its neighbours could not be loaded", m_nRegionId + 1);
         m_bLoadFailed = true;
         return false;
     }

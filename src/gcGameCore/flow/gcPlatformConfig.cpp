@@ -9,6 +9,7 @@
 #include "cCore/cWriteBlock.h"
 #include "eEngine/eMemCard.h"
 #include "gcGameCore/flow/gcGameConfig.h"
+#include "gcGameCore/flow/gcGamePools.h"
 #include "gcGameCore/script/gcString.h"
 
 QM_DEFINE_TYPE(gcPlatformConfig, cObject, 215)
@@ -118,12 +119,10 @@ bool gcPlatformConfig::Read(const cFile& file, cMemPool* pPool)
         bOk = onMainMenuStarted.Read(file, pPool);
     if (bOk && rb.m_nVersion >= 5)
         bOk = ReadIconData(rb, pPool);
-    if (!bOk || rb.Failed()) {
-        cLogError_("gcPlatformConfig: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
-        if (!rb.Failed())
-            rb.SkipToEnd();
-        return false;
-    }
+    // A part refused without failing the file fails it now: one rule for
+    // every file the game loads.
+    if (!bOk || rb.Failed())
+        return rb.Failed() ? false : rb.Reject("gcPlatformConfig", "block");
     return true;
 }
 
@@ -165,8 +164,7 @@ bool gcPlatformConfig::Load(int platform)
     gcPlatformConfig* p = s_platformConfigPool.New<gcPlatformConfig>();
     if (!p)
         return false;
-    if (!p->Read(file, &s_platformConfigPool)) {
-        cLogError_("gcPlatformConfig: \"%s\" could not be read", name.m_sData);
+    if (!gcGamePools::ReadFile(*p, file, &s_platformConfigPool)) {
         std::destroy_at(p);
         return false;
     }

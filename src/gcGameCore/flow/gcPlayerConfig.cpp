@@ -72,16 +72,11 @@ bool gcPlayerConfig::Read(const cFile& file, cMemPool* pPool)
                G::ReadGroup(m_surfaces, file, pPool) && G::ReadGroup(m_entityTemplates, file, pPool);
     if (bOk && rb.m_nVersion >= 4)
         bOk = onMapStarted.Read(file, pPool) && onMapEnded.Read(file, pPool);
+    // A record refused in any group (the player's template, its mesh) has
+    // failed the file: the player would be one of defaults.
     if (!bOk || rb.Failed()) {
-        cLogError_("gcPlayerConfig: block of \"%s\" (version %u) refused or damaged", m_name.m_sData, rb.m_nVersion);
         if (!rb.Failed())
             rb.SkipToEnd();
-        return false;
-    }
-    // The group holds the player's template: one that refused its data would
-    // make a player of defaults (nothing drawn, no control), not the player.
-    if (m_entityTemplates.m_nRefusedRecords > 0) {
-        cLogError_("gcPlayerConfig: the player's template of \"%s\" refused its data", m_name.m_sData);
         return false;
     }
     CreatePlayerEntity(pPool);

@@ -96,10 +96,8 @@ bool gcRegion::Read(const cFile& file, cMemPool* pPool)
         return false;
     }
     ReadOffsets(rb, nCount, offsets);
-    if (rb.Failed()) {
-        cLogError_("gcRegion: block of \"%s\" damaged", m_name.m_sData);
-        return false;
-    }
+    if (rb.Failed())
+        return false;  // the file has said so, naming itself
     std::copy(neighbors, neighbors + kMaxNeighbors, m_nNeighbors);
     std::copy(offsets, offsets + kMaxNeighbors, m_neighborOffsets);
     return true;
@@ -120,7 +118,9 @@ bool gcRegion::ReadZone(const cReadBlock& rb, cMemPool* pPool)
         return true;
     std::destroy_at(m_pZone);
     m_pZone = nullptr;
-    cLogError_("gcRegion: the zone of \"%s\" was refused", m_name.m_sData);
+    // A zone refused is a damaged file; one refused by a failure inside has
+    // said so already.
+    rb.m_file.Fail("gcRegion: the zone of \"%s\" was refused", m_name.m_sData);
     return false;
 }
 

@@ -7,7 +7,6 @@
 #include "cCore/cLog.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
-#include "cCore/cStr.h"
 #include "cCore/cWriteBlock.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/interface/gcUIItemControl.h"
@@ -147,45 +146,12 @@ static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pO
             pOut[i] = h;
     }
     if (n > nSlots)
-        cLogWarn_("gcUIDialog: %d sprite handles, the dialog keeps %d", n, nSlots);
+        cLogWarn_("gcUIDialog: %d sprite handles in \"%s\", the dialog keeps %d", n, rb.m_file.m_filename.m_sData,
+                  nSlots);
     return !rb.Failed();
 }
 
-namespace {
-
-thread_local int t_nDamagedDialogs = 0;
-
-}  // namespace
-
-int gcUIDialog::DamagedOnThisThread()
-{
-    return t_nDamagedDialogs;
-}
-
 bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
-{
-    const int nDropped = gcUIWidgetGroup::DroppedOnThisThread();
-    const bool bRead = ReadFields(file, pPool);
-    const int nLost = gcUIWidgetGroup::DroppedOnThisThread() - nDropped;
-    if (!bRead || nLost != 0) {
-        ++t_nDamagedDialogs;
-        // A block refused at its start leaves no name: the slot names it.
-        const int nSlot = m_handle.m_nValue != 0 ? m_handle.GetSlot() : -1;
-        cStr label;
-        if (m_name.m_sData[0] != '\0')
-            label.Set("\"%s\" (slot %d)", m_name.m_sData, nSlot);
-        else
-            label.Set("(slot %d)", nSlot);
-        if (bRead)
-            cLogError_("gcUIDialog: dialog %s in \"%s\" lost %d widget(s)", label.m_sData, file.m_filename.m_sData,
-                       nLost);
-        else
-            cLogError_("gcUIDialog: dialog %s in \"%s\" was refused", label.m_sData, file.m_filename.m_sData);
-    }
-    return bRead;
-}
-
-bool gcUIDialog::ReadFields(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
     if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
@@ -195,7 +161,8 @@ bool gcUIDialog::ReadFields(const cFile& file, cMemPool* pPool)
     const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
     if (nControls < 0 || nControls > kMaxControls)
-        cLogWarn_("gcUIDialog: control count %d kept within 0..%d", nControls, kMaxControls);
+        cLogWarn_("gcUIDialog: control count %d in \"%s\" kept within 0..%d", nControls, file.m_filename.m_sData,
+                  kMaxControls);
     const uint32_t hInitiallyFocused = rb.ReadUInt();
     if (rb.Failed())
         return false;
@@ -443,23 +410,11 @@ bool gcUIDialogGroup::Read(const cFile& file, cMemPool* pPool)
         const int64_t begin = bPreset ? m_nBegin : nFileBegin;
         const int64_t end = bPreset ? m_nEnd : nFileEnd;
         if (begin < 0 || end < begin || end > gcUIDialogMgr::kSlots) {
-            cLogError_("gcUIDialogGroup: slots %lld to %lld do not fit the %d dialog slots", static_cast<long long>(begin),
-                       static_cast<long long>(end), gcUIDialogMgr::kSlots);
-            rb.SkipToEnd();
+            file.Fail("gcUIDialogGroup: slots %lld to %lld do not fit the %d dialog slots", static_cast<long long>(begin),
+                      static_cast<long long>(end), gcUIDialogMgr::kSlots);
             return false;
         }
     }
     file.SetCurrentPos(start);
-    // A dialog refused or missing a widget would offer a screen without the
-    // way on it (a menu without New Game, a pause dialog without Save): the
-    // file's dialogs are damaged, and so is the file.
-    const int nDamaged = gcUIDialog::DamagedOnThisThread();
-    if (!cGroup::Read(file, pPool))
-        return false;
-    if (gcUIDialog::DamagedOnThisThread() != nDamaged) {
-        cLogError_("gcUIDialogGroup: %d dialog(s) in \"%s\" damaged; the dialogs are refused",
-                   gcUIDialog::DamagedOnThisThread() - nDamaged, file.m_filename.m_sData);
-        return false;
-    }
-    return true;
+    return cGroup::Read(file, pPool);
 }

@@ -168,22 +168,12 @@ void gcUIWidgetGroup::Write(const cFile& file) const
     }
 }
 
-namespace {
-
-thread_local int t_nDroppedCells = 0;
-
-}  // namespace
-
-int gcUIWidgetGroup::DroppedOnThisThread()
+// A cell object that is no widget, or a widget that refuses its data,
+// would leave the dialog without it (a menu without New Game): the file is
+// damaged.
+static void FailDroppedCell(const char* sGroup, const cFile& file, const cType* pType)
 {
-    return t_nDroppedCells;
-}
-
-static void LogDroppedCell(const char* sGroup, const cFile& file, const cType* pType)
-{
-    ++t_nDroppedCells;
-    cLogWarn_("gcUIWidgetGroup: \"%s\" in \"%s\" drops a cell object of type %s", sGroup, file.m_filename.m_sData,
-              pType->m_sTypeName);
+    file.Fail("gcUIWidgetGroup: \"%s\" drops a cell object of type %s", sGroup, pType->m_sTypeName);
 }
 
 bool gcUIWidgetGroup::ReadCell(const cReadBlock& rb, cMemPool* pPool, gcUIWidget*& rFirst)
@@ -194,19 +184,18 @@ bool gcUIWidgetGroup::ReadCell(const cReadBlock& rb, cMemPool* pPool, gcUIWidget
         if (rb.ReadInt() == -1)
             return true;
         file.SetCurrentPos(nPos);
-        // A member that is not a widget, or a type without a factory, is
-        // skipped unbuilt; the cell goes on.
+        // A member that is not a widget is skipped unbuilt, failing the file.
         const cType* pForeign = nullptr;
         auto* pWidget = static_cast<gcUIWidget*>(rb.CreateBase(pPool, gcUIWidget::GetStaticType(), &pForeign));
         if (!pWidget) {
             if (pForeign)
-                LogDroppedCell(m_name.m_sData, file, pForeign);
+                FailDroppedCell(m_name.m_sData, file, pForeign);
             continue;
         }
         pWidget->m_pDialog = m_pDialog;
         if (!pWidget->Read(file, pPool)) {
             pWidget->m_pDialog = nullptr;
-            LogDroppedCell(m_name.m_sData, file, pWidget->GetType());
+            FailDroppedCell(m_name.m_sData, file, pWidget->GetType());
             std::destroy_at(pWidget);
             continue;
         }
@@ -242,8 +231,8 @@ bool gcUIWidgetGroup::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (!CellsFit(nRows, nCols)) {
-        cLogError_("gcUIWidgetGroup: \"%s\" in \"%s\" has %d x %d cells, at most %d allowed", part.name.m_sData,
-                   file.m_filename.m_sData, nRows, nCols, kMaxCells);
+        file.Fail("gcUIWidgetGroup: \"%s\" has %d x %d cells, at most %d allowed", part.name.m_sData, nRows, nCols,
+                  kMaxCells);
         return rb.Reject("gcUIWidgetGroup", "rows x columns");
     }
     const int nCells = nRows * nCols;

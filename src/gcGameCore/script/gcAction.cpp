@@ -75,10 +75,8 @@ static cBase* ReadObject(const cReadBlock& rb, int32_t nId, cMemPool* pPool, con
 {
     const cType* pType = cType::Find(nId);
     if (!pType || !pType->m_pNewFunc || !pType->IsA(pClass)) {
-        cLogWarn_("%s: type id %d (%s) in \"%s\" before %u is not of this kind; read over", pClass->m_sTypeName, nId,
-                  pType ? pType->m_sTypeName : "not registered", rb.m_file.m_filename.m_sData,
-                  rb.m_file.GetCurrentPos());
-        cReadBlock(rb.m_file, 0).SkipToEnd();
+        rb.m_file.Fail("%s: type id %d (%s) before %u is not of this kind", pClass->m_sTypeName, nId,
+                       pType ? pType->m_sTypeName : "not registered", rb.m_file.GetCurrentPos());
         return nullptr;
     }
     cBase* pNew = pType->m_pNewFunc(pPool);
@@ -90,11 +88,13 @@ static cBase* ReadObject(const cReadBlock& rb, int32_t nId, cMemPool* pPool, con
     }
     const uint32_t nOutOfRoom = gcValue::s_nReadOutOfRoom;
     if (!pNew->Read(rb.m_file, pPool)) {
-        std::destroy_at(pNew);  // its reader logged why; the position is at its block end
         // A member that ran out of room inside fails the owner's read, as one
-        // the pool cannot hold at all does; a damaged one is read over.
+        // the pool cannot hold at all does; a refused one is a damaged file.
         if (gcValue::s_nReadOutOfRoom != nOutOfRoom)
             *pbFull = true;
+        else
+            rb.m_file.Fail("%s: a %s refused its data", pClass->m_sTypeName, pType->m_sTypeName);
+        std::destroy_at(pNew);
         return nullptr;
     }
     return pNew;

@@ -44,9 +44,10 @@ void gcCinematic::Write(const cFile& file) const
 
 namespace {
 
-// The entry list through its -1, in the file's order. Members of another
-// class are read over; every member takes at least its id word, so the
-// block's end stops the loop. False when the block fails or the pool is full.
+// The entry list through its -1, in the file's order. A member of another
+// class, or one refusing its data, fails the file; every member takes at
+// least its id word, so the block's end stops the loop. False when the block
+// fails or the pool is full.
 bool ReadEntries(const cReadBlock& rb, cMemPool* pPool, gcCinematicEntry** ppFirst)
 {
     gcCinematicEntry* pFirst = nullptr;
@@ -58,17 +59,16 @@ bool ReadEntries(const cReadBlock& rb, cMemPool* pPool, gcCinematicEntry** ppFir
             break;
         const cType* pType = cType::Find(nId);
         if (!pType || !pType->IsA(gcCinematicEntry::GetStaticType())) {
-            cLogWarn_("gcCinematic: type id %d in \"%s\" is no cinematic entry; read over", nId,
-                      rb.m_file.m_filename.m_sData);
-            cReadBlock(rb.m_file, 0).SkipToEnd();
-            continue;
+            rb.m_file.Fail("gcCinematic: type id %d before %u is no cinematic entry", nId, rb.m_file.GetCurrentPos());
+            break;
         }
         auto* pNew = static_cast<gcCinematicEntry*>(pType->m_pNewFunc ? pType->m_pNewFunc(pPool) : nullptr);
         if (!pNew) {
             cLogError_("gcCinematic: no room for an entry of \"%s\"", rb.m_file.m_filename.m_sData);
             bOk = false;
         } else if (!pNew->Read(rb.m_file, pPool)) {
-            std::destroy_at(pNew);  // its reader logged why and left the position at its end
+            rb.m_file.Fail("gcCinematic: a %s entry refused its data", pType->m_sTypeName);
+            std::destroy_at(pNew);
         } else {
             *ppLink = pNew;
             ppLink = &pNew->pNextEntry;

@@ -51,12 +51,11 @@ void gcStateMachine::Write(const cFile& file) const
 // another class or a state that refused its block.
 static gcState* ReadStateMember(const cReadBlock& rb, cMemPool* pPool)
 {
-    const cType* pForeign = nullptr;
-    auto* pState = static_cast<gcState*>(rb.CreateBase(pPool, gcState::GetStaticType(), &pForeign));
-    if (pForeign)
-        cLogWarn_("gcStateMachine: a %s in a state slot of \"%s\"; dropped", pForeign->m_sTypeName,
-                  rb.m_file.m_filename.m_sData);
+    // A member of another class, or a state that refuses its data, fails
+    // the file as a damaged one.
+    auto* pState = static_cast<gcState*>(rb.CreateBase(pPool, gcState::GetStaticType()));
     if (pState && !pState->Read(rb.m_file, pPool)) {
+        rb.m_file.Fail("gcStateMachine: a state refused its data");
         std::destroy_at(pState);
         return nullptr;
     }

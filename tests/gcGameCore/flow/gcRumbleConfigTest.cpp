@@ -69,7 +69,7 @@ TEST_F(gcRumbleConfigTest, OlderOrCutBlocksLeaveTheDefaults)
     outer.ReadInt();
     gcRumbleConfig r;
     EXPECT_FALSE(r.Read(file, &m_pool));
-    EXPECT_FALSE(outer.Failed()) << "the old block is skipped whole";
+    EXPECT_TRUE(outer.Failed()) << "a refused block is a damaged file";
     EXPECT_EQ(r.lifeTime, cTimeValue(0));
     EXPECT_FLOAT_EQ(r.fStartIntensity, 1.0f);
     EXPECT_FLOAT_EQ(r.fEndIntensity, 1.0f);

@@ -187,7 +187,7 @@ TEST_F(gcTimerTest, GroupRoundTripKeepsFlagsLengthAndEventsAndRefusesVersionOne)
     ASSERT_TRUE(datagen::WriteBytes(dir.HostPath("t.dat"), bytes));
     gcTestLogCapture log;
     EXPECT_EQ(cBase::Load("/t.dat", &m_pool, gcTimer::GetStaticType()), nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcTimer: version not accepted"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcTimer: version not accepted"), 1);
 }
 
 }  // namespace

@@ -277,6 +277,8 @@ TEST_F(gcValOperatorsTest, WrittenBlocksMatchBlocksLaidByHand)
     }
 }
 
+// An operand the operator cannot take (no value class, or a block it
+// refuses) is a damaged file: the operator is not loaded.
 TEST_F(gcValOperatorsTest, ReadsOverOperandsItCannotTake)
 {
     const struct {
@@ -300,9 +302,7 @@ TEST_F(gcValOperatorsTest, ReadsOverOperandsItCannotTake)
             r.operand1(w.Int(B::OP_SUB));
             datagen::NumberMember(w, 4.0f);
         });
-        ASSERT_NE(p, nullptr);
-        EXPECT_EQ(Text(*p), r.text);  // operand 2 read in step after it
-        EXPECT_EQ(p->Get(m_params), -4.0f);
+        EXPECT_EQ(p, nullptr) << r.text;
     }
     EXPECT_EQ(LoadFields<B>(0, [](datagen::BlockWriter& w) { w.Int(B::OP_ADD).Int(-1).Int(-1); }), nullptr);
 }
