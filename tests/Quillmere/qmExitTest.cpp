@@ -288,7 +288,7 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << static_cast<int>(row.how));
         const std::string path = m_dir + "/Game/" + row.sFile;
-        const std::vector<uint8_t> whole = ReadBytes(path);
+        const std::vector<uint8_t> whole = blockscan::ReadFile(path);
         ASSERT_TRUE(row.how == kZone ? datagen::RefuseFirstBlockOfVersion(path, 5)
                                      : datagen::DamageFirstGroupRecord(path, row.how));
         std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "3000"};
@@ -299,7 +299,7 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
         if (row.start == kPlay)
             args.insert(args.end(), {"--input", m_dir + "/input.txt"});
         const qmtest::ChildResult r = qmtest::RunChild(args, kBound);
-        WriteBytes(path, whole);
+        datagen::WriteBytes(path, whole);
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, row.nExit) << r.log;
         const std::string file = std::string("cFile: \"/Game/") + row.sFile + "\": ";
