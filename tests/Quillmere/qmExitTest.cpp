@@ -16,6 +16,7 @@
 #include "datagen/datagen.h"
 #include "datagen/flowWriters.h"
 #include "datagen/recordDamage.h"
+#include "datagen/sampleWriters.h"
 #include "qmChild.h"
 #include "tempDir.h"
 
@@ -284,6 +285,9 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
     };
     // The sample's game state holds no record: one with a key value.
     ASSERT_TRUE(datagen::WriteGameStateFile(m_dir + "/Game/GameState.gs", {{"Keys", 2.0f}}));
+    // Maps whose regions neighbour only the next ones, so that the east
+    // region is streamed in as the scripted run reaches the middle one.
+    ASSERT_TRUE(datagen::WriteSampleMapFiles(m_dir, true, true));
     std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << static_cast<int>(row.how));
