@@ -19,7 +19,7 @@
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
-#include "blockScan.h"
+#include "datagen/recordDamage.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoLog.h"
@@ -585,7 +585,7 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
                                                     gcUIDialogMgr::Add(20, p, 0x41);
                                                     screen.m_UIDialogs.m_nEnd = 21;
                                                 }));
-    ASSERT_TRUE(blockscan::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
+    ASSERT_TRUE(datagen::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
     EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
