@@ -270,6 +270,7 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
         {"Game.gam", D::kRefused, kMenu, 254},
         {"GameState.gs", D::kOtherClass, kMenu, 254},
         {"GameState.gs", D::kRefused, kMenu, 254},
+        {"GameState.gs", D::kRefused, kMap, 254},  // the map's loader loads it too
         {"MainMenu.mnu", D::kOtherClass, kMenu, 254},
         {"MainMenu.mnu", D::kRefused, kMenu, 254},
         {"LoadingScreens/LoadingScreen01.ls", D::kOtherClass, kNewGame, 254},
