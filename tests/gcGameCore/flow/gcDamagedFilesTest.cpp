@@ -175,8 +175,7 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
                                          : datagen::DamageFirstGroupRecord(path, how));
             }
             ASSERT_TRUE(row.prepare());
-            m_quiet.m_lines.clear();  // (captures do not nest: the fixture's is the one)
-            const gcTestLogCapture& log = m_quiet;
+            gcTestLogCapture log;
             EXPECT_EQ(row.load(), damage < 0);
             ASSERT_TRUE(datagen::WriteBytes(path, whole));
             unload();
