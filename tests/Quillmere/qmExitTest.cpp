@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "blockScan.h"
 #include "datagen/datagen.h"
 #include "datagen/flowWriters.h"
 #include "datagen/recordDamage.h"
@@ -60,7 +59,7 @@ void CutInHalf(const std::string& path)
 // refused and keeps its defaults.
 void RefusePlayerTemplate(const std::string& dir)
 {
-    ASSERT_TRUE(blockscan::RefuseRecord(dir + "/Game/PlayerConfig01.pc", 76)) << "the biped template's record";
+    ASSERT_TRUE(datagen::RefuseRecord(dir + "/Game/PlayerConfig01.pc", 76)) << "the biped template's record";
 }
 
 class qmExitTest : public testing::Test {
@@ -200,14 +199,14 @@ constexpr uint32_t kDialogVersion = 11;
 // not know, so the dialog refuses its block.
 void RefuseFirstDialog(const std::string& path)
 {
-    ASSERT_TRUE(blockscan::RefuseRecord(path, kDialogType, kDialogVersion)) << path;
+    ASSERT_TRUE(datagen::RefuseRecord(path, kDialogType, kDialogVersion)) << path;
 }
 
 // The confirm event of the pause dialog's "Save" button takes a version no
 // reader knows, so the button refuses its block and the dialog loses it.
 void BreakThePauseDialogsSave(const std::string& path)
 {
-    ASSERT_TRUE(blockscan::BreakEventWithActions(path, {"Pause", "Save"})) << path;
+    ASSERT_TRUE(datagen::BreakEventWithActions(path, {"Pause", "Save"})) << path;
 }
 
 // A dialog refused or missing a widget is damaged game data, wherever the
@@ -233,7 +232,7 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.sFile);
         const std::string path = m_dir + "/Game/" + row.sFile;
-        const std::vector<uint8_t> whole = blockscan::ReadFile(path);
+        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
         row.damage(path);
         std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300"};
         if (row.bNewGame)
@@ -271,6 +270,7 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
         {"Game.gam", D::kRefused, kMenu, 254},
         {"GameState.gs", D::kOtherClass, kMenu, 254},
         {"GameState.gs", D::kRefused, kMenu, 254},
+        {"GameState.gs", D::kRefused, kMap, 254},  // the map's loader loads it too
         {"MainMenu.mnu", D::kOtherClass, kMenu, 254},
         {"MainMenu.mnu", D::kRefused, kMenu, 254},
         {"LoadingScreens/LoadingScreen01.ls", D::kOtherClass, kNewGame, 254},
@@ -292,7 +292,7 @@ TEST_F(qmExitTest, ADamagedRecordInAnyFileEndsTheRunWithItsCode)
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << static_cast<int>(row.how));
         const std::string path = m_dir + "/Game/" + row.sFile;
-        const std::vector<uint8_t> whole = blockscan::ReadFile(path);
+        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
         ASSERT_TRUE(row.how == kZone ? datagen::RefuseFirstBlockOfVersion(path, 5)
                                      : datagen::DamageFirstGroupRecord(path, row.how));
         std::vector<std::string> args = {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "3000"};

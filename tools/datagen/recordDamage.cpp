@@ -1,9 +1,9 @@
 #include "datagen/recordDamage.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 #include "datagen/blockWriter.h"
 
@@ -11,83 +11,188 @@ namespace datagen {
 
 namespace {
 
+constexpr size_t kNone = std::string::npos;
 constexpr uint32_t kStart = 0xBBBBBBBB;
 constexpr uint32_t kEnd = 0xBEBEBEBE;
+constexpr uint32_t kRefusedVersion = 0;  // below every reader's first version
 constexpr uint32_t kGameConfigTypeId = 100;
+constexpr uint32_t kGroupVersion = 2;
+constexpr uint32_t kEventVersion = 3;
+constexpr uint32_t kNoAction = 0xFFFFFFFF;  // an empty action list's first word
+constexpr uint32_t kLastTypeId = 299;
+constexpr size_t kFirstInnerBlock = 12;  // past the file header and the outermost block's start
+// Group header (12), empty base block (16), begin and end (8).
+constexpr size_t kGroupHead = 36;
 
 uint32_t WordAt(const std::vector<uint8_t>& b, size_t i)
 {
     return (uint32_t(b[i]) << 24) | (uint32_t(b[i + 1]) << 16) | (uint32_t(b[i + 2]) << 8) | b[i + 3];
 }
 
-void PutWord(std::vector<uint8_t>& b, size_t i, uint32_t v)
+// Whether the file holds the word at i.
+bool HasWord(const std::vector<uint8_t>& b, size_t i, uint32_t word)
 {
-    for (int k = 0; k < 4; ++k)
-        b[i + k] = static_cast<uint8_t>(v >> (24 - 8 * k));
+    return i + 4 <= b.size() && WordAt(b, i) == word;
 }
 
-// Whether a group block (version 2, an empty base block) starts at i.
-bool GroupAt(const std::vector<uint8_t>& b, size_t i)
+size_t AlignUp(size_t i)
 {
-    return i + 12 + 16 + 8 <= b.size() && WordAt(b, i) == kStart && WordAt(b, i + 8) == 2 &&
-           WordAt(b, i + 12) == kStart && WordAt(b, i + 20) == 1 && WordAt(b, i + 24) == kEnd;
+    return (i + 3) & ~size_t{3};
 }
 
-// The offset of the first record's type id in a group block at i (its start
-// marker), or 0 when no group with a first record in use starts there.
-size_t FirstRecordAt(const std::vector<uint8_t>& b, size_t i)
+// Whether a whole block header (start, end offset, version) starts at i.
+bool BlockAt(const std::vector<uint8_t>& b, size_t i)
 {
-    // Group header (12), empty base block (16), begin and end (8), check (2),
-    // type id (4), then the record's block on the next multiple of four.
-    if (i + 12 + 16 + 8 + 2 + 4 + 4 + 12 > b.size() || !GroupAt(b, i))
-        return 0;
-    const size_t check = i + 36;
+    return i + 12 <= b.size() && WordAt(b, i) == kStart;
+}
+
+// Whether an empty block of version 1 (a base part or name holding
+// nothing) starts at i.
+bool EmptyBlockAt(const std::vector<uint8_t>& b, size_t i)
+{
+    return BlockAt(b, i) && WordAt(b, i + 8) == 1 && HasWord(b, i + 12, kEnd);
+}
+
+// The offset of the first group block (version 2, an empty base block) at
+// or after from.
+size_t GroupAt(const std::vector<uint8_t>& b, size_t from)
+{
+    for (size_t i = AlignUp(from); i + kGroupHead <= b.size(); i += 4)
+        if (BlockAt(b, i) && WordAt(b, i + 8) == kGroupVersion && EmptyBlockAt(b, i + 12))
+            return i;
+    return kNone;
+}
+
+// The offset of the type id of the group's first record when it is in use:
+// its check (2) is not 0, and the type id is followed by the record's block
+// on the next multiple of four.
+size_t RecordIdIn(const std::vector<uint8_t>& b, size_t group)
+{
+    const size_t check = group + kGroupHead;
     const size_t id = check + 2;
-    const size_t block = (id + 4 + 3) & ~size_t{3};
-    if ((b[check] | b[check + 1]) == 0 || WordAt(b, id) == 0 || WordAt(b, id) >= 300 || WordAt(b, block) != kStart)
-        return 0;
-    return id;
+    if (!BlockAt(b, AlignUp(id + 4)) || (b[check] | b[check + 1]) == 0)
+        return kNone;
+    const uint32_t type = WordAt(b, id);
+    return type == 0 || type > kLastTypeId ? kNone : id;
+}
+
+// The offset of the first record's type id in the first group that holds
+// one in use.
+size_t FirstGroupRecordId(const std::vector<uint8_t>& b)
+{
+    for (size_t g = GroupAt(b, 0); g != kNone; g = GroupAt(b, g + 4)) {
+        const size_t id = RecordIdIn(b, g);
+        if (id != kNone)
+            return id;
+    }
+    return kNone;
+}
+
+// The offset of the version of the record block that follows the type id
+// at id.
+size_t RecordVersion(size_t id)
+{
+    return AlignUp(id + 4) + 8;
+}
+
+// The offset of the type id of the first record of the type at or after
+// from whose block has the version (0: any).
+size_t RecordIdAt(const std::vector<uint8_t>& b, uint32_t nType, uint32_t nVersion, size_t from)
+{
+    for (size_t i = from; i + 4 <= b.size(); ++i) {
+        const size_t block = AlignUp(i + 4);
+        if (WordAt(b, i) == nType && BlockAt(b, block) && (nVersion == 0 || WordAt(b, block + 8) == nVersion))
+            return i;
+    }
+    return kNone;
+}
+
+// The offset of the version of the first inner block whose version is
+// nVersion.
+size_t BlockVersionAt(const std::vector<uint8_t>& b, uint32_t nVersion)
+{
+    for (size_t i = kFirstInnerBlock; i + 12 <= b.size(); i += 4)
+        if (BlockAt(b, i) && WordAt(b, i + 8) == nVersion)
+            return i + 8;
+    return kNone;
+}
+
+// The offset of the version of the first event block at or after from that
+// holds an action: its (empty) name block is followed by an action's type
+// id where an empty event's list ends at once. The action's own block,
+// which looks alike, comes after.
+size_t EventWithActionsAt(const std::vector<uint8_t>& b, size_t from)
+{
+    for (size_t i = AlignUp(from); i + 32 <= b.size(); i += 4)
+        if (BlockAt(b, i) && WordAt(b, i + 8) == kEventVersion && EmptyBlockAt(b, i + 12) &&
+            WordAt(b, i + 28) != kNoAction)
+            return i + 8;
+    return kNone;
+}
+
+// The offset of the text at or after from.
+size_t TextAt(const std::vector<uint8_t>& b, const std::string& text, size_t from)
+{
+    const auto at = std::search(b.begin() + static_cast<std::ptrdiff_t>(std::min(from, b.size())), b.end(),
+                                text.begin(), text.end());
+    return at == b.end() ? kNone : static_cast<size_t>(at - b.begin());
+}
+
+// The word at the offset replaced and the file written; false (the file as
+// it was) when the offset is kNone.
+bool Overwrite(const std::string& path, std::vector<uint8_t>& b, size_t at, uint32_t word)
+{
+    if (at == kNone)
+        return false;
+    for (size_t k = 0; k < 4; ++k)
+        b[at + k] = static_cast<uint8_t>(word >> (24 - 8 * k));
+    return WriteBytes(path, b);
 }
 
 }  // namespace
 
-bool DamageFirstGroupRecord(const std::string& path, RecordDamage how)
+std::vector<uint8_t> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-        if (how == RecordDamage::kGroup) {
-            if (!GroupAt(bytes, i))
-                continue;
-            PutWord(bytes, i + 8, 0);
-            return WriteBytes(path, bytes);
-        }
-        const size_t id = FirstRecordAt(bytes, i);
-        if (id == 0)
-            continue;
-        if (how == RecordDamage::kOtherClass)
-            PutWord(bytes, id, kGameConfigTypeId);
-        else
-            PutWord(bytes, ((id + 4 + 3) & ~size_t{3}) + 8, 0);
-        return WriteBytes(path, bytes);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool DamageFirstGroupRecord(const std::string& path, RecordDamage how)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    if (how == RecordDamage::kGroup) {
+        const size_t group = GroupAt(b, 0);
+        return Overwrite(path, b, group == kNone ? kNone : group + 8, kRefusedVersion);
     }
-    return false;
+    const size_t id = FirstGroupRecordId(b);
+    if (id == kNone)
+        return false;
+    if (how == RecordDamage::kOtherClass)
+        return Overwrite(path, b, id, kGameConfigTypeId);
+    return Overwrite(path, b, RecordVersion(id), kRefusedVersion);
 }
 
 bool RefuseFirstBlockOfVersion(const std::string& path, uint32_t nVersion)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    // The outermost block starts after the 8-byte file header.
-    for (size_t i = 12; i + 12 <= bytes.size(); i += 4) {
-        if (WordAt(bytes, i) == kStart && WordAt(bytes, i + 8) == nVersion) {
-            PutWord(bytes, i + 8, 0);
-            return WriteBytes(path, bytes);
-        }
-    }
-    return false;
+    std::vector<uint8_t> b = ReadBytes(path);
+    return Overwrite(path, b, BlockVersionAt(b, nVersion), kRefusedVersion);
+}
+
+bool RefuseRecord(const std::string& path, uint32_t nType, uint32_t nVersion)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    const size_t id = RecordIdAt(b, nType, nVersion, 0);
+    return Overwrite(path, b, id == kNone ? kNone : RecordVersion(id), kRefusedVersion);
+}
+
+bool BreakEventWithActions(const std::string& path, std::initializer_list<std::string> after)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    size_t from = 0;
+    for (const std::string& text : after)
+        if (from != kNone)
+            from = TextAt(b, text, from);
+    return Overwrite(path, b, from == kNone ? kNone : EventWithActionsAt(b, from), kRefusedVersion);
 }
 
 }  // namespace datagen

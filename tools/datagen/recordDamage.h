@@ -1,9 +1,16 @@
 #pragma once
-// Damage made to a file's first group record, for tests of the rule that a
-// file holding a refused or foreign record is damaged.
+// Damage made in place to one record of a whole block-format file, for tests
+// of what the game makes of it (a file holding a refused or foreign record
+// is damaged). The block found is given version 0, which no reader takes, or
+// its record another class's type id. Words are big-endian, as the files are
+// stored; a block starts on a multiple of four. Each call reads the file,
+// finds its place by scanning the bytes and writes the file back; false
+// leaves the file as it was.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace datagen {
 
@@ -13,14 +20,24 @@ enum class RecordDamage {
     kGroup,       // not a record: the group's own version word is 0
 };
 
+// The whole file at path; empty when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+
 // The first group record of the file at path whose check is not 0 (a group
 // block of version 2 whose empty base block and range come first), damaged
 // as asked; for kGroup the first group, records or none. False when the
 // file holds no such record or cannot be written.
 bool DamageFirstGroupRecord(const std::string& path, RecordDamage how);
 // The first block of the file at path whose version word is nVersion (and
-// that is not the file's outermost block) given version 0, so that its
-// reader refuses it. False when there is none.
+// that is not the file's outermost block) refused. False when there is none.
 bool RefuseFirstBlockOfVersion(const std::string& path, uint32_t nVersion);
+// The block of the first record of the type (its type id, then at the next
+// multiple of four its block) of the block version nVersion (0: any)
+// refused. False when there is none.
+bool RefuseRecord(const std::string& path, uint32_t nType, uint32_t nVersion = 0);
+// The first event block holding an action that lies past each of the texts
+// in turn refused, so that the object holding the event refuses its block
+// too. False when a text or such an event is not found.
+bool BreakEventWithActions(const std::string& path, std::initializer_list<std::string> after = {});
 
 }  // namespace datagen

@@ -24,8 +24,9 @@ public:
     // Whatever its script does, the map starts. True when everything loaded.
     bool Load(int nLoadingScreen, int nAct, int nMap);
     // Loader thread: the first failing step ends it with m_bLoadFailed; a
-    // loading screen whose file was refused ends it with
-    // m_bLoadingScreenRefused too (a missing one is gone without).
+    // game state that could not be loaded ends it with m_bGameStateFailed
+    // too, and a loading screen whose file was refused with
+    // m_bLoadingScreenRefused (a missing one is gone without).
     bool Run() override;
     // Main thread: one interface tick while loading.
     void Update();
@@ -35,6 +36,7 @@ public:
 
     bool m_bLoadingScreenLoaded = false;
     bool m_bLoadFailed = false;
+    bool m_bGameStateFailed = false;
     bool m_bLoadingScreenRefused = false;
     int m_nLoadingScreen = -1;
     int m_nAct = -1;

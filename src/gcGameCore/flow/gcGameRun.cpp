@@ -51,6 +51,16 @@ int32_t CommandLineId(const char* name)
     return gcGame::ReadCommandLineId(name, &nId) ? nId : -1;
 }
 
+// How a failed map load ends the run: the game state and a refused loading
+// screen are the game's own data, as when the main menu loads them; the
+// rest is the map's.
+gcGame::eRunEnd MapLoadEnd(const gcMapLoader& loader)
+{
+    if (loader.m_bGameStateFailed)
+        return gcGame::RUN_MAIN_MENU_FAILED;
+    return loader.m_bLoadingScreenRefused ? gcGame::RUN_LOADING_SCREEN_FAILED : gcGame::RUN_MAP_FAILED;
+}
+
 }  // namespace
 
 bool gcGame::ReadCommandLineId(const char* name, int32_t* pId)
@@ -167,7 +177,7 @@ gcGame::eRunEnd gcGame::Run()
         if (!IsMapRequested())
             continue;
         if (!gcMapLoader::Get()->Load(m_nLoadingScreenToLoad, m_nActToLoad, m_nMapToLoad))
-            return gcMapLoader::Get()->m_bLoadingScreenRefused ? RUN_LOADING_SCREEN_FAILED : RUN_MAP_FAILED;
+            return MapLoadEnd(*gcMapLoader::Get());
         if (!cUpdateOS())
             break;
         m_nLoadingScreenToLoad = m_nActToLoad = m_nMapToLoad = -1;

@@ -72,6 +72,7 @@ void gcMapLoader::DropReplaced(int nAct)
 bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
 {
     m_bLoadFailed = false;
+    m_bGameStateFailed = false;
     m_bLoadingScreenRefused = false;
     m_nLoadingScreen = nLoadingScreen;
     m_nAct = nAct;
@@ -137,7 +138,15 @@ void gcMapLoader::DrawUntilClosed(gcUIDialog* pDialog)
 bool gcMapLoader::Run()
 {
     gcGame* pGame = gcGame::s_pGame;
-    bool bOk = pGame && gcGame::LoadGameState();
+    if (pGame && !gcGame::LoadGameState()) {
+        // The game's own data, not the map's: the cause is logged already,
+        // naming the file.
+        cLogInfo_("gcMapLoader: the game state could not be loaded");
+        m_bGameStateFailed = true;
+        m_bLoadFailed = true;
+        return false;
+    }
+    bool bOk = pGame != nullptr;
     if (bOk) {
         // A missing screen leaves the load without one; a refused one is
         // damaged game data, and the map is not loaded.

@@ -7,7 +7,6 @@
 #include <array>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -167,9 +166,7 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
     };
     for (const auto& row : rows) {
         const std::string path = GamePath(row.sFile);
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<uint8_t> whole{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        in.close();
+        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
         for (int damage = -1; damage < static_cast<int>(row.damages.size()); ++damage) {
             SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << damage);
             const D how = damage < 0 ? D::kGroup : row.damages[static_cast<size_t>(damage)];
@@ -178,8 +175,7 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
                                          : datagen::DamageFirstGroupRecord(path, how));
             }
             ASSERT_TRUE(row.prepare());
-            m_quiet.m_lines.clear();  // (captures do not nest: the fixture's is the one)
-            const gcTestLogCapture& log = m_quiet;
+            gcTestLogCapture log;
             EXPECT_EQ(row.load(), damage < 0);
             ASSERT_TRUE(datagen::WriteBytes(path, whole));
             unload();

@@ -79,12 +79,13 @@ TEST_F(gcGameRunTest, CommandLineRequestsAMapAsAPair)
         {"/act /map 3", -1, -1},  // no value: the next option is not one
         {"", -1, -1},
     };
+    // The game state loads; no main menu and no act: the load that was asked for fails.
+    ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.commandLine);
         TestLog().clear();
         m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
         cSetCommandLine(row.commandLine);
-        // No main menu and no map loader yet: the load that was asked for fails.
         EXPECT_EQ(m_pGame->Run(), row.nAct >= 0 ? gcGame::RUN_MAP_FAILED : gcGame::RUN_MAIN_MENU_FAILED);
         EXPECT_EQ(m_pGame->m_nActToLoad, row.nAct);
         EXPECT_EQ(m_pGame->m_nMapToLoad, row.nMap);

@@ -24,7 +24,7 @@
 #include "gcGameCore/interface/gcUIControl.h"
 #include "eEngine/eSoundData.h"
 #include "eEngine/eVideoTestUtil.h"
-#include "blockScan.h"
+#include "datagen/recordDamage.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
@@ -131,7 +131,7 @@ TEST_F(gcMainMenuTest, AMenuThatLosesAWidgetIsDamaged)
     std::destroy_at(gcMainMenu::s_pMainMenu);
 
     // The control's confirm event is the file's first with an action.
-    ASSERT_TRUE(blockscan::BreakEventWithActions(GamePath("MainMenu.mnu")));
+    ASSERT_TRUE(datagen::BreakEventWithActions(GamePath("MainMenu.mnu")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMainMenu::Load());
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);

@@ -19,7 +19,7 @@
 #include "eEngine/eVideoTestUtil.h"
 #include "eEngine/eShadow.h"
 #include "eEngine/eZone.h"
-#include "blockScan.h"
+#include "datagen/recordDamage.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 #include "gcGameCore/actions/gcDoLog.h"
@@ -585,7 +585,7 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
                                                     gcUIDialogMgr::Add(20, p, 0x41);
                                                     screen.m_UIDialogs.m_nEnd = 21;
                                                 }));
-    ASSERT_TRUE(blockscan::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
+    ASSERT_TRUE(datagen::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
     EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
@@ -604,9 +604,11 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
     // one's refusal.
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
     ASSERT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_FALSE(gcMapLoader::Get()->m_bGameStateFailed);
     std::filesystem::remove(GamePath("GameState.gs"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
     EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_TRUE(gcMapLoader::Get()->m_bGameStateFailed);
 }
 
 // A thread that fails before the loading screen is loaded still ends the
@@ -617,6 +619,7 @@ TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
     std::filesystem::remove(GamePath("GameState.gs"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0));
     EXPECT_TRUE(gcMapLoader::Get()->m_bLoadFailed);
+    EXPECT_TRUE(gcMapLoader::Get()->m_bGameStateFailed);
     EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenLoaded);
     EXPECT_EQ(gcMap::s_pMap, nullptr);
     // Only the game state comes back: writing the game configuration would
@@ -624,6 +627,7 @@ TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
     ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
     std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0)) << "a missing neighbour fails the load";
+    EXPECT_FALSE(gcMapLoader::Get()->m_bGameStateFailed) << "the map's failure, not the game's";
 }
 
 }  // namespace

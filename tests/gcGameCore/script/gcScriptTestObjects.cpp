@@ -200,11 +200,21 @@ static void CaptureLine(void* pUser, cLogType type, const char* text)
     static_cast<gcTestLogCapture*>(pUser)->m_lines.emplace_back(type, text);
 }
 
-gcTestLogCapture::gcTestLogCapture() : m_previous(cLogSetCallback(&CaptureLine, this)) {}
+// The capture whose lines are being collected; the log keeps its user
+// pointer without handing it back, so an inner capture restores the outer
+// one's from here.
+static gcTestLogCapture* s_pInnermostCapture = nullptr;
+
+gcTestLogCapture::gcTestLogCapture()
+    : m_pOuter(s_pInnermostCapture), m_previous(cLogSetCallback(&CaptureLine, this))
+{
+    s_pInnermostCapture = this;
+}
 
 gcTestLogCapture::~gcTestLogCapture()
 {
-    cLogSetCallback(m_previous, nullptr);
+    s_pInnermostCapture = m_pOuter;
+    cLogSetCallback(m_previous, m_previous == &CaptureLine ? m_pOuter : nullptr);
 }
 
 int gcTestLogCapture::Count(int type, const char* text) const

@@ -125,14 +125,19 @@ void FillEvent(gcEvent& event, Actions*... actions)
 }
 
 // Collects what is logged while it lives (the log is otherwise silent).
+// Captures nest: an inner one takes the lines while it lives, then the
+// outer one collects again. Destroy them in reverse order of making.
 class gcTestLogCapture {
 public:
     gcTestLogCapture();
     ~gcTestLogCapture();
+    gcTestLogCapture(const gcTestLogCapture&) = delete;
+    gcTestLogCapture& operator=(const gcTestLogCapture&) = delete;
     int Count(int type, const char* text) const;  // lines of the kind holding the text
     std::vector<std::pair<int, std::string>> m_lines;
 
 private:
+    gcTestLogCapture* m_pOuter;  // the capture this one replaced, or null
     cLogFunc m_previous;
 };
 
