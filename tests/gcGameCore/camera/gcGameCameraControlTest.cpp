@@ -286,7 +286,8 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
     // (towards +x), so near that the camera has room only beyond about 45
     // degrees from it. kWell: walls all round too near for any room.
     // kCeilingLate: the ceiling comes over a camera placed in the open.
-    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall, kTurnedWall, kWell, kCeilingLate };
+    // kLowCeiling: the pivot a tenth under the ceiling the camera meets.
+    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall, kTurnedWall, kWell, kCeilingLate, kLowCeiling };
     const struct {
         const char* name;
         Shape shape;
@@ -321,13 +322,15 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         // easing back, until the two balance.
         {"in a narrow well", kWell, {0.001f, 0, 0}, 15.0f, 0.0f, 14.9f, 56.0f, 56.0f, -0.3f - 1e-3f, 0.0f, 54.5f},
         {"placed steeper than the cap", kOpen, {0.001f, 0, 0}, 75.0f, 0.0f, 14.0f, 60.01f, 21.0f, -100.0f, 5.0f},
+        // Lowered 4 degrees a tick until it has room beneath a low ceiling.
+        {"a low ceiling", kLowCeiling, {0, 0, 0}, 15.0f, 0.4f - r, 4.5f, 11.01f, 6.0f, -100.0f, 0.0f, 4.5f},
         // Pulled in at once, then turned to a degree below the ceiling.
         {"a ceiling come over the camera", kCeilingLate, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 11.01f, -0.9f, -100.0f,
          1.0f - 1e-3f, -1.25f},
         // Squeezed, the camera swings 6 degrees a tick towards the nearest
         // heading with room, on the side it last swung to (at first +x).
         {"a wall behind facing left of the entity", kTurnedWall, {0.001f, 0, 0}, 0.0f, 0.0f, -5.01f, 60.01f, 60.01f,
-         -100.0f, 1.0f - 1e-3f, -90.0f, 45, 11.0f, 52.0f, 62.0f},
+         -100.0f, 1.0f - 1e-3f, -90.0f, 45, 11.0f, 56.5f, 59.5f},
         {"a wall behind facing right of the entity", kTurnedWall, {0.001f, 0, 0}, 0.0f, 0.0f, -5.01f, 60.01f, 60.01f,
          -100.0f, 1.0f - 1e-3f, -90.0f, 45, -11.0f, 28.0f, 38.0f},
     };
@@ -349,13 +352,14 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
             wall(&tris, row.tilt * kRad, r + 0.7f);
         for (int side = 0; row.shape == kWell && side < 4; ++side)
             wall(&tris, static_cast<float>(side) * 90.0f * kRad, r + 0.3f);
-        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall || row.shape == kCeilingLate;
+        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall || row.shape == kCeilingLate ||
+                              row.shape == kLowCeiling;
         std::vector<ColTri> ceiling;
         AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
         if (bCeiling && row.shape != kCeilingLate)
             tris.insert(tris.end(), ceiling.begin(), ceiling.end());
         ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);  // in place of the last row's
-        const float fOffset = bCeiling ? 0.8f : 0.0f;
+        const float fOffset = row.shape == kLowCeiling ? 0.4f - r : bCeiling ? 0.8f : 0.0f;
         m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = fOffset;
         for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
             f = fOffset;
