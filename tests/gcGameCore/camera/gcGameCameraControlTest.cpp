@@ -459,6 +459,38 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
     }
 }
 
+// Walked straight on and then stopped turned a little, the entity has the
+// camera swing round behind it, slowly, starting at once: the heading held
+// while it walked is let go on the first tick of the stand.
+TEST_F(gcGameCameraControlTest, AStoppedEntityIsSwungBehindFromTheFirstTick)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        float turn;                 // the entity's heading as it stops
+        float afterTick, afterSecond;  // at most this far (degrees) from behind it
+    } rows[] = {{40.0f, 39.95f, 30.0f}, {-40.0f, 39.95f, 30.0f}, {80.0f, 79.9f, 60.0f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.turn);
+        PlaceEntity({0, 0, 0}, 0);
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        Tick(30);
+        PlaceEntity({0, 0, 0}, row.turn);
+        m_entity.m_velocity.Set(0, 0, 0);
+        const auto off = [&] {
+            const mVec3 d = m_cam.GetPos() - Pivot();
+            const float behind = (row.turn + 180.0f) * 0.01745329f;  // heading 0 faces +y
+            return std::fabs(std::remainder(std::atan2(-d.x, d.y) - behind, 6.2831853f)) * 57.29578f;
+        };
+        Tick();
+        const float first = off();
+        Tick(29);
+        EXPECT_LT(first, row.afterTick);
+        EXPECT_LT(off(), row.afterSecond);
+        EXPECT_GT(off(), 0.5f * std::fabs(row.turn)) << "slowly";
+    }
+}
+
 // Whatever the factor, a reorientation behind a moving entity that turned a
 // quarter ends behind it: a slowed one turns slowly, never away.
 TEST_F(gcGameCameraControlTest, EveryReorientFactorEndsBehindTheEntity)
