@@ -79,6 +79,17 @@ TEST_F(gcCameraOccludersUpdateTest, HoldsOnlyTheCreaturesItFades)
         for (int i = 0; i < 30; ++i)
             occ.Update(eye, *followed, tick);
         EXPECT_EQ(occ.Count(), row.heldAfterASecond);
+        // Cleared, nothing is held; one that leaves the world is let go on
+        // the next tick.
+        occ.Clear();
+        EXPECT_EQ(occ.Count(), 0);
+        occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), row.held);
+        c->Disable();
+        occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), 0);
+        ASSERT_TRUE(c->Enable());
+        occ.Update(eye, *followed, tick);
         // Moved away, it eases back to solid and is let go.
         c->m_model.m_localToParent = MakeFrame(20, 20, 0, 0);
         c->m_model.m_nGeomFlags |= eGeom::kDirty;
