@@ -4,6 +4,8 @@
 
 #include "gcGameCore/camera/gcCameraOccluders.h"
 
+#include "../creatures/creatureTestFixture.h"
+
 namespace {
 
 using O = gcCameraOccluders;
@@ -39,6 +41,63 @@ TEST(gcCameraOccludersTest, TargetAlphaByPlace)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_NEAR(O::TargetAlpha(eye, row.centre, row.half, kFollowed, kBody), row.alpha, 1e-5f);
+    }
+}
+
+// Creatures without a mesh (no body: a point) in region 1, whose zone
+// stands at the world's origin, seen from an eye 7 units behind the followed
+// one and looking along +y at it. Only the creatures that want to be
+// see-through are held, and each is let go once it is solid again.
+class gcCameraOccludersUpdateTest : public CreatureTest {};
+
+TEST_F(gcCameraOccludersUpdateTest, HoldsOnlyTheCreaturesItFades)
+{
+    gcTestCreatureTemplate* t = PlaceCreatureTemplate();
+    gcTestCreature* followed = PlacedCreature(t, {0, 7, 0});
+    mOCS eye;
+    eye.MakeIdentity();
+    const cTimeValue tick(20);
+    constexpr int kSlot = 40;
+    const struct {
+        const char* name;
+        mVec3 at;   // where the creature stands
+        int held;   // entries after a tick
+        int heldAfterASecond;
+    } rows[] = {
+        {"a point just past the hiding distance", {2.05f, 0, 0}, 0, 0},
+        {"a point halfway into it", {1.0f, 0, 0}, 1, 1},
+        {"a point far beside the followed one", {5.0f, 7, 0}, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gcTestCreature* c = PlacedCreature(t, row.at);
+        gcEntityMgr::Add(kSlot, c, 0x5A);  // its entry is let go by its handle
+        ASSERT_TRUE(c->Enable());
+        gcCameraOccluders occ;
+        occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), row.held);
+        for (int i = 0; i < 30; ++i)
+            occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), row.heldAfterASecond);
+        // Cleared, nothing is held; one that leaves the world is let go on
+        // the next tick.
+        occ.Clear();
+        EXPECT_EQ(occ.Count(), 0);
+        occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), row.held);
+        c->Disable();
+        occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), 0);
+        ASSERT_TRUE(c->Enable());
+        occ.Update(eye, *followed, tick);
+        // Moved away, it eases back to solid and is let go.
+        c->m_model.m_localToParent = MakeFrame(20, 20, 0, 0);
+        c->m_model.m_nGeomFlags |= eGeom::kDirty;
+        for (int i = 0; i < 30; ++i)
+            occ.Update(eye, *followed, tick);
+        EXPECT_EQ(occ.Count(), 0);
+        c->Disable();
+        gcEntityMgr::s_pInstances[kSlot] = nullptr;
     }
 }
 

@@ -281,7 +281,13 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
 {
     const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
     const float kDeg = 57.29578f;
-    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall };
+    const float kRad = 1.0f / kDeg;
+    // kTurnedWall: a wall behind whose facing is turned by the row's tilt
+    // (towards +x), so near that the camera has room only beyond about 45
+    // degrees from it. kWell: walls all round too near for any room.
+    // kCeilingLate: the ceiling comes over a camera placed in the open.
+    // kLowCeiling: the pivot a tenth under the ceiling the camera meets.
+    enum Shape { kOpen, kWallBehind, kLowWall, kCeiling, kCeilingAndWall, kTurnedWall, kWell, kCeilingLate, kLowCeiling };
     const struct {
         const char* name;
         Shape shape;
@@ -292,18 +298,48 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         float endPitchBelow;       // after the last tick
         float minY;      // the camera never behind this
         float endDist;   // at least this far from the pivot at the end
+        float endPitchAbove = -90.0f;
+        int ticks = 45;
+        float tilt = 0.0f;                                    // kTurnedWall's, degrees
+        float endHeadingMin = -180.0f, endHeadingMax = 180.0f;  // from behind, towards +x
     } rows[] = {
         {"walking at the camera", kOpen, {0, -0.13f, 0}, 15.0f, 0.0f, 10.0f, 21.0f, 21.0f, -100.0f, 5.0f},
         {"moving on, pitched steeply", kOpen, {0.001f, 0, 0}, 55.0f, 0.0f, 14.0f, 55.5f, 21.0f, -100.0f, 5.0f},
         {"moving on, pitched low", kOpen, {0.001f, 0, 0}, 5.0f, 0.0f, 4.9f, 5.1f, 5.1f, -100.0f, 5.0f},
-        {"climbing away", kOpen, {0, 0, 0.05f}, 5.0f, 0.0f, -0.01f, 5.1f, 0.5f, -100.0f, 5.0f},
+        {"climbing away", kOpen, {0, 0, 0.05f}, 5.0f, 0.0f, -0.01f, 5.1f, 0.25f, -100.0f, 5.0f},
         {"backed into a wall", kWallBehind, {0.001f, 0, 0}, 15.0f, 0.0f, -5.0f, 60.01f, 60.01f, -0.5f + r - 1e-3f,
          1.0f - 1e-3f},
         {"a low wall behind", kLowWall, {0.001f, 0, 0}, 40.0f, 0.0f, -5.0f, 60.01f, 60.01f, -2.0f + r - 1e-3f, 1.0f},
         {"a ceiling: a degree below it", kCeiling, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, -0.9f, -100.0f,
-         5.0f},
+         5.0f, -1.25f},
         {"a ceiling and a wall behind", kCeilingAndWall, {0.001f, 0, 0}, 15.0f, 0.5f - r, -5.01f, 60.01f, 60.01f,
          -0.5f + r - 1e-3f, 1.0f - 1e-3f},
+        // Eased back from steep within a second, not at once.
+        {"moving on, pitched steeply, a second on", kOpen, {0.001f, 0, 0}, 55.0f, 0.0f, 14.0f, 55.5f, 25.0f, -100.0f,
+         5.0f, 17.5f, 30},
+        // Nowhere with room: over the entity, 4 degrees a tick, up to the cap.
+        // Nowhere with room: over the entity, 4 degrees a tick against the
+        // easing back, until the two balance.
+        {"in a narrow well", kWell, {0.001f, 0, 0}, 15.0f, 0.0f, 14.9f, 56.0f, 56.0f, -0.3f - 1e-3f, 0.0f, 54.5f},
+        {"placed steeper than the cap", kOpen, {0.001f, 0, 0}, 75.0f, 0.0f, 14.0f, 60.01f, 21.0f, -100.0f, 5.0f},
+        // Lowered 4 degrees a tick until it has room beneath a low ceiling.
+        {"a low ceiling", kLowCeiling, {0, 0, 0}, 15.0f, 0.4f - r, 4.5f, 11.01f, 6.0f, -100.0f, 0.0f, 4.5f},
+        // Pulled in at once, then turned to a degree below the ceiling.
+        {"a ceiling come over the camera", kCeilingLate, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 11.01f, -0.9f, -100.0f,
+         1.0f - 1e-3f, -1.25f},
+        // Squeezed, the camera swings 6 degrees a tick towards the nearest
+        // heading with room, on the side it last swung to (at first +x).
+        {"a wall behind facing left of the entity", kTurnedWall, {0.001f, 0, 0}, 0.0f, 0.0f, -5.01f, 60.01f, 60.01f,
+         -100.0f, 1.0f - 1e-3f, -90.0f, 45, 11.0f, 56.5f, 59.5f},
+        {"a wall behind facing right of the entity", kTurnedWall, {0.001f, 0, 0}, 0.0f, 0.0f, -5.01f, 60.01f, 60.01f,
+         -100.0f, 1.0f - 1e-3f, -90.0f, 45, -11.0f, 28.0f, 38.0f},
+    };
+    // A wall facing the pivot from the heading a (from behind, towards +x),
+    // this far from it.
+    const auto wall = [](std::vector<ColTri>* pTris, float a, float dist) {
+        const mVec3 n(std::sin(a), -std::cos(a), 0), t(std::cos(a), std::sin(a), 0), z(0, 0, 20);
+        const mVec3 c = n * dist;
+        AddQuad(pTris, c - t * 20.0f - z, c - t * 20.0f + z, c + t * 20.0f + z, c + t * 20.0f - z);
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -312,11 +348,18 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
             AddQuad(&tris, {-20, -0.5f, -20}, {-20, -0.5f, 20}, {20, -0.5f, 20}, {20, -0.5f, -20});  // faces +y
         if (row.shape == kLowWall)
             AddQuad(&tris, {-20, -2, -20}, {-20, -2, 0.9f}, {20, -2, 0.9f}, {20, -2, -20});
-        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall;
-        if (bCeiling)
-            AddQuad(&tris, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+        if (row.shape == kTurnedWall)
+            wall(&tris, row.tilt * kRad, r + 0.7f);
+        for (int side = 0; row.shape == kWell && side < 4; ++side)
+            wall(&tris, static_cast<float>(side) * 90.0f * kRad, r + 0.3f);
+        const bool bCeiling = row.shape == kCeiling || row.shape == kCeilingAndWall || row.shape == kCeilingLate ||
+                              row.shape == kLowCeiling;
+        std::vector<ColTri> ceiling;
+        AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+        if (bCeiling && row.shape != kCeilingLate)
+            tris.insert(tris.end(), ceiling.begin(), ceiling.end());
         ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);  // in place of the last row's
-        const float fOffset = bCeiling ? 0.8f : 0.0f;
+        const float fOffset = row.shape == kLowCeiling ? 0.4f - r : bCeiling ? 0.8f : 0.0f;
         m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = fOffset;
         for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
             f = fOffset;
@@ -327,17 +370,24 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         m_cam.m_nFlags &= ~C::kBehindEntity;  // as after a stand: the distance is kept
         m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -15.0f;
         m_cam.m_curDesiredHPR.y = 15.0f;
+        if (row.shape == kCeilingLate) {
+            ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+        }
         const mVec3 pivot(0, 0, row.pivotZ);
-        float lo = 90.0f, hi = -90.0f, pitch = 0.0f;
-        for (int i = 1; i <= 45; ++i) {
+        float lo = 90.0f, hi = -90.0f, pitch = 0.0f, heading = 0.0f;
+        for (int i = 1; i <= row.ticks; ++i) {
             PlaceEntity(row.move * static_cast<float>(i));
             Tick();
             mVec3 d = m_cam.GetPos() - (pivot + m_entity.m_model.m_localToParent.origin);
             d.Normalize();
-            const float last = pitch;
+            const float last = pitch, lastHeading = heading;
             pitch = std::asin(d.z) * kDeg;
-            if (i > 1) {
-                ASSERT_LE(std::fabs(pitch - last), 5.0f) << "smoothly, " << i;
+            heading = std::atan2(d.x, -d.y) * kDeg;
+            if (i == 1 && row.shape == kCeilingLate)
+                continue;  // pulled in to the pivot: no direction yet
+            if (i > (row.shape == kCeilingLate ? 2 : 1)) {
+                ASSERT_LE(std::fabs(pitch - last), 4.01f) << "smoothly, " << i;
+                ASSERT_LE(std::fabs(heading - lastHeading), 6.01f) << "smoothly, " << i;
             }
             lo = std::min(lo, pitch);
             hi = std::max(hi, pitch);
@@ -346,6 +396,9 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         EXPECT_GE(lo, row.minPitch);
         EXPECT_LE(hi, row.maxPitch);
         EXPECT_LT(pitch, row.endPitchBelow);
+        EXPECT_GT(pitch, row.endPitchAbove);
+        EXPECT_GE(heading, row.endHeadingMin);
+        EXPECT_LE(heading, row.endHeadingMax);
         EXPECT_GE(m_cam.GetPos().Dist(pivot + m_entity.m_model.m_localToParent.origin), row.endDist);
     }
 }
@@ -403,6 +456,38 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
             EXPECT_FLOAT_EQ(m_cam.m_params.m_fMaxTimes[i], defaults.m_fMaxTimes[i]);
         }
         EXPECT_FLOAT_EQ(m_cam.m_fFollowEntityHK, 0.98f);
+    }
+}
+
+// Walked straight on and then stopped turned a little, the entity has the
+// camera swing round behind it, slowly, starting at once: the heading held
+// while it walked is let go on the first tick of the stand.
+TEST_F(gcGameCameraControlTest, AStoppedEntityIsSwungBehindFromTheFirstTick)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        float turn;                 // the entity's heading as it stops
+        float afterTick, afterSecond;  // at most this far (degrees) from behind it
+    } rows[] = {{40.0f, 39.95f, 30.0f}, {-40.0f, 39.95f, 30.0f}, {80.0f, 79.9f, 60.0f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.turn);
+        PlaceEntity({0, 0, 0}, 0);
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        Tick(30);
+        PlaceEntity({0, 0, 0}, row.turn);
+        m_entity.m_velocity.Set(0, 0, 0);
+        const auto off = [&] {
+            const mVec3 d = m_cam.GetPos() - Pivot();
+            const float behind = (row.turn + 180.0f) * 0.01745329f;  // heading 0 faces +y
+            return std::fabs(std::remainder(std::atan2(-d.x, d.y) - behind, 6.2831853f)) * 57.29578f;
+        };
+        Tick();
+        const float first = off();
+        Tick(29);
+        EXPECT_LT(first, row.afterTick);
+        EXPECT_LT(off(), row.afterSecond);
+        EXPECT_GT(off(), 0.5f * std::fabs(row.turn)) << "slowly";
     }
 }
 
