@@ -28,7 +28,7 @@ bool ReadRawArray(const cReadBlock& rb, cMemPool* pPool, const char* sWhat, int3
     if (rb.Failed())
         return false;
     if (n < 0 || n > kMaxIndexed || !Fits(rb, n, recordBytes)) {
-        cLogError_("eZone: %d %s refused (at most %d, and within the block)", n, sWhat, kMaxIndexed);
+        rb.m_file.Fail("eZone: %d %s refused (at most %d, and within the block)", n, sWhat, kMaxIndexed);
         return false;
     }
     *pCount = n;
@@ -60,7 +60,7 @@ bool eZone::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nStrips < 0 || d->nStrips > kMaxLinked || !Fits(rb, d->nStrips, eZoneVisStrip::kFileBytes)) {
-        cLogError_("eZone \"%s\": %d strips refused", m_name.m_sData, d->nStrips);
+        rb.m_file.Fail("eZone \"%s\": %d strips refused", m_name.m_sData, d->nStrips);
         return false;
     }
     if (!NewArray(pPool, d->nStrips, &d->pStrips))
@@ -80,8 +80,8 @@ bool eZone::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nDisplayListBytes < 0 || !Fits(rb, d->nDisplayListBytes, 1)) {
-        cLogError_("eZone \"%s\": a display-list block of %d bytes runs past its block", m_name.m_sData,
-                   d->nDisplayListBytes);
+        rb.m_file.Fail("eZone \"%s\": a display-list block of %d bytes runs past its block", m_name.m_sData,
+                       d->nDisplayListBytes);
         return false;
     }
     const uint32_t nListBytes = static_cast<uint32_t>(d->nDisplayListBytes);
@@ -112,8 +112,8 @@ bool eZone::ReadLightmap(const cFile& file, int32_t nLightmaps, cMemPool* pPool,
     // overwrite its neighbours' lightmaps.
     const int64_t first = m_nLightmapStartIndex;
     if (nLightmaps < 0 || nLightmaps > m_nLightmapTextures || first < 0 || first + nLightmaps > eTextureMgr::kSlots) {
-        cLogError_("eZone \"%s\": %d lightmaps refused (%d slots reserved from %d)", m_name.m_sData, nLightmaps,
-                   m_nLightmapTextures, m_nLightmapStartIndex);
+        file.Fail("eZone \"%s\": %d lightmaps refused (%d slots reserved from %d)", m_name.m_sData, nLightmaps,
+                  m_nLightmapTextures, m_nLightmapStartIndex);
         return false;
     }
     eLightmap* pLightmap = pPool->New<eLightmap>();
@@ -149,7 +149,7 @@ bool eZone::ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nTriLists < 0 || d->nTriLists > kMaxLinked || !Fits(rb, d->nTriLists, eZoneColTriList::kFileBytes)) {
-        cLogError_("eZone \"%s\": %d triangle lists refused", m_name.m_sData, d->nTriLists);
+        rb.m_file.Fail("eZone \"%s\": %d triangle lists refused", m_name.m_sData, d->nTriLists);
         return false;
     }
     if (!NewArray(pPool, d->nTriLists, &d->pTriLists))
@@ -166,7 +166,7 @@ bool eZone::ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
         return false;
     // First triangle and count are both 16-bit, so lists reach no further.
     if (d->nTris < 0 || d->nTris > 2 * kMaxLinked || !Fits(rb, d->nTris, 6)) {
-        cLogError_("eZone \"%s\": %d collision triangles refused", m_name.m_sData, d->nTris);
+        rb.m_file.Fail("eZone \"%s\": %d collision triangles refused", m_name.m_sData, d->nTris);
         return false;
     }
     if (!NewArray(pPool, 3 * static_cast<int64_t>(d->nTris), &d->pTris))
@@ -176,7 +176,7 @@ bool eZone::ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nVerts < 0 || d->nVerts > kMaxIndexed || !Fits(rb, d->nVerts, 6)) {
-        cLogError_("eZone \"%s\": %d collision vertices refused", m_name.m_sData, d->nVerts);
+        rb.m_file.Fail("eZone \"%s\": %d collision vertices refused", m_name.m_sData, d->nVerts);
         return false;
     }
     if (!NewArray(pPool, 3 * static_cast<int64_t>(d->nVerts), &d->pVerts))

@@ -241,7 +241,9 @@ TEST_F(eZoneFileTest, DamagedIndicesAreRefused)
         row.damage(data);
         ASSERT_TRUE(WriteZone("bad.zon", room, data));
         eZone zone;
-        EXPECT_FALSE(ReadZone("bad.zon", &zone));
+        bool bFileFailed = false;
+        EXPECT_FALSE(ReadZone("bad.zon", &zone, &bFileFailed));
+        EXPECT_TRUE(bFileFailed);  // so the error names the file
         EXPECT_EQ(zone.m_pVisData, nullptr);
         EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
     }
@@ -277,7 +279,9 @@ TEST_F(eZoneFileTest, MoreLightmapsThanReservedSlotsAreRefused)
     eTextureMgr::Add(kLightmapSlot + 1, &neighbour, 0x4321);
     LogCatcher quiet;
     eZone zone;
-    EXPECT_FALSE(ReadZone("two.zon", &zone));
+    bool bFileFailed = false;
+    EXPECT_FALSE(ReadZone("two.zon", &zone, &bFileFailed));
+    EXPECT_TRUE(bFileFailed);  // so the error names the file
     EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot], nullptr);
     EXPECT_EQ(eTextureMgr::s_pInstances[kLightmapSlot + 1], &neighbour);
     EXPECT_GT(quiet.m_nErrors, 0);

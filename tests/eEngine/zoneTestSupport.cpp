@@ -106,7 +106,7 @@ bool ZoneTest::WriteZone(const std::string& name, const datagen::ZoneDesc& desc,
     return datagen::WriteZoneFile(m_data.HostPath(name.c_str()), desc, data);
 }
 
-bool ZoneTest::ReadZone(const std::string& name, eZone* pZone)
+bool ZoneTest::ReadZone(const std::string& name, eZone* pZone, bool* pFileFailed)
 {
     pZone->m_nLightmapStartIndex = kLightmapSlot;
     pZone->m_nLightmapTextures = 1;
@@ -120,6 +120,8 @@ bool ZoneTest::ReadZone(const std::string& name, eZone* pZone)
                 pZone->Read(file, &m_zonePool);
     }
     const bool bFailed = file.Failed();
+    if (pFileFailed)
+        *pFileFailed = bFailed;
     file.Close();
     return bRead && !bFailed;
 }

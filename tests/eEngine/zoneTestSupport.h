@@ -32,7 +32,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    bool ReadZone(const std::string& name, eZone* pZone);
+    // pFileFailed, when given, tells whether the file was failed, which is
+    // what names it in the log.
+    bool ReadZone(const std::string& name, eZone* pZone, bool* pFileFailed = nullptr);
     bool WriteZone(const std::string& name, const datagen::ZoneDesc& desc);
     bool WriteZone(const std::string& name, const datagen::ZoneDesc& desc, const datagen::ZoneData& data);
 
