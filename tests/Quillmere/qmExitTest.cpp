@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -103,6 +104,17 @@ std::vector<qmtest::ChildStep> InterruptTheMap(const std::string&)
     return {{"its first frame is shown", [](int pid) { kill(pid, SIGINT); }}};
 }
 
+// The file-size limit lowered to 1 KiB once the map is running: the frame
+// written at the end no longer fits. Its signal's default action would end
+// the program before its shutdown, with neither the message nor exit 1.
+std::vector<qmtest::ChildStep> LimitFileSize(const std::string&)
+{
+    return {{"its first frame is shown", [](int pid) {
+                 const rlimit limit = {1024, 1024};
+                 prlimit(pid, RLIMIT_FSIZE, &limit, nullptr);
+             }}};
+}
+
 // SIGHUP (the terminal closed) once the map is running.
 std::vector<qmtest::ChildStep> HangUpOnTheMap(const std::string&)
 {
@@ -139,6 +151,9 @@ const ExitRow kRows[] = {
      "gcGame: act 99 refused: acts are 1 to 12"},
     {"unwritable capture", {"--headless", "--frames", "30", "--capture", "/nonexistent/qm/frame.png"}, 1,
      "could not write the frame to \"/nonexistent/qm/frame.png\""},
+    {"capture past the file-size limit",
+     {"--headless", "--frames", "300", "--capture", "{dir}/frame.png", "/act", "1", "/map", "1"}, 1,
+     "could not write the frame to", nullptr, LimitFileSize},
     // The restarted program goes on after the reset, within the same 300
     // frames; it used to replay the reset for ever.
     {"scripted reset", {"--headless", "--frames", "300", "--input", "{dir}/reset.txt", "/act", "1", "/map", "1"}, 0,

@@ -90,6 +90,10 @@ void InstallQuitSignals()
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &action, nullptr);
+    // A write past the file-size limit then fails (EFBIG) and is reported as
+    // the write's failure (the frame, the sound, a save) instead of the
+    // signal's default action ending the program without its shutdown.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool Interlaced(const GXRenderModeObj* mode)
