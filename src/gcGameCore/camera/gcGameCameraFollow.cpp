@@ -64,21 +64,51 @@ bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
     return Collide(start, pPos, bRepeat) || bHit;
 }
 
-float gcGameCamera::PullIn(const mVec3& pivot, const mVec3& fwd, float fFrom, float fWallDist, mVec3* pPos)
+float gcGameCamera::PullIn(const mVec3& pivot, float fHeading, float* pPitch, float fFrom, float fWallDist,
+                           mVec3* pPos)
 {
-    // A wall met only by the level sweep, the camera seeing the entity over
-    // its top, rose there as the pivot dropped below that top (the entity
-    // stepping or falling down past it): pulled in at once, the view would
-    // cut from afar to over the entity. It comes in over the top instead,
-    // a share of its distance a tick; a wall in the line of sight still
-    // pulls it in at once.
+    // A wall met only by the level sweep rose there as the pivot dropped
+    // below its top (the entity stepping or falling down past it): pulled
+    // in at once, the view would cut from afar to over the entity. The
+    // camera comes in over the top instead, a share of its distance a tick,
+    // turned over the entity as far as it needs to see it past the wall's
+    // edge; where even the steepest pitch cannot, it is pulled in along
+    // that pitch, no nearer than the level sweep's wall.
     const float fEased = std::min(fFrom * kPullInKeep, m_PosCtrl.fDesiredMinDist);
     if (fEased <= fWallDist)
         return fWallDist;
-    mVec3 eased = pivot + fwd * fEased;
-    if (Collide(pivot, &eased, true))
-        return fWallDist;
-    *pPos = eased;
+    const auto seen = [&](float fPitch, mVec3* pAt) {
+        *pAt = pivot + Forward(fHeading, fPitch) * fEased;
+        return !Collide(pivot, pAt, true);
+    };
+    mVec3 at;
+    const float fFromPitch = std::min(*pPitch, kMaxFollowPitch);
+    float fSeen = fFromPitch;
+    if (!seen(fSeen, &at)) {
+        if (!seen(kMaxFollowPitch, &at)) {
+            // Steepest, it stands in front of the edge it meets there when
+            // that leaves it farther out than the level sweep's wall.
+            const float fReach = at.Dist(pivot);
+            if (fReach <= fWallDist)
+                return fWallDist;
+            *pPitch = kMaxFollowPitch;
+            *pPos = at;
+            return fReach;
+        }
+        float fHidden = fFromPitch;
+        fSeen = kMaxFollowPitch;
+        for (int i = 0; i < kClearSteps; ++i) {
+            const float fMid = 0.5f * (fHidden + fSeen);
+            mVec3 mid;
+            if (seen(fMid, &mid))
+                fSeen = fMid;
+            else
+                fHidden = fMid;
+        }
+        seen(fSeen, &at);
+    }
+    *pPitch = fSeen;
+    *pPos = at;
     return fEased;
 }
 
@@ -292,7 +322,7 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
             if (fWallDist <= ctrl.fDesiredMinDist) {
                 // Pulled in at once; the distance waits a second before it
                 // eases out again.
-                const float fIn = PullIn(pivot, fwd, Dc, fWallDist, &pos);
+                const float fIn = PullIn(pivot, H, &Pf, Dc, fWallDist, &pos);
                 if (fIn == fWallDist)
                     pos = wall;
                 ctrl.timeSinceSnapped = cTimeValue(0);
