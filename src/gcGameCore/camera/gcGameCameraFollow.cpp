@@ -79,7 +79,7 @@ float gcGameCamera::PullIn(const mVec3& pivot, float fHeading, float* pPitch, fl
         return fWallDist;
     const auto seen = [&](float fPitch, mVec3* pAt) {
         *pAt = pivot + Forward(fHeading, fPitch) * fEased;
-        return !Collide(pivot, pAt, true);
+        return !Collide(pivot, pAt, false);
     };
     mVec3 at;
     const float fFromPitch = std::min(*pPitch, kMaxFollowPitch);
