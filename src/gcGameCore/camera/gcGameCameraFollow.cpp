@@ -332,7 +332,10 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
                 fDistTarget = fIn;
                 bFinalCollide = false;
             } else {
-                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, fNearest);
+                // Let out to the entity's size no faster than it comes in
+                // over a wall's top: at once, a camera coming in over an
+                // edge would spring back out and in again tick by tick.
+                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, std::min(fNearest, Dc / kPullInKeep));
             }
         }
         if (!bHit || fWallDist > ctrl.fDesiredMinDist) {
