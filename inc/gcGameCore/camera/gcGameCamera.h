@@ -316,6 +316,11 @@ private:
     // same share, so that it never passes over a wall's top to stand
     // beyond it. True when anything was hit.
     bool CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat);
+    // The distance a camera fFrom from the pivot is pulled in to by a wall
+    // fWallDist away: fWallDist, or, where the pivot sees the camera over
+    // the wall's top at *pPitch or steeper (up to kMaxFollowPitch), a share
+    // of fFrom, *pPitch and *pPos set there.
+    float PullIn(const mVec3& pivot, float fHeading, float* pPitch, float fFrom, float fWallDist, mVec3* pPos);
     // The wall test along a heading and pitch (degrees): *pWall is the
     // point OFF_MINDIST from the pivot pulled in front of what lies between
     // (one pass, in reach); true on a hit.

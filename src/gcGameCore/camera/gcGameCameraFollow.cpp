@@ -1,8 +1,9 @@
 // The player camera: the follow-entity tick. The camera always stands on a
 // sphere around a pivot above the entity, at a heading and pitch eased
 // towards the place behind it and at a distance eased towards OFF_MINDIST;
-// walls between the pivot and the camera pull it in at once, and it lets
-// the distance out again only after a second without a wall.
+// walls between the pivot and the camera pull it in at once (over a wall's
+// top it can see across, a share of the way a tick), and it lets the
+// distance out again only after a second without a wall.
 #include "gcGameCore/camera/gcGameCamera.h"
 
 #include <algorithm>
@@ -31,6 +32,9 @@ constexpr float kMeshClearance = 0.25f;
 // Halvings of the pitch range ClearPitch searches: 65 degrees to 0.25.
 constexpr int kClearSteps = 8;
 constexpr float kGrazeMargin = 1.0f;  // degrees
+// The share of its distance a camera coming in over a wall's top keeps each
+// tick: the entity grows on screen by at most a ninth a tick.
+constexpr float kPullInKeep = 0.9f;
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
@@ -58,6 +62,54 @@ bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
         *pPos = start + (*pPos - start) * (level.Dist(start) / fLevel);
     }
     return Collide(start, pPos, bRepeat) || bHit;
+}
+
+float gcGameCamera::PullIn(const mVec3& pivot, float fHeading, float* pPitch, float fFrom, float fWallDist,
+                           mVec3* pPos)
+{
+    // A wall met only by the level sweep rose there as the pivot dropped
+    // below its top (the entity stepping or falling down past it): pulled
+    // in at once, the view would cut from afar to over the entity. The
+    // camera comes in over the top instead, a share of its distance a tick,
+    // turned over the entity as far as it needs to see it past the wall's
+    // edge; where even the steepest pitch cannot, it is pulled in along
+    // that pitch, no nearer than the level sweep's wall.
+    const float fEased = std::min(fFrom * kPullInKeep, m_PosCtrl.fDesiredMinDist);
+    if (fEased <= fWallDist)
+        return fWallDist;
+    const auto seen = [&](float fPitch, mVec3* pAt) {
+        *pAt = pivot + Forward(fHeading, fPitch) * fEased;
+        return !Collide(pivot, pAt, false);
+    };
+    mVec3 at;
+    const float fFromPitch = std::min(*pPitch, kMaxFollowPitch);
+    float fSeen = fFromPitch;
+    if (!seen(fSeen, &at)) {
+        if (!seen(kMaxFollowPitch, &at)) {
+            // Steepest, it stands in front of the edge it meets there when
+            // that leaves it farther out than the level sweep's wall.
+            const float fReach = at.Dist(pivot);
+            if (fReach <= fWallDist)
+                return fWallDist;
+            *pPitch = kMaxFollowPitch;
+            *pPos = at;
+            return fReach;
+        }
+        float fHidden = fFromPitch;
+        fSeen = kMaxFollowPitch;
+        for (int i = 0; i < kClearSteps; ++i) {
+            const float fMid = 0.5f * (fHidden + fSeen);
+            mVec3 mid;
+            if (seen(fMid, &mid))
+                fSeen = fMid;
+            else
+                fHidden = fMid;
+        }
+        seen(fSeen, &at);
+    }
+    *pPitch = fSeen;
+    *pPos = at;
+    return fEased;
 }
 
 bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
@@ -270,15 +322,20 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
             if (fWallDist <= ctrl.fDesiredMinDist) {
                 // Pulled in at once; the distance waits a second before it
                 // eases out again.
-                pos = wall;
+                const float fIn = PullIn(pivot, H, &Pf, Dc, fWallDist, &pos);
+                if (fIn == fWallDist)
+                    pos = wall;
                 ctrl.timeSinceSnapped = cTimeValue(0);
-                ctrl.fDesiredMinDist = fWallDist;
+                ctrl.fDesiredMinDist = fIn;
                 for (float& entry : ctrl.minDistFilter)
-                    entry = fWallDist;
-                fDistTarget = fWallDist;
+                    entry = fIn;
+                fDistTarget = fIn;
                 bFinalCollide = false;
             } else {
-                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, fNearest);
+                // Let out to the entity's size no faster than it comes in
+                // over a wall's top: at once, a camera coming in over an
+                // edge would spring back out and in again tick by tick.
+                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, std::min(fNearest, Dc / kPullInKeep));
             }
         }
         if (!bHit || fWallDist > ctrl.fDesiredMinDist) {

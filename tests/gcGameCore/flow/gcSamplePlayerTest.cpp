@@ -1947,21 +1947,41 @@ TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndIn
 // New Game, run east, let go, then the stick held back: the player walks
 // back west towards the camera and into the west wall. The camera never
 // stands beyond the wall and never cuts in; likewise at the second map's
-// west end.
+// west end. Nor does it cut in as the player goes west off the terrace
+// and down the garden's steps, the camera standing beyond the garden's
+// wall: the pivot drops below the wall's top, and the camera comes in
+// over it.
 TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCutsIn)
 {
-    for (const int nMap : {0, 1}) {
-        SCOPED_TRACE(nMap);
+    using Leg = WalkTheWay::Leg;
+    const struct {
+        const char* name;
+        int nMap;
+        std::vector<Leg> legs;  // none: the input below
+        float west;             // as far west as the player comes
+    } rows[] = {
+        {"back to the west wall from afar", 0, {}, kWestX},
+        {"second map, back to the west wall from afar", 1, {}, kWestX},
+        {"off the terrace's end into the garden", 0,
+         {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}, {-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}, -9.5f},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
         NewGame();
         RecordView view;
-        Play("0 0 -\n10 0 - 0 72\n100 0 -\n130 0 - 0 -72\n440 0 -\n", 460, nMap, &view);
-        ExpectSteadyView(view, 0, nMap ? "second map, back to the west wall from afar" : "back to the west wall from afar");
+        WalkTheWay way(r.legs);
+        way.pNextAction = &view;
+        if (r.legs.empty())
+            Play("0 0 -\n10 0 - 0 72\n100 0 -\n130 0 - 0 -72\n440 0 -\n", 460, r.nMap, &view);
+        else
+            Play("", 1200, r.nMap, &way);
+        ExpectSteadyView(view, 0, r.name);
         float west = 0.0f;
         for (const RecordView::View& x : view.m_views) {
             ASSERT_TRUE(CameraInside(x.camera, x.player)) << x.camera.x << " " << x.camera.y;
             west = std::min(west, x.player.x);
         }
-        EXPECT_LT(west, kWestX + 0.5f) << "at the wall";
+        EXPECT_LT(west, r.west + 0.5f) << "at the wall";
     }
     EXPECT_EQ(Problems(), 0);
 }
