@@ -86,12 +86,24 @@ float gcGameCamera::PullIn(const mVec3& pivot, float fHeading, float* pPitch, fl
     float fSeen = fFromPitch;
     if (!seen(fSeen, &at)) {
         if (!seen(kMaxFollowPitch, &at)) {
-            // Steepest, it stands in front of the edge it meets there when
-            // that leaves it farther out than the level sweep's wall.
+            // Steepest, it comes in towards the edge it meets there, still
+            // a share of its distance a tick, when that leaves it farther
+            // out than the level sweep's wall: an entity dropping into a
+            // narrow pit is then hidden by the edge for a few ticks, where
+            // a camera put in front of the edge at once would cut in.
             const float fReach = at.Dist(pivot);
             if (fReach <= fWallDist)
                 return fWallDist;
             *pPitch = kMaxFollowPitch;
+            // It moves there along its own path, so that it never passes
+            // into what lies beyond the edge; where that path meets
+            // something it could stay caught, and stands in front of the
+            // edge instead.
+            mVec3 eased = pivot + Forward(fHeading, kMaxFollowPitch) * fEased;
+            if (fEased > fReach && !Collide(GetPos(), &eased, false)) {
+                *pPos = eased;
+                return fEased;
+            }
             *pPos = at;
             return fReach;
         }
