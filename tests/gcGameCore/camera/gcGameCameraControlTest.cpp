@@ -426,6 +426,59 @@ TEST_F(gcGameCameraControlTest, UnderACeilingThePivotAndTheCameraStayBelowIt)
     }
 }
 
+// The entity drops past a thin wall's top into a pit too deep for the
+// camera beyond the wall to see into over it, even at the steepest pitch.
+// Open above, the camera comes down over the wall a tenth of its distance a
+// tick, never into it, until it stands in front of it (the last step, past
+// the edge, is as long as the camera is wide). With a canopy over
+// the ground beyond the wall, which its own way down would pass through,
+// it stands in front of the wall at once.
+TEST_F(gcGameCameraControlTest, DroppedIntoAPitTheCameraComesDownOverTheWallUnlessItsWayIsBarred)
+{
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    constexpr float kTop = -0.85f;  // the wall's top, 2.15 over the pivot's lowest
+    const struct {
+        const char* name;
+        bool bCanopy;
+        float minStep, maxStep;  // the least share of its distance the camera keeps from one tick to the next
+    } rows[] = {
+        // A tenth a tick, and a last step past the wall's edge of less than
+        // a quarter (the camera's own size). Before: 0.38 at once.
+        {"open above", false, 0.78f, 0.901f},
+        {"a canopy beyond the wall", true, 0.3f, 0.5f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The wall from y = -1.8 to -1.5, its top at 0; the canopy at 0.8.
+        std::vector<ColTri> tris;
+        AddQuad(&tris, {-20, -1.5f, -10}, {-20, -1.5f, kTop}, {20, -1.5f, kTop}, {20, -1.5f, -10});  // faces +y
+        AddQuad(&tris, {-20, -1.8f, kTop}, {20, -1.8f, kTop}, {20, -1.5f, kTop}, {-20, -1.5f, kTop});  // faces +z
+        AddQuad(&tris, {20, -1.8f, -10}, {20, -1.8f, kTop}, {-20, -1.8f, kTop}, {-20, -1.8f, -10});  // faces -y
+        if (row.bCanopy)
+            AddQuad(&tris, {-20, -8, 0.8f}, {20, -8, 0.8f}, {20, -1.8f, 0.8f}, {-20, -1.8f, 0.8f});  // faces +z
+        ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+        PlaceEntity({0, 0, 1});
+        m_entity.m_velocity = mVec3(0, 0.03f, -30.0f);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.m_nFlags &= ~C::kBehindEntity;
+        float last = m_cam.GetPos().Dist(Pivot()), least = 1.0f;
+        for (int i = 1; i <= 40; ++i) {
+            SCOPED_TRACE(i);
+            PlaceEntity({0, 0.001f * static_cast<float>(i), 1.0f - static_cast<float>(std::min(i, 4))});
+            Tick();
+            const mVec3 at = m_cam.GetPos();
+            const float dist = at.Dist(Pivot());
+            least = std::min(least, dist / last);
+            last = dist;
+            ASSERT_TRUE(at.y >= -1.5f + r - 1e-3f || at.y <= -1.8f - r + 1e-3f || at.z >= kTop + r - 1e-3f) << "in the wall";
+            ASSERT_TRUE(!row.bCanopy || at.y >= -1.8f || at.z >= 0.8f + r - 1e-3f) << "through the canopy";
+        }
+        EXPECT_GE(least, row.minStep);
+        EXPECT_LE(least, row.maxStep);
+        EXPECT_LT(m_cam.GetPos().y, -1.5f + r + 1e-3f) << "in front of the wall at the end";
+    }
+}
+
 TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
