@@ -34,6 +34,10 @@ function(qm_test_binary name dirs)
   add_executable(${name} ${srcs} ${CMAKE_SOURCE_DIR}/tests/testMain.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/platform/src)
   target_link_libraries(${name} PRIVATE qm_datagen GTest::gtest GTest::gmock ${ARGN})
+  # Every test file reads the test framework's header, about two seconds of
+  # compiling each: read once per binary instead, it keeps a build of
+  # everything on two cores some minutes shorter.
+  target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
   # A skipped test is reported as skipped, not passed (drawing tests skip
   # when the machine has no OpenGL).
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60

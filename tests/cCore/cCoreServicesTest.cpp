@@ -85,7 +85,8 @@ TEST(cCoreServices, CommandLineForms)
     cSetCommandLine("/ x");
     EXPECT_FALSE(cGetCommandLineValue("", &value));  // an empty name matches nothing
     EXPECT_FALSE(cGetCommandLineValue(nullptr, &value));
-    const std::string cut = std::string(kCommandLineSize - 3, ' ') + "/ab";  // the buffer keeps "/a"
+    std::string cut(kCommandLineSize - 3, ' ');
+    cut += "/ab";  // the buffer keeps "/a"
     cSetCommandLine(cut.c_str());
     EXPECT_TRUE(cGetCommandLineValue("a", &value));
     EXPECT_FALSE(cGetCommandLineValue("ab", &value));
