@@ -26,7 +26,6 @@ namespace {
 using A = gcDoEffectActivate;
 using S = gcDoEffectSpawn;
 constexpr int kMeshSlot = 5;
-constexpr int kTemplateSlot = 7;
 constexpr int kPointSlot = 4;
 constexpr int kFirstEffectSlot = 0;  // the map's range may begin at the first slot
 
