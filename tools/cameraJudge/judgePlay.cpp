@@ -98,7 +98,9 @@ void StartGame(const std::string& dataDir, const std::string& commandLine, const
     static Watch s_watch;
     s_watch.rules.Begin(nSeed);
     s_pWatch = &s_watch;
-    char sInput[] = "/tmp/camera-judge-XXXXXX";
+    const char* sRoot = std::getenv("TMPDIR");
+    std::string input = std::string(sRoot && *sRoot ? sRoot : "/tmp") + "/camera-judge-XXXXXX";
+    char* sInput = input.data();
     const int nInput = mkstemp(sInput);
     const bool bWritten = nInput >= 0 && write(nInput, route.input.data(), route.input.size()) ==
                                              static_cast<ssize_t>(route.input.size());
