@@ -87,6 +87,33 @@ TEST(judgeScreenTest, BoxCornersTakeTheFramesAxes)
     EXPECT_NEAR(corners[7].Dist(frame.origin), std::sqrt(14.0f), 1e-5f);
 }
 
+TEST(judgeScreenTest, BoxEntryIsWhereASegmentFirstMeetsTheBox)
+{
+    mOCS frame;
+    frame.MakeIdentity();
+    frame.basis.SetH(90.0f);  // its x along the world's y
+    frame.origin = mVec3(0.0f, 10.0f, 0.0f);
+    const mVec3 half(2.0f, 1.0f, 1.0f);  // 4 along the world's y, 2 across x
+    const struct {
+        const char* name;
+        mVec3 from, to;
+        float share;
+    } rows[] = {
+        {"along its long axis", {0, 0, 0}, {0, 10, 0}, 0.8f},
+        {"across its short one", {-5, 10, 0}, {5, 10, 0}, 0.4f},
+        {"from inside", {0, 10.5f, 0}, {0, 20, 0}, 0.0f},
+        {"stopping short", {0, 0, 0}, {0, 7.9f, 0}, 1.0f},
+        {"passing above", {0, 0, 1.5f}, {0, 20, 1.5f}, 1.0f},
+        {"passing beside, parallel", {1.5f, 0, 0}, {1.5f, 20, 0}, 1.0f},
+        {"diagonal, missing the corner", {0, 7, 0}, {2, 8.8f, 0}, 1.0f},
+        {"diagonal, through the corner", {0, 7, 0}, {2, 9.2f, 0}, 0.5f / 1.1f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(BoxEntry(frame, half, row.from, row.to), row.share, 1e-5f);
+    }
+}
+
 TEST(judgeScreenTest, HullDropsInnerAndRepeatedPoints)
 {
     const Outline hull = Hull({{0, 0}, {1, 0}, {0.5f, 0.5f}, {1, 1}, {0, 1}, {1, 0}, {0.5f, 0}, {0, 0.5f}});
