@@ -88,6 +88,19 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
     }
 }
 
+// Seed 1189's route from map 1 jumps the player onto the shed's roof beam:
+// from frame 955 its box sinks into the beam, which then lies between the
+// box's centre and the camera although nothing stands between the camera
+// and the box. The rays end where they meet the box.
+TEST_F(judgePlayTest, WhatLiesInsideThePlayersBoxIsNotBetween)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    ASSERT_TRUE(Play(MakeRoute(1189, 970, 1), 970, &rules, &figures));
+    EXPECT_EQ(rules.Stat(RULE_BEYOND_WALL).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_HIDDEN).nBroken, 0u);
+}
+
 TEST_F(judgePlayTest, AGameThatCannotRunIsReported)
 {
     cameraJudgeRules rules;
