@@ -3,6 +3,7 @@
 // half a second to five seconds apart.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -88,7 +89,7 @@ TEST(judgeRouteTest, RoutesAreFixedByTheirSeed)
 // taps held six frames, let-gos and the updraft now and then.
 TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
 {
-    int nJumps = 0, nStrikes = 0, nStands = 0, nUpdrafts = 0, nRoutes = 0;
+    int nJumps = 0, nStrikes = 0, nStands = 0, nUpdrafts = 0, nRoutes = 0, nWalks = 0, nRuns = 0;
     for (uint32_t nSeed = 0; nSeed < 60; ++nSeed) {
         SCOPED_TRACE(nSeed);
         const Route route = MakeRoute(nSeed, 3000, 1 + static_cast<int>(nSeed % 3));
@@ -97,6 +98,7 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
         ++nRoutes;
         nUpdrafts += lines[1].sx == -60 && lines[1].sy == 40 ? 1 : 0;
         uint64_t nLastChange = lines[1].nFrame;
+        bool bLastStand = false;
         for (size_t i = 1; i < lines.size(); ++i) {
             const Line& l = lines[i];
             EXPECT_EQ(l.nPort, 0);
@@ -113,11 +115,19 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
                 continue;
             }
             if (i > 1) {
+                // Half a second to three seconds of the stick held, up to
+                // five of it let go.
                 const uint64_t nGap = l.nFrame - nLastChange;
                 EXPECT_GE(nGap, 15u) << "at " << l.nFrame;
-                EXPECT_LE(nGap, 150u) << "at " << l.nFrame;
+                EXPECT_LE(nGap, bLastStand ? 150u : 90u) << "at " << l.nFrame;
             }
-            nStands += l.sx == 0 && l.sy == 0 ? 1 : 0;
+            const bool bStand = l.sx == 0 && l.sy == 0;
+            const float fPush = std::hypot(static_cast<float>(l.sx), static_cast<float>(l.sy));
+            nStands += bStand ? 1 : 0;
+            nWalks += std::fabs(fPush - 36.0f) < 1.0f ? 1 : 0;
+            nRuns += std::fabs(fPush - 72.0f) < 1.0f ? 1 : 0;
+            EXPECT_TRUE(bStand || (fPush > 19.0f && fPush < 73.0f)) << "at " << l.nFrame << ": " << fPush;
+            bLastStand = bStand;
             nLastChange = l.nFrame;
         }
         EXPECT_GE(nLastChange + 150, 3000u) << "the route lasts its frames";
@@ -125,6 +135,9 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
     EXPECT_GT(nJumps, nRoutes * 3);
     EXPECT_GT(nStrikes, nRoutes * 2);
     EXPECT_GT(nStands, nRoutes * 3);
+    EXPECT_GT(nJumps, nStrikes) << "seven jumps to five strikes";
+    EXPECT_GT(nWalks, nRoutes * 3) << "the stick half pushed";
+    EXPECT_GT(nRuns, nRoutes * 3) << "fully pushed";
     EXPECT_GT(nUpdrafts, 5);
     EXPECT_LT(nUpdrafts, 40) << "only routes from map 1 go there, one in three";
 }

@@ -100,6 +100,15 @@ FrameFacts Looking(float fPitchDown, float fHeading = 0.0f, float fUpZ = 1.0f)
     return x;
 }
 
+// Facing the other way, the view's axis a little longer than a unit:
+// their dot product falls below -1.
+FrameFacts Reversed()
+{
+    FrameFacts x = Follow();
+    x.forward = mVec3(0.0f, -1.00001f, 0.0f);
+    return x;
+}
+
 TEST(judgeRulesTest, PitchAndFlips)
 {
     FrameFacts cut = Looking(10.0f, 170.0f);
@@ -110,6 +119,7 @@ TEST(judgeRulesTest, PitchAndFlips)
         {"89 degrees of turn in a frame", {Looking(10.0f, 0.0f), Looking(10.0f, 89.0f)}, RULE_FLIP, 0, 0, 0},
         {"91 degrees", {Looking(10.0f, 0.0f), Looking(10.0f, 91.0f)}, RULE_FLIP, 1, 91.0f, 101},
         {"upside down", {Looking(10.0f), Looking(10.0f, 0.0f, -0.1f)}, RULE_FLIP, 1, 180.0f, 101},
+        {"turned round, rounded past -1", {Looking(10.0f), Reversed()}, RULE_FLIP, 1, 180.0f, 101},
         {"upside down on a cut too", {Looking(10.0f, 0.0f, -0.1f)}, RULE_FLIP, 1, 180.0f, 100},
         {"a turn across a cut", {Looking(10.0f, 0.0f), cut}, RULE_FLIP, 0, 0, 0},
     };
@@ -165,7 +175,9 @@ TEST(judgeRulesTest, CreaturesCoverFadeAndStaySolid)
         {"less than a fifth", {WithCreature(0.19f, 1.0f)}, RULE_SOLID_COVER, 0, 0, 0},
         {"see-through", {WithCreature(0.9f, 0.98f)}, RULE_SOLID_COVER, 0, 0, 0},
         {"farther than the player", {WithCreature(0.9f, 1.0f, false)}, RULE_SOLID_COVER, 0, 0, 0},
-        {"a sixth a frame", {WithCreature(0, 1.0f), WithCreature(0, 0.84f)}, RULE_FADE_STEP, 0, 0, 0},
+        // A sixth of the alpha byte's 255, truncated: 43 of them.
+        {"a sixth a frame", {WithCreature(0, 1.0f), WithCreature(0, 212.0f / 255.0f)}, RULE_FADE_STEP, 0, 0, 0},
+        {"45 of 255", {WithCreature(0, 1.0f), WithCreature(0, 210.0f / 255.0f)}, RULE_FADE_STEP, 1, 0.1765f, 101},
         {"a fade in one frame", {WithCreature(0, 0.3f), WithCreature(0, 1.0f)}, RULE_FADE_STEP, 1, 0.7f, 101},
         {"another creature is no step", {WithCreature(0, 0.3f), WithCreature(0, 1.0f, true, 9)}, RULE_FADE_STEP, 0,
          0, 0},
@@ -235,12 +247,43 @@ TEST(judgeRulesTest, MergeAddsCountsAndKeepsTheWorst)
     EXPECT_EQ(s.nWorstFrame, 20u);
 }
 
+TEST(judgeRulesTest, MergeKeepsAWorseWorstItHas)
+{
+    cameraJudgeRules a, b;
+    a.Begin(1);
+    a.Check(10, Covering(0.9f));
+    b.Begin(2);
+    b.Check(20, Covering(0.5f));
+    a.Merge(b);
+    EXPECT_FLOAT_EQ(a.Stat(RULE_COVERAGE).fWorst, 0.9f);
+    EXPECT_EQ(a.Stat(RULE_COVERAGE).nWorstSeed, 1u);
+    EXPECT_EQ(a.Stat(RULE_COVERAGE).nBroken, 2u);
+}
+
+// Runs and counts of one route end with it.
+TEST(judgeRulesTest, BeginForgetsTheLastRoute)
+{
+    cameraJudgeRules rules;
+    rules.Begin(1);
+    for (int i = 0; i < 3; ++i)
+        rules.Check(static_cast<uint64_t>(i), WithCreature(0.6f, 0.6f));
+    for (int i = 0; i < 60; ++i)
+        rules.Check(static_cast<uint64_t>(10 + i), Still(0.0f));
+    rules.Begin(2);
+    rules.Check(100, WithCreature(0.6f, 0.6f));
+    rules.Check(101, Still(0.5f));
+    EXPECT_EQ(rules.Stat(RULE_SOLID_LONG).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_RESTLESS).nChecked, 0u);
+}
+
 TEST(judgeRulesTest, EveryRuleHasItsText)
 {
     for (int rule = 0; rule < RULE_COUNT; ++rule)
         EXPECT_STRNE(RuleName(rule), "???") << rule;
     EXPECT_STREQ(RuleName(RULE_COUNT), "???");
     EXPECT_STREQ(RuleMeasure(-1), "???");
+    EXPECT_STREQ(RuleMeasure(RULE_COUNT), "???");
+    EXPECT_STRNE(RuleMeasure(RULE_COUNT - 1), "???");
 }
 
 }  // namespace

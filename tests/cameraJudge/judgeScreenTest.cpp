@@ -51,12 +51,33 @@ TEST(judgeScreenTest, ProjectsBoxesAsTheirScreenShare)
         // Round the camera: the whole screen.
         {"round the camera", {0.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 1.0f},
         {"behind the camera", {0.0f, -5.0f, 0.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},
-        {"beside the screen", {0.0f, 5.0f, 9.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},
+        {"above the screen", {0.0f, 5.0f, 9.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},
+        {"below the screen", {0.0f, 5.0f, -9.0f}, {1.0f, 1.0f, 1.0f}, 0.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_NEAR(BoxShare(SquareView(), row.centre, row.half), row.share, 1e-5f);
     }
+}
+
+// A box turned 45 degrees about the vertical at depth 1.2, its nearest
+// edge behind the near plane. Seen from above its corners are (+-r, 1.2)
+// and (0, 1.2 -+ r), r = 0.5 sqrt 2; the slanting edges from the near one
+// cross depth 1 at x = +-(r - 0.2), heights +-0.5; the side corners land
+// at x = +-r / 1.2, heights +-0.5 / 1.2. The outline: the rectangle between
+// the crossings and a trapezoid on each side.
+TEST(judgeScreenTest, ClipsSlantingEdgesAtTheNearPlane)
+{
+    mOCS frame;
+    frame.MakeIdentity();
+    frame.basis.SetH(45.0f);
+    frame.origin = mVec3(0.0f, 1.2f, 0.0f);
+    mVec3 corners[8];
+    BoxCorners(frame, mVec3(0.5f, 0.5f, 0.5f), corners);
+    const float r = 0.5f * std::sqrt(2.0f);
+    const float xCross = r - 0.2f, xSide = r / 1.2f;
+    const float fArea = 2.0f * xCross * 1.0f + 2.0f * (xSide - xCross) * (1.0f + 1.0f / 1.2f) / 2.0f;
+    EXPECT_NEAR(ScreenShare(ProjectBox(SquareView(), corners)), fArea / 4.0f, 1e-5f);
 }
 
 // The window need not be centred: an off-centre one shifts the picture.
@@ -123,6 +144,7 @@ TEST(judgeScreenTest, HullDropsInnerAndRepeatedPoints)
               0.0f)
         << "counter-clockwise";
     EXPECT_TRUE(Hull({{0, 0}, {1, 1}, {2, 2}}).empty()) << "a line has no area";
+    EXPECT_FLOAT_EQ(Area(Hull({{0, 0}, {2, 0}, {0, 1}})), 1.0f) << "three points";
 }
 
 TEST(judgeScreenTest, CoveredShareIsTheOverlapOverTheCoveredArea)
@@ -135,6 +157,8 @@ TEST(judgeScreenTest, CoveredShareIsTheOverlapOverTheCoveredArea)
     } rows[] = {
         {"half", {{0.5f, 0}, {1.5f, 0}, {1.5f, 1}, {0.5f, 1}}, 0.5f},
         {"a corner triangle", {{0, 0}, {1, 0}, {0, 1}}, 0.5f},
+        // Its long side crosses the square's right edge half way up.
+        {"a long triangle", {{0, 0}, {2, 0}, {0, 1}}, 0.75f},
         {"over all of it", {{-1, -1}, {2, -1}, {2, 2}, {-1, 2}}, 1.0f},
         {"apart", {{2, 2}, {3, 2}, {3, 3}, {2, 3}}, 0.0f},
         {"nothing", {}, 0.0f},

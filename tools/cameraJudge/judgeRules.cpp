@@ -32,8 +32,9 @@ constexpr int kMaxHiddenFrames = 10;
 constexpr float kMaxSolidCover = 0.2f;
 constexpr float kSolidAlpha = 254.5f / 255.0f;
 // A fade takes at least six frames: its alpha moves at most a sixth a
-// frame (the tolerance: the alpha's byte).
-constexpr float kMaxFadeStep = 1.0f / 6.0f + 0.5f / 255.0f;
+// frame. The drawn alpha is a byte, truncated: a sixth of 255 steps 42 or
+// 43 of them.
+constexpr float kMaxFadeStep = 43.0f / 255.0f + 0.0001f;
 // Not yet see-through (alpha above kHalfAlpha), a creature may cover more
 // than kLongCover of the player on at most kMaxLongFrames frames in a row.
 constexpr float kHalfAlpha = 0.5f;
