@@ -115,6 +115,7 @@ TEST(judgeRulesTest, PitchAndFlips)
     cut.bCut = true;
     const Row rows[] = {
         {"60 degrees down is the most", {Looking(60.0f)}, RULE_PITCH, 0, 0, 0},
+        {"with a hundredth of a degree of rounding", {Looking(60.01f)}, RULE_PITCH, 0, 0, 0},
         {"61 breaks it", {Looking(30.0f), Looking(61.0f)}, RULE_PITCH, 1, 61.0f, 101},
         {"89 degrees of turn in a frame", {Looking(10.0f, 0.0f), Looking(10.0f, 89.0f)}, RULE_FLIP, 0, 0, 0},
         {"91 degrees", {Looking(10.0f, 0.0f), Looking(10.0f, 91.0f)}, RULE_FLIP, 1, 91.0f, 101},
@@ -284,6 +285,7 @@ TEST(judgeRulesTest, EveryRuleHasItsText)
     EXPECT_STREQ(RuleMeasure(-1), "???");
     EXPECT_STREQ(RuleMeasure(RULE_COUNT), "???");
     EXPECT_STRNE(RuleMeasure(RULE_COUNT - 1), "???");
+    EXPECT_STRNE(RuleMeasure(0), "???");
 }
 
 }  // namespace
