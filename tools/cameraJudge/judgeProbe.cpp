@@ -82,9 +82,12 @@ float RayReach(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* 
     return std::min(ray.m_rayHit.fDistance, fLength);
 }
 
+// Collision between the two points, met from either side: a ray meets
+// only the faces turned towards it, and a wall's far side may have none.
 bool Blocked(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* pIgnore)
 {
-    return RayReach(from, to, nMask, pIgnore) < from.Dist(to) - kRayTolerance;
+    const float fLength = from.Dist(to) - kRayTolerance;
+    return RayReach(from, to, nMask, pIgnore) < fLength || RayReach(to, from, nMask, pIgnore) < fLength;
 }
 
 // How far the collision reaches into the sphere round the camera: rays out

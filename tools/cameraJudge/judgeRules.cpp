@@ -60,7 +60,7 @@ const RuleText kRuleText[RULE_COUNT] = {
     {"beyond-wall", "metres behind collision, from the player"},
     {"hidden", "frames in a row with the player over half hidden, > 10"},
     {"solid-cover", "share of the player under a solid nearer creature, >= 0.2"},
-    {"fade-step", "creature alpha change in a frame, > 1/6"},
+    {"fade-step", "creature alpha change in a frame, > 43/255 (a sixth)"},
     {"solid-long", "frames in a row a creature over alpha 0.5 covers > half the player, > 3"},
     {"restless", "metres the camera moved in a frame, nothing moving for 2 s"},
 };
