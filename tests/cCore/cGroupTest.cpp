@@ -213,7 +213,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              Thing(w, "c", 3);
          },
          nullptr, 2},
-        {"another class", 0, 3, -1, soundThenForeign, "cTestThingGroup: record 1 (slot 1) holds a cTestHolder", 1},
+        {"another class", 0, 3, -1, soundThenForeign, "cTestThingGroup: record 1 (slot 1): holds a cTestHolder", 1},
         {"outside the table", 15, 17, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -221,7 +221,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "out", 16);  // slot 16 of 16
          },
-         "cTestThingGroup: record 1 (slot 16) lies outside the table of cTestThing", 1},
+         "cTestThingGroup: record 1 (slot 16): lies outside the table of cTestThing", 1},
         {"unknown class", 0, 2, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -229,13 +229,13 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "b", 2);
          },
-         "unknown type id 299 before 50", 0},
+         "cTestThingGroup: record 0 (slot 0): unknown type id 299 before 50", 0},
         {"a class without factory, of another kind", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
              w.Int(kTestAbstractId).Begin(1).Word(1).End();
          },
-         "cTestThingGroup: record 0 (slot 0) holds a cTestAbstract", 0},
+         "cTestThingGroup: record 0 (slot 0): holds a cTestAbstract", 0},
         {"refused its data", 0, 2, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -243,7 +243,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "b", 2);
          },
-         "cTestThingGroup: record 0 (slot 0) refused its data", 1},
+         "cTestThingGroup: record 0 (slot 0): refused its data", 1},
         {"refused its version", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);

@@ -189,7 +189,7 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
             EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 1);
             const bool bRecord = how == D::kOtherClass || how == D::kRefused;
             EXPECT_EQ(log.Count(LOGTYPE_ERROR, ": record 0 (slot "), bRecord ? 1 : 0);
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ") holds a gcGameConfig"), how == D::kOtherClass ? 1 : 0);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "): holds a gcGameConfig"), how == D::kOtherClass ? 1 : 0);
             EXPECT_EQ(log.Count(LOGTYPE_ERROR, "eZone: version not accepted"), how == kZone ? 1 : 0);
             EXPECT_EQ(log.Count(LOGTYPE_ERROR, "version not accepted (block version 0"), how == D::kOtherClass ? 0 : 1);
         }
