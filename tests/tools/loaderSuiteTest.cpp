@@ -74,12 +74,15 @@ public:
     QuietLog() : m_old(cLogSetCallback(&Count, this)) {}
     ~QuietLog() { cLogSetCallback(m_old, nullptr); }
     int m_nErrors = 0;
+    std::string m_sLast;  // the last error
 
 private:
-    static void Count(void* p, cLogType type, const char*)
+    static void Count(void* p, cLogType type, const char* s)
     {
-        if (type == LOGTYPE_ERROR)
+        if (type == LOGTYPE_ERROR) {
             ++static_cast<QuietLog*>(p)->m_nErrors;
+            static_cast<QuietLog*>(p)->m_sLast = s;
+        }
     }
     cLogFunc m_old;
 };
@@ -297,7 +300,8 @@ protected:
             EXPECT_NE(p, nullptr) << "what was read writes a file that does not load";
         } else {
             EXPECT_TRUE(Slots() == before) << "a refused load changed the manager's slots";
-            EXPECT_EQ(m_log.m_nErrors, errorsBefore + 1) << "a refused load logs exactly one error";
+            EXPECT_EQ(m_log.m_nErrors, errorsBefore + 1) << "a refused load logs exactly one error; the last: "
+                                                          << m_log.m_sLast;
         }
         Release(p);
     }

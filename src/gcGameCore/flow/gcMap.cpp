@@ -284,7 +284,7 @@ void gcMap::ReadLightAndSky(const cReadBlock& rb, cMemPool* pPool, uint32_t vers
         VectorToAngles(dir, &m_fLightHeading, &m_fLightPitch);
     }
     if (!rb.Failed() && !m_sky.Read(rb.m_file, pPool))
-        cLogError_("gcMap: the sky of \"%s\" was refused", m_name.m_sData);
+        rb.m_file.Fail("gcMap: the sky of \"%s\" was refused", m_name.m_sData);
 }
 
 // The events, map tracks, wind and clip distances.

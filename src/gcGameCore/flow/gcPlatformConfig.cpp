@@ -80,7 +80,7 @@ bool gcPlatformConfig::ReadIconData(const cReadBlock& rb, cMemPool* pPool)
         return false;
     const size_t nFree = pPool ? pPool->Capacity() - pPool->BytesTaken() : 0;
     if (n < 0 || static_cast<size_t>(n) > nFree || static_cast<size_t>(n) > rb.m_nEndOffset - rb.m_file.GetCurrentPos()) {
-        cLogError_("gcPlatformConfig: icon size %d refused (pool has %zu bytes free)", n, nFree);
+        rb.m_file.Fail("gcPlatformConfig: icon size %d refused (pool has %zu bytes free)", n, nFree);
         return false;
     }
     uint8_t* pData = n > 0 ? static_cast<uint8_t*>(pPool->Alloc(static_cast<size_t>(n), 32)) : nullptr;
