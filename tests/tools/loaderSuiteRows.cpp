@@ -590,8 +590,7 @@ cBase* LoadRegion(LoaderEnv& env, const char* path)
     gcRegion* p = env.m_loads.New<gcRegion>();
     if (p) {
         p->m_nRegionIndex = 1;
-        if (!p->Read(file, &env.m_loads) || file.Failed()) {
-            cLogError_("\"%s\": no region read", path);
+        if (!file.ReadObject(*p, &env.m_loads)) {
             std::destroy_at(p);
             p = nullptr;
         }
