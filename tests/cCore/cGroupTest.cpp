@@ -183,7 +183,8 @@ namespace {
 // The one rule for a group's records: a record of another class, one in a
 // slot outside the table, an unknown class, one that refuses its data, or
 // records that end before their block does fail the file, with one error
-// naming the file and the record; the read stops there, and nothing of a
+// naming the file and the record (none for what lies after the records);
+// the read stops there, and nothing of a
 // skipped record is built. Records beyond a range the reader preset are read
 // over, and a sound group logs nothing.
 TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
@@ -256,6 +257,13 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              Thing(w, "a", 1);
          },
          "cTestThingGroup: its 1 records end at 48, before their block's end at 136", 0},
+        {"data left after a record", 0, 1, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             Thing(w, "a", 1);
+             w.Int(7);  // no record takes it; the error after the records names none
+         },
+         "cTestThingGroup: its 1 records end at ", 1},
         {"beyond a preset range", 0, 3, 5, soundThenForeign, nullptr, 1},
     };
     for (const auto& row : rows) {
