@@ -20,6 +20,9 @@ constexpr uint32_t kUnknownTypeId = 0x7777;
 constexpr uint32_t kGroupVersion = 2;
 constexpr uint32_t kEventVersion = 3;
 constexpr uint32_t kNoAction = 0xFFFFFFFF;  // an empty action list's first word
+// From an event block's version word to its first action's type id: past
+// the version, its empty name block (16).
+constexpr size_t kEventFirstAction = 20;
 constexpr uint32_t kLastTypeId = 299;
 constexpr size_t kFirstInnerBlock = 12;  // past the file header and the outermost block's start
 // Group header (12), empty base block (16), begin and end (8).
@@ -197,6 +200,17 @@ bool DamageFirstMember(const std::string& path, const std::function<bool(uint32_
     for (size_t i = kFirstInnerBlock; i + 16 <= b.size(); i += 4)
         if (isMember(WordAt(b, i)) && BlockAt(b, i + 4))
             return Overwrite(path, b, i, kGameConfigTypeId);
+    return false;
+}
+
+bool DamageFirstAction(const std::string& path, const std::function<bool(uint32_t)>& isAction)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    for (size_t v = EventWithActionsAt(b, 0); v != kNone; v = EventWithActionsAt(b, v + 4)) {
+        const size_t id = v + kEventFirstAction;
+        if (isAction(WordAt(b, id)) && BlockAt(b, id + 4))
+            return Overwrite(path, b, id, kGameConfigTypeId);
+    }
     return false;
 }
 

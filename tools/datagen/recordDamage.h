@@ -38,6 +38,10 @@ bool DamageFirstGroupRecord(const std::string& path, RecordDamage how);
 // another class's type id (the game configuration's). False when there is
 // none.
 bool DamageFirstMember(const std::string& path, const std::function<bool(uint32_t)>& isMember);
+// The first action of an event (an event block holding an action whose
+// type id isAction takes) given another class's type id (the game
+// configuration's). False when there is none.
+bool DamageFirstAction(const std::string& path, const std::function<bool(uint32_t)>& isAction);
 // The word nWord words after the end marker of the block holding the
 // occurrence-th (from 1) copy of the text (a stored name, its terminating
 // zero included) set to value. False when the text or the word is not there.

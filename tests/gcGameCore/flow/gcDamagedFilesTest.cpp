@@ -266,6 +266,8 @@ TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKind
             const std::function<bool()> damage = [&] {
                 if (how == kZone)
                     return datagen::RefuseFirstBlockOfVersion(path, eZone::kVersion);
+                if (how == kMember && row.pMember == gcAction::GetStaticType())
+                    return datagen::DamageFirstAction(path, OfClass(row.pMember));
                 if (how == kMember)
                     return datagen::DamageFirstMember(path, OfClass(row.pMember));
                 return datagen::DamageFirstGroupRecord(path, how);
