@@ -12,6 +12,7 @@
 #include "cCore/cStr.h"
 
 class cBase;
+class cMemPool;
 
 class cFile {
 public:
@@ -47,6 +48,8 @@ public:
 
     // Opens a console path for reading and checks the header. False (logged)
     // when the file is missing, the header is wrong, or another file is open.
+    // A wrong header is a damaged file: it fails the file (Failed() stays set
+    // after the false), whose one error names it, and the caller adds none.
     bool Open(const char* name);
     // Opens a file the game may lack: a missing one is logged once at Info,
     // naming it, and is not an error. Anything else as Open.
@@ -60,6 +63,9 @@ public:
     void Close();
 
     bool IsOpen() const { return m_pFile != nullptr; }
+    // The one flag of a damaged file: set by the first Fail, for the rest
+    // of the read. Every reader that finds its block damaged fails the file
+    // with its reason, and a loader checks this once before it commits.
     bool Failed() const { return m_bFailed; }
     // Marks the file failed and logs the cause with the file's name (and
     // the group record being read, if any); only the first failure is
@@ -75,6 +81,13 @@ public:
         long long nSlot;
     };
     mutable const RecordNote* m_pRecord = nullptr;
+
+    // The one check of a damaged file, for every loader: reads the file's
+    // object; false when the object refused its block or anything in the
+    // file failed it. A refusal the file has not seen fails it now, so a
+    // damaged file has logged exactly one error, naming itself (and the
+    // record being read). The caller drops the object and fails its load.
+    bool ReadObject(cBase& object, cMemPool* pPool) const;
 
     uint32_t GetCurrentPos() const { return m_pFile ? m_pFile->GetPos() : 0; }
     // Absolute seek. Reading: a position past the file's end fails the file

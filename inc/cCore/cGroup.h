@@ -45,7 +45,9 @@ public:
     bool m_bDeleteContained = false;
 
 private:
+    // One record, its failures noted on the file as the group's record.
     void ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check);
+    void ReadNotedRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check);
 
     const cSlotTable& m_table;
 };

@@ -121,6 +121,10 @@ public:
     // file (one error naming it, the class and sWhat: "version", "stop
     // count"...), seeks to the block's end offset and returns false; the
     // caller's object keeps its previous state and the file's load fails.
+    // A reader calls it for any part it refused, whether or not that part
+    // failed the file itself: when the file has already failed, the part
+    // logged the one error, so nothing more is logged and the block is left
+    // where it stands.
     bool Reject(const char* sClass, const char* sWhat) const;
     // A block the format itself says to read over (an older version kept on
     // purpose): one warning naming the file, and the reader goes on after it.

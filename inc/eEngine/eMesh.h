@@ -118,8 +118,8 @@ private:
     bool PlatformRead(const cFile& file, cMemPool* pPool, ReadState* pState) const;
     bool ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState) const;
     bool ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState) const;
-    bool ValidateVisData(const eMeshVisData& d, const ReadState& state) const;
-    bool ValidateColData(const eMeshColData& d, const ReadState& state) const;
+    bool ValidateVisData(const cFile& file, const eMeshVisData& d, const ReadState& state) const;
+    bool ValidateColData(const cFile& file, const eMeshColData& d, const ReadState& state) const;
     void PlatformFree();
 };
 

@@ -68,10 +68,7 @@ static cBase* LoadObject(const cFile& file, cMemPool* pPool, const cType* pType)
         cLogError_("cBase::Load: no room for a %s from \"%s\"", pStored->m_sTypeName, file.m_filename.m_sData);
         return nullptr;
     }
-    const bool bRead = pObject->Read(file, pPool);
-    if (!bRead || rb.Failed()) {
-        if (!bRead && !rb.Failed())
-            cLogError_("cBase::Load: the %s of \"%s\" was not accepted", pStored->m_sTypeName, file.m_filename.m_sData);
+    if (!file.ReadObject(*pObject, pPool)) {
         // The memory stays in the pool until its reset; the object ends here.
         std::destroy_at(pObject);
         return nullptr;

@@ -5,9 +5,11 @@
 #include <cstring>
 
 #include "platform/ps.h"
+#include "cCore/cBase.h"
 #include "cCore/cCoreServices.h"
 #include "cCore/cFilePlatform.h"
 #include "cCore/cLog.h"
+#include "cCore/cType.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the writer's swap flag assumes a little-endian host");
 
@@ -55,7 +57,7 @@ bool cFile::Open(const char* name)
 bool cFile::ReadHeader()
 {
     if (GetLength() < kHeaderSize) {
-        cLogError_("cFile: \"%s\" is too short (%u bytes) for a data file", m_filename.m_sData, GetLength());
+        Fail("too short (%u bytes) for a data file", GetLength());
         return false;
     }
     uint8_t header[kHeaderSize];
@@ -67,8 +69,8 @@ bool cFile::ReadHeader()
         m_nTargetPlatformId = kPlatformConsole;
         return true;
     }
-    cLogError_("cFile: \"%s\" is not a console data file (magic 0x%08X, platform %d; want 0x%08X, %d)",
-               m_filename.m_sData, magic, platformId, kMagic, kPlatformConsole);
+    Fail("not a console data file (magic 0x%08X, platform %d; want 0x%08X, %d)", magic, platformId, kMagic,
+         kPlatformConsole);
     return false;
 }
 
@@ -124,6 +126,13 @@ void cFile::Fail(const char* fmt, ...) const
                    m_pRecord->nIndex, m_pRecord->nSlot, why);
     else
         cLogError_("cFile: \"%s\": %s", m_filename.m_sData, why);
+}
+
+bool cFile::ReadObject(cBase& object, cMemPool* pPool) const
+{
+    if (!object.Read(*this, pPool))
+        Fail("the %s refused its data", object.GetType()->m_sTypeName);
+    return !m_bFailed;
 }
 
 void cFile::SetCurrentPos(uint32_t pos) const

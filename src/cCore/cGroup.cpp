@@ -63,6 +63,17 @@ bool cGroup::Read(const cFile& file, cMemPool* pPool)
 void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check)
 {
     const int64_t slot = static_cast<int64_t>(m_nBegin) + index;
+    // Every failure from the record's type id to its data names the record.
+    const cFile::RecordNote note = {GetType()->m_sTypeName, index, static_cast<long long>(slot)};
+    const cFile::RecordNote* pOuter = rb.m_file.m_pRecord;
+    rb.m_file.m_pRecord = &note;
+    ReadNotedRecord(rb, pPool, index, check);
+    rb.m_file.m_pRecord = pOuter;
+}
+
+void cGroup::ReadNotedRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16_t check)
+{
+    const int64_t slot = static_cast<int64_t>(m_nBegin) + index;
     const bool bInRange = index < static_cast<int64_t>(m_nEnd) - m_nBegin;
     const bool bInTable = slot >= 0 && slot < m_table.m_nSlots;
     const cType* pType = m_table.m_pGetType();
@@ -77,8 +88,7 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
     // A record of another class, or one the table cannot hold, is a damaged
     // file. Records beyond a range the reader preset are read over.
     if (bInRange && pStored && (!bInTable || !pStored->IsA(pType)))
-        rb.m_file.Fail("%s: record %d (slot %lld) %s%s", GetType()->m_sTypeName, index, static_cast<long long>(slot),
-                       bInTable ? "holds a " : "lies outside the table of ",
+        rb.m_file.Fail("%s %s", bInTable ? "holds a" : "lies outside the table of",
                        bInTable ? pStored->m_sTypeName : pType->m_sTypeName);
     if (!pObject) {
         // Its data is already skipped; within the range and the table an
@@ -90,16 +100,9 @@ void cGroup::ReadRecord(const cReadBlock& rb, cMemPool* pPool, int index, uint16
     // Placed first: the object's own reader may look itself up by handle.
     m_table.m_pPlace(static_cast<int>(slot), pObject, (static_cast<uint32_t>(check) << 16) | static_cast<uint32_t>(slot));
     // A record that refuses its block is a damaged file. It stays placed with
-    // its defaults, so handles to it resolve until its owner's load fails. A
-    // failure inside it names the record.
-    const cFile::RecordNote note = {GetType()->m_sTypeName, index, static_cast<long long>(slot)};
-    const cFile::RecordNote* pOuter = rb.m_file.m_pRecord;
-    rb.m_file.m_pRecord = &note;
-    const bool bRead = pObject->Read(rb.m_file, pPool);
-    rb.m_file.m_pRecord = pOuter;
-    if (!bRead)
-        rb.m_file.Fail("%s: record %d (slot %lld) refused its data", GetType()->m_sTypeName, index,
-                       static_cast<long long>(slot));
+    // its defaults, so handles to it resolve until its owner's load fails.
+    if (!pObject->Read(rb.m_file, pPool))
+        rb.m_file.Fail("refused its data");
 }
 
 cGroup::~cGroup()

@@ -203,6 +203,8 @@ void cReadBlock::SkipToEnd() const
 
 bool cReadBlock::Reject(const char* sClass, const char* sWhat) const
 {
+    if (Failed())
+        return false;
     m_file.Fail("%s: %s not accepted (block version %u, ending at %u)", sClass, sWhat, m_nVersion, m_nEndOffset);
     SkipToEnd();
     return false;

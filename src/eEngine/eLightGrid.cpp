@@ -60,8 +60,7 @@ bool eLightGrid::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (nLevels < 0 || nLevels > kMaxLevels) {
-        cLogError_("eLightGrid::Read: %d levels in \"%s\" (allowed 0 to %d)", nLevels,
-                   file.m_filename.m_sData, kMaxLevels);
+        file.Fail("eLightGrid: %d levels (allowed 0 to %d)", nLevels, kMaxLevels);
         rb.SkipToEnd();
         return false;
     }
@@ -69,7 +68,7 @@ bool eLightGrid::Read(const cFile& file, cMemPool* pPool)
     if (nLevels > 0) {
         pLevels = static_cast<eLightGridLevel*>(pPool ? pPool->Alloc(sizeof(eLightGridLevel) * nLevels) : nullptr);
         if (!pLevels) {
-            cLogError_("eLightGrid::Read: no room for %d levels of \"%s\"", nLevels, file.m_filename.m_sData);
+            file.Fail("eLightGrid: no room for %d levels", nLevels);
             rb.SkipToEnd();
             return false;
         }
@@ -84,19 +83,18 @@ bool eLightGrid::Read(const cFile& file, cMemPool* pPool)
         const int64_t bytesLeft = static_cast<int64_t>(rb.m_nEndOffset) - file.GetCurrentPos();
         if (level.nSamples < 1 || level.nSamples > kMaxSamples || level.nBytes < BytesForSamples(level.nSamples)
             || level.nBytes > bytesLeft) {
-            cLogError_("eLightGrid::Read: level %d of \"%s\" has %d samples per axis and %d bytes "
-                       "(samples 1 to %d, bytes at least %lld and at most the %lld left in the block)",
-                       l, file.m_filename.m_sData, level.nSamples, level.nBytes, kMaxSamples,
-                       static_cast<long long>(level.nSamples >= 1 && level.nSamples <= kMaxSamples
-                                                  ? BytesForSamples(level.nSamples) : 0),
-                       static_cast<long long>(bytesLeft));
+            file.Fail("eLightGrid: level %d has %d samples per axis and %d bytes "
+                      "(samples 1 to %d, bytes at least %lld and at most the %lld left in the block)",
+                      l, level.nSamples, level.nBytes, kMaxSamples,
+                      static_cast<long long>(level.nSamples >= 1 && level.nSamples <= kMaxSamples
+                                                 ? BytesForSamples(level.nSamples) : 0),
+                      static_cast<long long>(bytesLeft));
             rb.SkipToEnd();
             return false;
         }
         level.pBits = AllocBits(pPool, level.nBytes);
         if (!level.pBits) {
-            cLogError_("eLightGrid::Read: no room for the %d bytes of level %d of \"%s\"", level.nBytes, l,
-                       file.m_filename.m_sData);
+            file.Fail("eLightGrid: no room for the %d bytes of level %d", level.nBytes, l);
             rb.SkipToEnd();
             return false;
         }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "cCore/cFile.h"
-#include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "eBlockArrays.h"
@@ -109,7 +108,7 @@ bool eMesh::ReadHierarchy(const cReadBlock& rb, cMemPool* pPool, ReadState* pSta
     const int nBones = st.counts[0], bonesStart = st.counts[1];
     if (st.nNodes < 1 || st.nNodes > kMaxNodes || nBones < 0 || nBones > kMaxBones ||
         (nBones > 0 && (bonesStart < 0 || bonesStart + nBones > st.nNodes))) {
-        cLogError_("eMesh \"%s\": %d nodes and %d bones from node %d refused (1 to %d nodes, the bones among them)",
+        rb.m_file.Fail("eMesh \"%s\": %d nodes and %d bones from node %d refused (1 to %d nodes, the bones among them)",
                    m_name.m_sData, st.nNodes, nBones, bonesStart, kMaxNodes);
         return false;
     }
@@ -127,7 +126,7 @@ bool eMesh::ReadHierarchy(const cReadBlock& rb, cMemPool* pPool, ReadState* pSta
             n.name = cName();
         // Frames are composed parent first, in node order.
         if (i > 0 && (n.nParentIndex < 0 || n.nParentIndex >= i)) {
-            cLogError_("eMesh \"%s\": node %d has parent %d, not a node before it", m_name.m_sData, i,
+            rb.m_file.Fail("eMesh \"%s\": node %d has parent %d, not a node before it", m_name.m_sData, i,
                        n.nParentIndex);
             return false;
         }

@@ -5,7 +5,6 @@
 #include "eEngine/eMesh.h"
 
 #include "platform/os.h"
-#include "cCore/cLog.h"
 #include "eBlockArrays.h"
 #include "eMeshRead.h"
 
@@ -130,7 +129,7 @@ bool eMesh::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nMaterials < 0 || d->nMaterials > eMeshVisData::kMaxMaterials) {
-        cLogError_("eMesh \"%s\": %d materials refused (at most %d)", m_name.m_sData, d->nMaterials,
+        rb.m_file.Fail("eMesh \"%s\": %d materials refused (at most %d)", m_name.m_sData, d->nMaterials,
                    eMeshVisData::kMaxMaterials);
         return false;
     }
@@ -169,7 +168,7 @@ bool eMesh::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (!d->pDisplayLists)
         return false;
     rb.ReadChars(d->pDisplayLists, d->nDisplayListBytes);
-    if (rb.Failed() || !ValidateVisData(*d, *pState))
+    if (rb.Failed() || !ValidateVisData(rb.m_file, *d, *pState))
         return false;
     StoreForGraphics(d->pDisplayLists, d->nDisplayListBytes);
     StoreForGraphics(d->pPositions, int64_t{d->nPositions} * eMeshVisData::kPosStride);
@@ -180,7 +179,7 @@ bool eMesh::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     return true;
 }
 
-bool eMesh::ValidateVisData(const eMeshVisData& d, const ReadState& st) const
+bool eMesh::ValidateVisData(const cFile& file, const eMeshVisData& d, const ReadState& st) const
 {
     int skinned = 0;
     for (int m = 0; m < d.nMaterials; ++m) {
@@ -188,7 +187,7 @@ bool eMesh::ValidateVisData(const eMeshVisData& d, const ReadState& st) const
             const eMeshVisObject& o = d.pObjects[m][i];
             if (o.nNode < 0 || o.nNode >= st.nNodes ||
                 !ListInBlock(o.nDisplayListOffset, o.nDisplayListSize, d.nDisplayListBytes)) {
-                cLogError_("eMesh \"%s\": object %d of material %d names node %d or a display list (%u + %u bytes) "
+                file.Fail("eMesh \"%s\": object %d of material %d names node %d or a display list (%u + %u bytes) "
                            "outside the mesh",
                            m_name.m_sData, i, m, o.nNode, 32u * o.nDisplayListOffset, o.nDisplayListSize);
                 return false;
@@ -201,7 +200,7 @@ bool eMesh::ValidateVisData(const eMeshVisData& d, const ReadState& st) const
         if (!InRange(s.nFirstVert1, s.nVerts1, d.nSkinVerts1) || !InRange(s.nFirstVert2, s.nVerts2, d.nSkinVerts2) ||
             !InRange(s.nFirstVert3, s.nVerts3, d.nSkinVerts3) ||
             !ListInBlock(s.nDisplayListOffset, s.nDisplayListSize, d.nDisplayListBytes)) {
-            cLogError_("eMesh \"%s\": the skin of material %d names vertices or a display list outside the mesh",
+            file.Fail("eMesh \"%s\": the skin of material %d names vertices or a display list outside the mesh",
                        m_name.m_sData, m);
             return false;
         }
@@ -209,13 +208,13 @@ bool eMesh::ValidateVisData(const eMeshVisData& d, const ReadState& st) const
     }
     // The output is sized for every skin vertex once.
     if (skinned > d.TotalSkinVerts()) {
-        cLogError_("eMesh \"%s\": the skins use %d vertices of %d", m_name.m_sData, skinned, d.TotalSkinVerts());
+        file.Fail("eMesh \"%s\": the skins use %d vertices of %d", m_name.m_sData, skinned, d.TotalSkinVerts());
         return false;
     }
     const int nBones = st.NumBones();
     if (!BonesValid(d.pSkinVerts1, d.nSkinVerts1, nBones) || !BonesValid(d.pSkinVerts2, d.nSkinVerts2, nBones) ||
         !BonesValid(d.pSkinVerts3, d.nSkinVerts3, nBones)) {
-        cLogError_("eMesh \"%s\": a skin vertex names a bone beyond its %d", m_name.m_sData, nBones);
+        file.Fail("eMesh \"%s\": a skin vertex names a bone beyond its %d", m_name.m_sData, nBones);
         return false;
     }
     return true;
@@ -232,7 +231,7 @@ bool eMesh::ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
     if (rb.Failed())
         return false;
     if (d->nSurfaces < 0 || d->nSurfaces > eMeshColData::kMaxSurfaces) {
-        cLogError_("eMesh \"%s\": %d collision surfaces refused (at most %d)", m_name.m_sData, d->nSurfaces,
+        rb.m_file.Fail("eMesh \"%s\": %d collision surfaces refused (at most %d)", m_name.m_sData, d->nSurfaces,
                    eMeshColData::kMaxSurfaces);
         return false;
     }
@@ -253,20 +252,20 @@ bool eMesh::ReadColData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
         return false;
     for (int i = 0; i < d->nVerts; ++i)
         rb.ReadFloats(d->pVerts[i].v, 3);
-    if (!ReadTris(rb, pPool, d->nTris, &d->pTris) || !ValidateColData(*d, *pState))
+    if (!ReadTris(rb, pPool, d->nTris, &d->pTris) || !ValidateColData(rb.m_file, *d, *pState))
         return false;
     pState->pColData = d;
     return true;
 }
 
-bool eMesh::ValidateColData(const eMeshColData& d, const ReadState& st) const
+bool eMesh::ValidateColData(const cFile& file, const eMeshColData& d, const ReadState& st) const
 {
     for (int s = 0; s < d.nSurfaces; ++s) {
         for (int i = 0; i < d.nObjects[s]; ++i) {
             const eMeshColObject& o = d.pObjects[s][i];
             if (o.nNode < 0 || o.nNode >= st.nNodes || !InRange(o.nFirstTri, o.nTris, d.nTris) ||
                 !TrisValid(d.pTris, o.nFirstTri, o.nTris, d.nVerts)) {
-                cLogError_("eMesh \"%s\": collision object %d of surface %d names a node, triangle or vertex "
+                file.Fail("eMesh \"%s\": collision object %d of surface %d names a node, triangle or vertex "
                            "outside the mesh",
                            m_name.m_sData, i, s);
                 return false;
@@ -279,7 +278,7 @@ bool eMesh::ValidateColData(const eMeshColData& d, const ReadState& st) const
         if (!InRange(k.nFirstTri, k.nTris, d.nSkinTris) || !InRange(k.nFirstVert1, k.nVerts1, d.nSkinVerts1) ||
             !InRange(k.nFirstVert2, k.nVerts2, d.nSkinVerts2) || nVerts > eMeshColData::kMaxSkinVerts ||
             !TrisValid(d.pSkinTris, k.nFirstTri, k.nTris, nVerts)) {
-            cLogError_("eMesh \"%s\": the collision skin of surface %d has %d vertices (at most %d) or names "
+            file.Fail("eMesh \"%s\": the collision skin of surface %d has %d vertices (at most %d) or names "
                        "triangles or vertices outside the mesh",
                        m_name.m_sData, s, nVerts, eMeshColData::kMaxSkinVerts);
             return false;
@@ -287,7 +286,7 @@ bool eMesh::ValidateColData(const eMeshColData& d, const ReadState& st) const
     }
     if (!BonesValid(d.pSkinVerts1, d.nSkinVerts1, st.NumBones()) ||
         !BonesValid(d.pSkinVerts2, d.nSkinVerts2, st.NumBones())) {
-        cLogError_("eMesh \"%s\": a collision skin vertex names a bone beyond its %d", m_name.m_sData,
+        file.Fail("eMesh \"%s\": a collision skin vertex names a bone beyond its %d", m_name.m_sData,
                    st.NumBones());
         return false;
     }

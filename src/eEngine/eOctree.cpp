@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "cCore/cFile.h"
-#include "cCore/cLog.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
 #include "mMath/mSphere.h"
@@ -90,8 +89,7 @@ bool eOctree::Read(const cFile& file)
     if (rb.Failed())
         return false;
     if (nLevels < 1 || nLevels > kMaxLevels) {
-        cLogError_("eOctree::Read: %d levels in \"%s\" (allowed 1 to %d)", nLevels,
-                   file.m_filename.m_sData, kMaxLevels);
+        file.Fail("eOctree: %d levels (allowed 1 to %d)", nLevels, kMaxLevels);
         return false;
     }
     m_fSize = fSize;

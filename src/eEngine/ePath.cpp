@@ -87,8 +87,8 @@ bool ePath::Read(const cFile& file, cMemPool* pPool)
     }
     const int64_t left = static_cast<int64_t>(file.GetReadLimit()) - file.GetCurrentPos();
     if (nPoints < 0 || static_cast<int64_t>(nPoints) * ePathPoint::kFileBytes > left) {
-        cLogError_("ePath \"%s\" in \"%s\": point count %d, the block holds %lld bytes of points; skipped",
-                   m_name.m_sData, file.m_filename.m_sData, nPoints, static_cast<long long>(left));
+        file.Fail("ePath \"%s\": point count %d, the block holds %lld bytes of points", m_name.m_sData, nPoints,
+                  static_cast<long long>(left));
         m_name = oldName;
         rb.SkipToEnd();
         return false;

@@ -70,7 +70,7 @@ eSoundWaveData* eSoundData::PlatformRead(const cFile& file, cMemPool* pPool)
         return nullptr;
     const uint32_t nLeft = rb.m_nEndOffset > file.GetCurrentPos() ? rb.m_nEndOffset - file.GetCurrentPos() : 0;
     if (nByteSize > nLeft || nByteSize > AR_MEMORY_SIZE) {
-        cLogError_("eSoundData: %u sample bytes stored, %u left in the block", nByteSize, nLeft);
+        file.Fail("eSoundData: %u sample bytes stored, %u left in the block", nByteSize, nLeft);
         rb.SkipToEnd();
         return nullptr;
     }
@@ -78,7 +78,7 @@ eSoundWaveData* eSoundData::PlatformRead(const cFile& file, cMemPool* pPool)
     // The end must lie in the sound's own block, or the voice plays whatever
     // follows it in audio memory.
     if (nEndOffset >= 2 * nAllocation) {
-        cLogError_("eSoundData: end offset %u nibbles past the sound's %u bytes", nEndOffset, nAllocation);
+        file.Fail("eSoundData: end offset %u nibbles past the sound's %u bytes", nEndOffset, nAllocation);
         rb.SkipToEnd();
         return nullptr;
     }

@@ -183,7 +183,8 @@ namespace {
 // The one rule for a group's records: a record of another class, one in a
 // slot outside the table, an unknown class, one that refuses its data, or
 // records that end before their block does fail the file, with one error
-// naming the file and the record; the read stops there, and nothing of a
+// naming the file and the record (none for what lies after the records);
+// the read stops there, and nothing of a
 // skipped record is built. Records beyond a range the reader preset are read
 // over, and a sound group logs nothing.
 TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
@@ -213,7 +214,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              Thing(w, "c", 3);
          },
          nullptr, 2},
-        {"another class", 0, 3, -1, soundThenForeign, "cTestThingGroup: record 1 (slot 1) holds a cTestHolder", 1},
+        {"another class", 0, 3, -1, soundThenForeign, "cTestThingGroup: record 1 (slot 1): holds a cTestHolder", 1},
         {"outside the table", 15, 17, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -221,7 +222,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "out", 16);  // slot 16 of 16
          },
-         "cTestThingGroup: record 1 (slot 16) lies outside the table of cTestThing", 1},
+         "cTestThingGroup: record 1 (slot 16): lies outside the table of cTestThing", 1},
         {"unknown class", 0, 2, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -229,13 +230,13 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "b", 2);
          },
-         "unknown type id 299 before 50", 0},
+         "cTestThingGroup: record 0 (slot 0): unknown type id 299 before 50", 0},
         {"a class without factory, of another kind", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
              w.Int(kTestAbstractId).Begin(1).Word(1).End();
          },
-         "cTestThingGroup: record 0 (slot 0) holds a cTestAbstract", 0},
+         "cTestThingGroup: record 0 (slot 0): holds a cTestAbstract", 0},
         {"refused its data", 0, 2, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -243,7 +244,7 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              w.Half(2);
              Thing(w, "b", 2);
          },
-         "cTestThingGroup: record 0 (slot 0) refused its data", 1},
+         "cTestThingGroup: record 0 (slot 0): refused its data", 1},
         {"refused its version", 0, 1, -1,
          [](datagen::BlockWriter& w) {
              w.Half(1);
@@ -256,6 +257,13 @@ TEST_F(cGroupTest, ADamagedRecordFailsTheFileNamingItAndTheRecord)
              Thing(w, "a", 1);
          },
          "cTestThingGroup: its 1 records end at 48, before their block's end at 136", 0},
+        {"data left after a record", 0, 1, -1,
+         [](datagen::BlockWriter& w) {
+             w.Half(1);
+             Thing(w, "a", 1);
+             w.Int(7);  // no record takes it; the error after the records names none
+         },
+         "cTestThingGroup: its 1 records end at ", 1},
         {"beyond a preset range", 0, 3, 5, soundThenForeign, nullptr, 1},
     };
     for (const auto& row : rows) {

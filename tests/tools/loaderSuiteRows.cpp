@@ -396,13 +396,14 @@ cBase* LoadZone(LoaderEnv& env, const char* path)
         pZone->m_nLightmapStartIndex = kLightmapSlot;
         pZone->m_nLightmapTextures = 1;
         cReadBlock top(file, 1);
+        // Read as the file's object, as cBase::Load reads one.
         bRead = top.ReadInt() == static_cast<int32_t>(eZone::GetStaticType()->m_nTypeId) &&
-                pZone->Read(file, &env.m_loads);
+                file.ReadObject(*pZone, &env.m_loads);
+        if (!file.Failed() && !bRead)
+            file.Fail("no zone");
     }
-    const bool bFailed = file.Failed();
     file.Close();
-    if (pZone && (!bRead || bFailed)) {
-        cLogError_("\"%s\": no zone read", path);  // as cBase::Load reports a refusal
+    if (pZone && !bRead) {
         std::destroy_at(pZone);
         return nullptr;
     }
@@ -589,8 +590,7 @@ cBase* LoadRegion(LoaderEnv& env, const char* path)
     gcRegion* p = env.m_loads.New<gcRegion>();
     if (p) {
         p->m_nRegionIndex = 1;
-        if (!p->Read(file, &env.m_loads) || file.Failed()) {
-            cLogError_("\"%s\": no region read", path);
+        if (!file.ReadObject(*p, &env.m_loads)) {
             std::destroy_at(p);
             p = nullptr;
         }
@@ -1057,8 +1057,7 @@ cBase* LoadStreamed(LoaderEnv& env, const char* path)
     if (!file.Open(path))
         return nullptr;
     gcStreamedCinematic* p = env.m_loads.New<gcStreamedCinematic>();
-    if (p && (!p->Read(file, &env.m_loads) || file.Failed())) {
-        cLogError_("\"%s\": no streamed cinematic read", path);  // as cBase::Load reports a refusal
+    if (p && !file.ReadObject(*p, &env.m_loads)) {
         std::destroy_at(p);
         p = nullptr;
     }

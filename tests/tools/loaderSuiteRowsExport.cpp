@@ -28,11 +28,13 @@ cBase* LoadRecord(LoaderEnv& env, const char* path)
     if (!file.Open(path))
         return nullptr;
     auto* p = env.m_loads.New<RecordHolder<Record>>();
+    // A refusal the file has not seen fails it, as cBase::Load does.
     const bool bRead = p && p->m_record.Read(file);
+    if (p && !bRead)
+        file.Fail("no record");
     const bool bFailed = file.Failed();
     file.Close();
-    if (p && (!bRead || bFailed)) {
-        cLogError_("\"%s\": no record read", path);  // as cBase::Load reports a refusal
+    if (p && bFailed) {
         std::destroy_at(p);
         return nullptr;
     }

@@ -16,13 +16,19 @@ constexpr uint32_t kStart = 0xBBBBBBBB;
 constexpr uint32_t kEnd = 0xBEBEBEBE;
 constexpr uint32_t kRefusedVersion = 0;  // below every reader's first version
 constexpr uint32_t kGameConfigTypeId = 100;
+constexpr uint32_t kUnknownTypeId = 0x7777;
 constexpr uint32_t kGroupVersion = 2;
 constexpr uint32_t kEventVersion = 3;
 constexpr uint32_t kNoAction = 0xFFFFFFFF;  // an empty action list's first word
+// From an event block's version word to its first action's type id: past
+// the version, its empty name block (16).
+constexpr size_t kEventFirstAction = 20;
 constexpr uint32_t kLastTypeId = 299;
 constexpr size_t kFirstInnerBlock = 12;  // past the file header and the outermost block's start
 // Group header (12), empty base block (16), begin and end (8).
 constexpr size_t kGroupHead = 36;
+constexpr size_t kGroupBegin = 28;  // the range's first word in the group
+constexpr size_t kGroupEnd = 32;
 
 uint32_t WordAt(const std::vector<uint8_t>& b, size_t i)
 {
@@ -60,6 +66,15 @@ size_t GroupAt(const std::vector<uint8_t>& b, size_t from)
     for (size_t i = AlignUp(from); i + kGroupHead <= b.size(); i += 4)
         if (BlockAt(b, i) && WordAt(b, i + 8) == kGroupVersion && EmptyBlockAt(b, i + 12))
             return i;
+    return kNone;
+}
+
+// The offset of the first group whose range holds a slot.
+size_t GroupWithSlots(const std::vector<uint8_t>& b)
+{
+    for (size_t g = GroupAt(b, 0); g != kNone; g = GroupAt(b, g + 4))
+        if (static_cast<int32_t>(WordAt(b, g + kGroupBegin)) < static_cast<int32_t>(WordAt(b, g + kGroupEnd)))
+            return g;
     return kNone;
 }
 
@@ -164,12 +179,53 @@ bool DamageFirstGroupRecord(const std::string& path, RecordDamage how)
         const size_t group = GroupAt(b, 0);
         return Overwrite(path, b, group == kNone ? kNone : group + 8, kRefusedVersion);
     }
+    if (how == RecordDamage::kEndsEarly) {
+        const size_t group = GroupWithSlots(b);
+        return Overwrite(path, b, group == kNone ? kNone : group + kGroupEnd,
+                         group == kNone ? 0 : WordAt(b, group + kGroupBegin));
+    }
     const size_t id = FirstGroupRecordId(b);
     if (id == kNone)
         return false;
     if (how == RecordDamage::kOtherClass)
         return Overwrite(path, b, id, kGameConfigTypeId);
+    if (how == RecordDamage::kUnknownClass)
+        return Overwrite(path, b, id, kUnknownTypeId);
     return Overwrite(path, b, RecordVersion(id), kRefusedVersion);
+}
+
+bool DamageFirstMember(const std::string& path, const std::function<bool(uint32_t)>& isMember)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    for (size_t i = kFirstInnerBlock; i + 16 <= b.size(); i += 4)
+        if (isMember(WordAt(b, i)) && BlockAt(b, i + 4))
+            return Overwrite(path, b, i, kGameConfigTypeId);
+    return false;
+}
+
+bool DamageFirstAction(const std::string& path, const std::function<bool(uint32_t)>& isAction)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    for (size_t v = EventWithActionsAt(b, 0); v != kNone; v = EventWithActionsAt(b, v + 4)) {
+        const size_t id = v + kEventFirstAction;
+        if (isAction(WordAt(b, id)) && BlockAt(b, id + 4))
+            return Overwrite(path, b, id, kGameConfigTypeId);
+    }
+    return false;
+}
+
+bool SetWordAfterName(const std::string& path, const std::string& text, int occurrence, size_t nWord,
+                      uint32_t value)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    size_t at = occurrence > 0 ? TextAt(b, text, 0) : kNone;
+    for (int n = 1; n < occurrence && at != kNone; ++n)
+        at = TextAt(b, text, at + 1);
+    size_t end = at;
+    while (end != kNone && end + 4 <= b.size() && !HasWord(b, AlignUp(end), kEnd))
+        end = AlignUp(end) + 4;
+    const size_t word = end == kNone ? kNone : AlignUp(end) + 4 * (1 + nWord);
+    return Overwrite(path, b, word + 4 <= b.size() ? word : kNone, value);
 }
 
 bool RefuseFirstBlockOfVersion(const std::string& path, uint32_t nVersion)

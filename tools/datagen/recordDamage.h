@@ -8,6 +8,7 @@
 // leaves the file as it was.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ enum class RecordDamage {
     kOtherClass,  // its type id names another class (the game configuration's)
     kRefused,     // its block's version word is 0
     kGroup,       // not a record: the group's own version word is 0
+    kUnknownClass,  // its type id names no class (30583)
+    kEndsEarly,     // not a record: the first group whose range holds a slot has
+                    // its range end where it begins, so it reads no record and
+                    // its block's data is left
 };
 
 // The whole file at path; empty when it cannot be read.
@@ -28,6 +33,20 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 // as asked; for kGroup the first group, records or none. False when the
 // file holds no such record or cannot be written.
 bool DamageFirstGroupRecord(const std::string& path, RecordDamage how);
+// The first polymorphic member of the file at path (its type id word on a
+// multiple of four, then its block) whose type id isMember takes, given
+// another class's type id (the game configuration's). False when there is
+// none.
+bool DamageFirstMember(const std::string& path, const std::function<bool(uint32_t)>& isMember);
+// The first action of an event (an event block holding an action whose
+// type id isAction takes) given another class's type id (the game
+// configuration's). False when there is none.
+bool DamageFirstAction(const std::string& path, const std::function<bool(uint32_t)>& isAction);
+// The word nWord words after the end marker of the block holding the
+// occurrence-th (from 1) copy of the text (a stored name, its terminating
+// zero included) set to value. False when the text or the word is not there.
+bool SetWordAfterName(const std::string& path, const std::string& text, int occurrence, size_t nWord,
+                      uint32_t value);
 // The first block of the file at path whose version word is nVersion (and
 // that is not the file's outermost block) refused. False when there is none.
 bool RefuseFirstBlockOfVersion(const std::string& path, uint32_t nVersion);

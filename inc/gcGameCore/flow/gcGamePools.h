@@ -11,19 +11,8 @@
 #include "cCore/cMemPool.h"
 #include "gcGameCore/flow/gcGameConfig.h"
 
-class cBase;
-class cFile;
-
 class gcGamePools {
 public:
-    // The one rule for every file the game loads: reads the file's object
-    // from the open file. False when the object refused its block or the
-    // file is damaged: a record refused, skipped for its class or version,
-    // or a block ended early (the file has then logged one error naming
-    // itself and the record). A refusal the file did not see is logged here,
-    // naming the file. The caller destroys the object and fails its load.
-    static bool ReadFile(cBase& object, const cFile& file, cMemPool* pPool);
-
     // Destroys the object, if any (a resident one clears its own static
     // pointer), and forgets it.
     template <class T>

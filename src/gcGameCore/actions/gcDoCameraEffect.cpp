@@ -82,7 +82,7 @@ bool gcDoCameraEffect::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (!event.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoCameraEffect", "completion event");
+        return rb.Reject("gcDoCameraEffect", "completion event");
     effectType = type;
     nFlags = flags;
     effectTime = time;

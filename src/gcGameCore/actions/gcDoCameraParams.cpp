@@ -28,7 +28,7 @@ bool gcDoCameraParams::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcDoCameraParams", "version");
     gcGameCameraParams read;
     if (!read.Read(file, pPool) || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcDoCameraParams", "camera parameters");
+        return rb.Reject("gcDoCameraParams", "camera parameters");
     cameraParams.Set(read);
     return true;
 }

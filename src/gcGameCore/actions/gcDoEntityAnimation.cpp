@@ -52,7 +52,7 @@ bool gcDoEntityAnimation::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (!config.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoEntityAnimation", "animation configuration");
+        return rb.Reject("gcDoEntityAnimation", "animation configuration");
     const int32_t prio = rb.ReadInt();
     if (rb.Failed())
         return false;

@@ -80,7 +80,7 @@ bool gcDoEntityDamage::Read(const cFile& file, cMemPool* pPool)
     // Read into events of their own, so a damaged block leaves the old lists.
     gcEvent damage, duration;
     if (rb.Failed() || !damage.Read(file, pPool) || (v >= 2 && !duration.Read(file, pPool)))
-        return rb.Failed() ? false : rb.Reject("gcDoEntityDamage", "event block");
+        return rb.Reject("gcDoEntityDamage", "event block");
     uint32_t flags = 0;
     if (v >= 2)
         flags = rb.ReadUInt();

@@ -107,7 +107,7 @@ bool gcDoEntityMoveTo::Read(const cFile& file, cMemPool* pPool)
         return false;
     gcEvent completed(kEventName, kOwnerName);
     if (v >= 8 && !completed.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcDoEntityMoveTo", "completion event");
+        return rb.Reject("gcDoEntityMoveTo", "completion event");
     moveToType = type;
     desiredEntity = entity;
     nFlags = flags;

@@ -77,7 +77,7 @@ bool gcDoEntitySendMessage::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion >= 2 && !rb.Failed()) {
         bAll = rb.ReadBool();
         if (!rb.Failed() && !validate.Read(file, pPool))
-            return rb.Failed() ? false : rb.Reject(GetType()->m_sTypeName, "validation event");
+            return rb.Reject(GetType()->m_sTypeName, "validation event");
     }
     const cType* pType = gcCreature::GetStaticType();
     if (rb.m_nVersion >= 3)

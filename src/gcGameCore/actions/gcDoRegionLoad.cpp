@@ -67,7 +67,7 @@ bool gcDoRegionLoad::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (!pre.Read(file, pPool) || !post.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject(GetType()->m_sTypeName, "event block");
+        return rb.Reject(GetType()->m_sTypeName, "event block");
     if (rb.Failed())
         return false;
     desiredRegionId = regionId;

@@ -76,7 +76,7 @@ bool gcDoUIShowDialog::Read(const cFile& file, cMemPool* pPool)
     if (rb.Failed())
         return false;
     if (rb.m_nVersion >= 2 && (!in.onShown.Read(file, pPool) || !in.onHidden.Read(file, pPool)))
-        return rb.Failed() ? false : rb.Reject(GetType()->m_sTypeName, "events");
+        return rb.Reject(GetType()->m_sTypeName, "events");
     if (rb.Failed())
         return false;
     if (!KeepsDamping(in.transition))

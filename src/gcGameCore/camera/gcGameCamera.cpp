@@ -53,7 +53,7 @@ bool gcGameCamera::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion != kVersion)
         return rb.Reject("gcGameCamera", "version");
     if (!gcGameObject::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcGameCamera", "object block");
+        return rb.Reject("gcGameCamera", "object block");
     return !rb.Failed();
 }
 

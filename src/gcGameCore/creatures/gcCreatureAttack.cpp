@@ -86,7 +86,7 @@ bool gcCreatureAttack::Read(const cFile& file, cMemPool* pPool)
     gcAnimationConfig config;
     if (!config.Read(file, pPool)) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcCreatureAttack", "animation configuration");
+        return rb.Reject("gcCreatureAttack", "animation configuration");
     }
     const int32_t nStart = rb.ReadInt();
     const int32_t nStop = rb.ReadInt();
@@ -108,7 +108,7 @@ bool gcCreatureAttack::Read(const cFile& file, cMemPool* pPool)
     }
     if (!bEvents || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcCreatureAttack", "event block");
+        return rb.Reject("gcCreatureAttack", "event block");
     }
     SwapAnimationConfig(animationConfig, config);
     damageStart = cTimeValue(nStart);

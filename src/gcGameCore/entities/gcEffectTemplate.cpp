@@ -258,7 +258,7 @@ bool gcEffectTemplate::Read(const cFile& file, cMemPool* pPool)
     if (!bEvents || rb.Failed()) {
         d.DestroyMembers();
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcEffectTemplate", "event block");
+        return rb.Reject("gcEffectTemplate", "event block");
     }
     hMesh = d.hMesh;
     for (int i = 0; i < kMaxMaterials; ++i)

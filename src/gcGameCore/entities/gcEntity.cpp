@@ -232,7 +232,7 @@ bool gcEntity::Read(const cFile& file, cMemPool* pPool)
     const bool bEvents = !rb.Failed() && ReadEntityEvents(file, v, pPool, events);
     if (!bEvents || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcEntity", "event block");
+        return rb.Reject("gcEntity", "event block");
     }
     m_hTemplate = gcEntityTemplateHandle(d.hTemplate);
     m_nRegionId = d.nRegionId;

@@ -211,7 +211,7 @@ bool gcEntityTemplate::ReadThen(const cFile& file, cMemPool* pPool, bool (*pRead
             if (pShadow)
                 std::destroy_at(pShadow);
             m_name = oldName;
-            return rb.Failed() ? false : rb.Reject("gcEntityTemplate", "event block");
+            return rb.Reject("gcEntityTemplate", "event block");
         }
     }
     // The derived part follows this block; it is read before anything

@@ -158,7 +158,7 @@ bool gcItemTemplate::Read(const cFile& file, cMemPool* pPool)
         ReadTail(rb, &d);
     if (!bMods || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcItemTemplate", "stat modifier block");
+        return rb.Reject("gcItemTemplate", "stat modifier block");
     }
     if (d.nMaxCount < 0) {
         cLogWarn_("gcItemTemplate: \"%s\" allows %d items; taken as 0", m_name.m_sData, d.nMaxCount);

@@ -60,7 +60,7 @@ bool gcRegionTrigger::Read(const cFile& file, cMemPool* pPool)
     const cName oldName = m_name;
     if (!gcGameObject::Read(file, pPool) || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcRegionTrigger", "object block");
+        return rb.Reject("gcRegionTrigger", "object block");
     }
     const bool bActive = rb.ReadBool();
     const int16_t nRegionId = rb.ReadShort();
@@ -79,7 +79,7 @@ bool gcRegionTrigger::Read(const cFile& file, cMemPool* pPool)
         bRead = !rb.Failed() && events[i].Read(file, pPool);
     if (!bRead || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcRegionTrigger", "volume or event block");
+        return rb.Reject("gcRegionTrigger", "volume or event block");
     }
     m_nTriggerFlags = static_cast<uint16_t>(bActive ? m_nTriggerFlags & ~kDeactivated : m_nTriggerFlags | kDeactivated);
     m_nRegionId = nRegionId;

@@ -78,7 +78,7 @@ bool gcSurface::Read(const cFile& file, cMemPool* pPool)
                 h.Read(rb, pPool);
     if (!bEvents || rb.Failed()) {
         restore();
-        return rb.Failed() ? false : rb.Reject("gcSurface", "event block");
+        return rb.Reject("gcSurface", "event block");
     }
     m_fArmorMod = fArmor;
     std::swap(onAttacked.pAction, attacked.pAction);

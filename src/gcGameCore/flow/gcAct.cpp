@@ -63,10 +63,8 @@ bool gcAct::Read(const cFile& file, cMemPool* pPool)
         const int32_t nCount = rb.ReadInt();
         bOk = gcGameConfig::ReadIntRun(rb, nCount, nullptr, 0);
     }
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcAct", "block");
+        return rb.Reject("gcAct", "block");
     return true;
 }
 
@@ -87,14 +85,15 @@ bool gcAct::LoadMap(int nMap)
     gcMap::GetFilename(m_nActId, nMap, &name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcAct: cannot open the map \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcAct: cannot open the map \"%s\"", name.m_sData);
         return false;
     }
     PreCreateMap(nMap, m_mapNames[nMap]);
     gcMap* pMap = gcMap::s_pMap;
     if (!pMap)
         return false;
-    if (!gcGamePools::ReadFile(*pMap, file, &gcGame::s_mapPool)) {
+    if (!file.ReadObject(*pMap, &gcGame::s_mapPool)) {
         std::destroy_at(pMap);
         return false;
     }

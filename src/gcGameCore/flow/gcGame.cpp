@@ -378,10 +378,8 @@ bool gcGame::Read(const cFile& file, cMemPool* pPool)
         if (!rb.Failed())
             gcGameCamera::Get()->m_nCollisionMask = nMask;
     }
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcGame", "block");
+        return rb.Reject("gcGame", "block");
     return true;
 }
 
@@ -412,7 +410,8 @@ bool gcGame::Load()
     GetFilename(&name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcGame: cannot open \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGame: cannot open \"%s\"", name.m_sData);
         return false;
     }
     PreCreate();
@@ -420,7 +419,7 @@ bool gcGame::Load()
     if (!p)
         return false;
     // A refused or damaged game file is a failed load, not a default game.
-    if (!gcGamePools::ReadFile(*p, file, &s_gamePool)) {
+    if (!file.ReadObject(*p, &s_gamePool)) {
         std::destroy_at(p);
         return false;
     }
@@ -472,8 +471,7 @@ bool gcGame::LoadSoundData()
     cFile file;
     if (!file.OpenOptional(name))
         return false;
-    if (!pGroup->Read(file, &s_gameSoundPool))
-        cLogError_("gcGame: sound data \"%s\" refused or damaged", name.m_sData);
+    file.ReadObject(*pGroup, &s_gameSoundPool);
     file.Close();
     return true;
 }
@@ -489,8 +487,7 @@ bool gcGame::LoadStringTable()
     cFile file;
     if (!file.OpenOptional(name))
         return false;
-    if (!pGroup->Read(file, &s_gameStringsPool))
-        cLogError_("gcGame: strings \"%s\" refused or damaged", name.m_sData);
+    file.ReadObject(*pGroup, &s_gameStringsPool);
     file.Close();
     return true;
 }
@@ -514,14 +511,15 @@ bool gcGame::LoadGameState()
     gcGameState::GetFilename(&name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcGame: cannot open the game state \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGame: cannot open the game state \"%s\"", name.m_sData);
         return false;
     }
     CreateGameState();
     gcGameState* p = gcGameState::s_pGameState;
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_gameStatePool)) {
+    if (!file.ReadObject(*p, &s_gameStatePool)) {
         std::destroy_at(p);
         return false;
     }
@@ -540,14 +538,15 @@ bool gcGame::LoadPlayerConfig(int nId)
     gcPlayerConfig::GetFilename(nId, &name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcGame: cannot open player configuration \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGame: cannot open player configuration \"%s\"", name.m_sData);
         return false;
     }
     PreCreatePlayerConfig(nId, s_pGame ? s_pGame->m_playerConfigNames[nId] : cName());
     gcPlayerConfig* p = gcPlayerConfig::s_pPlayerConfig;
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_playerConfigPool)) {
+    if (!file.ReadObject(*p, &s_playerConfigPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -568,13 +567,14 @@ bool gcGame::LoadAct(int nId)
     gcAct::GetFilename(nId, &name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcGame: cannot open the act \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGame: cannot open the act \"%s\"", name.m_sData);
         return false;
     }
     gcAct* p = NewAct(nId, s_pGame ? s_pGame->m_actNames[nId] : cName());
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_actPool)) {
+    if (!file.ReadObject(*p, &s_actPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -601,7 +601,8 @@ bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
     if (!file.Open(name)) {
         // A file that is there and does not open (its header damaged) is
         // damaged game data too; only a missing one is left out.
-        cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
         if (pRefused)
             *pRefused = cFile::Exists(name);
         return false;
@@ -609,7 +610,7 @@ bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
     gcLoadingScreen* p = NewLoadingScreen(nId, s_pGame ? s_pGame->m_loadingScreenNames[nId] : cName());
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_loadingScreenPool)) {
+    if (!file.ReadObject(*p, &s_loadingScreenPool)) {
         std::destroy_at(p);
         if (pRefused)
             *pRefused = true;

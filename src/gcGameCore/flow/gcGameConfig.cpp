@@ -145,16 +145,14 @@ bool gcGameConfig::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcGameConfig", "version");
     if (!ReadObjectPart(rb, pPool))
         return false;
-    // A group refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!ReadGroup(m_textureConfigs, file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcGameConfig", "texture configurations");
+        return rb.Reject("gcGameConfig", "texture configurations");
     CreateTextureCache();
     const bool bOk = ReadGroup(m_textures, file, pPool) && ReadGroup(m_materials, file, pPool) &&
                      ReadGroup(m_fonts, file, pPool) && ReadGroup(m_meshes, file, pPool) &&
                      ReadGroup(m_animations, file, pPool);
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcGameConfig", "groups");
+        return rb.Reject("gcGameConfig", "groups");
     return true;
 }
 
@@ -174,13 +172,14 @@ bool gcGameConfig::Load()
     GetFilename(&name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcGameConfig: cannot open \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcGameConfig: cannot open \"%s\"", name.m_sData);
         return false;
     }
     gcGameConfig* p = s_gameConfigPool.New<gcGameConfig>();
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_gameConfigPool)) {
+    if (!file.ReadObject(*p, &s_gameConfigPool)) {
         std::destroy_at(p);
         return false;
     }

@@ -75,10 +75,8 @@ bool gcGameState::Read(const cFile& file, cMemPool* pPool)
     { cReadBlock base(file, kBaseVersion); }
     const bool bOk = gcGameConfig::ReadGroup(m_keyValues, file, pPool) &&
                      ReadTemplates(file, pPool, rb.m_nVersion == 3);
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcGameState", "block");
+        return rb.Reject("gcGameState", "block");
     ResetInstances();
     return true;
 }

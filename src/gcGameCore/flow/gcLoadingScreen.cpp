@@ -72,10 +72,8 @@ bool gcLoadingScreen::Read(const cFile& file, cMemPool* pPool)
     if (bOk && rb.m_nVersion >= 2)
         bOk = G::ReadGroup(m_sprites, file, pPool);
     bOk = bOk && G::ReadGroup(m_UIDialogs, file, pPool);
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcLoadingScreen", "block");
+        return rb.Reject("gcLoadingScreen", "block");
     m_bLoadingComplete = true;
     return true;
 }

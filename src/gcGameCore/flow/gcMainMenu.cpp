@@ -109,10 +109,8 @@ bool gcMainMenu::Read(const cFile& file, cMemPool* pPool)
         if (bOk)
             std::copy(std::begin(tracks), std::end(tracks), m_nMenuTracks);
     }
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcMainMenu", "block");
+        return rb.Reject("gcMainMenu", "block");
     return true;
 }
 
@@ -134,14 +132,15 @@ bool gcMainMenu::Load()
     GetFilename(&name);
     cFile file;
     if (!file.Open(name)) {
-        cLogWarn_("gcMainMenu: no main menu: cannot open \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogWarn_("gcMainMenu: no main menu: cannot open \"%s\"", name.m_sData);
         return false;
     }
     gcGame::PreCreateMainMenu();
     gcMainMenu* p = s_pMainMenu;
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &gcGame::s_mapPool)) {
+    if (!file.ReadObject(*p, &gcGame::s_mapPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -178,8 +177,8 @@ bool gcMainMenu::LoadSoundData()
     if (!file.OpenOptional(name))
         return true;  // a menu without sounds
     CreateSoundData();
-    if (m_pSoundData && !m_pSoundData->Read(file, &gcGame::s_mapSoundPool))
-        cLogError_("gcMainMenu: sound data \"%s\" refused or damaged", name.m_sData);
+    if (m_pSoundData)
+        file.ReadObject(*m_pSoundData, &gcGame::s_mapSoundPool);
     file.Close();
     return true;
 }

@@ -284,7 +284,7 @@ void gcMap::ReadLightAndSky(const cReadBlock& rb, cMemPool* pPool, uint32_t vers
         VectorToAngles(dir, &m_fLightHeading, &m_fLightPitch);
     }
     if (!rb.Failed() && !m_sky.Read(rb.m_file, pPool))
-        cLogError_("gcMap: the sky of \"%s\" was refused", m_name.m_sData);
+        rb.m_file.Fail("gcMap: the sky of \"%s\" was refused", m_name.m_sData);
 }
 
 // The events, map tracks, wind and clip distances.
@@ -335,10 +335,8 @@ bool gcMap::Read(const cFile& file, cMemPool* pPool)
         ReadLightAndSky(rb, pPool, version);
         bOk = ReadTail(rb, pPool, version);
     }
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcMap", "block");
+        return rb.Reject("gcMap", "block");
     eShadow::s_fShadowClip = m_fShadowClip;
     return true;
 }
@@ -360,13 +358,13 @@ void gcMap::DeleteSideGroups()
 namespace {
 
 // Reads a side file into its group; a missing file leaves the group empty.
-bool ReadSideFile(cBase* pGroup, const cStr& name, cMemPool* pPool, const char* sWhat)
+bool ReadSideFile(cBase* pGroup, const cStr& name, cMemPool* pPool)
 {
     cFile file;
     if (!file.OpenOptional(name))
         return false;
-    if (pGroup && !pGroup->Read(file, pPool))
-        cLogError_("gcMap: %s \"%s\" refused or damaged", sWhat, name.m_sData);
+    if (pGroup)
+        file.ReadObject(*pGroup, pPool);
     file.Close();
     return true;
 }
@@ -409,7 +407,7 @@ bool gcMap::LoadSoundData()
         return true;
     cStr name;
     GetSoundFilename(ActId(), m_nMapId, &name);
-    ReadSideFile(m_pSoundData, name, &gcGame::s_mapSoundPool, "sound data");
+    ReadSideFile(m_pSoundData, name, &gcGame::s_mapSoundPool);
     return true;
 }
 
@@ -420,7 +418,7 @@ bool gcMap::LoadVoiceOvers()
         return true;  // this build plays no voice-overs
     cStr name;
     GetVoiceOversFilename(ActId(), m_nMapId, &name);
-    ReadSideFile(m_pVoiceOvers, name, &gcGame::s_mapVoiceOversPool, "voice-overs");
+    ReadSideFile(m_pVoiceOvers, name, &gcGame::s_mapVoiceOversPool);
     return true;
 }
 
@@ -431,7 +429,7 @@ bool gcMap::LoadStringTable()
         return false;
     cStr name;
     GetStringsFilename(ActId(), m_nMapId, &name);
-    return ReadSideFile(m_pStrings, name, &gcGame::s_mapStringsPool, "strings");
+    return ReadSideFile(m_pStrings, name, &gcGame::s_mapStringsPool);
 }
 
 bool gcMap::LoadMusic()

@@ -111,7 +111,8 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
     // be played with a hole where the region should be.
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
         m_nUnusableRegionFiles |= nBit;
         m_nDamagedRegionId = nRegionId;
         return false;
@@ -120,7 +121,7 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
     gcRegion* pRegion = NewRegion(nRegionId, slot);
     if (!pRegion)
         return false;
-    if (!gcGamePools::ReadFile(*pRegion, file, &pool)) {
+    if (!file.ReadObject(*pRegion, &pool)) {
         m_nUnusableRegionFiles |= nBit;
         m_nDamagedRegionId = nRegionId;
         std::destroy_at(pRegion);

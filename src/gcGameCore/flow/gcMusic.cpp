@@ -65,7 +65,8 @@ int gcMusic::LoadMusic(int nMusicId, cMemPool* pPool)
     GetMusicFilename(nMusicId, &name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcMusic: music %d refused: cannot open \"%s\"", nMusicId, name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcMusic: music %d refused: cannot open \"%s\"", nMusicId, name.m_sData);
         return -1;
     }
     eSoundData* pMusic = pPool ? pPool->New<eSoundData>() : nullptr;
@@ -74,8 +75,7 @@ int gcMusic::LoadMusic(int nMusicId, cMemPool* pPool)
         return -1;
     }
     // A damaged track is not kept: playing it would read whatever it holds.
-    if (!pMusic->Read(file, pPool) || file.Failed()) {
-        cLogError_("gcMusic: music %d refused: \"%s\" is damaged", nMusicId, name.m_sData);
+    if (!file.ReadObject(*pMusic, pPool)) {
         std::destroy_at(pMusic);
         return -1;
     }

@@ -80,7 +80,7 @@ bool gcPlatformConfig::ReadIconData(const cReadBlock& rb, cMemPool* pPool)
         return false;
     const size_t nFree = pPool ? pPool->Capacity() - pPool->BytesTaken() : 0;
     if (n < 0 || static_cast<size_t>(n) > nFree || static_cast<size_t>(n) > rb.m_nEndOffset - rb.m_file.GetCurrentPos()) {
-        cLogError_("gcPlatformConfig: icon size %d refused (pool has %zu bytes free)", n, nFree);
+        rb.m_file.Fail("gcPlatformConfig: icon size %d refused (pool has %zu bytes free)", n, nFree);
         return false;
     }
     uint8_t* pData = n > 0 ? static_cast<uint8_t*>(pPool->Alloc(static_cast<size_t>(n), 32)) : nullptr;
@@ -119,10 +119,8 @@ bool gcPlatformConfig::Read(const cFile& file, cMemPool* pPool)
         bOk = onMainMenuStarted.Read(file, pPool);
     if (bOk && rb.m_nVersion >= 5)
         bOk = ReadIconData(rb, pPool);
-    // A part refused without failing the file fails it now: one rule for
-    // every file the game loads.
     if (!bOk || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcPlatformConfig", "block");
+        return rb.Reject("gcPlatformConfig", "block");
     return true;
 }
 
@@ -158,13 +156,14 @@ bool gcPlatformConfig::Load(int platform)
     GetFilename(&name, platform);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcPlatformConfig: cannot open \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcPlatformConfig: cannot open \"%s\"", name.m_sData);
         return false;
     }
     gcPlatformConfig* p = s_platformConfigPool.New<gcPlatformConfig>();
     if (!p)
         return false;
-    if (!gcGamePools::ReadFile(*p, file, &s_platformConfigPool)) {
+    if (!file.ReadObject(*p, &s_platformConfigPool)) {
         std::destroy_at(p);
         return false;
     }
@@ -207,8 +206,7 @@ bool gcPlatformConfig::LoadStringTable(int platform)
     if (!m_pStrings || !file.OpenOptional(name))
         return false;
     // Refused strings leave an empty table, not what was read before the damage.
-    if (!m_pStrings->Read(file, &s_platformConfigStringsPool)) {
-        cLogError_("gcPlatformConfig: strings \"%s\" refused or damaged", name.m_sData);
+    if (!file.ReadObject(*m_pStrings, &s_platformConfigStringsPool)) {
         CreateStringTable();
         return false;
     }

@@ -151,8 +151,7 @@ bool gcPlayerConfig::LoadSoundData(int nId)
     cFile file;
     if (!m_pSoundData || !file.OpenOptional(name))
         return false;
-    if (!m_pSoundData->Read(file, &gcGame::s_playerConfigSoundPool))
-        cLogError_("gcPlayerConfig: sound data \"%s\" refused or damaged", name.m_sData);
+    file.ReadObject(*m_pSoundData, &gcGame::s_playerConfigSoundPool);
     file.Close();
     return true;
 }

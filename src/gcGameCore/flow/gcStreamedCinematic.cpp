@@ -47,10 +47,10 @@ bool gcStreamedCinematic::Read(const cFile& file, cMemPool* pPool)
     if (!ReadObjectPart(rb, pPool))
         return false;
     if (!m_cinematic.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcStreamedCinematic", "cinematic");
+        return rb.Reject("gcStreamedCinematic", "cinematic");
     // A version-1 file has no animations of its own.
     if (rb.m_nVersion >= 2 && !m_animations.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcStreamedCinematic", "animations");
+        return rb.Reject("gcStreamedCinematic", "animations");
     return !rb.Failed();
 }
 
@@ -88,7 +88,8 @@ bool gcStreamedCinematic::Load(int nId)
     GetCinematicFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, pMap->m_nMapId, nId, &name);
     cFile file;
     if (!file.Open(name)) {
-        cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
+        if (!file.Failed())
+            cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
         return false;
     }
     pMap->PreCreateStreamedCinematic(nId, pMap->m_streamedCinematicNames[nId]);
@@ -97,11 +98,10 @@ bool gcStreamedCinematic::Load(int nId)
         cLogError_("gcStreamedCinematic: no room for \"%s\"", name.m_sData);
         return false;
     }
-    const bool bRead = pNew->Read(file, &gcGame::s_mapCinematicPool) && !file.Failed();
+    const bool bRead = file.ReadObject(*pNew, &gcGame::s_mapCinematicPool);
     file.Close();
     // A refused block would leave a half-read cinematic that reports success.
     if (!bRead) {
-        cLogError_("gcStreamedCinematic: \"%s\" refused or damaged", name.m_sData);
         std::destroy_at(pNew);
         return false;
     }
@@ -155,8 +155,7 @@ bool gcStreamedCinematic::LoadVoiceOvers()
     cFile file;
     if (!file.Open(name))
         return false;
-    if (!m_pVoiceOvers->Read(file, &gcGame::s_mapCinematicVOPool))
-        cLogError_("gcStreamedCinematic: voice-overs \"%s\" refused or damaged", name.m_sData);
+    file.ReadObject(*m_pVoiceOvers, &gcGame::s_mapCinematicVOPool);
     file.Close();
     return true;
 }

@@ -48,7 +48,7 @@ bool gcVoiceOver::Read(const cFile& file, cMemPool* pPool)
         return false;
     if (!m_soundData.Read(file, pPool)) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcVoiceOver", "sound data");
+        return rb.Reject("gcVoiceOver", "sound data");
     }
     gcStringHandle hString;
     hString.Read(rb, pPool);

@@ -54,10 +54,10 @@ bool gcUICheckBox::Read(const cFile& file, cMemPool* pPool)
     gcEvent checked;
     gcEvent unchecked;
     if (!checked.Read(file, pPool) || !unchecked.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcUICheckBox", "event block");
+        return rb.Reject("gcUICheckBox", "event block");
     const int32_t nSprites = rb.ReadInt();
     if (nSprites < 0)
-        return rb.Failed() ? false : rb.Reject("gcUICheckBox", "checked sprite count");
+        return rb.Reject("gcUICheckBox", "checked sprite count");
     eSpriteHandle hSprites[MAX_CHECKEDSPRITES];
     for (int32_t i = 0; i < nSprites && !rb.Failed(); ++i) {
         const uint32_t h = rb.ReadUInt();

@@ -99,7 +99,7 @@ bool gcUIControl::Read(const cFile& file, cMemPool* pPool)
     rb.ReadFloats(size.v, 2);
     const int32_t nSprites = rb.ReadInt();
     if (nSprites < 0)
-        return rb.Failed() ? false : rb.Reject("gcUIControl", "sprite count");
+        return rb.Reject("gcUIControl", "sprite count");
     eSpriteHandle hSprites[MAX_SPRITES];
     std::copy(std::begin(m_hSprites), std::end(m_hSprites), hSprites);
     // Sprites past the four slots are read and dropped.

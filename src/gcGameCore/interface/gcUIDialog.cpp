@@ -197,7 +197,7 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
                        v >= 11 ? &onInitialUpdate : nullptr, &onFocused, &onUnFocused,
                        v >= 10 ? &onFocusChanged : nullptr})
         if (e && !rb.Failed() && !e->Read(file, pPool))
-            return rb.Failed() ? false : rb.Reject("gcUIDialog", "event block");
+            return rb.Reject("gcUIDialog", "event block");
     return !rb.Failed();
 }
 

@@ -117,7 +117,7 @@ bool gcUIWidget::ReadWidgetBlock(const cFile& file, cMemPool* pPool, WidgetPart*
         rb.ReadUInt();  // the owning dialog's handle; the dialog sets itself
     const int32_t nNeighbors = rb.ReadInt();
     if (nNeighbors < 0)
-        return rb.Failed() ? false : rb.Reject("gcUIWidget", "neighbour count");
+        return rb.Reject("gcUIWidget", "neighbour count");
     const int nKept = std::min<int32_t>(nNeighbors, MAX_NEIGHBORS);
     rb.ReadInts(pPart->hNeighbors, nKept);
     for (int32_t i = nKept; i < nNeighbors && !rb.Failed(); ++i)
@@ -128,7 +128,7 @@ bool gcUIWidget::ReadWidgetBlock(const cFile& file, cMemPool* pPool, WidgetPart*
     const int nEvents = rb.m_nVersion >= 3 ? 8 : kEventsBeforeV3;
     for (int i = 0; i < nEvents && !rb.Failed(); ++i)
         if (!pPart->events[i].Read(file, pPool))
-            return rb.Failed() ? false : rb.Reject("gcUIWidget", "event block");
+            return rb.Reject("gcUIWidget", "event block");
     return !rb.Failed();
 }
 

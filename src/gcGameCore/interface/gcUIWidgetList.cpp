@@ -60,7 +60,7 @@ bool gcUIWidgetList::Read(const cFile& file, cMemPool* pPool)
     }
     gcEvent event;
     if (!event.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcUIWidgetList", "event block");
+        return rb.Reject("gcUIWidgetList", "event block");
     std::swap(onSelectionChange.pAction, event.pAction);
     ValidateCells();  // the cells are looked at; the answer is asked again each refresh
     return true;

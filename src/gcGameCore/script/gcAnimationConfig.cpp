@@ -80,7 +80,7 @@ bool gcAnimationConfig::Read(const cFile& file, cMemPool* pPool)
                          completed.Read(file, pPool);
     const uint32_t nReadFlags = (bEvents && rb.m_nVersion >= 2) ? rb.ReadUInt() : 0;
     if (!bEvents || rb.Failed())
-        return rb.Failed() ? false : rb.Reject("gcAnimationConfig", "event block");
+        return rb.Reject("gcAnimationConfig", "event block");
     hAnimation = hAnim;
     hSoundData[0] = hSounds[0];
     hSoundData[1] = hSounds[1];

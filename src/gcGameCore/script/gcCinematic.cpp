@@ -95,12 +95,12 @@ bool gcCinematic::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcCinematic", "version");
     const cName oldName = m_name;
     if (!gcGameObject::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcCinematic", "game object block");
+        return rb.Reject("gcCinematic", "game object block");
     const uint32_t nFlags = rb.m_nVersion >= 3 ? rb.ReadUInt() : kSkippable;
     gcCinematicEntry* pFirst = nullptr;
     if (rb.Failed() || !ReadEntries(rb, pPool, &pFirst)) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcCinematic", "entries");
+        return rb.Reject("gcCinematic", "entries");
     }
     DestroyEntries(pEntry);
     pEntry = pFirst;

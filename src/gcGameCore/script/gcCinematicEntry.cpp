@@ -29,7 +29,7 @@ bool gcCinematicEntry::Read(const cFile& file, cMemPool* pPool)
     const int32_t nTime = rb.ReadInt();
     gcEvent newEvent;
     if (rb.Failed() || !newEvent.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcCinematicEntry", "event");
+        return rb.Reject("gcCinematicEntry", "event");
     gcVoiceOverHandle hVO;
     if (rb.m_nVersion >= 2)
         hVO.Read(rb, pPool);

@@ -76,7 +76,7 @@ bool gcEvent::Read(const cFile& file, cMemPool* pPool)
     cBase::Read(file, pPool);
     gcAction* pFirst = nullptr;
     if (!gcAction::ReadList(rb, pPool, &pFirst))
-        return rb.Failed() ? false : rb.Reject("gcEvent", "action list (pool full)");
+        return rb.Reject("gcEvent", "action list (pool full)");
     gcAction::DestroyList(pAction);
     pAction = pFirst;
     return true;

@@ -21,7 +21,7 @@ bool gcGameObject::Read(const cFile& file, cMemPool* pPool)
     const cName oldName = m_name;
     if (!cObject::Read(file, pPool) || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcGameObject", "name block");
+        return rb.Reject("gcGameObject", "name block");
     }
     return true;
 }

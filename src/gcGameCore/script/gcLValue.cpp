@@ -18,6 +18,6 @@ bool gcLValue::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion == 0)
         return rb.Reject("gcLValue", "version");
     if (!gcValue::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcLValue", "value block");
+        return rb.Reject("gcLValue", "value block");
     return !rb.Failed();
 }

@@ -20,7 +20,7 @@ bool gcNamedFloat::Read(const cFile& file, cMemPool* pPool, uint32_t version, co
         return rb.Reject(sClass, "version");
     cObject name;
     if (!name.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject(sClass, "name block");
+        return rb.Reject(sClass, "name block");
     const float fValue = rb.ReadFloat();
     if (rb.Failed())
         return false;

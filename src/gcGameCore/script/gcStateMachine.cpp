@@ -74,7 +74,7 @@ bool gcStateMachine::Read(const cFile& file, cMemPool* pPool)
     parent.Read(rb, pPool);
     bRead = bRead && update.Read(file, pPool) && timer.Read(file, pPool) && event.Read(file, pPool);
     if (!bRead)
-        return rb.Failed() ? false : rb.Reject("gcStateMachine", "name or handler block");
+        return rb.Reject("gcStateMachine", "name or handler block");
     int32_t nCount = rb.ReadInt();
     if (nCount < 0 || nCount > kMaxStates)
         cLogWarn_("gcStateMachine: \"%s\" in \"%s\" holds %d states; the first %d are kept", name.m_name.m_sData,

@@ -37,7 +37,7 @@ bool gcString::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcString", "version");
     cObject name;
     if (!name.Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcString", "name block");
+        return rb.Reject("gcString", "name block");
     int16_t nLength = rb.ReadShort();
     if (nLength < 0) {
         cLogWarn_("gcString: \"%s\" in \"%s\" has length %d; read as empty", name.m_name.m_sData,

@@ -44,7 +44,7 @@ bool gcTimer::Read(const cFile& file, cMemPool* pPool)
     const int32_t nLength = bRead ? rb.ReadInt() : 0;
     if (!bRead || rb.Failed()) {
         m_name = oldName;
-        return rb.Failed() ? false : rb.Reject("gcTimer", "object or event block");
+        return rb.Reject("gcTimer", "object or event block");
     }
     if (nLength <= 0)
         cLogWarn_("gcTimer: \"%s\" in \"%s\" has length %d ticks; once started it never completes", m_name.m_sData,

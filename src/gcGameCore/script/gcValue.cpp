@@ -138,7 +138,7 @@ bool gcValue::ReadFrame(const cReadBlock& rb, cMemPool* pPool, uint32_t nMin, ui
     gcLValue* pAssignable = dcast<gcLValue>(this);
     const bool bBase = pAssignable ? pAssignable->gcLValue::Read(rb.m_file, pPool) : gcValue::Read(rb.m_file, pPool);
     if (!bBase)
-        return rb.Failed() ? false : rb.Reject(sClass, "value block");
+        return rb.Reject(sClass, "value block");
     return true;
 }
 

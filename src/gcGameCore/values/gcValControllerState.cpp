@@ -29,7 +29,7 @@ bool gcValControllerState::Read(const cFile& file, cMemPool* pPool)
     if (rb.m_nVersion != kVersion)
         return rb.Reject("gcValControllerState", "version");
     if (!gcValue::Read(file, pPool))
-        return rb.Failed() ? false : rb.Reject("gcValControllerState", "value block");
+        return rb.Reject("gcValControllerState", "value block");
     const int32_t nButton = rb.ReadInt();
     const int32_t nState = rb.ReadInt();
     if (rb.Failed())

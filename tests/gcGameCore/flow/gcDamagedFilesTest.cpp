@@ -22,12 +22,15 @@
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
+#include "gcGameCore/creatures/gcCreatureAttack.h"
 #include "gcGameCore/entities/gcEntity.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/script/gcAction.h"
+#include "gcGameCore/script/gcState.h"
 
 namespace {
 
@@ -107,92 +110,219 @@ TEST_F(gcDamagedFilesTest, AHugeEntityRangeIsWalkedOnlyOverTheTable)
     map.m_entities.m_nBegin = map.m_entities.m_nEnd = -1;
 }
 
+// The loads of every kind of file the game reads, the sample game written
+// first: the file below /Game, the loads it needs first, and its own load.
+struct FileLoad {
+    const char* sFile;
+    std::function<bool()> prepare;
+    std::function<bool()> load;
+};
+
+bool LoadGame()
+{
+    return gcGameConfig::Load() && gcGame::Load();
+}
+
+bool LoadAct()
+{
+    return gcGame::LoadAct(0);
+}
+
+bool LoadMap()
+{
+    return LoadGame() && LoadAct() && gcAct::s_pAct->LoadMap(0);
+}
+
+const FileLoad kPlayerConfig = {"PlayerConfig01.pc", LoadGame, [] { return gcGame::LoadPlayerConfig(0); }};
+const FileLoad kMap = {"Act01/Map01/Map01.map", [] { return LoadGame() && LoadAct(); },
+                       [] { return gcAct::s_pAct->LoadMap(0); }};
+const FileLoad kRegion = {"Act01/Map01/Region01.rgn", LoadMap, [] {
+                              const bool bLoaded = gcMap::s_pMap->LoadRegion(0, 0);
+                              EXPECT_EQ(gcMap::s_pMap->m_nDamagedRegionId, bLoaded ? -1 : 0);
+                              return bLoaded;
+                          }};
+
+void UnloadAll()
+{
+    if (gcMainMenu::s_pMainMenu)
+        std::destroy_at(gcMainMenu::s_pMainMenu);
+    if (gcLoadingScreen::s_pLoadingScreen)
+        std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
+    if (gcAct::s_pAct)
+        std::destroy_at(gcAct::s_pAct);
+    gcGame::Unload();
+    gcGameConfig::Unload();
+}
+
+// The file damaged by damage, its loads run: the load fails with exactly one
+// error, which names the file and holds each of the texts; read whole, the
+// same load succeeds and logs nothing of the file. The file is left whole.
+void ExpectOneError(const std::string& path, const FileLoad& f, const std::function<bool()>& damage,
+                    const std::vector<std::string>& texts)
+{
+    const std::vector<uint8_t> whole = datagen::ReadBytes(path);
+    const std::string file = std::string("cFile: \"/Game/") + f.sFile + "\": ";
+    for (const bool bDamaged : {false, true}) {
+        SCOPED_TRACE(bDamaged ? "damaged" : "whole");
+        if (bDamaged) {
+            ASSERT_TRUE(damage());
+        }
+        ASSERT_TRUE(f.prepare());
+        gcTestLogCapture log;
+        EXPECT_EQ(f.load(), !bDamaged);
+        ASSERT_TRUE(datagen::WriteBytes(path, whole));
+        UnloadAll();
+        if (!bDamaged) {
+            // (A map's side files find no audio memory here: not its own.)
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 0);
+            continue;
+        }
+        ASSERT_EQ(log.Count(LOGTYPE_ERROR, ""), 1) << (log.m_lines.empty() ? "" : log.m_lines[0].second);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 1);
+        for (const std::string& text : texts)
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, text.c_str()), 1) << text;
+    }
+}
+
+// Whether the type id is of a class derived from pClass.
+std::function<bool(uint32_t)> OfClass(const cType* pClass)
+{
+    return [pClass](uint32_t nId) {
+        const cType* pType = nId < 0x10000 ? cType::Find(static_cast<int32_t>(nId)) : nullptr;
+        return pType && pType->IsA(pClass);
+    };
+}
+
+using D = datagen::RecordDamage;
+constexpr D kZone = static_cast<D>(99);    // the region's zone refused
+constexpr D kMember = static_cast<D>(98);  // a member of the class given made another class's
+
+// What the one error of a damage holds.
+std::vector<std::string> Reasons(D how, const cType* pMember)
+{
+    if (how == D::kOtherClass)
+        return {": record 0 (slot ", "): holds a gcGameConfig"};
+    if (how == D::kRefused)
+        return {": record 0 (slot ", "version not accepted (block version 0"};
+    if (how == D::kUnknownClass)
+        return {": record 0 (slot ", "): unknown type id 30583 before "};
+    if (how == D::kEndsEarly)
+        return {"records end at "};
+    if (how == D::kGroup)
+        return {"version not accepted (block version 0"};
+    if (how == kZone)
+        return {"eZone: version not accepted"};
+    // Read as its own kind, an action refuses it; any other member is never
+    // built.
+    if (pMember == gcAction::GetStaticType())
+        return {"gcAction: type id 100 (gcGameConfig) before ", " is not of this kind"};
+    return {"a gcGameConfig before ", std::string(" where a ") + pMember->m_sTypeName + " belongs"};
+}
+
 // The one rule for every file the game loads: a group record of another
-// class, or one that refuses its data, makes the whole file damaged. Each
-// kind of file the game reads fails its load with one error naming the file
-// and the record; read whole, the same load succeeds. An act holds no
-// record the game keeps (its key values lie beyond the range it reads) and
-// a region none but its zone (the sample's have no light grid): a refused
-// group, or zone, stands for them.
+// class, of no class, or one that refuses its data, a group whose records
+// end before its block does, and a polymorphic member of another class make
+// the whole file damaged. Each kind of file the game reads fails its load
+// with one error naming the file (and the record); read whole, the same
+// load succeeds. An act holds no record the game keeps (its key values lie
+// beyond the range it reads) and a region none but its zone (the sample's
+// have no light grid): a refused group, or zone, stands for them.
 TEST_F(gcDamagedFilesTest, ARecordOfAnotherClassOrRefusedFailsTheLoadOfEveryKindOfFile)
 {
     ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
     // The sample's game state holds no record: one with a key value.
     ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {{"Keys", 2.0f}}));
-    using Step = std::function<bool()>;
-    const Step none = [] { return true; };
-    const Step game = [] { return gcGameConfig::Load() && gcGame::Load(); };
-    const Step act = [] { return gcGame::LoadAct(0); };
-    const Step map = [] { return gcGame::LoadAct(0) && gcAct::s_pAct->LoadMap(0); };
-    using D = datagen::RecordDamage;
-    constexpr D kZone = static_cast<D>(99);  // the region's zone refused
+    const std::vector<D> kRecords = {D::kOtherClass, D::kRefused, D::kUnknownClass, D::kEndsEarly};
     const struct {
-        const char* sFile;  // below /Game
-        Step prepare;       // loads the file needs first
-        Step load;          // the file's own load
-        std::vector<D> damages = {D::kOtherClass, D::kRefused};
+        FileLoad f;
+        std::vector<D> damages;
+        const cType* pMember = nullptr;  // the class of the member made another class's
     } rows[] = {
-        {"GameConfig.gc", none, [] { return gcGameConfig::Load(); }},
-        {"Game.gam", [] { return gcGameConfig::Load(); }, [] { return gcGame::Load(); }},
-        {"GameState.gs", game, [] { return gcGame::LoadGameState(); }},
-        {"MainMenu.mnu", game, [] { return gcMainMenu::Load(); }},
-        {"LoadingScreens/LoadingScreen01.ls", game,
-         [] {
-             bool bDamaged = false;
-             const bool bLoaded = gcGame::LoadLoadingScreen(0, &bDamaged);
-             EXPECT_NE(bLoaded, bDamaged) << "damaged game data, not a missing screen";
-             return bLoaded;
-         }},
-        {"PlayerConfig01.pc", game, [] { return gcGame::LoadPlayerConfig(0); }},
-        {"Act01/Act01.act", game, act, {D::kGroup}},
-        {"Act01/Map01/Map01.map", [&] { return game() && act(); }, [] { return gcAct::s_pAct->LoadMap(0); }},
-        {"Act01/Map01/Region01.rgn", [&] { return game() && map(); },
-         [] {
-             const bool bLoaded = gcMap::s_pMap->LoadRegion(0, 0);
-             EXPECT_EQ(gcMap::s_pMap->m_nDamagedRegionId, bLoaded ? -1 : 0);
-             return bLoaded;
-         },
-         {kZone}},
-    };
-    const auto unload = [] {
-        if (gcMainMenu::s_pMainMenu)
-            std::destroy_at(gcMainMenu::s_pMainMenu);
-        if (gcLoadingScreen::s_pLoadingScreen)
-            std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
-        if (gcAct::s_pAct)
-            std::destroy_at(gcAct::s_pAct);
-        gcGame::Unload();
-        gcGameConfig::Unload();
+        {{"GameConfig.gc", [] { return true; }, [] { return gcGameConfig::Load(); }}, kRecords},
+        {{"Game.gam", [] { return gcGameConfig::Load(); }, [] { return gcGame::Load(); }}, kRecords,
+         gcAction::GetStaticType()},
+        {{"GameState.gs", LoadGame, [] { return gcGame::LoadGameState(); }}, kRecords},
+        {{"MainMenu.mnu", LoadGame, [] { return gcMainMenu::Load(); }}, kRecords, gcAction::GetStaticType()},
+        {{"LoadingScreens/LoadingScreen01.ls", LoadGame,
+          [] {
+              bool bDamaged = false;
+              const bool bLoaded = gcGame::LoadLoadingScreen(0, &bDamaged);
+              EXPECT_NE(bLoaded, bDamaged) << "damaged game data, not a missing screen";
+              return bLoaded;
+          }},
+         kRecords, gcAction::GetStaticType()},
+        {kPlayerConfig, kRecords, gcCreatureAttack::GetStaticType()},
+        {{"Act01/Act01.act", LoadGame, LoadAct}, {D::kGroup}},
+        {kMap, kRecords, gcState::GetStaticType()},
+        {kRegion, {kZone}},
     };
     for (const auto& row : rows) {
-        const std::string path = GamePath(row.sFile);
-        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
-        for (int damage = -1; damage < static_cast<int>(row.damages.size()); ++damage) {
-            SCOPED_TRACE(testing::Message() << row.sFile << ", damage " << damage);
-            const D how = damage < 0 ? D::kGroup : row.damages[static_cast<size_t>(damage)];
-            if (damage >= 0) {
-                ASSERT_TRUE(how == kZone ? datagen::RefuseFirstBlockOfVersion(path, eZone::kVersion)
-                                         : datagen::DamageFirstGroupRecord(path, how));
-            }
-            ASSERT_TRUE(row.prepare());
-            gcTestLogCapture log;
-            EXPECT_EQ(row.load(), damage < 0);
-            ASSERT_TRUE(datagen::WriteBytes(path, whole));
-            unload();
-            const std::string file = std::string("cFile: \"/Game/") + row.sFile + "\": ";
-            if (damage < 0) {
-                // (A map's side files find no audio memory here: not its own.)
-                EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 0);
-                continue;
-            }
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 1);
-            const bool bRecord = how == D::kOtherClass || how == D::kRefused;
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ": record 0 (slot "), bRecord ? 1 : 0);
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ") holds a gcGameConfig"), how == D::kOtherClass ? 1 : 0);
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "eZone: version not accepted"), how == kZone ? 1 : 0);
-            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "version not accepted (block version 0"), how == D::kOtherClass ? 0 : 1);
+        const std::string path = GamePath(row.f.sFile);
+        std::vector<D> damages = row.damages;
+        if (row.pMember)
+            damages.push_back(kMember);
+        for (const D how : damages) {
+            SCOPED_TRACE(testing::Message() << row.f.sFile << ", damage " << static_cast<int>(how));
+            const std::function<bool()> damage = [&] {
+                if (how == kZone)
+                    return datagen::RefuseFirstBlockOfVersion(path, eZone::kVersion);
+                if (how == kMember && row.pMember == gcAction::GetStaticType())
+                    return datagen::DamageFirstAction(path, OfClass(row.pMember));
+                if (how == kMember)
+                    return datagen::DamageFirstMember(path, OfClass(row.pMember));
+                return datagen::DamageFirstGroupRecord(path, how);
+            };
+            ExpectOneError(path, row.f, damage, Reasons(how, row.pMember));
         }
+    }
+}
+
+// One damage, one error: a part of a file that finds itself damaged fails
+// the file with its reason (naming the file, and the record it lies in),
+// and nothing else in the load adds a line. The player's mesh with no node,
+// or an object naming a node it does not have; a region's zone whose
+// octree has no level; a patrol path with more points than its block holds;
+// a file whose header names another platform.
+TEST_F(gcDamagedFilesTest, ADamagedPartGivesOneErrorNamingItsFileAndRecord)
+{
+    ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+    const FileLoad game = {"Game.gam", [] { return gcGameConfig::Load(); }, [] { return gcGame::Load(); }};
+    constexpr size_t kMeshNodes = 0;       // words after the mesh's object part
+    constexpr size_t kMeshObject0 = 42;    // the player mesh's first object: its node, its triangles
+    constexpr size_t kZoneLevels = 14;     // the volume, export offset and octree header first
+    constexpr size_t kPathPoints = 0;
+    const struct {
+        const char* sName;
+        FileLoad f;
+        const char* sText;   // the name of the object damaged
+        int nOccurrence;     // of the text: the object's own name block (0: the header)
+        size_t nWord;
+        uint32_t nValue;
+        std::vector<std::string> reasons;
+    } rows[] = {
+        {"mesh without nodes", kPlayerConfig, "Wanderer", 2, kMeshNodes, 0,
+         {": record 0 (slot ", "): eMesh \"Wanderer\": 0 nodes and 0 bones from node -1 refused"}},
+        {"mesh object outside", kPlayerConfig, "Wanderer", 2, kMeshObject0, 0x0009000C,
+         {": record 0 (slot ", "): eMesh \"Wanderer\": object 0 of material 0 names node 9"}},
+        {"octree without levels", kRegion, "West", 2, kZoneLevels, 0, {": eOctree: 0 levels (allowed 1 to "}},
+        {"path past its block", kMap, "WestGuardOut", 2, kPathPoints, 1000,
+         {": record 0 (slot ", "): ePath \"WestGuardOut\": point count 1000"}},
+        {"header of another platform", game, "", 0, 0, 0, {"\": not a console data file (magic 0xFBBFFBBF, platform 7"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        const std::string path = GamePath(row.f.sFile);
+        ExpectOneError(path, row.f,
+                       [&] {
+                           if (row.nOccurrence == 0) {
+                               std::vector<uint8_t> bytes = datagen::ReadBytes(path);
+                               bytes[7] = 7;  // the header's platform word
+                               return datagen::WriteBytes(path, bytes);
+                           }
+                           return datagen::SetWordAfterName(path, std::string(row.sText) + '\0', row.nOccurrence,
+                                                            row.nWord, row.nValue);
+                       },
+                       row.reasons);
     }
 }
 
