@@ -596,8 +596,8 @@ float ItemBonus(gcItemStatModifier::gcEntityType entityType, int stat)
             continue;
         const float fInstances = static_cast<float>(pTemplate->GetNumInstances());
         for (const gcItemStatModifier& mod : pTemplate->m_statModifiers)
-            if (mod.type != gcItemStatModifier::MOD_NONE && mod.entityType == entityType &&
-                mod.nStat == static_cast<uint32_t>(stat) && mod.fValue > 0.0f)
+            if ((mod.type == gcItemStatModifier::MOD_POSESS || mod.type == gcItemStatModifier::MOD_EQUIP) &&
+                mod.entityType == entityType && mod.nStat == static_cast<uint32_t>(stat) && mod.fValue > 0.0f)
                 fBonus += mod.fValue * fInstances;
     }
     return fBonus;
@@ -700,8 +700,7 @@ void gcGameSave::StartCurProfile()
     cStr why;
     if (!HoldsStartablePosition(*p, &why) || !HoldsValuesInBounds(*p, &why)) {
         // Scripts read the card's status and the profile's map: both say
-        // that there is nothing to continue. Marked new, its stats and items
-        // are never given to the player.
+        // that there is nothing to continue.
         RefuseCurProfile(why, false);
         return;
     }

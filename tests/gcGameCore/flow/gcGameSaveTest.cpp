@@ -841,6 +841,11 @@ TEST_F(gcGameSaveTest, AStatBeyondWhatThePlayerCanHoldIsRefusedAtTheMapsStart)
             pRing->m_statModifiers[1] = {M::MOD_EQUIP, M::MOD_CREATURE, C::STAT_ENDURANCE, 7.0f};  // another stat
             pRing->m_statModifiers[2] = {M::MOD_EQUIP, M::MOD_CREATURE, C::STAT_ENERGY, -50.0f};   // takes away
             pRing->m_statModifiers[3] = {M::MOD_EQUIP, M::MOD_ENTITY, C::STAT_ENERGY, 9.0f};       // an entity stat
+            // Modifiers that never apply.
+            gcItemTemplate* pAmulet = MakeTemplate("amulet", 10, 1, 0, gcGame::GetGameStatePool());
+            pAmulet->m_statModifiers[0] = {M::MOD_NONE, M::MOD_CREATURE, C::STAT_ENERGY, 100.0f};
+            pAmulet->m_statModifiers[1] = {static_cast<M::gcModifierType>(3), M::MOD_CREATURE, C::STAT_ENERGY, 100.0f};
+            pAmulet->m_statModifiers[2] = {M::MOD_EQUIP, static_cast<M::gcEntityType>(2), C::STAT_ENERGY, 100.0f};
         }
         (row.bCreature ? gcValCreatureStat::s_nMaxesRead : gcValEntityStat::s_nMaxesRead) = row.nMaxesRead;
         gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
