@@ -853,6 +853,7 @@ TEST_F(gcGameSaveTest, AStatBeyondWhatThePlayerCanHoldIsRefusedAtTheMapsStart)
         p.nFlags = 0;
         p.nAct = 0;
         p.nMap = 1;
+        p.nLoadingScreen = 2;
         p.fPlayerEntityStat[E::STAT_HEALTH] = 60.0f;
         p.fPlayerCreatureStat[C::STAT_ENDURANCE] = 40.0f;
         p.fSoundVolume = 0.75f;
@@ -874,6 +875,8 @@ TEST_F(gcGameSaveTest, AStatBeyondWhatThePlayerCanHoldIsRefusedAtTheMapsStart)
         EXPECT_EQ(m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH], bRefused ? 7.0f : p.fPlayerEntityStat[0]);
         EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_SFX, 0), bRefused ? 0.25f : 0.75f) << "nothing applied";
         EXPECT_EQ(p.nMap, 1) << "the position is the map being started";
+        EXPECT_EQ(p.nAct, 0);
+        EXPECT_EQ(p.nLoadingScreen, 2);
         // Restarts: no second warning, and the record is not given.
         gcTestLogCapture again;
         gcGameSave::ApplyCurProfile();
