@@ -38,7 +38,8 @@ bool Drain(int fd, std::string* pLog)
 
 }  // namespace
 
-ChildResult RunChild(const std::vector<std::string>& args, double boundSeconds, const std::vector<ChildStep>& steps)
+ChildResult RunChild(const std::vector<std::string>& args, double boundSeconds, const std::vector<ChildStep>& steps,
+                     const std::function<void()>& inChild)
 {
     ChildResult result;
     int fds[2];
@@ -49,6 +50,8 @@ ChildResult RunChild(const std::vector<std::string>& args, double boundSeconds, 
     if (pid == 0) {
         dup2(fds[1], 1);
         dup2(fds[1], 2);
+        if (inChild)
+            inChild();
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));

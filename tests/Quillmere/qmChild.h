@@ -45,7 +45,9 @@ struct ChildStep {
     std::function<void(int pid)> action;  // run once with the child's pid
 };
 
+// inChild runs in the child between the fork and the program's start (to
+// lower a limit, say): only calls that are safe there.
 ChildResult RunChild(const std::vector<std::string>& args, double boundSeconds,
-                     const std::vector<ChildStep>& steps = {});
+                     const std::vector<ChildStep>& steps = {}, const std::function<void()>& inChild = {});
 
 }  // namespace qmtest

@@ -102,7 +102,7 @@ protected:
 
     // Slot A's save file holding profile 1 at the position (ids 0-based)
     // with the player's health, as the game writes it: its checksum right.
-    void WriteSave(int32_t nAct, int32_t nMap, float fHealth = 0.0f) const
+    void WriteSave(int32_t nAct, int32_t nMap, float fHealth = 0.0f, float fMusic = 1.0f) const
     {
         gcGameSave::gcGameData data;
         gcGameSave::gcGameProfile& p = data.profiles[0];
@@ -110,6 +110,7 @@ protected:
         p.nAct = nAct;
         p.nMap = nMap;
         p.fPlayerEntityStat[0] = fHealth;
+        p.fMusicVolume = fMusic;
         p.nLoadingScreen = 0;
         p.audioMode = eAudio::AOM_DEFAULT;
         std::vector<uint8_t> image(eMemCard::kFileSize, 0);
@@ -211,9 +212,10 @@ TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
 }
 
 // Continue on a save whose position the sample does not hold (an act it
-// lacks, a map it lacks, a map past an act's table), or whose health is not
-// a number or beyond any template's: the profile is refused with one
-// warning and the menu stays with its message, as without a save.
+// lacks, a map it lacks, a map past an act's table), whose health is not
+// a number, beyond any template's or below 0, or whose music volume is not
+// one of 0 to 1: the profile is refused with one warning and the menu stays
+// with its message, as without a save.
 TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
 {
     const std::string inputPath = m_dir + "/continue.txt";
@@ -233,15 +235,19 @@ TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
         const char* sName;
         int32_t nAct, nMap;
         float fHealth;
-    } rows[] = {{"act2map1", 1, 0, 0.0f},
-                {"act1map6", 0, 5, 0.0f},
-                {"act1map51", 0, 50, 0.0f},
-                {"healthinf", 0, 0, std::numeric_limits<float>::infinity()},
-                {"health1e30", 0, 0, 1e30f}};
+        float fMusic;
+    } rows[] = {{"act2map1", 1, 0, 0.0f, 1.0f},
+                {"act1map6", 0, 5, 0.0f, 1.0f},
+                {"act1map51", 0, 50, 0.0f, 1.0f},
+                {"healthinf", 0, 0, std::numeric_limits<float>::infinity(), 1.0f},
+                {"health1e30", 0, 0, 1e30f, 1.0f},
+                {"healthminus5", 0, 0, -5.0f, 1.0f},
+                {"musicnan", 0, 0, 50.0f, std::numeric_limits<float>::quiet_NaN()},
+                {"musicminus1", 0, 0, 50.0f, -1.0f}};
     for (const auto& row : rows) {
         const std::string name = row.sName;
         SCOPED_TRACE(name);
-        WriteSave(row.nAct, row.nMap, row.fHealth);
+        WriteSave(row.nAct, row.nMap, row.fHealth, row.fMusic);
         const qmtest::ChildResult r = run(name);
         EXPECT_FALSE(r.bTimedOut);
         EXPECT_EQ(r.nExit, 0) << r.log;
@@ -254,4 +260,27 @@ TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
         EXPECT_EQ(r.log.find("sets out"), std::string::npos) << r.log;
         EXPECT_TRUE(qmtest::ReadCapture(m_dir + "/" + name + ".png").rgba == message.rgba) << "\"No saved game\"";
     }
+}
+
+// Continue on a save whose health (999) lies within any template's range
+// but beyond the sample player's 100: the map starts at the saved position,
+// and its start refuses the record with one warning and gives the player
+// nothing of it: a full bar of 100 health.
+TEST_F(qmSaveTest, ContinueOnAHealthThePlayerCannotHoldGivesNothing)
+{
+    WriteSave(0, 0, 999.0f);
+    const std::string inputPath = m_dir + "/continue.txt";
+    std::ofstream(inputPath) << kContinue;
+    const qmtest::ChildResult r = qmtest::RunChild(
+        {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300", "--input", inputPath}, kBound);
+    EXPECT_FALSE(r.bTimedOut);
+    EXPECT_EQ(r.nExit, 0) << r.log;
+    size_t nWarnings = 0;
+    for (size_t at = r.log.find("[Warn"); at != std::string::npos; at = r.log.find("[Warn", at + 1))
+        ++nWarnings;
+    EXPECT_EQ(nWarnings, 1u) << r.log;
+    EXPECT_NE(r.log.find("gcGameSave: profile 1 is damaged: its Health 999 lies beyond the player's 100"),
+              std::string::npos)
+        << r.log;
+    EXPECT_NE(r.log.find("Ashgrove Road: the player sets out"), std::string::npos) << r.log;
 }

@@ -1,7 +1,9 @@
 // The PNG writer replaces what its path names only with a complete
 // picture: a write that fails after the open (a file-size limit, a full
 // device) leaves the user's file, a symbolic link and a device as they
-// were, and leaves no new file behind.
+// were, and leaves no new file behind; so does one where no new file can
+// be made beside the user's file (its name taken, a read-only folder), the
+// picture then rewriting the file in place only when it fits whole.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -51,6 +53,14 @@ private:
     sighandler_t m_oldSignal = SIG_DFL;
 };
 
+// A PNG from its signature to its end chunk, nothing after it.
+bool IsWholePng(const std::string& bytes)
+{
+    static const std::string kEnd("IEND\xAE\x42\x60\x82", 8);
+    return bytes.rfind("\x89PNG", 0) == 0 && bytes.size() >= 16 &&
+           bytes.compare(bytes.size() - kEnd.size(), kEnd.size(), kEnd) == 0;
+}
+
 // What the folder holds, sorted: "name -> target" for a link, "name: device"
 // for a character device, "name: MODE TEXT" for a file (PNG when it is one).
 std::vector<std::string> Listing(const std::string& dir)
@@ -70,7 +80,7 @@ std::vector<std::string> Listing(const std::string& dir)
         } else {
             std::ostringstream text;
             text << std::ifstream(e.path()).rdbuf();
-            const std::string content = text.str().rfind("\x89PNG", 0) == 0 ? "PNG" : text.str();
+            const std::string content = IsWholePng(text.str()) ? "PNG" : text.str();
             char mode[8];
             std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
             entries.push_back(name + ": " + mode + " " + content);
@@ -121,6 +131,22 @@ bool NewFileNameTaken(const std::string& dir)
     return UserFile(dir);
 }
 
+// A user's file longer than any picture, under a name whose new file
+// cannot be made.
+bool LongUserFileNewFileNameTaken(const std::string& dir)
+{
+    WriteText(dir + "/shot.png." + std::to_string(getpid()) + ".tmp", "not mine", 0600);
+    WriteText(dir + "/shot.png", std::string(40000, 'k').c_str(), 0640);
+    return true;
+}
+
+// A folder the writer may not add a file to; root may add one all the same.
+bool UserFileInReadOnlyFolder(const std::string& dir)
+{
+    UserFile(dir);
+    return geteuid() != 0 && chmod(dir.c_str(), 0555) == 0;
+}
+
 // A device that takes no byte (as /dev/full); only root may make one.
 bool FullDevice(const std::string& dir)
 {
@@ -139,6 +165,21 @@ const CaptureRow kRows[] = {
     {"a link to nothing", LinkToNothing, "shot.png", false, true, {"missing.png: 0644 PNG", "shot.png -> missing.png"}},
     {"the new file's name taken", NewFileNameTaken, "shot.png", false, true,
      {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 PNG"}},
+    {"the new file's name taken, the write failing", NewFileNameTaken, "shot.png", true, false,
+     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 keep me"}},
+    {"the new file's name taken, the user's file longer", LongUserFileNewFileNameTaken, "shot.png", false, true,
+     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 PNG"}},
+    {"the new file's name taken, the user's file longer, the write failing", LongUserFileNewFileNameTaken,
+     "shot.png", true, false, {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 " + std::string(40000, 'k')}},
+    {"the new file's name taken, no file yet, the write failing",
+     [](const std::string& dir) {
+         WriteText(dir + "/shot.png." + std::to_string(getpid()) + ".tmp", "not mine", 0600);
+         return true;
+     },
+     "shot.png", true, false, {"shot.png.PID.tmp: 0600 not mine"}},
+    {"a read-only folder", UserFileInReadOnlyFolder, "shot.png", false, true, {"shot.png: 0640 PNG"}},
+    {"a read-only folder, the write failing", UserFileInReadOnlyFolder, "shot.png", true, false,
+     {"shot.png: 0640 keep me"}},
     {"a full device", FullDevice, "shot.png", false, false, {"shot.png: device"}},
 };
 
@@ -167,6 +208,7 @@ TEST(GxPngWriterTest, AFailedWriteLeavesWhatThePathNamedAsItWas)
             std::unique_ptr<FileSizeLimit> limit(row.bFileSizeLimit ? new FileSizeLimit(1024) : nullptr);
             bWritten = gxgl::WritePngRgb(dir.File(row.written).c_str(), rgba.data(), 64, 64);
         }
+        chmod(dir.Path().c_str(), 0755);
         EXPECT_EQ(bWritten, row.bWrites);
         EXPECT_EQ(Listing(dir.Path()), row.after);
     }

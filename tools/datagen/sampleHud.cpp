@@ -107,7 +107,7 @@ gcUIDialog* NewHudDialog(cMemPool* pPool)
     pBar->m_name.Set("%s", kSampleHealthControl);
     pBar->m_nFlags &= ~gcUIControl::kSpriteSize;
     pBar->m_origin = eSprite::SO_MIDLEFT;  // shrinks toward its left end
-    pBar->m_size = mVec2(100.0f * kSampleHealthBarScale, kSampleHealthBarHeight);
+    pBar->m_size = mVec2(kSampleHealthBarFull * kSampleHealthBarScale, kSampleHealthBarHeight);
     pBar->m_hSprites[gcUIControl::SPR_ENABLED] = eSpriteHandle(SampleMapHandle(kSampleHudSpriteSlot));
     auto* pKey = static_cast<gcUIItemControl*>(Cell(pDialog, 1));
     pKey->m_name.Set("%s", kSampleKeyControl);
@@ -123,10 +123,15 @@ gcUIDialog* NewHudDialog(cMemPool* pPool)
                                       int32_t{gcValUISize::DIM_WIDTH}, false, gcValUISize::kDefaultK);
     auto* pSetWidth = b.New<gcDoSetValue>();
     if (pSetWidth) {
+        // min(max(health, 0), full) * scale: the bar stays within its frame
+        // whatever the health (max gives 0 for NaN).
+        gcValue* pHealth = b.New<gcValEntityStat>(kPlayer, int32_t{gcEntityTemplate::STAT_HEALTH}, false);
+        gcValue* pAtLeastNone = b.New<gcValBinaryOp>(gcValBinaryOp::OP_MAX, pHealth, b.New<gcValNumber>(0.0f));
+        gcValue* pAtMostFull =
+            b.New<gcValBinaryOp>(gcValBinaryOp::OP_MIN, pAtLeastNone, b.New<gcValNumber>(kSampleHealthBarFull));
         pSetWidth->pDest = pWidth;
-        pSetWidth->pSource = b.New<gcValBinaryOp>(
-            gcValBinaryOp::OP_MUL, b.New<gcValEntityStat>(kPlayer, int32_t{gcEntityTemplate::STAT_HEALTH}, false),
-            b.New<gcValNumber>(kSampleHealthBarScale));
+        pSetWidth->pSource =
+            b.New<gcValBinaryOp>(gcValBinaryOp::OP_MUL, pAtMostFull, b.New<gcValNumber>(kSampleHealthBarScale));
     }
     const gcDesiredItem key = gcDesiredItem::Selecting(gcDesiredItem::SPECIFIC, pKey->hItemTemplate);
     gcValue* pHasKey = b.New<gcValBinaryOp>(

@@ -30,6 +30,9 @@ constexpr int kSampleGameStringsBegin = 150;
 constexpr int kSampleDeathStringSlot = 199;  // in the game's strings
 // The bar's width in pixels per point of health: 100 health, 160 pixels.
 constexpr float kSampleHealthBarScale = 1.6f;
+// The health of a full bar: its frame. A health outside 0 to it is drawn as
+// an empty or a full bar.
+constexpr float kSampleHealthBarFull = 100.0f;
 constexpr float kSampleHealthBarHeight = 14.0f;
 // The death message fades in over the first time (the show's transition
 // then holds it as long again) and stays for the second; then the map

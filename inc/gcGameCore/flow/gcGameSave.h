@@ -95,17 +95,25 @@ public:
     // Requests the saved act and map when the profile has both. A position
     // of neither (-1, -1) starts nothing. A profile is damaged when its
     // position is not two ids of 0 to 2147483646 or one the game data does
-    // not hold (an act or map past the tables, or its file missing), or when
-    // a stat is not finite or, being one with a maximum, lies beyond its
-    // editing range's maximum (the largest a template may give it; health
-    // 999): one warning, the position cleared to none, the profile marked
-    // new (its stats and items are not applied) and the card's status
+    // not hold (an act or map past the tables, or its file missing), when
+    // its values are out of bounds (HoldsValuesInBounds): one warning, the
+    // profile reset to a new one without a position that holds the running
+    // game's options (nothing of it is applied later) and the card's status
     // STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
-    // Whether every stat of the profile is finite and every one with a
-    // maximum within its editing range's; else pWhy names the first that
-    // is not.
-    static bool HoldsStatsInBounds(const gcGameProfile& p, cStr* pWhy);
+    // Whether every stat of the profile is finite, every one with a maximum
+    // within its editing range (0 to the largest a template may give it;
+    // health 999), and the sound and music volumes within 0 to 1; else pWhy
+    // names the first that is not.
+    static bool HoldsValuesInBounds(const gcGameProfile& p, cStr* pWhy);
+    // Whether every stat with a maximum the profile records is one the
+    // player could hold: at most its template's maximum times the player's
+    // multiplier, plus every bonus the item templates in memory can add;
+    // else pWhy names the first that is not. The player is known only once
+    // its map is loaded: ApplyCurProfile asks, and refuses a profile that
+    // fails as StartCurProfile does, nothing applied, but its position kept
+    // (the map being started).
+    static bool HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy);
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
     // the buffer changes only when the card read succeeds.
@@ -132,6 +140,11 @@ private:
     // Whether the position names ids and files the game holds; else pWhy
     // says what is wrong.
     static bool HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy);
+    // The damage warning; the profile reset to a new one holding the
+    // running game's options (its position kept when bKeepPosition), so
+    // that nothing of it is ever applied; the card's status
+    // STATUS_CORRUPTED_SAVEFILE.
+    static void RefuseCurProfile(const cStr& why, bool bKeepPosition);
     // Whether the profile holds stats recorded from a living player.
     static bool HoldsPlayerStats(const gcGameProfile& p);
     // True with a current profile; otherwise logged, the card's status a

@@ -38,4 +38,10 @@ public:
     gcDesiredEntity desiredCreature = gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR);
     int32_t desiredStat = gcCreatureTemplate::STAT_ENERGY;  // a gcCreatureStat as stored
     bool bMax = false;
+
+    // A bit per stat (1 << stat) whose maximum a value read from a file
+    // since the start addresses: data that may set it in play. Never
+    // cleared by the game; the saves take a stat so marked to reach as far
+    // as its editing range.
+    static uint32_t s_nMaxesRead;
 };

@@ -23,6 +23,8 @@
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/values/gcValCreatureStat.h"
+#include "gcGameCore/values/gcValEntityStat.h"
 
 QM_DEFINE_TYPE(gcGameSave, cBase, 229)
 
@@ -486,10 +488,19 @@ void gcGameSave::ApplyCurProfile()
     if (!p)
         return;
     s_gameData.nLastUsedProfile = s_nCurProfile;
+    gcCreature* pCreature = PlayerCreature();
+    // The player the saved record is for is known only now, with the map:
+    // a record it could never have held is damage, and nothing of the
+    // profile is given (its position is the map being started).
+    cStr why;
+    if (!(p->nFlags & kNewProfile) && pCreature && HoldsPlayerStats(*p) &&
+        !HoldsStatsWithinPlayer(*p, *pCreature, &why)) {
+        RefuseCurProfile(why, true);
+        return;
+    }
     ApplyOptions(*p);
     ApplyKeyValues(*p);
     gcPlayer::s_timePlayed = p->timePlayed;
-    gcCreature* pCreature = PlayerCreature();
     if (!(p->nFlags & kNewProfile) && pCreature) {
         if (HoldsPlayerStats(*p))
             ApplyStats(*p, pCreature);
@@ -542,21 +553,74 @@ bool HoldsPosition(int32_t nAct, int32_t nMap, cStr* pWhy)
 }
 
 // A stat from the card must be a number. A stat with a maximum is saved as
-// it, and no template may make it larger than its editing range's maximum:
-// a health of inf or 1e30 would make the player unfellable and draw the
-// health bar across the screen. Stats without one (Armor) have no bound:
-// items add to them while owned, and scripts set them freely.
-bool IsStatInBounds(float fValue, bool bHasMax, float fMax, const char* sName, cStr* pWhy)
+// it: no template may make it larger than its editing range's maximum (a
+// health of inf or 1e30 would make the player unfellable and draw the
+// health bar across the screen), nor smaller than its range's minimum, zero
+// for every one of them. Stats without one (Armor) have no bound: items add
+// to them while owned, and scripts set them freely.
+bool IsStatInBounds(float fValue, bool bHasMax, const gcEntityTemplate::Range& range, const char* sName,
+                    cStr* pWhy)
 {
     if (!std::isfinite(fValue)) {
         pWhy->Set("its %s %g is not a finite number", sName, static_cast<double>(fValue));
         return false;
     }
-    if (bHasMax && fValue > fMax) {
-        pWhy->Set("its %s %g lies beyond %g", sName, static_cast<double>(fValue), static_cast<double>(fMax));
+    if (bHasMax && fValue < range.fMin) {
+        pWhy->Set("its %s %g lies below %g", sName, static_cast<double>(fValue), static_cast<double>(range.fMin));
+        return false;
+    }
+    if (bHasMax && fValue > range.fMax) {
+        pWhy->Set("its %s %g lies beyond %g", sName, static_cast<double>(fValue), static_cast<double>(range.fMax));
         return false;
     }
     return true;
+}
+
+// A volume is a share of the full one: a number from 0 to 1. NaN or one
+// below 0 would silence its group for good, one above 1 clip it.
+bool IsVolume(float fValue, const char* sName, cStr* pWhy)
+{
+    if (fValue >= 0.0f && fValue <= 1.0f)
+        return true;
+    pWhy->Set("its %s volume %g lies outside 0 to 1", sName, static_cast<double>(fValue));
+    return false;
+}
+
+// What the item templates in memory can add to a stat with a maximum of
+// their carrier: every bonus of every instance, owned and equipped at once.
+float ItemBonus(gcItemStatModifier::gcEntityType entityType, int stat)
+{
+    float fBonus = 0.0f;
+    for (const gcItemTemplate* pTemplate : gcItemTemplateMgr::s_pInstances) {
+        if (!pTemplate)
+            continue;
+        const float fInstances = static_cast<float>(pTemplate->GetNumInstances());
+        for (const gcItemStatModifier& mod : pTemplate->m_statModifiers)
+            if ((mod.type == gcItemStatModifier::MOD_POSESS || mod.type == gcItemStatModifier::MOD_EQUIP) &&
+                mod.entityType == entityType && mod.nStat == static_cast<uint32_t>(stat) && mod.fValue > 0.0f)
+                fBonus += mod.fValue * fInstances;
+    }
+    return fBonus;
+}
+
+// Whether a stat's saved maximum is bounded by the player: one without a
+// maximum is not, nor one that scripts of the data read so far may set
+// (its editing range bounds it).
+bool IsBoundByPlayer(bool bHasMax, uint32_t nMaxesRead, int stat)
+{
+    return bHasMax && (nMaxesRead & (1u << stat)) == 0;
+}
+
+// A saved maximum the player can hold: at most what its template gives it
+// (times the player's own multiplier) with every bonus the items can add.
+bool IsWithinPlayer(float fValue, float fPlayerMax, float fBonus, const char* sName, cStr* pWhy)
+{
+    const float fBound = fPlayerMax + fBonus;
+    if (fValue <= fBound)
+        return true;
+    pWhy->Set("its %s %g lies beyond the player's %g", sName, static_cast<double>(fValue),
+              static_cast<double>(fBound));
+    return false;
 }
 
 }  // namespace
@@ -577,18 +641,55 @@ bool gcGameSave::HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy)
     return true;
 }
 
-bool gcGameSave::HoldsStatsInBounds(const gcGameProfile& p, cStr* pWhy)
+bool gcGameSave::HoldsValuesInBounds(const gcGameProfile& p, cStr* pWhy)
 {
     using E = gcEntityTemplate;
     using C = gcCreatureTemplate;
     for (int i = 0; i < kNumEntityStats; ++i)
-        if (!IsStatInBounds(p.fPlayerEntityStat[i], E::StatHasMax(i), E::GetStatRange(i).fMax, E::GetStatText(i), pWhy))
+        if (!IsStatInBounds(p.fPlayerEntityStat[i], E::StatHasMax(i), E::GetStatRange(i), E::GetStatText(i), pWhy))
             return false;
     for (int i = 0; i < kNumCreatureStats; ++i)
-        if (!IsStatInBounds(p.fPlayerCreatureStat[i], C::StatHasMax(i), C::GetStatRange(i).fMax, C::GetStatText(i),
-                            pWhy))
+        if (!IsStatInBounds(p.fPlayerCreatureStat[i], C::StatHasMax(i), C::GetStatRange(i), C::GetStatText(i), pWhy))
+            return false;
+    return IsVolume(p.fSoundVolume, "sound", pWhy) && IsVolume(p.fMusicVolume, "music", pWhy);
+}
+
+bool gcGameSave::HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy)
+{
+    using E = gcEntityTemplate;
+    using C = gcCreatureTemplate;
+    using M = gcItemStatModifier;
+    const E* pEntityTemplate = creature.GetTemplate();
+    const C* pCreatureTemplate = creature.GetCreatureTemplate();
+    for (int i = 0; pEntityTemplate && i < kNumEntityStats; ++i)
+        if (IsBoundByPlayer(E::StatHasMax(i), gcValEntityStat::s_nMaxesRead, i) &&
+            !IsWithinPlayer(p.fPlayerEntityStat[i], pEntityTemplate->fEntityStatsMax[i] * creature.m_fEntityStatsMod[i],
+                            ItemBonus(M::MOD_ENTITY, i), E::GetStatText(i), pWhy))
+            return false;
+    for (int i = 0; pCreatureTemplate && i < kNumCreatureStats; ++i)
+        if (IsBoundByPlayer(C::StatHasMax(i), gcValCreatureStat::s_nMaxesRead, i) &&
+            !IsWithinPlayer(p.fPlayerCreatureStat[i],
+                            pCreatureTemplate->fCreatureStatsMax[i] * creature.m_fCreatureStatsMod[i],
+                            ItemBonus(M::MOD_CREATURE, i), C::GetStatText(i), pWhy))
             return false;
     return true;
+}
+
+void gcGameSave::RefuseCurProfile(const cStr& why, bool bKeepPosition)
+{
+    gcGameProfile* p = GetCurProfile();
+    cLogWarn_("gcGameSave: profile %d is damaged: %s", s_nCurProfile + 1, why.m_sData);
+    const int32_t nAct = p->nAct, nMap = p->nMap, nLoadingScreen = p->nLoadingScreen;
+    // Nothing of it is kept to be applied later: a new profile holding the
+    // running game's options.
+    p->Reset();
+    UpdateCurProfile(true);
+    if (bKeepPosition) {
+        p->nAct = nAct;
+        p->nMap = nMap;
+        p->nLoadingScreen = nLoadingScreen;
+    }
+    eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
 }
 
 void gcGameSave::StartCurProfile()
@@ -597,14 +698,10 @@ void gcGameSave::StartCurProfile()
     if (!p || (p->nAct == -1 && p->nMap == -1))
         return;  // no position: nothing to start
     cStr why;
-    if (!HoldsStartablePosition(*p, &why) || !HoldsStatsInBounds(*p, &why)) {
+    if (!HoldsStartablePosition(*p, &why) || !HoldsValuesInBounds(*p, &why)) {
         // Scripts read the card's status and the profile's map: both say
-        // that there is nothing to continue. Marked new, its stats and items
-        // are never given to the player.
-        cLogWarn_("gcGameSave: profile %d is damaged: %s", s_nCurProfile + 1, why.m_sData);
-        p->nAct = p->nMap = -1;
-        p->nFlags |= kNewProfile;
-        eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
+        // that there is nothing to continue.
+        RefuseCurProfile(why, false);
         return;
     }
     if (gcGame::s_pGame)

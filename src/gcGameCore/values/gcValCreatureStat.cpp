@@ -8,6 +8,8 @@
 
 QM_DEFINE_TYPE(gcValCreatureStat, gcLValue, 203)
 
+uint32_t gcValCreatureStat::s_nMaxesRead = 0;
+
 // v pulled into 0..fMax: at or below 0 gives 0, at or above the maximum the
 // maximum (0 wins when the maximum is negative and v is too).
 static float PullIntoRange(float v, float fMax)
@@ -45,6 +47,8 @@ bool gcValCreatureStat::Read(const cFile& file, cMemPool* pPool)
     desiredCreature = creature;
     desiredStat = stat;
     bMax = max && gcCreatureTemplate::StatHasMax(stat);
+    if (bMax)
+        s_nMaxesRead |= 1u << stat;
     return true;
 }
 

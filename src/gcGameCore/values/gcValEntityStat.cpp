@@ -9,6 +9,8 @@
 
 QM_DEFINE_TYPE(gcValEntityStat, gcLValue, 110)
 
+uint32_t gcValEntityStat::s_nMaxesRead = 0;
+
 // v pulled into 0..fMax: at or above the maximum the maximum, then at or
 // below 0 gives 0, so a negative maximum leaves 0 rather than a negative
 // current value.
@@ -51,6 +53,8 @@ bool gcValEntityStat::Read(const cFile& file, cMemPool* pPool)
     desiredEntity = entity;
     desiredStat = stat;
     bMax = max && gcEntityTemplate::StatHasMax(stat);
+    if (bMax)
+        s_nMaxesRead |= 1u << stat;
     return true;
 }
 

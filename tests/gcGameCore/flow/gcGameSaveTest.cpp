@@ -30,6 +30,8 @@
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/script/gcKeyValue.h"
 #include "gcGameCore/script/gcScriptTestObjects.h"
+#include "gcGameCore/values/gcValCreatureStat.h"
+#include "gcGameCore/values/gcValEntityStat.h"
 #include "saveTestFixture.h"
 
 namespace {
@@ -671,54 +673,93 @@ TEST_F(gcGameSaveTest, ADamagedPositionIsRefusedWithAWarning)
     }
 }
 
-// A stat from the card must be finite, and one with a maximum no larger
-// than its editing range's maximum, the largest any template may give it;
-// a profile with one that is not is damaged as a position the data lacks:
-// one warning naming the stat, nothing started, and nothing of it applied
-// at a map's start. Stats without a maximum take any finite value (owned
-// items add to them).
-TEST_F(gcGameSaveTest, AStatBeyondItsBoundsIsDamage)
+// The values a profile holds, each set by a route of its own.
+enum ProfileValue { ENTITY_STAT, CREATURE_STAT, SOUND_VOLUME, MUSIC_VOLUME };
+
+float& ValueOf(gcGameSave::gcGameProfile& p, ProfileValue value, int stat)
+{
+    switch (value) {
+    case ENTITY_STAT: return p.fPlayerEntityStat[stat];
+    case CREATURE_STAT: return p.fPlayerCreatureStat[stat];
+    case SOUND_VOLUME: return p.fSoundVolume;
+    default: return p.fMusicVolume;
+    }
+}
+
+// A stat from the card must be finite, and one with a maximum within its
+// editing range: 0 up to the largest any template may give it; a volume a
+// number from 0 to 1. A profile with one that is not is damaged as a
+// position the data lacks: one warning naming the value, nothing started,
+// and nothing of it applied at a map's start. Stats without a maximum take
+// any finite value (owned items add to them).
+TEST_F(gcGameSaveTest, AValueBeyondItsBoundsIsDamage)
 {
     HoldMap(0, 1);
     using E = gcEntityTemplate;
     using C = gcCreatureTemplate;
+    // A player that may hold all a template may give: the map's start
+    // refuses nothing these rows start.
+    auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
+    pTemplate->fEntityStatsMax[E::STAT_HEALTH] = 999.0f;
+    pTemplate->fCreatureStatsMax[C::STAT_ENERGY] = 999.0f;
+    pTemplate->fCreatureStatsMax[C::STAT_ENDURANCE] = 999.0f;
     const float kInf = std::numeric_limits<float>::infinity();
     const float kNaN = std::numeric_limits<float>::quiet_NaN();
     const struct {
-        bool bCreature;
+        ProfileValue value;
         int stat;
         float fValue;
         const char* sWarning;  // null: the profile starts
     } rows[] = {
-        {false, E::STAT_HEALTH, 999.0f, nullptr},
-        {false, E::STAT_HEALTH, -5.0f, nullptr},  // no living player's stats: not applied, not damage
-        {false, E::STAT_HEALTH, std::nextafter(999.0f, 1000.0f), "its Health 999 lies beyond 999"},
-        {false, E::STAT_HEALTH, 1e30f, "its Health 1e+30 lies beyond 999"},
-        {false, E::STAT_HEALTH, kInf, "its Health inf is not a finite number"},
-        {false, E::STAT_HEALTH, -kInf, "its Health -inf is not a finite number"},
-        {false, E::STAT_HEALTH, kNaN, "its Health nan is not a finite number"},
-        {false, E::STAT_ARMOR, 1e30f, nullptr},
-        {false, E::STAT_ARMOR, kInf, "its Armor inf is not a finite number"},
-        {false, E::STAT_MOVEMENT_SCALE, kNaN, "its MovementScale nan is not a finite number"},
-        {true, C::STAT_EXPERIENCE, 20000.0f, nullptr},
-        {true, C::STAT_EXPERIENCE, -kInf, "its Experience -inf is not a finite number"},
-        {true, C::STAT_ENERGY, 999.0f, nullptr},
-        {true, C::STAT_ENERGY, 1000.0f, "its Energy 1000 lies beyond 999"},
-        {true, C::STAT_ENDURANCE, 999.5f, "its Endurance 999.5 lies beyond 999"},
-        {true, C::STAT_AGGRORADIUS, 5000.0f, nullptr},
-        {true, C::STAT_AGGRORADIUS, kNaN, "its AggroRadius nan is not a finite number"},
+        {ENTITY_STAT, E::STAT_HEALTH, 999.0f, nullptr},
+        {ENTITY_STAT, E::STAT_HEALTH, 0.0f, nullptr},  // no living player's stats: not applied, not damage
+        {ENTITY_STAT, E::STAT_HEALTH, -5.0f, "its Health -5 lies below 0"},
+        {ENTITY_STAT, E::STAT_HEALTH, -std::numeric_limits<float>::denorm_min(), "its Health -1.4013e-45 lies below 0"},
+        {ENTITY_STAT, E::STAT_HEALTH, std::nextafter(999.0f, 1000.0f), "its Health 999 lies beyond 999"},
+        {ENTITY_STAT, E::STAT_HEALTH, 1e30f, "its Health 1e+30 lies beyond 999"},
+        {ENTITY_STAT, E::STAT_HEALTH, kInf, "its Health inf is not a finite number"},
+        {ENTITY_STAT, E::STAT_HEALTH, -kInf, "its Health -inf is not a finite number"},
+        {ENTITY_STAT, E::STAT_HEALTH, kNaN, "its Health nan is not a finite number"},
+        {ENTITY_STAT, E::STAT_ARMOR, 1e30f, nullptr},
+        {ENTITY_STAT, E::STAT_ARMOR, -1e30f, nullptr},
+        {ENTITY_STAT, E::STAT_ARMOR, kInf, "its Armor inf is not a finite number"},
+        {ENTITY_STAT, E::STAT_MOVEMENT_SCALE, kNaN, "its MovementScale nan is not a finite number"},
+        {CREATURE_STAT, C::STAT_EXPERIENCE, 20000.0f, nullptr},
+        {CREATURE_STAT, C::STAT_EXPERIENCE, -kInf, "its Experience -inf is not a finite number"},
+        {CREATURE_STAT, C::STAT_ENERGY, 999.0f, nullptr},
+        {CREATURE_STAT, C::STAT_ENERGY, 0.0f, nullptr},
+        {CREATURE_STAT, C::STAT_ENERGY, 1000.0f, "its Energy 1000 lies beyond 999"},
+        {CREATURE_STAT, C::STAT_ENERGY, -1e30f, "its Energy -1e+30 lies below 0"},
+        {CREATURE_STAT, C::STAT_ENDURANCE, 999.5f, "its Endurance 999.5 lies beyond 999"},
+        {CREATURE_STAT, C::STAT_ENDURANCE, -1e30f, "its Endurance -1e+30 lies below 0"},
+        {CREATURE_STAT, C::STAT_ENDURANCE, -0.5f, "its Endurance -0.5 lies below 0"},
+        {CREATURE_STAT, C::STAT_AGGRORADIUS, 5000.0f, nullptr},
+        {CREATURE_STAT, C::STAT_AGGRORADIUS, kNaN, "its AggroRadius nan is not a finite number"},
+        {SOUND_VOLUME, 0, 0.0f, nullptr},
+        {SOUND_VOLUME, 0, 1.0f, nullptr},
+        {SOUND_VOLUME, 0, 1.5f, "its sound volume 1.5 lies outside 0 to 1"},
+        {SOUND_VOLUME, 0, -1.0f, "its sound volume -1 lies outside 0 to 1"},
+        {SOUND_VOLUME, 0, kNaN, "its sound volume nan lies outside 0 to 1"},
+        {MUSIC_VOLUME, 0, 0.0f, nullptr},
+        {MUSIC_VOLUME, 0, 1.0f, nullptr},
+        {MUSIC_VOLUME, 0, std::nextafter(1.0f, 2.0f), "its music volume 1 lies outside 0 to 1"},
+        {MUSIC_VOLUME, 0, 1.5f, "its music volume 1.5 lies outside 0 to 1"},
+        {MUSIC_VOLUME, 0, -1.0f, "its music volume -1 lies outside 0 to 1"},
+        {MUSIC_VOLUME, 0, kNaN, "its music volume nan lies outside 0 to 1"},
+        {MUSIC_VOLUME, 0, -kInf, "its music volume -inf lies outside 0 to 1"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << (row.bCreature ? "creature " : "entity ") << row.stat << " " << row.fValue);
+        SCOPED_TRACE(testing::Message() << row.value << " " << row.stat << " " << row.fValue);
         gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
         p.Reset();
         p.nFlags = 0;
         p.nAct = 0;
         p.nMap = 1;
         p.fPlayerEntityStat[E::STAT_HEALTH] = 50.0f;
-        (row.bCreature ? p.fPlayerCreatureStat : p.fPlayerEntityStat)[row.stat] = row.fValue;
+        ValueOf(p, row.value, row.stat) = row.fValue;
         m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
         eMemCard::s_status = eMemCard::STATUS_READY;
+        eAudio::SetGroupVolume(eAudio::ACG_BGM, 0, 0.25f);  // the running game's
         gcTestLogCapture log;
         gcGameSave::StartCurProfile();
         const bool bDamaged = row.sWarning != nullptr;
@@ -731,10 +772,121 @@ TEST_F(gcGameSaveTest, AStatBeyondItsBoundsIsDamage)
         }
         EXPECT_EQ(eMemCard::s_status, bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
         // A map started all the same gives the player none of it.
+        // Map starts after it give the player none of it: a damaged profile
+        // holds the running game's options and no stats (the first start of
+        // a new profile applies none, the second would).
         const float fSaved = p.fPlayerEntityStat[E::STAT_HEALTH];
+        const float fMusic = p.fMusicVolume;
+        if (bDamaged) {
+            EXPECT_EQ(fMusic, 0.25f) << "the running game's";
+        }
         m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH] = m_pCreature->m_fEntityStatsCur[E::STAT_HEALTH] = 7.0f;
         gcGameSave::ApplyCurProfile();
+        gcGameSave::ApplyCurProfile();
         EXPECT_EQ(m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH], bDamaged || fSaved <= 0.0f ? 7.0f : fSaved);
+        EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_BGM, 0), fMusic);
+    }
+}
+
+// The player the record is for is known at its map's start: a stat with a
+// maximum may be no larger than the player's template gives it (times the
+// player's multiplier), with every bonus the items in memory can add, unless
+// data read so far may set that maximum in play. Beyond: one warning,
+// nothing of the profile applied, the record dropped so that a restart
+// neither warns nor gives it.
+TEST_F(gcGameSaveTest, AStatBeyondWhatThePlayerCanHoldIsRefusedAtTheMapsStart)
+{
+    using E = gcEntityTemplate;
+    using C = gcCreatureTemplate;
+    using M = gcItemStatModifier;
+    auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
+    pTemplate->fEntityStatsMax[E::STAT_HEALTH] = 100.0f;
+    pTemplate->fCreatureStatsMax[C::STAT_ENERGY] = 20.0f;
+    pTemplate->fCreatureStatsMax[C::STAT_ENDURANCE] = 50.0f;
+    m_pCreature->m_fCreatureStatsMod[C::STAT_ENDURANCE] = 2.0f;  // the player's own: 100
+    const uint32_t nEntityMaxes = gcValEntityStat::s_nMaxesRead;
+    const uint32_t nCreatureMaxes = gcValCreatureStat::s_nMaxesRead;
+    const struct {
+        const char* sName;
+        bool bCreature;
+        int stat;
+        float fValue;
+        int nRings;            // items of a ring that adds 5 to Energy while owned
+        uint32_t nMaxesRead;   // of the stat's kind
+        const char* sWarning;  // null: applied
+    } rows[] = {
+        {"health at the template's", false, E::STAT_HEALTH, 100.0f, 0, 0, nullptr},
+        {"health past it", false, E::STAT_HEALTH, std::nextafter(100.0f, 101.0f), 0, 0,
+         "its Health 100 lies beyond the player's 100"},
+        {"health 999", false, E::STAT_HEALTH, 999.0f, 0, 0, "its Health 999 lies beyond the player's 100"},
+        {"health 999, scripts may set it", false, E::STAT_HEALTH, 999.0f, 0, 1u << E::STAT_HEALTH, nullptr},
+        {"health 999, scripts may set another", false, E::STAT_HEALTH, 999.0f, 0, 1u << E::STAT_ARMOR,
+         "its Health 999 lies beyond the player's 100"},
+        {"energy past the template's", true, C::STAT_ENERGY, 21.0f, 0, 0, "its Energy 21 lies beyond the player's 20"},
+        {"energy with two rings", true, C::STAT_ENERGY, 30.0f, 2, 0, nullptr},
+        {"energy past two rings", true, C::STAT_ENERGY, 31.0f, 2, 0, "its Energy 31 lies beyond the player's 30"},
+        {"energy, scripts may set it", true, C::STAT_ENERGY, 500.0f, 0, 1u << C::STAT_ENERGY, nullptr},
+        {"endurance at the player's", true, C::STAT_ENDURANCE, 100.0f, 0, 0, nullptr},
+        {"endurance past it", true, C::STAT_ENDURANCE, 101.0f, 0, 0,
+         "its Endurance 101 lies beyond the player's 100"},
+        {"armor has no maximum", false, E::STAT_ARMOR, 500.0f, 0, 0, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        for (int i = 0; i < gcItemTemplateMgr::kSlots; ++i)
+            gcItemTemplateMgr::Remove(i);
+        if (row.nRings > 0) {
+            gcItemTemplate* pRing = MakeTemplate("ring", 9, row.nRings, 0, gcGame::GetGameStatePool());
+            pRing->m_statModifiers[0] = {M::MOD_POSESS, M::MOD_CREATURE, C::STAT_ENERGY, 5.0f};
+            pRing->m_statModifiers[1] = {M::MOD_EQUIP, M::MOD_CREATURE, C::STAT_ENDURANCE, 7.0f};  // another stat
+            pRing->m_statModifiers[2] = {M::MOD_EQUIP, M::MOD_CREATURE, C::STAT_ENERGY, -50.0f};   // takes away
+            pRing->m_statModifiers[3] = {M::MOD_EQUIP, M::MOD_ENTITY, C::STAT_ENERGY, 9.0f};       // an entity stat
+            // Modifiers that never apply.
+            gcItemTemplate* pAmulet = MakeTemplate("amulet", 10, 1, 0, gcGame::GetGameStatePool());
+            pAmulet->m_statModifiers[0] = {M::MOD_NONE, M::MOD_CREATURE, C::STAT_ENERGY, 100.0f};
+            pAmulet->m_statModifiers[1] = {static_cast<M::gcModifierType>(3), M::MOD_CREATURE, C::STAT_ENERGY, 100.0f};
+            pAmulet->m_statModifiers[2] = {M::MOD_EQUIP, static_cast<M::gcEntityType>(2), C::STAT_ENERGY, 100.0f};
+        }
+        (row.bCreature ? gcValCreatureStat::s_nMaxesRead : gcValEntityStat::s_nMaxesRead) = row.nMaxesRead;
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.Reset();
+        p.nFlags = 0;
+        p.nAct = 0;
+        p.nMap = 1;
+        p.nLoadingScreen = 2;
+        p.fPlayerEntityStat[E::STAT_HEALTH] = 60.0f;
+        p.fPlayerCreatureStat[C::STAT_ENDURANCE] = 40.0f;
+        p.fSoundVolume = 0.75f;
+        (row.bCreature ? p.fPlayerCreatureStat : p.fPlayerEntityStat)[row.stat] = row.fValue;
+        p.nPlayerItems = 1;
+        p.hPlayerItems[0] = 0x12345;  // no such template: given as nothing
+        m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH] = 7.0f;
+        eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, 0.25f);
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        gcTestLogCapture log;
+        gcGameSave::ApplyCurProfile();
+        const bool bRefused = row.sWarning != nullptr;
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bRefused ? 1 : 0);
+        if (bRefused) {
+            const std::string line = std::string("gcGameSave: profile 2 is damaged: ") + row.sWarning;
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), 1);
+        }
+        EXPECT_EQ(eMemCard::s_status, bRefused ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
+        EXPECT_EQ(m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH], bRefused ? 7.0f : p.fPlayerEntityStat[0]);
+        EXPECT_EQ(eAudio::GetGroupVolume(eAudio::ACG_SFX, 0), bRefused ? 0.25f : 0.75f) << "nothing applied";
+        EXPECT_EQ(p.nMap, 1) << "the position is the map being started";
+        EXPECT_EQ(p.nAct, 0);
+        EXPECT_EQ(p.nLoadingScreen, 2);
+        // Restarts: no second warning, and the record is not given.
+        gcTestLogCapture again;
+        gcGameSave::ApplyCurProfile();
+        gcGameSave::ApplyCurProfile();
+        gcValEntityStat::s_nMaxesRead = nEntityMaxes;
+        gcValCreatureStat::s_nMaxesRead = nCreatureMaxes;
+        EXPECT_EQ(again.Count(LOGTYPE_WARNING, ""), 0);
+        EXPECT_EQ(m_pCreature->m_fEntityStatsMax[E::STAT_HEALTH], bRefused ? 7.0f : p.fPlayerEntityStat[0]);
+        EXPECT_EQ(p.nPlayerItems, bRefused ? 0 : 1);
+        EXPECT_EQ(p.nMap, 1);
     }
 }
 

@@ -9,6 +9,8 @@
 #include <array>
 #include <cmath>
 #include <fstream>
+#include <limits>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -518,6 +520,55 @@ TEST_F(gcSamplePlayerTest, StandingByAGuardEndsInTheDeathMessageAndTheMapStartin
     EXPECT_FLOAT_EQ(again.m_bar.back(), 100.0f * datagen::kSampleHealthBarScale);
     EXPECT_FALSE(again.m_fallen.back()) << "the message closed";
     EXPECT_EQ(Problems(), 0);
+}
+
+// The player's health forced each tick to a value held for a window of
+// ticks, one value after another, and the HUD recorded.
+class ForceHealth : public RecordHud {
+public:
+    static constexpr size_t kWindow = 8;
+    explicit ForceHealth(std::vector<float> values) : m_values(std::move(values)) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        if (gcEntity* p = gcPlayer::Get()->m_pEntity)
+            p->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH] =
+                m_values[std::min(m_nTicks / kWindow, m_values.size() - 1)];
+        ++m_nTicks;
+        RecordHud::DoAction(params);
+    }
+
+private:
+    std::vector<float> m_values;
+    mutable size_t m_nTicks = 0;
+};
+
+// The HUD's bar stands for 0 to 100 health in its 160 pixels: a health
+// above that is drawn as a full bar, one below it (or not a number) as an
+// empty one; it never leaves its frame.
+TEST_F(gcSamplePlayerTest, TheHealthBarStaysWithinItsFrameWhateverTheHealth)
+{
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const float kInf = std::numeric_limits<float>::infinity();
+    const struct {
+        float fHealth, fBar;
+    } rows[] = {{50.0f, 80.0f}, {100.0f, 160.0f}, {100.5f, 160.0f}, {999.0f, 160.0f}, {1e30f, 160.0f},
+                {kInf, 160.0f}, {kNaN, 0.0f},     {0.0f, 0.0f},     {-5.0f, 0.0f},    {-1e30f, 0.0f}};
+    std::vector<float> values;
+    for (const auto& row : rows)
+        values.push_back(row.fHealth);
+    ForceHealth hud(values);
+    Play("0 0 -\n", static_cast<uint32_t>(ForceHealth::kWindow * std::size(rows) + 2), 0, &hud);
+    ASSERT_GE(hud.m_bar.size(), ForceHealth::kWindow * std::size(rows));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].fHealth);
+        EXPECT_FLOAT_EQ(hud.m_bar[(i + 1) * ForceHealth::kWindow - 1], rows[i].fBar);
+    }
+    for (const float bar : hud.m_bar) {
+        if (bar == -1.0f)
+            continue;  // the HUD not shown yet
+        EXPECT_GE(bar, 0.0f);
+        EXPECT_LE(bar, datagen::kSampleHealthBarFull * datagen::kSampleHealthBarScale);
+    }
 }
 
 // The west guard's health each tick, besides the player.

@@ -18,6 +18,7 @@
 #include "eEngine/eAudio.h"
 #include "eEngine/eInput.h"
 #include "eEngine/eMemCard.h"
+#include "gcGameCore/creatures/gcCreatureTemplate.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/entities/gcItem.h"
 #include "gcGameCore/entities/gcItemTemplate.h"
@@ -124,6 +125,10 @@ protected:
         std::copy(entityCur, entityCur + 4, m_pCreature->m_fEntityStatsCur);
         std::copy(creatureMax, creatureMax + 9, m_pCreature->m_fCreatureStatsMax);
         std::copy(creatureCur, creatureCur + 9, m_pCreature->m_fCreatureStatsCur);
+        // The template gives the energy the player holds: a map start takes
+        // the recorded maximum as one the player could have.
+        auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
+        pTemplate->fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 40.0f;
     }
     void AddKeyValue(int slot, float f)
     {

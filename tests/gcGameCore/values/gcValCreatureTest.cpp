@@ -82,9 +82,13 @@ TEST_F(gcValCreatureTest, AStoredMaximumFlagIsKeptOnlyForStatsWithAMaximum)
 {
     m_pCreature->m_fCreatureStatsMax[Stat::STAT_LEVEL] = 10.0f;
     m_pCreature->m_fCreatureStatsCur[Stat::STAT_LEVEL] = 4.0f;
+    const uint32_t nMaxesRead = gcValCreatureStat::s_nMaxesRead;
+    gcValCreatureStat::s_nMaxesRead = 0;
     const auto* pLevel = Load<gcValCreatureStat>(1, [](datagen::BlockWriter& w) {
         w.Int(gcDesiredEntity::INITIATOR).Int(0).Int(Stat::STAT_LEVEL).Int(1);
     });
+    // Only a maximum kept is one the data may set.
+    EXPECT_EQ(gcValCreatureStat::s_nMaxesRead, 0u);
     const auto* pEnergy = Load<gcValCreatureStat>(1, [](datagen::BlockWriter& w) {
         w.Int(gcDesiredEntity::INITIATOR).Int(0).Int(Stat::STAT_ENERGY).Int(5);
     });
@@ -93,6 +97,8 @@ TEST_F(gcValCreatureTest, AStoredMaximumFlagIsKeptOnlyForStatsWithAMaximum)
     EXPECT_FALSE(pLevel->bMax);
     EXPECT_EQ(pLevel->Get(m_params), 4.0f);
     EXPECT_TRUE(pEnergy->bMax);
+    EXPECT_EQ(gcValCreatureStat::s_nMaxesRead, 1u << Stat::STAT_ENERGY);
+    gcValCreatureStat::s_nMaxesRead = nMaxesRead;
 }
 
 TEST_F(gcValCreatureTest, HasTargetNeedsAnActiveTargetAndTheNamedOne)

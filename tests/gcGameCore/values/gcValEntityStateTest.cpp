@@ -448,9 +448,13 @@ TEST_F(gcValEntityStateTest, AStoredMaximumFlagIsKeptForHealthOnly)
 {
     m_pEntity->m_fEntityStatsCur[T::STAT_ARMOR] = 4.0f;
     m_pEntity->m_fEntityStatsMax[T::STAT_ARMOR] = 10.0f;
+    const uint32_t nMaxesRead = gcValEntityStat::s_nMaxesRead;
+    gcValEntityStat::s_nMaxesRead = 0;
     const auto* pArmor = Load<gcValEntityStat>(3, [](datagen::BlockWriter& w) {
         w.Int(gcDesiredEntity::INITIATOR).Int(0).Int(T::STAT_ARMOR).Int(1);
     });
+    // Only a maximum kept is one the data may set.
+    EXPECT_EQ(gcValEntityStat::s_nMaxesRead, 0u);
     const auto* pHealth = Load<gcValEntityStat>(3, [](datagen::BlockWriter& w) {
         w.Int(gcDesiredEntity::INITIATOR).Int(0).Int(T::STAT_HEALTH).Int(5);
     });
@@ -468,6 +472,8 @@ TEST_F(gcValEntityStateTest, AStoredMaximumFlagIsKeptForHealthOnly)
     EXPECT_TRUE(pHealth->bMax);
     EXPECT_FALSE(pOld->bMax);
     EXPECT_EQ(pRefused, nullptr);
+    EXPECT_EQ(gcValEntityStat::s_nMaxesRead, 1u << T::STAT_HEALTH);
+    gcValEntityStat::s_nMaxesRead = nMaxesRead;
 }
 
 TEST_F(gcValEntityStateTest, StatesFlagsAndValidity)
