@@ -14,6 +14,7 @@
 #include <epoxy/gl.h>
 
 #include "gx/gl/gxGlBackend.h"
+#include "gx/gl/gxGlLoadGuard.h"
 #include "os/osHostWait.h"
 #include "platform/os.h"
 
@@ -75,9 +76,9 @@ void GlDevice::RefuseWindowless(const char* sdlError)
 
 // Opens SDL's video on a driver with windows. Our X connection handler is
 // in place before SDL opens the display: a connection broken at any point
-// from then on is a lost display, not Xlib's exit (but the GL library may
-// still fault on a connection broken while it queries the server: it reads
-// the replies past Xlib, and no handler hears of the break).
+// from then on is a lost display, not Xlib's exit (and the GL library's
+// fault on a connection broken while it queries the server is one too:
+// OpenVideo runs this under GlLoadGuard).
 bool GlDevice::OpenDisplay()
 {
     // A write to a broken display connection fails (and the connection's
@@ -97,6 +98,9 @@ bool GlDevice::OpenDisplay()
     return true;
 }
 
+// The X server gone while the display opens, the GL library loads or the
+// window is made leaves that start where the loss was found: the display is
+// lost, and touched no more.
 bool GlDevice::OpenVideo()
 {
     // The offscreen driver named by the user (as the test suite does) is a
@@ -104,6 +108,15 @@ bool GlDevice::OpenVideo()
     const char* forced = std::getenv("SDL_VIDEODRIVER");
     if (IsSet(forced) && std::strcmp(forced, "offscreen") == 0)
         m_bHeadless = true;
+    bool bOpened = false;
+    if (GlLoadGuard::Run([this, &bOpened] { bOpened = OpenWindow(); }))
+        return bOpened;
+    LoseDisplay();
+    return false;
+}
+
+bool GlDevice::OpenWindow()
+{
     if (m_bHeadless) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

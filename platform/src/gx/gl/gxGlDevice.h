@@ -112,6 +112,7 @@ private:
     GlDevice() = default;
     ~GlDevice() = default;
     bool OpenVideo();
+    bool OpenWindow();
     bool OpenDisplay();
     void RefuseWindowless(const char* sdlError);
     void CloseVideo(bool bJoin, bool bTouchDisplay);
