@@ -71,7 +71,7 @@ void GlDevice::RefuseWindowless(const char* sdlError)
         std::snprintf(where, sizeof where, "DISPLAY is not set");
     OSReport("VI: no window can be made: %s%s%s%s; --headless runs without one\n", where, sdlError ? " (" : "",
              sdlError ? sdlError : "", sdlError ? ")" : "");
-    m_bDisplayLost = true;
+    m_bWindowRefused = true;
 }
 
 // Opens SDL's video on a driver with windows. Our X connection handler is
