@@ -291,20 +291,24 @@ struct GlLoadRow {
     const char* message;  // in the log
 };
 
-// The X server gone as SDL loads the GL library: the connection found
-// broken through Xlib, or the GL library faulting on it; a fault with the
-// server still there is no lost display.
+// The X server gone as SDL loads the GL library, or as the render thread
+// makes its context: the connection found broken through Xlib, or the GL
+// library faulting on it; a fault with the server still there is no lost
+// display.
 const GlLoadRow kGlLoadRows[] = {
     {"broken", 4, "VI: the display was lost"},
     {"broken-fault", 4, "VI: the display was lost"},
     {"fault", 128 + SIGSEGV, "quillmere: start video"},
+    {"context-broken", 4, "VI: the display was lost"},
+    {"context-broken-fault", 4, "VI: the display was lost"},
+    {"context-fault", 128 + SIGSEGV, "quillmere: start video"},
 };
 
 }  // namespace
 
 // A lost display, not a crash, and the program ends through its normal
 // shutdown (not the lost display's last resort).
-TEST(qmWindowTest, TheXServerGoneAsTheGlLibraryLoadsIsALostDisplay)
+TEST(qmWindowTest, TheXServerGoneAsTheGlLibraryStartsIsALostDisplay)
 {
     if (!XvfbInstalled())
         GTEST_SKIP() << "Xvfb is not installed";

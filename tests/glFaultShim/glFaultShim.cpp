@@ -1,6 +1,7 @@
 // Preloaded into the program by the window tests: when SDL loads the GL
-// library, first does what QM_GL_FAULT says, as the X server gone in the
-// middle of the GL library's start would leave it:
+// library (or, for a QM_GL_FAULT that begins "context-", when the program
+// makes its GL context), first does what QM_GL_FAULT says, as the X server
+// gone in the middle of the GL library's start would leave it:
 //   broken        the program's X connections shut down
 //   broken-fault  the same, then a fault (a write through a null pointer)
 //   fault         the fault alone, the X server still there
@@ -41,20 +42,38 @@ void Fault()
     *pNowhere = 1;
 }
 
+// Does what QM_GL_FAULT says, once, when it names this step ("context-"
+// or not).
+void Strike(bool bContext)
+{
+    static bool s_bDone = false;
+    const char* sHow = std::getenv("QM_GL_FAULT");
+    if (!sHow || s_bDone || (std::strncmp(sHow, "context-", 8) == 0) != bContext)
+        return;
+    s_bDone = true;
+    if (bContext)
+        sHow += 8;
+    if (std::strncmp(sHow, "broken", 6) == 0)
+        BreakXConnections();
+    if (std::strstr(sHow, "fault"))
+        Fault();
+}
+
 }  // namespace
 
 extern "C" void* dlopen(const char* sFile, int mode)
 {
     using Open = void* (*)(const char*, int);
     static const Open s_open = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "dlopen"));
-    static bool s_bDone = false;
-    const char* sHow = std::getenv("QM_GL_FAULT");
-    if (sHow && sFile && !s_bDone && std::strstr(sFile, "libGL.so")) {
-        s_bDone = true;
-        if (std::strncmp(sHow, "broken", 6) == 0)
-            BreakXConnections();
-        if (std::strstr(sHow, "fault"))
-            Fault();
-    }
+    if (sFile && std::strstr(sFile, "libGL.so"))
+        Strike(false);
     return s_open(sFile, mode);
+}
+
+extern "C" void* SDL_GL_CreateContext(void* pWindow)
+{
+    using Create = void* (*)(void*);
+    static const Create s_create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "SDL_GL_CreateContext"));
+    Strike(true);
+    return s_create(pWindow);
 }

@@ -374,11 +374,14 @@ size_t GlDevice::TakeJoinedDraws(Task* front)
 void GlDevice::ThreadMain()
 {
     // A window destroyed before the context is made, or while it is, is a
-    // lost display (logged as that), not a failed start-up.
+    // lost display (logged as that), not a failed start-up; so is the X
+    // server gone while the GL library makes it.
     SDL_GLContext context = nullptr;
     if (HoldWindow()) {
-        context = SDL_GL_CreateContext(m_pWindow);
-        ReleaseWindow();
+        if (GlLoadGuard::Run([this, &context] { context = SDL_GL_CreateContext(m_pWindow); }))
+            ReleaseWindow();
+        else
+            LoseDisplay();
     }
     bool ok = context != nullptr && !m_bDisplayLost;
     if (!context && !m_bDisplayLost)
