@@ -11,6 +11,9 @@
 // A fault while the display is still there (or on another thread) is no
 // loss: the action that was there before (the default one, or a
 // sanitizer's) is put back and the signal raised again.
+//
+// One guard at a time: the main thread's start of video, then the render
+// thread's making of its context, which the main thread waits for.
 
 #include <functional>
 
