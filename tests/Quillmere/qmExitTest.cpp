@@ -57,7 +57,8 @@ void CutInHalf(const std::string& path)
 
 // The sample player's template (a gcPlayerBipedTemplate, type id 76) in
 // its configuration given a block version its reader refuses: the record is
-// refused and keeps its defaults.
+// refused, so the player configuration is damaged and the map is not
+// loaded.
 void RefusePlayerTemplate(const std::string& dir)
 {
     ASSERT_TRUE(datagen::RefuseRecord(dir + "/Game/PlayerConfig01.pc", 76)) << "the biped template's record";
@@ -186,6 +187,11 @@ const ExitRow kRows[] = {
      [](const std::string& dir) { CutInHalf(dir + "/Game/MainMenu.mnu"); }, nullptr, 1, "stop video"},
     {"damaged game state", {"--headless", "--frames", "300"}, 254, "cFile: \"/Game/GameState.gs\": ",
      [](const std::string& dir) { CutInHalf(dir + "/Game/GameState.gs"); }, nullptr, 1, "stop video"},
+    // Asked for with a map, the game state is loaded for the map: still
+    // the game's own data.
+    {"damaged game state, a map asked for", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 254,
+     "quillmere: the game state could not be loaded; the game cannot go on", nullptr, nullptr, 1,
+     "cFile: \"/Game/GameState.gs\": "},
 };
 
 TEST_F(qmExitTest, ExitCodeMessageAndBoundedTime)

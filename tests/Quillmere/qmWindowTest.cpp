@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -278,6 +279,65 @@ TEST(qmWindowTest, TheXServerGoneDuringTheStartUpIsALostDisplay)
                            r.log.find("VI: no window can be made") != std::string::npos;
         EXPECT_TRUE(bSaid) << r.log;
         EXPECT_LT(r.seconds, 5.0 * qmtest::kBoundScale) << r.log;
+    }
+    XCloseDisplay(pStay);
+}
+
+namespace {
+
+struct GlLoadRow {
+    const char* how;  // QM_GL_FAULT for the preloaded library
+    int nExit;
+    const char* message;  // in the log
+};
+
+// The X server gone as SDL loads the GL library, or as the render thread
+// makes its context: the connection found broken through Xlib, or the GL
+// library faulting on it; a fault with the server still there is no lost
+// display.
+const GlLoadRow kGlLoadRows[] = {
+    {"broken", 4, "VI: the display was lost"},
+    {"broken-fault", 4, "VI: the display was lost"},
+    {"fault", 128 + SIGSEGV, "quillmere: start video"},
+    {"context-broken", 4, "VI: the display was lost"},
+    {"context-broken-fault", 4, "VI: the display was lost"},
+    {"context-fault", 128 + SIGSEGV, "quillmere: start video"},
+};
+
+}  // namespace
+
+// A lost display, not a crash, and the program ends through its normal
+// shutdown (not the lost display's last resort).
+TEST(qmWindowTest, TheXServerGoneAsTheGlLibraryStartsIsALostDisplay)
+{
+    if (!XvfbInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    if (qmtest::kSanitized)
+        GTEST_SKIP() << "a preloaded library would come before the sanitizer's runtime";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "Xvfb did not start";
+    Display* pStay = XOpenDisplay(server.Name().c_str());  // the server resets when its last client leaves
+    ASSERT_NE(pStay, nullptr);
+    TempDir tmp{"qm_window_gl"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    ScopedEnv preload("LD_PRELOAD", QM_GL_FAULT_SHIM);
+    for (const GlLoadRow& row : kGlLoadRows) {
+        SCOPED_TRACE(row.how);
+        ScopedEnv how("QM_GL_FAULT", row.how);
+        const qmtest::ChildResult r =
+            qmtest::RunChild({QM_QUILLMERE, "--data", tmp.Path(), "--frames", "100000"}, 30.0);
+        EXPECT_FALSE(r.bTimedOut) << r.log;
+        EXPECT_EQ(r.nExit, row.nExit) << r.log;
+        EXPECT_NE(r.log.find(row.message), std::string::npos) << r.log;
+        if (row.nExit == 4) {
+            EXPECT_NE(r.log.find("quillmere: stop video"), std::string::npos) << r.log;
+            EXPECT_EQ(r.log.find("did not end within"), std::string::npos) << r.log;
+            EXPECT_LT(r.seconds, 5.0 * qmtest::kBoundScale) << r.log;
+        }
     }
     XCloseDisplay(pStay);
 }

@@ -295,30 +295,31 @@ struct NoWindowRow {
 
 const NoWindowRow kNoWindowRows[] = {
     {"DISPLAY not set", false, nullptr, nullptr, false,
-     "VI: no window can be made: DISPLAY is not set; --headless runs without one\nlost 1 headless 0\n"},
+     "VI: no window can be made: DISPLAY is not set; --headless runs without one\nlost 0 refused 1 headless 0\n"},
     {"no server at DISPLAY", true, nullptr, nullptr, false,
      "VI: no window can be made: no display answers at DISPLAY=\"%s\"; --headless runs without one\n"
-     "lost 1 headless 0\n"},
+     "lost 0 refused 1 headless 0\n"},
     {"no server at WAYLAND_DISPLAY", false, "qm-no-such-wayland", nullptr, false,
      "VI: no window can be made: no display answers at WAYLAND_DISPLAY=\"qm-no-such-wayland\"; --headless runs "
-     "without one\nlost 1 headless 0\n"},
+     "without one\nlost 0 refused 1 headless 0\n"},
     {"x11 named, no server", true, nullptr, "x11", false,
      "VI: no window can be made: no display answers at DISPLAY=\"%s\" (x11 not available); --headless runs "
-     "without one\nlost 1 headless 0\n"},
+     "without one\nlost 0 refused 1 headless 0\n"},
     {"a driver without windows named", true, nullptr, "dummy", false,
      "VI: no window can be made: SDL_VIDEODRIVER=\"dummy\" makes none; --headless runs without one\n"
-     "lost 1 headless 0\n"},
-    {"headless", false, nullptr, nullptr, true, "lost 0 headless 1\n"},
-    {"the offscreen driver named", true, nullptr, "offscreen", false, "lost 0 headless 1\n"},
+     "lost 0 refused 1 headless 0\n"},
+    {"headless", false, nullptr, nullptr, true, "lost 0 refused 0 headless 1\n"},
+    {"the offscreen driver named", true, nullptr, "offscreen", false, "lost 0 refused 0 headless 1\n"},
 };
 
 }  // namespace
 
 // A start that wants a window where none can be made fails, says so in one
-// line naming the display, and counts as a lost display (the program then
-// ends with that code), instead of running on without a window; a headless
+// line naming the display, and counts as a refused window, not a display
+// lost (there never was one; the program still ends with the lost
+// display's code), instead of running on without a window; a headless
 // start, or the offscreen driver named, runs without one.
-TEST(GlDeviceNoWindow, AStartThatWantsAWindowWhereNoneCanBeMadeIsALostDisplay)
+TEST(GlDeviceNoWindow, AStartThatWantsAWindowWhereNoneCanBeMadeIsRefused)
 {
     if (GlDevice::Get().IsRunning())
         GTEST_SKIP() << "video runs already in this process: run the test alone";
@@ -340,7 +341,8 @@ TEST(GlDeviceNoWindow, AStartThatWantsAWindowWhereNoneCanBeMadeIsALostDisplay)
                 device.SetHeadless(row.bHeadless);
                 // Without OpenGL a headless start fails too, but loses nothing.
                 const bool bStarted = device.Start();
-                std::fprintf(stderr, "lost %d headless %d\n", device.DisplayLost(), device.IsHeadless());
+                std::fprintf(stderr, "lost %d refused %d headless %d\n", device.DisplayLost(), device.WindowRefused(),
+                             device.IsHeadless());
                 if (bStarted && device.DisplayLost())
                     std::fprintf(stderr, "started, yet lost\n");
                 std::_Exit(0);

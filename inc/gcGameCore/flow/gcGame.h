@@ -151,8 +151,9 @@ public:
     enum eRunEnd {
         RUN_ENDED,                  // by the OS service step
         RUN_MAP_FAILED,             // a map could not be loaded, or a region streamed in was damaged
-        RUN_MAIN_MENU_FAILED,       // the game state or the main menu could not be loaded, or the menu
-                                    // left nothing to choose
+        RUN_GAME_STATE_FAILED,      // the game state could not be loaded for a map
+        RUN_MAIN_MENU_FAILED,       // the main menu (or the game state before it) could not be loaded,
+                                    // or the menu left nothing to choose
         RUN_LOADING_SCREEN_FAILED,  // a loading screen of the game's data was refused
     };
     // The top loop: pre-game screens, then main menu or map until the OS

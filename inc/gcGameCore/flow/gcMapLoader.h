@@ -23,10 +23,8 @@ public:
     // the screen. Any other dialog gets five seconds from the thread's end.
     // Whatever its script does, the map starts. True when everything loaded.
     bool Load(int nLoadingScreen, int nAct, int nMap);
-    // Loader thread: the first failing step ends it with m_bLoadFailed; a
-    // game state that could not be loaded ends it with m_bGameStateFailed
-    // too, and a loading screen whose file was refused with
-    // m_bLoadingScreenRefused (a missing one is gone without).
+    // Loader thread: the first failing step ends it, m_failure saying
+    // which.
     bool Run() override;
     // Main thread: one interface tick while loading.
     void Update();
@@ -35,9 +33,14 @@ public:
     ~gcMapLoader() override;
 
     bool m_bLoadingScreenLoaded = false;
-    bool m_bLoadFailed = false;
-    bool m_bGameStateFailed = false;
-    bool m_bLoadingScreenRefused = false;
+    // What failed the last load, FAILED_NONE when nothing did.
+    enum eFailure {
+        FAILED_NONE,
+        FAILED_GAME_STATE,      // the game state could not be loaded
+        FAILED_LOADING_SCREEN,  // the loading screen's file was refused (a missing one is gone without)
+        FAILED_MAP,             // the act, the map, its regions or the player configuration
+    };
+    eFailure m_failure = FAILED_NONE;
     int m_nLoadingScreen = -1;
     int m_nAct = -1;
     int m_nMap = -1;

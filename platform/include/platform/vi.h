@@ -83,7 +83,8 @@ int VIQuitSignal();
 // client, or its X connection broken: the window killed, the X server gone). The layer then draws and shows nothing
 // and waits for nothing it would have drawn; the program should end through
 // its shutdown. One that has not ended 4 s after the loss is ended with the
-// exit code set here (1 until set).
+// exit code set here (1 until set). TRUE as well when no window could be
+// made for a run that wants one (no display was ever there: nothing waits).
 BOOL VIDisplayLost();
 void VISetDisplayLostExitCode(int code);
 // Ends the run after that many more shown frames (display copies): from then

@@ -104,7 +104,7 @@ bool Interlaced(const GXRenderModeObj* mode)
 void PumpWindowEvents()
 {
     // A lost display's connection takes no more calls.
-    if (gxgl::GlDevice::Get().IsHeadless() || gxgl::GlDevice::Get().DisplayLost())
+    if (gxgl::GlDevice::Get().IsHeadless() || VIDisplayLost())
         return;
     SDL_PumpEvents();
     // Only the quit and window events are taken; input events stay queued
@@ -239,7 +239,7 @@ uint32_t VIGetTvFormat()
 BOOL VIQuitRequested()
 {
     const bool bLimit = s_vi.frameLimit != 0 && gxDisplayCopyCount() - s_vi.copiesAtLimit >= s_vi.frameLimit;
-    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || gxgl::GlDevice::Get().DisplayLost() ||
+    return s_vi.quit || bLimit || s_nQuitSignal.load() != 0 || VIDisplayLost() ||
                    os::SystemMenuRequested()
                ? TRUE
                : FALSE;
@@ -247,7 +247,8 @@ BOOL VIQuitRequested()
 
 BOOL VIDisplayLost()
 {
-    return gxgl::GlDevice::Get().DisplayLost() ? TRUE : FALSE;
+    const gxgl::GlDevice& device = gxgl::GlDevice::Get();
+    return device.DisplayLost() || device.WindowRefused() ? TRUE : FALSE;
 }
 
 void VISetDisplayLostExitCode(int code)

@@ -280,6 +280,31 @@ int ExitCode(int nCode)
     return VIDisplayLost() ? kExitDisplay : nCode;
 }
 
+// The exit code of the top loop's end: what failed, or kExitOk when it
+// ended by itself. The cause of a failure is logged already, naming the
+// file; the game's own data failing gets a line that the game cannot go on.
+int RunEndCode(gcGame::eRunEnd end)
+{
+    const char* sWhat = nullptr;
+    switch (end) {
+    case gcGame::RUN_ENDED:
+        return kExitOk;
+    case gcGame::RUN_MAP_FAILED:
+        return kExitMap;
+    case gcGame::RUN_GAME_STATE_FAILED:
+        sWhat = "the game state could not be loaded";
+        break;
+    case gcGame::RUN_MAIN_MENU_FAILED:
+        sWhat = "the game state or the main menu failed";
+        break;
+    case gcGame::RUN_LOADING_SCREEN_FAILED:
+        sWhat = "a loading screen of the game could not be loaded";
+        break;
+    }
+    cLogInfo_("quillmere: %s; the game cannot go on", sWhat);
+    return kExitGame;
+}
+
 // How many frames a window run showed, over how long, and its slowest: what
 // the machine held.
 void ReportFrameRate()
@@ -367,12 +392,7 @@ int main(int argc, char** argv)
         Shutdown();
         return ExitCode(kExitGame);
     }
-    const gcGame::eRunEnd end = gcGame::s_pGame->Run();
-    // The cause of a failed run is logged already, naming the file.
-    if (end == gcGame::RUN_MAIN_MENU_FAILED)
-        cLogInfo_("quillmere: the game state or the main menu failed; the game cannot go on");
-    if (end == gcGame::RUN_LOADING_SCREEN_FAILED)
-        cLogInfo_("quillmere: a loading screen of the game could not be loaded; the game cannot go on");
+    const int nRunCode = RunEndCode(gcGame::s_pGame->Run());
     ReportFrameRate();
     if (s_options.bPoolReport)
         ReportPoolUse();
@@ -383,9 +403,7 @@ int main(int argc, char** argv)
     }
     RunSteps("unload", kUnloadSteps, std::size(kUnloadSteps));
     Shutdown();
-    if (end == gcGame::RUN_MAP_FAILED)
-        return ExitCode(kExitMap);
-    if (end == gcGame::RUN_MAIN_MENU_FAILED || end == gcGame::RUN_LOADING_SCREEN_FAILED)
-        return ExitCode(kExitGame);
+    if (nRunCode != kExitOk)
+        return ExitCode(nRunCode);
     return ExitCode(bWavOk && bCaptureOk ? kExitOk : kExitOutput);
 }

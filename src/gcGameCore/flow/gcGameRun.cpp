@@ -51,14 +51,19 @@ int32_t CommandLineId(const char* name)
     return gcGame::ReadCommandLineId(name, &nId) ? nId : -1;
 }
 
-// How a failed map load ends the run: the game state and a refused loading
-// screen are the game's own data, as when the main menu loads them; the
-// rest is the map's.
+// How a failed map load ends the run: what failed it.
 gcGame::eRunEnd MapLoadEnd(const gcMapLoader& loader)
 {
-    if (loader.m_bGameStateFailed)
-        return gcGame::RUN_MAIN_MENU_FAILED;
-    return loader.m_bLoadingScreenRefused ? gcGame::RUN_LOADING_SCREEN_FAILED : gcGame::RUN_MAP_FAILED;
+    switch (loader.m_failure) {
+    case gcMapLoader::FAILED_GAME_STATE:
+        return gcGame::RUN_GAME_STATE_FAILED;
+    case gcMapLoader::FAILED_LOADING_SCREEN:
+        return gcGame::RUN_LOADING_SCREEN_FAILED;
+    case gcMapLoader::FAILED_NONE:
+    case gcMapLoader::FAILED_MAP:
+        break;
+    }
+    return gcGame::RUN_MAP_FAILED;
 }
 
 }  // namespace

@@ -71,9 +71,7 @@ void gcMapLoader::DropReplaced(int nAct)
 
 bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
 {
-    m_bLoadFailed = false;
-    m_bGameStateFailed = false;
-    m_bLoadingScreenRefused = false;
+    m_failure = FAILED_NONE;
     m_nLoadingScreen = nLoadingScreen;
     m_nAct = nAct;
     m_nMap = nMap;
@@ -83,6 +81,7 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
     eInput::Reset();
     if (!Start()) {
         cLogError_("gcMapLoader: the loader thread did not start");
+        m_failure = FAILED_MAP;
         return false;
     }
     // Nothing is drawn until the loading screen is there; a thread that
@@ -96,7 +95,7 @@ bool gcMapLoader::Load(int nLoadingScreen, int nAct, int nMap)
     WaitForFinish();
     Draw();
     eVideo::Flip();
-    return !m_bLoadFailed;
+    return m_failure == FAILED_NONE;
 }
 
 // A screen the player can close waits for them: its bound starts at their
@@ -142,8 +141,7 @@ bool gcMapLoader::Run()
         // The game's own data, not the map's: the cause is logged already,
         // naming the file.
         cLogInfo_("gcMapLoader: the game state could not be loaded");
-        m_bGameStateFailed = true;
-        m_bLoadFailed = true;
+        m_failure = FAILED_GAME_STATE;
         return false;
     }
     bool bOk = pGame != nullptr;
@@ -153,13 +151,12 @@ bool gcMapLoader::Run()
         bool bRefused = false;
         if (m_nLoadingScreen >= 0)
             gcGame::LoadLoadingScreen(m_nLoadingScreen, &bRefused);
-        m_bLoadingScreenRefused = bRefused;
         m_bLoadingScreenLoaded = true;
         if (bRefused) {
             // The cause is logged already, naming the file.
             cLogInfo_("gcMapLoader: loading screen %lld could not be loaded; the game data is damaged",
                        static_cast<long long>(m_nLoadingScreen) + 1);
-            m_bLoadFailed = true;
+            m_failure = FAILED_LOADING_SCREEN;
             return false;
         }
         bOk = gcGame::LoadAct(m_nAct) && gcAct::s_pAct->LoadMap(m_nMap);
@@ -174,7 +171,7 @@ bool gcMapLoader::Run()
         // cause is logged already, naming the file or the id.
         cLogInfo_("gcMapLoader: act %lld, map %lld could not be loaded", static_cast<long long>(m_nAct) + 1,
                    static_cast<long long>(m_nMap) + 1);
-        m_bLoadFailed = true;
+        m_failure = FAILED_MAP;
         return false;
     }
     eVideo::InvalidateTextureCache();

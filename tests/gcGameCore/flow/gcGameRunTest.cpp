@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -121,6 +122,31 @@ TEST_F(gcGameRunTest, CommandLineIdsAreDigitsFromOneTo31Bits)
         int32_t nId = 7;
         EXPECT_EQ(gcGame::ReadCommandLineId("act", &nId), row.bOk);
         EXPECT_EQ(nId, row.nId);
+    }
+    cSetCommandLine("");
+}
+
+// A map asked for ends the run with what failed its load: the game state
+// (the game's own data, not the map's) or the map.
+TEST_F(gcGameRunTest, AFailedMapLoadEndsTheRunWithWhatFailedIt)
+{
+    const struct {
+        const char* name;
+        bool bGameState;
+        gcGame::eRunEnd end;
+    } rows[] = {
+        {"no game state", false, gcGame::RUN_GAME_STATE_FAILED},
+        {"no act", true, gcGame::RUN_MAP_FAILED},
+    };
+    gcTestLogCapture quiet;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(GamePath("GameState.gs"));
+        if (row.bGameState) {
+            ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
+        }
+        cSetCommandLine("/act 1 /map 1");
+        EXPECT_EQ(m_pGame->Run(), row.end);
     }
     cSetCommandLine("");
 }

@@ -588,7 +588,7 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
     ASSERT_TRUE(datagen::BreakEventWithActions(GamePath("LoadingScreens/LoadingScreen04.ls")));
     gcTestLogCapture log;
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
-    EXPECT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_LOADING_SCREEN);
     EXPECT_EQ(gcMap::s_pMap, nullptr) << "the act is not loaded";
     EXPECT_EQ(gcLoadingScreen::s_pLoadingScreen, nullptr);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/Game/LoadingScreens/LoadingScreen04.ls\": "), 1);
@@ -597,18 +597,16 @@ TEST_F(gcMapLoaderTest, ADamagedLoadingScreenEndsTheLoadAndAMissingOneDoesNot)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1) << "the file's one error";
 
     EXPECT_TRUE(gcMapLoader::Get()->Load(9, 0, 0)) << "no such file";
-    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
+    EXPECT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_NONE);
     EXPECT_NE(gcMap::s_pMap, nullptr);
 
     // A load that fails before its loading screen does not keep the last
     // one's refusal.
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
-    ASSERT_TRUE(gcMapLoader::Get()->m_bLoadingScreenRefused);
-    EXPECT_FALSE(gcMapLoader::Get()->m_bGameStateFailed);
+    ASSERT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_LOADING_SCREEN);
     std::filesystem::remove(GamePath("GameState.gs"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(3, 0, 0));
-    EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenRefused);
-    EXPECT_TRUE(gcMapLoader::Get()->m_bGameStateFailed);
+    EXPECT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_GAME_STATE);
 }
 
 // A thread that fails before the loading screen is loaded still ends the
@@ -618,8 +616,7 @@ TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
     gcTestLogCapture quiet;
     std::filesystem::remove(GamePath("GameState.gs"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0));
-    EXPECT_TRUE(gcMapLoader::Get()->m_bLoadFailed);
-    EXPECT_TRUE(gcMapLoader::Get()->m_bGameStateFailed);
+    EXPECT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_GAME_STATE);
     EXPECT_FALSE(gcMapLoader::Get()->m_bLoadingScreenLoaded);
     EXPECT_EQ(gcMap::s_pMap, nullptr);
     // Only the game state comes back: writing the game configuration would
@@ -627,7 +624,7 @@ TEST_F(gcMapLoaderTest, AFailureBeforeTheLoadingScreenEndsTheWait)
     ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
     std::filesystem::remove(GamePath("Act01/Map01/Region02.rgn"));
     EXPECT_FALSE(gcMapLoader::Get()->Load(0, 0, 0)) << "a missing neighbour fails the load";
-    EXPECT_FALSE(gcMapLoader::Get()->m_bGameStateFailed) << "the map's failure, not the game's";
+    EXPECT_EQ(gcMapLoader::Get()->m_failure, gcMapLoader::FAILED_MAP) << "the map's failure, not the game's";
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <epoxy/gl.h>
 
 #include "gx/gl/gxGlBackend.h"
+#include "gx/gl/gxGlLoadGuard.h"
 #include "os/osHostWait.h"
 #include "platform/os.h"
 
@@ -70,14 +71,14 @@ void GlDevice::RefuseWindowless(const char* sdlError)
         std::snprintf(where, sizeof where, "DISPLAY is not set");
     OSReport("VI: no window can be made: %s%s%s%s; --headless runs without one\n", where, sdlError ? " (" : "",
              sdlError ? sdlError : "", sdlError ? ")" : "");
-    m_bDisplayLost = true;
+    m_bWindowRefused = true;
 }
 
 // Opens SDL's video on a driver with windows. Our X connection handler is
 // in place before SDL opens the display: a connection broken at any point
-// from then on is a lost display, not Xlib's exit (but the GL library may
-// still fault on a connection broken while it queries the server: it reads
-// the replies past Xlib, and no handler hears of the break).
+// from then on is a lost display, not Xlib's exit (and the GL library's
+// fault on a connection broken while it queries the server is one too:
+// OpenVideo runs this under GlLoadGuard).
 bool GlDevice::OpenDisplay()
 {
     // A write to a broken display connection fails (and the connection's
@@ -97,6 +98,9 @@ bool GlDevice::OpenDisplay()
     return true;
 }
 
+// The X server gone while the display opens, the GL library loads or the
+// window is made leaves that start where the loss was found: the display is
+// lost, and touched no more.
 bool GlDevice::OpenVideo()
 {
     // The offscreen driver named by the user (as the test suite does) is a
@@ -104,6 +108,15 @@ bool GlDevice::OpenVideo()
     const char* forced = std::getenv("SDL_VIDEODRIVER");
     if (IsSet(forced) && std::strcmp(forced, "offscreen") == 0)
         m_bHeadless = true;
+    bool bOpened = false;
+    if (GlLoadGuard::Run([this, &bOpened] { bOpened = OpenWindow(); }))
+        return bOpened;
+    LoseDisplay();
+    return false;
+}
+
+bool GlDevice::OpenWindow()
+{
     if (m_bHeadless) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -361,11 +374,14 @@ size_t GlDevice::TakeJoinedDraws(Task* front)
 void GlDevice::ThreadMain()
 {
     // A window destroyed before the context is made, or while it is, is a
-    // lost display (logged as that), not a failed start-up.
+    // lost display (logged as that), not a failed start-up; so is the X
+    // server gone while the GL library makes it.
     SDL_GLContext context = nullptr;
     if (HoldWindow()) {
-        context = SDL_GL_CreateContext(m_pWindow);
-        ReleaseWindow();
+        if (GlLoadGuard::Run([this, &context] { context = SDL_GL_CreateContext(m_pWindow); }))
+            ReleaseWindow();
+        else
+            LoseDisplay();
     }
     bool ok = context != nullptr && !m_bDisplayLost;
     if (!context && !m_bDisplayLost)

@@ -51,7 +51,7 @@ public:
     // task is dropped and drawing does nothing. A run that is not headless
     // and can have no window (no display answers, or SDL has only drivers
     // without windows) does not fall back to none: Start fails and the
-    // display counts as lost, so the program ends.
+    // window counts as refused, so the program ends.
     bool Start();
     // Running, and the display not lost.
     bool IsRunning() const { return m_bRunning && !m_bDisplayLost; }
@@ -81,8 +81,11 @@ public:
     // handlers included. Wakes every thread that waits on the render thread
     // and starts the grace period.
     void LoseDisplay();
-    // Lost, or no window could be made for a run that wants one.
+    // Lost: a display the window was on (or was being made on) went.
     bool DisplayLost() const { return m_bDisplayLost; }
+    // No window could be made for a run that wants one: no display answers,
+    // or SDL has only drivers without windows.
+    bool WindowRefused() const { return m_bWindowRefused; }
     // While set, the calling thread holds the display for good: an X error
     // handler that may end the process with exit() right there. The exit
     // handler (Shutdown) then waits for the render thread a bounded time, as
@@ -112,6 +115,7 @@ private:
     GlDevice() = default;
     ~GlDevice() = default;
     bool OpenVideo();
+    bool OpenWindow();
     bool OpenDisplay();
     void RefuseWindowless(const char* sdlError);
     void CloseVideo(bool bJoin, bool bTouchDisplay);
@@ -159,6 +163,7 @@ private:
     bool m_bContextFailed = false;
     bool m_bThreadEnded = false;
     std::atomic<bool> m_bDisplayLost{false};
+    std::atomic<bool> m_bWindowRefused{false};
     std::atomic<bool> m_bDisplayHeld{false};
     std::atomic<int> m_nLostExitCode{kDefaultLostExitCode};
 };

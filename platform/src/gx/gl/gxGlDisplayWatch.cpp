@@ -9,6 +9,7 @@
 // The program is not linked with Xlib: SDL loads it, and its calls are
 // looked up in the copy SDL loaded.
 #include "gx/gl/gxGlDevice.h"
+#include "gx/gl/gxGlLoadGuard.h"
 
 #include <atomic>
 #include <chrono>
@@ -55,24 +56,36 @@ std::atomic<XErrorHandler> s_previousErrorHandler{nullptr};
 // The server held by HoldWindow (render thread).
 bool s_bGrabbed = false;
 
+extern "C" void OnXIOErrorExit(Display*, void*) {}
+
 // Xlib calls this for any display whose connection broke, on the thread
 // whose call found it, with the display left locked for that thread:
 // unlocked, every other thread's call on it fails at once instead of
 // waiting for ever. On the main thread the call that found the break then
-// returns (through the exit handler below) and the loops end the program.
-// Any other thread (the render thread), and any display whose exit handler
-// is still Xlib's, stops here for good: nothing waits for it any more.
+// returns (through the exit handler above) and the loops end the program.
+// Any other thread (the render thread) stops here for good: nothing waits
+// for it any more.
+//
+// Found before the display's exit handler is ours (while video starts),
+// the break cannot be returned from: Xlib read its exit handler before
+// calling this one. The start is left here (GlLoadGuard), and the exit
+// handler made ours for any call on the display still to come; a thread
+// outside the start stops here for good.
 extern "C" int OnXIOError(Display* pDisplay)
 {
+    const bool bWatched = pDisplay == s_pWatched.load();
     gxgl::GlDevice::Get().LoseDisplay();
     s_xlib.unlockDisplay(pDisplay);
-    if (OSGetCurrentThread() && pDisplay == s_pWatched.load())
+    if (!bWatched && s_xlib.setIOErrorExitHandler) {
+        s_xlib.setIOErrorExitHandler(pDisplay, OnXIOErrorExit, nullptr);
+        s_pWatched = pDisplay;
+    }
+    gxgl::GlLoadGuard::Leave();
+    if (OSGetCurrentThread() && bWatched)
         return 0;
     for (;;)
         std::this_thread::sleep_for(std::chrono::hours(1));
 }
-
-extern "C" void OnXIOErrorExit(Display*, void*) {}
 
 // A request on the window or its GL drawable that the server refused
 // because the window no longer exists: another client destroyed it

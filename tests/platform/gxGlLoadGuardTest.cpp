@@ -1,0 +1,175 @@
+// The guard around the start of video: when it leaves the call, and how it
+// tells a broken X connection from a live one or from another socket.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "gx/gl/gxGlLoadGuard.h"
+
+using gxgl::GlLoadGuard;
+
+namespace {
+
+// A listening socket, a client connected to it and the server's end of
+// that connection: on a Unix socket at an abstract name, or on TCP at a
+// port of the loopback address (the first free one of a range).
+struct SocketTriple {
+    int listener = -1, client = -1, server = -1;
+    explicit SocketTriple(const std::string& name)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size());
+        Connect(AF_UNIX, reinterpret_cast<sockaddr*>(&address),
+                static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size()));
+    }
+    SocketTriple(int nFirstPort, int nLastPort)
+    {
+        for (int port = nFirstPort; port <= nLastPort && server < 0; ++port) {
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<uint16_t>(port));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            Connect(AF_INET, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+    }
+    ~SocketTriple() { CloseAll(); }
+    void CloseAll()
+    {
+        for (int* pFd : {&listener, &client, &server}) {
+            if (*pFd >= 0)
+                close(*pFd);
+            *pFd = -1;
+        }
+    }
+    void Connect(int family, const sockaddr* pAddress, socklen_t length)
+    {
+        CloseAll();
+        listener = socket(family, SOCK_STREAM, 0);
+        client = socket(family, SOCK_STREAM, 0);
+        if (bind(listener, pAddress, length) == 0 && listen(listener, 1) == 0 &&
+            connect(client, pAddress, length) == 0)
+            server = accept(listener, nullptr, nullptr);
+    }
+    void CloseServer()
+    {
+        close(server);
+        server = -1;
+    }
+};
+
+enum ePeer { UNIX_X, UNIX_OTHER, TCP_X, TCP_OTHER, TCP_UNCONNECTED };
+
+struct PeerRow {
+    const char* name;
+    ePeer peer;
+    bool bCloseServer;  // the peer has closed its end
+    bool bBroken;
+};
+
+const PeerRow kPeerRows[] = {
+    {"X server there", UNIX_X, false, false},
+    {"X server gone", UNIX_X, true, true},
+    {"another socket gone", UNIX_OTHER, true, false},
+    {"X server on TCP there", TCP_X, false, false},
+    {"X server on TCP gone", TCP_X, true, true},
+    {"another TCP port gone", TCP_OTHER, true, false},
+    {"a TCP socket never connected", TCP_UNCONNECTED, false, false},
+};
+
+}  // namespace
+
+TEST(gxGlLoadGuardTest, AConnectionIsBrokenWhenItsXServerClosedIt)
+{
+    const std::string pid = std::to_string(getpid());
+    for (const PeerRow& row : kPeerRows) {
+        SCOPED_TRACE(row.name);
+        std::unique_ptr<SocketTriple> pSockets;
+        int nUnconnected = -1;
+        switch (row.peer) {
+        case UNIX_X:
+            pSockets = std::make_unique<SocketTriple>("/tmp/.X11-unix/X" + pid);
+            break;
+        case UNIX_OTHER:
+            pSockets = std::make_unique<SocketTriple>("/tmp/qm-guard-" + pid);
+            break;
+        case TCP_X:
+            pSockets = std::make_unique<SocketTriple>(6000, 6063);
+            break;
+        case TCP_OTHER:
+            pSockets = std::make_unique<SocketTriple>(6064, 6200);
+            break;
+        case TCP_UNCONNECTED:
+            nUnconnected = socket(AF_INET, SOCK_STREAM, 0);
+            ASSERT_GE(nUnconnected, 0);
+            break;
+        }
+        if (pSockets) {
+            if (pSockets->server < 0 && row.peer == TCP_X)
+                continue;  // every X port of this machine taken
+            ASSERT_GE(pSockets->server, 0);
+            if (row.bCloseServer)
+                pSockets->CloseServer();
+        }
+        EXPECT_EQ(GlLoadGuard::XConnectionBroken(), row.bBroken);
+        if (nUnconnected >= 0)
+            close(nUnconnected);
+    }
+}
+
+TEST(gxGlLoadGuardTest, LeaveEndsOnlyTheCallInsideTheGuard)
+{
+    int nReached = 0;
+    GlLoadGuard::Leave();  // outside: nothing
+    EXPECT_TRUE(GlLoadGuard::Run([&] { ++nReached; }));
+    EXPECT_FALSE(GlLoadGuard::Run([&] {
+        ++nReached;
+        GlLoadGuard::Leave();
+        ++nReached;
+    }));
+    EXPECT_EQ(nReached, 2);
+    GlLoadGuard::Leave();  // the guard is off again
+}
+
+// A fault inside the guard while an X connection is broken (the X server
+// gone) leaves the call, as the GL library's fault on it would be left.
+TEST(gxGlLoadGuardTest, AFaultWithTheXServerGoneLeavesTheCall)
+{
+    SocketTriple sockets("/tmp/.X11-unix/X" + std::to_string(getpid()));
+    ASSERT_GE(sockets.server, 0);
+    sockets.CloseServer();
+    bool bPastTheFault = false;
+    EXPECT_FALSE(GlLoadGuard::Run([&] {
+        volatile int* volatile pNowhere = nullptr;
+        *pNowhere = 1;
+        bPastTheFault = true;
+    }));
+    EXPECT_FALSE(bPastTheFault);
+}
+
+// A fault inside the guard with no X connection broken is not taken for a
+// lost display: the program dies of it as without the guard (by the signal,
+// or by a sanitizer's report of it); so it does of the signal sent to it.
+TEST(gxGlLoadGuardDeathTest, AFaultWithTheDisplayThereIsRaisedAgain)
+{
+    const auto dies = [](int sig) {
+        return [sig](int status) { return WIFSIGNALED(status) ? WTERMSIG(status) == sig : WEXITSTATUS(status) != 0; };
+    };
+    EXPECT_EXIT(GlLoadGuard::Run([] {
+        volatile int* volatile pNowhere = nullptr;
+        *pNowhere = 1;
+    }),
+                dies(SIGSEGV), "");
+    EXPECT_EXIT(GlLoadGuard::Run([] { raise(SIGBUS); }), dies(SIGBUS), "");
+}
