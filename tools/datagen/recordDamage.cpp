@@ -139,7 +139,7 @@ size_t TextAt(const std::vector<uint8_t>& b, const std::string& text, size_t fro
 }
 
 constexpr uint32_t kDialogTypeId = 152;
-constexpr uint32_t kControlTypeId = 154;
+constexpr int kMaxWidgetDepth = 8;  // class blocks around a widget's own
 constexpr uint32_t kCellEnd = 0xFFFFFFFF;
 constexpr uint32_t kSlotMask = 0xFF;
 constexpr size_t kNameSize = 20;
@@ -174,34 +174,37 @@ size_t DialogNamed(const std::vector<uint8_t>& b, const std::string& name)
     return kNone;
 }
 
-// The offset of a widget block's stored handle: past its object block.
-size_t WidgetHandleAt(const std::vector<uint8_t>& b, size_t widget)
+// The offset of the stored handle of the widget whose class block is at
+// block: a derived class's block opens with its base class's, down to the
+// widget's own, which opens with its object block (version 1, an empty base
+// block first).
+size_t WidgetHandleAt(const std::vector<uint8_t>& b, size_t block)
 {
-    return BlockAt(b, widget) ? PastBlock(b, widget + 12) : kNone;
+    for (int depth = 0; depth < kMaxWidgetDepth && BlockAt(b, block + 12); ++depth, block += 12)
+        if (WordAt(b, block + 20) == 1 && EmptyBlockAt(b, block + 24))
+            return PastBlock(b, block + 12);
+    return kNone;
 }
 
-// The offsets of the stored handles of the plain controls of the root
-// group (at group) in cell order, up to the first object of another class.
+// The offsets of the stored handles of the root group's (at group) widgets
+// in cell order; a nested group's own widgets are not walked.
 std::vector<size_t> ControlHandles(const std::vector<uint8_t>& b, size_t group)
 {
     std::vector<size_t> handles;
-    const size_t rootWidget = group + 12;
-    size_t at = BlockAt(b, group) ? PastBlock(b, rootWidget) : kNone;
+    size_t at = BlockAt(b, group) ? PastBlock(b, group + 12) : kNone;  // past the root's own widget block
     if (at == kNone || at + 8 > b.size())
         return handles;
     const uint64_t nCells = uint64_t{WordAt(b, at)} * WordAt(b, at + 4);
     at += 8;
     for (uint64_t cell = 0; cell < nCells && at + 4 <= b.size(); ++cell) {
-        while (at + 4 <= b.size() && WordAt(b, at) == kControlTypeId) {
-            const size_t control = at + 4;
-            const size_t handle = WidgetHandleAt(b, control + 12);
-            if (handle == kNone || PastBlock(b, control) == kNone)
+        while (at + 8 <= b.size() && WordAt(b, at) != kCellEnd) {
+            const size_t widget = at + 4;
+            const size_t handle = WidgetHandleAt(b, widget);
+            at = PastBlock(b, widget);
+            if (handle == kNone || at == kNone)
                 return handles;
             handles.push_back(handle);
-            at = PastBlock(b, control);
         }
-        if (at + 4 > b.size() || WordAt(b, at) != kCellEnd)
-            return handles;
         at += 4;
     }
     return handles;

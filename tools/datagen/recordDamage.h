@@ -48,9 +48,8 @@ bool RefuseRecord(const std::string& path, uint32_t nType, uint32_t nVersion = 0
 bool BreakEventWithActions(const std::string& path, std::initializer_list<std::string> after = {});
 
 // The first dialog record named dialog in the file at path damaged as asked.
-// Only plain controls are walked (a cell holding another class ends the
-// walk). False when there is no such dialog, or for kSlotTwice when its root
-// group holds fewer than two controls.
+// False when there is no such dialog, or for kSlotTwice when its root group
+// holds fewer than two widgets.
 bool DamageDialogControls(const std::string& path, const std::string& dialog, ControlTableDamage how);
 
 }  // namespace datagen
