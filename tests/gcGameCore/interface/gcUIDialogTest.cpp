@@ -92,6 +92,15 @@ TEST_F(gcUIDialogTest, ControlTableIsBoundedAndSlotsOutsideItAreRefused)
     EXPECT_EQ(d->GetControl(0x0201), pFirst);
     EXPECT_EQ(d->FindControl(gcUIControl::kDefaultControlFlags), pFirst);
     EXPECT_EQ(d->FindControl(gcUIWidget::kFocused), nullptr);
+    // A control the slot held before leaves its cell, deleted.
+    ASSERT_TRUE(d->m_widgetGroup.SetDimensions(1, 1));
+    const unsigned int hOld = d->m_widgetGroup.CreateCellWidget({0, 0}, gcUIControl::GetStaticType(), 0);
+    ASSERT_EQ(hOld & gcUIDialog::kSlotMask, 0u);
+    gcUIControl* pNew = m_pool.New<gcUIControl>();
+    pNew->m_hWidgetHandle = 0x0300;
+    EXPECT_TRUE(d->ReplaceControl(pNew));
+    EXPECT_EQ(d->GetControl(0x0300), pNew);
+    EXPECT_EQ(d->m_widgetGroup.GetNumCellWidgets({0, 0}), 0);
 }
 
 // Shrinking the table deletes the controls past it: the focus goes with a
@@ -301,13 +310,13 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
         }
         EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
         EXPECT_EQ(log.Count(LOGTYPE_ERROR, (std::string("\"/d.bin\": gcUIDialog \"Pause\": ") + row.sError).c_str()), 1);
+        // The first row's controls went with its root group; none of the
+        // refused dialog's took their slots.
         std::set<const gcUIWidget*> live;
         CollectWidgets(d->m_widgetGroup, &live);
-        for (int i = 0; i < d->m_nControls; ++i) {
-            if (const gcUIWidget* p = d->m_pControls[i]) {
-                EXPECT_TRUE(live.count(p)) << "slot " << i << " names a deleted control";
-            }
-        }
+        EXPECT_EQ(live.size(), 3u);
+        for (int i = 0; i < d->m_nControls; ++i)
+            EXPECT_EQ(d->m_pControls[i], nullptr) << "slot " << i;
         ASSERT_TRUE(ReadObjectFile("whole.bin", d, &m_pool));  // the first row's controls again
     }
 }
@@ -460,6 +469,23 @@ TEST_F(gcUIDialogFileTest, ARefusedEventRefusesTheDialogAndItsGroup)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/d.bin\": gcUIDialogGroup: record 1 (slot 41): gcEvent: version not accepted"),
               1);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 4);
+}
+
+// A table its dialog's pool has no room for fails the read and the file.
+TEST_F(gcUIDialogFileTest, ATableWithoutRoomInTheDialogsPoolFailsTheRead)
+{
+    datagen::DialogDesc full = Desc();
+    full.controlCount = gcUIDialog::kMaxControls;  // a table of 1 KiB or more
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("full.bin"), gcUIDialog::GetStaticType()->m_nTypeId,
+                                               [&](datagen::BlockWriter& w) { datagen::DialogBlock(w, full, 11); }));
+    cMemPool tight("gcUIDialogTest tight", sizeof(gcUIDialog) + 256, false);
+    gcUIDialog* d = Dialog(0, &tight);
+    ASSERT_NE(d, nullptr);
+    gcTestLogCapture log;
+    EXPECT_FALSE(ReadObjectFile("full.bin", d, &m_pool));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/full.bin\": gcUIDialog \"Pause\": no room for its 256 controls"), 1);
+    EXPECT_EQ(d->m_nControls, 0);
+    std::destroy_at(d);
 }
 
 TEST_F(gcUIDialogTest, DestroyingAnOpenDialogTakesItOffTheStackSilently)
