@@ -246,7 +246,8 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndCountsOutsideTheTableAreRefused)
 // of its stored handle. One whose slot lies past the stored count, or a
 // second claim on a slot, refuses the dialog: one error, naming the file,
 // the dialog and the controls, and no slot left naming a deleted control.
-// Each row reads into a dialog that holds the first row's controls.
+// Each row reads into a dialog that holds the controls of the last one read
+// whole; a refused one keeps that one's flags.
 TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialog)
 {
     const struct {
@@ -267,10 +268,12 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
         {"the group and its own control", 3, 0, 1, 1, "controls \"Inner\" and \"Child\" both name slot 1"},
     };
     gcUIDialog* d = Dialog(0);
+    uint32_t nKeptFlags = d->m_nFlags;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.why);
         gcUIDialog* pSource = Dialog(0);
         pSource->m_name.Set("Pause");
+        pSource->m_nFlags = gcUIDialog::kPauses | static_cast<uint32_t>(&row - rows) << 12;
         ASSERT_TRUE(pSource->m_widgetGroup.SetDimensions(1, 2));
         pSource->SetNumControls(row.count);
         gcUIControl* pOuter = m_pool.New<gcUIControl>();
@@ -294,6 +297,7 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
         gcTestLogCapture log;
         EXPECT_EQ(ReadObjectFile("d.bin", d, &m_pool), row.sError == nullptr);
         if (!row.sError) {
+            nKeptFlags = pSource->m_nFlags;
             EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
             EXPECT_EQ(d->m_nControls, row.count);
             int nPlaced = 0;
@@ -315,9 +319,11 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
         std::set<const gcUIWidget*> live;
         CollectWidgets(d->m_widgetGroup, &live);
         EXPECT_EQ(live.size(), 3u);
+        EXPECT_EQ(d->m_nFlags, nKeptFlags) << "those of the dialog's last read";
         for (int i = 0; i < d->m_nControls; ++i)
             EXPECT_EQ(d->m_pControls[i], nullptr) << "slot " << i;
         ASSERT_TRUE(ReadObjectFile("whole.bin", d, &m_pool));  // the first row's controls again
+        nKeptFlags = gcUIDialog::kPauses;
     }
 }
 
@@ -485,6 +491,7 @@ TEST_F(gcUIDialogFileTest, ATableWithoutRoomInTheDialogsPoolFailsTheRead)
     EXPECT_FALSE(ReadObjectFile("full.bin", d, &m_pool));
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/full.bin\": gcUIDialog \"Pause\": no room for its 256 controls"), 1);
     EXPECT_EQ(d->m_nControls, 0);
+    EXPECT_EQ(d->m_nFlags, gcUIDialog::kPauses) << "not the file's";
     std::destroy_at(d);
 }
 
