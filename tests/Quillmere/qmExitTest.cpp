@@ -230,9 +230,31 @@ void BreakThePauseDialogsSave(const std::string& path)
     ASSERT_TRUE(datagen::BreakEventWithActions(path, {"Pause", "Save"})) << path;
 }
 
-// A dialog refused or missing a widget is damaged game data, wherever the
-// game loads it: the run ends with 254 and an error naming the file and
-// the refused block. The loading screen is reached by New Game (A at frame 60).
+// The main menu's dialog with its control count 0, so that no control fits
+// its table; with its second control naming the first's slot; the loading
+// screen's with a count past what a table holds; the pause dialog's with
+// no room for its controls.
+void NoRoomInTheMainMenu(const std::string& path)
+{
+    ASSERT_TRUE(datagen::DamageDialogControls(path, "MainMenu", datagen::ControlTableDamage::kNoRoom)) << path;
+}
+void OneSlotTwiceInTheMainMenu(const std::string& path)
+{
+    ASSERT_TRUE(datagen::DamageDialogControls(path, "MainMenu", datagen::ControlTableDamage::kSlotTwice)) << path;
+}
+void TooManyInTheLoadingScreen(const std::string& path)
+{
+    ASSERT_TRUE(datagen::DamageDialogControls(path, "Loading", datagen::ControlTableDamage::kPastLimit)) << path;
+}
+void NoRoomInThePauseDialog(const std::string& path)
+{
+    ASSERT_TRUE(datagen::DamageDialogControls(path, "Pause", datagen::ControlTableDamage::kNoRoom)) << path;
+}
+
+// A dialog refused, missing a widget or with a control table its controls
+// do not fit is damaged game data, wherever the game loads it: the run ends
+// with 254 and one error naming the file, the refused block or the dialog.
+// The loading screen is reached by New Game (A at frame 60).
 TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
 {
     const struct {
@@ -248,6 +270,18 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         {"LoadingScreens/LoadingScreen01.ls", RefuseFirstDialog, true,
          "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialogGroup: record 0 (slot 20): gcUIDialog: version "
          "not accepted"},
+        {"MainMenu.mnu", NoRoomInTheMainMenu, false,
+         "cFile: \"/Game/MainMenu.mnu\": gcUIDialogGroup: record 0 (slot 100): gcUIDialog \"MainMenu\": control "
+         "\"NewGame\" names slot 0 of a table of 0"},
+        {"MainMenu.mnu", OneSlotTwiceInTheMainMenu, false,
+         "cFile: \"/Game/MainMenu.mnu\": gcUIDialogGroup: record 0 (slot 100): gcUIDialog \"MainMenu\": controls "
+         "\"NewGame\" and \"Continue\" both name slot 0"},
+        {"LoadingScreens/LoadingScreen01.ls", TooManyInTheLoadingScreen, true,
+         "cFile: \"/Game/LoadingScreens/LoadingScreen01.ls\": gcUIDialogGroup: record 0 (slot 20): gcUIDialog "
+         "\"Loading\": control count 257 outside 0..256"},
+        {"Game.gam", NoRoomInThePauseDialog, false,
+         "cFile: \"/Game/Game.gam\": gcUIDialogGroup: record 1 (slot 201): gcUIDialog \"Pause\": control \"Save\" "
+         "names slot 0 of a table of 0"},
     };
     std::ofstream(m_dir + "/newgame.txt") << "0 0 -\n60 0 A\n66 0 -\n";
     for (const auto& row : rows) {
@@ -263,6 +297,7 @@ TEST_F(qmExitTest, ADamagedDialogEndsTheRunWith254)
         EXPECT_FALSE(r.bTimedOut) << r.log;
         EXPECT_EQ(r.nExit, 254) << r.log;
         EXPECT_EQ(Occurrences(r.log, row.sMessage), 1u) << r.log;
+        EXPECT_EQ(Occurrences(r.log, "[Error]"), 1u) << r.log;
         EXPECT_NE(r.log.find("stop video"), std::string::npos) << "after the normal shutdown";
     }
 }

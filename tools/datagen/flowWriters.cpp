@@ -203,7 +203,8 @@ bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vect
     return ok;
 }
 
-bool WritePlatformConfigFile(const std::string& path, const char* name)
+bool WritePlatformConfigFile(const std::string& path, const char* name,
+                             const std::function<void(gcPlatformConfig&)>& fill)
 {
     cMemPool pool("datagen PlatformConfig", 0x4000, false);
     gcPlatformConfig* const pResident = gcPlatformConfig::s_pPlatformConfig;
@@ -212,6 +213,8 @@ bool WritePlatformConfigFile(const std::string& path, const char* name)
     if (ok) {
         p->m_name.Set("%s", name);
         EmptyRanges(p->m_textures, p->m_materials, p->m_functions, p->m_UIDialogs, p->m_sprites, p->m_constants);
+        if (fill)
+            fill(*p);
         ok = WriteBodyFile(path, *p);
         std::destroy_at(p);
     }

@@ -24,6 +24,7 @@ class cMemPool;
 class cName;
 class gcGame;
 class gcGameState;
+class gcPlatformConfig;
 
 namespace datagen {
 
@@ -31,7 +32,9 @@ namespace datagen {
 // check 0); every other group of the configuration is empty.
 bool WriteGameConfigFile(const std::string& path, int beginSlot, const std::vector<TextureConfigRecord>& records);
 
-bool WritePlatformConfigFile(const std::string& path, const char* name);
+// Every group empty unless fill, when given, puts objects in it.
+bool WritePlatformConfigFile(const std::string& path, const char* name,
+                             const std::function<void(gcPlatformConfig&)>& fill = nullptr);
 
 // What a game file names; every group is empty.
 struct GameFileDesc {

@@ -153,6 +153,78 @@ size_t TextAt(const std::vector<uint8_t>& b, const std::string& text, size_t fro
     return at == b.end() ? kNone : static_cast<size_t>(at - b.begin());
 }
 
+constexpr uint32_t kDialogTypeId = 152;
+constexpr int kMaxWidgetDepth = 8;  // class blocks around a widget's own
+constexpr uint32_t kCellEnd = 0xFFFFFFFF;
+constexpr uint32_t kSlotMask = 0xFF;
+constexpr size_t kNameSize = 20;
+constexpr size_t kNameAt = 32;  // in an object block: header (12), empty base block (16), the size word
+
+// The offset just past the end marker of the block at i, or kNone.
+size_t PastBlock(const std::vector<uint8_t>& b, size_t i)
+{
+    if (!BlockAt(b, i))
+        return kNone;
+    const size_t end = WordAt(b, i + 4);
+    return end > i && end + 4 <= b.size() ? end + 4 : kNone;
+}
+
+// Whether the object block at i holds the name.
+bool NamedAt(const std::vector<uint8_t>& b, size_t i, const std::string& name)
+{
+    if (name.size() >= kNameSize || !BlockAt(b, i) || i + kNameAt + kNameSize > b.size())
+        return false;
+    std::string stored(b.begin() + static_cast<std::ptrdiff_t>(i + kNameAt),
+                       b.begin() + static_cast<std::ptrdiff_t>(i + kNameAt + kNameSize));
+    return stored == name + std::string(kNameSize - name.size(), '\0');
+}
+
+// The offset of the dialog block (past its type id) whose object part holds
+// the name.
+size_t DialogNamed(const std::vector<uint8_t>& b, const std::string& name)
+{
+    for (size_t i = RecordIdAt(b, kDialogTypeId, 0, 0); i != kNone; i = RecordIdAt(b, kDialogTypeId, 0, i + 1))
+        if (NamedAt(b, AlignUp(i + 4) + 12, name))
+            return AlignUp(i + 4);
+    return kNone;
+}
+
+// The offset of the stored handle of the widget whose class block is at
+// block: a derived class's block opens with its base class's, down to the
+// widget's own, which opens with its object block (version 1, an empty base
+// block first).
+size_t WidgetHandleAt(const std::vector<uint8_t>& b, size_t block)
+{
+    for (int depth = 0; depth < kMaxWidgetDepth && BlockAt(b, block + 12); ++depth, block += 12)
+        if (WordAt(b, block + 20) == 1 && EmptyBlockAt(b, block + 24))
+            return PastBlock(b, block + 12);
+    return kNone;
+}
+
+// The offsets of the stored handles of the root group's (at group) widgets
+// in cell order; a nested group's own widgets are not walked.
+std::vector<size_t> ControlHandles(const std::vector<uint8_t>& b, size_t group)
+{
+    std::vector<size_t> handles;
+    size_t at = BlockAt(b, group) ? PastBlock(b, group + 12) : kNone;  // past the root's own widget block
+    if (at == kNone || at + 8 > b.size())
+        return handles;
+    const uint64_t nCells = uint64_t{WordAt(b, at)} * WordAt(b, at + 4);
+    at += 8;
+    for (uint64_t cell = 0; cell < nCells && at + 4 <= b.size(); ++cell) {
+        while (at + 8 <= b.size() && WordAt(b, at) != kCellEnd) {
+            const size_t widget = at + 4;
+            const size_t handle = WidgetHandleAt(b, widget);
+            at = PastBlock(b, widget);
+            if (handle == kNone || at == kNone)
+                return handles;
+            handles.push_back(handle);
+        }
+        at += 4;
+    }
+    return handles;
+}
+
 // The word at the offset replaced and the file written; false (the file as
 // it was) when the offset is kNone.
 bool Overwrite(const std::string& path, std::vector<uint8_t>& b, size_t at, uint32_t word)
@@ -239,6 +311,23 @@ bool RefuseRecord(const std::string& path, uint32_t nType, uint32_t nVersion)
     std::vector<uint8_t> b = ReadBytes(path);
     const size_t id = RecordIdAt(b, nType, nVersion, 0);
     return Overwrite(path, b, id == kNone ? kNone : RecordVersion(id), kRefusedVersion);
+}
+
+bool DamageDialogControls(const std::string& path, const std::string& dialog, ControlTableDamage how)
+{
+    std::vector<uint8_t> b = ReadBytes(path);
+    const size_t block = DialogNamed(b, dialog);
+    const size_t fields = block == kNone ? kNone : PastBlock(b, block + 12);  // flags, count, focus
+    if (fields == kNone || fields + 12 > b.size())
+        return false;
+    if (how != ControlTableDamage::kSlotTwice)
+        return Overwrite(path, b, fields + 4, how == ControlTableDamage::kNoRoom ? 0 : 257);
+    const std::vector<size_t> handles = ControlHandles(b, fields + 12);
+    if (handles.size() < 2)
+        return false;
+    const uint32_t first = WordAt(b, handles[0]);
+    const uint32_t second = WordAt(b, handles[1]);
+    return Overwrite(path, b, handles[1], (second & ~kSlotMask) | (first & kSlotMask));
 }
 
 bool BreakEventWithActions(const std::string& path, std::initializer_list<std::string> after)

@@ -25,6 +25,13 @@ enum class RecordDamage {
                     // its block's data is left
 };
 
+// Damage to a dialog's table of controls.
+enum class ControlTableDamage {
+    kNoRoom,      // the control count 0: no control fits the table
+    kPastLimit,   // the control count 257, one more than a table holds
+    kSlotTwice,   // the second control's stored slot that of the first (its magic kept)
+};
+
 // The whole file at path; empty when it cannot be read.
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
@@ -58,5 +65,10 @@ bool RefuseRecord(const std::string& path, uint32_t nType, uint32_t nVersion = 0
 // in turn refused, so that the object holding the event refuses its block
 // too. False when a text or such an event is not found.
 bool BreakEventWithActions(const std::string& path, std::initializer_list<std::string> after = {});
+
+// The first dialog record named dialog in the file at path damaged as asked.
+// False when there is no such dialog, or for kSlotTwice when its root group
+// holds fewer than two widgets.
+bool DamageDialogControls(const std::string& path, const std::string& dialog, ControlTableDamage how);
 
 }  // namespace datagen

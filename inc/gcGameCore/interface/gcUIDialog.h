@@ -73,8 +73,9 @@ public:
     // Version 11 with every field, nine sprite handles.
     void Write(const cFile& file) const override;
     // Versions 6 to 11 (older ones refused, false). Sprite counts above nine
-    // keep nine and drop the rest; control counts are bounded by 256. An
-    // event block refused refuses the dialog.
+    // keep nine and drop the rest. A control count outside 0..256, a control
+    // whose slot lies outside the table, two controls naming one slot, or an
+    // event block refused refuse the dialog and fail the file.
     bool Read(const cFile& file, cMemPool* pPool) override;
     // Leaves the stack without events and deletes its widgets.
     ~gcUIDialog() override;
@@ -121,9 +122,9 @@ public:
     // The control table. Each new control gets the next magic.
     unsigned int CreateControl(gcUIWidget* pControl);  // 0 when the table is full
     unsigned int CreateControl(const cType* pType);    // 0 without a factory or room
-    // Into the slot of its own handle; a control whose slot lies outside the
-    // table is deleted (logged).
-    void ReplaceControl(gcUIWidget* pControl);
+    // Into the slot of its own handle, deleting another control the slot
+    // held; false, nothing changed, when the slot lies outside the table.
+    bool ReplaceControl(gcUIWidget* pControl);
     void DestroyControl(unsigned int hControl);
     void SetNumControls(int nControls);  // bounded to 0 .. 256
     gcUIWidget* GetControl(unsigned int hControl) const;
@@ -182,6 +183,8 @@ private:
     void MoveFocusTo(gcUIWidget* pControl);
     bool FocusNearestFromFocused();
     void ApplyGameEvent(int which);
+    bool ClaimSlots(const cFile& file, const gcUIWidgetGroup& group, int nControls, gcUIWidget** apClaims) const;
+    bool PlaceReadControls(const cFile& file, int nControls);
     bool ResizeTable(int nControls);
     void DeleteControlsFrom(int nFirst);
     void DiscardControl(gcUIWidget* pControl);

@@ -160,25 +160,19 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
         return false;
     const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
-    if (nControls < 0 || nControls > kMaxControls)
-        cLogWarn_("gcUIDialog: control count %d in \"%s\" kept within 0..%d", nControls, file.m_filename.m_sData,
-                  kMaxControls);
     const uint32_t hInitiallyFocused = rb.ReadUInt();
     if (rb.Failed())
         return false;
-    // The group puts each widget into the slot of its stored handle. The
-    // table only grows before the group is read, so that a group that
-    // cannot be read leaves the dialog's controls as they were.
-    const int nOldControls = m_nControls;
-    const int nNewControls = std::clamp(nControls, 0, kMaxControls);
-    if (nNewControls > nOldControls)
-        SetNumControls(nNewControls);
-    if (!m_widgetGroup.Read(file, pPool)) {
-        if (m_nControls != nOldControls)
-            ResizeTable(nOldControls);
-        return rb.Reject("gcUIDialog", "root group");
+    if (nControls < 0 || nControls > kMaxControls) {
+        file.Fail("gcUIDialog \"%s\": control count %d outside 0..%d", m_name.m_sData, nControls, kMaxControls);
+        return rb.Reject("gcUIDialog", "control count");
     }
-    SetNumControls(nNewControls);
+    // The table is left alone until the group is read whole, so that a group
+    // that cannot be read leaves the dialog's controls as they were.
+    if (!m_widgetGroup.Read(file, pPool))
+        return rb.Reject("gcUIDialog", "root group");
+    if (!PlaceReadControls(file, nControls))
+        return rb.Reject("gcUIDialog", "control table");
     m_nFlags = nFlags;
     m_hInitiallyFocusedControl = hInitiallyFocused;
     if (rb.m_nVersion <= 7)
@@ -249,21 +243,65 @@ unsigned int gcUIDialog::CreateControl(const cType* pType)
     return h;
 }
 
-void gcUIDialog::ReplaceControl(gcUIWidget* pControl)
+bool gcUIDialog::ReplaceControl(gcUIWidget* pControl)
 {
-    if (!pControl)
-        return;
-    const int slot = static_cast<int>(pControl->m_hWidgetHandle & kSlotMask);
-    if (slot >= m_nControls) {
-        cLogError_("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d; dropped", m_name.m_sData,
-                   pControl->m_name.m_sData, slot, m_nControls);
-        DiscardControl(pControl);
-        return;
-    }
+    const int slot = pControl ? static_cast<int>(pControl->m_hWidgetHandle & kSlotMask) : m_nControls;
+    if (slot >= m_nControls)
+        return false;
     gcUIWidget* pOld = m_pControls[slot];
     m_pControls[slot] = pControl;
     if (pOld && pOld != pControl)
         DiscardControl(pOld);
+    return true;
+}
+
+// Each widget of the group's cells, and of the groups among them, claims
+// the slot of its stored handle in apClaims (a table of nControls); false,
+// the file failed naming the dialog and the widget, at the first widget
+// whose slot lies outside the table or is claimed already.
+bool gcUIDialog::ClaimSlots(const cFile& file, const gcUIWidgetGroup& group, int nControls,
+                            gcUIWidget** apClaims) const
+{
+    for (int i = 0; i < group.m_nRows * group.m_nCols; ++i) {
+        gcUIWidget* const pFirst = group.m_pWidgets[i];
+        for (gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+            const int slot = static_cast<int>(p->m_hWidgetHandle & kSlotMask);
+            if (slot >= nControls) {
+                file.Fail("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d", m_name.m_sData,
+                          p->m_name.m_sData, slot, nControls);
+                return false;
+            }
+            if (apClaims[slot]) {
+                file.Fail("gcUIDialog \"%s\": controls \"%s\" and \"%s\" both name slot %d", m_name.m_sData,
+                          apClaims[slot]->m_name.m_sData, p->m_name.m_sData, slot);
+                return false;
+            }
+            apClaims[slot] = p;
+            const gcUIWidgetGroup* pInner = dcast<const gcUIWidgetGroup>(p);
+            if (pInner && !ClaimSlots(file, *pInner, nControls, apClaims))
+                return false;
+        }
+    }
+    return true;
+}
+
+// The root group's widgets are put into the table only once every one has
+// a slot of its own in it; a table that cannot be made that long fails the
+// file too.
+bool gcUIDialog::PlaceReadControls(const cFile& file, int nControls)
+{
+    gcUIWidget* apClaims[kMaxControls] = {};
+    if (!ClaimSlots(file, m_widgetGroup, nControls, apClaims))
+        return false;
+    SetNumControls(nControls);
+    if (m_nControls != nControls) {
+        file.Fail("gcUIDialog \"%s\": no room for its %d controls", m_name.m_sData, nControls);
+        return false;
+    }
+    for (int slot = 0; slot < nControls; ++slot)
+        if (apClaims[slot])
+            ReplaceControl(apClaims[slot]);
+    return true;
 }
 
 // Deletes a control, which the table may no longer hold. A group's cell

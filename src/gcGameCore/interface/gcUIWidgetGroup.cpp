@@ -208,10 +208,7 @@ void gcUIWidgetGroup::DiscardRing(gcUIWidget*& rFirst)
 {
     while (gcUIWidget* pWidget = rFirst) {
         Unlink(rFirst, pWidget);
-        // A group read whole has put its widgets into the dialog already.
-        if (gcUIWidgetGroup* pGroup = dcast<gcUIWidgetGroup>(pWidget))
-            pGroup->DeleteAllWidgets(true);
-        std::destroy_at(pWidget);
+        std::destroy_at(pWidget);  // a group deletes its own widgets; none is in the dialog's table yet
     }
 }
 
@@ -259,10 +256,8 @@ bool gcUIWidgetGroup::Read(const cFile& file, cMemPool* pPool)
     for (int i = 0; i < nCells; ++i)
         for (gcUIWidget* p = pCells[i]; p; p = p->m_pNextInZ == pCells[i] ? nullptr : p->m_pNextInZ)
             p->m_pParentGroup = this;
-    // Registered by their stored handles once they are linked, so that a
-    // widget the dialog replaces leaves its cell cleanly.
-    if (m_pDialog)
-        ForEachWidget([this](gcUIWidget* pWidget) { m_pDialog->ReplaceControl(pWidget); });
+    // The dialog puts the widgets into its table once its root group is read
+    // whole (gcUIDialog::Read).
     return true;
 }
 

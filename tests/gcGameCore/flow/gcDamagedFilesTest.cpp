@@ -16,9 +16,12 @@
 #include "cCore/cBase.h"
 #include "cCore/cMemPool.h"
 #include "datagen/datagen.h"
+#include "datagen/dialogWriters.h"
 #include "datagen/flowWriters.h"
+#include "datagen/mapWriters.h"
 #include "datagen/recordDamage.h"
 #include "datagen/sampleWriters.h"
+#include "datagen/slotLease.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
@@ -28,7 +31,9 @@
 #include "gcGameCore/flow/gcLoadingScreen.h"
 #include "gcGameCore/flow/gcMainMenu.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcPlatformConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
+#include "gcGameCore/interface/gcUIDialog.h"
 #include "gcGameCore/script/gcAction.h"
 #include "gcGameCore/script/gcState.h"
 
@@ -323,6 +328,120 @@ TEST_F(gcDamagedFilesTest, ADamagedPartGivesOneErrorNamingItsFileAndRecord)
                                                             row.nWord, row.nValue);
                        },
                        row.reasons);
+    }
+}
+
+// A dialog of two controls, "Buttons", written as the only dialog of a
+// loading screen, a map and a platform configuration, which the sample
+// holds none of (its loading screen's dialog has one control).
+void WriteFilesWithButtons(const std::function<std::string(const char*)>& path)
+{
+    cMemPool pool("gcDamagedFilesTest dialogs", 0x10000, false);
+    datagen::GridDialogDesc desc;
+    desc.name = "Buttons", desc.rows = 2, desc.cols = 1;
+    gcUIDialog* pButtons = datagen::NewGridDialog(&pool, desc);
+    ASSERT_NE(pButtons, nullptr);
+    // The slots each file's reader takes its dialogs from.
+    const auto holdIn = [pButtons](gcUIDialogGroup& group, int slot) {
+        gcUIDialogMgr::Add(slot, pButtons, 0x0B0B);
+        group.m_nBegin = slot, group.m_nEnd = slot + 1;
+        group.m_bDeleteContained = false;  // the dialog stays this writer's
+    };
+    {
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(20, 1);
+        EXPECT_TRUE(datagen::WriteLoadingScreenFile(path("LoadingScreens/LoadingScreen01.ls"), "Dusk", &pool,
+                                                    [&](gcLoadingScreen& screen) { holdIn(screen.m_UIDialogs, 20); }));
+    }
+    {
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(100, 1);
+        EXPECT_TRUE(datagen::WriteMapFile(path("Act01/Map01/Map01.map"), datagen::MapDesc(), &pool,
+                                          [&](gcMap& map) { holdIn(map.m_UIDialogs, 100); }));
+    }
+    {
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(250, 1);
+        EXPECT_TRUE(datagen::WritePlatformConfigFile(path("PlatformConfig_gc.plc"), "gc",
+                                                     [&](gcPlatformConfig& p) { holdIn(p.m_UIDialogs, 250); }));
+    }
+    std::destroy_at(pButtons);
+}
+
+// A dialog whose controls do not fit its table, whose control count lies
+// outside what a table holds, or two of whose controls name one slot makes
+// its file damaged, in every kind of file that holds dialogs: the load fails
+// with one error naming the file and the dialog; undamaged, it succeeds.
+TEST_F(gcDamagedFilesTest, ADialogsDamagedControlTableFailsTheLoadOfEveryFileHoldingDialogs)
+{
+    ASSERT_TRUE(datagen::WriteSampleGame(m_dir.HostPath("")));
+    WriteFilesWithButtons([this](const char* name) { return GamePath(name); });
+    using Step = std::function<bool()>;
+    using C = datagen::ControlTableDamage;
+    const Step none = [] { return true; };
+    const Step config = [] { return gcGameConfig::Load(); };
+    const Step game = [] { return gcGameConfig::Load() && gcGame::Load(); };
+    const Step act = [&] { return game() && gcGame::LoadAct(0); };
+    const std::vector<C> all = {C::kNoRoom, C::kPastLimit, C::kSlotTwice};
+    const struct {
+        const char* sFile;  // below /Game
+        const char* sDialog;
+        Step prepare;
+        Step load;
+        std::vector<C> damages;
+    } rows[] = {
+        {"MainMenu.mnu", "MainMenu", game, [] { return gcMainMenu::Load(); }, all},
+        {"MainMenu.mnu", "Options", game, [] { return gcMainMenu::Load(); }, all},
+        {"MainMenu.mnu", "NoSave", game, [] { return gcMainMenu::Load(); }, {C::kNoRoom, C::kPastLimit}},
+        {"Game.gam", "Pause", config, [] { return gcGame::Load(); }, all},
+        {"Game.gam", "Hud", config, [] { return gcGame::Load(); }, all},
+        {"LoadingScreens/LoadingScreen01.ls", "Buttons", game,
+         [] {
+             bool bDamaged = false;
+             const bool bLoaded = gcGame::LoadLoadingScreen(0, &bDamaged);
+             EXPECT_NE(bLoaded, bDamaged) << "damaged game data, not a missing screen";
+             return bLoaded;
+         },
+         all},
+        {"Act01/Map01/Map01.map", "Buttons", act, [] { return gcAct::s_pAct->LoadMap(0); }, all},
+        {"PlatformConfig_gc.plc", "Buttons", config, [] { return gcPlatformConfig::Load(-1); }, all},
+    };
+    const auto unload = [] {
+        if (gcMainMenu::s_pMainMenu)
+            std::destroy_at(gcMainMenu::s_pMainMenu);
+        if (gcLoadingScreen::s_pLoadingScreen)
+            std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
+        if (gcAct::s_pAct)
+            std::destroy_at(gcAct::s_pAct);
+        gcPlatformConfig::Unload();
+        gcGame::Unload();
+        gcGameConfig::Unload();
+    };
+    for (const auto& row : rows) {
+        const std::string path = GamePath(row.sFile);
+        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
+        for (int damage = -1; damage < static_cast<int>(row.damages.size()); ++damage) {
+            SCOPED_TRACE(testing::Message() << row.sFile << ", " << row.sDialog << ", damage " << damage);
+            const C how = damage < 0 ? C::kNoRoom : row.damages[static_cast<size_t>(damage)];
+            if (damage >= 0) {
+                ASSERT_TRUE(datagen::DamageDialogControls(path, row.sDialog, how));
+            }
+            ASSERT_TRUE(row.prepare());
+            gcTestLogCapture log;
+            EXPECT_EQ(row.load(), damage < 0);
+            ASSERT_TRUE(datagen::WriteBytes(path, whole));
+            unload();
+            const std::string file = std::string("cFile: \"/Game/") + row.sFile + "\": ";
+            const std::string dialog = std::string(": gcUIDialog \"") + row.sDialog + "\": ";
+            if (damage < 0) {
+                EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 0);
+                EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog"), 0);
+                continue;
+            }
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, file.c_str()), 1);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, dialog.c_str()), 1);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "of a table of 0"), how == C::kNoRoom ? 1 : 0);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "control count 257 outside 0..256"), how == C::kPastLimit ? 1 : 0);
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\" both name slot "), how == C::kSlotTwice ? 1 : 0);
+        }
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <set>
+#include <string>
+
 #include "cCore/cFile.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/modelWriters.h"
@@ -12,6 +16,20 @@
 namespace {
 
 using gcUIDialogTest = DialogTest;
+
+// Every widget reachable from a group's cells, nested groups included.
+void CollectWidgets(const gcUIWidgetGroup& g, std::set<const gcUIWidget*>* pOut)
+{
+    for (int r = 0; r < g.m_nRows; ++r)
+        for (int c = 0; c < g.m_nCols; ++c) {
+            const gcUIWidget* pFirst = g.GetCellWidget(r, c);
+            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+                pOut->insert(p);
+                if (const auto* pInner = dcast<const gcUIWidgetGroup>(p))
+                    CollectWidgets(*pInner, pOut);
+            }
+        }
+}
 
 unsigned int NewControl(gcUIDialog* d, cMemPool& pool)
 {
@@ -65,14 +83,24 @@ TEST_F(gcUIDialogTest, ControlTableIsBoundedAndSlotsOutsideItAreRefused)
     d->SetNumControls(2);
     gcUIControl* pStray = m_pool.New<gcUIControl>();
     pStray->m_hWidgetHandle = 0x0102;  // slot 2 of a table of 2
-    d->ReplaceControl(pStray);
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "slot 2"), 1);
+    EXPECT_FALSE(d->ReplaceControl(pStray));
+    EXPECT_EQ(d->m_nControls, 2);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1) << "the 257th control only";
     gcUIControl* pFirst = m_pool.New<gcUIControl>();
     pFirst->m_hWidgetHandle = 0x0201;
-    d->ReplaceControl(pFirst);
+    EXPECT_TRUE(d->ReplaceControl(pFirst));
     EXPECT_EQ(d->GetControl(0x0201), pFirst);
     EXPECT_EQ(d->FindControl(gcUIControl::kDefaultControlFlags), pFirst);
     EXPECT_EQ(d->FindControl(gcUIWidget::kFocused), nullptr);
+    // A control the slot held before leaves its cell, deleted.
+    ASSERT_TRUE(d->m_widgetGroup.SetDimensions(1, 1));
+    const unsigned int hOld = d->m_widgetGroup.CreateCellWidget({0, 0}, gcUIControl::GetStaticType(), 0);
+    ASSERT_EQ(hOld & gcUIDialog::kSlotMask, 0u);
+    gcUIControl* pNew = m_pool.New<gcUIControl>();
+    pNew->m_hWidgetHandle = 0x0300;
+    EXPECT_TRUE(d->ReplaceControl(pNew));
+    EXPECT_EQ(d->GetControl(0x0300), pNew);
+    EXPECT_EQ(d->m_widgetGroup.GetNumCellWidgets({0, 0}), 0);
 }
 
 // Shrinking the table deletes the controls past it: the focus goes with a
@@ -175,29 +203,128 @@ TEST_F(gcUIDialogFileTest, EachVersionReadsTheFieldsItHolds)
     }
 }
 
-TEST_F(gcUIDialogFileTest, OldVersionsAndBadCountsAreRefusedOrBounded)
+TEST_F(gcUIDialogFileTest, OldVersionsAndCountsOutsideTheTableAreRefused)
 {
     gcTestLogCapture log;
     EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 5); }), nullptr);
     EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 12); }), nullptr);
     datagen::DialogDesc many = Desc();
     many.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 0x99, 0x77, 0x55};
-    many.controlCount = 300;
+    many.controlCount = gcUIDialog::kMaxControls;
     gcUIDialog* d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, many, 11); });
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->m_hSprites[8].m_nValue, 0x99u);  // nine kept, the rest read over
     EXPECT_EQ(d->m_origin, 2);
     EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
-    datagen::DialogDesc negative = Desc();
-    negative.controlCount = -7;
-    d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, negative, 11); });
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->m_nControls, 0);
     datagen::DialogDesc none = Desc();
     none.controlCount = 0;
     d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, none, 11); });
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "control count"), 2) << "300 and -7, not 0";
+    EXPECT_EQ(d->m_nControls, 0);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog: version not accepted"), 2);
+    const struct {
+        int32_t count;
+        const char* sError;
+    } refused[] = {
+        {gcUIDialog::kMaxControls + 1, "\"/d.bin\": gcUIDialog \"Pause\": control count 257 outside 0..256"},
+        {-1, "\"/d.bin\": gcUIDialog \"Pause\": control count -1 outside 0..256"},
+        {INT32_MIN, "control count -2147483648 outside"},
+    };
+    for (const auto& row : refused) {
+        SCOPED_TRACE(row.count);
+        datagen::DialogDesc bad = Desc();
+        bad.controlCount = row.count;
+        gcTestLogCapture one;
+        EXPECT_EQ(Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, bad, 11); }), nullptr);
+        EXPECT_EQ(one.Count(LOGTYPE_ERROR, ""), 1);
+        EXPECT_EQ(one.Count(LOGTYPE_ERROR, row.sError), 1);
+    }
+    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "control count"), 0);
+}
+
+// Every control of the root group, and of a group within it, takes the slot
+// of its stored handle. One whose slot lies past the stored count, or a
+// second claim on a slot, refuses the dialog: one error, naming the file,
+// the dialog and the controls, and no slot left naming a deleted control.
+// Each row reads into a dialog that holds the controls of the last one read
+// whole; a refused one keeps that one's flags.
+TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialog)
+{
+    const struct {
+        const char* why;
+        int32_t count;
+        uint32_t outer, inner, child;  // slots of cell 0's control, cell 1's group and the group's control
+        const char* sError;            // null: read whole
+    } rows[] = {
+        {"each in a slot of its own", 3, 0, 1, 2, nullptr},
+        {"slots left empty", 8, 7, 5, 2, nullptr},
+        {"the last slot of the largest table", 256, 0, 1, 255, nullptr},
+        {"no table", 0, 0, 1, 2, "control \"Outer\" names slot 0 of a table of 0"},
+        {"a control one past the table", 2, 2, 1, 0, "control \"Outer\" names slot 2 of a table of 2"},
+        {"the group past the table", 3, 0, 3, 2, "control \"Inner\" names slot 3 of a table of 3"},
+        {"the group's control past the table", 3, 0, 1, 255, "control \"Child\" names slot 255 of a table of 3"},
+        {"a control and the group", 3, 1, 1, 2, "controls \"Outer\" and \"Inner\" both name slot 1"},
+        {"a control and the group's control", 3, 2, 1, 2, "controls \"Outer\" and \"Child\" both name slot 2"},
+        {"the group and its own control", 3, 0, 1, 1, "controls \"Inner\" and \"Child\" both name slot 1"},
+    };
+    gcUIDialog* d = Dialog(0);
+    uint32_t nKeptFlags = d->m_nFlags;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        gcUIDialog* pSource = Dialog(0);
+        pSource->m_name.Set("Pause");
+        pSource->m_nFlags = gcUIDialog::kPauses | static_cast<uint32_t>(&row - rows) << 12;
+        ASSERT_TRUE(pSource->m_widgetGroup.SetDimensions(1, 2));
+        pSource->SetNumControls(row.count);
+        gcUIControl* pOuter = m_pool.New<gcUIControl>();
+        gcUIWidgetGroup* pInner = m_pool.New<gcUIWidgetGroup>();
+        gcUIControl* pChild = m_pool.New<gcUIControl>();
+        ASSERT_TRUE(pInner->SetDimensions(1, 1));
+        const std::pair<gcUIWidget*, uint32_t> widgets[] = {
+            {pOuter, (5u << 8) | row.outer}, {pInner, (6u << 8) | row.inner}, {pChild, (7u << 8) | row.child}};
+        const char* names[] = {"Outer", "Inner", "Child"};
+        for (int i = 0; i < 3; ++i) {
+            widgets[i].first->m_name.Set("%s", names[i]);
+            widgets[i].first->m_hWidgetHandle = widgets[i].second;
+        }
+        pSource->m_widgetGroup.InsertInDrawOrder(0, pOuter, nullptr);
+        pSource->m_widgetGroup.InsertInDrawOrder(1, pInner, nullptr);
+        pInner->InsertInDrawOrder(0, pChild, nullptr);
+        ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("d.bin"), *pSource));
+        if (&row == &rows[0]) {
+            ASSERT_TRUE(datagen::WriteObjectFile(m_data.HostPath("whole.bin"), *pSource));
+        }
+        gcTestLogCapture log;
+        EXPECT_EQ(ReadObjectFile("d.bin", d, &m_pool), row.sError == nullptr);
+        if (!row.sError) {
+            nKeptFlags = pSource->m_nFlags;
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
+            EXPECT_EQ(d->m_nControls, row.count);
+            int nPlaced = 0;
+            for (int i = 0; i < d->m_nControls; ++i)
+                nPlaced += d->m_pControls[i] != nullptr;
+            EXPECT_EQ(nPlaced, 3);
+            for (int i = 0; i < 3; ++i) {
+                const gcUIWidget* p = d->GetControl(widgets[i].second);
+                ASSERT_NE(p, nullptr) << names[i];
+                EXPECT_TRUE(p->m_name == names[i]);
+                EXPECT_NE(p, widgets[i].first) << "the dialog's own, read from the file";
+            }
+            continue;
+        }
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, (std::string("\"/d.bin\": gcUIDialog \"Pause\": ") + row.sError).c_str()), 1);
+        // The first row's controls went with its root group; none of the
+        // refused dialog's took their slots.
+        std::set<const gcUIWidget*> live;
+        CollectWidgets(d->m_widgetGroup, &live);
+        EXPECT_EQ(live.size(), 3u);
+        EXPECT_EQ(d->m_nFlags, nKeptFlags) << "those of the dialog's last read";
+        for (int i = 0; i < d->m_nControls; ++i)
+            EXPECT_EQ(d->m_pControls[i], nullptr) << "slot " << i;
+        ASSERT_TRUE(ReadObjectFile("whole.bin", d, &m_pool));  // the first row's controls again
+        nKeptFlags = gcUIDialog::kPauses;
+    }
 }
 
 // A root group whose cells end early fails the dialog's read; the dialog
@@ -348,6 +475,24 @@ TEST_F(gcUIDialogFileTest, ARefusedEventRefusesTheDialogAndItsGroup)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/d.bin\": gcUIDialogGroup: record 1 (slot 41): gcEvent: version not accepted"),
               1);
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 4);
+}
+
+// A table its dialog's pool has no room for fails the read and the file.
+TEST_F(gcUIDialogFileTest, ATableWithoutRoomInTheDialogsPoolFailsTheRead)
+{
+    datagen::DialogDesc full = Desc();
+    full.controlCount = gcUIDialog::kMaxControls;  // a table of 1 KiB or more
+    ASSERT_TRUE(datagen::WriteObjectBlocksFile(m_data.HostPath("full.bin"), gcUIDialog::GetStaticType()->m_nTypeId,
+                                               [&](datagen::BlockWriter& w) { datagen::DialogBlock(w, full, 11); }));
+    cMemPool tight("gcUIDialogTest tight", sizeof(gcUIDialog) + 256, false);
+    gcUIDialog* d = Dialog(0, &tight);
+    ASSERT_NE(d, nullptr);
+    gcTestLogCapture log;
+    EXPECT_FALSE(ReadObjectFile("full.bin", d, &m_pool));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/full.bin\": gcUIDialog \"Pause\": no room for its 256 controls"), 1);
+    EXPECT_EQ(d->m_nControls, 0);
+    EXPECT_EQ(d->m_nFlags, gcUIDialog::kPauses) << "not the file's";
+    std::destroy_at(d);
 }
 
 TEST_F(gcUIDialogTest, DestroyingAnOpenDialogTakesItOffTheStackSilently)

@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "cCore/cFile.h"
-#include "cCore/cReadBlock.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/modelWriters.h"
 #include "eEngine/eRect.h"
@@ -220,7 +218,11 @@ TEST_F(gcUIWidgetGroupTest, ACopyKeepsEveryCellsWidgetsInOrder)
     }
 }
 
-TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDeletedWidgetInACell)
+// A dialog's group read alone keeps every widget with its stored handle,
+// two naming one slot or one past the table too, and leaves the dialog's
+// table alone: the dialog checks and fills the table once its whole root
+// group is read.
+TEST_F(gcUIWidgetGroupTest, ReadIntoADialogKeepsEveryWidgetAndLeavesTheTableToTheDialog)
 {
     gcTestDataDir dir;
     gcUIControl a, b, d;
@@ -232,79 +234,17 @@ TEST_F(gcUIWidgetGroupTest, ReadIntoADialogRegistersByStoredHandleAndLeavesNoDel
                                                }));
     m_pDialog->SetNumControls(2);
     gcTestLogCapture log;
-    cFile file;
-    ASSERT_TRUE(file.Open("/g.ui"));
-    {
-        cReadBlock top(file, 1);
-        ASSERT_EQ(top.ReadInt(), static_cast<int32_t>(G::GetStaticType()->m_nTypeId));
-        ASSERT_TRUE(Root().Read(file, &m_pool));
-    }
-    file.Close();
-    // The dialog replaced the first control of slot 1 by the second and
-    // dropped the one whose slot lies outside its table.
-    ASSERT_EQ(Root().GetNumCellWidgets({0, 0}), 1);
-    EXPECT_EQ(m_pDialog->GetControl((5u << 8) | 1), Root().GetCellWidget(0, 0));
-    EXPECT_EQ(Root().GetNumCellWidgets({0, 1}), 0);
+    ASSERT_TRUE(ReadObjectFile("g.ui", &Root(), &m_pool));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 0);
+    ASSERT_EQ(Root().GetNumCellWidgets({0, 0}), 2);
+    ASSERT_EQ(Root().GetNumCellWidgets({0, 1}), 1);
+    EXPECT_EQ(Root().GetCellWidget(0, 1)->m_hWidgetHandle, (6u << 8) | 7);
+    EXPECT_EQ(Root().GetCellWidget(0, 1)->m_pDialog, m_pDialog);
+    ASSERT_EQ(m_pDialog->m_nControls, 2);
+    EXPECT_EQ(m_pDialog->m_pControls[0], nullptr);
+    EXPECT_EQ(m_pDialog->m_pControls[1], nullptr);
 }
 
-// Every widget reachable from a group's cells, nested groups included.
-void CollectWidgets(const G& g, std::set<const gcUIWidget*>* pOut)
-{
-    for (int r = 0; r < g.m_nRows; ++r)
-        for (int c = 0; c < g.m_nCols; ++c) {
-            const gcUIWidget* pFirst = g.GetCellWidget(r, c);
-            for (const gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
-                pOut->insert(p);
-                if (const G* pInner = dcast<const G>(p))
-                    CollectWidgets(*pInner, pOut);
-            }
-        }
-}
-
-TEST_F(gcUIWidgetGroupTest, ANestedGroupTheDialogDropsTakesItsCellWidgetsOutOfTheTable)
-{
-    const struct {
-        const char* why;
-        uint32_t innerSlot, otherSlot;
-    } rows[] = {
-        {"the nested group names a slot past the table", 7, 0},
-        {"a later control takes the nested group's slot", 2, 2},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.why);
-        m_pDialog->m_widgetGroup.DeleteAllWidgets(true);
-        m_pDialog->SetNumControls(0);
-        m_pDialog->SetNumControls(3);
-        G* pSource = m_pool.New<G>();
-        pSource->SetDimensions(1, 2);
-        G* pInner = m_pool.New<G>();
-        pInner->SetDimensions(1, 1);
-        pInner->m_hWidgetHandle = (4u << 8) | row.innerSlot;
-        gcUIControl* pChild = m_pool.New<gcUIControl>();
-        pChild->m_hWidgetHandle = (5u << 8) | 1;
-        pInner->InsertInDrawOrder(0, pChild, nullptr);
-        gcUIControl* pOther = m_pool.New<gcUIControl>();
-        pOther->m_hWidgetHandle = (6u << 8) | row.otherSlot;
-        pSource->InsertInDrawOrder(0, pInner, nullptr);
-        pSource->InsertInDrawOrder(1, pOther, nullptr);
-        gcTestDataDir dir;
-        ASSERT_TRUE(datagen::WriteObjectFile(dir.HostPath("g.ui"), *pSource));
-        gcTestLogCapture log;
-        ASSERT_TRUE(ReadObjectFile("g.ui", &Root(), &m_pool));
-        std::set<const gcUIWidget*> live;
-        CollectWidgets(Root(), &live);
-        for (int i = 0; i < m_pDialog->m_nControls; ++i) {
-            if (const gcUIWidget* p = m_pDialog->m_pControls[i]) {
-                EXPECT_TRUE(live.count(p)) << "slot " << i << " names a deleted control";
-            }
-        }
-        EXPECT_EQ(m_pDialog->GetControl((5u << 8) | 1), nullptr);
-        EXPECT_EQ(m_pDialog->m_nControls, 3);
-        ASSERT_NE(m_pDialog->GetControl((6u << 8) | row.otherSlot), nullptr);
-    }
-}
-
-// Cells outside a 2 x 3 grid hold nothing: no lookup reads past the table.
 TEST_F(gcUIWidgetGroupTest, CellsOutsideTheGridGiveNothing)
 {
     std::vector<uiTestBox*> boxes;
