@@ -466,8 +466,8 @@ void AddWestRegion(std::vector<Box>* pBoxes)
     b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
 }
 
-// The east region: the shed's east side, and the west side of the steps
-// and the platform beyond it, 4 m apart.
+// The east region: the west side of the steps and the platform beyond
+// them, 4 m from the shed's east side (x = 4).
 constexpr float kShedLaneEastX = 8.0f;
 
 // The road along the row (flagstones), the verges beside it (grass), and
@@ -499,8 +499,9 @@ std::vector<Box> RegionBoxes(int id)
         b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});
         b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, kSteps});  // its roof
         // The steps and the platform they climb to keep a lane as wide as
-        // the camera needs from the shed's east side.
-        AddSteps(&b, kShedLaneEastX, kShedLaneEastX + 4.0f, 4.0f, 4, 0.4f, 1.5f);
+        // the camera needs from the shed's east side, the steps as much
+        // from the map's east wall.
+        AddSteps(&b, kShedLaneEastX, kShedLaneEastX + 3.0f, 4.0f, 4, 0.4f, 1.5f);
         b.push_back({{kShedLaneEastX, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
         break;
     }
