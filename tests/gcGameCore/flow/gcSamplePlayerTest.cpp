@@ -1764,6 +1764,23 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsSouthAndEastEnds)
     Drive(0, {SouthAndEastWalls({{kEastX - 0.2f, -6, 0, true}}, -6), kNorthEastCorner});
 }
 
+// Off the terrace's east end the player comes down onto the middle
+// region's bank and off its front onto the verge (a strip behind a wall
+// there held it for good); up the lane between the east region's shed and
+// its platform, 3 m from the shed (the lane was 2 m wide), to the map's
+// north wall and back to the road.
+TEST_F(gcSampleEdgesTest, ThePlayerLeavesTheBankAndTheLaneByTheShed)
+{
+    Drive(0, {{"off the terrace's east end onto the bank, off it onto the verge",
+               {{4, 4.5f, 0, false}, {4, 13, 0, true}, {24, 13.5f, 0, false}, {24, 8, 0, false}},
+               24,
+               8},
+              {"up the lane by the shed and back",
+               {{14, -8, 0, false}, {71, -6, 0, false}, {71, 14, 0, false}, {71, 2, 0, false}},
+               71,
+               2}});
+}
+
 // The second map has the same regions without the gate or the updraft:
 // the east wall closes the road.
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsWestEnd)
