@@ -1922,11 +1922,8 @@ TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndIn
 // back west towards the camera and into the west wall. The camera never
 // stands beyond the wall and never cuts in; likewise at the second map's
 // west end. Nor does it cut in as the player goes west off the terrace
-// and down the garden's steps, the camera standing beyond the garden's
-// wall: the pivot drops below the wall's top, and the camera comes in
-// over it; nor as the player jumps off it by the house into the narrow
-// strip beside the steps, too deep to be seen into from the camera's side
-// at the steepest pitch: the camera comes down into it over a few ticks.
+// down the garden's steps into the garden, in the steps' middle or
+// jumping down them along the house's front and the garden's back wall.
 TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCutsIn)
 {
     using Leg = WalkTheWay::Leg;
@@ -1938,9 +1935,9 @@ TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCut
     } rows[] = {
         {"back to the west wall from afar", 0, {}, kWestX},
         {"second map, back to the west wall from afar", 1, {}, kWestX},
-        {"off the terrace's end into the garden", 0,
+        {"down the garden's steps into the garden", 0,
          {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}, {-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}, -9.5f},
-        {"jumping off the terrace by the house, down between the steps and the back wall", 0,
+        {"jumping down the garden's steps along the house and the back wall", 0,
          {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}, {-0.3f, 12.6f, false}, {-0.3f, 14.5f, false}, {-10.0f, 14.5f, true}},
          -9.5f},
     };
