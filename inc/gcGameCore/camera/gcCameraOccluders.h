@@ -73,17 +73,18 @@ public:
         Sight last = {};  // the previous look, when bLooked
     };
 
-    // The box of a body (centre and half sizes along the world's axes) seen
-    // from the eye: its eight corners projected; those at or behind the eye
+    // The box of a body (its frame and half sizes along the frame's right,
+    // forward and up) seen from the eye: its eight corners projected; those
+    // at or behind the eye
     // are taken a little in front of it, so the box only grows; a body
     // wholly behind the eye has an empty box, and false is returned.
-    static bool Project(const mOCS& eye, const mVec3& centre, const mVec3& halfSize, ScreenBox* pOut);
+    static bool Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut);
     // The share of the followed box the other covers: 0 to 1; 0 for an
     // empty followed box.
     static float CoveredShare(const ScreenBox& box, const ScreenBox& followed);
-    // Looks at a creature from the eye: centre and half sizes (x, y across,
+    // Looks at a creature from the eye: frame and half sizes (x, y across,
     // z up) of its body and of the followed entity's.
-    static Sight Look(const mOCS& eye, const mVec3& centre, const mVec3& halfSize, const mVec3& followed,
+    static Sight Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize, const mOCS& followed,
                       const mVec3& followedHalfSize);
     // The alpha a look asks for now, ahead along the motion since the
     // track's last look (fDt seconds ago), with the track's hold: it sets

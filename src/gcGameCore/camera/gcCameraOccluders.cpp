@@ -22,15 +22,15 @@ mVec3 HalfSize(const gcEntity& entity)
     return pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
 }
 
-// The entity's centre in the world; false when its region is not resident.
-bool WorldCentre(gcEntity& entity, mVec3* pOut)
+// The entity's frame in the world; false when its region is not resident.
+bool WorldFrame(gcEntity& entity, mOCS* pOut)
 {
     const eZone* pZone = gcEntityWorld::GetRegionZone(entity.m_nRegionId);
     if (!pZone)
         return false;
     if (entity.m_model.m_nGeomFlags & eGeom::kDirty)
         entity.m_model.UpdateLocalToZone();
-    pOut->Xform(entity.m_model.m_localToZone.origin, pZone->m_localToWorld);
+    pOut->Xform(entity.m_model.m_localToZone, pZone->m_localToWorld);
     return true;
 }
 
@@ -66,15 +66,14 @@ ScreenBox Watched(const ScreenBox& now, const ScreenBox& ahead, const ScreenBox&
 
 }  // namespace
 
-bool gcCameraOccluders::Project(const mOCS& eye, const mVec3& centre, const mVec3& halfSize, ScreenBox* pOut)
+bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut)
 {
     ScreenBox box = {1e30f, 1e30f, -1e30f, -1e30f};
     bool bInFront = false;
     for (int i = 0; i < 8; ++i) {
-        const mVec3 corner(centre.x + ((i & 1) ? halfSize.x : -halfSize.x),
-                           centre.y + ((i & 2) ? halfSize.y : -halfSize.y),
-                           centre.z + ((i & 4) ? halfSize.z : -halfSize.z));
-        const mVec3 d = corner - eye.origin;
+        const mVec3 d = body.origin - eye.origin + body.basis.right * ((i & 1) ? halfSize.x : -halfSize.x) +
+                        body.basis.forward * ((i & 2) ? halfSize.y : -halfSize.y) +
+                        body.basis.up * ((i & 4) ? halfSize.z : -halfSize.z);
         bInFront = bInFront || d.Dot(eye.basis.forward) > 0.0f;
         const float fDepth = std::max(d.Dot(eye.basis.forward), kNearestDepth);
         const float x = d.Dot(eye.basis.right) / fDepth, y = d.Dot(eye.basis.up) / fDepth;
@@ -94,15 +93,16 @@ float gcCameraOccluders::CoveredShare(const ScreenBox& box, const ScreenBox& fol
     return fAcross > 0.0f && fUp > 0.0f ? std::min(fAcross * fUp / fArea, 1.0f) : 0.0f;
 }
 
-gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mVec3& centre, const mVec3& halfSize,
-                                                 const mVec3& followed, const mVec3& followedHalfSize)
+gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize,
+                                                 const mOCS& followed, const mVec3& followedHalfSize)
 {
+    const mVec3& centre = body.origin;
     // Nearer than the followed entity's far side: a creature that the
     // followed one runs into or through covers it.
-    const float fFarSide = (followed - eye.origin).Dot(eye.basis.forward) +
+    const float fFarSide = (followed.origin - eye.origin).Dot(eye.basis.forward) +
                            std::max(followedHalfSize.x, followedHalfSize.y);
     Sight sight;
-    sight.bInView = Project(eye, centre, halfSize, &sight.box);
+    sight.bInView = Project(eye, body, halfSize, &sight.box);
     Project(eye, followed, followedHalfSize, &sight.followed);
     sight.fNearer = fFarSide - (centre - eye.origin).Dot(eye.basis.forward);
     sight.fEyeGap = (centre - eye.origin).Length() - halfSize.Length();
@@ -141,8 +141,8 @@ void gcCameraOccluders::Step(const Sight& sight, float fDt, Track* pTrack)
 
 void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue dT)
 {
-    mVec3 target;
-    if (!WorldCentre(followed, &target)) {
+    mOCS target;
+    if (!WorldFrame(followed, &target)) {
         Clear();
         return;
     }
@@ -151,14 +151,14 @@ void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue d
     for (int i = 0; i < m_nEntries; ++i)
         m_entries[i].bSeen = false;
     for (gcCreature* p : gcCreature::s_pActiveCreatures) {
-        mVec3 centre;
-        if (!p || p == &followed || !WorldCentre(*p, &centre))
+        mOCS body;
+        if (!p || p == &followed || !WorldFrame(*p, &body))
             continue;
         Entry* pEntry = Find(*p);
         if (!pEntry)
             continue;
         const float fFrom = pEntry->track.fAlpha;
-        Step(Look(eye, centre, HalfSize(*p), target, targetHalf), fDt, &pEntry->track);
+        Step(Look(eye, body, HalfSize(*p), target, targetHalf), fDt, &pEntry->track);
         pEntry->bSeen = true;
         if (pEntry->track.fAlpha < 1.0f || fFrom < 1.0f)
             Apply(*p, pEntry->track.fAlpha);

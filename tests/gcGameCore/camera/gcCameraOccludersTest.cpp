@@ -22,11 +22,22 @@ const mVec3 kFollowedHalf(1.0f, 0.0f, 2.0f);
 const mVec3 kHalf(0.5f, 0.0f, 1.0f);
 constexpr float kTick = 1.0f / 30.0f;
 
-mOCS Eye()
+// A frame at a point, turned fHeading degrees.
+mOCS At(const mVec3& at, float fHeading = 0.0f)
 {
-    mOCS eye;
-    eye.MakeIdentity();
-    return eye;
+    mOCS frame;
+    frame.MakeIdentity();
+    frame.origin = at;
+    frame.basis.SetHPR(fHeading, 0.0f, 0.0f);
+    return frame;
+}
+
+mOCS Eye() { return At({0, 0, 0}); }
+
+// A creature's look from the eye at a body at a point.
+gcCameraOccluders::Sight LookAt(const mVec3& at, const mVec3& half, float fHeading = 0.0f)
+{
+    return gcCameraOccluders::Look(Eye(), At(at, fHeading), half, At(kFollowed), kFollowedHalf);
 }
 
 TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
@@ -35,12 +46,14 @@ TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
         const char* name;
         mVec3 centre, half;
         float share, nearer;
+        float fHeading = 0.0f;  // the body's turn: its box is taken along its own axes
     } rows[] = {
         {"in front, covering it", {0.0f, 5.0f, 0.0f}, kHalf, 1.0f, 6.0f},
         {"in front, a quarter to the right", {0.25f, 5.0f, 0.0f}, kHalf, 0.75f, 6.0f},
         {"in front, half above it", {0.0f, 5.0f, 1.0f}, kHalf, 0.5f, 6.0f},
         {"in front, a quarter right and half up", {0.25f, 5.0f, 1.0f}, kHalf, 0.375f, 6.0f},
         {"in front, just beside it", {1.0f, 5.0f, 0.0f}, kHalf, 0.0f, 6.0f},
+        {"in front, turned edge on", {0.0f, 5.0f, 0.0f}, kHalf, 0.0f, 6.0f, 90.0f},
         {"behind it, over it", {0.0f, 20.0f, 0.0f}, {2.0f, 0.0f, 4.0f}, 1.0f, -9.0f},
         {"at its far side", {0.0f, 11.0f, 0.0f}, kHalf, 0.5f * 0.5f * 10.0f / 11.0f * 10.0f / 11.0f, 0.0f},
         // Its near edge behind the eye is taken just in front of it: the
@@ -50,7 +63,7 @@ TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const O::Sight s = O::Look(Eye(), row.centre, row.half, kFollowed, kFollowedHalf);
+        const O::Sight s = LookAt(row.centre, row.half, row.fHeading);
         EXPECT_NEAR(s.followed.x0, -0.1f, 1e-6f);
         EXPECT_NEAR(s.followed.y1, 0.2f, 1e-6f);
         EXPECT_NEAR(O::CoveredShare(s.box, s.followed), row.share, 1e-5f);
@@ -93,7 +106,7 @@ Seen WalkPast(const Walk& w)
     for (int i = 0; i < w.nTicks; ++i) {
         if (w.nTurn > 0 && i > w.nStill && (i - w.nStill) % w.nTurn == 0)
             step = step * -1.0f;
-        const O::Sight s = O::Look(Eye(), at, kHalf, kFollowed, kFollowedHalf);
+        const O::Sight s = LookAt(at, kHalf);
         O::Step(s, w.fDt, &track);
         const float a = track.fAlpha, fShare = O::CoveredShare(s.box, s.followed);
         EXPECT_LE(std::fabs(a - fLast), 1.0f / 6.0f) << "tick " << i;
@@ -170,7 +183,7 @@ TEST(gcCameraOccludersTest, FadesOutNearTheEyeAheadOfItsMotion)
         O::Track track;
         mVec3 at = row.start;
         for (int i = 0; i < row.nTicks; ++i, at += row.step)
-            O::Step(O::Look(Eye(), at, kHalf, kFollowed, kFollowedHalf), kTick, &track);
+            O::Step(LookAt(at, kHalf), kTick, &track);
         EXPECT_NEAR(track.fAlpha, row.alpha, 1e-4f);
     }
 }
