@@ -75,9 +75,8 @@ public:
 
     // The box of a body (its frame and half sizes along the frame's right,
     // forward and up) seen from the eye: its eight corners projected; those
-    // at or behind the eye
-    // are taken a little in front of it, so the box only grows; a body
-    // wholly behind the eye has an empty box, and false is returned.
+    // at or behind the eye are taken a little in front of it, so the box
+    // only grows. False for a body wholly behind the eye.
     static bool Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut);
     // The share of the followed box the other covers: 0 to 1; 0 for an
     // empty followed box.

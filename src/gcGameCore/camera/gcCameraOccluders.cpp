@@ -79,7 +79,7 @@ bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& 
         const float x = d.Dot(eye.basis.right) / fDepth, y = d.Dot(eye.basis.up) / fDepth;
         box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x), std::max(box.y1, y)};
     }
-    *pOut = bInFront ? box : ScreenBox{0.0f, 0.0f, 0.0f, 0.0f};
+    *pOut = box;
     return bInFront;
 }
 

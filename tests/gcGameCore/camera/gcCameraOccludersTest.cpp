@@ -34,10 +34,12 @@ mOCS At(const mVec3& at, float fHeading = 0.0f)
 
 mOCS Eye() { return At({0, 0, 0}); }
 
-// A creature's look from the eye at a body at a point.
-gcCameraOccluders::Sight LookAt(const mVec3& at, const mVec3& half, float fHeading = 0.0f)
+// A creature's look at a body at a point, the eye and the followed one
+// shifted by the same offset.
+gcCameraOccluders::Sight LookAt(const mVec3& at, const mVec3& half, float fHeading = 0.0f,
+                                const mVec3& followed = kFollowed, const mVec3& shift = {0, 0, 0})
 {
-    return gcCameraOccluders::Look(Eye(), At(at, fHeading), half, At(kFollowed), kFollowedHalf);
+    return gcCameraOccluders::Look(At(shift), At(at + shift, fHeading), half, At(followed + shift), kFollowedHalf);
 }
 
 TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
@@ -53,22 +55,28 @@ TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
         {"in front, half above it", {0.0f, 5.0f, 1.0f}, kHalf, 0.5f, 6.0f},
         {"in front, a quarter right and half up", {0.25f, 5.0f, 1.0f}, kHalf, 0.375f, 6.0f},
         {"in front, just beside it", {1.0f, 5.0f, 0.0f}, kHalf, 0.0f, 6.0f},
+        {"in front, above it", {0.0f, 5.0f, 2.5f}, kHalf, 0.0f, 6.0f},
         {"in front, turned edge on", {0.0f, 5.0f, 0.0f}, kHalf, 0.0f, 6.0f, 90.0f},
         {"behind it, over it", {0.0f, 20.0f, 0.0f}, {2.0f, 0.0f, 4.0f}, 1.0f, -9.0f},
         {"at its far side", {0.0f, 11.0f, 0.0f}, kHalf, 0.5f * 0.5f * 10.0f / 11.0f * 10.0f / 11.0f, 0.0f},
         // Its near edge behind the eye is taken just in front of it: the
         // box grows over the whole view.
         {"through the eye plane", {0.0f, 0.0f, 0.0f}, {0.5f, 1.0f, 1.0f}, 1.0f, 11.0f},
-        {"wholly behind the eye", {0.0f, -1.1f, 0.0f}, {0.5f, 1.0f, 1.0f}, 0.0f, 12.1f},
+        {"wholly behind the eye", {0.0f, -1.1f, 0.0f}, {0.5f, 1.0f, 1.0f}, -1.0f, 12.1f},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const O::Sight s = LookAt(row.centre, row.half, row.fHeading);
-        EXPECT_NEAR(s.followed.x0, -0.1f, 1e-6f);
-        EXPECT_NEAR(s.followed.y1, 0.2f, 1e-6f);
-        EXPECT_NEAR(O::CoveredShare(s.box, s.followed), row.share, 1e-5f);
-        EXPECT_NEAR(s.fNearer, row.nearer, 1e-5f);
-        EXPECT_EQ(s.bInView, row.centre.y > -1.0f);
+        for (const mVec3& shift : {mVec3(0, 0, 0), mVec3(3, -2, 1)}) {
+            SCOPED_TRACE(row.name);
+            SCOPED_TRACE(shift.x);
+            const O::Sight s = LookAt(row.centre, row.half, row.fHeading, kFollowed, shift);
+            EXPECT_NEAR(s.followed.x0, -0.1f, 1e-6f);
+            EXPECT_NEAR(s.followed.y1, 0.2f, 1e-6f);
+            EXPECT_EQ(s.bInView, row.share >= 0.0f);
+            if (s.bInView) {  // a box wholly behind the eye means nothing
+                EXPECT_NEAR(O::CoveredShare(s.box, s.followed), row.share, 1e-5f);
+            }
+            EXPECT_NEAR(s.fNearer, row.nearer, 1e-5f);
+        }
     }
     // Nothing followed on the screen: nothing is covered.
     EXPECT_EQ(O::CoveredShare({-1, -1, 1, 1}, {0, 0, 0, 1}), 0.0f);
@@ -86,6 +94,7 @@ struct Walk {
     // entity from nearer the camera.
     float maxAlphaCovering;
     int nFades;  // the fades it starts out of solid
+    mVec3 followed = kFollowed, followedStep = {0, 0, 0};  // where the followed one starts, its step
 };
 
 // What a walk shows, tick by tick, and the rule of every tick checked.
@@ -99,14 +108,14 @@ Seen WalkPast(const Walk& w)
 {
     Seen seen;
     O::Track track;
-    mVec3 at = w.start, step = w.step;
+    mVec3 at = w.start, step = w.step, followed = w.followed;
     float fLast = 1.0f;
     int nSolidOverHalf = 0, nFadeTicks = 0;
     bool bFalling = false;
     for (int i = 0; i < w.nTicks; ++i) {
         if (w.nTurn > 0 && i > w.nStill && (i - w.nStill) % w.nTurn == 0)
             step = step * -1.0f;
-        const O::Sight s = LookAt(at, kHalf);
+        const O::Sight s = LookAt(at, kHalf, 0.0f, followed);
         O::Step(s, w.fDt, &track);
         const float a = track.fAlpha, fShare = O::CoveredShare(s.box, s.followed);
         EXPECT_LE(std::fabs(a - fLast), 1.0f / 6.0f) << "tick " << i;
@@ -131,6 +140,7 @@ Seen WalkPast(const Walk& w)
         fLast = a;
         if (i >= w.nStill)
             at += step;
+        followed += w.followedStep;
     }
     return seen;
 }
@@ -153,6 +163,13 @@ TEST(gcCameraOccludersTest, FadesOutBeforeCoveringAFifthOverSixTicksEachWay)
         {"standing over it from the first look", {0.0f, 5.0f, 0.0f}, {0, 0, 0}, 0, 30, 0, kTick, 0.9f, 1},
         // Ticks of 0.2 s: each change is still capped.
         {"walking across at 5 ticks a second", {-3.0f, 5.0f, 0.0f}, {0.3f, 0.0f, 0.0f}, 0, 30, 0, 0.2f, 0.5f, 1},
+        // Standing just below it (nearer the camera, low in the view), then
+        // rising over it.
+        {"rising in from below it", {0.0f, 5.0f, -2.1f}, {0.0f, 0.0f, 0.2f}, 20, 40, 0, kTick, O::kSeeThrough, 1},
+        // Keeping pace beside it, high in the view: the two move across the
+        // screen together, neither towards the other.
+        {"keeping pace beside it", {-1.5f, 5.0f, 0.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0.0f, 0,
+         {0.0f, 10.0f, 1.0f}, {0.1f, 0.0f, 0.0f}},
         {"walking past far above it", {-3.0f, 5.0f, 3.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
         {"walking across behind it", {-6.0f, 20.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
     };
@@ -174,6 +191,7 @@ TEST(gcCameraOccludersTest, FadesOutNearTheEyeAheadOfItsMotion)
         float alpha;  // after the ticks
     } rows[] = {
         {"standing at a gap of 1", {0.0f, -2.118034f, 0.0f}, {0, 0, 0}, 30, 0.5f},
+        {"standing over it at a gap of 1", {0.0f, 2.118034f, 0.0f}, {0, 0, 0}, 30, 0.5f * O::kSeeThrough},
         // At a gap of 1.5 closing 0.1 a tick: 0.3 s on, it touches the eye.
         {"walking at the eye from 1.5 away", {-2.618034f, 0.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 6, 0.4f},
         {"walking away from 1.5 away", {-2.618034f, 0.0f, 0.0f}, {-0.1f, 0.0f, 0.0f}, 6, 1.0f},
@@ -241,6 +259,31 @@ TEST_F(gcCameraOccludersUpdateTest, HoldsOnlyTheCreaturesItFades)
         c->Disable();
         gcEntityMgr::s_pInstances[kSlot] = nullptr;
     }
+}
+
+// The alpha of a creature it has not faded is left to its owner, also once
+// it leaves the world.
+TEST_F(gcCameraOccludersUpdateTest, LeavesTheSolidCreaturesAlphaAlone)
+{
+    gcTestCreatureTemplate* t = PlaceCreatureTemplate();
+    gcTestCreature* followed = PlacedCreature(t, {0, 7, 0});
+    gcTestCreature* c = PlacedCreature(t, {20.0f, 20.0f, 0});
+    constexpr int kSlot = 40;
+    gcEntityMgr::Add(kSlot, c, 0x5A);
+    ASSERT_TRUE(c->Enable());
+    eModelDrawInfo info;
+    info.materialState.m_nColor = 0x40102030u;
+    c->m_model.m_pDrawInfos = &info;
+    c->m_model.m_nDrawInfos = 1;
+    gcCameraOccluders occ;
+    for (int i = 0; i < 3; ++i)
+        occ.Update(Eye(), *followed, cTimeValue(20));
+    c->Disable();
+    occ.Update(Eye(), *followed, cTimeValue(20));
+    EXPECT_EQ(info.materialState.m_nColor, 0x40102030u);
+    c->m_model.m_pDrawInfos = nullptr;
+    c->m_model.m_nDrawInfos = 0;
+    gcEntityMgr::s_pInstances[kSlot] = nullptr;
 }
 
 TEST_F(gcCameraOccludersUpdateTest, ACameraResetMakesItsCreaturesSolid)
