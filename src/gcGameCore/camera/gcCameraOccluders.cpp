@@ -85,12 +85,10 @@ bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& 
 
 float gcCameraOccluders::CoveredShare(const ScreenBox& box, const ScreenBox& followed)
 {
+    const float fAcross = std::max(std::min(box.x1, followed.x1) - std::max(box.x0, followed.x0), 0.0f);
+    const float fUp = std::max(std::min(box.y1, followed.y1) - std::max(box.y0, followed.y0), 0.0f);
     const float fArea = Width(followed) * Height(followed);
-    if (!(fArea > 0.0f))
-        return 0.0f;
-    const float fAcross = std::min(box.x1, followed.x1) - std::max(box.x0, followed.x0);
-    const float fUp = std::min(box.y1, followed.y1) - std::max(box.y0, followed.y0);
-    return fAcross > 0.0f && fUp > 0.0f ? std::min(fAcross * fUp / fArea, 1.0f) : 0.0f;
+    return fArea > 0.0f ? fAcross * fUp / fArea : 0.0f;
 }
 
 gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize,

@@ -80,6 +80,7 @@ TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
     }
     // Nothing followed on the screen: nothing is covered.
     EXPECT_EQ(O::CoveredShare({-1, -1, 1, 1}, {0, 0, 0, 1}), 0.0f);
+    EXPECT_EQ(O::CoveredShare({-1, -1, 1, 1}, {0, 0, 0, 0}), 0.0f);
 }
 
 // A creature's walk, one tick at a time: from start, standing for nStill
@@ -169,6 +170,8 @@ TEST(gcCameraOccludersTest, FadesOutBeforeCoveringAFifthOverSixTicksEachWay)
         // Keeping pace beside it, high in the view: the two move across the
         // screen together, neither towards the other.
         {"keeping pace beside it", {-1.5f, 5.0f, 0.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0.0f, 0,
+         {0.0f, 10.0f, 1.0f}, {0.1f, 0.0f, 0.0f}},
+        {"keeping pace above it", {0.0f, 5.0f, 3.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0.0f, 0,
          {0.0f, 10.0f, 1.0f}, {0.1f, 0.0f, 0.0f}},
         {"walking past far above it", {-3.0f, 5.0f, 3.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
         {"walking across behind it", {-6.0f, 20.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
