@@ -78,6 +78,8 @@ TEST(gcCameraOccludersTest, LooksAtTheShareCoveredAndWhoIsNearer)
             EXPECT_NEAR(s.fNearer, row.nearer, 1e-5f);
         }
     }
+    // The gap to the eye: 5 from it, less the body's half diagonal.
+    EXPECT_NEAR(LookAt({0.0f, 5.0f, 0.0f}, kHalf, 0.0f, kFollowed, {3, -2, 1}).fEyeGap, 5.0f - 1.118034f, 1e-5f);
     // Nothing followed on the screen: nothing is covered.
     EXPECT_EQ(O::CoveredShare({-1, -1, 1, 1}, {0, 0, 0, 1}), 0.0f);
     EXPECT_EQ(O::CoveredShare({-1, -1, 1, 1}, {0, 0, 0, 0}), 0.0f);
