@@ -4,6 +4,10 @@
 // keep apart by their own neighbour test), so the camera passes through
 // them; a creature that chases the followed entity from behind would
 // otherwise hide it, and fill the whole picture as it passes the camera.
+// A fade starts before the creature covers the followed entity (its screen
+// box is watched with a margin and ahead along its motion), runs over
+// several frames both ways, and holds a while after the creature leaves, so
+// that one walking along the edge does not blink. Game thread only.
 #pragma once
 
 #include "cCore/cTimeValue.h"
@@ -14,46 +18,101 @@
 
 class gcCameraOccluders {
 public:
+    // The fade's rules.
     // The alpha of a creature that stands in front of the followed entity.
     static constexpr float kSeeThrough = 0.3f;
     // The share of the followed entity's screen box a creature nearer the
-    // camera must cover to count as in front of it.
-    static constexpr float kHiddenShare = 0.25f;
+    // camera may cover drawn solid: below it the followed one stays readable.
+    static constexpr float kHiddenShare = 0.2f;
+    // The creature's screen box is watched grown on each side by this share
+    // of the followed box's half width and half height...
+    static constexpr float kMargin = 0.5f;
+    // ...and swept to where its motion across the screen takes it in this
+    // time (seconds): about the fade's length, so a creature walking in is
+    // see-through by the time it covers the followed one.
+    static constexpr float kLookAhead = 0.3f;
+    // The share of the followed box that watched box must cover to start
+    // the fade: low, so a creature's edge reaching the margin starts it.
+    static constexpr float kWatchShare = 0.05f;
+    // How long (seconds) a creature stays see-through once its watched box
+    // last covered kWatchShare: one on the margin's edge does not blink.
+    static constexpr float kHoldTime = 0.5f;
     // Within this distance of the camera a creature's body fades out, to
     // nothing as it touches the camera: one about to pass the camera would
-    // fill the picture.
+    // fill the picture. Watched ahead along its motion as well.
     static constexpr float kHideDistance = 2.0f;
     // How fast a creature's alpha moves towards what its place asks: from
-    // solid to kSeeThrough in about five frames.
-    static constexpr float kAlphaPerSecond = 4.0f;
+    // solid to kSeeThrough in seven frames of a 30 Hz tick...
+    static constexpr float kAlphaPerSecond = 3.0f;
+    // ...and never more than this in one tick, however long: no fade is
+    // over in fewer than six frames.
+    static constexpr float kMaxStep = 0.125f;
     static constexpr int kMaxEntries = gcCreature::kMaxActive;
 
-    // The alpha a creature's place asks for, seen from the eye (the camera's
-    // frame): centre and half sizes (x, y across, z up) of the creature's
-    // body and of the followed entity's.
-    static float TargetAlpha(const mOCS& eye, const mVec3& centre, const mVec3& halfSize, const mVec3& followed,
-                             const mVec3& followedHalfSize);
+    // A body's box on the screen, as tangents of the view: left, bottom,
+    // right and top (x right, y up).
+    struct ScreenBox {
+        float x0, y0, x1, y1;
+    };
+    // What one look at a creature finds, from the eye (the camera's frame).
+    struct Sight {
+        ScreenBox box;       // the creature's
+        ScreenBox followed;  // the followed entity's
+        bool bInView;        // some of the creature is in front of the eye
+        // How far the creature stands nearer the eye than the followed
+        // entity's far side, along the view: above 0, it is in front.
+        float fNearer;
+        // The gap between the creature's body and the eye.
+        float fEyeGap;
+    };
+    // What is kept of a creature from tick to tick.
+    struct Track {
+        float fAlpha = 1.0f;
+        float fHold = 0.0f;  // seconds it stays see-through
+        bool bLooked = false;
+        Sight last = {};  // the previous look, when bLooked
+    };
 
-    // One tick of dT: every active creature but the followed one eases
-    // towards its target alpha, seen from the eye; those eased back to
-    // solid are let go, and one no longer active is made solid at once.
+    // The box of a body (its frame and half sizes along the frame's right,
+    // forward and up) seen from the eye: its eight corners projected; those
+    // at or behind the eye are taken a little in front of it, so the box
+    // only grows. False for a body wholly behind the eye.
+    static bool Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut);
+    // The share of the followed box the other covers: 0 to 1; 0 for an
+    // empty followed box.
+    static float CoveredShare(const ScreenBox& box, const ScreenBox& followed);
+    // Looks at a creature from the eye: frame and half sizes (x, y across,
+    // z up) of its body and of the followed entity's.
+    static Sight Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize, const mOCS& followed,
+                      const mVec3& followedHalfSize);
+    // The alpha a look asks for now, ahead along the motion since the
+    // track's last look (fDt seconds ago), with the track's hold: it sets
+    // the hold when the creature is or is about to be in front, and counts
+    // it down over fDt otherwise.
+    static float TargetAlpha(const Sight& sight, float fDt, Track* pTrack);
+    // One tick of fDt seconds: the track's alpha eased towards the look's
+    // target; the look is kept for the next tick.
+    static void Step(const Sight& sight, float fDt, Track* pTrack);
+
+    // One tick of dT: every active creature but the followed one is looked
+    // at from the eye and eases towards its target alpha; one no longer
+    // active is made solid at once.
     void Update(const mOCS& eye, gcEntity& followed, cTimeValue dT);
-    // Every creature held see-through is made solid again at once: the
-    // camera follows nothing.
+    // Every creature held see-through is made solid again at once and every
+    // track dropped: the camera follows nothing, or starts anew. Creatures
+    // no longer in the world are skipped by their handles.
     void Clear();
-    // The entries dropped untouched: a map starts, and its creatures are
-    // made anew, solid.
-    void Forget() { m_nEntries = 0; }
-    int Count() const { return m_nEntries; }
+    // The creatures held see-through (or fading).
+    int Count() const;
 
 private:
     struct Entry {
         gcEntityHandle hEntity;
-        float fAlpha;
+        Track track;
         bool bSeen;  // among the active creatures this tick
     };
     // The entry of the creature, made (solid) when there is none and room.
-    Entry* Find(const gcEntity& creature, bool bMake);
+    Entry* Find(const gcEntity& creature);
     // The model's alpha: the lower of the entity's own opacity (it may be
     // fading out) and the entry's.
     static void Apply(gcEntity& creature, float fAlpha);

@@ -11,6 +11,10 @@
 
 namespace {
 
+// Corners nearer the eye plane than this (or behind it) are taken at it:
+// their box grows towards the screen's edges instead of flipping.
+constexpr float kNearestDepth = 0.05f;
+
 // The body's half sizes: the mesh's collider box, or none.
 mVec3 HalfSize(const gcEntity& entity)
 {
@@ -18,90 +22,153 @@ mVec3 HalfSize(const gcEntity& entity)
     return pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
 }
 
-// The entity's centre in the world; false when its region is not resident.
-bool WorldCentre(gcEntity& entity, mVec3* pOut)
+// The entity's frame in the world; false when its region is not resident.
+bool WorldFrame(gcEntity& entity, mOCS* pOut)
 {
     const eZone* pZone = gcEntityWorld::GetRegionZone(entity.m_nRegionId);
     if (!pZone)
         return false;
     if (entity.m_model.m_nGeomFlags & eGeom::kDirty)
         entity.m_model.UpdateLocalToZone();
-    pOut->Xform(entity.m_model.m_localToZone.origin, pZone->m_localToWorld);
+    pOut->Xform(entity.m_model.m_localToZone, pZone->m_localToWorld);
     return true;
 }
 
-// Where a body lies on the screen, as tangents of the view: centre (x
-// right, y up) and half extents. Only for a depth above 0.
-struct Extent {
-    float x, y, w, h;
-};
+using ScreenBox = gcCameraOccluders::ScreenBox;
 
-Extent Project(const mOCS& eye, const mVec3& d, float depth, const mVec3& halfSize)
+float Width(const ScreenBox& b) { return b.x1 - b.x0; }
+float Height(const ScreenBox& b) { return b.y1 - b.y0; }
+
+// Where a value is heading: now, moved on by its change since the last
+// look, k times over.
+float Ahead(float fNow, float fLast, float k) { return fNow + (fNow - fLast) * k; }
+
+// The box ahead along its motion relative to the followed box's centre
+// (both move on the screen: the creature, the followed entity and the
+// camera), k times its change since the last look.
+ScreenBox BoxAhead(const gcCameraOccluders::Sight& now, const gcCameraOccluders::Sight& last, float k)
 {
-    const float across = std::max(halfSize.x, halfSize.y);
-    return {d.Dot(eye.basis.right) / depth, d.Dot(eye.basis.up) / depth, across / depth, halfSize.z / depth};
+    const float cx = 0.5f * (now.followed.x0 + now.followed.x1), cy = 0.5f * (now.followed.y0 + now.followed.y1);
+    const float lx = 0.5f * (last.followed.x0 + last.followed.x1), ly = 0.5f * (last.followed.y0 + last.followed.y1);
+    return {cx + Ahead(now.box.x0 - cx, last.box.x0 - lx, k), cy + Ahead(now.box.y0 - cy, last.box.y0 - ly, k),
+            cx + Ahead(now.box.x1 - cx, last.box.x1 - lx, k), cy + Ahead(now.box.y1 - cy, last.box.y1 - ly, k)};
+}
+
+// The box watched for a creature: where it is and where it is heading,
+// grown by the margin.
+ScreenBox Watched(const ScreenBox& now, const ScreenBox& ahead, const ScreenBox& followed)
+{
+    const float mx = 0.5f * gcCameraOccluders::kMargin * Width(followed);
+    const float my = 0.5f * gcCameraOccluders::kMargin * Height(followed);
+    return {std::min(now.x0, ahead.x0) - mx, std::min(now.y0, ahead.y0) - my, std::max(now.x1, ahead.x1) + mx,
+            std::max(now.y1, ahead.y1) + my};
 }
 
 }  // namespace
 
-float gcCameraOccluders::TargetAlpha(const mOCS& eye, const mVec3& centre, const mVec3& halfSize,
-                                     const mVec3& followed, const mVec3& followedHalfSize)
+bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut)
 {
+    ScreenBox box = {1e30f, 1e30f, -1e30f, -1e30f};
+    bool bInFront = false;
+    for (int i = 0; i < 8; ++i) {
+        const mVec3 d = body.origin - eye.origin + body.basis.right * ((i & 1) ? halfSize.x : -halfSize.x) +
+                        body.basis.forward * ((i & 2) ? halfSize.y : -halfSize.y) +
+                        body.basis.up * ((i & 4) ? halfSize.z : -halfSize.z);
+        bInFront = bInFront || d.Dot(eye.basis.forward) > 0.0f;
+        const float fDepth = std::max(d.Dot(eye.basis.forward), kNearestDepth);
+        const float x = d.Dot(eye.basis.right) / fDepth, y = d.Dot(eye.basis.up) / fDepth;
+        box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x), std::max(box.y1, y)};
+    }
+    *pOut = box;
+    return bInFront;
+}
+
+float gcCameraOccluders::CoveredShare(const ScreenBox& box, const ScreenBox& followed)
+{
+    const float fAcross = std::max(std::min(box.x1, followed.x1) - std::max(box.x0, followed.x0), 0.0f);
+    const float fUp = std::max(std::min(box.y1, followed.y1) - std::max(box.y0, followed.y0), 0.0f);
+    const float fArea = Width(followed) * Height(followed);
+    return fArea > 0.0f ? fAcross * fUp / fArea : 0.0f;
+}
+
+gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize,
+                                                 const mOCS& followed, const mVec3& followedHalfSize)
+{
+    const mVec3& centre = body.origin;
+    // Nearer than the followed entity's far side: a creature that the
+    // followed one runs into or through covers it.
+    const float fFarSide = (followed.origin - eye.origin).Dot(eye.basis.forward) +
+                           std::max(followedHalfSize.x, followedHalfSize.y);
+    Sight sight;
+    sight.bInView = Project(eye, body, halfSize, &sight.box);
+    Project(eye, followed, followedHalfSize, &sight.followed);
+    sight.fNearer = fFarSide - (centre - eye.origin).Dot(eye.basis.forward);
+    sight.fEyeGap = (centre - eye.origin).Length() - halfSize.Length();
+    return sight;
+}
+
+float gcCameraOccluders::TargetAlpha(const Sight& sight, float fDt, Track* pTrack)
+{
+    // How many times its change since the last look the sight moves on in
+    // the look-ahead time; a first look sees no motion.
+    const Sight& last = pTrack->bLooked ? pTrack->last : sight;
+    const float k = fDt > 0.0f ? kLookAhead / fDt : 0.0f;
+    const bool bNearer =
+        sight.bInView && (sight.fNearer > 0.0f || Ahead(sight.fNearer, last.fNearer, k) > 0.0f);
+    const ScreenBox watched = Watched(sight.box, BoxAhead(sight, last, k), sight.followed);
+    if (bNearer && CoveredShare(watched, sight.followed) >= kWatchShare)
+        pTrack->fHold = kHoldTime;
+    else
+        pTrack->fHold = std::max(pTrack->fHold - fDt, 0.0f);
     // Near the camera: fading out towards nothing as its body reaches it,
     // whether or not it stands in front of the followed entity.
-    const mVec3 dc = centre - eye.origin, df = followed - eye.origin;
-    const float fGap = dc.Length() - halfSize.Length();
-    const float fAlpha = std::clamp(fGap / kHideDistance, 0.0f, 1.0f);
-    // Nearer than the followed entity's far side (a creature that the
-    // followed one runs into or through covers it), and over a good share
-    // of it on the screen: one beside it, overlapping its edge, stays solid.
-    const float fDepth = dc.Dot(eye.basis.forward);
-    const float fFollowedDepth = df.Dot(eye.basis.forward);
-    if (fDepth <= 0.0f || fFollowedDepth <= 0.0f ||
-        fDepth >= fFollowedDepth + std::max(followedHalfSize.x, followedHalfSize.y))
-        return fAlpha;
-    const Extent c = Project(eye, dc, fDepth, halfSize);
-    const Extent f = Project(eye, df, fFollowedDepth, followedHalfSize);
-    const float fAcross = std::min(c.x + c.w, f.x + f.w) - std::max(c.x - c.w, f.x - f.w);
-    const float fUp = std::min(c.y + c.h, f.y + f.h) - std::max(c.y - c.h, f.y - f.h);
-    const bool bOver = fAcross > 0.0f && fUp > 0.0f && fAcross * fUp > kHiddenShare * (4.0f * f.w * f.h);
-    return bOver ? kSeeThrough * fAlpha : fAlpha;
+    const float fGap = std::min(sight.fEyeGap, Ahead(sight.fEyeGap, last.fEyeGap, k));
+    const float fNear = std::clamp(fGap / kHideDistance, 0.0f, 1.0f);
+    return pTrack->fHold > 0.0f ? kSeeThrough * fNear : fNear;
+}
+
+void gcCameraOccluders::Step(const Sight& sight, float fDt, Track* pTrack)
+{
+    const float fWanted = TargetAlpha(sight, fDt, pTrack);
+    const float fStep = std::min(kAlphaPerSecond * fDt, kMaxStep);
+    const float fFrom = pTrack->fAlpha;
+    pTrack->fAlpha = fWanted < fFrom ? std::max(fFrom - fStep, fWanted) : std::min(fFrom + fStep, fWanted);
+    pTrack->last = sight;
+    pTrack->bLooked = true;
 }
 
 void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue dT)
 {
-    mVec3 target;
-    if (!WorldCentre(followed, &target)) {
+    mOCS target;
+    if (!WorldFrame(followed, &target)) {
         Clear();
         return;
     }
     const mVec3 targetHalf = HalfSize(followed);
-    const float fStep = kAlphaPerSecond * static_cast<float>(dT.m_nTicks) /
-                        static_cast<float>(cTimeValue::TICKS_PER_SECOND);
+    const float fDt = static_cast<float>(dT.m_nTicks) / static_cast<float>(cTimeValue::TICKS_PER_SECOND);
     for (int i = 0; i < m_nEntries; ++i)
         m_entries[i].bSeen = false;
     for (gcCreature* p : gcCreature::s_pActiveCreatures) {
-        mVec3 centre;
-        if (!p || p == &followed || !WorldCentre(*p, &centre))
+        mOCS body;
+        if (!p || p == &followed || !WorldFrame(*p, &body))
             continue;
-        const float fWanted = TargetAlpha(eye, centre, HalfSize(*p), target, targetHalf);
-        Entry* pEntry = Find(*p, fWanted < 1.0f);
+        Entry* pEntry = Find(*p);
         if (!pEntry)
             continue;
-        const float fFrom = pEntry->fAlpha;
-        pEntry->fAlpha = fWanted < fFrom ? std::max(fFrom - fStep, fWanted) : std::min(fFrom + fStep, fWanted);
+        const float fFrom = pEntry->track.fAlpha;
+        Step(Look(eye, body, HalfSize(*p), target, targetHalf), fDt, &pEntry->track);
         pEntry->bSeen = true;
-        Apply(*p, pEntry->fAlpha);
+        if (pEntry->track.fAlpha < 1.0f || fFrom < 1.0f)
+            Apply(*p, pEntry->track.fAlpha);
     }
-    // Let go of the solid ones; one no longer active in the world is made
-    // solid at once.
+    // Let go of those no longer active in the world, made solid at once.
     int n = 0;
     for (int i = 0; i < m_nEntries; ++i) {
         gcEntity* p = gcEntityMgr::GetPtr(m_entries[i].hEntity);
-        if (p && !m_entries[i].bSeen)
-            Apply(*p, 1.0f);
-        else if (p && m_entries[i].fAlpha < 1.0f)
+        if (p && m_entries[i].bSeen)
             m_entries[n++] = m_entries[i];
+        else if (p && m_entries[i].track.fAlpha < 1.0f)
+            Apply(*p, 1.0f);
     }
     m_nEntries = n;
 }
@@ -109,19 +176,27 @@ void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue d
 void gcCameraOccluders::Clear()
 {
     for (int i = 0; i < m_nEntries; ++i)
-        if (gcEntity* p = gcEntityMgr::GetPtr(m_entries[i].hEntity))
+        if (gcEntity* p = gcEntityMgr::GetPtr(m_entries[i].hEntity); p && m_entries[i].track.fAlpha < 1.0f)
             Apply(*p, 1.0f);
     m_nEntries = 0;
 }
 
-gcCameraOccluders::Entry* gcCameraOccluders::Find(const gcEntity& creature, bool bMake)
+int gcCameraOccluders::Count() const
+{
+    int n = 0;
+    for (int i = 0; i < m_nEntries; ++i)
+        n += m_entries[i].track.fAlpha < 1.0f || m_entries[i].track.fHold > 0.0f;
+    return n;
+}
+
+gcCameraOccluders::Entry* gcCameraOccluders::Find(const gcEntity& creature)
 {
     for (int i = 0; i < m_nEntries; ++i)
         if (m_entries[i].hEntity == creature.m_handle)
             return &m_entries[i];
-    if (!bMake || m_nEntries == kMaxEntries)
+    if (m_nEntries == kMaxEntries)
         return nullptr;
-    m_entries[m_nEntries] = {creature.m_handle, 1.0f, false};
+    m_entries[m_nEntries] = {creature.m_handle, Track(), false};
     return &m_entries[m_nEntries++];
 }
 

@@ -105,7 +105,7 @@ void gcGameCamera::Reset(bool bFull)
     LookAtNone(true);
     m_nFlags &= ~(kReorienting | kAlternate | kBehindEntity);
     m_fReorientSpeedFactor = kDefaultReorientFactor;
-    m_occluders.Forget();
+    m_occluders.Clear();
     // A fade or letterbox that runs while a map changes goes on across it.
     if (bFull) {
         ClearEffects();
