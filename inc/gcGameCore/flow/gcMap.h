@@ -151,6 +151,11 @@ public:
     // fixed 20-tick step a frame until the end is requested and no pausing
     // dialog is open; then tears the map's run down.
     void Run();
+    // Called after each frame of Run (update, cull and flip done) with the
+    // frame's number in the run from 0, for a tool that watches play and
+    // only reads; null (the default) calls nothing. Returns the previous one.
+    using FrameObserver = void (*)(int nFrameOfRun);
+    static FrameObserver SetFrameObserver(FrameObserver observer);
     // One simulation tick, in the fixed order of the game.
     void Update(const gcMsgTick& tick);
     // The game camera's culled scene under the map's light.

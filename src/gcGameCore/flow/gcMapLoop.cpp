@@ -44,6 +44,8 @@ gcMapCinematics* gcMapCinematics::s_pCinematics = nullptr;
 
 namespace {
 
+gcMap::FrameObserver s_frameObserver = nullptr;
+
 const cTimeValue kTick(cTimeValue::TICKS_PER_SECOND / 30);
 const cTimeValue kSfxFadeOut(198);  // 0.33 s
 const cTimeValue kSfxFadeIn(60);    // 0.1 s
@@ -111,16 +113,26 @@ void gcMap::StartRun(const gcMsgTick& tick)
     Cull();
 }
 
+gcMap::FrameObserver gcMap::SetFrameObserver(FrameObserver observer)
+{
+    const FrameObserver old = s_frameObserver;
+    s_frameObserver = observer;
+    return old;
+}
+
 void gcMap::Run()
 {
     const gcMsgTick tick(kTick);
     StartRun(tick);
     bool bFirstFrame = true;
+    int nFrame = 0;
     while (cUpdateOS()) {
         Draw();
         Update(tick);
         Cull();
         eVideo::Flip();
+        if (s_frameObserver)
+            s_frameObserver(nFrame++);
         // Said once: a run's log shows where loading ends and play begins.
         if (bFirstFrame) {
             cLogInfo_("gcMap: map %d is running: its first frame is shown", m_nMapId + 1);

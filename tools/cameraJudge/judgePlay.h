@@ -1,0 +1,29 @@
+#pragma once
+// Plays one route of the camera judge: the game started as the program
+// starts it headless (virtual clock, no drawing), the route's input
+// replayed on port 0, the probe and the rules run after every frame of the
+// map loop. Each route runs in a child process of its own, so that it
+// starts from the same state as the program does and the same input file
+// plays it again frame for frame. Main thread of a process that has not
+// started the game.
+
+#include <cstdint>
+#include <string>
+
+#include "judgeRoute.h"
+#include "judgeRules.h"
+
+namespace cameraJudge {
+
+struct PlayFigures {
+    uint64_t nFrames = 0;  // frames shown, menu and loading included
+    uint64_t nFollow = 0;  // of those, frames of follow play checked
+};
+
+// Plays the route for nFrames frames (the program's --frames) on the data,
+// its frames checked into *pRules under nSeed. False when the game could
+// not be run (logged to stderr).
+bool PlayRoute(const std::string& dataDir, const Route& route, uint32_t nSeed, uint64_t nFrames,
+               cameraJudgeRules* pRules, PlayFigures* pFigures);
+
+}  // namespace cameraJudge

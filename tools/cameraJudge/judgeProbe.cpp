@@ -1,0 +1,255 @@
+// Reading the judge's facts of a frame from the game: see the header.
+#include "judgeProbe.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "eEngine/eColliderRay.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eMesh.h"
+#include "eEngine/eModel.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/creatures/gcCreature.h"
+#include "gcGameCore/creatures/gcPlayer.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
+#include "gcGameCore/flow/gcMap.h"
+#include "judgeScreen.h"
+
+namespace cameraJudge {
+
+namespace {
+
+constexpr float kDegrees = 57.29577951f;
+// A ray counts as blocked when it stops this far short of its end.
+constexpr float kRayTolerance = 0.001f;
+// Still: moved less than this in a frame.
+constexpr float kStillDistance = 0.0001f;
+// The points on the player the rays aim at, as shares of its half sizes:
+// the centre and the corners of the box half its size.
+constexpr float kRayPointShare = 0.5f;
+// The head: this share of the half height above the centre.
+constexpr float kHeadShare = 0.8f;
+
+// The entity's frame in the world; false when its region is not resident.
+// Read only: a frame not yet brought up to date is taken from its parent
+// frame, which for a top-level entity is its zone's.
+bool EntityWorld(const gcEntity& entity, mOCS* pOut)
+{
+    const eZone* pZone = gcEntityWorld::GetRegionZone(entity.m_nRegionId);
+    if (!pZone)
+        return false;
+    const eModel& model = entity.m_model;
+    const bool bStale = (model.m_nGeomFlags & eGeom::kDirty) && !model.m_pParent;
+    pOut->Xform(bStale ? model.m_localToParent : model.m_localToZone, pZone->m_localToWorld);
+    return true;
+}
+
+mVec3 HalfSize(const gcEntity& entity)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    return pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
+}
+
+// The lowest alpha its draw records carry (the creature as drawn).
+float DrawnAlpha(const eModel& model)
+{
+    uint32_t nAlpha = 255;
+    for (int i = 0; i < model.m_nDrawInfos; ++i)
+        nAlpha = std::min(nAlpha, model.m_pDrawInfos[i].materialState.m_nColor >> 24);
+    return static_cast<float>(nAlpha) / 255.0f;
+}
+
+// The distance along from-to at which the camera's collision stops a ray
+// (the ignored node passed through); the segment's length when nothing does.
+float RayReach(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* pIgnore)
+{
+    mVec3 dir = to - from;
+    const float fLength = dir.Normalize();
+    if (fLength <= kRayTolerance)
+        return fLength;
+    eColliderRay ray;
+    ray.m_ray.origin = from;
+    ray.m_ray.dir = dir;
+    ray.m_ray.length = fLength;
+    ray.m_nCollisionMask = nMask;
+    if (pIgnore)
+        ray.AddIgnore(pIgnore, true);
+    ray.ClearHit();
+    eZone::CollisionCullAll(ray);
+    if (!eZone::CollideAllRay(&ray))
+        return fLength;
+    return std::min(ray.m_rayHit.fDistance, fLength);
+}
+
+bool Blocked(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* pIgnore)
+{
+    return RayReach(from, to, nMask, pIgnore) < from.Dist(to) - kRayTolerance;
+}
+
+// How far the collision reaches into the sphere round the camera: rays out
+// along the axes and the diagonals (only faces towards the camera stop one).
+float EmbedDepth(const mVec3& camera, uint32_t nMask, const eGeom* pIgnore)
+{
+    float fDepth = 0.0f;
+    for (int x = -1; x <= 1; ++x) {
+        for (int y = -1; y <= 1; ++y) {
+            for (int z = -1; z <= 1; ++z) {
+                const int nAxes = (x != 0) + (y != 0) + (z != 0);
+                if (nAxes != 1 && nAxes != 3)
+                    continue;
+                mVec3 dir(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+                dir.Normalize();
+                const float fReach = RayReach(camera, camera + dir * cameraJudgeProbe::kClearRadius, nMask, pIgnore);
+                fDepth = std::max(fDepth, cameraJudgeProbe::kClearRadius - fReach);
+            }
+        }
+    }
+    return fDepth > kRayTolerance ? fDepth : 0.0f;
+}
+
+// How far behind collision the camera stands, seen from the point (0: in
+// the open). Both ways, as a ray meets only the faces turned towards it.
+float Behind(const mVec3& from, const mVec3& camera, uint32_t nMask, const eGeom* pIgnore)
+{
+    const float fLength = from.Dist(camera);
+    const float fOut = RayReach(from, camera, nMask, pIgnore);
+    const float fIn = RayReach(camera, from, nMask, pIgnore);
+    float fBehind = 0.0f;
+    if (fOut < fLength - kRayTolerance)
+        fBehind = fLength - fOut;
+    if (fIn < fLength - kRayTolerance)
+        fBehind = std::max(fBehind, std::max(fIn, kRayTolerance));
+    return fBehind;
+}
+
+bool ScreenViewOf(const eCamera& camera, ScreenView* pView)
+{
+    float fFar = 0.0f;
+    camera.m_frustum.GetPerspective(&pView->fNear, &fFar, &pView->fLeft, &pView->fRight, &pView->fTop,
+                                    &pView->fBottom);
+    pView->eye = camera.m_cameraToWorld;
+    return pView->fNear > 0.0f && pView->fRight > pView->fLeft && pView->fTop > pView->fBottom;
+}
+
+// The rays from the camera to the player's centre and the corners of its
+// half-sized box: how many of them the world blocks.
+void CountBlocked(const mOCS& world, const mVec3& half, const mVec3& camera, uint32_t nMask, const eGeom* pIgnore,
+                  FrameFacts* pOut)
+{
+    mVec3 points[9];
+    BoxCorners(world, half * kRayPointShare, points);
+    points[8] = world.origin;
+    pOut->nRays = 9;
+    for (const mVec3& p : points)
+        pOut->nBlocked += Blocked(camera, p, nMask, pIgnore) ? 1 : 0;
+}
+
+void ReadCreatures(const ScreenView& view, const gcEntity& player, const Outline& playerOutline, FrameFacts* pOut)
+{
+    const float fPlayerDist = pOut->cameraPos.Length();
+    for (gcCreature* p : gcCreature::s_pActiveCreatures) {
+        mOCS world;
+        if (!p || p == &player || !p->IsActive() || !EntityWorld(*p, &world))
+            continue;
+        if (pOut->nCreatures == FrameFacts::kMaxCreatures)
+            break;
+        mVec3 corners[8];
+        BoxCorners(world, HalfSize(*p), corners);
+        CreatureFacts& c = pOut->creatures[pOut->nCreatures++];
+        c.nId = p->m_handle.m_nValue;
+        c.fCover = CoveredShare(playerOutline, ProjectBox(view, corners));
+        c.bNearer = view.eye.origin.Dist(world.origin) < fPlayerDist;
+        c.fAlpha = DrawnAlpha(p->m_model);
+    }
+}
+
+}  // namespace
+
+void cameraJudgeProbe::Read(int nFrameOfRun, FrameFacts* pOut)
+{
+    *pOut = FrameFacts();
+    const gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
+    mOCS playerWorld;
+    ScreenView view;
+    const gcGameCamera* pCamera = gcGameCamera::Get();
+    if (!pPlayer || !Following(*pPlayer) || !EntityWorld(*pPlayer, &playerWorld) ||
+        !ScreenViewOf(pCamera->m_camera, &view)) {
+        m_nPlaces = 0;
+        return;
+    }
+    pOut->bFollow = true;
+    bool bPlacedAnew = false;
+    pOut->bStill = NothingMoved(*pPlayer, playerWorld.origin, &bPlacedAnew) && InputIdle();
+    pOut->bCut = nFrameOfRun == 0 || bPlacedAnew;
+    const mVec3 half = HalfSize(*pPlayer);
+    mVec3 corners[8];
+    BoxCorners(playerWorld, half, corners);
+    const Outline outline = ProjectBox(view, corners);
+    pOut->fCoverage = ScreenShare(outline);
+    const mBasis& axes = view.eye.basis;
+    pOut->forward = axes.forward;
+    pOut->up = axes.up;
+    pOut->fPitchDown = std::asin(std::clamp(-axes.forward.z, -1.0f, 1.0f)) * kDegrees;
+    const mVec3& camera = view.eye.origin;
+    pOut->cameraPos = camera - playerWorld.origin;
+    const uint32_t nMask = pCamera->m_nCollisionMask;
+    const eGeom* pIgnore = &pPlayer->m_model;
+    pOut->fEmbedDepth = EmbedDepth(camera, nMask, pIgnore);
+    mVec3 head;
+    head.Xform(mVec3(0.0f, 0.0f, half.z * kHeadShare), playerWorld);
+    pOut->fBeyond = std::min(Behind(playerWorld.origin, camera, nMask, pIgnore), Behind(head, camera, nMask, pIgnore));
+    CountBlocked(playerWorld, half, camera, nMask, pIgnore, pOut);
+    ReadCreatures(view, *pPlayer, outline, pOut);
+}
+
+bool cameraJudgeProbe::Following(const gcEntity& player)
+{
+    const gcMap* pMap = gcMap::s_pMap;
+    const gcGameCamera* pCamera = gcGameCamera::Get();
+    if (!pMap || pMap->IsCinematicPlaying() || (pMap->m_nFlags & (gcMap::kFlagPaused | gcMap::kFlagCinematicLeadIn)))
+        return false;
+    return pCamera->m_PosCtrl.Mode == gcGameCamera::POSCTRL_FOLLOWENTITY &&
+           pCamera->m_LookAtCtrl.Mode == gcGameCamera::LOOKATCTRL_LOOKATENTITY &&
+           gcEntityMgr::GetPtr(pCamera->m_PosCtrl.hEntity) == &player &&
+           gcEntityMgr::GetPtr(pCamera->m_LookAtCtrl.hEntity) == &player;
+}
+
+bool cameraJudgeProbe::NothingMoved(const gcEntity& player, const mVec3& playerWorld, bool* pPlacedAnew)
+{
+    Place now[FrameFacts::kMaxCreatures + 1];
+    int n = 0;
+    now[n++] = {player.m_handle.m_nValue, player.m_nRegionId, player.m_model.m_localToParent.origin};
+    for (gcCreature* p : gcCreature::s_pActiveCreatures) {
+        mOCS world;
+        if (p && p != &player && EntityWorld(*p, &world) && world.origin.Dist(playerWorld) < kNearCreature &&
+            n < FrameFacts::kMaxCreatures + 1)
+            now[n++] = {p->m_handle.m_nValue, p->m_nRegionId, p->m_model.m_localToParent.origin};
+    }
+    bool bStill = m_nPlaces > 0;
+    for (int i = 0; i < n; ++i) {
+        const Place* pWas = std::find_if(m_places, m_places + m_nPlaces, [&](const Place& w) { return w.nId == now[i].nId; });
+        const bool bSame = pWas != m_places + m_nPlaces && pWas->nRegion == now[i].nRegion;
+        const float fMoved = bSame ? pWas->local.Dist(now[i].local) : 0.0f;
+        bStill = bStill && bSame && fMoved < kStillDistance;
+        if (i == 0)
+            *pPlacedAnew = fMoved > kPlacedAnew;
+    }
+    std::copy(now, now + n, m_places);
+    m_nPlaces = n;
+    return bStill;
+}
+
+bool cameraJudgeProbe::InputIdle()
+{
+    const int nPort = std::clamp(gcPlayer::Get()->m_nControllerId, 0, eInput::kMaxControllers - 1);
+    const eInput::eInputState& state = eInput::s_joyState[nPort];
+    for (int i = 0; i < eInput::JOYBTN_COUNT; ++i) {
+        // The two stick "Z" axes are never set: they read -1 at rest.
+        if (i != eInput::JOYBTN_LTHUMBZ && i != eInput::JOYBTN_RTHUMBZ && state.fCurrentState[i] != 0.0f)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace cameraJudge
