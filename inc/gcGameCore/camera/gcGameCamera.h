@@ -74,6 +74,7 @@ public:
         static constexpr float kMaxSteeredHeadingGain = 0.99f;
         static constexpr float kPitchGainKeep = 0.875f;    // the pitch gain eases to its goal by this
         static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: the view is where it is wanted
+        static constexpr float kPitchBackMargin = 1.0f;    // a lowered pitch this near the goal is back
 
         // Fit: where the camera can stand among walls and ceilings.
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
@@ -87,6 +88,15 @@ public:
         // keeps each tick (the entity grows on screen by at most a ninth a
         // tick), and the most it lets out a tick likewise.
         static constexpr float kPullInKeep = 0.9f;
+
+        // Rest: an entity that stands, nothing steering the camera and its
+        // swing behind done, brings it to rest (eased for ever, or pumping
+        // between a wall's pull-in and its let-out, it would never stop):
+        // its moves shrink from kRestFrom on to nothing at kRestBy.
+        static constexpr cTimeValue kRestFrom{540};
+        static constexpr cTimeValue kRestBy{1080};
+        static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
+        static constexpr float kRestSwing = 3.0f;          // a swing behind this far from its goal goes on
 
         // Settle: how the distance comes back out.
         static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out
@@ -286,6 +296,11 @@ public:
     gcGameCameraParams m_params;
     uint32_t m_nCollisionMask = 1;
     float m_fSqueezeSide = 1.0f;  // the way a squeezed follow camera last turned: +1 or -1
+    // The world (a ceiling, a wall) lowered the follow pitch and it has not
+    // yet eased back to the goal: it eases back even while the entity moves.
+    bool m_bFollowPitchLowered = false;
+    cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not swinging or steered
+    mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot it stands at
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -368,7 +383,7 @@ private:
         float fWallDist = 0.0f;  // how far the wall test reaches
     };
     // The entity and the pivot; false when the entity is gone.
-    bool StartFollowTick(FollowStart* pStart);
+    bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
     // Heading and pitch behind the entity: the goal, then each eased.
     void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
     void SetFollowGoal(const FollowStart& s);
@@ -389,6 +404,11 @@ private:
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.
     float SettleDistance(cTimeValue dT, const FollowFit& fit);
+    // How long the entity has stood (its pivot still), nothing steering.
+    void UpdateStillTime(const FollowStart& s, cTimeValue dT);
+    // How much of this tick's move the camera makes: 1, shrinking to 0 as
+    // the entity has stood from kRestFrom to kRestBy.
+    float RestShare() const;
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);

@@ -96,6 +96,8 @@ void gcGameCamera::ReseedPosFilter(const mVec3& pos)
     ctrl.fPosVel = 0.0f;
     ctrl.posVel.Set(0.0f, 0.0f, 0.0f);
     m_fFollowEntityHK = m_fFollowEntityPK = 1.0f;
+    m_bFollowPitchLowered = false;
+    m_followStillTime = cTimeValue(0);
 }
 
 void gcGameCamera::Reset(bool bFull)

@@ -130,7 +130,7 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
     return fHeading;
 }
 
-bool gcGameCamera::StartFollowTick(FollowStart* pStart)
+bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
 {
     mOCS world;
     FollowStart& s = *pStart;
@@ -148,6 +148,7 @@ bool gcGameCamera::StartFollowTick(FollowStart* pStart)
     s.fPitch = Pitch(dir);
     const float fBehindCos = std::cos(m_params.m_fOffsets[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
     s.bBehind = s.bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(world.basis.forward) >= fBehindCos;
+    UpdateStillTime(s, tick.dT);
     return true;
 }
 
@@ -205,10 +206,13 @@ float gcGameCamera::EaseFollowHeading(const FollowStart& s, bool bSteered)
 // above the goal it eases back, moving or not (kept, the pitch that walking
 // towards the camera or a wall tilted it up to would never be given back);
 // below level it goes no further (a climbing flyer would otherwise draw it
-// beneath). Never steeper than kMaxPitch.
+// beneath). A pitch the world lowered eases back to the goal, moving or
+// not, once what lowered it is gone. Never steeper than kMaxPitch.
 float gcGameCamera::EaseFollowPitch(const FollowStart& s, bool bSteered)
 {
-    const bool bFree = s.bMoving && !bSteered;
+    if (m_bFollowPitchLowered && s.fPitch >= m_curDesiredHPR.y - R::kPitchBackMargin)
+        m_bFollowPitchLowered = false;
+    const bool bFree = s.bMoving && !bSteered && !m_bFollowPitchLowered;
     const float fLevel = std::min(0.0f, m_curDesiredHPR.y);
     const float fGoal = bFree ? std::clamp(s.fPitch, fLevel, m_curDesiredHPR.y) : m_curDesiredHPR.y;
     m_fFollowEntityPK =
@@ -217,7 +221,8 @@ float gcGameCamera::EaseFollowPitch(const FollowStart& s, bool bSteered)
     return std::clamp(bFree ? std::max(fPitch, fLevel) : fPitch, -kMaxPitch, R::kMaxPitch);
 }
 
-// Targeting, the camera stands straight behind the entity at the offsets.
+// Targeting, the camera stands straight behind the entity at the offsets,
+// no steeper than kMaxPitch.
 void gcGameCamera::AimBehind(const FollowStart& s, float* pHeading, float* pPitch)
 {
     SetFollowGoal(s);
@@ -226,7 +231,7 @@ void gcGameCamera::AimBehind(const FollowStart& s, float* pHeading, float* pPitc
     *pPitch = EaseFollowPitch(s, bSteered);
     if (s.bTargeting) {
         *pHeading = s.fEntityHeading + m_params.m_fOffsets[P::OFF_HEADING];
-        *pPitch = -(s.fEntityPitch + m_params.m_fOffsets[P::OFF_PITCH]);
+        *pPitch = std::clamp(-(s.fEntityPitch + m_params.m_fOffsets[P::OFF_PITCH]), -kMaxPitch, R::kMaxPitch);
     }
 }
 
@@ -327,8 +332,11 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     const float fFloor = std::min(MinFollowDist(*s.pEntity), m_params.m_fOffsets[P::OFF_MINDIST]);
     mVec3 wall;
     bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
-    if (bHit && wall.Dist(s.pivot) < fFloor)
+    if (bHit && wall.Dist(s.pivot) < fFloor) {
+        const float fAimed = fPitch;
         bHit = Squeeze(s.pivot, fFloor, &fHeading, &fPitch, &wall);
+        m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
+    }
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
     const float fNearest = std::min(fFloor, fit.fWallDist);
@@ -363,11 +371,33 @@ float gcGameCamera::SettleDistance(cTimeValue dT, const FollowFit& fit)
     return fit.room == FollowRoom::kWallBeyond ? fit.fWallDist : m_params.m_fOffsets[P::OFF_MINDIST];
 }
 
+void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
+{
+    // A swing behind the entity is let finish first: the view rests behind it.
+    const bool bSwinging = std::fabs(Wrap180(m_curDesiredHPR.x - s.fHeading)) > R::kRestSwing;
+    const bool bStill = !s.bMoving && !bSwinging && !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
+                        s.pivot.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
+    m_followStillPivot = s.pivot;
+    m_followStillTime = bStill ? std::min(m_followStillTime + dT, R::kRestBy) : cTimeValue(0);
+}
+
+float gcGameCamera::RestShare() const
+{
+    if (m_followStillTime <= R::kRestFrom)
+        return 1.0f;
+    return static_cast<float>((R::kRestBy - m_followStillTime).m_nTicks) /
+           static_cast<float>((R::kRestBy - R::kRestFrom).m_nTicks);
+}
+
 // A camera that stands where the fit put it against a wall is not swept
-// again; shaken, it is.
+// again; shaken, it is. An entity that has stood a while brings the camera
+// to rest (see RestShare).
 void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep,
                                 float fDistTarget, mVec3* pPos)
 {
+    const float fShare = RestShare();
+    if (fShare < 1.0f)
+        pos = GetPos() + (pos - GetPos()) * fShare;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
         bSweep = true;
@@ -393,7 +423,7 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
 bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot)
 {
     FollowStart s;
-    if (!StartFollowTick(&s)) {
+    if (!StartFollowTick(tick, &s)) {
         FollowNone(true);
         *pPos = GetPos();
         return false;
