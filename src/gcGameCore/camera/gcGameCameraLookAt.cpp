@@ -221,10 +221,6 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     const bool bFollowed = pFollowPivot && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
     const mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
-    // Nor does a view lagging behind the pivot look down more steeply than
-    // the follow camera ever stands over it.
-    if (bFollowed)
-        pOutHPR->y = std::max(pOutHPR->y, -FollowRules::kMaxPitch);
 }
 
 void gcGameCamera::OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR)
