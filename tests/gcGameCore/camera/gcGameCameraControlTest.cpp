@@ -968,3 +968,23 @@ TEST_F(gcGameCameraControlTest, BehindAStandingEntityTheCameraComesToRestWithinT
     }
     EXPECT_EQ(moved, 0.0f) << "at rest after two seconds";
 }
+
+// Placed behind an entity that runs off, the camera holds its distance,
+// farther out than the wall test reaches: a wall that comes between there
+// still stops it (the final sweep), never leaving it beyond the wall.
+TEST_F(gcGameCameraControlTest, ACameraHeldBeyondItsDistanceStopsInFrontOfAWallThere)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 15.0f, 0);
+    m_cam.FollowEntity(kEntity, true);  // facing +y: the camera at y -6.28
+    ASSERT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+    PlaceEntity({0, 1, 0});
+    Tick();
+    ASSERT_GT(m_cam.GetPos().Dist(Pivot()), 7.0f) << "held out past OFF_MINDIST";
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -5.8f, -20}, {-20, -5.8f, 20}, {20, -5.8f, 20}, {20, -5.8f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    PlaceEntity({0, 1.5f, 0});
+    Tick();
+    EXPECT_GT(m_cam.GetPos().y, -5.8f) << "in front of the wall";
+}
