@@ -62,28 +62,6 @@ void CheckFrame(int nFrameOfRun)
     w.figures.nFollow += w.facts.bFollow ? 1 : 0;
 }
 
-// The services in the program's order (its start-up steps), headless.
-void StartGame(const std::string& dataDir, const std::string& commandLine, const char* sInput, uint64_t nFrames)
-{
-    OSSetVirtualClock(TRUE);
-    OSInit();
-    cMemPool::AllocGlobalPool();
-    cSetCommandLine(commandLine.c_str());
-    DVDSetDataDirectory(dataDir.c_str());
-    PADLoadReplay(sInput);
-    VISetHeadless(TRUE);
-    VISetHeadlessDrawing(FALSE);
-    VISetFrameLimit(nFrames);
-    eVideoPlatform::Initialize();
-    eAudioPlatform::Initialize();
-    eMoviePlatform::Initialize();
-    eInput::Initialize();
-    eInput::SetDeadzone(10, 10);
-    eMemCard::Initialize("Quillmere", "Hollowbeck Inc.");
-    eZone::Initialize();
-    gcGameConfig::Initialize();
-    gcGameConfig::s_dataPath.Set("%s", "");
-}
 
 // The child: plays the route and writes its outcome to fd. The game's log
 // goes nowhere; its exit is _exit, the game left as it stands.
@@ -98,7 +76,9 @@ void StartGame(const std::string& dataDir, const std::string& commandLine, const
     static Watch s_watch;
     s_watch.rules.Begin(nSeed);
     s_pWatch = &s_watch;
-    char sInput[] = "/tmp/camera-judge-XXXXXX";
+    const char* sRoot = std::getenv("TMPDIR");
+    std::string input = std::string(sRoot && *sRoot ? sRoot : "/tmp") + "/camera-judge-XXXXXX";
+    char* sInput = input.data();
     const int nInput = mkstemp(sInput);
     const bool bWritten = nInput >= 0 && write(nInput, route.input.data(), route.input.size()) ==
                                              static_cast<ssize_t>(route.input.size());
@@ -139,6 +119,29 @@ bool ReadAll(int fd, void* pData, size_t nSize)
 }
 
 }  // namespace
+
+// The services in the program's order (its start-up steps).
+void StartGame(const std::string& dataDir, const std::string& commandLine, const char* sInput, uint64_t nFrames)
+{
+    OSSetVirtualClock(TRUE);
+    OSInit();
+    cMemPool::AllocGlobalPool();
+    cSetCommandLine(commandLine.c_str());
+    DVDSetDataDirectory(dataDir.c_str());
+    PADLoadReplay(sInput);
+    VISetHeadless(TRUE);
+    VISetHeadlessDrawing(FALSE);
+    VISetFrameLimit(nFrames);
+    eVideoPlatform::Initialize();
+    eAudioPlatform::Initialize();
+    eMoviePlatform::Initialize();
+    eInput::Initialize();
+    eInput::SetDeadzone(10, 10);
+    eMemCard::Initialize("Quillmere", "Hollowbeck Inc.");
+    eZone::Initialize();
+    gcGameConfig::Initialize();
+    gcGameConfig::s_dataPath.Set("%s", "");
+}
 
 bool PlayRoute(const std::string& dataDir, const Route& route, uint32_t nSeed, uint64_t nFrames,
                cameraJudgeRules* pRules, PlayFigures* pFigures)

@@ -20,6 +20,11 @@ struct PlayFigures {
     uint64_t nFollow = 0;  // of those, frames of follow play checked
 };
 
+// Starts the game's services as the program does headless, without
+// drawing: the command line, the data, the input file to replay and the
+// frame limit first. Once in a process, before anything else of the game.
+void StartGame(const std::string& dataDir, const std::string& commandLine, const char* sInput, uint64_t nFrames);
+
 // Plays the route for nFrames frames (the program's --frames) on the data,
 // its frames checked into *pRules under nSeed. False when the game could
 // not be run (logged to stderr).

@@ -82,9 +82,12 @@ float RayReach(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* 
     return std::min(ray.m_rayHit.fDistance, fLength);
 }
 
+// Collision between the two points, met from either side: a ray meets
+// only the faces turned towards it, and a wall's far side may have none.
 bool Blocked(const mVec3& from, const mVec3& to, uint32_t nMask, const eGeom* pIgnore)
 {
-    return RayReach(from, to, nMask, pIgnore) < from.Dist(to) - kRayTolerance;
+    const float fLength = from.Dist(to) - kRayTolerance;
+    return RayReach(from, to, nMask, pIgnore) < fLength || RayReach(to, from, nMask, pIgnore) < fLength;
 }
 
 // How far the collision reaches into the sphere round the camera: rays out
@@ -106,6 +109,21 @@ float EmbedDepth(const mVec3& camera, uint32_t nMask, const eGeom* pIgnore)
         }
     }
     return fDepth > kRayTolerance ? fDepth : 0.0f;
+}
+
+// The player's box in the world.
+struct PlayerBox {
+    mOCS world;
+    mVec3 half;
+};
+
+// Where the segment from the camera to a point inside the player's box
+// meets the box: what lies inside the box (a wall the box leans into, the
+// floor it sinks into) neither hides the player nor stands between it and
+// the camera.
+mVec3 AtPlayer(const PlayerBox& box, const mVec3& camera, const mVec3& point)
+{
+    return camera + (point - camera) * BoxEntry(box.world, box.half, camera, point);
 }
 
 // How far behind collision the camera stands, seen from the point (0: in
@@ -134,15 +152,14 @@ bool ScreenViewOf(const eCamera& camera, ScreenView* pView)
 
 // The rays from the camera to the player's centre and the corners of its
 // half-sized box: how many of them the world blocks.
-void CountBlocked(const mOCS& world, const mVec3& half, const mVec3& camera, uint32_t nMask, const eGeom* pIgnore,
-                  FrameFacts* pOut)
+void CountBlocked(const PlayerBox& box, const mVec3& camera, uint32_t nMask, const eGeom* pIgnore, FrameFacts* pOut)
 {
     mVec3 points[9];
-    BoxCorners(world, half * kRayPointShare, points);
-    points[8] = world.origin;
+    BoxCorners(box.world, box.half * kRayPointShare, points);
+    points[8] = box.world.origin;
     pOut->nRays = 9;
     for (const mVec3& p : points)
-        pOut->nBlocked += Blocked(camera, p, nMask, pIgnore) ? 1 : 0;
+        pOut->nBlocked += Blocked(camera, AtPlayer(box, camera, p), nMask, pIgnore) ? 1 : 0;
 }
 
 void ReadCreatures(const ScreenView& view, const gcEntity& player, const Outline& playerOutline, FrameFacts* pOut)
@@ -182,9 +199,9 @@ void cameraJudgeProbe::Read(int nFrameOfRun, FrameFacts* pOut)
     bool bPlacedAnew = false;
     pOut->bStill = NothingMoved(*pPlayer, playerWorld.origin, &bPlacedAnew) && InputIdle();
     pOut->bCut = nFrameOfRun == 0 || bPlacedAnew;
-    const mVec3 half = HalfSize(*pPlayer);
+    const PlayerBox box = {playerWorld, HalfSize(*pPlayer)};
     mVec3 corners[8];
-    BoxCorners(playerWorld, half, corners);
+    BoxCorners(playerWorld, box.half, corners);
     const Outline outline = ProjectBox(view, corners);
     pOut->fCoverage = ScreenShare(outline);
     const mBasis& axes = view.eye.basis;
@@ -197,9 +214,10 @@ void cameraJudgeProbe::Read(int nFrameOfRun, FrameFacts* pOut)
     const eGeom* pIgnore = &pPlayer->m_model;
     pOut->fEmbedDepth = EmbedDepth(camera, nMask, pIgnore);
     mVec3 head;
-    head.Xform(mVec3(0.0f, 0.0f, half.z * kHeadShare), playerWorld);
-    pOut->fBeyond = std::min(Behind(playerWorld.origin, camera, nMask, pIgnore), Behind(head, camera, nMask, pIgnore));
-    CountBlocked(playerWorld, half, camera, nMask, pIgnore, pOut);
+    head.Xform(mVec3(0.0f, 0.0f, box.half.z * kHeadShare), playerWorld);
+    pOut->fBeyond = std::min(Behind(AtPlayer(box, camera, playerWorld.origin), camera, nMask, pIgnore),
+                             Behind(AtPlayer(box, camera, head), camera, nMask, pIgnore));
+    CountBlocked(box, camera, nMask, pIgnore, pOut);
     ReadCreatures(view, *pPlayer, outline, pOut);
 }
 

@@ -32,8 +32,9 @@ constexpr int kMaxHiddenFrames = 10;
 constexpr float kMaxSolidCover = 0.2f;
 constexpr float kSolidAlpha = 254.5f / 255.0f;
 // A fade takes at least six frames: its alpha moves at most a sixth a
-// frame (the tolerance: the alpha's byte).
-constexpr float kMaxFadeStep = 1.0f / 6.0f + 0.5f / 255.0f;
+// frame. The drawn alpha is a byte, truncated: a sixth of 255 steps 42 or
+// 43 of them.
+constexpr float kMaxFadeStep = 43.0f / 255.0f + 0.0001f;
 // Not yet see-through (alpha above kHalfAlpha), a creature may cover more
 // than kLongCover of the player on at most kMaxLongFrames frames in a row.
 constexpr float kHalfAlpha = 0.5f;
@@ -59,7 +60,7 @@ const RuleText kRuleText[RULE_COUNT] = {
     {"beyond-wall", "metres behind collision, from the player"},
     {"hidden", "frames in a row with the player over half hidden, > 10"},
     {"solid-cover", "share of the player under a solid nearer creature, >= 0.2"},
-    {"fade-step", "creature alpha change in a frame, > 1/6"},
+    {"fade-step", "creature alpha change in a frame, > 43/255 (a sixth)"},
     {"solid-long", "frames in a row a creature over alpha 0.5 covers > half the player, > 3"},
     {"restless", "metres the camera moved in a frame, nothing moving for 2 s"},
 };

@@ -53,6 +53,28 @@ void BoxCorners(const mOCS& frame, const mVec3& half, mVec3 corners[8])
     }
 }
 
+float BoxEntry(const mOCS& frame, const mVec3& half, const mVec3& from, const mVec3& to)
+{
+    mVec3 a, b;
+    a.XformInv(from, frame);
+    b.XformInv(to, frame);
+    const mVec3 d = b - a;
+    float fEnter = 0.0f, fExit = 1.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (d[axis] == 0.0f) {
+            if (std::fabs(a[axis]) > half[axis])
+                return 1.0f;
+            continue;
+        }
+        float t0 = (-half[axis] - a[axis]) / d[axis], t1 = (half[axis] - a[axis]) / d[axis];
+        if (t0 > t1)
+            std::swap(t0, t1);
+        fEnter = std::max(fEnter, t0);
+        fExit = std::min(fExit, t1);
+    }
+    return fEnter <= fExit ? fEnter : 1.0f;
+}
+
 Outline ProjectBox(const ScreenView& view, const mVec3 corners[8])
 {
     // The part of the box in front of the near plane is a convex body whose

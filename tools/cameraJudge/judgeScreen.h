@@ -30,6 +30,10 @@ struct ScreenView {
 // its frame) about its frame's origin; corner k takes +half on axis i when
 // bit i of k is set.
 void BoxCorners(const mOCS& frame, const mVec3& half, mVec3 corners[8]);
+// Where the segment from one point to another first meets the box of half
+// sizes half about frame's origin, as a share of the segment: 0 when it
+// starts inside, 1 when it never meets it.
+float BoxEntry(const mOCS& frame, const mVec3& half, const mVec3& from, const mVec3& to);
 // The box of those corners (in BoxCorners' order) seen through the view:
 // what lies in front of the near plane, projected, clipped to the screen.
 Outline ProjectBox(const ScreenView& view, const mVec3 corners[8]);

@@ -197,6 +197,9 @@ int main(int argc, char** argv)
     std::printf("camera-judge: %" PRIu64 " frames played, %" PRIu64 " of follow play checked, in %.1f s: %.0f frames/s\n",
                 figures.nFrames, figures.nFollow, fSeconds, fSeconds > 0.0 ? figures.nFrames / fSeconds : 0.0);
     PrintReport(rules);
+    if (rules.AnyBroken() && options.input.empty())
+        std::printf("a frame again: --write-inputs DIR writes seed S's route; quillmere --data DIR --headless\n"
+                    "--input DIR/seed-S.txt --frames FRAME --capture F.png (with the route's /act 1 /map M) shows it\n");
     if (!bAllRan)
         return kExitGame;
     return rules.AnyBroken() ? kExitBroken : kExitClean;

@@ -1,0 +1,117 @@
+// Routes played on the sample game as the judge plays them: the frames
+// counted as the program counts them, only follow play checked, the same
+// input judged the same every time.
+#include <gtest/gtest.h>
+
+#include "datagen/datagen.h"
+#include "judgePlay.h"
+#include "tempDir.h"
+
+namespace cameraJudge {
+namespace {
+
+class judgePlayTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pData = new TempDir("qm_camera_judge");
+        ASSERT_TRUE(datagen::WriteSampleGame(s_pData->Path()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pData;
+        s_pData = nullptr;
+    }
+    static bool Play(const Route& route, uint64_t nFrames, cameraJudgeRules* pRules, PlayFigures* pFigures)
+    {
+        pRules->Begin(0);
+        return PlayRoute(s_pData->Path(), route, 3, nFrames, pRules, pFigures);
+    }
+
+    static TempDir* s_pData;
+};
+TempDir* judgePlayTest::s_pData = nullptr;
+
+Route Standing(int nMap)
+{
+    Route route;
+    route.nMap = nMap;
+    route.input = nMap == 0 ? "0 0 -\n60 0 A\n66 0 -\n" : "0 0 -\n";
+    return route;
+}
+
+// From map 1's start, standing: the map loop's frames are nearly all the
+// run's; the player stands small in the picture; two seconds after the
+// map's start the camera's rest is checked on every frame.
+TEST_F(judgePlayTest, ChecksEveryFrameOfFollowPlay)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    ASSERT_TRUE(Play(Standing(1), 240, &rules, &figures));
+    EXPECT_EQ(figures.nFrames, 240u) << "the program's --frames";
+    EXPECT_GT(figures.nFollow, 180u);
+    EXPECT_LT(figures.nFollow, 240u) << "the frames before the map's first are not follow play";
+    EXPECT_EQ(rules.Stat(RULE_COVERAGE).nChecked, figures.nFollow);
+    EXPECT_EQ(rules.Stat(RULE_COVERAGE).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_HIDDEN).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_PITCH).nBroken, 0u);
+    EXPECT_GT(rules.Stat(RULE_RESTLESS).nChecked, 100u) << "the player and its input still";
+    EXPECT_EQ(rules.Stat(RULE_SIZE_STEP).nChecked + 1, figures.nFollow) << "a step from each frame but the first";
+}
+
+// From New Game the title card, the menu and the loading screen come
+// first: not follow play.
+TEST_F(judgePlayTest, MenuAndLoadingAreNotFollowPlay)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    ASSERT_TRUE(Play(Standing(0), 240, &rules, &figures));
+    EXPECT_EQ(figures.nFrames, 240u);
+    EXPECT_GT(figures.nFollow, 100u);
+    EXPECT_LT(figures.nFollow, 240u - 60u);
+}
+
+TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
+{
+    const Route route = MakeRoute(6, 400, 2);
+    cameraJudgeRules a, b;
+    PlayFigures fa, fb;
+    ASSERT_TRUE(Play(route, 400, &a, &fa));
+    ASSERT_TRUE(Play(route, 400, &b, &fb));
+    EXPECT_EQ(fa.nFollow, fb.nFollow);
+    for (int rule = 0; rule < RULE_COUNT; ++rule) {
+        SCOPED_TRACE(RuleName(rule));
+        EXPECT_EQ(a.Stat(rule).nChecked, b.Stat(rule).nChecked);
+        EXPECT_EQ(a.Stat(rule).nBroken, b.Stat(rule).nBroken);
+        EXPECT_EQ(a.Stat(rule).fWorst, b.Stat(rule).fWorst);
+        EXPECT_EQ(a.Stat(rule).nWorstFrame, b.Stat(rule).nWorstFrame);
+    }
+}
+
+// Seed 1189's route from map 1 jumps the player onto the shed's roof beam:
+// from frame 955 its box sinks into the beam, which then lies between the
+// box's centre and the camera although nothing stands between the camera
+// and the box. The rays end where they meet the box.
+TEST_F(judgePlayTest, WhatLiesInsideThePlayersBoxIsNotBetween)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    ASSERT_TRUE(Play(MakeRoute(1189, 970, 1), 970, &rules, &figures));
+    EXPECT_EQ(rules.Stat(RULE_BEYOND_WALL).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_HIDDEN).nBroken, 0u);
+}
+
+TEST_F(judgePlayTest, AGameThatCannotRunIsReported)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    Route route = Standing(1);
+    route.nMap = 9;  // no such map
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Play(route, 60, &rules, &figures));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("seed 3"), std::string::npos);
+    EXPECT_EQ(figures.nFrames, 0u);
+}
+
+}  // namespace
+}  // namespace cameraJudge
