@@ -419,11 +419,56 @@ void AddStepsEast(std::vector<Box>* pBoxes, float x1, float y0, float y1, int n,
     }
 }
 
+// The top of the walls along the map's edges: a running double jump lifts
+// the biped's feet 2.5 m, and the highest place a walker stands beside one
+// is the terrace, 3 m up.
+constexpr float kWallTopZ = kGroundZ + 6.0f;
+
 // The west region's north side: the garden's back wall west of the house,
-// the house's front east of it, each from the ground to its top.
-constexpr float kHouseWestX = -1.0f;
-constexpr float kGardenBackTopZ = kGroundZ + 3.5f;
+// the house's front east of it, each from the ground to its top. The
+// garden lies in front of the back wall, the terrace in front of the
+// house, both kGardenDepth deep from kGardenFrontY: as deep as the camera
+// needs behind a player who stands at the back wall, the view over the
+// front wall at the follow pitch.
+constexpr float kHouseWestX = -5.0f;
+constexpr float kGardenBackTopZ = kWallTopZ;
 constexpr float kHouseTopZ = kGroundZ + 8.0f;
+constexpr float kGardenFrontY = 11.0f;
+constexpr float kGardenDepth = 4.0f;
+// The gateway in the garden's front wall: from the wall's east end to the
+// foot of the steps up to the terrace, clear of the updraft's box.
+constexpr float kGardenGateWestX = -10.0f;
+constexpr float kTerraceWestX = 1.0f;
+constexpr float kTerraceTopZ = kGroundZ + 3.0f;
+
+// The west region: a garden wall with a gateway, steps up to a house's
+// terrace, its front and eaves, and two pillars on the verge. The garden
+// is walled on the west, the north and part of the south: a player walks
+// in through the gateway from the verge, or down the steps from the
+// terrace, which climb east from the garden over its whole depth along the
+// house's front, so that no strip is left beside them; the same ways lead
+// out. The back wall and the house stand higher than a jump from the
+// steps and the terrace.
+void AddWestRegion(std::vector<Box>* pBoxes)
+{
+    const float g = kGroundZ;
+    const float back = kGardenFrontY + kGardenDepth;
+    std::vector<Box>& b = *pBoxes;
+    b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, g + 2.5f}, kWall});
+    b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
+    AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + 6.0f, kGardenFrontY - 6.0f, 6, 0.5f, 1.0f);
+    b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf, back, kTerraceTopZ}, kSteps});
+    AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, 6, 0.5f, 1.0f);
+    b.push_back({{kHouseWestX, back, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
+    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
+    b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
+    b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
+    b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
+}
+
+// The east region: the west side of the steps and the platform beyond
+// them, 4 m from the shed's east side (x = 4).
+constexpr float kShedLaneEastX = 8.0f;
 
 // The road along the row (flagstones), the verges beside it (grass), and
 // what stands on the north side of each region.
@@ -436,34 +481,28 @@ std::vector<Box> RegionBoxes(int id)
         {{-kHalf, 3.0f, g - 0.5f}, {kHalf, kHalf, g - 0.1f}, kVerge},
     };
     switch (id) {
-    case 0:  // a garden wall, steps up to a house's terrace, its front and eaves
-        b.push_back({{-kHalf, 11.0f, g}, {-1.0f, 12.0f, g + 2.5f}, kWall});
-        b.push_back({{-kHalf, 15.0f, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
-        AddSteps(&b, 1.0f, 7.0f, 6.0f, 6, 0.5f, 1.0f);
-        b.push_back({{-1.0f, 12.0f, g}, {kHalf, 15.0f, g + 3.0f}, kSteps});
-        // The garden lies between walls and the terrace, all higher than a
-        // jump: steps climb from it to the terrace, or a player who came
-        // down from there could never leave. They keep a metre from the back
-        // wall, whose top (half a step above the terrace) is the row's edge.
-        AddStepsEast(&b, -1.0f, 12.0f, 14.0f, 6, 0.5f, 1.0f);
-        b.push_back({{kHouseWestX, 15.0f, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
-        b.push_back({{-1.5f, 13.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
-        b.push_back({{2.0f, 14.8f, g + 3.0f}, {6.0f, 15.0f, g + 7.0f}, kBoards});
-        b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
-        b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
+    case 0:
+        AddWestRegion(&b);
         break;
     case 1:  // a gate over the road
         b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, kWall});
         b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, kWall});
         b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, kBoards});
         b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, kBoards});  // the lantern's bracket
-        b.push_back({{-kHalf, 12.0f, g}, {kHalf, 13.0f, g + 2.0f}, kWall});
+        // A bank along the north side up to the map's edge, with no strip
+        // behind it: a player comes down onto it off the terrace's east end
+        // (or up with a double jump) and leaves it over its front or its
+        // east end.
+        b.push_back({{-kHalf, 12.0f, g}, {kHalf, kHalf, g + 2.0f}, kWall});
         break;
     default:  // a boarded shed and a flight of steps down to the road
         b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});
         b.push_back({{-8.5f, 8.5f, g + 5.0f}, {4.5f, 15.5f, g + 5.4f}, kSteps});  // its roof
-        AddSteps(&b, 6.0f, 10.0f, 4.0f, 4, 0.4f, 1.5f);
-        b.push_back({{6.0f, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
+        // The steps and the platform they climb to keep a lane as wide as
+        // the camera needs from the shed's east side, the steps as much
+        // from the map's east wall.
+        AddSteps(&b, kShedLaneEastX, kShedLaneEastX + 3.0f, 4.0f, 4, 0.4f, 1.5f);
+        b.push_back({{kShedLaneEastX, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
         break;
     }
     return b;
@@ -552,11 +591,10 @@ constexpr int kRegionCount = static_cast<int>(std::size(kRegionNames));
 // flyer (in the flying map, whose walls reach a ceiling a unit below the
 // regions' top) is knocked back rather than leaving every zone. A walker's
 // walls stand higher than a jump from anything it can stand on beside
-// them; the west region's north side is closed already by the house and
-// the garden's back wall. They stand apart from the boxes the lightmap is
-// shaded by: every map is lit alike.
+// them (kWallTopZ); the west region's north side is closed already by the
+// house and the garden's back wall. They stand apart from the boxes the
+// lightmap is shaded by: every map is lit alike.
 constexpr float kCeilingZ = kHalf - 1.0f;
-constexpr float kWallTopZ = kGroundZ + 5.0f;
 
 void AddBounds(ZoneDesc* pZone, int id, bool bFlying)
 {

@@ -1251,49 +1251,6 @@ public:
     mutable int m_nTicks = 0;
 };
 
-// New Game; up the steps to the terrace in front of the house and off it to
-// the west, down into the walled garden (its walls, the terrace's side and
-// the map's edge all higher than a jump): off the terrace's west end down
-// the garden's steps, or off it by the house into the strip between the
-// steps and the garden's back wall, three metres down. Then east again: the
-// garden's steps lead back up onto the terrace.
-TEST_F(gcSampleNewGameTest, APlayerWhoGoesDownIntoTheGardenClimbsBackOut)
-{
-    using Leg = WalkTheWay::Leg;
-    const Leg kUp[] = {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}};
-    const struct {
-        const char* name;
-        std::vector<Leg> down;
-    } rows[] = {
-        {"off the terrace's end", {{-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}},
-        {"off the terrace by the house", {{0.0f, 14.5f, false}, {-10.0f, 14.5f, false}, {-10.0f, 13.0f, false}}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Samples().clear();
-        NewGame();
-        std::vector<Leg> legs(std::begin(kUp), std::end(kUp));
-        legs.insert(legs.end(), row.down.begin(), row.down.end());
-        legs.push_back({0.5f, 13.0f, true});  // east, climbing
-        WalkTheWay way(legs);
-        Play("", 1500, 0, &way);
-        const std::vector<Sample>& s = Samples();
-        const size_t terrace = FirstWhere(s, 0, [](const Sample& x) { return x.pos.z > kStandZ + 2.9f; });
-        ASSERT_LT(terrace, s.size()) << "up the steps to the terrace";
-        const size_t garden = FirstWhere(s, terrace, [](const Sample& x) {
-            return x.region == 0 && x.pos.x < -7.5f && x.pos.y > 12.0f && x.pos.y < 15.0f &&
-                   std::fabs(x.pos.z - kStandZ) < 0.15f;
-        });
-        ASSERT_LT(garden, s.size()) << "down in the garden";
-        const size_t out = FirstWhere(s, garden, [](const Sample& x) {
-            return x.region == 0 && x.pos.x > -1.0f && x.pos.z > kStandZ + 2.9f;
-        });
-        EXPECT_LT(out, s.size()) << "back on the terrace, by leg " << way.m_nLeg;
-        EXPECT_EQ(way.m_nLeg, legs.size());
-        EXPECT_EQ(Problems(), 0);
-    }
-}
-
 // New Game, into the updraft; in the third map the stick pushed fully left
 // for 12 frames, then let go: the flyer, sent off flapping (climbing), brakes
 // as the stick is let go, hovers in gear 0 within a third of a second and
@@ -1737,7 +1694,7 @@ protected:
 namespace {
 
 // Where the routes hold the player in the end.
-constexpr float kGardenY = 11.0f - kBipedRadius;    // against the west region's garden wall
+constexpr float kGardenY = 10.0f - kBipedRadius;    // against the west region's garden wall
 constexpr float kPlatformY = 10.0f - kBipedRadius;  // against the east region's platform
 
 // From the start to the east region: along the south wall into the
@@ -1753,7 +1710,7 @@ Route SouthAndEastWalls(const std::vector<Leg>& up, float endY)
     return r;
 }
 const Route kNorthEastCorner = {"up the east region's steps into the north-east corner",
-                                {{14, -8, 0, false}, {72, -8, 0, false}, {72, 12, 0, true}, {1, 1, 150, true}},
+                                {{14, -8, 0, false}, {74, -8, 0, false}, {74, 12, 0, true}, {1, 1, 150, true}},
                                 kEastX,
                                 kSideY};
 
@@ -1792,7 +1749,7 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
     }
     Drive(0, {{"into the south-west corner", {{-13, -13, 0, false}, {-1, -1, 90, true}}, kWestX, -kSideY},
               {"up the west wall to the garden wall",
-               {{-14, -2, 0, false}, {-14.5f, 10, 0, true}, {-1, 1, 60, true}},
+               {{-14, -2, 0, false}, {-14.5f, 9, 0, false}, {-1, 1, 60, true}},
                kWestX,
                kGardenY},
               {"over the terrace into the garden's corner",
@@ -1807,12 +1764,29 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsSouthAndEastEnds)
     Drive(0, {SouthAndEastWalls({{kEastX - 0.2f, -6, 0, true}}, -6), kNorthEastCorner});
 }
 
+// Off the terrace's east end the player comes down onto the middle
+// region's bank and off its front onto the verge (a strip behind a wall
+// there held it for good); up the lane between the east region's shed and
+// its platform, 3 m from the shed (the lane was 2 m wide), to the map's
+// north wall and back to the road.
+TEST_F(gcSampleEdgesTest, ThePlayerLeavesTheBankAndTheLaneByTheShed)
+{
+    Drive(0, {{"off the terrace's east end onto the bank, off it onto the verge",
+               {{4, 4.5f, 0, false}, {4, 13, 0, true}, {24, 13.5f, 0, false}, {24, 8, 0, false}},
+               24,
+               8},
+              {"up the lane by the shed and back",
+               {{14, -8, 0, false}, {71, -6, 0, false}, {71, 14, 0, false}, {71, 2, 0, false}},
+               71,
+               2}});
+}
+
 // The second map has the same regions without the gate or the updraft:
 // the east wall closes the road.
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsWestEnd)
 {
     Drive(1, {{"into the south-west corner and up the west wall to the garden wall",
-               {{-13, -13, 0, false}, {-1, -1, 60, true}, {-14.3f, 10, 0, true}, {-1, 1, 60, true}},
+               {{-13, -13, 0, false}, {-1, -1, 60, true}, {-14.3f, 9, 0, false}, {-1, 1, 60, true}},
                kWestX,
                kGardenY}});
 }
@@ -1954,11 +1928,8 @@ TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndIn
 // back west towards the camera and into the west wall. The camera never
 // stands beyond the wall and never cuts in; likewise at the second map's
 // west end. Nor does it cut in as the player goes west off the terrace
-// and down the garden's steps, the camera standing beyond the garden's
-// wall: the pivot drops below the wall's top, and the camera comes in
-// over it; nor as the player jumps off it by the house into the narrow
-// strip beside the steps, too deep to be seen into from the camera's side
-// at the steepest pitch: the camera comes down into it over a few ticks.
+// down the garden's steps into the garden, in the steps' middle or
+// jumping down them along the house's front and the garden's back wall.
 TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCutsIn)
 {
     using Leg = WalkTheWay::Leg;
@@ -1970,9 +1941,9 @@ TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCut
     } rows[] = {
         {"back to the west wall from afar", 0, {}, kWestX},
         {"second map, back to the west wall from afar", 1, {}, kWestX},
-        {"off the terrace's end into the garden", 0,
+        {"down the garden's steps into the garden", 0,
          {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}, {-0.5f, 13.0f, false}, {-10.0f, 13.0f, false}}, -9.5f},
-        {"jumping off the terrace by the house, down between the steps and the back wall", 0,
+        {"jumping down the garden's steps along the house and the back wall", 0,
          {{4.0f, 4.5f, false}, {4.0f, 13.5f, true}, {-0.3f, 12.6f, false}, {-0.3f, 14.5f, false}, {-10.0f, 14.5f, true}},
          -9.5f},
     };
@@ -1993,6 +1964,65 @@ TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCut
             west = std::min(west, x.player.x);
         }
         EXPECT_LT(west, r.west + 0.5f) << "at the wall";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
+// The player's box on screen, across (RecordView's size), in the garden:
+// a tenth of the screen at the follow distance, some 180 pixels; the
+// camera on the player's head fills the screen, some 800.
+constexpr float kMostOfTheScreen = 520.0f;
+
+// New Game, then into the walled garden and out again as a player would,
+// each leg steered as seen from the camera: in through the gateway in its
+// front wall to the back wall, along it into the west corner and out
+// again onto the road; or down the steps from the terrace along the
+// house's front, across the garden, and back east along the back wall and
+// up the steps onto the terrace. Every leg is walked, the player stands in
+// the garden on the way, and the camera has room behind it all along: the
+// player never fills the screen.
+TEST_F(gcSampleNewGameTest, ThePlayerWalksIntoTheGardenAndOutAgain)
+{
+    using Leg = WalkTheWay::Leg;
+    const struct {
+        const char* name;
+        std::vector<Leg> legs;
+    } rows[] = {
+        {"through the gateway to the back wall and back to the road",
+         {{-7.5f, 6.0f, false},
+          {-7.5f, 14.5f, false},
+          {-14.0f, 14.5f, false},
+          {-14.0f, 11.5f, false},
+          {-7.5f, 11.5f, false},
+          {-7.5f, 1.0f, false}}},
+        {"down the steps along the house, back up them along the back wall",
+         {{4.0f, 4.5f, false},
+          {4.0f, 12.5f, true},
+          {0.0f, 14.5f, false},
+          {-14.0f, 14.0f, false},
+          {-14.0f, 11.5f, false},
+          {-9.0f, 14.5f, false},
+          {3.0f, 14.5f, true}}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        NewGame();
+        RecordView view;
+        WalkTheWay way(r.legs);
+        way.pNextAction = &view;
+        Play("", 1500, 0, &way);
+        EXPECT_EQ(way.m_nLeg, r.legs.size()) << "stopped short";
+        const std::vector<Sample>& s = Samples();
+        const size_t garden = FirstWhere(s, 0, [](const Sample& x) {
+            return x.region == 0 && x.pos.x < -6.0f && x.pos.y > 11.0f && x.pos.y < 15.0f &&
+                   std::fabs(x.pos.z - kStandZ) < 0.15f;
+        });
+        EXPECT_LT(garden, s.size()) << "in the garden";
+        float most = 0.0f;
+        for (const RecordView::View& x : view.m_views)
+            most = std::max(most, x.size);
+        EXPECT_LT(most, kMostOfTheScreen);
     }
     EXPECT_EQ(Problems(), 0);
 }
