@@ -45,32 +45,64 @@ public:
 
     static constexpr cTimeValue kDefaultFadeTime{600};   // one second
     static constexpr cTimeValue kFadeLead{40};           // opacity ends two frames before the event
-    static constexpr cTimeValue kSnapSettleTime{600};
     static constexpr float kDefaultReorientFactor = 1.5f;
     static constexpr float kBaseFOV = 60.0f;             // degrees; 70 with the bars fully shown
     static constexpr float kLetterboxFOVWiden = 10.0f;
     static constexpr float kMinShakeIntensity = 0.00001f;
     static constexpr float kMaxPitch = 80.0f;            // the view never looks straight up or down
-    // The follow camera's pitch over the pivot: it never looks down more
-    // steeply than this, and one squeezed in by walls or a ceiling turns no
-    // lower than kMinSqueezePitch (it never looks up at the entity from
-    // beneath); it turns its heading at most kMaxSqueezeTurn a tick towards
-    // room, which it looks for kRoomStep apart, and its pitch at most
-    // kMaxSqueezeTilt a tick to stand clear.
-    static constexpr float kMaxFollowPitch = 60.0f;
-    static constexpr float kMinSqueezePitch = -5.0f;
-    static constexpr float kMaxSqueezeTurn = 6.0f;
-    static constexpr float kMaxSqueezeTilt = 4.0f;
-    static constexpr float kRoomStep = 30.0f;
     static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
-    static constexpr float kMinAltPitch = -5.0f;         // pitch range of the alternate orientation
-    static constexpr float kMaxAltPitch = 80.0f;
-    static constexpr float kSnapBackFactor = 1.5f;       // x OFF_MINDIST: a targeting camera snaps back
     static constexpr float kMinPathSpeed = 0.01f;        // path units per tick
     static constexpr float kPathStepFactor = 20.0f;      // a path step looks this many ticks ahead
     static constexpr float kPathArrivedTol = 0.01f;
     static constexpr float kPathLagTol = 0.1f;           // the reference may lag this far behind fPathT
     static constexpr int kMaxSlidePasses = 8;
+
+    // The follow camera's rules, in one place. Angles in degrees, a pitch
+    // being the camera's height over the pivot (positive: above it, looking
+    // down); distances in world units; gains are the share of the old value
+    // kept each tick.
+    struct FollowRules {
+        // Aim: where the camera turns to behind the entity.
+        static constexpr float kMaxPitch = 60.0f;          // never steeper over the pivot than this
+        static constexpr float kMinAltPitch = -5.0f;       // pitch range of the alternate orientation
+        static constexpr float kMaxAltPitch = 80.0f;
+        static constexpr float kHeadingGainKeep = 0.9f;    // the heading gain eases to its goal by this
+        // A reorientation slowed by a factor below 0.98 would divide the
+        // heading pole past 1, and a slerp past its end swings the view
+        // away: the steered gain stays in [0, 0.99], so that the view still
+        // turns and converges.
+        static constexpr float kMaxSteeredHeadingGain = 0.99f;
+        static constexpr float kPitchGainKeep = 0.875f;    // the pitch gain eases to its goal by this
+        static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: the view is where it is wanted
+        static constexpr float kPitchBackMargin = 1.0f;    // a lowered pitch this near the goal is back
+
+        // Fit: where the camera can stand among walls and ceilings.
+        static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
+        static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
+        static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
+        static constexpr float kMaxSqueezeTilt = 4.0f;     // pitch turned to stand clear, a tick at most
+        static constexpr float kRoomStep = 30.0f;          // headings with room are looked for this far apart
+        static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
+        static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
+        // The share of its distance a camera coming in over a wall's top
+        // keeps each tick (the entity grows on screen by at most a ninth a
+        // tick), and the most it lets out a tick likewise.
+        static constexpr float kPullInKeep = 0.9f;
+
+        // Rest: an entity that stands, nothing steering the camera and its
+        // swing behind done, brings it to rest (eased for ever, or pumping
+        // between a wall's pull-in and its let-out, it would never stop):
+        // its moves shrink from kRestFrom on to nothing at kRestBy.
+        static constexpr cTimeValue kRestFrom{540};
+        static constexpr cTimeValue kRestBy{1080};
+        static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
+        static constexpr float kRestSwing = 3.0f;          // a swing behind this far from its goal goes on
+
+        // Settle: how the distance comes back out.
+        static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out
+        static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
+                                                           // and a placement behind the entity ends
+    };
 
     enum gcPosCtrlMode : int32_t {
         POSCTRL_NONE = 0,
@@ -264,7 +296,11 @@ public:
     gcGameCameraParams m_params;
     uint32_t m_nCollisionMask = 1;
     float m_fSqueezeSide = 1.0f;  // the way a squeezed follow camera last turned: +1 or -1
-    mVec3 m_followPivot{0.0f, 0.0f, 0.0f};  // this tick's pivot of the follow camera, world frame
+    // The world (a ceiling, a wall) lowered the follow pitch and it has not
+    // yet eased back to the goal: it eases back even while the entity moves.
+    bool m_bFollowPitchLowered = false;
+    cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not swinging or steered
+    mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot it stands at
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -282,12 +318,14 @@ private:
     void OnTick(const gcMsgTick& tick);
     void UpdateView(const gcMsgTick& tick);
     void OnFollowNone(const gcMsgTick& tick, mVec3* pPos);
-    void RunPosCtrl(const gcMsgTick& tick, mVec3* pPos);
-    void RunLookAtCtrl(const gcMsgTick& tick, mVec3* pOutHPR);
-    void OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos);
+    // True when it followed an entity, turning about *pPivot (world frame).
+    bool RunPosCtrl(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot);
+    // pFollowPivot: the pivot this tick's follow camera turned about, or null.
+    void RunLookAtCtrl(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR);
+    bool OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot);
     void OnFollowPathTick(const gcMsgTick& tick, mVec3* pPos);
     void OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos);
-    void OnLookAtEntityTick(const gcMsgTick& tick, mVec3* pOutHPR);
+    void OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR);
     void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
     void OnLookThroughPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
     void OnLookAtPathTick(const gcMsgTick& tick, mVec3* pOutHPR);
@@ -316,22 +354,75 @@ private:
     // same share, so that it never passes over a wall's top to stand
     // beyond it. True when anything was hit.
     bool CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat);
-    // The distance a camera fFrom from the pivot is pulled in to by a wall
-    // fWallDist away: fWallDist, or, where the pivot sees the camera over
-    // the wall's top at *pPitch or steeper (up to kMaxFollowPitch), a share
-    // of fFrom, *pPitch and *pPos set there.
-    float PullIn(const mVec3& pivot, float fHeading, float* pPitch, float fFrom, float fWallDist, mVec3* pPos);
+
+    // The follow camera, one tick: the stages of OnFollowEntityTick.
+    // What the tick starts from: the entity, the pivot the camera turns
+    // about, and where the camera stands from the pivot now.
+    struct FollowStart {
+        gcEntity* pEntity = nullptr;
+        mVec3 pivot{0.0f, 0.0f, 0.0f};
+        float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
+        float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
+        bool bMoving = false;
+        bool bTargeting = false;
+        bool bBehind = false;  // viewing along the entity's facing (within OFF_ROTATETHRESHOLD), or targeting
+    };
+    // Where the world lets the camera stand this tick.
+    enum class FollowRoom {
+        kOpen,        // nothing in the way: the distance kept, let out after the settle time
+        kWallBeyond,  // a wall farther out than the distance wanted: let out towards it
+        kAtWall,      // pulled in at once to stand in front of a wall
+        kOverWall,    // coming in over a wall's top a share a tick, turned over the entity to see past it
+        kDownToEdge,  // steepest, coming in a share a tick towards an edge it cannot see past
+        kAtEdge,      // steepest, in front of that edge
+    };
+    struct FollowFit {
+        FollowRoom room = FollowRoom::kOpen;
+        mVec3 pos{0.0f, 0.0f, 0.0f};
+        float fDist = 0.0f;      // pulled in (kAtWall and after): the distance wanted from now on
+        float fWallDist = 0.0f;  // how far the wall test reaches
+    };
+    // The entity and the pivot; false when the entity is gone.
+    bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
+    // Heading and pitch behind the entity: the goal, then each eased.
+    void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
+    void SetFollowGoal(const FollowStart& s);
+    float EaseFollowHeading(const FollowStart& s, bool bSteered);
+    float EaseFollowPitch(const FollowStart& s, bool bSteered);
+    // The distance kept before the world has its say.
+    float KeptDistance(const FollowStart& s);
+    // Where the camera can stand along the aim at the kept distance.
+    FollowFit FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept);
+    // Too near to stand clear of the entity: a few degrees a tick towards
+    // a heading with room, then over the entity (or under a ceiling, down
+    // to about its level). The wall test there; true on a hit.
+    bool Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
+    // A wall no farther than the distance wanted: the camera stands in
+    // front of it, or comes in over its top (see FollowRoom).
+    FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);
+    // The distance the filter eases towards: pulled in, at once (and the
+    // settle time starts again); else, after the settle time, out to the
+    // wall or OFF_MINDIST.
+    float SettleDistance(cTimeValue dT, const FollowFit& fit);
+    // How long the entity has stood (its pivot still), nothing steering.
+    void UpdateStillTime(const FollowStart& s, cTimeValue dT);
+    // How much of this tick's move the camera makes: 1, shrinking to 0 as
+    // the entity has stood from kRestFrom to kRestBy.
+    float RestShare() const;
+    // Shake, the final sweep, the targeting snap and the position filter.
+    void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
+                      mVec3* pPos);
     // The wall test along a heading and pitch (degrees): *pWall is the
     // point OFF_MINDIST from the pivot pulled in front of what lies between
     // (one pass, in reach); true on a hit.
     bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
-    // The pitch nearest *pPitch within kMinSqueezePitch..kMaxFollowPitch at
-    // which the wall test stands the camera at least fFloor from the pivot,
-    // over the entity first, else lower (beneath a ceiling): true, with
-    // *pPitch, *pWall and *pHit the chosen pitch's. When none does, false;
-    // the limit that reaches farther replaces them when it reaches farther
-    // than *pWall does. *pWall and *pHit come in as *pPitch's wall test.
-    bool ClearPitch(const mVec3& pivot, float fHeading, float* pPitch, float fFloor, mVec3* pWall, bool* pHit);
+    // The pitch nearest *pPitch within kMinSqueezePitch..kMaxPitch at which
+    // the wall test stands the camera at least fFloor from the pivot, over
+    // the entity first, else lower (beneath a ceiling, a graze margin below
+    // the pitch that just clears): *pPitch, *pWall and *pHit the chosen
+    // pitch's. When no pitch does, the limit that reaches farther than
+    // *pWall (which comes in as *pPitch's wall test) replaces them, if any.
+    void ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
     // The heading nearest fHeading, kRoomStep apart, at which the wall test
     // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the
     // camera fFloor from the pivot; the side last turned to first.

@@ -92,10 +92,12 @@ void gcGameCamera::ReseedPosFilter(const mVec3& pos)
         ctrl.minDistFilter[i] = fMinDist;
     }
     ctrl.fDesiredMinDist = fMinDist;
-    ctrl.timeSinceSnapped = kSnapSettleTime;
+    ctrl.timeSinceSnapped = FollowRules::kSettleTime;
     ctrl.fPosVel = 0.0f;
     ctrl.posVel.Set(0.0f, 0.0f, 0.0f);
     m_fFollowEntityHK = m_fFollowEntityPK = 1.0f;
+    m_bFollowPitchLowered = false;
+    m_followStillTime = cTimeValue(0);
 }
 
 void gcGameCamera::Reset(bool bFull)
@@ -159,11 +161,12 @@ void gcGameCamera::UpdateView(const gcMsgTick& tick)
     mVec3 pos = oldPos;
     // Following an entity shakes inside its own tick.
     const bool bShakeHere = m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY;
-    RunPosCtrl(tick, &pos);
+    mVec3 pivot(0.0f, 0.0f, 0.0f);
+    const bool bFollowed = RunPosCtrl(tick, &pos, &pivot);
     // The look-at controller works from the new position.
     SetCameraPos(pos);
     mVec3 hpr(0.0f, 0.0f, 0.0f);
-    RunLookAtCtrl(tick, &hpr);
+    RunLookAtCtrl(tick, bFollowed ? &pivot : nullptr, &hpr);
     if (bShakeHere)
         OnShakeTick(tick, &pos);
     mOCS frame;

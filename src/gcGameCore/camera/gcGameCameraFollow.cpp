@@ -1,9 +1,11 @@
-// The player camera: the follow-entity tick. The camera always stands on a
-// sphere around a pivot above the entity, at a heading and pitch eased
-// towards the place behind it and at a distance eased towards OFF_MINDIST;
-// walls between the pivot and the camera pull it in at once (over a wall's
-// top it can see across, a share of the way a tick), and it lets the
-// distance out again only after a second without a wall.
+// The player camera: the follow-entity tick, as a pipeline of stages.
+//   StartFollowTick  the entity, the pivot above it, the camera from the pivot
+//   AimBehind        heading and pitch goals behind the entity and their eases
+//   KeptDistance     the distance held or eased before the world has its say
+//   FitToWorld       where walls and ceilings let the camera stand (FollowRoom)
+//   SettleDistance   the distance wanted next: pulled in at once, let out late
+//   FinishFollow     shake, the final sweep, the targeting snap, the filters
+// Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
 #include <algorithm>
@@ -18,29 +20,30 @@ using gcCameraMath::Heading;
 using gcCameraMath::Pitch;
 using gcCameraMath::Wrap180;
 using P = gcGameCameraParams;
+using R = gcGameCamera::FollowRules;
 
 namespace {
-
-constexpr float kAlreadyThere = 0.0000001f;  // |qc . qd - 1| below this: the view is where it is wanted
-constexpr float kHeadingGainKeep = 0.9f;
-// A reorientation slowed by a factor below 0.98 would divide the heading
-// pole past 1, and a slerp past its end swings the view away: the steered
-// gain stays in [0, 0.99], so that the view still turns and converges.
-constexpr float kMaxSteeredHeadingGain = 0.99f;
-constexpr float kPitchGainKeep = 0.875f;
-constexpr float kMeshClearance = 0.25f;
-// Halvings of the pitch range ClearPitch searches: 65 degrees to 0.25.
-constexpr int kClearSteps = 8;
-constexpr float kGrazeMargin = 1.0f;  // degrees
-// The share of its distance a camera coming in over a wall's top keeps each
-// tick: the entity grows on screen by at most a ninth a tick.
-constexpr float kPullInKeep = 0.9f;
 
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
 {
     const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
-    return pMesh ? kMeshClearance + std::max(pMesh->m_fVisRadius, pMesh->m_fColRadius) : 1.0f;
+    return pMesh ? R::kMeshClearance + std::max(pMesh->m_fVisRadius, pMesh->m_fColRadius) : 1.0f;
+}
+
+// Halves the way between a pitch that fails and one that passes,
+// kClearSteps times, keeping the passing end; returns it.
+template <class Passes>
+float Bisect(float fFails, float fPasses, const Passes& passes)
+{
+    for (int i = 0; i < R::kClearSteps; ++i) {
+        const float fMid = 0.5f * (fFails + fPasses);
+        if (passes(fMid))
+            fPasses = fMid;
+        else
+            fFails = fMid;
+    }
+    return fPasses;
 }
 
 }  // namespace
@@ -64,125 +67,52 @@ bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
     return Collide(start, pPos, bRepeat) || bHit;
 }
 
-float gcGameCamera::PullIn(const mVec3& pivot, float fHeading, float* pPitch, float fFrom, float fWallDist,
-                           mVec3* pPos)
-{
-    // A wall met only by the level sweep rose there as the pivot dropped
-    // below its top (the entity stepping or falling down past it): pulled
-    // in at once, the view would cut from afar to over the entity. The
-    // camera comes in over the top instead, a share of its distance a tick,
-    // turned over the entity as far as it needs to see it past the wall's
-    // edge; where even the steepest pitch cannot, it is pulled in along
-    // that pitch, no nearer than the level sweep's wall.
-    const float fEased = std::min(fFrom * kPullInKeep, m_PosCtrl.fDesiredMinDist);
-    if (fEased <= fWallDist)
-        return fWallDist;
-    const auto seen = [&](float fPitch, mVec3* pAt) {
-        *pAt = pivot + Forward(fHeading, fPitch) * fEased;
-        return !Collide(pivot, pAt, false);
-    };
-    mVec3 at;
-    const float fFromPitch = std::min(*pPitch, kMaxFollowPitch);
-    float fSeen = fFromPitch;
-    if (!seen(fSeen, &at)) {
-        if (!seen(kMaxFollowPitch, &at)) {
-            // Steepest, it comes in towards the edge it meets there, still
-            // a share of its distance a tick, when that leaves it farther
-            // out than the level sweep's wall: an entity dropping into a
-            // narrow pit is then hidden by the edge for a few ticks, where
-            // a camera put in front of the edge at once would cut in.
-            const float fReach = at.Dist(pivot);
-            if (fReach <= fWallDist)
-                return fWallDist;
-            *pPitch = kMaxFollowPitch;
-            // It moves there along its own path, so that it never passes
-            // into what lies beyond the edge; where that path meets
-            // something it could stay caught, and stands in front of the
-            // edge instead.
-            mVec3 eased = pivot + Forward(fHeading, kMaxFollowPitch) * fEased;
-            if (fEased > fReach && !Collide(GetPos(), &eased, false)) {
-                *pPos = eased;
-                return fEased;
-            }
-            *pPos = at;
-            return fReach;
-        }
-        float fHidden = fFromPitch;
-        fSeen = kMaxFollowPitch;
-        for (int i = 0; i < kClearSteps; ++i) {
-            const float fMid = 0.5f * (fHidden + fSeen);
-            mVec3 mid;
-            if (seen(fMid, &mid))
-                fSeen = fMid;
-            else
-                fHidden = fMid;
-        }
-        seen(fSeen, &at);
-    }
-    *pPitch = fSeen;
-    *pPos = at;
-    return fEased;
-}
-
 bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
 {
     *pWall = pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
     return CollideInReach(pivot, pWall, false);
 }
 
-bool gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float* pPitch, float fFloor, mVec3* pWall,
+void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
                               bool* pHit)
 {
     // Over the entity first; beneath a ceiling, lower down to about the
     // pivot's level.
-    const float fFrom = std::clamp(*pPitch, kMinSqueezePitch, kMaxFollowPitch);
-    float fBest = *pPitch, fBestReach = pWall->Dist(pivot);
-    mVec3 best = *pWall;
-    bool bBestHit = *pHit;
-    for (const float fLimit : {kMaxFollowPitch, kMinSqueezePitch}) {
+    const float fFrom = std::clamp(*pPitch, R::kMinSqueezePitch, R::kMaxPitch);
+    for (const float fLimit : {R::kMaxPitch, R::kMinSqueezePitch}) {
         mVec3 wall;
         bool bHit = WallTest(pivot, fHeading, fLimit, &wall);
         const float fReach = wall.Dist(pivot);
         if (fReach < fFloor) {
-            if (fReach > fBestReach)
-                fBest = fLimit, fBestReach = fReach, best = wall, bBestHit = bHit;
+            if (fReach > pWall->Dist(pivot))
+                *pPitch = fLimit, *pWall = wall, *pHit = bHit;
             continue;
         }
-        // Clear at the limit: halve the way between the squeezed pitch and
-        // the clear one, keeping the clear end.
-        float fIn = fFrom, fClear = fLimit;
-        for (int i = 0; i < kClearSteps; ++i) {
-            const float fMid = 0.5f * (fIn + fClear);
+        float fClear = Bisect(fFrom, fLimit, [&](float fMid) {
             mVec3 mid;
             const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
-            if (mid.Dist(pivot) >= fFloor)
-                fClear = fMid, wall = mid, bHit = bMidHit;
-            else
-                fIn = fMid;
-        }
+            if (mid.Dist(pivot) < fFloor)
+                return false;
+            wall = mid, bHit = bMidHit;
+            return true;
+        });
         // Beneath a ceiling the clear end lies where the sweep still grazes
         // it: a degree lower keeps the reach from flickering between ticks.
         if (fLimit < fFrom && fClear > fLimit) {
-            fClear = std::max(fClear - kGrazeMargin, fLimit);
+            fClear = std::max(fClear - R::kGrazeMargin, fLimit);
             bHit = WallTest(pivot, fHeading, fClear, &wall);
         }
-        *pPitch = fClear;
-        *pWall = wall;
-        *pHit = bHit;
-        return true;
+        *pPitch = fClear, *pWall = wall, *pHit = bHit;
+        return;
     }
-    *pPitch = fBest;
-    *pWall = best;
-    *pHit = bBestHit;
-    return false;
 }
 
 float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor)
 {
-    const float fAt = std::clamp(fPitch, kMinSqueezePitch, kMaxFollowPitch);
+    const float fAt = std::clamp(fPitch, R::kMinSqueezePitch, R::kMaxPitch);
     const auto room = [&](float h) {
         mVec3 wall;
-        for (const float fTry : {fAt, kMinSqueezePitch}) {
+        for (const float fTry : {fAt, R::kMinSqueezePitch}) {
             WallTest(pivot, h, fTry, &wall);
             if (wall.Dist(pivot) >= fFloor)
                 return true;
@@ -191,7 +121,7 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
     };
     if (room(fHeading))
         return fHeading;  // a lower pitch has room here (beneath a ceiling)
-    for (float fTurn = kRoomStep; fTurn <= 180.0f; fTurn += kRoomStep)
+    for (float fTurn = R::kRoomStep; fTurn <= 180.0f; fTurn += R::kRoomStep)
         for (const float fSide : {m_fSqueezeSide, -m_fSqueezeSide}) {
             const float h = Wrap180(fHeading + fSide * fTurn);
             if (room(h))
@@ -200,178 +130,286 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
     return fHeading;
 }
 
-void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
+bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
 {
     mOCS world;
-    gcEntity* pEntity = GetFollowedEntity(&world);
-    if (!pEntity) {
-        FollowNone(true);
-        *pPos = GetPos();
+    FollowStart& s = *pStart;
+    s.pEntity = GetFollowedEntity(&world);
+    if (!s.pEntity)
+        return false;
+    s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    s.fEntityHeading = Heading(world.basis.forward);
+    s.fEntityPitch = Pitch(world.basis.forward);
+    s.bMoving = IsMoving(*s.pEntity);
+    s.bTargeting = s_targetingFunc && s_targetingFunc(s.pEntity);
+    mVec3 dir = GetPos() - s.pivot;
+    s.fDist = dir.Normalize();
+    s.fHeading = Heading(dir);
+    s.fPitch = Pitch(dir);
+    const float fBehindCos = std::cos(m_params.m_fOffsets[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
+    s.bBehind = s.bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(world.basis.forward) >= fBehindCos;
+    UpdateStillTime(s, tick.dT);
+    return true;
+}
+
+// The goal (m_curDesiredHPR) changes only while the entity stands, targets,
+// or the camera is steered (swinging behind it, or an alternate offset):
+// while it simply moves along, the goal is kept. Steered by an alternate
+// offset it is the current view turned by it; else behind the entity when
+// swinging or viewing along its facing, and the offsets' pitch over a
+// standing entity.
+void gcGameCamera::SetFollowGoal(const FollowStart& s)
+{
+    if (s.bMoving && !s.bTargeting && !(m_nFlags & (kReorienting | kAlternate)))
         return;
-    }
+    // A swing ends when the entity stands, or when an alternate offset takes over.
+    if ((m_nFlags & kReorienting) && (!s.bMoving || (m_nFlags & kAlternate)))
+        Reorient(false, m_fReorientSpeedFactor, false);
     const float* off = m_params.m_fOffsets;
-    const mVec3 pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
-    m_followPivot = pivot;
-    const float He = Heading(world.basis.forward), Pe = Pitch(world.basis.forward);
-    const bool bMoving = IsMoving(*pEntity);
-    if (!bMoving)
-        m_nFlags &= ~kBehindEntity;
-    const bool bTargeting = s_targetingFunc && s_targetingFunc(pEntity);
-
-    mVec3 dir = GetPos() - pivot;
-    const float Dc = dir.Normalize();
-    const float Hc = Heading(dir), Pc = Pitch(dir);
-    const float fBehindCos = std::cos(off[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
-    const bool bBehind = bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(world.basis.forward) >= fBehindCos;
-
-    // The desired orientation: kept while the entity simply moves along.
-    if (!bMoving || bTargeting || (m_nFlags & (kReorienting | kAlternate))) {
-        if ((m_nFlags & kReorienting) && (!bMoving || (m_nFlags & kAlternate)))
-            Reorient(false, m_fReorientSpeedFactor, false);
-        float h = Hc, p = Pc;
-        if (m_nFlags & kAlternate) {
-            h = Hc + m_alternateHPR.x;
-            p = std::clamp(Pc + m_alternateHPR.y, kMinAltPitch, kMaxAltPitch);
-        } else {
-            if ((m_nFlags & kReorienting) || bBehind)
-                h = He + off[P::OFF_HEADING];
-            if (!bMoving)
-                p = -(Pe + off[P::OFF_PITCH]);
-        }
-        m_curDesiredHPR.x = Wrap180(h);
-        m_curDesiredHPR.y = std::clamp(p, -kMaxPitch, kMaxPitch);
+    float h = s.fHeading, p = s.fPitch;
+    if (m_nFlags & kAlternate) {
+        h = s.fHeading + m_alternateHPR.x;
+        p = std::clamp(s.fPitch + m_alternateHPR.y, R::kMinAltPitch, R::kMaxAltPitch);
+    } else {
+        if ((m_nFlags & kReorienting) || s.bBehind)
+            h = s.fEntityHeading + off[P::OFF_HEADING];
+        if (!s.bMoving)
+            p = -(s.fEntityPitch + off[P::OFF_PITCH]);
     }
+    m_curDesiredHPR.x = Wrap180(h);
+    m_curDesiredHPR.y = std::clamp(p, -kMaxPitch, kMaxPitch);
+}
 
-    // Heading: a gain of 1 keeps the current heading.
-    const bool bSteered = (m_nFlags & (kReorienting | kAlternate)) != 0;
-    const bool bHeadingFree = (bMoving || !bBehind) && !bSteered;
-    m_fFollowEntityHK = kHeadingGainKeep * m_fFollowEntityHK +
-                        (1.0f - kHeadingGainKeep) *
-                            (bHeadingFree ? 1.0f
-                                          : std::clamp(m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H], 0.0f,
-                                                       kMaxSteeredHeadingGain));
+// The heading gain eases towards 1 (the current heading kept) while the
+// entity moves unsteered or the view is off its facing; else towards the
+// heading speed. A swing that has arrived ends.
+float gcGameCamera::EaseFollowHeading(const FollowStart& s, bool bSteered)
+{
+    const bool bFree = (s.bMoving || !s.bBehind) && !bSteered;
+    const float fGoal =
+        bFree ? 1.0f : std::clamp(m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H], 0.0f, R::kMaxSteeredHeadingGain);
+    m_fFollowEntityHK = R::kHeadingGainKeep * m_fFollowEntityHK + (1.0f - R::kHeadingGainKeep) * fGoal;
     mQuat qc, qd, q;
-    qc.SetHP(Hc, Pc);
+    qc.SetHP(s.fHeading, s.fPitch);
     qd.SetHP(m_curDesiredHPR.x, m_curDesiredHPR.y);
     q.Slerp(qd, qc, std::clamp(m_fFollowEntityHK, 0.0f, 1.0f));
     const float fDot = qc.x * qd.x + qc.y * qd.y + qc.z * qd.z + qc.w * qd.w;
-    if (std::fabs(fDot - 1.0f) < kAlreadyThere && (m_nFlags & kReorienting))
+    if (std::fabs(fDot - 1.0f) < R::kAlreadyThere && (m_nFlags & kReorienting))
         Reorient(false, m_fReorientSpeedFactor, false);
-    float H, unusedPitch;
-    q.GetHP(&H, &unusedPitch);
+    float fHeading, fUnusedPitch;
+    q.GetHP(&fHeading, &fUnusedPitch);
+    return fHeading;
+}
 
-    // Pitch: kept while the entity simply moves along, but only between
-    // level and the desired pitch. Above it, it eases back, moving or not:
-    // kept, the pitch that walking towards the camera or a wall tilted it
-    // up to would never be given back. Below level it goes no further while
-    // the entity moves: a climbing flyer would otherwise draw it beneath.
-    const bool bPitchFree = bMoving && !bSteered;
+// The pitch eases towards the goal, steered or standing. While the entity
+// simply moves along it is kept, but only between level and the goal:
+// above the goal it eases back, moving or not (kept, the pitch that walking
+// towards the camera or a wall tilted it up to would never be given back);
+// below level it goes no further (a climbing flyer would otherwise draw it
+// beneath). A pitch the world lowered eases back to the goal, moving or
+// not, once what lowered it is gone. Never steeper than kMaxPitch.
+float gcGameCamera::EaseFollowPitch(const FollowStart& s, bool bSteered)
+{
+    if (m_bFollowPitchLowered && s.fPitch >= m_curDesiredHPR.y - R::kPitchBackMargin)
+        m_bFollowPitchLowered = false;
+    const bool bFree = s.bMoving && !bSteered && !m_bFollowPitchLowered;
     const float fLevel = std::min(0.0f, m_curDesiredHPR.y);
-    const float fPitchGoal = bPitchFree ? std::clamp(Pc, fLevel, m_curDesiredHPR.y) : m_curDesiredHPR.y;
-    m_fFollowEntityPK = kPitchGainKeep * m_fFollowEntityPK +
-                        (1.0f - kPitchGainKeep) * m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P];
-    float Pf = m_fFollowEntityPK * Pc + (1.0f - m_fFollowEntityPK) * fPitchGoal;
-    Pf = std::clamp(bPitchFree ? std::max(Pf, fLevel) : Pf, -kMaxPitch, kMaxFollowPitch);
-    if (bTargeting) {
-        H = He + off[P::OFF_HEADING];
-        Pf = -(Pe + off[P::OFF_PITCH]);
-    }
-    mVec3 fwd = Forward(H, Pf);
+    const float fGoal = bFree ? std::clamp(s.fPitch, fLevel, m_curDesiredHPR.y) : m_curDesiredHPR.y;
+    m_fFollowEntityPK =
+        R::kPitchGainKeep * m_fFollowEntityPK + (1.0f - R::kPitchGainKeep) * m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_P];
+    const float fPitch = m_fFollowEntityPK * s.fPitch + (1.0f - m_fFollowEntityPK) * fGoal;
+    return std::clamp(bFree ? std::max(fPitch, fLevel) : fPitch, -kMaxPitch, R::kMaxPitch);
+}
 
-    // Distance. The placement behind the entity holds the camera's distance
-    // only while the entity stays within the reach at which a targeting
-    // camera snaps back (targeting snaps instead, below): an entity that
-    // draws farther away ends it. Otherwise one that never stops (one still
-    // running as a map starts) would leave the camera for good where it was
-    // placed.
-    if (!bTargeting && Dc > kSnapBackFactor * off[P::OFF_MINDIST])
-        m_nFlags &= ~kBehindEntity;
-    gcPosCtrl& ctrl = m_PosCtrl;
-    const float k = m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_DIST];
-    const float D = (m_nFlags & kBehindEntity) && Dc >= MinFollowDist(*pEntity)
-                        ? Dc
-                        : k * Dc + (1.0f - k) * ctrl.fDesiredMinDist;
-    mVec3 pos = pivot + fwd * D;
-    float fDistTarget = ctrl.fDesiredMinDist;
-    bool bFinalCollide = true;
-    if (!bTargeting) {
-        mVec3 wall;
-        bool bHit = WallTest(pivot, H, Pf, &wall);
-        // Pulled in nearer than the entity's own size (backed into a wall,
-        // flying under the ceiling), the camera would stand inside the
-        // entity: it swings round towards the nearest heading with room, a
-        // few degrees a tick, and meanwhile turns over the entity (or, under
-        // a ceiling, down to about its level) until it stands clear.
-        const float fFloor = std::min(MinFollowDist(*pEntity), off[P::OFF_MINDIST]);
-        if (bHit && wall.Dist(pivot) < fFloor) {
-            const float fTurn =
-                std::clamp(Wrap180(RoomHeading(pivot, H, Pf, fFloor) - H), -kMaxSqueezeTurn, kMaxSqueezeTurn);
-            if (fTurn != 0.0f) {
-                m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
-                H = Wrap180(H + fTurn);
-                bHit = WallTest(pivot, H, Pf, &wall);
-            }
-            if (bHit && wall.Dist(pivot) < fFloor) {
-                // The pitch that clears climbs steeply as the room shrinks
-                // below the entity's size: it is followed a few degrees a
-                // tick, the camera pulled in meanwhile, rather than at once.
-                const float fFrom = Pf;
-                ClearPitch(pivot, H, &Pf, fFloor, &wall, &bHit);
-                if (std::fabs(Pf - fFrom) > kMaxSqueezeTilt) {
-                    Pf = std::clamp(Pf, fFrom - kMaxSqueezeTilt, fFrom + kMaxSqueezeTilt);
-                    bHit = WallTest(pivot, H, Pf, &wall);
-                }
-            }
-        }
-        // Never nearer than the entity's size where the wall leaves room for
-        // it: the distance a squeeze pulled in would otherwise hold the
-        // camera inside the entity for a second after it swung clear.
-        const float fWallDist = wall.Dist(pivot);
-        const float fNearest = std::min(fFloor, fWallDist);
-        fwd = Forward(H, Pf);
-        pos = pivot + fwd * std::max(D, fNearest);
-        if (bHit) {
-            if (fWallDist <= ctrl.fDesiredMinDist) {
-                // Pulled in at once; the distance waits a second before it
-                // eases out again.
-                const float fIn = PullIn(pivot, H, &Pf, Dc, fWallDist, &pos);
-                if (fIn == fWallDist)
-                    pos = wall;
-                ctrl.timeSinceSnapped = cTimeValue(0);
-                ctrl.fDesiredMinDist = fIn;
-                for (float& entry : ctrl.minDistFilter)
-                    entry = fIn;
-                fDistTarget = fIn;
-                bFinalCollide = false;
-            } else {
-                // Let out to the entity's size no faster than it comes in
-                // over a wall's top: at once, a camera coming in over an
-                // edge would spring back out and in again tick by tick.
-                pos = pivot + fwd * std::max(ctrl.fDesiredMinDist, std::min(fNearest, Dc / kPullInKeep));
-            }
-        }
-        if (!bHit || fWallDist > ctrl.fDesiredMinDist) {
-            // A wall farther out lets the distance out as far as it, after
-            // the same second: held where it was pulled in to, the camera
-            // would stay close for as long as the wall test meets anything.
-            ctrl.timeSinceSnapped = std::min(kSnapSettleTime, ctrl.timeSinceSnapped + tick.dT);
-            if (ctrl.timeSinceSnapped >= kSnapSettleTime)
-                fDistTarget = bHit ? fWallDist : off[P::OFF_MINDIST];
-        }
+// Targeting, the camera stands straight behind the entity at the offsets,
+// no steeper than kMaxPitch.
+void gcGameCamera::AimBehind(const FollowStart& s, float* pHeading, float* pPitch)
+{
+    SetFollowGoal(s);
+    const bool bSteered = (m_nFlags & (kReorienting | kAlternate)) != 0;
+    *pHeading = EaseFollowHeading(s, bSteered);
+    *pPitch = EaseFollowPitch(s, bSteered);
+    if (s.bTargeting) {
+        *pHeading = s.fEntityHeading + m_params.m_fOffsets[P::OFF_HEADING];
+        *pPitch = std::clamp(-(s.fEntityPitch + m_params.m_fOffsets[P::OFF_PITCH]), -kMaxPitch, R::kMaxPitch);
     }
+}
+
+// The placement behind the entity holds the camera's distance while the
+// entity moves, the camera no nearer than the entity's size, and the
+// entity within the reach at which a targeting camera snaps back (an
+// entity that draws farther away ends it: one that never stops, still
+// running as a map starts, would otherwise leave the camera for good where
+// it was placed). Otherwise the distance eases towards the one wanted.
+float gcGameCamera::KeptDistance(const FollowStart& s)
+{
+    if (!s.bMoving || (!s.bTargeting && s.fDist > R::kSnapBackFactor * m_params.m_fOffsets[P::OFF_MINDIST]))
+        m_nFlags &= ~kBehindEntity;
+    if ((m_nFlags & kBehindEntity) && s.fDist >= MinFollowDist(*s.pEntity))
+        return s.fDist;
+    const float k = m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_DIST];
+    return k * s.fDist + (1.0f - k) * m_PosCtrl.fDesiredMinDist;
+}
+
+bool gcGameCamera::Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall)
+{
+    bool bHit = true;
+    const float fRoom = RoomHeading(pivot, *pHeading, *pPitch, fFloor);
+    const float fTurn = std::clamp(Wrap180(fRoom - *pHeading), -R::kMaxSqueezeTurn, R::kMaxSqueezeTurn);
+    if (fTurn != 0.0f) {
+        m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
+        *pHeading = Wrap180(*pHeading + fTurn);
+        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+    }
+    if (!bHit || pWall->Dist(pivot) >= fFloor)
+        return bHit;
+    // The pitch that clears climbs steeply as the room shrinks below the
+    // entity's size: it is followed a few degrees a tick, the camera pulled
+    // in meanwhile, rather than at once.
+    const float fFrom = *pPitch;
+    ClearPitch(pivot, *pHeading, fFloor, pPitch, pWall, &bHit);
+    if (std::fabs(*pPitch - fFrom) > R::kMaxSqueezeTilt) {
+        *pPitch = std::clamp(*pPitch, fFrom - R::kMaxSqueezeTilt, fFrom + R::kMaxSqueezeTilt);
+        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+    }
+    return bHit;
+}
+
+gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall,
+                                             float fWallDist)
+{
+    // A wall met only by the level sweep rose there as the pivot dropped
+    // below its top (the entity stepping or falling down past it): pulled
+    // in at once, the view would cut from afar to over the entity. The
+    // camera comes in over the top instead, a share of its distance a tick,
+    // turned over the entity as far as it needs to see it past the wall's
+    // edge. Where that share would not leave it beyond the wall, it stands
+    // in front of the wall at once.
+    const FollowFit atWall{FollowRoom::kAtWall, wall, fWallDist, fWallDist};
+    const float fEased = std::min(s.fDist * R::kPullInKeep, m_PosCtrl.fDesiredMinDist);
+    if (fEased <= fWallDist)
+        return atWall;
+    const auto seen = [&](float fAt, mVec3* pAt) {
+        *pAt = s.pivot + Forward(fHeading, fAt) * fEased;
+        return !Collide(s.pivot, pAt, false);
+    };
+    mVec3 at;
+    const float fFrom = std::min(fPitch, R::kMaxPitch);
+    if (seen(fFrom, &at))
+        return {FollowRoom::kOverWall, at, fEased, fWallDist};
+    if (seen(R::kMaxPitch, &at)) {
+        const float fSeen = Bisect(fFrom, R::kMaxPitch, [&](float fMid) {
+            mVec3 mid;
+            return seen(fMid, &mid);
+        });
+        seen(fSeen, &at);
+        return {FollowRoom::kOverWall, at, fEased, fWallDist};
+    }
+    // Even the steepest pitch cannot see past the edge: the camera comes in
+    // along that pitch towards the edge, still a share a tick, while that
+    // leaves it farther out than the level sweep's wall (an entity dropping
+    // into a narrow pit is then hidden by the edge for a few ticks, where a
+    // camera put in front of the edge at once would cut in). It moves there
+    // along its own path, never passing into what lies beyond the edge;
+    // where that path meets something it stands in front of the edge.
+    const float fReach = at.Dist(s.pivot);
+    if (fReach <= fWallDist)
+        return atWall;
+    mVec3 eased = s.pivot + Forward(fHeading, R::kMaxPitch) * fEased;
+    if (fEased > fReach && !Collide(GetPos(), &eased, false))
+        return {FollowRoom::kDownToEdge, eased, fEased, fWallDist};
+    return {FollowRoom::kAtEdge, at, fReach, fWallDist};
+}
+
+// Never nearer than the entity's size where the wall leaves room for it:
+// the distance a squeeze pulled in would otherwise hold the camera inside
+// the entity for a second after it swung clear. A wall farther out than the
+// distance wanted lets the camera out no faster than it comes in over a
+// wall's top: at once, a camera coming in over an edge would spring back
+// out and in again tick by tick.
+gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
+{
+    const float fFloor = std::min(MinFollowDist(*s.pEntity), m_params.m_fOffsets[P::OFF_MINDIST]);
+    mVec3 wall;
+    bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
+    if (bHit && wall.Dist(s.pivot) < fFloor) {
+        const float fAimed = fPitch;
+        bHit = Squeeze(s.pivot, fFloor, &fHeading, &fPitch, &wall);
+        m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
+    }
+    FollowFit fit;
+    fit.fWallDist = wall.Dist(s.pivot);
+    const float fNearest = std::min(fFloor, fit.fWallDist);
+    const mVec3 fwd = Forward(fHeading, fPitch);
+    fit.pos = s.pivot + fwd * std::max(fKept, fNearest);
+    if (!bHit)
+        return fit;
+    const float fWanted = m_PosCtrl.fDesiredMinDist;
+    if (fit.fWallDist <= fWanted)
+        return PullIn(s, fHeading, fPitch, wall, fit.fWallDist);
+    fit.room = FollowRoom::kWallBeyond;
+    fit.pos = s.pivot + fwd * std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    return fit;
+}
+
+float gcGameCamera::SettleDistance(cTimeValue dT, const FollowFit& fit)
+{
+    gcPosCtrl& ctrl = m_PosCtrl;
+    if (fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kWallBeyond) {
+        ctrl.timeSinceSnapped = cTimeValue(0);
+        ctrl.fDesiredMinDist = fit.fDist;
+        for (float& entry : ctrl.minDistFilter)
+            entry = fit.fDist;
+        return fit.fDist;
+    }
+    // A wall farther out lets the distance out as far as it, after the
+    // same wait: held where it was pulled in to, the camera would stay
+    // close for as long as the wall test meets anything.
+    ctrl.timeSinceSnapped = std::min(R::kSettleTime, ctrl.timeSinceSnapped + dT);
+    if (ctrl.timeSinceSnapped < R::kSettleTime)
+        return ctrl.fDesiredMinDist;
+    return fit.room == FollowRoom::kWallBeyond ? fit.fWallDist : m_params.m_fOffsets[P::OFF_MINDIST];
+}
+
+void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
+{
+    // A swing behind the entity is let finish first: the view rests behind it.
+    const bool bSwinging = std::fabs(Wrap180(m_curDesiredHPR.x - s.fHeading)) > R::kRestSwing;
+    const bool bStill = !s.bMoving && !bSwinging && !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
+                        s.pivot.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
+    m_followStillPivot = s.pivot;
+    m_followStillTime = bStill ? std::min(m_followStillTime + dT, R::kRestBy) : cTimeValue(0);
+}
+
+float gcGameCamera::RestShare() const
+{
+    if (m_followStillTime <= R::kRestFrom)
+        return 1.0f;
+    return static_cast<float>((R::kRestBy - m_followStillTime).m_nTicks) /
+           static_cast<float>((R::kRestBy - R::kRestFrom).m_nTicks);
+}
+
+// A camera that stands where the fit put it against a wall is not swept
+// again; shaken, it is. An entity that has stood a while brings the camera
+// to rest (see RestShare).
+void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep,
+                                float fDistTarget, mVec3* pPos)
+{
+    const float fShare = RestShare();
+    if (fShare < 1.0f)
+        pos = GetPos() + (pos - GetPos()) * fShare;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
-        bFinalCollide = true;
+        bSweep = true;
     }
-    if (bFinalCollide)
-        CollideInReach(pivot, &pos, true);
-    if (bTargeting) {
-        mOCS snapped;
-        if (HandleFollowSnap(pos, &snapped)) {
-            *pPos = snapped.origin;
-            return;
-        }
+    if (bSweep)
+        CollideInReach(s.pivot, &pos, true);
+    mOCS snapped;
+    if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
+        *pPos = snapped.origin;
+        return;
     }
+    gcPosCtrl& ctrl = m_PosCtrl;
     ctrl.filterConsts.SetPole(m_params.m_fMaxTimes[P::SPD_MOVEMENT]);
     ctrl.fDesiredMinDist = ctrl.filterConsts.Step(fDistTarget, ctrl.minDistFilter);
     for (int i = 3; i > 0; --i)
@@ -380,4 +418,28 @@ void gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos)
     ctrl.posVel = (pos - GetPos()) * (1.0f / static_cast<float>(tick.dT.m_nTicks));
     ctrl.fPosVel = ctrl.posVel.Length();
     *pPos = pos;
+}
+
+bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot)
+{
+    FollowStart s;
+    if (!StartFollowTick(tick, &s)) {
+        FollowNone(true);
+        *pPos = GetPos();
+        return false;
+    }
+    *pPivot = s.pivot;
+    float fHeading = 0.0f, fPitch = 0.0f;
+    AimBehind(s, &fHeading, &fPitch);
+    const float fKept = KeptDistance(s);
+    if (s.bTargeting) {
+        const mVec3 pos = s.pivot + Forward(fHeading, fPitch) * fKept;
+        FinishFollow(tick, s, pos, true, m_PosCtrl.fDesiredMinDist, pPos);
+        return true;
+    }
+    const FollowFit fit = FitToWorld(s, fHeading, fPitch, fKept);
+    const float fDistTarget = SettleDistance(tick.dT, fit);
+    const bool bSweep = fit.room == FollowRoom::kOpen || fit.room == FollowRoom::kWallBeyond;
+    FinishFollow(tick, s, fit.pos, bSweep, fDistTarget, pPos);
+    return true;
 }

@@ -176,14 +176,14 @@ void gcGameCamera::OnLookAtNone(const gcMsgTick& tick, mVec3* pOutHPR)
     SmoothLookAtQuat(tick.dT, nullptr, 0.0f, true, pOutHPR);
 }
 
-void gcGameCamera::RunLookAtCtrl(const gcMsgTick& tick, mVec3* pOutHPR)
+void gcGameCamera::RunLookAtCtrl(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR)
 {
     switch (m_LookAtCtrl.Mode) {
     case LOOKATCTRL_NONE:
         OnLookAtNone(tick, pOutHPR);
         break;
     case LOOKATCTRL_LOOKATENTITY:
-        OnLookAtEntityTick(tick, pOutHPR);
+        OnLookAtEntityTick(tick, pFollowPivot, pOutHPR);
         break;
     case LOOKATCTRL_LOOKATPOINT:
         OnLookAtPointTick(tick, pOutHPR);
@@ -209,16 +209,17 @@ void gcGameCamera::DropLookAt(mVec3* pOutHPR)
     LookAtNone(true);
 }
 
-void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, mVec3* pOutHPR)
+void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR)
 {
     mOCS world;
     if (!GetEntityWorld(gcEntityMgr::GetPtr(m_LookAtCtrl.hEntity), &world))
         return DropLookAt(pOutHPR);
-    // The entity the camera follows is looked at where the camera turns
-    // about: the pivot, kept on its side of a ceiling. The point above it,
-    // beyond the ceiling, would tilt the view up from under the ceiling.
-    const bool bFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
-    const mVec3 target = bFollowed ? m_followPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    // The entity the camera follows is looked at where the camera turned
+    // about this tick: the pivot, kept on its side of a ceiling. The point
+    // above it, beyond the ceiling, would tilt the view up from under the
+    // ceiling.
+    const bool bFollowed = pFollowPivot && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
+    const mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
 }
 

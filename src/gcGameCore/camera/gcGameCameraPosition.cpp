@@ -299,7 +299,7 @@ bool gcGameCamera::HandleFollowSnap(const mVec3& pos, mOCS* pOut)
     mOCS world;
     if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY || !GetFollowedEntity(&world))
         return false;
-    const float fLimit = kSnapBackFactor * m_params.m_fOffsets[P::OFF_MINDIST];
+    const float fLimit = FollowRules::kSnapBackFactor * m_params.m_fOffsets[P::OFF_MINDIST];
     if (pos.DistSq(world.origin) <= fLimit * fLimit)
         return false;
     GetPosBehindEntity(false, pOut);
@@ -335,15 +335,14 @@ void gcGameCamera::SnapCurMovement()
     }
 }
 
-void gcGameCamera::RunPosCtrl(const gcMsgTick& tick, mVec3* pPos)
+bool gcGameCamera::RunPosCtrl(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot)
 {
     switch (m_PosCtrl.Mode) {
     case POSCTRL_NONE:
         OnFollowNone(tick, pPos);
         break;
     case POSCTRL_FOLLOWENTITY:
-        OnFollowEntityTick(tick, pPos);
-        break;
+        return OnFollowEntityTick(tick, pPos, pPivot);
     case POSCTRL_FOLLOWPATH_ENTITY:
     case POSCTRL_FOLLOWPATH:
         OnFollowPathTick(tick, pPos);
@@ -354,6 +353,7 @@ void gcGameCamera::RunPosCtrl(const gcMsgTick& tick, mVec3* pPos)
     default:
         break;  // an unknown mode keeps the old position
     }
+    return false;
 }
 
 void gcGameCamera::OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos)

@@ -845,3 +845,146 @@ TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
 }
 
 }  // namespace
+
+namespace {
+
+// The camera's pitch over a point, degrees (positive: above it).
+float PitchOver(const mVec3& camera, const mVec3& point)
+{
+    mVec3 d = camera - point;
+    d.Normalize();
+    return std::asin(std::clamp(d.z, -1.0f, 1.0f)) * 57.29578f;
+}
+
+// How far down the view looks, degrees.
+float LookDown(const C& cam)
+{
+    return -std::asin(std::clamp(cam.m_camera.m_cameraToWorld.basis.forward.z, -1.0f, 1.0f)) * 57.29578f;
+}
+
+}  // namespace
+
+// A ceiling a little above the pivot lowers the camera over a standing
+// entity to about the pivot's level. Once the ceiling is gone the pitch
+// comes back to the follow pitch (15) within a second though the entity
+// now runs: kept while it moves, it would stay level.
+TEST_F(gcGameCameraControlTest, APitchACeilingLoweredComesBackWithinASecondWhileTheEntityRuns)
+{
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    std::vector<ColTri> ceiling;
+    AddQuad(&ceiling, {-40, -40, 0.5f}, {-40, 40, 0.5f}, {40, 40, 0.5f}, {40, -40, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+    for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+        f = 0.8f;
+    m_cam.FollowEntity(kEntity, true);
+    Tick(30);
+    EXPECT_LT(PitchOver(m_cam.GetPos(), mVec3(0, 0, 0.5f - r)), 0.0f) << "lowered under the ceiling";
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);  // the ceiling gone
+    const mVec3 step(0, 0.1f, 0);
+    m_entity.m_velocity = step * 30.0f;
+    for (int i = 1; i <= 30; ++i) {
+        PlaceEntity(step * static_cast<float>(i));
+        Tick();
+    }
+    EXPECT_GT(PitchOver(m_cam.GetPos(), Pivot() + mVec3(0, 0, 0.8f)), 12.0f) << "back within a second";
+}
+
+// A targeting camera stands behind the entity at its pitch and the
+// offsets': an entity pitched steeply nose down would put it straight over
+// the entity. It stands no steeper than 60 degrees, and the view looks
+// down no more than that; nor, the entity standing, does a following one.
+TEST_F(gcGameCameraControlTest, TheViewNeverLooksDownMoreThanSixtyDegrees)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        const char* name;
+        bool bTargeting;
+        float entityPitch;  // degrees, nose up
+    } rows[] = {{"targeting, the entity nose down", true, -70.0f}, {"following, the entity nose down", false, -70.0f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        s_bTargeting = row.bTargeting;
+        PlaceEntity({0, 0, 0});
+        m_entity.m_model.m_localToParent.basis.SetHPR(0.0f, row.entityPitch, 0.0f);
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        float steepest = 0.0f, down = 0.0f;
+        for (int i = 0; i < 30; ++i) {
+            Tick();
+            steepest = std::max(steepest, PitchOver(m_cam.GetPos(), Pivot()));
+            down = std::max(down, LookDown(m_cam));
+        }
+        EXPECT_LE(steepest, 60.01f);
+        EXPECT_LE(down, 60.01f);
+    }
+    s_bTargeting = false;
+}
+
+// Following the entity it looks at under a ceiling nearer than the point
+// above it, the camera looks at the pivot kept under the ceiling, not at
+// that point beyond it.
+TEST_F(gcGameCameraControlTest, UnderACeilingTheViewLooksAtThePivotKeptBelowIt)
+{
+    std::vector<ColTri> ceiling;
+    AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 2.0f;
+    for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+        f = 2.0f;
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(30);
+    const mVec3 eye = m_cam.GetPos(), forward = m_cam.m_camera.m_cameraToWorld.basis.forward;
+    const auto angleTo = [&](const mVec3& at) {
+        mVec3 d = at - eye;
+        d.Normalize();
+        return std::acos(std::clamp(d.Dot(forward), -1.0f, 1.0f)) * 57.29578f;
+    };
+    EXPECT_LT(angleTo(mVec3(0, 0, 0.5f - r)), 1.0f) << "the pivot";
+    EXPECT_GT(angleTo(mVec3(0, 0, 2.0f)), 5.0f) << "not the point above";
+}
+
+// An entity that stands with the camera behind it brings the camera to
+// rest within two seconds, even while its distance still eases out (here
+// from a pull-in a wall made, the wall then gone).
+TEST_F(gcGameCameraControlTest, BehindAStandingEntityTheCameraComesToRestWithinTwoSeconds)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.m_PosCtrl.fDesiredMinDist = 1.5f;
+    for (float& f : m_cam.m_PosCtrl.minDistFilter)
+        f = 1.5f;
+    m_cam.m_PosCtrl.timeSinceSnapped = cTimeValue(0);
+    Tick(60);
+    mVec3 last = m_cam.GetPos();
+    float moved = 0.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        moved = std::max(moved, m_cam.GetPos().Dist(last));
+        last = m_cam.GetPos();
+    }
+    EXPECT_EQ(moved, 0.0f) << "at rest after two seconds";
+}
+
+// Placed behind an entity that runs off, the camera holds its distance,
+// farther out than the wall test reaches: a wall that comes between there
+// still stops it (the final sweep), never leaving it beyond the wall.
+TEST_F(gcGameCameraControlTest, ACameraHeldBeyondItsDistanceStopsInFrontOfAWallThere)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 15.0f, 0);
+    m_cam.FollowEntity(kEntity, true);  // facing +y: the camera at y -6.28
+    ASSERT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+    PlaceEntity({0, 1, 0});
+    Tick();
+    ASSERT_GT(m_cam.GetPos().Dist(Pivot()), 7.0f) << "held out past OFF_MINDIST";
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -5.8f, -20}, {-20, -5.8f, 20}, {20, -5.8f, 20}, {20, -5.8f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    PlaceEntity({0, 1.5f, 0});
+    Tick();
+    EXPECT_GT(m_cam.GetPos().y, -5.8f) << "in front of the wall";
+}
