@@ -105,7 +105,6 @@ public:
         // is done, and never turns more than 6 degrees a tick.
         static constexpr float kStandSwingKeep = 0.95f;
         static constexpr float kMinStandSwingStep = 2.0f;
-        static constexpr float kStandSwingThere = 0.01f;   // degrees: nearer the goal, the swing is over
 
         // Settle: how the distance comes back out.
         static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out

@@ -204,10 +204,11 @@ float gcGameCamera::EaseFollowHeading(const FollowStart& s, bool bSteered)
         Reorient(false, m_fReorientSpeedFactor, false);
     float fHeading, fUnusedPitch;
     q.GetHP(&fHeading, &fUnusedPitch);
-    // The step that lands counts as swinging: shrunk by the rest, it would
-    // leave the camera short of the goal.
+    // The last step, onto the goal, is no longer a swing: counted as one, a
+    // heading the world keeps turning a little off the goal (a squeeze)
+    // would hold the rest off until it froze the camera wherever it was.
     const float fLeft = Wrap180(m_curDesiredHPR.x - s.fHeading);
-    m_bFollowSwinging = bStandSwing && std::fabs(fLeft) > R::kStandSwingThere;
+    m_bFollowSwinging = bStandSwing && std::fabs(fLeft) > R::kMinStandSwingStep;
     if (!bStandSwing)
         return fHeading;
     if (std::fabs(fLeft) <= R::kMinStandSwingStep)
