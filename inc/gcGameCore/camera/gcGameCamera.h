@@ -89,14 +89,22 @@ public:
         // tick), and the most it lets out a tick likewise.
         static constexpr float kPullInKeep = 0.9f;
 
-        // Rest: an entity that stands, nothing steering the camera and its
-        // swing behind done, brings it to rest (eased for ever, or pumping
-        // between a wall's pull-in and its let-out, it would never stop):
-        // its moves shrink from kRestFrom on to nothing at kRestBy.
+        // Rest: an entity that stands (its pivot still, moving or pressed
+        // against a wall), nothing steering the camera, brings it to rest
+        // (eased for ever, or pumping between a wall's pull-in and its
+        // let-out, it would never stop): its moves shrink from kRestFrom on
+        // to nothing at kRestBy, a swing behind it let finish first.
         static constexpr cTimeValue kRestFrom{540};
         static constexpr cTimeValue kRestBy{1080};
         static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
-        static constexpr float kRestSwing = 3.0f;          // a swing behind this far from its goal goes on
+        // The swing behind a standing entity: its heading gain no more than
+        // kStandSwingKeep, and at least kMinStandSwingStep degrees a tick,
+        // landing on the goal. Eased at the heading speed alone (0.98) a
+        // swing of 100 degrees (OFF_ROTATETHRESHOLD) would take seconds and
+        // never quite end; so it is over within about 1.5 s, before the rest
+        // is done, and never turns more than 6 degrees a tick.
+        static constexpr float kStandSwingKeep = 0.95f;
+        static constexpr float kMinStandSwingStep = 2.0f;
 
         // Settle: how the distance comes back out.
         static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out
@@ -299,8 +307,11 @@ public:
     // The world (a ceiling, a wall) lowered the follow pitch and it has not
     // yet eased back to the goal: it eases back even while the entity moves.
     bool m_bFollowPitchLowered = false;
-    cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not swinging or steered
+    cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not steered
     mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot it stands at
+    gcGameCameraParams m_followStillParams;      // the parameters it has stood with: a change moves the camera again
+    bool m_bFollowSwinging = false;              // swinging behind a standing entity, not yet there
+    bool m_bFollowStillMoving = false;           // its velocity not zero as it stood: a change starts again
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -404,10 +415,12 @@ private:
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.
     float SettleDistance(cTimeValue dT, const FollowFit& fit);
-    // How long the entity has stood (its pivot still), nothing steering.
+    // How long the entity has stood (its pivot still), nothing steering
+    // and the parameters unchanged.
     void UpdateStillTime(const FollowStart& s, cTimeValue dT);
-    // How much of this tick's move the camera makes: 1, shrinking to 0 as
-    // the entity has stood from kRestFrom to kRestBy.
+    // How much of this tick's move the camera makes: 1 while it swings
+    // behind (until kRestBy), else shrinking to 0 as the entity has stood
+    // from kRestFrom to kRestBy.
     float RestShare() const;
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,

@@ -98,6 +98,7 @@ void gcGameCamera::ReseedPosFilter(const mVec3& pos)
     m_fFollowEntityHK = m_fFollowEntityPK = 1.0f;
     m_bFollowPitchLowered = false;
     m_followStillTime = cTimeValue(0);
+    m_bFollowSwinging = m_bFollowStillMoving = false;
 }
 
 void gcGameCamera::Reset(bool bFull)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eMesh.h"
@@ -182,12 +183,17 @@ void gcGameCamera::SetFollowGoal(const FollowStart& s)
 
 // The heading gain eases towards 1 (the current heading kept) while the
 // entity moves unsteered or the view is off its facing; else towards the
-// heading speed. A swing that has arrived ends.
+// heading speed. A swing that has arrived ends. Behind a standing entity
+// the swing goes at least kStandSwingKeep's pace and kMinStandSwingStep a
+// tick, and lands on its goal: the camera comes to rest there.
 float gcGameCamera::EaseFollowHeading(const FollowStart& s, bool bSteered)
 {
     const bool bFree = (s.bMoving || !s.bBehind) && !bSteered;
-    const float fGoal =
+    const bool bStandSwing = !bFree && !s.bMoving && !bSteered;
+    float fGoal =
         bFree ? 1.0f : std::clamp(m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H], 0.0f, R::kMaxSteeredHeadingGain);
+    if (bStandSwing)
+        fGoal = std::min(fGoal, R::kStandSwingKeep);
     m_fFollowEntityHK = R::kHeadingGainKeep * m_fFollowEntityHK + (1.0f - R::kHeadingGainKeep) * fGoal;
     mQuat qc, qd, q;
     qc.SetHP(s.fHeading, s.fPitch);
@@ -198,6 +204,17 @@ float gcGameCamera::EaseFollowHeading(const FollowStart& s, bool bSteered)
         Reorient(false, m_fReorientSpeedFactor, false);
     float fHeading, fUnusedPitch;
     q.GetHP(&fHeading, &fUnusedPitch);
+    // The last step, onto the goal, is no longer a swing: counted as one, a
+    // heading the world keeps turning a little off the goal (a squeeze)
+    // would hold the rest off until it froze the camera wherever it was.
+    const float fLeft = Wrap180(m_curDesiredHPR.x - s.fHeading);
+    m_bFollowSwinging = bStandSwing && std::fabs(fLeft) > R::kMinStandSwingStep;
+    if (!bStandSwing)
+        return fHeading;
+    if (std::fabs(fLeft) <= R::kMinStandSwingStep)
+        return m_curDesiredHPR.x;
+    if (std::fabs(Wrap180(fHeading - s.fHeading)) < R::kMinStandSwingStep)
+        fHeading = Wrap180(s.fHeading + std::copysign(R::kMinStandSwingStep, fLeft));
     return fHeading;
 }
 
@@ -373,17 +390,30 @@ float gcGameCamera::SettleDistance(cTimeValue dT, const FollowFit& fit)
 
 void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
 {
-    // A swing behind the entity is let finish first: the view rests behind it.
-    const bool bSwinging = std::fabs(Wrap180(m_curDesiredHPR.x - s.fHeading)) > R::kRestSwing;
-    const bool bStill = !s.bMoving && !bSwinging && !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
+    // A flyer pressed against a wall moves without going anywhere: it
+    // stands; let go, it starts again (the swing behind it then begins). A
+    // script that changes the parameters moves the camera again.
+    const bool bSameParams = std::equal(std::begin(m_params.m_fMaxVels), std::end(m_params.m_fMaxVels),
+                                        std::begin(m_followStillParams.m_fMaxVels)) &&
+                             std::equal(std::begin(m_params.m_fMaxTimes), std::end(m_params.m_fMaxTimes),
+                                        std::begin(m_followStillParams.m_fMaxTimes)) &&
+                             std::equal(std::begin(m_params.m_fOffsets), std::end(m_params.m_fOffsets),
+                                        std::begin(m_followStillParams.m_fOffsets));
+    const bool bStill = bSameParams && s.bMoving == m_bFollowStillMoving &&
+                        !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
                         s.pivot.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
     m_followStillPivot = s.pivot;
+    m_bFollowStillMoving = s.bMoving;
+    if (!bSameParams)
+        m_followStillParams.Set(m_params);
     m_followStillTime = bStill ? std::min(m_followStillTime + dT, R::kRestBy) : cTimeValue(0);
 }
 
+// A swing behind the entity is let finish first (frozen half-way, the view
+// would rest beside it); one still going at kRestBy is held there.
 float gcGameCamera::RestShare() const
 {
-    if (m_followStillTime <= R::kRestFrom)
+    if (m_followStillTime <= R::kRestFrom || (m_bFollowSwinging && m_followStillTime < R::kRestBy))
         return 1.0f;
     return static_cast<float>((R::kRestBy - m_followStillTime).m_nTicks) /
            static_cast<float>((R::kRestBy - R::kRestFrom).m_nTicks);
