@@ -387,7 +387,7 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
                 continue;  // pulled in to the pivot: no direction yet
             if (i > (row.shape == kCeilingLate ? 2 : 1)) {
                 ASSERT_LE(std::fabs(pitch - last), 4.01f) << "smoothly, " << i;
-                ASSERT_LE(std::fabs(heading - lastHeading), 6.01f) << "smoothly, " << i;
+                ASSERT_LE(std::fabs(heading - lastHeading), gcGameCamera::FollowRules::kMaxDeepSqueezeTurn + 0.01f) << "smoothly, " << i;
             }
             lo = std::min(lo, pitch);
             hi = std::max(hi, pitch);
