@@ -80,6 +80,8 @@ public:
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
+        static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
+        static constexpr float kDeepSqueeze = 0.6f;        // x the entity's size: the entity fills the screen
         static constexpr float kMaxSqueezeTilt = 4.0f;     // pitch turned to stand clear, a tick at most
         static constexpr float kRoomStep = 30.0f;          // headings with room are looked for this far apart
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
@@ -404,6 +406,9 @@ private:
     float KeptDistance(const FollowStart& s);
     // Where the camera can stand along the aim at the kept distance.
     FollowFit FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept);
+    // The aimed heading's wall test too near: the camera's own heading
+    // instead where its wall is farther. The wall test there; true on a hit.
+    bool HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall);
     // Too near to stand clear of the entity: a few degrees a tick towards
     // a heading with room, then over the entity (or under a ceiling, down
     // to about its level). The wall test there; true on a hit.

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <iterator>
 
+
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCameraMath.h"
@@ -272,7 +273,10 @@ bool gcGameCamera::Squeeze(const mVec3& pivot, float fFloor, float* pHeading, fl
 {
     bool bHit = true;
     const float fRoom = RoomHeading(pivot, *pHeading, *pPitch, fFloor);
-    const float fTurn = std::clamp(Wrap180(fRoom - *pHeading), -R::kMaxSqueezeTurn, R::kMaxSqueezeTurn);
+    // Deep in (the entity large on screen) it swings faster: turning about
+    // the pivot does not change the entity's size, staying in does.
+    const float fMaxTurn = pWall->Dist(pivot) < R::kDeepSqueeze * fFloor ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
+    const float fTurn = std::clamp(Wrap180(fRoom - *pHeading), -fMaxTurn, fMaxTurn);
     if (fTurn != 0.0f) {
         m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
         *pHeading = Wrap180(*pHeading + fTurn);
@@ -338,6 +342,23 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
     return {FollowRoom::kAtEdge, at, fReach, fWallDist};
 }
 
+// A heading eased towards a wall nearer than the entity's size needs is
+// turned no further that way: where the camera's own heading has more room
+// it stays there (swung behind an entity running beside a wall, it would
+// otherwise pass along the wall's face, pulled in onto the entity, its
+// size on screen growing several times in a few ticks). The squeeze then
+// turns it towards room from there.
+bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall)
+{
+    mVec3 held;
+    const bool bHeldHit = WallTest(s.pivot, s.fHeading, fPitch, &held);
+    if (bHeldHit && held.Dist(s.pivot) <= pWall->Dist(s.pivot))
+        return true;
+    *pHeading = s.fHeading;
+    *pWall = held;
+    return bHeldHit;
+}
+
 // Never nearer than the entity's size where the wall leaves room for it:
 // the distance a squeeze pulled in would otherwise hold the camera inside
 // the entity for a second after it swung clear. A wall farther out than the
@@ -349,6 +370,8 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     const float fFloor = std::min(MinFollowDist(*s.pEntity), m_params.m_fOffsets[P::OFF_MINDIST]);
     mVec3 wall;
     bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
+    if (bHit && wall.Dist(s.pivot) < fFloor)
+        bHit = HoldHeading(s, fPitch, &fHeading, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor) {
         const float fAimed = fPitch;
         bHit = Squeeze(s.pivot, fFloor, &fHeading, &fPitch, &wall);
