@@ -126,7 +126,10 @@ void StartGame(const std::string& dataDir, const std::string& commandLine, const
     OSSetVirtualClock(TRUE);
     OSInit();
     cMemPool::AllocGlobalPool();
-    cSetCommandLine(commandLine.c_str());
+    // The command line is kept, not copied: it must outlive the run.
+    static std::string s_commandLine;
+    s_commandLine = commandLine;
+    cSetCommandLine(s_commandLine.c_str());
     DVDSetDataDirectory(dataDir.c_str());
     PADLoadReplay(sInput);
     VISetHeadless(TRUE);
