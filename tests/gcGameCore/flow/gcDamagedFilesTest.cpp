@@ -404,15 +404,8 @@ TEST_F(gcDamagedFilesTest, ADialogsDamagedControlTableFailsTheLoadOfEveryFileHol
         {"PlatformConfig_gc.plc", "Buttons", config, [] { return gcPlatformConfig::Load(-1); }, all},
     };
     const auto unload = [] {
-        if (gcMainMenu::s_pMainMenu)
-            std::destroy_at(gcMainMenu::s_pMainMenu);
-        if (gcLoadingScreen::s_pLoadingScreen)
-            std::destroy_at(gcLoadingScreen::s_pLoadingScreen);
-        if (gcAct::s_pAct)
-            std::destroy_at(gcAct::s_pAct);
         gcPlatformConfig::Unload();
-        gcGame::Unload();
-        gcGameConfig::Unload();
+        UnloadAll();
     };
     for (const auto& row : rows) {
         const std::string path = GamePath(row.sFile);
