@@ -180,6 +180,15 @@ bool ShowsThePauseDialog(const qmtest::Capture& c)
     return c.At(228, 180) == kYellow && c.At(228, 300) == kYellow;
 }
 
+// The warning lines of a run's log.
+size_t Warnings(const std::string& log)
+{
+    size_t n = 0;
+    for (size_t at = log.find("[Warn"); at != std::string::npos; at = log.find("[Warn", at + 1))
+        ++n;
+    return n;
+}
+
 }  // namespace
 
 // Two runs on one card: the first saves (or not) from the pause dialog, the
@@ -251,10 +260,7 @@ TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
         const qmtest::ChildResult r = run(name);
         EXPECT_FALSE(r.bTimedOut);
         EXPECT_EQ(r.nExit, 0) << r.log;
-        size_t nWarnings = 0;
-        for (size_t at = r.log.find("[Warn"); at != std::string::npos; at = r.log.find("[Warn", at + 1))
-            ++nWarnings;
-        EXPECT_EQ(nWarnings, 1u) << r.log;
+        EXPECT_EQ(Warnings(r.log), 1u) << r.log;
         EXPECT_NE(r.log.find("gcGameSave: profile 1 is damaged"), std::string::npos) << r.log;
         EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
         EXPECT_EQ(r.log.find("sets out"), std::string::npos) << r.log;
@@ -275,10 +281,7 @@ TEST_F(qmSaveTest, ContinueOnAHealthThePlayerCannotHoldGivesNothing)
         {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300", "--input", inputPath}, kBound);
     EXPECT_FALSE(r.bTimedOut);
     EXPECT_EQ(r.nExit, 0) << r.log;
-    size_t nWarnings = 0;
-    for (size_t at = r.log.find("[Warn"); at != std::string::npos; at = r.log.find("[Warn", at + 1))
-        ++nWarnings;
-    EXPECT_EQ(nWarnings, 1u) << r.log;
+    EXPECT_EQ(Warnings(r.log), 1u) << r.log;
     EXPECT_NE(r.log.find("gcGameSave: profile 1 is damaged: its Health 999 lies beyond the player's 100"),
               std::string::npos)
         << r.log;
