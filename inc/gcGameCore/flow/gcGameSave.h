@@ -96,10 +96,12 @@ public:
     // of neither (-1, -1) starts nothing. A profile is damaged when its
     // position is not two ids of 0 to 2147483646 or one the game data does
     // not hold (an act or map past the tables, or its file missing), when
-    // its values are out of bounds (HoldsValuesInBounds): one warning, the
-    // profile reset to a new one without a position that holds the running
-    // game's options (nothing of it is applied later) and the card's status
-    // STATUS_CORRUPTED_SAVEFILE.
+    // its values are out of bounds (HoldsValuesInBounds), or when its stats
+    // are more than the saved map's player could hold (HoldsStatsWithinPlayer,
+    // that player read from the map's configuration while no map runs):
+    // one warning, the profile reset to a new one without a position that
+    // holds the running game's options (nothing of it is applied later)
+    // and the card's status STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
     // Whether every stat of the profile is finite, every one with a maximum
     // within its editing range (0 to the largest a template may give it;
@@ -109,10 +111,11 @@ public:
     // Whether every stat with a maximum the profile records is one the
     // player could hold: at most its template's maximum times the player's
     // multiplier, plus every bonus the item templates in memory can add;
-    // else pWhy names the first that is not. The player is known only once
-    // its map is loaded: ApplyCurProfile asks, and refuses a profile that
-    // fails as StartCurProfile does, nothing applied, but its position kept
-    // (the map being started).
+    // else pWhy names the first that is not. StartCurProfile asks it of the
+    // saved map's player; ApplyCurProfile asks it again of the player the
+    // map made (a profile started while a map ran was not asked), and
+    // refuses a profile that fails as StartCurProfile does, nothing
+    // applied, but its position kept (the map being started).
     static bool HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy);
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
@@ -140,6 +143,12 @@ private:
     // Whether the position names ids and files the game holds; else pWhy
     // says what is wrong.
     static bool HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy);
+    // HoldsStatsWithinPlayer for the player of the profile's map, its
+    // configuration read into the empty Player Config pool and released
+    // again. True without a player's stats, while a map runs (its start
+    // decides), and when the map's files give no player (their loading
+    // reports that).
+    static bool HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy);
     // The damage warning; the profile reset to a new one holding the
     // running game's options (its position kept when bKeepPosition), so
     // that nothing of it is ever applied; the card's status

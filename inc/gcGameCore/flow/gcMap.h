@@ -108,6 +108,11 @@ public:
     static void GetSoundFilename(int nAct, int nMap, cStr* pName);
     static void GetStringsFilename(int nAct, int nMap, cStr* pName);
     static void GetVoiceOversFilename(int nAct, int nMap, cStr* pName);
+    // The player configuration a map's file names (-1: none), read from the
+    // file's head alone, before anything of it is made; main or loader
+    // thread, no file open. False when the file does not open or its head
+    // is damaged (logged once, naming the file).
+    static bool ReadPlayerConfigId(int nAct, int nMap, int32_t* pId);
 
     // ---- regions (loader threads, then the main thread) ----
     // Makes the region current and loads every missing neighbour; false when
@@ -272,6 +277,10 @@ public:
 private:
     void SetDefaultRanges();
     bool ReadNames(const cReadBlock& rb);
+    // The names and ids of the head; names are kept up to the tables' sizes
+    // where tables are given, else dropped.
+    static bool ReadHead(const cReadBlock& rb, cName* pRegionNames, cName* pCinematicNames, int32_t* pInitialRegion,
+                         int32_t* pPlayerConfig);
     bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
     void ReadLightAndSky(const cReadBlock& rb, cMemPool* pPool, uint32_t version);
     bool ReadTail(const cReadBlock& rb, cMemPool* pPool, uint32_t version);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "cCore/cFile.h"
 #include "cCore/cLog.h"
@@ -23,6 +24,7 @@
 #include "gcGameCore/flow/gcGame.h"
 #include "gcGameCore/flow/gcGameState.h"
 #include "gcGameCore/flow/gcMap.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/values/gcValCreatureStat.h"
 #include "gcGameCore/values/gcValEntityStat.h"
 
@@ -489,9 +491,10 @@ void gcGameSave::ApplyCurProfile()
         return;
     s_gameData.nLastUsedProfile = s_nCurProfile;
     gcCreature* pCreature = PlayerCreature();
-    // The player the saved record is for is known only now, with the map:
-    // a record it could never have held is damage, and nothing of the
-    // profile is given (its position is the map being started).
+    // A profile started while a map ran was not held against its map's
+    // player at the start: a record that player could never have held is
+    // damage, and nothing of the profile is given (its position is the map
+    // being started).
     cStr why;
     if (!(p->nFlags & kNewProfile) && pCreature && HoldsPlayerStats(*p) &&
         !HoldsStatsWithinPlayer(*p, *pCreature, &why)) {
@@ -675,6 +678,29 @@ bool gcGameSave::HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature
     return true;
 }
 
+bool gcGameSave::HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy)
+{
+    // While a map runs, its player configuration stays as it is and the
+    // loader may hold the one open file: the map's start decides then.
+    if ((p.nFlags & kNewProfile) || !HoldsPlayerStats(p) || gcMap::s_pMap || gcPlayerConfig::s_pPlayerConfig)
+        return true;
+    // A map or configuration the files do not give cannot be started: the
+    // map's loading reports that, not the save.
+    int32_t nId = -1;
+    if (!gcMap::ReadPlayerConfigId(p.nAct, p.nMap, &nId) || nId < 0 || nId >= gcGame::kMaxPlayerConfigs)
+        return true;
+    cStr name;
+    gcPlayerConfig::GetFilename(nId, &name);
+    if (!cFile::Exists(name.m_sData) || !gcGame::LoadPlayerConfig(nId))
+        return true;
+    const gcCreature* pCreature = dcast<gcCreature>(gcPlayerConfig::s_pPlayerConfig->m_pEntity);
+    const bool bHolds = !pCreature || HoldsStatsWithinPlayer(p, *pCreature, pWhy);
+    // Released: the map's loading reads it again in its turn, as for a new game.
+    std::destroy_at(gcPlayerConfig::s_pPlayerConfig);
+    gcPlayer::FreePlayerConfigMemory();
+    return bHolds;
+}
+
 void gcGameSave::RefuseCurProfile(const cStr& why, bool bKeepPosition)
 {
     gcGameProfile* p = GetCurProfile();
@@ -698,7 +724,8 @@ void gcGameSave::StartCurProfile()
     if (!p || (p->nAct == -1 && p->nMap == -1))
         return;  // no position: nothing to start
     cStr why;
-    if (!HoldsStartablePosition(*p, &why) || !HoldsValuesInBounds(*p, &why)) {
+    if (!HoldsStartablePosition(*p, &why) || !HoldsValuesInBounds(*p, &why) ||
+        !HoldsStatsWithinMapPlayer(*p, &why)) {
         // Scripts read the card's status and the profile's map: both say
         // that there is nothing to continue.
         RefuseCurProfile(why, false);

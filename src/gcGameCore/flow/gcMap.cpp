@@ -231,16 +231,45 @@ void gcMap::Write(const cFile& file) const
     wb.WriteFloat(m_fShadowClip);
 }
 
-bool gcMap::ReadNames(const cReadBlock& rb)
+bool gcMap::ReadHead(const cReadBlock& rb, cName* pRegionNames, cName* pCinematicNames, int32_t* pInitialRegion,
+                     int32_t* pPlayerConfig)
 {
     using G = gcGameConfig;
-    if (!G::ReadNameRun(rb, rb.ReadInt(), m_regionNames, kMaxRegionNames))
+    if (!G::ReadNameRun(rb, rb.ReadInt(), pRegionNames, pRegionNames ? kMaxRegionNames : 0))
         return false;
-    if (rb.m_nVersion >= 22 && !G::ReadNameRun(rb, rb.ReadInt(), m_streamedCinematicNames, kMaxStreamedCinematics))
+    if (rb.m_nVersion >= 22 &&
+        !G::ReadNameRun(rb, rb.ReadInt(), pCinematicNames, pCinematicNames ? kMaxStreamedCinematics : 0))
         return false;
-    m_nInitialRegionId = rb.ReadInt();
-    m_nPlayerConfigId = rb.ReadInt();
+    *pInitialRegion = rb.ReadInt();
+    *pPlayerConfig = rb.ReadInt();
     return !rb.Failed();
+}
+
+bool gcMap::ReadNames(const cReadBlock& rb)
+{
+    return ReadHead(rb, m_regionNames, m_streamedCinematicNames, &m_nInitialRegionId, &m_nPlayerConfigId);
+}
+
+bool gcMap::ReadPlayerConfigId(int nAct, int nMap, int32_t* pId)
+{
+    cStr name;
+    GetFilename(nAct, nMap, &name);
+    cFile file;
+    if (!file.Open(name))
+        return false;
+    cReadBlock rb(file, kVersion);
+    if (rb.m_nVersion < kMinVersion || rb.m_nVersion > kVersion)
+        return rb.Reject("gcMap", "version");
+    {
+        cReadBlock object(file, 1);  // the cObject part: only the map's name, not wanted
+        object.SkipToEnd();
+    }
+    int32_t nInitialRegion = 0, nPlayerConfig = -1;
+    if (!ReadHead(rb, nullptr, nullptr, &nInitialRegion, &nPlayerConfig) || rb.Failed())
+        return rb.Reject("gcMap", "head");
+    rb.SkipToEnd();  // the rest of the map is not read
+    *pId = nPlayerConfig;
+    return true;
 }
 
 bool gcMap::ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version)
