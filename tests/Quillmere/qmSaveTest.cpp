@@ -17,6 +17,8 @@
 
 #include "cCore/cCoreServices.h"
 #include "datagen/datagen.h"
+#include "datagen/samplePlayer.h"
+#include "datagen/sampleProps.h"
 #include "datagen/sampleWriters.h"
 #include "eEngine/eAudio.h"
 #include "eEngine/eMemCard.h"
@@ -101,8 +103,10 @@ protected:
     }
 
     // Slot A's save file holding profile 1 at the position (ids 0-based)
-    // with the player's health, as the game writes it: its checksum right.
-    void WriteSave(int32_t nAct, int32_t nMap, float fHealth = 0.0f, float fMusic = 1.0f) const
+    // with the player's health (and an item of the template, when given),
+    // as the game writes it: its checksum right.
+    void WriteSave(int32_t nAct, int32_t nMap, float fHealth = 0.0f, float fMusic = 1.0f,
+                   uint32_t hItemTemplate = 0) const
     {
         gcGameSave::gcGameData data;
         gcGameSave::gcGameProfile& p = data.profiles[0];
@@ -111,6 +115,9 @@ protected:
         p.nMap = nMap;
         p.fPlayerEntityStat[0] = fHealth;
         p.fMusicVolume = fMusic;
+        p.nPlayerItems = hItemTemplate ? 1 : 0;
+        p.hPlayerItems[0] = hItemTemplate;
+        p.nPlayerItemCounts[0] = 1;
         p.nLoadingScreen = 0;
         p.audioMode = eAudio::AOM_DEFAULT;
         std::vector<uint8_t> image(eMemCard::kFileSize, 0);
@@ -272,4 +279,24 @@ TEST_F(qmSaveTest, ContinueOnADamagedProfileStaysInTheMenu)
         EXPECT_EQ(r.log.find("sets out"), std::string::npos) << r.log;
         EXPECT_TRUE(qmtest::ReadCapture(m_dir + "/" + name + ".png").rgba == message.rgba) << "\"No saved game\"";
     }
+}
+
+// Continue on a save whose health (999) lies beyond the first map's player
+// but that holds the map's key, whose template (and what it adds) is read
+// only with the map: the map starts at the saved position, and its start
+// refuses the record with one warning and gives the player nothing of it.
+TEST_F(qmSaveTest, ContinueHoldingAnItemOfTheMapLeavesTheHealthToTheMapsStart)
+{
+    WriteSave(0, 0, 999.0f, 1.0f, datagen::SampleMapHandle(datagen::kKeyTemplateSlot));
+    const std::string inputPath = m_dir + "/continue.txt";
+    std::ofstream(inputPath) << kContinue;
+    const qmtest::ChildResult r = qmtest::RunChild(
+        {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300", "--input", inputPath}, kBound);
+    EXPECT_FALSE(r.bTimedOut);
+    EXPECT_EQ(r.nExit, 0) << r.log;
+    EXPECT_EQ(Warnings(r.log), 1u) << r.log;
+    EXPECT_NE(r.log.find("gcGameSave: profile 1 is damaged: its Health 999 lies beyond the player's 100"),
+              std::string::npos)
+        << r.log;
+    EXPECT_NE(r.log.find("Ashgrove Road: the player sets out"), std::string::npos) << r.log;
 }

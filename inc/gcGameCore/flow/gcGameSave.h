@@ -113,7 +113,8 @@ public:
     // multiplier, plus every bonus the item templates in memory can add;
     // else pWhy names the first that is not. StartCurProfile asks it of the
     // saved map's player; ApplyCurProfile asks it again of the player the
-    // map made (a profile started while a map ran was not asked), and
+    // map made (a profile started while a map ran, or holding items of the
+    // map's own templates, was not asked), and
     // refuses a profile that fails as StartCurProfile does, nothing
     // applied, but its position kept (the map being started).
     static bool HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy);
@@ -145,9 +146,9 @@ private:
     static bool HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy);
     // HoldsStatsWithinPlayer for the player of the profile's map, its
     // configuration read into the empty Player Config pool and released
-    // again. True without a player's stats, while a map runs (its start
-    // decides), and when the map's files give no player (their loading
-    // reports that).
+    // again. True without a player's stats, while a map runs or with items
+    // of templates not in memory (the map's start decides), and when the
+    // map's files give no player (their loading reports that).
     static bool HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy);
     // The damage warning; the profile reset to a new one holding the
     // running game's options (its position kept when bKeepPosition), so

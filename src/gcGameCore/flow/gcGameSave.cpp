@@ -491,10 +491,10 @@ void gcGameSave::ApplyCurProfile()
         return;
     s_gameData.nLastUsedProfile = s_nCurProfile;
     gcCreature* pCreature = PlayerCreature();
-    // A profile started while a map ran was not held against its map's
-    // player at the start: a record that player could never have held is
-    // damage, and nothing of the profile is given (its position is the map
-    // being started).
+    // A profile started while a map ran, or holding items of the map's own
+    // templates, was not held against its map's player at Continue: a
+    // record that player could never have held is damage, and nothing of
+    // the profile is given (its position is the map being started).
     cStr why;
     if (!(p->nFlags & kNewProfile) && pCreature && HoldsPlayerStats(*p) &&
         !HoldsStatsWithinPlayer(*p, *pCreature, &why)) {
@@ -626,6 +626,19 @@ bool IsWithinPlayer(float fValue, float fPlayerMax, float fBonus, const char* sN
     return false;
 }
 
+// Whether every item entry the profile records is of a template in memory,
+// and no held item may have gone unrecorded. The bonuses of a map's own
+// item templates, read only with the map, are unknown before it loads.
+bool RecordsOnlyItemsInMemory(const gcGameSave::gcGameProfile& p)
+{
+    if (p.nPlayerItems >= gcGameSave::kMaxItems)
+        return false;  // recording stops at the last entry
+    for (int e = 0; e < p.nPlayerItems; ++e)
+        if (p.hPlayerItems[e] != 0 && !gcItemTemplateMgr::GetPtr(gcItemTemplateHandle(p.hPlayerItems[e])))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 // Whether the profile's position can be started: two ids that fit, of an
@@ -681,8 +694,10 @@ bool gcGameSave::HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature
 bool gcGameSave::HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy)
 {
     // While a map runs, its player configuration stays as it is and the
-    // loader may hold the one open file: the map's start decides then.
-    if ((p.nFlags & kNewProfile) || !HoldsPlayerStats(p) || gcMap::s_pMap || gcPlayerConfig::s_pPlayerConfig)
+    // loader may hold the one open file; items of the map's own templates
+    // may have given bonuses: the map's start decides then.
+    if ((p.nFlags & kNewProfile) || !HoldsPlayerStats(p) || gcMap::s_pMap || gcPlayerConfig::s_pPlayerConfig ||
+        !RecordsOnlyItemsInMemory(p))
         return true;
     // A map or configuration the files do not give cannot be started: the
     // map's loading reports that, not the save.
