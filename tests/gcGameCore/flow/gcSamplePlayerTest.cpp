@@ -54,6 +54,7 @@
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/flow/gcMapLoader.h"
+#include "gcGameCore/flow/gcPlayerConfig.h"
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcMusic.h"
 #include "gcGameCore/interface/gcUI.h"
@@ -1215,6 +1216,51 @@ TEST_F(gcSampleNewGameTest, ThePauseDialogsSaveShowsWhetherTheCardTookIt)
         EXPECT_EQ(Problems(), row.bSaved ? 0 : 1);
     }
     CARDTestSetRoot(nullptr);
+}
+
+// Continue holds the saved health against the player of the saved map,
+// read from its configuration while no map runs and released again: the
+// Player Config pools empty, no player entity left in slot 0. While a map
+// runs, its player stays as it is and the map's start decides.
+TEST_F(gcSampleNewGameTest, ContinueHoldsTheHealthAgainstTheMapsPlayerAndKeepsNothingOfIt)
+{
+    const struct {
+        const char* sName;
+        bool bInMap;
+        float fHealth;
+        bool bStarts;
+    } rows[] = {
+        {"at the player's 100", false, 100.0f, true},
+        {"past it", false, std::nextafter(100.0f, 101.0f), false},
+        {"past it while a map runs", true, 999.0f, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        if (row.bInMap)
+            Play("0 0 -\n", 2);
+        ASSERT_EQ(gcMap::s_pMap != nullptr, row.bInMap);
+        const gcPlayerConfig* pResident = gcPlayerConfig::s_pPlayerConfig;
+        const gcEntity* pSlot0 = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(0));
+        gcGameSave::s_nCurProfile = 0;
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p.Reset();
+        p.nFlags = 0;
+        p.nAct = 0;
+        p.nMap = 1;
+        p.fPlayerEntityStat[gcEntityTemplate::STAT_HEALTH] = row.fHealth;
+        gcGame::s_pGame->m_nActToLoad = gcGame::s_pGame->m_nMapToLoad = -1;
+        m_log.m_lines.clear();
+        gcGameSave::StartCurProfile();
+        EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, row.bStarts ? 1 : -1);
+        EXPECT_EQ(m_log.Count(LOGTYPE_WARNING, "gcGameSave: profile 1 is damaged: its Health 100 lies beyond "
+                                               "the player's 100"),
+                  row.bStarts ? 0 : 1);
+        EXPECT_EQ(Problems(), row.bStarts ? 0 : 1);
+        EXPECT_EQ(gcPlayerConfig::s_pPlayerConfig, pResident);
+        EXPECT_EQ(gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(0)), pSlot0);
+        for (const cMemPool* pPool : {&gcGame::s_playerConfigPool, &gcGame::s_playerConfigSoundPool})
+            EXPECT_EQ(pPool->BytesTaken() == 0, pResident == nullptr) << pPool->GetName();
+    }
 }
 
 // After Save the "Saved" message fades out, its box with its label: shown,
