@@ -114,9 +114,9 @@ public:
     // else pWhy names the first that is not. StartCurProfile asks it of the
     // saved map's player; ApplyCurProfile asks it again of the player the
     // map made (a profile started while a map ran, or holding items of the
-    // map's own templates, was not asked), and
-    // refuses a profile that fails as StartCurProfile does, nothing
-    // applied, but its position kept (the map being started).
+    // map's own templates, was not asked), and refuses a profile that fails
+    // as StartCurProfile does, nothing applied, but its position kept (the
+    // map being started).
     static bool HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy);
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
