@@ -25,6 +25,18 @@ void cLogError_(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void cLogRaw_(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void cLogV(cLogType type, const char* fmt, va_list args);
 
+// While one lives, the warnings and errors of the thread that made it are
+// dropped (scopes nest); other threads and other kinds log as before. For a
+// read made ahead of the one that reports the same file's damage, so that
+// damage gives one line.
+class cLogQuietScope {
+public:
+    cLogQuietScope();
+    ~cLogQuietScope();
+    cLogQuietScope(const cLogQuietScope&) = delete;
+    cLogQuietScope& operator=(const cLogQuietScope&) = delete;
+};
+
 // Installs the output (null silences the log) and its user pointer; returns
 // the previous output.
 cLogFunc cLogSetCallback(cLogFunc func, void* pUserData);

@@ -13,6 +13,8 @@ void* s_pUserData = nullptr;
 
 const char* const kPrefixes[] = {"[Info   ] ", "[Warning] ", "[Error]   ", ""};
 
+thread_local int t_nQuietScopes = 0;  // cLogQuietScope objects alive on this thread
+
 }  // namespace
 
 cLock* cLogGetLock()
@@ -28,8 +30,20 @@ const char* cLogTypeText(cLogType type)
     return kPrefixes[type];
 }
 
+cLogQuietScope::cLogQuietScope()
+{
+    ++t_nQuietScopes;
+}
+
+cLogQuietScope::~cLogQuietScope()
+{
+    --t_nQuietScopes;
+}
+
 void cLogV(cLogType type, const char* fmt, va_list args)
 {
+    if (t_nQuietScopes > 0 && (type == LOGTYPE_WARNING || type == LOGTYPE_ERROR))
+        return;
     cLock* pLock = cLogGetLock();
     pLock->Lock();
     char text[kLogMessageSize];

@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "cCore/cCoreServices.h"
+#include "datagen/blockWriter.h"
 #include "datagen/datagen.h"
+#include "datagen/recordDamage.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleProps.h"
 #include "datagen/sampleWriters.h"
@@ -187,13 +189,18 @@ bool ShowsThePauseDialog(const qmtest::Capture& c)
     return c.At(228, 180) == kYellow && c.At(228, 300) == kYellow;
 }
 
+size_t Occurrences(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
 // The warning lines of a run's log.
 size_t Warnings(const std::string& log)
 {
-    size_t n = 0;
-    for (size_t at = log.find("[Warn"); at != std::string::npos; at = log.find("[Warn", at + 1))
-        ++n;
-    return n;
+    return Occurrences(log, "[Warn");
 }
 
 }  // namespace
@@ -299,4 +306,43 @@ TEST_F(qmSaveTest, ContinueHoldingAnItemOfTheMapLeavesTheHealthToTheMapsStart)
               std::string::npos)
         << r.log;
     EXPECT_NE(r.log.find("Ashgrove Road: the player sets out"), std::string::npos) << r.log;
+}
+
+// Continue on a save whose map's player configuration or the map's own file
+// head is damaged: Continue reads both ahead of the map's loading, which
+// reads them again; the map is not loaded (exit 3) and the damage gives one
+// error, naming the file, and no warning.
+TEST_F(qmSaveTest, ContinueOnADamagedMapPlayerLogsOneError)
+{
+    const struct {
+        const char* sName;
+        const char* sFile;  // below Game
+        bool (*damage)(const std::string& path);
+    } rows[] = {
+        {"player template refused", "PlayerConfig01.pc",
+         [](const std::string& path) { return datagen::RefuseRecord(path, 76); }},  // gcPlayerBipedTemplate
+        {"map of another platform", "Act01/Map01/Map01.map",
+         [](const std::string& path) {
+             std::vector<uint8_t> bytes = datagen::ReadBytes(path);
+             bytes.at(7) = 7;  // the header's platform word
+             return datagen::WriteBytes(path, bytes);
+         }},
+    };
+    const std::string inputPath = m_dir + "/continue.txt";
+    std::ofstream(inputPath) << kContinue;
+    WriteSave(0, 0, 50.0f);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sName);
+        const std::string path = m_dir + "/Game/" + row.sFile;
+        const std::vector<uint8_t> whole = datagen::ReadBytes(path);
+        ASSERT_TRUE(row.damage(path));
+        const qmtest::ChildResult r = qmtest::RunChild(
+            {QM_QUILLMERE, "--data", m_dir, "--headless", "--frames", "300", "--input", inputPath}, kBound);
+        ASSERT_TRUE(datagen::WriteBytes(path, whole));
+        EXPECT_FALSE(r.bTimedOut);
+        EXPECT_EQ(r.nExit, 3) << r.log;
+        EXPECT_EQ(Occurrences(r.log, "[Error"), 1u) << r.log;
+        EXPECT_EQ(Occurrences(r.log, std::string("cFile: \"/Game/") + row.sFile + "\": "), 1u) << r.log;
+        EXPECT_EQ(Warnings(r.log), 0u) << r.log;
+    }
 }

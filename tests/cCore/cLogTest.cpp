@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -66,4 +67,37 @@ TEST(cLog, DefaultOutputPrefixesEachKindAndKeepsALongMessageWhole)
     const std::string out = testing::internal::GetCapturedStderr();
     cLogSetCallback(previous, nullptr);
     EXPECT_EQ(out, "[Info   ] i\n[Warning] w\n[Error]   e\nr\n[Error]   " + std::string(511, 'y') + "\n");
+}
+
+// A quiet scope drops the warnings and errors of its own thread only, while
+// it lives (nested ones too); info and raw lines, and every line of another
+// thread, still pass.
+TEST(cLog, QuietScopeDropsOnlyItsThreadsWarningsAndErrors)
+{
+    Capture capture;
+    {
+        const cLogQuietScope quiet;
+        {
+            const cLogQuietScope inner;
+            cLogWarn_("w1");
+        }
+        cLogError_("e1");
+        cLogInfo_("i1");
+        cLogRaw_("r1");
+        std::thread([] {
+            cLogWarn_("w2");
+            cLogError_("e2");
+        }).join();
+    }
+    cLogError_("e3");
+    const Line expected[] = {{LOGTYPE_INFO, "i1"},
+                             {LOGTYPE_RAW, "r1"},
+                             {LOGTYPE_WARNING, "w2"},
+                             {LOGTYPE_ERROR, "e2"},
+                             {LOGTYPE_ERROR, "e3"}};
+    ASSERT_EQ(capture.lines.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(capture.lines[i].type, expected[i].type);
+        EXPECT_EQ(capture.lines[i].text, expected[i].text);
+    }
 }

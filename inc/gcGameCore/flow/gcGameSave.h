@@ -150,6 +150,10 @@ private:
     // of templates not in memory (the map's start decides), and when the
     // map's files give no player (their loading reports that).
     static bool HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy);
+    // The player configuration of the profile's map read into the empty
+    // Player Config pool, its warnings and errors not logged; false when
+    // the map's head or the configuration cannot be read.
+    static bool ReadMapPlayerQuietly(const gcGameProfile& p);
     // The damage warning; the profile reset to a new one holding the
     // running game's options (its position kept when bKeepPosition), so
     // that nothing of it is ever applied; the card's status

@@ -691,6 +691,17 @@ bool gcGameSave::HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature
     return true;
 }
 
+bool gcGameSave::ReadMapPlayerQuietly(const gcGameProfile& p)
+{
+    const cLogQuietScope quiet;
+    int32_t nId = -1;
+    if (!gcMap::ReadPlayerConfigId(p.nAct, p.nMap, &nId) || nId < 0 || nId >= gcGame::kMaxPlayerConfigs)
+        return false;
+    cStr name;
+    gcPlayerConfig::GetFilename(nId, &name);
+    return cFile::Exists(name.m_sData) && gcGame::LoadPlayerConfig(nId);
+}
+
 bool gcGameSave::HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy)
 {
     // While a map runs, its player configuration stays as it is and the
@@ -700,13 +711,10 @@ bool gcGameSave::HoldsStatsWithinMapPlayer(const gcGameProfile& p, cStr* pWhy)
         !RecordsOnlyItemsInMemory(p))
         return true;
     // A map or configuration the files do not give cannot be started: the
-    // map's loading reports that, not the save.
-    int32_t nId = -1;
-    if (!gcMap::ReadPlayerConfigId(p.nAct, p.nMap, &nId) || nId < 0 || nId >= gcGame::kMaxPlayerConfigs)
-        return true;
-    cStr name;
-    gcPlayerConfig::GetFilename(nId, &name);
-    if (!cFile::Exists(name.m_sData) || !gcGame::LoadPlayerConfig(nId))
+    // map's loading reports that, not the save. It reads the same map head
+    // and configuration again, so this read is quiet: their damage is
+    // logged once, by the loading.
+    if (!ReadMapPlayerQuietly(p))
         return true;
     const gcCreature* pCreature = dcast<gcCreature>(gcPlayerConfig::s_pPlayerConfig->m_pEntity);
     const bool bHolds = !pCreature || HoldsStatsWithinPlayer(p, *pCreature, pWhy);
