@@ -96,7 +96,7 @@ public:
         // kFollowedSeeThrough at kSeeThroughAt.
         static constexpr float kSeeThroughFrom = 0.9f;
         static constexpr float kSeeThroughAt = 0.7f;
-        static constexpr float kFollowedSeeThrough = 0.4f;
+        static constexpr float kFollowedSeeThrough = 0.3f;  // as a creature in front of it
 
         // Rest: an entity that stands (its pivot still, moving or pressed
         // against a wall), nothing steering the camera, brings it to rest
