@@ -61,10 +61,11 @@ void Expect(const Row& row)
     EXPECT_EQ(rules.AnyBroken(), row.nBroken > 0);
 }
 
-FrameFacts Covering(float f)
+FrameFacts Covering(float f, float fPlayerAlpha = 1.0f)
 {
     FrameFacts x = Follow();
     x.fCoverage = f;
+    x.fPlayerAlpha = fPlayerAlpha;
     return x;
 }
 
@@ -75,6 +76,8 @@ TEST(judgeRulesTest, CoverageAndItsStepsOnTheScreen)
     const Row rows[] = {
         {"40% is the most", {Covering(0.40f)}, RULE_COVERAGE, 0, 0, 0},
         {"more breaks it", {Covering(0.2f), Covering(0.45f), Covering(0.41f)}, RULE_COVERAGE, 2, 0.45f, 101},
+        // The player drawn see-through may cover more, but only so.
+        {"see-through", {Covering(0.9f, 0.5f), Covering(0.6f, 0.51f)}, RULE_COVERAGE, 1, 0.6f, 101},
         // Sizes 0.2 to 0.26: 1.3 times, the most.
         {"1.3 times is the most", {Covering(0.04f), Covering(0.0676f)}, RULE_SIZE_STEP, 0, 0, 0},
         {"growing more", {Covering(0.04f), Covering(0.0729f)}, RULE_SIZE_STEP, 1, 1.35f, 101},

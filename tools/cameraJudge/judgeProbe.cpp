@@ -204,6 +204,7 @@ void cameraJudgeProbe::Read(int nFrameOfRun, FrameFacts* pOut)
     BoxCorners(playerWorld, box.half, corners);
     const Outline outline = ProjectBox(view, corners);
     pOut->fCoverage = ScreenShare(outline);
+    pOut->fPlayerAlpha = DrawnAlpha(pPlayer->m_model);
     const mBasis& axes = view.eye.basis;
     pOut->forward = axes.forward;
     pOut->up = axes.up;

@@ -10,7 +10,9 @@ namespace cameraJudge {
 namespace {
 
 // The rules' limits in one place.
-// The player's box may cover at most this share of the screen.
+// The player's box may cover at most this share of the screen, unless the
+// player is drawn see-through (alpha kHalfAlpha or less): where the camera
+// cannot stand far enough away, that is what the game does instead.
 constexpr float kMaxCoverage = 0.40f;
 // Its size on the screen (the square root of its share) may change at
 // most this many times from one frame to the next; sizes below kMinSize
@@ -52,7 +54,7 @@ struct RuleText {
     const char* sMeasure;
 };
 const RuleText kRuleText[RULE_COUNT] = {
-    {"coverage", "player's share of the screen, > 0.40"},
+    {"coverage", "share of the screen of the player drawn solid, > 0.40"},
     {"size-step", "player's size change in a frame, > 1.3x"},
     {"pitch", "degrees looking down, > 60"},
     {"flip", "degrees turned in a frame (180: upside down), > 90"},
@@ -144,7 +146,7 @@ bool cameraJudgeRules::Extend(Run* pRun, bool bOn, uint64_t nFrame, int nLimit)
 
 void cameraJudgeRules::CheckScreen(uint64_t nFrame, const FrameFacts& facts, bool bStep)
 {
-    Note(RULE_COVERAGE, facts.fCoverage > kMaxCoverage, facts.fCoverage, nFrame);
+    Note(RULE_COVERAGE, facts.fCoverage > kMaxCoverage && facts.fPlayerAlpha > kHalfAlpha, facts.fCoverage, nFrame);
     if (!bStep)
         return;
     const float a = SizeOf(facts.fCoverage), b = SizeOf(m_prev.fCoverage);

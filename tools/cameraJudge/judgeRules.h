@@ -44,6 +44,7 @@ struct FrameFacts {
     bool bFollow = false;  // follow play: the game camera following the player
     bool bCut = false;     // the map started or restarted, or the data asked for a cut
     float fCoverage = 0.0f;   // the player's share of the screen
+    float fPlayerAlpha = 1.0f; // the player as drawn, 0..1
     float fPitchDown = 0.0f;  // degrees the view looks below the level
     mVec3 forward{0.0f, 1.0f, 0.0f};  // the view's axes in the world
     mVec3 up{0.0f, 0.0f, 1.0f};

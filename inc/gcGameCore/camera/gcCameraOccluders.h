@@ -98,6 +98,10 @@ public:
     // at from the eye and eases towards its target alpha; one no longer
     // active is made solid at once.
     void Update(const mOCS& eye, gcEntity& followed, cTimeValue dT);
+    // The followed entity drawn at fAlpha (1: solid; its own opacity kept):
+    // the camera held so near it that it would fill the picture. Another
+    // entity followed from now on, the one before is made solid.
+    void ShowFollowed(gcEntity& followed, float fAlpha);
     // Every creature held see-through is made solid again at once and every
     // track dropped: the camera follows nothing, or starts anew. Creatures
     // no longer in the world are skipped by their handles.
@@ -119,4 +123,6 @@ private:
 
     Entry m_entries[kMaxEntries] = {};
     int m_nEntries = 0;
+    gcEntityHandle m_hFollowed;  // the followed entity while drawn see-through
+    float m_fFollowedAlpha = 1.0f;
 };

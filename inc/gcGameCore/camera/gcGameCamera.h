@@ -90,6 +90,13 @@ public:
         // keeps each tick (the entity grows on screen by at most a ninth a
         // tick), and the most it lets out a tick likewise.
         static constexpr float kPullInKeep = 0.9f;
+        // Held by walls nearer the pivot than the entity's size (no room
+        // found), the entity is drawn see-through rather than fill the
+        // picture: from kSeeThroughFrom of that size it fades, linearly, to
+        // kFollowedSeeThrough at kSeeThroughAt.
+        static constexpr float kSeeThroughFrom = 0.9f;
+        static constexpr float kSeeThroughAt = 0.7f;
+        static constexpr float kFollowedSeeThrough = 0.3f;  // as a creature in front of it
 
         // Rest: an entity that stands (its pivot still, moving or pressed
         // against a wall), nothing steering the camera, brings it to rest
@@ -321,8 +328,12 @@ public:
     gcLookAtCtrl m_LookAtCtrl;
     gcPosCtrl m_PosCtrl;
     // The creatures drawn see-through while they stand in front of the
-    // followed entity or next to the camera.
+    // followed entity or next to the camera, and the followed entity while
+    // the camera is held too near it.
     gcCameraOccluders m_occluders;
+    // The followed entity's alpha with the camera at pos: see
+    // FollowRules::kSeeThroughFrom.
+    float FollowedAlpha(const gcEntity& entity, const mVec3& pos, const mVec3& pivot) const;
 
 private:
     static CurrentRegionFunc s_currentRegionFunc;
@@ -427,6 +438,8 @@ private:
     // behind (until kRestBy), else shrinking to 0 as the entity has stood
     // from kRestFrom to kRestBy.
     float RestShare() const;
+    // The fit's place no farther from the pivot than a let-out a tick allows.
+    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos) const;
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);

@@ -176,8 +176,10 @@ void gcGameCamera::UpdateView(const gcMsgTick& tick)
     m_camera.SetCameraToWorld(frame);
     mOCS followed;
     gcEntity* pFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY ? GetFollowedEntity(&followed) : nullptr;
-    if (pFollowed)
+    if (pFollowed) {
         m_occluders.Update(m_camera.m_cameraToWorld, *pFollowed, tick.dT);
+        m_occluders.ShowFollowed(*pFollowed, bFollowed ? FollowedAlpha(*pFollowed, pos, pivot) : 1.0f);
+    }
     else
         m_occluders.Clear();
     QueryTriggers(oldPos, 0);

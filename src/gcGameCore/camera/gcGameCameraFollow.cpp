@@ -307,7 +307,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
     // edge. Where that share would not leave it beyond the wall, it stands
     // in front of the wall at once.
     const FollowFit atWall{FollowRoom::kAtWall, wall, fWallDist, fWallDist};
-    const float fEased = std::min(s.fDist * R::kPullInKeep, m_PosCtrl.fDesiredMinDist);
+    const float fEased = s.fDist * R::kPullInKeep;
     if (fEased <= fWallDist)
         return atWall;
     const auto seen = [&](float fAt, mVec3* pAt) {
@@ -473,6 +473,26 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     *pPos = pos;
 }
 
+// However far the fit lets it stand (a wall found farther out, a squeeze
+// let go, room let out), the camera goes out from the pivot by at most a
+// ninth of its distance a tick: at once, the entity would shrink on screen
+// in one frame. Nearer along the same line is as clear as the fit found.
+mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos) const
+{
+    const mVec3 out = pos - s.pivot;
+    const float fDist = out.Length();
+    const float fMost = std::max(s.fDist / R::kPullInKeep, MinFollowDist(*s.pEntity));
+    return fDist > fMost ? s.pivot + out * (fMost / fDist) : pos;
+}
+
+float gcGameCamera::FollowedAlpha(const gcEntity& entity, const mVec3& pos, const mVec3& pivot) const
+{
+    const float fFloor = std::min(MinFollowDist(entity), m_params.m_fOffsets[P::OFF_MINDIST]);
+    const float fNear = pos.Dist(pivot) / fFloor;
+    const float t = std::clamp((fNear - R::kSeeThroughAt) / (R::kSeeThroughFrom - R::kSeeThroughAt), 0.0f, 1.0f);
+    return R::kFollowedSeeThrough + (1.0f - R::kFollowedSeeThrough) * t;
+}
+
 bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot)
 {
     FollowStart s;
@@ -493,6 +513,6 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
     const FollowFit fit = FitToWorld(s, fHeading, fPitch, fKept);
     const float fDistTarget = SettleDistance(tick.dT, fit);
     const bool bSweep = fit.room == FollowRoom::kOpen || fit.room == FollowRoom::kWallBeyond;
-    FinishFollow(tick, s, fit.pos, bSweep, fDistTarget, pPos);
+    FinishFollow(tick, s, LetOutNoFaster(s, fit.pos), bSweep, fDistTarget, pPos);
     return true;
 }

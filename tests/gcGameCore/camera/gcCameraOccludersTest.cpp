@@ -316,4 +316,35 @@ TEST_F(gcCameraOccludersUpdateTest, ACameraResetMakesItsCreaturesSolid)
     gcEntityMgr::s_pInstances[kSlot] = nullptr;
 }
 
+// The followed one drawn see-through while the camera is held too near it:
+// at the alpha asked, solid again once another is followed or the camera
+// resets; one never faded keeps its owner's alpha.
+TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhenLetGo)
+{
+    gcTestCreatureTemplate* t = PlaceCreatureTemplate();
+    gcTestCreature* followed = PlacedCreature(t, {0, 7, 0});
+    gcTestCreature* other = PlacedCreature(t, {0, 9, 0});
+    constexpr int kSlot = 40, kOtherSlot = 41;
+    gcEntityMgr::Add(kSlot, followed, 0x5A);
+    gcEntityMgr::Add(kOtherSlot, other, 0x5B);
+    eModelDrawInfo info;
+    info.materialState.m_nColor = 0x40102030u;
+    followed->m_model.m_pDrawInfos = &info;
+    followed->m_model.m_nDrawInfos = 1;
+    gcCameraOccluders occ;
+    occ.ShowFollowed(*followed, 1.0f);
+    EXPECT_EQ(info.materialState.m_nColor, 0x40102030u) << "its owner's alpha, never faded";
+    occ.ShowFollowed(*followed, 0.4f);
+    EXPECT_EQ(info.materialState.m_nColor, 0x66102030u);
+    occ.ShowFollowed(*other, 1.0f);
+    EXPECT_EQ(info.materialState.m_nColor, 0xFF102030u) << "another followed";
+    occ.ShowFollowed(*followed, 0.4f);
+    occ.Clear();
+    EXPECT_EQ(info.materialState.m_nColor, 0xFF102030u) << "cleared";
+    followed->m_model.m_pDrawInfos = nullptr;
+    followed->m_model.m_nDrawInfos = 0;
+    gcEntityMgr::s_pInstances[kSlot] = nullptr;
+    gcEntityMgr::s_pInstances[kOtherSlot] = nullptr;
+}
+
 }  // namespace

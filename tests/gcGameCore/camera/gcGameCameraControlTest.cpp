@@ -1053,3 +1053,65 @@ TEST_F(gcGameCameraControlTest, ACameraHeldBeyondItsDistanceStopsInFrontOfAWallT
     Tick();
     EXPECT_GT(m_cam.GetPos().y, -5.8f) << "in front of the wall";
 }
+
+// From close in, the camera goes out to a wall farther off by at most a
+// ninth of its distance a tick; from far out, it comes in over a low wall
+// by at most a tenth. At once, the entity would shrink or grow on screen
+// two or three times in one frame.
+TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallATenthATickAtMost)
+{
+    constexpr float kTop = 2.0f;  // the low wall's top, a metre over the pivot
+    const struct {
+        const char* name;
+        float fWallY;   // the wall facing +y; full height, or up to kTop
+        bool bLow;
+        float fFrom;    // the camera's distance behind the entity at the start
+        float fAfter;   // its distance after 40 ticks: at least / at most
+    } rows[] = {
+        {"out to a wall farther off", -5.4f, false, 2.9f, 5.0f},
+        {"in over a low wall from afar", -4.8f, true, 9.0f, 5.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<ColTri> wall;
+        const float fTop = row.bLow ? kTop : 20.0f;
+        AddQuad(&wall, {-20, row.fWallY, -20}, {-20, row.fWallY, fTop}, {20, row.fWallY, fTop}, {20, row.fWallY, -20});
+        AddQuad(&wall, {-20, row.fWallY - 0.3f, fTop}, {20, row.fWallY - 0.3f, fTop}, {20, row.fWallY, fTop},
+                {-20, row.fWallY, fTop});  // its top, facing +z
+        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+        PlaceEntity({0, 0, 1});
+        m_entity.m_velocity.Set(0, 0.001f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.MoveToWorld(mVec3(0, -row.fFrom, 1));
+        m_cam.m_nFlags |= C::kBehindEntity;
+        m_cam.m_PosCtrl.fDesiredMinDist = 6.5f;
+        for (float& f : m_cam.m_PosCtrl.minDistFilter)
+            f = 6.5f;
+        float last = m_cam.GetPos().Dist(Pivot()), most = 1.0f;
+        for (int i = 1; i <= 40; ++i) {
+            PlaceEntity({0, 0.001f * static_cast<float>(i), 1});
+            Tick();
+            const float dist = m_cam.GetPos().Dist(Pivot());
+            most = std::max(most, std::max(dist / last, last / dist));
+            last = dist;
+        }
+        EXPECT_LE(most, 1.0f / 0.9f + 1e-3f);
+        if (row.bLow)
+            EXPECT_LE(last, row.fAfter);
+        else
+            EXPECT_GE(last, row.fAfter);
+    }
+}
+
+// Held nearer the pivot than the entity's size (1 without a mesh), the
+// entity is drawn see-through: solid from 0.9 of it out, at 0.3 from 0.7 in.
+TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerThanItsSize)
+{
+    const struct {
+        float fDist;
+        float fAlpha;
+    } rows[] = {{2.0f, 1.0f}, {0.9f, 1.0f}, {0.8f, 0.65f}, {0.7f, 0.3f}, {0.2f, 0.3f}};
+    for (const auto& row : rows)
+        EXPECT_NEAR(m_cam.FollowedAlpha(m_entity, Pivot() + mVec3(0, -row.fDist, 0), Pivot()), row.fAlpha, 1e-4f)
+            << row.fDist;
+}
