@@ -232,4 +232,9 @@ TEST(GxPngWriterTest, AFailedWriteLeavesWhatThePathNamedAsItWas)
         }
     }
     umask(oldMask);
+    // No path or no pixels: nothing is made.
+    TempDir dir("qm_png_target");
+    EXPECT_FALSE(gxgl::WritePngRgb(nullptr, rgba.data(), 64, 64));
+    EXPECT_FALSE(gxgl::WritePngRgb(dir.File("shot.png").c_str(), nullptr, 64, 64));
+    EXPECT_TRUE(Listing(dir.Path()).empty());
 }
