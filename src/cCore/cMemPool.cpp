@@ -134,10 +134,12 @@ void cMemPool::Reset()
     if (!m_pStart)
         return;
     NoteRelease();
-    // A pool nothing was taken from is still all zero.
+    // Only what the cursor passed needs zeroing: the bytes beyond it were
+    // never handed out and are still zero. A large pool reset after a small
+    // use costs that use, not the pool's size.
     if (m_pCur != m_pStart) {
         Unpoison(m_pStart, Capacity());
-        std::memset(m_pStart, 0, Capacity());
+        std::memset(m_pStart, 0, BytesTaken());
         Poison(m_pStart, Capacity());
         m_pCur = m_pStart;
         PlatformEmptied(m_pStart, Capacity());

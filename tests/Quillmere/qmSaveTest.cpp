@@ -180,6 +180,12 @@ const SaveRow kRows[] = {
     {"PausedOnTheSecondMap", kThroughTheGate, 1030, true, -1, nullptr},
 };
 
+// A row shows by its name in CTest's list and in failures.
+void PrintTo(const SaveRow& row, std::ostream* os)
+{
+    *os << row.sName;
+}
+
 // The pause dialog's two buttons are boxes in the middle of the frame, one
 // above the other, drawn in the untextured sprite's yellow (probed at their
 // left ends, off their labels).
@@ -206,33 +212,36 @@ size_t Warnings(const std::string& log)
 }  // namespace
 
 // Two runs on one card: the first saves (or not) from the pause dialog, the
-// second continues from the main menu on the map the save recorded.
-TEST_F(qmSaveTest, ContinueResumesOnTheMapThePauseDialogSaved)
+// second continues from the main menu on the map the save recorded. A test
+// a row: each row's runs take long, and CTest runs the rows side by side.
+class qmSaveRowTest : public qmSaveTest, public testing::WithParamInterface<SaveRow> {};
+
+TEST_P(qmSaveRowTest, ContinueResumesOnTheMapThePauseDialogSaved)
 {
-    for (const SaveRow& row : kRows) {
-        SCOPED_TRACE(row.sName);
-        std::filesystem::remove_all(m_card.Path() + "/quillmere");
-        const std::string first = std::string(row.sName) + "1";
-        Run(first, kNewGame + row.play, row.nFrames, true);
-        EXPECT_EQ(ShowsThePauseDialog(qmtest::ReadCapture(m_dir + "/" + first + ".png")), row.bPaused);
-        const std::vector<uint8_t> data = SaveData();
-        if (row.nSavedMap < 0) {
-            EXPECT_TRUE(data.empty()) << "only Save writes the card";
-        } else {
-            ASSERT_GE(data.size(), 24u);
-            EXPECT_EQ(BigEndianAt(data, kLastUsed), 0u);
-            EXPECT_EQ(BigEndianAt(data, kFlags), 0u) << "applied at the map's start: no longer new";
-            EXPECT_EQ(BigEndianAt(data, kAct), 0u);
-            EXPECT_EQ(BigEndianAt(data, kMap), static_cast<uint32_t>(row.nSavedMap));
-            EXPECT_EQ(BigEndianAt(data, kLoadingScreen), 0u);
-        }
-        const std::string log = Run(std::string(row.sName) + "2", kContinue, 400, false);
-        for (const char* map : {"Ashgrove Road", "Ashgrove Fields"}) {
-            const bool bStarted = log.find(std::string("Log: ") + map + ": the player sets out") != std::string::npos;
-            EXPECT_EQ(bStarted, row.sResumedAt && std::string(row.sResumedAt) == map) << map << "\n" << log;
-        }
+    const SaveRow& row = GetParam();
+    const std::string first = std::string(row.sName) + "1";
+    Run(first, kNewGame + row.play, row.nFrames, true);
+    EXPECT_EQ(ShowsThePauseDialog(qmtest::ReadCapture(m_dir + "/" + first + ".png")), row.bPaused);
+    const std::vector<uint8_t> data = SaveData();
+    if (row.nSavedMap < 0) {
+        EXPECT_TRUE(data.empty()) << "only Save writes the card";
+    } else {
+        ASSERT_GE(data.size(), 24u);
+        EXPECT_EQ(BigEndianAt(data, kLastUsed), 0u);
+        EXPECT_EQ(BigEndianAt(data, kFlags), 0u) << "applied at the map's start: no longer new";
+        EXPECT_EQ(BigEndianAt(data, kAct), 0u);
+        EXPECT_EQ(BigEndianAt(data, kMap), static_cast<uint32_t>(row.nSavedMap));
+        EXPECT_EQ(BigEndianAt(data, kLoadingScreen), 0u);
+    }
+    const std::string log = Run(std::string(row.sName) + "2", kContinue, 400, false);
+    for (const char* map : {"Ashgrove Road", "Ashgrove Fields"}) {
+        const bool bStarted = log.find(std::string("Log: ") + map + ": the player sets out") != std::string::npos;
+        EXPECT_EQ(bStarted, row.sResumedAt && std::string(row.sResumedAt) == map) << map << "\n" << log;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, qmSaveRowTest, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<SaveRow>& info) { return std::string(info.param.sName); });
 
 // Continue on a save whose position the sample does not hold (an act it
 // lacks, a map it lacks, a map past an act's table), whose health is not

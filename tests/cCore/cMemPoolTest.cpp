@@ -125,6 +125,21 @@ TEST(cMemPool, ResetOfAnUntouchedPoolDoesNotClearAgain)
     EXPECT_EQ(Peek(pool.GetStart() + 5), 7);
 }
 
+// A reset costs what the pool handed out, not its size: the bytes past the
+// cursor are left alone, those before it are zero again.
+TEST(cMemPool, ResetClearsOnlyWhatTheCursorPassed)
+{
+    cMemPool pool("Partly used", 256, false);
+    uint8_t* p = static_cast<uint8_t*>(pool.Alloc(40));
+    ASSERT_NE(p, nullptr);
+    Poke(p + 39, 9);
+    const size_t taken = pool.BytesTaken();
+    Poke(pool.GetStart() + taken + 100, 7);  // written behind the allocator's back
+    pool.Reset();
+    EXPECT_EQ(Peek(p + 39), 0);
+    EXPECT_EQ(Peek(pool.GetStart() + taken + 100), 7);
+}
+
 // What the platform noted about a pool's old contents (stored ranges that
 // bound graphics arrays) must not outlive a Reset that empties it.
 TEST(cMemPool, ResetTellsThePlatformTheMemoryIsEmptied)

@@ -69,19 +69,24 @@ struct SocketTriple {
     }
 };
 
-enum ePeer { UNIX_X, UNIX_OTHER, TCP_X, TCP_OTHER, TCP_UNCONNECTED };
+enum ePeer { UNIX_X, UNIX_OTHER, UNIX_X_FOLDER, UNIX_X_FOLDER_ONLY, TCP_X, TCP_OTHER, TCP_UNCONNECTED };
 
 struct PeerRow {
     const char* name;
     ePeer peer;
     bool bCloseServer;  // the peer has closed its end
     bool bBroken;
+    // A live X connection made first, on lower descriptors: the name of its
+    // peer read before the row's must not stand in for the row's.
+    bool bLiveXFirst = false;
 };
 
 const PeerRow kPeerRows[] = {
     {"X server there", UNIX_X, false, false},
     {"X server gone", UNIX_X, true, true},
     {"another socket gone", UNIX_OTHER, true, false},
+    {"another socket in the X folder gone", UNIX_X_FOLDER, true, false},
+    {"a socket named for the X folder alone gone", UNIX_X_FOLDER_ONLY, true, false, true},
     {"X server on TCP there", TCP_X, false, false},
     {"X server on TCP gone", TCP_X, true, true},
     {"another TCP port gone", TCP_OTHER, true, false},
@@ -95,7 +100,9 @@ TEST(gxGlLoadGuardTest, AConnectionIsBrokenWhenItsXServerClosedIt)
     const std::string pid = std::to_string(getpid());
     for (const PeerRow& row : kPeerRows) {
         SCOPED_TRACE(row.name);
-        std::unique_ptr<SocketTriple> pSockets;
+        std::unique_ptr<SocketTriple> pLiveX, pSockets;
+        if (row.bLiveXFirst)
+            pLiveX = std::make_unique<SocketTriple>("/tmp/.X11-unix/X" + pid + "0");
         int nUnconnected = -1;
         switch (row.peer) {
         case UNIX_X:
@@ -103,6 +110,12 @@ TEST(gxGlLoadGuardTest, AConnectionIsBrokenWhenItsXServerClosedIt)
             break;
         case UNIX_OTHER:
             pSockets = std::make_unique<SocketTriple>("/tmp/qm-guard-" + pid);
+            break;
+        case UNIX_X_FOLDER:
+            pSockets = std::make_unique<SocketTriple>("/tmp/.X11-unix/Y" + pid);
+            break;
+        case UNIX_X_FOLDER_ONLY:
+            pSockets = std::make_unique<SocketTriple>("/tmp/.X11-unix/");
             break;
         case TCP_X:
             pSockets = std::make_unique<SocketTriple>(6000, 6063);
@@ -116,8 +129,10 @@ TEST(gxGlLoadGuardTest, AConnectionIsBrokenWhenItsXServerClosedIt)
             break;
         }
         if (pSockets) {
-            if (pSockets->server < 0 && row.peer == TCP_X)
-                continue;  // every X port of this machine taken
+            // Every X port of this machine taken; the folder's name, which
+            // cannot carry the process id, taken by another run of the test.
+            if (pSockets->server < 0 && (row.peer == TCP_X || row.peer == UNIX_X_FOLDER_ONLY))
+                continue;
             ASSERT_GE(pSockets->server, 0);
             if (row.bCloseServer)
                 pSockets->CloseServer();
@@ -158,9 +173,18 @@ TEST(gxGlLoadGuardTest, AFaultWithTheXServerGoneLeavesTheCall)
     EXPECT_FALSE(bPastTheFault);
 }
 
+namespace {
+
+// Handlers in place before the guard, each telling its signal by its exit.
+void ExitThree(int) { _exit(3); }
+void ExitFour(int) { _exit(4); }
+
+}  // namespace
+
 // A fault inside the guard with no X connection broken is not taken for a
 // lost display: the program dies of it as without the guard (by the signal,
-// or by a sanitizer's report of it); so it does of the signal sent to it.
+// or by a sanitizer's report of it, or by the handler it had before); so it
+// does of the signal sent to it.
 TEST(gxGlLoadGuardDeathTest, AFaultWithTheDisplayThereIsRaisedAgain)
 {
     // A sanitizer that reports the fault ends the process by its abort.
@@ -181,10 +205,27 @@ TEST(gxGlLoadGuardDeathTest, AFaultWithTheDisplayThereIsRaisedAgain)
                                        : WEXITSTATUS(status) != 0;
         };
     };
-    EXPECT_EXIT(GlLoadGuard::Run([] {
-        volatile int* volatile pNowhere = nullptr;
-        *pNowhere = 1;
-    }),
-                dies(SIGSEGV), "");
-    EXPECT_EXIT(GlLoadGuard::Run([] { raise(SIGBUS); }), dies(SIGBUS), "");
+    const struct {
+        const char* name;
+        void (*fault)();
+        int sig;
+        int nExit;  // of the handler the fault is handed back to
+    } faults[] = {
+        {"a null write",
+         [] {
+             volatile int* volatile pNowhere = nullptr;
+             *pNowhere = 1;
+         },
+         SIGSEGV, 3},
+        {"a bus error", [] { raise(SIGBUS); }, SIGBUS, 4},
+    };
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.name);
+        // A fault caught again and again instead of raised would hang the
+        // child: its alarm ends it, a death of the wrong signal.
+        EXPECT_EXIT((alarm(10), GlLoadGuard::Run(f.fault)), dies(f.sig), "");
+        // The handler there before the guard is the one the fault goes to.
+        EXPECT_EXIT((alarm(10), signal(SIGSEGV, ExitThree), signal(SIGBUS, ExitFour), GlLoadGuard::Run(f.fault)),
+                    testing::ExitedWithCode(f.nExit), "");
+    }
 }

@@ -3,7 +3,8 @@
 // device) leaves the user's file, a symbolic link and a device as they
 // were, and leaves no new file behind; so does one where no new file can
 // be made beside the user's file (its name taken, a read-only folder), the
-// picture then rewriting the file in place only when it fits whole.
+// picture then rewriting the file in place only when it fits whole. A
+// failure is reported in one line naming the file; a success says nothing.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -96,6 +97,10 @@ void WriteText(const std::string& path, const char* text, mode_t mode)
     chmod(path.c_str(), mode);
 }
 
+// What the writer reports: nothing on success; where a failure is met
+// before a byte of the target is touched, that it is left as it was.
+enum eReport { NONE, NO_ROOM, FAILED };
+
 struct CaptureRow {
     const char* name;
     std::function<bool(const std::string& dir)> prepare;  // false: the row cannot run here
@@ -103,6 +108,7 @@ struct CaptureRow {
     bool bFileSizeLimit;                                  // writes past 1 KiB fail
     bool bWrites;
     std::vector<std::string> after;
+    eReport report = NONE;
 };
 
 bool UserFile(const std::string& dir)
@@ -125,11 +131,13 @@ bool LinkToNothing(const std::string& dir)
 }
 
 // A file under the name the writer would give its new file.
-bool NewFileNameTaken(const std::string& dir)
+bool NewFileNameTakenNoFile(const std::string& dir)
 {
     WriteText(dir + "/shot.png." + std::to_string(getpid()) + ".tmp", "not mine", 0600);
-    return UserFile(dir);
+    return true;
 }
+
+bool NewFileNameTaken(const std::string& dir) { return NewFileNameTakenNoFile(dir) && UserFile(dir); }
 
 // A user's file longer than any picture, under a name whose new file
 // cannot be made.
@@ -155,32 +163,31 @@ bool FullDevice(const std::string& dir)
 
 const CaptureRow kRows[] = {
     {"a new file", [](const std::string&) { return true; }, "shot.png", false, true, {"shot.png: 0644 PNG"}},
-    {"a new file, the write failing", [](const std::string&) { return true; }, "shot.png", true, false, {}},
+    {"a new file, the write failing", [](const std::string&) { return true; }, "shot.png", true, false, {}, FAILED},
     {"the user's file", UserFile, "shot.png", false, true, {"shot.png: 0640 PNG"}},
-    {"the user's file, the write failing", UserFile, "shot.png", true, false, {"shot.png: 0640 keep me"}},
+    {"the user's file, the write failing", UserFile, "shot.png", true, false, {"shot.png: 0640 keep me"}, FAILED},
     {"a link to the user's file", LinkToUserFile, "shot.png", false, true,
      {"kept.png: 0640 PNG", "shot.png -> kept.png"}},
     {"a link to the user's file, the write failing", LinkToUserFile, "shot.png", true, false,
-     {"kept.png: 0640 keep me", "shot.png -> kept.png"}},
+     {"kept.png: 0640 keep me", "shot.png -> kept.png"}, FAILED},
     {"a link to nothing", LinkToNothing, "shot.png", false, true, {"missing.png: 0644 PNG", "shot.png -> missing.png"}},
     {"the new file's name taken", NewFileNameTaken, "shot.png", false, true,
      {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 PNG"}},
     {"the new file's name taken, the write failing", NewFileNameTaken, "shot.png", true, false,
-     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 keep me"}},
+     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 keep me"}, NO_ROOM},
     {"the new file's name taken, the user's file longer", LongUserFileNewFileNameTaken, "shot.png", false, true,
      {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 PNG"}},
     {"the new file's name taken, the user's file longer, the write failing", LongUserFileNewFileNameTaken,
-     "shot.png", true, false, {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 " + std::string(40000, 'k')}},
-    {"the new file's name taken, no file yet, the write failing",
-     [](const std::string& dir) {
-         WriteText(dir + "/shot.png." + std::to_string(getpid()) + ".tmp", "not mine", 0600);
-         return true;
-     },
-     "shot.png", true, false, {"shot.png.PID.tmp: 0600 not mine"}},
+     "shot.png", true, false, {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0640 " + std::string(40000, 'k')},
+     NO_ROOM},
+    {"the new file's name taken, no file yet", NewFileNameTakenNoFile, "shot.png", false, true,
+     {"shot.png.PID.tmp: 0600 not mine", "shot.png: 0644 PNG"}},
+    {"the new file's name taken, no file yet, the write failing", NewFileNameTakenNoFile, "shot.png", true, false,
+     {"shot.png.PID.tmp: 0600 not mine"}, NO_ROOM},
     {"a read-only folder", UserFileInReadOnlyFolder, "shot.png", false, true, {"shot.png: 0640 PNG"}},
     {"a read-only folder, the write failing", UserFileInReadOnlyFolder, "shot.png", true, false,
-     {"shot.png: 0640 keep me"}},
-    {"a full device", FullDevice, "shot.png", false, false, {"shot.png: device"}},
+     {"shot.png: 0640 keep me"}, NO_ROOM},
+    {"a full device", FullDevice, "shot.png", false, false, {"shot.png: device"}, FAILED},
 };
 
 }  // namespace
@@ -204,13 +211,30 @@ TEST(GxPngWriterTest, AFailedWriteLeavesWhatThePathNamedAsItWas)
             continue;
         }
         bool bWritten = false;
+        const std::string path = dir.File(row.written);
+        testing::internal::CaptureStderr();
         {
             std::unique_ptr<FileSizeLimit> limit(row.bFileSizeLimit ? new FileSizeLimit(1024) : nullptr);
-            bWritten = gxgl::WritePngRgb(dir.File(row.written).c_str(), rgba.data(), 64, 64);
+            bWritten = gxgl::WritePngRgb(path.c_str(), rgba.data(), 64, 64);
         }
+        const std::string log = testing::internal::GetCapturedStderr();
         chmod(dir.Path().c_str(), 0755);
         EXPECT_EQ(bWritten, row.bWrites);
         EXPECT_EQ(Listing(dir.Path()), row.after);
+        // One report naming the file, or none (libpng may add its own line).
+        int nReports = 0;
+        for (size_t at = log.find("screenshot:"); at != std::string::npos; at = log.find("screenshot:", at + 1))
+            ++nReports;
+        EXPECT_EQ(nReports, row.report == NONE ? 0 : 1) << log;
+        const char* kReports[] = {"", "\"; it is left as it was", "\" failed"};
+        if (row.report != NONE) {
+            EXPECT_NE(log.find("\"" + path + kReports[row.report]), std::string::npos) << log;
+        }
     }
     umask(oldMask);
+    // No path or no pixels: nothing is made.
+    TempDir dir("qm_png_target");
+    EXPECT_FALSE(gxgl::WritePngRgb(nullptr, rgba.data(), 64, 64));
+    EXPECT_FALSE(gxgl::WritePngRgb(dir.File("shot.png").c_str(), nullptr, 64, 64));
+    EXPECT_TRUE(Listing(dir.Path()).empty());
 }

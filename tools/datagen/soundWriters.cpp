@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 
 #include "platform/ar.h"
@@ -86,11 +87,14 @@ struct FrameChoice {
     double error = 0;
 };
 
-FrameChoice TryFrame(const int16_t* target, int c1, int c2, int scale, int16_t h1, int16_t h2)
+// Stops once the error reaches bound: the choice can then no longer beat the
+// best so far, and the search over every pair and scale takes most of the
+// time of writing a game's sounds.
+FrameChoice TryFrame(const int16_t* target, int c1, int c2, int scale, int16_t h1, int16_t h2, double bound)
 {
     FrameChoice f;
     f.scale = scale;
-    for (int i = 0; i < kFrameSamples; ++i) {
+    for (int i = 0; i < kFrameSamples && f.error < bound; ++i) {
         const int32_t predicted = (1024 + c1 * h1 + c2 * h2) >> 11;
         const double residual = static_cast<double>(target[i] - predicted) / (1 << scale);
         const int code = static_cast<int>(std::clamp(std::lround(residual), -8L, 7L));
@@ -245,7 +249,8 @@ AdpcmSound EncodeDspAdpcm(const std::vector<int16_t>& pcm)
         best.error = -1;
         for (int p = 0; p < 8; ++p) {
             for (int scale = 0; scale <= kMaxScale; ++scale) {
-                FrameChoice c = TryFrame(target, pairs[p][0], pairs[p][1], scale, h1, h2);
+                const double bound = best.error < 0 ? std::numeric_limits<double>::infinity() : best.error;
+                FrameChoice c = TryFrame(target, pairs[p][0], pairs[p][1], scale, h1, h2, bound);
                 c.pair = p;
                 if (best.error < 0 || c.error < best.error)
                     best = c;

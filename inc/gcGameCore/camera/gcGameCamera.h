@@ -86,10 +86,12 @@ public:
         static constexpr float kRoomStep = 30.0f;          // headings with room are looked for this far apart
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
         static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
-        // The share of its distance a camera coming in over a wall's top
-        // keeps each tick (the entity grows on screen by at most a ninth a
-        // tick), and the most it lets out a tick likewise.
+        // The share of its distance the camera keeps a tick coming in over
+        // a wall's top (kOverWallKeep: the entity grows on screen by at most
+        // a sixth a tick, so that it is soon past the edge), and the most
+        // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
+        static constexpr float kOverWallKeep = 0.85f;
         // Held by walls nearer the pivot than the entity's size (no room
         // found), the entity is drawn see-through rather than fill the
         // picture: from kSeeThroughFrom of that size it fades, linearly, to

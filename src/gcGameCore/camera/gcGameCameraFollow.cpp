@@ -307,7 +307,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
     // edge. Where that share would not leave it beyond the wall, it stands
     // in front of the wall at once.
     const FollowFit atWall{FollowRoom::kAtWall, wall, fWallDist, fWallDist};
-    const float fEased = s.fDist * R::kPullInKeep;
+    const float fEased = s.fDist * R::kOverWallKeep;
     if (fEased <= fWallDist)
         return atWall;
     const auto seen = [&](float fAt, mVec3* pAt) {

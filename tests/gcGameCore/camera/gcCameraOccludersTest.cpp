@@ -211,6 +211,17 @@ TEST(gcCameraOccludersTest, FadesOutNearTheEyeAheadOfItsMotion)
     }
 }
 
+// A tick of no time sees no motion: a creature that jumped from far beside
+// the followed one to near it is not taken for one about to cover it.
+TEST(gcCameraOccludersTest, ATickOfNoTimeLooksNoWayAhead)
+{
+    O::Track track;
+    O::Step(LookAt({-4.0f, 5.0f, 0.0f}, kHalf), kTick, &track);
+    O::Step(LookAt({-1.5f, 5.0f, 0.0f}, kHalf), 0.0f, &track);
+    EXPECT_EQ(track.fHold, 0.0f);
+    EXPECT_EQ(track.fAlpha, 1.0f);
+}
+
 // Creatures without a mesh (no body: a point) in region 1, whose zone
 // stands at the world's origin, seen from an eye 7 units behind the followed
 // one and looking along +y at it. Only the creatures that want to be
