@@ -29,10 +29,16 @@ void AppendToVector(png_structp png, png_bytep data, png_size_t length)
 
 void FlushNothing(png_structp) {}
 
+// libpng's own messages would go to stderr without the file's name; the
+// caller reports a failure once, naming the file. An error still ends the
+// encoding through the jump set in Encode.
+[[noreturn]] void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void IgnoreWarning(png_structp, png_const_charp) {}
+
 // The picture as PNG into file, or into pOut when file is null.
 bool Encode(FILE* file, std::vector<uint8_t>* pOut, const std::vector<png_bytep>& rows, int width, int height)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
