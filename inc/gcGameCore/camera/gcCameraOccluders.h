@@ -120,6 +120,8 @@ private:
     // The model's alpha: the lower of the entity's own opacity (it may be
     // fading out) and the entry's.
     static void Apply(gcEntity& creature, float fAlpha);
+    // The followed entity drawn solid again, if it was faded, and forgotten.
+    void LetGoFollowed();
 
     Entry m_entries[kMaxEntries] = {};
     int m_nEntries = 0;

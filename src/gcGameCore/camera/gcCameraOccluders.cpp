@@ -173,13 +173,19 @@ void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue d
     m_nEntries = n;
 }
 
+void gcCameraOccluders::LetGoFollowed()
+{
+    if (gcEntity* p = gcEntityMgr::GetPtr(m_hFollowed); p && m_fFollowedAlpha < 1.0f)
+        Apply(*p, 1.0f);
+    m_hFollowed = gcEntityHandle();
+    m_fFollowedAlpha = 1.0f;
+}
+
 void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha)
 {
     if (m_hFollowed != followed.m_handle) {
-        if (gcEntity* p = gcEntityMgr::GetPtr(m_hFollowed); p && m_fFollowedAlpha < 1.0f)
-            Apply(*p, 1.0f);
+        LetGoFollowed();
         m_hFollowed = followed.m_handle;
-        m_fFollowedAlpha = 1.0f;
     }
     if (fAlpha < 1.0f || m_fFollowedAlpha < 1.0f)
         Apply(followed, fAlpha);
@@ -188,10 +194,7 @@ void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha)
 
 void gcCameraOccluders::Clear()
 {
-    if (gcEntity* p = gcEntityMgr::GetPtr(m_hFollowed); p && m_fFollowedAlpha < 1.0f)
-        Apply(*p, 1.0f);
-    m_hFollowed = gcEntityHandle();
-    m_fFollowedAlpha = 1.0f;
+    LetGoFollowed();
     for (int i = 0; i < m_nEntries; ++i)
         if (gcEntity* p = gcEntityMgr::GetPtr(m_entries[i].hEntity); p && m_entries[i].track.fAlpha < 1.0f)
             Apply(*p, 1.0f);

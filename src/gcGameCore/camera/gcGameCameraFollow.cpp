@@ -33,6 +33,13 @@ float MinFollowDist(const gcEntity& entity)
     return pMesh ? R::kMeshClearance + std::max(pMesh->m_fVisRadius, pMesh->m_fColRadius) : 1.0f;
 }
 
+// The nearest the camera stands to the pivot where walls allow: the
+// entity's size, or the distance wanted when that is shorter.
+float FollowFloor(const gcEntity& entity, const gcGameCameraParams& params)
+{
+    return std::min(MinFollowDist(entity), params.m_fOffsets[P::OFF_MINDIST]);
+}
+
 // Halves the way between a pitch that fails and one that passes,
 // kClearSteps times, keeping the passing end; returns it.
 template <class Passes>
@@ -367,7 +374,7 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
 // out and in again tick by tick.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
-    const float fFloor = std::min(MinFollowDist(*s.pEntity), m_params.m_fOffsets[P::OFF_MINDIST]);
+    const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 wall;
     bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor)
@@ -487,8 +494,7 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos) const
 
 float gcGameCamera::FollowedAlpha(const gcEntity& entity, const mVec3& pos, const mVec3& pivot) const
 {
-    const float fFloor = std::min(MinFollowDist(entity), m_params.m_fOffsets[P::OFF_MINDIST]);
-    const float fNear = pos.Dist(pivot) / fFloor;
+    const float fNear = pos.Dist(pivot) / FollowFloor(entity, m_params);
     const float t = std::clamp((fNear - R::kSeeThroughAt) / (R::kSeeThroughFrom - R::kSeeThroughAt), 0.0f, 1.0f);
     return R::kFollowedSeeThrough + (1.0f - R::kFollowedSeeThrough) * t;
 }

@@ -228,6 +228,30 @@ TEST(gcCameraOccludersTest, ATickOfNoTimeLooksNoWayAhead)
 // see-through are held, and each is let go once it is solid again.
 class gcCameraOccludersUpdateTest : public CreatureTest {};
 
+// One material on the entity's model, its tint the alpha the occluders
+// give, read back from it; taken off the model at the end of the scope.
+class OneTint {
+public:
+    OneTint(gcEntity* pEntity, uint32_t nColor) : m_pEntity(pEntity)
+    {
+        m_info.materialState.m_nColor = nColor;
+        pEntity->m_model.m_pDrawInfos = &m_info;
+        pEntity->m_model.m_nDrawInfos = 1;
+    }
+    ~OneTint()
+    {
+        m_pEntity->m_model.m_pDrawInfos = nullptr;
+        m_pEntity->m_model.m_nDrawInfos = 0;
+    }
+    OneTint(const OneTint&) = delete;
+    OneTint& operator=(const OneTint&) = delete;
+    uint32_t Color() const { return m_info.materialState.m_nColor; }
+
+private:
+    gcEntity* m_pEntity;
+    eModelDrawInfo m_info;
+};
+
 TEST_F(gcCameraOccludersUpdateTest, HoldsOnlyTheCreaturesItFades)
 {
     gcTestCreatureTemplate* t = PlaceCreatureTemplate();
@@ -287,18 +311,13 @@ TEST_F(gcCameraOccludersUpdateTest, LeavesTheSolidCreaturesAlphaAlone)
     constexpr int kSlot = 40;
     gcEntityMgr::Add(kSlot, c, 0x5A);
     ASSERT_TRUE(c->Enable());
-    eModelDrawInfo info;
-    info.materialState.m_nColor = 0x40102030u;
-    c->m_model.m_pDrawInfos = &info;
-    c->m_model.m_nDrawInfos = 1;
+    const OneTint tint(c, 0x40102030u);
     gcCameraOccluders occ;
     for (int i = 0; i < 3; ++i)
         occ.Update(Eye(), *followed, cTimeValue(20));
     c->Disable();
     occ.Update(Eye(), *followed, cTimeValue(20));
-    EXPECT_EQ(info.materialState.m_nColor, 0x40102030u);
-    c->m_model.m_pDrawInfos = nullptr;
-    c->m_model.m_nDrawInfos = 0;
+    EXPECT_EQ(tint.Color(), 0x40102030u);
     gcEntityMgr::s_pInstances[kSlot] = nullptr;
 }
 
@@ -310,19 +329,14 @@ TEST_F(gcCameraOccludersUpdateTest, ACameraResetMakesItsCreaturesSolid)
     constexpr int kSlot = 40;
     gcEntityMgr::Add(kSlot, c, 0x5A);
     ASSERT_TRUE(c->Enable());
-    eModelDrawInfo info;  // the alpha is read back from its one material's tint
-    info.materialState.m_nColor = 0xFF102030u;
-    c->m_model.m_pDrawInfos = &info;
-    c->m_model.m_nDrawInfos = 1;
+    const OneTint tint(c, 0xFF102030u);
     gcGameCamera cam;
     for (int i = 0; i < 10; ++i)
         cam.m_occluders.Update(Eye(), *followed, cTimeValue(20));
-    EXPECT_EQ(info.materialState.m_nColor, 0x7F102030u);  // 0.5
+    EXPECT_EQ(tint.Color(), 0x7F102030u);  // 0.5
     cam.Reset(false);
-    EXPECT_EQ(info.materialState.m_nColor, 0xFF102030u);
+    EXPECT_EQ(tint.Color(), 0xFF102030u);
     EXPECT_EQ(cam.m_occluders.Count(), 0);
-    c->m_model.m_pDrawInfos = nullptr;
-    c->m_model.m_nDrawInfos = 0;
     c->Disable();
     gcEntityMgr::s_pInstances[kSlot] = nullptr;
 }
@@ -338,22 +352,17 @@ TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhen
     constexpr int kSlot = 40, kOtherSlot = 41;
     gcEntityMgr::Add(kSlot, followed, 0x5A);
     gcEntityMgr::Add(kOtherSlot, other, 0x5B);
-    eModelDrawInfo info;
-    info.materialState.m_nColor = 0x40102030u;
-    followed->m_model.m_pDrawInfos = &info;
-    followed->m_model.m_nDrawInfos = 1;
+    const OneTint tint(followed, 0x40102030u);
     gcCameraOccluders occ;
     occ.ShowFollowed(*followed, 1.0f);
-    EXPECT_EQ(info.materialState.m_nColor, 0x40102030u) << "its owner's alpha, never faded";
+    EXPECT_EQ(tint.Color(), 0x40102030u) << "its owner's alpha, never faded";
     occ.ShowFollowed(*followed, 0.4f);
-    EXPECT_EQ(info.materialState.m_nColor, 0x66102030u);
+    EXPECT_EQ(tint.Color(), 0x66102030u);
     occ.ShowFollowed(*other, 1.0f);
-    EXPECT_EQ(info.materialState.m_nColor, 0xFF102030u) << "another followed";
+    EXPECT_EQ(tint.Color(), 0xFF102030u) << "another followed";
     occ.ShowFollowed(*followed, 0.4f);
     occ.Clear();
-    EXPECT_EQ(info.materialState.m_nColor, 0xFF102030u) << "cleared";
-    followed->m_model.m_pDrawInfos = nullptr;
-    followed->m_model.m_nDrawInfos = 0;
+    EXPECT_EQ(tint.Color(), 0xFF102030u) << "cleared";
     gcEntityMgr::s_pInstances[kSlot] = nullptr;
     gcEntityMgr::s_pInstances[kOtherSlot] = nullptr;
 }

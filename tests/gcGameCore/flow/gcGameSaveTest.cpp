@@ -54,6 +54,14 @@ void PutF(std::vector<uint8_t>& v, size_t off, float f)
 
 class gcGameSaveTest : public SaveTest {
 protected:
+    // The player's template's maxima of health, energy and endurance.
+    void SetPlayerMaxes(float fHealth, float fEnergy, float fEndurance)
+    {
+        auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
+        pTemplate->fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = fHealth;
+        pTemplate->fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = fEnergy;
+        pTemplate->fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE] = fEndurance;
+    }
     // Puts an act's file and one of its maps' files (empty: only their being
     // there is asked) into the data directory; ids 0-based.
     void HoldMap(int nAct, int nMap)
@@ -699,10 +707,7 @@ TEST_F(gcGameSaveTest, AValueBeyondItsBoundsIsDamage)
     using C = gcCreatureTemplate;
     // A player that may hold all a template may give: the map's start
     // refuses nothing these rows start.
-    auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
-    pTemplate->fEntityStatsMax[E::STAT_HEALTH] = 999.0f;
-    pTemplate->fCreatureStatsMax[C::STAT_ENERGY] = 999.0f;
-    pTemplate->fCreatureStatsMax[C::STAT_ENDURANCE] = 999.0f;
+    SetPlayerMaxes(999.0f, 999.0f, 999.0f);
     const float kInf = std::numeric_limits<float>::infinity();
     const float kNaN = std::numeric_limits<float>::quiet_NaN();
     const struct {
@@ -799,10 +804,7 @@ TEST_F(gcGameSaveTest, AStatBeyondWhatThePlayerCanHoldIsRefusedAtTheMapsStart)
     using E = gcEntityTemplate;
     using C = gcCreatureTemplate;
     using M = gcItemStatModifier;
-    auto* pTemplate = static_cast<gcCreatureTemplate*>(m_pCreature->GetTemplate());
-    pTemplate->fEntityStatsMax[E::STAT_HEALTH] = 100.0f;
-    pTemplate->fCreatureStatsMax[C::STAT_ENERGY] = 20.0f;
-    pTemplate->fCreatureStatsMax[C::STAT_ENDURANCE] = 50.0f;
+    SetPlayerMaxes(100.0f, 20.0f, 50.0f);
     m_pCreature->m_fCreatureStatsMod[C::STAT_ENDURANCE] = 2.0f;  // the player's own: 100
     const uint32_t nEntityMaxes = gcValEntityStat::s_nMaxesRead;
     const uint32_t nCreatureMaxes = gcValCreatureStat::s_nMaxesRead;
