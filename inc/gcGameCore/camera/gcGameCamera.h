@@ -78,6 +78,10 @@ public:
 
         // Fit: where the camera can stand among walls and ceilings.
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
+        // A pivot above the entity's body (a flyer's) sees over a low board
+        // that hides all of the body: the camera is also kept where it sees
+        // this share of the body's half height above its origin.
+        static constexpr float kBodySeenShare = 0.8f;
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
@@ -387,6 +391,7 @@ private:
     struct FollowStart {
         gcEntity* pEntity = nullptr;
         mVec3 pivot{0.0f, 0.0f, 0.0f};
+        mVec3 body{0.0f, 0.0f, 0.0f};  // the body's top the camera must see too (the pivot, when within it)
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;
@@ -425,7 +430,7 @@ private:
     // Too near to stand clear of the entity: a few degrees a tick towards
     // a heading with room, then over the entity (or under a ceiling, down
     // to about its level). The wall test there; true on a hit.
-    bool Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
+    bool Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
     // A wall no farther than the distance wanted: the camera stands in
     // front of it, or comes in over its top (see FollowRoom).
     FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);
@@ -445,22 +450,29 @@ private:
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);
+    // CollideInReach from the pivot; where the body's top stands below it,
+    // also from there, the camera then kept no farther along the way than
+    // the share at which that sweep stopped. True when either hit.
+    bool SweepFromEntity(const FollowStart& s, mVec3* pPos, bool bRepeat);
+    // Nothing between the pivot, nor the body's top, and *pAt (pulled in
+    // front of what lies beyond the pivot when false).
+    bool SeenFromEntity(const FollowStart& s, mVec3* pAt);
     // The wall test along a heading and pitch (degrees): *pWall is the
     // point OFF_MINDIST from the pivot pulled in front of what lies between
     // (one pass, in reach); true on a hit.
-    bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
+    bool WallTest(const FollowStart& s, float fHeading, float fPitch, mVec3* pWall);
     // The pitch nearest *pPitch within kMinSqueezePitch..kMaxPitch at which
     // the wall test stands the camera at least fFloor from the pivot, over
     // the entity first, else lower (beneath a ceiling, a graze margin below
     // the pitch that just clears): *pPitch, *pWall and *pHit the chosen
     // pitch's. When no pitch does, the limit that reaches farther than
     // *pWall (which comes in as *pPitch's wall test) replaces them, if any.
-    void ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
+    void ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
     // The heading nearest fHeading, kRoomStep apart, at which the wall test
     // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the
     // camera fFloor from the pivot; the side last turned to first.
     // fHeading when there is none.
-    float RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor);
+    float RoomHeading(const FollowStart& s, float fHeading, float fPitch, float fFloor);
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);

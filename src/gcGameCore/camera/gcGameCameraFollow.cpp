@@ -55,13 +55,31 @@ float Bisect(float fFails, float fPasses, const Passes& passes)
     return fPasses;
 }
 
+// The body's top as the camera must see it: the pivot when it lies within
+// the body, else kBodySeenShare of the body's half height.
+float BodySeenOffset(const gcEntity& entity, float fOffset)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    if (!pMesh)
+        return fOffset;
+    return std::min(fOffset, R::kBodySeenShare * pMesh->m_colliderSize.z);
+}
+
 }  // namespace
 
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
 {
     mVec3 pivot = entityWorld.origin + entityWorld.basis.up * fOffset;
     Collide(entityWorld.origin, &pivot, false);
-    return pivot;
+    const float fReached = pivot.Dist(entityWorld.origin);
+    if (fReached >= fOffset - eColliderEllipse::fColZeroTol)
+        return pivot;
+    // Stopped by what is overhead (an entity beneath a gate's top), the
+    // pivot comes down by the sweep's own radius more: touching it, or its
+    // edge, every sweep from the pivot would stop at once and stand the
+    // camera on the pivot, inside the entity.
+    const float fGap = m_camera.m_frustum.GetNearCornerDistance();
+    return entityWorld.origin + entityWorld.basis.up * std::max(0.0f, fReached - fGap);
 }
 
 bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
@@ -76,13 +94,38 @@ bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
     return Collide(start, pPos, bRepeat) || bHit;
 }
 
-bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
+bool gcGameCamera::SweepFromEntity(const FollowStart& s, mVec3* pPos, bool bRepeat)
 {
-    *pWall = pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
-    return CollideInReach(pivot, pWall, false);
+    const mVec3 wanted = *pPos;
+    bool bHit = CollideInReach(s.pivot, pPos, bRepeat);
+    const float fWhole = wanted.Dist(s.body);
+    if (s.body == s.pivot || fWhole <= eColliderEllipse::fColZeroTol)
+        return bHit;
+    mVec3 seen = wanted;
+    if (!CollideInReach(s.body, &seen, false))
+        return bHit;
+    // Along the pivot's way by the same share: above the body's stopped
+    // way, which was clear up to there.
+    const mVec3 kept = s.pivot + (wanted - s.pivot) * (seen.Dist(s.body) / fWhole);
+    if (kept.Dist(s.pivot) < pPos->Dist(s.pivot))
+        *pPos = kept;
+    return true;
 }
 
-void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
+bool gcGameCamera::SeenFromEntity(const FollowStart& s, mVec3* pAt)
+{
+    mVec3 fromBody = *pAt;
+    const bool bPivotHit = Collide(s.pivot, pAt, false);
+    return !bPivotHit && (s.body == s.pivot || !Collide(s.body, &fromBody, false));
+}
+
+bool gcGameCamera::WallTest(const FollowStart& s, float fHeading, float fPitch, mVec3* pWall)
+{
+    *pWall = s.pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
+    return SweepFromEntity(s, pWall, false);
+}
+
+void gcGameCamera::ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
                               bool* pHit)
 {
     // Over the entity first; beneath a ceiling, lower down to about the
@@ -90,17 +133,17 @@ void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, 
     const float fFrom = std::clamp(*pPitch, R::kMinSqueezePitch, R::kMaxPitch);
     for (const float fLimit : {R::kMaxPitch, R::kMinSqueezePitch}) {
         mVec3 wall;
-        bool bHit = WallTest(pivot, fHeading, fLimit, &wall);
-        const float fReach = wall.Dist(pivot);
+        bool bHit = WallTest(s, fHeading, fLimit, &wall);
+        const float fReach = wall.Dist(s.pivot);
         if (fReach < fFloor) {
-            if (fReach > pWall->Dist(pivot))
+            if (fReach > pWall->Dist(s.pivot))
                 *pPitch = fLimit, *pWall = wall, *pHit = bHit;
             continue;
         }
         float fClear = Bisect(fFrom, fLimit, [&](float fMid) {
             mVec3 mid;
-            const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
-            if (mid.Dist(pivot) < fFloor)
+            const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
+            if (mid.Dist(s.pivot) < fFloor)
                 return false;
             wall = mid, bHit = bMidHit;
             return true;
@@ -109,21 +152,21 @@ void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, 
         // it: a degree lower keeps the reach from flickering between ticks.
         if (fLimit < fFrom && fClear > fLimit) {
             fClear = std::max(fClear - R::kGrazeMargin, fLimit);
-            bHit = WallTest(pivot, fHeading, fClear, &wall);
+            bHit = WallTest(s, fHeading, fClear, &wall);
         }
         *pPitch = fClear, *pWall = wall, *pHit = bHit;
         return;
     }
 }
 
-float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor)
+float gcGameCamera::RoomHeading(const FollowStart& s, float fHeading, float fPitch, float fFloor)
 {
     const float fAt = std::clamp(fPitch, R::kMinSqueezePitch, R::kMaxPitch);
     const auto room = [&](float h) {
         mVec3 wall;
         for (const float fTry : {fAt, R::kMinSqueezePitch}) {
-            WallTest(pivot, h, fTry, &wall);
-            if (wall.Dist(pivot) >= fFloor)
+            WallTest(s, h, fTry, &wall);
+            if (wall.Dist(s.pivot) >= fFloor)
                 return true;
         }
         return false;
@@ -147,6 +190,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     if (!s.pEntity)
         return false;
     s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    s.body = ReachablePivot(world, BodySeenOffset(*s.pEntity, m_LookAtCtrl.fEntityOffset));
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -276,29 +320,29 @@ float gcGameCamera::KeptDistance(const FollowStart& s)
     return k * s.fDist + (1.0f - k) * m_PosCtrl.fDesiredMinDist;
 }
 
-bool gcGameCamera::Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall)
+bool gcGameCamera::Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall)
 {
     bool bHit = true;
-    const float fRoom = RoomHeading(pivot, *pHeading, *pPitch, fFloor);
+    const float fRoom = RoomHeading(s, *pHeading, *pPitch, fFloor);
     // Deep in (the entity large on screen) it swings faster: turning about
     // the pivot does not change the entity's size, staying in does.
-    const float fMaxTurn = pWall->Dist(pivot) < R::kDeepSqueeze * fFloor ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
+    const float fMaxTurn = pWall->Dist(s.pivot) < R::kDeepSqueeze * fFloor ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
     const float fTurn = std::clamp(Wrap180(fRoom - *pHeading), -fMaxTurn, fMaxTurn);
     if (fTurn != 0.0f) {
         m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
         *pHeading = Wrap180(*pHeading + fTurn);
-        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+        bHit = WallTest(s, *pHeading, *pPitch, pWall);
     }
-    if (!bHit || pWall->Dist(pivot) >= fFloor)
+    if (!bHit || pWall->Dist(s.pivot) >= fFloor)
         return bHit;
     // The pitch that clears climbs steeply as the room shrinks below the
     // entity's size: it is followed a few degrees a tick, the camera pulled
     // in meanwhile, rather than at once.
     const float fFrom = *pPitch;
-    ClearPitch(pivot, *pHeading, fFloor, pPitch, pWall, &bHit);
-    if (std::fabs(*pPitch - fFrom) > R::kMaxSqueezeTilt) {
-        *pPitch = std::clamp(*pPitch, fFrom - R::kMaxSqueezeTilt, fFrom + R::kMaxSqueezeTilt);
-        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+    ClearPitch(s, *pHeading, fFloor, pPitch, pWall, &bHit);
+    if (*pPitch - fFrom > R::kMaxSqueezeTilt) {
+        *pPitch = fFrom + R::kMaxSqueezeTilt;
+        bHit = WallTest(s, *pHeading, *pPitch, pWall);
     }
     return bHit;
 }
@@ -319,7 +363,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
         return atWall;
     const auto seen = [&](float fAt, mVec3* pAt) {
         *pAt = s.pivot + Forward(fHeading, fAt) * fEased;
-        return !Collide(s.pivot, pAt, false);
+        return SeenFromEntity(s, pAt);
     };
     mVec3 at;
     const float fFrom = std::min(fPitch, R::kMaxPitch);
@@ -358,7 +402,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
 bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall)
 {
     mVec3 held;
-    const bool bHeldHit = WallTest(s.pivot, s.fHeading, fPitch, &held);
+    const bool bHeldHit = WallTest(s, s.fHeading, fPitch, &held);
     if (bHeldHit && held.Dist(s.pivot) <= pWall->Dist(s.pivot))
         return true;
     *pHeading = s.fHeading;
@@ -376,12 +420,12 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 wall;
-    bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
+    bool bHit = WallTest(s, fHeading, fPitch, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor)
         bHit = HoldHeading(s, fPitch, &fHeading, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor) {
         const float fAimed = fPitch;
-        bHit = Squeeze(s.pivot, fFloor, &fHeading, &fPitch, &wall);
+        bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
     }
     FollowFit fit;
@@ -463,7 +507,7 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
         bSweep = true;
     }
     if (bSweep)
-        CollideInReach(s.pivot, &pos, true);
+        SweepFromEntity(s, &pos, true);
     mOCS snapped;
     if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
         *pPos = snapped.origin;
