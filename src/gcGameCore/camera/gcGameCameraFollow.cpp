@@ -71,15 +71,7 @@ mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
 {
     mVec3 pivot = entityWorld.origin + entityWorld.basis.up * fOffset;
     Collide(entityWorld.origin, &pivot, false);
-    const float fReached = pivot.Dist(entityWorld.origin);
-    if (fReached >= fOffset - eColliderEllipse::fColZeroTol)
-        return pivot;
-    // Stopped by what is overhead (an entity beneath a gate's top), the
-    // pivot comes down by the sweep's own radius more: touching it, or its
-    // edge, every sweep from the pivot would stop at once and stand the
-    // camera on the pivot, inside the entity.
-    const float fGap = m_camera.m_frustum.GetNearCornerDistance();
-    return entityWorld.origin + entityWorld.basis.up * std::max(0.0f, fReached - fGap);
+    return pivot;
 }
 
 bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
