@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "eEngine/eMesh.h"
+
 #include "eEngine/collisionTestSupport.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcGameCore/entities/gcRegionPath.h"
@@ -408,6 +410,42 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         EXPECT_LE(heading, row.endHeadingMax);
         EXPECT_GE(m_cam.GetPos().Dist(pivot + m_entity.m_model.m_localToParent.origin), row.endDist);
     }
+}
+
+// A wall behind whose top the sweep from the pivot (0.8 over the entity's
+// middle) passes over and the sweep from the body's upper part (0.4 up,
+// the entity a unit tall) meets: where the
+// pivot stands above the body, the camera stands in front of the wall,
+// where it sees the body; where the pivot lies within the body (two units
+// tall), over the wall, as the pivot alone decides.
+TEST_F(gcGameCameraControlTest, APivotAboveTheBodyKeepsTheCameraWhereItSeesTheBody)
+{
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -2, -20}, {-20, -2, 0.45f}, {20, -2, 0.45f}, {20, -2, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    constexpr int kMeshSlot = 11;
+    eMesh mesh;
+    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
+    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    for (const float fHalfHeight : {0.5f, 1.0f}) {
+        SCOPED_TRACE(fHalfHeight);
+        m_cam.Reset(true);
+        mesh.m_colliderSize.Set(0.5f, 0.5f, fHalfHeight);
+        mesh.m_fVisRadius = mesh.m_fColRadius = 0.5f;
+        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+            f = 0.8f;
+        m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -15.0f;  // 15 degrees over the pivot
+        m_cam.FollowEntity(kEntity, true);
+        Tick(30);
+        if (fHalfHeight < 0.8f)
+            EXPECT_GE(m_cam.GetPos().y, -2.0f + r - 1e-3f) << "in front of the wall";
+        else
+            EXPECT_LT(m_cam.GetPos().y, -5.0f) << "over the wall";
+    }
+    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
+    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // A ceiling half a unit over the entity, below the pivot 0.8 up that the
