@@ -465,14 +465,16 @@ void AddWestRegion(std::vector<Box>* pBoxes)
     b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, g + 2.5f}, kWall});
     b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
     AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + 6.0f, kGardenFrontY - 6.0f, 6, 0.5f, 1.0f);
-    // The terrace stops a centimetre short of the region's east edge, where
-    // a box's face is left out for the neighbour's to go on: its east face
-    // closes it over the slit between the middle region's bank and the
-    // terrace's front, through which a player walked into it.
+    // The terrace and the eave stop a centimetre short of the region's east
+    // edge, where a box's face is left out for the neighbour's to go on:
+    // nothing goes on there. The terrace's east face closes it over the slit
+    // between the middle region's bank and the terrace's front, through
+    // which a player walked into it; the eave's, its end, through which the
+    // camera's sweep passed into it.
     b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf - kEdgeGap, back, kTerraceTopZ}, kSteps});
     AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, 6, 0.5f, 1.0f);
     b.push_back({{kHouseWestX, back, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
-    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
+    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
     b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
     b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
     b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
@@ -504,8 +506,10 @@ std::vector<Box> RegionBoxes(int id)
         // A bank along the north side up to the map's edge, with no strip
         // behind it: a player comes down onto it off the terrace's east end
         // (or up with a double jump) and leaves it over its front or its
-        // east end.
-        b.push_back({{-kHalf, 12.0f, g}, {kHalf, kHalf, g + 2.0f}, kWall});
+        // east end. It stops short of the region's east edge, where nothing
+        // goes on from it: its east face closes it to a player coming from
+        // the east region.
+        b.push_back({{-kHalf, 12.0f, g}, {kHalf - kEdgeGap, kHalf, g + 2.0f}, kWall});
         break;
     default:  // a boarded shed and a flight of steps down to the road
         b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});

@@ -1935,8 +1935,9 @@ private:
 // What stands above the ground is closed beneath (a ray and the camera's
 // sweep meet only the faces turned towards them: without a bottom face the
 // camera and the flyer passed up into the eave, the gate's top and the
-// roof's overhang), and the terrace is closed at the region's east edge.
-TEST_F(gcSampleEdgesTest, BoxesAboveTheGroundAreClosedBeneathAndTheTerraceAtTheEdge)
+// roof's overhang), and the terrace, the eave and the bank are closed at
+// the region's east edge, where nothing goes on from them.
+TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
 {
     const struct {
         const char* name;
@@ -1949,6 +1950,8 @@ TEST_F(gcSampleEdgesTest, BoxesAboveTheGroundAreClosedBeneathAndTheTerraceAtTheE
         {"the shed roof's overhang", 0, 2, {4.25f, 12, 1}, {4.25f, 12, 4}, 1.0f},
         {"the eave, flying", 2, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 1.0f},
         {"the terrace's east end", 0, 0, {17, 11.5f, -2.5f}, {14, 11.5f, -2.5f}, 1.01f},
+        {"the eave's east end, flying", 2, 0, {16.5f, 14.5f, 5.25f}, {14, 14.5f, 5.25f}, 0.51f},
+        {"the bank's east end", 0, 1, {16.5f, 13, -2}, {14, 13, -2}, 0.51f},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
