@@ -398,12 +398,13 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
 // beneath a ceiling), the entity would grow on screen by a third or more
 // in one frame. While the camera's own line from the pivot is clear and
 // sees the entity, it comes in along that line instead, a share a tick,
-// until the wall's distance is within a share.
+// until the wall's distance is within a share; never nearer than the
+// entity's size that way (a squeeze must still turn it towards room).
 gcGameCamera::FollowFit gcGameCamera::InAlongOwnLine(const FollowStart& s, const FollowFit& pulled)
 {
     const float fEased = s.fDist * R::kOverWallKeep;
     const bool bAtOnce = pulled.room == FollowRoom::kAtWall || pulled.room == FollowRoom::kAtEdge;
-    if (!bAtOnce || pulled.fDist >= fEased)
+    if (!bAtOnce || pulled.fDist >= fEased || fEased < FollowFloor(*s.pEntity, m_params))
         return pulled;
     // A pivot that moved may have tilted that line past the steepest pitch.
     mVec3 at = s.pivot + Forward(s.fHeading, std::min(s.fPitch, R::kMaxPitch)) * fEased;
