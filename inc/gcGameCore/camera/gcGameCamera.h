@@ -406,6 +406,7 @@ private:
         kOverWall,    // coming in over a wall's top a share a tick, turned over the entity to see past it
         kDownToEdge,  // steepest, coming in a share a tick towards an edge it cannot see past
         kAtEdge,      // steepest, in front of that edge
+        kAlongOwnLine,  // coming in a share a tick along its own line, before standing at a wall or edge
     };
     struct FollowFit {
         FollowRoom room = FollowRoom::kOpen;
@@ -434,6 +435,9 @@ private:
     // A wall no farther than the distance wanted: the camera stands in
     // front of it, or comes in over its top (see FollowRoom).
     FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);
+    // A pull-in to a wall or edge at once, from farther than a share out:
+    // along the camera's own line instead, a share a tick, where it sees.
+    FollowFit InAlongOwnLine(const FollowStart& s, const FollowFit& pulled);
     // The distance the filter eases towards: pulled in, at once (and the
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.

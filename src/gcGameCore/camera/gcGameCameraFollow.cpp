@@ -385,6 +385,26 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
     return {FollowRoom::kAtEdge, at, fReach, fWallDist};
 }
 
+// Stood in front of a wall or an edge at once from farther out than a
+// share of its distance (a flyer in a corner the camera swings round, or
+// beneath a ceiling), the entity would grow on screen by a third or more
+// in one frame. While the camera's own line from the pivot is clear and
+// sees the entity, it comes in along that line instead, a share a tick,
+// until the wall's distance is within a share; never nearer than the
+// entity's size that way (a squeeze must still turn it towards room).
+gcGameCamera::FollowFit gcGameCamera::InAlongOwnLine(const FollowStart& s, const FollowFit& pulled)
+{
+    const float fEased = s.fDist * R::kOverWallKeep;
+    const bool bAtOnce = pulled.room == FollowRoom::kAtWall || pulled.room == FollowRoom::kAtEdge;
+    if (!bAtOnce || pulled.fDist >= fEased || fEased < FollowFloor(*s.pEntity, m_params))
+        return pulled;
+    // A pivot that moved may have tilted that line past the steepest pitch.
+    mVec3 at = s.pivot + Forward(s.fHeading, std::min(s.fPitch, R::kMaxPitch)) * fEased;
+    if (!SeenFromEntity(s, &at))
+        return pulled;
+    return {FollowRoom::kAlongOwnLine, at, fEased, pulled.fWallDist};
+}
+
 // A heading eased towards a wall nearer than the entity's size needs is
 // turned no further that way: where the camera's own heading has more room
 // it stays there (swung behind an entity running beside a wall, it would
@@ -429,7 +449,7 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         return fit;
     const float fWanted = m_PosCtrl.fDesiredMinDist;
     if (fit.fWallDist <= fWanted)
-        return PullIn(s, fHeading, fPitch, wall, fit.fWallDist);
+        return InAlongOwnLine(s, PullIn(s, fHeading, fPitch, wall, fit.fWallDist));
     fit.room = FollowRoom::kWallBeyond;
     fit.pos = s.pivot + fwd * std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
     return fit;

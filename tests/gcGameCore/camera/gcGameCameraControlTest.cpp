@@ -1142,6 +1142,33 @@ TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAt
     }
 }
 
+// Swinging behind a standing entity towards a wall half a metre beside it
+// (a flyer pressed against it), the aim's wall test comes nearer by more
+// than a share a tick: the camera comes in along its own line, keeping at
+// least 0.85 of its distance a tick, and ends in front of the wall. At
+// once, the entity would grow on screen by a third or more in one frame.
+TEST_F(gcGameCameraControlTest, SwungTowardsAWallTheCameraComesInAShareATickAtMost)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(30);
+    PlaceEntity({0, 0, 0}, -90);  // facing +x: behind it lies past the wall
+    m_entity.m_velocity.Set(0, 0, 0);
+    float last = m_cam.GetPos().Dist(Pivot()), most = 1.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        const float dist = m_cam.GetPos().Dist(Pivot());
+        most = std::max(most, last / dist);
+        last = dist;
+    }
+    EXPECT_LE(most, 1.0f / 0.85f + 1e-3f);
+    EXPECT_LT(last, 3.0f) << "come in";
+    EXPECT_GT(m_cam.GetPos().x, -2.0f) << "in front of the wall";
+}
+
 // Held nearer the pivot than the entity's size (1 without a mesh), the
 // entity is drawn see-through: solid from 0.9 of it out, at 0.3 from 0.7 in.
 TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerThanItsSize)
