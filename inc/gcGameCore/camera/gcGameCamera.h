@@ -82,6 +82,10 @@ public:
         // that hides all of the body: the camera is also kept where it sees
         // this share of the body's half height above its origin.
         static constexpr float kBodySeenShare = 0.8f;
+        // A pivot within the body (a walker's): the camera is kept where it
+        // sees this share of the half height above the origin, so that the
+        // edge of a step it stands above does not hide the legs and waist.
+        static constexpr float kLowBodySeenShare = 0.3f;
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze

@@ -55,14 +55,20 @@ float Bisect(float fFails, float fPasses, const Passes& passes)
     return fPasses;
 }
 
-// The body's top as the camera must see it: the pivot when it lies within
-// the body, else kBodySeenShare of the body's half height.
+// The point of the body the camera must also see from where it stands: low
+// in a walker's body (kLowBodySeenShare of its half height; a walker pressed
+// against a step's face, the camera standing above the step, would
+// otherwise be hidden from the waist down by the step's edge), and for a
+// pivot above the body (a flyer's) kBodySeenShare of the half height.
 float BodySeenOffset(const gcEntity& entity, float fOffset)
 {
     const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
     if (!pMesh)
         return fOffset;
-    return std::min(fOffset, R::kBodySeenShare * pMesh->m_colliderSize.z);
+    const float fHalf = pMesh->m_colliderSize.z;
+    if (fOffset <= fHalf)
+        return R::kLowBodySeenShare * fHalf;
+    return std::min(fOffset, R::kBodySeenShare * fHalf);
 }
 
 }  // namespace
