@@ -221,7 +221,7 @@ public:
     // letterbox and shake go on unless bFull.
     void Reset(bool bFull);
     // Re-bases into a new region's frame: the new placement, and both
-    // position histories moved by the shift.
+    // position histories and the standing entity's pivot moved by the shift.
     void UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift);
 
     void BeginRender() { m_camera.BeginRender(); }
