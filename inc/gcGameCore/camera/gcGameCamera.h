@@ -95,8 +95,9 @@ public:
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
         static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
         // The share of its distance the camera keeps a tick coming in over
-        // a wall's top (kOverWallKeep: the entity grows on screen by at most
-        // a sixth a tick, so that it is soon past the edge), and the most
+        // a wall's top, or in to the distance wanted from farther out
+        // (kOverWallKeep: the entity grows on screen by at most a sixth a
+        // tick, so that it is soon past the edge), and the most
         // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
         static constexpr float kOverWallKeep = 0.85f;

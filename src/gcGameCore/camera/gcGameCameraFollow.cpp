@@ -421,7 +421,10 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
 // the entity for a second after it swung clear. A wall farther out than the
 // distance wanted lets the camera out no faster than it comes in over a
 // wall's top: at once, a camera coming in over an edge would spring back
-// out and in again tick by tick.
+// out and in again tick by tick. Held farther out than the distance wanted
+// (behind an entity walking away from it) and meeting such a wall, it comes
+// in to the distance wanted a share a tick (kOverWallKeep), as over a
+// wall's top: at once, the entity would double in size in a frame.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
@@ -445,7 +448,8 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     if (fit.fWallDist <= fWanted)
         return PullIn(s, fHeading, fPitch, wall, fit.fWallDist);
     fit.room = FollowRoom::kWallBeyond;
-    fit.pos = s.pivot + fwd * std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    const float fLetOut = std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    fit.pos = s.pivot + fwd * std::max(fLetOut, std::min(s.fDist * R::kOverWallKeep, fit.fWallDist));
     return fit;
 }
 
