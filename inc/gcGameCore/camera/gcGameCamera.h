@@ -82,6 +82,10 @@ public:
         // that hides all of the body: the camera is also kept where it sees
         // this share of the body's half height above its origin.
         static constexpr float kBodySeenShare = 0.8f;
+        // A pivot within the body (a walker's): the camera is kept where it
+        // sees this share of the half height above the origin, so that the
+        // edge of a step it stands above does not hide the legs and waist.
+        static constexpr float kLowBodySeenShare = 0.3f;
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
@@ -91,8 +95,9 @@ public:
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
         static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
         // The share of its distance the camera keeps a tick coming in over
-        // a wall's top (kOverWallKeep: the entity grows on screen by at most
-        // a sixth a tick, so that it is soon past the edge), and the most
+        // a wall's top, or in to the distance wanted from farther out
+        // (kOverWallKeep: the entity grows on screen by at most a sixth a
+        // tick, so that it is soon past the edge), and the most
         // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
         static constexpr float kOverWallKeep = 0.85f;
@@ -217,7 +222,7 @@ public:
     // letterbox and shake go on unless bFull.
     void Reset(bool bFull);
     // Re-bases into a new region's frame: the new placement, and both
-    // position histories moved by the shift.
+    // position histories and the standing entity's pivot moved by the shift.
     void UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift);
 
     void BeginRender() { m_camera.BeginRender(); }

@@ -55,14 +55,20 @@ float Bisect(float fFails, float fPasses, const Passes& passes)
     return fPasses;
 }
 
-// The body's top as the camera must see it: the pivot when it lies within
-// the body, else kBodySeenShare of the body's half height.
+// The point of the body the camera must also see from where it stands: low
+// in a walker's body (kLowBodySeenShare of its half height; a walker pressed
+// against a step's face, the camera standing above the step, would
+// otherwise be hidden from the waist down by the step's edge), and for a
+// pivot above the body (a flyer's) kBodySeenShare of the half height.
 float BodySeenOffset(const gcEntity& entity, float fOffset)
 {
     const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
     if (!pMesh)
         return fOffset;
-    return std::min(fOffset, R::kBodySeenShare * pMesh->m_colliderSize.z);
+    const float fHalf = pMesh->m_colliderSize.z;
+    if (fOffset <= fHalf)
+        return R::kLowBodySeenShare * fHalf;
+    return std::min(fOffset, R::kBodySeenShare * fHalf);
 }
 
 }  // namespace
@@ -427,7 +433,10 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
 // the entity for a second after it swung clear. A wall farther out than the
 // distance wanted lets the camera out no faster than it comes in over a
 // wall's top: at once, a camera coming in over an edge would spring back
-// out and in again tick by tick.
+// out and in again tick by tick. Held farther out than the distance wanted
+// (behind an entity walking away from it) and meeting such a wall, it comes
+// in to the distance wanted a share a tick (kOverWallKeep), as over a
+// wall's top: at once, the entity would double in size in a frame.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
@@ -451,7 +460,8 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     if (fit.fWallDist <= fWanted)
         return InAlongOwnLine(s, PullIn(s, fHeading, fPitch, wall, fit.fWallDist));
     fit.room = FollowRoom::kWallBeyond;
-    fit.pos = s.pivot + fwd * std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    const float fLetOut = std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    fit.pos = s.pivot + fwd * std::max(fLetOut, std::min(s.fDist * R::kOverWallKeep, fit.fWallDist));
     return fit;
 }
 
