@@ -191,6 +191,12 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
         return false;
     s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
     s.body = ReachablePivot(world, BodySeenOffset(*s.pEntity, m_LookAtCtrl.fEntityOffset));
+    // The pivot brought down beneath something overhead may lie lower than
+    // the body's point, which reached its own height just clear of the
+    // same edge: every sweep from there would start in contact and stand
+    // the camera on the entity. The body is then seen from the pivot.
+    if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
+        s.body = s.pivot;
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -410,6 +416,45 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
     return bHeldHit;
 }
 
+// Beneath a ceiling (an eave or a gate's top over a flyer) a pitch rising
+// into it meets its edge: the wall test then stops nearer than the
+// distance wanted and, the pivot unable to see over what is above it, the
+// camera would be pulled in at once. The camera's own pitch, or else
+// kMinSqueezePitch, where lower and with more room, is raised towards the
+// aimed one while its room stays within kPullInKeep of that: the camera
+// passes beneath the edge, out to the next wall. (Lower still may meet the
+// floor beneath the ceiling, hence the camera's own pitch first.) Where no
+// lower pitch has more room (an upright wall) it is left as it was: false.
+bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit)
+{
+    const float fAimedRoom = pWall->Dist(s.pivot);
+    mVec3 wall;
+    bool bHit = false;
+    const auto roomier = [&](float fLower) {
+        bHit = WallTest(s, fHeading, fLower, &wall);
+        return fLower < *pPitch && wall.Dist(s.pivot) > fAimedRoom;
+    };
+    float fLower = s.fPitch;
+    if (!roomier(fLower)) {
+        fLower = R::kMinSqueezePitch;
+        if (!roomier(fLower))
+            return false;
+    }
+    const float fNeed = R::kPullInKeep * wall.Dist(s.pivot);
+    *pPitch = Bisect(*pPitch, fLower, [&](float fMid) {
+        mVec3 mid;
+        const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
+        if (mid.Dist(s.pivot) < fNeed)
+            return false;
+        wall = mid, bHit = bMidHit;
+        return true;
+    });
+    *pWall = wall;
+    *pHit = bHit;
+    m_bFollowPitchLowered = true;
+    return true;
+}
+
 // Never nearer than the entity's size where the wall leaves room for it:
 // the distance a squeeze pulled in would otherwise hold the camera inside
 // the entity for a second after it swung clear. A wall farther out than the
@@ -428,6 +473,8 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
     }
+    if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist)
+        UnderCeiling(s, fHeading, &fPitch, &wall, &bHit);
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
     const float fNearest = std::min(fFloor, fit.fWallDist);
