@@ -419,27 +419,26 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
 // Beneath a ceiling (an eave or a gate's top over a flyer) a pitch rising
 // into it meets its edge: the wall test then stops nearer than the
 // distance wanted and, the pivot unable to see over what is above it, the
-// camera would be pulled in at once. The camera's own pitch, or else
-// kMinSqueezePitch, where lower and with more room, is raised towards the
-// aimed one while its room stays within kPullInKeep of that: the camera
-// passes beneath the edge, out to the next wall. (Lower still may meet the
-// floor beneath the ceiling, hence the camera's own pitch first.) Where no
-// lower pitch has more room (an upright wall) it is left as it was: false.
+// camera would be pulled in at once. Of the camera's own pitch and
+// kMinSqueezePitch, where lower, the one with the most room is raised
+// towards the aimed one while its room stays within kPullInKeep of that:
+// the camera passes beneath the edge, out to the next wall. Where no lower
+// pitch has more room (an upright wall) all is left as it was: false.
 bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit)
 {
-    const float fAimedRoom = pWall->Dist(s.pivot);
+    float fRoom = pWall->Dist(s.pivot), fLower = *pPitch;
     mVec3 wall;
     bool bHit = false;
-    const auto roomier = [&](float fLower) {
-        bHit = WallTest(s, fHeading, fLower, &wall);
-        return fLower < *pPitch && wall.Dist(s.pivot) > fAimedRoom;
-    };
-    float fLower = s.fPitch;
-    if (!roomier(fLower)) {
-        fLower = R::kMinSqueezePitch;
-        if (!roomier(fLower))
-            return false;
+    for (const float fTry : {s.fPitch, R::kMinSqueezePitch}) {
+        mVec3 tried;
+        if (fTry >= *pPitch)
+            continue;
+        const bool bTriedHit = WallTest(s, fHeading, fTry, &tried);
+        if (tried.Dist(s.pivot) > fRoom)
+            fRoom = tried.Dist(s.pivot), fLower = fTry, wall = tried, bHit = bTriedHit;
     }
+    if (fLower == *pPitch)
+        return false;
     const float fNeed = R::kPullInKeep * wall.Dist(s.pivot);
     *pPitch = Bisect(*pPitch, fLower, [&](float fMid) {
         mVec3 mid;
@@ -473,7 +472,9 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
     }
-    if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist)
+    // Within a ninth past the distance wanted, too: a camera settled at a
+    // ceiling's edge would otherwise never be let out beneath it.
+    if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist / R::kPullInKeep)
         UnderCeiling(s, fHeading, &fPitch, &wall, &bHit);
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
