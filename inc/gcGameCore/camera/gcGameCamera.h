@@ -437,6 +437,11 @@ private:
     // a heading with room, then over the entity (or under a ceiling, down
     // to about its level). The wall test there; true on a hit.
     bool Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
+    // A wall nearer than the distance wanted that a lower pitch passes
+    // beneath (a ceiling's edge): *pPitch lowered to about the highest
+    // pitch with the lower one's room, *pWall and *pHit its wall test;
+    // false, all left as they were, where no lower pitch has more room.
+    bool UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit);
     // A wall no farther than the distance wanted: the camera stands in
     // front of it, or comes in over its top (see FollowRoom).
     FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);

@@ -189,6 +189,12 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
         return false;
     s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
     s.body = ReachablePivot(world, BodySeenOffset(*s.pEntity, m_LookAtCtrl.fEntityOffset));
+    // The pivot brought down beneath something overhead may lie lower than
+    // the body's point, which reached its own height just clear of the
+    // same edge: every sweep from there would start in contact and stand
+    // the camera on the entity. The body is then seen from the pivot.
+    if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
+        s.body = s.pivot;
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -428,6 +434,44 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
     return bHeldHit;
 }
 
+// Beneath a ceiling (an eave or a gate's top over a flyer) a pitch rising
+// into it meets its edge: the wall test then stops nearer than the
+// distance wanted and, the pivot unable to see over what is above it, the
+// camera would be pulled in at once. Of the camera's own pitch and
+// kMinSqueezePitch, where lower, the one with the most room is raised
+// towards the aimed one while its room stays within kPullInKeep of that:
+// the camera passes beneath the edge, out to the next wall. Where no lower
+// pitch has more room (an upright wall) all is left as it was: false.
+bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit)
+{
+    float fRoom = pWall->Dist(s.pivot), fLower = *pPitch;
+    mVec3 wall;
+    bool bHit = false;
+    for (const float fTry : {s.fPitch, R::kMinSqueezePitch}) {
+        mVec3 tried;
+        if (fTry >= *pPitch)
+            continue;
+        const bool bTriedHit = WallTest(s, fHeading, fTry, &tried);
+        if (tried.Dist(s.pivot) > fRoom)
+            fRoom = tried.Dist(s.pivot), fLower = fTry, wall = tried, bHit = bTriedHit;
+    }
+    if (fLower == *pPitch)
+        return false;
+    const float fNeed = R::kPullInKeep * wall.Dist(s.pivot);
+    *pPitch = Bisect(*pPitch, fLower, [&](float fMid) {
+        mVec3 mid;
+        const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
+        if (mid.Dist(s.pivot) < fNeed)
+            return false;
+        wall = mid, bHit = bMidHit;
+        return true;
+    });
+    *pWall = wall;
+    *pHit = bHit;
+    m_bFollowPitchLowered = true;
+    return true;
+}
+
 // Never nearer than the entity's size where the wall leaves room for it:
 // the distance a squeeze pulled in would otherwise hold the camera inside
 // the entity for a second after it swung clear. A wall farther out than the
@@ -449,6 +493,10 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
     }
+    // Within a ninth past the distance wanted, too: a camera settled at a
+    // ceiling's edge would otherwise never be let out beneath it.
+    if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist / R::kPullInKeep)
+        UnderCeiling(s, fHeading, &fPitch, &wall, &bHit);
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
     const float fNearest = std::min(fFloor, fit.fWallDist);

@@ -1181,3 +1181,28 @@ TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerT
         EXPECT_NEAR(m_cam.FollowedAlpha(m_entity, Pivot() + mVec3(0, -row.fDist, 0), Pivot()), row.fAlpha, 1e-4f)
             << row.fDist;
 }
+
+// Beneath an eave (its bottom 0.5 m over the pivot, from 2 m behind the
+// entity on) the camera, level behind a standing entity, rises towards the
+// follow pitch until its wall test meets the eave's edge. It stays out,
+// passing beneath the edge at a lower pitch, rather than coming in to the
+// edge at once (the entity three times its size on screen in one frame).
+TEST_F(gcGameCameraControlTest, BeneathAnEaveTheCameraStaysOutAtALowerPitch)
+{
+    std::vector<ColTri> eave;
+    AddQuad(&eave, {-20, -2, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -2, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, eave), nullptr);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.MoveToWorld(mVec3(0, -7, 0));
+    float last = m_cam.GetPos().Dist(Pivot()), nearest = last, most = 1.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        const float dist = m_cam.GetPos().Dist(Pivot());
+        nearest = std::min(nearest, dist);
+        most = std::max(most, std::max(dist / last, last / dist));
+        last = dist;
+    }
+    EXPECT_GT(nearest, 6.0f);
+    EXPECT_LE(most, 1.0f / 0.9f + 1e-3f);
+    EXPECT_GT(PitchOver(m_cam.GetPos(), Pivot()), 5.0f) << "risen as far as the eave's edge lets it";
+}
