@@ -492,11 +492,12 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         const float fAimed = fPitch;
         bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
-    }
-    // Within a ninth past the distance wanted, too: a camera settled at a
-    // ceiling's edge would otherwise never be let out beneath it.
-    if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist / R::kPullInKeep)
+    } else if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist / R::kPullInKeep) {
+        // Within a ninth past the distance wanted, too: a camera settled at
+        // a ceiling's edge would otherwise never be let out beneath it. A
+        // squeeze has its own pitch beneath a ceiling.
         UnderCeiling(s, fHeading, &fPitch, &wall, &bHit);
+    }
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
     const float fNearest = std::min(fFloor, fit.fWallDist);
