@@ -1,8 +1,10 @@
 // The player camera: the follow-entity tick, as a pipeline of stages.
-//   StartFollowTick  the entity, the pivot above it, the camera from the pivot
+//   StartFollowTick  the entity, the pivot above it and the point of its
+//                    body the camera must see, the camera from the pivot
 //   AimBehind        heading and pitch goals behind the entity and their eases
 //   KeptDistance     the distance held or eased before the world has its say
-//   FitToWorld       where walls and ceilings let the camera stand (FollowRoom)
+//   FitToWorld       where walls and ceilings let the camera stand, swept
+//                    from the pivot and from the body (FollowRoom)
 //   SettleDistance   the distance wanted next: pulled in at once, let out late
 //   FinishFollow     shake, the final sweep, the targeting snap, the filters
 // Its rules are gcGameCamera::FollowRules.
