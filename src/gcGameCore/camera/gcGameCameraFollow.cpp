@@ -197,6 +197,18 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     // the camera on the entity. The body is then seen from the pivot.
     if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
         s.body = s.pivot;
+    // Stopped overhead against a ceiling's end (a flyer leaving an eave,
+    // the camera still beneath it, lower than the pivot), the pivot touches
+    // the edge: the sweeps back towards the camera, from the pivot or the
+    // body, stop at once and the fit would stand the camera on the pivot,
+    // the entity filling the screen for a frame. That tick the entity's
+    // own point is the pivot.
+    const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    mVec3 back = GetPos();
+    const bool bBeneath = (back - s.pivot).Dot(world.basis.up) < 0.0f;
+    if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
+        back.Dist(s.pivot) < R::kMeshClearance)
+        s.pivot = s.body = world.origin;
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
