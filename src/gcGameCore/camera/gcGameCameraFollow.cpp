@@ -584,9 +584,14 @@ float gcGameCamera::RestShare() const
 void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep,
                                 float fDistTarget, mVec3* pPos)
 {
+    // Brought to rest, the camera stops short on the straight way from
+    // where it stood to where the fit put it. Coming in over a wall's top
+    // to in front of it, that way cuts the wall's edge: where it meets
+    // something, the camera stands where the fit put it, which is clear.
     const float fShare = RestShare();
-    if (fShare < 1.0f)
-        pos = GetPos() + (pos - GetPos()) * fShare;
+    mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
+    if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
+        pos = rested;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
         bSweep = true;
