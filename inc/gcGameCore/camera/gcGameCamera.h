@@ -421,6 +421,8 @@ private:
     };
     // The entity and the pivot; false when the entity is gone.
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
+    // The pivot and the body's point the camera must see, this tick.
+    void PlacePivot(const mOCS& world, FollowStart* pStart);
     // Heading and pitch behind the entity: the goal, then each eased.
     void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
     void SetFollowGoal(const FollowStart& s);
@@ -481,6 +483,11 @@ private:
     // the pitch that just clears): *pPitch, *pWall and *pHit the chosen
     // pitch's. When no pitch does, the limit that reaches farther than
     // *pWall (which comes in as *pPitch's wall test) replaces them, if any.
+    // Halving from fFails towards fPasses, the pitch nearest fFails whose
+    // wall test reaches fReach from the pivot; *pWall and *pHit its wall
+    // test, left as they were when no pitch tried reaches.
+    float PitchReaching(const FollowStart& s, float fHeading, float fFails, float fPasses, float fReach, mVec3* pWall,
+                        bool* pHit);
     void ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
     // The heading nearest fHeading, kRoomStep apart, at which the wall test
     // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the

@@ -125,6 +125,19 @@ bool gcGameCamera::WallTest(const FollowStart& s, float fHeading, float fPitch, 
     return SweepFromEntity(s, pWall, false);
 }
 
+float gcGameCamera::PitchReaching(const FollowStart& s, float fHeading, float fFails, float fPasses, float fReach,
+                                  mVec3* pWall, bool* pHit)
+{
+    return Bisect(fFails, fPasses, [&](float fMid) {
+        mVec3 mid;
+        const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
+        if (mid.Dist(s.pivot) < fReach)
+            return false;
+        *pWall = mid, *pHit = bMidHit;
+        return true;
+    });
+}
+
 void gcGameCamera::ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
                               bool* pHit)
 {
@@ -140,14 +153,7 @@ void gcGameCamera::ClearPitch(const FollowStart& s, float fHeading, float fFloor
                 *pPitch = fLimit, *pWall = wall, *pHit = bHit;
             continue;
         }
-        float fClear = Bisect(fFrom, fLimit, [&](float fMid) {
-            mVec3 mid;
-            const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
-            if (mid.Dist(s.pivot) < fFloor)
-                return false;
-            wall = mid, bHit = bMidHit;
-            return true;
-        });
+        float fClear = PitchReaching(s, fHeading, fFrom, fLimit, fFloor, &wall, &bHit);
         // Beneath a ceiling the clear end lies where the sweep still grazes
         // it: a degree lower keeps the reach from flickering between ticks.
         if (fLimit < fFrom && fClear > fLimit) {
@@ -182,13 +188,11 @@ float gcGameCamera::RoomHeading(const FollowStart& s, float fHeading, float fPit
     return fHeading;
 }
 
-bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
+// The pivot and the body's point, each where the sweep up from the
+// entity's origin stops them.
+void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
 {
-    mOCS world;
     FollowStart& s = *pStart;
-    s.pEntity = GetFollowedEntity(&world);
-    if (!s.pEntity)
-        return false;
     s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
     s.body = ReachablePivot(world, BodySeenOffset(*s.pEntity, m_LookAtCtrl.fEntityOffset));
     // The pivot brought down beneath something overhead may lie lower than
@@ -209,6 +213,16 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
         back.Dist(s.pivot) < R::kMeshClearance)
         s.pivot = s.body = world.origin;
+}
+
+bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
+{
+    mOCS world;
+    FollowStart& s = *pStart;
+    s.pEntity = GetFollowedEntity(&world);
+    if (!s.pEntity)
+        return false;
+    PlacePivot(world, &s);
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -472,14 +486,7 @@ bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPi
     if (fLower == *pPitch)
         return false;
     const float fNeed = R::kPullInKeep * wall.Dist(s.pivot);
-    *pPitch = Bisect(*pPitch, fLower, [&](float fMid) {
-        mVec3 mid;
-        const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
-        if (mid.Dist(s.pivot) < fNeed)
-            return false;
-        wall = mid, bHit = bMidHit;
-        return true;
-    });
+    *pPitch = PitchReaching(s, fHeading, *pPitch, fLower, fNeed, &wall, &bHit);
     *pWall = wall;
     *pHit = bHit;
     m_bFollowPitchLowered = true;
