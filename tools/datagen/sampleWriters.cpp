@@ -375,9 +375,12 @@ void AddFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint8_t 
     }
 }
 
-// A box's top and the sides within the region (its bottom is never seen,
-// and a side on the region's boundary faces the next region or nothing;
-// the trees would not take it either).
+// A box's top and the sides within the region (a side on the region's
+// boundary faces the next region or nothing; the trees would not take it
+// either), and the bottom of one held above the ground (an eave, a gate's
+// top, a roof's overhang): without it the camera's sweep and a flyer pass
+// up into the box from beneath, for a face stops only what comes at its
+// front.
 void AddBox(ZoneDesc* pZone, const Box& b)
 {
     const auto inside = [](float f) { return std::fabs(f) < kHalf; };
@@ -389,6 +392,10 @@ void AddBox(ZoneDesc* pZone, const Box& b)
     const mVec3 west[4] = {{l.x, l.y, l.z}, {l.x, h.y, l.z}, {l.x, h.y, h.z}, {l.x, l.y, h.z}};
     const mVec3 east[4] = {{h.x, l.y, l.z}, {h.x, h.y, l.z}, {h.x, h.y, h.z}, {h.x, l.y, h.z}};
     AddFace(pZone, top, {0, 0, 1}, b.material);
+    if (l.z > kGroundZ) {
+        const mVec3 bottom[4] = {{l.x, l.y, l.z}, {l.x, h.y, l.z}, {h.x, h.y, l.z}, {h.x, l.y, l.z}};
+        AddFace(pZone, bottom, {0, 0, -1}, b.material);
+    }
     if (inside(l.y))
         AddFace(pZone, south, {0, -1, 0}, b.material);
     if (inside(h.y))
@@ -440,6 +447,7 @@ constexpr float kGardenDepth = 4.0f;
 constexpr float kGardenGateWestX = -10.0f;
 constexpr float kTerraceWestX = 1.0f;
 constexpr float kTerraceTopZ = kGroundZ + 3.0f;
+constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face there is drawn
 
 // The west region: a garden wall with a gateway, steps up to a house's
 // terrace, its front and eaves, and two pillars on the verge. The garden
@@ -457,10 +465,16 @@ void AddWestRegion(std::vector<Box>* pBoxes)
     b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, g + 2.5f}, kWall});
     b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
     AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + 6.0f, kGardenFrontY - 6.0f, 6, 0.5f, 1.0f);
-    b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf, back, kTerraceTopZ}, kSteps});
+    // The terrace and the eave stop a centimetre short of the region's east
+    // edge, where a box's face is left out for the neighbour's to go on:
+    // nothing goes on there. The terrace's east face closes it over the slit
+    // between the middle region's bank and the terrace's front, through
+    // which a player walked into it; the eave's, its end, through which the
+    // camera's sweep passed into it.
+    b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf - kEdgeGap, back, kTerraceTopZ}, kSteps});
     AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, 6, 0.5f, 1.0f);
     b.push_back({{kHouseWestX, back, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
-    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf, kHalf, g + 8.5f}, kBoards});
+    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
     b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
     b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
     b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
@@ -492,8 +506,10 @@ std::vector<Box> RegionBoxes(int id)
         // A bank along the north side up to the map's edge, with no strip
         // behind it: a player comes down onto it off the terrace's east end
         // (or up with a double jump) and leaves it over its front or its
-        // east end.
-        b.push_back({{-kHalf, 12.0f, g}, {kHalf, kHalf, g + 2.0f}, kWall});
+        // east end. It stops short of the region's east edge, where nothing
+        // goes on from it: its east face closes it to a player coming from
+        // the east region.
+        b.push_back({{-kHalf, 12.0f, g}, {kHalf - kEdgeGap, kHalf, g + 2.0f}, kWall});
         break;
     default:  // a boarded shed and a flight of steps down to the road
         b.push_back({{-8.0f, 9.0f, g}, {4.0f, 15.0f, g + 5.0f}, kBoards});

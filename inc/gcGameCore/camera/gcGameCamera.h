@@ -78,6 +78,14 @@ public:
 
         // Fit: where the camera can stand among walls and ceilings.
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
+        // A pivot above the entity's body (a flyer's) sees over a low board
+        // that hides all of the body: the camera is also kept where it sees
+        // this share of the body's half height above its origin.
+        static constexpr float kBodySeenShare = 0.8f;
+        // A pivot within the body (a walker's): the camera is kept where it
+        // sees this share of the half height above the origin, so that the
+        // edge of a step it stands above does not hide the legs and waist.
+        static constexpr float kLowBodySeenShare = 0.3f;
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
@@ -87,8 +95,9 @@ public:
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
         static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
         // The share of its distance the camera keeps a tick coming in over
-        // a wall's top (kOverWallKeep: the entity grows on screen by at most
-        // a sixth a tick, so that it is soon past the edge), and the most
+        // a wall's top, or in to the distance wanted from farther out
+        // (kOverWallKeep: the entity grows on screen by at most a sixth a
+        // tick, so that it is soon past the edge), and the most
         // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
         static constexpr float kOverWallKeep = 0.85f;
@@ -213,7 +222,7 @@ public:
     // letterbox and shake go on unless bFull.
     void Reset(bool bFull);
     // Re-bases into a new region's frame: the new placement, and both
-    // position histories moved by the shift.
+    // position histories and the standing entity's pivot moved by the shift.
     void UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift);
 
     void BeginRender() { m_camera.BeginRender(); }
@@ -387,6 +396,7 @@ private:
     struct FollowStart {
         gcEntity* pEntity = nullptr;
         mVec3 pivot{0.0f, 0.0f, 0.0f};
+        mVec3 body{0.0f, 0.0f, 0.0f};  // the body's top the camera must see too (the pivot, when within it)
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;
@@ -401,6 +411,7 @@ private:
         kOverWall,    // coming in over a wall's top a share a tick, turned over the entity to see past it
         kDownToEdge,  // steepest, coming in a share a tick towards an edge it cannot see past
         kAtEdge,      // steepest, in front of that edge
+        kAlongOwnLine,  // coming in a share a tick along its own line, before standing at a wall or edge
     };
     struct FollowFit {
         FollowRoom room = FollowRoom::kOpen;
@@ -410,6 +421,8 @@ private:
     };
     // The entity and the pivot; false when the entity is gone.
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
+    // The pivot and the body's point the camera must see, this tick.
+    void PlacePivot(const mOCS& world, FollowStart* pStart);
     // Heading and pitch behind the entity: the goal, then each eased.
     void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
     void SetFollowGoal(const FollowStart& s);
@@ -425,10 +438,18 @@ private:
     // Too near to stand clear of the entity: a few degrees a tick towards
     // a heading with room, then over the entity (or under a ceiling, down
     // to about its level). The wall test there; true on a hit.
-    bool Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
+    bool Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
+    // A wall nearer than the distance wanted that a lower pitch passes
+    // beneath (a ceiling's edge): *pPitch lowered to about the highest
+    // pitch with the lower one's room, *pWall and *pHit its wall test;
+    // false, all left as they were, where no lower pitch has more room.
+    bool UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit);
     // A wall no farther than the distance wanted: the camera stands in
     // front of it, or comes in over its top (see FollowRoom).
     FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);
+    // A pull-in to a wall or edge at once, from farther than a share out:
+    // along the camera's own line instead, a share a tick, where it sees.
+    FollowFit InAlongOwnLine(const FollowStart& s, const FollowFit& pulled);
     // The distance the filter eases towards: pulled in, at once (and the
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.
@@ -445,22 +466,34 @@ private:
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);
+    // CollideInReach from the pivot; where the body's top stands below it,
+    // also from there, the camera then kept no farther along the way than
+    // the share at which that sweep stopped. True when either hit.
+    bool SweepFromEntity(const FollowStart& s, mVec3* pPos, bool bRepeat);
+    // Nothing between the pivot, nor the body's top, and *pAt (pulled in
+    // front of what lies beyond the pivot when false).
+    bool SeenFromEntity(const FollowStart& s, mVec3* pAt);
     // The wall test along a heading and pitch (degrees): *pWall is the
     // point OFF_MINDIST from the pivot pulled in front of what lies between
     // (one pass, in reach); true on a hit.
-    bool WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall);
+    bool WallTest(const FollowStart& s, float fHeading, float fPitch, mVec3* pWall);
     // The pitch nearest *pPitch within kMinSqueezePitch..kMaxPitch at which
     // the wall test stands the camera at least fFloor from the pivot, over
     // the entity first, else lower (beneath a ceiling, a graze margin below
     // the pitch that just clears): *pPitch, *pWall and *pHit the chosen
     // pitch's. When no pitch does, the limit that reaches farther than
     // *pWall (which comes in as *pPitch's wall test) replaces them, if any.
-    void ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
+    // Halving from fFails towards fPasses, the pitch nearest fFails whose
+    // wall test reaches fReach from the pivot; *pWall and *pHit its wall
+    // test, left as they were when no pitch tried reaches.
+    float PitchReaching(const FollowStart& s, float fHeading, float fFails, float fPasses, float fReach, mVec3* pWall,
+                        bool* pHit);
+    void ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
     // The heading nearest fHeading, kRoomStep apart, at which the wall test
     // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the
     // camera fFloor from the pivot; the side last turned to first.
     // fHeading when there is none.
-    float RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor);
+    float RoomHeading(const FollowStart& s, float fHeading, float fPitch, float fFloor);
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);

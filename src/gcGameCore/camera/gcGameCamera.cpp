@@ -127,6 +127,10 @@ void gcGameCamera::UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift)
         m_LookAtCtrl.posFilter[i].Xform(m_LookAtCtrl.posFilter[i], shift);
         m_PosCtrl.filter[i].Xform(m_PosCtrl.filter[i], shift);
     }
+    // Left in the old frame, the pivot would seem to jump by the regions'
+    // distance: the entity standing all the while would start its rest
+    // again, and the camera go on easing as the view crossed a region's edge.
+    m_followStillPivot.Xform(m_followStillPivot, shift);
 }
 
 void gcGameCamera::FollowNone(bool bSnap)

@@ -1,8 +1,10 @@
 // The player camera: the follow-entity tick, as a pipeline of stages.
-//   StartFollowTick  the entity, the pivot above it, the camera from the pivot
+//   StartFollowTick  the entity, the pivot above it and the point of its
+//                    body the camera must see, the camera from the pivot
 //   AimBehind        heading and pitch goals behind the entity and their eases
 //   KeptDistance     the distance held or eased before the world has its say
-//   FitToWorld       where walls and ceilings let the camera stand (FollowRoom)
+//   FitToWorld       where walls and ceilings let the camera stand, swept
+//                    from the pivot and from the body (FollowRoom)
 //   SettleDistance   the distance wanted next: pulled in at once, let out late
 //   FinishFollow     shake, the final sweep, the targeting snap, the filters
 // Its rules are gcGameCamera::FollowRules.
@@ -55,6 +57,22 @@ float Bisect(float fFails, float fPasses, const Passes& passes)
     return fPasses;
 }
 
+// The point of the body the camera must also see from where it stands: low
+// in a walker's body (kLowBodySeenShare of its half height; a walker pressed
+// against a step's face, the camera standing above the step, would
+// otherwise be hidden from the waist down by the step's edge), and for a
+// pivot above the body (a flyer's) kBodySeenShare of the half height.
+float BodySeenOffset(const gcEntity& entity, float fOffset)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    if (!pMesh)
+        return fOffset;
+    const float fHalf = pMesh->m_colliderSize.z;
+    if (fOffset <= fHalf)
+        return R::kLowBodySeenShare * fHalf;
+    return std::min(fOffset, R::kBodySeenShare * fHalf);
+}
+
 }  // namespace
 
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
@@ -76,13 +94,51 @@ bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
     return Collide(start, pPos, bRepeat) || bHit;
 }
 
-bool gcGameCamera::WallTest(const mVec3& pivot, float fHeading, float fPitch, mVec3* pWall)
+bool gcGameCamera::SweepFromEntity(const FollowStart& s, mVec3* pPos, bool bRepeat)
 {
-    *pWall = pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
-    return CollideInReach(pivot, pWall, false);
+    const mVec3 wanted = *pPos;
+    bool bHit = CollideInReach(s.pivot, pPos, bRepeat);
+    const float fWhole = wanted.Dist(s.body);
+    if (s.body == s.pivot || fWhole <= eColliderEllipse::fColZeroTol)
+        return bHit;
+    mVec3 seen = wanted;
+    if (!CollideInReach(s.body, &seen, false))
+        return bHit;
+    // Along the pivot's way by the same share: above the body's stopped
+    // way, which was clear up to there.
+    const mVec3 kept = s.pivot + (wanted - s.pivot) * (seen.Dist(s.body) / fWhole);
+    if (kept.Dist(s.pivot) < pPos->Dist(s.pivot))
+        *pPos = kept;
+    return true;
 }
 
-void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
+bool gcGameCamera::SeenFromEntity(const FollowStart& s, mVec3* pAt)
+{
+    mVec3 fromBody = *pAt;
+    const bool bPivotHit = Collide(s.pivot, pAt, false);
+    return !bPivotHit && (s.body == s.pivot || !Collide(s.body, &fromBody, false));
+}
+
+bool gcGameCamera::WallTest(const FollowStart& s, float fHeading, float fPitch, mVec3* pWall)
+{
+    *pWall = s.pivot + Forward(fHeading, fPitch) * m_params.m_fOffsets[P::OFF_MINDIST];
+    return SweepFromEntity(s, pWall, false);
+}
+
+float gcGameCamera::PitchReaching(const FollowStart& s, float fHeading, float fFails, float fPasses, float fReach,
+                                  mVec3* pWall, bool* pHit)
+{
+    return Bisect(fFails, fPasses, [&](float fMid) {
+        mVec3 mid;
+        const bool bMidHit = WallTest(s, fHeading, fMid, &mid);
+        if (mid.Dist(s.pivot) < fReach)
+            return false;
+        *pWall = mid, *pHit = bMidHit;
+        return true;
+    });
+}
+
+void gcGameCamera::ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall,
                               bool* pHit)
 {
     // Over the entity first; beneath a ceiling, lower down to about the
@@ -90,40 +146,33 @@ void gcGameCamera::ClearPitch(const mVec3& pivot, float fHeading, float fFloor, 
     const float fFrom = std::clamp(*pPitch, R::kMinSqueezePitch, R::kMaxPitch);
     for (const float fLimit : {R::kMaxPitch, R::kMinSqueezePitch}) {
         mVec3 wall;
-        bool bHit = WallTest(pivot, fHeading, fLimit, &wall);
-        const float fReach = wall.Dist(pivot);
+        bool bHit = WallTest(s, fHeading, fLimit, &wall);
+        const float fReach = wall.Dist(s.pivot);
         if (fReach < fFloor) {
-            if (fReach > pWall->Dist(pivot))
+            if (fReach > pWall->Dist(s.pivot))
                 *pPitch = fLimit, *pWall = wall, *pHit = bHit;
             continue;
         }
-        float fClear = Bisect(fFrom, fLimit, [&](float fMid) {
-            mVec3 mid;
-            const bool bMidHit = WallTest(pivot, fHeading, fMid, &mid);
-            if (mid.Dist(pivot) < fFloor)
-                return false;
-            wall = mid, bHit = bMidHit;
-            return true;
-        });
+        float fClear = PitchReaching(s, fHeading, fFrom, fLimit, fFloor, &wall, &bHit);
         // Beneath a ceiling the clear end lies where the sweep still grazes
         // it: a degree lower keeps the reach from flickering between ticks.
         if (fLimit < fFrom && fClear > fLimit) {
             fClear = std::max(fClear - R::kGrazeMargin, fLimit);
-            bHit = WallTest(pivot, fHeading, fClear, &wall);
+            bHit = WallTest(s, fHeading, fClear, &wall);
         }
         *pPitch = fClear, *pWall = wall, *pHit = bHit;
         return;
     }
 }
 
-float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch, float fFloor)
+float gcGameCamera::RoomHeading(const FollowStart& s, float fHeading, float fPitch, float fFloor)
 {
     const float fAt = std::clamp(fPitch, R::kMinSqueezePitch, R::kMaxPitch);
     const auto room = [&](float h) {
         mVec3 wall;
         for (const float fTry : {fAt, R::kMinSqueezePitch}) {
-            WallTest(pivot, h, fTry, &wall);
-            if (wall.Dist(pivot) >= fFloor)
+            WallTest(s, h, fTry, &wall);
+            if (wall.Dist(s.pivot) >= fFloor)
                 return true;
         }
         return false;
@@ -139,6 +188,33 @@ float gcGameCamera::RoomHeading(const mVec3& pivot, float fHeading, float fPitch
     return fHeading;
 }
 
+// The pivot and the body's point, each where the sweep up from the
+// entity's origin stops them.
+void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
+{
+    FollowStart& s = *pStart;
+    s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    s.body = ReachablePivot(world, BodySeenOffset(*s.pEntity, m_LookAtCtrl.fEntityOffset));
+    // The pivot brought down beneath something overhead may lie lower than
+    // the body's point, which reached its own height just clear of the
+    // same edge: every sweep from there would start in contact and stand
+    // the camera on the entity. The body is then seen from the pivot.
+    if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
+        s.body = s.pivot;
+    // Stopped overhead against a ceiling's end (a flyer leaving an eave,
+    // the camera still beneath it, lower than the pivot), the pivot touches
+    // the edge: the sweeps back towards the camera, from the pivot or the
+    // body, stop at once and the fit would stand the camera on the pivot,
+    // the entity filling the screen for a frame. That tick the entity's
+    // own point is the pivot.
+    const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    mVec3 back = GetPos();
+    const bool bBeneath = (back - s.pivot).Dot(world.basis.up) < 0.0f;
+    if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
+        back.Dist(s.pivot) < R::kMeshClearance)
+        s.pivot = s.body = world.origin;
+}
+
 bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
 {
     mOCS world;
@@ -146,7 +222,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.pEntity = GetFollowedEntity(&world);
     if (!s.pEntity)
         return false;
-    s.pivot = ReachablePivot(world, m_LookAtCtrl.fEntityOffset);
+    PlacePivot(world, &s);
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -276,29 +352,29 @@ float gcGameCamera::KeptDistance(const FollowStart& s)
     return k * s.fDist + (1.0f - k) * m_PosCtrl.fDesiredMinDist;
 }
 
-bool gcGameCamera::Squeeze(const mVec3& pivot, float fFloor, float* pHeading, float* pPitch, mVec3* pWall)
+bool gcGameCamera::Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall)
 {
     bool bHit = true;
-    const float fRoom = RoomHeading(pivot, *pHeading, *pPitch, fFloor);
+    const float fRoom = RoomHeading(s, *pHeading, *pPitch, fFloor);
     // Deep in (the entity large on screen) it swings faster: turning about
     // the pivot does not change the entity's size, staying in does.
-    const float fMaxTurn = pWall->Dist(pivot) < R::kDeepSqueeze * fFloor ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
+    const float fMaxTurn = pWall->Dist(s.pivot) < R::kDeepSqueeze * fFloor ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
     const float fTurn = std::clamp(Wrap180(fRoom - *pHeading), -fMaxTurn, fMaxTurn);
     if (fTurn != 0.0f) {
         m_fSqueezeSide = fTurn > 0.0f ? 1.0f : -1.0f;
         *pHeading = Wrap180(*pHeading + fTurn);
-        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+        bHit = WallTest(s, *pHeading, *pPitch, pWall);
     }
-    if (!bHit || pWall->Dist(pivot) >= fFloor)
+    if (!bHit || pWall->Dist(s.pivot) >= fFloor)
         return bHit;
     // The pitch that clears climbs steeply as the room shrinks below the
     // entity's size: it is followed a few degrees a tick, the camera pulled
     // in meanwhile, rather than at once.
     const float fFrom = *pPitch;
-    ClearPitch(pivot, *pHeading, fFloor, pPitch, pWall, &bHit);
-    if (std::fabs(*pPitch - fFrom) > R::kMaxSqueezeTilt) {
-        *pPitch = std::clamp(*pPitch, fFrom - R::kMaxSqueezeTilt, fFrom + R::kMaxSqueezeTilt);
-        bHit = WallTest(pivot, *pHeading, *pPitch, pWall);
+    ClearPitch(s, *pHeading, fFloor, pPitch, pWall, &bHit);
+    if (*pPitch - fFrom > R::kMaxSqueezeTilt) {
+        *pPitch = fFrom + R::kMaxSqueezeTilt;
+        bHit = WallTest(s, *pHeading, *pPitch, pWall);
     }
     return bHit;
 }
@@ -319,7 +395,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
         return atWall;
     const auto seen = [&](float fAt, mVec3* pAt) {
         *pAt = s.pivot + Forward(fHeading, fAt) * fEased;
-        return !Collide(s.pivot, pAt, false);
+        return SeenFromEntity(s, pAt);
     };
     mVec3 at;
     const float fFrom = std::min(fPitch, R::kMaxPitch);
@@ -349,6 +425,26 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
     return {FollowRoom::kAtEdge, at, fReach, fWallDist};
 }
 
+// Stood in front of a wall or an edge at once from farther out than a
+// share of its distance (a flyer in a corner the camera swings round, or
+// beneath a ceiling), the entity would grow on screen by a third or more
+// in one frame. While the camera's own line from the pivot is clear and
+// sees the entity, it comes in along that line instead, a share a tick,
+// until the wall's distance is within a share; never nearer than the
+// entity's size that way (a squeeze must still turn it towards room).
+gcGameCamera::FollowFit gcGameCamera::InAlongOwnLine(const FollowStart& s, const FollowFit& pulled)
+{
+    const float fEased = s.fDist * R::kOverWallKeep;
+    const bool bAtOnce = pulled.room == FollowRoom::kAtWall || pulled.room == FollowRoom::kAtEdge;
+    if (!bAtOnce || pulled.fDist >= fEased || fEased < FollowFloor(*s.pEntity, m_params))
+        return pulled;
+    // A pivot that moved may have tilted that line past the steepest pitch.
+    mVec3 at = s.pivot + Forward(s.fHeading, std::min(s.fPitch, R::kMaxPitch)) * fEased;
+    if (!SeenFromEntity(s, &at))
+        return pulled;
+    return {FollowRoom::kAlongOwnLine, at, fEased, pulled.fWallDist};
+}
+
 // A heading eased towards a wall nearer than the entity's size needs is
 // turned no further that way: where the camera's own heading has more room
 // it stays there (swung behind an entity running beside a wall, it would
@@ -358,7 +454,7 @@ gcGameCamera::FollowFit gcGameCamera::PullIn(const FollowStart& s, float fHeadin
 bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall)
 {
     mVec3 held;
-    const bool bHeldHit = WallTest(s.pivot, s.fHeading, fPitch, &held);
+    const bool bHeldHit = WallTest(s, s.fHeading, fPitch, &held);
     if (bHeldHit && held.Dist(s.pivot) <= pWall->Dist(s.pivot))
         return true;
     *pHeading = s.fHeading;
@@ -366,23 +462,62 @@ bool gcGameCamera::HoldHeading(const FollowStart& s, float fPitch, float* pHeadi
     return bHeldHit;
 }
 
+// Beneath a ceiling (an eave or a gate's top over a flyer) a pitch rising
+// into it meets its edge: the wall test then stops nearer than the
+// distance wanted and, the pivot unable to see over what is above it, the
+// camera would be pulled in at once. Of the camera's own pitch and
+// kMinSqueezePitch, where lower, the one with the most room is raised
+// towards the aimed one while its room stays within kPullInKeep of that:
+// the camera passes beneath the edge, out to the next wall. Where no lower
+// pitch has more room (an upright wall) all is left as it was: false.
+bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit)
+{
+    float fRoom = pWall->Dist(s.pivot), fLower = *pPitch;
+    mVec3 wall;
+    bool bHit = false;
+    for (const float fTry : {s.fPitch, R::kMinSqueezePitch}) {
+        mVec3 tried;
+        if (fTry >= *pPitch)
+            continue;
+        const bool bTriedHit = WallTest(s, fHeading, fTry, &tried);
+        if (tried.Dist(s.pivot) > fRoom)
+            fRoom = tried.Dist(s.pivot), fLower = fTry, wall = tried, bHit = bTriedHit;
+    }
+    if (fLower == *pPitch)
+        return false;
+    const float fNeed = R::kPullInKeep * wall.Dist(s.pivot);
+    *pPitch = PitchReaching(s, fHeading, *pPitch, fLower, fNeed, &wall, &bHit);
+    *pWall = wall;
+    *pHit = bHit;
+    m_bFollowPitchLowered = true;
+    return true;
+}
+
 // Never nearer than the entity's size where the wall leaves room for it:
 // the distance a squeeze pulled in would otherwise hold the camera inside
 // the entity for a second after it swung clear. A wall farther out than the
 // distance wanted lets the camera out no faster than it comes in over a
 // wall's top: at once, a camera coming in over an edge would spring back
-// out and in again tick by tick.
+// out and in again tick by tick. Held farther out than the distance wanted
+// (behind an entity walking away from it) and meeting such a wall, it comes
+// in to the distance wanted a share a tick (kOverWallKeep), as over a
+// wall's top: at once, the entity would double in size in a frame.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 wall;
-    bool bHit = WallTest(s.pivot, fHeading, fPitch, &wall);
+    bool bHit = WallTest(s, fHeading, fPitch, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor)
         bHit = HoldHeading(s, fPitch, &fHeading, &wall);
     if (bHit && wall.Dist(s.pivot) < fFloor) {
         const float fAimed = fPitch;
-        bHit = Squeeze(s.pivot, fFloor, &fHeading, &fPitch, &wall);
+        bHit = Squeeze(s, fFloor, &fHeading, &fPitch, &wall);
         m_bFollowPitchLowered = m_bFollowPitchLowered || fPitch < fAimed;
+    } else if (bHit && wall.Dist(s.pivot) < m_PosCtrl.fDesiredMinDist / R::kPullInKeep) {
+        // Within a ninth past the distance wanted, too: a camera settled at
+        // a ceiling's edge would otherwise never be let out beneath it. A
+        // squeeze has its own pitch beneath a ceiling.
+        UnderCeiling(s, fHeading, &fPitch, &wall, &bHit);
     }
     FollowFit fit;
     fit.fWallDist = wall.Dist(s.pivot);
@@ -393,9 +528,10 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         return fit;
     const float fWanted = m_PosCtrl.fDesiredMinDist;
     if (fit.fWallDist <= fWanted)
-        return PullIn(s, fHeading, fPitch, wall, fit.fWallDist);
+        return InAlongOwnLine(s, PullIn(s, fHeading, fPitch, wall, fit.fWallDist));
     fit.room = FollowRoom::kWallBeyond;
-    fit.pos = s.pivot + fwd * std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    const float fLetOut = std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
+    fit.pos = s.pivot + fwd * std::max(fLetOut, std::min(s.fDist * R::kOverWallKeep, fit.fWallDist));
     return fit;
 }
 
@@ -455,15 +591,20 @@ float gcGameCamera::RestShare() const
 void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep,
                                 float fDistTarget, mVec3* pPos)
 {
+    // Brought to rest, the camera stops short on the straight way from
+    // where it stood to where the fit put it. Coming in over a wall's top
+    // to in front of it, that way cuts the wall's edge: where it meets
+    // something, the camera stands where the fit put it, which is clear.
     const float fShare = RestShare();
-    if (fShare < 1.0f)
-        pos = GetPos() + (pos - GetPos()) * fShare;
+    mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
+    if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
+        pos = rested;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
         bSweep = true;
     }
     if (bSweep)
-        CollideInReach(s.pivot, &pos, true);
+        SweepFromEntity(s, &pos, true);
     mOCS snapped;
     if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
         *pPos = snapped.origin;

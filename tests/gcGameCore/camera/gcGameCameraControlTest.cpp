@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "eEngine/eMesh.h"
+
 #include "eEngine/collisionTestSupport.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcGameCore/entities/gcRegionPath.h"
@@ -323,8 +325,9 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         // easing back, until the two balance.
         {"in a narrow well", kWell, {0.001f, 0, 0}, 15.0f, 0.0f, 14.9f, 56.0f, 56.0f, -0.3f - 1e-3f, 0.0f, 54.5f},
         {"placed steeper than the cap", kOpen, {0.001f, 0, 0}, 75.0f, 0.0f, 14.0f, 60.01f, 21.0f, -100.0f, 5.0f},
-        // Lowered 4 degrees a tick until it has room beneath a low ceiling.
-        {"a low ceiling", kLowCeiling, {0, 0, 0}, 15.0f, 0.4f - r, 4.5f, 11.01f, 6.0f, -100.0f, 0.0f, 4.5f},
+        // Beneath a low ceiling it comes down to a pitch that keeps its
+        // distance, never under the pivot's level.
+        {"a low ceiling", kLowCeiling, {0, 0, 0}, 15.0f, 0.4f - r, 0.0f, 11.01f, 6.0f, -100.0f, 0.0f, 0.0f},
         // Pulled in at once, then turned to a degree below the ceiling.
         {"a ceiling come over the camera", kCeilingLate, {0, 0, 0}, 15.0f, 0.5f - r, -5.01f, 11.01f, -0.9f, -100.0f,
          1.0f - 1e-3f, -1.25f},
@@ -408,6 +411,38 @@ TEST_F(gcGameCameraControlTest, TheFollowPitchStaysInItsRangeAndEasesBack)
         EXPECT_LE(heading, row.endHeadingMax);
         EXPECT_GE(m_cam.GetPos().Dist(pivot + m_entity.m_model.m_localToParent.origin), row.endDist);
     }
+}
+
+// A wall behind whose top the sweep from the pivot (0.8 over the entity's
+// middle) passes over and the sweep from the body meets: the camera stands
+// in front of the wall, where it sees the body, whether the pivot stands
+// above the body (a unit tall: its upper part, 0.4 up, is swept from) or
+// within it (two units tall: its lower part, 0.3 up).
+TEST_F(gcGameCameraControlTest, APivotAboveTheBodyKeepsTheCameraWhereItSeesTheBody)
+{
+    const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -2, -20}, {-20, -2, 0.45f}, {20, -2, 0.45f}, {20, -2, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    constexpr int kMeshSlot = 11;
+    eMesh mesh;
+    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
+    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    for (const float fHalfHeight : {0.5f, 1.0f}) {
+        SCOPED_TRACE(fHalfHeight);
+        m_cam.Reset(true);
+        mesh.m_colliderSize.Set(0.5f, 0.5f, fHalfHeight);
+        mesh.m_fVisRadius = mesh.m_fColRadius = 0.5f;
+        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+            f = 0.8f;
+        m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -15.0f;  // 15 degrees over the pivot
+        m_cam.FollowEntity(kEntity, true);
+        Tick(30);
+        EXPECT_GE(m_cam.GetPos().y, -2.0f + r - 1e-3f) << "in front of the wall";
+    }
+    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
+    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // A ceiling half a unit over the entity, below the pivot 0.8 up that the
@@ -1104,6 +1139,33 @@ TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAt
     }
 }
 
+// Swinging behind a standing entity towards a wall half a metre beside it
+// (a flyer pressed against it), the aim's wall test comes nearer by more
+// than a share a tick: the camera comes in along its own line, keeping at
+// least 0.85 of its distance a tick, and ends in front of the wall. At
+// once, the entity would grow on screen by a third or more in one frame.
+TEST_F(gcGameCameraControlTest, SwungTowardsAWallTheCameraComesInAShareATickAtMost)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(30);
+    PlaceEntity({0, 0, 0}, -90);  // facing +x: behind it lies past the wall
+    m_entity.m_velocity.Set(0, 0, 0);
+    float last = m_cam.GetPos().Dist(Pivot()), most = 1.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        const float dist = m_cam.GetPos().Dist(Pivot());
+        most = std::max(most, last / dist);
+        last = dist;
+    }
+    EXPECT_LE(most, 1.0f / 0.85f + 1e-3f);
+    EXPECT_LT(last, 3.0f) << "come in";
+    EXPECT_GT(m_cam.GetPos().x, -2.0f) << "in front of the wall";
+}
+
 // Held nearer the pivot than the entity's size (1 without a mesh), the
 // entity is drawn see-through: solid from 0.9 of it out, at 0.3 from 0.7 in.
 TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerThanItsSize)
@@ -1115,4 +1177,29 @@ TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerT
     for (const auto& row : rows)
         EXPECT_NEAR(m_cam.FollowedAlpha(m_entity, Pivot() + mVec3(0, -row.fDist, 0), Pivot()), row.fAlpha, 1e-4f)
             << row.fDist;
+}
+
+// Beneath an eave (its bottom 0.5 m over the pivot, from 2 m behind the
+// entity on) the camera, level behind a standing entity, rises towards the
+// follow pitch until its wall test meets the eave's edge. It stays out,
+// passing beneath the edge at a lower pitch, rather than coming in to the
+// edge at once (the entity three times its size on screen in one frame).
+TEST_F(gcGameCameraControlTest, BeneathAnEaveTheCameraStaysOutAtALowerPitch)
+{
+    std::vector<ColTri> eave;
+    AddQuad(&eave, {-20, -2, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -2, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, eave), nullptr);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.MoveToWorld(mVec3(0, -7, 0));
+    float last = m_cam.GetPos().Dist(Pivot()), nearest = last, most = 1.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        const float dist = m_cam.GetPos().Dist(Pivot());
+        nearest = std::min(nearest, dist);
+        most = std::max(most, std::max(dist / last, last / dist));
+        last = dist;
+    }
+    EXPECT_GT(nearest, 6.0f);
+    EXPECT_LE(most, 1.0f / 0.9f + 1e-3f);
+    EXPECT_GT(PitchOver(m_cam.GetPos(), Pivot()), 5.0f) << "risen as far as the eave's edge lets it";
 }

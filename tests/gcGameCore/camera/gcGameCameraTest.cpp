@@ -220,6 +220,7 @@ TEST_F(gcGameCameraTest, UpdateWorldMovesBothPositionHistoriesOnly)
         m_cam.m_LookAtCtrl.posFilter[i].Set(0, static_cast<float>(i), 0);
         m_cam.m_LookAtCtrl.filter[i] = q;
     }
+    m_cam.m_followStillPivot.Set(5, 6, 7);
     mOCS shift;
     shift.MakeIdentity();
     shift.origin.Set(-100, 0, 0);
@@ -230,6 +231,7 @@ TEST_F(gcGameCameraTest, UpdateWorldMovesBothPositionHistoriesOnly)
     EXPECT_EQ(m_cam.GetPos(), mVec3(1, 2, 3));
     EXPECT_EQ(m_cam.m_PosCtrl.filter[3], mVec3(-97, 0, 0));
     EXPECT_EQ(m_cam.m_LookAtCtrl.posFilter[2], mVec3(-100, 2, 0));
+    EXPECT_EQ(m_cam.m_followStillPivot, mVec3(-95, 6, 7)) << "the standing entity's pivot";
     EXPECT_EQ(m_cam.m_LookAtCtrl.filter[1].z, q.z);
 }
 

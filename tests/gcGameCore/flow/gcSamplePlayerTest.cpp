@@ -36,6 +36,7 @@
 #include "datagen/sampleProps.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eAudioPlatform.h"
+#include "eEngine/eColliderRay.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMemCard.h"
 #include "eEngine/eVideoTestUtil.h"
@@ -1865,15 +1866,21 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsSouthAndEastEnds)
 
 // Off the terrace's east end the player comes down onto the middle
 // region's bank and off its front onto the verge (a strip behind a wall
-// there held it for good); up the lane between the east region's shed and
-// its platform, 3 m from the shed (the lane was 2 m wide), to the map's
-// north wall and back to the road.
+// there held it for good); along the bank's front it is held by the
+// terrace's east end (it walked into the terrace there, through the slit
+// between the bank and the terrace's front); up the lane between the east
+// region's shed and its platform, 3 m from the shed (the lane was 2 m
+// wide), to the map's north wall and back to the road.
 TEST_F(gcSampleEdgesTest, ThePlayerLeavesTheBankAndTheLaneByTheShed)
 {
     Drive(0, {{"off the terrace's east end onto the bank, off it onto the verge",
                {{4, 4.5f, 0, false}, {4, 13, 0, true}, {24, 13.5f, 0, false}, {24, 8, 0, false}},
                24,
                8},
+              {"west along the bank's front to the terrace's east end",
+               {{24, 8, 0, false}, {24, 11.5f, 0, false}, {-1, 0, 90, false}},
+               16 + kBipedRadius,
+               11.5f},
               {"up the lane by the shed and back",
                {{14, -8, 0, false}, {71, -6, 0, false}, {71, 14, 0, false}, {71, 2, 0, false}},
                71,
@@ -1893,6 +1900,66 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsWestEnd)
 TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheSecondMapsSouthAndEastEnds)
 {
     Drive(1, {SouthAndEastWalls({{kEastX - 0.2f, 6, 0, true}, {0.2f, 1, 60, true}}, kPlatformY), kNorthEastCorner});
+}
+
+// Casts a ray between two points of a region's frame once the region is
+// resident: how far it reaches (its length when nothing stops it).
+class RayInRegion : public gcAction {
+public:
+    RayInRegion(int nRegion, const mVec3& from, const mVec3& to) : m_nRegion(nRegion), m_from(from), m_to(to) {}
+    void DoAction(const gcEventParams&) const override
+    {
+        const eZone* pZone = gcEntityWorld::GetRegionZone(m_nRegion);
+        if (m_bCast || !pZone)
+            return;
+        eColliderRay ray;
+        ray.m_ray.origin.Xform(m_from, pZone->m_localToWorld);
+        mVec3 to;
+        to.Xform(m_to, pZone->m_localToWorld);
+        ray.m_ray.dir = to - ray.m_ray.origin;
+        ray.m_ray.length = ray.m_ray.dir.Normalize();
+        ray.m_nCollisionMask = ~0u;
+        ray.ClearHit();
+        eZone::CollisionCullAll(ray);
+        m_fReach = eZone::CollideAllRay(&ray) ? ray.m_rayHit.fDistance : ray.m_ray.length;
+        m_bCast = true;
+    }
+    mutable bool m_bCast = false;
+    mutable float m_fReach = 0.0f;
+
+private:
+    int m_nRegion;
+    mVec3 m_from, m_to;
+};
+
+// What stands above the ground is closed beneath (a ray and the camera's
+// sweep meet only the faces turned towards them: without a bottom face the
+// camera and the flyer passed up into the eave, the gate's top and the
+// roof's overhang), and the terrace, the eave and the bank are closed at
+// the region's east edge, where nothing goes on from them.
+TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
+{
+    const struct {
+        const char* name;
+        int nMap, nRegion;
+        mVec3 from, to;  // in the region's frame
+        float fHitAt;    // from `from`
+    } rows[] = {
+        {"the house's eave", 0, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 1.0f},
+        {"the gate's top", 0, 1, {-2.25f, 0, 1}, {-2.25f, 0, 5}, 2.0f},
+        {"the shed roof's overhang", 0, 2, {4.25f, 12, 1}, {4.25f, 12, 4}, 1.0f},
+        {"the eave, flying", 2, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 1.0f},
+        {"the terrace's east end", 0, 0, {17, 11.5f, -2.5f}, {14, 11.5f, -2.5f}, 1.01f},
+        {"the eave's east end, flying", 2, 0, {16.5f, 14.5f, 5.25f}, {14, 14.5f, 5.25f}, 0.51f},
+        {"the bank's east end", 0, 1, {16.5f, 13, -2}, {14, 13, -2}, 0.51f},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        RayInRegion ray(r.nRegion, r.from, r.to);
+        Play("", 10, r.nMap, &ray);
+        ASSERT_TRUE(ray.m_bCast) << "the region never came";
+        EXPECT_NEAR(ray.m_fReach, r.fHitAt, 5e-3f);  // as the stored vertices round it
+    }
 }
 
 }  // namespace
