@@ -101,6 +101,20 @@ TEST_F(judgePlayTest, WhatLiesInsideThePlayersBoxIsNotBetween)
     EXPECT_EQ(rules.Stat(RULE_HIDDEN).nBroken, 0u);
 }
 
+// Seed 4489's route flies along the house's front beneath where the
+// flying map's eave overhung it, and out past the eave's end at frame
+// 1289: the pivot rose beside the edge, every sweep back to the camera met
+// it, and the camera stood on the flyer for three frames, its size on the
+// screen stepping up to 20 times. The flying map's house has no eave.
+TEST_F(judgePlayTest, AFlyerLeavingTheHousesFrontDoesNotFillTheScreen)
+{
+    cameraJudgeRules rules;
+    PlayFigures figures;
+    ASSERT_TRUE(Play(MakeRoute(4489, 1300, 0), 1300, &rules, &figures));
+    EXPECT_EQ(rules.Stat(RULE_SIZE_STEP).nBroken, 0u);
+    EXPECT_EQ(rules.Stat(RULE_COVERAGE).nBroken, 0u);
+}
+
 TEST_F(judgePlayTest, AGameThatCannotRunIsReported)
 {
     cameraJudgeRules rules;

@@ -456,8 +456,13 @@ constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face t
 // terrace, which climb east from the garden over its whole depth along the
 // house's front, so that no strip is left beside them; the same ways lead
 // out. The back wall and the house stand higher than a jump from the
-// steps and the terrace.
-void AddWestRegion(std::vector<Box>* pBoxes)
+// steps and the terrace. The flying map's house has no eave: the wall
+// over it stands from the house's top to the ceiling, and a flyer backed
+// in beneath the eave's overhang, 0.5 m under its bottom, left the camera
+// no place: beneath it the pivot grazes its bottom, and the flyer coming
+// out past its front edge rises beyond it, so that every sweep back to
+// the camera met the edge and stood the camera on the flyer.
+void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
 {
     const float g = kGroundZ;
     const float back = kGardenFrontY + kGardenDepth;
@@ -474,7 +479,8 @@ void AddWestRegion(std::vector<Box>* pBoxes)
     b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf - kEdgeGap, back, kTerraceTopZ}, kSteps});
     AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, 6, 0.5f, 1.0f);
     b.push_back({{kHouseWestX, back, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
-    b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
+    if (!bFlying)
+        b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
     b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
     b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
     b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
@@ -485,8 +491,8 @@ void AddWestRegion(std::vector<Box>* pBoxes)
 constexpr float kShedLaneEastX = 8.0f;
 
 // The road along the row (flagstones), the verges beside it (grass), and
-// what stands on the north side of each region.
-std::vector<Box> RegionBoxes(int id)
+// what stands on the north side of each region (bFlying: the flying map's).
+std::vector<Box> RegionBoxes(int id, bool bFlying)
 {
     const float g = kGroundZ;
     std::vector<Box> b = {
@@ -496,7 +502,7 @@ std::vector<Box> RegionBoxes(int id)
     };
     switch (id) {
     case 0:
-        AddWestRegion(&b);
+        AddWestRegion(&b, bFlying);
         break;
     case 1:  // a gate over the road
         b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, kWall});
@@ -670,7 +676,7 @@ RegionDesc SampleRegionDesc(int id, bool bFlying, bool bAdjacentOnly)
     for (int m = 0; m < kMaterialCount; ++m)
         d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
     d.zone.surfaces = {HandleOf(kSurfaceSlot)};
-    const std::vector<Box> boxes = RegionBoxes(id);
+    const std::vector<Box> boxes = RegionBoxes(id, bFlying);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
     AddBounds(&d.zone, id, bFlying);
