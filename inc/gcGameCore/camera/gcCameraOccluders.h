@@ -81,6 +81,11 @@ public:
     // The share of the followed box the other covers: 0 to 1; 0 for an
     // empty followed box.
     static float CoveredShare(const ScreenBox& box, const ScreenBox& followed);
+    // The share of the screen (its edges as tangents of the view) the
+    // followed entity's box takes seen from the eye: the bounding box of its
+    // corners, so never less than its outline's share. 0 when it is behind
+    // the eye or its region is not resident.
+    static float FollowedShare(const mOCS& eye, const ScreenBox& screen, gcEntity& followed);
     // Looks at a creature from the eye: frame and half sizes (x, y across,
     // z up) of its body and of the followed entity's.
     static Sight Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize, const mOCS& followed,
@@ -98,10 +103,12 @@ public:
     // at from the eye and eases towards its target alpha; one no longer
     // active is made solid at once.
     void Update(const mOCS& eye, gcEntity& followed, cTimeValue dT);
-    // The followed entity drawn at fAlpha (1: solid; its own opacity kept):
-    // the camera held so near it that it would fill the picture. Another
-    // entity followed from now on, the one before is made solid.
-    void ShowFollowed(gcEntity& followed, float fAlpha);
+    // The followed entity drawn at the lower of fAlpha, at once (1: solid;
+    // its own opacity kept: the camera held so near it that it would fill
+    // the picture), and fShareAlpha, eased by at most kMaxStep a tick both
+    // ways (what the share of the screen it takes asks for). Another entity
+    // followed from now on, the one before is made solid.
+    void ShowFollowed(gcEntity& followed, float fAlpha, float fShareAlpha = 1.0f);
     // Every creature held see-through is made solid again at once and every
     // track dropped: the camera follows nothing, or starts anew. Creatures
     // no longer in the world are skipped by their handles.
@@ -127,4 +134,5 @@ private:
     int m_nEntries = 0;
     gcEntityHandle m_hFollowed;  // the followed entity while drawn see-through
     float m_fFollowedAlpha = 1.0f;
+    float m_fShareAlpha = 1.0f;  // the followed entity's eased alpha for its screen share
 };

@@ -108,6 +108,15 @@ public:
         static constexpr float kSeeThroughFrom = 0.9f;
         static constexpr float kSeeThroughAt = 0.7f;
         static constexpr float kFollowedSeeThrough = 0.3f;  // as a creature in front of it
+        // Wherever the camera stands (beneath an eave, before a wall), the
+        // entity's box taking kSeeThroughShareFrom of the screen or more is
+        // faded, linearly, to kFollowedSeeThrough at kSeeThroughShareAt:
+        // its outline never fills more than 0.4 of the picture drawn over
+        // half solid. The share is read kShareLookAhead ticks ahead along its
+        // change, as the fade eases over six ticks.
+        static constexpr float kSeeThroughShareFrom = 0.26f;
+        static constexpr float kSeeThroughShareAt = 0.36f;
+        static constexpr float kShareLookAhead = 3.0f;
 
         // Rest: an entity that stands (its pivot still, moving or pressed
         // against a wall), nothing steering the camera, brings it to rest
@@ -345,6 +354,9 @@ public:
     // The followed entity's alpha with the camera at pos: see
     // FollowRules::kSeeThroughFrom.
     float FollowedAlpha(const gcEntity& entity, const mVec3& pos, const mVec3& pivot) const;
+    // The followed entity's alpha for the share of the screen its box
+    // takes: see FollowRules::kSeeThroughShareFrom.
+    static float FollowedShareAlpha(float fShare);
 
 private:
     static CurrentRegionFunc s_currentRegionFunc;
@@ -352,6 +364,8 @@ private:
 
     void OnTick(const gcMsgTick& tick);
     void UpdateView(const gcMsgTick& tick);
+    float FollowedScreenShare(gcEntity& followed) const;
+    float m_fFollowedShare = 0.0f;  // the followed entity's share of the screen at the last tick
     void OnFollowNone(const gcMsgTick& tick, mVec3* pPos);
     // True when it followed an entity, turning about *pPivot (world frame).
     bool RunPosCtrl(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot);

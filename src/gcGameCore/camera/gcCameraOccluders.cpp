@@ -91,6 +91,15 @@ float gcCameraOccluders::CoveredShare(const ScreenBox& box, const ScreenBox& fol
     return fArea > 0.0f ? fAcross * fUp / fArea : 0.0f;
 }
 
+float gcCameraOccluders::FollowedShare(const mOCS& eye, const ScreenBox& screen, gcEntity& followed)
+{
+    mOCS body;
+    ScreenBox box;
+    if (!WorldFrame(followed, &body) || !Project(eye, body, HalfSize(followed), &box))
+        return 0.0f;
+    return CoveredShare(box, screen);
+}
+
 gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mOCS& body, const mVec3& halfSize,
                                                  const mOCS& followed, const mVec3& followedHalfSize)
 {
@@ -179,14 +188,17 @@ void gcCameraOccluders::LetGoFollowed()
         Apply(*p, 1.0f);
     m_hFollowed = gcEntityHandle();
     m_fFollowedAlpha = 1.0f;
+    m_fShareAlpha = 1.0f;
 }
 
-void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha)
+void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha, float fShareAlpha)
 {
     if (m_hFollowed != followed.m_handle) {
         LetGoFollowed();
         m_hFollowed = followed.m_handle;
     }
+    m_fShareAlpha = std::clamp(fShareAlpha, m_fShareAlpha - kMaxStep, m_fShareAlpha + kMaxStep);
+    fAlpha = std::min(fAlpha, m_fShareAlpha);
     if (fAlpha < 1.0f || m_fFollowedAlpha < 1.0f)
         Apply(followed, fAlpha);
     m_fFollowedAlpha = fAlpha;

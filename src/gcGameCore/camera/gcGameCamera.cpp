@@ -1,5 +1,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 
+#include <algorithm>
+
 #include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
@@ -160,6 +162,18 @@ void gcGameCamera::OnFollowNone(const gcMsgTick& tick, mVec3* pPos)
     SmoothPos(tick.dT, nullptr, true, pPos);
 }
 
+// The share of the screen the followed entity's box takes in the view.
+float gcGameCamera::FollowedScreenShare(gcEntity& followed) const
+{
+    float fNear = 0.0f, fFar = 0.0f;
+    gcCameraOccluders::ScreenBox screen;
+    m_camera.m_frustum.GetPerspective(&fNear, &fFar, &screen.x0, &screen.x1, &screen.y1, &screen.y0);
+    if (fNear <= 0.0f)
+        return 0.0f;
+    screen = {screen.x0 / fNear, screen.y0 / fNear, screen.x1 / fNear, screen.y1 / fNear};
+    return gcCameraOccluders::FollowedShare(m_camera.m_cameraToWorld, screen, followed);
+}
+
 void gcGameCamera::UpdateView(const gcMsgTick& tick)
 {
     const mVec3 oldPos = GetPos();
@@ -182,10 +196,19 @@ void gcGameCamera::UpdateView(const gcMsgTick& tick)
     gcEntity* pFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY ? GetFollowedEntity(&followed) : nullptr;
     if (pFollowed) {
         m_occluders.Update(m_camera.m_cameraToWorld, *pFollowed, tick.dT);
-        m_occluders.ShowFollowed(*pFollowed, bFollowed ? FollowedAlpha(*pFollowed, pos, pivot) : 1.0f);
+        // Wherever the camera had to stand, the followed entity filling
+        // much of the picture is drawn see-through; read ahead, as that fade
+        // is eased.
+        const float fShare = FollowedScreenShare(*pFollowed);
+        const float fAhead = fShare + (fShare - m_fFollowedShare) * FollowRules::kShareLookAhead;
+        m_fFollowedShare = fShare;
+        m_occluders.ShowFollowed(*pFollowed, bFollowed ? FollowedAlpha(*pFollowed, pos, pivot) : 1.0f,
+                                 FollowedShareAlpha(std::max(fShare, fAhead)));
     }
-    else
+    else {
         m_occluders.Clear();
+        m_fFollowedShare = 0.0f;
+    }
     QueryTriggers(oldPos, 0);
     m_PosCtrl.UpdatePathPos(GetPos());
     m_LookAtCtrl.UpdatePathPos(m_LookAtCtrl.Mode == LOOKATCTRL_LOOKATPATHCLOSEST ? GetPos()

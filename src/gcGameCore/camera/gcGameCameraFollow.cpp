@@ -640,6 +640,13 @@ float gcGameCamera::FollowedAlpha(const gcEntity& entity, const mVec3& pos, cons
     return R::kFollowedSeeThrough + (1.0f - R::kFollowedSeeThrough) * t;
 }
 
+float gcGameCamera::FollowedShareAlpha(float fShare)
+{
+    const float t = std::clamp((R::kSeeThroughShareAt - fShare) / (R::kSeeThroughShareAt - R::kSeeThroughShareFrom),
+                               0.0f, 1.0f);
+    return R::kFollowedSeeThrough + (1.0f - R::kFollowedSeeThrough) * t;
+}
+
 bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3* pPivot)
 {
     FollowStart s;

@@ -367,4 +367,35 @@ TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhen
     gcEntityMgr::s_pInstances[kOtherSlot] = nullptr;
 }
 
+// What its share of the screen asks is eased, by an eighth a tick both ways
+// (the fade takes six ticks), under the near alpha taken at once; letting
+// the followed one go forgets the eased alpha.
+TEST_F(gcCameraOccludersUpdateTest, TheFollowedOnesShareFadeIsEasedOverTicks)
+{
+    gcTestCreatureTemplate* t = PlaceCreatureTemplate();
+    gcTestCreature* followed = PlacedCreature(t, {0, 7, 0});
+    constexpr int kSlot = 40;
+    gcEntityMgr::Add(kSlot, followed, 0x5A);
+    const OneTint tint(followed, 0xFF102030u);
+    gcCameraOccluders occ;
+    const struct {
+        float fNear, fShare;
+        uint32_t nColor;
+    } rows[] = {
+        {1.0f, 0.3f, 0xDF102030u},  // 0.875
+        {1.0f, 0.3f, 0xBF102030u},  // 0.75
+        {0.3f, 0.3f, 0x4C102030u},  // the near alpha at once; the eased one 0.625
+        {1.0f, 0.3f, 0x7F102030u},  // 0.5
+        {1.0f, 1.0f, 0x9F102030u},  // back by an eighth
+    };
+    for (const auto& row : rows) {
+        occ.ShowFollowed(*followed, row.fNear, row.fShare);
+        EXPECT_EQ(tint.Color(), row.nColor) << row.fNear << " " << row.fShare;
+    }
+    occ.Clear();
+    occ.ShowFollowed(*followed, 1.0f, 1.0f);
+    EXPECT_EQ(tint.Color(), 0xFF102030u) << "forgotten when let go";
+    gcEntityMgr::s_pInstances[kSlot] = nullptr;
+}
+
 }  // namespace

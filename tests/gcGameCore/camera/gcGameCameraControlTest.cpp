@@ -1179,6 +1179,18 @@ TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerT
             << row.fDist;
 }
 
+// Wherever the camera stands, the entity's box taking 0.26 of the screen or
+// more is drawn see-through: solid up to it, at 0.3 from 0.36 on.
+TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereItsBoxTakesMuchOfTheScreen)
+{
+    const struct {
+        float fShare;
+        float fAlpha;
+    } rows[] = {{0.1f, 1.0f}, {0.26f, 1.0f}, {0.31f, 0.65f}, {0.36f, 0.3f}, {0.9f, 0.3f}};
+    for (const auto& row : rows)
+        EXPECT_NEAR(gcGameCamera::FollowedShareAlpha(row.fShare), row.fAlpha, 1e-4f) << row.fShare;
+}
+
 // Beneath an eave (its bottom 0.5 m over the pivot, from 2 m behind the
 // entity on) the camera, level behind a standing entity, rises towards the
 // follow pitch until its wall test meets the eave's edge. It stays out,
