@@ -73,6 +73,13 @@ float BodySeenOffset(const gcEntity& entity, float fOffset)
     return std::min(fOffset, R::kBodySeenShare * fHalf);
 }
 
+// A pivot above the entity's body (a flyer's), not within it.
+bool PivotAboveBody(const gcEntity& entity, float fOffset)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    return pMesh && fOffset > pMesh->m_colliderSize.z;
+}
+
 }  // namespace
 
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
@@ -211,7 +218,29 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
     mVec3 back = GetPos();
     const bool bBeneath = (back - s.pivot).Dot(world.basis.up) < 0.0f;
     if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
-        back.Dist(s.pivot) < R::kMeshClearance)
+        back.Dist(s.pivot) < R::kMeshClearance) {
+        s.pivot = s.body = world.origin;
+        return;
+    }
+    // A pivot above the body, risen to its full height beside a board's end
+    // at the board's height (a flyer leaving an eave sideways, the camera
+    // beneath the eave's level or past its end), sees the camera past
+    // nothing: its sweep back stops nearer than the entity's size, and the
+    // fit would lift the camera at the steepest pitch over the board, where
+    // the body cannot see it. While the camera stands farther out than that
+    // size and the sweep from the entity's own point reaches as far as the
+    // camera may come in a tick (kOverWallKeep of its distance), that point
+    // is the pivot: the fit from there keeps the camera where the body
+    // sees it.
+    if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) ||
+        s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol)
+        return;
+    const float fFloor = FollowFloor(*s.pEntity, m_params);
+    mVec3 fromPivot = GetPos(), fromOrigin = GetPos();
+    const bool bPivotStopped = Collide(s.pivot, &fromPivot, false) && fromPivot.Dist(s.pivot) < fFloor &&
+                               fromPivot.Dist(GetPos()) > fFloor;
+    if (bPivotStopped && (!Collide(world.origin, &fromOrigin, false) ||
+                          fromOrigin.Dist(world.origin) >= R::kOverWallKeep * GetPos().Dist(world.origin)))
         s.pivot = s.body = world.origin;
 }
 
