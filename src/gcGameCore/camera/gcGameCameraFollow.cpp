@@ -223,6 +223,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     if (!s.pEntity)
         return false;
     PlacePivot(world, &s);
+    s.stand = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -558,7 +559,10 @@ void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
 {
     // A flyer pressed against a wall moves without going anywhere: it
     // stands; let go, it starts again (the swing behind it then begins). A
-    // script that changes the parameters moves the camera again.
+    // script that changes the parameters moves the camera again. Where the
+    // entity stands is its pivot's place before walls stop it: the pivot
+    // itself drops to the entity beneath an eave's edge as the camera
+    // swings below it, and would start the rest again each time.
     const bool bSameParams = std::equal(std::begin(m_params.m_fMaxVels), std::end(m_params.m_fMaxVels),
                                         std::begin(m_followStillParams.m_fMaxVels)) &&
                              std::equal(std::begin(m_params.m_fMaxTimes), std::end(m_params.m_fMaxTimes),
@@ -567,8 +571,8 @@ void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
                                         std::begin(m_followStillParams.m_fOffsets));
     const bool bStill = bSameParams && s.bMoving == m_bFollowStillMoving &&
                         !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
-                        s.pivot.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
-    m_followStillPivot = s.pivot;
+                        s.stand.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
+    m_followStillPivot = s.stand;
     m_bFollowStillMoving = s.bMoving;
     if (!bSameParams)
         m_followStillParams.Set(m_params);
