@@ -337,7 +337,7 @@ public:
     // yet eased back to the goal: it eases back even while the entity moves.
     bool m_bFollowPitchLowered = false;
     cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not steered
-    mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot it stands at
+    mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot's place it stands at (FollowStart::stand)
     gcGameCameraParams m_followStillParams;      // the parameters it has stood with: a change moves the camera again
     bool m_bFollowSwinging = false;              // swinging behind a standing entity, not yet there
     bool m_bFollowStillMoving = false;           // its velocity not zero as it stood: a change starts again
@@ -411,6 +411,9 @@ private:
         gcEntity* pEntity = nullptr;
         mVec3 pivot{0.0f, 0.0f, 0.0f};
         mVec3 body{0.0f, 0.0f, 0.0f};  // the body's top the camera must see too (the pivot, when within it)
+        // The pivot's place above the entity before anything stops it: the
+        // entity stands while this does (see UpdateStillTime).
+        mVec3 stand{0.0f, 0.0f, 0.0f};
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;

@@ -252,6 +252,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     if (!s.pEntity)
         return false;
     PlacePivot(world, &s);
+    s.stand = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);
@@ -587,7 +588,10 @@ void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
 {
     // A flyer pressed against a wall moves without going anywhere: it
     // stands; let go, it starts again (the swing behind it then begins). A
-    // script that changes the parameters moves the camera again.
+    // script that changes the parameters moves the camera again. Where the
+    // entity stands is its pivot's place before walls stop it: the pivot
+    // itself drops to the entity beneath an eave's edge as the camera
+    // swings below it, and would start the rest again each time.
     const bool bSameParams = std::equal(std::begin(m_params.m_fMaxVels), std::end(m_params.m_fMaxVels),
                                         std::begin(m_followStillParams.m_fMaxVels)) &&
                              std::equal(std::begin(m_params.m_fMaxTimes), std::end(m_params.m_fMaxTimes),
@@ -596,8 +600,8 @@ void gcGameCamera::UpdateStillTime(const FollowStart& s, cTimeValue dT)
                                         std::begin(m_followStillParams.m_fOffsets));
     const bool bStill = bSameParams && s.bMoving == m_bFollowStillMoving &&
                         !(m_nFlags & (kReorienting | kAlternate | kShaking)) &&
-                        s.pivot.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
-    m_followStillPivot = s.pivot;
+                        s.stand.DistSq(m_followStillPivot) <= R::kStillPivot * R::kStillPivot;
+    m_followStillPivot = s.stand;
     m_bFollowStillMoving = s.bMoving;
     if (!bSameParams)
         m_followStillParams.Set(m_params);
@@ -624,9 +628,16 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     // where it stood to where the fit put it. Coming in over a wall's top
     // to in front of it, that way cuts the wall's edge: where it meets
     // something, the camera stands where the fit put it, which is clear.
+    // Fully at rest it keeps its place unswept: it stood clear there last
+    // tick and nothing has moved since. Stopped short off the fit's line,
+    // the pivot's line to it may graze a wall's corner; swept again each
+    // tick the fit flickers between a wall beyond and at the wall, it would
+    // be pulled in by centimetres, never at rest.
     const float fShare = RestShare();
     mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
-    if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
+    if (fShare <= 0.0f)
+        pos = rested, bSweep = false;
+    else if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
         pos = rested;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
