@@ -628,16 +628,9 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     // where it stood to where the fit put it. Coming in over a wall's top
     // to in front of it, that way cuts the wall's edge: where it meets
     // something, the camera stands where the fit put it, which is clear.
-    // Fully at rest it keeps its place unswept: it stood clear there last
-    // tick and nothing has moved since. Stopped short off the fit's line,
-    // the pivot's line to it may graze a wall's corner; swept again each
-    // tick the fit flickers between a wall beyond and at the wall, it would
-    // be pulled in by centimetres, never at rest.
     const float fShare = RestShare();
     mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
-    if (fShare <= 0.0f)
-        pos = rested, bSweep = false;
-    else if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
+    if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
         pos = rested;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
