@@ -86,6 +86,11 @@ public:
         // sees this share of the half height above the origin, so that the
         // edge of a step it stands above does not hide the legs and waist.
         static constexpr float kLowBodySeenShare = 0.3f;
+        // A pivot whose own sweep towards the camera stops this near it
+        // touches what lies between: that tick the entity's point is the
+        // pivot (turned about the touching pivot, the camera would stand on
+        // the entity).
+        static constexpr float kPivotTouching = 0.01f;
         static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze

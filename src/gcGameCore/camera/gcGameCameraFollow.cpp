@@ -222,6 +222,15 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
         s.pivot = s.body = world.origin;
         return;
     }
+    // So too where the pivot grazes the side of a ceiling it rose beside (a
+    // flyer along the side of a gate's top, the camera above the pivot
+    // beyond it): its own sweep towards the camera stops within
+    // kPivotTouching of it.
+    mVec3 own = GetPos();
+    if (s.pivot != world.origin && CollideInReach(s.pivot, &own, false) && own.Dist(s.pivot) < R::kPivotTouching) {
+        s.pivot = s.body = world.origin;
+        return;
+    }
     // A pivot above the body, risen to its full height beside a board's end
     // at the board's height (a flyer leaving an eave sideways, the camera
     // beneath the eave's level or past its end), sees the camera past
