@@ -1936,7 +1936,8 @@ private:
 // sweep meet only the faces turned towards them: without a bottom face the
 // camera and the flyer passed up into the eave, the gate's top and the
 // roof's overhang), and the terrace, the eave and the bank are closed at
-// the region's east edge, where nothing goes on from them.
+// the region's east edge, where nothing goes on from them. The flying
+// map's house has no eave for a flyer to back in beneath.
 TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
 {
     const struct {
@@ -1948,9 +1949,9 @@ TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
         {"the house's eave", 0, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 1.0f},
         {"the gate's top", 0, 1, {-2.25f, 0, 1}, {-2.25f, 0, 5}, 2.0f},
         {"the shed roof's overhang", 0, 2, {4.25f, 12, 1}, {4.25f, 12, 4}, 1.0f},
-        {"the eave, flying", 2, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 1.0f},
+        {"no eave over the flyer's house front", 2, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 3.0f},
         {"the terrace's east end", 0, 0, {17, 11.5f, -2.5f}, {14, 11.5f, -2.5f}, 1.01f},
-        {"the eave's east end, flying", 2, 0, {16.5f, 14.5f, 5.25f}, {14, 14.5f, 5.25f}, 0.51f},
+        {"the eave's east end", 0, 0, {16.5f, 14.5f, 5.25f}, {14, 14.5f, 5.25f}, 0.51f},
         {"the bank's east end", 0, 1, {16.5f, 13, -2}, {14, 13, -2}, 0.51f},
     };
     for (const auto& r : rows) {
