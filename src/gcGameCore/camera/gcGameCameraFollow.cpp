@@ -232,8 +232,8 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
         return;
     }
     // A pivot above the body, risen to its full height beside a board's end
-    // at the board's height (a flyer leaving an eave sideways, the camera
-    // beneath the eave's level or past its end), sees the camera past
+    // or side at the board's height (a flyer rising beside the gate's top,
+    // the camera beneath the top's level or past its side), sees the camera past
     // nothing: its sweep back stops nearer than the entity's size, and the
     // fit would lift the camera at the steepest pitch over the board, where
     // the body cannot see it. While the camera stands farther out than that
