@@ -445,6 +445,10 @@ private:
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
     // The pivot and the body's point the camera must see, this tick.
     void PlacePivot(const mOCS& world, FollowStart* pStart);
+    // Where the placed pivot cannot serve this tick: the entity's own point
+    // is the pivot instead.
+    bool PivotTouches(const mOCS& world, const FollowStart& s);
+    bool PivotBesideBoard(const mOCS& world, const FollowStart& s);
     // Heading and pitch behind the entity: the goal, then each eased.
     void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
     void SetFollowGoal(const FollowStart& s);

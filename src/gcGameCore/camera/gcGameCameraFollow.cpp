@@ -208,49 +208,52 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
     // the camera on the entity. The body is then seen from the pivot.
     if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
         s.body = s.pivot;
-    // Stopped overhead against a ceiling's end (a flyer leaving an eave,
-    // the camera still beneath it, lower than the pivot), the pivot touches
-    // the edge: the sweeps back towards the camera, from the pivot or the
-    // body, stop at once and the fit would stand the camera on the pivot,
-    // the entity filling the screen for a frame. That tick the entity's
-    // own point is the pivot.
+    if (PivotTouches(world, s) || PivotBesideBoard(world, s))
+        s.pivot = s.body = world.origin;
+}
+
+// Stopped overhead against a ceiling's end (a flyer leaving an eave, the
+// camera still beneath it, lower than the pivot), the pivot touches the
+// edge: the sweeps back towards the camera, from the pivot or the body,
+// stop at once and the fit would stand the camera on the pivot, the entity
+// filling the screen for a frame. So too where the pivot grazes the side of
+// a ceiling it rose beside (a flyer along the side of the gate's top, the
+// camera above the pivot beyond it): its own sweep towards the camera
+// stops within kPivotTouching of it. That tick the entity's own point is
+// the pivot.
+bool gcGameCamera::PivotTouches(const mOCS& world, const FollowStart& s)
+{
     const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     mVec3 back = GetPos();
     const bool bBeneath = (back - s.pivot).Dot(world.basis.up) < 0.0f;
     if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
-        back.Dist(s.pivot) < R::kMeshClearance) {
-        s.pivot = s.body = world.origin;
-        return;
-    }
-    // So too where the pivot grazes the side of a ceiling it rose beside (a
-    // flyer along the side of a gate's top, the camera above the pivot
-    // beyond it): its own sweep towards the camera stops within
-    // kPivotTouching of it.
+        back.Dist(s.pivot) < R::kMeshClearance)
+        return true;
     mVec3 own = GetPos();
-    if (s.pivot != world.origin && CollideInReach(s.pivot, &own, false) && own.Dist(s.pivot) < R::kPivotTouching) {
-        s.pivot = s.body = world.origin;
-        return;
-    }
-    // A pivot above the body, risen to its full height beside a board's end
-    // or side at the board's height (a flyer rising beside the gate's top,
-    // the camera beneath the top's level or past its side), sees the camera past
-    // nothing: its sweep back stops nearer than the entity's size, and the
-    // fit would lift the camera at the steepest pitch over the board, where
-    // the body cannot see it. While the camera stands farther out than that
-    // size and the sweep from the entity's own point reaches as far as the
-    // camera may come in a tick (kOverWallKeep of its distance), that point
-    // is the pivot: the fit from there keeps the camera where the body
-    // sees it.
+    return s.pivot != world.origin && CollideInReach(s.pivot, &own, false) && own.Dist(s.pivot) < R::kPivotTouching;
+}
+
+// A pivot above the body, risen to its full height beside a board's end or
+// side at the board's height (a flyer rising beside the gate's top, the
+// camera beneath the top's level or past its side), sees the camera past
+// nothing: its sweep back stops nearer than the entity's size, and the fit
+// would lift the camera at the steepest pitch over the board, where the
+// body cannot see it. While the camera stands farther out than that size
+// and the sweep from the entity's own point reaches as far as the camera
+// may come in a tick (kOverWallKeep of its distance), that point is the
+// pivot: the fit from there keeps the camera where the body sees it.
+bool gcGameCamera::PivotBesideBoard(const mOCS& world, const FollowStart& s)
+{
+    const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) ||
         s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol)
-        return;
+        return false;
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 fromPivot = GetPos(), fromOrigin = GetPos();
     const bool bPivotStopped = Collide(s.pivot, &fromPivot, false) && fromPivot.Dist(s.pivot) < fFloor &&
                                fromPivot.Dist(GetPos()) > fFloor;
-    if (bPivotStopped && (!Collide(world.origin, &fromOrigin, false) ||
-                          fromOrigin.Dist(world.origin) >= R::kOverWallKeep * GetPos().Dist(world.origin)))
-        s.pivot = s.body = world.origin;
+    return bPivotStopped && (!Collide(world.origin, &fromOrigin, false) ||
+                             fromOrigin.Dist(world.origin) >= R::kOverWallKeep * GetPos().Dist(world.origin));
 }
 
 bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
