@@ -461,7 +461,10 @@ constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face t
 // in beneath the eave's overhang, 0.5 m under its bottom, left the camera
 // no place: beneath it the pivot grazes its bottom, and the flyer coming
 // out past its front edge rises beyond it, so that every sweep back to
-// the camera met the edge and stood the camera on the flyer.
+// the camera met the edge and stood the camera on the flyer. The pillars
+// stand 2.5 m: a player resting a metre from a taller one's face left the
+// camera over its top no pitch under the cap to see the player from, so
+// its way down came in front of the face in one step.
 void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
 {
     const float g = kGroundZ;
@@ -482,8 +485,8 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
     if (!bFlying)
         b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
     b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
-    b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 4.0f}, kWall});
-    b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 4.0f}, kWall});
+    b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 2.5f}, kWall});
+    b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 2.5f}, kWall});
 }
 
 // The east region: the west side of the steps and the platform beyond
