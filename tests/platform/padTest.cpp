@@ -13,7 +13,9 @@
 #include "platform/os.h"
 #include "tempDir.h"
 
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -368,24 +370,33 @@ TEST(pad, MalformedReplayLinesAreRefusedByLine)
     }
 }
 
-// A file of one line for port 2, padded with spaces to exactly nBytes.
-void WritePaddedInput(const std::string& path, size_t nBytes)
+// The reader stops at the limit and not a byte before, across its chunks
+// of 64 KiB.
+TEST(pad, AnInputFilesTextIsReadUpToItsLimit)
 {
-    const std::string line = "0 2 A\n";
-    std::string text = line + std::string(nBytes - line.size() - 1, ' ') + "\n";
-    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    constexpr uint64_t kLimit = 70000;
+    const struct {
+        uint64_t nBytes;
+        bool bRead;
+    } rows[] = {{0, true}, {65536, true}, {kLimit, true}, {kLimit + 1, false}, {200000, false}};
+    for (const auto& row : rows) {
+        std::istringstream in(std::string(row.nBytes, ' '));
+        std::string text = "kept";
+        EXPECT_EQ(pad::ReadReplayText(in, kLimit, &text), row.bRead) << row.nBytes;
+        EXPECT_EQ(text.size(), row.bRead ? row.nBytes : 4u) << row.nBytes;
+    }
 }
 
 // Only a regular file of at most 64 MiB is read: a folder, a device that
-// never ends and a file a byte too long are refused, and the replay in force
-// stays.
+// never ends and a file a byte too long (a hole, so that it takes no disk)
+// are refused, and the replay in force stays.
 TEST(pad, OnlyARegularFileOfAtMost64MiBIsAnInputFile)
 {
     TempDir dir;
-    constexpr size_t kLimit = 64u * 1024 * 1024;
     std::ofstream(dir.File("input.txt")) << "0 1 X\n";
-    WritePaddedInput(dir.File("limit.txt"), kLimit);
-    WritePaddedInput(dir.File("over.txt"), kLimit + 1);
+    std::ofstream(dir.File("other.txt")) << "0 2 A\n";
+    std::ofstream(dir.File("over.txt")) << "0 2 A\n";
+    std::filesystem::resize_file(dir.File("over.txt"), (64u << 20) + 1);
     const struct {
         const char* sName;
         std::string path;
@@ -394,7 +405,7 @@ TEST(pad, OnlyARegularFileOfAtMost64MiBIsAnInputFile)
         {"folder", dir.Path(), false},
         {"endless device", "/dev/zero", false},
         {"a byte over 64 MiB", dir.File("over.txt"), false},
-        {"64 MiB", dir.File("limit.txt"), true},
+        {"a small file", dir.File("other.txt"), true},
     };
     PADTestSetScripted(false);
     for (const auto& row : rows) {

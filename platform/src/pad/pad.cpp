@@ -216,6 +216,21 @@ std::vector<uint32_t> PADTestResetMasks()
     return s_pad.resetMasks;
 }
 
+bool pad::ReadReplayText(std::istream& in, uint64_t maxBytes, std::string* pText)
+{
+    // Read in chunks and counted, so that nothing past the limit is ever
+    // held, whatever the file turns out to be.
+    std::string text;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+        if (text.size() > maxBytes)
+            return false;
+    }
+    *pText = std::move(text);
+    return true;
+}
+
 BOOL PADLoadReplay(const char* path)
 {
     // A folder would read as an empty file, and a device such as /dev/zero
@@ -230,17 +245,11 @@ BOOL PADLoadReplay(const char* path)
         OSReport("PAD: cannot read the input file %s\n", path);
         return FALSE;
     }
-    // Read in chunks and counted, so that nothing past the limit is ever
-    // held, whatever the file turns out to be.
     std::string text;
-    char chunk[1 << 16];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(file.gcount()));
-        if (text.size() > PAD_REPLAY_MAX_BYTES) {
-            OSReport("PAD: the input file %s is larger than %llu bytes\n", path,
-                     static_cast<unsigned long long>(PAD_REPLAY_MAX_BYTES));
-            return FALSE;
-        }
+    if (!pad::ReadReplayText(file, PAD_REPLAY_MAX_BYTES, &text)) {
+        OSReport("PAD: the input file %s is larger than %llu bytes\n", path,
+                 static_cast<unsigned long long>(PAD_REPLAY_MAX_BYTES));
+        return FALSE;
     }
     std::string error;
     if (!pad::ParseReplay(text, &s_pad.replay, &error)) {

@@ -3,6 +3,7 @@
 // functions and the host devices (SDL game controllers and the keyboard).
 
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct Replay {
     uint64_t lastFrame = 0;
     PADStatus current[PAD_MAX_CONTROLLERS];
 };
+// Reads a whole input file's text, false (pText left alone) as soon as it
+// grows past maxBytes.
+bool ReadReplayText(std::istream& in, uint64_t maxBytes, std::string* pText);
 // Parses the file's text; false with a message naming the line when a line
 // is malformed (pReplay is then left alone).
 bool ParseReplay(const std::string& text, Replay* pReplay, std::string* pError);
