@@ -223,10 +223,9 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
 // the pivot.
 bool gcGameCamera::PivotTouches(const mOCS& world, const FollowStart& s)
 {
-    const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     mVec3 back = GetPos();
     const bool bBeneath = (back - s.pivot).Dot(world.basis.up) < 0.0f;
-    if (bBeneath && s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
+    if (bBeneath && s.pivot.Dist(s.stand) > eColliderEllipse::fColZeroTol && SweepFromEntity(s, &back, false) &&
         back.Dist(s.pivot) < R::kMeshClearance)
         return true;
     mVec3 own = GetPos();
@@ -244,9 +243,7 @@ bool gcGameCamera::PivotTouches(const mOCS& world, const FollowStart& s)
 // pivot: the fit from there keeps the camera where the body sees it.
 bool gcGameCamera::PivotBesideBoard(const mOCS& world, const FollowStart& s)
 {
-    const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
-    if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) ||
-        s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol)
+    if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) || s.pivot.Dist(s.stand) > eColliderEllipse::fColZeroTol)
         return false;
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 fromPivot = GetPos(), fromOrigin = GetPos();
@@ -263,8 +260,8 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.pEntity = GetFollowedEntity(&world);
     if (!s.pEntity)
         return false;
-    PlacePivot(world, &s);
     s.stand = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    PlacePivot(world, &s);
     s.fEntityHeading = Heading(world.basis.forward);
     s.fEntityPitch = Pitch(world.basis.forward);
     s.bMoving = IsMoving(*s.pEntity);

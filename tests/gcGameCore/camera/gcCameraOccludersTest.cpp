@@ -9,6 +9,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 
 #include "../creatures/creatureTestFixture.h"
+#include "oneTint.h"
 
 namespace {
 
@@ -227,30 +228,6 @@ TEST(gcCameraOccludersTest, ATickOfNoTimeLooksNoWayAhead)
 // one and looking along +y at it. Only the creatures that want to be
 // see-through are held, and each is let go once it is solid again.
 class gcCameraOccludersUpdateTest : public CreatureTest {};
-
-// One material on the entity's model, its tint the alpha the occluders
-// give, read back from it; taken off the model at the end of the scope.
-class OneTint {
-public:
-    OneTint(gcEntity* pEntity, uint32_t nColor) : m_pEntity(pEntity)
-    {
-        m_info.materialState.m_nColor = nColor;
-        pEntity->m_model.m_pDrawInfos = &m_info;
-        pEntity->m_model.m_nDrawInfos = 1;
-    }
-    ~OneTint()
-    {
-        m_pEntity->m_model.m_pDrawInfos = nullptr;
-        m_pEntity->m_model.m_nDrawInfos = 0;
-    }
-    OneTint(const OneTint&) = delete;
-    OneTint& operator=(const OneTint&) = delete;
-    uint32_t Color() const { return m_info.materialState.m_nColor; }
-
-private:
-    gcEntity* m_pEntity;
-    eModelDrawInfo m_info;
-};
 
 TEST_F(gcCameraOccludersUpdateTest, HoldsOnlyTheCreaturesItFades)
 {

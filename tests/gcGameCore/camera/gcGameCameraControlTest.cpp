@@ -13,6 +13,8 @@
 #include "eEngine/eMesh.h"
 
 #include "eEngine/collisionTestSupport.h"
+#include "gcGameCore/camera/gcCameraOccluders.h"
+#include "oneTint.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -997,10 +999,12 @@ TEST_F(gcGameCameraControlTest, UnderACeilingTheViewLooksAtThePivotKeptBelowIt)
 
 // An entity that stands with the camera behind it brings the camera to
 // rest within two seconds, even while its distance still eases out (here
-// from a pull-in a wall made, the wall then gone).
+// from a pull-in a wall made, the wall then gone). It stands away from the
+// world's origin: where it stands is compared tick by tick.
 TEST_F(gcGameCameraControlTest, BehindAStandingEntityTheCameraComesToRestWithinTwoSeconds)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({2, 3, 0});
     m_cam.FollowEntity(kEntity, true);
     m_cam.m_PosCtrl.fDesiredMinDist = 1.5f;
     for (float& f : m_cam.m_PosCtrl.minDistFilter)
@@ -1189,6 +1193,55 @@ TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereItsBoxTakesMuchOfTheSc
     } rows[] = {{0.1f, 1.0f}, {0.26f, 1.0f}, {0.31f, 0.65f}, {0.36f, 0.3f}, {0.9f, 0.3f}};
     for (const auto& row : rows)
         EXPECT_NEAR(gcGameCamera::FollowedShareAlpha(row.fShare), row.fAlpha, 1e-4f) << row.fShare;
+}
+
+// The followed box's share of the screen is its corners' bounding box over
+// the screen's, the nearest face counting: a unit cube whose near face is
+// 3.5 in front of the eye, a screen a unit across and 0.75 up, takes
+// (1 / 3.5)^2 / 0.75 of it; nothing while its region is not resident.
+TEST_F(gcGameCameraControlTest, TheFollowedBoxsShareIsMeasuredFromItsNearestFace)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    constexpr int kMeshSlot = 11;
+    eMesh mesh;
+    mesh.m_colliderSize.Set(0.5f, 0.5f, 0.5f);
+    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
+    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    const mOCS eye = MakeFrame(0, -4, 0, 0);  // looking along +y
+    const gcCameraOccluders::ScreenBox screen{-0.5f, -0.375f, 0.5f, 0.375f};
+    EXPECT_NEAR(gcCameraOccluders::FollowedShare(eye, screen, m_entity), 1.0f / (3.5f * 3.5f * 0.75f), 1e-4f);
+    s_regionId = 4;
+    EXPECT_EQ(gcCameraOccluders::FollowedShare(eye, screen, m_entity), 0.0f);
+    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
+    m_entity.m_model.m_hMesh = eMeshHandle();
+}
+
+// Through the camera's own view (its screen read off the near plane): an
+// entity small in the picture stays solid, one that fills much of it is
+// drawn see-through once the fade is over.
+TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsView)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    constexpr int kMeshSlot = 11;
+    eMesh mesh;
+    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
+    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    const struct {
+        float fHalf;
+        uint32_t nAlpha;
+    } rows[] = {{0.6f, 0xFF}, {2.0f, 0x4C}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fHalf);
+        const OneTint tint(&m_entity, 0xFF102030u);
+        mesh.m_colliderSize.Set(row.fHalf, row.fHalf, row.fHalf);
+        mesh.m_fVisRadius = mesh.m_fColRadius = row.fHalf;
+        m_cam.Reset(true);
+        m_cam.FollowEntity(kEntity, true);
+        Tick(12);
+        EXPECT_EQ(tint.Color() >> 24, row.nAlpha);
+    }
+    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
+    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // Beneath an eave (its bottom 0.5 m over the pivot, from 2 m behind the
