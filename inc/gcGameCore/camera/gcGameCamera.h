@@ -456,8 +456,12 @@ private:
     float EaseFollowPitch(const FollowStart& s, bool bSteered);
     // The distance kept before the world has its say.
     float KeptDistance(const FollowStart& s);
-    // Where the camera can stand along the aim at the kept distance.
+    // Where the camera can stand at the kept distance: along the aim, or,
+    // behind a standing entity, along its own heading where the aim would
+    // bring it in over a low wall and its own heading leaves it out.
     FollowFit FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept);
+    // The fit along one heading and pitch.
+    FollowFit FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept);
     // The aimed heading's wall test too near: the camera's own heading
     // instead where its wall is farther. The wall test there; true on a hit.
     bool HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall);

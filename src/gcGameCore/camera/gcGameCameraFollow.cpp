@@ -541,7 +541,7 @@ bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPi
 // (behind an entity walking away from it) and meeting such a wall, it comes
 // in to the distance wanted a share a tick (kOverWallKeep), as over a
 // wall's top: at once, the entity would double in size in a frame.
-gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
+gcGameCamera::FollowFit gcGameCamera::FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 wall;
@@ -572,6 +572,27 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     const float fLetOut = std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
     fit.pos = s.pivot + fwd * std::max(fLetOut, std::min(s.fDist * R::kOverWallKeep, fit.fWallDist));
     return fit;
+}
+
+// Behind an entity standing unsteered, a swing that would bring the camera
+// in over a low wall's end or top (the entity turned on the spot beside
+// it) is not taken while the camera's own heading leaves it out: coming in
+// as the entity turns, the two together grow the entity on screen by 1.3
+// times in a frame, and at rest the fit would pull in and let out against
+// the wall's end tick by tick. It stays out at its distance.
+gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
+{
+    const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
+    if (aimed.room != FollowRoom::kOverWall || s.bMoving || (m_nFlags & kAlternate) || fHeading == s.fHeading)
+        return aimed;
+    const bool bPitchLowered = m_bFollowPitchLowered;
+    const float fSqueezeSide = m_fSqueezeSide;
+    const FollowFit held = FitAlong(s, s.fHeading, fPitch, fKept);
+    if (held.room == FollowRoom::kOpen || held.room == FollowRoom::kWallBeyond)
+        return held;
+    m_bFollowPitchLowered = bPitchLowered;
+    m_fSqueezeSide = fSqueezeSide;
+    return aimed;
 }
 
 float gcGameCamera::SettleDistance(cTimeValue dT, const FollowFit& fit)

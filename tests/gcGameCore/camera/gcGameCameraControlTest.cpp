@@ -1073,6 +1073,32 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSwingsBehindAndRestsWithin
     }
 }
 
+// An entity turned on the spot beside a low wall's end (its top above the
+// pivot, below the camera's line): the swing behind it would bring the
+// camera in over the end while the entity turns. It stays out at its
+// distance, seeing the entity past the end, and rests.
+TEST_F(gcGameCameraControlTest, AStandingEntitysSwingStaysOutOfALowWallsEnd)
+{
+    std::vector<ColTri> wall;
+    AddBox(&wall, {0.4f, -5, -20}, {10, -4, 0.5f});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y, its line past the end
+    Tick(30);
+    const float fFrom = m_cam.GetPos().Dist(Pivot());
+    PlaceEntity({0, 0, 0}, 40);  // behind it lies over the wall
+    m_entity.m_velocity.Set(0, 0, 0);
+    float nearest = fFrom;
+    for (int i = 0; i < 90; ++i) {
+        Tick();
+        nearest = std::min(nearest, m_cam.GetPos().Dist(Pivot()));
+    }
+    EXPECT_GT(nearest, 0.99f * fFrom) << "stayed out";
+    const mVec3 last = m_cam.GetPos();
+    Tick(30);
+    EXPECT_EQ(m_cam.GetPos().Dist(last), 0.0f) << "at rest";
+}
+
 // Placed behind an entity that runs off, the camera holds its distance,
 // farther out than the wall test reaches: a wall that comes between there
 // still stops it (the final sweep), never leaving it beyond the wall.
