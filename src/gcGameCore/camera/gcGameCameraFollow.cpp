@@ -241,7 +241,11 @@ bool gcGameCamera::PivotTouches(const mOCS& world, const FollowStart& s)
 // body cannot see it. While the camera stands farther out than that size
 // and the sweep from the entity's own point reaches as far as the camera
 // may come in a tick (kOverWallKeep of its distance), that point is the
-// pivot: the fit from there keeps the camera where the body sees it.
+// pivot: the fit from there keeps the camera where the body sees it. So
+// too where only its sweep along the level reaches that far (a flyer come
+// out from beneath the gate's top, the camera behind it grazing the top's
+// underside): what stops it lies overhead, and the fit from there passes
+// beneath it.
 bool gcGameCamera::PivotBesideBoard(const mOCS& world, const FollowStart& s)
 {
     const mVec3 wanted = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
@@ -249,11 +253,15 @@ bool gcGameCamera::PivotBesideBoard(const mOCS& world, const FollowStart& s)
         s.pivot.Dist(wanted) > eColliderEllipse::fColZeroTol)
         return false;
     const float fFloor = FollowFloor(*s.pEntity, m_params);
-    mVec3 fromPivot = GetPos(), fromOrigin = GetPos();
+    mVec3 fromPivot = GetPos();
     const bool bPivotStopped = Collide(s.pivot, &fromPivot, false) && fromPivot.Dist(s.pivot) < fFloor &&
                                fromPivot.Dist(GetPos()) > fFloor;
-    return bPivotStopped && (!Collide(world.origin, &fromOrigin, false) ||
-                             fromOrigin.Dist(world.origin) >= R::kOverWallKeep * GetPos().Dist(world.origin));
+    const auto reaches = [&](mVec3 to) {
+        const float fWhole = to.Dist(world.origin);
+        return !Collide(world.origin, &to, false) || to.Dist(world.origin) >= R::kOverWallKeep * fWhole;
+    };
+    const mVec3 level(GetPos().x, GetPos().y, world.origin.z);
+    return bPivotStopped && (reaches(GetPos()) || reaches(level));
 }
 
 bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
@@ -544,7 +552,7 @@ bool gcGameCamera::UnderCeiling(const FollowStart& s, float fHeading, float* pPi
 // (behind an entity walking away from it) and meeting such a wall, it comes
 // in to the distance wanted a share a tick (kOverWallKeep), as over a
 // wall's top: at once, the entity would double in size in a frame.
-gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
+gcGameCamera::FollowFit gcGameCamera::FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const float fFloor = FollowFloor(*s.pEntity, m_params);
     mVec3 wall;
@@ -575,6 +583,39 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     const float fLetOut = std::max(fWanted, std::min(fNearest, s.fDist / R::kPullInKeep));
     fit.pos = s.pivot + fwd * std::max(fLetOut, std::min(s.fDist * R::kOverWallKeep, fit.fWallDist));
     return fit;
+}
+
+// A fit that brings the camera in by more than a share at once, or lifts
+// it over an edge it cannot see past.
+bool gcGameCamera::JumpsIn(const FollowStart& s, const FollowFit& fit) const
+{
+    if (fit.room == FollowRoom::kDownToEdge)
+        return true;
+    return fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kOverWall &&
+           fit.room != FollowRoom::kAlongOwnLine && fit.pos.Dist(s.pivot) < R::kOverWallKeep * s.fDist;
+}
+
+// An upright edge (a post's corner, a pillar's) that the line from the
+// pivot grazes as the entity passes it would pull the camera in at once or
+// lift it over the edge's top, where a heading a few degrees round misses
+// it: the camera swings round the edge instead, kEdgeTurnStep at a time and
+// at most kMaxSqueezeTurn a tick, on the first side that leaves it out.
+gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
+{
+    const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
+    if (!JumpsIn(s, aimed))
+        return aimed;
+    const bool bLowered = m_bFollowPitchLowered;
+    const float fSide = m_fSqueezeSide;
+    for (float fTurn = R::kEdgeTurnStep; fTurn <= R::kMaxSqueezeTurn; fTurn += R::kEdgeTurnStep)
+        for (const float fWay : {fSide, -fSide}) {
+            const FollowFit turned = FitAlong(s, Wrap180(fHeading + fWay * fTurn), fPitch, fKept);
+            if (turned.room == FollowRoom::kOpen || (turned.room == FollowRoom::kWallBeyond && !JumpsIn(s, turned)))
+                return turned;
+            m_bFollowPitchLowered = bLowered;
+            m_fSqueezeSide = fSide;
+        }
+    return aimed;
 }
 
 float gcGameCamera::SettleDistance(cTimeValue dT, const FollowFit& fit)
