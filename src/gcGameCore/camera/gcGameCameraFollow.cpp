@@ -685,11 +685,14 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
     if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
         pos = rested;
+    // Fully at rest it stands where it stood, clear of the walls last tick:
+    // swept again, a camera touching a wall slides along it.
+    const bool bRested = fShare <= 0.0f;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
         bSweep = true;
     }
-    if (bSweep)
+    if (bSweep && (!bRested || (m_nFlags & kShaking)))
         SweepFromEntity(s, &pos, true);
     mOCS snapped;
     if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
