@@ -95,6 +95,7 @@ public:
         static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
         static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
         static constexpr float kDeepSqueeze = 0.6f;        // x the entity's size: the entity fills the screen
+        static constexpr float kEdgeTurnStep = 2.0f;       // round an upright edge the aim grazes, tried this far apart
         static constexpr float kMaxSqueezeTilt = 4.0f;     // pitch turned to stand clear, a tick at most
         static constexpr float kRoomStep = 30.0f;          // headings with room are looked for this far apart
         static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
@@ -456,12 +457,15 @@ private:
     float EaseFollowPitch(const FollowStart& s, bool bSteered);
     // The distance kept before the world has its say.
     float KeptDistance(const FollowStart& s);
-    // Where the camera can stand at the kept distance: along the aim, or,
-    // behind a standing entity, along its own heading where the aim would
-    // bring it in over a low wall and its own heading leaves it out.
+    // Where the camera can stand at the kept distance: along the aim, or
+    // a few degrees off it where the aim would bring it in at once (round
+    // an upright edge it grazes) or, behind a standing entity, over a low
+    // wall that its own heading stays out of.
     FollowFit FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept);
     // The fit along one heading and pitch.
     FollowFit FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept);
+    bool JumpsIn(const FollowStart& s, const FollowFit& fit) const;
+    bool FitsOut(const FollowStart& s, float fHeading, float fPitch, float fKept, FollowFit* pFit);
     // The aimed heading's wall test too near: the camera's own heading
     // instead where its wall is farther. The wall test there; true on a hit.
     bool HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall);

@@ -240,17 +240,25 @@ bool gcGameCamera::PivotTouches(const mOCS& world, const FollowStart& s)
 // body cannot see it. While the camera stands farther out than that size
 // and the sweep from the entity's own point reaches as far as the camera
 // may come in a tick (kOverWallKeep of its distance), that point is the
-// pivot: the fit from there keeps the camera where the body sees it.
+// pivot: the fit from there keeps the camera where the body sees it. So
+// too where only its sweep along the level reaches that far (a flyer come
+// out from beneath the gate's top, the camera behind it grazing the top's
+// underside): what stops it lies overhead, and the fit from there passes
+// beneath it.
 bool gcGameCamera::PivotBesideBoard(const mOCS& world, const FollowStart& s)
 {
     if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) || s.pivot.Dist(s.stand) > eColliderEllipse::fColZeroTol)
         return false;
     const float fFloor = FollowFloor(*s.pEntity, m_params);
-    mVec3 fromPivot = GetPos(), fromOrigin = GetPos();
+    mVec3 fromPivot = GetPos();
     const bool bPivotStopped = Collide(s.pivot, &fromPivot, false) && fromPivot.Dist(s.pivot) < fFloor &&
                                fromPivot.Dist(GetPos()) > fFloor;
-    return bPivotStopped && (!Collide(world.origin, &fromOrigin, false) ||
-                             fromOrigin.Dist(world.origin) >= R::kOverWallKeep * GetPos().Dist(world.origin));
+    const auto reaches = [&](mVec3 to) {
+        const float fWhole = to.Dist(world.origin);
+        return !Collide(world.origin, &to, false) || to.Dist(world.origin) >= R::kOverWallKeep * fWhole;
+    };
+    const mVec3 level(GetPos().x, GetPos().y, world.origin.z);
+    return bPivotStopped && (reaches(GetPos()) || reaches(level));
 }
 
 bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
@@ -574,24 +582,61 @@ gcGameCamera::FollowFit gcGameCamera::FitAlong(const FollowStart& s, float fHead
     return fit;
 }
 
-// Behind an entity standing unsteered, a swing that would bring the camera
-// in over a low wall's end or top (the entity turned on the spot beside
-// it) is not taken while the camera's own heading leaves it out: coming in
-// as the entity turns, the two together grow the entity on screen by 1.3
-// times in a frame, and at rest the fit would pull in and let out against
-// the wall's end tick by tick. It stays out at its distance.
+// A fit that brings the camera in by more than a share at once, or lifts
+// it over an edge it cannot see past.
+bool gcGameCamera::JumpsIn(const FollowStart& s, const FollowFit& fit) const
+{
+    if (fit.room == FollowRoom::kDownToEdge)
+        return true;
+    return fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kOverWall &&
+           fit.room != FollowRoom::kAlongOwnLine && fit.pos.Dist(s.pivot) < R::kOverWallKeep * s.fDist;
+}
+
+// The fit along another heading, taken (true) where it leaves the camera
+// out: nothing in the way, or a wall beyond that does not pull it in at
+// once. Not taken, the squeeze's side and lowered pitch it set are put
+// back as the aimed fit left them.
+bool gcGameCamera::FitsOut(const FollowStart& s, float fHeading, float fPitch, float fKept, FollowFit* pFit)
+{
+    const bool bLowered = m_bFollowPitchLowered;
+    const float fSide = m_fSqueezeSide;
+    *pFit = FitAlong(s, fHeading, fPitch, fKept);
+    if (pFit->room == FollowRoom::kOpen || (pFit->room == FollowRoom::kWallBeyond && !JumpsIn(s, *pFit)))
+        return true;
+    m_bFollowPitchLowered = bLowered;
+    m_fSqueezeSide = fSide;
+    return false;
+}
+
+// The fit along the aim, but for two places where a heading a few degrees
+// off it leaves the camera out:
+// - Behind an entity standing unsteered, a swing that would bring the
+//   camera in over a low wall's end or top (the entity turned on the spot
+//   beside it) is not taken while the camera's own heading leaves it out:
+//   coming in as the entity turns, the two together grow the entity on
+//   screen by 1.3 times in a frame, and at rest the fit would pull in and
+//   let out against the wall's end tick by tick.
+// - An upright edge (a post's corner, a pillar's) that the line from the
+//   pivot grazes as the entity passes it would pull the camera in at once
+//   or lift it over the edge's top, where a heading a few degrees round
+//   misses it: the camera swings round the edge instead, kEdgeTurnStep at
+//   a time and at most kMaxSqueezeTurn a tick, on the first side that
+//   leaves it out.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
-    if (aimed.room != FollowRoom::kOverWall || s.bMoving || (m_nFlags & kAlternate) || fHeading == s.fHeading)
+    FollowFit other;
+    if (aimed.room == FollowRoom::kOverWall) {
+        const bool bStandSwing = !s.bMoving && !(m_nFlags & kAlternate) && fHeading != s.fHeading;
+        return bStandSwing && FitsOut(s, s.fHeading, fPitch, fKept, &other) ? other : aimed;
+    }
+    if (!JumpsIn(s, aimed))
         return aimed;
-    const bool bPitchLowered = m_bFollowPitchLowered;
-    const float fSqueezeSide = m_fSqueezeSide;
-    const FollowFit held = FitAlong(s, s.fHeading, fPitch, fKept);
-    if (held.room == FollowRoom::kOpen || held.room == FollowRoom::kWallBeyond)
-        return held;
-    m_bFollowPitchLowered = bPitchLowered;
-    m_fSqueezeSide = fSqueezeSide;
+    const float fSide = m_fSqueezeSide;
+    for (float fTurn = R::kEdgeTurnStep; fTurn <= R::kMaxSqueezeTurn; fTurn += R::kEdgeTurnStep)
+        for (const float fWay : {fSide, -fSide})
+            if (FitsOut(s, Wrap180(fHeading + fWay * fTurn), fPitch, fKept, &other))
+                return other;
     return aimed;
 }
 
@@ -662,11 +707,14 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     mVec3 rested = GetPos() + (pos - GetPos()) * fShare;
     if (fShare < 1.0f && (bSweep || !Collide(GetPos(), &rested, false)))
         pos = rested;
+    // Fully at rest it stands where it stood, clear of the walls last tick:
+    // swept again, a camera touching a wall slides along it.
+    const bool bRested = fShare <= 0.0f;
     if (m_nFlags & kShaking) {
         OnShakeTick(tick, &pos);
         bSweep = true;
     }
-    if (bSweep)
+    if (bSweep && (!bRested || (m_nFlags & kShaking)))
         SweepFromEntity(s, &pos, true);
     mOCS snapped;
     if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
