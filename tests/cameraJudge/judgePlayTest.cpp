@@ -97,7 +97,15 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   map's eave overhung it, and out past the eave's end at frame 1289: the
 //   pivot rose beside the edge, every sweep back to the camera met it, and
 //   the camera stood on the flyer for three frames, its size on the screen
-//   stepping up to 20 times (the flying map's house has no eave).
+//   stepping up to 20 times (the flying map's house has no eave);
+// - seed 5400's flies along the gate's post, the line to the camera
+//   grazing the post's corner: the camera was pulled in at once (it swings
+//   round the corner instead);
+// - seed 7060's comes out from beneath the gate's top, the camera behind it
+//   grazing the top's underside: it was pulled in onto the flyer (the
+//   flyer's own point is the pivot that tick);
+// - seed 6050's stands before a wall, the camera at rest against it: swept
+//   again each tick, the camera slid along the wall two seconds on.
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
@@ -107,6 +115,9 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
     } rows[] = {
         {1189, 970, 1, {RULE_BEYOND_WALL, RULE_HIDDEN}},
         {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
+        {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);
