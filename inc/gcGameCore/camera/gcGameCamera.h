@@ -106,6 +106,15 @@ public:
         // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
         static constexpr float kOverWallKeep = 0.85f;
+        // A flyer coming towards the camera's side, a wall behind the
+        // camera, the camera kAheadPitch or steeper over it: the room along
+        // the camera's line is also found from where the pivot will be
+        // kAheadTicks ticks on at its pace, and the camera comes in ahead of
+        // it, keeping kOverWallKeep of its distance a tick at least. A step
+        // longer than kMaxAheadStep is a jump, not a pace.
+        static constexpr int kAheadTicks = 4;
+        static constexpr float kAheadPitch = 40.0f;
+        static constexpr float kMaxAheadStep = 1.0f;
         // Held by walls nearer the pivot than the entity's size (no room
         // found), the entity is drawn see-through rather than fill the
         // picture: from kSeeThroughFrom of that size it fades, linearly, to
@@ -290,8 +299,9 @@ public:
     // Moves a camera following an entity from start towards *pPos, stopping
     // in front of what it meets (the followed entity is passed through);
     // bRepeat slides on for up to 8 passes. True when anything was hit.
-    // Every other mode: false, *pPos unchanged.
-    bool Collide(const mVec3& start, mVec3* pPos, bool bRepeat);
+    // Every other mode: false, *pPos unchanged. A radius over the camera's
+    // own (the near plane's corners) sweeps a larger ball.
+    bool Collide(const mVec3& start, mVec3* pPos, bool bRepeat, float fRadius = 0.0f);
     // Fires the triggers answering the camera along the move from prevPos to
     // the camera's position: entered, then inside, then exited.
     void QueryTriggers(const mVec3& prevPos, unsigned int nFlags);
@@ -419,6 +429,7 @@ private:
         // The pivot's place above the entity before anything stops it: the
         // entity stands while this does (see UpdateStillTime).
         mVec3 stand{0.0f, 0.0f, 0.0f};
+        mVec3 step{0.0f, 0.0f, 0.0f};  // how far stand moved since the last tick (zero after a jump)
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;
@@ -476,6 +487,9 @@ private:
     // A pull-in to a wall or edge at once, from farther than a share out:
     // along the camera's own line instead, a share a tick, where it sees.
     FollowFit InAlongOwnLine(const FollowStart& s, const FollowFit& pulled);
+    // The fit no farther out than the room where the entity is heading
+    // leaves, coming in a share a tick before it gets there.
+    FollowFit AheadOfWall(const FollowStart& s, FollowFit fit);
     // The distance the filter eases towards: pulled in, at once (and the
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.

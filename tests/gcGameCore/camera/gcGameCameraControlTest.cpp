@@ -1089,8 +1089,9 @@ TEST_F(gcGameCameraControlTest, ACameraHeldBeyondItsDistanceStopsInFrontOfAWallT
     EXPECT_GT(m_cam.GetPos().y, -5.8f) << "in front of the wall";
 }
 
-// From close in, the camera goes out to a wall farther off by at most a
-// ninth of its distance a tick; from far out, it comes in over a low wall
+// From close in, even from nearer than the entity's size (1 without a
+// mesh), the camera goes out to a wall farther off by at most a ninth of
+// its distance a tick; from far out, it comes in over a low wall
 // keeping at least 0.85 of it. At once, the entity would shrink or grow on
 // screen two or three times in one frame.
 TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAtMost)
@@ -1105,6 +1106,8 @@ TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAt
         float fStep;    // the most its distance changes in a tick, times
     } rows[] = {
         {"out to a wall farther off", -5.4f, false, 2.9f, 5.0f, 1.0f / 0.9f},
+        // The entity's thousandth a tick away is a quarter percent of 0.4.
+        {"out from nearer than the entity's size", -5.4f, false, 0.4f, 1.5f, 1.0025f / 0.9f},
         {"in over a low wall from afar", -4.8f, true, 9.0f, 5.0f, 1.0f / 0.85f},
     };
     for (const auto& row : rows) {
