@@ -356,6 +356,9 @@ public:
     gcGameCameraParams m_followStillParams;      // the parameters it has stood with: a change moves the camera again
     bool m_bFollowSwinging = false;              // swinging behind a standing entity, not yet there
     bool m_bFollowStillMoving = false;           // its velocity not zero as it stood: a change starts again
+    // The camera came in ahead of a wall (AheadOfWall) and is not yet back
+    // out to the entity's size: it goes out a share a tick, not at once.
+    bool m_bFollowCameAhead = false;
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -502,7 +505,7 @@ private:
     // from kRestFrom to kRestBy.
     float RestShare() const;
     // The fit's place no farther from the pivot than a let-out a tick allows.
-    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos) const;
+    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos);
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);

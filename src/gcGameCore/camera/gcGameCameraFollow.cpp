@@ -543,6 +543,7 @@ gcGameCamera::FollowFit gcGameCamera::AheadOfWall(const FollowStart& s, FollowFi
     fit.pos = s.pivot + out * (fMost / fDist);
     if (fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kWallBeyond)
         fit.fDist = fMost;
+    m_bFollowCameAhead = true;
     return fit;
 }
 
@@ -728,15 +729,20 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
 // However far the fit lets it stand (a wall found farther out, a squeeze
 // let go, room let out), the camera goes out from the pivot by at most a
 // ninth of its distance a tick: at once, the entity would shrink on screen
-// in one frame. So too from nearer than the entity's size (come in ahead
-// of a wall, or squeezed, then given room): out to that size at once, it
-// would shrink to half or less. Nearer along the same line is as clear as
-// the fit found.
-mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos) const
+// in one frame. Nearer than the entity's size (squeezed, then given room)
+// it goes out to that size at once, not to stand within the entity; but
+// come in ahead of a wall the entity then turned from, it goes on a share
+// a tick (out at once, the entity would shrink to half or less). Nearer
+// along the same line is as clear as the fit found.
+mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 {
     const mVec3 out = pos - s.pivot;
     const float fDist = out.Length();
-    const float fMost = std::max(s.fDist, R::kMeshClearance) / R::kPullInKeep;
+    const float fSize = MinFollowDist(*s.pEntity);
+    if (s.fDist >= fSize)
+        m_bFollowCameAhead = false;
+    const float fMost = m_bFollowCameAhead ? std::max(s.fDist, R::kMeshClearance) / R::kPullInKeep
+                                           : std::max(s.fDist / R::kPullInKeep, fSize);
     return fDist > fMost ? s.pivot + out * (fMost / fDist) : pos;
 }
 
