@@ -97,7 +97,11 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   map's eave overhung it, and out past the eave's end at frame 1289: the
 //   pivot rose beside the edge, every sweep back to the camera met it, and
 //   the camera stood on the flyer for three frames, its size on the screen
-//   stepping up to 20 times (the flying map's house has no eave).
+//   stepping up to 20 times (the flying map's house has no eave);
+// - seed 7173's stops the flyer in front of the terrace steps' face, its
+//   body's middle below the steps' top: from frame 1129 the camera, swung
+//   round up over the steps, rested where it saw only the top of the body,
+//   the steps' edge hiding the rest for 154 frames.
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
@@ -107,6 +111,7 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
     } rows[] = {
         {1189, 970, 1, {RULE_BEYOND_WALL, RULE_HIDDEN}},
         {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
+        {7173, 1150, 0, {RULE_HIDDEN, RULE_SIZE_STEP}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);

@@ -80,8 +80,12 @@ public:
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
         // A pivot above the entity's body (a flyer's) sees over a low board
         // that hides all of the body: the camera is also kept where it sees
-        // this share of the body's half height above its origin.
-        static constexpr float kBodySeenShare = 0.8f;
+        // this share of the body's half height above its origin. Near the
+        // middle, within the sweep's radius of it, so that what the camera
+        // sees reaches the middle: kept where it saw only the body's top
+        // (0.8), it rested above a step's edge, or level with a board's top,
+        // with the middle and the lower half hidden for seconds.
+        static constexpr float kBodySeenShare = 0.2f;
         // A pivot within the body (a walker's): the camera is kept where it
         // sees this share of the half height above the origin, so that the
         // edge of a step it stands above does not hide the legs and waist.
