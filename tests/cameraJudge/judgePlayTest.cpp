@@ -105,7 +105,14 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   grazing the top's underside: it was pulled in onto the flyer (the
 //   flyer's own point is the pivot that tick);
 // - seed 6050's stands before a wall, the camera at rest against it: swept
-//   again each tick, the camera slid along the wall two seconds on.
+//   again each tick, the camera slid along the wall two seconds on;
+// - seed 5227's flies along the west wall towards the camera, which had
+//   climbed to the steepest pitch in front of it: the room along its line
+//   halved in the last tick before the wall (it comes in ahead of the wall);
+// - seed 7173's stops the flyer in front of the terrace steps' face, its
+//   body's middle below the steps' top: from frame 1129 the camera, swung
+//   round up over the steps, rested where it saw only the top of the body,
+//   the steps' edge hiding the rest for 154 frames.
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
@@ -118,6 +125,8 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
         {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
+        {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {7173, 1150, 0, {RULE_HIDDEN, RULE_SIZE_STEP}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);

@@ -80,8 +80,12 @@ public:
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
         // A pivot above the entity's body (a flyer's) sees over a low board
         // that hides all of the body: the camera is also kept where it sees
-        // this share of the body's half height above its origin.
-        static constexpr float kBodySeenShare = 0.8f;
+        // this share of the body's half height above its origin. Near the
+        // middle, within the sweep's radius of it, so that what the camera
+        // sees reaches the middle: kept where it saw only the body's top
+        // (0.8), it rested above a step's edge, or level with a board's top,
+        // with the middle and the lower half hidden for seconds.
+        static constexpr float kBodySeenShare = 0.2f;
         // A pivot within the body (a walker's): the camera is kept where it
         // sees this share of the half height above the origin, so that the
         // edge of a step it stands above does not hide the legs and waist.
@@ -107,6 +111,15 @@ public:
         // it goes out a tick (1 / kPullInKeep: a ninth).
         static constexpr float kPullInKeep = 0.9f;
         static constexpr float kOverWallKeep = 0.85f;
+        // A flyer coming towards the camera's side, a wall behind the
+        // camera, the camera kAheadPitch or steeper over it: the room along
+        // the camera's line is also found from where the pivot will be
+        // kAheadTicks ticks on at its pace, and the camera comes in ahead of
+        // it, keeping kOverWallKeep of its distance a tick at least. A step
+        // longer than kMaxAheadStep is a jump, not a pace.
+        static constexpr int kAheadTicks = 4;
+        static constexpr float kAheadPitch = 40.0f;
+        static constexpr float kMaxAheadStep = 1.0f;
         // Held by walls nearer the pivot than the entity's size (no room
         // found), the entity is drawn see-through rather than fill the
         // picture: from kSeeThroughFrom of that size it fades, linearly, to
@@ -291,8 +304,9 @@ public:
     // Moves a camera following an entity from start towards *pPos, stopping
     // in front of what it meets (the followed entity is passed through);
     // bRepeat slides on for up to 8 passes. True when anything was hit.
-    // Every other mode: false, *pPos unchanged.
-    bool Collide(const mVec3& start, mVec3* pPos, bool bRepeat);
+    // Every other mode: false, *pPos unchanged. A radius over the camera's
+    // own (the near plane's corners) sweeps a larger ball.
+    bool Collide(const mVec3& start, mVec3* pPos, bool bRepeat, float fRadius = 0.0f);
     // Fires the triggers answering the camera along the move from prevPos to
     // the camera's position: entered, then inside, then exited.
     void QueryTriggers(const mVec3& prevPos, unsigned int nFlags);
@@ -347,6 +361,9 @@ public:
     gcGameCameraParams m_followStillParams;      // the parameters it has stood with: a change moves the camera again
     bool m_bFollowSwinging = false;              // swinging behind a standing entity, not yet there
     bool m_bFollowStillMoving = false;           // its velocity not zero as it stood: a change starts again
+    // The camera came in ahead of a wall (AheadOfWall) and is not yet back
+    // out to the entity's size: it goes out a share a tick, not at once.
+    bool m_bFollowCameAhead = false;
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -420,6 +437,7 @@ private:
         // The pivot's place above the entity before anything stops it: the
         // entity stands while this does (see UpdateStillTime).
         mVec3 stand{0.0f, 0.0f, 0.0f};
+        mVec3 step{0.0f, 0.0f, 0.0f};  // how far stand moved since the last tick (zero after a jump)
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;
@@ -484,6 +502,9 @@ private:
     // A pull-in to a wall or edge at once, from farther than a share out:
     // along the camera's own line instead, a share a tick, where it sees.
     FollowFit InAlongOwnLine(const FollowStart& s, const FollowFit& pulled);
+    // The fit no farther out than the room where the entity is heading
+    // leaves, coming in a share a tick before it gets there.
+    FollowFit AheadOfWall(const FollowStart& s, FollowFit fit);
     // The distance the filter eases towards: pulled in, at once (and the
     // settle time starts again); else, after the settle time, out to the
     // wall or OFF_MINDIST.
@@ -496,7 +517,7 @@ private:
     // from kRestFrom to kRestBy.
     float RestShare() const;
     // The fit's place no farther from the pivot than a let-out a tick allows.
-    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos) const;
+    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos);
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);

@@ -4,6 +4,8 @@
 // world directions relative to the view.
 #include "gcGameCore/camera/gcGameCamera.h"
 
+#include <algorithm>
+
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eVolumeQuery.h"
 #include "eEngine/eZone.h"
@@ -26,7 +28,7 @@ gcGameCamera::CurrentRegionFunc gcGameCamera::SetCurrentRegionFunc(CurrentRegion
     return old;
 }
 
-bool gcGameCamera::Collide(const mVec3& start, mVec3* pPos, bool bRepeat)
+bool gcGameCamera::Collide(const mVec3& start, mVec3* pPos, bool bRepeat, float fRadius)
 {
     if (m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
         return false;
@@ -35,7 +37,7 @@ bool gcGameCamera::Collide(const mVec3& start, mVec3* pPos, bool bRepeat)
     if (fDist <= eColliderEllipse::fColZeroTol)
         return false;
     // The near plane's corners stay out of the geometry.
-    const float fRadius = m_camera.m_frustum.GetNearCornerDistance();
+    fRadius = std::max(fRadius, m_camera.m_frustum.GetNearCornerDistance());
     eColliderEllipse collider;
     for (int t = 0; t < eColliderEllipse::CT_MAXTYPES; ++t)
         collider.ClearContacts(static_cast<eColliderEllipse::eContactType>(t));

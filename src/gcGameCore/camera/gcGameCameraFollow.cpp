@@ -80,6 +80,14 @@ bool PivotAboveBody(const gcEntity& entity, float fOffset)
     return pMesh && fOffset > pMesh->m_colliderSize.z;
 }
 
+// Half the width of the entity's collision box: how near a wall its body
+// comes.
+float BodyHalfWidth(const gcEntity& entity)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    return pMesh ? std::max(pMesh->m_colliderSize.x, pMesh->m_colliderSize.y) : 0.0f;
+}
+
 }  // namespace
 
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
@@ -280,6 +288,9 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.fPitch = Pitch(dir);
     const float fBehindCos = std::cos(m_params.m_fOffsets[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
     s.bBehind = s.bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(world.basis.forward) >= fBehindCos;
+    s.step = s.stand - m_followStillPivot;
+    if (s.step.LengthSq() > R::kMaxAheadStep * R::kMaxAheadStep)
+        s.step = mVec3(0.0f, 0.0f, 0.0f);
     UpdateStillTime(s, tick.dT);
     return true;
 }
@@ -490,6 +501,55 @@ gcGameCamera::FollowFit gcGameCamera::InAlongOwnLine(const FollowStart& s, const
     if (!SeenFromEntity(s, &at))
         return pulled;
     return {FollowRoom::kAlongOwnLine, at, fEased, pulled.fWallDist};
+}
+
+// An entity flying at a wall or into a corner with the camera between (in
+// front of it, climbed to the steepest pitch as it comes) reaches the wall
+// within a tick or two: the room along the camera's line then shrinks by
+// half in a tick, faster than a squeeze turns it away, and the camera
+// pulled in at once makes the entity grow on screen by a third or more in
+// a frame. So the room along the fit's line is also found from where the
+// pivot will be kAheadTicks ticks on at its pace, stopped where it meets
+// something: k ticks away, the camera stands no farther out than that
+// room over kOverWallKeep^k, so it comes in a share a tick before the entity
+// gets there. Nearer along the fit's line is as clear as the fit found.
+// Only an entity coming towards the camera's side brings that line nearer
+// a wall, and fastest where the line is steep (kAheadPitch or more: it
+// meets the wall at a glancing angle); and only a flyer's (a pivot above
+// the body) goes on straight: a walker climbs steps and follows the
+// ground, and a camera come in ahead of a wall it never reaches would be
+// held close for nothing.
+gcGameCamera::FollowFit gcGameCamera::AheadOfWall(const FollowStart& s, FollowFit fit)
+{
+    const mVec3 out = fit.pos - s.pivot;
+    const float fDist = out.Length();
+    const float fStep = s.step.Length();
+    if (!PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset) || fStep <= eColliderEllipse::fColZeroTol ||
+        fDist <= eColliderEllipse::fColZeroTol || s.step.Dot(out) <= 0.0f)
+        return fit;
+    const float fPitch = Pitch(out * (1.0f / fDist));
+    if (fPitch < R::kAheadPitch)
+        return fit;
+    // Swept as wide as the entity's body, which stops there: from where a
+    // narrower sweep stops, nearer the wall, the room would be too small.
+    const mVec3 reach = s.step * static_cast<float>(R::kAheadTicks);
+    FollowStart ahead = s;
+    ahead.pivot = s.pivot + reach;
+    Collide(s.pivot, &ahead.pivot, false, BodyHalfWidth(*s.pEntity));
+    ahead.body = s.body + (ahead.pivot - s.pivot);
+    mVec3 wall;
+    if (!WallTest(ahead, Heading(out), fPitch, &wall))
+        return fit;
+    const float fTicks = ahead.pivot.Dist(s.pivot) / fStep;
+    const float fMost =
+        std::max(wall.Dist(ahead.pivot) / std::pow(R::kOverWallKeep, fTicks), s.fDist * R::kOverWallKeep);
+    if (fMost >= fDist)
+        return fit;
+    fit.pos = s.pivot + out * (fMost / fDist);
+    if (fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kWallBeyond)
+        fit.fDist = fMost;
+    m_bFollowCameAhead = true;
+    return fit;
 }
 
 // A heading eased towards a wall nearer than the entity's size needs is
@@ -735,12 +795,20 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
 // However far the fit lets it stand (a wall found farther out, a squeeze
 // let go, room let out), the camera goes out from the pivot by at most a
 // ninth of its distance a tick: at once, the entity would shrink on screen
-// in one frame. Nearer along the same line is as clear as the fit found.
-mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos) const
+// in one frame. Nearer than the entity's size (squeezed, then given room)
+// it goes out to that size at once, not to stand within the entity; but
+// come in ahead of a wall the entity then turned from, it goes on a share
+// a tick (out at once, the entity would shrink to half or less). Nearer
+// along the same line is as clear as the fit found.
+mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 {
     const mVec3 out = pos - s.pivot;
     const float fDist = out.Length();
-    const float fMost = std::max(s.fDist / R::kPullInKeep, MinFollowDist(*s.pEntity));
+    const float fSize = MinFollowDist(*s.pEntity);
+    if (s.fDist >= fSize)
+        m_bFollowCameAhead = false;
+    const float fMost = m_bFollowCameAhead ? std::max(s.fDist, R::kMeshClearance) / R::kPullInKeep
+                                           : std::max(s.fDist / R::kPullInKeep, fSize);
     return fDist > fMost ? s.pivot + out * (fMost / fDist) : pos;
 }
 
@@ -775,7 +843,7 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
         FinishFollow(tick, s, pos, true, m_PosCtrl.fDesiredMinDist, pPos);
         return true;
     }
-    const FollowFit fit = FitToWorld(s, fHeading, fPitch, fKept);
+    const FollowFit fit = AheadOfWall(s, FitToWorld(s, fHeading, fPitch, fKept));
     const float fDistTarget = SettleDistance(tick.dT, fit);
     const bool bSweep = fit.room == FollowRoom::kOpen || fit.room == FollowRoom::kWallBeyond;
     FinishFollow(tick, s, LetOutNoFaster(s, fit.pos), bSweep, fDistTarget, pPos);

@@ -1119,8 +1119,10 @@ TEST_F(gcGameCameraControlTest, ACameraHeldBeyondItsDistanceStopsInFrontOfAWallT
     EXPECT_GT(m_cam.GetPos().y, -5.8f) << "in front of the wall";
 }
 
-// From close in, the camera goes out to a wall farther off by at most a
-// ninth of its distance a tick; from far out, it comes in over a low wall
+// From close in, even from nearer than the entity's size (1 without a
+// mesh) where it came in ahead of a wall, the camera goes out to a wall
+// farther off by at most a ninth of its distance a tick; from far out, it
+// comes in over a low wall
 // keeping at least 0.85 of it. At once, the entity would shrink or grow on
 // screen two or three times in one frame.
 TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAtMost)
@@ -1133,8 +1135,11 @@ TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAt
         float fFrom;    // the camera's distance behind the entity at the start
         float fAfter;   // its distance after 40 ticks: at least / at most
         float fStep;    // the most its distance changes in a tick, times
+        bool bCameAhead = false;  // come in ahead of a wall
     } rows[] = {
         {"out to a wall farther off", -5.4f, false, 2.9f, 5.0f, 1.0f / 0.9f},
+        // The entity's thousandth a tick away is a quarter percent of 0.4.
+        {"out from nearer than the entity's size", -5.4f, false, 0.4f, 1.5f, 1.0025f / 0.9f, true},
         {"in over a low wall from afar", -4.8f, true, 9.0f, 5.0f, 1.0f / 0.85f},
     };
     for (const auto& row : rows) {
@@ -1150,6 +1155,7 @@ TEST_F(gcGameCameraControlTest, TheCameraGoesOutAndComesInOverAWallAShareATickAt
         m_cam.FollowEntity(kEntity, true);
         m_cam.MoveToWorld(mVec3(0, -row.fFrom, 1));
         m_cam.m_nFlags |= C::kBehindEntity;
+        m_cam.m_bFollowCameAhead = row.bCameAhead;
         m_cam.m_PosCtrl.fDesiredMinDist = 6.5f;
         for (float& f : m_cam.m_PosCtrl.minDistFilter)
             f = 6.5f;
