@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "eEngine/eMesh.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcEntityWorld.h"
 
@@ -14,13 +13,6 @@ namespace {
 // Corners nearer the eye plane than this (or behind it) are taken at it:
 // their box grows towards the screen's edges instead of flipping.
 constexpr float kNearestDepth = 0.05f;
-
-// The body's half sizes: the mesh's collider box, or none.
-mVec3 HalfSize(const gcEntity& entity)
-{
-    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
-    return pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
-}
 
 // The entity's frame in the world; false when its region is not resident.
 bool WorldFrame(gcEntity& entity, mOCS* pOut)
@@ -95,7 +87,7 @@ float gcCameraOccluders::FollowedShare(const mOCS& eye, const ScreenBox& screen,
 {
     mOCS body;
     ScreenBox box;
-    if (!WorldFrame(followed, &body) || !Project(eye, body, HalfSize(followed), &box))
+    if (!WorldFrame(followed, &body) || !Project(eye, body, followed.GetColliderSize(), &box))
         return 0.0f;
     return CoveredShare(box, screen);
 }
@@ -153,7 +145,7 @@ void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue d
         Clear();
         return;
     }
-    const mVec3 targetHalf = HalfSize(followed);
+    const mVec3 targetHalf = followed.GetColliderSize();
     const float fDt = static_cast<float>(dT.m_nTicks) / static_cast<float>(cTimeValue::TICKS_PER_SECOND);
     for (int i = 0; i < m_nEntries; ++i)
         m_entries[i].bSeen = false;
@@ -165,7 +157,7 @@ void gcCameraOccluders::Update(const mOCS& eye, gcEntity& followed, cTimeValue d
         if (!pEntry)
             continue;
         const float fFrom = pEntry->track.fAlpha;
-        Step(Look(eye, body, HalfSize(*p), target, targetHalf), fDt, &pEntry->track);
+        Step(Look(eye, body, p->GetColliderSize(), target, targetHalf), fDt, &pEntry->track);
         pEntry->bSeen = true;
         if (pEntry->track.fAlpha < 1.0f || fFrom < 1.0f)
             Apply(*p, pEntry->track.fAlpha);

@@ -84,8 +84,8 @@ bool PivotAboveBody(const gcEntity& entity, float fOffset)
 // comes.
 float BodyHalfWidth(const gcEntity& entity)
 {
-    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
-    return pMesh ? std::max(pMesh->m_colliderSize.x, pMesh->m_colliderSize.y) : 0.0f;
+    const mVec3 size = entity.GetColliderSize();
+    return std::max(size.x, size.y);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ namespace {
 using C = gcGameCamera;
 using P = gcGameCameraParams;
 
-constexpr int kEntitySlot = 7, kPointSlot = 8, kPathSlot = 9, kPath2Slot = 10;
+constexpr int kEntitySlot = 7, kPointSlot = 8, kPathSlot = 9, kPath2Slot = 10, kMeshSlot = 11;
 const gcEntityHandle kEntity = gcEntityHandle::Make(kEntitySlot, 0x21);
 const gcRegionPointHandle kPoint = gcRegionPointHandle::Make(kPointSlot, 0x22);
 const gcRegionPathHandle kPath = gcRegionPathHandle::Make(kPathSlot, 0x23);
@@ -73,6 +73,8 @@ protected:
         gcRegionPointMgr::s_pInstances[kPointSlot] = nullptr;
         gcRegionPathMgr::s_pInstances[kPathSlot] = nullptr;
         gcRegionPathMgr::s_pInstances[kPath2Slot] = nullptr;
+        eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
+        m_entity.m_model.m_hMesh = eMeshHandle();
         C::SetCurrentRegionFunc(m_oldRegion);
         C::SetTargetingFunc(m_oldTargeting);
         gcEntityWorld::Set(m_oldFuncs);
@@ -89,12 +91,21 @@ protected:
             m_cam.Send(gcMsgTick(cTimeValue(20)));
     }
     mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+    // Gives the entity a mesh of its own, for its collider's size; taken
+    // off again at the end of the test.
+    eMesh& GiveMesh()
+    {
+        eMeshMgr::Add(kMeshSlot, &m_mesh, 0x25);
+        m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+        return m_mesh;
+    }
 
     static inline int s_regionId = 1;
     static inline bool s_bTargeting = false;
     C m_cam;
     gcMap m_map;
     gcTestEntity m_entity;
+    eMesh m_mesh;
     gcRegionPoint m_point;
     gcTestBuilder b{m_pool};
     gcEntityWorld::Funcs m_oldFuncs{};
@@ -426,10 +437,7 @@ TEST_F(gcGameCameraControlTest, APivotAboveTheBodyKeepsTheCameraWhereItSeesTheBo
     std::vector<ColTri> wall;
     AddQuad(&wall, {-20, -2, -20}, {-20, -2, 0.45f}, {20, -2, 0.45f}, {20, -2, -20});  // faces +y
     ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
-    constexpr int kMeshSlot = 11;
-    eMesh mesh;
-    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
-    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    eMesh& mesh = GiveMesh();
     for (const float fHalfHeight : {0.5f, 1.0f}) {
         SCOPED_TRACE(fHalfHeight);
         m_cam.Reset(true);
@@ -443,8 +451,6 @@ TEST_F(gcGameCameraControlTest, APivotAboveTheBodyKeepsTheCameraWhereItSeesTheBo
         Tick(30);
         EXPECT_GE(m_cam.GetPos().y, -2.0f + r - 1e-3f) << "in front of the wall";
     }
-    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
-    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // A ceiling half a unit over the entity, below the pivot 0.8 up that the
@@ -1234,18 +1240,12 @@ TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereItsBoxTakesMuchOfTheSc
 TEST_F(gcGameCameraControlTest, TheFollowedBoxsShareIsMeasuredFromItsNearestFace)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
-    constexpr int kMeshSlot = 11;
-    eMesh mesh;
-    mesh.m_colliderSize.Set(0.5f, 0.5f, 0.5f);
-    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
-    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    GiveMesh().m_colliderSize.Set(0.5f, 0.5f, 0.5f);
     const mOCS eye = MakeFrame(0, -4, 0, 0);  // looking along +y
     const gcCameraOccluders::ScreenBox screen{-0.5f, -0.375f, 0.5f, 0.375f};
     EXPECT_NEAR(gcCameraOccluders::FollowedShare(eye, screen, m_entity), 1.0f / (3.5f * 3.5f * 0.75f), 1e-4f);
     s_regionId = 4;
     EXPECT_EQ(gcCameraOccluders::FollowedShare(eye, screen, m_entity), 0.0f);
-    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
-    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // Through the camera's own view (its screen read off the near plane): an
@@ -1254,10 +1254,7 @@ TEST_F(gcGameCameraControlTest, TheFollowedBoxsShareIsMeasuredFromItsNearestFace
 TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsView)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
-    constexpr int kMeshSlot = 11;
-    eMesh mesh;
-    eMeshMgr::Add(kMeshSlot, &mesh, 0x25);
-    m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
+    eMesh& mesh = GiveMesh();
     const struct {
         float fHalf;
         uint32_t nAlpha;
@@ -1272,8 +1269,6 @@ TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsVi
         Tick(12);
         EXPECT_EQ(tint.Color() >> 24, row.nAlpha);
     }
-    eMeshMgr::s_pInstances[kMeshSlot] = nullptr;
-    m_entity.m_model.m_hMesh = eMeshHandle();
 }
 
 // Beneath an eave (its bottom 0.5 m over the pivot, from 2 m behind the
