@@ -293,4 +293,8 @@ private:
     bool StreamRegion();
     void ChangeRegion();
     void DropUnneededRegions();
+    class StartRegions;
+    // As the public form; with the regions every object stood in when a
+    // send to all resident regions began, when given.
+    void SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive, const StartRegions* pStart);
 };

@@ -4,6 +4,7 @@
 // and waited for here.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 
@@ -329,16 +330,70 @@ void gcMap::SendToTimers(const gcMsg& msg, bool bOnlyActive)
     }
 }
 
+// Where the map's entities, its top-level effects and the player stood when
+// a message to every resident region was sent out. A tick may carry an
+// object over into another resident region; it takes the message in the
+// region it stood in at the start, so once, never twice and never not at
+// all. An object that came after the start goes by its own region.
+class gcMap::StartRegions {
+public:
+    StartRegions(const gcEntityGroup& entities, const gcEffectGroup& effects)
+        : m_entities(entities), m_effects(effects), m_pPlayer(gcPlayer::Get()->m_pEntity),
+          m_nPlayer(m_pPlayer ? m_pPlayer->m_nRegionId : -1)
+    {
+    }
+    int Of(int32_t slot, const gcEntity& entity) const
+    {
+        return &entity == m_pPlayer ? m_nPlayer : m_entities.Of(slot, entity);
+    }
+    int Of(int32_t slot, const gcEffect& effect) const { return m_effects.Of(slot, effect); }
+    int OfPlayer(const gcEntity& player) const { return &player == m_pPlayer ? m_nPlayer : player.m_nRegionId; }
+
+private:
+    template <class Mgr, class T>
+    struct Table {
+        template <class Group>
+        explicit Table(const Group& group)
+        {
+            for (int32_t slot = group.FirstTableSlot(); slot < group.EndTableSlot(); ++slot) {
+                if (const T* p = Mgr::GetPtr(Mgr::GetHandle(slot))) {
+                    handles[slot] = p->m_handle;
+                    regions[slot] = p->m_nRegionId;
+                }
+            }
+        }
+        int Of(int32_t slot, const T& object) const
+        {
+            return handles[slot] == object.m_handle ? regions[slot] : object.m_nRegionId;
+        }
+        std::array<typename Mgr::Handle, Mgr::kSlots> handles{};
+        std::array<int16_t, Mgr::kSlots> regions{};
+    };
+    Table<gcEntityMgr, gcEntity> m_entities;
+    Table<gcEffectMgr, gcEffect> m_effects;
+    const gcEntity* m_pPlayer;
+    int m_nPlayer;
+};
+
 void gcMap::SendToLoadedRegions(const gcMsg& msg, bool bOnlyActive)
 {
+    const StartRegions start(m_entities, m_effects);
     for (gcRegion* p : gcRegion::s_pRegions) {
         if (p)
-            SendToRegion(p->m_nRegionId, msg, bOnlyActive);
+            SendToRegion(p->m_nRegionId, msg, bOnlyActive, &start);
     }
 }
 
 void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
 {
+    SendToRegion(nRegionId, msg, bOnlyActive, nullptr);
+}
+
+void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive, const StartRegions* pStart)
+{
+    const auto regionOf = [pStart](int32_t slot, const auto& object) {
+        return pStart ? pStart->Of(slot, object) : object.m_nRegionId;
+    };
     if (m_pRegionTriggers) {
         for (int32_t slot = m_pRegionTriggers->FirstTableSlot(); slot < m_pRegionTriggers->EndTableSlot(); ++slot) {
             gcRegionTrigger* p = gcRegionTriggerMgr::GetPtr(gcRegionTriggerMgr::GetHandle(slot));
@@ -348,7 +403,7 @@ void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
     }
     for (int32_t slot = m_effects.FirstTableSlot(); slot < m_effects.EndTableSlot(); ++slot) {
         gcEffect* p = gcEffectMgr::GetPtr(gcEffectMgr::GetHandle(slot));
-        if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !p->m_pParentEffect &&
+        if (p && regionOf(slot, *p) == nRegionId && !p->m_pParentEntity && !p->m_pParentEffect &&
             !Filtered(bOnlyActive, p->IsRunning()))
             p->Send(msg);
     }
@@ -363,11 +418,11 @@ void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive)
         sendToInstances(*pState->m_pEffectTemplates);
     for (int32_t slot = m_entities.FirstTableSlot(); slot < m_entities.EndTableSlot(); ++slot) {
         gcEntity* p = gcEntityMgr::GetPtr(gcEntityMgr::GetHandle(slot));
-        if (p && p->m_nRegionId == nRegionId && !p->m_pParentEntity && !Filtered(bOnlyActive, p->IsActive()))
+        if (p && regionOf(slot, *p) == nRegionId && !p->m_pParentEntity && !Filtered(bOnlyActive, p->IsActive()))
             p->Send(msg);
     }
     gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
-    if (pPlayer && pPlayer->m_nRegionId == nRegionId && !Filtered(bOnlyActive, pPlayer->IsActive()))
+    if (pPlayer && (pStart ? pStart->OfPlayer(*pPlayer) : pPlayer->m_nRegionId) == nRegionId && !Filtered(bOnlyActive, pPlayer->IsActive()))
         pPlayer->Send(msg);
 }
 

@@ -31,6 +31,7 @@
 #include "gcGameCore/flow/gcRegion.h"
 #include "gcGameCore/flow/gcRegionLoader.h"
 #include "gcGameCore/entities/gcEntity.h"
+#include "../entities/entityTestTypes.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/script/gcMsg.h"
 #include "mMath/mRand.h"
@@ -291,6 +292,53 @@ TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
     EXPECT_TRUE(frozen(west)) << "frozen entities are not active";
     m_pMap->SendToRegion(0, gcMsgUnfreeze(), false);
     EXPECT_TRUE(awake(west));
+}
+
+// An entity whose tick carries it into another resident region, and one
+// carried back by another's tick before its turn, take the frame's tick
+// once each: in the region they stood in when the ticks went out.
+TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo)
+{
+    struct Crossing : gcTestEntity {
+        int Send(const gcMsg& msg) override
+        {
+            if (msg.nMsgId == MSG_TICK) {
+                ++nTicks;
+                m_nRegionId = static_cast<int16_t>(nTo);
+                if (pCarried)
+                    pCarried->m_nRegionId = static_cast<int16_t>(nCarriedTo);
+            }
+            return gcTestEntity::Send(msg);
+        }
+        int nTicks = 0;
+        int nTo = -1;
+        Crossing* pCarried = nullptr;
+        int nCarriedTo = -1;
+    };
+    const int nFirst = gcRegion::s_pRegions[gcRegion::FindSlot(0) < gcRegion::FindSlot(1) ? gcRegion::FindSlot(0)
+                                                                                          : gcRegion::FindSlot(1)]
+                           ->m_nRegionId;
+    const int nLater = 1 - nFirst;
+    Crossing walker, carried;
+    walker.m_nEntityFlags = carried.m_nEntityFlags = 0;
+    walker.m_nRegionId = static_cast<int16_t>(nFirst);
+    walker.nTo = nLater;
+    walker.pCarried = &carried;
+    walker.nCarriedTo = nFirst;
+    carried.m_nRegionId = static_cast<int16_t>(nLater);
+    carried.nTo = nFirst;
+    const int32_t nEnd = m_pMap->m_entities.m_nEnd;
+    gcEntityMgr::Add(nEnd, &carried, 0x52);  // before the walker: passed over before it is carried
+    gcEntityMgr::Add(nEnd + 1, &walker, 0x51);
+    m_pMap->m_entities.m_nEnd = nEnd + 2;
+    m_pMap->SendToLoadedRegions(kTick, true);
+    m_pMap->SendToLoadedRegions(kTick, true);
+    gcEntityMgr::Add(nEnd, nullptr, 0);
+    gcEntityMgr::Add(nEnd + 1, nullptr, 0);
+    m_pMap->m_entities.m_nEnd = nEnd;
+    EXPECT_EQ(walker.nTicks, 2) << "once a frame, not again in the region it walked into";
+    EXPECT_EQ(carried.nTicks, 2) << "once a frame, though carried into a region already ticked";
+    EXPECT_EQ(walker.m_nRegionId, nLater);
 }
 
 // A camera on the far face of the current zone's box is outside it; on
