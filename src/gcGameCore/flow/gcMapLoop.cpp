@@ -422,7 +422,8 @@ void gcMap::SendToRegion(int nRegionId, const gcMsg& msg, bool bOnlyActive, cons
             p->Send(msg);
     }
     gcEntity* pPlayer = gcPlayer::Get()->m_pEntity;
-    if (pPlayer && (pStart ? pStart->OfPlayer(*pPlayer) : pPlayer->m_nRegionId) == nRegionId && !Filtered(bOnlyActive, pPlayer->IsActive()))
+    const int nPlayerRegion = !pPlayer ? -1 : pStart ? pStart->OfPlayer(*pPlayer) : pPlayer->m_nRegionId;
+    if (pPlayer && nPlayerRegion == nRegionId && !Filtered(bOnlyActive, pPlayer->IsActive()))
         pPlayer->Send(msg);
 }
 

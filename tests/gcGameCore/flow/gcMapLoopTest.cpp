@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "datagen/datagen.h"
 #include "eEngine/eAudio.h"
@@ -24,6 +25,7 @@
 #include "../test/pad_test.h"
 #include "gcGameCore/camera/gcGameCamera.h"
 #include "gcGameCore/entities/gcEffect.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/flow/gcMapCinematics.h"
@@ -294,9 +296,10 @@ TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
     EXPECT_TRUE(awake(west));
 }
 
-// An entity whose tick carries it into another resident region, and one
-// carried back by another's tick before its turn, take the frame's tick
-// once each: in the region they stood in when the ticks went out.
+// An entity whose tick carries it into another resident region, the
+// player's likewise, and an entity carried back by another's tick before
+// its turn, take the frame's tick once each: in the region they stood in
+// when the ticks went out.
 TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo)
 {
     struct Crossing : gcTestEntity {
@@ -319,8 +322,12 @@ TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo
                                                                                           : gcRegion::FindSlot(1)]
                            ->m_nRegionId;
     const int nLater = 1 - nFirst;
-    Crossing walker, carried;
-    walker.m_nEntityFlags = carried.m_nEntityFlags = 0;
+    Crossing walker, carried, player;
+    walker.m_nEntityFlags = carried.m_nEntityFlags = player.m_nEntityFlags = 0;
+    player.m_nRegionId = static_cast<int16_t>(nFirst);
+    player.nTo = nLater;
+    gcEntity*& pPlayer = gcPlayer::Get()->m_pEntity;
+    gcEntity* const pWasPlayer = std::exchange(pPlayer, &player);
     walker.m_nRegionId = static_cast<int16_t>(nFirst);
     walker.nTo = nLater;
     walker.pCarried = &carried;
@@ -336,6 +343,8 @@ TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo
     gcEntityMgr::Add(nEnd, nullptr, 0);
     gcEntityMgr::Add(nEnd + 1, nullptr, 0);
     m_pMap->m_entities.m_nEnd = nEnd;
+    pPlayer = pWasPlayer;
+    EXPECT_EQ(player.nTicks, 2) << "the player's likewise";
     EXPECT_EQ(walker.nTicks, 2) << "once a frame, not again in the region it walked into";
     EXPECT_EQ(carried.nTicks, 2) << "once a frame, though carried into a region already ticked";
     EXPECT_EQ(walker.m_nRegionId, nLater);
