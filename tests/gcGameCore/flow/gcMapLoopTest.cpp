@@ -297,7 +297,7 @@ TEST_F(gcMapLoopTest, RegionMessagesReachOnlyThatRegion)
 }
 
 // An entity whose tick carries it into another resident region, the
-// player's likewise, and an entity carried back by another's tick before
+// player and an effect likewise, and an entity carried back by another's tick before
 // its turn, take the frame's tick once each: in the region they stood in
 // when the ticks went out.
 TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo)
@@ -318,10 +318,27 @@ TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo
         Crossing* pCarried = nullptr;
         int nCarriedTo = -1;
     };
-    const int nFirst = gcRegion::s_pRegions[gcRegion::FindSlot(0) < gcRegion::FindSlot(1) ? gcRegion::FindSlot(0)
-                                                                                          : gcRegion::FindSlot(1)]
-                           ->m_nRegionId;
+    struct Drifting : gcEffect {
+        int Send(const gcMsg& msg) override
+        {
+            if (msg.nMsgId == MSG_TICK) {
+                ++nTicks;
+                m_nRegionId = static_cast<int16_t>(nTo);
+            }
+            return 1;
+        }
+        int nTicks = 0;
+        int nTo = -1;
+    };
+    const int nFirst = gcRegion::FindSlot(0) < gcRegion::FindSlot(1) ? 0 : 1;  // the region passed first
     const int nLater = 1 - nFirst;
+    Drifting effect;
+    effect.m_nFlags = 0;
+    effect.m_nRegionId = static_cast<int16_t>(nFirst);
+    effect.nTo = nLater;
+    const int32_t nEffectEnd = m_pMap->m_effects.m_nEnd;
+    gcEffectMgr::Add(nEffectEnd, &effect, 0x53);
+    m_pMap->m_effects.m_nEnd = nEffectEnd + 1;
     Crossing walker, carried, player;
     walker.m_nEntityFlags = carried.m_nEntityFlags = player.m_nEntityFlags = 0;
     player.m_nRegionId = static_cast<int16_t>(nFirst);
@@ -343,8 +360,11 @@ TEST_F(gcMapLoopTest, EachEntityTakesTheTickOnceWhateverRegionItsTickCarriesItTo
     gcEntityMgr::Add(nEnd, nullptr, 0);
     gcEntityMgr::Add(nEnd + 1, nullptr, 0);
     m_pMap->m_entities.m_nEnd = nEnd;
+    gcEffectMgr::Add(nEffectEnd, nullptr, 0);
+    m_pMap->m_effects.m_nEnd = nEffectEnd;
     pPlayer = pWasPlayer;
     EXPECT_EQ(player.nTicks, 2) << "the player's likewise";
+    EXPECT_EQ(effect.nTicks, 2) << "a drifting effect's likewise";
     EXPECT_EQ(walker.nTicks, 2) << "once a frame, not again in the region it walked into";
     EXPECT_EQ(carried.nTicks, 2) << "once a frame, though carried into a region already ticked";
     EXPECT_EQ(walker.m_nRegionId, nLater);
