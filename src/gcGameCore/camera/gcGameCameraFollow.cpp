@@ -681,7 +681,12 @@ bool gcGameCamera::FitsOut(const FollowStart& s, float fHeading, float fPitch, f
 //   or lift it over the edge's top, where a heading a few degrees round
 //   misses it: the camera swings round the edge instead, kEdgeTurnStep at
 //   a time and at most kMaxSqueezeTurn a tick, on the first side that
-//   leaves it out.
+//   leaves it out. Where the edge stands nearer the pivot than kDeepSqueeze
+//   of the entity's size, it swings up to kMaxDeepSqueezeTurn, as a deep
+//   squeeze does: a flyer passing a post's corner half a metre off turns
+//   the line from the pivot round the corner by some 30 degrees a tick,
+//   more than a squeeze and a few degrees together swing, and the camera
+//   met the post and was lifted over the gate's top behind it.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
@@ -693,7 +698,9 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     if (!JumpsIn(s, aimed))
         return aimed;
     const float fSide = m_fSqueezeSide;
-    for (float fTurn = R::kEdgeTurnStep; fTurn <= R::kMaxSqueezeTurn; fTurn += R::kEdgeTurnStep)
+    const bool bDeep = aimed.fWallDist < R::kDeepSqueeze * FollowFloor(*s.pEntity, m_params);
+    const float fMostTurn = bDeep ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
+    for (float fTurn = R::kEdgeTurnStep; fTurn <= fMostTurn; fTurn += R::kEdgeTurnStep)
         for (const float fWay : {fSide, -fSide})
             if (FitsOut(s, Wrap180(fHeading + fWay * fTurn), fPitch, fKept, &other))
                 return other;
