@@ -104,7 +104,10 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   frame 600, the line turning round it faster than the squeeze swung, the
 //   camera was lifted over the gate's top behind the post, and seed 7049's
 //   passes the post's corner, the camera pulled in onto it at frame 634
-//   (round a corner that near, it swings as fast as a deep squeeze);
+//   (round a corner that near, it swings as fast as a deep squeeze); and
+//   seed 15859's flies at the post's face, the camera behind its corner:
+//   at frame 1414 it was lifted over the gate's top in front of its edge,
+//   and pulled in onto the flyer the next (it swings round the corner);
 // - seed 7060's comes out from beneath the gate's top, the camera behind it
 //   grazing the top's underside: it was pulled in onto the flyer (the
 //   flyer's own point is the pivot that tick);
@@ -128,6 +131,7 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
         {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
         {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {7049, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {15859, 1420, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
         {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
         {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
