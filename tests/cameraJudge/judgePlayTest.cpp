@@ -100,7 +100,14 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   stepping up to 20 times (the flying map's house has no eave);
 // - seed 5400's flies along the gate's post, the line to the camera
 //   grazing the post's corner: the camera was pulled in at once (it swings
-//   round the corner instead);
+//   round the corner instead); and past the corner half a metre off at
+//   frame 600, the line turning round it faster than the squeeze swung, the
+//   camera was lifted over the gate's top behind the post, and seed 7049's
+//   passes the post's corner, the camera pulled in onto it at frame 634
+//   (round a corner that near, it swings as fast as a deep squeeze); and
+//   seed 15859's flies at the post's face, the camera behind its corner:
+//   at frame 1414 it was lifted over the gate's top in front of its edge,
+//   and pulled in onto the flyer the next (it swings round the corner);
 // - seed 7060's comes out from beneath the gate's top, the camera behind it
 //   grazing the top's underside: it was pulled in onto the flyer (the
 //   flyer's own point is the pivot that tick);
@@ -123,6 +130,8 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
         {1189, 970, 1, {RULE_BEYOND_WALL, RULE_HIDDEN}},
         {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
         {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {7049, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {15859, 1420, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
         {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
         {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},

@@ -643,10 +643,13 @@ gcGameCamera::FollowFit gcGameCamera::FitAlong(const FollowStart& s, float fHead
 }
 
 // A fit that brings the camera in by more than a share at once, or lifts
-// it over an edge it cannot see past.
+// it over an edge it cannot see past: coming down towards it or standing
+// in front of it, the body hidden (from in front of a post's corner over
+// the gate's top, the pivot dropped to the body the next tick and the
+// camera was pulled in onto it).
 bool gcGameCamera::JumpsIn(const FollowStart& s, const FollowFit& fit) const
 {
-    if (fit.room == FollowRoom::kDownToEdge)
+    if (fit.room == FollowRoom::kDownToEdge || fit.room == FollowRoom::kAtEdge)
         return true;
     return fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kOverWall &&
            fit.room != FollowRoom::kAlongOwnLine && fit.pos.Dist(s.pivot) < R::kOverWallKeep * s.fDist;
@@ -681,7 +684,14 @@ bool gcGameCamera::FitsOut(const FollowStart& s, float fHeading, float fPitch, f
 //   or lift it over the edge's top, where a heading a few degrees round
 //   misses it: the camera swings round the edge instead, kEdgeTurnStep at
 //   a time and at most kMaxSqueezeTurn a tick, on the first side that
-//   leaves it out.
+//   leaves it out. Where the edge stands nearer the pivot along the aim
+//   than kDeepSqueeze of the entity's size (the aim's own wall test: the
+//   fit's wall is where the squeeze turned to), it swings up to
+//   kMaxDeepSqueezeTurn, as a deep squeeze does: a flyer passing a post's
+//   corner half a metre off turns the line from the pivot round the corner
+//   by some 30 degrees a tick, more than a squeeze and a few degrees
+//   together swing, and the camera met the post and was lifted over the
+//   gate's top behind it.
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
@@ -693,7 +703,11 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
     if (!JumpsIn(s, aimed))
         return aimed;
     const float fSide = m_fSqueezeSide;
-    for (float fTurn = R::kEdgeTurnStep; fTurn <= R::kMaxSqueezeTurn; fTurn += R::kEdgeTurnStep)
+    mVec3 wall;
+    WallTest(s, fHeading, fPitch, &wall);
+    const bool bDeep = wall.Dist(s.pivot) < R::kDeepSqueeze * FollowFloor(*s.pEntity, m_params);
+    const float fMostTurn = bDeep ? R::kMaxDeepSqueezeTurn : R::kMaxSqueezeTurn;
+    for (float fTurn = R::kEdgeTurnStep; fTurn <= fMostTurn; fTurn += R::kEdgeTurnStep)
         for (const float fWay : {fSide, -fSide})
             if (FitsOut(s, Wrap180(fHeading + fWay * fTurn), fPitch, fKept, &other))
                 return other;
