@@ -119,7 +119,11 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 // - seed 7173's stops the flyer in front of the terrace steps' face, its
 //   body's middle below the steps' top: from frame 1129 the camera, swung
 //   round up over the steps, rested where it saw only the top of the body,
-//   the steps' edge hiding the rest for 154 frames.
+//   the steps' edge hiding the rest for 154 frames;
+// - seed 12745's walks past the pillar on the verge, and seed 16007's
+//   flies up beside the gate's post, the line to the camera grazing the
+//   corner: the wall test passed it by a hair, the final sweep met it and
+//   pulled the camera in at once (2.4 and 2.7 times the size in a frame).
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
@@ -136,6 +140,8 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
         {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
         {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
         {7173, 1150, 0, {RULE_HIDDEN, RULE_SIZE_STEP}},
+        {12745, 300, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {16007, 900, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);

@@ -483,6 +483,8 @@ private:
     // The fit along one heading and pitch.
     FollowFit FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept);
     bool JumpsIn(const FollowStart& s, const FollowFit& fit) const;
+    // A clear fit the final sweep would still pull in by more than a share.
+    bool SweptIn(const FollowStart& s, const FollowFit& fit);
     bool FitsOut(const FollowStart& s, float fHeading, float fPitch, float fKept, FollowFit* pFit);
     // The aimed heading's wall test too near: the camera's own heading
     // instead where its wall is farther. The wall test there; true on a hit.

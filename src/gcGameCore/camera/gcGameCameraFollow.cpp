@@ -655,6 +655,21 @@ bool gcGameCamera::JumpsIn(const FollowStart& s, const FollowFit& fit) const
            fit.room != FollowRoom::kAlongOwnLine && fit.pos.Dist(s.pivot) < R::kOverWallKeep * s.fDist;
 }
 
+// A fit left clear (open, or a wall beyond) that the final sweep, along
+// its own length and sliding, would still pull in by more than a share: its
+// line grazes an upright edge (a post's corner) that the wall test, a
+// different length, passed by a hair. Stood there, the camera would be
+// swept in front of the edge at once, the entity growing on screen two or
+// three times in a frame.
+bool gcGameCamera::SweptIn(const FollowStart& s, const FollowFit& fit)
+{
+    if (fit.room != FollowRoom::kOpen && fit.room != FollowRoom::kWallBeyond)
+        return false;
+    mVec3 swept = fit.pos;
+    const float fWhole = std::min(s.fDist, fit.pos.Dist(s.pivot));
+    return SweepFromEntity(s, &swept, true) && swept.Dist(s.pivot) < R::kOverWallKeep * fWhole;
+}
+
 // The fit along another heading, taken (true) where it leaves the camera
 // out: nothing in the way, or a wall beyond that does not pull it in at
 // once. Not taken, the squeeze's side and lowered pitch it set are put
@@ -664,7 +679,8 @@ bool gcGameCamera::FitsOut(const FollowStart& s, float fHeading, float fPitch, f
     const bool bLowered = m_bFollowPitchLowered;
     const float fSide = m_fSqueezeSide;
     *pFit = FitAlong(s, fHeading, fPitch, fKept);
-    if (pFit->room == FollowRoom::kOpen || (pFit->room == FollowRoom::kWallBeyond && !JumpsIn(s, *pFit)))
+    if ((pFit->room == FollowRoom::kOpen || (pFit->room == FollowRoom::kWallBeyond && !JumpsIn(s, *pFit))) &&
+        !SweptIn(s, *pFit))
         return true;
     m_bFollowPitchLowered = bLowered;
     m_fSqueezeSide = fSide;
@@ -691,7 +707,8 @@ bool gcGameCamera::FitsOut(const FollowStart& s, float fHeading, float fPitch, f
 //   corner half a metre off turns the line from the pivot round the corner
 //   by some 30 degrees a tick, more than a squeeze and a few degrees
 //   together swing, and the camera met the post and was lifted over the
-//   gate's top behind it.
+//   gate's top behind it. So too where the aimed fit is clear but the
+//   final sweep along it would still pull the camera in (SweptIn).
 gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept)
 {
     const FollowFit aimed = FitAlong(s, fHeading, fPitch, fKept);
@@ -700,7 +717,7 @@ gcGameCamera::FollowFit gcGameCamera::FitToWorld(const FollowStart& s, float fHe
         const bool bStandSwing = !s.bMoving && !(m_nFlags & kAlternate) && fHeading != s.fHeading;
         return bStandSwing && FitsOut(s, s.fHeading, fPitch, fKept, &other) ? other : aimed;
     }
-    if (!JumpsIn(s, aimed))
+    if (!JumpsIn(s, aimed) && !SweptIn(s, aimed))
         return aimed;
     const float fSide = m_fSqueezeSide;
     mVec3 wall;
