@@ -468,9 +468,6 @@ private:
     // is the pivot instead.
     bool PivotTouches(const mOCS& world, const FollowStart& s);
     bool PivotBesideBoard(const mOCS& world, const FollowStart& s);
-    // A pivot stopped beneath a ceiling that touches it: brought down only
-    // as far as it stops touching and its sweep back reaches far enough.
-    void LowerPivot(const mOCS& world, FollowStart* pStart);
     // Heading and pitch behind the entity: the goal, then each eased.
     void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
     void SetFollowGoal(const FollowStart& s);

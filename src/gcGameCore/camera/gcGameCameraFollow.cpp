@@ -216,40 +216,8 @@ void gcGameCamera::PlacePivot(const mOCS& world, FollowStart* pStart)
     // the camera on the entity. The body is then seen from the pivot.
     if (s.body.Dist(world.origin) > s.pivot.Dist(world.origin))
         s.body = s.pivot;
-    const bool bTouches = PivotTouches(world, s);
-    if (bTouches && s.pivot.Dist(s.stand) > eColliderEllipse::fColZeroTol)
-        LowerPivot(world, &s);
-    else if (bTouches || PivotBesideBoard(world, s))
+    if (PivotTouches(world, s) || PivotBesideBoard(world, s))
         s.pivot = s.body = world.origin;
-}
-
-// A pivot stopped beneath a ceiling's edge (a flyer just under the
-// lantern's bracket, the camera out past the edge and above the
-// pivot) touches the ceiling's underside, and its sweeps back to the camera
-// stop at once. Put on the entity's own point, it fell by some 0.4 m in a
-// tick (0.8 m from its height) and the view jumped with it: the entity
-// grew on screen by a third. It comes down instead only as far as it stops
-// touching and its sweep back towards the camera reaches as far as the
-// entity's size (or the camera, nearer): merely clear of the underside, a
-// sweep along it beneath the edge stood the camera on the flyer. Found by
-// halving the way down to the entity's point, which is taken where no
-// higher point serves.
-void gcGameCamera::LowerPivot(const mOCS& world, FollowStart* pStart)
-{
-    FollowStart& s = *pStart;
-    const mVec3 stopped = s.pivot, body = s.body;
-    const float fFloor = FollowFloor(*s.pEntity, m_params);
-    const auto lowerTo = [&](float fShare) {
-        s.pivot = world.origin + (stopped - world.origin) * fShare;
-        s.body = body.Dist(world.origin) > s.pivot.Dist(world.origin) ? s.pivot : body;
-    };
-    lowerTo(Bisect(1.0f, 0.0f, [&](float fShare) {
-        lowerTo(fShare);
-        mVec3 back = GetPos();
-        const float fReach = std::min(fFloor, back.Dist(s.pivot));
-        SweepFromEntity(s, &back, false);
-        return !PivotTouches(world, s) && back.Dist(s.pivot) >= fReach;
-    }));
 }
 
 // Stopped overhead against a ceiling's end (a flyer leaving an eave, the
