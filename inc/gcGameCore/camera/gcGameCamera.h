@@ -158,6 +158,25 @@ public:
         static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out
         static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
                                                            // and a placement behind the entity ends
+
+        // The last look (KeepInView): from one tick to the next the entity's
+        // distance from the camera changes by at most this where a place
+        // that keeps it so is clear. Its size on screen may change by 1.3
+        // times at most; the view's own turn in the same tick (round the
+        // entity, down towards it) adds to the change that distance makes.
+        static constexpr float kMaxDistanceStep = 1.2f;
+        // The entity's head, this share of its half height above its
+        // middle: the camera sees the entity where it sees either.
+        static constexpr float kHeadShare = 0.8f;
+        // Where neither the stages' place nor one on its line within the
+        // step sees the entity, the last place is turned round it this far
+        // apart, up to the most, to find one that does.
+        static constexpr float kLookRoundStep = 5.0f;
+        static constexpr float kMaxLookRound = 45.0f;
+        // Looked at from near and beneath, the pivot is lowered towards the
+        // entity's middle so that the middle stays within this share of
+        // the frame's half height from its centre (MiddleInFrame).
+        static constexpr float kMiddleInFrame = 0.5f;
     };
 
     enum gcPosCtrlMode : int32_t {
@@ -364,6 +383,10 @@ public:
     // The camera came in ahead of a wall (AheadOfWall) and is not yet back
     // out to the entity's size: it goes out a share a tick, not at once.
     bool m_bFollowCameAhead = false;
+    // Where the follow tick last put the camera, and the entity's middle
+    // then: the last look compares the next place with that frame.
+    mVec3 m_followShownAt{0.0f, 0.0f, 0.0f};
+    mVec3 m_followShownOrigin{0.0f, 0.0f, 0.0f};
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -398,6 +421,11 @@ private:
     void OnFollowPathTick(const gcMsgTick& tick, mVec3* pPos);
     void OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos);
     void OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR);
+    // The point the view turns to: the pivot, lowered towards the middle
+    // where looking at it would leave the middle out of the frame.
+    mVec3 MiddleInFrame(const mVec3& pivot, const mVec3& middle) const;
+    // A pivot above the entity's body (a flyer's), not within it.
+    static bool PivotAboveBody(const gcEntity& entity, float fOffset);
     void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
     void OnLookThroughPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
     void OnLookAtPathTick(const gcMsgTick& tick, mVec3* pOutHPR);
@@ -438,6 +466,7 @@ private:
         // entity stands while this does (see UpdateStillTime).
         mVec3 stand{0.0f, 0.0f, 0.0f};
         mVec3 step{0.0f, 0.0f, 0.0f};  // how far stand moved since the last tick (zero after a jump)
+        mOCS world;                    // the entity's frame: its origin is its middle
         float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
         float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
         bool bMoving = false;
@@ -523,6 +552,16 @@ private:
     // Shake, the final sweep, the targeting snap and the position filter.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
                       mVec3* pPos);
+    // The last look before the frame is shown: pos, or a place nearer to
+    // the last frame where pos would cut or lose the entity behind a wall.
+    mVec3 KeepInView(const FollowStart& s, const mVec3& pos);
+    // pos changes the entity's distance by no more than kMaxDistanceStep from
+    // fWas, and sees its middle or its head.
+    bool InView(const FollowStart& s, float fWas, const mVec3& pos) const;
+    bool ClearInView(const FollowStart& s, float fWas, mVec3* pPlace);
+    bool SeesEntity(const FollowStart& s, const mVec3& pos) const;
+    // No collision between the two points, met from either side.
+    bool RayClear(const mVec3& from, const mVec3& to) const;
     // CollideInReach from the pivot; where the body's top stands below it,
     // also from there, the camera then kept no farther along the way than
     // the share at which that sweep stopped. True when either hit.

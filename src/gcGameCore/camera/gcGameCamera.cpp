@@ -133,6 +133,8 @@ void gcGameCamera::UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift)
     // distance: the entity standing all the while would start its rest
     // again, and the camera go on easing as the view crossed a region's edge.
     m_followStillPivot.Xform(m_followStillPivot, shift);
+    m_followShownAt.Xform(m_followShownAt, shift);
+    m_followShownOrigin.Xform(m_followShownOrigin, shift);
 }
 
 void gcGameCamera::FollowNone(bool bSnap)

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "eEngine/eColliderEllipse.h"
+#include "eEngine/eColliderRay.h"
 #include "eEngine/eVolumeQuery.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
@@ -81,4 +82,28 @@ void gcGameCamera::GetDir(float x, float y, mVec3* pOut) const
         forward.Set(-right.y, right.x, 0.0f);
     *pOut = right * x + forward * y;
     pOut->Normalize();
+}
+
+bool gcGameCamera::RayClear(const mVec3& from, const mVec3& to) const
+{
+    mVec3 dir = to - from;
+    const float fLength = dir.Normalize();
+    if (fLength <= eColliderEllipse::fColZeroTol)
+        return true;
+    // A ray meets only the faces turned towards it: a wall's far side may
+    // have none, so it is cast both ways.
+    for (const bool bBack : {false, true}) {
+        eColliderRay ray;
+        ray.m_ray.origin = bBack ? to : from;
+        ray.m_ray.dir = bBack ? -dir : dir;
+        ray.m_ray.length = fLength;
+        ray.m_nCollisionMask = m_nCollisionMask;
+        if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
+            ray.AddIgnore(&pEntity->m_model, true);
+        ray.ClearHit();
+        eZone::CollisionCullAll(ray);
+        if (eZone::CollideAllRay(&ray) && ray.m_rayHit.fDistance < fLength - eColliderEllipse::fColZeroTol)
+            return false;
+    }
+    return true;
 }

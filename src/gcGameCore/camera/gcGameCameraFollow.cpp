@@ -17,6 +17,8 @@
 
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eMesh.h"
+#include "mMath/mBox.h"
+#include "mMath/mRay.h"
 #include "gcGameCameraMath.h"
 
 using gcCameraMath::Forward;
@@ -73,13 +75,6 @@ float BodySeenOffset(const gcEntity& entity, float fOffset)
     return std::min(fOffset, R::kBodySeenShare * fHalf);
 }
 
-// A pivot above the entity's body (a flyer's), not within it.
-bool PivotAboveBody(const gcEntity& entity, float fOffset)
-{
-    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
-    return pMesh && fOffset > pMesh->m_colliderSize.z;
-}
-
 // Half the width of the entity's collision box: how near a wall its body
 // comes.
 float BodyHalfWidth(const gcEntity& entity)
@@ -89,6 +84,12 @@ float BodyHalfWidth(const gcEntity& entity)
 }
 
 }  // namespace
+
+bool gcGameCamera::PivotAboveBody(const gcEntity& entity, float fOffset)
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(entity.m_model.m_hMesh);
+    return pMesh && fOffset > pMesh->m_colliderSize.z;
+}
 
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
 {
@@ -276,6 +277,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.pEntity = GetFollowedEntity(&world);
     if (!s.pEntity)
         return false;
+    s.world = world;
     s.stand = world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     PlacePivot(world, &s);
     s.fEntityHeading = Heading(world.basis.forward);
@@ -812,6 +814,7 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
         *pPos = snapped.origin;
         return;
     }
+    pos = KeepInView(s, pos);
     gcPosCtrl& ctrl = m_PosCtrl;
     ctrl.filterConsts.SetPole(m_params.m_fMaxTimes[P::SPD_MOVEMENT]);
     ctrl.fDesiredMinDist = ctrl.filterConsts.Step(fDistTarget, ctrl.minDistFilter);
@@ -843,6 +846,99 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
     return fDist > fMost ? s.pivot + out * (fMost / fDist) : pos;
 }
 
+// The stages weigh the world a wall at a time, each from its own point
+// (the pivot, the body's point, the aim's wall test); what a player sees
+// is the frame. So the place they chose is weighed as a frame against the
+// last one. Where the entity's distance, and so its size on screen, would
+// change by more than kMaxDistanceStep (a wall's edge met as the entity
+// turns, the pivot dropped to the body under a ceiling's edge), or only
+// its top would be seen over a board that hides its middle and head, the
+// camera stands instead on the same line out from the entity within that
+// step, else where it stood carried along with the entity, else that
+// place turned round the entity (kLookRoundStep at a time, up to
+// kMaxLookRound, first the way the stages went): the first of them that
+// is clear. Where none is, the stages' place stands. Not across a cut:
+// the entity placed anew, or the camera moved by anything but this tick.
+mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
+{
+    const mVec3& middle = s.world.origin;
+    if (GetPos() != m_followShownAt || middle.Dist(m_followShownOrigin) > R::kMaxAheadStep)
+        return pos;
+    const float fWas = GetPos().Dist(m_followShownOrigin);
+    if (fWas <= eColliderEllipse::fColZeroTol || InView(s, fWas, pos))
+        return pos;
+    mVec3 out = pos - middle;
+    const float fNow = out.Normalize();
+    mVec3 place = middle + out * std::clamp(fNow, fWas / R::kMaxDistanceStep, fWas * R::kMaxDistanceStep);
+    if (ClearInView(s, fWas, &place))
+        return place;
+    const mVec3 was = GetPos() - m_followShownOrigin;
+    const float fHeading = Heading(was), fPitch = Pitch(was * (1.0f / fWas));
+    const float fWay = Wrap180(Heading(out) - fHeading) >= 0.0f ? 1.0f : -1.0f;
+    for (float fTurn = 0.0f; fTurn <= R::kMaxLookRound; fTurn += R::kLookRoundStep)
+        for (const float fSide : {fWay, -fWay}) {
+            place = middle + Forward(Wrap180(fHeading + fSide * fTurn), fPitch) * fWas;
+            if (ClearInView(s, fWas, &place))
+                return place;
+            if (fTurn == 0.0f)
+                break;
+        }
+    return pos;
+}
+
+// The place swept to from the entity's middle, still in view, no steeper
+// over the pivot than kMaxPitch (the view looks at the pivot), and on a
+// way from where the camera stood that meets nothing: it moves there, it
+// does not pass through a ceiling or round a wall's end to get there. Not
+// swept from the pivot: the pivot stopped against a ceiling's underside (a
+// flyer beneath the gate's top) would hold every place on itself.
+bool gcGameCamera::ClearInView(const FollowStart& s, float fWas, mVec3* pPlace)
+{
+    Collide(s.world.origin, pPlace, false);
+    mVec3 fromPivot = *pPlace - s.pivot;
+    if (fromPivot.Normalize() > eColliderEllipse::fColZeroTol && Pitch(fromPivot) > R::kMaxPitch)
+        return false;
+    mVec3 way = *pPlace;
+    return InView(s, fWas, *pPlace) && !Collide(GetPos(), &way, false);
+}
+
+bool gcGameCamera::InView(const FollowStart& s, float fWas, const mVec3& pos) const
+{
+    const float fNow = pos.Dist(s.world.origin);
+    return fNow * R::kMaxDistanceStep >= fWas && fNow <= fWas * R::kMaxDistanceStep && SeesEntity(s, pos);
+}
+
+// Each ray runs from where the line to the camera leaves the entity's box:
+// a wall the box leans into hides nothing.
+bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
+{
+    const eMesh* pMesh = eMeshMgr::GetPtr(s.pEntity->m_model.m_hMesh);
+    const mVec3 half = pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
+    mBox box;
+    box.minCorner = -half;
+    box.maxCorner = half;
+    mVec3 local;
+    local.XformInv(pos, s.world);
+    for (const float fUp : {0.0f, R::kHeadShare * half.z}) {
+        mVec3 point;
+        point.Xform(mVec3(0.0f, 0.0f, fUp), s.world);
+        mRay ray;
+        ray.origin = mVec3(0.0f, 0.0f, fUp);
+        ray.dir = local - ray.origin;
+        ray.length = ray.dir.Normalize();
+        mRayVolHit hit;
+        bool bInside = false;
+        // From inside the box the ray leaves it: where, is the hit on the
+        // way back in from the camera's side.
+        mRay back{local, -ray.dir, ray.length};
+        if (ray.length > eColliderEllipse::fColZeroTol && back.Intersect(box, &hit, &bInside))
+            point.Xform(hit.pos, s.world);
+        if (RayClear(point, pos))
+            return true;
+    }
+    return false;
+}
+
 float gcGameCamera::FollowedAlpha(const gcEntity& entity, const mVec3& pos, const mVec3& pivot) const
 {
     const float fNear = pos.Dist(pivot) / FollowFloor(entity, m_params);
@@ -872,11 +968,13 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
     if (s.bTargeting) {
         const mVec3 pos = s.pivot + Forward(fHeading, fPitch) * fKept;
         FinishFollow(tick, s, pos, true, m_PosCtrl.fDesiredMinDist, pPos);
-        return true;
+    } else {
+        const FollowFit fit = AheadOfWall(s, FitToWorld(s, fHeading, fPitch, fKept));
+        const float fDistTarget = SettleDistance(tick.dT, fit);
+        const bool bSweep = fit.room == FollowRoom::kOpen || fit.room == FollowRoom::kWallBeyond;
+        FinishFollow(tick, s, LetOutNoFaster(s, fit.pos), bSweep, fDistTarget, pPos);
     }
-    const FollowFit fit = AheadOfWall(s, FitToWorld(s, fHeading, fPitch, fKept));
-    const float fDistTarget = SettleDistance(tick.dT, fit);
-    const bool bSweep = fit.room == FollowRoom::kOpen || fit.room == FollowRoom::kWallBeyond;
-    FinishFollow(tick, s, LetOutNoFaster(s, fit.pos), bSweep, fDistTarget, pPos);
+    m_followShownAt = *pPos;
+    m_followShownOrigin = s.world.origin;
     return true;
 }

@@ -7,6 +7,7 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "gcGameCameraMath.h"
 
@@ -212,15 +213,44 @@ void gcGameCamera::DropLookAt(mVec3* pOutHPR)
 void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR)
 {
     mOCS world;
-    if (!GetEntityWorld(gcEntityMgr::GetPtr(m_LookAtCtrl.hEntity), &world))
+    gcEntity* pEntity = gcEntityMgr::GetPtr(m_LookAtCtrl.hEntity);
+    if (!GetEntityWorld(pEntity, &world))
         return DropLookAt(pOutHPR);
     // The entity the camera follows is looked at where the camera turned
     // about this tick: the pivot, kept on its side of a ceiling. The point
     // above it, beyond the ceiling, would tilt the view up from under the
     // ceiling.
     const bool bFollowed = pFollowPivot && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
-    const mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
+    if (bFollowed && PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset))
+        target = MiddleInFrame(target, world.origin);
     SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+}
+
+// A camera near a flyer (squeezed beside it), whose pivot stands above its
+// body, sees its middle far below the pivot: looked at, the pivot would
+// leave the flyer below the frame's edge, and it would drop out of the
+// picture and back in from one frame to the next. There the view turns
+// down towards the middle, to a pitch that keeps the middle within
+// kMiddleInFrame of the frame's half height below the centre: the point
+// looked at is the pivot's line lowered to that pitch. It turns no lower
+// than kMaxPitch down (unless looking at the pivot does already). A
+// walker's pivot lies within its body, which the view then always holds.
+mVec3 gcGameCamera::MiddleInFrame(const mVec3& pivot, const mVec3& middle) const
+{
+    constexpr float kLevelNear = 0.01f;  // nearer than this along the level, the pivot is overhead
+    const mVec3& eye = GetPos();
+    const float fLevel = std::hypot(pivot.x - eye.x, pivot.y - eye.y);
+    float fNear = 0.0f, fFar = 0.0f, fLeft = 0.0f, fRight = 0.0f, fTop = 0.0f, fBottom = 0.0f;
+    m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
+    if (fLevel <= kLevelNear || fNear <= 0.0f)
+        return pivot;
+    const float fPivotPitch = std::atan2(pivot.z - eye.z, fLevel);
+    const float fMiddlePitch = std::atan2(middle.z - eye.z, std::hypot(middle.x - eye.x, middle.y - eye.y));
+    const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxPitch * gcCameraMath::kDegToRad);
+    const float fPitch =
+        std::max(std::min(fPivotPitch, fMiddlePitch + FollowRules::kMiddleInFrame * std::atan(fTop / fNear)), fLowest);
+    return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(fPitch));
 }
 
 void gcGameCamera::OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR)

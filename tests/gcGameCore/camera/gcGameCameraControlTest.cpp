@@ -482,8 +482,11 @@ TEST_F(gcGameCameraControlTest, UnderACeilingThePivotAndTheCameraStayBelowIt)
 // distance a tick, never into it, until it stands in front of it (the last
 // step, past the edge, is as long as the camera is wide). With a canopy over
 // the ground beyond the wall, which its own way down would pass through,
-// it stands in front of the wall at once.
-TEST_F(gcGameCameraControlTest, DroppedIntoAPitTheCameraComesDownOverTheWallUnlessItsWayIsBarred)
+// the stages would stand it in front of the wall at once (0.38 of its
+// distance): the last look keeps it within 1.2 times a tick instead, on
+// places that see the entity and that it reaches without passing through
+// the canopy, until it stands in front of the wall.
+TEST_F(gcGameCameraControlTest, DroppedIntoAPitTheCameraComesDownOverTheWallAShareATick)
 {
     const float r = m_cam.m_camera.m_frustum.GetNearCornerDistance();
     constexpr float kTop = -0.85f;  // the wall's top, 2.15 over the pivot's lowest
@@ -495,7 +498,7 @@ TEST_F(gcGameCameraControlTest, DroppedIntoAPitTheCameraComesDownOverTheWallUnle
         // 0.85 of its distance a tick, and a last step past the wall's edge
         // of less than a quarter (the camera's own size). Before: 0.38 at once.
         {"open above", false, 0.78f, 0.901f},
-        {"a canopy beyond the wall", true, 0.3f, 0.5f},
+        {"a canopy beyond the wall", true, 1.0f / 1.2f - 1e-3f, 1.0f},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -1294,4 +1297,87 @@ TEST_F(gcGameCameraControlTest, BeneathAnEaveTheCameraStaysOutAtALowerPitch)
     EXPECT_GT(nearest, 6.0f);
     EXPECT_LE(most, 1.0f / 0.9f + 1e-3f);
     EXPECT_GT(PitchOver(m_cam.GetPos(), Pivot()), 5.0f) << "risen as far as the eave's edge lets it";
+}
+
+// The last look: a pillar stood between the entity and the camera in one
+// tick would pull the camera in to it at once, the entity growing on
+// screen four times in a frame. Instead the camera turns round the entity
+// to where it sees past the pillar, its distance within 1.2 times of the
+// last frame's. Placed anew (a jump of more than a metre) the entity is a
+// cut: the stages' place stands, in front of the pillar.
+TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCuttingIn)
+{
+    const struct {
+        const char* name;
+        float fJump;  // how far the entity is placed along +y as the pillar stands
+        bool bSeenPast;
+    } rows[] = {{"walking on", 0.01f, true}, {"placed anew", 1.5f, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+        m_cam.Reset(true);
+        PlaceEntity({0, 0, 0});
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        for (int i = 1; i <= 30; ++i) {
+            PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
+            Tick();
+        }
+        const float fWas = m_cam.GetPos().Length();
+        ASSERT_GT(fWas, 5.0f);
+        std::vector<ColTri> pillar;
+        AddBox(&pillar, {-0.6f, -2.6f, -5}, {0.6f, -2.0f, 10});
+        ASSERT_NE(AddZone(0, {0, 0, 0}, pillar), nullptr);
+        const mVec3 middle(0, row.fJump, 0);
+        PlaceEntity(middle);
+        Tick();
+        const mVec3 cam = m_cam.GetPos();
+        const float fNow = cam.Dist(middle);
+        // Where the line from the entity to the camera crosses the
+        // pillar's two faces, it passes beside it.
+        const auto besideAt = [&](float y) {
+            return std::fabs(middle.x + (cam.x - middle.x) * (y - middle.y) / (cam.y - middle.y)) > 0.6f;
+        };
+        if (row.bSeenPast) {
+            EXPECT_LE(std::max(fNow / fWas, fWas / fNow), 1.2f + 1e-3f);
+            EXPECT_TRUE(besideAt(-2.0f) && besideAt(-2.6f)) << cam.x << " " << cam.y;
+        } else {
+            EXPECT_GT(cam.y, -2.0f) << "in front of the pillar";
+        }
+    }
+}
+
+// A flyer's pivot 0.8 over its middle, a ceiling just over the pivot and
+// a wall a metre behind: the camera stands near, about level with the
+// pivot. Looking at the pivot would put the middle 40 degrees below the
+// view's centre, past the frame's edge; the view turns down to keep it
+// within half the frame's half height of the centre.
+TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
+{
+    std::vector<ColTri> tris;
+    AddQuad(&tris, {-20, -20, 1.0f}, {-20, 20, 1.0f}, {20, 20, 1.0f}, {20, -20, 1.0f});  // faces -z
+    AddQuad(&tris, {-20, -1.2f, -20}, {-20, -1.2f, 20}, {20, -1.2f, 20}, {20, -1.2f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+    eMesh& mesh = GiveMesh();
+    mesh.m_colliderSize.Set(0.3f, 0.3f, 0.3f);
+    mesh.m_fVisRadius = mesh.m_fColRadius = 0.3f;
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+    for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+        f = 0.8f;
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    float fNear = 0, fFar = 0, fLeft = 0, fRight = 0, fTop = 0, fBottom = 0;
+    m_cam.m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
+    const float fHalf = std::atan(fTop / fNear);
+    for (int i = 1; i <= 30; ++i) {
+        PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
+        Tick();
+    }
+    const mOCS& view = m_cam.m_camera.m_cameraToWorld;
+    mVec3 toMiddle = Pivot() - view.origin;
+    ASSERT_LT(toMiddle.Normalize(), 1.5f) << "near";
+    ASSERT_LT(view.origin.z, 0.9f) << "beneath the ceiling";
+    const float fBelow = std::acos(std::clamp(view.basis.forward.Dot(toMiddle), -1.0f, 1.0f));
+    EXPECT_LE(fBelow, 0.5f * fHalf + 0.02f) << fBelow << " of " << fHalf;
 }
