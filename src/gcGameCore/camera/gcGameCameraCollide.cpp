@@ -90,18 +90,23 @@ bool gcGameCamera::RayClear(const mVec3& from, const mVec3& to) const
     const float fLength = dir.Normalize();
     if (fLength <= eColliderEllipse::fColZeroTol)
         return true;
+    eColliderRay ray;
+    ray.m_ray.origin = from;
+    ray.m_ray.dir = dir;
+    ray.m_ray.length = fLength;
+    ray.m_nCollisionMask = m_nCollisionMask;
+    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
+        ray.AddIgnore(&pEntity->m_model, true);
     // A ray meets only the faces turned towards it: a wall's far side may
-    // have none, so it is cast both ways.
+    // have none, so it is cast both ways, through what one cull found
+    // along the same segment.
+    eZone::CollisionCullAll(ray);
     for (const bool bBack : {false, true}) {
-        eColliderRay ray;
-        ray.m_ray.origin = bBack ? to : from;
-        ray.m_ray.dir = bBack ? -dir : dir;
-        ray.m_ray.length = fLength;
-        ray.m_nCollisionMask = m_nCollisionMask;
-        if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
-            ray.AddIgnore(&pEntity->m_model, true);
+        if (bBack) {
+            ray.m_ray.origin = to;
+            ray.m_ray.dir = -dir;
+        }
         ray.ClearHit();
-        eZone::CollisionCullAll(ray);
         if (eZone::CollideAllRay(&ray) && ray.m_rayHit.fDistance < fLength - eColliderEllipse::fColZeroTol)
             return false;
     }
