@@ -1303,15 +1303,20 @@ TEST_F(gcGameCameraControlTest, BeneathAnEaveTheCameraStaysOutAtALowerPitch)
 // tick would pull the camera in to it at once, the entity growing on
 // screen four times in a frame. Instead the camera turns round the entity
 // to where it sees past the pillar, its distance within 1.2 times of the
-// last frame's. Placed anew (a jump of more than a metre) the entity is a
-// cut: the stages' place stands, in front of the pillar.
+// last frame's; with a wall along one side, round the other side. Placed
+// anew (a jump of more than a metre) the entity is a cut: the stages'
+// place stands, in front of the pillar.
 TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCuttingIn)
 {
     const struct {
         const char* name;
         float fJump;  // how far the entity is placed along +y as the pillar stands
         bool bSeenPast;
-    } rows[] = {{"walking on", 0.01f, true}, {"placed anew", 1.5f, false}};
+        float fSideWallX = 0.0f;  // a wall along y at this x beside the camera's way round, or none
+    } rows[] = {{"walking on", 0.01f, true},
+                {"a wall on the right", 0.01f, true, 1.5f},
+                {"a wall on the left", 0.01f, true, -1.5f},
+                {"placed anew", 1.5f, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
@@ -1327,6 +1332,8 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
         ASSERT_GT(fWas, 5.0f);
         std::vector<ColTri> pillar;
         AddBox(&pillar, {-0.6f, -2.6f, -5}, {0.6f, -2.0f, 10});
+        if (row.fSideWallX != 0.0f)
+            AddBox(&pillar, {row.fSideWallX - 0.1f, -10, -5}, {row.fSideWallX + 0.1f, -1, 10});
         ASSERT_NE(AddZone(0, {0, 0, 0}, pillar), nullptr);
         const mVec3 middle(0, row.fJump, 0);
         PlaceEntity(middle);
@@ -1341,6 +1348,7 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
         if (row.bSeenPast) {
             EXPECT_LE(std::max(fNow / fWas, fWas / fNow), 1.2f + 1e-3f);
             EXPECT_TRUE(besideAt(-2.0f) && besideAt(-2.6f)) << cam.x << " " << cam.y;
+            EXPECT_LE(cam.x * row.fSideWallX, 0.0f) << "on the open side";
         } else {
             EXPECT_GT(cam.y, -2.0f) << "in front of the pillar";
         }
@@ -1350,8 +1358,9 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
 // A flyer's pivot 0.8 over its middle, a ceiling just over the pivot and
 // a wall a metre behind: the camera stands near, about level with the
 // pivot. Looking at the pivot would put the middle 40 degrees below the
-// view's centre, past the frame's edge; the view turns down to keep it
-// within half the frame's half height of the centre.
+// view's centre, past the frame's edge; the view turns down to just
+// where the middle lies half the frame's half height below the centre. A
+// walker's view, its pivot within its body, is not lowered.
 TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
 {
     std::vector<ColTri> tris;
@@ -1359,25 +1368,35 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
     AddQuad(&tris, {-20, -1.2f, -20}, {-20, -1.2f, 20}, {20, -1.2f, 20}, {20, -1.2f, -20});  // faces +y
     ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
     eMesh& mesh = GiveMesh();
-    mesh.m_colliderSize.Set(0.3f, 0.3f, 0.3f);
-    mesh.m_fVisRadius = mesh.m_fColRadius = 0.3f;
-    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
-    for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
-        f = 0.8f;
-    m_entity.m_velocity.Set(0, 0.3f, 0);
-    m_cam.FollowEntity(kEntity, true);
-    m_cam.LookAtEntity(kEntity, true);
-    float fNear = 0, fFar = 0, fLeft = 0, fRight = 0, fTop = 0, fBottom = 0;
-    m_cam.m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
-    const float fHalf = std::atan(fTop / fNear);
-    for (int i = 1; i <= 30; ++i) {
-        PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
-        Tick();
+    for (const float fHalfHeight : {0.3f, 1.0f}) {
+        const bool bFlyer = fHalfHeight < 0.8f;
+        SCOPED_TRACE(bFlyer ? "flyer" : "walker");
+        m_cam.Reset(true);
+        mesh.m_colliderSize.Set(0.3f, 0.3f, fHalfHeight);
+        mesh.m_fVisRadius = mesh.m_fColRadius = 0.3f;
+        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+            f = 0.8f;
+        PlaceEntity({3, 0, 0});  // off the world's axes
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        float fNear = 0, fFar = 0, fLeft = 0, fRight = 0, fTop = 0, fBottom = 0;
+        m_cam.m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
+        const float fHalf = std::atan(fTop / fNear);
+        for (int i = 1; i <= 30; ++i) {
+            PlaceEntity({3, 0.001f * static_cast<float>(i), 0});
+            Tick();
+        }
+        const mOCS& view = m_cam.m_camera.m_cameraToWorld;
+        mVec3 toMiddle = Pivot() - view.origin;
+        ASSERT_LT(toMiddle.Normalize(), 1.5f) << "near";
+        ASSERT_LT(view.origin.z, 0.8f) << "beneath the pivot";
+        const float fLowered = std::asin(toMiddle.z) + 0.5f * fHalf;
+        const float fViewPitch = std::asin(view.basis.forward.z);
+        if (bFlyer)
+            EXPECT_NEAR(fViewPitch, fLowered, 0.01f);
+        else
+            EXPECT_GT(std::fabs(fViewPitch - fLowered), 0.05f) << "not lowered";
     }
-    const mOCS& view = m_cam.m_camera.m_cameraToWorld;
-    mVec3 toMiddle = Pivot() - view.origin;
-    ASSERT_LT(toMiddle.Normalize(), 1.5f) << "near";
-    ASSERT_LT(view.origin.z, 0.9f) << "beneath the ceiling";
-    const float fBelow = std::acos(std::clamp(view.basis.forward.Dot(toMiddle), -1.0f, 1.0f));
-    EXPECT_LE(fBelow, 0.5f * fHalf + 0.02f) << fBelow << " of " << fHalf;
 }
