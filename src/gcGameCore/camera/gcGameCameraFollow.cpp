@@ -6,7 +6,9 @@
 //   FitToWorld       where walls and ceilings let the camera stand, swept
 //                    from the pivot and from the body (FollowRoom)
 //   SettleDistance   the distance wanted next: pulled in at once, let out late
-//   FinishFollow     shake, the final sweep, the targeting snap, the filters
+//   FinishFollow     shake, the final sweep, the targeting snap, the last
+//                    look (KeepInView: the place weighed as a frame against
+//                    the last one), the filters
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
@@ -920,18 +922,16 @@ bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
     mVec3 local;
     local.XformInv(pos, s.world);
     for (const float fUp : {0.0f, R::kHeadShare * half.z}) {
+        const mVec3 inside(0.0f, 0.0f, fUp);
         mVec3 point;
-        point.Xform(mVec3(0.0f, 0.0f, fUp), s.world);
-        mRay ray;
-        ray.origin = mVec3(0.0f, 0.0f, fUp);
-        ray.dir = local - ray.origin;
-        ray.length = ray.dir.Normalize();
+        point.Xform(inside, s.world);
+        // Where the line leaves the box is where it comes in from the
+        // camera's side.
+        mRay in{local, inside - local, 0.0f};
+        in.length = in.dir.Normalize();
         mRayVolHit hit;
         bool bInside = false;
-        // From inside the box the ray leaves it: where, is the hit on the
-        // way back in from the camera's side.
-        mRay back{local, -ray.dir, ray.length};
-        if (ray.length > eColliderEllipse::fColZeroTol && back.Intersect(box, &hit, &bInside))
+        if (in.length > eColliderEllipse::fColZeroTol && in.Intersect(box, &hit, &bInside))
             point.Xform(hit.pos, s.world);
         if (RayClear(point, pos))
             return true;
