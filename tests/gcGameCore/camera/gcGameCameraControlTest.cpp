@@ -99,6 +99,15 @@ protected:
         m_entity.m_model.m_hMesh = eMeshMgr::GetHandle(kMeshSlot);
         return m_mesh;
     }
+    // The mesh's box (half sizes), and the pivot 0.8 above the origin.
+    void ShapeWithPivot(eMesh& mesh, float fHalfWidth, float fHalfHeight)
+    {
+        mesh.m_colliderSize.Set(fHalfWidth, fHalfWidth, fHalfHeight);
+        mesh.m_fVisRadius = mesh.m_fColRadius = fHalfWidth;
+        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
+            f = 0.8f;
+    }
 
     static inline int s_regionId = 1;
     static inline bool s_bTargeting = false;
@@ -441,11 +450,7 @@ TEST_F(gcGameCameraControlTest, APivotAboveTheBodyKeepsTheCameraWhereItSeesTheBo
     for (const float fHalfHeight : {0.5f, 1.0f}) {
         SCOPED_TRACE(fHalfHeight);
         m_cam.Reset(true);
-        mesh.m_colliderSize.Set(0.5f, 0.5f, fHalfHeight);
-        mesh.m_fVisRadius = mesh.m_fColRadius = 0.5f;
-        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
-        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
-            f = 0.8f;
+        ShapeWithPivot(mesh, 0.5f, fHalfHeight);
         m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -15.0f;  // 15 degrees over the pivot
         m_cam.FollowEntity(kEntity, true);
         Tick(30);
@@ -1372,11 +1377,7 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
         const bool bFlyer = fHalfHeight < 0.8f;
         SCOPED_TRACE(bFlyer ? "flyer" : "walker");
         m_cam.Reset(true);
-        mesh.m_colliderSize.Set(0.3f, 0.3f, fHalfHeight);
-        mesh.m_fVisRadius = mesh.m_fColRadius = 0.3f;
-        m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
-        for (float& f : m_cam.m_LookAtCtrl.entityOffsetFilter)
-            f = 0.8f;
+        ShapeWithPivot(mesh, 0.3f, fHalfHeight);
         PlaceEntity({3, 0, 0});  // off the world's axes
         m_entity.m_velocity.Set(0, 0.3f, 0);
         m_cam.FollowEntity(kEntity, true);
