@@ -173,9 +173,9 @@ public:
         // apart, up to the most, to find one that does.
         static constexpr float kLookRoundStep = 5.0f;
         static constexpr float kMaxLookRound = 45.0f;
-        // Looked at from near and beneath, the pivot is lowered towards the
-        // entity's middle so that the middle stays within this share of
-        // the frame's half height from its centre (MiddleInFrame).
+        // A followed flyer looked at from near: the pivot is lowered
+        // towards its middle so that the middle stays within this share of
+        // the frame's half height below its centre (MiddleInFrame).
         static constexpr float kMiddleInFrame = 0.5f;
     };
 

@@ -914,8 +914,7 @@ bool gcGameCamera::InView(const FollowStart& s, float fWas, const mVec3& pos) co
 // a wall the box leans into hides nothing.
 bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
 {
-    const eMesh* pMesh = eMeshMgr::GetPtr(s.pEntity->m_model.m_hMesh);
-    const mVec3 half = pMesh ? pMesh->m_colliderSize : mVec3(0.0f, 0.0f, 0.0f);
+    const mVec3 half = s.pEntity->GetColliderSize();
     mBox box;
     box.minCorner = -half;
     box.maxCorner = half;
