@@ -160,11 +160,11 @@ public:
                                                            // and a placement behind the entity ends
 
         // The last look (KeepInView): from one tick to the next the entity's
-        // distance from the camera changes by at most this where a place
-        // that keeps it so is clear. Its size on screen may change by 1.3
-        // times at most; the view's own turn in the same tick (round the
-        // entity, down towards it) adds to the change that distance makes.
-        static constexpr float kMaxDistanceStep = 1.2f;
+        // size on screen, as its box shows from the camera, changes by at
+        // most this where a place that keeps it so is clear. A player may
+        // see it change by 1.3 times at most; the view's own turn in the
+        // same tick (the entity nearer the frame's edge) adds a little.
+        static constexpr float kMaxSizeStep = 1.2f;
         // The entity's head, this share of its half height above its
         // middle: the camera sees the entity where it sees either.
         static constexpr float kHeadShare = 0.8f;
@@ -387,6 +387,7 @@ public:
     // then: the last look compares the next place with that frame.
     mVec3 m_followShownAt{0.0f, 0.0f, 0.0f};
     mVec3 m_followShownOrigin{0.0f, 0.0f, 0.0f};
+    float m_fFollowShownSize = 0.0f;  // the entity's size then (ShownSize)
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -555,10 +556,14 @@ private:
     // The last look before the frame is shown: pos, or a place nearer to
     // the last frame where pos would cut or lose the entity behind a wall.
     mVec3 KeepInView(const FollowStart& s, const mVec3& pos);
-    // pos changes the entity's distance by no more than kMaxDistanceStep from
-    // fWas, and sees its middle or its head.
-    bool InView(const FollowStart& s, float fWas, const mVec3& pos) const;
-    bool ClearInView(const FollowStart& s, float fWas, mVec3* pPlace);
+    // pos changes the entity's size on screen by no more than kMaxSizeStep
+    // from the last frame's, and sees its middle or its head.
+    bool InView(const FollowStart& s, const mVec3& pos) const;
+    bool ClearInView(const FollowStart& s, mVec3* pPlace);
+    // The entity's size on screen from pos, in no unit: ShownRoot, the root
+    // of the area its box shows along a unit direction, over the distance.
+    static float ShownSize(const FollowStart& s, const mVec3& pos);
+    static float ShownRoot(const FollowStart& s, const mVec3& dir);
     bool SeesEntity(const FollowStart& s, const mVec3& pos) const;
     // No collision between the two points, met from either side.
     bool RayClear(const mVec3& from, const mVec3& to) const;

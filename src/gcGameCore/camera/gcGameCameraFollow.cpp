@@ -32,6 +32,10 @@ using R = gcGameCamera::FollowRules;
 
 namespace {
 
+// A place at the steepest pitch, carried along with the entity or turned
+// round it, comes out this much steeper (degrees) by rounding alone.
+constexpr float kPitchRounding = 0.01f;
+
 // The nearest the camera comes to the pivot while it keeps its distance.
 float MinFollowDist(const gcEntity& entity)
 {
@@ -851,28 +855,32 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 // The stages weigh the world a wall at a time, each from its own point
 // (the pivot, the body's point, the aim's wall test); what a player sees
 // is the frame. So the place they chose is weighed as a frame against the
-// last one. Where the entity's distance, and so its size on screen, would
-// change by more than kMaxDistanceStep (a wall's edge met as the entity
-// turns, the pivot dropped to the body under a ceiling's edge), or only
-// its top would be seen over a board that hides its middle and head, the
-// camera stands instead on the same line out from the entity within that
-// step, else where it stood carried along with the entity, else that
-// place turned round the entity (kLookRoundStep at a time, up to
-// kMaxLookRound, first the way the stages went): the first of them that
-// is clear. Where none is, the stages' place stands. Not across a cut:
-// the entity placed anew, or the camera moved by anything but this tick.
+// last one. Where the entity's size on screen would change by more than
+// kMaxSizeStep (a wall's edge met as the entity turns, the pivot dropped
+// to the body under a ceiling's edge, the view lifted over a wall's top),
+// or only its top would be seen over a board that hides its middle and
+// head, the camera stands instead on the same line out from the entity
+// within that step, else where it stood carried along with the entity,
+// else that place turned round the entity (kLookRoundStep at a time, up to
+// kMaxLookRound, first the way the stages went): the first of them that is
+// clear. Where none is, the stages' place stands. Not across a cut: the
+// entity placed anew, or the camera moved by anything but this tick.
 mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
 {
     const mVec3& middle = s.world.origin;
     if (GetPos() != m_followShownAt || middle.Dist(m_followShownOrigin) > R::kMaxAheadStep)
         return pos;
     const float fWas = GetPos().Dist(m_followShownOrigin);
-    if (fWas <= eColliderEllipse::fColZeroTol || InView(s, fWas, pos))
+    if (fWas <= eColliderEllipse::fColZeroTol || m_fFollowShownSize <= 0.0f || InView(s, pos))
         return pos;
     mVec3 out = pos - middle;
     const float fNow = out.Normalize();
-    mVec3 place = middle + out * std::clamp(fNow, fWas / R::kMaxDistanceStep, fWas * R::kMaxDistanceStep);
-    if (ClearInView(s, fWas, &place))
+    // Along one line the size goes as one over the distance.
+    const float fRoot = ShownRoot(s, out);
+    const float fSize = fNow > eColliderEllipse::fColZeroTol ? fRoot / fNow : m_fFollowShownSize * R::kMaxSizeStep;
+    const float fWanted = std::clamp(fSize, m_fFollowShownSize / R::kMaxSizeStep, m_fFollowShownSize * R::kMaxSizeStep);
+    mVec3 place = middle + out * (fRoot / fWanted);
+    if (ClearInView(s, &place))
         return place;
     const mVec3 was = GetPos() - m_followShownOrigin;
     const float fHeading = Heading(was), fPitch = Pitch(was * (1.0f / fWas));
@@ -880,7 +888,7 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
     for (float fTurn = 0.0f; fTurn <= R::kMaxLookRound; fTurn += R::kLookRoundStep)
         for (const float fSide : {fWay, -fWay}) {
             place = middle + Forward(Wrap180(fHeading + fSide * fTurn), fPitch) * fWas;
-            if (ClearInView(s, fWas, &place))
+            if (ClearInView(s, &place))
                 return place;
             if (fTurn == 0.0f)
                 break;
@@ -894,20 +902,50 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
 // does not pass through a ceiling or round a wall's end to get there. Not
 // swept from the pivot: the pivot stopped against a ceiling's underside (a
 // flyer beneath the gate's top) would hold every place on itself.
-bool gcGameCamera::ClearInView(const FollowStart& s, float fWas, mVec3* pPlace)
+bool gcGameCamera::ClearInView(const FollowStart& s, mVec3* pPlace)
 {
     Collide(s.world.origin, pPlace, false);
     mVec3 fromPivot = *pPlace - s.pivot;
-    if (fromPivot.Normalize() > eColliderEllipse::fColZeroTol && Pitch(fromPivot) > R::kMaxPitch)
+    if (fromPivot.Normalize() > eColliderEllipse::fColZeroTol && Pitch(fromPivot) > R::kMaxPitch + kPitchRounding)
         return false;
     mVec3 way = *pPlace;
-    return InView(s, fWas, *pPlace) && !Collide(GetPos(), &way, false);
+    return InView(s, *pPlace) && !Collide(GetPos(), &way, false);
 }
 
-bool gcGameCamera::InView(const FollowStart& s, float fWas, const mVec3& pos) const
+bool gcGameCamera::InView(const FollowStart& s, const mVec3& pos) const
 {
-    const float fNow = pos.Dist(s.world.origin);
-    return fNow * R::kMaxDistanceStep >= fWas && fNow <= fWas * R::kMaxDistanceStep && SeesEntity(s, pos);
+    const float fSize = ShownSize(s, pos);
+    return fSize * R::kMaxSizeStep >= m_fFollowShownSize && fSize <= m_fFollowShownSize * R::kMaxSizeStep &&
+           SeesEntity(s, pos);
+}
+
+// The entity's box as a view along dir (a unit vector) sees it: the sum of
+// its faces' areas, each as much as it faces the view, under a square
+// root. Over the distance it is the entity's size on screen, near enough
+// to what a player sees grow: a box turning broadside on, or seen from
+// above rather than from the side, shows larger at the same distance. An
+// entity without a box shows as a point: its size goes with the distance
+// alone.
+float gcGameCamera::ShownRoot(const FollowStart& s, const mVec3& dir)
+{
+    const mVec3 half = s.pEntity->GetColliderSize();
+    mVec3 x, y, z;
+    x.XformVec(mVec3(half.x, 0.0f, 0.0f), s.world);
+    y.XformVec(mVec3(0.0f, half.y, 0.0f), s.world);
+    z.XformVec(mVec3(0.0f, 0.0f, half.z), s.world);
+    mVec3 yz, zx, xy;
+    yz.Cross(y, z);
+    zx.Cross(z, x);
+    xy.Cross(x, y);
+    const float fArea = std::fabs(yz.Dot(dir)) + std::fabs(zx.Dot(dir)) + std::fabs(xy.Dot(dir));
+    return fArea > 0.0f ? std::sqrt(fArea) : 1.0f;
+}
+
+float gcGameCamera::ShownSize(const FollowStart& s, const mVec3& pos)
+{
+    mVec3 view = s.world.origin - pos;
+    const float fDist = view.Normalize();
+    return fDist > eColliderEllipse::fColZeroTol ? ShownRoot(s, view) / fDist : 0.0f;
 }
 
 // Each ray runs from where the line to the camera leaves the entity's box:
@@ -975,5 +1013,6 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
     }
     m_followShownAt = *pPos;
     m_followShownOrigin = s.world.origin;
+    m_fFollowShownSize = ShownSize(s, *pPos);
     return true;
 }

@@ -1360,6 +1360,47 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
     }
 }
 
+// The last look weighs the entity's size on screen, not its distance
+// alone: a box turned broadside on in one tick grows on screen at the
+// same distance. A thin one (ten times as long as it is wide) turned a
+// right angle would grow 2.6 times: the camera stands back to where it
+// grows 1.2 times at most. A cube turned 45 degrees grows 1.19 times, within
+// the step: the camera keeps its distance.
+TEST_F(gcGameCameraControlTest, AnEntityTurnedBroadsideOnGrowsOnScreenAStepAtATime)
+{
+    const struct {
+        const char* name;
+        mVec3 half;
+        float fTurn;
+        float fMostStep, fLeastOut;  // the size's step on screen; the camera's distance after over before
+    } rows[] = {{"a thin box turned a right angle", {0.1f, 1.0f, 0.5f}, 90.0f, 1.25f, 1.8f},
+                {"a cube turned 45 degrees", {0.5f, 0.5f, 0.5f}, 45.0f, 1.25f, 0.0f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+        m_cam.Reset(true);
+        GiveMesh().m_colliderSize = row.half;
+        PlaceEntity({0, 0, 0});
+        m_cam.FollowEntity(kEntity, true);
+        Tick(60);
+        const auto size = [&] {
+            gcCameraOccluders::ScreenBox box;
+            EXPECT_TRUE(gcCameraOccluders::Project(m_cam.m_camera.m_cameraToWorld, m_entity.m_model.m_localToParent,
+                                                   row.half, &box));
+            return std::sqrt((box.x1 - box.x0) * (box.y1 - box.y0));
+        };
+        const float fWasSize = size(), fWas = m_cam.GetPos().Length();
+        PlaceEntity({0, 0, 0}, row.fTurn);
+        Tick();
+        const float fStep = size() / fWasSize, fOut = m_cam.GetPos().Length() / fWas;
+        EXPECT_LE(fStep, row.fMostStep);
+        if (row.fLeastOut > 0.0f)
+            EXPECT_GE(fOut, row.fLeastOut) << "stood back";
+        else
+            EXPECT_NEAR(fOut, 1.0f, 0.01f) << "kept its distance";
+    }
+}
+
 // A flyer's pivot 0.8 over its middle, a ceiling just over the pivot and
 // a wall a metre behind: the camera stands near, about level with the
 // pivot. Looking at the pivot would put the middle 40 degrees below the
