@@ -165,9 +165,9 @@ public:
         // see it change by 1.3 times at most; the view's own turn in the
         // same tick (the entity nearer the frame's edge) adds a little.
         static constexpr float kMaxSizeStep = 1.2f;
-        // The entity's head, this share of its half height above its
-        // middle: the camera sees the entity where it sees either.
-        static constexpr float kHeadShare = 0.8f;
+        // The corners of the entity's box, this share of the way out from
+        // its middle: with its middle, the points the camera sees it by.
+        static constexpr float kSightShare = 0.5f;
         // Where neither the stages' place nor one on its line within the
         // step sees the entity, the last place is turned round it this far
         // apart, up to the most, to find one that does.
@@ -557,7 +557,7 @@ private:
     // the last frame where pos would cut or lose the entity behind a wall.
     mVec3 KeepInView(const FollowStart& s, const mVec3& pos);
     // pos changes the entity's size on screen by no more than kMaxSizeStep
-    // from the last frame's, and sees its middle or its head.
+    // from the last frame's, and sees most of the entity (SeesEntity).
     bool InView(const FollowStart& s, const mVec3& pos) const;
     bool ClearInView(const FollowStart& s, mVec3* pPlace);
     // The entity's size on screen from pos, in no unit: ShownRoot, the root

@@ -89,6 +89,17 @@ float BodyHalfWidth(const gcEntity& entity)
     return std::max(size.x, size.y);
 }
 
+// The points the camera sees an entity by, in its own frame: its middle
+// (0), then the corners of its box halved.
+mVec3 SightPoint(int k, const mVec3& half)
+{
+    if (k == 0)
+        return mVec3(0.0f, 0.0f, 0.0f);
+    const int c = k - 1;
+    return mVec3((c & 1) ? half.x : -half.x, (c & 2) ? half.y : -half.y, (c & 4) ? half.z : -half.z) *
+           R::kSightShare;
+}
+
 }  // namespace
 
 bool gcGameCamera::PivotAboveBody(const gcEntity& entity, float fOffset)
@@ -948,8 +959,11 @@ float gcGameCamera::ShownSize(const FollowStart& s, const mVec3& pos)
     return fDist > eColliderEllipse::fColZeroTol ? ShownRoot(s, view) / fDist : 0.0f;
 }
 
-// Each ray runs from where the line to the camera leaves the entity's box:
-// a wall the box leans into hides nothing.
+// The entity is seen where more than half of the sight lines to its
+// middle and to the corners of its box halved are clear: a post may hide
+// one side of it, not its middle as well; a board in front its lower half,
+// not its middle. Each ray runs from where the line to the camera leaves
+// the entity's box: a wall the box leans into hides nothing.
 bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
 {
     const mVec3 half = s.pEntity->GetColliderSize();
@@ -958,8 +972,10 @@ bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
     box.maxCorner = half;
     mVec3 local;
     local.XformInv(pos, s.world);
-    for (const float fUp : {0.0f, R::kHeadShare * half.z}) {
-        const mVec3 inside(0.0f, 0.0f, fUp);
+    constexpr int kLines = 9;
+    int nClear = 0;
+    for (int k = 0; k < kLines; ++k) {
+        const mVec3 inside = SightPoint(k, half);
         mVec3 point;
         point.Xform(inside, s.world);
         // Where the line leaves the box is where it comes in from the
@@ -970,8 +986,11 @@ bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
         bool bInside = false;
         if (in.length > eColliderEllipse::fColZeroTol && in.Intersect(box, &hit, &bInside))
             point.Xform(hit.pos, s.world);
-        if (RayClear(point, pos))
+        nClear += RayClear(point, pos) ? 1 : 0;
+        if (2 * nClear > kLines)
             return true;
+        if (2 * (nClear + kLines - 1 - k) <= kLines)
+            return false;
     }
     return false;
 }
