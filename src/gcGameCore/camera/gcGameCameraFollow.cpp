@@ -869,13 +869,14 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 // last one. Where the entity's size on screen would change by more than
 // kMaxSizeStep (a wall's edge met as the entity turns, the pivot dropped
 // to the body under a ceiling's edge, the view lifted over a wall's top),
-// or only its top would be seen over a board that hides its middle and
-// head, the camera stands instead on the same line out from the entity
-// within that step, else where it stood carried along with the entity,
-// else that place turned round the entity (kLookRoundStep at a time, up to
-// kMaxLookRound, first the way the stages went): the first of them that is
-// clear. Where none is, the stages' place stands. Not across a cut: the
-// entity placed anew, or the camera moved by anything but this tick.
+// or most of it would be hidden (a board over its middle and lower half, a
+// post over its middle and one side), the camera stands instead on the
+// same line out from the entity within that step, else where it stood
+// carried along with the entity, else that place turned round the entity
+// (kLookRoundStep at a time, up to kMaxLookRound, first the way the stages
+// went): the first of them that is clear. Where none is, the stages' place
+// stands. Not across a cut: the entity placed anew, or the camera moved by
+// anything but this tick.
 mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
 {
     const mVec3& middle = s.world.origin;
