@@ -871,7 +871,7 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 // to the body under a ceiling's edge, the view lifted over a wall's top),
 // or most of it would be hidden (a board over its middle and lower half, a
 // post over its middle and one side), the camera stands instead on the
-// same line out from the entity within that step, else where it stood
+// same line out from the entity, within kLineSizeStep, else where it stood
 // carried along with the entity, else that place turned round the entity
 // (kLookRoundStep at a time, up to kMaxLookRound, first the way the stages
 // went): the first of them that is clear. Where none is, the stages' place
@@ -890,7 +890,7 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
     // Along one line the size goes as one over the distance.
     const float fRoot = ShownRoot(s, out);
     const float fSize = fNow > eColliderEllipse::fColZeroTol ? fRoot / fNow : m_fFollowShownSize * R::kMaxSizeStep;
-    const float fWanted = std::clamp(fSize, m_fFollowShownSize / R::kMaxSizeStep, m_fFollowShownSize * R::kMaxSizeStep);
+    const float fWanted = std::clamp(fSize, m_fFollowShownSize / R::kLineSizeStep, m_fFollowShownSize * R::kLineSizeStep);
     mVec3 place = middle + out * (fRoot / fWanted);
     if (ClearInView(s, &place))
         return place;
