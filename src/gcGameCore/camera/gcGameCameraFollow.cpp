@@ -89,17 +89,6 @@ float BodyHalfWidth(const gcEntity& entity)
     return std::max(size.x, size.y);
 }
 
-// The points the camera sees an entity by, in its own frame: its middle
-// (0), then the corners of its box halved.
-mVec3 SightPoint(int k, const mVec3& half)
-{
-    if (k == 0)
-        return mVec3(0.0f, 0.0f, 0.0f);
-    const int c = k - 1;
-    return mVec3((c & 1) ? half.x : -half.x, (c & 2) ? half.y : -half.y, (c & 4) ? half.z : -half.z) *
-           R::kSightShare;
-}
-
 }  // namespace
 
 bool gcGameCamera::PivotAboveBody(const gcEntity& entity, float fOffset)
@@ -889,7 +878,7 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
     const float fNow = out.Normalize();
     // Along one line the size goes as one over the distance.
     const float fRoot = ShownRoot(s, out);
-    const float fSize = fNow > eColliderEllipse::fColZeroTol ? fRoot / fNow : m_fFollowShownSize * R::kMaxSizeStep;
+    const float fSize = fNow > eColliderEllipse::fColZeroTol ? fRoot / fNow : m_fFollowShownSize * R::kLineSizeStep;
     const float fWanted = std::clamp(fSize, m_fFollowShownSize / R::kLineSizeStep, m_fFollowShownSize * R::kLineSizeStep);
     mVec3 place = middle + out * (fRoot / fWanted);
     if (ClearInView(s, &place))
@@ -973,10 +962,17 @@ bool gcGameCamera::SeesEntity(const FollowStart& s, const mVec3& pos) const
     box.maxCorner = half;
     mVec3 local;
     local.XformInv(pos, s.world);
+    // In the entity's own frame: its middle, then the corners of its box halved.
     constexpr int kLines = 9;
+    mVec3 sights[kLines];
+    sights[0].Set(0.0f, 0.0f, 0.0f);
+    mBox halved;
+    halved.minCorner = -half * R::kSightShare;
+    halved.maxCorner = half * R::kSightShare;
+    halved.GetCorners(sights + 1);
     int nClear = 0;
     for (int k = 0; k < kLines; ++k) {
-        const mVec3 inside = SightPoint(k, half);
+        const mVec3& inside = sights[k];
         mVec3 point;
         point.Xform(inside, s.world);
         // Where the line leaves the box is where it comes in from the
