@@ -176,7 +176,8 @@ public:
         static constexpr float kSightShare = 0.5f;
         // Where neither the stages' place nor one on its line within the
         // step sees the entity, the last place is turned round it this far
-        // apart, up to the most, to find one that does.
+        // apart, up to the most, to find one that does; then lowered by the
+        // same step at a time, down to kMinSqueezePitch, and turned again.
         static constexpr float kLookRoundStep = 5.0f;
         static constexpr float kMaxLookRound = 45.0f;
         // A followed flyer looked at from near: the pivot is lowered
@@ -565,7 +566,13 @@ private:
     // pos changes the entity's size on screen by no more than kMaxSizeStep
     // from the last frame's, and sees most of the entity (SeesEntity).
     bool InView(const FollowStart& s, const mVec3& pos) const;
-    bool ClearInView(const FollowStart& s, mVec3* pPlace);
+    // The last place turned round the entity at fPitch, kLookRoundStep at a
+    // time up to kMaxLookRound, fWay's side first: true with the first that
+    // is clear in *pPlace.
+    bool LookRound(const FollowStart& s, float fPitch, float fWay, bool bWayClear, mVec3* pPlace);
+    // *pPlace swept to from the entity's middle is in view, and (bWayClear)
+    // the way to it from where the camera stood meets nothing.
+    bool ClearInView(const FollowStart& s, mVec3* pPlace, bool bWayClear);
     // The entity's size on screen from pos, in no unit: ShownRoot, the root
     // of the area its box shows along a unit direction, over the distance.
     static float ShownSize(const FollowStart& s, const mVec3& pos);

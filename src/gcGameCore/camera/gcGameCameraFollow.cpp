@@ -862,10 +862,11 @@ mVec3 gcGameCamera::LetOutNoFaster(const FollowStart& s, const mVec3& pos)
 // post over its middle and one side), the camera stands instead on the
 // same line out from the entity, within kLineSizeStep, else where it stood
 // carried along with the entity, else that place turned round the entity
-// (kLookRoundStep at a time, up to kMaxLookRound, first the way the stages
-// went): the first of them that is clear. Where none is, the stages' place
-// stands. Not across a cut: the entity placed anew, or the camera moved by
-// anything but this tick.
+// (first the way the stages went), else lowered and turned again (beneath
+// the gate's top, which every place at the last pitch meets): the first
+// of them that is clear. Where none is, the stages' place stands. Not
+// across a cut: the entity placed anew, or the camera moved by anything
+// but this tick.
 mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
 {
     const mVec3& middle = s.world.origin;
@@ -880,37 +881,55 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
     const float fRoot = ShownRoot(s, out);
     const float fSize = fNow > eColliderEllipse::fColZeroTol ? fRoot / fNow : m_fFollowShownSize * R::kLineSizeStep;
     const float fWanted = std::clamp(fSize, m_fFollowShownSize / R::kLineSizeStep, m_fFollowShownSize * R::kLineSizeStep);
+    // Where the stages' own place lies past something from where the camera
+    // stood (a wall's end it stood beyond, the entity gone round a pillar),
+    // that cut is theirs: a place weighed here may lie past it too.
+    mVec3 stagesWay = pos;
+    const bool bWayClear = !Collide(GetPos(), &stagesWay, false);
     mVec3 place = middle + out * (fRoot / fWanted);
-    if (ClearInView(s, &place))
+    if (ClearInView(s, &place, bWayClear))
         return place;
-    const mVec3 was = GetPos() - m_followShownOrigin;
-    const float fHeading = Heading(was), fPitch = Pitch(was * (1.0f / fWas));
-    const float fWay = Wrap180(Heading(out) - fHeading) >= 0.0f ? 1.0f : -1.0f;
-    for (float fTurn = 0.0f; fTurn <= R::kMaxLookRound; fTurn += R::kLookRoundStep)
-        for (const float fSide : {fWay, -fWay}) {
-            place = middle + Forward(Wrap180(fHeading + fSide * fTurn), fPitch) * fWas;
-            if (ClearInView(s, &place))
-                return place;
-            if (fTurn == 0.0f)
-                break;
-        }
+    const float fWay = Wrap180(Heading(out) - Heading(GetPos() - m_followShownOrigin)) >= 0.0f ? 1.0f : -1.0f;
+    const float fPitch = Pitch((GetPos() - m_followShownOrigin) * (1.0f / fWas));
+    float fLook = fPitch;
+    do {
+        if (LookRound(s, fLook, fWay, bWayClear, &place))
+            return place;
+        fLook -= R::kLookRoundStep;
+    } while (fLook >= R::kMinSqueezePitch);
     return pos;
 }
 
+bool gcGameCamera::LookRound(const FollowStart& s, float fPitch, float fWay, bool bWayClear, mVec3* pPlace)
+{
+    const mVec3 was = GetPos() - m_followShownOrigin;
+    const float fWas = was.Length(), fHeading = Heading(was);
+    for (float fTurn = 0.0f; fTurn <= R::kMaxLookRound; fTurn += R::kLookRoundStep)
+        for (const float fSide : {fWay, -fWay}) {
+            *pPlace = s.world.origin + Forward(Wrap180(fHeading + fSide * fTurn), fPitch) * fWas;
+            if (ClearInView(s, pPlace, bWayClear))
+                return true;
+            if (fTurn == 0.0f)
+                break;
+        }
+    return false;
+}
+
 // The place swept to from the entity's middle, still in view, no steeper
-// over the pivot than kMaxPitch (the view looks at the pivot), and on a
-// way from where the camera stood that meets nothing: it moves there, it
-// does not pass through a ceiling or round a wall's end to get there. Not
-// swept from the pivot: the pivot stopped against a ceiling's underside (a
-// flyer beneath the gate's top) would hold every place on itself.
-bool gcGameCamera::ClearInView(const FollowStart& s, mVec3* pPlace)
+// over the pivot than kMaxPitch (the view looks at the pivot), and where
+// the stages' way is clear, on a way from where the camera stood that
+// meets nothing: it moves there, it does not pass through a ceiling or
+// round a wall's end to get there. Not swept from the pivot: the pivot
+// stopped against a ceiling's underside (a flyer beneath the gate's top)
+// would hold every place on itself.
+bool gcGameCamera::ClearInView(const FollowStart& s, mVec3* pPlace, bool bWayClear)
 {
     Collide(s.world.origin, pPlace, false);
     mVec3 fromPivot = *pPlace - s.pivot;
     if (fromPivot.Normalize() > eColliderEllipse::fColZeroTol && Pitch(fromPivot) > R::kMaxPitch + kPitchRounding)
         return false;
     mVec3 way = *pPlace;
-    return InView(s, *pPlace) && !Collide(GetPos(), &way, false);
+    return InView(s, *pPlace) && (!bWayClear || !Collide(GetPos(), &way, false));
 }
 
 bool gcGameCamera::InView(const FollowStart& s, const mVec3& pos) const
