@@ -1360,6 +1360,48 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
     }
 }
 
+// The pillar stood between as above, and with it a ceiling over the
+// entity whose edge the lines out to the camera's pitch (15 degrees) all
+// meet, turned round as far as they may be: the last look lowers the
+// pitch 5 degrees at a time and turns round again, passing beneath the
+// edge and beside the pillar at the same distance. The lower the ceiling,
+// the lower the pitch. Without it the stages' place, in front of the
+// pillar, would stand.
+TEST_F(gcGameCameraControlTest, BeneathACeilingsEdgeTheLastLookLowersThePitch)
+{
+    const struct {
+        const char* name;
+        float fUnder;  // the ceiling's underside over the entity's middle
+        float fPitch;  // the camera's pitch over the pivot after the tick
+    } rows[] = {{"a step lower", 0.6f, 9.9f}, {"three steps lower", 0.4f, -0.1f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+        m_cam.Reset(true);
+        GiveMesh().m_colliderSize = mVec3(0.3f, 0.3f, 0.15f);
+        PlaceEntity({0, 0, 0});
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        for (int i = 1; i <= 30; ++i) {
+            PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
+            Tick();
+        }
+        mVec3 was = m_cam.GetPos() - Pivot();
+        const float fWas = was.Normalize();
+        ASSERT_NEAR(std::asin(was.z) * 57.29578f, 14.9f, 0.1f);
+        std::vector<ColTri> tris;
+        AddBox(&tris, {-0.6f, -2.6f, -5}, {0.6f, -2.0f, 10});
+        AddBox(&tris, {-10, -1.0f, row.fUnder}, {10, 10, row.fUnder + 0.3f});
+        ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+        PlaceEntity({0, 0.031f, 0});
+        Tick();
+        mVec3 now = m_cam.GetPos() - Pivot();
+        EXPECT_NEAR(now.Normalize(), fWas, 0.01f);
+        EXPECT_NEAR(std::asin(now.z) * 57.29578f, row.fPitch, 0.2f);
+        EXPECT_GT(std::fabs(m_cam.GetPos().x), 0.6f) << "beside the pillar";
+    }
+}
+
 // The last look weighs the entity's size on screen, not its distance
 // alone: a box turned broadside on in one tick grows on screen at the
 // same distance. A thin one (ten times as long as it is wide) turned a
