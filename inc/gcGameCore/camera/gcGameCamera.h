@@ -566,10 +566,10 @@ private:
     // pos changes the entity's size on screen by no more than kMaxSizeStep
     // from the last frame's, and sees most of the entity (SeesEntity).
     bool InView(const FollowStart& s, const mVec3& pos) const;
-    // The last place turned round the entity at fPitch, kLookRoundStep at a
-    // time up to kMaxLookRound, fWay's side first: true with the first that
-    // is clear in *pPlace.
-    bool LookRound(const FollowStart& s, float fPitch, float fWay, bool bWayClear, mVec3* pPlace);
+    // The last place (was, from the last frame's middle) turned round the
+    // entity at fPitch, kLookRoundStep at a time up to kMaxLookRound, fWay's
+    // side first: true with the first that is clear in *pPlace.
+    bool LookRound(const FollowStart& s, const mVec3& was, float fPitch, float fWay, bool bWayClear, mVec3* pPlace);
     // *pPlace swept to from the entity's middle is in view, and (bWayClear)
     // the way to it from where the camera stood meets nothing.
     bool ClearInView(const FollowStart& s, mVec3* pPlace, bool bWayClear);

@@ -889,20 +889,20 @@ mVec3 gcGameCamera::KeepInView(const FollowStart& s, const mVec3& pos)
     mVec3 place = middle + out * (fRoot / fWanted);
     if (ClearInView(s, &place, bWayClear))
         return place;
-    const float fWay = Wrap180(Heading(out) - Heading(GetPos() - m_followShownOrigin)) >= 0.0f ? 1.0f : -1.0f;
-    const float fPitch = Pitch((GetPos() - m_followShownOrigin) * (1.0f / fWas));
-    float fLook = fPitch;
+    const mVec3 was = GetPos() - m_followShownOrigin;
+    const float fWay = Wrap180(Heading(out) - Heading(was)) >= 0.0f ? 1.0f : -1.0f;
+    float fLook = Pitch(was * (1.0f / fWas));
     do {
-        if (LookRound(s, fLook, fWay, bWayClear, &place))
+        if (LookRound(s, was, fLook, fWay, bWayClear, &place))
             return place;
         fLook -= R::kLookRoundStep;
     } while (fLook >= R::kMinSqueezePitch);
     return pos;
 }
 
-bool gcGameCamera::LookRound(const FollowStart& s, float fPitch, float fWay, bool bWayClear, mVec3* pPlace)
+bool gcGameCamera::LookRound(const FollowStart& s, const mVec3& was, float fPitch, float fWay, bool bWayClear,
+                             mVec3* pPlace)
 {
-    const mVec3 was = GetPos() - m_followShownOrigin;
     const float fWas = was.Length(), fHeading = Heading(was);
     for (float fTurn = 0.0f; fTurn <= R::kMaxLookRound; fTurn += R::kLookRoundStep)
         for (const float fSide : {fWay, -fWay}) {

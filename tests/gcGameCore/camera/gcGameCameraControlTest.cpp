@@ -91,6 +91,18 @@ protected:
             m_cam.Send(gcMsgTick(cTimeValue(20)));
     }
     mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+    // Follows the entity from the origin, walking on along +y a thousandth
+    // a tick for 30 ticks: the camera settles behind it, clear of the world.
+    void FollowWalkingOn()
+    {
+        PlaceEntity({0, 0, 0});
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        for (int i = 1; i <= 30; ++i) {
+            PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
+            Tick();
+        }
+    }
     // Gives the entity a mesh of its own, for its collider's size; taken
     // off again at the end of the test.
     eMesh& GiveMesh()
@@ -1326,13 +1338,7 @@ TEST_F(gcGameCameraControlTest, AWallStoodBetweenTurnsTheCameraRoundRatherThanCu
         SCOPED_TRACE(row.name);
         ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
         m_cam.Reset(true);
-        PlaceEntity({0, 0, 0});
-        m_entity.m_velocity.Set(0, 0.3f, 0);
-        m_cam.FollowEntity(kEntity, true);
-        for (int i = 1; i <= 30; ++i) {
-            PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
-            Tick();
-        }
+        FollowWalkingOn();
         const float fWas = m_cam.GetPos().Length();
         ASSERT_GT(fWas, 5.0f);
         std::vector<ColTri> pillar;
@@ -1379,13 +1385,7 @@ TEST_F(gcGameCameraControlTest, BeneathACeilingsEdgeTheLastLookLowersThePitch)
         ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
         m_cam.Reset(true);
         GiveMesh().m_colliderSize = mVec3(0.3f, 0.3f, 0.15f);
-        PlaceEntity({0, 0, 0});
-        m_entity.m_velocity.Set(0, 0.3f, 0);
-        m_cam.FollowEntity(kEntity, true);
-        for (int i = 1; i <= 30; ++i) {
-            PlaceEntity({0, 0.001f * static_cast<float>(i), 0});
-            Tick();
-        }
+        FollowWalkingOn();
         mVec3 was = m_cam.GetPos() - Pivot();
         const float fWas = was.Normalize();
         ASSERT_NEAR(std::asin(was.z) * 57.29578f, 14.9f, 0.1f);
