@@ -5,12 +5,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <X11/Xlib.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 inline bool OnPath(const char* sName)
@@ -41,6 +45,43 @@ inline std::string DeadDisplay()
     }
     return "";
 }
+
+// A display that takes every connection and never answers one: a socket
+// in the abstract namespace where Xlib looks first for display :N, listening,
+// its connections never accepted (the kernel completes them all the same).
+class SilentDisplay {
+public:
+    bool Start()
+    {
+        for (int n = 900; n < 1000; ++n) {
+            m_fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (m_fd < 0)
+                return false;
+            sockaddr_un address = {};
+            address.sun_family = AF_UNIX;
+            const std::string path = "/tmp/.X11-unix/X" + std::to_string(n);
+            std::memcpy(address.sun_path + 1, path.data(), path.size());
+            const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+            if (bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(m_fd, 64) == 0) {
+                m_name = ":" + std::to_string(n);
+                return true;
+            }
+            close(m_fd);
+            m_fd = -1;
+        }
+        return false;
+    }
+    ~SilentDisplay()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    const std::string& Name() const { return m_name; }
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+};
 
 // Xvfb on a display number of its own choice (-displayfd: no clash with
 // another test's server), killed when this goes.

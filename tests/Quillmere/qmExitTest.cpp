@@ -33,6 +33,7 @@ struct ExitRow {
     std::vector<qmtest::ChildStep> (*steps)(const std::string& dir) = nullptr;
     int nMessageTimes = 0;          // how often the message appears; 0: at least once
     const char* sAlso = nullptr;    // another text the output holds
+    bool bStartedIgnoringInterrupt = false;  // started with SIGINT ignored, as a shell's background job
 };
 
 size_t Occurrences(const std::string& text, const std::string& what)
@@ -81,7 +82,11 @@ protected:
         }
         if (row.prepare)
             row.prepare(m_dir);
-        return qmtest::RunChild(args, kBound, row.steps ? row.steps(m_dir) : std::vector<qmtest::ChildStep>{});
+        std::function<void()> inChild;
+        if (row.bStartedIgnoringInterrupt)
+            inChild = [] { signal(SIGINT, SIG_IGN); };
+        return qmtest::RunChild(args, kBound, row.steps ? row.steps(m_dir) : std::vector<qmtest::ChildStep>{},
+                                inChild);
     }
 
     TempDir m_tmp{"qm_exit"};
@@ -114,6 +119,13 @@ std::vector<qmtest::ChildStep> LimitFileSize(const std::string&)
                  const rlimit limit = {1024, 1024};
                  prlimit(pid, RLIMIT_FSIZE, &limit, nullptr);
              }}};
+}
+
+// SIGTERM as soon as the program's first line is logged, before video
+// (and the rest of the start-up) has begun.
+std::vector<qmtest::ChildStep> TerminateTheStart(const std::string&)
+{
+    return {{"quillmere: data \"", [](int pid) { kill(pid, SIGTERM); }}};
 }
 
 // SIGHUP (the terminal closed) once the map is running.
@@ -169,6 +181,12 @@ const ExitRow kRows[] = {
      "stop video", nullptr, DiscGoesAway},
     {"SIGINT while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGINT,
      "stop video", nullptr, InterruptTheMap},
+    // Its default action would end with the same code, but with no shutdown.
+    {"SIGTERM before video starts", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGTERM,
+     "quillmere: ended by signal 15", nullptr, TerminateTheStart, 1, "stop video"},
+    // A background job of a shell: the terminal's interrupt is not for it.
+    {"SIGINT started ignored", {"--headless", "--frames", "300", "/act", "1", "/map", "1"}, 0, "stop video",
+     nullptr, InterruptTheMap, 0, nullptr, true},
     // Its default action ends with the same code, but before the shutdown.
     {"SIGHUP while the map runs", {"--headless", "--frames", "100000", "/act", "1", "/map", "1"}, 128 + SIGHUP,
      "stop video", nullptr, HangUpOnTheMap},

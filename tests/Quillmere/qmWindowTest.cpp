@@ -244,6 +244,39 @@ TEST(qmWindowTest, ARunThatWantsAWindowWhereNoneCanBeMadeEnds)
     }
 }
 
+// A display that takes the connection and never answers holds the start no
+// longer than the wait for its answer: the run ends as where no display
+// answers, naming it, instead of waiting in Xlib for good; a quit signal
+// during that wait ends the run with the signal's code.
+TEST(qmWindowTest, ADisplayThatNeverAnswersEndsTheRun)
+{
+    TempDir tmp{"qm_window_silent"};
+    ASSERT_TRUE(tmp.Valid());
+    ASSERT_TRUE(datagen::WriteSampleGame(tmp.Path()));
+    SilentDisplay silent;
+    ASSERT_TRUE(silent.Start());
+    ScopedEnv display("DISPLAY", silent.Name().c_str());
+    ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    const std::vector<std::string> args = {QM_QUILLMERE, "--data", tmp.Path(), "--frames", "30"};
+
+    const qmtest::ChildResult r = qmtest::RunChild(args, 30.0);
+    EXPECT_FALSE(r.bTimedOut) << r.log;
+    EXPECT_EQ(r.nExit, 4) << r.log;
+    EXPECT_NE(r.log.find("VI: no window can be made: no display answers at DISPLAY=\"" + silent.Name() +
+                         "\" (it took the connection but did not answer within 3 s)"),
+              std::string::npos)
+        << r.log;
+    EXPECT_NE(r.log.find("quillmere: stop video"), std::string::npos) << r.log;
+
+    const qmtest::ChildResult term =
+        qmtest::RunChild(args, 30.0, {{"quillmere: start video", [](int pid) { kill(pid, SIGTERM); }}});
+    EXPECT_FALSE(term.bTimedOut) << term.log;
+    EXPECT_EQ(term.nExit, 128 + SIGTERM) << term.log;
+    EXPECT_NE(term.log.find("quillmere: ended by signal 15"), std::string::npos) << term.log;
+    EXPECT_EQ(term.log.find("no window can be made"), std::string::npos) << term.log;
+}
+
 // The X server gone at any point of the start-up, from before the display
 // is opened to the context made on the window, is a lost display: exit 4
 // (within the grace period), never Xlib's exit 1, a crash, or a run on

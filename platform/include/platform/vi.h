@@ -61,6 +61,11 @@ uint32_t VIGetTvFormat();      // 0 NTSC
 // end later). A frame hold that counts from the returned time stays in step
 // with the retraces however late the host wakes the waiting thread.
 OSTime VIWaitForRetraceAfter(OSTime after);
+// Takes over SIGINT, SIGTERM and SIGHUP (those not started ignored): from
+// then on each asks the program to end (VIQuitRequested, VIQuitSignal), and a
+// second one while it ends ends it at once. The program calls it first of
+// all; VIInit calls it too.
+void VIInstallQuitSignals();
 // Chooses headless (no window, SDL's offscreen driver) before VIInit; a
 // missing display chooses it too.
 void VISetHeadless(BOOL headless);
@@ -72,7 +77,7 @@ BOOL VIIsHeadless();
 // frame to write. A window always draws.
 void VISetHeadlessDrawing(BOOL draw);
 // True once the window was asked to close (its close button), the frame limit
-// was reached, SIGINT/SIGTERM/SIGHUP arrived (VIInit takes them over), the display
+// was reached, SIGINT/SIGTERM/SIGHUP arrived (see VIInstallQuitSignals), the display
 // was lost or a reset asked for the system menu (OSResetSystem); the
 // program's loops should then end. Events other than the window's stay
 // queued for input.
@@ -87,6 +92,10 @@ int VIQuitSignal();
 // made for a run that wants one (no display was ever there: nothing waits).
 BOOL VIDisplayLost();
 void VISetDisplayLostExitCode(int code);
+// Ends the process at once with that code once the C streams are flushed:
+// no exit handlers and no destructors run. For the end of a run whose
+// display was lost, after its shutdown.
+[[noreturn]] void VIEndProcess(int code);
 // Ends the run after that many more shown frames (display copies): from then
 // on VIQuitRequested is true. 0 removes the limit. The limit bounds the whole
 // run across soft resets: a restarted program gets what was left.

@@ -78,23 +78,6 @@ extern "C" void OnQuitSignal(int sig)
     }
 }
 
-// SDL would turn these signals into quit events that a headless run never
-// reads; the program takes them itself. SIGHUP (the terminal it runs in
-// closed) asks to end as SIGTERM does: its default action would skip the
-// shutdown.
-void InstallQuitSignals()
-{
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    struct sigaction action = {};
-    action.sa_handler = OnQuitSignal;
-    sigemptyset(&action.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(sig, &action, nullptr);
-    // A write past the file-size limit then fails (EFBIG) and is reported as
-    // the write's failure (the frame, the sound, a save) instead of the
-    // signal's default action ending the program without its shutdown.
-    std::signal(SIGXFSZ, SIG_IGN);
-}
 
 bool Interlaced(const GXRenderModeObj* mode)
 {
@@ -124,6 +107,34 @@ void PumpWindowEvents()
 
 }  // namespace
 
+// SDL would turn these signals into quit events that a headless run never
+// reads; the program takes them itself. SIGHUP (the terminal it runs in
+// closed) asks to end as SIGTERM does: its default action would skip the
+// shutdown. A signal the program was started with ignored stays ignored (a
+// shell's background job is started with SIGINT ignored, so that the
+// terminal's interrupt does not reach it).
+void VIInstallQuitSignals()
+{
+    static bool s_bInstalled = false;
+    if (s_bInstalled)
+        return;
+    s_bInstalled = true;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action = {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction started = {};
+        if (sigaction(sig, nullptr, &started) == 0 && started.sa_handler == SIG_IGN)
+            continue;
+        sigaction(sig, &action, nullptr);
+    }
+    // A write past the file-size limit then fails (EFBIG) and is reported as
+    // the write's failure (the frame, the sound, a save) instead of the
+    // signal's default action ending the program without its shutdown.
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 void VISetHeadless(BOOL headless)
 {
     s_vi.headlessChoice = headless != FALSE;
@@ -149,7 +160,7 @@ void VIInit()
     if (s_vi.init)
         return;
     s_vi.init = true;
-    InstallQuitSignals();
+    VIInstallQuitSignals();
     s_vi.set = s_vi.flushed = s_vi.current = ViRegisters();
     s_vi.set.mode = s_vi.flushed.mode = s_vi.current.mode = &GXNtsc480IntDf;
     s_vi.retraces = 0;
@@ -254,6 +265,11 @@ BOOL VIDisplayLost()
 void VISetDisplayLostExitCode(int code)
 {
     gxgl::GlDevice::Get().SetLostExitCode(code);
+}
+
+void VIEndProcess(int code)
+{
+    gxgl::GlDevice::EndProcessNow(code);
 }
 
 int VIQuitSignal()

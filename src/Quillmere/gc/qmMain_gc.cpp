@@ -275,9 +275,16 @@ bool MapRequestReadable()
 int ExitCode(int nCode)
 {
     const int nSignal = VIQuitSignal();
+    const int nExit = nSignal != 0 ? 128 + nSignal : VIDisplayLost() ? kExitDisplay : nCode;
     if (nSignal != 0)
-        return 128 + nSignal;
-    return VIDisplayLost() ? kExitDisplay : nCode;
+        cLogInfo_("quillmere: ended by signal %d (%s)", nSignal, strsignal(nSignal));
+    // Past the shutdown, a lost display's process has nothing left to do:
+    // the exit handlers of the GL library and of video would wait on the
+    // dead connection and on the render thread stopped inside it, seconds
+    // on a busy machine.
+    if (VIDisplayLost())
+        VIEndProcess(nExit);
+    return nExit;
 }
 
 // The exit code of the top loop's end: what failed, or kExitOk when it
@@ -338,6 +345,8 @@ void Shutdown()
 
 int main(int argc, char** argv)
 {
+    // First of all: a signal from here on ends the run through its shutdown.
+    VIInstallQuitSignals();
     static HostOptions s_options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {

@@ -14,9 +14,11 @@
 #include <epoxy/gl.h>
 
 #include "gx/gl/gxGlBackend.h"
+#include "gx/gl/gxGlDisplayProbe.h"
 #include "gx/gl/gxGlLoadGuard.h"
 #include "os/osHostWait.h"
 #include "platform/os.h"
+#include "platform/vi.h"
 
 namespace gxgl {
 
@@ -84,6 +86,8 @@ bool GlDevice::OpenDisplay()
     // A write to a broken display connection fails (and the connection's
     // handler notes the loss) instead of SIGPIPE ending the program there.
     std::signal(SIGPIPE, SIG_IGN);
+    if (!DisplayAnswers())
+        return false;
     WatchXConnection();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         RefuseWindowless(SDL_GetError());
@@ -96,6 +100,37 @@ bool GlDevice::OpenDisplay()
     }
     WatchXErrors();
     return true;
+}
+
+static bool QuitSignalled()
+{
+    return VIQuitSignal() != 0;
+}
+
+// Whether the X display answers before SDL opens it (SDL's open would wait
+// for a silent one for ever). A silent display is refused as one that is
+// not there; a quit signal during the wait gives the window up without a
+// word, the signal's own end says why.
+bool GlDevice::DisplayAnswers()
+{
+    const char* forced = std::getenv("SDL_VIDEODRIVER");
+    if (!IsSet(std::getenv("DISPLAY")) || (IsSet(forced) && std::strcmp(forced, "x11") != 0))
+        return true;
+    switch (ProbeDisplay(kDisplayAnswerMs, QuitSignalled)) {
+    case eDisplayAnswer::SILENT:
+    {
+        char sWhy[96];
+        std::snprintf(sWhy, sizeof sWhy, "it took the connection but did not answer within %d s",
+                      kDisplayAnswerMs / 1000);
+        RefuseWindowless(sWhy);
+        return false;
+    }
+    case eDisplayAnswer::STOPPED:
+        m_bWindowRefused = true;
+        return false;
+    default:
+        return true;
+    }
 }
 
 // The X server gone while the display opens, the GL library loads or the

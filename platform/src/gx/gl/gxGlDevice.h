@@ -95,6 +95,8 @@ public:
     // The exit code the grace period ends the program with.
     void SetLostExitCode(int code) { m_nLostExitCode = code; }
     static constexpr int kLostGraceSeconds = 4;
+    // How long the start waits for the X display to answer a connection.
+    static constexpr int kDisplayAnswerMs = 3000;
     // How long Shutdown waits for a render thread that has to end after the
     // display was lost, and the lost display's exit code until one is set.
     static constexpr int kLostJoinMilliseconds = 500;
@@ -118,6 +120,7 @@ private:
     bool OpenWindow();
     bool OpenDisplay();
     void RefuseWindowless(const char* sdlError);
+    bool DisplayAnswers();
     void CloseVideo(bool bJoin, bool bTouchDisplay);
     void ThreadMain();
     bool HasRoom(size_t bytes) const;
