@@ -75,9 +75,12 @@ bool cameraJudgePlace::StandAt(int nRegion, float x, float y, float fHeight, mVe
     if (fHeight > 0.0f && Blocked(mVec3(middle.x, middle.y, hit.position.z + half.z), middle, pIgnore))
         return false;
     for (int k = 0; k < 8; ++k) {
-        const mVec3 corner((k & 1) ? half.x : -half.x, (k & 2) ? half.y : -half.y, (k & 4) ? half.z : -half.z);
+        // Wider and higher than the box; its foot stays above the ground.
+        const mVec3 corner((k & 1) ? half.x * kRoomShare : -half.x * kRoomShare,
+                           (k & 2) ? half.y * kRoomShare : -half.y * kRoomShare,
+                           (k & 4) ? half.z * kRoomShare : -half.z);
         mVec3 world;
-        world.Xform(*pLocal + corner * kRoomShare, toWorld);
+        world.Xform(*pLocal + corner, toWorld);
         if (Blocked(middle, world, pIgnore))
             return false;
     }

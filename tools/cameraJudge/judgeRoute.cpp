@@ -205,13 +205,16 @@ Route MakeRoute(uint32_t nSeed, uint64_t nFrames, int nMap)
                   "\n";
     uint64_t nFrame = 1;
     const uint32_t nStart = route.nMap > 0 ? rng.Below(3) : 0;
+    // The place as its line reads back, so that the input file written
+    // plays exactly the route judged.
     if (nStart == 1) {
-        route.place = AnyPlace(rng, route.nMap);
-        route.input += "# placed anywhere\n" + PlaceLine(route.place);
+        route.input += "# placed anywhere\n" + PlaceLine(AnyPlace(rng, route.nMap));
+        route.place = ReadPlace(route.input);
     } else if (nStart == 2) {
         const char* sName = "";
-        route.place = NearNamedPlace(rng, route.nMap, &sName);
-        route.input += std::string("# placed to make for ") + sName + "\n" + PlaceLine(route.place);
+        const Place place = NearNamedPlace(rng, route.nMap, &sName);
+        route.input += std::string("# placed to make for ") + sName + "\n" + PlaceLine(place);
+        route.place = ReadPlace(route.input);
     }
     Line(&route.input, 0, "-", 0, 0);
     if (route.nMap == 0) {
