@@ -240,7 +240,7 @@ TEST(judgeRulesTest, CutsNearFillAndThePlayersFade)
         {"a map's start or a placing", {Moved(0.0f, 0.0f), Moved(90.0f, 5.0f, true)}, RULE_CUT, 0, 0, 0},
         {"from other play", {Moved(0.0f, 0.0f), FrameFacts(), Moved(90.0f, 5.0f)}, RULE_CUT, 0, 0, 0},
         {"a quarter near is the most", {Near(0.25f)}, RULE_NEAR_FILL, 0, 0, 0},
-        {"more near", {Near(0.1f), Near(0.27f), Near(0.5f)}, RULE_NEAR_FILL, 2, 0.5f, 102},
+        {"more near", {Near(0.1f), Near(0.26f), Near(0.5f)}, RULE_NEAR_FILL, 2, 0.5f, 102},
         // As a creature's: a sixth of 255, truncated, 43 of them.
         {"43 of 255 a frame", {Alpha(1.0f), Alpha(212.0f / 255.0f)}, RULE_PLAYER_FADE, 0, 0, 0},
         {"44 of 255", {Alpha(1.0f), Alpha(211.0f / 255.0f)}, RULE_PLAYER_FADE, 1, 44.0f / 255.0f, 101},
