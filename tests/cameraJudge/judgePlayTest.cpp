@@ -3,6 +3,10 @@
 // input judged the same every time.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "datagen/datagen.h"
 #include "judgePlay.h"
 #include "tempDir.h"
@@ -31,6 +35,21 @@ protected:
     static TempDir* s_pData;
 };
 TempDir* judgePlayTest::s_pData = nullptr;
+
+// A recorded route of tests/data/cameraRoutes, with its frames and map.
+bool Recorded(const std::string& name, Route* pRoute, uint64_t* pFrames)
+{
+    std::string path = QM_TEST_DATA_DIR;
+    path += "/cameraRoutes/";
+    path += name;
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    pRoute->input = text.str();
+    pRoute->place = ReadPlace(pRoute->input);
+    CommandOfInput(pRoute->input, pFrames, &pRoute->nMap);
+    return in && *pFrames > 0;
+}
 
 Route Standing(int nMap)
 {
@@ -124,30 +143,29 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   flies up beside the gate's post, the line to the camera grazing the
 //   corner: the wall test passed it by a hair, the final sweep met it and
 //   pulled the camera in at once (2.4 and 2.7 times the size in a frame).
+// The routes are the judge's first generator's, recorded: each file's
+// first line is the command that plays it (its frames and map).
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
         uint32_t nSeed;
-        int nFrames, nMap;
         int rules[2];
     } rows[] = {
-        {1189, 970, 1, {RULE_BEYOND_WALL, RULE_HIDDEN}},
-        {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
-        {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {7049, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {15859, 1420, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
-        {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
-        {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {7173, 1150, 0, {RULE_HIDDEN, RULE_SIZE_STEP}},
-        {12745, 300, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {16007, 900, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {1189, {RULE_BEYOND_WALL, RULE_HIDDEN}},     {4489, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {5400, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},  {7049, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {15859, {RULE_SIZE_STEP, RULE_COVERAGE}},    {7060, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {6050, {RULE_RESTLESS, RULE_SIZE_STEP}},     {5227, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {7173, {RULE_HIDDEN, RULE_SIZE_STEP}},       {12745, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {16007, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);
+        Route route;
+        uint64_t nFrames = 0;
+        ASSERT_TRUE(Recorded("seed-" + std::to_string(r.nSeed) + ".txt", &route, &nFrames));
         cameraJudgeRules rules;
         PlayFigures figures;
-        ASSERT_TRUE(Play(MakeRoute(r.nSeed, r.nFrames, r.nMap), r.nFrames, &rules, &figures));
+        ASSERT_TRUE(Play(route, nFrames, &rules, &figures));
         for (const int rule : r.rules)
             EXPECT_EQ(rules.Stat(rule).nBroken, 0u) << RuleName(rule);
     }

@@ -59,13 +59,15 @@ bool cameraJudgePlace::StandAt(int nRegion, float x, float y, float fHeight, mVe
     const mOCS& toWorld = pZone->m_localToWorld;
     mVec3 top, bottom;
     top.Xform(mVec3(x, y, kGroundZ + kLookFrom), toWorld);
-    bottom.Xform(mVec3(x, y, kGroundZ - kLookFrom), toWorld);
+    bottom.Xform(mVec3(x, y, kGroundZ - 1.0f), toWorld);
     eCollisionRayHit hit;
     const eGeom* pIgnore = &pPlayer->m_model;
     if (!FirstHit(top, bottom, pIgnore, &hit) || hit.normal.z < kUpFacing)
         return false;
     mVec3 ground;
     ground.XformInv(hit.position, toWorld);
+    if (ground.z > kGroundZ + kHighestGround)
+        return false;
     pLocal->Set(x, y, ground.z + half.z + kLift + fHeight);
     mVec3 middle;
     middle.Xform(*pLocal, toWorld);

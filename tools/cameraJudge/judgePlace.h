@@ -12,11 +12,15 @@ namespace cameraJudge {
 
 class cameraJudgePlace {
 public:
-    // The ground is looked for from this high above the sample's ground
-    // (the terrace's top is 3 m up, the walls' tops 6 m): what lies above a
-    // point covers it.
+    // The ground is looked for straight down from kLookFrom above the
+    // sample's ground, over every top (the house's eave is 8.5 m up): the
+    // first face met is the ground where it lies no higher than
+    // kHighestGround (the terrace's top, 3 m up). A higher one is a wall's
+    // top or a roof, and the point is passed over: a ray started beneath
+    // it, inside a closed box (the shed), would find the floor inside.
     static constexpr float kGroundZ = -3.0f;
-    static constexpr float kLookFrom = 4.0f;
+    static constexpr float kLookFrom = 9.0f;
+    static constexpr float kHighestGround = 3.5f;
     // A point and those round it a metre apart, up to this many, are tried
     // until one has room for the player's box.
     static constexpr int kTries = 25;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <sstream>
 
@@ -173,6 +174,28 @@ std::string PlaceLine(const Place& place)
 std::string Route::CommandLine() const
 {
     return nMap > 0 ? "/act 1 /map " + std::to_string(nMap) : std::string();
+}
+
+void CommandOfInput(const std::string& input, uint64_t* pFrames, int* pMap)
+{
+    static const std::string kTag = "# quillmere ";
+    const std::string first = input.substr(0, input.find('\n'));
+    if (first.compare(0, kTag.size(), kTag) != 0)
+        return;
+    std::istringstream words(first.substr(kTag.size()));
+    std::string word, value;
+    while (words >> word) {
+        char* pEnd = nullptr;
+        if ((word != "--frames" && word != "/map") || !(words >> value) || value[0] < '0' || value[0] > '9')
+            continue;
+        const unsigned long long n = std::strtoull(value.c_str(), &pEnd, 10);
+        if (*pEnd)
+            continue;
+        if (word == "--frames" && n > 0 && n <= UINT32_MAX)
+            *pFrames = n;
+        else if (word == "/map" && n >= 1 && n <= 3)
+            *pMap = static_cast<int>(n);
+    }
 }
 
 Place ReadPlace(const std::string& input)

@@ -49,6 +49,11 @@ constexpr int kPlaceFrame = 2;
 // 4: New Game, maps 1-3).
 Route MakeRoute(uint32_t nSeed, uint64_t nFrames, int nMap);
 
+// The frames and map of an input's first line, "# quillmere ... --frames N
+// [/act 1 /map M]": each found, in range, is stored (a map of 1-3); the
+// others are left as they were.
+void CommandOfInput(const std::string& input, uint64_t* pFrames, int* pMap);
+
 // The place line of a route's input text ("# camera-judge place R X Y H Z"),
 // or no place when there is none or it does not read.
 Place ReadPlace(const std::string& input);

@@ -169,24 +169,6 @@ bool WriteInput(const std::string& dir, uint32_t nSeed, const cameraJudge::Route
     return false;
 }
 
-// The frames and map of an input's first line, "# quillmere ... --frames N
-// [/act 1 /map M]", where the command line left them out.
-void CommandOfInput(const std::string& text, Options* pOptions)
-{
-    const std::string first = text.substr(0, text.find('\n'));
-    if (first.compare(0, 12, "# quillmere ") != 0)
-        return;
-    std::istringstream words(first.substr(12));
-    std::string word, value;
-    uint64_t n = 0;
-    while (words >> word) {
-        if (word == "--frames" && words >> value && pOptions->nFrames == 0 && ParseNumber(value.c_str(), UINT32_MAX, &n))
-            pOptions->nFrames = n;
-        else if (word == "/map" && words >> value && pOptions->nMap == 0 && ParseNumber(value.c_str(), 3, &n) && n >= 1)
-            pOptions->nMap = static_cast<int>(n);
-    }
-}
-
 bool ReadInput(Options* pOptions, cameraJudge::Route* pRoute)
 {
     std::ifstream in(pOptions->input);
@@ -197,7 +179,12 @@ bool ReadInput(Options* pOptions, cameraJudge::Route* pRoute)
         return false;
     }
     pRoute->input = text.str();
-    CommandOfInput(pRoute->input, pOptions);
+    // Given on the command line, they win.
+    uint64_t nFrames = 0;
+    int nMap = 0;
+    cameraJudge::CommandOfInput(pRoute->input, &nFrames, &nMap);
+    pOptions->nFrames = pOptions->nFrames > 0 ? pOptions->nFrames : nFrames;
+    pOptions->nMap = pOptions->nMap > 0 ? pOptions->nMap : nMap;
     if (pOptions->nFrames == 0) {
         std::fprintf(stderr, "camera-judge: \"%s\" names no --frames: give them\n", pOptions->input.c_str());
         return false;
