@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "datagen/datagen.h"
 #include "judgePlay.h"
@@ -168,6 +169,69 @@ TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
         ASSERT_TRUE(Play(route, nFrames, &rules, &figures));
         for (const int rule : r.rules)
             EXPECT_EQ(rules.Stat(rule).nBroken, 0u) << RuleName(rule);
+    }
+}
+
+std::vector<std::vector<std::string>> ReadTrace(const std::string& path, std::string* pHeader)
+{
+    std::ifstream in(path);
+    std::getline(in, *pHeader);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');)
+            fields.push_back(cell);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Placed on the east region's road from map 1's start, standing: the
+// trace's rows, one a frame of the map loop from its first, show the cut
+// at the start and the one after the placing, and the player 20 m on.
+// Placed inside the shed, there is no room within two metres: the player
+// stays at the start.
+TEST_F(judgePlayTest, PlacesThePlayerAndTracesEveryFrame)
+{
+    const struct {
+        const char* name;
+        Place place;
+        uint64_t nPlaced;
+        float fMovedAtLeast, fMovedAtMost;
+    } rows[] = {
+        {"on the road", {2, 9.5f, 0.0f, 90.0f, 0.0f}, 1, 20.0f, 60.0f},
+        {"inside the shed", {2, -2.0f, 12.0f, 0.0f, 0.0f}, 0, 0.0f, 0.01f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Route route = Standing(1);
+        route.place = row.place;
+        const std::string trace = s_pData->File("trace.tsv");
+        cameraJudgeRules rules;
+        PlayFigures figures;
+        rules.Begin(0);
+        ASSERT_TRUE(PlayRoute(s_pData->Path(), route, 3, 120, &rules, &figures, trace.c_str()));
+        EXPECT_EQ(figures.nPlaced, row.nPlaced);
+        EXPECT_EQ(figures.nUnplaced, 1 - row.nPlaced);
+        std::string header;
+        const std::vector<std::vector<std::string>> frames = ReadTrace(trace, &header);
+        EXPECT_EQ(header, "frame\tfollow\tcut\tcam_x\tcam_y\tcam_z\tfwd_x\tfwd_y\tfwd_z\tup_x\tup_y\tup_z\tplayer_x\t"
+                          "player_y\tplayer_z\tshare\tplayer_alpha\tnear_share\thidden_share");
+        ASSERT_GE(frames.size(), figures.nFollow);
+        ASSERT_GT(frames.size(), static_cast<size_t>(kPlaceFrame + 2));
+        EXPECT_EQ(std::stoull(frames.back()[0]), 120u) << "numbered as the program's --frames";
+        for (const auto& f : frames)
+            ASSERT_EQ(f.size(), 19u);
+        EXPECT_EQ(frames[0][2], "1") << "the map's start";
+        EXPECT_EQ(frames[kPlaceFrame + 1][2], row.nPlaced ? "1" : "0") << "the frame after the placing";
+        EXPECT_EQ(frames[kPlaceFrame + 2][2], "0");
+        const auto at = [](const std::vector<std::string>& f) {
+            return mVec3(std::stof(f[12]), std::stof(f[13]), std::stof(f[14]));
+        };
+        const float fMoved = at(frames[kPlaceFrame + 1]).Dist(at(frames[kPlaceFrame]));
+        EXPECT_GE(fMoved, row.fMovedAtLeast);
+        EXPECT_LE(fMoved, row.fMovedAtMost);
     }
 }
 
