@@ -48,7 +48,7 @@ struct FrameFacts {
     static constexpr int kMaxCreatures = 16;
     bool bFollow = false;  // follow play: the game camera following the player
     bool bCut = false;     // the map started or restarted, the player was placed anew, or the data asked for a cut
-    bool bMapStart = false;   // a map's start: nothing has moved since it began
+    bool bMapStart = false;   // a map's start: from its first frame until the input is first touched
     float fCoverage = 0.0f;   // the player's share of the screen
     bool bBoxWhole = true;    // all eight corners of the player's box on the screen
     float fPlayerAlpha = 1.0f; // the player as drawn, 0..1
