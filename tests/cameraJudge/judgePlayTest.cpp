@@ -3,6 +3,11 @@
 // input judged the same every time.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "datagen/datagen.h"
 #include "judgePlay.h"
 #include "tempDir.h"
@@ -31,6 +36,21 @@ protected:
     static TempDir* s_pData;
 };
 TempDir* judgePlayTest::s_pData = nullptr;
+
+// A recorded route of tests/data/cameraRoutes, with its frames and map.
+bool Recorded(const std::string& name, Route* pRoute, uint64_t* pFrames)
+{
+    std::string path = QM_TEST_DATA_DIR;
+    path += "/cameraRoutes/";
+    path += name;
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    pRoute->input = text.str();
+    pRoute->place = ReadPlace(pRoute->input);
+    CommandOfInput(pRoute->input, pFrames, &pRoute->nMap);
+    return in && *pFrames > 0;
+}
 
 Route Standing(int nMap)
 {
@@ -124,32 +144,94 @@ TEST_F(judgePlayTest, TheSameRouteIsJudgedTheSame)
 //   flies up beside the gate's post, the line to the camera grazing the
 //   corner: the wall test passed it by a hair, the final sweep met it and
 //   pulled the camera in at once (2.4 and 2.7 times the size in a frame).
+// The routes are the judge's first generator's, recorded: each file's
+// first line is the command that plays it (its frames and map).
 TEST_F(judgePlayTest, RoutesThatOnceBrokeARuleHoldIt)
 {
     const struct {
         uint32_t nSeed;
-        int nFrames, nMap;
         int rules[2];
     } rows[] = {
-        {1189, 970, 1, {RULE_BEYOND_WALL, RULE_HIDDEN}},
-        {4489, 1300, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
-        {5400, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {7049, 650, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {15859, 1420, 0, {RULE_SIZE_STEP, RULE_COVERAGE}},
-        {7060, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {6050, 700, 0, {RULE_RESTLESS, RULE_SIZE_STEP}},
-        {5227, 800, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {7173, 1150, 0, {RULE_HIDDEN, RULE_SIZE_STEP}},
-        {12745, 300, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
-        {16007, 900, 0, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {1189, {RULE_BEYOND_WALL, RULE_HIDDEN}},     {4489, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {5400, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},  {7049, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {15859, {RULE_SIZE_STEP, RULE_COVERAGE}},    {7060, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {6050, {RULE_RESTLESS, RULE_SIZE_STEP}},     {5227, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {7173, {RULE_HIDDEN, RULE_SIZE_STEP}},       {12745, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
+        {16007, {RULE_SIZE_STEP, RULE_BEYOND_WALL}},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.nSeed);
+        Route route;
+        uint64_t nFrames = 0;
+        ASSERT_TRUE(Recorded("seed-" + std::to_string(r.nSeed) + ".txt", &route, &nFrames));
         cameraJudgeRules rules;
         PlayFigures figures;
-        ASSERT_TRUE(Play(MakeRoute(r.nSeed, r.nFrames, r.nMap), r.nFrames, &rules, &figures));
+        ASSERT_TRUE(Play(route, nFrames, &rules, &figures));
         for (const int rule : r.rules)
             EXPECT_EQ(rules.Stat(rule).nBroken, 0u) << RuleName(rule);
+    }
+}
+
+std::vector<std::vector<std::string>> ReadTrace(const std::string& path, std::string* pHeader)
+{
+    std::ifstream in(path);
+    std::getline(in, *pHeader);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');)
+            fields.push_back(cell);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Placed on the east region's road from map 1's start, standing: the
+// trace's rows, one a frame of the map loop from its first, show the cut
+// at the start and the one after the placing, and the player 20 m on.
+// Placed inside the shed, there is no room within two metres: the player
+// stays at the start.
+TEST_F(judgePlayTest, PlacesThePlayerAndTracesEveryFrame)
+{
+    const struct {
+        const char* name;
+        Place place;
+        uint64_t nPlaced;
+        float fMovedAtLeast, fMovedAtMost;
+    } rows[] = {
+        {"on the road", {2, 9.5f, 0.0f, 90.0f, 0.0f}, 1, 20.0f, 60.0f},
+        {"inside the shed", {2, -2.0f, 12.0f, 0.0f, 0.0f}, 0, 0.0f, 0.01f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Route route = Standing(1);
+        route.place = row.place;
+        const std::string trace = s_pData->File("trace.tsv");
+        cameraJudgeRules rules;
+        PlayFigures figures;
+        rules.Begin(0);
+        ASSERT_TRUE(PlayRoute(s_pData->Path(), route, 3, 120, &rules, &figures, trace.c_str()));
+        EXPECT_EQ(figures.nPlaced, row.nPlaced);
+        EXPECT_EQ(figures.nUnplaced, 1 - row.nPlaced);
+        std::string header;
+        const std::vector<std::vector<std::string>> frames = ReadTrace(trace, &header);
+        EXPECT_EQ(header, "frame\tfollow\tcut\tcam_x\tcam_y\tcam_z\tfwd_x\tfwd_y\tfwd_z\tup_x\tup_y\tup_z\tplayer_x\t"
+                          "player_y\tplayer_z\tshare\tplayer_alpha\tnear_share\thidden_share");
+        ASSERT_GE(frames.size(), figures.nFollow);
+        ASSERT_GT(frames.size(), static_cast<size_t>(kPlaceFrame + 2));
+        EXPECT_EQ(std::stoull(frames.back()[0]), 120u) << "numbered as the program's --frames";
+        for (const auto& f : frames)
+            ASSERT_EQ(f.size(), 19u);
+        EXPECT_EQ(frames[0][2], "1") << "the map's start";
+        EXPECT_EQ(frames[kPlaceFrame + 1][2], row.nPlaced ? "1" : "0") << "the frame after the placing";
+        EXPECT_EQ(frames[kPlaceFrame + 2][2], "0");
+        const auto at = [](const std::vector<std::string>& f) {
+            return mVec3(std::stof(f[12]), std::stof(f[13]), std::stof(f[14]));
+        };
+        const float fMoved = at(frames[kPlaceFrame + 1]).Dist(at(frames[kPlaceFrame]));
+        EXPECT_GE(fMoved, row.fMovedAtLeast);
+        EXPECT_LE(fMoved, row.fMovedAtMost);
     }
 }
 

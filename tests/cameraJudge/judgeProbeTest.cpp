@@ -37,6 +37,8 @@ enum Case : int {
     CASE_IN_FRONT,     // as CASE_OPEN, a creature half way to the player
     CASE_BEHIND,       // as CASE_OPEN, the creature 2 m past the player
     CASE_AGAIN,        // as CASE_OPEN, read again: nothing moved
+    CASE_FACING_WALL,  // 0.5 m from the west wall's face, looking at it
+    CASE_EAST,         // 2.5 m east of the player and 1 m above, in front of it
     CASE_COUNT
 };
 
@@ -105,6 +107,7 @@ void ReadCases(int nFrameOfRun)
         {at(-14.5f, 0.0f, -1.1f), false}, {at(-14.95f, 0.0f, -1.1f), false}, {at(-17.0f, 0.0f, -1.1f), false},
         {at(-12.9f, 0.0f, -1.8f), false}, {at(-12.5f, 0.0f, 0.9f), false},   {at(-14.5f, 0.0f, -1.1f), true},
         {at(-14.5f, 0.0f, -1.1f), false}, {at(-14.5f, 0.0f, -1.1f), false}, {at(-14.5f, 0.0f, -1.1f), false},
+        {at(-14.5f, 0.0f, -1.1f), false}, {at(-9.5f, 0.0f, -1.1f), false},
     };
     gcCreature* pCreature = CreatureIn(nRegion);
     s_results.bCreature = pCreature != nullptr;
@@ -116,8 +119,8 @@ void ReadCases(int nFrameOfRun)
             PlaceCreature(pCreature, mVec3(-10.0f, 0.0f, -2.1f));
         if (i == CASE_AGAIN)
             PlaceCreature(pCreature, creatureWas);
-        PlaceCamera(places[i].eye, player, places[i].bRolled);
-        s_probe.Read(1, &s_results.facts[i]);
+        PlaceCamera(places[i].eye, i == CASE_FACING_WALL ? at(-20.0f, 0.0f, -1.1f) : player, places[i].bRolled);
+        s_probe.Read(1, false, &s_results.facts[i]);
     }
     s_results.bRan = true;
     [[maybe_unused]] const ssize_t n = write(s_nPipe, &s_results, sizeof s_results);
@@ -167,7 +170,7 @@ TEST_F(judgeProbeTest, FollowPlayIsReadAtAll)
         SCOPED_TRACE(c);
         EXPECT_TRUE(Facts(c).bFollow);
         EXPECT_FALSE(Facts(c).bCut);
-        EXPECT_EQ(Facts(c).nRays, 9);
+        EXPECT_EQ(Facts(c).nRays, 27) << "a 3 x 3 x 3 grid over the box";
     }
 }
 
@@ -203,7 +206,7 @@ TEST_F(judgeProbeTest, ReadsTheWorldRoundAndBehindTheCamera)
     const FrameFacts& beyond = Facts(CASE_BEYOND);
     EXPECT_GT(beyond.fBeyond, 1.95f);
     EXPECT_LT(beyond.fBeyond, 2.1f);
-    EXPECT_EQ(beyond.nBlocked, 9);
+    EXPECT_EQ(beyond.nBlocked, 27);
     EXPECT_EQ(beyond.fEmbedDepth, 0.0f);
 }
 
@@ -228,6 +231,41 @@ TEST_F(judgeProbeTest, ReadsTheCreaturesCoverPlaceAndAlpha)
     const CreatureFacts* pBehind = find(Facts(CASE_BEHIND), pFront->nId);
     ASSERT_NE(pBehind, nullptr);
     EXPECT_FALSE(pBehind->bNearer) << "its outline round the player's counts for nothing";
+}
+
+// The view's rays within a metre: none in the open, all half a metre
+// from a wall (the farthest, to a corner of the picture, meets it about
+// 0.65 m off).
+TEST_F(judgeProbeTest, ReadsTheViewNearTheCamera)
+{
+    EXPECT_EQ(Facts(CASE_OPEN).fNearShare, 0.0f);
+    EXPECT_EQ(Facts(CASE_AT_WALL).fNearShare, 0.0f) << "the wall behind the camera";
+    EXPECT_EQ(Facts(CASE_FACING_WALL).fNearShare, 1.0f);
+    EXPECT_TRUE(Facts(CASE_OPEN).bBoxWhole);
+    EXPECT_FALSE(Facts(CASE_CLOSE).bBoxWhole) << "the player fills the picture";
+    EXPECT_FALSE(Facts(CASE_FACING_WALL).bBoxWhole);
+}
+
+// The sample's follow pitch (15 degrees) and distance (7 m) from the pivot
+// 0.8 m over the player's middle: the camera 0.2 m over it, 2.5 m off. To
+// the west the follow place lies past the wall; to the east it is clear.
+// The player faces east: the place behind it is past the wall too.
+TEST_F(judgeProbeTest, ReadsThePitchAndThePlaceBehind)
+{
+    const FrameFacts& west = Facts(CASE_OPEN);
+    const FrameFacts& east = Facts(CASE_EAST);
+    EXPECT_NEAR(west.fFollowPitch, 15.0f, 1e-4f);
+    EXPECT_NEAR(west.fCameraPitch, std::atan(0.2f / 2.5f) * 57.29578f, 0.01f);
+    EXPECT_NEAR(east.fCameraPitch, west.fCameraPitch, 0.01f);
+    EXPECT_FALSE(west.bPitchFree) << "the follow place is past the west wall";
+    EXPECT_TRUE(east.bPitchFree);
+    EXPECT_NEAR(west.fBehindTurn, 0.0f, 0.5f);
+    EXPECT_NEAR(east.fBehindTurn, 180.0f, 0.5f);
+    EXPECT_FALSE(west.bBehindClear);
+    EXPECT_FALSE(east.bBehindClear) << "the place behind is the same wherever the camera is";
+    const mVec3 fromPlayer = east.cameraWorld - east.playerWorld;
+    EXPECT_NEAR(fromPlayer.Dist(east.cameraPos), 0.0f, 1e-4f);
+    EXPECT_NEAR(east.cameraPos.x, 2.5f, 1e-3f);
 }
 
 // The creature put back and the camera where it was: nothing moved since

@@ -119,7 +119,8 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
                 // five of it let go.
                 const uint64_t nGap = l.nFrame - nLastChange;
                 EXPECT_GE(nGap, 15u) << "at " << l.nFrame;
-                EXPECT_LE(nGap, bLastStand ? 150u : 90u) << "at " << l.nFrame;
+                // (The push towards a named place lasts past the map's load.)
+                EXPECT_LE(nGap, bLastStand || nLastChange == 1 ? 150u : 90u) << "at " << l.nFrame;
             }
             const bool bStand = l.sx == 0 && l.sy == 0;
             const float fPush = std::hypot(static_cast<float>(l.sx), static_cast<float>(l.sy));
@@ -138,8 +139,98 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
     EXPECT_GT(nJumps, nStrikes) << "seven jumps to five strikes";
     EXPECT_GT(nWalks, nRoutes * 3) << "the stick half pushed";
     EXPECT_GT(nRuns, nRoutes * 3) << "fully pushed";
-    EXPECT_GT(nUpdrafts, 5);
-    EXPECT_LT(nUpdrafts, 40) << "only routes from map 1 go there, one in three";
+    EXPECT_GT(nUpdrafts, 0);
+    EXPECT_LT(nUpdrafts, 10) << "only routes left at map 1's start go there, one in three";
+}
+
+// Each seed its own generator: no two neighbouring seeds share a stretch
+// of three stick changes (direction, strength and length), as windows of
+// one stream did.
+TEST(judgeRouteTest, NeighbouringSeedsShareNoStretchOfInput)
+{
+    const auto stretches = [](uint32_t nSeed) {
+        const std::vector<Line> lines = Lines(MakeRoute(nSeed, 1500, 1).input);
+        std::set<std::string> windows;
+        for (size_t i = 0; i + 3 < lines.size(); ++i) {
+            std::ostringstream w;
+            for (size_t j = i; j < i + 3; ++j)
+                w << lines[j].sx << ',' << lines[j].sy << ',' << lines[j + 1].nFrame - lines[j].nFrame << ';';
+            windows.insert(w.str());
+        }
+        return windows;
+    };
+    int nShared = 0;
+    for (uint32_t nSeed = 1; nSeed < 60; ++nSeed) {
+        const std::set<std::string> a = stretches(nSeed), b = stretches(nSeed + 1);
+        for (const std::string& w : b)
+            nShared += a.count(w) > 0 ? 1 : 0;
+    }
+    EXPECT_EQ(nShared, 0);
+}
+
+// From a map's start a third of the routes stay there, a third are placed
+// anywhere on the map and a third near a named place: inside a region of
+// the map, the flyer above the ground, the walker on it; the place line
+// reads back as made.
+TEST(judgeRouteTest, RoutesStartAnywhereAndNearTheNamedPlaces)
+{
+    int nKinds[3] = {}, nRegions[3] = {};
+    for (uint32_t nSeed = 0; nSeed < 300; ++nSeed) {
+        SCOPED_TRACE(nSeed);
+        const int nMap = 1 + static_cast<int>(nSeed % 3);
+        const Route route = MakeRoute(nSeed, 1500, nMap);
+        const bool bNamed = route.input.find("# placed to make for ") != std::string::npos;
+        const bool bAnywhere = route.input.find("# placed anywhere\n") != std::string::npos;
+        nKinds[bNamed ? 2 : bAnywhere ? 1 : 0] += 1;
+        const Place place = ReadPlace(route.input);
+        EXPECT_EQ(place.nRegion, route.place.nRegion);
+        if (route.place.nRegion < 0) {
+            EXPECT_FALSE(bNamed || bAnywhere);
+            continue;
+        }
+        ASSERT_LT(route.place.nRegion, 3);
+        nRegions[route.place.nRegion] += 1;
+        // Exactly: the file written plays the route judged.
+        EXPECT_EQ(place.fX, route.place.fX);
+        EXPECT_EQ(place.fY, route.place.fY);
+        EXPECT_EQ(place.fHeading, route.place.fHeading);
+        EXPECT_EQ(place.fHeight, route.place.fHeight);
+        EXPECT_LE(std::fabs(route.place.fX), 15.0f);
+        EXPECT_LE(std::fabs(route.place.fY), 15.0f);
+        EXPECT_EQ(route.place.fHeight > 0.0f, nMap == 3) << "only the flyer hovers";
+        if (bNamed) {
+            const std::vector<Line> lines = Lines(route.input);
+            ASSERT_GE(lines.size(), 2u);
+            EXPECT_EQ(lines[1].nFrame, 1u);
+            EXPECT_EQ(lines[1].sx, 0) << "straight on, the way it faces";
+            EXPECT_GT(lines[1].sy, 0);
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_GT(nKinds[k], 70) << k;
+        EXPECT_GT(nRegions[k], 30) << "region " << k;
+    }
+}
+
+TEST(judgeRouteTest, APlaceLineThatDoesNotReadPlacesNothing)
+{
+    const struct {
+        const char* text;
+        int nRegion;
+    } rows[] = {
+        {"0 0 -\n# camera-judge place 2 1.5 -3.25 90.0 0.000\n", 2},
+        {"# camera-judge place 2 1.5 -3.25 90.0\n", -1},
+        {"# camera-judge place -1 1.5 -3.25 90.0 0\n", -1},
+        {"# camera-judge place 1 nan 0 0 0\n", -1},
+        {"# camera-judge place x 1 2 3 4\n", -1},
+        {"# camera-judge placed 1 1 2 3 4\n", -1},
+        {"", -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(ReadPlace(row.text).nRegion, row.nRegion);
+    }
+    EXPECT_NEAR(ReadPlace(rows[0].text).fY, -3.25f, 1e-6f);
 }
 
 }  // namespace

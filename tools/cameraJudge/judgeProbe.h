@@ -24,11 +24,13 @@ public:
     static constexpr float kNearCreature = 12.0f;
     // The player moved farther than this in a frame, in its own region, was
     // placed anew.
-    static constexpr float kPlacedAnew = 3.0f;
+    // (No player runs or falls half as fast.)
+    static constexpr float kPlacedAnew = 1.5f;
 
     // The facts of the frame just shown; nFrameOfRun counts the frames of
-    // the map's run from 0 (its first is a cut).
-    void Read(int nFrameOfRun, FrameFacts* pOut);
+    // the map's run from 0 (its first is a cut); bPlaced: the judge placed
+    // the player anew after the frame before (a cut too).
+    void Read(int nFrameOfRun, bool bPlaced, FrameFacts* pOut);
 
 private:
     struct Place {
@@ -39,13 +41,15 @@ private:
     // Follow play: the camera following the player and looking at it, no
     // cinematic, no pause.
     static bool Following(const gcEntity& player);
-    // Whether the player and every creature near it stand where they stood
-    // on the last frame read; this frame's places kept for the next.
-    bool NothingMoved(const gcEntity& player, const mVec3& playerWorld, bool* pPlacedAnew);
+    // Whether the player stands where it stood on the last frame read
+    // (*pAllStill: and every creature near it); this frame's places kept
+    // for the next.
+    bool NothingMoved(const gcEntity& player, const mVec3& playerWorld, bool* pPlacedAnew, bool* pAllStill);
     static bool InputIdle();
 
     Place m_places[FrameFacts::kMaxCreatures + 1] = {};
     int m_nPlaces = 0;
+    bool m_bAtStart = false;  // a map's start, nothing touched or moved since
 };
 
 }  // namespace cameraJudge

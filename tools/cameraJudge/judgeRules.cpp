@@ -10,9 +10,9 @@ namespace cameraJudge {
 namespace {
 
 // The rules' limits in one place.
-// The player's box may cover at most this share of the screen, unless the
-// player is drawn see-through (alpha kHalfAlpha or less): where the camera
-// cannot stand far enough away, that is what the game does instead.
+// The player's box may cover at most this share of the screen, drawn solid
+// or see-through: a ghost of the player filling the picture hides the
+// world as much as the player does.
 constexpr float kMaxCoverage = 0.40f;
 // Its size on the screen (the square root of its share) may change at
 // most this many times from one frame to the next; sizes below kMinSize
@@ -27,8 +27,9 @@ constexpr float kPitchTolerance = 0.01f;
 // The view may turn at most this far (degrees) in a frame.
 constexpr float kMaxTurn = 90.0f;
 // Hidden: more than half the rays blocked, on more than this many frames in
-// a row (a third of a second).
+// a row (a third of a second); all of them, on more than kMaxAllHiddenFrames.
 constexpr int kMaxHiddenFrames = 10;
+constexpr int kMaxAllHiddenFrames = 3;
 // A creature nearer the camera drawn solid may cover less than this share
 // of the player; "solid" is an alpha of kSolidAlpha or more (255 of 255).
 constexpr float kMaxSolidCover = 0.2f;
@@ -46,6 +47,23 @@ constexpr int kMaxLongFrames = 3;
 // kRestTolerance a frame.
 constexpr int kRestFrames = 60;
 constexpr float kRestTolerance = 0.001f;
+// No cut: the view turns at most kMaxCutTurn degrees and the camera moves at
+// most kMaxCutTravel metres (relative to the player) from one frame to the
+// next.
+constexpr float kMaxCutTurn = 12.0f;
+constexpr float kMaxCutTravel = 1.0f;
+// At most this share of the view may meet the world near the camera.
+constexpr float kMaxNearShare = 0.25f;
+// Below the follow pitch by more than kPitchMargin degrees, where the place
+// at the follow pitch is clear, for at most kPitchReturnFrames (a second).
+constexpr float kPitchMargin = 5.0f;
+constexpr int kPitchReturnFrames = 30;
+// After kRestBehindFrames (3 s) of no input with the player standing, the
+// camera stands within kMaxBehindTurn degrees of its back where the ideal
+// place there is clear. A box cut off at a map's start counts as 360.
+constexpr int kRestBehindFrames = 90;
+constexpr float kMaxBehindTurn = 60.0f;
+constexpr float kCutOffAtStart = 360.0f;
 
 constexpr float kDegrees = 57.29577951f;
 
@@ -54,17 +72,22 @@ struct RuleText {
     const char* sMeasure;
 };
 const RuleText kRuleText[RULE_COUNT] = {
-    {"coverage", "share of the screen of the player drawn solid, > 0.40"},
+    {"coverage", "share of the screen of the player's box, > 0.40"},
     {"size-step", "player's size change in a frame, > 1.3x"},
     {"pitch", "degrees looking down, > 60"},
     {"flip", "degrees turned in a frame (180: upside down), > 90"},
     {"embedded", "metres of collision inside the camera's 0.1 m sphere"},
     {"beyond-wall", "metres behind collision, from the player"},
-    {"hidden", "frames in a row with the player over half hidden, > 10"},
+    {"hidden", "frames in a row the player is over half hidden (> 10) or all hidden (> 3)"},
     {"solid-cover", "share of the player under a solid nearer creature, >= 0.2"},
     {"fade-step", "creature alpha change in a frame, > 43/255 (a sixth)"},
     {"solid-long", "frames in a row a creature over alpha 0.5 covers > half the player, > 3"},
     {"restless", "metres the camera moved in a frame, nothing moving for 2 s"},
+    {"cut", "the larger of a frame's turn over 12 degrees and move over 1 m, > 1"},
+    {"near-fill", "share of the view meeting the world within 1 m, > 0.25"},
+    {"player-fade", "player alpha change in a frame, > 43/255 (a sixth)"},
+    {"pitch-return", "frames in a row 5 degrees below the follow pitch with room there, > 30"},
+    {"rest-behind", "degrees from the player's back after 3 s at rest, > 60 (360: cut off at a start)"},
 };
 
 float SizeOf(float fCoverage)
@@ -93,18 +116,18 @@ void cameraJudgeRules::Begin(uint32_t nSeed)
 {
     m_nSeed = nSeed;
     m_bHavePrev = false;
-    m_hidden = Run();
+    m_hidden = m_allHidden = m_pitchLow = Run();
     m_nSolid = 0;
-    m_nStillFrames = 0;
+    m_nStillFrames = m_nPlayerStillFrames = 0;
 }
 
 void cameraJudgeRules::Check(uint64_t nFrame, const FrameFacts& facts)
 {
     if (!facts.bFollow) {
         m_bHavePrev = false;
-        m_hidden = Run();
+        m_hidden = m_allHidden = m_pitchLow = Run();
         m_nSolid = 0;
-        m_nStillFrames = 0;
+        m_nStillFrames = m_nPlayerStillFrames = 0;
         return;
     }
     // A step from the frame before: only from one of follow play, and not
@@ -115,6 +138,7 @@ void cameraJudgeRules::Check(uint64_t nFrame, const FrameFacts& facts)
     CheckPlace(nFrame, facts);
     CheckCreatures(nFrame, facts, bStep);
     CheckRest(nFrame, facts, bStep);
+    CheckMotion(nFrame, facts, bStep);
     m_prev = facts;
     m_bHavePrev = true;
 }
@@ -146,7 +170,12 @@ bool cameraJudgeRules::Extend(Run* pRun, bool bOn, uint64_t nFrame, int nLimit)
 
 void cameraJudgeRules::CheckScreen(uint64_t nFrame, const FrameFacts& facts, bool bStep)
 {
-    Note(RULE_COVERAGE, facts.fCoverage > kMaxCoverage && facts.fPlayerAlpha > kHalfAlpha, facts.fCoverage, nFrame);
+    Note(RULE_COVERAGE, facts.fCoverage > kMaxCoverage, facts.fCoverage, nFrame);
+    Note(RULE_NEAR_FILL, facts.fNearShare > kMaxNearShare, facts.fNearShare, nFrame);
+    if (bStep) {
+        const float fFade = std::fabs(facts.fPlayerAlpha - m_prev.fPlayerAlpha);
+        Note(RULE_PLAYER_FADE, fFade > kMaxFadeStep, fFade, nFrame);
+    }
     if (!bStep)
         return;
     const float a = SizeOf(facts.fCoverage), b = SizeOf(m_prev.fCoverage);
@@ -168,8 +197,11 @@ void cameraJudgeRules::CheckPlace(uint64_t nFrame, const FrameFacts& facts)
     Note(RULE_EMBEDDED, facts.fEmbedDepth > 0.0f, facts.fEmbedDepth, nFrame);
     Note(RULE_BEYOND_WALL, facts.fBeyond > 0.0f, facts.fBeyond, nFrame);
     const bool bHidden = 2 * facts.nBlocked > facts.nRays;
+    const bool bAll = facts.nRays > 0 && facts.nBlocked >= facts.nRays;
     const bool bLong = Extend(&m_hidden, bHidden, nFrame, kMaxHiddenFrames);
-    Note(RULE_HIDDEN, bLong, static_cast<float>(m_hidden.nLength), m_hidden.nFirst);
+    const bool bLongAll = Extend(&m_allHidden, bAll, nFrame, kMaxAllHiddenFrames);
+    const Run& run = bLong ? m_hidden : m_allHidden;
+    Note(RULE_HIDDEN, bLong || bLongAll, static_cast<float>(run.nLength), run.nFirst);
 }
 
 void cameraJudgeRules::CheckCreatures(uint64_t nFrame, const FrameFacts& facts, bool bStep)
@@ -214,6 +246,25 @@ void cameraJudgeRules::CheckRest(uint64_t nFrame, const FrameFacts& facts, bool 
         return;
     const float fMoved = facts.cameraPos.Dist(m_prev.cameraPos);
     Note(RULE_RESTLESS, fMoved > kRestTolerance, fMoved, nFrame);
+}
+
+void cameraJudgeRules::CheckMotion(uint64_t nFrame, const FrameFacts& facts, bool bStep)
+{
+    if (bStep) {
+        const float fTurn = AngleBetween(facts.forward, m_prev.forward);
+        const float fTravel = facts.cameraPos.Dist(m_prev.cameraPos);
+        const float fCut = std::max(fTurn / kMaxCutTurn, fTravel / kMaxCutTravel);
+        Note(RULE_CUT, fCut > 1.0f, fCut, nFrame);
+    }
+    const bool bLow = facts.bPitchFree && facts.fCameraPitch < facts.fFollowPitch - kPitchMargin;
+    const bool bLong = Extend(&m_pitchLow, bLow, nFrame, kPitchReturnFrames);
+    Note(RULE_PITCH_RETURN, bLong, static_cast<float>(m_pitchLow.nLength), m_pitchLow.nFirst);
+    m_nPlayerStillFrames = facts.bPlayerStill && bStep ? m_nPlayerStillFrames + 1 : 0;
+    if (facts.bMapStart) {
+        Note(RULE_REST_BEHIND, !facts.bBoxWhole, kCutOffAtStart, nFrame);
+    } else if (m_nPlayerStillFrames > kRestBehindFrames && facts.bBehindClear) {
+        Note(RULE_REST_BEHIND, facts.fBehindTurn > kMaxBehindTurn, facts.fBehindTurn, nFrame);
+    }
 }
 
 void cameraJudgeRules::Merge(const cameraJudgeRules& other)

@@ -13,17 +13,22 @@ namespace cameraJudge {
 
 // The rules; each one's threshold is in judgeRules.cpp's table.
 enum Rule : int {
-    RULE_COVERAGE,     // the player's box covers more than 40% of the screen
+    RULE_COVERAGE,     // the player's box covers more than 40% of the screen, drawn solid or not
     RULE_SIZE_STEP,    // its size on the screen changes more than 1.3 times in a frame
     RULE_PITCH,        // the view looks down more than 60 degrees
     RULE_FLIP,         // the view turns upside down, or more than 90 degrees in a frame
     RULE_EMBEDDED,     // the world's collision within the near distance of the camera
     RULE_BEYOND_WALL,  // collision between the player and the camera
-    RULE_HIDDEN,       // the player hidden by the world for more than 10 frames
+    RULE_HIDDEN,       // the player over half hidden by the world over 10 frames, or all of it over 3
     RULE_SOLID_COVER,  // a solid creature nearer the camera covers a fifth of the player
     RULE_FADE_STEP,    // a creature's alpha changes more than 1/6 in a frame
     RULE_SOLID_LONG,   // a creature not yet see-through covers half the player over 3 frames
     RULE_RESTLESS,     // the camera moves after 2 s of no input and nothing moving
+    RULE_CUT,          // the view turns over 12 degrees, or the camera moves over 1 m, in a frame
+    RULE_NEAR_FILL,    // over a quarter of the view meets the world within 1 m of the camera
+    RULE_PLAYER_FADE,  // the player's own alpha changes more than 1/6 in a frame
+    RULE_PITCH_RETURN, // held below the follow pitch over a second where nothing holds it there
+    RULE_REST_BEHIND,  // at rest 3 s, not behind the player where there is room; cut off at a start
     RULE_COUNT
 };
 const char* RuleName(int rule);
@@ -42,20 +47,36 @@ struct CreatureFacts {
 struct FrameFacts {
     static constexpr int kMaxCreatures = 16;
     bool bFollow = false;  // follow play: the game camera following the player
-    bool bCut = false;     // the map started or restarted, or the data asked for a cut
+    bool bCut = false;     // the map started or restarted, the player was placed anew, or the data asked for a cut
+    bool bMapStart = false;   // a map's start: from its first frame until the input is first touched
     float fCoverage = 0.0f;   // the player's share of the screen
+    bool bBoxWhole = true;    // all eight corners of the player's box on the screen
     float fPlayerAlpha = 1.0f; // the player as drawn, 0..1
     float fPitchDown = 0.0f;  // degrees the view looks below the level
     mVec3 forward{0.0f, 1.0f, 0.0f};  // the view's axes in the world
     mVec3 up{0.0f, 0.0f, 1.0f};
     float fEmbedDepth = 0.0f;  // how far collision reaches into the camera's sphere
     float fBeyond = 0.0f;      // how far behind collision the camera stands from the player
-    int nRays = 0;             // rays from the camera to points on the player
+    int nRays = 0;             // rays from the camera to points spread over the player's box
     int nBlocked = 0;          // of those, blocked by the world
+    float fNearShare = 0.0f;   // share of rays through the screen meeting the world within 1 m
+    // The camera's pitch above the pivot it turns about, the data's follow
+    // pitch (both degrees, looking down positive), and whether the place at
+    // the follow pitch and distance, on the camera's heading, is clear.
+    float fCameraPitch = 0.0f;
+    float fFollowPitch = 0.0f;
+    bool bPitchFree = false;
+    // Degrees between the camera's heading from the player and the
+    // player's back, and whether the ideal place behind it is clear.
+    float fBehindTurn = 0.0f;
+    bool bBehindClear = false;
+    bool bPlayerStill = false;  // no input, and the player where it stood
     int nCreatures = 0;
     CreatureFacts creatures[kMaxCreatures] = {};
     bool bStill = false;  // no input, and neither the player nor a creature near it moved
-    mVec3 cameraPos{0.0f, 0.0f, 0.0f};
+    mVec3 cameraPos{0.0f, 0.0f, 0.0f};  // from the player's middle
+    mVec3 cameraWorld{0.0f, 0.0f, 0.0f};
+    mVec3 playerWorld{0.0f, 0.0f, 0.0f};
 };
 
 struct RuleStat {
@@ -90,6 +111,7 @@ private:
     void CheckPlace(uint64_t nFrame, const FrameFacts& facts);
     void CheckCreatures(uint64_t nFrame, const FrameFacts& facts, bool bStep);
     void CheckRest(uint64_t nFrame, const FrameFacts& facts, bool bStep);
+    void CheckMotion(uint64_t nFrame, const FrameFacts& facts, bool bStep);
     // The run goes on (bOn) or ends; true when it is longer than nLimit.
     static bool Extend(Run* pRun, bool bOn, uint64_t nFrame, int nLimit);
 
@@ -98,6 +120,8 @@ private:
     bool m_bHavePrev = false;  // the previous frame was one of follow play
     FrameFacts m_prev;
     Run m_hidden;
+    Run m_allHidden;
+    Run m_pitchLow;
     // The runs of the creatures covering the player, by their ids.
     struct CreatureRun {
         uint32_t nId;
@@ -106,6 +130,7 @@ private:
     CreatureRun m_solid[FrameFacts::kMaxCreatures] = {};
     int m_nSolid = 0;
     int m_nStillFrames = 0;
+    int m_nPlayerStillFrames = 0;
 };
 
 }  // namespace cameraJudge

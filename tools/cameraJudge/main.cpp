@@ -32,6 +32,7 @@ struct Options {
     int nMap = 0;
     std::string writeInputs;  // a folder for each seed's input file
     std::string input;        // a recorded input to judge instead of the seeds' routes
+    std::string trace;        // a file for every frame of the one route judged
     bool open[cameraJudge::RULE_COUNT] = {};  // rules reported but not failing the run
 };
 
@@ -39,7 +40,8 @@ void PrintUsage(FILE* out)
 {
     std::fprintf(out,
                  "usage: camera-judge --data DIR --seeds A-B --frames N [--map M] [--write-inputs DIR] [--open R,R...]\n"
-                 "       camera-judge --data DIR --input FILE --frames N [--map M]\n"
+                 "                    [--trace FILE]\n"
+                 "       camera-judge --data DIR --input FILE [--frames N] [--map M] [--open R,R...] [--trace FILE]\n"
                  "  --data DIR          the game data (as the program's --data)\n"
                  "  --seeds A-B         one route a seed, A to B (or one seed A)\n"
                  "  --frames N          frames of each route, as the program's --frames\n"
@@ -47,7 +49,10 @@ void PrintUsage(FILE* out)
                  "                      seed chooses: seed %% 4 = 0 New Game, else that map\n"
                  "  --write-inputs DIR  writes each seed's route as DIR/seed-S.txt, for\n"
                  "                      quillmere --headless --input FILE --frames N [/act 1 /map M]\n"
-                 "  --input FILE        judges a recorded input (from New Game, or map M) instead\n"
+                 "  --input FILE        judges a recorded input (from New Game, or map M) instead;\n"
+                 "                      --frames and --map default to its first line's command\n"
+                 "                      (# quillmere ... --frames N [/act 1 /map M])\n"
+                 "  --trace FILE        writes every frame of the one route judged as a table\n"
                  "  --open R,R...       rules still open: reported, but they do not fail the run\n"
                  "exit codes: 0 no rule broken, 1 a rule broken, 2 the command line refused,\n"
                  "            3 a route's game did not run\n");
@@ -117,6 +122,8 @@ bool ParseOption(const char* sName, const char* sValue, Options* pOptions)
         pOptions->writeInputs = sValue;
     else if (std::strcmp(sName, "--input") == 0)
         pOptions->input = sValue;
+    else if (std::strcmp(sName, "--trace") == 0)
+        pOptions->trace = sValue;
     else if (std::strcmp(sName, "--open") == 0)
         return ParseOpenRules(sValue, pOptions);
     else
@@ -135,8 +142,12 @@ bool ParseOptions(int argc, char** argv, Options* pOptions)
         }
         bSeeds = bSeeds || std::strcmp(argv[i], "--seeds") == 0;
     }
-    if (pOptions->dataDir.empty() || pOptions->nFrames == 0 || bSeeds == !pOptions->input.empty()) {
-        std::fprintf(stderr, "camera-judge: --data, --frames and one of --seeds or --input are needed\n");
+    if (pOptions->dataDir.empty() || (pOptions->nFrames == 0 && bSeeds) || bSeeds == !pOptions->input.empty()) {
+        std::fprintf(stderr, "camera-judge: --data, one of --seeds (with --frames) or --input are needed\n");
+        return false;
+    }
+    if (!pOptions->trace.empty() && bSeeds && pOptions->nFirstSeed != pOptions->nLastSeed) {
+        std::fprintf(stderr, "camera-judge: --trace takes one route: one seed or --input\n");
         return false;
     }
     return true;
@@ -146,8 +157,11 @@ bool WriteInput(const std::string& dir, uint32_t nSeed, const cameraJudge::Route
 {
     const std::string path = dir + "/seed-" + std::to_string(nSeed) + ".txt";
     std::ofstream out(path);
+    // A placed route plays again as the judge plays it; the program alone
+    // starts it from the map's start.
     out << "# quillmere --headless --input " << path << " --frames " << nFrames
         << (route.nMap > 0 ? " " + route.CommandLine() : std::string()) << "\n"
+        << (route.place.nRegion >= 0 ? "# the player placed: camera-judge --input " + path + "\n" : std::string())
         << route.input;
     if (out.flush())
         return true;
@@ -155,17 +169,28 @@ bool WriteInput(const std::string& dir, uint32_t nSeed, const cameraJudge::Route
     return false;
 }
 
-bool ReadInput(const std::string& path, int nMap, cameraJudge::Route* pRoute)
+bool ReadInput(Options* pOptions, cameraJudge::Route* pRoute)
 {
-    std::ifstream in(path);
+    std::ifstream in(pOptions->input);
     std::stringstream text;
     text << in.rdbuf();
     if (!in) {
-        std::fprintf(stderr, "camera-judge: could not read \"%s\"\n", path.c_str());
+        std::fprintf(stderr, "camera-judge: could not read \"%s\"\n", pOptions->input.c_str());
         return false;
     }
-    pRoute->nMap = nMap;
     pRoute->input = text.str();
+    // Given on the command line, they win.
+    uint64_t nFrames = 0;
+    int nMap = 0;
+    cameraJudge::CommandOfInput(pRoute->input, &nFrames, &nMap);
+    pOptions->nFrames = pOptions->nFrames > 0 ? pOptions->nFrames : nFrames;
+    pOptions->nMap = pOptions->nMap > 0 ? pOptions->nMap : nMap;
+    if (pOptions->nFrames == 0) {
+        std::fprintf(stderr, "camera-judge: \"%s\" names no --frames: give them\n", pOptions->input.c_str());
+        return false;
+    }
+    pRoute->nMap = pOptions->nMap;
+    pRoute->place = cameraJudge::ReadPlace(pRoute->input);
     return true;
 }
 
@@ -211,20 +236,25 @@ int main(int argc, char** argv)
     for (uint32_t nSeed = options.nFirstSeed;; ++nSeed) {
         cameraJudge::Route route;
         if (!options.input.empty()) {
-            if (!ReadInput(options.input, options.nMap, &route))
+            if (!ReadInput(&options, &route))
                 return kExitUsage;
         } else {
             route = cameraJudge::MakeRoute(nSeed, options.nFrames, options.nMap);
             if (!options.writeInputs.empty() && !WriteInput(options.writeInputs, nSeed, route, options.nFrames))
                 return kExitUsage;
         }
-        bAllRan = cameraJudge::PlayRoute(options.dataDir, route, nSeed, options.nFrames, &rules, &figures) && bAllRan;
+        bAllRan = cameraJudge::PlayRoute(options.dataDir, route, nSeed, options.nFrames, &rules, &figures,
+                                         options.trace.empty() ? nullptr : options.trace.c_str()) &&
+                  bAllRan;
         if (nSeed == nLast)
             break;
     }
     const double fSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("camera-judge: %" PRIu64 " frames played, %" PRIu64 " of follow play checked, in %.1f s: %.0f frames/s\n",
                 figures.nFrames, figures.nFollow, fSeconds, fSeconds > 0.0 ? figures.nFrames / fSeconds : 0.0);
+    if (figures.nPlaced + figures.nUnplaced > 0)
+        std::printf("camera-judge: %" PRIu64 " routes placed the player, %" PRIu64 " found no room and started as the map does\n",
+                    figures.nPlaced, figures.nUnplaced);
     PrintReport(rules);
     if (rules.AnyBroken() && options.input.empty())
         std::printf("a frame again: --write-inputs DIR writes seed S's route; quillmere --data DIR --headless\n"
