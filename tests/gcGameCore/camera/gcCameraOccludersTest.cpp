@@ -201,6 +201,10 @@ TEST(gcCameraOccludersTest, FadesAnEighthATickBothWays)
         O::Step(LookAt({0.0f, 5.0f, 0.0f}, kHalf), kTick, &track);
         EXPECT_NEAR(track.fAlpha, a, 1e-5f);
     }
+    // Ticks of 60 Hz: a sixteenth a tick.
+    O::Track fast;
+    O::Step(LookAt({0.0f, 5.0f, 0.0f}, kHalf), 0.5f * kTick, &fast);
+    EXPECT_NEAR(fast.fAlpha, 0.9375f, 1e-5f);
     // Gone aside at once: held 0.3 s (eight ticks, the ninth the hold's
     // end), then back up.
     const float up[] = {0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.425f, 0.55f, 0.675f, 0.8f, 0.925f, 1.0f};
