@@ -1,5 +1,5 @@
-// Creatures between the game camera and the entity it follows, or next to
-// the camera, drawn see-through: see the header for why.
+// Creatures that hide the entity the game camera follows drawn see-through,
+// and the followed entity softened: see the header for why.
 #include "gcGameCore/camera/gcCameraOccluders.h"
 
 #include <algorithm>
@@ -27,6 +27,7 @@ bool WorldFrame(gcEntity& entity, mOCS* pOut)
 }
 
 using ScreenBox = gcCameraOccluders::ScreenBox;
+using Outline = gcCameraOccluders::Outline;
 
 float Width(const ScreenBox& b) { return b.x1 - b.x0; }
 float Height(const ScreenBox& b) { return b.y1 - b.y0; }
@@ -35,32 +36,15 @@ float Height(const ScreenBox& b) { return b.y1 - b.y0; }
 // look, k times over.
 float Ahead(float fNow, float fLast, float k) { return fNow + (fNow - fLast) * k; }
 
-// The box ahead along its motion relative to the followed box's centre
-// (both move on the screen: the creature, the followed entity and the
-// camera), k times its change since the last look.
-ScreenBox BoxAhead(const gcCameraOccluders::Sight& now, const gcCameraOccluders::Sight& last, float k)
-{
-    const float cx = 0.5f * (now.followed.x0 + now.followed.x1), cy = 0.5f * (now.followed.y0 + now.followed.y1);
-    const float lx = 0.5f * (last.followed.x0 + last.followed.x1), ly = 0.5f * (last.followed.y0 + last.followed.y1);
-    return {cx + Ahead(now.box.x0 - cx, last.box.x0 - lx, k), cy + Ahead(now.box.y0 - cy, last.box.y0 - ly, k),
-            cx + Ahead(now.box.x1 - cx, last.box.x1 - lx, k), cy + Ahead(now.box.y1 - cy, last.box.y1 - ly, k)};
-}
+struct Point {
+    float x, y;
+};
 
-// The box watched for a creature: where it is and where it is heading,
-// grown by the margin.
-ScreenBox Watched(const ScreenBox& now, const ScreenBox& ahead, const ScreenBox& followed)
+// The eight corners of a body's box seen from the eye, as tangents of the
+// view; those nearer than kNearestDepth taken at it. False when all are
+// behind the eye.
+bool Corners(const mOCS& eye, const mOCS& body, const mVec3& halfSize, Point corners[8])
 {
-    const float mx = 0.5f * gcCameraOccluders::kMargin * Width(followed);
-    const float my = 0.5f * gcCameraOccluders::kMargin * Height(followed);
-    return {std::min(now.x0, ahead.x0) - mx, std::min(now.y0, ahead.y0) - my, std::max(now.x1, ahead.x1) + mx,
-            std::max(now.y1, ahead.y1) + my};
-}
-
-}  // namespace
-
-bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut)
-{
-    ScreenBox box = {1e30f, 1e30f, -1e30f, -1e30f};
     bool bInFront = false;
     for (int i = 0; i < 8; ++i) {
         const mVec3 d = body.origin - eye.origin + body.basis.right * ((i & 1) ? halfSize.x : -halfSize.x) +
@@ -68,10 +52,113 @@ bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& 
                         body.basis.up * ((i & 4) ? halfSize.z : -halfSize.z);
         bInFront = bInFront || d.Dot(eye.basis.forward) > 0.0f;
         const float fDepth = std::max(d.Dot(eye.basis.forward), kNearestDepth);
-        const float x = d.Dot(eye.basis.right) / fDepth, y = d.Dot(eye.basis.up) / fDepth;
-        box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x), std::max(box.y1, y)};
+        corners[i] = {d.Dot(eye.basis.right) / fDepth, d.Dot(eye.basis.up) / fDepth};
     }
+    return bInFront;
+}
+
+// Twice the signed area of the triangle o, a, b: above 0 when it turns left.
+float Turn(const Point& o, const Point& a, const Point& b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// A convex polygon of up to kMax corners, counter-clockwise: an outline
+// clipped by another gains at most one corner per clipping edge.
+struct Polygon {
+    static constexpr int kMax = 2 * Outline::kMaxPoints;
+    Point p[kMax];
+    int n = 0;
+};
+
+// The part of the polygon on the left of the line from e0 to e1.
+Polygon ClipBy(const Polygon& in, const Point& e0, const Point& e1)
+{
+    Polygon out;
+    for (int i = 0; i < in.n && out.n + 2 <= Polygon::kMax; ++i) {
+        const Point& a = in.p[i];
+        const Point& b = in.p[(i + 1) % in.n];
+        const float da = Turn(e0, e1, a), db = Turn(e0, e1, b);
+        if (da >= 0.0f)
+            out.p[out.n++] = a;
+        if ((da >= 0.0f) != (db >= 0.0f)) {
+            const float t = da / (da - db);
+            out.p[out.n++] = {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+        }
+    }
+    return out;
+}
+
+float Area(const Polygon& poly)
+{
+    float f = 0.0f;
+    for (int i = 0; i < poly.n; ++i)
+        f += Turn({0.0f, 0.0f}, poly.p[i], poly.p[(i + 1) % poly.n]);
+    return 0.5f * f;
+}
+
+Polygon ToPolygon(const Outline& outline, float dx = 0.0f, float dy = 0.0f)
+{
+    Polygon poly;
+    for (int i = 0; i < outline.n; ++i)
+        poly.p[poly.n++] = {outline.x[i] + dx, outline.y[i] + dy};
+    return poly;
+}
+
+// The share of the followed outline the other, moved by dx, dy, lies over.
+float HiddenMoved(const Outline& outline, float dx, float dy, const Outline& followed)
+{
+    const Polygon covered = ToPolygon(followed);
+    const float fArea = Area(covered);
+    if (fArea <= 0.0f)
+        return 0.0f;
+    Polygon part = ToPolygon(outline, dx, dy);
+    for (int i = 0; i < covered.n && part.n > 0; ++i)
+        part = ClipBy(part, covered.p[i], covered.p[(i + 1) % covered.n]);
+    return std::clamp(Area(part) / fArea, 0.0f, 1.0f);
+}
+
+float CentreX(const ScreenBox& b) { return 0.5f * (b.x0 + b.x1); }
+float CentreY(const ScreenBox& b) { return 0.5f * (b.y0 + b.y1); }
+
+}  // namespace
+
+bool gcCameraOccluders::Project(const mOCS& eye, const mOCS& body, const mVec3& halfSize, ScreenBox* pOut)
+{
+    Point corners[8];
+    const bool bInFront = Corners(eye, body, halfSize, corners);
+    ScreenBox box = {1e30f, 1e30f, -1e30f, -1e30f};
+    for (const Point& c : corners)
+        box = {std::min(box.x0, c.x), std::min(box.y0, c.y), std::max(box.x1, c.x), std::max(box.y1, c.y)};
     *pOut = box;
+    return bInFront;
+}
+
+bool gcCameraOccluders::ProjectOutline(const mOCS& eye, const mOCS& body, const mVec3& halfSize, Outline* pOut)
+{
+    Point p[8];
+    const bool bInFront = Corners(eye, body, halfSize, p);
+    std::sort(p, p + 8, [](const Point& a, const Point& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    // The lower chain left to right, then the upper one back; points that
+    // do not turn left are dropped.
+    Point hull[16];
+    int n = 0;
+    for (int i = 0; i < 8; ++i) {
+        while (n >= 2 && Turn(hull[n - 2], hull[n - 1], p[i]) <= 0.0f)
+            --n;
+        hull[n++] = p[i];
+    }
+    for (int i = 6, nLower = n + 1; i >= 0; --i) {
+        while (n >= nLower && Turn(hull[n - 2], hull[n - 1], p[i]) <= 0.0f)
+            --n;
+        hull[n++] = p[i];
+    }
+    // The last point is the first again; fewer than three left: no area.
+    pOut->n = n - 1 >= 3 ? n - 1 : 0;
+    for (int i = 0; i < pOut->n; ++i) {
+        pOut->x[i] = hull[i].x;
+        pOut->y[i] = hull[i].y;
+    }
     return bInFront;
 }
 
@@ -81,6 +168,11 @@ float gcCameraOccluders::CoveredShare(const ScreenBox& box, const ScreenBox& fol
     const float fUp = std::max(std::min(box.y1, followed.y1) - std::max(box.y0, followed.y0), 0.0f);
     const float fArea = Width(followed) * Height(followed);
     return fArea > 0.0f ? fAcross * fUp / fArea : 0.0f;
+}
+
+float gcCameraOccluders::HiddenShare(const Outline& outline, const Outline& followed)
+{
+    return HiddenMoved(outline, 0.0f, 0.0f, followed);
 }
 
 float gcCameraOccluders::FollowedShare(const mOCS& eye, const ScreenBox& screen, gcEntity& followed)
@@ -102,10 +194,18 @@ gcCameraOccluders::Sight gcCameraOccluders::Look(const mOCS& eye, const mOCS& bo
                            std::max(followedHalfSize.x, followedHalfSize.y);
     Sight sight;
     sight.bInView = Project(eye, body, halfSize, &sight.box);
+    ProjectOutline(eye, body, halfSize, &sight.outline);
     Project(eye, followed, followedHalfSize, &sight.followed);
+    ProjectOutline(eye, followed, followedHalfSize, &sight.followedOutline);
     sight.fNearer = fFarSide - (centre - eye.origin).Dot(eye.basis.forward);
     sight.fEyeGap = (centre - eye.origin).Length() - halfSize.Length();
     return sight;
+}
+
+float gcCameraOccluders::CoverAlpha(float fHidden)
+{
+    const float t = std::clamp((fHidden - kFadeFrom) / (kFadeFull - kFadeFrom), 0.0f, 1.0f);
+    return 1.0f - (1.0f - kSeeThrough) * t;
 }
 
 float gcCameraOccluders::TargetAlpha(const Sight& sight, float fDt, Track* pTrack)
@@ -114,18 +214,29 @@ float gcCameraOccluders::TargetAlpha(const Sight& sight, float fDt, Track* pTrac
     // the look-ahead time; a first look sees no motion.
     const Sight& last = pTrack->bLooked ? pTrack->last : sight;
     const float k = fDt > 0.0f ? kLookAhead / fDt : 0.0f;
-    const bool bNearer =
-        sight.bInView && (sight.fNearer > 0.0f || Ahead(sight.fNearer, last.fNearer, k) > 0.0f);
-    const ScreenBox watched = Watched(sight.box, BoxAhead(sight, last, k), sight.followed);
-    if (bNearer && CoveredShare(watched, sight.followed) >= kWatchShare)
+    float fHidden = 0.0f;
+    if (sight.bInView && (sight.fNearer > 0.0f || Ahead(sight.fNearer, last.fNearer, k) > 0.0f)) {
+        // Ahead: its outline moved on as it moved across the screen
+        // relative to the followed one (both move: the creature, the
+        // followed entity and the camera).
+        const float dx = k * (CentreX(sight.box) - CentreX(sight.followed) - CentreX(last.box) + CentreX(last.followed));
+        const float dy = k * (CentreY(sight.box) - CentreY(sight.followed) - CentreY(last.box) + CentreY(last.followed));
+        fHidden = std::max(HiddenShare(sight.outline, sight.followedOutline),
+                           HiddenMoved(sight.outline, dx, dy, sight.followedOutline));
+    }
+    // The lowest ask is held kHoldTime; a hold within half a tick of its end
+    // is over (the ticks' sum is not exact).
+    const float fAsked = CoverAlpha(fHidden);
+    pTrack->fHold -= fDt;
+    if (fAsked <= pTrack->fHeld || pTrack->fHold < 0.5f * fDt) {
+        pTrack->fHeld = fAsked;
         pTrack->fHold = kHoldTime;
-    else
-        pTrack->fHold = std::max(pTrack->fHold - fDt, 0.0f);
+    }
     // Near the camera: fading out towards nothing as its body reaches it,
     // whether or not it stands in front of the followed entity.
-    const float fGap = std::min(sight.fEyeGap, Ahead(sight.fEyeGap, last.fEyeGap, k));
-    const float fNear = std::clamp(fGap / kHideDistance, 0.0f, 1.0f);
-    return pTrack->fHold > 0.0f ? kSeeThrough * fNear : fNear;
+    const float kNear = fDt > 0.0f ? kNearLookAhead / fDt : 0.0f;
+    const float fGap = std::min(sight.fEyeGap, Ahead(sight.fEyeGap, last.fEyeGap, kNear));
+    return pTrack->fHeld * std::clamp(fGap / kHideDistance, 0.0f, 1.0f);
 }
 
 void gcCameraOccluders::Step(const Sight& sight, float fDt, Track* pTrack)
@@ -179,8 +290,8 @@ void gcCameraOccluders::LetGoFollowed()
     if (gcEntity* p = gcEntityMgr::GetPtr(m_hFollowed); p && m_fFollowedAlpha < 1.0f)
         Apply(*p, 1.0f);
     m_hFollowed = gcEntityHandle();
-    m_fFollowedAlpha = 1.0f;
-    m_fShareAlpha = 1.0f;
+    m_fFollowedAlpha = m_fFollowedHeld = 1.0f;
+    m_nFollowedHold = m_nFollowedAsks = 0;
 }
 
 void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha, float fShareAlpha)
@@ -189,11 +300,20 @@ void gcCameraOccluders::ShowFollowed(gcEntity& followed, float fAlpha, float fSh
         LetGoFollowed();
         m_hFollowed = followed.m_handle;
     }
-    m_fShareAlpha = std::clamp(fShareAlpha, m_fShareAlpha - kMaxStep, m_fShareAlpha + kMaxStep);
-    fAlpha = std::min(fAlpha, m_fShareAlpha);
-    if (fAlpha < 1.0f || m_fFollowedAlpha < 1.0f)
-        Apply(followed, fAlpha);
-    m_fFollowedAlpha = fAlpha;
+    float fAsked = std::min(fAlpha, fShareAlpha);
+    m_nFollowedAsks = fAsked < 1.0f ? m_nFollowedAsks + 1 : 0;
+    if (m_fFollowedAlpha >= 1.0f && m_nFollowedAsks < kFollowedAsks)
+        fAsked = 1.0f;
+    if (fAsked <= m_fFollowedHeld || m_nFollowedHold == 0) {
+        m_fFollowedHeld = fAsked;
+        m_nFollowedHold = kFollowedHold;
+    } else {
+        --m_nFollowedHold;
+    }
+    const float fFrom = m_fFollowedAlpha;
+    m_fFollowedAlpha = std::clamp(m_fFollowedHeld, fFrom - kMaxStep, fFrom + kMaxStep);
+    if (m_fFollowedAlpha < 1.0f || fFrom < 1.0f)
+        Apply(followed, m_fFollowedAlpha);
 }
 
 void gcCameraOccluders::Clear()
@@ -209,7 +329,7 @@ int gcCameraOccluders::Count() const
 {
     int n = 0;
     for (int i = 0; i < m_nEntries; ++i)
-        n += m_entries[i].track.fAlpha < 1.0f || m_entries[i].track.fHold > 0.0f;
+        n += m_entries[i].track.fAlpha < 1.0f || m_entries[i].track.fHeld < 1.0f;
     return n;
 }
 

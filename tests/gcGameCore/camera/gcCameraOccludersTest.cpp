@@ -94,18 +94,18 @@ struct Walk {
     mVec3 start, step;
     int nStill, nTicks, nTurn;
     float fDt;
-    // At most this alpha on any tick it covers a fifth of the followed
-    // entity from nearer the camera.
-    float maxAlphaCovering;
-    int nFades;  // the fades it starts out of solid
+    int nFades;        // the fades it starts out of solid
+    float fLowest;     // the lowest alpha it reaches (at most)
     mVec3 followed = kFollowed, followedStep = {0, 0, 0};  // where the followed one starts, its step
 };
 
-// What a walk shows, tick by tick, and the rule of every tick checked.
+// What a walk shows, tick by tick, with what a player would see checked on
+// every tick: no fade of more than an eighth a tick, nothing nearer drawn
+// solid over a fifth of the followed one, and nothing over half solid over
+// more than half of it for more than three ticks in a row.
 struct Seen {
-    float maxAlphaCovering = 0.0f;
     int nFades = 0;
-    int nLongestSolidOverHalf = 0;
+    float fLowest = 1.0f;
 };
 
 Seen WalkPast(const Walk& w)
@@ -114,33 +114,21 @@ Seen WalkPast(const Walk& w)
     O::Track track;
     mVec3 at = w.start, step = w.step, followed = w.followed;
     float fLast = 1.0f;
-    int nSolidOverHalf = 0, nFadeTicks = 0;
-    bool bFalling = false;
+    int nLong = 0;
     for (int i = 0; i < w.nTicks; ++i) {
         if (w.nTurn > 0 && i > w.nStill && (i - w.nStill) % w.nTurn == 0)
             step = step * -1.0f;
         const O::Sight s = LookAt(at, kHalf, 0.0f, followed);
         O::Step(s, w.fDt, &track);
-        const float a = track.fAlpha, fShare = O::CoveredShare(s.box, s.followed);
-        EXPECT_LE(std::fabs(a - fLast), 1.0f / 6.0f) << "tick " << i;
-        // A fade out of solid or back to it runs over six ticks at least.
-        if ((fLast == 1.0f) != (a == 1.0f) || (a <= O::kSeeThrough) != (fLast <= O::kSeeThrough)) {
-            if (fLast == 1.0f && a < 1.0f) {
-                ++seen.nFades;
-                bFalling = true;
-                nFadeTicks = 0;
-            } else if (fLast <= O::kSeeThrough && a > O::kSeeThrough) {
-                bFalling = false;
-                nFadeTicks = 0;
-            } else {
-                EXPECT_GE(nFadeTicks + 1, 6) << "tick " << i << (bFalling ? " fading out" : " fading in");
-            }
+        const float a = track.fAlpha, fHidden = s.fNearer > 0.0f ? O::HiddenShare(s.outline, s.followedOutline) : 0.0f;
+        EXPECT_LE(std::fabs(a - fLast), O::kMaxStep + 1e-6f) << "tick " << i;
+        if (fHidden >= O::kHiddenShare) {
+            EXPECT_LT(a, 1.0f) << "solid over a fifth, tick " << i;
         }
-        ++nFadeTicks;
-        if (s.fNearer > 0.0f && fShare >= O::kHiddenShare)
-            seen.maxAlphaCovering = std::max(seen.maxAlphaCovering, a);
-        nSolidOverHalf = a == 1.0f && s.fNearer > 0.0f && fShare > 0.5f ? nSolidOverHalf + 1 : 0;
-        seen.nLongestSolidOverHalf = std::max(seen.nLongestSolidOverHalf, nSolidOverHalf);
+        nLong = a > 0.5f && fHidden > 0.5f ? nLong + 1 : 0;
+        EXPECT_LE(nLong, 3) << "over half solid over half, tick " << i;
+        seen.nFades += fLast == 1.0f && a < 1.0f;
+        seen.fLowest = std::min(seen.fLowest, a);
         fLast = a;
         if (i >= w.nStill)
             at += step;
@@ -149,42 +137,80 @@ Seen WalkPast(const Walk& w)
     return seen;
 }
 
-TEST(gcCameraOccludersTest, FadesOutBeforeCoveringAFifthOverSixTicksEachWay)
+TEST(gcCameraOccludersTest, FadesOnlyWhatHidesTheFollowedOneWithinTheRules)
 {
+    const float kThird = O::CoverAlpha(1.0f / 3.0f);
     const Walk walks[] = {
-        // Across the followed one's screen box 0.01 a tick: a fifth covered
-        // after 44 ticks, the fade starting some 17 before.
-        {"walking across in front", {-3.0f, 5.0f, 0.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, O::kSeeThrough, 1},
-        {"running across in front", {-6.0f, 5.0f, 0.0f}, {0.2f, 0.0f, 0.0f}, 0, 60, 0, kTick, O::kSeeThrough, 1},
-        {"dropping in front from above", {0.0f, 5.0f, 5.0f}, {0.0f, 0.0f, -0.15f}, 0, 60, 0, kTick, O::kSeeThrough, 1},
-        // From behind the followed one towards the camera, over it: see-
-        // through by the time it passes its far side.
-        {"coming out from behind it", {0.3f, 13.0f, 0.0f}, {0.0f, -0.1f, 0.0f}, 0, 60, 0, kTick, O::kSeeThrough, 1},
-        // Standing just beside it, then lunging across: the margin has
-        // started the fade before it moves.
-        {"lunging in from beside it", {-1.1f, 5.0f, 0.0f}, {0.2f, 0.0f, 0.0f}, 20, 40, 0, kTick, O::kSeeThrough, 1},
-        {"stepping in and out of the margin", {-1.45f, 5.0f, 0.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 4, kTick, 1.0f, 1},
-        {"standing over it from the first look", {0.0f, 5.0f, 0.0f}, {0, 0, 0}, 0, 30, 0, kTick, 0.9f, 1},
-        // Ticks of 0.2 s: each change is still capped.
-        {"walking across at 5 ticks a second", {-3.0f, 5.0f, 0.0f}, {0.3f, 0.0f, 0.0f}, 0, 30, 0, 0.2f, 0.5f, 1},
-        // Standing just below it (nearer the camera, low in the view), then
-        // rising over it.
-        {"rising in from below it", {0.0f, 5.0f, -2.1f}, {0.0f, 0.0f, 0.2f}, 20, 40, 0, kTick, O::kSeeThrough, 1},
+        // Across the followed one's outline 0.01 a tick (of its 0.2 width).
+        {"walking across in front", {-3.0f, 5.0f, 0.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, 1, O::kSeeThrough},
+        {"running across in front", {-6.0f, 5.0f, 0.0f}, {0.2f, 0.0f, 0.0f}, 0, 60, 0, kTick, 1, 0.7f},
+        {"dropping in front from above", {0.0f, 5.0f, 5.0f}, {0.0f, 0.0f, -0.15f}, 0, 60, 0, kTick, 1, O::kSeeThrough},
+        // From behind the followed one towards the camera, over it.
+        {"coming out from behind it", {0.3f, 13.0f, 0.0f}, {0.0f, -0.1f, 0.0f}, 0, 60, 0, kTick, 1, 0.6f},
+        // Beside it, then lunging across: solid until it moves.
+        {"lunging in from beside it", {-1.1f, 5.0f, 0.0f}, {0.2f, 0.0f, 0.0f}, 20, 40, 0, kTick, 1, O::kSeeThrough},
+        // A fighter at its side, swaying towards it and back, its edge on
+        // the followed one's edge: it hides nothing and stays solid.
+        {"fighting at its side", {-1.15f, 5.0f, 0.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 3, kTick, 0, 1.0f},
+        {"fighting at its side, lower and nearer", {-0.95f, 3.0f, -1.0f}, {0.03f, 0.0f, 0.0f}, 0, 120, 3, kTick, 0, 1.0f},
+        // Standing over a third of it: faded by as much, not to see-through.
+        {"standing over a third of it", {-0.66666667f, 5.0f, 0.0f}, {0, 0, 0}, 0, 30, 0, kTick, 1, kThird},
+        {"standing over it from the first look", {0.0f, 5.0f, 0.0f}, {0, 0, 0}, 0, 30, 0, kTick, 1, O::kSeeThrough},
+        {"rising in from below it", {0.0f, 5.0f, -2.1f}, {0.0f, 0.0f, 0.2f}, 20, 40, 0, kTick, 1, O::kSeeThrough},
         // Keeping pace beside it, high in the view: the two move across the
         // screen together, neither towards the other.
-        {"keeping pace beside it", {-1.5f, 5.0f, 0.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0.0f, 0,
+        {"keeping pace beside it", {-1.5f, 5.0f, 0.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0, 1.0f,
          {0.0f, 10.0f, 1.0f}, {0.1f, 0.0f, 0.0f}},
-        {"keeping pace above it", {0.0f, 5.0f, 3.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0.0f, 0,
+        {"keeping pace above it", {0.0f, 5.0f, 3.5f}, {0.05f, 0.0f, 0.0f}, 0, 60, 0, kTick, 0, 1.0f,
          {0.0f, 10.0f, 1.0f}, {0.1f, 0.0f, 0.0f}},
-        {"walking past far above it", {-3.0f, 5.0f, 3.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
-        {"walking across behind it", {-6.0f, 20.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0.0f, 0},
+        {"walking past far above it", {-3.0f, 5.0f, 3.0f}, {0.05f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0, 1.0f},
+        {"walking across behind it", {-6.0f, 20.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 0, 120, 0, kTick, 0, 1.0f},
     };
     for (const Walk& w : walks) {
         SCOPED_TRACE(w.name);
         const Seen seen = WalkPast(w);
-        EXPECT_LE(seen.maxAlphaCovering, w.maxAlphaCovering + 1e-6f);
         EXPECT_EQ(seen.nFades, w.nFades);
-        EXPECT_LE(seen.nLongestSolidOverHalf, 1);
+        EXPECT_LE(seen.fLowest, w.fLowest + 1e-5f);
+        if (w.step.Length() == 0.0f) {  // standing: faded as much as it hides, no more
+            EXPECT_NEAR(seen.fLowest, w.fLowest, 1e-5f);
+        }
+    }
+    // Ticks of 0.2 s: each change is still an eighth at most.
+    const Walk slow = {"at 5 ticks a second", {-3.0f, 5.0f, 0.0f}, {0.3f, 0.0f, 0.0f}, 0, 30, 0, 0.2f, 1, 0.6f};
+    O::Track track;
+    mVec3 at = slow.start;
+    for (int i = 0; i < slow.nTicks; ++i, at += slow.step) {
+        const float fFrom = track.fAlpha;
+        O::Step(LookAt(at, kHalf), slow.fDt, &track);
+        EXPECT_LE(std::fabs(track.fAlpha - fFrom), O::kMaxStep + 1e-6f);
+    }
+}
+
+// The alpha asked for a share hidden, and the steps there and back: an
+// eighth a tick of 30 Hz both ways, the lowest ask held kHoldTime first.
+TEST(gcCameraOccludersTest, FadesAnEighthATickBothWays)
+{
+    const struct {
+        float fHidden, alpha;
+    } asks[] = {{0.0f, 1.0f}, {0.1f, 1.0f}, {0.2f, 0.825f}, {0.3f, 0.65f}, {0.5f, O::kSeeThrough}, {1.0f, O::kSeeThrough}};
+    for (const auto& row : asks)
+        EXPECT_NEAR(O::CoverAlpha(row.fHidden), row.alpha, 1e-5f) << row.fHidden;
+    O::Track track;
+    const float down[] = {0.875f, 0.75f, 0.625f, 0.5f, 0.375f, 0.3f, 0.3f};
+    for (float a : down) {
+        O::Step(LookAt({0.0f, 5.0f, 0.0f}, kHalf), kTick, &track);
+        EXPECT_NEAR(track.fAlpha, a, 1e-5f);
+    }
+    // Ticks of 60 Hz: a sixteenth a tick.
+    O::Track fast;
+    O::Step(LookAt({0.0f, 5.0f, 0.0f}, kHalf), 0.5f * kTick, &fast);
+    EXPECT_NEAR(fast.fAlpha, 0.9375f, 1e-5f);
+    // Gone aside at once: held 0.3 s (eight ticks, the ninth the hold's
+    // end), then back up.
+    const float up[] = {0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.3f, 0.425f, 0.55f, 0.675f, 0.8f, 0.925f, 1.0f};
+    for (float a : up) {
+        O::Step(LookAt({-3.0f, 5.0f, 0.0f}, kHalf), kTick, &track);
+        EXPECT_NEAR(track.fAlpha, a, 1e-4f);
     }
 }
 
@@ -199,7 +225,7 @@ TEST(gcCameraOccludersTest, FadesOutNearTheEyeAheadOfItsMotion)
         {"standing at a gap of 1", {0.0f, -2.118034f, 0.0f}, {0, 0, 0}, 30, 0.5f},
         {"standing over it at a gap of 1", {0.0f, 2.118034f, 0.0f}, {0, 0, 0}, 30, 0.5f * O::kSeeThrough},
         // At a gap of 1.5 closing 0.1 a tick: 0.3 s on, it touches the eye.
-        {"walking at the eye from 1.5 away", {-2.618034f, 0.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 6, 0.4f},
+        {"walking at the eye from 1.5 away", {-2.618034f, 0.0f, 0.0f}, {0.1f, 0.0f, 0.0f}, 6, 0.25f},
         {"walking away from 1.5 away", {-2.618034f, 0.0f, 0.0f}, {-0.1f, 0.0f, 0.0f}, 6, 1.0f},
     };
     for (const auto& row : rows) {
@@ -212,15 +238,50 @@ TEST(gcCameraOccludersTest, FadesOutNearTheEyeAheadOfItsMotion)
     }
 }
 
-// A tick of no time sees no motion: a creature that jumped from far beside
-// the followed one to near it is not taken for one about to cover it.
-TEST(gcCameraOccludersTest, ATickOfNoTimeLooksNoWayAhead)
+// A creature a tenth of a metre short of the followed one's outline,
+// having come 0.3 in the last tick, is fading already: a tick and a half on
+// it will hide a third of it. Going the other way, or seen over a tick of no
+// time (it jumped), it is not.
+TEST(gcCameraOccludersTest, LooksATickAndAHalfAheadAlongItsMotion)
 {
-    O::Track track;
-    O::Step(LookAt({-4.0f, 5.0f, 0.0f}, kHalf), kTick, &track);
-    O::Step(LookAt({-1.5f, 5.0f, 0.0f}, kHalf), 0.0f, &track);
-    EXPECT_EQ(track.fHold, 0.0f);
-    EXPECT_EQ(track.fAlpha, 1.0f);
+    const struct {
+        const char* name;
+        float fFrom;
+        float fDt;
+        float alpha;
+    } rows[] = {
+        {"coming", -1.4f, kTick, 0.875f},
+        {"going", -1.0f, kTick, 1.0f},
+        {"jumped in no time", -4.0f, 0.0f, 1.0f},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        O::Track track;
+        O::Step(LookAt({row.fFrom, 5.0f, 0.0f}, kHalf), kTick, &track);
+        O::Step(LookAt({-1.1f, 5.0f, 0.0f}, kHalf), row.fDt, &track);
+        EXPECT_NEAR(track.fAlpha, row.alpha, 1e-5f);
+    }
+}
+
+// The outline is the hull of the box's corners: a box rolled on the screen
+// hides the followed one by the hull's share, not by its bounds.
+TEST(gcCameraOccludersTest, TheOutlineIsTheHullNotTheBounds)
+{
+    // A flat square rolled 45 degrees, 5 ahead and 1 to the left: a
+    // diamond whose bounds reach well over the followed one's left edge,
+    // its tip only a little.
+    mOCS diamond = At({-1.0f, 5.0f, 0.0f});
+    diamond.basis.SetHPR(0.0f, 0.0f, 45.0f);
+    const O::Sight s = O::Look(Eye(), diamond, {0.5f, 0.0f, 0.5f}, At(kFollowed), kFollowedHalf);
+    EXPECT_NEAR(O::CoveredShare(s.box, s.followed), 0.1464f, 1e-3f);
+    EXPECT_NEAR(O::HiddenShare(s.outline, s.followedOutline), 0.0214f, 1e-3f);
+    EXPECT_EQ(s.outline.n, 4);
+    // Square on, the two agree.
+    const O::Sight t = LookAt({-0.25f, 5.0f, 0.0f}, kHalf);
+    EXPECT_NEAR(O::HiddenShare(t.outline, t.followedOutline), 0.75f, 1e-5f);
+    // Edge on it has no area and hides nothing.
+    const O::Sight e = LookAt({0.0f, 5.0f, 0.0f}, kHalf, 90.0f);
+    EXPECT_NEAR(O::HiddenShare(e.outline, e.followedOutline), 0.0f, 1e-6f);
 }
 
 // Creatures without a mesh (no body: a point) in region 1, whose zone
@@ -319,7 +380,7 @@ TEST_F(gcCameraOccludersUpdateTest, ACameraResetMakesItsCreaturesSolid)
 }
 
 // The followed one drawn see-through while the camera is held too near it:
-// at the alpha asked, solid again once another is followed or the camera
+// eased towards the alpha asked, solid again once another is followed or the camera
 // resets; one never faded keeps its owner's alpha.
 TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhenLetGo)
 {
@@ -334,7 +395,8 @@ TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhen
     occ.ShowFollowed(*followed, 1.0f);
     EXPECT_EQ(tint.Color(), 0x40102030u) << "its owner's alpha, never faded";
     occ.ShowFollowed(*followed, 0.4f);
-    EXPECT_EQ(tint.Color(), 0x66102030u);
+    occ.ShowFollowed(*followed, 0.4f);
+    EXPECT_EQ(tint.Color(), 0xDF102030u) << "an eighth down, the second tick asked";
     occ.ShowFollowed(*other, 1.0f);
     EXPECT_EQ(tint.Color(), 0xFF102030u) << "another followed";
     occ.ShowFollowed(*followed, 0.4f);
@@ -344,34 +406,52 @@ TEST_F(gcCameraOccludersUpdateTest, TheFollowedOneIsShownAsAskedAndMadeSolidWhen
     gcEntityMgr::s_pInstances[kOtherSlot] = nullptr;
 }
 
-// What its share of the screen asks is eased, by an eighth a tick both ways
-// (the fade takes six ticks), under the near alpha taken at once; letting
-// the followed one go forgets the eased alpha.
-TEST_F(gcCameraOccludersUpdateTest, TheFollowedOnesShareFadeIsEasedOverTicks)
+// The followed one's fade: out of solid only when asked two ticks running,
+// by an eighth a tick both ways whichever asks (the camera near it or its
+// share of the screen), the lowest ask held two ticks; a single tick's ask
+// leaves it solid, and no fade shows for one frame only.
+TEST_F(gcCameraOccludersUpdateTest, TheFollowedOnesFadeIsEasedBothWaysAndNeverBlinks)
 {
     gcTestCreatureTemplate* t = PlaceCreatureTemplate();
     gcTestCreature* followed = PlacedCreature(t, {0, 7, 0});
     constexpr int kSlot = 40;
     gcEntityMgr::Add(kSlot, followed, 0x5A);
     const OneTint tint(followed, 0xFF102030u);
-    gcCameraOccluders occ;
     const struct {
-        float fNear, fShare;
-        uint32_t nColor;
+        const char* name;
+        // Each tick's asks (near, share; 0 ends), and the alpha drawn after
+        // each tick, 255 scale.
+        float asks[24][2];
+        int alphas[24];
     } rows[] = {
-        {1.0f, 0.3f, 0xDF102030u},  // 0.875
-        {1.0f, 0.3f, 0xBF102030u},  // 0.75
-        {0.3f, 0.3f, 0x4C102030u},  // the near alpha at once; the eased one 0.625
-        {1.0f, 0.3f, 0x7F102030u},  // 0.5
-        {1.0f, 1.0f, 0x9F102030u},  // back by an eighth
+        {"near, then let go",
+         {{0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {0.3f, 1}, {1, 1}, {1, 1}, {1, 1},
+          {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}},
+         {255, 223, 191, 159, 127, 95, 76, 76, 76, 76, 108, 140, 172, 204, 235, 255}},
+        {"a share, then near",
+         {{1, 0.5f}, {1, 0.5f}, {1, 0.5f}, {0.3f, 0.5f}, {0.3f, 0.5f}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}},
+         {255, 223, 191, 159, 127, 95, 76, 108, 140, 172, 204}},
+        {"asked one tick", {{1, 1}, {0.3f, 1}, {1, 1}, {1, 1}, {1, 0.3f}, {1, 1}, {1, 1}}, {255, 255, 255, 255, 255, 255, 255}},
+        {"asked two ticks", {{0.3f, 1}, {0.3f, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}},
+         {255, 223, 191, 159, 191, 223, 255, 255}},
     };
     for (const auto& row : rows) {
-        occ.ShowFollowed(*followed, row.fNear, row.fShare);
-        EXPECT_EQ(tint.Color(), row.nColor) << row.fNear << " " << row.fShare;
+        SCOPED_TRACE(row.name);
+        gcCameraOccluders occ;
+        int nBelow = 0;
+        for (int i = 0; i < 24 && row.asks[i][0] > 0.0f; ++i) {
+            occ.ShowFollowed(*followed, row.asks[i][0], row.asks[i][1]);
+            const int nAlpha = static_cast<int>(tint.Color() >> 24);
+            EXPECT_EQ(nAlpha, row.alphas[i]) << "tick " << i;
+            // Never below solid for a single frame.
+            if (nAlpha == 255) {
+                EXPECT_NE(nBelow, 1) << "tick " << i;
+            }
+            nBelow = nAlpha < 255 ? nBelow + 1 : 0;
+        }
+        occ.Clear();
+        EXPECT_EQ(tint.Color(), 0xFF102030u) << "solid when let go";
     }
-    occ.Clear();
-    occ.ShowFollowed(*followed, 1.0f, 1.0f);
-    EXPECT_EQ(tint.Color(), 0xFF102030u) << "forgotten when let go";
     gcEntityMgr::s_pInstances[kSlot] = nullptr;
 }
 

@@ -1585,14 +1585,14 @@ TEST_F(gcSampleNewGameTest, TheGuardsNeverHideThePlayerInTheScriptedRun)
         EXPECT_TRUE(c[0] * 5 > c[1] * 8 && c[0] * 5 > c[2] * 8) << t << ": " << c[0] << " " << c[1] << " " << c[2];
     }
     // The west guard as drawn: solid, eased to see-through in steps of at
-    // most 3 a second, held there while it chases, faded out altogether
+    // most 3.75 a second, held there while it chases, faded out altogether
     // as it passes the camera, and solid again behind it.
     const std::vector<uint32_t>& a = pictures.m_alpha;
     ASSERT_GT(a.size(), kLast);
     uint32_t step = 0;
     for (size_t t = 1; t < a.size(); ++t)
         step = std::max(step, a[t] > a[t - 1] ? a[t] - a[t - 1] : a[t - 1] - a[t]);
-    EXPECT_EQ(step, 26u) << "255 x 3 / 30, the byte truncated";
+    EXPECT_EQ(step, 32u) << "255 x 3.75 / 30, the bytes truncated";
     EXPECT_EQ(a[kFirst], 255u);
     EXPECT_GT(std::count(a.begin(), a.end(), 76u), 60) << "0.3";
     EXPECT_EQ(*std::min_element(a.begin(), a.end()), 0u);
