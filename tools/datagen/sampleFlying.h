@@ -21,6 +21,10 @@ constexpr int kSampleUpdraftTriggerSlot = 60;   // in the first map's region-tri
 constexpr float kSampleUpdraftX = -12.0f;
 constexpr float kSampleUpdraftY = 8.0f;
 
+// Gear 0's coast: a half push from a hover creeps the flyer forward at this
+// speed (units a second); flapping there only climbs.
+constexpr float kSampleFlyerCreepSpeed = 1.5f;
+
 // The flying player (dir/Game/PlayerConfig02.pc and its sound file; see
 // WriteSamplePlayerFiles).
 bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial);

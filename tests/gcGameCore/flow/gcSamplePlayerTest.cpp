@@ -1017,6 +1017,50 @@ TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
     }
 }
 
+// A gentle stick from a hover, whatever came before: pushed half forward it
+// coasts the flyer slowly away (in gear 0, level), then half left it turns
+// it left and carries it on; let go, it brakes to a hover. Rows
+// differ in what came before: nothing, a short half push, a long one, a
+// flap and a brake.
+TEST_F(gcSamplePlayerTest, TheFlyerAnswersAGentleStickFromAHover)
+{
+    const struct {
+        const char* name;
+        std::string before;  // from frame 0; the gentle stick follows at kAt
+    } rows[] = {
+        {"from the map's start", "0 0 -\n"},
+        {"after ten frames of a half push", "0 0 -\n20 0 - 0 36\n30 0 -\n"},
+        {"after a hundred frames of a half push", "0 0 -\n20 0 - 0 36\n120 0 -\n"},
+        {"after a flap and a brake", "0 0 -\n20 0 - 0 72\n60 0 -\n"},
+    };
+    constexpr size_t kAt = 160, kLeft = 260, kGo = 380;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FlyingSamples().clear();
+        RecordFlyer record;
+        const std::string input = r.before + std::to_string(kAt) + " 0 - 0 36\n" + std::to_string(kLeft) +
+                                  " 0 - -36 0\n" + std::to_string(kGo) + " 0 -\n";
+        Play(input, kGo + 60, datagen::kSampleSkyMap, &record);
+        const std::vector<FlyingSample>& s = FlyingSamples();
+        ASSERT_GT(s.size(), kGo + 50);
+        // Forward: away from the camera, slowly and level, in gear 0.
+        const mVec3 ahead = s[kLeft - 5].pos - s[kAt + 5].pos;
+        const float speed = ahead.Length() / (kTickSeconds * static_cast<float>(kLeft - kAt - 10));
+        EXPECT_GT(speed, 0.8f) << "it moves";
+        EXPECT_LT(speed, 2.0f) << "slowly";
+        EXPECT_NEAR(ahead.z, 0.0f, 0.05f) << "level";
+        EXPECT_EQ(s[kLeft - 5].gear, 0);
+        // Left: turned left (the camera turning after it, the stick held
+        // there turns it on), still going.
+        EXPECT_GT(gcEntity::WrapDegrees(s[kLeft + 45].heading - s[kAt + 5].heading), 45.0f)
+            << s[kAt + 5].heading << " " << s[kLeft + 45].heading;
+        EXPECT_GT((s[kGo - 5].pos - s[kLeft + 45].pos).Length(), 1.0f);
+        // Let go: a hover.
+        EXPECT_TRUE(s.back().pos.ApproxEqual(s[s.size() - 10].pos, 1e-4f)) << "hovering";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
+
 }  // namespace
 
 namespace {
