@@ -1360,16 +1360,19 @@ public:
         float x, y;
         bool bClimb;
     };
-    explicit WalkTheWay(std::vector<Leg> legs) : m_legs(std::move(legs)) {}
+    // The legs' points in the map's frame (the regions' frames end to end
+    // along x, the west one's at the origin); the stick pushed nStick.
+    explicit WalkTheWay(std::vector<Leg> legs, float fStick = 72.0f) : m_legs(std::move(legs)), m_fStick(fStick) {}
     void DoAction(const gcEventParams& params) const override
     {
         RecordPlayer().DoAction(params);
         const gcEntity* p = gcPlayer::Get()->m_pEntity;
         PADStatus pad = PADTestIdleStatus();
-        if (p && p->m_nRegionId == 0 && m_nLeg < m_legs.size()) {
+        if (p && p->m_nRegionId >= 0 && m_nLeg < m_legs.size()) {
             const Leg& leg = m_legs[m_nLeg];
             const mVec3& at = p->m_model.m_localToParent.origin;
-            mVec3 way(leg.x - at.x, leg.y - at.y, 0.0f);
+            const float x = at.x + 32.0f * static_cast<float>(p->m_nRegionId);
+            mVec3 way(leg.x - x, leg.y - at.y, 0.0f);
             if (way.Length() < 0.5f)
                 ++m_nLeg;
             way.Normalize();
@@ -1381,17 +1384,61 @@ public:
                 forward.Set(-right.y, right.x, 0.0f);
             const float sx = way.Dot(right), sy = way.Dot(forward);
             const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
-            pad.stickX = static_cast<int8_t>(std::lround(72.0f * sx / len));
-            pad.stickY = static_cast<int8_t>(std::lround(72.0f * sy / len));
+            pad.stickX = static_cast<int8_t>(std::lround(m_fStick * sx / len));
+            pad.stickY = static_cast<int8_t>(std::lround(m_fStick * sy / len));
             if (leg.bClimb && ++m_nTicks % 16 == 0)
                 pad.button = PAD_BUTTON_A;
         }
         PADTestSetStatus(0, pad);
     }
     std::vector<Leg> m_legs;
+    float m_fStick;
     mutable size_t m_nLeg = 0;
     mutable int m_nTicks = 0;
 };
+
+// Every flight of steps in the first map is walked up and down with the
+// stick held, at a walk and at a run, never jumping: the garden's up to the
+// terrace and along the house's front, and the east region's up to the
+// platform (run to, the way being long). The player stands on the top, and
+// back at the foot.
+TEST_F(gcSamplePlayerTest, EveryFlightOfStepsIsWalkedUpAndDown)
+{
+    using Leg = WalkTheWay::Leg;
+    constexpr float kTerrace = kStandZ + 3.0f, kPlatform = kStandZ + 1.6f;
+    const struct {
+        const char* name;
+        std::vector<Leg> legs;  // the foot, the top, the foot again
+        float fStick;
+        float top;
+    } rows[] = {
+        {"up to the terrace, walking", {{4.0f, 3.5f, false}, {4.0f, 12.5f, false}, {4.0f, 3.5f, false}}, 36.0f, kTerrace},
+        {"up to the terrace, running", {{4.0f, 3.5f, false}, {4.0f, 12.5f, false}, {4.0f, 3.5f, false}}, 72.0f, kTerrace},
+        {"along the house, walking",
+         {{-7.5f, 6.0f, false}, {-7.5f, 13.0f, false}, {3.0f, 13.0f, false}, {-7.5f, 13.0f, false}}, 36.0f, kTerrace},
+        {"along the house, running",
+         {{-7.5f, 6.0f, false}, {-7.5f, 13.0f, false}, {3.0f, 13.0f, false}, {-7.5f, 13.0f, false}}, 72.0f, kTerrace},
+        {"up to the east platform, running",
+         {{73.5f, 2.0f, false}, {73.5f, 12.0f, false}, {73.5f, 2.0f, false}}, 72.0f, kPlatform},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        WalkTheWay way(r.legs, r.fStick);
+        Play("", 1500, 0, &way);
+        EXPECT_EQ(way.m_nLeg, r.legs.size()) << "stopped short";
+        const std::vector<Sample>& s = Samples();
+        ASSERT_FALSE(s.empty());
+        float top = kStandZ;
+        for (const Sample& x : s) {
+            top = std::max(top, x.pos.z);
+            ASSERT_FALSE(x.state >= B::ST_SJUMP_UP && x.state <= B::ST_DJUMP_DOWN) << "a jump";
+        }
+        EXPECT_NEAR(top, r.top, 0.05f) << "on the top";
+        EXPECT_NEAR(s.back().pos.z, kStandZ, 0.15f) << "at the foot";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
 
 // New Game, into the updraft; in the third map the stick pushed fully left
 // for 12 frames, then let go: the flyer, sent off flapping (climbing), brakes
