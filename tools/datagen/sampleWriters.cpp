@@ -223,6 +223,8 @@ const SampleMaterial kMaterials[] = {
 };
 enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak, kModelBoards, kModelBrick };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
+// The updraft's motes' material follows the regions' and models'.
+constexpr int kMoteMaterialSlot = kMaterialSlot + kMaterialCount;
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
 {
@@ -840,15 +842,25 @@ public:
                              [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
             return true;
         case kMapEffectTemplates:
-            RecordGroupBlock(w, kEffectTemplateSlot, kSparkTemplateSlot - kEffectTemplateSlot + 1,
+            RecordGroupBlock(w, kEffectTemplateSlot, kSampleUpdraftTemplateSlot - kEffectTemplateSlot + 1,
                              gcEffectTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, int i) {
-                                 EffectTemplateBlock(b, i == 0 ? LanternTemplate() : SparkTemplate(),
+                                 const int slot = kEffectTemplateSlot + i;
+                                 EffectTemplateBlock(b,
+                                                     slot == kSparkTemplateSlot ? SparkTemplate()
+                                                     : slot == kSampleUpdraftTemplateSlot
+                                                         ? UpdraftTemplate(HandleOf(kMoteMaterialSlot))
+                                                         : LanternTemplate(),
                                                      gcEffectTemplate::kVersion);
                              });
             return true;
         case kMapEffects:
-            RecordGroupBlock(w, kEffectSlot, 1, gcEffect::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { EffectBlock(b, LanternEffect(), gcEffect::kVersion); });
+            // The updraft's motes stand in the first map only, with it.
+            RecordGroupBlock(w, kEffectSlot, m_bLast ? 1 : 2, gcEffect::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int i) {
+                                 EffectBlock(b, i == 0 ? LanternEffect()
+                                                       : UpdraftEffect(HandleOf(kSampleUpdraftTemplateSlot)),
+                                             gcEffect::kVersion);
+                             });
             return true;
         case kMapCinematics:
             if (m_bLast)
@@ -912,9 +924,10 @@ private:
     bool Materials(BlockWriter& w)
     {
         cMemPool pool("datagen SampleMaterials", 0x10000, false);
-        RecordGroupBlock(w, kMaterialSlot, kMaterialCount, eMaterial::GetStaticType()->m_nTypeId,
+        RecordGroupBlock(w, kMaterialSlot, kMoteMaterialSlot - kMaterialSlot + 1, eMaterial::GetStaticType()->m_nTypeId,
                          [&](BlockWriter& b, int i) {
-                             const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
+                             const eMaterial* p = i < kMaterialCount ? NewSampleMaterial(&pool, kMaterials[i])
+                                                                     : NewSampleMoteMaterial(&pool);
                              m_bOk = m_bOk && p && LayEngineObject(b, *p, m_scratch);
                          });
         return true;

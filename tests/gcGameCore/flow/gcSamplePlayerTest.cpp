@@ -43,7 +43,9 @@
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "eEngine/eParticleSystem.h"
 #include "gcGameCore/creatures/gcNPC.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
@@ -137,9 +139,10 @@ std::string FromNow(const std::string& input)
 // At rest for a second, then the stick held fully forward: the player runs
 // east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
-// The stick held forward and left from the start runs the biped into the
-// updraft north of it.
-const char* const kIntoTheUpdraft = "0 0 -\n30 0 - -60 40\n";
+// The stick held forward from the start runs the biped east along the road
+// past the steps up to the terrace; held left from there, it turns it north
+// (the camera swinging after it) onto the verge into the updraft.
+const char* const kIntoTheUpdraft = "0 0 -\n30 0 - 0 72\n200 0 - -72 0\n";
 
 std::map<std::string, size_t> PoolUse()
 {
@@ -895,17 +898,15 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     EXPECT_EQ(Problems(), 0);
 }
 
-// Played rather than snapped: the stick held forward and left from the
-// start (the camera looks east along the road, so that is north-east, and
-// the camera, held close by the west wall, swings the way round to the
-// north) runs the biped off the road onto the verge and into the updraft,
-// which asks for the third map within a few seconds.
+// Played rather than snapped: the stick held forward, then left, runs the
+// biped along the road and off it onto the verge and into the updraft,
+// which asks for the third map within ten seconds.
 TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
 {
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     const std::vector<Sample>& s = Samples();
-    ASSERT_GT(s.size(), 40u);
-    EXPECT_LT(s.size(), 150u) << "the map ended early";
+    ASSERT_GT(s.size(), 200u);
+    EXPECT_LT(s.size(), 300u) << "the map ended early";
     ASSERT_NE(gcMap::s_pMap, nullptr);
     EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
     EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
@@ -1195,7 +1196,7 @@ void gcSampleNewGameTest::ExpectTheWholeRowAndPlainWalls()
 TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
     ExpectTheWholeRowAndPlainWalls();
 
@@ -1397,6 +1398,89 @@ public:
     mutable int m_nTicks = 0;
 };
 
+// The ways a player takes from the map's start to the garden's gateway
+// miss the updraft: walked north along the west wall first, then east to
+// the gateway; walked straight at it; or the stick pushed forward and left
+// (the camera looking east along the road) and held. The map goes on. And
+// the updraft shows from the start: its motes rise inside its box, a
+// gold glow on the left of the first frames' view, ahead of the player.
+TEST_F(gcSamplePlayerTest, TheWaysToTheGardenMissTheUpdraftWhoseMotesShowFromTheStart)
+{
+    using Leg = WalkTheWay::Leg;
+    const struct {
+        const char* name;
+        std::vector<Leg> legs;  // none: the input
+        const char* input;
+    } rows[] = {
+        // (A recorded input first: the legs' rows leave the port to the test.)
+        {"forward and left, held", {}, "0 0 -\n30 0 - -40 60\n"},
+        {"north first, then east to the gateway", {{-12.0f, 8.5f, false}, {-7.5f, 8.5f, false}, {-7.5f, 13.0f, false}},
+         ""},
+        {"straight to the gateway", {{-7.5f, 12.5f, false}}, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        WalkTheWay way(r.legs);
+        if (r.legs.empty())
+            Play(r.input, 300);
+        else
+            Play("", 400, 0, &way);
+        ASSERT_NE(gcMap::s_pMap, nullptr);
+        EXPECT_EQ(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the map went on";
+        EXPECT_NE(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+        EXPECT_EQ(way.m_nLeg, r.legs.size()) << "stopped short";
+        float north = 0.0f;
+        for (const Sample& x : Samples())
+            north = std::max(north, x.pos.y);
+        EXPECT_GT(north, 11.0f) << "in the gateway";
+    }
+
+    GXTestSetDrawing(true);
+    Play("0 0 -\n", 120);
+    VIWaitForRetrace();
+    const gcEffect* pUpdraft = nullptr;
+    for (const gcEffect* p : gcEffectMgr::s_pInstances)
+        if (p && std::string(p->m_name.m_sData) == "Updraft")
+            pUpdraft = p;
+    ASSERT_NE(pUpdraft, nullptr);
+    EXPECT_EQ(pUpdraft->m_nRegionId, 0);
+    const eParticleSystem* pMotes = pUpdraft->m_pParticleSystem[0];
+    ASSERT_NE(pMotes, nullptr);
+    EXPECT_GT(pMotes->m_nCurrentParticles, 60) << "the box full of motes";
+    // The effect stands on the verge at the box's middle; its motes, in the
+    // same zone's space, over its floor and up to the height they rise in a
+    // life, with the speed's spread.
+    const mVec3 floor = pUpdraft->m_model.m_localToZone.origin;
+    EXPECT_TRUE(pUpdraft->m_model.m_localToParent.origin.ApproxEqual(
+        mVec3(datagen::kSampleUpdraftX, datagen::kSampleUpdraftY, kStandZ - 1.0f), 1e-3f));
+    const float half = datagen::kSampleUpdraftSide / 2;
+    for (int i = 0; i < pMotes->m_nMaxParticles; ++i) {
+        const eParticle& m = pMotes->m_pParticleList[i];
+        if (m.IsFree())
+            continue;
+        const mVec3 d = m.position - floor;
+        ASSERT_LE(std::fabs(d.x), half + 0.2f) << i;
+        ASSERT_LE(std::fabs(d.y), half + 0.2f) << i;
+        ASSERT_GE(d.z, -0.2f) << i;
+        ASSERT_LE(d.z, datagen::kSampleMoteRiseSpeed * datagen::kSampleMoteSeconds * 1.6f) << i;
+    }
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    // Gold: red full, green a little under, some blue (the HUD's bar is
+    // pure yellow), in the left third, above the middle.
+    int gold = 0;
+    for (int y = 0; y < height / 2; ++y) {
+        for (int x = 0; x < width / 3; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            gold += p[0] > 220 && p[1] > 150 && p[1] < 245 && p[2] > 40 && p[2] < p[1] - 40;
+        }
+    }
+    EXPECT_GT(gold, 40);
+    EXPECT_EQ(Problems(), 0);
+}
+
 // Every flight of steps in the first map is walked up and down with the
 // stick held, at a walk and at a run, never jumping: the garden's up to the
 // terrace and along the house's front, and the east region's up to the
@@ -1448,7 +1532,7 @@ TEST_F(gcSamplePlayerTest, EveryFlightOfStepsIsWalkedUpAndDown)
 TEST_F(gcSampleNewGameTest, LetGoAfterAShortPushTheFlyerBrakesToAHover)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
     FlyingSamples().clear();
     RecordFlyer record;
@@ -2293,7 +2377,7 @@ TEST_F(gcSampleNewGameTest, ThePlayerWalksIntoTheGardenAndOutAgain)
 TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
     const struct {
         const char* name;
@@ -2315,3 +2399,4 @@ TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
 }
 
 }  // namespace
+
