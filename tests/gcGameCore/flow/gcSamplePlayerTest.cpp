@@ -2310,6 +2310,75 @@ TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCut
     EXPECT_EQ(Problems(), 0);
 }
 
+// Records the player's view each tick; from a second after the player's
+// health ran out it draws, and the run ends two ticks later: "You fell" is
+// then fully shown.
+class ViewTheFall : public RecordView {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordView::DoAction(params);
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        if (m_nSince < 0 && p && p->GetStat(gcEntityTemplate::STAT_HEALTH) <= 0.0f)
+            m_nSince = 0;
+        if (m_nSince < 0)
+            return;
+        ++m_nSince;
+        if (m_nSince == kShownTicks)
+            GXTestSetDrawing(true);
+        if (m_nSince == kShownTicks + 1)
+            VISetFrameLimit(2);
+    }
+    static constexpr int kShownTicks = 35;  // past the fade in
+    mutable int m_nSince = -1;
+};
+
+// Felled by the west guard, the player stays in view under "You fell":
+// the message's letters (white) stand clear of the player's projected box,
+// above it, and are tall enough to read at a glance.
+TEST_F(gcSamplePlayerTest, YouFellStandsClearOfThePlayerLargeEnoughToRead)
+{
+    WithGuards();
+    ViewTheFall view;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n", 2400, 0, &view);
+    GXTestSetDrawing(false);
+    ASSERT_GE(view.m_nSince, ViewTheFall::kShownTicks) << "felled";
+    VIWaitForRetrace();
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    ASSERT_EQ(width, 640);
+    // The player's box, as RecordView projects it: its top on the screen.
+    const RecordView::View& v = view.m_views.back();
+    ASSERT_TRUE(v.bCentreShown);
+    const gcGameCamera* pCamera = gcGameCamera::Get();
+    const mOCS& eye = pCamera->m_camera.m_cameraToWorld;
+    float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
+    pCamera->m_camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+    float top = 480.0f;
+    for (int k = 0; k < 8; ++k) {
+        const mVec3 rel = v.player + mVec3(k & 1 ? 0.4f : -0.4f, k & 2 ? 0.4f : -0.4f, k & 4 ? 0.9f : -0.9f) - v.camera;
+        const float ahead = rel.Dot(eye.basis.forward);
+        ASSERT_GT(ahead, n);
+        top = std::min(top, 480.0f * (t - n * rel.Dot(eye.basis.up) / ahead) / (t - b));
+    }
+    // The letters (white) above it, across the middle of the screen.
+    int x0 = width, x1 = -1, y0 = height, y1 = -1;
+    for (int y = 0; y < static_cast<int>(top); ++y) {
+        for (int x = width / 4; x < width * 3 / 4; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            if (p[0] > 225 && p[1] > 225 && p[2] > 225)
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    }
+    ASSERT_GE(x1, 0) << "the message shows above the player";
+    // "You fell" in the large font: some 90 pixels across, the letters'
+    // white cores 20 high (in the subtitles' font, 55 and 12).
+    EXPECT_GE(y1 - y0, 16) << "letters tall enough";
+    EXPECT_GE(x1 - x0, 80) << "and wide";
+    EXPECT_EQ(Problems(), 0);
+}
+
 // The player's box on screen, across (RecordView's size), in the garden:
 // a tenth of the screen at the follow distance, some 180 pixels; the
 // camera on the player's head fills the screen, some 800.
