@@ -62,8 +62,8 @@ Found SubtitlePixels(const Image& image)
     Found f;
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
-            if (x < 320 && y < 100)
-                continue;  // the HUD's health bar, the same yellow
+            if (x < 320 && y < 240)
+                continue;  // the HUD's health bar, the same yellow; the updraft's gold motes
             const uint8_t* p = image.At(x, y);
             if (p[0] <= 180 || p[1] <= 150 || p[2] >= 110 || std::abs(p[0] - p[1]) >= 60)
                 continue;

@@ -243,6 +243,57 @@ TEST_P(qmSaveRowTest, ContinueResumesOnTheMapThePauseDialogSaved)
 INSTANTIATE_TEST_SUITE_P(Rows, qmSaveRowTest, testing::ValuesIn(kRows),
                          [](const testing::TestParamInfo<SaveRow>& info) { return std::string(info.param.sName); });
 
+// Continue without a save: "No saved game" shows under the buttons, a gap
+// apart from Options, and fades out with its label readable as long as its
+// box shows: two thirds of the way through the fade the label stands out
+// from its box more than the box from the black behind it. (A dark label
+// over the yellow box lost its contrast with the square of the fade: the
+// box was left after the words had gone.)
+TEST_F(qmSaveTest, NoSavedGameStandsApartFromTheButtonsAndFadesWithItsLabel)
+{
+    std::filesystem::remove_all(m_card.Path() + "/quillmere");
+    // Continue pressed at 120; the message fades over 2.5 s from then.
+    Run("shown", kContinue, 130, true);
+    Run("fading", kContinue, 170, true);
+    const qmtest::Capture shown = qmtest::ReadCapture(m_dir + "/shown.png");
+    const qmtest::Capture fading = qmtest::ReadCapture(m_dir + "/fading.png");
+    ASSERT_EQ(shown.nWidth, 640);
+    ASSERT_EQ(fading.nWidth, 640);
+    // Down the boxes' left edge (x 225): Options (yellow) ends, the
+    // message's box (anything but black) begins.
+    const auto yellow = [](const std::array<int, 3>& p) { return p[0] > 200 && p[1] > 200 && p[2] < 60; };
+    const auto black = [](const std::array<int, 3>& p) { return p[0] + p[1] + p[2] < 12; };
+    int optionsEnd = -1, messageTop = -1, messageEnd = -1;
+    for (int y = 280; y < 480 && messageEnd < 0; ++y) {
+        const std::array<int, 3> p = shown.At(225, y);
+        if (optionsEnd < 0 && yellow(p) && black(shown.At(225, y + 1)))
+            optionsEnd = y;
+        else if (optionsEnd >= 0 && messageTop < 0 && !black(p))
+            messageTop = y;
+        else if (messageTop >= 0 && black(p))
+            messageEnd = y;
+    }
+    ASSERT_GT(optionsEnd, 0);
+    ASSERT_GT(messageTop, 0) << "the message shows";
+    ASSERT_GT(messageEnd, messageTop);
+    EXPECT_GE(messageTop - optionsEnd, 20) << "apart from Options";
+    // Fading: the box's colour at its edge, the label's most different one
+    // across its middle.
+    const std::array<int, 3> box = fading.At(225, (messageTop + messageEnd) / 2);
+    int boxShows = 0, labelShows = 0;
+    for (int c = 0; c < 3; ++c)
+        boxShows = std::max(boxShows, box[c]);
+    for (int x = 240; x < 400; ++x) {
+        for (int y = messageTop; y < messageEnd; ++y) {
+            const std::array<int, 3> p = fading.At(x, y);
+            for (int c = 0; c < 3; ++c)
+                labelShows = std::max(labelShows, std::abs(p[c] - box[c]));
+        }
+    }
+    EXPECT_GT(labelShows, boxShows) << "the label outlasts its box";
+    EXPECT_GT(labelShows, 20) << "still readable";
+}
+
 // Continue on a save whose position the sample does not hold (an act it
 // lacks, a map it lacks, a map past an act's table), whose health is not
 // a number, beyond any template's, beyond what the saved map's player

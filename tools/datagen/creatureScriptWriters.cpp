@@ -112,6 +112,22 @@ bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool)
     return true;
 }
 
+gcAction* NewCoastFromHover(cMemPool* pPool)
+{
+    Builder b(pPool);
+    gcAction* pRun = b.Command(gcDoCreatureAction::CA_RUN);
+    gcAction* pWalk = b.Command(gcDoCreatureAction::CA_WALK);
+    gcValue* pGentle = b.New<gcValBinaryOp>(
+        gcValBinaryOp::OP_AND, b.StickAtLeast(kPlayerWalkDeflection),
+        b.New<gcValUnaryOp>(gcValUnaryOp::OP_NOT, b.StickAtLeast(kPlayerRunDeflection)));
+    gcAction* pIf = b.Took(NewEvaluation(b.Pool(), pGentle, {pRun, pWalk}, {}));
+    if (b.Full()) {
+        cLogError_("datagen: no room for the flyer's coast from a hover");
+        return nullptr;
+    }
+    return pIf;
+}
+
 gcStateMachine* NewPlayerControlStateMachine(cMemPool* pPool, const char* name)
 {
     gcStateMachine* pMachine = NewStateMachine(pPool, name, gcStateMachineHandle());

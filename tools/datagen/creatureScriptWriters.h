@@ -5,6 +5,7 @@
 // commands. Offline tools and test fixtures; main thread.
 
 class cMemPool;
+class gcAction;
 class gcEvent;
 class gcStateMachine;
 
@@ -27,6 +28,13 @@ constexpr float kPlayerTurnSlack = 10.0f;
 // pressed works what the creature stands at (interacts). False
 // (logged) when the pool is full.
 bool FillPlayerControlEvent(gcEvent& event, cMemPool* pPool);
+
+// A flyer braked to a hover takes no walk, which only stops a flap: for
+// its braking configuration's OnUpdated, a stick pushed to a walk but short
+// of a run sends it a run and then a walk in the same tick, which starts
+// the flap and at once turns it into gear 0's coast. Null (logged) when the
+// pool is full.
+gcAction* NewCoastFromHover(cMemPool* pPool);
 
 // A state machine named name whose machine-wide tick handler is the control
 // step, so it steers the player in whatever state the entity is; null

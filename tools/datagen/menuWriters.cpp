@@ -129,11 +129,15 @@ constexpr uint16_t kMainCheck = 0x0A01;
 constexpr uint16_t kOptionsCheck = 0x0A02;
 constexpr uint16_t kNoSaveCheck = 0x0A04;
 constexpr int kMenuDialogs = 3;
-constexpr float kMessageOffsetY = -180.0f;
+// Below the buttons (the last one's bottom 100 under the middle), a button's
+// height apart from them.
+constexpr float kMessageOffsetY = -210.0f;
 constexpr uint32_t kSampleButtonText = 0xFF202020;         // 0xAARRGGBB: near black
 constexpr uint32_t kSampleButtonTextFocused = 0xFFC01010;  // red
 constexpr int kMenuSpritesBegin = 200;  // the menu's sprite range begins here
 constexpr uint16_t kButtonSpriteCheck = 0x0A03;
+constexpr uint16_t kMessageSpriteCheck = 0x0A05;
+constexpr int kMenuSprites = 2;  // the buttons', the message's
 
 uint32_t DialogHandle(uint16_t check, int slot)
 {
@@ -218,8 +222,13 @@ bool WriteSampleMainMenu(const std::string& dir)
     if (!pButtonSprite)
         return false;
     pButtonSprite->m_name.Set("Button");
-    // "No saved game" fades out: its box fades with its label.
     pButtonSprite->m_hMaterial = eMaterialHandle(SampleBoxMaterialHandle());
+    // "No saved game" fades out: its dark box with its light label.
+    eSprite* pMessageSprite = pool.New<eSprite>();
+    if (!pMessageSprite)
+        return false;
+    pMessageSprite->m_name.Set("Message");
+    pMessageSprite->m_hMaterial = eMaterialHandle(SampleMessageBoxMaterialHandle());
     const uint32_t hButtonSprite = DialogHandle(kButtonSpriteCheck, kMenuSpritesBegin);
     const uint32_t hMain = DialogHandle(kMainCheck, kMenuDialogsBegin);
     const uint32_t hOptions = DialogHandle(kOptionsCheck, kMenuDialogsBegin + 1);
@@ -229,8 +238,9 @@ bool WriteSampleMainMenu(const std::string& dir)
     GridDialogDesc options = SampleButtonGrid("Options", 2, hButtonSprite);
     options.texts = {0, SampleTextHandle(kTextBack)};
     options.flags |= gcUIDialog::kCoversBelow;  // the main menu's buttons are not drawn beneath
-    GridDialogDesc message = SampleButtonGrid("NoSave", 1, hButtonSprite);
+    GridDialogDesc message = SampleButtonGrid("NoSave", 1, DialogHandle(kMessageSpriteCheck, kMenuSpritesBegin + 1));
     message.hText = SampleTextHandle(kTextNoSave);
+    message.textColor = message.textColorHi = kSampleMessageText;
     gcUIDialog* pMain = NewGridDialog(&pool, main);
     gcUIDialog* pOptions = NewGridDialog(&pool, options);
     gcUIDialog* pNoSave = NewMessageDialog(&pool, message, hNoSave, kSampleMessageSeconds);
@@ -278,14 +288,15 @@ bool WriteSampleMainMenu(const std::string& dir)
         lease.Place(0, pMain, kMainCheck);
         lease.Place(1, pOptions, kOptionsCheck);
         lease.Place(2, pNoSave, kNoSaveCheck);
-        SlotLease<eSpriteMgr, eSprite> spriteLease(kMenuSpritesBegin, 1);
+        SlotLease<eSpriteMgr, eSprite> spriteLease(kMenuSpritesBegin, kMenuSprites);
         spriteLease.Place(0, pButtonSprite, kButtonSpriteCheck);
+        spriteLease.Place(1, pMessageSprite, kMessageSpriteCheck);
         ok = WriteMainMenuFile(dir + "/Game/MainMenu.mnu", &pool, [&](gcMainMenu& menu) {
             menu.m_UIDialogs.m_nBegin = kMenuDialogsBegin;
             menu.m_UIDialogs.m_nEnd = kMenuDialogsBegin + kMenuDialogs;
             menu.m_UIDialogs.m_bDeleteContained = false;  // the dialogs stay this writer's
             menu.m_sprites.m_nBegin = kMenuSpritesBegin;
-            menu.m_sprites.m_nEnd = kMenuSpritesBegin + 1;
+            menu.m_sprites.m_nEnd = kMenuSpritesBegin + kMenuSprites;
             menu.m_sprites.m_bDeleteContained = false;
             // The game's track plays in the menu, looping.
             gcDoPlayMusic* pMusic = pool.New<gcDoPlayMusic>();

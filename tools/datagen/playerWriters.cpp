@@ -235,7 +235,7 @@ std::vector<AnimationDesc> FlyingAnimations(const FlyingPlayerDesc& d)
     std::vector<AnimationDesc> anims = {RootMotion("Brake", 0.0f),
                                         RootMove("HitFront", mVec3(0, -d.knockback, 0), 300, false)};
     for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
-        anims.push_back(RootMotion(kCoast[g], d.gearSpeeds[g]));
+        anims.push_back(RootMotion(kCoast[g], g == 0 && d.creepSpeed != 0.0f ? d.creepSpeed : d.gearSpeeds[g]));
     for (int g = 0; g < gcPlayerFlying::kNumGears; ++g)
         anims.push_back(RootMove(kFlap[g], mVec3(0, d.gearSpeeds[g], d.flapClimb), 600, true));
     anims.push_back(RootMove("Boost", mVec3(0, d.boostSpeed, 0), 600, false));
@@ -249,6 +249,7 @@ void FlyingTemplate(BlockWriter& w, const FlyingPlayerDesc& d)
     t.creature = PlayerCreature(d.name, d.meshSlot, d.hStateMachine, d.hMaterial);
     t.configs.resize(T::MAX_ANIMATIONS);
     t.configs[T::ANIM_BRAKE].hAnimation = t.configs[T::ANIM_DEAD].hAnimation = Handle(d.animationSlot);
+    t.configs[T::ANIM_BRAKE].actions = d.brakeActions;
     // The dying plays the knockback's once, so that the death ends.
     t.configs[T::ANIM_HIT_FRONT].hAnimation = t.configs[T::ANIM_DYING].hAnimation = Handle(d.animationSlot + 1);
     for (int g = 0; g < gcPlayerFlying::kNumGears; ++g) {

@@ -84,6 +84,7 @@ struct FlyingPlayerDesc {
     int32_t meshSlot = 100;       // the configuration's mesh group begins here
     int32_t animationSlot = 100;  // brake, knockback, coast 1-4, flap 1-4, boost from here
     float gearSpeeds[4] = {0.0f, 3.0f, 5.0f, 7.0f};  // gear 0 hovers
+    float creepSpeed = 0.0f;      // gear 0's coast, when not gearSpeeds[0]: flapping there only climbs
     float flapClimb = 0.6f;       // units per second up its own axis while flapping
     float boostSpeed = 10.0f;     // over the boost's second
     float knockback = 1.5f;       // units flown backwards by the knockback
@@ -92,6 +93,7 @@ struct FlyingPlayerDesc {
     uint32_t collisionMask = 0xFFFFFFFF;
     uint32_t hStateMachine = 0;  // the template's script; 0: none
     uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
+    EventActionsFunc brakeActions;  // the braking configuration's events (AnimationConfigDesc's)
 };
 // A player configuration (version 4) holding the flying player's mesh, its
 // animations (braking and the gears looping; the knockback, which dying

@@ -38,6 +38,8 @@ constexpr int kGlyphCell = 16;  // texels a glyph cell: a 256 x 256 sheet
 constexpr int kFontMaterialSlot = 640;
 constexpr int kBoxMaterialSlot = 641;
 constexpr int kFontSlot = 4;
+constexpr int kLargeFontSlot = 5;  // the same glyphs, larger
+constexpr int kMessageBoxMaterialSlot = 642;
 constexpr int kSubtitleDialogSlot = 200;  // in the game's dialog group
 constexpr int kGreetingVoiceSlot = 0;     // the map's voice-overs start at 0
 constexpr int kGreetingStringSlot = 550;  // the map's strings start at 550
@@ -133,12 +135,13 @@ gcUIDialog* NewSubtitleDialog(cMemPool* pPool, uint32_t* phControl)
     return pDialog;
 }
 
-// The boxes of the sample's buttons and messages: the yellow the untextured
-// null material draws, but through a material, which blends by the alpha
+// The boxes of the sample's buttons and messages: a plain colour (the
+// buttons' the yellow the untextured null material draws), but through a
+// material, which blends by the alpha
 // the dialog draws its box with (one less than opaque makes it
 // transparent). The null material draws opaque whatever that alpha, so
 // that a message's box stayed while its label faded.
-eMaterial* NewBoxMaterial(cMemPool* pPool)
+eMaterial* NewBoxMaterial(cMemPool* pPool, const mVec3& color)
 {
     eMaterial* m = pPool->New<eMaterial>();
     eMaterialPass* pPass = m ? m->AddPass(eMaterial::PASS_DIFFUSE) : nullptr;
@@ -146,7 +149,7 @@ eMaterial* NewBoxMaterial(cMemPool* pPool)
     if (!s)
         return nullptr;
     m->m_nFlags = eMaterial::FLAG_UNLIT | eMaterial::FLAG_TWO_SIDED | eMaterial::FLAG_NO_FOG;
-    m->m_diffuseColor.Set(1.0f, 1.0f, 0.0f);
+    m->m_diffuseColor = color;
     // A stage passes on its first inputs, without a texture, by default.
     s->m_colorIn[0] = s->m_alphaIn[0] = eTextureStage::IN_RASTER;
     return m;
@@ -162,6 +165,16 @@ uint32_t SampleFontHandle()
 uint32_t SampleBoxMaterialHandle()
 {
     return HandleOf(kBoxMaterialSlot);
+}
+
+uint32_t SampleLargeFontHandle()
+{
+    return HandleOf(kLargeFontSlot);
+}
+
+uint32_t SampleMessageBoxMaterialHandle()
+{
+    return HandleOf(kMessageBoxMaterialSlot);
 }
 
 bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vector<TextureConfigRecord> cache)
@@ -180,8 +193,9 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
         return false;
     cMemPool pool("datagen SubtitleConfig", 0x4000, false);
     const eMaterial* pMaterial = MakeOverlayMaterial(&pool, eTextureHandle(HandleOf(kGlyphTextureSlot)));
-    const eMaterial* pBox = NewBoxMaterial(&pool);
-    if (!pMaterial || !pBox)
+    const eMaterial* pBox = NewBoxMaterial(&pool, mVec3(1.0f, 1.0f, 0.0f));
+    const eMaterial* pMessageBox = NewBoxMaterial(&pool, kMessageBoxColor);
+    if (!pMaterial || !pBox || !pMessageBox)
         return false;
     eFont font;
     font.m_name.Set("Subtitles");
@@ -190,17 +204,24 @@ bool WriteSampleSubtitleConfig(const std::string& path, int beginSlot, std::vect
     font.m_nFlags = eFont::kFlagKerning;
     std::copy(std::begin(sheet.kern), std::end(sheet.kern), font.m_kernTable);
     font.m_hMaterial = eMaterialHandle(HandleOf(kFontMaterialSlot));
+    eFont large = font;
+    large.m_name.Set("Large");
+    large.m_fScale = kSampleLargeFontScale;
 
     const std::string scratch = path + ".part";
     BlockWriter w;
     ObjectBlock(w.Header().Begin(gcGameConfig::kVersion), "GameConfig");
     bool ok = LayTextureConfigs(w, beginSlot, cache, glyphs, scratch);
     LayOne(w, kGlyphTextureSlot, eTexture::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { TextureBlock(b, glyphs); });
-    LayGroup(w, kFontMaterialSlot, kBoxMaterialSlot + 1, eMaterial::GetStaticType()->m_nTypeId,
+    LayGroup(w, kFontMaterialSlot, kMessageBoxMaterialSlot + 1, eMaterial::GetStaticType()->m_nTypeId,
              [](int) { return true; }, [&](BlockWriter& b, int slot) {
-                 ok = LayEngineObject(b, slot == kBoxMaterialSlot ? *pBox : *pMaterial, scratch) && ok;
+                 const eMaterial* p = slot == kBoxMaterialSlot          ? pBox
+                                      : slot == kMessageBoxMaterialSlot ? pMessageBox
+                                                                        : pMaterial;
+                 ok = LayEngineObject(b, *p, scratch) && ok;
              });
-    LayOne(w, kFontSlot, eFont::GetStaticType()->m_nTypeId, [&](BlockWriter& b) { FontBlock(b, font, eFont::kVersion); });
+    LayGroup(w, kFontSlot, kLargeFontSlot + 1, eFont::GetStaticType()->m_nTypeId, [](int) { return true; },
+             [&](BlockWriter& b, int slot) { FontBlock(b, slot == kLargeFontSlot ? large : font, eFont::kVersion); });
     EmptyGroupBlock(w, 0);  // meshes
     EmptyGroupBlock(w, 0);  // animations
     return ok && w.End().Trailer().Save(path);

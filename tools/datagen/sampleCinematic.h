@@ -13,6 +13,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/flowWriters.h"
 #include "datagen/regionWriters.h"
+#include "mMath/mVec3.h"
 
 class gcMap;
 
@@ -33,6 +34,17 @@ uint32_t SampleFontHandle();
 // The handle of the material of the menus' and messages' boxes (in the game
 // configuration too): plain yellow, faded with its dialog.
 uint32_t SampleBoxMaterialHandle();
+// A larger font of the same glyphs (kSampleLargeFontScale times their 16
+// texels), for a message read at a glance.
+constexpr float kSampleLargeFontScale = 2.5f;
+uint32_t SampleLargeFontHandle();
+// The material of a message's box: dark, faded with its dialog. A message
+// is written light on it: a dark label over a light box lost its contrast
+// with the square of the fade (the label's alpha over the box's), and was
+// gone while its box still showed.
+const mVec3 kMessageBoxColor(0.12f, 0.12f, 0.16f);
+constexpr uint32_t kSampleMessageText = 0xFFFFF0C0;  // 0xAARRGGBB: pale yellow
+uint32_t SampleMessageBoxMaterialHandle();
 
 // The game configuration ("Game/GameConfig.gc"): the texture cache of the
 // records from beginSlot, then the subtitle font: its glyph sheet's cache

@@ -9,6 +9,7 @@
 #include "datagen/actionWriters.h"
 #include "datagen/menuWriters.h"
 #include "datagen/poolBuilder.h"
+#include "datagen/sampleCinematic.h"
 #include "datagen/sampleProps.h"
 #include "datagen/scriptWriters.h"
 #include "datagen/slotLease.h"
@@ -151,18 +152,21 @@ gcUIDialog* NewHudDialog(cMemPool* pPool)
     return pDialog;
 }
 
-// The death message: one line in the font, in the middle of the screen.
+// The death message: one line in the large font, across the top of the
+// screen under the health bar, clear of the player, whom the camera keeps
+// about the middle.
 gcUIDialog* NewDeathDialog(cMemPool* pPool)
 {
-    gcUIDialog* pDialog =
-        NewColumnDialog(pPool, "Fallen", eSprite::SO_MIDCENTER, mVec2(0.0f, 0.0f), {gcUIControl::GetStaticType()});
+    gcUIDialog* pDialog = NewColumnDialog(pPool, "Fallen", eSprite::SO_UPPERCENTER, mVec2(0.0f, -kSampleDeathTextTop),
+                                          {gcUIControl::GetStaticType()});
     if (!pDialog)
         return nullptr;
     gcUIControl* pLine = Cell(pDialog, 0);
     pLine->m_name.Set("Message");
     pLine->m_nFlags = (pLine->m_nFlags & ~gcUIControl::kSpriteSize) | gcUIControl::kTextShadow;
-    pLine->m_size = mVec2(240.0f, 40.0f);
-    pLine->m_hFont = eFontHandle(SampleMapHandle(kFontSlot));
+    pLine->m_size = mVec2(400.0f, 60.0f);
+    pLine->m_fMaxTextWidth = 400.0f;
+    pLine->m_hFont = eFontHandle(SampleLargeFontHandle());
     pLine->m_hText = gcStringHandle(SampleMapHandle(kSampleDeathStringSlot));
     // The dialog's clock (its first parameter) starts again as the fade
     // ends: held that long, the map restarts. The map's start closes it.

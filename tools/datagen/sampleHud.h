@@ -41,6 +41,9 @@ constexpr float kSampleHealthBarHeight = 14.0f;
 constexpr float kSampleDeathFadeSeconds = 0.75f;
 constexpr float kSampleDeathHoldSeconds = 1.5f;
 constexpr const char* kSampleDeathText = "You fell";
+// How far its dialog stands below the top middle of the screen's safe
+// frame, in pixels (the health bar lies above that frame's top).
+constexpr float kSampleDeathTextTop = 40.0f;
 // The names of the HUD's controls, as a test finds them.
 constexpr const char* kSampleHealthControl = "Health";
 constexpr const char* kSampleKeyControl = "Key";

@@ -15,6 +15,7 @@
 #include "gcGameCore/actions/gcDoCameraLookAt.h"
 #include "gcGameCore/actions/gcDoCameraMovement.h"
 #include "gcGameCore/actions/gcDoCameraParams.h"
+#include "gcGameCore/actions/gcDoCreatureAction.h"
 #include "gcGameCore/actions/gcDoEntityActivate.h"
 #include "gcGameCore/actions/gcDoEntityDamage.h"
 #include "gcGameCore/actions/gcDoEntityMoveTo.h"
@@ -88,12 +89,16 @@ bool SamplePlayerStartActions(BlockWriter& w, const ActionMemberFunc& member, co
     // A new entity starts switched off; placed and switched on first, so
     // the camera snaps behind the player where it stands.
     const gcDoEntityActivate activate(kPlayer, gcDoEntityActivate::kActivate, 0);
+    // Switched on, a flyer coasts in its gear, and gear 0's coast creeps:
+    // told to stand, it brakes to a hover where it was placed. A biped
+    // stands already.
+    const gcDoCreatureAction stand(gcDoCreatureAction::CA_STAND, kPlayer);
     // The map's own track, looping, in place of whatever played before.
     gcDoPlayMusic stopGame;
     stopGame.nLevel = gcDoPlayMusic::LEVEL_GAME, stopGame.bStop = true;
     gcDoPlayMusic music;
     music.nLevel = gcDoPlayMusic::LEVEL_MAP;
-    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) &&
+    const bool ok = pLog && member(w, *pLog) && member(w, place) && member(w, activate) && member(w, stand) &&
                     member(w, gcDoCameraParams(SampleCameraParams())) && member(w, follow) &&
                     member(w, LookAtPlayer(gcDoCameraLookAt::kSnap)) && member(w, stopGame) && member(w, music) &&
                     SampleHudStartActions(w, member);

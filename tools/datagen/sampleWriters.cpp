@@ -223,6 +223,8 @@ const SampleMaterial kMaterials[] = {
 };
 enum : uint8_t { kRoad, kVerge, kWall, kBoards, kSteps, kCloak, kModelBoards, kModelBrick };
 constexpr int kMaterialCount = static_cast<int>(std::size(kMaterials));
+// The updraft's motes' material follows the regions' and models'.
+constexpr int kMoteMaterialSlot = kMaterialSlot + kMaterialCount;
 
 eTextureStage* AddStage(eMaterialPass* pPass, uint8_t in0, uint8_t in1, uint8_t op, int16_t texture)
 {
@@ -406,24 +408,49 @@ void AddBox(ZoneDesc* pZone, const Box& b)
         AddFace(pZone, east, {1, 0, 0}, b.material);
 }
 
-// A flight of n steps climbing north from y0 over x0..x1, each rise high and
-// depth deep, from the ground.
-void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, int n, float rise, float depth)
+// A flight of steps from the ground at z0 up to z1: n risers of equal
+// height, each tread depth deep. Every box stands on z0.
+struct Flight {
+    int n;
+    float z0, z1;
+    float depth;
+    float Top(int i) const { return z0 + (z1 - z0) * static_cast<float>(i + 1) / static_cast<float>(n); }
+};
+
+// The flight climbing north from y0 over x0..x1.
+void AddSteps(std::vector<Box>* pBoxes, float x0, float x1, float y0, const Flight& f)
 {
-    for (int i = 0; i < n; ++i) {
-        const float y = y0 + depth * static_cast<float>(i);
-        pBoxes->push_back({{x0, y, kGroundZ}, {x1, y + depth, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
+    for (int i = 0; i < f.n; ++i) {
+        const float y = y0 + f.depth * static_cast<float>(i);
+        pBoxes->push_back({{x0, y, f.z0}, {x1, y + f.depth, f.Top(i)}, kSteps});
     }
 }
 
-// A flight of n steps climbing east to x1 over y0..y1, each rise high and
-// depth deep, from the ground.
-void AddStepsEast(std::vector<Box>* pBoxes, float x1, float y0, float y1, int n, float rise, float depth)
+// The flight climbing east to x1 over y0..y1.
+void AddStepsEast(std::vector<Box>* pBoxes, float x1, float y0, float y1, const Flight& f)
 {
-    for (int i = 0; i < n; ++i) {
-        const float x = x1 - depth * static_cast<float>(n - i);
-        pBoxes->push_back({{x, y0, kGroundZ}, {x + depth, y1, kGroundZ + rise * static_cast<float>(i + 1)}, kSteps});
+    for (int i = 0; i < f.n; ++i) {
+        const float x = x1 - f.depth * static_cast<float>(f.n - i);
+        pBoxes->push_back({{x, y0, f.z0}, {x + f.depth, y1, f.Top(i)}, kSteps});
     }
+}
+
+// The verges (and the garden, which lies on the north one) lie a tenth
+// below the road; the flights rise from them.
+constexpr float kVergeZ = kGroundZ - 0.1f;
+// A walker holding the stick climbs a riser only as high as this: its
+// collider (0.4 m wide, 0.9 m high, an ellipsoid) meets a riser's edge
+// within 30 degrees of level above it, and the walk takes such a contact for
+// a wall; it then slides up the edge. Going down, each riser is a drop too
+// short to fall. A flight runs kFlightRun along the ground.
+constexpr float kMostRiser = 0.16f;
+constexpr float kFlightRun = 6.0f;
+
+// The fewest equal risers from z0 to z1 a walker climbs, over kFlightRun.
+Flight WalkersFlight(float z0, float z1)
+{
+    const int n = static_cast<int>(std::ceil((z1 - z0) / kMostRiser));
+    return {n, z0, z1, kFlightRun / static_cast<float>(n)};
 }
 
 // The top of the walls along the map's edges: a running double jump lifts
@@ -472,7 +499,8 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
     std::vector<Box>& b = *pBoxes;
     b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, g + 2.5f}, kWall});
     b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
-    AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + 6.0f, kGardenFrontY - 6.0f, 6, 0.5f, 1.0f);
+    const Flight flight = WalkersFlight(kVergeZ, kTerraceTopZ);
+    AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + kFlightRun, kGardenFrontY - kFlightRun, flight);
     // The terrace and the eave stop a centimetre short of the region's east
     // edge, where a box's face is left out for the neighbour's to go on:
     // nothing goes on there. The terrace's east face closes it over the slit
@@ -480,7 +508,7 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
     // which a player walked into it; the eave's, its end, through which the
     // camera's sweep passed into it.
     b.push_back({{kTerraceWestX, kGardenFrontY, g}, {kHalf - kEdgeGap, back, kTerraceTopZ}, kSteps});
-    AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, 6, 0.5f, 1.0f);
+    AddStepsEast(pBoxes, kTerraceWestX, kGardenFrontY, back, flight);
     b.push_back({{kHouseWestX, back, g}, {kHalf, kHalf, kHouseTopZ}, kWall});
     if (!bFlying)
         b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
@@ -492,6 +520,8 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
 // The east region: the west side of the steps and the platform beyond
 // them, 4 m from the shed's east side (x = 4).
 constexpr float kShedLaneEastX = 8.0f;
+constexpr float kPlatformY = 10.0f;  // its front
+constexpr float kPlatformTopZ = kGroundZ + 1.6f;
 
 // The road along the row (flagstones), the verges beside it (grass), and
 // what stands on the north side of each region (bFlying: the flying map's).
@@ -526,8 +556,8 @@ std::vector<Box> RegionBoxes(int id, bool bFlying)
         // The steps and the platform they climb to keep a lane as wide as
         // the camera needs from the shed's east side, the steps as much
         // from the map's east wall.
-        AddSteps(&b, kShedLaneEastX, kShedLaneEastX + 3.0f, 4.0f, 4, 0.4f, 1.5f);
-        b.push_back({{kShedLaneEastX, 10.0f, g}, {kHalf, kHalf, g + 1.6f}, kSteps});
+        AddSteps(&b, kShedLaneEastX, kShedLaneEastX + 3.0f, kPlatformY - kFlightRun, WalkersFlight(kVergeZ, kPlatformTopZ));
+        b.push_back({{kShedLaneEastX, kPlatformY, g}, {kHalf, kHalf, kPlatformTopZ}, kSteps});
         break;
     }
     return b;
@@ -812,15 +842,25 @@ public:
                              [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
             return true;
         case kMapEffectTemplates:
-            RecordGroupBlock(w, kEffectTemplateSlot, kSparkTemplateSlot - kEffectTemplateSlot + 1,
+            RecordGroupBlock(w, kEffectTemplateSlot, kSampleUpdraftTemplateSlot - kEffectTemplateSlot + 1,
                              gcEffectTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, int i) {
-                                 EffectTemplateBlock(b, i == 0 ? LanternTemplate() : SparkTemplate(),
+                                 const int slot = kEffectTemplateSlot + i;
+                                 EffectTemplateBlock(b,
+                                                     slot == kSparkTemplateSlot ? SparkTemplate()
+                                                     : slot == kSampleUpdraftTemplateSlot
+                                                         ? UpdraftTemplate(HandleOf(kMoteMaterialSlot))
+                                                         : LanternTemplate(),
                                                      gcEffectTemplate::kVersion);
                              });
             return true;
         case kMapEffects:
-            RecordGroupBlock(w, kEffectSlot, 1, gcEffect::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { EffectBlock(b, LanternEffect(), gcEffect::kVersion); });
+            // The updraft's motes stand in the first map only, with it.
+            RecordGroupBlock(w, kEffectSlot, m_bLast ? 1 : 2, gcEffect::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int i) {
+                                 EffectBlock(b, i == 0 ? LanternEffect()
+                                                       : UpdraftEffect(HandleOf(kSampleUpdraftTemplateSlot)),
+                                             gcEffect::kVersion);
+                             });
             return true;
         case kMapCinematics:
             if (m_bLast)
@@ -884,9 +924,10 @@ private:
     bool Materials(BlockWriter& w)
     {
         cMemPool pool("datagen SampleMaterials", 0x10000, false);
-        RecordGroupBlock(w, kMaterialSlot, kMaterialCount, eMaterial::GetStaticType()->m_nTypeId,
+        RecordGroupBlock(w, kMaterialSlot, kMoteMaterialSlot - kMaterialSlot + 1, eMaterial::GetStaticType()->m_nTypeId,
                          [&](BlockWriter& b, int i) {
-                             const eMaterial* p = NewSampleMaterial(&pool, kMaterials[i]);
+                             const eMaterial* p = i < kMaterialCount ? NewSampleMaterial(&pool, kMaterials[i])
+                                                                     : NewSampleMoteMaterial(&pool);
                              m_bOk = m_bOk && p && LayEngineObject(b, *p, m_scratch);
                          });
         return true;

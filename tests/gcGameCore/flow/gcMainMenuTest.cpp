@@ -235,7 +235,11 @@ TEST_F(gcMainMenuTest, SampleMenuLabelsResolve)
         ASSERT_NE(pControl, nullptr) << row.sLabel;
         EXPECT_STREQ(pControl->GetText(), row.sLabel);
         EXPECT_EQ(pControl->m_hFont.m_nValue, datagen::SampleFontHandle()) << row.sLabel;
-        EXPECT_NE(pControl->m_nTextColor, pControl->m_nTextColorHi) << row.sLabel << ": focus shows";
+        if (row.pDialog == pNoSave) {
+            EXPECT_EQ(pControl->m_nTextColor, datagen::kSampleMessageText) << "a message: light on its dark box";
+        } else {
+            EXPECT_NE(pControl->m_nTextColor, pControl->m_nTextColorHi) << row.sLabel << ": focus shows";
+        }
     }
     EXPECT_STREQ(gcStringMgr::GetPtr(gcStringHandle(datagen::SampleTextHandle(datagen::kTextSaved)))->m_sData, "Saved");
     std::destroy_at(pGame);

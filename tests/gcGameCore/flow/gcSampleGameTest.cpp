@@ -88,7 +88,7 @@ TEST_F(gcSampleGameTest, LoadsAndRunsWithoutAProblemLogged)
     gcMap* pMap = gcMap::s_pMap;
     ASSERT_NE(pMap, nullptr);
     EXPECT_NE(pMap->m_nMapTrackIndex[0], -1) << "the map's music";
-    EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 1);
+    EXPECT_EQ(pMap->m_effects.m_nEnd - pMap->m_effects.m_nBegin, 2);  // the lantern, the updraft's motes
     EXPECT_EQ(pMap->m_regionPoints.m_nEnd - pMap->m_regionPoints.m_nBegin, 3);  // the view, the player's two
     ASSERT_NE(pMap->m_pRegionTriggers, nullptr);
     // Slots 5 to 13, then the updraft's in 60.

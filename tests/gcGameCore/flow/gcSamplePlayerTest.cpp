@@ -43,7 +43,9 @@
 #include "eEngine/eZone.h"
 #include "gcFlowTestSupport.h"
 #include "gcGameCore/camera/gcGameCamera.h"
+#include "eEngine/eParticleSystem.h"
 #include "gcGameCore/creatures/gcNPC.h"
+#include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/creatures/gcPlayerBiped.h"
@@ -137,9 +139,10 @@ std::string FromNow(const std::string& input)
 // At rest for a second, then the stick held fully forward: the player runs
 // east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
-// The stick held forward and left from the start runs the biped into the
-// updraft north of it.
-const char* const kIntoTheUpdraft = "0 0 -\n30 0 - -60 40\n";
+// The stick held forward from the start runs the biped east along the road
+// past the steps up to the terrace; held left from there, it turns it north
+// (the camera swinging after it) onto the verge into the updraft.
+const char* const kIntoTheUpdraft = "0 0 -\n30 0 - 0 72\n200 0 - -72 0\n";
 
 std::map<std::string, size_t> PoolUse()
 {
@@ -895,17 +898,15 @@ TEST_F(gcSamplePlayerTest, TheUpdraftLeavesForTheMapWhereThePlayerFlies)
     EXPECT_EQ(Problems(), 0);
 }
 
-// Played rather than snapped: the stick held forward and left from the
-// start (the camera looks east along the road, so that is north-east, and
-// the camera, held close by the west wall, swings the way round to the
-// north) runs the biped off the road onto the verge and into the updraft,
-// which asks for the third map within a few seconds.
+// Played rather than snapped: the stick held forward, then left, runs the
+// biped along the road and off it onto the verge and into the updraft,
+// which asks for the third map within ten seconds.
 TEST_F(gcSamplePlayerTest, TheStickRunsThePlayerIntoTheUpdraft)
 {
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     const std::vector<Sample>& s = Samples();
-    ASSERT_GT(s.size(), 40u);
-    EXPECT_LT(s.size(), 150u) << "the map ended early";
+    ASSERT_GT(s.size(), 200u);
+    EXPECT_LT(s.size(), 300u) << "the map ended early";
     ASSERT_NE(gcMap::s_pMap, nullptr);
     EXPECT_NE(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the updraft ended the map";
     EXPECT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
@@ -1015,6 +1016,50 @@ TEST_F(gcSamplePlayerTest, TheFlyerTurnsWithTheStickAndStaysInsideTheMap)
         EXPECT_EQ(s.back().region, r.region);
         EXPECT_EQ(Problems(), 0) << "no \"left every zone\"";
     }
+}
+
+// A gentle stick from a hover, whatever came before: pushed half forward it
+// coasts the flyer slowly away (in gear 0, level), then half left it turns
+// it left and carries it on; let go, it brakes to a hover. Rows
+// differ in what came before: nothing, a short half push, a long one, a
+// flap and a brake.
+TEST_F(gcSamplePlayerTest, TheFlyerAnswersAGentleStickFromAHover)
+{
+    const struct {
+        const char* name;
+        std::string before;  // from frame 0; the gentle stick follows at kAt
+    } rows[] = {
+        {"from the map's start", "0 0 -\n"},
+        {"after ten frames of a half push", "0 0 -\n20 0 - 0 36\n30 0 -\n"},
+        {"after a hundred frames of a half push", "0 0 -\n20 0 - 0 36\n120 0 -\n"},
+        {"after a flap and a brake", "0 0 -\n20 0 - 0 72\n60 0 -\n"},
+    };
+    constexpr size_t kAt = 160, kLeft = 260, kGo = 380;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        FlyingSamples().clear();
+        RecordFlyer record;
+        const std::string input = r.before + std::to_string(kAt) + " 0 - 0 36\n" + std::to_string(kLeft) +
+                                  " 0 - -36 0\n" + std::to_string(kGo) + " 0 -\n";
+        Play(input, kGo + 60, datagen::kSampleSkyMap, &record);
+        const std::vector<FlyingSample>& s = FlyingSamples();
+        ASSERT_GT(s.size(), kGo + 50);
+        // Forward: away from the camera, slowly and level, in gear 0.
+        const mVec3 ahead = s[kLeft - 5].pos - s[kAt + 5].pos;
+        const float speed = ahead.Length() / (kTickSeconds * static_cast<float>(kLeft - kAt - 10));
+        EXPECT_GT(speed, 0.8f) << "it moves";
+        EXPECT_LT(speed, 2.0f) << "slowly";
+        EXPECT_NEAR(ahead.z, 0.0f, 0.05f) << "level";
+        EXPECT_EQ(s[kLeft - 5].gear, 0);
+        // Left: turned left (the camera turning after it, the stick held
+        // there turns it on), still going.
+        EXPECT_GT(gcEntity::WrapDegrees(s[kLeft + 45].heading - s[kAt + 5].heading), 45.0f)
+            << s[kAt + 5].heading << " " << s[kLeft + 45].heading;
+        EXPECT_GT((s[kGo - 5].pos - s[kLeft + 45].pos).Length(), 1.0f);
+        // Let go: a hover.
+        EXPECT_TRUE(s.back().pos.ApproxEqual(s[s.size() - 10].pos, 1e-4f)) << "hovering";
+    }
+    EXPECT_EQ(Problems(), 0);
 }
 
 }  // namespace
@@ -1151,7 +1196,7 @@ void gcSampleNewGameTest::ExpectTheWholeRowAndPlainWalls()
 TEST_F(gcSampleNewGameTest, ThroughTheUpdraftTheFlyerHasItsHealthAndFlies)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
     ExpectTheWholeRowAndPlainWalls();
 
@@ -1316,16 +1361,19 @@ public:
         float x, y;
         bool bClimb;
     };
-    explicit WalkTheWay(std::vector<Leg> legs) : m_legs(std::move(legs)) {}
+    // The legs' points in the map's frame (the regions' frames end to end
+    // along x, the west one's at the origin); the stick pushed nStick.
+    explicit WalkTheWay(std::vector<Leg> legs, float fStick = 72.0f) : m_legs(std::move(legs)), m_fStick(fStick) {}
     void DoAction(const gcEventParams& params) const override
     {
         RecordPlayer().DoAction(params);
         const gcEntity* p = gcPlayer::Get()->m_pEntity;
         PADStatus pad = PADTestIdleStatus();
-        if (p && p->m_nRegionId == 0 && m_nLeg < m_legs.size()) {
+        if (p && p->m_nRegionId >= 0 && m_nLeg < m_legs.size()) {
             const Leg& leg = m_legs[m_nLeg];
             const mVec3& at = p->m_model.m_localToParent.origin;
-            mVec3 way(leg.x - at.x, leg.y - at.y, 0.0f);
+            const float x = at.x + 32.0f * static_cast<float>(p->m_nRegionId);
+            mVec3 way(leg.x - x, leg.y - at.y, 0.0f);
             if (way.Length() < 0.5f)
                 ++m_nLeg;
             way.Normalize();
@@ -1337,17 +1385,144 @@ public:
                 forward.Set(-right.y, right.x, 0.0f);
             const float sx = way.Dot(right), sy = way.Dot(forward);
             const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
-            pad.stickX = static_cast<int8_t>(std::lround(72.0f * sx / len));
-            pad.stickY = static_cast<int8_t>(std::lround(72.0f * sy / len));
+            pad.stickX = static_cast<int8_t>(std::lround(m_fStick * sx / len));
+            pad.stickY = static_cast<int8_t>(std::lround(m_fStick * sy / len));
             if (leg.bClimb && ++m_nTicks % 16 == 0)
                 pad.button = PAD_BUTTON_A;
         }
         PADTestSetStatus(0, pad);
     }
     std::vector<Leg> m_legs;
+    float m_fStick;
     mutable size_t m_nLeg = 0;
     mutable int m_nTicks = 0;
 };
+
+// The ways a player takes from the map's start to the garden's gateway
+// miss the updraft: walked north along the west wall first, then east to
+// the gateway; walked straight at it; or the stick pushed forward and left
+// (the camera looking east along the road) and held. The map goes on. And
+// the updraft shows from the start: its motes rise inside its box, a
+// gold glow on the left of the first frames' view, ahead of the player.
+TEST_F(gcSamplePlayerTest, TheWaysToTheGardenMissTheUpdraftWhoseMotesShowFromTheStart)
+{
+    using Leg = WalkTheWay::Leg;
+    const struct {
+        const char* name;
+        std::vector<Leg> legs;  // none: the input
+        const char* input;
+    } rows[] = {
+        // (A recorded input first: the legs' rows leave the port to the test.)
+        {"forward and left, held", {}, "0 0 -\n30 0 - -40 60\n"},
+        {"north first, then east to the gateway", {{-12.0f, 8.5f, false}, {-7.5f, 8.5f, false}, {-7.5f, 13.0f, false}},
+         ""},
+        {"straight to the gateway", {{-7.5f, 12.5f, false}}, ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        WalkTheWay way(r.legs);
+        if (r.legs.empty())
+            Play(r.input, 300);
+        else
+            Play("", 400, 0, &way);
+        ASSERT_NE(gcMap::s_pMap, nullptr);
+        EXPECT_EQ(gcMap::s_pMap->m_nFlags & gcMap::kFlagEndMap, 0u) << "the map went on";
+        EXPECT_NE(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
+        EXPECT_EQ(way.m_nLeg, r.legs.size()) << "stopped short";
+        float north = 0.0f;
+        for (const Sample& x : Samples())
+            north = std::max(north, x.pos.y);
+        EXPECT_GT(north, 11.0f) << "in the gateway";
+    }
+
+    GXTestSetDrawing(true);
+    Play("0 0 -\n", 120);
+    VIWaitForRetrace();
+    const gcEffect* pUpdraft = nullptr;
+    for (const gcEffect* p : gcEffectMgr::s_pInstances)
+        if (p && std::string(p->m_name.m_sData) == "Updraft")
+            pUpdraft = p;
+    ASSERT_NE(pUpdraft, nullptr);
+    EXPECT_EQ(pUpdraft->m_nRegionId, 0);
+    const eParticleSystem* pMotes = pUpdraft->m_pParticleSystem[0];
+    ASSERT_NE(pMotes, nullptr);
+    EXPECT_GT(pMotes->m_nCurrentParticles, 60) << "the box full of motes";
+    // The effect stands on the verge at the box's middle; its motes, in the
+    // same zone's space, over its floor and up to the height they rise in a
+    // life, with the speed's spread.
+    const mVec3 floor = pUpdraft->m_model.m_localToZone.origin;
+    EXPECT_TRUE(pUpdraft->m_model.m_localToParent.origin.ApproxEqual(
+        mVec3(datagen::kSampleUpdraftX, datagen::kSampleUpdraftY, kStandZ - 1.0f), 1e-3f));
+    const float half = datagen::kSampleUpdraftSide / 2;
+    for (int i = 0; i < pMotes->m_nMaxParticles; ++i) {
+        const eParticle& m = pMotes->m_pParticleList[i];
+        if (m.IsFree())
+            continue;
+        const mVec3 d = m.position - floor;
+        ASSERT_LE(std::fabs(d.x), half + 0.2f) << i;
+        ASSERT_LE(std::fabs(d.y), half + 0.2f) << i;
+        ASSERT_GE(d.z, -0.2f) << i;
+        ASSERT_LE(d.z, datagen::kSampleMoteRiseSpeed * datagen::kSampleMoteSeconds * 1.6f) << i;
+    }
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    // Gold: red full, green a little under, some blue (the HUD's bar is
+    // pure yellow), in the left third, above the middle.
+    int gold = 0;
+    for (int y = 0; y < height / 2; ++y) {
+        for (int x = 0; x < width / 3; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            gold += p[0] > 220 && p[1] > 150 && p[1] < 245 && p[2] > 40 && p[2] < p[1] - 40;
+        }
+    }
+    EXPECT_GT(gold, 40);
+    EXPECT_EQ(Problems(), 0);
+}
+
+// Every flight of steps in the first map is walked up and down with the
+// stick held, at a walk and at a run, never jumping: the garden's up to the
+// terrace and along the house's front, and the east region's up to the
+// platform (run to, the way being long). The player stands on the top, and
+// back at the foot.
+TEST_F(gcSamplePlayerTest, EveryFlightOfStepsIsWalkedUpAndDown)
+{
+    using Leg = WalkTheWay::Leg;
+    constexpr float kTerrace = kStandZ + 3.0f, kPlatform = kStandZ + 1.6f;
+    const struct {
+        const char* name;
+        std::vector<Leg> legs;  // the foot, the top, the foot again
+        float fStick;
+        float top;
+    } rows[] = {
+        {"up to the terrace, walking", {{4.0f, 3.5f, false}, {4.0f, 12.5f, false}, {4.0f, 3.5f, false}}, 36.0f, kTerrace},
+        {"up to the terrace, running", {{4.0f, 3.5f, false}, {4.0f, 12.5f, false}, {4.0f, 3.5f, false}}, 72.0f, kTerrace},
+        {"along the house, walking",
+         {{-7.5f, 6.0f, false}, {-7.5f, 13.0f, false}, {3.0f, 13.0f, false}, {-7.5f, 13.0f, false}}, 36.0f, kTerrace},
+        {"along the house, running",
+         {{-7.5f, 6.0f, false}, {-7.5f, 13.0f, false}, {3.0f, 13.0f, false}, {-7.5f, 13.0f, false}}, 72.0f, kTerrace},
+        {"up to the east platform, running",
+         {{73.5f, 2.0f, false}, {73.5f, 12.0f, false}, {73.5f, 2.0f, false}}, 72.0f, kPlatform},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Samples().clear();
+        WalkTheWay way(r.legs, r.fStick);
+        Play("", 1500, 0, &way);
+        EXPECT_EQ(way.m_nLeg, r.legs.size()) << "stopped short";
+        const std::vector<Sample>& s = Samples();
+        ASSERT_FALSE(s.empty());
+        float top = kStandZ;
+        for (const Sample& x : s) {
+            top = std::max(top, x.pos.z);
+            ASSERT_FALSE(x.state >= B::ST_SJUMP_UP && x.state <= B::ST_DJUMP_DOWN) << "a jump";
+        }
+        EXPECT_NEAR(top, r.top, 0.05f) << "on the top";
+        EXPECT_NEAR(s.back().pos.z, kStandZ, 0.15f) << "at the foot";
+    }
+    EXPECT_EQ(Problems(), 0);
+}
 
 // New Game, into the updraft; in the third map the stick pushed fully left
 // for 12 frames, then let go: the flyer, sent off flapping (climbing), brakes
@@ -1357,7 +1532,7 @@ public:
 TEST_F(gcSampleNewGameTest, LetGoAfterAShortPushTheFlyerBrakesToAHover)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap) << "the updraft asked for the third map";
     FlyingSamples().clear();
     RecordFlyer record;
@@ -2135,6 +2310,75 @@ TEST_F(gcSampleNewGameTest, WalkingBackToTheWestWallTheCameraNeverPassesItNorCut
     EXPECT_EQ(Problems(), 0);
 }
 
+// Records the player's view each tick; from a second after the player's
+// health ran out it draws, and the run ends two ticks later: "You fell" is
+// then fully shown.
+class ViewTheFall : public RecordView {
+public:
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordView::DoAction(params);
+        const gcEntity* p = gcPlayer::Get()->m_pEntity;
+        if (m_nSince < 0 && p && p->GetStat(gcEntityTemplate::STAT_HEALTH) <= 0.0f)
+            m_nSince = 0;
+        if (m_nSince < 0)
+            return;
+        ++m_nSince;
+        if (m_nSince == kShownTicks)
+            GXTestSetDrawing(true);
+        if (m_nSince == kShownTicks + 1)
+            VISetFrameLimit(2);
+    }
+    static constexpr int kShownTicks = 35;  // past the fade in
+    mutable int m_nSince = -1;
+};
+
+// Felled by the west guard, the player stays in view under "You fell":
+// the message's letters (white) stand clear of the player's projected box,
+// above it, and are tall enough to read at a glance.
+TEST_F(gcSamplePlayerTest, YouFellStandsClearOfThePlayerLargeEnoughToRead)
+{
+    WithGuards();
+    ViewTheFall view;
+    Play("0 0 -\n60 0 - 0 72\n110 0 -\n", 2400, 0, &view);
+    GXTestSetDrawing(false);
+    ASSERT_GE(view.m_nSince, ViewTheFall::kShownTicks) << "felled";
+    VIWaitForRetrace();
+    std::vector<uint8_t> rgba;
+    int width = 0, height = 0;
+    ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
+    ASSERT_EQ(width, 640);
+    // The player's box, as RecordView projects it: its top on the screen.
+    const RecordView::View& v = view.m_views.back();
+    ASSERT_TRUE(v.bCentreShown);
+    const gcGameCamera* pCamera = gcGameCamera::Get();
+    const mOCS& eye = pCamera->m_camera.m_cameraToWorld;
+    float n = 0, f = 0, l = 0, r = 0, t = 0, b = 0;
+    pCamera->m_camera.m_frustum.GetPerspective(&n, &f, &l, &r, &t, &b);
+    float top = 480.0f;
+    for (int k = 0; k < 8; ++k) {
+        const mVec3 rel = v.player + mVec3(k & 1 ? 0.4f : -0.4f, k & 2 ? 0.4f : -0.4f, k & 4 ? 0.9f : -0.9f) - v.camera;
+        const float ahead = rel.Dot(eye.basis.forward);
+        ASSERT_GT(ahead, n);
+        top = std::min(top, 480.0f * (t - n * rel.Dot(eye.basis.up) / ahead) / (t - b));
+    }
+    // The letters (white) above it, across the middle of the screen.
+    int x0 = width, x1 = -1, y0 = height, y1 = -1;
+    for (int y = 0; y < static_cast<int>(top); ++y) {
+        for (int x = width / 4; x < width * 3 / 4; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            if (p[0] > 225 && p[1] > 225 && p[2] > 225)
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    }
+    ASSERT_GE(x1, 0) << "the message shows above the player";
+    // "You fell" in the large font: some 90 pixels across, the letters'
+    // white cores 20 high (in the subtitles' font, 55 and 12).
+    EXPECT_GE(y1 - y0, 16) << "letters tall enough";
+    EXPECT_GE(x1 - x0, 80) << "and wide";
+    EXPECT_EQ(Problems(), 0);
+}
+
 // The player's box on screen, across (RecordView's size), in the garden:
 // a tenth of the screen at the follow distance, some 180 pixels; the
 // camera on the player's head fills the screen, some 800.
@@ -2202,7 +2446,7 @@ TEST_F(gcSampleNewGameTest, ThePlayerWalksIntoTheGardenAndOutAgain)
 TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
 {
     NewGame();
-    Play(kIntoTheUpdraft, 300);
+    Play(kIntoTheUpdraft, 400);
     ASSERT_EQ(gcGame::s_pGame->m_nMapToLoad, datagen::kSampleSkyMap);
     const struct {
         const char* name;
@@ -2224,3 +2468,4 @@ TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
 }
 
 }  // namespace
+
