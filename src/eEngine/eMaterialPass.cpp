@@ -91,10 +91,8 @@ bool eMaterialPass::Read(const cFile& file, cMemPool* pPool)
             h.Read(rb, pPool);
     if (rb.Failed())
         return false;
-    if (nStored < 0)
+    if (nStored < 0 || nStored > kMaxStages)
         return rb.Reject("eMaterialPass", "stage count");
-    if (nStored > kMaxStages)
-        cLogWarn_("eMaterialPass: %d stages stored; the first %d kept", nStored, kMaxStages);
 
     const int nStages = nStored < kMaxStages ? nStored : kMaxStages;
     eTextureStage* stages[kMaxStages] = {};

@@ -161,8 +161,8 @@ bool gcItemTemplate::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcItemTemplate", "stat modifier block");
     }
     if (d.nMaxCount < 0) {
-        cLogWarn_("gcItemTemplate: \"%s\" allows %d items; taken as 0", m_name.m_sData, d.nMaxCount);
-        d.nMaxCount = 0;
+        m_name = oldName;
+        return rb.Reject("gcItemTemplate", "item count");
     }
     for (int i = 0; i < kNumEffects; ++i) {
         m_hEffectTemplates[i] = gcEffectTemplateHandle(d.hEffects[i]);

@@ -155,11 +155,8 @@ bool gcPlatformConfig::Load(int platform)
     cStr name;
     GetFilename(&name, platform);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcPlatformConfig: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     gcPlatformConfig* p = s_platformConfigPool.New<gcPlatformConfig>();
     if (!p)
         return false;

@@ -87,11 +87,8 @@ bool gcStreamedCinematic::Load(int nId)
     cStr name;
     GetCinematicFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, pMap->m_nMapId, nId, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     pMap->PreCreateStreamedCinematic(nId, pMap->m_streamedCinematicNames[nId]);
     gcStreamedCinematic* pNew = s_pStreamedCinematic;
     if (!pNew) {
