@@ -307,11 +307,8 @@ void gcEffectTemplate::SetMaxInstances(int n, cMemPool* pPool)
     if (n == m_nMaxInstances)
         return;
     gcEffect** pNew = (n > 0 && pPool) ? static_cast<gcEffect**>(pPool->Alloc(sizeof(gcEffect*) * n)) : nullptr;
-    if (n > 0 && !pNew) {
-        cLogError_("gcEffectTemplate: \"%s\" has no room for %d instances; the pool keeps %d", m_name.m_sData, n,
-                   m_nMaxInstances);
-        return;
-    }
+    if (n > 0 && !pNew)
+        return;  // the pool logged it, or failed the file being read; the old instances stay
     const int nKeep = std::min(n, m_nMaxInstances);
     std::copy_n(m_pInstances, nKeep, pNew);
     for (int i = nKeep; i < m_nMaxInstances; ++i)

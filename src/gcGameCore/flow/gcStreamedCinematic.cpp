@@ -92,7 +92,7 @@ bool gcStreamedCinematic::Load(int nId)
     pMap->PreCreateStreamedCinematic(nId, pMap->m_streamedCinematicNames[nId]);
     gcStreamedCinematic* pNew = s_pStreamedCinematic;
     if (!pNew) {
-        cLogError_("gcStreamedCinematic: no room for \"%s\"", name.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     const bool bRead = file.ReadObject(*pNew, &gcGame::s_mapCinematicPool);
@@ -142,7 +142,7 @@ bool gcStreamedCinematic::LoadVoiceOvers()
 {
     CreateVoiceOvers();
     if (!m_pVoiceOvers) {
-        cLogError_("gcStreamedCinematic: no room for the voice-overs of \"%s\"", m_name.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     const gcAct* pAct = gcAct::s_pAct;

@@ -346,7 +346,7 @@ bool gcUIDialog::ResizeTable(int nControls)
         cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
         pNew = pPool ? static_cast<gcUIWidget**>(pPool->Alloc(sizeof(gcUIWidget*) * nControls)) : nullptr;
         if (!pNew) {
-            cLogError_("gcUIDialog \"%s\": no room for a control table of %d", m_name.m_sData, nControls);
+            // The pool reported it (failing the file being read, if any).
             return false;
         }
         std::fill_n(pNew, nControls, nullptr);

@@ -147,17 +147,18 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(m_pCreature->m_pItems, nullptr);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 5.0f);
 
-    // The running game moves on; the profile's endurance is damaged.
+    // The running game moves on; the profile's endurance is spent (a stat
+    // below 0, damage, is refused: AWordTheGameNeverRecordsIsDamage).
     m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = 50.0f;
     m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR] = 0.0f;
     m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR] = 3.0f;
     m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 1.0f;
-    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = -5.0f;
+    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = 0.0f;
     eInput::s_bRumble = false;
     gcGameSave::ApplyCurProfile();
     EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 80.0f);
     EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR], 3.0f);  // no maximum: kept
-    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], -5.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
     EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 80.0f);  // full health
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR], 12.0f);
