@@ -486,17 +486,17 @@ void gcGameSave::ApplyCurProfile()
         return;
     s_gameData.nLastUsedProfile = s_nCurProfile;
     gcCreature* pCreature = PlayerCreature();
-    // A profile started while a map ran, or holding items of the map's own
-    // templates, was not held against its map's player at Continue: a
-    // record that player could never have held is damage, and nothing of
-    // the profile is given (its position is the map being started).
     // A profile a script loaded and applied without a Continue was never
-    // held within bounds either.
+    // held within bounds: a word the game never records is damage here too.
     cStr why;
     if (!HoldsValuesInBounds(*p, &why)) {
         RefuseCurProfile(why, true);
         return;
     }
+    // A profile started while a map ran, or holding items of the map's own
+    // templates, was not held against its map's player at Continue: a
+    // record that player could never have held is damage, and nothing of
+    // the profile is given (its position is the map being started).
     if (!(p->nFlags & kNewProfile) && pCreature && HoldsPlayerStats(*p) &&
         !HoldsStatsWithinPlayer(*p, *pCreature, &why)) {
         RefuseCurProfile(why, true);
