@@ -47,7 +47,9 @@ public:
     cFile& operator=(const cFile&) = delete;
 
     // Opens a console path for reading and checks the header. False (logged)
-    // when the file is missing, the header is wrong, or another file is open.
+    // when the file is missing, the header is wrong, or another file is open;
+    // a file that does not open is logged here, once, naming it, and its
+    // loader adds no line of its own.
     // A wrong header is a damaged file: it fails the file (Failed() stays set
     // after the false), whose one error names it, and the caller adds none.
     bool Open(const char* name);
@@ -81,6 +83,12 @@ public:
         long long nSlot;
     };
     mutable const RecordNote* m_pRecord = nullptr;
+
+    // The file this thread reads, open from Open to Close; null when none.
+    // A pool that cannot hold an object asked for during the read fails it
+    // (cMemPool::Alloc): the load fails with one error naming the pool and
+    // the file, as a damaged file's does.
+    static const cFile* GetReading() { return s_pReading; }
 
     // The one check of a damaged file, for every loader: reads the file's
     // object; false when the object refused its block or anything in the
@@ -144,6 +152,8 @@ public:
 
 private:
     bool ReadHeader();
+
+    static thread_local const cFile* s_pReading;
 
     mutable bool m_bFailed = false;
     mutable uint32_t m_nReadLimit = 0;

@@ -66,8 +66,10 @@ public:
     static cMemPool* GetPoolFromPtr(const void* p);
     uint32_t CalcCRC32() const;  // of the whole memory; 0 without memory
 
-    // Bump allocation: zeroed memory aligned to nAlign, or null (logged) when
-    // the pool has no memory or the block would pass the pool's end. Under
+    // Bump allocation: zeroed memory aligned to nAlign, or null when the
+    // pool has no memory or the block would pass the pool's end: logged, or
+    // during a load the failure of the file being read (one error naming
+    // the pool and the file). Under
     // AddressSanitizer a red zone goes before the block where it fits.
     void* Alloc(size_t nBytes, size_t nAlign = alignof(std::max_align_t));
     // Constructs a T in the pool; null when the pool cannot hold it.
@@ -119,6 +121,9 @@ public:
     static cMemPool* s_pGlobalPool;
 
 private:
+    // An allocation refused: the file this thread reads fails with the
+    // reason (cFile::GetReading), else the reason is logged naming the pool.
+    void Refuse(const char* fmt, ...) const __attribute__((format(printf, 2, 3)));
     void AllocateMemory(uint32_t size);
     void NoteRelease();
     void Link();

@@ -65,7 +65,7 @@ static cBase* LoadObject(const cFile& file, cMemPool* pPool, const cType* pType)
     }
     cBase* pObject = pStored->m_pNewFunc(pPool);
     if (!pObject) {
-        cLogError_("cBase::Load: no room for a %s from \"%s\"", pStored->m_sTypeName, file.m_filename.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return nullptr;
     }
     if (!file.ReadObject(*pObject, pPool)) {

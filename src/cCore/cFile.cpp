@@ -14,6 +14,7 @@
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the writer's swap flag assumes a little-endian host");
 
 cFile::ErrorNotifyFunc cFile::s_errorNotify = nullptr;
+thread_local const cFile* cFile::s_pReading = nullptr;
 
 // The disc step of the per-frame service: tell the game while the drive is
 // not ready.
@@ -45,6 +46,7 @@ bool cFile::Open(const char* name)
     m_nTargetPlatformId = -1;
     if (!PlatformOpen(m_filename.m_sData))
         return false;
+    s_pReading = this;
     m_bReadOnly = true;
     m_bSwapEndianess = false;
     SetReadLimit(GetLength());

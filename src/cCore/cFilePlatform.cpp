@@ -60,10 +60,8 @@ bool cFilePlatform::Open(const char* name)
         DVDInit();
         s_bDiscInitialised = true;
     }
-    if (!DVDOpen(name, &m_dvdFile)) {
-        cLogError_("cFile: cannot open \"%s\"", name);
-        return false;
-    }
+    if (!DVDOpen(name, &m_dvdFile))
+        return false;  // cFile logs it
     m_nCurBuffer = 0;
     m_nBufferPos = 0;
     m_anBufferOffset[0] = 0;

@@ -18,6 +18,9 @@ bool cFile::PlatformOpen(const char* name)
         return false;
     if (!pRecord->Open(name)) {
         pRecord->Close();
+        // The one place a file that does not open is reported: its loader
+        // adds nothing, whatever it does without the file.
+        cLogError_("cFile: cannot open \"%s\"", name);
         return false;
     }
     m_pFile = pRecord;
@@ -62,6 +65,8 @@ void cFile::PlatformClose()
     if (!m_pFile->Close())
         Fail("writing the file to disk failed");
     m_pFile = nullptr;
+    if (s_pReading == this)
+        s_pReading = nullptr;
 }
 
 bool cFile::IsReadOnly(const char*)

@@ -1,9 +1,12 @@
 #include "cCore/cMemPool.h"
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "cCore/cCoreServices.h"
+#include "cCore/cFile.h"
 #include "cCore/cLog.h"
 
 // Poisoning under AddressSanitizer: see the class comment.
@@ -191,10 +194,25 @@ uint32_t cMemPool::CalcCRC32() const
 #endif
 }
 
+void cMemPool::Refuse(const char* fmt, ...) const
+{
+    char why[160];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(why, sizeof(why), fmt, args);
+    va_end(args);
+    // During a load the refusal is the file's failure: its one error names
+    // the pool, and the loader fails without a second line.
+    if (const cFile* pFile = cFile::GetReading())
+        pFile->Fail("the pool \"%s\" cannot hold it: %s", m_sName, why);
+    else
+        cLogError_("cMemPool \"%s\": %s", m_sName, why);
+}
+
 void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
 {
     if (!m_pStart) {
-        cLogError_("cMemPool \"%s\": no memory for an object of %zu bytes", m_sName, nBytes);
+        Refuse("no memory for an object of %zu bytes", nBytes);
         return nullptr;
     }
     if (nAlign == 0 || (nAlign & (nAlign - 1)) != 0)
@@ -209,8 +227,7 @@ void* cMemPool::Alloc(size_t nBytes, size_t nAlign)
     if (aligned > end || nBytes > end - aligned)
         aligned = AlignUp(cur, nAlign);
     if (aligned > end || nBytes > end - aligned) {
-        cLogError_("cMemPool \"%s\": full: %zu bytes asked, %zu of %zu left", m_sName, nBytes,
-                   static_cast<size_t>(end - cur), Capacity());
+        Refuse("full: %zu bytes asked, %zu of %zu left", nBytes, static_cast<size_t>(end - cur), Capacity());
         return nullptr;
     }
     m_pCur = reinterpret_cast<uint8_t*>(aligned + nBytes);

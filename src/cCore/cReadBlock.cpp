@@ -167,12 +167,8 @@ cBase* cReadBlock::CreateBase(cMemPool* pPool, const cType* pClass, const cType*
     }
     // A member whose class has no factory is read over, as the format says.
     cBase* pObject = pType->m_pNewFunc ? pType->m_pNewFunc(pPool) : nullptr;
-    if (!pObject) {
-        if (pType->m_pNewFunc)
-            cLogError_("cReadBlock: no room for a %s from \"%s\"; object skipped", pType->m_sTypeName,
-                       m_file.m_filename.m_sData);
-        SkipObjectBlock(m_file);
-    }
+    if (!pObject)
+        SkipObjectBlock(m_file);  // a full pool reported it, failing the file
     return pObject;
 }
 

@@ -43,8 +43,7 @@ eGeomTrail::eGeomTrail(const eGeomTrail& other)
         return;
     m_pParticleList = AllocSamples(cMemPool::GetPoolFromPtr(this), other.m_nSampleSlots);
     if (!m_pParticleList) {
-        cLogError_("eGeomTrail: the copy has no pool room for %d samples; it starts without samples",
-                   other.m_nSampleSlots);
+        // The pool reported it (failing the file being read, if any).
         return;
     }
     std::memcpy(m_pParticleList, other.m_pParticleList,

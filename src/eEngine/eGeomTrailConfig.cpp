@@ -42,16 +42,6 @@ void eGeomTrailConfig::Write(const cFile& file) const
     wb.WriteBool(bTextureTiled);
 }
 
-// value brought within [lo, hi], logged when it was not.
-static int32_t Limit(int32_t value, int32_t lo, int32_t hi, const char* sWhat, const cFile& file)
-{
-    const int32_t limited = value < lo ? lo : (value > hi ? hi : value);
-    if (limited != value)
-        cLogWarn_("eGeomTrailConfig in \"%s\": %s %d outside %d..%d; %d used", file.m_filename.m_sData, sWhat, value,
-                  lo, hi, limited);
-    return limited;
-}
-
 bool eGeomTrailConfig::Read(const cFile& file, cMemPool* pPool)
 {
     cReadBlock rb(file, kVersion);
@@ -68,14 +58,18 @@ bool eGeomTrailConfig::Read(const cFile& file, cMemPool* pPool)
     const bool bTiled = rb.ReadBool();
     if (rb.Failed())
         return false;
+    // No segment would leave the trail without a texture step (1 / 0) and
+    // its sample array without room; more than the array holds the writer
+    // never writes.
+    if (nSegments < kMinSegments || nSegments > kMaxSegments)
+        return rb.Reject("eGeomTrailConfig", "maximum segments");
+    // Fewer than one step is raised silently: stored data rely on it.
+    if (nSteps > kMaxSubdivisions)
+        return rb.Reject("eGeomTrailConfig", "subdivisions");
     hMaterial = hMat;
     orientation = static_cast<eOrientation>(nOrientation);
-    // No segment would leave the trail without a texture step (1 / 0) and
-    // its sample array without room.
-    nMaxSegments = Limit(nSegments, kMinSegments, kMaxSegments, "maximum segments", file);
-    // Fewer than one step is raised silently: stored data rely on it.
-    nSubdivisions = nSteps < kMinSubdivisions ? kMinSubdivisions
-                                              : Limit(nSteps, kMinSubdivisions, kMaxSubdivisions, "subdivisions", file);
+    nMaxSegments = nSegments;
+    nSubdivisions = nSteps < kMinSubdivisions ? kMinSubdivisions : nSteps;
     fFadeStart = fFade;
     fWidth = fW;
     bTextureTiled = bTiled;

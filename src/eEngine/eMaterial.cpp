@@ -87,8 +87,7 @@ eMaterial::eMaterial(const eMaterial& other, cMemPool* pPool)
             continue;
         eTextureHandle* pHandles = &m_hTextures[p * kTexturesPerPass];
         m_pPasses[p] = pPool ? pPool->New<eMaterialPass>(*other.m_pPasses[p], this, pHandles, pPool) : nullptr;
-        if (!m_pPasses[p])
-            cLogError_("eMaterial \"%s\": no pool memory to copy pass %d", m_name.m_sData, p);
+        // A pass the pool cannot hold stays empty; the pool reported it.
     }
 }
 
@@ -195,7 +194,7 @@ eMaterialPass* eMaterial::AddPass(ePassID pass)
     cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
     eMaterialPass* pNew = pPool ? pPool->New<eMaterialPass>(this, &m_hTextures[pass * kTexturesPerPass]) : nullptr;
     if (!pNew) {
-        cLogError_("eMaterial \"%s\": no pool memory for pass %d", m_name.m_sData, pass);
+        // The pool reported it (failing the file being read, if any).
         return nullptr;
     }
     RemovePass(pass);

@@ -43,7 +43,7 @@ eMaterialPass::eMaterialPass(const eMaterialPass& other, eMaterial* pMaterial, e
     for (int i = 0; i < other.m_nStages && i < kMaxStages; ++i) {
         eTextureStage* p = pPool ? pPool->New<eTextureStage>(*other.m_pStages[i], this, pPool) : nullptr;
         if (!p) {
-            cLogError_("eMaterialPass: no pool memory to copy stage %d", i);
+            // The pool reported it (failing the file being read, if any).
             break;
         }
         m_pStages[m_nStages++] = p;
@@ -91,10 +91,8 @@ bool eMaterialPass::Read(const cFile& file, cMemPool* pPool)
             h.Read(rb, pPool);
     if (rb.Failed())
         return false;
-    if (nStored < 0)
+    if (nStored < 0 || nStored > kMaxStages)
         return rb.Reject("eMaterialPass", "stage count");
-    if (nStored > kMaxStages)
-        cLogWarn_("eMaterialPass: %d stages stored; the first %d kept", nStored, kMaxStages);
 
     const int nStages = nStored < kMaxStages ? nStored : kMaxStages;
     eTextureStage* stages[kMaxStages] = {};
@@ -129,7 +127,7 @@ eTextureStage* eMaterialPass::AddTextureStage()
     cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
     eTextureStage* p = pPool ? pPool->New<eTextureStage>(this) : nullptr;
     if (!p) {
-        cLogError_("eMaterialPass: no pool memory for a texture stage");
+        // The pool reported it (failing the file being read, if any).
         return nullptr;
     }
     m_pStages[m_nStages++] = p;

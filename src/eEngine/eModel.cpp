@@ -140,8 +140,7 @@ void eModel::SetMesh(eMeshHandle hMesh)
             fVisRadius = pMesh->m_fVisRadius;
             fColRadius = pMesh->m_fColRadius;
         } else {
-            cLogError_("eModel: the pool holding the model cannot take the arrays of mesh \"%s\"",
-                       pMesh->m_name.m_sData);
+            // The pool reported it (failing the file being read, if any).
             pMesh = nullptr;
             hMesh = eMeshHandle();
         }

@@ -83,8 +83,7 @@ eParticleSystem::eParticleSystem(const eParticleSystem& other)
         return;
     m_pParticleList = AllocParticles(cMemPool::GetPoolFromPtr(this), other.m_nMaxParticles);
     if (!m_pParticleList) {
-        cLogError_("eParticleSystem: the copy has no pool room for %d particles; it starts without slots",
-                   other.m_nMaxParticles);
+        // The pool reported it (failing the file being read, if any).
         return;
     }
     std::memcpy(m_pParticleList, other.m_pParticleList,
@@ -128,7 +127,7 @@ void eParticleSystem::Reset(cMemPool* pPool)
         const int count = pEmitter->m_nMaxParticles > 0 ? pEmitter->m_nMaxParticles : 0;
         eParticle* pList = AllocParticles(pPool, count);
         if (count > 0 && !pList) {
-            cLogError_("eParticleSystem::Reset: no pool room for %d particles; the system has no slots", count);
+            // The pool reported it (failing the file being read, if any).
             m_pParticleList = nullptr;
             m_nMaxParticles = 0;
         } else {

@@ -49,8 +49,7 @@ ePath::ePath(const ePath& other)
         return;
     m_pPoints = AllocPoints(cMemPool::GetPoolFromPtr(this), other.m_nPoints);
     if (!m_pPoints) {
-        cLogError_("ePath: copy of \"%s\" has no pool for its %d points; left without points",
-                   other.m_name.m_sData, other.m_nPoints);
+        // The pool reported it (failing the file being read, if any).
         return;
     }
     std::memcpy(m_pPoints, other.m_pPoints, static_cast<size_t>(other.m_nPoints) * sizeof(ePathPoint));

@@ -58,7 +58,7 @@ eSoundWaveData* eSoundData::PlatformRead(const cFile& file, cMemPool* pPool)
     }
     eSoundWaveData* pWave = pPool ? pPool->New<eSoundWaveData>() : nullptr;
     if (!pWave) {
-        cLogError_("eSoundData: no room for the wave record in the pool");
+        // The pool reported it (failing the file being read, if any).
         rb.SkipToEnd();
         return nullptr;
     }

@@ -51,7 +51,7 @@ eTexture* eTextureGroup::ImportTexture(int index, const char* path)
     cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
     eTexture* pTexture = pPool ? pPool->New<eTexture>() : nullptr;
     if (!pTexture) {
-        cLogError_("eTextureGroup: no pool memory to import \"%s\"", path);
+        // The pool reported it (failing the file being read, if any).
         return nullptr;
     }
     pTexture->m_name = LowerFileName(path);

@@ -193,7 +193,7 @@ eTextureMatrixGen* eTextureStage::CreateTextureMatrixGen()
     cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
     eTextureMatrixGen* pGen = pPool ? pPool->New<eTextureMatrixGen>() : nullptr;
     if (!pGen) {
-        cLogError_("eTextureStage: no pool memory for a texture matrix generator");
+        // The pool reported it (failing the file being read, if any).
         return nullptr;
     }
     RemoveTextureMatrixGen();
@@ -292,7 +292,7 @@ bool eTextureStage::Read(const cFile& file, cMemPool* pPool)
     case XFORM_MATRIX_GEN: {
         eTextureMatrixGen* pGen = pPool ? pPool->New<eTextureMatrixGen>() : nullptr;
         if (!pGen) {
-            cLogError_("eTextureStage: no pool memory for a texture matrix generator");
+            // The pool reported it (failing the file being read, if any).
             rb.SkipToEnd();
             return false;
         }

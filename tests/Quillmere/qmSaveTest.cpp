@@ -121,7 +121,7 @@ protected:
         p.hPlayerItems[0] = hItemTemplate;
         p.nPlayerItemCounts[0] = 1;
         p.nLoadingScreen = 0;
-        p.audioMode = eAudio::AOM_DEFAULT;
+        p.audioMode = eAudio::AOM_STEREO;  // as eAudio::GetOutputMode gives it
         std::vector<uint8_t> image(eMemCard::kFileSize, 0);
         const auto putWord = [&image](size_t at, uint32_t w) {
             for (int i = 0; i < 4; ++i)

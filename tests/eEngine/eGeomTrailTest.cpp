@@ -198,8 +198,12 @@ TEST_F(eGeomTrailTest, ConfigurationFiles)
 
     struct Row { const char* why; int32_t segments, steps; uint32_t version; bool ok; int32_t wantSeg, wantSteps; };
     const Row rows[] = {
-        {"no segments: one", 0, 3, 5, true, 1, 3}, {"no subdivisions: one", 7, 0, 5, true, 7, 1},
-        {"counts past the limits", 100000, 100000, 5, true, 1024, 256},
+        // Counts the writer never writes fail the file; no subdivisions is
+        // raised to one, as stored data rely on.
+        {"no segments", 0, 3, 5, false, 3, 1}, {"no subdivisions: one", 7, 0, 5, true, 7, 1},
+        {"the most of each", 1024, 256, 5, true, 1024, 256},
+        {"segments past the limit", 1025, 3, 5, false, 3, 1},
+        {"subdivisions past the limit", 7, 257, 5, false, 3, 1},
         {"version 4 keeps the defaults", 7, 3, 4, false, 3, 1}, {"a later version is read as 5", 7, 3, 6, true, 7, 3},
     };
     for (const Row& row : rows) {

@@ -375,7 +375,8 @@ TEST_F(eMaterialTest, ReadAcceptsVersionsTwoAndThree)
         {"version 3", 3, 3, 2, true, 0x55550006, 0, 2}, {"version 2 has no handles", 2, 3, 1, true, 0, 0, 1},
         {"version 1 is skipped", 1, 3, 1, false, 0, 0, 0},
         {"pass version 1 stores its handles", 2, 1, 1, true, 0x11110003, 0x22220004, 1},
-        {"five stages: four kept", 3, 3, 5, true, 0x55550006, 0, 4},
+        {"four stages", 3, 3, 4, true, 0x55550006, 0, 4},
+        {"five stages: never written", 3, 3, 5, false, 0, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1816,7 +1816,7 @@ std::vector<LoaderRow> MakeRows()
                     },
                     TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>});
     // Hand-laid dialogs of every version read, in groups with 16-bit checks
-    // and, once, 32-bit ones; 11 sprite handles of which 9 are kept.
+    // and, once, 32-bit ones; the nine sprite handles a dialog holds.
     for (uint32_t version = gcUIDialog::kMinVersion; version <= gcUIDialog::kVersion; ++version)
         for (uint32_t groupVersion : version == gcUIDialog::kVersion ? std::vector<uint32_t>{1, 2} : std::vector<uint32_t>{2})
             rows.push_back({Named("gcUIDialogGroup by hand", groupVersion) + ", gcUIDialog v" + std::to_string(version),
@@ -1824,11 +1824,12 @@ std::vector<LoaderRow> MakeRows()
                             Blocks<gcUIDialogGroup>([version, groupVersion](datagen::BlockWriter& w) {
                                 datagen::DialogDesc d;
                                 d.name = "Pause", d.flags = 0x10E, d.controlCount = 2, d.rows = 2, d.cols = 1;
-                                d.layout = 4, d.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+                                d.layout = 4, d.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 9};
                                 d.backdropOpacity = 0.25f;
                                 datagen::DialogGroupBlock(w, groupVersion, 40, 42, {{d, 0x1111}, {d, 0}}, version);
                             }),
-                            TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>, false});
+                            TypeOf<gcUIDialogGroup>, SlotsOf<gcUIDialogMgr>,
+                            version == gcUIDialog::kVersion && groupVersion == 2});
     rows.push_back({"gcValue tree (operators, literals, call, random)", {"WriteValueFile"},
                     [](LoaderEnv& env, Path p) { return datagen::WriteValueFile(p, *SampleExpression(env)); },
                     TypeOf<gcValBinaryOp>});
@@ -1845,12 +1846,11 @@ std::vector<LoaderRow> MakeRows()
     rows.push_back({"gcValFunction v1", {"ValueBlock"},
                     ValueFields<gcValFunction>(1, [](datagen::BlockWriter& w) { datagen::NumberMember(w.Int(0x00110002), 4); }),
                     TypeOf<gcValFunction>, nullptr, false});
-    // Three parameters: the third is read over, so the block stays in step.
-    rows.push_back({"gcValFunction v2, three parameters", {"ValueBlock"},
+    // One parameter: the second stays empty.
+    rows.push_back({"gcValFunction v2, one parameter", {"ValueBlock"},
                     ValueFields<gcValFunction>(2,
                                                [](datagen::BlockWriter& w) {
-                                                   w.Int(0x00110002).Int(3).Int(-1);
-                                                   datagen::NumberMember(datagen::NumberMember(w, 5), 6);
+                                                   datagen::NumberMember(w.Int(0x00110002).Int(1), 5);
                                                }),
                     TypeOf<gcValFunction>, nullptr, false});
     rows.push_back({"gcValTrinaryOp v1", {"ValueBlock"},

@@ -1,9 +1,10 @@
 #pragma once
 // A count a data file stores before an array that fills a fixed array of
 // ours: at most the capacity is read and the surplus elements are read and
-// discarded, so the block still ends where its header says; a negative count
-// reads nothing. Both are logged as malformed data. A plain value on the
-// reader's stack.
+// discarded, so the block still ends where its header says (older blocks
+// hold more than the tables), with a warning. A negative count, which no
+// writer writes, fails the file (cReadBlock::Reject) and reads nothing. A
+// plain value on the reader's stack.
 
 class cReadBlock;
 

@@ -84,8 +84,9 @@ public:
     // change is requested.
     static void UpdateCurProfile(bool bOptionsOnly);
     // The current profile into the running game. Card data is not trusted:
-    // an invalid audio mode is ignored, the item count clamped to 0..32, an
-    // entry whose parent is not an earlier entry that was given is skipped.
+    // a profile whose values are out of bounds (HoldsValuesInBounds) is
+    // refused as StartCurProfile refuses it, nothing applied; an entry whose
+    // parent's item was not given is skipped.
     // The stats and items of a new profile stay as the map made them, and
     // so do the stats while the profile holds none recorded from a living
     // player; an item entry with a count below 1 is skipped.
@@ -103,7 +104,8 @@ public:
     // holds the running game's options (nothing of it is applied later)
     // and the card's status STATUS_CORRUPTED_SAVEFILE.
     static void StartCurProfile();
-    // Whether every stat of the profile is finite, every one with a maximum
+    // Whether every word of the profile is one the game records
+    // (HoldsWordsInBounds), every stat finite, every one with a maximum
     // within its editing range (0 to the largest a template may give it;
     // health 999), and the sound and music volumes within 0 to 1; else pWhy
     // names the first that is not.
@@ -120,7 +122,9 @@ public:
     static bool HoldsStatsWithinPlayer(const gcGameProfile& p, const gcCreature& creature, cStr* pWhy);
     static void SaveCurProfile(bool bOverwrite, bool bOptionsOnly);
     // Resets the current profile, then reads the save data from the card;
-    // the buffer changes only when the card read succeeds.
+    // the buffer changes only when the card read succeeds and its last-used
+    // profile is one of the three (else one warning and the card's status
+    // STATUS_CORRUPTED_SAVEFILE; UpdateLastUsedProfile likewise).
     static void LoadCurProfile();
     static void UpdateLastUsedProfile();
 
@@ -141,6 +145,12 @@ private:
     static bool IsRecorded(const gcItem* pItem, const ItemWalk& walk, bool bParentRecorded);
     // The player's stats into the profile: a stat with a maximum as it.
     static void RecordStats(gcGameProfile& p, const gcCreature& creature);
+    // Whether the profile's words are ones the game records: a time played
+    // of 0 or more, a loading screen of -1 (none) to 47, 0 to 32 item
+    // entries each with a parent of -1 or an earlier entry, an audio mode
+    // eAudio::GetOutputMode gives (0 to 3), finite option and key values;
+    // else pWhy names the first that is not.
+    static bool HoldsWordsInBounds(const gcGameProfile& p, cStr* pWhy);
     // Whether the position names ids and files the game holds; else pWhy
     // says what is wrong.
     static bool HoldsStartablePosition(const gcGameProfile& p, cStr* pWhy);

@@ -63,10 +63,13 @@ struct NPCData {
 bool ReadConfigs(const cReadBlock& rb, cMemPool* pPool, NPCData* d)
 {
     const int32_t nStored = rb.ReadInt();
-    if (nStored < 0 || nStored > gcNPCTemplate::MAX_ANIMATIONS)
-        cLogWarn_("gcNPCTemplate: configuration count %d in \"%s\" is outside 0-%d; %s", nStored,
-                  rb.m_file.m_filename.m_sData, gcNPCTemplate::MAX_ANIMATIONS,
-                  nStored < 0 ? "nothing read" : "the rest is skipped");
+    // Older blocks hold more configurations than the table: the surplus is
+    // read over. No writer writes a negative count.
+    if (nStored < 0)
+        return rb.Reject("gcNPCTemplate", "configuration count");
+    if (nStored > gcNPCTemplate::MAX_ANIMATIONS)
+        cLogWarn_("gcNPCTemplate: configuration count %d in \"%s\" is above %d; the rest is read over", nStored,
+                  rb.m_file.m_filename.m_sData, gcNPCTemplate::MAX_ANIMATIONS);
     for (int32_t i = 0; i < nStored && !rb.Failed(); ++i) {
         gcAnimationConfig surplus;
         gcAnimationConfig& c = i < gcNPCTemplate::MAX_ANIMATIONS ? d->configs[i] : surplus;

@@ -52,9 +52,13 @@ bool gcPlayerBipedTemplate::ReadConfigs(const cReadBlock& rb, cMemPool* pPool, g
                                         const char* sClass)
 {
     const int32_t nStored = rb.ReadInt();
-    if (nStored < 0 || nStored > nMax)
-        cLogWarn_("%s: configuration count %d in \"%s\" is outside 0-%d; %s", sClass, nStored,
-                  rb.m_file.m_filename.m_sData, nMax, nStored < 0 ? "nothing read" : "the rest is skipped");
+    // Older blocks hold more configurations than the table: the surplus is
+    // read over. No writer writes a negative count.
+    if (nStored < 0)
+        return rb.Reject(sClass, "configuration count");
+    if (nStored > nMax)
+        cLogWarn_("%s: configuration count %d in \"%s\" is above %d; the rest is read over", sClass, nStored,
+                  rb.m_file.m_filename.m_sData, nMax);
     for (int32_t i = 0; i < nStored && !rb.Failed(); ++i) {
         gcAnimationConfig surplus;
         gcAnimationConfig& c = i < nMax ? pOut[i] : surplus;

@@ -56,24 +56,26 @@ void gcPlayerFlyingTemplate::Write(const cFile& file) const
 
 namespace {
 
-// The c - 1 times after the stored count c; those beyond the array are
-// dropped, and a count below 1 holds none. A negative time counts as 0: the
-// flyer subtracts its tick from a shift time, which must not overflow.
+// The c - 1 times after the stored count c; those beyond the array (older
+// blocks hold more) are read over. A count below 1 and a negative time are
+// never written: damage (the flyer subtracts its tick from a shift time,
+// which must not overflow).
 bool ReadShiftTimes(const cReadBlock& rb, cTimeValue* pOut)
 {
     // Widened first: the smallest stored count less one would overflow.
     const int64_t nStored = static_cast<int64_t>(rb.ReadInt()) - 1;
-    if (nStored < 0 || nStored > gcPlayerFlyingTemplate::kNumShiftTimes)
-        cLogWarn_("gcPlayerFlyingTemplate: %lld shift times in \"%s\"; %s", static_cast<long long>(nStored),
-                  rb.m_file.m_filename.m_sData, nStored < 0 ? "none read" : "the rest is skipped");
+    if (nStored < 0)
+        return rb.Reject("gcPlayerFlyingTemplate", "shift time count");
+    if (nStored > gcPlayerFlyingTemplate::kNumShiftTimes)
+        cLogWarn_("gcPlayerFlyingTemplate: %lld shift times in \"%s\"; the rest is read over",
+                  static_cast<long long>(nStored), rb.m_file.m_filename.m_sData);
     for (int64_t i = 0; i < nStored && !rb.Failed(); ++i) {
         const int32_t nTicks = rb.ReadInt();
         if (i >= gcPlayerFlyingTemplate::kNumShiftTimes)
             continue;
         if (nTicks < 0)
-            cLogWarn_("gcPlayerFlyingTemplate: shift time %d of \"%s\" is %d ticks; 0 used", static_cast<int>(i) + 1,
-                      rb.m_file.m_filename.m_sData, nTicks);
-        pOut[i] = cTimeValue(nTicks < 0 ? 0 : nTicks);
+            return rb.Reject("gcPlayerFlyingTemplate", "shift time");
+        pOut[i] = cTimeValue(nTicks);
     }
     return !rb.Failed();
 }

@@ -46,9 +46,13 @@ bool ReadConfigs(const cReadBlock& rb, cMemPool* pPool, gcAnimationConfig* pConf
 {
     constexpr int kMax = gcDeviceTemplate::kNumAnimations;
     const int32_t nStored = rb.ReadInt();
-    if (nStored < 0 || nStored > kMax)
-        cLogWarn_("gcDeviceTemplate: configuration count %d in \"%s\" is outside 0-%d; %s", nStored,
-                  rb.m_file.m_filename.m_sData, kMax, nStored < 0 ? "nothing read" : "the rest is skipped");
+    // A block holding more configurations than the table has its surplus
+    // read over. No writer writes a negative count.
+    if (nStored < 0)
+        return rb.Reject("gcDeviceTemplate", "configuration count");
+    if (nStored > kMax)
+        cLogWarn_("gcDeviceTemplate: configuration count %d in \"%s\" is above %d; the rest is read over", nStored,
+                  rb.m_file.m_filename.m_sData, kMax);
     for (int32_t i = 0; i < nStored && !rb.Failed(); ++i) {
         gcAnimationConfig surplus;
         gcAnimationConfig& c = i < kMax ? pConfigs[i] : surplus;

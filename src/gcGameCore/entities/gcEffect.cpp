@@ -206,9 +206,6 @@ bool gcEffect::Reset(cMemPool* pPool)
         return true;
     }
     m_lifeTime = pTemplate->lifeTime;
-    if (pTemplate->fadeOutTime < cTimeValue())
-        cLogWarn_("gcEffect: the template \"%s\" fades out over %d ticks; that counts as 0",
-                  pTemplate->m_name.m_sData, pTemplate->fadeOutTime.m_nTicks);
     m_timeAlive = cTimeValue();
     m_fadeInTime = pTemplate->fadeInTime;
     m_fadeOutTime = cTimeValue();

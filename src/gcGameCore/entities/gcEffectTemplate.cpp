@@ -210,7 +210,7 @@ static bool ReadTemplateEvents(const cFile& file, uint32_t v, cMemPool* pPool, g
            (v < 16 || events[4].Read(file, pPool));
 }
 
-static void ReadTail(const cReadBlock& rb, const char* sName, TemplateData* d)
+static void ReadTail(const cReadBlock& rb, TemplateData* d)
 {
     if (rb.m_nVersion >= 15) {
         const gcStoredCount values = gcStoredCount::Read(rb, gcEffectTemplate::MAX_VALUES, "gcEffectTemplate",
@@ -219,10 +219,8 @@ static void ReadTail(const cReadBlock& rb, const char* sName, TemplateData* d)
         values.SkipSurplus(rb, 4);
     }
     d->nMaxInstances = rb.ReadInt();
-    if (d->nMaxInstances < 0) {
-        cLogWarn_("gcEffectTemplate: \"%s\" asks for %d instances; none built", sName, d->nMaxInstances);
-        d->nMaxInstances = 0;
-    }
+    if (d->nMaxInstances < 0)
+        rb.Reject("gcEffectTemplate", "instance count");
     d->nMask = rb.ReadUInt();
     if (rb.m_nVersion >= 17)
         d->nFlags = rb.ReadUInt();
@@ -251,10 +249,13 @@ bool gcEffectTemplate::Read(const cFile& file, cMemPool* pPool)
     ReadMembers(rb, pPool, &d);
     ReadDelays(rb, &d);
     ReadTimes(rb, &d);
+    // A time is never negative: no effect fades out over less than nothing.
+    if (d.nFadeOut < 0)
+        rb.Reject("gcEffectTemplate", "fade-out time");
     gcEvent events[5];
     const bool bEvents = !rb.Failed() && ReadTemplateEvents(file, v, pPool, events);
     if (bEvents)
-        ReadTail(rb, m_name.m_sData, &d);
+        ReadTail(rb, &d);
     if (!bEvents || rb.Failed()) {
         d.DestroyMembers();
         m_name = oldName;
@@ -306,11 +307,8 @@ void gcEffectTemplate::SetMaxInstances(int n, cMemPool* pPool)
     if (n == m_nMaxInstances)
         return;
     gcEffect** pNew = (n > 0 && pPool) ? static_cast<gcEffect**>(pPool->Alloc(sizeof(gcEffect*) * n)) : nullptr;
-    if (n > 0 && !pNew) {
-        cLogError_("gcEffectTemplate: \"%s\" has no room for %d instances; the pool keeps %d", m_name.m_sData, n,
-                   m_nMaxInstances);
-        return;
-    }
+    if (n > 0 && !pNew)
+        return;  // the pool logged it, or failed the file being read; the old instances stay
     const int nKeep = std::min(n, m_nMaxInstances);
     std::copy_n(m_pInstances, nKeep, pNew);
     for (int i = nKeep; i < m_nMaxInstances; ++i)

@@ -161,8 +161,8 @@ bool gcItemTemplate::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcItemTemplate", "stat modifier block");
     }
     if (d.nMaxCount < 0) {
-        cLogWarn_("gcItemTemplate: \"%s\" allows %d items; taken as 0", m_name.m_sData, d.nMaxCount);
-        d.nMaxCount = 0;
+        m_name = oldName;
+        return rb.Reject("gcItemTemplate", "item count");
     }
     for (int i = 0; i < kNumEffects; ++i) {
         m_hEffectTemplates[i] = gcEffectTemplateHandle(d.hEffects[i]);
@@ -224,11 +224,8 @@ void gcItemTemplate::SetMaxInstances(int n, cMemPool* pPool)
     if (nSize == m_nNumInstances)
         return;
     gcItem** pNew = (nSize > 0 && pPool) ? static_cast<gcItem**>(pPool->Alloc(sizeof(gcItem*) * nSize)) : nullptr;
-    if (nSize > 0 && !pNew) {
-        cLogError_("gcItemTemplate: \"%s\" has no room for %d items; the pool keeps %d", m_name.m_sData, nSize,
-                   m_nNumInstances);
-        return;
-    }
+    if (nSize > 0 && !pNew)
+        return;  // the pool logged it, or failed the file being read; the old instances stay
     const int nKeep = std::min(nSize, m_nNumInstances);
     std::copy_n(m_pInstances, nKeep, pNew);
     for (int i = nKeep; i < m_nNumInstances; ++i)

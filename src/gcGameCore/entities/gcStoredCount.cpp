@@ -8,13 +8,13 @@ gcStoredCount gcStoredCount::Read(const cReadBlock& rb, int nCapacity, const cha
 {
     const int32_t nStored = rb.ReadInt();
     gcStoredCount count;
+    // No writer writes a negative count: the file fails, nothing is read.
     if (nStored < 0) {
-        cLogWarn_("%s: %s %d in \"%s\" is negative; nothing read", sClass, sWhat, nStored,
-                  rb.m_file.m_filename.m_sData);
+        rb.Reject(sClass, sWhat);
         return count;
     }
     if (nStored > nCapacity)
-        cLogWarn_("%s: %s %d in \"%s\" is above %d; the rest is skipped", sClass, sWhat, nStored,
+        cLogWarn_("%s: %s %d in \"%s\" is above %d; the rest is read over", sClass, sWhat, nStored,
                   rb.m_file.m_filename.m_sData, nCapacity);
     count.m_nStored = nStored;
     count.m_nRead = nStored < nCapacity ? nStored : nCapacity;

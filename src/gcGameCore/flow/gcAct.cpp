@@ -84,11 +84,8 @@ bool gcAct::LoadMap(int nMap)
     cStr name;
     gcMap::GetFilename(m_nActId, nMap, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcAct: cannot open the map \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     PreCreateMap(nMap, m_mapNames[nMap]);
     gcMap* pMap = gcMap::s_pMap;
     if (!pMap)

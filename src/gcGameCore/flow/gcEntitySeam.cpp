@@ -53,8 +53,9 @@ bool gcEntitySeam::ReadGroup(cGroup* pGroup, const char* sWhat, const cFile& fil
 {
     if (pGroup)
         return gcGameConfig::ReadGroup(*pGroup, file, pPool);
-    cLogError_("gcEntitySeam: no %s group to read \"%s\" into: its pool had no room", sWhat,
-               file.m_filename.m_sData);
+    // A full pool failed the file already, naming itself.
+    if (!file.Failed())
+        cLogError_("gcEntitySeam: no %s group to read \"%s\" into", sWhat, file.m_filename.m_sData);
     return false;
 }
 

@@ -409,11 +409,8 @@ bool gcGame::Load()
     cStr name;
     GetFilename(&name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcGame: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     PreCreate();
     gcGame* p = s_pGame;
     if (!p)
@@ -510,11 +507,8 @@ bool gcGame::LoadGameState()
     cStr name;
     gcGameState::GetFilename(&name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcGame: cannot open the game state \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     CreateGameState();
     gcGameState* p = gcGameState::s_pGameState;
     if (!p)
@@ -537,11 +531,8 @@ bool gcGame::LoadPlayerConfig(int nId)
     cStr name;
     gcPlayerConfig::GetFilename(nId, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcGame: cannot open player configuration \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     PreCreatePlayerConfig(nId, s_pGame ? s_pGame->m_playerConfigNames[nId] : cName());
     gcPlayerConfig* p = gcPlayerConfig::s_pPlayerConfig;
     if (!p)
@@ -566,11 +557,8 @@ bool gcGame::LoadAct(int nId)
     cStr name;
     gcAct::GetFilename(nId, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcGame: cannot open the act \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     gcAct* p = NewAct(nId, s_pGame ? s_pGame->m_actNames[nId] : cName());
     if (!p)
         return false;
@@ -601,8 +589,6 @@ bool gcGame::LoadLoadingScreen(int nId, bool* pRefused)
     if (!file.Open(name)) {
         // A file that is there and does not open (its header damaged) is
         // damaged game data too; only a missing one is left out.
-        if (!file.Failed())
-            cLogError_("gcGame: cannot open the loading screen \"%s\"", name.m_sData);
         if (pRefused)
             *pRefused = cFile::Exists(name);
         return false;

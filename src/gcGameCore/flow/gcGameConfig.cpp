@@ -171,11 +171,8 @@ bool gcGameConfig::Load()
     cStr name;
     GetFilename(&name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcGameConfig: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     gcGameConfig* p = s_gameConfigPool.New<gcGameConfig>();
     if (!p)
         return false;

@@ -411,10 +411,8 @@ void gcGameSave::ApplyOptions(const gcGameProfile& p)
 {
     eAudio::SetGroupVolume(eAudio::ACG_SFX, 0, p.fSoundVolume);
     eAudio::SetGroupVolume(eAudio::ACG_BGM, 0, p.fMusicVolume);
-    if (p.audioMode >= eAudio::AOM_MONO && p.audioMode <= eAudio::AOM_DEFAULT)
-        eAudio::SetOutputMode(static_cast<eAudio::eAudioOutputMode>(p.audioMode), false);
-    else
-        cLogWarn_("gcGameSave: audio mode %d of the profile ignored", p.audioMode);
+    // A mode the game never records was refused with the profile already.
+    eAudio::SetOutputMode(static_cast<eAudio::eAudioOutputMode>(p.audioMode), false);
     if (p.bRumble != eInput::s_bRumble)
         eInput::StopRumble();
     eInput::s_bRumble = p.bRumble;
@@ -450,18 +448,15 @@ void gcGameSave::ApplyStats(const gcGameProfile& p, gcCreature* pCreature)
 
 void gcGameSave::ApplyItems(const gcGameProfile& p, gcCreature* pCreature)
 {
-    int nItems = p.nPlayerItems;
-    if (nItems < 0 || nItems > kMaxItems) {
-        cLogWarn_("gcGameSave: %d item entries in the profile; %d kept", nItems, nItems < 0 ? 0 : kMaxItems);
-        nItems = nItems < 0 ? 0 : kMaxItems;
-    }
+    // The count and every parent were held within what the game records
+    // (HoldsValuesInBounds) before anything was applied.
     gcItem* pMade[kMaxItems] = {};
-    for (int e = 0; e < nItems; ++e) {
+    for (int e = 0; e < p.nPlayerItems && e < kMaxItems; ++e) {
         if (p.hPlayerItems[e] == 0)
             continue;
         const int32_t parent = p.nPlayerItemParent[e];
-        // A parent must be an earlier entry whose item was given.
-        if (parent != -1 && (parent < 0 || parent >= e || !pMade[parent])) {
+        // The parent's item may not have been given: its template gone.
+        if (parent != -1 && !pMade[parent]) {
             cLogWarn_("gcGameSave: item entry %d with parent %d skipped", e, parent);
             continue;
         }
@@ -491,11 +486,17 @@ void gcGameSave::ApplyCurProfile()
         return;
     s_gameData.nLastUsedProfile = s_nCurProfile;
     gcCreature* pCreature = PlayerCreature();
+    // A profile a script loaded and applied without a Continue was never
+    // held within bounds: a word the game never records is damage here too.
+    cStr why;
+    if (!HoldsValuesInBounds(*p, &why)) {
+        RefuseCurProfile(why, true);
+        return;
+    }
     // A profile started while a map ran, or holding items of the map's own
     // templates, was not held against its map's player at Continue: a
     // record that player could never have held is damage, and nothing of
     // the profile is given (its position is the map being started).
-    cStr why;
     if (!(p->nFlags & kNewProfile) && pCreature && HoldsPlayerStats(*p) &&
         !HoldsStatsWithinPlayer(*p, *pCreature, &why)) {
         RefuseCurProfile(why, true);
@@ -639,7 +640,56 @@ bool RecordsOnlyItemsInMemory(const gcGameSave::gcGameProfile& p)
     return true;
 }
 
+// A saved number the game records must be one: the option values are what
+// scripts set, the key values what they and the files give.
+bool AreFinite(const float* pValues, int n, const char* sName, cStr* pWhy)
+{
+    for (int i = 0; i < n; ++i)
+        if (!std::isfinite(pValues[i])) {
+            pWhy->Set("its %s %d %g is not a finite number", sName, i + 1, static_cast<double>(pValues[i]));
+            return false;
+        }
+    return true;
+}
+
+// Every item entry's parent as the recording writes it: -1 (the player) or
+// an earlier entry.
+bool HoldsItemParents(const gcGameSave::gcGameProfile& p, cStr* pWhy)
+{
+    for (int e = 0; e < p.nPlayerItems; ++e) {
+        const int32_t parent = p.nPlayerItemParent[e];
+        if (parent != -1 && (parent < 0 || parent >= e)) {
+            pWhy->Set("its item entry %d names entry %lld as its parent", e + 1, parent + 1LL);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+bool gcGameSave::HoldsWordsInBounds(const gcGameProfile& p, cStr* pWhy)
+{
+    if (p.timePlayed.m_nTicks < 0) {
+        pWhy->Set("its time played %d ticks lies below 0", p.timePlayed.m_nTicks);
+        return false;
+    }
+    if (p.nLoadingScreen < -1 || p.nLoadingScreen >= gcGame::kMaxLoadingScreens) {
+        pWhy->Set("its loading screen %lld lies outside 1 to %d", p.nLoadingScreen + 1LL, gcGame::kMaxLoadingScreens);
+        return false;
+    }
+    if (p.nPlayerItems < 0 || p.nPlayerItems > kMaxItems) {
+        pWhy->Set("its item count %d lies outside 0 to %d", p.nPlayerItems, kMaxItems);
+        return false;
+    }
+    // What eAudio::GetOutputMode gives; AOM_DEFAULT is never recorded.
+    if (p.audioMode < eAudio::AOM_MONO || p.audioMode > eAudio::AOM_DPL2) {
+        pWhy->Set("its audio mode %d lies outside %d to %d", p.audioMode, eAudio::AOM_MONO, eAudio::AOM_DPL2);
+        return false;
+    }
+    return HoldsItemParents(p, pWhy) && AreFinite(p.fOptionValues, MAX_OPTIONVALUES, "option value", pWhy) &&
+           AreFinite(p.fGameStateKeyValues, kNumKeyValues, "key value", pWhy);
+}
 
 // Whether the profile's position can be started: two ids that fit, of an
 // act and a map the game data holds. pWhy says what is wrong.
@@ -661,6 +711,8 @@ bool gcGameSave::HoldsValuesInBounds(const gcGameProfile& p, cStr* pWhy)
 {
     using E = gcEntityTemplate;
     using C = gcCreatureTemplate;
+    if (!HoldsWordsInBounds(p, pWhy))
+        return false;
     for (int i = 0; i < kNumEntityStats; ++i)
         if (!IsStatInBounds(p.fPlayerEntityStat[i], E::StatHasMax(i), E::GetStatRange(i), E::GetStatText(i), pWhy))
             return false;
@@ -791,8 +843,19 @@ void gcGameSave::UpdateLastUsedProfile()
     // version; the save data is replaced only then.
     uint8_t bytes[kDataSize];
     eMemCard::Load(name, kCardVersion, bytes, kDataSize);
-    if (eMemCard::s_status == eMemCard::STATUS_READY)
-        s_gameData.Decode(bytes);
+    if (eMemCard::s_status != eMemCard::STATUS_READY)
+        return;
+    // Every save records the profile it was made from: another word is
+    // damage, and none of the data is taken.
+    gcGameData data;
+    data.Decode(bytes);
+    if (!IsProfileIndex(data.nLastUsedProfile)) {
+        cLogWarn_("gcGameSave: the save data is damaged: its last-used profile %lld lies outside 1 to %d",
+                  data.nLastUsedProfile + 1LL, kNumProfiles);
+        eMemCard::s_status = eMemCard::STATUS_CORRUPTED_SAVEFILE;
+        return;
+    }
+    s_gameData = data;
 }
 
 void gcGameSave::LoadCurProfile()

@@ -131,11 +131,8 @@ bool gcMainMenu::Load()
     cStr name;
     GetFilename(&name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogWarn_("gcMainMenu: no main menu: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     gcGame::PreCreateMainMenu();
     gcMainMenu* p = s_pMainMenu;
     if (!p)

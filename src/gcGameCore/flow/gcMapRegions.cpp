@@ -111,8 +111,6 @@ bool gcMap::LoadRegion(int nRegionId, int slot)
     // be played with a hole where the region should be.
     cFile file;
     if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcMap: region \"%s\" could not be opened", name.m_sData);
         m_nUnusableRegionFiles |= nBit;
         m_nDamagedRegionId = nRegionId;
         return false;

@@ -64,14 +64,11 @@ int gcMusic::LoadMusic(int nMusicId, cMemPool* pPool)
     cStr name;
     GetMusicFilename(nMusicId, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcMusic: music %d refused: cannot open \"%s\"", nMusicId, name.m_sData);
-        return -1;
-    }
+    if (!file.Open(name))
+        return -1;  // logged by the file, naming it
     eSoundData* pMusic = pPool ? pPool->New<eSoundData>() : nullptr;
     if (!pMusic) {
-        cLogError_("gcMusic: no room for music %d in its pool", nMusicId);
+        // The pool reported it (failing the file being read, if any).
         return -1;
     }
     // A damaged track is not kept: playing it would read whatever it holds.

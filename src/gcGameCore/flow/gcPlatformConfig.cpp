@@ -155,11 +155,8 @@ bool gcPlatformConfig::Load(int platform)
     cStr name;
     GetFilename(&name, platform);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcPlatformConfig: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     gcPlatformConfig* p = s_platformConfigPool.New<gcPlatformConfig>();
     if (!p)
         return false;
@@ -235,7 +232,7 @@ bool gcPlatformConfig::SetIconData(int size, const void* pData)
     }
     uint8_t* pCopy = size > 0 ? static_cast<uint8_t*>(pPool->Alloc(static_cast<size_t>(size), 32)) : nullptr;
     if (size > 0 && !pCopy) {
-        cLogError_("gcPlatformConfig: no room for an icon of %d bytes", size);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     if (pCopy)

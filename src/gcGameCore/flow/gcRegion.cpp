@@ -109,7 +109,7 @@ bool gcRegion::ReadZone(const cReadBlock& rb, cMemPool* pPool)
         std::destroy_at(m_pZone);
     m_pZone = pPool ? pPool->New<eZone>() : nullptr;
     if (!m_pZone) {
-        cLogError_("gcRegion: no room for the zone of \"%s\"", m_name.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     m_pZone->m_nLightmapStartIndex = kLightmapSlotBase + m_nRegionIndex;

@@ -87,15 +87,12 @@ bool gcStreamedCinematic::Load(int nId)
     cStr name;
     GetCinematicFilename(gcAct::s_pAct ? gcAct::s_pAct->m_nActId : -1, pMap->m_nMapId, nId, &name);
     cFile file;
-    if (!file.Open(name)) {
-        if (!file.Failed())
-            cLogError_("gcStreamedCinematic: cannot open \"%s\"", name.m_sData);
-        return false;
-    }
+    if (!file.Open(name))
+        return false;  // logged by the file, naming it
     pMap->PreCreateStreamedCinematic(nId, pMap->m_streamedCinematicNames[nId]);
     gcStreamedCinematic* pNew = s_pStreamedCinematic;
     if (!pNew) {
-        cLogError_("gcStreamedCinematic: no room for \"%s\"", name.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     const bool bRead = file.ReadObject(*pNew, &gcGame::s_mapCinematicPool);
@@ -145,7 +142,7 @@ bool gcStreamedCinematic::LoadVoiceOvers()
 {
     CreateVoiceOvers();
     if (!m_pVoiceOvers) {
-        cLogError_("gcStreamedCinematic: no room for the voice-overs of \"%s\"", m_name.m_sData);
+        // The pool reported it (failing the file being read, if any).
         return false;
     }
     const gcAct* pAct = gcAct::s_pAct;

@@ -129,11 +129,11 @@ void gcUIDialog::Write(const cFile& file) const
 }
 
 // The sprites of a version-6 block were objects of their own, read over;
-// later ones are handles, of which the dialog keeps nine.
+// later ones are handles, nine at most: the dialog's writer writes its nine.
 static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pOut, int nSlots)
 {
     const int32_t n = rb.ReadInt();
-    if (n < 0)
+    if (n < 0 || (n > nSlots && rb.m_nVersion >= 7))
         return rb.Reject("gcUIDialog", "sprite count");
     for (int32_t i = 0; i < n && !rb.Failed(); ++i) {
         if (rb.m_nVersion < 7) {
@@ -145,9 +145,6 @@ static bool ReadSprites(const cReadBlock& rb, cMemPool* pPool, eSpriteHandle* pO
         if (i < nSlots)
             pOut[i] = h;
     }
-    if (n > nSlots)
-        cLogWarn_("gcUIDialog: %d sprite handles in \"%s\", the dialog keeps %d", n, rb.m_file.m_filename.m_sData,
-                  nSlots);
     return !rb.Failed();
 }
 
@@ -349,7 +346,7 @@ bool gcUIDialog::ResizeTable(int nControls)
         cMemPool* pPool = cMemPool::GetPoolFromPtr(this);
         pNew = pPool ? static_cast<gcUIWidget**>(pPool->Alloc(sizeof(gcUIWidget*) * nControls)) : nullptr;
         if (!pNew) {
-            cLogError_("gcUIDialog \"%s\": no room for a control table of %d", m_name.m_sData, nControls);
+            // The pool reported it (failing the file being read, if any).
             return false;
         }
         std::fill_n(pNew, nControls, nullptr);

@@ -75,19 +75,12 @@ bool gcStateMachine::Read(const cFile& file, cMemPool* pPool)
     bRead = bRead && update.Read(file, pPool) && timer.Read(file, pPool) && event.Read(file, pPool);
     if (!bRead)
         return rb.Reject("gcStateMachine", "name or handler block");
-    int32_t nCount = rb.ReadInt();
+    const int32_t nCount = rb.ReadInt();
     if (nCount < 0 || nCount > kMaxStates)
-        cLogWarn_("gcStateMachine: \"%s\" in \"%s\" holds %d states; the first %d are kept", name.m_name.m_sData,
-                  file.m_filename.m_sData, nCount, kMaxStates);
-    if (nCount < 0)
-        nCount = 0;
+        return rb.Reject("gcStateMachine", "state count");
     gcState* states[kMaxStates] = {};
     for (int32_t i = 0; i < nCount && !rb.Failed(); ++i) {
-        gcState* pState = ReadStateMember(rb, pPool);
-        if (i < kMaxStates)
-            states[i] = pState;
-        else if (pState)
-            std::destroy_at(pState);  // surplus: read so the block ends where it says
+        states[i] = ReadStateMember(rb, pPool);
     }
     if (rb.Failed()) {
         DestroyStates(states);

@@ -38,14 +38,11 @@ bool gcString::Read(const cFile& file, cMemPool* pPool)
     cObject name;
     if (!name.Read(file, pPool))
         return rb.Reject("gcString", "name block");
-    int16_t nLength = rb.ReadShort();
-    if (nLength < 0) {
-        cLogWarn_("gcString: \"%s\" in \"%s\" has length %d; read as empty", name.m_name.m_sData,
-                  file.m_filename.m_sData, nLength);
-        nLength = 0;
-    }
+    const int16_t nLength = rb.ReadShort();
     if (rb.Failed())
         return false;
+    if (nLength < 0)
+        return rb.Reject("gcString", "length");
     char* pText = nullptr;
     if (nLength > 0) {
         if (static_cast<uint64_t>(file.GetCurrentPos()) + static_cast<uint64_t>(nLength) > rb.m_nEndOffset)

@@ -51,16 +51,11 @@ bool gcValFunction::Read(const cFile& file, cMemPool* pPool)
     gcFunctionHandle h;
     h.Read(rb, pPool);
     const int32_t nCount = rb.m_nVersion >= 2 ? rb.ReadInt() : 1;
+    if (!rb.Failed() && (nCount < 0 || nCount > kMaxParams))
+        return rb.Reject("gcValFunction", "parameter count");
     gcValue* params[kMaxParams] = {nullptr, nullptr};
-    if (!ReadOperands(rb, pPool, params, std::clamp(nCount, 0, kMaxParams)))
+    if (!ReadOperands(rb, pPool, params, nCount))
         return rb.Reject("gcValFunction", "parameter (pool full)");
-    if (nCount > kMaxParams && !rb.Failed()) {
-        cLogWarn_("gcValFunction: %d parameters in \"%s\"; those past the second are dropped", nCount,
-                  file.m_filename.m_sData);
-        // Each member takes at least its id word, so the block's end bounds the loop.
-        for (int32_t i = kMaxParams; i < nCount && !rb.Failed(); ++i)
-            rb.SkipBase();
-    }
     if (rb.Failed()) {
         DestroyOperands(params, kMaxParams);
         return false;

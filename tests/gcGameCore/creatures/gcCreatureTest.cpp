@@ -158,7 +158,6 @@ TEST_F(CreatureTest, MultipliersAreReadUpToNine)
     } rows[] = {
         {"version 1", 1, 9, {}, 1.0f, 10.0f},
         {"eleven", 2, 11, {2, 1, 1, 1, 1, 1, 1, 1, 3, 4, 5}, 2.0f, 3.0f},
-        {"negative", 2, -1, {}, 1.0f, 10.0f},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -173,6 +172,13 @@ TEST_F(CreatureTest, MultipliersAreReadUpToNine)
         EXPECT_EQ(c.m_fCreatureStatsMod[CT::STAT_AGGRORADIUS], r.fAggro);
         EXPECT_EQ(c.m_name, "Grunt");
     }
+    // No writer writes a negative count: the file fails with one error.
+    gcTestLogCapture log;
+    gcTestCreature c;
+    datagen::CreatureDesc d;
+    d.modCount = -1;
+    EXPECT_FALSE(ReadBlock([&](datagen::BlockWriter& w) { datagen::CreatureBlock(w, d, 2); }, &c));
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcCreature: stat multiplier count not accepted"), 1);
 }
 
 }  // namespace

@@ -61,9 +61,11 @@ TEST_F(PlayerTemplateTest, FlyingReadsOneTimeFewerThanItsCount)
         {4, 1, {}, true, {2100, 2100, 2100}, 0x5A},
         {4, 2, {0}, true, {0, 2100, 2100}, 0x5A},
         {4, 5, {10, 20, 30, 40}, true, {10, 20, 30}, 0x5A},
-        {4, 0, {}, true, {2100, 2100, 2100}, 0x5A},
-        {4, INT32_MIN, {}, true, {2100, 2100, 2100}, 0x5A},  // less one must not wrap
-        {4, 4, {-1, INT32_MIN, 0}, true, {0, 0, 0}, 0x5A},    // negative times count as 0
+        // Never written: a count below 1 and a negative time fail the file.
+        {4, 0, {}, false, {2100, 2100, 2100}, 0},
+        {4, INT32_MIN, {}, false, {2100, 2100, 2100}, 0},  // less one must not wrap
+        {4, 4, {10, -1, 0}, false, {2100, 2100, 2100}, 0},
+        {4, 4, {10, 20, INT32_MIN}, false, {2100, 2100, 2100}, 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.version << " " << r.shiftCount);

@@ -134,8 +134,8 @@ TEST_F(gcDeviceTest, TemplateDefaultsAndCopies)
 }
 
 // The stored configurations fill the table from the start: fewer leave the
-// rest empty, more are read up to nine and the surplus skipped; a block of
-// version 0 changes nothing.
+// rest empty, more are read up to nine and the surplus read over; a
+// negative count fails the file; a block of version 0 changes nothing.
 TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
 {
     struct Row {
@@ -150,8 +150,8 @@ TEST_F(gcDeviceTest, TemplateReadsItsConfigurationCount)
         {"nine", 1, 9, true, 9, 20, nullptr},
         {"four", 1, 4, true, 4, 20, nullptr},
         {"none", 1, 0, true, 0, 20, nullptr},
-        {"eleven", 1, 11, true, 9, 20, "count 11 in \"/o.dat\" is outside 0-9; the rest is skipped"},
-        {"negative", 1, -1, true, 0, 20, "count -1 in \"/o.dat\" is outside 0-9; nothing read"},
+        {"eleven", 1, 11, true, 9, 20, "count 11 in \"/o.dat\" is above 9; the rest is read over"},
+        {"negative: never written", 1, -1, false, -1, 20, nullptr},
         {"a later version", 2, 9, true, 9, 20, nullptr},
         {"version 0", 0, 9, false, -1, 20, nullptr},
         {"the entity template part refused", 1, 9, false, -1, 0, nullptr},

@@ -279,26 +279,36 @@ TEST_F(gcEffectTest, ASpawnedInstanceLivesFadesDiesAndReturnsToThePool)
     EXPECT_EQ(e->m_fOpacity, 1.0f);
 }
 
-// The life less the fade-out time would overflow: the effect fades at once
-// when its life ends.
-TEST_F(gcEffectTest, ANegativeFadeOutTimeFromAFileCountsAsZero)
+// No writer writes a negative time (the life less it would overflow) or a
+// negative instance count: either fails the file with one error.
+TEST_F(gcEffectTest, ANegativeFadeOutTimeOrInstanceCountFailsTheFile)
 {
-    datagen::EffectTemplateDesc d;
-    d.maxInstances = 1;
-    d.lifeTicks = 100;
-    d.fadeOutTicks = INT32_MIN;
-    gcTestLogCapture log;
-    T* t = Load(d);
-    EXPECT_GE(log.Count(LOGTYPE_WARNING, "fades out over -2147483648 ticks"), 1);
-    gcEffect* e = t->GetInstance();
-    e->SpawnAt(MakeFrame(110, 0, 0), nullptr);
-    Tick(e, 20, 4);
-    EXPECT_EQ(e->m_fOpacity, 1.0f);
-    EXPECT_EQ(e->m_nCurState, E::STATE_ENABLED);
-    Tick(e, 20);  // 100
-    EXPECT_EQ(e->m_fOpacity, 0.0f);
-    EXPECT_EQ(e->m_fadeOutTime.m_nTicks, 0);
-    EXPECT_EQ(e->m_nCurState, E::STATE_DISABLED);
+    const struct {
+        int32_t fadeOut, instances;
+        const char* sError;  // null: read
+    } rows[] = {
+        {0, 0, nullptr},
+        {-1, 1, "gcEffectTemplate: fade-out time not accepted"},
+        {INT32_MIN, 1, "gcEffectTemplate: fade-out time not accepted"},
+        {10, -1, "gcEffectTemplate: instance count not accepted"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sError ? row.sError : "read");
+        datagen::EffectTemplateDesc d;
+        d.maxInstances = row.instances;
+        d.lifeTicks = 100;
+        d.fadeOutTicks = row.fadeOut;
+        T* t = m_pool.New<T>();
+        gcTestLogCapture log;
+        EXPECT_EQ(ReadBlock([&](datagen::BlockWriter& w) { datagen::EffectTemplateBlock(w, d, T::kVersion); }, t),
+                  row.sError == nullptr);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), row.sError ? 1 : 0);
+        if (row.sError) {
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, row.sError), 1);
+        }
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), 0);
+        std::destroy_at(t);
+    }
 }
 
 TEST_F(gcEffectTest, SpawningOutsideEveryZoneActivatesNothing)

@@ -88,7 +88,6 @@ TEST_F(gcItemTest, PoolSizeFollowsStackingAndMaximum)
         {"stackable holds one item of any count", IT::kStackable, 10, 1, 10},
         {"one item per count", 0, 10, 10, 10},
         {"a pool of one", 0, 1, 1, 1},
-        {"a negative maximum builds none", 0, -3, 0, 0},
     };
     int slot = 1;
     for (const Row& r : rows) {

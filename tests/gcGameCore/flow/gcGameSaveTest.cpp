@@ -147,17 +147,18 @@ TEST_F(gcGameSaveTest, ApplyRestoresStatsAndNestedItemsFromTheSecondApplyOn)
     EXPECT_EQ(m_pCreature->m_pItems, nullptr);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 5.0f);
 
-    // The running game moves on; the profile's endurance is damaged.
+    // The running game moves on; the profile's endurance is spent (a stat
+    // below 0, damage, is refused: AWordTheGameNeverRecordsIsDamage).
     m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH] = 50.0f;
     m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR] = 0.0f;
     m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR] = 3.0f;
     m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENERGY] = 1.0f;
-    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = -5.0f;
+    gcGameSave::GetCurProfile()->fPlayerCreatureStat[gcCreatureTemplate::STAT_ENDURANCE] = 0.0f;
     eInput::s_bRumble = false;
     gcGameSave::ApplyCurProfile();
     EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_HEALTH], 80.0f);
     EXPECT_EQ(m_pCreature->m_fEntityStatsMax[gcEntityTemplate::STAT_ARMOR], 3.0f);  // no maximum: kept
-    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], -5.0f);
+    EXPECT_EQ(m_pCreature->m_fCreatureStatsMax[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
     EXPECT_EQ(m_pCreature->m_fCreatureStatsCur[gcCreatureTemplate::STAT_ENDURANCE], 0.0f);
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_HEALTH], 80.0f);  // full health
     EXPECT_EQ(m_pCreature->m_fEntityStatsCur[gcEntityTemplate::STAT_ARMOR], 12.0f);
@@ -201,55 +202,133 @@ TEST_F(gcGameSaveTest, ANestedItemKeepsItsOwnEquipState)
     EXPECT_FALSE(pSword->m_pFirstChildItem->IsEquipped());
 }
 
-// Card data is not trusted: entries past 32, a parent that is not an earlier
-// given entry and an unknown audio mode are passed over.
-TEST_F(gcGameSaveTest, CorruptProfilesApplyWithoutHarm)
+// Every word of a profile is one the game records; any other is damage, as
+// a stat past its bound is. At Continue: one warning naming it, nothing
+// started ("No saved game"); at a map's start (a profile a script loaded):
+// one warning, nothing of it applied.
+TEST_F(gcGameSaveTest, AWordTheGameNeverRecordsIsDamage)
 {
+    HoldMap(0, 1);
     SetUpRunningGame();
-    StripPlayer();
+    using P = gcGameSave::gcGameProfile;
+    const float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const float kInf = std::numeric_limits<float>::infinity();
     const struct {
-        const char* name;
-        int32_t nItems;
-        int32_t parentOf3;
-        int32_t audioMode;
-        int nSwordsHeld;  // entries 0, 2 and 3 are swords, entry 1 a gem in entry 0
-        const char* warning;
+        const char* sWarning;  // null: the profile starts and is applied
+        std::function<void(P&)> set;
+        int nSwords;  // held once applied: entries 0, 2 and 3 are swords, entry 1 a gem in entry 0
     } rows[] = {
-        {"99 entries: 32 read", 99, -1, 9, 3, "99 item entries in the profile; 32 kept"},
-        {"entry 3 in entry 7 (later): skipped", 4, 7, 9, 2, "item entry 3 with parent 7 skipped"},
-        {"entry 3 in itself: skipped", 4, 3, 1, 2, "item entry 3 with parent 3 skipped"},
-        {"entry 3 in -5: skipped", 4, -5, 1, 2, "item entry 3 with parent -5 skipped"},
-        {"entry 3 in entry 2: nested", 4, 2, 2, 3, nullptr},
-        {"a negative count of entries: none", -3, -1, 1, 0, "-3 item entries in the profile; 0 kept"},
-        {"32 entries", 32, -1, 4, 3, nullptr},
-        {"an empty profile: nothing to warn of", 0, -1, 0, 0, nullptr},
+        {nullptr, [](P& p) { p.timePlayed = cTimeValue(INT32_MAX); }, 3},
+        {"its time played -1 ticks lies below 0", [](P& p) { p.timePlayed = cTimeValue(-1); }, 0},
+        {"its time played -2147483648 ticks lies below 0", [](P& p) { p.timePlayed = cTimeValue(INT32_MIN); }, 0},
+        {nullptr, [](P& p) { p.nLoadingScreen = -1; }, 3},
+        {nullptr, [](P& p) { p.nLoadingScreen = 47; }, 3},
+        {"its loading screen 49 lies outside 1 to 48", [](P& p) { p.nLoadingScreen = 48; }, 0},
+        {"its loading screen -1 lies outside 1 to 48", [](P& p) { p.nLoadingScreen = -2; }, 0},
+        {"its loading screen 2143289345 lies outside 1 to 48", [](P& p) { p.nLoadingScreen = 0x7FC00000; }, 0},
+        {nullptr, [](P& p) { p.nPlayerItems = 0; }, 0},
+        {nullptr, [](P& p) { p.nPlayerItems = 32; }, 3},
+        {"its item count 33 lies outside 0 to 32", [](P& p) { p.nPlayerItems = 33; }, 0},
+        {"its item count -1 lies outside 0 to 32", [](P& p) { p.nPlayerItems = -1; }, 0},
+        {nullptr, [](P& p) { p.nPlayerItemParent[3] = 2; }, 3},
+        {"its item entry 4 names entry 8 as its parent", [](P& p) { p.nPlayerItemParent[3] = 7; }, 0},
+        {"its item entry 4 names entry 4 as its parent", [](P& p) { p.nPlayerItemParent[3] = 3; }, 0},
+        {"its item entry 4 names entry -4 as its parent", [](P& p) { p.nPlayerItemParent[3] = -5; }, 0},
+        {nullptr, [](P& p) { p.nPlayerItemParent[4] = 9; }, 3},  // past the count: not read
+        {nullptr, [](P& p) { p.audioMode = eAudio::AOM_MONO; }, 3},
+        {nullptr, [](P& p) { p.audioMode = eAudio::AOM_DPL2; }, 3},
+        {"its audio mode 4 lies outside 0 to 3", [](P& p) { p.audioMode = eAudio::AOM_DEFAULT; }, 0},
+        {"its audio mode -1 lies outside 0 to 3", [](P& p) { p.audioMode = -1; }, 0},
+        {nullptr, [](P& p) { p.fOptionValues[1] = -1e30f; }, 3},
+        {"its option value 1 nan is not a finite number", [&](P& p) { p.fOptionValues[0] = kNaN; }, 0},
+        {"its option value 2 inf is not a finite number", [&](P& p) { p.fOptionValues[1] = kInf; }, 0},
+        {nullptr, [](P& p) { p.fGameStateKeyValues[99] = 1e30f; }, 3},
+        {"its key value 1 nan is not a finite number", [&](P& p) { p.fGameStateKeyValues[0] = kNaN; }, 0},
+        {"its key value 100 -inf is not a finite number", [&](P& p) { p.fGameStateKeyValues[99] = -kInf; }, 0},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        StripPlayer();
-        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
-        p.Reset();
-        p.nFlags = 0;
-        p.nPlayerItems = row.nItems;
+        SCOPED_TRACE(row.sWarning ? row.sWarning : "in bounds");
+        P saved;
+        saved.nFlags = 0;
+        saved.nAct = 0;
+        saved.nMap = 1;
+        saved.nPlayerItems = 4;
         const uint32_t h[4] = {m_pSwordTemplate->m_handle.m_nValue, m_pGemTemplate->m_handle.m_nValue,
                                m_pSwordTemplate->m_handle.m_nValue, m_pSwordTemplate->m_handle.m_nValue};
-        const int32_t parent[4] = {-1, 0, -1, row.parentOf3};
+        const int32_t parent[4] = {-1, 0, -1, -1};
         for (int e = 0; e < 4; ++e) {
-            p.hPlayerItems[e] = h[e];
-            p.nPlayerItemCounts[e] = 1;
-            p.nPlayerItemParent[e] = parent[e];
+            saved.hPlayerItems[e] = h[e];
+            saved.nPlayerItemCounts[e] = 1;
+            saved.nPlayerItemParent[e] = parent[e];
         }
-        p.audioMode = row.audioMode;
+        row.set(saved);
+        const bool bDamaged = row.sWarning != nullptr;
+        const std::string line = std::string("gcGameSave: profile 2 is damaged: ") + (bDamaged ? row.sWarning : "");
+
+        // Continue.
+        gcGameSave::gcGameProfile& p = *gcGameSave::GetCurProfile();
+        p = saved;
+        m_pGame->m_nActToLoad = m_pGame->m_nMapToLoad = -1;
+        eMemCard::s_status = eMemCard::STATUS_READY;
+        {
+            gcTestLogCapture log;
+            gcGameSave::StartCurProfile();
+            EXPECT_EQ(m_pGame->m_nMapToLoad, bDamaged ? -1 : 1);
+            EXPECT_EQ(p.nMap, bDamaged ? -1 : 1);
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bDamaged ? 1 : 0);
+            EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), bDamaged ? 1 : 0);
+            EXPECT_EQ(eMemCard::s_status, bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
+        }
+
+        // A map's start.
+        p = saved;
+        StripPlayer();
+        gcPlayer::s_timePlayed = cTimeValue(1234);
+        gcGameSave::s_fOptionValues[0] = 0.5f;
+        eMemCard::s_status = eMemCard::STATUS_READY;
         gcTestLogCapture log;
         gcGameSave::ApplyCurProfile();
-        EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, true, true, 0xFFFFFFFF, nullptr),
-                  row.nSwordsHeld);
-
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "gcGameSave: "),
-                  (row.warning ? 1 : 0) + (row.audioMode < 0 || row.audioMode > 4 ? 1 : 0));
-        if (row.warning) {
-            EXPECT_EQ(log.Count(LOGTYPE_WARNING, row.warning), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bDamaged ? 1 : 0);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), bDamaged ? 1 : 0);
+        EXPECT_EQ(m_pCreature->GetItemCount(m_pSwordTemplate->m_handle, true, true, 0xFFFFFFFF, nullptr), row.nSwords);
+        EXPECT_EQ(gcPlayer::s_timePlayed.m_nTicks, bDamaged ? 1234 : saved.timePlayed.m_nTicks);
+        if (bDamaged) {
+            EXPECT_EQ(gcGameSave::s_fOptionValues[0], 0.5f) << "the running game's";
+            EXPECT_EQ(p.nMap, 1) << "the map being started";
+            EXPECT_EQ(eMemCard::s_status, eMemCard::STATUS_CORRUPTED_SAVEFILE);
         }
+    }
+}
+
+// The save data's first word names the profile saved last: every save
+// writes one of the three. Another is damage: one warning, none of the data
+// taken, so Continue finds nothing to start.
+TEST_F(gcGameSaveTest, ALastUsedProfileNotOneOfTheThreeIsDamage)
+{
+    for (const int32_t nLast : {0, 2, 3, -1, INT32_MAX}) {
+        SCOPED_TRACE(nLast);
+        const bool bDamaged = nLast < 0 || nLast > 2;
+        gcGameSave::gcGameData data;
+        data.profiles[1].nAct = 0;
+        data.profiles[1].nMap = 4;
+        data.nLastUsedProfile = nLast;
+        uint8_t bytes[gcGameSave::kDataSize];
+        data.Encode(bytes);
+        eMemCard::Save("SaveTest", gcGameSave::kCardVersion, bytes, gcGameSave::kDataSize, true);
+        ASSERT_EQ(eMemCard::s_status, eMemCard::STATUS_READY);
+        gcGameSave::ResetAllProfiles();
+        gcGameSave::s_gameData.profiles[0].nMap = 7;
+        gcGameSave::s_gameData.nLastUsedProfile = 1;
+        gcTestLogCapture log;
+        gcGameSave::LoadCurProfile();
+        EXPECT_EQ(eMemCard::s_status, bDamaged ? eMemCard::STATUS_CORRUPTED_SAVEFILE : eMemCard::STATUS_READY);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), bDamaged ? 1 : 0);
+        const std::string line = "gcGameSave: the save data is damaged: its last-used profile " +
+                                 std::to_string(nLast + 1LL) + " lies outside 1 to 3";
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, line.c_str()), bDamaged ? 1 : 0);
+        EXPECT_EQ(gcGameSave::s_gameData.nLastUsedProfile, bDamaged ? 1 : nLast);
+        EXPECT_EQ(gcGameSave::s_gameData.profiles[0].nMap, bDamaged ? 7 : -1);
+        EXPECT_EQ(gcGameSave::GetCurProfile()->nMap, bDamaged ? -1 : 4) << "nothing to continue when damaged";
     }
 }
 

@@ -154,7 +154,8 @@ TEST_F(gcMainMenuTest, LoaderReadsGameStateAndMenuAfreshOrLeavesNoMenu)
     ASSERT_TRUE(datagen::WriteGameStateFile(GamePath("GameState.gs"), {}));
     EXPECT_FALSE(gcMainMenuLoader::Get()->Load());
     EXPECT_EQ(gcMainMenu::s_pMainMenu, nullptr);
-    EXPECT_EQ(log.Count(LOGTYPE_WARNING, "no main menu"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cannot open \"/Game/MainMenu.mnu\""), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1) << "the file's one line";
     WriteMenu(5, {-1, -1});
     ASSERT_TRUE(gcMainMenuLoader::Get()->Load());
     gcMainMenu* pFirst = gcMainMenu::s_pMainMenu;

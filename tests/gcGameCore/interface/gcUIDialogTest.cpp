@@ -209,11 +209,14 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndCountsOutsideTheTableAreRefused)
     EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 5); }), nullptr);
     EXPECT_EQ(Load<gcUIDialog>([](datagen::BlockWriter& w) { datagen::DialogBlock(w, Desc(), 12); }), nullptr);
     datagen::DialogDesc many = Desc();
-    many.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 0x99, 0x77, 0x55};
+    many.sprites = {1, 2, 3, 4, 5, 6, 7, 8, 0x99, 0x77};  // ten: the writer writes nine
+    EXPECT_EQ(Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, many, 11); }), nullptr);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog: sprite count not accepted"), 1);
+    many.sprites.pop_back();
     many.controlCount = gcUIDialog::kMaxControls;
     gcUIDialog* d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, many, 11); });
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->m_hSprites[8].m_nValue, 0x99u);  // nine kept, the rest read over
+    EXPECT_EQ(d->m_hSprites[8].m_nValue, 0x99u);
     EXPECT_EQ(d->m_origin, 2);
     EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
     datagen::DialogDesc none = Desc();
@@ -477,7 +480,8 @@ TEST_F(gcUIDialogFileTest, ARefusedEventRefusesTheDialogAndItsGroup)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 4);
 }
 
-// A table its dialog's pool has no room for fails the read and the file.
+// A table its dialog's pool has no room for fails the read and the file:
+// one error, naming the file and the pool.
 TEST_F(gcUIDialogFileTest, ATableWithoutRoomInTheDialogsPoolFailsTheRead)
 {
     datagen::DialogDesc full = Desc();
@@ -489,7 +493,9 @@ TEST_F(gcUIDialogFileTest, ATableWithoutRoomInTheDialogsPoolFailsTheRead)
     ASSERT_NE(d, nullptr);
     gcTestLogCapture log;
     EXPECT_FALSE(ReadObjectFile("full.bin", d, &m_pool));
-    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "\"/full.bin\": gcUIDialog \"Pause\": no room for its 256 controls"), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
+    EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/full.bin\": the pool \"gcUIDialogTest tight\" cannot hold it: full: "),
+              1);
     EXPECT_EQ(d->m_nControls, 0);
     EXPECT_EQ(d->m_nFlags, gcUIDialog::kPauses) << "not the file's";
     std::destroy_at(d);

@@ -220,15 +220,16 @@ TEST_F(gcStateMachineFileTest, StateTableCountsAndMembersThatAreNoStates)
         size_t offset;
         uint8_t byte;
         bool bState;
-        int warnings;  // about the count
-        int errors;    // a damaged file: the machine is not loaded
+        int errors;  // a damaged file: the machine is not loaded
     };
+    // A count the writer never writes (below 0, past the table) is damage.
     const Row rows[] = {
-        {"as written", 0, good[0], true, 0, 0},
-        {"no states", count + 3, 0, false, 0, 0},
-        {"a negative count", count, 0xFF, false, 1, 0},
-        {"a timer in the state slot", count + 7, 195, false, 0, 1},
-        {"a state refusing its block", count + 8 + 11, 0, false, 0, 1},
+        {"as written", 0, good[0], true, 0},
+        {"no states", count + 3, 0, false, 0},
+        {"a negative count", count, 0xFF, false, 1},
+        {"one past the table", count + 3, gcStateMachine::kMaxStates + 1, false, 1},
+        {"a timer in the state slot", count + 7, 195, false, 1},
+        {"a state refusing its block", count + 8 + 11, 0, false, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -237,8 +238,11 @@ TEST_F(gcStateMachineFileTest, StateTableCountsAndMembersThatAreNoStates)
         ASSERT_TRUE(datagen::WriteBytes(m_dir.HostPath("m.dat"), bytes));
         gcTestLogCapture log;
         cBase* pRead = cBase::Load("/m.dat", &m_pool, gcStateMachine::GetStaticType());
-        EXPECT_EQ(log.Count(LOGTYPE_WARNING, "states; the first"), row.warnings);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), 0);
         EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/m.dat\": "), row.errors);
+        if (row.errors && row.offset <= count + 3) {
+            EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcStateMachine: state count not accepted"), 1);
+        }
         ASSERT_EQ(pRead != nullptr, row.errors == 0);
         if (!pRead)
             continue;

@@ -74,3 +74,29 @@ TEST_F(gcStringTest, CapacityDoublesOnGrowthAndIsReusedWhenShorter)
 }
 
 }  // namespace
+
+namespace {
+
+// The text's length as stored: 0 up to the block's end; a negative one is
+// never written and fails the file, the string as it was.
+TEST_F(gcStringTest, ANegativeLengthFailsTheFile)
+{
+    const struct {
+        int16_t length;
+        const char* chars;
+        bool bRead;
+    } rows[] = {{3, "abc", true}, {0, "", true}, {-1, "", false}, {-32768, "abc", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.length);
+        gcString s;
+        s.Set("before", &m_pool);
+        bool bAtEnd = false;
+        gcTestLogCapture log;
+        EXPECT_EQ(ReadBlock(s, gcString::kVersion, row.length, row.chars, 7, &bAtEnd), row.bRead);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "cFile: \"/s.dat\": gcString: length not accepted"), row.bRead ? 0 : 1);
+        EXPECT_EQ(log.Count(LOGTYPE_WARNING, ""), 0);
+        EXPECT_STREQ(s.m_sData ? s.m_sData : "", row.bRead ? row.chars : "before");
+    }
+}
+
+}  // namespace

@@ -102,9 +102,11 @@ TEST_F(gcValFunctionTest, ReadsAtMostTwoParameters)
     } rows[] = {
         {"version 1 has one parameter", 1, 0, 1, "[Sum]( 1 )"},
         {"two", 2, 2, 2, "[Sum]( 1, 2 )"},
-        {"the third is read over", 2, 3, 3, "[Sum]( 1, 2 )"},
         {"one", 2, 1, 1, "[Sum]( 1 )"},
-        {"a negative count reads none", 2, -1, 0, "[Sum]( )"},
+        {"none", 2, 0, 0, "[Sum]( )"},
+        // Counts the writer never writes (it writes two) fail the file.
+        {"three", 2, 3, 3, nullptr},
+        {"a negative count", 2, -1, 0, nullptr},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.why);
@@ -115,8 +117,10 @@ TEST_F(gcValFunctionTest, ReadsAtMostTwoParameters)
             for (int i = 1; i <= r.members; ++i)
                 datagen::NumberMember(w, static_cast<float>(i));
         });
-        ASSERT_NE(p, nullptr);
-        EXPECT_EQ(Text(*p), r.text);
+        ASSERT_EQ(p != nullptr, r.text != nullptr);
+        if (p) {
+            EXPECT_EQ(Text(*p), r.text);
+        }
     }
 }
 
