@@ -21,6 +21,8 @@ constexpr int kStickWalk = 36;  // half pushed
 constexpr int kStickRun = 72;   // fully pushed (clamped to the controller's reach)
 constexpr uint32_t kMinSegment = 15;  // half a second
 constexpr uint32_t kMaxSegment = 90;  // three seconds
+constexpr uint32_t kToTheUpdraft = 225;  // running east from the start, level with the updraft
+constexpr uint32_t kIntoTheUpdraft = 150;  // then north, over the verge into it
 constexpr uint32_t kMaxStand = 150;   // five seconds
 constexpr uint32_t kTapFrames = 6;
 constexpr uint32_t kMapLoaded = 60;  // from a map's start: its run has begun by then
@@ -252,9 +254,12 @@ Route MakeRoute(uint32_t nSeed, uint64_t nFrames, int nMap)
         Line(&route.input, 1, "-", 0, rng.Below(2) ? kStickRun : kStickWalk);
         nFrame = kMapLoaded + kMinSegment + rng.Below(kMaxSegment - kMinSegment + 1);
     } else if (route.nMap <= 1 && nStart == 0 && rng.Below(3) == 0) {
-        // Forward and left from the start runs into the updraft.
-        Line(&route.input, nFrame, "-", -60, 40);
-        nFrame += kMaxSegment;
+        // East along the road from the start, then north over the verge,
+        // runs into the updraft east of the terrace's steps.
+        Line(&route.input, nFrame, "-", 0, kStickRun);
+        nFrame += kToTheUpdraft;
+        Line(&route.input, nFrame, "-", -kStickRun, 0);
+        nFrame += kIntoTheUpdraft;
     }
     while (nFrame < nFrames)
         nFrame = Segment(rng, nFrame, &route.input);

@@ -40,7 +40,7 @@ constexpr int kPlaceFrame = 2;
 // change every half second to three seconds; A (jump) and B (strike) are
 // tapped now and then; now and then the stick is let go for up to five
 // seconds; a route from New Game or map 1's start steers into the updraft
-// north of the start one time in three. A route from a map's start is, a
+// north-east of the start one time in three. A route from a map's start is, a
 // third each, left there, placed anywhere on the map's ground, or placed
 // a few metres from one of the sample's named places (the garden, the
 // pillars, the gate's posts, the cinematic's trigger, the shed and its
