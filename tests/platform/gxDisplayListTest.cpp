@@ -157,6 +157,47 @@ TEST_F(GxDisplayListTest, ACheckedListIsTakenWholeByTheDraw)
     EXPECT_FALSE(GXCheckDisplayList(last.data(), last.size(), CheckedFormat(m_pos.size(), m_nrm.size() - 1), why, sizeof(why)));
 }
 
+TEST(gxListFraming, EachCommandIsFramedAsTheHardwareReadsIt)
+{
+    using K = GXListCommandKind;
+    struct Row { std::vector<uint8_t> bytes; K kind; uint32_t length; bool whole; };
+    const Row rows[] = {
+        {{0x00}, K::kNoOp, 1, true},
+        {{0x44}, K::kNoOp, 1, true},
+        {{0x48}, K::kNoOp, 1, true},
+        {{0x08, 0x50, 0, 0, 0, 0}, K::kLoadCp, 6, true},
+        {{0x08, 0x50, 0, 0, 0}, K::kLoadCp, 6, false},
+        {{0x10, 0x00, 0x01, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0, 0}, K::kLoadXf, 13, true},
+        {{0x10, 0x00, 0x01, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0}, K::kLoadXf, 13, false},
+        {{0x20, 0, 0, 0, 0}, K::kLoadXfIndexed, 5, true},
+        {{0x38, 0, 0, 0, 0}, K::kLoadXfIndexed, 5, true},
+        {{0x40, 0, 0, 0, 0, 0, 0, 0, 0}, K::kCallList, 9, true},
+        {{0x61, 0, 0, 0, 0}, K::kLoadBp, 5, true},
+        {{0x98, 0x01, 0x02}, K::kDraw, 3, true},
+        {{0x98, 0x01}, K::kDraw, 3, false},
+        {{0x21}, K::kUnknown, 0, false},
+        {{0x3F}, K::kUnknown, 0, false},
+        {{0x18}, K::kUnknown, 0, false},
+        {{0x7F}, K::kUnknown, 0, false},
+        {{0xC0}, K::kUnknown, 0, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.bytes[0]));
+        GXListCommand c;
+        EXPECT_EQ(GXFrameListCommand(r.bytes.data(), r.bytes.size(), 0, &c), r.whole);
+        EXPECT_EQ(c.kind, r.kind);
+        EXPECT_EQ(c.op, r.bytes[0]);
+        EXPECT_EQ(c.bytes, r.length);
+    }
+    // A draw's op names its primitive and format; 0x88 draws quads.
+    const uint8_t quads[] = {0x00, 0x8A, 0x01, 0x02};
+    GXListCommand c;
+    ASSERT_TRUE(GXFrameListCommand(quads, sizeof(quads), 1, &c));
+    EXPECT_EQ(c.primitive, GX_QUADS);
+    EXPECT_EQ(c.format, GX_VTXFMT2);
+    EXPECT_EQ(c.count, 0x0102);
+}
+
 std::vector<std::string> g_faults;
 
 TEST_F(GxDisplayListTest, AStoppedListIsReportedOnceToTheWriterInstalled)
