@@ -6,6 +6,7 @@
 // numbers (compare functions, blend factors, channel sources...); colours are
 // 0xAARRGGBB; array bases are addresses.
 
+#include <cstddef>
 #include <cstdint>
 
 // Every cached item, its default after Reset, and its text. Items that are
@@ -154,6 +155,19 @@ public:
     // Programs the attribute formats (component types and fraction bits) of
     // the seven vertex formats; once at start-up.
     static void SendAttributeFormats();
+
+    // What a display list's draws may read of the six arrays (SetArray's
+    // numbering): each one's stride and the bytes from its start.
+    struct ListArrays {
+        uint32_t stride[6] = {};
+        uint64_t bytes[6] = {};
+    };
+    // Checks a display list, when it loads, as the graphics layer will take
+    // it after SetVertexType(format) over arrays laid out so: no-ops and
+    // draws in that format, whole, every index within its array. True when
+    // sound; else false with the fault in why.
+    static bool CheckDisplayList(const uint8_t* pList, uint32_t nBytes, int format, const ListArrays& arrays,
+                                 char* why, size_t whySize);
 
 protected:
     // The graphics calls; tests override these to see what is sent.

@@ -5,6 +5,7 @@
 #include "eEngine/eMesh.h"
 
 #include "platform/os.h"
+#include "eEngine/eRenderStateCache.h"
 #include "eBlockArrays.h"
 #include "eMeshRead.h"
 
@@ -107,6 +108,52 @@ bool BonesValid(const V* pVerts, int count, int nBones)
     return true;
 }
 
+// The draw sets vertex type 2 for every list of a mesh (eMesh::DrawStatic,
+// eModel, eSky) and the arrays of eMesh::DrawVisObjects or DrawVisSkin.
+constexpr int kListVertexType = 2;
+constexpr int kArrayPos = 0;  // render-state cache array numbers
+constexpr int kArrayNrm = 1;
+constexpr int kArrayTex0 = 2;
+constexpr int kArrayTex1 = 3;
+
+void SetListArray(eRenderStateCache::ListArrays* a, int array, uint32_t stride, int64_t bytes)
+{
+    a->stride[array] = stride;
+    a->bytes[array] = bytes > 0 ? static_cast<uint64_t>(bytes) : 0;
+}
+
+// A rigid object's lists index the mesh's own arrays, both coordinate sets
+// in the one array.
+eRenderStateCache::ListArrays ObjectArrays(const eMeshVisData& d)
+{
+    eRenderStateCache::ListArrays a;
+    SetListArray(&a, kArrayPos, eMeshVisData::kPosStride, int64_t{d.nPositions} * eMeshVisData::kPosStride);
+    SetListArray(&a, kArrayNrm, eMeshVisData::kNrmStride, int64_t{d.nNormals} * eMeshVisData::kNrmStride);
+    SetListArray(&a, kArrayTex0, eMeshVisData::kTexStride, int64_t{d.nTexCoords} * eMeshVisData::kTexStride);
+    SetListArray(&a, kArrayTex1, eMeshVisData::kTexStride, int64_t{d.nTexCoords} * eMeshVisData::kTexStride);
+    return a;
+}
+
+// A skin's lists index the skinned output, one record a skin vertex
+// (positions, and normals kNormalOffset into each), and the skin's
+// coordinates.
+eRenderStateCache::ListArrays SkinArrays(const eMeshVisData& d)
+{
+    const int64_t outBytes = int64_t{d.TotalSkinVerts()} * ePhysiqueVert::kBytes;
+    eRenderStateCache::ListArrays a;
+    SetListArray(&a, kArrayPos, ePhysiqueVert::kBytes, outBytes);
+    SetListArray(&a, kArrayNrm, ePhysiqueVert::kBytes, outBytes - ePhysiqueVert::kNormalOffset);
+    SetListArray(&a, kArrayTex0, eMeshVisData::kTexStride, int64_t{d.nSkinTexCoords} * eMeshVisData::kTexStride);
+    SetListArray(&a, kArrayTex1, eMeshVisData::kTexStride, int64_t{d.nSkinTexCoords} * eMeshVisData::kTexStride);
+    return a;
+}
+
+bool ListSound(const eMeshVisData& d, uint16_t offset, uint16_t size, const eRenderStateCache::ListArrays& a,
+               char* why, size_t whySize)
+{
+    return eRenderStateCache::CheckDisplayList(d.DisplayList(offset), size, kListVertexType, a, why, whySize);
+}
+
 bool TrisValid(const eMeshColTri* pTris, int first, int count, int nVerts)
 {
     for (int i = first; i < first + count; ++i)
@@ -181,6 +228,9 @@ bool eMesh::ReadVisData(const cReadBlock& rb, cMemPool* pPool, ReadState* pState
 
 bool eMesh::ValidateVisData(const cFile& file, const eMeshVisData& d, const ReadState& st) const
 {
+    const eRenderStateCache::ListArrays objectArrays = ObjectArrays(d);
+    const eRenderStateCache::ListArrays skinArrays = SkinArrays(d);
+    char why[200];
     int skinned = 0;
     for (int m = 0; m < d.nMaterials; ++m) {
         for (int i = 0; i < d.nObjects[m]; ++i) {
@@ -190,6 +240,11 @@ bool eMesh::ValidateVisData(const cFile& file, const eMeshVisData& d, const Read
                 file.Fail("eMesh \"%s\": object %d of material %d names node %d or a display list (%u + %u bytes) "
                            "outside the mesh",
                            m_name.m_sData, i, m, o.nNode, 32u * o.nDisplayListOffset, o.nDisplayListSize);
+                return false;
+            }
+            if (!ListSound(d, o.nDisplayListOffset, o.nDisplayListSize, objectArrays, why, sizeof(why))) {
+                file.Fail("eMesh \"%s\": the display list of object %d of material %d has %s; mesh refused",
+                          m_name.m_sData, i, m, why);
                 return false;
             }
         }
@@ -202,6 +257,11 @@ bool eMesh::ValidateVisData(const cFile& file, const eMeshVisData& d, const Read
             !ListInBlock(s.nDisplayListOffset, s.nDisplayListSize, d.nDisplayListBytes)) {
             file.Fail("eMesh \"%s\": the skin of material %d names vertices or a display list outside the mesh",
                        m_name.m_sData, m);
+            return false;
+        }
+        if (!ListSound(d, s.nDisplayListOffset, s.nDisplayListSize, skinArrays, why, sizeof(why))) {
+            file.Fail("eMesh \"%s\": the display list of the skin of material %d has %s; mesh refused",
+                      m_name.m_sData, m, why);
             return false;
         }
         skinned += s.nVerts1 + s.nVerts2 + s.nVerts3;

@@ -1,9 +1,11 @@
 #include "eEngine/eRenderStateCache.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/gx.h"
+#include "platform/gxlist.h"
 
 namespace {
 
@@ -364,4 +366,28 @@ void eRenderStateCache::SendAttributeFormats()
             GXSetVtxAttrFmt(static_cast<GXVtxFmt>(GX_VTXFMT0 + format), a.attr, a.count, a.type, a.frac);
         }
     }
+}
+
+bool eRenderStateCache::CheckDisplayList(const uint8_t* pList, uint32_t nBytes, int format, const ListArrays& arrays,
+                                         char* why, size_t whySize)
+{
+    if (format < 0 || format >= kNumVertexFormats) {
+        std::snprintf(why, whySize, "vertex format %d, which no draw sets", format);
+        return false;
+    }
+    const VertexFormat& vf = kVertexFormats[format];
+    GXListFormat f;
+    f.format = static_cast<GXVtxFmt>(GX_VTXFMT0 + format);
+    f.numAttrs = vf.nAttrs;
+    for (int i = 0; i < vf.nAttrs; ++i) {
+        const VertexAttr& a = vf.attrs[i];
+        GXListAttr& out = f.attrs[i];
+        out = {a.attr, a.input, a.count, a.type, a.frac, 0, 0};
+        for (int k = 0; k < 6; ++k)
+            if (kArrayAttr[k] == a.attr) {
+                out.stride = arrays.stride[k];
+                out.arrayBytes = arrays.bytes[k];
+            }
+    }
+    return GXCheckDisplayList(pList, nBytes, f, why, whySize);
 }

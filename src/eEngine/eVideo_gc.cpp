@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/gxlist.h"
 #include "platform/os.h"
 #include "platform/ps.h"
 #include "platform/vi.h"
@@ -73,6 +74,13 @@ void DebugVertex(float x, float y, float z, uint32_t rgba)
     GXTexCoord2s16(0, 0);
 }
 
+// A list the graphics layer stops is a fault of the data: into the log as an
+// error. A list that loaded never gets here: its reader checked it.
+void LogListFault(const char* text)
+{
+    cLogError_("GX: %s", text);
+}
+
 }  // namespace
 
 void eVideoPlatform::Initialize()
@@ -90,6 +98,7 @@ void eVideoPlatform::Initialize()
     pArena = AlignUp(pArena, kArenaAlign);
     s_pFifo = pArena;
     s_pFifoObj = GXInit(s_pFifo, kFifoSize);
+    GXSetListFaultWriter(&LogListFault);
     VIInit();
     s_pFrameBufTexture = pArena + kFifoSize;
     OSSetArenaLo(pArena + kFifoSize + kFrameBufTextureSize);

@@ -1,14 +1,15 @@
 #pragma once
-// The display lists of a zone's strips as the processor reads them: the
-// checks at read time and the ray test walk the same commands the graphics
-// layer will. A vertex of format 0 is position index (u16), normal index
-// (u8) and two coordinate indices (u16 each); format 1 has four coordinate
-// indices. Coordinate 0 indexes the second set (the lightmap's), 1-3 the
+// The display lists of a zone's strips as the processor reads them: the ray
+// test walks the draws with the graphics layer's own framing. A vertex of
+// format 0 is position index (u16), normal index (u8) and two coordinate
+// indices (u16 each); format 1 has four coordinate indices. Coordinate 0 indexes the second set (the lightmap's), 1-3 the
 // first.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gx.h"
+#include "platform/gxlist.h"
 #include "platform/ps.h"
 
 namespace eZoneDisplayList {
@@ -28,62 +29,26 @@ inline uint32_t VertexBytes(int format)
     return kCoordIndex + 2 * static_cast<uint32_t>(CoordCount(format));
 }
 
-// The length of a register load or other non-drawing command at p (its
-// first byte op), 0 for a command the graphics layer does not know.
-inline uint32_t CommandBytes(const uint8_t* p, uint32_t nLeft)
-{
-    switch (p[0]) {
-    case 0x00:  // no-op
-    case 0x44:  // metrics
-    case 0x48:  // vertex-cache invalidation
-        return 1;
-    case 0x08: return 6;  // CP register load
-    case 0x61: return 5;  // BP register load
-    case 0x40: return 9;  // list call
-    case 0x10:            // XF load: the count of words follows
-        return nLeft >= 5 ? 5 + 4 * (static_cast<uint32_t>(ps::LoadU16BE(p + 1)) + 1) : 5;
-    default:
-        return (p[0] >= 0x20 && p[0] <= 0x38 && (p[0] & 7) == 0) ? 5 : 0;  // indexed XF loads
-    }
-}
-
 // Calls draw(primitive, count, vertices) for every whole draw of the list in
-// the strip's vertex format, in order, stepping over register loads. The
-// graphics layer parses the draws of other formats itself: the walk stops at
-// one of them or at a command it does not know. Returns null when the list
-// is sound, else the fault; a fault draw returns stops the walk with it.
+// the strip's vertex format, in order, stepping over no-ops. A list that
+// loaded holds nothing else (eRenderStateCache::CheckDisplayList); the walk
+// stops at anything else all the same.
 template <class Draw>
-const char* ForEachDraw(const uint8_t* p, uint32_t nBytes, int format, Draw draw)
+void ForEachDraw(const uint8_t* p, uint32_t nBytes, int format, Draw draw)
 {
-    constexpr uint8_t kPrimitiveMask = 0xF8;
-    constexpr uint8_t kFormatMask = 0x07;
     const uint32_t vertexBytes = VertexBytes(format);
-    uint32_t pos = 0;
-    while (pos < nBytes) {
-        const uint8_t op = p[pos];
-        const uint8_t prim = op & kPrimitiveMask;
-        if (prim < GX_QUADS || prim > GX_POINTS) {
-            const uint32_t n = CommandBytes(p + pos, nBytes - pos);
-            if (n == 0)
-                return nullptr;
-            if (n > nBytes - pos)
-                return "a command cut by its end";
-            pos += n;
+    size_t pos = 0;
+    GXListCommand c;
+    while (pos < nBytes && GXFrameListCommand(p, nBytes, pos, &c)) {
+        pos += c.bytes;
+        if (c.kind == GXListCommandKind::kNoOp)
             continue;
-        }
-        if ((op & kFormatMask) != format)
-            return nullptr;
-        if (pos + 3 > nBytes)
-            return "a draw cut by its end";
-        const uint32_t count = ps::LoadU16BE(p + pos + 1);
-        pos += 3;
-        if (static_cast<uint64_t>(count) * vertexBytes > nBytes - pos)
-            return "a draw cut by its end";
-        if (const char* sFault = draw(static_cast<GXPrimitive>(prim), count, p + pos))
-            return sFault;
-        pos += count * vertexBytes;
+        if (c.kind != GXListCommandKind::kDraw || c.format != format ||
+            uint64_t{c.count} * vertexBytes > nBytes - pos)
+            return;
+        draw(c.primitive, c.count, p + pos);
+        pos += size_t{c.count} * vertexBytes;
     }
-    return nullptr;
 }
 
 }  // namespace eZoneDisplayList

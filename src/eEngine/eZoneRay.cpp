@@ -159,7 +159,6 @@ bool eZone::IntersectStrip(const mRay& ray, const eZoneVisStrip& strip, bool bBa
     eZoneDisplayList::ForEachDraw(m_pVisData->pDisplayLists + 32u * strip.nDisplayListOffset, strip.nDisplayListSize,
                                   format, [&](GXPrimitive prim, uint32_t count, const uint8_t* q) {
                                       AddDraw(&batch, prim, count, q, vertexBytes);
-                                      return static_cast<const char*>(nullptr);
                                   });
     batch.Flush();
     if (batch.Hit() && pTexCoord)

@@ -14,8 +14,8 @@
 #include "eEngine/eLightmap.h"
 #include "eEngine/eMaterial.h"
 #include "eEngine/eNormalTable.h"
+#include "eEngine/eRenderStateCache.h"
 #include "eEngine/eSurface.h"
-#include "eZoneDisplayList.h"
 
 using eBlockArrays::Fits;
 using eZoneRead::NewArray;
@@ -199,33 +199,22 @@ void eZone::Write(const cFile& file) const
 
 namespace {
 
-struct ArrayCounts {
-    int32_t nPositions;
-    int32_t nTexCoords[2];
-};
-
-// Walks one display list as the graphics layer will, checking that every
-// command is whole and every index of a draw in the strip's vertex format
-// lies inside its array. The graphics layer parses and bounds-checks the
-// register loads, and the draws in other formats, itself.
-// Returns null when it is sound, else the fault.
-const char* CheckDisplayList(const uint8_t* p, uint32_t nBytes, int format, const ArrayCounts& c)
+// The arrays eZone::SetZoneVAPointers gives a zone's draws: positions, the
+// normal table, coordinate 0 from the second set (the lightmap's) and 1-3
+// from the first.
+eRenderStateCache::ListArrays ListArraysOf(const eZoneVisData& d)
 {
-    const int nCoords = eZoneDisplayList::CoordCount(format);
-    const uint32_t vertexBytes = eZoneDisplayList::VertexBytes(format);
-    return eZoneDisplayList::ForEachDraw(p, nBytes, format, [&](GXPrimitive, uint32_t count, const uint8_t* q) {
-        for (uint32_t v = 0; v < count; ++v, q += vertexBytes) {
-            if (ps::LoadU16BE(q + eZoneDisplayList::kPosIndex) >= c.nPositions)
-                return "a position index past its array";
-            if (q[eZoneDisplayList::kNormalIndex] >= eNormalTable::kCount)
-                return "a normal index past the normal table";
-            // Coordinate 0 is the second set (the lightmap's), 1-3 the first.
-            for (int k = 0; k < nCoords; ++k)
-                if (ps::LoadU16BE(q + eZoneDisplayList::kCoordIndex + 2 * k) >= c.nTexCoords[k == 0 ? 1 : 0])
-                    return "a texture-coordinate index past its array";
-        }
-        return static_cast<const char*>(nullptr);
-    });
+    eRenderStateCache::ListArrays a;
+    auto set = [&a](int array, uint32_t stride, int32_t count) {
+        a.stride[array] = stride;
+        a.bytes[array] = count > 0 ? uint64_t{stride} * static_cast<uint32_t>(count) : 0;
+    };
+    set(0, eZoneVisData::kPosStride, d.nPositions);
+    set(1, eNormalTable::kGXStride, eNormalTable::kCount);
+    set(2, eZoneVisData::kTexStride, d.nTexCoords[1]);
+    for (int k = 3; k < 6; ++k)
+        set(k, eZoneVisData::kTexStride, d.nTexCoords[0]);
+    return a;
 }
 
 // Follows every node's chain of first index and next indices: each index
@@ -258,7 +247,8 @@ bool eZone::ValidateVisData(const cFile& file, const ReadState& st, int32_t nLig
     if (!CheckChains(st.pVisNodes, eOctree::NodeCount(st.visOctree.m_nLevels), &eZoneVisNode::nZoneVis, d.pStrips,
                      d.nStrips, file, m_name.m_sData, "strip"))
         return false;
-    const ArrayCounts counts = {d.nPositions, {d.nTexCoords[0], d.nTexCoords[1]}};
+    const eRenderStateCache::ListArrays arrays = ListArraysOf(d);
+    char why[200];
     for (int32_t i = 0; i < d.nStrips; ++i) {
         const eZoneVisStrip& s = d.pStrips[i];
         const uint32_t first = 32u * s.nDisplayListOffset;
@@ -269,11 +259,13 @@ bool eZone::ValidateVisData(const cFile& file, const ReadState& st, int32_t nLig
             sFault = "a lightmap index past the zone's lightmaps";
         else if (first + s.nDisplayListSize > static_cast<uint32_t>(d.nDisplayListBytes))
             sFault = "a display list outside the list block";
-        else
-            sFault = CheckDisplayList(d.pDisplayLists + first, s.nDisplayListSize,
-                                      (s.nFlags & eZoneVisStrip::kFourCoordSets) ? 1 : 0, counts);
+        else if (!eRenderStateCache::CheckDisplayList(d.pDisplayLists + first, s.nDisplayListSize,
+                                                      (s.nFlags & eZoneVisStrip::kFourCoordSets) ? 1 : 0, arrays,
+                                                      why, sizeof(why)))
+            sFault = why;
         if (sFault) {
-            file.Fail("eZone \"%s\": strip %d has %s; zone refused", m_name.m_sData, i, sFault);
+            file.Fail("eZone \"%s\": strip %d has %s%s; zone refused", m_name.m_sData, i,
+                      sFault == why ? "a display list with " : "", sFault);
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "eEngine/eMesh.h"
 
+#include <cstring>
+
 #include "modelTestSupport.h"
 #include "zoneTestSupport.h"
 
@@ -130,6 +132,73 @@ TEST_F(eMeshTest, MeshesOutsideTheLimitsAreRefused)
         ASSERT_TRUE(datagen::BuildMesh(desc, &data));
         row.damage(desc, data);
         ExpectRefused(desc, data);
+    }
+}
+
+// The first bytes of material 0's skin list or material 1's object list;
+// format 2's vertex is four u16 indices: position, normal, two coordinates.
+uint8_t* SkinList(datagen::MeshData& d)
+{
+    return d.displayLists.data() + 32 * d.skins[0][0][10];
+}
+uint8_t* ObjectList(datagen::MeshData& d)
+{
+    return d.displayLists.data() + 32 * d.objects[1][0][4];
+}
+uint16_t SkinOutput(const datagen::MeshData& d)
+{
+    return static_cast<uint16_t>(d.skinVerts[0].size() + d.skinVerts[1].size() + d.skinVerts[2].size());
+}
+void PutIndex(uint8_t* list, int vertex, int field, uint16_t index)
+{
+    list[3 + 8 * vertex + 2 * field] = static_cast<uint8_t>(index >> 8);
+    list[4 + 8 * vertex + 2 * field] = static_cast<uint8_t>(index);
+}
+
+TEST_F(eMeshTest, DisplayListsAreCheckedAsTheyWillBeDrawn)
+{
+    using Data = datagen::MeshData;
+    const struct { const char* why; void (*damage)(Data&); bool bLoads; } rows[] = {
+        {"the last skinned vertex", [](Data& d) { PutIndex(SkinList(d), 1, 0, SkinOutput(d) - 1); }, true},
+        {"a skin position past the skinned output", [](Data& d) { PutIndex(SkinList(d), 1, 0, SkinOutput(d)); }, false},
+        {"the last skinned normal", [](Data& d) { PutIndex(SkinList(d), 2, 1, SkinOutput(d) - 1); }, true},
+        {"a skin normal past the skinned output", [](Data& d) { PutIndex(SkinList(d), 2, 1, SkinOutput(d)); }, false},
+        {"a skin coordinate past its array",
+         [](Data& d) { PutIndex(SkinList(d), 0, 2, static_cast<uint16_t>(d.skinTexCoords.size() / 4)); }, false},
+        {"the last object position",
+         [](Data& d) { PutIndex(ObjectList(d), 0, 0, static_cast<uint16_t>(d.positions.size() / 6 - 1)); }, true},
+        {"an object position past its array",
+         [](Data& d) { PutIndex(ObjectList(d), 0, 0, static_cast<uint16_t>(d.positions.size() / 6)); }, false},
+        {"an object normal past its array",
+         [](Data& d) { PutIndex(ObjectList(d), 2, 1, static_cast<uint16_t>(d.normals.size() / 6)); }, false},
+        {"an object's second coordinate past its array",
+         [](Data& d) { PutIndex(ObjectList(d), 1, 3, static_cast<uint16_t>(d.texCoords.size() / 4)); }, false},
+        {"a vertex count past the list", [](Data& d) { ObjectList(d)[1] = 0x40; }, false},
+        {"an unknown command", [](Data& d) { SkinList(d)[0] = 0x18; }, false},
+        {"a draw in vertex format 0", [](Data& d) { ObjectList(d)[0] = 0x90; }, false},
+        {"a register load", [](Data& d) { ObjectList(d)[0] = 0x61; }, false},
+        {"a no-op before the draw",
+         [](Data& d) {
+             uint8_t* l = ObjectList(d);  // the list's padding takes the byte
+             std::memmove(l + 1, l, 3 + 8 * static_cast<size_t>(l[1] << 8 | l[2]));
+             l[0] = 0x00;
+         }, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        const datagen::MeshDesc desc = SmallDesc();
+        Data data;
+        ASSERT_TRUE(datagen::BuildMesh(desc, &data));
+        row.damage(data);
+        if (!row.bLoads) {
+            LogCatcher quiet;
+            ExpectRefused(desc, data);
+            EXPECT_EQ(quiet.m_nErrors, 1);
+            continue;
+        }
+        ASSERT_TRUE(datagen::WriteMeshFile(m_data.HostPath("edge.msh"), desc, data));
+        eMesh m;
+        EXPECT_TRUE(ReadObjectFile("edge.msh", &m, &m_pool));
     }
 }
 

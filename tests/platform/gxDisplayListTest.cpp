@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gx/gxRegisters.h"
 #include "gxFrontTestUtil.h"
+#include "platform/gxlist.h"
 #include "platform/os.h"
 
 namespace {
@@ -97,6 +100,122 @@ TEST_F(GxDisplayListTest, BadDataLogsAndSkipsTheRestOfTheList)
         }
         EXPECT_EQ(Rejected(), before + 1);
     }
+}
+
+// The format SetUp gives the live state, as a reader describes it.
+GXListFormat CheckedFormat(uint32_t posBytes, uint32_t nrmBytes)
+{
+    GXListFormat f;
+    f.format = GX_VTXFMT0;
+    f.numAttrs = 2;
+    f.attrs[0] = {GX_VA_POS, GX_INDEX16, GX_POS_XYZ, GX_S16, 8, 6, posBytes};
+    f.attrs[1] = {GX_VA_NRM, GX_INDEX8, GX_NRM_XYZ, GX_F32, 0, 12, nrmBytes};
+    return f;
+}
+
+// What the check takes, the draw takes whole; what it refuses, it says why.
+TEST_F(GxDisplayListTest, ACheckedListIsTakenWholeByTheDraw)
+{
+    struct Row { const char* name; void (*build)(BeBytes&); const char* fault; };
+    const Row rows[] = {
+        {"draws and no-ops", [](BeBytes& l) { l.U8(0x00).U8(0x44).U8(0x48); Draw(l, GX_TRIANGLES, {{0, 0}, {1, 1}, {2, 2}}); }, nullptr},
+        {"the last element of each array", [](BeBytes& l) { Draw(l, GX_POINTS, {{3, 2}}); }, nullptr},
+        {"an empty draw", [](BeBytes& l) { l.U8(GX_LINES).U16(0); }, nullptr},
+        {"a position past its array", [](BeBytes& l) { Draw(l, GX_POINTS, {{0, 0}, {4, 0}}); }, "vertex 1: GX_VA_POS index 4 beyond its array of 24 bytes at byte 3"},
+        {"a normal past its array", [](BeBytes& l) { Draw(l, GX_POINTS, {{0, 3}}); }, "vertex 0: GX_VA_NRM index 3 beyond its array of 36 bytes at byte 3"},
+        {"a vertex count past the list", [](BeBytes& l) { l.U8(GX_POINTS).U16(2).U16(0).U8(0).U16(1); }, "GX_POINTS of 2 vertices (3 bytes each) cut by the list's end at byte 3"},
+        {"a draw's header cut", [](BeBytes& l) { l.U8(GX_POINTS).U8(0); }, "draw command cut by the list's end at byte 3"},
+        {"an unknown command", [](BeBytes& l) { l.U8(0x18); }, "unknown command 0x18 at byte 3"},
+        {"a draw in another format", [](BeBytes& l) { l.U8(static_cast<uint32_t>(GX_POINTS) | GX_VTXFMT1).U16(0); }, "a draw in vertex format 1 where the list's is 0 at byte 3"},
+        {"a BP load", [](BeBytes& l) { l.U8(0x61).U32(0x41000000); }, "a BP load (0x61) in a list of geometry at byte 3"},
+        {"a CP load", [](BeBytes& l) { l.U8(0x08).U8(0x50).U32(0); }, "a CP load (0x08) in a list of geometry at byte 3"},
+        {"an XF load cut", [](BeBytes& l) { l.U8(0x10).U32(0x00010000).U32(0); }, "XF load cut by the list's end at byte 3"},
+        {"a list call", [](BeBytes& l) { l.U8(0x40).U32(0).U32(0); }, "a nested list call (0x40) in a list of geometry at byte 3"},
+    };
+    const GXListFormat format = CheckedFormat(m_pos.size(), m_nrm.size());
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        BeBytes list;
+        list.U8(0x00).U8(0x00).U8(0x00);  // the fault's byte counts from the list's start
+        r.build(list);
+        char why[200] = "";
+        const bool bSound = GXCheckDisplayList(list.data(), list.size(), format, why, sizeof(why));
+        EXPECT_EQ(bSound, r.fault == nullptr);
+        if (r.fault) {
+            EXPECT_STREQ(why, r.fault);
+            continue;
+        }
+        const uint64_t before = Rejected();
+        Call(list, list.size());
+        EXPECT_EQ(Rejected(), before);
+    }
+    // Bounds are the reader's own: one element less refuses the last one.
+    BeBytes last;
+    Draw(last, GX_POINTS, {{3, 2}});
+    char why[200];
+    EXPECT_FALSE(GXCheckDisplayList(last.data(), last.size(), CheckedFormat(m_pos.size() - 1, m_nrm.size()), why, sizeof(why)));
+    EXPECT_FALSE(GXCheckDisplayList(last.data(), last.size(), CheckedFormat(m_pos.size(), m_nrm.size() - 1), why, sizeof(why)));
+}
+
+TEST(gxListFraming, EachCommandIsFramedAsTheHardwareReadsIt)
+{
+    using K = GXListCommandKind;
+    struct Row { std::vector<uint8_t> bytes; K kind; uint32_t length; bool whole; };
+    const Row rows[] = {
+        {{0x00}, K::kNoOp, 1, true},
+        {{0x44}, K::kNoOp, 1, true},
+        {{0x48}, K::kNoOp, 1, true},
+        {{0x08, 0x50, 0, 0, 0, 0}, K::kLoadCp, 6, true},
+        {{0x08, 0x50, 0, 0, 0}, K::kLoadCp, 6, false},
+        {{0x10, 0x00, 0x01, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0, 0}, K::kLoadXf, 13, true},
+        {{0x10, 0x00, 0x01, 0x10, 0x00, 0, 0, 0, 0, 0, 0, 0}, K::kLoadXf, 13, false},
+        {{0x20, 0, 0, 0, 0}, K::kLoadXfIndexed, 5, true},
+        {{0x38, 0, 0, 0, 0}, K::kLoadXfIndexed, 5, true},
+        {{0x40, 0, 0, 0, 0, 0, 0, 0, 0}, K::kCallList, 9, true},
+        {{0x61, 0, 0, 0, 0}, K::kLoadBp, 5, true},
+        {{0x98, 0x01, 0x02}, K::kDraw, 3, true},
+        {{0x98, 0x01}, K::kDraw, 3, false},
+        {{0x21}, K::kUnknown, 0, false},
+        {{0x3F}, K::kUnknown, 0, false},
+        {{0x18}, K::kUnknown, 0, false},
+        {{0x7F}, K::kUnknown, 0, false},
+        {{0xC0}, K::kUnknown, 0, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.bytes[0]));
+        GXListCommand c;
+        EXPECT_EQ(GXFrameListCommand(r.bytes.data(), r.bytes.size(), 0, &c), r.whole);
+        EXPECT_EQ(c.kind, r.kind);
+        EXPECT_EQ(c.op, r.bytes[0]);
+        EXPECT_EQ(c.bytes, r.length);
+    }
+    // A draw's op names its primitive and format; 0x88 draws quads.
+    const uint8_t quads[] = {0x00, 0x8A, 0x01, 0x02};
+    GXListCommand c;
+    ASSERT_TRUE(GXFrameListCommand(quads, sizeof(quads), 1, &c));
+    EXPECT_EQ(c.primitive, GX_QUADS);
+    EXPECT_EQ(c.format, GX_VTXFMT2);
+    EXPECT_EQ(c.count, 0x0102);
+}
+
+std::vector<std::string> g_faults;
+
+TEST_F(GxDisplayListTest, AStoppedListIsReportedOnceToTheWriterInstalled)
+{
+    gxLogResetKeys();
+    const GXListFaultWriter old = GXSetListFaultWriter([](const char* text) { g_faults.emplace_back(text); });
+    g_faults.clear();
+    BeBytes list;
+    Draw(list, GX_POINTS, {{1, 1}});
+    list.U8(0x18);
+    GXCallDisplayList(list.data(), list.size());
+    GXCallDisplayList(list.data(), list.size());  // the same list: not again
+    GXSetListFaultWriter(old);
+    ASSERT_EQ(g_faults.size(), 1u);
+    EXPECT_NE(g_faults[0].find("(7 bytes): unknown command 0x18 at byte 6; the rest of the list is skipped"),
+              std::string::npos)
+        << g_faults[0];
+    EXPECT_EQ(Draws().size(), 2u);
 }
 
 TEST_F(GxDisplayListTest, TruncationSweepNeverReadsPastTheLength)

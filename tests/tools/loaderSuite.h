@@ -65,6 +65,10 @@ struct LoaderRow {
     std::function<bool(LoaderEnv&, const char* path)> play = {};
     // Writes what was loaded back as a file; default the datagen object file.
     std::function<bool(const std::string& path, const cBase&)> rewrite = {};
+    // A damaged sample: its load is refused with one error that names the
+    // file and holds each of these (the record, the fault); nothing else is
+    // tried.
+    std::vector<std::string> refusal = {};
 };
 
 // The table, in loaderSuiteRows.cpp.

@@ -134,6 +134,7 @@
 #include "gcGameCore/values/gcValTrinaryOp.h"
 #include "gcGameCore/values/gcValUnaryOp.h"
 #include "loaderSuiteRowHelpers.h"
+#include "loaderSuiteRowsDisplayLists.h"
 #include "datagen/effectWriters.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
@@ -1935,6 +1936,10 @@ std::vector<LoaderRow> MakeRows()
     AddSystemRows(rows);
     AddMendRows(rows);
     AddExportRecordRows(rows);
+    AddDisplayListRows(rows, {StartFlow, FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), StartMaps,
+                              FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap),
+                              [](LoaderEnv& env) { ConfigureSlot(env, kLightmapSlot, eTextureConfig::FORMAT_RGBA8, 8); },
+                              LoadRegion, SampleRegion});
     return rows;
 }
 

@@ -1,15 +1,20 @@
 // Display lists: the hardware command stream parsed on the calling thread.
 // Draw commands decode their vertices at once; register loads change the
 // front-end state as the equivalent library calls would. Each command is
-// checked to be whole before it is read; a bad command ends the list.
+// framed, and checked to be whole, before it is read; a bad command ends the
+// list. The same framing and index bounds check a list without drawing it.
 
 #include "gx/gxFront_local.h"
 #include "gx/gxRegisters.h"
 #include "gx/gxVertex.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 
+#include "platform/gxlist.h"
 #include "platform/ps.h"
 
 namespace {
@@ -25,6 +30,9 @@ constexpr uint8_t kOpInvalidateVtxCache = 0x48;
 constexpr uint8_t kOpLoadBp = 0x61;
 constexpr uint8_t kOpDrawFirst = 0x80;
 constexpr uint8_t kOpDrawLast = 0xBF;
+constexpr uint32_t kDrawHeaderBytes = 3;  // op, then the vertex count (u16)
+
+std::atomic<GXListFaultWriter> s_faultWriter{nullptr};
 
 // The vertex plans of the eight formats, built as a list's draws need
 // them; a parser marks which of them hold for its list. Kept apart from the
@@ -53,18 +61,25 @@ struct Parser {
     }
 };
 
-// Ends the list: logs once per list address and counts the rejection.
+// Ends the list: reports once per list address and counts the rejection.
 bool Reject(const Parser& p, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 bool Reject(const Parser& p, const char* fmt, ...)
 {
+    gxCountRejectedList();
+    if (!gxTakeLogKey(p.list))
+        return false;
     char reason[256];
     va_list args;
     va_start(args, fmt);
     std::vsnprintf(reason, sizeof(reason), fmt, args);
     va_end(args);
-    gxLogOnce(p.list, "display list %p (%zu bytes): %s at byte %zu; the rest of the list is skipped",
-              static_cast<const void*>(p.list), p.size, reason, p.pos);
-    gxCountRejectedList();
+    char text[400];
+    std::snprintf(text, sizeof(text), "display list %p (%zu bytes): %s at byte %zu; the rest of the list is skipped",
+                  static_cast<const void*>(p.list), p.size, reason, p.pos);
+    if (const GXListFaultWriter writer = s_faultWriter.load())
+        writer(text);
+    else
+        gxLog("%s", text);
     return false;
 }
 
@@ -78,8 +93,6 @@ void NoteIgnored(const Parser& p, const char* unit, uint32_t reg)
 
 bool LoadCp(Parser& p)
 {
-    if (p.Left() < 6)
-        return Reject(p, "CP load cut by the list's end");
     const uint8_t reg = p.At()[1];
     const uint32_t value = ps::LoadU32BE(p.At() + 2);
     switch (gxApplyCpRegister(gxMut(), reg, value)) {
@@ -88,19 +101,14 @@ bool LoadCp(Parser& p)
     case gxRegResult::kUnsupported: return Reject(p, "CP register 0x%02x (array address) cannot be loaded", reg);
     }
     p.InvalidatePlans();
-    p.pos += 6;
     return true;
 }
 
-bool LoadXf(Parser& p)
+void LoadXf(Parser& p)
 {
-    if (p.Left() < 5)
-        return Reject(p, "XF load cut by the list's end");
     const uint32_t header = ps::LoadU32BE(p.At() + 1);
     const uint32_t count = (header >> 16) + 1;
     const uint32_t address = header & 0xFFFF;
-    if (p.Left() - 5 < 4ull * count)
-        return Reject(p, "XF load of %u words cut by the list's end", count);
     gxState& s = gxMut();
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t a = address + i;
@@ -108,14 +116,10 @@ bool LoadXf(Parser& p)
             NoteIgnored(p, "XF", a);
     }
     p.InvalidatePlans();
-    p.pos += 5 + 4ull * count;
-    return true;
 }
 
 bool LoadXfIndexed(Parser& p, uint8_t op)
 {
-    if (p.Left() < 5)
-        return Reject(p, "indexed XF load cut by the list's end");
     const uint32_t v = ps::LoadU32BE(p.At() + 1);
     const uint32_t index = v >> 16;
     const uint32_t count = ((v >> 12) & 0xF) + 1;
@@ -130,29 +134,20 @@ bool LoadXfIndexed(Parser& p, uint8_t op)
         if (gxApplyXfWord(s, address + i, ps::LoadU32BE(array.base + offset + 4 * i)) == gxRegResult::kIgnored)
             NoteIgnored(p, "XF", address + i);
     p.InvalidatePlans();
-    p.pos += 5;
     return true;
 }
 
-bool LoadBp(Parser& p)
+void LoadBp(Parser& p)
 {
-    if (p.Left() < 5)
-        return Reject(p, "BP load cut by the list's end");
     const uint32_t v = ps::LoadU32BE(p.At() + 1);
     if (gxApplyBpRegister(gxMut(), v >> 24, v & 0xFFFFFF) == gxRegResult::kIgnored)
         NoteIgnored(p, "BP", v >> 24);
-    p.pos += 5;
-    return true;
 }
 
-bool Draw(Parser& p, uint8_t op)
+// The draw's vertices follow its header (the parser stands on the header).
+bool Draw(Parser& p, const GXListCommand& c)
 {
-    if (p.Left() < 3)
-        return Reject(p, "draw command cut by the list's end");
-    const uint32_t count = ps::LoadU16BE(p.At() + 1);
-    const GXVtxFmt fmt = static_cast<GXVtxFmt>(op & 7);
-    // 0x88 draws quads as 0x80 does.
-    const GXPrimitive primitive = static_cast<GXPrimitive>((op & 0xF8) == GX_QUADS2 ? GX_QUADS : (op & 0xF8));
+    const GXVtxFmt fmt = c.format;
     if (!p.planValid[fmt]) {
         const char* reason = "";
         if (!gxBuildVertexPlan(gxGet(), fmt, &gxArrayLimit, &p.plans[fmt], &reason))
@@ -163,52 +158,207 @@ bool Draw(Parser& p, uint8_t op)
     gxVertexData& vertices = p.drawVertices;
     size_t used = 0;
     gxDecodeError err;
-    const gxDecodeStatus status = gxDecodeVertices(plan, p.At() + 3, p.Left() - 3, count, vertices, &used, &err);
+    const uint8_t* data = p.At() + kDrawHeaderBytes;
+    const gxDecodeStatus status = gxDecodeVertices(plan, data, p.Left() - kDrawHeaderBytes, c.count, vertices, &used, &err);
     if (status == gxDecodeStatus::kTruncated)
         return Reject(p, "%s of %u vertices (%u bytes each) cut by the list's end at vertex %u",
-                      GXPrimitiveText(primitive), count, plan.vertexBytes, err.vertex);
+                      GXPrimitiveText(c.primitive), c.count, plan.vertexBytes, err.vertex);
     if (status == gxDecodeStatus::kIndexOutOfRange)
         return Reject(p, "vertex %u: %s index %u beyond its array (%llu readable bytes)", err.vertex,
                       GXAttrText(err.attr), err.index, static_cast<unsigned long long>(err.limit));
-    if (count > 0) {
+    if (c.count > 0) {
         ++p.draws;
-        p.vertices += count;
-        gxHandOverDraw(primitive, fmt, plan.attrMask, std::move(vertices));
+        p.vertices += c.count;
+        gxHandOverDraw(c.primitive, fmt, plan.attrMask, std::move(vertices));
     }
-    p.pos += 3 + used;
+    p.pos += kDrawHeaderBytes + used;
     return true;
 }
 
 bool Step(Parser& p)
 {
-    const uint8_t op = p.At()[0];
-    if (op >= kOpDrawFirst && op <= kOpDrawLast)
-        return Draw(p, op);
-    switch (op) {
-    case kOpNop:
-    case kOpMetric:
-    case kOpInvalidateVtxCache:
-        ++p.pos;
-        return true;
-    case kOpLoadCp: return LoadCp(p);
-    case kOpLoadXf: return LoadXf(p);
-    case kOpLoadBp: return LoadBp(p);
-    case kOpCallList:
+    GXListCommand c;
+    if (!GXFrameListCommand(p.list, p.size, p.pos, &c)) {
+        if (c.kind == GXListCommandKind::kUnknown)
+            return Reject(p, "unknown command 0x%02x", c.op);
+        return Reject(p, "%s cut by the list's end", GXListCommandText(c.kind));
+    }
+    switch (c.kind) {
+    case GXListCommandKind::kDraw: return Draw(p, c);
+    case GXListCommandKind::kLoadCp:
+        if (!LoadCp(p))
+            return false;
+        break;
+    case GXListCommandKind::kLoadXf: LoadXf(p); break;
+    case GXListCommandKind::kLoadXfIndexed:
+        if (!LoadXfIndexed(p, c.op))
+            return false;
+        break;
+    case GXListCommandKind::kLoadBp: LoadBp(p); break;
+    case GXListCommandKind::kCallList:
         // The hardware ignores a call from inside a list.
-        if (p.Left() < 9)
-            return Reject(p, "nested list call cut by the list's end");
         gxLogOnce(p.list + 2, "display list %p calls another list; the call is ignored",
                   static_cast<const void*>(p.list));
-        p.pos += 9;
-        return true;
-    default:
-        if (op >= kOpLoadXfIndexedA && op <= kOpLoadXfIndexedD && (op & 7) == 0)
-            return LoadXfIndexed(p, op);
-        return Reject(p, "unknown command 0x%02x", op);
+        break;
+    case GXListCommandKind::kNoOp:
+    case GXListCommandKind::kUnknown: break;
     }
+    p.pos += c.bytes;
+    return true;
+}
+
+// The state a checked list is drawn under: its format's descriptor, formats
+// and arrays, and nothing else. The check reads no array, so any address
+// stands for an array's base; its bounds are the ones given.
+bool BuildCheckState(const GXListFormat& f, gxState* s)
+{
+    gxStateReset(*s);
+    if (static_cast<unsigned>(f.format) >= kGxNumVtxFmts || f.numAttrs < 0 || f.numAttrs > GXListFormat::kMaxAttrs)
+        return false;
+    static const uint8_t s_anyArray = 0;
+    gxVtxFmt& vf = s->vtxFmt[f.format];
+    vf.setUp = true;
+    for (int i = 0; i < f.numAttrs; ++i) {
+        const GXListAttr& a = f.attrs[i];
+        if (a.attr < GX_VA_PNMTXIDX || a.attr >= GX_VA_MAX_ATTR)
+            return false;
+        s->vtxDesc[a.attr] = a.input;
+        vf.attr[a.attr] = {a.count, a.type, a.frac};
+        if (a.attr >= GX_VA_POS && a.attr - GX_VA_POS < kGxNumArrays && a.input != GX_DIRECT && a.input != GX_NONE) {
+            gxArray& array = s->arrays[a.attr - GX_VA_POS];
+            array.base = &s_anyArray;
+            array.stride = a.stride;
+            array.bytes = static_cast<uint32_t>(std::min<uint64_t>(a.arrayBytes, UINT32_MAX));
+            array.boundsKnown = true;
+        }
+    }
+    return true;
+}
+
+uint64_t DeclaredBytes(const gxArray& array)
+{
+    return array.bytes;
+}
+
+bool CheckFault(char* why, size_t whySize, size_t pos, const char* fmt, ...) __attribute__((format(printf, 4, 5)));
+bool CheckFault(char* why, size_t whySize, size_t pos, const char* fmt, ...)
+{
+    if (!why || whySize == 0)
+        return false;
+    char reason[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(reason, sizeof(reason), fmt, args);
+    va_end(args);
+    std::snprintf(why, whySize, "%s at byte %zu", reason, pos);
+    return false;
 }
 
 }  // namespace
+
+bool GXFrameListCommand(const uint8_t* list, size_t nbytes, size_t pos, GXListCommand* cmd)
+{
+    GXListCommand& c = *cmd;
+    c = GXListCommand{};
+    const uint8_t op = list[pos];
+    const size_t left = nbytes - pos;
+    c.op = op;
+    if (op >= kOpDrawFirst && op <= kOpDrawLast) {
+        c.kind = GXListCommandKind::kDraw;
+        c.bytes = kDrawHeaderBytes;
+        c.format = static_cast<GXVtxFmt>(op & 7);
+        // 0x88 draws quads as 0x80 does.
+        c.primitive = static_cast<GXPrimitive>((op & 0xF8) == GX_QUADS2 ? GX_QUADS : (op & 0xF8));
+        if (left < kDrawHeaderBytes)
+            return false;
+        c.count = ps::LoadU16BE(list + pos + 1);
+        return true;
+    }
+    switch (op) {
+    case kOpNop:
+    case kOpMetric:
+    case kOpInvalidateVtxCache: c.kind = GXListCommandKind::kNoOp; c.bytes = 1; break;
+    case kOpLoadCp: c.kind = GXListCommandKind::kLoadCp; c.bytes = 6; break;
+    case kOpLoadBp: c.kind = GXListCommandKind::kLoadBp; c.bytes = 5; break;
+    case kOpCallList: c.kind = GXListCommandKind::kCallList; c.bytes = 9; break;
+    case kOpLoadXf:
+        c.kind = GXListCommandKind::kLoadXf;
+        c.bytes = 5;
+        // The words' count less one follows the op.
+        if (left >= 5)
+            c.bytes += 4 * (static_cast<uint32_t>(ps::LoadU16BE(list + pos + 1)) + 1);
+        break;
+    default:
+        if (op >= kOpLoadXfIndexedA && op <= kOpLoadXfIndexedD && (op & 7) == 0) {
+            c.kind = GXListCommandKind::kLoadXfIndexed;
+            c.bytes = 5;
+            break;
+        }
+        return false;
+    }
+    return c.bytes <= left;
+}
+
+const char* GXListCommandText(GXListCommandKind kind)
+{
+    switch (kind) {
+    case GXListCommandKind::kNoOp: return "no-op";
+    case GXListCommandKind::kLoadCp: return "CP load";
+    case GXListCommandKind::kLoadXf: return "XF load";
+    case GXListCommandKind::kLoadXfIndexed: return "indexed XF load";
+    case GXListCommandKind::kLoadBp: return "BP load";
+    case GXListCommandKind::kCallList: return "nested list call";
+    case GXListCommandKind::kDraw: return "draw command";
+    case GXListCommandKind::kUnknown: break;
+    }
+    return "unknown command";
+}
+
+bool GXCheckDisplayList(const void* list, uint32_t nbytes, const GXListFormat& format, char* why, size_t whySize)
+{
+    if (!list)
+        return nbytes == 0 || CheckFault(why, whySize, 0, "no list for %u bytes", nbytes);
+    const auto state = std::make_unique<gxState>();
+    gxVertexPlan plan;
+    const char* reason = "the format's attributes are outside the hardware's";
+    if (!BuildCheckState(format, state.get()) ||
+        !gxBuildVertexPlan(*state, format.format, &DeclaredBytes, &plan, &reason))
+        return CheckFault(why, whySize, 0, "vertex format %d: %s", format.format, reason);
+    const uint8_t* p = static_cast<const uint8_t*>(list);
+    size_t pos = 0;
+    while (pos < nbytes) {
+        GXListCommand c;
+        if (!GXFrameListCommand(p, nbytes, pos, &c)) {
+            if (c.kind == GXListCommandKind::kUnknown)
+                return CheckFault(why, whySize, pos, "unknown command 0x%02x", c.op);
+            return CheckFault(why, whySize, pos, "%s cut by the list's end", GXListCommandText(c.kind));
+        }
+        if (c.kind == GXListCommandKind::kNoOp) {
+            pos += c.bytes;
+            continue;
+        }
+        if (c.kind != GXListCommandKind::kDraw)
+            return CheckFault(why, whySize, pos, "a %s (0x%02x) in a list of geometry", GXListCommandText(c.kind), c.op);
+        if (c.format != format.format)
+            return CheckFault(why, whySize, pos, "a draw in vertex format %d where the list's is %d", c.format,
+                              format.format);
+        const size_t left = nbytes - pos - c.bytes;
+        if (static_cast<uint64_t>(c.count) * plan.vertexBytes > left)
+            return CheckFault(why, whySize, pos, "%s of %u vertices (%u bytes each) cut by the list's end",
+                              GXPrimitiveText(c.primitive), c.count, plan.vertexBytes);
+        gxDecodeError err;
+        if (gxCheckIndices(plan, p + pos + c.bytes, c.count, &err) != gxDecodeStatus::kOk)
+            return CheckFault(why, whySize, pos, "vertex %u: %s index %u beyond its array of %llu bytes", err.vertex,
+                              GXAttrText(err.attr), err.index, static_cast<unsigned long long>(err.limit));
+        pos += c.bytes + static_cast<size_t>(c.count) * plan.vertexBytes;
+    }
+    return true;
+}
+
+GXListFaultWriter GXSetListFaultWriter(GXListFaultWriter writer)
+{
+    return s_faultWriter.exchange(writer);
+}
 
 void GXCallDisplayList(const void* list, uint32_t nbytes)
 {

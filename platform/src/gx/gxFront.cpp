@@ -174,20 +174,25 @@ void gxLog(const char* fmt, ...)
     OSReport("GX: %s\n", text);
 }
 
+bool gxTakeLogKey(const void* key)
+{
+    std::lock_guard<std::mutex> lock(s_logMutex);
+    if (s_loggedKeys.count(key))
+        return false;
+    if (s_loggedKeys.size() >= kMaxLoggedKeys) {
+        if (!s_bLogKeysFull)
+            OSReport("GX: too many distinct errors; further ones are not logged\n");
+        s_bLogKeysFull = true;
+        return false;
+    }
+    s_loggedKeys.insert(key);
+    return true;
+}
+
 void gxLogOnce(const void* key, const char* fmt, ...)
 {
-    {
-        std::lock_guard<std::mutex> lock(s_logMutex);
-        if (s_loggedKeys.count(key))
-            return;
-        if (s_loggedKeys.size() >= kMaxLoggedKeys) {
-            if (!s_bLogKeysFull)
-                OSReport("GX: too many distinct errors; further ones are not logged\n");
-            s_bLogKeysFull = true;
-            return;
-        }
-        s_loggedKeys.insert(key);
-    }
+    if (!gxTakeLogKey(key))
+        return;
     char text[512];
     va_list args;
     va_start(args, fmt);

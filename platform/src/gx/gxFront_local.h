@@ -50,6 +50,8 @@ uint64_t gxArrayLimit(const gxArray& array);
 // key, so a bad list drawn every frame does not flood the log.
 constexpr int kGxLogBudget = 1;
 void gxLogOnce(const void* key, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+// Whether a report keyed so may be made now (then it counts as made).
+bool gxTakeLogKey(const void* key);
 void gxLog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void gxLogResetKeys();
 

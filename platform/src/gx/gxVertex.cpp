@@ -366,6 +366,28 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
     return true;
 }
 
+gxDecodeStatus gxCheckIndices(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, gxDecodeError* err)
+{
+    for (uint32_t v = 0; v < count; ++v, data += plan.vertexBytes) {
+        for (uint32_t k = 0; k < plan.numSteps; ++k) {
+            const gxAttrStep& st = plan.steps[k];
+            if (st.input == GX_DIRECT)
+                continue;
+            // NBT3 carries three indices; the first (normal) is the one read.
+            const uint8_t* field = data + st.streamOffset;
+            const uint32_t index = st.input == GX_INDEX8 ? field[0] : ps::LoadU16BE(field);
+            if (index >= st.indices) {
+                err->vertex = v;
+                err->attr = st.attr;
+                err->index = index;
+                err->limit = st.limit;
+                return gxDecodeStatus::kIndexOutOfRange;
+            }
+        }
+    }
+    return gxDecodeStatus::kOk;
+}
+
 gxVertex gxDefaultVertex(const gxVertexPlan& plan)
 {
     gxVertex v{};

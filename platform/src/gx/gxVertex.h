@@ -92,6 +92,11 @@ bool gxBuildVertexPlan(const gxState& state, GXVtxFmt fmt, uint64_t (*limitOf)(c
 gxDecodeStatus gxDecodeVertices(const gxVertexPlan& plan, const uint8_t* data, size_t bytes, uint32_t count,
                                 gxVertexData& out, size_t* used, gxDecodeError* err);
 
+// The indices of count whole vertices at data checked as gxDecodeVertices
+// bounds them, reading no array: kOk, or kIndexOutOfRange with err saying
+// where.
+gxDecodeStatus gxCheckIndices(const gxVertexPlan& plan, const uint8_t* data, uint32_t count, gxDecodeError* err);
+
 // A vertex with every attribute at its default (matrix rows from the plan).
 gxVertex gxDefaultVertex(const gxVertexPlan& plan);
 // Address of array element index of an indexed step, or null when it would
