@@ -76,6 +76,7 @@ public:
         static constexpr float kMaxPitchGain = 0.9f;
         static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: a swing has arrived
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
+        static constexpr float kPivotClearance = 0.1f;     // kept between the pivot and a ceiling
         static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
                                                            // and a placement behind the entity ends
         // Settling: an entity that has stood this long, nothing steering,
@@ -90,19 +91,22 @@ public:
         // heading by kTurns and lifted by kLifts; the last place, at its
         // own distance and at the ideal one, and turned either way by kNudge.
         static constexpr float kTurns[] = {25.0f, -25.0f, 55.0f, -55.0f, 100.0f, -100.0f, 180.0f};
-        static constexpr float kLifts[] = {20.0f, -15.0f};
+        static constexpr float kLifts[] = {20.0f, -10.0f, -40.0f};  // the last: down to kMinFollowPitch
         static constexpr float kNudge = 10.0f;
-        static constexpr int kMaxCandidates = 1 + 7 + 2 + 4;
+        static constexpr int kMaxCandidates = 1 + 7 + 3 + 4;
 
         // Moving to the chosen place: this share of the way a tick, the
         // view turning at most kMaxTurn and the camera moving at most
         // kMaxTravel relative to the pivot, but where a cut is allowed (a
         // map's start, a snap, the entity placed anew: its pivot moved
         // farther than kPlacedAnew in a tick).
-        static constexpr float kApproach = 0.4f;
+        static constexpr float kApproach = 0.4f;           // (the ideal place: all the way)
         static constexpr float kMaxTurn = 11.5f;           // short of the 12 degrees a player would call a cut
         static constexpr float kMaxTravel = 0.9f;          // a tenth short of the metre a player would call a cut
         static constexpr float kPlacedAnew = 2.0f;
+        // ... and its distance from the pivot changing by at most this
+        // factor: the entity grows or shrinks on screen by under 1.3 times.
+        static constexpr float kMaxNearing = 1.12f;
         static constexpr int kLimitSteps = 8;              // halvings of the share that keeps the limits
         static constexpr int kMoveTries = 3;               // moves swept a tick, each half the last
         static constexpr float kPitchSlack = 0.5f;         // a move may end this much past kMaxLookDown
@@ -200,10 +204,8 @@ public:
         float fDesiredMinDist = 0.0f;
         float fPosVel = 0.0f;                    // current speed, units per tick
         mVec3 posVel{0.0f, 0.0f, 0.0f};          // current velocity, units per tick
-        cTimeValue timeSinceSnapped;
         gcCameraFilterConsts filterConsts;
         mVec3 filter[4];                         // position history, newest first
-        float minDistFilter[4] = {};
     };
 
     static gcGameCamera* Get();  // made on the first call
@@ -440,6 +442,7 @@ private:
         mVec3 pos{0.0f, 0.0f, 0.0f};
         float fBound = 0.0f;
         float fCost = 0.0f;
+        bool bIdeal = false;
     };
     // The follow state kept from tick to tick.
     struct RigState {
@@ -475,8 +478,8 @@ private:
     mOCS EyeAt(const FollowStart& s, const mVec3& pos) const;
     // The place the camera moves to this tick, towards the chosen one
     // within the turn and travel limits.
-    mVec3 MoveTowards(const FollowStart& s, const Place& chosen);
-    float LimitedShare(const FollowStart& s, const Place& to) const;
+    mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);
+    float LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const;
     static Place PlaceBetween(const Place& from, const Place& to, float t);
     // pos reached from where the camera stands, seen from the pivot.
     mVec3 SlideTo(const FollowStart& s, mVec3 pos);

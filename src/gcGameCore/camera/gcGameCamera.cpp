@@ -93,10 +93,8 @@ void gcGameCamera::ReseedPosFilter(const mVec3& pos)
     SetCameraPos(pos);
     gcPosCtrl& ctrl = m_PosCtrl;
     const float fMinDist = m_params.m_fOffsets[gcGameCameraParams::OFF_MINDIST];
-    for (int i = 0; i < 4; ++i) {
-        ctrl.filter[i] = pos;
-        ctrl.minDistFilter[i] = fMinDist;
-    }
+    for (mVec3& entry : ctrl.filter)
+        entry = pos;
     ctrl.fDesiredMinDist = fMinDist;
     ctrl.fPosVel = 0.0f;
     ctrl.posVel.Set(0.0f, 0.0f, 0.0f);

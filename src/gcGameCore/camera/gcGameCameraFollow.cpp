@@ -9,14 +9,15 @@
 //   MoveTowards      a share of the way there, the view turning at most
 //                    kMaxTurn and the camera moving at most kMaxTravel a tick
 //   FinishFollow     shake, the final sweep, the targeting snap, the filters
-// Budget a tick: one sweep for each of at most kMaxCandidates (14)
-// candidates; for each of at most kMoveTries + 1 (4) moves a ray from the
-// pivot cast both ways, then a slide (up to kMaxSlidePasses passes) or a
-// sweep from the pivot: 18 sweeps and 8 rays at most (one sweep more
-// shaken), 15 sweeps and 2 rays as a rule. A candidate is
-// weighed with rays only while its bound (the terms that need none) is
-// below the cheapest cost found: then 5 sight lines to the entity, each cast
-// both ways, and a 3 x 3 grid of view rays, 19 casts; 266 at most.
+// Budget a tick, sweeps: one for each of at most kMaxCandidates (15)
+// candidates, and for each of at most kMoveTries (3) moves a slide (up to
+// kMaxSlidePasses passes) and, where the pivot or the middle would not see
+// the camera, two more: 24 at most (one more shaken), 18 as a rule. Rays
+// (each a cast): a candidate is weighed with rays only while its bound (the
+// terms that need none) is below the cheapest cost found, then 5 sight lines
+// to the entity cast both ways and a 3 x 3 grid of view rays, 19; each move
+// checks two lines both ways before and after its slide, 8: 309 at most,
+// about 60 as a rule.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
@@ -78,11 +79,16 @@ bool gcGameCamera::PivotAboveBody(const gcEntity& entity, float fOffset)
     return pMesh && fOffset > pMesh->m_colliderSize.z;
 }
 
+// Stopped beneath a ceiling, the pivot is kept kPivotClearance short of it:
+// every sweep starts there, and one that starts touching goes nowhere.
 mVec3 gcGameCamera::ReachablePivot(const mOCS& entityWorld, float fOffset)
 {
     mVec3 pivot = entityWorld.origin + entityWorld.basis.up * fOffset;
-    Collide(entityWorld.origin, &pivot, false);
-    return pivot;
+    if (!Collide(entityWorld.origin, &pivot, false))
+        return pivot;
+    mVec3 back = entityWorld.origin - pivot;
+    const float fReach = back.Normalize();
+    return pivot + back * std::min(fReach, R::kPivotClearance);
 }
 
 bool gcGameCamera::CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat)
@@ -263,6 +269,7 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
         pOut[n++] = Sweep(s, {Wrap180(fHeading), fPitch, fDist});
     };
     add(ideal.fHeading, ideal.fPitch, ideal.fDist);
+    pOut[0].bIdeal = true;
     for (const float fTurn : R::kTurns)
         add(ideal.fHeading + fTurn, ideal.fPitch, ideal.fDist);
     for (const float fLift : R::kLifts)
@@ -404,8 +411,9 @@ const gcGameCamera::Candidate& gcGameCamera::Cheapest(const FollowStart& s, cons
     return pCands[nBest];
 }
 
-// The view's turn and the camera's travel from the last frame within a
-// frame's limits, and no steeper over the pivot than kMaxLookDown.
+// The view's turn, the camera's travel and the change of its distance
+// from the pivot (the entity's size on screen) since the last frame within
+// a frame's limits, and no steeper over the pivot than kMaxLookDown.
 bool gcGameCamera::WithinLimits(const FollowStart& s, const mVec3& pos) const
 {
     mVec3 look = s.pivot - pos;
@@ -413,26 +421,33 @@ bool gcGameCamera::WithinLimits(const FollowStart& s, const mVec3& pos) const
         return false;
     const mVec3 lastLook = -Forward(s.last.fHeading, s.last.fPitch);
     const mVec3 lastPos = s.pivot - lastLook * s.last.fDist;
+    const float fDist = pos.Dist(s.pivot);
     return AngleBetween(look, lastLook) <= R::kMaxTurn && pos.Dist(lastPos) <= R::kMaxTravel &&
-           -Pitch(look) <= R::kMaxLookDown + R::kPitchSlack;
+           -Pitch(look) <= R::kMaxLookDown + R::kPitchSlack && fDist * R::kMaxNearing >= s.last.fDist &&
+           fDist <= s.last.fDist * R::kMaxNearing;
 }
 
 // The place t of the way from the last one to another, round the pivot
-// (heading, pitch and distance each that share of the way), not through it.
+// (heading, pitch and distance each that share of the way), not through it;
+// the distance changed by no more than kMaxNearing.
 gcGameCamera::Place gcGameCamera::PlaceBetween(const Place& from, const Place& to, float t)
 {
+    const float fDist = std::clamp(from.fDist + t * (to.fDist - from.fDist), from.fDist / R::kMaxNearing,
+                                   from.fDist * R::kMaxNearing);
     return {Wrap180(from.fHeading + t * Wrap180(to.fHeading - from.fHeading)),
-            from.fPitch + t * (to.fPitch - from.fPitch), from.fDist + t * (to.fDist - from.fDist)};
+            from.fPitch + t * (to.fPitch - from.fPitch), fDist};
 }
 
-// kApproach of the way, or as much of it as keeps the limits.
-float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to) const
+// kApproach of the way (all of it to the ideal place, whose heading, pitch
+// and distance the data's poles ease already), or as much as keeps the
+// limits.
+float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const
 {
     const auto within = [&](float t) {
         const Place p = PlaceBetween(s.last, to, t);
         return WithinLimits(s, s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist);
     };
-    float fLow = 0.0f, fHigh = R::kApproach;
+    float fLow = 0.0f, fHigh = bIdeal ? 1.0f : R::kApproach;
     if (within(fHigh))
         return fHigh;
     for (int i = 0; i < R::kLimitSteps; ++i) {
@@ -442,39 +457,44 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to) const
     return fLow;
 }
 
-// A place the pivot sees is reached from where the camera stood as a ball
-// that slides along what it meets (a ball swept from the pivot would be
-// pulled in by an edge the line only grazes); one it does not see is
-// brought in along its line from the pivot to stand in front of what lies
-// between. Where that leaves the camera past the limits a shorter move is
-// tried, kMoveTries in all, each half the last; else it is carried along
-// with the pivot alone.
-mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to)
+// A place the pivot and the entity's middle see is reached from where the
+// camera stood as a ball that slides along what it meets (a ball swept from
+// the pivot would be pulled in by an edge the line only grazes); one they do
+// not see is brought in along its line from the pivot, then from the
+// middle, to stand in front of what lies between. Where that leaves the camera past the limits a shorter move is
+// tried, kMoveTries in all, each half the last; where none keeps them (the
+// walls close in faster) the first is taken: it goes furthest towards the
+// chosen place, which the cost found better.
+mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIdeal)
 {
     const auto place = [&](float t) {
         const Place p = PlaceBetween(s.last, to, t);
         return s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist;
     };
     if (s.bCut) {
-        mVec3 pos = place(1.0f);
+        mVec3 pos = s.pivot + Forward(to.fHeading, to.fPitch) * to.fDist;
         Collide(s.pivot, &pos, false);
         return pos;
     }
-    float t = LimitedShare(s, to);
-    for (int i = 0; i < R::kMoveTries; ++i, t *= 0.5f) {
+    float t = LimitedShare(s, to, bIdeal);
+    const mVec3 first = SlideTo(s, place(t));
+    for (int i = 1; i < R::kMoveTries && !WithinLimits(s, first); ++i) {
+        t *= 0.5f;
         const mVec3 pos = SlideTo(s, place(t));
         if (WithinLimits(s, pos))
             return pos;
     }
-    return SlideTo(s, place(0.0f));
+    return first;
 }
 
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)
 {
-    if (RayClear(s.pivot, pos))
-        Collide(GetPos(), &pos, true);
-    else
-        Collide(s.pivot, &pos, false);
+    const auto seen = [&](const mVec3& at) { return RayClear(s.pivot, at) && RayClear(s.world.origin, at); };
+    mVec3 slid = pos;
+    if (seen(pos) && (Collide(GetPos(), &slid, true), seen(slid)))
+        return slid;
+    Collide(s.pivot, &pos, false);
+    Collide(s.world.origin, &pos, false);
     return pos;
 }
 
@@ -532,7 +552,7 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
     chosen.fDist = dir.Normalize();
     chosen.fHeading = chosen.fDist > eColliderEllipse::fColZeroTol ? Heading(dir) : best.place.fHeading;
     chosen.fPitch = chosen.fDist > eColliderEllipse::fColZeroTol ? Pitch(dir) : best.place.fPitch;
-    FinishFollow(tick, s, MoveTowards(s, chosen), pPos);
+    FinishFollow(tick, s, MoveTowards(s, chosen, best.bIdeal), pPos);
     if (getenv("QM_RIGDBG")) {  // TEMP-DBG
         fprintf(stderr, "RIG piv %.2f %.2f %.2f cut %d last h%.1f p%.1f d%.2f ideal h%.1f p%.1f d%.2f best h%.1f p%.1f d%.2f cost %.2f bound %.2f -> %.2f %.2f %.2f mv %d st %d\n",
                 s.pivot.x, s.pivot.y, s.pivot.z, s.bCut, s.last.fHeading, s.last.fPitch, s.last.fDist, ideal.fHeading,
