@@ -62,7 +62,8 @@ public:
     // in metres; a gain is the share of the old value kept each tick.
     struct FollowRules {
         // The ideal place behind the entity.
-        static constexpr float kMaxLookDown = 60.0f;       // the camera never stands steeper over the pivot
+        static constexpr float kMaxLookDown = 58.0f;       // the camera never stands steeper over the pivot (a
+                                                           // view lowered to a flyer's middle: short of 60)
         static constexpr float kMinFollowPitch = -5.0f;    // nor lower beneath it
         static constexpr float kMinAltPitch = -5.0f;       // pitch range of the alternate orientation
         static constexpr float kMaxAltPitch = 80.0f;
@@ -88,12 +89,14 @@ public:
         static constexpr float kMinStandSwingStep = 3.0f;
 
         // Candidates round the pivot: the ideal place, turned from its
-        // heading by kTurns and lifted by kLifts; the last place, at its
-        // own distance and at the ideal one, and turned either way by kNudge.
+        // heading by kTurns, lifted by kLifts and kFarther out; the last
+        // place, at its own distance and at the ideal one, and turned either
+        // way by kNudge.
         static constexpr float kTurns[] = {25.0f, -25.0f, 55.0f, -55.0f, 100.0f, -100.0f, 180.0f};
         static constexpr float kLifts[] = {20.0f, -10.0f, -40.0f};  // the last: down to kMinFollowPitch
         static constexpr float kNudge = 10.0f;
-        static constexpr int kMaxCandidates = 1 + 7 + 3 + 4;
+        static constexpr float kFarther = 1.5f;            // the ideal place this much farther out
+        static constexpr int kMaxCandidates = 1 + 7 + 3 + 1 + 4;
 
         // Moving to the chosen place: this share of the way a tick, the
         // view turning at most kMaxTurn and the camera moving at most
@@ -109,7 +112,7 @@ public:
         static constexpr float kMaxNearing = 1.12f;
         static constexpr int kLimitSteps = 8;              // halvings of the share that keeps the limits
         static constexpr int kMoveTries = 3;               // moves swept a tick, each half the last
-        static constexpr float kPitchSlack = 0.5f;         // a move may end this much past kMaxLookDown
+        static constexpr float kPitchSlack = 1.0f;         // a move may end this much past kMaxLookDown
 
         // The cost's weights and what they weigh, each what a player sees.
         static constexpr float kHiddenWeight = 12.0f;      // x the share of sight lines to the entity the world cuts

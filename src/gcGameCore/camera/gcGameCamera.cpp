@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib> // TEMP-DBG
 
 #include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
@@ -156,6 +157,7 @@ void gcGameCamera::FollowNone(bool bSnap)
 // control read the stick in the view shown.
 void gcGameCamera::HoldControlFrame()
 {
+    if (getenv("QM_NOHOLD")) { m_bControlHeld = false; return; }  // TEMP-DBG
     const int nPort = gcPlayer::Get()->m_nControllerId;
     const eInput::eInputState& pad = eInput::s_joyState[nPort >= 0 && nPort < eInput::kMaxControllers ? nPort : 0];
     const float fMag = pad.fCurrentState[eInput::JOYBTN_LTHUMB_MAG];

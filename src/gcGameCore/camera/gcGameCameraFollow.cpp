@@ -9,14 +9,14 @@
 //   MoveTowards      a share of the way there, the view turning at most
 //                    kMaxTurn and the camera moving at most kMaxTravel a tick
 //   FinishFollow     shake, the final sweep, the targeting snap, the filters
-// Budget a tick, sweeps: one for each of at most kMaxCandidates (15)
+// Budget a tick, sweeps: one for each of at most kMaxCandidates (16)
 // candidates, and for each of at most kMoveTries (3) moves a slide (up to
-// kMaxSlidePasses passes) and, where the pivot or the middle would not see
-// the camera, two more: 24 at most (one more shaken), 18 as a rule. Rays
+// kMaxSlidePasses passes) and, where neither the middle nor the top would see
+// the camera, two more: 25 at most (one more shaken), 17 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
 // to the entity cast both ways and a 3 x 3 grid of view rays, 19; each move
-// checks two lines both ways before and after its slide, 8: 309 at most,
+// checks two lines both ways before and after its slide, 8: 328 at most,
 // about 60 as a rule.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -274,6 +274,7 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
         add(ideal.fHeading + fTurn, ideal.fPitch, ideal.fDist);
     for (const float fLift : R::kLifts)
         add(ideal.fHeading, ideal.fPitch + fLift, ideal.fDist);
+    add(ideal.fHeading, ideal.fPitch, ideal.fDist * R::kFarther);
     if (s.bCut || s.last.fDist <= eColliderEllipse::fColZeroTol)
         return n;
     add(s.last.fHeading, s.last.fPitch, s.last.fDist);
@@ -457,11 +458,13 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bId
     return fLow;
 }
 
-// A place the pivot and the entity's middle see is reached from where the
-// camera stood as a ball that slides along what it meets (a ball swept from
-// the pivot would be pulled in by an edge the line only grazes); one they do
-// not see is brought in along its line from the pivot, then from the
-// middle, to stand in front of what lies between. Where that leaves the camera past the limits a shorter move is
+// A place the entity's middle or the top of its box (kSightShare up) sees
+// is reached from where the camera stood as a ball that slides along what
+// it meets (a ball swept from the pivot would be pulled in by an edge the
+// line only grazes, and a post that hides one of the two lines hides only
+// part of the entity: the cost weighs that); one neither sees is brought in
+// along its line from the pivot, then from the middle, to stand in front of
+// what lies between. Where that leaves the camera past the limits a shorter move is
 // tried, kMoveTries in all, each half the last; where none keeps them (the
 // walls close in faster) the first is taken: it goes furthest towards the
 // chosen place, which the cost found better.
@@ -489,7 +492,8 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
 
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)
 {
-    const auto seen = [&](const mVec3& at) { return RayClear(s.pivot, at) && RayClear(s.world.origin, at); };
+    const mVec3 head = s.world.origin + s.world.basis.up * (s.pEntity->GetColliderSize().z * R::kSightShare);
+    const auto seen = [&](const mVec3& at) { return RayClear(s.world.origin, at) || RayClear(head, at); };
     mVec3 slid = pos;
     if (seen(pos) && (Collide(GetPos(), &slid, true), seen(slid)))
         return slid;

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "eEngine/eColliderRay.h"
+#include "eEngine/eInput.h"
+#include "eEngine/eZone.h"
 #include "eEngine/eMesh.h"
 
 #include "eEngine/collisionTestSupport.h"
@@ -91,6 +94,22 @@ protected:
             m_cam.Send(gcMsgTick(cTimeValue(20)));
     }
     mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+    // Nothing between the entity's middle and the camera.
+    bool RayClearFromMiddle()
+    {
+        mVec3 at = m_cam.GetPos();
+        const mVec3 middle = Pivot();
+        mVec3 dir = at - middle;
+        const float fLength = dir.Normalize();
+        eColliderRay ray;
+        ray.m_ray.origin = middle;
+        ray.m_ray.dir = dir;
+        ray.m_ray.length = fLength;
+        ray.m_nCollisionMask = 1;
+        eZone::CollisionCullAll(ray);
+        ray.ClearHit();
+        return !eZone::CollideAllRay(&ray);
+    }
     // Follows the entity from the origin, walking on along +y a thousandth
     // a tick for 30 ticks: the camera settles behind it, clear of the world.
     void FollowWalkingOn()
@@ -848,5 +867,161 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
             EXPECT_NEAR(fViewPitch, fLowered, 0.01f);
         else
             EXPECT_GT(std::fabs(fViewPitch - fLowered), 0.05f) << "not lowered";
+    }
+}
+
+namespace {
+
+// The view's turn (degrees) and the camera's move relative to the pivot
+// from one tick to the next, at most, over n ticks; and the angle between
+// where the camera stands from the pivot and the heading behind it (0: +y
+// faces the entity, the camera at -y).
+struct Motion {
+    float turn = 0.0f, travel = 0.0f;
+};
+float gcCameraTestHeading(const mVec3& dir)
+{
+    return std::atan2(-dir.x, dir.y) * 57.29578f;
+}
+float AngleOf(const mVec3& a, const mVec3& b)
+{
+    return std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f)) * 57.29578f;
+}
+
+}  // namespace
+
+// An entity that turns its back on the camera and stands: after a short
+// wait the camera settles behind it, damped (the view turning at most 12
+// degrees and the camera moving at most a metre a tick), and then rests.
+TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLimits)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(10);
+    PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
+    m_entity.m_velocity.Set(0, 0, 0);
+    Motion most;
+    const auto lookAt = [&] {
+        mVec3 d = Pivot() - m_cam.GetPos();
+        d.Normalize();
+        return d;
+    };
+    mVec3 lastView = lookAt(), lastPos = m_cam.GetPos();
+    float lastMove = 0.0f;
+    for (int i = 0; i < 90; ++i) {
+        Tick();
+        const mVec3 view = lookAt();
+        most.turn = std::max(most.turn, AngleOf(view, lastView));
+        lastMove = m_cam.GetPos().Dist(lastPos);
+        most.travel = std::max(most.travel, lastMove);
+        lastView = view, lastPos = m_cam.GetPos();
+    }
+    mVec3 from = m_cam.GetPos() - Pivot();
+    from.z = 0.0f;
+    from.Normalize();
+    EXPECT_LT(AngleOf(from, mVec3(0, 1, 0)), 60.0f) << "behind it after 3 s";
+    EXPECT_LT(AngleOf(from, mVec3(0, 1, 0)), 2.0f) << "all the way";
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+    EXPECT_GT(most.turn, 5.0f) << "it did swing";
+    EXPECT_LT(lastMove, 0.001f) << "at rest";
+}
+
+// Whatever pitch the camera was left at, it is back at the follow pitch
+// (15 degrees over the pivot) within 5 degrees in a second, the entity
+// running along, where nothing holds it lower.
+TEST_F(gcGameCameraControlTest, ThePitchComesBackToTheFollowPitchWithinASecondMoving)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    for (const float fStart : {1.0f, 45.0f}) {
+        SCOPED_TRACE(fStart);
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        PlaceEntity({0, 0, 0});
+        m_cam.FollowEntity(kEntity, true);
+        const float a = fStart * 0.01745329f;
+        m_cam.MoveToWorld(mVec3(0, -6.5f * std::cos(a), 6.5f * std::sin(a)));
+        Tick();  // the cut after being placed: it stays where it was put
+        for (int i = 1; i <= 30; ++i) {
+            PlaceEntity({0, 0.01f * static_cast<float>(i), 0});
+            Tick();
+        }
+        mVec3 d = m_cam.GetPos() - Pivot();
+        d.Normalize();
+        EXPECT_NEAR(std::asin(d.z) * 57.29578f, 15.0f, 5.0f);
+    }
+}
+
+// The stick's frame: pushed, the heading it is read in is held while the
+// camera turns; turned more than kStickMoved or let go, it is the view's
+// again.
+TEST_F(gcGameCameraControlTest, TheStickIsReadInAFrameHeldWhileItIsHeldSteady)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    eInput::eInputState& pad = eInput::s_joyState[0];
+    const auto stick = [&](float fMag, float fHeading) {
+        pad.fCurrentState[eInput::JOYBTN_LTHUMB_MAG] = fMag;
+        pad.fCurrentState[eInput::JOYBTN_LTHUMB_HEADING] = fHeading;
+    };
+    const auto heading = [&] { return gcCameraTestHeading(m_cam.ControlFrame().basis.forward); };
+    const auto look = [&](float fHeading) {
+        mOCS view;
+        view.basis.SetHPR(fHeading, -15.0f, 0.0f);
+        view.origin = m_cam.GetPos();
+        m_cam.m_camera.SetCameraToWorld(view);
+    };
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);
+    stick(1.0f, 90.0f);
+    look(0.0f);
+    Tick();
+    look(40.0f);  // the camera turns round an obstacle
+    EXPECT_NEAR(heading(), 0.0f, 1e-3f) << "held";
+    stick(1.0f, 95.0f);  // a steady hand
+    Tick();
+    look(60.0f);
+    EXPECT_NEAR(heading(), 0.0f, 1e-3f) << "still held";
+    stick(1.0f, 120.0f);  // turned
+    Tick();
+    EXPECT_NEAR(heading(), 60.0f, 1e-3f) << "taken again";
+    look(80.0f);
+    EXPECT_NEAR(heading(), 60.0f, 1e-3f);
+    stick(0.0f, 0.0f);  // let go
+    Tick();
+    look(100.0f);
+    EXPECT_NEAR(heading(), 100.0f, 1e-3f) << "the view's";
+    stick(0.0f, 0.0f);
+}
+
+// Terms of the cost, each where the ideal place shows the entity badly and
+// another candidate does not: a low wall that the pivot's line passes over
+// but that hides the entity's middle and lower half (the camera goes where
+// it sees the middle); an entity so large that at the follow distance it
+// would take more than 40% of the screen (the camera goes farther out).
+TEST_F(gcGameCameraControlTest, TheCostTakesThePlaceThatShowsTheEntity)
+{
+    eMesh& mesh = GiveMesh();
+    {
+        SCOPED_TRACE("hidden by a low wall");
+        std::vector<ColTri> wall;
+        AddQuad(&wall, {-20, -2, -20}, {-20, -2, 1.0f}, {20, -2, 1.0f}, {20, -2, -20});
+        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+        ShapeWithPivot(mesh, 0.5f, 1.0f);
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        Tick(60);
+        EXPECT_TRUE(RayClearFromMiddle()) << m_cam.GetPos().x << " " << m_cam.GetPos().y << " " << m_cam.GetPos().z;
+    }
+    {
+        SCOPED_TRACE("too large at the follow distance");
+        ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+        m_cam.Reset(true);
+        ShapeWithPivot(mesh, 1.5f, 1.5f);
+        m_cam.m_params.m_fOffsets[P::OFF_MINDIST] = 5.0f;
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        Tick(60);
+        EXPECT_GT(m_cam.GetPos().Dist(Pivot() + mVec3(0, 0, 0.8f)), 6.0f);
     }
 }
