@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib> // TEMP-DBG
 
 #include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
@@ -157,7 +156,6 @@ void gcGameCamera::FollowNone(bool bSnap)
 // control read the stick in the view shown.
 void gcGameCamera::HoldControlFrame()
 {
-    if (getenv("QM_NOHOLD")) { m_bControlHeld = false; return; }  // TEMP-DBG
     const int nPort = gcPlayer::Get()->m_nControllerId;
     const eInput::eInputState& pad = eInput::s_joyState[nPort >= 0 && nPort < eInput::kMaxControllers ? nPort : 0];
     const float fMag = pad.fCurrentState[eInput::JOYBTN_LTHUMB_MAG];

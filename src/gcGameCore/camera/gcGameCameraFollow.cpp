@@ -8,11 +8,11 @@
 //   Cheapest         one cost for each: what a player would see from there
 //   MoveTowards      a share of the way there, the view turning at most
 //                    kMaxTurn and the camera moving at most kMaxTravel a tick
-//   FinishFollow     shake, the final sweep, the targeting snap, the filters
+//   FinishFollow     shake, the targeting snap, the filters
 // Budget a tick, sweeps: one for each of at most kMaxCandidates (16)
 // candidates, and for each of at most kMoveTries (3) moves a slide (up to
-// kMaxSlidePasses passes) and, where neither the middle nor the top would see
-// the camera, two more: 25 at most (one more shaken), 17 as a rule. Rays
+// kMaxSlidePasses passes) and, where neither the middle nor the top would
+// see the camera, two more: 25 at most (one more shaken), 17 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
 // to the entity cast both ways and a 3 x 3 grid of view rays, 19; each move
@@ -24,8 +24,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdio> // TEMP-DBG
-#include <cstdlib> // TEMP-DBG
 
 #include "eEngine/eColliderEllipse.h"
 #include "eEngine/eMesh.h"
@@ -464,10 +462,11 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bId
 // line only grazes, and a post that hides one of the two lines hides only
 // part of the entity: the cost weighs that); one neither sees is brought in
 // along its line from the pivot, then from the middle, to stand in front of
-// what lies between. Where that leaves the camera past the limits a shorter move is
-// tried, kMoveTries in all, each half the last; where none keeps them (the
-// walls close in faster) the first is taken: it goes furthest towards the
-// chosen place, which the cost found better.
+// what lies between. Where that leaves the camera past the limits, shorter
+// moves are tried, each half the last, kMoveTries in all; where none keeps
+// them (the walls close in faster) the first is taken: it goes furthest
+// towards the chosen place, which the cost found better. (Carried along
+// with the pivot alone instead, it would wait behind what hides the entity.)
 mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIdeal)
 {
     const auto place = [&](float t) {
@@ -557,11 +556,5 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
     chosen.fHeading = chosen.fDist > eColliderEllipse::fColZeroTol ? Heading(dir) : best.place.fHeading;
     chosen.fPitch = chosen.fDist > eColliderEllipse::fColZeroTol ? Pitch(dir) : best.place.fPitch;
     FinishFollow(tick, s, MoveTowards(s, chosen, best.bIdeal), pPos);
-    if (getenv("QM_RIGDBG")) {  // TEMP-DBG
-        fprintf(stderr, "RIG piv %.2f %.2f %.2f cut %d last h%.1f p%.1f d%.2f ideal h%.1f p%.1f d%.2f best h%.1f p%.1f d%.2f cost %.2f bound %.2f -> %.2f %.2f %.2f mv %d st %d\n",
-                s.pivot.x, s.pivot.y, s.pivot.z, s.bCut, s.last.fHeading, s.last.fPitch, s.last.fDist, ideal.fHeading,
-                ideal.fPitch, ideal.fDist, chosen.fHeading, chosen.fPitch, chosen.fDist, best.fCost, best.fBound, pPos->x,
-                pPos->y, pPos->z, s.bMoving, (int)m_rig.stillTime.m_nTicks);
-    }
     return true;
 }
