@@ -815,7 +815,8 @@ TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsVi
     const struct {
         float fHalf;
         uint32_t nAlpha;
-    } rows[] = {{0.6f, 0xFF}, {2.0f, 0x4C}};
+        float fDist;  // the camera at least this far out
+    } rows[] = {{0.6f, 0xFF, 6.4f}, {2.0f, 0xC2, 9.0f}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.fHalf);
         const OneTint tint(&m_entity, 0xFF102030u);
@@ -824,7 +825,11 @@ TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsVi
         m_cam.Reset(true);
         m_cam.FollowEntity(kEntity, true);
         Tick(12);
+        // The large one: placed at the follow distance it took much of the
+        // screen and began to fade; the rig took the camera farther out,
+        // and it comes back towards solid.
         EXPECT_EQ(tint.Color() >> 24, row.nAlpha);
+        EXPECT_GT(m_cam.GetPos().Dist(Pivot()), row.fDist);
     }
 }
 
