@@ -65,6 +65,11 @@ struct LoaderRow {
     std::function<bool(LoaderEnv&, const char* path)> play = {};
     // Writes what was loaded back as a file; default the datagen object file.
     std::function<bool(const std::string& path, const cBase&)> rewrite = {};
+    // A damaged sample (a reference that leads nowhere, a float that is not
+    // finite): its load is refused with one error holding each text (the
+    // file and the record), the slots as they were. Its cuts and flips are
+    // the undamaged row's.
+    std::vector<std::string> refused = {};
 };
 
 // The table, in loaderSuiteRows.cpp.

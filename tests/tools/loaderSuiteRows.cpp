@@ -170,6 +170,7 @@ void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
 void AddExportRecordRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsExport.cpp
+void AddReferenceRows(std::vector<LoaderRow>& rows);     // loaderSuiteRowsReferences.cpp
 
 namespace {
 
@@ -1934,6 +1935,7 @@ std::vector<LoaderRow> MakeRows()
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
     AddMendRows(rows);
+    AddReferenceRows(rows);
     AddExportRecordRows(rows);
     return rows;
 }

@@ -153,6 +153,7 @@ protected:
         d.name = "Pause";
         d.flags = 0x106;
         d.controlCount = 3;
+        d.controls = {0x0102};
         d.initiallyFocused = 0x0102;
         d.layout = 3;
         d.sprites = {0x00010001, 0x00020002};
@@ -218,6 +219,8 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndCountsOutsideTheTableAreRefused)
     EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
     datagen::DialogDesc none = Desc();
     none.controlCount = 0;
+    none.controls = {};
+    none.initiallyFocused = 0;
     d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, none, 11); });
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->m_nControls, 0);
@@ -361,7 +364,12 @@ TEST_F(gcUIDialogFileTest, ARootGroupCutInsideItsCellsFailsTheReadAndKeepsTheDia
         EXPECT_EQ(d->m_hInitiallyFocusedControl, 0x0102u);
         EXPECT_EQ(d->m_nControls, nControls);
         EXPECT_EQ(d->m_widgetGroup.m_nCols, 1);
-        EXPECT_EQ(d->GetControl(h), d->m_widgetGroup.GetCellWidget(0, 0));
+        EXPECT_EQ(d->GetControl(0x0102), d->m_widgetGroup.GetCellWidget(0, 0));
+        ASSERT_NE(d->GetControl(h), nullptr);
+        gcUICell cell;
+        d->GetControl(h)->GetCell(&cell);
+        EXPECT_EQ(cell.nRow, 0);
+        EXPECT_EQ(cell.nCol, 0);
     }
 }
 
