@@ -9,6 +9,8 @@
 #include "cCore/cFile.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/modelWriters.h"
+#include "datagen/slotLease.h"
+#include "gcGameCore/actions/gcDoUIShow.h"
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcUIDialogTestSupport.h"
@@ -327,6 +329,40 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
             EXPECT_EQ(d->m_pControls[i], nullptr) << "slot " << i;
         ASSERT_TRUE(ReadObjectFile("whole.bin", d, &m_pool));  // the first row's controls again
         nKeptFlags = gcUIDialog::kPauses;
+    }
+}
+
+// The bindings of a dialog's own events to the dialog are asked once its
+// table is placed, each control named once: 300 bindings to its first
+// control read; bindings naming one more control than a table holds refuse
+// the dialog, one error.
+TEST_F(gcUIDialogFileTest, BindingsToTheDialogBeingReadAreAskedOnceEach)
+{
+    constexpr int kSlot = 30;
+    constexpr uint16_t kCheck = 0x0A0A;
+    for (const bool bTooMany : {false, true}) {
+        SCOPED_TRACE(bTooMany);
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(kSlot, 1);
+        gcUIDialog* pSource = datagen::NewGridDialog(&m_pool, datagen::GridDialogDesc());
+        ASSERT_NE(pSource, nullptr);
+        gcAction** ppNext = &pSource->onShown.pAction;
+        for (uint32_t i = 0; i < 300; ++i) {
+            gcDesiredWidget w;
+            w.hDialog = gcUIDialogHandle::Make(kSlot, kCheck);
+            w.hControl = bTooMany ? (i + 1) << gcUIDialog::kMagicShift : pSource->m_hInitiallyFocusedControl;
+            *ppNext = m_pool.New<gcDoUIShow>(w, true);
+            ASSERT_NE(*ppNext, nullptr);
+            ppNext = &(*ppNext)->pNextAction;
+        }
+        ASSERT_TRUE(datagen::WriteDialogGroupFile(m_data.HostPath("g.bin"), kSlot, {{pSource, kCheck}}));
+        gcTestLogCapture log;
+        cBase* pGroup = cBase::Load("/g.bin", &m_pool, gcUIDialogGroup::GetStaticType());
+        EXPECT_EQ(pGroup != nullptr, !bTooMany);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), bTooMany ? 1 : 0);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog \"Grid\": its bindings name more than the 256 controls"),
+                  bTooMany ? 1 : 0);
+        if (pGroup)
+            std::destroy_at(pGroup);
     }
 }
 
