@@ -4,7 +4,6 @@
 // changed, and its load is refused with one error naming the file and the
 // record.
 #include <cmath>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,12 +83,11 @@ std::function<bool(LoaderEnv&, Path)> MapWithLever(const datagen::MapDesc& map, 
         pLever->m_name.Set("Lever");
         pLever->m_hTemplate = gcEntityTemplateHandle(hTemplate);
         lease.Place(0, pLever, 0x0C0C);
-        const bool bOk = datagen::WriteMapFile(p, map, &env.m_build, [](gcMap& m) {
+        // The map written deletes its placed entities as it goes, the lever
+        // among them.
+        return datagen::WriteMapFile(p, map, &env.m_build, [](gcMap& m) {
             m.m_entities.m_nBegin = kSlot, m.m_entities.m_nEnd = kSlot + 1;
-            m.m_entities.m_bDeleteContained = false;  // the lever stays the writer's
         });
-        std::destroy_at(pLever);
-        return bOk;
     };
 }
 
