@@ -59,9 +59,14 @@ public:
         const uint8_t* p = Take(4);
         return p ? ps::LoadU32BE(p) : ReadUIntChecked();
     }
+    // A stored float is a measure: one that is not finite (an infinity or a
+    // NaN pattern) is a damaged file, refused here for every reader (the
+    // file fails, the value reads as 0).
     float ReadFloat() const
     {
-        const uint32_t bits = ReadUInt();
+        uint32_t bits = ReadUInt();
+        if (!IsFinite(bits))
+            bits = RefuseNonFinite(bits);
         float value;
         std::memcpy(&value, &bits, sizeof(value));
         return value;
@@ -83,7 +88,18 @@ public:
     // nothing. The caller bounds count by its destination.
     void ReadInts(int32_t* dst, int count) const { ReadArray(dst, count); }
     void ReadInts(uint32_t* dst, int count) const { ReadArray(dst, count); }
-    void ReadFloats(float* dst, int count) const { ReadArray(dst, count); }
+    void ReadFloats(float* dst, int count) const
+    {
+        ReadArray(dst, count);
+        for (int i = 0; i < count; ++i) {
+            uint32_t bits;
+            std::memcpy(&bits, &dst[i], sizeof(bits));
+            if (!IsFinite(bits)) {
+                RefuseNonFinite(bits);
+                dst[i] = 0.0f;
+            }
+        }
+    }
     void ReadShorts(int16_t* dst, int count) const { ReadArray(dst, count); }
     void ReadShorts(uint16_t* dst, int count) const { ReadArray(dst, count); }
     void ReadChars(void* dst, int count) const  // raw bytes, never converted
@@ -143,6 +159,10 @@ public:
     uint32_t m_nVersion = 0xFFFFFFFF;
 
 private:
+    // All exponent bits set: an infinity or a NaN.
+    static bool IsFinite(uint32_t bits) { return (bits & 0x7F800000u) != 0x7F800000u; }
+    // Fails the file for a float that is not finite; the value then read (0).
+    uint32_t RefuseNonFinite(uint32_t bits) const;
     // count bytes where they lie in the disc buffer, or null (nothing read).
     const uint8_t* Take(uint32_t count) const { return m_file.m_pFile ? m_file.m_pFile->TakeFast(count) : nullptr; }
     // As Take, when the position is also on a 4-byte boundary (blocks and

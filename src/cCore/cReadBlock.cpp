@@ -72,6 +72,12 @@ uint32_t cReadBlock::ReadUIntChecked() const
     return ps::LoadU32BE(b);
 }
 
+uint32_t cReadBlock::RefuseNonFinite(uint32_t bits) const
+{
+    m_file.Fail("a float that is not finite (%#010x) before %u", bits, m_file.GetCurrentPos());
+    return 0;
+}
+
 uint16_t cReadBlock::ReadUShortChecked() const
 {
     uint8_t b[2];

@@ -171,6 +171,7 @@ void AddSystemRows(std::vector<LoaderRow>& rows);       // loaderSuiteRowsSystem
 void AddInterfaceScriptRows(std::vector<LoaderRow>& rows);
 void AddMendRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsMends.cpp
 void AddExportRecordRows(std::vector<LoaderRow>& rows);  // loaderSuiteRowsExport.cpp
+void AddReferenceRows(std::vector<LoaderRow>& rows);     // loaderSuiteRowsReferences.cpp
 
 namespace {
 
@@ -1935,6 +1936,7 @@ std::vector<LoaderRow> MakeRows()
     AddLoadingValueRows(rows);
     AddSystemRows(rows);
     AddMendRows(rows);
+    AddReferenceRows(rows);
     AddExportRecordRows(rows);
     AddDisplayListRows(rows, {StartFlow, FlowLoad("Game/PlayerConfig01.pc", LoadFirstPlayerConfig), StartMaps,
                               FlowLoad("Game/Act01/Map01/Map01.map", LoadFirstMap),

@@ -1,5 +1,7 @@
 #include "datagen/dialogWriters.h"
 
+#include <algorithm>
+
 #include "cCore/cLog.h"
 #include "datagen/interfaceWriters.h"
 #include "datagen/overlayWriters.h"
@@ -61,7 +63,14 @@ BlockWriter& DialogBlock(BlockWriter& w, const DialogDesc& d, uint32_t version)
     root.m_name.Set("DialogGroup");
     const int64_t nWritten = d.rows > 0 && d.cols > 0 ? int64_t{d.rows} * d.cols - d.cellsCut : 0;
     const size_t nCells = nWritten > 0 ? static_cast<size_t>(nWritten) : 0;
-    WidgetGroupBlock(w, root, d.rows, d.cols, std::vector<std::vector<const gcUIControl*>>(nCells));
+    std::vector<gcUIControl> controls(std::min(d.controls.size(), nCells));
+    std::vector<std::vector<const gcUIControl*>> cells(nCells);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        controls[i].m_name.Set("Control%zu", i);
+        controls[i].m_hWidgetHandle = d.controls[i];
+        cells[i].push_back(&controls[i]);
+    }
+    WidgetGroupBlock(w, root, d.rows, d.cols, cells);
     if (version <= 7)
         w.Word(0);  // no longer used
     if (version >= 7)

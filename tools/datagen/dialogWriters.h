@@ -36,6 +36,7 @@ struct DialogDesc {
     uint32_t initiallyFocused = 0;
     int32_t rows = 1, cols = 1;
     int32_t cellsCut = 0;              // cells left out of the root group (a damaged file)
+    std::vector<uint32_t> controls;    // the handles of a control a cell, from the first; the rest empty
     int32_t layout = 0;                // version 7 on
     std::vector<uint32_t> sprites;     // handles; version 6 writes as many sprite objects
     int32_t origin = 5;

@@ -76,7 +76,11 @@ public:
     // Versions 13 to 27 (older: skipped, false). Fields newer than the file
     // keep their defaults; old direction vectors become heading and pitch;
     // before 27 the wind speed is 0. Counts beyond a table are read and
-    // dropped. Sets the shadow clip distance.
+    // dropped. Sets the shadow clip distance. A reference that leads
+    // nowhere fails the file: an initial region outside the 32, a player
+    // configuration other than -1 or one of the game's 8, a map track other
+    // than -1 or one of the game's music ids, an entity or effect whose
+    // template does not resolve (or makes another kind of entity).
     bool Read(const cFile& file, cMemPool* pPool) override;
 
     // After reading: every entity and effect reset with the pool, then the
@@ -284,6 +288,9 @@ private:
     bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);
     void ReadLightAndSky(const cReadBlock& rb, cMemPool* pPool, uint32_t version);
     bool ReadTail(const cReadBlock& rb, cMemPool* pPool, uint32_t version);
+    // False, the file failed naming the record, at the first entity or
+    // effect placed whose template does not make it.
+    bool CheckTemplates(const cFile& file) const;
     void DeletePlacedObjects();
     void DeleteSideGroups();
     void StartRun(const gcMsgTick& tick);

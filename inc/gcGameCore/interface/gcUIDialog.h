@@ -31,6 +31,8 @@ using gcUIDialogHandle = cHandle<gcUIDialog>;
 
 class gcUIDialog : public cObject {
     QM_DECLARE_TYPE(gcUIDialog)
+    struct ReadingBindings;
+
 public:
     static constexpr uint32_t kVersion = 11;
     static constexpr uint32_t kMinVersion = 6;
@@ -74,9 +76,19 @@ public:
     void Write(const cFile& file) const override;
     // Versions 6 to 11 (older ones refused, false). Sprite counts above nine
     // keep nine and drop the rest. A control count outside 0..256, a control
-    // whose slot lies outside the table, two controls naming one slot, or an
-    // event block refused refuse the dialog and fail the file.
+    // whose slot lies outside the table, two controls naming one slot, a
+    // control handle no table gives (magic 0 or 0xFFFFFF), or an event block
+    // refused refuse the dialog and fail the file; so does a reference that
+    // names no control of the dialog: the first focus, a control's
+    // neighbour, or a binding (gcDesiredWidget) read in the dialog's or its
+    // controls' events that names this dialog.
     bool Read(const cFile& file, cMemPool* pPool) override;
+    // A binding just read from file (a gcDesiredWidget: dialog and control
+    // handles). Control 0 names none and is taken. A dialog that resolves
+    // must hold the control: one being read is asked once its table is
+    // placed, any other at once; a binding that does not hold fails the
+    // file. A dialog that does not resolve (not loaded yet) is left to use.
+    static void CheckBinding(const cFile& file, gcUIDialogHandle hDialog, uint32_t hControl);
     // Leaves the stack without events and deletes its widgets.
     ~gcUIDialog() override;
     // Forgets the actions, the transition and the items of its item
@@ -173,6 +185,7 @@ public:
     static uint32_t s_nNextMagicNum;
 
 private:
+    static ReadingBindings* s_pReading;  // the dialogs being read, innermost first
     void ResetTransition();
     void StartPhase(const gcUIShowDialogData& t, int nPhase, bool bNewDialog);
     void StepTransitionValues(const gcUIShowDialogData& t, cTimeValue step);
@@ -184,6 +197,7 @@ private:
     bool FocusNearestFromFocused();
     void ApplyGameEvent(int which);
     bool ClaimSlots(const cFile& file, const gcUIWidgetGroup& group, int nControls, gcUIWidget** apClaims) const;
+    bool CheckReferences(const cFile& file, const ReadingBindings& bindings) const;
     bool PlaceReadControls(const cFile& file, int nControls);
     bool ResizeTable(int nControls);
     void DeleteControlsFrom(int nFirst);

@@ -13,6 +13,8 @@ class cWriteBlock;
 class gcUIWidget;
 
 struct gcDesiredWidget {
+    // The two words; a control the dialog does not hold fails the file
+    // (gcUIDialog::CheckBinding).
     void Read(const cReadBlock& rb, cMemPool* pPool);
     void Write(const cWriteBlock& wb) const;
     // The dialog's control behind the handle; null when either handle does

@@ -242,7 +242,18 @@ bool gcMap::ReadHead(const cReadBlock& rb, cName* pRegionNames, cName* pCinemati
         return false;
     *pInitialRegion = rb.ReadInt();
     *pPlayerConfig = rb.ReadInt();
-    return !rb.Failed();
+    if (rb.Failed())
+        return false;
+    if (*pInitialRegion < 0 || *pInitialRegion >= kMaxRegionNames) {
+        rb.m_file.Fail("gcMap: initial region %lld outside 1..%d", *pInitialRegion + 1LL, kMaxRegionNames);
+        return false;
+    }
+    if (*pPlayerConfig < -1 || *pPlayerConfig >= gcGame::kMaxPlayerConfigs) {
+        rb.m_file.Fail("gcMap: player configuration %lld outside 1..%d", *pPlayerConfig + 1LL,
+                       gcGame::kMaxPlayerConfigs);
+        return false;
+    }
+    return true;
 }
 
 bool gcMap::ReadNames(const cReadBlock& rb)
@@ -325,6 +336,13 @@ bool gcMap::ReadTail(const cReadBlock& rb, cMemPool* pPool, uint32_t version)
         return false;
     if (version >= 15 && !gcGameConfig::ReadIntRun(rb, rb.ReadInt(), m_nMapTracks, kMaxMapTracks))
         return false;
+    for (int i = 0; i < kMaxMapTracks; ++i) {
+        if (m_nMapTracks[i] < -1 || m_nMapTracks[i] >= gcMusic::kMaxMusicIds) {
+            rb.m_file.Fail("gcMap: map track %d names music %d: ids are 0 to %d (-1 for none)", i, m_nMapTracks[i],
+                           gcMusic::kMaxMusicIds - 1);
+            return false;
+        }
+    }
     if (version >= 23) {
         m_fWindHeading = rb.ReadFloat();
         m_fWindPitch = rb.ReadFloat();
@@ -359,7 +377,7 @@ bool gcMap::Read(const cFile& file, cMemPool* pPool)
     if (!ReadObjectPart(rb, pPool))
         return false;
     const uint32_t version = rb.m_nVersion;
-    bool bOk = ReadNames(rb) && ReadGroups(file, pPool, version);
+    bool bOk = ReadNames(rb) && ReadGroups(file, pPool, version) && CheckTemplates(file);
     if (bOk) {
         ReadLightAndSky(rb, pPool, version);
         bOk = ReadTail(rb, pPool, version);
@@ -368,6 +386,51 @@ bool gcMap::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcMap", "block");
     eShadow::s_fShadowClip = m_fShadowClip;
     return true;
+}
+
+namespace {
+
+// The objects of a group's range, in slot order, with their records.
+template <class Mgr, class F>
+bool EachPlaced(const cGroup& group, F holds)
+{
+    const int nFirst = std::max(group.m_nBegin, 0);
+    const int nEnd = std::min(group.m_nEnd, Mgr::kSlots);
+    for (int slot = nFirst; slot < nEnd; ++slot) {
+        const auto* p = Mgr::GetPtr(Mgr::GetHandle(slot));
+        if (p && !holds(*p, slot - group.m_nBegin, slot))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Checked once both groups are read: the templates come before what they
+// make in the file. The error names the placed object's record.
+bool gcMap::CheckTemplates(const cFile& file) const
+{
+    const auto refuse = [&file](const cGroup& group, int index, int slot, const char* sWhat, const char* sName,
+                                uint32_t hTemplate, const char* sWhy) {
+        const cFile::RecordNote note = {group.GetType()->m_sTypeName, index, slot};
+        const cFile::RecordNote* pOuter = file.m_pRecord;
+        file.m_pRecord = &note;
+        file.Fail("%s \"%s\": its template %#x %s", sWhat, sName, hTemplate, sWhy);
+        file.m_pRecord = pOuter;
+        return false;
+    };
+    return EachPlaced<gcEntityMgr>(m_entities,
+                                   [&](const gcEntity& e, int index, int slot) {
+                                       return e.IsValid() ||
+                                              refuse(m_entities, index, slot, "gcEntity", e.m_name.m_sData,
+                                                     e.m_hTemplate.m_nValue,
+                                                     e.GetTemplate() ? "makes another kind of entity"
+                                                                     : "does not resolve");
+                                   }) &&
+           EachPlaced<gcEffectMgr>(m_effects, [&](const gcEffect& e, int index, int slot) {
+               return e.IsValid() || refuse(m_effects, index, slot, "gcEffect", e.m_name.m_sData,
+                                            e.m_hTemplate.m_nValue, "does not resolve");
+           });
 }
 
 void gcMap::Reset(cMemPool* pPool)

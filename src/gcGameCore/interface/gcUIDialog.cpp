@@ -16,6 +16,37 @@ QM_DEFINE_GROUP(gcUIDialogGroup, 151)
 
 uint32_t gcUIDialog::s_nNextMagicNum = 1;
 
+// The controls that bindings read while a dialog reads name of it: its
+// table is placed only after its controls (and their events) are read, so
+// they are asked once it is. Kept distinct, at most as many as a table
+// holds: one more names a control the table cannot hold. Set for the
+// dialog's read, nesting.
+struct gcUIDialog::ReadingBindings {
+    explicit ReadingBindings(const gcUIDialog* p) : pDialog(p), pOuter(s_pReading) { s_pReading = this; }
+    ~ReadingBindings() { s_pReading = pOuter; }
+    ReadingBindings(const ReadingBindings&) = delete;
+    ReadingBindings& operator=(const ReadingBindings&) = delete;
+
+    void Note(const cFile& file, uint32_t hControl)
+    {
+        if (std::find(ahControls, ahControls + nControls, hControl) != ahControls + nControls)
+            return;
+        if (nControls == kMaxControls) {
+            file.Fail("gcUIDialog \"%s\": its bindings name more than the %d controls a table holds",
+                      pDialog->m_name.m_sData, kMaxControls);
+            return;
+        }
+        ahControls[nControls++] = hControl;
+    }
+
+    const gcUIDialog* pDialog;
+    ReadingBindings* pOuter;
+    uint32_t ahControls[kMaxControls];
+    int nControls = 0;
+};
+
+gcUIDialog::ReadingBindings* gcUIDialog::s_pReading = nullptr;
+
 const char* gcUIDialog::GetLayoutText(int layout)
 {
 #define QM_UI_DIALOG_LAYOUT_TEXT(name, value, text) \
@@ -155,6 +186,7 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
         return rb.Reject("gcUIDialog", "version");
     if (!ReadObjectPart(rb, pPool))
         return false;
+    ReadingBindings bindings(this);
     const uint32_t nFlags = rb.ReadUInt();
     const int32_t nControls = rb.ReadInt();
     const uint32_t hInitiallyFocused = rb.ReadUInt();
@@ -189,7 +221,60 @@ bool gcUIDialog::Read(const cFile& file, cMemPool* pPool)
                        v >= 10 ? &onFocusChanged : nullptr})
         if (e && !rb.Failed() && !e->Read(file, pPool))
             return rb.Reject("gcUIDialog", "event block");
+    if (!rb.Failed() && !CheckReferences(file, bindings))
+        return rb.Reject("gcUIDialog", "reference");
     return !rb.Failed();
+}
+
+void gcUIDialog::CheckBinding(const cFile& file, gcUIDialogHandle hDialog, uint32_t hControl)
+{
+    if (hControl == 0 || file.Failed())
+        return;
+    const gcUIDialog* pDialog = gcUIDialogMgr::GetPtr(hDialog);
+    if (!pDialog)
+        return;
+    for (ReadingBindings* p = s_pReading; p; p = p->pOuter) {
+        if (p->pDialog == pDialog) {
+            p->Note(file, hControl);
+            return;
+        }
+    }
+    if (!pDialog->GetControl(hControl))
+        file.Fail("a binding names control %#x of gcUIDialog \"%s\", which holds no such control", hControl,
+                  pDialog->m_name.m_sData);
+}
+
+// Every handle the dialog's data holds, once its table is placed: the
+// first focus, each control's neighbours and the bindings to it (0 names
+// none). False, the file failed naming the dialog, at the first that names
+// no control of the table.
+bool gcUIDialog::CheckReferences(const cFile& file, const ReadingBindings& bindings) const
+{
+    if (m_hInitiallyFocusedControl != 0 && !GetControl(m_hInitiallyFocusedControl)) {
+        file.Fail("gcUIDialog \"%s\": its first focus names control %#x, which it does not hold", m_name.m_sData,
+                  m_hInitiallyFocusedControl);
+        return false;
+    }
+    for (int slot = 0; slot < m_nControls; ++slot) {
+        const gcUIWidget* pControl = m_pControls[slot];
+        for (int n = 0; pControl && n < gcUIWidget::MAX_NEIGHBORS; ++n) {
+            const uint32_t h = pControl->m_hNeighbors[n];
+            if (h != 0 && !GetControl(h)) {
+                file.Fail("gcUIDialog \"%s\": control \"%s\": its %s neighbour names control %#x, which the dialog "
+                          "does not hold",
+                          m_name.m_sData, pControl->m_name.m_sData, gcUIWidget::GetNeighborText(n), h);
+                return false;
+            }
+        }
+    }
+    for (int i = 0; i < bindings.nControls; ++i) {
+        if (!GetControl(bindings.ahControls[i])) {
+            file.Fail("gcUIDialog \"%s\": a binding names control %#x, which the dialog does not hold",
+                      m_name.m_sData, bindings.ahControls[i]);
+            return false;
+        }
+    }
+    return true;
 }
 
 // ---- the control table ----
@@ -255,13 +340,20 @@ bool gcUIDialog::ReplaceControl(gcUIWidget* pControl)
 // Each widget of the group's cells, and of the groups among them, claims
 // the slot of its stored handle in apClaims (a table of nControls); false,
 // the file failed naming the dialog and the widget, at the first widget
-// whose slot lies outside the table or is claimed already.
+// whose handle no table gives (its magic 0 or past the last), or whose slot
+// lies outside the table or is claimed already.
 bool gcUIDialog::ClaimSlots(const cFile& file, const gcUIWidgetGroup& group, int nControls,
                             gcUIWidget** apClaims) const
 {
     for (int i = 0; i < group.m_nRows * group.m_nCols; ++i) {
         gcUIWidget* const pFirst = group.m_pWidgets[i];
         for (gcUIWidget* p = pFirst; p; p = p->m_pNextInZ == pFirst ? nullptr : p->m_pNextInZ) {
+            const uint32_t nMagic = p->m_hWidgetHandle >> kMagicShift;
+            if (nMagic == 0 || nMagic >= kMagicWrap) {
+                file.Fail("gcUIDialog \"%s\": control \"%s\" has handle %#x, which no table gives", m_name.m_sData,
+                          p->m_name.m_sData, p->m_hWidgetHandle);
+                return false;
+            }
             const int slot = static_cast<int>(p->m_hWidgetHandle & kSlotMask);
             if (slot >= nControls) {
                 file.Fail("gcUIDialog \"%s\": control \"%s\" names slot %d of a table of %d", m_name.m_sData,

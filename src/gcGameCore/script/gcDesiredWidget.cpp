@@ -9,6 +9,7 @@ void gcDesiredWidget::Read(const cReadBlock& rb, cMemPool* pPool)
 {
     hDialog.Read(rb, pPool);
     hControl = rb.ReadUInt();
+    gcUIDialog::CheckBinding(rb.m_file, hDialog, hControl);
 }
 
 void gcDesiredWidget::Write(const cWriteBlock& wb) const

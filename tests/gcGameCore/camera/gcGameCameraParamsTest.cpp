@@ -62,8 +62,9 @@ TEST(gcGameCameraParamsTest, DefaultsAndVersionRules)
     EXPECT_EQ(cBase::Load("/n.dat", &pool, P::GetStaticType()), nullptr);
 }
 
-// Any kept speed, pole or offset that is not finite refuses the block; one
-// past the fifth entry is dropped unread and does not.
+// Any speed, pole or offset that is not finite fails the file (the block
+// reader refuses it, one error); so does one past the fifth entry, read and
+// dropped, while a finite one there is dropped and the block read.
 TEST(gcGameCameraParamsTest, ValuesThatAreNotFiniteAreRefused)
 {
     gcTestDataDir dir;
@@ -79,20 +80,25 @@ TEST(gcGameCameraParamsTest, ValuesThatAreNotFiniteAreRefused)
         }));
         gcTestLogCapture log;
         EXPECT_EQ(cBase::Load("/p.dat", &pool, P::GetStaticType()), nullptr);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "not a number not accepted"), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "a float that is not finite"), 1);
     }
-    // Entries past the fifth are not kept, whatever they hold.
-    ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("s.dat"), 181, [&](datagen::BlockWriter& w) {
-        w.Begin(2).Begin(1).End();
-        w.Int(6);
-        for (int i = 0; i < 6; ++i)
-            w.Float(i < 5 ? 1.0f : std::nanf("")).Float(0.5f);
-        w.Int(5);
-        for (int i = 0; i < 5; ++i)
-            w.Float(2.0f);
-        w.End();
-    }));
-    EXPECT_NE(cBase::Load("/s.dat", &pool, P::GetStaticType()), nullptr);
+    for (const float fSixth : {1e30f, std::nanf("")}) {
+        SCOPED_TRACE(fSixth);
+        ASSERT_TRUE(datagen::WriteObjectBlocksFile(dir.HostPath("s.dat"), 181, [&](datagen::BlockWriter& w) {
+            w.Begin(2).Begin(1).End();
+            w.Int(6);
+            for (int i = 0; i < 6; ++i)
+                w.Float(i < 5 ? 1.0f : fSixth).Float(0.5f);
+            w.Int(5);
+            for (int i = 0; i < 5; ++i)
+                w.Float(2.0f);
+            w.End();
+        }));
+        gcTestLogCapture log;
+        EXPECT_EQ(cBase::Load("/s.dat", &pool, P::GetStaticType()) != nullptr, std::isfinite(fSixth));
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), std::isfinite(fSixth) ? 0 : 1);
+    }
 }
 
 }  // namespace

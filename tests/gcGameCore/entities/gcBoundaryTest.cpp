@@ -164,8 +164,9 @@ TEST_F(gcBoundaryTest, VersionOneKeepsTheShapeDefaults)
     std::destroy_at(p);
 }
 
-// A size that is not a number or below zero refuses the block, logged, and
-// the boundary keeps what it had.
+// A size that is not a number or below zero refuses the block, logged once,
+// and the boundary keeps what it had: one that is not finite is refused by
+// the block reader, one below zero by the boundary.
 TEST_F(gcBoundaryTest, SizesThatAreNotNumbersOrNegativeAreRefused)
 {
     const float kNaN = std::nanf("");
@@ -184,7 +185,10 @@ TEST_F(gcBoundaryTest, SizesThatAreNotNumbersOrNegativeAreRefused)
         datagen::BoundaryDesc d{"New", 3, {1, 2, 3, 0, 1, 0, -1, 0, 0, 0, 0, 1}, r.width, r.depth, true, r.radius, {5, 6}};
         gcTestLogCapture log;
         EXPECT_EQ(ReadBlock([&](datagen::BlockWriter& w) { datagen::BoundaryBlock(w, d, B::kVersion); }, p), r.bAccepted);
-        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "size not accepted"), r.bAccepted ? 0 : 1);
+        const bool bFinite = std::isfinite(r.width) && std::isfinite(r.depth) && std::isfinite(r.radius);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), r.bAccepted ? 0 : 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "size not accepted"), r.bAccepted || !bFinite ? 0 : 1);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "a float that is not finite"), bFinite ? 0 : 1);
         EXPECT_EQ(p->m_fWidth, r.bAccepted ? r.width : 2.0f);
         EXPECT_EQ(p->m_fDepth, r.bAccepted ? r.depth : 3.0f);
         EXPECT_EQ(p->m_fRadius, r.bAccepted ? r.radius : 4.0f);

@@ -9,6 +9,8 @@
 #include "cCore/cFile.h"
 #include "datagen/dialogWriters.h"
 #include "datagen/modelWriters.h"
+#include "datagen/slotLease.h"
+#include "gcGameCore/actions/gcDoUIShow.h"
 #include "eEngine/modelTestSupport.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcUIDialogTestSupport.h"
@@ -153,6 +155,7 @@ protected:
         d.name = "Pause";
         d.flags = 0x106;
         d.controlCount = 3;
+        d.controls = {0x0102};
         d.initiallyFocused = 0x0102;
         d.layout = 3;
         d.sprites = {0x00010001, 0x00020002};
@@ -221,6 +224,8 @@ TEST_F(gcUIDialogFileTest, OldVersionsAndCountsOutsideTheTableAreRefused)
     EXPECT_EQ(d->m_nControls, gcUIDialog::kMaxControls);
     datagen::DialogDesc none = Desc();
     none.controlCount = 0;
+    none.controls = {};
+    none.initiallyFocused = 0;
     d = Load<gcUIDialog>([&](datagen::BlockWriter& w) { datagen::DialogBlock(w, none, 11); });
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->m_nControls, 0);
@@ -330,6 +335,40 @@ TEST_F(gcUIDialogFileTest, ControlsOutsideTheirTableOrSharingASlotRefuseTheDialo
     }
 }
 
+// The bindings of a dialog's own events to the dialog are asked once its
+// table is placed, each control named once: 300 bindings to its first
+// control read; bindings naming one more control than a table holds refuse
+// the dialog, one error.
+TEST_F(gcUIDialogFileTest, BindingsToTheDialogBeingReadAreAskedOnceEach)
+{
+    constexpr int kSlot = 30;
+    constexpr uint16_t kCheck = 0x0A0A;
+    for (const bool bTooMany : {false, true}) {
+        SCOPED_TRACE(bTooMany);
+        datagen::SlotLease<gcUIDialogMgr, gcUIDialog> lease(kSlot, 1);
+        gcUIDialog* pSource = datagen::NewGridDialog(&m_pool, datagen::GridDialogDesc());
+        ASSERT_NE(pSource, nullptr);
+        gcAction** ppNext = &pSource->onShown.pAction;
+        for (uint32_t i = 0; i < 300; ++i) {
+            gcDesiredWidget w;
+            w.hDialog = gcUIDialogHandle::Make(kSlot, kCheck);
+            w.hControl = bTooMany ? (i + 1) << gcUIDialog::kMagicShift : pSource->m_hInitiallyFocusedControl;
+            *ppNext = m_pool.New<gcDoUIShow>(w, true);
+            ASSERT_NE(*ppNext, nullptr);
+            ppNext = &(*ppNext)->pNextAction;
+        }
+        ASSERT_TRUE(datagen::WriteDialogGroupFile(m_data.HostPath("g.bin"), kSlot, {{pSource, kCheck}}));
+        gcTestLogCapture log;
+        cBase* pGroup = cBase::Load("/g.bin", &m_pool, gcUIDialogGroup::GetStaticType());
+        EXPECT_EQ(pGroup != nullptr, !bTooMany);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, ""), bTooMany ? 1 : 0);
+        EXPECT_EQ(log.Count(LOGTYPE_ERROR, "gcUIDialog \"Grid\": its bindings name more than the 256 controls"),
+                  bTooMany ? 1 : 0);
+        if (pGroup)
+            std::destroy_at(pGroup);
+    }
+}
+
 // A root group whose cells end early fails the dialog's read; the dialog
 // keeps its fields, its table and its controls.
 TEST_F(gcUIDialogFileTest, ARootGroupCutInsideItsCellsFailsTheReadAndKeepsTheDialog)
@@ -364,7 +403,12 @@ TEST_F(gcUIDialogFileTest, ARootGroupCutInsideItsCellsFailsTheReadAndKeepsTheDia
         EXPECT_EQ(d->m_hInitiallyFocusedControl, 0x0102u);
         EXPECT_EQ(d->m_nControls, nControls);
         EXPECT_EQ(d->m_widgetGroup.m_nCols, 1);
-        EXPECT_EQ(d->GetControl(h), d->m_widgetGroup.GetCellWidget(0, 0));
+        EXPECT_EQ(d->GetControl(0x0102), d->m_widgetGroup.GetCellWidget(0, 0));
+        ASSERT_NE(d->GetControl(h), nullptr);
+        gcUICell cell;
+        d->GetControl(h)->GetCell(&cell);
+        EXPECT_EQ(cell.nRow, 0);
+        EXPECT_EQ(cell.nCol, 0);
     }
 }
 
