@@ -2,6 +2,7 @@
 
 #include "datagen/blockWriter.h"
 #include "datagen/playerWriters.h"
+#include "gcGameCore/actions/gcDoEntityPlaySound.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 
 namespace datagen {
@@ -15,7 +16,10 @@ constexpr int16_t kWest = 0;
 
 bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial)
 {
-    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig02", "Skylark", hMaterial, &WriteFlyingPlayerConfigFile);
+    FlyingPlayerDesc d;
+    d.finish = SetSampleFlyerSoundKeys;
+    return WriteSamplePlayerFiles(dir + "/Game/PlayerConfig02", SampleSoundBank::kFlyer, "Skylark", hMaterial,
+                                  &WriteFlyingPlayerConfigFile, d);
 }
 
 RegionTriggerDesc UpdraftTrigger(const ActionMemberFunc& member, bool* pOk)
@@ -24,9 +28,15 @@ RegionTriggerDesc UpdraftTrigger(const ActionMemberFunc& member, bool* pOk)
     RegionTriggerDesc t =
         BoxTrigger("Updraft", kWest, 4.0f, 4.0f, 4.0f, FrameAt(kSampleUpdraftX, kSampleUpdraftY, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
-        // OnEnter: the third map, without saving.
-        if (index == 0)
-            *pOk = member(w, gcDoLoadMap(0, 0, kSampleSkyMap, false, false, false)) && *pOk;
+        // OnEnter: the rush of air, and the third map, without saving.
+        if (index != 0)
+            return;
+        gcDesiredValue one;
+        one.fConst = 1.0f;
+        *pOk = member(w, gcDoEntityPlaySound(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), one,
+                                             eSoundDataHandle(SampleSoundHandle(kSoundUpdraft)), gcVoiceOverHandle())) &&
+               *pOk;
+        *pOk = member(w, gcDoLoadMap(0, 0, kSampleSkyMap, false, false, false)) && *pOk;
     };
     return t;
 }

@@ -1127,7 +1127,8 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
     const std::string prefix = act + dir + std::string(dir).substr(0, 5);
     bool ok = map.m_pSoundData && map.m_pStrings && map.m_pVoiceOvers &&
-              WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData) &&
+              (nMap == kSampleSkyMap ? WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData)
+                                     : WriteSampleSoundBank(prefix + "Sound.snd", SampleSoundBank::kMap)) &&
               (nMap == 0 ? WriteSampleGreetingLine(map, prefix + "_eng.vo", prefix + "Strings_eng.str")
                          : WriteEmptyGroup(prefix + "Strings_eng.str", *map.m_pStrings) &&
                                WriteEmptyGroup(prefix + "_eng.vo", *map.m_pVoiceOvers));
@@ -1249,15 +1250,17 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     // The console's English platform strings: empty for now.
     const std::vector<double> fields(std::begin(kSampleFieldsTuneHz), std::end(kSampleFieldsTuneHz));
     const std::vector<double> skies(std::begin(kSampleSkiesTuneHz), std::end(kSampleSkiesTuneHz));
-    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", kSampleMenuToneHz, kSoundSampleRate) ||
-        !WriteToneMusicFile(game + "Music/Music01.mus", kSampleRoadToneHz, kSoundSampleRate) ||
+    const std::vector<double> menu(std::begin(kSampleMenuTuneHz), std::end(kSampleMenuTuneHz));
+    const std::vector<double> road(std::begin(kSampleRoadTuneHz), std::end(kSampleRoadTuneHz));
+    if (ec || !WriteTuneMusicFile(game + "Music/Music00.mus", menu, kSampleTuneNoteSamples) ||
+        !WriteTuneMusicFile(game + "Music/Music01.mus", road, kSampleTuneNoteSamples) ||
         !WriteTuneMusicFile(game + "Music/Music02.mus", fields, kSampleTuneNoteSamples) ||
         !WriteTuneMusicFile(game + "Music/Music03.mus", skies, kSampleTuneNoteSamples) ||
         !WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) ||
         !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
         !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
         return false;
-    // The game, its sound data (empty for now) and the game state, made by
+    // The game, its sound data (the guards' and the key's) and the game state, made by
     // the game's creators as an editing tool makes them and written by the
     // engine; its English strings (the menus' texts and the death message).
     gcGame::Create();
@@ -1276,7 +1279,7 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
                       });
                   });
               }) &&
-              WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&
+              WriteSampleSoundBank(game + "GameSound.snd", SampleSoundBank::kGame) &&
               WriteSampleGameStrings(game + "GameStrings_eng.str");
     if (ok) {
         gcGame::CreateGameState();
