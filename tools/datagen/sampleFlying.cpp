@@ -2,7 +2,6 @@
 
 #include "datagen/blockWriter.h"
 #include "datagen/playerWriters.h"
-#include "gcGameCore/actions/gcDoEntityPlaySound.h"
 #include "gcGameCore/actions/gcDoLoadMap.h"
 
 namespace datagen {
@@ -28,15 +27,9 @@ RegionTriggerDesc UpdraftTrigger(const ActionMemberFunc& member, bool* pOk)
     RegionTriggerDesc t =
         BoxTrigger("Updraft", kWest, 4.0f, 4.0f, 4.0f, FrameAt(kSampleUpdraftX, kSampleUpdraftY, kGroundZ + 2.0f));
     t.actions = [member, pOk](BlockWriter& w, int index) {
-        // OnEnter: the rush of air, and the third map, without saving.
-        if (index != 0)
-            return;
-        gcDesiredValue one;
-        one.fConst = 1.0f;
-        *pOk = member(w, gcDoEntityPlaySound(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), one,
-                                             eSoundDataHandle(SampleSoundHandle(kSoundUpdraft)), gcVoiceOverHandle())) &&
-               *pOk;
-        *pOk = member(w, gcDoLoadMap(0, 0, kSampleSkyMap, false, false, false)) && *pOk;
+        // OnEnter: the third map, without saving.
+        if (index == 0)
+            *pOk = member(w, gcDoLoadMap(0, 0, kSampleSkyMap, false, false, false)) && *pOk;
     };
     return t;
 }

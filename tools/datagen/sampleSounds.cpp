@@ -27,10 +27,10 @@ constexpr SampleSoundInfo kInfos[kSampleSoundCount] = {
     {"sm_GuardHurt", SampleSoundBank::kGame, kGameBegin + 1},
     {"sm_GuardFelled", SampleSoundBank::kGame, kGameBegin + 2},
     {"sm_Key", SampleSoundBank::kGame, kGameBegin + 3},
+    {"sm_Updraft", SampleSoundBank::kGame, kGameBegin + 4},
     {"sm_Lever", SampleSoundBank::kMap, kMapBegin + 0},
     {"sm_Door", SampleSoundBank::kMap, kMapBegin + 1},
     {"sm_Chest", SampleSoundBank::kMap, kMapBegin + 2},
-    {"sm_Updraft", SampleSoundBank::kMap, kMapBegin + 3},
     {"sm_Boost", SampleSoundBank::kFlyer, kPlayerBegin + 0},
     {"sm_Bump", SampleSoundBank::kFlyer, kPlayerBegin + 1},
     {"sm_MenuMove", SampleSoundBank::kMenu, kMenuBegin + 0},
@@ -142,18 +142,21 @@ std::vector<int16_t> Key()
     return b.ToPcm(9000.0);
 }
 
-// The updraft: a rush of air rising in pitch.
+// The updraft: a gust's puff, then a rush of air rising in pitch.
 std::vector<int16_t> Updraft()
 {
     SynthBuffer b(1.2);
+    b.AddNoise(0.0, 0.1, 6000.0, 600.0, 0.8, 0.001, 0.025, 89u);
     b.AddSwish(0.0, 1.2, 300.0, 4000.0, 1.0, 97u);
     return b.ToPcm(12000.0);
 }
 
-// The flyer's boost: a swelling rush and a tone rising under it.
+// The flyer's boost: a beat of the wings, then a swelling rush and a tone
+// rising under it.
 std::vector<int16_t> Boost()
 {
     SynthBuffer b(0.6);
+    b.AddNoise(0.0, 0.08, 5000.0, 400.0, 0.8, 0.001, 0.02, 107u);
     b.AddSwish(0.0, 0.6, 800.0, 6000.0, 0.8, 101u);
     b.AddTone(0.0, 0.5, 250.0, 900.0, 0.5, 0.03, 0.0);
     return b.ToPcm(12000.0);

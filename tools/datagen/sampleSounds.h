@@ -17,7 +17,7 @@ struct PlayerFlyingTemplateDesc;
 
 // Which file holds a sound, by the slot range its reader gives the bank.
 enum class SampleSoundBank {
-    kGame,    // Game/GameSound.snd, slots 20..: the guards and the key
+    kGame,    // Game/GameSound.snd, slots 20..: the guards, the key and the updraft
     kMenu,    // Game/MainMenuSound.snd, slots 250..
     kBiped,   // Game/PlayerConfig01Sound.snd, slots 500..
     kFlyer,   // Game/PlayerConfig02Sound.snd, slots 500..
@@ -36,10 +36,10 @@ enum SampleSound : int {
     kSoundGuardHurt,     // a blow a guard takes
     kSoundGuardFelled,
     kSoundKey,
+    kSoundUpdraft,       // its gust as the biped enters, the flyer lifted as the sky map starts
     kSoundLever,
     kSoundDoor,
     kSoundChest,
-    kSoundUpdraft,
     kSoundBoost,         // the flyer's
     kSoundBump,          // the flyer knocked back by a wall
     kSoundMenuMove,

@@ -35,6 +35,7 @@
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eSoundData.h"
+#include "gcGameCore/actions/gcDoEntityPlaySound.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureStage.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -1072,6 +1073,13 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
     if (ok && !bLast)
         ok = copy(unused, gcDoTimerActivate(true, timer));
     ok = ok && SamplePlayerStartActions(unused, copy, map.m_name.m_sData);
+    // The sky map begins with the flyer lifted by the updraft: its rush.
+    if (ok && bLast) {
+        gcDesiredValue one;
+        one.fConst = 1.0f;
+        ok = copy(unused, gcDoEntityPlaySound(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), one,
+                                              eSoundDataHandle(SampleSoundHandle(kSoundUpdraft)), gcVoiceOverHandle()));
+    }
     std::error_code ec;
     std::filesystem::remove(scratch, ec);
     return ok && groups.Ok() && WriteBodyFile(path, map);
