@@ -109,8 +109,9 @@ TEST(SoundSynthTest, EnvelopesShapeTheLevelAndTheEndsAreSilent)
         EXPECT_EQ(s.front(), 0) << r.what;
         EXPECT_EQ(s.back(), 0) << r.what;
         EXPECT_LE(std::abs(int(s[8])), 8000 * 8 / 32) << r.what << ": fading in over 1 ms (32 samples)";
-        if (r.attack == 0.0)
+        if (r.attack == 0.0) {
             EXPECT_GT(std::abs(int(s[8])), 8000 * 7 / 32) << r.what;
+        }
         const double first = Rms(s, 160, 640), last = Rms(s, 5600, 640);
         EXPECT_EQ(last < 0.1 * first, r.bFallsBy90) << r.what;
         EXPECT_EQ(Rms(s, 32, 160) < 0.5 * Rms(s, 1600, 160), r.bRisesSlowly) << r.what;
