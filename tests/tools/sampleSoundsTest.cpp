@@ -118,6 +118,27 @@ TEST(SoundSynthTest, EnvelopesShapeTheLevelAndTheEndsAreSilent)
     }
 }
 
+// A held tone keeps its level to 5 ms before its end, then falls to 0 at
+// its end; a tone or noise that would run past the buffer stops at its end.
+TEST(SoundSynthTest, HeldLevelsReleaseOver5MsAndStopAtTheBuffersEnd)
+{
+    SynthBuffer b(0.2);
+    b.AddTone(0.0, 0.1, 1000.0, 1000.0, 1.0, 0.0, 0.0);
+    b.AddNoise(0.1, 0.1, 4000.0, 0.0, 0.5, 0.0, 0.0, 3);
+    b.AddNoise(0.19, 0.5, 4000.0, 0.0, 0.5, 0.0, 0.0, 4);  // past the end
+    b.AddTone(0.19, 0.5, 1000.0, 1000.0, 0.5, 0.0, 0.0);
+    b.AddSwish(0.19, 0.5, 300.0, 3000.0, 0.5, 5);
+    EXPECT_EQ(b.Samples().size(), 6400u);
+    const std::vector<int16_t> s = b.ToPcm(10000.0);
+    const double middle = Rms(s, 1600, 320);
+    EXPECT_GT(Rms(s, 3200 - 192, 32), 0.9 * middle) << "full until 5 ms before the end";
+    EXPECT_LT(Rms(s, 3200 - 32, 32), 0.25 * middle) << "all but gone in its last millisecond";
+    SynthBuffer lone(0.2);
+    lone.AddTone(0.0, 0.1, 1000.0, 1000.0, 1.0, 0.0, 0.0);
+    const std::vector<int16_t> t = lone.ToPcm(10000.0);
+    EXPECT_LT(Rms(t, 3200, 3200), 1.0) << "nothing after its end";
+}
+
 TEST(SoundSynthTest, NoiseIsTheSeedsOwnAndItsCutoffDullsIt)
 {
     auto noise = [](double cutoff, double highPass, uint32_t seed) {
