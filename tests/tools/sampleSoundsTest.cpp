@@ -150,6 +150,13 @@ TEST(SoundSynthTest, NoiseIsTheSeedsOwnAndItsCutoffDullsIt)
     EXPECT_NE(noise(4000.0, 0.0, 5), noise(4000.0, 0.0, 6));
     EXPECT_EQ(noise(4000.0, 0.0, 0), noise(4000.0, 0.0, 1)) << "seed 0 counts as 1";
     EXPECT_GT(Brightness(noise(8000.0, 0.0, 5)), 3.0 * Brightness(noise(500.0, 0.0, 5)));
+    // White noise centred on 0: no DC beneath it.
+    const std::vector<int16_t> wide = noise(16000.0, 0.0, 7);
+    double mean = 0;
+    for (int16_t v : wide)
+        mean += v;
+    mean /= static_cast<double>(wide.size());
+    EXPECT_LT(std::fabs(mean), 0.05 * Rms(wide, 0, wide.size()));
     // A high-pass takes the low hum out: less at 100 Hz than without it.
     const std::vector<int16_t> low = noise(500.0, 0.0, 9), band = noise(500.0, 300.0, 9);
     EXPECT_LT(Amplitude(band, 0, 3200, 60.0), 0.5 * Amplitude(low, 0, 3200, 60.0));
