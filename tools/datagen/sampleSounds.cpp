@@ -299,7 +299,7 @@ bool WriteSampleSoundBank(const std::string& path, SampleSoundBank bank)
         r.check = CheckOf(info.slot);
         records.push_back(std::move(r));
     }
-    return begin >= 0 && WriteSoundDataGroupBody(path, begin, records);
+    return begin >= 0 && WriteSoundDataGroupBodyFile(path, begin, records);
 }
 
 }  // namespace datagen

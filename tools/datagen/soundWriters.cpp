@@ -371,7 +371,7 @@ bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::
     return WriteSoundGroup(path, beginSlot, records, &WriteObjectFile);
 }
 
-bool WriteSoundDataGroupBody(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
+bool WriteSoundDataGroupBodyFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
 {
     return WriteSoundGroup(path, beginSlot, records, &WriteBodyFile);
 }

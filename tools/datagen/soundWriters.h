@@ -72,7 +72,7 @@ bool WriteMusicFile(const std::string& path, const SoundRecord& record);
 bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
 // The same group's block alone, as the game's sound banks (GameSound.snd,
 // MainMenuSound.snd, the players' and the maps') hold it.
-bool WriteSoundDataGroupBody(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
+bool WriteSoundDataGroupBodyFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
 
 // Fills sound from the record (names, length, looping, format) and runs
 // write with the record's encoded samples standing for its platform block:
