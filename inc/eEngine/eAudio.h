@@ -99,6 +99,11 @@ public:
     static void ResumeGroup(eAudioChannelGroup group, cTimeValue time);
     static bool IsGroupPaused(eAudioChannelGroup group);
     static void FreeGroup(eAudioChannelGroup group);
+    // Ramps every sounding voice down to silence sample by sample over time
+    // (at least one sample) and waits until the ramps have played, so that
+    // channels freed afterwards stop without a step in the output. Nothing
+    // else of the channels changes.
+    static void FadeOutAllVoices(cTimeValue time);
     static eAudioChannelGroup GetGroupFromChannel(int index);  // 0, 1, 2 by range, else 3
     static int FindFreeChannel(eAudioChannelGroup group);      // lowest idle index, or -1
     static int FindLRUChannel(eAudioChannelGroup group);       // -1: no channel is ever taken over
@@ -153,5 +158,7 @@ private:
     static void PlatformRunVoice(eAudioChannel& channel);
     static void PlatformStopVoice(eAudioChannel& channel);
     static void PlatformReleaseVoice(eAudioChannel& channel);
+    static void PlatformRampDownVoice(eAudioChannel& channel, uint32_t nSamples);
+    static void PlatformWait(cTimeValue time);
     static bool PlatformIsSurround();
 };

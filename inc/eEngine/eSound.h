@@ -58,7 +58,9 @@ public:
     void Play();
     void Stop();  // frees its channel
     // One tick of the owner (the owner's zone, the step): false when a
-    // one-shot has finished, else true.
+    // one-shot has finished, else true. The play position stays at 0 in the
+    // first tick after new data or a new config: the listener, which starts
+    // the sound after its owner's tick, starts it from its first sample.
     bool Update(eZone* pZone, cTimeValue step);
 
     // Its local origin through its zone's frame (as is without a zone).
@@ -76,6 +78,7 @@ public:
     float m_fIntensity;
     uint32_t m_nFlags;
     cTimeValue m_timeAlive;  // play position
+    bool m_bFresh;           // new data: the next tick leaves the position at 0
     int m_nChannelId;        // mixer channel handle, -1 when silent
     mOCS m_localToZone;
     const eSoundData* m_pSoundData;

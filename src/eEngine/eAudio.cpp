@@ -137,6 +137,21 @@ void eAudio::FreeGroup(eAudioChannelGroup group)
         FreeChannel(i);
 }
 
+void eAudio::FadeOutAllVoices(cTimeValue time)
+{
+    const int64_t nSamples = static_cast<int64_t>(time.m_nTicks) * kDefaultSampleRate / cTimeValue::TICKS_PER_SECOND;
+    const uint32_t n = static_cast<uint32_t>(std::clamp<int64_t>(nSamples, 1, kDefaultSampleRate));
+    bool bAny = false;
+    for (eAudioChannel& c : s_channels) {
+        if (c.bIsPlaying && !c.bPaused) {
+            PlatformRampDownVoice(c, n);
+            bAny = true;
+        }
+    }
+    if (bAny)
+        PlatformWait(time);
+}
+
 eAudio::eAudioChannelGroup eAudio::GetGroupFromChannel(int index)
 {
     for (int group = ACG_BGM; group < ACG_SFX; ++group) {

@@ -2,6 +2,8 @@
 // and the output mode through the voice and mixer libraries.
 #include "eEngine/eAudio.h"
 
+#include <algorithm>
+
 #include "platform/ax.h"
 #include "platform/mix.h"
 #include "platform/os.h"
@@ -85,6 +87,30 @@ void eAudio::PlatformReleaseVoice(eAudioChannel& channel)
 {
     AXSetVoiceState(channel.pPlatformData, AX_PB_STATE_RELEASE);
     MIXReleaseChannel(channel.pPlatformData);
+}
+
+// The voice's envelope falls from where it stands by a delta a sample that
+// reaches 0 within nSamples; it stays at 0 once there.
+void eAudio::PlatformRampDownVoice(eAudioChannel& channel, uint32_t nSamples)
+{
+    AXVPB* pVoice = channel.pPlatformData;
+    if (!pVoice)
+        return;
+    const BOOL level = OSDisableInterrupts();
+    const uint32_t volume = pVoice->ve.currentVolume;
+    const uint32_t step = std::max<uint32_t>(1, (volume + nSamples - 1) / std::max<uint32_t>(nSamples, 1));
+    const AXPBVE ramp{static_cast<uint16_t>(volume), static_cast<int16_t>(-static_cast<int32_t>(std::min<uint32_t>(step, 0x7FFF)))};
+    AXSetVoiceVe(pVoice, &ramp);
+    OSRestoreInterrupts(level);
+}
+
+// The audio frames go on while the main thread sleeps: on the virtual clock
+// of a headless run as on the real one. One frame more lets the last ramp's
+// frame be played out.
+void eAudio::PlatformWait(cTimeValue time)
+{
+    const OSTime ms = static_cast<OSTime>(time.m_nTicks) * 1000 / cTimeValue::TICKS_PER_SECOND;
+    OSSleepTicks(OSMillisecondsToTicks(ms) + AX_FRAME_TICKS);
 }
 
 bool eAudio::PlatformIsSurround()

@@ -32,6 +32,7 @@ eSound::eSound()
       m_fIntensity(1.0f),
       m_nFlags(0),
       m_timeAlive(0),
+      m_bFresh(false),
       m_nChannelId(eAudio::kNoChannel),
       m_pSoundData(nullptr)
 {
@@ -67,6 +68,7 @@ void eSound::SetConfig(const eSoundConfig& config)
     m_fVolume = config.fVolume;
     m_bLooping = config.bLooping;
     m_timeAlive = cTimeValue(0);
+    m_bFresh = true;
 }
 
 void eSound::SetSoundData(const eSoundData* pData)
@@ -74,6 +76,7 @@ void eSound::SetSoundData(const eSoundData* pData)
     Stop();
     m_pSoundData = pData;
     m_timeAlive = cTimeValue(0);
+    m_bFresh = true;
 }
 
 void eSound::SetZone(eZone* pZone)
@@ -185,7 +188,11 @@ bool eSound::Update(eZone* pZone, cTimeValue step)
         m_nChannelId = eAudio::kNoChannel;
         return false;
     }
-    m_timeAlive += step;
+    // A sound set going in its owner's tick has not been heard yet: its
+    // first samples would be skipped.
+    if (!m_bFresh)
+        m_timeAlive += step;
+    m_bFresh = false;
     if (m_nFlags & kFlagReevaluate)
         Reevaluate(pZone);
     if (m_nChannelId != eAudio::kNoChannel)

@@ -27,8 +27,9 @@ using qmtest::ReadWavLeft;
 // note of a tune) from the first second on, once the map plays.
 std::vector<double> Pitches(const std::vector<int16_t>& left)
 {
-    std::vector<double> candidates = {datagen::kSampleMenuToneHz, datagen::kSampleRoadToneHz};
-    for (const double* tune : {datagen::kSampleFieldsTuneHz, datagen::kSampleSkiesTuneHz})
+    std::vector<double> candidates;
+    for (const double* tune : {datagen::kSampleMenuTuneHz, datagen::kSampleRoadTuneHz, datagen::kSampleFieldsTuneHz,
+                               datagen::kSampleSkiesTuneHz})
         candidates.insert(candidates.end(), tune, tune + 4);
     const int win = datagen::kSampleTuneNoteSamples;
     std::vector<double> pitches;
@@ -60,7 +61,7 @@ TEST(qmMusicTest, EachMapSoundsItsOwnMusic)
                                 " 2>&1";
         pipes.push_back(popen(cmd.c_str(), "r"));
     }
-    const std::set<double> road = {datagen::kSampleRoadToneHz};
+    const std::set<double> road(std::begin(datagen::kSampleRoadTuneHz), std::end(datagen::kSampleRoadTuneHz));
     const std::set<double> fields(std::begin(datagen::kSampleFieldsTuneHz), std::end(datagen::kSampleFieldsTuneHz));
     const std::set<double> skies(std::begin(datagen::kSampleSkiesTuneHz), std::end(datagen::kSampleSkiesTuneHz));
     const std::set<double>* const expected[3] = {&road, &fields, &skies};

@@ -11,9 +11,9 @@
 
 namespace qmtest {
 
-// The left channel of a 16-bit stereo WAV file, and its rate when pRate is
-// given; empty when it is not one.
-inline std::vector<int16_t> ReadWavLeft(const std::string& path, int* pRate = nullptr)
+// One channel (0 left, 1 right) of a 16-bit stereo WAV file, and its rate
+// when pRate is given; empty when it is not one.
+inline std::vector<int16_t> ReadWavChannel(const std::string& path, int channel, int* pRate = nullptr)
 {
     std::ifstream in(path, std::ios::binary);
     uint8_t h[44] = {};
@@ -24,10 +24,22 @@ inline std::vector<int16_t> ReadWavLeft(const std::string& path, int* pRate = nu
         *pRate = h[24] | h[25] << 8 | h[26] << 16 | h[27] << 24;
     std::vector<int16_t> frames((h[40] | h[41] << 8 | h[42] << 16 | uint32_t(h[43]) << 24) / 2);
     in.read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * 2));
-    std::vector<int16_t> left;
-    for (size_t i = 0; i + 1 < frames.size(); i += 2)
-        left.push_back(frames[i]);
-    return left;
+    std::vector<int16_t> out;
+    for (size_t i = static_cast<size_t>(channel); i + 1 - static_cast<size_t>(channel) < frames.size(); i += 2)
+        out.push_back(frames[i]);
+    return out;
+}
+
+// The left channel of a 16-bit stereo WAV file, and its rate when pRate is
+// given; empty when it is not one.
+inline std::vector<int16_t> ReadWavLeft(const std::string& path, int* pRate = nullptr)
+{
+    return ReadWavChannel(path, 0, pRate);
+}
+
+inline std::vector<int16_t> ReadWavRight(const std::string& path)
+{
+    return ReadWavChannel(path, 1);
 }
 
 // The amplitude of the frequency in the samples (Goertzel).

@@ -207,6 +207,41 @@ TEST_F(eSoundTest, ChannelFollowsVolumeTimesIntensityAndPosition)
     EXPECT_EQ(s.m_timeAlive, cTimeValue(0));
 }
 
+// Set going in its owner's tick, a sound is started by the listener after
+// that tick: from its first sample, its position counting from the next
+// tick on. New data or a new config starts the count again.
+TEST_F(eSoundTest, ASoundSetGoingStartsFromItsFirstSample)
+{
+    struct Row {
+        const char* what;
+        bool bConfig;
+    };
+    for (const Row& r : {Row{"new data", false}, Row{"a new config", true}}) {
+        eSound& s = NewSound(MakeSound(100), false);
+        s.SetZone(&m_a);
+        ASSERT_TRUE(s.Update(&m_a, cTimeValue(7)));
+        EXPECT_EQ(s.m_timeAlive, cTimeValue(0)) << r.what << ": its first tick";
+        ASSERT_TRUE(s.Update(&m_a, cTimeValue(7)));
+        EXPECT_EQ(s.m_timeAlive, cTimeValue(7)) << r.what;
+        if (r.bConfig) {
+            eSoundConfig config;
+            config.hSound = Register(7, MakeSound(100));
+            config.fRadius = 10.0f;
+            s.SetConfig(config);
+        } else {
+            s.SetSoundData(MakeSound(100));
+        }
+        s.SetFlagsOnOff(eSound::kFlagActive, 0);
+        ASSERT_TRUE(s.Update(&m_a, cTimeValue(7)));
+        s.Play();
+        ASSERT_TRUE(eAudio::IsValidHandle(s.m_nChannelId)) << r.what;
+        EXPECT_EQ(ChannelOf(s.m_nChannelId).playTime, cTimeValue(0)) << r.what << ": from its first sample";
+        ASSERT_TRUE(s.Update(&m_a, cTimeValue(7)));
+        EXPECT_EQ(s.m_timeAlive, cTimeValue(7)) << r.what;
+        s.Stop();
+    }
+}
+
 TEST_F(eSoundTest, DestroyedSoundLeavesNothingBehind)
 {
     eSound& s = NewSound(MakeSound(600, 32000, true), true);

@@ -1343,6 +1343,31 @@ std::vector<LoaderRow> MakeRows()
                         return datagen::WriteSoundDataGroupFile(p, 30, {a, b});
                     },
                     TypeOf<eSoundDataGroup>, SlotsOf<eSoundDataMgr>, true, StartAudio});
+    // A game's sound bank: the group's block alone, read as the game reads
+    // its banks (a group over the bank's range that owns what it reads).
+    rows.push_back({"eSoundDataGroup v2 bank", {"WriteSoundDataGroupBodyFile"},
+                    [](LoaderEnv&, Path p) {
+                        datagen::SoundRecord a = SampleSound("ss_A"), b = SampleSound("sm_B");
+                        a.check = 0x0101, b.check = 0x0202;
+                        return datagen::WriteSoundDataGroupBodyFile(p, 40, {a, b});
+                    },
+                    TypeOf<eSoundDataGroup>, SlotsOf<eSoundDataMgr>, true, StartAudio,
+                    [](LoaderEnv& env, const char* path) -> cBase* {
+                        cFile file;
+                        if (!file.Open(path))
+                            return nullptr;
+                        eSoundDataGroup* p = env.m_loads.New<eSoundDataGroup>();
+                        if (p) {
+                            p->m_nBegin = 40, p->m_nEnd = 42, p->m_bDeleteContained = true;
+                            if (!file.ReadObject(*p, &env.m_loads)) {
+                                std::destroy_at(p);
+                                p = nullptr;
+                            }
+                        }
+                        file.Close();
+                        return p;
+                    },
+                    {}, datagen::WriteBodyFile});
     rows.push_back({"THP movie v1.1", {"WriteThpFile"}, WriteMovie, nullptr, nullptr, true, StartAudio, {}, PlayMovie});
     // ---- script ----
     rows.push_back({"gcConstantGroup v2", {"WriteConstantGroupFile"},

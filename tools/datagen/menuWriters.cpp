@@ -20,6 +20,7 @@
 #include "gcGameCore/actions/gcDoUIShowDialog.h"
 #include "gcGameCore/actions/gcDoEvaluation.h"
 #include "gcGameCore/actions/gcDoPlayMusic.h"
+#include "gcGameCore/actions/gcDoPlaySound.h"
 #include "gcGameCore/actions/gcDoSetValue.h"
 #include "gcGameCore/actions/gcDoUISetText.h"
 #include "gcGameCore/flow/gcMainMenu.h"
@@ -154,6 +155,31 @@ gcAction* ShowDialog(cMemPool* pPool, uint32_t hDialog, uint32_t nFlags)
     return p;
 }
 
+// The menu's sound, not placed in the world (the interface's channels).
+gcAction* PlayMenuSound(cMemPool* pPool, SampleSound sound)
+{
+    gcDoPlaySound* p = pPool->New<gcDoPlaySound>();
+    if (p)
+        p->hSoundData = eSoundDataHandle(SampleSoundHandle(sound));
+    return p;
+}
+
+// A blip as the focus comes to the widget, two notes as it is confirmed
+// (before what the confirm does).
+void AddMenuSounds(gcUIWidget* pWidget, cMemPool* pPool)
+{
+    gcAction* pChoose = PlayMenuSound(pPool, kSoundMenuChoose);
+    if (pChoose) {
+        pChoose->pNextAction = pWidget->onConfirm.pAction;
+        pWidget->onConfirm.pAction = pChoose;
+    }
+    gcAction* pMove = PlayMenuSound(pPool, kSoundMenuMove);
+    if (pMove) {
+        pMove->pNextAction = pWidget->onFocused.pAction;
+        pWidget->onFocused.pAction = pMove;
+    }
+}
+
 void SetActions(gcEvent& event, std::initializer_list<gcAction*> actions)
 {
     gcAction** ppLink = &event.pAction;
@@ -280,6 +306,10 @@ bool WriteSampleMainMenu(const std::string& dir)
     gcUIWidget* pBack = root.GetCellWidget(1, 0);
     pBack->m_name.Set("Back");
     SetActions(pBack->onConfirm, {ShowDialog(&pool, hOptions, 0)});
+    for (int16_t r = 0; r < 3; ++r)
+        AddMenuSounds(pMain->m_widgetGroup.GetCellWidget(r, 0), &pool);
+    AddMenuSounds(pBox, &pool);
+    AddMenuSounds(pBack, &pool);
     SetActions(pOptions->onBack, {ShowDialog(&pool, hOptions, 0)});
     bool ok = false;
     {
@@ -307,9 +337,8 @@ bool WriteSampleMainMenu(const std::string& dir)
     std::destroy_at(pMain);
     std::destroy_at(pOptions);
     std::destroy_at(pNoSave);
-    // The menu's sound data, empty for now.
-    BlockWriter sound;
-    return ok && EmptyGroupBlock(sound.Header(), gcMainMenu::kSoundBegin).Trailer().Save(dir + "/Game/MainMenuSound.snd");
+    // The menu's sound data: its moves and choices.
+    return ok && WriteSampleSoundBank(dir + "/Game/MainMenuSound.snd", SampleSoundBank::kMenu);
 }
 
 }  // namespace datagen

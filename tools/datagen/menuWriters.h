@@ -85,8 +85,9 @@ constexpr float kSampleMessageSeconds = 2.5f;
 // the state) and a "Back" button, which like B closes it; a message dialog
 // that Continue opens when the card holds no save; every button shows its
 // label from the string table and draws the menu's one untextured sprite;
-// and its sound file,
-// dir/Game/MainMenuSound.snd, with no sounds.
+// and its sound file, dir/Game/MainMenuSound.snd, with the blip every
+// button and box plays as it takes the focus and the two notes it plays
+// as it is confirmed.
 bool WriteSampleMainMenu(const std::string& dir);
 
 }  // namespace datagen

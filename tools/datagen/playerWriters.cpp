@@ -190,6 +190,8 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
         t.creature.attacks[0]->config.hAnimation = Handle(d.animationSlot + 6);
     }
     t.collisionMask = d.collisionMask;
+    if (d.finish)
+        d.finish(t);
     w.Int(static_cast<int32_t>(gcPlayerBipedTemplate::GetStaticType()->m_nTypeId));
     PlayerBipedTemplateBlock(w, t, gcPlayerBipedTemplate::kVersion);
 }
@@ -259,6 +261,8 @@ void FlyingTemplate(BlockWriter& w, const FlyingPlayerDesc& d)
     t.configs[T::ANIM_BOOST].hAnimation = Handle(d.animationSlot + 2 + 2 * gcPlayerFlying::kNumGears);
     t.shiftTicks.assign(std::begin(d.shiftTicks), std::end(d.shiftTicks));
     t.collisionMask = d.collisionMask;
+    if (d.finish)
+        d.finish(t);
     w.Int(static_cast<int32_t>(T::GetStaticType()->m_nTypeId));
     PlayerFlyingTemplateBlock(w, t, T::kVersion);
 }

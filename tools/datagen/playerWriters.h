@@ -8,6 +8,7 @@
 // Offline tools and test fixtures; main thread.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,8 @@ struct BipedPlayerDesc {
     // The template's attack 0, played with the strike animation; none when
     // absent.
     std::optional<CreatureAttackDesc> strike;
+    // Last touches to the template (its sound keys, say); none when empty.
+    std::function<void(PlayerBipedTemplateDesc&)> finish;
 };
 // A player configuration (version 4) holding the biped's mesh, its
 // animations (stand, walk, run looping; the jump's take-off, descent and
@@ -94,6 +97,8 @@ struct FlyingPlayerDesc {
     uint32_t hStateMachine = 0;  // the template's script; 0: none
     uint32_t hMaterial = 0;      // every skin's material; 0: the mesh's own
     EventActionsFunc brakeActions;  // the braking configuration's events (AnimationConfigDesc's)
+    // Last touches to the template (its sound keys, say); none when empty.
+    std::function<void(PlayerFlyingTemplateDesc&)> finish;
 };
 // A player configuration (version 4) holding the flying player's mesh, its
 // animations (braking and the gears looping; the knockback, which dying

@@ -7,6 +7,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/sampleSounds.h"
 #include "eEngine/eAnimation.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCore/actions/gcDoDeviceAction.h"
@@ -148,6 +149,8 @@ std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bo
     door.entity = DeviceTemplatePart("ShedDoor", s.handleOf(s.mesh), s.hDoorMaterial);
     door.configs.resize(gcDevice::ANIM_IDLE_1 + 1);
     door.configs[gcDevice::ANIM_IDLE_1].hAnimation = s.handleOf(s.animation);
+    door.configs[gcDevice::ANIM_IDLE_1].hSounds[0] = door.configs[gcDevice::ANIM_IDLE_1].hSounds[1] =
+        SampleSoundHandle(kSoundDoor);
     DeviceTemplateDesc lever;
     lever.entity = DeviceTemplatePart("ShedLever", s.handleOf(s.mesh + 1), s.hLeverMaterial);
     // Worked from any side: the road lies behind the lever's front.
@@ -155,6 +158,7 @@ std::vector<DeviceTemplateDesc> ShedDeviceTemplates(const ShedDeviceSlots& s, bo
     lever.configs.resize(gcDevice::ANIM_IDLE_1 + 1);
     AnimationConfigDesc& pull = lever.configs[gcDevice::ANIM_IDLE_1];
     pull.hAnimation = s.handleOf(s.animation + 1);
+    pull.hSounds[0] = pull.hSounds[1] = SampleSoundHandle(kSoundLever);
     // A completed pull opens the door.
     pull.actions = [s, pOk](BlockWriter& w, int index) {
         constexpr int kOnCompleted = 3;

@@ -37,6 +37,7 @@ bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial)
     // A half push from a hover creeps the flyer forward, so that it is seen
     // to answer the stick and to turn with it; a hover is a brake.
     d.creepSpeed = kSampleFlyerCreepSpeed;
+    d.finish = SetSampleFlyerSoundKeys;
     d.brakeActions = [&](BlockWriter& w, int index) {
         if (index == 2) {  // OnUpdated
             w.Int(static_cast<int32_t>(pCoast->GetType()->m_nTypeId));
@@ -44,7 +45,7 @@ bool WriteSampleFlyingPlayer(const std::string& dir, uint32_t hMaterial)
         }
     };
     const bool bWritten =
-        WriteSamplePlayerFiles(stem, "Skylark", hMaterial, &WriteFlyingPlayerConfigFile, std::move(d));
+        WriteSamplePlayerFiles(stem, SampleSoundBank::kFlyer, "Skylark", hMaterial, &WriteFlyingPlayerConfigFile, std::move(d));
     std::destroy_at(pCoast);  // its event's actions hold heap memory of their own
     std::remove(scratch.c_str());
     return bWritten && ok;

@@ -8,6 +8,7 @@
 #include "cCore/cMemPool.h"
 #include "datagen/actionWriters.h"
 #include "datagen/blockWriter.h"
+#include "datagen/sampleSounds.h"
 #include "datagen/creatureWriters.h"
 #include "datagen/mapWriters.h"
 #include "datagen/modelWriters.h"
@@ -241,6 +242,7 @@ NPCTemplateDesc GuardTemplate(uint32_t hMaterial, const gcAction* pBlow, const s
     t.configs[gcNPCTemplate::ANIM_HIT_HARD].hAnimation = HandleOf(G::kAnimationSlot + kFlinch);
     t.configs[gcNPCTemplate::ANIM_DYING].hAnimation = HandleOf(G::kAnimationSlot + kFall);
     t.configs[gcNPCTemplate::ANIM_DEAD].hAnimation = HandleOf(G::kAnimationSlot + kDead);
+    SetSampleGuardSoundKeys(t);
     return t;
 }
 

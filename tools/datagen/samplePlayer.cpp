@@ -186,7 +186,9 @@ bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
         if (index == 0)  // OnStarted
             ok = member(w, *pStrike) && ok;
     };
-    const bool bWritten = WriteSamplePlayerFiles(stem, "Wanderer", hMaterial, &WriteBipedPlayerConfigFile, d);
+    d.finish = SetSampleBipedSoundKeys;
+    const bool bWritten =
+        WriteSamplePlayerFiles(stem, SampleSoundBank::kBiped, "Wanderer", hMaterial, &WriteBipedPlayerConfigFile, d);
     std::destroy_at(pStrike);  // its event's actions hold heap memory of their own
     std::remove(scratch.c_str());
     return bWritten && ok;

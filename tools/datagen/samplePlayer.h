@@ -15,6 +15,7 @@
 #include "datagen/blockWriter.h"
 #include "datagen/flowWriters.h"
 #include "datagen/regionWriters.h"
+#include "datagen/sampleSounds.h"
 #include "gcGameCore/camera/gcGameCameraParams.h"
 
 class cMemPool;
@@ -73,18 +74,16 @@ bool WithSamplePlayerControl(cMemPool* pPool,
 
 // A player of the sample: its configuration (stem.pc) written by
 // writeConfig, named name, its template running the control state machine
-// and drawn with the map's material hMaterial; and its empty sound file
-// (stemSound.snd).
+// and drawn with the map's material hMaterial; and its sound file
+// (stemSound.snd) holding the bank's sounds.
 template <class Desc>
-bool WriteSamplePlayerFiles(const std::string& stem, const char* name, uint32_t hMaterial,
+bool WriteSamplePlayerFiles(const std::string& stem, SampleSoundBank sounds, const char* name, uint32_t hMaterial,
                             bool (*writeConfig)(const std::string& path, const Desc& desc), Desc d = Desc())
 {
     d.name = name;
     d.hStateMachine = SampleMapHandle(kSamplePlayerControlSlot);
     d.hMaterial = hMaterial;
-    BlockWriter sounds;
-    EmptyGroupBlock(sounds.Header(), 500).Trailer();
-    return writeConfig(stem + ".pc", d) && sounds.Save(stem + "Sound.snd");
+    return writeConfig(stem + ".pc", d) && WriteSampleSoundBank(stem + "Sound.snd", sounds);
 }
 
 // The biped's strike: within kSamplePlayerStrikeReach metres of its

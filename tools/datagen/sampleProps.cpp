@@ -9,11 +9,13 @@
 #include "datagen/deviceWriters.h"
 #include "datagen/itemWriters.h"
 #include "datagen/mapWriters.h"
+#include "datagen/sampleSounds.h"
 #include "datagen/scriptWriters.h"
 #include "eEngine/eMesh.h"
 #include "gcGameCore/actions/gcDoEffectSpawn.h"
 #include "gcGameCore/actions/gcDoEntityDamage.h"
 #include "gcGameCore/actions/gcDoEntityGiveItem.h"
+#include "gcGameCore/actions/gcDoEntityPlaySound.h"
 #include "gcGameCore/actions/gcDoReturn.h"
 #include "gcGameCore/entities/gcDevice.h"
 #include "gcGameCore/entities/gcDeviceTemplate.h"
@@ -117,6 +119,16 @@ RegionTriggerDesc ChestTrigger(float groundZ, const ShedDeviceSlots& s, bool* pO
                                                                gcItemTemplateHandle(s.handleOf(kKeyTemplateSlot))),
                                       one);
         *pOk = s.actionMember(w, give) && *pOk;
+        // The lid heard where the chest stands, the key in the player's hand.
+        gcDesiredEntity chest = gcDesiredEntity::Selecting(gcDesiredEntity::SPECIFIC);
+        chest.hSpecificEntity = gcEntityHandle(s.handleOf(s.device + kShedDevices));
+        *pOk = s.actionMember(w, gcDoEntityPlaySound(chest, one, eSoundDataHandle(SampleSoundHandle(kSoundChest)),
+                                                     gcVoiceOverHandle())) &&
+               *pOk;
+        *pOk = s.actionMember(w, gcDoEntityPlaySound(gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), one,
+                                                     eSoundDataHandle(SampleSoundHandle(kSoundKey)),
+                                                     gcVoiceOverHandle())) &&
+               *pOk;
     };
     return t;
 }

@@ -35,6 +35,7 @@
 #include "eEngine/eMaterial.h"
 #include "eEngine/eMaterialPass.h"
 #include "eEngine/eSoundData.h"
+#include "gcGameCore/actions/gcDoEntityPlaySound.h"
 #include "eEngine/eTextureConfig.h"
 #include "eEngine/eTextureStage.h"
 #include "gcGameCore/entities/gcEffect.h"
@@ -1113,6 +1114,13 @@ bool WriteSampleMap(const SampleImport& import, gcMap& map, const std::string& p
     if (ok && !bLast)
         ok = copy(unused, gcDoTimerActivate(true, timer));
     ok = ok && SamplePlayerStartActions(unused, copy, map.m_name.m_sData);
+    // The sky map begins with the flyer lifted by the updraft: its rush.
+    if (ok && bLast) {
+        gcDesiredValue one;
+        one.fConst = 1.0f;
+        ok = copy(unused, gcDoEntityPlaySound(gcDesiredEntity::Selecting(gcDesiredEntity::PLAYER), one,
+                                              eSoundDataHandle(SampleSoundHandle(kSoundUpdraft)), gcVoiceOverHandle()));
+    }
     std::error_code ec;
     std::filesystem::remove(scratch, ec);
     return ok && groups.Ok() && WriteBodyFile(path, map);
@@ -1168,7 +1176,8 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
     const std::string prefix = act + dir + std::string(dir).substr(0, 5);
     bool ok = map.m_pSoundData && map.m_pStrings && map.m_pVoiceOvers &&
-              WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData) &&
+              (nMap == kSampleSkyMap ? WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData)
+                                     : WriteSampleSoundBank(prefix + "Sound.snd", SampleSoundBank::kMap)) &&
               (nMap == 0 ? WriteSampleGreetingLine(map, prefix + "_eng.vo", prefix + "Strings_eng.str")
                          : WriteEmptyGroup(prefix + "Strings_eng.str", *map.m_pStrings) &&
                                WriteEmptyGroup(prefix + "_eng.vo", *map.m_pVoiceOvers));
@@ -1290,15 +1299,17 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
     // The console's English platform strings: empty for now.
     const std::vector<double> fields(std::begin(kSampleFieldsTuneHz), std::end(kSampleFieldsTuneHz));
     const std::vector<double> skies(std::begin(kSampleSkiesTuneHz), std::end(kSampleSkiesTuneHz));
-    if (ec || !WriteToneMusicFile(game + "Music/Music00.mus", kSampleMenuToneHz, kSoundSampleRate) ||
-        !WriteToneMusicFile(game + "Music/Music01.mus", kSampleRoadToneHz, kSoundSampleRate) ||
+    const std::vector<double> menu(std::begin(kSampleMenuTuneHz), std::end(kSampleMenuTuneHz));
+    const std::vector<double> road(std::begin(kSampleRoadTuneHz), std::end(kSampleRoadTuneHz));
+    if (ec || !WriteTuneMusicFile(game + "Music/Music00.mus", menu, kSampleTuneNoteSamples) ||
+        !WriteTuneMusicFile(game + "Music/Music01.mus", road, kSampleTuneNoteSamples) ||
         !WriteTuneMusicFile(game + "Music/Music02.mus", fields, kSampleTuneNoteSamples) ||
         !WriteTuneMusicFile(game + "Music/Music03.mus", skies, kSampleTuneNoteSamples) ||
         !WriteEmptySideFile(game + "PlatformStrings_gc_eng.str", 850) ||
         !WriteSampleSubtitleConfig(game + "GameConfig.gc", kTextureSlot, cache) ||
         !WritePlatformConfigFile(game + "PlatformConfig_gc.plc", "PlatformConfig"))
         return false;
-    // The game, its sound data (empty for now) and the game state, made by
+    // The game, its sound data (the guards' and the key's) and the game state, made by
     // the game's creators as an editing tool makes them and written by the
     // engine; its English strings (the menus' texts and the death message).
     gcGame::Create();
@@ -1317,7 +1328,7 @@ bool WriteSampleFlowFiles(const std::string& dir, bool bGreetingAtMapStart)
                       });
                   });
               }) &&
-              WriteEmptyGroup(game + "GameSound.snd", *pGame->m_pSoundData) &&
+              WriteSampleSoundBank(game + "GameSound.snd", SampleSoundBank::kGame) &&
               WriteSampleGameStrings(game + "GameStrings_eng.str");
     if (ok) {
         gcGame::CreateGameState();

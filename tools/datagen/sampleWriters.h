@@ -27,11 +27,11 @@ bool WriteSampleMapFiles(const std::string& dir, bool bGuards = true, bool bAdja
 // kSampleMapInputShift on, what the player does in the map
 // (SamplePlayerInputText): every in-map line is written at its own frame
 // plus kSampleMapInputShift.
-// The music: the menu and game track (Music00) a 330 Hz tone, the first
-// map's (Music01) a 220 Hz tone, the second's (Music02) and the third's
-// (Music03) tunes of four notes of kSampleTuneNoteSamples each, looping.
-constexpr double kSampleMenuToneHz = 330.0;
-constexpr double kSampleRoadToneHz = 220.0;
+// The music: the menu and game track (Music00), the first map's (Music01),
+// the second's (Music02) and the third's (Music03) tunes of four notes of
+// kSampleTuneNoteSamples each, looping.
+constexpr double kSampleMenuTuneHz[4] = {349.0, 440.0, 523.0, 440.0};
+constexpr double kSampleRoadTuneHz[4] = {220.0, 277.0, 330.0, 277.0};
 constexpr double kSampleFieldsTuneHz[4] = {392.0, 494.0, 587.0, 494.0};
 constexpr double kSampleSkiesTuneHz[4] = {659.0, 784.0, 988.0, 784.0};
 constexpr int kSampleTuneNoteSamples = 8000;  // a quarter second

@@ -334,7 +334,12 @@ bool WithPendingSound(eSoundData& sound, const SoundRecord& record, const std::f
     return write();
 }
 
-bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
+namespace {
+
+// The group over the records' slots, written by write while the sounds
+// occupy the manager's slots.
+bool WriteSoundGroup(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records,
+                     bool (*write)(const std::string&, const cBase&))
 {
     const int endSlot = beginSlot + static_cast<int>(records.size());
     if (beginSlot < 0 || endSlot > eSoundDataMgr::kSlots) {
@@ -353,10 +358,22 @@ bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::
     eSoundDataGroup group;  // not made by the factory: it destroys nothing
     group.m_nBegin = beginSlot;
     group.m_nEnd = endSlot;
-    const bool ok = WriteObjectFile(path, group);
+    const bool ok = write(path, group);
     for (size_t i = 0; i < saved.size(); ++i)
         eSoundDataMgr::s_pInstances[beginSlot + static_cast<int>(i)] = saved[i];
     return ok;
+}
+
+}  // namespace
+
+bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
+{
+    return WriteSoundGroup(path, beginSlot, records, &WriteObjectFile);
+}
+
+bool WriteSoundDataGroupBodyFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records)
+{
+    return WriteSoundGroup(path, beginSlot, records, &WriteBodyFile);
 }
 
 AudioMemorySoundWriter::AudioMemorySoundWriter() : m_old(eSoundData::s_platformWriters[cFile::kPlatformConsole])

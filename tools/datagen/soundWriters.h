@@ -70,6 +70,9 @@ bool WriteMusicFile(const std::string& path, const SoundRecord& record);
 // sounds occupy the sound-data manager's slots only while the group is
 // written. False (logged) for a range outside the manager or a failed write.
 bool WriteSoundDataGroupFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
+// The same group's block alone, as the game's sound banks (GameSound.snd,
+// MainMenuSound.snd, the players' and the maps') hold it.
+bool WriteSoundDataGroupBodyFile(const std::string& path, int beginSlot, const std::vector<SoundRecord>& records);
 
 // Fills sound from the record (names, length, looping, format) and runs
 // write with the record's encoded samples standing for its platform block:

@@ -22,6 +22,9 @@ public:
     static constexpr int kMaxMusicIds = 48;  // the game's table of music names
     // The fade-in of a looping track restarted by Update: 0.33 s.
     static constexpr float kRestartFadeSeconds = 0.33f;
+    // How long every sound fades out when a map or the menu ends: short
+    // enough to pass unnoticed, long enough not to click.
+    static constexpr float kEndFadeSeconds = 0.04f;
 
     // Every slot empty: no track, no channel, volume 1, no flags.
     static void Initialize();

@@ -258,6 +258,7 @@ bool gcMainMenu::Run()
     }
     Draw();  // the screen is left cleared
     eVideo::Flip();
+    eAudio::FadeOutAllVoices(cTimeValue::FromSeconds(gcMusic::kEndFadeSeconds));
     gcMusic::StopAllMusic();
     for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})
         eAudio::FreeGroup(group);

@@ -170,6 +170,7 @@ void gcMap::EndRun()
     gcUI::Get()->CloseAllDialogs(bGoingOn);
     if (CinematicPlaying())
         Cinematics()->Stop(bGoingOn);
+    eAudio::FadeOutAllVoices(cTimeValue::FromSeconds(gcMusic::kEndFadeSeconds));
     gcMusic::StopAllMusic();
     for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})
         eAudio::FreeGroup(group);

@@ -1,0 +1,261 @@
+// The sample as a player hears it: routes run headless with the sound
+// written out, each event's sound found in the WAV where the event happens
+// (by the sound's own samples, whatever the music beneath), a blow on the
+// left heard on the left, and the map's restart without a click.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "datagen/datagen.h"
+#include "qmChild.h"
+#include "qmWav.h"
+#include "tempDir.h"
+
+namespace {
+
+
+constexpr int kRate = 32000;
+constexpr double kFrameSeconds = 1001.0 / 30000.0;  // a retrace, as the input counts frames
+
+double FrameOfSample(long sample)
+{
+    return static_cast<double>(sample) / kRate / kFrameSeconds;
+}
+
+struct Heard {
+    std::vector<int16_t> left, right;
+};
+
+// One headless run of the data with the input (none when empty) on the
+// map (the menu first when empty); its WAV.
+Heard RunRoute(const std::string& dir, const std::string& name, const std::string& input, long nFrames,
+               const std::string& map)
+{
+    std::vector<std::string> args = {QM_QUILLMERE, "--data", dir, "--headless", "--frames", std::to_string(nFrames),
+                                     "--audio-wav", dir + "/" + name + ".wav"};
+    if (!input.empty()) {
+        std::ofstream(dir + "/" + name + ".txt") << input;
+        args.insert(args.end(), {"--input", dir + "/" + name + ".txt"});
+    }
+    if (!map.empty())
+        args.insert(args.end(), {"/act", "1", "/map", map});
+    const qmtest::ChildResult r = qmtest::RunChild(args, 60.0);
+    EXPECT_EQ(r.nExit, 0) << r.log;
+    EXPECT_EQ(r.log.find("[Warn"), std::string::npos) << r.log;
+    EXPECT_EQ(r.log.find("[Error"), std::string::npos) << r.log;
+    return {qmtest::ReadWavLeft(dir + "/" + name + ".wav"), qmtest::ReadWavRight(dir + "/" + name + ".wav")};
+}
+
+constexpr int kBlock = 160;  // 5 ms, an audio frame
+
+// The loudness of what changes fast, block by block: the RMS of the second
+// difference of both channels' sum. The music's notes (below 1 kHz) give
+// little of it; every effect's click, knock or rush gives much.
+std::vector<double> Brightness(const Heard& h)
+{
+    std::vector<double> out;
+    const size_t n = std::min(h.left.size(), h.right.size());
+    auto mid = [&](size_t i) { return (double(h.left[i]) + h.right[i]) / 2.0; };
+    for (size_t at = 2; at + kBlock <= n; at += kBlock) {
+        double sum = 0;
+        for (size_t i = at; i < at + kBlock; ++i) {
+            const double d = mid(i) - 2.0 * mid(i - 1) + mid(i - 2);
+            sum += d * d;
+        }
+        out.push_back(std::sqrt(sum / kBlock));
+    }
+    return out;
+}
+
+// Where a sound starts: the first block of a rise to at least twice the
+// brightness of two blocks before (a start that falls across a block's
+// edge takes two), well above the music's own brightness (its median).
+std::vector<long> Onsets(const Heard& h)
+{
+    const std::vector<double> b = Brightness(h);
+    if (b.empty())
+        return {};
+    std::vector<double> sorted = b;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(sorted.size() / 2), sorted.end());
+    const double floor = std::max(100.0, 2.0 * sorted[sorted.size() / 2]);
+    auto rises = [&](size_t k) { return k >= 2 && b[k] > floor && b[k] > 2.0 * b[k - 2]; };
+    std::vector<long> out;
+    for (size_t k = 2; k < b.size(); ++k)
+        if (rises(k) && !rises(k - 1))
+            out.push_back(static_cast<long>(k) * kBlock);
+    return out;
+}
+
+class qmSoundsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_pDir = new TempDir("qm_sounds");
+        ASSERT_TRUE(s_pDir->Valid());
+        ASSERT_TRUE(datagen::WriteSampleGame(s_pDir->Path()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_pDir;
+        s_pDir = nullptr;
+    }
+    static TempDir* s_pDir;
+};
+
+TempDir* qmSoundsTest::s_pDir = nullptr;
+
+}  // namespace
+
+// The first onset within [from, to) frames of the WAV, or -1.
+double FirstOnsetFrame(const std::vector<long>& onsets, double from, double to)
+{
+    for (long at : onsets) {
+        const double f = FrameOfSample(at);
+        if (f >= from && f < to)
+            return f;
+    }
+    return -1.0;
+}
+
+// The biped runs east to the west guard and strikes it four times, 40
+// frames apart (B at 400, 440, 480, 520): each strike's swing (with the
+// guard's hurt) is heard as it is struck. The WAV does
+// not start at the input's frame 0, so the first strike gives the offset,
+// and the others must follow it by the frames between the presses, within
+// two frames. The guard's own blows fall between them, never 40 frames
+// apart five times.
+TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
+{
+    std::string input = "0 0 -\n60 0 - 0 72\n110 0 -\n";
+    for (int i = 0; i < 4; ++i)
+        input += std::to_string(400 + 40 * i) + " 0 B\n" + std::to_string(406 + 40 * i) + " 0 -\n";
+    const Heard h = RunRoute(s_pDir->Path(), "strikes", input, 700, "1");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_FALSE(onsets.empty()) << "no sound but the music";
+    auto heardNear = [&](double frame) { return FirstOnsetFrame(onsets, frame - 2.0, frame + 2.0); };
+    // The offset: of the onsets near the first press, the one the most
+    // strikes follow.
+    double first = -1.0;
+    int nBest = 0;
+    for (long at : onsets) {
+        const double f = FrameOfSample(at);
+        if (f < 300.0 || f >= 402.0)
+            continue;
+        int n = 0;
+        for (int i = 0; i < 4; ++i)
+            n += heardNear(f + 40.0 * i) >= 0.0;
+        if (n > nBest) {
+            nBest = n;
+            first = f;
+        }
+    }
+    ASSERT_GE(first, 0.0) << "the first strike";
+    std::printf("  event                  frame  onset (s)\n");
+    for (int i = 0; i < 4; ++i) {
+        const double heard = heardNear(first + 40.0 * i);
+        std::printf("  strike %d               %5d  %8.3f\n", i + 1, 400 + 40 * i, heard * kFrameSeconds);
+        EXPECT_GE(heard, 0.0) << "strike " << i + 1 << " within two frames of B";
+    }
+    // The steps of the run at the map's start: the first sound of all.
+    EXPECT_LT(FrameOfSample(onsets.front()), first - 300.0);
+    // (The WAV starts with the sound output, some frames after the input's
+    // frame 0, and a map's loading holds frames that the sound does not
+    // count: only strikes close together are timed against each other.)
+}
+
+// The rush of the updraft that lifts the flyer as the sky map begins, after
+// the biped has walked into it (its steps first), and the flyer's wing beat
+// as A boosts it.
+TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
+{
+    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n30 0 - -60 40\n", 200, "1");
+    const std::vector<long> onsets = Onsets(walk);
+    ASSERT_FALSE(onsets.empty());
+    const double setOff = FrameOfSample(onsets.front());
+    const double rush = FirstOnsetFrame(onsets, setOff + 40.0, 1e9);
+    std::printf("  the first step at %.3f s, the rush at %.3f s\n", setOff * kFrameSeconds, rush * kFrameSeconds);
+    EXPECT_GE(rush, 0.0) << "the rush as the flyer is lifted";
+    const Heard fly = RunRoute(s_pDir->Path(), "boost", "0 0 -\n200 0 A\n206 0 -\n", 260, "3");
+    const std::vector<long> beats = Onsets(fly);
+    ASSERT_EQ(beats.size(), 2u) << "the rush as the map begins, the boost, and nothing else";
+    const double boost = FrameOfSample(beats.back()) - FrameOfSample(beats.front());
+    std::printf("  the boost %.1f frames after the rush\n", boost);
+    EXPECT_GT(boost, 120.0) << "at A, long after the map's start";
+}
+
+// The sample's own input (the menu, then the run that ends by the middle
+// guard, who strikes the biped until it falls and the map starts again):
+// the guard's blows come from the biped's left and are heard louder on the
+// left, while the biped's own steps, straight ahead, are heard alike on
+// both sides; and the map's restart, where every sound fades out, steps no
+// further from one sample to the next than the music does.
+TEST_F(qmSoundsTest, BlowsFromTheLeftAndARestartWithoutAClick)
+{
+    std::ifstream in(s_pDir->Path() + "/input.txt");
+    const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Heard h = RunRoute(s_pDir->Path(), "sample", input, 1300, "");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_GE(onsets.size(), 10u) << "steps, the jump, blows";
+    // How bright a side is from 100 to 300 ms after an onset: past the
+    // biped's own cry, which starts with the guard's blow, in the guard's
+    // swish.
+    auto sideRms = [&](long at, const std::vector<int16_t>& c) {
+        double sum = 0;
+        const long from = at + kRate / 10, to = at + kRate * 3 / 10;
+        for (long i = from; i < to && i < static_cast<long>(c.size()); ++i) {
+            const double d = double(c[static_cast<size_t>(i)]) - c[static_cast<size_t>(i - 1)];
+            sum += d * d;
+        }
+        return std::sqrt(sum / static_cast<double>(to - from));
+    };
+    int nLeft = 0, nBlows = 0;
+    for (long at : onsets) {
+        const double l = sideRms(at, h.left), r = sideRms(at, h.right);
+        if (FrameOfSample(at) < 150.0) {
+            EXPECT_NEAR(l, r, 0.02 * l) << "a step at " << FrameOfSample(at);
+        }
+        if (FrameOfSample(at) > 450.0 && FrameOfSample(at) < 1000.0) {
+            ++nBlows;
+            nLeft += l > 1.08 * r;
+        }
+    }
+    EXPECT_GE(nBlows, 5);
+    EXPECT_EQ(nLeft, nBlows) << "every blow heard from the left";
+
+    // The restart: the silence between the maps' music, after 30 s.
+    const std::vector<int16_t>& c = h.left;
+    long quiet = -1;
+    for (long at = 30L * kRate, run = 0; at < static_cast<long>(c.size()); ++at) {
+        run = std::abs(c[static_cast<size_t>(at)]) < 4 ? run + 1 : 0;
+        if (run == kRate / 50) {
+            quiet = at - run;
+            break;
+        }
+    }
+    ASSERT_GT(quiet, 0) << "the map starts again";
+    auto largestStep = [&](long from, long to) {
+        int most = 0;
+        for (long i = std::max(1L, from); i < to && i < static_cast<long>(c.size()); ++i)
+            most = std::max(most, std::abs(c[static_cast<size_t>(i)] - c[static_cast<size_t>(i - 1)]));
+        return most;
+    };
+    // The music's own steps: the largest step of a typical 50 ms (the
+    // median over the run; the effects sound in fewer than half of them).
+    std::vector<int> windows;
+    for (long at = 1; at + kRate / 20 < static_cast<long>(c.size()); at += kRate / 20)
+        windows.push_back(largestStep(at, at + kRate / 20));
+    std::nth_element(windows.begin(), windows.begin() + static_cast<long>(windows.size() / 2), windows.end());
+    const int music = windows[windows.size() / 2];
+    // The fade and the silence, up to the new map's first sounds.
+    const int across = largestStep(quiet - kRate / 10, quiet + kRate / 10);
+    std::printf("  restart at %.3f s: largest step %d, the music's own %d\n", double(quiet) / kRate, across, music);
+    EXPECT_GT(music, 100);
+    EXPECT_LE(across, music + music / 10);
+}
