@@ -96,10 +96,13 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
         const std::vector<Line> lines = Lines(route.input);
         ASSERT_GE(lines.size(), 20u);
         ++nRoutes;
-        nUpdrafts += lines[1].sx == -60 && lines[1].sy == 40 ? 1 : 0;
-        uint64_t nLastChange = lines[1].nFrame;
+        // Into the updraft: east along the road, then north over the verge.
+        const bool bUpdraft = lines[1].sx == 0 && lines[1].sy == 72 && lines[2].sx == -72 && lines[2].sy == 0 &&
+                              lines[2].nFrame - lines[1].nFrame == 225 && lines[3].nFrame - lines[2].nFrame == 150;
+        nUpdrafts += bUpdraft ? 1 : 0;
+        uint64_t nLastChange = lines[bUpdraft ? 3 : 1].nFrame;
         bool bLastStand = false;
-        for (size_t i = 1; i < lines.size(); ++i) {
+        for (size_t i = bUpdraft ? 3 : 1; i < lines.size(); ++i) {
             const Line& l = lines[i];
             EXPECT_EQ(l.nPort, 0);
             EXPECT_GE(l.nFrame, lines[i - 1].nFrame);
@@ -114,7 +117,7 @@ TEST(judgeRouteTest, StretchesTapsAndStandsStayInTheirRanges)
                 ++i;
                 continue;
             }
-            if (i > 1) {
+            if (i > (bUpdraft ? 3u : 1u)) {
                 // Half a second to three seconds of the stick held, up to
                 // five of it let go.
                 const uint64_t nGap = l.nFrame - nLastChange;
