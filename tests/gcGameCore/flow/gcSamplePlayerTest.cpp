@@ -473,13 +473,38 @@ public:
     mutable std::vector<int8_t> m_door, m_lever;
 };
 
+// Steers the biped the way (WalkTheWay) and, once there, stands; X is
+// pressed on tick nPress for six ticks. Records the shed each tick.
+class WalkAndPressX : public RecordShed {
+public:
+    WalkAndPressX(std::vector<WalkTheWay::Leg> legs, size_t nPress) : m_way(std::move(legs)), m_nPress(nPress) {}
+    void DoAction(const gcEventParams& params) const override
+    {
+        RecordShed::DoAction(params);
+        m_way.DoAction(params);
+        const size_t tick = m_door.size() - 1;
+        if (tick >= m_nPress && tick < m_nPress + 6) {
+            PADStatus pad = PADTestIdleStatus();
+            pad.button = PAD_BUTTON_X;
+            PADTestSetStatus(0, pad);
+        }
+    }
+    WalkTheWay m_way;
+    size_t m_nPress;
+};
+
 // The lever waits for the player: walked up to and pressed with X, it is
 // pulled, and only then does the door open.
 TEST_F(gcSamplePlayerTest, ThePlayerPullsTheLeverAndThenTheDoorOpens)
 {
-    // East along the road, then up the verge to the lever's south side.
-    RecordShed shed;
-    Play("0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, 0, &shed);
+    // East along the road at a run, then up the verge to the lever's south
+    // side (the lever stands in the east region, x 64 on in the map's
+    // frame), steered the way a player would; X well after the arrival.
+    constexpr size_t kPress = 705;
+    const float x = 64.0f + 1.5f;
+    WalkAndPressX shed({{x, 0.0f, false}, {x, 7.5f, false}}, kPress);
+    Play("", 800, 0, &shed);
+    ASSERT_EQ(shed.m_way.m_nLeg, 2u) << "at the lever";
     ASSERT_GT(shed.m_door.size(), 790u);
     // A device plays its idle animation (the pull, the door's swing) in
     // the idling state.
@@ -488,8 +513,8 @@ TEST_F(gcSamplePlayerTest, ThePlayerPullsTheLeverAndThenTheDoorOpens)
         std::find_if(shed.m_lever.begin(), shed.m_lever.end(), playing) - shed.m_lever.begin());
     const size_t opened = static_cast<size_t>(
         std::find_if(shed.m_door.begin(), shed.m_door.end(), playing) - shed.m_door.begin());
-    EXPECT_GE(pulled, 705u) << "not before X";
-    EXPECT_LT(pulled, 720u) << "but at it";
+    EXPECT_GE(pulled, kPress) << "not before X";
+    EXPECT_LT(pulled, kPress + 15) << "but at it";
     EXPECT_GT(opened, pulled) << "the pull's end opens the door";
     EXPECT_LT(opened, shed.m_door.size());
     EXPECT_EQ(m_log.Count(LOGTYPE_INFO, "ShedLever: pulled"), 1);
@@ -2477,6 +2502,8 @@ TEST_F(gcSampleNewGameTest, UnderTheCeilingTheCameraNeverGoesBeneathTheFlyer)
         SCOPED_TRACE(r.name);
         RecordView view;
         Play(r.input, r.frames, datagen::kSampleSkyMap, &view);
+        for (size_t i = 0; i < 6; ++i) std::printf("DBG %zu cam %.2f %.2f %.2f pl %.2f %.2f %.2f pitch %.1f down %.1f\n", i, view.m_views[i].camera.x, view.m_views[i].camera.y, view.m_views[i].camera.z, view.m_views[i].player.x, view.m_views[i].player.y, view.m_views[i].player.z, view.m_views[i].pitchOver, view.m_views[i].lookDown);
+        { float w = 0; size_t at = 0; for (size_t i = 2; i < view.m_views.size(); ++i) { float d = std::fabs(view.m_views[i].pitchOver - view.m_views[i - 1].pitchOver); if (d > w) { w = d; at = i; } } std::printf("DBG worst after 2: %.1f at %zu\n", w, at); }
         ExpectSteadyView(view, 2, r.name);
         for (size_t i = 1; i < view.m_views.size(); ++i)
             ASSERT_LE(std::fabs(view.m_views[i].pitchOver - view.m_views[i - 1].pitchOver), 6.0f) << "a flip at " << i;
