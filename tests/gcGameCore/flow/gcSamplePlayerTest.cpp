@@ -2031,8 +2031,11 @@ const Route kNorthEastCorner = {"up the east region's steps into the north-east 
                                 kEastX,
                                 kSideY};
 
-// The stick held half left from the start circles the player round the
-// camera into the west wall north of the road; held fully back, it runs the
+// The stick held half back and left from the start walks the player into
+// the west wall north of the road and along it, pressed against it to the
+// end (held steady, the stick is read in the frame the camera held when it
+// was pushed, so it no longer circles the player round the camera, the
+// way held half left once brought it there); held fully back, it runs the
 // player (jumping) into the west wall with the camera between them, which
 // swings round to the side, the player running on after it. Routes run
 // and jump along the west region's edges into its corners (the garden's
@@ -2044,7 +2047,7 @@ TEST_F(gcSampleEdgesTest, ThePlayerStaysInsideTheFirstMapsWestEnd)
         const char* name;
         const char* input;
         bool bHeld;  // held against the west wall to the end, else only brought to it
-    } rows[] = {{"half left", "0 0 -\n1 0 - -36 0\n", true},
+    } rows[] = {{"half back and left", "0 0 -\n1 0 - -26 -26\n", true},
                 {"fully back", "0 0 -\n1 0 - 0 -72\n120 0 A 0 -72\n126 0 - 0 -72\n320 0 -\n", false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
