@@ -1,12 +1,17 @@
 #include "datagen/sampleSounds.h"
 
+#include <algorithm>
+
 #include "datagen/creatureWriters.h"
+#include "datagen/effectWriters.h"
 #include "datagen/playerWriters.h"
 #include "datagen/soundSynth.h"
 #include "datagen/soundWriters.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/actions/gcDoEntitySurfaceEffect.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
+#include "gcGameCore/entities/gcSurface.h"
 
 namespace datagen {
 
@@ -14,15 +19,17 @@ namespace {
 
 constexpr int kGameBegin = 20, kMenuBegin = 250, kPlayerBegin = 500, kMapBegin = 250;
 
-// In bank order: each bank's sounds take its slots from its first on.
+// Each bank's sounds take its slots from its first on, without a gap. The
+// steps are the game's: the maps' step effects load their instances, which
+// need the sound's data, before the player's bank is read.
 constexpr SampleSoundInfo kInfos[kSampleSoundCount] = {
-    {"sm_StepStone", SampleSoundBank::kBiped, kPlayerBegin + 0},
-    {"sm_StepGrass", SampleSoundBank::kBiped, kPlayerBegin + 1},
-    {"sm_Jump", SampleSoundBank::kBiped, kPlayerBegin + 2},
-    {"sm_Land", SampleSoundBank::kBiped, kPlayerBegin + 3},
-    {"sm_Strike", SampleSoundBank::kBiped, kPlayerBegin + 4},
-    {"sm_Hurt", SampleSoundBank::kBiped, kPlayerBegin + 5},
-    {"sm_Felled", SampleSoundBank::kBiped, kPlayerBegin + 6},
+    {"sm_StepStone", SampleSoundBank::kGame, kGameBegin + 5},
+    {"sm_StepGrass", SampleSoundBank::kGame, kGameBegin + 6},
+    {"sm_Jump", SampleSoundBank::kBiped, kPlayerBegin + 0},
+    {"sm_Land", SampleSoundBank::kBiped, kPlayerBegin + 1},
+    {"sm_Strike", SampleSoundBank::kBiped, kPlayerBegin + 2},
+    {"sm_Hurt", SampleSoundBank::kBiped, kPlayerBegin + 3},
+    {"sm_Felled", SampleSoundBank::kBiped, kPlayerBegin + 4},
     {"sm_GuardSwing", SampleSoundBank::kGame, kGameBegin + 0},
     {"sm_GuardHurt", SampleSoundBank::kGame, kGameBegin + 1},
     {"sm_GuardFelled", SampleSoundBank::kGame, kGameBegin + 2},
@@ -253,7 +260,6 @@ void KeyAll(std::vector<AnimationConfigDesc>& configs, std::initializer_list<int
 void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t)
 {
     using T = gcPlayerBipedTemplate;
-    KeyAll(t.configs, {T::ANIM_WALK, T::ANIM_RUN}, kSoundStepStone);
     KeyAll(t.configs, {T::ANIM_SJUMPUP, T::ANIM_RJUMPUP, T::ANIM_DJUMP}, kSoundJump);
     KeyAll(t.configs, {T::ANIM_SLAND, T::ANIM_RLAND}, kSoundLand);
     KeyAll(t.configs,
@@ -264,6 +270,42 @@ void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t)
     for (std::optional<CreatureAttackDesc>& a : t.creature.attacks)
         if (a)
             Key(a->config, kSoundStrike);
+}
+
+EffectTemplateDesc SampleStepTemplate(bool bGrass)
+{
+    EffectTemplateDesc t;
+    t.name = bGrass ? "GrassSteps" : "StoneSteps";
+    t.sound = EffectSoundDesc{SampleSoundHandle(bGrass ? kSoundStepGrass : kSoundStepStone), 30.0f, 1.0f, false};
+    t.lifeTicks = 900;  // the four steps' second and a half
+    t.maxInstances = 2;
+    return t;
+}
+
+void SetSampleStepEffects(uint32_t (&effects)[15], uint32_t hTemplate)
+{
+    for (int size = 0; size < gcSurface::MAX_SIZES; ++size)
+        effects[size * gcSurface::MAX_TYPES + static_cast<int>(kSampleStepEffectType)] = hTemplate;
+}
+
+void SetSampleBipedStepActions(PlayerBipedTemplateDesc& t,
+                               const std::function<bool(BlockWriter&, const gcAction&)>& member, bool* pOk)
+{
+    using T = gcPlayerBipedTemplate;
+    // The ray that finds the surface beneath meets only surfaces sharing a
+    // bit of this mask (it steers no movement).
+    t.creature.base.surfaceCollisionMask = 0xFFFFFFFF;
+    for (int a : {T::ANIM_WALK, T::ANIM_RUN}) {
+        if (a < 0 || static_cast<size_t>(a) >= t.configs.size())
+            continue;
+        t.configs[static_cast<size_t>(a)].actions = [member, pOk](BlockWriter& w, int index) {
+            if (index != 0)  // OnStarted
+                return;
+            const gcDoEntitySurfaceEffect step(kSampleStepEffectType,
+                                               gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), cName());
+            *pOk = member(w, step) && *pOk;
+        };
+    }
 }
 
 void SetSampleFlyerSoundKeys(PlayerFlyingTemplateDesc& t)
@@ -287,19 +329,18 @@ void SetSampleGuardSoundKeys(NPCTemplateDesc& t)
 
 bool WriteSampleSoundBank(const std::string& path, SampleSoundBank bank)
 {
+    std::vector<int> sounds;  // the bank's, in slot order
+    for (int i = 0; i < kSampleSoundCount; ++i)
+        if (kInfos[i].bank == bank)
+            sounds.push_back(i);
+    std::sort(sounds.begin(), sounds.end(), [](int a, int b) { return kInfos[a].slot < kInfos[b].slot; });
     std::vector<SoundRecord> records;
-    int begin = -1;
-    for (int i = 0; i < kSampleSoundCount; ++i) {
-        const SampleSoundInfo& info = kInfos[i];
-        if (info.bank != bank)
-            continue;
-        if (begin < 0)
-            begin = info.slot;
-        SoundRecord r = MakeSoundRecord(info.name, MakeSampleSound(static_cast<SampleSound>(i)), false);
-        r.check = CheckOf(info.slot);
+    for (int i : sounds) {
+        SoundRecord r = MakeSoundRecord(kInfos[i].name, MakeSampleSound(static_cast<SampleSound>(i)), false);
+        r.check = CheckOf(kInfos[i].slot);
         records.push_back(std::move(r));
     }
-    return begin >= 0 && WriteSoundDataGroupBodyFile(path, begin, records);
+    return !sounds.empty() && WriteSoundDataGroupBodyFile(path, kInfos[sounds.front()].slot, records);
 }
 
 }  // namespace datagen
