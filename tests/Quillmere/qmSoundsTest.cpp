@@ -259,3 +259,46 @@ TEST_F(qmSoundsTest, BlowsFromTheLeftAndARestartWithoutAClick)
     EXPECT_GT(music, 100);
     EXPECT_LE(across, music + music / 10);
 }
+
+// The strength of the mid (both channels' sum) at each of the frequencies,
+// summed, over the 40 ms from a sample on.
+double BandLevel(const Heard& h, long at, std::initializer_list<double> hz)
+{
+    const long n = kRate / 25;
+    double total = 0;
+    for (double f : hz) {
+        double re = 0, im = 0;
+        for (long i = 0; i < n && at + i < static_cast<long>(h.left.size()); ++i) {
+            const size_t k = static_cast<size_t>(at + i);
+            const double x = (double(h.left[k]) + h.right[k]) / 2.0, w = 2.0 * M_PI * f * double(i) / kRate;
+            re += x * std::cos(w);
+            im -= x * std::sin(w);
+        }
+        total += std::hypot(re, im) / double(n);
+    }
+    return total;
+}
+
+// The biped walks off on the flagstones, turns onto the north verge and
+// stops, then walks on over the grass: the walk's steps come from the
+// surface beneath, the flagstones' with the heel's deep knock, the grass's
+// a duller scuff with little of it.
+TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
+{
+    const Heard h = RunRoute(s_pDir->Path(), "grass", "0 0 -\n30 0 - -72 0\n80 0 -\n120 0 - 0 72\n140 0 -\n", 200, "1");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_FALSE(onsets.empty());
+    long grass = -1;
+    for (long at : onsets)
+        if (FrameOfSample(at) > FrameOfSample(onsets.front()) + 50.0) {
+            grass = at;
+            break;
+        }
+    ASSERT_GT(grass, 0) << "the steps of the second walk";
+    auto knock = [&](long at) {
+        return BandLevel(h, at, {130.0, 150.0, 170.0}) / BandLevel(h, at, {500.0, 800.0, 1100.0, 1400.0});
+    };
+    const double stone = knock(onsets.front()), onGrass = knock(grass);
+    std::printf("  knock to scuff: %.1f on stone, %.1f on grass\n", stone, onGrass);
+    EXPECT_GT(stone, 3.0 * onGrass);
+}
