@@ -276,3 +276,23 @@ TEST(SampleSoundsTest, TheBanksLoadIntoTheirSlots)
 }
 
 }  // namespace
+
+// A fall is one sound to the ear: after its first 40 ms, no 20 ms block is
+// half as loud again as the block before it (the thump on the ground, 0.6 s
+// into the old sound, was heard as a second one).
+TEST(SampleSoundsTest, AFallStartsOnce)
+{
+    for (datagen::SampleSound sound : {datagen::kSoundGuardFelled, datagen::kSoundPlayerFelled}) {
+        const std::vector<int16_t> pcm = datagen::MakeSampleSound(sound);
+        std::vector<double> rms;
+        for (size_t at = 0; at + 640 <= pcm.size(); at += 640) {
+            double sum = 0;
+            for (size_t i = at; i < at + 640; ++i)
+                sum += double(pcm[i]) * pcm[i];
+            rms.push_back(std::sqrt(sum / 640.0));
+        }
+        ASSERT_GT(rms.size(), 20u);
+        for (size_t k = 2; k < rms.size(); ++k)
+            EXPECT_LE(rms[k], 1.5 * rms[k - 1] + 50.0) << datagen::GetSampleSoundInfo(sound).name << " block " << k;
+    }
+}

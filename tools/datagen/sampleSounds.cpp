@@ -94,14 +94,16 @@ std::vector<int16_t> Hurt(double cryHz)
     return b.ToPcm(12000.0);
 }
 
-// A body falling: a long cry sinking, then the thump on the ground.
+// A body struck down: the blow's knock and a long cry sinking with it. One
+// start only: a thump on the ground later in the sound is heard as a second
+// sound of its own.
 std::vector<int16_t> Felled(double cryHz)
 {
-    SynthBuffer b(1.0);
-    b.AddTone(0.0, 0.7, cryHz, cryHz * 0.3, 0.6, 0.03, 0.0);
-    b.AddTone(0.0, 0.7, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.03, 0.0);
-    b.AddTone(0.62, 0.35, 90.0, 55.0, 0.9, 0.002, 0.08);
-    b.AddNoise(0.62, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
+    SynthBuffer b(0.9);
+    b.AddTone(0.0, 0.35, 90.0, 55.0, 0.9, 0.002, 0.08);
+    b.AddNoise(0.0, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
+    b.AddTone(0.0, 0.8, cryHz, cryHz * 0.3, 0.6, 0.01, 0.2);
+    b.AddTone(0.0, 0.8, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.01, 0.2);
     return b.ToPcm(13000.0);
 }
 
