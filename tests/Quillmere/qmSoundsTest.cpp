@@ -302,3 +302,53 @@ TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
     std::printf("  knock to scuff: %.1f on stone, %.1f on grass\n", stone, onGrass);
     EXPECT_GT(stone, 3.0 * onGrass);
 }
+
+// The WAV's time of each event of a run on map 1, by its frame of the
+// input. The sound output starts with the map's first frame (its music's
+// onset), some frames after the input's frame 0 (the load holds them): the
+// walk pressed at frame 60 starts its steps at once, a sound of known frame,
+// and gives the input frame of the music's onset. Every other pressed event
+// (the jump, four strikes) is then found within two frames of its press; the
+// landing and the guard's blows, which the play times, are found in the
+// frames where they must fall.
+TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
+{
+    const char* input = "0 0 -\n60 0 - 0 72\n110 0 -\n130 0 A\n136 0 -\n"
+                        "400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n526 0 -\n";
+    const Heard h = RunRoute(s_pDir->Path(), "events", input, 560, "1");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_FALSE(onsets.empty());
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    ASSERT_LT(music, static_cast<long>(h.left.size())) << "the map's music";
+    const double musicFrame = FrameOfSample(music);
+    // The walk's steps: the first onset of all, the anchor.
+    const double mapStart = 60.0 - (FrameOfSample(onsets.front()) - musicFrame);
+    std::printf("  the map's first frame (the music's onset at %.3f s): input frame %.1f\n",
+                musicFrame * kFrameSeconds, mapStart);
+    EXPECT_NEAR(mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
+    auto wavFrame = [&](double inputFrame) { return musicFrame + inputFrame - mapStart; };
+    std::printf("  event                  frame  onset (s)\n");
+    struct Pressed {
+        const char* name;
+        int frame;
+    };
+    for (const Pressed& e : {Pressed{"steps on stone", 60}, Pressed{"jump", 130}, Pressed{"blow struck 1", 400},
+                             Pressed{"blow struck 2", 440}, Pressed{"blow struck 3", 480},
+                             Pressed{"blow struck 4", 520}}) {
+        const double heard = FirstOnsetFrame(onsets, wavFrame(e.frame) - 2.0, wavFrame(e.frame) + 2.0);
+        std::printf("  %-22s %5d  %8.3f\n", e.name, e.frame, heard * kFrameSeconds);
+        EXPECT_GE(heard, 0.0) << e.name << " within two frames of frame " << e.frame;
+    }
+    // The landing: within the jump's air time (under a second); the guard's
+    // blows (the biped's hurt with them) between the strikes.
+    const double land = FirstOnsetFrame(onsets, wavFrame(132.0), wavFrame(160.0));
+    std::printf("  %-22s %5.0f  %8.3f\n", "landing", land - musicFrame + mapStart, land * kFrameSeconds);
+    EXPECT_GE(land, 0.0) << "the landing";
+    for (int i = 0; i < 3; ++i) {
+        const double blow = FirstOnsetFrame(onsets, wavFrame(403.0 + 40.0 * i), wavFrame(438.0 + 40.0 * i));
+        std::printf("  %-22s %5.0f  %8.3f\n", "blow taken", blow - musicFrame + mapStart, blow * kFrameSeconds);
+        EXPECT_GE(blow, 0.0) << "the guard's blow after strike " << i + 1;
+    }
+}
