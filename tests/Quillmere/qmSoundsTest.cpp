@@ -298,6 +298,14 @@ TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
     auto knock = [&](long at) {
         return BandLevel(h, at, {130.0, 150.0, 170.0}) / BandLevel(h, at, {500.0, 800.0, 1100.0, 1400.0});
     };
+    // The second walk, pressed at frame 120, starts its steps at once: 70
+    // frames after the map's first frame (its music's onset, frame 50).
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    std::printf("  steps on grass at %.3f s, %.1f frames after the music's onset\n",
+                FrameOfSample(grass) * kFrameSeconds, FrameOfSample(grass) - FrameOfSample(music));
+    EXPECT_NEAR(FrameOfSample(grass) - FrameOfSample(music), 70.0, 2.0);
     const double stone = knock(onsets.front()), onGrass = knock(grass);
     std::printf("  knock to scuff: %.1f on stone, %.1f on grass\n", stone, onGrass);
     EXPECT_GT(stone, 3.0 * onGrass);
@@ -351,4 +359,31 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
         std::printf("  %-22s %5.0f  %8.3f\n", "blow taken", blow - musicFrame + mapStart, blow * kFrameSeconds);
         EXPECT_GE(blow, 0.0) << "the guard's blow after strike " << i + 1;
     }
+
+    // Strikes every 30 frames from 400: the seventh, at 580, fells the
+    // guard, whose fall is heard at that frame and once only.
+    std::string fight = "0 0 -\n60 0 - 0 72\n110 0 -\n";
+    for (int i = 0; i < 7; ++i)
+        fight += std::to_string(400 + 30 * i) + " 0 B\n" + std::to_string(406 + 30 * i) + " 0 -\n";
+    const Heard f = RunRoute(s_pDir->Path(), "felled", fight, 680, "1");
+    const std::vector<long> fOnsets = Onsets(f);
+    const double felled = FirstOnsetFrame(fOnsets, wavFrame(578.0), wavFrame(582.0));
+    std::printf("  %-22s %5d  %8.3f\n", "guard felled", 580, felled * kFrameSeconds);
+    EXPECT_GE(felled, 0.0) << "the guard felled by the seventh strike";
+    EXPECT_LT(FirstOnsetFrame(fOnsets, wavFrame(582.0), wavFrame(640.0)), 0.0) << "nothing more of the fall";
+
+    // The flyer's map: the updraft's rush as it begins (with the music),
+    // the boost at A, and the knock as it flies on into the wall ahead.
+    const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 560, "3");
+    const std::vector<long> flyOnsets = Onsets(fly);
+    ASSERT_FALSE(flyOnsets.empty());
+    const double rush = FrameOfSample(flyOnsets.front());
+    std::printf("  %-22s %5.0f  %8.3f\n", "updraft rush", mapStart, rush * kFrameSeconds);
+    EXPECT_NEAR(rush, musicFrame, 2.0) << "the rush on the map's first frame";
+    const double boost = FirstOnsetFrame(flyOnsets, wavFrame(98.0), wavFrame(102.0));
+    std::printf("  %-22s %5d  %8.3f\n", "boost", 100, boost * kFrameSeconds);
+    EXPECT_GE(boost, 0.0) << "the boost at A";
+    const double bump = FirstOnsetFrame(flyOnsets, wavFrame(160.0), 1e9);
+    std::printf("  %-22s %5.0f  %8.3f\n", "knockback", bump - musicFrame + mapStart, bump * kFrameSeconds);
+    EXPECT_GE(bump, 0.0) << "the knock as the flyer meets the wall";
 }
