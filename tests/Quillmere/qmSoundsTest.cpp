@@ -171,11 +171,13 @@ TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
 }
 
 // The rush of the updraft that lifts the flyer as the sky map begins, after
-// the biped has walked into it (its steps first), and the flyer's wing beat
-// as A boosts it.
+// the biped has walked into it (its steps first: north onto the verge,
+// east along it past the guard on the road, north into the updraft), and the
+// flyer's wing beat as A boosts it.
 TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
 {
-    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n30 0 - -60 40\n", 200, "1");
+    const Heard walk =
+        RunRoute(s_pDir->Path(), "updraft", "0 0 -\n30 0 - -72 0\n70 0 - 0 72\n230 0 - -72 0\n", 300, "1");
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
