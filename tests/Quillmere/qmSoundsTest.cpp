@@ -264,3 +264,131 @@ TEST_F(qmSoundsTest, BlowsFromTheLeftAndARestartWithoutAClick)
     EXPECT_GT(music, 100);
     EXPECT_LE(across, music + music / 10);
 }
+
+// The strength of the mid (both channels' sum) at each of the frequencies,
+// summed, over the 40 ms from a sample on.
+double BandLevel(const Heard& h, long at, std::initializer_list<double> hz)
+{
+    const long n = kRate / 25;
+    double total = 0;
+    for (double f : hz) {
+        double re = 0, im = 0;
+        for (long i = 0; i < n && at + i < static_cast<long>(h.left.size()); ++i) {
+            const size_t k = static_cast<size_t>(at + i);
+            const double x = (double(h.left[k]) + h.right[k]) / 2.0, w = 2.0 * M_PI * f * double(i) / kRate;
+            re += x * std::cos(w);
+            im -= x * std::sin(w);
+        }
+        total += std::hypot(re, im) / double(n);
+    }
+    return total;
+}
+
+// The biped walks off on the flagstones, turns onto the north verge and
+// stops, then walks on over the grass: the walk's steps come from the
+// surface beneath, the flagstones' with the heel's deep knock, the grass's
+// a duller scuff with little of it.
+TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
+{
+    const Heard h = RunRoute(s_pDir->Path(), "grass", "0 0 -\n30 0 - -72 0\n80 0 -\n120 0 - 0 72\n140 0 -\n", 200, "1");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_FALSE(onsets.empty());
+    long grass = -1;
+    for (long at : onsets)
+        if (FrameOfSample(at) > FrameOfSample(onsets.front()) + 50.0) {
+            grass = at;
+            break;
+        }
+    ASSERT_GT(grass, 0) << "the steps of the second walk";
+    auto knock = [&](long at) {
+        return BandLevel(h, at, {130.0, 150.0, 170.0}) / BandLevel(h, at, {500.0, 800.0, 1100.0, 1400.0});
+    };
+    // The second walk, pressed at frame 120, starts its steps at once: 70
+    // frames after the map's first frame (its music's onset, frame 50).
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    std::printf("  steps on grass at %.3f s, %.1f frames after the music's onset\n",
+                FrameOfSample(grass) * kFrameSeconds, FrameOfSample(grass) - FrameOfSample(music));
+    EXPECT_NEAR(FrameOfSample(grass) - FrameOfSample(music), 70.0, 2.0);
+    const double stone = knock(onsets.front()), onGrass = knock(grass);
+    std::printf("  knock to scuff: %.1f on stone, %.1f on grass\n", stone, onGrass);
+    EXPECT_GT(stone, 3.0 * onGrass);
+}
+
+// The WAV's time of each event of a run on map 1, by its frame of the
+// input. The sound output starts with the map's first frame (its music's
+// onset), some frames after the input's frame 0 (the load holds them): the
+// walk pressed at frame 60 starts its steps at once, a sound of known frame,
+// and gives the input frame of the music's onset. Every other pressed event
+// (the jump, four strikes) is then found within two frames of its press; the
+// landing and the guard's blows, which the play times, are found in the
+// frames where they must fall.
+TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
+{
+    const char* input = "0 0 -\n60 0 - 0 72\n110 0 -\n130 0 A\n136 0 -\n"
+                        "400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n526 0 -\n";
+    const Heard h = RunRoute(s_pDir->Path(), "events", input, 560, "1");
+    const std::vector<long> onsets = Onsets(h);
+    ASSERT_FALSE(onsets.empty());
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    ASSERT_LT(music, static_cast<long>(h.left.size())) << "the map's music";
+    const double musicFrame = FrameOfSample(music);
+    // The walk's steps: the first onset of all, the anchor.
+    const double mapStart = 60.0 - (FrameOfSample(onsets.front()) - musicFrame);
+    std::printf("  the map's first frame (the music's onset at %.3f s): input frame %.1f\n",
+                musicFrame * kFrameSeconds, mapStart);
+    EXPECT_NEAR(mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
+    auto wavFrame = [&](double inputFrame) { return musicFrame + inputFrame - mapStart; };
+    std::printf("  event                  frame  onset (s)\n");
+    struct Pressed {
+        const char* name;
+        int frame;
+    };
+    for (const Pressed& e : {Pressed{"steps on stone", 60}, Pressed{"jump", 130}, Pressed{"blow struck 1", 400},
+                             Pressed{"blow struck 2", 440}, Pressed{"blow struck 3", 480},
+                             Pressed{"blow struck 4", 520}}) {
+        const double heard = FirstOnsetFrame(onsets, wavFrame(e.frame) - 2.0, wavFrame(e.frame) + 2.0);
+        std::printf("  %-22s %5d  %8.3f\n", e.name, e.frame, heard * kFrameSeconds);
+        EXPECT_GE(heard, 0.0) << e.name << " within two frames of frame " << e.frame;
+    }
+    // The landing: within the jump's air time (under a second); the guard's
+    // blows (the biped's hurt with them) between the strikes.
+    const double land = FirstOnsetFrame(onsets, wavFrame(132.0), wavFrame(160.0));
+    std::printf("  %-22s %5.0f  %8.3f\n", "landing", land - musicFrame + mapStart, land * kFrameSeconds);
+    EXPECT_GE(land, 0.0) << "the landing";
+    for (int i = 0; i < 3; ++i) {
+        const double blow = FirstOnsetFrame(onsets, wavFrame(403.0 + 40.0 * i), wavFrame(438.0 + 40.0 * i));
+        std::printf("  %-22s %5.0f  %8.3f\n", "blow taken", blow - musicFrame + mapStart, blow * kFrameSeconds);
+        EXPECT_GE(blow, 0.0) << "the guard's blow after strike " << i + 1;
+    }
+
+    // Strikes every 30 frames from 400: the seventh, at 580, fells the
+    // guard, whose fall is heard at that frame and once only.
+    std::string fight = "0 0 -\n60 0 - 0 72\n110 0 -\n";
+    for (int i = 0; i < 7; ++i)
+        fight += std::to_string(400 + 30 * i) + " 0 B\n" + std::to_string(406 + 30 * i) + " 0 -\n";
+    const Heard f = RunRoute(s_pDir->Path(), "felled", fight, 680, "1");
+    const std::vector<long> fOnsets = Onsets(f);
+    const double felled = FirstOnsetFrame(fOnsets, wavFrame(578.0), wavFrame(582.0));
+    std::printf("  %-22s %5d  %8.3f\n", "guard felled", 580, felled * kFrameSeconds);
+    EXPECT_GE(felled, 0.0) << "the guard felled by the seventh strike";
+    EXPECT_LT(FirstOnsetFrame(fOnsets, wavFrame(582.0), wavFrame(640.0)), 0.0) << "nothing more of the fall";
+
+    // The flyer's map: the updraft's rush as it begins (with the music),
+    // the boost at A, and the knock as it flies on into the wall ahead.
+    const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 560, "3");
+    const std::vector<long> flyOnsets = Onsets(fly);
+    ASSERT_FALSE(flyOnsets.empty());
+    const double rush = FrameOfSample(flyOnsets.front());
+    std::printf("  %-22s %5.0f  %8.3f\n", "updraft rush", mapStart, rush * kFrameSeconds);
+    EXPECT_NEAR(rush, musicFrame, 2.0) << "the rush on the map's first frame";
+    const double boost = FirstOnsetFrame(flyOnsets, wavFrame(98.0), wavFrame(102.0));
+    std::printf("  %-22s %5d  %8.3f\n", "boost", 100, boost * kFrameSeconds);
+    EXPECT_GE(boost, 0.0) << "the boost at A";
+    const double bump = FirstOnsetFrame(flyOnsets, wavFrame(160.0), 1e9);
+    std::printf("  %-22s %5.0f  %8.3f\n", "knockback", bump - musicFrame + mapStart, bump * kFrameSeconds);
+    EXPECT_GE(bump, 0.0) << "the knock as the flyer meets the wall";
+}

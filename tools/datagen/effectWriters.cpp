@@ -3,6 +3,7 @@
 #include "datagen/entityWriters.h"
 #include "datagen/particleWriters.h"
 #include "eEngine/eDynamicLightConfig.h"
+#include "eEngine/eSoundConfig.h"
 #include "gcGameCore/entities/gcEffect.h"
 #include "gcGameCore/entities/gcEffectTemplate.h"
 #include "gcGameCore/flow/gcRumbleConfig.h"
@@ -63,7 +64,13 @@ void Members(BlockWriter& w, const EffectTemplateDesc& d, uint32_t v)
     } else {
         w.Int(-1);
     }
-    w.Int(-1);  // sound
+    if (d.sound) {
+        w.Word(eSoundConfig::GetStaticType()->m_nTypeId);
+        w.Begin(eSoundConfig::kVersion).Begin(kBaseVersion).End();
+        w.Word(d.sound->hSound).Float(d.sound->radius).Float(d.sound->volume).Word(d.sound->looping ? 1u : 0u).End();
+    } else {
+        w.Int(-1);
+    }
     if (d.rumble)
         RumbleMember(w, *d.rumble);
     else

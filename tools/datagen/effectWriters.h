@@ -23,6 +23,13 @@ struct EffectLightDesc {
     float damping = 0.75f;
 };
 
+struct EffectSoundDesc {
+    uint32_t hSound = 0;
+    float radius = 30.0f;
+    float volume = 1.0f;
+    bool looping = false;
+};
+
 struct EffectRumbleDesc {
     int32_t lifeTicks = 0;
     float start = 1.0f;
@@ -41,7 +48,8 @@ struct EffectTemplateDesc {
     std::optional<eParticleEmitter> emitters[4];
     std::optional<eGeomTrailConfig> trail;
     std::optional<EffectLightDesc> light;
-    std::optional<EffectRumbleDesc> rumble;  // sound and projector are written as none
+    std::optional<EffectSoundDesc> sound;
+    std::optional<EffectRumbleDesc> rumble;  // the projector is written as none
     bool wrongMember = false;  // a rumble configuration in the trail's place
     int32_t delays[9] = {};    // 4 particle systems, trail, light, sound, rumble, projector (18)
     int32_t lifeTicks = 600;

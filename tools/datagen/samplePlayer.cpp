@@ -186,7 +186,10 @@ bool WriteSampleBipedPlayer(const std::string& dir, uint32_t hMaterial)
         if (index == 0)  // OnStarted
             ok = member(w, *pStrike) && ok;
     };
-    d.finish = SetSampleBipedSoundKeys;
+    d.finish = [&](PlayerBipedTemplateDesc& t) {
+        SetSampleBipedSoundKeys(t);
+        SetSampleBipedStepActions(t, member, &ok);
+    };
     const bool bWritten =
         WriteSamplePlayerFiles(stem, SampleSoundBank::kBiped, "Wanderer", hMaterial, &WriteBipedPlayerConfigFile, d);
     std::destroy_at(pStrike);  // its event's actions hold heap memory of their own

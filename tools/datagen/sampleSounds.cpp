@@ -1,12 +1,17 @@
 #include "datagen/sampleSounds.h"
 
+#include <algorithm>
+
 #include "datagen/creatureWriters.h"
+#include "datagen/effectWriters.h"
 #include "datagen/playerWriters.h"
 #include "datagen/soundSynth.h"
 #include "datagen/soundWriters.h"
 #include "gcGameCore/creatures/gcNPCTemplate.h"
 #include "gcGameCore/creatures/gcPlayerBipedTemplate.h"
+#include "gcGameCore/actions/gcDoEntitySurfaceEffect.h"
 #include "gcGameCore/creatures/gcPlayerFlyingTemplate.h"
+#include "gcGameCore/entities/gcSurface.h"
 
 namespace datagen {
 
@@ -14,15 +19,17 @@ namespace {
 
 constexpr int kGameBegin = 20, kMenuBegin = 250, kPlayerBegin = 500, kMapBegin = 250;
 
-// In bank order: each bank's sounds take its slots from its first on.
+// Each bank's sounds take its slots from its first on, without a gap. The
+// steps are the game's: the maps' step effects load their instances, which
+// need the sound's data, before the player's bank is read.
 constexpr SampleSoundInfo kInfos[kSampleSoundCount] = {
-    {"sm_StepStone", SampleSoundBank::kBiped, kPlayerBegin + 0},
-    {"sm_StepGrass", SampleSoundBank::kBiped, kPlayerBegin + 1},
-    {"sm_Jump", SampleSoundBank::kBiped, kPlayerBegin + 2},
-    {"sm_Land", SampleSoundBank::kBiped, kPlayerBegin + 3},
-    {"sm_Strike", SampleSoundBank::kBiped, kPlayerBegin + 4},
-    {"sm_Hurt", SampleSoundBank::kBiped, kPlayerBegin + 5},
-    {"sm_Felled", SampleSoundBank::kBiped, kPlayerBegin + 6},
+    {"sm_StepStone", SampleSoundBank::kGame, kGameBegin + 5},
+    {"sm_StepGrass", SampleSoundBank::kGame, kGameBegin + 6},
+    {"sm_Jump", SampleSoundBank::kBiped, kPlayerBegin + 0},
+    {"sm_Land", SampleSoundBank::kBiped, kPlayerBegin + 1},
+    {"sm_Strike", SampleSoundBank::kBiped, kPlayerBegin + 2},
+    {"sm_Hurt", SampleSoundBank::kBiped, kPlayerBegin + 3},
+    {"sm_Felled", SampleSoundBank::kBiped, kPlayerBegin + 4},
     {"sm_GuardSwing", SampleSoundBank::kGame, kGameBegin + 0},
     {"sm_GuardHurt", SampleSoundBank::kGame, kGameBegin + 1},
     {"sm_GuardFelled", SampleSoundBank::kGame, kGameBegin + 2},
@@ -87,14 +94,16 @@ std::vector<int16_t> Hurt(double cryHz)
     return b.ToPcm(12000.0);
 }
 
-// A body falling: a long cry sinking, then the thump on the ground.
+// A body struck down: the blow's knock and a long cry sinking with it. One
+// start only: a thump on the ground later in the sound is heard as a second
+// sound of its own.
 std::vector<int16_t> Felled(double cryHz)
 {
-    SynthBuffer b(1.0);
-    b.AddTone(0.0, 0.7, cryHz, cryHz * 0.3, 0.6, 0.03, 0.0);
-    b.AddTone(0.0, 0.7, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.03, 0.0);
-    b.AddTone(0.62, 0.35, 90.0, 55.0, 0.9, 0.002, 0.08);
-    b.AddNoise(0.62, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
+    SynthBuffer b(0.9);
+    b.AddTone(0.0, 0.35, 90.0, 55.0, 0.9, 0.002, 0.08);
+    b.AddNoise(0.0, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
+    b.AddTone(0.0, 0.8, cryHz, cryHz * 0.3, 0.6, 0.01, 0.2);
+    b.AddTone(0.0, 0.8, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.01, 0.2);
     return b.ToPcm(13000.0);
 }
 
@@ -253,7 +262,6 @@ void KeyAll(std::vector<AnimationConfigDesc>& configs, std::initializer_list<int
 void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t)
 {
     using T = gcPlayerBipedTemplate;
-    KeyAll(t.configs, {T::ANIM_WALK, T::ANIM_RUN}, kSoundStepStone);
     KeyAll(t.configs, {T::ANIM_SJUMPUP, T::ANIM_RJUMPUP, T::ANIM_DJUMP}, kSoundJump);
     KeyAll(t.configs, {T::ANIM_SLAND, T::ANIM_RLAND}, kSoundLand);
     KeyAll(t.configs,
@@ -264,6 +272,42 @@ void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t)
     for (std::optional<CreatureAttackDesc>& a : t.creature.attacks)
         if (a)
             Key(a->config, kSoundStrike);
+}
+
+EffectTemplateDesc SampleStepTemplate(bool bGrass)
+{
+    EffectTemplateDesc t;
+    t.name = bGrass ? "GrassSteps" : "StoneSteps";
+    t.sound = EffectSoundDesc{SampleSoundHandle(bGrass ? kSoundStepGrass : kSoundStepStone), 30.0f, 1.0f, false};
+    t.lifeTicks = 900;  // the four steps' second and a half
+    t.maxInstances = 2;
+    return t;
+}
+
+void SetSampleStepEffects(uint32_t (&effects)[15], uint32_t hTemplate)
+{
+    for (int size = 0; size < gcSurface::MAX_SIZES; ++size)
+        effects[size * gcSurface::MAX_TYPES + static_cast<int>(kSampleStepEffectType)] = hTemplate;
+}
+
+void SetSampleBipedStepActions(PlayerBipedTemplateDesc& t,
+                               const std::function<bool(BlockWriter&, const gcAction&)>& member, bool* pOk)
+{
+    using T = gcPlayerBipedTemplate;
+    // The ray that finds the surface beneath meets only surfaces sharing a
+    // bit of this mask (it steers no movement).
+    t.creature.base.surfaceCollisionMask = 0xFFFFFFFF;
+    for (int a : {T::ANIM_WALK, T::ANIM_RUN}) {
+        if (a < 0 || static_cast<size_t>(a) >= t.configs.size())
+            continue;
+        t.configs[static_cast<size_t>(a)].actions = [member, pOk](BlockWriter& w, int index) {
+            if (index != 0)  // OnStarted
+                return;
+            const gcDoEntitySurfaceEffect step(kSampleStepEffectType,
+                                               gcDesiredEntity::Selecting(gcDesiredEntity::INITIATOR), cName());
+            *pOk = member(w, step) && *pOk;
+        };
+    }
 }
 
 void SetSampleFlyerSoundKeys(PlayerFlyingTemplateDesc& t)
@@ -287,19 +331,18 @@ void SetSampleGuardSoundKeys(NPCTemplateDesc& t)
 
 bool WriteSampleSoundBank(const std::string& path, SampleSoundBank bank)
 {
+    std::vector<int> sounds;  // the bank's, in slot order
+    for (int i = 0; i < kSampleSoundCount; ++i)
+        if (kInfos[i].bank == bank)
+            sounds.push_back(i);
+    std::sort(sounds.begin(), sounds.end(), [](int a, int b) { return kInfos[a].slot < kInfos[b].slot; });
     std::vector<SoundRecord> records;
-    int begin = -1;
-    for (int i = 0; i < kSampleSoundCount; ++i) {
-        const SampleSoundInfo& info = kInfos[i];
-        if (info.bank != bank)
-            continue;
-        if (begin < 0)
-            begin = info.slot;
-        SoundRecord r = MakeSoundRecord(info.name, MakeSampleSound(static_cast<SampleSound>(i)), false);
-        r.check = CheckOf(info.slot);
+    for (int i : sounds) {
+        SoundRecord r = MakeSoundRecord(kInfos[i].name, MakeSampleSound(static_cast<SampleSound>(i)), false);
+        r.check = CheckOf(kInfos[i].slot);
         records.push_back(std::move(r));
     }
-    return begin >= 0 && WriteSoundDataGroupBodyFile(path, begin, records);
+    return !sounds.empty() && WriteSoundDataGroupBodyFile(path, kInfos[sounds.front()].slot, records);
 }
 
 }  // namespace datagen

@@ -6,18 +6,24 @@
 // fixtures; main thread.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+class gcAction;
+
 namespace datagen {
 
+class BlockWriter;
+
+struct EffectTemplateDesc;
 struct NPCTemplateDesc;
 struct PlayerBipedTemplateDesc;
 struct PlayerFlyingTemplateDesc;
 
 // Which file holds a sound, by the slot range its reader gives the bank.
 enum class SampleSoundBank {
-    kGame,    // Game/GameSound.snd, slots 20..: the guards, the key and the updraft
+    kGame,    // Game/GameSound.snd, slots 20..: the guards, the key, the updraft, the steps
     kMenu,    // Game/MainMenuSound.snd, slots 250..
     kBiped,   // Game/PlayerConfig01Sound.snd, slots 500..
     kFlyer,   // Game/PlayerConfig02Sound.snd, slots 500..
@@ -58,10 +64,27 @@ uint32_t SampleSoundHandle(SampleSound sound);
 // The sound's samples, 32 kHz mono, as the bank holds them before encoding.
 std::vector<int16_t> MakeSampleSound(SampleSound sound);
 
+// The footsteps: the biped's walk and run, as they start, spawn the impact
+// effect of the surface beneath it (the column below of the surface's
+// table); the flagstones' and the grass's effects each play their steps.
+// The templates stand in every map's effect-template group at these slots.
+constexpr uint32_t kSampleStepEffectType = 0;
+constexpr int kSampleStoneStepTemplateSlot = 103;
+constexpr int kSampleGrassStepTemplateSlot = 104;
+EffectTemplateDesc SampleStepTemplate(bool bGrass);
+// The surface's effect table with the step template at the handle given,
+// for every size of entity.
+void SetSampleStepEffects(uint32_t (&effects)[15], uint32_t hTemplate);
+
 // The sound keys of the animations that make a sound as they start: the
-// biped's steps (walk and run), jump, landing, strike, hurts and fall; the
+// biped's jump, landing, strike, hurts and fall; the
 // flyer's boost and knockback; a guard's swing, hurts and fall.
 void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t);
+// The walk's and run's OnStarted: the surface effect under the biped (whose
+// surface mask the ray needs, every bit). The
+// member writes an action into its event; false when it fails.
+void SetSampleBipedStepActions(PlayerBipedTemplateDesc& t,
+                               const std::function<bool(BlockWriter&, const gcAction&)>& member, bool* pOk);
 void SetSampleFlyerSoundKeys(PlayerFlyingTemplateDesc& t);
 void SetSampleGuardSoundKeys(NPCTemplateDesc& t);
 

@@ -29,6 +29,7 @@
 #include "datagen/sampleHud.h"
 #include "datagen/samplePlayer.h"
 #include "datagen/sampleSave.h"
+#include "datagen/sampleSounds.h"
 #include "datagen/sampleProps.h"
 #include "datagen/soundWriters.h"
 #include "datagen/zoneWriter.h"
@@ -335,6 +336,7 @@ void AddQuadFace(ZoneDesc* pZone, const mVec3 (&c)[4], const mVec3& normal, uint
     for (const auto& t : tris) {
         ZoneTriangle tri;
         tri.material = material;
+        tri.surface = material == kVerge ? 1 : 0;  // the grass, else the ground
         for (int k = 0; k < 3; ++k) {
             ZoneVertex& v = tri.v[k];
             v.pos = c[t[k]];
@@ -627,15 +629,20 @@ RgbaImage RegionLightmap(const std::vector<Box>& boxes)
     return image;
 }
 
-// Everything the regions are built of is one surface that stops whatever
-// collides with it: ground, walls and steps alike.
-constexpr int kSurfaceSlot = 300;  // the first of the map's surface slots
+// What the regions are built of: two surfaces that stop whatever collides
+// with them alike (the same mask and friction), the grass of the verges and
+// everything else (flagstones, walls, steps), told apart only by the steps
+// a walker's feet make on them.
+constexpr int kSurfaceSlot = 300;  // the first of the map's surface slots: ground, grass
+constexpr int kSurfaceCount = 2;
 
-SurfaceDesc GroundSurface()
+SurfaceDesc GroundSurface(bool bGrass)
 {
     SurfaceDesc s;
-    s.name = "Ground";
+    s.name = bGrass ? "Grass" : "Ground";
     s.collisionMask = 0xFFFFFFFF;
+    SetSampleStepEffects(s.effects,
+                         HandleOf(bGrass ? kSampleGrassStepTemplateSlot : kSampleStoneStepTemplateSlot));
     return s;
 }
 
@@ -709,7 +716,7 @@ RegionDesc SampleRegionDesc(int id, bool bFlying, bool bAdjacentOnly)
     d.zone.treeSize = kRegionEdge;
     for (int m = 0; m < kMaterialCount; ++m)
         d.zone.materials.push_back(HandleOf(kMaterialSlot + m));
-    d.zone.surfaces = {HandleOf(kSurfaceSlot)};
+    d.zone.surfaces = {HandleOf(kSurfaceSlot), HandleOf(kSurfaceSlot + 1)};
     const std::vector<Box> boxes = RegionBoxes(id, bFlying);
     for (const Box& box : boxes)
         AddBox(&d.zone, box);
@@ -839,15 +846,17 @@ public:
         case kMapMaterials:
             return Materials(w);
         case kMapSurfaces:
-            RecordGroupBlock(w, kSurfaceSlot, 1, gcSurface::GetStaticType()->m_nTypeId,
-                             [](BlockWriter& b, int) { SurfaceBlock(b, GroundSurface(), gcSurface::kVersion); });
+            RecordGroupBlock(w, kSurfaceSlot, kSurfaceCount, gcSurface::GetStaticType()->m_nTypeId,
+                             [](BlockWriter& b, int i) { SurfaceBlock(b, GroundSurface(i == 1), gcSurface::kVersion); });
             return true;
         case kMapEffectTemplates:
-            RecordGroupBlock(w, kEffectTemplateSlot, kSampleUpdraftTemplateSlot - kEffectTemplateSlot + 1,
+            RecordGroupBlock(w, kEffectTemplateSlot, kSampleGrassStepTemplateSlot - kEffectTemplateSlot + 1,
                              gcEffectTemplate::GetStaticType()->m_nTypeId, [](BlockWriter& b, int i) {
                                  const int slot = kEffectTemplateSlot + i;
                                  EffectTemplateBlock(b,
-                                                     slot == kSparkTemplateSlot ? SparkTemplate()
+                                                     slot == kSampleStoneStepTemplateSlot   ? SampleStepTemplate(false)
+                                                     : slot == kSampleGrassStepTemplateSlot ? SampleStepTemplate(true)
+                                                     : slot == kSparkTemplateSlot ? SparkTemplate()
                                                      : slot == kSampleUpdraftTemplateSlot
                                                          ? UpdraftTemplate(HandleOf(kMoteMaterialSlot))
                                                          : LanternTemplate(),
