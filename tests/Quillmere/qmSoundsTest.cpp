@@ -175,7 +175,8 @@ TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
 // as A boosts it.
 TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
 {
-    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n30 0 - -60 40\n", 200, "1");
+    // East along the road, then north over the verge into the updraft.
+    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n1 0 - 0 72\n226 0 - -72 0\n", 330, "1");
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
