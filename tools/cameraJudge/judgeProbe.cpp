@@ -254,7 +254,12 @@ void ReadFollowPlace(const gcGameCameraParams& params, const mOCS& player, const
     const mVec3 behind(facing.x * std::cos(h) - facing.y * std::sin(h), facing.x * std::sin(h) + facing.y * std::cos(h),
                        0.0f);
     const mVec3 heading = Level(fromPivot, behind);
-    pOut->bPitchFree = PlaceClear(pivot, pivot + Raised(heading, pOut->fFollowPitch) * fDist, nMask, pIgnore);
+    // A pivot past a ceiling over the player (a flyer pressed up against
+    // it) is out of the camera's reach: the ceiling within the follow
+    // distance holds the pitch lower, whatever lies beyond it.
+    const bool bPivotHeld = Blocked(player.origin, pivot, nMask, pIgnore);
+    pOut->bPitchFree =
+        !bPivotHeld && PlaceClear(pivot, pivot + Raised(heading, pOut->fFollowPitch) * fDist, nMask, pIgnore);
     pOut->fBehindTurn = std::acos(std::clamp(Level(camera - player.origin, behind).Dot(behind), -1.0f, 1.0f)) * kDegrees;
     pOut->bBehindClear = PlaceClear(pivot, pivot + Raised(behind, pOut->fFollowPitch) * fDist, nMask, pIgnore);
 }
