@@ -70,8 +70,8 @@ EffectTemplateDesc UpdraftTemplate(uint32_t hMoteMaterial)
     e.SetInitialSpeedTolerance(0.3f);
     e.SetFadeInTime(cTimeValue(300));
     e.SetFadeOutTime(cTimeValue(600));
-    e.SetStartSize(0.3f);
-    e.SetEndSize(0.12f);
+    e.SetStartSize(0.5f);
+    e.SetEndSize(0.25f);
     e.SetColorStart(1.0f, 0.95f, 0.7f);
     e.SetColorEnd(1.0f, 0.75f, 0.3f);
     e.SetGravityScale(0.0f);
