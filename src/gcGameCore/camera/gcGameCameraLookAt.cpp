@@ -234,7 +234,7 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
 // down towards the middle, to a pitch that keeps the middle within
 // kMiddleInFrame of the frame's half height below the centre: the point
 // looked at is the pivot's line lowered to that pitch. It turns no lower
-// than kMaxPitch down (unless looking at the pivot does already). A
+// than kMaxLookDown down (unless looking at the pivot does already). A
 // walker's pivot lies within its body, which the view then always holds.
 mVec3 gcGameCamera::MiddleInFrame(const mVec3& pivot, const mVec3& middle) const
 {
@@ -247,7 +247,7 @@ mVec3 gcGameCamera::MiddleInFrame(const mVec3& pivot, const mVec3& middle) const
         return pivot;
     const float fPivotPitch = std::atan2(pivot.z - eye.z, fLevel);
     const float fMiddlePitch = std::atan2(middle.z - eye.z, std::hypot(middle.x - eye.x, middle.y - eye.y));
-    const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxPitch * gcCameraMath::kDegToRad);
+    const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxLookDown * gcCameraMath::kDegToRad);
     const float fPitch =
         std::max(std::min(fPivotPitch, fMiddlePitch + FollowRules::kMiddleInFrame * std::atan(fTop / fNear)), fLowest);
     return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(fPitch));
