@@ -175,8 +175,12 @@ TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
 // as A boosts it.
 TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
 {
-    // East along the road, then north over the verge into the updraft.
-    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n1 0 - 0 72\n226 0 - -72 0\n", 330, "1");
+    // The stick held a little left of forward (12 degrees, the camera
+    // looking east along the road) runs the biped onto the verge south of
+    // the steps and the pillar, up to the updraft's west half; then left
+    // (north as the camera follows), into it.
+    const Heard walk =
+        RunRoute(s_pDir->Path(), "updraft", "0 0 -\n30 0 - -15 70\n195 0 - -72 0\n", 300, "1");
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
