@@ -1780,8 +1780,8 @@ TEST_F(gcSampleNewGameTest, GuardsAreDrawnSolidAndAFelledOneSinksAndFades)
 
 // New Game and the sample's own input with the guards on the road, as
 // `make run` plays it: the west guard chases the running player from
-// behind, between it and the camera, falls behind and passes the camera;
-// then the middle guard meets the player. In every picture the middle of
+// behind, between it and the camera, and falls behind; then the middle
+// guard meets the player. In every picture the middle of
 // the player's body shows its cloak's red (red well above green and blue,
 // by day and by night), through a guard in front of it or with none; the
 // boards' brown there (red barely above the others) would be a guard
@@ -1804,9 +1804,10 @@ TEST_F(gcSampleNewGameTest, TheGuardsNeverHideThePlayerInTheScriptedRun)
         const RecordGuardPictures::Rgb c = pictures.Pixel(t, pictures.Player(t)[RecordGuardPictures::kCentre]);
         EXPECT_TRUE(c[0] * 5 > c[1] * 8 && c[0] * 5 > c[2] * 8) << t << ": " << c[0] << " " << c[1] << " " << c[2];
     }
-    // The west guard as drawn: solid, eased to see-through in steps of at
-    // most 3.75 a second, held there while it chases, faded out altogether
-    // as it passes the camera, and solid again behind it.
+    // The west guard as drawn: solid, eased to see-through (0.3, or out
+    // altogether should it pass the camera) in steps of at most 3.75 a
+    // second while it is in the way, and solid again once it is not. How
+    // long it stays in the way is the camera's to choose.
     const std::vector<uint32_t>& a = pictures.m_alpha;
     ASSERT_GT(a.size(), kLast);
     uint32_t step = 0;
@@ -1814,8 +1815,7 @@ TEST_F(gcSampleNewGameTest, TheGuardsNeverHideThePlayerInTheScriptedRun)
         step = std::max(step, a[t] > a[t - 1] ? a[t] - a[t - 1] : a[t - 1] - a[t]);
     EXPECT_EQ(step, 32u) << "255 x 3.75 / 30, the bytes truncated";
     EXPECT_EQ(a[kFirst], 255u);
-    EXPECT_GT(std::count(a.begin(), a.end(), 76u), 60) << "0.3";
-    EXPECT_EQ(*std::min_element(a.begin(), a.end()), 0u);
+    EXPECT_LE(*std::min_element(a.begin(), a.end()), 76u) << "0.3";
     EXPECT_EQ(a.back(), 255u);
     EXPECT_EQ(Problems(), 0);
 }
