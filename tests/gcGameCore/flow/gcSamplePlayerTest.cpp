@@ -2282,8 +2282,9 @@ void ExpectSteadyView(const RecordView& view, size_t nFrom, const char* route)
 // map's west wall, then in the open: run east, turn north, let go so that
 // the camera swings behind, then walk south towards it. The view never
 // looks straight down, the camera stays inside the walls, its pitch over
-// the pivot is eased back while the player walks (kept, it would climb to
-// the cap), and a second after the walk it is back near the follow pitch.
+// the pivot is eased back while the player walks at it (kept, it would
+// climb to the cap), and a second after the walk it is back near the
+// follow pitch.
 TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndInTheOpen)
 {
     const struct {
@@ -2291,11 +2292,12 @@ TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndIn
         const char* input;
         uint32_t frames;
         size_t from;    // the first tick checked
-        float highest;  // the camera's pitch over the pivot stays below this (kept, it climbs to 60)
+        size_t walk;    // the first tick of the walk towards the camera
+        float highest;  // from there the camera's pitch over the pivot stays below this (kept, it climbs to 60)
     } rows[] = {
-        {"back into the west wall", "0 0 -\n20 0 - 0 -72\n140 0 A 0 -72\n146 0 - 0 -72\n340 0 -\n", 400, 0, 45.0f},
+        {"back into the west wall", "0 0 -\n20 0 - 0 -72\n140 0 A 0 -72\n146 0 - 0 -72\n340 0 -\n", 400, 0, 20, 45.0f},
         {"back towards the camera in the open", "0 0 -\n10 0 - 0 72\n70 0 - -72 0\n100 0 -\n160 0 - 0 -72\n260 0 -\n",
-         300, 0, 30.0f},
+         300, 0, 160, 30.0f},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -2307,8 +2309,8 @@ TEST_F(gcSampleNewGameTest, WalkingTowardsTheCameraKeepsTheViewLevelAtAWallAndIn
             ASSERT_TRUE(CameraInside(x.camera, x.player)) << x.camera.x << " " << x.camera.y;
         EXPECT_LT(view.m_views.back().pitchOver, 25.0f) << "eased back";
         float highest = -90.0f;
-        for (const RecordView::View& x : view.m_views)
-            highest = std::max(highest, x.pitchOver);
+        for (size_t i = r.walk; i < view.m_views.size(); ++i)
+            highest = std::max(highest, view.m_views[i].pitchOver);
         EXPECT_LT(highest, r.highest) << "walking at the camera tilts it up only so far";
     }
     EXPECT_EQ(Problems(), 0);
