@@ -140,13 +140,23 @@ std::string FromNow(const std::string& input)
 // east.
 const char* const kRunEast = "0 0 -\n60 0 - 0 72\n";
 
+// The stick pushed fStick towards a way across the ground, as the control
+// reads it: in the frame the camera holds while the stick is steady (its
+// ControlFrame), not in the view as it swings.
+void PushStickTowards(const mVec3& way, float fStick, PADStatus* pPad)
+{
+    const mBasis frame = gcGameCamera::Get()->ControlFrame().basis;
+    const float sx = way.Dot(frame.right), sy = way.Dot(frame.forward);
+    const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
+    pPad->stickX = static_cast<int8_t>(std::lround(fStick * sx / len));
+    pPad->stickY = static_cast<int8_t>(std::lround(fStick * sy / len));
+}
+
 // Steers the biped through way points in the west region as a player
-// would, with the stick fully pushed towards the next point as seen from
-// the camera; on a climbing leg A is tapped every 16 ticks. Records the
-// player each tick. The stick is read in the frame the camera holds while
-// it is steady (its ControlFrame), not in the view as it swings: steered
-// in the view, the push that the control reads in the held frame would
-// miss the point by as much as the camera had turned since.
+// would, with the stick pushed towards the next point (PushStickTowards:
+// steered in the view, the push that the control reads in the held frame
+// would miss the point by as much as the camera had turned since); on a
+// climbing leg A is tapped every 16 ticks. Records the player each tick.
 class WalkTheWay : public gcAction {
 public:
     struct Leg {
@@ -168,12 +178,7 @@ public:
             mVec3 way(leg.x - x, leg.y - at.y, 0.0f);
             if (way.Length() < 0.5f)
                 ++m_nLeg;
-            way.Normalize();
-            const mBasis view = gcGameCamera::Get()->ControlFrame().basis;
-            const float sx = way.Dot(view.right), sy = way.Dot(view.forward);
-            const float len = std::max(std::sqrt(sx * sx + sy * sy), 1e-3f);
-            pad.stickX = static_cast<int8_t>(std::lround(m_fStick * sx / len));
-            pad.stickY = static_cast<int8_t>(std::lround(m_fStick * sy / len));
+            PushStickTowards(way, m_fStick, &pad);
             if (leg.bClimb && ++m_nTicks % 16 == 0)
                 pad.button = PAD_BUTTON_A;
         }
@@ -1899,7 +1904,7 @@ struct Leg {
 };
 
 // Plays the controller as a player watching the screen would: each frame
-// the stick points where the leg goes as seen from the camera. Records the
+// the stick points where the leg goes (PushStickTowards). Records the
 // player's placement in the map's frame.
 class DriveRoute : public gcAction {
 public:
@@ -1923,12 +1928,7 @@ public:
             } else if (++m_nFrames >= leg.nHoldFrames) {
                 Next();
             }
-            way.Normalize();
-            mVec3 right, forward;
-            gcGameCamera::Get()->GetDir(1.0f, 0.0f, &right);
-            gcGameCamera::Get()->GetDir(0.0f, 1.0f, &forward);
-            pad.stickX = static_cast<int8_t>(std::lround(72.0f * way.Dot(right)));
-            pad.stickY = static_cast<int8_t>(std::lround(72.0f * way.Dot(forward)));
+            PushStickTowards(way, 72.0f, &pad);
             if (leg.bJump && m_nFrames % 20 < 2)
                 pad.button = PAD_BUTTON_A;
         }
