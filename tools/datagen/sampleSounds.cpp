@@ -70,7 +70,7 @@ void AddStep(SynthBuffer& b, double at, bool bGrass, uint32_t seed)
 std::vector<int16_t> Steps(bool bGrass)
 {
     SynthBuffer b(0.15);
-    AddStep(b, 0.0, bGrass, 11u);
+    AddStep(b, 0.002, bGrass, 11u);  // after the buffer's 1 ms fade in, which would dull the heel's knock
     return b.ToPcm(9000.0);
 }
 
