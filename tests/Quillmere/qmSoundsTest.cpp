@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "datagen/datagen.h"
+#include "datagen/sampleSounds.h"
 #include "qmChild.h"
 #include "qmWav.h"
 #include "tempDir.h"
@@ -91,6 +92,99 @@ std::vector<long> Onsets(const Heard& h)
         if (rises(k) && !rises(k - 1))
             out.push_back(static_cast<long>(k) * kBlock);
     return out;
+}
+
+// A signal twice differenced: what changes fast, little of the music's
+// notes.
+std::vector<double> Bright(std::vector<double> x)
+{
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = x.size(); i-- > 1;)
+            x[i] -= x[i - 1];
+    if (!x.empty())
+        x[0] = 0.0;
+    return x;
+}
+
+struct Match {
+    double frame = -1.0;  // of the WAV
+    double r = 0.0;       // the normalised correlation there
+};
+
+// Where the sound is heard best within [from, to) frames of the WAV, by its
+// own samples: the lag at which its first 200 ms, twice differenced,
+// correlate best with the WAV's mid, twice differenced. Sounds that start
+// together are told apart by their shapes, as the ear does.
+Match FindSound(const Heard& h, datagen::SampleSound sound, double from, double to)
+{
+    const std::vector<int16_t> pcm = datagen::MakeSampleSound(sound);
+    const std::vector<double> p =
+        Bright(std::vector<double>(pcm.begin(), pcm.begin() + std::min<long>(pcm.size(), kRate / 5)));
+    const long n = static_cast<long>(std::min(h.left.size(), h.right.size()));
+    const long first = std::max(0L, static_cast<long>(from * kFrameSeconds * kRate));
+    const long last = std::min(n - static_cast<long>(p.size()), static_cast<long>(to * kFrameSeconds * kRate));
+    if (p.empty() || first >= last)
+        return {};
+    std::vector<double> mid(static_cast<size_t>(last + static_cast<long>(p.size()) - first));
+    for (size_t i = 0; i < mid.size(); ++i)
+        mid[i] = (double(h.left[i + static_cast<size_t>(first)]) + h.right[i + static_cast<size_t>(first)]) / 2.0;
+    mid = Bright(mid);
+    double own = 0, heard = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        own += p[i] * p[i];
+        heard += mid[i] * mid[i];
+    }
+    Match best;
+    for (long lag = 0; lag + first < last; ++lag) {
+        const size_t at = static_cast<size_t>(lag);
+        double dot = 0;
+        for (size_t i = 0; i < p.size(); ++i)
+            dot += mid[at + i] * p[i];
+        const double r = heard > 0 ? dot / std::sqrt(own * heard) : 0.0;
+        if (r > best.r)
+            best = {FrameOfSample(first + lag), r};
+        heard += mid[at + p.size()] * mid[at + p.size()] - mid[at] * mid[at];
+    }
+    return best;
+}
+
+// The frame of the WAV where the first sample above the silence lies: a
+// map's music sets in with its first frame.
+double MusicOnsetFrame(const Heard& h)
+{
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    return FrameOfSample(music);
+}
+
+// A map's run in the WAV: its first frame at the music's onset, and the
+// input frame of that onset, from the walk pressed at walkFrame, whose
+// first step (on the road's flagstones) sounds at once.
+struct MapClock {
+    double musicFrame = 0.0;
+    double mapStart = 0.0;  // the input frame of the map's first frame
+    double Wav(double inputFrame) const { return musicFrame + inputFrame - mapStart; }
+};
+
+MapClock ClockOf(const Heard& h, double walkFrame)
+{
+    MapClock c;
+    c.musicFrame = MusicOnsetFrame(h);
+    const Match step = FindSound(h, datagen::kSoundStepStone, c.musicFrame, c.musicFrame + 30.0);
+    c.mapStart = walkFrame - (step.frame - c.musicFrame);
+    return c;
+}
+
+// The event's sound is heard within two frames of the WAV's frame at (and
+// is not another's: it matches its own samples), the best match of the
+// half second around it; prints its row of the table.
+void ExpectHeardAt(const Heard& h, const char* event, datagen::SampleSound sound, double at, double inputFrame)
+{
+    const Match m = FindSound(h, sound, at - 15.0, at + 15.0);
+    std::printf("  %-22s %5.0f  %8.3f\n", event, inputFrame, m.frame * kFrameSeconds);
+    EXPECT_GE(m.r, 0.3) << event << ": its sound, by its samples";
+    EXPECT_NEAR(m.frame, at, 2.0) << event << " within two frames of frame " << inputFrame;
 }
 
 class qmSoundsTest : public ::testing::Test {
@@ -180,9 +274,12 @@ TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
-    const double rush = FirstOnsetFrame(onsets, setOff + 40.0, 1e9);
-    std::printf("  the first step at %.3f s, the rush at %.3f s\n", setOff * kFrameSeconds, rush * kFrameSeconds);
-    EXPECT_GE(rush, 0.0) << "the rush as the flyer is lifted";
+    // Steps sound all the way (one a stride): the rush is told by its own
+    // samples.
+    const Match rush = FindSound(walk, datagen::kSoundUpdraft, setOff + 40.0, 1e9);
+    std::printf("  the first step at %.3f s, the rush at %.3f s\n", setOff * kFrameSeconds, rush.frame * kFrameSeconds);
+    EXPECT_GE(rush.r, 0.5) << "the rush as the flyer is lifted";
+    EXPECT_GT(rush.frame, setOff + 200.0) << "once the walk has reached the updraft";
     const Heard fly = RunRoute(s_pDir->Path(), "boost", "0 0 -\n200 0 A\n206 0 -\n", 260, "3");
     const std::vector<long> beats = Onsets(fly);
     ASSERT_EQ(beats.size(), 2u) << "the rush as the map begins, the boost, and nothing else";
@@ -387,4 +484,48 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
     const double bump = FirstOnsetFrame(flyOnsets, wavFrame(160.0), 1e9);
     std::printf("  %-22s %5.0f  %8.3f\n", "knockback", bump - musicFrame + mapStart, bump * kFrameSeconds);
     EXPECT_GE(bump, 0.0) << "the knock as the flyer meets the wall";
+
+    // The second map (the shed, no guards on the road): east along the
+    // road, up the verge to the lever, X at frame 710 pulls it; the pull's
+    // end, 4 frames on, opens the door.
+    const Heard shed =
+        RunRoute(s_pDir->Path(), "shed", "0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, "2");
+    const MapClock shedClock = ClockOf(shed, 60.0);
+    EXPECT_NEAR(shedClock.mapStart, 50.0, 2.0);
+    ExpectHeardAt(shed, "lever", datagen::kSoundLever, shedClock.Wav(710.0), 710.0);
+    ExpectHeardAt(shed, "door", datagen::kSoundDoor, shedClock.Wav(714.0), 714.0);
+
+    // North off the road into the chest's trigger, which the route enters
+    // at frame 439: the lid heard at the chest, the key in the player's
+    // hand, together.
+    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n420 0 - -72 0\n450 0 -\n", 500, "1");
+    const MapClock chestClock = ClockOf(chest, 60.0);
+    ExpectHeardAt(chest, "chest", datagen::kSoundChest, chestClock.Wav(439.0), 439.0);
+    ExpectHeardAt(chest, "key", datagen::kSoundKey, chestClock.Wav(439.0), 439.0);
+
+    // Standing by the west guard: its blows, from frame 437 one every 40
+    // frames, take 5 of the player's 100 health each; the twentieth, at
+    // 1197, fells it, its cry heard once (the dying does not start again).
+    const Heard fall = RunRoute(s_pDir->Path(), "fall", "0 0 -\n60 0 - 0 72\n110 0 -\n", 1300, "1");
+    const MapClock fallClock = ClockOf(fall, 60.0);
+    ExpectHeardAt(fall, "player felled", datagen::kSoundPlayerFelled, fallClock.Wav(1197.0), 1197.0);
+    EXPECT_LT(FindSound(fall, datagen::kSoundPlayerFelled, fallClock.Wav(1207.0), fallClock.Wav(1247.0)).r, 0.5)
+        << "the cry once";
+
+    // The main menu: the WAV starts with it, once the title card (45
+    // frames) has gone, at frame 48. Down at 70 and Up at 100 move the
+    // focus, A at 130 chooses "New Game", whose notes are heard whole
+    // before the menu's sound fades for the map.
+    const Heard menu =
+        RunRoute(s_pDir->Path(), "menu", "0 0 -\n70 0 DOWN\n76 0 -\n100 0 UP\n106 0 -\n130 0 A\n136 0 -\n", 240, "");
+    constexpr double kMenuStart = 48.0;
+    ExpectHeardAt(menu, "menu move down", datagen::kSoundMenuMove, 70.0 - kMenuStart, 70.0);
+    ExpectHeardAt(menu, "menu move up", datagen::kSoundMenuMove, 100.0 - kMenuStart, 100.0);
+    ExpectHeardAt(menu, "menu choice", datagen::kSoundMenuChoose, 130.0 - kMenuStart, 130.0);
+    // Its second note (990 Hz, from 80 ms on), against that pitch's level
+    // in the music just before.
+    const long chosen = static_cast<long>(FindSound(menu, datagen::kSoundMenuChoose, 70.0, 100.0).frame *
+                                          kFrameSeconds * kRate);
+    EXPECT_GT(BandLevel(menu, chosen + kRate * 9 / 100, {990.0}), 4.0 * BandLevel(menu, chosen - kRate / 20, {990.0}))
+        << "the choice's second note, to its end, before the fade";
 }
