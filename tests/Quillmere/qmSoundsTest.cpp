@@ -182,7 +182,7 @@ MapClock ClockOf(const Heard& h, double walkFrame)
 void ExpectHeardAt(const Heard& h, const char* event, datagen::SampleSound sound, double at, double inputFrame)
 {
     const Match m = FindSound(h, sound, at - 15.0, at + 15.0);
-    std::printf("  %-22s %5.0f  %8.3f\n", event, inputFrame, m.frame * kFrameSeconds);
+    std::printf("  %-22s %5.0f  %8.3f  %5.2f\n", event, inputFrame, m.frame * kFrameSeconds, m.r);
     EXPECT_GE(m.r, 0.3) << event << ": its sound, by its samples";
     EXPECT_NEAR(m.frame, at, 2.0) << event << " within two frames of frame " << inputFrame;
 }
@@ -409,54 +409,54 @@ TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
     EXPECT_GT(stone, 3.0 * onGrass);
 }
 
-// The WAV's time of each event of a run on map 1, by its frame of the
-// input. The sound output starts with the map's first frame (its music's
-// onset), some frames after the input's frame 0 (the load holds them): the
-// walk pressed at frame 60 starts its steps at once, a sound of known frame,
-// and gives the input frame of the music's onset. Every other pressed event
-// (the jump, four strikes) is then found within two frames of its press; the
-// landing and the guard's blows, which the play times, are found in the
-// frames where they must fall.
+// Each event of the sample's play heard at its frame, by its own sound's
+// samples, within two frames; prints the table (event, input frame, onset
+// in the WAV). The sound output starts with a map's first frame (its
+// music's onset), some frames after the input's frame 0 (the load holds
+// them): the walk pressed at frame 60 starts its steps at once and gives
+// the input frame of the music's onset. Pressed events (the walk, the
+// jump, strikes, the lever, the boost, the menu's buttons) are timed by
+// their presses; those the play times (the landing, the guard's blows, a
+// fall, the chest's trigger, the door, the knock on a wall) by the frames
+// these routes give them, the same on every run.
 TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
 {
+    using namespace datagen;
     const char* input = "0 0 -\n60 0 - 0 72\n110 0 -\n130 0 A\n136 0 -\n"
                         "400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n526 0 -\n";
     const Heard h = RunRoute(s_pDir->Path(), "events", input, 560, "1");
-    const std::vector<long> onsets = Onsets(h);
-    ASSERT_FALSE(onsets.empty());
-    long music = 0;
-    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
-        ++music;
-    ASSERT_LT(music, static_cast<long>(h.left.size())) << "the map's music";
-    const double musicFrame = FrameOfSample(music);
-    // The walk's steps: the first onset of all, the anchor.
-    const double mapStart = 60.0 - (FrameOfSample(onsets.front()) - musicFrame);
+    const MapClock clock = ClockOf(h, 60.0);
     std::printf("  the map's first frame (the music's onset at %.3f s): input frame %.1f\n",
-                musicFrame * kFrameSeconds, mapStart);
-    EXPECT_NEAR(mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
-    auto wavFrame = [&](double inputFrame) { return musicFrame + inputFrame - mapStart; };
-    std::printf("  event                  frame  onset (s)\n");
-    struct Pressed {
+                clock.musicFrame * kFrameSeconds, clock.mapStart);
+    EXPECT_NEAR(clock.mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
+    std::printf("  event                  frame  onset (s)  match\n");
+    struct Event {
         const char* name;
-        int frame;
+        SampleSound sound;
+        double frame;
     };
-    for (const Pressed& e : {Pressed{"steps on stone", 60}, Pressed{"jump", 130}, Pressed{"blow struck 1", 400},
-                             Pressed{"blow struck 2", 440}, Pressed{"blow struck 3", 480},
-                             Pressed{"blow struck 4", 520}}) {
-        const double heard = FirstOnsetFrame(onsets, wavFrame(e.frame) - 2.0, wavFrame(e.frame) + 2.0);
-        std::printf("  %-22s %5d  %8.3f\n", e.name, e.frame, heard * kFrameSeconds);
-        EXPECT_GE(heard, 0.0) << e.name << " within two frames of frame " << e.frame;
-    }
-    // The landing: within the jump's air time (under a second); the guard's
-    // blows (the biped's hurt with them) between the strikes.
-    const double land = FirstOnsetFrame(onsets, wavFrame(132.0), wavFrame(160.0));
-    std::printf("  %-22s %5.0f  %8.3f\n", "landing", land - musicFrame + mapStart, land * kFrameSeconds);
-    EXPECT_GE(land, 0.0) << "the landing";
-    for (int i = 0; i < 3; ++i) {
-        const double blow = FirstOnsetFrame(onsets, wavFrame(403.0 + 40.0 * i), wavFrame(438.0 + 40.0 * i));
-        std::printf("  %-22s %5.0f  %8.3f\n", "blow taken", blow - musicFrame + mapStart, blow * kFrameSeconds);
-        EXPECT_GE(blow, 0.0) << "the guard's blow after strike " << i + 1;
-    }
+    auto expectAll = [](const Heard& run, const MapClock& c, std::initializer_list<Event> events) {
+        for (const Event& e : events)
+            ExpectHeardAt(run, e.name, e.sound, c.Wav(e.frame), e.frame);
+    };
+    // Walking off on the flagstones, a jump and its landing; standing by the
+    // west guard, four strikes at it (the first before it is within reach,
+    // the others hurting it), its blows (each hurting the player) between
+    // them.
+    expectAll(h, clock,
+              {{"steps on stone", kSoundStepStone, 60}, {"jump", kSoundJump, 130}, {"landing", kSoundLand, 143},
+               {"blow struck 1", kSoundStrike, 400}, {"guard's blow 1", kSoundGuardSwing, 423},
+               {"player hurt", kSoundHurt, 423}, {"blow struck 2", kSoundStrike, 440},
+               {"guard hurt", kSoundGuardHurt, 440}, {"guard's blow 2", kSoundGuardSwing, 463},
+               {"blow struck 3", kSoundStrike, 480}, {"guard's blow 3", kSoundGuardSwing, 503},
+               {"blow struck 4", kSoundStrike, 520}});
+
+    // Off the road onto the north verge and back, then onto the grass again
+    // at frame 120 (the map's first frame at 50, as above): steps on grass.
+    const Heard g = RunRoute(s_pDir->Path(), "grassy", "0 0 -\n30 0 - -72 0\n80 0 -\n120 0 - 0 72\n140 0 -\n", 200, "1");
+    MapClock grassClock = clock;
+    grassClock.musicFrame = MusicOnsetFrame(g);
+    expectAll(g, grassClock, {{"steps on grass", kSoundStepGrass, 120}});
 
     // Strikes every 30 frames from 400: the seventh, at 580, fells the
     // guard, whose fall is heard at that frame and once only.
@@ -464,26 +464,19 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
     for (int i = 0; i < 7; ++i)
         fight += std::to_string(400 + 30 * i) + " 0 B\n" + std::to_string(406 + 30 * i) + " 0 -\n";
     const Heard f = RunRoute(s_pDir->Path(), "felled", fight, 680, "1");
-    const std::vector<long> fOnsets = Onsets(f);
-    const double felled = FirstOnsetFrame(fOnsets, wavFrame(578.0), wavFrame(582.0));
-    std::printf("  %-22s %5d  %8.3f\n", "guard felled", 580, felled * kFrameSeconds);
-    EXPECT_GE(felled, 0.0) << "the guard felled by the seventh strike";
-    EXPECT_LT(FirstOnsetFrame(fOnsets, wavFrame(582.0), wavFrame(640.0)), 0.0) << "nothing more of the fall";
+    const MapClock fightClock = ClockOf(f, 60.0);
+    expectAll(f, fightClock, {{"guard felled", kSoundGuardFelled, 580}});
+    EXPECT_LT(FirstOnsetFrame(Onsets(f), fightClock.Wav(582.0), fightClock.Wav(640.0)), 0.0)
+        << "nothing more of the fall";
 
-    // The flyer's map: the updraft's rush as it begins (with the music),
-    // the boost at A, and the knock as it flies on into the wall ahead.
+    // The flyer's map: the updraft's rush as it begins (with the music, at
+    // the map's first frame), the boost at A, the knock as it flies on into
+    // the wall ahead.
     const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 560, "3");
-    const std::vector<long> flyOnsets = Onsets(fly);
-    ASSERT_FALSE(flyOnsets.empty());
-    const double rush = FrameOfSample(flyOnsets.front());
-    std::printf("  %-22s %5.0f  %8.3f\n", "updraft rush", mapStart, rush * kFrameSeconds);
-    EXPECT_NEAR(rush, musicFrame, 2.0) << "the rush on the map's first frame";
-    const double boost = FirstOnsetFrame(flyOnsets, wavFrame(98.0), wavFrame(102.0));
-    std::printf("  %-22s %5d  %8.3f\n", "boost", 100, boost * kFrameSeconds);
-    EXPECT_GE(boost, 0.0) << "the boost at A";
-    const double bump = FirstOnsetFrame(flyOnsets, wavFrame(160.0), 1e9);
-    std::printf("  %-22s %5.0f  %8.3f\n", "knockback", bump - musicFrame + mapStart, bump * kFrameSeconds);
-    EXPECT_GE(bump, 0.0) << "the knock as the flyer meets the wall";
+    MapClock flyClock = clock;
+    flyClock.musicFrame = MusicOnsetFrame(fly);
+    expectAll(fly, flyClock,
+              {{"updraft rush", kSoundUpdraft, 50}, {"boost", kSoundBoost, 100}, {"knockback", kSoundBump, 491}});
 
     // The second map (the shed, no guards on the road): east along the
     // road, up the verge to the lever, X at frame 710 pulls it; the pull's
@@ -492,24 +485,21 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
         RunRoute(s_pDir->Path(), "shed", "0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, "2");
     const MapClock shedClock = ClockOf(shed, 60.0);
     EXPECT_NEAR(shedClock.mapStart, 50.0, 2.0);
-    ExpectHeardAt(shed, "lever", datagen::kSoundLever, shedClock.Wav(710.0), 710.0);
-    ExpectHeardAt(shed, "door", datagen::kSoundDoor, shedClock.Wav(714.0), 714.0);
+    expectAll(shed, shedClock, {{"lever", kSoundLever, 710}, {"door", kSoundDoor, 714}});
 
     // North off the road into the chest's trigger, which the route enters
     // at frame 439: the lid heard at the chest, the key in the player's
     // hand, together.
     const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n420 0 - -72 0\n450 0 -\n", 500, "1");
-    const MapClock chestClock = ClockOf(chest, 60.0);
-    ExpectHeardAt(chest, "chest", datagen::kSoundChest, chestClock.Wav(439.0), 439.0);
-    ExpectHeardAt(chest, "key", datagen::kSoundKey, chestClock.Wav(439.0), 439.0);
+    expectAll(chest, ClockOf(chest, 60.0), {{"chest", kSoundChest, 439}, {"key", kSoundKey, 439}});
 
     // Standing by the west guard: its blows, from frame 437 one every 40
     // frames, take 5 of the player's 100 health each; the twentieth, at
     // 1197, fells it, its cry heard once (the dying does not start again).
     const Heard fall = RunRoute(s_pDir->Path(), "fall", "0 0 -\n60 0 - 0 72\n110 0 -\n", 1300, "1");
     const MapClock fallClock = ClockOf(fall, 60.0);
-    ExpectHeardAt(fall, "player felled", datagen::kSoundPlayerFelled, fallClock.Wav(1197.0), 1197.0);
-    EXPECT_LT(FindSound(fall, datagen::kSoundPlayerFelled, fallClock.Wav(1207.0), fallClock.Wav(1247.0)).r, 0.5)
+    expectAll(fall, fallClock, {{"player felled", kSoundPlayerFelled, 1197}});
+    EXPECT_LT(FindSound(fall, kSoundPlayerFelled, fallClock.Wav(1207.0), fallClock.Wav(1247.0)).r, 0.5)
         << "the cry once";
 
     // The main menu: the WAV starts with it, once the title card (45
@@ -518,14 +508,15 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
     // before the menu's sound fades for the map.
     const Heard menu =
         RunRoute(s_pDir->Path(), "menu", "0 0 -\n70 0 DOWN\n76 0 -\n100 0 UP\n106 0 -\n130 0 A\n136 0 -\n", 240, "");
-    constexpr double kMenuStart = 48.0;
-    ExpectHeardAt(menu, "menu move down", datagen::kSoundMenuMove, 70.0 - kMenuStart, 70.0);
-    ExpectHeardAt(menu, "menu move up", datagen::kSoundMenuMove, 100.0 - kMenuStart, 100.0);
-    ExpectHeardAt(menu, "menu choice", datagen::kSoundMenuChoose, 130.0 - kMenuStart, 130.0);
+    MapClock menuClock;
+    menuClock.mapStart = 48.0;
+    expectAll(menu, menuClock,
+              {{"menu move down", kSoundMenuMove, 70}, {"menu move up", kSoundMenuMove, 100},
+               {"menu choice", kSoundMenuChoose, 130}});
     // Its second note (990 Hz, from 80 ms on), against that pitch's level
     // in the music just before.
-    const long chosen = static_cast<long>(FindSound(menu, datagen::kSoundMenuChoose, 70.0, 100.0).frame *
-                                          kFrameSeconds * kRate);
+    const long chosen =
+        static_cast<long>(FindSound(menu, kSoundMenuChoose, 70.0, 100.0).frame * kFrameSeconds * kRate);
     EXPECT_GT(BandLevel(menu, chosen + kRate * 9 / 100, {990.0}), 4.0 * BandLevel(menu, chosen - kRate / 20, {990.0}))
         << "the choice's second note, to its end, before the fade";
 }

@@ -105,7 +105,7 @@ std::vector<int16_t> Felled(double cryHz)
     b.AddNoise(0.0, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
     // The crack of the felling blow, bright enough to be heard over the
     // striker's swish.
-    b.AddNoise(0.002, 0.06, 9000.0, 2000.0, 0.8, 0.0005, 0.012, 59u);
+    b.AddNoise(0.002, 0.06, 9000.0, 2000.0, 1.5, 0.0005, 0.012, 59u);
     b.AddTone(0.0, 0.8, cryHz, cryHz * 0.3, 0.6, 0.01, 0.2);
     b.AddTone(0.0, 0.8, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.01, 0.2);
     return b.ToPcm(13000.0);
