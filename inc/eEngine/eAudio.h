@@ -104,6 +104,10 @@ public:
     // channels freed afterwards stop without a step in the output. Nothing
     // else of the channels changes.
     static void FadeOutAllVoices(cTimeValue time);
+    // Waits until the group's one-shots started so far (their voices
+    // programmed by an Update) have played to their ends, at most the time
+    // given: a sound a screen ends with is heard whole before its fade.
+    static void PlayOutGroup(eAudioChannelGroup group, cTimeValue most);
     static eAudioChannelGroup GetGroupFromChannel(int index);  // 0, 1, 2 by range, else 3
     static int FindFreeChannel(eAudioChannelGroup group);      // lowest idle index, or -1
     static int FindLRUChannel(eAudioChannelGroup group);       // -1: no channel is ever taken over

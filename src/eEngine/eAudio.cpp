@@ -152,6 +152,21 @@ void eAudio::FadeOutAllVoices(cTimeValue time)
         PlatformWait(time);
 }
 
+void eAudio::PlayOutGroup(eAudioChannelGroup group, cTimeValue most)
+{
+    const eAudioChannelGroupInfo* g = Group(group);
+    if (!g)
+        return;
+    cTimeValue left(0);
+    for (int i = g->nFirstChannel; i <= g->nLastChannel; ++i) {
+        const eAudioChannel& c = s_channels[i];
+        if (c.bIsPlaying && !c.bPaused && !c.bIsLooping && c.pSound)
+            left = std::max(left, cTimeValue(c.pSound->m_length) - c.playTime);
+    }
+    if (left.m_nTicks > 0)
+        PlatformWait(std::min(left, most));
+}
+
 eAudio::eAudioChannelGroup eAudio::GetGroupFromChannel(int index)
 {
     for (int group = ACG_BGM; group < ACG_SFX; ++group) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "datagen/datagen.h"
+#include "datagen/sampleSounds.h"
 #include "qmChild.h"
 #include "qmWav.h"
 #include "tempDir.h"
@@ -91,6 +92,99 @@ std::vector<long> Onsets(const Heard& h)
         if (rises(k) && !rises(k - 1))
             out.push_back(static_cast<long>(k) * kBlock);
     return out;
+}
+
+// A signal twice differenced: what changes fast, little of the music's
+// notes.
+std::vector<double> Bright(std::vector<double> x)
+{
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = x.size(); i-- > 1;)
+            x[i] -= x[i - 1];
+    if (!x.empty())
+        x[0] = 0.0;
+    return x;
+}
+
+struct Match {
+    double frame = -1.0;  // of the WAV
+    double r = 0.0;       // the normalised correlation there
+};
+
+// Where the sound is heard best within [from, to) frames of the WAV, by its
+// own samples: the lag at which its first 200 ms, twice differenced,
+// correlate best with the WAV's mid, twice differenced. Sounds that start
+// together are told apart by their shapes, as the ear does.
+Match FindSound(const Heard& h, datagen::SampleSound sound, double from, double to)
+{
+    const std::vector<int16_t> pcm = datagen::MakeSampleSound(sound);
+    const std::vector<double> p =
+        Bright(std::vector<double>(pcm.begin(), pcm.begin() + std::min<long>(pcm.size(), kRate / 5)));
+    const long n = static_cast<long>(std::min(h.left.size(), h.right.size()));
+    const long first = std::max(0L, static_cast<long>(from * kFrameSeconds * kRate));
+    const long last = std::min(n - static_cast<long>(p.size()), static_cast<long>(to * kFrameSeconds * kRate));
+    if (p.empty() || first >= last)
+        return {};
+    std::vector<double> mid(static_cast<size_t>(last + static_cast<long>(p.size()) - first));
+    for (size_t i = 0; i < mid.size(); ++i)
+        mid[i] = (double(h.left[i + static_cast<size_t>(first)]) + h.right[i + static_cast<size_t>(first)]) / 2.0;
+    mid = Bright(mid);
+    double own = 0, heard = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        own += p[i] * p[i];
+        heard += mid[i] * mid[i];
+    }
+    Match best;
+    for (long lag = 0; lag + first < last; ++lag) {
+        const size_t at = static_cast<size_t>(lag);
+        double dot = 0;
+        for (size_t i = 0; i < p.size(); ++i)
+            dot += mid[at + i] * p[i];
+        const double r = heard > 0 ? dot / std::sqrt(own * heard) : 0.0;
+        if (r > best.r)
+            best = {FrameOfSample(first + lag), r};
+        heard += mid[at + p.size()] * mid[at + p.size()] - mid[at] * mid[at];
+    }
+    return best;
+}
+
+// The frame of the WAV where the first sample above the silence lies: a
+// map's music sets in with its first frame.
+double MusicOnsetFrame(const Heard& h)
+{
+    long music = 0;
+    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
+        ++music;
+    return FrameOfSample(music);
+}
+
+// A map's run in the WAV: its first frame at the music's onset, and the
+// input frame of that onset, from the walk pressed at walkFrame, whose
+// first step (on the road's flagstones) sounds at once.
+struct MapClock {
+    double musicFrame = 0.0;
+    double mapStart = 0.0;  // the input frame of the map's first frame
+    double Wav(double inputFrame) const { return musicFrame + inputFrame - mapStart; }
+};
+
+MapClock ClockOf(const Heard& h, double walkFrame)
+{
+    MapClock c;
+    c.musicFrame = MusicOnsetFrame(h);
+    const Match step = FindSound(h, datagen::kSoundStepStone, c.musicFrame, c.musicFrame + 30.0);
+    c.mapStart = walkFrame - (step.frame - c.musicFrame);
+    return c;
+}
+
+// The event's sound is heard within two frames of the WAV's frame at (and
+// is not another's: it matches its own samples), the best match of the
+// half second around it; prints its row of the table.
+void ExpectHeardAt(const Heard& h, const char* event, datagen::SampleSound sound, double at, double inputFrame)
+{
+    const Match m = FindSound(h, sound, at - 15.0, at + 15.0);
+    std::printf("  %-22s %5.0f  %8.3f  %5.2f\n", event, inputFrame, m.frame * kFrameSeconds, m.r);
+    EXPECT_GE(m.r, 0.3) << event << ": its sound, by its samples";
+    EXPECT_NEAR(m.frame, at, 2.0) << event << " within two frames of frame " << inputFrame;
 }
 
 class qmSoundsTest : public ::testing::Test {
@@ -184,9 +278,12 @@ TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
-    const double rush = FirstOnsetFrame(onsets, setOff + 40.0, 1e9);
-    std::printf("  the first step at %.3f s, the rush at %.3f s\n", setOff * kFrameSeconds, rush * kFrameSeconds);
-    EXPECT_GE(rush, 0.0) << "the rush as the flyer is lifted";
+    // Steps sound all the way (one a stride): the rush is told by its own
+    // samples.
+    const Match rush = FindSound(walk, datagen::kSoundUpdraft, setOff + 40.0, 1e9);
+    std::printf("  the first step at %.3f s, the rush at %.3f s\n", setOff * kFrameSeconds, rush.frame * kFrameSeconds);
+    EXPECT_GE(rush.r, 0.5) << "the rush as the flyer is lifted";
+    EXPECT_GT(rush.frame, setOff + 200.0) << "once the walk has reached the updraft";
     const Heard fly = RunRoute(s_pDir->Path(), "boost", "0 0 -\n200 0 A\n206 0 -\n", 260, "3");
     const std::vector<long> beats = Onsets(fly);
     ASSERT_EQ(beats.size(), 2u) << "the rush as the map begins, the boost, and nothing else";
@@ -316,54 +413,54 @@ TEST_F(qmSoundsTest, StepsOnTheGrassAreNotStepsOnStone)
     EXPECT_GT(stone, 3.0 * onGrass);
 }
 
-// The WAV's time of each event of a run on map 1, by its frame of the
-// input. The sound output starts with the map's first frame (its music's
-// onset), some frames after the input's frame 0 (the load holds them): the
-// walk pressed at frame 60 starts its steps at once, a sound of known frame,
-// and gives the input frame of the music's onset. Every other pressed event
-// (the jump, four strikes) is then found within two frames of its press; the
-// landing and the guard's blows, which the play times, are found in the
-// frames where they must fall.
+// Each event of the sample's play heard at its frame, by its own sound's
+// samples, within two frames; prints the table (event, input frame, onset
+// in the WAV). The sound output starts with a map's first frame (its
+// music's onset), some frames after the input's frame 0 (the load holds
+// them): the walk pressed at frame 60 starts its steps at once and gives
+// the input frame of the music's onset. Pressed events (the walk, the
+// jump, strikes, the lever, the boost, the menu's buttons) are timed by
+// their presses; those the play times (the landing, the guard's blows, a
+// fall, the chest's trigger, the door, the knock on a wall) by the frames
+// these routes give them, the same on every run.
 TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
 {
+    using namespace datagen;
     const char* input = "0 0 -\n60 0 - 0 72\n110 0 -\n130 0 A\n136 0 -\n"
                         "400 0 B\n406 0 -\n440 0 B\n446 0 -\n480 0 B\n486 0 -\n520 0 B\n526 0 -\n";
     const Heard h = RunRoute(s_pDir->Path(), "events", input, 560, "1");
-    const std::vector<long> onsets = Onsets(h);
-    ASSERT_FALSE(onsets.empty());
-    long music = 0;
-    while (music < static_cast<long>(h.left.size()) && std::abs(h.left[static_cast<size_t>(music)]) <= 8)
-        ++music;
-    ASSERT_LT(music, static_cast<long>(h.left.size())) << "the map's music";
-    const double musicFrame = FrameOfSample(music);
-    // The walk's steps: the first onset of all, the anchor.
-    const double mapStart = 60.0 - (FrameOfSample(onsets.front()) - musicFrame);
+    const MapClock clock = ClockOf(h, 60.0);
     std::printf("  the map's first frame (the music's onset at %.3f s): input frame %.1f\n",
-                musicFrame * kFrameSeconds, mapStart);
-    EXPECT_NEAR(mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
-    auto wavFrame = [&](double inputFrame) { return musicFrame + inputFrame - mapStart; };
-    std::printf("  event                  frame  onset (s)\n");
-    struct Pressed {
+                clock.musicFrame * kFrameSeconds, clock.mapStart);
+    EXPECT_NEAR(clock.mapStart, 50.0, 2.0) << "the map's load holds about 50 frames";
+    std::printf("  event                  frame  onset (s)  match\n");
+    struct Event {
         const char* name;
-        int frame;
+        SampleSound sound;
+        double frame;
     };
-    for (const Pressed& e : {Pressed{"steps on stone", 60}, Pressed{"jump", 130}, Pressed{"blow struck 1", 400},
-                             Pressed{"blow struck 2", 440}, Pressed{"blow struck 3", 480},
-                             Pressed{"blow struck 4", 520}}) {
-        const double heard = FirstOnsetFrame(onsets, wavFrame(e.frame) - 2.0, wavFrame(e.frame) + 2.0);
-        std::printf("  %-22s %5d  %8.3f\n", e.name, e.frame, heard * kFrameSeconds);
-        EXPECT_GE(heard, 0.0) << e.name << " within two frames of frame " << e.frame;
-    }
-    // The landing: within the jump's air time (under a second); the guard's
-    // blows (the biped's hurt with them) between the strikes.
-    const double land = FirstOnsetFrame(onsets, wavFrame(132.0), wavFrame(160.0));
-    std::printf("  %-22s %5.0f  %8.3f\n", "landing", land - musicFrame + mapStart, land * kFrameSeconds);
-    EXPECT_GE(land, 0.0) << "the landing";
-    for (int i = 0; i < 3; ++i) {
-        const double blow = FirstOnsetFrame(onsets, wavFrame(403.0 + 40.0 * i), wavFrame(438.0 + 40.0 * i));
-        std::printf("  %-22s %5.0f  %8.3f\n", "blow taken", blow - musicFrame + mapStart, blow * kFrameSeconds);
-        EXPECT_GE(blow, 0.0) << "the guard's blow after strike " << i + 1;
-    }
+    auto expectAll = [](const Heard& run, const MapClock& c, std::initializer_list<Event> events) {
+        for (const Event& e : events)
+            ExpectHeardAt(run, e.name, e.sound, c.Wav(e.frame), e.frame);
+    };
+    // Walking off on the flagstones, a jump and its landing; standing by the
+    // west guard, four strikes at it (the first before it is within reach,
+    // the others hurting it), its blows (each hurting the player) between
+    // them.
+    expectAll(h, clock,
+              {{"steps on stone", kSoundStepStone, 60}, {"jump", kSoundJump, 130}, {"landing", kSoundLand, 143},
+               {"blow struck 1", kSoundStrike, 400}, {"guard's blow 1", kSoundGuardSwing, 423},
+               {"player hurt", kSoundHurt, 423}, {"blow struck 2", kSoundStrike, 440},
+               {"guard hurt", kSoundGuardHurt, 440}, {"guard's blow 2", kSoundGuardSwing, 463},
+               {"blow struck 3", kSoundStrike, 480}, {"guard's blow 3", kSoundGuardSwing, 503},
+               {"blow struck 4", kSoundStrike, 520}});
+
+    // Off the road onto the north verge and back, then onto the grass again
+    // at frame 120 (the map's first frame at 50, as above): steps on grass.
+    const Heard g = RunRoute(s_pDir->Path(), "grassy", "0 0 -\n30 0 - -72 0\n80 0 -\n120 0 - 0 72\n140 0 -\n", 200, "1");
+    MapClock grassClock = clock;
+    grassClock.musicFrame = MusicOnsetFrame(g);
+    expectAll(g, grassClock, {{"steps on grass", kSoundStepGrass, 120}});
 
     // Strikes every 30 frames from 400: the seventh, at 580, fells the
     // guard, whose fall is heard at that frame and once only.
@@ -371,24 +468,59 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
     for (int i = 0; i < 7; ++i)
         fight += std::to_string(400 + 30 * i) + " 0 B\n" + std::to_string(406 + 30 * i) + " 0 -\n";
     const Heard f = RunRoute(s_pDir->Path(), "felled", fight, 680, "1");
-    const std::vector<long> fOnsets = Onsets(f);
-    const double felled = FirstOnsetFrame(fOnsets, wavFrame(578.0), wavFrame(582.0));
-    std::printf("  %-22s %5d  %8.3f\n", "guard felled", 580, felled * kFrameSeconds);
-    EXPECT_GE(felled, 0.0) << "the guard felled by the seventh strike";
-    EXPECT_LT(FirstOnsetFrame(fOnsets, wavFrame(582.0), wavFrame(640.0)), 0.0) << "nothing more of the fall";
+    const MapClock fightClock = ClockOf(f, 60.0);
+    expectAll(f, fightClock, {{"guard felled", kSoundGuardFelled, 580}});
+    EXPECT_LT(FirstOnsetFrame(Onsets(f), fightClock.Wav(582.0), fightClock.Wav(640.0)), 0.0)
+        << "nothing more of the fall";
 
-    // The flyer's map: the updraft's rush as it begins (with the music),
-    // the boost at A, and the knock as it flies on into the wall ahead.
+    // The flyer's map: the updraft's rush as it begins (with the music, at
+    // the map's first frame), the boost at A, the knock as it flies on into
+    // the wall ahead.
     const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 560, "3");
-    const std::vector<long> flyOnsets = Onsets(fly);
-    ASSERT_FALSE(flyOnsets.empty());
-    const double rush = FrameOfSample(flyOnsets.front());
-    std::printf("  %-22s %5.0f  %8.3f\n", "updraft rush", mapStart, rush * kFrameSeconds);
-    EXPECT_NEAR(rush, musicFrame, 2.0) << "the rush on the map's first frame";
-    const double boost = FirstOnsetFrame(flyOnsets, wavFrame(98.0), wavFrame(102.0));
-    std::printf("  %-22s %5d  %8.3f\n", "boost", 100, boost * kFrameSeconds);
-    EXPECT_GE(boost, 0.0) << "the boost at A";
-    const double bump = FirstOnsetFrame(flyOnsets, wavFrame(160.0), 1e9);
-    std::printf("  %-22s %5.0f  %8.3f\n", "knockback", bump - musicFrame + mapStart, bump * kFrameSeconds);
-    EXPECT_GE(bump, 0.0) << "the knock as the flyer meets the wall";
+    MapClock flyClock = clock;
+    flyClock.musicFrame = MusicOnsetFrame(fly);
+    expectAll(fly, flyClock,
+              {{"updraft rush", kSoundUpdraft, 50}, {"boost", kSoundBoost, 100}, {"knockback", kSoundBump, 491}});
+
+    // The second map (the shed, no guards on the road): east along the
+    // road, up the verge to the lever, X at frame 710 pulls it; the pull's
+    // end, 4 frames on, opens the door.
+    const Heard shed =
+        RunRoute(s_pDir->Path(), "shed", "0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, "2");
+    const MapClock shedClock = ClockOf(shed, 60.0);
+    EXPECT_NEAR(shedClock.mapStart, 50.0, 2.0);
+    expectAll(shed, shedClock, {{"lever", kSoundLever, 710}, {"door", kSoundDoor, 714}});
+
+    // North off the road into the chest's trigger, which the route enters
+    // at frame 439: the lid heard at the chest, the key in the player's
+    // hand, together.
+    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n420 0 - -72 0\n450 0 -\n", 500, "1");
+    expectAll(chest, ClockOf(chest, 60.0), {{"chest", kSoundChest, 439}, {"key", kSoundKey, 439}});
+
+    // Standing by the west guard: its blows, from frame 437 one every 40
+    // frames, take 5 of the player's 100 health each; the twentieth, at
+    // 1197, fells it, its cry heard once (the dying does not start again).
+    const Heard fall = RunRoute(s_pDir->Path(), "fall", "0 0 -\n60 0 - 0 72\n110 0 -\n", 1300, "1");
+    const MapClock fallClock = ClockOf(fall, 60.0);
+    expectAll(fall, fallClock, {{"player felled", kSoundPlayerFelled, 1197}});
+    EXPECT_LT(FindSound(fall, kSoundPlayerFelled, fallClock.Wav(1207.0), fallClock.Wav(1247.0)).r, 0.5)
+        << "the cry once";
+
+    // The main menu: the WAV starts with it, once the title card (45
+    // frames) has gone, at frame 48. Down at 70 and Up at 100 move the
+    // focus, A at 130 chooses "New Game", whose notes are heard whole
+    // before the menu's sound fades for the map.
+    const Heard menu =
+        RunRoute(s_pDir->Path(), "menu", "0 0 -\n70 0 DOWN\n76 0 -\n100 0 UP\n106 0 -\n130 0 A\n136 0 -\n", 240, "");
+    MapClock menuClock;
+    menuClock.mapStart = 48.0;
+    expectAll(menu, menuClock,
+              {{"menu move down", kSoundMenuMove, 70}, {"menu move up", kSoundMenuMove, 100},
+               {"menu choice", kSoundMenuChoose, 130}});
+    // Its second note (990 Hz, from 80 ms on), against that pitch's level
+    // in the music just before.
+    const long chosen =
+        static_cast<long>(FindSound(menu, kSoundMenuChoose, 70.0, 100.0).frame * kFrameSeconds * kRate);
+    EXPECT_GT(BandLevel(menu, chosen + kRate * 9 / 100, {990.0}), 4.0 * BandLevel(menu, chosen - kRate / 20, {990.0}))
+        << "the choice's second note, to its end, before the fade";
 }

@@ -283,3 +283,45 @@ TEST_F(eAudioTest, OutputModes)
 }
 
 }  // namespace
+
+// The sound a screen ends with is heard whole: PlayOutGroup waits for what
+// is left of the group's longest one-shot (its length less its play time),
+// at most the time given. A loop, a start still pending (no voice yet) and
+// another group's sound hold nothing up.
+TEST_F(eAudioTest, PlayOutGroupWaitsForTheRestOfTheGroupsLongestOneShot)
+{
+    struct Row {
+        const char* name;
+        eAudio::eAudioChannelGroup group;
+        bool bLooping, bStarted;
+        int mostTicks;
+        int waitedMs;  // -1: no wait at all
+    };
+    const Row rows[] = {
+        {"the rest of the longest", eAudio::ACG_UI, false, true, 600, 150},
+        {"at most the time given", eAudio::ACG_UI, false, true, 30, 50},
+        {"a loop", eAudio::ACG_UI, true, true, 600, -1},
+        {"not yet started", eAudio::ACG_UI, false, false, 600, -1},
+        {"another group's", eAudio::ACG_SFX, false, true, 600, -1},
+    };
+    OSSetVirtualClock(TRUE);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const eSoundData* shorter = MakeSound(60, 32000, r.bLooping);
+        const eSoundData* longer = MakeSound(120, 32000, r.bLooping);
+        const int a = eAudio::Play(r.group, shorter, r.bLooping, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
+        const int b = eAudio::Play(r.group, longer, r.bLooping, cTimeValue(0), 1.0f, false, 0.0f, kOrigin);
+        if (r.bStarted)
+            Tick(30);  // 30 of the longer's 120 ticks played: 90 left, 150 ms
+        const OSTime before = OSGetTime();
+        eAudio::PlayOutGroup(eAudio::ACG_UI, cTimeValue(r.mostTicks));
+        const OSTime waited = OSGetTime() - before;
+        if (r.waitedMs < 0)
+            EXPECT_EQ(waited, 0);
+        else
+            EXPECT_EQ(waited, OSMillisecondsToTicks(r.waitedMs) + AX_FRAME_TICKS);
+        eAudio::FreeChannel(a);
+        eAudio::FreeChannel(b);
+    }
+    OSSetVirtualClock(FALSE);
+}

@@ -143,10 +143,11 @@ AnimationDesc RootMove(const char* name, const mVec3& move, int ticks, bool bLoo
     return a;
 }
 
-// A looping second of the root moving forward (+y) at the speed.
-AnimationDesc RootMotion(const char* name, float fSpeed)
+// A loop of the root moving forward (+y) at the speed (a second's, or one
+// stride's of the ticks given).
+AnimationDesc RootMotion(const char* name, float fSpeed, int ticks = 600)
 {
-    return RootMove(name, mVec3(0, fSpeed, 0), 600, true);
+    return RootMove(name, mVec3(0, fSpeed * static_cast<float>(ticks) / 600.0f, 0), ticks, true);
 }
 
 // The creature template part both players' templates start with.
@@ -180,10 +181,12 @@ void BipedTemplate(BlockWriter& w, const BipedPlayerDesc& d)
         t.configs[anim].hAnimation = Handle(d.animationSlot + 3);
     for (int anim : {T::ANIM_SJUMPDOWN, T::ANIM_RJUMPDOWN})
         t.configs[anim].hAnimation = Handle(d.animationSlot + 4);
-    // The landing's short stand also ends being hit, so that the pain ends.
+    // The landing's short stand also ends being hit, so that the pain ends,
+    // and the dying, so that it ends in the dead stand once (a looping
+    // dying would start again, its cry with it, every loop).
     for (int anim : {T::ANIM_SLAND, T::ANIM_RLAND, T::ANIM_HIT, T::ANIM_HIT_LR, T::ANIM_HIT_RL, T::ANIM_HIT_BT,
                      T::ANIM_HIT_TB, T::ANIM_HIT_FRONT, T::ANIM_HIT_INAIR, T::ANIM_HIT_BLOCK, T::ANIM_HIT_HARD,
-                     T::ANIM_RECOIL})
+                     T::ANIM_RECOIL, T::ANIM_DYING})
         t.configs[anim].hAnimation = Handle(d.animationSlot + 5);
     if (d.strike) {
         t.creature.attacks = {d.strike};
@@ -275,8 +278,8 @@ bool WriteBipedPlayerConfigFile(const std::string& path, const BipedPlayerDesc& 
     // lifts the root (gravity pulls against it from the first tick), the
     // descent carries it on forward while it falls, the landing stands.
     const std::vector<AnimationDesc> anims = {RootMotion("Stand", 0.0f),
-                                              RootMotion("Walk", d.walkSpeed),
-                                              RootMotion("Run", d.runSpeed),
+                                              RootMotion("Walk", d.walkSpeed, kBipedStrideTicks),
+                                              RootMotion("Run", d.runSpeed, kBipedStrideTicks),
                                               RootMove("JumpUp", mVec3(0, 0.6f, 2.0f), 240, false),
                                               RootMove("JumpDown", mVec3(0, 1.0f, 0), 400, false),
                                               RootMove("Land", mVec3(0, 0, 0), 160, false),

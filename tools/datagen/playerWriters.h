@@ -53,6 +53,10 @@ bool WritePlayerFlyingTemplateGroupFile(const std::string& path, int beginSlot,
 bool WritePlayerFlyingGroupFile(const std::string& path, int beginSlot, const std::vector<CreatureDesc>& players,
                                 uint32_t version);
 
+// The biped's walk and run loop once a stride (a third of a second): each
+// loop starts its configuration again, a step with it.
+constexpr int kBipedStrideTicks = 200;
+
 // The sample biped player: where its mesh and animations go in the player
 // configuration's groups, and how fast it walks and runs (units per second
 // of root motion along its forward axis).

@@ -70,6 +70,11 @@ DeviceTemplateDesc PropTemplate(int i, const ShedDeviceSlots& s)
     t.entity.hMesh = s.handleOf(s.mesh + kShedDevices + i);
     t.entity.materialCount = 1;
     t.entity.materials.assign(4, i == 0 ? s.hDoorMaterial : s.hLeverMaterial);
+    // The chest is small (a metre's reach): its lid carries as far as the
+    // shed's devices do (45 m), heard whole from the camera behind the
+    // player who opens it.
+    if (i == 0)
+        t.entity.values[gcEntityTemplate::VAL_SOUNDRADIUSSCALE] = 45.0f;
     return t;
 }
 

@@ -1,6 +1,7 @@
 #include "datagen/sampleSounds.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "datagen/creatureWriters.h"
 #include "datagen/effectWriters.h"
@@ -64,12 +65,12 @@ void AddStep(SynthBuffer& b, double at, bool bGrass, uint32_t seed)
     }
 }
 
-// Four steps a walker's or runner's animation sets off as it starts.
+// One step: a walker's or runner's animation loops once a stride and sets
+// it off at each loop, so that the steps stop with the feet.
 std::vector<int16_t> Steps(bool bGrass)
 {
-    SynthBuffer b(1.5);
-    for (int i = 0; i < 4; ++i)
-        AddStep(b, 0.36 * i, bGrass, 11u + static_cast<uint32_t>(i) * 7u);
+    SynthBuffer b(0.15);
+    AddStep(b, 0.002, bGrass, 11u);  // after the buffer's 1 ms fade in, which would dull the heel's knock
     return b.ToPcm(9000.0);
 }
 
@@ -102,32 +103,43 @@ std::vector<int16_t> Felled(double cryHz)
     SynthBuffer b(0.9);
     b.AddTone(0.0, 0.35, 90.0, 55.0, 0.9, 0.002, 0.08);
     b.AddNoise(0.0, 0.15, 1200.0, 0.0, 0.5, 0.001, 0.04, 53u);
+    // The crack of the felling blow, bright enough to be heard over the
+    // striker's swish.
+    b.AddNoise(0.002, 0.06, 9000.0, 2000.0, 1.5, 0.0005, 0.012, 59u);
     b.AddTone(0.0, 0.8, cryHz, cryHz * 0.3, 0.6, 0.01, 0.2);
     b.AddTone(0.0, 0.8, 1.5 * cryHz, 0.45 * cryHz, 0.25, 0.01, 0.2);
     return b.ToPcm(13000.0);
 }
 
 // The lever: a ratchet of clicks as it is pulled down, and the clack at
-// the end of its travel.
+// the end of its travel, all within the pull (a tenth of a second and a
+// little), so that the door it opens is heard after it.
 std::vector<int16_t> Lever()
 {
-    SynthBuffer b(0.6);
-    for (int i = 0; i < 6; ++i) {
-        b.AddNoise(0.06 * i, 0.02, 8000.0, 2000.0, 0.7, 0.0003, 0.003, 61u + static_cast<uint32_t>(i));
-        b.AddTone(0.06 * i, 0.03, 1400.0, 1300.0, 0.3, 0.0005, 0.006);
+    SynthBuffer b(0.25);
+    for (int i = 0; i < 3; ++i) {
+        b.AddNoise(0.035 * i, 0.02, 8000.0, 2000.0, 0.7, 0.0003, 0.003, 61u + static_cast<uint32_t>(i));
+        b.AddTone(0.035 * i, 0.03, 1400.0, 1300.0, 0.3, 0.0005, 0.006);
     }
-    b.AddTone(0.38, 0.15, 220.0, 180.0, 0.8, 0.001, 0.04);
-    b.AddNoise(0.38, 0.06, 5000.0, 500.0, 0.6, 0.0005, 0.012, 67u);
+    b.AddTone(0.1, 0.12, 220.0, 180.0, 0.8, 0.001, 0.025);
+    b.AddNoise(0.1, 0.05, 5000.0, 500.0, 0.6, 0.0005, 0.008, 67u);
     return b.ToPcm(11000.0);
 }
 
-// The door: a creak (a low tone wavering in pitch) as it swings.
+// The door: a hinge's creak as it swings, the sticking and slipping of the
+// pin heard as a run of small ticks whose rate rises and falls (as a real
+// creak's), over a low groan of the boards.
 std::vector<int16_t> Door()
 {
-    SynthBuffer b(0.9);
-    for (int i = 0; i < 5; ++i)
-        b.AddTone(0.14 * i, 0.16, 210.0 + 25.0 * (i % 2), 190.0 + 30.0 * ((i + 1) % 2), 0.6, 0.01, 0.0);
-    b.AddNoise(0.0, 0.8, 700.0, 100.0, 0.3, 0.05, 0.0, 71u);
+    constexpr double kSeconds = 0.8;
+    SynthBuffer b(kSeconds + 0.05);
+    uint32_t seed = 71u;
+    for (double t = 0.0; t < kSeconds;) {
+        const double swell = std::sin(3.14159265358979 * t / kSeconds);
+        b.AddNoise(t, 0.006, 6000.0, 900.0, 0.25 + 0.75 * swell, 0.0003, 0.0015, seed++);
+        t += 1.0 / (35.0 + 30.0 * swell);  // 35 ticks a second at the ends, 65 at the middle
+    }
+    b.AddTone(0.0, kSeconds, 110.0, 95.0, 0.5, 0.03, 0.0);
     return b.ToPcm(10000.0);
 }
 
@@ -141,13 +153,16 @@ std::vector<int16_t> Chest()
     return b.ToPcm(11000.0);
 }
 
-// The key: two bright pings, a jingle.
+// The key: bright pings, a jingle, as it is lifted out of the chest once
+// the lid's knock (given with it) has sounded, so as not to be lost under
+// it.
 std::vector<int16_t> Key()
 {
-    SynthBuffer b(0.5);
-    b.AddTone(0.0, 0.4, 2350.0, 2350.0, 0.7, 0.001, 0.08);
-    b.AddTone(0.09, 0.4, 3100.0, 3100.0, 0.6, 0.001, 0.07);
-    b.AddTone(0.18, 0.3, 2650.0, 2650.0, 0.5, 0.001, 0.06);
+    constexpr double kLifted = 0.12;
+    SynthBuffer b(kLifted + 0.5);
+    b.AddTone(kLifted, 0.4, 2350.0, 2350.0, 0.7, 0.001, 0.08);
+    b.AddTone(kLifted + 0.09, 0.4, 3100.0, 3100.0, 0.6, 0.001, 0.07);
+    b.AddTone(kLifted + 0.18, 0.3, 2650.0, 2650.0, 0.5, 0.001, 0.06);
     return b.ToPcm(9000.0);
 }
 
@@ -279,7 +294,7 @@ EffectTemplateDesc SampleStepTemplate(bool bGrass)
     EffectTemplateDesc t;
     t.name = bGrass ? "GrassSteps" : "StoneSteps";
     t.sound = EffectSoundDesc{SampleSoundHandle(bGrass ? kSoundStepGrass : kSoundStepStone), 30.0f, 1.0f, false};
-    t.lifeTicks = 900;  // the four steps' second and a half
+    t.lifeTicks = kBipedStrideTicks;  // the step, before the next
     t.maxInstances = 2;
     return t;
 }

@@ -64,9 +64,10 @@ uint32_t SampleSoundHandle(SampleSound sound);
 // The sound's samples, 32 kHz mono, as the bank holds them before encoding.
 std::vector<int16_t> MakeSampleSound(SampleSound sound);
 
-// The footsteps: the biped's walk and run, as they start, spawn the impact
-// effect of the surface beneath it (the column below of the surface's
-// table); the flagstones' and the grass's effects each play their steps.
+// The footsteps: the biped's walk and run, as they start and at each loop
+// of their animation (a stride), spawn the impact effect of the surface
+// beneath it (the column below of the surface's table); the flagstones'
+// and the grass's effects each play a step.
 // The templates stand in every map's effect-template group at these slots.
 constexpr uint32_t kSampleStepEffectType = 0;
 constexpr int kSampleStoneStepTemplateSlot = 103;
@@ -80,9 +81,9 @@ void SetSampleStepEffects(uint32_t (&effects)[15], uint32_t hTemplate);
 // biped's jump, landing, strike, hurts and fall; the
 // flyer's boost and knockback; a guard's swing, hurts and fall.
 void SetSampleBipedSoundKeys(PlayerBipedTemplateDesc& t);
-// The walk's and run's OnStarted: the surface effect under the biped (whose
-// surface mask the ray needs, every bit). The
-// member writes an action into its event; false when it fails.
+// The walk's and run's OnStarted (at each loop too): the surface effect
+// under the biped (whose surface mask the ray needs, every bit). The member
+// writes an action into its event; false when it fails.
 void SetSampleBipedStepActions(PlayerBipedTemplateDesc& t,
                                const std::function<bool(BlockWriter&, const gcAction&)>& member, bool* pOk);
 void SetSampleFlyerSoundKeys(PlayerFlyingTemplateDesc& t);

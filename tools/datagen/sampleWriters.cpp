@@ -1177,7 +1177,9 @@ bool WriteEmptySideFile(const std::string& path, int32_t begin)
 
 // One map's side files, the groups its creators made (sound data, English
 // strings and voice-overs: the first map's greeting, empty for the
-// others), and its regions.
+// others), and its regions. Every map's sound data holds the shed's and
+// the chest's sounds: the shed's door and lever stand in every map, the
+// flying one's too, and their sound keys name them.
 bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act, int nMap, gcMap& map,
                              bool bAdjacentOnly)
 {
@@ -1185,8 +1187,7 @@ bool WriteSampleMapSideFiles(const SampleImport& import, const std::string& act,
     std::snprintf(dir, sizeof dir, "Map%02d/", nMap + 1);
     const std::string prefix = act + dir + std::string(dir).substr(0, 5);
     bool ok = map.m_pSoundData && map.m_pStrings && map.m_pVoiceOvers &&
-              (nMap == kSampleSkyMap ? WriteEmptyGroup(prefix + "Sound.snd", *map.m_pSoundData)
-                                     : WriteSampleSoundBank(prefix + "Sound.snd", SampleSoundBank::kMap)) &&
+              WriteSampleSoundBank(prefix + "Sound.snd", SampleSoundBank::kMap) &&
               (nMap == 0 ? WriteSampleGreetingLine(map, prefix + "_eng.vo", prefix + "Strings_eng.str")
                          : WriteEmptyGroup(prefix + "Strings_eng.str", *map.m_pStrings) &&
                                WriteEmptyGroup(prefix + "_eng.vo", *map.m_pVoiceOvers));

@@ -156,6 +156,15 @@ public:
     cTimeValue PlayAnimation(const gcAnimationConfig* pConfig);
     void HandleAnimationStarted(gcGameObject* pFrom);  // on PostEnterState
     void HandleAnimationEnded(gcGameObject* pFrom);    // on PostExitState
+    // Steps the model's animations by the time. Each time the current
+    // configuration's animation, a loop, has played its length once more
+    // since the configuration started, the configuration starts again
+    // (OnStarted, with no participant, and its sound): a walk's steps sound
+    // at every stride, not only the first. Counted from the configuration's
+    // start, not from the animation's own, so that a loop joined part-way
+    // (a walk taking up a stand's phase) still spaces its starts a whole
+    // loop apart.
+    void UpdateModel(cTimeValue step);
     void PlaySound(const eSoundData* pData, float fVolume);
     void UpdateSound(cTimeValue dt);  // per tick
     // Starts fading out over the time (the shorter of two fades wins), passes
@@ -299,6 +308,7 @@ public:
     eSound* m_pSound = nullptr;    // owned
     const gcAnimationConfig* m_pAnimationConfig = nullptr;
     const gcAnimationConfig* m_pNextAnimationConfig = nullptr;
+    cTimeValue m_animationConfigLoop;  // the current configuration's time into its loop
     float m_fOpacity = 1.0f;
     cTimeValue m_fadeOutTime;  // 0: not fading
     gcStateInfo m_stateInfo;
@@ -347,6 +357,8 @@ private:
     // Sound data into the entity's sound at the model's place, marked to be
     // found again and switched on.
     void StartSound(const eSoundData* pData, float fVolume);
+    // The configuration's OnStarted and one of its two sounds, at random.
+    void ApplyConfigStart(const gcAnimationConfig& config, gcGameObject* pFrom);
     void SendToChildren(const gcMsg& msg);
     // The model's position in its zone's space, its zone frame brought up to
     // date first.

@@ -69,7 +69,8 @@ public:
     // when its start events open no dialog, or once its dialogs have all
     // closed with no map requested. Every end but the first comes after a
     // last cleared frame, with the music stopped and the channel groups
-    // freed.
+    // freed; an end by a choice first lets the choice's sound play out (at
+    // most kChoiceMostSeconds).
     bool Run();
     // Input, the controller-changed event, the mixer, the game camera and
     // the dialog stack, one tick.
@@ -90,7 +91,10 @@ public:
 
     static gcMainMenu* s_pMainMenu;
 
+    static constexpr float kChoiceMostSeconds = 0.5f;
+
 private:
+    static void PlayOutChoice();
     // Logs that the menu cannot go on, naming its file and why; false.
     static bool Fail(const char* why);
     bool ReadGroups(const cFile& file, cMemPool* pPool, uint32_t version);

@@ -117,7 +117,7 @@ void gcNPC::Move(cTimeValue step)
     }
     if (!IsActive())
         return;
-    m_model.Update(step);
+    UpdateModel(step);
     if (m_pShadow)
         m_pShadow->Update(step);
     UpdateRegionId();

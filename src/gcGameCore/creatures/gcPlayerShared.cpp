@@ -138,7 +138,7 @@ bool gcPlayer::UpdateInWorld(gcEntity* pPlayer, cTimeValue step)
 {
     if (!pPlayer->IsActive())
         return true;
-    pPlayer->m_model.Update(step);
+    pPlayer->UpdateModel(step);
     if (pPlayer->m_pShadow)
         pPlayer->m_pShadow->Update(step);
     return pPlayer->UpdateRegionId();

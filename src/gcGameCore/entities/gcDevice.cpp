@@ -261,7 +261,7 @@ void gcDevice::Move(cTimeValue step)
     }
     if (!IsActive())
         return;
-    m_model.Update(step);
+    UpdateModel(step);
     if (m_pShadow)
         m_pShadow->Update(step);
     UpdateRegionId();

@@ -581,11 +581,30 @@ void gcEntity::HandleAnimationStarted(gcGameObject* pFrom)
     m_pNextAnimationConfig = nullptr;
     m_nEntityFlags |= kAnimConfigStarted;
     m_model.PlayAnimation(pConfig->hAnimation);
-    ApplyEvent(pConfig->onStarted, pFrom);
+    m_animationConfigLoop = cTimeValue(0);
+    ApplyConfigStart(*pConfig, pFrom);
+}
+
+void gcEntity::ApplyConfigStart(const gcAnimationConfig& config, gcGameObject* pFrom)
+{
+    ApplyEvent(config.onStarted, pFrom);
     const int index = std::min(static_cast<int>(mRand() * 2.0f), gcAnimationConfig::kNumSounds - 1);
-    const eSoundData* pData = eSoundDataMgr::GetPtr(pConfig->hSoundData[index]);
+    const eSoundData* pData = eSoundDataMgr::GetPtr(config.hSoundData[index]);
     if (pData && m_pSound)
         StartSound(pData, 1.0f);
+}
+
+void gcEntity::UpdateModel(cTimeValue step)
+{
+    m_model.Update(step);
+    const eAnimation* pAnim = m_pAnimationConfig ? eAnimationMgr::GetPtr(m_pAnimationConfig->hAnimation) : nullptr;
+    if (!pAnim || !pAnim->m_bLooping || pAnim->m_length.m_nTicks <= 0 || step.m_nTicks <= 0)
+        return;
+    m_animationConfigLoop += step;
+    if (m_animationConfigLoop < pAnim->m_length)
+        return;
+    m_animationConfigLoop = cTimeValue(m_animationConfigLoop.m_nTicks % pAnim->m_length.m_nTicks);
+    ApplyConfigStart(*m_pAnimationConfig, nullptr);
 }
 
 void gcEntity::HandleAnimationEnded(gcGameObject* pFrom)

@@ -204,6 +204,17 @@ void gcMainMenu::Draw()
     pCamera->EndRender();
 }
 
+// The sound of the choice that ended the menu, set going by its last
+// update, starts now and is heard whole, the music going on beneath it,
+// before every voice fades out.
+void gcMainMenu::PlayOutChoice()
+{
+    mOCS listener;
+    listener.MakeIdentity();
+    eAudio::Update(cTimeValue(0), listener);
+    eAudio::PlayOutGroup(eAudio::ACG_UI, cTimeValue::FromSeconds(kChoiceMostSeconds));
+}
+
 void gcMainMenu::Update(const gcMsgTick& tick)
 {
     eInput::Update(tick.dT, true);
@@ -244,6 +255,7 @@ bool gcMainMenu::Run()
         return Fail("its start events opened no dialog");
     Update(tick);
     bool bOk = true;
+    bool bChosen = false;
     while (cUpdateOS()) {
         Draw();
         Update(tick);
@@ -253,11 +265,14 @@ bool gcMainMenu::Run()
             // Nothing left to choose and nowhere to go: the same black screen.
             if (!IsMapRequested())
                 bOk = Fail("its dialogs all closed with no map asked for");
+            bChosen = true;
             break;
         }
     }
     Draw();  // the screen is left cleared
     eVideo::Flip();
+    if (bChosen)
+        PlayOutChoice();
     eAudio::FadeOutAllVoices(cTimeValue::FromSeconds(gcMusic::kEndFadeSeconds));
     gcMusic::StopAllMusic();
     for (eAudio::eAudioChannelGroup group : {eAudio::ACG_UI, eAudio::ACG_BGM, eAudio::ACG_VO, eAudio::ACG_SFX})

@@ -38,8 +38,9 @@ TEST_F(BipedConfigTest, TheSampleConfigurationMakesABipedInEntitySlotZero)
     ASSERT_NE(pWalk, nullptr);
     mVec3 step;
     mQuat turn;
-    pWalk->CalcNodeDelta(0, cTimeValue(0), cTimeValue(300), 1.0f, &step, &turn);
-    EXPECT_NEAR(step.y, 1.0f, 1e-3f);  // half a second at 2 units a second
+    EXPECT_EQ(pWalk->m_length.m_nTicks, datagen::kBipedStrideTicks) << "a stride's loop";
+    pWalk->CalcNodeDelta(0, cTimeValue(0), cTimeValue(150), 1.0f, &step, &turn);
+    EXPECT_NEAR(step.y, 0.5f, 1e-3f);  // a quarter of a second at 2 units a second
 }
 
 }  // namespace

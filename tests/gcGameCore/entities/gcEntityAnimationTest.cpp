@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "datagen/scriptWriters.h"
 #include "eEngine/eSound.h"
 #include "eEngine/eSoundData.h"
@@ -136,6 +138,49 @@ TEST_F(gcEntityAnimationTest, OnCompletedOnlyWhenTheAnimationRanToItsEnd)
         e->HandleAnimationEnded(from);  // nothing current: nothing more
         EXPECT_EQ(TestLog().size(), r.expected.size());
     }
+}
+
+// A looping configuration starts again (OnStarted, with no participant)
+// each time its animation has played its length since the configuration
+// started: a walk's steps at every stride. Counted from its own start, not
+// from the phase it took up from the stand before it; a configuration that
+// plays once starts once.
+TEST_F(gcEntityAnimationTest, ALoopingConfigurationStartsAgainAtEachLoop)
+{
+    gcTestEntity* e = Active(mVec3(0, 0, 0));
+    gcTestEntity* from = NewEntity(nullptr);
+    auto start = [&](gcAnimationConfig* c) {
+        e->PlayAnimation(c);
+        e->HandleAnimationStarted(from);
+        TestLog().clear();
+    };
+    auto starts = [] {
+        const Tags t = TestLogTags();
+        return std::count(t.begin(), t.end(), kStarted);
+    };
+    start(Config(Animation(30, 200, true)));
+    e->UpdateModel(cTimeValue(150));
+    start(Config(Animation(31, 200, true)));
+    const int cur = e->m_model.m_nCurAnimationState;
+    ASSERT_GE(cur, 0);
+    EXPECT_EQ(e->m_model.m_animationStates[cur].timeElapsed.m_nTicks, 150) << "the stand's phase taken up";
+    e->UpdateModel(cTimeValue(100));  // past the animation's own end
+    e->UpdateModel(cTimeValue(99));
+    EXPECT_EQ(starts(), 0);
+    e->UpdateModel(cTimeValue(1));
+    EXPECT_EQ(starts(), 1);
+    ASSERT_FALSE(TestLog().empty());
+    EXPECT_EQ(TestLog().back().pParticipant1, nullptr);
+    e->UpdateModel(cTimeValue(0));
+    e->UpdateModel(cTimeValue(199));
+    EXPECT_EQ(starts(), 1);
+    e->UpdateModel(cTimeValue(1));
+    EXPECT_EQ(starts(), 2);
+
+    start(Config(Animation(32, 200, false)));
+    for (int i = 0; i < 30; ++i)
+        e->UpdateModel(cTimeValue(20));
+    EXPECT_EQ(starts(), 0);
 }
 
 TEST_F(gcEntityAnimationTest, TheShorterFadeWinsAndTheFadeEndsOnce)
