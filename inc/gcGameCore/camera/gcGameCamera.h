@@ -124,6 +124,7 @@ public:
         static constexpr float kShareFrom = 0.25f;         // the entity's screen share costs from here...
         static constexpr float kMostShare = 0.4f;          // ... rising to kShareWeight here, past it kOverLimit
         static constexpr float kShareWeight = 6.0f;
+        static constexpr float kShareAhead = 10.0f;       // ... the larger of now and this many ticks ahead
         static constexpr float kOffScreenWeight = 4.0f;    // x the share of the entity's box off the screen
         static constexpr float kTurnWeight = 0.08f;        // x the view's turn from the last frame over kMaxTurn
         static constexpr float kTravelWeight = 0.08f;      // x the camera's travel over kMaxTravel
@@ -437,6 +438,7 @@ private:
         bool bTargeting = false;
         bool bBehind = false;  // viewing along the entity's facing (within OFF_ROTATETHRESHOLD), or targeting
         bool bCut = false;     // the camera may go straight to the chosen place
+        mVec3 ahead{0.0f, 0.0f, 0.0f}; // the pivot FollowRules::kShareAhead ticks on (AheadPivot)
     };
     // A candidate: the place, where the sweep from the pivot lets the
     // camera stand, and what it costs (fBound: the terms that need no ray).
@@ -478,7 +480,8 @@ private:
     float CreatureCover(const FollowStart& s, const mOCS& eye) const;
     float NearShare(const mOCS& eye) const;
     float ScreenCost(const FollowStart& s, const mOCS& eye) const;
-    mOCS EyeAt(const FollowStart& s, const mVec3& pos) const;
+    mVec3 AheadPivot(const FollowStart& s);
+    mOCS EyeAt(const mVec3& pivot, const mVec3& pos) const;
     // The place the camera moves to this tick, towards the chosen one
     // within the turn and travel limits.
     mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);

@@ -9,10 +9,11 @@
 //   MoveTowards      a share of the way there, the view turning at most
 //                    kMaxTurn and the camera moving at most kMaxTravel a tick
 //   FinishFollow     shake, the targeting snap, the filters
-// Budget a tick, sweeps: one for each of at most kMaxCandidates (16)
-// candidates, and for each of at most kMoveTries (3) moves a slide (up to
-// kMaxSlidePasses passes) and, where neither the middle nor the top would
-// see the camera, two more: 25 at most (one more shaken), 17 as a rule. Rays
+// Budget a tick, sweeps: the pivot kShareAhead ticks on (a slide), one for
+// each of at most kMaxCandidates (16) candidates, and for each of at most
+// kMoveTries (3) moves a slide (up to kMaxSlidePasses passes) and, where
+// neither the middle nor the top would see the camera, two more: 26 at most
+// (one more shaken), 18 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
 // to the entity cast both ways and a 3 x 3 grid of view rays, 19; each move
@@ -250,6 +251,19 @@ gcGameCamera::Place gcGameCamera::IdealPlace(const FollowStart& s)
     return ideal;
 }
 
+// The pivot kShareAhead ticks on at its last tick's pace, swept as a ball
+// the entity's width: a wall it walks into stops it there, one it walks
+// along it slides by.
+mVec3 gcGameCamera::AheadPivot(const FollowStart& s)
+{
+    if (s.bCut)
+        return s.pivot;
+    mVec3 ahead = s.pivot + (s.pivot - m_rig.lastPivot) * R::kShareAhead;
+    const mVec3 half = s.pEntity->GetColliderSize();
+    Collide(s.pivot, &ahead, true, std::max(half.x, half.y));
+    return ahead;
+}
+
 gcGameCamera::Candidate gcGameCamera::Sweep(const FollowStart& s, const Place& place)
 {
     Candidate c;
@@ -299,12 +313,12 @@ float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mV
            R::kTravelWeight * std::min(pos.Dist(lastPos) / R::kMaxTravel, 1.0f);
 }
 
-mOCS gcGameCamera::EyeAt(const FollowStart& s, const mVec3& pos) const
+mOCS gcGameCamera::EyeAt(const mVec3& pivot, const mVec3& pos) const
 {
     mOCS eye = m_camera.m_cameraToWorld;
     eye.origin = pos;
-    if (pos.Dist(s.pivot) > eColliderEllipse::fColZeroTol)
-        eye.LookAt(pos, s.pivot, mVec3(0.0f, 0.0f, 1.0f));
+    if (pos.Dist(pivot) > eColliderEllipse::fColZeroTol)
+        eye.LookAt(pos, pivot, mVec3(0.0f, 0.0f, 1.0f));
     return eye;
 }
 
@@ -313,7 +327,7 @@ mOCS gcGameCamera::EyeAt(const FollowStart& s, const mVec3& pos) const
 // the screen and how much of it is on it.
 float gcGameCamera::SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const
 {
-    const mOCS eye = EyeAt(s, pos);
+    const mOCS eye = EyeAt(s.pivot, pos);
     *pCover = CreatureCover(s, eye);
     const float fNear = NearShare(eye);
     const float fCost = R::kHiddenWeight * HiddenShare(s, pos) + R::kCreatureWeight * *pCover +
@@ -375,15 +389,24 @@ float gcGameCamera::NearShare(const mOCS& eye) const
 
 // The entity's share of the screen costs from kShareFrom, and past
 // kMostShare it breaks the limit; the share of its box off the screen costs.
+// The share weighed is the larger of now and kShareAhead ticks on, seen from
+// the same place: held by a wall the entity walks at, the camera turns aside
+// while there is time to.
 float gcGameCamera::ScreenCost(const FollowStart& s, const mOCS& eye) const
 {
-    gcCameraOccluders::ScreenBox screen, box;
+    gcCameraOccluders::ScreenBox screen, box, aheadBox;
     if (!ScreenTangents(m_camera, &screen))
         return 0.0f;
-    if (!gcCameraOccluders::Project(eye, s.world, s.pEntity->GetColliderSize(), &box))
+    const mVec3 half = s.pEntity->GetColliderSize();
+    if (!gcCameraOccluders::Project(eye, s.world, half, &box))
         return R::kOffScreenWeight + R::kOverLimit;
-    const float fShare = gcCameraOccluders::CoveredShare(box, screen);
     const float fOn = gcCameraOccluders::CoveredShare(screen, box);
+    mOCS ahead = s.world;
+    ahead.origin += s.ahead - s.pivot;
+    const float fAhead = gcCameraOccluders::Project(EyeAt(s.ahead, eye.origin), ahead, half, &aheadBox)
+                             ? gcCameraOccluders::CoveredShare(aheadBox, screen)
+                             : 1.0f;
+    const float fShare = std::max(gcCameraOccluders::CoveredShare(box, screen), fAhead);
     const float fCost = R::kOffScreenWeight * (1.0f - fOn) +
                         R::kShareWeight * std::clamp((fShare - R::kShareFrom) / (R::kMostShare - R::kShareFrom), 0.0f, 1.0f);
     return fShare > R::kMostShare ? fCost + R::kOverLimit : fCost;
@@ -546,6 +569,7 @@ bool gcGameCamera::OnFollowEntityTick(const gcMsgTick& tick, mVec3* pPos, mVec3*
         return false;
     }
     *pPivot = s.pivot;
+    s.ahead = AheadPivot(s);
     const Place ideal = IdealPlace(s);
     Candidate cands[R::kMaxCandidates];
     const int n = MakeCandidates(s, ideal, cands);
