@@ -933,6 +933,41 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLi
     EXPECT_LT(lastMove, 0.001f) << "at rest";
 }
 
+// The same swing past a post on either side, a few metres out: where the
+// turn would pass behind the post, the camera holds its view and comes in
+// ahead of it, then swings on in front of it. Brought in front of it at
+// once, the camera would jump metres in a frame.
+TEST_F(gcGameCameraControlTest, AStandingEntitysSwingComesInAheadOfAPostWithinTheLimits)
+{
+    std::vector<ColTri> posts;
+    AddBox(&posts, {2.5f, -0.3f, -20}, {3.1f, 0.3f, 20});
+    AddBox(&posts, {-3.1f, -0.3f, -20}, {-2.5f, 0.3f, 20});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, posts), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(10);
+    ASSERT_GT(m_cam.GetPos().Dist(Pivot()), 4.0f) << "out past the posts";
+    PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
+    m_entity.m_velocity.Set(0, 0, 0);
+    Motion most;
+    const auto lookAt = [&] {
+        mVec3 d = Pivot() - m_cam.GetPos();
+        d.Normalize();
+        return d;
+    };
+    mVec3 lastView = lookAt(), lastPos = m_cam.GetPos();
+    for (int i = 0; i < 150; ++i) {
+        Tick();
+        const mVec3 view = lookAt();
+        most.turn = std::max(most.turn, AngleOf(view, lastView));
+        most.travel = std::max(most.travel, m_cam.GetPos().Dist(lastPos));
+        lastView = view, lastPos = m_cam.GetPos();
+    }
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+    EXPECT_GT(m_cam.GetPos().y, 2.0f) << "swung round past the post";
+}
+
 // Whatever pitch the camera was left at, it is back at the follow pitch
 // (15 degrees over the pivot) within 5 degrees in a second, the entity
 // running along, where nothing holds it lower.
