@@ -110,8 +110,10 @@ public:
         // ... and its distance from the pivot changing by at most this
         // factor: the entity grows or shrinks on screen by under 1.3 times.
         static constexpr float kMaxNearing = 1.12f;
+        static constexpr float kComeIn = 1.1f;             // where the way ahead closes in faster, the camera
+                                                           // comes in by this factor a tick, its view held
         static constexpr int kLimitSteps = 8;              // halvings of the share that keeps the limits
-        static constexpr int kMoveTries = 3;               // moves swept a tick, each half the last
+        static constexpr int kMoveTries = 3;               // moves swept a tick (MoveTowards)
         static constexpr float kPitchSlack = 1.0f;         // a move may end this much past kMaxLookDown
 
         // The cost's weights and what they weigh, each what a player sees.
@@ -121,6 +123,7 @@ public:
         static constexpr float kNearWall = 1.0f;           // the view meeting the world nearer than this...
         static constexpr float kNearWallWeight = 8.0f;     // ... costs this x the share of view rays that do
         static constexpr float kMostNearShare = 0.25f;     // and more than this share of them costs kOverLimit
+        static constexpr float kMostHidden = 0.5f;         // a move cuts no more of the sight lines to the entity
         static constexpr float kShareFrom = 0.25f;         // the entity's screen share costs from here...
         static constexpr float kMostShare = 0.4f;          // ... rising to kShareWeight here, past it kOverLimit
         static constexpr float kShareWeight = 6.0f;
@@ -130,7 +133,8 @@ public:
         static constexpr float kTravelWeight = 0.08f;      // x the camera's travel over kMaxTravel
         static constexpr float kOverLimit = 20.0f;
         static constexpr float kSightShare = 0.6f;         // sight lines end this share out in the entity's box
-        static constexpr float kViewRayShare = 0.7f;       // view rays pass this share out to the screen's edges
+        static constexpr int kNearColumns = 4;             // the grid of view rays kNearWall weighs
+        static constexpr int kNearRows = 3;
 
         // The followed entity drawn see-through: held by walls nearer the
         // pivot than its size, from kSeeThroughFrom of that size it fades,
@@ -485,6 +489,7 @@ private:
     // The place the camera moves to this tick, towards the chosen one
     // within the turn and travel limits.
     mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);
+    bool KeepsLimits(const FollowStart& s, const mVec3& pos) const;
     float LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const;
     static Place PlaceBetween(const Place& from, const Place& to, float t);
     // pos reached from where the camera stands, seen from the pivot.

@@ -16,9 +16,10 @@
 // (one more shaken), 18 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
-// to the entity cast both ways and a 3 x 3 grid of view rays, 19; each move
-// checks two lines both ways before and after its slide, 8: 328 at most,
-// about 60 as a rule.
+// to the entity cast both ways and a 4 x 3 grid of view rays, 22; each move
+// checks two lines both ways before and after its slide, 8, and two of
+// them are held to the limits with the view rays and sight lines, 22: 420
+// at most, about 90 as a rule.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
@@ -369,22 +370,24 @@ float gcGameCamera::CreatureCover(const FollowStart& s, const mOCS& eye) const
     return fMost;
 }
 
-// The share of a 3 x 3 grid of rays through the screen that meet the world
-// within kNearWall of the eye.
+// The share of rays through the middles of a kNearColumns x kNearRows
+// grid of the screen's cells that meet the world within kNearWall of the
+// eye: the whole screen, a wall along one edge fills the picture too.
 float gcGameCamera::NearShare(const mOCS& eye) const
 {
     gcCameraOccluders::ScreenBox screen;
     if (!ScreenTangents(m_camera, &screen))
         return 0.0f;
-    int nHits = 0, nRays = 0;
-    for (const float fx : {screen.x0, 0.0f, screen.x1})
-        for (const float fy : {screen.y0, 0.0f, screen.y1}) {
-            mVec3 dir = eye.basis.forward + (eye.basis.right * fx + eye.basis.up * fy) * R::kViewRayShare;
+    int nHits = 0;
+    for (int column = 0; column < R::kNearColumns; ++column)
+        for (int row = 0; row < R::kNearRows; ++row) {
+            const float fx = screen.x0 + (screen.x1 - screen.x0) * (column + 0.5f) / R::kNearColumns;
+            const float fy = screen.y0 + (screen.y1 - screen.y0) * (row + 0.5f) / R::kNearRows;
+            mVec3 dir = eye.basis.forward + eye.basis.right * fx + eye.basis.up * fy;
             dir.Normalize();
             nHits += RayHits(eye.origin, dir, R::kNearWall) ? 1 : 0;
-            ++nRays;
         }
-    return static_cast<float>(nHits) / static_cast<float>(nRays);
+    return static_cast<float>(nHits) / static_cast<float>(R::kNearColumns * R::kNearRows);
 }
 
 // The entity's share of the screen costs from kShareFrom, and past
@@ -485,31 +488,46 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bId
 // line only grazes, and a post that hides one of the two lines hides only
 // part of the entity: the cost weighs that); one neither sees is brought in
 // along its line from the pivot, then from the middle, to stand in front of
-// what lies between. Where that leaves the camera past the limits, shorter
-// moves are tried, each half the last, kMoveTries in all; where none keeps
-// them (the walls close in faster) the first is taken: it goes furthest
+// what lies between. A move keeps the limits where it can (KeepsLimits).
+// Where the way ahead closes in faster than the camera may near (the place
+// turned to is brought in nearer than the one held, past kMaxNearing: a
+// post the turn would pass behind), the view is held and the camera comes
+// in towards it, kComeIn a tick, to pass in front of it on later ticks;
+// else half the share is tried. Where neither keeps the limits (the walls
+// close in on the place held itself) the first is taken: it goes furthest
 // towards the chosen place, which the cost found better. (Carried along
 // with the pivot alone instead, it would wait behind what hides the entity.)
 mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIdeal)
 {
-    const auto place = [&](float t) {
-        const Place p = PlaceBetween(s.last, to, t);
-        return s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist;
-    };
     if (s.bCut) {
         mVec3 pos = s.pivot + Forward(to.fHeading, to.fPitch) * to.fDist;
         Collide(s.pivot, &pos, false);
         return pos;
     }
-    float t = LimitedShare(s, to, bIdeal);
-    const mVec3 first = SlideTo(s, place(t));
-    for (int i = 1; i < R::kMoveTries && !WithinLimits(s, first); ++i) {
-        t *= 0.5f;
-        const mVec3 pos = SlideTo(s, place(t));
-        if (WithinLimits(s, pos))
-            return pos;
-    }
-    return first;
+    float fMost = std::numeric_limits<float>::max();
+    const auto place = [&](float t) {
+        Place p = PlaceBetween(s.last, to, t);
+        p.fDist = std::min(p.fDist, fMost);
+        return SlideTo(s, s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist);
+    };
+    const float t = LimitedShare(s, to, bIdeal);
+    const mVec3 first = place(t);
+    if (KeepsLimits(s, first))
+        return first;
+    const float fHeld = place(0.0f).Dist(s.pivot);
+    const bool bClosing = first.Dist(s.pivot) * R::kMaxNearing < fHeld;
+    if (bClosing)
+        fMost = std::min(fHeld, s.last.fDist / R::kComeIn);
+    const mVec3 pos = place(bClosing ? 0.0f : 0.5f * t);
+    return KeepsLimits(s, pos) ? pos : first;
+}
+
+// A place within the limits, the world near the camera filling no more
+// than kMostNearShare of the view, and no more than kMostHidden of the
+// sight lines to the entity cut: what the cost holds a candidate to.
+bool gcGameCamera::KeepsLimits(const FollowStart& s, const mVec3& pos) const
+{
+    return WithinLimits(s, pos) && NearShare(EyeAt(s, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
 }
 
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)

@@ -43,6 +43,16 @@ const gcRegionPathHandle kAlongX = gcRegionPathHandle::Make(kPath2Slot, 0x24);
                                              << " " << vb.z;                                                    \
     } while (0)
 
+// The view's turn (degrees) and the camera's move relative to the pivot
+// from one tick to the next, at most, over n ticks; and the last move.
+struct Motion {
+    float turn = 0.0f, travel = 0.0f, last = 0.0f;
+};
+float AngleOf(const mVec3& a, const mVec3& b)
+{
+    return std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f)) * 57.29578f;
+}
+
 class gcGameCameraControlTest : public CollisionTest {
 protected:
     void SetUp() override
@@ -94,6 +104,25 @@ protected:
             m_cam.Send(gcMsgTick(cTimeValue(20)));
     }
     mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+    Motion TickMeasuring(int n)
+    {
+        const auto lookAt = [&] {
+            mVec3 d = Pivot() - m_cam.GetPos();
+            d.Normalize();
+            return d;
+        };
+        Motion most;
+        mVec3 lastView = lookAt(), lastPos = m_cam.GetPos();
+        for (int i = 0; i < n; ++i) {
+            Tick();
+            const mVec3 view = lookAt();
+            most.turn = std::max(most.turn, AngleOf(view, lastView));
+            most.last = m_cam.GetPos().Dist(lastPos);
+            most.travel = std::max(most.travel, most.last);
+            lastView = view, lastPos = m_cam.GetPos();
+        }
+        return most;
+    }
     // Nothing between the entity's middle and the camera.
     bool RayClearFromMiddle()
     {
@@ -877,20 +906,11 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
 
 namespace {
 
-// The view's turn (degrees) and the camera's move relative to the pivot
-// from one tick to the next, at most, over n ticks; and the angle between
-// where the camera stands from the pivot and the heading behind it (0: +y
-// faces the entity, the camera at -y).
-struct Motion {
-    float turn = 0.0f, travel = 0.0f;
-};
+// The angle between where the camera stands from the pivot and the
+// heading behind it (0: +y faces the entity, the camera at -y).
 float gcCameraTestHeading(const mVec3& dir)
 {
     return std::atan2(-dir.x, dir.y) * 57.29578f;
-}
-float AngleOf(const mVec3& a, const mVec3& b)
-{
-    return std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f)) * 57.29578f;
 }
 
 }  // namespace
@@ -906,22 +926,7 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLi
     Tick(10);
     PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
     m_entity.m_velocity.Set(0, 0, 0);
-    Motion most;
-    const auto lookAt = [&] {
-        mVec3 d = Pivot() - m_cam.GetPos();
-        d.Normalize();
-        return d;
-    };
-    mVec3 lastView = lookAt(), lastPos = m_cam.GetPos();
-    float lastMove = 0.0f;
-    for (int i = 0; i < 90; ++i) {
-        Tick();
-        const mVec3 view = lookAt();
-        most.turn = std::max(most.turn, AngleOf(view, lastView));
-        lastMove = m_cam.GetPos().Dist(lastPos);
-        most.travel = std::max(most.travel, lastMove);
-        lastView = view, lastPos = m_cam.GetPos();
-    }
+    const Motion most = TickMeasuring(90);
     mVec3 from = m_cam.GetPos() - Pivot();
     from.z = 0.0f;
     from.Normalize();
@@ -930,7 +935,29 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLi
     EXPECT_LE(most.turn, 12.0f);
     EXPECT_LE(most.travel, 1.0f);
     EXPECT_GT(most.turn, 5.0f) << "it did swing";
-    EXPECT_LT(lastMove, 0.001f) << "at rest";
+    EXPECT_LT(most.last, 0.001f) << "at rest";
+}
+
+// The same swing past a post on either side, a few metres out: where the
+// turn would pass behind the post, the camera holds its view and comes in
+// ahead of it, then swings on in front of it. Brought in front of it at
+// once, the camera would jump metres in a frame.
+TEST_F(gcGameCameraControlTest, AStandingEntitysSwingComesInAheadOfAPostWithinTheLimits)
+{
+    std::vector<ColTri> posts;
+    AddBox(&posts, {2.5f, -0.3f, -20}, {3.1f, 0.3f, 20});
+    AddBox(&posts, {-3.1f, -0.3f, -20}, {-2.5f, 0.3f, 20});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, posts), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(10);
+    ASSERT_GT(m_cam.GetPos().Dist(Pivot()), 4.0f) << "out past the posts";
+    PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
+    m_entity.m_velocity.Set(0, 0, 0);
+    const Motion most = TickMeasuring(150);
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+    EXPECT_GT(m_cam.GetPos().y, 2.0f) << "swung round past the post";
 }
 
 // Whatever pitch the camera was left at, it is back at the follow pitch
