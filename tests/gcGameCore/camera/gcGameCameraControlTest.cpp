@@ -18,6 +18,7 @@
 #include "eEngine/collisionTestSupport.h"
 #include "gcGameCore/camera/gcCameraOccluders.h"
 #include "oneTint.h"
+#include "gcGameCore/creatures/creatureTestTypes.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -931,6 +932,37 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLi
     EXPECT_LE(most.travel, 1.0f);
     EXPECT_GT(most.turn, 5.0f) << "it did swing";
     EXPECT_LT(lastMove, 0.001f) << "at rest";
+}
+
+// A creature standing right behind a settled entity hides it from the
+// place behind: the camera still rests within 60 degrees of the entity's
+// back (it sees past the creature's edge, or the creature is faded), not
+// walked round to where the creature covers nothing.
+TEST_F(gcGameCameraControlTest, ACreatureBehindASettledEntityDoesNotTurnTheCameraAway)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    ShapeWithPivot(GiveMesh(), 0.4f, 0.9f);
+    gcTestCreature guard;
+    guard.m_nRegionId = 1;
+    guard.m_model.m_hMesh = m_entity.m_model.m_hMesh;
+    guard.m_model.m_localToParent = MakeFrame(-1.1f, 0, 0, 0);
+    guard.m_model.m_nGeomFlags |= eGeom::kDirty;
+    gcCreature::s_pActiveCreatures[0] = &guard;
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    m_cam.LookAtEntity(kEntity, true);
+    PlaceEntity({0, 0, 0}, -90);  // turned to face +x: its back, and the creature, at -x
+    float most = 0.0f;
+    for (int i = 0; i < 150; ++i) {
+        Tick();
+        mVec3 from = m_cam.GetPos() - Pivot();
+        from.z = 0.0f;
+        from.Normalize();
+        if (i >= 90)
+            most = std::max(most, AngleOf(from, mVec3(-1, 0, 0)));
+    }
+    gcCreature::s_pActiveCreatures[0] = nullptr;
+    EXPECT_LT(most, 60.0f);
 }
 
 // Whatever pitch the camera was left at, it is back at the follow pitch
