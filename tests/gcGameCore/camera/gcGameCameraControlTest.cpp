@@ -688,6 +688,31 @@ TEST_F(gcGameCameraControlTest, TheViewNeverLooksDownMoreThanSixtyDegrees)
     s_bTargeting = false;
 }
 
+// Data asking for a pitch steeper than 60 degrees: the snap stands no
+// steeper than the rig does, and the view holds there (no jump on the
+// next frame), following or targeting.
+TEST_F(gcGameCameraControlTest, ASnapAtASteepOffsetPitchStartsWithinSixtyDegreesAndHolds)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -75.0f;
+    for (const bool bTargeting : {false, true}) {
+        SCOPED_TRACE(bTargeting);
+        s_bTargeting = bTargeting;
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        float lastDown = LookDown(m_cam);
+        EXPECT_LE(lastDown, 60.0f);
+        for (int i = 0; i < 10; ++i) {
+            Tick();
+            EXPECT_LE(LookDown(m_cam), 60.0f) << i;
+            EXPECT_NEAR(LookDown(m_cam), lastDown, 2.0f) << i;
+            lastDown = LookDown(m_cam);
+        }
+    }
+    s_bTargeting = false;
+}
+
 // Following the entity it looks at under a ceiling nearer than the point
 // above it, the camera looks at the pivot kept under the ceiling, not at
 // that point beyond it.
