@@ -87,6 +87,16 @@ public:
         static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
         static constexpr float kStandSwingKeep = 0.9f;
         static constexpr float kMinStandSwingStep = 3.0f;
+        // Settled where the ideal place has room (its sweep reaches
+        // kRestRoom of the way), a place turned from the entity's back by
+        // more than kRestTurnFrom costs more, kRestTurnWeight from kRestTurn
+        // on: more than any creature's cover weighs (one standing behind
+        // the entity is seen past or faded, not walked round), less than
+        // the world hiding most of the entity.
+        static constexpr float kRestRoom = 0.8f;
+        static constexpr float kRestTurnFrom = 40.0f;
+        static constexpr float kRestTurn = 55.0f;
+        static constexpr float kRestTurnWeight = 6.0f;
 
         // Candidates round the pivot: the ideal place, turned from its
         // heading by kTurns, lifted by kLifts and kFarther out; the last
@@ -477,7 +487,7 @@ private:
     // The cheapest candidate; the candidates' rays weighed only while
     // their bound is below the cheapest found.
     const Candidate& Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands, int n);
-    float BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos) const;
+    float BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const;
     // *pCover: CreatureCover from there.
     float SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const;
     float HiddenShare(const FollowStart& s, const mVec3& pos) const;

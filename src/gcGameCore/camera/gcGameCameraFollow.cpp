@@ -297,14 +297,20 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
     return n;
 }
 
-// The terms no ray is needed for: the way from the ideal place, the view's
-// turn and the camera's travel from the last frame, each up to what one
-// frame's move allows (the camera gets anywhere a step at a time: farther
-// costs no more, or it would never leave a place it was held in).
-float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos) const
+// The terms no ray is needed for: the way from the ideal place (at rest,
+// and turned far from the entity's back, more), the view's turn and the
+// camera's travel from the last frame, each up to what one frame's move
+// allows (the camera gets anywhere a step at a time: farther costs no more,
+// or it would never leave a place it was held in).
+float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const
 {
     const mVec3 idealPos = s.pivot + Forward(ideal.fHeading, ideal.fPitch) * ideal.fDist;
-    const float fCost = R::kIdealWeight * pos.Dist(idealPos) / std::max(ideal.fDist, R::kMeshClearance);
+    float fCost = R::kIdealWeight * pos.Dist(idealPos) / std::max(ideal.fDist, R::kMeshClearance);
+    if (bRest) {
+        const float fTurn = std::fabs(Wrap180(Heading(pos - s.pivot) - ideal.fHeading));
+        fCost += R::kRestTurnWeight *
+                 std::clamp((fTurn - R::kRestTurnFrom) / (R::kRestTurn - R::kRestTurnFrom), 0.0f, 1.0f);
+    }
     mVec3 look = s.pivot - pos;
     if (s.bCut || look.Normalize() <= eColliderEllipse::fColZeroTol)
         return fCost;
@@ -416,12 +422,15 @@ float gcGameCamera::ScreenCost(const FollowStart& s, const mOCS& eye) const
 }
 
 // Candidates in the order of their bound; the rays weighed only while the
-// bound is below the cheapest so far (every term is positive).
+// bound is below the cheapest so far (every term is positive). The camera
+// rests behind a settled entity where the ideal place (the first
+// candidate, behind it) has room.
 const gcGameCamera::Candidate& gcGameCamera::Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands,
                                                        int n)
 {
+    const bool bRest = Settling() && pCands[0].pos.Dist(s.pivot) >= R::kRestRoom * ideal.fDist;
     for (int i = 0; i < n; ++i)
-        pCands[i].fBound = BoundCost(s, ideal, pCands[i].pos);
+        pCands[i].fBound = BoundCost(s, ideal, pCands[i].pos, bRest);
     std::stable_sort(pCands, pCands + n, [](const Candidate& a, const Candidate& b) { return a.fBound < b.fBound; });
     int nBest = 0;
     float fBest = std::numeric_limits<float>::max(), fLeastCover = 1.0f;

@@ -18,6 +18,7 @@
 #include "eEngine/collisionTestSupport.h"
 #include "gcGameCore/camera/gcCameraOccluders.h"
 #include "oneTint.h"
+#include "gcGameCore/creatures/creatureTestTypes.h"
 #include "gcGameCore/entities/entityTestObjects.h"
 #include "gcGameCore/entities/gcRegionPath.h"
 #include "gcGameCore/entities/gcRegionPoint.h"
@@ -716,6 +717,31 @@ TEST_F(gcGameCameraControlTest, TheViewNeverLooksDownMoreThanSixtyDegrees)
     s_bTargeting = false;
 }
 
+// Data asking for a pitch steeper than 60 degrees: the snap stands no
+// steeper than the rig does, and the view holds there (no jump on the
+// next frame), following or targeting.
+TEST_F(gcGameCameraControlTest, ASnapAtASteepOffsetPitchStartsWithinSixtyDegreesAndHolds)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -75.0f;
+    for (const bool bTargeting : {false, true}) {
+        SCOPED_TRACE(bTargeting);
+        s_bTargeting = bTargeting;
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        float lastDown = LookDown(m_cam);
+        EXPECT_LE(lastDown, 60.0f);
+        for (int i = 0; i < 10; ++i) {
+            Tick();
+            EXPECT_LE(LookDown(m_cam), 60.0f) << i;
+            EXPECT_NEAR(LookDown(m_cam), lastDown, 2.0f) << i;
+            lastDown = LookDown(m_cam);
+        }
+    }
+    s_bTargeting = false;
+}
+
 // Following the entity it looks at under a ceiling nearer than the point
 // above it, the camera looks at the pivot kept under the ceiling, not at
 // that point beyond it.
@@ -958,6 +984,37 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysSwingComesInAheadOfAPostWithinTh
     EXPECT_LE(most.turn, 12.0f);
     EXPECT_LE(most.travel, 1.0f);
     EXPECT_GT(m_cam.GetPos().y, 2.0f) << "swung round past the post";
+}
+
+// A creature standing right behind a settled entity hides it from the
+// place behind: the camera still rests within 60 degrees of the entity's
+// back (it sees past the creature's edge, or the creature is faded), not
+// walked round to where the creature covers nothing.
+TEST_F(gcGameCameraControlTest, ACreatureBehindASettledEntityDoesNotTurnTheCameraAway)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    ShapeWithPivot(GiveMesh(), 0.4f, 0.9f);
+    gcTestCreature guard;
+    guard.m_nRegionId = 1;
+    guard.m_model.m_hMesh = m_entity.m_model.m_hMesh;
+    guard.m_model.m_localToParent = MakeFrame(-1.1f, 0, 0, 0);
+    guard.m_model.m_nGeomFlags |= eGeom::kDirty;
+    gcCreature::s_pActiveCreatures[0] = &guard;
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    m_cam.LookAtEntity(kEntity, true);
+    PlaceEntity({0, 0, 0}, -90);  // turned to face +x: its back, and the creature, at -x
+    float most = 0.0f;
+    for (int i = 0; i < 150; ++i) {
+        Tick();
+        mVec3 from = m_cam.GetPos() - Pivot();
+        from.z = 0.0f;
+        from.Normalize();
+        if (i >= 90)
+            most = std::max(most, AngleOf(from, mVec3(-1, 0, 0)));
+    }
+    gcCreature::s_pActiveCreatures[0] = nullptr;
+    EXPECT_LT(most, 60.0f);
 }
 
 // Whatever pitch the camera was left at, it is back at the follow pitch
