@@ -536,7 +536,7 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
 // sight lines to the entity cut: what the cost holds a candidate to.
 bool gcGameCamera::KeepsLimits(const FollowStart& s, const mVec3& pos) const
 {
-    return WithinLimits(s, pos) && NearShare(EyeAt(s, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
+    return WithinLimits(s, pos) && NearShare(EyeAt(s.pivot, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
 }
 
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)
