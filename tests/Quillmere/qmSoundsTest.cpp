@@ -269,14 +269,15 @@ TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
 // as A boosts it.
 TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
 {
-    // The stick pushed before the map starts, so that the control frame
-    // is held from the start's view (behind the player, east along the
-    // road) and every push below stays within 20 degrees of the first: a
-    // walk a little left of forward, a run onto the verge south of the steps
-    // and the pillar, then further left, north into the updraft's west half.
-    // The walk makes the way longer than a run straight in.
+    // The control reads the stick in the frame of the start's view (behind
+    // the biped, east along the road), held while every push stays within
+    // 20 degrees of the first: pushed before the map starts, a walk 23
+    // degrees left of forward (slower than a run, so that the way in takes
+    // more than the 200 frames below), a run 9 degrees left onto the verge
+    // south of the steps and the pillar, then 40 degrees left into the
+    // updraft's west half between them.
     const Heard walk = RunRoute(s_pDir->Path(), "updraft",
-                                "0 0 -\n30 0 - -11 40\n168 0 - -24 70\n282 0 - -39 60\n", 420, "1");
+                                "0 0 -\n30 0 - -15 36\n168 0 - -15 95\n279 0 - -50 60\n", 420, "1");
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
@@ -497,9 +498,10 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
 
     // East along the road, then 19 degrees left (the control frame held
     // from the start's view) off the road into the chest's trigger, which
-    // the route enters at frame 418: the lid heard at the chest, the key in
-    // the player's hand, together.
-    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n368 0 - -23 68\n426 0 -\n", 500, "1");
+    // the route enters at frame 418, through its west end: the lid heard at
+    // the chest, the key in the player's hand, together, before the middle
+    // guard on the biped's heels strikes again.
+    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n356 0 - -23 68\n470 0 -\n", 500, "1");
     expectAll(chest, ClockOf(chest, 60.0), {{"chest", kSoundChest, 418}, {"key", kSoundKey, 418}});
 
     // Standing by the west guard: its blows, from frame 437 one every 40
