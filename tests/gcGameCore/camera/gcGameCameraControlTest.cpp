@@ -1114,3 +1114,34 @@ TEST_F(gcGameCameraControlTest, TheCostTakesThePlaceThatShowsTheEntity)
         EXPECT_GT(m_cam.GetPos().Dist(Pivot() + mVec3(0, 0, 0.8f)), 6.0f);
     }
 }
+
+// An entity a metre wide walking at the camera, 0.2 a tick, with a wall a
+// metre behind the camera, stopping half a metre short of the wall: the
+// camera, held by the wall, turns aside while there is time to (the
+// entity's share read ahead), and its box never takes more than 40% of the
+// screen. Weighed now only, the camera waits at the wall until the box
+// takes over half of it.
+TEST_F(gcGameCameraControlTest, HeldByAWallTheEntityWalksAtTheCameraTurnsAsideInTime)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -6, -20}, {-20, -6, 20}, {20, -6, 20}, {20, -6, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    ShapeWithPivot(GiveMesh(), 0.5f, 1.0f);
+    m_cam.m_params.m_fOffsets[P::OFF_MINDIST] = 5.0f;
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(30);  // behind at -y, a metre short of the wall
+    float fNear = 0.0f, fFar = 0.0f;
+    gcCameraOccluders::ScreenBox screen;
+    m_cam.m_camera.m_frustum.GetPerspective(&fNear, &fFar, &screen.x0, &screen.x1, &screen.y1, &screen.y0);
+    screen = {screen.x0 / fNear, screen.y0 / fNear, screen.x1 / fNear, screen.y1 / fNear};
+    m_entity.m_velocity.Set(0, -0.2f, 0);
+    float most = 0.0f;
+    for (int i = 1; i <= 60; ++i) {
+        PlaceEntity({0, -std::min(0.2f * static_cast<float>(i), 5.0f), 0}, 180);
+        Tick();
+        most = std::max(most, gcCameraOccluders::FollowedShare(m_cam.m_camera.m_cameraToWorld, screen, m_entity));
+    }
+    EXPECT_LE(most, 0.4f);
+}
