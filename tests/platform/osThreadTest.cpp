@@ -342,7 +342,12 @@ TEST(OSVirtualClock, HostWaitKeepsTheCpuOnlyOnTheVirtualClock)
         ASSERT_TRUE(Start(low, SpinUntilStopped, 20));
         const OSTime t0 = OSGetTime();
         OSBlockingWaitBegin();
-        BusyWithoutWaiting(std::chrono::milliseconds(20));
+        // Where the other thread may run, the wait lasts until it has (a
+        // loaded machine may not schedule it within a few milliseconds);
+        // where it may not, a fixed span shows it never does.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(row.bOtherRuns ? 2000 : 20);
+        while (std::chrono::steady_clock::now() < until && !(row.bOtherRuns && low.nProgress.load() > 0)) {
+        }
         const long nDuringWait = low.nProgress.load();
         WithinDeadline("the end of a host wait", [] { OSBlockingWaitEnd(); });
         EXPECT_EQ(nDuringWait > 0, row.bOtherRuns);
