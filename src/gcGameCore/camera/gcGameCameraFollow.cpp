@@ -447,7 +447,9 @@ const gcGameCamera::Candidate& gcGameCamera::Cheapest(const FollowStart& s, cons
 
 // The view's turn, the camera's travel and the change of its distance
 // from the pivot (the entity's size on screen) since the last frame within
-// a frame's limits, and no steeper over the pivot than kMaxLookDown.
+// a frame's limits, and no steeper over the pivot than kMaxLookDown (or
+// than the last frame, where a slide left it steeper: else no move from
+// there would keep the limits and the camera would never move again).
 bool gcGameCamera::WithinLimits(const FollowStart& s, const mVec3& pos) const
 {
     mVec3 look = s.pivot - pos;
@@ -456,8 +458,9 @@ bool gcGameCamera::WithinLimits(const FollowStart& s, const mVec3& pos) const
     const mVec3 lastLook = -Forward(s.last.fHeading, s.last.fPitch);
     const mVec3 lastPos = s.pivot - lastLook * s.last.fDist;
     const float fDist = pos.Dist(s.pivot);
+    const float fSteepest = std::max(R::kMaxLookDown + R::kPitchSlack, s.last.fPitch);
     return AngleBetween(look, lastLook) <= R::kMaxTurn && pos.Dist(lastPos) <= R::kMaxTravel &&
-           -Pitch(look) <= R::kMaxLookDown + R::kPitchSlack && fDist * R::kMaxNearing >= s.last.fDist &&
+           -Pitch(look) <= fSteepest && fDist * R::kMaxNearing >= s.last.fDist &&
            fDist <= s.last.fDist * R::kMaxNearing;
 }
 

@@ -1145,3 +1145,34 @@ TEST_F(gcGameCameraControlTest, HeldByAWallTheEntityWalksAtTheCameraTurnsAsideIn
     }
     EXPECT_LE(most, 0.4f);
 }
+
+// A steep follow pitch (55 degrees) and an entity backing at a wall behind
+// the camera: held by the wall, the camera ends steeper over the pivot
+// than the rig's limit. Walking away again, it comes back down within the
+// limit: a move that ends no steeper than the last frame keeps the limits.
+TEST_F(gcGameCameraControlTest, LeftSteeperThanTheLimitByAWallTheCameraComesBackDown)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-20, -6, -20}, {-20, -6, 20}, {20, -6, 20}, {20, -6, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    m_cam.m_params.m_fOffsets[P::OFF_PITCH] = -55.0f;
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(30);
+    float fSteepest = 0.0f, fLast = 0.0f;
+    m_entity.m_velocity.Set(0, -0.1f, 0);
+    for (int i = 1; i <= 50; ++i) {
+        PlaceEntity({0, -0.1f * static_cast<float>(i), 0});
+        Tick();
+        fSteepest = std::max(fSteepest, PitchOver(m_cam.GetPos(), Pivot()));
+    }
+    m_entity.m_velocity.Set(0, 0.1f, 0);
+    for (int i = 1; i <= 90; ++i) {
+        PlaceEntity({0, -5.0f + 0.1f * static_cast<float>(i), 0});
+        Tick();
+        fLast = PitchOver(m_cam.GetPos(), Pivot());
+    }
+    EXPECT_GT(fSteepest, 60.0f) << "held steeper by the wall";
+    EXPECT_LT(fLast, 59.0f);
+}
