@@ -212,6 +212,7 @@ public:
         mVec3 posFilter[4];                      // look-at point history
         float fCurLookAtK = 0.0f;                // requested orientation pole
         float fEntityOffset = 0.0f;              // height looked at above an entity
+        bool bOnFollowed = false;                // last tick looked at the entity followed
         gcCameraFilterConsts entityOffsetFilterConsts;
         float entityOffsetFilter[4] = {};
     };

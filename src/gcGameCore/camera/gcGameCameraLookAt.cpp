@@ -179,6 +179,8 @@ void gcGameCamera::OnLookAtNone(const gcMsgTick& tick, mVec3* pOutHPR)
 
 void gcGameCamera::RunLookAtCtrl(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR)
 {
+    if (m_LookAtCtrl.Mode != LOOKATCTRL_LOOKATENTITY)
+        m_LookAtCtrl.bOnFollowed = false;
     switch (m_LookAtCtrl.Mode) {
     case LOOKATCTRL_NONE:
         OnLookAtNone(tick, pOutHPR);
@@ -224,7 +226,15 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
     if (bFollowed && PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset))
         target = MiddleInFrame(target, world.origin);
-    SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+    // Follow play resuming (after a cinematic, or a look at something else)
+    // cuts back to the entity at once: turned back over a few ticks, the view
+    // would sweep it in from the screen's edge, its size leaping in a frame.
+    const bool bResumed = bFollowed && !m_LookAtCtrl.bOnFollowed;
+    m_LookAtCtrl.bOnFollowed = bFollowed;
+    if (!bResumed)
+        return SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+    LookAtWorld(GetPos(), target);
+    m_camera.m_cameraToWorld.basis.GetHPR(&pOutHPR->x, &pOutHPR->y, &pOutHPR->z);
 }
 
 // A camera near a flyer (squeezed beside it), whose pivot stands above its

@@ -1176,3 +1176,36 @@ TEST_F(gcGameCameraControlTest, LeftSteeperThanTheLimitByAWallTheCameraComesBack
     EXPECT_GT(fSteepest, 60.0f) << "held steeper by the wall";
     EXPECT_LT(fLast, 59.0f);
 }
+
+// Looking away from the entity it follows (at a point behind the camera) and
+// back: the first tick of follow play looks at the entity at once, a cut,
+// and the ticks after it turn no more than a cut allows. Turned back over
+// several ticks, the view would sweep the entity in from the screen's edge.
+TEST_F(gcGameCameraControlTest, FollowPlayResumingLooksAtTheEntityAtOnce)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({0, 20, 0});  // the point (0, 10, 0) behind the camera
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(5);
+    m_cam.LookAtPoint(kPoint, false);
+    Tick(30);
+    const auto offView = [&] {
+        mVec3 d = Pivot() - m_cam.GetPos();
+        d.Normalize();
+        return AngleOf(d, m_cam.m_camera.m_cameraToWorld.basis.forward);
+    };
+    ASSERT_GT(offView(), 45.0f) << "looking away";
+    m_cam.LookAtEntity(kEntity, false);
+    Tick();
+    EXPECT_LT(offView(), 1.0f);
+    mVec3 last = m_cam.m_camera.m_cameraToWorld.basis.forward;
+    for (int i = 0; i < 20; ++i) {
+        Tick();
+        const mVec3& forward = m_cam.m_camera.m_cameraToWorld.basis.forward;
+        EXPECT_LT(AngleOf(forward, last), 12.0f) << i;
+        EXPECT_LT(offView(), 1.0f) << i;
+        last = forward;
+    }
+}
