@@ -67,9 +67,12 @@ void gcGameCamera::LookAtEntity(gcEntityHandle hEntity, bool bSnap)
         LookAtNone(true);
         return;
     }
+    const bool bAgain = m_LookAtCtrl.Mode == LOOKATCTRL_LOOKATENTITY && m_LookAtCtrl.hEntity == hEntity;
     LookAtNone(false);
     m_LookAtCtrl.Mode = LOOKATCTRL_LOOKATENTITY;
     m_LookAtCtrl.hEntity = hEntity;
+    // A snap is the cut back already; asked again, the entity stays in view.
+    m_LookAtCtrl.bOnFollowed = bSnap || (bAgain && m_LookAtCtrl.bOnFollowed);
     if (bSnap)
         LookAtWorld(GetPos(), world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY]);
 }
