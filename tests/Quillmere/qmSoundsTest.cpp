@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -295,16 +294,20 @@ TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
     EXPECT_GT(boost, 120.0) << "at A, long after the map's start";
 }
 
-// The sample's own input (the menu, then the run that ends by the middle
-// guard, who strikes the biped until it falls and the map starts again):
-// the guard's blows come from the biped's left and are heard louder on the
+// The sample's menu and run east (the walk, the jump, the run), let go where
+// the middle guard comes up on the biped's right (south of it) and strikes
+// it until it falls and the map starts again. The stick is read in the
+// camera's view, so the turn waits until the view has settled behind the
+// standing biped (after about 1.8 s) and looking east: pulled back for 6
+// frames, the biped turns to face west, the view settles behind it again
+// and the guard's later blows come from its left, heard louder on the
 // left, while the biped's own steps, straight ahead, are heard alike on
 // both sides; and the map's restart, where every sound fades out, steps no
 // further from one sample to the next than the music does.
 TEST_F(qmSoundsTest, BlowsFromTheLeftAndARestartWithoutAClick)
 {
-    std::ifstream in(s_pDir->Path() + "/input.txt");
-    const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const char* input = "0 0 -\n60 0 A\n66 0 -\n91 0 - 0 36\n100 0 A 0 36\n106 0 - 0 36\n110 0 - 0 72\n"
+                        "400 0 -\n470 0 - 0 -72\n476 0 -\n";
     const Heard h = RunRoute(s_pDir->Path(), "sample", input, 1300, "");
     const std::vector<long> onsets = Onsets(h);
     ASSERT_GE(onsets.size(), 10u) << "steps, the jump, blows";
