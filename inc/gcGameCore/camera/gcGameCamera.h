@@ -485,6 +485,8 @@ private:
     // The candidates round the pivot, each swept from it: their count.
     int MakeCandidates(const FollowStart& s, const Place& ideal, Candidate* pOut);
     Candidate Sweep(const FollowStart& s, const Place& place);
+    // How high a lowered candidate stands: under a ceiling, level with the middle.
+    static float LoweredPitch(const FollowStart& s, float fDist);
     // The cheapest candidate; the candidates' rays weighed only while
     // their bound is below the cheapest found.
     const Candidate& Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands, int n);

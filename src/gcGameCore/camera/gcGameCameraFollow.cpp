@@ -275,6 +275,17 @@ gcGameCamera::Candidate gcGameCamera::Sweep(const FollowStart& s, const Place& p
     return c;
 }
 
+// How high a lowered place stands: where a ceiling holds the pivot down
+// near the entity's middle, level with the middle (higher, the ceiling fills
+// the view; lower, the view looks up at the entity from beneath).
+float gcGameCamera::LoweredPitch(const FollowStart& s, float fDist)
+{
+    if (s.pivot.DistSq(s.stand) <= eColliderEllipse::fColZeroTol * eColliderEllipse::fColZeroTol)
+        return R::kMaxLookDown;
+    const float fAbove = std::clamp((s.pivot.z - s.world.origin.z) / std::max(fDist, R::kMeshClearance), 0.0f, 1.0f);
+    return std::max(R::kMinFollowPitch, -std::asin(fAbove) * gcCameraMath::kRadToDeg);
+}
+
 int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candidate* pOut)
 {
     int n = 0;
@@ -285,8 +296,9 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
     pOut[0].bIdeal = true;
     for (const float fTurn : R::kTurns)
         add(ideal.fHeading + fTurn, ideal.fPitch, ideal.fDist);
+    const float fLowered = LoweredPitch(s, ideal.fDist);
     for (const float fLift : R::kLifts)
-        add(ideal.fHeading, ideal.fPitch + fLift, ideal.fDist);
+        add(ideal.fHeading, fLift < 0.0f ? std::min(ideal.fPitch + fLift, fLowered) : ideal.fPitch + fLift, ideal.fDist);
     add(ideal.fHeading, ideal.fPitch, ideal.fDist * R::kFarther);
     if (s.bCut || s.last.fDist <= eColliderEllipse::fColZeroTol)
         return n;

@@ -332,6 +332,28 @@ TEST_F(gcGameCameraControlTest, UnderACeilingThePivotAndTheCameraStayBelowIt)
     }
 }
 
+// The pivot held down under the ceiling near the entity's middle: the
+// camera comes no lower than the middle (turned kMinFollowPitch under the
+// pivot at its distance it would look up at the entity from beneath), and
+// keeps its distance.
+TEST_F(gcGameCameraControlTest, UnderACeilingTheCameraIsNeverBeneathTheEntitysMiddle)
+{
+    std::vector<ColTri> ceiling;
+    AddQuad(&ceiling, {-20, -20, 0.5f}, {-20, 20, 0.5f}, {20, 20, 0.5f}, {20, -20, 0.5f});  // faces -z
+    ASSERT_NE(AddZone(0, {0, 0, 0}, ceiling), nullptr);
+    m_cam.m_params.m_fOffsets[P::OFF_ENTITY] = m_cam.m_LookAtCtrl.fEntityOffset = 0.8f;
+    m_cam.m_params.m_fOffsets[P::OFF_MINDIST] = 7.0f;
+    m_cam.FollowEntity(kEntity, true);
+    float lowest = 1.0f, nearest = 100.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        lowest = std::min(lowest, m_cam.GetPos().z);
+        nearest = std::min(nearest, m_cam.GetPos().Dist(mVec3(0, 0, 0)));
+    }
+    EXPECT_GE(lowest, -1e-3f) << "level with the middle or above";
+    EXPECT_GT(nearest, 5.0f) << "at its distance";
+}
+
 TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
