@@ -23,6 +23,7 @@
 #include "mMath/mQuat.h"
 #include "mMath/mVec3.h"
 
+class eColliderRay;
 class gcEvent;
 
 class gcGameCamera : public gcGameObject {
@@ -125,6 +126,12 @@ public:
         static constexpr int kLimitSteps = 8;              // halvings of the share that keeps the limits
         static constexpr int kMoveTries = 3;               // moves swept a tick (MoveTowards)
         static constexpr float kPitchSlack = 1.0f;         // a move may end this much past kMaxLookDown
+        // A settling swing longer than kLongSwing chooses its way round
+        // once: each way's room is the least over sweeps kSwingLook in, then
+        // every kSwingStep along it (SwingWay).
+        static constexpr float kLongSwing = 90.0f;
+        static constexpr float kSwingLook = 15.0f;
+        static constexpr float kSwingStep = 30.0f;
 
         // The cost's weights and what they weigh, each what a player sees.
         static constexpr float kHiddenWeight = 12.0f;      // x the share of sight lines to the entity the world cuts
@@ -472,6 +479,7 @@ private:
         float fIdealPitch = 0.0f;
         bool bCut = true;                    // the next tick may cut (the camera placed anew)
         float fLeastCreatureCover = 0.0f;    // over the places weighed at the last tick
+        float fSwingSide = 0.0f;             // a settling swing's way round (+1 or -1), 0 until chosen
     };
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
     void UpdateStillTime(const FollowStart& s, cTimeValue dT);
@@ -503,6 +511,10 @@ private:
     // within the turn and travel limits.
     mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);
     bool KeepsLimits(const FollowStart& s, const mVec3& pos) const;
+    // The place a settling swing heads for this tick: the chosen place, or
+    // one a quarter turn on round the way that has room.
+    Place SwingWay(const FollowStart& s, const Place& to);
+    float SwingRoom(const FollowStart& s, const Place& to, float fSide, float fLength);
     float LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const;
     static Place PlaceBetween(const Place& from, const Place& to, float t);
     // pos reached from where the camera stands, seen from the pivot.
@@ -514,6 +526,7 @@ private:
     bool RayHits(const mVec3& from, const mVec3& dir, float fLength) const;
     // No collision between the two points, met from either side.
     bool RayClear(const mVec3& from, const mVec3& to) const;
+    void CameraRay(const mVec3& from, const mVec3& dir, float fLength, eColliderRay* pRay) const;
     RigState m_rig;
     // The heading the stick is read in, held while the stick is held
     // steady (HoldControlFrame), and the stick's heading then.

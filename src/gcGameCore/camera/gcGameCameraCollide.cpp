@@ -96,16 +96,23 @@ void gcGameCamera::GetDir(float x, float y, mVec3* pOut) const
     pOut->Normalize();
 }
 
+// A ray the camera casts: the camera's collision mask, the followed
+// entity ignored, culled along its length.
+void gcGameCamera::CameraRay(const mVec3& from, const mVec3& dir, float fLength, eColliderRay* pRay) const
+{
+    pRay->m_ray.origin = from;
+    pRay->m_ray.dir = dir;
+    pRay->m_ray.length = fLength;
+    pRay->m_nCollisionMask = m_nCollisionMask;
+    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
+        pRay->AddIgnore(&pEntity->m_model, true);
+    eZone::CollisionCullAll(*pRay);
+}
+
 bool gcGameCamera::RayHits(const mVec3& from, const mVec3& dir, float fLength) const
 {
     eColliderRay ray;
-    ray.m_ray.origin = from;
-    ray.m_ray.dir = dir;
-    ray.m_ray.length = fLength;
-    ray.m_nCollisionMask = m_nCollisionMask;
-    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
-        ray.AddIgnore(&pEntity->m_model, true);
-    eZone::CollisionCullAll(ray);
+    CameraRay(from, dir, fLength, &ray);
     ray.ClearHit();
     return eZone::CollideAllRay(&ray) && ray.m_rayHit.fDistance < fLength;
 }
@@ -116,17 +123,11 @@ bool gcGameCamera::RayClear(const mVec3& from, const mVec3& to) const
     const float fLength = dir.Normalize();
     if (fLength <= eColliderEllipse::fColZeroTol)
         return true;
-    eColliderRay ray;
-    ray.m_ray.origin = from;
-    ray.m_ray.dir = dir;
-    ray.m_ray.length = fLength;
-    ray.m_nCollisionMask = m_nCollisionMask;
-    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
-        ray.AddIgnore(&pEntity->m_model, true);
     // A ray meets only the faces turned towards it: a wall's far side may
     // have none, so it is cast both ways, through what one cull found
     // along the same segment.
-    eZone::CollisionCullAll(ray);
+    eColliderRay ray;
+    CameraRay(from, dir, fLength, &ray);
     for (const bool bBack : {false, true}) {
         if (bBack) {
             ray.m_ray.origin = to;

@@ -528,13 +528,14 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
         Collide(s.pivot, &pos, false);
         return pos;
     }
+    const Place way = SwingWay(s, to);
     float fMost = std::numeric_limits<float>::max();
     const auto place = [&](float t) {
-        Place p = PlaceBetween(s.last, to, t);
+        Place p = PlaceBetween(s.last, way, t);
         p.fDist = std::min(p.fDist, fMost);
         return SlideTo(s, s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist);
     };
-    const float t = LimitedShare(s, to, bIdeal);
+    const float t = LimitedShare(s, way, bIdeal);
     const mVec3 first = place(t);
     if (KeepsLimits(s, first))
         return first;
@@ -544,6 +545,47 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
         fMost = std::min(fHeld, s.last.fDist / R::kComeIn);
     const mVec3 pos = place(bClosing ? 0.0f : 0.5f * t);
     return KeepsLimits(s, pos) ? pos : first;
+}
+
+// Settling, the camera swings behind the entity round the shorter way,
+// unless that way is walled in: a swing of more than kLongSwing weighs each
+// way's room once, and keeps to the way chosen until it is over. Going the
+// long way, it heads a quarter turn on each tick until the rest of the way
+// is the short one. (Round the short way through a wall, the camera would
+// be pulled in onto the entity and out again.)
+gcGameCamera::Place gcGameCamera::SwingWay(const FollowStart& s, const Place& to)
+{
+    const float fWay = Wrap180(to.fHeading - s.last.fHeading);
+    if (!Settling() || std::fabs(fWay) <= R::kMaxTurn) {
+        m_rig.fSwingSide = 0.0f;
+        return to;
+    }
+    const float fShortSide = fWay < 0.0f ? -1.0f : 1.0f;
+    if (m_rig.fSwingSide == 0.0f) {
+        if (std::fabs(fWay) <= R::kLongSwing)
+            return to;
+        const float fShort = SwingRoom(s, to, fShortSide, std::fabs(fWay));
+        const float fLong = SwingRoom(s, to, -fShortSide, 360.0f - std::fabs(fWay));
+        m_rig.fSwingSide = fLong > fShort * R::kMaxNearing ? -fShortSide : fShortSide;
+    }
+    if (m_rig.fSwingSide == fShortSide)
+        return to;
+    Place ahead = to;
+    ahead.fHeading = Wrap180(s.last.fHeading + m_rig.fSwingSide * 90.0f);
+    return ahead;
+}
+
+// The least room along a way round: the distance a sweep reaches, less the
+// share of the entity hidden from there, kSwingLook in, then every
+// kSwingStep short of the way's end.
+float gcGameCamera::SwingRoom(const FollowStart& s, const Place& to, float fSide, float fLength)
+{
+    float fRoom = to.fDist;
+    for (float fTurn = R::kSwingLook; fTurn < fLength; fTurn += R::kSwingStep) {
+        const Candidate c = Sweep(s, {Wrap180(s.last.fHeading + fSide * fTurn), to.fPitch, to.fDist});
+        fRoom = std::min(fRoom, c.pos.Dist(s.pivot) * (1.0f - HiddenShare(s, c.pos)));
+    }
+    return fRoom;
 }
 
 // A place within the limits, the world near the camera filling no more

@@ -1008,6 +1008,38 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysSwingComesInAheadOfAPostWithinTh
     EXPECT_GT(m_cam.GetPos().y, 2.0f) << "swung round past the post";
 }
 
+// A standing entity turns its back 135 degrees round from the camera; a
+// post stands in the short way round (across its first quarter, a metre
+// out). The camera swings the long way, keeping its distance, and ends
+// behind the entity; round the short way it would be pulled in onto the
+// entity by the post and out again.
+TEST_F(gcGameCameraControlTest, ASettlingSwingGoesTheLongWayRoundAPostInTheShortOne)
+{
+    std::vector<ColTri> post;
+    AddBox(&post, {1.0f, -8.0f, -20}, {1.6f, -0.6f, 20});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, post), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(10);
+    const float fDist = m_cam.GetPos().Dist(Pivot());
+    ASSERT_GT(fDist, 4.0f);
+    PlaceEntity({0, 0, 0}, 135);  // its back towards +x +y
+    m_entity.m_velocity.Set(0, 0, 0);
+    float fNearest = fDist, fMostX = -fDist;
+    for (int i = 0; i < 150; ++i) {
+        Tick();
+        fNearest = std::min(fNearest, m_cam.GetPos().Dist(Pivot()));
+        if (m_cam.GetPos().y < 0.0f)
+            fMostX = std::max(fMostX, m_cam.GetPos().x);
+    }
+    mVec3 from = m_cam.GetPos() - Pivot();
+    from.z = 0.0f;
+    from.Normalize();
+    EXPECT_LT(AngleOf(from, mVec3(0.7071f, 0.7071f, 0)), 10.0f) << "behind it";
+    EXPECT_GT(fNearest, 0.8f * fDist) << "kept its distance";
+    EXPECT_LT(fMostX, 0.5f) << "never past the post's side";
+}
+
 // A creature standing right behind a settled entity hides it from the
 // place behind: the camera still rests within 60 degrees of the entity's
 // back (it sees past the creature's edge, or the creature is faded), not
