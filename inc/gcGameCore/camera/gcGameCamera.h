@@ -166,8 +166,11 @@ public:
         static constexpr float kShareLookAhead = 3.0f;
         // A followed flyer looked at from near: the pivot is lowered
         // towards its middle so that the middle stays within this share of
-        // the frame's half height below its centre (MiddleInFrame).
+        // the frame's half height below its centre (AimInFrame).
         static constexpr float kMiddleInFrame = 0.5f;
+        // Any followed entity whose box fits in this share of the frame's
+        // height: its lowest corner within this share of the half height.
+        static constexpr float kFeetInFrame = 0.9f;
     };
     // The stick's frame is held while the stick is held steady: let go
     // below kStickHeld, or turned more than kStickMoved degrees, it follows
@@ -409,9 +412,10 @@ private:
     void OnFollowPathTick(const gcMsgTick& tick, mVec3* pPos);
     void OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos);
     void OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR);
-    // The point the view turns to: the pivot, lowered towards the middle
-    // where looking at it would leave the middle out of the frame.
-    mVec3 MiddleInFrame(const mVec3& pivot, const mVec3& middle) const;
+    // The point the view from eye turns to: the pivot, lowered where
+    // looking at it would leave the box's bottom (bMiddle: its middle) out
+    // of the frame.
+    mVec3 AimInFrame(const mVec3& eye, const mVec3& pivot, const mOCS& world, const mVec3& half, bool bMiddle) const;
     // A pivot above the entity's body (a flyer's), not within it.
     static bool PivotAboveBody(const gcEntity& entity, float fOffset);
     void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
@@ -499,6 +503,7 @@ private:
     // their bound is below the cheapest found.
     const Candidate& Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands, int n);
     float BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const;
+    static float WayFromIdeal(const FollowStart& s, const Place& ideal, const mVec3& pos);
     // *pCover: CreatureCover from there.
     float SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const;
     float HiddenShare(const FollowStart& s, const mVec3& pos) const;
@@ -507,6 +512,7 @@ private:
     float ScreenCost(const FollowStart& s, const mOCS& eye) const;
     mVec3 AheadPivot(const FollowStart& s);
     mOCS EyeAt(const mVec3& pivot, const mVec3& pos) const;
+    mOCS FollowEye(const FollowStart& s, const mVec3& pos) const;  // as the look-at aims (AimInFrame)
     // The place the camera moves to this tick, towards the chosen one
     // within the turn and travel limits.
     mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);

@@ -309,6 +309,25 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
     return n;
 }
 
+// The way from the ideal place round the pivot: the arc the view turns
+// through at the ideal distance and the way in or out, taken as the two
+// sides of a right angle (near the ideal, the straight way). Where a wall
+// holds every place nearer than the ideal, the one that keeps the ideal's
+// heading and pitch is then nearest; measured straight to an ideal point
+// beyond the wall, a place lifted over the wall's line would come nearer
+// it, and the camera would look down over the entity. (The angle from
+// atan2: acos loses hundredths of a degree near 0, and the ideal itself
+// would cost more than the place held.)
+float gcGameCamera::WayFromIdeal(const FollowStart& s, const Place& ideal, const mVec3& pos)
+{
+    mVec3 dir = pos - s.pivot;
+    const float fDist = dir.Normalize();
+    const mVec3 idealDir = Forward(ideal.fHeading, ideal.fPitch);
+    mVec3 across;
+    across.Cross(dir, idealDir);
+    return std::hypot(std::atan2(across.Length(), dir.Dot(idealDir)) * ideal.fDist, ideal.fDist - fDist);
+}
+
 // The terms no ray is needed for: the way from the ideal place (at rest,
 // and turned far from the entity's back, more), the view's turn and the
 // camera's travel from the last frame, each up to what one frame's move
@@ -316,8 +335,7 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
 // or it would never leave a place it was held in).
 float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const
 {
-    const mVec3 idealPos = s.pivot + Forward(ideal.fHeading, ideal.fPitch) * ideal.fDist;
-    float fCost = R::kIdealWeight * pos.Dist(idealPos) / std::max(ideal.fDist, R::kMeshClearance);
+    float fCost = R::kIdealWeight * WayFromIdeal(s, ideal, pos) / std::max(ideal.fDist, R::kMeshClearance);
     if (bRest) {
         const float fTurn = std::fabs(Wrap180(Heading(pos - s.pivot) - ideal.fHeading));
         fCost += R::kRestTurnWeight *
@@ -341,12 +359,19 @@ mOCS gcGameCamera::EyeAt(const mVec3& pivot, const mVec3& pos) const
     return eye;
 }
 
+mOCS gcGameCamera::FollowEye(const FollowStart& s, const mVec3& pos) const
+{
+    const mVec3 aim = AimInFrame(pos, s.pivot, s.world, s.pEntity->GetColliderSize(),
+                                 PivotAboveBody(*s.pEntity, m_LookAtCtrl.fEntityOffset));
+    return EyeAt(aim, pos);
+}
+
 // The terms seen from the place: the entity hidden by the world and by
 // creatures, the world near the camera in the view, the entity's share of
 // the screen and how much of it is on it.
 float gcGameCamera::SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const
 {
-    const mOCS eye = EyeAt(s.pivot, pos);
+    const mOCS eye = FollowEye(s, pos);
     *pCover = CreatureCover(s, eye);
     const float fNear = NearShare(eye);
     const float fCost = R::kHiddenWeight * HiddenShare(s, pos) + R::kCreatureWeight * *pCover +
@@ -593,7 +618,7 @@ float gcGameCamera::SwingRoom(const FollowStart& s, const Place& to, float fSide
 // sight lines to the entity cut: what the cost holds a candidate to.
 bool gcGameCamera::KeepsLimits(const FollowStart& s, const mVec3& pos) const
 {
-    return WithinLimits(s, pos) && NearShare(EyeAt(s.pivot, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
+    return WithinLimits(s, pos) && NearShare(FollowEye(s, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
 }
 
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)

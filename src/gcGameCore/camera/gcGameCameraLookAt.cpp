@@ -227,8 +227,9 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     // ceiling.
     const bool bFollowed = pFollowPivot && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
     mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
-    if (bFollowed && PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset))
-        target = MiddleInFrame(target, world.origin);
+    if (bFollowed)
+        target = AimInFrame(GetPos(), target, world, pEntity->GetColliderSize(),
+                            PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset));
     // Follow play resuming (after a cinematic, or a look at something else)
     // cuts back to the entity at once: turned back over a few ticks, the view
     // would sweep it in from the screen's edge, its size leaping in a frame.
@@ -245,25 +246,42 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
 // leave the flyer below the frame's edge, and it would drop out of the
 // picture and back in from one frame to the next. There the view turns
 // down towards the middle, to a pitch that keeps the middle within
-// kMiddleInFrame of the frame's half height below the centre: the point
-// looked at is the pivot's line lowered to that pitch. It turns no lower
-// than kMaxLookDown down (unless looking at the pivot does already). A
-// walker's pivot lies within its body, which the view then always holds.
-mVec3 gcGameCamera::MiddleInFrame(const mVec3& pivot, const mVec3& middle) const
+// kMiddleInFrame of the frame's half height below the centre. A walker's
+// pivot lies within its body, but a camera held near it (a wall close
+// behind) looks over its feet: for any entity the view turns down so that
+// the lowest corner of its box stays within kFeetInFrame of the half height,
+// where the whole box fits in that much of the frame (nearer, no aim shows
+// all of it, and turning down would only fill more of the screen with it).
+// The point looked at is the pivot's line lowered to that pitch. It turns
+// no lower than kMaxLookDown down (unless looking at the pivot does already).
+mVec3 gcGameCamera::AimInFrame(const mVec3& eye, const mVec3& pivot, const mOCS& world, const mVec3& half,
+                               bool bMiddle) const
 {
     constexpr float kLevelNear = 0.01f;  // nearer than this along the level, the pivot is overhead
-    const mVec3& eye = GetPos();
     const float fLevel = std::hypot(pivot.x - eye.x, pivot.y - eye.y);
     float fNear = 0.0f, fFar = 0.0f, fLeft = 0.0f, fRight = 0.0f, fTop = 0.0f, fBottom = 0.0f;
     m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
     if (fLevel <= kLevelNear || fNear <= 0.0f)
         return pivot;
+    const auto pitchTo = [&](const mVec3& at) { return std::atan2(at.z - eye.z, std::hypot(at.x - eye.x, at.y - eye.y)); };
+    const float fHalfView = std::atan(fTop / fNear);
     const float fPivotPitch = std::atan2(pivot.z - eye.z, fLevel);
-    const float fMiddlePitch = std::atan2(middle.z - eye.z, std::hypot(middle.x - eye.x, middle.y - eye.y));
+    float fPitch = fPivotPitch;
+    if (bMiddle)
+        fPitch = std::min(fPitch, pitchTo(world.origin) + FollowRules::kMiddleInFrame * fHalfView);
+    float fFeet = fPivotPitch, fHead = -0.5f * 3.14159265f;
+    for (const float x : {-half.x, half.x})
+        for (const float y : {-half.y, half.y}) {
+            mVec3 corner;
+            corner.Xform(mVec3(x, y, -half.z), world);
+            fFeet = std::min(fFeet, pitchTo(corner));
+            corner.Xform(mVec3(x, y, half.z), world);
+            fHead = std::max(fHead, pitchTo(corner));
+        }
+    if (fHead - fFeet <= 2.0f * FollowRules::kFeetInFrame * fHalfView)
+        fPitch = std::min(fPitch, fFeet + FollowRules::kFeetInFrame * fHalfView);
     const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxLookDown * gcCameraMath::kDegToRad);
-    const float fPitch =
-        std::max(std::min(fPivotPitch, fMiddlePitch + FollowRules::kMiddleInFrame * std::atan(fTop / fNear)), fLowest);
-    return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(fPitch));
+    return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(std::max(fPitch, fLowest)));
 }
 
 void gcGameCamera::OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR)

@@ -914,8 +914,10 @@ TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsVi
 // a wall a metre behind: the camera stands near, about level with the
 // pivot. Looking at the pivot would put the middle 40 degrees below the
 // view's centre, past the frame's edge; the view turns down to just
-// where the middle lies half the frame's half height below the centre. A
-// walker's view, its pivot within its body, is not lowered.
+// where the middle lies half the frame's half height below the centre, or
+// lower where the bottom of its box would leave the frame. A walker's view,
+// its pivot within its body and its box too tall to fit that near, is not
+// lowered.
 TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
 {
     std::vector<ColTri> tris;
@@ -943,7 +945,15 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
         mVec3 toMiddle = Pivot() - view.origin;
         ASSERT_LT(toMiddle.Normalize(), 1.5f) << "near";
         ASSERT_LT(view.origin.z, 0.8f) << "beneath the pivot";
-        const float fLowered = std::asin(toMiddle.z) + 0.5f * fHalf;
+        // A flyer's box, small enough to fit, has its bottom within 0.9 of
+        // the half height as well.
+        float fFeet = 1.0f;
+        for (const float x : {-0.3f, 0.3f})
+            for (const float y : {-0.3f, 0.3f}) {
+                const mVec3 d = Pivot() + mVec3(x, y, -fHalfHeight) - view.origin;
+                fFeet = std::min(fFeet, std::atan2(d.z, std::hypot(d.x, d.y)));
+            }
+        const float fLowered = std::min(std::asin(toMiddle.z) + 0.5f * fHalf, fFeet + 0.9f * fHalf);
         const float fViewPitch = std::asin(view.basis.forward.z);
         if (bFlyer)
             EXPECT_NEAR(fViewPitch, fLowered, 0.01f);
