@@ -98,6 +98,11 @@ public:
         static constexpr float kRestTurnFrom = 40.0f;
         static constexpr float kRestTurn = 55.0f;
         static constexpr float kRestTurnWeight = 6.0f;
+        // Settled, a move shorter than this a tick is not made (HoldsAtRest):
+        // no player sees it, and held short of the chosen place by a wall,
+        // or where the rest of the way cannot be seen, the camera would
+        // creep on towards it by millimetres a frame.
+        static constexpr float kRestWay = 0.01f;
 
         // Candidates round the pivot: the ideal place, turned from its
         // heading by kTurns, lifted by kLifts and kFarther out; the last
@@ -521,6 +526,11 @@ private:
     // one a quarter turn on round the way that has room.
     Place SwingWay(const FollowStart& s, const Place& to);
     float SwingRoom(const FollowStart& s, const Place& to, float fSide, float fLength);
+    // Settled, true where the camera holds its last place rather than move
+    // to pos on its way to the chosen place.
+    bool HoldsAtRest(const FollowStart& s, const mVec3& pos) const;
+    // The last frame's place, carried along with the pivot.
+    mVec3 LastPlace(const FollowStart& s) const;
     float LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const;
     static Place PlaceBetween(const Place& from, const Place& to, float t);
     // pos reached from where the camera stands, seen from the pivot.

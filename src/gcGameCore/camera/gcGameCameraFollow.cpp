@@ -7,7 +7,8 @@
 //                    last place, turns, lifts and nudges), each swept from it
 //   Cheapest         one cost for each: what a player would see from there
 //   MoveTowards      a share of the way there, the view turning at most
-//                    kMaxTurn and the camera moving at most kMaxTravel a tick
+//                    kMaxTurn and the camera moving at most kMaxTravel a tick;
+//                    settled, a move under kRestWay is not made (HoldsAtRest)
 //   FinishFollow     shake, the targeting snap, the filters
 // Budget a tick, sweeps: the pivot kShareAhead ticks on (a slide), one for
 // each of at most kMaxCandidates (16) candidates, and for each of at most
@@ -554,6 +555,7 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
         return pos;
     }
     const Place way = SwingWay(s, to);
+    const auto result = [&](const mVec3& pos) { return HoldsAtRest(s, pos) ? LastPlace(s) : pos; };
     float fMost = std::numeric_limits<float>::max();
     const auto place = [&](float t) {
         Place p = PlaceBetween(s.last, way, t);
@@ -563,13 +565,26 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
     const float t = LimitedShare(s, way, bIdeal);
     const mVec3 first = place(t);
     if (KeepsLimits(s, first))
-        return first;
+        return result(first);
     const float fHeld = place(0.0f).Dist(s.pivot);
     const bool bClosing = first.Dist(s.pivot) * R::kMaxNearing < fHeld;
     if (bClosing)
         fMost = std::min(fHeld, s.last.fDist / R::kComeIn);
     const mVec3 pos = place(bClosing ? 0.0f : 0.5f * t);
-    return KeepsLimits(s, pos) ? pos : first;
+    return result(KeepsLimits(s, pos) ? pos : first);
+}
+
+mVec3 gcGameCamera::LastPlace(const FollowStart& s) const
+{
+    return GetPos() + (s.pivot - m_rig.lastPivot);
+}
+
+// Settled (no cut: MoveTowards asks only then), the camera holds its last
+// place where this tick's move is shorter than kRestWay: held short of a place it cannot reach or see, it
+// would creep on towards it by millimetres a frame.
+bool gcGameCamera::HoldsAtRest(const FollowStart& s, const mVec3& pos) const
+{
+    return Settling() && pos.Dist(LastPlace(s)) < R::kRestWay;
 }
 
 // Settling, the camera swings behind the entity round the shorter way,

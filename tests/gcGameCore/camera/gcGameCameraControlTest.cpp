@@ -842,6 +842,30 @@ TEST_F(gcGameCameraControlTest, SwungTowardsAWallTheCameraComesInAShareATickAtMo
     EXPECT_GT(m_cam.GetPos().x, -2.0f) << "in front of the wall";
 }
 
+// Settled beside a wall half a metre off, the entity turned to face it:
+// the place behind it lies past the wall, where no sight line reaches. The
+// camera comes in to the wall's side and then stands exactly still, not
+// creeping on by millimetres towards the rest of the way.
+TEST_F(gcGameCameraControlTest, ASettledCameraHoldsWhereTheRestOfTheWayCouldNotBeSeen)
+{
+    std::vector<ColTri> wall;
+    AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
+    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(30);
+    PlaceEntity({0, 0, 0}, -90);  // facing +x: behind it lies past the wall
+    m_entity.m_velocity.Set(0, 0, 0);
+    Tick(90);
+    const mVec3 held = m_cam.GetPos();
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        ASSERT_EQ(m_cam.GetPos().x, held.x) << i;
+        ASSERT_EQ(m_cam.GetPos().y, held.y) << i;
+        ASSERT_EQ(m_cam.GetPos().z, held.z) << i;
+    }
+}
+
 // Held nearer the pivot than the entity's size (1 without a mesh), the
 // entity is drawn see-through: solid from 0.9 of it out, at 0.3 from 0.7 in.
 TEST_F(gcGameCameraControlTest, TheEntityIsSeeThroughWhereTheCameraIsHeldNearerThanItsSize)
