@@ -7,7 +7,8 @@
 //                    last place, turns, lifts and nudges), each swept from it
 //   Cheapest         one cost for each: what a player would see from there
 //   MoveTowards      a share of the way there, the view turning at most
-//                    kMaxTurn and the camera moving at most kMaxTravel a tick
+//                    kMaxTurn and the camera moving at most kMaxTravel a tick;
+//                    a long settling swing round the way with room
 //   FinishFollow     shake, the targeting snap, the filters
 // Budget a tick, sweeps: the pivot kShareAhead ticks on (a slide), one for
 // each of at most kMaxCandidates (16) candidates, and for each of at most
@@ -19,7 +20,9 @@
 // to the entity cast both ways and a 4 x 3 grid of view rays, 22; each move
 // checks two lines both ways before and after its slide, 8, and two of
 // them are held to the limits with the view rays and sight lines, 22: 420
-// at most, about 90 as a rule.
+// at most, about 90 as a rule. A settling swing longer than kLongSwing
+// weighs its two ways round once (SwingWay): 12 sweeps more and 5 sight
+// lines from each, 60 rays.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
