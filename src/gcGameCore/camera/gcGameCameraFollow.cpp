@@ -8,7 +8,9 @@
 //   Cheapest         one cost for each: what a player would see from there
 //   MoveTowards      a share of the way there, the view turning at most
 //                    kMaxTurn and the camera moving at most kMaxTravel a tick;
-//                    settled, a move under kRestWay is not made (HoldsAtRest)
+//                    settling, a long swing round the way with room
+//                    (SwingWay), and a move under kRestWay not made
+//                    (HoldsAtRest)
 //   FinishFollow     shake, the targeting snap, the filters
 // Budget a tick, sweeps: the pivot kShareAhead ticks on (a slide), one for
 // each of at most kMaxCandidates (16) candidates, and for each of at most
@@ -20,7 +22,9 @@
 // to the entity cast both ways and a 4 x 3 grid of view rays, 22; each move
 // checks two lines both ways before and after its slide, 8, and two of
 // them are held to the limits with the view rays and sight lines, 22: 420
-// at most, about 90 as a rule.
+// at most, about 90 as a rule. A settling swing longer than kLongSwing
+// weighs its two ways round once (SwingWay): 12 sweeps more and 5 sight
+// lines from each, 60 rays.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
