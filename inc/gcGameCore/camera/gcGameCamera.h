@@ -525,6 +525,7 @@ private:
     static Place PlaceBetween(const Place& from, const Place& to, float t);
     // pos reached from where the camera stands, seen from the pivot.
     mVec3 SlideTo(const FollowStart& s, mVec3 pos);
+    mVec3 SlideFrom(mVec3 pos);  // pos reached from where the camera stands
     bool WithinLimits(const FollowStart& s, const mVec3& pos) const;
     // Shake, the targeting snap and the filters.
     void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, mVec3* pPos);

@@ -12,7 +12,8 @@
 // Budget a tick, sweeps: the pivot kShareAhead ticks on (a slide), one for
 // each of at most kMaxCandidates (16) candidates, and for each of at most
 // kMoveTries (3) moves a slide (up to kMaxSlidePasses passes) and, where
-// neither the middle nor the top would see the camera, two more: 26 at most
+// neither the middle nor the top would see the camera, two more, and one
+// more slide where no move keeps the limits: 27 at most
 // (one more shaken), 18 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
@@ -543,9 +544,15 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bId
 // post the turn would pass behind), the view is held and the camera comes
 // in towards it, kComeIn a tick, to pass in front of it on later ticks;
 // else half the share is tried. Where neither keeps the limits (the walls
-// close in on the place held itself) the first is taken: it goes furthest
-// towards the chosen place, which the cost found better. (Carried along
-// with the pivot alone instead, it would wait behind what hides the entity.)
+// close in on the place held itself) the first is taken if it keeps the
+// turn, travel and nearing: it goes furthest towards the chosen place,
+// which the cost found better. (Carried along with the pivot alone instead,
+// it would wait behind what hides the entity.) Where it breaks them too
+// (every place from the one held round to the chosen one lies behind a
+// post beside the entity, and brought in in front of it the entity would
+// fill the screen), the first share of the way is slid to from where the
+// camera stands, seen or not: the view passes behind the post within the
+// limits, and no single frame leaps onto the entity.
 mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIdeal)
 {
     if (s.bCut) {
@@ -569,7 +576,13 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
     if (bClosing)
         fMost = std::min(fHeld, s.last.fDist / R::kComeIn);
     const mVec3 pos = place(bClosing ? 0.0f : 0.5f * t);
-    return KeepsLimits(s, pos) ? pos : first;
+    if (KeepsLimits(s, pos))
+        return pos;
+    if (WithinLimits(s, first))
+        return first;
+    const Place p = PlaceBetween(s.last, way, t);
+    const mVec3 passed = SlideFrom(s.pivot + Forward(p.fHeading, p.fPitch) * p.fDist);
+    return WithinLimits(s, passed) ? passed : first;
 }
 
 // Settling, the camera swings behind the entity round the shorter way,
@@ -621,13 +634,21 @@ bool gcGameCamera::KeepsLimits(const FollowStart& s, const mVec3& pos) const
     return WithinLimits(s, pos) && NearShare(FollowEye(s, pos)) <= R::kMostNearShare && HiddenShare(s, pos) <= R::kMostHidden;
 }
 
+mVec3 gcGameCamera::SlideFrom(mVec3 pos)
+{
+    Collide(GetPos(), &pos, true);
+    return pos;
+}
+
 mVec3 gcGameCamera::SlideTo(const FollowStart& s, mVec3 pos)
 {
     const mVec3 head = s.world.origin + s.world.basis.up * (s.pEntity->GetColliderSize().z * R::kSightShare);
     const auto seen = [&](const mVec3& at) { return RayClear(s.world.origin, at) || RayClear(head, at); };
-    mVec3 slid = pos;
-    if (seen(pos) && (Collide(GetPos(), &slid, true), seen(slid)))
-        return slid;
+    if (seen(pos)) {
+        const mVec3 slid = SlideFrom(pos);
+        if (seen(slid))
+            return slid;
+    }
     Collide(s.pivot, &pos, false);
     Collide(s.world.origin, &pos, false);
     return pos;

@@ -1050,6 +1050,36 @@ TEST_F(gcGameCameraControlTest, ASettlingSwingGoesTheLongWayRoundAPostInTheShort
     EXPECT_LT(fMostX, 0.5f) << "never past the post's side";
 }
 
+// Walking on, the entity steps sideways past a tall post just beside it
+// (its near corner 0.3 from the entity's line, between it and the camera):
+// every place from the one held round to the side that shows the entity
+// lies behind the post. The camera passes behind it within the limits, its
+// distance from the pivot changing by 1.12 at most a tick, and sees the
+// entity again as it walks on. Brought in in front of the post, it would
+// land on the entity in one frame.
+TEST_F(gcGameCameraControlTest, AStepPastAPostBesideTheEntityIsFollowedWithinTheLimits)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    FollowWalkingOn();
+    std::vector<ColTri> post;
+    AddBox(&post, {0.3f, -1.0f, -20}, {1.0f, -0.3f, 20});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, post), nullptr);
+    float fLast = m_cam.GetPos().Dist(Pivot());
+    ASSERT_GT(fLast, 4.0f) << "out past the post";
+    ASSERT_TRUE(RayClearFromMiddle());
+    float fMostStep = 1.0f;
+    for (int i = 1; i <= 30; ++i) {
+        PlaceEntity({std::min(0.2f * static_cast<float>(i), 0.6f), 0.1f * static_cast<float>(i), 0});
+        Tick();
+        const float fDist = m_cam.GetPos().Dist(Pivot());
+        fMostStep = std::max({fMostStep, fLast / fDist, fDist / fLast});
+        fLast = fDist;
+    }
+    EXPECT_LE(fMostStep, 1.121f);
+    EXPECT_GT(fLast, 4.0f);
+    EXPECT_TRUE(RayClearFromMiddle()) << "seen again";
+}
+
 // A creature standing right behind a settled entity hides it from the
 // place behind: the camera still rests within 60 degrees of the entity's
 // back (it sees past the creature's edge, or the creature is faded), not
