@@ -73,8 +73,15 @@ void gcGameCamera::LookAtEntity(gcEntityHandle hEntity, bool bSnap)
     m_LookAtCtrl.hEntity = hEntity;
     // A snap is the cut back already; asked again, the entity stays in view.
     m_LookAtCtrl.bOnFollowed = bSnap || (bAgain && m_LookAtCtrl.bOnFollowed);
-    if (bSnap)
-        LookAtWorld(GetPos(), world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY]);
+    if (!bSnap)
+        return;
+    // The followed entity is looked at as the follow rig aims: the first
+    // frame shows it as the next ones do.
+    const mVec3 point = world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY];
+    const bool bFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY && m_PosCtrl.hEntity == hEntity;
+    LookAtWorld(GetPos(), bFollowed ? AimInFrame(GetPos(), point, world, pEntity->GetColliderSize(),
+                                                 PivotAboveBody(*pEntity, m_params.m_fOffsets[P::OFF_ENTITY]))
+                                    : point);
 }
 
 void gcGameCamera::LookAtPoint(gcRegionPointHandle hPoint, bool bSnap)
