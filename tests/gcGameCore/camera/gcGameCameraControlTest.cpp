@@ -152,6 +152,19 @@ protected:
             Tick();
         }
     }
+    // Followed from behind (at -y) for 30 ticks beside a wall half a metre
+    // off, then standing turned to face it: behind it lies past the wall.
+    void StandFacingAWallBeside()
+    {
+        std::vector<ColTri> wall;
+        AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
+        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);
+        Tick(30);
+        PlaceEntity({0, 0, 0}, -90);
+        m_entity.m_velocity.Set(0, 0, 0);
+    }
     // Gives the entity a mesh of its own, for its collider's size; taken
     // off again at the end of the test.
     eMesh& GiveMesh()
@@ -822,14 +835,7 @@ TEST_F(gcGameCameraControlTest, AStandingEntitysSwingStaysOutOfALowWallsEnd)
 // once, the entity would grow on screen by a third or more in one frame.
 TEST_F(gcGameCameraControlTest, SwungTowardsAWallTheCameraComesInAShareATickAtMost)
 {
-    std::vector<ColTri> wall;
-    AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
-    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
-    m_entity.m_velocity.Set(0, 0.3f, 0);
-    m_cam.FollowEntity(kEntity, true);  // behind at -y
-    Tick(30);
-    PlaceEntity({0, 0, 0}, -90);  // facing +x: behind it lies past the wall
-    m_entity.m_velocity.Set(0, 0, 0);
+    StandFacingAWallBeside();
     float last = m_cam.GetPos().Dist(Pivot()), most = 1.0f;
     for (int i = 0; i < 60; ++i) {
         Tick();
@@ -848,14 +854,7 @@ TEST_F(gcGameCameraControlTest, SwungTowardsAWallTheCameraComesInAShareATickAtMo
 // creeping on by millimetres towards the rest of the way.
 TEST_F(gcGameCameraControlTest, ASettledCameraHoldsWhereTheRestOfTheWayCouldNotBeSeen)
 {
-    std::vector<ColTri> wall;
-    AddQuad(&wall, {-0.5f, -20, -20}, {-0.5f, 20, -20}, {-0.5f, 20, 20}, {-0.5f, -20, 20});  // faces +x
-    ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
-    m_entity.m_velocity.Set(0, 0.3f, 0);
-    m_cam.FollowEntity(kEntity, true);  // behind at -y
-    Tick(30);
-    PlaceEntity({0, 0, 0}, -90);  // facing +x: behind it lies past the wall
-    m_entity.m_velocity.Set(0, 0, 0);
+    StandFacingAWallBeside();
     Tick(90);
     const mVec3 held = m_cam.GetPos();
     for (int i = 0; i < 60; ++i) {
