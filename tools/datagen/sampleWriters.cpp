@@ -485,6 +485,7 @@ constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face t
 // enough for the camera there to see the walker over it.
 constexpr float kGardenFrontTopZ = kGroundZ + 1.0f;
 constexpr float kFlyingLowHeight = 0.5f;
+constexpr float kPillarHeight = kGardenFrontTopZ - kGroundZ;
 
 // The west region: a garden wall with a gateway, steps up to a house's
 // terrace, its front and eaves, and two pillars on the verge. The garden
@@ -499,9 +500,10 @@ constexpr float kFlyingLowHeight = 0.5f;
 // no place: beneath it the pivot grazes its bottom, and the flyer coming
 // out past its front edge rises beyond it, so that every sweep back to
 // the camera met the edge and stood the camera on the flyer. The pillars
-// stand 2.5 m: a player resting a metre from a taller one's face left the
-// camera over its top no pitch under the cap to see the player from, so
-// its way down came in front of the face in one step. The flying map's
+// stand kPillarHeight, as high as the garden's front wall: a walker going
+// round a taller one's corner close to its faces went behind it, from the
+// camera following it, faster than the camera could swing round without
+// leaping in front of it; over a metre the camera sees the walker. The flying map's
 // pillars and garden front wall stand kFlyingLowHeight, below a flyer's
 // middle unless it skims the ground: a flyer passing beside a taller one,
 // its middle below the top, left the camera behind it no place to see the
@@ -511,7 +513,7 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
     const float g = kGroundZ;
     const float back = kGardenFrontY + kGardenDepth;
     // The flying map's garden front wall and the pillars.
-    const float lowTop = g + (bFlying ? kFlyingLowHeight : 2.5f);
+    const float lowTop = g + (bFlying ? kFlyingLowHeight : kPillarHeight);
     std::vector<Box>& b = *pBoxes;
     b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, bFlying ? lowTop : kGardenFrontTopZ}, kWall});
     b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
