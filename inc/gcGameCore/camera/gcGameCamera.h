@@ -487,6 +487,7 @@ private:
         cTimeValue stillTime;                // how long the entity has stood, nothing steering
         float fIdealPitch = 0.0f;
         bool bCut = true;                    // the next tick may cut (the camera placed anew)
+        bool bCutNow = false;                // this tick placed the camera anew: the view cuts with it
         float fLeastCreatureCover = 0.0f;    // over the places weighed at the last tick
         float fSwingSide = 0.0f;             // a settling swing's way round (+1 or -1), 0 until chosen
     };

@@ -660,6 +660,7 @@ void gcGameCamera::FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVe
     }
     m_rig.lastPivot = s.pivot;
     m_rig.bCut = false;
+    m_rig.bCutNow = s.bCut;
     mOCS snapped;
     if (s.bTargeting && HandleFollowSnap(pos, &snapped)) {
         *pPos = snapped.origin;

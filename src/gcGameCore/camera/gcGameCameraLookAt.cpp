@@ -240,7 +240,9 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     // Follow play resuming (after a cinematic, or a look at something else)
     // cuts back to the entity at once: turned back over a few ticks, the view
     // would sweep it in from the screen's edge, its size leaping in a frame.
-    const bool bResumed = bFollowed && !m_LookAtCtrl.bOnFollowed;
+    // So does a tick that placed the camera anew: the view eased from the
+    // last place's would show the entity only on the next frame.
+    const bool bResumed = bFollowed && (!m_LookAtCtrl.bOnFollowed || m_rig.bCutNow);
     m_LookAtCtrl.bOnFollowed = bFollowed;
     if (!bResumed)
         return SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);

@@ -1296,3 +1296,21 @@ TEST_F(gcGameCameraControlTest, FollowPlayResumingLooksAtTheEntityAtOnce)
         last = forward;
     }
 }
+
+// The entity put down far from where it stood (the camera placed anew with
+// it): that tick's view looks at it from the new place, not eased from the
+// last place's view, in which it would be off the screen for a frame.
+TEST_F(gcGameCameraControlTest, PlacedAnewTheViewLooksAtTheEntityOnTheSameTick)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({0, 20, 0});
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(30);
+    PlaceEntity({14, -8, 0});
+    Tick();
+    mVec3 d = Pivot() - m_cam.GetPos();
+    d.Normalize();
+    EXPECT_LT(AngleOf(d, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
+}
