@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -269,8 +268,15 @@ TEST_F(qmSoundsTest, EachStrikeIsHeardAsItIsStruck)
 // as A boosts it.
 TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
 {
-    // East along the road, then north over the verge into the updraft.
-    const Heard walk = RunRoute(s_pDir->Path(), "updraft", "0 0 -\n1 0 - 0 72\n226 0 - -72 0\n", 330, "1");
+    // The control reads the stick in the frame of the start's view (behind
+    // the biped, east along the road), held while every push stays within
+    // 20 degrees of the first: pushed before the map starts, a walk 23
+    // degrees left of forward (slower than a run, so that the way in takes
+    // more than the 200 frames below), a run 9 degrees left onto the verge
+    // south of the steps and the pillar, then 40 degrees left into the
+    // updraft's west half between them.
+    const Heard walk = RunRoute(s_pDir->Path(), "updraft",
+                                "0 0 -\n30 0 - -15 36\n168 0 - -15 95\n279 0 - -50 60\n", 420, "1");
     const std::vector<long> onsets = Onsets(walk);
     ASSERT_FALSE(onsets.empty());
     const double setOff = FrameOfSample(onsets.front());
@@ -288,16 +294,20 @@ TEST_F(qmSoundsTest, TheUpdraftAndTheBoostAreHeard)
     EXPECT_GT(boost, 120.0) << "at A, long after the map's start";
 }
 
-// The sample's own input (the menu, then the run that ends by the middle
-// guard, who strikes the biped until it falls and the map starts again):
-// the guard's blows come from the biped's left and are heard louder on the
+// The sample's menu and run east (the walk, the jump, the run), let go where
+// the middle guard comes up on the biped's right (south of it) and strikes
+// it until it falls and the map starts again. The stick is read in the
+// camera's view, so the turn waits until the view has settled behind the
+// standing biped (after about 1.8 s) and looking east: pulled back for 6
+// frames, the biped turns to face west, the view settles behind it again
+// and the guard's later blows come from its left, heard louder on the
 // left, while the biped's own steps, straight ahead, are heard alike on
 // both sides; and the map's restart, where every sound fades out, steps no
 // further from one sample to the next than the music does.
 TEST_F(qmSoundsTest, BlowsFromTheLeftAndARestartWithoutAClick)
 {
-    std::ifstream in(s_pDir->Path() + "/input.txt");
-    const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const char* input = "0 0 -\n60 0 A\n66 0 -\n91 0 - 0 36\n100 0 A 0 36\n106 0 - 0 36\n110 0 - 0 72\n"
+                        "400 0 -\n470 0 - 0 -72\n476 0 -\n";
     const Heard h = RunRoute(s_pDir->Path(), "sample", input, 1300, "");
     const std::vector<long> onsets = Onsets(h);
     ASSERT_GE(onsets.size(), 10u) << "steps, the jump, blows";
@@ -479,19 +489,23 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
               {{"updraft rush", kSoundUpdraft, 50}, {"boost", kSoundBoost, 100}, {"knockback", kSoundBump, 491}});
 
     // The second map (the shed, no guards on the road): east along the
-    // road, up the verge to the lever, X at frame 710 pulls it; the pull's
-    // end, 4 frames on, opens the door.
+    // road, then 15 degrees left (within the 20 that keep the control frame
+    // held from the start's view) up the verge to stand a metre short of the
+    // lever, facing it; X at frame 710 pulls it; the pull's end, 4 frames
+    // on, opens the door.
     const Heard shed =
-        RunRoute(s_pDir->Path(), "shed", "0 0 -\n60 0 - 0 72\n640 0 - -72 28\n700 0 -\n710 0 X\n716 0 -\n", 800, "2");
+        RunRoute(s_pDir->Path(), "shed", "0 0 -\n60 0 - 0 72\n412 0 - -19 70\n642 0 -\n710 0 X\n716 0 -\n", 800, "2");
     const MapClock shedClock = ClockOf(shed, 60.0);
     EXPECT_NEAR(shedClock.mapStart, 50.0, 2.0);
     expectAll(shed, shedClock, {{"lever", kSoundLever, 710}, {"door", kSoundDoor, 714}});
 
-    // North off the road into the chest's trigger, which the route enters
-    // at frame 439: the lid heard at the chest, the key in the player's
-    // hand, together.
-    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n420 0 - -72 0\n450 0 -\n", 500, "1");
-    expectAll(chest, ClockOf(chest, 60.0), {{"chest", kSoundChest, 439}, {"key", kSoundKey, 439}});
+    // East along the road, then 19 degrees left (the control frame held
+    // from the start's view) off the road into the chest's trigger, which
+    // the route enters at frame 418, through its west end: the lid heard at
+    // the chest, the key in the player's hand, together, before the middle
+    // guard on the biped's heels strikes again.
+    const Heard chest = RunRoute(s_pDir->Path(), "chest", "0 0 -\n60 0 - 0 72\n356 0 - -23 68\n470 0 -\n", 500, "1");
+    expectAll(chest, ClockOf(chest, 60.0), {{"chest", kSoundChest, 418}, {"key", kSoundKey, 418}});
 
     // Standing by the west guard: its blows, from frame 437 one every 40
     // frames, take 5 of the player's 100 health each; the twentieth, at

@@ -479,6 +479,14 @@ constexpr float kTerraceWestX = 1.0f;
 constexpr float kTerraceTopZ = kGroundZ + 3.0f;
 constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face there is drawn
 
+// The garden's front wall stands a metre: a walker rounding the gateway's
+// west end into the garden along a taller one went behind it faster than
+// the camera on the verge could swing round the end, and a metre is low
+// enough for the camera there to see the walker over it.
+constexpr float kGardenFrontTopZ = kGroundZ + 1.0f;
+constexpr float kFlyingLowHeight = 0.5f;
+constexpr float kPillarHeight = kGardenFrontTopZ - kGroundZ;
+
 // The west region: a garden wall with a gateway, steps up to a house's
 // terrace, its front and eaves, and two pillars on the verge. The garden
 // is walled on the west, the north and part of the south: a player walks
@@ -492,15 +500,22 @@ constexpr float kEdgeGap = 0.01f;  // short of a region's edge: the box's face t
 // no place: beneath it the pivot grazes its bottom, and the flyer coming
 // out past its front edge rises beyond it, so that every sweep back to
 // the camera met the edge and stood the camera on the flyer. The pillars
-// stand 2.5 m: a player resting a metre from a taller one's face left the
-// camera over its top no pitch under the cap to see the player from, so
-// its way down came in front of the face in one step.
+// stand kPillarHeight, as high as the garden's front wall: a walker going
+// round a taller one's corner close to its faces went behind it, from the
+// camera following it, faster than the camera could swing round without
+// leaping in front of it; over a metre the camera sees the walker. The flying map's
+// pillars and garden front wall stand kFlyingLowHeight, below a flyer's
+// middle unless it skims the ground: a flyer passing beside a taller one,
+// its middle below the top, left the camera behind it no place to see the
+// flyer from but between the two.
 void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
 {
     const float g = kGroundZ;
     const float back = kGardenFrontY + kGardenDepth;
+    // The flying map's garden front wall and the pillars.
+    const float lowTop = g + (bFlying ? kFlyingLowHeight : kPillarHeight);
     std::vector<Box>& b = *pBoxes;
-    b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, g + 2.5f}, kWall});
+    b.push_back({{-kHalf, kGardenFrontY - 1.0f, g}, {kGardenGateWestX, kGardenFrontY, bFlying ? lowTop : kGardenFrontTopZ}, kWall});
     b.push_back({{-kHalf, back, g}, {kHouseWestX, kHalf, kGardenBackTopZ}, kWall});
     const Flight flight = WalkersFlight(kVergeZ, kTerraceTopZ);
     AddSteps(pBoxes, kTerraceWestX, kTerraceWestX + kFlightRun, kGardenFrontY - kFlightRun, flight);
@@ -516,8 +531,8 @@ void AddWestRegion(std::vector<Box>* pBoxes, bool bFlying)
     if (!bFlying)
         b.push_back({{kHouseWestX - 0.5f, back - 1.5f, g + 8.0f}, {kHalf - kEdgeGap, kHalf, g + 8.5f}, kBoards});
     b.push_back({{2.0f, back - 0.2f, kTerraceTopZ}, {6.0f, back, g + 7.0f}, kBoards});
-    b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, g + 2.5f}, kWall});
-    b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, g + 2.5f}, kWall});
+    b.push_back({{-9.0f, 4.0f, g}, {-8.0f, 5.0f, lowTop}, kWall});
+    b.push_back({{11.0f, 4.0f, g}, {12.0f, 5.0f, lowTop}, kWall});
 }
 
 // The east region: the west side of the steps and the platform beyond

@@ -23,6 +23,7 @@
 #include "mMath/mQuat.h"
 #include "mMath/mVec3.h"
 
+class eColliderRay;
 class gcEvent;
 
 class gcGameCamera : public gcGameObject {
@@ -49,7 +50,7 @@ public:
     static constexpr float kBaseFOV = 60.0f;             // degrees; 70 with the bars fully shown
     static constexpr float kLetterboxFOVWiden = 10.0f;
     static constexpr float kMinShakeIntensity = 0.00001f;
-    static constexpr float kMaxPitch = 80.0f;            // the view never looks straight up or down
+    static constexpr float kMaxViewPitch = 80.0f;        // the view never looks straight up or down
     static constexpr float kMaxTurnPerTick = 60.0f;      // degrees of heading before filtering
     static constexpr float kMinPathSpeed = 0.01f;        // path units per tick
     static constexpr float kPathStepFactor = 20.0f;      // a path step looks this many ticks ahead
@@ -57,134 +58,130 @@ public:
     static constexpr float kPathLagTol = 0.1f;           // the reference may lag this far behind fPathT
     static constexpr int kMaxSlidePasses = 8;
 
-    // The follow camera's rules, in one place. Angles in degrees, a pitch
-    // being the camera's height over the pivot (positive: above it, looking
-    // down); distances in world units; gains are the share of the old value
-    // kept each tick.
+    // The follow rig's rules. Angles in degrees, a pitch being the camera's
+    // height over the pivot (positive: above it, looking down); distances
+    // in metres; a gain is the share of the old value kept each tick.
     struct FollowRules {
-        // Aim: where the camera turns to behind the entity.
-        static constexpr float kMaxPitch = 60.0f;          // never steeper over the pivot than this
+        // The ideal place behind the entity.
+        static constexpr float kMaxLookDown = 58.0f;       // the camera never stands steeper over the pivot (a
+                                                           // view lowered to a flyer's middle: short of 60)
+        static constexpr float kMinFollowPitch = -5.0f;    // nor lower beneath it
         static constexpr float kMinAltPitch = -5.0f;       // pitch range of the alternate orientation
         static constexpr float kMaxAltPitch = 80.0f;
         static constexpr float kHeadingGainKeep = 0.9f;    // the heading gain eases to its goal by this
-        // A reorientation slowed by a factor below 0.98 would divide the
-        // heading pole past 1, and a slerp past its end swings the view
-        // away: the steered gain stays in [0, 0.99], so that the view still
-        // turns and converges.
+        // A slerp past its end swings the view away: the steered heading
+        // gain stays below 1, so that the view still turns and converges.
         static constexpr float kMaxSteeredHeadingGain = 0.99f;
         static constexpr float kPitchGainKeep = 0.875f;    // the pitch gain eases to its goal by this
-        static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: the view is where it is wanted
-        static constexpr float kPitchBackMargin = 1.0f;    // a lowered pitch this near the goal is back
-
-        // Fit: where the camera can stand among walls and ceilings.
+        // The ideal pitch is back at the follow pitch within a second
+        // (0.9^30 < 0.05) whatever pole the data gives.
+        static constexpr float kMaxPitchGain = 0.9f;
+        static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: a swing has arrived
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
-        // A pivot above the entity's body (a flyer's) sees over a low board
-        // that hides all of the body: the camera is also kept where it sees
-        // this share of the body's half height above its origin. Near the
-        // middle, within the sweep's radius of it, so that what the camera
-        // sees reaches the middle: kept where it saw only the body's top
-        // (0.8), it rested above a step's edge, or level with a board's top,
-        // with the middle and the lower half hidden for seconds.
-        static constexpr float kBodySeenShare = 0.2f;
-        // A pivot within the body (a walker's): the camera is kept where it
-        // sees this share of the half height above the origin, so that the
-        // edge of a step it stands above does not hide the legs and waist.
-        static constexpr float kLowBodySeenShare = 0.3f;
-        // A pivot whose own sweep towards the camera stops this near it
-        // touches what lies between: that tick the entity's point is the
-        // pivot (turned about the touching pivot, the camera would stand on
-        // the entity).
-        static constexpr float kPivotTouching = 0.01f;
-        static constexpr float kMinSqueezePitch = -5.0f;   // squeezed, never lower: never from beneath
-        static constexpr float kMaxSqueezeTurn = 6.0f;     // heading turned towards room, a tick at most
-        static constexpr float kMaxDeepSqueezeTurn = 15.0f; // ... when the wall is nearer than kDeepSqueeze
-        static constexpr float kDeepSqueeze = 0.6f;        // x the entity's size: the entity fills the screen
-        static constexpr float kEdgeTurnStep = 2.0f;       // round an upright edge the aim grazes, tried this far apart
-        static constexpr float kMaxSqueezeTilt = 4.0f;     // pitch turned to stand clear, a tick at most
-        static constexpr float kRoomStep = 30.0f;          // headings with room are looked for this far apart
-        static constexpr float kGrazeMargin = 1.0f;        // beneath a ceiling, below the pitch that grazes it
-        static constexpr int kClearSteps = 8;              // halvings of a pitch search: 65 degrees to 0.25
-        // The share of its distance the camera keeps a tick coming in over
-        // a wall's top, or in to the distance wanted from farther out
-        // (kOverWallKeep: the entity grows on screen by at most a sixth a
-        // tick, so that it is soon past the edge), and the most
-        // it goes out a tick (1 / kPullInKeep: a ninth).
-        static constexpr float kPullInKeep = 0.9f;
-        static constexpr float kOverWallKeep = 0.85f;
-        // A flyer coming towards the camera's side, a wall behind the
-        // camera, the camera kAheadPitch or steeper over it: the room along
-        // the camera's line is also found from where the pivot will be
-        // kAheadTicks ticks on at its pace, and the camera comes in ahead of
-        // it, keeping kOverWallKeep of its distance a tick at least. A step
-        // longer than kMaxAheadStep is a jump, not a pace.
-        static constexpr int kAheadTicks = 4;
-        static constexpr float kAheadPitch = 40.0f;
-        static constexpr float kMaxAheadStep = 1.0f;
-        // Held by walls nearer the pivot than the entity's size (no room
-        // found), the entity is drawn see-through rather than fill the
-        // picture: from kSeeThroughFrom of that size it fades, linearly, to
-        // kFollowedSeeThrough at kSeeThroughAt.
+        static constexpr float kPivotClearance = 0.1f;     // kept between the pivot and a ceiling
+        static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
+                                                           // and a placement behind the entity ends
+        // Settling: an entity that has stood this long, nothing steering,
+        // has the camera swing behind it at kStandSwingKeep's pace, at
+        // least kMinStandSwingStep a tick.
+        static constexpr cTimeValue kSettleAfter{300};
+        static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
+        static constexpr float kStandSwingKeep = 0.9f;
+        static constexpr float kMinStandSwingStep = 3.0f;
+        // Settled where the ideal place has room (its sweep reaches
+        // kRestRoom of the way), a place turned from the entity's back by
+        // more than kRestTurnFrom costs more, kRestTurnWeight from kRestTurn
+        // on: more than any creature's cover weighs (one standing behind
+        // the entity is seen past or faded, not walked round), less than
+        // the world hiding most of the entity.
+        static constexpr float kRestRoom = 0.8f;
+        static constexpr float kRestTurnFrom = 40.0f;
+        static constexpr float kRestTurn = 55.0f;
+        static constexpr float kRestTurnWeight = 6.0f;
+        // Settled, a move shorter than this a tick is not made (HoldsAtRest):
+        // no player sees it, and held short of the chosen place by a wall,
+        // or where the rest of the way cannot be seen, the camera would
+        // creep on towards it by millimetres a frame.
+        static constexpr float kRestWay = 0.01f;
+
+        // Candidates round the pivot: the ideal place, turned from its
+        // heading by kTurns, lifted by kLifts and kFarther out; the last
+        // place, at its own distance and at the ideal one, and turned either
+        // way by kNudge.
+        static constexpr float kTurns[] = {25.0f, -25.0f, 55.0f, -55.0f, 100.0f, -100.0f, 180.0f};
+        static constexpr float kLifts[] = {20.0f, -10.0f, -40.0f};  // the last: down to kMinFollowPitch
+        static constexpr float kNudge = 10.0f;
+        static constexpr float kFarther = 1.5f;            // the ideal place this much farther out
+        static constexpr int kMaxCandidates = 1 + 7 + 3 + 1 + 4;
+
+        // Moving to the chosen place: this share of the way a tick, the
+        // view turning at most kMaxTurn and the camera moving at most
+        // kMaxTravel relative to the pivot, but where a cut is allowed (a
+        // map's start, a snap, the entity placed anew: its pivot moved
+        // farther than kPlacedAnew in a tick).
+        static constexpr float kApproach = 0.4f;           // (the ideal place: all the way)
+        static constexpr float kMaxTurn = 11.5f;           // short of the 12 degrees a player would call a cut
+        static constexpr float kMaxTravel = 0.9f;          // a tenth short of the metre a player would call a cut
+        static constexpr float kPlacedAnew = 2.0f;
+        // ... and its distance from the pivot changing by at most this
+        // factor: the entity grows or shrinks on screen by under 1.3 times.
+        static constexpr float kMaxNearing = 1.12f;
+        static constexpr float kComeIn = 1.1f;             // where the way ahead closes in faster, the camera
+                                                           // comes in by this factor a tick, its view held
+        static constexpr int kLimitSteps = 8;              // halvings of the share that keeps the limits
+        static constexpr int kMoveTries = 3;               // moves swept a tick (MoveTowards)
+        static constexpr float kPitchSlack = 1.0f;         // a move may end this much past kMaxLookDown
+        // A settling swing longer than kLongSwing chooses its way round
+        // once: each way's room is the least over sweeps kSwingLook in, then
+        // every kSwingStep along it (SwingWay).
+        static constexpr float kLongSwing = 90.0f;
+        static constexpr float kSwingLook = 15.0f;
+        static constexpr float kSwingStep = 30.0f;
+
+        // The cost's weights and what they weigh, each what a player sees.
+        static constexpr float kHiddenWeight = 12.0f;      // x the share of sight lines to the entity the world cuts
+        static constexpr float kCreatureWeight = 3.0f;     // x the share of the entity a nearer creature covers
+        static constexpr float kIdealWeight = 1.5f;        // x the way from the ideal over the ideal distance
+        static constexpr float kNearWall = 1.0f;           // the view meeting the world nearer than this...
+        static constexpr float kNearWallWeight = 8.0f;     // ... costs this x the share of view rays that do
+        static constexpr float kMostNearShare = 0.25f;     // and more than this share of them costs kOverLimit
+        static constexpr float kMostHidden = 0.5f;         // a move cuts no more of the sight lines to the entity
+        static constexpr float kShareFrom = 0.25f;         // the entity's screen share costs from here...
+        static constexpr float kMostShare = 0.4f;          // ... rising to kShareWeight here, past it kOverLimit
+        static constexpr float kShareWeight = 6.0f;
+        static constexpr float kShareAhead = 10.0f;       // ... the larger of now and this many ticks ahead
+        static constexpr float kOffScreenWeight = 4.0f;    // x the share of the entity's box off the screen
+        static constexpr float kTurnWeight = 0.08f;        // x the view's turn from the last frame over kMaxTurn
+        static constexpr float kTravelWeight = 0.08f;      // x the camera's travel over kMaxTravel
+        static constexpr float kOverLimit = 20.0f;
+        static constexpr float kSightShare = 0.6f;         // sight lines end this share out in the entity's box
+        static constexpr int kNearColumns = 4;             // the grid of view rays kNearWall weighs
+        static constexpr int kNearRows = 3;
+
+        // The followed entity drawn see-through: held by walls nearer the
+        // pivot than its size, from kSeeThroughFrom of that size it fades,
+        // linearly, to kFollowedSeeThrough at kSeeThroughAt; its box taking
+        // kSeeThroughShareFrom of the screen or more, it fades to the same
+        // at kSeeThroughShareAt, the share read kShareLookAhead ticks ahead.
         static constexpr float kSeeThroughFrom = 0.9f;
         static constexpr float kSeeThroughAt = 0.7f;
-        static constexpr float kFollowedSeeThrough = 0.3f;  // as a creature in front of it
-        // Wherever the camera stands (beneath an eave, before a wall), the
-        // entity's box taking kSeeThroughShareFrom of the screen or more is
-        // faded, linearly, to kFollowedSeeThrough at kSeeThroughShareAt:
-        // its outline never fills more than 0.4 of the picture drawn over
-        // half solid. The share is read kShareLookAhead ticks ahead along its
-        // change, as the fade eases over six ticks.
+        static constexpr float kFollowedSeeThrough = 0.3f;
         static constexpr float kSeeThroughShareFrom = 0.26f;
         static constexpr float kSeeThroughShareAt = 0.36f;
         static constexpr float kShareLookAhead = 3.0f;
-
-        // Rest: an entity that stands (its pivot still, moving or pressed
-        // against a wall), nothing steering the camera, brings it to rest
-        // (eased for ever, or pumping between a wall's pull-in and its
-        // let-out, it would never stop): its moves shrink from kRestFrom on
-        // to nothing at kRestBy, a swing behind it let finish first.
-        static constexpr cTimeValue kRestFrom{540};
-        static constexpr cTimeValue kRestBy{1080};
-        static constexpr float kStillPivot = 0.001f;       // a pivot moved less than this a tick stands
-        // The swing behind a standing entity: its heading gain no more than
-        // kStandSwingKeep, and at least kMinStandSwingStep degrees a tick,
-        // landing on the goal. Eased at the heading speed alone (0.98) a
-        // swing of 100 degrees (OFF_ROTATETHRESHOLD) would take seconds and
-        // never quite end; so it is over within about 1.5 s, before the rest
-        // is done, and never turns more than 6 degrees a tick.
-        static constexpr float kStandSwingKeep = 0.95f;
-        static constexpr float kMinStandSwingStep = 2.0f;
-
-        // Settle: how the distance comes back out.
-        static constexpr cTimeValue kSettleTime{600};      // a second without a nearer wall before letting out
-        static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
-                                                           // and a placement behind the entity ends
-
-        // The last look (KeepInView): from one tick to the next the entity's
-        // size on screen, as its box shows from the camera, changes by at
-        // most this where a place that keeps it so is clear. A player may
-        // see it change by 1.3 times at most; the view's own turn in the
-        // same tick (the entity nearer the frame's edge) adds a little.
-        static constexpr float kMaxSizeStep = 1.2f;
-        // The place the last look puts on the stages' own line changes the
-        // size by no more than this, short of kMaxSizeStep: the box's area
-        // over its distance is near enough a few sizes off, but close in
-        // its near faces loom larger (a place put at the very limit, the
-        // camera close over the entity, was seen to step 1.31 times).
-        static constexpr float kLineSizeStep = 1.1f;
-        // The corners of the entity's box, this share of the way out from
-        // its middle: with its middle, the points the camera sees it by.
-        static constexpr float kSightShare = 0.5f;
-        // Where neither the stages' place nor one on its line within the
-        // step sees the entity, the last place is turned round it this far
-        // apart, up to the most, to find one that does; then lowered by the
-        // same step at a time, down to kMinSqueezePitch, and turned again.
-        static constexpr float kLookRoundStep = 5.0f;
-        static constexpr float kMaxLookRound = 45.0f;
         // A followed flyer looked at from near: the pivot is lowered
         // towards its middle so that the middle stays within this share of
-        // the frame's half height below its centre (MiddleInFrame).
+        // the frame's half height below its centre (AimInFrame).
         static constexpr float kMiddleInFrame = 0.5f;
+        // Any followed entity whose box fits in this share of the frame's
+        // height: its lowest corner within this share of the half height.
+        static constexpr float kFeetInFrame = 0.9f;
     };
+    // The stick's frame is held while the stick is held steady: let go
+    // below kStickHeld, or turned more than kStickMoved degrees, it follows
+    // the view again.
+    static constexpr float kStickHeld = 0.2f;
+    static constexpr float kStickMoved = 20.0f;
 
     enum gcPosCtrlMode : int32_t {
         POSCTRL_NONE = 0,
@@ -230,6 +227,7 @@ public:
         mVec3 posFilter[4];                      // look-at point history
         float fCurLookAtK = 0.0f;                // requested orientation pole
         float fEntityOffset = 0.0f;              // height looked at above an entity
+        bool bOnFollowed = false;                // last tick looked at the entity followed
         gcCameraFilterConsts entityOffsetFilterConsts;
         float entityOffsetFilter[4] = {};
     };
@@ -240,10 +238,8 @@ public:
         float fDesiredMinDist = 0.0f;
         float fPosVel = 0.0f;                    // current speed, units per tick
         mVec3 posVel{0.0f, 0.0f, 0.0f};          // current velocity, units per tick
-        cTimeValue timeSinceSnapped;
         gcCameraFilterConsts filterConsts;
         mVec3 filter[4];                         // position history, newest first
-        float minDistFilter[4] = {};
     };
 
     static gcGameCamera* Get();  // made on the first call
@@ -378,23 +374,6 @@ public:
     cTimeValue m_shakeRemainTime;
     gcGameCameraParams m_params;
     uint32_t m_nCollisionMask = 1;
-    float m_fSqueezeSide = 1.0f;  // the way a squeezed follow camera last turned: +1 or -1
-    // The world (a ceiling, a wall) lowered the follow pitch and it has not
-    // yet eased back to the goal: it eases back even while the entity moves.
-    bool m_bFollowPitchLowered = false;
-    cTimeValue m_followStillTime;  // how long the followed entity has stood, the camera not steered
-    mVec3 m_followStillPivot{0.0f, 0.0f, 0.0f};  // the pivot's place it stands at (FollowStart::stand)
-    gcGameCameraParams m_followStillParams;      // the parameters it has stood with: a change moves the camera again
-    bool m_bFollowSwinging = false;              // swinging behind a standing entity, not yet there
-    bool m_bFollowStillMoving = false;           // its velocity not zero as it stood: a change starts again
-    // The camera came in ahead of a wall (AheadOfWall) and is not yet back
-    // out to the entity's size: it goes out a share a tick, not at once.
-    bool m_bFollowCameAhead = false;
-    // Where the follow tick last put the camera, and the entity's middle
-    // then: the last look compares the next place with that frame.
-    mVec3 m_followShownAt{0.0f, 0.0f, 0.0f};
-    mVec3 m_followShownOrigin{0.0f, 0.0f, 0.0f};
-    float m_fFollowShownSize = 0.0f;  // the entity's size then (ShownSize)
     const gcEvent* m_pOnFadeCompleted = nullptr;  // not owned
     const gcEvent* m_pOnFadeLetterboxCompleted = nullptr;
     const gcEvent* m_pOnShakeCompleted = nullptr;
@@ -411,12 +390,21 @@ public:
     // The followed entity's alpha for the share of the screen its box
     // takes: see FollowRules::kSeeThroughShareFrom.
     static float FollowedShareAlpha(float fShare);
+    // The least share of the followed entity a nearer creature covered
+    // from any place the follow rig weighed at its last tick: above 0, no
+    // place shows the entity past every creature.
+    float LeastCreatureCover() const { return m_rig.fLeastCreatureCover; }
+    // The camera's frame the stick is read in: level, at the held heading
+    // while the stick is held steady, else at the view's.
+    mOCS ControlFrame() const;
 
 private:
     static CurrentRegionFunc s_currentRegionFunc;
     static TargetingFunc s_targetingFunc;
 
     void OnTick(const gcMsgTick& tick);
+    // Holds the stick's frame while the player's stick is held steady.
+    void HoldControlFrame();
     void UpdateView(const gcMsgTick& tick);
     float FollowedScreenShare(gcEntity& followed) const;
     float m_fFollowedShare = 0.0f;  // the followed entity's share of the screen at the last tick
@@ -429,9 +417,10 @@ private:
     void OnFollowPathTick(const gcMsgTick& tick, mVec3* pPos);
     void OnMoveToPointTick(const gcMsgTick& tick, mVec3* pPos);
     void OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR);
-    // The point the view turns to: the pivot, lowered towards the middle
-    // where looking at it would leave the middle out of the frame.
-    mVec3 MiddleInFrame(const mVec3& pivot, const mVec3& middle) const;
+    // The point the view from eye turns to: the pivot, lowered where
+    // looking at it would leave the box's bottom (bMiddle: its middle) out
+    // of the frame.
+    mVec3 AimInFrame(const mVec3& eye, const mVec3& pivot, const mOCS& world, const mVec3& half, bool bMiddle) const;
     // A pivot above the entity's body (a flyer's), not within it.
     static bool PivotAboveBody(const gcEntity& entity, float fOffset);
     void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);
@@ -463,151 +452,104 @@ private:
     // beyond it. True when anything was hit.
     bool CollideInReach(const mVec3& start, mVec3* pPos, bool bRepeat);
 
-    // The follow camera, one tick: the stages of OnFollowEntityTick.
-    // What the tick starts from: the entity, the pivot the camera turns
-    // about, and where the camera stands from the pivot now.
+    // The follow rig, one tick (gcGameCameraFollow.cpp). Places round the
+    // pivot are a heading, a pitch and a distance from it.
+    struct Place {
+        float fHeading = 0.0f, fPitch = 0.0f, fDist = 0.0f;
+    };
+    // What the tick starts from.
     struct FollowStart {
         gcEntity* pEntity = nullptr;
-        mVec3 pivot{0.0f, 0.0f, 0.0f};
-        mVec3 body{0.0f, 0.0f, 0.0f};  // the body's top the camera must see too (the pivot, when within it)
-        // The pivot's place above the entity before anything stops it: the
-        // entity stands while this does (see UpdateStillTime).
-        mVec3 stand{0.0f, 0.0f, 0.0f};
-        mVec3 step{0.0f, 0.0f, 0.0f};  // how far stand moved since the last tick (zero after a jump)
         mOCS world;                    // the entity's frame: its origin is its middle
-        float fEntityHeading = 0.0f, fEntityPitch = 0.0f;  // the entity's facing
-        float fDist = 0.0f, fHeading = 0.0f, fPitch = 0.0f;  // the camera from the pivot
+        mVec3 pivot{0.0f, 0.0f, 0.0f}; // what the camera turns about and looks at
+        mVec3 stand{0.0f, 0.0f, 0.0f}; // the pivot's place before anything stops it
+        Place last;                    // the last frame's place, carried along with the pivot
+        float fEntityHeading = 0.0f, fEntityPitch = 0.0f;
         bool bMoving = false;
         bool bTargeting = false;
         bool bBehind = false;  // viewing along the entity's facing (within OFF_ROTATETHRESHOLD), or targeting
+        bool bCut = false;     // the camera may go straight to the chosen place
+        mVec3 ahead{0.0f, 0.0f, 0.0f}; // the pivot FollowRules::kShareAhead ticks on (AheadPivot)
     };
-    // Where the world lets the camera stand this tick.
-    enum class FollowRoom {
-        kOpen,        // nothing in the way: the distance kept, let out after the settle time
-        kWallBeyond,  // a wall farther out than the distance wanted: let out towards it
-        kAtWall,      // pulled in at once to stand in front of a wall
-        kOverWall,    // coming in over a wall's top a share a tick, turned over the entity to see past it
-        kDownToEdge,  // steepest, coming in a share a tick towards an edge it cannot see past
-        kAtEdge,      // steepest, in front of that edge
-        kAlongOwnLine,  // coming in a share a tick along its own line, before standing at a wall or edge
-    };
-    struct FollowFit {
-        FollowRoom room = FollowRoom::kOpen;
+    // A candidate: the place, where the sweep from the pivot lets the
+    // camera stand, and what it costs (fBound: the terms that need no ray).
+    struct Candidate {
+        Place place;
         mVec3 pos{0.0f, 0.0f, 0.0f};
-        float fDist = 0.0f;      // pulled in (kAtWall and after): the distance wanted from now on
-        float fWallDist = 0.0f;  // how far the wall test reaches
+        float fBound = 0.0f;
+        float fCost = 0.0f;
+        bool bIdeal = false;
     };
-    // The entity and the pivot; false when the entity is gone.
+    // The follow state kept from tick to tick.
+    struct RigState {
+        mVec3 lastPivot{0.0f, 0.0f, 0.0f};   // the pivot the last frame's place was taken about
+        mVec3 stillPivot{0.0f, 0.0f, 0.0f};  // FollowStart::stand at the last tick
+        cTimeValue stillTime;                // how long the entity has stood, nothing steering
+        float fIdealPitch = 0.0f;
+        bool bCut = true;                    // the next tick may cut (the camera placed anew)
+        bool bCutNow = false;                // this tick placed the camera anew: the view cuts with it
+        float fLeastCreatureCover = 0.0f;    // over the places weighed at the last tick
+        float fSwingSide = 0.0f;             // a settling swing's way round (+1 or -1), 0 until chosen
+    };
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
-    // The pivot and the body's point the camera must see, this tick.
-    void PlacePivot(const mOCS& world, FollowStart* pStart);
-    // Where the placed pivot cannot serve this tick: the entity's own point
-    // is the pivot instead.
-    bool PivotTouches(const mOCS& world, const FollowStart& s);
-    bool PivotBesideBoard(const mOCS& world, const FollowStart& s);
-    // Heading and pitch behind the entity: the goal, then each eased.
-    void AimBehind(const FollowStart& s, float* pHeading, float* pPitch);
+    void UpdateStillTime(const FollowStart& s, cTimeValue dT);
+    bool Settling() const;
+    // The ideal place: heading and pitch goals behind the entity, eased.
+    Place IdealPlace(const FollowStart& s);
     void SetFollowGoal(const FollowStart& s);
     float EaseFollowHeading(const FollowStart& s, bool bSteered);
-    float EaseFollowPitch(const FollowStart& s, bool bSteered);
-    // The distance kept before the world has its say.
-    float KeptDistance(const FollowStart& s);
-    // Where the camera can stand at the kept distance: along the aim, or
-    // a few degrees off it where the aim would bring it in at once (round
-    // an upright edge it grazes) or, behind a standing entity, over a low
-    // wall that its own heading stays out of.
-    FollowFit FitToWorld(const FollowStart& s, float fHeading, float fPitch, float fKept);
-    // The fit along one heading and pitch.
-    FollowFit FitAlong(const FollowStart& s, float fHeading, float fPitch, float fKept);
-    bool JumpsIn(const FollowStart& s, const FollowFit& fit) const;
-    // A clear fit the final sweep would still pull in by more than a share.
-    bool SweptIn(const FollowStart& s, const FollowFit& fit);
-    bool FitsOut(const FollowStart& s, float fHeading, float fPitch, float fKept, FollowFit* pFit);
-    // The aimed heading's wall test too near: the camera's own heading
-    // instead where its wall is farther. The wall test there; true on a hit.
-    bool HoldHeading(const FollowStart& s, float fPitch, float* pHeading, mVec3* pWall);
-    // Too near to stand clear of the entity: a few degrees a tick towards
-    // a heading with room, then over the entity (or under a ceiling, down
-    // to about its level). The wall test there; true on a hit.
-    bool Squeeze(const FollowStart& s, float fFloor, float* pHeading, float* pPitch, mVec3* pWall);
-    // A wall nearer than the distance wanted that a lower pitch passes
-    // beneath (a ceiling's edge): *pPitch lowered to about the highest
-    // pitch with the lower one's room, *pWall and *pHit its wall test;
-    // false, all left as they were, where no lower pitch has more room.
-    bool UnderCeiling(const FollowStart& s, float fHeading, float* pPitch, mVec3* pWall, bool* pHit);
-    // A wall no farther than the distance wanted: the camera stands in
-    // front of it, or comes in over its top (see FollowRoom).
-    FollowFit PullIn(const FollowStart& s, float fHeading, float fPitch, const mVec3& wall, float fWallDist);
-    // A pull-in to a wall or edge at once, from farther than a share out:
-    // along the camera's own line instead, a share a tick, where it sees.
-    FollowFit InAlongOwnLine(const FollowStart& s, const FollowFit& pulled);
-    // The fit no farther out than the room where the entity is heading
-    // leaves, coming in a share a tick before it gets there.
-    FollowFit AheadOfWall(const FollowStart& s, FollowFit fit);
-    // The distance the filter eases towards: pulled in, at once (and the
-    // settle time starts again); else, after the settle time, out to the
-    // wall or OFF_MINDIST.
-    float SettleDistance(cTimeValue dT, const FollowFit& fit);
-    // How long the entity has stood (its pivot still), nothing steering
-    // and the parameters unchanged.
-    void UpdateStillTime(const FollowStart& s, cTimeValue dT);
-    // How much of this tick's move the camera makes: 1 while it swings
-    // behind (until kRestBy), else shrinking to 0 as the entity has stood
-    // from kRestFrom to kRestBy.
-    float RestShare() const;
-    // The fit's place no farther from the pivot than a let-out a tick allows.
-    mVec3 LetOutNoFaster(const FollowStart& s, const mVec3& pos);
-    // Shake, the final sweep, the targeting snap and the position filter.
-    void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, bool bSweep, float fDistTarget,
-                      mVec3* pPos);
-    // The last look before the frame is shown: pos, or a place nearer to
-    // the last frame where pos would cut or lose the entity behind a wall.
-    mVec3 KeepInView(const FollowStart& s, const mVec3& pos);
-    // pos changes the entity's size on screen by no more than kMaxSizeStep
-    // from the last frame's, and sees most of the entity (SeesEntity).
-    bool InView(const FollowStart& s, const mVec3& pos) const;
-    // The last place (was, from the last frame's middle) turned round the
-    // entity at fPitch, kLookRoundStep at a time up to kMaxLookRound, fWay's
-    // side first: true with the first that is clear in *pPlace.
-    bool LookRound(const FollowStart& s, const mVec3& was, float fPitch, float fWay, bool bWayClear, mVec3* pPlace);
-    // *pPlace swept to from the entity's middle is in view, and (bWayClear)
-    // the way to it from where the camera stood meets nothing.
-    bool ClearInView(const FollowStart& s, mVec3* pPlace, bool bWayClear);
-    // The entity's size on screen from pos, in no unit: ShownRoot, the root
-    // of the area its box shows along a unit direction, over the distance.
-    static float ShownSize(const FollowStart& s, const mVec3& pos);
-    static float ShownRoot(const FollowStart& s, const mVec3& dir);
-    bool SeesEntity(const FollowStart& s, const mVec3& pos) const;
+    float EaseFollowPitch(const FollowStart& s);
+    float IdealDistance(const FollowStart& s);
+    // The candidates round the pivot, each swept from it: their count.
+    int MakeCandidates(const FollowStart& s, const Place& ideal, Candidate* pOut);
+    Candidate Sweep(const FollowStart& s, const Place& place);
+    // How high a lowered candidate stands: under a ceiling, level with the middle.
+    static float LoweredPitch(const FollowStart& s, float fDist);
+    // The cheapest candidate; the candidates' rays weighed only while
+    // their bound is below the cheapest found.
+    const Candidate& Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands, int n);
+    float BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const;
+    static float WayFromIdeal(const FollowStart& s, const Place& ideal, const mVec3& pos);
+    // *pCover: CreatureCover from there.
+    float SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const;
+    float HiddenShare(const FollowStart& s, const mVec3& pos) const;
+    float CreatureCover(const FollowStart& s, const mOCS& eye) const;
+    float NearShare(const mOCS& eye) const;
+    float ScreenCost(const FollowStart& s, const mOCS& eye) const;
+    mVec3 AheadPivot(const FollowStart& s);
+    mOCS EyeAt(const mVec3& pivot, const mVec3& pos) const;
+    mOCS FollowEye(const FollowStart& s, const mVec3& pos) const;  // as the look-at aims (AimInFrame)
+    // The place the camera moves to this tick, towards the chosen one
+    // within the turn and travel limits.
+    mVec3 MoveTowards(const FollowStart& s, const Place& chosen, bool bIdeal);
+    bool KeepsLimits(const FollowStart& s, const mVec3& pos) const;
+    // The place a settling swing heads for this tick: the chosen place, or
+    // one a quarter turn on round the way that has room.
+    Place SwingWay(const FollowStart& s, const Place& to);
+    float SwingRoom(const FollowStart& s, const Place& to, float fSide, float fLength);
+    // Settled, true where the camera holds its last place rather than move
+    // to pos on its way to the chosen place.
+    bool HoldsAtRest(const FollowStart& s, const mVec3& pos) const;
+    // The last frame's place, carried along with the pivot.
+    mVec3 LastPlace(const FollowStart& s) const;
+    float LimitedShare(const FollowStart& s, const Place& to, bool bIdeal) const;
+    static Place PlaceBetween(const Place& from, const Place& to, float t);
+    // pos reached from where the camera stands, seen from the pivot.
+    mVec3 SlideTo(const FollowStart& s, mVec3 pos);
+    bool WithinLimits(const FollowStart& s, const mVec3& pos) const;
+    // Shake, the targeting snap and the filters.
+    void FinishFollow(const gcMsgTick& tick, const FollowStart& s, mVec3 pos, mVec3* pPos);
+    // A ray from from along dir meets the world within fLength.
+    bool RayHits(const mVec3& from, const mVec3& dir, float fLength) const;
     // No collision between the two points, met from either side.
     bool RayClear(const mVec3& from, const mVec3& to) const;
-    // CollideInReach from the pivot; where the body's top stands below it,
-    // also from there, the camera then kept no farther along the way than
-    // the share at which that sweep stopped. True when either hit.
-    bool SweepFromEntity(const FollowStart& s, mVec3* pPos, bool bRepeat);
-    // Nothing between the pivot, nor the body's top, and *pAt (pulled in
-    // front of what lies beyond the pivot when false).
-    bool SeenFromEntity(const FollowStart& s, mVec3* pAt);
-    // The wall test along a heading and pitch (degrees): *pWall is the
-    // point OFF_MINDIST from the pivot pulled in front of what lies between
-    // (one pass, in reach); true on a hit.
-    bool WallTest(const FollowStart& s, float fHeading, float fPitch, mVec3* pWall);
-    // The pitch nearest *pPitch within kMinSqueezePitch..kMaxPitch at which
-    // the wall test stands the camera at least fFloor from the pivot, over
-    // the entity first, else lower (beneath a ceiling, a graze margin below
-    // the pitch that just clears): *pPitch, *pWall and *pHit the chosen
-    // pitch's. When no pitch does, the limit that reaches farther than
-    // *pWall (which comes in as *pPitch's wall test) replaces them, if any.
-    // Halving from fFails towards fPasses, the pitch nearest fFails whose
-    // wall test reaches fReach from the pivot; *pWall and *pHit its wall
-    // test, left as they were when no pitch tried reaches.
-    float PitchReaching(const FollowStart& s, float fHeading, float fFails, float fPasses, float fReach, mVec3* pWall,
-                        bool* pHit);
-    void ClearPitch(const FollowStart& s, float fHeading, float fFloor, float* pPitch, mVec3* pWall, bool* pHit);
-    // The heading nearest fHeading, kRoomStep apart, at which the wall test
-    // at fPitch (within the squeeze range) or at kMinSqueezePitch stands the
-    // camera fFloor from the pivot; the side last turned to first.
-    // fHeading when there is none.
-    float RoomHeading(const FollowStart& s, float fHeading, float fPitch, float fFloor);
+    void CameraRay(const mVec3& from, const mVec3& dir, float fLength, eColliderRay* pRay) const;
+    RigState m_rig;
+    // The heading the stick is read in, held while the stick is held
+    // steady (HoldControlFrame), and the stick's heading then.
+    bool m_bControlHeld = false;
+    float m_fControlHeading = 0.0f;
+    float m_fHeldStickHeading = 0.0f;
     static bool IsMoving(const gcEntity& entity);
     void ReseedPosFilter(const mVec3& pos);
     void SetCameraPos(const mVec3& pos);

@@ -1,16 +1,20 @@
 #include "gcGameCore/camera/gcGameCamera.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cCore/cFile.h"
 #include "cCore/cMemPool.h"
 #include "cCore/cReadBlock.h"
 #include "cCore/cWriteBlock.h"
+#include "eEngine/eInput.h"
+#include "gcGameCore/creatures/gcPlayer.h"
 #include "gcGameCore/flow/gcMap.h"
 #include "gcGameCore/interface/gcUI.h"
 #include "gcGameCore/script/gcEvent.h"
 #include "gcGameCore/script/gcEventParams.h"
 #include "gcGameCore/script/gcEventStackData.h"
+#include "gcGameCameraMath.h"
 
 QM_DEFINE_TYPE(gcGameCamera, gcGameObject, 81)
 
@@ -89,18 +93,15 @@ void gcGameCamera::ReseedPosFilter(const mVec3& pos)
     SetCameraPos(pos);
     gcPosCtrl& ctrl = m_PosCtrl;
     const float fMinDist = m_params.m_fOffsets[gcGameCameraParams::OFF_MINDIST];
-    for (int i = 0; i < 4; ++i) {
-        ctrl.filter[i] = pos;
-        ctrl.minDistFilter[i] = fMinDist;
-    }
+    for (mVec3& entry : ctrl.filter)
+        entry = pos;
     ctrl.fDesiredMinDist = fMinDist;
-    ctrl.timeSinceSnapped = FollowRules::kSettleTime;
     ctrl.fPosVel = 0.0f;
     ctrl.posVel.Set(0.0f, 0.0f, 0.0f);
     m_fFollowEntityHK = m_fFollowEntityPK = 1.0f;
-    m_bFollowPitchLowered = false;
-    m_followStillTime = cTimeValue(0);
-    m_bFollowSwinging = m_bFollowStillMoving = false;
+    m_rig.stillTime = cTimeValue(0);
+    m_rig.bCut = true;
+    m_bControlHeld = false;
 }
 
 void gcGameCamera::Reset(bool bFull)
@@ -130,11 +131,10 @@ void gcGameCamera::UpdateWorld(const mOCS& newCameraToWorld, const mOCS& shift)
         m_PosCtrl.filter[i].Xform(m_PosCtrl.filter[i], shift);
     }
     // Left in the old frame, the pivot would seem to jump by the regions'
-    // distance: the entity standing all the while would start its rest
-    // again, and the camera go on easing as the view crossed a region's edge.
-    m_followStillPivot.Xform(m_followStillPivot, shift);
-    m_followShownAt.Xform(m_followShownAt, shift);
-    m_followShownOrigin.Xform(m_followShownOrigin, shift);
+    // distance: the entity standing all the while would start its settling
+    // again, and the rig would take the jump for the entity placed anew.
+    m_rig.stillPivot.Xform(m_rig.stillPivot, shift);
+    m_rig.lastPivot.Xform(m_rig.lastPivot, shift);
 }
 
 void gcGameCamera::FollowNone(bool bSnap)
@@ -149,10 +149,32 @@ void gcGameCamera::FollowNone(bool bSnap)
         ReseedPosFilter(GetPos());
 }
 
+// The player's control reads the stick in the camera's frame: turned with
+// a camera that swings round an obstacle, a stick held steady would lead the
+// player round and round it. So the frame is held from the tick the stick is
+// pushed until it is let go or turned. Read before the view moves: the
+// control read the stick in the view shown.
+void gcGameCamera::HoldControlFrame()
+{
+    const int nPort = gcPlayer::Get()->m_nControllerId;
+    const eInput::eInputState& pad = eInput::s_joyState[nPort >= 0 && nPort < eInput::kMaxControllers ? nPort : 0];
+    const float fMag = pad.fCurrentState[eInput::JOYBTN_LTHUMB_MAG];
+    const float fStick = pad.fCurrentState[eInput::JOYBTN_LTHUMB_HEADING];
+    const bool bSteady = m_bControlHeld && fMag >= kStickHeld &&
+                         std::fabs(gcCameraMath::Wrap180(fStick - m_fHeldStickHeading)) <= kStickMoved;
+    if (bSteady || m_PosCtrl.Mode != POSCTRL_FOLLOWENTITY)
+        return;
+    m_bControlHeld = false;
+    m_fControlHeading = gcCameraMath::Heading(ControlFrame().basis.forward);
+    m_fHeldStickHeading = fStick;
+    m_bControlHeld = fMag >= kStickHeld;
+}
+
 void gcGameCamera::OnTick(const gcMsgTick& tick)
 {
     if (tick.dT.m_nTicks == 0)
         return;
+    HoldControlFrame();
     if (gcMap::s_pMap && !(gcMap::s_pMap->m_nFlags & kMapViewPaused))
         UpdateView(tick);
     OnLetterboxTick(tick);

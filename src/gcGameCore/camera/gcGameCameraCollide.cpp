@@ -11,6 +11,7 @@
 #include "eEngine/eVolumeQuery.h"
 #include "eEngine/eZone.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
+#include "gcGameCameraMath.h"
 
 gcGameCamera::CurrentRegionFunc gcGameCamera::s_currentRegionFunc = nullptr;
 
@@ -69,19 +70,51 @@ void gcGameCamera::QueryTriggers(const mVec3& prevPos, unsigned int nFlags)
     gcRegionTrigger::FireVolumes(*pZone, prevPos, GetPos(), nFlags & ~eVolumeQuery::kDone, this);
 }
 
+mOCS gcGameCamera::ControlFrame() const
+{
+    float fHeading = m_fControlHeading;
+    if (!m_bControlHeld) {
+        const mBasis& view = m_camera.m_cameraToWorld.basis;
+        mVec3 forward(view.forward.x, view.forward.y, 0.0f);
+        // Looking straight up or down, what is left of the forward axis is
+        // rounding noise of either sign; the right axis, level there, still
+        // holds the camera's heading.
+        if (forward.Normalize() < kVerticalTol)
+            forward.Set(-view.right.y, view.right.x, 0.0f);
+        fHeading = gcCameraMath::Heading(forward);
+    }
+    mOCS frame;
+    frame.basis.SetHPR(fHeading, 0.0f, 0.0f);
+    frame.origin = GetPos();
+    return frame;
+}
+
 void gcGameCamera::GetDir(float x, float y, mVec3* pOut) const
 {
-    const mBasis& view = m_camera.m_cameraToWorld.basis;
-    mVec3 forward(view.forward.x, view.forward.y, 0.0f);
-    mVec3 right(view.right.x, view.right.y, 0.0f);
-    right.Normalize();
-    // Looking straight up or down, what is left of the forward axis is
-    // rounding noise of either sign; the right axis, level there, still
-    // holds the camera's heading.
-    if (forward.Normalize() < kVerticalTol)
-        forward.Set(-right.y, right.x, 0.0f);
-    *pOut = right * x + forward * y;
+    const mBasis basis = ControlFrame().basis;
+    *pOut = basis.right * x + basis.forward * y;
     pOut->Normalize();
+}
+
+// A ray the camera casts: the camera's collision mask, the followed
+// entity ignored, culled along its length.
+void gcGameCamera::CameraRay(const mVec3& from, const mVec3& dir, float fLength, eColliderRay* pRay) const
+{
+    pRay->m_ray.origin = from;
+    pRay->m_ray.dir = dir;
+    pRay->m_ray.length = fLength;
+    pRay->m_nCollisionMask = m_nCollisionMask;
+    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
+        pRay->AddIgnore(&pEntity->m_model, true);
+    eZone::CollisionCullAll(*pRay);
+}
+
+bool gcGameCamera::RayHits(const mVec3& from, const mVec3& dir, float fLength) const
+{
+    eColliderRay ray;
+    CameraRay(from, dir, fLength, &ray);
+    ray.ClearHit();
+    return eZone::CollideAllRay(&ray) && ray.m_rayHit.fDistance < fLength;
 }
 
 bool gcGameCamera::RayClear(const mVec3& from, const mVec3& to) const
@@ -90,17 +123,11 @@ bool gcGameCamera::RayClear(const mVec3& from, const mVec3& to) const
     const float fLength = dir.Normalize();
     if (fLength <= eColliderEllipse::fColZeroTol)
         return true;
-    eColliderRay ray;
-    ray.m_ray.origin = from;
-    ray.m_ray.dir = dir;
-    ray.m_ray.length = fLength;
-    ray.m_nCollisionMask = m_nCollisionMask;
-    if (const gcEntity* pEntity = gcEntityMgr::GetPtr(m_PosCtrl.hEntity))
-        ray.AddIgnore(&pEntity->m_model, true);
     // A ray meets only the faces turned towards it: a wall's far side may
     // have none, so it is cast both ways, through what one cull found
     // along the same segment.
-    eZone::CollisionCullAll(ray);
+    eColliderRay ray;
+    CameraRay(from, dir, fLength, &ray);
     for (const bool bBack : {false, true}) {
         if (bBack) {
             ray.m_ray.origin = to;

@@ -67,11 +67,21 @@ void gcGameCamera::LookAtEntity(gcEntityHandle hEntity, bool bSnap)
         LookAtNone(true);
         return;
     }
+    const bool bAgain = m_LookAtCtrl.Mode == LOOKATCTRL_LOOKATENTITY && m_LookAtCtrl.hEntity == hEntity;
     LookAtNone(false);
     m_LookAtCtrl.Mode = LOOKATCTRL_LOOKATENTITY;
     m_LookAtCtrl.hEntity = hEntity;
-    if (bSnap)
-        LookAtWorld(GetPos(), world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY]);
+    // A snap is the cut back already; asked again, the entity stays in view.
+    m_LookAtCtrl.bOnFollowed = bSnap || (bAgain && m_LookAtCtrl.bOnFollowed);
+    if (!bSnap)
+        return;
+    // The followed entity is looked at as the follow rig aims: the first
+    // frame shows it as the next ones do.
+    const mVec3 point = world.origin + world.basis.up * m_params.m_fOffsets[P::OFF_ENTITY];
+    const bool bFollowed = m_PosCtrl.Mode == POSCTRL_FOLLOWENTITY && m_PosCtrl.hEntity == hEntity;
+    LookAtWorld(GetPos(), bFollowed ? AimInFrame(GetPos(), point, world, pEntity->GetColliderSize(),
+                                                 PivotAboveBody(*pEntity, m_params.m_fOffsets[P::OFF_ENTITY]))
+                                    : point);
 }
 
 void gcGameCamera::LookAtPoint(gcRegionPointHandle hPoint, bool bSnap)
@@ -179,6 +189,8 @@ void gcGameCamera::OnLookAtNone(const gcMsgTick& tick, mVec3* pOutHPR)
 
 void gcGameCamera::RunLookAtCtrl(const gcMsgTick& tick, const mVec3* pFollowPivot, mVec3* pOutHPR)
 {
+    if (m_LookAtCtrl.Mode != LOOKATCTRL_LOOKATENTITY)
+        m_LookAtCtrl.bOnFollowed = false;
     switch (m_LookAtCtrl.Mode) {
     case LOOKATCTRL_NONE:
         OnLookAtNone(tick, pOutHPR);
@@ -222,9 +234,20 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     // ceiling.
     const bool bFollowed = pFollowPivot && m_PosCtrl.hEntity == m_LookAtCtrl.hEntity;
     mVec3 target = bFollowed ? *pFollowPivot : world.origin + world.basis.up * m_LookAtCtrl.fEntityOffset;
-    if (bFollowed && PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset))
-        target = MiddleInFrame(target, world.origin);
-    SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+    if (bFollowed)
+        target = AimInFrame(GetPos(), target, world, pEntity->GetColliderSize(),
+                            PivotAboveBody(*pEntity, m_LookAtCtrl.fEntityOffset));
+    // Follow play resuming (after a cinematic, or a look at something else)
+    // cuts back to the entity at once: turned back over a few ticks, the view
+    // would sweep it in from the screen's edge, its size leaping in a frame.
+    // So does a tick that placed the camera anew: the view eased from the
+    // last place's would show the entity only on the next frame.
+    const bool bResumed = bFollowed && (!m_LookAtCtrl.bOnFollowed || m_rig.bCutNow);
+    m_LookAtCtrl.bOnFollowed = bFollowed;
+    if (!bResumed)
+        return SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+    LookAtWorld(GetPos(), target);
+    m_camera.m_cameraToWorld.basis.GetHPR(&pOutHPR->x, &pOutHPR->y, &pOutHPR->z);
 }
 
 // A camera near a flyer (squeezed beside it), whose pivot stands above its
@@ -232,25 +255,42 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
 // leave the flyer below the frame's edge, and it would drop out of the
 // picture and back in from one frame to the next. There the view turns
 // down towards the middle, to a pitch that keeps the middle within
-// kMiddleInFrame of the frame's half height below the centre: the point
-// looked at is the pivot's line lowered to that pitch. It turns no lower
-// than kMaxPitch down (unless looking at the pivot does already). A
-// walker's pivot lies within its body, which the view then always holds.
-mVec3 gcGameCamera::MiddleInFrame(const mVec3& pivot, const mVec3& middle) const
+// kMiddleInFrame of the frame's half height below the centre. A walker's
+// pivot lies within its body, but a camera held near it (a wall close
+// behind) looks over its feet: for any entity the view turns down so that
+// the lowest corner of its box stays within kFeetInFrame of the half height,
+// where the whole box fits in that much of the frame (nearer, no aim shows
+// all of it, and turning down would only fill more of the screen with it).
+// The point looked at is the pivot's line lowered to that pitch. It turns
+// no lower than kMaxLookDown down (unless looking at the pivot does already).
+mVec3 gcGameCamera::AimInFrame(const mVec3& eye, const mVec3& pivot, const mOCS& world, const mVec3& half,
+                               bool bMiddle) const
 {
     constexpr float kLevelNear = 0.01f;  // nearer than this along the level, the pivot is overhead
-    const mVec3& eye = GetPos();
     const float fLevel = std::hypot(pivot.x - eye.x, pivot.y - eye.y);
     float fNear = 0.0f, fFar = 0.0f, fLeft = 0.0f, fRight = 0.0f, fTop = 0.0f, fBottom = 0.0f;
     m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
     if (fLevel <= kLevelNear || fNear <= 0.0f)
         return pivot;
+    const auto pitchTo = [&](const mVec3& at) { return std::atan2(at.z - eye.z, std::hypot(at.x - eye.x, at.y - eye.y)); };
+    const float fHalfView = std::atan(fTop / fNear);
     const float fPivotPitch = std::atan2(pivot.z - eye.z, fLevel);
-    const float fMiddlePitch = std::atan2(middle.z - eye.z, std::hypot(middle.x - eye.x, middle.y - eye.y));
-    const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxPitch * gcCameraMath::kDegToRad);
-    const float fPitch =
-        std::max(std::min(fPivotPitch, fMiddlePitch + FollowRules::kMiddleInFrame * std::atan(fTop / fNear)), fLowest);
-    return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(fPitch));
+    float fPitch = fPivotPitch;
+    if (bMiddle)
+        fPitch = std::min(fPitch, pitchTo(world.origin) + FollowRules::kMiddleInFrame * fHalfView);
+    float fFeet = fPivotPitch, fHead = -0.5f * 3.14159265f;
+    for (const float x : {-half.x, half.x})
+        for (const float y : {-half.y, half.y}) {
+            mVec3 corner;
+            corner.Xform(mVec3(x, y, -half.z), world);
+            fFeet = std::min(fFeet, pitchTo(corner));
+            corner.Xform(mVec3(x, y, half.z), world);
+            fHead = std::max(fHead, pitchTo(corner));
+        }
+    if (fHead - fFeet <= 2.0f * FollowRules::kFeetInFrame * fHalfView)
+        fPitch = std::min(fPitch, fFeet + FollowRules::kFeetInFrame * fHalfView);
+    const float fLowest = std::min(fPivotPitch, -FollowRules::kMaxLookDown * gcCameraMath::kDegToRad);
+    return mVec3(pivot.x, pivot.y, eye.z + fLevel * std::tan(std::max(fPitch, fLowest)));
 }
 
 void gcGameCamera::OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR)

@@ -285,11 +285,14 @@ bool gcGameCamera::GetPosBehindEntity(bool bReorient, mOCS* pOut)
         return false;
     const mVec3 pivot = ReachablePivot(world, m_params.m_fOffsets[P::OFF_ENTITY]);
     *pOut = m_camera.m_cameraToWorld;
+    // The view looks back along the direction from the camera to the pivot,
+    // no steeper than the follow rig stands.
+    float h = Heading(pOut->basis.forward), p = -Pitch(pOut->basis.forward);
     if (bReorient) {
-        const float h = Wrap180(Heading(world.basis.forward) + m_params.m_fOffsets[P::OFF_HEADING]);
-        // The view looks back along the direction from the camera to the pivot.
-        pOut->basis.SetDir(-Forward(h, -m_params.m_fOffsets[P::OFF_PITCH]));
+        h = Wrap180(Heading(world.basis.forward) + m_params.m_fOffsets[P::OFF_HEADING]);
+        p = -m_params.m_fOffsets[P::OFF_PITCH];
     }
+    pOut->basis.SetDir(-Forward(h, std::clamp(p, FollowRules::kMinFollowPitch, FollowRules::kMaxLookDown)));
     pOut->origin = pivot - pOut->basis.forward * m_params.m_fOffsets[P::OFF_MINDIST];
     return CollideInReach(pivot, &pOut->origin, false);
 }

@@ -66,7 +66,7 @@ void gcGameCamera::SmoothLookAtPos(cTimeValue, const mVec3* pTarget, float, bool
         view.basis.GetHPR(&pOutHPR->x, &pOutHPR->y, &pOutHPR->z);
     } else {
         dir.Normalize();
-        pOutHPR->Set(Heading(dir), std::clamp(Pitch(dir), -kMaxPitch, kMaxPitch), 0.0f);
+        pOutHPR->Set(Heading(dir), std::clamp(Pitch(dir), -kMaxViewPitch, kMaxViewPitch), 0.0f);
     }
     FilterEntityOffset();
 }
@@ -122,7 +122,7 @@ void gcGameCamera::TurnAndFilter(cTimeValue, const mVec3& targetHPR, mVec3* pOut
     q.SetHPR(Wrap180(fCurHeading + fDiff), targetHPR.y, targetHPR.z);
     const mQuat filtered = ctrl.filterConsts.Step(q, ctrl.filter);
     filtered.GetHPR(pOutHPR);
-    pOutHPR->y = std::clamp(pOutHPR->y, -kMaxPitch, kMaxPitch);
+    pOutHPR->y = std::clamp(pOutHPR->y, -kMaxViewPitch, kMaxViewPitch);
     if (ctrl.Mode != LOOKATCTRL_LOOKATPATH)
         pOutHPR->z = 0.0f;
     FilterEntityOffset();

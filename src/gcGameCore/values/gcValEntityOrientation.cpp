@@ -17,8 +17,9 @@ static bool IsAngle(int32_t euler)
     return euler >= gcValEntityOrientation::HEADING && euler < gcValEntityOrientation::MAX_EULER;
 }
 
-// The world heading of a heading relative to the game camera's horizontal
-// view: the screen direction (-sin a, cos a) turned into the world.
+// The world heading of a heading relative to the game camera's control frame
+// (its level view, held while the stick is held steady): the screen
+// direction (-sin a, cos a) turned into the world.
 static float CameraHeadingToWorld(float fDegrees)
 {
     const float a = fDegrees * kDegToRad;
@@ -89,7 +90,9 @@ float gcValEntityOrientation::Get(const gcEventParams& params) const
     if (!gcEntityWorld::RegionToWorld(pEntity->m_nRegionId, pEntity->m_model.m_localToZone, &toWorld))
         return 0.0f;
     mVec3 v;
-    v.XformVecInv(toWorld.basis.forward, gcGameCamera::Get()->m_camera.m_cameraToWorld);
+    // A heading is read in the frame the stick is read in; a pitch in the view.
+    const gcGameCamera* pCamera = gcGameCamera::Get();
+    v.XformVecInv(toWorld.basis.forward, euler == HEADING ? pCamera->ControlFrame() : pCamera->m_camera.m_cameraToWorld);
     if (euler == HEADING)
         return CameraHeading(v);
     return mAsin(std::clamp(v.z, -1.0f, 1.0f)) * kRadToDeg;

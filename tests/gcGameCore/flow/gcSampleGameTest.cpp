@@ -21,6 +21,9 @@
 #include "tempDir.h"
 #include "gcFlowTestSupport.h"
 #include "eEngine/eFog.h"
+#include "eEngine/eZone.h"
+#include "gcGameCore/camera/gcGameCamera.h"
+#include "gcGameCore/entities/gcEntityWorld.h"
 #include "gcGameCore/entities/gcRegionTrigger.h"
 #include "gcGameCore/flow/gcAct.h"
 #include "gcGameCore/flow/gcMap.h"
@@ -33,6 +36,7 @@
 #include "gcGameCore/flow/gcMapLoader.h"
 #include "datagen/sampleCinematic.h"
 #include "datagen/sampleFlying.h"
+#include "datagen/samplePlayer.h"
 #include "datagen/sampleProps.h"
 #include "gcGameCore/creatures/gcCreature.h"
 #include "gcGameCore/creatures/gcNPC.h"
@@ -378,27 +382,77 @@ TEST(gcSampleGreetingWriters, RefuseWhatTheyCannotWriteWhole)
     EXPECT_EQ(log.Count(LOGTYPE_ERROR, "subtitle font"), 1);
 }
 
-// From behind the player at the west end of the road (the camera held in
-// front of the west wall), looking east: a brick pillar at the left edge, the grass verge at the right, the flagstones
-// below, the player's red cloak in the middle; none of them the white of
-// a texture that did not fit its slot, nor black.
+// The camera and the west region's frame as the map's last frame is drawn
+// with them (the frame observer runs after each frame's update).
+struct DrawnView {
+    bool bValid = false;
+    mOCS eye, west;
+    float n = 0, l = 0, r = 0, t = 0, b = 0;
+};
+DrawnView s_drawn;
+
+void RecordDrawnView(int)
+{
+    const eZone* pWest = gcEntityWorld::GetRegionZone(0);
+    s_drawn.bValid = pWest != nullptr;
+    if (!pWest)
+        return;
+    const eCamera& camera = gcGameCamera::Get()->m_camera;
+    float f = 0;
+    camera.m_frustum.GetPerspective(&s_drawn.n, &f, &s_drawn.l, &s_drawn.r, &s_drawn.t, &s_drawn.b);
+    s_drawn.eye = camera.m_cameraToWorld;
+    s_drawn.west = pWest->m_localToWorld;
+}
+
+// Where a point of the west region (in its frame) lies in that picture;
+// false when it lies off it.
+bool SpotInPicture(const mVec3& local, int* pX, int* pY)
+{
+    const DrawnView& v = s_drawn;
+    mVec3 at;
+    at.Xform(local, v.west);
+    const mVec3 d = at - v.eye.origin;
+    const float ahead = d.Dot(v.eye.basis.forward);
+    if (!v.bValid || ahead <= v.n)
+        return false;
+    *pX = static_cast<int>(640.0f * (v.n * d.Dot(v.eye.basis.right) / ahead - v.l) / (v.r - v.l));
+    *pY = static_cast<int>(480.0f * (v.t - v.n * d.Dot(v.eye.basis.up) / ahead) / (v.t - v.b));
+    return *pX >= 0 && *pX < 640 && *pY >= 0 && *pY < 480;
+}
+
+// From behind the player at the west end of the road, looking east, at the
+// map's start: where the camera shows them, the brick pillar on the north
+// verge west of the garden's gateway (its west face), the grass verge south
+// of the road, the flagstones ahead and the player's red cloak; none of
+// them the white of a texture that did not fit its slot, nor black.
 TEST_F(gcSampleGameTest, DrawsTheTexturedLitWorld)
 {
     ASSERT_TRUE(gcMapLoader::Get()->Load(0, 0, 0));
     VISetFrameLimit(2);
+    const gcMap::FrameObserver old = gcMap::SetFrameObserver(RecordDrawnView);
     gcMap::s_pMap->Run();
+    gcMap::SetFrameObserver(old);
     VIWaitForRetrace();
     std::vector<uint8_t> rgba;
     int width = 0, height = 0;
     ASSERT_TRUE(GXTestReadPresented(&rgba, &width, &height));
     ASSERT_EQ(width, 640);
     const struct {
-        int x, y;
+        const char* name;
+        mVec3 at;      // in the west region's frame
         int dominant;  // 0 red, 1 green, 2 grey
-    } kSpots[] = {{5, 250, 0}, {580, 300, 1}, {420, 440, 2}, {320, 300, 0}};
+    } kSpots[] = {
+        {"the pillar's brick", {-8.1f, 4.0f, -2.7f}, 0},
+        {"the verge's grass", {-6.0f, -4.5f, -3.1f}, 1},
+        {"the flagstones", {-8.0f, -1.5f, -3.0f}, 2},
+        {"the player's cloak", {datagen::kSamplePlayerStartX, 0.0f, -2.1f}, 0},
+    };
     for (const auto& s : kSpots) {
-        SCOPED_TRACE(testing::Message() << s.x << ", " << s.y);
-        const uint8_t* p = &rgba[(static_cast<size_t>(s.y) * width + s.x) * 4];
+        SCOPED_TRACE(s.name);
+        int x = 0, y = 0;
+        ASSERT_TRUE(SpotInPicture(s.at, &x, &y)) << "in the picture: " << x << ", " << y;
+        SCOPED_TRACE(testing::Message() << x << ", " << y);
+        const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
         const struct {
             int r, g, b;
         } c = {p[0], p[1], p[2]};

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <malloc.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -184,6 +185,21 @@ bool GlDevice::OpenWindow()
     return m_bHeadless || WatchDisplayConnection(m_pWindow);
 }
 
+// Every draw's vertices are uploaded anew (orphaning), and the driver takes
+// fresh storage for each upload. Above malloc's mapping threshold each of
+// those is mapped and unmapped again, and a frame's uploads pay a page
+// fault for every page they touch; trimmed back to the system, a freed
+// heap's top does the same. Kept in the heap, the storage is reused.
+void GlDevice::KeepUploadsInTheHeap()
+{
+    static bool s_bSet = false;
+    if (s_bSet)
+        return;
+    mallopt(M_MMAP_THRESHOLD, kMostHeapBlock);
+    mallopt(M_TRIM_THRESHOLD, kMostHeapSlack);
+    s_bSet = true;
+}
+
 bool GlDevice::Start()
 {
     if (m_bRunning)
@@ -194,6 +210,7 @@ bool GlDevice::Start()
         m_bFailed = true;
         return false;
     }
+    KeepUploadsInTheHeap();
     m_bQuit = false;
     m_bThreadEnded = false;
     m_nOwnerPid = static_cast<int>(getpid());

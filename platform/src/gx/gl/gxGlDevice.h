@@ -114,8 +114,14 @@ public:
     void SwapWindow();  // render thread
 
 private:
+    // Blocks up to this size come from the heap, not mappings of their own
+    // (the most malloc allows), and this much free heap is kept, not trimmed.
+    static constexpr int kMostHeapBlock = 32 << 20;
+    static constexpr int kMostHeapSlack = 64 << 20;
+
     GlDevice() = default;
     ~GlDevice() = default;
+    static void KeepUploadsInTheHeap();
     bool OpenVideo();
     bool OpenWindow();
     bool OpenDisplay();
