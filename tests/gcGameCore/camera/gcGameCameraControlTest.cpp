@@ -1314,3 +1314,22 @@ TEST_F(gcGameCameraControlTest, PlacedAnewTheViewLooksAtTheEntityOnTheSameTick)
     d.Normalize();
     EXPECT_LT(AngleOf(d, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
 }
+
+// A camera that stands on the pivot (brought in onto it by the world) has
+// no view; moves limited to a share of its distance would hold it there for
+// good. It is placed anew, back at the follow distance.
+TEST_F(gcGameCameraControlTest, ACameraOnThePivotIsPlacedAnew)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    PlaceEntity({0, 20, 0});
+    m_entity.m_velocity.Set(0, 0, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(10);
+    const float fFollow = m_cam.GetPos().Dist(Pivot());
+    mOCS onPivot = m_cam.m_camera.m_cameraToWorld;
+    onPivot.origin = Pivot();
+    m_cam.m_camera.SetCameraToWorld(onPivot);
+    Tick(2);
+    EXPECT_NEAR(m_cam.GetPos().Dist(Pivot()), fFollow, 0.01f);
+}
