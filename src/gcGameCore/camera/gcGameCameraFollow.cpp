@@ -130,6 +130,9 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.last.fDist = dir.Normalize();
     s.last.fHeading = Heading(dir);
     s.last.fPitch = Pitch(dir);
+    // A camera on the pivot has no view to keep, and no move limited to a
+    // share of its distance would ever take it off: it is placed anew.
+    s.bCut = s.bCut || s.last.fDist <= eColliderEllipse::fColZeroTol;
     UpdateStillTime(s, tick.dT);
     return true;
 }
@@ -559,7 +562,11 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
         return pos;
     }
     const Place way = SwingWay(s, to);
-    const auto result = [&](const mVec3& pos) { return HoldsAtRest(s, pos) ? LastPlace(s) : pos; };
+    // Brought in onto the pivot, there would be no view: the camera holds.
+    const auto result = [&](const mVec3& pos) {
+        const bool bOnPivot = pos.Dist(s.pivot) <= eColliderEllipse::fColZeroTol;
+        return bOnPivot || HoldsAtRest(s, pos) ? LastPlace(s) : pos;
+    };
     float fMost = std::numeric_limits<float>::max();
     const auto place = [&](float t) {
         Place p = PlaceBetween(s.last, way, t);

@@ -105,6 +105,17 @@ protected:
             m_cam.Send(gcMsgTick(cTimeValue(20)));
     }
     mVec3 Pivot() const { return m_entity.m_model.m_localToParent.origin; }  // OFF_ENTITY is 0
+    // An open zone, the entity standing at, followed and looked at from a snap.
+    bool FollowStandingInTheOpen(const mVec3& at)
+    {
+        if (!AddZone(0, {0, 0, 0}, {}))
+            return false;
+        PlaceEntity(at);
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        return true;
+    }
     Motion TickMeasuring(int n)
     {
         const auto lookAt = [&] {
@@ -1302,15 +1313,26 @@ TEST_F(gcGameCameraControlTest, FollowPlayResumingLooksAtTheEntityAtOnce)
 // last place's view, in which it would be off the screen for a frame.
 TEST_F(gcGameCameraControlTest, PlacedAnewTheViewLooksAtTheEntityOnTheSameTick)
 {
-    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
-    PlaceEntity({0, 20, 0});
-    m_entity.m_velocity.Set(0, 0, 0);
-    m_cam.FollowEntity(kEntity, true);
-    m_cam.LookAtEntity(kEntity, true);
+    ASSERT_TRUE(FollowStandingInTheOpen({0, 20, 0}));
     Tick(30);
     PlaceEntity({14, -8, 0});
     Tick();
     mVec3 d = Pivot() - m_cam.GetPos();
     d.Normalize();
     EXPECT_LT(AngleOf(d, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
+}
+
+// A camera that stands on the pivot (brought in onto it by the world) has
+// no view; moves limited to a share of its distance would hold it there for
+// good. It is placed anew, back at the follow distance.
+TEST_F(gcGameCameraControlTest, ACameraOnThePivotIsPlacedAnew)
+{
+    ASSERT_TRUE(FollowStandingInTheOpen({0, 20, 0}));
+    Tick(10);
+    const float fFollow = m_cam.GetPos().Dist(Pivot());
+    mOCS onPivot = m_cam.m_camera.m_cameraToWorld;
+    onPivot.origin = Pivot();
+    m_cam.m_camera.SetCameraToWorld(onPivot);
+    Tick(2);
+    EXPECT_NEAR(m_cam.GetPos().Dist(Pivot()), fFollow, 0.01f);
 }
