@@ -1336,3 +1336,98 @@ TEST_F(gcGameCameraControlTest, ACameraOnThePivotIsPlacedAnew)
     Tick(2);
     EXPECT_NEAR(m_cam.GetPos().Dist(Pivot()), fFollow, 0.01f);
 }
+
+// The camera swings behind a standing entity at once where the view looks
+// along its facing (within OFF_ROTATETHRESHOLD, 100 degrees), at least 3
+// degrees a tick; an entity facing the camera, or one walking along, keeps
+// its camera's heading until it has stood still for a while (settling).
+TEST_F(gcGameCameraControlTest, AStandingEntitySeenFromBehindIsSwungRoundAtOnce)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        float heading, step;
+        bool swings;
+    } rows[] = {{-80.0f, 0.0f, true}, {-150.0f, 0.0f, false}, {-80.0f, 0.01f, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.heading << " " << r.step);
+        m_cam.Reset(true);
+        m_entity.m_velocity.Set(0, 0, 0);
+        PlaceEntity({0, 0, 0});
+        m_cam.FollowEntity(kEntity, true);  // behind at -y
+        const mVec3 facing(-std::sin(r.heading * 0.01745329f), std::cos(r.heading * 0.01745329f), 0);
+        m_entity.m_velocity = facing * r.step;
+        for (int i = 1; i <= 10; ++i) {  // short of settling (0.3 s)
+            PlaceEntity(facing * (r.step * static_cast<float>(i)), r.heading);
+            Tick();
+        }
+        mVec3 from = m_cam.GetPos() - Pivot();
+        from.z = 0.0f;
+        from.Normalize();
+        if (r.swings)
+            EXPECT_GT(AngleOf(from, mVec3(0, -1, 0)), 25.0f);
+        else
+            EXPECT_LT(AngleOf(from, mVec3(0, -1, 0)), 1.0f);
+    }
+}
+
+// Following a moving entity, the camera's wish to stand behind it
+// (kBehindEntity) holds while the camera is within 1.5 x OFF_MINDIST of it
+// or targets it, and ends when it is drawn farther.
+TEST_F(gcGameCameraControlTest, BehindTheEntityEndsWhenTheCameraIsLeftFarBehind)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    const struct {
+        float dist;
+        bool targeting, behind;
+    } rows[] = {{9.5f, false, true}, {10.0f, false, false}, {10.0f, true, true}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.dist << " " << r.targeting);
+        s_bTargeting = r.targeting;
+        m_entity.m_velocity.Set(0, 0.01f, 0);
+        m_cam.MoveToWorld(mVec3(0, -r.dist, 0));
+        m_cam.FollowEntity(kEntity, false);
+        ASSERT_EQ(m_cam.m_nFlags & C::kBehindEntity, C::kBehindEntity);
+        Tick();
+        EXPECT_EQ((m_cam.m_nFlags & C::kBehindEntity) != 0, r.behind);
+    }
+    s_bTargeting = false;
+}
+
+// What the camera would see from the ideal place behind a standing entity
+// is weighed against turning from it: a post just in front of that place,
+// clear of the camera's sweep, in the screen's right quarter within a metre
+// of the eye, or a creature on the line to the entity covering it, sends
+// the camera elsewhere round the pivot; nothing in the way, it stays.
+TEST_F(gcGameCameraControlTest, WhatTheIdealPlaceWouldSeeSendsTheCameraElsewhere)
+{
+    std::vector<ColTri> post;
+    AddBox(&post, {0.35f, -5.8f, -20}, {1.2f, -5.2f, 20});
+    eMesh& mesh = GiveMesh();
+    gcTestCreature guard;
+    guard.m_nRegionId = 1;
+    guard.m_model.m_hMesh = m_entity.m_model.m_hMesh;
+    guard.m_model.m_localToParent = MakeFrame(0, -2.5f, 0, 0);
+    guard.m_model.m_nGeomFlags |= eGeom::kDirty;
+    const mVec3 ideal(0, -6.5f * std::cos(15.0f * 0.01745329f), 0.8f + 6.5f * std::sin(15.0f * 0.01745329f));
+    const struct {
+        const char* what;
+        bool post, creature, moved;
+    } rows[] = {{"nothing", false, false, false}, {"post", true, false, true}, {"creature", false, true, true}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_NE(AddZone(0, {0, 0, 0}, r.post ? post : std::vector<ColTri>{}), nullptr);
+        gcCreature::s_pActiveCreatures[0] = r.creature ? &guard : nullptr;
+        m_cam.Reset(true);
+        ShapeWithPivot(mesh, 0.4f, 0.9f);
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);  // behind at -y
+        m_cam.LookAtEntity(kEntity, true);
+        Tick(30);
+        const float fFromIdeal = m_cam.GetPos().Dist(ideal);
+        if (r.moved)
+            EXPECT_GT(fFromIdeal, 0.8f);
+        else
+            EXPECT_LT(fFromIdeal, 0.01f);
+    }
+    gcCreature::s_pActiveCreatures[0] = nullptr;
+}
