@@ -1431,3 +1431,32 @@ TEST_F(gcGameCameraControlTest, WhatTheIdealPlaceWouldSeeSendsTheCameraElsewhere
     }
     gcCreature::s_pActiveCreatures[0] = nullptr;
 }
+
+// The sight lines to the sides of the entity's box run across the view
+// wherever the entity stands: thirty metres out along x, a post just off
+// the line from the +x side of its box to the place behind it hides that
+// line alone, and the camera goes elsewhere round the pivot; without the
+// post it stays where it settled.
+TEST_F(gcGameCameraControlTest, APostHidingTheSideOfAnEntityFarFromTheOriginMovesTheCamera)
+{
+    std::vector<ColTri> post;
+    AddBox(&post, {30.40f, -1.55f, -20}, {30.52f, -1.45f, 20});
+    eMesh& mesh = GiveMesh();
+    mVec3 clear;
+    for (const bool bPost : {false, true}) {
+        SCOPED_TRACE(bPost ? "post" : "nothing");
+        ASSERT_NE(AddZone(0, {0, 0, 0}, bPost ? post : std::vector<ColTri>{}), nullptr);
+        m_cam.Reset(true);
+        ShapeWithPivot(mesh, 1.0f, 0.9f);
+        PlaceEntity({30, 0, 0});
+        m_entity.m_velocity.Set(0, 0, 0);
+        m_cam.FollowEntity(kEntity, true);  // behind at -y
+        m_cam.LookAtEntity(kEntity, true);
+        Tick(30);
+        if (!bPost)
+            clear = m_cam.GetPos();
+        else
+            EXPECT_GT(m_cam.GetPos().Dist(clear), 0.3f) << m_cam.GetPos().x << " " << m_cam.GetPos().y;
+    }
+    EXPECT_NEAR(clear.x, 30.0f, 0.01f);
+}
