@@ -503,8 +503,8 @@ constexpr float kPillarHeight = kGardenFrontTopZ - kGroundZ;
 // stand kPillarHeight, as high as the garden's front wall: a walker going
 // round a taller one's corner close to its faces went behind it, from the
 // camera following it, faster than the camera could swing round without
-// leaping in front of it; over a metre the camera sees the walker. The flying map's
-// pillars and garden front wall stand kFlyingLowHeight, below a flyer's
+// leaping in front of it; over a metre the camera sees the walker. The
+// flying map's pillars and garden front wall stand kFlyingLowHeight, below a flyer's
 // middle unless it skims the ground: a flyer passing beside a taller one,
 // its middle below the top, left the camera behind it no place to see the
 // flyer from but between the two.

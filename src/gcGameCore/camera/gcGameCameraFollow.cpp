@@ -308,7 +308,7 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
     for (const float fLift : R::kLifts)
         add(ideal.fHeading, fLift < 0.0f ? std::min(ideal.fPitch + fLift, fLowered) : ideal.fPitch + fLift, ideal.fDist);
     add(ideal.fHeading, ideal.fPitch, ideal.fDist * R::kFarther);
-    if (s.bCut || s.last.fDist <= eColliderEllipse::fColZeroTol)
+    if (s.bCut)  // a camera on the pivot is placed anew: no last place
         return n;
     add(s.last.fHeading, s.last.fPitch, s.last.fDist);
     add(s.last.fHeading, s.last.fPitch, ideal.fDist);

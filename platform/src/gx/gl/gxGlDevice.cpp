@@ -192,12 +192,8 @@ bool GlDevice::OpenWindow()
 // heap's top does the same. Kept in the heap, the storage is reused.
 void GlDevice::KeepUploadsInTheHeap()
 {
-    static bool s_bSet = false;
-    if (s_bSet)
-        return;
     mallopt(M_MMAP_THRESHOLD, kMostHeapBlock);
     mallopt(M_TRIM_THRESHOLD, kMostHeapSlack);
-    s_bSet = true;
 }
 
 bool GlDevice::Start()
