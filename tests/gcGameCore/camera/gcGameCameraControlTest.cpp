@@ -1397,7 +1397,9 @@ TEST_F(gcGameCameraControlTest, BehindTheEntityEndsWhenTheCameraIsLeftFarBehind)
 // is weighed against turning from it: a post just in front of that place,
 // clear of the camera's sweep, in the screen's right quarter within a metre
 // of the eye, or a creature on the line to the entity covering it, sends
-// the camera elsewhere round the pivot; nothing in the way, it stays.
+// the camera elsewhere round the pivot; nothing in the way, or the same
+// creature beyond the entity (covering its box on the screen, but farther
+// from the eye), it stays.
 TEST_F(gcGameCameraControlTest, WhatTheIdealPlaceWouldSeeSendsTheCameraElsewhere)
 {
     std::vector<ColTri> post;
@@ -1406,17 +1408,22 @@ TEST_F(gcGameCameraControlTest, WhatTheIdealPlaceWouldSeeSendsTheCameraElsewhere
     gcTestCreature guard;
     guard.m_nRegionId = 1;
     guard.m_model.m_hMesh = m_entity.m_model.m_hMesh;
-    guard.m_model.m_localToParent = MakeFrame(0, -2.5f, 0, 0);
-    guard.m_model.m_nGeomFlags |= eGeom::kDirty;
     const mVec3 ideal(0, -6.5f * std::cos(15.0f * 0.01745329f), 0.8f + 6.5f * std::sin(15.0f * 0.01745329f));
     const struct {
         const char* what;
-        bool post, creature, moved;
-    } rows[] = {{"nothing", false, false, false}, {"post", true, false, true}, {"creature", false, true, true}};
+        bool post;
+        float fGuardY;  // the creature's place along y (0: none)
+        bool moved;
+    } rows[] = {{"nothing", false, 0.0f, false},
+                {"post", true, 0.0f, true},
+                {"creature", false, -2.5f, true},
+                {"creature beyond", false, 1.5f, false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         ASSERT_NE(AddZone(0, {0, 0, 0}, r.post ? post : std::vector<ColTri>{}), nullptr);
-        gcCreature::s_pActiveCreatures[0] = r.creature ? &guard : nullptr;
+        guard.m_model.m_localToParent = MakeFrame(0, r.fGuardY, 0, 0);
+        guard.m_model.m_nGeomFlags |= eGeom::kDirty;
+        gcCreature::s_pActiveCreatures[0] = r.fGuardY != 0.0f ? &guard : nullptr;
         m_cam.Reset(true);
         ShapeWithPivot(mesh, 0.4f, 0.9f);
         m_entity.m_velocity.Set(0, 0, 0);
