@@ -421,6 +421,7 @@ private:
     // looking at it would leave the box's bottom (bMiddle: its middle) out
     // of the frame.
     mVec3 AimInFrame(const mVec3& eye, const mVec3& pivot, const mOCS& world, const mVec3& half, bool bMiddle) const;
+    mVec3 TurnNoMoreThan(const mVec3& eye, const mVec3& target, float fMaxTurn) const;
     // A pivot above the entity's body (a flyer's), not within it.
     static bool PivotAboveBody(const gcEntity& entity, float fOffset);
     void OnLookAtPointTick(const gcMsgTick& tick, mVec3* pOutHPR);

@@ -244,10 +244,36 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
     // last place's would show the entity only on the next frame.
     const bool bResumed = bFollowed && (!m_LookAtCtrl.bOnFollowed || m_rig.bCutNow);
     m_LookAtCtrl.bOnFollowed = bFollowed;
-    if (!bResumed)
+    if (!bResumed) {
+        if (bFollowed)
+            target = TurnNoMoreThan(GetPos(), target, FollowRules::kMaxTurn);
         return SmoothLookAtQuat(tick.dT, &target, 0.0f, false, pOutHPR);
+    }
     LookAtWorld(GetPos(), target);
     m_camera.m_cameraToWorld.basis.GetHPR(&pOutHPR->x, &pOutHPR->y, &pOutHPR->z);
+}
+
+// The point looked at from eye, turned from the current view towards target
+// by no more than fMaxTurn degrees: a player close to the camera, crossing
+// the view, would otherwise swing the whole scene round faster than the eye
+// follows. It is caught up on the next ticks.
+mVec3 gcGameCamera::TurnNoMoreThan(const mVec3& eye, const mVec3& target, float fMaxTurn) const
+{
+    constexpr float kNearTarget = 0.00001f;
+    mVec3 to = target - eye;
+    const float fDist = to.Normalize();
+    const mVec3& from = m_camera.m_cameraToWorld.basis.forward;
+    const float fCos = std::clamp(from.Dot(to), -1.0f, 1.0f);
+    const float fAngle = std::acos(fCos);
+    const float fMax = fMaxTurn * gcCameraMath::kDegToRad;
+    if (fDist <= kNearTarget || fAngle <= fMax)
+        return target;
+    // The unit vector fMax round from the view towards to, in their plane
+    // (none where the target lies straight behind: then no way is shorter).
+    mVec3 across = to - from * fCos;
+    if (across.Normalize() <= kNearTarget)
+        return target;
+    return eye + (from * std::cos(fMax) + across * std::sin(fMax)) * fDist;
 }
 
 // A camera near a flyer (squeezed beside it), whose pivot stands above its

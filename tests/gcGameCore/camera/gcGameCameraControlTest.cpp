@@ -1322,6 +1322,34 @@ TEST_F(gcGameCameraControlTest, PlacedAnewTheViewLooksAtTheEntityOnTheSameTick)
     EXPECT_LT(AngleOf(d, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
 }
 
+// The followed entity's view turns at most the rig's kMaxTurn a tick
+// (short of what a player would call a cut), the rest caught up on the
+// next ticks; a view within that turns all the way at once.
+TEST_F(gcGameCameraControlTest, TheFollowViewTurnsNoMoreThanATicksTurn)
+{
+    ASSERT_TRUE(FollowStandingInTheOpen({0, 20, 0}));
+    Tick(30);
+    const struct {
+        float off, turned, tol;  // within, the view turns to the aim, a little below the pivot
+    } rows[] = {{40.0f, gcGameCamera::FollowRules::kMaxTurn, 0.01f}, {8.0f, 8.0f, 0.5f}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.off);
+        const mVec3 eye = m_cam.GetPos();
+        mVec3 toPivot = Pivot() - eye;
+        const float c = std::cos(r.off * 0.01745329f), sn = std::sin(r.off * 0.01745329f);
+        mOCS turned = m_cam.m_camera.m_cameraToWorld;
+        turned.LookAt(eye, eye + mVec3(c * toPivot.x - sn * toPivot.y, sn * toPivot.x + c * toPivot.y, toPivot.z),
+                      mVec3(0, 0, 1));
+        m_cam.m_camera.SetCameraToWorld(turned);
+        Tick();
+        EXPECT_NEAR(AngleOf(turned.basis.forward, m_cam.m_camera.m_cameraToWorld.basis.forward), r.turned, r.tol);
+        Tick(4);
+        toPivot = Pivot() - m_cam.GetPos();
+        toPivot.Normalize();
+        EXPECT_LT(AngleOf(toPivot, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
+    }
+}
+
 // A camera that stands on the pivot (brought in onto it by the world) has
 // no view; moves limited to a share of its distance would hold it there for
 // good. It is placed anew, back at the follow distance.
