@@ -412,7 +412,8 @@ TEST_F(gcGameCameraControlTest, ReorientScalesTheLimitsAndRestoresThem)
 }
 
 // Whatever the factor, a reorientation behind a moving entity that turned a
-// quarter ends behind it: a slowed one turns slowly, never away.
+// quarter ends behind it: a slowed one turns slowly, never away. It is over
+// (kReorienting cleared) once the view has arrived, not before.
 TEST_F(gcGameCameraControlTest, EveryReorientFactorEndsBehindTheEntity)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
@@ -431,8 +432,12 @@ TEST_F(gcGameCameraControlTest, EveryReorientFactorEndsBehindTheEntity)
             const float fOff = std::fabs(std::atan2(d.y, d.x)) * 57.29578f;  // from +x
             if (n >= 900)
                 fWorst = std::max(fWorst, fOff);
+            if (n == 0) {
+                EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, C::kReorienting) << "under way";
+            }
         }
         EXPECT_LT(fWorst, 1.0f);
+        EXPECT_EQ(m_cam.m_nFlags & C::kReorienting, 0u) << "arrived";
         m_cam.Reorient(false, fFactor, false);
     }
 }
@@ -1396,6 +1401,31 @@ TEST_F(gcGameCameraControlTest, AStandingEntitySeenFromBehindIsSwungRoundAtOnce)
         else
             EXPECT_LT(AngleOf(from, mVec3(0, -1, 0)), 1.0f);
     }
+}
+
+// Walked along, the camera keeps its own heading; stopped, turned 80
+// degrees away, the swing behind it eases in at the heading speed
+// (SPD_FOLLOWENTITY_H, here 0.5) from there: 60 degrees round in 8 ticks.
+// Left to ease from past 1 by the walk, it would go no faster than the
+// least step, 3 degrees a tick, for the first half second.
+TEST_F(gcGameCameraControlTest, AfterAWalkTheSwingEasesInAtTheHeadingSpeed)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 0.5f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    m_cam.m_params.m_fMaxTimes[P::SPD_FOLLOWENTITY_H] = 0.5f;
+    for (int i = 1; i <= 30; ++i) {
+        PlaceEntity({0, 0.01f * static_cast<float>(i), 0});
+        Tick();
+    }
+    const mVec3 at = Pivot();
+    PlaceEntity(at, -80.0f);
+    m_entity.m_velocity.Set(0, 0, 0);
+    Tick(8);
+    mVec3 from = m_cam.GetPos() - Pivot();
+    from.z = 0.0f;
+    from.Normalize();
+    EXPECT_GT(AngleOf(from, mVec3(0, -1, 0)), 55.0f);
 }
 
 // Following a moving entity, the camera's wish to stand behind it
