@@ -228,26 +228,32 @@ TEST_F(gcGameCameraControlTest, FollowingSnapsBehindAndDownAndTheViewHolds)
     EXPECT_VEC_NEAR(m_cam.GetPos(), placed, 1e-2f);
 }
 
-// A targeting camera goes behind the entity at the offsets' pitch from
-// wherever it was placed (from afar at once: placed anew, the tick cuts),
-// and stays within 1.5 x OFF_MINDIST of it on the way.
+// A targeting camera goes behind the entity at the offsets' pitch and
+// heading from wherever it was placed (placed anew, the first tick cuts
+// to it), and stays within 1.5 x OFF_MINDIST of it.
 TEST_F(gcGameCameraControlTest, ATargetingCameraGoesBehindTheEntity)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
     s_bTargeting = true;
     const float c = std::cos(15.0f * 0.01745329f), sn = std::sin(15.0f * 0.01745329f);
-    for (const float fDist : {10.0f, 9.74f, 4.0f}) {
-        SCOPED_TRACE(fDist);
+    const struct {
+        float fDist, fOffset;  // the camera's start, OFF_HEADING
+    } rows[] = {{10.0f, 180.0f}, {9.74f, 180.0f}, {4.0f, 180.0f}, {4.0f, 150.0f}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.fDist << " " << r.fOffset);
+        m_cam.m_params.m_fOffsets[P::OFF_HEADING] = r.fOffset;
         m_entity.m_velocity.Set(0, 0.01f, 0);
         m_cam.FollowEntity(kEntity, true);
         mOCS view;
-        view.LookAt({3, -fDist, 0}, {0, 0, 0}, {0, 0, 1});
+        view.LookAt({3, -r.fDist, 0}, {0, 0, 0}, {0, 0, 1});
         m_cam.MoveToWorld(view);
+        const float a = (r.fOffset - 180.0f) * 0.01745329f;
+        const mVec3 behind(6.5f * c * std::sin(a), -6.5f * c * std::cos(a), 6.5f * sn);
         for (int i = 0; i < 40; ++i) {
             Tick();
             ASSERT_LE(m_cam.GetPos().Dist(Pivot()), 1.5f * 6.5f) << i;
+            ASSERT_LT(m_cam.GetPos().Dist(behind), 0.05f) << i;
         }
-        EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, -6.5f * c, 6.5f * sn), 0.05f);
     }
 }
 
@@ -419,7 +425,7 @@ TEST_F(gcGameCameraControlTest, EveryReorientFactorEndsBehindTheEntity)
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
     for (float fFactor : {0.25f, 0.5f, 1.0f, 1.5f}) {
         SCOPED_TRACE(fFactor);
-        PlaceEntity({0, 0, 0}, 0);
+        PlaceEntity({0, 0, 0});
         m_entity.m_velocity.Set(0, 0.01f, 0);
         m_cam.FollowEntity(kEntity, true);
         PlaceEntity({0, 0, 0}, 90);  // now facing -x: behind is +x
@@ -1015,24 +1021,33 @@ float gcCameraTestHeading(const mVec3& dir)
 // An entity that turns its back on the camera and stands: after a short
 // wait the camera settles behind it, damped (the view turning at most 12
 // degrees and the camera moving at most a metre a tick), and then rests.
+// The data's heading offset (OFF_HEADING, 180: straight behind) turns the
+// place it rests at: at 150, 30 degrees round to the entity's left.
 TEST_F(gcGameCameraControlTest, AStandingEntitysCameraSettlesBehindItWithinTheLimits)
 {
     ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
-    m_entity.m_velocity.Set(0, 0.3f, 0);
-    m_cam.FollowEntity(kEntity, true);  // behind at -y
-    Tick(10);
-    PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
-    m_entity.m_velocity.Set(0, 0, 0);
-    const Motion most = TickMeasuring(90);
-    mVec3 from = m_cam.GetPos() - Pivot();
-    from.z = 0.0f;
-    from.Normalize();
-    EXPECT_LT(AngleOf(from, mVec3(0, 1, 0)), 60.0f) << "behind it after 3 s";
-    EXPECT_LT(AngleOf(from, mVec3(0, 1, 0)), 2.0f) << "all the way";
-    EXPECT_LE(most.turn, 12.0f);
-    EXPECT_LE(most.travel, 1.0f);
-    EXPECT_GT(most.turn, 5.0f) << "it did swing";
-    EXPECT_LT(most.last, 0.001f) << "at rest";
+    for (const float fOffset : {180.0f, 150.0f}) {
+        SCOPED_TRACE(fOffset);
+        m_cam.m_params.m_fOffsets[P::OFF_HEADING] = fOffset;
+        PlaceEntity({0, 0, 0});
+        m_entity.m_velocity.Set(0, 0.3f, 0);
+        m_cam.FollowEntity(kEntity, true);  // behind at -y, turned by the offset
+        Tick(10);
+        PlaceEntity({0, 0, 0}, 180);  // facing -y: the camera in front of it
+        m_entity.m_velocity.Set(0, 0, 0);
+        const Motion most = TickMeasuring(90);
+        mVec3 from = m_cam.GetPos() - Pivot();
+        from.z = 0.0f;
+        from.Normalize();
+        const float a = (fOffset - 180.0f) * 0.01745329f;
+        const mVec3 behind(-std::sin(a), std::cos(a), 0.0f);
+        EXPECT_LT(AngleOf(from, behind), 60.0f) << "behind it after 3 s";
+        EXPECT_LT(AngleOf(from, behind), 2.0f) << "all the way";
+        EXPECT_LE(most.turn, 12.0f);
+        EXPECT_LE(most.travel, 1.0f);
+        EXPECT_GT(most.turn, 5.0f) << "it did swing";
+        EXPECT_LT(most.last, 0.001f) << "at rest";
+    }
 }
 
 // The same swing past a post on either side, a few metres out: where the
