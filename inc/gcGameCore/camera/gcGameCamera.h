@@ -140,6 +140,8 @@ public:
 
         // The cost's weights and what they weigh, each what a player sees.
         static constexpr float kHiddenWeight = 12.0f;      // x the share of sight lines to the entity the world cuts
+        static constexpr float kHiddenAheadWeight = 4.0f;  // x the same, the entity kShareAhead ticks on
+        static constexpr float kHiddenWayWeight = 4.0f;    // x the same, from halfway round to a far place
         static constexpr float kCreatureWeight = 3.0f;     // x the share of the entity a nearer creature covers
         static constexpr float kIdealWeight = 1.5f;        // x the way from the ideal over the ideal distance
         static constexpr float kNearWall = 1.0f;           // the view meeting the world nearer than this...
@@ -514,6 +516,9 @@ private:
     // *pCover: CreatureCover from there.
     float SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const;
     float HiddenShare(const FollowStart& s, const mVec3& pos) const;
+    float HiddenAhead(const FollowStart& s, const mVec3& pos) const;
+    float WayCost(const FollowStart& s, const mVec3& pos) const;
+    float HiddenShareFrom(const FollowStart& s, const mVec3& middle, const mVec3& pos) const;
     float CreatureCover(const FollowStart& s, const mOCS& eye) const;
     float NearShare(const mOCS& eye) const;
     float ScreenCost(const FollowStart& s, const mOCS& eye) const;

@@ -19,12 +19,15 @@
 // (one more shaken), 18 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
-// to the entity cast both ways and a 4 x 3 grid of view rays, 22; each move
+// to the entity cast both ways and a 4 x 3 grid of view rays, 22, and 5
+// more both ways from where the entity will be (while it moves) and to the
+// middle of the way round to a place more than a tick's turn away (not
+// settling), 42 at most; each move
 // checks two lines both ways before and after its slide, 8, and two of
-// them are held to the limits with the view rays and sight lines, 22: 420
-// at most, about 90 as a rule. A settling swing longer than kLongSwing
-// weighs its two ways round once (SwingWay): 12 sweeps more and 5 sight
-// lines from each, 60 rays.
+// them are held to the limits with the view rays and sight lines, 22: 740
+// at most (about 90 as a rule without the last two). A settling swing
+// longer than kLongSwing weighs its two ways round once (SwingWay): 12
+// sweeps more and 5 sight lines from each, 60 rays.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
 
@@ -382,8 +385,8 @@ float gcGameCamera::SeenCost(const FollowStart& s, const mVec3& pos, float* pCov
     const mOCS eye = FollowEye(s, pos);
     *pCover = CreatureCover(s, eye);
     const float fNear = NearShare(eye);
-    const float fCost = R::kHiddenWeight * HiddenShare(s, pos) + R::kCreatureWeight * *pCover +
-                        R::kNearWallWeight * fNear + ScreenCost(s, eye);
+    const float fCost = R::kHiddenWeight * HiddenShare(s, pos) + R::kHiddenAheadWeight * HiddenAhead(s, pos) +
+                        R::kCreatureWeight * *pCover + R::kNearWallWeight * fNear + ScreenCost(s, eye);
     return fNear > R::kMostNearShare ? fCost + R::kOverLimit : fCost;
 }
 
@@ -391,7 +394,22 @@ float gcGameCamera::SeenCost(const FollowStart& s, const mVec3& pos, float* pCov
 // the way to its top, bottom and sides across the view.
 float gcGameCamera::HiddenShare(const FollowStart& s, const mVec3& pos) const
 {
-    const mVec3& middle = s.world.origin;
+    return HiddenShareFrom(s, s.world.origin, pos);
+}
+
+// The entity kShareAhead ticks on hidden from the place: a post the
+// entity walks behind is weighed while the camera still has time to come
+// in front of it (or round it) a step at a time. Standing, none.
+float gcGameCamera::HiddenAhead(const FollowStart& s, const mVec3& pos) const
+{
+    const mVec3 step = s.ahead - s.pivot;
+    if (step.Length() <= eColliderEllipse::fColZeroTol)
+        return 0.0f;
+    return HiddenShareFrom(s, s.world.origin + step, pos);
+}
+
+float gcGameCamera::HiddenShareFrom(const FollowStart& s, const mVec3& middle, const mVec3& pos) const
+{
     const mVec3 half = s.pEntity->GetColliderSize() * R::kSightShare;
     mVec3 across;
     across.Cross(pos - middle, s.world.basis.up);
@@ -466,6 +484,22 @@ float gcGameCamera::ScreenCost(const FollowStart& s, const mOCS& eye) const
     return fShare > R::kMostShare ? fCost + R::kOverLimit : fCost;
 }
 
+// A place more than a tick's turn round the pivot from the last one is
+// reached over several ticks: where the entity does not see the middle of
+// that way (unswept, as the move would head for it), the camera would pass
+// behind what hides it there and be pulled in front of it in one frame.
+// (Settling, the swing weighs its way round itself: SwingWay.)
+float gcGameCamera::WayCost(const FollowStart& s, const mVec3& pos) const
+{
+    mVec3 dir = pos - s.pivot;
+    const float fDist = dir.Normalize();
+    if (s.bCut || Settling() || fDist <= eColliderEllipse::fColZeroTol ||
+        AngleBetween(dir, Forward(s.last.fHeading, s.last.fPitch)) <= R::kMaxTurn)
+        return 0.0f;
+    const Place way = PlaceBetween(s.last, {Heading(dir), Pitch(dir), fDist}, 0.5f);
+    return R::kHiddenWayWeight * HiddenShare(s, s.pivot + Forward(way.fHeading, way.fPitch) * way.fDist);
+}
+
 // Candidates in the order of their bound; the rays weighed only while the
 // bound is below the cheapest so far (every term is positive). The camera
 // rests behind a settled entity where the ideal place (the first
@@ -481,7 +515,7 @@ const gcGameCamera::Candidate& gcGameCamera::Cheapest(const FollowStart& s, cons
     float fBest = std::numeric_limits<float>::max(), fLeastCover = 1.0f;
     for (int i = 0; i < n && pCands[i].fBound < fBest; ++i) {
         float fCover = 0.0f;
-        pCands[i].fCost = pCands[i].fBound + SeenCost(s, pCands[i].pos, &fCover);
+        pCands[i].fCost = pCands[i].fBound + SeenCost(s, pCands[i].pos, &fCover) + WayCost(s, pCands[i].pos);
         fLeastCover = std::min(fLeastCover, fCover);
         if (pCands[i].fCost < fBest)
             fBest = pCands[i].fCost, nBest = i;
