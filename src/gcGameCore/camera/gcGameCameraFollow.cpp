@@ -39,6 +39,7 @@
 #include "eEngine/eMesh.h"
 #include "gcGameCameraMath.h"
 
+using gcCameraMath::AngleBetween;
 using gcCameraMath::Forward;
 using gcCameraMath::Heading;
 using gcCameraMath::Pitch;
@@ -59,12 +60,6 @@ float MinFollowDist(const gcEntity& entity)
 float FollowFloor(const gcEntity& entity, const gcGameCameraParams& params)
 {
     return std::min(MinFollowDist(entity), params.m_fOffsets[P::OFF_MINDIST]);
-}
-
-// The angle between two unit vectors, in degrees.
-float AngleBetween(const mVec3& a, const mVec3& b)
-{
-    return std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f)) * gcCameraMath::kRadToDeg;
 }
 
 // The screen's edges as tangents of the view: left, bottom, right, top.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "eEngine/eColliderEllipse.h"
 #include "gcGameCameraMath.h"
 
 using gcCameraMath::PathPointInWorld;
@@ -259,20 +260,17 @@ void gcGameCamera::OnLookAtEntityTick(const gcMsgTick& tick, const mVec3* pFollo
 // follows. It is caught up on the next ticks.
 mVec3 gcGameCamera::TurnNoMoreThan(const mVec3& eye, const mVec3& target, float fMaxTurn) const
 {
-    constexpr float kNearTarget = 0.00001f;
     mVec3 to = target - eye;
     const float fDist = to.Normalize();
     const mVec3& from = m_camera.m_cameraToWorld.basis.forward;
-    const float fCos = std::clamp(from.Dot(to), -1.0f, 1.0f);
-    const float fAngle = std::acos(fCos);
+    if (fDist <= eColliderEllipse::fColZeroTol || gcCameraMath::AngleBetween(from, to) <= fMaxTurn)
+        return target;
+    // The unit vector fMaxTurn round from the view towards to, in their
+    // plane (none where the target lies straight behind: no way is shorter).
+    mVec3 across = to - from * from.Dot(to);
+    if (across.Normalize() <= eColliderEllipse::fColZeroTol)
+        return target;
     const float fMax = fMaxTurn * gcCameraMath::kDegToRad;
-    if (fDist <= kNearTarget || fAngle <= fMax)
-        return target;
-    // The unit vector fMax round from the view towards to, in their plane
-    // (none where the target lies straight behind: then no way is shorter).
-    mVec3 across = to - from * fCos;
-    if (across.Normalize() <= kNearTarget)
-        return target;
     return eye + (from * std::cos(fMax) + across * std::sin(fMax)) * fDist;
 }
 

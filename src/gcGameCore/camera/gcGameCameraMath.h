@@ -36,6 +36,12 @@ inline float Wrap180(float fDegrees)
     return fDegrees;
 }
 
+// The angle between two unit vectors, in degrees.
+inline float AngleBetween(const mVec3& a, const mVec3& b)
+{
+    return std::acos(std::clamp(a.Dot(b), -1.0f, 1.0f)) * kRadToDeg;
+}
+
 // The unit direction of a heading and pitch (degrees).
 inline mVec3 Forward(float fHeading, float fPitch)
 {
