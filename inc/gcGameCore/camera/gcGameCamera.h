@@ -493,6 +493,7 @@ private:
         bool bCutNow = false;                // this tick placed the camera anew: the view cuts with it
         float fLeastCreatureCover = 0.0f;    // over the places weighed at the last tick
         float fSwingSide = 0.0f;             // a settling swing's way round (+1 or -1), 0 until chosen
+        float fSwingGoal = 0.0f;             // the heading that way round was chosen for
     };
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
     void UpdateStillTime(const FollowStart& s, cTimeValue dT);

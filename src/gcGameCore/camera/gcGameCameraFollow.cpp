@@ -26,7 +26,7 @@
 // checks two lines both ways before and after its slide, 8, and two of
 // them are held to the limits with the view rays and sight lines, 22: 740
 // at most (about 90 as a rule without the last two). A settling swing
-// longer than kLongSwing weighs its two ways round once (SwingWay): 12
+// longer than kLongSwing weighs its two ways round once a goal (SwingWay): 12
 // sweeps more and 5 sight lines from each, 60 rays.
 // Its rules are gcGameCamera::FollowRules.
 #include "gcGameCore/camera/gcGameCamera.h"
@@ -300,9 +300,12 @@ int gcGameCamera::MakeCandidates(const FollowStart& s, const Place& ideal, Candi
     };
     add(ideal.fHeading, ideal.fPitch, ideal.fDist);
     pOut[0].bIdeal = true;
-    for (const float fTurn : R::kTurns)
-        add(ideal.fHeading + fTurn, ideal.fPitch, ideal.fDist);
+    // Under a ceiling that holds the pivot down, the turns go no higher
+    // than the lowered place: at the ideal's pitch they would meet the
+    // ceiling at once, and a camera a wall held would find no way out.
     const float fLowered = LoweredPitch(s, ideal.fDist);
+    for (const float fTurn : R::kTurns)
+        add(ideal.fHeading + fTurn, std::min(ideal.fPitch, fLowered), ideal.fDist);
     for (const float fLift : R::kLifts)
         add(ideal.fHeading, fLift < 0.0f ? std::min(ideal.fPitch + fLift, fLowered) : ideal.fPitch + fLift, ideal.fDist);
     add(ideal.fHeading, ideal.fPitch, ideal.fDist * R::kFarther);
@@ -629,7 +632,8 @@ bool gcGameCamera::HoldsAtRest(const FollowStart& s, const mVec3& pos) const
 
 // Settling, the camera swings behind the entity round the shorter way,
 // unless that way is walled in: a swing of more than kLongSwing weighs each
-// way's room once, and keeps to the way chosen until it is over. Going the
+// way's room once for each goal, and keeps to the way chosen until it is
+// over or the goal moves more than kSwingStep. Going the
 // long way, it heads a quarter turn on each tick until the rest of the way
 // is the short one. (Round the short way through a wall, the camera would
 // be pulled in onto the entity and out again.)
@@ -641,12 +645,17 @@ gcGameCamera::Place gcGameCamera::SwingWay(const FollowStart& s, const Place& to
         return to;
     }
     const float fShortSide = fWay < 0.0f ? -1.0f : 1.0f;
+    // A way chosen for another goal (the entity turned as it stood) is
+    // chosen anew: kept, it could lead the long way round to the new one.
+    if (std::fabs(Wrap180(to.fHeading - m_rig.fSwingGoal)) > R::kSwingStep)
+        m_rig.fSwingSide = 0.0f;
     if (m_rig.fSwingSide == 0.0f) {
         if (std::fabs(fWay) <= R::kLongSwing)
             return to;
         const float fShort = SwingRoom(s, to, fShortSide, std::fabs(fWay));
         const float fLong = SwingRoom(s, to, -fShortSide, 360.0f - std::fabs(fWay));
         m_rig.fSwingSide = fLong > fShort * R::kMaxNearing ? -fShortSide : fShortSide;
+        m_rig.fSwingGoal = to.fHeading;
     }
     if (m_rig.fSwingSide == fShortSide)
         return to;

@@ -956,8 +956,8 @@ TEST_F(gcGameCameraControlTest, TheCameraFadesTheFollowedEntityByItsShareOfItsVi
 }
 
 // A flyer's pivot 0.8 over its middle, a ceiling just over the pivot and
-// a wall a metre behind: the camera stands near, about level with the
-// pivot. Looking at the pivot would put the middle 40 degrees below the
+// walls a metre or so round it: the camera stands near, about level with
+// the pivot. Looking at the pivot would put the middle 40 degrees below the
 // view's centre, past the frame's edge; the view turns down to just
 // where the middle lies half the frame's half height below the centre, or
 // lower where the bottom of its box would leave the frame. A walker's view,
@@ -968,6 +968,9 @@ TEST_F(gcGameCameraControlTest, NearAFlyerTheViewKeepsItsMiddleInTheFrame)
     std::vector<ColTri> tris;
     AddQuad(&tris, {-20, -20, 1.0f}, {-20, 20, 1.0f}, {20, 20, 1.0f}, {20, -20, 1.0f});  // faces -z
     AddQuad(&tris, {-20, -1.2f, -20}, {-20, -1.2f, 20}, {20, -1.2f, 20}, {20, -1.2f, -20});  // faces +y
+    AddQuad(&tris, {20, 1.2f, -20}, {20, 1.2f, 20}, {-20, 1.2f, 20}, {-20, 1.2f, -20});      // faces -y
+    AddQuad(&tris, {1.8f, -20, -20}, {1.8f, 20, -20}, {1.8f, 20, 20}, {1.8f, -20, 20});      // faces +x
+    AddQuad(&tris, {4.2f, -20, 20}, {4.2f, 20, 20}, {4.2f, 20, -20}, {4.2f, -20, -20});      // faces -x
     ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
     eMesh& mesh = GiveMesh();
     for (const float fHalfHeight : {0.3f, 1.0f}) {
@@ -1539,4 +1542,66 @@ TEST_F(gcGameCameraControlTest, APostHidingTheSideOfAnEntityFarFromTheOriginMove
             EXPECT_GT(m_cam.GetPos().Dist(clear), 0.3f) << m_cam.GetPos().x << " " << m_cam.GetPos().y;
     }
     EXPECT_NEAR(clear.x, 30.0f, 0.01f);
+}
+
+// A flyer moving on under a ceiling just over its pivot, a wall a metre
+// behind it: every place at the follow pitch meets the ceiling at once and
+// the one behind meets the wall. Turned aside at the lowered place's pitch
+// the camera finds its distance, a tick's turn at a time.
+TEST_F(gcGameCameraControlTest, UnderACeilingAWallHeldCameraTurnsAsideToItsDistance)
+{
+    std::vector<ColTri> tris;
+    AddQuad(&tris, {-20, -20, 1.0f}, {-20, 20, 1.0f}, {20, 20, 1.0f}, {20, -20, 1.0f});      // faces -z
+    AddQuad(&tris, {-20, -1.2f, -20}, {-20, -1.2f, 20}, {20, -1.2f, 20}, {20, -1.2f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+    ShapeWithPivot(GiveMesh(), 0.3f, 0.3f);
+    PlaceEntity({3, 0, 0});
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);
+    m_cam.LookAtEntity(kEntity, true);
+    Tick();  // placed anew
+    Motion most;
+    for (int i = 2; i <= 60; ++i) {
+        PlaceEntity({3, 0.001f * static_cast<float>(i), 0});
+        const Motion tick = TickMeasuring(1);
+        most.turn = std::max(most.turn, tick.turn);
+        most.travel = std::max(most.travel, tick.travel);
+    }
+    EXPECT_GT(m_cam.GetPos().Dist(Pivot()), 4.0f) << "out at its distance";
+    EXPECT_LT(m_cam.GetPos().z, 1.0f) << "under the ceiling";
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+}
+
+// A settled entity turns its back; the swing towards the place behind it
+// chooses its way round. A quarter of the way there the entity turns back:
+// the camera returns the short way, not on round the way chosen for the
+// goal it no longer has.
+TEST_F(gcGameCameraControlTest, ASwingWhoseGoalTurnsBackReturnsTheShortWay)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_entity.m_velocity.Set(0, 0.3f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    Tick(10);
+    m_entity.m_velocity.Set(0, 0, 0);
+    Tick(20);  // settled
+    PlaceEntity({0, 0, 0}, 180);  // its back towards +y
+    const auto fromBehind = [&] {
+        mVec3 from = m_cam.GetPos() - Pivot();
+        from.z = 0.0f;
+        from.Normalize();
+        return AngleOf(from, mVec3(0, -1, 0));
+    };
+    for (int i = 0; i < 30 && fromBehind() < 45.0f; ++i)
+        Tick();
+    ASSERT_GE(fromBehind(), 45.0f) << "swung a quarter of the way";
+    ASSERT_LT(fromBehind(), 90.0f);
+    PlaceEntity({0, 0, 0}, 0);  // its back towards -y again
+    float fFarthest = 0.0f;
+    for (int i = 0; i < 60; ++i) {
+        Tick();
+        fFarthest = std::max(fFarthest, fromBehind());
+    }
+    EXPECT_LT(fFarthest, 90.0f) << "never on round past the side";
+    EXPECT_LT(fromBehind(), 2.0f) << "behind it again";
 }
