@@ -703,6 +703,7 @@ TEST_F(gcGameCameraControlTest, LookAtModesDropTheirTargetWithTheViewHeld)
         r.command();
         EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, r.mode);
         EXPECT_VEC_NEAR(m_cam.m_camera.m_cameraToWorld.basis.forward, r.forward, 1e-4f);
+        EXPECT_VEC_NEAR(m_cam.GetPos(), mVec3(0, 0, 1), 1e-6f);  // a snap turns the view, the camera stays
         Tick();
         EXPECT_EQ(m_cam.m_LookAtCtrl.Mode, r.mode);
         const mBasis held = m_cam.m_camera.m_cameraToWorld.basis;
@@ -1371,6 +1372,71 @@ TEST_F(gcGameCameraControlTest, TheFollowViewTurnsNoMoreThanATicksTurn)
         toPivot.Normalize();
         EXPECT_LT(AngleOf(toPivot, m_cam.m_camera.m_cameraToWorld.basis.forward), 1.0f);
     }
+}
+
+// The share of the view a wall near the camera fills is read on rays
+// through the middles of a 4 x 3 grid of the screen's cells. A wall 0.8 m
+// ahead across the whole width, filling only the top eighth of the picture
+// or only its bottom tenth, meets none of them: nothing near fills the
+// view, and the camera stands where it stands in the open. Filling the top
+// or bottom third, it meets a whole row, a third of the rays, more than the
+// quarter allowed: the camera goes elsewhere. (A near plane 5 cm out keeps
+// the camera's own ball small enough to pass the wall's edge on its way
+// out from the pivot.)
+TEST_F(gcGameCameraControlTest, AWallAlongTheViewsEdgeDoesNotFillTheView)
+{
+    mFrustum narrow;
+    narrow.SetFOV(60.0f, 45.0f, 0.05f, 1000.0f);
+    m_cam.m_camera.SetFrustum(narrow);
+    m_cam.Reset(true);  // the base field of view, the near plane kept
+    ASSERT_TRUE(FollowStandingInTheOpen({0, 20, 0}));
+    Tick(30);
+    const mOCS open = m_cam.m_camera.m_cameraToWorld;
+    float fNear = 0.0f, fFar = 0.0f, fLeft = 0.0f, fRight = 0.0f, fTop = 0.0f, fBottom = 0.0f;
+    m_cam.m_camera.m_frustum.GetPerspective(&fNear, &fFar, &fLeft, &fRight, &fTop, &fBottom);
+    ASSERT_FLOAT_EQ(fNear, 0.05f);
+    const struct {
+        const char* what;
+        float from, to;  // up the wall, in half heights of the picture from its middle
+        bool stays;
+    } rows[] = {{"the top eighth", 0.75f, 2.0f, true},
+                {"the bottom tenth", -2.0f, -0.8f, true},
+                {"the top third", 0.5f, 2.0f, false},
+                {"the bottom third", -2.0f, -0.5f, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const auto at = [&](float x, float y) {
+            return open.origin + (open.basis.forward + open.basis.right * (x * fRight / fNear) +
+                                  open.basis.up * (y * fTop / fNear)) * 0.8f;
+        };
+        std::vector<ColTri> wall;
+        AddQuad(&wall, at(-1.5f, r.from), at(1.5f, r.from), at(1.5f, r.to), at(-1.5f, r.to));
+        AddQuad(&wall, at(-1.5f, r.from), at(-1.5f, r.to), at(1.5f, r.to), at(1.5f, r.from));
+        ASSERT_NE(AddZone(0, {0, 0, 0}, wall), nullptr);
+        m_cam.Reset(true);
+        m_cam.FollowEntity(kEntity, true);
+        m_cam.LookAtEntity(kEntity, true);
+        Tick(30);
+        if (r.stays)
+            EXPECT_VEC_NEAR(m_cam.GetPos(), open.origin, 1e-3f);
+        else
+            EXPECT_GT(m_cam.GetPos().Dist(open.origin), 0.5f);
+    }
+}
+
+// A look-at mode the camera does not know has nothing to look at: the view
+// is put level, along the world's y axis, where the camera stands.
+TEST_F(gcGameCameraControlTest, AnUnknownLookAtModeLevelsTheView)
+{
+    ASSERT_NE(AddZone(0, {0, 0, 0}, {}), nullptr);
+    m_cam.MoveToWorld(mVec3(0, 0, 1));
+    m_cam.LookAtPoint(kPoint, true);
+    m_cam.m_LookAtCtrl.Mode = static_cast<C::gcLookAtCtrlMode>(C::LOOKATCTRL_LOOKATPATHCLOSEST + 1);
+    Tick();
+    mOCS level;
+    level.MakeIdentity();
+    level.origin.Set(0, 0, 1);
+    EXPECT_TRUE(m_cam.m_camera.m_cameraToWorld.ApproxEqual(level, 1e-5f));
 }
 
 // A camera that stands on the pivot (brought in onto it by the world) has
