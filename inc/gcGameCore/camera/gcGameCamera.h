@@ -155,6 +155,10 @@ public:
         static constexpr float kOffScreenWeight = 4.0f;    // x the share of the entity's box off the screen
         static constexpr float kTurnWeight = 0.08f;        // x the view's turn from the last frame over kMaxTurn
         static constexpr float kTravelWeight = 0.08f;      // x the camera's travel over kMaxTravel
+        static constexpr float kLowFrom = 2.0f;            // degrees under the follow pitch a place costs from...
+        static constexpr float kLow = 5.0f;                // ... rising to kLowWeight here
+        static constexpr float kLowWeight = 0.3f;          // over kTurnWeight + kTravelWeight: a camera held
+                                                           // low is not kept there by the cost of moving
         static constexpr float kOverLimit = 20.0f;
         static constexpr float kSightShare = 0.6f;         // sight lines end this share out in the entity's box
         static constexpr int kNearColumns = 4;             // the grid of view rays kNearWall weighs
@@ -514,6 +518,7 @@ private:
     const Candidate& Cheapest(const FollowStart& s, const Place& ideal, Candidate* pCands, int n);
     float BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const;
     static float WayFromIdeal(const FollowStart& s, const Place& ideal, const mVec3& pos);
+    static float LowCost(const FollowStart& s, const Place& ideal, const mVec3& pos);
     // *pCover: CreatureCover from there.
     float SeenCost(const FollowStart& s, const mVec3& pos, float* pCover) const;
     float HiddenShare(const FollowStart& s, const mVec3& pos) const;

@@ -338,13 +338,15 @@ float gcGameCamera::WayFromIdeal(const FollowStart& s, const Place& ideal, const
 }
 
 // The terms no ray is needed for: the way from the ideal place (at rest,
-// and turned far from the entity's back, more), the view's turn and the
-// camera's travel from the last frame, each up to what one frame's move
-// allows (the camera gets anywhere a step at a time: farther costs no more,
-// or it would never leave a place it was held in).
+// and turned far from the entity's back, more), a view under the follow
+// pitch, the view's turn and the camera's travel from the last frame, each
+// up to what one frame's move allows (the camera gets anywhere a step at a
+// time: farther costs no more, or it would never leave a place it was held
+// in).
 float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mVec3& pos, bool bRest) const
 {
     float fCost = R::kIdealWeight * WayFromIdeal(s, ideal, pos) / std::max(ideal.fDist, R::kMeshClearance);
+    fCost += LowCost(s, ideal, pos);
     if (bRest) {
         const float fTurn = std::fabs(Wrap180(Heading(pos - s.pivot) - ideal.fHeading));
         fCost += R::kRestTurnWeight *
@@ -357,6 +359,18 @@ float gcGameCamera::BoundCost(const FollowStart& s, const Place& ideal, const mV
     const mVec3 lastPos = s.pivot - lastLook * s.last.fDist;
     return fCost + R::kTurnWeight * std::min(AngleBetween(look, lastLook) / R::kMaxTurn, 1.0f) +
            R::kTravelWeight * std::min(pos.Dist(lastPos) / R::kMaxTravel, 1.0f);
+}
+
+// A view lower than the follow pitch (under a ceiling that holds the pivot
+// down, than the lowered place) flattens where a player expects it back:
+// from kLowFrom degrees under it the place costs more, up to kLowWeight.
+float gcGameCamera::LowCost(const FollowStart& s, const Place& ideal, const mVec3& pos)
+{
+    mVec3 dir = pos - s.pivot;
+    if (dir.Normalize() <= eColliderEllipse::fColZeroTol)
+        return 0.0f;
+    const float fLow = std::min(ideal.fPitch, LoweredPitch(s, ideal.fDist)) - Pitch(dir);
+    return R::kLowWeight * std::clamp((fLow - R::kLowFrom) / (R::kLow - R::kLowFrom), 0.0f, 1.0f);
 }
 
 mOCS gcGameCamera::EyeAt(const mVec3& pivot, const mVec3& pos) const

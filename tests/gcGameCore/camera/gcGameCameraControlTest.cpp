@@ -1163,6 +1163,27 @@ TEST_F(gcGameCameraControlTest, ThePitchComesBackToTheFollowPitchWithinASecondMo
     }
 }
 
+// A standing entity whose place behind is pulled in by a wall, its camera
+// left low beside the wall's end: with room at the follow pitch where the
+// camera stands, the view rises back to within 5 degrees of it in a second.
+TEST_F(gcGameCameraControlTest, HeldLowBesideAWallTheCameraRisesToTheFollowPitch)
+{
+    std::vector<ColTri> tris;
+    AddQuad(&tris, {-1.0f, -4.5f, -20}, {-1.0f, -4.5f, 20}, {0.8f, -4.5f, 20}, {0.8f, -4.5f, -20});  // faces +y
+    ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+    PlaceEntity({0, 0, 0});
+    m_cam.FollowEntity(kEntity, true);  // behind at -y
+    const float h = 15.0f * 0.01745329f, p = 6.0f * 0.01745329f;
+    m_cam.MoveToWorld(Pivot() + mVec3(6.7f * std::cos(p) * std::sin(h), -6.7f * std::cos(p) * std::cos(h), 6.7f * std::sin(p)));
+    Tick();  // placed: it stays where it was put
+    const Motion most = TickMeasuring(30);
+    mVec3 d = m_cam.GetPos() - Pivot();
+    d.Normalize();
+    EXPECT_NEAR(std::asin(d.z) * 57.29578f, 15.0f, 5.0f);
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+}
+
 // The stick's frame: pushed, the heading it is read in is held while the
 // camera turns; turned more than kStickMoved or let go, it is the view's
 // again.
