@@ -1401,7 +1401,9 @@ TEST_F(gcGameCameraControlTest, TheFollowViewTurnsNoMoreThanATicksTurn)
 // or only its bottom tenth, meets none of them: nothing near fills the
 // view, and the camera stands where it stands in the open. Filling the top
 // or bottom third, it meets a whole row, a third of the rays, more than the
-// quarter allowed: the camera goes elsewhere. (A near plane 5 cm out keeps
+// quarter allowed: the camera goes elsewhere. Down the left or right third,
+// a whole column, a quarter of the rays: allowed, but dearer than a place
+// in the open beside it. (A near plane 5 cm out keeps
 // the camera's own ball small enough to pass the wall's edge on its way
 // out from the pivot.)
 TEST_F(gcGameCameraControlTest, AWallAlongTheViewsEdgeDoesNotFillTheView)
@@ -1418,15 +1420,20 @@ TEST_F(gcGameCameraControlTest, AWallAlongTheViewsEdgeDoesNotFillTheView)
     ASSERT_FLOAT_EQ(fNear, 0.05f);
     const struct {
         const char* what;
-        float from, to;  // up the wall, in half heights of the picture from its middle
-        bool stays;
-    } rows[] = {{"the top eighth", 0.75f, 2.0f, true},
-                {"the bottom tenth", -2.0f, -0.8f, true},
-                {"the top third", 0.5f, 2.0f, false},
-                {"the bottom third", -2.0f, -0.5f, false}};
+        float from, to;  // up the wall (across it, sideways), in half sizes of the picture from its middle
+        bool sideways, stays;
+    } rows[] = {{"the top eighth", 0.75f, 2.0f, false, true},
+                {"the bottom tenth", -2.0f, -0.8f, false, true},
+                {"the top third", 0.5f, 2.0f, false, false},
+                {"the bottom third", -2.0f, -0.5f, false, false},
+                {"the right eighth", 0.8f, 2.0f, true, true},
+                {"the left third", -2.0f, -0.5f, true, false},
+                {"the right third", 0.5f, 2.0f, true, false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         const auto at = [&](float x, float y) {
+            if (r.sideways)
+                std::swap(x, y);
             return open.origin + (open.basis.forward + open.basis.right * (x * fRight / fNear) +
                                   open.basis.up * (y * fTop / fNear)) * 0.8f;
         };
