@@ -79,6 +79,7 @@ public:
         static constexpr float kAlreadyThere = 0.0000001f; // |qc . qd - 1| below this: a swing has arrived
         static constexpr float kMeshClearance = 0.25f;     // kept from the entity's own radius
         static constexpr float kPivotClearance = 0.1f;     // kept between the pivot and a ceiling
+        static constexpr float kPivotRise = 0.05f;         // a tick at most, as a ceiling lets the pivot go
         static constexpr float kSnapBackFactor = 1.5f;     // x OFF_MINDIST: a targeting camera snaps back,
                                                            // and a placement behind the entity ends
         // Settling: an entity that has stood this long, nothing steering,
@@ -493,6 +494,7 @@ private:
         mVec3 stillPivot{0.0f, 0.0f, 0.0f};  // FollowStart::stand at the last tick
         cTimeValue stillTime;                // how long the entity has stood, nothing steering
         float fIdealPitch = 0.0f;
+        float fPivotHeight = 0.0f;           // the pivot's height over the entity at the last tick
         bool bCut = true;                    // the next tick may cut (the camera placed anew)
         bool bCutNow = false;                // this tick placed the camera anew: the view cuts with it
         float fLeastCreatureCover = 0.0f;    // over the places weighed at the last tick
@@ -500,6 +502,7 @@ private:
         float fSwingGoal = 0.0f;             // the heading that way round was chosen for
     };
     bool StartFollowTick(const gcMsgTick& tick, FollowStart* pStart);
+    void EasePivotRise(const mOCS& entityWorld, mVec3* pPivot, bool bCut);
     void UpdateStillTime(const FollowStart& s, cTimeValue dT);
     bool Settling() const;
     // The ideal place: heading and pitch goals behind the entity, eased.

@@ -1,6 +1,7 @@
 // The player camera: the follow rig. Each tick:
-//   StartFollowTick  the entity, the pivot above it, and the last frame's
-//                    place carried along with the pivot
+//   StartFollowTick  the entity, the pivot above it (let go by a ceiling,
+//                    rising kPivotRise a tick), and the last frame's place
+//                    carried along with the pivot
 //   IdealPlace       the place behind the entity the data's parameters ask
 //                    for, heading, pitch and distance each eased
 //   MakeCandidates   a fixed set of places round the pivot (the ideal, the
@@ -124,6 +125,7 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     const float fBehindCos = std::cos(m_params.m_fOffsets[P::OFF_ROTATETHRESHOLD] * gcCameraMath::kDegToRad);
     s.bBehind = s.bTargeting || m_camera.m_cameraToWorld.basis.forward.Dot(s.world.basis.forward) >= fBehindCos;
     s.bCut = m_rig.bCut || s.pivot.Dist(m_rig.lastPivot) > R::kPlacedAnew;
+    EasePivotRise(s.world, &s.pivot, s.bCut);
     mVec3 dir = GetPos() - (s.bCut ? s.pivot : m_rig.lastPivot);
     s.last.fDist = dir.Normalize();
     s.last.fHeading = Heading(dir);
@@ -133,6 +135,19 @@ bool gcGameCamera::StartFollowTick(const gcMsgTick& tick, FollowStart* pStart)
     s.bCut = s.bCut || s.last.fDist <= eColliderEllipse::fColZeroTol;
     UpdateStillTime(s, tick.dT);
     return true;
+}
+
+// A ceiling held the pivot down and lets it go (the entity comes out from
+// under a beam's end): the pivot rises kPivotRise a tick. Risen at once,
+// every sweep from it back to a camera still beneath would meet the beam's
+// end, and the camera would be brought in onto the entity in one frame.
+void gcGameCamera::EasePivotRise(const mOCS& entityWorld, mVec3* pPivot, bool bCut)
+{
+    const float fHeight = (*pPivot - entityWorld.origin).Dot(entityWorld.basis.up);
+    const float fMost = m_rig.fPivotHeight + R::kPivotRise;
+    if (!bCut && fHeight > fMost)
+        *pPivot = entityWorld.origin + entityWorld.basis.up * fMost;
+    m_rig.fPivotHeight = bCut ? fHeight : std::min(fHeight, fMost);
 }
 
 // An entity stands while its pivot's place (before walls stop it) stays

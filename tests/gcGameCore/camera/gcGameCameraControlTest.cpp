@@ -1184,6 +1184,38 @@ TEST_F(gcGameCameraControlTest, HeldLowBesideAWallTheCameraRisesToTheFollowPitch
     EXPECT_LE(most.travel, 1.0f);
 }
 
+// A walker comes out from under the end of a low beam, the camera behind
+// it still beneath: the pivot, held down under the beam, rises as the beam
+// lets it go, and the line from the risen pivot back to the camera passes
+// through the beam's end. The camera keeps its distance and its view goes
+// on a tick's turn and travel at a time (rising at once, every way back
+// from the pivot met the beam and the camera leapt onto the walker).
+TEST_F(gcGameCameraControlTest, ComingOutFromUnderABeamTheCameraDoesNotLeapIn)
+{
+    std::vector<ColTri> tris;
+    AddBox(&tris, {-3, -12, 0.5f}, {3, 0, 1.5f});
+    ASSERT_NE(AddZone(0, {0, 0, 0}, tris), nullptr);
+    ShapeWithPivot(GiveMesh(), 0.3f, 0.3f);
+    m_cam.m_params.m_fOffsets[P::OFF_MINDIST] = 7.0f;
+    PlaceEntity({0, -2, 0});
+    m_entity.m_velocity.Set(0, 6.0f, 0);
+    m_cam.FollowEntity(kEntity, true);  // behind at -y, under the beam
+    m_cam.LookAtEntity(kEntity, true);
+    Tick(30);
+    Motion most;
+    float nearest = 100.0f;
+    for (int i = 1; i <= 40; ++i) {
+        PlaceEntity({0, -2 + 0.1f * static_cast<float>(i), 0});
+        const Motion tick = TickMeasuring(1);
+        most.turn = std::max(most.turn, tick.turn);
+        most.travel = std::max(most.travel, tick.travel);
+        nearest = std::min(nearest, m_cam.GetPos().Dist(Pivot()));
+    }
+    EXPECT_LE(most.turn, 12.0f);
+    EXPECT_LE(most.travel, 1.0f);
+    EXPECT_GT(nearest, 3.0f);
+}
+
 // The stick's frame: pushed, the heading it is read in is held while the
 // camera turns; turned more than kStickMoved or let go, it is the view's
 // again.
