@@ -162,8 +162,8 @@ public:
                                                            // low is not kept there by the cost of moving
         static constexpr float kOverLimit = 20.0f;
         static constexpr float kSightShare = 0.6f;         // sight lines end this share out in the entity's box
-        static constexpr int kNearColumns = 4;             // the grid of view rays kNearWall weighs
-        static constexpr int kNearRows = 3;
+        static constexpr int kNearColumns = 6;             // the grid of view rays kNearWall weighs
+        static constexpr int kNearRows = 4;
 
         // The followed entity drawn see-through: held by walls nearer the
         // pivot than its size, from kSeeThroughFrom of that size it fades,

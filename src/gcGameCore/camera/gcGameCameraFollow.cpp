@@ -20,13 +20,13 @@
 // (one more shaken), 18 as a rule. Rays
 // (each a cast): a candidate is weighed with rays only while its bound (the
 // terms that need none) is below the cheapest cost found, then 5 sight lines
-// to the entity cast both ways and a 4 x 3 grid of view rays, 22, and 5
+// to the entity cast both ways and a 6 x 4 grid of view rays, 34, and 5
 // more both ways from where the entity will be (while it moves) and to the
 // middle of the way round to a place more than a tick's turn away (not
-// settling), 42 at most; each move
+// settling), 54 at most; each move
 // checks two lines both ways before and after its slide, 8, and two of
-// them are held to the limits with the view rays and sight lines, 22: 740
-// at most (about 90 as a rule without the last two). A settling swing
+// them are held to the limits with the view rays and sight lines, 34: 956
+// at most (100 to 190 as a rule). A settling swing
 // longer than kLongSwing weighs its two ways round once a goal (SwingWay): 12
 // sweeps more and 5 sight lines from each, 60 rays.
 // Its rules are gcGameCamera::FollowRules.
@@ -610,11 +610,14 @@ float gcGameCamera::LimitedShare(const FollowStart& s, const Place& to, bool bId
 // Where the way ahead closes in faster than the camera may near (the place
 // turned to is brought in nearer than the one held, past kMaxNearing: a
 // post the turn would pass behind), the view is held and the camera comes
-// in towards it, kComeIn a tick, to pass in front of it on later ticks;
-// else half the share is tried. Where neither keeps the limits (the walls
-// close in on the place held itself) the first is taken: it goes furthest
-// towards the chosen place, which the cost found better. (Carried along
-// with the pivot alone instead, it would wait behind what hides the entity.)
+// in towards it, kComeIn a tick, to pass in front of it on later ticks,
+// within the limits and the entity seen, though the post near the lens may
+// fill more of the view than a place is held to for a tick or two (the
+// first would leap in front of it: a cut); else half the share is tried.
+// Where neither keeps the limits (the walls close in on the place held
+// itself) the first is taken: it goes furthest towards the chosen place,
+// which the cost found better. (Carried along with the pivot alone instead,
+// it would wait behind what hides the entity.)
 mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIdeal)
 {
     if (s.bCut) {
@@ -643,7 +646,9 @@ mVec3 gcGameCamera::MoveTowards(const FollowStart& s, const Place& to, bool bIde
     if (bClosing)
         fMost = std::min(fHeld, s.last.fDist / R::kComeIn);
     const mVec3 pos = place(bClosing ? 0.0f : 0.5f * t);
-    return result(KeepsLimits(s, pos) ? pos : first);
+    const bool bKept =
+        bClosing ? WithinLimits(s, pos) && HiddenShare(s, pos) <= R::kMostHidden : KeepsLimits(s, pos);
+    return result(bKept ? pos : first);
 }
 
 mVec3 gcGameCamera::LastPlace(const FollowStart& s) const

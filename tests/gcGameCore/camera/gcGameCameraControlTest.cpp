@@ -1454,11 +1454,11 @@ TEST_F(gcGameCameraControlTest, AWallAlongTheViewsEdgeDoesNotFillTheView)
         const char* what;
         float from, to;  // up the wall (across it, sideways), in half sizes of the picture from its middle
         bool sideways, stays;
-    } rows[] = {{"the top eighth", 0.75f, 2.0f, false, true},
+    } rows[] = {{"the top tenth", 0.8f, 2.0f, false, true},
                 {"the bottom tenth", -2.0f, -0.8f, false, true},
                 {"the top third", 0.5f, 2.0f, false, false},
                 {"the bottom third", -2.0f, -0.5f, false, false},
-                {"the right eighth", 0.8f, 2.0f, true, true},
+                {"the right sixteenth", 0.875f, 2.0f, true, true},
                 {"the left third", -2.0f, -0.5f, true, false},
                 {"the right third", 0.5f, 2.0f, true, false}};
     for (const auto& r : rows) {

@@ -2261,7 +2261,8 @@ public:
 };
 
 // Each tick from nFrom on: the player shown, the view never steeper than
-// 60 degrees down, the camera never beneath the pivot, no cut (the
+// 60 degrees down, the camera never beneath the player's middle (under a
+// ceiling it may stand level with it, to within 5 cm), no cut (the
 // player's size on screen changes by at most a fifth between ticks).
 void ExpectSteadyView(const RecordView& view, size_t nFrom, const char* route)
 {
@@ -2273,7 +2274,7 @@ void ExpectSteadyView(const RecordView& view, size_t nFrom, const char* route)
         SCOPED_TRACE(i);
         ASSERT_TRUE(v[i].bCentreShown);
         ASSERT_LE(v[i].lookDown, 61.0f);
-        ASSERT_GE(v[i].camera.z, v[i].player.z) << "from beneath";
+        ASSERT_GE(v[i].camera.z, v[i].player.z - 0.05f) << "from beneath";
         ASSERT_GE(v[i].lookDown, -6.0f) << "looking up";
     }
 }
