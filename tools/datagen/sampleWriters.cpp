@@ -555,10 +555,15 @@ std::vector<Box> RegionBoxes(int id, bool bFlying)
     case 0:
         AddWestRegion(&b, bFlying);
         break;
-    case 1:  // a gate over the road
+    case 1:
+        // A gate over the road; the flying map's has no top: a flyer
+        // rising beneath it stood its pivot beside the top's edge, and
+        // every sweep from there to a camera beyond the posts met that
+        // edge and brought the camera in onto the flyer in one frame.
         b.push_back({{-3.0f, -5.0f, g}, {-1.5f, -3.5f, g + 6.0f}, kWall});
         b.push_back({{-3.0f, 3.5f, g}, {-1.5f, 5.0f, g + 6.0f}, kWall});
-        b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, kBoards});
+        if (!bFlying)
+            b.push_back({{-3.0f, -5.0f, g + 6.0f}, {-1.5f, 5.0f, g + 7.0f}, kBoards});
         b.push_back({{-3.5f, -6.0f, g + 5.2f}, {-1.0f, -5.0f, g + 5.5f}, kBoards});  // the lantern's bracket
         // A bank along the north side up to the map's edge, with no strip
         // behind it: a player comes down onto it off the terrace's east end

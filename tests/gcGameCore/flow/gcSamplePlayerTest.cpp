@@ -2160,7 +2160,7 @@ private:
 // camera and the flyer passed up into the eave, the gate's top and the
 // roof's overhang), and the terrace, the eave and the bank are closed at
 // the region's east edge, where nothing goes on from them. The flying
-// map's house has no eave for a flyer to back in beneath.
+// map's house has no eave for a flyer to back in beneath, its gate no top.
 TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
 {
     const struct {
@@ -2173,6 +2173,7 @@ TEST_F(gcSampleEdgesTest, BoxesAreClosedBeneathAndAtTheRegionsEdge)
         {"the gate's top", 0, 1, {-2.25f, 0, 1}, {-2.25f, 0, 5}, 2.0f},
         {"the shed roof's overhang", 0, 2, {4.25f, 12, 1}, {4.25f, 12, 4}, 1.0f},
         {"no eave over the flyer's house front", 2, 0, {0, 14.5f, 4}, {0, 14.5f, 7}, 3.0f},
+        {"no top over the flyer's gate", 2, 1, {-2.25f, 0, 1}, {-2.25f, 0, 5}, 4.0f},
         {"the terrace's east end", 0, 0, {17, 11.5f, -2.5f}, {14, 11.5f, -2.5f}, 1.01f},
         {"the eave's east end", 0, 0, {16.5f, 14.5f, 5.25f}, {14, 14.5f, 5.25f}, 0.51f},
         {"the bank's east end", 0, 1, {16.5f, 13, -2}, {14, 13, -2}, 0.51f},
