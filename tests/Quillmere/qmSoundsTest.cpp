@@ -480,13 +480,14 @@ TEST_F(qmSoundsTest, EachEventIsHeardAtItsFrame)
         << "nothing more of the fall";
 
     // The flyer's map: the updraft's rush as it begins (with the music, at
-    // the map's first frame), the boost at A, the knock as it flies on into
-    // the wall ahead.
-    const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 560, "3");
+    // the map's first frame), the boost at A, the knock as it flies on
+    // between the gate's posts (the flying map's gate has no top) into the
+    // map's east wall.
+    const Heard fly = RunRoute(s_pDir->Path(), "flight", "0 0 -\n100 0 A\n106 0 -\n160 0 - 0 72\n", 760, "3");
     MapClock flyClock = clock;
     flyClock.musicFrame = MusicOnsetFrame(fly);
     expectAll(fly, flyClock,
-              {{"updraft rush", kSoundUpdraft, 50}, {"boost", kSoundBoost, 100}, {"knockback", kSoundBump, 491}});
+              {{"updraft rush", kSoundUpdraft, 50}, {"boost", kSoundBoost, 100}, {"knockback", kSoundBump, 706}});
 
     // The second map (the shed, no guards on the road): east along the
     // road, then 15 degrees left (within the 20 that keep the control frame
